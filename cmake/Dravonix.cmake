@@ -1,0 +1,68 @@
+# Build helpers: one OBJECT library per source folder, globbed, so adding a
+# file to a folder needs no edit here.
+
+set(DRAVONIX_FOLDERS_WITH_SOURCES "")
+
+function(dravonix_object_folder name dir)
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
+  if(srcs)
+    add_library(${name} OBJECT ${srcs})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_definitions(${name} PRIVATE DRAVONIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    if(TARGET PkgConfig::CAIRO)
+      target_link_libraries(${name} PUBLIC PkgConfig::CAIRO PkgConfig::FONTCONFIG PkgConfig::FREETYPE)
+    endif()
+    set_property(GLOBAL APPEND PROPERTY DRAVONIX_FOLDERS_WITH_SOURCES ${name})
+  endif()
+endfunction()
+
+# dravonix_shared_library(name FOLDERS f1 f2 ... LIBS l1 l2 ...)
+function(dravonix_shared_library name)
+  cmake_parse_arguments(A "" "" "FOLDERS;LIBS" ${ARGN})
+  get_property(have GLOBAL PROPERTY DRAVONIX_FOLDERS_WITH_SOURCES)
+  set(objs "")
+  foreach(f ${A_FOLDERS})
+    if(f IN_LIST have)
+      list(APPEND objs $<TARGET_OBJECTS:${f}>)
+    endif()
+  endforeach()
+  if(NOT objs)
+    # Nothing built in yet: keep the target so dependants link.
+    file(WRITE ${CMAKE_BINARY_DIR}/empty_${name}.cpp "")
+    set(objs ${CMAKE_BINARY_DIR}/empty_${name}.cpp)
+  endif()
+  add_library(${name} SHARED ${objs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${A_LIBS})
+endfunction()
+
+# dravonix_test(folder [LIBS ...]): tests/<folder>/*.cpp -> test_<folder>, one CTest entry.
+function(dravonix_test folder)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  set(t test_${folder})
+  add_executable(${t} ${srcs})
+  target_link_libraries(${t} PRIVATE dravonix_test_support dravonix dravonix-platform
+                        ${A_LIBS} GTest::gtest GTest::gmock)
+  add_test(NAME ${folder} COMMAND ${t})
+  set_tests_properties(${folder} PROPERTIES TIMEOUT 600)
+endfunction()
+
+# The sample kernel folder assembled in the build tree: the fixture files plus
+# the plug-ins built from suite/. Tests and the example host copy it.
+set(DRAVONIX_KERNEL_FOLDER ${CMAKE_BINARY_DIR}/kernel CACHE INTERNAL "")
+
+# dravonix_plugin(name SUBDIR sub SOURCES ... [LIBS ...]): a plug-in module
+# `name.so` placed in the kernel folder's `sub` (empty for the top).
+function(dravonix_plugin name)
+  cmake_parse_arguments(A "" "SUBDIR" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} MODULE ${A_SOURCES})
+  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".so"
+    LIBRARY_OUTPUT_DIRECTORY ${DRAVONIX_KERNEL_FOLDER}/${A_SUBDIR})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE dravonix dravonix-platform ${A_LIBS})
+  add_dependencies(kernel_folder ${name})
+endfunction()

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the build needs on Debian 12 (run as root, or with sudo present).
+set -euo pipefail
+pkgs=(build-essential cmake ninja-build ccache pkg-config
+      libcairo2-dev libfontconfig1-dev libfreetype-dev libpng-dev libjpeg62-turbo-dev libzip-dev
+      fonts-liberation2 fonts-dejavu-core
+      libgtest-dev libgmock-dev libbenchmark-dev)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

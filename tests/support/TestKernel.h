@@ -1,0 +1,15 @@
+// Per-process test environment: a private copy of the sample kernel folder, a
+// private profile file and a folder for pictures that people look at.
+#pragma once
+#include <string>
+
+namespace dravonix::test {
+
+// The private kernel folder of this test process (already set as DRAVONIX_KERNEL_DIR).
+const std::string& KernelDir();
+// A fresh empty folder under the process's scratch area.
+std::string ScratchDir(const std::string& name);
+// Where tests save PNGs and other output for people: <build>/test-output/<name>.
+std::string OutputPath(const std::string& name);
+
+}  // namespace dravonix::test

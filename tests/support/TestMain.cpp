@@ -1,0 +1,64 @@
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace dravonix::test {
+namespace {
+
+fs::path& ScratchRoot() {
+  static fs::path root = [] {
+    fs::path p = fs::temp_directory_path() / ("dravonix-test-" + std::to_string(getpid()));
+    fs::remove_all(p);
+    fs::create_directories(p);
+    return p;
+  }();
+  return root;
+}
+
+}  // namespace
+
+const std::string& KernelDir() {
+  static std::string dir = [] {
+    fs::path k = ScratchRoot() / "kernel";
+    fs::create_directories(k);
+    fs::copy(DRAVONIX_KERNEL_FOLDER, k, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    return k.string();
+  }();
+  return dir;
+}
+
+std::string ScratchDir(const std::string& name) {
+  fs::path p = ScratchRoot() / name;
+  fs::remove_all(p);
+  fs::create_directories(p);
+  return p.string();
+}
+
+std::string OutputPath(const std::string& name) {
+  fs::path p = fs::path(DRAVONIX_TEST_OUTPUT) / name;
+  fs::create_directories(p.parent_path());
+  return p.string();
+}
+
+}  // namespace dravonix::test
+
+int main(int argc, char** argv) {
+  using namespace dravonix::test;
+  // The kernel caches its folder at first use: set it before any test runs.
+  setenv("DRAVONIX_KERNEL_DIR", KernelDir().c_str(), 1);
+  setenv("XDG_CONFIG_HOME", ScratchDir("config").c_str(), 1);
+  ::testing::InitGoogleTest(&argc, argv);
+  int rc = RUN_ALL_TESTS();
+  if (!getenv("DRAVONIX_KEEP_SCRATCH")) {
+    std::error_code ec;
+    fs::remove_all(fs::temp_directory_path() / ("dravonix-test-" + std::to_string(getpid())), ec);
+  }
+  return rc;
+}
