@@ -500,7 +500,7 @@ int FormatAppendV(std::string& out, const char* fmt, va_list args) {
   return (int)(out.size() - start);
 }
 
-std::string FormatString(const char* fmt, ...) {
+std::string FormatStringC(const char* fmt, ...) {
   std::string s;
   va_list a;
   va_start(a, fmt);
@@ -522,7 +522,7 @@ int _vsnprintf(char* buf, size_t count, const char* fmt, va_list args) {
   return (int)s.size();
 }
 
-int _snprintf(char* buf, size_t count, const char* fmt, ...) {
+int _snprintfC(char* buf, size_t count, const char* fmt, ...) {
   va_list a;
   va_start(a, fmt);
   int n = _vsnprintf(buf, count, fmt, a);
@@ -530,8 +530,7 @@ int _snprintf(char* buf, size_t count, const char* fmt, ...) {
   return n;
 }
 
-int wsprintf(char* buf, const char* fmt, ...) {
-  // As Win32's: at most 1024 bytes including the terminator.
+int wsprintfC(char* buf, const char* fmt, ...) {
   std::string s;
   va_list a;
   va_start(a, fmt);
