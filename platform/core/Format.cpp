@@ -32,8 +32,49 @@ struct Spec {
 
 inline bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+// Collects output in a stack buffer and hands it to the string in blocks.
+struct Sink {
+  explicit Sink(std::string& s) : out(s) {}
+  std::string& out;
+  char buf[256];
+  size_t n = 0;
+
+  void flush() {
+    out.append(buf, n);
+    n = 0;
+  }
+  void append(const char* p, size_t k) {
+    if (n + k > sizeof buf) {
+      flush();
+      if (k > sizeof buf) {
+        out.append(p, k);
+        return;
+      }
+    }
+    memcpy(buf + n, p, k);
+    n += k;
+  }
+  void append(size_t k, char c) {
+    if (n + k > sizeof buf) {
+      flush();
+      if (k > sizeof buf) {
+        out.append(k, c);
+        return;
+      }
+    }
+    memset(buf + n, c, k);
+    n += k;
+  }
+  Sink& operator+=(char c) {
+    if (n == sizeof buf) flush();
+    buf[n++] = c;
+    return *this;
+  }
+  size_t size() const { return out.size() + n; }
+};
+
 // Lays out prefix (sign or 0x), zeros, body and padding as the runtime does.
-void Emit(std::string& out, const Spec& s, const char* prefix, size_t prefixLen, size_t zeros, const char* body,
+void Emit(Sink& out, const Spec& s, const char* prefix, size_t prefixLen, size_t zeros, const char* body,
           size_t bodyLen) {
   size_t len = prefixLen + zeros + bodyLen;
   size_t pad = (s.width > 0 && (size_t)s.width > len) ? (size_t)s.width - len : 0;
@@ -48,7 +89,7 @@ void Emit(std::string& out, const Spec& s, const char* prefix, size_t prefixLen,
   if (pad && s.left) out.append(pad, ' ');
 }
 
-void FormatInteger(std::string& out, Spec s, uint64_t mag, bool neg, bool isSigned, unsigned base, bool upper) {
+void FormatInteger(Sink& out, Spec s, uint64_t mag, bool neg, bool isSigned, unsigned base, bool upper) {
   char buf[72];
   char* end = buf + sizeof buf;
   char* p = end;
@@ -118,7 +159,7 @@ size_t WriteExponent(char* p, char e, int exp) {
 // Infinities and NaNs come out as the runtime's pseudo-digits ("1#INF", ...)
 // laid out like the number 1.x and rounded character-wise, as it did:
 // "%f" gives "1.#INF00", "%.2f" gives "1.#J", "%g" gives "1.#INF".
-void FormatSpecial(std::string& out, const Spec& s, char conv, double v) {
+void FormatSpecial(Sink& out, const Spec& s, char conv, double v) {
   const char* word;
   bool neg = std::signbit(v);
   if (std::isinf(v)) {
@@ -175,7 +216,7 @@ void FormatSpecial(std::string& out, const Spec& s, char conv, double v) {
   Emit(out, s, prefix, prefixLen, 0, body, n);
 }
 
-void FormatFloat(std::string& out, const Spec& s, char conv, double v) {
+void FormatFloat(Sink& out, const Spec& s, char conv, double v) {
   if (!std::isfinite(v)) {
     FormatSpecial(out, s, conv, v);
     return;
@@ -277,7 +318,7 @@ void FormatFloat(std::string& out, const Spec& s, char conv, double v) {
   Emit(out, s, prefix, prefixLen, 0, buf, n);
 }
 
-void FormatText(std::string& out, Spec s, const char* text, size_t len) {
+void FormatText(Sink& out, Spec s, const char* text, size_t len) {
   s.zero = s.zero && !s.left;  // the runtime pads strings with zeros too when asked
   Emit(out, s, nullptr, 0, 0, text, len);
 }
@@ -293,9 +334,10 @@ int ReadNumber(const char*& f) {
 
 }  // namespace
 
-int FormatAppendV(std::string& out, const char* fmt, va_list args) {
+int FormatAppendV(std::string& str, const char* fmt, va_list args) {
   if (!fmt) return 0;
-  size_t start = out.size();
+  size_t start = str.size();
+  Sink out(str);
   const char* f = fmt;
   for (;;) {
     const char* lit = f;
@@ -497,7 +539,8 @@ int FormatAppendV(std::string& out, const char* fmt, va_list args) {
         break;
     }
   }
-  return (int)(out.size() - start);
+  out.flush();
+  return (int)(str.size() - start);
 }
 
 std::string FormatStringC(const char* fmt, ...) {
