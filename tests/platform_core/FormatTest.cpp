@@ -394,17 +394,22 @@ TEST(Scan, ArbitraryInputNeverCrashes) {
       input[i] = alphabet[(seed >> 16) % (sizeof alphabet - 1)];
     }
     input[len] = 0;
-    for (const char* fmt : formats) {
+    for (int k = 0; k < 8; ++k) {
+      const char* fmt = formats[k];
       char text[32] = {};
       double d = 0;
       int32_t i1 = 0, i2 = 0;
       int r;
-      if (fmt[1] == 'd' || fmt[1] == '[' || fmt[1] == '3')
-        r = ScanString(input, fmt, fmt[1] == '[' ? (void*)text : (void*)&i1, fmt[1] == '3' ? (void*)&i2 : (void*)text);
-      else if (fmt[1] == 'h' || fmt[1] == '*')
-        r = ScanString(input, fmt, &i1, &d);
-      else
-        r = ScanString(input, fmt, &i1, &i2);
+      switch (k) {
+        case 0: r = ScanString(input, fmt, &i1, text); break;
+        case 1: r = ScanString(input, fmt, &i1, &d); break;
+        case 2: r = ScanString(input, fmt, text, &i1); break;
+        case 3: r = ScanString(input, fmt, text, &i1); break;
+        case 4: r = ScanString(input, fmt, &d); break;
+        case 5: r = ScanString(input, fmt, &i1); break;
+        case 6: r = ScanString(input, fmt, &i1, &i2); break;
+        default: r = ScanString(input, fmt, &i1, (float*)&i2); break;
+      }
       EXPECT_GE(r, -1);
       EXPECT_LE(r, 2);
     }
