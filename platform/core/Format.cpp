@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 #include <memory>
+#include <string>
 #include <utility>
 
 namespace {
@@ -216,6 +217,61 @@ void FormatSpecial(Sink& out, const Spec& s, char conv, double v) {
   Emit(out, s, prefix, prefixLen, 0, body, n);
 }
 
+// Decimal digits of a non-negative double, rounded as the original runtime rounded: correctly,
+// except that an exact tie goes away from zero ("%.0f" of 2.5 is "3", "%.5f" of 0.015625 is
+// "0.01563"), where the standard conversion would round to even. Stored files depend on it.
+char* ToCharsHalfUp(char* first, char* last, double a, std::chars_format fmt, int prec) {
+  char* end = std::to_chars(first, last, a, fmt, prec).ptr;
+  // A tie needs the digit after the last kept one to be 5 with nothing after it.
+  char probe[1200];
+  char* pe = std::to_chars(probe, probe + sizeof probe, a, fmt, prec + 1).ptr;
+  char* mant = fmt == std::chars_format::scientific ? (char*)memchr(probe, 'e', (size_t)(pe - probe)) : pe;
+  if (!mant || mant == probe || mant[-1] != '5') return end;
+  char exact[1200];
+  // Every double's exact decimal expansion fits in these precisions.
+  int full = fmt == std::chars_format::scientific ? 800 : 1100;
+  char* xe = std::to_chars(exact, exact + sizeof exact, a, fmt, full).ptr;
+  char* xm = fmt == std::chars_format::scientific ? (char*)memchr(exact, 'e', (size_t)(xe - exact)) : xe;
+  size_t keep = (size_t)(mant - probe);  // characters up to and including the 5
+  for (char* q = exact + keep; q < xm; ++q)
+    if (*q != '0') return end;
+  // An exact tie: the probe holds the exact digits; drop the 5 and round the rest up.
+  size_t len = keep - 1;
+  if (len > 0 && probe[len - 1] == '.') --len;
+  std::string digits(probe, len);
+  int i = (int)digits.size() - 1;
+  for (; i >= 0; --i) {
+    if (digits[(size_t)i] == '.') continue;
+    if (digits[(size_t)i] == '9') {
+      digits[(size_t)i] = '0';
+      continue;
+    }
+    ++digits[(size_t)i];
+    break;
+  }
+  std::string expPart = fmt == std::chars_format::scientific ? std::string(mant, pe) : std::string();
+  if (i < 0) {
+    // Carry out of the first digit: 9.99 -> 10.0 (fixed) or 1.00e+1 (scientific).
+    digits.insert(digits.begin(), '1');
+    if (fmt == std::chars_format::scientific) {
+      size_t dot = digits.find('.');
+      if (dot != std::string::npos) {
+        digits.erase(dot, 1);
+        digits.insert(1, 1, '.');
+      }
+      digits.pop_back();
+      int e = atoi(expPart.c_str() + 1) + 1;
+      char eb[16];
+      char* ee = std::to_chars(eb, eb + sizeof eb, e < 0 ? -e : e).ptr;
+      expPart = std::string("e") + (e < 0 ? "-" : "+") + (ee - eb < 2 ? "0" : "") + std::string(eb, ee);
+    }
+  }
+  std::string out = digits + expPart;
+  if ((size_t)(last - first) < out.size()) return end;
+  memcpy(first, out.data(), out.size());
+  return first + out.size();
+}
+
 void FormatFloat(Sink& out, const Spec& s, char conv, double v) {
   if (!std::isfinite(v)) {
     FormatSpecial(out, s, conv, v);
@@ -240,13 +296,13 @@ void FormatFloat(Sink& out, const Spec& s, char conv, double v) {
   switch (conv) {
     case 'f':
     case 'F': {
-      n = (size_t)(std::to_chars(buf, bend, a, std::chars_format::fixed, prec).ptr - buf);
+      n = (size_t)(ToCharsHalfUp(buf, bend, a, std::chars_format::fixed, prec) - buf);
       if (prec == 0 && s.alt) buf[n++] = '.';
       break;
     }
     case 'e':
     case 'E': {
-      char* e = std::to_chars(buf, bend, a, std::chars_format::scientific, prec).ptr;
+      char* e = ToCharsHalfUp(buf, bend, a, std::chars_format::scientific, prec);
       char* x = (char*)memchr(buf, 'e', (size_t)(e - buf));
       int exp = x ? ReadExponent(x + 1, e) : 0;
       n = x ? (size_t)(x - buf) : (size_t)(e - buf);
@@ -259,7 +315,7 @@ void FormatFloat(Sink& out, const Spec& s, char conv, double v) {
       int p = prec == 0 ? 1 : prec;
       // Round once to p significant digits, then lay those digits out.
       char sci[kMaxFloatPrecision + 16];
-      char* e = std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific, p - 1).ptr;
+      char* e = ToCharsHalfUp(sci, sci + sizeof sci, a, std::chars_format::scientific, p - 1);
       char* x = (char*)memchr(sci, 'e', (size_t)(e - sci));
       int exp = x ? ReadExponent(x + 1, e) : 0;
       char digits[kMaxFloatPrecision + 2];

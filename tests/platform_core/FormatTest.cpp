@@ -364,12 +364,13 @@ TEST(Format, IntegerLayoutAgreesWithTheStandardRules) {
           }
 }
 
+// Exact ties are left out here: they round away from zero (FormatTies), unlike the C library.
 TEST(Format, FloatLayoutAgreesWithTheStandardRulesAndThreeDigitExponents) {
   const char* flagSets[] = {"", "-", "+", " ", "#", "0", "+0", "-#"};
   const int widths[] = {0, 8, 16};
   const char* precs[] = {"", ".0", ".1", ".3", ".10", ".17"};
-  const double values[] = {0.0, -0.0, 1.5, 1500.0, 0.1, 1e-5, 123456789.0, 1e300, 5e-324, 0.5,
-                           2.5, 999999.5, 9.9999995, -7.25e-12, 1.7976931348623157e308};
+  const double values[] = {0.0, -0.0, 1.5, 1500.0, 0.1, 1e-5, 123456789.0, 1e300, 5e-324, 0.3,
+                           2.4, 999999.5, 9.9999995, -7.25e-12, 1.7976931348623157e308};
   for (const char* fl : flagSets)
     for (int w : widths)
       for (const char* p : precs)
@@ -414,4 +415,19 @@ TEST(Scan, ArbitraryInputNeverCrashes) {
       EXPECT_LE(r, 2);
     }
   }
+}
+
+TEST(FormatTies, ExactTiesRoundAwayFromZero) {
+  // Exact binary ties round up as the original runtime did; near-ties stay correctly rounded.
+  EXPECT_EQ(FormatString("%.0f", 2.5), "3");
+  EXPECT_EQ(FormatString("%.0f", -2.5), "-3");
+  EXPECT_EQ(FormatString("%.5f", 0.015625), "0.01563");
+  EXPECT_EQ(FormatString("%.2f", 0.125), "0.13");
+  EXPECT_EQ(FormatString("%.1f", 9.95), "9.9");  // 9.95 is below the tie in binary
+  EXPECT_EQ(FormatString("%.0f", 9.5), "10");
+  EXPECT_EQ(FormatString("%.1e", 9.75), "9.8e+000");
+  EXPECT_EQ(FormatString("%.0e", 9.5), "1e+001");
+  EXPECT_EQ(FormatString("%.2e", 99.95), "1.00e+002");  // above the tie in binary
+  EXPECT_EQ(FormatString("%.3g", 1.0625), "1.06");      // 1.0625 has no tie at 3 digits (1.06|25)
+  EXPECT_EQ(FormatString("%.2g", 0.125), "0.13");
 }

@@ -58,7 +58,7 @@ TEST(CString, FormatTakesCStringArgumentsAndItsOwnText) {
   s.AppendFormat("%s", s);
   EXPECT_EQ(s, "[axis-3-x][axis-3-x]");
   std::string std_text("std");
-  EXPECT_EQ(FormatString("%s/%s/%.1f", std_text, name, 2.25f), "std/axis/2.2");
+  EXPECT_EQ(FormatString("%s/%s/%.1f", std_text, name, 2.25f), "std/axis/2.3");
   s.FormatMessage("%2 before %1, 100%%", CString("one"), "two");
   EXPECT_EQ(s, "two before one, 100%");
 }
