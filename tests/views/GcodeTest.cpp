@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -759,4 +763,122 @@ TEST(GcodeRun, RestartsCleanAndReadsLinesLikeAFile) {
   CString error2;
   EXPECT_TRUE(t.Translate(nullptr, error2));
   EXPECT_EQ(t.GetElements().size(), 1u);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+std::string ReadFixture(const std::string& name) {
+  // the fixtures sit beside this suite's folder in the source tree
+  std::string path = (std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures" / "gcode" / name).string();
+  FILE* f = std::fopen(path.c_str(), "rb");
+  EXPECT_NE(f, nullptr) << path;
+  std::string s;
+  if (!f) return s;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+  std::fclose(f);
+  return s;
+}
+
+// Length of the linear path the elements describe, in their length unit.
+double PathLength(const std::vector<tagGcodeElement>& els) {
+  double total = 0;
+  for (const auto& e : els) {
+    auto items = Items(e.m_strParameters);
+    if (e.m_strType == "Vector Mode") {
+      std::vector<double> x = List(items["X_TPOS"]), y = List(items["Y_TPOS"]);
+      for (size_t i = 0; i < x.size(); i++) total += std::hypot(x[i], y[i]);
+      std::vector<double> r = List(items["Radius"]), a = List(items["AngleIncrement"]);
+      for (size_t i = 0; i < r.size(); i++) total += r[i] * std::fabs(a[i]) * 3.141592653589793 / 180;
+    } else if (e.m_strType == "Linear Interpolation" && items["ProfileType"] == "1" &&
+               e.m_strParameters.Find("[deg]") < 0) {
+      std::vector<double> x = List(items["X_TPOS"]), y = List(items["Y_TPOS"]), z = List(items["Z_TPOS"]);
+      for (size_t i = 0; i < x.size(); i++) total += std::sqrt(x[i] * x[i] + y[i] * y[i] + z[i] * z[i]);
+    }
+  }
+  return total;
+}
+
+}  // namespace
+
+TEST(GcodeCorpus, ProgramsTranslateAndKeepTheirPathLength) {
+  for (const char* name : {"milling.gnc", "lathe.gnc", "macro.gnc", "drilling.gnc"}) {
+    std::string program = ReadFixture(name);
+    ASSERT_FALSE(program.empty()) << name;
+    ASSERT_EQ(program.rfind("(path length ", 0), 0u) << name;
+    const double expected = std::strtod(program.c_str() + 13, nullptr);
+    ASSERT_GT(expected, 0) << name;
+    CGcodeTranslator t(TestSettings());
+    auto els = RunProgram(t, program.c_str());
+    for (const auto& e : els)
+      if (e.m_strType == "Free Text") {
+        EXPECT_EQ(e.m_strParameters.Find("error"), -1) << name << ": " << e.m_strParameters.str();
+        EXPECT_EQ(e.m_strParameters.Find("motion:"), -1) << name << ": " << e.m_strParameters.str();
+      }
+    EXPECT_NEAR(PathLength(els), expected, 1e-9) << name;
+    EXPECT_EQ(els.back().m_strParameters, "Type=0 Label=gcode_start") << name;
+  }
+}
+
+TEST(GcodeFuzz, MalformedAndMutatedBlocksNeverCrash) {
+  std::vector<std::string> seeds = {
+      "G1 X10 Y-5.5 F100",  "G2 X10 Y0 R5",          "G3 X0 Y10 I-5 J5",     "G83 X1 Y1 Z-3 R1 Q0.5 L2",
+      "#1=[1+2]*SIN[30]",   "G1 X#1 Y[#2/2]",        "G92 X0 Y0 Z0",         "G10 L2 P3 X1 Y2",
+      "M3 S1000",           "M8 M5 M9",              "G4 P0.5",              "G28 X0",
+      "G20 G91 G1 X.5 Y5.", "G18 G2 X1 Z1 I0.5 J0.5", "(comment) G1 Z-1",     "/N10 G0 X1",
+      "G81 X1 Z-1 R1",      "G86 X2 Z-1 R1 P1",      "G53 G0 X0 Y0",          "#[5220]=3 G59.1",
+      "G1 A90 B45 C10",     "M2",                    "G17 G19 G90",           "X1 Y2 Z3",
+  };
+  for (const char* name : {"milling.gnc", "lathe.gnc", "macro.gnc", "drilling.gnc"}) {
+    std::string p = ReadFixture(name);
+    size_t i = 0;
+    while (i < p.size()) {
+      size_t e = p.find('\n', i);
+      if (e == std::string::npos) e = p.size();
+      seeds.push_back(p.substr(i, e - i));
+      i = e + 1;
+    }
+  }
+  const std::string alphabet = "GXYZABCIJKRQPLFSMNT0123456789.-+*/[]#=() \t%;";
+  uint32_t state = 12345;
+  auto next = [&]() {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+  };
+  tagGcodeSettings s = TestSettings();
+  s.m_bCycleStart = TRUE;
+  s.m_bCoolantValve = TRUE;
+  CGcodeTranslator t(s);
+  const auto start = std::chrono::steady_clock::now();
+  int runs = 0;
+  for (; runs < 100000; runs++) {
+    if (std::chrono::steady_clock::now() - start > std::chrono::seconds(5)) break;
+    std::string program;
+    const int lines = 1 + (int)(next() % 6);
+    for (int l = 0; l < lines; l++) {
+      std::string line = seeds[next() % seeds.size()];
+      const int edits = (int)(next() % 4);
+      for (int m = 0; m < edits; m++) {
+        const size_t at = line.empty() ? 0 : next() % line.size();
+        switch (next() % 4) {
+          case 0: if (!line.empty()) line[at] = alphabet[next() % alphabet.size()]; break;
+          case 1: line.insert(at, 1, alphabet[next() % alphabet.size()]); break;
+          case 2: if (!line.empty()) line.erase(at, 1); break;
+          case 3: line.insert(at, 1, (char)(1 + next() % 255)); break;
+        }
+      }
+      program += line + "\n";
+    }
+    CString error;
+    if (!t.Translate(program.c_str(), error)) {
+      ASSERT_EQ(error.Find("Error at line "), 0) << program;
+      ASSERT_NE(error.Find("\n\nG-code block: "), -1) << program;
+    }
+    ASSERT_FALSE(t.GetElements().empty());
+    ASSERT_EQ(t.GetElements()[0].m_strParameters, "Type=6 Label=gcode_start");
+  }
+  EXPECT_GT(runs, 500);
 }
