@@ -702,6 +702,13 @@ TEST(GcodeOutput, SegmentBuffering) {
   EXPECT_EQ(items["CSPD"], E(10) + ",0,0");
   EXPECT_EQ(items["CACC"], "0,0,0");
 
+  els = RunProgram("G1 X1 Y1 Z1 F40");
+  ASSERT_EQ(els.size(), 1u);
+  EXPECT_EQ(els[0].m_strParameters,
+            ("ProfileType=1 ConfigureMode=1 ClearBuffer=0 InsertEndSegment=1 SlaveX=0 SlaveY=1 SlaveZ=3 X_TPOS[mm]=" +
+             E(1) + " Y_TPOS[mm]=" + E(1) + " Z_TPOS[mm]=" + E(1) + " CACC=0 CSPD[mm/min]=" + E(40) +
+             " Execute=0 WaitForCompletion=1").c_str());
+
   // a comment splits; the second element reuses the configuration and the speed
   els = RunProgram("G1 X1\n(split)\nG1 X2");
   ASSERT_EQ(els.size(), 3u);
