@@ -324,9 +324,9 @@ void CGcodeTranslator::TranslateGcodeCannedCycle(int cycle) {
             if (next >= level) next = depth;  // no progress left at this magnitude
             level = next;
             moveNormal(level, feed);
-            if (level <= depth) break;
             moveNormal(retract, rapid);
             moveNormal(level + 0.1 * q, rapid);
+            if (level <= depth) break;
           }
         }
         break;

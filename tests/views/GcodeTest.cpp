@@ -602,8 +602,8 @@ TEST(GcodeMotion, CannedCycles) {
   items = Items(els[0].m_strParameters);
   EXPECT_EQ(items["SlaveX"], "0") << "Z alone runs as X and Z";
   EXPECT_EQ(items["SlaveY"], "3");
-  EXPECT_EQ(List(items["X_TPOS"]), (std::vector<double>(5, 0.0)));
-  std::vector<double> z = List(items["Y_TPOS"]), expected = {-2, 2, -1.8, -1.2, 3};
+  EXPECT_EQ(List(items["X_TPOS"]), (std::vector<double>(7, 0.0)));
+  std::vector<double> z = List(items["Y_TPOS"]), expected = {-2, 2, -1.8, -1.2, 3, -2.8, 2.8};
   ASSERT_EQ(z.size(), expected.size());
   for (size_t i = 0; i < z.size(); i++) EXPECT_NEAR(z[i], expected[i], 1e-12);
   // a peck too fine to finish is refused
