@@ -330,3 +330,54 @@ TEST(Collections, ObjectMapsSerializeTheirObjects) {
     delete v;
   }
 }
+
+TEST(Collections, TemplatesOverOtherTypes) {
+  CArray<CPoint, CPoint> pts;
+  pts.Add(CPoint(1, -2));
+  Bytes b = Store(pts);
+  EXPECT_EQ(b, (Bytes{0x01, 0x00, 0x01, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF}));
+  CArray<CPoint, CPoint> ptsBack;
+  EXPECT_EQ(Load(b, ptsBack), -1);
+  EXPECT_EQ(ptsBack[0], CPoint(1, -2));
+
+  CList<CString, LPCTSTR> names;
+  names.AddTail("one");
+  names.AddTail("two");
+  EXPECT_NE(names.Find("two"), nullptr);
+  EXPECT_EQ(names.Find("three"), nullptr);
+  CList<CString, LPCTSTR> namesBack;
+  EXPECT_EQ(Load(Store(names), namesBack), -1);
+  EXPECT_EQ(namesBack.GetTail(), "two");
+
+  CMap<int, int, CString, LPCTSTR> byNumber;
+  byNumber[3] = "three";
+  CMap<int, int, CString, LPCTSTR> byNumberBack;
+  EXPECT_EQ(Load(Store(byNumber), byNumberBack), -1);
+  CString s;
+  EXPECT_TRUE(byNumberBack.Lookup(3, s));
+  EXPECT_EQ(s, "three");
+
+  int a = 1, c = 2;
+  CTypedPtrArray<CPtrArray, int*> ints;
+  ints.Add(&a);
+  ints[0] = &c;
+  EXPECT_EQ(*ints.GetAt(0), 2);
+  CTypedPtrList<CPtrList, int*> intList;
+  intList.AddTail(&a);
+  POSITION p = intList.GetHeadPosition();
+  EXPECT_EQ(intList.GetNext(p), &a);
+  CTypedPtrMap<CMapPtrToPtr, int*, int*> links;
+  links.SetAt(&a, &c);
+  int* found = nullptr;
+  EXPECT_TRUE(links.Lookup(&a, found));
+  EXPECT_EQ(found, &c);
+  int* key = nullptr;
+  p = links.GetStartPosition();
+  links.GetNextAssoc(p, key, found);
+  EXPECT_EQ(key, &a);
+  CTypedPtrMap<CMapStringToPtr, CString, int*> named;
+  named["a"] = &a;
+  EXPECT_TRUE(named.Lookup("a", found));
+  EXPECT_EQ(found, &a);
+  EXPECT_TRUE(named.RemoveKey("a"));
+}
