@@ -410,3 +410,64 @@ TEST(Archive, RoundTripThroughAFileAndAnUnreadableFile) {
     e->Delete();
   }
 }
+
+TEST(Archive, BigIndexesUseTheLongTagForm) {
+  // 0x7FFE mapped objects push the class to index 0x7FFF and the object to 0x8000.
+  std::vector<CNode> filler(0x7FFE);
+  CNode a, b;
+  Bytes bytes = Store([&](CArchive& ar) {
+    for (CNode& n : filler) ar.MapObject(&n);
+    ar << &a << &b << &a;
+  });
+  size_t at = 0;
+  EXPECT_EQ(Prefix(bytes, 2), (Bytes{0xFF, 0xFF}));
+  at = 2 + 4 + 5 + 6;  // new class, then a (value and null peer)
+  EXPECT_EQ(Bytes(bytes.begin() + (ptrdiff_t)at, bytes.begin() + (ptrdiff_t)at + 6),
+            (Bytes{0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x80}));  // class 0x7FFF by the long form
+  at += 6 + 6;
+  EXPECT_EQ(Bytes(bytes.begin() + (ptrdiff_t)at, bytes.end()), (Bytes{0xFF, 0x7F, 0x00, 0x80, 0x00, 0x00}));
+  CNode *p1 = nullptr, *p2 = nullptr, *p3 = nullptr;
+  EXPECT_EQ(Load(bytes,
+                 [&](CArchive& ar) {
+                   for (CNode& n : filler) ar.MapObject(&n);
+                   ar >> p1 >> p2 >> p3;
+                 }),
+            -1);
+  EXPECT_EQ(p1, p3);
+  ASSERT_NE(p2, nullptr);
+  EXPECT_NE(p1, p2);
+  delete p1;
+  delete p2;
+}
+
+TEST(Archive, SerializeClassAndTheFilePositionAfterClosing) {
+  Bytes bytes = Store([&](CArchive& ar) {
+    ar.SerializeClass(RUNTIME_CLASS(CVersioned));
+    ar.SerializeClass(RUNTIME_CLASS(CVersioned));
+    ar << (DWORD)0xDEADBEEF;
+  });
+  EXPECT_EQ(bytes.size(), 2u + 4 + 10 + 2 + 4);
+  CMemFile f(bytes.data(), (UINT)bytes.size());
+  {
+    CArchive ar(&f, CArchive::load);
+    ar.SerializeClass(RUNTIME_CLASS(CVersioned));
+    EXPECT_EQ(ar.GetObjectSchema(), 3u);
+    EXPECT_EQ(ar.GetObjectSchema(), (UINT)-1);
+    ar.SerializeClass(RUNTIME_CLASS(CVersioned));  // now a class reference
+    ar.Close();
+  }
+  // What the archive read ahead is given back: the file stands at the number.
+  EXPECT_EQ(f.GetPosition(), 18u);
+  DWORD v = 0;
+  f.Read(&v, 4);
+  EXPECT_EQ(v, 0xDEADBEEFu);
+  f.SeekToBegin();
+  CArchive ar(&f, CArchive::load);
+  try {
+    ar.SerializeClass(RUNTIME_CLASS(CNode));
+    ADD_FAILURE();
+  } catch (CArchiveException* e) {
+    EXPECT_EQ(e->m_cause, CArchiveException::badClass);
+    e->Delete();
+  }
+}
