@@ -82,7 +82,7 @@ UINT CArchive::GetObjectSchema() {
 // Buffering
 
 void CArchive::Need(size_t count) {
-  if (m_end - m_cur >= count) return;
+  if (m_cur + count <= m_end) return;  // never true while storing: m_end stays 0
   CheckLoading();
   if (m_cur > 0) {
     memmove(m_buf.data(), m_buf.data() + m_cur, m_end - m_cur);

@@ -23,7 +23,7 @@ class CArchive {
   BOOL IsLoading() const { return (m_nMode & load) != 0; }
   BOOL IsStoring() const { return (m_nMode & load) == 0; }
   BOOL IsByteSwapping() const { return FALSE; }
-  BOOL IsBufferEmpty() const { return m_cur == m_end; }
+  BOOL IsBufferEmpty() const { return m_cur >= m_end; }
   CFile* GetFile() const { return m_pFile; }
 
   // The schema of the object being read (or of the class just read by SerializeClass); reading it

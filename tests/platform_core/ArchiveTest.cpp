@@ -306,6 +306,7 @@ TEST(Archive, WrongDirectionAndClosedArchivesThrow) {
   EXPECT_TRUE(st.IsStoring());
   EXPECT_FALSE(st.IsLoading());
   BYTE b;
+  st << (DWORD)1;  // something in the buffer
   try {
     st >> b;
     ADD_FAILURE();
