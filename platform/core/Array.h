@@ -63,7 +63,7 @@ class CArray : public CObject {
   INT_PTR GetCount() const { return (INT_PTR)m_data.size(); }
   BOOL IsEmpty() const { return m_data.empty(); }
   INT_PTR GetUpperBound() const { return (INT_PTR)m_data.size() - 1; }
-  // growBy -1 keeps the step; the default step grows with the array (4 to 1024 elements).
+  // growBy -1 keeps the step.
   void SetSize(INT_PTR newSize, INT_PTR growBy = -1) {
     if (newSize < 0) AfxThrowInvalidArgException();
     if (growBy >= 0) m_nGrowBy = growBy;
@@ -144,7 +144,8 @@ class CArray : public CObject {
   }
   void Reserve(size_t n) {
     if (n <= m_data.capacity()) return;
-    size_t step = m_nGrowBy >= 0 ? (size_t)m_nGrowBy : std::clamp<size_t>(m_data.size() / 8, 4, 1024);
+    // The step is a minimum: growing by half the size at least keeps long runs of Add linear.
+    size_t step = std::max<size_t>(m_nGrowBy > 0 ? (size_t)m_nGrowBy : 4, m_data.size() / 2);
     m_data.reserve(std::max(n, m_data.size() + step));
   }
   // Sizes the array to `count` and reads each element; a corrupt count runs into the end of the

@@ -381,3 +381,14 @@ TEST(Collections, TemplatesOverOtherTypes) {
   EXPECT_EQ(found, &a);
   EXPECT_TRUE(named.RemoveKey("a"));
 }
+
+TEST(Collections, LargeArraysRoundTripThroughAnArchive) {
+  CDWordArray a;
+  for (DWORD i = 0; i < 1000000; ++i) a.Add(i * 3);
+  Bytes b = Store(a);
+  ASSERT_EQ(b.size(), 6u + 4000000);
+  CDWordArray back;
+  EXPECT_EQ(Load(b, back), -1);
+  ASSERT_EQ(back.GetSize(), 1000000);
+  EXPECT_EQ(back[999999], 999999u * 3);
+}
