@@ -403,6 +403,19 @@ TEST(Archive, RoundTripThroughAFileAndAnUnreadableFile) {
     EXPECT_EQ(e->m_cause, CFileException::fileNotFound);
     e->Delete();
   }
+  // A file opened for writing only cannot feed a loading archive.
+  {
+    CFile f(path.c_str(), CFile::modeWrite);
+    CArchive ar(&f, CArchive::load);
+    try {
+      WORD w;
+      ar >> w;
+      ADD_FAILURE();
+    } catch (CFileException* e) {
+      EXPECT_EQ(e->m_cause, CFileException::invalidFile);
+      e->Delete();
+    }
+  }
   try {
     CFile f(dir.c_str(), CFile::modeRead);
     ADD_FAILURE();
