@@ -258,6 +258,7 @@ bool Store(const std::string& path, std::shared_ptr<IniFile> f) {
   }
   if (exists && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0)) {
     SetLastError(ERROR_ACCESS_DENIED);
+    g_cache.erase(path);
     return false;
   }
   int fd;
@@ -272,6 +273,7 @@ bool Store(const std::string& path, std::shared_ptr<IniFile> f) {
   if (fd < 0) {
     int err = errno;
     SetLastError(err == ENOENT || err == ENOTDIR ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(err));
+    g_cache.erase(path);
     return false;
   }
   const char* p = content.data();
@@ -392,13 +394,13 @@ DWORD CopyValue(const std::string& v, LPSTR buf, DWORD size) {
   return (DWORD)n;
 }
 
-// A copy of the cached parse to edit; the cached one stays untouched until the write succeeds.
-std::shared_ptr<IniFile> Editable(const std::shared_ptr<IniFile>& f) { return std::make_shared<IniFile>(*f); }
+// Edits change the cached parse in place (all under the lock); a failed write drops it from the
+// cache, so the next call reads the file again.
 
 BOOL WriteValue(const char* section, const char* key, const char* value, const char* fileName) {
   std::string path;
   bool readable = false;
-  auto f = Editable(Load(fileName, &path, &readable));
+  auto f = Load(fileName, &path, &readable);
   struct stat st;
   if (!readable && stat(path.c_str(), &st) == 0) {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -552,7 +554,7 @@ BOOL WritePrivateProfileSection(LPCSTR section, LPCSTR entries, LPCSTR fileName)
   if (!entries) return WriteValue(section, nullptr, nullptr, fileName);
   std::string path;
   bool readable = false;
-  auto f = Editable(Load(fileName, &path, &readable));
+  auto f = Load(fileName, &path, &readable);
   struct stat st;
   if (!readable && stat(path.c_str(), &st) == 0) {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -697,7 +699,7 @@ bool DeleteSectionTree(const char* fileName, const std::string& section) {
   if (!fileName) return false;
   std::lock_guard<std::mutex> lock(g_mutex);
   std::string path;
-  auto f = Editable(Load(fileName, &path));
+  auto f = Load(fileName, &path);
   const std::string folded = Fold(Trim(section));
   const std::string prefix = folded + "\\";
   auto match = [&](const std::string& n) {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 using dravonix::test::ScratchDir;
@@ -307,4 +308,25 @@ TEST(Ini, LargeFileReadsEveryKey) {
   ASSERT_TRUE(WritePrivateProfileString("Section9", "Key999", "changed", file.c_str()));
   EXPECT_EQ(Get("section9", "key999", "", file), "changed");
   EXPECT_EQ(Get("section0", "key0", "", file), "Value0");
+}
+
+TEST(Ini, ThreadsShareOneFileSafely) {
+  const fs::path file = fs::path(ScratchDir("ini-threads")) / "t.ini";
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      const std::string section = "T" + std::to_string(t);
+      char buf[32];
+      for (int i = 0; i < 25; ++i) {
+        const std::string key = "k" + std::to_string(i), value = std::to_string(i * t);
+        WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+        GetPrivateProfileString(section.c_str(), key.c_str(), "", buf, sizeof buf, file.c_str());
+        EXPECT_EQ(std::string(buf), value);
+      }
+    });
+  for (std::thread& th : threads) th.join();
+  for (int t = 0; t < 4; ++t) {
+    const std::string section = "t" + std::to_string(t);
+    EXPECT_EQ(Get(section.c_str(), "K24", "", file), std::to_string(24 * t));
+  }
 }
