@@ -118,6 +118,7 @@ BOOL RemoveDirectory(LPCSTR pathName);
 DWORD GetFileAttributes(LPCSTR fileName);
 // Only READONLY has an effect (it clears or grants write permission).
 BOOL SetFileAttributes(LPCSTR fileName, DWORD attributes);
+inline DWORD GetFileAttributesA(LPCSTR fileName) { return GetFileAttributes(fileName); }
 
 // The temporary folder ($TMPDIR or /tmp) with a trailing separator. Returns the length, or the size
 // needed (with the terminating NUL) when the buffer is too small.

@@ -22,6 +22,10 @@
 // is size - 2). Otherwise the value or the default (trailing blanks dropped), cut to size - 1.
 DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR returnedString, DWORD size,
                               LPCSTR fileName);
+inline DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR returnedString,
+                                      DWORD size, LPCSTR fileName) {
+  return GetPrivateProfileString(section, key, defaultValue, returnedString, size, fileName);
+}
 // The value read as a signed decimal number (leading digits only; 0 when there are none); the
 // default when the key is missing or its value empty.
 UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
