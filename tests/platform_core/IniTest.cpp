@@ -330,3 +330,31 @@ TEST(Ini, ThreadsShareOneFileSafely) {
     EXPECT_EQ(Get(section.c_str(), "K24", "", file), std::to_string(24 * t));
   }
 }
+
+TEST(Ini, ArbitraryBytesNeverUpsetReadingOrWriting) {
+  const fs::path file = fs::path(ScratchDir("ini-fuzz")) / "f.ini";
+  const char alphabet[] = "[]=;\r\n \tab\"'";
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  char buf[256];
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    for (int i = (int)(next() % 120); i > 0; --i)
+      text += next() % 17 == 0 ? (char)(next() & 0xFF) : alphabet[next() % (sizeof alphabet - 1)];
+    WriteText(file, text);
+    DWORD n = GetPrivateProfileSectionNames(buf, sizeof buf, file.c_str());
+    ASSERT_LT(n, sizeof buf);
+    for (const char* s = buf; *s; s += strlen(s) + 1) {
+      char keys[256];
+      GetPrivateProfileString(s, nullptr, nullptr, keys, sizeof keys, file.c_str());
+      for (const char* k = keys; *k; k += strlen(k) + 1) {
+        char v[64];
+        GetPrivateProfileString(s, k, "", v, sizeof v, file.c_str());
+      }
+    }
+    ASSERT_TRUE(WritePrivateProfileString("b", "a", "value", file.c_str())) << round;
+    EXPECT_EQ(Get("B", "A", "", file), "value") << round;
+    ASSERT_TRUE(WritePrivateProfileString("b", "a", nullptr, file.c_str()));
+    EXPECT_EQ(Get("B", "A", "none", file), "none") << round;
+  }
+}
