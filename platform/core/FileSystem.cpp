@@ -741,6 +741,26 @@ BOOL CFileFind::FindFile(LPCSTR name, DWORD) {
     m_nativeRoot = ResolvePath(dirPart.c_str());
   }
 
+  if (pattern.find_first_of("*?") == std::string::npos) {
+    // One name: look it up instead of reading the whole folder.
+    std::string full = ResolvePath((m_nativeRoot == "." ? pattern : m_nativeRoot + "/" + pattern).c_str());
+    struct stat st;
+    if (stat(full.c_str(), &st) != 0 && lstat(full.c_str(), &st) != 0) {
+      int err = errno;
+      m_root.clear();
+      struct stat dirStat;
+      if (stat(m_nativeRoot.c_str(), &dirStat) != 0 || !S_ISDIR(dirStat.st_mode)) return Fail(ERROR_PATH_NOT_FOUND);
+      return err == ENOENT ? Fail(ERROR_FILE_NOT_FOUND) : FailErrno(err);
+    }
+    Entry entry;
+    entry.name = pattern == "." || pattern == ".." ? pattern : LastComponent(full);
+    entry.attributes = AttributesOf(entry.name, st);
+    entry.length = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
+    entry.writeTime = (LONGLONG)st.st_mtim.tv_sec;
+    m_entries.push_back(std::move(entry));
+    return TRUE;
+  }
+
   DIR* d = opendir(m_nativeRoot.c_str());
   if (!d) {
     int err = errno;

@@ -342,6 +342,14 @@ TEST(FileSystem, FileFindListsSortedWithoutRegardToCase) {
   EXPECT_EQ(ff.GetFileName(), "Sub");
   EXPECT_TRUE(ff.IsDirectory());
 
+  ASSERT_TRUE(ff.FindFile((Win(dir) + "\\B.txt").c_str()));
+  EXPECT_FALSE(ff.FindNextFile());
+  EXPECT_EQ(ff.GetFilePath(), Win(dir / "b.TXT").c_str());
+  EXPECT_EQ(ff.GetLength(), 2u);
+  EXPECT_FALSE(ff.FindFile((Win(dir) + "\\none.txt").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(ff.FindFile((Win(dir) + "\\nodir\\x.txt").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(ff.FindFile((Win(dir) + "\\*.none").c_str()));
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(ff.FindFile((Win(dir) + "\\nodir\\*.*").c_str()));
