@@ -841,9 +841,11 @@ ULONGLONG CFileFind::GetLength() const {
   return e ? e->length : 0;
 }
 
-LONGLONG CFileFind::GetLastWriteTime() const {
+BOOL CFileFind::GetLastWriteTime(CTime& time) const {
   const Entry* e = Current();
-  return e ? e->writeTime : 0;
+  if (!e) return FALSE;
+  time = CTime((__time64_t)e->writeTime);
+  return TRUE;
 }
 
 BOOL CFileFind::IsDots() const {

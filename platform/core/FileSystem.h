@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/core/String.h"
+#include "platform/core/Time.h"
 #include "platform/core/Types.h"
 
 #include <cstdarg>
@@ -174,7 +175,7 @@ class CFileFind {
   CString GetRoot() const;
   ULONGLONG GetLength() const;
   // Seconds since 1970 (UTC) of the last change.
-  LONGLONG GetLastWriteTime() const;
+  BOOL GetLastWriteTime(CTime& time) const;
   BOOL IsDirectory() const { return MatchesMask(FILE_ATTRIBUTE_DIRECTORY); }
   BOOL IsReadOnly() const { return MatchesMask(FILE_ATTRIBUTE_READONLY); }
   BOOL IsHidden() const { return MatchesMask(FILE_ATTRIBUTE_HIDDEN); }

@@ -315,7 +315,9 @@ TEST(FileSystem, FileFindListsSortedWithoutRegardToCase) {
       EXPECT_EQ(ff.GetFileTitle(), "b");
       EXPECT_EQ(ff.GetLength(), 2u);
       EXPECT_FALSE(ff.IsDirectory());
-      EXPECT_GT(ff.GetLastWriteTime(), 0);
+      CTime t;
+      ASSERT_TRUE(ff.GetLastWriteTime(t));
+      EXPECT_GT(t.GetTime(), 0);
     }
   }
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_NO_MORE_FILES);
