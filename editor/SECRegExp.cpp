@@ -42,6 +42,10 @@ SECRegExp::SECRegExp()
       m_pszLineStart(nullptr),
       m_bError(false),
       m_nMemoRows(0),
+      m_pszPrefix(nullptr),
+      m_nPrefixLen(0),
+      m_bStartSet(false),
+      m_aStartSet{},
       m_pszLineEnd(nullptr),
       m_nSteps(0),
       m_nStepLimit(0),
@@ -73,6 +77,9 @@ void SECRegExp::Reset() {
   m_aRuns.clear();
   m_aSets.clear();
   m_nMemoRows = 0;
+  m_pszPrefix = nullptr;
+  m_nPrefixLen = 0;
+  m_bStartSet = false;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -108,8 +115,11 @@ SECRegExp* SECRegExp::Compile(const char* pszPattern) {
   int next = Next(scan);
   if (next >= 0 && m_pProgram[next] == END) {
     scan += 3;
-    if (m_pProgram[scan] == EXACTLY)
+    if (m_pProgram[scan] == EXACTLY) {
       m_chFirst = (char)m_pProgram[scan + 3];
+      m_pszPrefix = reinterpret_cast<const char*>(m_pProgram + scan + 3);
+      m_nPrefixLen = (int)strlen(m_pszPrefix);
+    }
     else if (m_pProgram[scan] == BOL)
       m_bAnchored = 1;
     if (flags & SPSTART) {
@@ -132,6 +142,7 @@ SECRegExp* SECRegExp::Compile(const char* pszPattern) {
     Reset();
     return nullptr;
   }
+  ComputeStartSet();
   m_bCompiled = 1;
   return this;
 }
@@ -182,6 +193,77 @@ bool SECRegExp::Analyse() {
     if (next >= 0 && m_aRow[(size_t)next] < 0) m_aRow[(size_t)next] = m_nMemoRows++;
   }
   return true;
+}
+
+// The bytes with which a match can begin anywhere but at the subject's start and end, found by walking the
+// program to the first byte each path consumes. Paths through "^" or "$" need one of the ends, which are
+// always tried; a path that reaches the end of the program without consuming leaves the set unknown.
+void SECRegExp::ComputeStartSet() {
+  m_bStartSet = false;
+  std::array<uint64_t, 4> set{};
+  auto addByte = [&](BYTE b) { set[b >> 6] |= uint64_t(1) << (b & 63); };
+  auto addSimple = [&](int pc) {
+    switch (m_pProgram[pc]) {
+      case ANY:
+        for (int b = 1; b < 256; ++b) addByte((BYTE)b);
+        break;
+      case EXACTLY:
+        addByte(m_pProgram[pc + 3]);
+        break;
+      case ANYOF:
+      case ANYBUT:
+        for (int b = 1; b < 256; ++b)
+          if (InSet(pc, (char)b) == (m_pProgram[pc] == ANYOF)) addByte((BYTE)b);
+        break;
+      default:
+        break;
+    }
+  };
+  std::vector<char> seen((size_t)m_nProgSize, 0);
+  std::vector<int> work{0};
+  while (!work.empty()) {
+    const int pc = work.back();
+    work.pop_back();
+    if (pc < 0 || seen[(size_t)pc]) continue;
+    seen[(size_t)pc] = 1;
+    const int op = m_pProgram[pc];
+    const int next = Next(pc);
+    switch (op) {
+      case END:
+        return;
+      case BOL:
+      case EOL:
+        break;
+      case ANY:
+      case ANYOF:
+      case ANYBUT:
+      case EXACTLY:
+        addSimple(pc);
+        break;
+      case NOTHING:
+      case BACK:
+        work.push_back(next);
+        break;
+      case BRANCH:
+        if (next < 0 || m_pProgram[next] != BRANCH)
+          work.push_back(pc + 3);
+        else
+          for (int sc = pc; sc >= 0 && m_pProgram[sc] == BRANCH; sc = Next(sc)) work.push_back(sc + 3);
+        break;
+      case STAR:
+        addSimple(pc + 3);
+        work.push_back(next);
+        break;
+      case PLUS:
+        addSimple(pc + 3);
+        break;
+      default:
+        if ((op > OPEN && op < OPEN + NSUBEXP) || (op > CLOSE && op < CLOSE + NSUBEXP)) work.push_back(next);
+        break;
+    }
+  }
+  m_aStartSet = set;
+  m_bStartSet = true;
 }
 
 int SECRegExp::Next(int p) const {
@@ -488,16 +570,25 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
   if (m_bAnchored) {
     if (Try(pBegin)) found = pBegin;
   } else if (m_chFirst != 0) {
-    const char* s = static_cast<const char*>(memchr(pBegin, m_chFirst, len));
-    while (s != nullptr) {
-      if (Try(s)) {
+    // Every match begins with the leading literal.
+    const size_t n = (size_t)m_nPrefixLen;
+    for (const char* s = pBegin; s != nullptr && (size_t)(pEnd - s) >= n;) {
+      s = static_cast<const char*>(memchr(s, m_chFirst, (size_t)(pEnd - s)));
+      if (s == nullptr || (size_t)(pEnd - s) < n) break;
+      if (memcmp(s, m_pszPrefix, n) == 0 && Try(s)) {
         found = s;
         break;
       }
       if (m_bOverflow) break;
       ++s;
-      s = static_cast<const char*>(memchr(s, m_chFirst, (size_t)(pEnd - s)));
     }
+  } else if (m_bStartSet) {
+    if (Try(pBegin)) found = pBegin;
+    for (const char* s = pBegin + 1; found == nullptr && !m_bOverflow && s < pEnd; ++s) {
+      const BYTE b = (BYTE)*s;
+      if (((m_aStartSet[b >> 6] >> (b & 63)) & 1) && Try(s)) found = s;
+    }
+    if (found == nullptr && !m_bOverflow && pEnd > pBegin && Try(pEnd)) found = pEnd;
   } else {
     for (const char* s = pBegin;; ++s) {
       if (Try(s)) {

@@ -90,6 +90,7 @@ class SECRegExp {
   int Next(int p) const;
   int Fail() { m_bError = true; return -1; }
   bool Analyse();
+  void ComputeStartSet();
   // Matching
   int ExecuteSpan(const char* pBegin, const char* pEnd);
   bool Try(const char* pos);
@@ -131,6 +132,12 @@ class SECRegExp {
   std::vector<int32_t> m_aRow;
   std::vector<std::array<uint64_t, 4>> m_aSets;  // 256-bit membership per set node
   int m_nMemoRows;
+  // The literal every match begins with (when there is a first byte), and the bytes a match can begin with
+  // away from the subject's ends (when the set is known).
+  const char* m_pszPrefix;
+  int m_nPrefixLen;
+  bool m_bStartSet;
+  std::array<uint64_t, 4> m_aStartSet;
   // Matching state: the subject's end, the backtracking stack, and the record of states known to fail,
   // switched on only when a search starts to cost more than its length warrants.
   const char* m_pszLineEnd;
