@@ -15,7 +15,6 @@ const char kMeta[] = "^$.[()|?+*\\";
 // Bounds that keep a hostile pattern or line from exhausting memory.
 const int kMaxProgram = 1 << 24;
 const size_t kMaxFrames = size_t(1) << 23;
-const size_t kMaxMemoCells = size_t(1) << 24;
 
 enum { kRestoreStart, kRestoreEnd, kAlt, kRepeat };
 
@@ -50,6 +49,7 @@ SECRegExp::SECRegExp()
       m_nSteps(0),
       m_nStepLimit(0),
       m_nMemoThreshold(SIZE_MAX),
+      m_nMaxMemoCells(size_t(1) << 24),
       m_bMemo(false),
       m_bMemoHashed(false),
       m_bOverflow(false) {}
@@ -561,7 +561,7 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
   m_nStepLimit = m_nMemoThreshold != SIZE_MAX ? m_nMemoThreshold : 16 * (len + 1) + 4096;
   m_bMemo = false;
   m_bMemoHashed = false;
-  if (!m_setMemo.empty()) m_setMemo.clear();
+  if (!m_mapMemo.empty()) m_mapMemo.clear();
   if (m_nStepLimit == 0) EnableMemo();
   m_bOverflow = false;
   for (RunCache& r : m_aRuns) r = RunCache{nullptr, nullptr};
@@ -661,55 +661,56 @@ void SECRegExp::CountSteps(size_t n) {
 // A failed state (node, position) fails again however it is reached: there are no back references, and
 // groups are recorded only along the winning path. Remembering failures bounds the work of a search.
 // Each row links a failed position to the nearest position below it not yet known to fail (0: open;
-// else that position + 2), so runs of failures are skipped in one step.
+// else that position + 2), so runs of failures are skipped in one step. Rows live in one table, or in
+// a map when a long subject and a large program would make the table too big.
 void SECRegExp::EnableMemo() {
   m_bMemo = true;
   const size_t width = (size_t)(m_pszLineEnd - m_pszLineStart) + 1;
   const size_t rows = (size_t)m_nMemoRows;
-  if (rows != 0 && width > kMaxMemoCells / rows) {
+  m_mapMemo.clear();
+  if (rows != 0 && width > m_nMaxMemoCells / rows) {
     m_bMemoHashed = true;
-    m_setMemo.clear();
   } else {
     m_bMemoHashed = false;
     m_aMemo.assign(rows * width, 0);
   }
 }
 
+int32_t SECRegExp::GetCell(size_t cell) const {
+  if (!m_bMemoHashed) return m_aMemo[cell];
+  auto it = m_mapMemo.find(cell);
+  return it == m_mapMemo.end() ? 0 : it->second;
+}
+
+void SECRegExp::SetCell(size_t cell, int32_t value) {
+  if (m_bMemoHashed)
+    m_mapMemo[cell] = value;
+  else
+    m_aMemo[cell] = value;
+}
+
 bool SECRegExp::IsFailed(int pc, const char* s) const {
   const int32_t row = m_aRow[(size_t)pc];
   if (row < 0) return false;
   const size_t width = (size_t)(m_pszLineEnd - m_pszLineStart) + 1;
-  const size_t cell = (size_t)row * width + (size_t)(s - m_pszLineStart);
-  if (m_bMemoHashed) return m_setMemo.count(cell) != 0;
-  return m_aMemo[cell] != 0;
+  return GetCell((size_t)row * width + (size_t)(s - m_pszLineStart)) != 0;
 }
 
 // The last position at or below q of the row not known to fail, or -1.
 int64_t SECRegExp::FindOpen(int32_t row, int64_t q) {
-  const size_t width = (size_t)(m_pszLineEnd - m_pszLineStart) + 1;
-  if (m_bMemoHashed) {
-    const size_t base = (size_t)row * width;
-    while (q >= 0 && m_setMemo.count(base + (size_t)q) != 0) --q;
-    return q;
-  }
-  int32_t* cells = m_aMemo.data() + (size_t)row * width;
+  const size_t base = (size_t)row * ((size_t)(m_pszLineEnd - m_pszLineStart) + 1);
   int64_t r = q;
-  while (r >= 0 && cells[r] != 0) r = (int64_t)cells[r] - 2;
-  while (q > r && cells[q] != 0) {
-    const int64_t next = (int64_t)cells[q] - 2;
-    cells[q] = (int32_t)(r + 2);
-    q = next;
+  for (int32_t v; r >= 0 && (v = GetCell(base + (size_t)r)) != 0;) r = (int64_t)v - 2;
+  for (int32_t v; q > r && (v = GetCell(base + (size_t)q)) != 0;) {
+    if (v != (int32_t)(r + 2)) SetCell(base + (size_t)q, (int32_t)(r + 2));
+    q = (int64_t)v - 2;
   }
   return r;
 }
 
 void SECRegExp::MarkOne(int32_t row, size_t index) {
-  const size_t width = (size_t)(m_pszLineEnd - m_pszLineStart) + 1;
-  const size_t cell = (size_t)row * width + index;
-  if (m_bMemoHashed)
-    m_setMemo.insert(cell);
-  else if (m_aMemo[cell] == 0)
-    m_aMemo[cell] = (int32_t)index + 1;
+  const size_t cell = (size_t)row * ((size_t)(m_pszLineEnd - m_pszLineStart) + 1) + index;
+  if (GetCell(cell) == 0) SetCell(cell, (int32_t)index + 1);
 }
 
 void SECRegExp::MarkFailed(int pc, const char* s, const char* sTo) {

@@ -6,7 +6,7 @@
 
 #include <array>
 #include <cstdint>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 class SECRegExp {
@@ -56,9 +56,13 @@ class SECRegExp {
   BOOL IsAnchored() const { return m_bAnchored; }
   const char* GetMustText() const { return m_pszMust; }
   int GetMustLength() const { return m_nMustLen; }
-  // After how many steps of one Execute failed states start to be remembered; by default a multiple of the
-  // subject's length. Tests lower it to check that remembering changes no result.
-  void SetMemoThreshold(size_t nSteps) { m_nMemoThreshold = nSteps; }
+  // After how many steps of one Execute failed states start to be remembered (by default a multiple of the
+  // subject's length), and how many states a table may hold before a map takes its place. Tests lower them
+  // to check that remembering changes no result.
+  void SetMemoThreshold(size_t nSteps, size_t nMaxCells = size_t(1) << 24) {
+    m_nMemoThreshold = nSteps;
+    m_nMaxMemoCells = nMaxCells;
+  }
 
  private:
   friend const char* RegexFindLine(SECRegExp& re, const char* pszLine, int* pnMatchLen,
@@ -102,6 +106,8 @@ class SECRegExp {
   void MarkOne(int32_t row, size_t index);
   int64_t LastOpen(int32_t row, int64_t lo, int64_t hi);
   int64_t FindOpen(int32_t row, int64_t q);
+  int32_t GetCell(size_t cell) const;
+  void SetCell(size_t cell, int32_t value);
   int64_t PickCount(int pc, const char* s, int64_t hi, int64_t minimum);
   void CountSteps(size_t n);
   void EnableMemo();
@@ -146,10 +152,11 @@ class SECRegExp {
   size_t m_nSteps;
   size_t m_nStepLimit;
   size_t m_nMemoThreshold;
+  size_t m_nMaxMemoCells;
   bool m_bMemo;
   bool m_bMemoHashed;
   std::vector<int32_t> m_aMemo;
-  std::unordered_set<uint64_t> m_setMemo;
+  std::unordered_map<size_t, int32_t> m_mapMemo;
   bool m_bOverflow;
 };
 
