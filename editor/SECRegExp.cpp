@@ -94,7 +94,10 @@ SECRegExp* SECRegExp::Compile(const char* pszPattern) {
   m_nEmitPass = 0;
   m_pszParse = pszPattern;
   m_nGroups = 1;
-  if (ParseAlt(false, &flags) < 0 || m_bError) return nullptr;
+  if (ParseAlt(false, &flags) < 0 || m_bError) {
+    Reset();
+    return nullptr;
+  }
 
   m_pProgram = new (std::nothrow) BYTE[(size_t)m_nProgSize]();
   if (m_pProgram == nullptr) {
@@ -119,9 +122,9 @@ SECRegExp* SECRegExp::Compile(const char* pszPattern) {
       m_chFirst = (char)m_pProgram[scan + 3];
       m_pszPrefix = reinterpret_cast<const char*>(m_pProgram + scan + 3);
       m_nPrefixLen = (int)strlen(m_pszPrefix);
-    }
-    else if (m_pProgram[scan] == BOL)
+    } else if (m_pProgram[scan] == BOL) {
       m_bAnchored = 1;
+    }
     if (flags & SPSTART) {
       const char* longest = nullptr;
       size_t len = 0;
@@ -550,7 +553,7 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
   for (int i = 0; i < NSUBEXP; ++i) m_apszStart[i] = m_apszEnd[i] = nullptr;
   if (pBegin == nullptr || !m_bCompiled) return -1;
   const size_t len = (size_t)(pEnd - pBegin);
-  if (len >= (size_t)INT_MAX) return -1;
+  if (len >= (size_t)INT_MAX - 2) return -1;
   if (m_pszMust != nullptr &&
       (len < (size_t)m_nMustLen || memmem(pBegin, len, m_pszMust, (size_t)m_nMustLen) == nullptr))
     return -1;
