@@ -20,6 +20,17 @@ enum { kRestoreStart, kRestoreEnd, kAlt, kRepeat };
 
 inline bool IsMult(char c) { return c == '*' || c == '+' || c == '?'; }
 
+inline int NodeNext(const BYTE* prog, int p) {
+  const int off = prog[p + 1] | (prog[p + 2] << 8);
+  if (off == 0) return -1;
+  return prog[p] == SECRegExp::BACK ? p - off : p + off;
+}
+
+inline bool SetHas(const std::array<uint64_t, 4>& bits, char ch) {
+  const BYTE b = (BYTE)ch;
+  return (bits[b >> 6] >> (b & 63)) & 1;
+}
+
 }  // namespace
 
 SECRegExp::SECRegExp()
@@ -601,7 +612,9 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
       if (m_bOverflow || s == pEnd) break;
     }
   }
-  m_aStack.clear();
+  // What a very long line needed is not kept for the next one.
+  if (m_aStack.size() > (size_t(1) << 16)) std::vector<Frame>().swap(m_aStack);
+  if (m_aMemo.size() > (size_t(1) << 20)) std::vector<int32_t>().swap(m_aMemo);
   if (found == nullptr) {
     for (int i = 0; i < NSUBEXP; ++i) m_apszStart[i] = m_apszEnd[i] = nullptr;
     return -1;
@@ -617,11 +630,7 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
 
 bool SECRegExp::Try(const char* pos) { return Run(0, pos); }
 
-bool SECRegExp::InSet(int pc, char ch) const {
-  const std::array<uint64_t, 4>& bits = m_aSets[(size_t)m_aAux[(size_t)pc]];
-  const BYTE b = (BYTE)ch;
-  return (bits[b >> 6] >> (b & 63)) & 1;
-}
+bool SECRegExp::InSet(int pc, char ch) const { return SetHas(m_aSets[(size_t)m_aAux[(size_t)pc]], ch); }
 
 // How many times the one-byte operand at pc matches in a row from s.
 size_t SECRegExp::RepeatRun(int pc, const char* s) {
@@ -756,21 +765,29 @@ int64_t SECRegExp::PickCount(int pc, const char* s, int64_t hi, int64_t minimum)
   }
 }
 
-bool SECRegExp::Push(const Frame& f) {
-  if (m_aStack.size() >= kMaxFrames) {
-    m_bOverflow = true;
-    return false;
-  }
-  m_aStack.push_back(f);
-  return true;
-}
-
 // Runs the program from pc at s by backtracking over an explicit stack, so a long line cannot exhaust the
 // call stack. Choices are tried in the order of the classic recursive matcher, so results are the same.
 bool SECRegExp::Run(int pc, const char* s) {
   const BYTE* prog = m_pProgram;
   const char* const end = m_pszLineEnd;
-  m_aStack.clear();
+  if (m_aStack.empty()) m_aStack.resize(256);
+  Frame* stack = m_aStack.data();
+  size_t top = 0;
+  auto push = [&](const Frame& f) {
+    if (top == m_aStack.size()) {
+      if (top >= kMaxFrames) {
+        m_bOverflow = true;
+        return false;
+      }
+      m_aStack.resize(top * 2);
+      stack = m_aStack.data();
+    }
+    stack[top++] = f;
+    return true;
+  };
+  auto count = [this]() {
+    if (++m_nSteps > m_nStepLimit && !m_bMemo) EnableMemo();
+  };
   for (;;) {
     bool ok = true;
     while (ok) {
@@ -783,11 +800,10 @@ bool SECRegExp::Run(int pc, const char* s) {
         break;
       }
       const int op = prog[pc];
-      int next = Next(pc);
+      int next = NodeNext(prog, pc);
       switch (op) {
         case END:
           m_pszInput = s;
-          m_aStack.clear();
           return true;
         case BOL:
           ok = s == m_pszLineStart;
@@ -803,7 +819,7 @@ bool SECRegExp::Run(int pc, const char* s) {
           break;
         case ANYOF:
         case ANYBUT:
-          if (s < end && InSet(pc, *s) == (op == ANYOF))
+          if (s < end && SetHas(m_aSets[(size_t)m_aAux[(size_t)pc]], *s) == (op == ANYOF))
             ++s;
           else
             ok = false;
@@ -825,8 +841,8 @@ bool SECRegExp::Run(int pc, const char* s) {
             next = pc + 3;
             break;
           }
-          if (!Push(Frame{s, kAlt, pc, next, 0})) return false;
-          CountSteps(1);
+          if (!push(Frame{s, kAlt, pc, next, 0})) return false;
+          count();
           next = pc + 3;
           break;
         case STAR:
@@ -838,18 +854,18 @@ bool SECRegExp::Run(int pc, const char* s) {
             ok = false;
             break;
           }
-          if (!Push(Frame{s, kRepeat, pc, (int32_t)k, (int32_t)n})) return false;
+          if (!push(Frame{s, kRepeat, pc, (int32_t)k, (int32_t)n})) return false;
           s += k;
           break;
         }
         default:
           if (op > OPEN && op < OPEN + NSUBEXP) {
             const int g = op - OPEN;
-            if (!Push(Frame{m_apszStart[g], kRestoreStart, g, 0, 0})) return false;
+            if (!push(Frame{m_apszStart[g], kRestoreStart, g, 0, 0})) return false;
             m_apszStart[g] = s;
           } else if (op > CLOSE && op < CLOSE + NSUBEXP) {
             const int g = op - CLOSE;
-            if (!Push(Frame{m_apszEnd[g], kRestoreEnd, g, 0, 0})) return false;
+            if (!push(Frame{m_apszEnd[g], kRestoreEnd, g, 0, 0})) return false;
             m_apszEnd[g] = s;
           } else {
             ok = false;
@@ -862,9 +878,8 @@ bool SECRegExp::Run(int pc, const char* s) {
     // Back to the latest choice that has an untried way left.
     bool resumed = false;
     while (!resumed) {
-      if (m_aStack.empty()) return false;
-      Frame f = m_aStack.back();
-      m_aStack.pop_back();
+      if (top == 0) return false;
+      Frame f = stack[--top];
       switch (f.kind) {
         case kRestoreStart:
           m_apszStart[f.pc] = f.pos;
@@ -873,21 +888,21 @@ bool SECRegExp::Run(int pc, const char* s) {
           m_apszEnd[f.pc] = f.pos;
           break;
         case kAlt: {
-          CountSteps(1);
+          count();
           const int alt = f.a;
           if (alt >= 0 && prog[alt] == BRANCH) {
-            f.a = Next(alt);
-            m_aStack.push_back(f);
+            f.a = NodeNext(prog, alt);
+            stack[top++] = f;
             pc = alt + 3;
             s = f.pos;
             resumed = true;
-          } else {
+          } else if (m_bMemo) {
             MarkFailed(f.pc, f.pos, f.pos);
           }
           break;
         }
         case kRepeat: {
-          const int next = Next(f.pc);
+          const int next = NodeNext(prog, f.pc);
           // The way on from this count is exhausted.
           if (m_bMemo && next >= 0 && m_aRow[(size_t)next] >= 0)
             MarkOne(m_aRow[(size_t)next], (size_t)(f.pos + f.a - m_pszLineStart));
@@ -896,7 +911,7 @@ bool SECRegExp::Run(int pc, const char* s) {
             MarkFailed(f.pc, f.pos, f.pos + f.b);
           } else {
             f.a = (int32_t)k;
-            m_aStack.push_back(f);
+            stack[top++] = f;
             s = f.pos + k;
             pc = next;
             resumed = true;

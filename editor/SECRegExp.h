@@ -111,7 +111,6 @@ class SECRegExp {
   int64_t PickCount(int pc, const char* s, int64_t hi, int64_t minimum);
   void CountSteps(size_t n);
   void EnableMemo();
-  bool Push(const Frame& f);
 
   int m_nEmitPass;
   int m_bCompiled;
