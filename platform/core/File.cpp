@@ -97,9 +97,9 @@ void FillException(CFileException* error, int cause, int err, LPCTSTR fileName) 
 }
 
 void FillStatus(const struct stat& st, const std::string& path, CFileStatus& status) {
-  status.m_mtime = (LONGLONG)st.st_mtime;
-  status.m_atime = (LONGLONG)st.st_atime;
-  status.m_ctime = (LONGLONG)st.st_ctime;
+  status.m_mtime = CTime((__time64_t)st.st_mtime);
+  status.m_atime = CTime((__time64_t)st.st_atime);
+  status.m_ctime = CTime((__time64_t)st.st_ctime);
   status.m_size = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
   BYTE attr = 0;
   if (S_ISDIR(st.st_mode)) attr |= CFile::directory;

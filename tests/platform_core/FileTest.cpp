@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -156,7 +157,8 @@ TEST(File, RemoveRenameAndStatus) {
   ASSERT_TRUE(CFile::GetStatus(a.c_str(), st));
   EXPECT_EQ(st.m_size, 5u);
   EXPECT_EQ(st.m_attribute & CFile::directory, 0);
-  EXPECT_GT(st.m_mtime, 1500000000);
+  EXPECT_GT(st.m_mtime.GetTime(), 1500000000);
+  EXPECT_LE(st.m_mtime.GetTime(), time(nullptr));
   EXPECT_TRUE(std::string(st.m_szFullName).ends_with("/a.txt"));
   ASSERT_TRUE(CFile::GetStatus(dir.c_str(), st));
   EXPECT_NE(st.m_attribute & CFile::directory, 0);
