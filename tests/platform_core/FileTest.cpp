@@ -314,3 +314,19 @@ TEST(MemFile, GrowsAttachesAndDetaches) {
   EXPECT_EQ(memcmp(grown, "xyz", 3), 0);
   free(grown);
 }
+
+TEST(File, OpensThroughBackslashesAndAnyCase) {
+  std::string dir = dravonix::test::ScratchDir("file-case");
+  mkdir((dir + "/Firmware").c_str(), 0755);
+  Spit(dir + "/Firmware/Setup.cfg", "cfg");
+  CFile f((dir + "\\firmware\\SETUP.CFG").c_str(), CFile::modeRead | CFile::shareDenyWrite);
+  char buf[4] = {};
+  EXPECT_EQ(f.Read(buf, 3), 3u);
+  EXPECT_STREQ(buf, "cfg");
+  CFileStatus st;
+  EXPECT_TRUE(CFile::GetStatus((dir + "\\FIRMWARE\\setup.cfg").c_str(), st));
+  EXPECT_EQ(st.m_size, 3u);
+  // The same file under another spelling is one file to the share table.
+  CFile g;
+  EXPECT_EQ(OpenCause(g, dir + "/Firmware/Setup.cfg", CFile::modeWrite), CFileException::sharingViolation);
+}
