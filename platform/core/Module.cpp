@@ -114,6 +114,7 @@ HMODULE ToHandle(const link_map* lm) { return (HMODULE)(void*)const_cast<link_ma
 
 HMODULE Known(const link_map* lm) {
   if (!lm) return nullptr;
+  MainLinkMap();  // first use calls dlopen: never under our lock, which loader callbacks also take
   std::lock_guard<std::mutex> lock(Reg().mutex);
   Ensure(lm);
   return ToHandle(lm);
@@ -219,6 +220,7 @@ HMODULE LoadLibrary(const char* name) {
   candidates.push_back(given);
 
   Registry& reg = Reg();
+  MainLinkMap();
   std::lock_guard<std::recursive_mutex> loader(reg.loaderMutex);
   DWORD error = 0;
   bool wasLoaded = false;
@@ -346,11 +348,16 @@ HMODULE GetModuleHandle(const char* name) {
   }
   std::string wanted = WithDefaultExtension(name);
   bool byPath = LastSeparator(wanted) != std::string::npos;
-  std::string resolved;
+  std::vector<std::string> resolved;  // by path: the `.so` beside a `.dll`, then the path as given
   if (byPath) {
-    std::error_code ec;
-    fs::path p = fs::absolute(ResolvePath(wanted.c_str()), ec);
-    resolved = ec ? std::string() : p.lexically_normal().string();
+    std::vector<std::string> forms;
+    if (EndsWithNoCase(wanted, ".dll")) forms.push_back(wanted.substr(0, wanted.size() - 4) + ".so");
+    forms.push_back(wanted);
+    for (const std::string& f : forms) {
+      std::error_code ec;
+      fs::path p = fs::absolute(ResolvePath(f.c_str()), ec);
+      if (!ec) resolved.push_back(p.lexically_normal().string());
+    }
   }
   std::vector<LoadedObject> objects;
   dl_iterate_phdr(CollectObject, &objects);
@@ -359,7 +366,10 @@ HMODULE GetModuleHandle(const char* name) {
     if (byPath) {
       std::error_code ec;
       fs::path p = fs::absolute(o.path, ec);
-      match = !ec && !resolved.empty() && p.lexically_normal().string() == resolved;
+      if (!ec) {
+        std::string normal = p.lexically_normal().string();
+        for (const std::string& r : resolved) match = match || normal == r;
+      }
     } else {
       match = NameMatches(o.path, wanted);
     }

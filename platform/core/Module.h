@@ -11,9 +11,15 @@ typedef HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef void (*FARPROC)();
 
+#ifndef ERROR_MOD_NOT_FOUND
 #define ERROR_MOD_NOT_FOUND 126
+#endif
+#ifndef ERROR_PROC_NOT_FOUND
 #define ERROR_PROC_NOT_FOUND 127
+#endif
+#ifndef ERROR_BAD_EXE_FORMAT
 #define ERROR_BAD_EXE_FORMAT 193
+#endif
 
 // `name.dll` loads `name.so` from the same folder, else the name as given; a name without an
 // extension gets `.dll`. A bare name is looked for in the program's folder, then the current folder,

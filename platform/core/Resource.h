@@ -45,9 +45,6 @@ struct RESOURCE_TABLE {
 
 struct HRSRC__;
 typedef HRSRC__* HRSRC;
-#define ERROR_RESOURCE_DATA_NOT_FOUND 1812
-#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813
-#define ERROR_RESOURCE_NAME_NOT_FOUND 1814
 
 // Adds a table to the module whose data holds it (or to `module`); the module joins the chain
 // the first time. A module may register several tables; an id found in an earlier one wins.

@@ -9,10 +9,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 using dravonix::test::KernelDir;
 
@@ -65,6 +68,7 @@ TEST(ModuleTest, PluginLoadsByDllNameAndItsExportIsCalled) {
   EXPECT_EQ(GetModuleHandle("testplugin.dll"), h);
   EXPECT_EQ(GetModuleHandle("TESTPLUGIN"), h);
   EXPECT_EQ(GetModuleHandle(PluginSo().c_str()), h);
+  EXPECT_EQ(GetModuleHandle(PluginDll().c_str()), h);
 
   EXPECT_TRUE(FreeLibrary(h));
   EXPECT_EQ(GetModuleHandle("testplugin.dll"), nullptr);
@@ -231,6 +235,50 @@ TEST(ModuleTest, MainProgramAndPlatformLibrary) {
   // Modules that LoadLibrary did not load are not released.
   EXPECT_FALSE(FreeLibrary(platform));
   EXPECT_FALSE(FreeLibrary(main));
+}
+
+TEST(ModuleTest, LoadsFreesAndLookUpsFromManyThreads) {
+  HMODULE held = LoadLibrary(PluginDll().c_str());  // keeps the plug-in mapped while threads churn
+  ASSERT_NE(held, nullptr);
+  std::vector<std::thread> threads;
+  std::vector<int> failures(6, 0);
+  for (int t = 0; t < 6; ++t)
+    threads.emplace_back([t, &failures] {
+      for (int i = 0; i < 40; ++i) {
+        HMODULE h = LoadLibrary(PluginDll().c_str());
+        auto add = h ? reinterpret_cast<AddFn>(GetProcAddress(h, "TestPlugin_Add")) : nullptr;
+        std::string s;
+        if (!add || add(t, i) != t + i || !LoadStringResource(61001, s) || s != "Test plug-in loaded")
+          ++failures[t];
+        if (!FreeLibrary(h)) ++failures[t];
+      }
+    });
+  for (auto& th : threads) th.join();
+  for (int f : failures) EXPECT_EQ(f, 0);
+  EXPECT_TRUE(FreeLibrary(held));
+
+  // Now the plug-in really comes and goes while readers copy its strings and find its bitmap.
+  threads.clear();
+  std::atomic<bool> stop{false};
+  std::atomic<int> found{0};
+  for (int t = 0; t < 3; ++t)
+    threads.emplace_back([] {
+      for (int i = 0; i < 30; ++i) FreeLibrary(LoadLibrary(PluginDll().c_str()));
+    });
+  std::thread reader([&] {
+    while (!stop) {
+      std::string s;
+      if (LoadStringResource(61002, s) && s == "Second string of the test plug-in") ++found;
+      HMODULE h = AfxFindResourceHandle("ModuleIcon", RT_BITMAP);
+      (void)SizeofResource(h, FindResource(h, "ModuleIcon", RT_BITMAP));
+    }
+  });
+  for (auto& th : threads) th.join();
+  stop = true;
+  reader.join();
+  std::string s;
+  EXPECT_FALSE(LoadStringResource(61001, s));
+  EXPECT_EQ(GetModuleHandle("testplugin.dll"), nullptr);
 }
 
 TEST(ModuleTest, BadInputFailsCleanly) {
