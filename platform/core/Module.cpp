@@ -34,6 +34,7 @@ constexpr DWORD kErrorInsufficientBuffer = ERROR_INSUFFICIENT_BUFFER;
 #endif
 
 thread_local DWORD t_error = 0;
+thread_local std::string t_loaderMessage;
 
 void Fail(DWORD code) {
   t_error = code;
@@ -226,7 +227,8 @@ HMODULE LoadLibrary(const char* name) {
   bool wasLoaded = false;
   void* h = OpenCandidates(candidates, error, wasLoaded);
   if (!h) {
-    dlerror();  // drop the loader's message
+    const char* why = dlerror();
+    t_loaderMessage = why ? why : "";
     Fail(error);
     return nullptr;
   }
@@ -424,3 +426,5 @@ HMODULE AfxModuleOfAddress(const void* address) {
 HINSTANCE AfxGetInstanceHandle() { return Known(MainLinkMap()); }
 
 DWORD AfxGetModuleError() { return t_error; }
+
+std::string AfxGetModuleLoadMessage() { return t_loaderMessage; }

@@ -50,3 +50,5 @@ HINSTANCE AfxGetInstanceHandle();
 
 // The error of the last failing call of this header on this thread.
 DWORD AfxGetModuleError();
+// The system loader's explanation of this thread's last failed LoadLibrary (e.g. a missing symbol).
+std::string AfxGetModuleLoadMessage();

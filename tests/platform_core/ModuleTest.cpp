@@ -294,6 +294,7 @@ TEST(ModuleTest, BadInputFailsCleanly) {
   std::ofstream(bogus) << "MZ not a shared object";
   EXPECT_EQ(LoadLibrary(bogus.c_str()), nullptr);
   EXPECT_EQ(AfxGetModuleError(), (DWORD)ERROR_BAD_EXE_FORMAT);
+  EXPECT_NE(AfxGetModuleLoadMessage().find("bogus.dll"), std::string::npos) << AfxGetModuleLoadMessage();
 
   HMODULE h = LoadLibrary(PluginDll().c_str());
   ASSERT_NE(h, nullptr);
