@@ -122,7 +122,7 @@ const char* FindString(Chain& c, HMODULE h, UINT id) {
 // ---- Registration ----------------------------------------------------------------------------
 
 BOOL AfxRegisterResourceTable(HMODULE module, const RESOURCE_TABLE* table) {
-  if (!module || !table) return FALSE;
+  if (!module || !table || AfxGetModuleFilePath(module).empty()) return FALSE;
   Chain& c = TheChain();
   std::lock_guard<std::mutex> lock(c.mutex);
   ModuleResources& m = c.modules[module];

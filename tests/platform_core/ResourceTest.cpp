@@ -90,6 +90,7 @@ TEST(ResourceTest, BadHandlesAndNamesFailCleanly) {
 
   EXPECT_FALSE(AfxRegisterResourceTable(nullptr));
   EXPECT_FALSE(AfxRegisterResourceTable(main, nullptr));
+  EXPECT_FALSE(AfxRegisterResourceTable(junk, &kTable));
   RESOURCE_TABLE stray = {kStrings, 1, nullptr, 0};
   EXPECT_FALSE(AfxRegisterResourceTable(&stray));  // outside every module
   AfxUnregisterResourceTable(nullptr);
