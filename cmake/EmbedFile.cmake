@@ -1,6 +1,6 @@
-# Writes each file of SPEC ("path|path|...") as a C++ array into DIR, and their declarations
+# Writes each file of INPUTS ("path|path|...") as a C++ array into DIR, and their declarations
 # with constant sizes into HEADER.
-string(REPLACE "|" ";" files "${SPEC}")
+string(REPLACE "|" ";" files "${INPUTS}")
 set(decls "// Generated: do not edit.\n#pragma once\n\n")
 foreach(input ${files})
   get_filename_component(name "${input}" NAME)

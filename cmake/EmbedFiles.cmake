@@ -13,17 +13,17 @@ function(dravonix_embed_files target)
   set(header ${dir}/${target}_embedded.h)
   set(inputs "")
   set(outs ${header})
-  set(spec "")
+  set(inputlist "")
   foreach(f ${A_FILES})
     get_filename_component(abs ${f} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
     get_filename_component(base ${abs} NAME)
     string(MAKE_C_IDENTIFIER "${base}" ident)
     list(APPEND inputs ${abs})
     list(APPEND outs ${dir}/embedded_${ident}.cpp)
-    string(APPEND spec "${abs}|")
+    string(APPEND inputlist "${abs}|")
   endforeach()
   add_custom_command(OUTPUT ${outs}
-    COMMAND ${CMAKE_COMMAND} -DDIR=${dir} -DHEADER=${header} -DSPEC=${spec} -P ${DRAVONIX_EMBED_SCRIPT}
+    COMMAND ${CMAKE_COMMAND} -DDIR=${dir} -DHEADER=${header} -DINPUTS=${inputlist} -P ${DRAVONIX_EMBED_SCRIPT}
     DEPENDS ${inputs} ${DRAVONIX_EMBED_SCRIPT}
     COMMENT "Embedding files into ${target}" VERBATIM)
   target_sources(${target} PRIVATE ${outs})
