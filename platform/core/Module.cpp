@@ -216,6 +216,11 @@ HMODULE LoadLibrary(const char* name) {
     return nullptr;
   }
   std::string given = WithDefaultExtension(name);
+  std::string base = BaseName(given);
+  if (base.empty() || base == ".dll" || base == ".so") {  // a folder, or an extension alone
+    Fail(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
   std::vector<std::string> candidates;
   if (EndsWithNoCase(given, ".dll")) candidates.push_back(given.substr(0, given.size() - 4) + ".so");
   candidates.push_back(given);

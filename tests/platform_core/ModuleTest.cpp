@@ -285,6 +285,10 @@ TEST(ModuleTest, BadInputFailsCleanly) {
   EXPECT_EQ(LoadLibrary(nullptr), nullptr);
   EXPECT_EQ(LoadLibrary(""), nullptr);
   EXPECT_EQ(LoadLibrary("no_such_module.dll"), nullptr);
+  EXPECT_EQ(LoadLibrary("."), nullptr);  // never the main program
+  EXPECT_EQ(LoadLibrary("/"), nullptr);
+  EXPECT_EQ(LoadLibrary((KernelDir() + "/TestPlugins/").c_str()), nullptr);
+  EXPECT_EQ(LoadLibrary(KernelDir().c_str()), nullptr);  // a folder
   EXPECT_EQ(AfxGetModuleError(), (DWORD)ERROR_MOD_NOT_FOUND);
   EXPECT_EQ(LoadLibrary((KernelDir() + "/Nowhere/testplugin.dll").c_str()), nullptr);
   EXPECT_EQ(AfxGetModuleError(), (DWORD)ERROR_MOD_NOT_FOUND);
