@@ -96,14 +96,14 @@ TEST(ConfigFile, KernelFolderAndMissingFiles) {
   EXPECT_TRUE(ExistConfigFile("kernel.cfg"));
   EXPECT_FALSE(ExistConfigFile(nullptr));
 
-  Automation::Instance().ClearLog();
+  Automation::Instance().ClearMessageBoxes();
   g_bShowErrors = TRUE;
   EXPECT_EQ(OpenConfigFile("no-such.cfg", 0), nullptr);
-  ASSERT_EQ(Automation::Instance().MessageBoxLog().size(), 1u);
-  EXPECT_EQ(Automation::Instance().MessageBoxLog()[0].text, "Cannot open file " + std::string(dir) + "no-such.cfg!");
+  ASSERT_EQ(Automation::Instance().MessageBoxes().size(), 1u);
+  EXPECT_EQ(Automation::Instance().MessageBoxes()[0].text, "Cannot open file " + std::string(dir) + "no-such.cfg!");
   g_bShowErrors = FALSE;
   EXPECT_EQ(OpenConfigFile("no-such.cfg", 0), nullptr);
-  EXPECT_EQ(Automation::Instance().MessageBoxLog().size(), 1u);
+  EXPECT_EQ(Automation::Instance().MessageBoxes().size(), 1u);
   g_bShowErrors = TRUE;
 }
 
