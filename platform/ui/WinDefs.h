@@ -1,6 +1,7 @@
 // Window-system handles, structures and constants, with the numeric values of the original platform.
 #pragma once
 
+#include "platform/core/Resource.h"
 #include "platform/core/Types.h"
 
 #if __has_include("platform/gdi/GdiDefs.h")
@@ -109,11 +110,6 @@ typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void (*TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
 
-typedef uintptr_t ULONG_PTR;
-#ifndef MAKEINTRESOURCE
-#define MAKEINTRESOURCE(i) ((LPSTR)(ULONG_PTR)((WORD)(i)))
-#define IS_INTRESOURCE(p) ((((ULONG_PTR)(p)) >> 16) == 0)
-#endif
 
 #define CW_USEDEFAULT ((int)0x80000000)
 
@@ -841,3 +837,39 @@ struct DRAWITEMSTRUCT;
 struct MEASUREITEMSTRUCT;
 struct COMPAREITEMSTRUCT;
 struct DELETEITEMSTRUCT;
+
+// Window-system error numbers (GetLastError)
+#ifndef ERROR_INVALID_WINDOW_HANDLE
+#define ERROR_INVALID_WINDOW_HANDLE 1400
+#define ERROR_INVALID_ACCEL_HANDLE 1403
+#define ERROR_TLW_WITH_WSCHILD 1406
+#define ERROR_CANNOT_FIND_WND_CLASS 1407
+#define ERROR_WINDOW_OF_OTHER_THREAD 1408
+#define ERROR_CLASS_ALREADY_EXISTS 1410
+#define ERROR_CLASS_DOES_NOT_EXIST 1411
+#define ERROR_CLASS_HAS_WINDOWS 1412
+#define ERROR_INVALID_INDEX 1413
+#define ERROR_NO_SCROLLBARS 1447
+#define ERROR_INVALID_THREAD_ID 1444
+#define ERROR_NOT_CHILD_WINDOW 1442
+#define ERROR_CONTROL_ID_NOT_FOUND 1421
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814
+#endif
+
+// WM_SYSCOMMAND
+#define SC_SIZE 0xF000
+#define SC_MOVE 0xF010
+#define SC_MINIMIZE 0xF020
+#define SC_MAXIMIZE 0xF030
+#define SC_NEXTWINDOW 0xF040
+#define SC_PREVWINDOW 0xF050
+#define SC_CLOSE 0xF060
+#define SC_VSCROLL 0xF070
+#define SC_HSCROLL 0xF080
+#define SC_KEYMENU 0xF100
+#define SC_RESTORE 0xF120
+#define SC_CONTEXTHELP 0xF180
+
+// WINDOWPOS flags the window manager sets for WM_WINDOWPOSCHANGED
+#define SWP_NOCLIENTSIZE 0x0800u
+#define SWP_NOCLIENTMOVE 0x1000u
