@@ -61,6 +61,8 @@ void EnsureClockHook() {
   (void)once;
 }
 
+constexpr DWORD INFINITE_WAIT = 0xFFFFFFFFu;
+
 bool InRange(UINT msg, UINT lo, UINT hi) {
   if (lo == 0 && hi == 0) return true;
   if (lo > hi) return msg >= lo || msg <= hi;
@@ -329,7 +331,7 @@ bool HasWork(ThreadQueue* q) {
 }
 
 // Blocks until something may have arrived for the thread.
-void Wait(ThreadQueue* q, int seenWakeups) {
+void Wait(ThreadQueue* q, int seenWakeups, DWORD realMs = INFINITE_WAIT) {
   EnsureClockHook();
   ULONGLONG nextDue = ~0ull;
   for (const Timer& t : q->timers) nextDue = std::min(nextDue, t.due);
@@ -338,15 +340,18 @@ void Wait(ThreadQueue* q, int seenWakeups) {
     return q->wakeups != seenWakeups || !q->posted.empty() || !q->input.empty() || !q->sent.empty() || q->quit;
   };
   if (ready()) return;
+  ULONGLONG waitMs = realMs == INFINITE_WAIT ? ~0ull : realMs;
   if (nextDue != ~0ull && !Clock::IsVirtual()) {
     ULONGLONG now = Now();
     if (nextDue <= now) return;
-    q->cv.wait_for(lk, std::chrono::milliseconds(nextDue - now), ready);
+    waitMs = std::min<ULONGLONG>(waitMs, nextDue - now);
   } else if (nextDue != ~0ull && nextDue <= Now()) {
     return;
-  } else {
-    q->cv.wait(lk, ready);
   }
+  if (waitMs == ~0ull)
+    q->cv.wait(lk, ready);
+  else
+    q->cv.wait_for(lk, std::chrono::milliseconds(waitMs), ready);
 }
 
 }  // namespace
@@ -378,6 +383,22 @@ BOOL GetMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
     }
     if (hwnd && hwnd != (HWND)-1 && !IsWindow(hwnd)) return -1;
     Wait(q, seen);
+  }
+}
+
+int UiGetMessageTimeout(LPMSG msg, DWORD realMs) {
+  if (!msg) return -1;
+  ThreadQueue* q = CurrentQueue();
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(realMs);
+  for (;;) {
+    int seen = q->wakeups.load();
+    if (Peek(q, msg, nullptr, 0, 0, PM_REMOVE)) {
+      q->lastMsg = *msg;
+      return msg->message == WM_QUIT ? 0 : 1;
+    }
+    auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return -1;
+    Wait(q, seen, (DWORD)std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1);
   }
 }
 

@@ -21,6 +21,9 @@ BOOL PeekMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
 // Waits; returns 0 for WM_QUIT, -1 on bad arguments.
 BOOL GetMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 BOOL WaitMessage();
+// GetMessage that gives up after `realMs` milliseconds of real time with nothing to retrieve:
+// 1 for a message, 0 for WM_QUIT, -1 on time-out. Modal loops use it to notice a stalled test.
+int UiGetMessageTimeout(LPMSG msg, DWORD realMs);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessage(const MSG* msg);
 DWORD GetMessageTime();

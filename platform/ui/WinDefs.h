@@ -833,10 +833,70 @@ struct WINDOWPLACEMENT {
   RECT rcNormalPosition;
 };
 
-struct DRAWITEMSTRUCT;
-struct MEASUREITEMSTRUCT;
-struct COMPAREITEMSTRUCT;
-struct DELETEITEMSTRUCT;
+// Owner-drawn controls
+#define ODT_MENU 1
+#define ODT_LISTBOX 2
+#define ODT_COMBOBOX 3
+#define ODT_BUTTON 4
+#define ODT_STATIC 5
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_GRAYED 0x0002
+#define ODS_DISABLED 0x0004
+#define ODS_CHECKED 0x0008
+#define ODS_FOCUS 0x0010
+#define ODS_DEFAULT 0x0020
+#define ODS_COMBOBOXEDIT 0x1000
+struct DRAWITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemAction;
+  UINT itemState;
+  HWND hwndItem;
+  HDC hDC;
+  RECT rcItem;
+  ULONG_PTR itemData;
+};
+typedef DRAWITEMSTRUCT* LPDRAWITEMSTRUCT;
+struct MEASUREITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemWidth;
+  UINT itemHeight;
+  ULONG_PTR itemData;
+};
+typedef MEASUREITEMSTRUCT* LPMEASUREITEMSTRUCT;
+struct COMPAREITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  HWND hwndItem;
+  UINT itemID1;
+  ULONG_PTR itemData1;
+  UINT itemID2;
+  ULONG_PTR itemData2;
+  DWORD dwLocaleId;
+};
+typedef COMPAREITEMSTRUCT* LPCOMPAREITEMSTRUCT;
+struct DELETEITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  HWND hwndItem;
+  ULONG_PTR itemData;
+};
+typedef DELETEITEMSTRUCT* LPDELETEITEMSTRUCT;
+// WM_CTLCOLOR kinds
+#define CTLCOLOR_MSGBOX 0
+#define CTLCOLOR_EDIT 1
+#define CTLCOLOR_LISTBOX 2
+#define CTLCOLOR_BTN 3
+#define CTLCOLOR_DLG 4
+#define CTLCOLOR_SCROLLBAR 5
+#define CTLCOLOR_STATIC 6
 
 // Window-system error numbers (GetLastError)
 #ifndef ERROR_INVALID_WINDOW_HANDLE

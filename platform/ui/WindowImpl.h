@@ -172,6 +172,9 @@ void KillWindowTimers(HWND h);
 // Recomputes the client rectangle from the style (WM_NCCALCSIZE).
 void RecalcClient(HWND h);
 ULONGLONG Now();
+// The framework's hook: attaches its object to a window before the window's first message.
+extern thread_local void (*t_createHook)(HWND, void*);
+extern thread_local void* t_createHookData;
 void WakeQueue(ThreadQueue* q);
 
 }  // namespace ui
