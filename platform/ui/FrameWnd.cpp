@@ -47,9 +47,14 @@ BOOL CFrameWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyl
                        LPCSTR, DWORD dwExStyle, CCreateContext* pContext) {
   m_strTitle = lpszWindowName ? lpszWindowName : "";
   CRect r(rect);
-  int x = r.left, y = r.top, w = r.Width(), h = r.Height();
-  if (r == rectDefault) x = y = w = h = CW_USEDEFAULT;
-  return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, w, h, pParentWnd->GetSafeHwnd(), nullptr,
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = CW_USEDEFAULT, h = CW_USEDEFAULT;
+  if (r != rectDefault) {
+    x = r.left;
+    y = r.top;
+    w = r.Width();
+    h = r.Height();
+  }
+  return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, w, h, (pParentWnd ? pParentWnd->m_hWnd : nullptr), nullptr,
                   (LPVOID)pContext);
 }
 
@@ -352,16 +357,16 @@ CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* pbMaximized) const {
 }
 
 void CMDIFrameWnd::MDIActivate(CWnd* pWndActivate) {
-  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDIACTIVATE, (WPARAM)pWndActivate->GetSafeHwnd(), 0);
+  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDIACTIVATE, (WPARAM)(pWndActivate ? pWndActivate->m_hWnd : nullptr), 0);
 }
 void CMDIFrameWnd::MDINext() {
   if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDINEXT, 0, 0);
 }
 void CMDIFrameWnd::MDIMaximize(CWnd* pWnd) {
-  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDIMAXIMIZE, (WPARAM)pWnd->GetSafeHwnd(), 0);
+  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDIMAXIMIZE, (WPARAM)(pWnd ? pWnd->m_hWnd : nullptr), 0);
 }
 void CMDIFrameWnd::MDIRestore(CWnd* pWnd) {
-  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDIRESTORE, (WPARAM)pWnd->GetSafeHwnd(), 0);
+  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDIRESTORE, (WPARAM)(pWnd ? pWnd->m_hWnd : nullptr), 0);
 }
 void CMDIFrameWnd::MDICascade() {
   if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDICASCADE, 0, 0);
@@ -413,8 +418,13 @@ BOOL CMDIChildWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwS
   }
   m_strTitle = lpszWindowName ? lpszWindowName : "";
   CRect r(rect);
-  int x = r.left, y = r.top, w = r.Width(), h = r.Height();
-  if (r == rectDefault) {
+  int x = 0, y = 0, w = 0, h = 0;
+  if (r != rectDefault) {
+    x = r.left;
+    y = r.top;
+    w = r.Width();
+    h = r.Height();
+  } else {
     RECT client;
     ::GetClientRect(pParentWnd->m_hWndMDIClient, &client);
     int n = 0;

@@ -641,9 +641,9 @@ CWnd* CWnd::GetDescendantWindow(int nID, BOOL bOnlyPerm) const {
 }
 
 CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-CWnd* CWnd::SetParent(CWnd* pWndNewParent) { return FromHandle(::SetParent(m_hWnd, pWndNewParent->GetSafeHwnd())); }
+CWnd* CWnd::SetParent(CWnd* pWndNewParent) { return FromHandle(::SetParent(m_hWnd, (pWndNewParent ? pWndNewParent->m_hWnd : nullptr))); }
 CWnd* CWnd::GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER)); }
-void CWnd::SetOwner(CWnd* pOwnerWnd) { ::SetWindowLongPtr(m_hWnd, GWLP_HWNDPARENT, (LONG_PTR)pOwnerWnd->GetSafeHwnd()); }
+void CWnd::SetOwner(CWnd* pOwnerWnd) { ::SetWindowLongPtr(m_hWnd, GWLP_HWNDPARENT, (LONG_PTR)(pOwnerWnd ? pOwnerWnd->m_hWnd : nullptr)); }
 
 CWnd* CWnd::GetParentOwner() const {
   HWND h = m_hWnd;
@@ -685,7 +685,7 @@ CWnd* CWnd::GetSafeOwner(CWnd* pParent, HWND* pWndTop) {
   return FromHandle(h);
 }
 
-BOOL CWnd::IsChild(const CWnd* pWnd) const { return ::IsChild(m_hWnd, pWnd->GetSafeHwnd()); }
+BOOL CWnd::IsChild(const CWnd* pWnd) const { return ::IsChild(m_hWnd, pWnd ? pWnd->m_hWnd : nullptr); }
 void CWnd::SetWindowText(LPCSTR s) { ::SetWindowText(m_hWnd, s); }
 int CWnd::GetWindowText(LPSTR buf, int n) const { return ::GetWindowText(m_hWnd, buf, n); }
 
@@ -746,10 +746,10 @@ void CWnd::ScreenToClient(LPRECT r) const {
   ::ScreenToClient(m_hWnd, (LPPOINT)&r->right);
 }
 void CWnd::MapWindowPoints(CWnd* pwndTo, LPPOINT p, UINT n) const {
-  ::MapWindowPoints(m_hWnd, pwndTo->GetSafeHwnd(), p, n);
+  ::MapWindowPoints(m_hWnd, (pwndTo ? pwndTo->m_hWnd : nullptr), p, n);
 }
 void CWnd::MapWindowPoints(CWnd* pwndTo, LPRECT r) const {
-  ::MapWindowPoints(m_hWnd, pwndTo->GetSafeHwnd(), (LPPOINT)r, 2);
+  ::MapWindowPoints(m_hWnd, (pwndTo ? pwndTo->m_hWnd : nullptr), (LPPOINT)r, 2);
 }
 void CWnd::MoveWindow(int x, int y, int w, int h, BOOL bRepaint) { ::MoveWindow(m_hWnd, x, y, w, h, bRepaint); }
 void CWnd::MoveWindow(LPCRECT r, BOOL bRepaint) {
