@@ -238,7 +238,7 @@ void CDC::Impl::Render(const std::function<void(cairo_t*)>& path, const Paint& p
     cairo_save(c);
     setup(c);
     SetSource(c, paint);
-    cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+    cairo_set_operator(c, CAIRO_OPERATOR_OVER);
     if (stroke) cairo_stroke(c); else cairo_fill(c);
     cairo_restore(c);
     crFont = nullptr;

@@ -257,7 +257,8 @@ TEST(GdiFills, HatchAndMonoPatternBrushes) {
   c.dc.SetBkMode(TRANSPARENT);
   CRect r2(20, 0, 36, 16);
   c.dc.FillRect(&r2, &hatch);
-  EXPECT_EQ(c.At(23, 3), kWhite);
+  EXPECT_EQ(c.At(21, 3), kWhite);
+  EXPECT_EQ(c.At(23, 3), kRed);
   // 8x8 monochrome pattern from 16 bytes (rows padded to 16 bits): 0 bits in the text colour, 1 bits in the
   // background colour.
   WORD rows[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
