@@ -39,12 +39,9 @@ void CGXStyle::Serialize(CArchive& ar, const CGXStylesMap* pMap) {
     if (Has(inclWrapText)) ar << (BYTE)Flag(flagWrapText);
     if (Has(inclAllowEnter)) ar << (BYTE)Flag(flagAllowEnter);
     if (Has(inclFont)) {
-      if (m_pFont) {
-        ar.WriteObject(m_pFont);
-      } else {
-        CGXFont empty;
-        ar.WriteObject(&empty);
-      }
+      // The archive knows objects by address, so the font written must be one that lives on.
+      if (!m_pFont) m_pFont = new CGXFont;
+      ar.WriteObject(m_pFont);
     }
     if (Has(inclValue)) ar << m_strValue;
     if (Has(inclChoiceList)) ar << m_strChoiceList;

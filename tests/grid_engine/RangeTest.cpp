@@ -248,3 +248,17 @@ TEST(GridRangeList, ArchiveKeepsValidRangesOnly) {
   CGXRangeList partial;
   EXPECT_EQ(Load(cut, [&](CArchive& ar) { partial.Serialize(ar); }), CArchiveException::endOfFile);
 }
+
+TEST(GridRangeList, WalkingFromANullPositionIsRefused) {
+  CGXRangeList list;
+  list.AddTail(new CGXRange(Rows(1, 2)));
+  POSITION pos = nullptr;
+  bool threw = false;
+  try {
+    list.GetNext(pos);
+  } catch (CInvalidArgException* e) {
+    e->Delete();
+    threw = true;
+  }
+  EXPECT_TRUE(threw);
+}

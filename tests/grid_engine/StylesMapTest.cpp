@@ -390,3 +390,24 @@ TEST(GridStylesMapArchive, RoundTripAndBuiltInIds) {
     EXPECT_NE(Load(part, [&](CArchive& ar) { partial.Serialize(ar); }), -1) << cut;
   }
 }
+
+TEST(GridStyleArchive, FontBitWithoutAFontStoresARealFont) {
+  // Two styles that include the font without holding one: each gets a font object of its own, so
+  // the archive never links the second to the first.
+  CGXStyle a, b;
+  a.SetIncludeMask(CGXStyle::inclFont);
+  b.SetIncludeMask(CGXStyle::inclFont);
+  Bytes bytes = Store([&](CArchive& ar) {
+    a.Serialize(ar);
+    b.Serialize(ar);
+  });
+  CGXStyle a2, b2;
+  ASSERT_EQ(Load(bytes, [&](CArchive& ar) {
+              a2.Serialize(ar);
+              b2.Serialize(ar);
+            }),
+            -1);
+  ASSERT_NE(a2.GetFontPtr(), nullptr);
+  ASSERT_NE(b2.GetFontPtr(), nullptr);
+  EXPECT_NE(a2.GetFontPtr(), b2.GetFontPtr());
+}
