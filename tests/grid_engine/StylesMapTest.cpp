@@ -3,6 +3,7 @@
 #include "grid/engine/GXLibraryDefaults.h"
 #include "grid/engine/GXProfile.h"
 #include "grid/engine/GXStylesMap.h"
+#include "platform/core/Format.h"
 #include "tests/grid_engine/GridTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -410,4 +411,46 @@ TEST(GridStyleArchive, FontBitWithoutAFontStoresARealFont) {
   ASSERT_NE(a2.GetFontPtr(), nullptr);
   ASSERT_NE(b2.GetFontPtr(), nullptr);
   EXPECT_NE(a2.GetFontPtr(), b2.GetFontPtr());
+}
+
+TEST(GridStylesMap, LongKeyListsAreReadWhole) {
+  ProfileScope scope("GridMapManyKeys", false);
+  CGXStylesMap map;
+  map.CreateStandardStyles();
+  for (int i = 0; i < 120; ++i) {
+    CGXStyle s;
+    s.SetValue(CString(FormatString("%d", i)));
+    map.SetBaseStyleEntry(map.GetNextId(), s, FormatString("A rather long base style name %03d", i).c_str(), 0, FALSE);
+  }
+  map.WriteProfile();
+  CGXStylesMap back;
+  back.ReadProfile();
+  EXPECT_EQ(back.GetBaseStyleCount(), 123);  // far beyond 1,023 characters of key names
+  WORD id;
+  ASSERT_TRUE(back.LookupBaseStyleName("A rather long base style name 119", id));
+  EXPECT_EQ(StyleOf(back, id).GetValue(), "119");
+}
+
+namespace {
+UINT_PTR FakePatternBitmap(UINT n) { return 0x1000 + n; }
+}  // namespace
+
+TEST(GridStyleArchive, PatternHandlesComeFromTheTableInUse) {
+  GXSetPatternTable(41, FakePatternBitmap);
+  CGXBrushValue br;
+  br.SetPattern(5);
+  EXPECT_EQ(br.GetHatch(), 0x1005u);
+  Bytes bytes = Store([&](CArchive& ar) { ar << br; });
+  GXSetPatternTable(41, nullptr);
+  CGXBrushValue back;
+  ASSERT_EQ(Load(bytes, [&](CArchive& ar) { ar >> back; }), -1);
+  EXPECT_EQ(back.GetHatch(), 0u);  // the handle of this run, not the stored one
+  EXPECT_EQ(back.GetPattern(), 5u);
+  CGXBrushValue parsed;
+  GXSetPatternTable(6, FakePatternBitmap);
+  parsed.ParseDescription("3 6 0 0 0");
+  EXPECT_EQ(parsed.GetHatch(), 0u);  // beyond a table of six
+  parsed.ParseDescription("3 4 0 0 0");
+  EXPECT_EQ(parsed.GetHatch(), 0x1004u);
+  GXSetPatternTable(41, nullptr);
 }
