@@ -125,24 +125,31 @@ void CGXStyle::CopyFrom(const CGXStyle& src) {
   } else {
     delete[] m_pBorders;
     m_pBorders = nullptr;
-    m_nIncludeBits &= ~inclBorders;
   }
 
-  if (src.Has(inclFont) && src.m_pFont) {
-    if (m_pFont) *m_pFont = *src.m_pFont;
-    else m_pFont = new CGXFont(*src.m_pFont);
+  if (src.Has(inclFont)) {
+    if (!src.m_pFont) {
+      if (m_pFont) m_pFont->Reset();
+      else m_pFont = new CGXFont;
+    } else if (m_pFont) {
+      *m_pFont = *src.m_pFont;
+    } else {
+      m_pFont = new CGXFont(*src.m_pFont);
+    }
   } else {
     delete m_pFont;
     m_pFont = nullptr;
-    m_nIncludeBits &= ~inclFont;
   }
 
+  if (m_pUserAttributes) m_pUserAttributes->RemoveAll();
   if (src.Has(inclUserAttributes) && src.m_pUserAttributes && !src.m_pUserAttributes->IsEmpty()) {
-    if (m_pUserAttributes) m_pUserAttributes->RemoveAll();
     SetUserAttributes(src.m_pUserAttributes);
   } else {
-    SetUserAttributes(nullptr);
+    delete m_pUserAttributes;
+    m_pUserAttributes = nullptr;
   }
+  // A bit whose object was never made (a mask set by hand or read from an archive) is kept too.
+  m_nIncludeBits = src.m_nIncludeBits;
 }
 
 void CGXStyle::Free() {

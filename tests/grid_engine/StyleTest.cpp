@@ -231,6 +231,14 @@ TEST(GridStyle, AssignmentIsAnExactCopy) {
   target = target;  // self-assignment leaves it alone
   EXPECT_TRUE(target.IsEmpty());
 
+  CGXStyle bitsOnly;
+  bitsOnly.SetIncludeMask(CGXStyle::inclBorders | CGXStyle::inclFont | CGXStyle::inclUserAttributes);
+  CGXStyle bitsCopy = FullStyle();
+  bitsCopy = bitsOnly;
+  EXPECT_EQ(bitsCopy.GetIncludeMask(), bitsOnly.GetIncludeMask());
+  EXPECT_FALSE(bitsCopy.HasUserAttribute(51011));
+  EXPECT_EQ(bitsCopy.GetFont().GetIncludeBits(), 0u);
+
   CGXStyle full = FullStyle();
   std::unique_ptr<CGXStyle> clone(full.Clone());
   ExpectSameStyle(*clone, full);
