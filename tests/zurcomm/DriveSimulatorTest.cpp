@@ -21,6 +21,8 @@ class SimulatorTest : public ::testing::Test {
 };
 
 std::vector<DAV_MSG> g_pushed;
+std::vector<std::string> g_debug;
+void Debug(const char* text) { g_debug.push_back(text); }
 void Pushed(DAV_MSG* m) { g_pushed.push_back(*m); }
 
 }  // namespace
@@ -273,4 +275,19 @@ TEST_F(SimulatorTest, ManyThreadsAtOnce) {
   }
   for (auto& th : threads) th.join();
   EXPECT_EQ(failures.load(), 0);
+}
+
+TEST_F(SimulatorTest, DebugLogReportsFailuresOrEveryCall) {
+  g_debug.clear();
+  DAV_RegisterDebugLogHandler(1, Debug);
+  OpenCom1();
+  uint16_t w;
+  EXPECT_FALSE(DAV_ReceiveData(&w, 0x3000, 2, 1));
+  ASSERT_EQ(g_debug.size(), 1u);
+  EXPECT_EQ(g_debug[0].rfind("DAV_ReceiveData failed: E2ROM range out of the window", 0), 0u);
+  DAV_RegisterDebugLogHandler(2, Debug);
+  g_debug.clear();
+  EXPECT_TRUE(DAV_ReceiveData(&w, 0x5000, 2, 1));
+  EXPECT_EQ(g_debug, std::vector<std::string>{"DAV_ReceiveData"});
+  DAV_RegisterDebugLogHandler(0, nullptr);
 }
