@@ -4,8 +4,12 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/Resource.h"
 
+#include <sys/mman.h>
+
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 UINT SECEdit::ms_nLastShownMessage = 0;
@@ -108,23 +112,94 @@ void SECEdit::SetLineEndMode(int nMode) {
 
 // ---- List operations ----
 
-tagLINEDESC* SECEdit::NewLine(int nSize) {
-  tagLINEDESC* p = static_cast<tagLINEDESC*>(calloc(1, sizeof(tagLINEDESC)));
-  if (!p || nSize <= 0) return p;
-  p->nCapacity = CapacityFor(nSize);
-  p->pText = static_cast<char*>(calloc(1, (size_t)p->nCapacity));
-  if (!p->pText) {
-    free(p);
-    return nullptr;
+// Line blocks. Each block is [owner][record][first text buffer]. The owner is null for a block of its
+// own (calloc) or the chunk it was cut from: files are loaded into large chunks, so that a text of a
+// million lines costs few allocations and page faults. A chunk is released with its last line.
+struct SECLineChunk {
+  std::atomic<int64_t> live;
+  size_t size;
+};
+
+struct SECLineArena {
+  SECLineChunk* chunk = nullptr;
+  size_t used = 0;
+  size_t nextSize = 64 * 1024;
+};
+
+namespace {
+const size_t kOwnerSize = sizeof(void*);
+const size_t kChunkHeader = (sizeof(SECLineChunk) + 15) & ~size_t(15);
+const size_t kMaxChunk = 8u << 20;
+
+inline char* InlineText(tagLINEDESC* p) { return reinterpret_cast<char*>(p + 1); }
+
+void ReleaseChunk(SECLineChunk* c) {
+  if (c->live.fetch_sub(1, std::memory_order_acq_rel) == 1) munmap(c, c->size);
+}
+
+tagLINEDESC* InitBlock(char* block, SECLineChunk* owner, int cap) {
+  memcpy(block, &owner, sizeof owner);
+  tagLINEDESC* p = reinterpret_cast<tagLINEDESC*>(block + kOwnerSize);
+  if (cap > 0) {
+    p->nCapacity = cap;
+    p->pText = InlineText(p);
+    p->nLineNumber = 1;
   }
-  p->nLineNumber = 1;
   return p;
+}
+}  // namespace
+
+SECLineArena* SECEdit::NewArena() { return new (std::nothrow) SECLineArena; }
+
+void SECEdit::EndArena(SECLineArena* pArena) {
+  if (!pArena) return;
+  if (pArena->chunk) ReleaseChunk(pArena->chunk);
+  delete pArena;
+}
+
+tagLINEDESC* SECEdit::NewLineIn(SECLineArena* pArena, int nSize) {
+  if (!pArena) return NewLine(nSize);
+  int cap = nSize > 0 ? CapacityFor(nSize) : 0;
+  size_t need = (kOwnerSize + sizeof(tagLINEDESC) + (size_t)cap + 7) & ~size_t(7);
+  if (!pArena->chunk || pArena->used + need > pArena->chunk->size) {
+    size_t size = pArena->nextSize;
+    while (size < kChunkHeader + need) size *= 2;
+    void* mem = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mem == MAP_FAILED) return nullptr;
+#ifdef MADV_HUGEPAGE
+    if (size >= (2u << 20)) madvise(mem, size, MADV_HUGEPAGE);
+#endif
+    SECLineChunk* c = new (mem) SECLineChunk;
+    c->live.store(1, std::memory_order_relaxed);  // the arena's own reference
+    c->size = size;
+    if (pArena->chunk) ReleaseChunk(pArena->chunk);
+    pArena->chunk = c;
+    pArena->used = kChunkHeader;
+    if (pArena->nextSize < kMaxChunk) pArena->nextSize *= 2;
+  }
+  char* block = reinterpret_cast<char*>(pArena->chunk) + pArena->used;
+  pArena->used += need;
+  pArena->chunk->live.fetch_add(1, std::memory_order_relaxed);
+  return InitBlock(block, pArena->chunk, cap);
+}
+
+tagLINEDESC* SECEdit::NewLine(int nSize) {
+  int cap = nSize > 0 ? CapacityFor(nSize) : 0;
+  char* block = static_cast<char*>(calloc(1, kOwnerSize + sizeof(tagLINEDESC) + (size_t)cap));
+  if (!block) return nullptr;
+  return InitBlock(block, nullptr, cap);
 }
 
 int SECEdit::FreeLine(tagLINEDESC* pLine) {
   if (!pLine) return -1;
-  free(pLine->pText);
-  free(pLine);
+  if (pLine->pText && pLine->pText != InlineText(pLine)) free(pLine->pText);
+  char* block = reinterpret_cast<char*>(pLine) - kOwnerSize;
+  SECLineChunk* owner;
+  memcpy(&owner, block, sizeof owner);
+  if (owner)
+    ReleaseChunk(owner);
+  else
+    free(block);
   return 0;
 }
 
@@ -136,7 +211,7 @@ int SECEdit::GrowLine(tagLINEDESC* pLine, int n) {
   if (!p) return 0;
   if (pLine->pText) {
     memcpy(p, pLine->pText, (size_t)pLine->nLength);
-    free(pLine->pText);
+    if (pLine->pText != InlineText(pLine)) free(pLine->pText);
   }
   pLine->pText = p;
   pLine->nCapacity = cap;
@@ -171,11 +246,27 @@ int SECEdit::UnlinkLine(tagLINEDESC* pLine) {
 int SECEdit::FreeLineList(tagLINEDESC* pLine) {
   if (!pLine) return -1;
   pLine = GetFirstLine(pLine);
+  // Lines of one chunk are counted off together.
+  SECLineChunk* owner = nullptr;
+  int64_t pending = 0;
   while (pLine) {
     tagLINEDESC* next = pLine->pNext;
-    FreeLine(pLine);
+    SECLineChunk* o;
+    memcpy(&o, reinterpret_cast<char*>(pLine) - kOwnerSize, sizeof o);
+    if (!o) {
+      FreeLine(pLine);
+    } else {
+      if (pLine->pText && pLine->pText != InlineText(pLine)) free(pLine->pText);
+      if (o != owner) {
+        if (owner && owner->live.fetch_sub(pending, std::memory_order_acq_rel) == pending) munmap(owner, owner->size);
+        owner = o;
+        pending = 0;
+      }
+      ++pending;
+    }
     pLine = next;
   }
+  if (owner && owner->live.fetch_sub(pending, std::memory_order_acq_rel) == pending) munmap(owner, owner->size);
   return 0;
 }
 
@@ -364,7 +455,7 @@ int SECEdit::ConvertLineEnds(char*& pText, int n, int nMode) {
 // may continue in later bytes (no line end yet, or a pair's first byte at the very end) is left
 // unconsumed. Returns the bytes consumed, or -1 when a line cannot be allocated.
 int SECEdit::MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, tagLINEDESC** ppHead,
-                       tagLINEDESC** ppTail, int* pnLines) {
+                       tagLINEDESC** ppTail, int* pnLines, SECLineArena* pArena) {
   const char* p = pText;
   const char* e = pText + n;
   const int ts = m_nTabSize < 1 ? 1 : m_nTabSize;
@@ -403,7 +494,7 @@ int SECEdit::MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, ta
     if (!terminated && !cut && !bFinal) break;  // the rest of this line comes with more bytes
     // A cut piece ends a line of its own, so every line but the last keeps its line end.
     bool withEnd = terminated || cut;
-    tagLINEDESC* line = NewLine(seg + m_nLineEndLength + 1);
+    tagLINEDESC* line = NewLineIn(pArena, seg + m_nLineEndLength + 1);
     if (!line) return -1;
     memcpy(line->pText, p, (size_t)seg);
     line->nLength = seg;
@@ -433,7 +524,11 @@ tagLINEDESC* SECEdit::SplitIntoLines(const char* pText, int n) {
   tagLINEDESC* tail = nullptr;
   int lines = 0;
   bool warned = false;
-  if (MakeLines(pText, n, true, &warned, &head, &tail, &lines) < 0) {
+  // Large texts are cut into chunks of lines; small ones get a block per line.
+  SECLineArena* arena = n >= 64 * 1024 ? NewArena() : nullptr;
+  int r = MakeLines(pText, n, true, &warned, &head, &tail, &lines, arena);
+  EndArena(arena);
+  if (r < 0) {
     FreeLineList(head);
     return nullptr;
   }

@@ -5,6 +5,7 @@
 #include "platform/core/Types.h"
 
 class CFile;
+struct SECLineArena;
 
 // Marks kept in a line's flags word.
 #define LINE_BOOKMARK 0x04u
@@ -40,7 +41,8 @@ class CFile;
 #define SECEDIT_UNDO_SIZE 2048
 #define SECEDIT_UNDO_DROP 512
 
-// One line of a text. Blocks are allocated zero-filled with calloc and released with free.
+// One line of a text, allocated zero-filled by SECEdit::NewLine (record and first text buffer in
+// one block) and released only with SECEdit::FreeLine or SECEdit::FreeLineList.
 struct tagLINEDESC {
   tagLINEDESC* pNext;
   tagLINEDESC* pPrev;
@@ -217,9 +219,13 @@ class SECEdit {
  protected:
   BOOL EndsWithLineEnd(const tagLINEDESC* pLine) const;
   int MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, tagLINEDESC** ppHead, tagLINEDESC** ppTail,
-                int* pnLines);
+                int* pnLines, SECLineArena* pArena = nullptr);
+  static tagLINEDESC* NewLineIn(SECLineArena* pArena, int nSize);
+  static SECLineArena* NewArena();
+  static void EndArena(SECLineArena* pArena);
   void ShowLongLineWarning();
   void RenumberFrom(tagLINEDESC* pLine);
+  static int NumberOf(tagLINEDESC* pLine);
   int ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
   int DoUndo(const SECEditUndoRecord& rec);
   int DoRedo(const SECEditUndoRecord& rec);

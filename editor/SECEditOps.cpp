@@ -33,16 +33,16 @@ bool SameStep(const SECEditUndoRecord& next, const SECEditUndoRecord& done) {
 
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+}  // namespace
+
 // Line number of a line, renumbering the list when the stored numbers are stale.
-int NumberOf(tagLINEDESC* pLine) {
+int SECEdit::NumberOf(tagLINEDESC* pLine) {
   if (!pLine) return 0;
   uint32_t n = pLine->nLineNumber;
   bool ok = n != 0 && (pLine->pPrev ? pLine->pPrev->nLineNumber + 1 == n : n == 1);
-  if (!ok) SECEdit::RenumberLines(pLine);
+  if (!ok) RenumberLines(pLine);
   return (int)pLine->nLineNumber;
 }
-
-}  // namespace
 
 // Replaces nRemove bytes at nOffset with nInsert bytes; keeps the text NUL-terminated.
 int SECEdit::ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert) {
