@@ -152,7 +152,10 @@ class SECEdit {
 
   // Files. Results: 0, an editor code, or the platform's error code (below 21000).
   int ReadFromFile(const char* pszPath);
-  int ReadLinesFromHandle(CFile* pFile, char* pBuffer, int nChunk, tagLINEDESC** ppFirst = nullptr);
+  // pBuffer (may be null) must hold nChunk + SECEDIT_MAX_LINE + 64 bytes. With ppFirst the lines go
+  // there instead of replacing the text; *pnLines receives their count.
+  int ReadLinesFromHandle(CFile* pFile, char* pBuffer, int nChunk, tagLINEDESC** ppFirst = nullptr,
+                          int* pnLines = nullptr);
   int WriteToFile(const char* pszPath);
   int RenameFile(const char* pszOldPath, const char* pszNewPath);
   int InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo);
