@@ -396,3 +396,63 @@ TEST(SECEditUndo, RandomEditsUndoAndRedoExactly) {
   }
   EXPECT_GT(totalEdits, 3000);
 }
+
+TEST(SECEditUndo, InsertTextTakesTheStoresLineEnds) {
+  SECEdit e;
+  e.SetLineEndMode(1);
+  SetText(e, "head\n\rtail");
+  SECEditPos p = Pos(e, 2, 2);
+  ASSERT_EQ(e.InsertText(p, "A\r\nB\r\nC", -1, TRUE), 0);
+  EXPECT_EQ(Lines(e), (std::vector<std::string>{"head\n\r", "taA\n\r", "B\n\r", "Cil"}));
+  EXPECT_EQ(e.m_nLineCount, 4);
+  EXPECT_EQ(e.m_pUndo[0].nEndLine, 4);
+  EXPECT_EQ(e.m_pUndo[0].nEndOffset, 1);
+  int n = 0;
+  char* t = e.GetText(Pos(e, 2, 0), Pos(e, 4, 1), &n);
+  EXPECT_STREQ(t, "taA\r\nB\r\nC");
+  free(t);
+  e.Undo();
+  EXPECT_EQ(AllText(e), "head\n\rtail");
+  // A text ending in a line end leaves the rest of the line on a line of its own.
+  SECEditPos q = Pos(e, 1, 4);
+  ASSERT_EQ(e.InsertText(q, "X\n", -1, TRUE), 0);
+  EXPECT_EQ(Lines(e), (std::vector<std::string>{"headX\n\r", "\n\r", "tail"}));
+  EXPECT_EQ(e.m_pUndo[0].nEndLine, 2);
+  EXPECT_EQ(e.m_pUndo[0].nEndOffset, 0);
+  e.Undo();
+  EXPECT_EQ(AllText(e), "head\n\rtail");
+  // A one-line text records its true end offset, also after tabs.
+  e.SetTabSize(8);
+  SetText(e, "\t\tx");
+  e.ClearUndo();
+  SECEditPos r = Pos(e, 1, 2);
+  ASSERT_EQ(e.InsertText(r, "abc", -1, TRUE), 0);
+  EXPECT_EQ(e.m_pUndo[0].nOffset, 2);
+  EXPECT_EQ(e.m_pUndo[0].nEndOffset, 5);
+  e.Undo();
+  EXPECT_EQ(AllText(e), "\t\tx");
+}
+
+TEST(SECEditUndo, BadPositionsAreRefusedCleanly) {
+  SECEdit e;
+  SetText(e, "abc");
+  SECEditPos none;
+  EXPECT_EQ(e.InsertChar(none, 'x', TRUE, TRUE), SECEDIT_NO_TEXT);
+  EXPECT_EQ(e.InsertText(none, "a\r\nb", -1, TRUE), SECEDIT_NO_TEXT);
+  EXPECT_EQ(e.DeleteText(none, none, TRUE), SECEDIT_NO_SELECTION);
+  EXPECT_EQ(e.SplitLine(none, TRUE), SECEDIT_NO_TEXT);
+  EXPECT_EQ(e.JoinLines(none, TRUE), SECEDIT_NO_TEXT);
+  EXPECT_EQ(e.GetText(none, none), nullptr);
+  EXPECT_EQ(e.GetColumnBlock(none, none), nullptr);
+  // Positions of two different texts.
+  SECEdit other;
+  SetText(other, "zzz");
+  SECEditPos mine = Pos(e, 1, 0), theirs = Pos(other, 1, 2);
+  EXPECT_EQ(e.DeleteText(mine, theirs, TRUE), SECEDIT_NO_SELECTION);
+  EXPECT_EQ(e.GetText(mine, theirs), nullptr);
+  SECEditPos neg = Pos(e, 1, -5);
+  EXPECT_EQ(e.DeleteChar(neg, TRUE), SECEDIT_JOIN_LINE);
+  EXPECT_EQ(e.InsertChar(neg, 'q', TRUE, TRUE), 0);
+  EXPECT_EQ(AllText(e), "qabc");
+  EXPECT_EQ(AllText(other), "zzz");
+}
