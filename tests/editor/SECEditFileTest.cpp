@@ -186,13 +186,13 @@ TEST(SECEditFile, WriteKeepsLineEndsAndLeavesNoTemporaryFile) {
   ASSERT_EQ(e.WriteToFile(path.c_str()), 0);
   EXPECT_EQ(ReadBytes(path), "x\ry\r\r");
   CFileFind ff;
-  int count = 0;
-  for (BOOL more = ff.FindFile((dir + "/*").c_str()); ; ) {
-    if (!ff.IsDots()) ++count;
-    if (!more) break;
+  std::vector<std::string> names;
+  BOOL more = ff.FindFile((dir + "/*").c_str());
+  while (more) {
     more = ff.FindNextFile();
+    if (!ff.IsDots()) names.push_back((const char*)ff.GetFileName());
   }
-  EXPECT_EQ(count, 1);
+  EXPECT_EQ(names, (std::vector<std::string>{"m.txt"}));
 }
 
 TEST(SECEditFile, RenameRules) {
