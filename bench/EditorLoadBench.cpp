@@ -69,6 +69,6 @@ void BM_WcL(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_WcL)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SECEditReadFromFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WcL)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SECEditReadFromFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();

@@ -1,12 +1,10 @@
 #include "editor/EditorStrings.h"
 
-namespace {
-struct EditorString {
-  UINT id;
-  const char* text;
-};
+#include "platform/core/Resource.h"
 
-const EditorString kStrings[] = {
+namespace {
+
+const RESOURCE_STRING kStrings[] = {
     {21000, "The file is read only."},
     {21001, "The clipboard is empty."},
     {21002, "Can't read data."},
@@ -38,14 +36,19 @@ const EditorString kStrings[] = {
     {21038, "Font Italic"},
     {21039, "CharSet"},
 };
+
+const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0};
+
 }  // namespace
 
 const char* GetEditorString(UINT id) {
-  for (const EditorString& s : kStrings)
+  for (const RESOURCE_STRING& s : kStrings)
     if (s.id == id) return s.text;
   return nullptr;
 }
 
-void RegisterEditorStrings() {
-  // The resource chain takes module tables once it offers registration.
-}
+const RESOURCE_TABLE& GetEditorStringTable() { return kTable; }
+
+namespace {
+CResourceTableRegistration g_registration(kTable);
+}  // namespace

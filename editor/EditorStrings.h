@@ -5,5 +5,6 @@
 
 // The editor's text for a string id, or null when the editor has none.
 const char* GetEditorString(UINT id);
-// Adds the editor's strings to the module's resource table.
-void RegisterEditorStrings();
+// The editor's string table; it joins the kernel's resources when the library is loaded.
+struct RESOURCE_TABLE;
+const RESOURCE_TABLE& GetEditorStringTable();

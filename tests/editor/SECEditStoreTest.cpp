@@ -1,6 +1,9 @@
 // The text store: defaults, line lists, measurement and line ends.
 #include "editor/EditorStrings.h"
 #include "editor/SECEdit.h"
+#include "platform/core/Automation.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/Resource.h"
 #include "tests/editor/EditTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -216,4 +219,24 @@ TEST(SECEditStore, OverLongLineIsCutWithOneWarning) {
 TEST(SECEditStore, HasNulls) {
   EXPECT_EQ(SECEdit::HasNulls("ab\0c", 4), 2);
   EXPECT_EQ(SECEdit::HasNulls("abc", 3), 0);
+}
+
+TEST(SECEditStore, EditorStringsReachTheResourceChain) {
+  std::string text;
+  ASSERT_TRUE(LoadStringResource(21005, text));
+  EXPECT_EQ(text, "End of file.");
+  ASSERT_TRUE(LoadStringResource(21035, text));
+  EXPECT_EQ(text, "Nulls encounterd in file.  Use another editor to edit this file.");
+  ASSERT_TRUE(LoadStringResource(21024, text));
+  EXPECT_EQ(text, "Line end type");
+}
+
+TEST(SECEditStore, LongLineWarningIsShownInAnOkBox) {
+  Automation::Instance().ClearMessageBoxes();
+  SECEdit e;
+  SetText(e, std::string(17000, 'k') + "\r\n" + std::string(17000, 'm'));
+  auto boxes = Automation::Instance().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "This file contains lines longer than the 16384 character maximum.\r\nThe lines will be wrapped.");
+  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, MB_OK);
 }
