@@ -16,8 +16,11 @@ const int kChunk = 32767;
 // A work area holds one chunk plus the unfinished line carried over from the chunk before.
 const int kWorkSize = kChunk + SECEDIT_MAX_LINE + 64;
 
+// File exceptions carry the system's errno; results report the Win32 number, as GetLastError does.
 int ErrorOf(const CFileException& e, int fallback) {
-  return e.m_lOsError > 0 && e.m_lOsError < 21000 ? (int)e.m_lOsError : fallback;
+  if (e.m_lOsError <= 0) return fallback;
+  DWORD err = Win32ErrorFromErrno((int)e.m_lOsError);
+  return err > 0 && err < 21000 ? (int)err : fallback;
 }
 
 int LastErrorOr(int fallback) {
@@ -185,6 +188,15 @@ int SECEdit::WriteToFile(const char* pszPath) {
   if (!pszPath || !*pszPath) return ERROR_INVALID_NAME;
   if (IsReadOnlyFile(pszPath)) return SECEDIT_READONLY;
   CloseKeptFile();
+  if (GetFileAttributes(pszPath) != INVALID_FILE_ATTRIBUTES) {
+    // A file that others keep from writing (or a folder) is not replaced either.
+    CFile probe;
+    CFileException ex;
+    if (!probe.Open(pszPath, CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareDenyNone | CFile::typeBinary,
+                    &ex))
+      return ErrorOf(ex, ERROR_ACCESS_DENIED);
+    probe.Abort();
+  }
   // The new text goes to a file beside the old one, which it replaces only once complete.
   std::string path(pszPath);
   size_t slash = path.find_last_of("\\/");

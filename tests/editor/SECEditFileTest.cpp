@@ -96,9 +96,7 @@ TEST(SECEditFile, FailedReadKeepsTheText) {
   EXPECT_EQ(e.ReadFromFile(bad.c_str()), SECEDIT_NULLS_IN_FILE);
   EXPECT_EQ(AllText(e), "keep me\r\n");
   EXPECT_EQ(e.m_nLineEndMode, 0);
-  int missing = e.ReadFromFile((dir + "/missing.txt").c_str());
-  EXPECT_GT(missing, 0);
-  EXPECT_LT(missing, 21000);
+  EXPECT_EQ(e.ReadFromFile((dir + "/missing.txt").c_str()), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(AllText(e), "keep me\r\n");
   // An empty file gives one empty line.
   std::string empty = dir + "/empty.txt";
@@ -263,4 +261,30 @@ TEST(SECEditFile, InsertFromFileTakesTheTextsLineEnds) {
   SECEditPos q = Pos(e, 1, 0);
   EXPECT_GT(e.InsertFromFile(q, (dir + "/missing").c_str(), TRUE), 0);
   EXPECT_EQ(e.m_nLineCount, 4);
+}
+
+TEST(SECEditFile, UnreadableAndLockedFiles) {
+  std::string dir = ScratchDir("unreadable");
+  SECEdit e;
+  SetText(e, "text\r\n");
+  int r = e.ReadFromFile(dir.c_str());  // a folder
+  EXPECT_GT(r, 0);
+  EXPECT_LT(r, 21000);
+  EXPECT_EQ(AllText(e), "text\r\n");
+  EXPECT_NE(e.WriteToFile(dir.c_str()), 0);
+  // A file locked by another text object is read but not replaced.
+  std::string path = dir + "/shared.txt";
+  WriteBytes(path, "first\r\n");
+  SECEdit holder;
+  holder.SetLockFiles(TRUE);
+  ASSERT_EQ(holder.ReadFromFile(path.c_str()), 0);
+  SECEdit other;
+  ASSERT_EQ(other.ReadFromFile(path.c_str()), 0);
+  EXPECT_EQ(AllText(other), "first\r\n");
+  r = other.WriteToFile(path.c_str());
+  EXPECT_EQ(r, ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ReadBytes(path), "first\r\n");
+  // Renaming a file to its own name does nothing.
+  EXPECT_EQ(other.RenameFile(path.c_str(), path.c_str()), 0);
+  EXPECT_EQ(ReadBytes(path), "first\r\n");
 }
