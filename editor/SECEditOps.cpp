@@ -459,6 +459,8 @@ char* SECEdit::GetColumnBlock(const SECEditPos& start, const SECEditPos& end, in
   return out;
 }
 
+// Column edits are recorded line by line (exact bytes at true offsets) inside one group, so one
+// undo restores short lines and tabs exactly.
 int SECEdit::DeleteColumnBlock(SECEditPos& start, SECEditPos& end, BOOL bUndo) {
   if (m_bReadOnly) return SECEDIT_READONLY;
   if (!start.pLine || !end.pLine) return SECEDIT_NO_SELECTION;
@@ -470,20 +472,20 @@ int SECEdit::DeleteColumnBlock(SECEditPos& start, SECEditPos& end, BOOL bUndo) {
   int c1 = OffsetToColumn(a.pLine, a.nOffset), c2 = OffsetToColumn(a.pLine, b.nOffset);
   int left = c1 < c2 ? c1 : c2, right = c1 < c2 ? c2 : c1;
   if (right <= left) return 0;
-  int firstNo = NumberOf(a.pLine), lastNo = NumberOf(b.pLine);
-  int startOff = ColumnToOffset(a.pLine, left), endOff = ColumnToOffset(a.pLine, right);
-  char* block = bUndo ? GetColumnBlock(a, b) : nullptr;
-  for (tagLINEDESC* p = a.pLine;; p = p->pNext) {
+  if (bUndo) BeginUndoGroup(TRUE);
+  int no = NumberOf(a.pLine);
+  for (tagLINEDESC* p = a.pLine;; p = p->pNext, ++no) {
     int tl = TextLength(p);
     int o1 = Clamp(ColumnToOffset(p, left), 0, tl), o2 = Clamp(ColumnToOffset(p, right), 0, tl);
-    if (o2 > o1) ReplaceBytes(p, o1, o2 - o1, nullptr, 0);
+    if (o2 > o1) {
+      std::string bytes(p->pText + o1, (size_t)(o2 - o1));
+      ReplaceBytes(p, o1, o2 - o1, nullptr, 0);
+      if (bUndo) AddRecord(SECUNDO_DELETETEXT, no, o1, no, o2, bytes.c_str());
+      SetModified(TRUE);
+    }
     if (p == b.pLine) break;
   }
-  if (block) {
-    AddRecord(SECUNDO_DELETEBLOCK, firstNo, startOff, lastNo, endOff, block);
-    free(block);
-  }
-  SetModified(TRUE);
+  if (bUndo) BeginUndoGroup(FALSE);
   return 0;
 }
 
@@ -510,39 +512,35 @@ int SECEdit::InsertColumnBlock(SECEditPos& pos, const char* pText, int nLength, 
     rows.push_back(text.substr(p, q - p));
     p = q + le.size();
   }
-  if (rows.empty()) return 0;
+  if (rows.empty() || rows[0].empty()) return 0;
   int width = (int)rows[0].size();
-  if (width == 0) return 0;
   int col = OffsetToColumn(pos.pLine, pos.nOffset);
-  int no = NumberOf(pos.pLine);
-  int firstOff = 0;
+  if (bUndo) BeginUndoGroup(TRUE);
+  int result = 0;
   tagLINEDESC* line = pos.pLine;
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (size_t i = 0; i < rows.size() && !result; ++i) {
     if (i > 0) {
       if (!line->pNext) {
-        // The block runs past the last line: the text grows by empty lines.
-        if (!EndsWithLineEnd(line) && ReplaceBytes(line, line->nLength, 0, m_szLineEnd, m_nLineEndLength))
-          return SECEDIT_OUT_OF_MEMORY;
-        tagLINEDESC* nl = NewLine(m_nLineEndLength + 1);
-        if (!nl) return SECEDIT_OUT_OF_MEMORY;
-        nl->nLength = 0;
-        InsertLineAfter(nl, line);
-        ++m_nLineCount;
+        // The block runs past the last line: the text grows by a line.
+        SECEditPos e{line, TextLength(line)};
+        if ((result = SplitLine(e, bUndo)) != 0) break;
       }
       line = line->pNext;
     }
     SECEditPos p{line, ColumnToOffset(line, col)};
-    if (int r = PadLine(p, FALSE)) return r;
+    if ((result = PadLine(p, bUndo)) != 0) break;
     // Short rows are padded to the block's width.
     std::string row = rows[i].substr(0, (size_t)width);
     row.resize((size_t)width, ' ');
-    if (int r = ReplaceBytes(line, p.nOffset, 0, row.data(), width)) return r;
-    if (i == 0) firstOff = p.nOffset;
+    if ((result = ReplaceBytes(line, p.nOffset, 0, row.data(), width)) != 0) break;
+    if (bUndo) {
+      int no = NumberOf(line);
+      AddRecord(SECUNDO_INSERTTEXT, no, p.nOffset, no, p.nOffset + width, row.c_str());
+    }
+    SetModified(TRUE);
   }
-  RenumberFrom(pos.pLine);
-  if (bUndo) AddRecord(SECUNDO_INSERTBLOCK, no, firstOff, no + (int)rows.size(), firstOff + width, text.c_str());
-  SetModified(TRUE);
-  return 0;
+  if (bUndo) BeginUndoGroup(FALSE);
+  return result;
 }
 
 // ---- Undo log ----

@@ -322,7 +322,11 @@ TEST(SECEditUndo, ColumnBlocks) {
   free(block);
   ASSERT_EQ(e.DeleteColumnBlock(a, b, TRUE), 0);
   EXPECT_EQ(Lines(e), (std::vector<std::string>{"af\r\n", "h\r\n", "x\r\n", "last\r\n"}));
-  EXPECT_EQ(e.m_pUndo[0].nKind, SECUNDO_DELETEBLOCK);
+  EXPECT_EQ(e.Undo(), 1);  // one step, byte for byte
+  EXPECT_EQ(AllText(e), "abcdef\r\n\tgh\r\nxy\r\nlast\r\n");
+  EXPECT_EQ(e.m_nUndoPos, 0);
+  EXPECT_EQ(e.Redo(), 1);
+  EXPECT_EQ(Lines(e), (std::vector<std::string>{"af\r\n", "h\r\n", "x\r\n", "last\r\n"}));
 
   // Short rows are padded to the block's width; rows past the end make new lines.
   SetText(e, "1234\r\nab");
@@ -331,10 +335,11 @@ TEST(SECEditUndo, ColumnBlocks) {
   ASSERT_EQ(e.InsertColumnBlock(p, "XYZ\r\nQ\r\nRS", -1, TRUE), 0);
   EXPECT_EQ(Lines(e), (std::vector<std::string>{"12XYZ34\r\n", "abQ  \r\n", "  RS "}));
   EXPECT_EQ(e.m_nLineCount, 3);
-  EXPECT_EQ(e.m_pUndo[0].nKind, SECUNDO_INSERTBLOCK);
-  EXPECT_EQ(e.m_pUndo[0].nEndLine, 4);
   EXPECT_EQ(e.Undo(), 1);
-  EXPECT_EQ(Lines(e)[0], "1234\r\n");
+  EXPECT_EQ(AllText(e), "1234\r\nab");
+  EXPECT_EQ(e.m_nLineCount, 2);
+  EXPECT_EQ(e.Redo(), 1);
+  EXPECT_EQ(Lines(e), (std::vector<std::string>{"12XYZ34\r\n", "abQ  \r\n", "  RS "}));
 }
 
 // Random edits, each run undone completely and redone completely.
@@ -364,7 +369,7 @@ TEST(SECEditUndo, RandomEditsUndoAndRedoExactly) {
       ASSERT_EQ(n, SECEdit::RenumberLines(e.m_pLine));
       tagLINEDESC* line = e.GetLine(1 + rnd(n));
       SECEditPos p{line, rnd(e.TextLength(line) + 4)};
-      switch (rnd(9)) {
+      switch (rnd(11)) {
         case 0: e.InsertChar(p, alphabet[rnd(8)], rnd(2), TRUE); break;
         case 1: e.InsertChars(p, "q\tr", rnd(2), TRUE); break;
         case 2: e.DeleteChar(p, TRUE); break;
@@ -376,6 +381,13 @@ TEST(SECEditUndo, RandomEditsUndoAndRedoExactly) {
           e.InsertText(p, t.c_str(), -1, TRUE);
           break;
         }
+        case 7: {
+          tagLINEDESC* l2 = e.GetLine(1 + rnd(n));
+          SECEditPos q{l2, rnd(e.TextLength(l2) + 3)};
+          e.DeleteColumnBlock(p, q, TRUE);
+          break;
+        }
+        case 8: e.InsertColumnBlock(p, rnd(2) ? "ab\r\nc\r\nd" : "Q\nR\n", -1, TRUE); break;
         default: {
           tagLINEDESC* l2 = e.GetLine(1 + rnd(n));
           SECEditPos q{l2, rnd(e.TextLength(l2) + 2)};
