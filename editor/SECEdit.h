@@ -145,7 +145,7 @@ class SECEdit {
   // Returns a calloc'd copy with tabs expanded; *pnLength receives its length. Free with free().
   static char* ExpandTabs(const char* pText, int n, int nTabSize, int nLineEndLength, int* pnLength);
   static int DetectLineEndMode(const char* pText, int n);
-  // Rewrites *ppText (a malloc'd block) with every line end in the given mode; returns the new length.
+  // Rewrites pText (a malloc'd block) with every line end in the given mode; returns the new length.
   static int ConvertLineEnds(char*& pText, int n, int nMode);
   // Cuts a text into a new chain of lines ending in this object's line end; null for an empty text.
   tagLINEDESC* SplitIntoLines(const char* pText, int n = -1);
@@ -161,7 +161,8 @@ class SECEdit {
   int InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo);
   static int HasNulls(const char* pBuffer, int n);
 
-  // Edit operations: 0 or a result code; the last argument asks for undo records.
+  // Edit operations: 0 or a result code; the last argument asks for undo records. They keep line
+  // numbers and m_nLineCount current, and treat virtual space as padding only where they insert.
   int PadLine(SECEditPos& pos, BOOL bUndo);
   int InsertChar(SECEditPos& pos, int ch, BOOL bInsert, BOOL bUndo);
   int InsertChars(SECEditPos& pos, const char* pszText, BOOL bInsert, BOOL bUndo);
@@ -202,7 +203,7 @@ class SECEdit {
   int m_nLineEndLength;
   char m_szLineEnd[4];
   BOOL m_bInComment;
-  int m_nLineCount;
+  int m_nLineCount;  // kept current by the edit and file operations
   BOOL m_bModified;
   BOOL m_bReadOnly;
   BOOL m_bWordWrap;
