@@ -7,14 +7,41 @@
 #include <cstddef>
 #include <string>
 
+namespace format_detail {
+// Strings of the layer (anything with GetString or c_str) go through `...` as
+// their text, so Format("%s", someCString) works as framework code expects.
+template <class T>
+auto Pass(const T& v) {
+  if constexpr (requires { v.GetString(); })
+    return v.GetString();
+  else if constexpr (requires { v.c_str(); })
+    return v.c_str();
+  else
+    return v;
+}
+}  // namespace format_detail
+
 // Appends the formatted text to `out`; returns the number of bytes appended.
 int FormatAppendV(std::string& out, const char* fmt, va_list args);
-std::string FormatString(const char* fmt, ...);
-// _snprintf: writes at most `count` bytes; returns the length, or -1 when it did not fit.
-int _snprintf(char* buf, size_t count, const char* fmt, ...);
+std::string FormatStringC(const char* fmt, ...);
+template <class... Args>
+std::string FormatString(const char* fmt, const Args&... args) {
+  return FormatStringC(fmt, format_detail::Pass(args)...);
+}
+// _snprintf: writes at most `count` bytes; returns the length, or -1 when it did not fit
+// (a result of exactly `count` bytes is not terminated).
+int _snprintfC(char* buf, size_t count, const char* fmt, ...);
+template <class... Args>
+int _snprintf(char* buf, size_t count, const char* fmt, const Args&... args) {
+  return _snprintfC(buf, count, fmt, format_detail::Pass(args)...);
+}
 int _vsnprintf(char* buf, size_t count, const char* fmt, va_list args);
-// sprintf into a buffer the caller sized; returns the length.
-int wsprintf(char* buf, const char* fmt, ...);
+// sprintf into a buffer the caller sized; as Win32's, at most 1024 bytes with the terminator.
+int wsprintfC(char* buf, const char* fmt, ...);
+template <class... Args>
+int wsprintf(char* buf, const char* fmt, const Args&... args) {
+  return wsprintfC(buf, fmt, format_detail::Pass(args)...);
+}
 
 // sscanf: returns the number of fields assigned, or -1 (EOF) when input ended before the first.
 int ScanString(const char* input, const char* fmt, ...);

@@ -1,5 +1,6 @@
 #include "platform/core/String.h"
 
+#include "platform/core/Exception.h"
 #include "platform/core/Format.h"
 #include "platform/core/Resource.h"
 
@@ -45,6 +46,16 @@ char* _strlwr(char* s) {
   for (char* p = s; p && *p; ++p)
     if (*p >= 'A' && *p <= 'Z') *p = (char)(*p + 32);
   return s;
+}
+
+char CString::GetAt(int i) const {
+  if (i < 0 || (size_t)i >= m_s.size()) AfxThrowInvalidArgException();
+  return m_s[(size_t)i];
+}
+
+void CString::SetAt(int i, char ch) {
+  if (i < 0 || (size_t)i >= m_s.size()) AfxThrowInvalidArgException();
+  m_s[(size_t)i] = ch;
 }
 
 int CString::Compare(const char* s) const { return strcmp(m_s.c_str(), s ? s : ""); }
@@ -226,7 +237,7 @@ int CString::FindOneOf(const char* set) const {
   return p == std::string::npos ? -1 : (int)p;
 }
 
-void CString::Format(const char* fmt, ...) {
+void CString::FormatC(const char* fmt, ...) {
   va_list a;
   va_start(a, fmt);
   FormatV(fmt, a);
@@ -239,14 +250,16 @@ void CString::FormatV(const char* fmt, va_list args) {
   m_s.swap(s);
 }
 
-void CString::AppendFormat(const char* fmt, ...) {
+void CString::AppendFormatC(const char* fmt, ...) {
   va_list a;
   va_start(a, fmt);
-  FormatAppendV(m_s, fmt ? fmt : "", a);
+  std::string s;  // an argument may be this string's own text
+  FormatAppendV(s, fmt ? fmt : "", a);
   va_end(a);
+  m_s += s;
 }
 
-void CString::FormatMessage(const char* fmt, ...) {
+void CString::FormatMessageC(const char* fmt, ...) {
   const char* args[9] = {};
   va_list a;
   va_start(a, fmt);

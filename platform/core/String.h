@@ -1,6 +1,7 @@
 // CString: the framework's 8-bit string, holding bytes as files hold them (Windows-1252).
 #pragma once
 
+#include "platform/core/Format.h"
 #include "platform/core/Types.h"
 
 #include <cstdarg>
@@ -30,9 +31,10 @@ class CString {
   int GetLength() const { return (int)m_s.size(); }
   bool IsEmpty() const { return m_s.empty(); }
   void Empty() { m_s.clear(); }
-  char GetAt(int i) const { return m_s.at((size_t)i); }
-  void SetAt(int i, char ch) { m_s.at((size_t)i) = ch; }
-  char operator[](int i) const { return m_s.at((size_t)i); }
+  // An index outside the string throws CInvalidArgException, as the framework does.
+  char GetAt(int i) const;
+  void SetAt(int i, char ch);
+  char operator[](int i) const { return GetAt(i); }
   operator const char*() const { return m_s.c_str(); }
   const char* GetString() const { return m_s.c_str(); }
   const std::string& str() const { return m_s; }
@@ -65,6 +67,14 @@ class CString {
   friend bool operator>(const CString& a, const CString& b) { return a.m_s > b.m_s; }
   friend bool operator<=(const CString& a, const CString& b) { return a.m_s <= b.m_s; }
   friend bool operator>=(const CString& a, const CString& b) { return a.m_s >= b.m_s; }
+  friend bool operator<(const CString& a, const char* b) { return a.Compare(b) < 0; }
+  friend bool operator>(const CString& a, const char* b) { return a.Compare(b) > 0; }
+  friend bool operator<=(const CString& a, const char* b) { return a.Compare(b) <= 0; }
+  friend bool operator>=(const CString& a, const char* b) { return a.Compare(b) >= 0; }
+  friend bool operator<(const char* a, const CString& b) { return b.Compare(a) > 0; }
+  friend bool operator>(const char* a, const CString& b) { return b.Compare(a) < 0; }
+  friend bool operator<=(const char* a, const CString& b) { return b.Compare(a) >= 0; }
+  friend bool operator>=(const char* a, const CString& b) { return b.Compare(a) <= 0; }
 
   // Extraction (counts are clamped as the framework clamps them)
   CString Mid(int first) const;
@@ -102,11 +112,25 @@ class CString {
   int ReverseFind(char ch) const;
   int FindOneOf(const char* set) const;
 
-  // Formatting with the platform's runtime rules (platform/core/Format.h)
-  void Format(const char* fmt, ...);
+  // Formatting with the platform's runtime rules (platform/core/Format.h). CString
+  // arguments may be passed for %s as they are.
+  template <class... Args>
+  void Format(const char* fmt, const Args&... args) {
+    FormatC(fmt, format_detail::Pass(args)...);
+  }
+  template <class... Args>
+  void AppendFormat(const char* fmt, const Args&... args) {
+    AppendFormatC(fmt, format_detail::Pass(args)...);
+  }
+  // %1 .. %9 inserts, each a string; %% is a percent sign.
+  template <class... Args>
+  void FormatMessage(const char* fmt, const Args&... args) {
+    FormatMessageC(fmt, format_detail::Pass(args)...);
+  }
   void FormatV(const char* fmt, va_list args);
-  void AppendFormat(const char* fmt, ...);
-  void FormatMessage(const char* fmt, ...);  // %1 .. %9 inserts, each a string
+  void FormatC(const char* fmt, ...);
+  void AppendFormatC(const char* fmt, ...);
+  void FormatMessageC(const char* fmt, ...);
   BOOL LoadString(UINT id);
 
   // Buffer access

@@ -1,0 +1,407 @@
+// Motion and device words of the G-code translator: straight moves, arcs, canned cycles, dwell,
+// spindle, coolant and program stops.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/core/Format.h"
+#include "views/GcodeTranslator.h"
+
+namespace {
+
+const double kPi = 3.141592653589793;
+
+// First, second and normal axis and the mask of each plane.
+const int kPlaneAxes[3][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0}};
+const int kPlaneMask[3] = {3, 5, 6};
+
+DWORD SlaveBit(int slave) { return (slave >= 0 && slave < 32) ? (DWORD)1 << slave : 0; }
+
+// Angle of a point about a centre, in degrees, 0 to 360.
+double PointAngle(double p1, double p2, double c1, double c2, double r) {
+  double x = (p1 - c1) / r;
+  x = std::max(-1.0, std::min(1.0, x));  // rounding may step just outside
+  double a = std::acos(x) * 180.0 / kPi;
+  return p2 >= c2 ? a : 360.0 - a;
+}
+
+double CounterclockwiseSweep(double start, double end) {
+  double s = end - start;
+  return s < 0 ? s + 360.0 : s;
+}
+
+// Rounding of the computed end of an arc is not a move of its own.
+double Snap(double computed, double commanded) {
+  return std::fabs(computed - commanded) <= 1e-9 * std::max(1.0, std::fabs(commanded)) ? commanded : computed;
+}
+
+}  // namespace
+
+BOOL CGcodeTranslator::GetDelta(int axis, BOOL machine, double& delta) const {
+  if (!m_bWord[axis]) {
+    delta = 0;
+    return FALSE;
+  }
+  const double w = m_dWord[axis];
+  if (machine) {
+    int system = (m_dParameters[5220] >= 1 && m_dParameters[5220] <= 9 &&
+                  m_dParameters[5220] == std::floor(m_dParameters[5220]))
+                     ? (int)m_dParameters[5220]
+                     : 0;
+    delta = w - (m_dPosition[axis] + m_dOffset[axis] + SystemOrigin(system, axis));
+    return delta != 0;
+  }
+  if (m_nDistanceMode == 1) {
+    delta = w;
+    return w != 0;
+  }
+  delta = w - m_dPosition[axis];
+  return w != m_dPosition[axis];
+}
+
+double CGcodeTranslator::GetGcodeFeedRate(BOOL rotational, BOOL machine) const {
+  double f = m_dFeed;
+  if (m_nFeedMode == 1) {
+    double sum = 0;
+    for (int k = rotational ? 3 : 0, e = k + 3; k < e; k++) {
+      double d;
+      GetDelta(k, machine, d);
+      sum += d * d;
+    }
+    f *= std::sqrt(sum);
+  }
+  if (m_settings.m_bFeedOverride && m_nOverrides == 0) f = f * m_settings.m_nFeedOverride / 100.0;
+  return f;
+}
+
+double CGcodeTranslator::GetGcodeSpindleSpeed() const {
+  double s = m_dSpeed;
+  if (m_settings.m_bSpeedOverride && m_nOverrides == 0) s = s * m_settings.m_nSpeedOverride / 100.0;
+  return s;
+}
+
+BOOL CGcodeTranslator::TranslateGcodeStraightMove(BOOL rapid, BOOL machine) {
+  double d[6];
+  int linear = 0, rotational = 0;
+  for (int k = 0; k < 6; k++) {
+    if (!GetDelta(k, machine, d[k])) {
+      d[k] = 0;
+      continue;
+    }
+    if (k < 3)
+      linear |= 1 << k;
+    else
+      rotational |= 1 << k;
+  }
+  if (linear) {
+    double speed = rapid ? m_settings.m_dTraverseRate : GetGcodeFeedRate(FALSE, machine);
+    AddGcodeLinearSegment(linear, speed, d[0], d[1], d[2]);
+  }
+  if (rotational) {
+    double speed = rapid ? m_settings.m_dTraverseRate : GetGcodeFeedRate(TRUE, machine);
+    AddGcodeLinearSegment(rotational, speed, d[3], d[4], d[5]);
+  }
+  return linear || rotational;
+}
+
+BOOL CGcodeTranslator::TranslateGcodeArc(BOOL clockwise, CString& error) {
+  error.Empty();
+  double d[6];
+  bool moves[6];
+  for (int k = 0; k < 6; k++) moves[k] = GetDelta(k, FALSE, d[k]);
+
+  if (m_nPlane < 0 || m_nPlane > 2) {
+    error = "no plane was selected";
+  } else {
+    const int a1 = kPlaneAxes[m_nPlane][0], a2 = kPlaneAxes[m_nPlane][1], an = kPlaneAxes[m_nPlane][2];
+    const double tolerance = m_nUnits == 0 ? 0.0002 : 0.002;
+    const double p1 = m_dPosition[a1], p2 = m_dPosition[a2];
+    const double e1 = p1 + d[a1], e2 = p2 + d[a2];
+    double c1 = 0, c2 = 0, r = 0;
+    if (moves[an]) {
+      error = "helical motions not supported";
+    } else if (!moves[a1] && !moves[a2]) {
+      error = "start and end points MUST be distinct";
+    } else if (!m_bWord[WORD_R]) {
+      const double i = m_bWord[WORD_I] ? m_dWord[WORD_I] : 0.0;
+      const double j = m_bWord[WORD_J] ? m_dWord[WORD_J] : 0.0;
+      c1 = p1 + i;
+      c2 = p2 + j;
+      if (c1 == p1 && c2 == p2) {
+        error = "at least one of the I and J words must be distinct from the current point";
+      } else {
+        const double r0 = std::hypot(p1 - c1, p2 - c2), r1 = std::hypot(e1 - c1, e2 - c2);
+        if (!(std::fabs(r0 - r1) < tolerance))
+          error = m_nUnits == 0
+                      ? "distance[circle center, current point] - distance[circle center, end point] > 0.0002 in"
+                      : "distance[circle center, current point] - distance[circle center, end point] > 0.002 mm";
+        r = r0;
+      }
+    } else if (m_dWord[WORD_R] == 0) {
+      error = "R word MUST be non-zero";
+    } else {
+      const double R = m_dWord[WORD_R];
+      const double dx = e1 - p1, dy = e2 - p2;
+      const double chord = std::hypot(dx, dy), half = chord / 2;
+      r = std::fabs(R);
+      if (r < half - tolerance) {
+        error = "R word is less than half the distance between the start and end points";
+      } else {
+        double h2 = r * r - half * half;
+        if (h2 < 0) {
+          h2 = 0;
+          r = half;
+        }
+        const double h = std::sqrt(h2);
+        const double m1 = p1 + dx / 2, m2 = p2 + dy / 2;
+        const double u1 = -dy / chord, u2 = dx / chord;
+        double best1 = 0, best2 = 0, bestSweep = 0;
+        for (int side = 0; side < 2; side++) {
+          const double s = side == 0 ? h : -h;
+          const double k1 = m1 + s * u1, k2 = m2 + s * u2;
+          double ccw = CounterclockwiseSweep(PointAngle(p1, p2, k1, k2, r), PointAngle(e1, e2, k1, k2, r));
+          double sweep = clockwise ? 360.0 - ccw : ccw;
+          if (side == 0 || (R > 0 ? sweep < bestSweep : sweep > bestSweep)) {
+            best1 = k1;
+            best2 = k2;
+            bestSweep = sweep;
+          }
+        }
+        c1 = best1;
+        c2 = best2;
+      }
+    }
+    if (error.IsEmpty()) {
+      const double start = PointAngle(p1, p2, c1, c2, r);
+      const double ccw = CounterclockwiseSweep(start, PointAngle(e1, e2, c1, c2, r));
+      const double increment = clockwise ? -(360.0 - ccw) : ccw;
+      AddGcodeArcSegment(kPlaneMask[m_nPlane], GetGcodeFeedRate(FALSE), r, start, increment);
+      const double end = (start + increment) * kPi / 180.0;
+      m_dPosition[a1] = Snap(c1 + r * std::cos(end), e1);
+      m_dPosition[a2] = Snap(c2 + r * std::sin(end), e2);
+    }
+  }
+  if (moves[3] || moves[4] || moves[5]) {
+    int mask = 0;
+    for (int k = 3; k < 6; k++)
+      if (moves[k]) mask |= 1 << k;
+      else d[k] = 0;
+    AddGcodeLinearSegment(mask, GetGcodeFeedRate(TRUE), d[3], d[4], d[5]);
+  }
+  return error.IsEmpty();
+}
+
+void CGcodeTranslator::MoveLinearTo(const double target[3], int mask, double speed) {
+  double d[3] = {0, 0, 0};
+  int moving = 0;
+  for (int k = 0; k < 3; k++) {
+    if (!(mask & (1 << k)) || target[k] == m_dPosition[k]) continue;
+    d[k] = target[k] - m_dPosition[k];
+    moving |= 1 << k;
+  }
+  if (moving) AddGcodeLinearSegment(moving, speed, d[0], d[1], d[2]);
+}
+
+void CGcodeTranslator::TranslateGcodeCannedCycle(int cycle) {
+  if (m_nFeedMode == 1) {
+    Warn("Canned cycle error: inverse time feed rate not allowed");
+    return;
+  }
+  if (cycle == 7) {
+    Warn("G84 ignored: right hand tapping not supported");
+    return;
+  }
+  if (cycle == 10) {
+    Warn("G87 ignored: back boring not supported");
+    return;
+  }
+  if (m_nPlane < 0 || m_nPlane > 2) {
+    Warn("Canned cycle error: no plane was selected");
+    return;
+  }
+  const int a1 = kPlaneAxes[m_nPlane][0], a2 = kPlaneAxes[m_nPlane][1], an = kPlaneAxes[m_nPlane][2];
+  if (m_nMotionMode != cycle) {
+    for (int k = 0; k < 3; k++) m_bCycleDepth[k] = false;
+    m_bCycleR = false;
+  } else {
+    m_bCycleDepth[a1] = m_bCycleDepth[a2] = false;
+  }
+
+  int repeats = 1;
+  if (m_bWord[WORD_L]) {
+    const double l = m_dWord[WORD_L];
+    if (l == std::floor(l) && l >= 1 && l <= MAX_CYCLE_REPEATS)
+      repeats = (int)l;
+    else
+      Warn("Canned cycle warning: L1 has been forced because it had an illegal value");
+  }
+
+  double clear = 0, depth = 0, target[3];
+  bool hasClear = false, hasDepth = false;
+  const bool incremental = m_nDistanceMode == 1;
+  if (!incremental) {
+    if (m_bWord[WORD_R]) {
+      m_dCycleR = m_dWord[WORD_R];
+      m_bCycleR = true;
+    }
+    if (m_bCycleR) clear = m_dCycleR, hasClear = true;
+    for (int k = 0; k < 3; k++) {
+      if (m_bWord[k]) {
+        target[k] = m_dWord[k];
+        if (k == an) m_dCycleDepth[k] = m_dWord[k], m_bCycleDepth[k] = true;
+      } else if (k == an && m_bCycleDepth[k]) {
+        target[k] = m_dCycleDepth[k];
+      } else {
+        target[k] = m_dPosition[k];
+      }
+    }
+    hasDepth = m_bCycleDepth[an];
+    depth = target[an];
+  } else {
+    if (m_bWord[WORD_R]) {
+      m_dCycleR = m_dWord[WORD_R];
+      m_bCycleR = true;
+    }
+    if (m_bCycleR) clear = m_dPosition[an] + m_dCycleR, hasClear = true;
+    if (m_bWord[an]) {
+      m_dCycleDepth[an] = m_dWord[an];
+      m_bCycleDepth[an] = true;
+    }
+    if (m_bCycleDepth[an]) depth = clear + m_dCycleDepth[an], hasDepth = true;
+    for (int k = 0; k < 3; k++) target[k] = m_bWord[k] && k != an ? m_dWord[k] : 0.0;
+  }
+
+  for (int k = 3; k < 6; k++) {
+    double d;
+    if (GetDelta(k, FALSE, d)) {
+      Warn("Canned cycle error: rotational axis motion not allowed");
+      return;
+    }
+  }
+  if (!hasDepth) {
+    AddGcodeFreeText(FormatString("Canned cycle error: %c word is missing", "XYZ"[an]));
+    return;
+  }
+  if (!hasClear) {
+    Warn("Canned cycle error: R word is missing");
+    return;
+  }
+  if (depth >= clear) {
+    Warn("Canned cycle error: R number is less than or equal with Z number");
+    return;
+  }
+
+  const double feed = GetGcodeFeedRate(FALSE);
+  const double rapid = m_settings.m_dTraverseRate;
+  const double oldLevel = m_dPosition[an];
+  const double retract = m_nRetractMode == 0 ? std::max(clear, oldLevel) : clear;
+  const int spindleAtStart = m_nSpindle;
+  auto moveNormal = [&](double level, double speed) {
+    double t[3] = {m_dPosition[0], m_dPosition[1], m_dPosition[2]};
+    t[an] = level;
+    MoveLinearTo(t, 1 << an, speed);
+  };
+  const double q = m_dWord[WORD_Q];
+  const bool validQ = m_bWord[WORD_Q] && q > 0 && (clear - depth) / q <= MAX_CYCLE_PECKS;
+  const bool validP = m_bWord[WORD_P] && m_dWord[WORD_P] >= 0;
+
+  if (clear > m_dPosition[an]) moveNormal(clear, rapid);
+  for (int rep = 0; rep < repeats; rep++) {
+    if (incremental || rep == 0) {
+      double t[3] = {m_dPosition[0], m_dPosition[1], m_dPosition[2]};
+      t[a1] = incremental ? m_dPosition[a1] + target[a1] : target[a1];
+      t[a2] = incremental ? m_dPosition[a2] + target[a2] : target[a2];
+      MoveLinearTo(t, (1 << a1) | (1 << a2), rapid);
+    }
+    if (m_dPosition[an] != clear) moveNormal(clear, rapid);
+    switch (cycle) {
+      case 6:  // G83
+        if (!validQ) {
+          Warn("Canned cycle syntax error: invalid P word");
+        } else {
+          double level = clear;
+          for (;;) {
+            double next = std::max(level - q, depth);
+            if (next >= level) next = depth;  // no progress left at this magnitude
+            level = next;
+            moveNormal(level, feed);
+            moveNormal(retract, rapid);
+            moveNormal(level + 0.1 * q, rapid);
+            if (level <= depth) break;
+          }
+        }
+        break;
+      case 4: case 5: case 8: case 9: case 11: case 12:
+        moveNormal(depth, feed);
+        if (cycle == 5 || cycle == 9 || cycle == 11 || cycle == 12) {
+          if (validP)
+            TranslateGcodeDwell(m_dWord[WORD_P]);
+          else
+            Warn("Canned cycle syntax error: invalid P word");
+        }
+        if ((cycle == 9 || cycle == 11) && spindleAtStart != 2) TranslateGcodeSpindle(2);
+        break;
+    }
+    if (cycle == 11) {
+      if (m_settings.m_bCycleStart)
+        AddGcodeWaitInput(m_settings.m_nCycleStartSlave, m_settings.m_nCycleStartInput,
+                          m_settings.m_nCycleStartLevel);
+      else
+        Warn("G88 warning: cannot stop the program because cycle start button is disabled");
+    } else {
+      moveNormal(retract, (cycle == 8 || cycle == 12) ? feed : rapid);
+    }
+    if ((cycle == 9 || cycle == 11) && spindleAtStart != 2) TranslateGcodeSpindle(spindleAtStart);
+  }
+  m_nMotionMode = cycle;
+}
+
+void CGcodeTranslator::TranslateGcodeDwell(double seconds) {
+  DWORD mask = 0;
+  for (int k = 0; k < 6; k++) mask |= SlaveBit(m_settings.m_nAxisSlave[k]);
+  if (mask) AddGcodeMotorStop(mask);
+  AddGcodeWaitTime(seconds);
+}
+
+void CGcodeTranslator::TranslateGcodeSpindle(int state) {
+  const int slave = m_settings.m_nSpindleSlave;
+  if (slave < 0) {
+    AddGcodeFreeText(FormatString("M%d ignored: spindle axis not selected", 3 + state));
+    return;
+  }
+  m_nSpindle = state;
+  if (state == 0)
+    AddGcodeSpindleProfile(slave, -m_settings.m_nDirection * GetGcodeSpindleSpeed());
+  else if (state == 1)
+    AddGcodeSpindleProfile(slave, m_settings.m_nDirection * GetGcodeSpindleSpeed());
+  else
+    AddGcodeMotorStop(SlaveBit(slave));
+}
+
+void CGcodeTranslator::TranslateGcodeCoolant(int on) {
+  if (!m_settings.m_bCoolantValve) {
+    Warn("M7/M8/M9 ignored: coolant valve haven't been selected");
+    return;
+  }
+  m_nCoolant = on ? 1 : 0;
+  const int level = m_settings.m_nCoolantLevel;
+  AddGcodeOutputBit(m_settings.m_nCoolantSlave, m_settings.m_nCoolantOutput, on ? level : (level ? 0 : 1));
+}
+
+void CGcodeTranslator::ProgramStop(int) {
+  if (m_settings.m_bCycleStart)
+    AddGcodeWaitInput(m_settings.m_nCycleStartSlave, m_settings.m_nCycleStartInput, m_settings.m_nCycleStartLevel);
+  else
+    Warn("M0 ignored: cycle start button is disabled");
+}
+
+void CGcodeTranslator::ProgramEnd() {
+  m_bImplicitMotion = false;
+  if (m_settings.m_nSpindleSlave >= 0 && m_nSpindle != 2) TranslateGcodeSpindle(2);
+  if (m_settings.m_bCoolantValve && m_nCoolant) TranslateGcodeCoolant(0);
+  ResetGcodeState();
+  if (m_settings.m_bCycleStart)
+    AddGcodeWaitInput(m_settings.m_nCycleStartSlave, m_settings.m_nCycleStartInput, m_settings.m_nCycleStartLevel);
+  else
+    Warn("M2 restart cycle: cycle start button is disabled");
+  AddGcodeJump("gcode_start", FALSE);
+}
