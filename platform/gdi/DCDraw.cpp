@@ -119,9 +119,7 @@ const int kDashDotDot[] = {9, 3, 3, 3, 3, 3};
 // ---- Raster helpers ----------------------------------------------------------------------------------
 
 uint32_t* CDC::Impl::Row(int devY) const {
-  return reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface) +
-                                     (size_t)(devY + origin.y) * (size_t)cairo_image_surface_get_stride(surface)) +
-         origin.x;
+  return reinterpret_cast<uint32_t*>(pixData + (ptrdiff_t)(devY + origin.y) * pixStride) + origin.x;
 }
 
 bool CDC::Impl::PixelVisible(int x, int y) {
@@ -133,7 +131,11 @@ bool CDC::Impl::PixelVisible(int x, int y) {
   return e.Contains(x, y);
 }
 
-void CDC::Impl::Begin() { cairo_surface_flush(surface); }
+void CDC::Impl::Begin() {
+  cairo_surface_flush(surface);
+  pixData = cairo_image_surface_get_data(surface);
+  pixStride = cairo_image_surface_get_stride(surface);
+}
 void CDC::Impl::End() { cairo_surface_mark_dirty(surface); }
 
 void CDC::Impl::PlotRop(int x, int y, uint32_t pen, int rop2) {
@@ -177,6 +179,20 @@ void CDC::Impl::CosmeticLine(int x0, int y0, int x1, int y1, bool& first, int& c
   bool simple = e.rects.size() == 1;
   RECT cb = simple ? e.rects[0] : RECT{0, 0, 0, 0};
   if (e.rects.empty()) return;
+  if (period == 0 && rop == R2_COPYPEN && simple) {
+    // The common case: a solid line in one clip rectangle, stepping a pixel pointer.
+    uint32_t c = pp.pixel | 0xFF000000u;
+    uint32_t* base = reinterpret_cast<uint32_t*>(pixData);
+    ptrdiff_t off = (ptrdiff_t)(y + origin.y) * (pixStride / 4) + x + origin.x;
+    ptrdiff_t stepY = (ptrdiff_t)sy * (pixStride / 4);
+    while (x != x1 || y != y1) {
+      if (x >= cb.left && x < cb.right && y >= cb.top && y < cb.bottom) base[off] = c;
+      int e2 = 2 * err;
+      if (e2 >= dy) { err += dy; x += sx; off += sx; }
+      if (e2 <= dx) { err += dx; y += sy; off += stepY; }
+    }
+    return;
+  }
   while (x != x1 || y != y1) {
     bool on = true;
     if (period > 0) {
@@ -920,7 +936,7 @@ COLORREF CDC::GetPixel(int x, int y) const {
   if (!d.raster || d.meta) return CLR_INVALID;
   POINT p = d.L2D(x, y);
   if (!d.PixelVisible(p.x, p.y)) return CLR_INVALID;
-  cairo_surface_flush(d.surface);
+  d.Begin();
   return FromPixel(d.Row(p.y)[p.x]);
 }
 

@@ -119,7 +119,9 @@ struct CDC::Impl {
   bool Cosmetic() const;
 
   // ---- raster (DCDraw.cpp) ----
-  uint32_t* Row(int devY) const;  // surface row of a device y, already offset
+  unsigned char* pixData = nullptr;  // valid between Begin and End
+  int pixStride = 0;
+  uint32_t* Row(int devY) const;  // surface row of a device y, already offset (between Begin and End)
   bool PixelVisible(int x, int y);
   void Begin();  // before touching pixels directly
   void End();    // after
