@@ -258,3 +258,79 @@ TEST(GdiBitmaps, PalettesAndBadInput) {
   CSize ext = none.GetTextExtent("abc", 3);
   EXPECT_EQ(ext, CSize(0, 0));
 }
+
+namespace {
+
+std::vector<BYTE> g_png;
+
+bool FindBitmap(UINT id, LPCSTR name, std::vector<BYTE>& bytes) {
+  if (name && std::strcmp(name, "ModuleIcon") == 0) {
+    bytes = g_png;
+    return true;
+  }
+  if (id == 14004) {
+    // A 2x1 BMP file: grey (3-D face) and white.
+    std::vector<BYTE> b(14 + 40 + 8, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    BITMAPINFOHEADER bih{};
+    bih.biSize = 40;
+    bih.biWidth = 2;
+    bih.biHeight = 1;
+    bih.biPlanes = 1;
+    bih.biBitCount = 24;
+    std::memcpy(b.data() + 14, &bih, 40);
+    BYTE px[8] = {0xC0, 0xC0, 0xC0, 0xFF, 0xFF, 0xFF, 0, 0};
+    std::memcpy(b.data() + 54, px, 8);
+    bytes = b;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(GdiBitmaps, BitmapResourcesThroughTheFinder) {
+  CBitmap none;
+  EXPECT_FALSE(none.LoadBitmap(14004));  // no finder installed yet
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 3, 2);
+  cairo_t* cr = cairo_create(s);
+  cairo_set_source_rgb(cr, 1, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  g_png.clear();
+  cairo_surface_write_to_png_stream(
+      s,
+      [](void* c, const unsigned char* d, unsigned int n) {
+        static_cast<std::vector<BYTE>*>(c)->insert(static_cast<std::vector<BYTE>*>(c)->end(), d, d + n);
+        return CAIRO_STATUS_SUCCESS;
+      },
+      &g_png);
+  cairo_surface_destroy(s);
+  SetBitmapResourceFinder(FindBitmap);
+  CBitmap icon;
+  ASSERT_TRUE(icon.LoadBitmap("ModuleIcon"));
+  BITMAP bi;
+  icon.GetBitmap(&bi);
+  EXPECT_EQ(bi.bmWidth, 3);
+  EXPECT_EQ(bi.bmHeight, 2);
+  CBitmap node;
+  ASSERT_TRUE(node.LoadBitmap(14004));
+  Canvas c;
+  CDC mem;
+  mem.CreateCompatibleDC(&c.dc);
+  CBitmap* old = mem.SelectObject(&node);
+  EXPECT_EQ(mem.GetPixel(0, 0), RGB(192, 192, 192));
+  mem.SelectObject(old);
+  CBitmap mapped;
+  ASSERT_TRUE(mapped.LoadMappedBitmap(14004));
+  mem.SelectObject(&mapped);
+  EXPECT_EQ(mem.GetPixel(0, 0), GetSysColor(COLOR_3DFACE));
+  EXPECT_EQ(mem.GetPixel(1, 0), GetSysColor(COLOR_3DHILIGHT));
+  mem.SelectObject(old);
+  CBitmap missing;
+  EXPECT_FALSE(missing.LoadBitmap(1));
+  BYTE junk[20] = {1, 2, 3};
+  EXPECT_EQ(CreateBitmapFromBytes(junk, sizeof(junk)), nullptr);
+  SetBitmapResourceFinder(nullptr);
+}
