@@ -28,7 +28,6 @@ std::mutex& FontLock() {
 
 FcConfig* Config() {
   static FcConfig* cfg = [] {
-    FcInit();
     std::string path = std::string(DRAVONIX_SOURCE_DIR) + "/platform/gdi/fonts.conf";
     if (const char* env = std::getenv("DRAVONIX_FONTS_CONF")) path = env;
     std::error_code ec;

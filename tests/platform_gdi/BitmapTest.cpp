@@ -93,6 +93,7 @@ static std::vector<BYTE> DibInfo(int w, int h, int bpp, std::vector<RGBQUAD> col
   bih.biPlanes = 1;
   bih.biBitCount = (WORD)bpp;
   bih.biCompression = BI_RGB;
+  bih.biClrUsed = (DWORD)colors.size();
   std::memcpy(buf.data(), &bih, sizeof(bih));
   if (!colors.empty()) std::memcpy(buf.data() + 40, colors.data(), colors.size() * sizeof(RGBQUAD));
   return buf;
