@@ -273,8 +273,7 @@ std::shared_ptr<RealFont> CDC::Impl::Font() {
 
 // ---- CDC: construction and creation --------------------------------------------------------------------
 
-CDC::CDC() : m_impl(std::make_unique<Impl>()) {
-  m_impl->self = this;
+CDC::CDC() : m_impl(std::make_shared<Impl>()) {
   std::lock_guard<std::mutex> g(DCLock());
   LiveDCs().insert(this);
 }
@@ -284,10 +283,12 @@ CDC::~CDC() {
     std::lock_guard<std::mutex> g(DCLock());
     LiveDCs().erase(this);
   }
+  if (m_alias) {
+    // An attached handle is deleted with its wrapper, as the framework does.
+    DeleteDC();
+    return;
+  }
   UnbindProvider();
-  m_impl->DropContext();
-  if (m_impl->surface) cairo_surface_destroy(m_impl->surface);
-  m_impl->surface = nullptr;
 }
 
 CDC* CDC::FromHandle(HDC h) {
@@ -414,6 +415,11 @@ void CDC::UnbindProvider() {
 }
 
 BOOL CDC::DeleteDC() {
+  if (m_alias) {
+    CDC* other = m_alias;
+    HDC h = Detach();
+    return ::DeleteDC(h) || other == nullptr;
+  }
   Impl& d = *m_impl;
   if (d.kind == DCKind::None && !m_hDC) return FALSE;
   if (d.job && d.job->inDoc) AbortDoc();
@@ -430,18 +436,26 @@ BOOL CDC::DeleteDC() {
 }
 
 BOOL CDC::Attach(HDC h) {
-  // Our handles are the contexts themselves: attaching shares nothing, so only a matching handle is accepted.
-  if (!h) return FALSE;
-  if (h == reinterpret_cast<HDC>(this)) {
+  CDC* other = FromHandle(h);
+  if (!other) return FALSE;
+  if (other == this) {
     m_hDC = m_hAttribDC = h;
     return TRUE;
   }
+  if (m_alias) Detach();
+  else DeleteDC();
+  m_impl = other->m_impl;
+  m_alias = other;
   m_hDC = m_hAttribDC = h;
   return TRUE;
 }
 
 HDC CDC::Detach() {
   HDC h = m_hDC;
+  if (m_alias) {
+    m_impl = std::make_shared<Impl>();
+    m_alias = nullptr;
+  }
   m_hDC = m_hAttribDC = nullptr;
   return h;
 }

@@ -41,6 +41,7 @@ class CDC {
   BOOL DeleteDC();
   // Binds the context to a surface (until the window layer binds paint, client and window contexts).
   BOOL AttachSurface(CDrawSurfaceProvider* provider, DrawArea area = DrawArea::Client);
+  // Attaching a handle shares that context's state: both objects draw on the same device.
   BOOL Attach(HDC h);
   HDC Detach();
   virtual void SetAttribDC(HDC h);
@@ -253,8 +254,12 @@ class CDC {
 
  private:
   CDC* Attrib() const;
-  std::unique_ptr<Impl> m_impl;
+  std::shared_ptr<Impl> m_impl;
+  CDC* m_alias = nullptr;     // the context whose handle is attached
+  bool m_heapOwned = false;   // made by the handle functions, deleted by DeleteDC(HDC)
   CDCRecorder* m_recorder = nullptr;
+  friend HDC NewHandleDC(CDC* dc);
+  friend BOOL DeleteDC(HDC dc);
 };
 
 // A context on a window's client area during painting.

@@ -56,7 +56,10 @@ struct PrintJob;
 }  // namespace gdi
 
 struct CDC::Impl {
-  CDC* self = nullptr;
+  ~Impl() {
+    DropContext();
+    if (surface) cairo_surface_destroy(surface);
+  }
   gdi::DCKind kind = gdi::DCKind::None;
   gdi::DCState s;
   std::vector<gdi::DCState> saved;
