@@ -140,8 +140,10 @@ std::shared_ptr<RealFont> RealizeFont(const LOGFONT& lf, int devHeight, int devW
   std::string family = MapFaceName(lf.lfFaceName, lf.lfPitchAndFamily);
   bool bold = lf.lfWeight >= 600;
   bool italic = lf.lfItalic != 0;
-  std::string key = family + "|" + std::to_string(bold) + std::to_string(italic) + "|" + std::to_string(devHeight) +
-                    "|" + std::to_string(devWidth);
+  // Everything the realised metrics reflect is part of the key.
+  std::string key = family + "|" + std::to_string(lf.lfWeight) + "|" + std::to_string(italic) +
+                    std::to_string(lf.lfUnderline != 0) + std::to_string(lf.lfStrikeOut != 0) + "|" +
+                    std::to_string(lf.lfCharSet) + "|" + std::to_string(devHeight) + "|" + std::to_string(devWidth);
   static std::map<std::string, std::shared_ptr<RealFont>> cache;
   {
     std::lock_guard<std::mutex> lock(FontLock());
