@@ -769,8 +769,12 @@ void CDC::DrawFocusRect(LPCRECT r) {
 
 void CDC::FillSolidRect(LPCRECT r, COLORREF c) {
   if (!r) return;
+  REC("FillSolidRect(%d,%d,%d,%d,0x%06X)", r->left, r->top, r->right, r->bottom, c);
+  CDCRecorder* rec = m_recorder;
+  m_recorder = nullptr;
   SetBkColor(c);
   ExtTextOut(0, 0, ETO_OPAQUE, r, nullptr, 0, nullptr);
+  m_recorder = rec;
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF c) {
@@ -784,10 +788,14 @@ void CDC::Draw3dRect(LPCRECT r, COLORREF topLeft, COLORREF bottomRight) {
 }
 
 void CDC::Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight) {
+  REC("Draw3dRect(%d,%d,%d,%d,0x%06X,0x%06X)", x, y, cx, cy, topLeft, bottomRight);
+  CDCRecorder* rec = m_recorder;
+  m_recorder = nullptr;
   FillSolidRect(x, y, cx - 1, 1, topLeft);
   FillSolidRect(x, y, 1, cy - 1, topLeft);
   FillSolidRect(x + cx, y, -1, cy, bottomRight);
   FillSolidRect(x, y + cy, cx, -1, bottomRight);
+  m_recorder = rec;
 }
 
 BOOL CDC::DrawEdge(LPRECT rc, UINT edge, UINT flags) {
@@ -797,6 +805,12 @@ BOOL CDC::DrawEdge(LPRECT rc, UINT edge, UINT flags) {
   if (d.kind == DCKind::None) return FALSE;
   RECT r = *rc;
   if (flags & BF_DIAGONAL) return TRUE;
+  struct Quiet {
+    CDCRecorder*& slot;
+    CDCRecorder* saved;
+    ~Quiet() { slot = saved; }
+  } quiet{m_recorder, m_recorder};
+  m_recorder = nullptr;
   auto fill = [&](const RECT& q, COLORREF c) {
     if (q.right <= q.left || q.bottom <= q.top) return;
     HBRUSH b = CreateSolidBrush(c);

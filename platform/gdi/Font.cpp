@@ -113,6 +113,22 @@ std::string MapFaceName(const char* face, BYTE pitchAndFamily) {
 
 RealFont::~RealFont() {
   if (scaled) cairo_scaled_font_destroy(scaled);
+  if (aliased) cairo_scaled_font_destroy(aliased);
+}
+
+cairo_scaled_font_t* RealFont::Aliased() {
+  std::lock_guard<std::mutex> lock(FontLock());
+  if (!aliased) {
+    cairo_matrix_t fm, ctm;
+    cairo_scaled_font_get_font_matrix(scaled, &fm);
+    cairo_scaled_font_get_ctm(scaled, &ctm);
+    cairo_font_options_t* opt = cairo_font_options_create();
+    cairo_scaled_font_get_font_options(scaled, opt);
+    cairo_font_options_set_antialias(opt, CAIRO_ANTIALIAS_NONE);
+    aliased = cairo_scaled_font_create(cairo_scaled_font_get_font_face(scaled), &fm, &ctm, opt);
+    cairo_font_options_destroy(opt);
+  }
+  return aliased;
 }
 
 void RealFont::Lookup(uint32_t cp, unsigned long& g, int& a) {

@@ -335,3 +335,29 @@ TEST(GdiBitmaps, BitmapResourcesThroughTheFinder) {
   EXPECT_EQ(CreateBitmapFromBytes(junk, sizeof(junk)), nullptr);
   SetBitmapResourceFinder(nullptr);
 }
+
+TEST(GdiBitmaps, TextOnMonochromeBitmapsStaysBlackAndWhite) {
+  CDC mem;
+  mem.CreateCompatibleDC(nullptr);
+  CBitmap mono;
+  ASSERT_TRUE(mono.CreateBitmap(64, 24, 1, 1, nullptr));
+  CBitmap* old = mem.SelectObject(&mono);
+  mem.PatBlt(0, 0, 64, 24, WHITENESS);
+  LOGFONT lf{};
+  lf.lfHeight = -16;
+  std::strcpy(lf.lfFaceName, "Arial");
+  CFont f;
+  f.CreateFontIndirect(&lf);
+  mem.SelectObject(&f);
+  mem.SetBkMode(TRANSPARENT);
+  mem.TextOut(2, 2, "Mono", 4);
+  int black = 0;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 64; ++x) {
+      COLORREF c = mem.GetPixel(x, y);
+      ASSERT_TRUE(c == kBlack || c == kWhite) << x << "," << y;
+      black += c == kBlack;
+    }
+  EXPECT_GT(black, 20);
+  mem.SelectObject(old);
+}
