@@ -79,6 +79,8 @@ const Region& CDC::Impl::Eff() {
 
 cairo_t* CDC::Impl::Ctx() {
   if (!surface) return nullptr;
+  // A context in an error state draws nothing more: start a fresh one.
+  if (cr && cairo_status(cr) != CAIRO_STATUS_SUCCESS) DropContext();
   if (!cr) {
     cr = cairo_create(surface);
     crClipValid = false;

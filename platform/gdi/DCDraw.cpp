@@ -51,6 +51,12 @@ bool RopUsesPattern(DWORD rop) {
   return ((c >> 4) & 0x0F) != (c & 0x0F);
 }
 
+// Cairo's fixed-point geometry holds about +-8 million units: keep device coordinates well inside.
+constexpr int kLim = 1 << 22;
+int Cl(int v) { return std::clamp(v, -kLim, kLim); }
+RECT Cl(const RECT& r) { return RECT{Cl(r.left), Cl(r.top), Cl(r.right), Cl(r.bottom)}; }
+POINT Cl(const POINT& p) { return POINT{Cl(p.x), Cl(p.y)}; }
+
 RECT Intersect(const RECT& a, const RECT& b) {
   RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
   if (r.right <= r.left || r.bottom <= r.top) r = RECT{0, 0, 0, 0};
@@ -144,8 +150,37 @@ void CDC::Impl::PlotRop(int x, int y, uint32_t pen, int rop2) {
   *p = (rop2 == R2_COPYPEN ? pen : Rop2(*p, pen, rop2)) | 0xFF000000u;
 }
 
+// Cuts a very long segment down to the part near `box`, so stepping it stays cheap; short segments keep
+// their exact pixels.
+static bool ClipLong(int& x0, int& y0, int& x1, int& y1, const RECT& box) {
+  long long dx = (long long)x1 - x0, dy = (long long)y1 - y0;
+  if (std::max(std::llabs(dx), std::llabs(dy)) <= 32768) return true;
+  double t0 = 0, t1 = 1;
+  double bl = box.left - 2.0, br = box.right + 2.0, bt = box.top - 2.0, bb = box.bottom + 2.0;
+  auto edge = [&](double p, double q) {
+    if (p == 0) return q >= 0;
+    double t = q / p;
+    if (p < 0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+    return true;
+  };
+  if (!edge((double)-dx, x0 - bl) || !edge((double)dx, br - x0) || !edge((double)-dy, y0 - bt) ||
+      !edge((double)dy, bb - y0) || t0 > t1)
+    return false;
+  int nx0 = (int)std::lround(x0 + t0 * dx), ny0 = (int)std::lround(y0 + t0 * dy);
+  int nx1 = (int)std::lround(x0 + t1 * dx), ny1 = (int)std::lround(y0 + t1 * dy);
+  x0 = nx0; y0 = ny0; x1 = nx1; y1 = ny1;
+  return true;
+}
+
 void CDC::Impl::CosmeticLine(int x0, int y0, int x1, int y1, bool& first, int& counter) {
   (void)first;
+  if (Eff().rects.empty() || !ClipLong(x0, y0, x1, y1, Eff().Bounds())) return;
   Paint pp;
   PenPaint(pp);
   if (pp.none) return;
@@ -431,6 +466,10 @@ BOOL CDC::LineTo(int x, int y) {
     d.End();
     return TRUE;
   }
+  RECT near = d.Eff().Bounds();
+  int margin = d.PenDeviceWidth() + 2;
+  near = RECT{near.left - margin, near.top - margin, near.right + margin, near.bottom + margin};
+  if (!ClipLong(a.x, a.y, b.x, b.y, near)) return TRUE;
   d.StrokeShapePath([&](cairo_t* c) {
     cairo_move_to(c, a.x + 0.5, a.y + 0.5);
     cairo_line_to(c, b.x + 0.5, b.y + 0.5);
@@ -452,7 +491,7 @@ BOOL CDC::Polyline(const POINT* pts, int count) {
   }
   if (!d.surface) return TRUE;
   std::vector<POINT> dev((size_t)count);
-  for (int i = 0; i < count; ++i) dev[(size_t)i] = d.L2D(pts[i].x, pts[i].y);
+  for (int i = 0; i < count; ++i) dev[(size_t)i] = Cl(d.L2D(pts[i].x, pts[i].y));
   if (d.raster && d.Cosmetic()) {
     d.CosmeticPolyline(dev.data(), count, false);
     return TRUE;
@@ -505,8 +544,8 @@ BOOL CDC::Arc(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
-  POINT p3 = d.L2D(x3, y3), p4 = d.L2D(x4, y4);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
+  POINT p3 = Cl(d.L2D(x3, y3)), p4 = Cl(d.L2D(x4, y4));
   bool flip = (d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0);
   if (flip) std::swap(p3, p4);
   d.StrokeShapePath([&](cairo_t* c) {
@@ -527,7 +566,7 @@ BOOL CDC::Rectangle(int l, int t, int r, int b) {
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
   if (dr.right - dr.left < 1 || dr.bottom - dr.top < 1 || !d.surface) return TRUE;
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
@@ -571,9 +610,9 @@ BOOL CDC::RoundRect(int l, int t, int r, int b, int w, int h) {
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
   if (dr.right - dr.left < 1 || dr.bottom - dr.top < 1) return TRUE;
-  int ew = d.LenL2DX(w), eh = d.LenL2DY(h);
+  int ew = Cl(d.LenL2DX(w)), eh = Cl(d.LenL2DY(h));
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
   d.Render([&](cairo_t* c) { RoundRectPath(c, dr.left, dr.top, dr.right - 1, dr.bottom - 1, ew, eh); }, bp, false, 1,
@@ -593,7 +632,7 @@ BOOL CDC::Ellipse(int l, int t, int r, int b) {
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
   if (dr.right - dr.left < 1 || dr.bottom - dr.top < 1) return TRUE;
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
@@ -611,9 +650,9 @@ static BOOL PieOrChord(CDC* dc, CDC::Impl& d, int kind, int l, int t, int r, int
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
   if (dr.right - dr.left < 1 || dr.bottom - dr.top < 1) return TRUE;
-  POINT p3 = d.L2D(x3, y3), p4 = d.L2D(x4, y4);
+  POINT p3 = Cl(d.L2D(x3, y3)), p4 = Cl(d.L2D(x4, y4));
   if ((d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0)) std::swap(p3, p4);
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
@@ -649,7 +688,7 @@ BOOL CDC::Polygon(const POINT* pts, int count) {
     return TRUE;
   }
   std::vector<POINT> dev((size_t)count);
-  for (int i = 0; i < count; ++i) dev[(size_t)i] = d.L2D(pts[i].x, pts[i].y);
+  for (int i = 0; i < count; ++i) dev[(size_t)i] = Cl(d.L2D(pts[i].x, pts[i].y));
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
   auto path = [&](cairo_t* c) {
@@ -677,7 +716,7 @@ BOOL CDC::PolyPolygon(const POINT* pts, const INT* counts, int polyCount) {
   const POINT* p = pts;
   for (int i = 0; i < polyCount; ++i) {
     std::vector<POINT> dev;
-    for (int k = 0; k < counts[i]; ++k) dev.push_back(d.L2D(p[k].x, p[k].y));
+    for (int k = 0; k < counts[i]; ++k) dev.push_back(Cl(d.L2D(p[k].x, p[k].y)));
     p += counts[i];
     polys.push_back(std::move(dev));
   }

@@ -212,13 +212,14 @@ std::shared_ptr<RealFont> RealizeFont(const LOGFONT& lf, int devHeight, int devW
   if (h < 0) em = -h;
   else if (h > 0) em = h * upm / (winAsc + winDesc);
   else em = 16 * upm / (winAsc + winDesc);
-  if (em < 1) em = 1;
+  // Keep glyph images bounded whatever the mapping makes of the height.
+  em = std::clamp(em, 1.0, 4096.0);
   double s = em / upm;
   rf->em = em;
   rf->xScale = 1;
   if (devWidth != 0) {
     double natural = avgW * s;
-    if (natural > 0) rf->xScale = std::abs(devWidth) / natural;
+    if (natural > 0) rf->xScale = std::clamp(std::abs(devWidth) / natural, 0.05, 20.0);
   }
   rf->fixedPitch = fixed;
 

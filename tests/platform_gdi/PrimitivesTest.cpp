@@ -404,3 +404,40 @@ TEST(GdiImages, SaveImageWritesPngs) {
   EXPECT_FALSE(SaveImage(&info, p1.c_str()));  // no pixels
   EXPECT_FALSE(SaveImage(&c.dc, "/nonexistent-folder/x.png"));
 }
+
+TEST(GdiBadInput, ExtremeCoordinatesNeitherCrashNorHang) {
+  Canvas c;
+  CBrush red(kRed);
+  c.dc.SelectObject(&red);
+  const int big = 2000000000;
+  c.dc.MoveTo(-big, -big);
+  c.dc.LineTo(big, big);  // crosses the canvas diagonally
+  EXPECT_EQ(c.At(50, 50), kBlack);
+  c.dc.MoveTo(-big, 75);
+  c.dc.LineTo(big, 75);
+  EXPECT_EQ(c.At(100, 75), kBlack);
+  c.dc.Rectangle(-big, -big, big, big);
+  c.dc.Ellipse(-big, -big, big, big);
+  c.dc.RoundRect(-big, -big, big, big, big, big);
+  c.dc.Pie(-big, -big, big, big, big, 0, 0, -big);
+  POINT pts[3] = {{-big, 0}, {big, 0}, {0, big}};
+  c.dc.Polygon(pts, 3);
+  c.dc.Polyline(pts, 3);
+  CPen wide(PS_SOLID, 7, kBlue);
+  c.dc.SelectObject(&wide);
+  c.dc.MoveTo(-big, 10);
+  c.dc.LineTo(big, 10);
+  c.dc.SetMapMode(MM_ANISOTROPIC);
+  c.dc.SetWindowExt(1, 1);
+  c.dc.SetViewportExt(big, big);
+  c.dc.Rectangle(0, 0, 10, 10);
+  c.dc.TextOut(1, 1, "x", 1);
+  c.dc.SetMapMode(MM_TEXT);
+  // Drawing still works afterwards.
+  c.dc.SelectStockObject(BLACK_PEN);
+  c.dc.SetPixel(1, 1, kBlue);
+  EXPECT_EQ(c.At(1, 1), kBlue);
+  CRect r(0, 0, 5, 5);
+  c.dc.FillRect(&r, &red);
+  EXPECT_EQ(c.At(2, 2), kRed);
+}
