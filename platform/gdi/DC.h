@@ -175,6 +175,11 @@ class CDC {
   void Draw3dRect(LPCRECT r, COLORREF topLeft, COLORREF bottomRight);
   void Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight);
   BOOL DrawEdge(LPRECT r, UINT edge, UINT flags);
+  // The inverted frame of a rectangle being dragged (the last frame, when given, is inverted back first).
+  void DrawDragRect(LPCRECT rect, SIZE size, LPCRECT lastRect, SIZE lastSize, CBrush* brush = nullptr,
+                    CBrush* lastBrush = nullptr);
+  // A 50% grey checker pattern brush.
+  static CBrush* GetHalftoneBrush();
   BOOL FillRgn(CRgn* rgn, CBrush* brush);
   BOOL FrameRgn(CRgn* rgn, CBrush* brush, int w, int h);
   BOOL InvertRgn(CRgn* rgn);

@@ -1227,3 +1227,44 @@ BOOL LineDDA(int x1, int y1, int x2, int y2, LINEDDAPROC proc, LPARAM data) {
   }
   return TRUE;
 }
+
+CBrush* CDC::GetHalftoneBrush() {
+  static CBrush* brush = [] {
+    WORD rows[8];
+    for (int i = 0; i < 8; ++i) rows[i] = (WORD)(0x5555 << (i & 1));
+    CBitmap bm;
+    bm.CreateBitmap(8, 8, 1, 1, rows);
+    auto* b = new CBrush;
+    b->CreatePatternBrush(&bm);
+    return b;
+  }();
+  return brush;
+}
+
+void CDC::DrawDragRect(LPCRECT rect, SIZE size, LPCRECT lastRect, SIZE lastSize, CBrush* brush, CBrush* lastBrush) {
+  REC("DrawDragRect()");
+  CDCRecorder* rec = m_recorder;
+  m_recorder = nullptr;
+  auto frame = [&](LPCRECT r, SIZE sz, CBrush* b) {
+    if (!r) return;
+    CRect q(r);
+    q.NormalizeRect();
+    if (q.IsRectEmpty()) return;
+    CBrush* old = SelectObject(b ? b : GetHalftoneBrush());
+    COLORREF oldText = SetTextColor(RGB(0, 0, 0)), oldBk = SetBkColor(RGB(255, 255, 255));
+    int sx = std::min<int>(sz.cx, q.Width()), sy = std::min<int>(sz.cy, q.Height());
+    PatBlt(q.left, q.top, q.Width(), sy, PATINVERT);
+    if (q.Height() > sy) PatBlt(q.left, q.bottom - sy, q.Width(), sy, PATINVERT);
+    int innerH = q.Height() - 2 * sy;
+    if (innerH > 0) {
+      PatBlt(q.left, q.top + sy, sx, innerH, PATINVERT);
+      if (q.Width() > sx) PatBlt(q.right - sx, q.top + sy, sx, innerH, PATINVERT);
+    }
+    SetTextColor(oldText);
+    SetBkColor(oldBk);
+    if (old) SelectObject(old);
+  };
+  frame(lastRect, lastSize, lastBrush ? lastBrush : brush);
+  frame(rect, size, brush);
+  m_recorder = rec;
+}

@@ -441,3 +441,19 @@ TEST(GdiBadInput, ExtremeCoordinatesNeitherCrashNorHang) {
   c.dc.FillRect(&r, &red);
   EXPECT_EQ(c.At(2, 2), kRed);
 }
+
+TEST(GdiFills, DragRectInvertsAFrameAndTakesItBack) {
+  Canvas c;
+  CRect r(10, 10, 60, 40);
+  CSize sz(3, 3);
+  c.dc.DrawDragRect(&r, sz, nullptr, sz);
+  EXPECT_EQ(c.Ink(10, 10, 60, 40) > 0, true);
+  EXPECT_EQ(c.Ink(14, 14, 56, 36), 0);  // the inside stays
+  int frameInk = c.Ink(0, 0, 200, 150);
+  EXPECT_GT(frameInk, 100);
+  CRect r2(20, 20, 80, 60);
+  c.dc.DrawDragRect(&r2, sz, &r, sz);  // moves the frame
+  EXPECT_EQ(c.Ink(10, 10, 19, 19), 0);
+  c.dc.DrawDragRect(nullptr, sz, &r2, sz);  // and takes it away
+  EXPECT_EQ(c.Ink(0, 0, 200, 150), 0);
+}
