@@ -578,7 +578,15 @@ HGDIOBJ CDC::SelectObject(HGDIOBJ obj) {
       HGDIOBJ old = d.s.hBrush;
       d.s.hBrush = static_cast<HBRUSH>(obj);
       d.s.brush = b;
-      if (d.meta) d.meta->SelectBrush(b->lb);
+      if (d.meta) {
+        if (b->pattern) {
+          BITMAPINFOHEADER bih;
+          std::vector<BYTE> bits = PatternDib(*b->pattern, d.Resolve(d.s.text), d.Resolve(d.s.bk), bih);
+          d.meta->SelectBrush(b->lb, &bih, &bits);
+        } else {
+          d.meta->SelectBrush(b->lb, nullptr, nullptr);
+        }
+      }
       return old;
     }
     case OBJ_FONT: {

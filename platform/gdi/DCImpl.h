@@ -154,6 +154,8 @@ struct PrintJob {
 };
 // The printer's page description from a DEVMODE (or the printer defaults).
 void PrinterPage(const DEVMODE* dm, int& wPx, int& hPx, int& wMm, int& hMm);
+// A pattern bitmap as a 24-bit bottom-up DIB; monochrome patterns take `fg` for 0 bits and `bg` for 1 bits.
+std::vector<BYTE> PatternDib(const BitmapObj& bm, COLORREF fg, COLORREF bg, BITMAPINFOHEADER& bih);
 // Decodes a packed or split DIB into an RGB24 image surface (top-down); null on bad input.
 cairo_surface_t* DecodeDib(const BITMAPINFO* info, const void* bits, UINT usage, const PaletteObj* pal);
 }  // namespace gdi

@@ -38,6 +38,35 @@ BYTE Channel(DWORD v, DWORD mask) {
 
 }  // namespace
 
+std::vector<BYTE> PatternDib(const BitmapObj& bm, COLORREF fg, COLORREF bg, BITMAPINFOHEADER& bih) {
+  int w = bm.w, h = bm.h;
+  size_t rowBytes = (size_t)((w * 24 + 31) / 32) * 4;
+  std::vector<BYTE> bits(rowBytes * (size_t)h);
+  cairo_surface_flush(bm.surf);
+  const unsigned char* data = cairo_image_surface_get_data(bm.surf);
+  int stride = cairo_image_surface_get_stride(bm.surf);
+  uint32_t f = ToPixel(fg), b = ToPixel(bg);
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* src = reinterpret_cast<const uint32_t*>(data + (size_t)(h - 1 - y) * stride);
+    BYTE* dst = bits.data() + (size_t)y * rowBytes;
+    for (int x = 0; x < w; ++x) {
+      uint32_t p = bm.mono ? ((src[x] & 0xFFFFFF) ? b : f) : src[x];
+      dst[x * 3] = (BYTE)p;
+      dst[x * 3 + 1] = (BYTE)(p >> 8);
+      dst[x * 3 + 2] = (BYTE)(p >> 16);
+    }
+  }
+  bih = BITMAPINFOHEADER{};
+  bih.biSize = 40;
+  bih.biWidth = w;
+  bih.biHeight = h;
+  bih.biPlanes = 1;
+  bih.biBitCount = 24;
+  bih.biCompression = BI_RGB;
+  bih.biSizeImage = (DWORD)bits.size();
+  return bits;
+}
+
 cairo_surface_t* DecodeDib(const BITMAPINFO* info, const void* bits, UINT usage, const PaletteObj* pal) {
   if (!info || !bits) return nullptr;
   const BITMAPINFOHEADER& h = info->bmiHeader;

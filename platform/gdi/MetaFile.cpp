@@ -149,10 +149,25 @@ class WmfSink : public MetaSink {
         },
         [&](int s) { Rec(0x012D, {(WORD)s}); }, [&](int s) { Rec(0x01F0, {(WORD)s}); });
   }
-  void SelectBrush(const LOGBRUSH& lb) override {
+  void SelectBrush(const LOGBRUSH& lb, const BITMAPINFOHEADER* ph, const std::vector<BYTE>* pbits) override {
+    if (ph && pbits) {
+      std::string key = "dib" + std::string(pbits->begin(), pbits->end()) + std::to_string(ph->biWidth);
+      m_slots.Choose(
+          kBrush, key,
+          [&](int) {
+            std::vector<WORD> p = {BS_DIBPATTERNPT, DIB_RGB_COLORS};
+            std::vector<BYTE> dib(sizeof(*ph));
+            std::memcpy(dib.data(), ph, sizeof(*ph));
+            dib.insert(dib.end(), pbits->begin(), pbits->end());
+            if (dib.size() % 2) dib.push_back(0);
+            for (size_t i = 0; i < dib.size(); i += 2) p.push_back((WORD)(dib[i] | (dib[i + 1] << 8)));
+            Rec(0x0142, p);
+          },
+          [&](int s) { Rec(0x012D, {(WORD)s}); }, [&](int s) { Rec(0x01F0, {(WORD)s}); });
+      return;
+    }
     LOGBRUSH b = lb;
-    // Bitmap patterns have no indirect form here: they are recorded as a solid grey.
-    if (b.lbStyle != BS_SOLID && b.lbStyle != BS_NULL && b.lbStyle != BS_HATCHED) b = LOGBRUSH{BS_SOLID, RGB(128, 128, 128), 0};
+    if (b.lbStyle != BS_SOLID && b.lbStyle != BS_NULL && b.lbStyle != BS_HATCHED) b = LOGBRUSH{BS_NULL, 0, 0};
     std::string key(reinterpret_cast<const char*>(&b), sizeof(b));
     m_slots.Choose(
         kBrush, key,
@@ -370,9 +385,29 @@ class EmfSink : public MetaSink {
         },
         [&](int s) { Simple(37, {(DWORD)s}); }, [&](int s) { Simple(40, {(DWORD)s}); });
   }
-  void SelectBrush(const LOGBRUSH& lb) override {
+  void SelectBrush(const LOGBRUSH& lb, const BITMAPINFOHEADER* ph, const std::vector<BYTE>* pbits) override {
+    if (ph && pbits) {
+      std::string key = "dib" + std::string(pbits->begin(), pbits->end()) + std::to_string(ph->biWidth);
+      m_slots.Choose(
+          kBrush, key,
+          [&](int s) {
+            Begin(94);
+            U32((DWORD)s);
+            U32(DIB_RGB_COLORS);
+            U32(32);
+            U32(40);
+            U32(72);
+            U32((DWORD)pbits->size());
+            const BYTE* hp = reinterpret_cast<const BYTE*>(ph);
+            Bytes(std::vector<BYTE>(hp, hp + 40));
+            Bytes(*pbits);
+            End();
+          },
+          [&](int s) { Simple(37, {(DWORD)s}); }, [&](int s) { Simple(40, {(DWORD)s}); });
+      return;
+    }
     LOGBRUSH b = lb;
-    if (b.lbStyle != BS_SOLID && b.lbStyle != BS_NULL && b.lbStyle != BS_HATCHED) b = LOGBRUSH{BS_SOLID, RGB(128, 128, 128), 0};
+    if (b.lbStyle != BS_SOLID && b.lbStyle != BS_NULL && b.lbStyle != BS_HATCHED) b = LOGBRUSH{BS_NULL, 0, 0};
     std::string key(reinterpret_cast<const char*>(&b), sizeof(b));
     m_slots.Choose(
         kBrush, key, [&](int s) { Simple(39, {(DWORD)s, b.lbStyle, b.lbColor, (DWORD)b.lbHatch}); },

@@ -319,3 +319,52 @@ TEST(GdiMetaFile, OtherProgramsRenderTheFiles) {
     EXPECT_GT(CountColour(png, kBlue, 60), 20) << name;            // the pen
   }
 }
+
+TEST(GdiMetaFile, PatternAndHatchBrushesAreRecorded) {
+  WORD rows[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+  CBitmap bm;
+  bm.CreateBitmap(8, 8, 1, 1, rows);
+  CBrush pat, hatch(HS_DIAGCROSS, kRed);
+  pat.CreatePatternBrush(&bm);
+  CRect r(0, 0, 50, 50);
+  CMetaFileDC wmf;
+  ASSERT_TRUE(wmf.Create(nullptr));
+  wmf.SetTextColor(kBlue);
+  wmf.FillRect(&r, &pat);
+  wmf.FillRect(&r, &hatch);
+  HMETAFILE h = wmf.Close();
+  std::vector<BYTE> b(GetMetaFileBitsEx(h, 0, nullptr));
+  GetMetaFileBitsEx(h, (UINT)b.size(), b.data());
+  DeleteMetaFile(h);
+  auto recs = WmfRecords(b);
+  const WmfRecord* dib = Find(recs, 0x0142);
+  ASSERT_NE(dib, nullptr);
+  EXPECT_EQ(dib->params[0], BS_DIBPATTERNPT);
+  // The pattern's 0 bits were baked in the text colour: the first pixel of the bottom row (0x55: bit 7 clear).
+  const BYTE* px = reinterpret_cast<const BYTE*>(&dib->params[2]) + 40;
+  EXPECT_EQ(RGB(px[2], px[1], px[0]), kBlue);
+  const WmfRecord* br = nullptr;
+  for (auto& rec : recs)
+    if (rec.fn == 0x02FC && rec.params[0] == BS_HATCHED) br = &rec;
+  ASSERT_NE(br, nullptr);
+  EXPECT_EQ(br->params[3], HS_DIAGCROSS);
+  const WmfRecord* pat2 = Find(recs, 0x061D);
+  ASSERT_NE(pat2, nullptr);
+  EXPECT_EQ((DWORD)(WORD)pat2->params[0] | ((DWORD)(WORD)pat2->params[1] << 16), PATCOPY);
+
+  CMetaFileDC emf;
+  ASSERT_TRUE(emf.CreateEnhanced(nullptr, nullptr, nullptr, nullptr));
+  emf.FillRect(&r, &pat);
+  HENHMETAFILE e = emf.CloseEnhanced();
+  std::vector<BYTE> eb(GetEnhMetaFileBits(e, 0, nullptr));
+  GetEnhMetaFileBits(e, (UINT)eb.size(), eb.data());
+  DeleteEnhMetaFile(e);
+  bool sawPattern = false;
+  for (size_t at = 0; at + 8 <= eb.size(); at += D(eb, at + 4)) {
+    if (D(eb, at) == 94) sawPattern = true;
+    if (D(eb, at + 4) == 0) break;
+  }
+  EXPECT_TRUE(sawPattern);
+  // Without a frame the header frames the drawing's bounds.
+  EXPECT_EQ((LONG)D(eb, 32), MulDiv(49, 508 * 100, 1920));
+}
