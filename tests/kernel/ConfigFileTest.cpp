@@ -2,6 +2,7 @@
 
 #include "kernel/KernelGlobals.h"
 #include "platform/core/Automation.h"
+#include "platform/core/Ini.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
