@@ -93,7 +93,7 @@ FaceEntry GetFace(const std::string& family, bool bold, bool italic) {
 
 std::string MapFaceName(const char* face, BYTE pitchAndFamily) {
   static const char* sans[] = {"Arial", "MS Sans Serif", "Verdana", "System", "Helvetica", "Tahoma",
-                               "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif", "Liberation Sans"};
+                               "MS Shell Dlg", "MS Shell Dlg 2", "Liberation Sans"};
   static const char* mono[] = {"Courier New", "Courier", "Fixedsys", "Terminal", "Lucida Console", "Consolas",
                                "Liberation Mono"};
   static const char* serif[] = {"Times New Roman", "Times", "MS Serif", "Liberation Serif"};

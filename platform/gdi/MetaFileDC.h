@@ -1,4 +1,4 @@
-// Metafile device contexts: drawing recorded into Windows metafiles (WMF) and enhanced metafiles (EMF).
+// Metafile device contexts: drawing recorded into metafiles (WMF) and enhanced metafiles (EMF).
 #pragma once
 
 #include "platform/gdi/DC.h"
@@ -10,7 +10,7 @@ class CMetaFileDC : public CDC {
   CMetaFileDC() = default;
   ~CMetaFileDC() override;
 
-  // A Windows metafile, in memory when no file name is given.
+  // A WMF metafile, in memory when no file name is given.
   BOOL Create(LPCTSTR fileName = nullptr);
   // An enhanced metafile; the frame is in 0.01 mm (computed from the drawing when null); the description
   // is stored as one text.
