@@ -1,4 +1,5 @@
 // Device-independent bitmaps: decoding, GetDIBits/SetDIBits, DIB-made bitmaps and brushes.
+#include "platform/core/Resource.h"
 #include "platform/gdi/DCImpl.h"
 
 #include <algorithm>
@@ -323,7 +324,19 @@ HBRUSH CreateDIBPatternBrushPt(const void* packedDib, UINT usage) {
 
 namespace {
 
-BitmapResourceFinder g_finder = nullptr;
+// Bitmaps are found along the resource chain unless a test installs its own finder.
+bool FindBitmapInChain(UINT id, LPCSTR name, std::vector<BYTE>& bytes) {
+  LPCSTR key = name ? name : MAKEINTRESOURCE(id);
+  HINSTANCE module = AfxFindResourceHandle(key, RT_BITMAP);
+  HRSRC res = module ? FindResource(module, key, RT_BITMAP) : nullptr;
+  HGLOBAL data = res ? LoadResource(module, res) : nullptr;
+  const BYTE* p = data ? static_cast<const BYTE*>(LockResource(data)) : nullptr;
+  if (!p) return false;
+  bytes.assign(p, p + SizeofResource(module, res));
+  return true;
+}
+
+BitmapResourceFinder g_finder = FindBitmapInChain;
 
 struct ByteReader {
   const BYTE* p;
@@ -356,7 +369,7 @@ HBITMAP FromSurface(cairo_surface_t* img) {
 
 }  // namespace
 
-void SetBitmapResourceFinder(BitmapResourceFinder finder) { g_finder = finder; }
+void SetBitmapResourceFinder(BitmapResourceFinder finder) { g_finder = finder ? finder : FindBitmapInChain; }
 
 HBITMAP CreateBitmapFromBytes(const BYTE* bytes, size_t size) {
   if (!bytes || size < 16) return nullptr;
