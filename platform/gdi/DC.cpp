@@ -79,6 +79,8 @@ const Region& CDC::Impl::Eff() {
 
 cairo_t* CDC::Impl::Ctx() {
   if (!surface) return nullptr;
+  // A context in an error state draws nothing more: start a fresh one.
+  if (cr && cairo_status(cr) != CAIRO_STATUS_SUCCESS) DropContext();
   if (!cr) {
     cr = cairo_create(surface);
     crClipValid = false;
@@ -273,8 +275,7 @@ std::shared_ptr<RealFont> CDC::Impl::Font() {
 
 // ---- CDC: construction and creation --------------------------------------------------------------------
 
-CDC::CDC() : m_impl(std::make_unique<Impl>()) {
-  m_impl->self = this;
+CDC::CDC() : m_impl(std::make_shared<Impl>()) {
   std::lock_guard<std::mutex> g(DCLock());
   LiveDCs().insert(this);
 }
@@ -284,10 +285,12 @@ CDC::~CDC() {
     std::lock_guard<std::mutex> g(DCLock());
     LiveDCs().erase(this);
   }
+  if (m_alias) {
+    // An attached handle is deleted with its wrapper, as the framework does.
+    DeleteDC();
+    return;
+  }
   UnbindProvider();
-  m_impl->DropContext();
-  if (m_impl->surface) cairo_surface_destroy(m_impl->surface);
-  m_impl->surface = nullptr;
 }
 
 CDC* CDC::FromHandle(HDC h) {
@@ -414,6 +417,11 @@ void CDC::UnbindProvider() {
 }
 
 BOOL CDC::DeleteDC() {
+  if (m_alias) {
+    CDC* other = m_alias;
+    HDC h = Detach();
+    return ::DeleteDC(h) || other == nullptr;
+  }
   Impl& d = *m_impl;
   if (d.kind == DCKind::None && !m_hDC) return FALSE;
   if (d.job && d.job->inDoc) AbortDoc();
@@ -430,18 +438,26 @@ BOOL CDC::DeleteDC() {
 }
 
 BOOL CDC::Attach(HDC h) {
-  // Our handles are the contexts themselves: attaching shares nothing, so only a matching handle is accepted.
-  if (!h) return FALSE;
-  if (h == reinterpret_cast<HDC>(this)) {
+  CDC* other = FromHandle(h);
+  if (!other) return FALSE;
+  if (other == this) {
     m_hDC = m_hAttribDC = h;
     return TRUE;
   }
+  if (m_alias) Detach();
+  else DeleteDC();
+  m_impl = other->m_impl;
+  m_alias = other;
   m_hDC = m_hAttribDC = h;
   return TRUE;
 }
 
 HDC CDC::Detach() {
   HDC h = m_hDC;
+  if (m_alias) {
+    m_impl = std::make_shared<Impl>();
+    m_alias = nullptr;
+  }
   m_hDC = m_hAttribDC = nullptr;
   return h;
 }
@@ -562,7 +578,15 @@ HGDIOBJ CDC::SelectObject(HGDIOBJ obj) {
       HGDIOBJ old = d.s.hBrush;
       d.s.hBrush = static_cast<HBRUSH>(obj);
       d.s.brush = b;
-      if (d.meta) d.meta->SelectBrush(b->lb);
+      if (d.meta) {
+        if (b->pattern) {
+          BITMAPINFOHEADER bih;
+          std::vector<BYTE> bits = PatternDib(*b->pattern, d.Resolve(d.s.text), d.Resolve(d.s.bk), bih);
+          d.meta->SelectBrush(b->lb, &bih, &bits);
+        } else {
+          d.meta->SelectBrush(b->lb, nullptr, nullptr);
+        }
+      }
       return old;
     }
     case OBJ_FONT: {

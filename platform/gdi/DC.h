@@ -41,6 +41,7 @@ class CDC {
   BOOL DeleteDC();
   // Binds the context to a surface (until the window layer binds paint, client and window contexts).
   BOOL AttachSurface(CDrawSurfaceProvider* provider, DrawArea area = DrawArea::Client);
+  // Attaching a handle shares that context's state: both objects draw on the same device.
   BOOL Attach(HDC h);
   HDC Detach();
   virtual void SetAttribDC(HDC h);
@@ -107,9 +108,9 @@ class CDC {
   CSize SetViewportExt(SIZE s) { return SetViewportExt(s.cx, s.cy); }
   virtual CSize ScaleViewportExt(int xNum, int xDenom, int yNum, int yDenom);
   CPoint GetWindowOrg() const;
-  CPoint SetWindowOrg(int x, int y);
+  virtual CPoint SetWindowOrg(int x, int y);
   CPoint SetWindowOrg(POINT p) { return SetWindowOrg(p.x, p.y); }
-  CPoint OffsetWindowOrg(int dx, int dy);
+  virtual CPoint OffsetWindowOrg(int dx, int dy);
   CSize GetWindowExt() const;
   virtual CSize SetWindowExt(int cx, int cy);
   CSize SetWindowExt(SIZE s) { return SetWindowExt(s.cx, s.cy); }
@@ -174,6 +175,11 @@ class CDC {
   void Draw3dRect(LPCRECT r, COLORREF topLeft, COLORREF bottomRight);
   void Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight);
   BOOL DrawEdge(LPRECT r, UINT edge, UINT flags);
+  // The inverted frame of a rectangle being dragged (the last frame, when given, is inverted back first).
+  void DrawDragRect(LPCRECT rect, SIZE size, LPCRECT lastRect, SIZE lastSize, CBrush* brush = nullptr,
+                    CBrush* lastBrush = nullptr);
+  // A 50% grey checker pattern brush.
+  static CBrush* GetHalftoneBrush();
   BOOL FillRgn(CRgn* rgn, CBrush* brush);
   BOOL FrameRgn(CRgn* rgn, CBrush* brush, int w, int h);
   BOOL InvertRgn(CRgn* rgn);
@@ -194,17 +200,17 @@ class CDC {
                         const void* bits, const BITMAPINFO* info, UINT usage);
 
   // ---- Text ----
-  BOOL TextOut(int x, int y, LPCTSTR s, int n);
+  virtual BOOL TextOut(int x, int y, LPCTSTR s, int n);
   BOOL TextOut(int x, int y, const CString& s) { return TextOut(x, y, s, s.GetLength()); }
-  BOOL ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, const int* dx);
+  virtual BOOL ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, const int* dx);
   BOOL ExtTextOut(int x, int y, UINT options, LPCRECT r, const CString& s, const int* dx) {
     return ExtTextOut(x, y, options, r, s, (UINT)s.GetLength(), dx);
   }
-  CSize TabbedTextOut(int x, int y, LPCTSTR s, int n, int tabCount, const int* tabs, int tabOrigin);
+  virtual CSize TabbedTextOut(int x, int y, LPCTSTR s, int n, int tabCount, const int* tabs, int tabOrigin);
   CSize TabbedTextOut(int x, int y, const CString& s, int tabCount, const int* tabs, int tabOrigin) {
     return TabbedTextOut(x, y, s, s.GetLength(), tabCount, tabs, tabOrigin);
   }
-  int DrawText(LPCTSTR s, int n, LPRECT r, UINT format);
+  virtual int DrawText(LPCTSTR s, int n, LPRECT r, UINT format);
   int DrawText(const CString& s, LPRECT r, UINT format) { return DrawText(s, s.GetLength(), r, format); }
   CSize GetTextExtent(LPCTSTR s, int n) const;
   CSize GetTextExtent(const CString& s) const { return GetTextExtent(s, s.GetLength()); }
@@ -220,7 +226,7 @@ class CDC {
   int GetTextFace(int count, LPTSTR face) const;
   int GetTextFace(CString& face) const;
   BOOL GetCharWidth(UINT first, UINT last, LPINT widths) const;
-  BOOL GrayString(CBrush* brush, GRAYSTRINGPROC output, LPARAM data, int count, int x, int y, int w, int h);
+  virtual BOOL GrayString(CBrush* brush, GRAYSTRINGPROC output, LPARAM data, int count, int x, int y, int w, int h);
 
   // ---- Printing ----
   int StartDoc(LPCTSTR docName);
@@ -253,8 +259,12 @@ class CDC {
 
  private:
   CDC* Attrib() const;
-  std::unique_ptr<Impl> m_impl;
+  std::shared_ptr<Impl> m_impl;
+  CDC* m_alias = nullptr;     // the context whose handle is attached
+  bool m_heapOwned = false;   // made by the handle functions, deleted by DeleteDC(HDC)
   CDCRecorder* m_recorder = nullptr;
+  friend HDC NewHandleDC(CDC* dc);
+  friend BOOL DeleteDC(HDC dc);
 };
 
 // A context on a window's client area during painting.

@@ -51,6 +51,12 @@ bool RopUsesPattern(DWORD rop) {
   return ((c >> 4) & 0x0F) != (c & 0x0F);
 }
 
+// Cairo's fixed-point geometry holds about +-8 million units: keep device coordinates well inside.
+constexpr int kLim = 1 << 22;
+int Cl(int v) { return std::clamp(v, -kLim, kLim); }
+RECT Cl(const RECT& r) { return RECT{Cl(r.left), Cl(r.top), Cl(r.right), Cl(r.bottom)}; }
+POINT Cl(const POINT& p) { return POINT{Cl(p.x), Cl(p.y)}; }
+
 RECT Intersect(const RECT& a, const RECT& b) {
   RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
   if (r.right <= r.left || r.bottom <= r.top) r = RECT{0, 0, 0, 0};
@@ -119,9 +125,7 @@ const int kDashDotDot[] = {9, 3, 3, 3, 3, 3};
 // ---- Raster helpers ----------------------------------------------------------------------------------
 
 uint32_t* CDC::Impl::Row(int devY) const {
-  return reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface) +
-                                     (size_t)(devY + origin.y) * (size_t)cairo_image_surface_get_stride(surface)) +
-         origin.x;
+  return reinterpret_cast<uint32_t*>(pixData + (ptrdiff_t)(devY + origin.y) * pixStride) + origin.x;
 }
 
 bool CDC::Impl::PixelVisible(int x, int y) {
@@ -133,7 +137,11 @@ bool CDC::Impl::PixelVisible(int x, int y) {
   return e.Contains(x, y);
 }
 
-void CDC::Impl::Begin() { cairo_surface_flush(surface); }
+void CDC::Impl::Begin() {
+  cairo_surface_flush(surface);
+  pixData = cairo_image_surface_get_data(surface);
+  pixStride = cairo_image_surface_get_stride(surface);
+}
 void CDC::Impl::End() { cairo_surface_mark_dirty(surface); }
 
 void CDC::Impl::PlotRop(int x, int y, uint32_t pen, int rop2) {
@@ -142,8 +150,37 @@ void CDC::Impl::PlotRop(int x, int y, uint32_t pen, int rop2) {
   *p = (rop2 == R2_COPYPEN ? pen : Rop2(*p, pen, rop2)) | 0xFF000000u;
 }
 
+// Cuts a very long segment down to the part near `box`, so stepping it stays cheap; short segments keep
+// their exact pixels.
+static bool ClipLong(int& x0, int& y0, int& x1, int& y1, const RECT& box) {
+  long long dx = (long long)x1 - x0, dy = (long long)y1 - y0;
+  if (std::max(std::llabs(dx), std::llabs(dy)) <= 32768) return true;
+  double t0 = 0, t1 = 1;
+  double bl = box.left - 2.0, br = box.right + 2.0, bt = box.top - 2.0, bb = box.bottom + 2.0;
+  auto edge = [&](double p, double q) {
+    if (p == 0) return q >= 0;
+    double t = q / p;
+    if (p < 0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+    return true;
+  };
+  if (!edge((double)-dx, x0 - bl) || !edge((double)dx, br - x0) || !edge((double)-dy, y0 - bt) ||
+      !edge((double)dy, bb - y0) || t0 > t1)
+    return false;
+  int nx0 = (int)std::lround(x0 + t0 * dx), ny0 = (int)std::lround(y0 + t0 * dy);
+  int nx1 = (int)std::lround(x0 + t1 * dx), ny1 = (int)std::lround(y0 + t1 * dy);
+  x0 = nx0; y0 = ny0; x1 = nx1; y1 = ny1;
+  return true;
+}
+
 void CDC::Impl::CosmeticLine(int x0, int y0, int x1, int y1, bool& first, int& counter) {
   (void)first;
+  if (Eff().rects.empty() || !ClipLong(x0, y0, x1, y1, Eff().Bounds())) return;
   Paint pp;
   PenPaint(pp);
   if (pp.none) return;
@@ -177,6 +214,20 @@ void CDC::Impl::CosmeticLine(int x0, int y0, int x1, int y1, bool& first, int& c
   bool simple = e.rects.size() == 1;
   RECT cb = simple ? e.rects[0] : RECT{0, 0, 0, 0};
   if (e.rects.empty()) return;
+  if (period == 0 && rop == R2_COPYPEN && simple) {
+    // The common case: a solid line in one clip rectangle, stepping a pixel pointer.
+    uint32_t c = pp.pixel | 0xFF000000u;
+    uint32_t* base = reinterpret_cast<uint32_t*>(pixData);
+    ptrdiff_t off = (ptrdiff_t)(y + origin.y) * (pixStride / 4) + x + origin.x;
+    ptrdiff_t stepY = (ptrdiff_t)sy * (pixStride / 4);
+    while (x != x1 || y != y1) {
+      if (x >= cb.left && x < cb.right && y >= cb.top && y < cb.bottom) base[off] = c;
+      int e2 = 2 * err;
+      if (e2 >= dy) { err += dy; x += sx; off += sx; }
+      if (e2 <= dx) { err += dx; y += sy; off += stepY; }
+    }
+    return;
+  }
   while (x != x1 || y != y1) {
     bool on = true;
     if (period > 0) {
@@ -415,6 +466,10 @@ BOOL CDC::LineTo(int x, int y) {
     d.End();
     return TRUE;
   }
+  RECT near = d.Eff().Bounds();
+  int margin = d.PenDeviceWidth() + 2;
+  near = RECT{near.left - margin, near.top - margin, near.right + margin, near.bottom + margin};
+  if (!ClipLong(a.x, a.y, b.x, b.y, near)) return TRUE;
   d.StrokeShapePath([&](cairo_t* c) {
     cairo_move_to(c, a.x + 0.5, a.y + 0.5);
     cairo_line_to(c, b.x + 0.5, b.y + 0.5);
@@ -436,7 +491,7 @@ BOOL CDC::Polyline(const POINT* pts, int count) {
   }
   if (!d.surface) return TRUE;
   std::vector<POINT> dev((size_t)count);
-  for (int i = 0; i < count; ++i) dev[(size_t)i] = d.L2D(pts[i].x, pts[i].y);
+  for (int i = 0; i < count; ++i) dev[(size_t)i] = Cl(d.L2D(pts[i].x, pts[i].y));
   if (d.raster && d.Cosmetic()) {
     d.CosmeticPolyline(dev.data(), count, false);
     return TRUE;
@@ -489,8 +544,8 @@ BOOL CDC::Arc(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
-  POINT p3 = d.L2D(x3, y3), p4 = d.L2D(x4, y4);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
+  POINT p3 = Cl(d.L2D(x3, y3)), p4 = Cl(d.L2D(x4, y4));
   bool flip = (d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0);
   if (flip) std::swap(p3, p4);
   d.StrokeShapePath([&](cairo_t* c) {
@@ -511,7 +566,7 @@ BOOL CDC::Rectangle(int l, int t, int r, int b) {
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
   if (dr.right - dr.left < 1 || dr.bottom - dr.top < 1 || !d.surface) return TRUE;
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
@@ -555,9 +610,9 @@ BOOL CDC::RoundRect(int l, int t, int r, int b, int w, int h) {
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
   if (dr.right - dr.left < 1 || dr.bottom - dr.top < 1) return TRUE;
-  int ew = d.LenL2DX(w), eh = d.LenL2DY(h);
+  int ew = Cl(d.LenL2DX(w)), eh = Cl(d.LenL2DY(h));
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
   d.Render([&](cairo_t* c) { RoundRectPath(c, dr.left, dr.top, dr.right - 1, dr.bottom - 1, ew, eh); }, bp, false, 1,
@@ -577,7 +632,7 @@ BOOL CDC::Ellipse(int l, int t, int r, int b) {
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
   if (dr.right - dr.left < 1 || dr.bottom - dr.top < 1) return TRUE;
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
@@ -595,9 +650,9 @@ static BOOL PieOrChord(CDC* dc, CDC::Impl& d, int kind, int l, int t, int r, int
     d.meta->AddBounds(d.L2DRect(l, t, r, b));
     return TRUE;
   }
-  RECT dr = d.L2DRect(l, t, r, b);
+  RECT dr = Cl(d.L2DRect(l, t, r, b));
   if (dr.right - dr.left < 1 || dr.bottom - dr.top < 1) return TRUE;
-  POINT p3 = d.L2D(x3, y3), p4 = d.L2D(x4, y4);
+  POINT p3 = Cl(d.L2D(x3, y3)), p4 = Cl(d.L2D(x4, y4));
   if ((d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0)) std::swap(p3, p4);
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
@@ -633,7 +688,7 @@ BOOL CDC::Polygon(const POINT* pts, int count) {
     return TRUE;
   }
   std::vector<POINT> dev((size_t)count);
-  for (int i = 0; i < count; ++i) dev[(size_t)i] = d.L2D(pts[i].x, pts[i].y);
+  for (int i = 0; i < count; ++i) dev[(size_t)i] = Cl(d.L2D(pts[i].x, pts[i].y));
   Paint bp;
   d.BrushPaint(d.s.brush.get(), bp);
   auto path = [&](cairo_t* c) {
@@ -661,7 +716,7 @@ BOOL CDC::PolyPolygon(const POINT* pts, const INT* counts, int polyCount) {
   const POINT* p = pts;
   for (int i = 0; i < polyCount; ++i) {
     std::vector<POINT> dev;
-    for (int k = 0; k < counts[i]; ++k) dev.push_back(d.L2D(p[k].x, p[k].y));
+    for (int k = 0; k < counts[i]; ++k) dev.push_back(Cl(d.L2D(p[k].x, p[k].y)));
     p += counts[i];
     polys.push_back(std::move(dev));
   }
@@ -753,8 +808,12 @@ void CDC::DrawFocusRect(LPCRECT r) {
 
 void CDC::FillSolidRect(LPCRECT r, COLORREF c) {
   if (!r) return;
+  REC("FillSolidRect(%d,%d,%d,%d,0x%06X)", r->left, r->top, r->right, r->bottom, c);
+  CDCRecorder* rec = m_recorder;
+  m_recorder = nullptr;
   SetBkColor(c);
   ExtTextOut(0, 0, ETO_OPAQUE, r, nullptr, 0, nullptr);
+  m_recorder = rec;
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF c) {
@@ -768,10 +827,14 @@ void CDC::Draw3dRect(LPCRECT r, COLORREF topLeft, COLORREF bottomRight) {
 }
 
 void CDC::Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight) {
+  REC("Draw3dRect(%d,%d,%d,%d,0x%06X,0x%06X)", x, y, cx, cy, topLeft, bottomRight);
+  CDCRecorder* rec = m_recorder;
+  m_recorder = nullptr;
   FillSolidRect(x, y, cx - 1, 1, topLeft);
   FillSolidRect(x, y, 1, cy - 1, topLeft);
   FillSolidRect(x + cx, y, -1, cy, bottomRight);
   FillSolidRect(x, y + cy, cx, -1, bottomRight);
+  m_recorder = rec;
 }
 
 BOOL CDC::DrawEdge(LPRECT rc, UINT edge, UINT flags) {
@@ -781,6 +844,12 @@ BOOL CDC::DrawEdge(LPRECT rc, UINT edge, UINT flags) {
   if (d.kind == DCKind::None) return FALSE;
   RECT r = *rc;
   if (flags & BF_DIAGONAL) return TRUE;
+  struct Quiet {
+    CDCRecorder*& slot;
+    CDCRecorder* saved;
+    ~Quiet() { slot = saved; }
+  } quiet{m_recorder, m_recorder};
+  m_recorder = nullptr;
   auto fill = [&](const RECT& q, COLORREF c) {
     if (q.right <= q.left || q.bottom <= q.top) return;
     HBRUSH b = CreateSolidBrush(c);
@@ -920,7 +989,7 @@ COLORREF CDC::GetPixel(int x, int y) const {
   if (!d.raster || d.meta) return CLR_INVALID;
   POINT p = d.L2D(x, y);
   if (!d.PixelVisible(p.x, p.y)) return CLR_INVALID;
-  cairo_surface_flush(d.surface);
+  d.Begin();
   return FromPixel(d.Row(p.y)[p.x]);
 }
 
@@ -1157,4 +1226,45 @@ BOOL LineDDA(int x1, int y1, int x2, int y2, LINEDDAPROC proc, LPARAM data) {
     if (e2 <= dx) { err += dx; y += sy; }
   }
   return TRUE;
+}
+
+CBrush* CDC::GetHalftoneBrush() {
+  static CBrush* brush = [] {
+    WORD rows[8];
+    for (int i = 0; i < 8; ++i) rows[i] = (WORD)(0x5555 << (i & 1));
+    CBitmap bm;
+    bm.CreateBitmap(8, 8, 1, 1, rows);
+    auto* b = new CBrush;
+    b->CreatePatternBrush(&bm);
+    return b;
+  }();
+  return brush;
+}
+
+void CDC::DrawDragRect(LPCRECT rect, SIZE size, LPCRECT lastRect, SIZE lastSize, CBrush* brush, CBrush* lastBrush) {
+  REC("DrawDragRect()");
+  CDCRecorder* rec = m_recorder;
+  m_recorder = nullptr;
+  auto frame = [&](LPCRECT r, SIZE sz, CBrush* b) {
+    if (!r) return;
+    CRect q(r);
+    q.NormalizeRect();
+    if (q.IsRectEmpty()) return;
+    CBrush* old = SelectObject(b ? b : GetHalftoneBrush());
+    COLORREF oldText = SetTextColor(RGB(0, 0, 0)), oldBk = SetBkColor(RGB(255, 255, 255));
+    int sx = std::min<int>(sz.cx, q.Width()), sy = std::min<int>(sz.cy, q.Height());
+    PatBlt(q.left, q.top, q.Width(), sy, PATINVERT);
+    if (q.Height() > sy) PatBlt(q.left, q.bottom - sy, q.Width(), sy, PATINVERT);
+    int innerH = q.Height() - 2 * sy;
+    if (innerH > 0) {
+      PatBlt(q.left, q.top + sy, sx, innerH, PATINVERT);
+      if (q.Width() > sx) PatBlt(q.right - sx, q.top + sy, sx, innerH, PATINVERT);
+    }
+    SetTextColor(oldText);
+    SetBkColor(oldBk);
+    if (old) SelectObject(old);
+  };
+  frame(lastRect, lastSize, lastBrush ? lastBrush : brush);
+  frame(rect, size, brush);
+  m_recorder = rec;
 }

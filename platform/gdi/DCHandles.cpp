@@ -10,25 +10,32 @@ namespace {
 CDC* DC(HDC h) { return CDC::FromHandle(h); }
 }  // namespace
 
+HDC NewHandleDC(CDC* dc) {
+  dc->m_heapOwned = true;
+  return dc->GetSafeHdc();
+}
+
 HDC CreateCompatibleDC(HDC dc) {
   CDC* d = new CDC;
   d->CreateCompatibleDC(DC(dc));
-  return d->GetSafeHdc();
+  return NewHandleDC(d);
 }
 HDC CreateDC(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODE* dm) {
   CDC* d = new CDC;
   if (!d->CreateDC(driver, device, output, dm)) { delete d; return nullptr; }
-  return d->GetSafeHdc();
+  return NewHandleDC(d);
 }
 HDC CreateIC(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODE* dm) {
   CDC* d = new CDC;
   if (!d->CreateIC(driver, device, output, dm)) { delete d; return nullptr; }
-  return d->GetSafeHdc();
+  return NewHandleDC(d);
 }
 BOOL DeleteDC(HDC dc) {
   CDC* d = DC(dc);
   if (!d) return FALSE;
-  delete d;
+  // Contexts made by the handle functions go with their handle; others only release their device.
+  if (d->m_heapOwned) delete d;
+  else d->DeleteDC();
   return TRUE;
 }
 int GetDeviceCaps(HDC dc, int index) { CDC* d = DC(dc); return d ? d->GetDeviceCaps(index) : 0; }

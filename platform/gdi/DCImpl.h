@@ -56,7 +56,10 @@ struct PrintJob;
 }  // namespace gdi
 
 struct CDC::Impl {
-  CDC* self = nullptr;
+  ~Impl() {
+    DropContext();
+    if (surface) cairo_surface_destroy(surface);
+  }
   gdi::DCKind kind = gdi::DCKind::None;
   gdi::DCState s;
   std::vector<gdi::DCState> saved;
@@ -119,7 +122,9 @@ struct CDC::Impl {
   bool Cosmetic() const;
 
   // ---- raster (DCDraw.cpp) ----
-  uint32_t* Row(int devY) const;  // surface row of a device y, already offset
+  unsigned char* pixData = nullptr;  // valid between Begin and End
+  int pixStride = 0;
+  uint32_t* Row(int devY) const;  // surface row of a device y, already offset (between Begin and End)
   bool PixelVisible(int x, int y);
   void Begin();  // before touching pixels directly
   void End();    // after
@@ -149,6 +154,8 @@ struct PrintJob {
 };
 // The printer's page description from a DEVMODE (or the printer defaults).
 void PrinterPage(const DEVMODE* dm, int& wPx, int& hPx, int& wMm, int& hMm);
+// A pattern bitmap as a 24-bit bottom-up DIB; monochrome patterns take `fg` for 0 bits and `bg` for 1 bits.
+std::vector<BYTE> PatternDib(const BitmapObj& bm, COLORREF fg, COLORREF bg, BITMAPINFOHEADER& bih);
 // Decodes a packed or split DIB into an RGB24 image surface (top-down); null on bad input.
 cairo_surface_t* DecodeDib(const BITMAPINFO* info, const void* bits, UINT usage, const PaletteObj* pal);
 }  // namespace gdi

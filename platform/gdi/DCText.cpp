@@ -247,7 +247,7 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
     glyphs[i] = cairo_glyph_t{sh.glyphs[i], (double)pen, (double)baseline};
     pen += sh.adv[i];
   }
-  cairo_set_scaled_font(c, rf->scaled);
+  cairo_set_scaled_font(c, d.mono ? rf->Aliased() : rf->scaled);
   cairo_show_glyphs(c, glyphs.data(), (int)glyphs.size());
   if (tm.tmUnderlined) {
     cairo_rectangle(c, startX, baseline + rf->underlinePos, sh.width, rf->underlineThick);

@@ -1,4 +1,5 @@
 // Device-independent bitmaps: decoding, GetDIBits/SetDIBits, DIB-made bitmaps and brushes.
+#include "platform/core/Resource.h"
 #include "platform/gdi/DCImpl.h"
 
 #include <algorithm>
@@ -37,6 +38,35 @@ BYTE Channel(DWORD v, DWORD mask) {
 }
 
 }  // namespace
+
+std::vector<BYTE> PatternDib(const BitmapObj& bm, COLORREF fg, COLORREF bg, BITMAPINFOHEADER& bih) {
+  int w = bm.w, h = bm.h;
+  size_t rowBytes = (size_t)((w * 24 + 31) / 32) * 4;
+  std::vector<BYTE> bits(rowBytes * (size_t)h);
+  cairo_surface_flush(bm.surf);
+  const unsigned char* data = cairo_image_surface_get_data(bm.surf);
+  int stride = cairo_image_surface_get_stride(bm.surf);
+  uint32_t f = ToPixel(fg), b = ToPixel(bg);
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* src = reinterpret_cast<const uint32_t*>(data + (size_t)(h - 1 - y) * stride);
+    BYTE* dst = bits.data() + (size_t)y * rowBytes;
+    for (int x = 0; x < w; ++x) {
+      uint32_t p = bm.mono ? ((src[x] & 0xFFFFFF) ? b : f) : src[x];
+      dst[x * 3] = (BYTE)p;
+      dst[x * 3 + 1] = (BYTE)(p >> 8);
+      dst[x * 3 + 2] = (BYTE)(p >> 16);
+    }
+  }
+  bih = BITMAPINFOHEADER{};
+  bih.biSize = 40;
+  bih.biWidth = w;
+  bih.biHeight = h;
+  bih.biPlanes = 1;
+  bih.biBitCount = 24;
+  bih.biCompression = BI_RGB;
+  bih.biSizeImage = (DWORD)bits.size();
+  return bits;
+}
 
 cairo_surface_t* DecodeDib(const BITMAPINFO* info, const void* bits, UINT usage, const PaletteObj* pal) {
   if (!info || !bits) return nullptr;
@@ -288,4 +318,132 @@ HBRUSH CreateDIBPatternBrushPt(const void* packedDib, UINT usage) {
   HBRUSH hb = b.get();
   RegisterObject(b);
   return hb;
+}
+
+// ---- Bitmap resources ---------------------------------------------------------------------------------
+
+namespace {
+
+// Bitmaps are found along the resource chain unless a test installs its own finder.
+bool FindBitmapInChain(UINT id, LPCSTR name, std::vector<BYTE>& bytes) {
+  LPCSTR key = name ? name : MAKEINTRESOURCE(id);
+  HINSTANCE module = AfxFindResourceHandle(key, RT_BITMAP);
+  HRSRC res = module ? FindResource(module, key, RT_BITMAP) : nullptr;
+  HGLOBAL data = res ? LoadResource(module, res) : nullptr;
+  const BYTE* p = data ? static_cast<const BYTE*>(LockResource(data)) : nullptr;
+  if (!p) return false;
+  bytes.assign(p, p + SizeofResource(module, res));
+  return true;
+}
+
+BitmapResourceFinder g_finder = FindBitmapInChain;
+
+struct ByteReader {
+  const BYTE* p;
+  size_t left;
+};
+
+cairo_status_t ReadBytes(void* closure, unsigned char* data, unsigned int length) {
+  auto* r = static_cast<ByteReader*>(closure);
+  if (length > r->left) return CAIRO_STATUS_READ_ERROR;
+  std::memcpy(data, r->p, length);
+  r->p += length;
+  r->left -= length;
+  return CAIRO_STATUS_SUCCESS;
+}
+
+HBITMAP FromSurface(cairo_surface_t* img) {
+  int w = cairo_image_surface_get_width(img), h = cairo_image_surface_get_height(img);
+  auto bm = NewBitmap(w, h, false);
+  cairo_t* cr = cairo_create(bm->surf);
+  // Transparent parts of PNG images show on white, as a bitmap has no transparency.
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_set_source_surface(cr, img, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  HBITMAP hb = bm.get();
+  RegisterObject(bm);
+  return hb;
+}
+
+}  // namespace
+
+void SetBitmapResourceFinder(BitmapResourceFinder finder) { g_finder = finder ? finder : FindBitmapInChain; }
+
+HBITMAP CreateBitmapFromBytes(const BYTE* bytes, size_t size) {
+  if (!bytes || size < 16) return nullptr;
+  static const BYTE png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (std::memcmp(bytes, png, 8) == 0) {
+    ByteReader r{bytes, size};
+    cairo_surface_t* img = cairo_image_surface_create_from_png_stream(ReadBytes, &r);
+    HBITMAP hb = nullptr;
+    if (cairo_surface_status(img) == CAIRO_STATUS_SUCCESS) hb = FromSurface(img);
+    cairo_surface_destroy(img);
+    return hb;
+  }
+  size_t at = 0;
+  if (bytes[0] == 'B' && bytes[1] == 'M') at = sizeof(BITMAPFILEHEADER);
+  if (size < at + sizeof(BITMAPINFOHEADER)) return nullptr;
+  BITMAPINFOHEADER bih;
+  std::memcpy(&bih, bytes + at, sizeof(bih));
+  if (bih.biSize < 40 || bih.biSize > size - at) return nullptr;
+  int ncol = ColorCount(bih);
+  size_t tableBytes = (size_t)ncol * 4;
+  long long w = bih.biWidth, h = bih.biHeight < 0 ? -(long long)bih.biHeight : bih.biHeight;
+  if (!SaneSize(w, h) || bih.biBitCount == 0) return nullptr;
+  size_t need = at + bih.biSize + tableBytes + (size_t)((w * bih.biBitCount + 31) / 32) * 4 * (size_t)h;
+  if (need > size) return nullptr;
+  // Copy the header and table so the DIB is aligned for reading.
+  std::vector<BYTE> info(bytes + at, bytes + at + bih.biSize + tableBytes);
+  cairo_surface_t* img = DecodeDib(reinterpret_cast<const BITMAPINFO*>(info.data()), bytes + at + bih.biSize + tableBytes,
+                                   DIB_RGB_COLORS, nullptr);
+  if (!img) return nullptr;
+  HBITMAP hb = FromSurface(img);
+  cairo_surface_destroy(img);
+  return hb;
+}
+
+void MapBitmap3DColors(HBITMAP bitmap) {
+  auto bm = gdi::Lookup<BitmapObj>(bitmap);
+  if (!bm || bm->mono) return;
+  struct Map {
+    uint32_t from;
+    int sys;
+  } map[] = {{0x000000, COLOR_BTNTEXT}, {0x808080, COLOR_3DSHADOW}, {0xC0C0C0, COLOR_3DFACE},
+             {0xDFDFDF, COLOR_3DLIGHT}, {0xFFFFFF, COLOR_3DHILIGHT}};
+  cairo_surface_flush(bm->surf);
+  unsigned char* data = cairo_image_surface_get_data(bm->surf);
+  int stride = cairo_image_surface_get_stride(bm->surf);
+  for (int y = 0; y < bm->h; ++y) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(data + y * stride);
+    for (int x = 0; x < bm->w; ++x)
+      for (const Map& m : map)
+        if ((row[x] & 0xFFFFFF) == m.from) {
+          row[x] = ToPixel(GetSysColor(m.sys));
+          break;
+        }
+  }
+  cairo_surface_mark_dirty(bm->surf);
+}
+
+BOOL CBitmap::LoadBitmap(UINT id) {
+  std::vector<BYTE> bytes;
+  if (!g_finder || !g_finder(id, nullptr, bytes)) return FALSE;
+  return Attach(CreateBitmapFromBytes(bytes.data(), bytes.size()));
+}
+
+BOOL CBitmap::LoadBitmap(LPCSTR name) {
+  if (!name) return FALSE;
+  // MAKEINTRESOURCE names carry the id in the pointer.
+  if (reinterpret_cast<uintptr_t>(name) < 0x10000) return LoadBitmap((UINT) reinterpret_cast<uintptr_t>(name));
+  std::vector<BYTE> bytes;
+  if (!g_finder || !g_finder(0, name, bytes)) return FALSE;
+  return Attach(CreateBitmapFromBytes(bytes.data(), bytes.size()));
+}
+
+BOOL CBitmap::LoadMappedBitmap(UINT id) {
+  if (!LoadBitmap(id)) return FALSE;
+  MapBitmap3DColors(*this);
+  return TRUE;
 }

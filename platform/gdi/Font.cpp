@@ -28,7 +28,6 @@ std::mutex& FontLock() {
 
 FcConfig* Config() {
   static FcConfig* cfg = [] {
-    FcInit();
     std::string path = std::string(DRAVONIX_SOURCE_DIR) + "/platform/gdi/fonts.conf";
     if (const char* env = std::getenv("DRAVONIX_FONTS_CONF")) path = env;
     std::error_code ec;
@@ -94,7 +93,7 @@ FaceEntry GetFace(const std::string& family, bool bold, bool italic) {
 
 std::string MapFaceName(const char* face, BYTE pitchAndFamily) {
   static const char* sans[] = {"Arial", "MS Sans Serif", "Verdana", "System", "Helvetica", "Tahoma",
-                               "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif", "Liberation Sans"};
+                               "MS Shell Dlg", "MS Shell Dlg 2", "Liberation Sans"};
   static const char* mono[] = {"Courier New", "Courier", "Fixedsys", "Terminal", "Lucida Console", "Consolas",
                                "Liberation Mono"};
   static const char* serif[] = {"Times New Roman", "Times", "MS Serif", "Liberation Serif"};
@@ -114,6 +113,22 @@ std::string MapFaceName(const char* face, BYTE pitchAndFamily) {
 
 RealFont::~RealFont() {
   if (scaled) cairo_scaled_font_destroy(scaled);
+  if (aliased) cairo_scaled_font_destroy(aliased);
+}
+
+cairo_scaled_font_t* RealFont::Aliased() {
+  std::lock_guard<std::mutex> lock(FontLock());
+  if (!aliased) {
+    cairo_matrix_t fm, ctm;
+    cairo_scaled_font_get_font_matrix(scaled, &fm);
+    cairo_scaled_font_get_ctm(scaled, &ctm);
+    cairo_font_options_t* opt = cairo_font_options_create();
+    cairo_scaled_font_get_font_options(scaled, opt);
+    cairo_font_options_set_antialias(opt, CAIRO_ANTIALIAS_NONE);
+    aliased = cairo_scaled_font_create(cairo_scaled_font_get_font_face(scaled), &fm, &ctm, opt);
+    cairo_font_options_destroy(opt);
+  }
+  return aliased;
 }
 
 void RealFont::Lookup(uint32_t cp, unsigned long& g, int& a) {
@@ -141,8 +156,10 @@ std::shared_ptr<RealFont> RealizeFont(const LOGFONT& lf, int devHeight, int devW
   std::string family = MapFaceName(lf.lfFaceName, lf.lfPitchAndFamily);
   bool bold = lf.lfWeight >= 600;
   bool italic = lf.lfItalic != 0;
-  std::string key = family + "|" + std::to_string(bold) + std::to_string(italic) + "|" + std::to_string(devHeight) +
-                    "|" + std::to_string(devWidth);
+  // Everything the realised metrics reflect is part of the key.
+  std::string key = family + "|" + std::to_string(lf.lfWeight) + "|" + std::to_string(italic) +
+                    std::to_string(lf.lfUnderline != 0) + std::to_string(lf.lfStrikeOut != 0) + "|" +
+                    std::to_string(lf.lfCharSet) + "|" + std::to_string(devHeight) + "|" + std::to_string(devWidth);
   static std::map<std::string, std::shared_ptr<RealFont>> cache;
   {
     std::lock_guard<std::mutex> lock(FontLock());
@@ -195,13 +212,14 @@ std::shared_ptr<RealFont> RealizeFont(const LOGFONT& lf, int devHeight, int devW
   if (h < 0) em = -h;
   else if (h > 0) em = h * upm / (winAsc + winDesc);
   else em = 16 * upm / (winAsc + winDesc);
-  if (em < 1) em = 1;
+  // Keep glyph images bounded whatever the mapping makes of the height.
+  em = std::clamp(em, 1.0, 4096.0);
   double s = em / upm;
   rf->em = em;
   rf->xScale = 1;
   if (devWidth != 0) {
     double natural = avgW * s;
-    if (natural > 0) rf->xScale = std::abs(devWidth) / natural;
+    if (natural > 0) rf->xScale = std::clamp(std::abs(devWidth) / natural, 0.05, 20.0);
   }
   rf->fixedPitch = fixed;
 

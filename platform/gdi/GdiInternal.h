@@ -87,6 +87,8 @@ inline COLORREF FromPixel(uint32_t p) {
 // A font realised at a device size.
 struct RealFont {
   cairo_scaled_font_t* scaled = nullptr;
+  cairo_scaled_font_t* aliased = nullptr;  // for monochrome targets, made on first use
+  cairo_scaled_font_t* Aliased();
   std::string family;
   double em = 0;
   double xScale = 1;

@@ -3,6 +3,8 @@
 
 #include "platform/gdi/GdiDefs.h"
 
+#include <vector>
+
 class CDC;
 
 // ---- Handle functions -----------------------------------------------------------------------------
@@ -51,6 +53,16 @@ int GetObject(HGDIOBJ obj, int size, void* out);
 DWORD GetObjectType(HGDIOBJ obj);
 HGDIOBJ GetStockObject(int index);
 BOOL UnrealizeObject(HGDIOBJ obj);
+
+// Bitmap resources: the resource chain installs a finder that returns a bitmap resource's bytes (a PNG file,
+// a BMP file or a packed DIB) by numeric id, or by name when `name` is not null.
+typedef bool (*BitmapResourceFinder)(UINT id, LPCSTR name, std::vector<BYTE>& bytes);
+void SetBitmapResourceFinder(BitmapResourceFinder finder);
+// A colour bitmap from PNG, BMP-file or packed-DIB bytes; null when they are none of these.
+HBITMAP CreateBitmapFromBytes(const BYTE* bytes, size_t size);
+// Replaces the standard greys of button images by the current 3-D colours (black, dark grey, grey, light
+// grey and white become COLOR_BTNTEXT, COLOR_3DSHADOW, COLOR_3DFACE, COLOR_3DLIGHT, COLOR_3DHILIGHT).
+void MapBitmap3DColors(HBITMAP bitmap);
 
 // System colours and metrics of the layer's standard desktop.
 DWORD GetSysColor(int index);
@@ -147,6 +159,10 @@ class CBitmap : public CGdiObject {
   BOOL CreateCompatibleBitmap(CDC* dc, int w, int h);
   BOOL CreateDiscardableBitmap(CDC* dc, int w, int h) { return CreateCompatibleBitmap(dc, w, h); }
   int GetBitmap(BITMAP* bm) const { return ::GetObject(m_hObject, sizeof(BITMAP), bm); }
+  // From the bitmap resources (see SetBitmapResourceFinder).
+  BOOL LoadBitmap(UINT id);
+  BOOL LoadBitmap(LPCSTR name);
+  BOOL LoadMappedBitmap(UINT id);
   DWORD GetBitmapBits(DWORD count, void* bits) const { return (DWORD)::GetBitmapBits(*this, (LONG)count, bits); }
   DWORD SetBitmapBits(DWORD count, const void* bits) { return (DWORD)::SetBitmapBits(*this, count, bits); }
   static CBitmap* FromHandle(HBITMAP h) { return static_cast<CBitmap*>(CGdiObject::FromHandle(h)); }

@@ -15,7 +15,8 @@ class MetaSink {
   virtual void SaveDC() = 0;
   virtual void RestoreDC(int relative) = 0;
   virtual void SelectPen(const LOGPEN& lp, DWORD extStyle) = 0;
-  virtual void SelectBrush(const LOGBRUSH& lb) = 0;
+  // Pattern brushes come with their pattern as a 24-bit bottom-up DIB (header and bits), colours resolved.
+  virtual void SelectBrush(const LOGBRUSH& lb, const BITMAPINFOHEADER* patHeader, const std::vector<BYTE>* patBits) = 0;
   virtual void SelectFont(const LOGFONT& lf) = 0;
   virtual void SetMapMode(int mode) = 0;
   virtual void SetWindowOrg(int x, int y) = 0;

@@ -93,6 +93,7 @@ static std::vector<BYTE> DibInfo(int w, int h, int bpp, std::vector<RGBQUAD> col
   bih.biPlanes = 1;
   bih.biBitCount = (WORD)bpp;
   bih.biCompression = BI_RGB;
+  bih.biClrUsed = (DWORD)colors.size();
   std::memcpy(buf.data(), &bih, sizeof(bih));
   if (!colors.empty()) std::memcpy(buf.data() + 40, colors.data(), colors.size() * sizeof(RGBQUAD));
   return buf;
@@ -257,4 +258,106 @@ TEST(GdiBitmaps, PalettesAndBadInput) {
   EXPECT_FALSE(none.LineTo(5, 5));
   CSize ext = none.GetTextExtent("abc", 3);
   EXPECT_EQ(ext, CSize(0, 0));
+}
+
+namespace {
+
+std::vector<BYTE> g_png;
+
+bool FindBitmap(UINT id, LPCSTR name, std::vector<BYTE>& bytes) {
+  if (name && std::strcmp(name, "ModuleIcon") == 0) {
+    bytes = g_png;
+    return true;
+  }
+  if (id == 14004) {
+    // A 2x1 BMP file: grey (3-D face) and white.
+    std::vector<BYTE> b(14 + 40 + 8, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    BITMAPINFOHEADER bih{};
+    bih.biSize = 40;
+    bih.biWidth = 2;
+    bih.biHeight = 1;
+    bih.biPlanes = 1;
+    bih.biBitCount = 24;
+    std::memcpy(b.data() + 14, &bih, 40);
+    BYTE px[8] = {0xC0, 0xC0, 0xC0, 0xFF, 0xFF, 0xFF, 0, 0};
+    std::memcpy(b.data() + 54, px, 8);
+    bytes = b;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(GdiBitmaps, BitmapResourcesThroughTheFinder) {
+  CBitmap none;
+  EXPECT_FALSE(none.LoadBitmap(14004));  // no finder installed yet
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 3, 2);
+  cairo_t* cr = cairo_create(s);
+  cairo_set_source_rgb(cr, 1, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  g_png.clear();
+  cairo_surface_write_to_png_stream(
+      s,
+      [](void* c, const unsigned char* d, unsigned int n) {
+        static_cast<std::vector<BYTE>*>(c)->insert(static_cast<std::vector<BYTE>*>(c)->end(), d, d + n);
+        return CAIRO_STATUS_SUCCESS;
+      },
+      &g_png);
+  cairo_surface_destroy(s);
+  SetBitmapResourceFinder(FindBitmap);
+  CBitmap icon;
+  ASSERT_TRUE(icon.LoadBitmap("ModuleIcon"));
+  BITMAP bi;
+  icon.GetBitmap(&bi);
+  EXPECT_EQ(bi.bmWidth, 3);
+  EXPECT_EQ(bi.bmHeight, 2);
+  CBitmap node;
+  ASSERT_TRUE(node.LoadBitmap(14004));
+  Canvas c;
+  CDC mem;
+  mem.CreateCompatibleDC(&c.dc);
+  CBitmap* old = mem.SelectObject(&node);
+  EXPECT_EQ(mem.GetPixel(0, 0), RGB(192, 192, 192));
+  mem.SelectObject(old);
+  CBitmap mapped;
+  ASSERT_TRUE(mapped.LoadMappedBitmap(14004));
+  mem.SelectObject(&mapped);
+  EXPECT_EQ(mem.GetPixel(0, 0), GetSysColor(COLOR_3DFACE));
+  EXPECT_EQ(mem.GetPixel(1, 0), GetSysColor(COLOR_3DHILIGHT));
+  mem.SelectObject(old);
+  CBitmap missing;
+  EXPECT_FALSE(missing.LoadBitmap(1));
+  BYTE junk[20] = {1, 2, 3};
+  EXPECT_EQ(CreateBitmapFromBytes(junk, sizeof(junk)), nullptr);
+  SetBitmapResourceFinder(nullptr);
+}
+
+TEST(GdiBitmaps, TextOnMonochromeBitmapsStaysBlackAndWhite) {
+  CDC mem;
+  mem.CreateCompatibleDC(nullptr);
+  CBitmap mono;
+  ASSERT_TRUE(mono.CreateBitmap(64, 24, 1, 1, nullptr));
+  CBitmap* old = mem.SelectObject(&mono);
+  mem.PatBlt(0, 0, 64, 24, WHITENESS);
+  LOGFONT lf{};
+  lf.lfHeight = -16;
+  std::strcpy(lf.lfFaceName, "Arial");
+  CFont f;
+  f.CreateFontIndirect(&lf);
+  mem.SelectObject(&f);
+  mem.SetBkMode(TRANSPARENT);
+  mem.TextOut(2, 2, "Mono", 4);
+  int black = 0;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 64; ++x) {
+      COLORREF c = mem.GetPixel(x, y);
+      ASSERT_TRUE(c == kBlack || c == kWhite) << x << "," << y;
+      black += c == kBlack;
+    }
+  EXPECT_GT(black, 20);
+  mem.SelectObject(old);
 }

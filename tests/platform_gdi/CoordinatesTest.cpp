@@ -253,3 +253,41 @@ TEST(GdiState, DeviceCapsAndSystemValues) {
   c.dc.SetPixel(1, 1, (COLORREF)((254 - COLOR_HIGHLIGHT) << 24));
   EXPECT_EQ(c.At(1, 1), GetSysColor(COLOR_HIGHLIGHT));
 }
+
+TEST(GdiState, AttachedHandlesShareTheDevice) {
+  Canvas c;
+  {
+    CDC alias;
+    ASSERT_TRUE(alias.Attach(c.dc.GetSafeHdc()));
+    alias.SetPixel(3, 3, kRed);
+    EXPECT_EQ(c.At(3, 3), kRed);
+    EXPECT_EQ(alias.GetDeviceCaps(LOGPIXELSX), 96);
+    EXPECT_EQ(alias.Detach(), c.dc.GetSafeHdc());
+  }
+  c.dc.SetPixel(4, 4, kBlue);  // the original lives on after its alias
+  EXPECT_EQ(c.At(4, 4), kBlue);
+  // A printer handle attached to a wrapper goes with the wrapper, as a print loop expects.
+  HDC h = ::CreateDC("winspool", "Dravonix PDF Printer", nullptr, nullptr);
+  ASSERT_NE(h, nullptr);
+  {
+    CDC prn;
+    ASSERT_TRUE(prn.Attach(h));
+    prn.m_bPrinting = TRUE;
+    EXPECT_EQ(prn.GetDeviceCaps(LOGPIXELSY), 600);
+    EXPECT_TRUE(prn.IsPrinting());
+  }
+  EXPECT_EQ(CDC::FromHandle(h), nullptr);
+  CDC bad;
+  EXPECT_FALSE(bad.Attach(nullptr));
+  EXPECT_FALSE(bad.Attach(reinterpret_cast<HDC>(&c)));  // not a device context
+  EXPECT_FALSE(::DeleteDC(nullptr));
+  // Handle functions on a context made by them.
+  HDC mem = ::CreateCompatibleDC(c.dc.GetSafeHdc());
+  HBITMAP bm = ::CreateCompatibleBitmap(c.dc.GetSafeHdc(), 10, 10);
+  HGDIOBJ old = ::SelectObject(mem, bm);
+  ::SetPixel(mem, 1, 1, kRed);
+  EXPECT_EQ(::GetPixel(mem, 1, 1), kRed);
+  ::SelectObject(mem, old);
+  EXPECT_TRUE(::DeleteDC(mem));
+  ::DeleteObject(bm);
+}

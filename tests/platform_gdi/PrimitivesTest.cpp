@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using namespace gditest;
 
 TEST(GdiLines, LineToExcludesEndPointAndMovesCurrentPosition) {
@@ -306,4 +308,152 @@ TEST(GdiPixels, LineDDAVisitsEveryPointButTheLast) {
   LineDDA(5, 5, 5, 5, proc, reinterpret_cast<LPARAM>(&pts));
   EXPECT_TRUE(pts.empty());
   EXPECT_FALSE(LineDDA(0, 0, 1, 1, nullptr, 0));
+}
+
+TEST(GdiFills, RegionsFillFrameAndPolyPolygon) {
+  Canvas c;
+  CRgn a, b, u;
+  a.CreateRectRgn(10, 10, 30, 30);
+  b.CreateRectRgn(20, 20, 40, 40);
+  u.CreateRectRgn(0, 0, 0, 0);
+  u.CombineRgn(&a, &b, RGN_OR);
+  CBrush red(kRed), blue(kBlue);
+  ASSERT_TRUE(c.dc.FillRgn(&u, &red));
+  EXPECT_EQ(c.At(15, 15), kRed);
+  EXPECT_EQ(c.At(35, 35), kRed);
+  EXPECT_EQ(c.At(35, 15), kWhite);
+  ASSERT_TRUE(c.dc.FrameRgn(&u, &blue, 2, 2));
+  EXPECT_EQ(c.At(10, 15), kBlue);
+  EXPECT_EQ(c.At(11, 15), kBlue);
+  EXPECT_EQ(c.At(12, 15), kRed);
+  EXPECT_EQ(c.At(29, 15), kBlue);  // the step of the union is framed too
+  EXPECT_EQ(c.At(25, 25), kRed);
+  EXPECT_FALSE(c.dc.FillRgn(nullptr, &red));
+  EXPECT_FALSE(c.dc.FrameRgn(&u, nullptr, 1, 1));
+  // Two squares in one polygon set, the inner one a hole under the alternate rule.
+  POINT pts[8] = {{100, 10}, {160, 10}, {160, 70}, {100, 70}, {120, 30}, {140, 30}, {140, 50}, {120, 50}};
+  INT counts[2] = {4, 4};
+  c.dc.SelectObject(&red);
+  c.dc.SelectStockObject(NULL_PEN);
+  ASSERT_TRUE(c.dc.PolyPolygon(pts, counts, 2));
+  EXPECT_EQ(c.At(105, 15), kRed);
+  EXPECT_EQ(c.At(130, 40), kWhite);
+  c.dc.SetPolyFillMode(WINDING);
+  c.dc.PolyPolygon(pts, counts, 2);
+  EXPECT_EQ(c.At(130, 40), kRed);
+}
+
+TEST(GdiText, UnderlineStrikeOutAndPointFonts) {
+  Canvas c(200, 60);
+  LOGFONT lf{};
+  lf.lfHeight = -20;
+  lf.lfUnderline = TRUE;
+  std::strcpy(lf.lfFaceName, "Arial");
+  CFont u;
+  u.CreateFontIndirect(&lf);
+  c.dc.SelectObject(&u);
+  c.dc.SetBkMode(TRANSPARENT);
+  TEXTMETRIC tm;
+  c.dc.GetTextMetrics(&tm);
+  EXPECT_EQ(tm.tmUnderlined, 1);
+  c.dc.TextOut(0, 0, "    ", 4);  // spaces: only the underline shows
+  CRect ink = c.InkBox();
+  ASSERT_FALSE(ink.IsRectEmpty());
+  EXPECT_GT(ink.top, tm.tmAscent - 1);
+  EXPECT_EQ(ink.left, 0);
+  EXPECT_EQ(ink.right, c.dc.GetTextExtent("    ", 4).cx);
+  Canvas s(200, 60);
+  lf.lfUnderline = FALSE;
+  lf.lfStrikeOut = TRUE;
+  CFont so;
+  so.CreateFontIndirect(&lf);
+  s.dc.SelectObject(&so);
+  s.dc.SetBkMode(TRANSPARENT);
+  s.dc.TextOut(0, 0, "    ", 4);
+  CRect sink = s.InkBox();
+  ASSERT_FALSE(sink.IsRectEmpty());
+  EXPECT_LT(sink.bottom, tm.tmAscent);
+  // Tenths of a point: 12 pt on the 96 dpi screen is 16 pixels of character height.
+  CFont pf;
+  ASSERT_TRUE(pf.CreatePointFont(120, "Arial", &c.dc));
+  LOGFONT got;
+  pf.GetLogFont(&got);
+  EXPECT_EQ(got.lfHeight, -16);
+  EXPECT_STREQ(got.lfFaceName, "Arial");
+}
+
+TEST(GdiImages, SaveImageWritesPngs) {
+  Canvas c(20, 10);
+  c.dc.FillSolidRect(0, 0, 10, 10, kRed);
+  std::string dir = dravonix::test::ScratchDir("png");
+  std::string p1 = dir + "/dc.png", p2 = dir + "/bm.png";
+  ASSERT_TRUE(SaveImage(&c.dc, p1.c_str()));
+  cairo_surface_t* s = cairo_image_surface_create_from_png(p1.c_str());
+  ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS);
+  EXPECT_EQ(cairo_image_surface_get_width(s), 20);
+  EXPECT_EQ(cairo_image_surface_get_height(s), 10);
+  uint32_t px = *reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s));
+  EXPECT_EQ(px & 0xFFFFFF, 0xFF0000u);
+  cairo_surface_destroy(s);
+  CBitmap bm;
+  bm.CreateCompatibleBitmap(&c.dc, 4, 4);
+  EXPECT_TRUE(SaveImage(&bm, p2.c_str()));
+  EXPECT_FALSE(SaveImage(static_cast<CDC*>(nullptr), p1.c_str()));
+  CDC info;
+  info.CreateIC("DISPLAY", nullptr, nullptr, nullptr);
+  EXPECT_FALSE(SaveImage(&info, p1.c_str()));  // no pixels
+  EXPECT_FALSE(SaveImage(&c.dc, "/nonexistent-folder/x.png"));
+}
+
+TEST(GdiBadInput, ExtremeCoordinatesNeitherCrashNorHang) {
+  Canvas c;
+  CBrush red(kRed);
+  c.dc.SelectObject(&red);
+  const int big = 2000000000;
+  c.dc.MoveTo(-big, -big);
+  c.dc.LineTo(big, big);  // crosses the canvas diagonally
+  EXPECT_EQ(c.At(50, 50), kBlack);
+  c.dc.MoveTo(-big, 75);
+  c.dc.LineTo(big, 75);
+  EXPECT_EQ(c.At(100, 75), kBlack);
+  c.dc.Rectangle(-big, -big, big, big);
+  c.dc.Ellipse(-big, -big, big, big);
+  c.dc.RoundRect(-big, -big, big, big, big, big);
+  c.dc.Pie(-big, -big, big, big, big, 0, 0, -big);
+  POINT pts[3] = {{-big, 0}, {big, 0}, {0, big}};
+  c.dc.Polygon(pts, 3);
+  c.dc.Polyline(pts, 3);
+  CPen wide(PS_SOLID, 7, kBlue);
+  c.dc.SelectObject(&wide);
+  c.dc.MoveTo(-big, 10);
+  c.dc.LineTo(big, 10);
+  c.dc.SetMapMode(MM_ANISOTROPIC);
+  c.dc.SetWindowExt(1, 1);
+  c.dc.SetViewportExt(big, big);
+  c.dc.Rectangle(0, 0, 10, 10);
+  c.dc.TextOut(1, 1, "x", 1);
+  c.dc.SetMapMode(MM_TEXT);
+  // Drawing still works afterwards.
+  c.dc.SelectStockObject(BLACK_PEN);
+  c.dc.SetPixel(1, 1, kBlue);
+  EXPECT_EQ(c.At(1, 1), kBlue);
+  CRect r(0, 0, 5, 5);
+  c.dc.FillRect(&r, &red);
+  EXPECT_EQ(c.At(2, 2), kRed);
+}
+
+TEST(GdiFills, DragRectInvertsAFrameAndTakesItBack) {
+  Canvas c;
+  CRect r(10, 10, 60, 40);
+  CSize sz(3, 3);
+  c.dc.DrawDragRect(&r, sz, nullptr, sz);
+  EXPECT_EQ(c.Ink(10, 10, 60, 40) > 0, true);
+  EXPECT_EQ(c.Ink(14, 14, 56, 36), 0);  // the inside stays
+  int frameInk = c.Ink(0, 0, 200, 150);
+  EXPECT_GT(frameInk, 100);
+  CRect r2(20, 20, 80, 60);
+  c.dc.DrawDragRect(&r2, sz, &r, sz);  // moves the frame
+  EXPECT_EQ(c.Ink(10, 10, 19, 19), 0);
+  c.dc.DrawDragRect(nullptr, sz, &r2, sz);  // and takes it away
+  EXPECT_EQ(c.Ink(0, 0, 200, 150), 0);
 }
