@@ -388,6 +388,10 @@ void CGXStylesMap::ReadProfile() {
   std::vector<CString> keys = registry ? app.GetSubKeys(m_strSection) : app.GetSectionEntries(m_strSection);
   for (const CString& key : keys) {
     if (key.IsEmpty()) continue;
+    // A key naming a string resource this program lacks is someone else's entry: it is skipped
+    // rather than ending the read half-way.
+    std::string resName;
+    if (key[0] == '#' && !LoadStringResource((UINT)GXAtol(key.GetString() + 1), resName)) continue;
     CGXStyle* style = NewStyle();
     try {
       style->ReadProfile(m_strSection + (registry ? "\\" : ".") + key, this);

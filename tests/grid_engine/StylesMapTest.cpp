@@ -215,6 +215,10 @@ TEST(GridStylesMap, UserDefinedBaseStyleComesBackFromTheProfile) {
     ExpectSameStyle(StyleOf(known, 4), Totals());
     EXPECT_EQ(known.GetNextId(), 5);
 
+    // A key of a string resource this program lacks is skipped.
+    if (registry) scope.App().WriteProfileString("Styles\\#99999", "Value", "x");
+    else scope.App().WriteProfileString("Styles", "#99999", "1");
+
     // A fresh map gives it the next free id.
     CGXStylesMap fresh;
     fresh.CreateStandardStyles();
@@ -231,6 +235,7 @@ TEST(GridStylesMap, UserDefinedBaseStyleComesBackFromTheProfile) {
     EXPECT_STREQ(std0.GetFont().GetFaceName(), "Arial");
     EXPECT_EQ(std0.GetIncludeMask(), 0xFBBEFFu);
     EXPECT_EQ(fresh.GetStandardStyleId(), 0);
+    EXPECT_EQ(fresh.GetBaseStyleCount(), 4);
 
     // Writing again clears what was there first.
     CGXStylesMap smaller;
