@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using gridtest::Bytes;
 using gridtest::ExpectSameFont;
 using gridtest::ExpectSameStyle;
@@ -458,4 +460,31 @@ TEST(GridStyleArchive, PatternHandlesComeFromTheTableInUse) {
   parsed.ParseDescription("3 4 0 0 0");
   EXPECT_EQ(parsed.GetHatch(), 0x1004u);
   GXSetPatternTable(41, nullptr);
+}
+
+TEST(GridStylesMapArchive, DamagedArchivesFailCleanly) {
+  CGXStylesMap map;
+  map.CreateStandardStyles();
+  map.SetBaseStyleEntry(3, FullStyle(), "Full", 0, FALSE);
+  map.AddControl(52513);
+  map.AddUserAttribute(51011);
+  const Bytes good = Store([&](CArchive& ar) { map.Serialize(ar); });
+  std::mt19937 rng(1616);
+  int failures = 0;
+  for (int round = 0; round < 2000; ++round) {
+    Bytes bytes = good;
+    int flips = 1 + (int)(rng() % 4);
+    for (int k = 0; k < flips; ++k) bytes[rng() % bytes.size()] = (BYTE)rng();
+    CGXStylesMap back;
+    Bytes copy = bytes;
+    CMemFile f(copy.data(), (UINT)copy.size());
+    CArchive ar(&f, CArchive::load);
+    try {
+      back.Serialize(ar);
+    } catch (CException* e) {
+      e->Delete();
+      ++failures;
+    }
+  }
+  EXPECT_GT(failures, 0);
 }
