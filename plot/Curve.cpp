@@ -115,15 +115,18 @@ void CCurve::GetOscInfo(CMC_Units* units, CString& scaleText, const CDWordArray&
     unitText = CString(prefix) + "IU";
     scaleText = CString(FormatString("%lu ", count)) + unitText;
   } else {
+    // Powers of a thousand are computed afresh each step, so exact factors still match.
     CString found;
+    int k = e / 3;
     bool ok = PlotUnits::FindUnitWithRelativeFactor(table, p, m_strDisplayUnit, found);
     while (!ok) {
-      if (e < 0 && p < 0.001)
-        p *= 1000.0;
-      else if (e >= 0 && p > 1000.0)
-        p /= 1000.0;
+      if (e < 0 && k < -1)
+        ++k;
+      else if (e >= 0 && k > 1)
+        --k;
       else
         break;
+      p = std::pow(1000.0, k);
       ok = PlotUnits::FindUnitWithRelativeFactor(table, p, m_strDisplayUnit, found);
     }
     if (ok) {
