@@ -139,18 +139,29 @@ struct Range {
   double lo = 1e99, hi = -1e99;
 };
 
-// Widens r by the values of v, skipping missing samples. Kept branch-light: this runs over
-// every sample of every curve each time a plot is laid out.
+inline bool Missing(double x) { return x >= PLOT_MISSING && (x == PLOT_MISSING || x == PLOT_NOT_AVAILABLE); }
+
+// Widens r by the values of v, skipping missing samples. This runs over every sample of every
+// curve each time a plot is laid out: four independent minima and maxima keep the pipeline full.
 void Widen(Range& r, const double* v, int n) {
-  double lo = r.lo, hi = r.hi;
-  for (int i = 0; i < n; ++i) {
-    double x = v[i];
-    if (x == PLOT_MISSING || x == PLOT_NOT_AVAILABLE) continue;
-    lo = x < lo ? x : lo;
-    hi = x > hi ? x : hi;
+  double lo[4] = {r.lo, r.lo, r.lo, r.lo}, hi[4] = {r.hi, r.hi, r.hi, r.hi};
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    for (int k = 0; k < 4; ++k) {
+      double x = v[i + k];
+      if (Missing(x)) continue;
+      lo[k] = x < lo[k] ? x : lo[k];
+      hi[k] = x > hi[k] ? x : hi[k];
+    }
   }
-  r.lo = lo;
-  r.hi = hi;
+  for (; i < n; ++i) {
+    double x = v[i];
+    if (Missing(x)) continue;
+    lo[0] = x < lo[0] ? x : lo[0];
+    hi[0] = x > hi[0] ? x : hi[0];
+  }
+  r.lo = std::min(std::min(lo[0], lo[1]), std::min(lo[2], lo[3]));
+  r.hi = std::max(std::max(hi[0], hi[1]), std::max(hi[2], hi[3]));
 }
 
 void OpenDegenerate(double& lo, double& hi) {
