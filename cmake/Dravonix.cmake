@@ -66,3 +66,6 @@ function(dravonix_plugin name)
   target_link_libraries(${name} PRIVATE dravonix dravonix-platform ${A_LIBS})
   add_dependencies(kernel_folder ${name})
 endfunction()
+
+# dravonix_embed_files(target FILES ...): files compiled into a target as byte arrays.
+include(${CMAKE_CURRENT_LIST_DIR}/EmbedFiles.cmake)

@@ -419,8 +419,9 @@ void CArchive::WriteClass(const CRuntimeClass* cls) {
     return;
   }
   *this << kNewClassTag;
+  // The stored word is the plain schema number: the framework's readers compare it whole, so a
+  // flag in it would make every versionable object look newer than its class.
   WORD schema = (WORD)(SchemaNumber(cls) & 0x7FFF);
-  if (IsVersionable(cls)) schema |= kStoredVersionable;
   size_t len = strlen(cls->m_lpszClassName);
   if (len > 0xFFFF) AfxThrowNotSupportedException();
   *this << schema;
@@ -482,7 +483,7 @@ CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* requested, UINT* schemaO
     cls = CRuntimeClass::FromName(name.c_str());
     if (!cls || !IsSerial(cls) || name.size() != strlen(name.c_str()))
       AfxThrowArchiveException(CArchiveException::badClass, m_strFileName);
-    // Files carry the versionable bit in the stored schema, or not; the number is what counts.
+    // Some writers set the versionable bit in the stored schema; the number is what counts.
     schema = stored & ~kStoredVersionable;
     if (schema != SchemaNumber(cls)) {
       if (!IsVersionable(cls)) AfxThrowArchiveException(CArchiveException::badSchema, m_strFileName);

@@ -21,7 +21,7 @@ IMPLEMENT_DYNAMIC(CMemFile, CFile)
 namespace {
 
 // Which handles of this process hold a file open, with what access and what they let others do.
-// Win32 enforces sharing per file; within one process this table does the same.
+// The original platform enforces sharing per file; within one process this table does the same.
 enum : unsigned { kRead = 1, kWrite = 2 };
 
 struct ShareEntry {
@@ -97,9 +97,9 @@ void FillException(CFileException* error, int cause, int err, LPCTSTR fileName) 
 }
 
 void FillStatus(const struct stat& st, const std::string& path, CFileStatus& status) {
-  status.m_mtime = (LONGLONG)st.st_mtime;
-  status.m_atime = (LONGLONG)st.st_atime;
-  status.m_ctime = (LONGLONG)st.st_ctime;
+  status.m_mtime = CTime((__time64_t)st.st_mtime);
+  status.m_atime = CTime((__time64_t)st.st_atime);
+  status.m_ctime = CTime((__time64_t)st.st_ctime);
   status.m_size = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
   BYTE attr = 0;
   if (S_ISDIR(st.st_mode)) attr |= CFile::directory;
@@ -344,7 +344,7 @@ void CFile::Remove(LPCTSTR fileName) {
   if (!fileName || !*fileName) AfxThrowFileException(CFileException::badPath, ENOENT, fileName);
   std::string path = ResolvePath(fileName);
   struct stat st;
-  // A folder is not a file: Win32 refuses it with access denied.
+  // A folder is not a file: it is refused with access denied, as the original platform does.
   if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
     AfxThrowFileException(CFileException::accessDenied, EISDIR, fileName);
   if (unlink(path.c_str()) != 0) {
@@ -363,7 +363,7 @@ void CFile::Rename(LPCTSTR oldName, LPCTSTR newName) {
     int err = errno;
     AfxThrowFileException(CFileException::OsErrorToException(err), err, oldName);
   }
-  // Win32 never replaces an existing target.
+  // A rename never replaces an existing target.
   if (lstat(to.c_str(), &st) == 0) AfxThrowFileException(CFileException::accessDenied, EEXIST, oldName);
   if (rename(from.c_str(), to.c_str()) != 0) {
     int err = errno;

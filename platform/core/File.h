@@ -4,14 +4,15 @@
 #include "platform/core/Exception.h"
 #include "platform/core/Object.h"
 #include "platform/core/String.h"
+#include "platform/core/Time.h"
 
 #include <cstdio>
 
-// What GetStatus reports. Times are seconds since 1970 (UTC).
+// What GetStatus reports.
 struct CFileStatus {
-  LONGLONG m_ctime = 0;  // creation (the last status change where the file system keeps no birth time)
-  LONGLONG m_mtime = 0;  // last modification
-  LONGLONG m_atime = 0;  // last access
+  CTime m_ctime;  // creation (the last status change where the file system keeps no birth time)
+  CTime m_mtime;  // last modification
+  CTime m_atime;  // last access
   ULONGLONG m_size = 0;
   BYTE m_attribute = 0;  // CFile::Attribute bits
   char m_szFullName[MAX_PATH] = {};

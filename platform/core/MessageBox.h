@@ -1,4 +1,4 @@
-// Message boxes, beeps and help calls: all routed through the automation hooks (Automation.h),
+// Message boxes, beeps and help calls: all routed through the automation interface (Automation.h),
 // so tests and hosts script the answers and read a log of what was shown.
 #pragma once
 
@@ -40,10 +40,50 @@
 #define IDTRYAGAIN 10
 #define IDCONTINUE 11
 
+// The caption of AfxMessageBox boxes; "dravonix" until the application sets its name. Null or
+// empty restores the default. The returned text stays valid for the life of the process.
+void AfxSetAppName(const char* name);
+const char* AfxGetAppName();
+
 // Shows a box with the application's name as caption; returns the button pressed.
 int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
-// Shows the string table entry `promptId`.
+// Shows the string table entry `promptId`, found along the resource chain; the help id defaults to
+// the prompt id. A missing string shows nothing and returns 0.
 int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = UINT(-1));
 struct HWND__;
+// A null caption reads "Error", as Win32's does.
 int MessageBox(HWND__* owner, const char* text, const char* caption, UINT type);
 BOOL MessageBeep(UINT type);
+
+// HTML Help and WinHelp: recorded by the automation interface; no viewer is started.
+#define HH_DISPLAY_TOPIC 0x0000u
+#define HH_HELP_FINDER 0x0000u
+#define HH_DISPLAY_TOC 0x0001u
+#define HH_DISPLAY_INDEX 0x0002u
+#define HH_DISPLAY_SEARCH 0x0003u
+#define HH_DISPLAY_TEXT_POPUP 0x000Eu
+#define HH_HELP_CONTEXT 0x000Fu
+#define HH_TP_HELP_CONTEXTMENU 0x0010u
+#define HH_TP_HELP_WM_HELP 0x0011u
+#define HH_CLOSE_ALL 0x0012u
+
+#define HELP_CONTEXT 0x0001u
+#define HELP_QUIT 0x0002u
+#define HELP_INDEX 0x0003u
+#define HELP_CONTENTS 0x0003u
+#define HELP_HELPONHELP 0x0004u
+#define HELP_SETINDEX 0x0005u
+#define HELP_SETCONTENTS 0x0005u
+#define HELP_CONTEXTPOPUP 0x0008u
+#define HELP_FORCEFILE 0x0009u
+#define HELP_CONTEXTMENU 0x000Au
+#define HELP_FINDER 0x000Bu
+#define HELP_WM_HELP 0x000Cu
+#define HELP_SETPOPUP_POS 0x000Du
+#define HELP_KEY 0x0101u
+#define HELP_COMMAND 0x0102u
+#define HELP_PARTIALKEY 0x0105u
+
+// Returns null: there is no help window.
+HWND__* HtmlHelp(HWND__* caller, const char* file, UINT command, DWORD_PTR data);
+BOOL WinHelp(HWND__* caller, const char* file, UINT command, DWORD_PTR data);

@@ -218,10 +218,11 @@ TEST(Archive, SchemasAreCheckedAgainstTheClass) {
   EXPECT_EQ(Load(newer, [&](CArchive& ar) { ar >> p; }), CArchiveException::badSchema);
   EXPECT_EQ(p, nullptr);
 
-  // A versionable class stores its schema with the versionable bit and reads other schemas.
+  // A versionable class stores its plain schema number and reads other schemas, with or without
+  // the versionable bit in the stored word.
   CVersioned v;
   Bytes vb = Store([&](CArchive& ar) { ar << &v; });
-  EXPECT_EQ(Prefix(vb, 4), (Bytes{0xFF, 0xFF, 0x03, 0x80}));
+  EXPECT_EQ(Prefix(vb, 4), (Bytes{0xFF, 0xFF, 0x03, 0x00}));
   for (BYTE stored : {0x03, 0x01, 0x81}) {
     Bytes older = vb;
     older[2] = stored;

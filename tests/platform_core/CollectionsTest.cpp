@@ -1,4 +1,5 @@
 #include "platform/core/Collections.h"
+#include "platform/core/StringArray.h"
 
 #include <gtest/gtest.h>
 
@@ -391,4 +392,27 @@ TEST(Collections, LargeArraysRoundTripThroughAnArchive) {
   EXPECT_EQ(Load(b, back), -1);
   ASSERT_EQ(back.GetSize(), 1000000);
   EXPECT_EQ(back[999999], 999999u * 3);
+}
+
+TEST(Collections, StringArraysSerializeAsCountAndStrings) {
+  CStringArray a;
+  a.Add("ab");
+  a.Add("");
+  a.Add(CString('z', 300));
+  Bytes b = Store(a);
+  ASSERT_EQ(b.size(), 2u + 3 + 1 + 3 + 300);
+  EXPECT_EQ(Bytes(b.begin(), b.begin() + 7), (Bytes{0x03, 0x00, 0x02, 'a', 'b', 0x00, 0xFF}));
+  CStringArray back;
+  back.Add("old");
+  EXPECT_EQ(Load(b, back), -1);
+  ASSERT_EQ(back.GetSize(), 3);
+  EXPECT_EQ(back[0], "ab");
+  EXPECT_EQ(back[2], CString('z', 300));
+  for (size_t n = 0; n < b.size(); ++n)
+    EXPECT_EQ(Load(Bytes(b.begin(), b.begin() + (ptrdiff_t)n), back), CArchiveException::endOfFile) << n;
+  EXPECT_EQ(Load({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00}, back), CArchiveException::endOfFile);
+  EXPECT_TRUE(RUNTIME_CLASS(CStringArray)->IsDerivedFrom(RUNTIME_CLASS(CObject)));
+  CObject* made = CRuntimeClass::CreateObject("CStringArray");
+  ASSERT_NE(made, nullptr);
+  delete made;
 }

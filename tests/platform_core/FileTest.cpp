@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -156,7 +157,8 @@ TEST(File, RemoveRenameAndStatus) {
   ASSERT_TRUE(CFile::GetStatus(a.c_str(), st));
   EXPECT_EQ(st.m_size, 5u);
   EXPECT_EQ(st.m_attribute & CFile::directory, 0);
-  EXPECT_GT(st.m_mtime, 1500000000);
+  EXPECT_GT(st.m_mtime.GetTime(), 1500000000);
+  EXPECT_LE(st.m_mtime.GetTime(), time(nullptr));
   EXPECT_TRUE(std::string(st.m_szFullName).ends_with("/a.txt"));
   ASSERT_TRUE(CFile::GetStatus(dir.c_str(), st));
   EXPECT_NE(st.m_attribute & CFile::directory, 0);
@@ -311,4 +313,20 @@ TEST(MemFile, GrowsAttachesAndDetaches) {
   ASSERT_NE(grown, small);
   EXPECT_EQ(memcmp(grown, "xyz", 3), 0);
   free(grown);
+}
+
+TEST(File, OpensThroughBackslashesAndAnyCase) {
+  std::string dir = dravonix::test::ScratchDir("file-case");
+  mkdir((dir + "/Firmware").c_str(), 0755);
+  Spit(dir + "/Firmware/Setup.cfg", "cfg");
+  CFile f((dir + "\\firmware\\SETUP.CFG").c_str(), CFile::modeRead | CFile::shareDenyWrite);
+  char buf[4] = {};
+  EXPECT_EQ(f.Read(buf, 3), 3u);
+  EXPECT_STREQ(buf, "cfg");
+  CFileStatus st;
+  EXPECT_TRUE(CFile::GetStatus((dir + "\\FIRMWARE\\setup.cfg").c_str(), st));
+  EXPECT_EQ(st.m_size, 3u);
+  // The same file under another spelling is one file to the share table.
+  CFile g;
+  EXPECT_EQ(OpenCause(g, dir + "/Firmware/Setup.cfg", CFile::modeWrite), CFileException::sharingViolation);
 }

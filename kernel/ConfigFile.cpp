@@ -1,0 +1,298 @@
+#include "kernel/ConfigFile.h"
+
+#include "kernel/KernelGlobals.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Format.h"
+#include "platform/core/Ini.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/Module.h"
+#include "platform/core/Path.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+
+namespace {
+
+CString ToKernelPath(std::string dir) {
+  for (char& c : dir)
+    if (c == '/') c = '\\';
+  if (dir.empty() || dir.back() != '\\') dir += '\\';
+  return CString(dir);
+}
+
+// The folder is fixed at first success: the kernel caches it, and tests set it before start-up.
+CString FindKernelDirectory() {
+  if (const char* env = getenv("DRAVONIX_KERNEL_DIR"); env && *env) return ToKernelPath(env);
+  char path[512];
+  HMODULE self = AfxModuleOfAddress((const void*)&FindKernelDirectory);
+  DWORD n = self ? GetModuleFileName(self, path, sizeof path) : 0;
+  if (n == 0 || n >= sizeof path) return CString();
+  std::string p(path, n);
+  size_t cut = p.find_last_of("/\\");
+  if (cut == std::string::npos) return CString();
+  return ToKernelPath(p.substr(0, cut));
+}
+
+CString Sub(const char* folder) { return GetKernelDirectory() + folder; }
+
+}  // namespace
+
+CString GetKernelDirectory() {
+  static std::mutex m;
+  static CString dir;
+  std::lock_guard<std::mutex> lock(m);
+  if (dir.IsEmpty()) dir = FindKernelDirectory();
+  return dir;
+}
+
+CString GetKernelConfigFilePath() { return Sub("kernel.cfg"); }
+CString GetArchivesDirectory() { return Sub("Archives\\"); }
+CString GetConfigurationsDirectory() { return Sub("Configurations\\"); }
+CString GetFirmwareDirectory() { return Sub("Firmware\\"); }
+CString GetGUIDirectory() { return Sub("GUIs\\"); }
+CString GetImagesDirectory() { return Sub("Images\\"); }
+CString GetMotionModulesDirectory() { return Sub("MotionModules\\"); }
+CString GetMotionProceduresDirectory() { return Sub("MotionProcedures\\"); }
+CString GetKernelHelpFile() { return Sub("kernel.chm"); }
+CString GetZURHelpFile() { return Sub("VKS.chm"); }
+
+CString ReplaceExtensionWithChm(const CString& path) {
+  int dot = path.ReverseFind('.');
+  int slash = std::max(path.ReverseFind('\\'), path.ReverseFind('/'));
+  if (dot <= slash) return path + ".chm";
+  return path.Left(dot + 1) + "chm";
+}
+
+int GetHelpFileOfModule(void* module, CString& helpFile) {
+  char path[781];
+  DWORD n = module ? GetModuleFileName((HMODULE)module, path, sizeof path) : 0;
+  if (n == 0 || n >= sizeof path) {
+    helpFile.Empty();
+    return 0;
+  }
+  helpFile = ReplaceExtensionWithChm(CString(path, (int)n));
+  return 1;
+}
+
+CString ResolveConfigFileName(const char* name) {
+  if (name && IsAbsolutePath(name)) return CString(name);
+  CString dir = GetKernelDirectory();
+  if (dir.IsEmpty()) return CString();
+  return dir + (name ? name : "");
+}
+
+FILE* OpenConfigFile(const char* name, int write) {
+  CString path = ResolveConfigFileName(name);
+  if (path.IsEmpty()) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20000);
+    return nullptr;
+  }
+  FILE* f = fopen(ResolvePath(path).c_str(), write ? "wb" : "rb");
+  if (!f) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, path.GetString());
+  return f;
+}
+
+int ExistConfigFile(const char* name) {
+  if (!name) return 0;
+  CString path = ResolveConfigFileName(name);
+  if (path.IsEmpty()) return 0;
+  DWORD attr = GetFileAttributes(path);
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int ReadLine(FILE*& file, CString& line, int& lineNumber) {
+  line.Empty();
+  if (!file) return 0;
+  std::string& s = line.str();
+  int c;
+  bool any = false;
+  while ((c = getc(file)) != EOF) {
+    any = true;
+    if (c == '\n') {
+      ++lineNumber;
+      return 1;
+    }
+    if (c != '\r') s += (char)c;
+  }
+  if (!any) return 0;
+  ++lineNumber;
+  // A last line of nothing but CRs still counts as a line.
+  return 1;
+}
+
+int ReadConfigFileLine(FILE*& file, CString& line, int& lineNumber) {
+  while (file && ReadLine(file, line, lineNumber)) {
+    int hash = line.Find('#');
+    if (hash >= 0) line.Truncate(hash);
+    line.Trim(" \t");
+    if (!line.IsEmpty()) return 1;
+  }
+  if (file) {
+    fclose(file);
+    file = nullptr;
+  }
+  line.Empty();
+  return 0;
+}
+
+CString EscapeString(CString text) {
+  std::string out;
+  out.reserve((size_t)text.GetLength() + 2);
+  out += '"';
+  for (char c : text.str()) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '#': out += "\\d"; break;
+      case '"': out += "\\\""; break;
+      default: out += c;
+    }
+  }
+  out += '"';
+  return CString(std::move(out));
+}
+
+int ReadEscapedStringFromConfigLine(CString& line, CString& out) {
+  const std::string& s = line.str();
+  if (s.empty() || s[0] != '"') return 0;
+  std::string text;
+  size_t i = 1;
+  for (; i < s.size() && s[i] != '"'; ++i) {
+    if (s[i] != '\\') {
+      text += s[i];
+      continue;
+    }
+    if (++i >= s.size()) return 0;
+    switch (s[i]) {
+      case 'r': text += '\r'; break;
+      case 'n': text += '\n'; break;
+      case 'd': text += '#'; break;
+      default: text += s[i];
+    }
+  }
+  if (i >= s.size()) return 0;
+  out = CString(std::move(text));
+  line = line.Mid((int)i + 1);
+  line.TrimLeft(" \t");
+  return 1;
+}
+
+int ReadLongFromConfigLine(CString& line, LONG& out) {
+  const std::string& s = line.str();
+  size_t n = 0;
+  if (n < s.size() && (s[n] == '+' || s[n] == '-')) ++n;
+  while (n < s.size() && s[n] >= '0' && s[n] <= '9') ++n;
+  std::string run = s.substr(0, n);
+  line = line.Mid((int)n);
+  line.TrimLeft(" \t");
+  // A number that does not fit in 32 bits is refused rather than wrapped.
+  bool digits = run.find_first_of("0123456789") != std::string::npos;
+  if (!digits) return 0;
+  long long v = strtoll(run.c_str(), nullptr, 10);
+  if (run.size() > 12 || v < INT32_MIN || v > INT32_MAX) return 0;
+  out = (LONG)v;
+  return 1;
+}
+
+int ReadDoubleFromConfigLine(CString& line, double& out) {
+  const std::string& s = line.str();
+  size_t n = 0;
+  while (n < s.size() && strchr("0123456789.eE+-", s[n]) && s[n]) ++n;
+  std::string run = s.substr(0, n);
+  line = line.Mid((int)n);
+  line.TrimLeft(" \t");
+  double v;
+  if (run.empty() || ScanString(run.c_str(), "%lf", &v) != 1) return 0;
+  out = v;
+  return 1;
+}
+
+void LoadCommunicationSettings(int& workOffline, BYTE& flag, BYTE& type, CString& channel, DWORD& baudRate,
+                               WORD& hostAddress, WORD& activeAddress, WORD& eepromWriteProtection) {
+  CString ini = GetKernelConfigFilePath();
+  workOffline = (int)GetPrivateProfileInt("Communication", "WorkOffline", 0, ini);
+  BYTE t = (BYTE)GetPrivateProfileInt("Communication", "Type", 0, ini);
+  flag = t & 0x80;
+  type = t & 0x7F;
+  char buf[128];
+  GetPrivateProfileString("Communication", "Channel", "COM1", buf, sizeof buf, ini);
+  channel = buf;
+  baudRate = (DWORD)GetPrivateProfileInt("Communication", "BaudRate", 115200, ini);
+  UINT host = GetPrivateProfileInt("Communication", "HostAddress", 255, ini);
+  hostAddress = (WORD)(host > 255 ? 255 : host);
+  UINT active = GetPrivateProfileInt("Communication", "ActiveAddress", 0, ini);
+  activeAddress = (WORD)(active > 255 ? 0 : active);
+  UINT prot = GetPrivateProfileInt("Communication", "EEPROMWriteProtection", 0, ini);
+  eepromWriteProtection = (WORD)(prot > 3 ? 3 : prot);
+}
+
+void SaveCommunicationSettings(int workOffline, BYTE flag, BYTE type, const CString& channel, DWORD baudRate,
+                               WORD hostAddress, WORD activeAddress, WORD eepromWriteProtection) {
+  CString ini = GetKernelConfigFilePath();
+  CString v;
+  v.Format("%d", workOffline ? 1 : 0);
+  WritePrivateProfileString("Communication", "WorkOffline", v, ini);
+  v.Format("%d", flag | type);
+  WritePrivateProfileString("Communication", "Type", v, ini);
+  WritePrivateProfileString("Communication", "Channel", channel, ini);
+  v.Format("%ld", (LONG)baudRate);
+  WritePrivateProfileString("Communication", "BaudRate", v, ini);
+  if (hostAddress < 256) {
+    v.Format("%d", hostAddress);
+    WritePrivateProfileString("Communication", "HostAddress", v, ini);
+  }
+  if (activeAddress < 256) {
+    v.Format("%d", activeAddress);
+    WritePrivateProfileString("Communication", "ActiveAddress", v, ini);
+  }
+  if (eepromWriteProtection < 4) {
+    v.Format("%d", eepromWriteProtection);
+    WritePrivateProfileString("Communication", "EEPROMWriteProtection", v, ini);
+  }
+}
+
+int IsNetmasterEnabled() {
+  return GetPrivateProfileInt("Network", "EnableNetMaster", 0, GetKernelConfigFilePath()) != 0;
+}
+
+void GetNetServerAddress(CString& host, int& port) {
+  CString ini = GetKernelConfigFilePath();
+  char buf[512];
+  GetPrivateProfileString("Network", "ServerHost", "localhost", buf, sizeof buf, ini);
+  host = buf;
+  port = (int)GetPrivateProfileInt("Network", "ServerPort", 1700, ini);
+}
+
+void GetNetServerAuth(CString& user, CString& password) {
+  char buf[512];
+  GetPrivateProfileString("Network", "ServerUserName", "", buf, sizeof buf, GetKernelConfigFilePath());
+  user = buf;
+  if (user.IsEmpty()) {
+    DWORD n = sizeof buf;
+    if (GetUserName(buf, &n)) user = buf;
+  }
+  password.Empty();
+}
+
+void SaveNetServerAuth(const CString& user, const CString&) {
+  CString ini = GetKernelConfigFilePath();
+  WritePrivateProfileString("Network", "ServerUserName", user, ini);
+  WritePrivateProfileString("Network", "ServerPassword", nullptr, ini);
+}
+
+DWORD GetBuildVersion() {
+  FILE* f = OpenConfigFile("update.cfg", 0);
+  DWORD best = 0;
+  CString line, name;
+  int lineNumber = 0;
+  while (ReadConfigFileLine(f, line, lineNumber)) {
+    DWORD v;
+    if (ReadEscapedStringFromConfigLine(line, name) && ScanString(line, "%lu", &v) == 1 && v > best) best = v;
+  }
+  return best;
+}

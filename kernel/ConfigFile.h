@@ -1,0 +1,48 @@
+// Text configuration files, the kernel folder and its fixed sub-folders, and the settings of kernel.cfg.
+#pragma once
+
+#include "platform/core/String.h"
+
+#include <cstdio>
+
+// The kernel folder, ending in a backslash; empty when it cannot be found.
+CString GetKernelDirectory();
+CString GetKernelConfigFilePath();
+CString GetArchivesDirectory();
+CString GetConfigurationsDirectory();
+CString GetFirmwareDirectory();
+CString GetGUIDirectory();
+CString GetImagesDirectory();
+CString GetMotionModulesDirectory();
+CString GetMotionProceduresDirectory();
+CString GetKernelHelpFile();
+CString GetZURHelpFile();
+// The file path of a loaded module with its extension replaced by "chm".
+int GetHelpFileOfModule(void* module, CString& helpFile);
+// `path` with its extension replaced by "chm" ("." + "chm" appended when the name has no point).
+CString ReplaceExtensionWithChm(const CString& path);
+
+// Absolute names (leading backslash or drive letter) are used as given, others go under the kernel folder.
+CString ResolveConfigFileName(const char* name);
+FILE* OpenConfigFile(const char* name, int write);
+int ExistConfigFile(const char* name);
+
+// Reads the next physical line; CR dropped, LF ends it. Counts every line read.
+int ReadLine(FILE*& file, CString& line, int& lineNumber);
+// Reads the next line that is not empty once its comment is cut and it is trimmed; closes the file
+// and nulls the handle at the end.
+int ReadConfigFileLine(FILE*& file, CString& line, int& lineNumber);
+CString EscapeString(CString text);
+int ReadEscapedStringFromConfigLine(CString& line, CString& out);
+int ReadLongFromConfigLine(CString& line, LONG& out);
+int ReadDoubleFromConfigLine(CString& line, double& out);
+
+void LoadCommunicationSettings(int& workOffline, BYTE& flag, BYTE& type, CString& channel, DWORD& baudRate,
+                               WORD& hostAddress, WORD& activeAddress, WORD& eepromWriteProtection);
+void SaveCommunicationSettings(int workOffline, BYTE flag, BYTE type, const CString& channel, DWORD baudRate,
+                               WORD hostAddress, WORD activeAddress, WORD eepromWriteProtection);
+int IsNetmasterEnabled();
+void GetNetServerAddress(CString& host, int& port);
+void GetNetServerAuth(CString& user, CString& password);
+void SaveNetServerAuth(const CString& user, const CString& password);
+DWORD GetBuildVersion();

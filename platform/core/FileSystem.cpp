@@ -1,0 +1,859 @@
+#include "platform/core/FileSystem.h"
+
+#include "platform/core/Path.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+thread_local DWORD t_lastError = 0;
+
+BOOL Fail(DWORD error) {
+  t_lastError = error;
+  return FALSE;
+}
+
+BOOL FailErrno(int err) {
+  t_lastError = Win32ErrorFromErrno(err);
+  return FALSE;
+}
+
+std::string ParentOf(const std::string& native) {
+  size_t slash = native.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return native.substr(0, slash);
+}
+
+std::string LastComponent(const std::string& native) {
+  size_t slash = native.find_last_of('/');
+  return slash == std::string::npos ? native : native.substr(slash + 1);
+}
+
+// Win32 tells a missing file in an existing folder from a missing folder.
+BOOL FailMissing(const std::string& native) {
+  struct stat st;
+  std::string parent = ParentOf(native);
+  if (stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Fail(ERROR_FILE_NOT_FOUND);
+  return Fail(ERROR_PATH_NOT_FOUND);
+}
+
+BOOL FailStat(const std::string& native, int err) {
+  if (err == ENOENT) return FailMissing(native);
+  if (err == ENOTDIR) return Fail(ERROR_PATH_NOT_FOUND);
+  return FailErrno(err);
+}
+
+bool IsReadOnlyMode(mode_t mode) { return (mode & S_IWUSR) == 0; }
+
+bool IsDotName(const std::string& name) { return name == "." || name == ".."; }
+
+DWORD AttributesOf(const std::string& name, const struct stat& st) {
+  DWORD a = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  if (IsReadOnlyMode(st.st_mode)) a |= FILE_ATTRIBUTE_READONLY;
+  if (!name.empty() && name[0] == '.' && !IsDotName(name)) a |= FILE_ATTRIBUTE_HIDDEN;
+  return a;
+}
+
+bool WriteAll(int fd, const char* data, size_t n) {
+  while (n > 0) {
+    ssize_t w = write(fd, data, n);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += w;
+    n -= (size_t)w;
+  }
+  return true;
+}
+
+// Copies an open file's bytes, permissions and modification time to `dst`; removes a partial copy.
+BOOL CopyOpenFile(int in, const struct stat& srcStat, const std::string& dst, bool exclusive) {
+  int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (exclusive ? O_EXCL : 0);
+  int out = open(dst.c_str(), flags, 0600);
+  if (out < 0) {
+    int err = errno;
+    if (err == EEXIST) return Fail(ERROR_FILE_EXISTS);
+    return FailStat(dst, err);
+  }
+  char buf[65536];
+  int err = 0;
+  for (;;) {
+    ssize_t r = read(in, buf, sizeof buf);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      break;
+    }
+    if (r == 0) break;
+    if (!WriteAll(out, buf, (size_t)r)) {
+      err = errno;
+      break;
+    }
+  }
+  if (!err) {
+    struct timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
+    futimens(out, times);
+    if (fchmod(out, srcStat.st_mode & 07777) != 0) err = errno;
+  }
+  if (close(out) != 0 && !err) err = errno;
+  if (err) {
+    unlink(dst.c_str());
+    return FailErrno(err);
+  }
+  return TRUE;
+}
+
+BOOL CopyResolved(const std::string& src, const std::string& dst, BOOL failIfExists) {
+  struct stat ss;
+  if (stat(src.c_str(), &ss) != 0) return FailStat(src, errno);
+  if (S_ISDIR(ss.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  struct stat ds;
+  if (stat(dst.c_str(), &ds) == 0) {
+    if (failIfExists) return Fail(ERROR_FILE_EXISTS);
+    if (S_ISDIR(ds.st_mode) || IsReadOnlyMode(ds.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    if (ds.st_dev == ss.st_dev && ds.st_ino == ss.st_ino) return Fail(ERROR_SHARING_VIOLATION);
+  }
+  int in = open(src.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return FailStat(src, errno);
+  BOOL ok = CopyOpenFile(in, ss, dst, failIfExists != FALSE);
+  close(in);
+  return ok;
+}
+
+void AppendHex(std::string& out, UINT v) {
+  char digits[9];
+  int n = 0;
+  do {
+    digits[n++] = "0123456789ABCDEF"[v & 0xF];
+    v >>= 4;
+  } while (v);
+  while (n) out += digits[--n];
+}
+
+// Copies `text` into a caller's buffer with the Win32 length conventions of the path functions.
+DWORD CopyOutPath(const std::string& text, DWORD bufferLength, LPSTR buffer) {
+  if (!buffer || bufferLength < text.size() + 1) return (DWORD)text.size() + 1;
+  memcpy(buffer, text.c_str(), text.size() + 1);
+  return (DWORD)text.size();
+}
+
+struct SystemMessage {
+  DWORD id;
+  const char* text;
+};
+
+const SystemMessage kSystemMessages[] = {
+    {ERROR_SUCCESS, "The operation completed successfully.\r\n"},
+    {ERROR_INVALID_FUNCTION, "Incorrect function.\r\n"},
+    {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified.\r\n"},
+    {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified.\r\n"},
+    {ERROR_TOO_MANY_OPEN_FILES, "The system cannot open the file.\r\n"},
+    {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
+    {ERROR_INVALID_HANDLE, "The handle is invalid.\r\n"},
+    {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command.\r\n"},
+    {ERROR_INVALID_DATA, "The data is invalid.\r\n"},
+    {ERROR_OUTOFMEMORY, "Not enough memory resources are available to complete this operation.\r\n"},
+    {ERROR_INVALID_DRIVE, "The system cannot find the drive specified.\r\n"},
+    {ERROR_CURRENT_DIRECTORY, "The directory cannot be removed.\r\n"},
+    {ERROR_NOT_SAME_DEVICE, "The system cannot move the file to a different disk drive.\r\n"},
+    {ERROR_NO_MORE_FILES, "There are no more files.\r\n"},
+    {ERROR_WRITE_PROTECT, "The media is write protected.\r\n"},
+    {ERROR_NOT_READY, "The device is not ready.\r\n"},
+    {ERROR_WRITE_FAULT, "The system cannot write to the specified device.\r\n"},
+    {ERROR_READ_FAULT, "The system cannot read from the specified device.\r\n"},
+    {ERROR_GEN_FAILURE, "A device attached to the system is not functioning.\r\n"},
+    {ERROR_SHARING_VIOLATION,
+     "The process cannot access the file because it is being used by another process.\r\n"},
+    {ERROR_LOCK_VIOLATION,
+     "The process cannot access the file because another process has locked a portion of the file.\r\n"},
+    {ERROR_HANDLE_EOF, "Reached the end of the file.\r\n"},
+    {ERROR_HANDLE_DISK_FULL, "The disk is full.\r\n"},
+    {ERROR_NOT_SUPPORTED, "The request is not supported.\r\n"},
+    {ERROR_FILE_EXISTS, "The file exists.\r\n"},
+    {ERROR_CANNOT_MAKE, "The directory or file cannot be created.\r\n"},
+    {ERROR_INVALID_PARAMETER, "The parameter is incorrect.\r\n"},
+    {ERROR_OPEN_FAILED, "The system cannot open the device or file specified.\r\n"},
+    {ERROR_BUFFER_OVERFLOW, "The file name is too long.\r\n"},
+    {ERROR_DISK_FULL, "There is not enough space on the disk.\r\n"},
+    {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},
+    {ERROR_INVALID_NAME, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
+    {ERROR_MOD_NOT_FOUND, "The specified module could not be found.\r\n"},
+    {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found.\r\n"},
+    {ERROR_DIR_NOT_EMPTY, "The directory is not empty.\r\n"},
+    {ERROR_BAD_PATHNAME, "The specified path is invalid.\r\n"},
+    {ERROR_BUSY, "The requested resource is in use.\r\n"},
+    {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists.\r\n"},
+    {ERROR_BAD_EXE_FORMAT, "%1 is not a valid Win32 application.\r\n"},
+    {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long.\r\n"},
+    {ERROR_DIRECTORY, "The directory name is invalid.\r\n"},
+    {ERROR_NOACCESS, "Invalid access to memory location.\r\n"},
+    {ERROR_IO_DEVICE, "The request could not be performed because of an I/O device error.\r\n"},
+    {ERROR_CANCELLED, "The operation was canceled by the user.\r\n"},
+    {ERROR_CANT_RESOLVE_FILENAME, "The name of the file cannot be resolved by the system.\r\n"},
+    {WSAEWOULDBLOCK, "A non-blocking socket operation could not be completed immediately.\r\n"},
+    {WSAECONNRESET, "An existing connection was forcibly closed by the remote host.\r\n"},
+    {WSAETIMEDOUT,
+     "A connection attempt failed because the connected party did not properly respond after a period of "
+     "time, or established connection failed because connected host has failed to respond.\r\n"},
+    {WSAECONNREFUSED, "No connection could be made because the target machine actively refused it.\r\n"},
+};
+
+const char* SystemMessageText(DWORD id) {
+  for (const SystemMessage& m : kSystemMessages)
+    if (m.id == id) return m.text;
+  return nullptr;
+}
+
+// Expands %1..%99, %n, %r, %t, %0 and escaped characters; inserts are strings.
+bool ExpandInserts(const std::string& src, DWORD flags, va_list* arguments, std::string& out) {
+  const bool argArray = (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY) != 0;
+  for (size_t i = 0; i < src.size(); ++i) {
+    char c = src[i];
+    if (c != '%' || i + 1 >= src.size()) {
+      out += c;
+      continue;
+    }
+    char d = src[++i];
+    if (d >= '1' && d <= '9') {
+      int n = d - '0';
+      if (i + 1 < src.size() && src[i + 1] >= '0' && src[i + 1] <= '9') n = n * 10 + (src[++i] - '0');
+      // A printf form "!s!" after the number: strings are all we insert.
+      if (i + 1 < src.size() && src[i + 1] == '!') {
+        size_t close = src.find('!', i + 2);
+        if (close != std::string::npos) i = close;
+      }
+      if (!arguments) return false;
+      const char* s = nullptr;
+      if (argArray) {
+        s = reinterpret_cast<const char* const*>(arguments)[n - 1];
+      } else {
+        va_list copy;
+        va_copy(copy, *arguments);
+        for (int k = 0; k < n; ++k) s = va_arg(copy, const char*);
+        va_end(copy);
+      }
+      out += s ? s : "(null)";
+    } else if (d == '0') {
+      return true;
+    } else if (d == 'n') {
+      out += "\r\n";
+    } else if (d == 'r') {
+      out += '\r';
+    } else if (d == 't') {
+      out += '\t';
+    } else {
+      out += d;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---- last error --------------------------------------------------------------------------------
+
+DWORD GetLastError() { return t_lastError; }
+void SetLastError(DWORD error) { t_lastError = error; }
+
+DWORD Win32ErrorFromErrno(int err) {
+  switch (err) {
+    case 0: return ERROR_SUCCESS;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR: return ERROR_ACCESS_DENIED;
+    case EROFS: return ERROR_WRITE_PROTECT;
+    case EEXIST: return ERROR_ALREADY_EXISTS;
+    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case EMFILE:
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case EBUSY:
+    case ETXTBSY: return ERROR_SHARING_VIOLATION;
+    case EXDEV: return ERROR_NOT_SAME_DEVICE;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EIO: return ERROR_IO_DEVICE;
+    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case EFAULT: return ERROR_NOACCESS;
+    case ENOTSUP: return ERROR_NOT_SUPPORTED;
+    case EAGAIN: return WSAEWOULDBLOCK;
+    case ECONNRESET: return WSAECONNRESET;
+    case ETIMEDOUT: return WSAETIMEDOUT;
+    case ECONNREFUSED: return WSAECONNREFUSED;
+    case ECANCELED: return ERROR_CANCELLED;
+    default: return ERROR_GEN_FAILURE;
+  }
+}
+
+void SetLastErrorFromErrno(int err) { t_lastError = Win32ErrorFromErrno(err); }
+
+// ---- files and folders -------------------------------------------------------------------------
+
+BOOL CopyFile(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
+  if (!existingFile || !newFile || !*existingFile || !*newFile) return Fail(ERROR_INVALID_PARAMETER);
+  return CopyResolved(ResolvePath(existingFile), ResolvePath(newFile), failIfExists);
+}
+
+BOOL DeleteFile(LPCSTR fileName) {
+  if (!fileName || !*fileName) return Fail(ERROR_INVALID_PARAMETER);
+  std::string p = ResolvePath(fileName);
+  struct stat st;
+  if (lstat(p.c_str(), &st) != 0) return FailStat(p, errno);
+  if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode))) return Fail(ERROR_ACCESS_DENIED);
+  if (unlink(p.c_str()) != 0) return FailErrno(errno);
+  return TRUE;
+}
+
+BOOL MoveFileEx(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
+  if (!existingFile || !newFile || !*existingFile || !*newFile) return Fail(ERROR_INVALID_PARAMETER);
+  std::string src = ResolvePath(existingFile);
+  std::string dst = ResolvePath(newFile);
+  struct stat ss, ds;
+  if (lstat(src.c_str(), &ss) != 0) return FailStat(src, errno);
+  if (lstat(dst.c_str(), &ds) == 0) {
+    if (ds.st_dev == ss.st_dev && ds.st_ino == ss.st_ino) {
+      // The same entry: at most a change of case in its name.
+      std::string target = ParentOf(dst) + "/" + LastComponent(NativePath(newFile));
+      if (dst.find('/') == std::string::npos) target = LastComponent(NativePath(newFile));
+      if (target != src && rename(src.c_str(), target.c_str()) != 0) return FailErrno(errno);
+      return TRUE;
+    }
+    if (!(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(ERROR_ALREADY_EXISTS);
+    if (S_ISDIR(ds.st_mode) || S_ISDIR(ss.st_mode) || (S_ISREG(ds.st_mode) && IsReadOnlyMode(ds.st_mode)))
+      return Fail(ERROR_ACCESS_DENIED);
+  }
+  if (rename(src.c_str(), dst.c_str()) == 0) return TRUE;
+  int err = errno;
+  if (err == EXDEV && (flags & MOVEFILE_COPY_ALLOWED) && S_ISREG(ss.st_mode)) {
+    if (!CopyResolved(src, dst, !(flags & MOVEFILE_REPLACE_EXISTING))) return FALSE;
+    if (unlink(src.c_str()) != 0) return FailErrno(errno);
+    return TRUE;
+  }
+  if (err == ENOENT) return FailMissing(dst);
+  return FailErrno(err);
+}
+
+BOOL MoveFile(LPCSTR existingFile, LPCSTR newFile) {
+  return MoveFileEx(existingFile, newFile, MOVEFILE_COPY_ALLOWED);
+}
+
+BOOL CreateDirectory(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
+  if (!pathName || !*pathName) return Fail(ERROR_PATH_NOT_FOUND);
+  std::string p = ResolvePath(pathName);
+  if (mkdir(p.c_str(), 0777) != 0) {
+    int err = errno;
+    if (err == ENOENT || err == ENOTDIR) return Fail(ERROR_PATH_NOT_FOUND);
+    return FailErrno(err);
+  }
+  return TRUE;
+}
+
+BOOL RemoveDirectory(LPCSTR pathName) {
+  if (!pathName || !*pathName) return Fail(ERROR_PATH_NOT_FOUND);
+  std::string p = ResolvePath(pathName);
+  if (rmdir(p.c_str()) != 0) {
+    int err = errno;
+    if (err == ENOTEMPTY || err == EEXIST) return Fail(ERROR_DIR_NOT_EMPTY);
+    if (err == ENOTDIR) {
+      struct stat st;
+      if (stat(p.c_str(), &st) == 0) return Fail(ERROR_DIRECTORY);
+      return Fail(ERROR_PATH_NOT_FOUND);
+    }
+    return FailStat(p, err);
+  }
+  return TRUE;
+}
+
+DWORD GetFileAttributes(LPCSTR fileName) {
+  if (!fileName || !*fileName) {
+    t_lastError = ERROR_INVALID_PARAMETER;
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  std::string p = ResolvePath(fileName);
+  struct stat st;
+  if (stat(p.c_str(), &st) != 0) {
+    FailStat(p, errno);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  std::string name = LastComponent(p);
+  return AttributesOf(name, st);
+}
+
+BOOL SetFileAttributes(LPCSTR fileName, DWORD attributes) {
+  if (!fileName || !*fileName || attributes == INVALID_FILE_ATTRIBUTES) return Fail(ERROR_INVALID_PARAMETER);
+  std::string p = ResolvePath(fileName);
+  struct stat st;
+  if (stat(p.c_str(), &st) != 0) return FailStat(p, errno);
+  mode_t mode = st.st_mode & 07777;
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    mode &= (mode_t) ~(S_IWUSR | S_IWGRP | S_IWOTH);
+  else if (IsReadOnlyMode(mode))
+    mode |= S_IWUSR;
+  if (mode != (st.st_mode & 07777) && chmod(p.c_str(), mode) != 0) return FailErrno(errno);
+  return TRUE;
+}
+
+// ---- temporary names, current folder, full names -----------------------------------------------
+
+DWORD GetTempPath(DWORD bufferLength, LPSTR buffer) {
+  std::string dir = "/tmp";
+  const char* env = getenv("TMPDIR");
+  struct stat st;
+  if (env && *env && stat(env, &st) == 0 && S_ISDIR(st.st_mode)) dir = env;
+  if (dir.back() != '/') dir += '/';
+  return CopyOutPath(dir, bufferLength, buffer);
+}
+
+UINT GetTempFileName(LPCSTR pathName, LPCSTR prefixString, UINT unique, LPSTR tempFileName) {
+  if (!pathName || !tempFileName) {
+    t_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::string dir = pathName;
+  std::string base = dir;
+  if (!base.empty() && base.back() != '\\' && base.back() != '/')
+    base += (dir.find('\\') != std::string::npos && dir.find('/') == std::string::npos) ? '\\' : '/';
+  if (prefixString) base.append(prefixString, strnlen(prefixString, 3));
+
+  auto nameFor = [&](UINT n) {
+    std::string name = base;
+    AppendHex(name, n);
+    name += ".tmp";
+    return name;
+  };
+  unique &= 0xFFFF;
+  if (unique != 0) {
+    std::string name = nameFor(unique);
+    if (name.size() >= MAX_PATH) {
+      t_lastError = ERROR_BUFFER_OVERFLOW;
+      return 0;
+    }
+    memcpy(tempFileName, name.c_str(), name.size() + 1);
+    return unique;
+  }
+  struct stat st;
+  std::string nativeDir = ResolvePath(dir.empty() ? "." : dir.c_str());
+  if (stat(nativeDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    t_lastError = ERROR_DIRECTORY;
+    return 0;
+  }
+  static std::atomic<UINT> counter{(UINT)((getpid() * 2654435761u) ^ (UINT)time(nullptr))};
+  UINT start = counter.fetch_add(1);
+  for (UINT i = 0; i < 0xFFFF; ++i) {
+    UINT n = ((start + i) % 0xFFFF) + 1;
+    std::string name = nameFor(n);
+    if (name.size() >= MAX_PATH) {
+      t_lastError = ERROR_BUFFER_OVERFLOW;
+      return 0;
+    }
+    int fd = open(ResolvePath(name.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      close(fd);
+      counter.store(start + i + 1);
+      memcpy(tempFileName, name.c_str(), name.size() + 1);
+      return n;
+    }
+    if (errno != EEXIST) {
+      SetLastErrorFromErrno(errno);
+      return 0;
+    }
+  }
+  t_lastError = ERROR_FILE_EXISTS;
+  return 0;
+}
+
+DWORD GetCurrentDirectory(DWORD bufferLength, LPSTR buffer) {
+  char* cwd = getcwd(nullptr, 0);
+  if (!cwd) {
+    SetLastErrorFromErrno(errno);
+    return 0;
+  }
+  std::string dir = cwd;
+  free(cwd);
+  return CopyOutPath(dir, bufferLength, buffer);
+}
+
+BOOL SetCurrentDirectory(LPCSTR pathName) {
+  if (!pathName || !*pathName) return Fail(ERROR_INVALID_PARAMETER);
+  std::string p = ResolvePath(pathName);
+  if (chdir(p.c_str()) != 0) {
+    int err = errno;
+    if (err == ENOTDIR) {
+      struct stat st;
+      if (stat(p.c_str(), &st) == 0) return Fail(ERROR_DIRECTORY);
+    }
+    if (err == ENOENT || err == ENOTDIR) return Fail(ERROR_PATH_NOT_FOUND);
+    return FailErrno(err);
+  }
+  return TRUE;
+}
+
+DWORD GetFullPathName(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
+  if (filePart) *filePart = nullptr;
+  if (!fileName || !*fileName) {
+    t_lastError = fileName ? ERROR_INVALID_NAME : ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::string native = NativePath(fileName);
+  if (native[0] != '/') {
+    char* cwd = getcwd(nullptr, 0);
+    if (!cwd) {
+      SetLastErrorFromErrno(errno);
+      return 0;
+    }
+    native = std::string(cwd) + "/" + native;
+    free(cwd);
+  }
+  std::vector<std::string> parts;
+  size_t pos = 0;
+  while (pos <= native.size()) {
+    size_t end = native.find('/', pos);
+    if (end == std::string::npos) end = native.size();
+    std::string comp = native.substr(pos, end - pos);
+    if (comp == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!comp.empty() && comp != ".") {
+      parts.push_back(std::move(comp));
+    }
+    pos = end + 1;
+  }
+  std::string full;
+  for (const std::string& p : parts) full += "/" + p;
+  const char last = native.back();
+  if (full.empty() || last == '/') full += '/';
+  DWORD n = CopyOutPath(full, bufferLength, buffer);
+  if (n == full.size() && filePart && full.back() != '/') *filePart = buffer + full.find_last_of('/') + 1;
+  return n;
+}
+
+// ---- messages ----------------------------------------------------------------------------------
+
+DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
+                    va_list* arguments) {
+  std::string text;
+  bool fromSystem = false;
+  if (flags & FORMAT_MESSAGE_FROM_STRING) {
+    if (!source) {
+      t_lastError = ERROR_INVALID_PARAMETER;
+      return 0;
+    }
+    text = static_cast<const char*>(source);
+  } else if (flags & FORMAT_MESSAGE_FROM_SYSTEM) {
+    const char* t = SystemMessageText(messageId);
+    if (!t) {
+      t_lastError = ERROR_MR_MID_NOT_FOUND;
+      return 0;
+    }
+    text = t;
+    fromSystem = true;
+  } else {
+    t_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::string out;
+  if (flags & FORMAT_MESSAGE_IGNORE_INSERTS) {
+    out = text;
+  } else if (!ExpandInserts(text, flags, arguments, out)) {
+    t_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  // Maximum width 0xFF: the message's own line end becomes a blank.
+  if (fromSystem && (flags & FORMAT_MESSAGE_MAX_WIDTH_MASK) == FORMAT_MESSAGE_MAX_WIDTH_MASK &&
+      out.size() >= 2 && out.compare(out.size() - 2, 2, "\r\n") == 0)
+    out.replace(out.size() - 2, 2, " ");
+  if (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
+    if (!buffer) {
+      t_lastError = ERROR_INVALID_PARAMETER;
+      return 0;
+    }
+    char* mem = static_cast<char*>(malloc(out.size() + 1));
+    if (!mem) {
+      t_lastError = ERROR_NOT_ENOUGH_MEMORY;
+      return 0;
+    }
+    memcpy(mem, out.c_str(), out.size() + 1);
+    *reinterpret_cast<char**>(buffer) = mem;
+    return (DWORD)out.size();
+  }
+  if (!buffer || size < out.size() + 1) {
+    t_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  memcpy(buffer, out.c_str(), out.size() + 1);
+  return (DWORD)out.size();
+}
+
+HANDLE LocalFree(HANDLE mem) {
+  free(mem);
+  return nullptr;
+}
+
+// ---- user, machine, process --------------------------------------------------------------------
+
+BOOL GetUserName(LPSTR buffer, LPDWORD size) {
+  if (!size) return Fail(ERROR_INVALID_PARAMETER);
+  std::string name;
+  struct passwd pw, *result = nullptr;
+  char scratch[4096];
+  if (getpwuid_r(geteuid(), &pw, scratch, sizeof scratch, &result) == 0 && result && result->pw_name)
+    name = result->pw_name;
+  if (name.empty()) {
+    const char* env = getenv("USER");
+    if (!env || !*env) env = getenv("LOGNAME");
+    if (env) name = env;
+  }
+  if (name.empty()) return Fail(ERROR_INVALID_FUNCTION);
+  DWORD need = (DWORD)name.size() + 1;
+  if (!buffer || *size < need) {
+    *size = need;
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
+  }
+  memcpy(buffer, name.c_str(), need);
+  *size = need;
+  return TRUE;
+}
+
+BOOL GetComputerName(LPSTR buffer, LPDWORD size) {
+  if (!size) return Fail(ERROR_INVALID_PARAMETER);
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) != 0) return FailErrno(errno);
+  // The network name of the original system: upper case, at most 15 characters.
+  std::string name(host, strcspn(host, "."));
+  if (name.size() > MAX_COMPUTERNAME_LENGTH) name.resize(MAX_COMPUTERNAME_LENGTH);
+  for (char& c : name)
+    if (c >= 'a' && c <= 'z') c = (char)(c - 32);
+  if (!buffer || *size < name.size() + 1) {
+    *size = (DWORD)name.size() + 1;
+    return Fail(ERROR_BUFFER_OVERFLOW);
+  }
+  memcpy(buffer, name.c_str(), name.size() + 1);
+  *size = (DWORD)name.size();
+  return TRUE;
+}
+
+DWORD GetCurrentThreadId() { return (DWORD)syscall(SYS_gettid); }
+DWORD GetCurrentProcessId() { return (DWORD)getpid(); }
+
+// ---- wildcard matching and CFileFind -----------------------------------------------------------
+
+namespace {
+
+bool MatchWild(const char* p, const char* s) {
+  const char* star = nullptr;
+  const char* resume = nullptr;
+  while (*s) {
+    if (*p == '*') {
+      star = p++;
+      resume = s;
+    } else if (*p == '?' || (*p && EqualNoCaseAscii(*p, *s))) {
+      ++p;
+      ++s;
+    } else if (star) {
+      p = star + 1;
+      s = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (*p == '*') ++p;
+  return *p == 0;
+}
+
+unsigned char UpperAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? (unsigned char)(c - 32) : c; }
+
+// Case-insensitive order with upper-case folding (the order of the original file system), then bytes.
+bool NameLess(const std::string& a, const std::string& b) {
+  const bool ad = IsDotName(a), bd = IsDotName(b);
+  if (ad != bd) return ad;
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = UpperAscii((unsigned char)a[i]), y = UpperAscii((unsigned char)b[i]);
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+}  // namespace
+
+bool MatchFilePattern(const char* pattern, const char* name) {
+  if (!pattern || !name) return false;
+  if (strcmp(pattern, "*.*") == 0 || strcmp(pattern, "*") == 0) return true;
+  if (MatchWild(pattern, name)) return true;
+  size_t n = strlen(pattern);
+  if (n >= 2 && pattern[n - 2] == '.' && pattern[n - 1] == '*' && !strchr(name, '.'))
+    return MatchWild(std::string(pattern, n - 2).c_str(), name);
+  if (n >= 1 && pattern[n - 1] == '.' && !strchr(name, '.'))
+    return MatchWild(std::string(pattern, n - 1).c_str(), name);
+  return false;
+}
+
+BOOL CFileFind::FindFile(LPCSTR name, DWORD) {
+  Close();
+  std::string spelled = (name && *name) ? name : "*.*";
+  size_t sep = spelled.find_last_of("\\/");
+  std::string dirPart, pattern;
+  if (sep != std::string::npos) {
+    dirPart = spelled.substr(0, sep + 1);
+    pattern = spelled.substr(sep + 1);
+  } else if (spelled.size() >= 2 && IsAbsolutePath(spelled.c_str()) && spelled[1] == ':') {
+    dirPart = spelled.substr(0, 2);
+    pattern = spelled.substr(2);
+  } else {
+    pattern = spelled;
+  }
+  if (pattern.empty()) return Fail(ERROR_FILE_NOT_FOUND);
+
+  if (dirPart.empty()) {
+    char* cwd = getcwd(nullptr, 0);
+    if (!cwd) return FailErrno(errno);
+    m_root = cwd;
+    free(cwd);
+    m_nativeRoot = ".";
+    m_separator = '/';
+  } else {
+    m_separator = sep != std::string::npos ? spelled[sep] : '\\';
+    m_root = dirPart;
+    // Keep a lone root ("\", "/", "C:\", "C:") whole; strip other trailing separators.
+    while (m_root.size() > 1 && (m_root.back() == '\\' || m_root.back() == '/') &&
+           !(m_root.size() == 3 && m_root[1] == ':'))
+      m_root.pop_back();
+    m_nativeRoot = ResolvePath(dirPart.c_str());
+  }
+
+  if (pattern.find_first_of("*?") == std::string::npos) {
+    // One name: look it up instead of reading the whole folder.
+    std::string full = ResolvePath((m_nativeRoot == "." ? pattern : m_nativeRoot + "/" + pattern).c_str());
+    struct stat st;
+    if (stat(full.c_str(), &st) != 0 && lstat(full.c_str(), &st) != 0) {
+      int err = errno;
+      m_root.clear();
+      struct stat dirStat;
+      if (stat(m_nativeRoot.c_str(), &dirStat) != 0 || !S_ISDIR(dirStat.st_mode)) return Fail(ERROR_PATH_NOT_FOUND);
+      return err == ENOENT ? Fail(ERROR_FILE_NOT_FOUND) : FailErrno(err);
+    }
+    Entry entry;
+    entry.name = pattern == "." || pattern == ".." ? pattern : LastComponent(full);
+    entry.attributes = AttributesOf(entry.name, st);
+    entry.length = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
+    entry.writeTime = (LONGLONG)st.st_mtim.tv_sec;
+    m_entries.push_back(std::move(entry));
+    return TRUE;
+  }
+
+  DIR* d = opendir(m_nativeRoot.c_str());
+  if (!d) {
+    int err = errno;
+    m_root.clear();
+    if (err == ENOENT || err == ENOTDIR) return Fail(ERROR_PATH_NOT_FOUND);
+    return FailErrno(err);
+  }
+  int dfd = dirfd(d);
+  while (dirent* e = readdir(d)) {
+    if (!MatchFilePattern(pattern.c_str(), e->d_name)) continue;
+    Entry entry;
+    entry.name = e->d_name;
+    struct stat st;
+    if (fstatat(dfd, e->d_name, &st, 0) == 0 || fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+      entry.attributes = AttributesOf(entry.name, st);
+      entry.length = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
+      entry.writeTime = (LONGLONG)st.st_mtim.tv_sec;
+    } else {
+      entry.attributes = FILE_ATTRIBUTE_ARCHIVE;
+    }
+    m_entries.push_back(std::move(entry));
+  }
+  closedir(d);
+  if (m_entries.empty()) {
+    Close();
+    return Fail(ERROR_FILE_NOT_FOUND);
+  }
+  std::sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) { return NameLess(a.name, b.name); });
+  return TRUE;
+}
+
+BOOL CFileFind::FindNextFile() {
+  if (m_next >= m_entries.size()) return Fail(ERROR_NO_MORE_FILES);
+  m_found = true;
+  ++m_next;
+  if (m_next >= m_entries.size()) return Fail(ERROR_NO_MORE_FILES);
+  return TRUE;
+}
+
+void CFileFind::Close() {
+  m_entries.clear();
+  m_root.clear();
+  m_nativeRoot.clear();
+  m_separator = '/';
+  m_next = 0;
+  m_found = false;
+}
+
+const CFileFind::Entry* CFileFind::Current() const {
+  return (m_found && m_next > 0 && m_next <= m_entries.size()) ? &m_entries[m_next - 1] : nullptr;
+}
+
+CString CFileFind::GetFileName() const {
+  const Entry* e = Current();
+  return e ? CString(e->name) : CString();
+}
+
+CString CFileFind::GetFilePath() const {
+  const Entry* e = Current();
+  if (!e) return CString();
+  std::string path = m_root;
+  if (!path.empty() && path.back() != '\\' && path.back() != '/' && !(path.size() == 2 && path[1] == ':'))
+    path += m_separator;
+  return CString(path + e->name);
+}
+
+CString CFileFind::GetFileTitle() const {
+  const Entry* e = Current();
+  if (!e) return CString();
+  size_t dot = e->name.find_last_of('.');
+  return CString(dot == std::string::npos ? e->name : e->name.substr(0, dot));
+}
+
+CString CFileFind::GetRoot() const { return Current() ? CString(m_root) : CString(); }
+
+ULONGLONG CFileFind::GetLength() const {
+  const Entry* e = Current();
+  return e ? e->length : 0;
+}
+
+BOOL CFileFind::GetLastWriteTime(CTime& time) const {
+  const Entry* e = Current();
+  if (!e) return FALSE;
+  time = CTime((__time64_t)e->writeTime);
+  return TRUE;
+}
+
+BOOL CFileFind::IsDots() const {
+  const Entry* e = Current();
+  return e && IsDotName(e->name);
+}
+
+BOOL CFileFind::MatchesMask(DWORD mask) const {
+  const Entry* e = Current();
+  return e && (e->attributes & mask) != 0;
+}

@@ -1,0 +1,206 @@
+// Win32 file-system and system-information functions over POSIX, with Win32's error numbers.
+// Every path goes through ResolvePath (platform/core/Path.h): both separators, no case needed.
+#pragma once
+
+#include "platform/core/String.h"
+#include "platform/core/Time.h"
+#include "platform/core/Types.h"
+
+#include <cstdarg>
+#include <string>
+#include <vector>
+
+// Error numbers (GetLastError)
+#define ERROR_SUCCESS 0
+#define NO_ERROR 0
+#define ERROR_INVALID_FUNCTION 1
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
+#define ERROR_TOO_MANY_OPEN_FILES 4
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_INVALID_HANDLE 6
+#define ERROR_NOT_ENOUGH_MEMORY 8
+#define ERROR_OUTOFMEMORY 14
+#define ERROR_INVALID_DATA 13
+#define ERROR_INVALID_DRIVE 15
+#define ERROR_CURRENT_DIRECTORY 16
+#define ERROR_NOT_SAME_DEVICE 17
+#define ERROR_NO_MORE_FILES 18
+#define ERROR_WRITE_PROTECT 19
+#define ERROR_NOT_READY 21
+#define ERROR_WRITE_FAULT 29
+#define ERROR_READ_FAULT 30
+#define ERROR_GEN_FAILURE 31
+#define ERROR_SHARING_VIOLATION 32
+#define ERROR_LOCK_VIOLATION 33
+#define ERROR_HANDLE_EOF 38
+#define ERROR_HANDLE_DISK_FULL 39
+#define ERROR_NOT_SUPPORTED 50
+#define ERROR_FILE_EXISTS 80
+#define ERROR_CANNOT_MAKE 82
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_OPEN_FAILED 110
+#define ERROR_BUFFER_OVERFLOW 111
+#define ERROR_DISK_FULL 112
+#define ERROR_INSUFFICIENT_BUFFER 122
+#define ERROR_INVALID_NAME 123
+#define ERROR_MOD_NOT_FOUND 126
+#define ERROR_PROC_NOT_FOUND 127
+#define ERROR_DIR_NOT_EMPTY 145
+#define ERROR_BAD_PATHNAME 161
+#define ERROR_BUSY 170
+#define ERROR_ALREADY_EXISTS 183
+#define ERROR_BAD_EXE_FORMAT 193
+#define ERROR_FILENAME_EXCED_RANGE 206
+#define ERROR_DIRECTORY 267
+#define ERROR_MR_MID_NOT_FOUND 317
+#define ERROR_NOACCESS 998
+#define ERROR_IO_DEVICE 1117
+#define ERROR_CANCELLED 1223
+#define ERROR_CANT_RESOLVE_FILENAME 1921
+#define WSAEWOULDBLOCK 10035
+#define WSAECONNRESET 10054
+#define WSAETIMEDOUT 10060
+#define WSAECONNREFUSED 10061
+
+// File attributes
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_HIDDEN 0x00000002
+#define FILE_ATTRIBUTE_SYSTEM 0x00000004
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_TEMPORARY 0x00000100
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+
+// MoveFileEx flags
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_COPY_ALLOWED 0x00000002
+#define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+
+// FormatMessage flags
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
+#define LANG_NEUTRAL 0x00
+#define SUBLANG_DEFAULT 0x01
+#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
+
+#define MAX_COMPUTERNAME_LENGTH 15
+#define UNLEN 256
+
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+
+// The calling thread's last error (thread-local, as Win32 keeps it).
+DWORD GetLastError();
+void SetLastError(DWORD error);
+// The Win32 error number for an errno value, and SetLastError of it (for the layer's own code).
+DWORD Win32ErrorFromErrno(int err);
+void SetLastErrorFromErrno(int err);
+
+// Files and folders. Read-only is the absence of the owner's write permission and is honoured as
+// Win32 honours it (a read-only file is neither deleted nor overwritten), whoever runs the process.
+BOOL CopyFile(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists);
+BOOL DeleteFile(LPCSTR fileName);
+// Moves a file or folder; fails with ERROR_ALREADY_EXISTS when the target exists. Files may cross
+// file systems (copied, then deleted).
+BOOL MoveFile(LPCSTR existingFile, LPCSTR newFile);
+BOOL MoveFileEx(LPCSTR existingFile, LPCSTR newFile, DWORD flags);
+BOOL CreateDirectory(LPCSTR pathName, LPSECURITY_ATTRIBUTES sa = nullptr);
+BOOL RemoveDirectory(LPCSTR pathName);
+// DIRECTORY for folders, ARCHIVE for files, READONLY without the owner's write permission, HIDDEN for
+// names beginning with a dot; INVALID_FILE_ATTRIBUTES when the path is not found.
+DWORD GetFileAttributes(LPCSTR fileName);
+// Only READONLY has an effect (it clears or grants write permission).
+BOOL SetFileAttributes(LPCSTR fileName, DWORD attributes);
+inline DWORD GetFileAttributesA(LPCSTR fileName) { return GetFileAttributes(fileName); }
+
+// The temporary folder ($TMPDIR or /tmp) with a trailing separator. Returns the length, or the size
+// needed (with the terminating NUL) when the buffer is too small.
+DWORD GetTempPath(DWORD bufferLength, LPSTR buffer);
+// Builds "<path>/<first 3 chars of prefix><hex number>.tmp" into `tempFileName` (MAX_PATH bytes). With
+// unique 0 a free number is chosen and the file is created empty; otherwise the name is only formed.
+// Returns the number used, 0 on failure.
+UINT GetTempFileName(LPCSTR pathName, LPCSTR prefixString, UINT unique, LPSTR tempFileName);
+// Return the length, or the size needed (with the NUL) when the buffer is too small; 0 on failure.
+DWORD GetCurrentDirectory(DWORD bufferLength, LPSTR buffer);
+BOOL SetCurrentDirectory(LPCSTR pathName);
+// The absolute, normalised native form of a name (no file-system look-up, as in Win32); `filePart`
+// receives the start of the last component in `buffer`.
+DWORD GetFullPathName(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);
+
+// FORMAT_MESSAGE_FROM_SYSTEM: Win32's English texts for the common error numbers, each ending in
+// "\r\n". Unknown numbers fail with ERROR_MR_MID_NOT_FOUND. FORMAT_MESSAGE_FROM_STRING: the source
+// with %1..%99 inserted from `arguments` as strings (or left as they stand with IGNORE_INSERTS).
+// With FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a char** that receives memory to be
+// released with LocalFree. Returns the length of the text, 0 on failure.
+DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer, DWORD size,
+                    va_list* arguments);
+HANDLE LocalFree(HANDLE mem);
+
+// The signed-in user; `size` is in: buffer size, out: length with the NUL (or the size needed).
+BOOL GetUserName(LPSTR buffer, LPDWORD size);
+// The host name up to its first dot; `size` is in: buffer size, out: length without the NUL.
+BOOL GetComputerName(LPSTR buffer, LPDWORD size);
+DWORD GetCurrentThreadId();
+DWORD GetCurrentProcessId();
+
+// Enumerates the entries of one folder that match a pattern with `*` and `?`, without regard to case.
+// Entries come sorted without regard to case ("." and ".." first), so every machine sees one order.
+// Typical use: `BOOL more = ff.FindFile(p); while (more) { more = ff.FindNextFile(); ... }`.
+class CFileFind {
+ public:
+  CFileFind() = default;
+  virtual ~CFileFind() = default;
+  CFileFind(const CFileFind&) = delete;
+  CFileFind& operator=(const CFileFind&) = delete;
+
+  // Starts a search; null means "*.*" in the current folder. FALSE when nothing matches.
+  virtual BOOL FindFile(LPCSTR name = nullptr, DWORD unused = 0);
+  // Moves to the next entry; returns FALSE when that entry is the last one (it is still valid).
+  virtual BOOL FindNextFile();
+  void Close();
+
+  CString GetFileName() const;
+  CString GetFilePath() const;
+  CString GetFileTitle() const;
+  // The folder searched, as given (the current folder when none was given), without a trailing
+  // separator.
+  CString GetRoot() const;
+  ULONGLONG GetLength() const;
+  // Seconds since 1970 (UTC) of the last change.
+  BOOL GetLastWriteTime(CTime& time) const;
+  BOOL IsDirectory() const { return MatchesMask(FILE_ATTRIBUTE_DIRECTORY); }
+  BOOL IsReadOnly() const { return MatchesMask(FILE_ATTRIBUTE_READONLY); }
+  BOOL IsHidden() const { return MatchesMask(FILE_ATTRIBUTE_HIDDEN); }
+  BOOL IsArchived() const { return MatchesMask(FILE_ATTRIBUTE_ARCHIVE); }
+  BOOL IsNormal() const { return MatchesMask(FILE_ATTRIBUTE_NORMAL); }
+  BOOL IsDots() const;
+  BOOL MatchesMask(DWORD mask) const;
+
+ private:
+  struct Entry {
+    std::string name;
+    DWORD attributes = 0;
+    ULONGLONG length = 0;
+    LONGLONG writeTime = 0;
+  };
+  const Entry* Current() const;
+
+  std::vector<Entry> m_entries;
+  std::string m_root;      // as the caller spelled it
+  std::string m_nativeRoot;
+  char m_separator = '/';
+  size_t m_next = 0;       // index of the entry FindNextFile fetches next
+  bool m_found = false;    // FindNextFile has fetched an entry
+};
+
+// True when `name` matches the pattern (`*`, `?`) without regard to ASCII case. "*.*" matches every
+// name, and a pattern ending in ".*" also matches the name without an extension.
+bool MatchFilePattern(const char* pattern, const char* name);

@@ -1,0 +1,717 @@
+#include "platform/core/Ini.h"
+
+#include "platform/core/FileSystem.h"
+#include "platform/core/Path.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string Trim(const char* b, const char* e) {
+  while (b < e && IsBlank(*b)) ++b;
+  while (e > b && IsBlank(e[-1])) --e;
+  return std::string(b, e);
+}
+
+std::string Trim(const std::string& s) { return Trim(s.data(), s.data() + s.size()); }
+
+std::string Fold(const std::string& s) {
+  std::string f(s);
+  for (char& c : f)
+    if (c >= 'A' && c <= 'Z') c = (char)(c + 32);
+  return f;
+}
+
+std::string StripQuotes(const std::string& v) {
+  if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) return v.substr(1, v.size() - 2);
+  return v;
+}
+
+struct Line {
+  enum Kind { Other, Section, Key };
+  std::string raw;  // the bytes of the line, its line end included
+  Kind kind = Other;
+  std::string name;   // section name or key, trimmed
+  std::string value;  // trimmed value of a key line
+};
+
+struct Section {
+  std::string name;
+  std::vector<size_t> headers;  // line index of each block "[name]"
+  std::vector<size_t> keyLines;  // first line of each distinct key, in file order
+  std::unordered_map<std::string, size_t> keys;  // folded key -> line index
+};
+
+struct IniFile {
+  std::string content;  // the bytes the parse came from
+  std::vector<Line> lines;
+  std::vector<Section> sections;
+  std::unordered_map<std::string, size_t> sectionIndex;  // folded name -> index in sections
+  // Identity of the file the parse came from.
+  bool exists = false;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  timespec mtime{};
+  timespec ctime{};
+  // File systems stamp times in coarse ticks: a change made within a tick of the read could keep
+  // size and times, so a parse is trusted only once the file's times lie safely before the read.
+  bool trusted = false;
+
+  const Section* Find(const std::string& section) const {
+    auto it = sectionIndex.find(Fold(Trim(section)));
+    return it == sectionIndex.end() ? nullptr : &sections[it->second];
+  }
+  const Line* FindKey(const std::string& section, const std::string& key) const {
+    const Section* s = Find(section);
+    if (!s) return nullptr;
+    auto it = s->keys.find(Fold(Trim(key)));
+    return it == s->keys.end() ? nullptr : &lines[it->second];
+  }
+};
+
+void Classify(Line& line) {
+  const char* b = line.raw.data();
+  const char* e = b + line.raw.size();
+  while (e > b && (e[-1] == '\n' || e[-1] == '\r')) --e;
+  while (b < e && IsBlank(*b)) ++b;
+  line.kind = Line::Other;
+  if (b == e || *b == ';') return;
+  if (*b == '[') {
+    const char* close = static_cast<const char*>(memchr(b + 1, ']', (size_t)(e - b - 1)));
+    line.kind = Line::Section;
+    line.name = Trim(b + 1, close ? close : e);
+    return;
+  }
+  const char* eq = static_cast<const char*>(memchr(b, '=', (size_t)(e - b)));
+  if (!eq) return;
+  std::string key = Trim(b, eq);
+  if (key.empty()) return;
+  line.kind = Line::Key;
+  line.name = std::move(key);
+  line.value = Trim(eq + 1, e);
+}
+
+void BuildIndex(IniFile& f) {
+  f.sections.clear();
+  f.sectionIndex.clear();
+  Section* current = nullptr;
+  for (size_t i = 0; i < f.lines.size(); ++i) {
+    const Line& l = f.lines[i];
+    if (l.kind == Line::Section) {
+      auto [it, added] = f.sectionIndex.emplace(Fold(l.name), f.sections.size());
+      if (added) {
+        f.sections.emplace_back();
+        f.sections.back().name = l.name;
+      }
+      current = &f.sections[it->second];
+      current->headers.push_back(i);
+    } else if (l.kind == Line::Key && current) {
+      if (current->keys.emplace(Fold(l.name), i).second) current->keyLines.push_back(i);
+    }
+  }
+}
+
+void Parse(IniFile& f, const std::string& content) {
+  f.lines.clear();
+  size_t pos = 0;
+  while (pos < content.size()) {
+    size_t nl = content.find('\n', pos);
+    size_t end = nl == std::string::npos ? content.size() : nl + 1;
+    Line l;
+    l.raw.assign(content, pos, end - pos);
+    Classify(l);
+    f.lines.push_back(std::move(l));
+    pos = end;
+  }
+  BuildIndex(f);
+}
+
+bool SameIdentity(const IniFile& f, const struct stat& st) {
+  return f.exists && f.trusted && f.dev == st.st_dev && f.ino == st.st_ino && f.size == st.st_size &&
+         f.mtime.tv_sec == st.st_mtim.tv_sec && f.mtime.tv_nsec == st.st_mtim.tv_nsec &&
+         f.ctime.tv_sec == st.st_ctim.tv_sec && f.ctime.tv_nsec == st.st_ctim.tv_nsec;
+}
+
+int64_t Nanoseconds(const timespec& t) { return (int64_t)t.tv_sec * 1000000000 + t.tv_nsec; }
+
+// `readStart` is the time taken before the file was opened; null for a file just written.
+void SetIdentity(IniFile& f, const struct stat& st, const timespec* readStart) {
+  constexpr int64_t kMargin = 100000000;  // 100 ms, many ticks of any local file system
+  f.trusted = readStart && Nanoseconds(st.st_mtim) + kMargin < Nanoseconds(*readStart) &&
+              Nanoseconds(st.st_ctim) + kMargin < Nanoseconds(*readStart);
+  f.exists = true;
+  f.dev = st.st_dev;
+  f.ino = st.st_ino;
+  f.size = st.st_size;
+  f.mtime = st.st_mtim;
+  f.ctime = st.st_ctim;
+}
+
+bool ReadWhole(int fd, std::string& out) {
+  char buf[65536];
+  for (;;) {
+    ssize_t r = read(fd, buf, sizeof buf);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (r == 0) return true;
+    out.append(buf, (size_t)r);
+  }
+}
+
+constexpr size_t kMaxCachedFiles = 64;
+
+std::mutex g_mutex;
+std::unordered_map<std::string, std::shared_ptr<IniFile>> g_cache;
+
+// The native path of an INI file name: one stat when it exists as spelled.
+std::string IniPath(const char* fileName, struct stat& st, bool& exists) {
+  std::string p = NativePath(fileName);
+  exists = stat(p.c_str(), &st) == 0;
+  if (!exists) {
+    p = ResolvePath(fileName);
+    exists = stat(p.c_str(), &st) == 0;
+  }
+  return p;
+}
+
+// The parsed file, from the cache when the file is unchanged. Call with g_mutex held. A missing or
+// unreadable file gives an empty parse; `readable` tells which.
+std::shared_ptr<IniFile> Load(const char* fileName, std::string* pathOut = nullptr, bool* readable = nullptr) {
+  struct stat st;
+  bool exists = false;
+  std::string path = IniPath(fileName, st, exists);
+  if (pathOut) *pathOut = path;
+  if (readable) *readable = exists;
+  if (!exists || !S_ISREG(st.st_mode)) {
+    g_cache.erase(path);
+    if (readable && exists) *readable = false;
+    return std::make_shared<IniFile>();
+  }
+  auto it = g_cache.find(path);
+  if (it != g_cache.end() && SameIdentity(*it->second, st)) return it->second;
+
+  auto f = std::make_shared<IniFile>();
+  timespec readStart;
+  clock_gettime(CLOCK_REALTIME, &readStart);
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string content;
+  struct stat opened;
+  if (fd < 0 || fstat(fd, &opened) != 0 || !ReadWhole(fd, content)) {
+    if (fd >= 0) close(fd);
+    if (readable) *readable = false;
+    g_cache.erase(path);
+    return f;
+  }
+  close(fd);
+  if (it != g_cache.end() && it->second->content == content) {
+    // Unchanged bytes (a recent file read again): keep the parse. Cached parses change only
+    // under the lock, and edits work on copies.
+    SetIdentity(*it->second, opened, &readStart);
+    return it->second;
+  }
+  Parse(*f, content);
+  f->content = std::move(content);
+  SetIdentity(*f, opened, &readStart);
+  if (g_cache.size() >= kMaxCachedFiles) g_cache.clear();
+  g_cache[path] = f;
+  return f;
+}
+
+std::string Serialize(const IniFile& f) {
+  size_t n = 0;
+  for (const Line& l : f.lines) n += l.raw.size();
+  std::string out;
+  out.reserve(n);
+  for (const Line& l : f.lines) out += l.raw;
+  return out;
+}
+
+// Writes the file (replacing it atomically when it exists) and caches the new state.
+bool Store(const std::string& path, std::shared_ptr<IniFile> f) {
+  std::string content = Serialize(*f);
+  struct stat st;
+  std::string target = path;
+  bool exists = lstat(path.c_str(), &st) == 0;
+  if (exists && S_ISLNK(st.st_mode)) {
+    if (char* real = realpath(path.c_str(), nullptr)) {
+      target = real;
+      free(real);
+    }
+    exists = stat(target.c_str(), &st) == 0;
+  }
+  if (exists && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    g_cache.erase(path);
+    return false;
+  }
+  int fd;
+  std::string temp;
+  if (exists) {
+    temp = target + ".XXXXXX";
+    fd = mkstemp(temp.data());
+    if (fd >= 0) fchmod(fd, st.st_mode & 07777);
+  } else {
+    fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  }
+  if (fd < 0) {
+    int err = errno;
+    SetLastError(err == ENOENT || err == ENOTDIR ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(err));
+    g_cache.erase(path);
+    return false;
+  }
+  const char* p = content.data();
+  size_t left = content.size();
+  int err = 0;
+  while (left > 0) {
+    ssize_t w = write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      break;
+    }
+    p += w;
+    left -= (size_t)w;
+  }
+  struct stat written;
+  if (!err && fstat(fd, &written) != 0) err = errno;
+  if (close(fd) != 0 && !err) err = errno;
+  if (!err && exists && rename(temp.c_str(), target.c_str()) != 0) err = errno;
+  if (err) {
+    unlink(exists ? temp.c_str() : target.c_str());
+    SetLastErrorFromErrno(err);
+    g_cache.erase(path);
+    return false;
+  }
+  f->content = std::move(content);
+  SetIdentity(*f, written, nullptr);
+  if (g_cache.size() >= kMaxCachedFiles) g_cache.clear();
+  g_cache[path] = f;
+  return true;
+}
+
+bool HasLineBreak(const char* s) { return s && strpbrk(s, "\r\n") != nullptr; }
+
+bool ValidSection(const char* s) { return s && !HasLineBreak(s) && !strchr(s, ']'); }
+
+bool ValidKey(const char* k) {
+  if (!k || HasLineBreak(k) || strchr(k, '=')) return false;
+  std::string t = Trim(std::string(k));
+  return !t.empty() && t[0] != '[' && t[0] != ';';
+}
+
+// Makes sure the last line ends, so a line can follow it.
+void EndLastLine(IniFile& f) {
+  if (!f.lines.empty() && !f.lines.back().raw.empty() && f.lines.back().raw.back() != '\n') f.lines.back().raw += "\r\n";
+}
+
+Line MakeLine(const std::string& text) {
+  Line l;
+  l.raw = text + "\r\n";
+  Classify(l);
+  return l;
+}
+
+// The index after the last line of the block that starts at `header`.
+size_t BlockEnd(const IniFile& f, size_t header) {
+  size_t i = header + 1;
+  while (i < f.lines.size() && f.lines[i].kind != Line::Section) ++i;
+  return i;
+}
+
+// Where a new key of the section goes: after the last key of its first block (or after its header).
+size_t InsertPoint(const IniFile& f, const Section& s) {
+  size_t header = s.headers.front();
+  size_t end = BlockEnd(f, header);
+  size_t at = header + 1;
+  for (size_t i = header + 1; i < end; ++i)
+    if (f.lines[i].kind == Line::Key) at = i + 1;
+  return at;
+}
+
+void EnsureLineEnds(IniFile& f, size_t before) {
+  if (before > 0 && before == f.lines.size()) EndLastLine(f);
+  else if (before > 0 && !f.lines[before - 1].raw.empty() && f.lines[before - 1].raw.back() != '\n')
+    f.lines[before - 1].raw += "\r\n";
+}
+
+void RemoveSectionLines(IniFile& f, const std::function<bool(const std::string&)>& match) {
+  std::vector<Line> kept;
+  kept.reserve(f.lines.size());
+  bool dropping = false;
+  for (Line& l : f.lines) {
+    if (l.kind == Line::Section) dropping = match(l.name);
+    if (!dropping) kept.push_back(std::move(l));
+  }
+  f.lines = std::move(kept);
+}
+
+// Copies a NUL-separated list into a caller's buffer with Win32's truncation.
+DWORD CopyList(const std::vector<std::string>& items, LPSTR buf, DWORD size) {
+  if (!buf || size == 0) return 0;
+  std::string all;
+  for (const std::string& s : items) {
+    all += s;
+    all += '\0';
+  }
+  if (all.size() + 1 <= size) {
+    memcpy(buf, all.data(), all.size());
+    buf[all.size()] = 0;
+    if (all.empty() && size >= 2) buf[1] = 0;
+    return (DWORD)all.size();
+  }
+  if (size < 2) {
+    buf[0] = 0;
+    return 0;
+  }
+  memcpy(buf, all.data(), size - 2);
+  buf[size - 2] = 0;
+  buf[size - 1] = 0;
+  return size - 2;
+}
+
+DWORD CopyValue(const std::string& v, LPSTR buf, DWORD size) {
+  if (!buf || size == 0) return 0;
+  size_t n = v.size() < size ? v.size() : size - 1;
+  memcpy(buf, v.data(), n);
+  buf[n] = 0;
+  return (DWORD)n;
+}
+
+// Edits change the cached parse in place (all under the lock); a failed write drops it from the
+// cache, so the next call reads the file again.
+
+BOOL WriteValue(const char* section, const char* key, const char* value, const char* fileName) {
+  std::string path;
+  bool readable = false;
+  auto f = Load(fileName, &path, &readable);
+  struct stat st;
+  if (!readable && stat(path.c_str(), &st) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  const Section* s = f->Find(section);
+  if (!key) {
+    if (!s) return TRUE;
+    std::string folded = Fold(Trim(std::string(section)));
+    RemoveSectionLines(*f, [&](const std::string& n) { return Fold(n) == folded; });
+  } else if (!value) {
+    std::string folded = Fold(Trim(std::string(key)));
+    if (!s || !s->keys.count(folded)) return TRUE;
+    std::vector<Line> kept;
+    kept.reserve(f->lines.size());
+    bool inSection = false;
+    std::string fs = Fold(Trim(std::string(section)));
+    for (Line& l : f->lines) {
+      if (l.kind == Line::Section) inSection = Fold(l.name) == fs;
+      if (inSection && l.kind == Line::Key && Fold(l.name) == folded) continue;
+      kept.push_back(std::move(l));
+    }
+    f->lines = std::move(kept);
+  } else {
+    std::string k = Trim(std::string(key));
+    auto it = s ? s->keys.find(Fold(k)) : decltype(s->keys)::const_iterator();
+    if (s && it != s->keys.end()) {
+      Line& l = f->lines[it->second];
+      size_t bodyEnd = l.raw.size();
+      while (bodyEnd > 0 && (l.raw[bodyEnd - 1] == '\n' || l.raw[bodyEnd - 1] == '\r')) --bodyEnd;
+      std::string ending = l.raw.substr(bodyEnd);
+      std::string text = l.name + "=" + value;
+      if (l.value == Trim(std::string(value)) && l.raw.compare(0, bodyEnd, text) == 0) return TRUE;
+      l.raw = text + ending;
+      Classify(l);
+    } else if (s) {
+      size_t at = InsertPoint(*f, *s);
+      EnsureLineEnds(*f, at);
+      f->lines.insert(f->lines.begin() + (ptrdiff_t)at, MakeLine(k + "=" + value));
+    } else {
+      EndLastLine(*f);
+      f->lines.push_back(MakeLine("[" + Trim(std::string(section)) + "]"));
+      f->lines.push_back(MakeLine(k + "=" + value));
+    }
+  }
+  BuildIndex(*f);
+  return Store(path, f) ? TRUE : FALSE;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR returnedString, DWORD size,
+                              LPCSTR fileName) {
+  if (!returnedString || size == 0) return 0;
+  if (!fileName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    returnedString[0] = 0;
+    if (!section || !key) {
+      if (size >= 2) returnedString[1] = 0;
+      return 0;
+    }
+    std::string def = Trim(std::string(defaultValue ? defaultValue : ""));
+    return CopyValue(def, returnedString, size);
+  }
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto f = Load(fileName);
+  if (!section) {
+    std::vector<std::string> names;
+    for (const Section& s : f->sections) names.push_back(s.name);
+    return CopyList(names, returnedString, size);
+  }
+  if (!key) {
+    std::vector<std::string> keys;
+    if (const Section* s = f->Find(section))
+      for (size_t i : s->keyLines) keys.push_back(f->lines[i].name);
+    return CopyList(keys, returnedString, size);
+  }
+  if (const Line* l = f->FindKey(section, key)) return CopyValue(StripQuotes(l->value), returnedString, size);
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  std::string def(defaultValue ? defaultValue : "");
+  while (!def.empty() && IsBlank(def.back())) def.pop_back();
+  return CopyValue(def, returnedString, size);
+}
+
+UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
+  if (!section || !key || !fileName) return (UINT)defaultValue;
+  std::string v;
+  if (!dravonix::ini::GetValue(fileName, section, key, v) || v.empty()) return (UINT)defaultValue;
+  size_t i = 0;
+  bool negative = false;
+  if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
+  uint32_t n = 0;
+  for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i) n = n * 10u + (uint32_t)(v[i] - '0');
+  return negative ? (UINT)(0u - n) : (UINT)n;
+}
+
+BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
+  if (!section && !key && !value) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (fileName) {
+      struct stat st;
+      bool exists;
+      g_cache.erase(IniPath(fileName, st, exists));
+    } else {
+      g_cache.clear();
+    }
+    return FALSE;
+  }
+  if (!fileName || !*fileName || !ValidSection(section) || (key && !ValidKey(key)) || HasLineBreak(value)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return WriteValue(section, key, value, fileName);
+}
+
+DWORD GetPrivateProfileSection(LPCSTR section, LPSTR returnedString, DWORD size, LPCSTR fileName) {
+  if (!returnedString || size == 0) return 0;
+  std::vector<std::string> entries;
+  if (section && fileName) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    auto f = Load(fileName);
+    if (const Section* s = f->Find(section))
+      for (size_t h : s->headers)
+        for (size_t i = h + 1, end = BlockEnd(*f, h); i < end; ++i)
+          if (f->lines[i].kind == Line::Key) entries.push_back(f->lines[i].name + "=" + f->lines[i].value);
+  } else {
+    SetLastError(ERROR_INVALID_PARAMETER);
+  }
+  return CopyList(entries, returnedString, size);
+}
+
+DWORD GetPrivateProfileSectionNames(LPSTR returnedString, DWORD size, LPCSTR fileName) {
+  return GetPrivateProfileString(nullptr, nullptr, nullptr, returnedString, size, fileName);
+}
+
+BOOL WritePrivateProfileSection(LPCSTR section, LPCSTR entries, LPCSTR fileName) {
+  if (!fileName || !*fileName || !ValidSection(section)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::vector<std::string> items;
+  for (const char* p = entries; p && *p; p += strlen(p) + 1) {
+    if (HasLineBreak(p)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    items.emplace_back(p);
+  }
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!entries) return WriteValue(section, nullptr, nullptr, fileName);
+  std::string path;
+  bool readable = false;
+  auto f = Load(fileName, &path, &readable);
+  struct stat st;
+  if (!readable && stat(path.c_str(), &st) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  std::vector<Line> fresh;
+  for (const std::string& item : items) fresh.push_back(MakeLine(item));
+  const Section* s = f->Find(section);
+  if (!s) {
+    EndLastLine(*f);
+    f->lines.push_back(MakeLine("[" + Trim(std::string(section)) + "]"));
+    for (Line& l : fresh) f->lines.push_back(std::move(l));
+  } else {
+    // Keep the first header and the blank lines that end its block; drop every other line of the
+    // section, then put the new entries under the header.
+    std::string folded = Fold(Trim(std::string(section)));
+    size_t first = s->headers.front();
+    std::vector<Line> kept;
+    bool inSection = false;
+    for (size_t i = 0; i < f->lines.size(); ++i) {
+      Line& l = f->lines[i];
+      if (l.kind == Line::Section) inSection = Fold(l.name) == folded;
+      if (!inSection) {
+        kept.push_back(std::move(l));
+        continue;
+      }
+      if (i != first) continue;
+      EnsureLineEnds(*f, i + 1);
+      kept.push_back(std::move(l));
+      for (Line& n : fresh) kept.push_back(std::move(n));
+      size_t end = BlockEnd(*f, first);
+      size_t tail = end;
+      while (tail > first + 1 && Trim(f->lines[tail - 1].raw).find_first_not_of("\r\n") == std::string::npos) --tail;
+      for (size_t j = tail; j < end; ++j) kept.push_back(std::move(f->lines[j]));
+      i = end - 1;
+      inSection = false;
+    }
+    f->lines = std::move(kept);
+  }
+  BuildIndex(*f);
+  return Store(path, f) ? TRUE : FALSE;
+}
+
+BOOL GetPrivateProfileStruct(LPCSTR section, LPCSTR key, LPVOID data, UINT size, LPCSTR fileName) {
+  if (!section || !key || !data || !fileName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string v;
+  if (!dravonix::ini::GetValue(fileName, section, key, v)) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
+  if (v.size() != 2 * ((size_t)size + 1)) {
+    SetLastError(ERROR_INVALID_DATA);
+    return FALSE;
+  }
+  auto nibble = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  std::vector<BYTE> bytes(size + 1);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    int hi = nibble(v[2 * i]), lo = nibble(v[2 * i + 1]);
+    if (hi < 0 || lo < 0) {
+      SetLastError(ERROR_INVALID_DATA);
+      return FALSE;
+    }
+    bytes[i] = (BYTE)(hi * 16 + lo);
+  }
+  BYTE sum = 0;
+  for (UINT i = 0; i < size; ++i) sum = (BYTE)(sum + bytes[i]);
+  if (sum != bytes[size]) {
+    SetLastError(ERROR_INVALID_DATA);
+    return FALSE;
+  }
+  if (size) memcpy(data, bytes.data(), size);
+  return TRUE;
+}
+
+BOOL WritePrivateProfileStruct(LPCSTR section, LPCSTR key, LPCVOID data, UINT size, LPCSTR fileName) {
+  if (!section || !key) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!data) return WritePrivateProfileString(section, key, nullptr, fileName);
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string text;
+  text.reserve(2 * ((size_t)size + 1));
+  BYTE sum = 0;
+  const BYTE* b = static_cast<const BYTE*>(data);
+  for (UINT i = 0; i < size; ++i) {
+    text += kHex[b[i] >> 4];
+    text += kHex[b[i] & 15];
+    sum = (BYTE)(sum + b[i]);
+  }
+  text += kHex[sum >> 4];
+  text += kHex[sum & 15];
+  return WritePrivateProfileString(section, key, text.c_str(), fileName);
+}
+
+namespace dravonix::ini {
+
+bool GetValue(const char* fileName, const std::string& section, const std::string& key, std::string& value) {
+  if (!fileName) return false;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto f = Load(fileName);
+  const Line* l = f->FindKey(section, key);
+  if (!l) return false;
+  value = StripQuotes(l->value);
+  return true;
+}
+
+std::vector<std::string> SectionNames(const char* fileName) {
+  std::vector<std::string> names;
+  if (!fileName) return names;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto f = Load(fileName);
+  for (const Section& s : f->sections) names.push_back(s.name);
+  return names;
+}
+
+std::vector<std::string> KeyNames(const char* fileName, const std::string& section) {
+  std::vector<std::string> keys;
+  if (!fileName) return keys;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto f = Load(fileName);
+  if (const Section* s = f->Find(section))
+    for (size_t i : s->keyLines) keys.push_back(f->lines[i].name);
+  return keys;
+}
+
+bool SectionExists(const char* fileName, const std::string& section) {
+  if (!fileName) return false;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return Load(fileName)->Find(section) != nullptr;
+}
+
+bool DeleteSectionTree(const char* fileName, const std::string& section) {
+  if (!fileName) return false;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  std::string path;
+  auto f = Load(fileName, &path);
+  const std::string folded = Fold(Trim(section));
+  const std::string prefix = folded + "\\";
+  auto match = [&](const std::string& n) {
+    std::string fn = Fold(n);
+    return fn == folded || fn.compare(0, prefix.size(), prefix) == 0;
+  };
+  bool any = false;
+  for (const Section& s : f->sections) any = any || match(s.name);
+  if (!any) return true;
+  RemoveSectionLines(*f, match);
+  BuildIndex(*f);
+  return Store(path, f);
+}
+
+}  // namespace dravonix::ini

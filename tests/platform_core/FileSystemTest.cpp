@@ -1,0 +1,371 @@
+// Win32 file functions over POSIX: results, error numbers and texts, and folder enumeration.
+#include "platform/core/FileSystem.h"
+
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using dravonix::test::ScratchDir;
+
+namespace {
+
+void WriteText(const fs::path& p, const std::string& text) {
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary) << text;
+}
+
+std::string ReadText(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Backslash form of a native path, as kernel code spells it.
+std::string Win(const fs::path& p) {
+  std::string s = p.string();
+  for (char& c : s)
+    if (c == '/') c = '\\';
+  return s;
+}
+
+std::string SystemText(DWORD code, DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS) {
+  char buf[512];
+  DWORD n = FormatMessage(flags, nullptr, code, 0, buf, sizeof buf, nullptr);
+  return n ? std::string(buf, n) : std::string("<none>");
+}
+
+DWORD FormatFromString(char* buf, DWORD size, const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  DWORD n = FormatMessage(FORMAT_MESSAGE_FROM_STRING, fmt, 0, 0, buf, size, &args);
+  va_end(args);
+  return n;
+}
+
+}  // namespace
+
+TEST(FileSystem, LastErrorIsPerThread) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  DWORD other = 1;
+  std::thread([&] { other = GetLastError(); }).join();
+  EXPECT_EQ(other, 0u);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Win32ErrorFromErrno(ENOENT), (DWORD)ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Win32ErrorFromErrno(EACCES), (DWORD)ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Win32ErrorFromErrno(ENOTEMPTY), (DWORD)ERROR_DIR_NOT_EMPTY);
+  EXPECT_EQ(Win32ErrorFromErrno(EEXIST), (DWORD)ERROR_ALREADY_EXISTS);
+}
+
+TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
+  const fs::path dir = ScratchDir("fs-copy");
+  WriteText(dir / "Src.bin", std::string("a\0b\r\nc", 6));
+  EXPECT_TRUE(CopyFile(Win(dir / "SRC.BIN").c_str(), Win(dir / "dst.bin").c_str(), TRUE));
+  EXPECT_EQ(ReadText(dir / "dst.bin"), std::string("a\0b\r\nc", 6));
+
+  EXPECT_FALSE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "DST.BIN").c_str(), TRUE));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_EXISTS);
+  WriteText(dir / "Src.bin", "new");
+  EXPECT_TRUE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "DST.BIN").c_str(), FALSE));
+  EXPECT_EQ(ReadText(dir / "dst.bin"), "new");
+  EXPECT_FALSE(fs::exists(dir / "DST.BIN"));  // the existing file was overwritten, not a twin made
+
+  EXPECT_FALSE(CopyFile(Win(dir / "missing.bin").c_str(), Win(dir / "x.bin").c_str(), FALSE));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "nodir/x.bin").c_str(), FALSE));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
+  EXPECT_FALSE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "src.bin").c_str(), FALSE));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+
+  // A read-only target is not overwritten; a read-only source gives a read-only copy.
+  ASSERT_TRUE(SetFileAttributes(Win(dir / "dst.bin").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "dst.bin").c_str(), FALSE));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ReadText(dir / "dst.bin"), "new");
+  EXPECT_TRUE(CopyFile(Win(dir / "dst.bin").c_str(), Win(dir / "ro-copy.bin").c_str(), TRUE));
+  EXPECT_EQ(GetFileAttributes(Win(dir / "ro-copy.bin").c_str()), (DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
+
+  EXPECT_FALSE(CopyFile(nullptr, "x", FALSE));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+}
+
+TEST(FileSystem, DeleteMoveAndFolders) {
+  const fs::path dir = ScratchDir("fs-delete");
+  WriteText(dir / "a.txt", "a");
+  WriteText(dir / "b.txt", "b");
+
+  EXPECT_FALSE(DeleteFile(Win(dir / "none.txt").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(DeleteFile(Win(dir / "nodir/none.txt").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
+  ASSERT_TRUE(SetFileAttributes(Win(dir / "A.TXT").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(DeleteFile(Win(dir / "A.TXT").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+  ASSERT_TRUE(SetFileAttributes(Win(dir / "A.TXT").c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(DeleteFile(Win(dir / "A.TXT").c_str()));
+  EXPECT_FALSE(fs::exists(dir / "a.txt"));
+  EXPECT_FALSE(DeleteFile(dir.c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+
+  WriteText(dir / "c.txt", "c");
+  EXPECT_FALSE(MoveFile(Win(dir / "b.txt").c_str(), Win(dir / "C.TXT").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
+  EXPECT_TRUE(MoveFileEx(Win(dir / "b.txt").c_str(), Win(dir / "C.TXT").c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(ReadText(dir / "c.txt"), "b");
+  EXPECT_FALSE(fs::exists(dir / "b.txt"));
+  EXPECT_TRUE(MoveFile(Win(dir / "c.txt").c_str(), Win(dir / "Renamed.TXT").c_str()));
+  EXPECT_TRUE(MoveFile(Win(dir / "renamed.txt").c_str(), Win(dir / "RENAMED.txt").c_str()));  // case only
+  EXPECT_TRUE(fs::exists(dir / "RENAMED.txt"));
+  EXPECT_FALSE(fs::exists(dir / "Renamed.TXT"));
+  EXPECT_FALSE(MoveFile(Win(dir / "gone.txt").c_str(), Win(dir / "x.txt").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+
+  EXPECT_TRUE(CreateDirectory(Win(dir / "Sub").c_str()));
+  EXPECT_FALSE(CreateDirectory(Win(dir / "SUB").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
+  EXPECT_FALSE(CreateDirectory(Win(dir / "no/such").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
+  WriteText(dir / "Sub/f.txt", "f");
+  EXPECT_FALSE(RemoveDirectory(Win(dir / "sub").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_DIR_NOT_EMPTY);
+  EXPECT_FALSE(RemoveDirectory(Win(dir / "sub/f.txt").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_DIRECTORY);
+  EXPECT_TRUE(DeleteFile(Win(dir / "sub/F.TXT").c_str()));
+  EXPECT_TRUE(RemoveDirectory(Win(dir / "sub").c_str()));
+  EXPECT_FALSE(RemoveDirectory(Win(dir / "sub").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(RemoveDirectory(nullptr));
+  EXPECT_FALSE(DeleteFile(nullptr));
+  EXPECT_FALSE(MoveFile(nullptr, nullptr));
+}
+
+TEST(FileSystem, Attributes) {
+  const fs::path dir = ScratchDir("fs-attr");
+  WriteText(dir / "File.cfg", "x");
+  WriteText(dir / ".hidden", "x");
+  EXPECT_EQ(GetFileAttributes(Win(dir).c_str()), (DWORD)FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(GetFileAttributes(Win(dir / "FILE.CFG").c_str()), (DWORD)FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(GetFileAttributes(Win(dir / ".hidden").c_str()), (DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_TRUE(SetFileAttributes(Win(dir / "file.cfg").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_EQ(GetFileAttributes(Win(dir / "file.cfg").c_str()), (DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(SetFileAttributes(Win(dir / "file.cfg").c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(GetFileAttributes(Win(dir / "file.cfg").c_str()), (DWORD)FILE_ATTRIBUTE_ARCHIVE);
+
+  EXPECT_EQ(GetFileAttributes(Win(dir / "none.cfg").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(GetFileAttributes(Win(dir / "none/x.cfg").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(GetFileAttributes(nullptr), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(SetFileAttributes(Win(dir / "none.cfg").c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+}
+
+TEST(FileSystem, TemporaryNames) {
+  char path[MAX_PATH];
+  DWORD n = GetTempPath(sizeof path, path);
+  ASSERT_GT(n, 0u);
+  EXPECT_EQ(strlen(path), n);
+  EXPECT_EQ(path[n - 1], '/');
+  char tiny[2];
+  EXPECT_EQ(GetTempPath(sizeof tiny, tiny), n + 1);
+
+  const fs::path dir = ScratchDir("fs-temp");
+  char a[MAX_PATH], b[MAX_PATH];
+  UINT ua = GetTempFileName(Win(dir).c_str(), "dvxPREFIX", 0, a);
+  UINT ub = GetTempFileName(Win(dir).c_str(), "dvx", 0, b);
+  ASSERT_NE(ua, 0u);
+  ASSERT_NE(ub, 0u);
+  EXPECT_NE(std::string(a), std::string(b));
+  EXPECT_EQ(std::string(a).rfind(Win(dir) + "\\dvx", 0), 0u) << a;
+  EXPECT_EQ(std::string(a).substr(std::string(a).size() - 4), ".tmp");
+  EXPECT_NE(GetFileAttributes(a), INVALID_FILE_ATTRIBUTES);  // created
+
+  char c[MAX_PATH];
+  EXPECT_EQ(GetTempFileName((dir.string() + "/").c_str(), "ab", 0x11A2B, c), 0x1A2Bu);
+  EXPECT_EQ(std::string(c), dir.string() + "/ab1A2B.tmp");
+  EXPECT_EQ(GetFileAttributes(c), INVALID_FILE_ATTRIBUTES);  // only named
+
+  EXPECT_EQ(GetTempFileName(Win(dir / "none").c_str(), "x", 0, c), 0u);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_DIRECTORY);
+  EXPECT_EQ(GetTempFileName(nullptr, "x", 0, c), 0u);
+  EXPECT_EQ(GetTempFileName(Win(dir).c_str(), "x", 0, nullptr), 0u);
+}
+
+TEST(FileSystem, CurrentFolderAndFullNames) {
+  const fs::path dir = ScratchDir("fs-cwd");
+  fs::create_directories(dir / "Work");
+  const fs::path saved = fs::current_path();
+  ASSERT_TRUE(SetCurrentDirectory(Win(dir / "WORK").c_str()));
+  char buf[MAX_PATH];
+  DWORD n = GetCurrentDirectory(sizeof buf, buf);
+  EXPECT_EQ(std::string(buf, n), (dir / "Work").string());
+  EXPECT_EQ(GetCurrentDirectory(3, buf), n + 1);
+
+  LPSTR filePart = nullptr;
+  n = GetFullPathName("a\\b\\..\\c.txt", sizeof buf, buf, &filePart);
+  EXPECT_EQ(std::string(buf, n), (dir / "Work/a/c.txt").string());
+  ASSERT_NE(filePart, nullptr);
+  EXPECT_STREQ(filePart, "c.txt");
+  n = GetFullPathName("C:\\x\\.\\y\\", sizeof buf, buf, &filePart);
+  EXPECT_EQ(std::string(buf, n), "/x/y/");
+  EXPECT_EQ(filePart, nullptr);
+  EXPECT_EQ(GetFullPathName("\\abc", 3, buf, nullptr), 5u);
+  EXPECT_EQ(GetFullPathName(nullptr, sizeof buf, buf, nullptr), 0u);
+
+  EXPECT_FALSE(SetCurrentDirectory(Win(dir / "none").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
+  fs::current_path(saved);
+}
+
+TEST(FileSystem, SystemMessageTexts) {
+  EXPECT_EQ(SystemText(ERROR_FILE_NOT_FOUND), "The system cannot find the file specified.\r\n");
+  EXPECT_EQ(SystemText(ERROR_PATH_NOT_FOUND), "The system cannot find the path specified.\r\n");
+  EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), "Access is denied.\r\n");
+  EXPECT_EQ(SystemText(ERROR_ALREADY_EXISTS), "Cannot create a file when that file already exists.\r\n");
+  EXPECT_EQ(SystemText(ERROR_FILE_EXISTS), "The file exists.\r\n");
+  EXPECT_EQ(SystemText(ERROR_DIR_NOT_EMPTY), "The directory is not empty.\r\n");
+  EXPECT_EQ(SystemText(ERROR_MOD_NOT_FOUND), "The specified module could not be found.\r\n");
+  EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED, FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_MAX_WIDTH_MASK),
+            "Access is denied. ");
+
+  // An application's own code has no system text.
+  char buf[64];
+  EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0x20000077, 0, buf, sizeof buf, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_MR_MID_NOT_FOUND);
+  EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_NOT_FOUND, 0, buf, 10, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_NOT_FOUND, 0, nullptr, 0, nullptr), 0u);
+
+  char* allocated = nullptr;
+  DWORD n = FormatMessage(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_ACCESS_DENIED,
+                          0, reinterpret_cast<LPSTR>(&allocated), 0, nullptr);
+  ASSERT_NE(allocated, nullptr);
+  EXPECT_EQ(std::string(allocated, n), "Access is denied.\r\n");
+  LocalFree(allocated);
+
+  EXPECT_EQ(FormatFromString(buf, sizeof buf, "%2 then %1%n100%%", "one", "two"), 18u);
+  EXPECT_STREQ(buf, "two then one\r\n100%");
+}
+
+TEST(FileSystem, UserMachineAndIds) {
+  char buf[UNLEN + 1];
+  DWORD size = sizeof buf;
+  ASSERT_TRUE(GetUserName(buf, &size));
+  EXPECT_EQ(size, strlen(buf) + 1);
+  EXPECT_GT(strlen(buf), 0u);
+  DWORD small = 1;
+  EXPECT_FALSE(GetUserName(buf, &small));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(small, size);
+  EXPECT_FALSE(GetUserName(buf, nullptr));
+
+  char host[MAX_COMPUTERNAME_LENGTH + 1];
+  size = sizeof host;
+  ASSERT_TRUE(GetComputerName(host, &size));
+  EXPECT_EQ(size, strlen(host));
+  EXPECT_LE(size, (DWORD)MAX_COMPUTERNAME_LENGTH);
+  for (const char* p = host; *p; ++p) EXPECT_FALSE(*p >= 'a' && *p <= 'z');
+
+  EXPECT_EQ(GetCurrentProcessId(), (DWORD)getpid());
+  DWORD other = 0;
+  std::thread([&] { other = GetCurrentThreadId(); }).join();
+  EXPECT_NE(other, GetCurrentThreadId());
+}
+
+TEST(FileSystem, PatternsMatchWithoutRegardToCase) {
+  EXPECT_TRUE(MatchFilePattern("*.dll", "Module.DLL"));
+  EXPECT_FALSE(MatchFilePattern("*.dll", "module.dllx"));
+  EXPECT_TRUE(MatchFilePattern("a?c*.CAM", "abcdef.cam"));
+  EXPECT_FALSE(MatchFilePattern("a?c", "ac"));
+  EXPECT_TRUE(MatchFilePattern("*.*", "noext"));
+  EXPECT_TRUE(MatchFilePattern("file.*", "FILE"));
+  EXPECT_TRUE(MatchFilePattern("*.", "noext"));
+  EXPECT_FALSE(MatchFilePattern("*.", "x.y"));
+  EXPECT_FALSE(MatchFilePattern(nullptr, "x"));
+  EXPECT_FALSE(MatchFilePattern("x", nullptr));
+}
+
+TEST(FileSystem, FileFindListsSortedWithoutRegardToCase) {
+  const fs::path dir = ScratchDir("fs-find");
+  WriteText(dir / "b.TXT", "bb");
+  WriteText(dir / "A.txt", "a");
+  WriteText(dir / "_x.txt", "xxx");
+  WriteText(dir / "c.dat", "c");
+  WriteText(dir / ".hidden", "h");
+  fs::create_directories(dir / "Sub");
+
+  CFileFind ff;
+  EXPECT_EQ(ff.GetFileName(), "");  // nothing fetched yet
+  BOOL more = ff.FindFile((Win(dir) + "\\*.TXT").c_str());
+  ASSERT_TRUE(more);
+  std::vector<std::string> names;
+  while (more) {
+    more = ff.FindNextFile();
+    names.push_back(ff.GetFileName().str());
+    if (names.back() == "b.TXT") {
+      EXPECT_EQ(ff.GetFilePath(), Win(dir / "b.TXT").c_str());
+      EXPECT_EQ(ff.GetRoot(), Win(dir).c_str());
+      EXPECT_EQ(ff.GetFileTitle(), "b");
+      EXPECT_EQ(ff.GetLength(), 2u);
+      EXPECT_FALSE(ff.IsDirectory());
+      CTime t;
+      ASSERT_TRUE(ff.GetLastWriteTime(t));
+      EXPECT_GT(t.GetTime(), 0);
+    }
+  }
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_NO_MORE_FILES);
+  EXPECT_EQ(names, (std::vector<std::string>{"A.txt", "b.TXT", "_x.txt"}));
+  EXPECT_FALSE(ff.FindNextFile());
+  EXPECT_EQ(ff.GetFileName(), "_x.txt");  // the last one stays
+
+  // Everything, with the dots first; folders and hidden files flagged.
+  names.clear();
+  more = ff.FindFile((dir.string() + "/*.*").c_str());
+  while (more) {
+    more = ff.FindNextFile();
+    std::string n = ff.GetFileName().str();
+    names.push_back(n);
+    EXPECT_EQ(ff.IsDots() != FALSE, n == "." || n == "..");
+    EXPECT_EQ(ff.IsDirectory() != FALSE, n == "." || n == ".." || n == "Sub");
+    EXPECT_EQ(ff.IsHidden() != FALSE, n == ".hidden");
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", ".hidden", "A.txt", "b.TXT", "c.dat", "Sub", "_x.txt"}));
+
+  // A single name is found whatever its case.
+  ASSERT_TRUE(ff.FindFile((Win(dir) + "\\SUB").c_str()));
+  ff.FindNextFile();
+  EXPECT_EQ(ff.GetFileName(), "Sub");
+  EXPECT_TRUE(ff.IsDirectory());
+
+  ASSERT_TRUE(ff.FindFile((Win(dir) + "\\B.txt").c_str()));
+  EXPECT_FALSE(ff.FindNextFile());
+  EXPECT_EQ(ff.GetFilePath(), Win(dir / "b.TXT").c_str());
+  EXPECT_EQ(ff.GetLength(), 2u);
+  EXPECT_FALSE(ff.FindFile((Win(dir) + "\\none.txt").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(ff.FindFile((Win(dir) + "\\nodir\\x.txt").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
+  EXPECT_FALSE(ff.FindFile((Win(dir) + "\\*.none").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(ff.FindFile((Win(dir) + "\\nodir\\*.*").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
+  EXPECT_FALSE(ff.FindNextFile());
+  EXPECT_EQ(ff.GetFilePath(), "");
+  ff.Close();
+
+  // No folder given: the current one, reported with its full path.
+  const fs::path saved = fs::current_path();
+  fs::current_path(dir / "Sub");
+  WriteText(dir / "Sub/in.cfg", "x");
+  ASSERT_TRUE(ff.FindFile("*.CFG"));
+  ff.FindNextFile();
+  EXPECT_EQ(ff.GetFilePath(), (dir / "Sub/in.cfg").string().c_str());
+  fs::current_path(saved);
+}

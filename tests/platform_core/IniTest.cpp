@@ -1,0 +1,360 @@
+// INI files: Win32's matching, listing, deleting and truncation rules, and faithful rewriting.
+#include "platform/core/Ini.h"
+
+#include "platform/core/FileSystem.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+
+namespace fs = std::filesystem;
+using dravonix::test::ScratchDir;
+
+// A literal with embedded NULs, all of its bytes but the implicit final one.
+#define BYTES(s) std::string(s, sizeof(s) - 1)
+
+namespace {
+
+void WriteText(const fs::path& p, const std::string& text) {
+  std::ofstream(p, std::ios::binary) << text;
+}
+
+std::string ReadText(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string Get(const char* section, const char* key, const char* def, const fs::path& file, DWORD size = 256) {
+  std::vector<char> buf(size);
+  DWORD n = GetPrivateProfileString(section, key, def, buf.data(), size, file.c_str());
+  return std::string(buf.data(), n);
+}
+
+// A NUL-separated list as returned, with its final NUL.
+std::string List(const char* section, const fs::path& file, DWORD size = 256, DWORD* result = nullptr) {
+  std::vector<char> buf(size, 'x');
+  DWORD n = section ? GetPrivateProfileString(section, nullptr, nullptr, buf.data(), size, file.c_str())
+                    : GetPrivateProfileSectionNames(buf.data(), size, file.c_str());
+  if (result) *result = n;
+  return std::string(buf.data(), std::min<size_t>(n + 1, size));
+}
+
+const char kSample[] =
+    "; kernel settings\r\n"
+    "orphan=before any section\r\n"
+    "[Communication]\r\n"
+    "  Channel =  COM3  \r\n"
+    "BaudRate=115200\n"
+    "garbage line without equals\r\n"
+    "=no key\r\n"
+    ";Type=5\r\n"
+    "Quoted=\"  spaced  \"\r\n"
+    "Single='x'\r\n"
+    "Odd=\"x'\r\n"
+    "\r\n"
+    "[Network]\r\n"
+    "ServerPort=1700\r\n"
+    "[unterminated\r\n"
+    "k=v\r\n";
+
+}  // namespace
+
+TEST(Ini, KeysAndSectionsMatchWithoutRegardToCaseAndValuesAreTrimmed) {
+  const fs::path file = fs::path(ScratchDir("ini-read")) / "kernel.cfg";
+  WriteText(file, kSample);
+  EXPECT_EQ(Get("COMMUNICATION", "channel", "x", file), "COM3");
+  EXPECT_EQ(Get("communication", "BAUDRATE", "x", file), "115200");
+  EXPECT_EQ(Get("  Network ", " serverport ", "x", file), "1700");
+  EXPECT_EQ(GetPrivateProfileInt("network", "SERVERPORT", 5, file.c_str()), 1700u);
+  // Quotes: a matching pair is removed, nothing else.
+  EXPECT_EQ(Get("Communication", "Quoted", "", file), "  spaced  ");
+  EXPECT_EQ(Get("Communication", "Single", "", file), "x");
+  EXPECT_EQ(Get("Communication", "Odd", "", file), "\"x'");
+  // A section without its closing bracket still opens a section.
+  EXPECT_EQ(Get("unterminated", "k", "", file), "v");
+}
+
+TEST(Ini, MalformedLinesAreSkipped) {
+  const fs::path file = fs::path(ScratchDir("ini-malformed")) / "kernel.cfg";
+  WriteText(file, kSample);
+  EXPECT_EQ(List("Communication", file), BYTES("Channel\0BaudRate\0Quoted\0Single\0Odd\0\0"));
+  EXPECT_EQ(Get("Communication", "Type", "dflt", file), "dflt");
+  EXPECT_EQ(Get("Communication", "", "dflt", file), "dflt");
+  EXPECT_EQ(Get("Communication", "garbage line without equals", "dflt", file), "dflt");
+  EXPECT_EQ(List(nullptr, file), BYTES("Communication\0Network\0unterminated\0\0"));
+  // Binary junk does not upset the reader.
+  WriteText(file, BYTES("\0\xff[\0]\n=\n[S]\nk\0=1\n\n["));
+  EXPECT_EQ(Get("S", "nothing", "d", file), "d");
+}
+
+TEST(Ini, DefaultsAndTruncation) {
+  const fs::path file = fs::path(ScratchDir("ini-trunc")) / "t.ini";
+  WriteText(file, "[S]\r\nlong=abcdef\r\nb=2\r\n[T]\r\n");
+  EXPECT_EQ(Get("S", "missing", "def   ", file), "def");
+  EXPECT_EQ(Get("S", "missing", nullptr, file), "");
+  EXPECT_EQ(Get("S", "long", "", file, 4), "abc");
+  EXPECT_EQ(Get("S", "missing", "defaults", file, 4), "def");
+  EXPECT_EQ(Get("Missing", "long", "d", file), "d");
+  EXPECT_EQ(Get("S", "long", "d", file.parent_path() / "none.ini"), "d");
+
+  // Lists cut to size - 2 and ended by two NULs.
+  DWORD n = 0;
+  EXPECT_EQ(List("S", file, 8, &n), BYTES("long\0b\0\0"));
+  EXPECT_EQ(n, 7u);
+  EXPECT_EQ(List("S", file, 7, &n), BYTES("long\0\0"));
+  EXPECT_EQ(n, 5u);
+  EXPECT_EQ(List("S", file, 5, &n), BYTES("lon\0"));
+  EXPECT_EQ(n, 3u);
+  EXPECT_EQ(List("T", file, 10, &n), BYTES("\0"));
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(List(nullptr, file, 4, &n), BYTES("S\0\0"));
+  EXPECT_EQ(n, 2u);
+}
+
+TEST(Ini, IntegerValues) {
+  const fs::path file = fs::path(ScratchDir("ini-int")) / "i.ini";
+  WriteText(file, "[S]\nplain=42\nlead=12abc\nneg=-5\ntext=abc\nempty=\nquoted=\"7\"\n");
+  EXPECT_EQ(GetPrivateProfileInt("S", "plain", 1, file.c_str()), 42u);
+  EXPECT_EQ(GetPrivateProfileInt("S", "lead", 1, file.c_str()), 12u);
+  EXPECT_EQ((INT)GetPrivateProfileInt("S", "neg", 1, file.c_str()), -5);
+  EXPECT_EQ(GetPrivateProfileInt("S", "text", 1, file.c_str()), 0u);
+  EXPECT_EQ(GetPrivateProfileInt("S", "empty", 9, file.c_str()), 9u);
+  EXPECT_EQ(GetPrivateProfileInt("S", "quoted", 1, file.c_str()), 7u);
+  EXPECT_EQ(GetPrivateProfileInt("S", "missing", 115200, file.c_str()), 115200u);
+  EXPECT_EQ(GetPrivateProfileInt(nullptr, "plain", 3, file.c_str()), 3u);
+}
+
+TEST(Ini, WritingCreatesTheFileWithCrLf) {
+  const fs::path file = fs::path(ScratchDir("ini-create")) / "new.ini";
+  ASSERT_TRUE(WritePrivateProfileString("Communication", "Channel", "COM1", file.c_str()));
+  EXPECT_EQ(ReadText(file), "[Communication]\r\nChannel=COM1\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("communication", "BaudRate", "9600", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileString("Network", "ServerPort", "1700", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileString("COMMUNICATION", "CHANNEL", "COM2", file.c_str()));
+  EXPECT_EQ(ReadText(file),
+            "[Communication]\r\nChannel=COM2\r\nBaudRate=9600\r\n[Network]\r\nServerPort=1700\r\n");
+  EXPECT_EQ(Get("communication", "channel", "", file), "COM2");
+}
+
+TEST(Ini, WritingKeepsEveryOtherLineByteForByte) {
+  const fs::path file = fs::path(ScratchDir("ini-keep")) / "kernel.cfg";
+  WriteText(file, kSample);
+  ASSERT_TRUE(WritePrivateProfileString("Communication", "BaudRate", "57600", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileString("Communication", "WorkOffline", "1", file.c_str()));
+  std::string expected = kSample;
+  expected.replace(expected.find("BaudRate=115200\n"), 16, "BaudRate=57600\n");
+  expected.insert(expected.find("\r\n\r\n[Network]") + 2, "WorkOffline=1\r\n");
+  EXPECT_EQ(ReadText(file), expected);
+
+  // A file without a final line end gets one before a new line.
+  WriteText(file, "[A]\nx=1");
+  ASSERT_TRUE(WritePrivateProfileString("A", "y", "2", file.c_str()));
+  EXPECT_EQ(ReadText(file), "[A]\nx=1\r\ny=2\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("B", "z", "3", file.c_str()));
+  EXPECT_EQ(ReadText(file), "[A]\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n");
+}
+
+TEST(Ini, NullValueDeletesKeyAndNullKeyDeletesSection) {
+  const fs::path file = fs::path(ScratchDir("ini-delete")) / "kernel.cfg";
+  WriteText(file, "[Network]\r\nServerUserName=me\r\nServerPassword=secret\r\n; note\r\n[Other]\r\nk=v\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("network", "serverpassword", nullptr, file.c_str()));
+  EXPECT_EQ(ReadText(file), "[Network]\r\nServerUserName=me\r\n; note\r\n[Other]\r\nk=v\r\n");
+  EXPECT_EQ(Get("Network", "ServerPassword", "gone", file), "gone");
+  // Deleting what is not there succeeds and changes nothing.
+  EXPECT_TRUE(WritePrivateProfileString("Network", "none", nullptr, file.c_str()));
+  EXPECT_TRUE(WritePrivateProfileString("Nowhere", nullptr, nullptr, file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileString("NETWORK", nullptr, nullptr, file.c_str()));
+  EXPECT_EQ(ReadText(file), "[Other]\r\nk=v\r\n");
+  EXPECT_EQ(List(nullptr, file), BYTES("Other\0\0"));
+}
+
+TEST(Ini, RepeatedSectionsCountAsOne) {
+  const fs::path file = fs::path(ScratchDir("ini-repeat")) / "r.ini";
+  WriteText(file, "[A]\nx=1\n[B]\nb=1\n[a]\ny=2\nx=3\n");
+  EXPECT_EQ(Get("A", "x", "", file), "1");
+  EXPECT_EQ(Get("A", "y", "", file), "2");
+  EXPECT_EQ(List("A", file), BYTES("x\0y\0\0"));
+  EXPECT_EQ(List(nullptr, file), BYTES("A\0B\0\0"));
+  ASSERT_TRUE(WritePrivateProfileString("A", "x", nullptr, file.c_str()));
+  EXPECT_EQ(ReadText(file), "[A]\n[B]\nb=1\n[a]\ny=2\n");
+  ASSERT_TRUE(WritePrivateProfileString("A", nullptr, nullptr, file.c_str()));
+  EXPECT_EQ(ReadText(file), "[B]\nb=1\n");
+}
+
+TEST(Ini, SectionsAsAWhole) {
+  const fs::path file = fs::path(ScratchDir("ini-section")) / "s.ini";
+  WriteText(file, "[S]\r\na = 1\r\n;c\r\nb=2\r\n\r\n[T]\r\nt=1\r\n");
+  char buf[64];
+  DWORD n = GetPrivateProfileSection("s", buf, sizeof buf, file.c_str());
+  EXPECT_EQ(std::string(buf, n + 1), BYTES("a=1\0b=2\0\0"));
+  ASSERT_TRUE(WritePrivateProfileSection("S", "x=9\0y=8\0", file.c_str()));
+  EXPECT_EQ(ReadText(file), "[S]\r\nx=9\r\ny=8\r\n\r\n[T]\r\nt=1\r\n");
+  ASSERT_TRUE(WritePrivateProfileSection("New", "k=v\0", file.c_str()));
+  EXPECT_EQ(Get("new", "K", "", file), "v");
+  ASSERT_TRUE(WritePrivateProfileSection("T", nullptr, file.c_str()));
+  EXPECT_EQ(ReadText(file), "[S]\r\nx=9\r\ny=8\r\n\r\n[New]\r\nk=v\r\n");
+  EXPECT_EQ(GetPrivateProfileSection("none", buf, sizeof buf, file.c_str()), 0u);
+  EXPECT_EQ(buf[0], 0);
+}
+
+TEST(Ini, StructsCarryAChecksum) {
+  const fs::path file = fs::path(ScratchDir("ini-struct")) / "s.ini";
+  const BYTE data[4] = {0x01, 0xAB, 0xFF, 0x10};
+  ASSERT_TRUE(WritePrivateProfileStruct("S", "Data", data, sizeof data, file.c_str()));
+  EXPECT_EQ(Get("S", "Data", "", file), "01ABFF10BB");
+  BYTE back[4] = {};
+  ASSERT_TRUE(GetPrivateProfileStruct("s", "data", back, sizeof back, file.c_str()));
+  EXPECT_EQ(memcmp(back, data, sizeof data), 0);
+  BYTE wrongSize[3];
+  EXPECT_FALSE(GetPrivateProfileStruct("S", "Data", wrongSize, sizeof wrongSize, file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileString("S", "Data", "01ABFF10BC", file.c_str()));
+  EXPECT_FALSE(GetPrivateProfileStruct("S", "Data", back, sizeof back, file.c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_DATA);
+  EXPECT_FALSE(GetPrivateProfileStruct("S", "none", back, sizeof back, file.c_str()));
+  EXPECT_FALSE(GetPrivateProfileStruct("S", "Data", nullptr, 4, file.c_str()));
+}
+
+TEST(Ini, ChangesByOtherWritersAreSeen) {
+  const fs::path file = fs::path(ScratchDir("ini-cache")) / "c.ini";
+  WriteText(file, "[S]\nk=1\n");
+  EXPECT_EQ(Get("S", "k", "", file), "1");
+  WriteText(file, "[S]\nk=2\n");  // same size
+  EXPECT_EQ(Get("S", "k", "", file), "2");
+  fs::remove(file);
+  EXPECT_EQ(Get("S", "k", "gone", file), "gone");
+  // The flush call of the original system answers FALSE and forgets nothing on disk.
+  WriteText(file, "[S]\nk=3\n");
+  EXPECT_FALSE(WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str()));
+  EXPECT_FALSE(WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(Get("S", "k", "", file), "3");
+}
+
+TEST(Ini, FileNamesFollowThePathRules) {
+  const fs::path dir = ScratchDir("ini-paths");
+  fs::create_directories(dir / "Config");
+  WriteText(dir / "Config/Kernel.cfg", "[S]\r\nk=v\r\n");
+  const std::string spelled = dir.string() + "\\CONFIG\\kernel.CFG";
+  EXPECT_EQ(Get("S", "k", "", spelled), "v");
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "w", spelled.c_str()));
+  EXPECT_EQ(ReadText(dir / "Config/Kernel.cfg"), "[S]\r\nk=w\r\n");
+
+  // Relative names are taken from the current folder.
+  const fs::path saved = fs::current_path();
+  fs::current_path(dir / "Config");
+  ASSERT_TRUE(WritePrivateProfileString("R", "k", "1", "relative.ini"));
+  fs::current_path(saved);
+  EXPECT_EQ(ReadText(dir / "Config/relative.ini"), "[R]\r\nk=1\r\n");
+}
+
+TEST(Ini, BadInputFailsCleanly) {
+  const fs::path dir = ScratchDir("ini-bad");
+  const fs::path file = dir / "b.ini";
+  WriteText(file, "[S]\r\nk=v\r\n");
+  char buf[16] = "unchanged";
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "d", nullptr, 16, file.c_str()), 0u);
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "d", buf, 0, file.c_str()), 0u);
+  EXPECT_STREQ(buf, "unchanged");
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "d", buf, 1, file.c_str()), 0u);
+  EXPECT_EQ(buf[0], 0);
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "dflt", buf, sizeof buf, nullptr), 4u);
+  EXPECT_EQ(GetPrivateProfileSection("S", nullptr, 10, file.c_str()), 0u);
+  EXPECT_EQ(GetPrivateProfileSectionNames(buf, 1, file.c_str()), 0u);
+
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", nullptr));
+  EXPECT_FALSE(WritePrivateProfileString(nullptr, "k", "v", file.c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+  // Texts that would break the file's structure are refused.
+  EXPECT_FALSE(WritePrivateProfileString("S", "a=b", "v", file.c_str()));
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "line\r\nbreak", file.c_str()));
+  EXPECT_FALSE(WritePrivateProfileString("S]", "k", "v", file.c_str()));
+  EXPECT_FALSE(WritePrivateProfileString("S", "  ", "v", file.c_str()));
+  EXPECT_FALSE(WritePrivateProfileSection("S", "x=1\nz=2\0", file.c_str()));
+  EXPECT_EQ(ReadText(file), "[S]\r\nk=v\r\n");
+
+  // A folder where a file should be, a missing folder, a read-only file.
+  EXPECT_EQ(Get("S", "k", "d", dir), "d");
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", dir.c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", (dir / "none/x.ini").c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
+  ASSERT_TRUE(SetFileAttributes(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "new", file.c_str()));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Get("S", "k", "", file), "v");
+}
+
+TEST(Ini, LargeFileReadsEveryKey) {
+  const fs::path file = fs::path(ScratchDir("ini-large")) / "large.ini";
+  std::string text;
+  for (int s = 0; s < 10; ++s) {
+    text += "[Section" + std::to_string(s) + "]\r\n";
+    for (int k = 0; k < 1000; ++k) text += "Key" + std::to_string(k) + "=Value" + std::to_string(s * 1000 + k) + "\r\n";
+  }
+  WriteText(file, text);
+  char buf[64];
+  for (int s = 0; s < 10; ++s)
+    for (int k = 0; k < 1000; k += 37) {
+      std::string sec = "SECTION" + std::to_string(s), key = "key" + std::to_string(k);
+      DWORD n = GetPrivateProfileString(sec.c_str(), key.c_str(), "", buf, sizeof buf, file.c_str());
+      ASSERT_EQ(std::string(buf, n), "Value" + std::to_string(s * 1000 + k));
+    }
+  ASSERT_TRUE(WritePrivateProfileString("Section9", "Key999", "changed", file.c_str()));
+  EXPECT_EQ(Get("section9", "key999", "", file), "changed");
+  EXPECT_EQ(Get("section0", "key0", "", file), "Value0");
+}
+
+TEST(Ini, ThreadsShareOneFileSafely) {
+  const fs::path file = fs::path(ScratchDir("ini-threads")) / "t.ini";
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      const std::string section = "T" + std::to_string(t);
+      char buf[32];
+      for (int i = 0; i < 25; ++i) {
+        const std::string key = "k" + std::to_string(i), value = std::to_string(i * t);
+        WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+        GetPrivateProfileString(section.c_str(), key.c_str(), "", buf, sizeof buf, file.c_str());
+        EXPECT_EQ(std::string(buf), value);
+      }
+    });
+  for (std::thread& th : threads) th.join();
+  for (int t = 0; t < 4; ++t) {
+    const std::string section = "t" + std::to_string(t);
+    EXPECT_EQ(Get(section.c_str(), "K24", "", file), std::to_string(24 * t));
+  }
+}
+
+TEST(Ini, ArbitraryBytesNeverUpsetReadingOrWriting) {
+  const fs::path file = fs::path(ScratchDir("ini-fuzz")) / "f.ini";
+  const char alphabet[] = "[]=;\r\n \tab\"'";
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  char buf[256];
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    for (int i = (int)(next() % 120); i > 0; --i)
+      text += next() % 17 == 0 ? (char)(next() & 0xFF) : alphabet[next() % (sizeof alphabet - 1)];
+    WriteText(file, text);
+    DWORD n = GetPrivateProfileSectionNames(buf, sizeof buf, file.c_str());
+    ASSERT_LT(n, sizeof buf);
+    for (const char* s = buf; *s; s += strlen(s) + 1) {
+      char keys[256];
+      GetPrivateProfileString(s, nullptr, nullptr, keys, sizeof keys, file.c_str());
+      for (const char* k = keys; *k; k += strlen(k) + 1) {
+        char v[64];
+        GetPrivateProfileString(s, k, "", v, sizeof v, file.c_str());
+      }
+    }
+    ASSERT_TRUE(WritePrivateProfileString("b", "a", "value", file.c_str())) << round;
+    EXPECT_EQ(Get("B", "A", "", file), "value") << round;
+    ASSERT_TRUE(WritePrivateProfileString("b", "a", nullptr, file.c_str()));
+    EXPECT_EQ(Get("B", "A", "none", file), "none") << round;
+  }
+}
