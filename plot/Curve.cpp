@@ -2,6 +2,7 @@
 
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"
+#include "kernel/KernelGlobals.h"
 #include "plot/PlotUnits.h"
 
 #include <cmath>
@@ -221,7 +222,7 @@ void CCurve::Serialize(CArchive& ar) {
   if (schema > m_nVerCCurve) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
   CFloatArray::Serialize(ar);
   if (schema == 0) {
-    AfxMessageBox("Unsupported graph document format.", MB_OK | MB_ICONEXCLAMATION);
+    if (g_bShowErrors) AfxMessageBox("Unsupported graph document format.", MB_OK | MB_ICONEXCLAMATION);
     AfxThrowUserException();
   }
   ar >> m_strName >> m_strDisplayUnit >> m_strStoredUnit;

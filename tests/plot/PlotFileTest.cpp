@@ -1,4 +1,6 @@
+#include "kernel/KernelGlobals.h"
 #include "platform/core/Archive.h"
+#include "platform/core/Automation.h"
 #include "platform/core/File.h"
 #include "plot/GraphDocument.h"
 #include "tests/support/TestKernel.h"
@@ -270,8 +272,16 @@ TEST(PlotFile, OlderAndNewerSchemas) {
     ar << (BYTE)0;
     values.Serialize(ar);
   });
+  Automation::Instance().ClearMessageBoxes();
   EXPECT_EQ(Load(v0, [&](CArchive& ar) { list.Serialize(ar); }), RUNTIME_CLASS(CUserException));
   EXPECT_EQ(list.GetSize(), 0);
+  auto boxes = Automation::Instance().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Unsupported graph document format.");
+  g_bShowErrors = FALSE;  // only the failure is returned then
+  EXPECT_EQ(Load(v0, [&](CArchive& ar) { list.Serialize(ar); }), RUNTIME_CLASS(CUserException));
+  g_bShowErrors = TRUE;
+  EXPECT_EQ(Automation::Instance().MessageBoxes().size(), 1u);
   Bytes v3 = ListWithBody([&](CArchive& ar) { ar << (BYTE)3; });
   EXPECT_EQ(Load(v3, [&](CArchive& ar) { list.Serialize(ar); }), RUNTIME_CLASS(CArchiveException));
 
