@@ -1,3 +1,4 @@
+#include "platform/core/Automation.h"
 #include "plot/GraphDocument.h"
 #include "tests/plot/PlotTestUnits.h"
 #include "tests/support/TestKernel.h"
@@ -237,14 +238,12 @@ TEST(PlotUnitsTransform, DisplayCoordinatesAndBack) {
   EXPECT_DOUBLE_EQ(d.TransformSavedUnitToYCoord(1.5, units.Table()), 1.5);
   EXPECT_DOUBLE_EQ(d.TransformYCoordToSavedUnit(1.5, units.Table()), 1.5);
   // The curve's own table wins over the plot's.
-  FakeUnits* own = new FakeUnits;
-  own->units["mm"].factor = 100;  // a deliberately different table
-  c.m_pUnits = own->Table();
+  FakeUnits own;
+  own.units["mm"].factor = 100;  // a deliberately different table
+  c.m_pUnits = own.Table();
   d.m_strYUnit = "mm";
   EXPECT_DOUBLE_EQ(d.TransformSavedUnitToYCoord(1.5, units.Table()), 150.0);
   c.m_pUnits = nullptr;
-  delete own;
-  FakeUnits reinstall;  // the delete above uninstalled the seam
 
   // A negative factor turns the stored range around.
   CCurve n;
@@ -323,7 +322,9 @@ TEST(PlotExport, RowsOfAllCurvesWithNanPadding) {
   EXPECT_EQ(none.ExportToASCII("x"), 0);
   // A file that cannot be created is reported and gives 0.
   answer = dravonix::test::ScratchDir("export3") + "/no/such/folder/x.txt";
+  Automation::Instance().ClearMessageBoxes();
   EXPECT_EQ(plot.ExportToASCII("x"), 0);
+  EXPECT_EQ(Automation::Instance().MessageBoxes().size(), 1u);
   CGraphFilter::ms_pfnAskSavePath = nullptr;
 
   // Empty and unresolved curves only: no rows at all.

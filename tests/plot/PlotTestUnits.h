@@ -59,7 +59,9 @@ struct FakeUnits {
     units = {{"m", {1, 1, 0}}, {"mm", {1, 1000, 0}}, {"km", {1, 0.001, 0}}, {"s", {2, 1, 0}},
              {"ms", {2, 1000, 0}}, {"degC", {3, 1, 0}}, {"degF", {3, 1.8, 32}}};
     static const PlotUnitsOps ops = {&Convert, &Compatible, &Relative};
+    previous = PlotUnits::Installed();
     PlotUnits::Install(&ops);
   }
-  ~FakeUnits() { PlotUnits::Install(nullptr); }
+  ~FakeUnits() { PlotUnits::Install(previous); }
+  const PlotUnitsOps* previous = nullptr;
 };
