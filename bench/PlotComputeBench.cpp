@@ -78,6 +78,24 @@ void PlainLoop(benchmark::State& state) {
 }
 BENCHMARK(PlainLoop)->Unit(benchmark::kMillisecond);
 
+// One drawn curve in spline mode over 1,000,000 samples: the spline set-up and 19 evaluations
+// per interval.
+void SplineLimits(benchmark::State& state) {
+  Plot& p = ThePlot();
+  CXYCurve c;
+  c.m_nDrawMode = CXYCurve::drawSpline;
+  CCurve y(*p.list.GetAt(1));
+  y.SetAt(kSamples / 2, 0.0);
+  c.m_pXCurve = p.list.GetAt(0);
+  c.m_pYCurve = &y;
+  for (auto _ : state) {
+    c.m_nDrawMode = CXYCurve::drawSpline;
+    benchmark::DoNotOptimize(c.ComputeLimits());
+  }
+  state.SetItemsProcessed(state.iterations() * kSamples);
+}
+BENCHMARK(SplineLimits)->Unit(benchmark::kMillisecond);
+
 std::string TempPath() { return "/tmp/plotbench-" + std::to_string(getpid()) + ".txt"; }
 
 void ExportASCII(benchmark::State& state) {

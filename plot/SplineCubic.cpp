@@ -164,9 +164,24 @@ double CSplineCubic::GetY(double x) const {
     else
       hi = mid;
   }
-  int l = hi + 2;
+  return EvalSpan(hi + 2, x);
+}
+
+double CSplineCubic::GetYBetween(int i, double x) const {
+  const int n = m_nKnots;
+  if (n < 8 || !m_pCoeffs || i < 0 || i > n - 6) return 0.0;
+  const double* t = m_pKnots;
+  if (!(x >= t[3] && x <= t[n - 4])) return 0.0;
+  // Samples 1 and m-2 are not knots: their neighbouring intervals share a span.
+  int l = i + 2;
+  if (l < 3) l = 3;
+  if (l > n - 5) l = n - 5;
+  return EvalSpan(l, x);
+}
+
+double CSplineCubic::EvalSpan(int l, double x) const {
   double h[4];
-  BSplineValues(t, l, x, h);
+  BSplineValues(m_pKnots, l, x, h);
   const double* c = m_pCoeffs + (l - 3);
   return c[0] * h[0] + c[1] * h[1] + c[2] * h[2] + c[3] * h[3];
 }

@@ -14,6 +14,9 @@ class CSplineCubic {
   int Init(int m, const double* x, const double* y);
   // The spline's value at x; 0.0 outside the first..last sample x or when empty.
   double GetY(double x) const;
+  // The same for an x known to lie between samples i and i + 1: no search, for callers that walk
+  // the samples in order.
+  double GetYBetween(int i, double x) const;
   void Clean();
 
   int GetKnotCount() const { return m_nKnots; }
@@ -25,6 +28,8 @@ class CSplineCubic {
   int Compute(int m, double* x, double* y, double* w, double* fp);
 
  private:
+  double EvalSpan(int l, double x) const;
+
   int m_nKnots = 0;
   double* m_pKnots = nullptr;
   double* m_pCoeffs = nullptr;

@@ -4,6 +4,7 @@
 #include "plot/PlotUnits.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -216,20 +217,33 @@ int CXYCurve::ComputeLimits() {
     m_spline.Clean();
   }
   if (splined) {
-    std::vector<double> px, py;
-    px.reserve(19);
-    py.reserve(19);
+    // Between two samples the spline is one cubic: four values of it give the nineteen interior
+    // points through fixed interpolation weights, at a fraction of the cost of nineteen evaluations.
+    static const auto weights = [] {
+      std::array<std::array<double, 4>, 19> w{};
+      for (int k = 1; k <= 19; ++k)
+        for (int j = 0; j < 4; ++j) {
+          double u = k / 20.0, l = 1.0;
+          for (int q = 0; q < 4; ++q)
+            if (q != j) l *= (u - q / 3.0) / (j / 3.0 - q / 3.0);
+          w[(size_t)k - 1][(size_t)j] = l;
+        }
+      return w;
+    }();
+    double px[19], py[19];
     for (int i = 0; i + 1 < n; ++i) {
-      px.clear();
-      py.clear();
       double step = x[i + 1] - x[i];
-      for (int k = 1; k <= 19; ++k) {
-        double xi = x[i] + step * k / 20.0;
-        px.push_back(xi);
-        py.push_back(m_spline.GetY(xi));
+      double p0 = m_spline.GetYBetween(i, x[i]);
+      double p1 = m_spline.GetYBetween(i, x[i] + step / 3.0);
+      double p2 = m_spline.GetYBetween(i, x[i] + step * 2.0 / 3.0);
+      double p3 = m_spline.GetYBetween(i, x[i + 1]);
+      for (int k = 0; k < 19; ++k) {
+        const auto& w = weights[(size_t)k];
+        px[k] = x[i] + step * (k + 1) / 20.0;
+        py[k] = w[0] * p0 + w[1] * p1 + w[2] * p2 + w[3] * p3;
       }
-      Widen(rx, px.data(), 19);
-      Widen(ry, py.data(), 19);
+      Widen(rx, px, 19);
+      Widen(ry, py, 19);
     }
   }
   Widen(rx, x, n);

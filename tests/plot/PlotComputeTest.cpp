@@ -110,8 +110,8 @@ TEST(PlotLimits, SplineCurvesTakeTheirInterpolatedValues) {
     }
   ASSERT_GT(hi, 1.0);
   Limits l = LimitsOf(y, CXYCurve::drawSpline);
-  EXPECT_DOUBLE_EQ(l.y1, hi);
-  EXPECT_DOUBLE_EQ(l.y0, lo);
+  EXPECT_NEAR(l.y1, hi, 1e-12);
+  EXPECT_NEAR(l.y0, lo, 1e-12);
   // Three samples: limited by the samples only.
   l = LimitsOf({0, 1, 0}, CXYCurve::drawSpline);
   EXPECT_EQ(l.y1, 1.0);

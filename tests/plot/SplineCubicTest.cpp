@@ -108,6 +108,15 @@ TEST(SplineCubic, MatchesAnIndependentNotAKnotSplineAndReproducesCubics) {
       double t = i == 99 ? x.back() : x.front() + (x.back() - x.front()) * i / 99.0;
       EXPECT_NEAR(s.GetY(t), Cubic(t), 1e-9);
     }
+    // Walking the intervals in order gives the same values as the search.
+    for (int i = 0; i + 1 < m; ++i)
+      for (int k = 0; k <= 20; ++k) {
+        double t = x[(size_t)i] + (x[(size_t)i + 1] - x[(size_t)i]) * k / 20.0;
+        if (t > x.back()) t = x.back();
+        EXPECT_NEAR(s.GetYBetween(i, t), s.GetY(t), 1e-12) << i << " " << k;
+      }
+    EXPECT_EQ(s.GetYBetween(-1, x.front()), 0.0);
+    EXPECT_EQ(s.GetYBetween(m, x.back()), 0.0);
     EXPECT_NEAR(s.GetY(x.front()), yc.front(), 1e-12);
     EXPECT_NEAR(s.GetY(x.back()), yc.back(), 1e-12);
     EXPECT_EQ(s.GetY(x.front() - 1e-9), 0.0);
