@@ -4,80 +4,7 @@
 #include "platform/core/Resource.h"
 #include "platform/core/Types.h"
 
-#if __has_include("platform/gdi/GdiDefs.h")
 #include "platform/gdi/GdiDefs.h"
-#else
-// Region results
-#ifndef ERROR
-#define ERROR 0
-#endif
-#define NULLREGION 1
-#define SIMPLEREGION 2
-#define COMPLEXREGION 3
-
-// System metrics
-#define SM_CXSCREEN 0
-#define SM_CYSCREEN 1
-#define SM_CXVSCROLL 2
-#define SM_CYHSCROLL 3
-#define SM_CYCAPTION 4
-#define SM_CXBORDER 5
-#define SM_CYBORDER 6
-#define SM_CXDLGFRAME 7
-#define SM_CYDLGFRAME 8
-#define SM_CXFIXEDFRAME SM_CXDLGFRAME
-#define SM_CYFIXEDFRAME SM_CYDLGFRAME
-#define SM_CYVTHUMB 9
-#define SM_CXHTHUMB 10
-#define SM_CXICON 11
-#define SM_CYICON 12
-#define SM_CXCURSOR 13
-#define SM_CYCURSOR 14
-#define SM_CYMENU 15
-#define SM_CXFULLSCREEN 16
-#define SM_CYFULLSCREEN 17
-#define SM_CYKANJIWINDOW 18
-#define SM_MOUSEPRESENT 19
-#define SM_CYVSCROLL 20
-#define SM_CXHSCROLL 21
-#define SM_DEBUG 22
-#define SM_SWAPBUTTON 23
-#define SM_CXMIN 28
-#define SM_CYMIN 29
-#define SM_CXSIZE 30
-#define SM_CYSIZE 31
-#define SM_CXFRAME 32
-#define SM_CYFRAME 33
-#define SM_CXSIZEFRAME SM_CXFRAME
-#define SM_CYSIZEFRAME SM_CYFRAME
-#define SM_CXMINTRACK 34
-#define SM_CYMINTRACK 35
-#define SM_CXDOUBLECLK 36
-#define SM_CYDOUBLECLK 37
-#define SM_CXICONSPACING 38
-#define SM_CYICONSPACING 39
-#define SM_MENUDROPALIGNMENT 40
-#define SM_DBCSENABLED 42
-#define SM_CMOUSEBUTTONS 43
-#define SM_CXEDGE 45
-#define SM_CYEDGE 46
-#define SM_CXSMICON 49
-#define SM_CYSMICON 50
-#define SM_CYSMCAPTION 51
-#define SM_CXSMSIZE 52
-#define SM_CYSMSIZE 53
-#define SM_CXMAXTRACK 59
-#define SM_CYMAXTRACK 60
-#define SM_CXMAXIMIZED 61
-#define SM_CYMAXIMIZED 62
-#define SM_CXDRAG 68
-#define SM_CYDRAG 69
-#define SM_CXVIRTUALSCREEN 78
-#define SM_CYVIRTUALSCREEN 79
-#define SM_CMONITORS 80
-#define SM_MOUSEWHEELPRESENT 75
-
-#endif
 
 // Handles. The drawing layer defines the GDI object structs; these forward declarations agree with it.
 struct HWND__;
@@ -653,6 +580,16 @@ typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
 #define RDW_ERASENOW 0x0200u
 #define RDW_FRAME 0x0400u
 #define RDW_NOFRAME 0x0800u
+
+// Metrics the drawing layer's table does not name.
+#ifndef SM_CXMAXTRACK
+#define SM_CXMAXTRACK 59
+#define SM_CYMAXTRACK 60
+#endif
+#ifndef SM_CXSMSIZE
+#define SM_CXSMSIZE 52
+#define SM_CYSMSIZE 53
+#endif
 
 // Standard cursors
 #define IDC_ARROW MAKEINTRESOURCE(32512)
