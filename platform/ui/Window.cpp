@@ -373,6 +373,8 @@ void InvalidateWhole(HWND h) {
 }
 
 }  // namespace
+CRect NonClientInsets(HWND h) { return NcInsets(h->style, h->exStyle); }
+
 }  // namespace ui
 
 using namespace ui;
@@ -2050,8 +2052,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_ERASEBKGND:
-      return hwnd->cls->background ? 1 : 0;
+    case WM_ERASEBKGND: return EraseBackground(hwnd, (HDC)wParam);
+    case WM_NCPAINT: PaintNonClient(hwnd); return 0;
     case WM_PAINT: {
       UiBeginPaint(hwnd, nullptr, nullptr, nullptr);
       UiEndPaint(hwnd);

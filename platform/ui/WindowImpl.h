@@ -172,6 +172,12 @@ void KillWindowTimers(HWND h);
 // Recomputes the client rectangle from the style (WM_NCCALCSIZE).
 void RecalcClient(HWND h);
 ULONGLONG Now();
+// Frame, caption and edge thickness of a window's style (left, top, right, bottom).
+CRect NonClientInsets(HWND h);
+// Draws a window's frame, caption and scroll bars (the default WM_NCPAINT).
+void PaintNonClient(HWND h);
+// Fills the client area with the class background (the default WM_ERASEBKGND); FALSE without one.
+BOOL EraseBackground(HWND h, HDC hdc);
 // The framework's hook: attaches its object to a window before the window's first message.
 extern thread_local void (*t_createHook)(HWND, void*);
 extern thread_local void* t_createHookData;

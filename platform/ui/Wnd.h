@@ -4,6 +4,7 @@
 
 #include "platform/core/MessageBox.h"
 #include "platform/core/String.h"
+#include "platform/gdi/SurfaceProvider.h"
 #include "platform/ui/CmdTarget.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
@@ -35,7 +36,8 @@ struct CCreateContext;
 #define AFX_IDW_STATUS_BAR 0xE801
 #define AFX_IDW_TOOLBAR 0xE800
 
-class CWnd : public CCmdTarget {
+// A window is also where its device contexts draw: CPaintDC dc(this) paints its client area.
+class CWnd : public CCmdTarget, public CDrawSurfaceProvider {
   DECLARE_DYNCREATE(CWnd)
 
  public:
@@ -225,6 +227,13 @@ class CWnd : public CCmdTarget {
   void HideCaret();
   static void SetCaretPos(POINT point);
   static CPoint GetCaretPos();
+
+  // ---- Drawing surface (see platform/ui/WindowPaint.h) ----
+  cairo_surface_t* GetDrawSurface() override;
+  POINT GetDrawOrigin(DrawArea area) override;
+  void GetDrawVisible(DrawArea area, std::vector<RECT>& visible) override;
+  void BeginDrawPaint(PAINTSTRUCT* ps) override;
+  void EndDrawPaint(const PAINTSTRUCT* ps) override;
 
   int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
   void DragAcceptFiles(BOOL bAccept = TRUE);
