@@ -471,9 +471,9 @@ BOOL TranslateMessage(const MSG* msg) {
   ThreadQueue* q = CurrentQueue();
   MSG m{msg->hwnd, charMsg, (WPARAM)(BYTE)ch, msg->lParam, msg->time, msg->pt};
   {
-    // The character comes next, before any later key.
+    // Posted messages come before input, so the character arrives before any later key.
     std::lock_guard<std::mutex> lk(q->mutex);
-    q->posted.push_front(m);
+    q->posted.push_back(m);
   }
   return TRUE;
 }
@@ -722,6 +722,16 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
 
 void UiEndThreadQueue() {
   ThreadQueue* q = CurrentQueue();
+  if (!q->alive) return;
+  // The thread's windows end with it, as they would on Win32.
+  std::vector<HWND> own;
+  {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    for (HWND w : Desktop()->children)
+      if (w->queue == q) own.push_back(w);
+  }
+  for (HWND w : own)
+    if (IsWindow(w)) DestroyWindow(w);
   std::deque<SentMessage*> pending;
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());

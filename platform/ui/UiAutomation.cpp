@@ -94,6 +94,13 @@ bool CharKey(unsigned char c, UINT& vk, bool& shift) {
 
 }  // namespace
 
+void Reset() {
+  std::lock_guard<std::mutex> lk(g_mutex);
+  g_handlers.clear();
+  g_stalled.clear();
+  g_saveName = nullptr;
+}
+
 int Pump() { return PumpMessages(); }
 
 void AdvanceClock(ULONGLONG ms, ULONGLONG stepMs) {

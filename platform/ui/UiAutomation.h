@@ -17,6 +17,8 @@ namespace UiAutomation {
 // Modifier keys held during a key press or click.
 enum Modifiers : UINT { kNone = 0, kShift = 1, kControl = 2, kAlt = 4 };
 
+// Forgets modal-loop handlers, the stalled-loop log and the save-name handler.
+void Reset();
 // Runs the calling thread's queue until it is empty and idle work is done.
 int Pump();
 // Virtual time: moves the clock on and pumps, in steps of `stepMs` (0: one step).

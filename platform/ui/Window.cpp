@@ -1991,7 +1991,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT: {
       std::lock_guard<std::recursive_mutex> lock(WmLock());
       hwnd->text = lParam ? (const char*)lParam : "";
-      if (hwnd->style & WS_CAPTION) hwnd->ncPaint = true;
+      if ((hwnd->style & WS_CAPTION) == WS_CAPTION && (hwnd->style & WS_VISIBLE)) {
+        hwnd->ncPaint = true;
+        MarkDirty(hwnd);
+      }
       return TRUE;
     }
     case WM_GETTEXT: {
