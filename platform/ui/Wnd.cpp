@@ -922,6 +922,42 @@ int CWnd::MessageBox(LPCSTR text, LPCSTR caption, UINT type) {
 
 void CWnd::DragAcceptFiles(BOOL bAccept) { ModifyStyleEx(bAccept ? 0 : WS_EX_ACCEPTFILES, bAccept ? WS_EX_ACCEPTFILES : 0); }
 
+void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag, LPRECT lpRectParam,
+                          LPCRECT lpRectClient, BOOL bStretch) {
+  if (!m_hWnd) return;
+  AFX_SIZEPARENTPARAMS layout{};
+  layout.bStretch = bStretch;
+  layout.hDWP = nFlag == reposQuery ? nullptr : ::BeginDeferWindowPos(8);
+  if (lpRectClient)
+    layout.rect = *lpRectClient;
+  else
+    ::GetClientRect(m_hWnd, &layout.rect);
+  layout.sizeTotal = SIZE{layout.rect.right - layout.rect.left, layout.rect.bottom - layout.rect.top};
+  HWND leftOver = nullptr;
+  for (HWND c = ::GetTopWindow(m_hWnd); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    UINT id = (UINT)::GetDlgCtrlID(c);
+    if (id == nIDLeftOver)
+      leftOver = c;
+    else if (id >= nIDFirst && id <= nIDLast && FromHandlePermanent(c))
+      ::SendMessage(c, WM_SIZEPARENT, 0, (LPARAM)&layout);
+  }
+  if (nFlag == reposQuery) {
+    if (lpRectParam) *lpRectParam = layout.rect;
+    return;
+  }
+  CRect rest(layout.rect);
+  if (nFlag == reposExtra && lpRectParam) {
+    rest.left += lpRectParam->left;
+    rest.top += lpRectParam->top;
+    rest.right -= lpRectParam->right;
+    rest.bottom -= lpRectParam->bottom;
+  }
+  if (leftOver && layout.hDWP)
+    layout.hDWP = ::DeferWindowPos(layout.hDWP, leftOver, nullptr, rest.left, rest.top, rest.Width(), rest.Height(),
+                                   SWP_NOACTIVATE | SWP_NOZORDER);
+  if (layout.hDWP) ::EndDeferWindowPos(layout.hDWP);
+}
+
 void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
   if (!pTarget || !m_hWnd) return;
   for (HWND c = ::GetTopWindow(m_hWnd); c; c = ::GetWindow(c, GW_HWNDNEXT)) {

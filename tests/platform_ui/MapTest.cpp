@@ -300,3 +300,88 @@ TEST(MapTest, DocumentSavesAndLoadsThroughItsArchive) {
 }
 
 }  // namespace
+
+namespace {
+
+#define IDR_TESTFRAME 9100
+#define ID_ACCEL_CMD 9101
+const ACCEL kFrameAccel[] = {{FVIRTKEY | FCONTROL, 'K', ID_ACCEL_CMD}};
+const RESOURCE_STRING kFrameStrings[] = {{IDR_TESTFRAME, "Test Frame\nFrame"}, {ID_ACCEL_CMD, "Does it\nTip"}};
+const RESOURCE_ENTRY kFrameEntries[] = {{RT_ACCELERATOR, MAKEINTRESOURCE(IDR_TESTFRAME), kFrameAccel, sizeof kFrameAccel}};
+const RESOURCE_TABLE kFrameTable = {kFrameStrings, 2, kFrameEntries, 1};
+
+// A bar that keeps the bottom 20 pixels of its frame.
+class CBottomBar : public CWnd {
+ protected:
+  LRESULT OnSizeParent(WPARAM, LPARAM lp) {
+    auto* layout = (AFX_SIZEPARENTPARAMS*)lp;
+    CRect r(layout->rect.left, layout->rect.bottom - 20, layout->rect.right, layout->rect.bottom);
+    layout->rect.bottom -= 20;
+    if (layout->hDWP)
+      layout->hDWP = ::DeferWindowPos(layout->hDWP, m_hWnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER);
+    return 0;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CBottomBar, CWnd)
+  ON_MESSAGE(WM_SIZEPARENT, &CBottomBar::OnSizeParent)
+END_MESSAGE_MAP()
+
+class CAccelFrame : public CFrameWnd {
+ public:
+  int m_hits = 0;
+  CString m_status;
+  void SetMessageText(LPCSTR text) override { m_status = text; }
+
+ protected:
+  void OnAccel() { ++m_hits; }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CAccelFrame, CFrameWnd)
+  ON_COMMAND(ID_ACCEL_CMD, &CAccelFrame::OnAccel)
+END_MESSAGE_MAP()
+
+TEST(MapTest, FramesLayOutBarsUseTheirAcceleratorsAndShowMessageStrings) {
+  ASSERT_TRUE(AfxRegisterResourceTable(&kFrameTable));
+  CWinApp app("FrameApp");
+  auto* frame = new CAccelFrame;
+  ASSERT_TRUE(frame->LoadFrame(IDR_TESTFRAME, WS_OVERLAPPEDWINDOW));
+  CString title;
+  frame->GetWindowText(title);
+  EXPECT_EQ("Test Frame", std::string(title));
+  ASSERT_TRUE(frame->m_hAccelTable);
+  app.m_pMainWnd = frame;
+  frame->ShowWindow(SW_SHOW);
+  CBottomBar bar;
+  bar.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 1, 1), frame, 0xE801);
+  CWnd pane;
+  pane.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 1, 1), frame, AFX_IDW_PANE_FIRST);
+  frame->RecalcLayout();
+  CRect client, paneRect, barRect;
+  frame->GetClientRect(&client);
+  pane.GetWindowRect(&paneRect);
+  frame->ScreenToClient(&paneRect);
+  bar.GetWindowRect(&barRect);
+  frame->ScreenToClient(&barRect);
+  EXPECT_EQ(CRect(0, 0, client.right, client.bottom - 20), paneRect);
+  EXPECT_EQ(CRect(0, client.bottom - 20, client.right, client.bottom), barRect);
+
+  UiAutomation::PressKey(pane.m_hWnd, 'K', UiAutomation::kControl);
+  EXPECT_EQ(1, frame->m_hits);
+  UiAutomation::PressKey(pane.m_hWnd, 'K');
+  EXPECT_EQ(1, frame->m_hits);
+
+  frame->SendMessage(WM_SETMESSAGESTRING, ID_ACCEL_CMD);
+  EXPECT_EQ("Does it", std::string(frame->m_status));
+  frame->SendMessage(WM_SETMESSAGESTRING, 0, (LPARAM) "Plain");
+  EXPECT_EQ("Plain", std::string(frame->m_status));
+  bar.DestroyWindow();
+  pane.DestroyWindow();
+  frame->DestroyWindow();
+  MSG m;
+  while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  AfxUnregisterResourceTable(&kFrameTable);
+}
+
+}  // namespace
