@@ -37,8 +37,6 @@ CString FindKernelDirectory() {
   return ToKernelPath(p.substr(0, cut));
 }
 
-bool IsLineBlank(char c) { return c == ' ' || c == '\t'; }
-
 CString Sub(const char* folder) { return GetKernelDirectory() + folder; }
 
 }  // namespace

@@ -1,12 +1,8 @@
 #include "platform/core/Module.h"
 
+#include "platform/core/FileSystem.h"
 #include "platform/core/Path.h"
 #include "platform/core/Resource.h"
-
-#if __has_include("platform/core/FileSystem.h")
-#include "platform/core/FileSystem.h"
-#define DRAVONIX_HAVE_LAST_ERROR 1
-#endif
 
 #include <dlfcn.h>
 #include <link.h>
@@ -23,25 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-#ifndef ERROR_INVALID_HANDLE
-constexpr DWORD kErrorInvalidHandle = 6;
-constexpr DWORD kErrorInvalidParameter = 87;
-constexpr DWORD kErrorInsufficientBuffer = 122;
-#else
-constexpr DWORD kErrorInvalidHandle = ERROR_INVALID_HANDLE;
-constexpr DWORD kErrorInvalidParameter = ERROR_INVALID_PARAMETER;
-constexpr DWORD kErrorInsufficientBuffer = ERROR_INSUFFICIENT_BUFFER;
-#endif
-
-thread_local DWORD t_error = 0;
 thread_local std::string t_loaderMessage;
 
-void Fail(DWORD code) {
-  t_error = code;
-#ifdef DRAVONIX_HAVE_LAST_ERROR
-  SetLastError(code);
-#endif
-}
+void Fail(DWORD code) { SetLastError(code); }
 
 struct ModuleRecord {
   std::string rawName;  // the loader's own name for the object, for RTLD_NOLOAD look-ups
@@ -212,7 +192,7 @@ void* OpenCandidates(const std::vector<std::string>& names, DWORD& error, bool& 
 
 HMODULE LoadLibrary(const char* name) {
   if (!name || !*name) {
-    Fail(kErrorInvalidParameter);
+    Fail(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   std::string given = WithDefaultExtension(name);
@@ -273,7 +253,7 @@ BOOL FreeLibrary(HMODULE module) {
     std::lock_guard<std::mutex> lock(reg.mutex);
     auto it = module ? reg.modules.find((const void*)module) : reg.modules.end();
     if (it == reg.modules.end() || it->second.loadCount <= 0) {
-      Fail(kErrorInvalidHandle);
+      Fail(ERROR_INVALID_HANDLE);
       return FALSE;
     }
     ModuleRecord& rec = it->second;
@@ -304,7 +284,7 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
     std::lock_guard<std::mutex> lock(Reg().mutex);
     auto it = module ? Reg().modules.find((const void*)module) : Reg().modules.end();
     if (it == Reg().modules.end()) {
-      Fail(kErrorInvalidHandle);
+      Fail(ERROR_INVALID_HANDLE);
       return nullptr;
     }
     rawName = it->second.rawName;
@@ -313,7 +293,7 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
   bool isMain = module == AfxGetInstanceHandle();
   void* h = dlopen(isMain ? nullptr : rawName.c_str(), RTLD_LAZY | (isMain ? 0 : RTLD_NOLOAD));
   if (!h) {
-    Fail(kErrorInvalidHandle);
+    Fail(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   void* sym = dlsym(h, name);
@@ -401,19 +381,19 @@ std::string AfxGetModuleFilePath(HMODULE module) {
 
 DWORD GetModuleFileName(HMODULE module, char* buf, DWORD size) {
   if (!buf || size == 0) {
-    Fail(kErrorInsufficientBuffer);
+    Fail(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
   std::string path = AfxGetModuleFilePath(module);
   if (path.empty()) {
     buf[0] = '\0';
-    Fail(module ? kErrorInvalidHandle : ERROR_MOD_NOT_FOUND);
+    Fail(module ? ERROR_INVALID_HANDLE : ERROR_MOD_NOT_FOUND);
     return 0;
   }
   if (path.size() >= size) {
     std::memcpy(buf, path.data(), size - 1);
     buf[size - 1] = '\0';
-    Fail(kErrorInsufficientBuffer);
+    Fail(ERROR_INSUFFICIENT_BUFFER);
     return size;
   }
   std::memcpy(buf, path.c_str(), path.size() + 1);
@@ -429,7 +409,5 @@ HMODULE AfxModuleOfAddress(const void* address) {
 }
 
 HINSTANCE AfxGetInstanceHandle() { return Known(MainLinkMap()); }
-
-DWORD AfxGetModuleError() { return t_error; }
 
 std::string AfxGetModuleLoadMessage() { return t_loaderMessage; }

@@ -24,7 +24,8 @@ typedef void (*FARPROC)();
 // `name.dll` loads `name.so` from the same folder, else the name as given; a name without an
 // extension gets `.dll`. A bare name is looked for in the program's folder, then the current folder,
 // then by the system's search; a name with a folder is taken relative to the current folder. Each
-// successful call must be matched by a FreeLibrary. Null on failure, with the last error set.
+// successful call must be matched by a FreeLibrary. Failures here return null or 0 and set
+// GetLastError (platform/core/FileSystem.h).
 HMODULE LoadLibrary(const char* name);
 HMODULE AfxLoadLibrary(const char* name);
 // Releases one load; the module is unloaded, and its resources leave the chain, with the last one.
@@ -48,7 +49,5 @@ HMODULE AfxModuleOfAddress(const void* address);
 // The main program.
 HINSTANCE AfxGetInstanceHandle();
 
-// The error of the last failing call of this header on this thread.
-DWORD AfxGetModuleError();
 // The system loader's explanation of this thread's last failed LoadLibrary (e.g. a missing symbol).
 std::string AfxGetModuleLoadMessage();

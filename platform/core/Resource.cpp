@@ -56,22 +56,25 @@ std::string KeyPart(LPCSTR p) {
 
 std::string Key(LPCSTR type, LPCSTR name) { return KeyPart(type) + '\x01' + KeyPart(name); }
 
+// Caller holds the lock. Ids already indexed keep their earlier text.
+void Index(ModuleResources& m, const RESOURCE_TABLE* t) {
+  if (t->strings)
+    for (UINT i = 0; i < t->stringCount; ++i)
+      if (t->strings[i].text) m.strings.emplace(t->strings[i].id, t->strings[i].text);
+  if (t->entries)
+    for (UINT i = 0; i < t->entryCount; ++i) {
+      const RESOURCE_ENTRY& e = t->entries[i];
+      m.entries.emplace(Key(e.type, e.name), &e);
+      m.entrySet.insert(&e);
+    }
+}
+
 // Caller holds the lock.
 void Reindex(ModuleResources& m) {
   m.strings.clear();
   m.entries.clear();
   m.entrySet.clear();
-  for (const RESOURCE_TABLE* t : m.tables) {
-    if (t->strings)
-      for (UINT i = 0; i < t->stringCount; ++i)
-        if (t->strings[i].text) m.strings.emplace(t->strings[i].id, t->strings[i].text);
-    if (t->entries)
-      for (UINT i = 0; i < t->entryCount; ++i) {
-        const RESOURCE_ENTRY& e = t->entries[i];
-        m.entries.emplace(Key(e.type, e.name), &e);
-        m.entrySet.insert(&e);
-      }
-  }
+  for (const RESOURCE_TABLE* t : m.tables) Index(m, t);
 }
 
 // Caller holds the lock. Assigns join numbers and rebuilds the search order.
@@ -128,7 +131,7 @@ BOOL AfxRegisterResourceTable(HMODULE module, const RESOURCE_TABLE* table) {
   ModuleResources& m = c.modules[module];
   if (std::find(m.tables.begin(), m.tables.end(), table) != m.tables.end()) return TRUE;
   m.tables.push_back(table);
-  Reindex(m);
+  Index(m, table);
   Rebuild(c);
   return TRUE;
 }

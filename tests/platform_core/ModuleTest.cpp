@@ -1,4 +1,5 @@
 // Loading plug-ins by their .dll names, their exports, handles and paths, and their resources in the chain.
+#include "platform/core/FileSystem.h"
 #include "platform/core/Module.h"
 #include "platform/core/Resource.h"
 #include "platform/core/String.h"
@@ -82,6 +83,11 @@ TEST(ModuleTest, BackslashesBareNamesAndRelativeFolders) {
   HMODULE h = LoadLibrary((backslashed + "\\testplugin.dll").c_str());
   ASSERT_NE(h, nullptr);
   EXPECT_TRUE(FreeLibrary(h));
+  // Stored setups spell module names in any case.
+  HMODULE c = LoadLibrary((KernelDir() + "\\testplugins\\TESTPLUGIN.DLL").c_str());
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(AfxGetModuleFilePath(c), PluginSo());
+  EXPECT_TRUE(FreeLibrary(c));
 
   // A bare name without extension gets ".dll" and is found in the current folder.
   InFolder(dir, [] {
@@ -289,21 +295,21 @@ TEST(ModuleTest, BadInputFailsCleanly) {
   EXPECT_EQ(LoadLibrary("/"), nullptr);
   EXPECT_EQ(LoadLibrary((KernelDir() + "/TestPlugins/").c_str()), nullptr);
   EXPECT_EQ(LoadLibrary(KernelDir().c_str()), nullptr);  // a folder
-  EXPECT_EQ(AfxGetModuleError(), (DWORD)ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_MOD_NOT_FOUND);
   EXPECT_EQ(LoadLibrary((KernelDir() + "/Nowhere/testplugin.dll").c_str()), nullptr);
-  EXPECT_EQ(AfxGetModuleError(), (DWORD)ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_MOD_NOT_FOUND);
 
   // A file that is not a shared object.
   std::string bogus = dravonix::test::ScratchDir("modules") + "/bogus.dll";
   std::ofstream(bogus) << "MZ not a shared object";
   EXPECT_EQ(LoadLibrary(bogus.c_str()), nullptr);
-  EXPECT_EQ(AfxGetModuleError(), (DWORD)ERROR_BAD_EXE_FORMAT);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_BAD_EXE_FORMAT);
   EXPECT_NE(AfxGetModuleLoadMessage().find("bogus.dll"), std::string::npos) << AfxGetModuleLoadMessage();
 
   HMODULE h = LoadLibrary(PluginDll().c_str());
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(GetProcAddress(h, "NoSuchExport"), nullptr);
-  EXPECT_EQ(AfxGetModuleError(), (DWORD)ERROR_PROC_NOT_FOUND);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PROC_NOT_FOUND);
   EXPECT_EQ(GetProcAddress(h, nullptr), nullptr);
   EXPECT_EQ(GetProcAddress(h, ""), nullptr);
   // Only the module's own exports: not those of the libraries it uses.
@@ -316,6 +322,7 @@ TEST(ModuleTest, BadInputFailsCleanly) {
   EXPECT_EQ(GetProcAddress(h, "TestPlugin_Add"), nullptr);  // stale handle
   EXPECT_FALSE(FreeLibrary(nullptr));
   EXPECT_FALSE(FreeLibrary(junk));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
   char path[64] = "x";
   EXPECT_EQ(GetModuleFileName(junk, path, sizeof path), 0u);
   EXPECT_STREQ(path, "");
