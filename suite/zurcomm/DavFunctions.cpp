@@ -305,8 +305,16 @@ bool DAV_SendMessage(DAV_MSG* msg) {
   if (!c.Begin() || !c.NeedOpen()) return false;
   if (!msg) return c.Fail("Invalid argument: no message");
   if (msg->count > 4) return c.Fail("Invalid message: more than 4 data words");
-  // The bus takes the message; a silent network simply never replies.
-  if (!c.Silent()) Deliver(c.S(), *msg);
+  // The bus takes the message; a drive that is absent or silent never replies, and the library
+  // keeps the time-out for the caller that waits in vain.
+  State& s = c.S();
+  bool broadcast = msg->address == DAV_BROADCAST_ADDRESS;
+  uint16_t axis = msg->address >> 4;
+  if (c.Silent() || (!broadcast && !s.Find(axis))) {
+    s.lastError = broadcast ? "Time-out: no drive answers" : "Time-out: axis " + std::to_string(axis) + " does not answer";
+    return true;
+  }
+  Deliver(s, *msg);
   return true;
 }
 

@@ -1,0 +1,19 @@
+// String table of the communication gate.
+#include "comm/CommStringIds.h"
+#include "platform/core/Resource.h"
+
+namespace {
+
+const RESOURCE_STRING kStrings[] = {
+    {IDS_COMM_NOT_ONLINE,
+     "Communication status must be \"Online\" in order to execute this command!\nUse menu command "
+     "\"Communication | Refresh\" to update the communication status."},
+    {IDS_COMM_ERROR_BOX, "Communication Error:\n\n%s"},
+    {IDS_COMM_NET_PROTOCOL_ERROR, "Network Protocol Error! The peer does not understand my communication protocol."},
+    {IDS_COMM_NET_UNAVAILABLE, "The net-master link is not available"},
+};
+
+const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0};
+CResourceTableRegistration g_registration(kTable);
+
+}  // namespace
