@@ -551,7 +551,7 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
   CString rest = line, field;
   do {
     if (!TakeField(rest, field)) break;
-    m_eType = GetType(field);
+    m_eType = ::GetType(field);
     if (m_eType == VAR_INVALID) break;
     if (!TakeField(rest, m_strName)) break;
     if (!CutUnit(rest, m_strUnit)) break;
@@ -590,15 +590,13 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
 
 // ---- CMC_ArrayParameter ---------------------------------------------------------------------------
 
-CMC_ArrayParameter::CMC_ArrayParameter(CMC_Setup& setup) : m_rSetup(setup) { m_arrValues.SetSize(0, 16); }
+CMC_ArrayParameter::CMC_ArrayParameter(CMC_Setup& setup) : m_rSetup(setup) {}
 
 CMC_ArrayParameter::CMC_ArrayParameter(CMC_Setup& setup, CMC_ArrayParameter& other) : CObject(), m_rSetup(setup) {
-  m_arrValues.SetSize(0, 16);
   *this = other;
 }
 
 CMC_ArrayParameter::CMC_ArrayParameter(const CMC_ArrayParameter& other) : CObject(), m_rSetup(other.m_rSetup) {
-  m_arrValues.SetSize(0, 16);
   *this = other;
 }
 
@@ -607,8 +605,7 @@ CMC_ArrayParameter& CMC_ArrayParameter::operator=(const CMC_ArrayParameter& othe
   m_eType = other.m_eType;
   m_strName = other.m_strName;
   m_wAddress = other.m_wAddress;
-  m_arrValues.SetSize(other.m_arrValues.GetSize(), 16);
-  for (INT_PTR i = 0; i < other.m_arrValues.GetSize(); ++i) m_arrValues[i] = other.m_arrValues[i];
+  m_arrValues = other.m_arrValues;
   m_Min = other.m_Min;
   m_Max = other.m_Max;
   m_strUnit = other.m_strUnit;
@@ -617,12 +614,12 @@ CMC_ArrayParameter& CMC_ArrayParameter::operator=(const CMC_ArrayParameter& othe
 }
 
 CMC_Value& CMC_ArrayParameter::At(int i) {
-  if (i < 0 || i >= m_arrValues.GetSize()) AfxThrowInvalidArgException();
+  if (i < 0 || (size_t)i >= m_arrValues.size()) AfxThrowInvalidArgException();
   return m_arrValues[i];
 }
 
 const CMC_Value& CMC_ArrayParameter::At(int i) const {
-  if (i < 0 || i >= m_arrValues.GetSize()) AfxThrowInvalidArgException();
+  if (i < 0 || (size_t)i >= m_arrValues.size()) AfxThrowInvalidArgException();
   return m_arrValues[i];
 }
 
@@ -806,14 +803,14 @@ void CMC_ArrayParameter::SetMaxInBaseUnit(double v) {
 
 void CMC_ArrayParameter::SetMinInInternalUnit(double v) {
   m_Min.SetValue(m_eType, v);
-  for (INT_PTR i = 0; i < m_arrValues.GetSize(); ++i)
+  for (size_t i = 0; i < m_arrValues.size(); ++i)
     if (CMC_Value::Compare(m_eType, m_arrValues[i], m_Min) < 0) m_arrValues[i] = m_Min;
   if (CMC_Value::Compare(m_eType, m_Max, m_Min) < 0) m_Max = m_Min;
 }
 
 void CMC_ArrayParameter::SetMaxInInternalUnit(double v) {
   m_Max.SetValue(m_eType, v);
-  for (INT_PTR i = 0; i < m_arrValues.GetSize(); ++i)
+  for (size_t i = 0; i < m_arrValues.size(); ++i)
     if (CMC_Value::Compare(m_eType, m_arrValues[i], m_Max) > 0) m_arrValues[i] = m_Max;
   if (CMC_Value::Compare(m_eType, m_Min, m_Max) > 0) m_Min = m_Max;
 }
@@ -842,14 +839,14 @@ int CMC_ArrayParameter::IsDifferenceInsignificant(int i, double base) {
 }
 
 void CMC_ArrayParameter::InsertValueAt(int i, double v) {
-  if (i < 0 || i > m_arrValues.GetSize()) AfxThrowInvalidArgException();
-  m_arrValues.InsertAt(i, CMC_Value());
+  if (i < 0 || (size_t)i > m_arrValues.size()) AfxThrowInvalidArgException();
+  m_arrValues.insert(m_arrValues.begin() + i, CMC_Value());
   SetValue(i, v);
 }
 
 void CMC_ArrayParameter::RemoveValueAt(int i, int count) {
-  if (i < 0 || count < 0 || (INT_PTR)i + count > m_arrValues.GetSize()) AfxThrowInvalidArgException();
-  m_arrValues.RemoveAt(i, count);
+  if (i < 0 || count < 0 || (size_t)i + (size_t)count > m_arrValues.size()) AfxThrowInvalidArgException();
+  m_arrValues.erase(m_arrValues.begin() + i, m_arrValues.begin() + i + count);
 }
 
 CString CMC_ArrayParameter::PrintValue(int i) {
@@ -887,19 +884,19 @@ CString CMC_ArrayParameter::SaveValue(const CMC_Value& raw) {
 
 void CMC_ArrayParameter::SaveData(CString& text) {
   text.Empty();
-  for (INT_PTR i = 0; i < m_arrValues.GetSize(); ++i) {
+  for (size_t i = 0; i < m_arrValues.size(); ++i) {
     if (i) text += ',';
     text += SaveValue(m_arrValues[i]);
   }
 }
 
 int CMC_ArrayParameter::LoadData(const char* text) {
-  m_arrValues.RemoveAll();
+  m_arrValues.clear();
   if (!text || !*text) return TRUE;
   int count = 1;
   for (const char* p = text; *p; ++p)
     if (*p == ',') ++count;
-  m_arrValues.SetSize(count, 16);
+  m_arrValues.assign((size_t)count, CMC_Value());
   int ok = TRUE;
   const char* p = text;
   for (int i = 0; i < count; ++i) {

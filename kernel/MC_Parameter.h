@@ -3,11 +3,11 @@
 #pragma once
 
 #include "kernel/MC_Value.h"
-#include "platform/core/Array.h"
 #include "platform/core/Object.h"
 #include "platform/core/String.h"
 
 #include <cstdio>
+#include <vector>
 
 class CMC_Setup;
 class CMC_Units;
@@ -207,8 +207,8 @@ class CMC_ArrayParameter : public CObject {
   void IUToUnit(double& v);
   void UnitToIU(double& v);
 
-  int GetValuesCount() const { return (int)m_arrValues.GetSize(); }
-  void SetValuesCount(int count) { m_arrValues.SetSize(count, 16); }
+  int GetValuesCount() const { return (int)m_arrValues.size(); }
+  void SetValuesCount(int count) { m_arrValues.resize(count > 0 ? (size_t)count : 0); }
   double GetValueInInternalUnit(int i) const { return At(i).GetValue(m_eType); }
   double GetMinInInternalUnit() const { return m_Min.GetValue(m_eType); }
   double GetMaxInInternalUnit() const { return m_Max.GetValue(m_eType); }
@@ -254,7 +254,7 @@ class CMC_ArrayParameter : public CObject {
   tagVarType m_eType = VAR_INVALID;
   CString m_strName;
   WORD m_wAddress = 0;
-  CArray<CMC_Value, const CMC_Value&> m_arrValues;
+  std::vector<CMC_Value> m_arrValues;
   CMC_Value m_Min;
   CMC_Value m_Max;
   CString m_strUnit;

@@ -213,7 +213,7 @@ int CMC_Variable::ReadFromConfig(CString& line, const char* file, int lineNumber
   CString rest = line, field;
   do {
     if (!TakeField(rest, field)) break;
-    m_eType = GetType(field);
+    m_eType = ::GetType(field);
     if (m_eType == VAR_INVALID) break;
     if (!TakeField(rest, m_strName)) break;
     if (!CutUnit(rest, m_strUnit)) break;
