@@ -9,6 +9,7 @@
 #include "platform/core/Path.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <cstdlib>
@@ -67,7 +68,9 @@ CString ReplaceExtensionWithChm(const CString& path) {
   return path.Left(dot + 1) + "chm";
 }
 
-int GetHelpFileOfModule(void* module, CString& helpFile) {
+HMODULE GetKernelModuleHandle() { return GetModuleHandle("dravonix.dll"); }
+
+int GetHelpFileOfModule(HINSTANCE module, CString& helpFile) {
   char path[781];
   DWORD n = module ? GetModuleFileName((HMODULE)module, path, sizeof path) : 0;
   if (n == 0 || n >= sizeof path) {
@@ -91,7 +94,11 @@ FILE* OpenConfigFile(const char* name, int write) {
     ShowKernelMessage(MB_ICONEXCLAMATION, 20000);
     return nullptr;
   }
-  FILE* f = fopen(ResolvePath(path).c_str(), write ? "wb" : "rb");
+  // A folder is not a file, though the C library would open it for reading.
+  DWORD attr = GetFileAttributes(path);
+  FILE* f = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)
+                ? nullptr
+                : fopen(ResolvePath(path).c_str(), write ? "wb" : "rb");
   if (!f) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, path.GetString());
   return f;
 }
@@ -193,8 +200,9 @@ int ReadLongFromConfigLine(CString& line, LONG& out) {
   // A number that does not fit in 32 bits is refused rather than wrapped.
   bool digits = run.find_first_of("0123456789") != std::string::npos;
   if (!digits) return 0;
+  errno = 0;
   long long v = strtoll(run.c_str(), nullptr, 10);
-  if (run.size() > 12 || v < INT32_MIN || v > INT32_MAX) return 0;
+  if (errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return 0;
   out = (LONG)v;
   return 1;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/core/String.h"
+#include "platform/core/Module.h"
 
 #include <cstdio>
 
@@ -17,8 +18,10 @@ CString GetMotionModulesDirectory();
 CString GetMotionProceduresDirectory();
 CString GetKernelHelpFile();
 CString GetZURHelpFile();
+// The kernel library's own module.
+HMODULE GetKernelModuleHandle();
 // The file path of a loaded module with its extension replaced by "chm".
-int GetHelpFileOfModule(void* module, CString& helpFile);
+int GetHelpFileOfModule(HINSTANCE module, CString& helpFile);
 // `path` with its extension replaced by "chm" ("." + "chm" appended when the name has no point).
 CString ReplaceExtensionWithChm(const CString& path);
 

@@ -1,5 +1,6 @@
 #include "examples/host/HostSteps.h"
 
+#include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 
@@ -32,6 +33,38 @@ bool ReadSettings(std::string& detail) {
   return !GetKernelDirectory().IsEmpty();
 }
 
+bool OpenCommunication(std::string& detail) {
+  int offline;
+  BYTE flag, type;
+  CString channel;
+  DWORD baud;
+  WORD host, active, prot;
+  LoadCommunicationSettings(offline, flag, type, channel, baud, host, active, prot);
+  if (!CMC_Comm::Open(channel, baud, flag, type, host)) {
+    detail = CMC_Comm::GetLastErrorText().GetString();
+    return false;
+  }
+  CString version;
+  if (!CMC_Comm::SetActiveBoard(active ? active : 1) || !CMC_Comm::GetFirmwareVer(version)) {
+    detail = CMC_Comm::GetLastErrorText().GetString();
+    return false;
+  }
+  detail = "drive firmware " + std::string(version.GetString());
+  return true;
+}
+
+bool ScanDrives(std::string& detail) {
+  CWordArray axes;
+  CStringArray firmware;
+  if (!CMC_Comm::ScanNetwork(axes, firmware)) return false;
+  for (int i = 0; i < axes.GetSize(); ++i) {
+    CString item;
+    item.Format("%saxis %u (%s)", i ? ", " : "", axes[i], firmware[i].GetString());
+    detail += item.GetString();
+  }
+  return axes.GetSize() > 0;
+}
+
 }  // namespace
 
 bool RunHostRoad(const std::string&) {
@@ -39,13 +72,19 @@ bool RunHostRoad(const std::string&) {
   g_bShowErrors = FALSE;
   const std::vector<Step> steps = {
       {"read kernel settings", ReadSettings},
+      {"open communication", OpenCommunication},
+      {"scan the drive network", ScanDrives},
   };
   for (const Step& s : steps) {
     std::string detail;
     bool ok = s.run(detail);
     printf("[%s] %s%s%s\n", ok ? " ok " : "FAIL", s.name, detail.empty() ? "" : ": ", detail.c_str());
-    if (!ok) return false;
+    if (!ok) {
+      CMC_Comm::Close();
+      return false;
+    }
   }
+  CMC_Comm::Close();
   printf("all steps passed\n");
   return true;
 }

@@ -34,9 +34,17 @@ class Call {
   }
   ~Call() {
     if (!m_lock.owns_lock()) m_lock.lock();
-    if (!m_state.logEnabled) return;
-    if (m_state.log.size() >= zurcomm::kMaxLogEntries) m_state.log.pop_front();
-    m_state.log.push_back(m_record);
+    if (m_state.logEnabled) {
+      if (m_state.log.size() >= zurcomm::kMaxLogEntries) m_state.log.pop_front();
+      m_state.log.push_back(m_record);
+    }
+    // Level 1 reports failures, level 2 and above every call; the handler runs without the lock.
+    DAV_DEBUG_LOG_HANDLER debugLog = m_state.debugLog;
+    if (!debugLog || m_state.debugLevel < 1 || (m_state.debugLevel < 2 && m_record.ok)) return;
+    std::string text = m_record.function;
+    if (!m_record.ok) text += " failed: " + m_state.lastError;
+    m_lock.unlock();
+    debugLog(text.c_str());
   }
   Call(const Call&) = delete;
   Call& operator=(const Call&) = delete;

@@ -141,3 +141,89 @@ TEST(ConfigFile, CommunicationSettings) {
   EXPECT_EQ(user, "alice");
   EXPECT_TRUE(password.IsEmpty());
 }
+
+TEST(ConfigFile, LineEndingsAbsoluteNamesAndFolders) {
+  auto lf = ReadAll(WriteFile("lf.cfg", "one\n  two # c\n\"x\" 3\n"));
+  auto crlf = ReadAll(WriteFile("crlf.cfg", "one\r\n  two # c\r\n\"x\" 3"));
+  EXPECT_EQ(lf, crlf);
+  ASSERT_EQ(lf.size(), 3u);
+  EXPECT_EQ(lf[2], std::make_pair(3, std::string("\"x\" 3")));
+
+  // A name with a drive letter is used as it stands, not put under the kernel folder.
+  EXPECT_EQ(ResolveConfigFileName("C:\\data\\a.cfg"), "C:\\data\\a.cfg");
+  EXPECT_EQ(ResolveConfigFileName("\\data\\a.cfg"), "\\data\\a.cfg");
+  EXPECT_EQ(ResolveConfigFileName("Units\\units.cfg"), GetKernelDirectory() + "Units\\units.cfg");
+  EXPECT_EQ(ResolveConfigFileName(nullptr), GetKernelDirectory());
+
+  // A folder does not open as a file.
+  g_bShowErrors = FALSE;
+  EXPECT_EQ(OpenConfigFile(nullptr, 0), nullptr);
+  EXPECT_EQ(OpenConfigFile(dravonix::test::ScratchDir("folder").c_str(), 0), nullptr);
+  g_bShowErrors = TRUE;
+
+  // Writers open "wb": what is written comes back byte for byte.
+  std::string path = dravonix::test::ScratchDir("w") + "/out.cfg";
+  FILE* f = OpenConfigFile(path.c_str(), 1);
+  ASSERT_NE(f, nullptr);
+  fputs((EscapeString("a#b") + " 5\r\n").GetString(), f);
+  fclose(f);
+  f = OpenConfigFile(path.c_str(), 0);
+  CString line, text;
+  int n = 0;
+  ASSERT_TRUE(ReadConfigFileLine(f, line, n));
+  ASSERT_TRUE(ReadEscapedStringFromConfigLine(line, text));
+  EXPECT_EQ(text, "a#b");
+  LONG v = 0;
+  ASSERT_TRUE(ReadLongFromConfigLine(line, v));
+  EXPECT_EQ(v, 5);
+  EXPECT_FALSE(ReadConfigFileLine(f, line, n));
+  EXPECT_EQ(f, nullptr);
+}
+
+TEST(ConfigFile, NumberLimits) {
+  LONG v = 0;
+  CString line("000000000000000000042 x");
+  ASSERT_TRUE(ReadLongFromConfigLine(line, v));
+  EXPECT_EQ(v, 42);
+  line = "2147483647";
+  ASSERT_TRUE(ReadLongFromConfigLine(line, v));
+  EXPECT_EQ(v, 2147483647);
+  line = "-2147483648";
+  ASSERT_TRUE(ReadLongFromConfigLine(line, v));
+  EXPECT_EQ(v, INT32_MIN);
+  v = 7;
+  line = "2147483648";
+  EXPECT_FALSE(ReadLongFromConfigLine(line, v));
+  EXPECT_EQ(v, 7);
+  line = "-99999999999999999999999";
+  EXPECT_FALSE(ReadLongFromConfigLine(line, v));
+  EXPECT_TRUE(line.IsEmpty());
+  line = "- 4";
+  EXPECT_FALSE(ReadLongFromConfigLine(line, v));
+  EXPECT_EQ(line, "4");
+  line = "+8";
+  ASSERT_TRUE(ReadLongFromConfigLine(line, v));
+  EXPECT_EQ(v, 8);
+}
+
+TEST(ConfigFile, ModulesHelpFilesAndBuildVersion) {
+  HMODULE kernel = GetKernelModuleHandle();
+  ASSERT_NE(kernel, nullptr);
+  CString help;
+  ASSERT_TRUE(GetHelpFileOfModule(kernel, help));
+  EXPECT_EQ(help.Right(15), "libdravonix.chm");
+  EXPECT_FALSE(GetHelpFileOfModule(nullptr, help));
+  EXPECT_TRUE(help.IsEmpty());
+  EXPECT_EQ(ReplaceExtensionWithChm("a.b\\c"), "a.b\\c.chm");
+  EXPECT_EQ(ReplaceExtensionWithChm("x\\GUI.dll"), "x\\GUI.chm");
+  EXPECT_EQ(GetKernelHelpFile(), GetKernelDirectory() + "kernel.chm");
+  EXPECT_EQ(GetZURHelpFile(), GetKernelDirectory() + "VKS.chm");
+
+  std::string update = dravonix::test::KernelDir() + "/update.cfg";
+  std::ofstream(update, std::ios::binary) << "\"kernel\" 120\r\n\"gui\" 7\r\n# comment\r\nbad 900\r\n\"big\" 4000000000\r\n";
+  EXPECT_EQ(GetBuildVersion(), 4000000000u);
+  std::remove(update.c_str());
+  g_bShowErrors = FALSE;
+  EXPECT_EQ(GetBuildVersion(), 0u);
+  g_bShowErrors = TRUE;
+}

@@ -1,0 +1,548 @@
+#include "editor/SECEdit.h"
+
+#include "editor/EditorStrings.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/Resource.h"
+
+#include <sys/mman.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+UINT SECEdit::ms_nLastShownMessage = 0;
+int SECEdit::ms_nShownMessages = 0;
+
+namespace {
+
+int CapacityFor(int n) { return (n + 31) & ~15; }
+
+// Profile look-ups of the settings; the application profile answers once it is available.
+int ProfileInt(const CString& /*section*/, UINT /*entryId*/, int nDefault) { return nDefault; }
+CString ProfileString(const CString& /*section*/, UINT /*entryId*/, const char* pszDefault) { return pszDefault; }
+
+CString LoadEditorString(UINT id) {
+  std::string text;
+  if (LoadStringResource(id, text)) return CString(text.c_str());
+  const char* p = GetEditorString(id);
+  return p ? p : "";
+}
+
+}  // namespace
+
+SECEdit::SECEdit()
+    : m_pLine(nullptr), m_pUndo(nullptr), m_bAutoIndent(FALSE), m_nBookmarks(0), m_nUndoPos(0), m_dwUndoGroup(0),
+      m_nUndoCount(0), m_pFile(nullptr), m_nLineEndLength(2), m_szLineEnd{'\r', '\n', 0, 0}, m_bInComment(FALSE),
+      m_nLineCount(1), m_bModified(FALSE), m_bReadOnly(FALSE), m_bWordWrap(FALSE), m_nTabSize(3), m_bKeepTabs(TRUE),
+      m_bShowTabs(FALSE), m_bInsertMode(TRUE), m_bLockFiles(FALSE), m_nLineEndMode(0), m_strFontName("Courier New"),
+      m_nFontSize(9), m_nFontWeight(400), m_bFontItalic(FALSE), m_nCharSet(0) {
+  m_pLine = NewLine(64);
+  if (m_pLine) m_pLine->nLength = 0;
+  m_pUndo = static_cast<SECEditUndoRecord*>(calloc(SECEDIT_UNDO_SIZE, sizeof(SECEditUndoRecord)));
+  SetModified(FALSE);
+  SetReadOnly(FALSE);
+  ResetUndo();
+  m_nLineCount = 1;
+  ClearProfileSection();
+  LoadSettings();
+  SetLineEndMode(ProfileInt(m_strProfileSection, 21024, 0));
+}
+
+SECEdit::~SECEdit() {
+  CloseKeptFile();
+  FreeAll();
+}
+
+void SECEdit::FreeAll() {
+  FreeLineList(m_pLine);
+  m_pLine = nullptr;
+  if (m_pUndo) {
+    for (int i = 0; i < SECEDIT_UNDO_SIZE; ++i) free(m_pUndo[i].pText);
+    free(m_pUndo);
+    m_pUndo = nullptr;
+  }
+  m_nUndoPos = m_nUndoCount = 0;
+}
+
+void SECEdit::ForgetFileHandle() { m_pFile = nullptr; }
+
+BOOL SECEdit::IsModified() { return m_bModified; }
+BOOL SECEdit::SetModified(BOOL b) { return m_bModified = b; }
+BOOL SECEdit::SetLockFiles(BOOL b) { return m_bLockFiles = b; }
+BOOL SECEdit::GetLockFiles() { return m_bLockFiles; }
+BOOL SECEdit::SetReadOnly(BOOL b) { return m_bReadOnly = b; }
+BOOL SECEdit::IsReadOnly() { return m_bReadOnly; }
+BOOL SECEdit::SetWordWrap(BOOL b) { return m_bWordWrap = b; }
+BOOL SECEdit::GetWordWrap() { return m_bWordWrap; }
+BOOL SECEdit::SetInsertMode(BOOL b) { return m_bInsertMode = b; }
+BOOL SECEdit::GetInsertMode() { return m_bInsertMode; }
+int SECEdit::SetTabSize(int n) { return m_nTabSize = n < 1 ? 1 : n; }
+int SECEdit::GetTabSize() { return m_nTabSize; }
+void SECEdit::LoadSyntaxSettings() {}
+
+void SECEdit::SetProfileSection(const char* pszSection) { m_strProfileSection = pszSection ? pszSection : ""; }
+void SECEdit::ClearProfileSection() { m_strProfileSection = ""; }
+
+void SECEdit::LoadSettings() {
+  LoadSyntaxSettings();
+  const CString& s = m_strProfileSection;
+  SetTabSize(ProfileInt(s, 21016, 3));
+  m_bKeepTabs = ProfileInt(s, 21017, 1);
+  m_bShowTabs = ProfileInt(s, 21018, 0);
+  m_strFontName = ProfileString(s, 21019, "Courier New");
+  m_nFontSize = ProfileInt(s, 21020, 9);
+  m_nCharSet = ProfileInt(s, 21039, 0);
+  m_nFontWeight = ProfileInt(s, 21037, 400);
+  m_bFontItalic = ProfileInt(s, 21038, 0);
+  m_bWordWrap = ProfileInt(s, 21021, 0);
+  m_bInsertMode = ProfileInt(s, 21022, 1);
+  m_bLockFiles = ProfileInt(s, 21023, 0);
+}
+
+void SECEdit::SetLineEndMode(int nMode) {
+  m_nLineEndMode = nMode;
+  static const char* const kEnds[4] = {"\r\n", "\n\r", "\n", "\r"};
+  if (nMode < 0 || nMode > 3) return;
+  memset(m_szLineEnd, 0, sizeof m_szLineEnd);
+  strcpy(m_szLineEnd, kEnds[nMode]);
+  m_nLineEndLength = (int)strlen(m_szLineEnd);
+}
+
+// ---- List operations ----
+
+// Line blocks. Each block is [owner][record][first text buffer]. The owner is null for a block of its
+// own (calloc) or the chunk it was cut from: files are loaded into large chunks, so that a text of a
+// million lines costs few allocations and page faults. A chunk is released with its last line.
+struct SECLineChunk {
+  std::atomic<int64_t> live;
+  size_t size;
+};
+
+struct SECLineArena {
+  SECLineChunk* chunk = nullptr;
+  size_t used = 0;
+  size_t nextSize = 64 * 1024;
+};
+
+namespace {
+const size_t kOwnerSize = sizeof(void*);
+const size_t kChunkHeader = (sizeof(SECLineChunk) + 15) & ~size_t(15);
+const size_t kMaxChunk = 8u << 20;
+
+inline char* InlineText(tagLINEDESC* p) { return reinterpret_cast<char*>(p + 1); }
+
+void ReleaseChunk(SECLineChunk* c) {
+  if (c->live.fetch_sub(1, std::memory_order_acq_rel) == 1) munmap(c, c->size);
+}
+
+tagLINEDESC* InitBlock(char* block, SECLineChunk* owner, int cap) {
+  memcpy(block, &owner, sizeof owner);
+  tagLINEDESC* p = reinterpret_cast<tagLINEDESC*>(block + kOwnerSize);
+  if (cap > 0) {
+    p->nCapacity = cap;
+    p->pText = InlineText(p);
+    p->nLineNumber = 1;
+  }
+  return p;
+}
+}  // namespace
+
+SECLineArena* SECEdit::NewArena() { return new (std::nothrow) SECLineArena; }
+
+void SECEdit::EndArena(SECLineArena* pArena) {
+  if (!pArena) return;
+  if (pArena->chunk) ReleaseChunk(pArena->chunk);
+  delete pArena;
+}
+
+tagLINEDESC* SECEdit::NewLineIn(SECLineArena* pArena, int nSize) {
+  if (!pArena) return NewLine(nSize);
+  int cap = nSize > 0 ? CapacityFor(nSize) : 0;
+  size_t need = (kOwnerSize + sizeof(tagLINEDESC) + (size_t)cap + 7) & ~size_t(7);
+  if (!pArena->chunk || pArena->used + need > pArena->chunk->size) {
+    size_t size = pArena->nextSize;
+    while (size < kChunkHeader + need) size *= 2;
+    void* mem = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mem == MAP_FAILED) return nullptr;
+#ifdef MADV_HUGEPAGE
+    if (size >= (2u << 20)) madvise(mem, size, MADV_HUGEPAGE);
+#endif
+    SECLineChunk* c = new (mem) SECLineChunk;
+    c->live.store(1, std::memory_order_relaxed);  // the arena's own reference
+    c->size = size;
+    if (pArena->chunk) ReleaseChunk(pArena->chunk);
+    pArena->chunk = c;
+    pArena->used = kChunkHeader;
+    if (pArena->nextSize < kMaxChunk) pArena->nextSize *= 2;
+  }
+  char* block = reinterpret_cast<char*>(pArena->chunk) + pArena->used;
+  pArena->used += need;
+  pArena->chunk->live.fetch_add(1, std::memory_order_relaxed);
+  return InitBlock(block, pArena->chunk, cap);
+}
+
+tagLINEDESC* SECEdit::NewLine(int nSize) {
+  int cap = nSize > 0 ? CapacityFor(nSize) : 0;
+  char* block = static_cast<char*>(calloc(1, kOwnerSize + sizeof(tagLINEDESC) + (size_t)cap));
+  if (!block) return nullptr;
+  return InitBlock(block, nullptr, cap);
+}
+
+int SECEdit::FreeLine(tagLINEDESC* pLine) {
+  if (!pLine) return -1;
+  if (pLine->pText && pLine->pText != InlineText(pLine)) free(pLine->pText);
+  char* block = reinterpret_cast<char*>(pLine) - kOwnerSize;
+  SECLineChunk* owner;
+  memcpy(&owner, block, sizeof owner);
+  if (owner)
+    ReleaseChunk(owner);
+  else
+    free(block);
+  return 0;
+}
+
+int SECEdit::GrowLine(tagLINEDESC* pLine, int n) {
+  if (!pLine) return 0;
+  if (pLine->pText && pLine->nCapacity > n) return 1;
+  int cap = CapacityFor(n);
+  char* p = static_cast<char*>(calloc(1, (size_t)cap));
+  if (!p) return 0;
+  if (pLine->pText) {
+    memcpy(p, pLine->pText, (size_t)pLine->nLength);
+    if (pLine->pText != InlineText(pLine)) free(pLine->pText);
+  }
+  pLine->pText = p;
+  pLine->nCapacity = cap;
+  return 1;
+}
+
+int SECEdit::InsertLineBefore(tagLINEDESC* pNew, tagLINEDESC* pLine) {
+  if (!pNew || !pLine) return -1;
+  pNew->pPrev = pLine->pPrev;
+  if (pLine->pPrev) pLine->pPrev->pNext = pNew;
+  pNew->pNext = pLine;
+  pLine->pPrev = pNew;
+  return 0;
+}
+
+int SECEdit::InsertLineAfter(tagLINEDESC* pNew, tagLINEDESC* pLine) {
+  if (!pNew || !pLine) return -1;
+  if (pLine->pNext) pLine->pNext->pPrev = pNew;
+  pNew->pNext = pLine->pNext;
+  pNew->pPrev = pLine;
+  pLine->pNext = pNew;
+  return 0;
+}
+
+int SECEdit::UnlinkLine(tagLINEDESC* pLine) {
+  if (!pLine) return -1;
+  if (pLine->pPrev) pLine->pPrev->pNext = pLine->pNext;
+  if (pLine->pNext) pLine->pNext->pPrev = pLine->pPrev;
+  return 0;
+}
+
+int SECEdit::FreeLineList(tagLINEDESC* pLine) {
+  if (!pLine) return -1;
+  pLine = GetFirstLine(pLine);
+  // Lines of one chunk are counted off together.
+  SECLineChunk* owner = nullptr;
+  int64_t pending = 0;
+  while (pLine) {
+    tagLINEDESC* next = pLine->pNext;
+    SECLineChunk* o;
+    memcpy(&o, reinterpret_cast<char*>(pLine) - kOwnerSize, sizeof o);
+    if (!o) {
+      FreeLine(pLine);
+    } else {
+      if (pLine->pText && pLine->pText != InlineText(pLine)) free(pLine->pText);
+      if (o != owner) {
+        if (owner && owner->live.fetch_sub(pending, std::memory_order_acq_rel) == pending) munmap(owner, owner->size);
+        owner = o;
+        pending = 0;
+      }
+      ++pending;
+    }
+    pLine = next;
+  }
+  if (owner && owner->live.fetch_sub(pending, std::memory_order_acq_rel) == pending) munmap(owner, owner->size);
+  return 0;
+}
+
+tagLINEDESC* SECEdit::GetFirstLine(tagLINEDESC* pLine, int* pnPosition) {
+  int pos = pLine ? 1 : 0;
+  while (pLine && pLine->pPrev) {
+    pLine = pLine->pPrev;
+    ++pos;
+  }
+  if (pnPosition) *pnPosition = pos;
+  return pLine;
+}
+
+tagLINEDESC* SECEdit::GetLastLine(tagLINEDESC* pLine) {
+  while (pLine && pLine->pNext) pLine = pLine->pNext;
+  return pLine;
+}
+
+int SECEdit::RenumberLines(tagLINEDESC* pLine) {
+  pLine = GetFirstLine(pLine);
+  uint32_t n = 0;
+  for (; pLine; pLine = pLine->pNext) pLine->nLineNumber = ++n;
+  return (int)n;
+}
+
+void SECEdit::RenumberFrom(tagLINEDESC* pLine) {
+  if (!pLine) return;
+  uint32_t n = pLine->pPrev ? pLine->pPrev->nLineNumber : 0;
+  for (; pLine; pLine = pLine->pNext) pLine->nLineNumber = ++n;
+}
+
+// ---- Lines and measurement ----
+
+tagLINEDESC* SECEdit::GetLine(int nNumber) {
+  tagLINEDESC* p = GetFirstLine(m_pLine);
+  if (!p) return nullptr;
+  if (nNumber < 1) return GetLastLine(p);
+  for (int i = 1; i < nNumber; ++i) {
+    if (!p->pNext) return p;
+    p = p->pNext;
+  }
+  return p;
+}
+
+BOOL SECEdit::PosLessEqual(const SECEditPos& a, const SECEditPos& b) const {
+  if (a.pLine == b.pLine) return a.nOffset <= b.nOffset;
+  for (const tagLINEDESC* p = a.pLine; p; p = p->pNext)
+    if (p == b.pLine) return TRUE;
+  return FALSE;
+}
+
+BOOL SECEdit::EndsWithLineEnd(const tagLINEDESC* pLine) const {
+  if (!pLine || !pLine->pText || pLine->nLength < m_nLineEndLength) return FALSE;
+  return memcmp(pLine->pText + pLine->nLength - m_nLineEndLength, m_szLineEnd, (size_t)m_nLineEndLength) == 0;
+}
+
+int SECEdit::TextLength(const tagLINEDESC* pLine) const {
+  if (!pLine || !pLine->pText) return 0;
+  return EndsWithLineEnd(pLine) ? pLine->nLength - m_nLineEndLength : pLine->nLength;
+}
+
+int SECEdit::GetTextWidth(const char* pText, int n) const {
+  int ts = m_nTabSize < 1 ? 1 : m_nTabSize;
+  int col = 0;
+  for (int i = 0; i < n; ++i) col += pText[i] == '\t' ? ts - col % ts : 1;
+  return col;
+}
+
+int SECEdit::GetFitLength(const char* pText, int n) const {
+  int ts = m_nTabSize < 1 ? 1 : m_nTabSize;
+  int limit = SECEDIT_MAX_LINE - m_nLineEndLength;
+  int col = 0;
+  for (int i = 0; i < n; ++i) {
+    col += pText[i] == '\t' ? ts - col % ts : 1;
+    if (col > limit) return i;
+  }
+  return n;
+}
+
+int SECEdit::OffsetToColumn(const tagLINEDESC* pLine, int nOffset) const {
+  if (nOffset < 0) return 0;
+  if (!pLine || !pLine->pText) return nOffset;
+  int tl = TextLength(pLine);
+  int k = nOffset < tl ? nOffset : tl;
+  return GetTextWidth(pLine->pText, k) + (nOffset - k);
+}
+
+int SECEdit::ColumnToOffset(const tagLINEDESC* pLine, int nColumn) const {
+  if (nColumn < 0) return 0;
+  if (!pLine || !pLine->pText) return nColumn;
+  int ts = m_nTabSize < 1 ? 1 : m_nTabSize;
+  int tl = TextLength(pLine);
+  int col = 0;
+  for (int i = 0; i < tl; ++i) {
+    col += pLine->pText[i] == '\t' ? ts - col % ts : 1;
+    if (col > nColumn) return i;
+  }
+  return tl + (nColumn - col);
+}
+
+char* SECEdit::ExpandTabs(const char* pText, int n, int nTabSize, int nLineEndLength, int* pnLength) {
+  if (nTabSize < 1) nTabSize = 1;
+  if (!pText || n < 0) n = 0;
+  int tabs = 0;
+  for (int i = 0; i < n; ++i) tabs += pText[i] == '\t';
+  char* out = static_cast<char*>(calloc(1, (size_t)((tabs + 3) * nTabSize + n + 1)));
+  if (!out) return nullptr;
+  int o = 0, col = 0;
+  for (int i = 0; i < n;) {
+    char c = pText[i];
+    if (c == '\t') {
+      int w = nTabSize - col % nTabSize;
+      memset(out + o, ' ', (size_t)w);
+      o += w;
+      col += w;
+      ++i;
+    } else if (c == '\r' || c == '\n') {
+      for (int k = 0; k < nLineEndLength && i < n; ++k) out[o++] = pText[i++];
+      col = 0;
+    } else {
+      out[o++] = c;
+      ++col;
+      ++i;
+    }
+  }
+  if (pnLength) *pnLength = o;
+  return out;
+}
+
+// ---- Line ends ----
+
+int SECEdit::DetectLineEndMode(const char* pText, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (pText[i] == '\n') return i + 1 < n && pText[i + 1] == '\r' ? 1 : 2;
+    if (pText[i] == '\r') return i + 1 < n && pText[i + 1] == '\n' ? 0 : 3;
+  }
+  return -1;
+}
+
+namespace {
+// Length of the line end that starts at p (a CR or LF): two bytes only for the mode's own pair,
+// so a lone CR or LF in mixed text never swallows the byte after it. LF CR pairs only in mode 1.
+inline int LineEndSpan(const char* p, const char* end, int mode) {
+  char first = mode == 1 ? '\n' : '\r';
+  char second = mode == 1 ? '\r' : '\n';
+  return (*p == first && p + 1 < end && p[1] == second) ? 2 : 1;
+}
+}  // namespace
+
+int SECEdit::ConvertLineEnds(char*& pText, int n, int nMode) {
+  if (!pText || n <= 0 || nMode < 0 || nMode > 3) return n;
+  int srcMode = DetectLineEndMode(pText, n);
+  if (srcMode < 0) return n;
+  static const char* const kEnds[4] = {"\r\n", "\n\r", "\n", "\r"};
+  const char* le = kEnds[nMode];
+  int leLen = (int)strlen(le);
+  int count = 0;
+  for (int i = 0; i < n; ++i) count += pText[i] == '\r' || pText[i] == '\n';
+  char* out = static_cast<char*>(calloc(1, (size_t)(count * leLen + n + 1)));
+  if (!out) return n;
+  const char* p = pText;
+  const char* e = pText + n;
+  int o = 0;
+  while (p < e && *p) {
+    if (*p == '\r' || *p == '\n') {
+      memcpy(out + o, le, (size_t)leLen);
+      o += leLen;
+      p += LineEndSpan(p, e, srcMode);
+    } else {
+      out[o++] = *p++;
+    }
+  }
+  char* re = static_cast<char*>(realloc(pText, (size_t)(((o + 15) & ~15) + 32)));
+  if (!re) {
+    free(out);
+    return n;
+  }
+  memcpy(re, out, (size_t)o);
+  re[o] = 0;
+  free(out);
+  pText = re;
+  return o;
+}
+
+// Cuts bytes into lines appended to the chain *ppHead..*ppTail. Without bFinal, a last segment that
+// may continue in later bytes (no line end yet, or a pair's first byte at the very end) is left
+// unconsumed. Returns the bytes consumed, or -1 when a line cannot be allocated.
+int SECEdit::MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, tagLINEDESC** ppHead,
+                       tagLINEDESC** ppTail, int* pnLines, SECLineArena* pArena) {
+  const char* p = pText;
+  const char* e = pText + n;
+  const int ts = m_nTabSize < 1 ? 1 : m_nTabSize;
+  const int mode = m_nLineEndMode >= 0 && m_nLineEndMode <= 3 ? m_nLineEndMode : 0;
+  const char pairFirst = mode == 1 ? '\n' : '\r';
+  const char* nextCR = nullptr;
+  const char* nextLF = nullptr;
+  while (p < e) {
+    // The next CR and LF are cached so each byte is scanned once.
+    if (!nextCR || nextCR < p) {
+      nextCR = static_cast<const char*>(memchr(p, '\r', (size_t)(e - p)));
+      if (!nextCR) nextCR = e;
+    }
+    if (!nextLF || nextLF < p) {
+      nextLF = static_cast<const char*>(memchr(p, '\n', (size_t)(e - p)));
+      if (!nextLF) nextLF = e;
+    }
+    const char* le = nextCR < nextLF ? nextCR : nextLF;
+    bool terminated = le < e;
+    int span = 0;
+    if (terminated) {
+      span = LineEndSpan(le, e, mode);
+      if (!bFinal && span == 1 && *le == pairFirst && le + 1 == e) terminated = false;  // pair may be split
+    }
+    int seg = (int)((terminated ? le : e) - p);
+    bool cut = false;
+    if ((long long)ts * seg > SECEDIT_MAX_LINE && GetTextWidth(p, seg) > SECEDIT_MAX_LINE - m_nLineEndLength) {
+      seg = GetFitLength(p, seg);
+      if (seg < 1) seg = 1;
+      cut = true;
+      if (!*pbWarned) {
+        *pbWarned = true;
+        ShowLongLineWarning();
+      }
+    }
+    if (!terminated && !cut && !bFinal) break;  // the rest of this line comes with more bytes
+    // A cut piece ends a line of its own, so every line but the last keeps its line end.
+    bool withEnd = terminated || cut;
+    tagLINEDESC* line = NewLineIn(pArena, seg + m_nLineEndLength + 1);
+    if (!line) return -1;
+    memcpy(line->pText, p, (size_t)seg);
+    line->nLength = seg;
+    if (withEnd) {
+      memcpy(line->pText + seg, m_szLineEnd, (size_t)m_nLineEndLength);
+      line->nLength += m_nLineEndLength;
+    }
+    if (*ppTail) {
+      (*ppTail)->pNext = line;
+      line->pPrev = *ppTail;
+      line->nLineNumber = (*ppTail)->nLineNumber + 1;
+    } else {
+      *ppHead = line;
+    }
+    *ppTail = line;
+    ++*pnLines;
+    p += seg;
+    if (!cut) p += span;
+  }
+  return (int)(p - pText);
+}
+
+tagLINEDESC* SECEdit::SplitIntoLines(const char* pText, int n) {
+  if (!pText) return nullptr;
+  if (n < 0) n = (int)strlen(pText);
+  tagLINEDESC* head = nullptr;
+  tagLINEDESC* tail = nullptr;
+  int lines = 0;
+  bool warned = false;
+  // Large texts are cut into chunks of lines; small ones get a block per line.
+  SECLineArena* arena = n >= 64 * 1024 ? NewArena() : nullptr;
+  int r = MakeLines(pText, n, true, &warned, &head, &tail, &lines, arena);
+  EndArena(arena);
+  if (r < 0) {
+    FreeLineList(head);
+    return nullptr;
+  }
+  return head;
+}
+
+void SECEdit::ShowLongLineWarning() {
+  CString text;
+  text.Format(LoadEditorString(SECEDIT_LONG_LINES), SECEDIT_MAX_LINE);
+  ms_nLastShownMessage = SECEDIT_LONG_LINES;
+  ++ms_nShownMessages;
+  AfxMessageBox(text, MB_OK);
+}
+
+int SECEdit::HasNulls(const char* pBuffer, int n) {
+  return pBuffer && n > 0 && memchr(pBuffer, 0, (size_t)n) ? 2 : 0;
+}

@@ -1,0 +1,240 @@
+// The editor's text object: a text as a linked list of lines, its file I/O, its settings and its undo log.
+#pragma once
+
+#include "platform/core/String.h"
+#include "platform/core/Types.h"
+
+class CFile;
+struct SECLineArena;
+
+// Marks kept in a line's flags word.
+#define LINE_BOOKMARK 0x04u
+#define LINE_BREAKPOINT 0x08u
+#define LINE_BREAKPOINT_ENABLED 0x10u
+#define LINE_CURRENT_STMT 0x20u
+#define LINE_CURRENT_ERROR 0x40u
+#define LINE_SELSTART 0x800u
+#define LINE_SELEND 0x1000u
+
+// Result codes of the store and of the edit operations; the same ids are string-table texts.
+#define SECEDIT_READONLY 21000
+#define SECEDIT_CLIPBOARD_EMPTY 21001
+#define SECEDIT_CANT_READ 21002
+#define SECEDIT_LINE_TOO_LONG 21003
+#define SECEDIT_OUT_OF_MEMORY 21004
+#define SECEDIT_END_OF_FILE 21005
+#define SECEDIT_NO_SELECTION 21006
+#define SECEDIT_UNTITLED 21007
+#define SECEDIT_TOP_OF_FILE 21008
+#define SECEDIT_NO_TEXT 21009
+#define SECEDIT_STREAM_ONLY 21010
+#define SECEDIT_NOT_FOUND 21011
+#define SECEDIT_WRAPPED 21012
+#define SECEDIT_FINISHED_SEARCH 21013
+#define SECEDIT_JOIN_LINE 21014
+#define SECEDIT_DELETE_LINE 21015
+#define SECEDIT_NULLS_IN_FILE 21035
+#define SECEDIT_LONG_LINES 21036
+
+// Widest line in display columns, line end included.
+#define SECEDIT_MAX_LINE 16384
+#define SECEDIT_UNDO_SIZE 2048
+#define SECEDIT_UNDO_DROP 512
+
+// One line of a text, allocated zero-filled by SECEdit::NewLine (record and first text buffer in
+// one block) and released only with SECEdit::FreeLine or SECEdit::FreeLineList.
+struct tagLINEDESC {
+  tagLINEDESC* pNext;
+  tagLINEDESC* pPrev;
+  char* pText;        // the bytes, line end included, NUL-terminated; null only for a record made with size 0
+  int32_t nLength;    // bytes of text, line end included
+  int32_t nCapacity;  // bytes allocated for pText
+  uint32_t nLineNumber;  // 1-based, kept current by the edit operations
+  int16_t nSelStartCol;  // view state of the editor core; the store never changes it
+  int16_t nSelEndCol;
+  uint32_t dwFlags;
+};
+typedef tagLINEDESC LINEDESC;
+
+// A text position: a line and a byte offset into it (may lie beyond the text: virtual space).
+struct SECEditPos {
+  tagLINEDESC* pLine = nullptr;
+  int32_t nOffset = 0;
+};
+
+// Undo record kinds.
+enum {
+  SECUNDO_INSERTCHAR = 1,
+  SECUNDO_DELETECHAR = 2,
+  SECUNDO_DELETETEXT = 3,
+  SECUNDO_INSERTTEXT = 4,
+  SECUNDO_NONE = 5,
+  SECUNDO_SPLITLINE = 6,
+  SECUNDO_JOINLINES = 7,
+  SECUNDO_OVERWRITECHAR = 8,
+  SECUNDO_DELETEBLOCK = 9,
+  SECUNDO_INSERTBLOCK = 10,
+  SECUNDO_INSERTFILE = 11,
+};
+
+// One entry of the undo log; positions are line numbers and true byte offsets.
+struct SECEditUndoRecord {
+  int32_t nKind;
+  int32_t nLine;
+  int32_t nOffset;
+  int32_t nEndLine;
+  int32_t nEndOffset;
+  BYTE chChar;
+  BYTE chOldChar;
+  uint32_t dwGroup;
+  char* pText;  // owned, NUL-terminated (kinds 3, 4, 9, 10, 11)
+};
+
+class SECEdit {
+ public:
+  SECEdit();
+  virtual ~SECEdit();
+  SECEdit(const SECEdit&) = delete;
+  SECEdit& operator=(const SECEdit&) = delete;
+
+  // Settings and flags. Edits mark the text through SetModified so a derived object can watch.
+  virtual BOOL IsModified();
+  virtual BOOL SetModified(BOOL bModified);
+  virtual BOOL SetLockFiles(BOOL bLock);
+  virtual BOOL GetLockFiles();
+  virtual BOOL SetReadOnly(BOOL bReadOnly);
+  virtual BOOL IsReadOnly();
+  virtual BOOL SetWordWrap(BOOL bWrap);
+  virtual BOOL GetWordWrap();
+  virtual BOOL SetInsertMode(BOOL bInsert);
+  virtual BOOL GetInsertMode();
+  virtual int SetTabSize(int nTabSize);
+  virtual int GetTabSize();
+  // Syntax settings are read here first by LoadSettings; the syntax-colouring layer overrides it.
+  virtual void LoadSyntaxSettings();
+
+  void SetProfileSection(const char* pszSection);
+  void ClearProfileSection();
+  void LoadSettings();
+  void SetLineEndMode(int nMode);
+  int GetLineEndLength() const { return m_nLineEndLength; }
+  void FreeAll();
+  void ForgetFileHandle();
+
+  // List operations.
+  static tagLINEDESC* NewLine(int nSize);
+  static int FreeLine(tagLINEDESC* pLine);
+  static int GrowLine(tagLINEDESC* pLine, int n);
+  static int InsertLineBefore(tagLINEDESC* pNew, tagLINEDESC* pLine);
+  static int InsertLineAfter(tagLINEDESC* pNew, tagLINEDESC* pLine);
+  static int UnlinkLine(tagLINEDESC* pLine);
+  static int FreeLineList(tagLINEDESC* pLine);
+  static tagLINEDESC* GetFirstLine(tagLINEDESC* pLine, int* pnPosition = nullptr);
+  static tagLINEDESC* GetLastLine(tagLINEDESC* pLine);
+  static int RenumberLines(tagLINEDESC* pLine);
+  static uint32_t GetLineNumber(const tagLINEDESC* pLine) { return pLine ? pLine->nLineNumber : 0; }
+
+  // Lines and measurement against this object's tab size and line end.
+  tagLINEDESC* GetLine(int nNumber);
+  BOOL PosLessEqual(const SECEditPos& a, const SECEditPos& b) const;
+  int TextLength(const tagLINEDESC* pLine) const;  // bytes before the line end
+  int OffsetToColumn(const tagLINEDESC* pLine, int nOffset) const;
+  int ColumnToOffset(const tagLINEDESC* pLine, int nColumn) const;
+  int GetTextWidth(const char* pText, int n) const;
+  int GetFitLength(const char* pText, int n) const;
+  // Returns a calloc'd copy with tabs expanded; *pnLength receives its length. Free with free().
+  static char* ExpandTabs(const char* pText, int n, int nTabSize, int nLineEndLength, int* pnLength);
+  static int DetectLineEndMode(const char* pText, int n);
+  // Rewrites pText (a malloc'd block) with every line end in the given mode; returns the new length.
+  static int ConvertLineEnds(char*& pText, int n, int nMode);
+  // Cuts a text into a new chain of lines ending in this object's line end; null for an empty text.
+  tagLINEDESC* SplitIntoLines(const char* pText, int n = -1);
+
+  // Files. Results: 0, an editor code, or the platform's error code (below 21000).
+  int ReadFromFile(const char* pszPath);
+  // pBuffer (may be null) must hold nChunk + SECEDIT_MAX_LINE + 64 bytes. With ppFirst the lines go
+  // there instead of replacing the text; *pnLines receives their count.
+  int ReadLinesFromHandle(CFile* pFile, char* pBuffer, int nChunk, tagLINEDESC** ppFirst = nullptr,
+                          int* pnLines = nullptr);
+  int WriteToFile(const char* pszPath);
+  int RenameFile(const char* pszOldPath, const char* pszNewPath);
+  int InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo);
+  static int HasNulls(const char* pBuffer, int n);
+
+  // Edit operations: 0 or a result code; the last argument asks for undo records. They keep line
+  // numbers and m_nLineCount current, and treat virtual space as padding only where they insert.
+  int PadLine(SECEditPos& pos, BOOL bUndo);
+  int InsertChar(SECEditPos& pos, int ch, BOOL bInsert, BOOL bUndo);
+  int InsertChars(SECEditPos& pos, const char* pszText, BOOL bInsert, BOOL bUndo);
+  int DeleteChar(SECEditPos& pos, BOOL bUndo);
+  int DeleteChars(SECEditPos& pos, int nCount, BOOL bUndo);
+  int DeleteText(SECEditPos& start, SECEditPos& end, BOOL bUndo);
+  int InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bUndo);
+  int SplitLine(SECEditPos& pos, BOOL bUndo);
+  int JoinLines(SECEditPos& pos, BOOL bUndo);
+  int DeleteColumnBlock(SECEditPos& start, SECEditPos& end, BOOL bUndo);
+  int InsertColumnBlock(SECEditPos& pos, const char* pText, int nLength, BOOL bUndo);
+  // New malloc'd copies with CR LF line ends (free with free()); null when a position is missing.
+  char* GetText(const SECEditPos& start, const SECEditPos& end, int* pnLength = nullptr);
+  char* GetColumnBlock(const SECEditPos& start, const SECEditPos& end, int* pnLength = nullptr);
+
+  // Undo log.
+  int AddUndoRecord(const SECEditUndoRecord& record, const char* pszText);
+  int Undo();
+  int Redo();
+  void BeginUndoGroup(BOOL bOpen);
+  uint32_t GetUndoGroup() const { return m_dwUndoGroup; }
+  void ClearUndo();
+  void ResetUndo();
+  void DropOldestUndo();
+
+  // The last message the store showed (not returned) and how many it showed, for callers and tests.
+  static UINT ms_nLastShownMessage;
+  static int ms_nShownMessages;
+
+  tagLINEDESC* m_pLine;  // head of the line list
+  SECEditUndoRecord* m_pUndo;
+  BOOL m_bAutoIndent;
+  int m_nBookmarks;
+  int m_nUndoPos;
+  uint32_t m_dwUndoGroup;
+  int m_nUndoCount;
+  CFile* m_pFile;  // kept open while "Lock files" is on
+  int m_nLineEndLength;
+  char m_szLineEnd[4];
+  BOOL m_bInComment;
+  int m_nLineCount;  // kept current by the edit and file operations
+  BOOL m_bModified;
+  BOOL m_bReadOnly;
+  BOOL m_bWordWrap;
+  int m_nTabSize;
+  BOOL m_bKeepTabs;
+  BOOL m_bShowTabs;
+  BOOL m_bInsertMode;
+  BOOL m_bLockFiles;
+  int m_nLineEndMode;
+  CString m_strFontName;
+  int m_nFontSize;
+  int m_nFontWeight;
+  BOOL m_bFontItalic;
+  int m_nCharSet;
+  CString m_strProfileSection;
+
+ protected:
+  BOOL EndsWithLineEnd(const tagLINEDESC* pLine) const;
+  int MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, tagLINEDESC** ppHead, tagLINEDESC** ppTail,
+                int* pnLines, SECLineArena* pArena = nullptr);
+  static tagLINEDESC* NewLineIn(SECLineArena* pArena, int nSize);
+  static SECLineArena* NewArena();
+  static void EndArena(SECLineArena* pArena);
+  void ShowLongLineWarning();
+  void RenumberFrom(tagLINEDESC* pLine);
+  static int NumberOf(tagLINEDESC* pLine);
+  int ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
+  int DoUndo(const SECEditUndoRecord& rec);
+  int DoRedo(const SECEditUndoRecord& rec);
+  int AddRecord(int nKind, int nLine, int nOffset, int nEndLine, int nEndOffset, const char* pszText,
+                BYTE ch = 0, BYTE chOld = 0);
+  void CloseKeptFile();
+  int KeepFileOpen(const char* pszPath);
+};

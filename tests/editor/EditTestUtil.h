@@ -1,0 +1,34 @@
+// Helpers of the text-store tests: fill a text object and read its bytes back.
+#pragma once
+
+#include "editor/SECEdit.h"
+
+#include <string>
+#include <vector>
+
+// Replaces the text with `text` cut by the object's line end mode.
+inline void SetText(SECEdit& e, const std::string& text) {
+  SECEdit::FreeLineList(e.m_pLine);
+  e.m_pLine = e.SplitIntoLines(text.c_str(), (int)text.size());
+  if (!e.m_pLine) {
+    e.m_pLine = SECEdit::NewLine(64);
+    e.m_pLine->nLength = 0;
+  }
+  e.m_nLineCount = SECEdit::RenumberLines(e.m_pLine);
+}
+
+inline std::string AllText(SECEdit& e) {
+  std::string s;
+  for (tagLINEDESC* p = SECEdit::GetFirstLine(e.m_pLine); p; p = p->pNext)
+    if (p->pText) s.append(p->pText, (size_t)p->nLength);
+  return s;
+}
+
+inline std::vector<std::string> Lines(SECEdit& e) {
+  std::vector<std::string> v;
+  for (tagLINEDESC* p = SECEdit::GetFirstLine(e.m_pLine); p; p = p->pNext)
+    v.emplace_back(p->pText ? std::string(p->pText, (size_t)p->nLength) : std::string());
+  return v;
+}
+
+inline SECEditPos Pos(SECEdit& e, int line, int offset) { return SECEditPos{e.GetLine(line), offset}; }

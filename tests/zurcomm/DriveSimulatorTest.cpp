@@ -1,0 +1,293 @@
+#include "suite/zurcomm/DriveSimulator.h"
+#include "suite/zurcomm/zurcomm.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class SimulatorTest : public ::testing::Test {
+ protected:
+  void SetUp() override { DriveSimulator::Reset(); }
+  void TearDown() override { DriveSimulator::Reset(); }
+  static void OpenCom1() {
+    ASSERT_GE(DAV_OpenComm("COM1", 0, 0, 0), 0);
+    ASSERT_TRUE(DAV_SetBaudRate(115200));
+  }
+};
+
+std::vector<DAV_MSG> g_pushed;
+std::vector<std::string> g_debug;
+void Debug(const char* text) { g_debug.push_back(text); }
+void Pushed(DAV_MSG* m) { g_pushed.push_back(*m); }
+
+}  // namespace
+
+TEST_F(SimulatorTest, DefaultNetworkHasOneDriveOnAxisOne) {
+  EXPECT_EQ(DriveSimulator::Axes(), std::vector<uint16_t>{1});
+  OpenCom1();
+  uint16_t axis = 0;
+  ASSERT_TRUE(DAV_GetActiveDrive(&axis));
+  EXPECT_EQ(axis, 1);
+  char version[16];
+  memset(version, 'x', sizeof version);
+  ASSERT_TRUE(DAV_GetDriveVersion(version));
+  EXPECT_STREQ(version, "F505H");
+  EXPECT_EQ(DAV_GetBaudRate(), 115200u);
+}
+
+TEST_F(SimulatorTest, MemorySpacesShareRamAboveTheWindowOnly) {
+  OpenCom1();
+  uint16_t a = 0xAAAA, b = 0xBBBB, r = 0;
+  // Below 0x8000, program and data memory are separate.
+  ASSERT_TRUE(DAV_SendData(&a, 0x1000, 0, 1));
+  ASSERT_TRUE(DAV_SendData(&b, 0x1000, 1, 1));
+  ASSERT_TRUE(DAV_ReceiveData(&r, 0x1000, 0, 1));
+  EXPECT_EQ(r, 0xAAAA);
+  // Data memory at 0x4000 is not the E2ROM.
+  ASSERT_TRUE(DAV_SendData(&b, 0x4000, 1, 1));
+  ASSERT_TRUE(DAV_ReceiveData(&r, 0x4000, 2, 1));
+  EXPECT_EQ(r, 0);
+  // From 0x8000 up both spaces see one RAM, also for a block that crosses 0x8000.
+  uint16_t block[4] = {1, 2, 3, 4}, back[4] = {};
+  ASSERT_TRUE(DAV_SendData(block, 0x7FFE, 1, 4));
+  ASSERT_TRUE(DAV_ReceiveData(back, 0x8000, 0, 2));
+  EXPECT_EQ(back[0], 3);
+  EXPECT_EQ(back[1], 4);
+  ASSERT_TRUE(DAV_ReceiveData(back, 0x7FFE, 0, 2));
+  EXPECT_EQ(back[0], 0);  // program memory's own words below 0x8000
+
+  // A reset clears RAM and keeps E2ROM.
+  uint16_t e = 0x1234;
+  ASSERT_TRUE(DAV_SendData(&e, 0x6000, 2, 1));
+  ASSERT_TRUE(DAV_ResetDrive());
+  EXPECT_EQ(DriveSimulator::ResetCount(1), 1);
+  ASSERT_TRUE(DAV_ReceiveData(&r, 0x8001, 1, 1));
+  EXPECT_EQ(r, 0);
+  ASSERT_TRUE(DAV_ReceiveData(&r, 0x1000, 0, 1));
+  EXPECT_EQ(r, 0);
+  ASSERT_TRUE(DAV_ReceiveData(&r, 0x6000, 2, 1));
+  EXPECT_EQ(r, 0x1234);
+}
+
+TEST_F(SimulatorTest, IdentityBlockChecksumsHold) {
+  auto id = DriveSimulator::IdentityBlock("1234.567.8901", "F505H");
+  EXPECT_EQ(id[0], '1');
+  EXPECT_EQ(id[10], '1');
+  EXPECT_EQ(id[11], 'F');
+  EXPECT_EQ(id[15], 'H');
+  uint16_t sum16 = 0;
+  for (int i = 0; i <= 30; ++i) sum16 = (uint16_t)(sum16 + id[i]);
+  EXPECT_EQ(id[31], sum16);
+  uint32_t sum32 = 0;
+  for (int i = 0; i <= 30; ++i) sum32 += (uint32_t)id[2 * i] | (uint32_t)id[2 * i + 1] << 16;
+  EXPECT_EQ((uint32_t)id[62] | (uint32_t)id[63] << 16, sum32);
+
+  OpenCom1();
+  uint16_t stored[64];
+  ASSERT_TRUE(DAV_ReceiveData(stored, DriveSimulator::kIdentityAddress, 2, 64));
+  auto fresh = DriveSimulator::IdentityBlock(DriveSimulator::kDefaultProductId, "F505H");
+  EXPECT_TRUE(std::equal(fresh.begin(), fresh.end(), stored));
+  uint16_t sum = 0, expected = 0;
+  ASSERT_TRUE(DAV_CheckSum(0x7FBF, 0x7FFF, &sum));
+  for (uint16_t w : stored) expected = (uint16_t)(expected + w);
+  expected = (uint16_t)(expected + 0x4000);  // the table pointer
+  EXPECT_EQ(sum, expected);
+}
+
+TEST_F(SimulatorTest, ErrorListAndScanReplies) {
+  DriveSimulator::AddDrive(4, "F2A0A");
+  DriveSimulator::SetErrorList(4, {{0x33, 0x0102}});
+  OpenCom1();
+  DAV_MSG req{};
+  req.count = 2;
+  req.address = 4 << 4;
+  req.opcode = 0xB220;
+  req.data[0] = 0x0F1;
+  req.data[1] = 0;
+  ASSERT_TRUE(DAV_SendMessage(&req));
+  req.data[1] = 1;
+  ASSERT_TRUE(DAV_SendMessage(&req));
+  EXPECT_EQ(DAV_GetBytesCountInQueue(), 28);
+  DAV_MSG r{};
+  ASSERT_TRUE(DAV_ReceiveMessage(&r));
+  EXPECT_EQ(r.address, 0x0F1);
+  EXPECT_EQ(r.opcode, 0xD704);
+  EXPECT_EQ(r.count, 2);
+  EXPECT_EQ(r.data[0], 0x33);
+  EXPECT_EQ(r.data[1], 0x0102);
+  ASSERT_TRUE(DAV_ReceiveMessage(&r));
+  EXPECT_EQ(r.data[0], 0);  // the end marker
+
+  DAV_MSG scan{};
+  scan.count = 2;
+  scan.address = DAV_BROADCAST_ADDRESS;
+  scan.opcode = 0xD600;
+  scan.data[0] = 0x0F1;
+  ASSERT_TRUE(DAV_SendMessage(&scan));
+  ASSERT_TRUE(DAV_ReceiveMessage(&r));
+  EXPECT_EQ(r.opcode, 0xD601);
+  EXPECT_EQ(r.data[0], ('5' << 8) | '0');
+  EXPECT_EQ(r.data[1], ('5' << 8) | 'H');
+  ASSERT_TRUE(DAV_ReceiveMessage(&r));
+  EXPECT_EQ(r.opcode, 0xD604);
+  EXPECT_EQ(r.data[0], ('2' << 8) | 'A');
+  EXPECT_FALSE(DAV_ReceiveMessage(&r));
+
+  // A message to an axis that is not there is taken by the bus and never answered.
+  req.address = 9 << 4;
+  EXPECT_TRUE(DAV_SendMessage(&req));
+  EXPECT_EQ(DAV_GetBytesCountInQueue(), 0);
+  EXPECT_STREQ(DAV_GetLastError(), "Time-out: axis 9 does not answer");
+  r.count = 5;
+  EXPECT_FALSE(DAV_SendMessage(&r));
+  EXPECT_FALSE(DAV_SendMessage(nullptr));
+}
+
+TEST_F(SimulatorTest, UnsolicitedMessagesGoToTheHandlerOrTheQueue) {
+  DAV_MSG m{};
+  m.opcode = 0x4242;
+  DriveSimulator::PostUnsolicitedMessage(m);  // closed: queued
+  EXPECT_EQ(DriveSimulator::QueuedMessageCount(), 1u);
+  OpenCom1();  // opening empties the queue
+  EXPECT_EQ(DriveSimulator::QueuedMessageCount(), 0u);
+  g_pushed.clear();
+  DAV_RegisterReceiveUnsolicitedMsgHandler(Pushed);
+  DriveSimulator::PostUnsolicitedMessage(m);
+  ASSERT_EQ(g_pushed.size(), 1u);
+  EXPECT_EQ(g_pushed[0].opcode, 0x4242);
+  DAV_RegisterReceiveUnsolicitedMsgHandler(nullptr);
+  DriveSimulator::PostUnsolicitedMessage(m);
+  EXPECT_EQ(DAV_GetBytesCountInQueue(), 14);
+}
+
+TEST_F(SimulatorTest, FaultInjection) {
+  EXPECT_LT(DAV_OpenComm("COM0", 0, 0, 0), 0);
+  EXPECT_STREQ(DAV_GetLastError(), "Cannot open channel COM0");
+  EXPECT_LT(DAV_OpenComm("COM257", 0, 0, 0), 0);
+  EXPECT_LT(DAV_OpenComm("", 0, 0, 0), 0);
+  EXPECT_GE(DAV_OpenComm("can3", 0, 0, 2), 0);
+  DriveSimulator::SetChannelNames({"SIM"});
+  EXPECT_LT(DAV_OpenComm("COM1", 0, 0, 0), 0);
+  EXPECT_GE(DAV_OpenComm("SIM", 0, 0, 0), 0);
+
+  // Calls of one function only, then any call.
+  DriveSimulator::FailNextCalls(2, "Parity error", "DAV_ReceiveData");
+  uint16_t w = 0;
+  EXPECT_TRUE(DAV_SendData(&w, 0x9000, 1, 1));
+  EXPECT_FALSE(DAV_ReceiveData(&w, 0x9000, 1, 1));
+  EXPECT_STREQ(DAV_GetLastError(), "Parity error");
+  EXPECT_FALSE(DAV_ReceiveData(&w, 0x9000, 1, 1));
+  EXPECT_TRUE(DAV_ReceiveData(&w, 0x9000, 1, 1));
+  DriveSimulator::FailNextCalls(1, "Any");
+  EXPECT_EQ(DAV_GetBytesCountInQueue(), -1);
+  EXPECT_TRUE(DAV_SetHostDrive(3));
+
+  DriveSimulator::RefuseBaudRate(38400);
+  EXPECT_FALSE(DAV_SetBaudRate(38400));
+  EXPECT_FALSE(DAV_SetBaudRate(0));
+  EXPECT_TRUE(DAV_SetBaudRate(19200));
+
+  // Silence from the second call on: local settings still work, the drives do not answer.
+  DriveSimulator::StopAnsweringAtCall(1);
+  EXPECT_TRUE(DAV_ReceiveData(&w, 0x9000, 1, 1));
+  EXPECT_FALSE(DAV_ReceiveData(&w, 0x9000, 1, 1));
+  EXPECT_STREQ(DAV_GetLastError(), "Time-out: axis 1 does not answer");
+  char version[16];
+  EXPECT_FALSE(DAV_GetDriveVersion(version));
+  EXPECT_FALSE(DAV_SetBaudRate(115200));
+  uint16_t host = 0;
+  EXPECT_TRUE(DAV_GetHostDrive(&host));
+  EXPECT_EQ(host, 3);
+  DriveSimulator::ResumeAnswering();
+  EXPECT_TRUE(DAV_GetDriveVersion(version));
+
+  DriveSimulator::SetE2ROMWriteProtected(1, true);
+  EXPECT_FALSE(DAV_SendData(&w, 0x5000, 2, 1));
+  EXPECT_STREQ(DAV_GetLastError(), "E2ROM is write-protected");
+  EXPECT_TRUE(DAV_SendData(&w, 0x9000, 0, 1));
+
+  uint16_t o = 0;
+  EXPECT_FALSE(DAV_COFFDownload("x.out", &o, &o, &o, nullptr, nullptr, 0x5000));
+  DAV_CloseComm(-1);
+  EXPECT_FALSE(DAV_ReceiveData(&w, 0x9000, 1, 1));
+  EXPECT_STREQ(DAV_GetLastError(), "Communication channel is not open");
+  EXPECT_EQ(DAV_GetBaudRate(), 0u);
+}
+
+TEST_F(SimulatorTest, CallLogRecordsEveryCall) {
+  OpenCom1();
+  DriveSimulator::ClearCallLog();
+  uint16_t w[3];
+  DAV_ReceiveData(w, 0x8100, 1, 3);
+  DAV_ReceiveData(w, 0x8100, 7, 3);
+  auto log = DriveSimulator::CallLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_STREQ(log[0].function, "DAV_ReceiveData");
+  EXPECT_EQ(log[0].args[0], 0x8100u);
+  EXPECT_EQ(log[0].args[1], 1u);
+  EXPECT_EQ(log[0].args[2], 3u);
+  EXPECT_TRUE(log[0].ok);
+  EXPECT_FALSE(log[1].ok);
+  EXPECT_EQ(DriveSimulator::CallCount("DAV_ReceiveData"), 2u);
+  EXPECT_EQ(DriveSimulator::CallCount(), 4u);
+  DriveSimulator::SetCallLogEnabled(false);
+  DAV_ReceiveData(w, 0x8100, 1, 3);
+  EXPECT_EQ(DriveSimulator::CallLog().size(), 2u);
+  EXPECT_EQ(DriveSimulator::CallCount(), 5u);
+}
+
+TEST_F(SimulatorTest, BigTransferCanBeCancelled) {
+  OpenCom1();
+  std::vector<uint16_t> words(3000, 0x5555);
+  int calls = 0;
+  auto stopAtSecond = [](int, const char*, float, void* user) { return ++*static_cast<int*>(user) < 2; };
+  EXPECT_FALSE(DAV_SendBigData(words.data(), 0x9000, 1, 3000, stopAtSecond, &calls));
+  EXPECT_STREQ(DAV_GetLastError(), "Transfer cancelled");
+  EXPECT_EQ(calls, 2);
+  uint16_t r = 0;
+  // The blocks before the cancel were written, the rest not.
+  DriveSimulator::ReadMemory(1, 1, 0x9000, &r, 1);
+  EXPECT_EQ(r, 0x5555);
+  DriveSimulator::ReadMemory(1, 1, 0x9000 + 2999, &r, 1);
+  EXPECT_EQ(r, 0);
+}
+
+TEST_F(SimulatorTest, ManyThreadsAtOnce) {
+  OpenCom1();
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &failures] {
+      std::vector<uint16_t> out(256), in(256);
+      for (int i = 0; i < 200; ++i) {
+        for (size_t k = 0; k < out.size(); ++k) out[k] = (uint16_t)(t * 1000 + i + k);
+        uint16_t address = (uint16_t)(0x9000 + t * 0x400);
+        if (!DAV_SendData(out.data(), address, 1, 256) || !DAV_ReceiveData(in.data(), address, 1, 256) || in != out)
+          ++failures;
+        DriveSimulator::CallLog();
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(failures.load(), 0);
+}
+
+TEST_F(SimulatorTest, DebugLogReportsFailuresOrEveryCall) {
+  g_debug.clear();
+  DAV_RegisterDebugLogHandler(1, Debug);
+  OpenCom1();
+  uint16_t w;
+  EXPECT_FALSE(DAV_ReceiveData(&w, 0x3000, 2, 1));
+  ASSERT_EQ(g_debug.size(), 1u);
+  EXPECT_EQ(g_debug[0].rfind("DAV_ReceiveData failed: E2ROM range out of the window", 0), 0u);
+  DAV_RegisterDebugLogHandler(2, Debug);
+  g_debug.clear();
+  EXPECT_TRUE(DAV_ReceiveData(&w, 0x5000, 2, 1));
+  EXPECT_EQ(g_debug, std::vector<std::string>{"DAV_ReceiveData"});
+  DAV_RegisterDebugLogHandler(0, nullptr);
+}
