@@ -7,6 +7,7 @@
 #include "platform/core/String.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 class CMC_Setup;
@@ -68,14 +69,18 @@ int PrecisionDecimals(double v, WORD precision);
 int StepDecimals(double v, double w);
 // Cuts the front field of a line, up to the first blank or tab, and the blanks and tabs after it;
 // false when no blank or tab follows the field.
-bool TakeField(CString& line, CString& field);
+bool TakeField(std::string& line, CString& field);
 // Cuts the unit in square brackets out of a line and trims it; false for a "[" without a "]" at
 // least two characters after it.
-bool CutUnit(CString& line, CString& unit);
+bool CutUnit(std::string& line, CString& unit);
 // Cuts the text from `at` up to and including the separator that ends it, or to the end of the line,
 // then trims the line. The separator is the next blank or tab, or with `blankFirst` the next blank
 // and only when there is none the next tab.
-void CutToken(CString& line, int at, bool blankFirst);
+void CutToken(std::string& line, size_t at, bool blankFirst);
+size_t FindSeparator(const std::string& s, size_t from);
+// A hash table size for the lines of an open file: at least `minimum`, more for large files so
+// that loading stays linear.
+UINT HashSizeForFile(FILE* file, UINT minimum);
 // The number after a marker, read with "%hi" (0x hexadecimal, leading 0 octal, else decimal).
 bool ScanAddress(const char* text, WORD& address);
 }  // namespace mc_quantity

@@ -57,6 +57,9 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
   FILE* f = OpenConfigFile(file, FALSE);
   if (!f) return FALSE;
   Cleanup();
+  UINT hashSize = mc_quantity::HashSizeForFile(f, 701);
+  m_mapByName.InitHashTable(hashSize);
+  m_mapByAddress.InitHashTable(hashSize);
   const char* fileName = file ? file : "";
   CString line, message;
   int lineNumber = 0;
@@ -76,21 +79,23 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
     }
     CString key = parameter->GetName();
     key.MakeUpper();
-    void* existing = nullptr;
-    if (m_mapByName.Lookup(key, existing)) {
+    void*& nameSlot = m_mapByName[key];
+    if (nameSlot) {
       message = FormatKernelString(20012, fileName, lineNumber, parameter->GetName().GetString());
       delete parameter;
       failed = true;
       break;
     }
-    if (m_mapByAddress.Lookup(parameter->GetAddress(), existing)) {
+    void*& addressSlot = m_mapByAddress[parameter->GetAddress()];
+    if (addressSlot) {
       message = FormatKernelString(20013, fileName, lineNumber, parameter->GetAddress());
+      m_mapByName.RemoveKey(key);
       delete parameter;
       failed = true;
       break;
     }
+    nameSlot = addressSlot = parameter;
     m_arrParameters.Add(parameter);
-    Register(parameter);
     if (!CMC_SetupLink::OnInitParam(setup, key)) failed = true;
   }
   if (f) fclose(f);

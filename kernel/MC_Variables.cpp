@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
-#include <unordered_set>
 
 CMC_Variables::CMC_Variables() : m_arrVariables(FALSE) {
   m_arrVariables.SetSize(0, 32);
@@ -18,19 +17,16 @@ CMC_Variables::CMC_Variables() : m_arrVariables(FALSE) {
 CMC_Variables::~CMC_Variables() { Cleanup(); }
 
 void CMC_Variables::Cleanup() {
-  // The map owns the variables; each is deleted once even if the array holds one the map lost.
-  std::unordered_set<CMC_Variable*> doomed;
+  // The map owns every variable of the array and the halves.
   POSITION pos = m_mapByName.GetStartPosition();
   while (pos) {
     CString key;
     void* p;
     m_mapByName.GetNextAssoc(pos, key, p);
-    doomed.insert(static_cast<CMC_Variable*>(p));
+    delete static_cast<CMC_Variable*>(p);
   }
-  for (int i = 0; i < m_arrVariables.GetSize(); ++i) doomed.insert(m_arrVariables.GetAt(i));
   m_arrVariables.RemoveAll();
   m_mapByName.RemoveAll();
-  for (CMC_Variable* v : doomed) delete v;
 }
 
 static CString KeyOf(const CString& name) {
@@ -40,7 +36,10 @@ static CString KeyOf(const CString& name) {
 }
 
 bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
-  m_mapByName.SetAt(KeyOf(variable->GetName()), variable);
+  void*& slot = m_mapByName[KeyOf(variable->GetName())];
+  // Only a generated half can hold the name already: the variable of the list takes it over.
+  if (slot != variable) delete static_cast<CMC_Variable*>(slot);
+  slot = variable;
   tagVarType lowType, highType;
   bool unitOnLow;
   switch (variable->GetType()) {
@@ -55,11 +54,14 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
   for (int half = 0; half < 2; ++half) {
     CString name = variable->GetName() + (half ? "(H)" : "(L)");
     CString key = KeyOf(name);
-    void* existing;
+    void*& halfSlot = m_mapByName[key];
     // A name the file gave to a variable of its own stays that variable's.
-    if (m_mapByName.Lookup(key, existing)) continue;
+    if (halfSlot) continue;
     CMC_Variable* h = new (std::nothrow) CMC_Variable(*variable);
-    if (!h) return false;
+    if (!h) {
+      m_mapByName.RemoveKey(key);
+      return false;
+    }
     h->ChangeName(name);
     h->ChangeType(half ? highType : lowType);
     h->ChangeAddress((WORD)(variable->GetAddress() + half));
@@ -68,7 +70,7 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
     h->InvalidateIUCache();
     bool keepsUnit = half ? !unitOnLow : unitOnLow;
     if (!keepsUnit) h->ChangeUnitType(nullptr);
-    m_mapByName.SetAt(key, h);
+    halfSlot = h;
   }
   return true;
 }
@@ -77,6 +79,7 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
   FILE* f = OpenConfigFile(file, FALSE);
   if (!f) return FALSE;
   Cleanup();
+  m_mapByName.InitHashTable(mc_quantity::HashSizeForFile(f, 701));
   const char* fileName = file ? file : "";
   CString line, message;
   int lineNumber = 0;
@@ -91,12 +94,13 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
       delete variable;
       failed = true;
     } else {
-      void* existing;
-      if (m_mapByName.Lookup(KeyOf(variable->GetName()), existing)) {
+      void*& slot = m_mapByName[KeyOf(variable->GetName())];
+      if (slot) {
         message = FormatKernelString(20018, fileName, lineNumber, variable->GetName().GetString());
         delete variable;
         failed = true;
       } else {
+        slot = variable;
         m_arrVariables.Add(variable);
         if (!OnAddVariable(variable)) {
           message = FormatKernelString(20004);
