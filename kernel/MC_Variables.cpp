@@ -35,11 +35,13 @@ static CString KeyOf(const CString& name) {
   return key;
 }
 
-bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
-  void*& slot = m_mapByName[KeyOf(variable->GetName())];
-  // Only a generated half can hold the name already: the variable of the list takes it over.
-  if (slot != variable) delete static_cast<CMC_Variable*>(slot);
-  slot = variable;
+bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
+  if (!registered) {
+    void*& slot = m_mapByName[KeyOf(variable->GetName())];
+    // Only a generated half can hold the name already: the variable of the list takes it over.
+    if (slot != variable) delete static_cast<CMC_Variable*>(slot);
+    slot = variable;
+  }
   tagVarType lowType, highType;
   bool unitOnLow;
   switch (variable->GetType()) {
@@ -102,7 +104,7 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
       } else {
         slot = variable;
         m_arrVariables.Add(variable);
-        if (!OnAddVariable(variable)) {
+        if (!OnAddVariable(variable, true)) {
           message = FormatKernelString(20004);
           failed = true;
         }
@@ -145,7 +147,7 @@ int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
     CMC_Variable* source = from.m_arrVariables.GetAt(i);
     CMC_Variable* copy = source ? new CMC_Variable(setup, *source) : nullptr;
     m_arrVariables.Add(copy);
-    if (copy) OnAddVariable(copy);
+    if (copy) OnAddVariable(copy, false);
   }
   CMC_Units* units = CMC_SetupLink::GetUnits(setup);
   CMC_Units empty;
