@@ -42,5 +42,6 @@ class CMC_Variables {
   bool OnAddVariable(CMC_Variable* variable, bool registered);
 
   CObArrayEx<CMC_Variable> m_arrVariables;  // does not own: the map does
-  CMapStringToPtr m_mapByName;              // upper-cased names, halves included
+  // Names without regard to case, halves included.
+  mc_quantity::FlatIndex<CMC_Variable, mc_quantity::NameKey> m_mapByName;
 };
