@@ -54,6 +54,10 @@ void ClearModalLoopHandlers();
 // Called by the layer's modal loops.
 void ModalLoopStarted(CWnd* wnd);
 void ModalLoopStalled(CWnd* wnd);
+// In virtual time a modal loop that waits this long in real time with nothing to do ends with -1
+// and is logged, rather than hanging a test (default 10000 ms).
+void SetModalStallTimeout(DWORD realMs);
+DWORD GetModalStallTimeout();
 // Run-time class names of the modal loops that ended because nothing was left to drive them.
 std::vector<std::string> StalledModalLoops();
 void ClearStalledModalLoops();

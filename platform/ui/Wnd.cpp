@@ -557,7 +557,7 @@ int CWnd::RunModalLoop(DWORD dwFlags) {
     if (!ContinueModal()) break;
     // In virtual time nothing but the test can end a loop that has nothing to do: a long real
     // silence means the test forgot to, and the loop ends rather than hanging.
-    int got = UiGetMessageTimeout(&msg, Clock::IsVirtual() ? 10000 : 0x7FFFFFFF);
+    int got = UiGetMessageTimeout(&msg, Clock::IsVirtual() ? UiAutomation::GetModalStallTimeout() : 0x7FFFFFFF);
     if (got == 0) {
       PostQuitMessage((int)msg.wParam);
       result = -1;

@@ -318,6 +318,26 @@ TEST_F(FrameworkTest, ModalLoopsRunTheirHandlerAndRefuseReentry) {
   EXPECT_EQ(-1, empty.RunModalLoop());
 }
 
+TEST_F(FrameworkTest, AModalLoopNobodyDrivesEndsInVirtualTime) {
+  Clock::UseVirtualTime();
+  UiAutomation::SetModalStallTimeout(50);
+  UiAutomation::ClearStalledModalLoops();
+  CModalWnd w;
+  w.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 0);
+  EXPECT_EQ(-1, w.RunModalLoop());
+  EXPECT_EQ((std::vector<std::string>{"CModalWnd"}), UiAutomation::StalledModalLoops());
+  EXPECT_TRUE(IsWindow(w.m_hWnd));
+  // A quit arriving during the loop ends it and stays for the outer loop.
+  UiAutomation::AddModalLoopHandler(nullptr, [](CWnd*) { PostQuitMessage(3); });
+  EXPECT_EQ(-1, w.RunModalLoop());
+  MSG m;
+  ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ((UINT)WM_QUIT, m.message);
+  EXPECT_EQ(3u, m.wParam);
+  UiAutomation::Reset();
+  w.DestroyWindow();
+}
+
 // ---- Application, documents, views, frames -----------------------------------------------------------
 
 #define ID_VIEW_CMD 6001
