@@ -248,15 +248,12 @@ void CheckTimers(ThreadQueue* q) {
 }
 
 bool FindPaint(ThreadQueue* q, HWND filter, MSG* out) {
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
   auto& d = q->dirty;
   for (size_t i = 0; i < d.size();) {
     HWND h = d[i];
-    bool needs;
-    {
-      std::lock_guard<std::recursive_mutex> lock(WmLock());
-      needs = IsLive(h) && !h->dead && (!h->update.IsEmpty() || h->internalPaint || h->ncPaint) &&
-              IsWindowVisible(h);
-    }
+    bool needs = IsLive(h) && !h->dead && (!h->update.IsEmpty() || h->internalPaint || h->ncPaint) &&
+                 IsWindowVisible(h);
     if (!needs) {
       h->inDirtyList = false;
       d.erase(d.begin() + (long)i);

@@ -223,6 +223,7 @@ void Finalize(HWND h) {
     if (q->capture == h) q->capture = nullptr;
     if (q->caret.owner == h) q->caret = Caret{};
     if (q->lastClick.hwnd == h) q->lastClick = ClickMemory{};
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
     auto& d = q->dirty;
     d.erase(std::remove(d.begin(), d.end(), h), d.end());
   }
@@ -323,6 +324,8 @@ POINT ClientOrigin(HWND h) {
 }
 
 void MarkDirty(HWND h) {
+  // Any thread may invalidate a window: the dirty list is kept under the window lock.
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
   if (h->inDirtyList || !h->queue) return;
   h->inDirtyList = true;
   h->queue->dirty.push_back(h);

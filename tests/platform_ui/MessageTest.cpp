@@ -365,3 +365,31 @@ TEST(MessageThreads, SendsBetweenTwoThreadsThatWaitOnEachOtherDoNotDeadlock) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MessageThreads, InvalidatingFromAnotherThreadWakesTheOwnerWithAPaint) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = "PaintWake";
+  RegisterClass(&wc);
+  HWND h = CreateWindowEx(0, "PaintWake", "", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(h);
+  PumpMessages();
+  std::thread t([h] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    RECT r{0, 0, 5, 5};
+    InvalidateRect(h, &r, TRUE);
+  });
+  MSG m;
+  ASSERT_GT(GetMessage(&m, nullptr, 0, 0), 0);
+  EXPECT_EQ((UINT)WM_PAINT, m.message);
+  EXPECT_EQ(h, m.hwnd);
+  DispatchMessage(&m);
+  t.join();
+  RECT r;
+  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+  DestroyWindow(h);
+}
+
+}  // namespace
