@@ -28,13 +28,22 @@ class SetupTest : public ::testing::Test {
   void SetUp() override {
     g_bShowErrors = TRUE;
     Automation::Instance().Reset();
+    // Held for the whole test, so that scripts given before a setup loads them are kept.
+    m_gui = LoadLibrary((dravonix::test::KernelDir() + "/GUIs/drvgui.dll").c_str());
+    m_interpreter = LoadLibrary((dravonix::test::KernelDir() + "/interpreter.dll").c_str());
+    ASSERT_TRUE(m_gui && m_interpreter);
     Script("drvgui.dll", "GuiStandIn_Script", "reset");
     Script("interpreter.dll", "InterpStandIn_Script", "reset");
   }
   void TearDown() override {
     g_bShowErrors = TRUE;
     Automation::Instance().Reset();
+    if (m_gui) FreeLibrary(m_gui);
+    if (m_interpreter) FreeLibrary(m_interpreter);
   }
+
+  HMODULE m_gui = nullptr;
+  HMODULE m_interpreter = nullptr;
 
   // Runs a control command of a stand-in module (loaded for the call).
   static int Script(const char* module, const char* entry, const char* command) {
