@@ -1,0 +1,337 @@
+// Font realisation through fontconfig and Cairo, with integer metrics like the platform's.
+#include "platform/gdi/GdiInternal.h"
+
+#include <cairo-ft.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+#ifndef DRAVONIX_SOURCE_DIR
+#define DRAVONIX_SOURCE_DIR ""
+#endif
+
+namespace gdi {
+namespace {
+
+std::mutex& FontLock() {
+  static std::mutex m;
+  return m;
+}
+
+FcConfig* Config() {
+  static FcConfig* cfg = [] {
+    std::string path = std::string(DRAVONIX_SOURCE_DIR) + "/platform/gdi/fonts.conf";
+    if (const char* env = std::getenv("DRAVONIX_FONTS_CONF")) path = env;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+      FcConfig* c = FcConfigCreate();
+      if (FcConfigParseAndLoad(c, reinterpret_cast<const FcChar8*>(path.c_str()), FcTrue) && FcConfigBuildFonts(c))
+        return c;
+      FcConfigDestroy(c);
+    }
+    // Without the file: the machine's configuration; the face table below still picks the faces.
+    return FcInitLoadConfigAndFonts();
+  }();
+  return cfg;
+}
+
+bool IEq(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b)
+    if (std::tolower((unsigned char)*a) != std::tolower((unsigned char)*b)) return false;
+  return *a == *b;
+}
+
+const uint16_t kCp1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                              0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                              0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+uint32_t Cp1252(unsigned char c) { return (c >= 0x80 && c < 0xA0) ? kCp1252[c - 0x80] : c; }
+
+struct FaceEntry {
+  cairo_font_face_t* face = nullptr;
+  std::string family;
+};
+
+FaceEntry GetFace(const std::string& family, bool bold, bool italic) {
+  static std::map<std::string, FaceEntry> faces;
+  std::string key = family + (bold ? "|b" : "|r") + (italic ? "i" : "n");
+  auto it = faces.find(key);
+  if (it != faces.end()) return it->second;
+  FcPattern* pat = FcPatternCreate();
+  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcConfigSubstitute(Config(), pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult res;
+  FcPattern* match = FcFontMatch(Config(), pat, &res);
+  FcPatternDestroy(pat);
+  FaceEntry e;
+  if (match) {
+    FcChar8* fam = nullptr;
+    if (FcPatternGetString(match, FC_FAMILY, 0, &fam) == FcResultMatch) e.family = reinterpret_cast<char*>(fam);
+    e.face = cairo_ft_font_face_create_for_pattern(match);
+    FcPatternDestroy(match);
+  } else {
+    e.face = cairo_toy_font_face_create(family.c_str(), italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                                        bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    e.family = family;
+  }
+  faces[key] = e;
+  return e;
+}
+
+}  // namespace
+
+std::string MapFaceName(const char* face, BYTE pitchAndFamily) {
+  static const char* sans[] = {"Arial", "MS Sans Serif", "Verdana", "System", "Helvetica", "Tahoma",
+                               "MS Shell Dlg", "MS Shell Dlg 2", "Liberation Sans"};
+  static const char* mono[] = {"Courier New", "Courier", "Fixedsys", "Terminal", "Lucida Console", "Consolas",
+                               "Liberation Mono"};
+  static const char* serif[] = {"Times New Roman", "Times", "MS Serif", "Liberation Serif"};
+  if (face && *face) {
+    for (const char* s : sans)
+      if (IEq(face, s)) return "Liberation Sans";
+    for (const char* s : mono)
+      if (IEq(face, s)) return "Liberation Mono";
+    for (const char* s : serif)
+      if (IEq(face, s)) return "Liberation Serif";
+  }
+  // Unknown or empty faces fall back by pitch and family.
+  if ((pitchAndFamily & 3) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN) return "Liberation Mono";
+  if ((pitchAndFamily & 0xF0) == FF_ROMAN) return "Liberation Serif";
+  return "Liberation Sans";
+}
+
+RealFont::~RealFont() {
+  if (scaled) cairo_scaled_font_destroy(scaled);
+  if (aliased) cairo_scaled_font_destroy(aliased);
+}
+
+cairo_scaled_font_t* RealFont::Aliased() {
+  std::lock_guard<std::mutex> lock(FontLock());
+  if (!aliased) {
+    cairo_matrix_t fm, ctm;
+    cairo_scaled_font_get_font_matrix(scaled, &fm);
+    cairo_scaled_font_get_ctm(scaled, &ctm);
+    cairo_font_options_t* opt = cairo_font_options_create();
+    cairo_scaled_font_get_font_options(scaled, opt);
+    cairo_font_options_set_antialias(opt, CAIRO_ANTIALIAS_NONE);
+    aliased = cairo_scaled_font_create(cairo_scaled_font_get_font_face(scaled), &fm, &ctm, opt);
+    cairo_font_options_destroy(opt);
+  }
+  return aliased;
+}
+
+void RealFont::Lookup(uint32_t cp, unsigned long& g, int& a) {
+  if (cp < 256) {
+    g = glyph[cp];
+    a = adv[cp];
+    return;
+  }
+  std::lock_guard<std::mutex> lock(FontLock());
+  auto it = other.find(cp);
+  if (it == other.end()) {
+    FT_Face face = cairo_ft_scaled_font_lock_face(scaled);
+    unsigned long gi = face ? FT_Get_Char_Index(face, cp) : 0;
+    if (face) cairo_ft_scaled_font_unlock_face(scaled);
+    cairo_glyph_t cg{gi, 0, 0};
+    cairo_text_extents_t ext;
+    cairo_scaled_font_glyph_extents(scaled, &cg, 1, &ext);
+    it = other.emplace(cp, std::make_pair(gi, (int)std::lround(ext.x_advance))).first;
+  }
+  g = it->second.first;
+  a = it->second.second;
+}
+
+std::shared_ptr<RealFont> RealizeFont(const LOGFONT& lf, int devHeight, int devWidth) {
+  std::string family = MapFaceName(lf.lfFaceName, lf.lfPitchAndFamily);
+  bool bold = lf.lfWeight >= 600;
+  bool italic = lf.lfItalic != 0;
+  // Everything the realised metrics reflect is part of the key.
+  std::string key = family + "|" + std::to_string(lf.lfWeight) + "|" + std::to_string(italic) +
+                    std::to_string(lf.lfUnderline != 0) + std::to_string(lf.lfStrikeOut != 0) + "|" +
+                    std::to_string(lf.lfCharSet) + "|" + std::to_string(devHeight) + "|" + std::to_string(devWidth);
+  static std::map<std::string, std::shared_ptr<RealFont>> cache;
+  {
+    std::lock_guard<std::mutex> lock(FontLock());
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+  }
+  std::lock_guard<std::mutex> lock(FontLock());
+  FaceEntry fe = GetFace(family, bold, italic);
+  auto rf = std::make_shared<RealFont>();
+  rf->family = fe.family;
+
+  // Design metrics from a unit-size instance.
+  double upm = 2048, winAsc = 1854, winDesc = 434, hAsc = 1854, hDesc = -434, lineGap = 67, avgW = 1176;
+  double bboxW = 2000, ulPos = -217, ulThick = 150, stPos = 530, stThick = 102;
+  bool fixed = family == "Liberation Mono";
+  {
+    cairo_matrix_t m, id;
+    cairo_matrix_init_scale(&m, 64, 64);
+    cairo_matrix_init_identity(&id);
+    cairo_font_options_t* o = cairo_font_options_create();
+    cairo_scaled_font_t* probe = cairo_scaled_font_create(fe.face, &m, &id, o);
+    cairo_font_options_destroy(o);
+    if (cairo_scaled_font_status(probe) == CAIRO_STATUS_SUCCESS) {
+      if (FT_Face f = cairo_ft_scaled_font_lock_face(probe)) {
+        upm = f->units_per_EM ? f->units_per_EM : 2048;
+        auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
+        auto* hh = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(f, FT_SFNT_HHEA));
+        auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(f, FT_SFNT_POST));
+        if (os2 && os2->version != 0xFFFF) {
+          winAsc = os2->usWinAscent;
+          winDesc = os2->usWinDescent;
+          avgW = os2->xAvgCharWidth;
+          stPos = os2->yStrikeoutPosition;
+          stThick = os2->yStrikeoutSize;
+        } else {
+          winAsc = f->ascender;
+          winDesc = -f->descender;
+        }
+        if (hh) { hAsc = hh->Ascender; hDesc = hh->Descender; lineGap = hh->Line_Gap; }
+        if (post) { ulPos = post->underlinePosition; ulThick = post->underlineThickness; fixed = post->isFixedPitch != 0; }
+        bboxW = f->bbox.xMax - f->bbox.xMin;
+        cairo_ft_scaled_font_unlock_face(probe);
+      }
+    }
+    cairo_scaled_font_destroy(probe);
+  }
+
+  int h = devHeight;
+  double em;
+  if (h < 0) em = -h;
+  else if (h > 0) em = h * upm / (winAsc + winDesc);
+  else em = 16 * upm / (winAsc + winDesc);
+  // Keep glyph images bounded whatever the mapping makes of the height.
+  em = std::clamp(em, 1.0, 4096.0);
+  double s = em / upm;
+  rf->em = em;
+  rf->xScale = 1;
+  if (devWidth != 0) {
+    double natural = avgW * s;
+    if (natural > 0) rf->xScale = std::clamp(std::abs(devWidth) / natural, 0.05, 20.0);
+  }
+  rf->fixedPitch = fixed;
+
+  TEXTMETRIC& tm = rf->tm;
+  tm.tmAscent = (LONG)std::lround(winAsc * s);
+  if (h > 0) tm.tmDescent = h - tm.tmAscent;
+  else tm.tmDescent = (LONG)std::lround(winDesc * s);
+  tm.tmHeight = tm.tmAscent + tm.tmDescent;
+  tm.tmInternalLeading = std::max<LONG>(0, tm.tmHeight - (LONG)std::lround(em));
+  tm.tmExternalLeading =
+      (LONG)std::lround(std::max(0.0, lineGap - ((winAsc + winDesc) - (hAsc - hDesc))) * s);
+  tm.tmAveCharWidth = (LONG)std::lround(avgW * s * rf->xScale);
+  tm.tmMaxCharWidth = (LONG)std::lround(bboxW * s * rf->xScale);
+  tm.tmWeight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
+  tm.tmOverhang = 0;
+  tm.tmDigitizedAspectX = 96;
+  tm.tmDigitizedAspectY = 96;
+  tm.tmFirstChar = 32;
+  tm.tmLastChar = 255;
+  tm.tmDefaultChar = 31;
+  tm.tmBreakChar = 32;
+  tm.tmItalic = lf.lfItalic ? 1 : 0;
+  tm.tmUnderlined = lf.lfUnderline ? 1 : 0;
+  tm.tmStruckOut = lf.lfStrikeOut ? 1 : 0;
+  BYTE famBits = family == "Liberation Mono" ? FF_MODERN : family == "Liberation Serif" ? FF_ROMAN : FF_SWISS;
+  // The pitch bit is set for variable-pitch fonts.
+  tm.tmPitchAndFamily = (BYTE)((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE | famBits);
+  tm.tmCharSet = lf.lfCharSet;
+  rf->underlinePos = (int)std::lround(-ulPos * s);
+  rf->underlineThick = std::max(1, (int)std::lround(ulThick * s));
+  rf->strikePos = (int)std::lround(stPos * s);
+  rf->strikeThick = std::max(1, (int)std::lround(stThick * s));
+
+  cairo_matrix_t fm, ctm;
+  cairo_matrix_init_scale(&fm, em * rf->xScale, em);
+  cairo_matrix_init_identity(&ctm);
+  cairo_font_options_t* opt = cairo_font_options_create();
+  cairo_font_options_set_antialias(opt, CAIRO_ANTIALIAS_GRAY);
+  cairo_font_options_set_hint_style(opt, CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_subpixel_order(opt, CAIRO_SUBPIXEL_ORDER_DEFAULT);
+  rf->scaled = cairo_scaled_font_create(fe.face, &fm, &ctm, opt);
+  cairo_font_options_destroy(opt);
+
+  FT_Face f = cairo_ft_scaled_font_lock_face(rf->scaled);
+  for (int c = 0; c < 256; ++c) {
+    uint32_t cp = Cp1252((unsigned char)c);
+    unsigned long gi = f ? FT_Get_Char_Index(f, cp) : 0;
+    rf->glyph[c] = gi;
+  }
+  if (f) cairo_ft_scaled_font_unlock_face(rf->scaled);
+  for (int c = 0; c < 256; ++c) {
+    cairo_glyph_t cg{rf->glyph[c], 0, 0};
+    cairo_text_extents_t ext;
+    cairo_scaled_font_glyph_extents(rf->scaled, &cg, 1, &ext);
+    rf->adv[c] = (int)std::lround(ext.x_advance);
+    if (c < 32) rf->adv[c] = rf->glyph[c] ? rf->adv[c] : 0;
+  }
+  // Code points 0x80-0x9F of the table above are Windows-1252 characters; keep Unicode's C1 range apart.
+  for (int c = 0x80; c < 0xA0; ++c) {
+    uint32_t cp = Cp1252((unsigned char)c);
+    rf->other.emplace(cp, std::make_pair(rf->glyph[c], rf->adv[c]));
+  }
+  if (f == nullptr) {
+    // No outline font at all: keep a fixed advance so layout stays sane.
+    for (int c = 0; c < 256; ++c) rf->adv[c] = tm.tmAveCharWidth;
+  }
+  cache[key] = rf;
+  return rf;
+}
+
+void DecodeText(const char* s, int n, std::vector<uint32_t>& out, std::vector<int>* byteStart) {
+  out.clear();
+  if (byteStart) byteStart->clear();
+  if (!s || n <= 0) return;
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(s);
+  bool ascii = true, utf8 = true;
+  for (int i = 0; i < n;) {
+    unsigned char c = u[i];
+    if (c < 0x80) { ++i; continue; }
+    ascii = false;
+    int len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+    if (len == 0 || i + len > n) { utf8 = false; break; }
+    uint32_t cp = c & (0x7F >> len);
+    for (int k = 1; k < len; ++k) {
+      if ((u[i + k] & 0xC0) != 0x80) { utf8 = false; break; }
+      cp = (cp << 6) | (u[i + k] & 0x3F);
+    }
+    if (!utf8) break;
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp < 0xE000)) {
+      utf8 = false;
+      break;
+    }
+    i += len;
+  }
+  out.reserve((size_t)n);
+  if (ascii || !utf8) {
+    for (int i = 0; i < n; ++i) {
+      out.push_back(ascii ? u[i] : Cp1252(u[i]));
+      if (byteStart) byteStart->push_back(i);
+    }
+    return;
+  }
+  for (int i = 0; i < n;) {
+    unsigned char c = u[i];
+    int len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+    uint32_t cp = len == 1 ? c : (uint32_t)(c & (0x7F >> len));
+    for (int k = 1; k < len; ++k) cp = (cp << 6) | (u[i + k] & 0x3F);
+    out.push_back(cp);
+    if (byteStart) byteStart->push_back(i);
+    i += len;
+  }
+}
+
+}  // namespace gdi

@@ -1,0 +1,370 @@
+// Metafile recording: WMF and EMF files, their records, and rendering by another program.
+#include "GdiTestUtil.h"
+#include "platform/gdi/MetaFileDC.h"
+#include "platform/gdi/RecordingDC.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+using namespace gditest;
+
+namespace {
+
+std::vector<BYTE> ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<BYTE>(std::istreambuf_iterator<char>(f), {});
+}
+WORD W(const std::vector<BYTE>& b, size_t at) { return (WORD)(b[at] | (b[at + 1] << 8)); }
+DWORD D(const std::vector<BYTE>& b, size_t at) { return (DWORD)W(b, at) | ((DWORD)W(b, at + 2) << 16); }
+
+struct WmfRecord {
+  WORD fn;
+  std::vector<int16_t> params;
+};
+
+// Walks the records of a WMF body (after an optional placeable header); empty on a malformed file.
+std::vector<WmfRecord> WmfRecords(const std::vector<BYTE>& b, size_t start = 0) {
+  std::vector<WmfRecord> out;
+  if (b.size() < start + 18 || W(b, start) != 1 || W(b, start + 2) != 9) return {};
+  size_t at = start + 18;
+  while (at + 6 <= b.size()) {
+    DWORD size = D(b, at);
+    WORD fn = W(b, at + 4);
+    if (size < 3 || at + size * 2 > b.size()) return {};
+    WmfRecord r{fn, {}};
+    for (DWORD i = 3; i < size; ++i) r.params.push_back((int16_t)W(b, at + i * 2));
+    out.push_back(r);
+    at += size * 2;
+    if (fn == 0) break;
+  }
+  return out;
+}
+
+const WmfRecord* Find(const std::vector<WmfRecord>& recs, WORD fn) {
+  for (auto& r : recs)
+    if (r.fn == fn) return &r;
+  return nullptr;
+}
+
+void DrawPicture(CDC& dc) {
+  dc.SetMapMode(MM_ANISOTROPIC);
+  dc.SetWindowOrg(0, 0);
+  dc.SetWindowExt(400, 300);
+  dc.SetViewportOrg(0, 0);
+  dc.SetViewportExt(400, 300);
+  dc.FillSolidRect(0, 0, 400, 300, kWhite);
+  CBrush red(kRed);
+  CPen blue(PS_SOLID, 3, kBlue);
+  CBrush* ob = dc.SelectObject(&red);
+  CPen* op = dc.SelectObject(&blue);
+  dc.Rectangle(20, 20, 180, 120);
+  CBrush green(RGB(0, 160, 0));
+  dc.SelectObject(&green);
+  dc.Ellipse(220, 20, 380, 140);
+  POINT tri[3] = {{40, 280}, {120, 160}, {200, 280}};
+  dc.Polygon(tri, 3);
+  dc.MoveTo(220, 200);
+  dc.LineTo(380, 280);
+  LOGFONT lf{};
+  lf.lfHeight = -28;
+  lf.lfWeight = FW_BOLD;
+  std::strcpy(lf.lfFaceName, "Arial");
+  CFont f;
+  f.CreateFontIndirect(&lf);
+  CFont* of = dc.SelectObject(&f);
+  dc.SetBkMode(TRANSPARENT);
+  dc.SetTextColor(kBlack);
+  dc.TextOut(230, 160, "Metafile", 8);
+  dc.SelectObject(of);
+  dc.SelectObject(op);
+  dc.SelectObject(ob);
+}
+
+bool HaveTool(const char* name) {
+  std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
+  return std::system(cmd.c_str()) == 0;
+}
+
+// Pixels close to a colour in a PNG.
+int CountColour(const std::string& png, COLORREF c, int tolerance) {
+  cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
+  int n = -1;
+  if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+    n = 0;
+    int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+    int stride = cairo_image_surface_get_stride(s);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        uint32_t p = reinterpret_cast<const uint32_t*>(data + y * stride)[x];
+        if (std::abs((int)((p >> 16) & 0xFF) - (int)GetRValue(c)) <= tolerance &&
+            std::abs((int)((p >> 8) & 0xFF) - (int)GetGValue(c)) <= tolerance &&
+            std::abs((int)(p & 0xFF) - (int)GetBValue(c)) <= tolerance)
+          ++n;
+      }
+  }
+  cairo_surface_destroy(s);
+  return n;
+}
+
+// The 22-byte placeable header the plot export puts before a metafile.
+std::vector<BYTE> Placeable(const std::vector<BYTE>& body) {
+  WORD words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, 8334, 6250, 1000, 0, 0};
+  WORD sum = 0;
+  for (WORD w : words) sum ^= w;
+  std::vector<BYTE> out;
+  for (WORD w : words) { out.push_back((BYTE)w); out.push_back((BYTE)(w >> 8)); }
+  out.push_back((BYTE)sum);
+  out.push_back((BYTE)(sum >> 8));
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+}  // namespace
+
+TEST(GdiMetaFile, WmfRecordsAreWellFormed) {
+  std::string dir = dravonix::test::ScratchDir("wmf");
+  std::string path = dir + "/picture.wmf";
+  CMetaFileDC mf;
+  ASSERT_TRUE(mf.Create(path.c_str()));
+  EXPECT_EQ(mf.GetDeviceCaps(TECHNOLOGY), DT_METAFILE);
+  EXPECT_GT(mf.GetTextExtent("abc", 3).cx, 0);  // measuring works while recording
+  DrawPicture(mf);
+  HMETAFILE h = mf.Close();
+  ASSERT_NE(h, nullptr);
+  std::vector<BYTE> bytes = ReadFile(path);
+  ASSERT_GT(bytes.size(), 18u);
+  EXPECT_EQ(W(bytes, 4), 0x0300);
+  EXPECT_EQ(D(bytes, 6) * 2, bytes.size());
+  auto recs = WmfRecords(bytes);
+  ASSERT_FALSE(recs.empty());
+  EXPECT_EQ(recs.back().fn, 0);
+  DWORD maxRec = 0;
+  for (auto& r : recs) maxRec = std::max<DWORD>(maxRec, (DWORD)r.params.size() + 3);
+  EXPECT_EQ(D(bytes, 12), maxRec);
+  const WmfRecord* rect = Find(recs, 0x041B);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->params, (std::vector<int16_t>{120, 180, 20, 20}));  // bottom, right, top, left
+  const WmfRecord* pen = Find(recs, 0x02FA);
+  ASSERT_NE(pen, nullptr);
+  EXPECT_EQ(pen->params[0], PS_SOLID);
+  EXPECT_EQ(pen->params[1], 3);
+  EXPECT_EQ((WORD)pen->params[3] | ((DWORD)(WORD)pen->params[4] << 16), kBlue);
+  const WmfRecord* ext = Find(recs, 0x020C);
+  ASSERT_NE(ext, nullptr);
+  EXPECT_EQ(ext->params, (std::vector<int16_t>{300, 400}));
+  const WmfRecord* font = Find(recs, 0x02FB);
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(font->params[0], -28);
+  EXPECT_EQ(font->params[4], FW_BOLD);
+  const WmfRecord* text = nullptr;  // the first text record is the background fill's
+  for (auto& r : recs)
+    if (r.fn == 0x0A32 && r.params.size() > 2 && r.params[2] == 8) text = &r;
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->params[0], 160);
+  EXPECT_EQ(text->params[1], 230);
+  EXPECT_EQ(text->params[2], 8);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&text->params[4]), 8), "Metafile");
+  // Objects are deleted once no state refers to them: at most pen, brush and font live at once.
+  EXPECT_LE(W(bytes, 10), 4);
+  // The handle's bytes are the file's.
+  std::vector<BYTE> mem(GetMetaFileBitsEx(h, 0, nullptr));
+  ASSERT_EQ(GetMetaFileBitsEx(h, (UINT)mem.size(), mem.data()), mem.size());
+  EXPECT_EQ(mem, bytes);
+  EXPECT_TRUE(DeleteMetaFile(h));
+  EXPECT_FALSE(DeleteMetaFile(h));
+  // A metafile in memory, and one that cannot be created.
+  HDC hdc = CreateMetaFile(nullptr);
+  ASSERT_NE(hdc, nullptr);
+  ::Rectangle(hdc, 1, 2, 3, 4);
+  HMETAFILE hm = CloseMetaFile(hdc);
+  ASSERT_NE(hm, nullptr);
+  EXPECT_GT(GetMetaFileBitsEx(hm, 0, nullptr), 18u);
+  DeleteMetaFile(hm);
+  CMetaFileDC bad;
+  EXPECT_FALSE(bad.Create("/nonexistent-folder/x/y.wmf"));
+  EXPECT_EQ(bad.Close(), nullptr);
+}
+
+TEST(GdiMetaFile, EmfHeaderFrameDescriptionAndRecords) {
+  std::string dir = dravonix::test::ScratchDir("emf");
+  std::string path = dir + "/picture.emf";
+  CDC ref;
+  ref.CreateIC("DISPLAY", nullptr, nullptr, nullptr);
+  CRect frame(0, 0, 400 * 2540 / 96, 300 * 2540 / 96);
+  HDC hdc = CreateEnhMetaFile(ref.GetSafeHdc(), path.c_str(), &frame, "ZOL Graph");
+  ASSERT_NE(hdc, nullptr);
+  CDC* dc = CDC::FromHandle(hdc);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(dc->GetDeviceCaps(LOGPIXELSX), 96);
+  EXPECT_EQ(dc->GetDeviceCaps(TECHNOLOGY), DT_RASDISPLAY);
+  DrawPicture(*dc);
+  HENHMETAFILE h = CloseEnhMetaFile(hdc);
+  ASSERT_NE(h, nullptr);
+  std::vector<BYTE> b = ReadFile(path);
+  ASSERT_GT(b.size(), 108u);
+  EXPECT_EQ(D(b, 0), 1u);
+  EXPECT_EQ(D(b, 40), 0x464D4520u);
+  EXPECT_EQ(D(b, 48), b.size());
+  EXPECT_EQ((LONG)D(b, 24), frame.left);
+  EXPECT_EQ((LONG)D(b, 32), frame.right);
+  EXPECT_EQ((LONG)D(b, 36), frame.bottom);
+  // Bounds cover the drawing in device pixels (inclusive).
+  EXPECT_EQ((LONG)D(b, 8), 0);
+  EXPECT_EQ((LONG)D(b, 16), 399);
+  // Description: one text, then the terminating zeros.
+  DWORD nDesc = D(b, 60), offDesc = D(b, 64);
+  ASSERT_EQ(nDesc, 11u);
+  std::string desc;
+  for (DWORD i = 0; i < 9; ++i) desc += (char)W(b, offDesc + i * 2);
+  EXPECT_EQ(desc, "ZOL Graph");
+  EXPECT_EQ(W(b, offDesc + 18), 0);
+  // Walk the records: their sizes add up, their count matches, the last is the end record.
+  size_t at = 0;
+  DWORD count = 0, last = 0;
+  bool sawRect = false, sawText = false;
+  while (at + 8 <= b.size()) {
+    DWORD type = D(b, at), size = D(b, at + 4);
+    ASSERT_GE(size, 8u);
+    ASSERT_EQ(size % 4, 0u);
+    ASSERT_LE(at + size, b.size());
+    if (type == 43 && (LONG)D(b, at + 8) == 20 && (LONG)D(b, at + 12) == 20) sawRect = true;
+    if (type == 84) {
+      DWORD n = D(b, at + 44), off = D(b, at + 48);
+      std::string s;
+      for (DWORD i = 0; i < n; ++i) s += (char)W(b, at + off + i * 2);
+      if (s == "Metafile") sawText = true;
+    }
+    last = type;
+    at += size;
+    ++count;
+  }
+  EXPECT_EQ(at, b.size());
+  EXPECT_EQ(count, D(b, 52));
+  EXPECT_EQ(last, 14u);
+  EXPECT_TRUE(sawRect);
+  EXPECT_TRUE(sawText);
+  EXPECT_EQ(GetEnhMetaFileBits(h, 0, nullptr), b.size());
+  EXPECT_TRUE(DeleteEnhMetaFile(h));
+  EXPECT_TRUE(fs::exists(path));  // the file stays
+  EXPECT_EQ(CreateEnhMetaFile(nullptr, "/nonexistent-folder/x.emf", nullptr, "ZOL Graph"), nullptr);
+}
+
+TEST(GdiMetaFile, RecordingDecoratorLogsCallsWithArguments) {
+  Canvas c;
+  {
+    CRecordingDC rec(c.dc);
+    c.dc.MoveTo(1, 2);
+    c.dc.LineTo(30, 40);
+    c.dc.Rectangle(5, 6, 7, 8);
+    c.dc.TextOut(3, 4, "hi", 2);
+    c.dc.SetTextColor(RGB(1, 2, 3));
+    CRect r(0, 0, 50, 20);
+    c.dc.DrawText("text", -1, &r, DT_SINGLELINE);
+    c.dc.BitBlt(0, 0, 10, 10, &c.dc, 20, 20, SRCCOPY);
+    EXPECT_EQ(rec.Calls()[0], "MoveTo(1,2)");
+    EXPECT_EQ(rec.Calls()[1], "LineTo(30,40)");
+    EXPECT_EQ(rec.Calls()[2], "Rectangle(5,6,7,8)");
+    EXPECT_EQ(rec.Calls()[3], "TextOut(3,4,\"hi\")");
+    EXPECT_EQ(rec.Calls()[4], "SetTextColor(0x030201)");
+    EXPECT_EQ(rec.Calls()[5], "DrawText(\"text\",0,0,50,20,0x20)");  // one entry, not its inner calls
+    EXPECT_EQ(rec.Calls()[6], "BitBlt(0,0,10,10,20,20,0x00CC0020)");
+    EXPECT_EQ(rec.Count("LineTo("), 1);
+  }
+  // Drawing went on while recording, and stops being recorded afterwards.
+  EXPECT_GT(c.Ink(11, 11, 40, 41), 20);
+  EXPECT_EQ(c.dc.GetRecorder(), nullptr);
+}
+
+TEST(GdiMetaFile, OtherProgramsRenderTheFiles) {
+  const char* office = HaveTool("libreoffice") ? "libreoffice" : HaveTool("soffice") ? "soffice" : nullptr;
+  if (!office) GTEST_SKIP() << "LibreOffice is not installed: WMF and EMF rendering not checked";
+  std::string dir = dravonix::test::ScratchDir("metarender");
+  // A placeable WMF as the plot export writes it, and an EMF.
+  std::string tmp = dir + "/body.wmf";
+  {
+    CMetaFileDC mf;
+    ASSERT_TRUE(mf.Create(tmp.c_str()));
+    DrawPicture(mf);
+    DeleteMetaFile(mf.Close());
+  }
+  {
+    std::vector<BYTE> out = Placeable(ReadFile(tmp));
+    std::ofstream(dir + "/shapes-wmf.wmf", std::ios::binary).write(reinterpret_cast<const char*>(out.data()), (std::streamsize)out.size());
+  }
+  {
+    CRect frame(0, 0, 400 * 2540 / 96, 300 * 2540 / 96);
+    CMetaFileDC mf;
+    ASSERT_TRUE(mf.CreateEnhanced(nullptr, (dir + "/shapes-emf.emf").c_str(), &frame, "ZOL Graph"));
+    DrawPicture(mf);
+    DeleteEnhMetaFile(mf.CloseEnhanced());
+  }
+  std::string profile = dir + "/profile";
+  for (const char* name : {"shapes-wmf.wmf", "shapes-emf.emf"}) {
+    std::string cmd = std::string(office) + " -env:UserInstallation=file://" + profile +
+                      " --headless --convert-to png --outdir '" + dir + "' '" + dir + "/" + name + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << name;
+    std::string png = dir + "/" + fs::path(name).stem().string() + ".png";
+    ASSERT_TRUE(fs::exists(png)) << png;
+    fs::copy_file(png, dravonix::test::OutputPath(std::string("gdi/") + fs::path(png).filename().string()),
+                  fs::copy_options::overwrite_existing);
+    EXPECT_GT(CountColour(png, kRed, 40), 100) << name;            // the rectangle
+    EXPECT_GT(CountColour(png, RGB(0, 160, 0), 40), 100) << name;  // the ellipse and triangle
+    EXPECT_GT(CountColour(png, kBlue, 60), 20) << name;            // the pen
+  }
+}
+
+TEST(GdiMetaFile, PatternAndHatchBrushesAreRecorded) {
+  WORD rows[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+  CBitmap bm;
+  bm.CreateBitmap(8, 8, 1, 1, rows);
+  CBrush pat, hatch(HS_DIAGCROSS, kRed);
+  pat.CreatePatternBrush(&bm);
+  CRect r(0, 0, 50, 50);
+  CMetaFileDC wmf;
+  ASSERT_TRUE(wmf.Create(nullptr));
+  wmf.SetTextColor(kBlue);
+  wmf.FillRect(&r, &pat);
+  wmf.FillRect(&r, &hatch);
+  HMETAFILE h = wmf.Close();
+  std::vector<BYTE> b(GetMetaFileBitsEx(h, 0, nullptr));
+  GetMetaFileBitsEx(h, (UINT)b.size(), b.data());
+  DeleteMetaFile(h);
+  auto recs = WmfRecords(b);
+  const WmfRecord* dib = Find(recs, 0x0142);
+  ASSERT_NE(dib, nullptr);
+  EXPECT_EQ(dib->params[0], BS_DIBPATTERNPT);
+  // The pattern's 0 bits were baked in the text colour: the first pixel of the bottom row (0x55: bit 7 clear).
+  const BYTE* px = reinterpret_cast<const BYTE*>(&dib->params[2]) + 40;
+  EXPECT_EQ(RGB(px[2], px[1], px[0]), kBlue);
+  const WmfRecord* br = nullptr;
+  for (auto& rec : recs)
+    if (rec.fn == 0x02FC && rec.params[0] == BS_HATCHED) br = &rec;
+  ASSERT_NE(br, nullptr);
+  EXPECT_EQ(br->params[3], HS_DIAGCROSS);
+  const WmfRecord* pat2 = Find(recs, 0x061D);
+  ASSERT_NE(pat2, nullptr);
+  EXPECT_EQ((DWORD)(WORD)pat2->params[0] | ((DWORD)(WORD)pat2->params[1] << 16), PATCOPY);
+
+  CMetaFileDC emf;
+  ASSERT_TRUE(emf.CreateEnhanced(nullptr, nullptr, nullptr, nullptr));
+  emf.FillRect(&r, &pat);
+  HENHMETAFILE e = emf.CloseEnhanced();
+  std::vector<BYTE> eb(GetEnhMetaFileBits(e, 0, nullptr));
+  GetEnhMetaFileBits(e, (UINT)eb.size(), eb.data());
+  DeleteEnhMetaFile(e);
+  bool sawPattern = false;
+  for (size_t at = 0; at + 8 <= eb.size(); at += D(eb, at + 4)) {
+    if (D(eb, at) == 94) sawPattern = true;
+    if (D(eb, at + 4) == 0) break;
+  }
+  EXPECT_TRUE(sawPattern);
+  // Without a frame the header frames the drawing's bounds.
+  EXPECT_EQ((LONG)D(eb, 32), MulDiv(49, 508 * 100, 1920));
+}

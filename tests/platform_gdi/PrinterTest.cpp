@@ -1,0 +1,154 @@
+// The PDF printer: documents, pages, abort procedures and printer defaults.
+#include "GdiTestUtil.h"
+#include "platform/gdi/Printer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool HaveTool(const char* name) {
+  std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
+  return std::system(cmd.c_str()) == 0;
+}
+
+// Dark pixels of a PNG inside a rectangle given in fractions of its size.
+int DarkPixels(const std::string& png, double l, double t, double r, double b) {
+  cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    return -1;
+  }
+  int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+  int n = 0;
+  const unsigned char* data = cairo_image_surface_get_data(s);
+  int stride = cairo_image_surface_get_stride(s);
+  for (int y = (int)(t * h); y < (int)(b * h); ++y)
+    for (int x = (int)(l * w); x < (int)(r * w); ++x) {
+      uint32_t p = reinterpret_cast<const uint32_t*>(data + y * stride)[x];
+      int lum = (int)((p >> 16) & 0xFF) + (int)((p >> 8) & 0xFF) + (int)(p & 0xFF);
+      if (lum < 200) ++n;
+    }
+  cairo_surface_destroy(s);
+  return n;
+}
+
+}  // namespace
+
+TEST(GdiPrinter, PrintsAPageToPdfWithText) {
+  std::string dir = dravonix::test::ScratchDir("print");
+  std::string pdf = dir + "/page.pdf";
+  CDC dc;
+  ASSERT_TRUE(dc.CreateDC("winspool", GetPrinterDeviceName(), nullptr, nullptr));
+  dc.m_bPrinting = TRUE;
+  EXPECT_TRUE(dc.IsPrinting());
+  EXPECT_EQ(dc.StartPage(), SP_ERROR);  // no document yet
+  DOCINFO di{};
+  di.cbSize = sizeof(di);
+  di.lpszDocName = "Test page";
+  di.lpszOutput = pdf.c_str();
+  ASSERT_GT(dc.StartDoc(&di), 0);
+  ASSERT_GT(dc.StartPage(), 0);
+  // One inch margins in printer pixels, as a print loop lays them out.
+  int dpi = dc.GetDeviceCaps(LOGPIXELSX);
+  dc.SetMapMode(MM_ANISOTROPIC);
+  dc.SetWindowExt(1000, 1000);
+  dc.SetViewportExt(1000, 1000);
+  dc.SetViewportOrg(dpi, dpi);
+  LOGFONT lf{};
+  lf.lfHeight = -MulDiv(36, dpi, 72);
+  lf.lfWeight = FW_BOLD;
+  std::strcpy(lf.lfFaceName, "Arial");
+  CFont f;
+  f.CreateFontIndirect(&lf);
+  dc.SelectObject(&f);
+  dc.TextOut(0, 0, "PRINTED PAGE", 12);
+  CPen pen(PS_SOLID, 20, RGB(0, 0, 0));
+  dc.SelectObject(&pen);
+  dc.MoveTo(0, 1000);
+  dc.LineTo(3000, 1000);
+  ASSERT_GT(dc.EndPage(), 0);
+  ASSERT_GT(dc.EndDoc(), 0);
+  EXPECT_EQ(dc.EndDoc(), SP_ERROR);
+  ASSERT_TRUE(fs::exists(pdf));
+  EXPECT_GT(fs::file_size(pdf), 500u);
+  EXPECT_EQ(dc.GetPrintFileName(), CString(pdf));
+  if (!HaveTool("pdftoppm")) {
+    GTEST_SKIP() << "pdftoppm is not installed: the PDF was written but not rendered";
+  }
+  std::string cmd = "pdftoppm -r 40 -png -singlefile '" + pdf + "' '" + dir + "/page' 2>/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  std::string png = dir + "/page.png";
+  fs::copy_file(png, dravonix::test::OutputPath("gdi/printed-page.png"), fs::copy_options::overwrite_existing);
+  // The text sits one inch from the top-left corner of an A4 page (210 x 297 mm).
+  int textInk = DarkPixels(png, 25.4 / 210, 25.4 / 297, 0.9, (25.4 + 15) / 297);
+  EXPECT_GT(textInk, 50);
+  EXPECT_EQ(DarkPixels(png, 0, 0, 0.1, 0.08), 0);  // the margin stays blank
+  EXPECT_GT(DarkPixels(png, 0.2, (25.4 + 42) / 297, 0.5, (25.4 + 43.5) / 297), 10);  // the line
+}
+
+TEST(GdiPrinter, DefaultsOutputFolderAndAbort) {
+  DEVMODE dm;
+  GetPrinterDevMode(&dm);
+  EXPECT_EQ(dm.dmPaperSize, DMPAPER_A4);
+  EXPECT_EQ(dm.dmOrientation, DMORIENT_PORTRAIT);
+  EXPECT_EQ(dm.dmPaperWidth, 2100);
+  EXPECT_EQ(dm.dmPaperLength, 2970);
+  EXPECT_STREQ(reinterpret_cast<const char*>(dm.dmDeviceName), "Dravonix PDF Printer");
+  std::vector<BYTE> dn = GetPrinterDevNames();
+  DEVNAMES names;
+  std::memcpy(&names, dn.data(), sizeof(names));
+  EXPECT_STREQ(reinterpret_cast<const char*>(dn.data() + names.wDeviceOffset), "Dravonix PDF Printer");
+  EXPECT_STREQ(reinterpret_cast<const char*>(dn.data() + names.wDriverOffset), "winspool");
+  EXPECT_STREQ(reinterpret_cast<const char*>(dn.data() + names.wOutputOffset), "PDF:");
+  // Landscape Letter from a DEVMODE.
+  dm.dmPaperSize = DMPAPER_LETTER;
+  dm.dmFields &= ~(DWORD)(DM_PAPERWIDTH | DM_PAPERLENGTH);
+  dm.dmOrientation = DMORIENT_LANDSCAPE;
+  CDC letter;
+  letter.CreateDC("winspool", GetPrinterDeviceName(), nullptr, &dm);
+  EXPECT_EQ(letter.GetDeviceCaps(HORZRES), 6600);
+  EXPECT_EQ(letter.GetDeviceCaps(VERTRES), 5100);
+
+  // Without an output file the document goes to the printer folder under its title.
+  std::string dir = dravonix::test::ScratchDir("printdir");
+  SetPrinterOutputFolder(dir.c_str());
+  CDC dc;
+  dc.CreateDC("winspool", GetPrinterDeviceName(), nullptr, nullptr);
+  ASSERT_GT(dc.StartDoc("Plot: a/b"), 0);
+  dc.StartPage();
+  dc.Rectangle(100, 100, 500, 500);
+  dc.EndPage();
+  dc.EndDoc();
+  EXPECT_TRUE(fs::exists(dir + "/Plot_ a_b.pdf"));
+  // A second document of the same title does not overwrite the first.
+  dc.StartDoc("Plot: a/b");
+  dc.StartPage();
+  dc.EndPage();
+  dc.EndDoc();
+  EXPECT_TRUE(fs::exists(dir + "/Plot_ a_b (2).pdf"));
+  // An abort procedure that says stop ends the job at the page end and removes the file.
+  static int calls = 0;
+  dc.SetAbortProc([](HDC, int) -> BOOL { return ++calls < 2; });
+  ASSERT_GT(dc.StartDoc("Aborted"), 0);
+  dc.StartPage();
+  EXPECT_GT(dc.EndPage(), 0);
+  dc.StartPage();
+  EXPECT_EQ(dc.EndPage(), SP_APPABORT);
+  EXPECT_EQ(dc.EndDoc(), SP_ERROR);
+  EXPECT_FALSE(fs::exists(dir + "/Aborted.pdf"));
+  SetPrinterOutputFolder(nullptr);
+  // A screen context is no printer.
+  CDC screen;
+  screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
+  EXPECT_EQ(screen.StartDoc("x"), SP_ERROR);
+  DOCINFO bad{};
+  bad.lpszDocName = "bad";
+  bad.lpszOutput = "/nonexistent-dir/for/sure/x.pdf";
+  EXPECT_EQ(dc.StartDoc(&bad), SP_ERROR);
+}
