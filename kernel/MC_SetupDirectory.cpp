@@ -1,5 +1,6 @@
 // Reading and writing setup directories and firmware files, the VKS library export and the import of
 // parameter values from another setup directory.
+#include "comm/MC_CoffFormat.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
@@ -380,9 +381,7 @@ int CMC_Setup::ExportForVKS_Lib(const char* dir, CMC_CoffFormat* coff) {
   auto banner = [&](const char* title) { return WriteText(f, rule + title + "\r\n" + rule); };
   bool ok = banner("#Firmware variables") && m_FirmwareVariables.AppendInSimplifiedFormToFile(f) &&
             banner("#Configuration variables") && m_Variables.AppendInSimplifiedFormToFile(f) &&
-            banner("#User defined variables and labels");
-  // The compiled program's symbols join the last block once a COFF reader is part of the kernel.
-  (void)coff;
+            banner("#User defined variables and labels") && (!coff || coff->AppendSymbolsToVariablesCfgFile(f));
   if (fclose(f) != 0) ok = false;
   return ok ? 1 : 0;
 }

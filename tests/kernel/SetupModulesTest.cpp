@@ -191,3 +191,50 @@ TEST_F(SetupModulesTest, EditorKeepsOrRestoresTheParameters) {
   s->InvalidateIUCache();
   EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), 24);
 }
+
+#include "comm/MC_CoffFormat.h"
+#include "suite/coff/CoffWriter.h"
+
+TEST_F(SetupModulesTest, ProgramSymbolsOfTheCompiledProgram) {
+  coff::Writer w;
+  coff::Section text;
+  text.name = ".text";
+  text.loadAddress = text.runAddress = 0x4000;
+  text.words.assign(8, 0);
+  w.AddSection(text);
+  coff::Section data;
+  data.name = ".data";
+  data.loadAddress = data.runAddress = 0x8300;
+  data.words.assign(8, 0);
+  data.flags = coff::kSectionData;
+  data.page = 1;
+  w.AddSection(data);
+  w.AddVariable("COUNTER", 0x8300, 2, coff::kTypeInt);
+  w.AddVariable("DISTANCE", 0x8302, 2, coff::kTypeLong);
+  w.AddLabel("START", 0x4000, 1);
+  std::string dir = dravonix::test::ScratchDir("coffsymbols");
+  CMC_CoffFormat program;
+  program.m_strFileName = (dir + "/motion.out").c_str();
+  ASSERT_TRUE(w.WriteFile(program.m_strFileName.GetString()));
+  ASSERT_EQ(program.ReadCoff(), 1);
+
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  EXPECT_EQ(s->VerifySyntax("counter = 5;", nullptr), 0);
+  EXPECT_EQ(s->VerifySyntax("counter = 5;", &program), 1);
+  EXPECT_EQ(s->ExecuteString("counter = 5; distance = 70000;", 0x10, &program), 1) << s->GetInterpreterErrorString();
+  WORD words[4] = {0, 0, 0, 0};
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 1, 0x8300, words, 4));
+  EXPECT_EQ(words[0], 5);
+  EXPECT_EQ(words[2], (WORD)(70000 & 0xFFFF));
+  EXPECT_EQ(words[3], (WORD)(70000 >> 16));
+
+  // the library export lists the program's symbols in its last block
+  std::string vks = dravonix::test::ScratchDir("vks_coff");
+  ASSERT_TRUE(s->ExportForVKS_Lib(vks.c_str(), &program));
+  std::string vars = ReadBytes(vks + "/variables.cfg");
+  size_t last = vars.find("#User defined variables and labels");
+  ASSERT_NE(last, std::string::npos);
+  EXPECT_NE(vars.find("COUNTER", last), std::string::npos) << vars.substr(last);
+}
