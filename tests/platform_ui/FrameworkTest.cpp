@@ -536,3 +536,39 @@ TEST_F(FrameworkTest, WaitCursorShowsAndRestores) {
 }
 
 }  // namespace
+
+namespace {
+
+class CRunningApp : public CWinApp {
+ public:
+  int m_exitSeen = -1;
+  BOOL m_initOk = TRUE;
+  BOOL InitInstance() override {
+    auto* frame = new CFrameWnd;
+    frame->Create(nullptr, "Running");
+    m_pMainWnd = frame;
+    frame->ShowWindow(SW_SHOW);
+    // The "user" closes the window once the loop runs.
+    frame->PostMessage(WM_CLOSE);
+    return m_initOk;
+  }
+  int ExitInstance() override {
+    m_exitSeen = CWinApp::ExitInstance();
+    return m_exitSeen;
+  }
+};
+
+TEST(AppRun, TheApplicationLoopRunsUntilItsMainWindowCloses) {
+  CRunningApp app;
+  EXPECT_EQ(0, AfxWinMain(nullptr, nullptr, nullptr, SW_SHOW));
+  EXPECT_EQ(0, app.m_exitSeen);
+  EXPECT_EQ(nullptr, app.m_pMainWnd);
+  // An application whose start fails exits at once.
+  CRunningApp failing;
+  failing.m_initOk = FALSE;
+  EXPECT_EQ(0, AfxWinMain(nullptr, nullptr, nullptr, SW_SHOW));
+  EXPECT_EQ(0, failing.m_exitSeen);
+  AfxSetThread(nullptr);
+}
+
+}  // namespace
