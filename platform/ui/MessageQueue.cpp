@@ -277,7 +277,12 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
       for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
         if (!HwndMatches(hwnd, it->hwnd) || !InRange(it->message, lo, hi)) continue;
         *msg = *it;
-        if (remove) q->posted.erase(it);
+        if (remove) {
+          if (it == q->posted.begin())
+            q->posted.pop_front();
+          else
+            q->posted.erase(it);
+        }
         return true;
       }
       if (q->quit) {

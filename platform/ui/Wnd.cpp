@@ -56,7 +56,8 @@ void AfxSetFontHandlers(CFont* (*fromHandle)(HFONT), HFONT (*toHandle)(CFont*)) 
 }
 
 LRESULT AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
-  CWnd* w = CWnd::FromHandlePermanent(hWnd);
+  // The window manager calls a procedure only for a live window, so its object is read directly.
+  CWnd* w = hWnd ? hWnd->wnd : nullptr;
   if (!w) return ::DefWindowProc(hWnd, nMsg, wParam, lParam);
   CurrentMessage cur(hWnd, nMsg, wParam, lParam);
   try {
