@@ -296,6 +296,8 @@ void MdiActivate(HWND client, HWND child) {
   if (child) SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (old) SendMessage(old, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
   if (child && IsWindow(child)) {
+    SendMessage(child, WM_CHILDACTIVATE, 0, 0);
+    if (!IsWindow(child)) return;
     SendMessage(child, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
     if (IsWindow(child) && GetActiveWindow() == GetAncestor(client, GA_ROOT)) {
       HWND f = GetFocus();

@@ -200,3 +200,37 @@ TEST(InputTest, ShowWindowMessagesAndReparenting) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InputTest, TabAndGroupOrderFollowTheWindowTree) {
+  CWnd dlg;
+  dlg.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0);
+  LPCSTR cls = AfxRegisterWndClass(0);
+  auto make = [&](HWND parent, DWORD style, int id, DWORD ex = 0) {
+    return CreateWindowEx(ex, cls, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 5, 5, parent, (HMENU)(UINT_PTR)id, nullptr,
+                          nullptr);
+  };
+  HWND edit = make(dlg.m_hWnd, WS_TABSTOP | WS_GROUP, 1);
+  HWND r1 = make(dlg.m_hWnd, WS_TABSTOP | WS_GROUP, 2);
+  HWND r2 = make(dlg.m_hWnd, 0, 3);
+  HWND r3 = make(dlg.m_hWnd, WS_DISABLED, 4);
+  HWND inner = make(dlg.m_hWnd, WS_GROUP, 5, WS_EX_CONTROLPARENT);
+  HWND nested = make(inner, WS_TABSTOP, 6);
+  HWND ok = make(dlg.m_hWnd, WS_TABSTOP | WS_GROUP, 7);
+  EXPECT_EQ(r1, GetNextDlgTabItem(dlg.m_hWnd, edit, FALSE));
+  EXPECT_EQ(nested, GetNextDlgTabItem(dlg.m_hWnd, r1, FALSE));  // into the control parent
+  EXPECT_EQ(ok, GetNextDlgTabItem(dlg.m_hWnd, nested, FALSE));
+  EXPECT_EQ(edit, GetNextDlgTabItem(dlg.m_hWnd, ok, FALSE));    // wraps round
+  EXPECT_EQ(ok, GetNextDlgTabItem(dlg.m_hWnd, edit, TRUE));
+  EXPECT_EQ(edit, GetNextDlgTabItem(dlg.m_hWnd, nullptr, FALSE));
+  // Within the radio group the disabled one is skipped and the group wraps.
+  EXPECT_EQ(r2, GetNextDlgGroupItem(dlg.m_hWnd, r1, FALSE));
+  EXPECT_EQ(r1, GetNextDlgGroupItem(dlg.m_hWnd, r2, FALSE));
+  EXPECT_EQ(r2, GetNextDlgGroupItem(dlg.m_hWnd, r1, TRUE));
+  (void)r3;
+  EXPECT_EQ(nullptr, GetNextDlgTabItem(nullptr, edit, FALSE));
+  dlg.DestroyWindow();
+}
+
+}  // namespace
