@@ -14,8 +14,8 @@ TEST(UtilitiesEdge, PrintDoubleWithoutPrecision) {
   PrintDoubleValue(1234.5678, VAR_DOUBLE, s, -32768);
   EXPECT_STREQ(s, "1234.5678");
   // Beyond six digits from the point a float switches to six significant digits in exponent form.
-  PrintDoubleValue(0.00000012345, VAR_FLOAT, s, -32768);
-  EXPECT_STREQ(s, "1.2345e-007");
+  PrintDoubleValue(1.23456789e-8, VAR_FLOAT, s, -32768);
+  EXPECT_STREQ(s, "1.23457e-008");
   PrintDoubleValue(0.0, VAR_DOUBLE, s, -32768);
   EXPECT_STREQ(s, "0");
 }
