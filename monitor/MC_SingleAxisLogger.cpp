@@ -22,8 +22,10 @@ void PlaceLoggerBuffer(CMC_Setup* setup, WORD& start, WORD& end, WORD& length) {
       end = (WORD)(end + 0x8800);
     }
   }
-  start = (WORD)((start + 3u) & ~3u);
-  length = end < start ? 0 : (WORD)(end - start + 1);
+  const unsigned rounded = (start + 3u) & ~3u;
+  start = (WORD)rounded;
+  // A start rounded past the top of the address space leaves no room at all.
+  length = rounded > 0xFFFF || end < start ? 0 : (WORD)(end - start + 1);
 }
 
 CMC_SingleAxisLogger::CMC_SingleAxisLogger(CMC_Setup* setup, CMC_CoffFormat* coff) : m_pSetup(setup), m_pCoff(coff) {
