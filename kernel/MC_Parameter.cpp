@@ -185,14 +185,13 @@ void CutToken(std::string& line, size_t at, bool blankFirst) {
   TrimSeparators(line);
 }
 
-UINT HashSizeForFile(FILE* file, UINT minimum) {
+size_t ExpectedLineCount(FILE* file) {
   long start = ftell(file);
-  if (start < 0 || fseek(file, 0, SEEK_END) != 0) return minimum;
+  if (start < 0 || fseek(file, 0, SEEK_END) != 0) return 0;
   long size = ftell(file);
   fseek(file, start, SEEK_SET);
   // Lines of these files hold some twenty bytes or more.
-  long lines = size / 20;
-  return lines > (long)minimum ? (UINT)(lines | 1) : minimum;
+  return size > 0 ? (size_t)size / 20 : 0;
 }
 
 bool ScanAddress(const char* text, WORD& address) {

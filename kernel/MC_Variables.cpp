@@ -11,35 +11,23 @@
 
 CMC_Variables::CMC_Variables() : m_arrVariables(FALSE) {
   m_arrVariables.SetSize(0, 32);
-  m_mapByName.InitHashTable(701);
 }
 
 CMC_Variables::~CMC_Variables() { Cleanup(); }
 
 void CMC_Variables::Cleanup() {
   // The map owns every variable of the array and the halves.
-  POSITION pos = m_mapByName.GetStartPosition();
-  while (pos) {
-    CString key;
-    void* p;
-    m_mapByName.GetNextAssoc(pos, key, p);
-    delete static_cast<CMC_Variable*>(p);
-  }
+  m_mapByName.ForEach([](CMC_Variable* v) { delete v; });
   m_arrVariables.RemoveAll();
   m_mapByName.RemoveAll();
 }
 
-static CString KeyOf(const CString& name) {
-  CString key = name;
-  key.MakeUpper();
-  return key;
-}
-
-bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
-  void*& slot = m_mapByName[KeyOf(variable->GetName())];
-  // Only a generated half can hold the name already: the variable of the list takes it over.
-  if (slot != variable) delete static_cast<CMC_Variable*>(slot);
-  slot = variable;
+bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
+  if (!registered) {
+    // Only a generated half can hold the name already: the variable of the list takes it over.
+    CMC_Variable* displaced = m_mapByName.Set(variable->GetName(), variable);
+    if (displaced != variable) delete displaced;
+  }
   tagVarType lowType, highType;
   bool unitOnLow;
   switch (variable->GetType()) {
@@ -53,15 +41,10 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
   variable->GetRawValue().WriteToBuffer(variable->GetType(), words);
   for (int half = 0; half < 2; ++half) {
     CString name = variable->GetName() + (half ? "(H)" : "(L)");
-    CString key = KeyOf(name);
-    void*& halfSlot = m_mapByName[key];
     // A name the file gave to a variable of its own stays that variable's.
-    if (halfSlot) continue;
+    if (m_mapByName.Find(name)) continue;
     CMC_Variable* h = new (std::nothrow) CMC_Variable(*variable);
-    if (!h) {
-      m_mapByName.RemoveKey(key);
-      return false;
-    }
+    if (!h) return false;
     h->ChangeName(name);
     h->ChangeType(half ? highType : lowType);
     h->ChangeAddress((WORD)(variable->GetAddress() + half));
@@ -70,7 +53,7 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
     h->InvalidateIUCache();
     bool keepsUnit = half ? !unitOnLow : unitOnLow;
     if (!keepsUnit) h->ChangeUnitType(nullptr);
-    halfSlot = h;
+    m_mapByName.Set(name, h);
   }
   return true;
 }
@@ -79,7 +62,7 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
   FILE* f = OpenConfigFile(file, FALSE);
   if (!f) return FALSE;
   Cleanup();
-  m_mapByName.InitHashTable(mc_quantity::HashSizeForFile(f, 701));
+  m_mapByName.Reserve(mc_quantity::ExpectedLineCount(f) * 2);
   const char* fileName = file ? file : "";
   CString line, message;
   int lineNumber = 0;
@@ -94,15 +77,14 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
       delete variable;
       failed = true;
     } else {
-      void*& slot = m_mapByName[KeyOf(variable->GetName())];
-      if (slot) {
+      if (m_mapByName.Find(variable->GetName())) {
         message = FormatKernelString(20018, fileName, lineNumber, variable->GetName().GetString());
         delete variable;
         failed = true;
       } else {
-        slot = variable;
+        m_mapByName.Set(variable->GetName(), variable);
         m_arrVariables.Add(variable);
-        if (!OnAddVariable(variable)) {
+        if (!OnAddVariable(variable, true)) {
           message = FormatKernelString(20004);
           failed = true;
         }
@@ -133,9 +115,7 @@ int CMC_Variables::WriteFile(const char* file) {
 }
 
 CMC_Variable* CMC_Variables::FindVariable(const char* name) const {
-  void* p = nullptr;
-  if (!name || !m_mapByName.Lookup(KeyOf(name), p)) return nullptr;
-  return static_cast<CMC_Variable*>(p);
+  return name ? m_mapByName.Find(name) : nullptr;
 }
 
 int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
@@ -145,7 +125,7 @@ int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
     CMC_Variable* source = from.m_arrVariables.GetAt(i);
     CMC_Variable* copy = source ? new CMC_Variable(setup, *source) : nullptr;
     m_arrVariables.Add(copy);
-    if (copy) OnAddVariable(copy);
+    if (copy) OnAddVariable(copy, false);
   }
   CMC_Units* units = CMC_SetupLink::GetUnits(setup);
   CMC_Units empty;
@@ -166,13 +146,7 @@ int CMC_Variables::AllUnitsAreValid(CMC_Units& units) {
 
 // The halves carry units too, so their scales go with the others.
 void CMC_Variables::InvalidateIUCache() {
-  POSITION pos = m_mapByName.GetStartPosition();
-  while (pos) {
-    CString key;
-    void* p;
-    m_mapByName.GetNextAssoc(pos, key, p);
-    static_cast<CMC_Variable*>(p)->InvalidateIUCache();
-  }
+  m_mapByName.ForEach([](CMC_Variable* v) { v->InvalidateIUCache(); });
 }
 
 int CMC_Variables::AppendInSimplifiedFormToFile(FILE* file) {

@@ -1,5 +1,6 @@
 // The drive memory cache: registration ages, freshness, and reads joined into runs on the simulated drive.
 #include "comm/MC_MemoryCache.h"
+#include "kernel/MC_Parameter.h"
 #include "kernel/MC_Variable.h"
 #include "tests/comm/CommTestSupport.h"
 
@@ -179,6 +180,25 @@ TEST_F(MemoryCacheTest, VariablesReadTheirWordsFromTheCache) {
   v->ReadFromMemoryCache(cache, 0);
   EXPECT_EQ(v->GetValueInInternalUnit(), 0x01050104);
   delete v;
+}
+
+TEST_F(MemoryCacheTest, ParametersAndVariablesGoToTheDriveAtTheirAddress) {
+  CMC_Setup& setup = *reinterpret_cast<CMC_Setup*>(this);  // no unit: the setup is never asked
+  CMC_Parameter p(setup);
+  CString line = "LONG Target @0x8208 =-2";
+  ASSERT_TRUE(p.ReadFromConfig(line, "p.cfg", 1));
+  ASSERT_TRUE(p.WriteToChip());
+  WORD words[2] = {0, 0};
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 1, 0x8208, words, 2));
+  EXPECT_EQ(words[0], 0xFFFE);
+  EXPECT_EQ(words[1], 0xFFFF);
+
+  CMC_Variable v(setup);
+  line = "LONG Actual @0x8208";
+  ASSERT_TRUE(v.ReadFromConfig(line, "v.cfg", 1));
+  ASSERT_TRUE(v.ReadFromChip());
+  EXPECT_EQ(v.GetValueInInternalUnit(), -2);
+  EXPECT_EQ(std::string(v.GetUpdateCommand()), "Actual=-2;");
 }
 
 }  // namespace
