@@ -45,8 +45,10 @@ function(dravonix_test folder)
   endif()
   set(t test_${folder})
   add_executable(${t} ${srcs})
+  # Helper libraries that suite/ folders offer to every test (e.g. the COFF writer).
+  get_property(suite_libs GLOBAL PROPERTY DRAVONIX_TEST_LIBS)
   target_link_libraries(${t} PRIVATE dravonix_test_support dravonix dravonix-platform
-                        ${A_LIBS} GTest::gtest GTest::gmock)
+                        ${A_LIBS} ${suite_libs} GTest::gtest GTest::gmock)
   add_test(NAME ${folder} COMMAND ${t})
   set_tests_properties(${folder} PROPERTIES TIMEOUT 600)
 endfunction()
