@@ -5,6 +5,7 @@
 #include "motion/MotionModule.h"
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
+#include "platform/gdi/GdiObject.h"
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,21 @@ TEST_F(MotionModuleTest, EveryModuleCarriesItsIcon) {
   delete dup;
   CMotionModule empty;
   EXPECT_EQ(empty.GetBitmapResource(size), nullptr);
+  EXPECT_EQ(empty.GetBitmap(), nullptr);
+
+  // Each call makes a new 16 x 16 bitmap that the caller owns.
+  HBITMAP a = modules.GetModuleBitmap(0);
+  HBITMAP b = modules.GetModuleBitmap(0);
+  ASSERT_NE(a, nullptr);
+  EXPECT_NE(a, b);
+  BITMAP info{};
+  ASSERT_NE(GetObject(a, sizeof info, &info), 0);
+  EXPECT_EQ(info.bmWidth, 16);
+  EXPECT_EQ(info.bmHeight, 16);
+  DeleteObject(a);
+  DeleteObject(b);
+  EXPECT_EQ(modules.GetModuleBitmap(3), nullptr);
+  EXPECT_EQ(modules.GetModuleBitmap(-1), nullptr);
 }
 
 TEST_F(MotionModuleTest, LoadFailures) {
