@@ -1,20 +1,13 @@
 #include "motion/MC_Motion.h"
 
-#if __has_include("kernel/MC_Setup.h") && __has_include("motion/MotionModule.h")
-
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
 #include "motion/MotionModule.h"
 #include "platform/core/MessageBox.h"
 
-#if __has_include("motion/MC_CAMTables.h")
-#include "motion/MC_CAMTables.h"
-#define MOTION_HAS_CAM_TABLES 1
-#elif __has_include("motion/MC_CAM.h")
 #include "motion/MC_CAM.h"
-#define MOTION_HAS_CAM_TABLES 1
-#endif
+#include "motion/MC_CAMTables.h"
 
 #include <new>
 
@@ -55,19 +48,13 @@ class CShowErrorsScope {
 CMC_Motion::CMC_Motion()
     : m_pSetup(nullptr),
       m_pModules(new CMotionModulesArray),
-#ifdef MOTION_HAS_CAM_TABLES
       m_pCAMTables(new CMC_CAMTables),
-#else
-      m_pCAMTables(nullptr),
-#endif
       m_nSelectionGroup(selNone),
       m_nSubSelection(-1) {
 }
 
 CMC_Motion::~CMC_Motion() {
-#ifdef MOTION_HAS_CAM_TABLES
   delete m_pCAMTables;
-#endif
   delete m_pModules;
 }
 
@@ -105,9 +92,7 @@ CMC_Motion* CMC_Motion::CreateCopy(CMC_Setup* setup) {
   copy->m_HomingProcedures = m_HomingProcedures;
   copy->m_Functions = m_Functions;
   copy->m_Interrupts = m_Interrupts;
-#ifdef MOTION_HAS_CAM_TABLES
   *copy->m_pCAMTables = *m_pCAMTables;
-#endif
   if (setup->IsMotionController()) {
     copy->m_arrSlaveAxis = m_arrSlaveAxis;
     copy->ResizeSlaveAxes();
@@ -136,9 +121,7 @@ CMC_Motion* CMC_Motion::CreateFromDirectory(CMC_Setup*& setup, const char* direc
     const int other = read && read != setup;
     const int setupChanged = other && read->GetConfigID() != setup->GetConfigID();
     const int firmwareChanged = other && CString(read->GetFirmwareID()) != CString(setup->GetFirmwareID());
-#ifdef MOTION_HAS_CAM_TABLES
     motion->m_pCAMTables->Load(directory);
-#endif
     const CString dir = CString(directory) + "\\";
     motion->ReadSourceText(dir);
     int ok = motion->m_Main.Load("Main", dir + "main.cfg", 0) &&
@@ -193,7 +176,7 @@ int CMC_Motion::CorrectHomingProcedures(int setupChanged) {
       group->m_bEnabled = 0;
       // A slot that holds something other than a group is replaced.
       if (i < m_HomingProcedures.GetSize()) m_HomingProcedures.DeleteAt(i);
-      m_HomingProcedures.InsertAt(i, group);
+      m_HomingProcedures.InsertAt(i, static_cast<CObject*>(group));
       continue;
     }
     const bool keep = group->m_strName.IsEmpty() == file.IsEmpty() && (!setupChanged || group->m_bEnabled);
@@ -221,7 +204,7 @@ int CMC_Motion::CorrectInterrupts(int firmwareChanged) {
       ReadDefaultInterrupt(label, *group);
       group->m_bEnabled = 0;
       if (i < m_Interrupts.GetSize()) m_Interrupts.DeleteAt(i);
-      m_Interrupts.InsertAt(i, group);
+      m_Interrupts.InsertAt(i, static_cast<CObject*>(group));
     } else if (!group->m_bEnabled && firmwareChanged) {
       ReadDefaultInterrupt(label, *group);
       group->m_bEnabled = 0;
@@ -640,7 +623,6 @@ void CMC_Motion::CopySlaveAxisArrayIfMotionController(CMC_Motion* other) {
 
 // ---- CAM tables -----------------------------------------------------------------------------------
 
-#ifdef MOTION_HAS_CAM_TABLES
 int CMC_Motion::GetCAMsCount() const { return m_pCAMTables->GetCAMsCount(); }
 CMC_CAM* CMC_Motion::GetCAM(int i) const { return m_pCAMTables->GetSelCAM(i); }
 CString CMC_Motion::GetCAMName(int i) const {
@@ -659,12 +641,3 @@ int CMC_Motion::GetCAMTablesSize() const {
   if (m_pSetup && !m_pSetup->SupportCAMTables()) return 0;
   return (int)m_pCAMTables->GetCAMsSizesInWords();
 }
-#else
-int CMC_Motion::GetCAMsCount() const { return 0; }
-CMC_CAM* CMC_Motion::GetCAM(int) const { return nullptr; }
-CString CMC_Motion::GetCAMName(int) const { return CString(); }
-CMC_CAM* CMC_Motion::FindCAM(const char*) const { return nullptr; }
-int CMC_Motion::GetCAMTablesSize() const { return 0; }
-#endif
-
-#endif

@@ -1,20 +1,13 @@
 // The motion directory: group files, the top-level source text and the default bodies of slots.
 #include "motion/MC_Motion.h"
 
-#if __has_include("kernel/MC_Setup.h") && __has_include("motion/MotionModule.h")
-
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
 #include "platform/core/FileSystem.h"
 
-#if __has_include("motion/MC_CAMTables.h")
-#include "motion/MC_CAMTables.h"
-#define MOTION_HAS_CAM_TABLES 1
-#elif __has_include("motion/MC_CAM.h")
 #include "motion/MC_CAM.h"
-#define MOTION_HAS_CAM_TABLES 1
-#endif
+#include "motion/MC_CAMTables.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -46,9 +39,7 @@ int CMC_Motion::SaveToDirectory(const char* directory) {
   if (!m_Main.Save(dir + "main.cfg") || !m_HomingProcedures.Save(dir + "homingmodes.cfg") ||
       !m_Functions.Save(dir + "functions.cfg") || !m_Interrupts.Save(dir + "interrupts.cfg"))
     return 0;
-#ifdef MOTION_HAS_CAM_TABLES
   if (!m_pCAMTables->Save(directory)) return 0;
-#endif
   return 1;
 }
 
@@ -127,5 +118,3 @@ int CMC_Motion::ReadDefaultInterrupt(const char* label, CMC_MotionGroup& group) 
   group.DeleteAll();
   return 1;
 }
-
-#endif
