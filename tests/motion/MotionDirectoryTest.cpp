@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "kernel/KernelGlobals.h"
+#include "motion/MC_MotionElem.h"
+#include "motion/MC_MotionGroup.h"
+#include "platform/core/Automation.h"
+#include "tests/support/TestKernel.h"
+
+using dravonix::test::ScratchDir;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+CMC_MotionElem* Elem(const char* type, const char* parameters, int enabled = 1) {
+  auto* e = new CMC_MotionElem;
+  e->m_strType = type;
+  e->m_strParameters = parameters;
+  e->m_bEnabled = enabled;
+  return e;
+}
+
+CMC_MotionElem* ElemAt(const CMC_MotionGroup& g, int i) { return DYNAMIC_DOWNCAST(CMC_MotionElem, g.GetAt(i)); }
+CMC_MotionGroup* GroupAt(const CMC_MotionGroup& g, int i) { return DYNAMIC_DOWNCAST(CMC_MotionGroup, g.GetAt(i)); }
+
+class GroupFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    Automation::Instance().ClearMessageBoxes();
+    g_bShowErrors = TRUE;
+  }
+  std::string Path(const char* name) const { return m_dir + "/" + name; }
+  // Loads `text` as a group file and returns the message boxes' texts joined.
+  int LoadText(CMC_MotionGroup& g, const std::string& text, int folder, std::string* boxes = nullptr) {
+    WriteFile(Path("g.cfg"), text);
+    Automation::Instance().ClearMessageBoxes();
+    int ok = g.Load("G", Path("g.cfg").c_str(), folder);
+    if (boxes) {
+      boxes->clear();
+      for (auto& b : Automation::Instance().MessageBoxes()) *boxes += b.text;
+    }
+    return ok;
+  }
+  std::string m_dir;
+};
+
+TEST_F(GroupFiles, SavedBytesFollowTheLineFormat) {
+  CMC_MotionGroup g("file");
+  g.Add(Elem("Move", "X=1"));
+  g.Add(Elem("Wait", "T=2", 0));
+  auto* f = new CMC_MotionGroup("f1");
+  f->Add(Elem("A", ""));
+  auto* inner = new CMC_MotionGroup("in");
+  inner->m_bEnabled = 0;
+  inner->Add(Elem("B", "b"));
+  f->Add(inner);
+  f->Add(new CMC_MotionGroup("empty"));
+  g.Add(f);
+  ASSERT_EQ(g.Save(Path("out.cfg").c_str()), 1);
+  EXPECT_EQ(ReadFile(Path("out.cfg")),
+            "\"Move\" \"X=1\" \r\n"
+            "\"Wait\" \"T=2\" disabled\r\n"
+            "\tStart \"f1\" \r\n"
+            "\t\"A\" \"\" \r\n"
+            "\t\tStart \"in\" disabled\r\n"
+            "\t\t\"B\" \"b\" \r\n"
+            "\t\tEnd\r\n"
+            "\t\tStart \"empty\" \r\n"
+            "\t\tEnd\r\n"
+            "\tEnd\r\n");
+}
+
+TEST_F(GroupFiles, SpecialCharactersRoundTripExactly) {
+  CMC_MotionGroup g("Functions");
+  auto* f = new CMC_MotionGroup("na\"me#\\x");
+  f->Add(Elem("Free Text", "a=\"1\" # not a comment\r\nb=\\2\\"));
+  f->Add(Elem("T\"#", "", 0));
+  g.Add(f);
+  ASSERT_EQ(g.Save(Path("a.cfg").c_str()), 1);
+  const std::string bytes = ReadFile(Path("a.cfg"));
+  EXPECT_NE(bytes.find("\tStart \"na\\\"me\\d\\\\x\" \r\n"), std::string::npos);
+
+  CMC_MotionGroup back;
+  ASSERT_EQ(back.Load("Functions", Path("a.cfg").c_str(), 1), 1);
+  ASSERT_EQ(back.GetSize(), 1);
+  CMC_MotionGroup* bf = GroupAt(back, 0);
+  ASSERT_TRUE(bf);
+  EXPECT_EQ(bf->m_strName, "na\"me#\\x");
+  ASSERT_EQ(bf->GetSize(), 2);
+  EXPECT_EQ(ElemAt(*bf, 0)->m_strParameters, "a=\"1\" # not a comment\r\nb=\\2\\");
+  EXPECT_EQ(ElemAt(*bf, 1)->m_strType, "T\"#");
+  EXPECT_EQ(ElemAt(*bf, 1)->m_bEnabled, 0);
+  ASSERT_EQ(back.Save(Path("b.cfg").c_str()), 1);
+  EXPECT_EQ(ReadFile(Path("b.cfg")), bytes);
+}
+
+TEST_F(GroupFiles, KeywordsAndFlagsIgnoreCase) {
+  CMC_MotionGroup g;
+  ASSERT_EQ(LoadText(g,
+                     "# comment line\n"
+                     "\"A\" \"1\" DISABLED\n"
+                     "\"B\" \"2\" other\n"
+                     "start \"s\" Disabled   # trailing comment\n"
+                     "  \"C\" \"3\"\n"
+                     "END and more text\n"
+                     "Start \"open\"\n"
+                     "\"D\" \"4\"\n",
+                     0),
+            1);
+  EXPECT_EQ(g.m_strName, "G");
+  ASSERT_EQ(g.GetSize(), 4);
+  EXPECT_EQ(ElemAt(g, 0)->m_bEnabled, 0);
+  EXPECT_EQ(ElemAt(g, 1)->m_bEnabled, 1);
+  CMC_MotionGroup* s = GroupAt(g, 2);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->m_bEnabled, 0);
+  ASSERT_EQ(s->GetSize(), 1);
+  EXPECT_EQ(ElemAt(*s, 0)->m_strParameters, "3");
+  // The file ends inside "open": it is kept with what was read.
+  CMC_MotionGroup* open = GroupAt(g, 3);
+  ASSERT_TRUE(open);
+  EXPECT_EQ(open->m_strName, "open");
+  ASSERT_EQ(open->GetSize(), 1);
+
+  ASSERT_EQ(LoadText(g, "", 0), 1);
+  EXPECT_EQ(g.GetSize(), 0);
+}
+
+TEST_F(GroupFiles, SyntaxErrorsNameFileAndLineAndEmptyTheGroup) {
+  const std::string file = Path("g.cfg");
+  auto expected = [&](int line) { return "Invalid syntax in file " + file + ", line " + std::to_string(line); };
+  struct Case {
+    const char* text;
+    int folder;
+    int line;
+  } cases[] = {
+      {"Start \"f\"\nEnd\n\"A\" \"1\"\n", 1, 3},       // a quoted element at the top of a folder file
+      {"\"A\" \"1\"\nEnd\n", 0, 2},                    // End at the top level
+      {"\"A\" word\n", 0, 1},                          // type followed by an unquoted word
+      {"\"A\n", 0, 1},                                 // unclosed quote
+      {"Start noquote\n", 0, 1},                       // Start without a quoted name
+      {"Begin \"x\"\n", 0, 1},                         // unknown keyword
+      {"\"A\" \"1\"\r\n\r\n\"B\" \"2\"\r\nStart\r\n", 0, 4},
+  };
+  for (const Case& c : cases) {
+    CMC_MotionGroup g;
+    g.Add(Elem("stale", ""));
+    std::string boxes;
+    EXPECT_EQ(LoadText(g, c.text, c.folder, &boxes), 0) << c.text;
+    EXPECT_EQ(boxes, expected(c.line)) << c.text;
+    EXPECT_EQ(g.GetSize(), 0);
+  }
+
+  // Silent while messages are off, and the parser on an open file reports through its text.
+  g_bShowErrors = FALSE;
+  CMC_MotionGroup g;
+  std::string boxes;
+  EXPECT_EQ(LoadText(g, "End\n", 0, &boxes), 0);
+  EXPECT_EQ(boxes, "");
+  WriteFile(file, "\"A\" \"1\"\n\"B\"\n");
+  CString error;
+  EXPECT_EQ(g.Load("rel\\name.cfg", fopen(file.c_str(), "rb"), error, 0), 0);
+  EXPECT_EQ(error, "Invalid syntax in file rel\\name.cfg, line 2");
+  EXPECT_EQ(g.GetSize(), 0);
+  g_bShowErrors = TRUE;
+}
+
+TEST_F(GroupFiles, MissingAndUnwritableFilesFail) {
+  CMC_MotionGroup g;
+  g.Add(Elem("A", ""));
+  const std::string missing = Path("none.cfg");
+  EXPECT_EQ(g.Load("X", missing.c_str(), 0), 0);
+  EXPECT_EQ(g.GetSize(), 0);
+  EXPECT_EQ(g.m_strName, "X");
+  auto boxes = Automation::Instance().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Cannot open file " + missing + "!");
+
+  g.Add(Elem("A", ""));
+  EXPECT_EQ(g.Save((m_dir + "/no/such/folder/x.cfg").c_str()), 0);
+  // A folder cannot be written as a file either.
+  EXPECT_EQ(g.Save(m_dir.c_str()), 0);
+}
+
+TEST_F(GroupFiles, PutIndentWritesTabs) {
+  FILE* f = fopen(Path("i.txt").c_str(), "wb");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(CMC_MotionGroup::PutIndent(f, 3), 1);
+  EXPECT_EQ(CMC_MotionGroup::PutIndent(f, 0), 1);
+  fclose(f);
+  EXPECT_EQ(ReadFile(Path("i.txt")), "\t\t\t");
+}
+
+TEST_F(GroupFiles, LargeFilesLoadQuickly) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) {
+    text += "Start \"f" + std::to_string(i) + "\"\n";
+    for (int k = 0; k < 200; ++k) text += "\t\"Move\" \"X=" + std::to_string(k) + " Y[mm]={1 2}\"\n";
+    text += "End\n";
+  }
+  CMC_MotionGroup g;
+  ASSERT_EQ(LoadText(g, text, 1), 1);
+  ASSERT_EQ(g.GetSize(), 200);
+  EXPECT_EQ(GroupAt(g, 199)->GetSize(), 200);
+  ASSERT_EQ(g.Save(Path("big.cfg").c_str()), 1);
+  CMC_MotionGroup back;
+  ASSERT_EQ(back.Load("G", Path("big.cfg").c_str(), 1), 1);
+  EXPECT_EQ(back.GetSize(), 200);
+}
+
+}  // namespace
