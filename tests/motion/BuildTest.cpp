@@ -1,5 +1,8 @@
 // Building motion programs: the generated sources, their order, and the compiled motion.out.
 #include "comm/MC_CoffFormat.h"
+#include "comm/MC_Comm.h"
+#include "platform/core/MessageBox.h"
+#include "suite/zurcomm/DriveSimulator.h"
 #include "kernel/ConfigFile.h"
 #include "motion/MC_CAM.h"
 #include "motion/MC_CAMTables.h"
@@ -256,4 +259,125 @@ TEST_F(BuildTest, RelativeDirectoryAndCompilerErrors) {
   EXPECT_TRUE(std::filesystem::exists(Kernel("BuildRel/motion.out")));
   EXPECT_EQ(CMC_Motion::GetOutFileName("BuildRel"), "BuildRel\\motion.out");
   EXPECT_EQ(CMC_Motion::GetOutFileName("BuildRel\\"), "BuildRel\\motion.out");
+}
+
+namespace {
+
+class BuildRoadTest : public BuildTest {
+ protected:
+  void SetUp() override {
+    BuildTest::SetUp();
+    CMC_Comm::Close();
+    CMC_Comm::nShowErr = 0;
+    DriveSimulator::Reset();
+  }
+  void TearDown() override {
+    CMC_Comm::Close();
+    CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    DriveSimulator::Reset();
+    BuildTest::TearDown();
+  }
+  // A program whose elements are translated by the sample motion modules.
+  void SampleProgram() {
+    auto elem = [](const char* type, const char* parameters) {
+      auto* e = new CMC_MotionElem;
+      e->m_strType = type;
+      e->m_strParameters = parameters;
+      e->m_bEnabled = 1;
+      return e;
+    };
+    m_motion->GetMain()->Add(elem("Comment", "Text={Sample program}"));
+    m_motion->GetMain()->Add(elem("Move", "CPOS=1000 CSPD=20"));
+    m_motion->GetMain()->Add(elem("Wait", "Time[ms]=100"));
+    int f = m_motion->AddNewFunction("GoHome");
+    ASSERT_GE(f, 0);
+    m_motion->GetFunction(f)->Add(elem("Move", "CPOS=0"));
+    ASSERT_TRUE(m_motion->GetCAMTables()->AddNewSelCAM("Profile"));
+  }
+  std::vector<WORD> TextOf(const CString& file) {
+    CMC_CoffFormat coff;
+    coff.m_strFileName = file;
+    EXPECT_EQ(coff.ReadCoff(), 1);
+    WORD* words = nullptr;
+    int count = 0;
+    std::vector<WORD> out;
+    if (coff.ReadSectionData(".text", words, count)) out.assign(words, words + count);
+    delete[] words;
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(BuildRoadTest, BuildDownloadSaveReadBackCompare) {
+  SampleProgram();
+  ASSERT_EQ(Build(), 1) << LastBox();
+  EXPECT_FALSE(m_motion->HasTranslateErrors());
+  EXPECT_NE(File("main.zur").find("CPOS=1000; CSPD=20; UPD;\r\nWAIT 100;\r\n"), std::string::npos);
+  const CString out = CMC_Motion::GetOutFileName(m_dir.c_str());
+  const std::vector<WORD> text = TextOf(out);
+  ASSERT_FALSE(text.empty());
+
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  WORD start = 0, first = 0, last = 0;
+  ASSERT_EQ(CMC_Comm::COFFDownload(out, &start, &first, &last, nullptr, nullptr, 0x4000), 1)
+      << CMC_Comm::GetLastErrorText().GetString();
+  const WORD load = m_setup->GetLoadZURCodeAddress();
+  EXPECT_EQ(start, load);
+  EXPECT_EQ(last, (WORD)(load + text.size() - 1));
+  std::vector<WORD> onDrive(text.size());
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 2, load, onDrive.data(), onDrive.size()));
+  EXPECT_EQ(onDrive, text);
+
+  ASSERT_EQ(m_setup->SaveToActiveBoard(), 1) << LastBox();
+  for (int round = 0; round < 2; ++round) {
+    SetupPtr back(CMC_Setup::CreateFromActiveBoard(nullptr));
+    ASSERT_TRUE(back) << round;
+    int same = 0;
+    EXPECT_EQ(back->CompareWithActiveBoard(same), 1);
+    EXPECT_EQ(same, 1) << round;
+    EXPECT_EQ(m_setup->CompareWithActiveBoard(same), 1);
+    EXPECT_EQ(same, 1) << round;
+    EXPECT_EQ(back->GetParameterValue("Kp_speed"), m_setup->GetParameterValue("Kp_speed"));
+    // The drive forgets its RAM but keeps its E2ROM: program and setup survive the reset.
+    ASSERT_TRUE(CMC_Comm::ResetActiveBoard());
+    ASSERT_TRUE(DriveSimulator::ReadMemory(1, 2, load, onDrive.data(), onDrive.size()));
+    EXPECT_EQ(onDrive, text);
+  }
+}
+
+TEST_F(BuildRoadTest, BadFilesAndSilentDrivesChangeNothing) {
+  SampleProgram();
+  ASSERT_EQ(Build(), 1) << LastBox();
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  ASSERT_EQ(m_setup->SaveToActiveBoard(), 1);
+  WORD pointer = 0;
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 2, 0x7FFF, &pointer, 1));
+  std::vector<WORD> before(0x200);
+  const WORD load = m_setup->GetLoadZURCodeAddress();
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 2, load, before.data(), before.size()));
+
+  // A corrupted motion.out.
+  const std::string out = m_dir + "/motion.out";
+  std::string bytes = ReadBytes(out);
+  bytes[0] = 0x42;
+  WriteBytes(m_dir + "/bad.out", bytes);
+  WORD a = 0, b = 0, c = 0;
+  EXPECT_EQ(CMC_Comm::COFFDownload((m_dir + "/bad.out").c_str(), &a, &b, &c, nullptr, nullptr, 0x4000), 0);
+  EXPECT_EQ(std::string(CMC_Comm::GetLastErrorText()), "File " + m_dir + "/bad.out format is not COFF version 1");
+  // Cut in the middle of its code.
+  WriteBytes(m_dir + "/short.out", ReadBytes(out).substr(0, 140));
+  EXPECT_EQ(CMC_Comm::COFFDownload((m_dir + "/short.out").c_str(), &a, &b, &c, nullptr, nullptr, 0x4000), 0);
+  // A drive that stops answering.
+  DriveSimulator::StopAnsweringAtCall(0);
+  EXPECT_EQ(CMC_Comm::COFFDownload(out.c_str(), &a, &b, &c, nullptr, nullptr, 0x4000), 0);
+  EXPECT_EQ(m_setup->SaveToActiveBoard(), 0);
+  DriveSimulator::ResumeAnswering();
+
+  std::vector<WORD> after(before.size());
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 2, load, after.data(), after.size()));
+  EXPECT_EQ(after, before);
+  WORD now = 0;
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 2, 0x7FFF, &now, 1));
+  EXPECT_EQ(now, pointer);
 }
