@@ -69,6 +69,7 @@ class BuildTest : public SetupTest {
 }  // namespace
 
 TEST_F(BuildTest, FilesOfASmallProgram) {
+  m_motion->GetMain()->Add(Code("int counter;"));
   m_motion->GetMain()->Add(Code("AXISON;"));
   m_motion->GetMain()->Add(Code("SKIPPED;", 0));
   auto* inner = new CMC_MotionGroup("inner");
@@ -81,7 +82,7 @@ TEST_F(BuildTest, FilesOfASmallProgram) {
             "#include \"setup_settings.zur\"\r\n#include \"main.zur\"\r\n\r\nEND;//End of VKS program\r\n\r\n"
             "#include \"homingmodes.zur\"\r\n#include \"functions.zur\"\r\n#include \"interrupts.zur\"\r\n\r\n");
   EXPECT_EQ(m_motion->GetSourceText(), File("motion.zur").c_str());
-  EXPECT_EQ(File("main.zur"), kHeader + "AXISON;\r\nUPD;\r\n");
+  EXPECT_EQ(File("main.zur"), kHeader + "int counter;\r\nAXISON;\r\nUPD;\r\n");
   // Loaded where it runs: the copy sequence file holds only the header.
   EXPECT_EQ(m_setup->GetLoadZURCodeAddress(), m_setup->GetRunZURCodeAddress());
   EXPECT_EQ(File("copy_sequence.zur"), kHeader);
@@ -105,6 +106,12 @@ TEST_F(BuildTest, FilesOfASmallProgram) {
   m_setup->GetDefaultDataSection(start, size);
   EXPECT_EQ(start, 944);
   EXPECT_EQ(size, 80);
+  // The program's variable lies at the start of the default data section.
+  WORD address = 0;
+  tagVarType type;
+  ASSERT_TRUE(coff.LocateVariable("counter", address, type));
+  EXPECT_EQ(address, 944);
+  EXPECT_EQ(coff.LocateLabel("_COPY_SEQ"), 0);
 }
 
 TEST_F(BuildTest, FunctionTableHoldsTenEntries) {
