@@ -150,16 +150,17 @@ void CMC_Variables::InvalidateIUCache() {
 }
 
 int CMC_Variables::AppendInSimplifiedFormToFile(FILE* file) {
-  for (int i = 0; i < m_arrVariables.GetSize(); ++i) {
+  bool ok = file != nullptr;
+  errno = 0;
+  for (int i = 0; ok && i < m_arrVariables.GetSize(); ++i) {
     CMC_Variable* v = m_arrVariables.GetAt(i);
-    if (!v) continue;
-    errno = 0;
-    if (!v->WriteToConfig(file, FALSE)) {
-      CString text(std::strerror(errno ? errno : EIO));
-      text.Truncate(1024);
-      if (g_bShowErrors) AfxMessageBox(text, MB_ICONEXCLAMATION);
-      return FALSE;
-    }
+    if (v && !v->WriteToConfig(file, FALSE)) ok = false;
   }
-  return TRUE;
+  // Lines sit in the file's buffer: a full disk shows only once they are pushed out.
+  if (ok && (fflush(file) != 0 || ferror(file))) ok = false;
+  if (ok) return TRUE;
+  CString text(std::strerror(errno ? errno : EIO));
+  text.Truncate(1024);
+  if (g_bShowErrors) AfxMessageBox(text, MB_ICONEXCLAMATION);
+  return FALSE;
 }

@@ -51,6 +51,8 @@ TEST_F(MemoryCacheTest, TheSmallestAgeWinsAndZeroIsSmallest) {
   EXPECT_EQ(cache.GetCount(), 1);
   cache.AddAddress(0, 0xFFFE, 5, 200);  // stops at the top of the space
   EXPECT_EQ(cache.GetCount(), 3);
+  cache.AddAddress(0, 0xFFFF, 0x7FFFFFFF, 200);
+  EXPECT_EQ(cache.GetCount(), 3);
 }
 
 TEST_F(MemoryCacheTest, GapsSplitReadsAndRunsJoinThem) {

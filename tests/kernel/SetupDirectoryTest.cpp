@@ -51,7 +51,7 @@ const char* const kFiles[] = {"setup.cfg", "parameters.cfg", "variables.cfg"};
 }  // namespace
 
 TEST_F(SetupTest, SampleSetupsSurviveSaveAndLoad) {
-  for (WORD id : {0x0210, 0x0505, 0x0701}) {
+  for (WORD id : {0x0100, 0x0210, 0x0505, 0x0701}) {
     SCOPED_TRACE(id);
     SetupPtr s(CMC_Setup::Create(id));
     ASSERT_TRUE(s) << LastBox();
@@ -263,6 +263,7 @@ TEST_F(SetupTest, FirmwareFileRules) {
       {"Other[1] = \"x\"\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 1"},
       {"# comment\nHomeProcCount = -1\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 2"},
       {"no equal sign\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 1"},
+      {"HomeProcCount = 2000000000\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 1"},
   };
   for (const Case& c : cases) {
     WriteBytes(Kernel(fw + "setup.cfg"), c.line);
@@ -271,6 +272,10 @@ TEST_F(SetupTest, FirmwareFileRules) {
     EXPECT_EQ(LastBox(), c.message);
   }
   EXPECT_EQ(s->GetFirmwareID(), "F5T01");
+  // an absurd index is skipped like a malformed one
+  WriteBytes(Kernel(fw + "setup.cfg"), "InterruptDesc[999999999] = \"far\"\nInterruptDesc[2] = \"near\"\n");
+  EXPECT_TRUE(s->SetFirmwareID("F5T01"));
+  EXPECT_EQ(s->GetInterruptsCount(), 3);
   EXPECT_TRUE(s->SetFirmwareID("F505H"));
   EXPECT_EQ(s->GetFirmwareID(), "F505H");
   EXPECT_EQ(s->GetInterruptsCount(), 12);

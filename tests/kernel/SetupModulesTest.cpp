@@ -191,3 +191,77 @@ TEST_F(SetupModulesTest, EditorKeepsOrRestoresTheParameters) {
   s->InvalidateIUCache();
   EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), 24);
 }
+
+#include "comm/MC_CoffFormat.h"
+#include "suite/coff/CoffWriter.h"
+
+TEST_F(SetupModulesTest, ProgramSymbolsOfTheCompiledProgram) {
+  coff::Writer w;
+  coff::Section text;
+  text.name = ".text";
+  text.loadAddress = text.runAddress = 0x4000;
+  text.words.assign(8, 0);
+  w.AddSection(text);
+  coff::Section data;
+  data.name = ".data";
+  data.loadAddress = data.runAddress = 0x8300;
+  data.words.assign(8, 0);
+  data.flags = coff::kSectionData;
+  data.page = 1;
+  w.AddSection(data);
+  w.AddVariable("COUNTER", 0x8300, 2, coff::kTypeInt);
+  w.AddVariable("DISTANCE", 0x8302, 2, coff::kTypeLong);
+  w.AddLabel("START", 0x4000, 1);
+  std::string dir = dravonix::test::ScratchDir("coffsymbols");
+  CMC_CoffFormat program;
+  program.m_strFileName = (dir + "/motion.out").c_str();
+  ASSERT_TRUE(w.WriteFile(program.m_strFileName.GetString()));
+  ASSERT_EQ(program.ReadCoff(), 1);
+
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  EXPECT_EQ(s->VerifySyntax("counter = 5;", nullptr), 0);
+  EXPECT_EQ(s->VerifySyntax("counter = 5;", &program), 1);
+  EXPECT_EQ(s->ExecuteString("counter = 5; distance = 70000;", 0x10, &program), 1) << s->GetInterpreterErrorString();
+  WORD words[4] = {0, 0, 0, 0};
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 1, 0x8300, words, 4));
+  EXPECT_EQ(words[0], 5);
+  EXPECT_EQ(words[2], (WORD)(70000 & 0xFFFF));
+  EXPECT_EQ(words[3], (WORD)(70000 >> 16));
+
+  // the library export lists the program's symbols in its last block
+  std::string vks = dravonix::test::ScratchDir("vks_coff");
+  ASSERT_TRUE(s->ExportForVKS_Lib(vks.c_str(), &program));
+  std::string vars = ReadBytes(vks + "/variables.cfg");
+  size_t last = vars.find("#User defined variables and labels");
+  ASSERT_NE(last, std::string::npos);
+  EXPECT_NE(vars.find("COUNTER", last), std::string::npos) << vars.substr(last);
+}
+
+TEST_F(SetupModulesTest, ScaleTableOfTheGuiModule) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  // from the table file: 2000 counts per revolution, Ts_S 100 us
+  CMC_Variable* apos = s->FindVariable("APOS", 0);
+  ASSERT_TRUE(apos);
+  apos->SetValueInInternalUnit(4000);
+  EXPECT_NEAR(apos->GetValue(), 2.0, 1e-12);  // rot
+  MC_SCALE_FCT factor = s->GetScaleFactorFct();
+  ASSERT_TRUE(factor);
+  EXPECT_DOUBLE_EQ(factor(s.get(), "s", "Ts_S"), 1e-4);
+  EXPECT_DOUBLE_EQ(factor(s.get(), "s", "Ts_C"), 62.5e-6);
+  EXPECT_DOUBLE_EQ(s->GetScaleOffsetFct()(s.get(), "degC", "TempMax"), -2731.5);
+
+  // a factor of 0 is refused with the kernel's warning
+  Script("drvgui.dll", "GuiStandIn_Script", "scale A Ipeak 0 0");
+  s->InvalidateIUCache();
+  ClearBoxes();
+  EXPECT_EQ(s->GetParameterValue("Ipeak"), NOT_AVAILABLE_VALUE);
+  EXPECT_EQ(LastBox(),
+            "Warning: drvgui.dll GUI module returned 0 as IU scale factor for unit A and variable/parameter Ipeak.");
+  // a negative one turns the limits round
+  Script("drvgui.dll", "GuiStandIn_Script", "scale A Ipeak -0.001 0");
+  EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), -10);
+  EXPECT_DOUBLE_EQ(s->FindParameter("Ipeak")->GetMin(), -20);
+}

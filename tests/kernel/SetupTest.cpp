@@ -75,6 +75,17 @@ TEST_F(SetupTest, SampleConfigurationsLoad) {
   EXPECT_EQ(mc->GetMotionControllerSlaveCount(), 4);
   EXPECT_EQ(mc->GetHomingProcedureFile(0), "home1.cfg");
   EXPECT_TRUE(mc->VerifyMotionControllerConfig());
+
+  // the small first-generation drive keeps its logger in the low data memory
+  SetupPtr g1(CMC_Setup::Create(0x0100));
+  ASSERT_TRUE(g1) << LastBox();
+  EXPECT_EQ(g1->GetMCVersion(), 1);
+  EXPECT_TRUE(g1->IsIOPortInverted(1));
+  EXPECT_EQ(g1->GetPortName(1, 1), "Fault");
+  EXPECT_EQ(g1->GetLogBufferAddress(), (WORD)(0x8200 + 0x8800));
+  EXPECT_EQ(g1->GetLogBufferLength(), 0x600);
+  EXPECT_TRUE(g1->IsLoggerEnabled());
+  EXPECT_FALSE(g1->SupportCAMTables());
 }
 
 TEST_F(SetupTest, OptionsKeepTheirFirstSpelling) {
