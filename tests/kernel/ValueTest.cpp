@@ -1,10 +1,19 @@
 #include "kernel/MC_Value.h"
 
+#include "comm/MC_Comm.h"
+#include "platform/core/Automation.h"
+#include "platform/core/Clock.h"
+#include "platform/core/MessageBox.h"
+#include "suite/zurcomm/DriveSimulator.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
+#include <array>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -279,4 +288,92 @@ TEST(Value, MemorySpaceByAddress) {
   EXPECT_EQ(CMC_Value::GetMemorySpace(0x8000), 1);
   EXPECT_EQ(CMC_Value::GetMemorySpace(0), 1);
   EXPECT_EQ(CMC_Value::GetMemorySpace(0xFFFF), 1);
+}
+
+namespace {
+
+class ValueOnDrive : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CMC_Comm::Close();
+    CMC_Comm::nShowErr = 0;
+    Automation::Instance().Reset();
+    Clock::UseVirtualTime();
+    DriveSimulator::Reset();
+    ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+    DriveSimulator::ClearCallLog();
+  }
+  void TearDown() override {
+    CMC_Comm::Close();
+    CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    Clock::UseRealTime();
+    Automation::Instance().Reset();
+  }
+  // Address, memory space and word count of the transfers logged since the last clear.
+  static std::vector<std::array<uint32_t, 3>> Transfers(const char* function) {
+    std::vector<std::array<uint32_t, 3>> out;
+    for (auto& c : DriveSimulator::CallLog())
+      if (std::string(c.function) == function) out.push_back({c.args[0], c.args[1], c.args[2]});
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(ValueOnDrive, MemorySpaceChosenByAddress) {
+  const WORD addresses[] = {0x3FFF, 0x4000, 0x7FFF, 0x8000};
+  const uint8_t spaces[] = {1, 2, 2, 1};
+  for (int i = 0; i < 4; ++i) {
+    WORD w = (WORD)(0x1110 * (i + 1));
+    ASSERT_TRUE(DriveSimulator::WriteMemory(1, spaces[i], addresses[i], &w, 1));
+  }
+  for (int i = 0; i < 4; ++i) {
+    CMC_Value v;
+    ASSERT_TRUE(v.ReadFromChip(VAR_UINT, addresses[i])) << addresses[i];
+    EXPECT_EQ(v.m_nUInt, 0x1110 * (i + 1));
+  }
+  auto reads = Transfers("DAV_ReceiveData");
+  ASSERT_EQ(reads.size(), 4u);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(reads[i][0], addresses[i]);
+    EXPECT_EQ(reads[i][1], spaces[i]) << std::hex << addresses[i];
+    EXPECT_EQ(reads[i][2], 1u);
+  }
+}
+
+TEST_F(ValueOnDrive, WritesLowWordFirstAndReadsBack) {
+  CMC_Value v = Raw(0x12345678);
+  ASSERT_TRUE(v.WriteToChip(VAR_LONG, 0x8200));
+  WORD w[2];
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 1, 0x8200, w, 2));
+  EXPECT_EQ(w[0], 0x5678);
+  EXPECT_EQ(w[1], 0x1234);
+
+  CMC_Value d = Of(VAR_DOUBLE, -1234.5e-7);
+  ASSERT_TRUE(d.WriteToChip(VAR_DOUBLE, 0x4100));
+  CMC_Value back;
+  ASSERT_TRUE(back.ReadFromChip(VAR_DOUBLE, 0x4100));
+  EXPECT_EQ(back.m_dDouble, d.m_dDouble);
+  auto writes = Transfers("DAV_SendData");
+  ASSERT_EQ(writes.size(), 2u);
+  EXPECT_EQ(writes[1][1], 2u);  // E2ROM window
+  EXPECT_EQ(writes[1][2], 4u);
+}
+
+TEST_F(ValueOnDrive, FailedReadKeepsTheValue) {
+  CMC_Value v = Raw(0xCAFE);
+  DriveSimulator::FailNextCalls(1, "Time-out", "DAV_ReceiveData");
+  EXPECT_FALSE(v.ReadFromChip(VAR_LONG, 0x8200));
+  EXPECT_EQ(v.m_dwULong, 0xCAFEu);
+  DriveSimulator::FailNextCalls(1, "Time-out", "DAV_SendData");
+  EXPECT_FALSE(v.WriteToChip(VAR_LONG, 0x8200));
+  EXPECT_TRUE(Automation::Instance().MessageBoxes().empty());  // nShowErr 0: no box
+
+  // An invalid type hands a word count of 0 to the gate and changes nothing.
+  DriveSimulator::ClearCallLog();
+  v.ReadFromChip((tagVarType)0, 0x8200);
+  EXPECT_EQ(v.m_dwULong, 0xCAFEu);
+  auto reads = Transfers("DAV_ReceiveData");
+  ASSERT_EQ(reads.size(), 1u);
+  EXPECT_EQ(reads[0][2], 0u);
 }

@@ -13,3 +13,14 @@ std::string ScratchDir(const std::string& name);
 std::string OutputPath(const std::string& name);
 
 }  // namespace dravonix::test
+
+namespace dravonix::test {
+
+// How much slower the sanitizer build runs: time bounds in tests are multiplied by it.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr int kTimeFactor = 10;
+#else
+inline constexpr int kTimeFactor = 1;
+#endif
+
+}  // namespace dravonix::test
