@@ -3,8 +3,11 @@
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
+#include "motion/MC_Motion.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -65,15 +68,53 @@ bool ScanDrives(std::string& detail) {
   return axes.GetSize() > 0;
 }
 
+// A motion program for the sample drive, built from the test motion modules and saved as a
+// motion directory under the output folder.
+bool CreateMotionProgram(const std::string& out, std::string& detail) {
+  CMC_Setup* setup = CMC_Setup::Create(0x0505);
+  if (!setup) {
+    detail = "cannot read configuration 05/05";
+    return false;
+  }
+  CMC_Motion* motion = CMC_Motion::Create(setup);
+  bool ok = motion != nullptr;
+  if (ok) {
+    CMC_MotionGroup* main = motion->GetMain();
+    for (const char* module : {"Comment", "Move", "Wait"}) {
+      if (CMC_MotionElem* e = motion->CreateElement(module)) main->Add(e);
+    }
+    const int f = motion->AddNewFunction("approach");
+    if (f >= 0) motion->GetFunction(f)->Add(motion->CreateElement("Move"));
+    // Firmware default bodies of disabled slots may use modules this kernel folder lacks.
+    motion->TranslateAll(1);
+    ok = main->GetSize() == 3 && f >= 0 && !motion->HasTranslateErrors();
+    const std::string dir = out + "/motion";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    ok = ok && motion->SaveToDirectory(dir.c_str());
+    CString text;
+    text.Format("%d modules, %d elements in Main, %d function(s), %d homing and %d interrupt slots; saved to %s",
+                motion->GetModulesCount(), (int)main->GetSize(), motion->GetFunctionsCount(),
+                motion->GetHomingProceduresCount(), motion->GetInterruptsCount(), dir.c_str());
+    detail = text.GetString();
+  } else {
+    detail = "cannot create the motion program";
+  }
+  CMC_Motion::Destroy(motion);
+  CMC_Setup::Destroy(setup);
+  return ok;
+}
+
 }  // namespace
 
-bool RunHostRoad(const std::string&) {
+bool RunHostRoad(const std::string& out) {
   // The host reports failures itself; the kernel's boxes would only repeat them.
   g_bShowErrors = FALSE;
   const std::vector<Step> steps = {
       {"read kernel settings", ReadSettings},
       {"open communication", OpenCommunication},
       {"scan the drive network", ScanDrives},
+      {"create and save a motion program", [&](std::string& d) { return CreateMotionProgram(out, d); }},
   };
   for (const Step& s : steps) {
     std::string detail;
