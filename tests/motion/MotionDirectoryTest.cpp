@@ -156,6 +156,7 @@ TEST_F(GroupFiles, SyntaxErrorsNameFileAndLineAndEmptyTheGroup) {
       {"Start noquote\n", 0, 1},                       // Start without a quoted name
       {"Begin \"x\"\n", 0, 1},                         // unknown keyword
       {"\"A\" \"1\"\r\n\r\n\"B\" \"2\"\r\nStart\r\n", 0, 4},
+      {"\"A\" \"1\"\r\nEnd", 0, 2},                 // a last line without a line feed is still its own line
   };
   for (const Case& c : cases) {
     CMC_MotionGroup g;
@@ -410,6 +411,19 @@ TEST_F(MotionDirectory, ASetupStoredWithTheProgramIsHandedToTheCaller) {
   CMC_Setup* again = nullptr;
   EXPECT_EQ(CMC_Motion::CreateFromDirectory(again, a.c_str()), nullptr);
   EXPECT_EQ(again, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GroupFileArguments, NullNamesAndFilesFail) {
+  CMC_MotionGroup g;
+  EXPECT_EQ(g.Load("G", nullptr, 0), 0);
+  EXPECT_EQ(g.Save(nullptr), 0);
+  CString error;
+  EXPECT_EQ(g.Load("x.cfg", nullptr, error, 0), 0);
+  EXPECT_EQ(error, "Cannot open file x.cfg!");
 }
 
 }  // namespace
