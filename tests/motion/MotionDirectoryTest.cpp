@@ -427,3 +427,27 @@ TEST(GroupFileArguments, NullNamesAndFilesFail) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MotionDirectory, SlotsAreCorrectedToTheSetup) {
+  const std::string a = Dir("a");
+  m_motion->GetInterrupt(0)->Add(m_motion->CreateElement("Wait"));
+  m_motion->SetUserInterrupt(0, TRUE);
+  ASSERT_EQ(m_motion->SaveToDirectory(a.c_str()), 1);
+  WriteFile(a + "/interrupts.cfg", ReadFile(a + "/interrupts.cfg") +
+                                       "\tStart \"extra1\" \r\n\tEnd\r\n\tStart \"extra2\" \r\n\tEnd\r\n");
+  // A slot saved under another label takes the label of its place.
+  std::string homing = ReadFile(a + "/homingmodes.cfg");
+  homing.replace(homing.find("\"home2\""), 7, "\"mine\"");
+  WriteFile(a + "/homingmodes.cfg", homing);
+  CMC_Setup* setup = m_setup.get();
+  MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, a.c_str()));
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->GetInterruptsCount(), 12);
+  EXPECT_TRUE(loaded->IsUserInterrupt(0));
+  EXPECT_EQ(loaded->GetInterrupt(0)->GetSize(), 2);
+  EXPECT_EQ(loaded->GetHomingProcedureName(1), "home2");
+}
+
+}  // namespace
