@@ -60,7 +60,8 @@ int CMC_MemoryCache::FindAddress(unsigned char axis, unsigned short address) con
 
 void CMC_MemoryCache::AddAddress(unsigned char axis, unsigned short address, int count, unsigned short maxAge) {
   // Addresses stop at the top of the space rather than wrap to 0.
-  for (LONG a = address; a < (LONG)address + count && a <= 0xFFFF; ++a) {
+  const LONGLONG end = (LONGLONG)address + count;
+  for (LONGLONG a = address; a < end && a <= 0xFFFF; ++a) {
     DWORD key = (DWORD)axis * 65536u + (DWORD)a;
     int i = LowerBound(key);
     if (i < m_arrElems.GetSize() && m_arrElems.GetAt(i)->GetKey() == key) {

@@ -117,7 +117,7 @@ int ReadLine(FILE*& file, CString& line, int& lineNumber) {
   std::string& s = line.str();
   int c;
   bool any = false;
-  while ((c = getc(file)) != EOF) {
+  while ((c = getc_unlocked(file)) != EOF) {
     any = true;
     if (c == '\n') {
       ++lineNumber;

@@ -97,9 +97,13 @@ CMC_Unit* FindBaseUnit(CMC_Setup& setup, const CString& unit) {
 }
 
 bool FindUnitAndBase(CMC_Setup& setup, const CString& unit, CMC_Unit*& u, CMC_Unit*& base) {
+  base = nullptr;
   u = FindUnitReported(setup, unit);
-  base = u ? FindBaseUnit(setup, unit) : nullptr;
-  return u && base;
+  if (!u) return false;
+  // The unit is known, so its base is looked up by type; the message is the one of a look-up by name.
+  base = u->IsBaseUnit() ? u : CMC_SetupLink::GetUnits(setup)->FindBaseUnit(u->GetUnitType());
+  if (!base) ShowKernelMessage(MB_ICONEXCLAMATION, 20006, unit.GetString());
+  return base != nullptr;
 }
 
 CMC_Unit* LookupUnitSilently(CMC_Units& units, const CString& unit) {
@@ -131,38 +135,63 @@ int StepDecimals(double v, double w) {
   return -e;
 }
 
-bool TakeField(CString& line, CString& field) {
-  int sep = line.FindOneOf(" \t");
-  if (sep < 0) return false;
-  field = line.Left(sep);
-  line = line.Mid(sep);
-  line.TrimLeft(" \t");
+static inline bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
+
+static void TrimSeparators(std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsSeparator(s[b])) ++b;
+  while (e > b && IsSeparator(s[e - 1])) --e;
+  if (e < s.size()) s.erase(e);
+  if (b) s.erase(0, b);
+}
+
+size_t FindSeparator(const std::string& s, size_t from) {
+  for (size_t i = from; i < s.size(); ++i)
+    if (IsSeparator(s[i])) return i;
+  return std::string::npos;
+}
+
+bool TakeField(std::string& line, CString& field) {
+  size_t sep = FindSeparator(line, 0);
+  if (sep == std::string::npos) return false;
+  field.str().assign(line, 0, sep);
+  size_t next = sep;
+  while (next < line.size() && IsSeparator(line[next])) ++next;
+  line.erase(0, next);
   return true;
 }
 
-bool CutUnit(CString& line, CString& unit) {
-  int open = line.Find('[');
-  if (open < 0) return true;
-  int close = line.Find(']', open + 2);
-  if (close < 0) return false;
-  unit = line.Mid(open + 1, close - open - 1);
-  line.Delete(open, close - open + 1);
-  line.Trim(" \t");
+bool CutUnit(std::string& line, CString& unit) {
+  size_t open = line.find('[');
+  if (open == std::string::npos) return true;
+  size_t close = line.find(']', open + 2);
+  if (close == std::string::npos) return false;
+  unit.str().assign(line, open + 1, close - open - 1);
+  line.erase(open, close - open + 1);
+  TrimSeparators(line);
   return true;
 }
 
-void CutToken(CString& line, int at, bool blankFirst) {
-  int end;
+void CutToken(std::string& line, size_t at, bool blankFirst) {
+  size_t end;
   if (blankFirst) {
-    end = line.Find(' ', at);
-    if (end < 0) end = line.Find('\t', at);
+    end = line.find(' ', at);
+    if (end == std::string::npos) end = line.find('\t', at);
   } else {
-    int blank = line.Find(' ', at), tab = line.Find('\t', at);
-    end = blank < 0 ? tab : (tab < 0 ? blank : (blank < tab ? blank : tab));
+    end = FindSeparator(line, at);
   }
-  if (end < 0) line.Truncate(at);
-  else line.Delete(at, end - at + 1);
-  line.Trim(" \t");
+  if (end == std::string::npos) line.erase(at);
+  else line.erase(at, end - at + 1);
+  TrimSeparators(line);
+}
+
+size_t ExpectedLineCount(FILE* file) {
+  long start = ftell(file);
+  if (start < 0 || fseek(file, 0, SEEK_END) != 0) return 0;
+  long size = ftell(file);
+  fseek(file, start, SEEK_SET);
+  // Lines of these files hold some twenty bytes or more.
+  return size > 0 ? (size_t)size / 20 : 0;
 }
 
 bool ScanAddress(const char* text, WORD& address) {
@@ -548,7 +577,9 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
   m_Value.zero();
 
   UINT error = 20002;
-  CString rest = line, field;
+  // Parsed in place: the caller's line is a scratch buffer that a failure replaces with the message.
+  std::string& rest = line.str();
+  CString field;
   do {
     if (!TakeField(rest, field)) break;
     m_eType = ::GetType(field);
@@ -557,22 +588,28 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
     if (!CutUnit(rest, m_strUnit)) break;
     m_Min = CMC_Value::GetMinOfType(m_eType);
     m_Max = CMC_Value::GetMaxOfType(m_eType);
-    int at = rest.Find('@');
-    if (at < 0 || !ScanAddress(rest.GetString() + at + 1, m_wAddress)) break;
+    size_t at = rest.find('@');
+    if (at == std::string::npos || !ScanAddress(rest.c_str() + at + 1, m_wAddress)) break;
     CutToken(rest, at, false);
     bool ok = true;
-    while (ok && !rest.IsEmpty()) {
-      int end = rest.FindOneOf(" \t");
-      CString token = end < 0 ? rest : rest.Left(end);
-      const char* number = token.GetString() + 1;
-      switch (token[0]) {
+    size_t pos = 0;
+    while (ok && pos < rest.size()) {
+      size_t end = FindSeparator(rest, pos);
+      if (end == std::string::npos) end = rest.size();
+      // The token ends where its separator stood while it is read.
+      char saved = rest[end];
+      rest[end] = '\0';
+      const char* number = rest.c_str() + pos + 1;
+      switch (rest[pos]) {
         case '=': ok = ScanValue(number, m_Value) != 0; break;
         case '>': ok = ScanValue(number, m_Min) != 0; break;
         case '<': ok = ScanValue(number, m_Max) != 0; break;
         case '%': ok = ScanString(number, "%hu", &m_wPrecision) == 1; break;
         default: ok = false; break;
       }
-      CutToken(rest, 0, false);
+      rest[end] = saved;
+      pos = end;
+      while (pos < rest.size() && IsSeparator(rest[pos])) ++pos;
     }
     if (!ok) break;
     if (IsNegativeIUFactor()) {

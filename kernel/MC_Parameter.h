@@ -7,6 +7,7 @@
 #include "platform/core/String.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 class CMC_Setup;
@@ -68,16 +69,115 @@ int PrecisionDecimals(double v, WORD precision);
 int StepDecimals(double v, double w);
 // Cuts the front field of a line, up to the first blank or tab, and the blanks and tabs after it;
 // false when no blank or tab follows the field.
-bool TakeField(CString& line, CString& field);
+bool TakeField(std::string& line, CString& field);
 // Cuts the unit in square brackets out of a line and trims it; false for a "[" without a "]" at
 // least two characters after it.
-bool CutUnit(CString& line, CString& unit);
+bool CutUnit(std::string& line, CString& unit);
 // Cuts the text from `at` up to and including the separator that ends it, or to the end of the line,
 // then trims the line. The separator is the next blank or tab, or with `blankFirst` the next blank
 // and only when there is none the next tab.
-void CutToken(CString& line, int at, bool blankFirst);
+void CutToken(std::string& line, size_t at, bool blankFirst);
+size_t FindSeparator(const std::string& s, size_t from);
+// About how many lines an open file holds, so that tables are sized once before it is read.
+size_t ExpectedLineCount(FILE* file);
 // The number after a marker, read with "%hi" (0x hexadecimal, leading 0 octal, else decimal).
 bool ScanAddress(const char* text, WORD& address);
+
+// Open-addressing hash tables from a key to an object, kept in one block: names without regard to
+// case, or 16-bit addresses. They hold their own copy of the key, as a map would.
+struct NameKey {
+  typedef const char* Key;
+  typedef CString Stored;
+  static UINT Hash(Key k) {
+    UINT h = 2166136261u;
+    for (const unsigned char* c = (const unsigned char*)(k ? k : ""); *c; ++c)
+      h = (h ^ (UINT)(*c >= 'a' && *c <= 'z' ? *c - 32 : *c)) * 16777619u;
+    return h;
+  }
+  static bool Equal(const Stored& a, Key b) { return _stricmp(a, b ? b : "") == 0; }
+};
+struct AddressKey {
+  typedef WORD Key;
+  typedef WORD Stored;
+  static UINT Hash(Key k) { return (UINT)k * 2654435761u; }
+  static bool Equal(Stored a, Key b) { return a == b; }
+};
+
+template <class T, class Traits>
+class FlatIndex {
+ public:
+  typedef typename Traits::Key Key;
+
+  int GetCount() const { return (int)m_count; }
+  T* Find(Key k) const {
+    if (m_slots.empty()) return nullptr;
+    UINT h = Traits::Hash(k);
+    for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
+      const Slot& s = m_slots[i];
+      if (!s.p) return nullptr;
+      if (s.hash == h && Traits::Equal(s.key, k)) return s.p;
+    }
+  }
+  // Indexes `p` (not null) under `k`; returns the object it displaces, or null.
+  T* Set(Key k, T* p) {
+    if ((m_count + 1) * 2 > m_slots.size()) Rehash(m_slots.size() * 2);
+    UINT h = Traits::Hash(k);
+    for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
+      Slot& s = m_slots[i];
+      if (!s.p) {
+        s.hash = h;
+        s.key = k;
+        s.p = p;
+        ++m_count;
+        return nullptr;
+      }
+      if (s.hash == h && Traits::Equal(s.key, k)) {
+        T* old = s.p;
+        s.p = p;
+        return old;
+      }
+    }
+  }
+  // Sizes the table for `count` keys at once.
+  void Reserve(size_t count) {
+    if (count * 2 > m_slots.size()) Rehash(count * 2);
+  }
+  void RemoveAll() {
+    m_slots.clear();
+    m_count = 0;
+    m_mask = 0;
+  }
+  template <class F>
+  void ForEach(F f) const {
+    for (const Slot& s : m_slots)
+      if (s.p) f(s.p);
+  }
+
+ private:
+  struct Slot {
+    UINT hash = 0;
+    T* p = nullptr;
+    typename Traits::Stored key{};
+  };
+  void Rehash(size_t atLeast) {
+    size_t size = 64;
+    while (size < atLeast) size *= 2;
+    std::vector<Slot> old(size);
+    old.swap(m_slots);
+    m_mask = size - 1;
+    for (Slot& s : old) {
+      if (!s.p) continue;
+      size_t i = s.hash & m_mask;
+      while (m_slots[i].p) i = (i + 1) & m_mask;
+      m_slots[i] = std::move(s);
+    }
+  }
+
+  std::vector<Slot> m_slots;
+  size_t m_count = 0;
+  size_t m_mask = 0;
+};
+
 }  // namespace mc_quantity
 
 class CMC_Parameter : public CObject {

@@ -10,8 +10,6 @@
 
 CMC_Parameters::CMC_Parameters() : m_arrParameters(TRUE) {
   m_arrParameters.SetSize(0, 32);
-  m_mapByName.InitHashTable(701);
-  m_mapByAddress.InitHashTable(701);
 }
 
 CMC_Parameters::~CMC_Parameters() { Cleanup(); }
@@ -31,24 +29,18 @@ void CMC_Parameters::CleanupArray(CObArrayEx<CMC_Parameter>& array) {
 }
 
 void CMC_Parameters::Register(CMC_Parameter* parameter) {
-  CString key = parameter->GetName();
-  key.MakeUpper();
-  m_mapByName.SetAt(key, parameter);
-  m_mapByAddress.SetAt(parameter->GetAddress(), parameter);
+  m_mapByName.Set(parameter->GetName(), parameter);
+  m_mapByAddress.Set(parameter->GetAddress(), parameter);
 }
 
 CMC_Parameter* CMC_Parameters::FindParameter(const char* name) const {
-  CString key = name ? name : "";
-  key.MakeUpper();
-  void* p = nullptr;
-  if (m_mapByName.Lookup(key, p)) return static_cast<CMC_Parameter*>(p);
-  ShowKernelMessage(MB_ICONEXCLAMATION, 20010, key.IsEmpty() ? "" : name);
+  if (CMC_Parameter* p = m_mapByName.Find(name)) return p;
+  ShowKernelMessage(MB_ICONEXCLAMATION, 20010, name ? name : "");
   return nullptr;
 }
 
 CMC_Parameter* CMC_Parameters::FindParameter(WORD address) const {
-  void* p = nullptr;
-  if (m_mapByAddress.Lookup(address, p)) return static_cast<CMC_Parameter*>(p);
+  if (CMC_Parameter* p = m_mapByAddress.Find(address)) return p;
   ShowKernelMessage(MB_ICONEXCLAMATION, 20021, address);
   return nullptr;
 }
@@ -57,6 +49,9 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
   FILE* f = OpenConfigFile(file, FALSE);
   if (!f) return FALSE;
   Cleanup();
+  size_t expected = mc_quantity::ExpectedLineCount(f);
+  m_mapByName.Reserve(expected);
+  m_mapByAddress.Reserve(expected);
   const char* fileName = file ? file : "";
   CString line, message;
   int lineNumber = 0;
@@ -74,16 +69,13 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
       failed = true;
       break;
     }
-    CString key = parameter->GetName();
-    key.MakeUpper();
-    void* existing = nullptr;
-    if (m_mapByName.Lookup(key, existing)) {
+    if (m_mapByName.Find(parameter->GetName())) {
       message = FormatKernelString(20012, fileName, lineNumber, parameter->GetName().GetString());
       delete parameter;
       failed = true;
       break;
     }
-    if (m_mapByAddress.Lookup(parameter->GetAddress(), existing)) {
+    if (m_mapByAddress.Find(parameter->GetAddress())) {
       message = FormatKernelString(20013, fileName, lineNumber, parameter->GetAddress());
       delete parameter;
       failed = true;
@@ -91,6 +83,8 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
     }
     m_arrParameters.Add(parameter);
     Register(parameter);
+    CString key = parameter->GetName();
+    key.MakeUpper();
     if (!CMC_SetupLink::OnInitParam(setup, key)) failed = true;
   }
   if (f) fclose(f);

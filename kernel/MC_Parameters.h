@@ -40,6 +40,6 @@ class CMC_Parameters {
   void Register(CMC_Parameter* parameter);
 
   CObArrayEx<CMC_Parameter> m_arrParameters;
-  CMapStringToPtr m_mapByName;  // upper-cased names
-  CMapWordToPtr m_mapByAddress;
+  mc_quantity::FlatIndex<CMC_Parameter, mc_quantity::NameKey> m_mapByName;  // without regard to case
+  mc_quantity::FlatIndex<CMC_Parameter, mc_quantity::AddressKey> m_mapByAddress;
 };

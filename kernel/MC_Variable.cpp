@@ -210,22 +210,24 @@ int CMC_Variable::ReadFromConfig(CString& line, const char* file, int lineNumber
   m_Value.zero();
   m_wPrecision = 0;
 
-  CString rest = line, field;
+  // Parsed in place: the caller's line is a scratch buffer that a failure replaces with the message.
+  std::string& rest = line.str();
+  CString field;
   do {
     if (!TakeField(rest, field)) break;
     m_eType = ::GetType(field);
     if (m_eType == VAR_INVALID) break;
     if (!TakeField(rest, m_strName)) break;
     if (!CutUnit(rest, m_strUnit)) break;
-    int at = rest.Find('@');
-    if (at < 0 || !ScanAddress(rest.GetString() + at + 1, m_wAddress)) break;
+    size_t at = rest.find('@');
+    if (at == std::string::npos || !ScanAddress(rest.c_str() + at + 1, m_wAddress)) break;
     CutToken(rest, at, true);
-    int percent = rest.Find('%');
-    if (percent >= 0) {
-      if (ScanString(rest.GetString() + percent + 1, "%hu", &m_wPrecision) != 1) break;
+    size_t percent = rest.find('%');
+    if (percent != std::string::npos) {
+      if (ScanString(rest.c_str() + percent + 1, "%hu", &m_wPrecision) != 1) break;
       CutToken(rest, percent, true);
     }
-    if (!rest.IsEmpty()) break;
+    if (!rest.empty()) break;
     return TRUE;
   } while (false);
   line = FormatKernelString(20002, file ? file : "", lineNumber);

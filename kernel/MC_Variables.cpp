@@ -8,39 +8,26 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
-#include <unordered_set>
 
 CMC_Variables::CMC_Variables() : m_arrVariables(FALSE) {
   m_arrVariables.SetSize(0, 32);
-  m_mapByName.InitHashTable(701);
 }
 
 CMC_Variables::~CMC_Variables() { Cleanup(); }
 
 void CMC_Variables::Cleanup() {
-  // The map owns the variables; each is deleted once even if the array holds one the map lost.
-  std::unordered_set<CMC_Variable*> doomed;
-  POSITION pos = m_mapByName.GetStartPosition();
-  while (pos) {
-    CString key;
-    void* p;
-    m_mapByName.GetNextAssoc(pos, key, p);
-    doomed.insert(static_cast<CMC_Variable*>(p));
-  }
-  for (int i = 0; i < m_arrVariables.GetSize(); ++i) doomed.insert(m_arrVariables.GetAt(i));
+  // The map owns every variable of the array and the halves.
+  m_mapByName.ForEach([](CMC_Variable* v) { delete v; });
   m_arrVariables.RemoveAll();
   m_mapByName.RemoveAll();
-  for (CMC_Variable* v : doomed) delete v;
 }
 
-static CString KeyOf(const CString& name) {
-  CString key = name;
-  key.MakeUpper();
-  return key;
-}
-
-bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
-  m_mapByName.SetAt(KeyOf(variable->GetName()), variable);
+bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
+  if (!registered) {
+    // Only a generated half can hold the name already: the variable of the list takes it over.
+    CMC_Variable* displaced = m_mapByName.Set(variable->GetName(), variable);
+    if (displaced != variable) delete displaced;
+  }
   tagVarType lowType, highType;
   bool unitOnLow;
   switch (variable->GetType()) {
@@ -54,10 +41,8 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
   variable->GetRawValue().WriteToBuffer(variable->GetType(), words);
   for (int half = 0; half < 2; ++half) {
     CString name = variable->GetName() + (half ? "(H)" : "(L)");
-    CString key = KeyOf(name);
-    void* existing;
     // A name the file gave to a variable of its own stays that variable's.
-    if (m_mapByName.Lookup(key, existing)) continue;
+    if (m_mapByName.Find(name)) continue;
     CMC_Variable* h = new (std::nothrow) CMC_Variable(*variable);
     if (!h) return false;
     h->ChangeName(name);
@@ -68,7 +53,7 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable) {
     h->InvalidateIUCache();
     bool keepsUnit = half ? !unitOnLow : unitOnLow;
     if (!keepsUnit) h->ChangeUnitType(nullptr);
-    m_mapByName.SetAt(key, h);
+    m_mapByName.Set(name, h);
   }
   return true;
 }
@@ -77,6 +62,7 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
   FILE* f = OpenConfigFile(file, FALSE);
   if (!f) return FALSE;
   Cleanup();
+  m_mapByName.Reserve(mc_quantity::ExpectedLineCount(f) * 2);
   const char* fileName = file ? file : "";
   CString line, message;
   int lineNumber = 0;
@@ -91,14 +77,14 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
       delete variable;
       failed = true;
     } else {
-      void* existing;
-      if (m_mapByName.Lookup(KeyOf(variable->GetName()), existing)) {
+      if (m_mapByName.Find(variable->GetName())) {
         message = FormatKernelString(20018, fileName, lineNumber, variable->GetName().GetString());
         delete variable;
         failed = true;
       } else {
+        m_mapByName.Set(variable->GetName(), variable);
         m_arrVariables.Add(variable);
-        if (!OnAddVariable(variable)) {
+        if (!OnAddVariable(variable, true)) {
           message = FormatKernelString(20004);
           failed = true;
         }
@@ -129,9 +115,7 @@ int CMC_Variables::WriteFile(const char* file) {
 }
 
 CMC_Variable* CMC_Variables::FindVariable(const char* name) const {
-  void* p = nullptr;
-  if (!name || !m_mapByName.Lookup(KeyOf(name), p)) return nullptr;
-  return static_cast<CMC_Variable*>(p);
+  return name ? m_mapByName.Find(name) : nullptr;
 }
 
 int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
@@ -141,7 +125,7 @@ int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
     CMC_Variable* source = from.m_arrVariables.GetAt(i);
     CMC_Variable* copy = source ? new CMC_Variable(setup, *source) : nullptr;
     m_arrVariables.Add(copy);
-    if (copy) OnAddVariable(copy);
+    if (copy) OnAddVariable(copy, false);
   }
   CMC_Units* units = CMC_SetupLink::GetUnits(setup);
   CMC_Units empty;
@@ -162,26 +146,21 @@ int CMC_Variables::AllUnitsAreValid(CMC_Units& units) {
 
 // The halves carry units too, so their scales go with the others.
 void CMC_Variables::InvalidateIUCache() {
-  POSITION pos = m_mapByName.GetStartPosition();
-  while (pos) {
-    CString key;
-    void* p;
-    m_mapByName.GetNextAssoc(pos, key, p);
-    static_cast<CMC_Variable*>(p)->InvalidateIUCache();
-  }
+  m_mapByName.ForEach([](CMC_Variable* v) { v->InvalidateIUCache(); });
 }
 
 int CMC_Variables::AppendInSimplifiedFormToFile(FILE* file) {
-  for (int i = 0; i < m_arrVariables.GetSize(); ++i) {
+  bool ok = file != nullptr;
+  errno = 0;
+  for (int i = 0; ok && i < m_arrVariables.GetSize(); ++i) {
     CMC_Variable* v = m_arrVariables.GetAt(i);
-    if (!v) continue;
-    errno = 0;
-    if (!v->WriteToConfig(file, FALSE)) {
-      CString text(std::strerror(errno ? errno : EIO));
-      text.Truncate(1024);
-      if (g_bShowErrors) AfxMessageBox(text, MB_ICONEXCLAMATION);
-      return FALSE;
-    }
+    if (v && !v->WriteToConfig(file, FALSE)) ok = false;
   }
-  return TRUE;
+  // Lines sit in the file's buffer: a full disk shows only once they are pushed out.
+  if (ok && (fflush(file) != 0 || ferror(file))) ok = false;
+  if (ok) return TRUE;
+  CString text(std::strerror(errno ? errno : EIO));
+  text.Truncate(1024);
+  if (g_bShowErrors) AfxMessageBox(text, MB_ICONEXCLAMATION);
+  return FALSE;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+class CComboBox;
 class CMC_Setup;
 class CMC_Units;
 
@@ -30,14 +31,17 @@ class CMC_Variables {
   int Copy(CMC_Variables& from, CMC_Setup& setup);
   int AllUnitsAreValid(CMC_Units& units);
   void InvalidateIUCache();
+  // Adds every named variable of the file to the combo and selects the one named `select` (any case).
+  void AppendListToCombo(CComboBox& combo, const char* select);
   // Lines without units, to a file the caller opened.
   int AppendInSimplifiedFormToFile(FILE* file);
 
  private:
-  // Registers the variable and, for a 32-bit integer or fixed type, its two halves; false when no
-  // memory was left for them.
-  bool OnAddVariable(CMC_Variable* variable);
+  // Registers the variable (unless the caller did) and, for a 32-bit integer or fixed type, its two
+  // halves; false when no memory was left for them.
+  bool OnAddVariable(CMC_Variable* variable, bool registered);
 
   CObArrayEx<CMC_Variable> m_arrVariables;  // does not own: the map does
-  CMapStringToPtr m_mapByName;              // upper-cased names, halves included
+  // Names without regard to case, halves included.
+  mc_quantity::FlatIndex<CMC_Variable, mc_quantity::NameKey> m_mapByName;
 };

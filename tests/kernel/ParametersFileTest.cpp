@@ -64,6 +64,14 @@ TEST_F(ParametersFileTest, LookUpsByNameAndAddress) {
   EXPECT_EQ(list.FindParameter("kp"), list[0]);
   EXPECT_EQ(list.FindParameter("KP"), list[0]);
   EXPECT_EQ(list.FindParameter((WORD)0x11), list[1]);
+  bool thrown = false;
+  try {
+    list[2];
+  } catch (CInvalidArgException* e) {
+    thrown = true;
+    e->Delete();
+  }
+  EXPECT_TRUE(thrown);
   EXPECT_EQ(list.FindParameter((WORD)0x12), nullptr);
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot find parameter with address 0x0012!"});
   g_bShowErrors = FALSE;

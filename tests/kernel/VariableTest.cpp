@@ -229,6 +229,12 @@ TEST_F(VariableTest, BadFileLoadsNothing) {
   ASSERT_TRUE(list.ReadFile("okv.cfg", m_setup.Setup()));
   EXPECT_FALSE(list.WriteFile("/dev/full"));
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot write in file /dev/full! Check file system permissions."});
+  ClearBoxes();
+  FILE* full = fopen("/dev/full", "wb");
+  ASSERT_NE(full, nullptr);
+  EXPECT_FALSE(list.AppendInSimplifiedFormToFile(full));
+  fclose(full);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"No space left on device"});
 }
 
 }  // namespace

@@ -1,0 +1,512 @@
+#include "platform/ui/FrameWnd.h"
+
+#include "platform/core/Resource.h"
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/WinApp.h"
+
+#include <algorithm>
+
+// ---- CWnd members that need the frame classes ------------------------------------------------------
+
+CFrameWnd* CWnd::GetParentFrame() const {
+  if (!GetSafeHwnd()) return nullptr;
+  for (HWND h = ::GetParent(m_hWnd); h; h = ::GetParent(h)) {
+    CWnd* w = FromHandlePermanent(h);
+    if (w && w->IsKindOf(RUNTIME_CLASS(CFrameWnd))) return static_cast<CFrameWnd*>(w);
+  }
+  return nullptr;
+}
+
+CFrameWnd* CWnd::GetTopLevelFrame() const {
+  if (!GetSafeHwnd()) return nullptr;
+  CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? static_cast<CFrameWnd*>(const_cast<CWnd*>(this))
+                                                        : GetParentFrame();
+  while (frame) {
+    CFrameWnd* up = frame->GetParentFrame();
+    if (!up) break;
+    frame = up;
+  }
+  return frame;
+}
+
+// ---- CFrameWnd ------------------------------------------------------------------------------------
+
+IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
+
+BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
+  ON_MESSAGE(WM_IDLEUPDATECMDUI, &CFrameWnd::OnIdleUpdateCmdUI)
+END_MESSAGE_MAP()
+
+const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
+
+CFrameWnd::CFrameWnd() = default;
+CFrameWnd::~CFrameWnd() = default;
+
+BOOL CFrameWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                       LPCSTR, DWORD dwExStyle, CCreateContext* pContext) {
+  m_strTitle = lpszWindowName ? lpszWindowName : "";
+  CRect r(rect);
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = CW_USEDEFAULT, h = CW_USEDEFAULT;
+  if (r != rectDefault) {
+    x = r.left;
+    y = r.top;
+    w = r.Width();
+    h = r.Height();
+  }
+  return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, w, h, (pParentWnd ? pParentWnd->m_hWnd : nullptr), nullptr,
+                  (LPVOID)pContext);
+}
+
+BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
+  m_nIDHelp = nIDResource;
+  CString full;
+  full.LoadString(nIDResource);
+  int nl = full.Find('\n');
+  CString title = nl < 0 ? full : full.Left(nl);
+  if (!Create(nullptr, title, dwDefaultStyle, rectDefault, pParentWnd, MAKEINTRESOURCE(nIDResource), 0, pContext))
+    return FALSE;
+  return TRUE;
+}
+
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
+  if (!cs.lpszClass) {
+    static LPCSTR cls = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, LoadCursor(nullptr, IDC_ARROW),
+                                            (HBRUSH)(UINT_PTR)(15 + 1));
+    cs.lpszClass = cls;
+  }
+  if ((cs.style & FWS_ADDTOTITLE) && !(cs.style & WS_CHILD)) cs.style |= WS_CLIPCHILDREN;
+  return TRUE;
+}
+
+void CFrameWnd::PostNcDestroy() { delete this; }
+
+int CFrameWnd::OnCreate(LPCREATESTRUCT lpcs) {
+  if (CWnd::OnCreate(lpcs) == -1) return -1;
+  auto* ctx = lpcs ? static_cast<CCreateContext*>(lpcs->lpCreateParams) : nullptr;
+  if (!OnCreateClient(lpcs, ctx)) return -1;
+  RecalcLayout();
+  return 0;
+}
+
+BOOL CFrameWnd::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) {
+  if (pContext && pContext->m_pNewViewClass) return CreateView(pContext, AFX_IDW_PANE_FIRST) != nullptr;
+  return TRUE;
+}
+
+CWnd* CFrameWnd::CreateView(CCreateContext* pContext, UINT nID) {
+  if (!pContext || !pContext->m_pNewViewClass || !pContext->m_pNewViewClass->IsDerivedFrom(RUNTIME_CLASS(CWnd)))
+    return nullptr;
+  auto* view = static_cast<CWnd*>(pContext->m_pNewViewClass->CreateObject());
+  if (!view) return nullptr;
+  if (!view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(0, 0, 0, 0), this, nID, pContext))
+    return nullptr;  // the view deleted itself
+  return view;
+}
+
+void CFrameWnd::SetActiveView(CView* pViewNew, BOOL bNotify) {
+  CView* old = m_pViewActive;
+  if (old == pViewNew) return;
+  m_pViewActive = pViewNew;
+  if (bNotify && old) old->OnActivateView(FALSE, pViewNew, old);
+  if (bNotify && pViewNew && m_pViewActive == pViewNew) pViewNew->OnActivateView(TRUE, pViewNew, old);
+}
+
+CDocument* CFrameWnd::GetActiveDocument() { return m_pViewActive ? m_pViewActive->GetDocument() : nullptr; }
+
+void CFrameWnd::ActivateFrame(int nCmdShow) {
+  if (nCmdShow == -1) nCmdShow = IsIconic() ? SW_RESTORE : SW_SHOW;
+  ShowWindow(nCmdShow);
+  BringWindowToTop();
+}
+
+void CFrameWnd::RecalcLayout(BOOL) {
+  if (!GetSafeHwnd()) return;
+  CRect client;
+  GetClientRect(&client);
+  if (CWnd* pane = GetDlgItem(AFX_IDW_PANE_FIRST)) pane->MoveWindow(&client);
+}
+
+void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
+  CView* view = nullptr;
+  if (!GetActiveView()) {
+    CWnd* w = GetDescendantWindow(AFX_IDW_PANE_FIRST, TRUE);
+    if (w && w->IsKindOf(RUNTIME_CLASS(CView))) {
+      view = static_cast<CView*>(w);
+      SetActiveView(view, FALSE);
+    }
+  }
+  if (bMakeVisible) {
+    SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE, TRUE);
+    if (view && GetActiveView() == view) view->OnActivateView(TRUE, view, view);
+  }
+  if (bMakeVisible) ActivateFrame();
+  if (pDoc) pDoc->UpdateFrameCounts();
+  OnUpdateFrameTitle(TRUE);
+}
+
+void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
+  if (bAddToTitle && (GetStyle() & FWS_ADDTOTITLE)) {
+    CDocument* doc = GetActiveDocument();
+    UpdateFrameTitleForDocument(doc ? (LPCSTR)doc->GetTitle() : nullptr);
+  } else {
+    SetWindowText(m_strTitle);
+  }
+}
+
+void CFrameWnd::UpdateFrameTitleForDocument(LPCSTR lpszDocName) {
+  CString title;
+  if (lpszDocName && *lpszDocName) {
+    CString doc = lpszDocName;
+    if (m_nWindow > 0) {
+      CString n;
+      n.Format(":%d", m_nWindow);
+      doc += n;
+    }
+    if (GetStyle() & FWS_PREFIXTITLE)
+      title = m_strTitle.IsEmpty() ? doc : doc + " - " + m_strTitle;
+    else
+      title = m_strTitle.IsEmpty() ? doc : m_strTitle + " - " + doc;
+  } else {
+    title = m_strTitle;
+  }
+  CString now;
+  GetWindowText(now);
+  if (now != title) SetWindowText(title);
+}
+
+void CFrameWnd::SetMessageText(LPCSTR lpszText) {
+  if (CWnd* bar = GetDescendantWindow(AFX_IDW_STATUS_BAR, TRUE)) bar->SetWindowText(lpszText);
+}
+
+BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+  // The active view (and through it the document) first, then the frame, then the application.
+  CView* view = GetActiveView();
+  if (view && view->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+  if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+  CWinApp* app = AfxGetApp();
+  return app ? app->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo) : FALSE;
+}
+
+void CFrameWnd::OnSize(UINT nType, int cx, int cy) {
+  CWnd::OnSize(nType, cx, cy);
+  if (nType != SIZE_MINIMIZED) RecalcLayout();
+}
+
+void CFrameWnd::OnClose() {
+  CDocument* doc = GetActiveDocument();
+  if (doc && !doc->CanCloseFrame(this)) return;
+  CWinApp* app = AfxGetApp();
+  HWND self = m_hWnd;
+  if (app && app->m_pMainWnd == this) {
+    if (!app->SaveAllModified()) return;
+    app->CloseAllDocuments(FALSE);
+    if (!IsWindow(self)) return;
+    DestroyWindow();
+    return;
+  }
+  if (doc && doc->m_bAutoDelete) {
+    bool otherFrame = false;
+    POSITION p = doc->GetFirstViewPosition();
+    while (p) {
+      CView* v = doc->GetNextView(p);
+      if (v && v->GetParentFrame() != this) otherFrame = true;
+    }
+    if (!otherFrame) {
+      doc->OnCloseDocument();
+      return;
+    }
+    doc->PreCloseFrame(this);
+  }
+  DestroyWindow();
+}
+
+void CFrameWnd::OnSetFocus(CWnd* pOldWnd) {
+  if (m_pViewActive && m_pViewActive->GetSafeHwnd())
+    m_pViewActive->SetFocus();
+  else
+    CWnd::OnSetFocus(pOldWnd);
+}
+
+void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized) {
+  CWnd::OnActivate(nState, pWndOther, bMinimized);
+  if (nState != WA_INACTIVE && m_pViewActive && m_pViewActive->GetSafeHwnd()) {
+    m_pViewActive->OnActivateFrame(nState, this);
+    m_pViewActive->SetFocus();
+  }
+}
+
+LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM) { return 0; }
+
+// ---- MDI ------------------------------------------------------------------------------------------
+
+namespace {
+
+const char kMdiClientClass[] = "MDIClient";
+const char kActiveProp[] = "dravonix.mdi.active";
+
+HWND MdiActive(HWND client) { return (HWND)GetProp(client, kActiveProp); }
+
+HWND NextChild(HWND client, HWND except) {
+  for (HWND c = GetTopWindow(client); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (c != except && IsWindowVisible(c)) return c;
+  for (HWND c = GetTopWindow(client); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (c != except) return c;
+  return nullptr;
+}
+
+void MdiActivate(HWND client, HWND child) {
+  HWND old = MdiActive(client);
+  if (old && !IsWindow(old)) old = nullptr;
+  if (old == child) return;
+  SetProp(client, kActiveProp, child);
+  if (child) SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (old) SendMessage(old, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
+  if (child && IsWindow(child)) {
+    SendMessage(child, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
+    if (IsWindow(child) && GetActiveWindow() == GetAncestor(client, GA_ROOT)) {
+      HWND f = GetFocus();
+      if (!f || !IsChild(child, f)) SetFocus(child);
+    }
+  }
+}
+
+LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_MDIGETACTIVE: {
+      HWND a = MdiActive(h);
+      if (a && !IsWindow(a)) a = nullptr;
+      if (lp) *(BOOL*)lp = a && IsZoomed(a);
+      return (LRESULT)a;
+    }
+    case WM_MDIACTIVATE: MdiActivate(h, (HWND)wp); return 0;
+    case WM_MDINEXT: {
+      HWND a = MdiActive(h);
+      HWND n = a ? GetWindow(a, GW_HWNDNEXT) : nullptr;
+      if (!n) n = GetTopWindow(h);
+      if (n && n != a) MdiActivate(h, n);
+      return 0;
+    }
+    case WM_MDIDESTROY: {
+      HWND c = (HWND)wp;
+      if (!IsWindow(c) || GetParent(c) != h) return 0;
+      DestroyWindow(c);
+      return 0;
+    }
+    case WM_MDIMAXIMIZE: ShowWindow((HWND)wp, SW_MAXIMIZE); return 0;
+    case WM_MDIRESTORE: ShowWindow((HWND)wp, SW_RESTORE); return 0;
+    case WM_MDICASCADE: {
+      int i = 0;
+      RECT r;
+      GetClientRect(h, &r);
+      for (HWND c = GetTopWindow(h); c; c = GetWindow(c, GW_HWNDNEXT), ++i)
+        MoveWindow(c, 24 * i, 24 * i, (r.right * 3) / 4, (r.bottom * 3) / 4, TRUE);
+      return 0;
+    }
+    case WM_PARENTNOTIFY:
+      if (LOWORD(wp) == WM_DESTROY && (HWND)lp == MdiActive(h)) {
+        // The active child is going: the next one takes its place.
+        SetProp(h, kActiveProp, nullptr);
+        HWND next = NextChild(h, (HWND)lp);
+        if (next) MdiActivate(h, next);
+      }
+      return 0;
+    default: return DefWindowProc(h, msg, wp, lp);
+  }
+}
+
+void RegisterMdiClient() {
+  static bool once = [] {
+    WNDCLASS wc{};
+    wc.lpfnWndProc = MdiClientProc;
+    wc.lpszClassName = kMdiClientClass;
+    wc.hbrBackground = (HBRUSH)(UINT_PTR)(12 + 1);
+    AfxRegisterClass(&wc);
+    return true;
+  }();
+  (void)once;
+}
+
+}  // namespace
+
+IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
+END_MESSAGE_MAP()
+
+CMDIFrameWnd::CMDIFrameWnd() = default;
+
+BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext*) { return CreateClient(lpcs, nullptr); }
+
+BOOL CMDIFrameWnd::CreateClient(LPCREATESTRUCT, CMenu*) {
+  RegisterMdiClient();
+  CRect r;
+  GetClientRect(&r);
+  m_hWndMDIClient = ::CreateWindowEx(WS_EX_CLIENTEDGE, kMdiClientClass, nullptr,
+                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, r.Width(),
+                                     r.Height(), m_hWnd, (HMENU)(UINT_PTR)AFX_IDW_PANE_FIRST, nullptr, nullptr);
+  return m_hWndMDIClient != nullptr;
+}
+
+CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* pbMaximized) const {
+  if (pbMaximized) *pbMaximized = FALSE;
+  if (!m_hWndMDIClient || !IsWindow(m_hWndMDIClient)) return nullptr;
+  HWND h = (HWND)::SendMessage(m_hWndMDIClient, WM_MDIGETACTIVE, 0, (LPARAM)pbMaximized);
+  CWnd* w = FromHandlePermanent(h);
+  return (w && w->IsKindOf(RUNTIME_CLASS(CMDIChildWnd))) ? static_cast<CMDIChildWnd*>(w) : nullptr;
+}
+
+void CMDIFrameWnd::MDIActivate(CWnd* pWndActivate) {
+  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDIACTIVATE, (WPARAM)(pWndActivate ? pWndActivate->m_hWnd : nullptr), 0);
+}
+void CMDIFrameWnd::MDINext() {
+  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDINEXT, 0, 0);
+}
+void CMDIFrameWnd::MDIMaximize(CWnd* pWnd) {
+  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDIMAXIMIZE, (WPARAM)(pWnd ? pWnd->m_hWnd : nullptr), 0);
+}
+void CMDIFrameWnd::MDIRestore(CWnd* pWnd) {
+  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDIRESTORE, (WPARAM)(pWnd ? pWnd->m_hWnd : nullptr), 0);
+}
+void CMDIFrameWnd::MDICascade() {
+  if (m_hWndMDIClient) ::SendMessage(m_hWndMDIClient, WM_MDICASCADE, 0, 0);
+}
+
+CFrameWnd* CMDIFrameWnd::GetActiveFrame() {
+  CMDIChildWnd* child = MDIGetActive();
+  return child ? static_cast<CFrameWnd*>(child) : this;
+}
+
+BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+  CMDIChildWnd* child = MDIGetActive();
+  if (child && child->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+  return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
+  if (!(GetStyle() & FWS_ADDTOTITLE)) {
+    SetWindowText(m_strTitle);
+    return;
+  }
+  BOOL maximized = FALSE;
+  CMDIChildWnd* child = MDIGetActive(&maximized);
+  CDocument* doc = child ? child->GetActiveDocument() : nullptr;
+  if (bAddToTitle && child && !maximized && doc)
+    UpdateFrameTitleForDocument(doc->GetTitle());
+  else
+    UpdateFrameTitleForDocument(nullptr);
+}
+
+void CMDIFrameWnd::OnSize(UINT nType, int cx, int cy) { CFrameWnd::OnSize(nType, cx, cy); }
+
+IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
+END_MESSAGE_MAP()
+
+CMDIChildWnd::CMDIChildWnd() = default;
+
+BOOL CMDIChildWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                          CMDIFrameWnd* pParentWnd, CCreateContext* pContext) {
+  if (!pParentWnd) {
+    CWnd* main = AfxGetMainWnd();
+    if (main && main->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd))) pParentWnd = static_cast<CMDIFrameWnd*>(main);
+  }
+  if (!pParentWnd || !pParentWnd->m_hWndMDIClient) {
+    PostNcDestroy();
+    return FALSE;
+  }
+  m_strTitle = lpszWindowName ? lpszWindowName : "";
+  CRect r(rect);
+  int x = 0, y = 0, w = 0, h = 0;
+  if (r != rectDefault) {
+    x = r.left;
+    y = r.top;
+    w = r.Width();
+    h = r.Height();
+  } else {
+    RECT client;
+    ::GetClientRect(pParentWnd->m_hWndMDIClient, &client);
+    int n = 0;
+    for (HWND c = ::GetTopWindow(pParentWnd->m_hWndMDIClient); c; c = ::GetWindow(c, GW_HWNDNEXT)) ++n;
+    x = y = 24 * (n % 8);
+    w = client.right * 3 / 4;
+    h = client.bottom * 3 / 4;
+  }
+  return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, x, y, w, h, pParentWnd->m_hWndMDIClient,
+                  nullptr, (LPVOID)pContext);
+}
+
+BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
+  m_nIDHelp = nIDResource;
+  CString full;
+  full.LoadString(nIDResource);
+  int nl = full.Find('\n');
+  CString title = nl < 0 ? full : full.Left(nl);
+  CMDIFrameWnd* parent = (pParentWnd && pParentWnd->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)))
+                             ? static_cast<CMDIFrameWnd*>(pParentWnd)
+                             : nullptr;
+  return Create(nullptr, title, dwDefaultStyle, rectDefault, parent, pContext);
+}
+
+BOOL CMDIChildWnd::PreCreateWindow(CREATESTRUCT& cs) {
+  cs.style |= WS_CHILD | WS_CLIPSIBLINGS;
+  return CFrameWnd::PreCreateWindow(cs);
+}
+
+CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const {
+  HWND client = ::GetParent(m_hWnd);
+  CWnd* frame = client ? FromHandlePermanent(::GetParent(client)) : nullptr;
+  return (frame && frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd))) ? static_cast<CMDIFrameWnd*>(frame) : nullptr;
+}
+
+void CMDIChildWnd::MDIActivate() {
+  HWND client = ::GetParent(m_hWnd);
+  if (client) ::SendMessage(client, WM_MDIACTIVATE, (WPARAM)m_hWnd, 0);
+}
+
+void CMDIChildWnd::MDIDestroy() {
+  HWND client = ::GetParent(m_hWnd);
+  if (client) ::SendMessage(client, WM_MDIDESTROY, (WPARAM)m_hWnd, 0);
+}
+
+void CMDIChildWnd::MDIMaximize() { ShowWindow(SW_MAXIMIZE); }
+void CMDIChildWnd::MDIRestore() { ShowWindow(SW_RESTORE); }
+
+void CMDIChildWnd::ActivateFrame(int nCmdShow) {
+  if (nCmdShow == -1) nCmdShow = SW_SHOW;
+  ShowWindow(nCmdShow);
+  MDIActivate();
+}
+
+void CMDIChildWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
+  CDocument* doc = GetActiveDocument();
+  if (bAddToTitle && doc) {
+    CString title = doc->GetTitle();
+    if (m_nWindow > 0) {
+      CString n;
+      n.Format(":%d", m_nWindow);
+      title += n;
+    }
+    CString now;
+    GetWindowText(now);
+    if (now != title) SetWindowText(title);
+  } else {
+    SetWindowText(m_strTitle);
+  }
+  if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(bAddToTitle);
+}
+
+int CMDIChildWnd::OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message) {
+  int r = CFrameWnd::OnMouseActivate(pDesktopWnd, nHitTest, message);
+  if (r == MA_NOACTIVATE || r == MA_NOACTIVATEANDEAT) return r;
+  MDIActivate();
+  return r;
+}
+
+void CMDIChildWnd::OnMDIActivate(BOOL bActivate, CWnd*, CWnd*) {
+  if (bActivate && m_pViewActive) m_pViewActive->OnActivateView(TRUE, m_pViewActive, m_pViewActive);
+  if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(TRUE);
+}
+
+void CMDIChildWnd::OnDestroy() { CFrameWnd::OnDestroy(); }

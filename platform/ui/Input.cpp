@@ -1,0 +1,427 @@
+// Simulated input: key state, mouse position and clicks, cursors and the caret.
+#include "platform/core/Clock.h"
+#include "platform/core/FileSystem.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowImpl.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <tuple>
+
+using namespace ui;
+
+namespace {
+
+struct InputState {
+  std::mutex mutex;
+  BYTE sync[256] = {};
+  BYTE async[256] = {};
+  POINT cursor{DRAVONIX_DESKTOP_WIDTH / 2, DRAVONIX_DESKTOP_HEIGHT / 2};
+  CRect clip{0, 0, DRAVONIX_DESKTOP_WIDTH, DRAVONIX_DESKTOP_HEIGHT};
+  bool clipped = false;
+  HCURSOR current = nullptr;
+  int showCount = 0;
+  UINT doubleClickTime = 500;
+  UINT caretBlink = 530;
+  bool swapped = false;
+};
+
+InputState& S() {
+  static InputState* s = new InputState;
+  return *s;
+}
+
+void SetKey(BYTE* keys, int vk, bool down) {
+  if (vk <= 0 || vk > 255) return;
+  if (down) {
+    if (!(keys[vk] & 0x80)) keys[vk] ^= 0x01;  // toggles on each press
+    keys[vk] |= 0x80;
+  } else {
+    keys[vk] &= (BYTE)~0x80;
+  }
+}
+
+// The generic shift keys follow their left and right forms.
+void UpdateKey(BYTE* keys, int vk, bool down) {
+  SetKey(keys, vk, down);
+  switch (vk) {
+    case VK_SHIFT: SetKey(keys, VK_LSHIFT, down); break;
+    case VK_CONTROL: SetKey(keys, VK_LCONTROL, down); break;
+    case VK_MENU: SetKey(keys, VK_LMENU, down); break;
+    case VK_LSHIFT: case VK_RSHIFT:
+      SetKey(keys, VK_SHIFT, (keys[VK_LSHIFT] | keys[VK_RSHIFT]) & 0x80);
+      break;
+    case VK_LCONTROL: case VK_RCONTROL:
+      SetKey(keys, VK_CONTROL, (keys[VK_LCONTROL] | keys[VK_RCONTROL]) & 0x80);
+      break;
+    case VK_LMENU: case VK_RMENU:
+      SetKey(keys, VK_MENU, (keys[VK_LMENU] | keys[VK_RMENU]) & 0x80);
+      break;
+    default: break;
+  }
+}
+
+// Applies a keyboard or mouse message to a key-state array.
+void ApplyInput(BYTE* keys, UINT msg, WPARAM wp) {
+  switch (msg) {
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: UpdateKey(keys, (int)wp, true); break;
+    case WM_KEYUP: case WM_SYSKEYUP: UpdateKey(keys, (int)wp, false); break;
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: SetKey(keys, VK_LBUTTON, true); break;
+    case WM_LBUTTONUP: SetKey(keys, VK_LBUTTON, false); break;
+    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: SetKey(keys, VK_RBUTTON, true); break;
+    case WM_RBUTTONUP: SetKey(keys, VK_RBUTTON, false); break;
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: SetKey(keys, VK_MBUTTON, true); break;
+    case WM_MBUTTONUP: SetKey(keys, VK_MBUTTON, false); break;
+    default: break;
+  }
+}
+
+bool IsMouse(UINT m) { return m >= WM_MOUSEFIRST && m <= WM_MOUSELAST; }
+bool IsButtonDown(UINT m) { return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN; }
+
+struct StockCursor {
+  UINT id;
+  const char* name;
+};
+const StockCursor kStock[] = {{32512, "arrow"},   {32513, "ibeam"},    {32514, "wait"},   {32515, "cross"},
+                              {32516, "uparrow"}, {32640, "size"},     {32641, "icon"},   {32642, "sizenwse"},
+                              {32643, "sizenesw"}, {32644, "sizewe"},  {32645, "sizens"}, {32646, "sizeall"},
+                              {32648, "no"},      {32649, "hand"},     {32650, "appstarting"}, {32651, "help"}};
+const StockCursor kStockIcons[] = {{32512, "application"}, {32513, "hand"}, {32514, "question"},
+                                   {32515, "exclamation"}, {32516, "asterisk"}, {32517, "winlogo"}};
+
+HICON StockHandle(const StockCursor* table, size_t n, UINT id, bool cursor) {
+  static std::mutex m;
+  static std::map<std::pair<bool, UINT>, HICON__*>* handles = new std::map<std::pair<bool, UINT>, HICON__*>;
+  for (size_t i = 0; i < n; ++i) {
+    if (table[i].id != id) continue;
+    std::lock_guard<std::mutex> lk(m);
+    auto& h = (*handles)[{cursor, id}];
+    if (!h) {
+      h = new HICON__;
+      h->id = id;
+      h->name = table[i].name;
+      h->isCursor = cursor;
+    }
+    return h;
+  }
+  return nullptr;
+}
+
+HICON ResourceHandle(HINSTANCE instance, LPCSTR name, bool cursor) {
+  LPCSTR groupType = cursor ? RT_GROUP_CURSOR : RT_GROUP_ICON;
+  LPCSTR type = cursor ? RT_CURSOR : RT_ICON;
+  if (!FindResource(instance, name, groupType) && !FindResource(instance, name, type)) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  static std::mutex m;
+  static std::map<std::tuple<HINSTANCE, std::string, bool>, HICON__*>* handles =
+      new std::map<std::tuple<HINSTANCE, std::string, bool>, HICON__*>;
+  std::string key = IS_INTRESOURCE(name) ? "#" + std::to_string((ULONG_PTR)name) : std::string(name);
+  std::lock_guard<std::mutex> lk(m);
+  auto& h = (*handles)[{instance, key, cursor}];
+  if (!h) {
+    h = new HICON__;
+    h->instance = instance;
+    h->id = IS_INTRESOURCE(name) ? (UINT)(ULONG_PTR)name : 0;
+    static std::deque<std::string>* names = new std::deque<std::string>;
+    if (!IS_INTRESOURCE(name)) {
+      names->push_back(name);
+      h->name = names->back().c_str();
+    }
+    h->isCursor = cursor;
+  }
+  return h;
+}
+
+}  // namespace
+
+namespace ui {
+
+POINT CursorPosition() {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  return S().cursor;
+}
+
+// Applies a retrieved input message: key state, double clicks, activation and the cursor shape.
+// Returns false when mouse activation eats the message.
+bool ProcessInput(ThreadQueue* q, MSG& m) {
+  {
+    std::lock_guard<std::mutex> lk(S().mutex);
+    ApplyInput(S().sync, m.message, m.wParam);
+  }
+  if (!IsMouse(m.message) || !IsWindow(m.hwnd)) return true;
+  HWND h = m.hwnd;
+  if (IsButtonDown(m.message)) {
+    ClickMemory& last = q->lastClick;
+    int cx = UiSystemMetric(SM_CXDOUBLECLK) / 2, cy = UiSystemMetric(SM_CYDOUBLECLK) / 2;
+    bool second = last.hwnd == h && last.button == m.message && m.time - last.time <= GetDoubleClickTime() &&
+                  std::abs(m.pt.x - last.pt.x) <= cx && std::abs(m.pt.y - last.pt.y) <= cy;
+    if (second && (h->cls->style & CS_DBLCLKS)) {
+      m.message += WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+      last = ClickMemory{};
+    } else {
+      last = ClickMemory{h, m.message, m.time, m.pt};
+    }
+  }
+  bool buttonDown = IsButtonDown(m.message) || m.message == WM_LBUTTONDBLCLK || m.message == WM_RBUTTONDBLCLK ||
+                    m.message == WM_MBUTTONDBLCLK;
+  if (!q->capture && (m.message == WM_MOUSEMOVE || buttonDown)) {
+    SendMessage(h, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(HTCLIENT, m.message));
+    if (!IsWindow(h)) return false;
+  }
+  if (buttonDown) {
+    HWND top = GetAncestor(h, GA_ROOT);
+    if (top && (q->active != top || q->focus != h)) {
+      LRESULT r = SendMessage(h, WM_MOUSEACTIVATE, (WPARAM)top, MAKELPARAM(HTCLIENT, m.message));
+      if (!IsWindow(h)) return false;
+      if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT) && q->active != top) {
+        SetActiveWindow(top);
+        if (!IsWindow(h)) return false;
+      }
+      if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace ui
+
+BOOL PostInputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!IsWindow(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  POINT pt;
+  {
+    std::lock_guard<std::mutex> lk(S().mutex);
+    ApplyInput(S().async, msg, wParam);
+    if (IsMouse(msg) && msg != WM_MOUSEWHEEL) {
+      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ClientToScreen(hwnd, &p);
+      S().cursor = p;
+    }
+    pt = S().cursor;
+  }
+  MSG m{hwnd, msg, wParam, lParam, GetTickCount(), pt};
+  ThreadQueue* q;
+  {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    if (!IsLive(hwnd) || hwnd->dead) return FALSE;
+    q = hwnd->queue;
+    std::lock_guard<std::mutex> lk(q->mutex);
+    if (!q->alive) return FALSE;
+    q->input.push_back(m);
+    q->wakeups++;
+  }
+  q->cv.notify_all();
+  return TRUE;
+}
+
+// ---- Keyboard ----------------------------------------------------------------------------------
+
+SHORT GetKeyState(int vk) {
+  if (vk <= 0 || vk > 255) return 0;
+  std::lock_guard<std::mutex> lk(S().mutex);
+  BYTE b = S().sync[vk];
+  return (SHORT)(((b & 0x80) ? 0xFF80 : 0) | (b & 1));
+}
+
+SHORT GetAsyncKeyState(int vk) {
+  if (vk <= 0 || vk > 255) return 0;
+  std::lock_guard<std::mutex> lk(S().mutex);
+  return (SHORT)((S().async[vk] & 0x80) ? 0x8000 : 0);
+}
+
+BOOL GetKeyboardState(BYTE* state) {
+  if (!state) return FALSE;
+  std::lock_guard<std::mutex> lk(S().mutex);
+  memcpy(state, S().sync, 256);
+  return TRUE;
+}
+
+BOOL SetKeyboardState(const BYTE* state) {
+  if (!state) return FALSE;
+  std::lock_guard<std::mutex> lk(S().mutex);
+  memcpy(S().sync, state, 256);
+  memcpy(S().async, state, 256);
+  return TRUE;
+}
+
+// ---- Mouse, cursors -----------------------------------------------------------------------------
+
+BOOL GetCursorPos(LPPOINT pt) {
+  if (!pt) return FALSE;
+  *pt = CursorPosition();
+  return TRUE;
+}
+
+BOOL SetCursorPos(int x, int y) {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  const CRect& c = S().clip;
+  S().cursor = POINT{std::clamp<int>(x, c.left, c.right - 1), std::clamp<int>(y, c.top, c.bottom - 1)};
+  return TRUE;
+}
+
+BOOL ClipCursor(LPCRECT rect) {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  CRect desk(0, 0, DRAVONIX_DESKTOP_WIDTH, DRAVONIX_DESKTOP_HEIGHT);
+  if (rect) {
+    CRect r;
+    if (!r.IntersectRect(rect, &desk)) r = desk;
+    S().clip = r;
+    S().clipped = true;
+  } else {
+    S().clip = desk;
+    S().clipped = false;
+  }
+  POINT& p = S().cursor;
+  p.x = std::clamp<int>(p.x, S().clip.left, S().clip.right - 1);
+  p.y = std::clamp<int>(p.y, S().clip.top, S().clip.bottom - 1);
+  return TRUE;
+}
+
+BOOL GetClipCursor(LPRECT rect) {
+  if (!rect) return FALSE;
+  std::lock_guard<std::mutex> lk(S().mutex);
+  *rect = S().clip;
+  return TRUE;
+}
+
+UINT GetDoubleClickTime() {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  return S().doubleClickTime;
+}
+
+BOOL SetDoubleClickTime(UINT ms) {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  S().doubleClickTime = ms ? ms : 500;
+  return TRUE;
+}
+
+BOOL SwapMouseButton(BOOL swap) {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  BOOL old = S().swapped;
+  S().swapped = swap != FALSE;
+  return old;
+}
+
+HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) {
+  if (!name) return nullptr;
+  if (!instance && IS_INTRESOURCE(name)) {
+    HCURSOR h = StockHandle(kStock, sizeof kStock / sizeof kStock[0], (UINT)(ULONG_PTR)name, true);
+    if (!h) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return h;
+  }
+  return ResourceHandle(instance, name, true);
+}
+
+HICON LoadIcon(HINSTANCE instance, LPCSTR name) {
+  if (!name) return nullptr;
+  if (!instance && IS_INTRESOURCE(name)) {
+    HICON h = StockHandle(kStockIcons, sizeof kStockIcons / sizeof kStockIcons[0], (UINT)(ULONG_PTR)name, false);
+    if (!h) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return h;
+  }
+  return ResourceHandle(instance, name, false);
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  HCURSOR old = S().current;
+  S().current = cursor;
+  return old;
+}
+
+HCURSOR GetCursor() {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  return S().current;
+}
+
+BOOL DestroyCursor(HCURSOR cursor) { return cursor != nullptr; }
+BOOL DestroyIcon(HICON icon) { return icon != nullptr; }
+
+int ShowCursor(BOOL show) {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  return show ? ++S().showCount : --S().showCount;
+}
+
+// ---- Caret ---------------------------------------------------------------------------------------
+
+namespace {
+void InvalidateCaret(const Caret& c) {
+  if (!c.owner || !IsWindow(c.owner)) return;
+  CRect r(c.pos, CSize(c.width, c.height));
+  InvalidateRect(c.owner, &r, FALSE);
+}
+}  // namespace
+
+BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
+  if (!IsWindow(hwnd) || hwnd->queue != CurrentQueue()) return FALSE;
+  ThreadQueue* q = CurrentQueue();
+  if (q->caret.owner) DestroyCaret();
+  q->caret.owner = hwnd;
+  q->caret.bitmap = bitmap;
+  q->caret.width = width > 0 ? width : UiSystemMetric(SM_CXBORDER);
+  q->caret.height = height > 0 ? height : UiSystemMetric(SM_CYBORDER);
+  q->caret.pos = POINT{0, 0};
+  q->caret.hideLevel = 1;
+  return TRUE;
+}
+
+BOOL DestroyCaret() {
+  ThreadQueue* q = CurrentQueue();
+  if (!q->caret.owner) return FALSE;
+  if (q->caret.hideLevel == 0) InvalidateCaret(q->caret);
+  q->caret = Caret{};
+  return TRUE;
+}
+
+BOOL ShowCaret(HWND hwnd) {
+  ThreadQueue* q = CurrentQueue();
+  if (!q->caret.owner || (hwnd && hwnd != q->caret.owner)) return FALSE;
+  if (q->caret.hideLevel > 0 && --q->caret.hideLevel == 0) InvalidateCaret(q->caret);
+  return TRUE;
+}
+
+BOOL HideCaret(HWND hwnd) {
+  ThreadQueue* q = CurrentQueue();
+  if (!q->caret.owner || (hwnd && hwnd != q->caret.owner)) return FALSE;
+  if (q->caret.hideLevel++ == 0) InvalidateCaret(q->caret);
+  return TRUE;
+}
+
+BOOL SetCaretPos(int x, int y) {
+  ThreadQueue* q = CurrentQueue();
+  if (!q->caret.owner) return FALSE;
+  if (q->caret.hideLevel == 0) InvalidateCaret(q->caret);
+  q->caret.pos = POINT{x, y};
+  if (q->caret.hideLevel == 0) InvalidateCaret(q->caret);
+  return TRUE;
+}
+
+BOOL GetCaretPos(LPPOINT pt) {
+  if (!pt) return FALSE;
+  *pt = CurrentQueue()->caret.pos;
+  return TRUE;
+}
+
+UINT GetCaretBlinkTime() {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  return S().caretBlink;
+}
+
+BOOL SetCaretBlinkTime(UINT ms) {
+  std::lock_guard<std::mutex> lk(S().mutex);
+  S().caretBlink = ms;
+  return TRUE;
+}
+
+UiCaretInfo GetUiCaretInfo() {
+  const Caret& c = CurrentQueue()->caret;
+  return UiCaretInfo{c.owner, c.pos, c.width, c.height, c.owner && c.hideLevel == 0 ? TRUE : FALSE};
+}

@@ -1,0 +1,275 @@
+#include "platform/ui/UiAutomation.h"
+
+#include "platform/core/Clock.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/Wnd.h"
+
+#include <mutex>
+
+namespace UiAutomation {
+namespace {
+
+struct HandlerEntry {
+  int id;
+  std::string className;  // empty: any
+  ModalHandler handler;
+  bool once;
+};
+
+std::mutex g_mutex;
+std::vector<HandlerEntry> g_handlers;
+int g_nextId = 1;
+std::vector<std::string> g_stalled;
+SaveNameHandler g_saveName;
+
+UINT KeyFlags(UINT modifiers, UINT buttons) {
+  UINT k = buttons;
+  if (modifiers & kShift) k |= MK_SHIFT;
+  if (modifiers & kControl) k |= MK_CONTROL;
+  return k;
+}
+
+// Mouse input goes to the window holding the capture, in its coordinates.
+void PostMouse(HWND hwnd, UINT msg, WPARAM wp, POINT pt) {
+  HWND target = hwnd;
+  HWND cap = GetCapture();
+  if (cap && cap != hwnd && IsWindow(cap)) {
+    ClientToScreen(hwnd, &pt);
+    ScreenToClient(cap, &pt);
+    target = cap;
+  }
+  PostInputMessage(target, msg, wp, MAKELPARAM(pt.x, pt.y));
+  PumpMessages();
+}
+
+void HoldModifiers(HWND hwnd, UINT modifiers, bool down) {
+  UINT msg = down ? WM_KEYDOWN : WM_KEYUP;
+  LPARAM lp = down ? 1 : (LPARAM)0xC0000001u;
+  if (modifiers & kShift) PostInputMessage(hwnd, msg, VK_SHIFT, lp);
+  if (modifiers & kControl) PostInputMessage(hwnd, msg, VK_CONTROL, lp);
+  if (modifiers & kAlt) PostInputMessage(hwnd, msg, VK_MENU, lp);
+}
+
+HWND KeyTarget(HWND hwnd) {
+  if (hwnd && IsWindow(hwnd) && GetFocus() != hwnd) SetFocus(hwnd);
+  HWND f = GetFocus();
+  return f ? f : hwnd;
+}
+
+bool ClassMatches(CWnd* wnd, const std::string& name) {
+  if (name.empty()) return true;
+  for (CRuntimeClass* c = wnd->GetRuntimeClass(); c; c = c->GetBaseClass())
+    if (name == c->m_lpszClassName) return true;
+  return false;
+}
+
+// The key and shift state that type a character with the US layout; false when none does.
+bool CharKey(unsigned char c, UINT& vk, bool& shift) {
+  shift = false;
+  if (c >= 'a' && c <= 'z') { vk = c - 'a' + 'A'; return true; }
+  if (c >= 'A' && c <= 'Z') { vk = c; shift = true; return true; }
+  if (c >= '0' && c <= '9') { vk = c; return true; }
+  static const char shiftedDigits[] = ")!@#$%^&*(";
+  for (int i = 0; i < 10; ++i)
+    if (shiftedDigits[i] == (char)c) { vk = '0' + (UINT)i; shift = true; return true; }
+  struct P { char plain, shifted; UINT vk; };
+  static const P punct[] = {{';', ':', VK_OEM_1}, {'=', '+', VK_OEM_PLUS}, {',', '<', VK_OEM_COMMA},
+                            {'-', '_', VK_OEM_MINUS}, {'.', '>', VK_OEM_PERIOD}, {'/', '?', VK_OEM_2},
+                            {'`', '~', VK_OEM_3}, {'[', '{', VK_OEM_4}, {'\\', '|', VK_OEM_5},
+                            {']', '}', VK_OEM_6}, {'\'', '"', VK_OEM_7}};
+  for (const P& p : punct) {
+    if ((char)c == p.plain) { vk = p.vk; return true; }
+    if ((char)c == p.shifted) { vk = p.vk; shift = true; return true; }
+  }
+  switch (c) {
+    case ' ': vk = VK_SPACE; return true;
+    case '\n': case '\r': vk = VK_RETURN; return true;
+    case '\t': vk = VK_TAB; return true;
+    case 8: vk = VK_BACK; return true;
+    case 27: vk = VK_ESCAPE; return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+int Pump() { return PumpMessages(); }
+
+void AdvanceClock(ULONGLONG ms, ULONGLONG stepMs) {
+  if (stepMs == 0 || stepMs >= ms) {
+    Clock::Advance(ms);
+    PumpMessages();
+    return;
+  }
+  ULONGLONG done = 0;
+  while (done < ms) {
+    ULONGLONG s = std::min(stepMs, ms - done);
+    Clock::Advance(s);
+    PumpMessages();
+    done += s;
+  }
+}
+
+void MouseMove(HWND hwnd, POINT pt, UINT modifiers) { PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt); }
+
+void Click(HWND hwnd, POINT pt, UINT modifiers) {
+  if (!IsWindow(hwnd)) return;
+  HoldModifiers(hwnd, modifiers, true);
+  PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt);
+  PostMouse(hwnd, WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), pt);
+  if (IsWindow(hwnd)) PostMouse(hwnd, WM_LBUTTONUP, KeyFlags(modifiers, 0), pt);
+  if (IsWindow(hwnd)) HoldModifiers(hwnd, modifiers, false);
+  PumpMessages();
+}
+
+void RightClick(HWND hwnd, POINT pt, UINT modifiers) {
+  if (!IsWindow(hwnd)) return;
+  PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt);
+  PostMouse(hwnd, WM_RBUTTONDOWN, KeyFlags(modifiers, MK_RBUTTON), pt);
+  if (IsWindow(hwnd)) PostMouse(hwnd, WM_RBUTTONUP, KeyFlags(modifiers, 0), pt);
+}
+
+void DoubleClick(HWND hwnd, POINT pt, UINT modifiers) {
+  Click(hwnd, pt, modifiers);
+  if (IsWindow(hwnd)) Click(hwnd, pt, modifiers);
+}
+
+void Drag(HWND hwnd, POINT from, POINT to, int steps, UINT modifiers) {
+  if (!IsWindow(hwnd)) return;
+  if (steps < 1) steps = 1;
+  PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), from);
+  PostMouse(hwnd, WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), from);
+  for (int i = 1; i <= steps && IsWindow(hwnd); ++i) {
+    POINT p{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
+    PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, MK_LBUTTON), p);
+  }
+  if (IsWindow(hwnd)) PostMouse(hwnd, WM_LBUTTONUP, KeyFlags(modifiers, 0), to);
+}
+
+void Wheel(HWND hwnd, POINT pt, int delta) {
+  if (!IsWindow(hwnd)) return;
+  POINT screen = pt;
+  ClientToScreen(hwnd, &screen);
+  PostInputMessage(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)delta), MAKELPARAM(screen.x, screen.y));
+  PumpMessages();
+}
+
+void KeyDown(HWND hwnd, UINT vk) {
+  HWND t = KeyTarget(hwnd);
+  if (!t) return;
+  PostInputMessage(t, (vk == VK_MENU || (GetAsyncKeyState(VK_MENU) & 0x8000)) && vk != VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN,
+                   vk, 1);
+  PumpMessages();
+}
+
+void KeyUp(HWND hwnd, UINT vk) {
+  HWND t = KeyTarget(hwnd);
+  if (!t) return;
+  PostInputMessage(t, WM_KEYUP, vk, (LPARAM)0xC0000001u);
+  PumpMessages();
+}
+
+void PressKey(HWND hwnd, UINT vk, UINT modifiers) {
+  HWND t = KeyTarget(hwnd);
+  if (!t) return;
+  HoldModifiers(t, modifiers, true);
+  UINT down = (modifiers & kAlt) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+  UINT up = (modifiers & kAlt) ? WM_SYSKEYUP : WM_KEYUP;
+  PostInputMessage(t, down, vk, 1);
+  PostInputMessage(t, up, vk, (LPARAM)0xC0000001u);
+  HoldModifiers(t, modifiers, false);
+  PumpMessages();
+}
+
+void TypeText(HWND hwnd, const char* text) {
+  if (!text) return;
+  HWND t = KeyTarget(hwnd);
+  if (!t) return;
+  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
+    if (!IsWindow(t)) return;
+    UINT vk;
+    bool shift;
+    if (CharKey(*p, vk, shift)) {
+      PressKey(t, vk, shift ? kShift : kNone);
+    } else {
+      PostInputMessage(t, WM_CHAR, *p, 1);
+      PumpMessages();
+    }
+  }
+}
+
+void ScrollBarAction(HWND hwnd, int bar, UINT code, int pos) {
+  if (!IsWindow(hwnd)) return;
+  UINT msg = bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL;
+  SendMessage(hwnd, msg, MAKEWPARAM(code, (WORD)pos), 0);
+  if (IsWindow(hwnd)) SendMessage(hwnd, msg, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
+  PumpMessages();
+}
+
+int AddModalLoopHandler(const char* className, ModalHandler handler, bool once) {
+  std::lock_guard<std::mutex> lk(g_mutex);
+  int id = g_nextId++;
+  g_handlers.push_back(HandlerEntry{id, className ? className : "", std::move(handler), once});
+  return id;
+}
+
+void RemoveModalLoopHandler(int id) {
+  std::lock_guard<std::mutex> lk(g_mutex);
+  for (auto it = g_handlers.begin(); it != g_handlers.end(); ++it)
+    if (it->id == id) {
+      g_handlers.erase(it);
+      return;
+    }
+}
+
+void ClearModalLoopHandlers() {
+  std::lock_guard<std::mutex> lk(g_mutex);
+  g_handlers.clear();
+}
+
+void ModalLoopStarted(CWnd* wnd) {
+  if (!wnd) return;
+  ModalHandler run;
+  {
+    std::lock_guard<std::mutex> lk(g_mutex);
+    for (auto it = g_handlers.begin(); it != g_handlers.end(); ++it) {
+      if (!ClassMatches(wnd, it->className)) continue;
+      run = it->handler;
+      if (it->once) g_handlers.erase(it);
+      break;
+    }
+  }
+  if (run) run(wnd);
+}
+
+void ModalLoopStalled(CWnd* wnd) {
+  std::lock_guard<std::mutex> lk(g_mutex);
+  g_stalled.push_back(wnd ? wnd->GetRuntimeClass()->m_lpszClassName : "");
+}
+
+std::vector<std::string> StalledModalLoops() {
+  std::lock_guard<std::mutex> lk(g_mutex);
+  return g_stalled;
+}
+
+void ClearStalledModalLoops() {
+  std::lock_guard<std::mutex> lk(g_mutex);
+  g_stalled.clear();
+}
+
+void SetSaveFileNameHandler(SaveNameHandler handler) {
+  std::lock_guard<std::mutex> lk(g_mutex);
+  g_saveName = std::move(handler);
+}
+
+bool PromptSaveFileName(CDocument* doc, CString& path) {
+  SaveNameHandler h;
+  {
+    std::lock_guard<std::mutex> lk(g_mutex);
+    h = g_saveName;
+  }
+  return h ? h(doc, path) : false;
+}
+
+}  // namespace UiAutomation

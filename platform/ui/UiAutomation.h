@@ -1,0 +1,66 @@
+// The window layer's part of the automation interface: simulated mouse and keyboard input on
+// windows, the clock and the pump, and handlers that run when a modal loop starts.
+#pragma once
+
+#include "platform/core/String.h"
+#include "platform/ui/WinDefs.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CWnd;
+class CDocument;
+
+namespace UiAutomation {
+
+// Modifier keys held during a key press or click.
+enum Modifiers : UINT { kNone = 0, kShift = 1, kControl = 2, kAlt = 4 };
+
+// Runs the calling thread's queue until it is empty and idle work is done.
+int Pump();
+// Virtual time: moves the clock on and pumps, in steps of `stepMs` (0: one step).
+void AdvanceClock(ULONGLONG ms, ULONGLONG stepMs = 0);
+
+// ---- Mouse: points are client coordinates of `hwnd`; while a window has the capture the input
+// goes to it, as real input would. Each helper pumps after every message.
+void MouseMove(HWND hwnd, POINT pt, UINT modifiers = kNone);
+void Click(HWND hwnd, POINT pt, UINT modifiers = kNone);
+void RightClick(HWND hwnd, POINT pt, UINT modifiers = kNone);
+void DoubleClick(HWND hwnd, POINT pt, UINT modifiers = kNone);
+void Drag(HWND hwnd, POINT from, POINT to, int steps = 4, UINT modifiers = kNone);
+void Wheel(HWND hwnd, POINT pt, int delta);
+
+// ---- Keyboard: the window gets the focus first (null: the focus window as it is).
+void KeyDown(HWND hwnd, UINT vk);
+void KeyUp(HWND hwnd, UINT vk);
+void PressKey(HWND hwnd, UINT vk, UINT modifiers = kNone);
+// Types text as key presses (letters, digits, US punctuation, Enter for '\n' or '\r', Tab);
+// other bytes arrive as WM_CHAR alone.
+void TypeText(HWND hwnd, const char* text);
+
+// Sends what a window scroll bar sends on a click: the code, then SB_ENDSCROLL.
+void ScrollBarAction(HWND hwnd, int bar, UINT code, int pos = 0);
+
+// ---- Modal loops ----
+// A handler runs when a modal loop starts on a window whose run-time class (or a base) has the
+// given name; a null name matches every window. It usually drives input and ends the loop.
+using ModalHandler = std::function<void(CWnd* wnd)>;
+int AddModalLoopHandler(const char* className, ModalHandler handler, bool once = true);
+void RemoveModalLoopHandler(int id);
+void ClearModalLoopHandlers();
+// Called by the layer's modal loops.
+void ModalLoopStarted(CWnd* wnd);
+void ModalLoopStalled(CWnd* wnd);
+// Run-time class names of the modal loops that ended because nothing was left to drive them.
+std::vector<std::string> StalledModalLoops();
+void ClearStalledModalLoops();
+
+// ---- Saving without a path ----
+// Supplies the file name a document is saved under when it has none; without a handler saving
+// such a document is cancelled.
+using SaveNameHandler = std::function<bool(CDocument* doc, CString& path)>;
+void SetSaveFileNameHandler(SaveNameHandler handler);
+bool PromptSaveFileName(CDocument* doc, CString& path);
+
+}  // namespace UiAutomation

@@ -1,0 +1,28 @@
+// A region kept as disjoint rectangles: the update regions and scroll bookkeeping of windows.
+#pragma once
+
+#include "platform/core/Types.h"
+
+#include <vector>
+
+class CUpdateRegion {
+ public:
+  bool IsEmpty() const { return m_rects.empty(); }
+  void SetEmpty() { m_rects.clear(); }
+  const std::vector<CRect>& Rects() const { return m_rects; }
+  CRect GetBounds() const;
+
+  void Add(const RECT& r);
+  void Subtract(const RECT& r);
+  void Add(const CUpdateRegion& other);
+  void Subtract(const CUpdateRegion& other);
+  void IntersectWith(const RECT& r);
+  void Offset(int dx, int dy);
+  bool Contains(POINT p) const;
+  bool Intersects(const RECT& r) const;
+  // NULLREGION 1, SIMPLEREGION 2, COMPLEXREGION 3.
+  int Complexity() const { return m_rects.empty() ? 1 : (m_rects.size() == 1 ? 2 : 3); }
+
+ private:
+  std::vector<CRect> m_rects;
+};

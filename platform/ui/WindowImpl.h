@@ -1,0 +1,186 @@
+// Internal state of the window manager: window objects, classes and per-thread queues.
+#pragma once
+
+#include "platform/ui/UpdateRegion.h"
+#include "platform/ui/WinDefs.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CWnd;
+
+namespace ui {
+
+struct WindowClass {
+  std::string name;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  int cbClsExtra = 0;
+  int cbWndExtra = 0;
+  HINSTANCE instance = nullptr;
+  HICON icon = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  std::string menuName;
+  HICON iconSmall = nullptr;
+  ATOM atom = 0;
+};
+
+struct ScrollState {
+  int nMin = 0;
+  int nMax = 100;
+  UINT nPage = 0;
+  int nPos = 0;
+  int nTrackPos = 0;
+  UINT disabled = 0;  // ESB_ bits
+};
+
+struct ThreadQueue;
+
+struct SentMessage {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  LRESULT result = 0;
+  bool done = false;
+  ThreadQueue* sender = nullptr;
+};
+
+struct Timer {
+  HWND hwnd;
+  UINT_PTR id;
+  UINT elapse;
+  ULONGLONG due;
+  TIMERPROC proc;
+  bool pending;  // a WM_TIMER is due and not yet retrieved
+};
+
+struct QueuedMessage {
+  MSG msg;
+};
+
+struct Caret {
+  HWND owner = nullptr;
+  int width = 0, height = 0;
+  POINT pos{0, 0};
+  int hideLevel = 1;  // shown when 0
+  HBITMAP bitmap = nullptr;
+};
+
+struct ClickMemory {
+  HWND hwnd = nullptr;
+  UINT button = 0;  // WM_xBUTTONDOWN
+  DWORD time = 0;
+  POINT pt{0, 0};
+};
+
+// One per thread that uses windows or queues; kept for the life of the process so other threads may
+// hold pointers to it after the thread has ended.
+struct ThreadQueue {
+  DWORD threadId = 0;
+  std::mutex mutex;
+  std::condition_variable cv;
+  std::deque<MSG> posted;
+  std::deque<MSG> input;
+  std::deque<SentMessage*> sent;
+  bool quit = false;
+  int quitCode = 0;
+  bool alive = true;
+  std::atomic<int> wakeups{0};
+
+  // Owned by the thread itself: no lock needed.
+  std::vector<Timer> timers;
+  std::vector<HWND> dirty;  // windows that may need WM_PAINT, in the order they became dirty
+  HWND focus = nullptr;
+  HWND active = nullptr;
+  HWND capture = nullptr;
+  Caret caret;
+  ClickMemory lastClick;
+  MSG lastMsg{};
+  int sendDepth = 0;  // sent messages from other threads being processed
+  void* threadObject = nullptr;  // the framework's CWinThread of this thread
+};
+
+}  // namespace ui
+
+struct HWND__ {
+  ui::WindowClass* cls = nullptr;
+  WNDPROC proc = nullptr;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  CRect rcWindow;  // relative to the parent's client area (the screen for top-level windows)
+  CRect rcClient;  // relative to the window's own top-left corner
+  HWND parent = nullptr;  // the desktop for top-level windows
+  HWND owner = nullptr;
+  std::vector<HWND> children;  // z-order: front first
+  std::string text;
+  UINT_PTR id = 0;
+  HMENU menu = nullptr;
+  HINSTANCE instance = nullptr;
+  HFONT font = nullptr;
+  LONG_PTR userData = 0;
+  std::vector<LONG_PTR> extra;
+  std::map<std::string, HANDLE> props;
+  ui::ThreadQueue* queue = nullptr;
+  CWnd* wnd = nullptr;  // the framework object attached, if any
+
+  bool destroying = false;  // WM_DESTROY has been sent
+  bool dead = false;        // WM_NCDESTROY has been sent; freed when no call is running
+  int callDepth = 0;
+
+  CUpdateRegion update;  // client coordinates
+  bool erase = false;
+  bool ncPaint = false;
+  bool internalPaint = false;
+  bool inDirtyList = false;
+  unsigned invalidateSerial = 0;
+  bool redraw = true;  // WM_SETREDRAW
+  ui::ScrollState scroll[2];
+  UINT showCmd = SW_SHOWNORMAL;
+  CRect rcNormal;  // restored position while minimised or maximised
+};
+
+namespace ui {
+
+// The lock over every window's structure and the class table. Never held while a window procedure runs.
+std::recursive_mutex& WmLock();
+// The window if it is alive (not yet past WM_NCDESTROY), else null. Caller holds WmLock or owns h's thread.
+bool IsLive(HWND h);
+HWND Desktop();
+ThreadQueue* CurrentQueue();
+ThreadQueue* FindQueue(DWORD threadId);
+std::vector<ThreadQueue*> AllQueues();
+
+// Calls a window procedure, keeping the window's memory alive during the call.
+LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wp, LPARAM lp);
+// Delivers a message on the current thread (same-thread send).
+LRESULT Deliver(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+
+// Screen position of a window's client origin and window origin.
+POINT ClientOrigin(HWND h);
+POINT WindowOrigin(HWND h);
+void MarkDirty(HWND h);
+void ForgetWindowInQueue(HWND h);
+void KillWindowTimers(HWND h);
+// Recomputes the client rectangle from the style (WM_NCCALCSIZE).
+void RecalcClient(HWND h);
+ULONGLONG Now();
+// Frame, caption and edge thickness of a window's style (left, top, right, bottom).
+CRect NonClientInsets(HWND h);
+// Draws a window's frame, caption and scroll bars (the default WM_NCPAINT).
+void PaintNonClient(HWND h);
+// Fills the client area with the class background (the default WM_ERASEBKGND); FALSE without one.
+BOOL EraseBackground(HWND h, HDC hdc);
+// The framework's hook: attaches its object to a window before the window's first message.
+extern thread_local void (*t_createHook)(HWND, void*);
+extern thread_local void* t_createHookData;
+void WakeQueue(ThreadQueue* q);
+
+}  // namespace ui

@@ -1,0 +1,423 @@
+#include "platform/ui/WindowPaint.h"
+
+#include "platform/gdi/DC.h"
+#include "platform/gdi/Image.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowImpl.h"
+#include "platform/ui/Wnd.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+using namespace ui;
+
+namespace {
+
+std::mutex g_surfaceMutex;
+std::map<HWND, cairo_surface_t*>* g_surfaces = new std::map<HWND, cairo_surface_t*>;
+
+cairo_surface_t* MakeSurface(int w, int h) {
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(w, 1), std::max(h, 1));
+  cairo_t* cr = cairo_create(s);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return s;
+}
+
+HWND RootOf(HWND h) {
+  if (!IsWindow(h)) return nullptr;
+  HWND r = GetAncestor(h, GA_ROOT);
+  return r ? r : h;
+}
+
+class Backend : public IWindowPaintBackend {
+ public:
+  void ScrollPixels(HWND hwnd, const RECT& clientRect, int dx, int dy) override {
+    cairo_surface_t* surf = WindowSurface(hwnd);
+    if (!surf) return;
+    POINT o = WindowDrawOrigin(hwnd, DrawArea::Client);
+    CRect area(clientRect);
+    area.OffsetRect(o.x, o.y);
+    if (area.IsRectEmpty()) return;
+    cairo_surface_flush(surf);
+    cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_RGB24, area.Width(), area.Height());
+    cairo_t* cr = cairo_create(copy);
+    cairo_set_source_surface(cr, surf, -area.left, -area.top);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cr = cairo_create(surf);
+    cairo_rectangle(cr, area.left, area.top, area.Width(), area.Height());
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, copy, area.left + dx, area.top + dy);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(copy);
+  }
+  void WindowDestroyed(HWND hwnd) override {
+    std::lock_guard<std::mutex> lk(g_surfaceMutex);
+    auto it = g_surfaces->find(hwnd);
+    if (it == g_surfaces->end()) return;
+    cairo_surface_destroy(it->second);
+    g_surfaces->erase(it);
+  }
+  void WindowResized(HWND hwnd) override {
+    std::lock_guard<std::mutex> lk(g_surfaceMutex);
+    auto it = g_surfaces->find(hwnd);
+    if (it == g_surfaces->end()) return;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    cairo_surface_t* s = MakeSurface(r.right - r.left, r.bottom - r.top);
+    cairo_t* cr = cairo_create(s);
+    cairo_set_source_surface(cr, it->second, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(it->second);
+    it->second = s;
+  }
+};
+
+Backend g_backend;
+
+CDC* BeginViewPaint(CWnd* wnd, void** token) {
+  *token = nullptr;
+  return new CPaintDC(wnd);
+}
+void EndViewPaint(CWnd*, CDC* dc, void*) { delete dc; }
+void SetOrg(CDC* dc, int x, int y) { dc->SetViewportOrg(x, y); }
+CFont* FontFromHandle(HFONT h) { return CFont::FromHandle(h); }
+HFONT FontToHandle(CFont* f) { return f ? (HFONT)f->m_hObject : nullptr; }
+
+struct Installer {
+  Installer() {
+    SetWindowPaintBackend(&g_backend);
+    AfxSetDCFromHandle(CDC::FromHandle);
+    AfxSetFontHandlers(FontFromHandle, FontToHandle);
+    AfxPaintDCHandlers h;
+    h.begin = BeginViewPaint;
+    h.end = EndViewPaint;
+    h.setViewportOrg = SetOrg;
+    AfxSetPaintDCHandlers(h);
+  }
+} g_installer;
+
+struct HandleDC {
+  CDC* dc;
+  CWindowSurfaceProvider* provider;
+};
+std::mutex g_handleMutex;
+std::map<HDC, HandleDC>* g_handleDCs = new std::map<HDC, HandleDC>;
+
+HDC MakeHandleDC(HWND hwnd, DrawArea area) {
+  auto* provider = new CWindowSurfaceProvider(hwnd);
+  auto* dc = new CDC;
+  if (!dc->AttachSurface(provider, area)) {
+    delete dc;
+    delete provider;
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> lk(g_handleMutex);
+  (*g_handleDCs)[dc->m_hDC] = HandleDC{dc, provider};
+  return dc->m_hDC;
+}
+
+bool FreeHandleDC(HDC hdc) {
+  HandleDC h{};
+  {
+    std::lock_guard<std::mutex> lk(g_handleMutex);
+    auto it = g_handleDCs->find(hdc);
+    if (it == g_handleDCs->end()) return false;
+    h = it->second;
+    g_handleDCs->erase(it);
+  }
+  delete h.dc;
+  delete h.provider;
+  return true;
+}
+
+}  // namespace
+
+namespace ui {
+
+cairo_surface_t* WindowSurface(HWND hwnd) {
+  HWND root = RootOf(hwnd);
+  if (!root || root == GetDesktopWindow()) return nullptr;
+  std::lock_guard<std::mutex> lk(g_surfaceMutex);
+  auto& s = (*g_surfaces)[root];
+  if (!s) {
+    RECT r;
+    GetWindowRect(root, &r);
+    s = MakeSurface(r.right - r.left, r.bottom - r.top);
+  }
+  return s;
+}
+
+POINT WindowDrawOrigin(HWND hwnd, DrawArea area) {
+  HWND root = RootOf(hwnd);
+  if (!root) return POINT{0, 0};
+  POINT ro = WindowOrigin(root);
+  POINT o = area == DrawArea::Window ? WindowOrigin(hwnd) : ClientOrigin(hwnd);
+  return POINT{o.x - ro.x, o.y - ro.y};
+}
+
+void WindowDrawVisible(HWND hwnd, DrawArea area, std::vector<RECT>& visible) {
+  visible.clear();
+  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) return;
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
+  HWND root = RootOf(hwnd);
+  POINT ro = WindowOrigin(root);
+  POINT own = area == DrawArea::Window ? WindowOrigin(hwnd) : ClientOrigin(hwnd);
+  CRect mine = area == DrawArea::Window ? CRect(0, 0, hwnd->rcWindow.Width(), hwnd->rcWindow.Height())
+                                        : CRect(0, 0, hwnd->rcClient.Width(), hwnd->rcClient.Height());
+  CUpdateRegion vis;
+  vis.Add(mine);
+  // Ancestors clip to their client areas.
+  for (HWND p = hwnd->parent; p && p != Desktop(); p = p->parent) {
+    POINT po = ClientOrigin(p);
+    CRect pc(CPoint(po.x - own.x, po.y - own.y), p->rcClient.Size());
+    vis.IntersectWith(pc);
+  }
+  // Windows above clip siblings that ask for it (the top-level surface is the window's own).
+  if ((hwnd->style & WS_CLIPSIBLINGS) && hwnd->parent && hwnd->parent != Desktop()) {
+    POINT po = ClientOrigin(hwnd->parent);
+    for (HWND s : hwnd->parent->children) {
+      if (s == hwnd) break;
+      if (!(s->style & WS_VISIBLE)) continue;
+      CRect r = s->rcWindow;
+      r.OffsetRect(po.x - own.x, po.y - own.y);
+      vis.Subtract(r);
+    }
+  }
+  if (area != DrawArea::Window && (hwnd->style & WS_CLIPCHILDREN)) {
+    for (HWND c : hwnd->children)
+      if (c->style & WS_VISIBLE) vis.Subtract(c->rcWindow);
+  }
+  if (area == DrawArea::Paint) {
+    CUpdateRegion upd = hwnd->update;
+    CUpdateRegion out;
+    for (const CRect& r : vis.Rects()) {
+      CUpdateRegion piece = upd;
+      piece.IntersectWith(r);
+      out.Add(piece);
+    }
+    vis = out;
+  }
+  (void)ro;
+  for (const CRect& r : vis.Rects()) visible.push_back(r);
+}
+
+void WindowBeginDrawPaint(HWND hwnd, CDrawSurfaceProvider*, PAINTSTRUCT* ps) {
+  if (!ps) return;
+  // The erase message draws on the same area before the update region is validated.
+  CWindowSurfaceProvider eraseArea(hwnd);
+  CDC eraseDc;
+  eraseDc.AttachSurface(&eraseArea, DrawArea::Paint);
+  RECT rc{0, 0, 0, 0};
+  BOOL erase = FALSE;
+  UiBeginPaint(hwnd, eraseDc.m_hDC, &rc, &erase);
+  ps->rcPaint = rc;
+  ps->fErase = erase;
+}
+
+void WindowEndDrawPaint(HWND hwnd, const PAINTSTRUCT*) { UiEndPaint(hwnd); }
+
+BOOL EraseBackground(HWND h, HDC hdc) {
+  HBRUSH b = h->cls->background;
+  if (!b) return FALSE;
+  if (!hdc) return TRUE;
+  // Class brushes given as a system colour index plus one.
+  if ((UINT_PTR)b <= 40) b = GetSysColorBrush((int)(UINT_PTR)b - 1);
+  RECT r{0, 0, h->rcClient.Width(), h->rcClient.Height()};
+  FillRect(hdc, &r, b);
+  return TRUE;
+}
+
+void PaintNonClient(HWND h) {
+  if (!IsWindow(h)) return;
+  CRect in = NonClientInsets(h);
+  bool caption = (h->style & WS_CAPTION) == WS_CAPTION;
+  bool vs = (h->style & WS_VSCROLL) != 0, hs = (h->style & WS_HSCROLL) != 0;
+  if (in.IsRectNull() && !caption && !vs && !hs) return;
+  CWindowSurfaceProvider prov(h);
+  CDC dc;
+  if (!dc.AttachSurface(&prov, DrawArea::Window)) return;
+  CRect w(0, 0, h->rcWindow.Width(), h->rcWindow.Height());
+  CRect c = h->rcClient;
+  CRect bars = c;
+  int sb = UiSystemMetric(SM_CXVSCROLL);
+  if (vs) bars.right += sb;
+  if (hs) bars.bottom += sb;
+  dc.SaveDC();
+  dc.ExcludeClipRect(&bars);
+  dc.FillSolidRect(&w, GetSysColor(COLOR_BTNFACE));
+  if (h->style & WS_THICKFRAME || h->style & WS_DLGFRAME || h->exStyle & WS_EX_DLGMODALFRAME) {
+    dc.Draw3dRect(&w, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_3DDKSHADOW));
+    CRect inner = w;
+    inner.DeflateRect(1, 1);
+    dc.Draw3dRect(&inner, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+  } else if (h->style & WS_BORDER) {
+    dc.Draw3dRect(&w, GetSysColor(COLOR_WINDOWFRAME), GetSysColor(COLOR_WINDOWFRAME));
+  }
+  if (h->exStyle & WS_EX_CLIENTEDGE) {
+    CRect e = bars;
+    e.InflateRect(2, 2);
+    dc.Draw3dRect(&e, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
+    e.DeflateRect(1, 1);
+    dc.Draw3dRect(&e, GetSysColor(COLOR_3DDKSHADOW), GetSysColor(COLOR_BTNFACE));
+  }
+  if (caption) {
+    int b = (h->style & WS_THICKFRAME) ? UiSystemMetric(SM_CXFRAME) : UiSystemMetric(SM_CXDLGFRAME);
+    int ch = (h->exStyle & WS_EX_TOOLWINDOW) ? UiSystemMetric(SM_CYSMCAPTION) : UiSystemMetric(SM_CYCAPTION);
+    CRect cap(b, b, w.right - b, b + ch - 1);
+    bool active = GetActiveWindow() == h || GetAncestor(GetFocus(), GA_ROOT) == h;
+    dc.FillSolidRect(&cap, GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+    dc.SelectStockObject(DEFAULT_GUI_FONT);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+    CRect text = cap;
+    text.left += 4;
+    std::string title;
+    {
+      std::lock_guard<std::recursive_mutex> lock(WmLock());
+      title = h->text;
+    }
+    dc.DrawText(title.c_str(), (int)title.size(), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  }
+  dc.RestoreDC(-1);
+  auto drawBar = [&](CRect r, bool vertical, const ScrollState& s) {
+    dc.FillSolidRect(&r, GetSysColor(COLOR_SCROLLBAR));
+    CRect a = r, z = r;
+    if (vertical) {
+      a.bottom = a.top + sb;
+      z.top = z.bottom - sb;
+    } else {
+      a.right = a.left + sb;
+      z.left = z.right - sb;
+    }
+    for (CRect* btn : {&a, &z}) {
+      dc.FillSolidRect(btn, GetSysColor(COLOR_BTNFACE));
+      dc.Draw3dRect(btn, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+    }
+    int track = (vertical ? r.Height() : r.Width()) - 2 * sb;
+    int range = s.nMax - s.nMin + 1;
+    if (track <= 8 || range <= 0) return;
+    int size = s.nPage ? std::max(8, (int)((long long)track * s.nPage / range)) : sb;
+    size = std::min(size, track);
+    int span = range - std::max<int>((int)s.nPage, 1);
+    int at = span > 0 ? (int)((long long)(track - size) * (s.nPos - s.nMin) / span) : 0;
+    CRect thumb = vertical ? CRect(r.left, r.top + sb + at, r.right, r.top + sb + at + size)
+                           : CRect(r.left + sb + at, r.top, r.left + sb + at + size, r.bottom);
+    dc.FillSolidRect(&thumb, GetSysColor(COLOR_BTNFACE));
+    dc.Draw3dRect(&thumb, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+  };
+  if (vs) drawBar(CRect(c.right, c.top, c.right + sb, c.bottom), true, h->scroll[SB_VERT]);
+  if (hs) drawBar(CRect(c.left, c.bottom, c.right, c.bottom + sb), false, h->scroll[SB_HORZ]);
+  if (vs && hs) dc.FillSolidRect(CRect(c.right, c.bottom, c.right + sb, c.bottom + sb), GetSysColor(COLOR_BTNFACE));
+}
+
+}  // namespace ui
+
+// ---- Providers ------------------------------------------------------------------------------------
+
+cairo_surface_t* CWindowSurfaceProvider::GetDrawSurface() { return WindowSurface(m_hwnd); }
+POINT CWindowSurfaceProvider::GetDrawOrigin(DrawArea area) { return WindowDrawOrigin(m_hwnd, area); }
+void CWindowSurfaceProvider::GetDrawVisible(DrawArea area, std::vector<RECT>& visible) {
+  WindowDrawVisible(m_hwnd, area, visible);
+}
+void CWindowSurfaceProvider::BeginDrawPaint(PAINTSTRUCT* ps) { WindowBeginDrawPaint(m_hwnd, this, ps); }
+void CWindowSurfaceProvider::EndDrawPaint(const PAINTSTRUCT* ps) { WindowEndDrawPaint(m_hwnd, ps); }
+
+cairo_surface_t* CWnd::GetDrawSurface() { return WindowSurface(m_hWnd); }
+POINT CWnd::GetDrawOrigin(DrawArea area) { return WindowDrawOrigin(m_hWnd, area); }
+void CWnd::GetDrawVisible(DrawArea area, std::vector<RECT>& visible) { WindowDrawVisible(m_hWnd, area, visible); }
+void CWnd::BeginDrawPaint(PAINTSTRUCT* ps) { WindowBeginDrawPaint(m_hWnd, this, ps); }
+void CWnd::EndDrawPaint(const PAINTSTRUCT* ps) { WindowEndDrawPaint(m_hWnd, ps); }
+
+// ---- Win32 functions -----------------------------------------------------------------------------
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+  if (!ps) return nullptr;
+  *ps = PAINTSTRUCT{};
+  if (!IsWindow(hwnd)) return nullptr;
+  auto* provider = new CWindowSurfaceProvider(hwnd);
+  auto* dc = new CDC;
+  dc->AttachSurface(provider, DrawArea::Paint);
+  provider->BeginDrawPaint(ps);
+  ps->hdc = dc->m_hDC;
+  std::lock_guard<std::mutex> lk(g_handleMutex);
+  (*g_handleDCs)[dc->m_hDC] = HandleDC{dc, provider};
+  return ps->hdc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
+  if (!ps) return FALSE;
+  if (IsWindow(hwnd)) UiEndPaint(hwnd);
+  return FreeHandleDC(ps->hdc) ? TRUE : FALSE;
+}
+
+HDC GetDC(HWND hwnd) {
+  if (!hwnd) {
+    auto* dc = new CDC;
+    dc->CreateDC("DISPLAY", nullptr, nullptr, nullptr);
+    std::lock_guard<std::mutex> lk(g_handleMutex);
+    (*g_handleDCs)[dc->m_hDC] = HandleDC{dc, nullptr};
+    return dc->m_hDC;
+  }
+  if (!IsWindow(hwnd)) return nullptr;
+  return MakeHandleDC(hwnd, DrawArea::Client);
+}
+
+HDC GetWindowDC(HWND hwnd) {
+  if (!hwnd) return GetDC(nullptr);
+  if (!IsWindow(hwnd)) return nullptr;
+  return MakeHandleDC(hwnd, DrawArea::Window);
+}
+
+int ReleaseDC(HWND, HDC hdc) { return FreeHandleDC(hdc) ? 1 : 0; }
+
+COLORREF GetWindowPixel(HWND hwnd, POINT pt) {
+  cairo_surface_t* s = WindowSurface(hwnd);
+  if (!s) return CLR_INVALID;
+  POINT o = WindowDrawOrigin(hwnd, DrawArea::Client);
+  int x = pt.x + o.x, y = pt.y + o.y;
+  cairo_surface_flush(s);
+  if (x < 0 || y < 0 || x >= cairo_image_surface_get_width(s) || y >= cairo_image_surface_get_height(s))
+    return CLR_INVALID;
+  const unsigned char* data = cairo_image_surface_get_data(s);
+  uint32_t px = *(const uint32_t*)(data + (size_t)y * (size_t)cairo_image_surface_get_stride(s) + (size_t)x * 4);
+  return RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
+}
+
+namespace {
+void PaintTree(HWND h) {
+  UpdateWindow(h);
+  for (HWND c = GetTopWindow(h); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (IsWindowVisible(c)) PaintTree(c);
+}
+}  // namespace
+
+BOOL SaveWindowImage(HWND hwnd, LPCSTR path) {
+  if (!IsWindow(hwnd) || !path) return FALSE;
+  PaintTree(hwnd);
+  cairo_surface_t* s = WindowSurface(hwnd);
+  if (!s) return FALSE;
+  POINT o = WindowDrawOrigin(hwnd, DrawArea::Window);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return FALSE;
+  cairo_surface_flush(s);
+  cairo_surface_t* part = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  cairo_t* cr = cairo_create(part);
+  cairo_set_source_surface(cr, s, -o.x, -o.y);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  BOOL ok = SaveImage(part, path);
+  cairo_surface_destroy(part);
+  return ok;
+}
+
+BOOL SaveWindowImage(CWnd* wnd, LPCSTR path) { return wnd ? SaveWindowImage(wnd->GetSafeHwnd(), path) : FALSE; }

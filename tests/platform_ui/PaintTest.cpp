@@ -1,0 +1,156 @@
+// Painting windows through the drawing layer: paint contexts see the update region, children are
+// clipped out, scrolling moves pixels, scroll views keep their bars, and windows save as PNG.
+#include "platform/gdi/DC.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/View.h"
+#include "platform/ui/WindowPaint.h"
+#include "platform/ui/Wnd.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+class CColourWnd : public CWnd {
+ public:
+  COLORREF m_colour = RGB(255, 0, 0);
+  int m_paints = 0;
+  CRect m_lastPaint;
+  BOOL m_lastErase = FALSE;
+
+ protected:
+  void OnPaint() override {
+    CPaintDC dc(this);
+    ++m_paints;
+    m_lastPaint = dc.m_ps.rcPaint;
+    m_lastErase = dc.m_ps.fErase;
+    CRect r;
+    GetClientRect(&r);
+    dc.FillSolidRect(&r, m_colour);
+  }
+};
+
+HWND MakeTop(CWnd& w, DWORD style, CRect r, LPCSTR title = "") {
+  w.CreateEx(0, AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1)), title,
+             style, r, nullptr, 0);
+  return w.m_hWnd;
+}
+
+TEST(PaintTest, PaintContextsDrawIntoTheWindowAndChildrenAreClippedOut) {
+  CColourWnd top;
+  HWND h = MakeTop(top, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, CRect(10, 10, 210, 110));
+  CColourWnd child;
+  child.m_colour = RGB(0, 0, 255);
+  child.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(50, 20, 90, 60), &top, 1);
+  PumpMessages();
+  EXPECT_EQ(1, top.m_paints);
+  EXPECT_EQ(1, child.m_paints);
+  EXPECT_EQ(RGB(255, 0, 0), GetWindowPixel(h, POINT{5, 5}));
+  EXPECT_EQ(RGB(0, 0, 255), GetWindowPixel(h, POINT{60, 30}));
+  EXPECT_EQ(RGB(0, 0, 255), GetWindowPixel(child.m_hWnd, POINT{0, 0}));
+
+  // Only the invalid part is painted; the parent's paint stays out of its child.
+  top.m_colour = RGB(0, 255, 0);
+  RECT part{0, 0, 100, 50};
+  top.InvalidateRect(&part, FALSE);
+  PumpMessages();
+  EXPECT_EQ(CRect(part), top.m_lastPaint);
+  EXPECT_EQ(RGB(0, 255, 0), GetWindowPixel(h, POINT{5, 5}));
+  EXPECT_EQ(RGB(255, 0, 0), GetWindowPixel(h, POINT{150, 80}));
+  EXPECT_EQ(RGB(0, 0, 255), GetWindowPixel(h, POINT{60, 30}));
+
+  // Scrolling moves the pixels and leaves the uncovered strip to be painted.
+  top.m_colour = RGB(0, 0, 0);
+  top.ScrollWindow(0, -10, nullptr, nullptr);
+  RECT upd;
+  top.GetUpdateRect(&upd);
+  EXPECT_EQ(CRect(0, 90, 200, 100), CRect(upd));
+  EXPECT_EQ(RGB(255, 0, 0), GetWindowPixel(h, POINT{150, 69}));  // was at y 79
+  PumpMessages();
+  EXPECT_EQ(RGB(0, 0, 0), GetWindowPixel(h, POINT{150, 95}));
+  top.DestroyWindow();
+}
+
+TEST(PaintTest, BeginPaintOnABareWindowErasesWithTheClassBrush) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = "PaintBare";
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  RegisterClass(&wc);
+  HWND h = CreateWindowEx(0, "PaintBare", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  ASSERT_TRUE(dc);
+  EXPECT_FALSE(ps.fErase);  // erased already, with the class brush
+  EXPECT_EQ(CRect(0, 0, 40, 40), CRect(ps.rcPaint));
+  EXPECT_TRUE(EndPaint(h, &ps));
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), GetWindowPixel(h, POINT{3, 3}));
+  RECT r;
+  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+  HDC client = GetDC(h);
+  ASSERT_TRUE(client);
+  CDC::FromHandle(client)->FillSolidRect(0, 0, 2, 2, RGB(1, 2, 3));
+  EXPECT_EQ(1, ReleaseDC(h, client));
+  EXPECT_EQ(RGB(1, 2, 3), GetWindowPixel(h, POINT{1, 1}));
+  EXPECT_EQ(0, ReleaseDC(h, client));  // twice: refused
+  PAINTSTRUCT bad;
+  EXPECT_EQ(nullptr, BeginPaint(nullptr, &bad));
+  EXPECT_FALSE(EndPaint(nullptr, nullptr));
+  DestroyWindow(h);
+}
+
+class CTestScrollView : public CScrollView {
+ public:
+  void OnDraw(CDC* dc) override {
+    // Logical rows of 10 pixels in alternating colours: what shows tells the scroll position.
+    for (int y = 0; y < 1000; y += 10) dc->FillSolidRect(0, y, 500, 10, (y / 10) % 2 ? RGB(0, 0, 0) : RGB(255, 255, 255));
+  }
+  void PostNcDestroy() override {}
+};
+
+TEST(PaintTest, ScrollViewScrollsByItsBars) {
+  CTestScrollView view;
+  view.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 100), nullptr, 0);
+  view.SetScrollSizes(MM_TEXT, CSize(500, 1000), CSize(100, 50), CSize(10, 10));
+  PumpMessages();
+  EXPECT_TRUE(view.GetStyle() & WS_VSCROLL);
+  EXPECT_TRUE(view.GetStyle() & WS_HSCROLL);
+  EXPECT_EQ(RGB(255, 255, 255), GetWindowPixel(view.m_hWnd, POINT{5, 5}));
+  UiAutomation::ScrollBarAction(view.m_hWnd, SB_VERT, SB_LINEDOWN);
+  EXPECT_EQ(CPoint(0, 10), view.GetScrollPosition());
+  EXPECT_EQ(RGB(0, 0, 0), GetWindowPixel(view.m_hWnd, POINT{5, 5}));
+  UiAutomation::ScrollBarAction(view.m_hWnd, SB_VERT, SB_BOTTOM);
+  RECT client;
+  view.GetClientRect(&client);
+  EXPECT_EQ(1000 - client.bottom, view.GetScrollPosition().y);
+  UiAutomation::ScrollBarAction(view.m_hWnd, SB_VERT, SB_THUMBTRACK, 35);
+  EXPECT_EQ(35, view.GetScrollPosition().y);
+  view.ScrollToPosition(CPoint(0, 0));
+  EXPECT_EQ(CPoint(0, 0), view.GetScrollPosition());
+  view.DestroyWindow();
+}
+
+TEST(PaintTest, SaveWindowImageWritesAFramedWindow) {
+  CColourWnd top;
+  top.m_colour = RGB(255, 255, 224);
+  MakeTop(top, WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_VSCROLL, CRect(0, 0, 320, 200), "Saved window");
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 99, 20, 30, 0};
+  top.SetScrollInfo(SB_VERT, &si);
+  CColourWnd child;
+  child.m_colour = RGB(0, 128, 0);
+  child.CreateEx(WS_EX_CLIENTEDGE, AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(20, 20, 120, 80), &top, 1);
+  std::string path = dravonix::test::OutputPath("ui-saved-window.png");
+  ASSERT_TRUE(SaveWindowImage(&top, path.c_str()));
+  std::ifstream f(path, std::ios::binary);
+  char sig[4] = {};
+  f.read(sig, 4);
+  EXPECT_EQ(std::string("\x89PNG", 4), std::string(sig, 4));
+  EXPECT_EQ(RGB(0, 128, 0), GetWindowPixel(child.m_hWnd, POINT{10, 10}));
+  EXPECT_EQ(RGB(255, 255, 224), GetWindowPixel(top.m_hWnd, POINT{5, 5}));
+  EXPECT_FALSE(SaveWindowImage((HWND) nullptr, path.c_str()));
+  top.DestroyWindow();
+}
+
+}  // namespace
