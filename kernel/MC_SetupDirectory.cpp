@@ -1,5 +1,6 @@
 // Reading and writing setup directories and firmware files, the VKS library export and the import of
 // parameter values from another setup directory.
+#include "comm/MC_CoffFormat.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
@@ -21,6 +22,9 @@ class QuietErrors {
  private:
   BOOL m_old;
 };
+
+// Lists indexed from files stay within this, so a mistyped index cannot exhaust memory.
+constexpr int kMaxListIndex = 0xFFFF;
 
 void CloseFile(FILE*& f) {
   if (f) fclose(f);
@@ -49,7 +53,7 @@ bool ParseIndex(const CString& key, int& index) {
   CString digits = key.Mid(open + 1, key.GetLength() - open - 2);
   if (digits.IsEmpty() || digits.GetLength() > 9 || digits.SpanIncluding("0123456789") != digits) return false;
   index = atoi(digits);
-  return true;
+  return index <= kMaxListIndex;
 }
 
 }  // namespace
@@ -174,7 +178,7 @@ int CMC_Setup::ReadSetupCfg(const CString& file) {
         }
         int cut = value.FindOneOf(" \t");
         if (cut > 0) value = value.Left(cut);
-        if (home >= 0) m_arrHomingFiles.SetAtGrow(home, value);
+        if (home >= 0 && home <= kMaxListIndex) m_arrHomingFiles.SetAtGrow(home, value);
       }
       m_arrOptionNames.Add(key);
       m_mapOptions.SetAt(upper, value);
@@ -250,7 +254,8 @@ int CMC_Setup::ReadFirmwareSetupCfg(const char* firmwareId) {
       } else if (key.CompareNoCase("HomeProcCount") == 0) {
         if (mcVersion < 3) return fail(IDS_SETUP_KEYWORD_NOT_ALLOWED, "HomeProcCount");
         int count = -1;
-        if (ScanString(value, "%d", &count) != 1 || count < 0) return fail(IDS_SETUP_SYNTAX, nullptr);
+        if (ScanString(value, "%d", &count) != 1 || count < 0 || count > kMaxListIndex + 1)
+          return fail(IDS_SETUP_SYNTAX, nullptr);
         if (m_arrHomingFiles.GetSize() == 0) {
           m_arrHomingFiles.SetSize(count);
           CUIntArray ids;
@@ -380,9 +385,7 @@ int CMC_Setup::ExportForVKS_Lib(const char* dir, CMC_CoffFormat* coff) {
   auto banner = [&](const char* title) { return WriteText(f, rule + title + "\r\n" + rule); };
   bool ok = banner("#Firmware variables") && m_FirmwareVariables.AppendInSimplifiedFormToFile(f) &&
             banner("#Configuration variables") && m_Variables.AppendInSimplifiedFormToFile(f) &&
-            banner("#User defined variables and labels");
-  // The compiled program's symbols join the last block once a COFF reader is part of the kernel.
-  (void)coff;
+            banner("#User defined variables and labels") && (!coff || coff->AppendSymbolsToVariablesCfgFile(f));
   if (fclose(f) != 0) ok = false;
   return ok ? 1 : 0;
 }

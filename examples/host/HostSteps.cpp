@@ -68,12 +68,28 @@ bool ScanDrives(std::string& detail) {
   return axes.GetSize() > 0;
 }
 
-// A motion program for the sample drive, built from the test motion modules and saved as a
-// motion directory under the output folder.
-bool CreateMotionProgram(const std::string& out, std::string& detail) {
+bool CreateAndSaveSetup(const std::string& outDir, std::string& detail) {
   CMC_Setup* setup = CMC_Setup::Create(0x0505);
   if (!setup) {
-    detail = "cannot read configuration 05/05";
+    detail = "configuration 05/05 does not load";
+    return false;
+  }
+  std::string dir = outDir + "/setup-0505";
+  bool ok = setup->SaveToDirectory(dir.c_str());
+  CString text;
+  text.Format("firmware %s, %d parameters, log buffer 0x%04hX (%hu words), saved to %s", setup->GetFirmwareID().GetString(),
+              setup->GetParameters().GetSize(), setup->GetLogBufferAddress(), setup->GetLogBufferLength(), dir.c_str());
+  detail = text.GetString();
+  CMC_Setup::Destroy(setup);
+  return ok;
+}
+
+// A motion program for the saved setup, built from the test motion modules and saved as a
+// motion directory under the output folder.
+bool CreateMotionProgram(const std::string& out, std::string& detail) {
+  CMC_Setup* setup = CMC_Setup::CreateFromDirectory((out + "/setup-0505").c_str());
+  if (!setup) {
+    detail = "cannot read the saved setup";
     return false;
   }
   CMC_Motion* motion = CMC_Motion::Create(setup);
@@ -92,6 +108,11 @@ bool CreateMotionProgram(const std::string& out, std::string& detail) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     ok = ok && motion->SaveToDirectory(dir.c_str());
+    // The saved program reads back for the same setup.
+    CMC_Setup* same = setup;
+    CMC_Motion* again = ok ? CMC_Motion::CreateFromDirectory(same, dir.c_str()) : nullptr;
+    ok = again && again->GetMain()->GetSize() == 3 && again->GetFunctionsCount() == 1;
+    CMC_Motion::Destroy(again);
     CString text;
     text.Format("%d modules, %d elements in Main, %d function(s), %d homing and %d interrupt slots; saved to %s",
                 motion->GetModulesCount(), (int)main->GetSize(), motion->GetFunctionsCount(),
@@ -107,14 +128,16 @@ bool CreateMotionProgram(const std::string& out, std::string& detail) {
 
 }  // namespace
 
-bool RunHostRoad(const std::string& out) {
+bool RunHostRoad(const std::string& outDir) {
   // The host reports failures itself; the kernel's boxes would only repeat them.
   g_bShowErrors = FALSE;
   const std::vector<Step> steps = {
       {"read kernel settings", ReadSettings},
       {"open communication", OpenCommunication},
       {"scan the drive network", ScanDrives},
-      {"create and save a motion program", [&](std::string& d) { return CreateMotionProgram(out, d); }},
+      {"create and save the setup of configuration 05/05",
+       [&outDir](std::string& detail) { return CreateAndSaveSetup(outDir, detail); }},
+      {"create and save a motion program", [&](std::string& d) { return CreateMotionProgram(outDir, d); }},
   };
   for (const Step& s : steps) {
     std::string detail;

@@ -1,5 +1,6 @@
 // The interpreter module: checks and runs drive-language commands on a drive through the
 // communication library, and knows where each I/O port's bit lies in drive memory.
+#include "comm/MC_CoffFormat.h"
 #include "kernel/MC_Setup.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "suite/zurcomm/zurcomm.h"
@@ -75,6 +76,8 @@ struct Statement {
   std::string name;
   double value = 0;
   int port = 0;
+  WORD address = 0;  // of an assignment's target
+  tagVarType type = VAR_INVALID;
 };
 
 // Splits on ";" and line breaks; a leading "[B]" and the braces of a broadcast block are dropped.
@@ -99,7 +102,7 @@ std::vector<std::string> Split(std::string text, bool& broadcast) {
   return out;
 }
 
-bool Parse(CMC_Setup* setup, const std::string& s, Statement& st, std::string& error) {
+bool Parse(CMC_Setup* setup, CMC_CoffFormat* coff, const std::string& s, Statement& st, std::string& error) {
   st = Statement();
   std::string u = Upper(s);
   if (s.empty()) return true;
@@ -150,7 +153,12 @@ bool Parse(CMC_Setup* setup, const std::string& s, Statement& st, std::string& e
         return true;
       }
     } else if (IsName(left) && ParseNumber(right, st.value)) {
-      if (!setup || !setup->FindVariable(left.c_str(), 1)) {
+      // a setup variable, else a symbol of the compiled program
+      CMC_Variable* v = setup ? setup->FindVariable(left.c_str(), 1) : nullptr;
+      if (v) {
+        st.address = v->GetAddress();
+        st.type = v->GetType();
+      } else if (!coff || !coff->LocateVariable(left.c_str(), st.address, st.type) || st.type == VAR_INVALID) {
         error = "Unknown variable \"" + left + "\".";
         return false;
       }
@@ -163,11 +171,11 @@ bool Parse(CMC_Setup* setup, const std::string& s, Statement& st, std::string& e
   return false;
 }
 
-bool ParseAll(CMC_Setup* setup, const char* text, std::vector<Statement>& out, bool& broadcast, std::string& error) {
+bool ParseAll(CMC_Setup* setup, CMC_CoffFormat* coff, const char* text, std::vector<Statement>& out, bool& broadcast, std::string& error) {
   out.clear();
   for (const std::string& s : Split(text ? text : "", broadcast)) {
     Statement st;
-    if (!Parse(setup, s, st, error)) return false;
+    if (!Parse(setup, coff, s, st, error)) return false;
     if (st.kind != Kind::None) out.push_back(st);
   }
   return true;
@@ -224,12 +232,11 @@ bool Execute(CMC_Setup* setup, WORD axisAddress, const std::vector<Statement>& l
   for (const Statement& st : list) {
     switch (st.kind) {
       case Kind::Assign: {
-        CMC_Variable* v = setup->FindVariable(st.name.c_str(), 1);
         CMC_Value value;
-        value.SetValue(v->GetType(), st.value);
+        value.SetValue(st.type, st.value);
         WORD words[4] = {0, 0, 0, 0};
-        value.WriteToBuffer(v->GetType(), words);
-        if (!SendWords(axisAddress, v->GetAddress(), words, v->GetSizeInWords(), error)) return false;
+        value.WriteToBuffer(st.type, words);
+        if (!SendWords(axisAddress, st.address, words, CMC_Value::GetSizeInWords(st.type), error)) return false;
         break;
       }
       case Kind::Out:
@@ -247,7 +254,7 @@ bool Execute(CMC_Setup* setup, WORD axisAddress, const std::vector<Statement>& l
   return true;
 }
 
-int Run(CMC_Setup* setup, WORD address, const char* text) {
+int Run(CMC_Setup* setup, CMC_CoffFormat* coff, WORD address, const char* text) {
   State& s = St();
   {
     std::lock_guard<std::mutex> lock(s.mutex);
@@ -265,7 +272,7 @@ int Run(CMC_Setup* setup, WORD address, const char* text) {
   std::vector<Statement> list;
   bool broadcast = false;
   std::string error;
-  bool ok = ParseAll(setup, text, list, broadcast, error) && Execute(setup, address, list, broadcast, error);
+  bool ok = ParseAll(setup, coff, text, list, broadcast, error) && Execute(setup, address, list, broadcast, error);
   std::lock_guard<std::mutex> lock(s.mutex);
   s.error = error;
   if (ok) s.output = "ok";
@@ -306,28 +313,28 @@ extern "C" const char* InterpStandIn_Log() {
 }
 
 // ---- Entry points ---------------------------------------------------------------------------
-extern "C" int interp_VerifySyntax(CMC_Setup* setup, CMC_CoffFormat*, const char* text) {
+extern "C" int interp_VerifySyntax(CMC_Setup* setup, CMC_CoffFormat* coff, const char* text) {
   std::vector<Statement> list;
   bool broadcast;
   std::string error;
-  bool ok = ParseAll(setup, text, list, broadcast, error);
+  bool ok = ParseAll(setup, coff, text, list, broadcast, error);
   std::lock_guard<std::mutex> lock(St().mutex);
   St().error = error;
   return ok ? 1 : 0;
 }
 
-extern "C" int interp_ExecuteString(CMC_Setup* setup, CMC_CoffFormat*, WORD address, const char* text) {
-  return Run(setup, address, text);
+extern "C" int interp_ExecuteString(CMC_Setup* setup, CMC_CoffFormat* coff, WORD address, const char* text) {
+  return Run(setup, coff, address, text);
 }
 
-extern "C" int interp_ExecuteFile(CMC_Setup* setup, CMC_CoffFormat*, WORD address, FILE* file) {
+extern "C" int interp_ExecuteFile(CMC_Setup* setup, CMC_CoffFormat* coff, WORD address, FILE* file) {
   std::string text;
   if (file) {
     char buf[1024];
     size_t n;
     while ((n = fread(buf, 1, sizeof buf, file)) > 0) text.append(buf, n);
   }
-  return Run(setup, address, text.c_str());
+  return Run(setup, coff, address, text.c_str());
 }
 
 extern "C" const char* interp_GetErrorString() { return St().error.c_str(); }
