@@ -14,6 +14,7 @@
 IMPLEMENT_DYNAMIC(CMC_MotionGroup, CObArray)
 
 namespace {
+const UINT IDS_CANNOT_OPEN = 20001;
 const UINT IDS_INVALID_SYNTAX = 20002;
 const UINT IDS_OUT_OF_MEMORY = 20004;
 
@@ -141,6 +142,7 @@ CString CMC_MotionGroup::GetChildSource(int index) const {
 int CMC_MotionGroup::Load(const char* name, const char* file, int folder) {
   m_strName = name;
   DeleteAll();
+  if (!file) return 0;
   FILE* f = OpenConfigFile(file, 0);
   if (!f) return 0;
   CString error;
@@ -153,6 +155,10 @@ int CMC_MotionGroup::Load(const char* name, const char* file, int folder) {
 
 int CMC_MotionGroup::Load(const char* file, FILE* f, CString& error, int folder) {
   error.Empty();
+  if (!f) {
+    error = FormatKernelString(IDS_CANNOT_OPEN, file ? file : "");
+    return 0;
+  }
   std::vector<CMC_MotionGroup*> open;  // innermost last; empty at the file's top level
   CString line, type, parameters, name;
   int lineNumber = 0;
@@ -209,6 +215,7 @@ int CMC_MotionGroup::PutIndent(FILE* f, int depth) {
 }
 
 int CMC_MotionGroup::Save(const char* file) const {
+  if (!file) return 0;
   FILE* f = OpenConfigFile(file, 1);
   if (!f) return 0;
   int ok = Save(f, 0);

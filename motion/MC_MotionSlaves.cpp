@@ -69,7 +69,7 @@ int CMC_Motion::ReadSlaveAxisFromDirectory(CMC_Document* document, const char* d
       break;
     }
     CString rest = line.Mid(equal + 1);
-    rest.TrimLeft(' ');
+    rest.TrimLeft(" \t");
     if (!ReadEscapedStringFromConfigLine(rest, name)) {
       error = FormatKernelString(IDS_INVALID_SYNTAX, file.GetString(), lineNumber);
       break;

@@ -51,7 +51,7 @@ bool BuildSampleMotion(const std::string& outDir, std::string& detail) {
   const int f = g_motion->AddNewFunction("GoHome");
   if (f >= 0) g_motion->GetFunction(f)->Add(Element("Move", "CPOS=0"));
   g_motion->GetCAMTables()->AddNewSelCAM("Profile");
-  g_motionDir = outDir + "/motion";
+  g_motionDir = outDir + "/motion-build";
   std::error_code ec;
   std::filesystem::create_directories(g_motionDir, ec);
   if (!g_motion->Build(g_motionDir.c_str())) {

@@ -156,6 +156,7 @@ TEST_F(GroupFiles, SyntaxErrorsNameFileAndLineAndEmptyTheGroup) {
       {"Start noquote\n", 0, 1},                       // Start without a quoted name
       {"Begin \"x\"\n", 0, 1},                         // unknown keyword
       {"\"A\" \"1\"\r\n\r\n\"B\" \"2\"\r\nStart\r\n", 0, 4},
+      {"\"A\" \"1\"\r\nEnd", 0, 2},                 // a last line without a line feed is still its own line
   };
   for (const Case& c : cases) {
     CMC_MotionGroup g;
@@ -221,6 +222,232 @@ TEST_F(GroupFiles, LargeFilesLoadQuickly) {
   CMC_MotionGroup back;
   ASSERT_EQ(back.Load("G", Path("big.cfg").c_str(), 1), 1);
   EXPECT_EQ(back.GetSize(), 200);
+}
+
+}  // namespace
+
+// ---- Motion directories -------------------------------------------------------------------------
+
+#include "kernel/MC_Setup.h"
+#include "motion/MC_CAM.h"
+#include "motion/MC_CAMTables.h"
+#include "motion/MC_Motion.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+struct SetupDeleter {
+  void operator()(CMC_Setup* s) const { CMC_Setup::Destroy(s); }
+};
+struct MotionDeleter {
+  void operator()(CMC_Motion* m) const { CMC_Motion::Destroy(m); }
+};
+using SetupPtr = std::unique_ptr<CMC_Setup, SetupDeleter>;
+using MotionPtr = std::unique_ptr<CMC_Motion, MotionDeleter>;
+
+const char* const kGroupFiles[] = {"main.cfg", "homingmodes.cfg", "functions.cfg", "interrupts.cfg", "cam.cfg"};
+
+class MotionDirectory : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_bShowErrors = FALSE;
+    m_setup.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_setup);
+    m_motion.reset(CMC_Motion::Create(m_setup.get()));
+    ASSERT_TRUE(m_motion);
+    g_bShowErrors = TRUE;
+    Automation::Instance().ClearMessageBoxes();
+  }
+  void TearDown() override { g_bShowErrors = TRUE; }
+  std::string Dir(const char* name) {
+    return ScratchDir(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" + name);
+  }
+  // Fills the program with texts that need every escape of the group files.
+  void FillProgram(CMC_Motion& m) {
+    CMC_MotionElem* e = m.CreateElement("Wait");
+    m.GetMain()->Add(e);
+    CMC_MotionElem* text = m.CreateElement("Comment");
+    text->m_strParameters = "Text={say \"hi\" # twice\r\nthen \\stop}";
+    m.GetMain()->Add(text);
+    auto* sub = new CMC_MotionGroup("block \"#1\"");
+    sub->m_bEnabled = 0;
+    sub->Add(m.CreateElement("Move"));
+    m.GetMain()->Add(sub);
+    ASSERT_EQ(m.AddNewFunction("f_one"), 0);
+    m.GetFunction(0)->Add(m.CreateElement("Wait"));
+    m.GetFunction(0)->m_bExpanded = 1;
+    m.AddNewFunction();
+    m.GetHomingProcedure(1)->DeleteAll();
+    m.GetHomingProcedure(1)->Add(m.CreateElement("Comment"));
+    m.EnableHomingProcedure(1, TRUE);
+    m.SetUserInterrupt(4, TRUE);
+    m.GetInterrupt(4)->DeleteAll();
+    m.GetInterrupt(4)->Add(m.CreateElement("Wait"));
+    ASSERT_TRUE(m.GetCAMTables()->AddNewSelCAM("Cam1"));
+    m.TranslateAll(1);
+  }
+  SetupPtr m_setup;
+  MotionPtr m_motion;
+};
+
+TEST_F(MotionDirectory, SaveThenLoadGivesIdenticalFiles) {
+  FillProgram(*m_motion);
+  const std::string a = Dir("a"), b = Dir("b");
+  ASSERT_EQ(m_motion->SaveToDirectory(a.c_str()), 1);
+  EXPECT_FALSE(std::filesystem::exists(a + "/motion.zur"));  // no source text yet
+  EXPECT_TRUE(std::filesystem::exists(a + "/Cam1.cam"));
+
+  CMC_Setup* setup = m_setup.get();
+  MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, a.c_str()));
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(setup, m_setup.get());
+  // The directory holds no setup of its own; nothing is reported about it.
+  for (auto& box : Automation::Instance().MessageBoxes()) EXPECT_EQ(box.text.find("setup"), std::string::npos);
+  ASSERT_EQ(loaded->SaveToDirectory(b.c_str()), 1);
+  for (const char* f : kGroupFiles) EXPECT_EQ(ReadFile(b + "/" + f), ReadFile(a + "/" + f)) << f;
+
+  CMC_MotionGroup* main = loaded->GetMain();
+  ASSERT_EQ(main->GetSize(), 3);
+  EXPECT_EQ(main->m_strName, "Main");
+  EXPECT_EQ(ElemAt(*main, 1)->m_strParameters, "Text={say \"hi\" # twice\r\nthen \\stop}");
+  EXPECT_EQ(ElemAt(*main, 1)->m_strCode, "/* say \"hi\" # twice\r\nthen \\stop */");
+  EXPECT_EQ(GroupAt(*main, 2)->m_strName, "block \"#1\"");
+  EXPECT_EQ(GroupAt(*main, 2)->m_bEnabled, 0);
+  EXPECT_EQ(loaded->GetFunctionName(1), "Untitled");
+  EXPECT_EQ(loaded->GetFunction(0)->m_bExpanded, 0);  // not stored
+  EXPECT_TRUE(loaded->IsHomingProcedureEnable(1));
+  EXPECT_EQ(loaded->GetHomingProcedure(1)->GetSize(), 1);
+  EXPECT_FALSE(loaded->IsHomingProcedureEnable(0));
+  EXPECT_TRUE(loaded->IsUserInterrupt(4));
+  EXPECT_EQ(loaded->GetInterruptsCount(), 12);
+  EXPECT_EQ(loaded->GetCAMsCount(), 1);
+  EXPECT_EQ(loaded->GetCAMName(0), "Cam1");
+  EXPECT_EQ(loaded->FindCAM("CAM1"), loaded->GetCAM(0));
+  loaded->SetSelection(CMC_Motion::selCAM, 0);
+  EXPECT_EQ(loaded->GetCAMSelection(), loaded->GetCAM(0));
+  EXPECT_EQ(loaded->GetSelectionName(), "CAM Cam1");
+  EXPECT_FALSE(loaded->HasTranslateErrors());
+}
+
+TEST_F(MotionDirectory, TheTopLevelSourceIsNeverOverwritten) {
+  const std::string a = Dir("a"), b = Dir("b");
+  ASSERT_EQ(m_motion->SaveToDirectory(a.c_str()), 1);
+  const std::string source = "// mine\r\nBEGIN;\r\n" + std::string(3000, 'x') + "\r\nEND;\r\n";
+  WriteFile(a + "/motion.zur", source);
+  CMC_Setup* setup = m_setup.get();
+  MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, a.c_str()));
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(std::string(loaded->GetSourceText().GetString()), source);
+  ASSERT_EQ(loaded->SaveToDirectory(b.c_str()), 1);
+  EXPECT_EQ(ReadFile(b + "/motion.zur"), source);
+  WriteFile(a + "/motion.zur", "changed by hand");
+  ASSERT_EQ(loaded->SaveToDirectory(a.c_str()), 1);
+  EXPECT_EQ(ReadFile(a + "/motion.zur"), "changed by hand");
+}
+
+TEST_F(MotionDirectory, BadDirectoriesGiveNoProgram) {
+  const std::string a = Dir("a");
+  ASSERT_EQ(m_motion->SaveToDirectory(a.c_str()), 1);
+  CMC_Setup* setup = m_setup.get();
+
+  // Unbalanced: "End" at the top of main.cfg.
+  const std::string main = ReadFile(a + "/main.cfg");
+  WriteFile(a + "/main.cfg", "\"Wait\" \"Time[ms]=1\" \r\nEnd\r\n");
+  Automation::Instance().ClearMessageBoxes();
+  EXPECT_EQ(CMC_Motion::CreateFromDirectory(setup, a.c_str()), nullptr);
+  EXPECT_EQ(setup, m_setup.get());
+  bool named = false;
+  for (auto& box : Automation::Instance().MessageBoxes())
+    named |= box.text == "Invalid syntax in file " + a + "\\main.cfg, line 2";
+  EXPECT_TRUE(named);
+  WriteFile(a + "/main.cfg", main);
+
+  // An element at the top of a folder file.
+  const std::string functions = ReadFile(a + "/functions.cfg");
+  WriteFile(a + "/functions.cfg", "\r\n\"Wait\" \"\" \r\n");
+  Automation::Instance().ClearMessageBoxes();
+  EXPECT_EQ(CMC_Motion::CreateFromDirectory(setup, a.c_str()), nullptr);
+  named = false;
+  for (auto& box : Automation::Instance().MessageBoxes())
+    named |= box.text == "Invalid syntax in file " + a + "\\functions.cfg, line 2";
+  EXPECT_TRUE(named);
+  WriteFile(a + "/functions.cfg", functions);
+
+  // Any group file missing.
+  for (const char* f : {"main.cfg", "homingmodes.cfg", "functions.cfg", "interrupts.cfg"}) {
+    const std::string keep = ReadFile(a + "/" + f);
+    std::filesystem::remove(a + "/" + f);
+    EXPECT_EQ(CMC_Motion::CreateFromDirectory(setup, a.c_str()), nullptr) << f;
+    WriteFile(a + "/" + f, keep);
+  }
+  MotionPtr ok(CMC_Motion::CreateFromDirectory(setup, a.c_str()));
+  EXPECT_TRUE(ok);
+
+  // Without a setup of its own, a directory without one gives nothing.
+  CMC_Setup* none = nullptr;
+  EXPECT_EQ(CMC_Motion::CreateFromDirectory(none, a.c_str()), nullptr);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_EQ(m_motion->SaveToDirectory((a + "/missing/sub").c_str()), 0);
+}
+
+TEST_F(MotionDirectory, ASetupStoredWithTheProgramIsHandedToTheCaller) {
+  const std::string a = Dir("a");
+  ASSERT_EQ(m_setup->SaveToDirectory(a.c_str()), 1);
+  FillProgram(*m_motion);
+  ASSERT_EQ(m_motion->SaveToDirectory(a.c_str()), 1);
+  CMC_Setup* setup = nullptr;
+  MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, a.c_str()));
+  ASSERT_TRUE(loaded);
+  ASSERT_TRUE(setup);
+  SetupPtr owned(setup);
+  EXPECT_EQ(loaded->GetSetup(), setup);
+  EXPECT_EQ(loaded->GetMain()->GetSize(), 3);
+  loaded.reset();
+
+  // A broken program does not leak the setup it read, and the caller gets none.
+  WriteFile(a + "/interrupts.cfg", "End\r\n");
+  CMC_Setup* again = nullptr;
+  EXPECT_EQ(CMC_Motion::CreateFromDirectory(again, a.c_str()), nullptr);
+  EXPECT_EQ(again, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GroupFileArguments, NullNamesAndFilesFail) {
+  CMC_MotionGroup g;
+  EXPECT_EQ(g.Load("G", nullptr, 0), 0);
+  EXPECT_EQ(g.Save(nullptr), 0);
+  CString error;
+  EXPECT_EQ(g.Load("x.cfg", nullptr, error, 0), 0);
+  EXPECT_EQ(error, "Cannot open file x.cfg!");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MotionDirectory, SlotsAreCorrectedToTheSetup) {
+  const std::string a = Dir("a");
+  m_motion->GetInterrupt(0)->Add(m_motion->CreateElement("Wait"));
+  m_motion->SetUserInterrupt(0, TRUE);
+  ASSERT_EQ(m_motion->SaveToDirectory(a.c_str()), 1);
+  WriteFile(a + "/interrupts.cfg", ReadFile(a + "/interrupts.cfg") +
+                                       "\tStart \"extra1\" \r\n\tEnd\r\n\tStart \"extra2\" \r\n\tEnd\r\n");
+  // A slot saved under another label takes the label of its place.
+  std::string homing = ReadFile(a + "/homingmodes.cfg");
+  homing.replace(homing.find("\"home2\""), 7, "\"mine\"");
+  WriteFile(a + "/homingmodes.cfg", homing);
+  CMC_Setup* setup = m_setup.get();
+  MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, a.c_str()));
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->GetInterruptsCount(), 12);
+  EXPECT_TRUE(loaded->IsUserInterrupt(0));
+  EXPECT_EQ(loaded->GetInterrupt(0)->GetSize(), 2);
+  EXPECT_EQ(loaded->GetHomingProcedureName(1), "home2");
 }
 
 }  // namespace
