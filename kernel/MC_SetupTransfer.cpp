@@ -157,7 +157,12 @@ const WORD* CMC_Setup::ReadParameterFromTable(const WORD* entry, WORD expectedSi
     NoStoredSetup();
     return nullptr;
   }
-  CMC_Parameter* p = m_Parameters.FindParameter(*entry);
+  CMC_Parameter* p = nullptr;
+  {
+    // An address that no parameter has ends the reading without a message.
+    ErrorsOff quiet;
+    p = m_Parameters.FindParameter(*entry);
+  }
   if (!p) return nullptr;
   const WORD words = p->GetSizeInWords();
   if ((expectedSize && expectedSize != words) || end - entry < 1 + (ptrdiff_t)words) {

@@ -181,9 +181,12 @@ TEST_F(SetupTableTest, ExistingSetupSurvivesATableThatDoesNotFit) {
   PutTable(0x7000, {0x649C, 0x0505, 4, 0, 0, 0x025A, 123, 0x025E, 5});
   EXPECT_EQ(CMC_Setup::CreateFromActiveBoard(s.get()), nullptr);
   EXPECT_EQ(s->GetParameterValue("Kp_speed"), 777);  // neither changed nor destroyed
-  // An address that no parameter has.
+  // An address that no parameter has ends it without a message.
   PutTable(0x7000, {0x649C, 0x0505, 2, 0, 0, 0x0FFF, 1});
+  ClearBoxes();
   EXPECT_EQ(CMC_Setup::CreateFromActiveBoard(s.get()), nullptr);
+  EXPECT_TRUE(Boxes().empty()) << LastBox();
+  EXPECT_TRUE(g_bShowErrors);
   // Section 3 that does not end at its count.
   PutTable(0x7000, {0x649C, 0x0505, 0, 0, 2, 0x8011, 1});
   EXPECT_EQ(CMC_Setup::CreateFromActiveBoard(s.get()), nullptr);
