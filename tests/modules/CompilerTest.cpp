@@ -225,11 +225,12 @@ TEST(Compiler, ListingModeWritesWordLines) {
     s.label = true;
     return true;
   };
-  zurc::Compiler missingSemicolon(Opts(0x8000, 0x4000, 0x8000, 0x11), resolver);
-  EXPECT_FALSE(missingSemicolon.CompileFile(dir + "/i.asm"));
-  Write(dir + "/i.asm", "GOTO Remote; X = 0x12AB;");
+  // A single instruction needs no ';' at its end in a listing, but does in an object.
   zurc::Compiler c(Opts(0x8000, 0x4000, 0x8000, 0x11), resolver);
   ASSERT_TRUE(c.CompileFile(dir + "/i.asm")) << c.Error();
+  zurc::Compiler object(Opts(0x8000, 0x4000, 0x8000, 6), resolver);
+  EXPECT_FALSE(object.CompileFile(dir + "/i.asm"));
+  EXPECT_EQ(object.Error(), dir + "/i.asm(1): error: ';' is missing at the end of the statement");
   zurc::Program p;
   ASSERT_TRUE(c.Compile(dir + "/i.asm", p));
   std::string expected = FormatString("\t.word %hx\r\n\t.word REMOTE\r\n\t.word %hx\r\n\t.word 12ab\r\n",

@@ -451,8 +451,11 @@ bool Compiler::Compile(const std::string& path, Program& program) {
     item.line = t.line;
     item.first = item.kind == Item::Entry ? i + 1 : i;
     while (tokens[i].kind != Token::End && !isPunct(i, ";")) ++i;
-    if (tokens[i].kind == Token::End) return fail(t.file, t.line, "';' is missing at the end of the statement");
-    item.last = i++;
+    // A listing is made of single instructions, which need no ';' at their end.
+    if (tokens[i].kind == Token::End && m_options.mode != kModeListing)
+      return fail(t.file, t.line, "';' is missing at the end of the statement");
+    item.last = i;
+    if (tokens[i].kind != Token::End) ++i;
     items.push_back(item);
   }
 
