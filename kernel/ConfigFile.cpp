@@ -1,6 +1,7 @@
 #include "kernel/ConfigFile.h"
 
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
 #include "platform/core/Ini.h"
@@ -79,6 +80,12 @@ int GetHelpFileOfModule(HINSTANCE module, CString& helpFile) {
   }
   helpFile = ReplaceExtensionWithChm(CString(path, (int)n));
   return 1;
+}
+
+CString GetHelpFileOfGUI(CMC_Setup* setup) {
+  if (!setup) return CString();
+  CString file = setup->GetOption("HelpFile");
+  return file.IsEmpty() ? file : ReplaceExtensionWithChm(file);
 }
 
 CString ResolveConfigFileName(const char* name) {

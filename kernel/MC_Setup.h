@@ -69,6 +69,7 @@ class CMC_Setup {
   int AlterUnitTypeOfVariable(const char* name, const char* unitType);
   int RemoveUnit(const char* name);
   int MergeDerivedUnit(const char* name, const char* base, double factor, double offset);
+  // The two combo fillers are defined with the window layer's combo boxes.
   void FillUnitCombo(CComboBox* combo, const char* name, int withInternal) const;
   void FillCANopenUnitCombo(CComboBox* combo, const char* name, SHORT a, SHORT b) const;
   CMC_Unit* FindCANopenUnit(const char* name, SHORT a, SHORT b) const;

@@ -238,3 +238,30 @@ TEST_F(SetupModulesTest, ProgramSymbolsOfTheCompiledProgram) {
   ASSERT_NE(last, std::string::npos);
   EXPECT_NE(vars.find("COUNTER", last), std::string::npos) << vars.substr(last);
 }
+
+TEST_F(SetupModulesTest, ScaleTableOfTheGuiModule) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  // from the table file: 2000 counts per revolution, Ts_S 100 us
+  CMC_Variable* apos = s->FindVariable("APOS", 0);
+  ASSERT_TRUE(apos);
+  apos->SetValueInInternalUnit(4000);
+  EXPECT_NEAR(apos->GetValue(), 2.0, 1e-12);  // rot
+  MC_SCALE_FCT factor = s->GetScaleFactorFct();
+  ASSERT_TRUE(factor);
+  EXPECT_DOUBLE_EQ(factor(s.get(), "s", "Ts_S"), 1e-4);
+  EXPECT_DOUBLE_EQ(factor(s.get(), "s", "Ts_C"), 62.5e-6);
+  EXPECT_DOUBLE_EQ(s->GetScaleOffsetFct()(s.get(), "degC", "TempMax"), -2731.5);
+
+  // a factor of 0 is refused with the kernel's warning
+  Script("drvgui.dll", "GuiStandIn_Script", "scale A Ipeak 0 0");
+  s->InvalidateIUCache();
+  ClearBoxes();
+  EXPECT_EQ(s->GetParameterValue("Ipeak"), NOT_AVAILABLE_VALUE);
+  EXPECT_EQ(LastBox(),
+            "Warning: drvgui.dll GUI module returned 0 as IU scale factor for unit A and variable/parameter Ipeak.");
+  // a negative one turns the limits round
+  Script("drvgui.dll", "GuiStandIn_Script", "scale A Ipeak -0.001 0");
+  EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), -10);
+  EXPECT_DOUBLE_EQ(s->FindParameter("Ipeak")->GetMin(), -20);
+}
