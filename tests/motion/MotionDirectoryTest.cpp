@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_AxisData.h"
+#include "kernel/MC_Document.h"
+#include "kernel/MC_Setup.h"
+#include "motion/MC_CAM.h"
+#include "motion/MC_CAMTables.h"
+#include "motion/MC_Motion.h"
 #include "motion/MC_MotionElem.h"
 #include "motion/MC_MotionGroup.h"
 #include "platform/core/Automation.h"
@@ -228,14 +236,6 @@ TEST_F(GroupFiles, LargeFilesLoadQuickly) {
 
 // ---- Motion directories -------------------------------------------------------------------------
 
-#include "kernel/MC_Setup.h"
-#include "motion/MC_CAM.h"
-#include "motion/MC_CAMTables.h"
-#include "motion/MC_Motion.h"
-
-#include <filesystem>
-#include <memory>
-
 namespace {
 
 struct SetupDeleter {
@@ -453,9 +453,6 @@ TEST_F(MotionDirectory, SlotsAreCorrectedToTheSetup) {
 }  // namespace
 
 // ---- Slave axes of a motion controller ----------------------------------------------------------
-
-#include "kernel/MC_AxisData.h"
-#include "kernel/MC_Document.h"
 
 namespace {
 

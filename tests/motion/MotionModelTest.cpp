@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 #include "motion/MC_Motion.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
+#include "tests/support/TestKernel.h"
 
 // Reaches the parameter-string parsers, which need no setup.
 struct CMC_MotionTestAccess {
@@ -261,13 +267,6 @@ TEST(MotionGroup, SourcesAndRowCounts) {
 }  // namespace
 
 // ---- The motion program -------------------------------------------------------------------------
-
-#include "kernel/MC_Setup.h"
-#include "tests/support/TestKernel.h"
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
