@@ -145,6 +145,12 @@ class CMC_Motion {
   // Repairs the parameters of elements that failed after a change between rotary and linear units.
   void DetectAndFixUnitTransitions();
 
+  // ---- Build ----
+  // Writes the program's sources into the motion directory and compiles them into motion.out.
+  int Build(const char* directory);
+  static CString GetOutFileName(const char* directory);
+  int GetCAMAddresses(const char* name, WORD& load, WORD& run);
+
  private:
   friend struct CMC_MotionTestAccess;
 
@@ -158,6 +164,17 @@ class CMC_Motion {
   void ReadSourceText(const char* directory);
   int ValidateFunctionName(const char* name, int except) const;
   void ResizeSlaveAxes();
+
+  // Source writers of the build; each returns 1 when its file was written.
+  int GenerateSourceFile(const char* file);
+  int GenerateMainZUR(const char* file);
+  int GenerateCopySequenceZUR(const char* file);
+  int GenerateSetupInterruptsZUR(const char* file);
+  int GenerateInitCamZUR(const char* file);
+  int GenerateSetupSettingsZUR(const char* file);
+  int GenerateHomeProcsZUR(const char* file);
+  int GenerateFunctionsZUR(const char* file);
+  int GenerateInterruptsZUR(const char* file);
 
   static int ParseAllElemParameters(const CString& parameters, CStringArray& names, CStringArray& units,
                                     CStringArray& values);

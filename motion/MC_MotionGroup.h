@@ -29,6 +29,8 @@ class CMC_MotionGroup : public CObArray {
   int GetChildrenCount() const;
   CString GetSource() const;
   CString GetChildSource(int index) const;
+  // Writes the code of the enabled children, each element's followed by CR LF; 0 when a write fails.
+  int GenerateSource(FILE* f) const;
 
   // Group files. A folder file holds only sub-groups at its top level.
   int Load(const char* name, const char* file, int folder);

@@ -1,5 +1,7 @@
 #include "examples/host/HostSteps.h"
 
+#include "examples/host/BuildRoadSteps.h"
+
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
@@ -138,16 +140,24 @@ bool RunHostRoad(const std::string& outDir) {
       {"create and save the setup of configuration 05/05",
        [&outDir](std::string& detail) { return CreateAndSaveSetup(outDir, detail); }},
       {"create and save a motion program", [&](std::string& d) { return CreateMotionProgram(outDir, d); }},
+      {"build the sample motion program", [&outDir](std::string& detail) { return BuildSampleMotion(outDir, detail); }},
+      {"download motion.out to the drive", DownloadMotionProgram},
+      {"save the setup to the drive", SaveSetupToDrive},
+      {"read the setup back from the drive", ReadSetupBack},
+      {"compare the setups with the drive", CompareSetupWithDrive},
+      {"reset the drive and compare again", ResetAndCompare},
   };
   for (const Step& s : steps) {
     std::string detail;
     bool ok = s.run(detail);
     printf("[%s] %s%s%s\n", ok ? " ok " : "FAIL", s.name, detail.empty() ? "" : ": ", detail.c_str());
     if (!ok) {
+      ReleaseBuildRoad();
       CMC_Comm::Close();
       return false;
     }
   }
+  ReleaseBuildRoad();
   CMC_Comm::Close();
   printf("all steps passed\n");
   return true;
