@@ -400,6 +400,16 @@ TEST_F(MotionModel, EmptyHomingFilesAndSurplusSlots) {
   EXPECT_EQ(copy->GetInterruptName(3), "int3");
 }
 
+TEST_F(MotionModel, AnUnreadableSetupSettingsProcedureFailsTheCreation) {
+  SetupPtr setup = SetupWithLine("05/05", "SetupSettings", "SetupSettings = missing.cfg");
+  ASSERT_TRUE(setup);
+  Boxes();
+  EXPECT_EQ(CMC_Motion::Create(setup.get()), nullptr);
+  const auto boxes = OtherBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("MotionProcedures\\missing.cfg!"), std::string::npos) << boxes[0];
+}
+
 TEST_F(MotionModel, OlderFirmwareTakesHomingBodiesFromMotionProcedures) {
   SetupPtr setup(CMC_Setup::Create(0x0210));
   ASSERT_TRUE(setup);
