@@ -7,6 +7,9 @@
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
 #include "motion/MC_Motion.h"
+#include "motion/MC_MotionElem.h"
+#include "platform/core/File.h"
+#include "views/GcodeTranslator.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -128,6 +131,59 @@ bool CreateMotionProgram(const std::string& out, std::string& detail) {
   return ok;
 }
 
+// The kernel folder's sample G-code program, translated into a new function of a motion program of
+// configuration 05/05, which then builds.
+bool TranslateGcodeSample(const std::string& out, std::string& detail) {
+  const CString path = GetKernelDirectory() + "Samples\\milling.nc";
+  CFile file;
+  if (!file.Open(path, CFile::modeRead | CFile::typeBinary)) {
+    detail = "cannot read " + std::string(path.GetString());
+    return false;
+  }
+  std::string text((size_t)file.GetLength(), '\0');
+  text.resize(file.Read(text.data(), (UINT)text.size()));
+  file.Close();
+  tagGcodeSettings settings;
+  for (int k = 0; k < 3; ++k) settings.m_nAxisSlave[k] = k;
+  settings.m_nSpindleSlave = 3;
+  CGcodeTranslator translator(settings);
+  CString error;
+  if (!translator.Translate(text.c_str(), error)) {
+    detail = error.GetString();
+    return false;
+  }
+  CMC_Setup* setup = CMC_Setup::Create(0x0505);
+  CMC_Motion* motion = setup ? CMC_Motion::Create(setup) : nullptr;
+  const int f = motion ? motion->AddNewFunction("milling") : -1;
+  bool ok = f >= 0;
+  if (ok) {
+    CMC_MotionGroup* group = motion->GetFunction(f);
+    for (const tagGcodeElement& g : translator.GetElements()) {
+      CMC_MotionElem* e = motion->CreateElement(g.m_strType);
+      if (!e) continue;
+      e->m_strParameters = g.m_strParameters;
+      group->Add(e);
+    }
+    motion->TranslateAll(1);
+    const std::string dir = out + "/motion-gcode";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    ok = group->GetSize() == (int)translator.GetElements().size() && !motion->HasTranslateErrors() &&
+         motion->Build(dir.c_str()) && std::filesystem::exists(dir + "/motion.out");
+    CString t;
+    t.Format("%d elements from Samples\\milling.nc in the function milling, built in %s", (int)group->GetSize(),
+             dir.c_str());
+    detail = t.GetString();
+    if (!ok && setup->GetCompilerErrorString() && *setup->GetCompilerErrorString())
+      detail += std::string(": ") + setup->GetCompilerErrorString();
+  } else {
+    detail = "the motion program of configuration 05/05 does not load";
+  }
+  CMC_Motion::Destroy(motion);
+  if (setup) CMC_Setup::Destroy(setup);
+  return ok;
+}
+
 }  // namespace
 
 bool RunHostRoad(const std::string& outDir) {
@@ -146,6 +202,8 @@ bool RunHostRoad(const std::string& outDir) {
       {"read the setup back from the drive", ReadSetupBack},
       {"compare the setups with the drive", CompareSetupWithDrive},
       {"reset the drive and compare again", ResetAndCompare},
+      {"translate the sample G-code into a function and build",
+       [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
   };
   for (const Step& s : steps) {
     std::string detail;

@@ -75,23 +75,24 @@ TEST_F(MotionModuleTest, LoadsTheFolderInClassAndOrderIdOrder) {
   ASSERT_EQ(modules.LoadModules(nullptr), 1);
   // Comment (class Program, id 5) is found first; Move (Motion, id 2) opens a class before it;
   // Wait (Motion, id 1) goes before Move.
-  ASSERT_EQ(modules.GetSize(), 3);
+  // The G-code modules follow in both classes (Motion ids 3 and 4, Program ids 10 and up).
+  ASSERT_EQ(modules.GetSize(), 11);
   EXPECT_STREQ(modules.GetModuleName(0), "Wait");
   EXPECT_STREQ(modules.GetModuleName(1), "Move");
-  EXPECT_STREQ(modules.GetModuleName(2), "Comment");
+  EXPECT_STREQ(modules.GetModuleName(6), "Comment");
   ASSERT_EQ(modules.GetClassesCount(), 2);
   EXPECT_STREQ(modules.GetClasses()[0], "Motion");
   EXPECT_STREQ(modules.GetClasses()[1], "Program");
   CStringArray names;
   modules.GetModulesOfClass(0, names);
-  ASSERT_EQ(names.GetSize(), 2);
+  ASSERT_EQ(names.GetSize(), 6);
   EXPECT_STREQ(names[0], "Wait");
   EXPECT_STREQ(names[1], "Move");
   modules.GetModulesOfClass(2, names);
   EXPECT_EQ(names.GetSize(), 0);
   EXPECT_STREQ(modules.GetModuleDescription(1), "Motion - Move");
-  EXPECT_STREQ(modules.GetModuleDescription(3), "");
-  EXPECT_EQ(modules.GetModuleName(3), nullptr);
+  EXPECT_STREQ(modules.GetModuleDescription(11), "");
+  EXPECT_EQ(modules.GetModuleName(11), nullptr);
   EXPECT_EQ(modules.GetModuleName(-1), nullptr);
 
   // The module that no setup enables is not kept; the duplicate and the broken library are refused.
@@ -108,7 +109,7 @@ TEST_F(MotionModuleTest, LoadsTheFolderInClassAndOrderIdOrder) {
   Automation::Instance().ClearMessageBoxes();
   g_bShowErrors = FALSE;
   ASSERT_EQ(modules.LoadModules(nullptr), 1);
-  EXPECT_EQ(modules.GetSize(), 3);
+  EXPECT_EQ(modules.GetSize(), 11);
   EXPECT_EQ(modules.GetClassesCount(), 2);
   EXPECT_TRUE(BoxTexts().empty());
   modules.RemoveAll();
@@ -232,7 +233,7 @@ TEST_F(MotionModuleTest, EveryModuleCarriesItsIcon) {
   EXPECT_EQ(info.bmHeight, 16);
   DeleteObject(a);
   DeleteObject(b);
-  EXPECT_EQ(modules.GetModuleBitmap(3), nullptr);
+  EXPECT_EQ(modules.GetModuleBitmap(11), nullptr);
   EXPECT_EQ(modules.GetModuleBitmap(-1), nullptr);
 }
 
