@@ -204,9 +204,9 @@ int CE2ROMSectionsArray::Verify() {
   if (GetSize() == 0) return Fail(FormatKernelString(IDS_SW_NOTHING_TO_SAVE));
   SortByStart();
   const DWORD limit = 0x4000 + (DWORD)m_rSetup.GetE2ROMSize();
-  DWORD end = 0;
-  for (int i = 0; i < GetSize(); ++i) end = std::max(end, GetAt(i)->GetEnd());
-  if (GetAt(0)->m_wStart < 0x4000 || end > limit) return Fail(FormatKernelString(IDS_SW_BEYOND_BOUNDARIES));
+  // A section that runs past the limit but is not the last one overlaps the last, and is reported so.
+  if (GetAt(0)->m_wStart < 0x4000 || GetAt(GetSize() - 1)->GetEnd() > limit)
+    return Fail(FormatKernelString(IDS_SW_BEYOND_BOUNDARIES));
   for (int i = 0; i + 1 < GetSize(); ++i)
     if (GetAt(i)->GetEnd() > GetAt(i + 1)->m_wStart) return Fail(FormatKernelString(IDS_SW_OVERLAPPED));
   return 1;
