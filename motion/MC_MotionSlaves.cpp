@@ -1,16 +1,11 @@
 // Slave axes of a motion controller and their file in the motion directory.
 #include "motion/MC_Motion.h"
 
-#if __has_include("kernel/MC_Setup.h") && __has_include("motion/MotionModule.h") && \
-    __has_include("kernel/MC_Document.h")
-
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Document.h"
 #include "kernel/MC_Setup.h"
-#if __has_include("kernel/MC_AxisData.h")
 #include "kernel/MC_AxisData.h"
-#endif
 #include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
 
@@ -121,5 +116,3 @@ int CMC_Motion::WriteSlaveAxisToDirectory(const char* directory) {
   }
   return 1;
 }
-
-#endif

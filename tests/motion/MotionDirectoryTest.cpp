@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_AxisData.h"
+#include "kernel/MC_Document.h"
+#include "kernel/MC_Setup.h"
+#include "motion/MC_CAM.h"
+#include "motion/MC_CAMTables.h"
+#include "motion/MC_Motion.h"
 #include "motion/MC_MotionElem.h"
 #include "motion/MC_MotionGroup.h"
 #include "platform/core/Automation.h"
@@ -228,14 +236,6 @@ TEST_F(GroupFiles, LargeFilesLoadQuickly) {
 
 // ---- Motion directories -------------------------------------------------------------------------
 
-#include "kernel/MC_Setup.h"
-#include "motion/MC_CAM.h"
-#include "motion/MC_CAMTables.h"
-#include "motion/MC_Motion.h"
-
-#include <filesystem>
-#include <memory>
-
 namespace {
 
 struct SetupDeleter {
@@ -448,6 +448,172 @@ TEST_F(MotionDirectory, SlotsAreCorrectedToTheSetup) {
   EXPECT_TRUE(loaded->IsUserInterrupt(0));
   EXPECT_EQ(loaded->GetInterrupt(0)->GetSize(), 2);
   EXPECT_EQ(loaded->GetHomingProcedureName(1), "home2");
+}
+
+}  // namespace
+
+// ---- Slave axes of a motion controller ----------------------------------------------------------
+
+namespace {
+
+class CTestAxis : public CMC_AxisData {
+ public:
+  CTestAxis(const char* name, BYTE id, CMC_Setup* setup, CMC_Motion* motion = nullptr)
+      : m_name(name), m_id(id), m_setup(setup), m_motion(motion) {}
+  const char* GetName() override { return m_name.c_str(); }
+  BYTE GetAxisID() override { return m_id; }
+  CMC_Setup* GetSetup() override { return m_setup; }
+  CMC_Motion* GetMotion() override { return m_motion; }
+  std::string m_name;
+  BYTE m_id;
+  CMC_Setup* m_setup;
+  CMC_Motion* m_motion;
+};
+
+class CTestDocument : public CMC_Document {
+ public:
+  int GetAxisCount() override { return (int)m_axes.size(); }
+  CMC_AxisData* GetAxisData(int i) override {
+    return i >= 0 && i < (int)m_axes.size() ? m_axes[(size_t)i].get() : nullptr;
+  }
+  CTestAxis* Add(const char* name, BYTE id, CMC_Setup* setup, CMC_Motion* motion = nullptr) {
+    m_axes.push_back(std::make_unique<CTestAxis>(name, id, setup, motion));
+    return m_axes.back().get();
+  }
+  std::vector<std::unique_ptr<CTestAxis>> m_axes;
+};
+
+class SlaveAxes : public MotionDirectory {
+ protected:
+  void SetUp() override {
+    MotionDirectory::SetUp();
+    g_bShowErrors = FALSE;
+    m_controller.reset(CMC_Setup::Create(0x0701));
+    ASSERT_TRUE(m_controller);
+    m_master.reset(CMC_Motion::Create(m_controller.get()));
+    ASSERT_TRUE(m_master);
+    g_bShowErrors = TRUE;
+    ASSERT_EQ(m_controller->GetMotionControllerSlaveCount(), 4);
+    m_dir = Dir("slaves");
+    m_file = m_dir + "/slaveaxis.cfg";
+  }
+  // Reads `text` as the slave file; returns the result and the message shown.
+  int Read(const std::string& text, std::string& box) {
+    WriteFile(m_file, text);
+    Automation::Instance().ClearMessageBoxes();
+    int ok = m_master->ReadSlaveAxisFromDirectory(&m_doc, m_dir.c_str());
+    auto boxes = Automation::Instance().MessageBoxes();
+    box = boxes.empty() ? std::string() : boxes.back().text;
+    return ok;
+  }
+  std::string Message(const char* format, int line, const char* name) {
+    CString text;
+    text.Format(format, (m_dir + "\\slaveaxis.cfg").c_str(), line, name);
+    return text.GetString();
+  }
+  SetupPtr m_controller;
+  MotionPtr m_master;
+  CTestDocument m_doc;
+  std::string m_dir, m_file;
+};
+
+TEST_F(SlaveAxes, WrittenBindingsReadBack) {
+  CTestAxis* x = m_doc.Add("X axis", 2, m_setup.get());
+  CTestAxis* y = m_doc.Add("Y \"#\\", 3, m_setup.get());
+  m_master->SetMotionControllerSlaveAxis(0, x);
+  m_master->SetMotionControllerSlaveAxis(2, y);
+  ASSERT_EQ(m_master->WriteSlaveAxisToDirectory(m_dir.c_str()), 1);
+  EXPECT_EQ(ReadFile(m_file), "A\t= \"X axis\"\r\nC\t= \"Y \\\"\\d\\\\\"\r\n");
+
+  MotionPtr other(CMC_Motion::Create(m_controller.get()));
+  Automation::Instance().ClearMessageBoxes();
+  ASSERT_EQ(other->ReadSlaveAxisFromDirectory(&m_doc, m_dir.c_str()), 1);
+  EXPECT_EQ(other->GetMotionControllerSlaveAxis(0), x);
+  EXPECT_EQ(other->GetMotionControllerSlaveAxis(1), nullptr);
+  EXPECT_EQ(other->GetMotionControllerSlaveAxis(2), y);
+  EXPECT_EQ(other->GetMotionControllerSlaveAxisIdx(y), 2);
+
+  // Names are matched without regard to case; a label given twice binds its last line.
+  std::string box;
+  EXPECT_EQ(Read("B = \"x AXIS\"\r\nB\t=\t\"Y \\\"\\d\\\\\"\r\n", box), 1);
+  EXPECT_EQ(m_master->GetMotionControllerSlaveAxis(1), y);
+  EXPECT_EQ(m_master->GetMotionControllerSlaveAxis(0), nullptr);
+  EXPECT_EQ(Read("", box), 1);
+  EXPECT_EQ(m_master->GetMotionControllerSlaveAxis(1), nullptr);
+
+  int changed = 7;
+  m_master->SetMotionControllerSlaveAxis(1, x);
+  ASSERT_EQ(m_master->UpdateMotionControllerSetup(changed), 1);
+  EXPECT_EQ(changed, 1);
+  BYTE id = 0;
+  ASSERT_TRUE(m_controller->MotionController_GetAxisIDOfSlave(1, id));
+  EXPECT_EQ(id, 2);
+  ASSERT_EQ(m_master->UpdateMotionControllerSetup(changed), 1);
+  EXPECT_EQ(changed, 0);
+}
+
+TEST_F(SlaveAxes, BadLinesStopTheRead) {
+  CTestAxis* x = m_doc.Add("X", 2, m_setup.get());
+  m_doc.Add("Sub controller", 5, m_controller.get());
+  m_doc.Add("No setup", 6, nullptr);
+  m_doc.Add("Self", 7, m_controller.get(), m_master.get());
+  const char* kLabel = "Error in file %s, line %d:\nInvalid label \"%s\"!";
+  const char* kMissing = "Error in file %s, line %d:\nProject doesn't contain an application named \"%s\"!";
+  const char* kNotAllowed =
+      "Error in file %s, line %d:\nThe application named \"%s\" is not allowed to be a slave of this motion "
+      "controller!";
+  std::string box;
+  EXPECT_EQ(Read("A = \"X\"\r\nAB = \"X\"\r\n", box), 0);
+  EXPECT_EQ(box, Message(kLabel, 2, "AB"));
+  EXPECT_EQ(m_master->GetMotionControllerSlaveAxis(0), x);  // read before the error
+  EXPECT_EQ(Read("E = \"X\"\r\n", box), 0);
+  EXPECT_EQ(box, Message(kLabel, 1, "E"));
+  EXPECT_EQ(Read("a = \"X\"\r\n", box), 0);
+  EXPECT_EQ(box, Message(kLabel, 1, "a"));
+  EXPECT_EQ(Read("# comment\r\n\r\nA \"X\"\r\n", box), 0);
+  EXPECT_EQ(box, Message("Invalid syntax in file %s, line %i", 3, ""));
+  EXPECT_EQ(Read("= \"X\"\r\n", box), 0);
+  EXPECT_EQ(box, Message("Invalid syntax in file %s, line %i", 1, ""));
+  EXPECT_EQ(Read("A = X\r\n", box), 0);
+  EXPECT_EQ(box, Message("Invalid syntax in file %s, line %i", 1, ""));
+  EXPECT_EQ(Read("B = \"Nobody\"\r\n", box), 0);
+  EXPECT_EQ(box, Message(kMissing, 1, "Nobody"));
+  EXPECT_EQ(Read("B = \"sub controller\"\r\n", box), 0);
+  EXPECT_EQ(box, Message(kNotAllowed, 1, "sub controller"));
+  EXPECT_EQ(Read("B = \"No setup\"\r\n", box), 0);
+  EXPECT_EQ(box, Message(kNotAllowed, 1, "No setup"));
+  EXPECT_EQ(Read("D = \"Self\"\r\n", box), 1);  // the controller's own axis
+  EXPECT_EQ(m_master->GetMotionControllerSlaveAxis(3)->GetAxisID(), 7);
+
+  g_bShowErrors = FALSE;
+  EXPECT_EQ(Read("Z = \"X\"\r\n", box), 0);
+  EXPECT_EQ(box, "");
+  std::filesystem::remove(m_file);
+  EXPECT_EQ(m_master->ReadSlaveAxisFromDirectory(&m_doc, m_dir.c_str()), 0);
+}
+
+TEST_F(SlaveAxes, SingleDrivesHaveNoSlaveFile) {
+  WriteFile(m_file, "A = \"X\"\r\n");
+  EXPECT_EQ(m_motion->ReadSlaveAxisFromDirectory(&m_doc, m_dir.c_str()), 1);
+  EXPECT_EQ(m_master->ReadSlaveAxisFromDirectory(nullptr, m_dir.c_str()), 1);
+  EXPECT_EQ(m_motion->WriteSlaveAxisToDirectory(m_dir.c_str()), 1);
+  EXPECT_FALSE(std::filesystem::exists(m_file));
+  int changed = 3;
+  EXPECT_EQ(m_motion->UpdateMotionControllerSetup(changed), 1);
+  EXPECT_EQ(changed, 0);
+
+  // A slave that is itself a controller is replaced by the given axis.
+  CTestAxis* sub = m_doc.Add("Sub", 5, m_controller.get());
+  CTestAxis* plain = m_doc.Add("Plain", 2, m_setup.get());
+  CTestAxis* given = m_doc.Add("Given", 3, m_setup.get());
+  m_master->SetMotionControllerSlaveAxis(0, sub);
+  m_master->SetMotionControllerSlaveAxis(1, plain);
+  m_master->ReplaceSlaveAxisIfIsMotionController(given);
+  EXPECT_EQ(m_master->GetMotionControllerSlaveAxis(0), given);
+  EXPECT_EQ(m_master->GetMotionControllerSlaveAxis(1), plain);
+  MotionPtr copy(CMC_Motion::Create(m_controller.get()));
+  copy->CopySlaveAxisArrayIfMotionController(m_master.get());
+  EXPECT_EQ(copy->GetMotionControllerSlaveAxis(1), plain);
 }
 
 }  // namespace

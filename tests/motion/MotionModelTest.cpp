@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 #include "motion/MC_Motion.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
+#include "tests/support/TestKernel.h"
 
 // Reaches the parameter-string parsers, which need no setup.
 struct CMC_MotionTestAccess {
@@ -262,13 +268,6 @@ TEST(MotionGroup, SourcesAndRowCounts) {
 
 // ---- The motion program -------------------------------------------------------------------------
 
-#include "kernel/MC_Setup.h"
-#include "tests/support/TestKernel.h"
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 namespace {
 
 struct SetupDeleter {
@@ -399,6 +398,16 @@ TEST_F(MotionModel, EmptyHomingFilesAndSurplusSlots) {
   EXPECT_EQ(copy->GetInterruptsCount(), small->GetInterruptsCount());
   EXPECT_EQ(copy->GetHomingProceduresCount(), small->GetHomingProceduresCount());
   EXPECT_EQ(copy->GetInterruptName(3), "int3");
+}
+
+TEST_F(MotionModel, AnUnreadableSetupSettingsProcedureFailsTheCreation) {
+  SetupPtr setup = SetupWithLine("05/05", "SetupSettings", "SetupSettings = missing.cfg");
+  ASSERT_TRUE(setup);
+  Boxes();
+  EXPECT_EQ(CMC_Motion::Create(setup.get()), nullptr);
+  const auto boxes = OtherBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("MotionProcedures\\missing.cfg!"), std::string::npos) << boxes[0];
 }
 
 TEST_F(MotionModel, OlderFirmwareTakesHomingBodiesFromMotionProcedures) {
