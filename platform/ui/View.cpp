@@ -2,6 +2,7 @@
 
 #include "platform/ui/Document.h"
 #include "platform/ui/FrameWnd.h"
+#include "platform/ui/PrintInfo.h"
 
 #include <algorithm>
 
@@ -91,7 +92,10 @@ void CView::OnActivateView(BOOL bActivate, CView*, CView*) {
 }
 
 void CView::OnActivateFrame(UINT, CFrameWnd*) {}
-void CView::OnPrepareDC(CDC*, CPrintInfo*) {}
+void CView::OnPrepareDC(CDC*, CPrintInfo* pInfo) {
+  // Without a known page count a view prints one page.
+  if (pInfo) pInfo->m_bContinuePrinting = pInfo->GetMaxPage() != 0xFFFF || pInfo->m_nCurPage == 1;
+}
 BOOL CView::IsSelected(const CObject*) const { return FALSE; }
 
 BOOL CView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {

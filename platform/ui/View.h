@@ -37,6 +37,20 @@ class CView : public CWnd {
   virtual void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
   virtual BOOL IsSelected(const CObject* pDocItem) const;
 
+  // ---- Printing: OnPreparePrinting, OnBeginPrinting, then per page OnPrepareDC and OnPrint,
+  // then OnEndPrinting ----
+  virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
+  virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo, POINT point, CView* pView);
+  // Asks for the printer (the print dialog, or its defaults for preview and direct printing)
+  // and makes the printer context; FALSE when the user cancelled.
+  BOOL DoPreparePrinting(CPrintInfo* pInfo);
+  // The handlers derived views map ID_FILE_PRINT, ID_FILE_PRINT_DIRECT and ID_FILE_PRINT_PREVIEW to.
+  void OnFilePrint();
+  void OnFilePrintPreview();
+
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
   void PostNcDestroy() override;

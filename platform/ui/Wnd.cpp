@@ -633,6 +633,9 @@ CWnd* CWnd::GetDescendantWindow(int nID, BOOL bOnlyPerm) const {
   if (!m_hWnd) return nullptr;
   for (HWND c = ::GetTopWindow(m_hWnd); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
     if (::GetDlgCtrlID(c) == nID) {
+      // A child with the same id as its parent comes first (a splitter's first pane).
+      if (::GetTopWindow(c))
+        if (CWnd* inner = CWnd(c).GetDescendantWindow(nID, bOnlyPerm)) return inner;
       CWnd* w = bOnlyPerm ? FromHandlePermanent(c) : FromHandle(c);
       if (w) return w;
     }

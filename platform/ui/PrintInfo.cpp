@@ -1,0 +1,392 @@
+#include "platform/ui/PrintInfo.h"
+
+#include "platform/core/MessageBox.h"
+#include "platform/core/Resource.h"
+#include "platform/gdi/DC.h"
+#include "platform/gdi/Image.h"
+#include "platform/gdi/Printer.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/View.h"
+#include "platform/ui/WinApp.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+
+namespace {
+
+const RESOURCE_STRING kPrintStrings[] = {
+    {AFX_IDS_PRINTONPORT, "on %1"},
+    {AFX_IDS_PRINTPAGENUM, "Page %u"},
+    {AFX_IDS_PREVIEWPAGEDESC, "Page %u\nPages %u-%u\n"},
+    {AFX_IDP_FAILED_TO_START_PRINT, "Could not start print job."},
+};
+const RESOURCE_TABLE kPrintTable = {kPrintStrings, sizeof kPrintStrings / sizeof kPrintStrings[0], nullptr, 0};
+
+void EnsurePrintStrings() {
+  // Joins the resource chain when printing is first used.
+  static CResourceTableRegistration registration(kPrintTable);
+}
+
+std::atomic<bool> g_cancelPrinting{false};
+std::mutex g_lastLock;
+CString g_lastPrintFile;
+CString g_previewFolder;
+std::vector<CString> g_previewImages;
+
+}  // namespace
+
+// ---- The printer choice until the common dialogs exist -------------------------------------------------
+
+#if !AFX_PRINT_USES_COMMON_DIALOG
+
+namespace {
+std::mutex g_autoLock;
+std::deque<PrintDialogAnswer> g_answers;
+std::vector<DWORD> g_shown;
+}  // namespace
+
+void PrintAutomation::PushAnswer(const PrintDialogAnswer& answer) {
+  std::lock_guard<std::mutex> g(g_autoLock);
+  g_answers.push_back(answer);
+}
+
+std::vector<DWORD> PrintAutomation::ShownDialogs() {
+  std::lock_guard<std::mutex> g(g_autoLock);
+  return g_shown;
+}
+
+void PrintAutomation::Reset() {
+  std::lock_guard<std::mutex> g(g_autoLock);
+  g_answers.clear();
+  g_shown.clear();
+}
+
+CPrintDialog::CPrintDialog(BOOL bPrintSetupOnly, DWORD dwFlags, CWnd* pParentWnd)
+    : m_pd(m_pdActual), m_pParentWnd(pParentWnd) {
+  m_pd.lStructSize = sizeof m_pd;
+  m_pd.Flags = dwFlags | (bPrintSetupOnly ? PD_PRINTSETUP : PD_RETURNDC);
+  m_pd.nCopies = 1;
+  m_pd.nFromPage = m_pd.nToPage = 1;
+  m_pd.nMinPage = 1;
+  m_pd.nMaxPage = 0xFFFF;
+}
+
+CPrintDialog::~CPrintDialog() {
+  if (m_pd.hDC) ::DeleteDC(m_pd.hDC);
+}
+
+void CPrintDialog::FillDefaults() {
+  GetPrinterDevMode(&m_devMode);
+  m_pd.hDevMode = &m_devMode;
+  m_pd.hDevNames = &m_devMode;  // only tells that names are known: they are the printer's own
+}
+
+INT_PTR CPrintDialog::DoModal() {
+  if (m_pd.hDC) {
+    ::DeleteDC(m_pd.hDC);
+    m_pd.hDC = nullptr;
+  }
+  PrintDialogAnswer a;
+  {
+    std::lock_guard<std::mutex> g(g_autoLock);
+    g_shown.push_back(m_pd.Flags);
+    if (!g_answers.empty()) {
+      a = g_answers.front();
+      g_answers.pop_front();
+    }
+  }
+  if (!a.ok) return IDCANCEL;
+  FillDefaults();
+  DWORD allowed = a.flags;
+  if (m_pd.Flags & PD_NOSELECTION) allowed &= ~(DWORD)PD_SELECTION;
+  m_pd.Flags |= allowed;
+  if ((a.fromPage > 0 || a.toPage > 0) && !(m_pd.Flags & PD_NOPAGENUMS)) {
+    m_pd.Flags |= PD_PAGENUMS;
+    int from = std::max(a.fromPage, (int)m_pd.nMinPage);
+    int to = std::max(a.toPage, from);
+    if (m_pd.nMaxPage) to = std::min(to, (int)m_pd.nMaxPage);
+    m_pd.nFromPage = (WORD)std::clamp(from, 0, 0xFFFF);
+    m_pd.nToPage = (WORD)std::clamp(to, 0, 0xFFFF);
+  }
+  if (a.copies > 0) m_pd.nCopies = (WORD)std::min(a.copies, 0xFFFF);
+  if (m_pd.Flags & PD_RETURNDC) CreatePrinterDC();
+  return IDOK;
+}
+
+BOOL CPrintDialog::GetDefaults() {
+  FillDefaults();
+  if (m_pd.Flags & PD_RETURNDC) CreatePrinterDC();
+  return TRUE;
+}
+
+HDC CPrintDialog::CreatePrinterDC() {
+  if (m_pd.hDC) ::DeleteDC(m_pd.hDC);
+  if (!m_pd.hDevMode) FillDefaults();
+  m_pd.hDC = ::CreateDC(GetPrinterDriverName(), GetPrinterDeviceName(), nullptr, &m_devMode);
+  return m_pd.hDC;
+}
+
+CString CPrintDialog::GetDriverName() const { return m_pd.hDevNames ? CString(GetPrinterDriverName()) : CString(); }
+CString CPrintDialog::GetDeviceName() const { return m_pd.hDevNames ? CString(GetPrinterDeviceName()) : CString(); }
+CString CPrintDialog::GetPortName() const { return m_pd.hDevNames ? CString(GetPrinterPortName()) : CString(); }
+
+#endif
+
+// ---- CPrintInfo ---------------------------------------------------------------------------------------
+
+CPrintInfo::CPrintInfo() {
+  m_pPD = new CPrintDialog(FALSE, PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOSELECTION);
+  SetMinPage(1);
+  SetMaxPage(0xFFFF);
+  m_pPD->m_pd.nFromPage = 1;
+  m_pPD->m_pd.nToPage = 0xFFFF;
+}
+
+CPrintInfo::~CPrintInfo() { delete m_pPD; }
+
+void CPrintInfo::SetMinPage(UINT nMinPage) {
+  if (m_pPD) m_pPD->m_pd.nMinPage = (WORD)nMinPage;
+}
+void CPrintInfo::SetMaxPage(UINT nMaxPage) {
+  if (m_pPD) m_pPD->m_pd.nMaxPage = (WORD)nMaxPage;
+}
+UINT CPrintInfo::GetMinPage() const { return m_pPD ? m_pPD->m_pd.nMinPage : 1; }
+UINT CPrintInfo::GetMaxPage() const { return m_pPD ? m_pPD->m_pd.nMaxPage : 0xFFFF; }
+UINT CPrintInfo::GetFromPage() const { return m_pPD ? m_pPD->m_pd.nFromPage : 0; }
+UINT CPrintInfo::GetToPage() const { return m_pPD ? m_pPD->m_pd.nToPage : 0; }
+
+// ---- Abort procedure -----------------------------------------------------------------------------------
+
+void AfxCancelPrinting() { g_cancelPrinting = true; }
+BOOL AfxIsPrintingCancelled() { return g_cancelPrinting ? TRUE : FALSE; }
+
+BOOL AfxAbortProc(HDC, int) {
+  MSG msg;
+  while (!g_cancelPrinting && ::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    if (msg.message == WM_QUIT) return FALSE;  // left in the queue for the main loop
+    if (!::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) break;
+    CWinThread* thread = AfxGetThread();
+    if (!thread || !thread->PreTranslateMessage(&msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessage(&msg);
+    }
+  }
+  return g_cancelPrinting ? FALSE : TRUE;
+}
+
+CString AfxGetLastPrintFileName() {
+  std::lock_guard<std::mutex> g(g_lastLock);
+  return g_lastPrintFile;
+}
+
+void AfxSetPreviewFolder(LPCSTR folder) {
+  std::lock_guard<std::mutex> g(g_lastLock);
+  g_previewFolder = folder ? folder : "";
+}
+
+const std::vector<CString>& AfxGetLastPreviewImages() { return g_previewImages; }
+
+// ---- The view's printing ---------------------------------------------------------------------------------
+
+BOOL CView::OnPreparePrinting(CPrintInfo*) { return TRUE; }
+void CView::OnBeginPrinting(CDC*, CPrintInfo*) {}
+void CView::OnEndPrinting(CDC*, CPrintInfo*) {}
+void CView::OnEndPrintPreview(CDC* pDC, CPrintInfo* pInfo, POINT, CView*) { OnEndPrinting(pDC, pInfo); }
+
+void CView::OnPrint(CDC* pDC, CPrintInfo*) {
+  if (pDC) OnDraw(pDC);
+}
+
+// Seam for the print dialog: the application's choice of printer.
+static INT_PTR DoPrintDialog(CPrintDialog* pPD) { return pPD ? pPD->DoModal() : IDCANCEL; }
+
+BOOL CView::DoPreparePrinting(CPrintInfo* pInfo) {
+  if (!pInfo || !pInfo->m_pPD) return FALSE;
+  EnsurePrintStrings();
+  CPrintDialog* pd = pInfo->m_pPD;
+  if (pInfo->m_bPreview || pInfo->m_bDirect) {
+    // Preview and direct printing take the printer's defaults and ask only when there are none.
+    if (!pd->GetDefaults() && DoPrintDialog(pd) != IDOK) return FALSE;
+    if (!pd->m_pd.hDC && !pd->CreatePrinterDC()) return FALSE;
+    pd->m_pd.nFromPage = (WORD)pInfo->GetMinPage();
+    pd->m_pd.nToPage = (WORD)pInfo->GetMaxPage();
+  } else {
+    pd->m_pd.nFromPage = (WORD)pInfo->GetMinPage();
+    pd->m_pd.nToPage = (WORD)pInfo->GetMaxPage();
+    if (DoPrintDialog(pd) != IDOK) return FALSE;
+    if (!(pd->m_pd.Flags & PD_PAGENUMS)) {
+      pd->m_pd.nFromPage = (WORD)pInfo->GetMinPage();
+      pd->m_pd.nToPage = (WORD)pInfo->GetMaxPage();
+    }
+  }
+  if (!pd->m_pd.hDC) return FALSE;
+  pInfo->m_nNumPreviewPages = 1;
+  pInfo->m_strPageDesc.LoadString(AFX_IDS_PREVIEWPAGEDESC);
+  return TRUE;
+}
+
+namespace {
+
+// The page range a job runs over, clamped to the document's pages.
+void PageRange(const CPrintInfo& info, UINT& first, UINT& last) {
+  UINT minPage = info.GetMinPage(), maxPage = info.GetMaxPage();
+  if (maxPage < minPage) maxPage = minPage;
+  first = std::clamp(info.GetFromPage(), minPage, maxPage);
+  last = std::clamp(info.GetToPage(), minPage, maxPage);
+  if (last < first) std::swap(first, last);
+}
+
+CString JobTitle(CView* view) {
+  CString title;
+  if (CDocument* doc = view->GetDocument()) title = doc->GetTitle();
+  else if (CFrameWnd* frame = view->GetParentFrame()) frame->GetWindowText(title);
+  // Print spoolers take at most 31 characters.
+  if (title.GetLength() > 31) title = title.Left(31);
+  return title;
+}
+
+}  // namespace
+
+void CView::OnFilePrint() {
+  EnsurePrintStrings();
+  CPrintInfo info;
+  const MSG* cur = CWnd::GetCurrentMessage();
+  if (cur && cur->message == WM_COMMAND && LOWORD(cur->wParam) == ID_FILE_PRINT_DIRECT) info.m_bDirect = TRUE;
+  HWND self = m_hWnd;
+  if (!OnPreparePrinting(&info)) return;
+  if (!::IsWindow(self)) return;
+  // A view that skipped DoPreparePrinting still prints, on the default printer.
+  if (!info.m_pPD->m_pd.hDC) {
+    info.m_pPD->GetDefaults();
+    if (!info.m_pPD->m_pd.hDC && !info.m_pPD->CreatePrinterDC()) return;
+  }
+  CDC dc;
+  if (!dc.Attach(info.m_pPD->m_pd.hDC)) return;
+  dc.m_bPrinting = TRUE;
+  g_cancelPrinting = false;
+
+  OnBeginPrinting(&dc, &info);
+  CString title = JobTitle(this);
+  DOCINFO di{};
+  di.cbSize = sizeof di;
+  di.lpszDocName = title;
+  dc.SetAbortProc(AfxAbortProc);
+
+  CWnd* mainWnd = AfxGetMainWnd();
+  HWND hMain = mainWnd ? mainWnd->GetSafeHwnd() : nullptr;
+  if (hMain) ::EnableWindow(hMain, FALSE);
+  if (dc.StartDoc(&di) <= 0) {
+    if (hMain && ::IsWindow(hMain)) ::EnableWindow(hMain, TRUE);
+    OnEndPrinting(&dc, &info);
+    dc.Detach();
+    AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT);
+    return;
+  }
+  UINT first, last;
+  PageRange(info, first, last);
+  bool error = false;
+  for (info.m_nCurPage = first; info.m_nCurPage <= last; ++info.m_nCurPage) {
+    OnPrepareDC(&dc, &info);
+    if (!info.m_bContinuePrinting) break;
+    info.m_rectDraw.SetRect(0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
+    dc.DPtoLP(&info.m_rectDraw);
+    if (dc.StartPage() < 0) {
+      error = true;
+      break;
+    }
+    // Starting a page resets the context: prepare it again.
+    OnPrepareDC(&dc, &info);
+    OnPrint(&dc, &info);
+    if (!::IsWindow(self) || dc.EndPage() < 0 || !AfxAbortProc(dc.m_hDC, 0)) {
+      error = true;
+      break;
+    }
+    if (info.m_nCurPage == 0xFFFF) break;  // the last 16-bit page
+  }
+  CString file = dc.GetPrintFileName();
+  if (!error && dc.EndDoc() > 0) {
+    std::lock_guard<std::mutex> g(g_lastLock);
+    g_lastPrintFile = file;
+  } else {
+    dc.AbortDoc();
+  }
+  if (hMain && ::IsWindow(hMain)) ::EnableWindow(hMain, TRUE);
+  if (::IsWindow(self)) OnEndPrinting(&dc, &info);
+  dc.Detach();
+  g_cancelPrinting = false;
+}
+
+void CView::OnFilePrintPreview() {
+  EnsurePrintStrings();
+  CPrintInfo info;
+  info.m_bPreview = TRUE;
+  HWND self = m_hWnd;
+  g_previewImages.clear();
+  if (!OnPreparePrinting(&info) || !::IsWindow(self)) return;
+  if (!info.m_pPD->m_pd.hDC) {
+    info.m_pPD->GetDefaults();
+    if (!info.m_pPD->m_pd.hDC && !info.m_pPD->CreatePrinterDC()) return;
+  }
+  CDC printer;
+  if (!printer.Attach(info.m_pPD->m_pd.hDC)) return;
+  printer.m_bPrinting = TRUE;
+  int pageW = printer.GetDeviceCaps(HORZRES), pageH = printer.GetDeviceCaps(VERTRES);
+  int dpiX = std::max(1, printer.GetDeviceCaps(LOGPIXELSX)), dpiY = std::max(1, printer.GetDeviceCaps(LOGPIXELSY));
+  // Pages are shown at the screen's 96 dpi.
+  int imgW = std::max(1, MulDiv(pageW, 96, dpiX)), imgH = std::max(1, MulDiv(pageH, 96, dpiY));
+
+  OnBeginPrinting(&printer, &info);
+  CString folder;
+  {
+    std::lock_guard<std::mutex> g(g_lastLock);
+    folder = g_previewFolder.IsEmpty() ? GetPrinterOutputFolder() : g_previewFolder;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(folder.str(), ec);
+  CString title = JobTitle(this);
+  if (title.IsEmpty()) title = "Preview";
+  UINT first, last;
+  PageRange(info, first, last);
+  UINT count = std::max<UINT>(1, info.m_nNumPreviewPages);
+  for (UINT shown = 0; shown < count && ::IsWindow(self); ++shown) {
+    UINT page = info.m_nCurPage < first ? first : info.m_nCurPage;
+    if (shown > 0) page = info.m_nCurPage + 1;
+    if (page > last) break;
+    info.m_nCurPage = page;
+    CDC mem;
+    mem.CreateCompatibleDC(nullptr);
+    CBitmap bmp;
+    CDC screen;
+    screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
+    if (!bmp.CreateCompatibleBitmap(&screen, imgW, imgH)) break;
+    CBitmap* old = mem.SelectObject(&bmp);
+    mem.FillSolidRect(0, 0, imgW, imgH, RGB(255, 255, 255));
+    mem.m_bPrinting = TRUE;
+    mem.SetAttribDC(printer.m_hDC);
+    // Printer units scaled down to the image.
+    mem.SetMapMode(MM_ANISOTROPIC);
+    mem.SetWindowExt(pageW, pageH);
+    mem.SetViewportExt(imgW, imgH);
+    OnPrepareDC(&mem, &info);
+    if (!info.m_bContinuePrinting) {
+      mem.SelectObject(old);
+      mem.ReleaseAttribDC();
+      break;
+    }
+    info.m_rectDraw.SetRect(0, 0, pageW, pageH);
+    OnPrint(&mem, &info);
+    CString path;
+    path.Format("%s/%s page %u.png", (LPCSTR)folder, (LPCSTR)title, page);
+    if (SaveImage(&mem, path)) g_previewImages.push_back(path);
+    mem.SelectObject(old);
+    mem.ReleaseAttribDC();
+  }
+  if (::IsWindow(self)) OnEndPrintPreview(&printer, &info, POINT{0, 0}, this);
+  printer.Detach();
+}
