@@ -1,6 +1,7 @@
 #include "kernel/ConfigFile.h"
 
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
 #include "platform/core/Ini.h"
@@ -81,6 +82,12 @@ int GetHelpFileOfModule(HINSTANCE module, CString& helpFile) {
   return 1;
 }
 
+CString GetHelpFileOfGUI(CMC_Setup* setup) {
+  if (!setup) return CString();
+  CString file = setup->GetOption("HelpFile");
+  return file.IsEmpty() ? file : ReplaceExtensionWithChm(file);
+}
+
 CString ResolveConfigFileName(const char* name) {
   if (name && IsAbsolutePath(name)) return CString(name);
   CString dir = GetKernelDirectory();
@@ -117,7 +124,7 @@ int ReadLine(FILE*& file, CString& line, int& lineNumber) {
   std::string& s = line.str();
   int c;
   bool any = false;
-  while ((c = getc(file)) != EOF) {
+  while ((c = getc_unlocked(file)) != EOF) {
     any = true;
     if (c == '\n') {
       ++lineNumber;

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+class CMC_Setup;
+
 // The kernel folder, ending in a backslash; empty when it cannot be found.
 CString GetKernelDirectory();
 CString GetKernelConfigFilePath();
@@ -22,6 +24,9 @@ CString GetZURHelpFile();
 HMODULE GetKernelModuleHandle();
 // The file path of a loaded module with its extension replaced by "chm".
 int GetHelpFileOfModule(HINSTANCE module, CString& helpFile);
+// The help file named by a setup's option "HelpFile", with its extension replaced by "chm"; empty when
+// there is no setup or the option is empty.
+CString GetHelpFileOfGUI(CMC_Setup* setup);
 // `path` with its extension replaced by "chm" ("." + "chm" appended when the name has no point).
 CString ReplaceExtensionWithChm(const CString& path);
 

@@ -3,6 +3,7 @@
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 
 #include <cstdio>
 #include <functional>
@@ -65,15 +66,33 @@ bool ScanDrives(std::string& detail) {
   return axes.GetSize() > 0;
 }
 
+bool CreateAndSaveSetup(const std::string& outDir, std::string& detail) {
+  CMC_Setup* setup = CMC_Setup::Create(0x0505);
+  if (!setup) {
+    detail = "configuration 05/05 does not load";
+    return false;
+  }
+  std::string dir = outDir + "/setup-0505";
+  bool ok = setup->SaveToDirectory(dir.c_str());
+  CString text;
+  text.Format("firmware %s, %d parameters, log buffer 0x%04hX (%hu words), saved to %s", setup->GetFirmwareID().GetString(),
+              setup->GetParameters().GetSize(), setup->GetLogBufferAddress(), setup->GetLogBufferLength(), dir.c_str());
+  detail = text.GetString();
+  CMC_Setup::Destroy(setup);
+  return ok;
+}
+
 }  // namespace
 
-bool RunHostRoad(const std::string&) {
+bool RunHostRoad(const std::string& outDir) {
   // The host reports failures itself; the kernel's boxes would only repeat them.
   g_bShowErrors = FALSE;
   const std::vector<Step> steps = {
       {"read kernel settings", ReadSettings},
       {"open communication", OpenCommunication},
       {"scan the drive network", ScanDrives},
+      {"create and save the setup of configuration 05/05",
+       [&outDir](std::string& detail) { return CreateAndSaveSetup(outDir, detail); }},
   };
   for (const Step& s : steps) {
     std::string detail;

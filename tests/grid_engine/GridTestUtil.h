@@ -4,6 +4,7 @@
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Archive.h"
 #include "platform/core/File.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,34 +14,13 @@
 
 namespace gridtest {
 
-using Bytes = std::vector<BYTE>;
+using dravonix::test::Bytes;
 
-inline Bytes Store(const std::function<void(CArchive&)>& write) {
-  CMemFile f;
-  {
-    CArchive ar(&f, CArchive::store);
-    write(ar);
-    ar.Close();
-  }
-  Bytes out((size_t)f.GetLength());
-  f.SeekToBegin();
-  if (!out.empty()) f.Read(out.data(), (UINT)out.size());
-  return out;
-}
+inline Bytes Store(const std::function<void(CArchive&)>& write) { return dravonix::test::StoreBytes(write); }
 
 // Returns the archive exception's cause, or -1 when none was thrown.
 inline int Load(const Bytes& bytes, const std::function<void(CArchive&)>& read) {
-  Bytes copy = bytes;
-  CMemFile f(copy.empty() ? nullptr : copy.data(), (UINT)copy.size());
-  CArchive ar(&f, CArchive::load);
-  try {
-    read(ar);
-  } catch (CArchiveException* e) {
-    int cause = e->m_cause;
-    e->Delete();
-    return cause;
-  }
-  return -1;
+  return dravonix::test::LoadCause(bytes, read);
 }
 
 inline void ExpectSameFont(const CGXFont& a, const CGXFont& b) {

@@ -2,6 +2,8 @@
 
 #include "tests/support/TestKernel.h"
 
+#include "tests/support/ArchiveBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -44,35 +46,12 @@ IMPLEMENT_SERIAL(COther, CObject, 0)
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
+using dravonix::test::Bytes;
 
-Bytes Store(const std::function<void(CArchive&)>& write) {
-  CMemFile f;
-  {
-    CArchive ar(&f, CArchive::store);
-    write(ar);
-    ar.Close();
-  }
-  Bytes out((size_t)f.GetLength());
-  f.SeekToBegin();
-  if (!out.empty()) f.Read(out.data(), (UINT)out.size());
-  return out;
-}
+Bytes Store(const std::function<void(CArchive&)>& write) { return dravonix::test::StoreBytes(write); }
 
 // Loads from a copy of the bytes; returns the archive exception's cause, or -1 when none was thrown.
-int Load(const Bytes& bytes, const std::function<void(CArchive&)>& read) {
-  Bytes copy = bytes;
-  CMemFile f(copy.empty() ? nullptr : copy.data(), (UINT)copy.size());
-  CArchive ar(&f, CArchive::load);
-  try {
-    read(ar);
-  } catch (CArchiveException* e) {
-    int cause = e->m_cause;
-    e->Delete();
-    return cause;
-  }
-  return -1;
-}
+int Load(const Bytes& bytes, const std::function<void(CArchive&)>& read) { return dravonix::test::LoadCause(bytes, read); }
 
 Bytes Prefix(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + (ptrdiff_t)n); }
 

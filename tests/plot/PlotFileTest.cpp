@@ -7,39 +7,25 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ArchiveBytes.h"
+
 #include <functional>
 #include <random>
 #include <vector>
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
+using dravonix::test::Bytes;
 
-Bytes Store(const std::function<void(CArchive&)>& write) {
-  CMemFile f;
-  {
-    CArchive ar(&f, CArchive::store);
-    write(ar);
-    ar.Close();
-  }
-  Bytes out((size_t)f.GetLength());
-  f.SeekToBegin();
-  if (!out.empty()) f.Read(out.data(), (UINT)out.size());
-  return out;
-}
+Bytes Store(const std::function<void(CArchive&)>& write) { return dravonix::test::StoreBytes(write); }
 
 // Loads; returns the class of the exception thrown, or null.
 CRuntimeClass* Load(Bytes bytes, const std::function<void(CArchive&)>& read) {
-  CMemFile f(bytes.empty() ? nullptr : bytes.data(), (UINT)bytes.size());
-  CArchive ar(&f, CArchive::load);
-  try {
-    read(ar);
-  } catch (CException* e) {
-    CRuntimeClass* c = e->GetRuntimeClass();
-    e->Delete();
-    return c;
-  }
-  return nullptr;
+  CException* e = dravonix::test::LoadBytes(bytes, read);
+  if (!e) return nullptr;
+  CRuntimeClass* c = e->GetRuntimeClass();
+  e->Delete();
+  return c;
 }
 
 struct PlotFile {

@@ -1,0 +1,962 @@
+#include "kernel/MC_Parameter.h"
+
+#include "kernel/KernelGlobals.h"
+#include "kernel/MC_Units.h"
+#include "kernel/Utilities.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Format.h"
+#include "platform/core/MessageBox.h"
+
+#include <cmath>
+#include <cstring>
+
+IMPLEMENT_DYNAMIC(CMC_Parameter, CObject)
+IMPLEMENT_DYNAMIC(CMC_ArrayParameter, CObject)
+
+// ---- The setup link ------------------------------------------------------------------------------
+
+namespace {
+CMC_SetupLink g_link;
+}
+
+CMC_SetupLink CMC_SetupLink::Install(const CMC_SetupLink& link) {
+  CMC_SetupLink old = g_link;
+  g_link = link;
+  return old;
+}
+
+const CMC_SetupLink& CMC_SetupLink::Get() { return g_link; }
+
+CMC_Units* CMC_SetupLink::GetUnits(CMC_Setup& setup) {
+  return g_link.pfnGetUnits ? g_link.pfnGetUnits(setup) : nullptr;
+}
+
+int CMC_SetupLink::IsIUCacheEnabled(CMC_Setup& setup) {
+  return g_link.pfnIsIUCacheEnabled ? g_link.pfnIsIUCacheEnabled(setup) : TRUE;
+}
+
+int CMC_SetupLink::OnInitParam(CMC_Setup& setup, const char* name) {
+  return g_link.pfnOnInitParam ? g_link.pfnOnInitParam(setup, name) : TRUE;
+}
+
+// ---- The IU scale ---------------------------------------------------------------------------------
+
+bool CMC_IUScaleCache::Fill(CMC_Setup& setup, const char* baseUnit, const char* name) {
+  if (CMC_SetupLink::IsIUCacheEnabled(setup) && IsCached()) return true;
+  const CMC_SetupLink& link = CMC_SetupLink::Get();
+  MC_SCALE_FCT factorFct = link.pfnGetScaleFactorFct ? link.pfnGetScaleFactorFct(setup) : nullptr;
+  MC_SCALE_FCT offsetFct = link.pfnGetScaleOffsetFct ? link.pfnGetScaleOffsetFct(setup) : nullptr;
+  if (!factorFct || !offsetFct) {
+    // No module to ask: nothing can be converted.
+    m_dFactor = NOT_AVAILABLE_VALUE;
+    return false;
+  }
+  m_dFactor = factorFct(&setup, baseUnit, name);
+  m_dOffset = offsetFct(&setup, baseUnit, name);
+  if (m_dFactor == 0.0) {
+    CString module = link.pfnGetGUIModuleName ? link.pfnGetGUIModuleName(setup) : CString();
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20200, module.GetString(), baseUnit, name);
+    m_dFactor = NOT_AVAILABLE_VALUE;
+    return false;
+  }
+  return IsCached();
+}
+
+double CMC_IUScaleCache::ToBase(double iu) const {
+  if (!IsCached()) return NOT_AVAILABLE_VALUE;
+  return m_dFactor * (iu + m_dOffset);
+}
+
+double CMC_IUScaleCache::FromBase(double base) const {
+  if (!IsCached()) return NOT_AVAILABLE_VALUE;
+  return base / m_dFactor - m_dOffset;
+}
+
+// ---- Shared helpers -------------------------------------------------------------------------------
+
+namespace mc_quantity {
+
+bool IsSelectedUnit(const CString& unit) { return !unit.IsEmpty() && unit[0] != '\\'; }
+
+static CMC_Unit* FindUnitReported(CMC_Setup& setup, const char* name) {
+  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
+  if (!units) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20005, name);
+    return nullptr;
+  }
+  return units->FindUnit(name);
+}
+
+CMC_Unit* FindBaseUnit(CMC_Setup& setup, const CString& unit) {
+  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
+  if (!units) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20005, CMC_Units::DumpIUOfUnit(unit).GetString());
+    return nullptr;
+  }
+  return units->FindBaseUnit(unit);
+}
+
+bool FindUnitAndBase(CMC_Setup& setup, const CString& unit, CMC_Unit*& u, CMC_Unit*& base) {
+  base = nullptr;
+  u = FindUnitReported(setup, unit);
+  if (!u) return false;
+  // The unit is known, so its base is looked up by type; the message is the one of a look-up by name.
+  base = u->IsBaseUnit() ? u : CMC_SetupLink::GetUnits(setup)->FindBaseUnit(u->GetUnitType());
+  if (!base) ShowKernelMessage(MB_ICONEXCLAMATION, 20006, unit.GetString());
+  return base != nullptr;
+}
+
+CMC_Unit* LookupUnitSilently(CMC_Units& units, const CString& unit) {
+  BOOL show = g_bShowErrors;
+  g_bShowErrors = FALSE;
+  CMC_Unit* u = units.FindUnit(CMC_Units::DumpIUOfUnit(unit));
+  g_bShowErrors = show;
+  return u;
+}
+
+// Digits before the point; false for values that have none to count.
+static bool DigitsBeforePoint(double v, int& e) {
+  double a = std::fabs(v);
+  if (!(a > 0) || !std::isfinite(a)) return false;
+  e = (int)std::ceil(std::log10(a) - 0.001);
+  return true;
+}
+
+int PrecisionDecimals(double v, WORD precision) {
+  int e;
+  if (!DigitsBeforePoint(v, e)) return v == 0 ? 0 : -32768;
+  return (int)precision - e;
+}
+
+int StepDecimals(double v, double w) {
+  if (v == NOT_AVAILABLE_VALUE || w == NOT_AVAILABLE_VALUE) return -32768;
+  int e;
+  if (!DigitsBeforePoint(v - w, e)) return -32768;
+  return -e;
+}
+
+static inline bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
+
+static void TrimSeparators(std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsSeparator(s[b])) ++b;
+  while (e > b && IsSeparator(s[e - 1])) --e;
+  if (e < s.size()) s.erase(e);
+  if (b) s.erase(0, b);
+}
+
+size_t FindSeparator(const std::string& s, size_t from) {
+  for (size_t i = from; i < s.size(); ++i)
+    if (IsSeparator(s[i])) return i;
+  return std::string::npos;
+}
+
+bool TakeField(std::string& line, CString& field) {
+  size_t sep = FindSeparator(line, 0);
+  if (sep == std::string::npos) return false;
+  field.str().assign(line, 0, sep);
+  size_t next = sep;
+  while (next < line.size() && IsSeparator(line[next])) ++next;
+  line.erase(0, next);
+  return true;
+}
+
+bool CutUnit(std::string& line, CString& unit) {
+  size_t open = line.find('[');
+  if (open == std::string::npos) return true;
+  size_t close = line.find(']', open + 2);
+  if (close == std::string::npos) return false;
+  unit.str().assign(line, open + 1, close - open - 1);
+  line.erase(open, close - open + 1);
+  TrimSeparators(line);
+  return true;
+}
+
+void CutToken(std::string& line, size_t at, bool blankFirst) {
+  size_t end;
+  if (blankFirst) {
+    end = line.find(' ', at);
+    if (end == std::string::npos) end = line.find('\t', at);
+  } else {
+    end = FindSeparator(line, at);
+  }
+  if (end == std::string::npos) line.erase(at);
+  else line.erase(at, end - at + 1);
+  TrimSeparators(line);
+}
+
+size_t ExpectedLineCount(FILE* file) {
+  long start = ftell(file);
+  if (start < 0 || fseek(file, 0, SEEK_END) != 0) return 0;
+  long size = ftell(file);
+  fseek(file, start, SEEK_SET);
+  // Lines of these files hold some twenty bytes or more.
+  return size > 0 ? (size_t)size / 20 : 0;
+}
+
+bool ScanAddress(const char* text, WORD& address) {
+  short value = 0;
+  if (ScanString(text, "%hi", &value) != 1) return false;
+  address = (WORD)value;
+  return true;
+}
+
+}  // namespace mc_quantity
+
+using namespace mc_quantity;
+
+namespace {
+
+void WriteLine(FILE* file, const CString& line, int& ok) {
+  if (ok && fwrite(line.GetString(), 1, (size_t)line.GetLength(), file) != (size_t)line.GetLength()) ok = 0;
+}
+
+// The file form of a converted value: enough digits for the type, then minimized.
+CString SaveDouble(double v, tagVarType type) {
+  const char* fmt = "%.6e";
+  switch (type) {
+    case VAR_INT:
+    case VAR_UINT: fmt = "%.4e"; break;
+    case VAR_LONG:
+    case VAR_ULONG:
+    case VAR_FIXED:
+    case VAR_UFIXED: fmt = "%.8e"; break;
+    case VAR_DOUBLE: fmt = "%.14e"; break;
+    default: break;
+  }
+  CString text;
+  text.Format(fmt, v);
+  MinimizeFloatFormat(text, 0);
+  return text;
+}
+
+bool ScanDouble(const char* text, double& v) { return ScanString(text, "%lf", &v) == 1; }
+
+}  // namespace
+
+// ---- CMC_Parameter --------------------------------------------------------------------------------
+
+CMC_Parameter::CMC_Parameter(CMC_Setup& setup) : m_rSetup(setup) {}
+
+CMC_Parameter::CMC_Parameter(CMC_Setup& setup, CMC_Parameter& other) : CObject(), m_rSetup(setup) { *this = other; }
+
+CMC_Parameter::CMC_Parameter(const CMC_Parameter& other) : CObject(), m_rSetup(other.m_rSetup) { *this = other; }
+
+CMC_Parameter& CMC_Parameter::operator=(const CMC_Parameter& other) {
+  if (this == &other) return *this;
+  m_eType = other.m_eType;
+  m_strName = other.m_strName;
+  m_wAddress = other.m_wAddress;
+  m_Value = other.m_Value;
+  m_Min = other.m_Min;
+  m_Max = other.m_Max;
+  m_strUnit = other.m_strUnit;
+  m_wPrecision = other.m_wPrecision;
+  m_Scale = other.m_Scale;
+  return *this;
+}
+
+int CMC_Parameter::HasSelectedUnit() const { return IsSelectedUnit(m_strUnit); }
+
+CString CMC_Parameter::GetSelectedUnit() const { return HasSelectedUnit() ? m_strUnit : CString("IU"); }
+
+int CMC_Parameter::ChangeUnit(const char* unit) {
+  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
+  if (!HasUnit() || !units || !units->CompatibleUnits(m_strUnit, unit)) return FALSE;
+  m_strUnit = unit;
+  return TRUE;
+}
+
+int CMC_Parameter::ChangeUnitType(const char* unit) {
+  if (m_strUnit == (unit ? unit : "")) return TRUE;
+  if (!unit || !*unit) {
+    m_strUnit.Empty();
+    return TRUE;
+  }
+  if (!FindUnitReported(m_rSetup, CMC_Units::DumpIUOfUnit(unit))) return FALSE;
+  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
+  if (HasUnit() && units->CompatibleUnits(m_strUnit, unit)) return TRUE;
+  InvalidateIUCache();
+  m_strUnit = unit;
+  return TRUE;
+}
+
+int CMC_Parameter::GetUnitType() {
+  if (!HasUnit()) return -1;
+  CMC_Unit* u = FindUnitReported(m_rSetup, CMC_Units::DumpIUOfUnit(m_strUnit));
+  return u ? (int)u->GetUnitType() : -1;
+}
+
+bool CMC_Parameter::CacheIUScale(const char* baseUnit) { return m_Scale.Fill(m_rSetup, baseUnit, m_strName); }
+
+bool CMC_Parameter::IsNegativeIUFactor() const {
+  return HasSelectedUnit() && !IsEngParam() && m_Scale.IsCached() && m_Scale.m_dFactor < 0;
+}
+
+void CMC_Parameter::IUToBaseUnit(double& v) {
+  if (!HasSelectedUnit() || IsEngParam()) return;
+  CMC_Unit* base = FindBaseUnit(m_rSetup, m_strUnit);
+  if (!base) {
+    v = NOT_AVAILABLE_VALUE;
+    return;
+  }
+  CacheIUScale(base->GetName());
+  v = m_Scale.ToBase(v);
+}
+
+void CMC_Parameter::BaseUnitToIU(double& v) {
+  if (!HasSelectedUnit() || IsEngParam()) return;
+  CMC_Unit* base = FindBaseUnit(m_rSetup, m_strUnit);
+  if (!base) return;
+  CacheIUScale(base->GetName());
+  v = m_Scale.FromBase(v);
+}
+
+void CMC_Parameter::IUToUnit(double& v) {
+  if (!HasSelectedUnit()) return;
+  CMC_Unit *u, *base;
+  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) {
+    v = NOT_AVAILABLE_VALUE;
+    return;
+  }
+  if (!IsEngParam()) {
+    CacheIUScale(base->GetName());
+    v = m_Scale.ToBase(v);
+    if (v == NOT_AVAILABLE_VALUE) return;
+  }
+  v = u->FromBaseUnit(v);
+}
+
+void CMC_Parameter::UnitToIU(double& v) {
+  if (!HasSelectedUnit()) return;
+  CMC_Unit *u, *base;
+  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return;
+  v = u->ToBaseUnit(v);
+  if (!IsEngParam()) {
+    CacheIUScale(base->GetName());
+    v = m_Scale.FromBase(v);
+  }
+}
+
+double CMC_Parameter::GetValue() {
+  double v = m_Value.GetValue(m_eType);
+  IUToUnit(v);
+  return v;
+}
+
+double CMC_Parameter::GetValueInBaseUnit() {
+  double v = m_Value.GetValue(m_eType);
+  IUToBaseUnit(v);
+  return v;
+}
+
+// The limits shown to the user: the conversion runs first, so the sign of the scale is known.
+double CMC_Parameter::GetMin() {
+  double v = m_Min.GetValue(m_eType);
+  IUToUnit(v);
+  if (!IsNegativeIUFactor()) return v;
+  v = m_Max.GetValue(m_eType);
+  IUToUnit(v);
+  return v;
+}
+
+double CMC_Parameter::GetMax() {
+  double v = m_Max.GetValue(m_eType);
+  IUToUnit(v);
+  if (!IsNegativeIUFactor()) return v;
+  v = m_Min.GetValue(m_eType);
+  IUToUnit(v);
+  return v;
+}
+
+double CMC_Parameter::GetMinInBaseUnit() {
+  double v = m_Min.GetValue(m_eType);
+  IUToBaseUnit(v);
+  if (!IsNegativeIUFactor()) return v;
+  v = m_Max.GetValue(m_eType);
+  IUToBaseUnit(v);
+  return v;
+}
+
+double CMC_Parameter::GetMaxInBaseUnit() {
+  double v = m_Max.GetValue(m_eType);
+  IUToBaseUnit(v);
+  if (!IsNegativeIUFactor()) return v;
+  v = m_Min.GetValue(m_eType);
+  IUToBaseUnit(v);
+  return v;
+}
+
+// A value that could not be converted is not stored: it would land on a limit.
+void CMC_Parameter::SetValue(double v) {
+  UnitToIU(v);
+  if (v != NOT_AVAILABLE_VALUE) SetValueInInternalUnit(v);
+}
+
+void CMC_Parameter::SetValueInBaseUnit(double v) {
+  BaseUnitToIU(v);
+  if (v != NOT_AVAILABLE_VALUE) SetValueInInternalUnit(v);
+}
+
+void CMC_Parameter::SetValueInInternalUnit(double v) {
+  double lo = m_Min.GetValue(m_eType), hi = m_Max.GetValue(m_eType);
+  if (v < lo) v = lo;
+  else if (v > hi) v = hi;
+  m_Value.SetValue(m_eType, v);
+}
+
+void CMC_Parameter::SetMin(double v) {
+  UnitToIU(v);
+  if (v == NOT_AVAILABLE_VALUE) return;
+  if (IsNegativeIUFactor()) SetMaxInInternalUnit(v);
+  else SetMinInInternalUnit(v);
+}
+
+void CMC_Parameter::SetMax(double v) {
+  UnitToIU(v);
+  if (v == NOT_AVAILABLE_VALUE) return;
+  if (IsNegativeIUFactor()) SetMinInInternalUnit(v);
+  else SetMaxInInternalUnit(v);
+}
+
+void CMC_Parameter::SetMinInBaseUnit(double v) {
+  BaseUnitToIU(v);
+  if (v == NOT_AVAILABLE_VALUE) return;
+  if (IsNegativeIUFactor()) SetMaxInInternalUnit(v);
+  else SetMinInInternalUnit(v);
+}
+
+void CMC_Parameter::SetMaxInBaseUnit(double v) {
+  BaseUnitToIU(v);
+  if (v == NOT_AVAILABLE_VALUE) return;
+  if (IsNegativeIUFactor()) SetMinInInternalUnit(v);
+  else SetMaxInInternalUnit(v);
+}
+
+void CMC_Parameter::SetMinInInternalUnit(double v) {
+  m_Min.SetValue(m_eType, v);
+  if (CMC_Value::Compare(m_eType, m_Value, m_Min) < 0) m_Value = m_Min;
+  if (CMC_Value::Compare(m_eType, m_Max, m_Min) < 0) m_Max = m_Min;
+}
+
+void CMC_Parameter::SetMaxInInternalUnit(double v) {
+  m_Max.SetValue(m_eType, v);
+  if (CMC_Value::Compare(m_eType, m_Value, m_Max) > 0) m_Value = m_Max;
+  if (CMC_Value::Compare(m_eType, m_Min, m_Max) > 0) m_Min = m_Max;
+}
+
+int CMC_Parameter::ScanValue(const char* text) {
+  if (HasSelectedUnit()) {
+    double v;
+    if (!ScanDouble(text, v)) return FALSE;
+    SetValue(v);
+    return TRUE;
+  }
+  CMC_Value scanned = m_Value;
+  if (!scanned.ScanValue(text, m_eType)) return FALSE;
+  SetValueInInternalUnit(scanned.GetValue(m_eType));
+  return TRUE;
+}
+
+int CMC_Parameter::IsDifferenceInsignificant(double base) {
+  CMC_Value old = m_Value;
+  CString before = PrintValue();
+  SetValueInBaseUnit(base);
+  CString after = PrintValue();
+  m_Value = old;
+  return before == after;
+}
+
+CString CMC_Parameter::PrintValue() {
+  if (!HasSelectedUnit() && m_wPrecision == 0) return m_Value.PrintValue(m_eType);
+  double v = GetValue();
+  if (v == NOT_AVAILABLE_VALUE) return "#ERROR";
+  int decimals = -32768;
+  if (m_wPrecision) {
+    decimals = PrecisionDecimals(v, m_wPrecision);
+  } else if (!IsFloatingPoint(m_eType)) {
+    CMC_Value step = m_Value;
+    if (step.IncValue(m_eType) || step.DecValue(m_eType)) {
+      double w = step.GetValue(m_eType);
+      IUToUnit(w);
+      decimals = StepDecimals(v, w);
+    }
+  }
+  CString out;
+  PrintDoubleValue(v, m_eType, out, decimals);
+  return out;
+}
+
+CString CMC_Parameter::SaveValue(const CMC_Value& raw) {
+  if (!HasSelectedUnit()) return raw.SaveValue(m_eType);
+  CMC_Unit *u, *base;
+  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return CString();
+  double v = raw.GetValue(m_eType);
+  if (v == NOT_AVAILABLE_VALUE) return CString();
+  if (!IsEngParam()) {
+    CacheIUScale(base->GetName());
+    v = m_Scale.ToBase(v);
+    if (v == NOT_AVAILABLE_VALUE) return CString();
+  }
+  return SaveDouble(u->FromBaseUnit(v), m_eType);
+}
+
+int CMC_Parameter::ScanValue(const char* text, CMC_Value& raw) {
+  if (!HasSelectedUnit()) return raw.ScanValue(text, m_eType);
+  CMC_Unit *u, *base;
+  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return FALSE;
+  double v;
+  if (!ScanDouble(text, v)) return FALSE;
+  v = u->ToBaseUnit(v);
+  if (!IsEngParam()) {
+    CacheIUScale(base->GetName());
+    v = m_Scale.FromBase(v);
+    if (v == NOT_AVAILABLE_VALUE) return FALSE;
+  }
+  raw.SetValue(m_eType, v);
+  return TRUE;
+}
+
+int CMC_Parameter::InitializeMotionParam(tagVarType type, const char* name, const char* unit, const CString& value,
+                                         double factor, double offset) {
+  m_eType = type;
+  m_strName = name;
+  m_strUnit = unit;
+  m_wAddress = 0;
+  m_Min = CMC_Value::GetMinOfType(type);
+  m_Max = CMC_Value::GetMaxOfType(type);
+  m_wPrecision = 0;
+  if (m_strUnit.IsEmpty() || factor == 0 || factor == NOT_AVAILABLE_VALUE) {
+    m_Scale.m_dFactor = m_Scale.m_dOffset = NOT_AVAILABLE_VALUE;
+  } else {
+    m_Scale.m_dFactor = factor;
+    m_Scale.m_dOffset = offset;
+  }
+  return ScanValue(value, m_Value);
+}
+
+int CMC_Parameter::WriteToConfig(FILE* file) {
+  const char* typeName = GetTypeName(m_eType);
+  if (!file || !typeName) return FALSE;
+  CString value = SaveValue(m_Value);
+  // A value that cannot be written as its unit asks would not read back.
+  if (value.IsEmpty()) return FALSE;
+  CString line;
+  line.Format("%s\t%s", typeName, m_strName.GetString());
+  if (!m_strUnit.IsEmpty()) line.AppendFormat("\t[%s]", m_strUnit.GetString());
+  line.AppendFormat("\t@0x%04hX\t=", m_wAddress);
+  line += value;
+  // With a negative scale the raw maximum is the lower bound in the user unit.
+  bool swap = IsNegativeIUFactor();
+  const CMC_Value& lower = swap ? m_Max : m_Min;
+  const CMC_Value& upper = swap ? m_Min : m_Max;
+  bool lowerIsDefault = swap ? lower.IsMaxOfType(m_eType) : lower.IsMinOfType(m_eType);
+  bool upperIsDefault = swap ? upper.IsMinOfType(m_eType) : upper.IsMaxOfType(m_eType);
+  if (!lowerIsDefault) {
+    CString text = SaveValue(lower);
+    if (text.IsEmpty()) return FALSE;
+    line += "\t>" + text;
+  }
+  if (!upperIsDefault) {
+    CString text = SaveValue(upper);
+    if (text.IsEmpty()) return FALSE;
+    line += "\t<" + text;
+  }
+  if (m_wPrecision) line.AppendFormat("\t%%%hu", m_wPrecision);
+  line += "\r\n";
+  int ok = TRUE;
+  WriteLine(file, line, ok);
+  return ok;
+}
+
+int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumber) {
+  m_eType = VAR_INVALID;
+  m_strName.Empty();
+  m_strUnit.Empty();
+  m_wAddress = 0;
+  m_Value.zero();
+
+  UINT error = 20002;
+  // Parsed in place: the caller's line is a scratch buffer that a failure replaces with the message.
+  std::string& rest = line.str();
+  CString field;
+  do {
+    if (!TakeField(rest, field)) break;
+    m_eType = ::GetType(field);
+    if (m_eType == VAR_INVALID) break;
+    if (!TakeField(rest, m_strName)) break;
+    if (!CutUnit(rest, m_strUnit)) break;
+    m_Min = CMC_Value::GetMinOfType(m_eType);
+    m_Max = CMC_Value::GetMaxOfType(m_eType);
+    size_t at = rest.find('@');
+    if (at == std::string::npos || !ScanAddress(rest.c_str() + at + 1, m_wAddress)) break;
+    CutToken(rest, at, false);
+    bool ok = true;
+    size_t pos = 0;
+    while (ok && pos < rest.size()) {
+      size_t end = FindSeparator(rest, pos);
+      if (end == std::string::npos) end = rest.size();
+      // The token ends where its separator stood while it is read.
+      char saved = rest[end];
+      rest[end] = '\0';
+      const char* number = rest.c_str() + pos + 1;
+      switch (rest[pos]) {
+        case '=': ok = ScanValue(number, m_Value) != 0; break;
+        case '>': ok = ScanValue(number, m_Min) != 0; break;
+        case '<': ok = ScanValue(number, m_Max) != 0; break;
+        case '%': ok = ScanString(number, "%hu", &m_wPrecision) == 1; break;
+        default: ok = false; break;
+      }
+      rest[end] = saved;
+      pos = end;
+      while (pos < rest.size() && IsSeparator(rest[pos])) ++pos;
+    }
+    if (!ok) break;
+    if (IsNegativeIUFactor()) {
+      CMC_Value oldMin = m_Min, oldMax = m_Max;
+      m_Max = oldMin.IsMinOfType(m_eType) ? CMC_Value::GetMaxOfType(m_eType) : oldMin;
+      m_Min = oldMax.IsMaxOfType(m_eType) ? CMC_Value::GetMinOfType(m_eType) : oldMax;
+    }
+    error = 20014;
+    if (CMC_Value::Compare(m_eType, m_Min, m_Value) > 0 || CMC_Value::Compare(m_eType, m_Value, m_Max) > 0) break;
+    return TRUE;
+  } while (false);
+  line = FormatKernelString(error, file ? file : "", lineNumber);
+  return FALSE;
+}
+
+// ---- CMC_ArrayParameter ---------------------------------------------------------------------------
+
+CMC_ArrayParameter::CMC_ArrayParameter(CMC_Setup& setup) : m_rSetup(setup) {}
+
+CMC_ArrayParameter::CMC_ArrayParameter(CMC_Setup& setup, CMC_ArrayParameter& other) : CObject(), m_rSetup(setup) {
+  *this = other;
+}
+
+CMC_ArrayParameter::CMC_ArrayParameter(const CMC_ArrayParameter& other) : CObject(), m_rSetup(other.m_rSetup) {
+  *this = other;
+}
+
+CMC_ArrayParameter& CMC_ArrayParameter::operator=(const CMC_ArrayParameter& other) {
+  if (this == &other) return *this;
+  m_eType = other.m_eType;
+  m_strName = other.m_strName;
+  m_wAddress = other.m_wAddress;
+  m_arrValues = other.m_arrValues;
+  m_Min = other.m_Min;
+  m_Max = other.m_Max;
+  m_strUnit = other.m_strUnit;
+  m_Scale = other.m_Scale;
+  return *this;
+}
+
+CMC_Value& CMC_ArrayParameter::At(int i) {
+  if (i < 0 || (size_t)i >= m_arrValues.size()) AfxThrowInvalidArgException();
+  return m_arrValues[i];
+}
+
+const CMC_Value& CMC_ArrayParameter::At(int i) const {
+  if (i < 0 || (size_t)i >= m_arrValues.size()) AfxThrowInvalidArgException();
+  return m_arrValues[i];
+}
+
+int CMC_ArrayParameter::HasSelectedUnit() const { return IsSelectedUnit(m_strUnit); }
+
+CString CMC_ArrayParameter::GetSelectedUnit() const { return HasSelectedUnit() ? m_strUnit : CString("IU"); }
+
+int CMC_ArrayParameter::ChangeUnit(const char* unit) {
+  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
+  if (!HasUnit() || !units || !units->CompatibleUnits(m_strUnit, unit)) return FALSE;
+  m_strUnit = unit;
+  return TRUE;
+}
+
+int CMC_ArrayParameter::ChangeUnitType(const char* unit) {
+  if (m_strUnit == (unit ? unit : "")) return TRUE;
+  if (!unit || !*unit) {
+    m_strUnit.Empty();
+    return TRUE;
+  }
+  if (!FindUnitReported(m_rSetup, CMC_Units::DumpIUOfUnit(unit))) return FALSE;
+  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
+  if (HasUnit() && units->CompatibleUnits(m_strUnit, unit)) return TRUE;
+  InvalidateIUCache();
+  m_strUnit = unit;
+  return TRUE;
+}
+
+int CMC_ArrayParameter::GetUnitType() {
+  if (!HasUnit()) return -1;
+  CMC_Unit* u = FindUnitReported(m_rSetup, CMC_Units::DumpIUOfUnit(m_strUnit));
+  return u ? (int)u->GetUnitType() : -1;
+}
+
+bool CMC_ArrayParameter::CacheIUScale(const char* baseUnit) { return m_Scale.Fill(m_rSetup, baseUnit, m_strName); }
+
+bool CMC_ArrayParameter::IsNegativeIUFactor() const {
+  return HasSelectedUnit() && !IsEngParam() && m_Scale.IsCached() && m_Scale.m_dFactor < 0;
+}
+
+void CMC_ArrayParameter::IUToBaseUnit(double& v) {
+  if (!HasSelectedUnit() || IsEngParam()) return;
+  CMC_Unit* base = FindBaseUnit(m_rSetup, m_strUnit);
+  if (!base) {
+    v = NOT_AVAILABLE_VALUE;
+    return;
+  }
+  CacheIUScale(base->GetName());
+  v = m_Scale.ToBase(v);
+}
+
+void CMC_ArrayParameter::BaseUnitToIU(double& v) {
+  if (!HasSelectedUnit() || IsEngParam()) return;
+  CMC_Unit* base = FindBaseUnit(m_rSetup, m_strUnit);
+  if (!base) return;
+  CacheIUScale(base->GetName());
+  v = m_Scale.FromBase(v);
+}
+
+void CMC_ArrayParameter::IUToUnit(double& v) {
+  if (!HasSelectedUnit()) return;
+  CMC_Unit *u, *base;
+  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) {
+    v = NOT_AVAILABLE_VALUE;
+    return;
+  }
+  if (!IsEngParam()) {
+    CacheIUScale(base->GetName());
+    v = m_Scale.ToBase(v);
+    if (v == NOT_AVAILABLE_VALUE) return;
+  }
+  v = u->FromBaseUnit(v);
+}
+
+void CMC_ArrayParameter::UnitToIU(double& v) {
+  if (!HasSelectedUnit()) return;
+  CMC_Unit *u, *base;
+  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return;
+  v = u->ToBaseUnit(v);
+  if (!IsEngParam()) {
+    CacheIUScale(base->GetName());
+    v = m_Scale.FromBase(v);
+  }
+}
+
+double CMC_ArrayParameter::GetValue(int i) {
+  double v = At(i).GetValue(m_eType);
+  IUToUnit(v);
+  return v;
+}
+
+double CMC_ArrayParameter::GetValueInBaseUnit(int i) {
+  double v = At(i).GetValue(m_eType);
+  IUToBaseUnit(v);
+  return v;
+}
+
+double CMC_ArrayParameter::GetMin() {
+  double v = m_Min.GetValue(m_eType);
+  IUToUnit(v);
+  if (!IsNegativeIUFactor()) return v;
+  v = m_Max.GetValue(m_eType);
+  IUToUnit(v);
+  return v;
+}
+
+double CMC_ArrayParameter::GetMax() {
+  double v = m_Max.GetValue(m_eType);
+  IUToUnit(v);
+  if (!IsNegativeIUFactor()) return v;
+  v = m_Min.GetValue(m_eType);
+  IUToUnit(v);
+  return v;
+}
+
+double CMC_ArrayParameter::GetMinInBaseUnit() {
+  double v = m_Min.GetValue(m_eType);
+  IUToBaseUnit(v);
+  if (!IsNegativeIUFactor()) return v;
+  v = m_Max.GetValue(m_eType);
+  IUToBaseUnit(v);
+  return v;
+}
+
+double CMC_ArrayParameter::GetMaxInBaseUnit() {
+  double v = m_Max.GetValue(m_eType);
+  IUToBaseUnit(v);
+  if (!IsNegativeIUFactor()) return v;
+  v = m_Min.GetValue(m_eType);
+  IUToBaseUnit(v);
+  return v;
+}
+
+void CMC_ArrayParameter::SetValue(int i, double v) {
+  At(i);
+  UnitToIU(v);
+  if (v != NOT_AVAILABLE_VALUE) SetValueInInternalUnit(i, v);
+}
+
+void CMC_ArrayParameter::SetValueInBaseUnit(int i, double v) {
+  At(i);
+  BaseUnitToIU(v);
+  if (v != NOT_AVAILABLE_VALUE) SetValueInInternalUnit(i, v);
+}
+
+void CMC_ArrayParameter::SetValueInInternalUnit(int i, double v) {
+  CMC_Value& value = At(i);
+  double lo = m_Min.GetValue(m_eType), hi = m_Max.GetValue(m_eType);
+  if (v < lo) v = lo;
+  else if (v > hi) v = hi;
+  value.SetValue(m_eType, v);
+}
+
+void CMC_ArrayParameter::SetMin(double v) {
+  UnitToIU(v);
+  if (v == NOT_AVAILABLE_VALUE) return;
+  if (IsNegativeIUFactor()) SetMaxInInternalUnit(v);
+  else SetMinInInternalUnit(v);
+}
+
+void CMC_ArrayParameter::SetMax(double v) {
+  UnitToIU(v);
+  if (v == NOT_AVAILABLE_VALUE) return;
+  if (IsNegativeIUFactor()) SetMinInInternalUnit(v);
+  else SetMaxInInternalUnit(v);
+}
+
+void CMC_ArrayParameter::SetMinInBaseUnit(double v) {
+  BaseUnitToIU(v);
+  if (v == NOT_AVAILABLE_VALUE) return;
+  if (IsNegativeIUFactor()) SetMaxInInternalUnit(v);
+  else SetMinInInternalUnit(v);
+}
+
+void CMC_ArrayParameter::SetMaxInBaseUnit(double v) {
+  BaseUnitToIU(v);
+  if (v == NOT_AVAILABLE_VALUE) return;
+  if (IsNegativeIUFactor()) SetMinInInternalUnit(v);
+  else SetMaxInInternalUnit(v);
+}
+
+void CMC_ArrayParameter::SetMinInInternalUnit(double v) {
+  m_Min.SetValue(m_eType, v);
+  for (size_t i = 0; i < m_arrValues.size(); ++i)
+    if (CMC_Value::Compare(m_eType, m_arrValues[i], m_Min) < 0) m_arrValues[i] = m_Min;
+  if (CMC_Value::Compare(m_eType, m_Max, m_Min) < 0) m_Max = m_Min;
+}
+
+void CMC_ArrayParameter::SetMaxInInternalUnit(double v) {
+  m_Max.SetValue(m_eType, v);
+  for (size_t i = 0; i < m_arrValues.size(); ++i)
+    if (CMC_Value::Compare(m_eType, m_arrValues[i], m_Max) > 0) m_arrValues[i] = m_Max;
+  if (CMC_Value::Compare(m_eType, m_Min, m_Max) > 0) m_Min = m_Max;
+}
+
+int CMC_ArrayParameter::ScanValue(int i, const char* text) {
+  CMC_Value& value = At(i);
+  if (HasSelectedUnit()) {
+    double v;
+    if (!ScanDouble(text, v)) return FALSE;
+    SetValue(i, v);
+    return TRUE;
+  }
+  CMC_Value scanned = value;
+  if (!scanned.ScanValue(text, m_eType)) return FALSE;
+  SetValueInInternalUnit(i, scanned.GetValue(m_eType));
+  return TRUE;
+}
+
+int CMC_ArrayParameter::IsDifferenceInsignificant(int i, double base) {
+  CMC_Value old = At(i);
+  CString before = PrintValue(i);
+  SetValueInBaseUnit(i, base);
+  CString after = PrintValue(i);
+  m_arrValues[i] = old;
+  return before == after;
+}
+
+void CMC_ArrayParameter::InsertValueAt(int i, double v) {
+  if (i < 0 || (size_t)i > m_arrValues.size()) AfxThrowInvalidArgException();
+  m_arrValues.insert(m_arrValues.begin() + i, CMC_Value());
+  SetValue(i, v);
+}
+
+void CMC_ArrayParameter::RemoveValueAt(int i, int count) {
+  if (i < 0 || count < 0 || (size_t)i + (size_t)count > m_arrValues.size()) AfxThrowInvalidArgException();
+  m_arrValues.erase(m_arrValues.begin() + i, m_arrValues.begin() + i + count);
+}
+
+CString CMC_ArrayParameter::PrintValue(int i) {
+  const CMC_Value& value = At(i);
+  if (!HasSelectedUnit()) return value.PrintValue(m_eType);
+  double v = GetValue(i);
+  if (v == NOT_AVAILABLE_VALUE) return "#ERROR";
+  int decimals = -32768;
+  if (!IsFloatingPoint(m_eType)) {
+    CMC_Value step = value;
+    if (step.IncValue(m_eType) || step.DecValue(m_eType)) {
+      double w = step.GetValue(m_eType);
+      IUToUnit(w);
+      decimals = StepDecimals(v, w);
+    }
+  }
+  CString out;
+  PrintDoubleValue(v, m_eType, out, decimals);
+  return out;
+}
+
+CString CMC_ArrayParameter::SaveValue(const CMC_Value& raw) {
+  if (!HasSelectedUnit()) return raw.SaveValue(m_eType);
+  CMC_Unit *u, *base;
+  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return CString();
+  double v = raw.GetValue(m_eType);
+  if (v == NOT_AVAILABLE_VALUE) return CString();
+  if (!IsEngParam()) {
+    CacheIUScale(base->GetName());
+    v = m_Scale.ToBase(v);
+    if (v == NOT_AVAILABLE_VALUE) return CString();
+  }
+  return SaveDouble(u->FromBaseUnit(v), m_eType);
+}
+
+void CMC_ArrayParameter::SaveData(CString& text) {
+  text.Empty();
+  for (size_t i = 0; i < m_arrValues.size(); ++i) {
+    if (i) text += ',';
+    text += SaveValue(m_arrValues[i]);
+  }
+}
+
+int CMC_ArrayParameter::LoadData(const char* text) {
+  m_arrValues.clear();
+  if (!text || !*text) return TRUE;
+  int count = 1;
+  for (const char* p = text; *p; ++p)
+    if (*p == ',') ++count;
+  m_arrValues.assign((size_t)count, CMC_Value());
+  int ok = TRUE;
+  const char* p = text;
+  for (int i = 0; i < count; ++i) {
+    if (!ScanValue(i, p)) ok = FALSE;
+    const char* comma = std::strchr(p, ',');
+    if (comma) p = comma + 1;
+  }
+  return ok;
+}
+
+int CMC_ArrayParameter::InitializeMotionParam(tagVarType type, const char* name, const char* unit,
+                                              const CString& value, double factor, double offset) {
+  m_eType = type;
+  m_strName = name;
+  m_strUnit = unit;
+  m_wAddress = 0;
+  m_Min = CMC_Value::GetMinOfType(type);
+  m_Max = CMC_Value::GetMaxOfType(type);
+  if (m_strUnit.IsEmpty() || factor == 0 || factor == NOT_AVAILABLE_VALUE) {
+    m_Scale.m_dFactor = m_Scale.m_dOffset = NOT_AVAILABLE_VALUE;
+  } else {
+    m_Scale.m_dFactor = factor;
+    m_Scale.m_dOffset = offset;
+  }
+  return LoadData(value);
+}

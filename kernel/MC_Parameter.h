@@ -1,0 +1,362 @@
+// A named drive quantity of a setup: a typed value at a drive address with a range, a unit and
+// conversions between internal, base and user units.
+#pragma once
+
+#include "kernel/MC_Value.h"
+#include "platform/core/Object.h"
+#include "platform/core/String.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class CMC_Setup;
+class CMC_Units;
+class CMC_Unit;
+
+// A scaling entry point of a setup GUI module: (setup, base unit name, parameter or variable name).
+typedef double (*MC_SCALE_FCT)(CMC_Setup* setup, const char* baseUnit, const char* name);
+
+// What parameters and variables ask of the setup that owns them. The setup installs these answers;
+// until then a setup has no unit table and no GUI module, and its IU cache counts as enabled.
+struct CMC_SetupLink {
+  CMC_Units* (*pfnGetUnits)(CMC_Setup& setup) = nullptr;
+  int (*pfnIsIUCacheEnabled)(CMC_Setup& setup) = nullptr;
+  MC_SCALE_FCT (*pfnGetScaleFactorFct)(CMC_Setup& setup) = nullptr;
+  MC_SCALE_FCT (*pfnGetScaleOffsetFct)(CMC_Setup& setup) = nullptr;
+  CString (*pfnGetGUIModuleName)(CMC_Setup& setup) = nullptr;
+  // The GUI module's hook for each parameter read from a file; nonzero accepts.
+  int (*pfnOnInitParam)(CMC_Setup& setup, const char* name) = nullptr;
+
+  // Returns the link it replaces.
+  static CMC_SetupLink Install(const CMC_SetupLink& link);
+  static const CMC_SetupLink& Get();
+
+  static CMC_Units* GetUnits(CMC_Setup& setup);
+  static int IsIUCacheEnabled(CMC_Setup& setup);
+  static int OnInitParam(CMC_Setup& setup, const char* name);
+};
+
+// The IU scale of one quantity, cached between conversions; NOT_AVAILABLE_VALUE as factor means
+// nothing is cached.
+struct CMC_IUScaleCache {
+  double m_dFactor = NOT_AVAILABLE_VALUE;
+  double m_dOffset = NOT_AVAILABLE_VALUE;
+
+  bool IsCached() const { return m_dFactor != NOT_AVAILABLE_VALUE; }
+  void Invalidate() { m_dFactor = NOT_AVAILABLE_VALUE; }
+  // Asks the setup's GUI module unless the setup allows the cache and a scale is cached; a factor of
+  // 0 is refused with a warning. True when a scale is cached afterwards.
+  bool Fill(CMC_Setup& setup, const char* baseUnit, const char* name);
+  // base = factor * (iu + offset); NOT_AVAILABLE_VALUE without a scale.
+  double ToBase(double iu) const;
+  double FromBase(double base) const;
+};
+
+namespace mc_quantity {
+// A user unit: not empty and not an internal unit.
+bool IsSelectedUnit(const CString& unit);
+// The unit and the base unit of a user unit; false (after the units' messages) when either is missing.
+bool FindUnitAndBase(CMC_Setup& setup, const CString& unit, CMC_Unit*& u, CMC_Unit*& base);
+// The base unit of a unit text (leading backslash ignored), with the units' messages.
+CMC_Unit* FindBaseUnit(CMC_Setup& setup, const CString& unit);
+// The unit, looked up without any message.
+CMC_Unit* LookupUnitSilently(CMC_Units& units, const CString& unit);
+// Decimals for display: `precision` significant digits of v.
+int PrecisionDecimals(double v, WORD precision);
+// Decimals that show one raw step: v and w are the value and the value one raw step away, both
+// converted for display; -32768 (no precision) when they do not make a step.
+int StepDecimals(double v, double w);
+// Cuts the front field of a line, up to the first blank or tab, and the blanks and tabs after it;
+// false when no blank or tab follows the field.
+bool TakeField(std::string& line, CString& field);
+// Cuts the unit in square brackets out of a line and trims it; false for a "[" without a "]" at
+// least two characters after it.
+bool CutUnit(std::string& line, CString& unit);
+// Cuts the text from `at` up to and including the separator that ends it, or to the end of the line,
+// then trims the line. The separator is the next blank or tab, or with `blankFirst` the next blank
+// and only when there is none the next tab.
+void CutToken(std::string& line, size_t at, bool blankFirst);
+size_t FindSeparator(const std::string& s, size_t from);
+// About how many lines an open file holds, so that tables are sized once before it is read.
+size_t ExpectedLineCount(FILE* file);
+// The number after a marker, read with "%hi" (0x hexadecimal, leading 0 octal, else decimal).
+bool ScanAddress(const char* text, WORD& address);
+
+// Open-addressing hash tables from a key to an object, kept in one block: names without regard to
+// case, or 16-bit addresses. They hold their own copy of the key, as a map would.
+struct NameKey {
+  typedef const char* Key;
+  typedef CString Stored;
+  static UINT Hash(Key k) {
+    UINT h = 2166136261u;
+    for (const unsigned char* c = (const unsigned char*)(k ? k : ""); *c; ++c)
+      h = (h ^ (UINT)(*c >= 'a' && *c <= 'z' ? *c - 32 : *c)) * 16777619u;
+    return h;
+  }
+  static bool Equal(const Stored& a, Key b) { return _stricmp(a, b ? b : "") == 0; }
+};
+struct AddressKey {
+  typedef WORD Key;
+  typedef WORD Stored;
+  static UINT Hash(Key k) { return (UINT)k * 2654435761u; }
+  static bool Equal(Stored a, Key b) { return a == b; }
+};
+
+template <class T, class Traits>
+class FlatIndex {
+ public:
+  typedef typename Traits::Key Key;
+
+  int GetCount() const { return (int)m_count; }
+  T* Find(Key k) const {
+    if (m_slots.empty()) return nullptr;
+    UINT h = Traits::Hash(k);
+    for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
+      const Slot& s = m_slots[i];
+      if (!s.p) return nullptr;
+      if (s.hash == h && Traits::Equal(s.key, k)) return s.p;
+    }
+  }
+  // Indexes `p` (not null) under `k`; returns the object it displaces, or null.
+  T* Set(Key k, T* p) {
+    if ((m_count + 1) * 2 > m_slots.size()) Rehash(m_slots.size() * 2);
+    UINT h = Traits::Hash(k);
+    for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
+      Slot& s = m_slots[i];
+      if (!s.p) {
+        s.hash = h;
+        s.key = k;
+        s.p = p;
+        ++m_count;
+        return nullptr;
+      }
+      if (s.hash == h && Traits::Equal(s.key, k)) {
+        T* old = s.p;
+        s.p = p;
+        return old;
+      }
+    }
+  }
+  // Sizes the table for `count` keys at once.
+  void Reserve(size_t count) {
+    if (count * 2 > m_slots.size()) Rehash(count * 2);
+  }
+  void RemoveAll() {
+    m_slots.clear();
+    m_count = 0;
+    m_mask = 0;
+  }
+  template <class F>
+  void ForEach(F f) const {
+    for (const Slot& s : m_slots)
+      if (s.p) f(s.p);
+  }
+
+ private:
+  struct Slot {
+    UINT hash = 0;
+    T* p = nullptr;
+    typename Traits::Stored key{};
+  };
+  void Rehash(size_t atLeast) {
+    size_t size = 64;
+    while (size < atLeast) size *= 2;
+    std::vector<Slot> old(size);
+    old.swap(m_slots);
+    m_mask = size - 1;
+    for (Slot& s : old) {
+      if (!s.p) continue;
+      size_t i = s.hash & m_mask;
+      while (m_slots[i].p) i = (i + 1) & m_mask;
+      m_slots[i] = std::move(s);
+    }
+  }
+
+  std::vector<Slot> m_slots;
+  size_t m_count = 0;
+  size_t m_mask = 0;
+};
+
+}  // namespace mc_quantity
+
+class CMC_Parameter : public CObject {
+  DECLARE_DYNAMIC(CMC_Parameter)
+ public:
+  explicit CMC_Parameter(CMC_Setup& setup);
+  CMC_Parameter(CMC_Setup& setup, CMC_Parameter& other);
+  CMC_Parameter(const CMC_Parameter& other);
+  CMC_Parameter& operator=(const CMC_Parameter& other);
+
+  CMC_Setup& GetSetup() const { return m_rSetup; }
+  tagVarType GetType() const { return m_eType; }
+  const CString& GetName() const { return m_strName; }
+  WORD GetAddress() const { return m_wAddress; }
+  const CString& GetUnitName() const { return m_strUnit; }
+  int HasUnit() const { return !m_strUnit.IsEmpty(); }
+  int HasSelectedUnit() const;
+  CString GetSelectedUnit() const;
+  WORD GetPrecision() const { return m_wPrecision; }
+  WORD GetSizeInWords() const { return CMC_Value::GetSizeInWords(m_eType); }
+
+  int IsEngParam() const { return (m_wAddress & 0xF000) == 0x8000; }
+  int IsComputedParam() const { return (m_wAddress & 0xF000) == 0xC000; }
+  int IsSpecialParam() const { return IsEngParam() || IsComputedParam(); }
+
+  void ChangeName(const char* name) { m_strName = name; }
+  void ChangePrecision(WORD precision) { m_wPrecision = precision; }
+  void ChangeType(tagVarType type) { m_eType = type; }
+  int ChangeUnit(const char* unit);
+  int ChangeUnitType(const char* unit);
+  int GetUnitType();
+  void InvalidateIUCache() { m_Scale.Invalidate(); }
+
+  void IUToBaseUnit(double& v);
+  void BaseUnitToIU(double& v);
+  void IUToUnit(double& v);
+  void UnitToIU(double& v);
+
+  double GetValueInInternalUnit() const { return m_Value.GetValue(m_eType); }
+  double GetMinInInternalUnit() const { return m_Min.GetValue(m_eType); }
+  double GetMaxInInternalUnit() const { return m_Max.GetValue(m_eType); }
+  double GetValue();
+  double GetValueInBaseUnit();
+  double GetMin();
+  double GetMax();
+  double GetMinInBaseUnit();
+  double GetMaxInBaseUnit();
+  void SetValue(double v);
+  void SetValueInBaseUnit(double v);
+  void SetValueInInternalUnit(double v);
+  void SetMin(double v);
+  void SetMax(double v);
+  void SetMinInBaseUnit(double v);
+  void SetMaxInBaseUnit(double v);
+  void SetMinInInternalUnit(double v);
+  void SetMaxInInternalUnit(double v);
+  int ScanValue(const char* text);
+  int IsDifferenceInsignificant(double base);
+
+  CString PrintValue();
+  CString PrintValueForZUR() const { return m_Value.PrintValueForZUR(m_eType); }
+  CString PrintValueInInternalUnits() const { return m_Value.PrintValue(m_eType); }
+  int ScanValueInInternalUnits(const char* text) { return m_Value.ScanValue(text, m_eType); }
+  void ReadFromBuffer(const WORD* words) { m_Value.ReadFromBuffer(m_eType, words); }
+  void WriteToBuffer(WORD* words) const { m_Value.WriteToBuffer(m_eType, words); }
+  int ReadFromChip() { return m_Value.ReadFromChip(m_eType, m_wAddress); }
+  int WriteToChip() const { return m_Value.WriteToChip(m_eType, m_wAddress); }
+
+  int InitializeMotionParam(tagVarType type, const char* name, const char* unit, const CString& value, double factor,
+                            double offset);
+
+  // One line of parameters.cfg.
+  int WriteToConfig(FILE* file);
+  int ReadFromConfig(CString& line, const char* file, int lineNumber);
+
+ private:
+  bool IsNegativeIUFactor() const;
+  // Fills the IU scale for the base unit; false when the module gave none.
+  bool CacheIUScale(const char* baseUnit);
+  CString SaveValue(const CMC_Value& raw);
+  int ScanValue(const char* text, CMC_Value& raw);
+
+  CMC_Setup& m_rSetup;
+  tagVarType m_eType = VAR_INVALID;
+  CString m_strName;
+  WORD m_wAddress = 0;
+  CMC_Value m_Value;
+  CMC_Value m_Min;
+  CMC_Value m_Max;
+  CString m_strUnit;
+  WORD m_wPrecision = 0;
+  CMC_IUScaleCache m_Scale;
+};
+
+// A list of values under one name (a motion element's list parameter).
+class CMC_ArrayParameter : public CObject {
+  DECLARE_DYNAMIC(CMC_ArrayParameter)
+ public:
+  explicit CMC_ArrayParameter(CMC_Setup& setup);
+  CMC_ArrayParameter(CMC_Setup& setup, CMC_ArrayParameter& other);
+  CMC_ArrayParameter(const CMC_ArrayParameter& other);
+  CMC_ArrayParameter& operator=(const CMC_ArrayParameter& other);
+
+  CMC_Setup& GetSetup() const { return m_rSetup; }
+  tagVarType GetType() const { return m_eType; }
+  const CString& GetName() const { return m_strName; }
+  WORD GetAddress() const { return m_wAddress; }
+  const CString& GetUnitName() const { return m_strUnit; }
+  int HasUnit() const { return !m_strUnit.IsEmpty(); }
+  int HasSelectedUnit() const;
+  CString GetSelectedUnit() const;
+  WORD GetSizeInWords() const { return CMC_Value::GetSizeInWords(m_eType); }
+
+  int IsEngParam() const { return (m_wAddress & 0xF000) == 0x8000; }
+  int IsComputedParam() const { return (m_wAddress & 0xF000) == 0xC000; }
+  int IsSpecialParam() const { return m_wAddress >= 0x4000; }
+
+  void ChangeName(const char* name) { m_strName = name; }
+  void ChangeType(tagVarType type) { m_eType = type; }
+  int ChangeUnit(const char* unit);
+  int ChangeUnitType(const char* unit);
+  int GetUnitType();
+  void InvalidateIUCache() { m_Scale.Invalidate(); }
+
+  void IUToBaseUnit(double& v);
+  void BaseUnitToIU(double& v);
+  void IUToUnit(double& v);
+  void UnitToIU(double& v);
+
+  int GetValuesCount() const { return (int)m_arrValues.size(); }
+  void SetValuesCount(int count) { m_arrValues.resize(count > 0 ? (size_t)count : 0); }
+  double GetValueInInternalUnit(int i) const { return At(i).GetValue(m_eType); }
+  double GetMinInInternalUnit() const { return m_Min.GetValue(m_eType); }
+  double GetMaxInInternalUnit() const { return m_Max.GetValue(m_eType); }
+  double GetValue(int i);
+  double GetValueInBaseUnit(int i);
+  double GetMin();
+  double GetMax();
+  double GetMinInBaseUnit();
+  double GetMaxInBaseUnit();
+  void SetValue(int i, double v);
+  void SetValueInBaseUnit(int i, double v);
+  void SetValueInInternalUnit(int i, double v);
+  void SetMin(double v);
+  void SetMax(double v);
+  void SetMinInBaseUnit(double v);
+  void SetMaxInBaseUnit(double v);
+  void SetMinInInternalUnit(double v);
+  void SetMaxInInternalUnit(double v);
+  int ScanValue(int i, const char* text);
+  int IsDifferenceInsignificant(int i, double base);
+  void InsertValueAt(int i, double v);
+  void RemoveValueAt(int i, int count = 1);
+
+  CString PrintValue(int i);
+  CString PrintValueForZUR(int i) const { return At(i).PrintValueForZUR(m_eType); }
+  CString PrintValueInInternalUnits(int i) const { return At(i).PrintValue(m_eType); }
+  int ScanValueInInternalUnits(int i, const char* text) { return At(i).ScanValue(text, m_eType); }
+
+  // The values as text separated by ","; an empty text is an empty list.
+  int LoadData(const char* text);
+  void SaveData(CString& text);
+  int InitializeMotionParam(tagVarType type, const char* name, const char* unit, const CString& value, double factor,
+                            double offset);
+
+ private:
+  CMC_Value& At(int i);
+  const CMC_Value& At(int i) const;
+  bool IsNegativeIUFactor() const;
+  bool CacheIUScale(const char* baseUnit);
+  CString SaveValue(const CMC_Value& raw);
+
+  CMC_Setup& m_rSetup;
+  tagVarType m_eType = VAR_INVALID;
+  CString m_strName;
+  WORD m_wAddress = 0;
+  std::vector<CMC_Value> m_arrValues;
+  CMC_Value m_Min;
+  CMC_Value m_Max;
+  CString m_strUnit;
+  CMC_IUScaleCache m_Scale;
+};

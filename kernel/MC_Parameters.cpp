@@ -1,0 +1,159 @@
+#include "kernel/MC_Parameters.h"
+
+#include "kernel/ConfigFile.h"
+#include "kernel/KernelGlobals.h"
+#include "kernel/MC_Units.h"
+#include "platform/core/Exception.h"
+#include "platform/core/MessageBox.h"
+
+#include <new>
+
+CMC_Parameters::CMC_Parameters() : m_arrParameters(TRUE) {
+  m_arrParameters.SetSize(0, 32);
+}
+
+CMC_Parameters::~CMC_Parameters() { Cleanup(); }
+
+void CMC_Parameters::Cleanup() {
+  m_arrParameters.RemoveAll();
+  m_mapByName.RemoveAll();
+  m_mapByAddress.RemoveAll();
+}
+
+void CMC_Parameters::CleanupArray(CObArrayEx<CMC_Parameter>& array) {
+  for (int i = 0; i < array.GetSize(); ++i) {
+    delete array.GetAt(i);
+    array.SetAt(i, nullptr);
+  }
+  array.RemoveAll();
+}
+
+void CMC_Parameters::Register(CMC_Parameter* parameter) {
+  m_mapByName.Set(parameter->GetName(), parameter);
+  m_mapByAddress.Set(parameter->GetAddress(), parameter);
+}
+
+CMC_Parameter* CMC_Parameters::FindParameter(const char* name) const {
+  if (CMC_Parameter* p = m_mapByName.Find(name)) return p;
+  ShowKernelMessage(MB_ICONEXCLAMATION, 20010, name ? name : "");
+  return nullptr;
+}
+
+CMC_Parameter* CMC_Parameters::FindParameter(WORD address) const {
+  if (CMC_Parameter* p = m_mapByAddress.Find(address)) return p;
+  ShowKernelMessage(MB_ICONEXCLAMATION, 20021, address);
+  return nullptr;
+}
+
+int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
+  FILE* f = OpenConfigFile(file, FALSE);
+  if (!f) return FALSE;
+  Cleanup();
+  size_t expected = mc_quantity::ExpectedLineCount(f);
+  m_mapByName.Reserve(expected);
+  m_mapByAddress.Reserve(expected);
+  const char* fileName = file ? file : "";
+  CString line, message;
+  int lineNumber = 0;
+  bool failed = false;
+  while (!failed && ReadConfigFileLine(f, line, lineNumber)) {
+    CMC_Parameter* parameter = new (std::nothrow) CMC_Parameter(setup);
+    if (!parameter) {
+      message = FormatKernelString(20004);
+      failed = true;
+      break;
+    }
+    if (!parameter->ReadFromConfig(line, fileName, lineNumber)) {
+      message = line;
+      delete parameter;
+      failed = true;
+      break;
+    }
+    if (m_mapByName.Find(parameter->GetName())) {
+      message = FormatKernelString(20012, fileName, lineNumber, parameter->GetName().GetString());
+      delete parameter;
+      failed = true;
+      break;
+    }
+    if (m_mapByAddress.Find(parameter->GetAddress())) {
+      message = FormatKernelString(20013, fileName, lineNumber, parameter->GetAddress());
+      delete parameter;
+      failed = true;
+      break;
+    }
+    m_arrParameters.Add(parameter);
+    Register(parameter);
+    CString key = parameter->GetName();
+    key.MakeUpper();
+    if (!CMC_SetupLink::OnInitParam(setup, key)) failed = true;
+  }
+  if (f) fclose(f);
+  if (!failed) return TRUE;
+  if (!message.IsEmpty() && g_bShowErrors) AfxMessageBox(message, MB_ICONEXCLAMATION);
+  Cleanup();
+  return FALSE;
+}
+
+int CMC_Parameters::WriteFile(const char* file) {
+  FILE* f = OpenConfigFile(file, TRUE);
+  if (!f) return FALSE;
+  UINT error = 0;
+  for (int i = 0; i < m_arrParameters.GetSize() && !error; ++i) {
+    CMC_Parameter* parameter = m_arrParameters.GetAt(i);
+    if (!parameter) error = 20004;
+    else if (!parameter->WriteToConfig(f)) error = 20015;
+  }
+  if (fclose(f) != 0 && !error) error = 20015;
+  if (!error) return TRUE;
+  if (error == 20015) ShowKernelMessage(MB_ICONEXCLAMATION, error, file ? file : "");
+  else ShowKernelMessage(MB_ICONEXCLAMATION, error);
+  return FALSE;
+}
+
+int CMC_Parameters::Copy(CMC_Parameters& from, CMC_Setup& setup) {
+  if (&from == this) return FALSE;
+  Cleanup();
+  for (int i = 0; i < from.m_arrParameters.GetSize(); ++i) {
+    CMC_Parameter* source = from.m_arrParameters.GetAt(i);
+    CMC_Parameter* copy = source ? new CMC_Parameter(setup, *source) : nullptr;
+    m_arrParameters.Add(copy);
+    if (copy) Register(copy);
+  }
+  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
+  CMC_Units empty;
+  return AllUnitsAreValid(units ? *units : empty);
+}
+
+int CMC_Parameters::AllUnitsAreValid(CMC_Units& units) {
+  for (int i = 0; i < m_arrParameters.GetSize(); ++i) {
+    CMC_Parameter* p = m_arrParameters.GetAt(i);
+    if (!p || !p->HasUnit()) continue;
+    if (!mc_quantity::LookupUnitSilently(units, p->GetUnitName())) {
+      ShowKernelMessage(MB_ICONEXCLAMATION, 20016, p->GetName().GetString(), p->GetUnitName().GetString());
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+void CMC_Parameters::InvalidateIUCache() {
+  for (int i = 0; i < m_arrParameters.GetSize(); ++i)
+    if (CMC_Parameter* p = m_arrParameters.GetAt(i)) p->InvalidateIUCache();
+}
+
+void CMC_Parameters::BackupParameters(CObArrayEx<CMC_Parameter>& backup) {
+  for (int i = 0; i < m_arrParameters.GetSize(); ++i) {
+    CMC_Parameter* p = m_arrParameters.GetAt(i);
+    backup.Add(p ? new CMC_Parameter(*p) : nullptr);
+  }
+}
+
+void CMC_Parameters::RestoreParameters(CObArrayEx<CMC_Parameter>& backup) {
+  // Checked before anything changes, so a wrong backup leaves the list as it was.
+  if (backup.GetSize() > m_arrParameters.GetSize()) AfxThrowInvalidArgException();
+  for (int i = 0; i < backup.GetSize(); ++i) {
+    CMC_Parameter* b = backup.GetAt(i);
+    CMC_Parameter* p = m_arrParameters.GetAt(i);
+    if (b && p) *p = *b;
+  }
+}

@@ -1,0 +1,166 @@
+#include "kernel/MC_Variables.h"
+
+#include "kernel/ConfigFile.h"
+#include "kernel/KernelGlobals.h"
+#include "kernel/MC_Units.h"
+#include "platform/core/MessageBox.h"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+CMC_Variables::CMC_Variables() : m_arrVariables(FALSE) {
+  m_arrVariables.SetSize(0, 32);
+}
+
+CMC_Variables::~CMC_Variables() { Cleanup(); }
+
+void CMC_Variables::Cleanup() {
+  // The map owns every variable of the array and the halves.
+  m_mapByName.ForEach([](CMC_Variable* v) { delete v; });
+  m_arrVariables.RemoveAll();
+  m_mapByName.RemoveAll();
+}
+
+bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
+  if (!registered) {
+    // Only a generated half can hold the name already: the variable of the list takes it over.
+    CMC_Variable* displaced = m_mapByName.Set(variable->GetName(), variable);
+    if (displaced != variable) delete displaced;
+  }
+  tagVarType lowType, highType;
+  bool unitOnLow;
+  switch (variable->GetType()) {
+    case VAR_LONG: lowType = highType = VAR_INT; unitOnLow = true; break;
+    case VAR_ULONG: lowType = highType = VAR_UINT; unitOnLow = true; break;
+    case VAR_FIXED:
+    case VAR_UFIXED: lowType = VAR_UINT; highType = VAR_INT; unitOnLow = false; break;
+    default: return true;
+  }
+  WORD words[2] = {0, 0};
+  variable->GetRawValue().WriteToBuffer(variable->GetType(), words);
+  for (int half = 0; half < 2; ++half) {
+    CString name = variable->GetName() + (half ? "(H)" : "(L)");
+    // A name the file gave to a variable of its own stays that variable's.
+    if (m_mapByName.Find(name)) continue;
+    CMC_Variable* h = new (std::nothrow) CMC_Variable(*variable);
+    if (!h) return false;
+    h->ChangeName(name);
+    h->ChangeType(half ? highType : lowType);
+    h->ChangeAddress((WORD)(variable->GetAddress() + half));
+    h->GetRawValue().zero();
+    h->GetRawValue().ReadFromBuffer(h->GetType(), &words[half]);
+    h->InvalidateIUCache();
+    bool keepsUnit = half ? !unitOnLow : unitOnLow;
+    if (!keepsUnit) h->ChangeUnitType(nullptr);
+    m_mapByName.Set(name, h);
+  }
+  return true;
+}
+
+int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
+  FILE* f = OpenConfigFile(file, FALSE);
+  if (!f) return FALSE;
+  Cleanup();
+  m_mapByName.Reserve(mc_quantity::ExpectedLineCount(f) * 2);
+  const char* fileName = file ? file : "";
+  CString line, message;
+  int lineNumber = 0;
+  bool failed = false;
+  while (!failed && ReadConfigFileLine(f, line, lineNumber)) {
+    CMC_Variable* variable = new (std::nothrow) CMC_Variable(setup);
+    if (!variable) {
+      message = FormatKernelString(20004);
+      failed = true;
+    } else if (!variable->ReadFromConfig(line, fileName, lineNumber)) {
+      message = line;
+      delete variable;
+      failed = true;
+    } else {
+      if (m_mapByName.Find(variable->GetName())) {
+        message = FormatKernelString(20018, fileName, lineNumber, variable->GetName().GetString());
+        delete variable;
+        failed = true;
+      } else {
+        m_mapByName.Set(variable->GetName(), variable);
+        m_arrVariables.Add(variable);
+        if (!OnAddVariable(variable, true)) {
+          message = FormatKernelString(20004);
+          failed = true;
+        }
+      }
+    }
+  }
+  if (f) fclose(f);
+  if (!failed) return TRUE;
+  if (g_bShowErrors) AfxMessageBox(message, MB_ICONEXCLAMATION);
+  Cleanup();
+  return FALSE;
+}
+
+int CMC_Variables::WriteFile(const char* file) {
+  FILE* f = OpenConfigFile(file, TRUE);
+  if (!f) return FALSE;
+  UINT error = 0;
+  for (int i = 0; i < m_arrVariables.GetSize() && !error; ++i) {
+    CMC_Variable* v = m_arrVariables.GetAt(i);
+    if (!v) error = 20004;
+    else if (!v->WriteToConfig(f, TRUE)) error = 20015;
+  }
+  if (fclose(f) != 0 && !error) error = 20015;
+  if (!error) return TRUE;
+  if (error == 20015) ShowKernelMessage(MB_ICONEXCLAMATION, error, file ? file : "");
+  else ShowKernelMessage(MB_ICONEXCLAMATION, error);
+  return FALSE;
+}
+
+CMC_Variable* CMC_Variables::FindVariable(const char* name) const {
+  return name ? m_mapByName.Find(name) : nullptr;
+}
+
+int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
+  if (&from == this) return FALSE;
+  Cleanup();
+  for (int i = 0; i < from.m_arrVariables.GetSize(); ++i) {
+    CMC_Variable* source = from.m_arrVariables.GetAt(i);
+    CMC_Variable* copy = source ? new CMC_Variable(setup, *source) : nullptr;
+    m_arrVariables.Add(copy);
+    if (copy) OnAddVariable(copy, false);
+  }
+  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
+  CMC_Units empty;
+  return AllUnitsAreValid(units ? *units : empty);
+}
+
+int CMC_Variables::AllUnitsAreValid(CMC_Units& units) {
+  for (int i = 0; i < m_arrVariables.GetSize(); ++i) {
+    CMC_Variable* v = m_arrVariables.GetAt(i);
+    if (!v || !v->HasUnit()) continue;
+    if (!mc_quantity::LookupUnitSilently(units, v->GetUnitName())) {
+      ShowKernelMessage(MB_ICONEXCLAMATION, 20017, v->GetName().GetString(), v->GetUnitName().GetString());
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+// The halves carry units too, so their scales go with the others.
+void CMC_Variables::InvalidateIUCache() {
+  m_mapByName.ForEach([](CMC_Variable* v) { v->InvalidateIUCache(); });
+}
+
+int CMC_Variables::AppendInSimplifiedFormToFile(FILE* file) {
+  bool ok = file != nullptr;
+  errno = 0;
+  for (int i = 0; ok && i < m_arrVariables.GetSize(); ++i) {
+    CMC_Variable* v = m_arrVariables.GetAt(i);
+    if (v && !v->WriteToConfig(file, FALSE)) ok = false;
+  }
+  // Lines sit in the file's buffer: a full disk shows only once they are pushed out.
+  if (ok && (fflush(file) != 0 || ferror(file))) ok = false;
+  if (ok) return TRUE;
+  CString text(std::strerror(errno ? errno : EIO));
+  text.Truncate(1024);
+  if (g_bShowErrors) AfxMessageBox(text, MB_ICONEXCLAMATION);
+  return FALSE;
+}

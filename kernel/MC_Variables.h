@@ -1,0 +1,47 @@
+// The variables of a setup read from a variables.cfg, with the word halves of 32-bit variables.
+#pragma once
+
+#include "kernel/MC_Variable.h"
+#include "kernel/ObArrayEx.h"
+#include "platform/core/Collections.h"
+
+#include <cstdio>
+
+class CComboBox;
+class CMC_Setup;
+class CMC_Units;
+
+class CMC_Variables {
+ public:
+  CMC_Variables();
+  CMC_Variables(const CMC_Variables&) = delete;
+  CMC_Variables& operator=(const CMC_Variables&) = delete;
+  virtual ~CMC_Variables();
+
+  void Cleanup();
+  int GetSize() const { return m_arrVariables.GetSize(); }
+  CMC_Variable* GetAt(int i) const { return m_arrVariables.GetAt(i); }
+
+  // Loads the whole file or nothing: the first bad line empties the list with one message.
+  int ReadFile(const char* file, CMC_Setup& setup);
+  // The variables of the file; the halves are never written.
+  int WriteFile(const char* file);
+  // Any case; the halves "(L)" and "(H)" included; null without a message when absent.
+  CMC_Variable* FindVariable(const char* name) const;
+  int Copy(CMC_Variables& from, CMC_Setup& setup);
+  int AllUnitsAreValid(CMC_Units& units);
+  void InvalidateIUCache();
+  // Adds every named variable of the file to the combo and selects the one named `select` (any case).
+  void AppendListToCombo(CComboBox& combo, const char* select);
+  // Lines without units, to a file the caller opened.
+  int AppendInSimplifiedFormToFile(FILE* file);
+
+ private:
+  // Registers the variable (unless the caller did) and, for a 32-bit integer or fixed type, its two
+  // halves; false when no memory was left for them.
+  bool OnAddVariable(CMC_Variable* variable, bool registered);
+
+  CObArrayEx<CMC_Variable> m_arrVariables;  // does not own: the map does
+  // Names without regard to case, halves included.
+  mc_quantity::FlatIndex<CMC_Variable, mc_quantity::NameKey> m_mapByName;
+};

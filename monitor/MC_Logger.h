@@ -1,0 +1,78 @@
+// The common base of the loggers: logged items, sampled curves, their plots, and the state of the
+// acquisition on the drive and of the upload to the host.
+#pragma once
+
+#include "monitor/MC_LoggerItem.h"
+#include "platform/core/Object.h"
+#include "plot/CurveArray.h"
+#include "plot/GraphDocument.h"
+
+class CMC_Setup;
+class CMC_Variable;
+
+class CMC_Logger : public CObject {
+  DECLARE_SERIAL(CMC_Logger)
+
+ public:
+  enum tagLogType { LOG_NONE = 0, LOG_TS_S = 1, LOG_TS_C = 2, LOG_SCOPE = 3 };
+
+  CMC_Logger();
+  ~CMC_Logger() override;
+  CMC_Logger(const CMC_Logger&) = delete;
+  CMC_Logger& operator=(const CMC_Logger&) = delete;
+
+  void Serialize(CArchive& ar) override;
+
+  virtual CMC_Setup* GetDefaultSetup() { return nullptr; }
+  virtual void SetGraphDocSource() {}
+  virtual int AfterSuccessfulLoad() { return 1; }
+  virtual void SetDefaultValues();
+  virtual int VerifyConsistence() { return 0; }
+  virtual int ActivateLoggerOnMC() { return 0; }
+  virtual int DeactivateLoggerOnMC() { return 0; }
+  virtual void Reset();
+  virtual void RefreshBufferSettings() {}
+  virtual void ResetLoggerState();
+  virtual int IsEnabled() { return 0; }
+  virtual int CanChangePlotOptions();
+  virtual int CanSetupPlot();
+  virtual int BeginOrContinueUploadData() { return 0; }
+  virtual void EndUploadData();
+  virtual int GetUploadPercentageCompleted() { return -1; }
+  // Reads the next point of the running upload; non-zero while the upload goes on.
+  virtual int ReadPoint(double* values);
+  virtual int ComputeMaxPoints() { return 0; }
+  virtual int LocateItems();
+  virtual int LocateItem(CMC_LoggerItem* item);
+
+  int StartLogger();
+  int CanStart();
+  int CanUploadData();
+  int BeginUploadData();
+  int UploadInProgress() const { return m_bUploading; }
+  void CorrectPointsNo();
+
+  int GetLogType() const { return m_nLogType; }
+  WORD GetPointsNo() const { return m_nPoints; }
+  WORD GetSampling() const { return m_nSampling; }
+  int IsStarted() const { return m_bStarted; }
+  CMC_LoggerItemsArray& GetItems() { return m_aItems; }
+  CCurveArray& GetCurves() { return m_aCurves; }
+  CGraphDocument& GetGraphDoc() { return m_graphDoc; }
+
+ protected:
+  void SetTimeCurve();
+  void UpdateCurveNames();
+  void DeleteCurvesAndPlots();
+
+  CGraphDocument m_graphDoc;
+  int m_nCurrentPlot = 0;
+  int m_nLogType = LOG_TS_S;
+  CMC_LoggerItemsArray m_aItems;
+  CCurveArray m_aCurves;
+  CMC_Variable* m_pLogPtrVar = nullptr;
+  WORD m_nPoints = 800;
+  WORD m_nSampling = 1;
+  int m_bStarted = 0;
+  int m_bUploading = 0;
+};

@@ -1,0 +1,363 @@
+// The setup model: identity, options, look-ups, memory layout, ports and slaves on the sample setups.
+#include "tests/kernel/SetupTestSupport.h"
+
+#include "platform/core/MessageBox.h"
+#include "views/MemorySettingsDlg.h"
+
+#include <cmath>
+
+TEST_F(SetupTest, GenerationFollowsTheFirmwareId) {
+  EXPECT_EQ(CMC_Setup::GetMCVersion("F505H"), 3);
+  EXPECT_EQ(CMC_Setup::GetMCVersion("F6000"), 3);
+  EXPECT_EQ(CMC_Setup::GetMCVersion("F700D"), 3);
+  EXPECT_EQ(CMC_Setup::GetMCVersion("F400A"), 2);
+  EXPECT_EQ(CMC_Setup::GetMCVersion("F800A"), 2);
+  EXPECT_EQ(CMC_Setup::GetMCVersion("F240A"), 2);
+  EXPECT_EQ(CMC_Setup::GetMCVersion("S1234"), 1);
+  EXPECT_EQ(CMC_Setup::GetMCVersion("F505"), 0);
+  EXPECT_EQ(CMC_Setup::GetMCVersion("F505HX"), 0);
+  EXPECT_EQ(CMC_Setup::GetMCVersion("X5050"), 0);
+  EXPECT_EQ(CMC_Setup::GetMCVersion(nullptr), 0);
+}
+
+TEST_F(SetupTest, SampleConfigurationsLoad) {
+  SetupPtr g3(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(g3) << LastBox();
+  EXPECT_EQ(g3->GetFirmwareID(), "F505H");
+  EXPECT_EQ(g3->GetConfigID(), 0x0505);
+  EXPECT_EQ(g3->GetMCVersion(), 3);
+  EXPECT_EQ(g3->GetProductID(), "1000.505.0001");
+  EXPECT_FALSE(g3->IsMotionController());
+  EXPECT_TRUE(g3->HasRotaryLoad());
+  EXPECT_FALSE(g3->HasLinearLoad());
+  EXPECT_TRUE(g3->SupportCAMTables());
+  EXPECT_TRUE(g3->HasFunctionTable());
+  EXPECT_TRUE(g3->HasHomingTable());
+  EXPECT_EQ(g3->GetMaxIOPort(0), 15);
+  EXPECT_EQ(g3->GetMaxIOPort(1), 39);
+  EXPECT_EQ(g3->GetInterruptsCount(), 12);
+  EXPECT_EQ(g3->GetStatusRegMask(), 0x8400FFFFu);
+  EXPECT_EQ(g3->GetErrorRegMask(), 0xFFFFu);
+  EXPECT_EQ(g3->GetSwProtectionsMask(), 0x7Fu);
+  EXPECT_EQ(g3->GetStatusRegDesc(26), "Motion controller ready");
+  EXPECT_EQ(g3->GetStatusRegDesc(32), "");
+  EXPECT_EQ(g3->GetHomingProceduresCount(), 3);
+  EXPECT_EQ(g3->GetHomingProcedureFile(2), "home3.cfg");
+  EXPECT_EQ(g3->GetHomingInputPort(), 2);
+  EXPECT_EQ(g3->GetNumberOfBrakeOutputs(), 1);
+  EXPECT_TRUE(g3->IsBrakePortEnable(5));
+  EXPECT_EQ(g3->GetPortName(3, 1), "Ready");
+  EXPECT_EQ(g3->GetPortName(3, 0), "Ready");
+  EXPECT_EQ(g3->GetPortName(4, 0), "Error");
+  EXPECT_EQ(g3->GetPortName(40, 0), "");
+  EXPECT_TRUE(g3->IsLoggerEnabled());
+  EXPECT_TRUE(g3->FindVariable("apos_mt(h)", 0));
+  EXPECT_TRUE(g3->FindVariable("MSR", 1));
+  EXPECT_FALSE(g3->FindVariable("MSR", 0));
+  EXPECT_TRUE(Boxes().empty());
+
+  SetupPtr g2(CMC_Setup::Create(0x0210));
+  ASSERT_TRUE(g2) << LastBox();
+  EXPECT_EQ(g2->GetMCVersion(), 2);
+  EXPECT_TRUE(g2->HasLinearLoad());
+  EXPECT_FALSE(g2->SupportCAMTables());
+  EXPECT_EQ(g2->GetMaxIOPort(0), 39);
+  EXPECT_TRUE(g2->IsIOPortInverted(5));
+  EXPECT_TRUE(g2->IsInputPortEnable(25));
+  EXPECT_TRUE(g2->IsOutputPortEnable(25));
+  EXPECT_EQ(g2->GetHomingProcedureFile(1), "home_lsn.cfg");
+  EXPECT_EQ(g2->GetHomingInputPort(), 5);
+  EXPECT_EQ(g2->GetInterruptsCount(), 8);
+
+  SetupPtr mc(CMC_Setup::Create(0x0701));
+  ASSERT_TRUE(mc) << LastBox();
+  EXPECT_TRUE(mc->IsMotionController());
+  EXPECT_EQ(mc->GetMotionControllerSlaveCount(), 4);
+  EXPECT_EQ(mc->GetHomingProcedureFile(0), "home1.cfg");
+  EXPECT_TRUE(mc->VerifyMotionControllerConfig());
+
+  // the small first-generation drive keeps its logger in the low data memory
+  SetupPtr g1(CMC_Setup::Create(0x0100));
+  ASSERT_TRUE(g1) << LastBox();
+  EXPECT_EQ(g1->GetMCVersion(), 1);
+  EXPECT_TRUE(g1->IsIOPortInverted(1));
+  EXPECT_EQ(g1->GetPortName(1, 1), "Fault");
+  EXPECT_EQ(g1->GetLogBufferAddress(), (WORD)(0x8200 + 0x8800));
+  EXPECT_EQ(g1->GetLogBufferLength(), 0x600);
+  EXPECT_TRUE(g1->IsLoggerEnabled());
+  EXPECT_FALSE(g1->SupportCAMTables());
+}
+
+TEST_F(SetupTest, OptionsKeepTheirFirstSpelling) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  int names = (int)s->GetOptionNames().GetSize();
+  s->SetOption("Foo", "1");
+  s->SetOption("FOO", "2");
+  EXPECT_EQ((int)s->GetOptionNames().GetSize(), names + 1);
+  EXPECT_EQ(s->GetOptionNames()[names], "Foo");
+  EXPECT_EQ(s->GetOptionNoError("foo"), "2");
+  EXPECT_EQ(s->GetIntOption("fOO"), 2);
+  s->SetOption(nullptr, "3");
+  s->SetOption("Foo", nullptr);
+  EXPECT_EQ(s->GetOption("Foo"), "2");
+  EXPECT_TRUE(Boxes().empty());
+
+  s->SetOption("Empty", "");
+  EXPECT_EQ(s->GetOption("Empty"), "");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(LastBox(),
+            "Cannot find option 'Empty'. You must insert this option in setup.cfg with the syntax:\n Name = Value.");
+  g_bShowErrors = FALSE;
+  EXPECT_EQ(s->GetOption("Missing"), "");
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(s->GetIntOption("Missing"), 0);
+
+  s->ClearOption("FOO");
+  EXPECT_EQ(s->GetOptionNoError("Foo"), "");
+  EXPECT_EQ((int)s->GetOptionNames().GetSize(), names + 1);  // "Empty" is left
+  s->ClearOption("Foo");  // no key: the names stay
+  EXPECT_EQ((int)s->GetOptionNames().GetSize(), names + 1);
+}
+
+TEST_F(SetupTest, ParameterLookupsNeverShowMessages) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->FindParameter("nothing"), nullptr);
+  EXPECT_EQ(s->GetParameterValue("nothing"), NOT_AVAILABLE_VALUE);
+  EXPECT_EQ(s->GetParameterValueInBaseUnit("nothing"), NOT_AVAILABLE_VALUE);
+  EXPECT_EQ(s->GetParameterValueInInternalUnit("nothing"), NOT_AVAILABLE_VALUE);
+  EXPECT_EQ(s->GetParameterUnit("nothing"), "");
+  EXPECT_EQ(s->PrintParameterValue("nothing"), "");
+  EXPECT_EQ(s->ScanParameterValue("nothing", "1"), 0);
+  EXPECT_EQ(s->ChangeParameterUnit("nothing", "A"), 0);
+  EXPECT_EQ(s->AlterUnitTypeOfParameter("nothing", "A"), 0);
+  s->SetParameterValue("nothing", 1);
+  EXPECT_TRUE(Boxes().empty());
+
+  // 10 A in internal units of 1 mA
+  EXPECT_DOUBLE_EQ(s->GetParameterValueInInternalUnit("ipeak"), 10000);
+  EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), 10);
+  EXPECT_EQ(s->GetParameterUnit("IPEAK"), "A");
+  EXPECT_TRUE(s->ChangeParameterUnit("Ipeak", "mA"));
+  EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), 10000);
+  s->SetParameterValueInBaseUnit("Ipeak", 12.5);
+  EXPECT_DOUBLE_EQ(s->GetParameterValueInInternalUnit("Ipeak"), 12500);
+  // 85 degC with 0.1 K steps
+  EXPECT_NEAR(s->GetParameterValueInInternalUnit("TempMax"), 3581.5, 0.51);
+}
+
+TEST_F(SetupTest, InterruptsAreFoundByNameThenPrefixThenPart) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->FindInterrupt("int3 - control error"), 3);
+  EXPECT_EQ(s->FindInterrupt("INT1"), 1);  // prefix ignoring case: "Int1 - ..." comes before "Int10 - ..."
+  EXPECT_EQ(s->FindInterrupt("Time-out"), 10);
+  EXPECT_EQ(s->FindInterrupt("time-out"), -1);  // the part search keeps case
+  EXPECT_EQ(s->FindInterrupt(""), -1);
+  EXPECT_EQ(s->GetInterruptDescription(99), "");
+  EXPECT_EQ(s->GetInterruptDescription(-1), "");
+}
+
+TEST_F(SetupTest, MemoryLayoutOfTheFullE2ROM) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  s->ClearOption("IsClosedPosition");  // no CAM tables
+  WORD t = s->GetSetupTableSize();
+  ASSERT_GT(t, 6);
+  EXPECT_EQ(s->SetMemorySettings(1, 1, 0x4000, 0x1000, 0x800), 1);
+  EXPECT_EQ(s->GetE2ROMSize(), 0x4000);
+  EXPECT_EQ(s->GetLoadZURCodeAddress(), 0x4000);
+  EXPECT_EQ(s->GetRunZURCodeAddress(), 0x4000);
+  EXPECT_EQ(s->GetZURCodeLength(), 0x3FB0 - t);  // up to the setup table
+  EXPECT_EQ(s->GetCAMTablesLength(), 0);
+  EXPECT_EQ(s->GetLoadCAMTablesAddress(), 0x7FB0 - t);
+  EXPECT_EQ(s->GetLogBufferAddress(), 0x8200 + 0x200);
+  EXPECT_EQ(s->GetLogBufferLength(), 0x7E00 - 0x200);
+  int load, run;
+  WORD zs, zr, cam;
+  s->GetMemorySettings(load, run, zs, zr, cam);
+  EXPECT_EQ(cam, 0);  // limited away without CAM support
+
+  // CAM tables below the setup table, and at the top of RAM
+  s->SetOption("IsClosedPosition", "1");
+  EXPECT_EQ(s->SetMemorySettings(1, 0, 0x4000, 0x1000, 0x800), 1);
+  EXPECT_EQ(s->GetCAMTablesLength(), 0x800);
+  EXPECT_EQ(s->GetLoadCAMTablesAddress(), 0x7FB0 - t - 0x800);
+  EXPECT_EQ(s->GetRunCAMTablesAddress(), (WORD)(0x10000 - 0x800));
+  EXPECT_EQ(s->GetRunZURCodeAddress(), 0x8200 + 0x200);
+  EXPECT_EQ(s->GetZURCodeLength(), 0x1000);
+  EXPECT_EQ(s->GetLogBufferAddress(), 0x8200 + 0x200 + 0x1000);
+  EXPECT_EQ(s->GetLogBufferLength(), 0x7E00 - 0x1000 - 0x800 - 0x200);
+
+  // Nonzero flags become 1; a ZUR start outside the E2ROM goes back to its start.
+  EXPECT_EQ(s->SetMemorySettings(5, 7, 0x3000, 0x9000, 0), 1);
+  s->GetMemorySettings(load, run, zs, zr, cam);
+  EXPECT_EQ(load, 1);
+  EXPECT_EQ(run, 1);
+  EXPECT_EQ(zs, 0x4000);
+  EXPECT_EQ(zr, 0x7E00);
+}
+
+TEST_F(SetupTest, SmallRamMovesLoggerAndCamTables) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  EXPECT_TRUE(s->SetPVTSize(0));
+  s->SetMemorySettings(1, 0, 0x4000, 0x100, 0x100);
+  s->SetRAMSize(0x601);
+  WORD log601 = s->GetLogBufferAddress(), cam601 = s->GetRunCAMTablesAddress();
+  EXPECT_EQ(log601, 0x8200 + 0x100);
+  EXPECT_EQ(cam601, 0x8200 + 0x601 - 0x100);
+  s->SetRAMSize(0x600);
+  EXPECT_EQ(s->GetLogBufferAddress(), (WORD)(0x8200 + 0x100 + 0x8800));
+  EXPECT_EQ(s->GetRunCAMTablesAddress(), (WORD)(0x8200 + 0x600 - 0x100 - 0x7800));
+  EXPECT_EQ(s->GetLogBufferLength(), 0x600 - 0x100 - 0x100);
+}
+
+TEST_F(SetupTest, TableTooBigForItsSpaceClearsTheLayout) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  ASSERT_TRUE(s->IsLoggerEnabled());
+  EXPECT_EQ(s->SetE2ROMSize(0x60), 0);  // the table may end at 0x4010 only
+  EXPECT_EQ(LastBox(), "The resulting setup table is too big (exceeds disponible E2ROM size).");
+  EXPECT_EQ(s->GetLoadZURCodeAddress(), 0);
+  EXPECT_EQ(s->GetRunZURCodeAddress(), 0);
+  EXPECT_EQ(s->GetZURCodeLength(), 0);
+  EXPECT_EQ(s->GetLogBufferAddress(), 0);
+  EXPECT_EQ(s->GetLogBufferLength(), 0);
+  EXPECT_EQ(s->GetLoadCAMTablesAddress(), 0);
+  EXPECT_EQ(s->GetRunCAMTablesAddress(), 0);
+  EXPECT_EQ(s->GetCAMTablesLength(), 0);
+  EXPECT_FALSE(s->IsLoggerEnabled());
+
+  ClearBoxes();
+  EXPECT_EQ(s->SetE2ROMSize(0x5000), 0);  // the end would lie above 0x7FFF
+  EXPECT_EQ(Boxes().front(), "Invalid end address. It must be in (0x4000, 0x7FFF) interval.");
+  EXPECT_EQ(s->GetE2ROMSize(), 0x4000);
+}
+
+TEST_F(SetupTest, DataSectionAndMemoryDialog) {
+  SetupPtr s(CMC_Setup::Create(0x0701));
+  ASSERT_TRUE(s);
+  WORD start, size;
+  s->GetDefaultDataSection(start, size);
+  EXPECT_EQ(start, 944);
+  EXPECT_EQ(size, 80);
+  s->SetOption("DisableDivision", "1");
+  s->GetDefaultDataSection(start, size);
+  EXPECT_EQ(start, 944);
+  s->SetOption("DisableDataTransfer", "1");
+  s->GetDefaultDataSection(start, size);
+  EXPECT_EQ(start, 992);
+  EXPECT_EQ(size, 32);
+
+  // Without a window layer the dialog is cancelled.
+  EXPECT_EQ(s->ChangeMemorySettings(7), 0);
+  CMemorySettingsDlg* seen = nullptr;
+  WORD seenArg = 0, seenTable = 0, seenCam = 0;
+  int seenCamSupport = -1;
+  CMemorySettingsDlg::SetScriptedRunner([&](CMemorySettingsDlg& dlg) -> INT_PTR {
+    seen = &dlg;
+    seenArg = dlg.m_wArg;
+    seenTable = dlg.m_wSetupTableSize;
+    seenCam = dlg.m_wCAMSize;
+    seenCamSupport = dlg.m_bSupportCAMTables;
+    dlg.m_bRunFromE2ROM = 1;
+    dlg.m_wCAMSize = 0x400;
+    return IDOK;
+  });
+  EXPECT_EQ(s->ChangeMemorySettings(7), 1);
+  CMemorySettingsDlg::SetScriptedRunner(nullptr);
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(seenArg, 7);
+  EXPECT_EQ(seenTable, s->GetSetupTableSize());
+  EXPECT_EQ(seenCam, 0x1000);
+  EXPECT_EQ(seenCamSupport, 1);
+  int load, run;
+  WORD zs, zr, cam;
+  s->GetMemorySettings(load, run, zs, zr, cam);
+  EXPECT_EQ(run, 1);
+  EXPECT_EQ(cam, 0x400);
+  EXPECT_EQ(s->GetCAMTablesLength(), 0x400);
+}
+
+TEST_F(SetupTest, SlaveAxesOfAMotionController) {
+  SetupPtr s(CMC_Setup::Create(0x0701));
+  ASSERT_TRUE(s);
+  BYTE id = 0xEE;
+  ASSERT_TRUE(s->MotionController_GetAxisIDOfSlave(0, id));
+  EXPECT_EQ(id, 1);
+  ASSERT_TRUE(s->MotionController_GetAxisIDOfSlave(1, id));  // high byte of SLAVE_AB
+  EXPECT_EQ(id, 2);
+  ASSERT_TRUE(s->MotionController_GetAxisIDOfSlave(2, id));
+  EXPECT_EQ(id, 3);
+  EXPECT_FALSE(s->MotionController_GetAxisIDOfSlave(4, id));
+  EXPECT_EQ(LastBox(), "This application doesn't have a slave axis E!");
+
+  int changed = -1;
+  EXPECT_TRUE(s->MotionController_SetAxisIDOfSlave(1, 7, &changed));
+  EXPECT_EQ(changed, 1);
+  EXPECT_DOUBLE_EQ(s->GetParameterValueInInternalUnit("SLAVE_AB"), 0x0701);
+  EXPECT_TRUE(s->MotionController_SetAxisIDOfSlave(1, 7, &changed));
+  EXPECT_EQ(changed, 0);
+  EXPECT_TRUE(s->MotionController_SetAxisIDOfSlave(2, 9, nullptr));
+  EXPECT_DOUBLE_EQ(s->GetParameterValueInInternalUnit("SLAVE_CD"), 0x0409);
+
+  // B and C take A's id, D keeps its own: A first, then every later holder.
+  ClearBoxes();
+  s->MotionController_SetAxisIDOfSlave(1, 1, nullptr);
+  s->MotionController_SetAxisIDOfSlave(2, 1, nullptr);
+  EXPECT_FALSE(s->VerifyMotionControllerConfig());
+  EXPECT_EQ(LastBox(), "The following slaves have conflicting axis IDs: A[1], B[1], C[1].\nPlease select unique axis IDs!");
+  // Unassigned slaves (id 0) never conflict.
+  s->MotionController_SetAxisIDOfSlave(0, 0, nullptr);
+  s->MotionController_SetAxisIDOfSlave(1, 0, nullptr);
+  s->MotionController_SetAxisIDOfSlave(2, 0, nullptr);
+  EXPECT_TRUE(s->VerifyMotionControllerConfig());
+
+  SetupPtr single(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(single);
+  EXPECT_TRUE(single->VerifyMotionControllerConfig());
+  EXPECT_FALSE(single->MotionController_SetAxisIDOfSlave(0, 1, nullptr));
+}
+
+TEST_F(SetupTest, CopyIsDeepAndIndependent) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  s->SetOption("Extra", "x");
+  SetupPtr c(s->CreateCopy());
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->GetFirmwareID(), s->GetFirmwareID());
+  EXPECT_EQ(c->GetLogBufferAddress(), s->GetLogBufferAddress());
+  EXPECT_EQ(c->GetOptionNoError("EXTRA"), "x");
+  EXPECT_EQ(c->GetOptionNames().GetSize(), s->GetOptionNames().GetSize());
+  EXPECT_EQ(c->GetParameters().GetSize(), s->GetParameters().GetSize());
+  EXPECT_NE(c->GetGuiModule(), nullptr);
+  EXPECT_EQ(c->GetInterruptsCount(), s->GetInterruptsCount());
+  EXPECT_EQ(c->GetPortName(3, 0), "Ready");
+  ASSERT_NE(c->FindParameter("Ipeak"), s->FindParameter("Ipeak"));
+  EXPECT_EQ(&c->FindParameter("Ipeak")->GetSetup(), c.get());
+  EXPECT_EQ(&c->FindVariable("MSR", 1)->GetSetup(), c.get());
+
+  c->SetParameterValue("Ipeak", 5);
+  c->SetOption("Extra", "y");
+  EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), 10);
+  EXPECT_DOUBLE_EQ(c->GetParameterValue("Ipeak"), 5);
+  EXPECT_EQ(s->GetOptionNoError("Extra"), "x");
+  s.reset();  // the copy outlives its source
+  EXPECT_DOUBLE_EQ(c->GetParameterValue("Ipeak"), 5);
+  EXPECT_TRUE(c->FindVariable("CAMSTART", 1));
+}
+
+TEST_F(SetupTest, UnitsOfTheSetup) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  EXPECT_TRUE(s->MergeDerivedUnit("kA", "A", 0.001, 0));
+  ASSERT_TRUE(s->FindUnit("kA"));
+  EXPECT_TRUE(s->ChangeParameterUnit("Ipeak", "kA"));
+  EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), 0.01);
+  s->RemoveUnit("kA");
+  EXPECT_EQ(s->FindUnit("kA"), nullptr);
+  EXPECT_EQ(s->GetParameterUnit("Ipeak"), "A");  // switched to the base unit
+  EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), 10);
+}
