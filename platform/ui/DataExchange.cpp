@@ -13,7 +13,9 @@
 #include <string>
 
 CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
-    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {
+  AfxEnsureFrameworkStrings();
+}
 
 HWND CDataExchange::PrepareCtrl(int nIDC) {
   HWND h = m_pDlgWnd ? ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), nIDC) : nullptr;

@@ -810,6 +810,7 @@ void AfxFormatStrings(CString& rString, LPCSTR lpszFormat, LPCSTR const* rglpsz,
 }
 
 void AfxFormatString1(CString& rString, UINT nIDS, LPCSTR lpsz1) {
+  AfxEnsureFrameworkStrings();
   std::string fmt;
   LoadStringResource(nIDS, fmt);
   LPCSTR args[1] = {lpsz1};
@@ -817,6 +818,7 @@ void AfxFormatString1(CString& rString, UINT nIDS, LPCSTR lpsz1) {
 }
 
 void AfxFormatString2(CString& rString, UINT nIDS, LPCSTR lpsz1, LPCSTR lpsz2) {
+  AfxEnsureFrameworkStrings();
   std::string fmt;
   LoadStringResource(nIDS, fmt);
   LPCSTR args[2] = {lpsz1, lpsz2};

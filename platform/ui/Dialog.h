@@ -200,6 +200,8 @@ void DDV_MinMaxSlider(CDataExchange* pDX, DWORD value, DWORD minVal, DWORD maxVa
 #define AFX_IDP_PARSE_BYTE 0xF116
 #define AFX_IDP_PARSE_UINT 0xF117
 
+// Registers the framework's texts along the resource chain (done by data exchange when first used).
+void AfxEnsureFrameworkStrings();
 // Replaces %1 (and %2) in a string resource.
 void AfxFormatString1(CString& rString, UINT nIDS, LPCSTR lpsz1);
 void AfxFormatString2(CString& rString, UINT nIDS, LPCSTR lpsz1, LPCSTR lpsz2);

@@ -17,6 +17,10 @@ const RESOURCE_STRING kFrameworkStrings[] = {
 
 const RESOURCE_TABLE kFrameworkTable = {kFrameworkStrings, sizeof kFrameworkStrings / sizeof kFrameworkStrings[0], nullptr, 0};
 
-CResourceTableRegistration g_frameworkStrings(kFrameworkTable);
-
 }  // namespace
+
+void AfxEnsureFrameworkStrings() {
+  // Joins the resource chain when first needed, so programs that never exchange data do not see
+  // the platform library in their chain.
+  static CResourceTableRegistration registration(kFrameworkTable);
+}
