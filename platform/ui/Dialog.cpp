@@ -136,7 +136,7 @@ std::mutex& FontMutex() {
 }
 
 HWND CreateDialogWindow(const DIALOG_RESOURCE* t, HINSTANCE module, HWND parent, DLGPROC proc, LPARAM init,
-                        CWnd* wnd) {
+                        CWnd* wnd, LPVOID createParam = nullptr, UINT childId = 0) {
   RegisterDialogClass();
   if (!t) return nullptr;
   HFONT font = GetDialogFont(t->fontFace, t->pointSize);
@@ -165,7 +165,8 @@ HWND CreateDialogWindow(const DIALOG_RESOURCE* t, HINSTANCE module, HWND parent,
   LPCSTR cls = t->className && *t->className ? t->className : WC_DIALOG;
   HWND h = nullptr;
   if (wnd) {
-    if (!wnd->CreateEx(exStyle, cls, t->caption ? t->caption : "", style, x, y, r.Width(), r.Height(), parent, nullptr))
+    if (!wnd->CreateEx(exStyle, cls, t->caption ? t->caption : "", style, x, y, r.Width(), r.Height(), parent,
+                       (HMENU)(UINT_PTR)childId, createParam))
       return nullptr;
     h = wnd->m_hWnd;
   } else {
@@ -225,6 +226,11 @@ HWND CreateDialogWindow(const DIALOG_RESOURCE* t, HINSTANCE module, HWND parent,
 }
 
 }  // namespace
+
+HWND AfxCreateDialogWindow(const DIALOG_RESOURCE* tmpl, HINSTANCE module, HWND parent, CWnd* wnd, LPVOID createParam,
+                           UINT childId) {
+  return CreateDialogWindow(tmpl, module, parent, nullptr, 0, wnd, createParam, childId);
+}
 
 // ---- Templates --------------------------------------------------------------------------------------
 

@@ -86,6 +86,11 @@ BOOL CheckDlgButton(HWND dlg, int id, UINT check);
 UINT IsDlgButtonChecked(HWND dlg, int id);
 BOOL CheckRadioButton(HWND dlg, int first, int last, int check);
 
+// Creates a dialog window with its controls for `wnd` (a form, a page, a bar); `createParam` reaches
+// WM_CREATE and child dialogs get `childId`.
+HWND AfxCreateDialogWindow(const DIALOG_RESOURCE* tmpl, HINSTANCE module, HWND parent, CWnd* wnd,
+                           LPVOID createParam = nullptr, UINT childId = 0);
+
 // ---- CDialog --------------------------------------------------------------------------------------
 class CDataExchange;
 
