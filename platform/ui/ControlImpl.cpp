@@ -7,12 +7,12 @@
 namespace ui {
 
 void ControlImpl::Notify(WORD code) const {
-  HWND p = Parent();
+  HWND p = NotifyParent();
   if (p && !m_dead) ::SendMessage(p, WM_COMMAND, MAKEWPARAM((WORD)Id(), code), (LPARAM)m_hwnd);
 }
 
 LRESULT ControlImpl::NotifyHdr(NMHDR* hdr, UINT code) const {
-  HWND p = Parent();
+  HWND p = NotifyParent();
   if (!p || !hdr) return 0;
   hdr->hwndFrom = m_hwnd;
   hdr->idFrom = (UINT_PTR)Id();
@@ -31,7 +31,7 @@ HBRUSH ControlImpl::CtlColor(CDC& dc, UINT msg) const {
   dc.SetBkColor(::GetSysColor(window ? COLOR_WINDOW : COLOR_BTNFACE));
   dc.SetBkMode(OPAQUE);
   HBRUSH b = nullptr;
-  HWND p = Parent();
+  HWND p = NotifyParent();
   if (p) b = (HBRUSH)::SendMessage(p, msg, (WPARAM)dc.GetSafeHdc(), (LPARAM)m_hwnd);
   if (!b) b = ::GetSysColorBrush(window ? COLOR_WINDOW : COLOR_BTNFACE);
   return b;

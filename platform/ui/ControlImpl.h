@@ -26,6 +26,8 @@ class ControlImpl {
   DWORD Style() const { return (DWORD)::GetWindowLongPtr(m_hwnd, GWL_STYLE); }
   int Id() const { return ::GetDlgCtrlID(m_hwnd); }
   HWND Parent() const { return ::GetParent(m_hwnd); }
+  // Where notifications and colour requests go (the combo box for its list).
+  virtual HWND NotifyParent() const { return Parent(); }
   // WM_COMMAND with a notification code to the parent.
   void Notify(WORD code) const;
   // WM_NOTIFY to the parent with the header filled in.

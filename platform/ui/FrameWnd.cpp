@@ -122,9 +122,8 @@ void CFrameWnd::ActivateFrame(int nCmdShow) {
 
 void CFrameWnd::RecalcLayout(BOOL) {
   if (!GetSafeHwnd()) return;
-  CRect client;
-  GetClientRect(&client);
-  if (CWnd* pane = GetDlgItem(AFX_IDW_PANE_FIRST)) pane->MoveWindow(&client);
+  // Control bars take their edges; the view gets the rest.
+  RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST);
 }
 
 void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {

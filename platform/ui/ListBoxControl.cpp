@@ -72,6 +72,7 @@ class ListCtl : public ControlImpl {
   bool Variable() const { return (LStyle() & LBS_OWNERDRAWVARIABLE) != 0; }
   bool HasStrings() const { return !OwnerDraw() || (LStyle() & LBS_HASSTRINGS); }
   bool MultiSel() const { return (LStyle() & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) != 0; }
+  HWND NotifyParent() const override { return m_combo ? m_combo : Parent(); }
   HWND OwnerWnd() const { return m_combo ? ::GetParent(m_combo) : Parent(); }
   UINT OwnerId() const { return (UINT)(m_combo ? ::GetDlgCtrlID(m_combo) : Id()); }
   UINT CtlType() const { return m_combo ? ODT_COMBOBOX : ODT_LISTBOX; }

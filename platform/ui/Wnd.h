@@ -250,6 +250,10 @@ class CWnd : public CCmdTarget, public CDrawSurfaceProvider {
   CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
   CWnd* GetNextDlgGroupItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
   void MapDialogRect(LPRECT lpRect) const;
+  // Lays out the control bars with ids in [nIDFirst, nIDLast] along the client edges (WM_SIZEPARENT)
+  // and gives the rest to the child nIDLeftOver (platform/ui/ControlBar.cpp).
+  void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag = 0, LPRECT lpRectParam = nullptr,
+                      LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE);
 
   int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
   void DragAcceptFiles(BOOL bAccept = TRUE);
