@@ -182,6 +182,18 @@ LRESULT TrackerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProc(h, msg, wp, lp);
 }
 
+// During a drag Escape cancels wherever the key goes (the drag watches the keyboard, as the system's
+// drag loop does); other messages go on to the framework's pre-translation.
+BOOL (*g_previousPreTranslate)(MSG*) = nullptr;
+BOOL DragPreTranslate(MSG* m) {
+  if (m && t_drag && !t_drag->done && m->message == WM_KEYDOWN && m->wParam == VK_ESCAPE) {
+    Leave(*t_drag);
+    Finish(*t_drag, DROPEFFECT_NONE);
+    return TRUE;
+  }
+  return g_previousPreTranslate ? g_previousPreTranslate(m) : FALSE;
+}
+
 const char* TrackerClass() {
   static const char* name = [] {
     WNDCLASS wc{};
@@ -274,6 +286,11 @@ DROPEFFECT COleDataSource::DoDragDrop(DWORD dwEffects, LPCRECT lpRectStartDrag, 
     d.startRect = *lpRectStartDrag;
   }
   t_drag = &d;
+  UiPumpHooks hooks = GetUiPumpHooks();
+  UiPumpHooks saved = hooks;
+  g_previousPreTranslate = hooks.preTranslate;
+  hooks.preTranslate = DragPreTranslate;
+  SetUiPumpHooks(hooks);
   SetCapture(tracker);
   if (std::function<void()> h = Handler()) h();
   MSG msg;
@@ -284,15 +301,14 @@ DROPEFFECT COleDataSource::DoDragDrop(DWORD dwEffects, LPCRECT lpRectStartDrag, 
       break;
     }
     if (got < 0) break;
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-    if (GetKeyState(VK_ESCAPE) < 0 && !d.done) {
-      Leave(d);
-      Finish(d, DROPEFFECT_NONE);
+    if (!DragPreTranslate(&msg)) {
+      TranslateMessage(&msg);
+      DispatchMessage(&msg);
     }
   }
   if (!d.done) Leave(d);
   t_drag = nullptr;
+  SetUiPumpHooks(saved);
   if (GetCapture() == tracker) ReleaseCapture();
   DestroyWindow(tracker);
   return d.done ? d.result : DROPEFFECT_NONE;
