@@ -322,7 +322,8 @@ LRESULT CStatusBar::OnSetText(WPARAM, LPARAM lParam) {
   return TRUE;
 }
 
-void CStatusBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) {
+void CStatusBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL) {
+  // Panes are indicators, not commands: one without a handler stays as it is.
   CStatusCmdUI ui;
   ui.bar = this;
   ui.m_pOther = this;
@@ -330,7 +331,7 @@ void CStatusBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) {
   for (UINT i = 0; i < ui.m_nIndexMax; ++i) {
     ui.m_nID = m_panes[i].id;
     ui.m_nIndex = i;
-    if (ui.m_nID != ID_SEPARATOR) ui.DoUpdate(pTarget, bDisableIfNoHndler);
+    if (ui.m_nID != ID_SEPARATOR) ui.DoUpdate(pTarget, FALSE);
   }
 }
 

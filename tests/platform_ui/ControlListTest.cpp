@@ -321,6 +321,10 @@ TEST_F(ControlListTest, BarsFollowCommandUpdatesAndPopupMenusReturnTheScriptedCh
   EXPECT_TRUE(tools.GetButtonStyle(2) & TBBS_DISABLED);
   EXPECT_FALSE(tools.GetButtonStyle(0) & TBBS_DISABLED);
   EXPECT_STREQ("ready", status.GetPaneText(1));
+  EXPECT_STREQ("ready", status.GetStatusBarCtrl().GetText(1));
+  CRect pane1;
+  status.GetItemRect(1, &pane1);
+  EXPECT_GT(pane1.Width(), 20);
   status.SetPaneText(0, "Message");
   EXPECT_STREQ("Message", status.GetPaneText(0));
   // Clicking a button sends its command to the frame; a disabled one does nothing.
