@@ -3,6 +3,7 @@
 #include "editor/EditorStrings.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Resource.h"
+#include "platform/ui/WinApp.h"
 
 #include <sys/mman.h>
 
@@ -19,15 +20,22 @@ namespace {
 
 int CapacityFor(int n) { return (n + 31) & ~15; }
 
-// Profile look-ups of the settings; the application profile answers once it is available.
-int ProfileInt(const CString& /*section*/, UINT /*entryId*/, int nDefault) { return nDefault; }
-CString ProfileString(const CString& /*section*/, UINT /*entryId*/, const char* pszDefault) { return pszDefault; }
-
 CString LoadEditorString(UINT id) {
   std::string text;
   if (LoadStringResource(id, text)) return CString(text.c_str());
   const char* p = GetEditorString(id);
   return p ? p : "";
+}
+
+// Settings come from the application's profile; without an application the defaults hold.
+int ProfileInt(const CString& section, UINT entryId, int nDefault) {
+  CWinApp* app = AfxGetApp();
+  return app ? (int)app->GetProfileInt(section, LoadEditorString(entryId), nDefault) : nDefault;
+}
+
+CString ProfileString(const CString& section, UINT entryId, const char* pszDefault) {
+  CWinApp* app = AfxGetApp();
+  return app ? app->GetProfileString(section, LoadEditorString(entryId), pszDefault) : CString(pszDefault);
 }
 
 }  // namespace

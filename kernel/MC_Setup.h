@@ -188,6 +188,29 @@ class CMC_Setup {
   // The size in words of the setup table this setup builds, or 0 (with a message) when it cannot.
   WORD GetSetupTableSize() const;
 
+  // ---- Setup table and transfers to the drive ---------------------------------------------
+  // Fills `setup` (or a new setup of the drive's configuration) from the drive's table; a passed
+  // setup is changed only when the whole table fits it.
+  static CMC_Setup* CreateFromActiveBoard(CMC_Setup* setup);
+  int SaveToActiveBoard();
+  int CompareWithActiveBoard(int& same);
+  int CheckCompatibilityWithActiveBoard(const char* firmware);
+  bool CheckCompatibleFirmware(CString firmware);
+  int SetRAMParameters();
+  int ExportSetupImageToFile(const char* file);
+
+ private:
+  friend class CE2ROMSectionsArray;
+  // A new table of `size` words owned by the caller, or null.
+  WORD* BuildSetupTable(int& size) const;
+  // The drive's table (`size` words) owned by the caller, or null.
+  static WORD* ReadSetupTable(DWORD& size);
+  // Reads one entry that ends before `end`; with `apply` 0 only checks it. Null when it does not fit.
+  const WORD* ReadParameterFromTable(const WORD* entry, WORD expectedSize, const WORD* end, int apply);
+  int ReadTableEntries(const WORD* table, DWORD size, int apply);
+
+ public:
+
  protected:
   virtual ~CMC_Setup();
 

@@ -79,9 +79,6 @@ class CGcodeTranslator {
   const std::vector<tagGcodeElement>& GetElements() const { return m_arrElements; }
   std::vector<tagGcodeElement>& GetElements() { return m_arrElements; }
 
-  // Writes one item "name[unit]=value" of a motion element's parameter string.
-  static void AddToElemParameters(CString& parameters, const char* name, const char* unit, const char* value);
-
   // Tokens and expressions.
   static BOOL TokenizeGcodeLine(const CString& line, std::vector<CString>& texts, std::vector<BYTE>& kinds);
   double ParseGcodeExpression(const std::vector<CString>& texts, const std::vector<BYTE>& kinds, int& position,

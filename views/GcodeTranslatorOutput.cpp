@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "motion/MC_Motion.h"
 #include "platform/core/Format.h"
 #include "views/GcodeTranslator.h"
 
@@ -40,30 +41,6 @@ void MaskAxes(int mask, int& first, int& second) {
 }
 
 }  // namespace
-
-void CGcodeTranslator::AddToElemParameters(CString& parameters, const char* name, const char* unit, const char* value) {
-  if (!name || !value) return;
-  if (!parameters.IsEmpty()) parameters += ' ';
-  parameters += name;
-  if (unit && unit[0] && unit[0] != '\\') {
-    parameters += '[';
-    parameters += unit;
-    parameters += ']';
-  }
-  parameters += '=';
-  const bool blank = std::strchr(value, ' ') != nullptr;
-  if (!blank) {
-    parameters += value;
-  } else if (std::strchr(value, '}')) {
-    parameters += '(';
-    parameters += value;
-    parameters += ')';
-  } else {
-    parameters += '{';
-    parameters += value;
-    parameters += '}';
-  }
-}
 
 void CGcodeTranslator::AddGcodeElement(const char* type, const CString& parameters) {
   m_arrElements.push_back(tagGcodeElement{CString(type), parameters});
@@ -146,7 +123,7 @@ void CGcodeTranslator::AppendSpeedList(CString& params, int configure, const cha
   const size_t n = m_arrSegSpeed.size();
   std::string acc = "0";
   for (size_t i = 1; i < n; i++) acc += ",0";
-  AddToElemParameters(params, "CACC", nullptr, acc.c_str());
+  CMC_Motion::AddToElemParameters(params, "CACC", nullptr, acc.c_str());
   for (size_t i = 0; i < n; i++) {
     if (i) speeds += ',';
     const double s = m_arrSegSpeed[i];
@@ -155,7 +132,7 @@ void CGcodeTranslator::AppendSpeedList(CString& params, int configure, const cha
     else
       AppendFormat(speeds, "%.14e", s);
   }
-  AddToElemParameters(params, "CSPD", speedUnit, speeds.c_str());
+  CMC_Motion::AddToElemParameters(params, "CSPD", speedUnit, speeds.c_str());
 }
 
 void CGcodeTranslator::WriteLinearInterpolation(int profileType, int mask, int configure, const char* lengthUnit,
@@ -163,10 +140,10 @@ void CGcodeTranslator::WriteLinearInterpolation(int profileType, int mask, int c
   const bool rotational = (mask & MASK_ROTATIONAL) != 0;
   const int* slaves = m_settings.m_nAxisSlave + (rotational ? 3 : 0);
   CString p;
-  AddToElemParameters(p, "ProfileType", nullptr, Integer(profileType));
-  AddToElemParameters(p, "ConfigureMode", nullptr, Integer(configure));
-  AddToElemParameters(p, "ClearBuffer", nullptr, "0");
-  AddToElemParameters(p, "InsertEndSegment", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "ProfileType", nullptr, Integer(profileType));
+  CMC_Motion::AddToElemParameters(p, "ConfigureMode", nullptr, Integer(configure));
+  CMC_Motion::AddToElemParameters(p, "ClearBuffer", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "InsertEndSegment", nullptr, "1");
   int axes[3] = {0, 1, 2}, count = 3;
   if (profileType == 0) {
     MaskAxes(mask, axes[0], axes[1]);
@@ -174,16 +151,16 @@ void CGcodeTranslator::WriteLinearInterpolation(int profileType, int mask, int c
   }
   static const char* const slaveNames[] = {"SlaveX", "SlaveY", "SlaveZ"};
   static const char* const posNames[] = {"X_TPOS", "Y_TPOS", "Z_TPOS"};
-  for (int a = 0; a < count; a++) AddToElemParameters(p, slaveNames[a], nullptr, Integer(slaves[axes[a]]));
+  for (int a = 0; a < count; a++) CMC_Motion::AddToElemParameters(p, slaveNames[a], nullptr, Integer(slaves[axes[a]]));
   for (int a = 0; a < count; a++) {
     std::string list;
     const std::vector<double>& v = m_arrSegValue[axes[a]];
     for (size_t i = 0; i < v.size(); i++) AppendFormat(list, i ? ",%.14e" : "%.14e", v[i]);
-    AddToElemParameters(p, posNames[a], lengthUnit, list.c_str());
+    CMC_Motion::AddToElemParameters(p, posNames[a], lengthUnit, list.c_str());
   }
   AppendSpeedList(p, configure, speedUnit);
-  AddToElemParameters(p, "Execute", nullptr, "0");
-  AddToElemParameters(p, "WaitForCompletion", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "Execute", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "WaitForCompletion", nullptr, "1");
   AddGcodeElement("Linear Interpolation", p);
 }
 
@@ -191,19 +168,19 @@ void CGcodeTranslator::WriteVectorMode(int mask, int configure, const char* leng
   int first, second;
   MaskAxes(mask, first, second);
   CString p;
-  AddToElemParameters(p, "ConfigureMode", nullptr, Integer(configure));
-  AddToElemParameters(p, "ClearBuffer", nullptr, "0");
-  AddToElemParameters(p, "InsertEndSegment", nullptr, "1");
-  AddToElemParameters(p, "SlaveX", nullptr, Integer(m_settings.m_nAxisSlave[first]));
-  AddToElemParameters(p, "SlaveY", nullptr, Integer(m_settings.m_nAxisSlave[second]));
-  AddToElemParameters(p, "SlaveTangent", nullptr, "-1");
+  CMC_Motion::AddToElemParameters(p, "ConfigureMode", nullptr, Integer(configure));
+  CMC_Motion::AddToElemParameters(p, "ClearBuffer", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "InsertEndSegment", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "SlaveX", nullptr, Integer(m_settings.m_nAxisSlave[first]));
+  CMC_Motion::AddToElemParameters(p, "SlaveY", nullptr, Integer(m_settings.m_nAxisSlave[second]));
+  CMC_Motion::AddToElemParameters(p, "SlaveTangent", nullptr, "-1");
   const size_t n = m_arrSegKind.size();
   std::string types;
   for (size_t i = 0; i < n; i++) {
     if (i) types += ',';
     types += m_arrSegKind[i] ? '1' : '0';
   }
-  AddToElemParameters(p, "SegmentType", nullptr, types.c_str());
+  CMC_Motion::AddToElemParameters(p, "SegmentType", nullptr, types.c_str());
   AppendSpeedList(p, configure, speedUnit);
   std::string lists[5];
   for (size_t i = 0; i < n; i++) {
@@ -215,13 +192,13 @@ void CGcodeTranslator::WriteVectorMode(int mask, int configure, const char* leng
         AppendFormat(lists[2 + k], lists[2 + k].empty() ? "%.14e" : ",%.14e", m_arrSegValue[k][i]);
     }
   }
-  AddToElemParameters(p, "X_TPOS", lengthUnit, lists[0].c_str());
-  AddToElemParameters(p, "Y_TPOS", lengthUnit, lists[1].c_str());
-  AddToElemParameters(p, "Radius", lengthUnit, lists[2].c_str());
-  AddToElemParameters(p, "InitAngle", "deg", lists[3].c_str());
-  AddToElemParameters(p, "AngleIncrement", "deg", lists[4].c_str());
-  AddToElemParameters(p, "Execute", nullptr, "0");
-  AddToElemParameters(p, "WaitForCompletion", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "X_TPOS", lengthUnit, lists[0].c_str());
+  CMC_Motion::AddToElemParameters(p, "Y_TPOS", lengthUnit, lists[1].c_str());
+  CMC_Motion::AddToElemParameters(p, "Radius", lengthUnit, lists[2].c_str());
+  CMC_Motion::AddToElemParameters(p, "InitAngle", "deg", lists[3].c_str());
+  CMC_Motion::AddToElemParameters(p, "AngleIncrement", "deg", lists[4].c_str());
+  CMC_Motion::AddToElemParameters(p, "Execute", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "WaitForCompletion", nullptr, "1");
   AddGcodeElement("Vector Mode", p);
 }
 
@@ -281,62 +258,62 @@ void CGcodeTranslator::AddGcodeFreeText(const CString& text) {
 void CGcodeTranslator::AddGcodeJump(const char* label, BOOL isStart) {
   FlushGcodeSegments();
   CString p;
-  AddToElemParameters(p, "Type", nullptr, isStart ? "6" : "0");
-  AddToElemParameters(p, "Label", nullptr, label);
+  CMC_Motion::AddToElemParameters(p, "Type", nullptr, isStart ? "6" : "0");
+  CMC_Motion::AddToElemParameters(p, "Label", nullptr, label);
   AddGcodeElement("Jumps and Function Calls", p);
 }
 
 void CGcodeTranslator::AddGcodeOutputBit(int slave, int port, int level) {
   FlushGcodeSegments();
   CString p;
-  AddToElemParameters(p, "Type", nullptr, "0");
-  AddToElemParameters(p, "SimpleType", nullptr, "1");
-  AddToElemParameters(p, "Slave", nullptr, Integer(slave));
-  AddToElemParameters(p, "Port", nullptr, Integer(port));
-  AddToElemParameters(p, "SimpleSet", nullptr, Integer(level));
-  AddToElemParameters(p, "SetLineType", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "Type", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "SimpleType", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "Slave", nullptr, Integer(slave));
+  CMC_Motion::AddToElemParameters(p, "Port", nullptr, Integer(port));
+  CMC_Motion::AddToElemParameters(p, "SimpleSet", nullptr, Integer(level));
+  CMC_Motion::AddToElemParameters(p, "SetLineType", nullptr, "0");
   AddGcodeElement("I/O", p);
 }
 
 void CGcodeTranslator::AddGcodeSpindleProfile(int slave, double speed) {
   FlushGcodeSegments();
   CString p;
-  AddToElemParameters(p, "Slave", nullptr, Integer(slave));
-  AddToElemParameters(p, "Profile", nullptr, "1");
-  AddToElemParameters(p, "StartPoint", nullptr, "1");
-  AddToElemParameters(p, "CSPD", "rpm", Number(speed));
-  AddToElemParameters(p, "Execute", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "Slave", nullptr, Integer(slave));
+  CMC_Motion::AddToElemParameters(p, "Profile", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "StartPoint", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "CSPD", "rpm", Number(speed));
+  CMC_Motion::AddToElemParameters(p, "Execute", nullptr, "0");
   AddGcodeElement("Trapezoidal Profiles", p);
 }
 
 void CGcodeTranslator::AddGcodeMotorStop(DWORD slaveMask) {
   FlushGcodeSegments();
   CString p;
-  AddToElemParameters(p, "SelectedSlaves", nullptr, CString(FormatString("%X", (unsigned)slaveMask)));
-  AddToElemParameters(p, "Type", nullptr, "2");
+  CMC_Motion::AddToElemParameters(p, "SelectedSlaves", nullptr, CString(FormatString("%X", (unsigned)slaveMask)));
+  CMC_Motion::AddToElemParameters(p, "Type", nullptr, "2");
   AddGcodeElement("Motor Commands", p);
 }
 
 void CGcodeTranslator::AddGcodeWaitInput(int slave, int port, int level) {
   FlushGcodeSegments();
   CString p;
-  AddToElemParameters(p, "Stop", nullptr, "0");
-  AddToElemParameters(p, "Wait", nullptr, "1");
-  AddToElemParameters(p, "EvType", nullptr, "6");
-  AddToElemParameters(p, "EvSlaveAxis", nullptr, Integer(slave));
-  AddToElemParameters(p, "EvInput", nullptr, "4");
-  AddToElemParameters(p, "EvInputPort", nullptr, Integer(port));
-  AddToElemParameters(p, "EvInputLevel", nullptr, Integer(level));
+  CMC_Motion::AddToElemParameters(p, "Stop", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "Wait", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "EvType", nullptr, "6");
+  CMC_Motion::AddToElemParameters(p, "EvSlaveAxis", nullptr, Integer(slave));
+  CMC_Motion::AddToElemParameters(p, "EvInput", nullptr, "4");
+  CMC_Motion::AddToElemParameters(p, "EvInputPort", nullptr, Integer(port));
+  CMC_Motion::AddToElemParameters(p, "EvInputLevel", nullptr, Integer(level));
   AddGcodeElement("Events", p);
 }
 
 void CGcodeTranslator::AddGcodeWaitTime(double seconds) {
   FlushGcodeSegments();
   CString p;
-  AddToElemParameters(p, "Stop", nullptr, "0");
-  AddToElemParameters(p, "Wait", nullptr, "1");
-  AddToElemParameters(p, "EvType", nullptr, "4");
-  AddToElemParameters(p, "EvSourceType", nullptr, "0");
-  AddToElemParameters(p, "EventATIME", "s", Number(seconds));
+  CMC_Motion::AddToElemParameters(p, "Stop", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "Wait", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "EvType", nullptr, "4");
+  CMC_Motion::AddToElemParameters(p, "EvSourceType", nullptr, "0");
+  CMC_Motion::AddToElemParameters(p, "EventATIME", "s", Number(seconds));
   AddGcodeElement("Events", p);
 }

@@ -1,11 +1,15 @@
 #include "examples/host/HostSteps.h"
 
+#include "examples/host/BuildRoadSteps.h"
+
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
+#include "motion/MC_Motion.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -82,6 +86,48 @@ bool CreateAndSaveSetup(const std::string& outDir, std::string& detail) {
   return ok;
 }
 
+// A motion program for the saved setup, built from the test motion modules and saved as a
+// motion directory under the output folder.
+bool CreateMotionProgram(const std::string& out, std::string& detail) {
+  CMC_Setup* setup = CMC_Setup::CreateFromDirectory((out + "/setup-0505").c_str());
+  if (!setup) {
+    detail = "cannot read the saved setup";
+    return false;
+  }
+  CMC_Motion* motion = CMC_Motion::Create(setup);
+  bool ok = motion != nullptr;
+  if (ok) {
+    CMC_MotionGroup* main = motion->GetMain();
+    for (const char* module : {"Comment", "Move", "Wait"}) {
+      if (CMC_MotionElem* e = motion->CreateElement(module)) main->Add(e);
+    }
+    const int f = motion->AddNewFunction("approach");
+    if (f >= 0) motion->GetFunction(f)->Add(motion->CreateElement("Move"));
+    // Firmware default bodies of disabled slots may use modules this kernel folder lacks.
+    motion->TranslateAll(1);
+    ok = main->GetSize() == 3 && f >= 0 && !motion->HasTranslateErrors();
+    const std::string dir = out + "/motion";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    ok = ok && motion->SaveToDirectory(dir.c_str());
+    // The saved program reads back for the same setup.
+    CMC_Setup* same = setup;
+    CMC_Motion* again = ok ? CMC_Motion::CreateFromDirectory(same, dir.c_str()) : nullptr;
+    ok = again && again->GetMain()->GetSize() == 3 && again->GetFunctionsCount() == 1;
+    CMC_Motion::Destroy(again);
+    CString text;
+    text.Format("%d modules, %d elements in Main, %d function(s), %d homing and %d interrupt slots; saved to %s",
+                motion->GetModulesCount(), (int)main->GetSize(), motion->GetFunctionsCount(),
+                motion->GetHomingProceduresCount(), motion->GetInterruptsCount(), dir.c_str());
+    detail = text.GetString();
+  } else {
+    detail = "cannot create the motion program";
+  }
+  CMC_Motion::Destroy(motion);
+  CMC_Setup::Destroy(setup);
+  return ok;
+}
+
 }  // namespace
 
 bool RunHostRoad(const std::string& outDir) {
@@ -93,16 +139,25 @@ bool RunHostRoad(const std::string& outDir) {
       {"scan the drive network", ScanDrives},
       {"create and save the setup of configuration 05/05",
        [&outDir](std::string& detail) { return CreateAndSaveSetup(outDir, detail); }},
+      {"create and save a motion program", [&](std::string& d) { return CreateMotionProgram(outDir, d); }},
+      {"build the sample motion program", [&outDir](std::string& detail) { return BuildSampleMotion(outDir, detail); }},
+      {"download motion.out to the drive", DownloadMotionProgram},
+      {"save the setup to the drive", SaveSetupToDrive},
+      {"read the setup back from the drive", ReadSetupBack},
+      {"compare the setups with the drive", CompareSetupWithDrive},
+      {"reset the drive and compare again", ResetAndCompare},
   };
   for (const Step& s : steps) {
     std::string detail;
     bool ok = s.run(detail);
     printf("[%s] %s%s%s\n", ok ? " ok " : "FAIL", s.name, detail.empty() ? "" : ": ", detail.c_str());
     if (!ok) {
+      ReleaseBuildRoad();
       CMC_Comm::Close();
       return false;
     }
   }
+  ReleaseBuildRoad();
   CMC_Comm::Close();
   printf("all steps passed\n");
   return true;

@@ -222,6 +222,19 @@ void FormatSpecial(Sink& out, const Spec& s, char conv, double v) {
 // "0.01563"), where the standard conversion would round to even. Stored files depend on it.
 char* ToCharsHalfUp(char* first, char* last, double a, std::chars_format fmt, int prec) {
   char* end = std::to_chars(first, last, a, fmt, prec).ptr;
+  if (a == 0) return end;
+  // A tie at k decimals needs 2a * 10^k to be an odd integer, so a's lowest set bit can be no
+  // finer than 2^-(k+1): most values fail that at once and skip the digit probe below.
+  int exp2;
+  double frac = std::frexp(a, &exp2);
+  uint64_t bits = (uint64_t)std::ldexp(frac, 53);
+  int lowest = exp2 - 53 + __builtin_ctzll(bits);
+  int decimals = prec;
+  if (fmt == std::chars_format::scientific) {
+    const char* x = (const char*)memchr(first, 'e', (size_t)(end - first));
+    decimals = prec - (x ? atoi(x + 1) : 0) + 1;  // one more for a rounding carry
+  }
+  if (lowest < -(decimals + 1)) return end;
   // A tie needs the digit after the last kept one to be 5 with nothing after it.
   char probe[1200];
   char* pe = std::to_chars(probe, probe + sizeof probe, a, fmt, prec + 1).ptr;

@@ -220,29 +220,32 @@ HRSRC FindResource(HMODULE module, LPCSTR name, LPCSTR type) {
 
 namespace {
 
-// The entry behind a handle FindResource gave for a module that is still live; null otherwise.
-const RESOURCE_ENTRY* EntryOf(HMODULE module, HRSRC resource) {
-  if (!resource) return nullptr;
+// A copy of the entry behind a handle FindResource gave, taken while the module is known to be live
+// (its table lives in the module's memory, which an unload on another thread unmaps); false otherwise.
+bool EntryOf(HMODULE module, HRSRC resource, RESOURCE_ENTRY& out) {
+  if (!resource) return false;
   if (!module) module = AfxGetInstanceHandle();
   auto* e = reinterpret_cast<const RESOURCE_ENTRY*>(resource);
   Chain& c = TheChain();
   std::lock_guard<std::mutex> lock(c.mutex);
   const ModuleResources* m = Live(c, module);
-  return m && m->entrySet.count(e) ? e : nullptr;
+  if (!m || !m->entrySet.count(e)) return false;
+  out = *e;
+  return true;
 }
 
 }  // namespace
 
 HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
-  const RESOURCE_ENTRY* e = EntryOf(module, resource);
-  return e ? const_cast<void*>(e->data) : nullptr;
+  RESOURCE_ENTRY e;
+  return EntryOf(module, resource, e) ? const_cast<void*>(e.data) : nullptr;
 }
 
 LPVOID LockResource(HGLOBAL data) { return data; }
 
 DWORD SizeofResource(HMODULE module, HRSRC resource) {
-  const RESOURCE_ENTRY* e = EntryOf(module, resource);
-  return e ? e->size : 0;
+  RESOURCE_ENTRY e;
+  return EntryOf(module, resource, e) ? e.size : 0;
 }
 
 BOOL FreeResource(HGLOBAL) { return FALSE; }

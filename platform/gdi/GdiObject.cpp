@@ -701,9 +701,9 @@ BOOL SetSysColors(int count, const INT* indices, const COLORREF* colors) {
 
 int GetSystemMetrics(int index) {
   switch (index) {
-    case SM_CXSCREEN: case SM_CXFULLSCREEN: case SM_CXVIRTUALSCREEN: return 1920;
-    case SM_CYSCREEN: case SM_CYVIRTUALSCREEN: return 1080;
-    case SM_CYFULLSCREEN: return 1030;
+    case SM_CXSCREEN: case SM_CXFULLSCREEN: case SM_CXVIRTUALSCREEN: return 1280;
+    case SM_CYSCREEN: case SM_CYVIRTUALSCREEN: return 1024;
+    case SM_CYFULLSCREEN: return 1024 - 19 - 30;
     case SM_CXVSCROLL: case SM_CYHSCROLL: case SM_CYVSCROLL: case SM_CXHSCROLL: return 16;
     case SM_CYVTHUMB: case SM_CXHTHUMB: return 16;
     case SM_CYCAPTION: return 19;

@@ -10,6 +10,11 @@ class CCmdUI;
 class CWnd;
 class CMenu;
 
+// Marks message handlers in class declarations, as framework code writes them.
+#ifndef afx_msg
+#define afx_msg
+#endif
+
 // Command notification codes used by routing.
 #define CN_COMMAND 0
 #define CN_UPDATE_COMMAND_UI ((UINT)(-1))

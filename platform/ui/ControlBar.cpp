@@ -15,38 +15,6 @@ IMPLEMENT_DYNAMIC(CStatusBar, CControlBar)
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 IMPLEMENT_DYNAMIC(CDialogBar, CControlBar)
 
-// ---- Layout ------------------------------------------------------------------------------------------------
-
-void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag, LPRECT lpRectParam,
-                          LPCRECT lpRectClient, BOOL bStretch) {
-  if (!m_hWnd) return;
-  AFX_SIZEPARENTPARAMS layout{};
-  if (lpRectClient) layout.rect = *lpRectClient;
-  else ::GetClientRect(m_hWnd, &layout.rect);
-  layout.bStretch = bStretch;
-  HWND leftOver = nullptr;
-  for (HWND c = ::GetTopWindow(m_hWnd); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-    UINT id = (UINT)::GetDlgCtrlID(c);
-    if (id == nIDLeftOver) leftOver = c;
-    else if (id >= nIDFirst && id <= nIDLast) ::SendMessage(c, WM_SIZEPARENT, 0, (LPARAM)&layout);
-  }
-  if (nFlag == reposQuery) {
-    if (lpRectParam) *lpRectParam = layout.rect;
-    return;
-  }
-  if (nFlag == reposExtra && lpRectParam) {
-    layout.rect.left += lpRectParam->left;
-    layout.rect.top += lpRectParam->top;
-    layout.rect.right -= lpRectParam->right;
-    layout.rect.bottom -= lpRectParam->bottom;
-  }
-  if (leftOver) {
-    CRect r(layout.rect);
-    r.NormalizeRect();
-    ::MoveWindow(leftOver, r.left, r.top, std::max<LONG>(0, r.Width()), std::max<LONG>(0, r.Height()), TRUE);
-  }
-}
-
 // ---- CControlBar ------------------------------------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CControlBar, CWnd)
@@ -127,7 +95,9 @@ LRESULT CControlBar::OnSizeParent(WPARAM, LPARAM lParam) {
     r.bottom = std::min<LONG>(r.bottom, r.top + size.cy);
     layout->rect.top = r.bottom;
   }
-  MoveWindow(&r);
+  if (layout->hDWP) layout->hDWP = ::DeferWindowPos(layout->hDWP, m_hWnd, nullptr, r.left, r.top, r.Width(), r.Height(),
+                                                    SWP_NOACTIVATE | SWP_NOZORDER);
+  else MoveWindow(&r);
   return 0;
 }
 

@@ -9,16 +9,6 @@
 
 class CFrameWnd;
 
-// WM_SIZEPARENT: what is left of the parent's client area as the bars take their parts.
-struct AFX_SIZEPARENTPARAMS {
-  HDWP hDWP;
-  RECT rect;
-  SIZE sizeTotal;
-  BOOL bStretch;
-};
-#define reposDefault 0
-#define reposQuery 1
-#define reposExtra 2
 #define ID_SEPARATOR 0
 #define SBPS_NORMAL 0x0000u
 #define SBPS_NOBORDERS SBT_NOBORDERS

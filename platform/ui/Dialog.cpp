@@ -114,7 +114,6 @@ void CollectControls(HWND parent, std::vector<HWND>& out) {
   }
 }
 
-bool Usable(HWND h) { return ::IsWindowVisible(h) && ::IsWindowEnabled(h); }
 
 // The dialog that handles the keys of a control: the topmost dialog-like ancestor below `dlg`.
 void SetDlgFocus(HWND dlg, HWND ctl) {
@@ -361,46 +360,6 @@ BOOL EndDialog(HWND dlg, INT_PTR result) {
   if (w && (w->m_nFlags & (WF_MODALLOOP | WF_CONTINUEMODAL))) w->EndModalLoop((int)result);
   else if (!w || !(w->m_nFlags & WF_MODALLOOP)) ::ShowWindow(dlg, SW_HIDE);
   return TRUE;
-}
-
-HWND GetNextDlgTabItem(HWND dlg, HWND ctl, BOOL previous) {
-  if (!IsWindow(dlg)) return nullptr;
-  std::vector<HWND> all;
-  CollectControls(dlg, all);
-  if (all.empty()) return nullptr;
-  long n = (long)all.size();
-  long at = -1;
-  for (long i = 0; i < n; ++i)
-    if (all[(size_t)i] == ctl) at = i;
-  if (at < 0) at = previous ? 0 : n - 1;
-  for (long k = 1; k <= n; ++k) {
-    long i = previous ? ((at - k) % n + n) % n : (at + k) % n;
-    HWND c = all[(size_t)i];
-    if ((::GetWindowLongPtr(c, GWL_STYLE) & WS_TABSTOP) && Usable(c)) return c;
-  }
-  return ctl && IsWindow(ctl) ? ctl : nullptr;
-}
-
-HWND GetNextDlgGroupItem(HWND dlg, HWND ctl, BOOL previous) {
-  if (!IsWindow(dlg)) return nullptr;
-  std::vector<HWND> all;
-  CollectControls(dlg, all);
-  long n = (long)all.size();
-  long at = -1;
-  for (long i = 0; i < n; ++i)
-    if (all[(size_t)i] == ctl) at = i;
-  if (at < 0) return n ? all[0] : nullptr;
-  // The group: from the WS_GROUP control at or before `ctl` up to the next WS_GROUP control.
-  long first = at;
-  while (first > 0 && !(::GetWindowLongPtr(all[(size_t)first], GWL_STYLE) & WS_GROUP)) --first;
-  long last = at + 1;
-  while (last < n && !(::GetWindowLongPtr(all[(size_t)last], GWL_STYLE) & WS_GROUP)) ++last;
-  long size = last - first;
-  for (long k = 1; k <= size; ++k) {
-    long i = first + (((at - first) + (previous ? -k : k)) % size + size) % size;
-    if (Usable(all[(size_t)i])) return all[(size_t)i];
-  }
-  return ctl;
 }
 
 static HWND DefaultButton(HWND dlg) {

@@ -80,8 +80,6 @@ BOOL EndDialog(HWND dlg, INT_PTR result);
 // and dispatches the others; FALSE when the message is not for this dialog.
 BOOL IsDialogMessage(HWND dlg, LPMSG msg);
 LRESULT DefDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
-HWND GetNextDlgTabItem(HWND dlg, HWND ctl, BOOL previous);
-HWND GetNextDlgGroupItem(HWND dlg, HWND ctl, BOOL previous);
 BOOL CheckDlgButton(HWND dlg, int id, UINT check);
 UINT IsDlgButtonChecked(HWND dlg, int id);
 BOOL CheckRadioButton(HWND dlg, int first, int last, int check);

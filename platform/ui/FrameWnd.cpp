@@ -3,6 +3,7 @@
 #include "platform/core/Resource.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
 
 #include <algorithm>
@@ -36,6 +37,8 @@ IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
   ON_MESSAGE(WM_IDLEUPDATECMDUI, &CFrameWnd::OnIdleUpdateCmdUI)
+  ON_MESSAGE(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString)
+  ON_MESSAGE(WM_POPMESSAGESTRING, &CFrameWnd::OnPopMessageString)
 END_MESSAGE_MAP()
 
 const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
@@ -66,6 +69,9 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
   CString title = nl < 0 ? full : full.Left(nl);
   if (!Create(nullptr, title, dwDefaultStyle, rectDefault, pParentWnd, MAKEINTRESOURCE(nIDResource), 0, pContext))
     return FALSE;
+  HINSTANCE inst = AfxFindResourceHandle(MAKEINTRESOURCE(nIDResource), RT_ACCELERATOR);
+  if (inst || FindResource(nullptr, MAKEINTRESOURCE(nIDResource), RT_ACCELERATOR))
+    m_hAccelTable = LoadAccelerators(inst, MAKEINTRESOURCE(nIDResource));
   return TRUE;
 }
 
@@ -122,8 +128,36 @@ void CFrameWnd::ActivateFrame(int nCmdShow) {
 
 void CFrameWnd::RecalcLayout(BOOL) {
   if (!GetSafeHwnd()) return;
-  // Control bars take their edges; the view gets the rest.
+  // Bars take their room first; the pane gets the rest.
   RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST);
+}
+
+BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
+  if (pMsg && pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccelTable &&
+      ::TranslateAccelerator(m_hWnd, m_hAccelTable, pMsg))
+    return TRUE;
+  return CWnd::PreTranslateMessage(pMsg);
+}
+
+LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam) {
+  UINT last = m_nIDLastMessage;
+  CString text;
+  if (wParam) {
+    CString full;
+    if (full.LoadString((UINT)wParam)) {
+      int nl = full.Find('\n');
+      text = nl < 0 ? full : full.Left(nl);
+    }
+  } else if (lParam) {
+    text = (LPCSTR)lParam;
+  }
+  SetMessageText(text);
+  m_nIDLastMessage = (UINT)wParam;
+  return last;
+}
+
+LRESULT CFrameWnd::OnPopMessageString(WPARAM wParam, LPARAM lParam) {
+  return OnSetMessageString(wParam ? wParam : AFX_IDS_IDLEMESSAGE, lParam);
 }
 
 void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
@@ -262,6 +296,8 @@ void MdiActivate(HWND client, HWND child) {
   if (child) SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (old) SendMessage(old, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
   if (child && IsWindow(child)) {
+    SendMessage(child, WM_CHILDACTIVATE, 0, 0);
+    if (!IsWindow(child)) return;
     SendMessage(child, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
     if (IsWindow(child) && GetActiveWindow() == GetAncestor(client, GA_ROOT)) {
       HWND f = GetFocus();

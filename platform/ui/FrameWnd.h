@@ -46,7 +46,10 @@ class CFrameWnd : public CWnd {
 
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  BOOL PreTranslateMessage(MSG* pMsg) override;
   void PostNcDestroy() override;
+  // The accelerators LoadFrame found under the frame's resource id.
+  HACCEL m_hAccelTable = nullptr;
 
   CString m_strTitle;
   UINT m_nIDHelp = 0;
@@ -61,6 +64,10 @@ class CFrameWnd : public CWnd {
   void OnSetFocus(CWnd* pOldWnd) override;
   void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized) override;
   LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM);
+  // WM_SETMESSAGESTRING: wParam a string id (its part before '\n'), or lParam the text itself.
+  LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
+  LRESULT OnPopMessageString(WPARAM wParam, LPARAM lParam);
+  UINT m_nIDLastMessage = 0;
 
   CView* m_pViewActive = nullptr;
 

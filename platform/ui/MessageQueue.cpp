@@ -248,15 +248,12 @@ void CheckTimers(ThreadQueue* q) {
 }
 
 bool FindPaint(ThreadQueue* q, HWND filter, MSG* out) {
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
   auto& d = q->dirty;
   for (size_t i = 0; i < d.size();) {
     HWND h = d[i];
-    bool needs;
-    {
-      std::lock_guard<std::recursive_mutex> lock(WmLock());
-      needs = IsLive(h) && !h->dead && (!h->update.IsEmpty() || h->internalPaint || h->ncPaint) &&
-              IsWindowVisible(h);
-    }
+    bool needs = IsLive(h) && !h->dead && (!h->update.IsEmpty() || h->internalPaint || h->ncPaint) &&
+                 IsWindowVisible(h);
     if (!needs) {
       h->inDirtyList = false;
       d.erase(d.begin() + (long)i);
@@ -280,7 +277,12 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
       for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
         if (!HwndMatches(hwnd, it->hwnd) || !InRange(it->message, lo, hi)) continue;
         *msg = *it;
-        if (remove) q->posted.erase(it);
+        if (remove) {
+          if (it == q->posted.begin())
+            q->posted.pop_front();
+          else
+            q->posted.erase(it);
+        }
         return true;
       }
       if (q->quit) {
@@ -471,9 +473,9 @@ BOOL TranslateMessage(const MSG* msg) {
   ThreadQueue* q = CurrentQueue();
   MSG m{msg->hwnd, charMsg, (WPARAM)(BYTE)ch, msg->lParam, msg->time, msg->pt};
   {
-    // The character comes next, before any later key.
+    // Posted messages come before input, so the character arrives before any later key.
     std::lock_guard<std::mutex> lk(q->mutex);
-    q->posted.push_front(m);
+    q->posted.push_back(m);
   }
   return TRUE;
 }
@@ -722,6 +724,16 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
 
 void UiEndThreadQueue() {
   ThreadQueue* q = CurrentQueue();
+  if (!q->alive) return;
+  // The thread's windows end with it, as they would on Win32.
+  std::vector<HWND> own;
+  {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    for (HWND w : Desktop()->children)
+      if (w->queue == q) own.push_back(w);
+  }
+  for (HWND w : own)
+    if (IsWindow(w)) DestroyWindow(w);
   std::deque<SentMessage*> pending;
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());

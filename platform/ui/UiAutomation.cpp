@@ -5,6 +5,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/Wnd.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace UiAutomation {
@@ -22,6 +23,7 @@ std::vector<HandlerEntry> g_handlers;
 int g_nextId = 1;
 std::vector<std::string> g_stalled;
 SaveNameHandler g_saveName;
+std::atomic<DWORD> g_stallMs{10000};
 
 UINT KeyFlags(UINT modifiers, UINT buttons) {
   UINT k = buttons;
@@ -93,6 +95,17 @@ bool CharKey(unsigned char c, UINT& vk, bool& shift) {
 }
 
 }  // namespace
+
+void SetModalStallTimeout(DWORD realMs) { g_stallMs = realMs ? realMs : 1; }
+DWORD GetModalStallTimeout() { return g_stallMs; }
+
+void Reset() {
+  g_stallMs = 10000;
+  std::lock_guard<std::mutex> lk(g_mutex);
+  g_handlers.clear();
+  g_stalled.clear();
+  g_saveName = nullptr;
+}
 
 int Pump() { return PumpMessages(); }
 

@@ -17,6 +17,8 @@ namespace UiAutomation {
 // Modifier keys held during a key press or click.
 enum Modifiers : UINT { kNone = 0, kShift = 1, kControl = 2, kAlt = 4 };
 
+// Forgets modal-loop handlers, the stalled-loop log and the save-name handler.
+void Reset();
 // Runs the calling thread's queue until it is empty and idle work is done.
 int Pump();
 // Virtual time: moves the clock on and pumps, in steps of `stepMs` (0: one step).
@@ -54,6 +56,10 @@ bool HasModalLoopHandler(CWnd* wnd);
 // Called by the layer's modal loops.
 void ModalLoopStarted(CWnd* wnd);
 void ModalLoopStalled(CWnd* wnd);
+// In virtual time a modal loop that waits this long in real time with nothing to do ends with -1
+// and is logged, rather than hanging a test (default 10000 ms).
+void SetModalStallTimeout(DWORD realMs);
+DWORD GetModalStallTimeout();
 // Run-time class names of the modal loops that ended because nothing was left to drive them.
 std::vector<std::string> StalledModalLoops();
 void ClearStalledModalLoops();

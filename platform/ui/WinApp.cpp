@@ -250,3 +250,21 @@ void CWinApp::OnAppExit() {
   if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
+
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
+  CWinApp* app = AfxGetApp();
+  if (!app) return -1;
+  if (hInstance) app->m_hInstance = hInstance;
+  app->m_lpCmdLine = lpCmdLine;
+  app->m_nCmdShow = nCmdShow;
+  AfxSetThread(app);
+  if (!app->InitInstance()) {
+    if (app->m_pMainWnd && app->m_pMainWnd->GetSafeHwnd()) app->m_pMainWnd->DestroyWindow();
+    // A quit posted by the main window going is not the application's business now.
+    MSG m;
+    while (::PeekMessage(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && m.message == WM_QUIT) {
+    }
+    return app->ExitInstance();
+  }
+  return app->Run();
+}

@@ -59,6 +59,10 @@ class CDocument;
 #define ID_INDICATOR_REC 0xE705
 #define AFX_IDS_IDLEMESSAGE 0xE001
 
+// Runs the application object: InitInstance, then the message loop until WM_QUIT; returns the
+// exit code. Hosts call it from main().
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
+
 class CWinApp : public CWinThread {
   DECLARE_DYNAMIC(CWinApp)
 

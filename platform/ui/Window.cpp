@@ -223,6 +223,7 @@ void Finalize(HWND h) {
     if (q->capture == h) q->capture = nullptr;
     if (q->caret.owner == h) q->caret = Caret{};
     if (q->lastClick.hwnd == h) q->lastClick = ClickMemory{};
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
     auto& d = q->dirty;
     d.erase(std::remove(d.begin(), d.end(), h), d.end());
   }
@@ -323,6 +324,8 @@ POINT ClientOrigin(HWND h) {
 }
 
 void MarkDirty(HWND h) {
+  // Any thread may invalidate a window: the dirty list is kept under the window lock.
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
   if (h->inDirtyList || !h->queue) return;
   h->inDirtyList = true;
   h->queue->dirty.push_back(h);
@@ -856,6 +859,63 @@ UINT GetDlgItemInt(HWND parent, int id, BOOL* translated, BOOL isSigned) {
   if (isSigned && (neg ? v > 0x80000000ull : v > 0x7FFFFFFFull)) return 0;
   if (translated) *translated = TRUE;
   return neg ? (UINT)(-(long long)v) : (UINT)v;
+}
+
+namespace {
+void TabOrder(HWND parent, std::vector<HWND>& out) {
+  for (HWND c : parent->children) {
+    if (!(c->style & WS_CHILD)) continue;
+    if ((c->exStyle & WS_EX_CONTROLPARENT) && (c->style & WS_VISIBLE) && !(c->style & WS_DISABLED))
+      TabOrder(c, out);
+    else
+      out.push_back(c);
+  }
+}
+bool Usable(HWND c) { return (c->style & WS_VISIBLE) && !(c->style & WS_DISABLED); }
+}  // namespace
+
+HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
+  if (!Checked(hDlg) || (hCtl && !Checked(hCtl))) return nullptr;
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
+  std::vector<HWND> order;
+  TabOrder(hDlg, order);
+  if (order.empty()) return nullptr;
+  int n = (int)order.size();
+  int at = -1;
+  for (int i = 0; i < n; ++i)
+    if (order[(size_t)i] == hCtl) at = i;
+  if (at < 0) at = bPrevious ? 0 : n - 1;
+  for (int k = 1; k <= n; ++k) {
+    int i = ((at + (bPrevious ? -k : k)) % n + n) % n;
+    HWND c = order[(size_t)i];
+    if (Usable(c) && (c->style & WS_TABSTOP)) return c;
+  }
+  return hCtl;
+}
+
+HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
+  if (!Checked(hDlg) || !Checked(hCtl)) return nullptr;
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
+  // Groups are made of siblings.
+  std::vector<HWND> order;
+  if (hCtl->parent)
+    for (HWND c : hCtl->parent->children)
+      if (c->style & WS_CHILD) order.push_back(c);
+  int n = (int)order.size(), at = -1;
+  for (int i = 0; i < n; ++i)
+    if (order[(size_t)i] == hCtl) at = i;
+  if (at < 0) return hCtl;
+  // The group runs from the item with WS_GROUP at or before hCtl up to the next WS_GROUP.
+  int first = at;
+  while (first > 0 && !(order[(size_t)first]->style & WS_GROUP)) --first;
+  int last = at;
+  while (last + 1 < n && !(order[(size_t)last + 1]->style & WS_GROUP)) ++last;
+  int size = last - first + 1;
+  for (int k = 1; k <= size; ++k) {
+    int i = first + ((at - first + (bPrevious ? -k : k)) % size + size) % size;
+    if (Usable(order[(size_t)i])) return order[(size_t)i];
+  }
+  return hCtl;
 }
 
 namespace {
@@ -1991,7 +2051,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT: {
       std::lock_guard<std::recursive_mutex> lock(WmLock());
       hwnd->text = lParam ? (const char*)lParam : "";
-      if (hwnd->style & WS_CAPTION) hwnd->ncPaint = true;
+      if ((hwnd->style & WS_CAPTION) == WS_CAPTION && (hwnd->style & WS_VISIBLE)) {
+        hwnd->ncPaint = true;
+        MarkDirty(hwnd);
+      }
       return TRUE;
     }
     case WM_GETTEXT: {

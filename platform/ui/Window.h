@@ -50,6 +50,10 @@ BOOL SetDlgItemText(HWND parent, int id, LPCSTR text);
 UINT GetDlgItemText(HWND parent, int id, LPSTR buf, int size);
 BOOL SetDlgItemInt(HWND parent, int id, UINT value, BOOL isSigned);
 UINT GetDlgItemInt(HWND parent, int id, BOOL* translated, BOOL isSigned);
+// Dialog navigation over the window tree: the next (or previous) visible, enabled control with
+// WS_TABSTOP, looking into children with WS_EX_CONTROLPARENT; the next in hCtl's WS_GROUP group.
+HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lParam);
 BOOL EnumWindows(WNDENUMPROC proc, LPARAM lParam);
 BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM lParam);

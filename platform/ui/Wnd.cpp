@@ -56,7 +56,8 @@ void AfxSetFontHandlers(CFont* (*fromHandle)(HFONT), HFONT (*toHandle)(CFont*)) 
 }
 
 LRESULT AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
-  CWnd* w = CWnd::FromHandlePermanent(hWnd);
+  // The window manager calls a procedure only for a live window, so its object is read directly.
+  CWnd* w = hWnd ? hWnd->wnd : nullptr;
   if (!w) return ::DefWindowProc(hWnd, nMsg, wParam, lParam);
   CurrentMessage cur(hWnd, nMsg, wParam, lParam);
   try {
@@ -557,7 +558,7 @@ int CWnd::RunModalLoop(DWORD dwFlags) {
     if (!ContinueModal()) break;
     // In virtual time nothing but the test can end a loop that has nothing to do: a long real
     // silence means the test forgot to, and the loop ends rather than hanging.
-    int got = UiGetMessageTimeout(&msg, Clock::IsVirtual() ? 10000 : 0x7FFFFFFF);
+    int got = UiGetMessageTimeout(&msg, Clock::IsVirtual() ? UiAutomation::GetModalStallTimeout() : 0x7FFFFFFF);
     if (got == 0) {
       PostQuitMessage((int)msg.wParam);
       result = -1;
@@ -922,6 +923,42 @@ int CWnd::MessageBox(LPCSTR text, LPCSTR caption, UINT type) {
 }
 
 void CWnd::DragAcceptFiles(BOOL bAccept) { ModifyStyleEx(bAccept ? 0 : WS_EX_ACCEPTFILES, bAccept ? WS_EX_ACCEPTFILES : 0); }
+
+void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag, LPRECT lpRectParam,
+                          LPCRECT lpRectClient, BOOL bStretch) {
+  if (!m_hWnd) return;
+  AFX_SIZEPARENTPARAMS layout{};
+  layout.bStretch = bStretch;
+  layout.hDWP = nFlag == reposQuery ? nullptr : ::BeginDeferWindowPos(8);
+  if (lpRectClient)
+    layout.rect = *lpRectClient;
+  else
+    ::GetClientRect(m_hWnd, &layout.rect);
+  layout.sizeTotal = SIZE{layout.rect.right - layout.rect.left, layout.rect.bottom - layout.rect.top};
+  HWND leftOver = nullptr;
+  for (HWND c = ::GetTopWindow(m_hWnd); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    UINT id = (UINT)::GetDlgCtrlID(c);
+    if (id == nIDLeftOver)
+      leftOver = c;
+    else if (id >= nIDFirst && id <= nIDLast && FromHandlePermanent(c))
+      ::SendMessage(c, WM_SIZEPARENT, 0, (LPARAM)&layout);
+  }
+  if (nFlag == reposQuery) {
+    if (lpRectParam) *lpRectParam = layout.rect;
+    return;
+  }
+  CRect rest(layout.rect);
+  if (nFlag == reposExtra && lpRectParam) {
+    rest.left += lpRectParam->left;
+    rest.top += lpRectParam->top;
+    rest.right -= lpRectParam->right;
+    rest.bottom -= lpRectParam->bottom;
+  }
+  if (leftOver && layout.hDWP)
+    layout.hDWP = ::DeferWindowPos(layout.hDWP, leftOver, nullptr, rest.left, rest.top, rest.Width(), rest.Height(),
+                                   SWP_NOACTIVATE | SWP_NOZORDER);
+  if (layout.hDWP) ::EndDeferWindowPos(layout.hDWP);
+}
 
 void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
   if (!pTarget || !m_hWnd) return;

@@ -37,6 +37,19 @@ struct CCreateContext;
 #define AFX_IDW_TOOLBAR 0xE800
 
 // A window is also where its device contexts draw: CPaintDC dc(this) paints its client area.
+// What a frame gives its bars when it lays them out (WM_SIZEPARENT): each bar takes its room from
+// `rect` and moves itself, through hDWP when it is set.
+struct AFX_SIZEPARENTPARAMS {
+  HDWP hDWP;
+  RECT rect;
+  SIZE sizeTotal;
+  BOOL bStretch;
+};
+// RepositionBars flags
+#define reposDefault 0
+#define reposQuery 1
+#define reposExtra 2
+
 class CWnd : public CCmdTarget, public CDrawSurfaceProvider {
   DECLARE_DYNCREATE(CWnd)
 
@@ -250,13 +263,14 @@ class CWnd : public CCmdTarget, public CDrawSurfaceProvider {
   CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
   CWnd* GetNextDlgGroupItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
   void MapDialogRect(LPRECT lpRect) const;
-  // Lays out the control bars with ids in [nIDFirst, nIDLast] along the client edges (WM_SIZEPARENT)
-  // and gives the rest to the child nIDLeftOver (platform/ui/ControlBar.cpp).
-  void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag = 0, LPRECT lpRectParam = nullptr,
-                      LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE);
 
   int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
   void DragAcceptFiles(BOOL bAccept = TRUE);
+  // Lays out the children with ids in [nIDFirst, nIDLast] (bars, through WM_SIZEPARENT), then gives
+  // what is left to the child nIDLeftOver. reposQuery only computes the left-over rectangle into
+  // lpRectParam; reposExtra shrinks the left-over by lpRectParam's borders.
+  void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag = reposDefault,
+                      LPRECT lpRectParam = nullptr, LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE);
   // Calls each child control's update handler through pTarget (idle-time enabling of bars and dialogs).
   void UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
 

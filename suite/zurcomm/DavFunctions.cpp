@@ -6,7 +6,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <string>
+
+namespace zurcomm {
+bool CoffDownload(State& state, uint16_t axis, const char* file, uint16_t* out1, uint16_t* out2, uint16_t* out3,
+                  DAV_PROGRESS_CALLBACK callback, void* user, const std::function<void()>& unlock,
+                  const std::function<void()>& relock, std::string& why);
+}
 
 using zurcomm::Drive;
 using zurcomm::State;
@@ -377,12 +384,17 @@ bool DAV_CheckSum(uint16_t start, uint16_t end, uint16_t* sum) {
   return true;
 }
 
-bool DAV_COFFDownload(const char* file, uint16_t*, uint16_t*, uint16_t*, DAV_PROGRESS_CALLBACK, void*,
-                      uint16_t value) {
+bool DAV_COFFDownload(const char* file, uint16_t* out1, uint16_t* out2, uint16_t* out3, DAV_PROGRESS_CALLBACK callback,
+                      void* user, uint16_t value) {
   Call c("DAV_COFFDownload", value);
   if (!c.Begin()) return false;
-  (void)file;
-  return c.Fail("COFF download is not available in this version of the communication library");
+  Drive* d = c.ActiveDrive();
+  if (!d) return false;
+  std::string why;
+  if (!zurcomm::CoffDownload(c.S(), d->id, file, out1, out2, out3, callback, user, [&] { c.Unlock(); },
+                             [&] { c.Relock(); }, why))
+    return c.Fail(why);
+  return true;
 }
 
 const char* DAV_GetLastError() {

@@ -232,8 +232,7 @@ TEST_F(CommTest, CoffDownloadIsRefusedClearly) {
   WORD a = 7, b = 7, c = 7;
   EXPECT_FALSE(CMC_Comm::COFFDownload("prog.out", &a, &b, &c, nullptr, nullptr, 0x4000));
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{
-                            "Communication Error:\n\nCOFF download is not available in this version of the "
-                            "communication library"});
+                            "Communication Error:\n\nCannot open file prog.out"});
   EXPECT_EQ(a, 7);
   auto log = DriveSimulator::CallLog();
   auto it = std::find_if(log.begin(), log.end(),

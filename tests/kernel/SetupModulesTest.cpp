@@ -80,7 +80,7 @@ TEST_F(SetupModulesTest, DefaultCompilerAnswersWithAnError) {
             0);
   ASSERT_NE(s->GetCompilerErrorString(), nullptr);
   EXPECT_EQ(std::string(s->GetCompilerErrorString()),
-            "motion.zur(0): error: no motion-language compiler is installed in this kernel.");
+            "motion.zur(0): error: cannot open the source file");
 }
 
 TEST_F(SetupModulesTest, ExecuteStringReachesTheActiveDrive) {

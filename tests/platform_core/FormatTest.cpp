@@ -431,3 +431,17 @@ TEST(FormatTies, ExactTiesRoundAwayFromZero) {
   EXPECT_EQ(FormatString("%.3g", 1.0625), "1.06");      // 1.0625 has no tie at 3 digits (1.06|25)
   EXPECT_EQ(FormatString("%.2g", 0.125), "0.13");
 }
+
+TEST(FormatTies, FixedPointValuesMatchExactHalfUpRounding) {
+  // Drive values in 16.16 fixed point are saved with "%.5f"; every one must round as exact
+  // decimal arithmetic with ties upward does.
+  for (uint32_t raw = 0; raw < 0x30000; raw += 3) {
+    uint64_t scaled = (uint64_t)raw * 100000;
+    uint64_t q = scaled / 65536, r = scaled % 65536;
+    if (2 * r >= 65536) ++q;
+    char expected[32];
+    snprintf(expected, sizeof expected, "%llu.%05llu", (unsigned long long)(q / 100000),
+             (unsigned long long)(q % 100000));
+    ASSERT_EQ(FormatString("%.5f", raw / 65536.0), expected) << "raw " << raw;
+  }
+}

@@ -366,5 +366,7 @@ TEST(GdiMetaFile, PatternAndHatchBrushesAreRecorded) {
   }
   EXPECT_TRUE(sawPattern);
   // Without a frame the header frames the drawing's bounds.
-  EXPECT_EQ((LONG)D(eb, 32), MulDiv(49, 508 * 100, 1920));
+  HDC screen = CreateIC("DISPLAY", nullptr, nullptr, nullptr);
+  EXPECT_EQ((LONG)D(eb, 32), MulDiv(49, GetDeviceCaps(screen, HORZSIZE) * 100, GetDeviceCaps(screen, HORZRES)));
+  DeleteDC(screen);
 }

@@ -318,6 +318,26 @@ TEST_F(FrameworkTest, ModalLoopsRunTheirHandlerAndRefuseReentry) {
   EXPECT_EQ(-1, empty.RunModalLoop());
 }
 
+TEST_F(FrameworkTest, AModalLoopNobodyDrivesEndsInVirtualTime) {
+  Clock::UseVirtualTime();
+  UiAutomation::SetModalStallTimeout(50);
+  UiAutomation::ClearStalledModalLoops();
+  CModalWnd w;
+  w.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 0);
+  EXPECT_EQ(-1, w.RunModalLoop());
+  EXPECT_EQ((std::vector<std::string>{"CModalWnd"}), UiAutomation::StalledModalLoops());
+  EXPECT_TRUE(IsWindow(w.m_hWnd));
+  // A quit arriving during the loop ends it and stays for the outer loop.
+  UiAutomation::AddModalLoopHandler(nullptr, [](CWnd*) { PostQuitMessage(3); });
+  EXPECT_EQ(-1, w.RunModalLoop());
+  MSG m;
+  ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ((UINT)WM_QUIT, m.message);
+  EXPECT_EQ(3u, m.wParam);
+  UiAutomation::Reset();
+  w.DestroyWindow();
+}
+
 // ---- Application, documents, views, frames -----------------------------------------------------------
 
 #define ID_VIEW_CMD 6001
@@ -513,6 +533,42 @@ TEST_F(FrameworkTest, WaitCursorShowsAndRestores) {
   EXPECT_EQ(arrow, GetCursor());
   AfxDoWaitCursor(-1);  // unbalanced end: ignored
   EXPECT_EQ(0, AfxGetWaitCursorCount());
+}
+
+}  // namespace
+
+namespace {
+
+class CRunningApp : public CWinApp {
+ public:
+  int m_exitSeen = -1;
+  BOOL m_initOk = TRUE;
+  BOOL InitInstance() override {
+    auto* frame = new CFrameWnd;
+    frame->Create(nullptr, "Running");
+    m_pMainWnd = frame;
+    frame->ShowWindow(SW_SHOW);
+    // The "user" closes the window once the loop runs.
+    frame->PostMessage(WM_CLOSE);
+    return m_initOk;
+  }
+  int ExitInstance() override {
+    m_exitSeen = CWinApp::ExitInstance();
+    return m_exitSeen;
+  }
+};
+
+TEST(AppRun, TheApplicationLoopRunsUntilItsMainWindowCloses) {
+  CRunningApp app;
+  EXPECT_EQ(0, AfxWinMain(nullptr, nullptr, nullptr, SW_SHOW));
+  EXPECT_EQ(0, app.m_exitSeen);
+  EXPECT_EQ(nullptr, app.m_pMainWnd);
+  // An application whose start fails exits at once.
+  CRunningApp failing;
+  failing.m_initOk = FALSE;
+  EXPECT_EQ(0, AfxWinMain(nullptr, nullptr, nullptr, SW_SHOW));
+  EXPECT_EQ(0, failing.m_exitSeen);
+  AfxSetThread(nullptr);
 }
 
 }  // namespace

@@ -323,3 +323,73 @@ TEST_F(MessageTest, CursorCaretAndWaitingQueueStatus) {
 }
 
 }  // namespace
+
+namespace {
+
+HWND g_peer = nullptr;
+LRESULT PingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_USER + 50) {
+    // Answers by asking the other thread's window, which is itself waiting on us.
+    return SendMessage(g_peer, WM_USER + 51, wp, 0) + 1;
+  }
+  if (msg == WM_USER + 51) return (LRESULT)wp * 10;
+  return DefWindowProc(h, msg, wp, lp);
+}
+
+TEST(MessageThreads, SendsBetweenTwoThreadsThatWaitOnEachOtherDoNotDeadlock) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = PingProc;
+  wc.lpszClassName = "PingWnd";
+  RegisterClass(&wc);
+  HWND mine = CreateWindowEx(0, "PingWnd", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  g_peer = mine;
+  std::atomic<HWND> theirs{nullptr};
+  std::atomic<bool> stop{false};
+  std::thread t([&] {
+    theirs = CreateWindowEx(0, "PingWnd", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    MSG m;
+    while (!stop) {
+      while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+      std::this_thread::yield();
+    }
+    // Its window is destroyed when the thread ends.
+  });
+  while (!theirs) std::this_thread::yield();
+  // Our send waits on the other thread, whose handler sends back to us: we answer while waiting.
+  EXPECT_EQ(71, SendMessage(theirs, WM_USER + 50, 7, 0));
+  stop = true;
+  t.join();
+  EXPECT_FALSE(IsWindow(theirs));
+  EXPECT_EQ(0, SendMessage(theirs, WM_USER + 51, 1, 0));
+  DestroyWindow(mine);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MessageThreads, InvalidatingFromAnotherThreadWakesTheOwnerWithAPaint) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = "PaintWake";
+  RegisterClass(&wc);
+  HWND h = CreateWindowEx(0, "PaintWake", "", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(h);
+  PumpMessages();
+  std::thread t([h] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    RECT r{0, 0, 5, 5};
+    InvalidateRect(h, &r, TRUE);
+  });
+  MSG m;
+  ASSERT_GT(GetMessage(&m, nullptr, 0, 0), 0);
+  EXPECT_EQ((UINT)WM_PAINT, m.message);
+  EXPECT_EQ(h, m.hwnd);
+  DispatchMessage(&m);
+  t.join();
+  RECT r;
+  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+  DestroyWindow(h);
+}
+
+}  // namespace

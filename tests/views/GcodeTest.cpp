@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "motion/MC_Motion.h"
 #include "platform/core/Format.h"
 #include "views/GcodeTranslator.h"
 
@@ -747,12 +748,12 @@ TEST(GcodeOutput, SegmentBuffering) {
 
 TEST(GcodeOutput, ParameterItems) {
   CString p;
-  CGcodeTranslator::AddToElemParameters(p, "A", nullptr, "1");
-  CGcodeTranslator::AddToElemParameters(p, "B", "mm", "");
-  CGcodeTranslator::AddToElemParameters(p, "C", "\\internal", "x y");
-  CGcodeTranslator::AddToElemParameters(p, "D", "", "{x} y");
-  CGcodeTranslator::AddToElemParameters(p, "E", "s", nullptr);
-  CGcodeTranslator::AddToElemParameters(p, nullptr, "s", "1");
+  CMC_Motion::AddToElemParameters(p, "A", nullptr, "1");
+  CMC_Motion::AddToElemParameters(p, "B", "mm", "");
+  CMC_Motion::AddToElemParameters(p, "C", "\\internal", "x y");
+  CMC_Motion::AddToElemParameters(p, "D", "", "{x} y");
+  CMC_Motion::AddToElemParameters(p, "E", "s", nullptr);
+  CMC_Motion::AddToElemParameters(p, nullptr, "s", "1");
   EXPECT_EQ(p, "A=1 B[mm]= C={x y} D=({x} y)");
 }
 

@@ -1,0 +1,236 @@
+// Simulated input as a user gives it: capture during drags, cursor shapes, mouse activation,
+// hit testing, and the smaller window-manager services (regions, dialog-item numbers, enumeration).
+#include "platform/core/Clock.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/UpdateRegion.h"
+#include "platform/ui/Wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class CDragWnd : public CWnd {
+ public:
+  std::vector<CPoint> m_moves;
+  CPoint m_up{-1, -1};
+  int m_setCursor = 0;
+
+ protected:
+  void OnLButtonDown(UINT, CPoint) override { SetCapture(); }
+  void OnMouseMove(UINT flags, CPoint p) override {
+    if (flags & MK_LBUTTON) m_moves.push_back(p);
+  }
+  void OnLButtonUp(UINT, CPoint p) override {
+    m_up = p;
+    ReleaseCapture();
+  }
+  BOOL OnSetCursor(CWnd* w, UINT hit, UINT msg) override {
+    ++m_setCursor;
+    return CWnd::OnSetCursor(w, hit, msg);
+  }
+};
+
+TEST(InputTest, ADragKeepsGoingToTheWindowThatCapturedTheMouse) {
+  CWnd top;
+  top.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+  CDragWnd a;
+  a.Create(AfxRegisterWndClass(0, LoadCursor(nullptr, IDC_CROSS)), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 100),
+           &top, 1);
+  CDragWnd b;
+  b.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(150, 0, 250, 100), &top, 2);
+  // From a into b: the moves and the release still reach a, in a's coordinates.
+  UiAutomation::Drag(a.m_hWnd, POINT{10, 10}, POINT{170, 30}, 4);
+  EXPECT_EQ(4u, a.m_moves.size());
+  EXPECT_EQ(CPoint(170, 30), a.m_up);
+  EXPECT_TRUE(b.m_moves.empty());
+  EXPECT_EQ(nullptr, GetCapture());
+  // The class cursor shows over a window that has one.
+  SetCursor(nullptr);
+  UiAutomation::MouseMove(a.m_hWnd, POINT{5, 5});
+  EXPECT_EQ(LoadCursor(nullptr, IDC_CROSS), GetCursor());
+  EXPECT_GT(a.m_setCursor, 0);
+  // While captured no WM_SETCURSOR is sent.
+  a.SetCapture();
+  int before = a.m_setCursor;
+  UiAutomation::MouseMove(a.m_hWnd, POINT{6, 6});
+  EXPECT_EQ(before, a.m_setCursor);
+  ReleaseCapture();
+  top.DestroyWindow();
+}
+
+class CEatingWnd : public CWnd {
+ public:
+  int m_downs = 0;
+  int m_result = MA_ACTIVATEANDEAT;
+
+ protected:
+  int OnMouseActivate(CWnd*, UINT, UINT) override { return m_result; }
+  void OnLButtonDown(UINT, CPoint) override { ++m_downs; }
+};
+
+TEST(InputTest, MouseActivationCanEatTheClick) {
+  CEatingWnd first;
+  first.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 0);
+  CWnd other;
+  other.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(100, 0, 150, 50), nullptr, 0);
+  EXPECT_EQ(other.m_hWnd, GetActiveWindow());
+  UiAutomation::Click(first.m_hWnd, POINT{5, 5});
+  EXPECT_EQ(first.m_hWnd, GetActiveWindow());  // activated,
+  EXPECT_EQ(0, first.m_downs);                 // and the click eaten
+  first.m_result = MA_NOACTIVATE;
+  other.SetActiveWindow();
+  UiAutomation::Click(first.m_hWnd, POINT{5, 5});
+  EXPECT_EQ(other.m_hWnd, GetActiveWindow());
+  EXPECT_EQ(1, first.m_downs);
+  first.DestroyWindow();
+  other.DestroyWindow();
+}
+
+TEST(InputTest, HitTestingFindsFramePartsAsTheDefaultProcedureDoes) {
+  CWnd w;
+  w.CreateEx(0, AfxRegisterWndClass(0), "", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE,
+             CRect(100, 100, 500, 400), nullptr, 0);
+  auto hit = [&](int x, int y) { return (int)w.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(x, y)); };
+  EXPECT_EQ(HTCLIENT, hit(200, 200));
+  EXPECT_EQ(HTCAPTION, hit(200, 110));
+  EXPECT_EQ(HTCLOSE, hit(490, 110));
+  EXPECT_EQ(HTSYSMENU, hit(106, 110));
+  EXPECT_EQ(HTLEFT, hit(101, 250));
+  EXPECT_EQ(HTBOTTOMRIGHT, hit(499, 399));
+  EXPECT_EQ(HTTOPLEFT, hit(100, 100));
+  EXPECT_EQ(HTVSCROLL, hit(490, 250));
+  EXPECT_EQ(HTHSCROLL, hit(250, 390));
+  EXPECT_EQ(HTGROWBOX, hit(490, 390));
+  EXPECT_EQ(HTNOWHERE, hit(10, 10));
+  w.DestroyWindow();
+}
+
+TEST(InputTest, UpdateRegionsStayDisjoint) {
+  CUpdateRegion r;
+  r.Add(CRect(0, 0, 10, 10));
+  r.Add(CRect(5, 5, 15, 15));
+  int area = 0;
+  for (const CRect& x : r.Rects()) area += x.Width() * x.Height();
+  EXPECT_EQ(175, area);  // the overlap counted once
+  EXPECT_EQ(CRect(0, 0, 15, 15), r.GetBounds());
+  r.Subtract(CRect(0, 0, 15, 5));
+  EXPECT_FALSE(r.Contains(POINT{2, 2}));
+  EXPECT_TRUE(r.Contains(POINT{12, 12}));
+  EXPECT_EQ(COMPLEXREGION, r.Complexity());
+  r.Offset(100, 0);
+  EXPECT_TRUE(r.Contains(POINT{112, 12}));
+  r.IntersectWith(CRect(0, 0, 105, 100));
+  EXPECT_EQ(CRect(100, 5, 105, 10), r.GetBounds());
+  r.Add(CRect(0, 0, 0, 10));  // empty: nothing
+  r.SetEmpty();
+  EXPECT_EQ(NULLREGION, r.Complexity());
+  // Many fragments collapse to their bounds rather than growing without end.
+  for (int i = 0; i < 200; ++i) r.Add(CRect(i * 2, 0, i * 2 + 1, 1));
+  EXPECT_LE(r.Rects().size(), 65u);
+  EXPECT_TRUE(r.Contains(POINT{0, 0}));
+  EXPECT_TRUE(r.Contains(POINT{398, 0}));
+}
+
+TEST(InputTest, DialogItemNumbersEnumerationAndOtherThreadsText) {
+  CWnd parent;
+  parent.CreateEx(0, AfxRegisterWndClass(0), "parent", WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0);
+  HWND item = CreateWindowEx(0, AfxRegisterWndClass(0), "", WS_CHILD, 0, 0, 5, 5, parent.m_hWnd, (HMENU)40, nullptr,
+                             nullptr);
+  CreateWindowEx(0, AfxRegisterWndClass(0), "", WS_CHILD, 0, 0, 5, 5, item, (HMENU)41, nullptr, nullptr);
+  BOOL ok = FALSE;
+  parent.SetDlgItemText(40, "  -123 ");
+  EXPECT_EQ((UINT)-123, parent.GetDlgItemInt(40, &ok, TRUE));
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(0u, parent.GetDlgItemInt(40, &ok, FALSE));
+  EXPECT_FALSE(ok);
+  parent.SetDlgItemText(40, "12x");
+  EXPECT_EQ(0u, parent.GetDlgItemInt(40, &ok, TRUE));
+  EXPECT_FALSE(ok);
+  parent.SetDlgItemText(40, "4294967296");
+  EXPECT_EQ(0u, parent.GetDlgItemInt(40, &ok, FALSE));
+  EXPECT_FALSE(ok);
+  parent.SetDlgItemInt(40, 4000000000u, FALSE);
+  EXPECT_EQ(4000000000u, parent.GetDlgItemInt(40, &ok, FALSE));
+  CString text;
+  EXPECT_EQ(10, parent.GetDlgItemText(40, text));
+  EXPECT_EQ(0, parent.GetDlgItemText(99, text));
+  EXPECT_EQ(nullptr, parent.GetDlgItem(41));  // only direct children
+  ASSERT_TRUE(parent.GetDescendantWindow(41));
+  std::vector<HWND> all;
+  EnumChildWindows(parent.m_hWnd, [](HWND h, LPARAM lp) { ((std::vector<HWND>*)lp)->push_back(h); return TRUE; },
+                   (LPARAM)&all);
+  EXPECT_EQ(2u, all.size());
+  // Another thread reads the text without waiting on us.
+  std::string seen;
+  std::thread t([&] {
+    char buf[32];
+    GetWindowText(parent.m_hWnd, buf, sizeof buf);
+    seen = buf;
+  });
+  t.join();
+  EXPECT_EQ("parent", seen);
+  EXPECT_EQ(parent.m_hWnd, FindWindow(nullptr, "parent"));
+  parent.DestroyWindow();
+}
+
+TEST(InputTest, ShowWindowMessagesAndReparenting) {
+  CWnd a, b;
+  a.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), nullptr, 0);
+  b.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(200, 0, 300, 100), nullptr, 0);
+  HWND c = CreateWindowEx(0, AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, a.m_hWnd, nullptr,
+                          nullptr, nullptr);
+  EXPECT_EQ(a.m_hWnd, GetParent(c));
+  EXPECT_EQ(a.m_hWnd, SetParent(c, b.m_hWnd));
+  EXPECT_EQ(b.m_hWnd, GetParent(c));
+  RECT r;
+  GetWindowRect(c, &r);
+  EXPECT_EQ(210, r.left);
+  EXPECT_EQ(nullptr, SetParent(b.m_hWnd, c));  // a window cannot move under its own child
+  EXPECT_FALSE(a.ShowWindow(SW_SHOWNA) == FALSE);
+  EXPECT_TRUE(a.ShowWindow(SW_HIDE));
+  EXPECT_FALSE(a.ShowWindow(SW_HIDE));
+  EXPECT_FALSE(a.IsWindowVisible());
+  a.DestroyWindow();
+  b.DestroyWindow();
+  EXPECT_FALSE(IsWindow(c));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InputTest, TabAndGroupOrderFollowTheWindowTree) {
+  CWnd dlg;
+  dlg.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0);
+  LPCSTR cls = AfxRegisterWndClass(0);
+  auto make = [&](HWND parent, DWORD style, int id, DWORD ex = 0) {
+    return CreateWindowEx(ex, cls, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 5, 5, parent, (HMENU)(UINT_PTR)id, nullptr,
+                          nullptr);
+  };
+  HWND edit = make(dlg.m_hWnd, WS_TABSTOP | WS_GROUP, 1);
+  HWND r1 = make(dlg.m_hWnd, WS_TABSTOP | WS_GROUP, 2);
+  HWND r2 = make(dlg.m_hWnd, 0, 3);
+  HWND r3 = make(dlg.m_hWnd, WS_DISABLED, 4);
+  HWND inner = make(dlg.m_hWnd, WS_GROUP, 5, WS_EX_CONTROLPARENT);
+  HWND nested = make(inner, WS_TABSTOP, 6);
+  HWND ok = make(dlg.m_hWnd, WS_TABSTOP | WS_GROUP, 7);
+  EXPECT_EQ(r1, GetNextDlgTabItem(dlg.m_hWnd, edit, FALSE));
+  EXPECT_EQ(nested, GetNextDlgTabItem(dlg.m_hWnd, r1, FALSE));  // into the control parent
+  EXPECT_EQ(ok, GetNextDlgTabItem(dlg.m_hWnd, nested, FALSE));
+  EXPECT_EQ(edit, GetNextDlgTabItem(dlg.m_hWnd, ok, FALSE));    // wraps round
+  EXPECT_EQ(ok, GetNextDlgTabItem(dlg.m_hWnd, edit, TRUE));
+  EXPECT_EQ(edit, GetNextDlgTabItem(dlg.m_hWnd, nullptr, FALSE));
+  // Within the radio group the disabled one is skipped and the group wraps.
+  EXPECT_EQ(r2, GetNextDlgGroupItem(dlg.m_hWnd, r1, FALSE));
+  EXPECT_EQ(r1, GetNextDlgGroupItem(dlg.m_hWnd, r2, FALSE));
+  EXPECT_EQ(r2, GetNextDlgGroupItem(dlg.m_hWnd, r1, TRUE));
+  (void)r3;
+  EXPECT_EQ(nullptr, GetNextDlgTabItem(nullptr, edit, FALSE));
+  dlg.DestroyWindow();
+}
+
+}  // namespace
