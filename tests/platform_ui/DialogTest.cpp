@@ -74,11 +74,9 @@ class CValuesDlg : public CDialog {
  protected:
   BOOL OnInitDialog() override {
     ++m_initCount;
-    auto* list = (CListBox*)GetDlgItem(IDC_LIST);
-    auto* combo = (CComboBox*)GetDlgItem(IDC_COMBO);
     for (const char* s : {"Position", "Velocity", "Current"}) {
-      ::SendMessage(list->m_hWnd, LB_ADDSTRING, 0, (LPARAM)s);
-      ::SendMessage(combo->m_hWnd, CB_ADDSTRING, 0, (LPARAM)s);
+      SendDlgItemMessage(IDC_LIST, LB_ADDSTRING, 0, (LPARAM)s);
+      SendDlgItemMessage(IDC_COMBO, CB_ADDSTRING, 0, (LPARAM)s);
     }
     return CDialog::OnInitDialog();
   }
