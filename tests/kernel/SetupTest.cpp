@@ -2,7 +2,12 @@
 #include "tests/kernel/SetupTestSupport.h"
 
 #include "platform/core/MessageBox.h"
+#include "platform/core/Automation.h"
+#include "platform/core/Format.h"
+#include "platform/ui/DialogAutomation.h"
 #include "views/MemorySettingsDlg.h"
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -251,34 +256,67 @@ TEST_F(SetupTest, DataSectionAndMemoryDialog) {
   EXPECT_EQ(start, 992);
   EXPECT_EQ(size, 32);
 
-  // Without a window layer the dialog is cancelled.
+  // Nobody drives the dialog: it is cancelled and logged.
+  DialogAutomation::Reset();
   EXPECT_EQ(s->ChangeMemorySettings(7), 0);
-  CMemorySettingsDlg* seen = nullptr;
-  WORD seenArg = 0, seenTable = 0, seenCam = 0;
-  int seenCamSupport = -1;
-  CMemorySettingsDlg::SetScriptedRunner([&](CMemorySettingsDlg& dlg) -> INT_PTR {
-    seen = &dlg;
-    seenArg = dlg.m_wArg;
-    seenTable = dlg.m_wSetupTableSize;
-    seenCam = dlg.m_wCAMSize;
-    seenCamSupport = dlg.m_bSupportCAMTables;
-    dlg.m_bRunFromE2ROM = 1;
-    dlg.m_wCAMSize = 0x400;
-    return IDOK;
+  ASSERT_EQ(DialogAutomation::UnscriptedDialogs().size(), 1u);
+  EXPECT_EQ(DialogAutomation::UnscriptedDialogs()[0].templateId, 14032u);
+  EXPECT_EQ(DialogAutomation::UnscriptedDialogs()[0].caption, "Memory Settings");
+  DialogAutomation::Reset();
+
+  int load0, run0;
+  WORD zs0, zr0, cam0;
+  s->GetMemorySettings(load0, run0, zs0, zr0, cam0);
+  // Cancel after typing changes nothing.
+  DialogAutomation::AddDialogHandler(14032, [](CWnd* d) {
+    DialogAutomation::TypeInto(d, 14002, "10");
+    DialogAutomation::ClickControl(d, IDCANCEL);
   });
-  EXPECT_EQ(s->ChangeMemorySettings(7), 1);
-  CMemorySettingsDlg::SetScriptedRunner(nullptr);
-  ASSERT_NE(seen, nullptr);
-  EXPECT_EQ(seenArg, 7);
-  EXPECT_EQ(seenTable, s->GetSetupTableSize());
-  EXPECT_EQ(seenCam, 0x1000);
-  EXPECT_EQ(seenCamSupport, 1);
+  EXPECT_EQ(s->ChangeMemorySettings(7), 0);
   int load, run;
   WORD zs, zr, cam;
   s->GetMemorySettings(load, run, zs, zr, cam);
+  EXPECT_EQ(load, load0);
+  EXPECT_EQ(run, run0);
+  EXPECT_EQ(zs, zs0);
+  EXPECT_EQ(zr, zr0);
+  EXPECT_EQ(cam, cam0);
+
+  // OK: the program goes into E2ROM and runs in place, with less CAM space.
+  const LONG most = std::min<LONG>(s->GetE2ROMSize() - s->GetSetupTableSize() - 80, s->GetRAMSize() - s->GetPVTSize());
+  CString shown, usage, tooBig;
+  DialogAutomation::AddDialogHandler(14032, [&](CWnd* d) {
+    d->GetDlgItemText(14002, shown);
+    d->GetDlgItemText(14010, usage);
+    DialogAutomation::ClickControl(d, 14000);
+    EXPECT_EQ(d->IsDlgButtonChecked(14000), (UINT)BST_CHECKED);
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, 14003)));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, 14004)));
+    DialogAutomation::ClickControl(d, 14006);
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, 14005)));
+    // Too much CAM space: refused on OK, the dialog stays and the edit has the focus.
+    DialogAutomation::TypeInto(d, 14002, "FFFF");
+    DialogAutomation::ClickControl(d, IDOK);
+    auto boxes = Automation::Instance().MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    tooBig = boxes[0].text.c_str();
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(d->m_hWnd, 14002));
+    DialogAutomation::TypeInto(d, 14002, "400");
+    DialogAutomation::TypeInto(d, 14003, "4000");
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  Automation::Instance().ClearMessageBoxes();
+  EXPECT_EQ(s->ChangeMemorySettings(7), 1);
+  EXPECT_STREQ(shown, FormatString("%04hX", cam0).c_str());
+  EXPECT_STREQ(usage, "Space needed for CAM Tables 0007 H");
+  EXPECT_STREQ(tooBig, FormatString("Maximum CAM tables size is 0x%04hX!", (WORD)most).c_str());
+  s->GetMemorySettings(load, run, zs, zr, cam);
+  EXPECT_EQ(load, 1);
   EXPECT_EQ(run, 1);
+  EXPECT_EQ(zs, 0x4000);
   EXPECT_EQ(cam, 0x400);
   EXPECT_EQ(s->GetCAMTablesLength(), 0x400);
+  DialogAutomation::Reset();
 }
 
 TEST_F(SetupTest, SlaveAxesOfAMotionController) {
