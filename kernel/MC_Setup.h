@@ -74,6 +74,7 @@ class CMC_Setup {
   void FillCANopenUnitCombo(CComboBox* combo, const char* name, SHORT a, SHORT b) const;
   CMC_Unit* FindCANopenUnit(const char* name, SHORT a, SHORT b) const;
   static BOOL IsInternalUnit(const char* name) { return CMC_Units::IsInternalUnit(name); }
+  static BOOL IsInternalUnit(CComboBox* combo, int index) { return CMC_Units::IsInternalUnit(combo, index); }
   void InvalidateIUCache();
   void BackupParameters(CObArrayEx<CMC_Parameter>& backup) { m_Parameters.BackupParameters(backup); }
   void RestoreParameters(CObArrayEx<CMC_Parameter>& backup) { m_Parameters.RestoreParameters(backup); }
