@@ -8,6 +8,7 @@
 #include "plot/FloatArray.h"
 #include "plot/XYCurve.h"
 
+class CComboBox;
 class CMC_Units;
 
 class CGraphFilter : public CObArray {
@@ -46,6 +47,9 @@ class CGraphFilter : public CObArray {
   int ExportToASCII(const char* defaultName);
   // Writes the text table to `path`; a file error is reported and gives 0.
   int WriteASCII(const char* path);
+  // The units that `curve` can be shown in (its own table, else the plot's), `selected` chosen;
+  // without a table only `selected` is offered.
+  void FillUnitsComboBox(CComboBox& combo, CCurve* curve, const char* selected);
 
   // Where ExportToASCII gets its file name until the platform's save dialog is linked in; FALSE
   // means cancelled.
