@@ -399,3 +399,114 @@ TEST_F(SetupTest, UnitsOfTheSetup) {
   EXPECT_EQ(s->GetParameterUnit("Ipeak"), "A");  // switched to the base unit
   EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), 10);
 }
+
+namespace {
+
+CString ItemText(CWnd* d, int id) {
+  CString text;
+  d->GetDlgItemText(id, text);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(SetupTest, MemorySettingsDialogDrawsTheMapsAndChecksTheLayout) {
+  // E2ROM 0x1000 words, RAM 0x800 words from 0x8000, setup table 0x100, 0x80 of CAM data, PVT 0x100.
+  CMemorySettingsDlg dlg(0x1000, 0x8000, 0x800, 0x100, 0x80, 0x100);
+  dlg.m_bLoadToE2ROM = 1;
+  dlg.m_bRunFromE2ROM = 1;
+  dlg.m_wCAMSize = 0x40;
+  dlg.m_wZURStartE2ROM = 0x4000;
+  dlg.m_wZURSizeRAM = 0x200;
+  std::vector<std::string> seen;
+  DialogAutomation::AddDialogHandler(14032, [&](CWnd* d) {
+    EXPECT_STREQ(ItemText(d, 14010), "Space needed for CAM Tables 0080 H\tOverflow! Insufficient space for Cam Tables");
+    EXPECT_STREQ(ItemText(d, 14008),
+                 "4000..4E6F - VKS Program\r\n4E70..4EAF - CAM Tables\r\n4EB0..4FFF - Setup Table\r\n");
+    EXPECT_STREQ(ItemText(d, 14009),
+                 "8000..80FF - PVT Buffer\r\n8100..87BF - Data Acquisitions\r\n87C0..87FF - CAM Tables\r\n");
+    EXPECT_STREQ(ItemText(d, 14003), "4000");
+    EXPECT_STREQ(ItemText(d, 14005), "");  // disabled while the program runs in place
+    EXPECT_STREQ(ItemText(d, 14004), "");
+
+    DialogAutomation::ClickControl(d, 14007);
+    EXPECT_STREQ(ItemText(d, 14005), "0200");
+    EXPECT_STREQ(ItemText(d, 14008), "4000..41FF - VKS Program\r\n4200..4E6F - free\r\n4E70..4EAF - CAM Tables\r\n"
+                                     "4EB0..4FFF - Setup Table\r\n");
+    EXPECT_STREQ(ItemText(d, 14009), "8000..80FF - PVT Buffer\r\n8100..82FF - VKS Program\r\n"
+                                     "8300..87BF - Data Acquisitions\r\n87C0..87FF - CAM Tables\r\n");
+    // Typing a size that does not fit empties the maps, silently and without moving the focus.
+    DialogAutomation::TypeInto(d, 14005, "7000");
+    EXPECT_STREQ(ItemText(d, 14008), "");
+    EXPECT_STREQ(ItemText(d, 14009), "");
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(d->m_hWnd, 14005));
+    DialogAutomation::TypeInto(d, 14005, "80");
+    EXPECT_STREQ(ItemText(d, 14009), "8000..80FF - PVT Buffer\r\n8100..817F - VKS Program\r\n"
+                                     "8180..87BF - Data Acquisitions\r\n87C0..87FF - CAM Tables\r\n");
+    EXPECT_TRUE(Automation::Instance().MessageBoxes().empty());
+
+    // OK names the first failed check and keeps the dialog open.
+    DialogAutomation::TypeInto(d, 14003, "3000");
+    DialogAutomation::ClickControl(d, IDOK);
+    for (auto& b : Automation::Instance().MessageBoxes()) seen.push_back(b.text);
+    Automation::Instance().ClearMessageBoxes();
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(d->m_hWnd, 14003));
+    // The last word before the CAM tables is accepted, and then leaves no room for a program in RAM.
+    DialogAutomation::TypeInto(d, 14003, "4E70");
+    DialogAutomation::ClickControl(d, IDOK);
+    for (auto& b : Automation::Instance().MessageBoxes()) seen.push_back(b.text);
+    Automation::Instance().ClearMessageBoxes();
+    DialogAutomation::TypeInto(d, 14005, "0");
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  Automation::Instance().ClearMessageBoxes();
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Please set a value between 0x4000 and 0x4E70!",
+                                            "Please set a value between 0x0000 and 0x0000!"}));
+  EXPECT_EQ(dlg.m_bLoadToE2ROM, 1);
+  EXPECT_EQ(dlg.m_bRunFromE2ROM, 0);
+  EXPECT_EQ(dlg.m_wZURStartE2ROM, 0x4E70);
+  EXPECT_EQ(dlg.m_wZURSizeRAM, 0);
+  EXPECT_EQ(dlg.m_wCAMSize, 0x40);
+
+  // An E2ROM too small for the setup table: told as soon as the dialog opens; CAM tables unsupported.
+  CMemorySettingsDlg small(0x100, 0x8000, 0x800, 0x100, 0, 0);
+  small.m_bLoadToE2ROM = 1;
+  small.m_bSupportCAMTables = 0;
+  CString usage;
+  bool camEnabled = true;
+  DialogAutomation::AddDialogHandler(14032, [&](CWnd* d) {
+    usage = ItemText(d, 14010);
+    camEnabled = ::IsWindowEnabled(::GetDlgItem(d->m_hWnd, 14002));
+    DialogAutomation::ClickControl(d, IDCANCEL);
+  });
+  Automation::Instance().ClearMessageBoxes();
+  EXPECT_EQ(small.DoModal(), IDCANCEL);
+  auto boxes = Automation::Instance().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "You cannot load VKS program in current configuration.\r\nInsufficient E2ROM memory.");
+  EXPECT_EQ(boxes[0].type & MB_ICONMASK, (UINT)MB_ICONEXCLAMATION);
+  EXPECT_STREQ(usage, "CAM Tables not available in current configuration");
+  EXPECT_FALSE(camEnabled);
+
+  // Loading into RAM: a size beyond the RAM left is refused on OK.
+  CMemorySettingsDlg ram(0x1000, 0x8000, 0x800, 0x100, 0, 0x100);
+  seen.clear();
+  DialogAutomation::AddDialogHandler(14032, [&](CWnd* d) {
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, 14003)));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, 14006)));
+    DialogAutomation::TypeInto(d, 14004, "701");
+    DialogAutomation::ClickControl(d, IDOK);
+    for (auto& b : Automation::Instance().MessageBoxes()) seen.push_back(b.text);
+    Automation::Instance().ClearMessageBoxes();
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(d->m_hWnd, 14004));
+    DialogAutomation::TypeInto(d, 14004, "700");
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  Automation::Instance().ClearMessageBoxes();
+  EXPECT_EQ(ram.DoModal(), IDOK);
+  EXPECT_EQ(seen, std::vector<std::string>{"Please set a value between 0x0000 and 0x0700!"});
+  EXPECT_EQ(ram.m_wZURSizeRAM, 0x700);
+  EXPECT_EQ(ram.m_bLoadToE2ROM, 0);
+  DialogAutomation::Reset();
+}
