@@ -478,6 +478,7 @@ TEST_F(SetupTest, MemorySettingsDialogDrawsTheMapsAndChecksTheLayout) {
   DialogAutomation::AddDialogHandler(14032, [&](CWnd* d) {
     usage = ItemText(d, 14010);
     camEnabled = ::IsWindowEnabled(::GetDlgItem(d->m_hWnd, 14002));
+    DialogAutomation::ClickControl(d, 57671);
     DialogAutomation::ClickControl(d, IDCANCEL);
   });
   Automation::Instance().ClearMessageBoxes();
@@ -488,6 +489,11 @@ TEST_F(SetupTest, MemorySettingsDialogDrawsTheMapsAndChecksTheLayout) {
   EXPECT_EQ(boxes[0].type & MB_ICONMASK, (UINT)MB_ICONEXCLAMATION);
   EXPECT_STREQ(usage, "CAM Tables not available in current configuration");
   EXPECT_FALSE(camEnabled);
+  auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(help.size(), 1u);
+  EXPECT_EQ(help[0].file, std::string(GetKernelHelpFile()));
+  EXPECT_EQ(help[0].command, 15u);
+  EXPECT_EQ(help[0].data, 4133u);
 
   // Loading into RAM: a size beyond the RAM left is refused on OK.
   CMemorySettingsDlg ram(0x1000, 0x8000, 0x800, 0x100, 0, 0x100);
