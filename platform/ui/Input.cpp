@@ -353,11 +353,10 @@ int ShowCursor(BOOL show) {
 // ---- Caret ---------------------------------------------------------------------------------------
 
 namespace {
-void InvalidateCaret(const Caret& c) {
-  if (!c.owner || !IsWindow(c.owner)) return;
-  CRect r(c.pos, CSize(c.width, c.height));
-  InvalidateRect(c.owner, &r, FALSE);
-}
+// The caret has no pixels of its own in window pictures, so showing, hiding and moving it repaints
+// nothing; invalidating here made every paint of the caret's window (which hides and shows it)
+// ask for another paint.
+void InvalidateCaret(const Caret&) {}
 }  // namespace
 
 BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {

@@ -241,6 +241,14 @@ void ClearModalLoopHandlers() {
   g_handlers.clear();
 }
 
+bool HasModalLoopHandler(CWnd* wnd) {
+  if (!wnd) return false;
+  std::lock_guard<std::mutex> lk(g_mutex);
+  for (const HandlerEntry& e : g_handlers)
+    if (ClassMatches(wnd, e.className)) return true;
+  return false;
+}
+
 void ModalLoopStarted(CWnd* wnd) {
   if (!wnd) return;
   ModalHandler run;

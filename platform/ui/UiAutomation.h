@@ -51,6 +51,8 @@ using ModalHandler = std::function<void(CWnd* wnd)>;
 int AddModalLoopHandler(const char* className, ModalHandler handler, bool once = true);
 void RemoveModalLoopHandler(int id);
 void ClearModalLoopHandlers();
+// Whether a handler would run for this window's modal loop.
+bool HasModalLoopHandler(CWnd* wnd);
 // Called by the layer's modal loops.
 void ModalLoopStarted(CWnd* wnd);
 void ModalLoopStalled(CWnd* wnd);

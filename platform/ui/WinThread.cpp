@@ -43,7 +43,8 @@ struct EndThreadSignal {
 
 BOOL PumpPreTranslate(MSG* msg) {
   CWinThread* t = AfxGetThread();
-  return t ? t->PreTranslateMessage(msg) : FALSE;
+  // Without a thread object the windows still see their keys (dialog navigation).
+  return t ? t->PreTranslateMessage(msg) : CWnd::WalkPreTranslateTree(nullptr, msg);
 }
 
 BOOL PumpIdle(LONG count) {

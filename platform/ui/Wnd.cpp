@@ -572,7 +572,8 @@ int CWnd::RunModalLoop(DWORD dwFlags) {
       continue;
     }
     CWinThread* thread = AfxGetThread();
-    if (msg.message != WM_KICKIDLE && !(thread ? thread->PreTranslateMessage(&msg) : FALSE)) {
+    if (msg.message != WM_KICKIDLE &&
+        !(thread ? thread->PreTranslateMessage(&msg) : CWnd::WalkPreTranslateTree(nullptr, &msg))) {
       ::TranslateMessage(&msg);
       ::DispatchMessage(&msg);
     }

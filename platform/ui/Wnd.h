@@ -248,6 +248,22 @@ class CWnd : public CCmdTarget, public CDrawSurfaceProvider {
   void BeginDrawPaint(PAINTSTRUCT* ps) override;
   void EndDrawPaint(const PAINTSTRUCT* ps) override;
 
+  // ---- Dialog support (platform/ui/Dialog.cpp) ----
+  // Data exchange between member variables and child controls; UpdateData(FALSE) fills the
+  // controls, UpdateData(TRUE) reads and validates them (FALSE when validation failed).
+  virtual void DoDataExchange(class CDataExchange* pDX);
+  BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+  // A child dialog (form) from a template found along the resource chain.
+  BOOL CreateDlg(LPCSTR lpszTemplateName, CWnd* pParentWnd);
+  BOOL ExecuteDlgInit(LPCSTR lpszResourceName);
+  void CheckDlgButton(int nIDButton, UINT nCheck);
+  UINT IsDlgButtonChecked(int nIDButton) const;
+  void CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
+  int GetCheckedRadioButton(int nIDFirstButton, int nIDLastButton);
+  CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
+  CWnd* GetNextDlgGroupItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
+  void MapDialogRect(LPRECT lpRect) const;
+
   int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
   void DragAcceptFiles(BOOL bAccept = TRUE);
   // Lays out the children with ids in [nIDFirst, nIDLast] (bars, through WM_SIZEPARENT), then gives

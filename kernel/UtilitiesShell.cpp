@@ -1,6 +1,7 @@
 // The shell's folder picker (it needs the window layer).
 #include "kernel/Utilities.h"
 
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/ShellDialogs.h"
 
 namespace {

@@ -1,0 +1,100 @@
+// What the layer's native controls share: per-window state behind a class procedure, notifications
+// to the parent, colours asked of the parent and text measuring.
+#pragma once
+
+#include "platform/gdi/DC.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowPaint.h"
+
+#include <string>
+
+namespace ui {
+
+class ControlImpl {
+ public:
+  explicit ControlImpl(HWND h) : m_hwnd(h) {}
+  virtual ~ControlImpl() = default;
+  ControlImpl(const ControlImpl&) = delete;
+  ControlImpl& operator=(const ControlImpl&) = delete;
+  virtual LRESULT Proc(UINT msg, WPARAM wp, LPARAM lp) = 0;
+
+  HWND m_hwnd;
+  int m_depth = 0;
+  bool m_dead = false;
+
+  DWORD Style() const { return (DWORD)::GetWindowLongPtr(m_hwnd, GWL_STYLE); }
+  int Id() const { return ::GetDlgCtrlID(m_hwnd); }
+  HWND Parent() const { return ::GetParent(m_hwnd); }
+  // Where notifications and colour requests go (the combo box for its list).
+  virtual HWND NotifyParent() const { return Parent(); }
+  // WM_COMMAND with a notification code to the parent.
+  void Notify(WORD code) const;
+  // WM_NOTIFY to the parent with the header filled in.
+  LRESULT NotifyHdr(NMHDR* hdr, UINT code) const;
+  HFONT Font() const;
+  // Asks the parent for the background brush (WM_CTLCOLOR…) and sets the DC's colours.
+  HBRUSH CtlColor(CDC& dc, UINT msg) const;
+  void Redraw() const { ::InvalidateRect(m_hwnd, nullptr, TRUE); }
+  LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) const { return ::DefWindowProc(m_hwnd, msg, wp, lp); }
+  std::string Text() const;
+};
+
+// Registers a global control class whose windows each get a T.
+void RegisterControlClass(const char* name, WNDPROC proc, UINT style, LPCSTR cursor = IDC_ARROW);
+
+template <class T>
+LRESULT ControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* impl = reinterpret_cast<ControlImpl*>(::GetWindowLongPtr(h, 0));
+  if (msg == WM_NCCREATE && !impl) {
+    impl = new T(h);
+    ::SetWindowLongPtr(h, 0, (LONG_PTR)impl);
+  }
+  if (!impl) return ::DefWindowProc(h, msg, wp, lp);
+  ++impl->m_depth;
+  LRESULT r = impl->Proc(msg, wp, lp);
+  --impl->m_depth;
+  if (msg == WM_NCDESTROY) {
+    impl->m_dead = true;
+    ::SetWindowLongPtr(h, 0, 0);
+  }
+  if (impl->m_dead && impl->m_depth == 0) delete impl;
+  return r;
+}
+
+template <class T>
+T* ControlOf(HWND h) {
+  if (!::IsWindow(h)) return nullptr;
+  return dynamic_cast<T*>(reinterpret_cast<ControlImpl*>(::GetWindowLongPtr(h, 0)));
+}
+
+// A screen information context with a font selected, for measuring text.
+class MeasureDC {
+ public:
+  explicit MeasureDC(HFONT font);
+  CDC dc;
+  int LineHeight();
+  int AveCharWidth();
+};
+
+// The default font of controls without one: the dialog font.
+HFONT DefaultControlFont();
+
+// A paint context of a control: WM_PAINT's own, or the HDC passed in wParam (WM_PRINTCLIENT).
+class ControlPaint {
+ public:
+  ControlPaint(HWND h, WPARAM wp);
+  ~ControlPaint();
+  CDC& dc() { return *m_dc; }
+
+ private:
+  CWindowSurfaceProvider m_prov;
+  CPaintDC* m_paint = nullptr;
+  CDC m_attached;
+  CDC* m_dc;
+};
+
+void Draw3DFrame(CDC& dc, RECT r, bool sunken, bool thick = true);
+void FillSys(CDC& dc, const RECT& r, int color);
+
+}  // namespace ui

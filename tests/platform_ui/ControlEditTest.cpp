@@ -1,0 +1,215 @@
+// The edit control: word wrap, caret keys, selection with Shift and the mouse, the clipboard keys,
+// undo, limits, read-only and password display, and its notifications.
+#include "platform/core/Clock.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class CHost : public CWnd {
+ public:
+  std::vector<std::pair<int, int>> m_notes;  // (id, code)
+
+ protected:
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    if (lParam) m_notes.emplace_back(LOWORD(wParam), HIWORD(wParam));
+    return CWnd::OnCommand(wParam, lParam);
+  }
+};
+
+class ControlEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    ResetClipboard();
+    m_host.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_BTNFACE + 1)), "host",
+                    WS_POPUP | WS_VISIBLE, CRect(100, 100, 500, 400), nullptr, 0);
+  }
+  void TearDown() override {
+    m_host.DestroyWindow();
+    ResetClipboard();
+    Clock::UseRealTime();
+  }
+  HWND MakeEdit(DWORD style, CRect r, int id = 10) {
+    m_edit.Create(style | WS_CHILD | WS_VISIBLE, r, &m_host, id);
+    UiAutomation::Pump();
+    return m_edit.m_hWnd;
+  }
+  std::string Text() {
+    CString s;
+    m_edit.GetWindowText(s);
+    return s.GetString();
+  }
+  std::pair<int, int> Sel() {
+    int a, b;
+    m_edit.GetSel(a, b);
+    return {a, b};
+  }
+  CHost m_host;
+  CEdit m_edit;
+};
+
+TEST_F(ControlEditTest, MultiLineTextWrapsAtWordsAndKeepsHardBreaks) {
+  HWND e = MakeEdit(ES_MULTILINE, CRect(10, 10, 130, 200));
+  m_edit.SetWindowText("alpha beta gamma delta epsilon zeta eta theta\r\nsecond");
+  int lines = m_edit.GetLineCount();
+  EXPECT_GE(lines, 3);
+  // Every soft line begins at a word; the hard break starts a line of its own.
+  std::string text = Text();
+  for (int i = 1; i < lines; ++i) {
+    int start = m_edit.LineIndex(i);
+    ASSERT_GT(start, 0);
+    EXPECT_TRUE(text[(size_t)start - 1] == ' ' || text[(size_t)start - 1] == '\n') << "line " << i;
+  }
+  EXPECT_EQ((int)text.find("second"), m_edit.LineIndex(lines - 1));
+  EXPECT_EQ(6, m_edit.LineLength(m_edit.LineIndex(lines - 1)));
+  EXPECT_EQ(lines - 1, m_edit.LineFromChar((int)text.size()));
+  // Without wrapping (auto horizontal scroll) there are two lines.
+  m_edit.DestroyWindow();
+  MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 130, 200));
+  m_edit.SetWindowText("alpha beta gamma delta epsilon zeta eta theta\r\nsecond");
+  EXPECT_EQ(2, m_edit.GetLineCount());
+  (void)e;
+}
+
+TEST_F(ControlEditTest, CaretKeysAndShiftSelect) {
+  HWND e = MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 200, 200));
+  m_edit.SetWindowText("first line\r\nsecond\r\nthird line");
+  ::SetFocus(e);
+  m_edit.SetSel(0, 0);
+  UiAutomation::PressKey(e, VK_END);
+  EXPECT_EQ(std::make_pair(10, 10), Sel());
+  UiAutomation::PressKey(e, VK_RIGHT);  // over the line break as one
+  EXPECT_EQ(std::make_pair(12, 12), Sel());
+  UiAutomation::PressKey(e, VK_DOWN);
+  EXPECT_EQ(2, m_edit.LineFromChar(Sel().first));
+  UiAutomation::PressKey(e, VK_HOME);
+  EXPECT_EQ(std::make_pair(20, 20), Sel());
+  UiAutomation::PressKey(e, VK_RIGHT, UiAutomation::kShift);
+  UiAutomation::PressKey(e, VK_RIGHT, UiAutomation::kShift);
+  EXPECT_EQ(std::make_pair(20, 22), Sel());
+  UiAutomation::PressKey(e, VK_RIGHT, UiAutomation::kShift | UiAutomation::kControl);
+  EXPECT_EQ(std::make_pair(20, 26), Sel());
+  UiAutomation::PressKey(e, VK_UP, UiAutomation::kShift);
+  EXPECT_EQ(1, m_edit.LineFromChar(Sel().first));
+  EXPECT_EQ(20, Sel().second);
+  UiAutomation::PressKey(e, VK_HOME, UiAutomation::kControl);
+  EXPECT_EQ(std::make_pair(0, 0), Sel());
+  // Typing replaces the selection; Backspace and Delete remove characters.
+  m_edit.SetSel(0, 5);
+  UiAutomation::TypeText(e, "1st");
+  EXPECT_EQ("1st line\r\nsecond\r\nthird line", Text());
+  UiAutomation::PressKey(e, VK_BACK);
+  UiAutomation::PressKey(e, VK_DELETE);
+  EXPECT_EQ("1sline\r\nsecond\r\nthird line", Text());
+  EXPECT_TRUE(m_edit.GetModify());
+}
+
+TEST_F(ControlEditTest, TheMouseSelectsAndDoubleClickSelectsAWord) {
+  HWND e = MakeEdit(ES_AUTOHSCROLL, CRect(10, 10, 300, 34));
+  m_edit.SetWindowText("hello wide world");
+  CPoint p0 = m_edit.PosFromChar(0);
+  CPoint p6 = m_edit.PosFromChar(6);
+  CPoint p10 = m_edit.PosFromChar(10);
+  EXPECT_LT(p0.x, p6.x);
+  UiAutomation::Drag(e, POINT{p0.x + 1, p0.y + 4}, POINT{p10.x + 1, p10.y + 4});
+  EXPECT_EQ(e, ::GetFocus());
+  EXPECT_EQ(std::make_pair(0, 10), Sel());
+  // Shift+click extends from the anchor.
+  CPoint p3 = m_edit.PosFromChar(3);
+  UiAutomation::Click(e, POINT{p3.x, p3.y + 4});
+  CPoint p14 = m_edit.PosFromChar(14);
+  UiAutomation::Click(e, POINT{p14.x, p14.y + 4}, UiAutomation::kShift);
+  EXPECT_EQ(std::make_pair(3, 14), Sel());
+  EXPECT_EQ(14 & 0xFFFF, LOWORD(m_edit.CharFromPos(CPoint(p14.x, p14.y + 4))));
+}
+
+TEST_F(ControlEditTest, ClipboardKeysCopyCutPasteAndUndo) {
+  HWND e = MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 300, 200));
+  m_edit.SetWindowText("one two");
+  ::SetFocus(e);
+  m_edit.SetSel(0, 3);
+  UiAutomation::PressKey(e, 'C', UiAutomation::kControl);
+  std::string clip;
+  ASSERT_TRUE(ClipboardGetText(nullptr, clip));
+  EXPECT_EQ("one", clip);
+  // Text another program put on the clipboard, with a line break, pastes at the caret.
+  ASSERT_TRUE(ClipboardSetText(nullptr, "A\r\nB", 4));
+  m_edit.SetSel(7, 7);
+  UiAutomation::PressKey(e, 'V', UiAutomation::kControl);
+  EXPECT_EQ("one twoA\r\nB", Text());
+  EXPECT_EQ(2, m_edit.GetLineCount());
+  EXPECT_EQ(std::make_pair(11, 11), Sel());
+  UiAutomation::PressKey(e, 'Z', UiAutomation::kControl);
+  EXPECT_EQ("one two", Text());
+  m_edit.SetSel(4, 7);
+  UiAutomation::PressKey(e, 'X', UiAutomation::kControl);
+  EXPECT_EQ("one ", Text());
+  ASSERT_TRUE(ClipboardGetText(nullptr, clip));
+  EXPECT_EQ("two", clip);
+  // While another program holds the clipboard nothing is pasted and nothing breaks.
+  SetClipboardHeldByOtherProgram(TRUE);
+  UiAutomation::PressKey(e, 'V', UiAutomation::kControl);
+  EXPECT_EQ("one ", Text());
+  SetClipboardHeldByOtherProgram(FALSE);
+  // A single-line edit takes the first line of pasted text.
+  m_edit.DestroyWindow();
+  e = MakeEdit(ES_AUTOHSCROLL, CRect(10, 10, 300, 34));
+  ::SetFocus(e);
+  ClipboardSetText(nullptr, "first\r\nsecond", 13);
+  UiAutomation::PressKey(e, 'V', UiAutomation::kControl);
+  EXPECT_EQ("first", Text());
+}
+
+TEST_F(ControlEditTest, LimitReadOnlyPasswordAndNotifications) {
+  HWND e = MakeEdit(ES_AUTOHSCROLL, CRect(10, 10, 300, 34), 77);
+  m_edit.LimitText(4);
+  m_host.m_notes.clear();
+  UiAutomation::TypeText(e, "abcdef");
+  EXPECT_EQ("abcd", Text());
+  int changes = 0, maxText = 0, setFocus = 0;
+  for (auto& n : m_host.m_notes) {
+    EXPECT_EQ(77, n.first);
+    changes += n.second == EN_CHANGE;
+    maxText += n.second == EN_MAXTEXT;
+    setFocus += n.second == EN_SETFOCUS;
+  }
+  EXPECT_EQ(4, changes);
+  EXPECT_EQ(2, maxText);
+  EXPECT_EQ(1, setFocus);
+  // Losing the focus tells the parent.
+  m_host.m_notes.clear();
+  ::SetFocus(m_host.m_hWnd);
+  ASSERT_FALSE(m_host.m_notes.empty());
+  EXPECT_EQ(EN_KILLFOCUS, m_host.m_notes.back().second);
+  m_edit.SetReadOnly(TRUE);
+  UiAutomation::TypeText(e, "x");
+  UiAutomation::PressKey(e, VK_BACK);
+  EXPECT_EQ("abcd", Text());
+  m_edit.SetReadOnly(FALSE);
+  m_edit.SetPasswordChar('*');
+  EXPECT_EQ('*', m_edit.GetPasswordChar());
+  // A password is never copied out.
+  ::SetFocus(e);
+  m_edit.SetSel(0, -1);
+  ResetClipboard();
+  UiAutomation::PressKey(e, 'C', UiAutomation::kControl);
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  // Bad arguments fail cleanly.
+  EXPECT_EQ(0, ::SendMessage(e, EM_GETLINE, 5, 0));
+  EXPECT_EQ(-1, ::SendMessage(e, EM_LINEINDEX, 99, 0));
+  EXPECT_EQ(-1, ::SendMessage(e, EM_POSFROMCHAR, 1000, 0));
+  m_edit.SetSel(-5, 1000);
+  EXPECT_EQ(std::make_pair(4, 4), Sel());
+  EXPECT_EQ(0, ::SendMessage(nullptr, EM_GETSEL, 0, 0));
+}
+
+}  // namespace

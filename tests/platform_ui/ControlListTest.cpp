@@ -1,0 +1,377 @@
+// List and combo boxes (sorted, owner-drawn, item data, selection by mouse and keys, check lists),
+// spin buttons whose steps can be refused, sliders, progress bars, tooltips, bars and popup menus.
+#include "platform/core/Clock.h"
+#include "platform/core/Resource.h"
+#include "platform/gdi/DC.h"
+#include "platform/ui/ControlBar.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class COwnerList : public CListBox {
+ public:
+  std::vector<UINT> m_drawn;
+  std::vector<ULONG_PTR> m_deleted;
+  int m_compares = 0;
+  void DrawItem(LPDRAWITEMSTRUCT dis) override {
+    m_drawn.push_back(dis->itemID);
+    CDC* dc = CDC::FromHandle(dis->hDC);
+    dc->FillSolidRect(&dis->rcItem, (dis->itemState & ODS_SELECTED) ? RGB(0, 0, 255) : RGB(0, 255, 0));
+  }
+  void MeasureItem(LPMEASUREITEMSTRUCT mis) override { mis->itemHeight = 10 + (UINT)mis->itemData; }
+  int CompareItem(LPCOMPAREITEMSTRUCT cis) override {
+    ++m_compares;
+    return cis->itemData1 < cis->itemData2 ? -1 : cis->itemData1 > cis->itemData2 ? 1 : 0;
+  }
+  void DeleteItem(LPDELETEITEMSTRUCT dis) override { m_deleted.push_back(dis->itemData); }
+};
+
+class CSpinHost : public CWnd {
+ public:
+  bool m_refuse = false;
+  std::vector<int> m_deltas;
+  std::vector<std::pair<int, int>> m_notes;
+
+ protected:
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+    auto* hdr = (NMHDR*)lParam;
+    if (hdr->code == UDN_DELTAPOS) {
+      m_deltas.push_back(((NMUPDOWN*)lParam)->iDelta);
+      *pResult = m_refuse ? 1 : 0;
+      return TRUE;
+    }
+    if (hdr->code == TTN_NEEDTEXT) {
+      strcpy(((TOOLTIPTEXT*)lParam)->szText, "asked");
+      return TRUE;
+    }
+    return CWnd::OnNotify(wParam, lParam, pResult);
+  }
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    if (lParam) m_notes.emplace_back(LOWORD(wParam), HIWORD(wParam));
+    return CWnd::OnCommand(wParam, lParam);
+  }
+};
+
+class ControlListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    m_host.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_BTNFACE + 1)), "host",
+                    WS_POPUP | WS_VISIBLE, CRect(50, 50, 450, 400), nullptr, 0);
+  }
+  void TearDown() override {
+    m_host.DestroyWindow();
+    Clock::UseRealTime();
+  }
+  CSpinHost m_host;
+};
+
+TEST_F(ControlListTest, OwnerDrawnSortedListWithItemData) {
+  COwnerList list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWVARIABLE | LBS_SORT | LBS_NOTIFY,
+                          CRect(10, 10, 110, 110), &m_host, 5));
+  for (ULONG_PTR v : {30u, 10u, 20u}) list.AddString((LPCSTR)v);
+  EXPECT_EQ(3, list.GetCount());
+  EXPECT_GT(list.m_compares, 0);
+  EXPECT_EQ(10u, list.GetItemData(0));
+  EXPECT_EQ(30u, list.GetItemData(2));
+  EXPECT_EQ(20, list.GetItemHeight(0));
+  EXPECT_EQ(40, list.GetItemHeight(2));
+  UiAutomation::Pump();
+  EXPECT_EQ(3u, list.m_drawn.size());
+  // A click selects and notifies; the drawn colour follows the selection.
+  CRect r;
+  list.GetItemRect(1, &r);
+  m_host.m_notes.clear();
+  UiAutomation::Click(list.m_hWnd, r.CenterPoint());
+  EXPECT_EQ(1, list.GetCurSel());
+  ASSERT_FALSE(m_host.m_notes.empty());
+  EXPECT_EQ(std::make_pair(5, (int)LBN_SELCHANGE), m_host.m_notes.back());
+  EXPECT_EQ(RGB(0, 0, 255), GetWindowPixel(list.m_hWnd, POINT{r.left + 2, r.top + 2}));
+  UiAutomation::PressKey(list.m_hWnd, VK_DOWN);
+  EXPECT_EQ(2, list.GetCurSel());
+  list.DeleteString(0);
+  list.ResetContent();
+  std::vector<ULONG_PTR> deleted{10, 20, 30};
+  std::sort(list.m_deleted.begin(), list.m_deleted.end());
+  EXPECT_EQ(deleted, list.m_deleted);
+  EXPECT_EQ(LB_ERR, list.GetItemRect(5, &r));
+  EXPECT_EQ(LB_ERR, list.SetItemData(9, 1));
+}
+
+TEST_F(ControlListTest, StringListsFindSelectAndCheck) {
+  CCheckListBox list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY, CRect(10, 10, 150, 150),
+                          &m_host, 6));
+  list.AddString("Position");
+  list.AddString("velocity");
+  list.AddString("Current");
+  EXPECT_EQ(1, list.FindString(-1, "VEL"));
+  EXPECT_EQ(2, list.FindStringExact(-1, "current"));
+  EXPECT_EQ(LB_ERR, list.FindStringExact(-1, "curr"));
+  EXPECT_EQ(0, list.SelectString(-1, "pos"));
+  CString text;
+  list.GetText(1, text);
+  EXPECT_STREQ("velocity", text);
+  // The check box toggles on a click on it and on Space.
+  CRect r;
+  list.GetItemRect(2, &r);
+  UiAutomation::Click(list.m_hWnd, POINT{r.left + 6, r.CenterPoint().y});
+  EXPECT_EQ(1, list.GetCheck(2));
+  list.SetCurSel(0);
+  UiAutomation::PressKey(list.m_hWnd, VK_SPACE);
+  EXPECT_EQ(1, list.GetCheck(0));
+  UiAutomation::PressKey(list.m_hWnd, 'C');
+  EXPECT_EQ(2, list.GetCurSel());
+
+  CListBox multi;
+  multi.Create(WS_CHILD | WS_VISIBLE | LBS_EXTENDEDSEL, CRect(200, 10, 300, 150), &m_host, 7);
+  for (const char* s : {"a", "b", "c", "d"}) multi.AddString(s);
+  multi.GetItemRect(0, &r);
+  UiAutomation::Click(multi.m_hWnd, r.CenterPoint());
+  multi.GetItemRect(2, &r);
+  UiAutomation::Click(multi.m_hWnd, r.CenterPoint(), UiAutomation::kShift);
+  EXPECT_EQ(3, multi.GetSelCount());
+  int items[4] = {0};
+  EXPECT_EQ(3, multi.GetSelItems(4, items));
+  EXPECT_EQ(2, items[2]);
+}
+
+TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, CRect(10, 10, 160, 200), &m_host, 8));
+  CRect wr;
+  combo.GetWindowRect(&wr);
+  EXPECT_LT(wr.Height(), 40);  // the box keeps its field height; 190 is the dropped height
+  for (const char* s : {"IU", "mm", "inch"}) combo.SetItemData(combo.AddString(s), (DWORD_PTR)strlen(s));
+  EXPECT_EQ(CB_ERR, combo.GetCurSel());
+  m_host.m_notes.clear();
+  CRect c;
+  combo.GetClientRect(&c);
+  UiAutomation::Click(combo.m_hWnd, POINT{c.right - 5, c.CenterPoint().y});
+  EXPECT_TRUE(combo.GetDroppedState());
+  HWND list = ::GetCapture();
+  ASSERT_NE(nullptr, list);
+  char cls[16] = {0};
+  ::GetClassName(list, cls, sizeof cls);
+  EXPECT_STREQ("ComboLBox", cls);
+  RECT item;
+  ::SendMessage(list, LB_GETITEMRECT, 2, (LPARAM)&item);
+  UiAutomation::Click(list, CRect(item).CenterPoint());
+  EXPECT_FALSE(combo.GetDroppedState());
+  EXPECT_EQ(2, combo.GetCurSel());
+  EXPECT_EQ(4u, combo.GetItemData(2));
+  CString text;
+  combo.GetWindowText(text);
+  EXPECT_STREQ("inch", text);
+  std::vector<int> codes;
+  for (auto& n : m_host.m_notes) codes.push_back(n.second);
+  EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_DROPDOWN));
+  EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_SELCHANGE));
+  EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_SELENDOK));
+  EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_CLOSEUP));
+  UiAutomation::PressKey(combo.m_hWnd, VK_UP);
+  EXPECT_EQ(1, combo.GetCurSel());
+  EXPECT_EQ(0, combo.SelectString(-1, "i"));
+  EXPECT_EQ(CB_ERR, combo.SetCurSel(9));
+
+  // A drop-down combo box has an edit child whose changes it reports.
+  CComboBox edit;
+  edit.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL, CRect(10, 50, 160, 200), &m_host, 9);
+  HWND e = ::GetWindow(edit.m_hWnd, GW_CHILD);
+  ASSERT_NE(nullptr, e);
+  m_host.m_notes.clear();
+  UiAutomation::TypeText(e, "12");
+  edit.GetWindowText(text);
+  EXPECT_STREQ("12", text);
+  EXPECT_EQ(std::make_pair(9, (int)CBN_EDITCHANGE), m_host.m_notes.back());
+}
+
+TEST_F(ControlListTest, SpinStepsCanBeRefusedAndSlidersAndProgressKeepTheirRanges) {
+  CEdit buddy;
+  buddy.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 80, 30), &m_host, 20);
+  CSpinButtonCtrl spin;
+  spin.Create(WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, CRect(0, 0, 16, 20), &m_host, 21);
+  spin.SetRange(0, 10);
+  spin.SetPos(3);
+  CString text;
+  buddy.GetWindowText(text);
+  EXPECT_STREQ("3", text);
+  CRect r;
+  spin.GetClientRect(&r);
+  UiAutomation::Click(spin.m_hWnd, POINT{r.CenterPoint().x, 2});  // the up arrow
+  EXPECT_EQ(4, spin.GetPos());
+  ASSERT_EQ(1u, m_host.m_deltas.size());
+  EXPECT_EQ(1, m_host.m_deltas[0]);
+  m_host.m_refuse = true;
+  UiAutomation::Click(spin.m_hWnd, POINT{r.CenterPoint().x, r.bottom - 2});
+  EXPECT_EQ(4, spin.GetPos());
+  buddy.GetWindowText(text);
+  EXPECT_STREQ("4", text);
+  m_host.m_refuse = false;
+  spin.SetPos(10);
+  UiAutomation::Click(spin.m_hWnd, POINT{r.CenterPoint().x, 2});
+  EXPECT_EQ(10, spin.GetPos());  // no wrap: it stays at the end
+
+  CSliderCtrl slider;
+  slider.Create(WS_CHILD | WS_VISIBLE | TBS_AUTOTICKS, CRect(10, 60, 210, 90), &m_host, 22);
+  slider.SetRange(0, 50);
+  slider.SetPageSize(10);
+  slider.SetPos(70);
+  EXPECT_EQ(50, slider.GetPos());
+  UiAutomation::PressKey(slider.m_hWnd, VK_PRIOR);
+  EXPECT_EQ(40, slider.GetPos());
+  UiAutomation::PressKey(slider.m_hWnd, VK_HOME);
+  EXPECT_EQ(0, slider.GetPos());
+
+  CProgressCtrl progress;
+  progress.Create(WS_CHILD | WS_VISIBLE, CRect(10, 100, 210, 115), &m_host, 23);
+  progress.SetRange(0, 100);
+  progress.SetStep(30);
+  EXPECT_EQ(0, progress.StepIt());
+  progress.StepIt();
+  progress.StepIt();
+  EXPECT_EQ(90, progress.GetPos());
+  progress.StepIt();
+  EXPECT_EQ(20, progress.GetPos());  // past the end it starts again
+  EXPECT_EQ(20, progress.SetPos(500));
+  EXPECT_EQ(100, progress.GetPos());
+  UiAutomation::Pump();
+  EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), GetWindowPixel(progress.m_hWnd, POINT{150, 7}));
+}
+
+TEST_F(ControlListTest, TooltipsAskForTextAndShowAfterTheDelay) {
+  CButton button;
+  button.Create("Go", WS_CHILD | WS_VISIBLE, CRect(10, 10, 80, 35), &m_host, 30);
+  CToolTipCtrl tip;
+  ASSERT_TRUE(tip.Create(&m_host));
+  CRect r(0, 0, 70, 25);
+  ASSERT_TRUE(tip.AddTool(&m_host, LPSTR_TEXTCALLBACK, &r, 30));
+  EXPECT_EQ(1, tip.GetToolCount());
+  CString text;
+  tip.GetText(text, &m_host, 30);
+  EXPECT_STREQ("asked", text);  // TTN_NEEDTEXT went to the tool's window
+  MSG m{m_host.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), 0, POINT{0, 0}};
+  tip.RelayEvent(&m);
+  EXPECT_FALSE(tip.IsWindowVisible());
+  UiAutomation::AdvanceClock(600, 100);
+  EXPECT_TRUE(tip.IsWindowVisible());
+  tip.Pop();
+  EXPECT_FALSE(tip.IsWindowVisible());
+  tip.DestroyWindow();
+}
+
+const UINT ID_CMD_A = 40001, ID_CMD_B = 40002, ID_CMD_C = 40003, ID_PANE_X = 40010;
+const RESOURCE_STRING kBarStrings[] = {
+    {ID_CMD_A, "Run the axis\nRun"}, {ID_CMD_B, "Stop the axis\nStop"}, {ID_PANE_X, "AXIS 1"}};
+const RESOURCE_TABLE kBarTable = {kBarStrings, 3, nullptr, 0};
+CResourceTableRegistration g_barStrings(kBarTable);
+
+class CBarFrame : public CFrameWnd {
+ public:
+  int m_a = 0, m_c = 0;
+  BOOL m_bEnabled = FALSE;
+  CString m_pane = "ready";
+  void OnCmdA() { ++m_a; }
+  void OnCmdC() { ++m_c; }
+  void OnUpdateB(CCmdUI* ui) { ui->Enable(m_bEnabled); }
+  void OnUpdatePane(CCmdUI* ui) { ui->SetText(m_pane); }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CBarFrame, CFrameWnd)
+  ON_COMMAND(ID_CMD_A, &CBarFrame::OnCmdA)
+  ON_COMMAND(ID_CMD_C, &CBarFrame::OnCmdC)
+  ON_UPDATE_COMMAND_UI(ID_CMD_B, &CBarFrame::OnUpdateB)
+  ON_UPDATE_COMMAND_UI(ID_PANE_X, &CBarFrame::OnUpdatePane)
+END_MESSAGE_MAP()
+
+TEST_F(ControlListTest, BarsFollowCommandUpdatesAndPopupMenusReturnTheScriptedChoice) {
+  auto* frame = new CBarFrame;
+  ASSERT_TRUE(frame->Create(nullptr, "Bars", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 300)));
+  CToolBar tools;
+  ASSERT_TRUE(tools.Create(frame, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS));
+  const UINT buttons[] = {ID_CMD_A, ID_SEPARATOR, ID_CMD_B};
+  tools.SetButtons(buttons, 3);
+  CStatusBar status;
+  ASSERT_TRUE(status.Create(frame));
+  const UINT panes[] = {ID_SEPARATOR, ID_PANE_X};
+  EXPECT_TRUE(status.SetIndicators(panes, 2));
+  frame->RecalcLayout();
+  CRect tr, sr, fr;
+  tools.GetWindowRect(&tr);
+  status.GetWindowRect(&sr);
+  frame->GetClientRect(&fr);
+  frame->ClientToScreen(&fr);
+  EXPECT_EQ(fr.top, tr.top);
+  EXPECT_EQ(fr.bottom, sr.bottom);
+  EXPECT_STREQ("AXIS 1", status.GetPaneText(1));
+  // Idle-time updates: B has a handler that disables it; the pane text comes from its handler.
+  tools.OnUpdateCmdUI(frame, TRUE);
+  status.OnUpdateCmdUI(frame, TRUE);
+  EXPECT_TRUE(tools.GetButtonStyle(2) & TBBS_DISABLED);
+  EXPECT_FALSE(tools.GetButtonStyle(0) & TBBS_DISABLED);
+  EXPECT_STREQ("ready", status.GetPaneText(1));
+  EXPECT_STREQ("ready", status.GetStatusBarCtrl().GetText(1));
+  CRect pane1;
+  status.GetItemRect(1, &pane1);
+  EXPECT_GT(pane1.Width(), 20);
+  status.SetPaneText(0, "Message");
+  EXPECT_STREQ("Message", status.GetPaneText(0));
+  // Clicking a button sends its command to the frame; a disabled one does nothing.
+  CRect br;
+  tools.GetItemRect(0, &br);
+  UiAutomation::Click(tools.m_hWnd, br.CenterPoint());
+  UiAutomation::Pump();
+  EXPECT_EQ(tools.GetBarOwner(), frame);
+  EXPECT_EQ(1, frame->m_a);
+  tools.GetItemRect(2, &br);
+  UiAutomation::Click(tools.m_hWnd, br.CenterPoint());
+  // The tooltip text is the part after the line break.
+  EXPECT_STREQ("Stop", CToolBar::TipText(ID_CMD_B));
+  ASSERT_NE(nullptr, tools.GetToolTips());
+  CString tip;
+  tools.GetToolTips()->GetText(tip, &tools, ID_CMD_A);
+  EXPECT_STREQ("Run", tip);
+  std::string path = dravonix::test::OutputPath("frame-bars.png");
+  EXPECT_TRUE(SaveWindowImage(frame, path.c_str()));
+
+  // Popup menus: the scripted choice comes back; disabled commands cannot be chosen.
+  CMenu menu;
+  menu.CreatePopupMenu();
+  menu.AppendMenu(MF_STRING, ID_CMD_A, "&Run");
+  menu.AppendMenu(MF_SEPARATOR);
+  menu.AppendMenu(MF_STRING, ID_CMD_B, "&Stop");
+  menu.AppendMenu(MF_STRING, ID_CMD_C, "&Clear");
+  MenuAutomation::Reset();
+  MenuAutomation::PushMenuChoice(ID_CMD_B);
+  EXPECT_EQ(0, menu.TrackPopupMenu(TPM_RETURNCMD | TPM_LEFTALIGN, 10, 10, frame));
+  auto shown = MenuAutomation::ShownMenus();
+  ASSERT_EQ(1u, shown.size());
+  EXPECT_EQ("&Stop [grayed]", shown[0].items[2]);
+  frame->m_bEnabled = TRUE;
+  MenuAutomation::PushMenuChoiceText("Stop");
+  EXPECT_EQ((BOOL)ID_CMD_B, menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, frame));
+  MenuAutomation::PushMenuChoice(ID_CMD_C);
+  EXPECT_TRUE(menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, 10, 10, frame));
+  UiAutomation::Pump();
+  EXPECT_EQ(1, frame->m_c);
+  EXPECT_EQ(0, menu.TrackPopupMenu(TPM_RETURNCMD, 0, 0, frame));  // unscripted: dismissed
+  EXPECT_FALSE(::TrackPopupMenu(nullptr, 0, 0, 0, 0, frame->m_hWnd, nullptr));
+  EXPECT_EQ((UINT)-1, menu.EnableMenuItem(12345, MF_GRAYED));
+  tools.DestroyWindow();
+  status.DestroyWindow();
+  frame->DestroyWindow();
+  MenuAutomation::Reset();
+}
+
+}  // namespace

@@ -1,0 +1,294 @@
+// Dialogs from templates: modal runs driven by handlers, data exchange and validation, the dialog
+// keys, unscripted dialogs, and a picture of a dialog with its controls.
+#include "platform/core/Automation.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Resource.h"
+#include "platform/gdi/DC.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+enum : WORD {
+  IDD_VALUES = 9001,
+  IDD_EMPTY = 9002,
+  IDC_VALUE = 1001,
+  IDC_NAME = 1002,
+  IDC_R1 = 1003,
+  IDC_R2 = 1004,
+  IDC_R3 = 1005,
+  IDC_LIST = 1006,
+  IDC_COMBO = 1007,
+  IDC_CHECK = 1008,
+  IDC_LABEL = 1009,
+  IDC_GROUP = 1010,
+};
+
+const DLGITEM_ENTRY kValuesItems[] = {
+    {"Static", IDC_LABEL, WS_VISIBLE | SS_LEFT, 0, 7, 9, 40, 8, "&Value:"},
+    {"Edit", IDC_VALUE, WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 50, 7, 60, 12, ""},
+    {"Edit", IDC_NAME, WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 120, 7, 70, 12, ""},
+    {"Button", IDC_GROUP, WS_VISIBLE | BS_GROUPBOX, 0, 7, 25, 90, 50, "Mode"},
+    {"Button", IDC_R1, WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 0, 14, 36, 70, 10, "Slow"},
+    {"Button", IDC_R2, WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 14, 48, 70, 10, "Medium"},
+    {"Button", IDC_R3, WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 14, 60, 70, 10, "Fast"},
+    {"Button", IDC_CHECK, WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 7, 80, 90, 10, "Enabled"},
+    {"ListBox", IDC_LIST, WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, 0, 105, 25, 85, 50, nullptr},
+    {"ComboBox", IDC_COMBO, WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 105, 80, 85, 60, nullptr},
+    {"Button", IDOK, WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 86, 100, 50, 14, "OK"},
+    {"Button", IDCANCEL, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 140, 100, 50, 14, "Cancel"},
+};
+const DIALOG_RESOURCE kValues = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 200, 122,
+                                 "Values", "MS Sans Serif", 8, kValuesItems, sizeof kValuesItems / sizeof kValuesItems[0],
+                                 nullptr};
+const DIALOG_RESOURCE kEmpty = {WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 80, 40, "Empty", "MS Sans Serif", 8,
+                                nullptr, 0, nullptr};
+const RESOURCE_ENTRY kEntries[] = {
+    {RT_DIALOG, MAKEINTRESOURCE(IDD_VALUES), &kValues, sizeof kValues},
+    {RT_DIALOG, "NAMED_EMPTY", &kEmpty, sizeof kEmpty},
+};
+const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, sizeof kEntries / sizeof kEntries[0]};
+CResourceTableRegistration g_table(kTable);
+
+class CValuesDlg : public CDialog {
+  DECLARE_DYNAMIC(CValuesDlg)
+
+ public:
+  CValuesDlg() : CDialog(IDD_VALUES) {}
+  int m_value = 10;
+  int m_radio = 0;
+  int m_check = 0;
+  int m_list = 1;
+  int m_combo = 2;
+  CString m_name = "axis";
+  int m_initCount = 0;
+
+ protected:
+  BOOL OnInitDialog() override {
+    ++m_initCount;
+    for (const char* s : {"Position", "Velocity", "Current"}) {
+      SendDlgItemMessage(IDC_LIST, LB_ADDSTRING, 0, (LPARAM)s);
+      SendDlgItemMessage(IDC_COMBO, CB_ADDSTRING, 0, (LPARAM)s);
+    }
+    return CDialog::OnInitDialog();
+  }
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Text(pDX, IDC_VALUE, m_value);
+    DDV_MinMaxInt(pDX, m_value, 1, 100);
+    DDX_Text(pDX, IDC_NAME, m_name);
+    DDV_MaxChars(pDX, m_name, 8);
+    DDX_Radio(pDX, IDC_R1, m_radio);
+    DDX_Check(pDX, IDC_CHECK, m_check);
+    DDX_LBIndex(pDX, IDC_LIST, m_list);
+    DDX_CBIndex(pDX, IDC_COMBO, m_combo);
+  }
+};
+
+IMPLEMENT_DYNAMIC(CValuesDlg, CDialog)
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    Automation::Instance().Reset();
+    DialogAutomation::Reset();
+    UiAutomation::ClearModalLoopHandlers();
+  }
+  void TearDown() override {
+    DialogAutomation::Reset();
+    Automation::Instance().Reset();
+    Clock::UseRealTime();
+  }
+};
+
+TEST_F(DialogTest, AHandlerTypesChecksARadioButtonAndPressesOk) {
+  CValuesDlg dlg;
+  bool ran = false;
+  DialogAutomation::AddDialogHandler(IDD_VALUES, [&](CWnd* d) {
+    ran = true;
+    // The exchange filled the controls before the loop started.
+    CString text;
+    d->GetDlgItemText(IDC_VALUE, text);
+    EXPECT_STREQ("10", text);
+    EXPECT_EQ(BST_CHECKED, d->IsDlgButtonChecked(IDC_R1));
+    DialogAutomation::TypeInto(d, IDC_VALUE, "42");
+    DialogAutomation::TypeInto(d, IDC_NAME, "pump");
+    DialogAutomation::ClickControl(d, IDC_R3);
+    DialogAutomation::ClickControl(d, IDC_CHECK);
+    DialogAutomation::SelectItem(d, IDC_COMBO, "Velocity");
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  EXPECT_EQ(IDOK, dlg.DoModal());
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(1, dlg.m_initCount);
+  EXPECT_EQ(42, dlg.m_value);
+  EXPECT_STREQ("pump", dlg.m_name);
+  EXPECT_EQ(2, dlg.m_radio);
+  EXPECT_EQ(1, dlg.m_check);
+  EXPECT_EQ(1, dlg.m_list);
+  EXPECT_EQ(1, dlg.m_combo);
+  EXPECT_EQ(nullptr, dlg.m_hWnd);
+  EXPECT_TRUE(Automation::Instance().MessageBoxes().empty());
+  EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
+}
+
+TEST_F(DialogTest, ARangeFailureNamesTheRangeKeepsTheDialogOpenAndFocusesTheEdit) {
+  CValuesDlg dlg;
+  DialogAutomation::AddDialogHandler(IDD_VALUES, [&](CWnd* d) {
+    DialogAutomation::TypeInto(d, IDC_VALUE, "500");
+    // Enter presses the default button.
+    UiAutomation::PressKey(::GetDlgItem(d->m_hWnd, IDC_VALUE), VK_RETURN);
+    auto boxes = Automation::Instance().MessageBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Please enter an integer between 1 and 100.", boxes[0].text);
+    EXPECT_EQ(MB_ICONEXCLAMATION, boxes[0].type & MB_ICONMASK);
+    EXPECT_TRUE(::IsWindowVisible(d->m_hWnd));
+    HWND edit = ::GetDlgItem(d->m_hWnd, IDC_VALUE);
+    EXPECT_EQ(edit, ::GetFocus());
+    DWORD a = 0, b = 0;
+    ::SendMessage(edit, EM_GETSEL, (WPARAM)&a, (LPARAM)&b);
+    EXPECT_EQ(0u, a);
+    EXPECT_EQ(3u, b);
+    // Not a number at all.
+    UiAutomation::TypeText(edit, "x1");
+    DialogAutomation::ClickControl(d, IDOK);
+    boxes = Automation::Instance().MessageBoxes();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ("Please enter an integer.", boxes[1].text);
+    DialogAutomation::TypeInto(d, IDC_VALUE, "7");
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  EXPECT_EQ(IDOK, dlg.DoModal());
+  EXPECT_EQ(7, dlg.m_value);
+}
+
+TEST_F(DialogTest, TooLongTextNamesTheLimit) {
+  CValuesDlg dlg;
+  DialogAutomation::AddDialogHandler(IDD_VALUES, [&](CWnd* d) {
+    // The limit is set on the edit, so typing stops at 8; a program may still put more in.
+    DialogAutomation::TypeInto(d, IDC_NAME, "abcdefghij");
+    CString text;
+    d->GetDlgItemText(IDC_NAME, text);
+    EXPECT_STREQ("abcdefgh", text);
+    d->SetDlgItemText(IDC_NAME, "abcdefghij");
+    DialogAutomation::ClickControl(d, IDOK);
+    auto boxes = Automation::Instance().MessageBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Please enter no more than 8 characters.", boxes[0].text);
+    EXPECT_EQ(::GetDlgItem(d->m_hWnd, IDC_NAME), ::GetFocus());
+    d->SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  EXPECT_EQ(IDCANCEL, dlg.DoModal());
+}
+
+TEST_F(DialogTest, TabArrowsAndEscapeMoveAndCloseAsTheDialogManagerDoes) {
+  CValuesDlg dlg;
+  std::vector<int> order;
+  DialogAutomation::AddDialogHandler("CValuesDlg", [&](CWnd* d) {
+    HWND h = d->m_hWnd;
+    EXPECT_EQ(::GetDlgItem(h, IDC_VALUE), ::GetFocus());
+    for (int i = 0; i < 7; ++i) {
+      UiAutomation::PressKey(nullptr, VK_TAB);
+      order.push_back(::GetDlgCtrlID(::GetFocus()));
+    }
+    UiAutomation::PressKey(nullptr, VK_TAB, UiAutomation::kShift);
+    order.push_back(::GetDlgCtrlID(::GetFocus()));
+    // In the radio group the arrows move and check.
+    ::SetFocus(::GetDlgItem(h, IDC_R1));
+    UiAutomation::PressKey(nullptr, VK_DOWN);
+    EXPECT_EQ(::GetDlgItem(h, IDC_R2), ::GetFocus());
+    EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(h, IDC_R2));
+    EXPECT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(h, IDC_R1));
+    UiAutomation::PressKey(nullptr, VK_ESCAPE);
+  });
+  EXPECT_EQ(IDCANCEL, dlg.DoModal());
+  // Name, the radio group, check box, list, combo, OK, Cancel; and back.
+  std::vector<int> expected{IDC_NAME, IDC_R1, IDC_CHECK, IDC_LIST, IDC_COMBO, IDOK, IDCANCEL, IDOK};
+  EXPECT_EQ(expected, order);
+  EXPECT_EQ(0, dlg.m_radio);  // cancelled: the members keep their values
+}
+
+TEST_F(DialogTest, AnUnscriptedDialogEndsCancelledAfterItsInitialisationAndIsLogged) {
+  CValuesDlg dlg;
+  EXPECT_EQ(IDCANCEL, dlg.DoModal());
+  EXPECT_EQ(1, dlg.m_initCount);
+  auto log = DialogAutomation::UnscriptedDialogs();
+  ASSERT_EQ(1u, log.size());
+  EXPECT_EQ(IDD_VALUES, log[0].templateId);
+  EXPECT_EQ("CValuesDlg", log[0].className);
+  EXPECT_EQ("Values", log[0].caption);
+
+  // A template found by name; a missing one fails cleanly.
+  CDialog named("named_empty");
+  EXPECT_EQ(IDCANCEL, named.DoModal());
+  CDialog missing(4242);
+  EXPECT_EQ(-1, missing.DoModal());
+  EXPECT_EQ(-1, DialogBoxParam(nullptr, MAKEINTRESOURCE(4242), nullptr, nullptr, 0));
+}
+
+TEST_F(DialogTest, ModelessDialogsAndHelpersWorkOnTheirControls) {
+  CValuesDlg dlg;
+  ASSERT_TRUE(dlg.Create(IDD_VALUES));
+  EXPECT_FALSE(dlg.IsWindowVisible());  // the template has no WS_VISIBLE
+  dlg.CheckRadioButton(IDC_R1, IDC_R3, IDC_R2);
+  EXPECT_EQ(IDC_R2, dlg.GetCheckedRadioButton(IDC_R1, IDC_R3));
+  dlg.SetDlgItemInt(IDC_VALUE, 55);
+  BOOL ok = FALSE;
+  EXPECT_EQ(55u, dlg.GetDlgItemInt(IDC_VALUE, &ok));
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(dlg.UpdateData(TRUE));
+  EXPECT_EQ(55, dlg.m_value);
+  EXPECT_EQ(1, dlg.m_radio);
+  dlg.GotoDlgCtrl(dlg.GetDlgItem(IDC_LIST));
+  EXPECT_EQ(::GetDlgItem(dlg.m_hWnd, IDC_LIST), ::GetFocus());
+  EXPECT_EQ(MAKELONG(IDOK, DC_HASDEFID), (LONG)dlg.GetDefID());
+  // Dialog units follow the font: 4 horizontal units are one average character.
+  CRect r(0, 0, 4, 8);
+  dlg.MapDialogRect(&r);
+  SIZE base = GetDialogFontBaseUnits("MS Sans Serif", 8);
+  EXPECT_EQ(base.cx, r.right);
+  EXPECT_EQ(base.cy, r.bottom);
+  CRect edit;
+  dlg.GetDlgItem(IDC_VALUE)->GetWindowRect(&edit);
+  EXPECT_EQ(MulDiv(60, base.cx, 4), edit.Width());
+  dlg.DestroyWindow();
+  EXPECT_FALSE(dlg.UpdateData(TRUE));
+}
+
+TEST_F(DialogTest, APictureOfADialogShowsItsControls) {
+  CValuesDlg dlg;
+  std::string path = dravonix::test::OutputPath("dialog-controls.png");
+  DialogAutomation::AddDialogHandler(IDD_VALUES, [&](CWnd* d) {
+    DialogAutomation::TypeInto(d, IDC_VALUE, "42");
+    ::SendDlgItemMessage(d->m_hWnd, IDC_LIST, LB_SETCURSEL, 1, 0);
+    ::SetFocus(::GetDlgItem(d->m_hWnd, IDC_VALUE));
+    ASSERT_TRUE(SaveWindowImage(d, path.c_str()));
+    // The edit's background is the window colour; the dialog's is the button face.
+    CRect er;
+    HWND edit = ::GetDlgItem(d->m_hWnd, IDC_VALUE);
+    ::GetClientRect(edit, &er);
+    EXPECT_EQ(::GetSysColor(COLOR_WINDOW), GetWindowPixel(edit, POINT{er.right - 3, er.bottom - 3}));
+    EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), GetWindowPixel(d->m_hWnd, POINT{2, 2}));
+    // The selected list item is highlighted.
+    HWND list = ::GetDlgItem(d->m_hWnd, IDC_LIST);
+    RECT item;
+    ::SendMessage(list, LB_GETITEMRECT, 1, (LPARAM)&item);
+    EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), GetWindowPixel(list, POINT{item.right - 2, item.top + 1}));
+    d->SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  EXPECT_EQ(IDCANCEL, dlg.DoModal());
+  std::ifstream png(path, std::ios::binary);
+  char sig[8] = {0};
+  png.read(sig, 8);
+  EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), std::string(sig, 8));
+}
+
+}  // namespace

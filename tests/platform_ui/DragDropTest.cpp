@@ -1,0 +1,155 @@
+// In-process drag and drop: the drag loop follows simulated mouse input, delivers enter, over,
+// leave and drop to registered targets, and gives the target's effect back to the source.
+#include "platform/core/Clock.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/OleDragDrop.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/Wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class CRecordingTarget : public COleDropTarget {
+ public:
+  std::vector<std::string> m_events;
+  std::string m_dropped;
+  DROPEFFECT m_offer = DROPEFFECT_COPY;
+  DROPEFFECT OnDragEnter(CWnd*, COleDataObject* data, DWORD, CPoint) override {
+    m_events.push_back("enter");
+    return data->IsDataAvailable(CF_TEXT) ? m_offer : DROPEFFECT_NONE;
+  }
+  DROPEFFECT OnDragOver(CWnd*, COleDataObject*, DWORD keys, CPoint) override {
+    m_events.push_back("over");
+    return (keys & MK_SHIFT) ? DROPEFFECT_MOVE : m_offer;
+  }
+  void OnDragLeave(CWnd*) override { m_events.push_back("leave"); }
+  BOOL OnDrop(CWnd*, COleDataObject* data, DROPEFFECT effect, CPoint point) override {
+    m_events.push_back("drop");
+    HGLOBAL h = data->GetGlobalData(CF_TEXT);
+    if (!h) return FALSE;
+    m_dropped = (const char*)GlobalLock(h);
+    GlobalUnlock(h);
+    GlobalFree(h);
+    m_effect = effect;
+    m_point = point;
+    return TRUE;
+  }
+  DROPEFFECT m_effect = 0;
+  CPoint m_point;
+};
+
+HGLOBAL Text(const char* s) {
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, strlen(s) + 1);
+  strcpy((char*)GlobalLock(h), s);
+  GlobalUnlock(h);
+  return h;
+}
+
+class DragDropTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    LPCSTR cls = AfxRegisterWndClass(0);
+    m_source.CreateEx(0, cls, "source", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200), nullptr, 0);
+    m_target.CreateEx(0, cls, "target", WS_POPUP | WS_VISIBLE, CRect(300, 0, 500, 200), nullptr, 0);
+  }
+  void TearDown() override {
+    DragDropAutomation::SetDragHandler(nullptr);
+    m_source.DestroyWindow();
+    m_target.DestroyWindow();
+    Clock::UseRealTime();
+  }
+  CWnd m_source, m_target;
+};
+
+TEST_F(DragDropTest, ADropOnARegisteredTargetDeliversTheDataAndItsEffect) {
+  CRecordingTarget target;
+  ASSERT_TRUE(target.Register(&m_target));
+  COleDataSource source;
+  source.CacheGlobalData(CF_TEXT, Text("axis 1"));
+  DragDropAutomation::SetDragHandler([&] {
+    UiAutomation::MouseMove(m_source.m_hWnd, POINT{50, 50}, 0);
+    UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
+    UiAutomation::MouseMove(m_target.m_hWnd, POINT{40, 30}, 0);
+    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(340, 30));
+  });
+  DROPEFFECT effect = source.DoDragDrop(DROPEFFECT_COPY | DROPEFFECT_MOVE);
+  EXPECT_EQ(DROPEFFECT_COPY, effect);
+  EXPECT_EQ("axis 1", target.m_dropped);
+  EXPECT_EQ(CPoint(40, 30), target.m_point);
+  std::vector<std::string> expected{"enter", "over", "over", "drop"};
+  EXPECT_EQ(expected, target.m_events);
+  EXPECT_EQ(nullptr, ::GetCapture());
+}
+
+TEST_F(DragDropTest, LeavingRefusingAndEscapeEndWithoutADrop) {
+  CRecordingTarget target;
+  target.Register(&m_target);
+  COleDataSource source;
+  source.CacheGlobalData(CF_TEXT, Text("x"));
+  // Released outside any target.
+  DragDropAutomation::SetDragHandler([&] {
+    UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
+    UiAutomation::MouseMove(m_source.m_hWnd, POINT{20, 30}, 0);
+    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(20, 30));
+  });
+  EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop());
+  std::vector<std::string> expected{"enter", "leave"};
+  EXPECT_EQ(expected, target.m_events);
+  // The target offers only what the source allows.
+  target.m_events.clear();
+  target.m_offer = DROPEFFECT_LINK;
+  DragDropAutomation::SetDragHandler([&] {
+    UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
+    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(320, 30));
+  });
+  EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop(DROPEFFECT_COPY));
+  EXPECT_TRUE(target.m_dropped.empty());
+  // Escape cancels.
+  target.m_offer = DROPEFFECT_COPY;
+  DragDropAutomation::SetDragHandler([&] {
+    UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
+    UiAutomation::PressKey(m_source.m_hWnd, VK_ESCAPE);
+  });
+  EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop());
+  EXPECT_EQ("leave", target.m_events.back());
+  // A revoked target gets nothing; no effects allowed means no drag.
+  target.Revoke();
+  target.m_events.clear();
+  DragDropAutomation::SetDragHandler([&] {
+    UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
+    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(320, 30));
+  });
+  EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop());
+  EXPECT_TRUE(target.m_events.empty());
+  EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop(0));
+}
+
+TEST_F(DragDropTest, DataObjectsReadTheClipboardToo) {
+  ResetClipboard();
+  COleDataSource source;
+  source.CacheGlobalData(CF_TEXT, Text("copied"));
+  UINT styles = RegisterClipboardFormat("Grid Styles");
+  source.CacheGlobalData((CLIPFORMAT)styles, Text("s"));
+  source.SetClipboard();
+  COleDataObject data;
+  ASSERT_TRUE(data.AttachClipboard());
+  EXPECT_TRUE(data.IsDataAvailable(CF_TEXT));
+  EXPECT_TRUE(data.IsDataAvailable((CLIPFORMAT)styles));
+  EXPECT_FALSE(data.IsDataAvailable(CF_BITMAP));
+  HGLOBAL h = data.GetGlobalData(CF_TEXT);
+  ASSERT_NE(nullptr, h);
+  EXPECT_STREQ("copied", (const char*)GlobalLock(h));
+  GlobalUnlock(h);
+  GlobalFree(h);
+  COleDataObject none;
+  EXPECT_EQ(nullptr, none.GetGlobalData(CF_TEXT));
+  ResetClipboard();
+}
+
+}  // namespace
