@@ -135,3 +135,29 @@ TEST(MotionDirectoryEdge, NestedGroupsAreWrittenWithTheirDepth) {
   ASSERT_EQ(rb->GetSize(), 1);
   EXPECT_EQ(DYNAMIC_DOWNCAST(CMC_MotionElem, rb->GetAt(0))->m_strParameters, "x=1");
 }
+
+TEST(MotionDirectoryEdge, SourceTextReadsWholeAndMayBeMissing) {
+  const BOOL old = g_bShowErrors;
+  g_bShowErrors = FALSE;
+  SetupPtr drive(CMC_Setup::Create(0x0505), DestroySetup);
+  ASSERT_TRUE(drive);
+  MotionPtr m(CMC_Motion::Create(drive.get()));
+  ASSERT_TRUE(m);
+  const std::string dir = dravonix::test::ScratchDir("sourcetext");
+  ASSERT_EQ(m->SaveToDirectory(dir.c_str()), 1);
+  // No source text yet: no motion.zur is written, and loading leaves the text empty.
+  EXPECT_FALSE(std::filesystem::exists(dir + "/motion.zur"));
+  CMC_Setup* setup = drive.get();
+  MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
+  ASSERT_TRUE(loaded);
+  EXPECT_TRUE(loaded->GetSourceText().IsEmpty());
+  // A text longer than several read blocks, with bytes of every kind, comes back unchanged.
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += (char)(i % 251 + 1);
+  text += "\r\n#include \"main.zur\"\r\n";
+  std::ofstream(dir + "/motion.zur", std::ios::binary) << text;
+  MotionPtr again(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
+  ASSERT_TRUE(again);
+  EXPECT_EQ(std::string(again->GetSourceText().GetString(), (size_t)again->GetSourceText().GetLength()), text);
+  g_bShowErrors = old;
+}
