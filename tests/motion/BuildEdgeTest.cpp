@@ -224,3 +224,25 @@ TEST_F(BuildEdgeTest, TrailingBackslashIsNotDoubledAndAFailedWriterKeepsEarlierF
   EXPECT_FALSE(std::filesystem::exists(dir + "/copy_sequence.zur"));
   EXPECT_FALSE(std::filesystem::exists(dir + "/motion.out"));
 }
+
+TEST_F(BuildEdgeTest, WithoutAHomingTableOnlyTheHomingBodiesAreWritten) {
+  std::string dir = MakeDir("gen2tables", ReadBytes(Kernel("Configurations/02/10/setup.cfg")), "Configurations/02/10");
+  Use(CMC_Setup::CreateFromDirectory(dir.c_str()));
+  ASSERT_FALSE(m_setup->HasHomingTable());
+  ASSERT_TRUE(m_setup->HasFunctionTable());
+  ASSERT_GE(m_motion->AddNewFunction("F1"), 0);
+  m_motion->GetFunction(0)->Add(Code("X = 1;"));
+  ASSERT_TRUE(m_motion->IsHomingProcedureAvailable(0));
+  m_motion->EnableHomingProcedure(0, TRUE);
+  m_motion->GetHomingProcedure(0)->DeleteAll();
+  m_motion->GetHomingProcedure(0)->Add(Code("H;"));
+  ASSERT_EQ(Build(), 1) << LastBox();
+  std::string empties;
+  for (int i = 0; i < 9; ++i) empties += "\t@0;\r\n";
+  EXPECT_EQ(File("functions.zur"),
+            kHeader + "FunctionTable:\r\n\t@F1;\r\n" + empties + "\r\nF1:\r\nX = 1;\r\n\tRET;\r\n\r\n");
+  EXPECT_EQ(File("homingmodes.zur"),
+            kHeader + std::string(m_motion->GetHomingProcedureName(0)) + ":\r\nH;\r\n\tRET;\r\n\r\n");
+  EXPECT_EQ(File("setup_interrupts.zur"),
+            kHeader + "\tFunctionTable_pointer = FunctionTable; // Set begin address of function table\r\n");
+}
