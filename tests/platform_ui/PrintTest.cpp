@@ -11,9 +11,7 @@
 #include "platform/ui/WinApp.h"
 #include "tests/support/TestKernel.h"
 
-#if AFX_PRINT_USES_COMMON_DIALOG
 #include "platform/ui/DialogAutomation.h"
-#endif
 
 #include <gtest/gtest.h>
 
@@ -26,27 +24,15 @@ namespace {
 
 // Scripts the next print dialog: OK with an optional page range, or Cancel.
 void AnswerPrintDialog(bool ok, int from = 0, int to = 0) {
-#if AFX_PRINT_USES_COMMON_DIALOG
   DialogAutomation::CommonAnswer a;
   a.ok = ok;
   a.fromPage = from;
   a.toPage = to;
   DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, a);
-#else
-  PrintDialogAnswer a;
-  a.ok = ok;
-  a.fromPage = from;
-  a.toPage = to;
-  PrintAutomation::PushAnswer(a);
-#endif
 }
 
 void ResetPrintDialogs() {
-#if AFX_PRINT_USES_COMMON_DIALOG
   DialogAutomation::Reset();
-#else
-  PrintAutomation::Reset();
-#endif
 }
 
 std::vector<std::string> g_log;
@@ -178,9 +164,7 @@ TEST_F(PrintTest, DirectPrintWritesThreePages) {
   std::vector<std::string> expected = {"prepare", "begin printing", "page 1", "page 2", "page 3", "end"};
   EXPECT_EQ(expected, g_log);
   // No dialog asked for direct printing.
-#if !AFX_PRINT_USES_COMMON_DIALOG
-  EXPECT_TRUE(PrintAutomation::ShownDialogs().empty());
-#endif
+  EXPECT_TRUE(DialogAutomation::CommonDialogs().empty());
   EXPECT_EQ("Page %u\nPages %u-%u\n", std::string(m_view->m_pageDesc));
   // The drawing rectangle is the printer's page in its own pixels.
   CDC printer;
@@ -202,10 +186,9 @@ TEST_F(PrintTest, PrintAsksTheDialogForTheRange) {
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT, 0);
   std::vector<std::string> expected = {"prepare", "begin printing", "page 2", "page 3", "end"};
   EXPECT_EQ(expected, g_log);
-#if !AFX_PRINT_USES_COMMON_DIALOG
-  ASSERT_EQ(1u, PrintAutomation::ShownDialogs().size());
-  EXPECT_TRUE(PrintAutomation::ShownDialogs()[0] & PD_NOSELECTION);
-#endif
+  ASSERT_EQ(1u, DialogAutomation::CommonDialogs().size());
+  EXPECT_EQ(DialogAutomation::CommonDialogs()[0].kind, DialogAutomation::CommonKind::Print);
+  EXPECT_TRUE(DialogAutomation::CommonDialogs()[0].flags & PD_NOSELECTION);
   int pages = PdfPages(AfxGetLastPrintFileName().GetString());
   if (pages != -1) {
     EXPECT_EQ(2, pages);
