@@ -20,7 +20,7 @@ constexpr int kMaxFloatPrecision = 512;
 
 enum class Size { kNone, kChar, kShort, kLong, kLongLong, kPtr, kLongDouble, kWide };
 
-struct Spec {
+struct Directive {
   bool left = false;
   bool plus = false;
   bool space = false;
@@ -75,7 +75,7 @@ struct Sink {
 };
 
 // Lays out prefix (sign or 0x), zeros, body and padding as the runtime does.
-void Emit(Sink& out, const Spec& s, const char* prefix, size_t prefixLen, size_t zeros, const char* body,
+void Emit(Sink& out, const Directive& s, const char* prefix, size_t prefixLen, size_t zeros, const char* body,
           size_t bodyLen) {
   size_t len = prefixLen + zeros + bodyLen;
   size_t pad = (s.width > 0 && (size_t)s.width > len) ? (size_t)s.width - len : 0;
@@ -90,7 +90,7 @@ void Emit(Sink& out, const Spec& s, const char* prefix, size_t prefixLen, size_t
   if (pad && s.left) out.append(pad, ' ');
 }
 
-void FormatInteger(Sink& out, Spec s, uint64_t mag, bool neg, bool isSigned, unsigned base, bool upper) {
+void FormatInteger(Sink& out, Directive s, uint64_t mag, bool neg, bool isSigned, unsigned base, bool upper) {
   char buf[72];
   char* end = buf + sizeof buf;
   char* p = end;
@@ -160,7 +160,7 @@ size_t WriteExponent(char* p, char e, int exp) {
 // Infinities and NaNs come out as the runtime's pseudo-digits ("1#INF", ...)
 // laid out like the number 1.x and rounded character-wise, as it did:
 // "%f" gives "1.#INF00", "%.2f" gives "1.#J", "%g" gives "1.#INF".
-void FormatSpecial(Sink& out, const Spec& s, char conv, double v) {
+void FormatSpecial(Sink& out, const Directive& s, char conv, double v) {
   const char* word;
   bool neg = std::signbit(v);
   if (std::isinf(v)) {
@@ -285,7 +285,7 @@ char* ToCharsHalfUp(char* first, char* last, double a, std::chars_format fmt, in
   return first + out.size();
 }
 
-void FormatFloat(Sink& out, const Spec& s, char conv, double v) {
+void FormatFloat(Sink& out, const Directive& s, char conv, double v) {
   if (!std::isfinite(v)) {
     FormatSpecial(out, s, conv, v);
     return;
@@ -387,7 +387,7 @@ void FormatFloat(Sink& out, const Spec& s, char conv, double v) {
   Emit(out, s, prefix, prefixLen, 0, buf, n);
 }
 
-void FormatText(Sink& out, Spec s, const char* text, size_t len) {
+void FormatText(Sink& out, Directive s, const char* text, size_t len) {
   s.zero = s.zero && !s.left;  // the runtime pads strings with zeros too when asked
   Emit(out, s, nullptr, 0, 0, text, len);
 }
@@ -414,7 +414,7 @@ int FormatAppendV(std::string& str, const char* fmt, va_list args) {
     if (f != lit) out.append(lit, (size_t)(f - lit));
     if (!*f) break;
     const char* directive = f++;
-    Spec s;
+    Directive s;
     for (;; ++f) {
       if (*f == '-')
         s.left = true;
@@ -539,7 +539,7 @@ int FormatAppendV(std::string& str, const char* fmt, va_list args) {
         break;
       }
       case 'p': {
-        Spec ps = s;
+        Directive ps = s;
         ps.prec = (int)(2 * sizeof(void*));
         ps.alt = false;
         FormatInteger(out, ps, (uint64_t)(uintptr_t)va_arg(args, void*), false, false, 16, true);

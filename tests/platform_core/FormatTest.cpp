@@ -323,11 +323,11 @@ TEST(Format, RoundTripThroughScan) {
 namespace {
 
 // The C library's layout with two-digit exponents widened to three, padded to
-// `width` afterwards: what the original runtime wrote for the same spec.
+// `width` afterwards: what the original runtime wrote for the same directive.
 std::string Expected(const std::string& flags, int width, const std::string& prec, char conv, double v) {
-  std::string spec = "%" + flags + prec + conv;
+  std::string directive = "%" + flags + prec + conv;
   char buf[512];
-  snprintf(buf, sizeof buf, spec.c_str(), v);
+  snprintf(buf, sizeof buf, directive.c_str(), v);
   std::string s(buf);
   size_t e = s.find_first_of("eE");
   if (e != std::string::npos && s.size() - e == 4) s.insert(e + 2, "0");
@@ -357,10 +357,10 @@ TEST(Format, IntegerLayoutAgreesWithTheStandardRules) {
       for (const char* p : precs)
         for (char conv : std::string("diuxXo"))
           for (int v : values) {
-            std::string spec = std::string("%") + fl + w + p + conv;
+            std::string directive = std::string("%") + fl + w + p + conv;
             char buf[64];
-            snprintf(buf, sizeof buf, spec.c_str(), v);
-            ASSERT_EQ(F(spec.c_str(), v), buf) << spec << " of " << v;
+            snprintf(buf, sizeof buf, directive.c_str(), v);
+            ASSERT_EQ(F(directive.c_str(), v), buf) << directive << " of " << v;
           }
 }
 
@@ -378,8 +378,8 @@ TEST(Format, FloatLayoutAgreesWithTheStandardRulesAndThreeDigitExponents) {
           for (double v : values) {
             // The C library loses the zeros of "%#g" after a rounding carry (checked in GeneralForm).
             if (strchr(fl, '#') && (conv == 'g' || conv == 'G') && v == 999999.5) continue;
-            std::string spec = std::string("%") + fl + (w ? std::to_string(w) : "") + p + conv;
-            ASSERT_EQ(F(spec.c_str(), v), Expected(fl, w, p, conv, v)) << spec << " of " << v;
+            std::string directive = std::string("%") + fl + (w ? std::to_string(w) : "") + p + conv;
+            ASSERT_EQ(F(directive.c_str(), v), Expected(fl, w, p, conv, v)) << directive << " of " << v;
           }
 }
 
