@@ -142,25 +142,7 @@ int CMC_Variable::ScanValue(const char* text) {
   return TRUE;
 }
 
-CString CMC_Variable::PrintValue() {
-  if (!HasSelectedUnit() && m_wPrecision == 0) return m_Value.PrintValue(m_eType);
-  double v = GetValue();
-  if (v == NOT_AVAILABLE_VALUE) return "#ERROR";
-  int decimals = -32768;
-  if (m_wPrecision) {
-    decimals = PrecisionDecimals(v, m_wPrecision);
-  } else if (!IsFloatingPoint(m_eType)) {
-    CMC_Value step = m_Value;
-    if (step.IncValue(m_eType) || step.DecValue(m_eType)) {
-      double w = step.GetValue(m_eType);
-      IUToUnit(w);
-      decimals = StepDecimals(v, w);
-    }
-  }
-  CString out;
-  PrintDoubleValue(v, m_eType, out, decimals);
-  return out;
-}
+CString CMC_Variable::PrintValue() { return PrintInUnit(*this, m_Value, m_eType, m_wPrecision); }
 
 void CMC_Variable::GetScale(CString& baseUnit, double& factor, double& offset) {
   baseUnit.Empty();
