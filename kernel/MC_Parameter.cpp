@@ -87,6 +87,26 @@ static CMC_Unit* FindUnitReported(CMC_Setup& setup, const char* name) {
   return units->FindUnit(name);
 }
 
+int ChangeUnitType(CMC_Setup& setup, CString& current, const char* unit, CMC_IUScaleCache& scale) {
+  if (current == (unit ? unit : "")) return TRUE;
+  if (!unit || !*unit) {
+    current.Empty();
+    return TRUE;
+  }
+  if (!FindUnitReported(setup, CMC_Units::DumpIUOfUnit(unit))) return FALSE;
+  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
+  if (!current.IsEmpty() && units->CompatibleUnits(current, unit)) return TRUE;
+  scale.Invalidate();
+  current = unit;
+  return TRUE;
+}
+
+int UnitType(CMC_Setup& setup, const CString& unit) {
+  if (unit.IsEmpty()) return -1;
+  CMC_Unit* u = FindUnitReported(setup, CMC_Units::DumpIUOfUnit(unit));
+  return u ? (int)u->GetUnitType() : -1;
+}
+
 CMC_Unit* FindBaseUnit(CMC_Setup& setup, const CString& unit) {
   CMC_Units* units = CMC_SetupLink::GetUnits(setup);
   if (!units) {
@@ -245,33 +265,6 @@ int CMC_QuantityUnits<D>::ChangeUnit(const char* unit) {
 }
 
 template <class D>
-int CMC_QuantityUnits<D>::ChangeUnitType(const char* unit) {
-  if (d().m_strUnit == (unit ? unit : "")) return TRUE;
-  if (!unit || !*unit) {
-    d().m_strUnit.Empty();
-    return TRUE;
-  }
-  if (!FindUnitReported(d().m_rSetup, CMC_Units::DumpIUOfUnit(unit))) return FALSE;
-  CMC_Units* units = CMC_SetupLink::GetUnits(d().m_rSetup);
-  if (HasUnit() && units->CompatibleUnits(d().m_strUnit, unit)) return TRUE;
-  InvalidateIUCache();
-  d().m_strUnit = unit;
-  return TRUE;
-}
-
-template <class D>
-int CMC_QuantityUnits<D>::GetUnitType() {
-  if (!HasUnit()) return -1;
-  CMC_Unit* u = FindUnitReported(d().m_rSetup, CMC_Units::DumpIUOfUnit(d().m_strUnit));
-  return u ? (int)u->GetUnitType() : -1;
-}
-
-template <class D>
-bool CMC_QuantityUnits<D>::CacheIUScale(const char* baseUnit) {
-  return d().m_Scale.Fill(d().m_rSetup, baseUnit, d().m_strName);
-}
-
-template <class D>
 bool CMC_QuantityUnits<D>::IsNegativeIUFactor() const {
   return HasSelectedUnit() && !IsEngParam() && d().m_Scale.IsCached() && d().m_Scale.m_dFactor < 0;
 }
@@ -327,76 +320,39 @@ void CMC_QuantityUnits<D>::UnitToIU(double& v) {
 
 // The limits shown to the user: the conversion runs first, so the sign of the scale is known.
 template <class D>
-double CMC_QuantityUnits<D>::GetMin() {
-  double v = d().m_Min.GetValue(d().m_eType);
-  IUToUnit(v);
+double CMC_QuantityUnits<D>::LimitIn(bool max, void (CMC_QuantityUnits::*convert)(double&)) {
+  double v = (max ? d().m_Max : d().m_Min).GetValue(d().m_eType);
+  (this->*convert)(v);
   if (!IsNegativeIUFactor()) return v;
-  v = d().m_Max.GetValue(d().m_eType);
-  IUToUnit(v);
+  v = (max ? d().m_Min : d().m_Max).GetValue(d().m_eType);
+  (this->*convert)(v);
   return v;
 }
 
 template <class D>
-double CMC_QuantityUnits<D>::GetMax() {
-  double v = d().m_Max.GetValue(d().m_eType);
-  IUToUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = d().m_Min.GetValue(d().m_eType);
-  IUToUnit(v);
-  return v;
-}
-
-template <class D>
-double CMC_QuantityUnits<D>::GetMinInBaseUnit() {
-  double v = d().m_Min.GetValue(d().m_eType);
-  IUToBaseUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = d().m_Max.GetValue(d().m_eType);
-  IUToBaseUnit(v);
-  return v;
-}
-
-template <class D>
-double CMC_QuantityUnits<D>::GetMaxInBaseUnit() {
-  double v = d().m_Max.GetValue(d().m_eType);
-  IUToBaseUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = d().m_Min.GetValue(d().m_eType);
-  IUToBaseUnit(v);
-  return v;
-}
-
-template <class D>
-void CMC_QuantityUnits<D>::SetMin(double v) {
-  UnitToIU(v);
+void CMC_QuantityUnits<D>::SetLimitFrom(bool max, void (CMC_QuantityUnits::*convert)(double&), double v) {
+  (this->*convert)(v);
   if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) d().SetMaxInInternalUnit(v);
+  if (IsNegativeIUFactor() != max) d().SetMaxInInternalUnit(v);
   else d().SetMinInInternalUnit(v);
 }
 
 template <class D>
-void CMC_QuantityUnits<D>::SetMax(double v) {
-  UnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) d().SetMinInInternalUnit(v);
-  else d().SetMaxInInternalUnit(v);
-}
-
+double CMC_QuantityUnits<D>::GetMin() { return LimitIn(false, &CMC_QuantityUnits::IUToUnit); }
 template <class D>
-void CMC_QuantityUnits<D>::SetMinInBaseUnit(double v) {
-  BaseUnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) d().SetMaxInInternalUnit(v);
-  else d().SetMinInInternalUnit(v);
-}
-
+double CMC_QuantityUnits<D>::GetMax() { return LimitIn(true, &CMC_QuantityUnits::IUToUnit); }
 template <class D>
-void CMC_QuantityUnits<D>::SetMaxInBaseUnit(double v) {
-  BaseUnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) d().SetMinInInternalUnit(v);
-  else d().SetMaxInInternalUnit(v);
-}
+double CMC_QuantityUnits<D>::GetMinInBaseUnit() { return LimitIn(false, &CMC_QuantityUnits::IUToBaseUnit); }
+template <class D>
+double CMC_QuantityUnits<D>::GetMaxInBaseUnit() { return LimitIn(true, &CMC_QuantityUnits::IUToBaseUnit); }
+template <class D>
+void CMC_QuantityUnits<D>::SetMin(double v) { SetLimitFrom(false, &CMC_QuantityUnits::UnitToIU, v); }
+template <class D>
+void CMC_QuantityUnits<D>::SetMax(double v) { SetLimitFrom(true, &CMC_QuantityUnits::UnitToIU, v); }
+template <class D>
+void CMC_QuantityUnits<D>::SetMinInBaseUnit(double v) { SetLimitFrom(false, &CMC_QuantityUnits::BaseUnitToIU, v); }
+template <class D>
+void CMC_QuantityUnits<D>::SetMaxInBaseUnit(double v) { SetLimitFrom(true, &CMC_QuantityUnits::BaseUnitToIU, v); }
 
 template <class D>
 double CMC_QuantityUnits<D>::InUnit(const CMC_Value& raw) {
@@ -457,6 +413,21 @@ int CMC_QuantityUnits<D>::IsChangeInsignificant(CMC_Value& value, WORD precision
   return before == after;
 }
 
+template <class D>
+CString CMC_QuantityUnits<D>::SaveValue(const CMC_Value& raw) {
+  if (!HasSelectedUnit()) return raw.SaveValue(d().m_eType);
+  CMC_Unit *u, *base;
+  if (!FindUnitAndBase(d().m_rSetup, d().m_strUnit, u, base)) return CString();
+  double v = raw.GetValue(d().m_eType);
+  if (v == NOT_AVAILABLE_VALUE) return CString();
+  if (!IsEngParam()) {
+    CacheIUScale(base->GetName());
+    v = d().m_Scale.ToBase(v);
+    if (v == NOT_AVAILABLE_VALUE) return CString();
+  }
+  return SaveDouble(u->FromBaseUnit(v), d().m_eType);
+}
+
 template class CMC_QuantityUnits<CMC_Parameter>;
 template class CMC_QuantityUnits<CMC_ArrayParameter>;
 
@@ -471,15 +442,11 @@ CMC_Parameter::CMC_Parameter(const CMC_Parameter& other)
 
 CMC_Parameter& CMC_Parameter::operator=(const CMC_Parameter& other) {
   if (this == &other) return *this;
-  m_eType = other.m_eType;
-  m_strName = other.m_strName;
-  m_wAddress = other.m_wAddress;
+  CopyQuantity(other);
   m_Value = other.m_Value;
   m_Min = other.m_Min;
   m_Max = other.m_Max;
-  m_strUnit = other.m_strUnit;
   m_wPrecision = other.m_wPrecision;
-  m_Scale = other.m_Scale;
   return *this;
 }
 
@@ -510,20 +477,6 @@ int CMC_Parameter::ScanValue(const char* text) { return ScanInto(m_Value, text);
 int CMC_Parameter::IsDifferenceInsignificant(double base) { return IsChangeInsignificant(m_Value, m_wPrecision, base); }
 
 CString CMC_Parameter::PrintValue() { return PrintInUnit(*this, m_Value, m_eType, m_wPrecision); }
-
-CString CMC_Parameter::SaveValue(const CMC_Value& raw) {
-  if (!HasSelectedUnit()) return raw.SaveValue(m_eType);
-  CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return CString();
-  double v = raw.GetValue(m_eType);
-  if (v == NOT_AVAILABLE_VALUE) return CString();
-  if (!IsEngParam()) {
-    CacheIUScale(base->GetName());
-    v = m_Scale.ToBase(v);
-    if (v == NOT_AVAILABLE_VALUE) return CString();
-  }
-  return SaveDouble(u->FromBaseUnit(v), m_eType);
-}
 
 int CMC_Parameter::ScanValue(const char* text, CMC_Value& raw) {
   if (!HasSelectedUnit()) return raw.ScanValue(text, m_eType);
@@ -664,14 +617,10 @@ CMC_ArrayParameter::CMC_ArrayParameter(const CMC_ArrayParameter& other)
 
 CMC_ArrayParameter& CMC_ArrayParameter::operator=(const CMC_ArrayParameter& other) {
   if (this == &other) return *this;
-  m_eType = other.m_eType;
-  m_strName = other.m_strName;
-  m_wAddress = other.m_wAddress;
+  CopyQuantity(other);
   m_arrValues = other.m_arrValues;
   m_Min = other.m_Min;
   m_Max = other.m_Max;
-  m_strUnit = other.m_strUnit;
-  m_Scale = other.m_Scale;
   return *this;
 }
 
@@ -725,20 +674,6 @@ void CMC_ArrayParameter::RemoveValueAt(int i, int count) {
 }
 
 CString CMC_ArrayParameter::PrintValue(int i) { return PrintInUnit(*this, At(i), m_eType, 0); }
-
-CString CMC_ArrayParameter::SaveValue(const CMC_Value& raw) {
-  if (!HasSelectedUnit()) return raw.SaveValue(m_eType);
-  CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return CString();
-  double v = raw.GetValue(m_eType);
-  if (v == NOT_AVAILABLE_VALUE) return CString();
-  if (!IsEngParam()) {
-    CacheIUScale(base->GetName());
-    v = m_Scale.ToBase(v);
-    if (v == NOT_AVAILABLE_VALUE) return CString();
-  }
-  return SaveDouble(u->FromBaseUnit(v), m_eType);
-}
 
 void CMC_ArrayParameter::SaveData(CString& text) {
   text.Empty();

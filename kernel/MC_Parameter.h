@@ -176,6 +176,7 @@ class FlatIndex {
 
 class CMC_Parameter : public CObject, public CMC_QuantityUnits<CMC_Parameter> {
   DECLARE_DYNAMIC(CMC_Parameter)
+  friend class CMC_QuantityNames<CMC_Parameter>;
   friend class CMC_QuantityUnits<CMC_Parameter>;
 
  public:
@@ -220,7 +221,6 @@ class CMC_Parameter : public CObject, public CMC_QuantityUnits<CMC_Parameter> {
   int ReadFromConfig(CString& line, const char* file, int lineNumber);
 
  private:
-  CString SaveValue(const CMC_Value& raw);
   int ScanValue(const char* text, CMC_Value& raw);
 
   CMC_Setup& m_rSetup;
@@ -238,6 +238,7 @@ class CMC_Parameter : public CObject, public CMC_QuantityUnits<CMC_Parameter> {
 // A list of values under one name (a motion element's list parameter).
 class CMC_ArrayParameter : public CObject, public CMC_QuantityUnits<CMC_ArrayParameter> {
   DECLARE_DYNAMIC(CMC_ArrayParameter)
+  friend class CMC_QuantityNames<CMC_ArrayParameter>;
   friend class CMC_QuantityUnits<CMC_ArrayParameter>;
 
  public:
@@ -279,7 +280,6 @@ class CMC_ArrayParameter : public CObject, public CMC_QuantityUnits<CMC_ArrayPar
  private:
   CMC_Value& At(int i);
   const CMC_Value& At(int i) const;
-  CString SaveValue(const CMC_Value& raw);
 
   CMC_Setup& m_rSetup;
   tagVarType m_eType = VAR_INVALID;
