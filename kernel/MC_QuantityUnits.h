@@ -11,6 +11,7 @@ struct CMC_IUScaleCache;
 class CMC_Setup;
 
 namespace mc_quantity {
+// A user unit: not empty and not an internal unit.
 bool IsSelectedUnit(const CString& unit);
 // Decimals for display: `precision` significant digits of v.
 int PrecisionDecimals(double v, WORD precision);
