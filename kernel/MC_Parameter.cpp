@@ -87,6 +87,26 @@ static CMC_Unit* FindUnitReported(CMC_Setup& setup, const char* name) {
   return units->FindUnit(name);
 }
 
+int ChangeUnitType(CMC_Setup& setup, CString& current, const char* unit, CMC_IUScaleCache& scale) {
+  if (current == (unit ? unit : "")) return TRUE;
+  if (!unit || !*unit) {
+    current.Empty();
+    return TRUE;
+  }
+  if (!FindUnitReported(setup, CMC_Units::DumpIUOfUnit(unit))) return FALSE;
+  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
+  if (!current.IsEmpty() && units->CompatibleUnits(current, unit)) return TRUE;
+  scale.Invalidate();
+  current = unit;
+  return TRUE;
+}
+
+int UnitType(CMC_Setup& setup, const CString& unit) {
+  if (unit.IsEmpty()) return -1;
+  CMC_Unit* u = FindUnitReported(setup, CMC_Units::DumpIUOfUnit(unit));
+  return u ? (int)u->GetUnitType() : -1;
+}
+
 CMC_Unit* FindBaseUnit(CMC_Setup& setup, const CString& unit) {
   CMC_Units* units = CMC_SetupLink::GetUnits(setup);
   if (!units) {
@@ -236,202 +256,209 @@ bool ScanDouble(const char* text, double& v) { return ScanString(text, "%lf", &v
 
 // ---- CMC_Parameter --------------------------------------------------------------------------------
 
-CMC_Parameter::CMC_Parameter(CMC_Setup& setup) : m_rSetup(setup) {}
-
-CMC_Parameter::CMC_Parameter(CMC_Setup& setup, CMC_Parameter& other) : CObject(), m_rSetup(setup) { *this = other; }
-
-CMC_Parameter::CMC_Parameter(const CMC_Parameter& other) : CObject(), m_rSetup(other.m_rSetup) { *this = other; }
-
-CMC_Parameter& CMC_Parameter::operator=(const CMC_Parameter& other) {
-  if (this == &other) return *this;
-  m_eType = other.m_eType;
-  m_strName = other.m_strName;
-  m_wAddress = other.m_wAddress;
-  m_Value = other.m_Value;
-  m_Min = other.m_Min;
-  m_Max = other.m_Max;
-  m_strUnit = other.m_strUnit;
-  m_wPrecision = other.m_wPrecision;
-  m_Scale = other.m_Scale;
-  return *this;
-}
-
-int CMC_Parameter::HasSelectedUnit() const { return IsSelectedUnit(m_strUnit); }
-
-CString CMC_Parameter::GetSelectedUnit() const { return HasSelectedUnit() ? m_strUnit : CString("IU"); }
-
-int CMC_Parameter::ChangeUnit(const char* unit) {
-  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
-  if (!HasUnit() || !units || !units->CompatibleUnits(m_strUnit, unit)) return FALSE;
-  m_strUnit = unit;
+template <class D>
+int CMC_QuantityUnits<D>::ChangeUnit(const char* unit) {
+  CMC_Units* units = CMC_SetupLink::GetUnits(d().m_rSetup);
+  if (!HasUnit() || !units || !units->CompatibleUnits(d().m_strUnit, unit)) return FALSE;
+  d().m_strUnit = unit;
   return TRUE;
 }
 
-int CMC_Parameter::ChangeUnitType(const char* unit) {
-  if (m_strUnit == (unit ? unit : "")) return TRUE;
-  if (!unit || !*unit) {
-    m_strUnit.Empty();
-    return TRUE;
-  }
-  if (!FindUnitReported(m_rSetup, CMC_Units::DumpIUOfUnit(unit))) return FALSE;
-  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
-  if (HasUnit() && units->CompatibleUnits(m_strUnit, unit)) return TRUE;
-  InvalidateIUCache();
-  m_strUnit = unit;
-  return TRUE;
+template <class D>
+bool CMC_QuantityUnits<D>::IsNegativeIUFactor() const {
+  return HasSelectedUnit() && !IsEngParam() && d().m_Scale.IsCached() && d().m_Scale.m_dFactor < 0;
 }
 
-int CMC_Parameter::GetUnitType() {
-  if (!HasUnit()) return -1;
-  CMC_Unit* u = FindUnitReported(m_rSetup, CMC_Units::DumpIUOfUnit(m_strUnit));
-  return u ? (int)u->GetUnitType() : -1;
-}
-
-bool CMC_Parameter::CacheIUScale(const char* baseUnit) { return m_Scale.Fill(m_rSetup, baseUnit, m_strName); }
-
-bool CMC_Parameter::IsNegativeIUFactor() const {
-  return HasSelectedUnit() && !IsEngParam() && m_Scale.IsCached() && m_Scale.m_dFactor < 0;
-}
-
-void CMC_Parameter::IUToBaseUnit(double& v) {
+template <class D>
+void CMC_QuantityUnits<D>::IUToBaseUnit(double& v) {
   if (!HasSelectedUnit() || IsEngParam()) return;
-  CMC_Unit* base = FindBaseUnit(m_rSetup, m_strUnit);
+  CMC_Unit* base = FindBaseUnit(d().m_rSetup, d().m_strUnit);
   if (!base) {
     v = NOT_AVAILABLE_VALUE;
     return;
   }
   CacheIUScale(base->GetName());
-  v = m_Scale.ToBase(v);
+  v = d().m_Scale.ToBase(v);
 }
 
-void CMC_Parameter::BaseUnitToIU(double& v) {
+template <class D>
+void CMC_QuantityUnits<D>::BaseUnitToIU(double& v) {
   if (!HasSelectedUnit() || IsEngParam()) return;
-  CMC_Unit* base = FindBaseUnit(m_rSetup, m_strUnit);
+  CMC_Unit* base = FindBaseUnit(d().m_rSetup, d().m_strUnit);
   if (!base) return;
   CacheIUScale(base->GetName());
-  v = m_Scale.FromBase(v);
+  v = d().m_Scale.FromBase(v);
 }
 
-void CMC_Parameter::IUToUnit(double& v) {
+template <class D>
+void CMC_QuantityUnits<D>::IUToUnit(double& v) {
   if (!HasSelectedUnit()) return;
   CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) {
+  if (!FindUnitAndBase(d().m_rSetup, d().m_strUnit, u, base)) {
     v = NOT_AVAILABLE_VALUE;
     return;
   }
   if (!IsEngParam()) {
     CacheIUScale(base->GetName());
-    v = m_Scale.ToBase(v);
+    v = d().m_Scale.ToBase(v);
     if (v == NOT_AVAILABLE_VALUE) return;
   }
   v = u->FromBaseUnit(v);
 }
 
-void CMC_Parameter::UnitToIU(double& v) {
+template <class D>
+void CMC_QuantityUnits<D>::UnitToIU(double& v) {
   if (!HasSelectedUnit()) return;
   CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return;
+  if (!FindUnitAndBase(d().m_rSetup, d().m_strUnit, u, base)) return;
   v = u->ToBaseUnit(v);
   if (!IsEngParam()) {
     CacheIUScale(base->GetName());
-    v = m_Scale.FromBase(v);
+    v = d().m_Scale.FromBase(v);
   }
 }
 
-double CMC_Parameter::GetValue() {
-  double v = m_Value.GetValue(m_eType);
-  IUToUnit(v);
-  return v;
-}
-
-double CMC_Parameter::GetValueInBaseUnit() {
-  double v = m_Value.GetValue(m_eType);
-  IUToBaseUnit(v);
-  return v;
-}
-
 // The limits shown to the user: the conversion runs first, so the sign of the scale is known.
-double CMC_Parameter::GetMin() {
-  double v = m_Min.GetValue(m_eType);
-  IUToUnit(v);
+template <class D>
+double CMC_QuantityUnits<D>::LimitIn(bool max, void (CMC_QuantityUnits::*convert)(double&)) {
+  double v = (max ? d().m_Max : d().m_Min).GetValue(d().m_eType);
+  (this->*convert)(v);
   if (!IsNegativeIUFactor()) return v;
-  v = m_Max.GetValue(m_eType);
+  v = (max ? d().m_Min : d().m_Max).GetValue(d().m_eType);
+  (this->*convert)(v);
+  return v;
+}
+
+template <class D>
+void CMC_QuantityUnits<D>::SetLimitFrom(bool max, void (CMC_QuantityUnits::*convert)(double&), double v) {
+  (this->*convert)(v);
+  if (v == NOT_AVAILABLE_VALUE) return;
+  if (IsNegativeIUFactor() != max) d().SetMaxInInternalUnit(v);
+  else d().SetMinInInternalUnit(v);
+}
+
+template <class D>
+double CMC_QuantityUnits<D>::GetMin() { return LimitIn(false, &CMC_QuantityUnits::IUToUnit); }
+template <class D>
+double CMC_QuantityUnits<D>::GetMax() { return LimitIn(true, &CMC_QuantityUnits::IUToUnit); }
+template <class D>
+double CMC_QuantityUnits<D>::GetMinInBaseUnit() { return LimitIn(false, &CMC_QuantityUnits::IUToBaseUnit); }
+template <class D>
+double CMC_QuantityUnits<D>::GetMaxInBaseUnit() { return LimitIn(true, &CMC_QuantityUnits::IUToBaseUnit); }
+template <class D>
+void CMC_QuantityUnits<D>::SetMin(double v) { SetLimitFrom(false, &CMC_QuantityUnits::UnitToIU, v); }
+template <class D>
+void CMC_QuantityUnits<D>::SetMax(double v) { SetLimitFrom(true, &CMC_QuantityUnits::UnitToIU, v); }
+template <class D>
+void CMC_QuantityUnits<D>::SetMinInBaseUnit(double v) { SetLimitFrom(false, &CMC_QuantityUnits::BaseUnitToIU, v); }
+template <class D>
+void CMC_QuantityUnits<D>::SetMaxInBaseUnit(double v) { SetLimitFrom(true, &CMC_QuantityUnits::BaseUnitToIU, v); }
+
+template <class D>
+double CMC_QuantityUnits<D>::InUnit(const CMC_Value& raw) {
+  double v = raw.GetValue(d().m_eType);
   IUToUnit(v);
   return v;
 }
 
-double CMC_Parameter::GetMax() {
-  double v = m_Max.GetValue(m_eType);
-  IUToUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = m_Min.GetValue(m_eType);
-  IUToUnit(v);
-  return v;
-}
-
-double CMC_Parameter::GetMinInBaseUnit() {
-  double v = m_Min.GetValue(m_eType);
-  IUToBaseUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = m_Max.GetValue(m_eType);
+template <class D>
+double CMC_QuantityUnits<D>::InBaseUnit(const CMC_Value& raw) {
+  double v = raw.GetValue(d().m_eType);
   IUToBaseUnit(v);
   return v;
 }
 
-double CMC_Parameter::GetMaxInBaseUnit() {
-  double v = m_Max.GetValue(m_eType);
-  IUToBaseUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = m_Min.GetValue(m_eType);
-  IUToBaseUnit(v);
-  return v;
+template <class D>
+void CMC_QuantityUnits<D>::StoreClamped(CMC_Value& value, double v) {
+  double lo = d().m_Min.GetValue(d().m_eType), hi = d().m_Max.GetValue(d().m_eType);
+  if (v < lo) v = lo;
+  else if (v > hi) v = hi;
+  value.SetValue(d().m_eType, v);
 }
 
 // A value that could not be converted is not stored: it would land on a limit.
-void CMC_Parameter::SetValue(double v) {
+template <class D>
+void CMC_QuantityUnits<D>::StoreInUnit(CMC_Value& value, double v) {
   UnitToIU(v);
-  if (v != NOT_AVAILABLE_VALUE) SetValueInInternalUnit(v);
+  if (v != NOT_AVAILABLE_VALUE) StoreClamped(value, v);
 }
 
-void CMC_Parameter::SetValueInBaseUnit(double v) {
+template <class D>
+void CMC_QuantityUnits<D>::StoreInBaseUnit(CMC_Value& value, double v) {
   BaseUnitToIU(v);
-  if (v != NOT_AVAILABLE_VALUE) SetValueInInternalUnit(v);
+  if (v != NOT_AVAILABLE_VALUE) StoreClamped(value, v);
 }
 
-void CMC_Parameter::SetValueInInternalUnit(double v) {
-  double lo = m_Min.GetValue(m_eType), hi = m_Max.GetValue(m_eType);
-  if (v < lo) v = lo;
-  else if (v > hi) v = hi;
-  m_Value.SetValue(m_eType, v);
+template <class D>
+int CMC_QuantityUnits<D>::ScanInto(CMC_Value& value, const char* text) {
+  if (HasSelectedUnit()) {
+    double v;
+    if (!ScanDouble(text, v)) return FALSE;
+    StoreInUnit(value, v);
+    return TRUE;
+  }
+  CMC_Value scanned = value;
+  if (!scanned.ScanValue(text, d().m_eType)) return FALSE;
+  StoreClamped(value, scanned.GetValue(d().m_eType));
+  return TRUE;
 }
 
-void CMC_Parameter::SetMin(double v) {
-  UnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) SetMaxInInternalUnit(v);
-  else SetMinInInternalUnit(v);
+template <class D>
+int CMC_QuantityUnits<D>::IsChangeInsignificant(CMC_Value& value, WORD precision, double base) {
+  CMC_Value old = value;
+  CString before = PrintInUnit(*this, value, d().m_eType, precision);
+  StoreInBaseUnit(value, base);
+  CString after = PrintInUnit(*this, value, d().m_eType, precision);
+  value = old;
+  return before == after;
 }
 
-void CMC_Parameter::SetMax(double v) {
-  UnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) SetMinInInternalUnit(v);
-  else SetMaxInInternalUnit(v);
+template <class D>
+CString CMC_QuantityUnits<D>::SaveValue(const CMC_Value& raw) {
+  if (!HasSelectedUnit()) return raw.SaveValue(d().m_eType);
+  CMC_Unit *u, *base;
+  if (!FindUnitAndBase(d().m_rSetup, d().m_strUnit, u, base)) return CString();
+  double v = raw.GetValue(d().m_eType);
+  if (v == NOT_AVAILABLE_VALUE) return CString();
+  if (!IsEngParam()) {
+    CacheIUScale(base->GetName());
+    v = d().m_Scale.ToBase(v);
+    if (v == NOT_AVAILABLE_VALUE) return CString();
+  }
+  return SaveDouble(u->FromBaseUnit(v), d().m_eType);
 }
 
-void CMC_Parameter::SetMinInBaseUnit(double v) {
-  BaseUnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) SetMaxInInternalUnit(v);
-  else SetMinInInternalUnit(v);
+template class CMC_QuantityUnits<CMC_Parameter>;
+template class CMC_QuantityUnits<CMC_ArrayParameter>;
+
+CMC_Parameter::CMC_Parameter(CMC_Setup& setup) : m_rSetup(setup) {}
+
+CMC_Parameter::CMC_Parameter(CMC_Setup& setup, CMC_Parameter& other) : CObject(), m_rSetup(setup) { *this = other; }
+
+CMC_Parameter::CMC_Parameter(const CMC_Parameter& other)
+    : CObject(), CMC_QuantityUnits(), m_rSetup(other.m_rSetup) {
+  *this = other;
 }
 
-void CMC_Parameter::SetMaxInBaseUnit(double v) {
-  BaseUnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) SetMinInInternalUnit(v);
-  else SetMaxInInternalUnit(v);
+CMC_Parameter& CMC_Parameter::operator=(const CMC_Parameter& other) {
+  if (this == &other) return *this;
+  CopyQuantity(other);
+  m_Value = other.m_Value;
+  m_Min = other.m_Min;
+  m_Max = other.m_Max;
+  m_wPrecision = other.m_wPrecision;
+  return *this;
 }
+
+double CMC_Parameter::GetValue() { return InUnit(m_Value); }
+
+double CMC_Parameter::GetValueInBaseUnit() { return InBaseUnit(m_Value); }
+
+void CMC_Parameter::SetValue(double v) { StoreInUnit(m_Value, v); }
+
+void CMC_Parameter::SetValueInBaseUnit(double v) { StoreInBaseUnit(m_Value, v); }
+
+void CMC_Parameter::SetValueInInternalUnit(double v) { StoreClamped(m_Value, v); }
 
 void CMC_Parameter::SetMinInInternalUnit(double v) {
   m_Min.SetValue(m_eType, v);
@@ -445,61 +472,11 @@ void CMC_Parameter::SetMaxInInternalUnit(double v) {
   if (CMC_Value::Compare(m_eType, m_Min, m_Max) > 0) m_Min = m_Max;
 }
 
-int CMC_Parameter::ScanValue(const char* text) {
-  if (HasSelectedUnit()) {
-    double v;
-    if (!ScanDouble(text, v)) return FALSE;
-    SetValue(v);
-    return TRUE;
-  }
-  CMC_Value scanned = m_Value;
-  if (!scanned.ScanValue(text, m_eType)) return FALSE;
-  SetValueInInternalUnit(scanned.GetValue(m_eType));
-  return TRUE;
-}
+int CMC_Parameter::ScanValue(const char* text) { return ScanInto(m_Value, text); }
 
-int CMC_Parameter::IsDifferenceInsignificant(double base) {
-  CMC_Value old = m_Value;
-  CString before = PrintValue();
-  SetValueInBaseUnit(base);
-  CString after = PrintValue();
-  m_Value = old;
-  return before == after;
-}
+int CMC_Parameter::IsDifferenceInsignificant(double base) { return IsChangeInsignificant(m_Value, m_wPrecision, base); }
 
-CString CMC_Parameter::PrintValue() {
-  if (!HasSelectedUnit() && m_wPrecision == 0) return m_Value.PrintValue(m_eType);
-  double v = GetValue();
-  if (v == NOT_AVAILABLE_VALUE) return "#ERROR";
-  int decimals = -32768;
-  if (m_wPrecision) {
-    decimals = PrecisionDecimals(v, m_wPrecision);
-  } else if (!IsFloatingPoint(m_eType)) {
-    CMC_Value step = m_Value;
-    if (step.IncValue(m_eType) || step.DecValue(m_eType)) {
-      double w = step.GetValue(m_eType);
-      IUToUnit(w);
-      decimals = StepDecimals(v, w);
-    }
-  }
-  CString out;
-  PrintDoubleValue(v, m_eType, out, decimals);
-  return out;
-}
-
-CString CMC_Parameter::SaveValue(const CMC_Value& raw) {
-  if (!HasSelectedUnit()) return raw.SaveValue(m_eType);
-  CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return CString();
-  double v = raw.GetValue(m_eType);
-  if (v == NOT_AVAILABLE_VALUE) return CString();
-  if (!IsEngParam()) {
-    CacheIUScale(base->GetName());
-    v = m_Scale.ToBase(v);
-    if (v == NOT_AVAILABLE_VALUE) return CString();
-  }
-  return SaveDouble(u->FromBaseUnit(v), m_eType);
-}
+CString CMC_Parameter::PrintValue() { return PrintInUnit(*this, m_Value, m_eType, m_wPrecision); }
 
 int CMC_Parameter::ScanValue(const char* text, CMC_Value& raw) {
   if (!HasSelectedUnit()) return raw.ScanValue(text, m_eType);
@@ -633,20 +610,17 @@ CMC_ArrayParameter::CMC_ArrayParameter(CMC_Setup& setup, CMC_ArrayParameter& oth
   *this = other;
 }
 
-CMC_ArrayParameter::CMC_ArrayParameter(const CMC_ArrayParameter& other) : CObject(), m_rSetup(other.m_rSetup) {
+CMC_ArrayParameter::CMC_ArrayParameter(const CMC_ArrayParameter& other)
+    : CObject(), CMC_QuantityUnits(), m_rSetup(other.m_rSetup) {
   *this = other;
 }
 
 CMC_ArrayParameter& CMC_ArrayParameter::operator=(const CMC_ArrayParameter& other) {
   if (this == &other) return *this;
-  m_eType = other.m_eType;
-  m_strName = other.m_strName;
-  m_wAddress = other.m_wAddress;
+  CopyQuantity(other);
   m_arrValues = other.m_arrValues;
   m_Min = other.m_Min;
   m_Max = other.m_Max;
-  m_strUnit = other.m_strUnit;
-  m_Scale = other.m_Scale;
   return *this;
 }
 
@@ -660,183 +634,15 @@ const CMC_Value& CMC_ArrayParameter::At(int i) const {
   return m_arrValues[i];
 }
 
-int CMC_ArrayParameter::HasSelectedUnit() const { return IsSelectedUnit(m_strUnit); }
+double CMC_ArrayParameter::GetValue(int i) { return InUnit(At(i)); }
 
-CString CMC_ArrayParameter::GetSelectedUnit() const { return HasSelectedUnit() ? m_strUnit : CString("IU"); }
+double CMC_ArrayParameter::GetValueInBaseUnit(int i) { return InBaseUnit(At(i)); }
 
-int CMC_ArrayParameter::ChangeUnit(const char* unit) {
-  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
-  if (!HasUnit() || !units || !units->CompatibleUnits(m_strUnit, unit)) return FALSE;
-  m_strUnit = unit;
-  return TRUE;
-}
+void CMC_ArrayParameter::SetValue(int i, double v) { StoreInUnit(At(i), v); }
 
-int CMC_ArrayParameter::ChangeUnitType(const char* unit) {
-  if (m_strUnit == (unit ? unit : "")) return TRUE;
-  if (!unit || !*unit) {
-    m_strUnit.Empty();
-    return TRUE;
-  }
-  if (!FindUnitReported(m_rSetup, CMC_Units::DumpIUOfUnit(unit))) return FALSE;
-  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
-  if (HasUnit() && units->CompatibleUnits(m_strUnit, unit)) return TRUE;
-  InvalidateIUCache();
-  m_strUnit = unit;
-  return TRUE;
-}
+void CMC_ArrayParameter::SetValueInBaseUnit(int i, double v) { StoreInBaseUnit(At(i), v); }
 
-int CMC_ArrayParameter::GetUnitType() {
-  if (!HasUnit()) return -1;
-  CMC_Unit* u = FindUnitReported(m_rSetup, CMC_Units::DumpIUOfUnit(m_strUnit));
-  return u ? (int)u->GetUnitType() : -1;
-}
-
-bool CMC_ArrayParameter::CacheIUScale(const char* baseUnit) { return m_Scale.Fill(m_rSetup, baseUnit, m_strName); }
-
-bool CMC_ArrayParameter::IsNegativeIUFactor() const {
-  return HasSelectedUnit() && !IsEngParam() && m_Scale.IsCached() && m_Scale.m_dFactor < 0;
-}
-
-void CMC_ArrayParameter::IUToBaseUnit(double& v) {
-  if (!HasSelectedUnit() || IsEngParam()) return;
-  CMC_Unit* base = FindBaseUnit(m_rSetup, m_strUnit);
-  if (!base) {
-    v = NOT_AVAILABLE_VALUE;
-    return;
-  }
-  CacheIUScale(base->GetName());
-  v = m_Scale.ToBase(v);
-}
-
-void CMC_ArrayParameter::BaseUnitToIU(double& v) {
-  if (!HasSelectedUnit() || IsEngParam()) return;
-  CMC_Unit* base = FindBaseUnit(m_rSetup, m_strUnit);
-  if (!base) return;
-  CacheIUScale(base->GetName());
-  v = m_Scale.FromBase(v);
-}
-
-void CMC_ArrayParameter::IUToUnit(double& v) {
-  if (!HasSelectedUnit()) return;
-  CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) {
-    v = NOT_AVAILABLE_VALUE;
-    return;
-  }
-  if (!IsEngParam()) {
-    CacheIUScale(base->GetName());
-    v = m_Scale.ToBase(v);
-    if (v == NOT_AVAILABLE_VALUE) return;
-  }
-  v = u->FromBaseUnit(v);
-}
-
-void CMC_ArrayParameter::UnitToIU(double& v) {
-  if (!HasSelectedUnit()) return;
-  CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return;
-  v = u->ToBaseUnit(v);
-  if (!IsEngParam()) {
-    CacheIUScale(base->GetName());
-    v = m_Scale.FromBase(v);
-  }
-}
-
-double CMC_ArrayParameter::GetValue(int i) {
-  double v = At(i).GetValue(m_eType);
-  IUToUnit(v);
-  return v;
-}
-
-double CMC_ArrayParameter::GetValueInBaseUnit(int i) {
-  double v = At(i).GetValue(m_eType);
-  IUToBaseUnit(v);
-  return v;
-}
-
-double CMC_ArrayParameter::GetMin() {
-  double v = m_Min.GetValue(m_eType);
-  IUToUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = m_Max.GetValue(m_eType);
-  IUToUnit(v);
-  return v;
-}
-
-double CMC_ArrayParameter::GetMax() {
-  double v = m_Max.GetValue(m_eType);
-  IUToUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = m_Min.GetValue(m_eType);
-  IUToUnit(v);
-  return v;
-}
-
-double CMC_ArrayParameter::GetMinInBaseUnit() {
-  double v = m_Min.GetValue(m_eType);
-  IUToBaseUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = m_Max.GetValue(m_eType);
-  IUToBaseUnit(v);
-  return v;
-}
-
-double CMC_ArrayParameter::GetMaxInBaseUnit() {
-  double v = m_Max.GetValue(m_eType);
-  IUToBaseUnit(v);
-  if (!IsNegativeIUFactor()) return v;
-  v = m_Min.GetValue(m_eType);
-  IUToBaseUnit(v);
-  return v;
-}
-
-void CMC_ArrayParameter::SetValue(int i, double v) {
-  At(i);
-  UnitToIU(v);
-  if (v != NOT_AVAILABLE_VALUE) SetValueInInternalUnit(i, v);
-}
-
-void CMC_ArrayParameter::SetValueInBaseUnit(int i, double v) {
-  At(i);
-  BaseUnitToIU(v);
-  if (v != NOT_AVAILABLE_VALUE) SetValueInInternalUnit(i, v);
-}
-
-void CMC_ArrayParameter::SetValueInInternalUnit(int i, double v) {
-  CMC_Value& value = At(i);
-  double lo = m_Min.GetValue(m_eType), hi = m_Max.GetValue(m_eType);
-  if (v < lo) v = lo;
-  else if (v > hi) v = hi;
-  value.SetValue(m_eType, v);
-}
-
-void CMC_ArrayParameter::SetMin(double v) {
-  UnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) SetMaxInInternalUnit(v);
-  else SetMinInInternalUnit(v);
-}
-
-void CMC_ArrayParameter::SetMax(double v) {
-  UnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) SetMinInInternalUnit(v);
-  else SetMaxInInternalUnit(v);
-}
-
-void CMC_ArrayParameter::SetMinInBaseUnit(double v) {
-  BaseUnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) SetMaxInInternalUnit(v);
-  else SetMinInInternalUnit(v);
-}
-
-void CMC_ArrayParameter::SetMaxInBaseUnit(double v) {
-  BaseUnitToIU(v);
-  if (v == NOT_AVAILABLE_VALUE) return;
-  if (IsNegativeIUFactor()) SetMinInInternalUnit(v);
-  else SetMaxInInternalUnit(v);
-}
+void CMC_ArrayParameter::SetValueInInternalUnit(int i, double v) { StoreClamped(At(i), v); }
 
 void CMC_ArrayParameter::SetMinInInternalUnit(double v) {
   m_Min.SetValue(m_eType, v);
@@ -852,28 +658,9 @@ void CMC_ArrayParameter::SetMaxInInternalUnit(double v) {
   if (CMC_Value::Compare(m_eType, m_Min, m_Max) > 0) m_Min = m_Max;
 }
 
-int CMC_ArrayParameter::ScanValue(int i, const char* text) {
-  CMC_Value& value = At(i);
-  if (HasSelectedUnit()) {
-    double v;
-    if (!ScanDouble(text, v)) return FALSE;
-    SetValue(i, v);
-    return TRUE;
-  }
-  CMC_Value scanned = value;
-  if (!scanned.ScanValue(text, m_eType)) return FALSE;
-  SetValueInInternalUnit(i, scanned.GetValue(m_eType));
-  return TRUE;
-}
+int CMC_ArrayParameter::ScanValue(int i, const char* text) { return ScanInto(At(i), text); }
 
-int CMC_ArrayParameter::IsDifferenceInsignificant(int i, double base) {
-  CMC_Value old = At(i);
-  CString before = PrintValue(i);
-  SetValueInBaseUnit(i, base);
-  CString after = PrintValue(i);
-  m_arrValues[i] = old;
-  return before == after;
-}
+int CMC_ArrayParameter::IsDifferenceInsignificant(int i, double base) { return IsChangeInsignificant(At(i), 0, base); }
 
 void CMC_ArrayParameter::InsertValueAt(int i, double v) {
   if (i < 0 || (size_t)i > m_arrValues.size()) AfxThrowInvalidArgException();
@@ -886,38 +673,7 @@ void CMC_ArrayParameter::RemoveValueAt(int i, int count) {
   m_arrValues.erase(m_arrValues.begin() + i, m_arrValues.begin() + i + count);
 }
 
-CString CMC_ArrayParameter::PrintValue(int i) {
-  const CMC_Value& value = At(i);
-  if (!HasSelectedUnit()) return value.PrintValue(m_eType);
-  double v = GetValue(i);
-  if (v == NOT_AVAILABLE_VALUE) return "#ERROR";
-  int decimals = -32768;
-  if (!IsFloatingPoint(m_eType)) {
-    CMC_Value step = value;
-    if (step.IncValue(m_eType) || step.DecValue(m_eType)) {
-      double w = step.GetValue(m_eType);
-      IUToUnit(w);
-      decimals = StepDecimals(v, w);
-    }
-  }
-  CString out;
-  PrintDoubleValue(v, m_eType, out, decimals);
-  return out;
-}
-
-CString CMC_ArrayParameter::SaveValue(const CMC_Value& raw) {
-  if (!HasSelectedUnit()) return raw.SaveValue(m_eType);
-  CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return CString();
-  double v = raw.GetValue(m_eType);
-  if (v == NOT_AVAILABLE_VALUE) return CString();
-  if (!IsEngParam()) {
-    CacheIUScale(base->GetName());
-    v = m_Scale.ToBase(v);
-    if (v == NOT_AVAILABLE_VALUE) return CString();
-  }
-  return SaveDouble(u->FromBaseUnit(v), m_eType);
-}
+CString CMC_ArrayParameter::PrintValue(int i) { return PrintInUnit(*this, At(i), m_eType, 0); }
 
 void CMC_ArrayParameter::SaveData(CString& text) {
   text.Empty();

@@ -2,6 +2,7 @@
 // conversions between internal, base and user units.
 #pragma once
 
+#include "kernel/MC_QuantityUnits.h"
 #include "kernel/MC_Value.h"
 #include "platform/core/Object.h"
 #include "platform/core/String.h"
@@ -54,19 +55,12 @@ struct CMC_IUScaleCache {
 };
 
 namespace mc_quantity {
-// A user unit: not empty and not an internal unit.
-bool IsSelectedUnit(const CString& unit);
 // The unit and the base unit of a user unit; false (after the units' messages) when either is missing.
 bool FindUnitAndBase(CMC_Setup& setup, const CString& unit, CMC_Unit*& u, CMC_Unit*& base);
 // The base unit of a unit text (leading backslash ignored), with the units' messages.
 CMC_Unit* FindBaseUnit(CMC_Setup& setup, const CString& unit);
 // The unit, looked up without any message.
 CMC_Unit* LookupUnitSilently(CMC_Units& units, const CString& unit);
-// Decimals for display: `precision` significant digits of v.
-int PrecisionDecimals(double v, WORD precision);
-// Decimals that show one raw step: v and w are the value and the value one raw step away, both
-// converted for display; -32768 (no precision) when they do not make a step.
-int StepDecimals(double v, double w);
 // Cuts the front field of a line, up to the first blank or tab, and the blanks and tabs after it;
 // false when no blank or tab follows the field.
 bool TakeField(std::string& line, CString& field);
@@ -180,58 +174,31 @@ class FlatIndex {
 
 }  // namespace mc_quantity
 
-class CMC_Parameter : public CObject {
+class CMC_Parameter : public CObject, public CMC_QuantityUnits<CMC_Parameter> {
   DECLARE_DYNAMIC(CMC_Parameter)
+  friend class CMC_QuantityNames<CMC_Parameter>;
+  friend class CMC_QuantityUnits<CMC_Parameter>;
+
  public:
   explicit CMC_Parameter(CMC_Setup& setup);
   CMC_Parameter(CMC_Setup& setup, CMC_Parameter& other);
   CMC_Parameter(const CMC_Parameter& other);
   CMC_Parameter& operator=(const CMC_Parameter& other);
 
-  CMC_Setup& GetSetup() const { return m_rSetup; }
-  tagVarType GetType() const { return m_eType; }
-  const CString& GetName() const { return m_strName; }
-  WORD GetAddress() const { return m_wAddress; }
-  const CString& GetUnitName() const { return m_strUnit; }
-  int HasUnit() const { return !m_strUnit.IsEmpty(); }
-  int HasSelectedUnit() const;
-  CString GetSelectedUnit() const;
   WORD GetPrecision() const { return m_wPrecision; }
-  WORD GetSizeInWords() const { return CMC_Value::GetSizeInWords(m_eType); }
 
-  int IsEngParam() const { return (m_wAddress & 0xF000) == 0x8000; }
-  int IsComputedParam() const { return (m_wAddress & 0xF000) == 0xC000; }
   int IsSpecialParam() const { return IsEngParam() || IsComputedParam(); }
 
-  void ChangeName(const char* name) { m_strName = name; }
   void ChangePrecision(WORD precision) { m_wPrecision = precision; }
-  void ChangeType(tagVarType type) { m_eType = type; }
-  int ChangeUnit(const char* unit);
-  int ChangeUnitType(const char* unit);
-  int GetUnitType();
-  void InvalidateIUCache() { m_Scale.Invalidate(); }
-
-  void IUToBaseUnit(double& v);
-  void BaseUnitToIU(double& v);
-  void IUToUnit(double& v);
-  void UnitToIU(double& v);
 
   double GetValueInInternalUnit() const { return m_Value.GetValue(m_eType); }
   double GetMinInInternalUnit() const { return m_Min.GetValue(m_eType); }
   double GetMaxInInternalUnit() const { return m_Max.GetValue(m_eType); }
   double GetValue();
   double GetValueInBaseUnit();
-  double GetMin();
-  double GetMax();
-  double GetMinInBaseUnit();
-  double GetMaxInBaseUnit();
   void SetValue(double v);
   void SetValueInBaseUnit(double v);
   void SetValueInInternalUnit(double v);
-  void SetMin(double v);
-  void SetMax(double v);
-  void SetMinInBaseUnit(double v);
-  void SetMaxInBaseUnit(double v);
   void SetMinInInternalUnit(double v);
   void SetMaxInInternalUnit(double v);
   int ScanValue(const char* text);
@@ -254,10 +221,6 @@ class CMC_Parameter : public CObject {
   int ReadFromConfig(CString& line, const char* file, int lineNumber);
 
  private:
-  bool IsNegativeIUFactor() const;
-  // Fills the IU scale for the base unit; false when the module gave none.
-  bool CacheIUScale(const char* baseUnit);
-  CString SaveValue(const CMC_Value& raw);
   int ScanValue(const char* text, CMC_Value& raw);
 
   CMC_Setup& m_rSetup;
@@ -273,39 +236,18 @@ class CMC_Parameter : public CObject {
 };
 
 // A list of values under one name (a motion element's list parameter).
-class CMC_ArrayParameter : public CObject {
+class CMC_ArrayParameter : public CObject, public CMC_QuantityUnits<CMC_ArrayParameter> {
   DECLARE_DYNAMIC(CMC_ArrayParameter)
+  friend class CMC_QuantityNames<CMC_ArrayParameter>;
+  friend class CMC_QuantityUnits<CMC_ArrayParameter>;
+
  public:
   explicit CMC_ArrayParameter(CMC_Setup& setup);
   CMC_ArrayParameter(CMC_Setup& setup, CMC_ArrayParameter& other);
   CMC_ArrayParameter(const CMC_ArrayParameter& other);
   CMC_ArrayParameter& operator=(const CMC_ArrayParameter& other);
 
-  CMC_Setup& GetSetup() const { return m_rSetup; }
-  tagVarType GetType() const { return m_eType; }
-  const CString& GetName() const { return m_strName; }
-  WORD GetAddress() const { return m_wAddress; }
-  const CString& GetUnitName() const { return m_strUnit; }
-  int HasUnit() const { return !m_strUnit.IsEmpty(); }
-  int HasSelectedUnit() const;
-  CString GetSelectedUnit() const;
-  WORD GetSizeInWords() const { return CMC_Value::GetSizeInWords(m_eType); }
-
-  int IsEngParam() const { return (m_wAddress & 0xF000) == 0x8000; }
-  int IsComputedParam() const { return (m_wAddress & 0xF000) == 0xC000; }
   int IsSpecialParam() const { return m_wAddress >= 0x4000; }
-
-  void ChangeName(const char* name) { m_strName = name; }
-  void ChangeType(tagVarType type) { m_eType = type; }
-  int ChangeUnit(const char* unit);
-  int ChangeUnitType(const char* unit);
-  int GetUnitType();
-  void InvalidateIUCache() { m_Scale.Invalidate(); }
-
-  void IUToBaseUnit(double& v);
-  void BaseUnitToIU(double& v);
-  void IUToUnit(double& v);
-  void UnitToIU(double& v);
 
   int GetValuesCount() const { return (int)m_arrValues.size(); }
   void SetValuesCount(int count) { m_arrValues.resize(count > 0 ? (size_t)count : 0); }
@@ -314,17 +256,9 @@ class CMC_ArrayParameter : public CObject {
   double GetMaxInInternalUnit() const { return m_Max.GetValue(m_eType); }
   double GetValue(int i);
   double GetValueInBaseUnit(int i);
-  double GetMin();
-  double GetMax();
-  double GetMinInBaseUnit();
-  double GetMaxInBaseUnit();
   void SetValue(int i, double v);
   void SetValueInBaseUnit(int i, double v);
   void SetValueInInternalUnit(int i, double v);
-  void SetMin(double v);
-  void SetMax(double v);
-  void SetMinInBaseUnit(double v);
-  void SetMaxInBaseUnit(double v);
   void SetMinInInternalUnit(double v);
   void SetMaxInInternalUnit(double v);
   int ScanValue(int i, const char* text);
@@ -346,9 +280,6 @@ class CMC_ArrayParameter : public CObject {
  private:
   CMC_Value& At(int i);
   const CMC_Value& At(int i) const;
-  bool IsNegativeIUFactor() const;
-  bool CacheIUScale(const char* baseUnit);
-  CString SaveValue(const CMC_Value& raw);
 
   CMC_Setup& m_rSetup;
   tagVarType m_eType = VAR_INVALID;

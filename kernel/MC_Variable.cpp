@@ -18,17 +18,16 @@ CMC_Variable::CMC_Variable(CMC_Setup& setup, CMC_Variable& other) : CObject(), m
   m_Scale = CMC_IUScaleCache();
 }
 
-CMC_Variable::CMC_Variable(const CMC_Variable& other) : CObject(), m_rSetup(other.m_rSetup) { *this = other; }
+CMC_Variable::CMC_Variable(const CMC_Variable& other)
+    : CObject(), CMC_QuantityNames(), m_rSetup(other.m_rSetup) {
+  *this = other;
+}
 
 CMC_Variable& CMC_Variable::operator=(const CMC_Variable& other) {
   if (this == &other) return *this;
-  m_eType = other.m_eType;
-  m_strName = other.m_strName;
-  m_wAddress = other.m_wAddress;
+  CopyQuantity(other);
   m_Value = other.m_Value;
-  m_strUnit = other.m_strUnit;
   m_wPrecision = other.m_wPrecision;
-  m_Scale = other.m_Scale;
   return *this;
 }
 
@@ -38,37 +37,6 @@ int CMC_Variable::ChangeUnit(const char* unit) {
   if (!HasUnit() || !units || !units->CompatibleUnits(m_strUnit, unit)) return FALSE;
   m_strUnit = unit;
   return TRUE;
-}
-
-int CMC_Variable::ChangeUnitType(const char* unit) {
-  if (m_strUnit == (unit ? unit : "")) return TRUE;
-  if (!unit || !*unit) {
-    m_strUnit.Empty();
-    return TRUE;
-  }
-  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
-  CString name = CMC_Units::DumpIUOfUnit(unit);
-  if (!units) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, 20005, name.GetString());
-    return FALSE;
-  }
-  if (!units->FindUnit(name)) return FALSE;
-  if (HasUnit() && units->CompatibleUnits(m_strUnit, unit)) return TRUE;
-  InvalidateIUCache();
-  m_strUnit = unit;
-  return TRUE;
-}
-
-int CMC_Variable::GetUnitType() {
-  if (!HasUnit()) return -1;
-  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
-  CString name = CMC_Units::DumpIUOfUnit(m_strUnit);
-  if (!units) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, 20005, name.GetString());
-    return -1;
-  }
-  CMC_Unit* u = units->FindUnit(name);
-  return u ? (int)u->GetUnitType() : -1;
 }
 
 // Unlike a parameter's, any unit text converts through the IU scale, an internal unit included.
@@ -142,25 +110,7 @@ int CMC_Variable::ScanValue(const char* text) {
   return TRUE;
 }
 
-CString CMC_Variable::PrintValue() {
-  if (!HasSelectedUnit() && m_wPrecision == 0) return m_Value.PrintValue(m_eType);
-  double v = GetValue();
-  if (v == NOT_AVAILABLE_VALUE) return "#ERROR";
-  int decimals = -32768;
-  if (m_wPrecision) {
-    decimals = PrecisionDecimals(v, m_wPrecision);
-  } else if (!IsFloatingPoint(m_eType)) {
-    CMC_Value step = m_Value;
-    if (step.IncValue(m_eType) || step.DecValue(m_eType)) {
-      double w = step.GetValue(m_eType);
-      IUToUnit(w);
-      decimals = StepDecimals(v, w);
-    }
-  }
-  CString out;
-  PrintDoubleValue(v, m_eType, out, decimals);
-  return out;
-}
+CString CMC_Variable::PrintValue() { return PrintInUnit(*this, m_Value, m_eType, m_wPrecision); }
 
 void CMC_Variable::GetScale(CString& baseUnit, double& factor, double& offset) {
   baseUnit.Empty();

@@ -11,8 +11,10 @@
 class CMC_MemoryCache;
 class CMC_Setup;
 
-class CMC_Variable : public CObject {
+class CMC_Variable : public CObject, public CMC_QuantityNames<CMC_Variable> {
   DECLARE_DYNAMIC(CMC_Variable)
+  friend class CMC_QuantityNames<CMC_Variable>;
+
  public:
   explicit CMC_Variable(CMC_Setup& setup);
   // A copy for another setup: its IU scale is asked afresh.
@@ -20,24 +22,11 @@ class CMC_Variable : public CObject {
   CMC_Variable(const CMC_Variable& other);
   CMC_Variable& operator=(const CMC_Variable& other);
 
-  CMC_Setup& GetSetup() const { return m_rSetup; }
-  tagVarType GetType() const { return m_eType; }
-  const CString& GetName() const { return m_strName; }
-  WORD GetAddress() const { return m_wAddress; }
-  const CString& GetUnitName() const { return m_strUnit; }
-  int HasUnit() const { return !m_strUnit.IsEmpty(); }
-  int HasSelectedUnit() const { return mc_quantity::IsSelectedUnit(m_strUnit); }
   WORD GetPrecision() const { return m_wPrecision; }
-  WORD GetSizeInWords() const { return CMC_Value::GetSizeInWords(m_eType); }
 
-  void ChangeType(tagVarType type) { m_eType = type; }
-  void ChangeName(const char* name) { m_strName = name; }
   void ChangeAddress(WORD address) { m_wAddress = address; }
   void ChangePrecision(WORD precision) { m_wPrecision = precision; }
   int ChangeUnit(const char* unit);
-  int ChangeUnitType(const char* unit);
-  int GetUnitType();
-  void InvalidateIUCache() { m_Scale.Invalidate(); }
 
   void IUToBaseUnit(double& v);
   void BaseUnitToIU(double& v);
@@ -67,8 +56,6 @@ class CMC_Variable : public CObject {
   int WriteToConfig(FILE* file, int withUnit);
 
  private:
-  bool CacheIUScale(const char* baseUnit) { return m_Scale.Fill(m_rSetup, baseUnit, m_strName); }
-
   CMC_Setup& m_rSetup;
   tagVarType m_eType = VAR_INVALID;
   CString m_strName;
