@@ -1,6 +1,7 @@
 // The motion modules that run imported G-code: their place in the module list, the parameter strings
 // the import writes, and programs made of them that build.
 #include "kernel/ConfigFile.h"
+#include "tests/motion/MotionPtr.h"
 #include "motion/MC_Motion.h"
 #include "motion/MC_MotionElem.h"
 #include "motion/MotionModule.h"
@@ -15,10 +16,6 @@
 
 namespace {
 
-struct MotionDeleter {
-  void operator()(CMC_Motion* m) const { CMC_Motion::Destroy(m); }
-};
-using MotionPtr = std::unique_ptr<CMC_Motion, MotionDeleter>;
 
 const char* const kGcodeModules[] = {"Linear Interpolation", "Vector Mode", "Jumps and Function Calls", "I/O",
                                      "Trapezoidal Profiles", "Motor Commands", "Events", "Free Text"};

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "kernel/KernelGlobals.h"
+#include "tests/motion/MotionPtr.h"
 #include "kernel/MC_AxisData.h"
 #include "kernel/MC_Setup.h"
 #include "motion/MC_Motion.h"
@@ -19,10 +20,6 @@
 
 namespace {
 
-struct MotionDeleter {
-  void operator()(CMC_Motion* m) const { CMC_Motion::Destroy(m); }
-};
-using MotionPtr = std::unique_ptr<CMC_Motion, MotionDeleter>;
 using SetupPtr = std::unique_ptr<CMC_Setup, void (*)(CMC_Setup*)>;
 
 class CEdgeAxis : public CMC_AxisData {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "kernel/KernelGlobals.h"
+#include "tests/motion/MotionPtr.h"
 #include "kernel/MC_AxisData.h"
 #include "kernel/MC_Document.h"
 #include "kernel/MC_Setup.h"
@@ -241,11 +242,7 @@ namespace {
 struct SetupDeleter {
   void operator()(CMC_Setup* s) const { CMC_Setup::Destroy(s); }
 };
-struct MotionDeleter {
-  void operator()(CMC_Motion* m) const { CMC_Motion::Destroy(m); }
-};
 using SetupPtr = std::unique_ptr<CMC_Setup, SetupDeleter>;
-using MotionPtr = std::unique_ptr<CMC_Motion, MotionDeleter>;
 
 const char* const kGroupFiles[] = {"main.cfg", "homingmodes.cfg", "functions.cfg", "interrupts.cfg", "cam.cfg"};
 

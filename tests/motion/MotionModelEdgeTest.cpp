@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "kernel/KernelGlobals.h"
+#include "tests/motion/MotionPtr.h"
 #include "kernel/MC_Setup.h"
 #include "motion/MC_Motion.h"
 #include "motion/MC_MotionGroup.h"
@@ -14,11 +15,7 @@ namespace {
 struct SetupDeleter {
   void operator()(CMC_Setup* s) const { CMC_Setup::Destroy(s); }
 };
-struct MotionDeleter {
-  void operator()(CMC_Motion* m) const { CMC_Motion::Destroy(m); }
-};
 using SetupPtr = std::unique_ptr<CMC_Setup, SetupDeleter>;
-using MotionPtr = std::unique_ptr<CMC_Motion, MotionDeleter>;
 
 class MotionModelEdge : public ::testing::Test {
  protected:

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "kernel/KernelGlobals.h"
+#include "tests/motion/MotionPtr.h"
 #include "kernel/MC_Setup.h"
 #include "motion/MC_Motion.h"
 #include "platform/core/Automation.h"
@@ -273,11 +274,7 @@ namespace {
 struct SetupDeleter {
   void operator()(CMC_Setup* s) const { CMC_Setup::Destroy(s); }
 };
-struct MotionDeleter {
-  void operator()(CMC_Motion* m) const { CMC_Motion::Destroy(m); }
-};
 using SetupPtr = std::unique_ptr<CMC_Setup, SetupDeleter>;
-using MotionPtr = std::unique_ptr<CMC_Motion, MotionDeleter>;
 
 // A copy of a sample configuration with one setup.cfg line replaced, read as a setup.
 SetupPtr SetupWithLine(const char* config, const char* key, const char* line) {
