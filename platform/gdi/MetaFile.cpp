@@ -749,14 +749,17 @@ BOOL CMetaFileDC::CreateEnhanced(CDC* refDC, LPCTSTR fileName, LPCRECT frame, LP
   return TRUE;
 }
 
-HMETAFILE CMetaFileDC::Close() {
-  CDC::Impl& d = *GetImpl();
-  if (d.kind != DCKind::MetaFile) return nullptr;
-  auto* sink = static_cast<WmfSink*>(d.meta.get());
-  auto* mf = new HMETAFILE__{sink->Finish()};
-  bool ok = EndMeta(this, mf->bytes);
+namespace {
+
+// Ends a recording of the given kind into a new metafile handle; null when the DC records
+// something else or the file could not be written.
+template <class Handle, class Sink>
+Handle* CloseMeta(CMetaFileDC* dc, CDC::Impl& d, DCKind kind) {
+  if (d.kind != kind) return nullptr;
+  auto* mf = new Handle{static_cast<Sink*>(d.meta.get())->Finish()};
+  bool ok = EndMeta(dc, mf->bytes);
   d.meta.reset();
-  DeleteDC();
+  dc->DeleteDC();
   if (!ok) {
     delete mf;
     return nullptr;
@@ -766,21 +769,14 @@ HMETAFILE CMetaFileDC::Close() {
   return mf;
 }
 
+}  // namespace
+
+HMETAFILE CMetaFileDC::Close() {
+  return CloseMeta<HMETAFILE__, WmfSink>(this, *GetImpl(), DCKind::MetaFile);
+}
+
 HENHMETAFILE CMetaFileDC::CloseEnhanced() {
-  CDC::Impl& d = *GetImpl();
-  if (d.kind != DCKind::EnhMetaFile) return nullptr;
-  auto* sink = static_cast<EmfSink*>(d.meta.get());
-  auto* mf = new HENHMETAFILE__{sink->Finish()};
-  bool ok = EndMeta(this, mf->bytes);
-  d.meta.reset();
-  DeleteDC();
-  if (!ok) {
-    delete mf;
-    return nullptr;
-  }
-  std::lock_guard<std::mutex> g(MfLock());
-  LiveMetafiles().insert(mf);
-  return mf;
+  return CloseMeta<HENHMETAFILE__, EmfSink>(this, *GetImpl(), DCKind::EnhMetaFile);
 }
 
 HDC CreateMetaFile(LPCSTR fileName) {
