@@ -1,6 +1,7 @@
 #include "kernel/ConfigFile.h"
 
 #include "kernel/KernelGlobals.h"
+#include "kernel/Utilities.h"
 #include "kernel/MC_Setup.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
@@ -113,9 +114,7 @@ FILE* OpenConfigFile(const char* name, int write) {
 int ExistConfigFile(const char* name) {
   if (!name) return 0;
   CString path = ResolveConfigFileName(name);
-  if (path.IsEmpty()) return 0;
-  DWORD attr = GetFileAttributes(path);
-  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+  return !path.IsEmpty() && ExistFile(path);
 }
 
 int ReadLine(FILE*& file, CString& line, int& lineNumber) {
