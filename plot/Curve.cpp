@@ -1,8 +1,9 @@
 #include "plot/Curve.h"
 
+#include "kernel/KernelGlobals.h"
+#include "kernel/Utilities.h"
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"
-#include "kernel/KernelGlobals.h"
 #include "plot/PlotUnits.h"
 
 #include <cmath>
@@ -50,29 +51,9 @@ void CCurve::InitCurve(const char* name, const char* displayUnit, const char* st
 
 namespace {
 
-// Drops trailing zeros of the fraction (and a bare point) and an all-zero exponent.
-void TrimFloatText(CString& text) {
-  std::string& s = text.str();
-  size_t point = s.find('.');
-  if (point != std::string::npos) {
-    size_t runEnd = point + 1;
-    while (runEnd < s.size() && s[runEnd] >= '0' && s[runEnd] <= '9') ++runEnd;
-    size_t cut = runEnd;
-    while (cut > point + 1 && s[cut - 1] == '0') --cut;
-    if (cut == point + 1) cut = point;
-    s.erase(cut, runEnd - cut);
-  }
-  size_t e = s.find_first_of("eE", 1);
-  if (e != std::string::npos && e + 1 < s.size() && (s[e + 1] == '+' || s[e + 1] == '-')) {
-    size_t k = e + 2;
-    while (k < s.size() && s[k] == '0') ++k;
-    if (k == s.size()) s.erase(e);
-  }
-}
-
 CString FormatValue(double v, const CString& unit) {
   CString t(FormatString("%lg", v));
-  TrimFloatText(t);
+  MinimizeFloatFormat(t, 0);
   return t + " " + unit;
 }
 
