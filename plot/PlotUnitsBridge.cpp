@@ -1,5 +1,4 @@
-// Connects the plots' unit seam to the setup's unit table once that table is part of the build.
-#if __has_include("kernel/MC_Units.h")
+// Connects the plots' unit seam to the setup's unit table.
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Units.h"
 #include "plot/PlotUnits.h"
@@ -34,4 +33,3 @@ struct Installer {
 } g_installer;
 
 }  // namespace
-#endif
