@@ -106,9 +106,7 @@ bool CreateMotionProgram(const std::string& out, std::string& detail) {
     }
     const int f = motion->AddNewFunction("approach");
     if (f >= 0) motion->GetFunction(f)->Add(motion->CreateElement("Move"));
-    // Firmware default bodies of disabled slots may use modules this kernel folder lacks.
-    motion->TranslateAll(1);
-    ok = main->GetSize() == 3 && f >= 0 && !motion->HasTranslateErrors();
+    ok = motion->TranslateAll(1) && main->GetSize() == 3 && f >= 0 && !motion->HasTranslateErrors();
     const std::string dir = out + "/motion";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
