@@ -1145,13 +1145,11 @@ BOOL CDC::BitBlt(int x, int y, int w, int h, CDC* src, int xSrc, int ySrc, DWORD
   REC("BitBlt(%d,%d,%d,%d,%d,%d,0x%08X)", x, y, w, h, xSrc, ySrc, rop);
   if (!RopUsesSource(rop)) return PatBlt(x, y, w, h, rop);
   if (!src) return FALSE;
-  Impl& s = *src->m_impl;
-  // The source extent follows the source context's mapping.
-  int sw = s.LenD2LX(m_impl->LenL2DX(w)), sh = s.LenD2LY(m_impl->LenL2DY(h));
-  if (s.IdentityMap() && m_impl->IdentityMap()) { sw = w; sh = h; }
+  // The rectangle is w x h in each context's own logical units; where the two map to different
+  // device sizes the picture stretches between them.
   CDCRecorder* rec = m_recorder;
   m_recorder = nullptr;
-  BOOL ok = StretchBlt(x, y, w, h, src, xSrc, ySrc, sw, sh, rop);
+  BOOL ok = StretchBlt(x, y, w, h, src, xSrc, ySrc, std::abs(w), std::abs(h), rop);
   m_recorder = rec;
   return ok;
 }
