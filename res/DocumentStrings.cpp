@@ -5,6 +5,15 @@ namespace {
 
 const RESOURCE_STRING kStrings[] = {
     {20019, "Cannot find variable %s!"},
+    {20025, "Start address of data acquisition buffer must be multiple of 4."},
+    {20028, "Data acquisition buffer overflow. Please delete some variables or reduce aquisitions number."},
+    {20071, "Cannot select variables on drives that don't have the same loop sampling period."},
+    {20072, "Selected applications must have distinct axis IDs."},
+    {20073, "Failed to load single-axis logger.\nThe file was saved in multi-axis or scope format."},
+    {20074, "Failed to load multi-axis logger.\nThe file was saved in single-axis or scope format."},
+    {20075,
+     "Failed to upload logger points from application '%s'.\nDo you want to continue uploading points from other "
+     "axes?"},
 };
 
 const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0};

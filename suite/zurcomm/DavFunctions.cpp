@@ -33,6 +33,7 @@ class Call {
   Call(const char* function, uint32_t a0 = 0, uint32_t a1 = 0, uint32_t a2 = 0, uint32_t a3 = 0)
       : m_state(zurcomm::GetState()), m_lock(m_state.mutex) {
     m_number = m_state.calls++;
+    zurcomm::LogCatchUp(m_state);
     m_record.function = function;
     m_record.args[0] = a0;
     m_record.args[1] = a1;
@@ -180,6 +181,7 @@ bool Transfer(bool send, const char* function, uint16_t* words, uint16_t address
       }
       words += r.n;
     }
+    if (send) zurcomm::LogWordsWritten(*d, space, address, count);
     return true;
   }
   // Block by block, the progress reported between blocks without the lock.
@@ -206,6 +208,8 @@ bool Transfer(bool send, const char* function, uint16_t* words, uint16_t address
     c.Relock();
     if (!go) return c.Fail("Transfer cancelled");
   }
+  if (send)
+    if (Drive* now = c.S().Find(axis)) zurcomm::LogWordsWritten(*now, space, address, count);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,27 @@ struct Drive {
   std::vector<std::pair<uint8_t, uint16_t>> errors;
   bool e2romProtected = false;
   int resets = 0;
+
+  // The logger firmware: "log_ptr" names a buffer whose header lists the words to sample.
+  struct Logger {
+    bool armed = false;    // header read; waits for STARTLOG when its type was 0
+    bool running = false;  // sampling
+    uint16_t start = 0;    // A
+    uint16_t divider = 1;
+    uint32_t first = 0;    // where point 0 goes
+    std::vector<uint16_t> sources;
+    uint32_t taken = 0;    // points logged since armed
+    double periodMs = 0;
+    uint64_t anchorMs = 0;  // clock reading when sampling began
+    uint64_t credited = 0;  // samples the clock has paid since then
+  } logger;
+  uint16_t logPtrAddress = 0x0272;
+  double tsS = 1e-4;
+  double tsC = 62.5e-6;
+  std::map<uint16_t, std::function<uint16_t(uint32_t)>> waveforms;  // by data address
+
+  // One word of the data space; null outside it.
+  uint16_t* DataWord(uint16_t address);
 
   // The words [address, address + count) of a space, as at most two runs; empty when the range
   // leaves the space. Returns false with a reason for a bad range.
@@ -74,6 +96,13 @@ struct State {
 };
 
 State& GetState();
+
+// The logger firmware (DriveLogger.cpp). Each runs under the state's lock.
+void LogCatchUp(State& state);
+void LogWordsWritten(Drive& drive, uint8_t space, uint16_t address, size_t count);
+void LogStart(Drive& drive, int type);
+void LogStop(Drive& drive);
+void LogSample(Drive& drive, uint32_t count);
 
 constexpr size_t kMaxLogEntries = 100000;
 
