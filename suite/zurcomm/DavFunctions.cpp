@@ -46,6 +46,12 @@ class Call {
       if (m_state.log.size() >= zurcomm::kMaxLogEntries) m_state.log.pop_front();
       m_state.log.push_back(m_record);
     }
+    // Frames a sweep posted go to the host once the call is over.
+    if (!m_state.outbox.empty()) {
+      m_lock.unlock();
+      DriveSimulator::DeliverUnsolicited();
+      m_lock.lock();
+    }
     // Level 1 reports failures, level 2 and above every call; the handler runs without the lock.
     DAV_DEBUG_LOG_HANDLER debugLog = m_state.debugLog;
     if (!debugLog || m_state.debugLevel < 1 || (m_state.debugLevel < 2 && m_record.ok)) return;

@@ -73,6 +73,8 @@ void State::ResetAll() {
   updateSettings = 0;
   channelNames.clear();
   queue.clear();
+  outbox.clear();
+  frameHook = nullptr;
   responder = nullptr;
   unsolicited = nullptr;
   debugLog = nullptr;
@@ -207,6 +209,40 @@ bool DriveSimulator::IsLogging(uint16_t axis) {
   zurcomm::LogCatchUp(GetState());
   Drive* d = GetState().Find(axis);
   return d && d->logger.running;
+}
+
+void DriveSimulator::StepScope(uint16_t axis, uint32_t samples) {
+  {
+    auto l = Lock();
+    if (Drive* d = GetState().Find(axis)) zurcomm::ScopeSample(*d, samples);
+  }
+  DeliverUnsolicited();
+}
+
+bool DriveSimulator::IsScopeRunning(uint16_t axis) {
+  bool running;
+  {
+    auto l = Lock();
+    zurcomm::LogCatchUp(GetState());
+    Drive* d = GetState().Find(axis);
+    running = d && d->scope.running;
+  }
+  DeliverUnsolicited();
+  return running;
+}
+
+void DriveSimulator::SetFrameHook(std::function<void(std::vector<DAV_MSG>& frames)> hook) {
+  auto l = Lock();
+  GetState().frameHook = std::move(hook);
+}
+
+void DriveSimulator::DeliverUnsolicited() {
+  std::vector<DAV_MSG> out;
+  {
+    auto l = Lock();
+    out.swap(GetState().outbox);
+  }
+  for (const DAV_MSG& m : out) PostUnsolicitedMessage(m);
 }
 
 void DriveSimulator::SetWaveform(uint16_t axis, uint16_t address, std::function<uint16_t(uint32_t)> wave) {

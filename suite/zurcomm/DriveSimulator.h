@@ -71,6 +71,15 @@ class DriveSimulator {
   static bool IsLogging(uint16_t axis);
   // The data word at `address` takes wave(k) before sample k is taken; null clears it.
   static void SetWaveform(uint16_t axis, uint16_t address, std::function<uint16_t(uint32_t)> wave);
+  // The scope: "log_ptr" = A + 3 starts it from its header (MASTERID names the host); it samples
+  // every divider x Ts_C and posts each sweep of 101 points as unsolicited frames of four words
+  // (8 bytes low byte first: the frame number, then 7 bytes of the points' words). The hook sees
+  // the frames of each sweep first and may drop, repeat, reorder or cut them.
+  static void StepScope(uint16_t axis, uint32_t samples);
+  static bool IsScopeRunning(uint16_t axis);
+  static void SetFrameHook(std::function<void(std::vector<DAV_MSG>& frames)> hook);
+  // Hands the frames posted so far to the handler (or the queue); library calls do it on return.
+  static void DeliverUnsolicited();
 
   // ---- Messages ------------------------------------------------------------------------------
   // Puts a message into the host's receive queue.

@@ -39,6 +39,27 @@ struct Drive {
     uint64_t anchorMs = 0;  // clock reading when sampling began
     uint64_t credited = 0;  // samples the clock has paid since then
   } logger;
+  // The scope firmware: "log_ptr" = A + 3; triggered sweeps go to the host as numbered frames.
+  struct Scope {
+    bool running = false;
+    int mode = 1;  // 1 free, 2 normal, 4 single, 8 auto
+    bool rising = true;
+    int32_t level = 0;
+    bool twoWords = false, signedWord = false;
+    uint16_t address = 0, mask = 0xFFFF;
+    uint32_t pre = 0;       // points kept before the trigger
+    uint32_t autoWait = 0;  // samples the auto mode waits for a trigger
+    uint16_t divider = 1;
+    std::vector<uint16_t> sources;
+    double periodMs = 0;
+    uint64_t anchorMs = 0, credited = 0;
+    uint32_t taken = 0, waited = 0;
+    bool triggered = false, havePrevious = false;
+    int32_t previous = 0;
+    std::deque<std::vector<uint16_t>> history;
+    std::vector<uint16_t> sweep;  // points of the sweep under way, W words each
+  } scope;
+  uint16_t masterIdAddress = 0x0927;
   uint16_t logPtrAddress = 0x0272;
   double tsS = 1e-4;
   double tsC = 62.5e-6;
@@ -71,6 +92,8 @@ struct State {
   std::vector<std::string> channelNames;  // empty: the default rule
 
   std::deque<DAV_MSG> queue;
+  std::vector<DAV_MSG> outbox;  // unsolicited messages, delivered once the lock is released
+  std::function<void(std::vector<DAV_MSG>&)> frameHook;
   DriveSimulator::MessageResponder responder;
   DAV_UNSOLICITED_MSG_HANDLER unsolicited = nullptr;
   DAV_DEBUG_LOG_HANDLER debugLog = nullptr;
@@ -103,6 +126,7 @@ void LogWordsWritten(Drive& drive, uint8_t space, uint16_t address, size_t count
 void LogStart(Drive& drive, int type);
 void LogStop(Drive& drive);
 void LogSample(Drive& drive, uint32_t count);
+void ScopeSample(Drive& drive, uint32_t count);
 
 constexpr size_t kMaxLogEntries = 100000;
 
