@@ -204,6 +204,9 @@ bool RunHostRoad(const std::string& outDir) {
       {"translate the sample G-code into a function and build",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
       {"log APOS and IQ on the drive and upload them", LogAndUploadAposAndIq},
+      {"run a two-channel scope and forward its frames", RunTwoChannelScope},
+      {"save and reload a panel of two value displays",
+       [&outDir](std::string& detail) { return SaveAndReloadPanel(outDir, detail); }},
   };
   for (const Step& s : steps) {
     std::string detail;
