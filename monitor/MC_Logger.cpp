@@ -3,6 +3,7 @@
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
+#include "kernel/MC_Variable.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
@@ -271,4 +272,13 @@ void CMC_Logger::PrepareCurves() {
 bool CMC_Logger::IsBulkUpload() {
   const BYTE type = CMC_Comm::GetSerialType();
   return CMC_Comm::IsNetMaster() || type == 16 || type == 17;
+}
+
+int CMC_Logger::WriteLogPointer(WORD value) {
+  CMC_Setup* setup = GetDefaultSetup();
+  CMC_Variable* logPtr = m_pLogPtrVar ? m_pLogPtrVar : setup ? setup->FindVariable("log_ptr", 1) : nullptr;
+  if (!logPtr) return 0;
+  CMC_Value pointer;
+  pointer.SetValue(logPtr->GetType(), value);
+  return pointer.WriteToChip(logPtr->GetType(), logPtr->GetAddress());
 }

@@ -77,6 +77,8 @@ class CMC_Logger : public CObject {
   // Big transfers carry the upload: the net master and the network channel types.
   static bool IsBulkUpload();
   double GetTimeStep() const;
+  // Writes the drive's "log_ptr" of the default setup on the active drive; 0 when it fails.
+  int WriteLogPointer(WORD value);
   // The time between two points on a drive of this setup: its period times the divider, or 1
   // (points counted) without a period.
   double ComputeTimeStep(CMC_Setup* setup) const;

@@ -231,11 +231,9 @@ int CMC_MultiAxisLogger::ActivateLoggerOnMC() {
     if (!axis) return 0;
     std::vector<WORD> header = BuildHeader(m_aBufferStart[i], axis->GetName());
     // The variable lies at the same address on every drive; the type follows with STARTLOG.
-    CMC_Value pointer;
-    pointer.SetValue(m_pLogPtrVar->GetType(), m_aBufferStart[i]);
     if (!CMC_Comm::SetActiveBoard(axis->GetAxisID()) ||
         !CMC_Comm::SendData(header.data(), m_aBufferStart[i], 1, (WORD)header.size()) ||
-        !pointer.WriteToChip(m_pLogPtrVar->GetType(), m_pLogPtrVar->GetAddress()))
+        !WriteLogPointer(m_aBufferStart[i]))
       return 0;
     m_aDataEnd[i] = m_aNextRead[i] = m_aBufferStart[i] + (DWORD)header.size();
   }

@@ -208,10 +208,7 @@ int CMC_ScopeLogger::VerifyConsistence() {
 }
 
 int CMC_ScopeLogger::DeactivateLoggerOnMC() {
-  CMC_Variable* logPtr = m_pLogPtrVar ? m_pLogPtrVar : m_pSetup ? m_pSetup->FindVariable("log_ptr", 1) : nullptr;
-  if (!logPtr) return 0;
-  CMC_Value zero;
-  return zero.WriteToChip(logPtr->GetType(), logPtr->GetAddress());
+  return WriteLogPointer(0);
 }
 
 int CMC_ScopeLogger::ActivateLoggerOnMC() {
@@ -260,9 +257,7 @@ int CMC_ScopeLogger::ActivateLoggerOnMC() {
   std::vector<WORD> list = BuildHeader(m_nBufferStart, nullptr);
   std::copy(list.begin() + 4, list.end(), header.begin() + 52);
   if (!CMC_Comm::SendData(header.data(), m_nBufferStart, 1, h)) return 0;
-  CMC_Value pointer;
-  pointer.SetValue(m_pLogPtrVar->GetType(), m_nBufferStart + LOG_SCOPE);
-  return pointer.WriteToChip(m_pLogPtrVar->GetType(), m_pLogPtrVar->GetAddress());
+  return WriteLogPointer((WORD)(m_nBufferStart + LOG_SCOPE));
 }
 
 int CMC_ScopeLogger::BeginOrContinueUploadData() {

@@ -114,10 +114,7 @@ int CMC_SingleAxisLogger::VerifyConsistence() {
 }
 
 int CMC_SingleAxisLogger::DeactivateLoggerOnMC() {
-  CMC_Variable* logPtr = m_pLogPtrVar ? m_pLogPtrVar : m_pSetup ? m_pSetup->FindVariable("log_ptr", 1) : nullptr;
-  if (!logPtr) return 0;
-  CMC_Value zero;
-  return zero.WriteToChip(logPtr->GetType(), logPtr->GetAddress());
+  return WriteLogPointer(0);
 }
 
 int CMC_SingleAxisLogger::ActivateLoggerOnMC() {
@@ -125,9 +122,7 @@ int CMC_SingleAxisLogger::ActivateLoggerOnMC() {
   std::vector<WORD> header = BuildHeader(m_nBufferStart, nullptr);
   if (!CMC_Comm::SendData(header.data(), m_nBufferStart, 1, (WORD)header.size())) return 0;
   // The start is a multiple of 4: its two low bits carry the log type.
-  CMC_Value pointer;
-  pointer.SetValue(m_pLogPtrVar->GetType(), m_nBufferStart + m_nLogType);
-  if (!pointer.WriteToChip(m_pLogPtrVar->GetType(), m_pLogPtrVar->GetAddress())) return 0;
+  if (!WriteLogPointer((WORD)(m_nBufferStart + m_nLogType))) return 0;
   m_nDataEnd = m_nNextRead = m_nBufferStart + header.size();
   return 1;
 }
