@@ -208,6 +208,43 @@ TEST_F(ScopeTest, SweepsArriveAsTheDriveSampledThem) {
   EXPECT_EQ(scope.GetCurves().GetAt(2)->GetAt(5), 2 * (202 + 5));
 }
 
+TEST_F(ScopeTest, TriggeredSweepsStartWhereThePositionSays) {
+  Open();
+  struct {
+    CMC_ScopeLogger::tagTriggerMode mode;
+    CMC_ScopeLogger::tagTriggerSlope slope;
+    WORD position;
+    double first;  // APOS of the sweep's first point
+    bool running;  // after one sweep
+  } rows[] = {
+      // IQ = 2k crosses 100 (0.1 A) rising at k = 50.
+      {CMC_ScopeLogger::TRIGGER_NORMAL, CMC_ScopeLogger::SLOPE_RISING, 0, 50, true},
+      {CMC_ScopeLogger::TRIGGER_NORMAL, CMC_ScopeLogger::SLOPE_RISING, 30, 20, true},
+      {CMC_ScopeLogger::TRIGGER_SINGLE, CMC_ScopeLogger::SLOPE_RISING, 0, 50, false},
+      // Never falling: the auto mode sweeps after its wait of 200 samples.
+      {CMC_ScopeLogger::TRIGGER_AUTO, CMC_ScopeLogger::SLOPE_FALLING, 0, 200, true},
+  };
+  for (auto& r : rows) {
+    DriveSimulator::Reset();
+    CMC_Comm::Close();
+    Open();
+    CMC_ScopeLogger scope(m_setup.get(), nullptr);
+    scope.AddVariable("APOS", 0);
+    scope.AddVariable("IQ", 0);
+    scope.ChangeSettings(0.05, r.mode, r.slope, "IQ", 0.1, r.position);
+    DriveSimulator::SetWaveform(1, 0x0228, [](uint32_t k) { return (uint16_t)k; });
+    DriveSimulator::SetWaveform(1, 0x0230, [](uint32_t k) { return (uint16_t)(2 * k); });
+    g_scope = &scope;
+    CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(Forward);
+    ASSERT_TRUE(scope.StartLogger() && scope.BeginUploadData()) << LastBox();
+    DriveSimulator::StepScope(1, 302);
+    EXPECT_EQ(scope.GetCurves().GetAt(1)->GetAt(0), r.first) << r.mode << " " << r.position;
+    EXPECT_EQ(scope.GetCurves().GetAt(1)->GetAt(100), r.first + 100) << r.mode;
+    EXPECT_EQ(DriveSimulator::IsScopeRunning(1), r.running) << r.mode;
+    scope.DoForcedStop();
+  }
+}
+
 TEST_F(ScopeTest, FrameWindowAnswers) {
   Open();
   CMC_ScopeLogger scope(m_setup.get(), nullptr);
