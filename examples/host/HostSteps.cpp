@@ -1,6 +1,7 @@
 #include "examples/host/HostSteps.h"
 
 #include "examples/host/BuildRoadSteps.h"
+#include "examples/host/MonitorSteps.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -202,6 +203,10 @@ bool RunHostRoad(const std::string& outDir) {
       {"reset the drive and compare again", ResetAndCompare},
       {"translate the sample G-code into a function and build",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
+      {"log APOS and IQ on the drive and upload them", LogAndUploadAposAndIq},
+      {"run a two-channel scope and forward its frames", RunTwoChannelScope},
+      {"save and reload a panel of two value displays",
+       [&outDir](std::string& detail) { return SaveAndReloadPanel(outDir, detail); }},
   };
   for (const Step& s : steps) {
     std::string detail;

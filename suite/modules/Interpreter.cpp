@@ -69,7 +69,7 @@ bool IsName(const std::string& s) {
   return true;
 }
 
-enum class Kind { None, Keyword, Goto, Assign, Out, SetOut, ResetOut, Eeprom, LockEeprom };
+enum class Kind { None, Keyword, Goto, Assign, Out, SetOut, ResetOut, Eeprom, LockEeprom, StartLog, StopLog };
 
 struct Statement {
   Kind kind = Kind::None;
@@ -109,7 +109,7 @@ bool Parse(CMC_Setup* setup, CMC_CoffFormat* coff, const std::string& s, Stateme
   static const char* const kKeywords[] = {"END", "AXISON", "AXISOFF", "STOP", "UPD", "STOPLOG", "RESET", "RET", "WAIT!"};
   for (const char* k : kKeywords)
     if (u == k) {
-      st.kind = Kind::Keyword;
+      st.kind = u == "STOPLOG" ? Kind::StopLog : Kind::Keyword;
       return true;
     }
   if (u.size() > 4 && u.rfind("STOP", 0) == 0 && isdigit((unsigned char)u[4]) && u.find_first_not_of("0123456789", 4) == std::string::npos) {
@@ -125,7 +125,7 @@ bool Parse(CMC_Setup* setup, CMC_CoffFormat* coff, const std::string& s, Stateme
     return true;
   }
   if (u.rfind("STARTLOG", 0) == 0 && ParseNumber(s.substr(8), st.value)) {
-    st.kind = Kind::Keyword;
+    st.kind = Kind::StartLog;
     return true;
   }
   if (u.rfind("GOTO", 0) == 0 && ParseNumber(s.substr(4), st.value)) {
@@ -248,7 +248,12 @@ bool Execute(CMC_Setup* setup, WORD axisAddress, const std::vector<Statement>& l
         break;
       case Kind::Eeprom: SetEepromProtection(axisAddress, false); break;
       case Kind::LockEeprom: SetEepromProtection(axisAddress, st.value != 0); break;
-      default: break;  // motion and logger commands only leave their trace in the log
+      // The loggers of every drive on a broadcast, else of the addressed one.
+      case Kind::StartLog:
+        DriveSimulator::StartLog(broadcast ? 0 : (uint16_t)(axisAddress >> 4), (int)st.value);
+        break;
+      case Kind::StopLog: DriveSimulator::StopLog(broadcast ? 0 : (uint16_t)(axisAddress >> 4)); break;
+      default: break;  // motion commands only leave their trace in the log
     }
   }
   return true;
