@@ -100,7 +100,12 @@ END_MESSAGE_MAP()
 
 CMC_EditSetupDlg::CMC_EditSetupDlg(CMC_Setup& setup, UINT templateId, BOOL backup, const char** guidelines,
                                    CWnd* parent)
-    : CDialog(), m_arrBackup(TRUE), m_ppGuidelines(guidelines), m_rSetup(setup), m_bBackup(backup) {
+    : CDialog(),
+      m_arrBackup(TRUE),
+      m_ppGuidelines(guidelines),
+      m_rSetup(setup),
+      m_bBackup(backup),
+      m_nModuleTemplate(templateId) {
   m_pParentWnd = parent;
   if (templateId) {
     // The page's template is the GUI module's, never one of the kernel's with the same id.
@@ -113,7 +118,8 @@ CMC_EditSetupDlg::CMC_EditSetupDlg(CMC_Setup& setup, UINT templateId, BOOL backu
 CMC_EditSetupDlg::~CMC_EditSetupDlg() = default;
 
 INT_PTR CMC_EditSetupDlg::DoModal() {
-  INT_PTR result = CDialog::DoModal();
+  // A template the module lacks is never taken from the kernel under the same id.
+  INT_PTR result = m_nModuleTemplate && !m_lpDialogTemplate ? -1 : CDialog::DoModal();
   if (result != IDOK && m_bBackup) {
     m_rSetup.RestoreParameters(m_arrBackup);
     if (m_nMotorEditorMode == 2) {

@@ -162,6 +162,7 @@ class CMC_EditSetupDlg : public CDialog {
   CMotor m_chosenMotor;
   CMC_Setup& m_rSetup;
   BOOL m_bBackup;
+  UINT m_nModuleTemplate;  // a template of the GUI module, or 0
 
  private:
   // Programmatic text changes are not user input.

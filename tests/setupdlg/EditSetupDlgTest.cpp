@@ -123,7 +123,7 @@ TEST_F(EditSetupDlgTest, ControlsShowTheParametersAndProgrammaticChangesWriteNot
     EXPECT_EQ(Text(&p, 1000), "");
     EXPECT_EQ(m_setup->FindParameter("Ipeak")->GetValue(), 10);
     EXPECT_EQ(Values(p.m_hooks), std::vector<std::string>());
-    EXPECT_THROW(p.RefreshCheckParameterControls(1), CInvalidArgException*);
+    EXPECT_TRUE(ThrowsInvalidArg([&] { p.RefreshCheckParameterControls(1); }));
     DialogAutomation::ClickControl(&p, 10006);
     EXPECT_EQ(Text(&p, 10007), "two");
     DialogAutomation::ClickControl(&p, 10006);  // disabled: the last text stays
@@ -321,6 +321,8 @@ TEST_F(EditSetupDlgTest, PageTemplatesComeFromTheModule) {
   EXPECT_EQ(run(m_setup.get(), "module"), IDCANCEL);
   EXPECT_EQ(run(m_setup.get(), "settings"), IDCANCEL);
   EXPECT_EQ(captions, (std::vector<std::string>{"Module page 14038", "Drive settings"}));
+  CMC_EditSetupDlg missing(*m_setup, 14039);  // the kernel has 14039, the module does not
+  EXPECT_EQ(missing.DoModal(), -1);
 }
 
 }  // namespace

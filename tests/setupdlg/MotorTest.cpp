@@ -46,7 +46,7 @@ TEST_F(MotorTest, DatabaseFilesReadKeysAndNumbers) {
   EXPECT_TRUE(ipeak->IsNumerical());
   EXPECT_EQ(ipeak->m_dValue, 12.5);  // "12.5 A <peak current>"
   EXPECT_EQ(m.FindParameter("MaxSpeed")->m_dValue, 4000);
-  EXPECT_THROW(m.GetParameter(6), CInvalidArgException*);
+  EXPECT_TRUE(ThrowsInvalidArg([&] { m.GetParameter(6); }));
 
   CMotor copy;
   copy = m;

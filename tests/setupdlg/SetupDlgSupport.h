@@ -1,11 +1,24 @@
 // Shared pieces of the setup dialog tests: a host window with combo boxes and readers of their items.
 #pragma once
 
+#include "platform/core/Exception.h"
 #include "platform/ui/Controls.h"
 #include "tests/kernel/SetupTestSupport.h"
 
 #include <string>
 #include <vector>
+
+// The framework's invalid-argument exception, deleted once caught.
+template <class F>
+bool ThrowsInvalidArg(F f) {
+  try {
+    f();
+  } catch (CInvalidArgException* e) {
+    e->Delete();
+    return true;
+  }
+  return false;
+}
 
 inline std::vector<std::string> ComboTexts(const CComboBox& combo) {
   std::vector<std::string> out;
