@@ -2,6 +2,7 @@
 
 #include "examples/host/BuildRoadSteps.h"
 #include "examples/host/MonitorSteps.h"
+#include "examples/host/SetupTestStep.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -201,6 +202,7 @@ bool RunHostRoad(const std::string& outDir) {
       {"read the setup back from the drive", ReadSetupBack},
       {"compare the setups with the drive", CompareSetupWithDrive},
       {"reset the drive and compare again", ResetAndCompare},
+      {"run the setup test page without a window", RunSetupTestPage},
       {"translate the sample G-code into a function and build",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
       {"log APOS and IQ on the drive and upload them", LogAndUploadAposAndIq},

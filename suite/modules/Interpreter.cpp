@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct State {
   std::string log;  // one "0x%04X\t<text>" line per executed text
   std::string failText;
   int failCount = 0;
+  std::set<std::string> failOn;  // texts that always fail
 };
 
 State& St() {
@@ -268,8 +270,8 @@ int Run(CMC_Setup* setup, CMC_CoffFormat* coff, WORD address, const char* text) 
     s.log += std::string(head.GetString()) + (text ? text : "") + "\n";
     s.output.clear();
     s.error.clear();
-    if (s.failCount > 0) {
-      --s.failCount;
+    if (s.failCount > 0 || s.failOn.count(text ? text : "")) {
+      if (s.failCount > 0) --s.failCount;
       s.error = s.failText;
       return 0;
     }
@@ -287,7 +289,8 @@ int Run(CMC_Setup* setup, CMC_CoffFormat* coff, WORD address, const char* text) 
 }  // namespace
 
 // ---- Test control ---------------------------------------------------------------------------
-// "reset"; "fail N TEXT": the next N executions fail with TEXT. Returns 1 for a known command.
+// "reset"; "fail N TEXT": the next N executions fail with TEXT; "failon TEXT": every execution of
+// exactly TEXT fails. Returns 1 for a known command.
 extern "C" int InterpStandIn_Script(const char* command) {
   State& s = St();
   std::lock_guard<std::mutex> lock(s.mutex);
@@ -297,6 +300,11 @@ extern "C" int InterpStandIn_Script(const char* command) {
     s.error.clear();
     s.output.clear();
     s.failCount = 0;
+    s.failOn.clear();
+    return 1;
+  }
+  if (c.rfind("failon ", 0) == 0) {
+    s.failOn.insert(c.substr(7));
     return 1;
   }
   if (c.rfind("fail ", 0) == 0) {
