@@ -82,9 +82,8 @@ class CEventWaitData : public CMC_EditMotionInternalData {
   CString m_strVariable;
 };
 
+// No run-time class of its own: the registry would keep it after the library is unloaded.
 class CEventWaitDlg : public CMC_EditMotionDlg {
-  DECLARE_DYNAMIC(CEventWaitDlg)
-
  public:
   CEventWaitDlg(CEventWaitData& data, CString& params)
       : CMC_EditMotionDlg(data.GetSetup(), data.GetMotion(), params, IDD_EVENT_WAIT, nullptr), m_data(data) {}
@@ -124,8 +123,6 @@ class CEventWaitDlg : public CMC_EditMotionDlg {
  private:
   CEventWaitData& m_data;
 };
-
-IMPLEMENT_DYNAMIC(CEventWaitDlg, CMC_EditMotionDlg)
 
 }  // namespace
 
