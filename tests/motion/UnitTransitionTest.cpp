@@ -2,6 +2,7 @@
 #include "kernel/MC_Parameter.h"
 #include "motion/MC_MotionElem.h"
 #include "motion/Rot2LinTransitionDlg.h"
+#include "platform/ui/WindowPaint.h"
 #include "tests/motion/EventTestSupport.h"
 
 #include <cmath>
@@ -54,7 +55,10 @@ class UnitTransitionTest : public EventTest {
 }  // namespace
 
 TEST_F(UnitTransitionTest, ClosingGivesTheRatioInBaseUnits) {
-  auto close = [](CWnd* d) { DialogAutomation::ClickControl(d, IDCANCEL); };
+  auto close = [](CWnd* d) {
+    EXPECT_TRUE(SaveWindowImage(d, dravonix::test::OutputPath("unit-transition.png").c_str()));
+    DialogAutomation::ClickControl(d, IDCANCEL);
+  };
   double unit = Factor(close);
   EXPECT_NEAR(unit, 0.001 / (2 * M_PI), 1e-12);
   EXPECT_NEAR(Factor([](CWnd* d) {
