@@ -1,6 +1,7 @@
 #include "examples/host/HostSteps.h"
 
 #include "examples/host/BuildRoadSteps.h"
+#include "examples/host/MotionEventSteps.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -202,6 +203,8 @@ bool RunHostRoad(const std::string& outDir) {
       {"reset the drive and compare again", ResetAndCompare},
       {"translate the sample G-code into a function and build",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
+      {"add an element with a motion event", AddMotionEventElement},
+      {"repair a rotary program bound to a linear drive", RepairUnitTransition},
   };
   for (const Step& s : steps) {
     std::string detail;
