@@ -4,6 +4,7 @@
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Parameter.h"
 #include "kernel/MC_Setup.h"
+#include "motion/ChildCombo.h"
 #include "motion/MC_Motion.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Resource.h"
@@ -124,7 +125,8 @@ void CMC_EditMotionDlg::ShowValue(UINT edit, BOOL enable, const CString& text) {
 }
 
 void CMC_EditMotionDlg::ShowUnit(const CString& unit, UINT unitCombo, bool show, BOOL withInternal) {
-  CComboBox* combo = unitCombo ? (CComboBox*)GetDlgItem(unitCombo) : nullptr;
+  CChildCombo child(this, (int)unitCombo);
+  CComboBox* combo = child;
   if (!combo) return;
   combo->EnableWindow(show);
   if (show) GetSetup().GetUnits().FillCombo(combo, unit, withInternal);
@@ -194,12 +196,12 @@ void CMC_EditMotionDlg::UpdateParameterOrVariable(CDataExchange* pDX, BOOL isVar
 }
 
 void CMC_EditMotionDlg::ChangeParameterUnit(CMC_Parameter* param, UINT edit, UINT unitCombo) {
-  if (!ApplyUnitCombo(param, unitCombo ? (CComboBox*)GetDlgItem(unitCombo) : nullptr)) return;
+  if (!ApplyUnitCombo(param, CChildCombo(this, (int)unitCombo))) return;
   if (edit) SetChildText(edit, param->PrintValue());
 }
 
 void CMC_EditMotionDlg::ChangeParameterUnit(CMC_ArrayParameter* param, int index, UINT edit, UINT unitCombo) {
-  if (!ApplyUnitCombo(param, unitCombo ? (CComboBox*)GetDlgItem(unitCombo) : nullptr)) return;
+  if (!ApplyUnitCombo(param, CChildCombo(this, (int)unitCombo))) return;
   if (edit && index >= 0 && index < param->GetValuesCount()) SetChildText(edit, param->PrintValue(index));
 }
 

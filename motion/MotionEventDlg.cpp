@@ -5,6 +5,7 @@
 #include "kernel/MC_Parameter.h"
 #include "kernel/MC_Setup.h"
 #include "kernel/Utilities.h"
+#include "motion/ChildCombo.h"
 #include "motion/MC_EditMotionDlg.h"
 #include "motion/MotionEvent.h"
 #include "platform/core/MessageBox.h"
@@ -70,7 +71,8 @@ void CMotionEventPageDlg::ExchangeValue(CDataExchange* pDX, CMC_Parameter* param
   if (!param) return;
   if (!pDX->m_bSaveAndValidate) {
     SetDlgItemText(edit, param->PrintValue());
-    if (CComboBox* combo = (CComboBox*)GetDlgItem(unitCombo)) {
+    CChildCombo combo(this, unitCombo);
+    if (combo) {
       combo->EnableWindow(param->HasUnit());
       param->GetSetup().FillUnitCombo(combo, param->GetUnitName(), TRUE);
     }
@@ -86,7 +88,7 @@ void CMotionEventPageDlg::ExchangeValue(CDataExchange* pDX, CMC_Parameter* param
 }
 
 void CMotionEventPageDlg::ChangeUnit(CMC_Parameter* param, int edit, int unitCombo) {
-  if (ApplyUnitCombo(param, (CComboBox*)GetDlgItem(unitCombo))) SetDlgItemText(edit, param->PrintValue());
+  if (ApplyUnitCombo(param, CChildCombo(this, unitCombo))) SetDlgItemText(edit, param->PrintValue());
 }
 
 void CMotionEventPageDlg::EnableItem(int id, bool enable) {
@@ -131,7 +133,7 @@ CMC_Setup* CMotionEventValueDlg::PageSetup() const { return IsController() ? Sla
 
 BOOL CMotionEventValueDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  CComboBox* combo = IsController() && m_ids.slaveCombo ? (CComboBox*)GetDlgItem(m_ids.slaveCombo) : nullptr;
+  CChildCombo combo(this, IsController() ? m_ids.slaveCombo : 0);
   if (combo) {
     m_pEvent->FillSlaveAxisIDsCombo(combo, SlaveFilter(), m_nSlaveAxis, FALSE);
     // A stored slave the combo does not offer leaves the page without a slave.
@@ -162,7 +164,7 @@ void CMotionEventValueDlg::DoDataExchange(CDataExchange* pDX) {
     return;
   }
   if (!save)
-    if (CComboBox* combo = (CComboBox*)GetDlgItem(m_ids.unitCombo)) {
+    if (CChildCombo combo(this, m_ids.unitCombo); combo) {
       combo->EnableWindow(FALSE);
       combo->ResetContent();
     }
@@ -183,7 +185,7 @@ BOOL CMotionEventValueDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   }
   if (code == CBN_SELENDOK && id == m_ids.slaveCombo && m_ids.slaveCombo) {
     Change([&] {
-      int slave = m_pEvent->GetComboSelSlaveAxisID((CComboBox*)GetDlgItem(id));
+      int slave = m_pEvent->GetComboSelSlaveAxisID(CChildCombo(this, id));
       if (slave == m_nSlaveAxis) return;
       m_nSlaveAxis = slave;
       Rebind();

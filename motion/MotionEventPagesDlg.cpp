@@ -2,6 +2,7 @@
 #include "kernel/MC_Parameter.h"
 #include "kernel/MC_Setup.h"
 #include "kernel/Utilities.h"
+#include "motion/ChildCombo.h"
 #include "motion/MC_Motion.h"
 #include "motion/MotionEvent.h"
 #include "motion/MotionEventDlg.h"
@@ -43,7 +44,7 @@ CMC_Setup* CMotionEventIOsDlg::PageSetup() const {
 BOOL CMotionEventIOsDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   if (IsController())
-    m_pEvent->FillSlaveAxisIDsCombo((CComboBox*)GetDlgItem(14010), nullptr, m_nSlaveAxis, FALSE);
+    m_pEvent->FillSlaveAxisIDsCombo(CChildCombo(this, 14010), nullptr, m_nSlaveAxis, FALSE);
   return TRUE;
 }
 
@@ -62,7 +63,7 @@ void CMotionEventIOsDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Radio(pDX, 14000, m_nInput);
   CheckRadio(pDX, 14000, m_nInput);
 
-  CComboBox* ports = (CComboBox*)GetDlgItem(14006);
+  CChildCombo ports(this, 14006);
   const bool digital = m_nInput == 4;
   if (!save && ports) {
     ports->EnableWindow(digital);
@@ -101,7 +102,7 @@ BOOL CMotionEventIOsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   }
   if (code == CBN_SELENDOK && id == 14010) {
     if (UpdateData(TRUE)) {
-      m_nSlaveAxis = m_pEvent->GetComboSelSlaveAxisID((CComboBox*)GetDlgItem(id));
+      m_nSlaveAxis = m_pEvent->GetComboSelSlaveAxisID(CChildCombo(this, id));
       UpdateData(FALSE);
     }
     return TRUE;
@@ -195,7 +196,7 @@ void CMotionEventMCDlg::DoDataExchange(CDataExchange* pDX) {
   } else if (!pDX->m_bSaveAndValidate) {
     for (int id : {14029, 14031}) SetDlgItemText(id, "");
     for (int id : {14030, 14032})
-      if (CComboBox* combo = (CComboBox*)GetDlgItem(id)) combo->ResetContent();
+      if (CChildCombo combo(this, id); combo) combo->ResetContent();
   }
 }
 

@@ -1,6 +1,7 @@
 #include "motion/Rot2LinTransitionDlg.h"
 
 #include "kernel/MC_Setup.h"
+#include "motion/ChildCombo.h"
 #include "platform/ui/Controls.h"
 
 namespace {
@@ -26,8 +27,8 @@ CRot2LinTransitionDlg::~CRot2LinTransitionDlg() = default;
 
 BOOL CRot2LinTransitionDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_rSetup.FillUnitCombo((CComboBox*)GetDlgItem(IDC_ROTARY_UNIT), m_RotaryDisplacement.GetUnitName(), FALSE);
-  m_rSetup.FillUnitCombo((CComboBox*)GetDlgItem(IDC_LINEAR_UNIT), m_LinearDisplacement.GetUnitName(), FALSE);
+  m_rSetup.FillUnitCombo(CChildCombo(this, IDC_ROTARY_UNIT), m_RotaryDisplacement.GetUnitName(), FALSE);
+  m_rSetup.FillUnitCombo(CChildCombo(this, IDC_LINEAR_UNIT), m_LinearDisplacement.GetUnitName(), FALSE);
   return TRUE;
 }
 
@@ -50,7 +51,7 @@ void CRot2LinTransitionDlg::DoDataExchange(CDataExchange* pDX) {
 
 void CRot2LinTransitionDlg::ChangeUnit(CMC_Parameter& param, int edit, int combo) {
   if (!UpdateData(TRUE)) return;
-  CComboBox* box = (CComboBox*)GetDlgItem(combo);
+  CChildCombo box(this, combo);
   int sel = box ? box->GetCurSel() : -1;
   if (sel < 0) return;
   CString unit;
