@@ -1,6 +1,7 @@
 // The motion event pages driven as a user would, with pictures of the pages for people.
 #include "kernel/MC_Parameter.h"
 #include "motion/MotionEventDlg.h"
+#include "platform/core/Automation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/motion/EventTestSupport.h"
 
@@ -180,4 +181,95 @@ TEST_F(EventTest, CancelledChoicesLeaveTheEventAsItWas) {
   DialogAutomation::AddDialogHandler(14022, [](CWnd* d) { Press(d, IDOK); });
   EXPECT_EQ(ev.ChangeType(1), 1);
   EXPECT_EQ(ev.GetEventType(), CMotionEvent::evPosition);
+}
+
+TEST_F(EventTest, InputPageOffersWhatTheDriveHas) {
+  // 01/00 has no encoder index: a stored index input shows no choice and OK asks for one.
+  CMotionEvent ev = DriveEvent(m_noFeedback.get());
+  ev.m_nType = CMotionEvent::evInput;
+  ev.m_nInput = 0;
+  std::vector<std::string> seen;
+  EXPECT_EQ(EditWith(ev, 14026,
+                     [&](CWnd* d) {
+                       EXPECT_FALSE(Enabled(d, 14000));
+                       EXPECT_TRUE(Enabled(d, 14004));
+                       EXPECT_FALSE(Checked(d, 14000));
+                       Press(d, IDOK);
+                       seen = Boxes();
+                       // Digital input: the enabled input ports by name, and the plain level labels.
+                       DialogAutomation::ClickControl(d, 14004);
+                       EXPECT_EQ(::SendDlgItemMessage(d->m_hWnd, 14006, CB_GETCOUNT, 0, 0), 2);
+                       CString label;
+                       d->GetDlgItemText(14009, label);
+                       EXPECT_STREQ(label, "high");
+                       Picture(d, "input");
+                       EXPECT_TRUE(DialogAutomation::SelectItem(d, 14006, "Fault"));
+                       Press(d, 57671);
+                       Press(d, IDOK);
+                     }),
+            1);
+  EXPECT_EQ(seen, std::vector<std::string>{"Please select an option!"});
+  EXPECT_EQ(ev.m_nInput, 4);
+  EXPECT_EQ(ev.m_nInputPort, 1);
+  auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(help.size(), 1u);
+  EXPECT_EQ(help[0].data, 4125u);
+  EXPECT_EQ(help[0].command, 15u);
+}
+
+TEST_F(EventTest, MotionCompletePageSetsTheSettleBand) {
+  CMotionEvent ev = DriveEvent();
+  CString params = "EvType=1 EvMCType=1", errors;
+  ASSERT_EQ(ev.ReadParameters(params, errors), 1);
+  EXPECT_EQ(EditWith(ev, 14028,
+                     [](CWnd* d) {
+                       EXPECT_TRUE(Checked(d, 14028));
+                       EXPECT_FALSE(Enabled(d, 14026));
+                       DialogAutomation::ClickControl(d, 14027);
+                       DialogAutomation::ClickControl(d, 14026);
+                       EXPECT_TRUE(Enabled(d, 14029) && Enabled(d, 14032));
+                       Picture(d, "motion-complete");
+                       DialogAutomation::TypeInto(d, 14031, "20");
+                       Press(d, IDOK);
+                     }),
+            1);
+  CString written;
+  ev.WriteParameters(written);
+  EXPECT_EQ(written.Left(42), "EvType=1 EvMCType=0 EvMCSetParameters=1 Ev");
+  EXPECT_NE(written.Find("EventTONPOSOK[ms]=20"), -1) << written.GetString();
+}
+
+TEST_F(EventTest, ReferenceAndVariablePages) {
+  // A drive closed in position offers the position reference only.
+  CMotionEvent ref = DriveEvent();
+  ref.m_nType = CMotionEvent::evReference;
+  ref.m_nReference = 2;
+  EXPECT_EQ(EditWith(ref, 14025,
+                     [](CWnd* d) {
+                       EXPECT_TRUE(Enabled(d, 14003));
+                       EXPECT_FALSE(Enabled(d, 14004) || Enabled(d, 14005));
+                       DialogAutomation::ClickControl(d, 14003);
+                       Press(d, IDOK);
+                     }),
+            1);
+  EXPECT_EQ(ref.m_nReference, 0);
+  EXPECT_STREQ(ref.m_pValue->GetName(), "EventTPOS");
+
+  // A variable compared with a 16-bit variable is refused by OK.
+  CMotionEvent var = DriveEvent();
+  var.m_nType = CMotionEvent::evVariable;
+  var.m_strVariable = "CPOS";
+  std::vector<std::string> seen;
+  EXPECT_EQ(EditWith(var, 14027,
+                     [&](CWnd* d) {
+                       DialogAutomation::ClickControl(d, 14004);
+                       DialogAutomation::TypeInto(d, 14003, "pos");
+                       Press(d, IDOK);
+                       seen = Boxes();
+                       DialogAutomation::TypeInto(d, 14003, "TPOS");
+                       Press(d, IDOK);
+                     }),
+            1);
+  EXPECT_EQ(seen, std::vector<std::string>{"'pos' is not a 32-bit variable!"});
+  EXPECT_STREQ(var.GenerateMLCode(), "  !VO CPOS, TPOS;\r\n");
 }
