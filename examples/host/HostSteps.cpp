@@ -3,6 +3,7 @@
 #include "examples/host/BuildRoadSteps.h"
 #include "examples/host/MonitorSteps.h"
 #include "examples/host/SetupTestStep.h"
+#include "examples/host/MotionEventSteps.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -209,6 +210,8 @@ bool RunHostRoad(const std::string& outDir) {
       {"run a two-channel scope and forward its frames", RunTwoChannelScope},
       {"save and reload a panel of two value displays",
        [&outDir](std::string& detail) { return SaveAndReloadPanel(outDir, detail); }},
+      {"add an element with a motion event", AddMotionEventElement},
+      {"repair a rotary program bound to a linear drive", RepairUnitTransition},
   };
   for (const Step& s : steps) {
     std::string detail;
