@@ -44,6 +44,8 @@ class CProbePage : public CMC_EditSetupDlg {
   using CMC_EditSetupDlg::EnableGroupControls;
   using CMC_EditSetupDlg::RefreshAllParameters;
   using CMC_EditSetupDlg::RefreshCheckParameterControls;
+  using CMC_EditSetupDlg::SetButtonImage;
+  using CMC_EditSetupDlg::SetChildIcon;
   using CMC_EditSetupDlg::SetChildText;
 
   CMC_Parameter m_user;
@@ -293,6 +295,12 @@ TEST_F(EditSetupDlgTest, LoadingPostsToTheFrameAndHelpPostsItsCommand) {
 TEST_F(EditSetupDlgTest, GroupControlsAndADCMaximum) {
   CProbePage page(*m_setup);
   Run(page, [&](CProbePage& p) {
+    p.SetButtonImage(10012, "TEST_STOP_U");
+    p.SetChildIcon(10007, "FAILED");
+    EXPECT_NE(::SendDlgItemMessage(p.m_hWnd, 10012, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+    EXPECT_NE(::SendDlgItemMessage(p.m_hWnd, 10007, STM_GETICON, 0, 0), 0);
+    p.SetButtonImage(10012, "NO_SUCH_BITMAP");  // missing resources and controls are skipped
+    p.SetChildIcon(4242, "FAILED");
     p.EnableGroupControls(1020, FALSE);
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(p.m_hWnd, 1021)));
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(p.m_hWnd, 1022)));

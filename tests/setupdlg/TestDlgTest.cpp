@@ -101,6 +101,37 @@ TEST_F(TestDlgTest, FailedStartsGoStraightToFailedAndPutTheWordBack) {
   }
 }
 
+TEST_F(TestDlgTest, ARefusedStartWordPutsTheSetupTableWordBack) {
+  // A first start shows which call writes the start word; the second start loses the drive there.
+  auto isWrite = [](const DriveSimulator::CallRecord& r, WORD address) {
+    return std::string(r.function) == "DAV_SendData" && r.args[0] == address && r.args[1] == 2;
+  };
+  DriveSimulator::SetCallLogEnabled(true);
+  DriveSimulator::ClearCallLog();
+  CMC_TestDlg first(*m_setup, 0);
+  first.OnBtnStartStop();
+  auto log = DriveSimulator::CallLog();
+  size_t at = 0;
+  while (at < log.size() && !isWrite(log[at], 0x4000)) ++at;
+  ASSERT_LT(at, log.size());
+  first.TestSucceeded(1);
+
+  CMC_Comm::nShowErr = 0;
+  DriveSimulator::ClearCallLog();
+  DriveSimulator::StopAnsweringAtCall(at);
+  CMC_TestDlg page(*m_setup, 0);
+  page.OnBtnStartStop();
+  DriveSimulator::ResumeAnswering();
+  CMC_Comm::nShowErr = MB_RETRYCANCEL;
+  EXPECT_FALSE(page.IsRunning());
+  EXPECT_EQ(page.GetResult(), 0);
+  log = DriveSimulator::CallLog();
+  ASSERT_GT(log.size(), at + 1);
+  EXPECT_TRUE(isWrite(log[at], 0x4000));
+  EXPECT_FALSE(log[at].ok);
+  EXPECT_TRUE(isWrite(log[at + 1], 0x7FFF));
+}
+
 TEST_F(TestDlgTest, ADownloadThatFailsHalfWayEndsFailedAndRestored) {
   CMC_TestDlg page(*m_setup, 0);
   page.OnBtnStartStop();
