@@ -1,5 +1,6 @@
 #include "grid/engine/GXStyle.h"
 
+#include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Format.h"
@@ -23,8 +24,8 @@ COLORREF GXSysColorRef(int index) {
 }
 
 namespace {
-// The drawing routines' table holds 41 patterns.
-UINT g_nPatternCount = 41;
+UINT g_nPatternCount = GX_PATTERN_COUNT;
+// Null: the drawing routines' own table.
 UINT_PTR (*g_pfnPatternBitmap)(UINT) = nullptr;
 }  // namespace
 
@@ -34,8 +35,8 @@ void GXSetPatternTable(UINT count, UINT_PTR (*pfnBitmap)(UINT)) {
 }
 UINT GXGetPatternCount() { return g_nPatternCount; }
 UINT_PTR GXGetPatternHandle(UINT number) {
-  if (number >= g_nPatternCount || !g_pfnPatternBitmap) return 0;
-  return g_pfnPatternBitmap(number);
+  if (number >= g_nPatternCount) return 0;
+  return g_pfnPatternBitmap ? g_pfnPatternBitmap(number) : (UINT_PTR)GXGetPatternBitmap(number);
 }
 
 // ---- CGXBrushValue, CGXPenValue ------------------------------------------------------------------------

@@ -16,8 +16,9 @@ COLORREF GXResolveColor(COLORREF color);
 // A colour that stands for a system colour, carrying its present value in the low 24 bits.
 COLORREF GXSysColorRef(int index);
 
-// The drawing routines' pattern table as brushes see it: how many patterns there are and the bitmap
-// handle of a number (0 while the table has made none).
+// The pattern table as brushes see it: how many patterns there are and the bitmap handle of a
+// number. The drawing routines' table (GXGetPatternBitmap) serves unless a test installs another;
+// a null function restores it.
 void GXSetPatternTable(UINT count, UINT_PTR (*pfnBitmap)(UINT number));
 UINT GXGetPatternCount();
 UINT_PTR GXGetPatternHandle(UINT number);

@@ -1,4 +1,5 @@
-// String table of the grid engine: base-style names, cell-control names and user-attribute names.
+// String table of the grid engine: base-style, cell-control, user-attribute and command names, and the
+// messages of long operations.
 #include "platform/core/Resource.h"
 
 namespace {
@@ -31,6 +32,32 @@ const RESOURCE_STRING kStrings[] = {
     {51037, "DateTime: Validation mode"},
     {51038, "DateTime: Date format type"},
     {51039, "DateTime: Custom date format "},
+    {52243, "Processing..."},
+    {52244, "Done."},
+    {52245, "Press ESC to cancel"},
+    {52288, "Do you want to abort the operation?"},
+    {52290, "Redoing %1 ..."},
+    {52291, "Undoing %1 ..."},
+    {52400, "Cells"},
+    {52401, "Removing rows ..."},
+    {52402, "Removing columns ..."},
+    {52403, "Insert Rows"},
+    {52404, "Insert Columns"},
+    {52405, "Move Rows"},
+    {52406, "Move Columns"},
+    {52407, "Sort Rows"},
+    {52408, "Sort Columns"},
+    {52409, "Change Row Heights"},
+    {52410, "Change Column Widths"},
+    {52411, "Change Default Row Height"},
+    {52412, "Change Default Column Width"},
+    {52413, "Hide Rows"},
+    {52414, "Hide Columns"},
+    {52415, "Freeze Rows"},
+    {52416, "Freeze Columns"},
+    {52417, "Cover Cells"},
+    {52418, "Styles Map Changes"},
+    {52419, "Property Settings"},
     {52512, "Edit Control"},
     {52513, "Static Text"},
     {52514, "Pushbutton"},
