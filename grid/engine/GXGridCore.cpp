@@ -1,31 +1,193 @@
-// The grid core: construction, the parameter block and the current cell.
+// The grid core: construction, Initialize, the parameter block, read-only mode and the current cell.
 #include "grid/engine/GXGridCore.h"
 
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXProperties.h"
+#include "grid/engine/GXStylesMap.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Module.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/Wnd.h"
 
-CGXGridCore::CGXGridCore() = default;
+IMPLEMENT_DYNAMIC(CGXGridHint, CObject)
+
+CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, BOOL bIsViewContext)
+    : m_pDocument(pDocument), m_bIsViewContext(bIsViewContext), m_pGridWnd(pGridWnd) {}
 
 CGXGridCore::~CGXGridCore() {
+  for (auto& entry : m_ControlMap) delete entry.second;
+  m_ControlMap.clear();
+  m_pDefaultControl = m_pLastControl = m_pCurrentCellControl = nullptr;
+  m_nLockUpdate = 0;
+  FreeObjectCache();
   if (m_bOwnParam) delete m_pParam;
   m_pParam = nullptr;
+  delete m_pScratchStyle;
+  delete m_pValueStyle;
+  delete m_pCurrentCellStyle;
+  for (CGXStyle* s : m_apStyleCache) delete s;
+  while (!m_StyleRecycleList.IsEmpty()) delete static_cast<CGXStyle*>(m_StyleRecycleList.RemoveHead());
+  while (!m_StyleTempList.IsEmpty()) delete static_cast<CGXStyle*>(m_StyleTempList.RemoveHead());
+  ReleaseClientDC();
 }
 
 void CGXGridCore::SetParam(CGXGridParam* pParam, BOOL bMustDelete) {
+  if (!pParam) {
+    pParam = new CGXGridParam;
+    bMustDelete = TRUE;
+  }
   if (m_bOwnParam && m_pParam != pParam) delete m_pParam;
   m_pParam = pParam;
   m_bOwnParam = bMustDelete;
 }
 
+// ---- life and document ---------------------------------------------------------------------------------
+
+void CGXGridCore::SetPrinting(BOOL bPrint, BOOL bClientToPrint) {
+  if (bPrint && m_pCurrentCellControl && m_pCurrentCellControl->IsActive()) {
+    EndCurrentCellEdit();
+    m_pCurrentCellControl->SetActive(FALSE);
+  }
+  m_bPrinting = bPrint;
+  if (bClientToPrint) {
+    if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->GetClientRect(&m_rectPrint);
+    m_nPrintTopRow = GetFrozenRows() + 1;
+    m_nPrintLeftCol = GetFrozenCols() + 1;
+  }
+  if (m_pParam && m_pParam->m_pProperties) m_pParam->m_pProperties->SetPrinting(bPrint);
+}
+
+void CGXGridCore::SetModifiedFlag(BOOL bModified) {
+  if (m_bUpdateHints && m_pDocument) m_pDocument->SetModifiedFlag(bModified);
+}
+
+void CGXGridCore::UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint) {
+  if (m_bUpdateHints && m_pDocument) m_pDocument->UpdateAllViews(pSender, lHint, pHint);
+}
+
+BOOL CGXGridCore::Initialize() {
+  WNDCLASS wc{};
+  if (!::GetClassInfo(AfxGetInstanceHandle(), "GXWND", &wc)) AfxThrowNotSupportedException();
+  if (!m_pScratchStyle) m_pScratchStyle = CreateStyle();
+  if (!m_pValueStyle) m_pValueStyle = CreateStyle();
+  m_pStyleClass = m_pScratchStyle->GetRuntimeClass();
+  if (!m_pCurrentCellStyle) m_pCurrentCellStyle = CreateStyle();
+  if (!m_pParam) SetParam(new CGXGridParam, TRUE);
+  FreeObjectCache();
+  if (!m_pParam->m_pProperties) {
+    auto* props = new CGXProperties;
+    props->AddDefaultUserProperties();
+    props->ReadProfile();
+    m_pParam->SetProperties(props, TRUE);
+  }
+  if (!m_pParam->m_pStylesMap) {
+    auto* map = new CGXStylesMap(m_pStyleClass);
+    map->CreateStandardStyles();
+    map->ReadProfile();
+    m_pParam->SetStylesMap(map, TRUE);
+  }
+  m_pStyleColHeader = m_pStyleRowHeader = m_pStyleStandard = nullptr;
+  CGXStylesMap* map = m_pParam->m_pStylesMap;
+  map->LookupStyle(map->GetColHeaderStyleId(), m_pStyleColHeader);
+  map->LookupStyle(map->GetRowHeaderStyleId(), m_pStyleRowHeader);
+  map->LookupStyle(map->GetStandardStyleId(), m_pStyleStandard);
+  if (CGXAbstractControlFactory* factory = GXGetLibraryData().m_pControlFactory) {
+    const UINT id = m_pStyleStandard ? m_pStyleStandard->GetControl() : 0;
+    if (CGXControl* control = factory->CreateControl(id, this)) RegisterControl(id, control, TRUE, TRUE);
+  }
+  if (!m_pParam->m_pData) m_pParam->SetData(new CGXData, TRUE);
+  m_pParam->m_bExtraFlag2 = TRUE;
+  m_nZoom = m_pParam->m_pProperties->GetZoom();
+  TakeCharSize();
+  m_bInitialized = TRUE;
+  m_nTopRow = std::max<ROWCOL>(m_nTopRow, GetFrozenRows() + 1);
+  m_nLeftCol = std::max<ROWCOL>(m_nLeftCol, GetFrozenCols() + 1);
+  if (m_pParam->m_bInitOption && GetRowCount() >= m_pParam->m_nCurRow && GetColCount() >= m_pParam->m_nCurCol)
+    SetCurrentCell(m_pParam->m_nCurRow, m_pParam->m_nCurCol);
+  TakeCharSize();
+  return TRUE;
+}
+
+void CGXGridCore::TakeCharSize() {
+  // Without a font in the standard style a character is 10 by 15.
+  m_nCharWidth = 10;
+  m_nCharHeight = 15;
+  if (!m_pStyleStandard || !m_pStyleStandard->GetIncludeFont()) return;
+  CDC dc;
+  if (!dc.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) return;
+  CFont* font = LookupFont(m_pStyleStandard->GetFont());
+  if (!font) return;
+  CFont* old = dc.SelectObject(font);
+  TEXTMETRIC tm{};
+  if (dc.GetTextMetrics(&tm)) {
+    m_nCharHeight = tm.tmHeight + tm.tmExternalLeading;
+    m_nCharWidth = tm.tmAveCharWidth;
+  }
+  dc.SelectObject(old);
+}
+
+ROWCOL CGXGridCore::GetRowCount() const { return m_pParam && m_pParam->m_pData ? m_pParam->m_pData->GetRowCount() : 0; }
+ROWCOL CGXGridCore::GetColCount() const { return m_pParam && m_pParam->m_pData ? m_pParam->m_pData->GetColCount() : 0; }
+
+// ---- read-only, records and sheets ------------------------------------------------------------------------------
+
+BOOL CGXGridCore::SetReadOnly(BOOL bReadOnly) {
+  const BOOL bOld = IsReadOnly();
+  if (!StoreReadOnly(bReadOnly)) return FALSE;
+  UpdateReadOnly(bOld, TRUE);
+  return TRUE;
+}
+
+BOOL CGXGridCore::IsReadOnly() { return m_pParam ? m_pParam->m_bReadOnly : FALSE; }
+
+BOOL CGXGridCore::StoreReadOnly(BOOL bReadOnly) {
+  if (!m_pParam) return FALSE;
+  m_pParam->m_bReadOnly = bReadOnly;
+  return TRUE;
+}
+
+void CGXGridCore::UpdateReadOnly(BOOL, BOOL bCreateHint) {
+  if (m_pCurrentCellControl && m_pCurrentCellControl->IsActive()) {
+    m_pCurrentCellControl->Deactivate();
+    m_pCurrentCellControl->Init(m_nCurrentRow, m_nCurrentCol);
+  }
+  if (m_bUpdateHints && bCreateHint) {
+    CGXGridHint hint(21, m_nViewID);
+    UpdateAllViews(nullptr, 0, &hint);
+  }
+}
+
+void CGXGridCore::OnRecordNavigate(int nCommand, LONG nRecord) {
+  static const int kDirections[4] = {7, 1, 3, 8};
+  if (nCommand >= 0 && nCommand <= 3) {
+    MoveCurrentCell(kDirections[nCommand], 1, TRUE);
+    return;
+  }
+  // A record number below 1 goes to the first record.
+  if (nCommand != 4) return;
+  const ROWCOL record = nRecord < 1 ? 1 : (ROWCOL)nRecord;
+  const ROWCOL row = std::min<ROWCOL>(GetHeaderRows() + record, GetRowCount());
+  const ROWCOL col = std::min<ROWCOL>(GetHeaderCols() + 1, GetColCount());
+  SetCurrentCell(row, col, 0x0A);
+  UpdateWindow();
+}
+
+BOOL CGXGridCore::IsSheetNameEditable() { return m_pParam ? m_pParam->m_bSheetNameEditable : FALSE; }
+
+BOOL CGXGridCore::MoveCurrentCell(int, UINT, BOOL) { return FALSE; }
+
 // ---- current cell ---------------------------------------------------------------------------------------
 
 BOOL CGXGridCore::GetCurrentCell(ROWCOL& nRow, ROWCOL& nCol, BOOL bIgnorePrinting) {
-  nRow = m_nCurRow;
-  nCol = m_nCurCol;
+  nRow = m_nCurrentRow;
+  nCol = m_nCurrentCol;
   if (m_bCurrentCellValid && m_pParam && m_pParam->m_pData &&
-      (m_nCurRow > m_pParam->m_pData->GetRowCount() || m_nCurCol > m_pParam->m_pData->GetColCount()))
+      (m_nCurrentRow > m_pParam->m_pData->GetRowCount() || m_nCurrentCol > m_pParam->m_pData->GetColCount()))
     m_bCurrentCellValid = FALSE;
-  return m_bCurrentCellValid && (bIgnorePrinting || !m_bPrintInProgress);
+  return m_bCurrentCellValid && (bIgnorePrinting || !m_bPrinting);
 }
 
 BOOL CGXGridCore::IsCurrentCell(ROWCOL nRow, ROWCOL nCol, BOOL bIgnorePrinting) {
@@ -35,8 +197,8 @@ BOOL CGXGridCore::IsCurrentCell(ROWCOL nRow, ROWCOL nCol, BOOL bIgnorePrinting) 
 }
 
 BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT) {
-  m_nCurRow = nRow;
-  m_nCurCol = nCol;
+  m_nCurrentRow = nRow;
+  m_nCurrentCol = nCol;
   m_bCurrentCellValid = TRUE;
   if (m_pParam) {
     m_pParam->m_nCurRow = nRow;
@@ -46,8 +208,14 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT) {
 }
 
 BOOL CGXGridCore::ScrollCellIntoView(ROWCOL, ROWCOL, UINT, BOOL) { return FALSE; }
-CGXControl* CGXGridCore::GetCurrentCellControl() { return nullptr; }
-BOOL CGXGridCore::EndCurrentCellEdit() { return TRUE; }
+CGXControl* CGXGridCore::GetCurrentCellControl() { return IsCurrentCell() ? GetControl(m_nCurrentRow, m_nCurrentCol) : nullptr; }
+BOOL CGXGridCore::EndCurrentCellEdit() {
+  CGXControl* control = GetCurrentCellControl();
+  if (!control || !control->IsActive()) return TRUE;
+  if (control->GetModify() && (!control->OnValidate() || !control->Store())) return FALSE;
+  control->SetActive(FALSE);
+  return TRUE;
+}
 
 void CGXGridCore::UpdateWindow() {
   if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->UpdateWindow();
@@ -55,16 +223,27 @@ void CGXGridCore::UpdateWindow() {
 
 BOOL CGXGridCore::UndoCurrentCellEdit(BOOL& bHandled) {
   bHandled = FALSE;
-  return FALSE;
+  CGXControl* control = GetCurrentCellControl();
+  if (!control || !control->IsActive()) return FALSE;
+  if (!control->OnStartEditing()) {
+    bHandled = TRUE;
+    return FALSE;
+  }
+  const BOOL bModified = control->GetModify();
+  control->Init(m_nCurrentRow, m_nCurrentCol);
+  control->Refresh();
+  control->OnCancelEditing();
+  bHandled = bModified;
+  return bModified;
 }
 
-BOOL CGXGridCore::IsCurrentCellModified() { return FALSE; }
+BOOL CGXGridCore::IsCurrentCellModified() {
+  CGXControl* control = GetCurrentCellControl();
+  return control && control->IsActive() && control->GetModify();
+}
 
 // ---- undoable operations: the grid's layers give the real ones --------------------------------------------
 
-BOOL CGXGridCore::SetStyleRange(const CGXRange&, const CGXStyle*, int, int, const CObArray*, UINT, GXCmdType) {
-  return FALSE;
-}
 BOOL CGXGridCore::RemoveRows(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::RemoveCols(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::InsertRows(ROWCOL, ROWCOL, const DWORD*, const CObArray*, const CObArray*, ROWCOL, UINT, GXCmdType) {
@@ -86,9 +265,6 @@ BOOL CGXGridCore::HideCols(ROWCOL, ROWCOL, BOOL, const BOOL*, UINT, GXCmdType) {
 BOOL CGXGridCore::SetFrozenRows(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::SetFrozenCols(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::ChangeStylesMap(const CGXStylesMap&, GXCmdType, UINT) { return FALSE; }
-BOOL CGXGridCore::ChangeProperties(const CGXProperties&, GXCmdType, UINT) { return FALSE; }
-BOOL CGXGridCore::ChangeBaseStyle(WORD, const CGXStyle&, int, GXCmdType, UINT) { return FALSE; }
 
 void CGXGridCore::Redraw(UINT, BOOL) {
   if (m_pParam && m_pParam->m_bLockUpdate) return;

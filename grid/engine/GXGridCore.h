@@ -6,23 +6,138 @@
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXRange.h"
 #include "grid/engine/GXStyle.h"
+#include "platform/core/List.h"
+#include "platform/gdi/GdiObject.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 class CCmdUI;
+class CClientDC;
+class CDC;
+class CDocument;
+class CView;
 class CGXControl;
 class CGXProperties;
 class CGXStylesMap;
 class CWnd;
 
+// The hint a grid sends its document's other views.
+class CGXGridHint : public CObject {
+  DECLARE_DYNAMIC(CGXGridHint)
+ public:
+  CGXGridHint(UINT id, int nViewID) : m_id(id), m_nViewID(nViewID) {}
+  UINT m_id;
+  int m_nViewID;
+  CGXRange m_range;
+  UINT m_flags = 0;
+  BOOL m_bAccept = TRUE;
+};
+
 class CGXGridCore {
  public:
-  CGXGridCore();
+  CGXGridCore(CWnd* pGridWnd = nullptr, CDocument* pDocument = nullptr, BOOL bIsViewContext = FALSE);
   virtual ~CGXGridCore();
   CGXGridCore(const CGXGridCore&) = delete;
   CGXGridCore& operator=(const CGXGridCore&) = delete;
 
   CGXGridParam* GetParam() const { return m_pParam; }
-  // A borrowed block outlives the grid; an owned one dies with it.
+  // A borrowed block outlives the grid; an owned one dies with it. Null makes a new owned block.
   void SetParam(CGXGridParam* pParam, BOOL bMustDelete = TRUE);
+
+  // ---- life and document ----
+  virtual void SetPrinting(BOOL bPrint, BOOL bClientToPrint = FALSE);
+  virtual void SetModifiedFlag(BOOL bModified = TRUE);
+  virtual void UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint);
+  // Prepares a grid whose window exists; not supported before the library registered "GXWND".
+  virtual BOOL Initialize();
+  BOOL IsInitialized() const { return m_bInitialized; }
+
+  // ---- styles ----
+  virtual BOOL GetStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle& style, int mode = 0, int nType = 0);
+  virtual const CGXStyle& LookupStyleRowCol(ROWCOL nRow, ROWCOL nCol);
+  virtual void ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle* pStyle, BOOL bApplyStandard = TRUE);
+  virtual BOOL StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType = 0);
+  virtual void UpdateStyleRange(const CGXRange& range, const CGXStyle* pStyle, int mode, int nType, UINT flags,
+                                BOOL bCreateHint = TRUE);
+  virtual CGXStyle* CreateStyle();
+  virtual void RecycleStyle(CGXStyle* pStyle);
+  virtual void UpdateStylesMap(UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateProperties(UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateBaseStyle(WORD nId, UINT flags = 2, BOOL bCreateHint = TRUE);
+  const CString& GetValueRowCol(ROWCOL nRow, ROWCOL nCol);
+  const CGXStyle& GetStandardStyle();
+  BOOL ChangeColHeaderStyle(const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);
+  BOOL ChangeRowHeaderStyle(const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);
+
+  // ---- controls ----
+  virtual CGXControl* GetRegisteredControl(UINT nID);
+  void RegisterControl(UINT nID, CGXControl* pControl, BOOL bDefault = FALSE, BOOL bAddToStylesMap = TRUE);
+  virtual CGXControl* GetControl(ROWCOL nRow, ROWCOL nCol);
+
+  // ---- GDI objects and caches ----
+  virtual void SelectCellFont(CDC* pDC, const CGXStyle& style, const CGXStyle* pOldStyle = nullptr);
+  virtual void FreeObjectCache();
+  CFont* LookupFont(const CGXFont& font);
+  CBrush* LookupBrush(const CGXBrushValue& brush);
+  CPen* LookupPen(const CGXPenValue& pen);
+  CDC* GetClientDC();
+  void ReleaseClientDC();
+
+  // ---- read-only and sheets ----
+  virtual BOOL SetReadOnly(BOOL bReadOnly = TRUE);
+  virtual BOOL IsReadOnly();
+  virtual BOOL StoreReadOnly(BOOL bReadOnly);
+  virtual void UpdateReadOnly(BOOL bOldReadOnly, BOOL bCreateHint = TRUE);
+  virtual void OnRecordNavigate(int nCommand, LONG nRecord);
+  virtual BOOL IsSheetNameEditable();
+  virtual int GetZoom() { return m_nZoom; }
+
+  // ---- sizes and structure read by the other layers ----
+  ROWCOL GetRowCount() const;
+  ROWCOL GetColCount() const;
+  ROWCOL GetHeaderRows() const { return m_pParam ? m_pParam->m_nHeaderRows : 0; }
+  ROWCOL GetHeaderCols() const { return m_pParam ? m_pParam->m_nHeaderCols : 0; }
+  ROWCOL GetFrozenRows() const { return m_pParam ? m_pParam->m_nFrozenRows : 0; }
+  ROWCOL GetFrozenCols() const { return m_pParam ? m_pParam->m_nFrozenCols : 0; }
+  virtual BOOL MoveCurrentCell(int direction, UINT nCell = 1, BOOL bCanSelectRange = TRUE);
+  // Piece-four callers read the character width of the standard font.
+  int GetFontCharWidth() const { return m_nCharWidth; }
+
+  // Fields the hosts and the other layers read.
+  BOOL m_bUpdateHints = FALSE;
+  int m_nViewID = 0;
+  CDocument* m_pDocument = nullptr;
+  BOOL m_bIsViewContext = FALSE;
+  CRuntimeClass* m_pStyleClass = nullptr;
+  BOOL m_bValueOnly = FALSE;
+  CGXStyle* m_pScratchStyle = nullptr;
+  CGXStyle* m_pValueStyle = nullptr;
+  CGXStyle* m_pCurrentCellStyle = nullptr;
+  CGXControl* m_pCurrentCellControl = nullptr;
+  CGXStyle* m_pStyleColHeader = nullptr;
+  CGXStyle* m_pStyleRowHeader = nullptr;
+  CGXStyle* m_pStyleStandard = nullptr;
+  CGXStyle* m_pPreparedStyle = nullptr;
+  BOOL m_bCacheCurrentCell = FALSE;
+  BOOL m_bReturnActiveStyle = TRUE;
+  UINT m_nCacheRowSlots = 92, m_nCacheColSlots = 64, m_nCacheSize = 92 * 64;
+  UINT m_nCacheRowLead = 16, m_nCacheColLead = 16;
+  ROWCOL m_nKeepRow = 0, m_nKeepCol = 0;
+  BOOL m_bKeepObjects = FALSE;
+  int m_nZoom = 100;
+  ROWCOL m_nTopRow = 1, m_nLeftCol = 1;
+  ROWCOL m_nPrintTopRow = 1, m_nPrintLeftCol = 1;
+  BOOL m_bActive = FALSE;
+  BOOL m_bIgnoreFocus = FALSE;
+  int m_nCharHeight = 0, m_nCharWidth = 0;
+  BOOL m_bInitialized = FALSE;
+  BOOL m_bPrinting = FALSE;
+  CRect m_rectPrint;
+  int m_nLockUpdate = 0;
+  WORD m_wMouseAction = 0;
+  int m_nSBThumbFactorV = 1, m_nSBThumbFactorH = 1;
 
   // ---- current cell ----
   virtual BOOL GetCurrentCell(ROWCOL& nRow, ROWCOL& nCol, BOOL bIgnorePrinting = FALSE);
@@ -81,15 +196,33 @@ class CGXGridCore {
   virtual void Redraw(UINT flags = 2, BOOL bCreateHint = TRUE);
 
   CWnd* m_pGridWnd = nullptr;
-  BOOL m_bPrintInProgress = FALSE;
 
  protected:
+  // The cache slot of a cell in the composed-style window, -1 when it has none.
+  long CacheSlot(ROWCOL nRow, ROWCOL nCol);
+  void ResetCacheOrigin();
+  void TakeCharSize();
+
   CGXGridParam* m_pParam = nullptr;
   BOOL m_bOwnParam = FALSE;
 
-  ROWCOL m_nCurRow = 0;
-  ROWCOL m_nCurCol = 0;
+  ROWCOL m_nCurrentRow = 0;
+  ROWCOL m_nCurrentCol = 0;
   BOOL m_bCurrentCellValid = FALSE;
+
+  CPtrList m_StyleRecycleList{10};
+  CPtrList m_StyleTempList{10};
+  std::vector<CGXStyle*> m_apStyleCache;
+  ROWCOL m_nCacheRowBase = 0, m_nCacheColBase = 0;
+  CGXControl* m_pDefaultControl = nullptr;
+  CGXControl* m_pLastControl = nullptr;
+  UINT m_nLastControlId = 0;
+  std::unordered_map<UINT, CGXControl*> m_ControlMap;
+  std::unordered_map<std::string, CFont*> m_FontCache;
+  std::unordered_map<std::string, CBrush*> m_BrushCache;
+  std::unordered_map<std::string, CPen*> m_PenCache;
+  CClientDC* m_pClientDC = nullptr;
+  CFont* m_pOldClientFont = nullptr;
 
   // Undo state of this view.
   CString m_strTransName;

@@ -12,6 +12,7 @@ CGXProperties::~CGXProperties() = default;
 CGXProperties& CGXProperties::operator=(const CGXProperties& src) {
   m_bDisplayVertLines = src.m_bDisplayVertLines;
   m_bDisplayHorzLines = src.m_bDisplayHorzLines;
+  m_nZoom = src.m_nZoom;
   return *this;
 }
 

@@ -15,6 +15,14 @@ class CGXProperties : public CObject {
 
   void Serialize(CArchive& ar) override;
 
+  virtual void AddDefaultUserProperties() {}
+  virtual void WriteProfile() const {}
+  virtual BOOL ReadProfile() { return FALSE; }
+  void SetPrinting(BOOL b) { m_bPrinting = b; }
+  BOOL GetPrinting() const { return m_bPrinting; }
+  int GetZoom() const { return m_nZoom; }
+  void SetZoom(int n) { m_nZoom = n; }
+
   BOOL GetDisplayVertLines() const { return m_bDisplayVertLines; }
   BOOL GetDisplayHorzLines() const { return m_bDisplayHorzLines; }
   void SetDisplayVertLines(BOOL b) { m_bDisplayVertLines = b; }
@@ -23,4 +31,6 @@ class CGXProperties : public CObject {
  private:
   BOOL m_bDisplayVertLines = TRUE;
   BOOL m_bDisplayHorzLines = TRUE;
+  BOOL m_bPrinting = FALSE;
+  int m_nZoom = 100;
 };

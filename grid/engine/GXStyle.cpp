@@ -1,6 +1,7 @@
 #include "grid/engine/GXStyle.h"
 
 #include "grid/engine/GXDrawUtils.h"
+#include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Format.h"
@@ -15,7 +16,7 @@ IMPLEMENT_SERIAL(CGXStyle, CObject, 3)
 
 COLORREF GXResolveColor(COLORREF color) {
   DWORD top = color >> 24;
-  if (top >= 65 && top <= 254) return (COLORREF)(GetSysColor((int)(254 - top)) & 0xFFFFFF);
+  if (top >= 65 && top <= 254) return (COLORREF)(GXGetSysColorCache().GetColor((int)(254 - top)) & 0xFFFFFF);
   return color;
 }
 

@@ -11,7 +11,7 @@ class CArchive;
 class CGXStylesMap;
 
 // A colour whose top byte is 65..254 stands for system colour 254 - top byte; this gives the
-// colour to draw with (the current system colour, or the low 24 bits of any other colour).
+// colour to draw with (the system-colour cache's, or the low 24 bits of any other colour).
 COLORREF GXResolveColor(COLORREF color);
 // A colour that stands for a system colour, carrying its present value in the low 24 bits.
 COLORREF GXSysColorRef(int index);

@@ -34,8 +34,8 @@ class CTestGrid : public CGXGridCore {
  public:
   CTestGrid() { SetParam(new CGXGridParam); }
   void SetCurrent(ROWCOL r, ROWCOL c) {
-    m_nCurRow = r;
-    m_nCurCol = c;
+    m_nCurrentRow = r;
+    m_nCurrentCol = c;
     m_bCurrentCellValid = TRUE;
   }
   CObList& UndoList() { return GetParam()->m_UndoList; }

@@ -1,0 +1,85 @@
+// CGXControl: the base of every cell control: one object per control id draws, edits and stores
+// the cells of that id, bound to one cell at a time.
+#pragma once
+
+#include "grid/engine/GXRange.h"
+#include "grid/engine/GXStyle.h"
+#include "platform/core/List.h"
+#include "platform/gdi/DC.h"
+
+class CGXGridCore;
+class CWnd;
+
+class CGXControl {
+ public:
+  explicit CGXControl(CGXGridCore* pGrid);
+  virtual ~CGXControl();
+  CGXControl(const CGXControl&) = delete;
+  CGXControl& operator=(const CGXControl&) = delete;
+
+  virtual LPCTSTR GetControlClassName() const { return "CGXControl"; }
+  virtual CWnd* GetWnd() { return nullptr; }
+  virtual void SetActive(BOOL) {}
+  virtual BOOL IsActive() { return FALSE; }
+  virtual void SetModify(BOOL) {}
+  virtual BOOL GetModify() { return FALSE; }
+  virtual void Init(ROWCOL nRow, ROWCOL nCol);
+  virtual void Deactivate();
+  virtual BOOL Store() { return FALSE; }
+  virtual BOOL OnValidate();
+  virtual BOOL ScrollCellIntoView();
+  virtual BOOL OnStartEditing();
+  virtual void OnCancelEditing();
+  virtual BOOL CanFloatCell(ROWCOL, ROWCOL, const CGXStyle&, BOOL) { return FALSE; }
+  // Merge consent: a cell with text may merge.
+  virtual BOOL CellHasText(ROWCOL, ROWCOL, const CGXStyle& style) { return !style.GetValue().IsEmpty(); }
+  virtual void GetCurrentText(CString& text);
+  virtual void SetCurrentText(const CString& text);
+  virtual BOOL GetValue(CString& text);
+  virtual void SetActiveText(const CString& text);
+  virtual BOOL GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTSTR pszValue, const CGXStyle* pStyle);
+  virtual BOOL StoreCellText(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pOldStyle);
+  virtual BOOL StoreCellStyle(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType = 0,
+                              const CGXStyle* pOldStyle = nullptr);
+  // The index-th line (from 0) of a choice list split at CR, LF or CR LF.
+  virtual BOOL GetChoiceListItem(CString& text, LPCTSTR pszChoiceList, int nIndex);
+  virtual int FindStringInChoiceList(CString& text, LPCTSTR pszValue, LPCTSTR pszChoiceList, BOOL bExact);
+  virtual void Hide() {}
+  virtual void Refresh();
+  virtual BOOL Copy();
+  virtual BOOL Paste();
+  virtual BOOL Cut();
+  virtual BOOL IsInit() { return m_bInit; }
+  virtual BOOL CanCut();
+  virtual BOOL CanPaste();
+  virtual BOOL ReplaceSelectedText(LPCTSTR pszText);
+  virtual BOOL GetSelectedText(CString& text);
+  virtual BOOL IsReadOnly();
+  virtual void AddChild(CObject* pChild);
+  virtual CObject* GetChild(int nIndex);
+  virtual int GetCount() const { return m_pChildren ? (int)m_pChildren->GetCount() : 0; }
+  virtual CObject* GetFocusChild() { return m_pActiveChild; }
+  virtual void SetFocusChild(CObject* pChild) { m_pActiveChild = pChild; }
+  virtual void LayoutChildren(ROWCOL, ROWCOL, const CRect&) {}
+  virtual BOOL ValidateText(const CString&) { return TRUE; }
+  virtual void OnInvalidKeyPressed(LPCTSTR) {}
+
+  BOOL IsInitAt(ROWCOL nRow, ROWCOL nCol) const { return m_bInit && m_nRow == nRow && m_nCol == nCol; }
+  // The bound cell's style, fetched from the grid on first use.
+  CGXStyle& GetCurrentStyle();
+  void FreeStyle();
+
+  CGXGridCore* Grid() const { return m_pGrid; }
+  // The warning text of the last refused value (the grid shows it).
+  CString m_strWarning;
+  ROWCOL m_nRow = (ROWCOL)-1;
+  ROWCOL m_nCol = (ROWCOL)-1;
+
+ protected:
+  CGXGridCore* m_pGrid;
+  CGXStyle* m_pStyle = nullptr;
+  BOOL m_bInit = FALSE;
+  CPtrList* m_pChildren = nullptr;
+  CObject* m_pActiveChild = nullptr;
+  int m_nExtra = 0;
+};

@@ -1,0 +1,351 @@
+// The grid core: start-up, Initialize, ownership, read-only hints, style access and caches, and the
+// cell-control base.
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXLocale.h"
+#include "grid/engine/GXStylesMap.h"
+#include "platform/core/Automation.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/Module.h"
+#include "platform/core/SystemInfo.h"
+#include "platform/gdi/GdiObject.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/SharedFile.h"
+#include "platform/ui/Window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class CTestGrid : public CGXGridCore {
+ public:
+  void SetCurrent(ROWCOL r, ROWCOL c) {
+    m_nCurrentRow = r;
+    m_nCurrentCol = c;
+    m_bCurrentCellValid = TRUE;
+  }
+  void UpdateAllViews(CView*, LPARAM, CObject* pHint) override {
+    if (auto* h = DYNAMIC_DOWNCAST(CGXGridHint, pHint)) hints.push_back(h->m_id);
+  }
+  std::vector<UINT> hints;
+};
+
+class CEditingControl : public CGXControl {
+ public:
+  using CGXControl::CGXControl;
+  void SetActive(BOOL b) override { active = b; }
+  BOOL IsActive() override { return active; }
+  void SetModify(BOOL b) override { modified = b; }
+  BOOL GetModify() override { return modified; }
+  void GetCurrentText(CString& t) override { t = text; }
+  BOOL GetSelectedText(CString& t) override {
+    t = text;
+    return TRUE;
+  }
+  BOOL ReplaceSelectedText(LPCTSTR t) override {
+    text = t;
+    return TRUE;
+  }
+  BOOL active = FALSE, modified = FALSE;
+  CString text;
+};
+
+class GridCore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GXStartGridLibrary();
+    Automation::Instance().Reset();
+    ASSERT_TRUE(grid.Initialize());
+  }
+  void TearDown() override { Automation::Instance().Reset(); }
+  CGXData& Data() { return *grid.GetParam()->GetData(); }
+  void Put(ROWCOL r, ROWCOL c, const char* value, int type = 0) {
+    CGXStyle s;
+    s.SetValue(value);
+    Data().StoreStyleAt(r, c, &s, 0, type);
+  }
+  CTestGrid grid;
+};
+
+}  // namespace
+
+TEST(GridStartUp, RegistersOnceAndFillsTheColourCache) {
+  GXTerminateGridLibrary();
+  CTestGrid early;
+  EXPECT_THROW(
+      {
+        try {
+          early.Initialize();
+        } catch (CException* e) {
+          const bool notSupported = e->IsKindOf(RUNTIME_CLASS(CNotSupportedException));
+          e->Delete();
+          if (notSupported) throw 1;
+        }
+      },
+      int);
+  GXStartGridLibrary();
+  const UINT format = GXGetLibraryData().m_nClipboardFormat;
+  EXPECT_NE(format, 0u);
+  EXPECT_EQ(::RegisterClipboardFormat("Grid Styles"), format);
+  for (const char* name : {"GXWND", "GXNDBLCLKSWND", "GxMdiFrame", "GXEDIT", "GXLISTBOX", "GXCOMBOBOX"}) {
+    WNDCLASS wc{};
+    EXPECT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), name, &wc)) << name;
+  }
+  GXStartGridLibrary();  // a second start-up adds nothing
+  EXPECT_EQ(GXGetLibraryData().m_nClipboardFormat, format);
+  EXPECT_FALSE(GXGetLibraryData().m_bOldSystem);
+  EXPECT_TRUE(GXGetLibraryData().m_bWin4);
+
+  CGXSysColorCache& cache = GXGetSysColorCache();
+  EXPECT_THROW(
+      {
+        try {
+          cache.GetColor(-1);
+        } catch (CException* e) {
+          e->Delete();
+          throw 1;
+        }
+      },
+      int);
+  INT indexes[2] = {30, 5};
+  const COLORREF old[2] = {GetSysColor(30), GetSysColor(5)};
+  const COLORREF fresh[2] = {RGB(1, 2, 3), RGB(4, 5, 6)};
+  SetSysColors(2, indexes, fresh);
+  EXPECT_EQ(cache.GetColor(30), fresh[0]);  // beyond the cache: at once
+  EXPECT_EQ(cache.GetColor(5), old[1]);     // cached until refreshed
+  cache.Refresh();
+  EXPECT_EQ(cache.GetColor(5), fresh[1]);
+  SetSysColors(2, indexes, old);
+  cache.Refresh();
+}
+
+TEST_F(GridCore, InitializeAndOwnership) {
+  CGXGridParam* param = grid.GetParam();
+  ASSERT_TRUE(param && param->GetStylesMap() && param->GetProperties() && param->GetData());
+  EXPECT_TRUE(param->m_bExtraFlag2);
+  CGXData* data = param->GetData();
+  grid.Initialize();  // creates nothing that exists
+  EXPECT_EQ(param->GetData(), data);
+  EXPECT_EQ(grid.GetParam(), param);
+
+  // A shared block outlives the grid; an owned one dies with it.
+  CGXGridParam shared;
+  {
+    CTestGrid other;
+    other.SetParam(&shared, FALSE);
+    ASSERT_TRUE(other.Initialize());
+    EXPECT_TRUE(shared.GetStylesMap());
+  }
+  EXPECT_TRUE(shared.GetData());
+}
+
+TEST_F(GridCore, ReadOnlyAlwaysTellsTheOtherViews) {
+  grid.m_bUpdateHints = TRUE;
+  EXPECT_TRUE(grid.SetReadOnly(FALSE));
+  EXPECT_TRUE(grid.SetReadOnly(TRUE));
+  EXPECT_EQ(grid.hints, (std::vector<UINT>{21, 21}));
+  EXPECT_TRUE(grid.IsReadOnly());
+  CGXStyle s;
+  s.SetValue("x");
+  EXPECT_FALSE(grid.StoreStyleRowCol(1, 1, &s, 0));  // a locked read-only grid stores nothing
+}
+
+TEST_F(GridCore, HeadersComposeLettersNumbersAndBaseStyles) {
+  Data().SetRowCount(20);
+  Data().SetColCount(700);
+  struct Case {
+    ROWCOL row, col;
+    const char* value;
+  } cases[] = {{0, 1, "A"}, {0, 26, "Z"}, {0, 27, "AA"}, {0, 52, "AZ"}, {0, 53, "BA"},
+               {0, 676, "YZ"}, {0, 677, "AAA"}, {12, 0, "12"}, {0, 0, ""}};
+  for (const Case& c : cases) EXPECT_EQ(grid.LookupStyleRowCol(c.row, c.col).GetValue(), c.value) << c.col;
+  Put(0, 5, "Own");
+  grid.FreeObjectCache();
+  EXPECT_EQ(grid.LookupStyleRowCol(0, 5).GetValue(), "Own");
+  grid.GetParam()->m_bLetteredColHeaders = FALSE;
+  EXPECT_EQ(grid.GetValueRowCol(0, 6), "");
+  // Row, column and table styles come below the cell's own.
+  CGXStyle rowStyle, tableStyle;
+  rowStyle.SetHorizontalAlignment(2);
+  tableStyle.SetHorizontalAlignment(1).SetVerticalAlignment(8);
+  Data().StoreStyleAt(3, 0, &rowStyle, 0, -1);
+  Data().StoreStyleAt(0, 0, &tableStyle, 0, -1);
+  grid.FreeObjectCache();
+  const CGXStyle& composed = grid.LookupStyleRowCol(3, 4);
+  EXPECT_EQ(composed.GetHorizontalAlignment(), 2u);
+  EXPECT_EQ(composed.GetVerticalAlignment(), 8u);
+}
+
+TEST_F(GridCore, ValuesStoresAndUndo) {
+  Data().SetRowCount(50000);
+  Data().SetColCount(3);
+  // A base style that holds a value must not lend it to the next bare cell.
+  CGXStylesMap* map = grid.GetParam()->GetStylesMap();
+  CGXStyle base;
+  base.SetValue("from base");
+  map->SetBaseStyleEntry(map->GetNextId(), base, "WithValue", 0, FALSE);
+  const WORD id = map->GetBaseStyleId("WithValue");
+  CGXStyle cell;
+  cell.SetBaseStyle(id);
+  Data().StoreStyleAt(1, 1, &cell, 0);
+  EXPECT_EQ(grid.GetValueRowCol(1, 1), "from base");
+  EXPECT_EQ(grid.GetValueRowCol(2, 2), "");
+
+  CGXStyle v;
+  v.SetValue("new");
+  ASSERT_TRUE(grid.SetStyleRange(CGXRange().SetCellRange(2, 1, 3, 2), &v));
+  EXPECT_EQ(grid.GetValueRowCol(3, 2), "new");
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(grid.GetValueRowCol(3, 2), "");
+  ASSERT_TRUE(grid.Redo());
+  EXPECT_EQ(grid.GetValueRowCol(2, 1), "new");
+
+  // A null entry of a style array removes the cell's style.
+  CObArray arr;
+  CGXStyle* kept = new CGXStyle;
+  kept->SetValue("kept");
+  arr.Add(kept);
+  arr.Add(nullptr);
+  ASSERT_TRUE(grid.SetStyleRange(CGXRange().SetCellRange(2, 1, 2, 2), nullptr, 2, 0, &arr));
+  delete kept;
+  EXPECT_EQ(grid.GetValueRowCol(2, 1), "kept");
+  CGXStyle none;
+  EXPECT_FALSE(Data().GetStyleAt(2, 2, none, 2));
+
+  // Too large for the undo buffer: the question; Cancel changes nothing.
+  Automation::Instance().PushMessageBoxAnswer(IDCANCEL);
+  const size_t undoSteps = (size_t)grid.GetParam()->m_UndoList.GetCount();
+  EXPECT_FALSE(grid.SetStyleRange(CGXRange().SetCellRange(1, 3, 40000, 3), &v));
+  ASSERT_EQ(Automation::Instance().MessageBoxes().size(), 1u);
+  EXPECT_EQ(Automation::Instance().MessageBoxes()[0].text,
+            "Operation is too large for the undo buffer. Do you want to continue?");
+  EXPECT_EQ(grid.GetValueRowCol(40000, 3), "");
+  EXPECT_EQ((size_t)grid.GetParam()->m_UndoList.GetCount(), undoSteps);
+}
+
+TEST_F(GridCore, CachesShareObjectsAndTheCurrentCellStyle) {
+  Data().SetRowCount(10);
+  Data().SetColCount(10);
+  CGXStyle bold;
+  CGXFont font;
+  font.SetFaceName("Arial").SetSize(10).SetWeight(700);
+  bold.SetFont(font);
+  Data().StoreStyleAt(1, 1, &bold, 0);
+  Data().StoreStyleAt(2, 2, &bold, 0);
+  CFont* a = grid.LookupFont(grid.LookupStyleRowCol(1, 1).GetFont());
+  CFont* b = grid.LookupFont(grid.LookupStyleRowCol(2, 2).GetFont());
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(&grid.LookupStyleRowCol(1, 1), &grid.LookupStyleRowCol(1, 1));  // cached
+  EXPECT_EQ(grid.LookupBrush(CGXBrushValue(0, RGB(1, 2, 3))), grid.LookupBrush(CGXBrushValue(0, RGB(1, 2, 3))));
+
+  auto* control = new CEditingControl(&grid);
+  grid.RegisterControl(52512, control);
+  CGXStyle withControl;
+  withControl.SetControl(52512).SetValue("v");
+  Data().StoreStyleAt(3, 3, &withControl, 0);
+  grid.SetCurrent(3, 3);
+  grid.FreeObjectCache();
+  grid.LookupStyleRowCol(3, 3);
+  EXPECT_EQ(grid.m_pCurrentCellControl, control);
+  EXPECT_EQ(&grid.LookupStyleRowCol(3, 3), grid.m_pCurrentCellStyle);  // the style its control edits
+  EXPECT_EQ(grid.GetRegisteredControl(52512), control);
+  EXPECT_EQ(grid.GetRegisteredControl(52513), grid.GetRegisteredControl(0));  // not built: the default
+}
+
+TEST_F(GridCore, ControlChoiceListsValidationAndCut) {
+  CEditingControl control(&grid);
+  CString text = "x";
+  EXPECT_FALSE(control.GetChoiceListItem(text, "one\r\ntwo", 2));
+  EXPECT_TRUE(text.IsEmpty());
+  EXPECT_TRUE(control.GetChoiceListItem(text, "one\rtwo\nthree", 2));
+  EXPECT_EQ(text, "three");
+  EXPECT_EQ(control.FindStringInChoiceList(text, "ra", "Normal\nRaised\nInset", FALSE), 1);
+  EXPECT_EQ(text, "Raised");
+  EXPECT_EQ(control.FindStringInChoiceList(text, "ra", "Normal\nRaised\nInset", TRUE), -1);
+  EXPECT_TRUE(text.IsEmpty());
+  const CGXStyle bare;
+  EXPECT_FALSE(control.GetDisplayText(text, 1, 1, nullptr, &bare));
+
+  Data().SetRowCount(5);
+  Data().SetColCount(5);
+  CGXStyle limits;
+  limits.SetUserAttribute(51011, "10").SetUserAttribute(51013, "Too small");
+  Data().StoreStyleAt(2, 2, &limits, 0);
+  control.Init(2, 2);
+  control.active = control.modified = TRUE;
+  control.text = "9";
+  EXPECT_FALSE(control.OnValidate());
+  EXPECT_EQ(control.m_strWarning, "Too small");
+  control.text = "10";
+  EXPECT_TRUE(control.OnValidate());
+
+  // Cut copies the active text as CF_TEXT and leaves no grid format behind.
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  CSharedFile stale;
+  stale.Write("stale", 6);
+  ::SetClipboardData(GXGetLibraryData().m_nClipboardFormat, stale.Detach());
+  ::CloseClipboard();
+  control.text = "cut me";
+  ASSERT_TRUE(control.Cut());
+  EXPECT_EQ(control.text, "");
+  EXPECT_FALSE(::IsClipboardFormatAvailable(GXGetLibraryData().m_nClipboardFormat));
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  HANDLE h = ::GetClipboardData(CF_TEXT);
+  ASSERT_TRUE(h);
+  EXPECT_STREQ(static_cast<const char*>(GlobalLock(h)), "cut me");
+  GlobalUnlock(h);
+  ::CloseClipboard();
+  control.active = FALSE;
+  EXPECT_FALSE(control.Cut());  // an inactive control leaves it to the grid
+}
+
+TEST(GridPlatform, SharedFileVersionAndLocale) {
+  CSharedFile f;
+  std::string big(5000, 'x');
+  f.Write(big.data(), (UINT)big.size());
+  EXPECT_EQ(f.GetLength(), 5000u);
+  HGLOBAL h = f.Detach();
+  ASSERT_TRUE(h);
+  EXPECT_EQ(GlobalSize(h), 8192u);  // 4096-byte steps
+  CSharedFile reader;
+  reader.SetHandle(h, FALSE);
+  char buf[4] = {};
+  EXPECT_EQ(reader.Read(buf, 3), 3u);
+  EXPECT_STREQ(buf, "xxx");
+
+  const DWORD v = GetVersion();
+  EXPECT_GE(v & 0xFF, 4u);
+  EXPECT_EQ(v & 0x80000000u, 0u);
+  EXPECT_FALSE(IsDBCSLeadByte(0x81));
+
+  struct Case {
+    const char* picture;
+    int order;
+    BOOL fourDigits;
+    char separator;
+  } cases[] = {{"dd.MM.yyyy", 0, TRUE, '.'}, {"M/d/yy", 1, FALSE, '/'}, {"yyyy-MM-dd", 2, TRUE, '-'}};
+  for (const Case& c : cases) {
+    SetLocaleInfoForTesting(LOCALE_SSHORTDATE, c.picture);
+    BOOL four = -1;
+    char sep = 0;
+    EXPECT_EQ(GXGetShortDateOrder(TRUE, &four, &sep), c.order) << c.picture;
+    EXPECT_EQ(four, c.fourDigits) << c.picture;
+    EXPECT_EQ(sep, c.separator) << c.picture;
+  }
+  SetLocaleInfoForTesting(LOCALE_STIME, "");
+  EXPECT_EQ(GXGetTimeSeparator(TRUE), ':');
+  SetLocaleInfoForTesting(LOCALE_STIME, ".");
+  EXPECT_EQ(GXGetTimeSeparator(FALSE), ':');  // cached until refreshed
+  EXPECT_EQ(GXGetTimeSeparator(TRUE), '.');
+  SetLocaleInfoForTesting(LOCALE_STIME, nullptr);
+  SetLocaleInfoForTesting(LOCALE_SSHORTDATE, nullptr);
+  GXUpdateLocaleDateTimeSettings();
+  EXPECT_EQ(GXGetShortDateOrder(FALSE, nullptr, nullptr), 1);
+}
