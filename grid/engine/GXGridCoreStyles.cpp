@@ -243,10 +243,11 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
       collected = true;
       unsigned long long i = 0;
       for (ROWCOL r = range.m_nTop; collected && r <= range.m_nBottom; ++r) {
-        for (ROWCOL c = range.m_nLeft; c <= range.m_nRight; ++c, ++i) {
+        for (ROWCOL c = range.m_nLeft; c <= range.m_nRight; ++c) {
           CGXStyle* saved = CreateStyle();
           if (GetStyleRowCol(r, c, *saved, 2, nType)) (*undo)[(INT_PTR)i] = saved;
           else RecycleStyle(saved);
+          ++i;
           settings.nPercent = (DWORD)(i * 100 / n);
           BOOL abort = FALSE;
           if (progress.CheckAbort(abort) && abort) {
@@ -271,10 +272,11 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
   BOOL changed = FALSE;
   unsigned long long i = 0;
   for (ROWCOL r = range.m_nTop;; ++r) {
-    for (ROWCOL c = range.m_nLeft;; ++c, ++i) {
+    for (ROWCOL c = range.m_nLeft;; ++c) {
+      const unsigned long long index = i++;
       if (pStyleArray) {
-        if ((INT_PTR)i >= pStyleArray->GetSize()) break;
-        const auto* entry = static_cast<const CGXStyle*>(pStyleArray->GetAt((INT_PTR)i));
+        if ((INT_PTR)index >= pStyleArray->GetSize()) break;
+        const auto* entry = static_cast<const CGXStyle*>(pStyleArray->GetAt((INT_PTR)index));
         changed |= entry ? StoreStyleRowCol(r, c, entry, 2, nType) : StoreStyleRowCol(r, c, nullptr, 4, nType);
       } else if (nType == 0) {
         CGXStyle* composed = m_pPreparedStyle ? m_pPreparedStyle : CreateStyle();

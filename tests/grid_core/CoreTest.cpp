@@ -196,12 +196,18 @@ TEST_F(GridCore, ValuesStoresAndUndo) {
   EXPECT_EQ(grid.GetValueRowCol(1, 1), "from base");
   EXPECT_EQ(grid.GetValueRowCol(2, 2), "");
 
+  Put(2, 1, "a");
+  Put(3, 1, "c");
+  Put(3, 2, "d");
   CGXStyle v;
   v.SetValue("new");
   ASSERT_TRUE(grid.SetStyleRange(CGXRange().SetCellRange(2, 1, 3, 2), &v));
   EXPECT_EQ(grid.GetValueRowCol(3, 2), "new");
-  ASSERT_TRUE(grid.Undo());
-  EXPECT_EQ(grid.GetValueRowCol(3, 2), "");
+  ASSERT_TRUE(grid.Undo());  // every cell gets its own old style back
+  std::string values;
+  for (ROWCOL r : {2u, 3u})
+    for (ROWCOL c : {1u, 2u}) values += grid.GetValueRowCol(r, c).str() + ",";
+  EXPECT_EQ(values, "a,,c,d,");
   ASSERT_TRUE(grid.Redo());
   EXPECT_EQ(grid.GetValueRowCol(2, 1), "new");
 
