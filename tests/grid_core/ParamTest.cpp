@@ -1,6 +1,7 @@
 // The grid parameter block: archive form, defaults, borrowed objects and failed loads.
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStylesMap.h"
 #include "tests/grid_engine/GridTestUtil.h"
 
@@ -57,6 +58,9 @@ TEST(GridParam, OwnedObjectsTravelBorrowedOnesStay) {
   s.SetValue("kept");
   data->StoreStyleAt(3, 2, &s, 0);
   p.SetData(data, TRUE);
+  auto* props = new CGXProperties;
+  props->SetZoom(120);
+  p.SetProperties(props, TRUE);
   p.m_strSheetName = "Sheet";
   p.m_nFrozenRows = 2;
   const Bytes bytes = Store([&](CArchive& ar) { p.Serialize(ar); });
@@ -71,6 +75,8 @@ TEST(GridParam, OwnedObjectsTravelBorrowedOnesStay) {
   CGXStyle got;
   ASSERT_TRUE(back.GetData()->GetStyleAt(3, 2, got, 2));
   EXPECT_EQ(got.GetValue(), "kept");
+  ASSERT_TRUE(back.GetProperties());
+  EXPECT_EQ(back.GetProperties()->GetZoom(), 120);
   EXPECT_EQ(back.m_strSheetName, "Sheet");
   EXPECT_EQ(back.m_nFrozenRows, 2u);
 }
