@@ -39,6 +39,19 @@ int ParseList(const CString& text, long* out, int count) {
 
 }  // namespace
 
+// The print settings of the profile, in the order both directions take them.
+const CGXProperties::PrintEntry CGXProperties::kPrintEntries[9] = {
+    {"Page Order", &CGXProperties::m_nPageOrder},
+    {"Print Vertical Lines", &CGXProperties::m_bPrintVertLines},
+    {"Print Horizontal Lines", &CGXProperties::m_bPrintHorzLines},
+    {"Print Only Black&White", &CGXProperties::m_bBlackWhite},
+    {"Print Row Headers", &CGXProperties::m_bPrintRowHeaders},
+    {"Print Column Headers", &CGXProperties::m_bPrintColHeaders},
+    {"Center Vertical", &CGXProperties::m_bCenterVertical},
+    {"Center Horizontal", &CGXProperties::m_bCenterHorizontal},
+    {"Print Frame", &CGXProperties::m_bPrintFrame},
+};
+
 CGXProperties::CGXProperties() {
   m_sInvertThin = LoadText(51006);
   m_sInvertThick = LoadText(51007);
@@ -223,15 +236,7 @@ void CGXProperties::WriteProfile() const {
     app.WriteProfileString(sec, FormatString("UP%u", (unsigned)id).c_str(),
                            prop->pStyle ? prop->pStyle->GetValue().GetString() : "");
   }
-  num("Page Order", m_nPageOrder);
-  num("Print Vertical Lines", m_bPrintVertLines);
-  num("Print Horizontal Lines", m_bPrintHorzLines);
-  num("Print Only Black&White", m_bBlackWhite);
-  num("Print Row Headers", m_bPrintRowHeaders);
-  num("Print Column Headers", m_bPrintColHeaders);
-  num("Center Vertical", m_bCenterVertical);
-  num("Center Horizontal", m_bCenterHorizontal);
-  num("Print Frame", m_bPrintFrame);
+  for (const PrintEntry& e : kPrintEntries) num(e.name, this->*e.field);
   app.WriteProfileString(
       sec, "Margins",
       FormatString("%ld,%ld,%ld,%ld", (long)m_nTopMargin, (long)m_nLeftMargin, (long)m_nBottomMargin, (long)m_nRightMargin)
@@ -272,15 +277,7 @@ BOOL CGXProperties::ReadProfile() {
     CString s;
     if (prop->pStyle && text(FormatString("UP%u", (unsigned)id).c_str(), s)) prop->pStyle->SetValue(s);
   }
-  num("Page Order", m_nPageOrder);
-  num("Print Vertical Lines", m_bPrintVertLines);
-  num("Print Horizontal Lines", m_bPrintHorzLines);
-  num("Print Only Black&White", m_bBlackWhite);
-  num("Print Row Headers", m_bPrintRowHeaders);
-  num("Print Column Headers", m_bPrintColHeaders);
-  num("Center Vertical", m_bCenterVertical);
-  num("Center Horizontal", m_bCenterHorizontal);
-  num("Print Frame", m_bPrintFrame);
+  for (const PrintEntry& e : kPrintEntries) num(e.name, this->*e.field);
   CString s;
   long values[4];
   if (text("Margins", s)) {

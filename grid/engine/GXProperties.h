@@ -90,6 +90,12 @@ class CGXProperties : public CObject {
   WORD m_wReserved1 = 0, m_wReserved2 = 0;
 
  private:
+  struct PrintEntry {
+    const char* name;
+    int CGXProperties::* field;
+  };
+  static const PrintEntry kPrintEntries[9];
+
   void DeleteUserProperties();
   void CopyFrom(const CGXProperties& src);
 
