@@ -1,13 +1,18 @@
 // The cell-control base.
 #include "grid/engine/GXControl.h"
 
+#include "grid/engine/GXDrawUtils.h"
+#include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXProperties.h"
+#include "platform/core/SystemInfo.h"
 #include "platform/core/Exception.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/SharedFile.h"
 #include "platform/ui/Wnd.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
@@ -80,9 +85,12 @@ void CGXControl::Deactivate() {
 
 BOOL CGXControl::ScrollCellIntoView() { return m_bInit && m_pGrid && m_pGrid->ScrollCellIntoView(m_nRow, m_nCol); }
 
-BOOL CGXControl::OnStartEditing() { return m_bInit; }
+BOOL CGXControl::OnStartEditing() { return m_bInit && m_pGrid && m_pGrid->OnStartEditing(m_nRow, m_nCol); }
 
-void CGXControl::OnCancelEditing() { Refresh(); }
+void CGXControl::OnCancelEditing() {
+  if (m_bInit && m_pGrid) m_pGrid->OnCanceledEditing(m_nRow, m_nCol);
+  Refresh();
+}
 
 BOOL CGXControl::OnValidate() {
   if (!IsActive() || !GetModify()) return TRUE;
@@ -276,4 +284,169 @@ CObject* CGXControl::GetChild(int nIndex) {
   if (nIndex < 0 || nIndex >= GetCount()) AfxThrowInvalidArgException();
   POSITION pos = m_pChildren->FindIndex(nIndex);
   return static_cast<CObject*>(m_pChildren->GetAt(pos));
+}
+
+// ---- notifications, mouse and keys ----------------------------------------------------------------------------
+
+BOOL CGXControl::OnModifyCell() {
+  if (!GetModify() || !m_bInit || !m_pGrid) return FALSE;
+  m_pGrid->OnModifyCell(m_nRow, m_nCol);
+  return TRUE;
+}
+
+BOOL CGXControl::OnEndEditing() { return m_bInit && m_pGrid ? m_pGrid->OnEndEditing(m_nRow, m_nCol) : TRUE; }
+
+BOOL CGXControl::OnLeftCell(ROWCOL nNewRow, ROWCOL nNewCol) {
+  return m_bInit && m_pGrid ? m_pGrid->OnLeftCell(m_nRow, m_nCol, nNewRow, nNewCol) : TRUE;
+}
+
+BOOL CGXControl::OnDeleteCell() { return m_bInit && m_pGrid ? m_pGrid->OnDeleteCell(m_nRow, m_nCol) : TRUE; }
+
+BOOL CGXControl::LButtonUp(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnLButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::LButtonDblClk(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnLButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::MButtonUp(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnMButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::MButtonDblClk(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnMButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::RButtonUp(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnRButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::RButtonDblClk(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnRButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
+}
+
+BOOL CGXControl::OnClickedButton(CObject*) {
+  if (!m_bInit || !m_pGrid) return FALSE;
+  m_pGrid->OnClickedButtonRowCol(m_nRow, m_nCol);
+  return TRUE;
+}
+
+BOOL CGXControl::CollectMbcsChar(UINT nChar, CString& text) {
+  text.Empty();
+  if (m_cLeadByte) {
+    text.AppendChar((char)m_cLeadByte);
+    text.AppendChar((char)nChar);
+    m_cLeadByte = 0;
+    return FALSE;
+  }
+  if (IsDBCSLeadByte((BYTE)nChar)) {
+    m_cLeadByte = (BYTE)nChar;
+    return TRUE;
+  }
+  text.AppendChar((char)nChar);
+  return FALSE;
+}
+
+BOOL CGXControl::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const UINT nChar = (UINT)wParam, nRep = LOWORD(lParam), nFlags = HIWORD(lParam);
+  switch (message) {
+    case WM_KEYDOWN: return OnGridKeyDown(nChar, nRep, nFlags);
+    case WM_KEYUP: return OnGridKeyUp(nChar, nRep, nFlags);
+    case WM_DEADCHAR: return OnGridDeadChar(nChar, nRep, nFlags);
+    case WM_SYSKEYDOWN: return OnGridSysKeyDown(nChar, nRep, nFlags);
+    case WM_SYSKEYUP: return OnGridSysKeyUp(nChar, nRep, nFlags);
+    case WM_SYSCHAR: return OnGridSysChar(nChar, nRep, nFlags);
+    case WM_SYSDEADCHAR: return OnGridSysDeadChar(nChar, nRep, nFlags);
+    case WM_CHAR: {
+      CString text;
+      if (CollectMbcsChar(nChar, text)) return TRUE;
+      return text.GetLength() > 1 ? OnGridChars(text) : OnGridChar(nChar, nRep, nFlags);
+    }
+    default: return FALSE;
+  }
+}
+
+// ---- find and replace ------------------------------------------------------------------------------------------
+
+namespace {
+
+CString Upper(const CString& s) {
+  std::string u = s.str();
+  for (char& ch : u) ch = (char)std::toupper((unsigned char)ch);
+  return CString(std::move(u));
+}
+
+}  // namespace
+
+BOOL CGXControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSelect) {
+  if (!m_pGrid || (!bCurrent && m_pGrid->IsCurrentCell(nRow, nCol))) return FALSE;
+  CString text;
+  const CGXStyle& style = find.pStyle ? *find.pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
+  GetDisplayText(text, nRow, nCol, nullptr, &style);
+  const CString hay = find.bCase ? text : Upper(text);
+  const CString needle = find.bCase ? find.strFind : find.strFindUpper;
+  if (needle.IsEmpty() || hay.str().find(needle.str()) == std::string::npos) return FALSE;
+  if (bSelect) m_pGrid->SetCurrentCell(nRow, nCol, 0x0A);
+  return TRUE;
+}
+
+BOOL CGXControl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol) {
+  if (!m_pGrid) return FALSE;
+  CString text;
+  const CGXStyle& style = find.pStyle ? *find.pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
+  GetDisplayText(text, nRow, nCol, nullptr, &style);
+  const std::string hay = (find.bCase ? text : Upper(text)).str();
+  const std::string needle = (find.bCase ? find.strFind : find.strFindUpper).str();
+  if (needle.empty()) return FALSE;
+  // Left to right, never rescanning what was inserted; the result grows as it needs.
+  std::string out;
+  size_t from = 0, hit;
+  bool replaced = false;
+  while ((hit = hay.find(needle, from)) != std::string::npos) {
+    out.append(text.str(), from, hit - from);
+    out += find.strReplace.str();
+    from = hit + needle.size();
+    replaced = true;
+  }
+  if (!replaced) return FALSE;
+  out.append(text.str(), from, std::string::npos);
+  CGXStyle value;
+  value.SetValue(CString(std::move(out)));
+  return m_pGrid->SetStyleRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), &value, 0, 0, nullptr, 2, CmdDo);
+}
+
+// ---- background and frame ---------------------------------------------------------------------------------------
+
+void CGXControl::DrawBackground(CDC* pDC, const CRect& rect, const CGXStyle& style, BOOL bErase) {
+  if (!pDC) return;
+  const CGXProperties* props = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
+  const BOOL blackWhite = props && props->GetBlackWhite();
+  if (bErase || !blackWhite) {
+    const CGXBrushValue& interior = style.GetInterior();
+    if (interior.GetStyle() == 0 || !m_pGrid) {
+      GXFillRect(pDC, &rect, blackWhite ? RGB(255, 255, 255) : interior.GetColorValue());
+    } else {
+      CGXBrushValue br = interior;
+      if (blackWhite) br.SetColor(RGB(0, 0, 0)).SetBkColor(RGB(255, 255, 255));
+      if (CBrush* brush = m_pGrid->LookupBrush(br)) {
+        const COLORREF oldBk = pDC->SetBkColor(br.GetBkColor());
+        const COLORREF oldText = pDC->SetTextColor(br.GetColor());
+        pDC->FillRect(&rect, brush);
+        pDC->SetBkColor(oldBk);
+        pDC->SetTextColor(oldText);
+      }
+    }
+  }
+  Draw3dFrame(pDC, rect, style);
+}
+
+void CGXControl::Draw3dFrame(CDC* pDC, const CRect& rect, const CGXStyle& style) {
+  if (!pDC || !style.GetIncludeDraw3dFrame()) return;
+  const CGXProperties* props = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
+  if (props && props->GetBlackWhite()) return;
+  const UINT kind = style.GetDraw3dFrame();
+  if (kind != 1 && kind != 2) return;
+  const COLORREF light = GXGetSysColorCache().GetColor(20), dark = GXGetSysColorCache().GetColor(16);
+  GXDraw3dFrame(pDC, rect.left, rect.top, rect.right, rect.bottom, 1, kind == 1 ? light : dark, kind == 1 ? dark : light);
+}
+
+GXFindReplaceState& GXGetFindReplaceState() {
+  static GXFindReplaceState state;
+  return state;
 }

@@ -9,6 +9,7 @@
 
 class CGXGridCore;
 class CWnd;
+struct GXFindReplaceState;
 
 class CGXControl {
  public:
@@ -28,8 +29,12 @@ class CGXControl {
   virtual BOOL Store() { return FALSE; }
   virtual BOOL OnValidate();
   virtual BOOL ScrollCellIntoView();
+  virtual BOOL OnModifyCell();
   virtual BOOL OnStartEditing();
   virtual void OnCancelEditing();
+  virtual BOOL OnEndEditing();
+  virtual BOOL OnLeftCell(ROWCOL nNewRow, ROWCOL nNewCol);
+  virtual BOOL OnDeleteCell();
   virtual BOOL CanFloatCell(ROWCOL, ROWCOL, const CGXStyle&, BOOL) { return FALSE; }
   // Merge consent: a cell with text may merge.
   virtual BOOL CellHasText(ROWCOL, ROWCOL, const CGXStyle& style) { return !style.GetValue().IsEmpty(); }
@@ -46,6 +51,37 @@ class CGXControl {
   virtual int FindStringInChoiceList(CString& text, LPCTSTR pszValue, LPCTSTR pszChoiceList, BOOL bExact);
   virtual void Hide() {}
   virtual void Refresh();
+  virtual BOOL MouseMove(UINT, CPoint) { return FALSE; }
+  virtual BOOL LButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL LButtonUp(UINT flags, CPoint pt);
+  virtual BOOL LButtonDblClk(UINT flags, CPoint pt);
+  virtual BOOL MButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL MButtonUp(UINT flags, CPoint pt);
+  virtual BOOL MButtonDblClk(UINT flags, CPoint pt);
+  virtual BOOL RButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL RButtonUp(UINT flags, CPoint pt);
+  virtual BOOL RButtonDblClk(UINT flags, CPoint pt);
+  // Keys go to the operation of their message; characters through CollectMbcsChar.
+  virtual BOOL DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  virtual BOOL OnGridKeyDown(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridKeyUp(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridChars(const CString&) { return FALSE; }
+  virtual BOOL OnGridDeadChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysKeyDown(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysKeyUp(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysDeadChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnClickedButton(CObject* pChild);
+  virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
+  virtual HBRUSH OnGridCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
+  virtual void OnGridSettingChange(UINT, LPCTSTR) {}
+  virtual void OnGridSysColorChange() {}
+  // FALSE for the current cell unless bCurrent; with bSelect a found cell becomes current.
+  virtual BOOL FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSelect);
+  virtual BOOL ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol);
+  virtual void DrawBackground(CDC* pDC, const CRect& rect, const CGXStyle& style, BOOL bErase = FALSE);
+  virtual void Draw3dFrame(CDC* pDC, const CRect& rect, const CGXStyle& style);
   virtual BOOL Copy();
   virtual BOOL Paste();
   virtual BOOL Cut();
@@ -64,6 +100,8 @@ class CGXControl {
   virtual BOOL ValidateText(const CString&) { return TRUE; }
   virtual void OnInvalidKeyPressed(LPCTSTR) {}
 
+  // A held lead byte answers TRUE and waits for its trail byte; text gets the complete character.
+  BOOL CollectMbcsChar(UINT nChar, CString& text);
   BOOL IsInitAt(ROWCOL nRow, ROWCOL nCol) const { return m_bInit && m_nRow == nRow && m_nCol == nCol; }
   // The bound cell's style, fetched from the grid on first use.
   CGXStyle& GetCurrentStyle();
@@ -82,4 +120,5 @@ class CGXControl {
   CPtrList* m_pChildren = nullptr;
   CObject* m_pActiveChild = nullptr;
   int m_nExtra = 0;
+  BYTE m_cLeadByte = 0;
 };

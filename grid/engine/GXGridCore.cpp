@@ -4,6 +4,7 @@
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXPrintDevice.h"
 #include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Exception.h"
@@ -269,4 +270,115 @@ BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, UINT, GX
 void CGXGridCore::Redraw(UINT, BOOL) {
   if (m_pParam && m_pParam->m_bLockUpdate) return;
   if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->Invalidate();
+}
+
+// ---- drawing area, printing metrics, sizes and selection ------------------------------------------------------
+
+void CGXGridCore::PrepareDC(CDC* pDC, CPrintInfo* pInfo) {
+  if (!pDC) return;
+  CDC screen;
+  int screenX = 96, screenY = 96;
+  if (screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) {
+    screenX = screen.GetDeviceCaps(LOGPIXELSX);
+    screenY = screen.GetDeviceCaps(LOGPIXELSY);
+  }
+  // Printing: screen pixels per inch map onto the printer's.
+  CDC* printer = pInfo ? pDC : nullptr;
+  if (!printer && m_pParam && m_pParam->m_bPrinterMetrics && m_pParam->m_pPD) {
+    if (HDC hdc = m_pParam->m_pPD->GetPrintDC()) {
+      pDC->SetAttribDC(hdc);
+      printer = CDC::FromHandle(hdc);
+    }
+  }
+  if (!printer) return;
+  pDC->SetMapMode(MM_ANISOTROPIC);
+  pDC->SetWindowExt(screenX, screenY);
+  pDC->SetViewportExt(printer->GetDeviceCaps(LOGPIXELSX), printer->GetDeviceCaps(LOGPIXELSY));
+}
+
+void CGXGridCore::GetGridRect(RECT* pRect) {
+  if (!pRect) return;
+  CRect r;
+  if (m_bPrinting) r = m_rectPrint;
+  else if (m_bGridRectSet) r = m_rectGrid;
+  else if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->GetClientRect(&r);
+  if (r.right < r.left || r.bottom < r.top) r.SetRectEmpty();
+  *pRect = r;
+}
+
+void CGXGridCore::SetGridRect(BOOL bSet, LPCRECT pRect) {
+  m_bGridRectSet = bSet && pRect;
+  if (m_bGridRectSet) m_rectGrid = *pRect;
+}
+
+void CGXGridCore::RedrawRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, UINT flags, BOOL bCreateHint) { Redraw(flags, bCreateHint); }
+
+BOOL CGXGridCore::CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell) {
+  if (m_pParam) {
+    POSITION pos = m_pParam->m_SelRects.GetHeadPosition();
+    while (pos) list.AddTail(new CGXRange(*m_pParam->m_SelRects.GetNext(pos)));
+  }
+  ROWCOL r, c;
+  if (list.IsEmpty() && bAddCurrentCell && GetCurrentCell(r, c))
+    list.AddTail(new CGXRange(CGXRange().SetCellRange(r, c, r, c)));
+  return !list.IsEmpty();
+}
+
+void CGXGridCore::SetSelection(POSITION pos, ROWCOL, ROWCOL, ROWCOL, ROWCOL) {
+  if (!pos && m_pParam) m_pParam->m_SelRects.DeleteAll();
+}
+
+int CGXGridCore::GetRowHeight(ROWCOL nRow) {
+  if (!m_pParam || IsRowHidden(nRow)) return 0;
+  LONG size = 0;
+  if (!m_pParam->m_RowHeights.Lookup(nRow, size)) size = (LONG)m_pParam->m_nDefaultRowHeight;
+  return (int)((long long)size * m_nCharHeight / 1000);
+}
+
+int CGXGridCore::GetColWidth(ROWCOL nCol) {
+  if (!m_pParam || IsColHidden(nCol)) return 0;
+  LONG size = 0;
+  if (!m_pParam->m_ColWidths.Lookup(nCol, size)) size = (LONG)m_pParam->m_nDefaultColWidth;
+  return (int)((long long)size * m_nCharWidth / 1000);
+}
+
+int CGXGridCore::GetDefaultRowHeight() {
+  return m_pParam ? (int)((long long)m_pParam->m_nDefaultRowHeight * m_nCharHeight / 1000) : 0;
+}
+
+int CGXGridCore::GetDefaultColWidth() {
+  return m_pParam ? (int)((long long)m_pParam->m_nDefaultColWidth * m_nCharWidth / 1000) : 0;
+}
+
+BOOL CGXGridCore::IsRowHidden(ROWCOL nRow) { return m_pParam && GXGetBit(m_pParam->m_abHiddenRows, nRow); }
+BOOL CGXGridCore::IsColHidden(ROWCOL nCol) { return m_pParam && GXGetBit(m_pParam->m_abHiddenCols, nCol); }
+
+LONG CGXGridCore::SumRowHeights(ROWCOL nFrom, ROWCOL nTo) {
+  long long sum = 0;
+  for (ROWCOL r = nFrom; r <= nTo && sum < 0x7FFFFFFF; ++r) {
+    sum += GetRowHeight(r);
+    if (r == nTo) break;
+  }
+  return (LONG)std::min<long long>(sum, 0x7FFFFFFF);
+}
+
+LONG CGXGridCore::SumColWidths(ROWCOL nFrom, ROWCOL nTo) {
+  long long sum = 0;
+  for (ROWCOL c = nFrom; c <= nTo && sum < 0x7FFFFFFF; ++c) {
+    sum += GetColWidth(c);
+    if (c == nTo) break;
+  }
+  return (LONG)std::min<long long>(sum, 0x7FFFFFFF);
+}
+
+BOOL CGXGridCore::SetTopRow(ROWCOL nRow, UINT flags, BOOL bRedraw) {
+  m_nTopRow = std::max<ROWCOL>(nRow, GetFrozenRows() + 1);
+  if (bRedraw) Redraw(flags, FALSE);
+  return TRUE;
+}
+
+BOOL CGXGridCore::SetLeftCol(ROWCOL nCol, UINT flags, BOOL bRedraw) {
+  m_nLeftCol = std::max<ROWCOL>(nCol, GetFrozenCols() + 1);
+  if (bRedraw) Redraw(flags, FALSE);
+  return TRUE;
 }

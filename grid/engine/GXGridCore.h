@@ -15,6 +15,9 @@
 
 class CCmdUI;
 class CClientDC;
+class CPrintInfo;
+class CScrollBar;
+struct MSG;
 class CDC;
 class CDocument;
 class CView;
@@ -94,7 +97,101 @@ class CGXGridCore {
   virtual BOOL IsSheetNameEditable();
   virtual int GetZoom() { return m_nZoom; }
 
+  // ---- drawing, printing and activation (the drawing layer fills them) ----
+  virtual void PrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
+  virtual void OnDraw(CDC*) {}
+  virtual void OnBeginPrinting(CDC*, CPrintInfo*) {}
+  virtual void OnEndPrinting(CDC*, CPrintInfo*) {}
+  virtual void OnPrint(CDC*, CPrintInfo*) {}
+  virtual void OnUpdate(CView*, LPARAM, CObject*) {}
+  virtual void OnActivateGrid(BOOL bActivate) { m_bActive = bActivate; }
+  // The drawing area: the print rectangle while printing, else the rectangle set, else the client area.
+  virtual void GetGridRect(RECT* pRect);
+  void SetGridRect(BOOL bSet, LPCRECT pRect = nullptr);
+  virtual void RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags = 2,
+                            BOOL bCreateHint = TRUE);
+  virtual void RefreshScrollBars(BOOL bRedraw = TRUE, int nBar = 0) { (void)bRedraw, (void)nBar; }
+
+  // ---- window messages the hosts forward; base answers until the message layer lands ----
+  virtual BOOL OnSetCursor(CWnd*, UINT, UINT) { return FALSE; }
+  virtual BOOL OnVScroll(UINT, UINT, CScrollBar*) { return FALSE; }
+  virtual BOOL OnHScroll(UINT, UINT, CScrollBar*) { return FALSE; }
+  virtual BOOL OnSize(UINT, int, int) { return FALSE; }
+  virtual BOOL OnMouseMove(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnShowWindow(BOOL, UINT) { return FALSE; }
+  virtual BOOL OnLButtonDblClk(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnLButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnLButtonUp(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnMButtonDblClk(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnMButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnMButtonUp(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnRButtonDblClk(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnRButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnRButtonUp(UINT, CPoint) { return FALSE; }
+  virtual HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
+  // 0 in the base, so the host's own destroy processing always runs.
+  virtual BOOL OnDestroy() { return FALSE; }
+  virtual BOOL OnCancelMode() { return FALSE; }
+  virtual BOOL OnMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
+  virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
+  virtual BOOL OnSettingChange(UINT, LPCTSTR) { return FALSE; }
+  virtual BOOL OnSysColorChange() { return FALSE; }
+  virtual BOOL OnGetDlgCode(UINT, UINT&) { return FALSE; }
+  virtual CScrollBar* GetScrollBarCtrl(int) const { return nullptr; }
+  virtual BOOL OnKillFocus(CWnd*) { return FALSE; }
+  virtual BOOL OnSetFocus(CWnd*) { return FALSE; }
+  virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
+  virtual BOOL OnTimer(UINT_PTR) { return FALSE; }
+  virtual BOOL ProcessKeys(CWnd*, UINT, UINT, UINT, UINT) { return FALSE; }
+
+  // ---- notifications the program's grids override ----
+  virtual BOOL OnStartEditing(ROWCOL, ROWCOL) { return TRUE; }
+  virtual void OnCanceledEditing(ROWCOL, ROWCOL) {}
+  virtual BOOL OnEndEditing(ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnDeleteCell(ROWCOL, ROWCOL) { return TRUE; }
+  virtual void OnModifyCell(ROWCOL, ROWCOL) {}
+  virtual BOOL OnLeftCell(ROWCOL, ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual void OnInitCurrentCell(ROWCOL, ROWCOL) {}
+  virtual BOOL CanSelectCurrentCell(BOOL, ROWCOL, ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnLButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
+  virtual BOOL OnRButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
+  virtual BOOL OnLButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
+  virtual BOOL OnRButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
+  virtual BOOL OnMButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
+  virtual BOOL OnMButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
+  virtual void OnClickedButtonRowCol(ROWCOL, ROWCOL) {}
+  virtual BOOL OnLButtonHitRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, CPoint, UINT, WORD) { return FALSE; }
+  virtual BOOL OnMButtonHitRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, CPoint, UINT, WORD) { return FALSE; }
+  virtual BOOL OnRButtonHitRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, CPoint, UINT, WORD) { return FALSE; }
+
+  // ---- selection, spans and hit testing: no spans and no hits until their layers land ----
+  // Appends a copy of each selected range; with an empty selection and the flag, the current cell.
+  virtual BOOL CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell);
+  virtual void SetSelection(POSITION pos, ROWCOL nTop = 0, ROWCOL nLeft = 0, ROWCOL nBottom = 0, ROWCOL nRight = 0);
+  virtual int HitTest(CPoint, ROWCOL* pRow = nullptr, ROWCOL* pCol = nullptr, CRect* pRect = nullptr) {
+    (void)pRow, (void)pCol, (void)pRect;
+    return 0;
+  }
+  virtual CRect CalcRectFromRowCol(ROWCOL, ROWCOL) { return CRect(); }
+  virtual CRect CalcRectFromRowColEx(ROWCOL, ROWCOL, ROWCOL, ROWCOL) { return CRect(); }
+  virtual BOOL GetCoveredCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
+  virtual BOOL GetFloatedCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
+  virtual BOOL GetMergedCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
+
   // ---- sizes and structure read by the other layers ----
+  // Pixels: stored sizes are thousandths of the standard font's character height (width).
+  virtual int GetRowHeight(ROWCOL nRow);
+  virtual int GetColWidth(ROWCOL nCol);
+  virtual int GetDefaultRowHeight();
+  virtual int GetDefaultColWidth();
+  virtual BOOL IsRowHidden(ROWCOL nRow);
+  virtual BOOL IsColHidden(ROWCOL nCol);
+  LONG SumRowHeights(ROWCOL nFrom, ROWCOL nTo);
+  LONG SumColWidths(ROWCOL nFrom, ROWCOL nTo);
+  ROWCOL GetTopRow() const { return m_bPrinting ? m_nPrintTopRow : m_nTopRow; }
+  ROWCOL GetLeftCol() const { return m_bPrinting ? m_nPrintLeftCol : m_nLeftCol; }
+  virtual BOOL SetTopRow(ROWCOL nRow, UINT flags = 2, BOOL bRedraw = TRUE);
+  virtual BOOL SetLeftCol(ROWCOL nCol, UINT flags = 2, BOOL bRedraw = TRUE);
   ROWCOL GetRowCount() const;
   ROWCOL GetColCount() const;
   ROWCOL GetHeaderRows() const { return m_pParam ? m_pParam->m_nHeaderRows : 0; }
@@ -138,6 +235,8 @@ class CGXGridCore {
   int m_nLockUpdate = 0;
   WORD m_wMouseAction = 0;
   int m_nSBThumbFactorV = 1, m_nSBThumbFactorH = 1;
+  BOOL m_bGridRectSet = FALSE;
+  CRect m_rectGrid;
 
   // ---- current cell ----
   virtual BOOL GetCurrentCell(ROWCOL& nRow, ROWCOL& nCol, BOOL bIgnorePrinting = FALSE);

@@ -2,6 +2,7 @@
 // cell-control base.
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXLocale.h"
@@ -312,6 +313,36 @@ TEST_F(GridCore, ControlChoiceListsValidationAndCut) {
   EXPECT_FALSE(control.Cut());  // an inactive control leaves it to the grid
 }
 
+TEST_F(GridCore, BadInputRaisesTheFrameworkExceptions) {
+  auto kind = [](auto call) -> CRuntimeClass* {
+    try {
+      call();
+    } catch (CException* e) {
+      CRuntimeClass* cls = e->GetRuntimeClass();
+      e->Delete();
+      return cls;
+    }
+    return nullptr;
+  };
+  CEditingControl control(&grid);
+  control.AddChild(new CGXStyle);
+  EXPECT_EQ(control.GetCount(), 1);
+  EXPECT_TRUE(control.GetChild(0));
+  EXPECT_EQ(kind([&] { control.GetChild(-1); }), RUNTIME_CLASS(CInvalidArgException));
+  EXPECT_EQ(kind([&] { control.GetChild(1); }), RUNTIME_CLASS(CInvalidArgException));
+  EXPECT_EQ(kind([&] { grid.ChangeBaseStyle(999, CGXStyle()); }), RUNTIME_CLASS(CNotSupportedException));
+  CGXGridCore bare;
+  EXPECT_EQ(kind([&] { bare.GetStandardStyle(); }), RUNTIME_CLASS(CNotSupportedException));
+  // A known base style changes and can be undone.
+  CGXStyle blue;
+  blue.SetTextColor(RGB(0, 0, 255));
+  const WORD standard = grid.GetParam()->GetStylesMap()->GetStandardStyleId();
+  ASSERT_TRUE(grid.ChangeBaseStyle(standard, blue));
+  EXPECT_EQ(grid.GetStandardStyle().GetTextColor(), RGB(0, 0, 255));
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_NE(grid.GetStandardStyle().GetTextColor(), RGB(0, 0, 255));
+}
+
 TEST(GridPlatform, SharedFileVersionAndLocale) {
   CSharedFile f;
   std::string big(5000, 'x');
@@ -354,4 +385,56 @@ TEST(GridPlatform, SharedFileVersionAndLocale) {
   SetLocaleInfoForTesting(LOCALE_SSHORTDATE, nullptr);
   GXUpdateLocaleDateTimeSettings();
   EXPECT_EQ(GXGetShortDateOrder(FALSE, nullptr, nullptr), 1);
+}
+
+TEST_F(GridCore, FindReplaceKeysAndSizes) {
+  Data().SetRowCount(10);
+  Data().SetColCount(4);
+  std::string longText;
+  for (int i = 0; i < 400; ++i) longText += "ab ";
+  Put(2, 2, longText.c_str());
+  GXFindReplaceState find;
+  find.strFind = "ab";
+  find.strFindUpper = "AB";
+  find.strReplace = "xyz";
+  CEditingControl control(&grid);
+  EXPECT_TRUE(control.FindText(find, 2, 2, FALSE, FALSE));
+  grid.SetCurrent(2, 2);
+  EXPECT_FALSE(control.FindText(find, 2, 2, FALSE, FALSE));  // the current cell only when asked
+  EXPECT_TRUE(control.FindText(find, 2, 2, TRUE, FALSE));
+  ASSERT_TRUE(control.ReplaceAll(find, 2, 2));  // 1,600 bytes: the result grows past 1,000
+  EXPECT_EQ(grid.GetValueRowCol(2, 2).GetLength(), 1600);
+  EXPECT_EQ(CString(grid.GetValueRowCol(2, 2).GetString(), 8), "xyz xyz ");
+  EXPECT_FALSE(control.ReplaceAll(find, 3, 3));
+
+  struct KeyRecorder : CGXControl {
+    using CGXControl::CGXControl;
+    BOOL OnGridKeyDown(UINT c, UINT, UINT) override { return log.push_back("down" + std::to_string(c)), TRUE; }
+    BOOL OnGridChar(UINT c, UINT, UINT) override { return log.push_back("char" + std::to_string(c)), TRUE; }
+    std::vector<std::string> log;
+  } keys(&grid);
+  EXPECT_TRUE(keys.DispatchKeyMessage(WM_KEYDOWN, 37, 0));
+  EXPECT_TRUE(keys.DispatchKeyMessage(WM_CHAR, 'a', 0));
+  EXPECT_FALSE(keys.DispatchKeyMessage(WM_SYSKEYUP, 'a', 0));
+  EXPECT_FALSE(keys.DispatchKeyMessage(WM_PAINT, 0, 0));
+  EXPECT_EQ(keys.log, (std::vector<std::string>{"down37", "char97"}));
+
+  // Sizes in pixels: stored thousandths of the character size.
+  EXPECT_EQ(grid.GetRowHeight(0), 1400 * grid.m_nCharHeight / 1000);
+  EXPECT_EQ(grid.GetColWidth(3), 10000 * grid.m_nCharWidth / 1000);
+  GXSetBit(grid.GetParam()->m_abHiddenRows, 4, TRUE);
+  EXPECT_EQ(grid.GetRowHeight(4), 0);
+  EXPECT_EQ(grid.SumRowHeights(3, 5), 2 * grid.GetDefaultRowHeight());
+
+  CGXRangeList ranges;
+  EXPECT_TRUE(grid.CopyRangeList(ranges, TRUE));
+  ASSERT_EQ(ranges.GetCount(), 1);
+  EXPECT_TRUE(ranges.GetHead()->IsCellInRange(2, 2));
+  grid.OnRecordNavigate(4, 0);  // a record number below 1 is the first record
+  ROWCOL r, c;
+  ASSERT_TRUE(grid.GetCurrentCell(r, c));
+  EXPECT_EQ(r, 1u);
+  grid.OnRecordNavigate(4, 99);
+  grid.GetCurrentCell(r, c);
+  EXPECT_EQ(r, 10u);
 }
