@@ -374,14 +374,21 @@ CString Upper(const CString& s) {
 
 }  // namespace
 
+void CGXControl::SearchTexts(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, CString& text, std::string& hay,
+                             std::string& needle) {
+  const CGXStyle& style = find.pStyle ? *find.pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
+  GetDisplayText(text, nRow, nCol, nullptr, &style);
+  // Compared upper-cased unless case matters.
+  hay = (find.bCase ? text : Upper(text)).str();
+  needle = (find.bCase ? find.strFind : find.strFindUpper).str();
+}
+
 BOOL CGXControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSelect) {
   if (!m_pGrid || (!bCurrent && m_pGrid->IsCurrentCell(nRow, nCol))) return FALSE;
   CString text;
-  const CGXStyle& style = find.pStyle ? *find.pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
-  GetDisplayText(text, nRow, nCol, nullptr, &style);
-  const CString hay = find.bCase ? text : Upper(text);
-  const CString needle = find.bCase ? find.strFind : find.strFindUpper;
-  if (needle.IsEmpty() || hay.str().find(needle.str()) == std::string::npos) return FALSE;
+  std::string hay, needle;
+  SearchTexts(find, nRow, nCol, text, hay, needle);
+  if (needle.empty() || hay.find(needle) == std::string::npos) return FALSE;
   if (bSelect) m_pGrid->SetCurrentCell(nRow, nCol, 0x0A);
   return TRUE;
 }
@@ -389,10 +396,8 @@ BOOL CGXControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nC
 BOOL CGXControl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol) {
   if (!m_pGrid) return FALSE;
   CString text;
-  const CGXStyle& style = find.pStyle ? *find.pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
-  GetDisplayText(text, nRow, nCol, nullptr, &style);
-  const std::string hay = (find.bCase ? text : Upper(text)).str();
-  const std::string needle = (find.bCase ? find.strFind : find.strFindUpper).str();
+  std::string hay, needle;
+  SearchTexts(find, nRow, nCol, text, hay, needle);
   if (needle.empty()) return FALSE;
   // Left to right, never rescanning what was inserted; the result grows as it needs.
   std::string out;

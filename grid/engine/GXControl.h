@@ -7,6 +7,8 @@
 #include "platform/core/List.h"
 #include "platform/gdi/DC.h"
 
+#include <string>
+
 class CGXGridCore;
 class CWnd;
 struct GXFindReplaceState;
@@ -114,6 +116,10 @@ class CGXControl {
   ROWCOL m_nCol = (ROWCOL)-1;
 
  protected:
+  // The cell's display text and the texts a search compares.
+  void SearchTexts(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, CString& text, std::string& hay,
+                   std::string& needle);
+
   CGXGridCore* m_pGrid;
   CGXStyle* m_pStyle = nullptr;
   BOOL m_bInit = FALSE;

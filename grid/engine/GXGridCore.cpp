@@ -353,22 +353,27 @@ int CGXGridCore::GetDefaultColWidth() {
 BOOL CGXGridCore::IsRowHidden(ROWCOL nRow) { return m_pParam && GXGetBit(m_pParam->m_abHiddenRows, nRow); }
 BOOL CGXGridCore::IsColHidden(ROWCOL nCol) { return m_pParam && GXGetBit(m_pParam->m_abHiddenCols, nCol); }
 
-LONG CGXGridCore::SumRowHeights(ROWCOL nFrom, ROWCOL nTo) {
+namespace {
+
+// The sum of sizes from..to, stopped at the largest LONG.
+template <class SIZE>
+LONG SumSizes(ROWCOL nFrom, ROWCOL nTo, SIZE size) {
   long long sum = 0;
-  for (ROWCOL r = nFrom; r <= nTo && sum < 0x7FFFFFFF; ++r) {
-    sum += GetRowHeight(r);
-    if (r == nTo) break;
+  for (ROWCOL i = nFrom; i <= nTo && sum < 0x7FFFFFFF; ++i) {
+    sum += size(i);
+    if (i == nTo) break;
   }
   return (LONG)std::min<long long>(sum, 0x7FFFFFFF);
 }
 
+}  // namespace
+
+LONG CGXGridCore::SumRowHeights(ROWCOL nFrom, ROWCOL nTo) {
+  return SumSizes(nFrom, nTo, [this](ROWCOL r) { return GetRowHeight(r); });
+}
+
 LONG CGXGridCore::SumColWidths(ROWCOL nFrom, ROWCOL nTo) {
-  long long sum = 0;
-  for (ROWCOL c = nFrom; c <= nTo && sum < 0x7FFFFFFF; ++c) {
-    sum += GetColWidth(c);
-    if (c == nTo) break;
-  }
-  return (LONG)std::min<long long>(sum, 0x7FFFFFFF);
+  return SumSizes(nFrom, nTo, [this](ROWCOL c) { return GetColWidth(c); });
 }
 
 BOOL CGXGridCore::SetTopRow(ROWCOL nRow, UINT flags, BOOL bRedraw) {
