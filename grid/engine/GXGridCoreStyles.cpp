@@ -293,10 +293,26 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
         if (m_pCurrentCellStyle) m_pCurrentCellStyle->Free();
         m_pCurrentCellControl = nullptr;
       }
+      settings.nPercent = (DWORD)(i * 100 / (rows * cols));
+      BOOL abort = FALSE;
+      if (progress.CheckAbort(abort) && abort) {
+        // The part done: the first row up to this cell, or every row up to this one.
+        CGXRange done = CGXRange().SetCellRange(range.m_nTop, range.m_nLeft, r, r == range.m_nTop ? c : range.m_nRight);
+        settings.nPercent = 0xFFFFFFFF;
+        if (undo && settings.bRollbackRequested) {
+          SetStyleRange(done, nullptr, 2, nType, undo.get(), flags, CmdRollback);
+        } else if (undo) {
+          AddCommand(new CGXSetStyleRangeCmd(range, nType, undo.release()), ctCmd);
+        } else {
+          UpdateStyleRange(done, pStyle, mode, nType, flags, TRUE);
+        }
+        return FALSE;
+      }
       if (c == range.m_nRight) break;
     }
     if (r == range.m_nBottom || (pStyleArray && (INT_PTR)i >= pStyleArray->GetSize())) break;
   }
+  settings.nPercent = 0xFFFFFFFF;
   if (!changed) return FALSE;
   UpdateStyleRange(range, pStyle, mode, nType, flags, TRUE);
   SetModifiedFlag(TRUE);

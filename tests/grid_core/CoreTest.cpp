@@ -8,11 +8,13 @@
 #include "grid/engine/GXLocale.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Automation.h"
+#include "platform/core/Clock.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Module.h"
 #include "platform/core/SystemInfo.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/SharedFile.h"
 #include "platform/ui/Window.h"
 
@@ -437,4 +439,38 @@ TEST_F(GridCore, FindReplaceKeysAndSizes) {
   grid.OnRecordNavigate(4, 99);
   grid.GetCurrentCell(r, c);
   EXPECT_EQ(r, 10u);
+}
+
+TEST(GridCoreAbort, EscWhileStoringRollsBackThePartDone) {
+  GXStartGridLibrary();
+  Clock::UseVirtualTime();
+  Automation::Instance().Reset();
+  // Each store takes 800 ms; the first one sees ESC typed.
+  struct CSlowGrid : CTestGrid {
+    BOOL StoreStyleRowCol(ROWCOL r, ROWCOL c, const CGXStyle* s, int mode, int type) override {
+      if (stores++ == 0) ::PostMessage(nullptr, WM_KEYDOWN, VK_ESCAPE, 0);
+      Clock::Advance(800);
+      return CTestGrid::StoreStyleRowCol(r, c, s, mode, type);
+    }
+    int stores = 0;
+  } grid;
+  ASSERT_TRUE(grid.Initialize());
+  CGXData& data = *grid.GetParam()->GetData();
+  data.SetRowCount(3);
+  data.SetColCount(3);
+  CGXStyle old;
+  old.SetValue("old");
+  for (ROWCOL c = 1; c <= 3; ++c) data.StoreStyleAt(1, c, &old, 0);
+  Automation::Instance().PushMessageBoxAnswer(IDRETRY);  // abort and undo what was done
+  CGXStyle v;
+  v.SetValue("new");
+  EXPECT_FALSE(grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 3), &v));
+  ASSERT_EQ(Automation::Instance().MessageBoxes().size(), 1u);
+  EXPECT_EQ(Automation::Instance().MessageBoxes()[0].type & MB_TYPEMASK, MB_ABORTRETRYIGNORE);
+  std::string values;
+  for (ROWCOL c = 1; c <= 3; ++c) values += grid.GetValueRowCol(1, c).str() + ",";
+  EXPECT_EQ(values, "old,old,old,");
+  EXPECT_TRUE(grid.GetParam()->m_UndoList.IsEmpty());
+  Automation::Instance().Reset();
+  Clock::UseRealTime();
 }
