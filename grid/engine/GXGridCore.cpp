@@ -8,6 +8,7 @@
 #include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Exception.h"
+#include "platform/core/MessageBox.h"
 #include "platform/core/Module.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/Window.h"
@@ -179,6 +180,28 @@ void CGXGridCore::OnRecordNavigate(int nCommand, LONG nRecord) {
 BOOL CGXGridCore::IsSheetNameEditable() { return m_pParam ? m_pParam->m_bSheetNameEditable : FALSE; }
 
 BOOL CGXGridCore::MoveCurrentCell(int, UINT, BOOL) { return FALSE; }
+
+BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
+  if (bForce) return TRUE;
+  CGXControl* control = GetCurrentCellControl();
+  if (!control || !control->IsActive() || control->OnValidate()) return TRUE;
+  // The sheet stays: the cell comes into view with its warning.
+  ScrollCellIntoView(m_nCurrentRow, m_nCurrentCol);
+  if (!control->m_strWarning.IsEmpty()) AfxMessageBox(control->m_strWarning, MB_ICONEXCLAMATION);
+  return FALSE;
+}
+
+CWnd* CGXGridCore::GetParentTabWnd(BOOL bIgnoreIconic) const {
+  if (!m_pGridWnd) return nullptr;
+  const CPtrList& classes = GXGetLibraryData().m_HostWndClasses;
+  for (const CWnd* w = m_pGridWnd; w; w = w->GetParent()) {
+    for (POSITION pos = classes.GetHeadPosition(); pos;) {
+      auto* cls = static_cast<CRuntimeClass*>(classes.GetNext(pos));
+      if (CWnd* parent = GXGetParentOfKind(w, cls, bIgnoreIconic)) return parent;
+    }
+  }
+  return nullptr;
+}
 
 // ---- current cell ---------------------------------------------------------------------------------------
 

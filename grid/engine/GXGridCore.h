@@ -95,6 +95,10 @@ class CGXGridCore {
   virtual void UpdateReadOnly(BOOL bOldReadOnly, BOOL bCreateHint = TRUE);
   virtual void OnRecordNavigate(int nCommand, LONG nRecord);
   virtual BOOL IsSheetNameEditable();
+  // May the sheet tab switch away: an active cell must accept its text first (TRUE when forced).
+  virtual BOOL CanSwitchSheet(BOOL bForce = FALSE);
+  // The nearest parent of one of the library's host window classes, or null.
+  CWnd* GetParentTabWnd(BOOL bIgnoreIconic = FALSE) const;
   virtual int GetZoom() { return m_nZoom; }
 
   // ---- drawing, printing and activation (the drawing layer fills them) ----

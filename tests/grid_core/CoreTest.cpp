@@ -474,3 +474,24 @@ TEST(GridCoreAbort, EscWhileStoringRollsBackThePartDone) {
   Automation::Instance().Reset();
   Clock::UseRealTime();
 }
+
+TEST_F(GridCore, SheetSwitchWaitsForAValidCell) {
+  Data().SetRowCount(3);
+  Data().SetColCount(3);
+  auto* control = new CEditingControl(&grid);
+  grid.RegisterControl(52512, control);
+  CGXStyle limits;
+  limits.SetControl(52512).SetUserAttribute(51011, "10").SetUserAttribute(51013, "Too small");
+  Data().StoreStyleAt(2, 2, &limits, 0);
+  grid.SetCurrent(2, 2);
+  control->Init(2, 2);
+  control->active = control->modified = TRUE;
+  control->text = "9";
+  EXPECT_TRUE(grid.CanSwitchSheet(TRUE));
+  EXPECT_FALSE(grid.CanSwitchSheet());
+  ASSERT_EQ(Automation::Instance().MessageBoxes().size(), 1u);
+  EXPECT_EQ(Automation::Instance().MessageBoxes()[0].text, "Too small");
+  control->text = "10";
+  EXPECT_TRUE(grid.CanSwitchSheet());
+  EXPECT_FALSE(grid.GetParentTabWnd());
+}
