@@ -455,3 +455,78 @@ GXFindReplaceState& GXGetFindReplaceState() {
   static GXFindReplaceState state;
   return state;
 }
+
+// ---- geometry and the current-cell frame ---------------------------------------------------------------------
+
+void CGXControl::GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect, const CGXStyle* pStyle) {
+  if (!m_pGrid) {
+    rect = pCellRect ? *pCellRect : CRect();
+    return;
+  }
+  const CGXStyle& style = pStyle ? *pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
+  const CRect cell = pCellRect ? *pCellRect : m_pGrid->CalcRectFromRowCol(nRow, nCol);
+  RECT inner;
+  m_pGrid->ShrinkRectByBorders(&inner, cell, style, TRUE);
+  rect = inner;
+  // The current row and column lose the pixel their frame line takes, unless a border gives it.
+  ROWCOL r, c;
+  const CGXProperties* props = m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
+  if (m_pGrid->GetCurrentCell(r, c) && props) {
+    if (props->GetHorizontalLines() && nRow > m_pGrid->GetHeaderRows() && nRow == r &&
+        !style.GetIncludeBorder(CGXStyle::sideBottom))
+      --rect.bottom;
+    if (props->GetVerticalLines() && nCol > m_pGrid->GetHeaderCols() && nCol == c &&
+        !style.GetIncludeBorder(CGXStyle::sideRight))
+      --rect.right;
+  }
+}
+
+CSize CGXControl::GrowSizeByBorders(CSize size, const CGXStyle& style) {
+  if (!m_pGrid) return size;
+  SIZE out;
+  m_pGrid->GrowSizeByBorders(&out, size.cx, size.cy, style);
+  return CSize(out.cx, out.cy);
+}
+
+void CGXControl::DrawCurrentCellFrame(CDC* pDC, const CRect& rect) {
+  CGXGridParam* param = m_pGrid ? m_pGrid->GetParam() : nullptr;
+  if (!pDC || !param) return;
+  const WORD mode = param->m_wShowCurrentCell;
+  if (!(mode == 0 || (mode == 2 && m_pGrid->m_bActive))) return;
+  const CGXProperties* props = param->GetProperties();
+  const CGXStyle* kind = props ? props->GetUserProperty(51005) : nullptr;
+  const CString value = kind ? kind->GetValue() : CString();
+  if (props && value == props->m_sNoBorder) return;
+  const bool solid = props && (value == props->m_sThinBorder || value == props->m_sThickBorder);
+  const int w = props && (value == props->m_sThickBorder || value == props->m_sInvertThick) ? 2 : 1;
+  const CRect strips[4] = {CRect(rect.left, rect.top, rect.right, rect.top + w),
+                           CRect(rect.left, rect.bottom - w, rect.right, rect.bottom),
+                           CRect(rect.left, rect.top + w, rect.left + w, rect.bottom - w),
+                           CRect(rect.right - w, rect.top + w, rect.right, rect.bottom - w)};
+  for (const CRect& s : strips) {
+    if (solid) GXFillRect(pDC, &s, RGB(0, 0, 0));
+    else pDC->InvertRect(&s);
+  }
+}
+
+BOOL CGXControl::IsHighlighted(ROWCOL nRow, ROWCOL nCol) {
+  ROWCOL r, c;
+  if (!m_pGrid || !m_pGrid->GetCurrentCell(r, c)) return FALSE;
+  const CGXProperties* props = m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
+  if (!props || r <= m_pGrid->GetHeaderRows() || c <= m_pGrid->GetHeaderCols()) return FALSE;
+  CGXRange covered = CGXRange().SetCellRange(nRow, nCol, nRow, nCol);
+  m_pGrid->GetCoveredCellsRowCol(nRow, nCol, covered);
+  if (nCol <= m_pGrid->GetHeaderCols() && props->GetMarkRowHeader() && r >= covered.m_nTop && r <= covered.m_nBottom)
+    return TRUE;
+  return nRow <= m_pGrid->GetHeaderRows() && props->GetMarkColHeader() && c >= covered.m_nLeft && c <= covered.m_nRight;
+}
+
+BOOL CGXControl::IsKindOfControl(LPCTSTR pszClassName) const {
+  return pszClassName && (std::strcmp(GetControlClassName(), pszClassName) == 0 || std::strcmp("CGXControl", pszClassName) == 0);
+}
+
+BOOL CGXControl::PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) {
+  CString value;
+  if (IsInitAt(nRow, nCol) && GetValue(value)) style.SetValue(value);
+  return FALSE;
+}

@@ -37,6 +37,15 @@ class CGXControl {
   virtual BOOL OnEndEditing();
   virtual BOOL OnLeftCell(ROWCOL nNewRow, ROWCOL nNewCol);
   virtual BOOL OnDeleteCell();
+  // The cell's rectangle (the grid's when none is given) less borders, frame and the grid lines
+  // that the current row and column draw inside it.
+  virtual void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
+                                const CGXStyle* pStyle = nullptr);
+  virtual CSize GrowSizeByBorders(CSize size, const CGXStyle& style);
+  virtual CSize CalcSize(CDC*, ROWCOL, ROWCOL, const CGXStyle&) { return CSize(0, 0); }
+  virtual void DrawCurrentCellFrame(CDC* pDC, const CRect& rect);
+  // A header cell drawn pressed: its row or column holds the current cell and the properties mark it.
+  virtual BOOL IsHighlighted(ROWCOL nRow, ROWCOL nCol);
   virtual BOOL CanFloatCell(ROWCOL, ROWCOL, const CGXStyle&, BOOL) { return FALSE; }
   // Merge consent: a cell with text may merge.
   virtual BOOL CellHasText(ROWCOL, ROWCOL, const CGXStyle& style) { return !style.GetValue().IsEmpty(); }
@@ -102,6 +111,10 @@ class CGXControl {
   virtual BOOL ValidateText(const CString&) { return TRUE; }
   virtual void OnInvalidKeyPressed(LPCTSTR) {}
 
+  // This class or one of its bases is named so.
+  BOOL IsKindOfControl(LPCTSTR pszClassName) const;
+  void GetValueText(ROWCOL, ROWCOL, const CGXStyle& style, CString& text) { text = style.GetValue(); }
+  BOOL PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style);
   // A held lead byte answers TRUE and waits for its trail byte; text gets the complete character.
   BOOL CollectMbcsChar(UINT nChar, CString& text);
   BOOL IsInitAt(ROWCOL nRow, ROWCOL nCol) const { return m_bInit && m_nRow == nRow && m_nCol == nCol; }

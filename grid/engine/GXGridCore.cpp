@@ -410,3 +410,57 @@ BOOL CGXGridCore::SetLeftCol(ROWCOL nCol, UINT flags, BOOL bRedraw) {
   if (bRedraw) Redraw(flags, FALSE);
   return TRUE;
 }
+
+// ---- room that borders, grid lines and the 3-D frame take -----------------------------------------------------
+
+namespace {
+
+// A side's border width: -1 for a side without a border, 0 for the null pen.
+int BorderWidth(const CGXStyle& style, int side) {
+  if (!style.GetIncludeBorder(side)) return -1;
+  const CGXPenValue pen = style.GetBorders(side);
+  if (pen.GetStyle() == PS_NULL) return 0;
+  return std::max<int>(1, pen.GetWidth());
+}
+
+}  // namespace
+
+void CGXGridCore::ShrinkRectByBorders(RECT* pOut, const RECT& rect, const CGXStyle& style, BOOL bFrameAndLines) {
+  if (!pOut) return;
+  const CGXProperties* props = m_pParam ? m_pParam->m_pProperties : nullptr;
+  const BOOL h = props ? props->GetHorizontalLines() : TRUE, v = props ? props->GetVerticalLines() : TRUE;
+  const BOOL r = m_pParam ? m_pParam->m_bGridLinesRightBottom : TRUE;
+  RECT out = rect;
+  if (bFrameAndLines && style.GetIncludeDraw3dFrame() && style.GetDraw3dFrame()) {
+    ++out.left, ++out.top, --out.right, --out.bottom;
+  }
+  auto side = [&](int which, LONG& edge, int dir, BOOL lines) {
+    const int w = BorderWidth(style, which);
+    if (w > 0) edge += dir * w;
+    else if (w < 0 && bFrameAndLines && lines) edge += dir;
+  };
+  side(CGXStyle::sideTop, out.top, 1, h && !r);
+  side(CGXStyle::sideBottom, out.bottom, -1, h && r);
+  side(CGXStyle::sideLeft, out.left, 1, v && !r);
+  side(CGXStyle::sideRight, out.right, -1, v && r);
+  *pOut = out;
+}
+
+void CGXGridCore::GrowSizeByBorders(SIZE* pOut, int cx, int cy, const CGXStyle& style) {
+  if (!pOut) return;
+  const CGXProperties* props = m_pParam ? m_pParam->m_pProperties : nullptr;
+  const BOOL h = props ? props->GetHorizontalLines() : TRUE, v = props ? props->GetVerticalLines() : TRUE;
+  const BOOL r = m_pParam ? m_pParam->m_bGridLinesRightBottom : TRUE;
+  if (style.GetIncludeDraw3dFrame() && style.GetDraw3dFrame()) cx += 2, cy += 2;
+  auto side = [&](int which, int& total, BOOL lines) {
+    const int w = BorderWidth(style, which);
+    if (w > 0) total += w;
+    else if (lines) total += 1;
+  };
+  side(CGXStyle::sideTop, cy, h && !r);
+  side(CGXStyle::sideBottom, cy, h && r);
+  side(CGXStyle::sideLeft, cx, v && !r);
+  side(CGXStyle::sideRight, cx, v && r);
+  pOut->cx = cx;
+  pOut->cy = cy;
+}

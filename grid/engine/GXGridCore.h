@@ -177,6 +177,11 @@ class CGXGridCore {
     return 0;
   }
   virtual CRect CalcRectFromRowCol(ROWCOL, ROWCOL) { return CRect(); }
+  // The inner rectangle of a cell: less its borders and, with bFrameAndLines, its 3-D frame and
+  // the grid lines it carries.
+  virtual void ShrinkRectByBorders(RECT* pOut, const RECT& rect, const CGXStyle& style, BOOL bFrameAndLines = TRUE);
+  // A content size grown to a cell size.
+  virtual void GrowSizeByBorders(SIZE* pOut, int cx, int cy, const CGXStyle& style);
   virtual CRect CalcRectFromRowColEx(ROWCOL, ROWCOL, ROWCOL, ROWCOL) { return CRect(); }
   virtual BOOL GetCoveredCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
   virtual BOOL GetFloatedCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }

@@ -6,6 +6,7 @@
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXLocale.h"
+#include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
@@ -13,6 +14,7 @@
 #include "platform/core/Module.h"
 #include "platform/core/SystemInfo.h"
 #include "platform/gdi/GdiObject.h"
+#include "platform/gdi/SurfaceProvider.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/SharedFile.h"
@@ -494,4 +496,56 @@ TEST_F(GridCore, SheetSwitchWaitsForAValidCell) {
   control->text = "10";
   EXPECT_TRUE(grid.CanSwitchSheet());
   EXPECT_FALSE(grid.GetParentTabWnd());
+}
+
+TEST_F(GridCore, BordersFramesAndHighlightedHeaders) {
+  grid.GetParam()->m_bGridLinesRightBottom = TRUE;
+  struct Case {
+    const char* name;
+    void (*setup)(CGXStyle&);
+    BOOL frameAndLines;
+    CRect inner;
+  } cases[] = {
+      {"lines only", [](CGXStyle&) {}, TRUE, CRect(10, 10, 49, 29)},
+      {"no lines", [](CGXStyle&) {}, FALSE, CRect(10, 10, 50, 30)},
+      {"3-D frame", [](CGXStyle& s) { s.SetDraw3dFrame(1); }, TRUE, CRect(11, 11, 48, 28)},
+      {"left border 3", [](CGXStyle& s) { s.SetBorders(CGXStyle::sideLeft, CGXPenValue(0, 3, 0)); }, TRUE,
+       CRect(13, 10, 49, 29)},
+      {"null right pen", [](CGXStyle& s) { s.SetBorders(CGXStyle::sideRight, CGXPenValue(PS_NULL, 1, 0)); }, TRUE,
+       CRect(10, 10, 50, 29)},
+  };
+  for (const Case& c : cases) {
+    CGXStyle style;
+    c.setup(style);
+    RECT out;
+    grid.ShrinkRectByBorders(&out, CRect(10, 10, 50, 30), style, c.frameAndLines);
+    EXPECT_EQ(CRect(out), c.inner) << c.name;
+  }
+  SIZE grown;
+  CGXStyle framed;
+  framed.SetDraw3dFrame(2).SetBorders(CGXStyle::sideTop, CGXPenValue(0, 2, 0));
+  grid.GrowSizeByBorders(&grown, 10, 10, framed);
+  EXPECT_EQ(grown.cx, 13);  // frame 2 + right grid line
+  EXPECT_EQ(grown.cy, 15);  // frame 2 + top border 2 + bottom grid line
+
+  Data().SetRowCount(5);
+  Data().SetColCount(5);
+  grid.SetCurrent(3, 4);
+  CEditingControl control(&grid);
+  EXPECT_TRUE(control.IsHighlighted(3, 0));   // the current row's header
+  EXPECT_TRUE(control.IsHighlighted(0, 4));   // the current column's header
+  EXPECT_FALSE(control.IsHighlighted(2, 0));
+  EXPECT_FALSE(control.IsHighlighted(3, 3));
+
+  // The thick frame of the current cell: two pixels of black.
+  CGXStyle thick;
+  thick.SetValue("Thick Border.");
+  grid.GetParam()->GetProperties()->AddUserProperty(51005, thick);
+  grid.GetParam()->m_wShowCurrentCell = 0;
+  CImageSurface surface(40, 40);
+  CClientDC dc(&surface);
+  control.DrawCurrentCellFrame(&dc, CRect(5, 5, 25, 25));
+  EXPECT_EQ(surface.GetPixel(15, 6), RGB(0, 0, 0));
+  EXPECT_EQ(surface.GetPixel(15, 7), RGB(255, 255, 255));
+  EXPECT_EQ(surface.GetPixel(24, 15), RGB(0, 0, 0));
 }
