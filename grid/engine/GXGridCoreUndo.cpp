@@ -243,7 +243,8 @@ BOOL CGXBlockCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
   const BOOL bLock = param->m_bLockUpdate;
   if (count > 1) {
     param->m_bLockUpdate = TRUE;
-    settings.nDisplayDepth = (DWORD)settings.nLevel;
+    // Deeper progress objects keep this status text on the line.
+    settings.nDisplayDepth = (DWORD)(settings.nLevel - 1);
   }
   BOOL ok = TRUE;
   const DWORD start = GetTickCount();
