@@ -3,6 +3,9 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WinThread.h"
+#include "platform/ui/Wnd.h"
 
 #include <cstring>
 
@@ -35,9 +38,14 @@ void GetWords(const std::vector<BYTE>& data, WORD* words, WORD count) {
 }
 
 // The host's main window of the current thread, to which big-transfer progress goes.
-struct HWND__* CurrentThreadMainWindow() { return nullptr; }
+struct HWND__* CurrentThreadMainWindow() {
+  CWnd* main = AfxGetMainWnd();
+  return main ? main->GetSafeHwnd() : nullptr;
+}
 
-LRESULT SendToWindow(struct HWND__*, UINT, WPARAM, LPARAM) { return 0; }
+LRESULT SendToWindow(struct HWND__* hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::SendMessage(hwnd, message, wParam, lParam);
+}
 
 // Holds nShowErr at 0 while the drive's answers are awaited.
 class SilentErrors {

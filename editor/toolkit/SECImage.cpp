@@ -4,6 +4,7 @@
 #include "platform/core/MessageBox.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -223,13 +224,19 @@ BOOL SECImage::Rotate90(int bClockwise) {
   HGLOBAL h = ::GlobalAlloc(GHND, std::max<size_t>((size_t)newRow * newH, 1));
   if (!h) return FALSE;
   BYTE* dst = static_cast<BYTE*>(::GlobalLock(h));
+  size_t n = m_wBitsPerPixel / 8;
   for (DWORD y = 0; y < m_dwHeight; ++y) {
     const BYTE* src = m_lpSrcBits + (size_t)y * m_dwPadWidth;
-    for (DWORD x = 0; x < m_dwWidth; ++x) {
-      DWORD col = bClockwise ? y : m_dwHeight - 1 - y;
-      DWORD row = bClockwise ? m_dwWidth - 1 - x : x;
-      CopyPixel(src, x, dst + (size_t)row * newRow, col, m_wBitsPerPixel);
+    DWORD col = bClockwise ? y : m_dwHeight - 1 - y;
+    if (n == 0) {
+      for (DWORD x = 0; x < m_dwWidth; ++x)
+        CopyPixel(src, x, dst + (size_t)(bClockwise ? m_dwWidth - 1 - x : x) * newRow, col, m_wBitsPerPixel);
+      continue;
     }
+    // Whole pixels: walk the destination column with a fixed step.
+    BYTE* out = dst + (size_t)(bClockwise ? m_dwWidth - 1 : 0) * newRow + col * n;
+    std::ptrdiff_t step = bClockwise ? -(std::ptrdiff_t)newRow : (std::ptrdiff_t)newRow;
+    for (DWORD x = 0; x < m_dwWidth; ++x, src += n, out += step) memcpy(out, src, n);
   }
   FreeBits();
   m_hImage = h;
@@ -289,8 +296,17 @@ void SECImage::ContrastPixel(BYTE& bb, BYTE& gg, BYTE& rr, int k) {
       if (h < 0) h += 360;
     }
   }
-  double v2 = v + ((std::sin((v - 0.5) * std::numbers::pi) + 1) * 0.5 - v) * k * 0.5;
-  v2 = std::clamp(v2, 0.0, 1.0);
+  // The new value depends on the old one alone: one table per direction over the 256 byte values.
+  static const auto kCurves = [] {
+    std::array<std::array<double, 256>, 2> t{};
+    for (int d = 0; d < 2; ++d)
+      for (int i = 0; i < 256; ++i) {
+        double x = i / 255.0;
+        t[(size_t)d][(size_t)i] = std::clamp(x + ((std::sin((x - 0.5) * std::numbers::pi) + 1) * 0.5 - x) * (d ? 1 : -1) * 0.5, 0.0, 1.0);
+      }
+    return t;
+  }();
+  double v2 = kCurves[k > 0 ? 1 : 0][std::max({rr, gg, bb})];
   if (h < 0 || s == 0) {
     r = g = b = v2;
   } else {

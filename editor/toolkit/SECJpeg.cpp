@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -181,7 +182,7 @@ BOOL SECJpeg::SECoutput_init(jpeg_decompress_struct* cinfo) {
   ULONGLONG bytes = (ULONGLONG)m_dwPadWidth * m_dwHeight;
   if (bytes > 0xFFFFFFFFull || !AllocBits((size_t)bytes)) return FALSE;
   m_dwPixelBufferSize = (DWORD)bytes;
-  m_bIsPadded = FALSE;
+  m_bIsPadded = TRUE;
   return TRUE;
 }
 
@@ -201,17 +202,25 @@ BOOL SECJpeg::Decode(jpeg_decompress_struct* cinfo, CFile* pFile) {
   JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, (JDIMENSION)rowSamples, 1);
   bool expand = grey && m_wBitsPerPixel == 24;
   size_t rowBytes = expand ? rowSamples * 3 : rowSamples;
-  size_t at = 0;
-  while (cinfo->output_scanline < cinfo->output_height) {
+  // Each decoded row goes straight to its padded place in the bottom-up DIB.
+  size_t stride = m_dwPadWidth;
+  for (DWORD r = 0; cinfo->output_scanline < cinfo->output_height && r < m_dwHeight; ++r) {
+    size_t at = (size_t)(m_dwHeight - 1 - r) * stride;
+    size_t n = std::min(rowBytes, stride);
+    if (at + n > m_dwPixelBufferSize) break;
+    if (!expand && n == rowBytes) {
+      // The row fits its place: the codec writes it there directly.
+      JSAMPROW direct = m_lpSrcBits + at;
+      jpeg_read_scanlines(cinfo, &direct, 1);
+      continue;
+    }
     jpeg_read_scanlines(cinfo, row, 1);
-    size_t n = std::min(rowBytes, (size_t)m_dwPixelBufferSize - at);
     if (expand) {
-      for (size_t i = 0; i < n; ++i) m_lpSrcBits[at + i] = row[0][i / 3];
+      BYTE* out = m_lpSrcBits + at;
+      for (size_t i = 0; i < n / 3; ++i) out[3 * i] = out[3 * i + 1] = out[3 * i + 2] = row[0][i];
     } else {
       memcpy(m_lpSrcBits + at, row[0], n);
     }
-    at += n;
-    if (n < rowBytes) break;
   }
   for (int i = 0; i < cinfo->actual_number_of_colors && i < m_wColors; ++i) {
     bool colour = cinfo->out_color_components == 3;
@@ -245,8 +254,7 @@ BOOL SECJpeg::DoLoadImage(CFile* pFile) {
     m_dwWidth = m_dwHeight = 0;
     return FALSE;
   }
-  FlipVert();
-  return PadBits();
+  return TRUE;
 }
 
 void SECJpeg::ApplyEncoding(jpeg_compress_struct* cinfo) const {
