@@ -53,7 +53,9 @@ TEST(SECImage, RotationsAndFlipsGiveThePixelsBackAtEveryDepth) {
     ASSERT_TRUE(img.FlipVert());
     TestImage ref;
     ref.Make(c.w, c.h, c.bpp, rows);
-    if (c.bpp >= 8) EXPECT_EQ(rows, img.Rows()) << c.bpp;
+    if (c.bpp >= 8) {
+      EXPECT_EQ(rows, img.Rows()) << c.bpp;
+    }
     for (DWORD y = 0; y < c.h && c.bpp < 8; ++y) {
       for (DWORD x = 0; x < c.w; ++x) {
         auto bit = [&](const TestImage& i) {
