@@ -19,6 +19,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -124,6 +125,15 @@ class Slave {
   // Receiving.
   std::ofstream m_file;
   std::string m_filePath;
+  std::string m_folder;
+  size_t m_received = 0, m_acked = 0, m_maxInFlight = 0;
+  bool m_holdAcks = false;
+  void Acknowledge() {
+    m_acked = m_received;
+    Bytes a{9};
+    for (int i = 0; i < 4; ++i) a.push_back((BYTE)(m_received >> (8 * i)));
+    Transfer(a);
+  }
   // Sending.
   std::ifstream m_send;
   bool m_sending = false;
@@ -496,10 +506,49 @@ void Slave::OnTransfer(const Bytes& p) {
       Transfer({0});
       return;
     }
-    case 2: m_file.write((const char*)p.data() + 1, (std::streamsize)(p.size() - 1)); return;
+    case 4: {  // folder offer: accepted with a window
+      auto nul = std::find(p.begin() + 5, p.end(), (BYTE)0);
+      std::string name(p.begin() + 5, nul);
+      if (m_refuse || nul == p.end()) {
+        std::string t = "Your partner refused to receive the folder";
+        Bytes r{0};
+        r.insert(r.end(), t.begin(), t.end());
+        Transfer(r);
+        return;
+      }
+      m_folder = m_inbox + "/" + name;
+      mkdir(m_folder.c_str(), 0755);
+      m_received = m_acked = 0;
+      Transfer({0, 0, 0x00, 0x40});
+      return;
+    }
+    case 5: {  // next file of the folder
+      std::string rel(p.begin() + 1, p.end());
+      for (char& ch : rel)
+        if (ch == '\\') ch = '/';
+      for (size_t at = rel.find('/'); at != std::string::npos; at = rel.find('/', at + 1))
+        mkdir((m_folder + "/" + rel.substr(0, at)).c_str(), 0755);
+      m_filePath = m_folder + "/" + rel;
+      m_file.open(m_filePath, std::ios::binary);
+      Transfer({0});
+      return;
+    }
+    case 2:
+    case 6:
+      m_file.write((const char*)p.data() + 1, (std::streamsize)(p.size() - 1));
+      m_received += p.size() - 1;
+      m_maxInFlight = std::max(m_maxInFlight, m_received - m_acked);
+      if (p[0] == 6 && !m_holdAcks) Acknowledge();
+      return;
     case 3:
+    case 7:
       m_file.close();
       Say("received " + m_filePath);
+      Transfer({0});
+      return;
+    case 9: return;  // the partner's acknowledgement of what the slave sends
+    case 8:
+      Say("folder-done " + std::to_string(m_received) + " " + std::to_string(m_maxInFlight));
       Transfer({0});
       return;
     default: {
@@ -526,6 +575,11 @@ void Slave::Command(const std::string& verb, const std::string& rest) {
   else if (verb == "refuse") m_refuse = true;
   else if (verb == "accept") m_refuse = false;
   else if (verb == "inbox") m_inbox = rest;
+  else if (verb == "holdacks") m_holdAcks = true;
+  else if (verb == "releaseacks") {
+    m_holdAcks = false;
+    Acknowledge();
+  } else if (verb == "stats") Say("bytes " + std::to_string(m_received) + " " + std::to_string(m_maxInFlight));
   else if (verb == "progress") Reply(FromHex(rest));
   else if (verb == "unsolicited") {
     DAV_MSG m{3, 0x10, 0x55, {1, 2, 3, 4}};

@@ -5,6 +5,7 @@
 #include "comm/NetMessage.h"
 #include "comm/SocketWinThread.h"
 #include "kernel/ConfigFile.h"
+#include "kernel/MC_Setup.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Ini.h"
 #include "platform/ui/Controls.h"
@@ -12,6 +13,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
+#include "suite/coff/CoffWriter.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/comm_net/NetPeerProcess.h"
 
@@ -313,6 +315,190 @@ TEST_F(NetMasterTest, ProgressQuestionsAreAnsweredAndCoffFilesAreLimited) {
   auto start = std::chrono::steady_clock::now();
   CMC_Comm::ExitNetMaster();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
+
+// What the drive work of the kernel gives: the same locally and over the net master.
+struct DriveResults {
+  std::vector<WORD> words, big;
+  int sendProgress = 0, receiveProgress = 0;
+  CByteArray errorCodes;
+  CWordArray errorWords, axes;
+  CStringArray firmware;
+  WORD coff[3] = {};
+  WORD configId = 0;
+  CString productId;
+  int parameters = 0;
+};
+
+void DriveWork(const std::string& coffFile, DriveResults& r) {
+  auto progress = +[](int code, const char*, float, void* user) {
+    if (code >= 3) ++*static_cast<int*>(user);
+    return true;
+  };
+  EXPECT_TRUE(CMC_Comm::SetActiveBoard(1));
+  std::vector<WORD> words(64), big(20000);
+  for (size_t i = 0; i < words.size(); ++i) words[i] = (WORD)(0x1000 + i * 7);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = (WORD)(i * 31 + 5);
+  EXPECT_TRUE(CMC_Comm::SendData(words.data(), 0x8000, 1, (WORD)words.size()));
+  r.words.resize(words.size());
+  EXPECT_TRUE(CMC_Comm::ReceiveData(r.words.data(), 0x8000, 1, (WORD)words.size()));
+  EXPECT_TRUE(CMC_Comm::SendBigData(big.data(), 0x8100, 1, (WORD)big.size(), progress, &r.sendProgress));
+  r.big.resize(big.size());
+  EXPECT_TRUE(CMC_Comm::ReceiveBigData(r.big.data(), 0x8100, 1, (WORD)big.size(), progress, &r.receiveProgress));
+  EXPECT_EQ(big, r.big);
+  CMC_Comm::GetMotionControllerLastErrors(r.errorCodes, r.errorWords);
+  EXPECT_TRUE(CMC_Comm::ScanNetwork(r.axes, r.firmware));
+  EXPECT_TRUE(CMC_Comm::COFFDownload(coffFile.c_str(), &r.coff[0], &r.coff[1], &r.coff[2], nullptr, nullptr, 0x4000));
+  CMC_Setup* setup = CMC_Setup::Create(0x0505);
+  EXPECT_TRUE(setup && setup->SaveToActiveBoard());
+  if (setup) CMC_Setup::Destroy(setup);
+  CMC_Setup* back = CMC_Setup::CreateFromActiveBoard(nullptr);
+  EXPECT_TRUE(back);
+  if (back) {
+    r.configId = back->GetConfigID();
+    r.productId = back->GetProductID();
+    r.parameters = back->GetParameters().GetSize();
+    CMC_Setup::Destroy(back);
+  }
+}
+
+TEST_F(NetMasterTest, DriveWorkOverTheNetGivesTheLocalResults) {
+  coff::Writer w;
+  coff::Section text;
+  text.name = ".text";
+  text.loadAddress = text.runAddress = 0x4000;
+  for (int i = 0; i < 40; ++i) text.words.push_back((uint16_t)(0x7000 + i));
+  w.AddSection(text);
+  std::string file = dravonix::test::ScratchDir("net-coff") + "/prog.out";
+  ASSERT_TRUE(w.WriteFile(file));
+
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  DriveResults local, net;
+  DriveWork(file, local);
+  CMC_Comm::Close();
+
+  Start();
+  OpenChannel();
+  OpenDrive();
+  DriveWork(file, net);
+  EXPECT_EQ(local.words, net.words);
+  EXPECT_EQ(local.big, net.big);
+  EXPECT_GT(net.sendProgress, 0);
+  EXPECT_GT(net.receiveProgress, 0);
+  EXPECT_EQ(local.errorCodes.GetSize(), net.errorCodes.GetSize());
+  ASSERT_EQ(local.axes.GetSize(), net.axes.GetSize());
+  for (int i = 0; i < local.axes.GetSize(); ++i) {
+    EXPECT_EQ(local.axes[i], net.axes[i]);
+    EXPECT_EQ(local.firmware[i], net.firmware[i]);
+  }
+  EXPECT_EQ(std::vector<WORD>(local.coff, local.coff + 3), std::vector<WORD>(net.coff, net.coff + 3));
+  EXPECT_EQ(local.configId, net.configId);
+  EXPECT_EQ(local.productId, net.productId);
+  EXPECT_EQ(local.parameters, net.parameters);
+
+  // Unsolicited messages and debug texts reach their handlers through the host's main window.
+  static DAV_MSG s_msg;
+  static std::string s_debug;
+  CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(+[](DAV_MSG* m) { s_msg = *m; });
+  CMC_Comm::RegisterDebugLogHandler(1, +[](const char* t) { s_debug = t; });
+  m_peer->WaitFor("frame 1E");
+  m_peer->Command("unsolicited");
+  m_peer->Command("debug drive says hello");
+  ASSERT_TRUE(PumpUntil([] { return s_msg.opcode == 0x55 && !s_debug.empty(); }));
+  EXPECT_EQ(4, s_msg.data[3]);
+  EXPECT_EQ("drive says hello", s_debug);
+  CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(nullptr);
+  CMC_Comm::RegisterDebugLogHandler(0, nullptr);
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string HexOf(const std::string& s) {
+  std::string h;
+  char b[4];
+  for (unsigned char c : s) {
+    snprintf(b, sizeof b, "%02X", c);
+    h += b;
+  }
+  return h;
+}
+
+TEST_F(NetMasterTest, FilesAndFoldersGoToThePartner) {
+  Start();
+  OpenChannel();
+  std::string dir = dravonix::test::ScratchDir("net-send"), inbox = dravonix::test::ScratchDir("net-inbox");
+  m_peer->Command("inbox " + inbox);
+  std::ofstream(dir + "/empty.zip").close();
+  // A refused offer: the partner's text is shown and both sides are back in the channel.
+  m_peer->Command("refuse");
+  DialogAutomation::PushFileDialogResult((dir + "/empty.zip").c_str());
+  Click(IDC_NM_SENDFILE);
+  ASSERT_TRUE(WaitState(NMS_SENDING));
+  ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  EXPECT_NE(std::string::npos, Log().find("Your partner refused to receive the file"));
+  // A 0-byte file ends at once.
+  m_peer->Command("accept");
+  DialogAutomation::PushFileDialogResult((dir + "/empty.zip").c_str());
+  Click(IDC_NM_SENDFILE);
+  ASSERT_TRUE(WaitState(NMS_SENDING));
+  ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  EXPECT_EQ("received " + inbox + "/empty.zip", m_peer->WaitFor("received"));
+  EXPECT_TRUE(fs::exists(inbox + "/empty.zip"));
+  EXPECT_EQ(0u, fs::file_size(inbox + "/empty.zip"));
+
+  // A folder tree arrives byte for byte, never more than the window beyond the acknowledged count.
+  fs::create_directories(dir + "/tree/sub/deeper");
+  std::string big(70000, '\0'), small = "small file";
+  for (size_t i = 0; i < big.size(); ++i) big[i] = (char)(i * 7 % 251);
+  std::ofstream(dir + "/tree/a.bin", std::ios::binary) << big;
+  std::ofstream(dir + "/tree/sub/b.txt", std::ios::binary) << small;
+  std::ofstream(dir + "/tree/sub/deeper/c.bin", std::ios::binary) << big.substr(0, 5000);
+  m_peer->Command("holdacks");
+  DialogAutomation::PushFolderResult((dir + "/tree").c_str());
+  Click(IDC_NM_SENDFOLDER);
+  ASSERT_TRUE(WaitState(NMS_SENDING));
+  PumpUntil([] { return false; }, 300);
+  m_peer->Command("stats");
+  EXPECT_EQ("bytes 16384 16384", m_peer->WaitFor("bytes"));
+  m_peer->Command("releaseacks");
+  ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  std::string done = m_peer->WaitFor("folder-done");
+  EXPECT_EQ("folder-done 75010", done.substr(0, 17));
+  EXPECT_EQ(big, ReadAll(inbox + "/tree/a.bin"));
+  EXPECT_EQ(small, ReadAll(inbox + "/tree/sub/b.txt"));
+  EXPECT_EQ(big.substr(0, 5000), ReadAll(inbox + "/tree/sub/deeper/c.bin"));
+}
+
+TEST_F(NetMasterTest, ReceivedNamesStayInTheChosenFolderAndAbortsDeleteTheFile) {
+  Start();
+  OpenChannel();
+  std::string dir = dravonix::test::ScratchDir("net-receive");
+  // Offers whose names leave the folder are refused without a question.
+  for (std::string name : {"..\\x", "C:\\x", "\\x"}) {
+    m_peer->Command("transfer 0105000000" + HexOf(name) + "00");
+    EXPECT_EQ("reply-text Network protocol error", m_peer->WaitFor("reply-text")) << name;
+  }
+  EXPECT_TRUE(BoxTexts().empty());
+  EXPECT_TRUE(fs::is_empty(dir));
+  // An offer without its NUL is a protocol error too.
+  m_peer->Command("transfer 01050000007878");
+  EXPECT_EQ("reply-text Network protocol error", m_peer->WaitFor("reply-text"));
+
+  // Accepted, then a status ends the transfer: state 4 and the partial file is gone.
+  Automation::Instance().PushMessageBoxAnswer(IDYES);
+  DialogAutomation::PushFileDialogResult((dir + "/part.zip").c_str());
+  m_peer->Command("transfer 0110000000" + HexOf("part.zip") + "000040");
+  ASSERT_TRUE(WaitState(NMS_RECEIVING));
+  ASSERT_FALSE(BoxTexts().empty());
+  EXPECT_EQ("Do you want to receive a file named part.zip (size 16)?", BoxTexts()[0]);
+  m_peer->Command("transfer 026162636465");
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(dir + "/part.zip") && fs::file_size(dir + "/part.zip") == 5; })) << Log();
+  m_peer->Command("status channel lost");
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  EXPECT_FALSE(fs::exists(dir + "/part.zip"));
 }
 
 }  // namespace
