@@ -88,9 +88,8 @@ COpenChannelDlg::COpenChannelDlg(const std::vector<CString>& clients, CWnd* pPar
 
 BOOL COpenChannelDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  auto* combo = static_cast<CComboBox*>(GetDlgItem(IDC_OC_CLIENT));
-  for (const CString& c : m_clients) combo->AddString(c);
-  if (!m_clients.empty()) combo->SetCurSel(0);
+  for (const CString& c : m_clients) SendDlgItemMessage(IDC_OC_CLIENT, CB_ADDSTRING, 0, (LPARAM)c.GetString());
+  if (!m_clients.empty()) SendDlgItemMessage(IDC_OC_CLIENT, CB_SETCURSEL, 0);
   return TRUE;
 }
 
@@ -176,19 +175,19 @@ void CNetMasterDlg::SetState(int state) {
 
 void CNetMasterDlg::UpdateControls() {
   if (m_hWnd) {
-    GetDlgItem(IDC_NM_USER)->SendMessage(EM_SETREADONLY, m_nState != NMS_IDLE);
-    GetDlgItem(IDC_NM_PASSWORD)->SendMessage(EM_SETREADONLY, m_nState != NMS_IDLE);
-    SetDlgItemText(IDC_NM_CONNECT, Text(m_nState == NMS_IDLE         ? IDS_NM_CONNECT
-                                        : m_nState == NMS_CONNECTING ? IDS_NM_CANCEL
-                                                                     : IDS_NM_DISCONNECT));
+    auto item = [this](int id) { return ::GetDlgItem(m_hWnd, id); };
+    ::SendMessage(item(IDC_NM_USER), EM_SETREADONLY, m_nState != NMS_IDLE, 0);
+    ::SendMessage(item(IDC_NM_PASSWORD), EM_SETREADONLY, m_nState != NMS_IDLE, 0);
+    ::SetWindowText(item(IDC_NM_CONNECT), Text(m_nState == NMS_IDLE         ? IDS_NM_CONNECT
+                                               : m_nState == NMS_CONNECTING ? IDS_NM_CANCEL
+                                                                            : IDS_NM_DISCONNECT));
     m_progress.ShowWindow(m_nState >= NMS_SENDING ? SW_SHOW : SW_HIDE);
-    SetDlgItemText(IDC_NM_CHANNEL, Text(m_nState < NMS_CLOSING_CHANNEL ? IDS_NM_OPEN_CHANNEL : IDS_NM_CLOSE_CHANNEL));
-    GetDlgItem(IDC_NM_CHANNEL)->EnableWindow(m_nState == NMS_LOGGED_IN || m_nState == NMS_LIST_REQUESTED ||
-                                             m_nState >= NMS_CHANNEL);
-    GetDlgItem(IDC_NM_SENDFILE)->EnableWindow(m_nState == NMS_CHANNEL);
-    GetDlgItem(IDC_NM_SENDFOLDER)->EnableWindow(m_nState == NMS_CHANNEL);
-    GetDlgItem(IDC_NM_SAY)->EnableWindow(m_nState >= NMS_LOGGED_IN);
-    GetDlgItem(IDC_NM_SHOUT)->EnableWindow(m_nState >= NMS_LOGGED_IN);
+    ::SetWindowText(item(IDC_NM_CHANNEL), Text(m_nState < NMS_CLOSING_CHANNEL ? IDS_NM_OPEN_CHANNEL : IDS_NM_CLOSE_CHANNEL));
+    ::EnableWindow(item(IDC_NM_CHANNEL), m_nState == NMS_LOGGED_IN || m_nState == NMS_LIST_REQUESTED || m_nState >= NMS_CHANNEL);
+    ::EnableWindow(item(IDC_NM_SENDFILE), m_nState == NMS_CHANNEL);
+    ::EnableWindow(item(IDC_NM_SENDFOLDER), m_nState == NMS_CHANNEL);
+    ::EnableWindow(item(IDC_NM_SAY), m_nState >= NMS_LOGGED_IN);
+    ::EnableWindow(item(IDC_NM_SHOUT), m_nState >= NMS_LOGGED_IN);
   }
   if (HWND host = HostWindow()) ::PostMessage(host, WM_NETMASTER_FRAME, (WPARAM)m_nState, 0);
 }

@@ -55,6 +55,18 @@ bool PumpUntil(const std::function<bool()>& done, int ms = 10000) {
   return true;
 }
 
+// The names the channel dialog offers.
+std::vector<std::string> ComboItems(CWnd* dlg) {
+  std::vector<std::string> items;
+  int count = (int)dlg->SendDlgItemMessage(IDC_OC_CLIENT, CB_GETCOUNT);
+  for (int i = 0; i < count; ++i) {
+    char buf[256] = {};
+    dlg->SendDlgItemMessage(IDC_OC_CLIENT, CB_GETLBTEXT, (WPARAM)i, (LPARAM)buf);
+    items.push_back(buf);
+  }
+  return items;
+}
+
 std::string WindowText(HWND h) {
   char buf[8192] = {};
   ::GetWindowText(h, buf, sizeof buf);
@@ -121,13 +133,7 @@ class NetMasterTest : public ::testing::Test {
     ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
     m_peer->Command("nextlist " + list);
     UiAutomation::AddModalLoopHandler("COpenChannelDlg", [this, choose](CWnd* dlg) {
-      auto* combo = static_cast<CComboBox*>(dlg->GetDlgItem(IDC_OC_CLIENT));
-      m_channelChoices.clear();
-      for (int i = 0; i < combo->GetCount(); ++i) {
-        CString s;
-        combo->GetLBText(i, s);
-        m_channelChoices.push_back(s.GetString());
-      }
+      m_channelChoices = ComboItems(dlg);
       dlg->SetDlgItemText(IDC_OC_CLIENT, choose);
       dlg->PostMessage(WM_COMMAND, IDOK);
     });
@@ -164,12 +170,7 @@ TEST_F(NetMasterTest, LogInAndChannelFollowTheStates) {
   EXPECT_EQ("&Disconnect", WindowText(Item(IDC_NM_CONNECT)));
   m_peer->Command("nextlist a,b");
   UiAutomation::AddModalLoopHandler("COpenChannelDlg", [this](CWnd* dlg) {
-    auto* combo = static_cast<CComboBox*>(dlg->GetDlgItem(IDC_OC_CLIENT));
-    for (int i = 0; i < combo->GetCount(); ++i) {
-      CString s;
-      combo->GetLBText(i, s);
-      m_channelChoices.push_back(s.GetString());
-    }
+    m_channelChoices = ComboItems(dlg);
     dlg->SetDlgItemText(IDC_OC_CLIENT, "b");
     dlg->PostMessage(WM_COMMAND, IDOK);
   });

@@ -18,7 +18,7 @@ class TestImage : public SECJpeg {
     AllocBits((size_t)m_dwPadWidth * h);
     AllocHeader(40 + 4u * m_wColors);
     FillHeader(1);
-    memcpy(m_lpRGB, table.data(), std::min<size_t>(table.size(), m_wColors) * 4);
+    if (!table.empty()) memcpy(m_lpRGB, table.data(), std::min<size_t>(table.size(), m_wColors) * 4);
     DWORD packed = LastByte(bpp, w);
     for (DWORD y = 0; y < h && (y + 1) * packed <= rows.size(); ++y)
       memcpy(m_lpSrcBits + (size_t)(h - 1 - y) * m_dwPadWidth, rows.data() + (size_t)y * packed, packed);
