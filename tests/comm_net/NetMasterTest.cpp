@@ -241,6 +241,7 @@ TEST_F(NetMasterTest, RequestsNeedAChannelAndCheckTheirReplies) {
       {"0701", "Network Protocol Error! The peer does not understand my communication protocol."},
       {"0062757379", "busy"},
       {"00", "Network Protocol Error! The peer does not understand my communication protocol."},
+      {"12", "Network Protocol Error! The peer does not understand my communication protocol."},
   };
   for (const Case& c : cases) {
     m_peer->Command(std::string("reply ") + c.reply);
@@ -500,6 +501,37 @@ TEST_F(NetMasterTest, ReceivedNamesStayInTheChosenFolderAndAbortsDeleteTheFile) 
   m_peer->Command("status channel lost");
   ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
   EXPECT_FALSE(fs::exists(dir + "/part.zip"));
+}
+
+TEST_F(NetMasterTest, APeerThatStallsDropsOrSendsGarbageEndsTheRequest) {
+  Start();
+  OpenChannel();
+  OpenDrive();
+  WORD axis = 0;
+  // Garbage of an unknown code is dropped; the link goes on.
+  m_peer->Command("raw 090300414243");
+  EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
+  // A stalled peer is left by the user's Disconnect; the waiting request ends with the channel text.
+  m_peer->Command("stall");
+  std::thread user([this] {
+    m_peer->WaitFor("frame 12");
+    ::PostMessage(m_dlg, WM_COMMAND, MAKEWPARAM(IDC_NM_CONNECT, BN_CLICKED), (LPARAM)Item(IDC_NM_CONNECT));
+  });
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  user.join();
+  EXPECT_EQ("You must first establish a channel with a slave", std::string(CMC_Comm::GetLastErrorText()));
+  EXPECT_FALSE(CMC_Comm::IsCommOpen());
+  m_peer->Command("answer");
+
+  // A peer that closes in the middle of a reply: the connection ends and so does the request.
+  m_seen = m_host.m_states.size();
+  OpenChannel();
+  OpenDrive();
+  m_peer->Command("closemid");
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  EXPECT_EQ("You must first establish a channel with a slave", std::string(CMC_Comm::GetLastErrorText()));
+  ASSERT_TRUE(WaitState(NMS_IDLE));
+  EXPECT_NE(std::string::npos, Log().find("Connection closed"));
 }
 
 }  // namespace
