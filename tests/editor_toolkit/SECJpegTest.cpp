@@ -117,6 +117,27 @@ TEST_F(SECJpegTest, SavesByteForByteWhatCjpegMakesAndKeepsTheImage) {
   EXPECT_EQ(before, std::vector<BYTE>(img.m_lpSrcBits, img.m_lpSrcBits + img.NumBytes()));
   EXPECT_TRUE(img.m_bIsPadded);
 
+  // 32-bit pixels save their colours, as do 16-bit (5-5-5) ones widened to 8 bits a channel.
+  std::vector<BYTE> bgrx, rgb555, widened;
+  for (size_t i = 0; i < bgr.size(); i += 3) {
+    bgrx.insert(bgrx.end(), {bgr[i], bgr[i + 1], bgr[i + 2], 0x77});
+    WORD v = (WORD)((bgr[i + 2] >> 3) << 10 | (bgr[i + 1] >> 3) << 5 | bgr[i] >> 3);
+    rgb555.insert(rgb555.end(), {(BYTE)v, (BYTE)(v >> 8)});
+    for (int c = 0; c < 3; ++c) {
+      BYTE five = (BYTE)(bgr[i + (size_t)c] >> 3);
+      widened.push_back((BYTE)(five << 3 | five >> 2));
+    }
+  }
+  TestImage deep, high, wide;
+  deep.Make((DWORD)m_photo.w, (DWORD)m_photo.h, 32, bgrx);
+  ASSERT_TRUE(deep.SaveImage(Path("deep.jpg").c_str()));
+  EXPECT_EQ(ReadBytes(Path("in.jpg")), ReadBytes(Path("deep.jpg")));
+  high.Make((DWORD)m_photo.w, (DWORD)m_photo.h, 16, rgb555);
+  wide.Make((DWORD)m_photo.w, (DWORD)m_photo.h, 24, widened);
+  ASSERT_TRUE(high.SaveImage(Path("high.jpg").c_str()));
+  ASSERT_TRUE(wide.SaveImage(Path("wide.jpg").c_str()));
+  EXPECT_EQ(ReadBytes(Path("wide.jpg")), ReadBytes(Path("high.jpg")));
+
   // An 8-bit image writes its table colours: the same file as the 24-bit picture of those colours.
   std::vector<RGBQUAD> table(256);
   std::vector<BYTE> indices, rgb;
