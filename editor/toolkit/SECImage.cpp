@@ -225,18 +225,24 @@ BOOL SECImage::Rotate90(int bClockwise) {
   if (!h) return FALSE;
   BYTE* dst = static_cast<BYTE*>(::GlobalLock(h));
   size_t n = m_wBitsPerPixel / 8;
-  for (DWORD y = 0; y < m_dwHeight; ++y) {
-    const BYTE* src = m_lpSrcBits + (size_t)y * m_dwPadWidth;
-    DWORD col = bClockwise ? y : m_dwHeight - 1 - y;
-    if (n == 0) {
-      for (DWORD x = 0; x < m_dwWidth; ++x)
-        CopyPixel(src, x, dst + (size_t)(bClockwise ? m_dwWidth - 1 - x : x) * newRow, col, m_wBitsPerPixel);
-      continue;
+  // Strips of source rows, so that each destination row is written in runs rather than a pixel a line.
+  const DWORD kStrip = 32;
+  for (DWORD y0 = 0; y0 < m_dwHeight; y0 += kStrip) {
+    DWORD y1 = std::min(m_dwHeight, y0 + kStrip);
+    for (DWORD x = 0; x < m_dwWidth; ++x) {
+      BYTE* row = dst + (size_t)(bClockwise ? m_dwWidth - 1 - x : x) * newRow;
+      for (DWORD y = y0; y < y1; ++y) {
+        const BYTE* src = m_lpSrcBits + (size_t)y * m_dwPadWidth;
+        DWORD col = bClockwise ? y : m_dwHeight - 1 - y;
+        BYTE* to = row + (size_t)col * n;
+        const BYTE* from = src + (size_t)x * n;
+        switch (n) {
+          case 0: CopyPixel(src, x, row, col, m_wBitsPerPixel); break;
+          case 3: to[0] = from[0], to[1] = from[1], to[2] = from[2]; break;
+          default: memcpy(to, from, n); break;
+        }
+      }
     }
-    // Whole pixels: walk the destination column with a fixed step.
-    BYTE* out = dst + (size_t)(bClockwise ? m_dwWidth - 1 : 0) * newRow + col * n;
-    std::ptrdiff_t step = bClockwise ? -(std::ptrdiff_t)newRow : (std::ptrdiff_t)newRow;
-    for (DWORD x = 0; x < m_dwWidth; ++x, src += n, out += step) memcpy(out, src, n);
   }
   FreeBits();
   m_hImage = h;
