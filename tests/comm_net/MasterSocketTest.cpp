@@ -5,6 +5,7 @@
 #include "platform/ui/WinApp.h"
 #include "platform/ui/Wnd.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/PumpUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +16,7 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms * dravonix::test::kTimeFactor);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ::PumpMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using dravonix::test::PumpUntil;
 
 // The thread's main window: records the socket's packets and queue-empty notices.
 class CRecorderWnd : public CWnd {

@@ -10,6 +10,7 @@
 #include "platform/core/Ini.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DialogAutomation.h"
+#include "tests/support/PumpUntil.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
@@ -45,15 +46,7 @@ BEGIN_MESSAGE_MAP(CHostWnd, CWnd)
   ON_MESSAGE(WM_NETMASTER_FRAME, &CHostWnd::OnNetMaster)
 END_MESSAGE_MAP()
 
-bool PumpUntil(const std::function<bool()>& done, int ms = 10000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms * dravonix::test::kTimeFactor);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ::PumpMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+bool PumpUntil(const std::function<bool()>& done, int ms = 10000) { return dravonix::test::PumpUntil(done, ms); }
 
 // The names the channel dialog offers.
 std::vector<std::string> ComboItems(CWnd* dlg) {

@@ -3,6 +3,7 @@
 #include "platform/net/AsyncSocket.h"
 #include "platform/ui/MessageQueue.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/PumpUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +16,7 @@
 
 namespace {
 
-// Pumps the thread's messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms * dravonix::test::kTimeFactor);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ::PumpMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using dravonix::test::PumpUntil;
 
 class Recorder : public CAsyncSocket {
  public:
