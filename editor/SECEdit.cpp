@@ -45,7 +45,11 @@ SECEdit::SECEdit()
       m_nUndoCount(0), m_pFile(nullptr), m_nLineEndLength(2), m_szLineEnd{'\r', '\n', 0, 0}, m_bInComment(FALSE),
       m_nLineCount(1), m_bModified(FALSE), m_bReadOnly(FALSE), m_bWordWrap(FALSE), m_nTabSize(3), m_bKeepTabs(TRUE),
       m_bShowTabs(FALSE), m_bInsertMode(TRUE), m_bLockFiles(FALSE), m_nLineEndMode(0), m_strFontName("Courier New"),
-      m_nFontSize(9), m_nFontWeight(400), m_bFontItalic(FALSE), m_nCharSet(0) {
+      m_nFontSize(9), m_nFontWeight(400), m_bFontItalic(FALSE), m_nCharSet(0), m_bChroma(FALSE), m_bCase(FALSE),
+      m_crKeyword(RGB(0, 0, 255)), m_crKeywordDefault(RGB(0, 0, 255)), m_crQuote(RGB(255, 0, 0)), m_crSQuote(0), m_crComment(RGB(0, 128, 0)), m_crText(0),
+      m_crBackground(RGB(255, 255, 255)), m_anExtraChars{}, m_anTermChars{}, m_anStartChars{}, m_szCommentStart1{},
+      m_szCommentEnd1{}, m_szCommentStart2{}, m_szCommentEnd2{}, m_pKeywords(nullptr), m_pKeywordImage(nullptr),
+      m_nKeywordImageSize(0), m_pSearchScratch(nullptr), m_pFocusWnd(nullptr), m_nCommentValid(0) {
   m_pLine = NewLine(64);
   if (m_pLine) m_pLine->nLength = 0;
   m_pUndo = static_cast<SECEditUndoRecord*>(calloc(SECEDIT_UNDO_SIZE, sizeof(SECEditUndoRecord)));
@@ -59,6 +63,7 @@ SECEdit::SECEdit()
 }
 
 SECEdit::~SECEdit() {
+  FreeSyntaxBuffers();
   CloseKeptFile();
   FreeAll();
 }
@@ -88,7 +93,6 @@ BOOL SECEdit::SetInsertMode(BOOL b) { return m_bInsertMode = b; }
 BOOL SECEdit::GetInsertMode() { return m_bInsertMode; }
 int SECEdit::SetTabSize(int n) { return m_nTabSize = n < 1 ? 1 : n; }
 int SECEdit::GetTabSize() { return m_nTabSize; }
-void SECEdit::LoadSyntaxSettings() {}
 
 void SECEdit::SetProfileSection(const char* pszSection) { m_strProfileSection = pszSection ? pszSection : ""; }
 void SECEdit::ClearProfileSection() { m_strProfileSection = ""; }

@@ -5,6 +5,7 @@
 #include "platform/core/Types.h"
 
 class CFile;
+class CWnd;
 struct SECLineArena;
 
 // Marks kept in a line's flags word.
@@ -35,6 +36,11 @@ struct SECLineArena;
 #define SECEDIT_DELETE_LINE 21015
 #define SECEDIT_NULLS_IN_FILE 21035
 #define SECEDIT_LONG_LINES 21036
+
+// Cached block-comment state of a line (style 1 and 2 open at its start), valid below the watermark.
+#define LINE_CMT_KNOWN 0x10000u
+#define LINE_CMT_STYLE1 0x20000u
+#define LINE_CMT_STYLE2 0x40000u
 
 // Widest line in display columns, line end included.
 #define SECEDIT_MAX_LINE 16384
@@ -76,6 +82,15 @@ enum {
   SECUNDO_INSERTBLOCK = 10,
   SECUNDO_INSERTFILE = 11,
 };
+
+// One slot of the keyword hash table.
+struct SECKeyword {
+  char szText[24];
+  int32_t nLength;
+  int32_t nColor;  // -1 until first looked up
+};
+#define SECEDIT_KEYWORD_SLOTS 2048
+#define SECEDIT_SEARCH_SCRATCH 16416
 
 // One entry of the undo log; positions are line numbers and true byte offsets.
 struct SECEditUndoRecord {
@@ -188,6 +203,36 @@ class SECEdit {
   void ResetUndo();
   void DropOldestUndo();
 
+  // Syntax colouring: settings, keyword table and the scanners the drawing code calls.
+  virtual BOOL LoadKeywords();
+  void LoadWordChars();
+  void FreeSyntaxBuffers();
+  static int HashKeyword(const char* pszText);
+  const char* FindWord(const char* pText, int* pnLength) const;
+  virtual BOOL FindKeyword(const char** ppText, int* pnStart, int* pnEnd);
+  COLORREF GetKeywordColor(const char* pszWord);
+  // From offset nFrom on; a start inside quotes (counted from pText) is passed over.
+  virtual int FindCommentStart(const char* pText, int nLength, int* pnStyle, int nFrom = 0);
+  virtual int FindCommentEnd(const char* pText, int nLength, int nStyle);
+  virtual BOOL IsInBlockComment(tagLINEDESC* pLine, const char* pszStart, const char* pszEnd,
+                                const char* pszLineComment);
+  virtual BOOL IsLineInComment(tagLINEDESC* pLine, int* pnStyle);
+  static BOOL IsInQuotes(const char* pText, int nPlace, int nLength = -1);
+  BOOL IsWordChar(int ch) const;
+  int FindSubstring(const char* pszString, const char* pText, int nLength);
+  static int FindLastSubstring(const char* pszString, const char* pText, int nLength);
+  static COLORREF ParseColor(const char* pszText);
+  static CString FormatColor(COLORREF cr);
+  int GetIniString(const char* pszSection, const char* pszKey, const char* pszDefault, CString& strResult);
+  // Block-comment state at a line's start (LINE_CMT_STYLE1/2), carried down from the nearest settled line.
+  uint32_t GetCommentState(tagLINEDESC* pLine);
+  // The state at the start of the line below pLine, given pLine's.
+  uint32_t NextCommentState(tagLINEDESC* pLine, uint32_t nState) const;
+  // Called by every change of a line's bytes: comment states below it are stale.
+  void CommentStatesChangedAt(uint32_t nLine) {
+    if (nLine < m_nCommentValid) m_nCommentValid = nLine;
+  }
+
   // The last message the store showed (not returned) and how many it showed, for callers and tests.
   static UINT ms_nLastShownMessage;
   static int ms_nShownMessages;
@@ -220,7 +265,35 @@ class SECEdit {
   int m_nCharSet;
   CString m_strProfileSection;
 
+  BOOL m_bChroma;
+  BOOL m_bCase;
+  COLORREF m_crKeyword;
+  COLORREF m_crKeywordDefault;  // the keyword colour when the table was built
+  COLORREF m_crQuote;
+  COLORREF m_crSQuote;
+  COLORREF m_crComment;
+  COLORREF m_crText;
+  COLORREF m_crBackground;
+  CString m_strKeywordFile;
+  CString m_strKeywordSection;
+  int32_t m_anExtraChars[256];
+  int32_t m_anTermChars[256];
+  int32_t m_anStartChars[256];
+  char m_szCommentStart1[16];
+  char m_szCommentEnd1[16];
+  char m_szCommentStart2[16];
+  char m_szCommentEnd2[16];
+  SECKeyword* m_pKeywords;
+  char* m_pKeywordImage;
+  int m_nKeywordImageSize;
+  char* m_pSearchScratch;
+  CWnd* m_pFocusWnd;  // the editor window that last took the focus: only it shows the selection
+  uint32_t m_nCommentValid;  // cached comment states of lines numbered up to this are current
+
  protected:
+  void AddKeywords(const char* pszNames);
+  BOOL CarryCommentState(tagLINEDESC* pLine, BOOL bIn, const char* pszStart, const char* pszEnd,
+                         const char* pszLineComment) const;
   BOOL EndsWithLineEnd(const tagLINEDESC* pLine) const;
   int MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, tagLINEDESC** ppHead, tagLINEDESC** ppTail,
                 int* pnLines, SECLineArena* pArena = nullptr);
@@ -230,6 +303,7 @@ class SECEdit {
   void ShowLongLineWarning();
   void RenumberFrom(tagLINEDESC* pLine);
   static int NumberOf(tagLINEDESC* pLine);
+  int GainLineEnd(tagLINEDESC* pLine);
   int ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
   int DoUndo(const SECEditUndoRecord& rec);
   int DoRedo(const SECEditUndoRecord& rec);

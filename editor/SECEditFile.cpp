@@ -130,6 +130,7 @@ int SECEdit::ReadLinesFromHandle(CFile* pFile, char* pBuffer, int nChunk, tagLIN
     FreeLineList(m_pLine);
     m_pLine = head;
     m_nLineCount = lines;
+    m_nCommentValid = 0;
   }
   return 0;
 }
@@ -172,6 +173,7 @@ int SECEdit::ReadFromFile(const char* pszPath) {
   FreeLineList(m_pLine);
   m_pLine = first;
   m_nLineCount = count;  // the lines come numbered
+  m_nCommentValid = 0;
   // Records of the old text would edit the new one.
   ClearUndo();
   if (IsReadOnlyFile(pszPath)) SetReadOnly(TRUE);

@@ -46,6 +46,7 @@ int SECEdit::NumberOf(tagLINEDESC* pLine) {
 
 // Replaces nRemove bytes at nOffset with nInsert bytes; keeps the text NUL-terminated.
 int SECEdit::ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert) {
+  CommentStatesChangedAt(pLine->nLineNumber);
   int newLen = pLine->nLength - nRemove + nInsert;
   if (!GrowLine(pLine, newLen + 1)) return SECEDIT_OUT_OF_MEMORY;
   char* t = pLine->pText;
@@ -67,6 +68,12 @@ int SECEdit::AddRecord(int nKind, int nLine, int nOffset, int nEndLine, int nEnd
   r.chChar = ch;
   r.chOldChar = chOld;
   return AddUndoRecord(r, pszText);
+}
+
+// A last line without a line end gains the text's own when something is typed into it.
+int SECEdit::GainLineEnd(tagLINEDESC* pLine) {
+  if (EndsWithLineEnd(pLine)) return 0;
+  return ReplaceBytes(pLine, pLine->nLength, 0, m_szLineEnd, m_nLineEndLength);
 }
 
 int SECEdit::PadLine(SECEditPos& pos, BOOL bUndo) {
@@ -113,6 +120,7 @@ int SECEdit::InsertChar(SECEditPos& pos, int ch, BOOL bInsert, BOOL bUndo) {
   // Overwriting at the very end of the text inserts; its undo then deletes.
   BYTE old = overwrite ? (BYTE)line->pText[off] : (BYTE)m_szLineEnd[0];
   if (int r = ReplaceBytes(line, off, overwrite ? 1 : 0, &c, 1)) return r;
+  if (int r = GainLineEnd(line)) return r;
   if (bUndo) {
     int no = NumberOf(line);
     if (bInsert)
@@ -138,6 +146,7 @@ int SECEdit::InsertChars(SECEditPos& pos, const char* pszText, BOOL bInsert, BOO
   int over = bInsert ? 0 : (n < tl - off ? n : tl - off);
   std::string old(line->pText ? line->pText + off : "", (size_t)over);
   if (int r = ReplaceBytes(line, off, over, pszText, n)) return r;
+  if (int r = GainLineEnd(line)) return r;
   if (bUndo) {
     int no = NumberOf(line);
     std::string text(pszText, (size_t)n);
