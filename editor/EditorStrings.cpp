@@ -1,6 +1,8 @@
 #include "editor/EditorStrings.h"
 
 #include "platform/core/Resource.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/WinDefs.h"
 
 namespace {
 
@@ -77,7 +79,76 @@ const RESOURCE_STRING kStrings[] = {
     {24634, "Selects the whole text\nSelect All"},
 };
 
-const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0};
+// The editor's keys (Ctrl means the Control key).
+const ACCEL kAccel[] = {
+    {FVIRTKEY, VK_BACK, 24623},
+    {FVIRTKEY | FSHIFT, VK_BACK, 24623},
+    {FVIRTKEY | FALT, VK_BACK, ID_EDIT_UNDO},
+    {FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'Z', ID_EDIT_REDO},
+    {FVIRTKEY, VK_DELETE, ID_EDIT_CLEAR},
+    {FVIRTKEY | FSHIFT, VK_DELETE, ID_EDIT_CUT},
+    {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},
+    {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
+    {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
+    {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE},
+    {FVIRTKEY | FSHIFT, VK_INSERT, ID_EDIT_PASTE},
+    {FVIRTKEY, VK_INSERT, ID_INDICATOR_OVR},
+    {FVIRTKEY, VK_TAB, 24624},
+    {FVIRTKEY | FSHIFT, VK_TAB, 24625},
+    {FVIRTKEY | FCONTROL, 'F', ID_EDIT_FIND},
+    {FVIRTKEY | FCONTROL, 'H', ID_EDIT_REPLACE},
+    {FVIRTKEY, VK_F3, 24626},
+    {FVIRTKEY | FCONTROL, VK_F2, 24627},
+    {FVIRTKEY, VK_F2, 24628},
+    {FVIRTKEY | FCONTROL, 'A', 24634},
+    {FVIRTKEY, VK_UP, 24601},
+    {FVIRTKEY, VK_DOWN, 24600},
+    {FVIRTKEY, VK_LEFT, 24602},
+    {FVIRTKEY, VK_RIGHT, 24603},
+    {FVIRTKEY | FCONTROL, VK_LEFT, 24610},
+    {FVIRTKEY | FCONTROL, VK_RIGHT, 24611},
+    {FVIRTKEY | FSHIFT, VK_UP, 24613},
+    {FVIRTKEY | FSHIFT, VK_DOWN, 24615},
+    {FVIRTKEY | FSHIFT, VK_LEFT, 24614},
+    {FVIRTKEY | FSHIFT, VK_RIGHT, 24621},
+    {FVIRTKEY | FCONTROL | FSHIFT, VK_LEFT, 24619},
+    {FVIRTKEY | FCONTROL | FSHIFT, VK_RIGHT, 24622},
+    {FVIRTKEY, VK_HOME, 24606},
+    {FVIRTKEY, VK_END, 24607},
+    {FVIRTKEY | FCONTROL, VK_HOME, 24608},
+    {FVIRTKEY | FCONTROL, VK_END, 24609},
+    {FVIRTKEY | FSHIFT, VK_HOME, 24617},
+    {FVIRTKEY | FSHIFT, VK_END, 24616},
+    {FVIRTKEY | FCONTROL | FSHIFT, VK_HOME, 24633},
+    {FVIRTKEY | FCONTROL | FSHIFT, VK_END, 24632},
+    {FVIRTKEY, VK_PRIOR, 24604},
+    {FVIRTKEY, VK_NEXT, 24605},
+    {FVIRTKEY | FSHIFT, VK_PRIOR, 24620},
+    {FVIRTKEY | FSHIFT, VK_NEXT, 24618},
+};
+
+// The gutter's 8 x 8 checkerboard (rows 0xAA and 0x55) and the gutter cursor, as PNG files.
+const unsigned char kPatternPng[] = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+    0x00, 0x08, 0x00, 0x00, 0x00, 0x08, 0x01, 0x00, 0x00, 0x00, 0x00, 0xEC, 0x74, 0x83, 0x26, 0x00, 0x00, 0x00,
+    0x0E, 0x49, 0x44, 0x41, 0x54, 0x78, 0xDA, 0x63, 0x58, 0xC5, 0x10, 0xCA, 0x80, 0x84, 0x01, 0x21, 0x44, 0x03,
+    0xFD, 0x36, 0x4B, 0x21, 0xA9, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+const unsigned char kCursorPng[] = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+    0x00, 0x10, 0x00, 0x00, 0x00, 0x10, 0x01, 0x00, 0x00, 0x00, 0x00, 0x37, 0x88, 0xC2, 0xCC, 0x00, 0x00, 0x00,
+    0x21, 0x49, 0x44, 0x41, 0x54, 0x78, 0xDA, 0x63, 0xA8, 0xFF, 0xCF, 0x60, 0xFF, 0x9F, 0x41, 0xFE, 0x3F, 0x03,
+    0xFF, 0x7F, 0x06, 0xF6, 0xFF, 0x0C, 0xCC, 0xFF, 0x19, 0x18, 0xFF, 0x33, 0x30, 0xE0, 0x44, 0x00, 0xA1, 0x8F,
+    0x10, 0xE8, 0xC0, 0x58, 0x34, 0xF4, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+
+const RESOURCE_ENTRY kEntries[] = {
+    {RT_ACCELERATOR, MAKEINTRESOURCE(24700), kAccel, sizeof kAccel},
+    {RT_BITMAP, MAKEINTRESOURCE(24701), kPatternPng, sizeof kPatternPng},
+    {RT_CURSOR, MAKEINTRESOURCE(24702), kCursorPng, sizeof kCursorPng},
+};
+
+const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], kEntries,
+                               sizeof kEntries / sizeof kEntries[0]};
 
 }  // namespace
 
