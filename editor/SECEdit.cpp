@@ -69,6 +69,7 @@ SECEdit::~SECEdit() {
 }
 
 void SECEdit::FreeAll() {
+  TextChangedAt(0);
   FreeLineList(m_pLine);
   m_pLine = nullptr;
   if (m_pUndo) {
@@ -313,14 +314,43 @@ void SECEdit::RenumberFrom(tagLINEDESC* pLine) {
 // ---- Lines and measurement ----
 
 tagLINEDESC* SECEdit::GetLine(int nNumber) {
-  tagLINEDESC* p = GetFirstLine(m_pLine);
-  if (!p) return nullptr;
-  if (nNumber < 1) return GetLastLine(p);
-  for (int i = 1; i < nNumber; ++i) {
-    if (!p->pNext) return p;
-    p = p->pNext;
+  if (nNumber < 1) return GetLastLine(FindLine(m_nLineCount));
+  return FindLine(nNumber);
+}
+
+void SECEdit::TextChangedAt(uint32_t nLine) {
+  if (nLine < m_nCommentValid) m_nCommentValid = nLine;
+  size_t keep = nLine == 0 ? 0 : (nLine - 1) / SECEDIT_INDEX_STEP + 1;
+  if (m_lineIndex.size() > keep) m_lineIndex.resize(keep);
+}
+
+tagLINEDESC* SECEdit::FindLine(int n, tagLINEDESC* pHint1, tagLINEDESC* pHint2) {
+  tagLINEDESC* first = GetFirstLine(m_pLine);
+  if (!first) return nullptr;
+  if (n < 1) n = 1;
+  if (m_lineIndex.empty())
+    m_lineIndex.push_back(first);
+  else
+    m_lineIndex[0] = first;
+  size_t want = (size_t)(n - 1) / SECEDIT_INDEX_STEP;
+  while (m_lineIndex.size() <= want) {
+    tagLINEDESC* p = m_lineIndex.back();
+    int k = 0;
+    while (k < SECEDIT_INDEX_STEP && p->pNext) p = p->pNext, ++k;
+    if (k < SECEDIT_INDEX_STEP) break;  // the text ends before
+    m_lineIndex.push_back(p);
   }
-  return p;
+  size_t at = want < m_lineIndex.size() ? want : m_lineIndex.size() - 1;
+  tagLINEDESC* best = m_lineIndex[at];
+  int no = (int)(at * SECEDIT_INDEX_STEP) + 1;
+  for (tagLINEDESC* h : {pHint1, pHint2}) {
+    if (!h) continue;
+    int d = n - (int)h->nLineNumber, bd = n - no;
+    if ((d < 0 ? -d : d) < (bd < 0 ? -bd : bd)) best = h, no = (int)h->nLineNumber;
+  }
+  while (no < n && best->pNext) best = best->pNext, ++no;
+  while (no > n && best->pPrev) best = best->pPrev, --no;
+  return best;
 }
 
 BOOL SECEdit::PosLessEqual(const SECEditPos& a, const SECEditPos& b) const {

@@ -4,6 +4,8 @@
 #include "platform/core/String.h"
 #include "platform/core/Types.h"
 
+#include <vector>
+
 class CFile;
 class CWnd;
 struct SECLineArena;
@@ -90,6 +92,7 @@ struct SECKeyword {
   int32_t nColor;  // -1 until first looked up
 };
 #define SECEDIT_KEYWORD_SLOTS 2048
+#define SECEDIT_INDEX_STEP 1024
 #define SECEDIT_SEARCH_SCRATCH 16416
 
 // One entry of the undo log; positions are line numbers and true byte offsets.
@@ -228,10 +231,12 @@ class SECEdit {
   uint32_t GetCommentState(tagLINEDESC* pLine);
   // The state at the start of the line below pLine, given pLine's.
   uint32_t NextCommentState(tagLINEDESC* pLine, uint32_t nState) const;
-  // Called by every change of a line's bytes: comment states below it are stale.
-  void CommentStatesChangedAt(uint32_t nLine) {
-    if (nLine < m_nCommentValid) m_nCommentValid = nLine;
-  }
+  // Called by every change of a line's bytes and of the lines that follow it: cached comment states
+  // and indexed lines below that line are stale.
+  void TextChangedAt(uint32_t nLine);
+  // The line of a number (the last one for a number beyond it), walked from the nearest of the
+  // indexed lines and the hints (lines whose numbers are current).
+  tagLINEDESC* FindLine(int nNumber, tagLINEDESC* pHint1 = nullptr, tagLINEDESC* pHint2 = nullptr);
 
   // The last message the store showed (not returned) and how many it showed, for callers and tests.
   static UINT ms_nLastShownMessage;
@@ -289,9 +294,11 @@ class SECEdit {
   char* m_pSearchScratch;
   CWnd* m_pFocusWnd;  // the editor window that last took the focus: only it shows the selection
   uint32_t m_nCommentValid;  // cached comment states of lines numbered up to this are current
+  std::vector<tagLINEDESC*> m_lineIndex;  // [i] is line i * SECEDIT_INDEX_STEP + 1, found on demand
 
  protected:
   void AddKeywords(const char* pszNames);
+  BOOL SettlesCommentState(tagLINEDESC* pLine) const;
   BOOL CarryCommentState(tagLINEDESC* pLine, BOOL bIn, const char* pszStart, const char* pszEnd,
                          const char* pszLineComment) const;
   BOOL EndsWithLineEnd(const tagLINEDESC* pLine) const;

@@ -24,7 +24,8 @@ SECEditCoreBase::SECEditCoreBase(CWnd* pWnd)
       m_nCurCol(0), m_nLeftCol(0), m_nSelMode(1), m_bSelection(FALSE), m_rcClient(0, 0, 0, 0), m_nCharWidth(0),
       m_nLineHeight(15), m_nMargin(0), m_bShowMessages(TRUE), m_bCaretCreated(FALSE), m_bCapture(FALSE),
       m_nTimer(0), m_nScrollScale(1), m_bSkipTick(FALSE), m_ptLastMouse(0, 0), m_bInScroll(FALSE),
-      m_bFindDlgOpen(FALSE), m_bReplaceDlgOpen(FALSE), m_rcFindDlg(0, 0, 0, 0) {
+      m_bFindDlgOpen(FALSE), m_bReplaceDlgOpen(FALSE), m_rcFindDlg(0, 0, 0, 0),
+      m_pCarryLine(nullptr), m_nCarryState(0) {
   // Made from the rows of bitmap 24701 as a one-bit bitmap, so the brush paints in text and background colours.
   m_bmPattern.CreateBitmap(8, 8, 1, 1, kPattern);
   m_brushPattern.CreatePatternBrush(&m_bmPattern);
@@ -100,25 +101,12 @@ int SECEditCoreBase::VisibleCols() const {
 
 tagLINEDESC* SECEditCoreBase::FindLine(int n) {
   SECEdit* e = GetEdit();
-  if (!e || n < 1) return nullptr;
-  tagLINEDESC* best = SECEdit::GetFirstLine(e->m_pLine);
-  int dist = n - 1;
-  for (tagLINEDESC* h : {m_pTopLine, m_pCurLine}) {
-    if (!h) continue;
-    int d = n - (int)h->nLineNumber;
-    if ((d < 0 ? -d : d) < (dist < 0 ? -dist : dist)) best = h, dist = d;
-  }
-  tagLINEDESC* p = best;
-  while (p && (int)p->nLineNumber < n && p->pNext) p = p->pNext;
-  while (p && (int)p->nLineNumber > n && p->pPrev) p = p->pPrev;
-  return p;
+  return e && n >= 1 ? e->FindLine(n, m_pTopLine, m_pCurLine) : nullptr;
 }
 
 tagLINEDESC* SECEditCoreBase::LastLine() {
-  tagLINEDESC* p = m_pCurLine ? m_pCurLine : (GetEdit() ? GetEdit()->m_pLine : nullptr);
-  if (m_pTopLine && m_nTopLine > m_nCurLine) p = m_pTopLine;
-  while (p && p->pNext) p = p->pNext;
-  return p;
+  SECEdit* e = GetEdit();
+  return e ? e->GetLine(0) : nullptr;
 }
 
 // Line numbers are kept current by the edit operations; the last line's number tells if not.

@@ -183,6 +183,8 @@ class SECEditCoreBase {
   CFont m_font;
 
   static BOOL ms_bInMouseMove;  // one mouse move at a time, process-wide
+  tagLINEDESC* m_pCarryLine;  // the row being painted and its block-comment state, carried down
+  uint32_t m_nCarryState;
 
  protected:
   int Move(UINT nID);

@@ -84,7 +84,13 @@ void SECEditCoreBase::DrawLine(SECEdit* pEdit, tagLINEDESC* pLine, const char* t
 
   // Comments, carried in from the line above.
   int style = 0;
-  bool open = pEdit->IsLineInComment(pLine, &style);
+  bool open;
+  if (pLine == m_pCarryLine) {
+    open = m_nCarryState != 0;
+    style = (m_nCarryState & LINE_CMT_STYLE1) ? 1 : 2;
+  } else {
+    open = pEdit->IsLineInComment(pLine, &style);
+  }
   for (int pos = 0; pos < nEndCol;) {
     int start, from;
     if (open) {
@@ -169,8 +175,17 @@ void SECEditCoreBase::HandlePaint() {
   char buf[SECEDIT_MAX_LINE + 1];
   int lel = e->GetLineEndLength();
   tagLINEDESC* p = m_pTopLine;
+  // Block-comment states are carried from row to row; only the first painted row looks further up.
+  uint32_t state = 0;
+  bool known = false;
   for (int y = 0; y < area.bottom; y += m_nLineHeight, p = p ? p->pNext : nullptr) {
     if (y + m_nLineHeight <= area.top) continue;
+    if (p && e->m_bChroma) {
+      state = known ? state : e->GetCommentState(p);
+      known = true;
+      m_pCarryLine = p;
+      m_nCarryState = state;
+    }
     CRect gutter(0, y, m_nMargin, y + m_nLineHeight);
     COLORREF oldText = dc.SetTextColor(GetGutterColor());
     dc.FillRect(&gutter, &m_brushPattern);
@@ -194,6 +209,7 @@ void SECEditCoreBase::HandlePaint() {
       dc.FillSolidRect(textX, y, right - textX, m_nLineHeight, bg);
     }
     dc.SetBkColor(bg);
+    if (e->m_bChroma) state = e->NextCommentState(p, state);
     int start = 0, count = 0;
     if (showSel && GetLineSelectionRange(p, n, &start, &count)) {
       start -= m_nLeftCol;
@@ -204,5 +220,6 @@ void SECEditCoreBase::HandlePaint() {
       }
     }
   }
+  m_pCarryLine = nullptr;
   dc.SelectObject(oldFont);
 }

@@ -188,7 +188,7 @@ int SECEditCoreBase::PageUp(BOOL bShow) {
 
 int SECEditCoreBase::GoToTop(BOOL bShow) {
   if (!Ready()) return SECEDIT_NO_TEXT;
-  tagLINEDESC* first = SECEdit::GetFirstLine(m_pCurLine);
+  tagLINEDESC* first = SECEdit::GetFirstLine(GetEdit()->m_pLine);
   if (m_pCurLine == first && m_nCurCol == 0) return SECEDIT_TOP_OF_FILE;
   m_pCurLine = m_pTopLine = first;
   m_nCurLine = m_nTopLine = 1;
@@ -281,7 +281,7 @@ int SECEditCoreBase::SelectAll() {
   if (!Ready()) return SECEDIT_NO_TEXT;
   ClearSelection(FALSE);
   GoToTop(FALSE);
-  m_pCurLine = m_pTopLine = SECEdit::GetFirstLine(m_pCurLine);
+  m_pCurLine = m_pTopLine = SECEdit::GetFirstLine(GetEdit()->m_pLine);
   m_nCurLine = m_nTopLine = 1;
   m_nCurCol = 0;
   BeginSelection(1, FALSE);

@@ -130,7 +130,7 @@ int SECEdit::ReadLinesFromHandle(CFile* pFile, char* pBuffer, int nChunk, tagLIN
     FreeLineList(m_pLine);
     m_pLine = head;
     m_nLineCount = lines;
-    m_nCommentValid = 0;
+    TextChangedAt(0);
   }
   return 0;
 }
@@ -173,7 +173,7 @@ int SECEdit::ReadFromFile(const char* pszPath) {
   FreeLineList(m_pLine);
   m_pLine = first;
   m_nLineCount = count;  // the lines come numbered
-  m_nCommentValid = 0;
+  TextChangedAt(0);
   // Records of the old text would edit the new one.
   ClearUndo();
   if (IsReadOnlyFile(pszPath)) SetReadOnly(TRUE);
@@ -285,6 +285,7 @@ int SECEdit::InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo) {
   if (scratch.m_pLine) scratch.m_pLine->nLength = 0;
   tagLINEDESC* at = pos.pLine;
   int no = NumberOf(at);
+  TextChangedAt((uint32_t)(no - 1));
   first->pPrev = at->pPrev;
   if (at->pPrev) at->pPrev->pNext = first;
   last->pNext = at;

@@ -46,7 +46,7 @@ int SECEdit::NumberOf(tagLINEDESC* pLine) {
 
 // Replaces nRemove bytes at nOffset with nInsert bytes; keeps the text NUL-terminated.
 int SECEdit::ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert) {
-  CommentStatesChangedAt(pLine->nLineNumber);
+  TextChangedAt(pLine->nLineNumber);
   int newLen = pLine->nLength - nRemove + nInsert;
   if (!GrowLine(pLine, newLen + 1)) return SECEDIT_OUT_OF_MEMORY;
   char* t = pLine->pText;

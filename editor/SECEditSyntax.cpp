@@ -334,6 +334,8 @@ namespace {
 
 // The last start delimiter outside quotes, before the first line-comment delimiter outside quotes.
 int LastStartOutsideQuotes(const char* t, int n, const char* start, const char* lineCmt) {
+  int sl = (int)strlen(start);
+  if (n < sl || !memmem(t, (size_t)n, start, (size_t)sl)) return -1;  // most lines hold none
   int limit = n;
   if (lineCmt && *lineCmt) {
     int ll = (int)strlen(lineCmt);
@@ -344,7 +346,6 @@ int LastStartOutsideQuotes(const char* t, int n, const char* start, const char* 
         break;
       }
   }
-  int sl = (int)strlen(start);
   for (int i = limit - sl; i >= 0; --i) {
     i = SECEdit::FindLastSubstring(start, t, i + sl);
     if (i < 0) break;
@@ -404,6 +405,18 @@ uint32_t SECEdit::NextCommentState(tagLINEDESC* pLine, uint32_t nState) const {
   return next;
 }
 
+// A line that opens a block of every style outside quotes decides the state below it by itself.
+BOOL SECEdit::SettlesCommentState(tagLINEDESC* pLine) const {
+  const char* lc[2] = {m_szCommentEnd2[0] ? nullptr : m_szCommentStart2, m_szCommentEnd1[0] ? nullptr : m_szCommentStart1};
+  const char* start[2] = {m_szCommentStart1, m_szCommentStart2};
+  const char* end[2] = {m_szCommentEnd1, m_szCommentEnd2};
+  int n = TextLength(pLine);
+  for (int s = 0; s < 2; ++s)
+    if (*start[s] && *end[s] && (!pLine->pText || LastStartOutsideQuotes(pLine->pText, n, start[s], lc[s]) < 0))
+      return FALSE;
+  return TRUE;
+}
+
 uint32_t SECEdit::GetCommentState(tagLINEDESC* pLine) {
   auto known = [this](const tagLINEDESC* p) {
     return (p->dwFlags & LINE_CMT_KNOWN) && p->nLineNumber <= m_nCommentValid;
@@ -419,6 +432,10 @@ uint32_t SECEdit::GetCommentState(tagLINEDESC* pLine) {
       break;
     }
     if (TextLength(prev) <= 0) break;
+    if (SettlesCommentState(prev)) {
+      state = NextCommentState(prev, 0);
+      break;
+    }
     anchor = prev;
   }
   bool contiguous = !anchor->pPrev || anchor->nLineNumber <= m_nCommentValid + 1;

@@ -214,6 +214,7 @@ void CTextFileDoc::InitializeInterpreterDoc() {
 // ---- Text at the end ----
 
 void CTextFileDoc::ResetText(const char* pszLine) {
+  m_edit.TextChangedAt(0);
   SECEdit::FreeLineList(m_edit.m_pLine);
   m_edit.ClearUndo();
   int n = (int)strlen(pszLine);
@@ -223,7 +224,6 @@ void CTextFileDoc::ResetText(const char* pszLine) {
     m_edit.m_pLine->nLength = n;
   }
   m_edit.m_nLineCount = 1;
-  m_edit.m_nCommentValid = 0;
   UpdateAllViews(nullptr, -87);
 }
 
@@ -254,7 +254,7 @@ tagLINEDESC* CTextFileDoc::InsertTextAtEndOfList(const char* pszText) {
   }
   for (tagLINEDESC* p = first; p; p = p->pNext) p->nLineNumber = number++;
   m_edit.m_nLineCount += count;
-  m_edit.CommentStatesChangedAt(first->nLineNumber);
+  m_edit.TextChangedAt(first->nLineNumber - 1);
   return first;
 }
 
