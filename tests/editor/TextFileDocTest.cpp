@@ -77,7 +77,9 @@ TEST(TextFileDoc, ErrorLinesAndNavigation) {
       EXPECT_EQ(line, c.line);
     }
   }
-  EXPECT_FALSE(CTextFileDoc::OutputIsErrorLine(nullptr, *new CString, *new int(0)));
+  CString none;
+  int noLine = 0;
+  EXPECT_FALSE(CTextFileDoc::OutputIsErrorLine(nullptr, none, noLine));
 
   Doc doc;
   doc.InitializeOutputDoc();
