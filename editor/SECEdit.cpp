@@ -42,7 +42,7 @@ CString ProfileString(const CString& section, UINT entryId, const char* pszDefau
 
 SECEdit::SECEdit()
     : m_pLine(nullptr), m_pUndo(nullptr), m_bAutoIndent(FALSE), m_nBookmarks(0), m_nUndoPos(0), m_dwUndoGroup(0),
-      m_nUndoCount(0), m_pFile(nullptr), m_nLineEndLength(2), m_szLineEnd{'\r', '\n', 0, 0}, m_bInComment(FALSE),
+      m_nUndoCount(0), m_nCleanUndoPos(0), m_pFile(nullptr), m_nLineEndLength(2), m_szLineEnd{'\r', '\n', 0, 0}, m_bInComment(FALSE),
       m_nLineCount(1), m_bModified(FALSE), m_bReadOnly(FALSE), m_bWordWrap(FALSE), m_nTabSize(3), m_bKeepTabs(TRUE),
       m_bShowTabs(FALSE), m_bInsertMode(TRUE), m_bLockFiles(FALSE), m_nLineEndMode(0), m_strFontName("Courier New"),
       m_nFontSize(9), m_nFontWeight(400), m_bFontItalic(FALSE), m_nCharSet(0), m_bChroma(FALSE), m_bCase(FALSE),

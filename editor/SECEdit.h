@@ -205,6 +205,8 @@ class SECEdit {
   void ClearUndo();
   void ResetUndo();
   void DropOldestUndo();
+  // The current undo position becomes the one at which the text is unmodified (after a save).
+  void MarkClean() { m_nCleanUndoPos = m_nUndoPos; }
 
   // Syntax colouring: settings, keyword table and the scanners the drawing code calls.
   virtual BOOL LoadKeywords();
@@ -249,6 +251,7 @@ class SECEdit {
   int m_nUndoPos;
   uint32_t m_dwUndoGroup;
   int m_nUndoCount;
+  int m_nCleanUndoPos;  // the undo position at which the text is unmodified; -1 when it is lost
   CFile* m_pFile;  // kept open while "Lock files" is on
   int m_nLineEndLength;
   char m_szLineEnd[4];

@@ -63,6 +63,7 @@ int SECEditCoreBase::InitView() {
   CoreSetScrollRange(SB_HORZ, 0, SECEDIT_MAX_LINE, TRUE);
   if (!m_hAccel) m_hAccel = LoadAccelerators(AfxGetResourceHandle(), MAKEINTRESOURCE(IDR_SECEDIT_ACCEL));
   CoreSetScrollPos(SB_VERT, m_nCurLine - 1, TRUE);
+  if (m_pWnd->GetSafeHwnd()) m_pWnd->GetClientRect(&m_rcClient);  // the scroll bars take their room
   return 0;
 }
 
@@ -422,7 +423,15 @@ BOOL SECEditCoreBase::HandleCmdMsg(UINT nID, int nCode, void* pExtra) {
                   (nID >= ID_SECEDIT_SELUP && nID <= ID_SECEDIT_SELWORDRIGHT) ||
                   (nID >= ID_SECEDIT_SELBOTTOM && nID <= ID_SECEDIT_SELECTALL);
   bool bookmarks = nID >= ID_SECEDIT_TOGGLEBOOKMARK && nID <= ID_SECEDIT_CLEARBOOKMARKS;
-  if (!movement && !bookmarks) return nCode == (int)CN_COMMAND && HandleEditCommand(nID);
+  if (!movement && !bookmarks) {
+    if (nCode == (int)CN_COMMAND) return HandleEditCommand(nID);
+    if (nCode != (int)CN_UPDATE_COMMAND_UI) return FALSE;
+    auto* ui = static_cast<CCmdUI*>(pExtra);
+    int on = EditCommandState(nID, ui);
+    if (on < 0) return FALSE;
+    if (ui) ui->Enable(on);
+    return TRUE;
+  }
   if (nCode == (int)CN_UPDATE_COMMAND_UI) {
     auto* ui = static_cast<CCmdUI*>(pExtra);
     SECEdit* e = GetEdit();

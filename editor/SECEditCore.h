@@ -8,6 +8,8 @@
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/Wnd.h"
 
+#include <string>
+
 class CDC;
 class CMenu;
 class CCmdUI;
@@ -81,10 +83,13 @@ class SECEditCoreBase {
   virtual void CoreSetScrollPos(int nBar, int nPos, BOOL bRedraw);
   virtual BOOL CoreGetScrollInfo(int nBar, SCROLLINFO* pInfo);
   virtual void OnPostScroll() {}
+  virtual int NewLine(BOOL bRedraw, BOOL bUndo);
   // A click inside the selection: TRUE when a drag took place.
   virtual BOOL StartDrag(CPoint) { return FALSE; }
-  // Edit commands handled by a derived class (editing, clipboard, find); 0 or a result code.
-  virtual BOOL HandleEditCommand(UINT) { return FALSE; }
+  // Editing, clipboard and undo commands: TRUE when the id is one of them.
+  virtual BOOL HandleEditCommand(UINT nID);
+  // 1 or 0 for an editing command's enabling, -1 for other ids.
+  int EditCommandState(UINT nID, CCmdUI* pCmdUI);
 
   void ReportError(int nCode, BOOL bShow);
   void SetEditFont(LOGFONT* plf);
@@ -128,6 +133,31 @@ class SECEditCoreBase {
   int VisibleCols() const;
   // The line of a number, walked from the nearest known line (first, top, caret).
   tagLINEDESC* FindLine(int nNumber);
+
+  // Editing.
+  void HandleChar(UINT nChar);
+  int InsertChar(int ch, BOOL bRedraw, BOOL bUndo);
+  int InsertString(const char* pszText, BOOL bRedraw, BOOL bUndo);
+  void AutoIndent(BOOL bUndo);
+  int DoTab(BOOL bRedraw, BOOL bUndo);
+  int DoBackTab(BOOL bRedraw, BOOL bUndo);
+  int IndentLines(BOOL bOutdent, BOOL bRedraw, BOOL bUndo);
+  int DoBackspace(BOOL bRedraw, BOOL bUndo);
+  int DoDelete(BOOL bRedraw, BOOL bUndo);
+  int JoinWithNext(BOOL bRedraw, BOOL bUndo);
+  int DeleteSelection(BOOL bRedraw, BOOL bUndo);
+  int DeleteColumnSelection(BOOL bRedraw, BOOL bUndo);
+  void ReanchorLines(int nOldCaretLine);
+  int OnEditUndo();
+  int OnEditRedo();
+
+  // Clipboard.
+  int CopyToClipboard();
+  int CopyColumnToClipboard();
+  int CutSelection(BOOL bRedraw);
+  int Paste(BOOL bRedraw, BOOL bUndo);
+  int PasteColumnBlock(BOOL bRedraw, BOOL bUndo);
+  char* GetSelectedText(BOOL* pbColumn);
 
   // Window messages, forwarded by the window forms.
   void HandlePaint();
@@ -203,6 +233,13 @@ class SECEditCoreBase {
   int ColumnOfOffset(tagLINEDESC* pLine, int nOffset);
   int OffsetOfColumn(tagLINEDESC* pLine, int nCol);
   void MouseMoveTo(CPoint point);
+  SECEditPos CaretPos();
+  int LineWidth(tagLINEDESC* pLine);
+  void RedrawRow(char ch);
+  void RedrawBelow(int nRow);
+  void AfterLinesChanged(BOOL bRedraw);
+  std::string Indentation(int nWidth);
+  int UndoRedo(bool bRedo);
 };
 
 // The engine over a window base: CView for the document view, CWnd for the child control.
@@ -244,4 +281,5 @@ class SECEditCore : public BASE, public SECEditCoreBase {
   }
   BOOL OnMouseWheel(UINT, short, CPoint) override { return TRUE; }
   void OnContextMenu(CWnd* pWnd, CPoint point) override { DoContextMenu(pWnd, point); }
+  void OnChar(UINT nChar, UINT, UINT) override { HandleChar(nChar); }
 };

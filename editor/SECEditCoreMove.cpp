@@ -340,8 +340,10 @@ void SECEditCoreBase::ExtendSelection(BOOL bShow) {
   SECSelEnd caret{m_pCurLine, m_nCurCol};
   SECSelEnd oldStart = m_selStart, oldEnd = m_selEnd;
   if (m_nSelMode == 2) {
-    m_selStart = m_selAnchor;
-    m_selEnd = caret;
+    // Lines in text order; the columns stay the anchor's and the caret's.
+    bool up = caret.pLine != m_selAnchor.pLine && Before(caret, m_selAnchor);
+    m_selStart = SECSelEnd{up ? caret.pLine : m_selAnchor.pLine, m_selAnchor.nCol};
+    m_selEnd = SECSelEnd{up ? m_selAnchor.pLine : caret.pLine, caret.nCol};
   } else if (Before(caret, m_selAnchor)) {
     m_selStart = caret;
     m_selEnd = m_selAnchor;

@@ -237,6 +237,7 @@ int SECEdit::WriteToFile(const char* pszPath) {
   }
   if (m_bLockFiles) code = KeepFileOpen(pszPath);
   SetModified(FALSE);
+  MarkClean();
   return code;
 }
 

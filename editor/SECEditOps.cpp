@@ -581,7 +581,8 @@ int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText)
     r.chChar = record.chChar;
     if (record.nKind == SECUNDO_OVERWRITECHAR) r.chOldChar = record.chOldChar;
   }
-  // A new edit ends what could have been redone.
+  // A new edit ends what could have been redone, the clean position with it.
+  if (m_nCleanUndoPos > m_nUndoPos) m_nCleanUndoPos = -1;
   int top = m_nUndoCount > m_nUndoPos ? m_nUndoCount : m_nUndoPos;
   for (int i = m_nUndoPos; i < top && i < SECEDIT_UNDO_SIZE; ++i) {
     free(m_pUndo[i].pText);
@@ -600,6 +601,7 @@ void SECEdit::DropOldestUndo() {
   memset(m_pUndo + (SECEDIT_UNDO_SIZE - SECEDIT_UNDO_DROP), 0, sizeof(SECEditUndoRecord) * SECEDIT_UNDO_DROP);
   m_nUndoPos = m_nUndoPos > SECEDIT_UNDO_DROP ? m_nUndoPos - SECEDIT_UNDO_DROP : 0;
   m_nUndoCount = m_nUndoCount > SECEDIT_UNDO_DROP ? m_nUndoCount - SECEDIT_UNDO_DROP : 0;
+  m_nCleanUndoPos = m_nCleanUndoPos >= SECEDIT_UNDO_DROP ? m_nCleanUndoPos - SECEDIT_UNDO_DROP : -1;
 }
 
 void SECEdit::ClearUndo() {
@@ -610,10 +612,12 @@ void SECEdit::ClearUndo() {
     }
   }
   m_nUndoPos = m_nUndoCount = 0;
+  m_nCleanUndoPos = 0;
 }
 
 void SECEdit::ResetUndo() {
   m_nUndoPos = m_nUndoCount = 0;
+  m_nCleanUndoPos = 0;
   m_dwUndoGroup = 0;
 }
 
@@ -677,7 +681,8 @@ int SECEdit::Undo() {
   do {
     done = m_pUndo[--m_nUndoPos];
     DoUndo(done);
-  } while (m_nUndoPos > 0 && SameStep(m_pUndo[m_nUndoPos - 1], done));
+  } while (m_nUndoPos > 0 && m_nUndoPos != m_nCleanUndoPos && SameStep(m_pUndo[m_nUndoPos - 1], done));
+  SetModified(m_nUndoPos != m_nCleanUndoPos);
   return 1;
 }
 
@@ -687,6 +692,7 @@ int SECEdit::Redo() {
   do {
     done = m_pUndo[m_nUndoPos++];
     DoRedo(done);
-  } while (m_nUndoPos < m_nUndoCount && SameStep(m_pUndo[m_nUndoPos], done));
+  } while (m_nUndoPos < m_nUndoCount && m_nUndoPos != m_nCleanUndoPos && SameStep(m_pUndo[m_nUndoPos], done));
+  SetModified(m_nUndoPos != m_nCleanUndoPos);
   return 1;
 }

@@ -15,7 +15,14 @@ class CTestEditWnd : public SECEditCore<CWnd> {
  public:
   SECEdit edit;
   std::vector<LPARAM> hints;
+  std::vector<CRect> paints;  // the areas painted
   SECEdit* GetEdit() override { return &edit; }
+  void OnPaint() override {
+    CRect r;
+    GetUpdateRect(&r);
+    paints.push_back(r);
+    SECEditCore<CWnd>::OnPaint();
+  }
   void UpdateViews(CWnd*, LPARAM lHint, CObject*) override { hints.push_back(lHint); }
 
   // A visible popup of the given client size showing `text`.
