@@ -187,6 +187,7 @@ void SECEditCoreBase::HandlePaint() {
       m_nCarryState = state;
     }
     CRect gutter(0, y, m_nMargin, y + m_nLineHeight);
+    dc.SetBkColor(bg);
     COLORREF oldText = dc.SetTextColor(GetGutterColor());
     dc.FillRect(&gutter, &m_brushPattern);
     dc.SetTextColor(oldText);
@@ -195,18 +196,19 @@ void SECEditCoreBase::HandlePaint() {
       continue;
     }
     DrawMarks(&dc, &gutter, p);
+    COLORREF rowBg = dc.GetBkColor();  // marks may give the line a background of its own
     int n = ExpandLine(p, e->GetTabSize(), e->m_bShowTabs, buf);
     if (n >= lel && memcmp(buf + n - lel, e->m_szLineEnd, (size_t)lel) == 0) n -= lel;
     while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n')) --n;
     buf[n] = 0;
     int len = n - m_nLeftCol;
-    dc.SetBkColor(bg);
+    dc.SetBkColor(rowBg);
     if (len > 0) {
       DrawLine(e, p, buf, m_nLeftCol + len, m_nLeftCol, cols, e->m_bChroma, &dc, textX, y);
       int endX = textX + len * m_nCharWidth;
-      if (endX < right) dc.FillSolidRect(endX, y, right - endX, m_nLineHeight, bg);
+      if (endX < right) dc.FillSolidRect(endX, y, right - endX, m_nLineHeight, rowBg);
     } else {
-      dc.FillSolidRect(textX, y, right - textX, m_nLineHeight, bg);
+      dc.FillSolidRect(textX, y, right - textX, m_nLineHeight, rowBg);
     }
     dc.SetBkColor(bg);
     if (e->m_bChroma) state = e->NextCommentState(p, state);
