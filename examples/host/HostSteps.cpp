@@ -1,6 +1,7 @@
 #include "examples/host/HostSteps.h"
 
 #include "examples/host/BuildRoadSteps.h"
+#include "examples/host/ConsoleStep.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -202,6 +203,7 @@ bool RunHostRoad(const std::string& outDir) {
       {"reset the drive and compare again", ResetAndCompare},
       {"translate the sample G-code into a function and build",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
+      {"run a line in the interpreter console", [&outDir](std::string& detail) { return RunConsoleLine(outDir, detail); }},
   };
   for (const Step& s : steps) {
     std::string detail;
