@@ -12,6 +12,8 @@
 
 class CDC;
 class CMenu;
+class COleDataObject;
+class COleDataSource;
 class CCmdUI;
 
 // Command ids of the editor (string-table entries of the same ids hold their prompts).
@@ -84,8 +86,18 @@ class SECEditCoreBase {
   virtual BOOL CoreGetScrollInfo(int nBar, SCROLLINFO* pInfo);
   virtual void OnPostScroll() {}
   virtual int NewLine(BOOL bRedraw, BOOL bUndo);
-  // A click inside the selection: TRUE when a drag took place.
+  // A click inside the selection: TRUE when a drag took place (the view form drags the text).
   virtual BOOL StartDrag(CPoint) { return FALSE; }
+  // Drag and drop.
+  virtual COleDataSource* CreateDataSource();
+  virtual BOOL CacheDragData(COleDataSource* pSource, UINT nFormat, HGLOBAL hMem);
+  virtual DWORD DoDragCopy();
+  // Inserts dropped text at the caret; 0 or the text object's result.
+  virtual int DoDropPaste(const char* pText, int nLength);
+  DWORD CoreDragEnter(COleDataObject* pData, DWORD dwKeyState, CPoint point);
+  DWORD CoreDragOver(COleDataObject* pData, DWORD dwKeyState, CPoint point);
+  void CoreDragLeave();
+  BOOL CoreDrop(COleDataObject* pData, DWORD dropEffect, CPoint point);
   // Editing, clipboard and undo commands: TRUE when the id is one of them.
   virtual BOOL HandleEditCommand(UINT nID);
   // 1 or 0 for an editing command's enabling, -1 for other ids.

@@ -7,6 +7,12 @@ IMPLEMENT_DYNCREATE(SECEditView, CView)
 
 BOOL SECEditView::ms_bFirstActivation = TRUE;
 
+int SECEditView::OnCreate(LPCREATESTRUCT lpCreateStruct) {
+  if (SECEditCore<CView>::OnCreate(lpCreateStruct) == -1) return -1;
+  m_dropTarget.Register(this);
+  return 0;
+}
+
 void SECEditView::OnInitialUpdate() {
   CView::OnInitialUpdate();
   InitView();
