@@ -20,7 +20,7 @@ const BYTE kPattern[16] = {0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0,
 }  // namespace
 
 SECEditCoreBase::SECEditCoreBase(CWnd* pWnd)
-    : m_pWnd(pWnd), m_hAccel(nullptr), m_pTopLine(nullptr), m_nTopLine(1), m_pCurLine(nullptr), m_nCurLine(1),
+    : m_pWnd(pWnd), m_dlgPageSetup(pWnd), m_hAccel(nullptr), m_pTopLine(nullptr), m_nTopLine(1), m_pCurLine(nullptr), m_nCurLine(1),
       m_nCurCol(0), m_nLeftCol(0), m_nSelMode(1), m_bSelection(FALSE), m_rcClient(0, 0, 0, 0), m_nCharWidth(0),
       m_nLineHeight(15), m_nMargin(0), m_bShowMessages(TRUE), m_bCaretCreated(FALSE), m_bCapture(FALSE),
       m_nTimer(0), m_nScrollScale(1), m_bSkipTick(FALSE), m_ptLastMouse(0, 0), m_bInScroll(FALSE),
@@ -29,9 +29,10 @@ SECEditCoreBase::SECEditCoreBase(CWnd* pWnd)
   // Made from the rows of bitmap 24701 as a one-bit bitmap, so the brush paints in text and background colours.
   m_bmPattern.CreateBitmap(8, 8, 1, 1, kPattern);
   m_brushPattern.CreatePatternBrush(&m_bmPattern);
+  m_dlgPageSetup.LoadSettings();
 }
 
-SECEditCoreBase::~SECEditCoreBase() = default;
+SECEditCoreBase::~SECEditCoreBase() { m_dlgPageSetup.SaveSettings(); }
 
 int SECEditCoreBase::InitView() {
   SECEdit* e = GetEdit();

@@ -2,6 +2,7 @@
 // written once and given to its two window forms, the document view and the child window.
 #pragma once
 
+#include "editor/OEPageSetupDlg.h"
 #include "editor/SECEdit.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/View.h"
@@ -193,6 +194,7 @@ class SECEditCoreBase {
                 BOOL bChroma, CDC* pDC, int x, int y);
 
   CWnd* m_pWnd;
+  OEPageSetupDlg m_dlgPageSetup;
   HACCEL m_hAccel;
   tagLINEDESC* m_pTopLine;
   int m_nTopLine;

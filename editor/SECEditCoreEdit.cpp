@@ -615,7 +615,8 @@ BOOL SECEditCoreBase::HandleEditCommand(UINT nID) {
   SECEdit* e = GetEdit();
   if (!Ready()) return nID == ID_SECEDIT_BACKSPACE || nID == ID_SECEDIT_TAB || nID == ID_SECEDIT_BACKTAB ||
                        nID == ID_EDIT_CLEAR || nID == ID_EDIT_UNDO || nID == ID_EDIT_REDO || nID == ID_EDIT_COPY ||
-                       nID == ID_EDIT_CUT || nID == ID_EDIT_PASTE || nID == ID_INDICATOR_OVR;
+                       nID == ID_EDIT_CUT || nID == ID_EDIT_PASTE || nID == ID_INDICATOR_OVR ||
+                       nID == ID_SECEDIT_PAGESETUP;
   BOOL show = m_bShowMessages;
   int r = 0;
   switch (nID) {
@@ -629,6 +630,10 @@ BOOL SECEditCoreBase::HandleEditCommand(UINT nID) {
     case ID_EDIT_COPY: r = m_bSelection ? CopyToClipboard() : 0; break;
     case ID_EDIT_CUT: r = CutSelection(show); break;
     case ID_EDIT_PASTE: r = e->IsReadOnly() ? 0 : Paste(show, TRUE); break;
+    case ID_SECEDIT_PAGESETUP:
+      m_dlgPageSetup.LoadSettings();
+      if (m_dlgPageSetup.DoModal() == IDOK) m_dlgPageSetup.SaveSettings();
+      break;
     default: return FALSE;
   }
   if (r == SECEDIT_NO_TEXT && (nID == ID_EDIT_CLEAR || nID == ID_SECEDIT_BACKSPACE)) r = 0;
@@ -656,6 +661,7 @@ int SECEditCoreBase::EditCommandState(UINT nID, CCmdUI* pCmdUI) {
     case ID_SECEDIT_BACKSPACE:
     case ID_SECEDIT_TAB:
     case ID_SECEDIT_BACKTAB:
+    case ID_SECEDIT_PAGESETUP:
     case ID_EDIT_CLEAR: return TRUE;
     default: return -1;
   }

@@ -5,6 +5,9 @@
 #include "editor/SECEditCore.h"
 #include "platform/ui/OleDragDrop.h"
 
+#include <utility>
+#include <vector>
+
 class SECEditView : public SECEditCore<CView> {
   DECLARE_DYNCREATE(SECEditView)
 
@@ -26,7 +29,24 @@ class SECEditView : public SECEditCore<CView> {
   }
   BOOL StartDrag(CPoint) override { return DoDragCopy() != 0; }
 
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+
+  // Printing with the page setup's header and footer.
+  BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+  void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+
   COleDropTarget m_dropTarget;
+  // The first line of each page and the rows of it printed on earlier pages (a line longer than a page).
+  std::vector<std::pair<int, int>> m_pageStarts;
+  BOOL m_bAllowPrintSelection = TRUE;
+  BOOL m_bPrintSelection = FALSE;
+  CFont m_printFont;
+  int m_nLinesPerPage = 0;
+  int m_nPrintLineHeight = 0;
+  CTime m_timeHeader;
+  CTime m_timeFooter;
 
  protected:
   int OnCreate(LPCREATESTRUCT lpCreateStruct) override;
