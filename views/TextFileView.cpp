@@ -9,8 +9,11 @@
 #include "platform/gdi/DC.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/OleDragDrop.h"
 #include "platform/ui/WinApp.h"
 
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -475,4 +478,84 @@ int CTextFileView::PasteSingleLine(BOOL bRedraw, BOOL bUndo) {
   }
   e->BeginUndoGroup(FALSE);
   return r;
+}
+
+// ---- Drag and drop, wheel and help ----
+
+DWORD CTextFileView::OnDragOver(COleDataObject* pData, DWORD dwKeyState, CPoint point) {
+  if (!pData || !pData->IsDataAvailable(CF_TEXT)) return DROPEFFECT_NONE;
+  SECEditView::OnDragOver(pData, dwKeyState, point);
+  if (!IsConsole()) return (dwKeyState & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+  // The console takes text only into its input area, and only as a copy.
+  int row = point.y / (m_nLineHeight > 0 ? m_nLineHeight : 1);
+  if ((row + 1) * m_nLineHeight > m_rcClient.bottom && row > 0) --row;
+  int col = m_nCharWidth > 0 ? m_nLeftCol + (point.x - m_nMargin + m_nCharWidth / 2) / m_nCharWidth : 0;
+  bool last = m_nTopLine + row == GetEdit()->m_nLineCount;
+  return last && col >= kPromptLength ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+}
+
+DWORD CTextFileView::DoDragCopy() {
+  // Dragging out of the console copies: its lines stay.
+  if (IsConsole()) {
+    BOOL column = FALSE;
+    char* t = GetSelectedText(&column);
+    if (!t) return 0;
+    std::string data = column ? kMarker + std::string(GetEdit()->m_szLineEnd) + t : std::string(t);
+    free(t);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, data.size() + (column ? 25 : 1));
+    if (!h) return 0;
+    memcpy(GlobalLock(h), data.c_str(), data.size() + 1);
+    GlobalUnlock(h);
+    COleDataSource source;
+    source.CacheGlobalData(CF_TEXT, h);
+    return source.DoDragDrop(DROPEFFECT_COPY);
+  }
+  return SECEditView::DoDragCopy();
+}
+
+int CTextFileView::DoDropPaste(const char* pText, int nLength) {
+  if (!IsConsole()) return SECEditView::DoDropPaste(pText, nLength);
+  SECEdit* e = GetEdit();
+  std::string text(pText, (size_t)nLength);
+  if (text.size() > 21 && text.compare(0, strlen(kMarker), kMarker) == 0) {
+    // The marker and the line end that is actually there, within the text.
+    size_t at = strlen(kMarker);
+    if (at < text.size() && (text[at] == '\r' || text[at] == '\n')) {
+      char c = text[at++];
+      if (at < text.size() && (text[at] == '\r' || text[at] == '\n') && text[at] != c) ++at;
+    }
+    text.erase(0, at);
+  }
+  text = text.substr(0, text.find_first_of("\r\n"));
+  SECEditPos pos{m_pCurLine, e->ColumnToOffset(m_pCurLine, m_nCurCol)};
+  return e->InsertChars(pos, text.c_str(), TRUE, TRUE);
+}
+
+BOOL CTextFileView::OnMouseWheel(UINT, short zDelta, CPoint) {
+  HandleVScroll(zDelta <= 0 ? SB_LINEDOWN : SB_LINEUP, 0);
+  return TRUE;
+}
+
+CString CTextFileView::GetHelpKey() {
+  SECEdit* e = GetEdit();
+  if (!e || !m_pCurLine || !m_pCurLine->pText) return CString();
+  std::string key;
+  int tl = e->TextLength(m_pCurLine);
+  const char* t = m_pCurLine->pText;
+  if (m_bSelection && m_selStart.pLine == m_selEnd.pLine && m_selStart.pLine == m_pCurLine &&
+      m_selStart.nCol < TextEndCol(m_pCurLine)) {
+    int a = e->ColumnToOffset(m_pCurLine, m_selStart.nCol), b = e->ColumnToOffset(m_pCurLine, m_selEnd.nCol);
+    key.assign(t + a, (size_t)((b < tl ? b : tl) - a));
+    size_t f = key.find_first_not_of(" \t"), l = key.find_last_not_of(" \t");
+    key = f == std::string::npos ? std::string() : key.substr(f, l - f + 1);
+  } else {
+    int at = e->ColumnToOffset(m_pCurLine, m_nCurCol);
+    if (at > tl) at = tl;
+    int a = at, b = at;
+    while (a > 0 && !isspace((unsigned char)t[a - 1])) --a;
+    while (b < tl && !isspace((unsigned char)t[b])) ++b;
+    key.assign(t + a, (size_t)(b - a));
+  }
+  for (char& c : key) c = (char)tolower((unsigned char)c);
+  return CString(key.c_str());
 }

@@ -27,6 +27,12 @@ class CTextFileView : public SECEditView {
   BOOL PreTranslateMessage(MSG* pMsg) override;
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
   BOOL HandleEditCommand(UINT nID) override;
+  DWORD OnDragOver(COleDataObject* pData, DWORD dwKeyState, CPoint point) override;
+  DWORD DoDragCopy() override;
+  int DoDropPaste(const char* pText, int nLength) override;
+  BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
+  // The word or one-line selection at the caret, in lower case, for the help index.
+  CString GetHelpKey();
 
   // The console of the interpreter document (a writable kind-4 text).
   BOOL IsConsole();

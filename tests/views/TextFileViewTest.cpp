@@ -209,6 +209,23 @@ TEST_F(TextFileViewTest, InterpreterConsole) {
   ClipboardSetText(nullptr, "*SECEdit Column Block*\r\nX\r\n", 27);
   v.SendMessage(WM_COMMAND, ID_EDIT_PASTE, 0);
   EXPECT_EQ(std::string(e->GetLine(0)->pText), "VKS> A=1;\r\n");
+  // A drop skips the marker and the one line end that is there; a bare marker adds nothing.
+  const struct {
+    std::string dropped;
+    const char* line;
+  } drops[] = {{"*SECEdit Column Block*\nBC\n", "VKS> A=1;BC\r\n"},
+               {"*SECEdit Column Block*", "VKS> A=1;BC\r\n"},
+               {"D\r\nE", "VKS> A=1;BCD\r\n"}};
+  for (const auto& d : drops) {
+    v.GoToTextEnd(FALSE);
+    v.DoDropPaste(d.dropped.c_str(), (int)d.dropped.size());
+    EXPECT_EQ(std::string(e->GetLine(0)->pText), d.line) << d.dropped;
+  }
+  EXPECT_EQ(v.GetHelpKey(), "a=1;bcd");
+  v.SendMessage(WM_COMMAND, ID_HELP, 0);
+  ASSERT_EQ(Automation::Instance().HelpCalls().size(), 1u);
+  EXPECT_EQ(Automation::Instance().HelpCalls()[0].data, 4099u);
+  EXPECT_EQ(Automation::Instance().HelpCalls()[0].command, 15u);
   v.Close();
   CMC_Comm::Close();
   CMC_Comm::nShowErr = MB_RETRYCANCEL;
