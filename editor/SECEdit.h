@@ -315,6 +315,7 @@ class SECEdit {
   static int NumberOf(tagLINEDESC* pLine);
   int GainLineEnd(tagLINEDESC* pLine);
   int ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
+  int ReplaceLineBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
   int DoUndo(const SECEditUndoRecord& rec);
   int DoRedo(const SECEditUndoRecord& rec);
   int AddRecord(int nKind, int nLine, int nOffset, int nEndLine, int nEndOffset, const char* pszText,

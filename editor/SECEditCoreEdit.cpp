@@ -104,11 +104,9 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
   }
 }
 
-void SECEditCoreBase::AfterLinesChanged(BOOL bRedraw) {
-  SECEdit* e = GetEdit();
-  int count = e->m_nLineCount;
-  RefreshLineCount();
-  if (count != e->m_nLineCount || bRedraw) CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
+// The edit operations keep the line count current, so only the scroll range follows it.
+void SECEditCoreBase::AfterLinesChanged(BOOL) {
+  CoreSetScrollRange(SB_VERT, 0, GetEdit()->m_nLineCount - 1, TRUE);
 }
 
 // ---- Typing ----

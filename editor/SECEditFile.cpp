@@ -277,7 +277,7 @@ int SECEdit::InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo) {
   for (tagLINEDESC* p = first; p; p = p->pNext) {
     int body = scratch.TextLength(p);
     if (p->nLength != body + m_nLineEndLength || !EndsWithLineEnd(p)) {
-      if (ReplaceBytes(p, body, p->nLength - body, m_szLineEnd, m_nLineEndLength)) return SECEDIT_OUT_OF_MEMORY;
+      if (ReplaceLineBytes(p, body, p->nLength - body, m_szLineEnd, m_nLineEndLength)) return SECEDIT_OUT_OF_MEMORY;
     }
     ++k;
     last = p;

@@ -47,6 +47,11 @@ int SECEdit::NumberOf(tagLINEDESC* pLine) {
 // Replaces nRemove bytes at nOffset with nInsert bytes; keeps the text NUL-terminated.
 int SECEdit::ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert) {
   TextChangedAt(pLine->nLineNumber);
+  return ReplaceLineBytes(pLine, nOffset, nRemove, pInsert, nInsert);
+}
+
+// The same for a line not (yet) in the text: nothing cached about the text changes.
+int SECEdit::ReplaceLineBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert) {
   int newLen = pLine->nLength - nRemove + nInsert;
   if (!GrowLine(pLine, newLen + 1)) return SECEDIT_OUT_OF_MEMORY;
   char* t = pLine->pText;
@@ -312,7 +317,7 @@ int SECEdit::InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bU
   } else {
     endNo = no + k - 1;
     endOff = Lk->nLength;
-    ReplaceBytes(Lk, Lk->nLength, 0, suffix.data(), (int)suffix.size());
+    ReplaceLineBytes(Lk, Lk->nLength, 0, suffix.data(), (int)suffix.size());
   }
   ReplaceBytes(A, off, A->nLength - off, L1->pText, L1->nLength);
   tagLINEDESC* after = A->pNext;
