@@ -6,6 +6,7 @@
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/PrintInfo.h"
+#include "platform/ui/SplitterWnd.h"
 #include "platform/ui/WinApp.h"
 
 #include <cstdint>
@@ -24,9 +25,66 @@ int SECEditView::OnCreate(LPCREATESTRUCT lpCreateStruct) {
 void SECEditView::OnInitialUpdate() {
   CView::OnInitialUpdate();
   InitView();
+  // A new pane of a split starts where its neighbours stand.
+  int row = 0, col = 0;
+  CSplitterWnd* split = GetSplitter(&row, &col);
+  if (!split || (row == 0 && col == 0) || !dynamic_cast<SECEditView*>(split->GetPane(0, 0))) return;
+  if (row > 0)
+    if (auto* above = dynamic_cast<SECEditView*>(split->GetPane(0, col))) {
+      m_nLeftCol = above->m_nLeftCol;
+      CoreSetScrollPos(SB_HORZ, m_nLeftCol, TRUE);
+    }
+  if (col > 0)
+    if (auto* left = dynamic_cast<SECEditView*>(split->GetPane(row, 0)); left && left->m_pTopLine) {
+      m_pTopLine = left->m_pTopLine;
+      m_nTopLine = left->m_nTopLine;
+      m_pCurLine = left->m_pCurLine;
+      m_nCurLine = left->m_nCurLine;
+      CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+    }
 }
 
-void SECEditView::OnUpdate(CView*, LPARAM lHint, CObject* pHint) {
+CSplitterWnd* SECEditView::GetSplitter(int* pRow, int* pCol) const {
+  auto* split = dynamic_cast<CSplitterWnd*>(GetParent());
+  if (!split || !(split->GetStyle() & SPLS_DYNAMIC_SPLIT) || !split->IsChildPane(const_cast<SECEditView*>(this), pRow, pCol))
+    return nullptr;
+  return split;
+}
+
+void SECEditView::CoreSetScrollPos(int nBar, int nPos, BOOL bRedraw) {
+  SECEditCoreBase::CoreSetScrollPos(nBar, nPos, bRedraw);
+  CSplitterWnd* split = GetSplitter(nullptr, nullptr);
+  if (split && !m_bInScroll && split->GetActivePane() == this && GetDocument())
+    GetDocument()->UpdateAllViews(this, SECEDIT_HINT_MOVED, nullptr);
+}
+
+void SECEditView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
+  int row = 0, col = 0;
+  CSplitterWnd* split = lHint == SECEDIT_HINT_MOVED ? GetSplitter(&row, &col) : nullptr;
+  if (split) {
+    // Panes of one column share the left column; panes of one row share the top line.
+    CWnd* from = pSender ? static_cast<CWnd*>(pSender) : split->GetActivePane();
+    int r = 0, c = 0;
+    auto* other = dynamic_cast<SECEditView*>(from);
+    if (!other || other == this || !split->IsChildPane(other, &r, &c)) return;
+    if (c == col && m_nLeftCol != other->m_nLeftCol) {
+      m_nLeftCol = other->m_nLeftCol;
+      SECEditCoreBase::CoreSetScrollPos(SB_HORZ, m_nLeftCol, TRUE);
+      Invalidate(FALSE);
+    }
+    if (r == row && m_pTopLine != other->m_pTopLine) {
+      m_pTopLine = other->m_pTopLine;
+      m_nTopLine = other->m_nTopLine;
+      SECEditCoreBase::CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+      Invalidate(FALSE);
+      UpdateWindow();
+    }
+    return;
+  }
+  SECEditView::OnUpdateText(lHint, pHint);
+}
+
+void SECEditView::OnUpdateText(LPARAM lHint, CObject* pHint) {
   if (lHint == SECEDIT_DELETE_LINE && pHint && pHint->IsKindOf(RUNTIME_CLASS(SECEditHint)) && GetEdit() &&
       m_pCurLine) {
     // Lines went in another window: find the caret and top lines again by number.

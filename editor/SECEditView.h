@@ -30,6 +30,10 @@ class SECEditView : public SECEditCore<CView> {
   BOOL StartDrag(CPoint) override { return DoDragCopy() != 0; }
 
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+  // A pane of a splitter tells the other panes where it scrolled.
+  void CoreSetScrollPos(int nBar, int nPos, BOOL bRedraw) override;
+  // The splitter this view is a pane of (dynamic splits only), with the pane's row and column.
+  class CSplitterWnd* GetSplitter(int* pRow, int* pCol) const;
 
   // Printing with the page setup's header and footer.
   BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
@@ -50,6 +54,7 @@ class SECEditView : public SECEditCore<CView> {
 
  protected:
   int OnCreate(LPCREATESTRUCT lpCreateStruct) override;
+  void OnUpdateText(LPARAM lHint, CObject* pHint);
 
   static BOOL ms_bFirstActivation;  // the first activation of any editor view brings its caret into view
 };

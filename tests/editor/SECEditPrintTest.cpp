@@ -9,6 +9,7 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/PrintInfo.h"
+#include "platform/ui/SplitterWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "tests/support/TestKernel.h"
@@ -158,4 +159,56 @@ TEST_F(EditPrint, HeaderFooterPagesAndSelection) {
   EXPECT_NE(calls[0].Find("\"line 2\""), -1);
   EXPECT_NE(calls[1].Find("\"line 3\""), -1);
   EXPECT_NE(calls[2].Find("\"Page: 1\""), -1);
+}
+
+namespace {
+
+class CSplitEditFrame : public CFrameWnd {
+ public:
+  CSplitterWnd m_split;
+
+ protected:
+  BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* ctx) override {
+    return m_split.Create(this, 2, 2, CSize(20, 20), ctx);
+  }
+};
+
+}  // namespace
+
+// Panes of a split follow each other: a new pane starts at the first pane's top line, and a pane
+// scrolled by the caret takes the other pane of its row along.
+TEST(EditSplit, PanesOfARowShareTheTopLine) {
+  CWinApp app("EditSplitTest");
+  Clock::UseVirtualTime();
+  SECEdit text;
+  std::string s;
+  for (int i = 1; i <= 500; ++i) s += "line " + std::to_string(i) + "\r\n";
+  SetText(text, s);
+  g_text = &text;
+  auto* doc = new CDocument;
+  doc->m_bAutoDelete = FALSE;
+  auto* frame = new CSplitEditFrame;
+  CCreateContext ctx;
+  ctx.m_pNewViewClass = RUNTIME_CLASS(CPrintEditView);
+  ctx.m_pCurrentDoc = doc;
+  ASSERT_TRUE(frame->Create(nullptr, "split", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 600, 400), nullptr, nullptr,
+                            0, &ctx));
+  frame->InitialUpdateFrame(doc, TRUE);
+  auto* first = static_cast<CPrintEditView*>(frame->m_split.GetPane(0, 0));
+  ASSERT_NE(first, nullptr);
+  first->GoToLineColumn(200, 0);
+  ASSERT_GT(first->m_nTopLine, 1);
+  ASSERT_TRUE(frame->m_split.SplitColumn(250));
+  auto* second = dynamic_cast<CPrintEditView*>(frame->m_split.GetPane(0, 1));
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->m_nTopLine, first->m_nTopLine);
+  frame->m_split.SetActivePane(0, 0);
+  first->PageDown(TRUE);
+  EXPECT_EQ(second->m_nTopLine, first->m_nTopLine);
+  EXPECT_EQ(second->m_pTopLine, first->m_pTopLine);
+  frame->DestroyWindow();
+  UiAutomation::Pump();
+  delete doc;
+  g_text = nullptr;
+  Clock::UseRealTime();
 }
