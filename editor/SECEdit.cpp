@@ -42,10 +42,14 @@ CString ProfileString(const CString& section, UINT entryId, const char* pszDefau
 
 SECEdit::SECEdit()
     : m_pLine(nullptr), m_pUndo(nullptr), m_bAutoIndent(FALSE), m_nBookmarks(0), m_nUndoPos(0), m_dwUndoGroup(0),
-      m_nUndoCount(0), m_pFile(nullptr), m_nLineEndLength(2), m_szLineEnd{'\r', '\n', 0, 0}, m_bInComment(FALSE),
+      m_nUndoCount(0), m_nCleanUndoPos(0), m_pFile(nullptr), m_nLineEndLength(2), m_szLineEnd{'\r', '\n', 0, 0}, m_bInComment(FALSE),
       m_nLineCount(1), m_bModified(FALSE), m_bReadOnly(FALSE), m_bWordWrap(FALSE), m_nTabSize(3), m_bKeepTabs(TRUE),
       m_bShowTabs(FALSE), m_bInsertMode(TRUE), m_bLockFiles(FALSE), m_nLineEndMode(0), m_strFontName("Courier New"),
-      m_nFontSize(9), m_nFontWeight(400), m_bFontItalic(FALSE), m_nCharSet(0) {
+      m_nFontSize(9), m_nFontWeight(400), m_bFontItalic(FALSE), m_nCharSet(0), m_bChroma(FALSE), m_bCase(FALSE),
+      m_crKeyword(RGB(0, 0, 255)), m_crKeywordDefault(RGB(0, 0, 255)), m_crQuote(RGB(255, 0, 0)), m_crSQuote(0), m_crComment(RGB(0, 128, 0)), m_crText(0),
+      m_crBackground(RGB(255, 255, 255)), m_anExtraChars{}, m_anTermChars{}, m_anStartChars{}, m_szCommentStart1{},
+      m_szCommentEnd1{}, m_szCommentStart2{}, m_szCommentEnd2{}, m_pKeywords(nullptr), m_pKeywordImage(nullptr),
+      m_nKeywordImageSize(0), m_pSearchScratch(nullptr), m_pFocusWnd(nullptr), m_nCommentValid(0) {
   m_pLine = NewLine(64);
   if (m_pLine) m_pLine->nLength = 0;
   m_pUndo = static_cast<SECEditUndoRecord*>(calloc(SECEDIT_UNDO_SIZE, sizeof(SECEditUndoRecord)));
@@ -59,11 +63,13 @@ SECEdit::SECEdit()
 }
 
 SECEdit::~SECEdit() {
+  FreeSyntaxBuffers();
   CloseKeptFile();
   FreeAll();
 }
 
 void SECEdit::FreeAll() {
+  TextChangedAt(0);
   FreeLineList(m_pLine);
   m_pLine = nullptr;
   if (m_pUndo) {
@@ -88,7 +94,6 @@ BOOL SECEdit::SetInsertMode(BOOL b) { return m_bInsertMode = b; }
 BOOL SECEdit::GetInsertMode() { return m_bInsertMode; }
 int SECEdit::SetTabSize(int n) { return m_nTabSize = n < 1 ? 1 : n; }
 int SECEdit::GetTabSize() { return m_nTabSize; }
-void SECEdit::LoadSyntaxSettings() {}
 
 void SECEdit::SetProfileSection(const char* pszSection) { m_strProfileSection = pszSection ? pszSection : ""; }
 void SECEdit::ClearProfileSection() { m_strProfileSection = ""; }
@@ -309,14 +314,43 @@ void SECEdit::RenumberFrom(tagLINEDESC* pLine) {
 // ---- Lines and measurement ----
 
 tagLINEDESC* SECEdit::GetLine(int nNumber) {
-  tagLINEDESC* p = GetFirstLine(m_pLine);
-  if (!p) return nullptr;
-  if (nNumber < 1) return GetLastLine(p);
-  for (int i = 1; i < nNumber; ++i) {
-    if (!p->pNext) return p;
-    p = p->pNext;
+  if (nNumber < 1) return GetLastLine(FindLine(m_nLineCount));
+  return FindLine(nNumber);
+}
+
+void SECEdit::TextChangedAt(uint32_t nLine) {
+  if (nLine < m_nCommentValid) m_nCommentValid = nLine;
+  size_t keep = nLine == 0 ? 0 : (nLine - 1) / SECEDIT_INDEX_STEP + 1;
+  if (m_lineIndex.size() > keep) m_lineIndex.resize(keep);
+}
+
+tagLINEDESC* SECEdit::FindLine(int n, tagLINEDESC* pHint1, tagLINEDESC* pHint2) {
+  tagLINEDESC* first = GetFirstLine(m_pLine);
+  if (!first) return nullptr;
+  if (n < 1) n = 1;
+  if (m_lineIndex.empty())
+    m_lineIndex.push_back(first);
+  else
+    m_lineIndex[0] = first;
+  size_t want = (size_t)(n - 1) / SECEDIT_INDEX_STEP;
+  while (m_lineIndex.size() <= want) {
+    tagLINEDESC* p = m_lineIndex.back();
+    int k = 0;
+    while (k < SECEDIT_INDEX_STEP && p->pNext) p = p->pNext, ++k;
+    if (k < SECEDIT_INDEX_STEP) break;  // the text ends before
+    m_lineIndex.push_back(p);
   }
-  return p;
+  size_t at = want < m_lineIndex.size() ? want : m_lineIndex.size() - 1;
+  tagLINEDESC* best = m_lineIndex[at];
+  int no = (int)(at * SECEDIT_INDEX_STEP) + 1;
+  for (tagLINEDESC* h : {pHint1, pHint2}) {
+    if (!h) continue;
+    int d = n - (int)h->nLineNumber, bd = n - no;
+    if ((d < 0 ? -d : d) < (bd < 0 ? -bd : bd)) best = h, no = (int)h->nLineNumber;
+  }
+  while (no < n && best->pNext) best = best->pNext, ++no;
+  while (no > n && best->pPrev) best = best->pPrev, --no;
+  return best;
 }
 
 BOOL SECEdit::PosLessEqual(const SECEditPos& a, const SECEditPos& b) const {

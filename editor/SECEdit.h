@@ -4,7 +4,10 @@
 #include "platform/core/String.h"
 #include "platform/core/Types.h"
 
+#include <vector>
+
 class CFile;
+class CWnd;
 struct SECLineArena;
 
 // Marks kept in a line's flags word.
@@ -35,6 +38,11 @@ struct SECLineArena;
 #define SECEDIT_DELETE_LINE 21015
 #define SECEDIT_NULLS_IN_FILE 21035
 #define SECEDIT_LONG_LINES 21036
+
+// Cached block-comment state of a line (style 1 and 2 open at its start), valid below the watermark.
+#define LINE_CMT_KNOWN 0x10000u
+#define LINE_CMT_STYLE1 0x20000u
+#define LINE_CMT_STYLE2 0x40000u
 
 // Widest line in display columns, line end included.
 #define SECEDIT_MAX_LINE 16384
@@ -76,6 +84,16 @@ enum {
   SECUNDO_INSERTBLOCK = 10,
   SECUNDO_INSERTFILE = 11,
 };
+
+// One slot of the keyword hash table.
+struct SECKeyword {
+  char szText[24];
+  int32_t nLength;
+  int32_t nColor;  // -1 until first looked up
+};
+#define SECEDIT_KEYWORD_SLOTS 2048
+#define SECEDIT_INDEX_STEP 1024
+#define SECEDIT_SEARCH_SCRATCH 16416
 
 // One entry of the undo log; positions are line numbers and true byte offsets.
 struct SECEditUndoRecord {
@@ -187,6 +205,40 @@ class SECEdit {
   void ClearUndo();
   void ResetUndo();
   void DropOldestUndo();
+  // The current undo position becomes the one at which the text is unmodified (after a save).
+  void MarkClean() { m_nCleanUndoPos = m_nUndoPos; }
+
+  // Syntax colouring: settings, keyword table and the scanners the drawing code calls.
+  virtual BOOL LoadKeywords();
+  void LoadWordChars();
+  void FreeSyntaxBuffers();
+  static int HashKeyword(const char* pszText);
+  const char* FindWord(const char* pText, int* pnLength) const;
+  virtual BOOL FindKeyword(const char** ppText, int* pnStart, int* pnEnd);
+  COLORREF GetKeywordColor(const char* pszWord);
+  // From offset nFrom on; a start inside quotes (counted from pText) is passed over.
+  virtual int FindCommentStart(const char* pText, int nLength, int* pnStyle, int nFrom = 0);
+  virtual int FindCommentEnd(const char* pText, int nLength, int nStyle);
+  virtual BOOL IsInBlockComment(tagLINEDESC* pLine, const char* pszStart, const char* pszEnd,
+                                const char* pszLineComment);
+  virtual BOOL IsLineInComment(tagLINEDESC* pLine, int* pnStyle);
+  static BOOL IsInQuotes(const char* pText, int nPlace, int nLength = -1);
+  BOOL IsWordChar(int ch) const;
+  int FindSubstring(const char* pszString, const char* pText, int nLength);
+  static int FindLastSubstring(const char* pszString, const char* pText, int nLength);
+  static COLORREF ParseColor(const char* pszText);
+  static CString FormatColor(COLORREF cr);
+  int GetIniString(const char* pszSection, const char* pszKey, const char* pszDefault, CString& strResult);
+  // Block-comment state at a line's start (LINE_CMT_STYLE1/2), carried down from the nearest settled line.
+  uint32_t GetCommentState(tagLINEDESC* pLine);
+  // The state at the start of the line below pLine, given pLine's.
+  uint32_t NextCommentState(tagLINEDESC* pLine, uint32_t nState) const;
+  // Called by every change of a line's bytes and of the lines that follow it: cached comment states
+  // and indexed lines below that line are stale.
+  void TextChangedAt(uint32_t nLine);
+  // The line of a number (the last one for a number beyond it), walked from the nearest of the
+  // indexed lines and the hints (lines whose numbers are current).
+  tagLINEDESC* FindLine(int nNumber, tagLINEDESC* pHint1 = nullptr, tagLINEDESC* pHint2 = nullptr);
 
   // The last message the store showed (not returned) and how many it showed, for callers and tests.
   static UINT ms_nLastShownMessage;
@@ -199,6 +251,7 @@ class SECEdit {
   int m_nUndoPos;
   uint32_t m_dwUndoGroup;
   int m_nUndoCount;
+  int m_nCleanUndoPos;  // the undo position at which the text is unmodified; -1 when it is lost
   CFile* m_pFile;  // kept open while "Lock files" is on
   int m_nLineEndLength;
   char m_szLineEnd[4];
@@ -220,7 +273,37 @@ class SECEdit {
   int m_nCharSet;
   CString m_strProfileSection;
 
+  BOOL m_bChroma;
+  BOOL m_bCase;
+  COLORREF m_crKeyword;
+  COLORREF m_crKeywordDefault;  // the keyword colour when the table was built
+  COLORREF m_crQuote;
+  COLORREF m_crSQuote;
+  COLORREF m_crComment;
+  COLORREF m_crText;
+  COLORREF m_crBackground;
+  CString m_strKeywordFile;
+  CString m_strKeywordSection;
+  int32_t m_anExtraChars[256];
+  int32_t m_anTermChars[256];
+  int32_t m_anStartChars[256];
+  char m_szCommentStart1[16];
+  char m_szCommentEnd1[16];
+  char m_szCommentStart2[16];
+  char m_szCommentEnd2[16];
+  SECKeyword* m_pKeywords;
+  char* m_pKeywordImage;
+  int m_nKeywordImageSize;
+  char* m_pSearchScratch;
+  CWnd* m_pFocusWnd;  // the editor window that last took the focus: only it shows the selection
+  uint32_t m_nCommentValid;  // cached comment states of lines numbered up to this are current
+  std::vector<tagLINEDESC*> m_lineIndex;  // [i] is line i * SECEDIT_INDEX_STEP + 1, found on demand
+
  protected:
+  void AddKeywords(const char* pszNames);
+  BOOL SettlesCommentState(tagLINEDESC* pLine) const;
+  BOOL CarryCommentState(tagLINEDESC* pLine, BOOL bIn, const char* pszStart, const char* pszEnd,
+                         const char* pszLineComment) const;
   BOOL EndsWithLineEnd(const tagLINEDESC* pLine) const;
   int MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, tagLINEDESC** ppHead, tagLINEDESC** ppTail,
                 int* pnLines, SECLineArena* pArena = nullptr);
@@ -230,7 +313,9 @@ class SECEdit {
   void ShowLongLineWarning();
   void RenumberFrom(tagLINEDESC* pLine);
   static int NumberOf(tagLINEDESC* pLine);
+  int GainLineEnd(tagLINEDESC* pLine);
   int ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
+  int ReplaceLineBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
   int DoUndo(const SECEditUndoRecord& rec);
   int DoRedo(const SECEditUndoRecord& rec);
   int AddRecord(int nKind, int nLine, int nOffset, int nEndLine, int nEndOffset, const char* pszText,

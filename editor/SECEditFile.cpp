@@ -130,6 +130,7 @@ int SECEdit::ReadLinesFromHandle(CFile* pFile, char* pBuffer, int nChunk, tagLIN
     FreeLineList(m_pLine);
     m_pLine = head;
     m_nLineCount = lines;
+    TextChangedAt(0);
   }
   return 0;
 }
@@ -172,6 +173,7 @@ int SECEdit::ReadFromFile(const char* pszPath) {
   FreeLineList(m_pLine);
   m_pLine = first;
   m_nLineCount = count;  // the lines come numbered
+  TextChangedAt(0);
   // Records of the old text would edit the new one.
   ClearUndo();
   if (IsReadOnlyFile(pszPath)) SetReadOnly(TRUE);
@@ -235,6 +237,7 @@ int SECEdit::WriteToFile(const char* pszPath) {
   }
   if (m_bLockFiles) code = KeepFileOpen(pszPath);
   SetModified(FALSE);
+  MarkClean();
   return code;
 }
 
@@ -274,7 +277,7 @@ int SECEdit::InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo) {
   for (tagLINEDESC* p = first; p; p = p->pNext) {
     int body = scratch.TextLength(p);
     if (p->nLength != body + m_nLineEndLength || !EndsWithLineEnd(p)) {
-      if (ReplaceBytes(p, body, p->nLength - body, m_szLineEnd, m_nLineEndLength)) return SECEDIT_OUT_OF_MEMORY;
+      if (ReplaceLineBytes(p, body, p->nLength - body, m_szLineEnd, m_nLineEndLength)) return SECEDIT_OUT_OF_MEMORY;
     }
     ++k;
     last = p;
@@ -283,6 +286,7 @@ int SECEdit::InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo) {
   if (scratch.m_pLine) scratch.m_pLine->nLength = 0;
   tagLINEDESC* at = pos.pLine;
   int no = NumberOf(at);
+  TextChangedAt((uint32_t)(no - 1));
   first->pPrev = at->pPrev;
   if (at->pPrev) at->pPrev->pNext = first;
   last->pNext = at;

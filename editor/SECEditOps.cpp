@@ -46,6 +46,12 @@ int SECEdit::NumberOf(tagLINEDESC* pLine) {
 
 // Replaces nRemove bytes at nOffset with nInsert bytes; keeps the text NUL-terminated.
 int SECEdit::ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert) {
+  TextChangedAt(pLine->nLineNumber);
+  return ReplaceLineBytes(pLine, nOffset, nRemove, pInsert, nInsert);
+}
+
+// The same for a line not (yet) in the text: nothing cached about the text changes.
+int SECEdit::ReplaceLineBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert) {
   int newLen = pLine->nLength - nRemove + nInsert;
   if (!GrowLine(pLine, newLen + 1)) return SECEDIT_OUT_OF_MEMORY;
   char* t = pLine->pText;
@@ -67,6 +73,12 @@ int SECEdit::AddRecord(int nKind, int nLine, int nOffset, int nEndLine, int nEnd
   r.chChar = ch;
   r.chOldChar = chOld;
   return AddUndoRecord(r, pszText);
+}
+
+// A last line without a line end gains the text's own when something is typed into it.
+int SECEdit::GainLineEnd(tagLINEDESC* pLine) {
+  if (EndsWithLineEnd(pLine)) return 0;
+  return ReplaceBytes(pLine, pLine->nLength, 0, m_szLineEnd, m_nLineEndLength);
 }
 
 int SECEdit::PadLine(SECEditPos& pos, BOOL bUndo) {
@@ -113,6 +125,7 @@ int SECEdit::InsertChar(SECEditPos& pos, int ch, BOOL bInsert, BOOL bUndo) {
   // Overwriting at the very end of the text inserts; its undo then deletes.
   BYTE old = overwrite ? (BYTE)line->pText[off] : (BYTE)m_szLineEnd[0];
   if (int r = ReplaceBytes(line, off, overwrite ? 1 : 0, &c, 1)) return r;
+  if (int r = GainLineEnd(line)) return r;
   if (bUndo) {
     int no = NumberOf(line);
     if (bInsert)
@@ -138,6 +151,7 @@ int SECEdit::InsertChars(SECEditPos& pos, const char* pszText, BOOL bInsert, BOO
   int over = bInsert ? 0 : (n < tl - off ? n : tl - off);
   std::string old(line->pText ? line->pText + off : "", (size_t)over);
   if (int r = ReplaceBytes(line, off, over, pszText, n)) return r;
+  if (int r = GainLineEnd(line)) return r;
   if (bUndo) {
     int no = NumberOf(line);
     std::string text(pszText, (size_t)n);
@@ -303,7 +317,7 @@ int SECEdit::InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bU
   } else {
     endNo = no + k - 1;
     endOff = Lk->nLength;
-    ReplaceBytes(Lk, Lk->nLength, 0, suffix.data(), (int)suffix.size());
+    ReplaceLineBytes(Lk, Lk->nLength, 0, suffix.data(), (int)suffix.size());
   }
   ReplaceBytes(A, off, A->nLength - off, L1->pText, L1->nLength);
   tagLINEDESC* after = A->pNext;
@@ -572,7 +586,8 @@ int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText)
     r.chChar = record.chChar;
     if (record.nKind == SECUNDO_OVERWRITECHAR) r.chOldChar = record.chOldChar;
   }
-  // A new edit ends what could have been redone.
+  // A new edit ends what could have been redone, the clean position with it.
+  if (m_nCleanUndoPos > m_nUndoPos) m_nCleanUndoPos = -1;
   int top = m_nUndoCount > m_nUndoPos ? m_nUndoCount : m_nUndoPos;
   for (int i = m_nUndoPos; i < top && i < SECEDIT_UNDO_SIZE; ++i) {
     free(m_pUndo[i].pText);
@@ -591,6 +606,7 @@ void SECEdit::DropOldestUndo() {
   memset(m_pUndo + (SECEDIT_UNDO_SIZE - SECEDIT_UNDO_DROP), 0, sizeof(SECEditUndoRecord) * SECEDIT_UNDO_DROP);
   m_nUndoPos = m_nUndoPos > SECEDIT_UNDO_DROP ? m_nUndoPos - SECEDIT_UNDO_DROP : 0;
   m_nUndoCount = m_nUndoCount > SECEDIT_UNDO_DROP ? m_nUndoCount - SECEDIT_UNDO_DROP : 0;
+  m_nCleanUndoPos = m_nCleanUndoPos >= SECEDIT_UNDO_DROP ? m_nCleanUndoPos - SECEDIT_UNDO_DROP : -1;
 }
 
 void SECEdit::ClearUndo() {
@@ -601,10 +617,12 @@ void SECEdit::ClearUndo() {
     }
   }
   m_nUndoPos = m_nUndoCount = 0;
+  m_nCleanUndoPos = 0;
 }
 
 void SECEdit::ResetUndo() {
   m_nUndoPos = m_nUndoCount = 0;
+  m_nCleanUndoPos = 0;
   m_dwUndoGroup = 0;
 }
 
@@ -668,7 +686,8 @@ int SECEdit::Undo() {
   do {
     done = m_pUndo[--m_nUndoPos];
     DoUndo(done);
-  } while (m_nUndoPos > 0 && SameStep(m_pUndo[m_nUndoPos - 1], done));
+  } while (m_nUndoPos > 0 && m_nUndoPos != m_nCleanUndoPos && SameStep(m_pUndo[m_nUndoPos - 1], done));
+  SetModified(m_nUndoPos != m_nCleanUndoPos);
   return 1;
 }
 
@@ -678,6 +697,7 @@ int SECEdit::Redo() {
   do {
     done = m_pUndo[m_nUndoPos++];
     DoRedo(done);
-  } while (m_nUndoPos < m_nUndoCount && SameStep(m_pUndo[m_nUndoPos], done));
+  } while (m_nUndoPos < m_nUndoCount && m_nUndoPos != m_nCleanUndoPos && SameStep(m_pUndo[m_nUndoPos], done));
+  SetModified(m_nUndoPos != m_nCleanUndoPos);
   return 1;
 }

@@ -5,6 +5,7 @@
 #include "examples/host/SetupTestStep.h"
 #include "examples/host/MotionEventSteps.h"
 #include "examples/host/HostFrame.h"
+#include "examples/host/ConsoleStep.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -235,6 +236,7 @@ bool RunHostRoad(const std::string& outDir) {
       {"add an element with a motion event", AddMotionEventElement},
       {"repair a rotary program bound to a linear drive", RepairUnitTransition},
       {"save the frame picture as JPEG", [&](std::string& d) { return SaveFrameAsJpeg(frame, outDir + "/frame.jpg", d); }},
+      {"run a line in the interpreter console", [&outDir](std::string& detail) { return RunConsoleLine(outDir, detail); }},
   };
   auto finish = [&]() {
     ReleaseBuildRoad();

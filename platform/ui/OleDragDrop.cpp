@@ -3,6 +3,7 @@
 #include "platform/core/Clock.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/Wnd.h"
 
@@ -336,12 +337,31 @@ void COleDropTarget::Revoke() {
   m_pWnd = nullptr;
 }
 
-DROPEFFECT COleDropTarget::OnDragEnter(CWnd*, COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
-DROPEFFECT COleDropTarget::OnDragOver(CWnd*, COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
-void COleDropTarget::OnDragLeave(CWnd*) {}
-BOOL COleDropTarget::OnDrop(CWnd*, COleDataObject*, DROPEFFECT, CPoint) { return FALSE; }
-DROPEFFECT COleDropTarget::OnDropEx(CWnd*, COleDataObject*, DROPEFFECT, DROPEFFECT, CPoint) { return (DROPEFFECT)-1; }
-DROPEFFECT COleDropTarget::OnDragScroll(CWnd*, DWORD, CPoint) { return DROPEFFECT_NONE; }
+// A target registered on a view hands the drag to the view; on other windows it refuses.
+DROPEFFECT COleDropTarget::OnDragEnter(CWnd* pWnd, COleDataObject* pData, DWORD dwKeyState, CPoint point) {
+  auto* view = dynamic_cast<CView*>(pWnd);
+  return view ? view->OnDragEnter(pData, dwKeyState, point) : DROPEFFECT_NONE;
+}
+DROPEFFECT COleDropTarget::OnDragOver(CWnd* pWnd, COleDataObject* pData, DWORD dwKeyState, CPoint point) {
+  auto* view = dynamic_cast<CView*>(pWnd);
+  return view ? view->OnDragOver(pData, dwKeyState, point) : DROPEFFECT_NONE;
+}
+void COleDropTarget::OnDragLeave(CWnd* pWnd) {
+  if (auto* view = dynamic_cast<CView*>(pWnd)) view->OnDragLeave();
+}
+BOOL COleDropTarget::OnDrop(CWnd* pWnd, COleDataObject* pData, DROPEFFECT dropEffect, CPoint point) {
+  auto* view = dynamic_cast<CView*>(pWnd);
+  return view ? view->OnDrop(pData, dropEffect, point) : FALSE;
+}
+DROPEFFECT COleDropTarget::OnDropEx(CWnd* pWnd, COleDataObject* pData, DROPEFFECT dropDefault, DROPEFFECT dropList,
+                                    CPoint point) {
+  auto* view = dynamic_cast<CView*>(pWnd);
+  return view ? view->OnDropEx(pData, dropDefault, dropList, point) : (DROPEFFECT)-1;
+}
+DROPEFFECT COleDropTarget::OnDragScroll(CWnd* pWnd, DWORD dwKeyState, CPoint point) {
+  auto* view = dynamic_cast<CView*>(pWnd);
+  return view ? view->OnDragScroll(dwKeyState, point) : DROPEFFECT_NONE;
+}
 
 namespace DragDropAutomation {
 void SetDragHandler(std::function<void()> handler) { Handler() = std::move(handler); }

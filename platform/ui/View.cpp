@@ -2,6 +2,7 @@
 
 #include "platform/ui/Document.h"
 #include "platform/ui/FrameWnd.h"
+#include "platform/ui/OleDragDrop.h"
 #include "platform/ui/PrintInfo.h"
 
 #include <algorithm>
@@ -262,3 +263,10 @@ BOOL CScrollView::OnMouseWheel(UINT, short zDelta, CPoint) {
   int lines = -zDelta / WHEEL_DELTA * 3;
   return OnScrollBy(CSize(0, lines * m_lineDev.cy), TRUE);
 }
+
+DWORD CView::OnDragEnter(COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
+DWORD CView::OnDragOver(COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
+void CView::OnDragLeave() {}
+BOOL CView::OnDrop(COleDataObject*, DWORD, CPoint) { return FALSE; }
+DWORD CView::OnDropEx(COleDataObject*, DWORD, DWORD, CPoint) { return (DWORD)-1; }
+DWORD CView::OnDragScroll(DWORD, CPoint) { return DROPEFFECT_NONE; }

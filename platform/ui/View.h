@@ -51,6 +51,15 @@ class CView : public CWnd {
   void OnFilePrint();
   void OnFilePrintPreview();
 
+  // ---- Drop target: a COleDropTarget registered on a view forwards to these; by default no drop ----
+  virtual DWORD OnDragEnter(class COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+  virtual DWORD OnDragOver(class COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+  virtual void OnDragLeave();
+  virtual BOOL OnDrop(class COleDataObject* pDataObject, DWORD dropEffect, CPoint point);
+  // (DWORD)-1: not handled here, OnDrop decides.
+  virtual DWORD OnDropEx(class COleDataObject* pDataObject, DWORD dropDefault, DWORD dropList, CPoint point);
+  virtual DWORD OnDragScroll(DWORD dwKeyState, CPoint point);
+
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
   void PostNcDestroy() override;

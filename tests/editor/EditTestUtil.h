@@ -8,6 +8,7 @@
 
 // Replaces the text with `text` cut by the object's line end mode.
 inline void SetText(SECEdit& e, const std::string& text) {
+  e.TextChangedAt(0);
   SECEdit::FreeLineList(e.m_pLine);
   e.m_pLine = e.SplitIntoLines(text.c_str(), (int)text.size());
   if (!e.m_pLine) {

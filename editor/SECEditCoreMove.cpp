@@ -1,0 +1,635 @@
+// Caret movement, selection extension, scrolling and the mouse of the editor engine.
+#include "editor/SECEditCore.h"
+
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/Window.h"
+
+#include <cctype>
+
+namespace {
+
+bool IsSelectCommand(UINT id) {
+  return (id >= ID_SECEDIT_SELUP && id <= ID_SECEDIT_SELWORDRIGHT) || id == ID_SECEDIT_SELBOTTOM ||
+         id == ID_SECEDIT_SELTOP;
+}
+
+// The plain movement of a Select command.
+UINT PlainOf(UINT id) {
+  switch (id) {
+    case ID_SECEDIT_SELUP: return ID_SECEDIT_LINEUP;
+    case ID_SECEDIT_SELLEFT: return ID_SECEDIT_CHARLEFT;
+    case ID_SECEDIT_SELDOWN: return ID_SECEDIT_LINEDOWN;
+    case ID_SECEDIT_SELEND: return ID_SECEDIT_END;
+    case ID_SECEDIT_SELHOME: return ID_SECEDIT_HOME;
+    case ID_SECEDIT_SELPAGEDOWN: return ID_SECEDIT_PAGEDOWN;
+    case ID_SECEDIT_SELWORDLEFT: return ID_SECEDIT_WORDLEFT;
+    case ID_SECEDIT_SELPAGEUP: return ID_SECEDIT_PAGEUP;
+    case ID_SECEDIT_SELRIGHT: return ID_SECEDIT_CHARRIGHT;
+    case ID_SECEDIT_SELWORDRIGHT: return ID_SECEDIT_WORDRIGHT;
+    case ID_SECEDIT_SELBOTTOM: return ID_SECEDIT_BOTTOM;
+    case ID_SECEDIT_SELTOP: return ID_SECEDIT_TOP;
+    default: return id;
+  }
+}
+
+bool Before(const SECSelEnd& a, const SECSelEnd& b) {
+  if (a.pLine != b.pLine) return a.pLine->nLineNumber < b.pLine->nLineNumber;
+  return a.nCol < b.nCol;
+}
+
+}  // namespace
+
+int SECEditCoreBase::Move(UINT nID) {
+  BOOL show = m_bShowMessages;
+  if (nID == ID_SECEDIT_SELECTALL) return SelectAll();
+  bool select = IsSelectCommand(nID);
+  if (!select && m_bSelection) ClearSelection(show);
+  if (select && !m_bSelection) BeginSelection(m_nSelMode, show);
+  int r = 0;
+  switch (PlainOf(nID)) {
+    case ID_SECEDIT_LINEDOWN: r = LineDown(show); break;
+    case ID_SECEDIT_LINEUP: r = LineUp(show); break;
+    case ID_SECEDIT_CHARLEFT: r = CharLeft(show); break;
+    case ID_SECEDIT_CHARRIGHT: r = CharRight(show); break;
+    case ID_SECEDIT_PAGEUP: r = PageUp(show); break;
+    case ID_SECEDIT_PAGEDOWN: r = PageDown(show); break;
+    case ID_SECEDIT_HOME: r = Home(show); break;
+    case ID_SECEDIT_END: r = End(show); break;
+    case ID_SECEDIT_TOP: r = GoToTop(show); break;
+    case ID_SECEDIT_BOTTOM: r = GoToTextEnd(show); break;
+    case ID_SECEDIT_WORDLEFT: r = WordLeft(show); break;
+    case ID_SECEDIT_WORDRIGHT: r = WordRight(show); break;
+    default: break;
+  }
+  if (select) ExtendSelection(show);
+  return r;
+}
+
+void SECEditCoreBase::FinishMove(BOOL bShow) {
+  if (bShow) EnsureCaretVisible();
+  Notify(SECEDIT_HINT_MOVED);
+}
+
+// Moves the window contents by whole rows and repaints only what they uncover.
+void SECEditCoreBase::ScrollRows(int nRows) {
+  if (!m_pWnd->GetSafeHwnd() || !m_bShowMessages) return;
+  m_pWnd->ScrollWindow(0, -nRows * m_nLineHeight);
+  m_pWnd->UpdateWindow();
+}
+
+int SECEditCoreBase::LineDown(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  if (!m_pCurLine->pNext) return SECEDIT_END_OF_FILE;
+  if (bShow) EnsureCaretVisible();
+  bool lastRow = RowOf(m_nCurLine) >= VisibleRows() - 1;
+  m_pCurLine = m_pCurLine->pNext;
+  ++m_nCurLine;
+  if (lastRow && m_pTopLine->pNext) {
+    m_pTopLine = m_pTopLine->pNext;
+    ++m_nTopLine;
+    if (bShow) {
+      ScrollRows(1);
+      CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+    }
+  }
+  m_nCurCol = ClampColumn(m_nCurCol);
+  FinishMove(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::LineUp(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  if (!m_pCurLine->pPrev) return SECEDIT_TOP_OF_FILE;
+  if (bShow) EnsureCaretVisible();
+  bool topRow = m_pCurLine == m_pTopLine;
+  m_pCurLine = m_pCurLine->pPrev;
+  --m_nCurLine;
+  if (topRow) {
+    m_pTopLine = m_pCurLine;
+    m_nTopLine = m_nCurLine;
+    if (bShow) {
+      ScrollRows(-1);
+      CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+    }
+  }
+  m_nCurCol = ClampColumn(m_nCurCol);
+  FinishMove(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::CharLeft(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  if (m_nCurCol > 0) {
+    m_nCurCol = PrevColumn(m_nCurCol);
+  } else {
+    if (!m_pCurLine->pPrev) return SECEDIT_TOP_OF_FILE;
+    LineUp(bShow);
+    m_nCurCol = TextEndCol(m_pCurLine);
+  }
+  FinishMove(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::CharRight(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  if (m_nCurCol >= SECEDIT_MAX_LINE) return SECEDIT_LINE_TOO_LONG;
+  int next = NextColumn(m_nCurCol);
+  if (next != m_nCurCol)
+    m_nCurCol = next;
+  else if (m_pCurLine->pNext && LineDown(bShow) == 0)
+    m_nCurCol = 0;
+  FinishMove(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::PageDown(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  if (!m_pCurLine->pNext) return SECEDIT_END_OF_FILE;
+  for (int i = VisibleRows(); i > 0 && m_pCurLine->pNext; --i) {
+    m_pCurLine = m_pCurLine->pNext;
+    ++m_nCurLine;
+    if (m_pTopLine->pNext) {
+      m_pTopLine = m_pTopLine->pNext;
+      ++m_nTopLine;
+    }
+  }
+  m_nCurCol = ClampColumn(m_nCurCol);
+  if (bShow) {
+    Redraw(FALSE);
+    EnsureCaretVisible();
+    CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+  }
+  Notify(SECEDIT_HINT_MOVED);
+  return 0;
+}
+
+int SECEditCoreBase::PageUp(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  if (!m_pCurLine->pPrev) return SECEDIT_TOP_OF_FILE;
+  if (bShow) EnsureCaretVisible();
+  tagLINEDESC* oldTop = m_pTopLine;
+  for (int i = VisibleRows(); i > 0; --i) {
+    if (m_pTopLine->pPrev) {
+      m_pTopLine = m_pTopLine->pPrev;
+      --m_nTopLine;
+      m_pCurLine = m_pCurLine->pPrev;
+      --m_nCurLine;
+    } else if (m_pCurLine->pPrev) {
+      m_pCurLine = m_pCurLine->pPrev;
+      --m_nCurLine;
+    }
+  }
+  m_nCurCol = ClampColumn(m_nCurCol);
+  if (bShow && oldTop != m_pTopLine) Redraw(FALSE);
+  FinishMove(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::GoToTop(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  tagLINEDESC* first = SECEdit::GetFirstLine(GetEdit()->m_pLine);
+  if (m_pCurLine == first && m_nCurCol == 0) return SECEDIT_TOP_OF_FILE;
+  m_pCurLine = m_pTopLine = first;
+  m_nCurLine = m_nTopLine = 1;
+  m_nCurCol = m_nLeftCol = 0;
+  if (bShow) {
+    Redraw(FALSE);
+    EnsureCaretVisible();
+  }
+  return 0;
+}
+
+int SECEditCoreBase::Home(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  m_nCurCol = 0;
+  FinishMove(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::End(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  m_nCurCol = TextEndCol(m_pCurLine);
+  FinishMove(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::WordLeft(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  SECEdit* e = GetEdit();
+  if (m_nCurCol == 0) {
+    if (!m_pCurLine->pPrev) return SECEDIT_TOP_OF_FILE;
+    CharLeft(bShow);
+  }
+  if (!m_pCurLine->pText) return SECEDIT_NO_TEXT;
+  int tl = e->TextLength(m_pCurLine);
+  if (tl <= 0) {
+    m_nCurCol = 0;
+    FinishMove(bShow);
+    return 0;
+  }
+  const char* t = m_pCurLine->pText;
+  auto word = [e](char c) { return e->IsWordChar(c) || c == '_' || c == '.'; };
+  int off = OffsetOfColumn(m_pCurLine, m_nCurCol);
+  if (off > tl) off = tl;
+  while (off > 0 && !word(t[off - 1])) --off;
+  while (off > 0 && word(t[off - 1])) --off;
+  if (off == 0 && isspace((unsigned char)t[0])) {
+    if (!m_pCurLine->pPrev) return SECEDIT_TOP_OF_FILE;
+    LineUp(bShow);
+    m_nCurCol = TextEndCol(m_pCurLine);
+  } else {
+    m_nCurCol = ColumnOfOffset(m_pCurLine, off);
+  }
+  if (m_nCurCol < m_nLeftCol) {
+    m_nLeftCol = m_nCurCol;
+    if (bShow) Redraw(FALSE);
+  }
+  FinishMove(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::WordRight(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  SECEdit* e = GetEdit();
+  int tl = e->TextLength(m_pCurLine);
+  int off = OffsetOfColumn(m_pCurLine, m_nCurCol);
+  auto toNextLine = [&] {
+    if (m_pCurLine->pNext && LineDown(bShow) == 0)
+      m_nCurCol = 0;
+    else
+      m_nCurCol = TextEndCol(m_pCurLine);
+  };
+  if (off >= tl || !m_pCurLine->pText) {
+    toNextLine();
+  } else {
+    const char* t = m_pCurLine->pText;
+    auto word = [e](char c) { return e->IsWordChar(c) || c == '_' || c == '.'; };
+    if (word(t[off]))
+      while (off < tl && word(t[off])) ++off;
+    while (off < tl && !word(t[off])) ++off;
+    if (off < tl)
+      m_nCurCol = ColumnOfOffset(m_pCurLine, off);
+    else
+      toNextLine();
+  }
+  FinishMove(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::SelectAll() {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  ClearSelection(FALSE);
+  GoToTop(FALSE);
+  m_pCurLine = m_pTopLine = SECEdit::GetFirstLine(GetEdit()->m_pLine);
+  m_nCurLine = m_nTopLine = 1;
+  m_nCurCol = 0;
+  BeginSelection(1, FALSE);
+  GoToTextEnd(FALSE);
+  ExtendSelection(FALSE);
+  Redraw(FALSE);
+  EnsureCaretVisible();
+  return 0;
+}
+
+int SECEditCoreBase::SelectLine(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  ClearSelection(bShow);
+  m_nCurCol = 0;
+  if (bShow) EnsureCaretVisible();
+  BeginSelection(1, bShow);
+  if (LineDown(bShow) == 0)
+    m_nCurCol = 0;
+  else
+    m_nCurCol = TextEndCol(m_pCurLine);
+  if (bShow) EnsureCaretVisible();
+  ExtendSelection(bShow);
+  return 0;
+}
+
+int SECEditCoreBase::SelectWord(BOOL bShow) {
+  if (!Ready()) return SECEDIT_NO_TEXT;
+  SECEdit* e = GetEdit();
+  ClearSelection(bShow);
+  const char* t = m_pCurLine->pText;
+  int tl = e->TextLength(m_pCurLine);
+  int off = OffsetOfColumn(m_pCurLine, m_nCurCol);
+  auto word = [e](char c) { return e->IsWordChar(c) || c == '_'; };
+  if (!t || off >= tl || !word(t[off])) return 0;
+  int l = off, r = off;
+  while (l > 0 && word(t[l - 1]) && !e->m_anTermChars[(unsigned char)t[l - 1]]) --l;
+  while (r < tl && word(t[r]) && !(r > off && e->m_anStartChars[(unsigned char)t[r]])) ++r;
+  m_nCurCol = ColumnOfOffset(m_pCurLine, l);
+  BeginSelection(1, bShow);
+  m_nCurCol = ColumnOfOffset(m_pCurLine, r);
+  ExtendSelection(bShow);
+  if (bShow) EnsureCaretVisible();
+  return 0;
+}
+
+void SECEditCoreBase::BeginSelection(int nMode, BOOL) {
+  m_selStart = m_selEnd = m_selAnchor = SECSelEnd{m_pCurLine, m_nCurCol};
+  m_nSelMode = nMode;
+  m_bSelection = TRUE;
+  if (m_bCaretCreated) DestroyCaret();
+  m_bCaretCreated = FALSE;
+}
+
+void SECEditCoreBase::ExtendSelection(BOOL bShow) {
+  if (!m_bSelection || !m_pCurLine) return;
+  SECSelEnd caret{m_pCurLine, m_nCurCol};
+  SECSelEnd oldStart = m_selStart, oldEnd = m_selEnd;
+  if (m_nSelMode == 2) {
+    // Lines in text order; the columns stay the anchor's and the caret's.
+    bool up = caret.pLine != m_selAnchor.pLine && Before(caret, m_selAnchor);
+    m_selStart = SECSelEnd{up ? caret.pLine : m_selAnchor.pLine, m_selAnchor.nCol};
+    m_selEnd = SECSelEnd{up ? m_selAnchor.pLine : caret.pLine, caret.nCol};
+  } else if (Before(caret, m_selAnchor)) {
+    m_selStart = caret;
+    m_selEnd = m_selAnchor;
+  } else {
+    m_selStart = m_selAnchor;
+    m_selEnd = caret;
+  }
+  if (!bShow || !m_pWnd->GetSafeHwnd() || !m_pWnd->IsWindowVisible()) return;
+  if (m_nSelMode == 2) {
+    Redraw(FALSE);
+    return;
+  }
+  // Only the rows whose selected state changed are painted again.
+  int rows[4] = {(int)oldStart.pLine->nLineNumber, (int)oldEnd.pLine->nLineNumber,
+                 (int)m_selStart.pLine->nLineNumber, (int)m_selEnd.pLine->nLineNumber};
+  int lo = rows[0], hi = rows[0];
+  for (int r : rows) lo = r < lo ? r : lo, hi = r > hi ? r : hi;
+  if (oldStart.pLine == m_selStart.pLine && oldStart.nCol == m_selStart.nCol) lo = std::min(rows[1], rows[3]);
+  if (oldEnd.pLine == m_selEnd.pLine && oldEnd.nCol == m_selEnd.nCol) hi = std::max(rows[0], rows[2]);
+  for (int n = std::max(lo, m_nTopLine); n <= hi && n <= m_nTopLine + VisibleRows(); ++n) InvalidateRow(RowOf(n));
+}
+
+void SECEditCoreBase::EnsureCaretVisible() {
+  SECEdit* e = GetEdit();
+  if (!e || !Ready() || m_nCharWidth <= 0 || m_nLineHeight <= 0) return;
+  int rows = VisibleRows(), cols = VisibleCols();
+  if (rows <= 0 || cols <= 0) return;
+  if (m_nCurCol < 0) m_nCurCol = 0;
+  int oldTop = m_nTopLine, oldLeft = m_nLeftCol;
+  int ts = e->GetTabSize();
+  while (m_nLeftCol > m_nCurCol) m_nLeftCol = m_nLeftCol - ts < 0 ? 0 : m_nLeftCol - ts;
+  while (m_nCurCol >= m_nLeftCol + cols - 1) m_nLeftCol += ts;
+  if (m_nCurLine < m_nTopLine || m_nCurLine >= m_nTopLine + rows) {
+    m_pTopLine = m_pCurLine;
+    m_nTopLine = m_nCurLine;
+  }
+  m_rcFindDlg.SetRectEmpty();
+  if (!m_bShowMessages || !m_pWnd->GetSafeHwnd()) return;
+  if (oldTop != m_nTopLine || oldLeft != m_nLeftCol) Redraw(FALSE);
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  if (CoreGetScrollInfo(SB_VERT, &si) && si.nMax != (e->m_nLineCount - 1) / m_nScrollScale)
+    CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
+  if (m_pWnd->GetScrollPos(SB_HORZ) != m_nLeftCol) CoreSetScrollPos(SB_HORZ, m_nLeftCol, TRUE);
+  CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+  UpdateCaretPos();
+  OnPostScroll();
+}
+
+// ---- Scroll bars ----
+
+void SECEditCoreBase::CoreSetScrollRange(int nBar, int nMin, int nMax, BOOL bRedraw) {
+  SECEdit* e = GetEdit();
+  int count = e ? e->m_nLineCount : 1;
+  m_nScrollScale = (count - 1) / 65535 + 1;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
+  si.nMin = nMin;
+  if (nBar == SB_HORZ) {
+    si.nMax = nMax;
+    si.nPage = 32;
+  } else {
+    int rows = VisibleRows();
+    int page = rows < 1 ? 1 : rows;
+    if (rows < 1) nMax = 2;
+    if (count <= page && m_pTopLine && m_nTopLine != 1) {
+      m_pTopLine = SECEdit::GetFirstLine(m_pTopLine);
+      m_nTopLine = 1;
+      Redraw(FALSE);
+    }
+    si.nMax = nMax / m_nScrollScale;
+    si.nPage = (UINT)(page / m_nScrollScale);
+  }
+  if (m_pWnd->GetSafeHwnd()) m_pWnd->SetScrollInfo(nBar, &si, bRedraw);
+}
+
+void SECEditCoreBase::CoreSetScrollPos(int nBar, int nPos, BOOL bRedraw) {
+  if (nBar == SB_VERT) nPos /= m_nScrollScale;
+  if (m_pWnd->GetSafeHwnd()) m_pWnd->SetScrollPos(nBar, nPos, bRedraw);
+}
+
+BOOL SECEditCoreBase::CoreGetScrollInfo(int nBar, SCROLLINFO* pInfo) {
+  return m_pWnd->GetSafeHwnd() ? m_pWnd->GetScrollInfo(nBar, pInfo) : FALSE;
+}
+
+void SECEditCoreBase::HandleVScroll(UINT nCode, UINT nPos) {
+  SECEdit* e = GetEdit();
+  if (!Ready()) return;
+  m_bInScroll = TRUE;
+  int rows = VisibleRows();
+  switch (nCode) {
+    case SB_LINEUP:
+      if (m_pTopLine->pPrev) {
+        m_pTopLine = m_pTopLine->pPrev;
+        --m_nTopLine;
+        ScrollRows(-1);
+        UpdateCaretPos();
+        CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+      }
+      break;
+    case SB_LINEDOWN:
+      if (m_pTopLine->pNext) {
+        m_pTopLine = m_pTopLine->pNext;
+        ++m_nTopLine;
+        ScrollRows(1);
+        UpdateCaretPos();
+        CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+      }
+      break;
+    case SB_PAGEUP:
+    case SB_PAGEDOWN:
+      for (int i = rows; i > 0; --i) {
+        tagLINEDESC* next = nCode == SB_PAGEUP ? m_pTopLine->pPrev : m_pTopLine->pNext;
+        if (!next) break;
+        m_pTopLine = next;
+        m_nTopLine += nCode == SB_PAGEUP ? -1 : 1;
+      }
+      Redraw(FALSE);
+      UpdateCaretPos();
+      if (nCode == SB_PAGEUP) Notify(SECEDIT_HINT_MOVED);
+      CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+      break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+      int n = (int)nPos * m_nScrollScale + 1;
+      if (n > e->m_nLineCount) n = e->m_nLineCount;
+      if (tagLINEDESC* p = FindLine(n)) {
+        m_pTopLine = p;
+        m_nTopLine = (int)p->nLineNumber;
+      }
+      Redraw(FALSE);
+      UpdateCaretPos();
+      CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+      break;
+    }
+    default: break;
+  }
+  m_bInScroll = FALSE;
+}
+
+void SECEditCoreBase::HandleHScroll(UINT nCode, UINT nPos) {
+  int left = m_nLeftCol;
+  switch (nCode) {
+    case SB_LINELEFT: left -= 1; break;
+    case SB_LINERIGHT: left += 1; break;
+    case SB_PAGELEFT: left -= 32; break;
+    case SB_PAGERIGHT: left += 32; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: left = (int)nPos; break;
+    case SB_ENDSCROLL: CoreSetScrollPos(SB_HORZ, m_nLeftCol, TRUE); return;
+    default: return;
+  }
+  left = left < 0 ? 0 : left > SECEDIT_MAX_LINE ? SECEDIT_MAX_LINE : left;
+  if (left == m_nLeftCol) return;
+  m_nLeftCol = left;
+  CoreSetScrollPos(SB_HORZ, m_nLeftCol, TRUE);
+  Redraw(TRUE);
+  UpdateCaretPos();
+}
+
+BOOL SECEditCoreBase::OnScroll(UINT nScrollCode, UINT, BOOL bDoScroll) {
+  if (!Ready()) return FALSE;
+  BYTE h = LOBYTE(nScrollCode), v = HIBYTE(nScrollCode);
+  BOOL can = FALSE;
+  if (h == SB_LINELEFT && m_nLeftCol > 0) can = TRUE;
+  if (h == SB_LINERIGHT && m_nLeftCol < SECEDIT_MAX_LINE) can = TRUE;
+  if (can && bDoScroll) HandleHScroll(h, 0);
+  BOOL canV = (v == SB_LINEUP && m_pTopLine->pPrev) || (v == SB_LINEDOWN && m_pCurLine->pNext);
+  if (canV && bDoScroll) HandleVScroll(v, 0);
+  return can || canV;
+}
+
+void SECEditCoreBase::HandleSize(int cx, int cy) {
+  m_rcClient.SetRect(0, 0, cx, cy);
+  SECEdit* e = GetEdit();
+  if (!e) return;
+  CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
+  if (m_pTopLine) CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+}
+
+// ---- Mouse ----
+
+void SECEditCoreBase::HandleLButtonDown(UINT nFlags, CPoint point) {
+  if (!Ready()) return;
+  bool shift = (nFlags & MK_SHIFT) != 0;
+  if (m_bSelection) {
+    if (shift) {
+      SetCaretFromPoint(point.x, point.y);
+      ExtendSelection(TRUE);
+      return;
+    }
+    if (IsPointInSelection(point.x, point.y)) {
+      if (StartDrag(point)) return;
+      ClearSelection(TRUE);
+      SetCaretFromPoint(point.x, point.y);
+      return;
+    }
+    ClearSelection(TRUE);
+    SetCaretFromPoint(point.x, point.y);
+    BeginSelection(m_nSelMode, TRUE);
+    m_ptLastMouse = point;
+    if (m_bCapture) return;
+  } else {
+    int mode = (GetKeyState(VK_MENU) < 0 || m_nSelMode == 2) ? 2 : 1;
+    if (shift) {
+      BeginSelection(mode, TRUE);
+      SetCaretFromPoint(point.x, point.y);
+      ExtendSelection(TRUE);
+    } else {
+      SetCaretFromPoint(point.x, point.y);
+      BeginSelection(mode, TRUE);
+    }
+    m_ptLastMouse = point;
+  }
+  m_pWnd->SetCapture();
+  m_bCapture = TRUE;
+  m_nTimer = m_pWnd->SetTimer(SECEDIT_TIMER, 100);
+  m_bSkipTick = TRUE;
+}
+
+void SECEditCoreBase::MouseMoveTo(CPoint point) {
+  if (point.y > m_rcClient.top && point.y < m_rcClient.bottom) {
+    if (ms_bInMouseMove) return;
+    ms_bInMouseMove = TRUE;
+    tagLINEDESC* line = m_pCurLine;
+    int col = m_nCurCol;
+    SetCaretFromPoint(point.x, point.y);
+    if (line != m_pCurLine || col != m_nCurCol) ExtendSelection(TRUE);
+    ms_bInMouseMove = FALSE;
+  } else if (point.y <= m_rcClient.top) {
+    if (LineUp(TRUE) == 0) ExtendSelection(TRUE);
+  } else if (LineDown(TRUE) == 0) {
+    ExtendSelection(TRUE);
+  }
+  m_ptLastMouse = point;
+}
+
+void SECEditCoreBase::HandleMouseMove(UINT, CPoint point) {
+  if (m_bCapture && Ready()) MouseMoveTo(point);
+}
+
+void SECEditCoreBase::HandleTimer(UINT_PTR nId) {
+  if (nId != SECEDIT_TIMER || !m_bCapture) return;
+  if (m_bSkipTick) {
+    m_bSkipTick = FALSE;
+    return;
+  }
+  CPoint p;
+  GetCursorPos(&p);
+  m_pWnd->ScreenToClient(&p);
+  if (p == m_ptLastMouse && m_rcClient.PtInRect(p)) return;
+  MouseMoveTo(p);
+}
+
+void SECEditCoreBase::HandleLButtonUp(UINT, CPoint point) {
+  if (m_nTimer) m_pWnd->KillTimer(SECEDIT_TIMER);
+  m_nTimer = 0;
+  if (m_bCapture) {
+    m_bCapture = FALSE;
+    if (CWnd::GetCapture() == m_pWnd) ReleaseCapture();
+  }
+  if (!Ready()) return;
+  if (m_bSelection && m_selStart.pLine == m_selEnd.pLine &&
+      (m_selStart.nCol == m_selEnd.nCol || m_selStart.nCol > TextEndCol(m_selStart.pLine)))
+    ClearSelection(TRUE);
+  if (!m_bSelection && point.x <= m_nMargin - m_nCharWidth / 2) SelectLine(TRUE);
+}
+
+void SECEditCoreBase::HandleLButtonDblClk(UINT, CPoint) { SelectWord(TRUE); }
+
+BOOL SECEditCoreBase::HandleSetCursor(UINT nHitTest) {
+  if (nHitTest != HTCLIENT) return FALSE;
+  CPoint p;
+  GetCursorPos(&p);
+  m_pWnd->ScreenToClient(&p);
+  if (p.x <= m_nMargin - m_nCharWidth / 2) {
+    if (HCURSOR c = AfxGetApp() ? AfxGetApp()->LoadCursor(IDC_SECEDIT_GUTTER) : nullptr) {
+      ::SetCursor(c);
+      return TRUE;
+    }
+    return FALSE;
+  }
+  if (IsPointInSelection(p.x, p.y)) {
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+    return TRUE;
+  }
+  return FALSE;
+}

@@ -1,0 +1,96 @@
+#include "EditTestUtil.h"
+#include "editor/SECEditView.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// An editor view on a text of its own; views delete themselves with their windows.
+struct EditView : SECEditView {
+  SECEdit* text = nullptr;
+  SECEdit* GetEdit() override { return text; }
+  static EditView* Open(SECEdit* e, int x) {
+    auto* v = new EditView;
+    v->text = e;
+    v->CreateEx(0, AfxRegisterWndClass(0), "view", WS_POPUP | WS_VISIBLE, CRect(x, 0, x + 300, 200), nullptr, 0);
+    v->InitView();
+    return v;
+  }
+  CPoint Cell(int line, int col) const {
+    return CPoint(m_nMargin + col * m_nCharWidth + 1, (line - 1) * m_nLineHeight + 2);
+  }
+  void Select(int l1, int c1, int l2, int c2, int mode = 1) {
+    m_pCurLine = text->FindLine(l1);
+    m_nCurLine = l1;
+    m_nCurCol = c1;
+    BeginSelection(mode, FALSE);
+    m_pCurLine = text->FindLine(l2);
+    m_nCurLine = l2;
+    m_nCurCol = c2;
+    ExtendSelection(FALSE);
+  }
+};
+
+// Presses the button inside `from`'s selection and lets go over `to` at `at`.
+void Drag(EditView* from, CPoint grab, EditView* to, CPoint at) {
+  DragDropAutomation::SetDragHandler([&] {
+    UiAutomation::MouseMove(to->m_hWnd, at, 0);
+    UiAutomation::MouseMove(to->m_hWnd, at, 0);
+    // The release is told in the coordinates of the window that holds the capture.
+    CPoint p = at;
+    to->ClientToScreen(&p);
+    CWnd::FromHandle(::GetCapture())->ScreenToClient(&p);
+    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  });
+  from->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
+  DragDropAutomation::SetDragHandler(nullptr);
+  from->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(grab.x, grab.y));
+}
+
+struct EditDrag : ::testing::Test {
+  void SetUp() override { Clock::UseVirtualTime(); }
+  void TearDown() override { Clock::UseRealTime(); }
+};
+
+}  // namespace
+
+TEST_F(EditDrag, MovesInsideAndBetweenEditors) {
+  SECEdit a, b;
+  SetText(a, "one two three\r\nline2\r\n");
+  SetText(b, "xyz\r\n");
+  EditView* va = EditView::Open(&a, 0);
+  EditView* vb = EditView::Open(&b, 400);
+  // A word dragged later on its line lands where it was let go, counted after its removal.
+  va->Select(1, 4, 1, 7);
+  Drag(va, va->Cell(1, 5), va, va->Cell(1, 13));
+  EXPECT_EQ(AllText(a), "one  threetwo\r\nline2\r\n");
+  a.Undo();
+  EXPECT_EQ(AllText(a), "one two three\r\nline2\r\n");  // one undo restores the move
+  // A drop on the selection itself does nothing.
+  va->Select(1, 4, 1, 7);
+  Drag(va, va->Cell(1, 5), va, va->Cell(1, 6));
+  EXPECT_EQ(AllText(a), "one two three\r\nline2\r\n");
+  // Between two editors the text leaves the first.
+  va->Select(2, 0, 2, 4);
+  Drag(va, va->Cell(2, 1), vb, vb->Cell(1, 3));
+  EXPECT_EQ(AllText(a), "one two three\r\n2\r\n");
+  EXPECT_EQ(AllText(b), "xyzline\r\n");
+  // A column block keeps its shape; a read-only target refuses and the source keeps its text.
+  SetText(a, "abcd\r\nefgh\r\n");
+  va->InitView();
+  va->Select(1, 1, 2, 3, 2);
+  Drag(va, va->Cell(1, 2), vb, vb->Cell(1, 0));
+  EXPECT_EQ(AllText(b), "bcxyzline\r\nfg\r\n");
+  EXPECT_EQ(AllText(a), "ad\r\neh\r\n");
+  b.SetReadOnly(TRUE);
+  va->Select(1, 0, 1, 2);
+  Drag(va, va->Cell(1, 1), vb, vb->Cell(1, 0));
+  EXPECT_EQ(AllText(a), "ad\r\neh\r\n");
+  va->DestroyWindow();
+  vb->DestroyWindow();
+}

@@ -1,0 +1,232 @@
+#include "comm/MC_Comm.h"
+#include "editor/TextFileDoc.h"
+#include "kernel/MC_Document.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
+#include "suite/zurcomm/DriveSimulator.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "views/TextFileView.h"
+
+#include <gtest/gtest.h>
+
+namespace UA = UiAutomation;
+
+namespace {
+
+// The host's main document with its setup and interpreter document.
+class CHostDoc : public CMC_Document {
+ public:
+  CHostDoc() { m_bAutoDelete = FALSE; }
+  CMC_Setup* setup = nullptr;
+  CTextFileDoc* interpreter = nullptr;
+  CMC_Setup* GetSetup() override { return setup; }
+  CTextFileDoc* GetInterpreterDoc() override { return interpreter; }
+};
+
+struct Doc : CTextFileDoc {
+  Doc() { m_bAutoDelete = FALSE; }
+};
+
+// Views delete themselves when their windows go, as the framework's do.
+struct View : CTextFileView {
+  bool Open(CDocument* doc, int x = 0) {
+    if (!CreateEx(0, AfxRegisterWndClass(CS_DBLCLKS), "view", WS_POPUP | WS_VISIBLE, CRect(x, 0, x + 400, 300), nullptr,
+                  0))
+      return false;
+    doc->AddView(this);
+    OnInitialUpdate();
+    return true;
+  }
+  void Close() {
+    m_pDocument->RemoveView(this);
+    DestroyWindow();
+  }
+  struct UI : CCmdUI {
+    BOOL on = -1;
+    CString text = "unset";
+    void Enable(BOOL b = TRUE) override { on = b; }
+    void SetText(LPCSTR t) override { text = t; }
+  };
+  UI Update(UINT id) {
+    UI ui;
+    ui.m_nID = id;
+    OnCmdMsg(id, (int)CN_UPDATE_COMMAND_UI, &ui, nullptr);
+    return ui;
+  }
+  void Type(const char* s) {
+    for (; *s; ++s) SendMessage(WM_CHAR, (BYTE)*s, 1);
+  }
+  void Key(UINT vk) {
+    MSG m{m_hWnd, WM_KEYDOWN, vk, 1, 0, {0, 0}};
+    if (!PreTranslateMessage(&m)) SendMessage(WM_KEYDOWN, vk, 1);
+  }
+};
+
+// The lines, joined by "|".
+std::string Text(CTextFileDoc& d) {
+  std::string s;
+  for (tagLINEDESC* p = d.GetEdit()->m_pLine; p; p = p->pNext)
+    s += (s.empty() ? "" : "|") + std::string(p->pText, (size_t)d.GetEdit()->TextLength(p));
+  return s;
+}
+
+}  // namespace
+
+class TextFileViewTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    Clock::UseVirtualTime();
+  }
+  void TearDown() override {
+    Clock::UseRealTime();
+    ResetClipboard();
+    SetupTest::TearDown();
+  }
+  CWinApp app{"TextViewTest"};
+};
+
+TEST_F(TextFileViewTest, PositionPaneMarksAndReplace) {
+  Doc doc;
+  doc.OnNewDocument();
+  std::string text;
+  for (int i = 1; i <= 10001; ++i) text += "line\r\n";
+  SECEdit* e = doc.GetEdit();
+  SECEdit::FreeLineList(e->m_pLine);
+  e->TextChangedAt(0);
+  e->m_pLine = e->SplitIntoLines(text.c_str(), (int)text.size());
+  e->m_nLineCount = SECEdit::RenumberLines(e->m_pLine);
+  View& v = *new View;
+  ASSERT_TRUE(v.Open(&doc));
+  v.GoToLineColumn(9999, 0);
+  EXPECT_EQ(v.Update(ID_INDICATOR_POSITION).text, "Line 9999 Col 1");
+  EXPECT_EQ(v.Update(ID_INDICATOR_POSITION).text, "unset");  // unchanged: left as it is
+  v.GoToLineColumn(10000, 0);
+  EXPECT_EQ(v.Update(ID_INDICATOR_POSITION).text, "Ln 10000 Col 1");
+  EXPECT_TRUE(v.Update(ID_EDIT_REPLACE).on);
+
+  // The four marks in the gutter, each filled with its colour.
+  v.GoToTop(FALSE);
+  const DWORD marks[4] = {LINE_BOOKMARK, LINE_BREAKPOINT | LINE_BREAKPOINT_ENABLED, LINE_CURRENT_STMT,
+                          LINE_CURRENT_ERROR};
+  const COLORREF colors[4] = {RGB(0, 128, 255), RGB(255, 0, 0), RGB(255, 255, 0), RGB(0, 255, 255)};
+  tagLINEDESC* p = e->m_pLine;
+  for (DWORD m : marks) p->dwFlags |= m, p = p->pNext;
+  v.Invalidate();
+  UA::Pump();
+  SaveWindowImage(&v, dravonix::test::OutputPath("text-view-marks.png").c_str());
+  ASSERT_EQ(v.m_nMargin, v.m_nLineHeight * 3 / 2);
+  for (int i = 0; i < 4; ++i) {
+    int cx = v.m_nMargin / 2, cy = i * v.m_nLineHeight + v.m_nLineHeight / 2;
+    POINT at{i == 2 || i == 3 ? cx + v.m_nMargin / 8 : cx, cy};  // the arrows are filled right of the middle
+    EXPECT_EQ(GetWindowPixel(v.m_hWnd, at), colors[i]) << i;
+  }
+  // Without the margin the current error beats a bookmark as line background.
+  e->m_pLine->dwFlags |= LINE_CURRENT_ERROR;
+  v.m_bSelectionMargin = FALSE;
+  v.m_nMargin = 0;
+  v.Invalidate();
+  UA::Pump();
+  EXPECT_EQ(GetWindowPixel(v.m_hWnd, POINT{300, 2}), RGB(0, 255, 255));
+  // A second view starts where the active one stands.
+  v.OnActivateView(TRUE, &v, nullptr);
+  v.GoToLineColumn(500, 2);
+  View& second = *new View;
+  ASSERT_TRUE(second.Open(&doc, 500));
+  EXPECT_EQ(second.m_nCurLine, 500);
+  EXPECT_EQ(second.m_nCurCol, 2);
+  second.Close();
+  v.Close();
+
+  for (auto init : {&CTextFileDoc::InitializeOutputDoc, &CTextFileDoc::InitializeInterpreterDoc}) {
+    Doc window;
+    (window.*init)();
+    View& w = *new View;
+    ASSERT_TRUE(w.Open(&window));
+    EXPECT_FALSE(w.Update(ID_EDIT_REPLACE).on);
+    EXPECT_EQ(w.m_nMargin, 0);
+    w.Close();
+  }
+}
+
+TEST_F(TextFileViewTest, InterpreterConsole) {
+  DriveSimulator::Reset();
+  CMC_Comm::nShowErr = 0;
+  SetupPtr setup(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(setup);
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  Doc console;
+  CHostDoc host;
+  host.interpreter = &console;
+  console.InitializeInterpreterDoc();
+  console.m_pUpdateTarget = &host;
+  View& v = *new View;
+  ASSERT_TRUE(v.Open(&host));
+  SECEdit* e = console.GetEdit();
+
+  // Without a setup.
+  v.Type("CPOS=100;\r");
+  EXPECT_EQ(Text(console), "VKS> CPOS=100;|FATAL ERROR: THERE IS NO SETUP!|VKS> ");
+  host.setup = setup.get();
+  console.ClearInterpreterEdit();
+  v.Type("\r");  // a bare prompt adds a prompt
+  EXPECT_EQ(Text(console), "VKS> |VKS> ");
+  EXPECT_EQ(e->m_nLineCount, 2);
+  v.m_nCurCol = 2;  // inside the prompt: typing goes to column 5
+  v.Type("CPOS=100;");
+  EXPECT_EQ(v.m_nCurCol, 14);
+  v.Type("\r");
+  WORD pos = 0;
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 1, 0x029E, &pos, 1));
+  EXPECT_EQ(pos, 100);
+  EXPECT_EQ(Text(console), "VKS> |VKS> CPOS=100;|ok|VKS> ");
+  v.Type("NOSUCH=1;\r");
+  EXPECT_EQ(Text(console), "VKS> |VKS> CPOS=100;|ok|VKS> NOSUCH=1;|Unknown variable \"NOSUCH\".|VKS> ");
+
+  // Recall: Up, Up, Down, Down comes back to an empty prompt.
+  v.Key(VK_UP);
+  EXPECT_EQ(std::string(e->GetLine(0)->pText), "VKS> NOSUCH=1;\r\n");
+  v.Key(VK_UP);
+  EXPECT_EQ(std::string(e->GetLine(0)->pText), "VKS> CPOS=100;\r\n");
+  v.Key(VK_DOWN);
+  v.Key(VK_DOWN);
+  EXPECT_EQ(std::string(e->GetLine(0)->pText, 5), "VKS> ");
+  EXPECT_EQ(e->GetLine(0)->nLength, 5);
+
+  // Backspace is disabled at column 5, Delete is not.
+  v.GoToTextEnd(FALSE);
+  EXPECT_EQ(v.m_nCurCol, 5);
+  EXPECT_FALSE(v.Update(ID_SECEDIT_BACKSPACE).on);
+  EXPECT_TRUE(v.Update(ID_EDIT_CLEAR).on);
+
+  // Paste: only the first of two lines; a column block nothing.
+  ClipboardSetText(nullptr, "A=1;\r\nB=2;", 10);
+  v.SendMessage(WM_COMMAND, ID_EDIT_PASTE, 0);
+  EXPECT_EQ(std::string(e->GetLine(0)->pText), "VKS> A=1;\r\n");
+  ClipboardSetText(nullptr, "*SECEdit Column Block*\r\nX\r\n", 27);
+  v.SendMessage(WM_COMMAND, ID_EDIT_PASTE, 0);
+  EXPECT_EQ(std::string(e->GetLine(0)->pText), "VKS> A=1;\r\n");
+  // A drop skips the marker and the one line end that is there; a bare marker adds nothing.
+  const struct {
+    std::string dropped;
+    const char* line;
+  } drops[] = {{"*SECEdit Column Block*\nBC\n", "VKS> A=1;BC\r\n"},
+               {"*SECEdit Column Block*", "VKS> A=1;BC\r\n"},
+               {"D\r\nE", "VKS> A=1;BCD\r\n"}};
+  for (const auto& d : drops) {
+    v.GoToTextEnd(FALSE);
+    v.DoDropPaste(d.dropped.c_str(), (int)d.dropped.size());
+    EXPECT_EQ(std::string(e->GetLine(0)->pText), d.line) << d.dropped;
+  }
+  EXPECT_EQ(v.GetHelpKey(), "a=1;bcd");
+  v.SendMessage(WM_COMMAND, ID_HELP, 0);
+  ASSERT_EQ(Automation::Instance().HelpCalls().size(), 1u);
+  EXPECT_EQ(Automation::Instance().HelpCalls()[0].data, 4099u);
+  EXPECT_EQ(Automation::Instance().HelpCalls()[0].command, 15u);
+  v.Close();
+  CMC_Comm::Close();
+  CMC_Comm::nShowErr = MB_RETRYCANCEL;
+}
