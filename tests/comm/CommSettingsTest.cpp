@@ -5,7 +5,11 @@
 #include "platform/core/Ini.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Module.h"
+#include "suite/can/CanAdapters.h"
 #include "tests/comm/CommTestSupport.h"
+#include "tests/support/TestKernel.h"
 
 namespace {
 
@@ -16,7 +20,8 @@ class CommSettingsTest : public CommTest {
     DialogAutomation::Reset();
     for (const char* key : {"TIMEOUT_READ_INTERVAL", "TIMEOUT_MULTIPLIER", "TIMEOUT_CONSTANT", "RUN_DEAD_TIME",
                             "RESET_DEAD_TIME", "WAIT_AFTER_BAUD_CHANGE", "CAN_SEND_TIMEOUT", "CAN_RECEIVE_TIMEOUT",
-                            "UDP_RECEIVE_TIMEOUT", "PEAK_SYS_PCAN_HWTYPE", "PEAK_SYS_PCAN_IO", "PEAK_SYS_PCAN_IRQ"})
+                            "UDP_RECEIVE_TIMEOUT", "PEAK_SYS_PCAN_HWTYPE", "PEAK_SYS_PCAN_IO", "PEAK_SYS_PCAN_IRQ",
+                            "IXXAT_VCIID_HIGH", "IXXAT_VCIID_LOW", "IXXAT_BOARD_TYPE", "IXXAT_BOARD_INDEX"})
       WritePrivateProfileString("ZURCOMM", key, nullptr, GetKernelConfigFilePath());
   }
   void TearDown() override {
@@ -134,4 +139,64 @@ TEST_F(CommSettingsTest, PeakAdapterSettingsAreRepairedChosenAndWritten) {
   EXPECT_EQ(0, CMC_Comm::AdvancedConfig(0));
   EXPECT_EQ(0, CMC_Comm::SelectPeakSysDevice(6));
   EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
+}
+
+// One test, in this order: a registry library that failed to load keeps failing until the program ends.
+TEST_F(CommSettingsTest, IxxatAdaptersAreChosenThroughWhicheverLibraryLoads) {
+  char start[1024];
+  GetCurrentDirectory(sizeof start, start);
+  std::string can = dravonix::test::KernelDir() + "/CAN/";
+  // The stand-ins stay loaded by the test, so that their scripts hold while the kernel loads them.
+  std::vector<HMODULE> held;
+  auto script = [&](const std::string& file, const char* command) {
+    HMODULE h = LoadLibrary((can + file).c_str());
+    EXPECT_NE(nullptr, h) << file;
+    if (!h) return;
+    held.push_back(h);
+    auto fn = reinterpret_cast<CAN_STANDIN_SCRIPT>(GetProcAddress(h, "CanStandIn_Script"));
+    EXPECT_EQ(1, fn ? fn(command) : 0) << command;
+  };
+  auto in = [&](const char* folder) { ASSERT_TRUE(SetCurrentDirectory((can + folder).c_str())) << folder; };
+  CMC_Comm::m_bNetMaster = 1;
+  EXPECT_EQ(0, CMC_Comm::SelectIxxatDevice());
+  CMC_Comm::m_bNetMaster = 0;
+  in("vci");
+  script("vci/vcinpl.dll", "cancel");
+  EXPECT_EQ(0, CMC_Comm::SelectIxxatDevice());
+  EXPECT_EQ(CString("0"), Key("IXXAT_VCIID_HIGH"));
+  EXPECT_EQ(CString("0"), Key("IXXAT_VCIID_LOW"));
+  script("vci/vcinpl.dll", "choose 5 7");
+  EXPECT_EQ(1, CMC_Comm::SelectIxxatDevice());
+  EXPECT_EQ(CString("5"), Key("IXXAT_VCIID_HIGH"));
+  EXPECT_EQ(CString("7"), Key("IXXAT_VCIID_LOW"));
+  // Without the VCI library the registry chooses, and the open channel closes.
+  in("xat");
+  script("xat/Xat11reg.dll", "choose 3 1");
+  OpenSerial();
+  EXPECT_EQ(1, CMC_Comm::SelectIxxatDevice());
+  EXPECT_EQ(CString("3"), Key("IXXAT_BOARD_TYPE"));
+  EXPECT_EQ(CString("1"), Key("IXXAT_BOARD_INDEX"));
+  EXPECT_FALSE(CMC_Comm::IsCommOpen());
+  script("xat/Xat11reg.dll", "cancel");
+  EXPECT_EQ(0, CMC_Comm::SelectIxxatDevice());
+  EXPECT_TRUE(BoxTexts().empty());
+  struct Failure {
+    const char* folder;
+    const char* command;
+    const char* text;
+  };
+  for (const Failure& f : {Failure{"xat-broken", nullptr, "Cannot map functions in Xat11reg.dll"},
+                           Failure{"xat", "refuse-version", "Cannot load Xat11reg.dll or vcinpl.dll"},
+                           Failure{"", nullptr, "Cannot load Xat11reg.dll or vcinpl.dll"}}) {
+    in(f.folder);
+    if (f.command) script(std::string(f.folder) + "/Xat11reg.dll", f.command);
+    Automation::Instance().ClearMessageBoxes();
+    EXPECT_EQ(0, CMC_Comm::SelectIxxatDevice()) << f.text;
+    auto boxes = Automation::Instance().MessageBoxes();
+    ASSERT_EQ(1u, boxes.size()) << f.text;
+    EXPECT_EQ(f.text, boxes[0].text);
+    EXPECT_EQ(MB_ICONSTOP, boxes[0].type & MB_ICONMASK);
+  }
+  SetCurrentDirectory(start);
+  for (HMODULE h : held) FreeLibrary(h);
 }
