@@ -150,3 +150,32 @@ TEST_F(BinaryCodeViewerTest, SettingsComeBackWhenTheViewerOpensAgain) {
     EXPECT_EQ(CString("3"), Text(d, Ids::IDC_DESTINATION_ID));
   });
 }
+
+TEST_F(BinaryCodeViewerTest, CanProtocolsCarryTheOpcodeInTheIdentifier) {
+  // "?IQ" from relay axis 1 to axis 3: sent B2 04 00 10 03 00, reply D4 03 03 00 5A 5B.
+  struct Case {
+    int protocol;
+    const char* sent;
+    const char* received;
+  };
+  const Case cases[] = {
+      // Identifier: opcode bits 0-8, the axis from bit 13, opcode bits 9-15 from bit 22; even data byte-swapped.
+      {Ids::IDC_VKSCAN, "16406004 10 00 00 03 ", "1A802003 00 03 5B 5A "},
+      // Identifier 1, axis 3 with type 0x20; the reply (class B) shrinks its opcode to one byte.
+      {Ids::IDC_BRANNOVETRIXCAN, "123 04 B2 10 00 00 03 ", "103 00 00 03 5B 5A "},
+  };
+  Run([&](CWnd* d) {
+    DialogAutomation::ClickControl(d, Ids::IDC_RS485);
+    DialogAutomation::ClickControl(d, Ids::IDC_RELAY);
+    DialogAutomation::ClickControl(d, Ids::IDC_AXIS);
+    d->SetDlgItemText(Ids::IDC_SENDER_AXIS, "1");
+    d->SetDlgItemText(Ids::IDC_DESTINATION_ID, "3");
+    d->SetDlgItemText(Ids::IDC_RETURNED_VALUE, "");
+    for (const Case& c : cases) {
+      DialogAutomation::ClickControl(d, c.protocol);
+      Compile(d, "?IQ");
+      EXPECT_EQ(CString(c.sent), Text(d, Ids::IDC_SENT)) << c.protocol;
+      EXPECT_EQ(CString(c.received), Text(d, Ids::IDC_RECEIVED)) << c.protocol;
+    }
+  });
+}
