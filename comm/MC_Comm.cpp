@@ -1,5 +1,6 @@
 #include "comm/MC_Comm.h"
 
+#include "comm/AdvancedCommSetupDlg.h"
 #include "comm/CommStringIds.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
@@ -57,7 +58,16 @@ const ZurcommKey kZurcommKeys[] = {
 constexpr int kZurcommKeyCount = sizeof kZurcommKeys / sizeof kZurcommKeys[0];
 
 // The advanced settings dialog of the channel type; IDOK when the user accepted the values.
-int RunAdvancedCommSetupDialog(BYTE /*type*/, DWORD (&/*values*/)[kZurcommKeyCount]) { return IDCANCEL; }
+int RunAdvancedCommSetupDialog(BYTE type, DWORD (&values)[kZurcommKeyCount]) {
+  CAdvancedCommSetupDlg dlg(type);
+  UINT* fields[kZurcommKeyCount] = {&dlg.m_nReadInterval, &dlg.m_nMultiplier,    &dlg.m_nConstant,
+                                    &dlg.m_nRunDeadTime,  &dlg.m_nResetDeadTime, &dlg.m_nBaudChangeWait,
+                                    &dlg.m_nCANSend,      &dlg.m_nCANReceive,    &dlg.m_nUDPReceive};
+  for (int i = 0; i < kZurcommKeyCount; ++i) *fields[i] = values[i];
+  if (dlg.DoModal() != IDOK) return IDCANCEL;
+  for (int i = 0; i < kZurcommKeyCount; ++i) values[i] = *fields[i];
+  return IDOK;
+}
 
 }  // namespace
 
@@ -223,6 +233,33 @@ int CMC_Comm::AdvancedConfig(BYTE type) {
 }
 
 void CMC_Comm::UpdateSettings() { DAV_UpdateSettings(); }
+
+int CMC_Comm::SelectPeakSysDevice(unsigned char kind) {
+  const PeakHardwareType* types = PeakHardwareTypes(kind);
+  if (m_bNetMaster || !types) return 0;
+  const CString ini = GetKernelConfigFilePath();
+  auto write = [&](const char* key, int value) {
+    CString v;
+    v.Format("%d", value);
+    WritePrivateProfileString("ZURCOMM", key, v, ini);
+  };
+  // A type outside the kind's list is repaired in the file before the dialog opens.
+  int hwType = (int)GetPrivateProfileInt("ZURCOMM", "PEAK_SYS_PCAN_HWTYPE", kind == 6 ? 9 : 5, ini);
+  bool known = false;
+  for (const PeakHardwareType* t = types; t->text; ++t) known = known || t->value == hwType;
+  if (!known) {
+    hwType = kind == 6 ? 9 : 5;
+    write("PEAK_SYS_PCAN_HWTYPE", hwType);
+  }
+  int io = (int)GetPrivateProfileInt("ZURCOMM", "PEAK_SYS_PCAN_IO", kind == 6 ? 768 : 888, ini);
+  int irq = (int)GetPrivateProfileInt("ZURCOMM", "PEAK_SYS_PCAN_IRQ", 7, ini);
+  CSelectPeakSysDevDlg dlg(kind, hwType, io, irq);
+  if (dlg.DoModal() != IDOK) return 0;
+  write("PEAK_SYS_PCAN_HWTYPE", dlg.m_nHwType);
+  write("PEAK_SYS_PCAN_IO", dlg.m_nIO);
+  write("PEAK_SYS_PCAN_IRQ", dlg.m_nIRQ);
+  return 1;
+}
 
 void CMC_Comm::RegisterDebugLogHandler(int level, DEBUG_LOG_HANDLER handler) {
   if (m_bNetMaster) {

@@ -42,6 +42,10 @@ class CMC_Comm {
   static CString GetLastErrorText();
   static void ShowLastError(bool retry);
   static int AdvancedConfig(BYTE type);
+  // The IXXAT CAN adapter into the configuration file; 1 when one was chosen.
+  static int SelectIxxatDevice();
+  // The PEAK CAN adapter of kind 6 (ISA) or 8 (dongle) into the configuration file; 1 on OK.
+  static int SelectPeakSysDevice(unsigned char kind);
   static void UpdateSettings();
   static void RegisterDebugLogHandler(int level, DEBUG_LOG_HANDLER handler);
   // Returns the previous handler.

@@ -209,6 +209,8 @@ class CMC_Setup {
   int CompileFile(const char* file, WORD loadAddress, WORD length, WORD runAddress, WORD dataStart, WORD dataSize,
                   WORD sixth, CMC_CoffFormat* coff);
   const char* GetCompilerErrorString() const;
+  // The binary code viewer on this setup, with the loaded program's symbols.
+  void DoBinaryCodeViewer(CMC_CoffFormat* coff);
   int VerifySyntax(const char* text, CMC_CoffFormat* coff);
   int ExecuteString(const char* text, WORD address, CMC_CoffFormat* coff);
   int ExecuteFile(FILE* file, WORD address, CMC_CoffFormat* coff);

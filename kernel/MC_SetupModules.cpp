@@ -1,5 +1,6 @@
 // The three plug-in modules of a setup: loading, the thin wrappers around their entry points and the
 // setup editor.
+#include "comm/BinaryCodeViewerDlg.h"
 #include "comm/MC_Comm.h"
 #include "kernel/CANopenFactors.h"
 #include "kernel/ConfigFile.h"
@@ -128,6 +129,11 @@ int CMC_Setup::CompileFile(const char* file, WORD loadAddress, WORD length, WORD
                            WORD dataSize, WORD sixth, CMC_CoffFormat* coff) {
   if (!m_pfnCompileFile) return 0;
   return m_pfnCompileFile(this, coff, file, loadAddress, length, runAddress, dataStart, dataSize, sixth);
+}
+
+void CMC_Setup::DoBinaryCodeViewer(CMC_CoffFormat* coff) {
+  CBinaryCodeViewerDlg dlg(*this, coff);
+  dlg.DoModal();
 }
 
 const char* CMC_Setup::GetCompilerErrorString() const {

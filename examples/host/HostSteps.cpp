@@ -11,14 +11,17 @@
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
+#include "kernel/SetupArchive.h"
 #include "motion/MC_Motion.h"
 #include "motion/MC_MotionElem.h"
 #include "platform/core/File.h"
 #include "platform/core/Format.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/DialogAutomation.h"
 #include "views/GcodeTranslator.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -93,6 +96,33 @@ bool CreateAndSaveSetup(const std::string& outDir, std::string& detail) {
               setup->GetParameters().GetSize(), setup->GetLogBufferAddress(), setup->GetLogBufferLength(), dir.c_str());
   detail = text.GetString();
   CMC_Setup::Destroy(setup);
+  return ok;
+}
+
+// The saved setup exported for the drive-language library as a ".t.zip" file, the save dialog
+// answered by script, and the archive checked by python's zipfile.
+bool ExportSetupArchive(const std::string& out, std::string& detail) {
+  CMC_Setup* setup = CMC_Setup::CreateFromDirectory((out + "/setup-0505").c_str());
+  if (!setup) {
+    detail = "cannot read the saved setup";
+    return false;
+  }
+  const std::string zip = out + "/setup-0505.t.zip";
+  std::remove(zip.c_str());
+  DialogAutomation::PushFileDialogResult(zip.c_str());
+  CString path = ExportSetupForVKS_Lib("setup-0505", setup, nullptr);
+  CMC_Setup::Destroy(setup);
+  if (path.IsEmpty()) {
+    detail = "the export wrote nothing";
+    return false;
+  }
+  std::string cmd = "python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1]); assert z.testzip() is None; "
+                    "print(','.join(sorted(z.namelist())))\" '" + zip + "' 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  char line[256] = "";
+  if (p && !fgets(line, sizeof line, p)) line[0] = 0;
+  bool ok = p && pclose(p) == 0 && std::string(line) == "setup.cfg,variables.cfg\n";
+  detail = zip + ": " + std::string(line, strcspn(line, "\n"));
   return ok;
 }
 
@@ -218,6 +248,7 @@ bool RunHostRoad(const std::string& outDir) {
       {"scan the drive network", ScanDrives},
       {"create and save the setup of configuration 05/05",
        [&outDir](std::string& detail) { return CreateAndSaveSetup(outDir, detail); }},
+      {"export the setup for VKS_lib", [&outDir](std::string& d) { return ExportSetupArchive(outDir, d); }},
       {"create and save a motion program", [&](std::string& d) { return CreateMotionProgram(outDir, d); }},
       {"build the sample motion program", [&outDir](std::string& detail) { return BuildSampleMotion(outDir, detail); }},
       {"download motion.out to the drive", DownloadMotionProgram},

@@ -174,7 +174,13 @@ void* OpenCandidates(const std::vector<std::string>& names, DWORD& error, bool& 
     }
     for (std::string& place : places) {
       if (!IsRegularFile(place)) continue;
-      if (place.find('/') == std::string::npos) place = "./" + place;  // keep dlopen off its search
+      // An absolute name: the loader matches names it has seen before as strings, so a relative
+      // one would find a same-named library loaded earlier from another current folder.
+      if (place.empty() || place[0] != '/') {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd)) place = std::string(cwd) + "/" + (place.rfind("./", 0) == 0 ? place.substr(2) : place);
+        else if (place.find('/') == std::string::npos) place = "./" + place;  // keep dlopen off its search
+      }
       wasLoaded = IsStillLoaded(place);
       void* h = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
       if (!h) error = LooksLikeElf(place) ? ERROR_MOD_NOT_FOUND : ERROR_BAD_EXE_FORMAT;

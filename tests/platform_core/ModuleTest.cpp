@@ -102,6 +102,19 @@ TEST(ModuleTest, BackslashesBareNamesAndRelativeFolders) {
     ASSERT_NE(r, nullptr);
     EXPECT_TRUE(FreeLibrary(r));
   });
+  // The same bare name in another current folder is that folder's library, even while the first
+  // one stays loaded.
+  std::string other = dravonix::test::ScratchDir("otherplugin");
+  ASSERT_TRUE(CopyFile(PluginSo().c_str(), (other + "/testplugin.so").c_str(), FALSE));
+  HMODULE first = nullptr, second = nullptr;
+  InFolder(dir, [&] { first = LoadLibrary("testplugin.dll"); });
+  InFolder(other, [&] { second = LoadLibrary("testplugin.dll"); });
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(AfxGetModuleFilePath(second), other + "/testplugin.so");
+  FreeLibrary(second);
+  FreeLibrary(first);
 }
 
 TEST(ModuleTest, LoadsAreCounted) {

@@ -1,0 +1,30 @@
+// Setups and the user's own kernel data as zip archives: packing and unpacking folder trees, the
+// custom data a project folder carries, and the export of a setup for the drive-language library.
+#pragma once
+
+#include "platform/core/Array.h"
+#include "platform/core/String.h"
+#include "platform/core/StringArray.h"
+
+class CMC_Setup;
+class CMC_CoffFormat;
+
+// The folder under a project folder that holds the custom data.
+extern const char* const kCustomDataMarker;  // "\~_#CUSTOM_DATA#_~\"
+
+// Packs every file under `dir` into `zipFile`, names relative to `dir`. A failure deletes the
+// archive and shows the last error (while errors are shown).
+int ArchiveDirectory(const CString& dir, const char* zipFile);
+// Unpacks `zipFile` into `dir` (created when missing). A failure removes the folder if this call
+// created it and shows the last error (while errors are shown).
+int RestoreDirectory(const char* zipFile, const CString& dir);
+// Copies the custom firmware folders, user configurations and user motion procedures named in the
+// lists (cleaned in place of other and repeated entries) from the kernel folder under `dir`'s marker.
+int ArchiveCustomData(CStringArray& firmwareIds, CWordArray& configurationIds, CStringArray& procedureFiles,
+                      const CString& dir);
+// Puts the custom data found under `dir`'s marker back into the kernel folder.
+int RestoreCustomData(const CString& dir);
+void RemoveCustomData(const CString& dir);
+// Asks for a "t.zip" file and writes the setup's library files into it; the path, empty when
+// nothing was written.
+CString ExportSetupForVKS_Lib(const char* defaultName, CMC_Setup* setup, CMC_CoffFormat* coff);

@@ -1,0 +1,123 @@
+// The unzip library: extracts an archive's entries into a folder after checking every name.
+#include "platform/core/FileSystem.h"
+#include "platform/core/Path.h"
+#include "suite/zip/ZipLibraries.h"
+
+#include <zip.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// A name that stays inside the folder: relative, no drive letter, no ".." part.
+bool SafeName(const std::string& name) {
+  if (name.empty() || name[0] == '/' || name[0] == '\\') return false;
+  if (name.size() >= 2 && name[1] == ':') return false;
+  size_t start = 0;
+  for (;;) {
+    size_t end = name.find_first_of("/\\", start);
+    if (name.compare(start, (end == std::string::npos ? name.size() : end) - start, "..") == 0) return false;
+    if (end == std::string::npos) return true;
+    start = end + 1;
+  }
+}
+
+bool MakeFolders(const std::string& path, std::vector<std::string>& made) {
+  for (size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
+    std::string part = path.substr(0, at);
+    struct stat st;
+    if (stat(part.c_str(), &st) == 0) {
+      if (!S_ISDIR(st.st_mode)) return false;
+      continue;
+    }
+    if (mkdir(part.c_str(), 0777) != 0) return false;
+    made.push_back(part);
+  }
+  return true;
+}
+
+bool WriteEntry(zip_t* za, zip_uint64_t index, const std::string& target) {
+  zip_file_t* zf = zip_fopen_index(za, index, 0);
+  if (!zf) return false;
+  FILE* out = std::fopen(target.c_str(), "wb");
+  bool ok = out != nullptr;
+  char buffer[65536];
+  zip_int64_t n;
+  while (ok && (n = zip_fread(zf, buffer, sizeof buffer)) > 0) ok = std::fwrite(buffer, 1, (size_t)n, out) == (size_t)n;
+  // A read error (a wrong checksum among them) ends in -1.
+  if (ok && n < 0) ok = false;
+  if (out && std::fclose(out) != 0) ok = false;
+  zip_fclose(zf);
+  return ok;
+}
+
+}  // namespace
+
+extern "C" {
+
+int Wiz_SingleEntryUnzip(int, char**, int, char**, DCL* dcl, USERFUNCTIONS* functions) {
+  if (!dcl || !dcl->lpszZipFN) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 10;
+  }
+  int err = 0;
+  zip_t* za = zip_open(ResolvePath(dcl->lpszZipFN).c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
+  if (!za) {
+    SetLastError(err == ZIP_ER_NOENT || err == ZIP_ER_OPEN ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_DATA);
+    return 9;
+  }
+  zip_int64_t count = zip_get_num_entries(za, 0);
+  std::vector<std::string> names;
+  for (zip_int64_t i = 0; i < count; ++i) {
+    const char* name = zip_get_name(za, (zip_uint64_t)i, ZIP_FL_ENC_RAW);
+    if (!name || !SafeName(name)) {
+      zip_close(za);
+      SetLastError(ERROR_INVALID_NAME);
+      return 11;
+    }
+    names.push_back(name);
+  }
+  std::string dir = dcl->fExtractToDir && dcl->lpszExtractDir ? ResolvePath(dcl->lpszExtractDir) : std::string(".");
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  // What this call writes, so that a failure can take it back.
+  std::vector<std::string> files, folders;
+  bool ok = true;
+  for (size_t i = 0; ok && i < names.size(); ++i) {
+    std::string rel = NativePath(names[i].c_str());
+    bool folder = !rel.empty() && rel.back() == '/';
+    if (!dcl->fKeepFolders) {
+      if (folder) continue;
+      rel = rel.substr(rel.rfind('/') + 1);
+    }
+    std::string target = dir + "/" + rel;
+    if (folder) {
+      ok = MakeFolders(target, folders);
+      continue;
+    }
+    ok = MakeFolders(target, folders);
+    struct stat st;
+    bool exists = ok && lstat(target.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) ok = false;  // plain files only
+    if (ok && exists && !dcl->fOverwriteAll && functions && functions->replace) {
+      std::vector<char> buffer(target.begin(), target.end());
+      buffer.push_back(0);
+      if (!functions->replace(buffer.data())) continue;
+    }
+    if (ok) {
+      if (!exists) files.push_back(target);
+      ok = WriteEntry(za, (zip_uint64_t)i, target);
+    }
+  }
+  zip_close(za);
+  if (ok) return 0;
+  for (auto it = files.rbegin(); it != files.rend(); ++it) std::remove(it->c_str());
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) rmdir(it->c_str());
+  SetLastError(ERROR_INVALID_DATA);
+  return 2;
+}
+
+}  // extern "C"

@@ -1,0 +1,181 @@
+// The binary code viewer, driven through its dialog: field limits, the serial frames of a query,
+// compiler and symbol failures, and its settings kept between openings.
+#include "comm/BinaryCodeViewerDlg.h"
+#include "kernel/MC_Variable.h"
+#include "platform/ui/DialogAutomation.h"
+#include "tests/kernel/SetupTestSupport.h"
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+using Ids = CBinaryCodeViewerDlg;
+
+class BinaryCodeViewerTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    DialogAutomation::Reset();
+    m_setup.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_setup);
+    m_setup->FindVariable("IQ")->ChangeAddress(0x0300);  // a one-word variable at 0x0300
+  }
+  void TearDown() override {
+    DialogAutomation::Reset();
+    m_setup.reset();
+    SetupTest::TearDown();
+  }
+  // Opens the viewer and runs `body` on it before closing it.
+  void Run(std::function<void(CWnd*)> body) {
+    DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
+      body(d);
+      DialogAutomation::ClickControl(d, IDCANCEL);
+    });
+    m_setup->DoBinaryCodeViewer(nullptr);
+  }
+  static CString Text(CWnd* d, int id) {
+    CString s;
+    d->GetDlgItemText(id, s);
+    return s;
+  }
+  static void Compile(CWnd* d, const char* source) {
+    DialogAutomation::TypeInto(d, Ids::IDC_SOURCE, source);
+    DialogAutomation::ClickControl(d, Ids::IDC_COMPILE);
+  }
+  SetupPtr m_setup;
+};
+
+}  // namespace
+
+TEST_F(BinaryCodeViewerTest, FieldsAreKeptWithinTheProtocolsLimits) {
+  Run([](CWnd* d) {
+    struct Case {
+      int protocol, destination, field;
+      const char* typed;
+      const char* shown;
+    };
+    const Case cases[] = {
+        {Ids::IDC_RS485, Ids::IDC_AXIS, Ids::IDC_SENDER_AXIS, "300", "255"},
+        {Ids::IDC_BRANNOVETRIXCAN, Ids::IDC_AXIS, Ids::IDC_SENDER_AXIS, "300", "31"},
+        {Ids::IDC_RS485, Ids::IDC_GROUP, Ids::IDC_DESTINATION_ID, "9", "8"},
+        {Ids::IDC_BRANNOVETRIXCAN, Ids::IDC_GROUP, Ids::IDC_DESTINATION_ID, "6", "5"},
+        {Ids::IDC_RS485, Ids::IDC_AXIS, Ids::IDC_RETURNED_VALUE, "", "ABBA5A5B"},
+        {Ids::IDC_RS485, Ids::IDC_AXIS, Ids::IDC_RETURNED_VALUE, "xyz", "ABBA5A5B"},
+        {Ids::IDC_RS485, Ids::IDC_AXIS, Ids::IDC_RETURNED_VALUE, "12ab", "12AB"},
+        {Ids::IDC_RS485, Ids::IDC_GROUP, Ids::IDC_RETURNED_AXIS, "0", "23"},
+    };
+    for (const Case& c : cases) {
+      DialogAutomation::ClickControl(d, c.protocol);
+      DialogAutomation::ClickControl(d, c.destination);
+      d->SetDlgItemText(c.field, c.typed);
+      Compile(d, "");
+      EXPECT_EQ(CString(c.shown), Text(d, c.field)) << c.typed;
+    }
+    // Broadcast has no destination id; the answering axis is asked only beyond one axis.
+    DialogAutomation::ClickControl(d, Ids::IDC_BROADCAST);
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, Ids::IDC_DESTINATION_ID)));
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, Ids::IDC_RETURNED_AXIS)));
+    DialogAutomation::ClickControl(d, Ids::IDC_AXIS);
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, Ids::IDC_RETURNED_AXIS)));
+    // RS 232 talks as the host to its own axis; VKS names the sender buttons its own way.
+    DialogAutomation::ClickControl(d, Ids::IDC_VKS);
+    EXPECT_EQ(CString("Relay Axis"), Text(d, Ids::IDC_RELAY));
+    DialogAutomation::ClickControl(d, Ids::IDC_RS232);
+    EXPECT_EQ(CString("Relay"), Text(d, Ids::IDC_RELAY));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, Ids::IDC_RELAY)));
+    EXPECT_EQ((UINT)BST_CHECKED, d->IsDlgButtonChecked(Ids::IDC_HOST));
+  });
+}
+
+TEST_F(BinaryCodeViewerTest, AQueryOnRs232AndTheFailuresItShows) {
+  Run([&](CWnd* d) {
+    DialogAutomation::ClickControl(d, Ids::IDC_VKS);
+    DialogAutomation::ClickControl(d, Ids::IDC_AXIS);
+    DialogAutomation::TypeInto(d, Ids::IDC_SENDER_AXIS, "1");
+    d->SetDlgItemText(Ids::IDC_RETURNED_VALUE, "");
+    DialogAutomation::ClickControl(d, Ids::IDC_RS232);  // the destination takes the sender's axis
+    Compile(d, "?IQ");
+    EXPECT_EQ(CString("06 00 10 B2 04 00 11 03 00 E0 "), Text(d, Ids::IDC_SENT));
+    EXPECT_EQ(CString("4F 06 00 11 D4 01 03 00 5A 5B A4 "), Text(d, Ids::IDC_RECEIVED));
+    // The same query as VKS words.
+    DialogAutomation::ClickControl(d, Ids::IDC_VKS);
+    EXPECT_EQ(CString(), Text(d, Ids::IDC_SENT));  // a protocol change empties the boxes
+    Compile(d, "?IQ");
+    EXPECT_EQ(CString("B204 0011 0300 "), Text(d, Ids::IDC_SENT));
+    Compile(d, "?NO_SUCH_NAME");
+    EXPECT_EQ(CString("UNKNOWN SYMBOL"), Text(d, Ids::IDC_SENT));
+    // A compiled instruction on RS 485: length, address, words and an 8-bit sum that adds up.
+    DialogAutomation::ClickControl(d, Ids::IDC_RS485);
+    Compile(d, "CPOS=100");
+    std::vector<unsigned> frame;
+    CString sent = Text(d, Ids::IDC_SENT);
+    for (int at = 0; at + 2 <= sent.GetLength(); at += 3) frame.push_back((unsigned)strtoul(sent.Mid(at, 2), nullptr, 16));
+    ASSERT_GT(frame.size(), 4u) << sent.GetString();
+    EXPECT_EQ(frame[0], frame.size() - 4);
+    unsigned sum = 0;
+    for (size_t i = 0; i + 1 < frame.size(); ++i) sum += frame[i];
+    EXPECT_EQ(sum & 0xFF, frame.back());
+    EXPECT_EQ(CString("4F "), Text(d, Ids::IDC_RECEIVED));  // towards one axis: the acknowledgement alone
+  });
+  // A compile failure shows the compiler's first line after its first ':'.
+  std::string source = dravonix::test::ScratchDir("viewer") + "/bad.asm";
+  WriteBytes(source, "#error the line is wrong\r\n");
+  WORD start, size;
+  m_setup->GetDefaultDataSection(start, size);
+  ASSERT_FALSE(m_setup->CompileFile(source.c_str(), 0x8000, 0x4000, 0x8000, start, size, 0x11, nullptr));
+  CString raw = m_setup->GetCompilerErrorString();
+  CString expected = raw.Mid(raw.Find(':') + 1);
+  expected.TrimLeft();
+  if (expected.FindOneOf("\r\n") >= 0) expected = expected.Left(expected.FindOneOf("\r\n"));
+  Run([&](CWnd* d) {
+    Compile(d, "#error the line is wrong");
+    EXPECT_EQ(expected, Text(d, Ids::IDC_SENT));
+    EXPECT_EQ(CString("error: the line is wrong"), Text(d, Ids::IDC_SENT));
+    EXPECT_EQ(-1, Text(d, Ids::IDC_SENT).Find(".asm"));
+  });
+}
+
+TEST_F(BinaryCodeViewerTest, SettingsComeBackWhenTheViewerOpensAgain) {
+  Run([](CWnd* d) {
+    DialogAutomation::ClickControl(d, Ids::IDC_VKSCAN);
+    DialogAutomation::ClickControl(d, Ids::IDC_GROUP);
+    DialogAutomation::TypeInto(d, Ids::IDC_SOURCE, "?IQ");
+    DialogAutomation::TypeInto(d, Ids::IDC_DESTINATION_ID, "3");
+  });
+  Run([](CWnd* d) {
+    EXPECT_EQ(CString("?IQ"), Text(d, Ids::IDC_SOURCE));
+    EXPECT_EQ((UINT)BST_CHECKED, d->IsDlgButtonChecked(Ids::IDC_VKSCAN));
+    EXPECT_EQ((UINT)BST_CHECKED, d->IsDlgButtonChecked(Ids::IDC_GROUP));
+    EXPECT_EQ(CString("3"), Text(d, Ids::IDC_DESTINATION_ID));
+  });
+}
+
+TEST_F(BinaryCodeViewerTest, CanProtocolsCarryTheOpcodeInTheIdentifier) {
+  // "?IQ" from relay axis 1 to axis 3: sent B2 04 00 10 03 00, reply D4 03 03 00 5A 5B.
+  struct Case {
+    int protocol;
+    const char* sent;
+    const char* received;
+  };
+  const Case cases[] = {
+      // Identifier: opcode bits 0-8, the axis from bit 13, opcode bits 9-15 from bit 22; even data byte-swapped.
+      {Ids::IDC_VKSCAN, "16406004 10 00 00 03 ", "1A802003 00 03 5B 5A "},
+      // Identifier 1, axis 3 with type 0x20; the reply (class B) shrinks its opcode to one byte.
+      {Ids::IDC_BRANNOVETRIXCAN, "123 04 B2 10 00 00 03 ", "103 00 00 03 5B 5A "},
+  };
+  Run([&](CWnd* d) {
+    DialogAutomation::ClickControl(d, Ids::IDC_RS485);
+    DialogAutomation::ClickControl(d, Ids::IDC_RELAY);
+    DialogAutomation::ClickControl(d, Ids::IDC_AXIS);
+    d->SetDlgItemText(Ids::IDC_SENDER_AXIS, "1");
+    d->SetDlgItemText(Ids::IDC_DESTINATION_ID, "3");
+    d->SetDlgItemText(Ids::IDC_RETURNED_VALUE, "");
+    for (const Case& c : cases) {
+      DialogAutomation::ClickControl(d, c.protocol);
+      Compile(d, "?IQ");
+      EXPECT_EQ(CString(c.sent), Text(d, Ids::IDC_SENT)) << c.protocol;
+      EXPECT_EQ(CString(c.received), Text(d, Ids::IDC_RECEIVED)) << c.protocol;
+    }
+  });
+}
