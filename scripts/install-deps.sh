@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(build-essential cmake ninja-build ccache pkg-config
       libcairo2-dev libfontconfig1-dev libfreetype-dev libpng-dev libjpeg62-turbo-dev libzip-dev
       fonts-liberation2 fonts-dejavu-core
-      libgtest-dev libgmock-dev libbenchmark-dev)
+      libgtest-dev libgmock-dev libbenchmark-dev poppler-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
