@@ -12,6 +12,7 @@
 #include "plot/DrawHelpers.h"
 #include "plot/PlotUnits.h"
 #include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/plot/PlotTestUnits.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -132,6 +133,9 @@ TEST(GraphLayout, FontsBandsRectanglesAndMapping) {
   p.plot.ComputeLimits();
   Host osc(&p.plot, 600, 400, 4);
   EXPECT_EQ(12, osc.graph.GetFontHeight());
+  EXPECT_EQ(0, osc.graph.SubclassDlgItem(999, &osc.parent, &p.plot));
+  EXPECT_EQ(1, CGraphWindow::RegisterGraphWindowClass(nullptr, AfxGetInstanceHandle()));
+  EXPECT_EQ(1, CGraphWindow::m_bGraphWndRegistred);
   EXPECT_EQ(CRect(7, 7, 393, 393), osc.graph.GetDrawingRect());
 
   // Printing rectangles take the printer's font rule.
@@ -356,6 +360,42 @@ TEST(GraphCurves, MillionSamplesMatchSampleBySampleDrawing) {
       if (g.GetDrawingRect().PtInRect(CPoint(x, y))) differ += fast.dc.GetPixel(x, y) != slow.dc.GetPixel(x, y);
     }
   EXPECT_EQ(0, differ);
+}
+
+TEST(GraphCurves, UnitConversionIsTakenOncePerCurve) {
+  FakeUnits units;
+  Plot p;
+  p.plot.SetUnits(units.Table());
+  p.AddCurve("t", Ramp(10000, 1e-3), "s");
+  p.AddCurve("v", Sine(10000, 1, 0.002), "m");
+  CXYCurve* c = p.Draw(0, 1, 1, RGB(255, 0, 255));
+  c->m_strYUnit = "mm";
+  Host h(&p.plot, 400, 300);
+  Canvas cv(400, 300);
+  units.conversions = 0;
+  h.graph.DrawCurves(&cv.dc, nullptr);
+  EXPECT_LT(units.conversions, 100);
+  int k = 2500;  // the sine's top: 2 mm
+  EXPECT_NEAR(2.0, c->GetYPointValue(k, units.Table()), 1e-6);
+  EXPECT_EQ(RGB(255, 0, 255), cv.dc.GetPixel(h.graph.MapX(c->GetXPointValue(k, units.Table())), h.graph.MapY(2.0, 1)));
+}
+
+TEST(GraphCurves, LiveUpdatesDrawTheNewSampleOrWidenTheView) {
+  Plot p;
+  p.AddCurve("t", Ramp(3));
+  p.AddCurve("v", {0.0, 1.0, 2.0});
+  p.Draw(0, 1, 1, RGB(255, 0, 255));
+  Host h(&p.plot, 400, 300);
+  double before[6], after[6];
+  h.graph.GetViewRange(before);
+  p.list.GetAt(0)->Add(3.0);
+  p.list.GetAt(1)->Add(10.0);
+  h.graph.UpdateLastPoint();
+  h.graph.GetViewRange(after);
+  EXPECT_EQ(before[0], after[0]);
+  EXPECT_DOUBLE_EQ(3.0 * 1.2, after[1]);  // a new maximum takes a 20 % margin
+  EXPECT_DOUBLE_EQ(10.0 * 1.2, after[3]);
+  EXPECT_EQ(10.0, p.plot.m_dY1Max);
 }
 
 // ---- Mouse ----
