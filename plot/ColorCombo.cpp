@@ -54,6 +54,11 @@ void CColorCombo::DrawItem(LPDRAWITEMSTRUCT dis) {
 
 void CColorCombo::MeasureItem(LPMEASUREITEMSTRUCT mis) { mis->itemHeight = 16; }
 
+void CColorCombo::PreSubclassWindow() {
+  CComboBox::PreSubclassWindow();
+  if (GetStyle() & CBS_OWNERDRAWFIXED) SendMessage(CB_SETITEMHEIGHT, 0, 16);
+}
+
 int CColorCombo::CompareItem(LPCOMPAREITEMSTRUCT cis) {
   COLORREF a = (COLORREF)cis->itemData1, b = (COLORREF)cis->itemData2;
   if (a == b) return 0;

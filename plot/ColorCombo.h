@@ -15,6 +15,10 @@ class CColorCombo : public CComboBox {
   void DrawItem(LPDRAWITEMSTRUCT dis) override;
   void MeasureItem(LPMEASUREITEMSTRUCT mis) override;
   int CompareItem(LPCOMPAREITEMSTRUCT cis) override;
+
+ protected:
+  // A combo made from a template was measured before it was subclassed.
+  void PreSubclassWindow() override;
 };
 
 class CPenStyleCombo : public CComboBox {
