@@ -1,5 +1,6 @@
 #include "kernel/MC_Setup.h"
 
+#include "kernel/CANopenFactors.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/SetupStringIds.h"
@@ -9,8 +10,6 @@
 
 #include <cstdlib>
 #include <new>
-
-int (*CMC_Setup::ms_pfnUpdateCANopenFactors)(CMC_Setup*) = nullptr;
 
 namespace {
 
@@ -62,7 +61,7 @@ CMC_Setup* CMC_Setup::Create(WORD configurationId) {
     return nullptr;
   }
   s->SetupComputeAllOptions();
-  if (ms_pfnUpdateCANopenFactors) ms_pfnUpdateCANopenFactors(s);
+  UpdateCANopenFactors(s);
   return s;
 }
 
@@ -75,7 +74,7 @@ CMC_Setup* CMC_Setup::CreateFromDirectory(const char* dir) {
     return nullptr;
   }
   s->SetupComputeAllOptions();
-  if (ms_pfnUpdateCANopenFactors) ms_pfnUpdateCANopenFactors(s);
+  UpdateCANopenFactors(s);
   return s;
 }
 

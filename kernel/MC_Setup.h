@@ -17,6 +17,7 @@
 
 class CMC_CoffFormat;
 class CComboBox;
+class CUIntArray;
 
 class CMC_Setup {
  public:
@@ -33,9 +34,6 @@ class CMC_Setup {
   typedef int (*INTERP_GETPORTBIT)(CMC_Setup*, int, WORD&, WORD&);
   // Entry points of the compiler module.
   typedef int (*COMP_COMPILEFILE)(CMC_Setup*, CMC_CoffFormat*, const char*, WORD, WORD, WORD, WORD, WORD, WORD);
-
-  // Refreshes the CANopen factor groups of a setup; installed by the CANopen settings code.
-  static int (*ms_pfnUpdateCANopenFactors)(CMC_Setup*);
 
   // ---- Creation ---------------------------------------------------------------------------
   static CMC_Setup* Create(WORD configurationId);
@@ -157,6 +155,44 @@ class CMC_Setup {
   int MotionController_GetAxisIDOfSlave(BYTE n, BYTE& id) const;
   int MotionController_SetAxisIDOfSlave(BYTE n, BYTE id, int* changed);
   int VerifyMotionControllerConfig() const;
+
+  // ---- Combo fillers: each empties the combo first; item data is the bit, port or index --
+  void FillErrorRegBitsCombo(CComboBox& combo, int selected) const;
+  void FillStatusRegBitsCombo(CComboBox& combo, int selected) const;
+  void FillIOCombo(CComboBox& combo, int selected, int input) const;
+  void FillIOBrakeCombo(CComboBox& combo, int selected) const;
+  void FillVariableCombo(CComboBox& combo, const char* selected, int alsoFirmware);
+
+  // ---- Feedback sensors of dual-loop drives -----------------------------------------------
+  CString GetSensorName(int i) const;
+  CString GetFeedbackName(int i) const;
+  WORD GetDLMaxSensorValue() const;
+  WORD GetDLMaxConnectorValue() const;
+  bool GetDLSensorsArray(CStringArray& connectors) const;
+  bool HasDLMotorSensor(int sensor, bool second) const;
+  bool HasDLLoadSensor(int sensor, bool second) const;
+  static bool FeedbackIsCompatible(int motorSensor, int loadSensor, CStringArray& blocked);
+  static bool CheckDualLoopCombination(int& motorSensor, int& loadSensor, int& motorConnector, int& loadConnector,
+                                       CStringArray& connectors, CStringArray& blocked);
+  static void DualLoopIncrementSensors(int* a, int* b, int* c, int* d, int limitA, int limitB, int limitC,
+                                       int limitD, int stopA, int stopB, int stopC, int stopD);
+  // The number of items added; `selected` becomes the first item's number when none matched.
+  static int FillSensorTypeCombo(CComboBox* combo, int& selected, int count, CStringArray& names, CString list);
+  static int FillSensorConnectorCombo(CComboBox* combo, int& selected, int count, CStringArray& connectors,
+                                      int sensor);
+  // Finds a valid combination, the changed field keeping its value longest; 0 (after a warning) when none.
+  int FillDlSensorsCombos(CComboBox* motorType, int& motorTypeSel, CComboBox* motorConnector, int& motorConnectorSel,
+                          CComboBox* loadType, int& loadTypeSel, CComboBox* loadConnector, int& loadConnectorSel,
+                          const char* changed, bool second);
+  // Empty options give 1000 with 2 and false.
+  bool GetConfigFreqList(CString option, CUIntArray& frequencies, CUIntArray& values) const;
+  bool GetBiSSFreqList(CUIntArray& frequencies, CUIntArray& values) const;
+  bool GetSSIFreqList(CUIntArray& frequencies, CUIntArray& values) const;
+
+  // ---- Output configuration of MC version 3 drives: one byte per port, pin and inversion ----
+  WORD GetIOPinFromPort(int port) const;
+  int IsIOMC3PortInverted(int port) const;
+  WORD GetIOPortFromPin(int pin) const;
 
   // ---- Other ------------------------------------------------------------------------------
   int IsLoggerEnabled() const;

@@ -1,6 +1,7 @@
 // Reading and writing setup directories and firmware files, the VKS library export and the import of
 // parameter values from another setup directory.
 #include "comm/MC_CoffFormat.h"
+#include "kernel/CANopenFactors.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
@@ -490,7 +491,7 @@ int CMC_Setup::ImportFromDirectory(const char* dir) {
   const int result = m_pfnEditSetup ? m_pfnEditSetup(this) : 0;
   if (result) {
     SetupComputeAllOptions();
-    if (ms_pfnUpdateCANopenFactors) ms_pfnUpdateCANopenFactors(this);
+    UpdateCANopenFactors(this);
   } else {
     RestoreParameters(backup);
     if (speedTuning.IsEmpty()) ClearOption("SpeedTuningOscSettings");

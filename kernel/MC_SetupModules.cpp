@@ -1,6 +1,7 @@
 // The three plug-in modules of a setup: loading, the thin wrappers around their entry points and the
 // setup editor.
 #include "comm/MC_Comm.h"
+#include "kernel/CANopenFactors.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
@@ -193,7 +194,7 @@ int CMC_Setup::Edit() {
     if (result) {
       ComputeAddresses();
       SetupComputeAllOptions();
-      if (ms_pfnUpdateCANopenFactors) ms_pfnUpdateCANopenFactors(this);
+      UpdateCANopenFactors(this);
     } else {
       RestoreParameters(backup);
       if (speedTuning.IsEmpty()) ClearOption("SpeedTuningOscSettings");

@@ -1,5 +1,6 @@
 // The setup table in the drive's E2ROM: building, reading back, comparing, and the checks around them.
 #include "comm/MC_Comm.h"
+#include "kernel/CANopenFactors.h"
 #include "kernel/E2ROMInfo.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
@@ -221,7 +222,7 @@ CMC_Setup* CMC_Setup::CreateFromActiveBoard(CMC_Setup* setup) {
   target->InvalidateIUCache();
   target->SetOption("DatabaseName", target->GetOptionNoError("DatabaseName") + "__import");
   target->SetupComputeAllOptions();
-  if (ms_pfnUpdateCANopenFactors) ms_pfnUpdateCANopenFactors(target);
+  UpdateCANopenFactors(target);
   return target;
 }
 

@@ -43,7 +43,7 @@ class CControlPanelItemArray : public CObArrayEx<CControlPanelItem> {
   CControlPanelItemArray(const CControlPanelItemArray& other);
   CControlPanelItemArray& operator=(const CControlPanelItemArray& other);
 
-  // Files and dialogs of panels are not available yet: these fail.
+  // The panel's "cp" file; failures are shown (while errors are) and give FALSE.
   int Load(const char* path);
   int Save(const char* path);
   int LoadFromFile();
@@ -66,7 +66,12 @@ class CControlPanelsArray : public CObArrayEx<CControlPanelItemArray> {
  public:
   CControlPanelsArray() : CObArrayEx<CControlPanelItemArray>(TRUE) {}
 
-  // Panel files are not available yet: these fail.
+  // Every "cp" file of a folder, in the listing's order.
   int LoadFromDirectory(const char* dir);
   int SaveToDirectory(const char* dir);
 };
+
+// Asks for a panel file in "open" or "save" mode; `path` holds the proposed name and gets the choice.
+int AskControlPanelFileName(BOOL open, CString& path, CString* title = nullptr);
+// The file name proposed for a panel: its title cut before the first of "#%;/\\", and ".cp".
+CString ProposedControlPanelFileName(const CString& name);

@@ -3,12 +3,14 @@
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
+#include "kernel/MC_Variable.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Map.h"
 #include "platform/core/MessageBox.h"
 #include "plot/GraphFilter.h"
+#include "plot/XYCurve.h"
 
 #include <algorithm>
 
@@ -97,11 +99,26 @@ void CMC_Logger::CorrectPointsNo() {
   if (limit < m_nPoints) m_nPoints = (WORD)std::max(limit, 0);
 }
 
+// The drive's sampling period of the log type in seconds; 0 when unknown.
+static double SamplingPeriod(CMC_Setup* setup, int logType) {
+  CMC_Setup::GUI_GETSCALE scale = setup ? setup->GetScaleFactorFct() : nullptr;
+  if (!scale || logType < CMC_Logger::LOG_TS_S || logType > CMC_Logger::LOG_SCOPE) return 0;
+  const double ts = scale(setup, "s", logType == CMC_Logger::LOG_TS_S ? "Ts_S" : "Ts_C");
+  return ts > 0 ? ts : 0;
+}
+
+double CMC_Logger::ComputeTimeStep(CMC_Setup* setup) const {
+  const double ts = SamplingPeriod(setup, m_nLogType);
+  return ts > 0 ? ts * m_nSampling : 1.0;
+}
+
 void CMC_Logger::SetTimeCurve() {
   CCurve* time = m_aCurves.GetAt(0);
   if (!time) return;
   CMC_Setup* setup = GetDefaultSetup();
-  if (!setup || m_nLogType < LOG_TS_S || m_nLogType > LOG_SCOPE) {
+  const double ts = SamplingPeriod(setup, m_nLogType);
+  // Without a sampling period the time curve counts points.
+  if (!(ts > 0)) {
     time->m_strDisplayUnit.Empty();
     time->m_strStoredUnit.Empty();
     time->m_dFactor = 1.0;
@@ -110,8 +127,6 @@ void CMC_Logger::SetTimeCurve() {
   }
   time->m_strDisplayUnit = "ms";
   time->m_strStoredUnit = "s";
-  CMC_Setup::GUI_GETSCALE scale = setup->GetScaleFactorFct();
-  double ts = scale ? scale(setup, "s", m_nLogType == LOG_TS_S ? "Ts_S" : "Ts_C") : 1.0;
   time->m_dFactor = ts * m_nSampling;
   time->m_dOffset = 0.0;
   if (m_nLogType == LOG_SCOPE && time->GetUpperValid() < 0) {
@@ -171,4 +186,99 @@ int CMC_Logger::LocateItems() {
     }
   }
   return all;
+}
+
+double CMC_Logger::GetTimeStep() const {
+  CCurve* time = m_aCurves.GetAt(0);
+  return time ? time->m_dFactor : 1.0;
+}
+
+void CMC_Logger::Copy(CMC_Logger& other) {
+  if (this == &other) return;
+  m_graphDoc = other.m_graphDoc;
+  m_nCurrentPlot = other.m_nCurrentPlot;
+  m_nLogType = other.m_nLogType;
+  m_aItems = other.m_aItems;
+  m_aCurves = other.m_aCurves;
+  m_nPoints = other.m_nPoints;
+  m_nSampling = other.m_nSampling;
+  m_bStarted = other.m_bStarted;
+  m_bUploading = other.m_bUploading;
+}
+
+void CMC_Logger::RepairCurves() {
+  const int oldCount = m_aCurves.GetSize();
+  std::vector<int> map(oldCount, -1);
+  for (int i = 0, next = 0; i < oldCount; ++i)
+    if (m_aCurves.GetAt(i)) map[i] = next++;
+  for (int p = 0; p < m_graphDoc.GetSize(); ++p) {
+    CGraphFilter* plot = m_graphDoc.GetAt(p);
+    if (!plot) continue;
+    for (int c = plot->GetSize() - 1; c >= 0; --c) {
+      CXYCurve* xy = plot->GetAt(c);
+      if (!xy) continue;
+      const int x = xy->m_nXCurve < (DWORD)oldCount ? map[xy->m_nXCurve] : -1;
+      const int y = xy->m_nYCurve < (DWORD)oldCount ? map[xy->m_nYCurve] : -1;
+      xy->m_nXCurve = (DWORD)x;
+      xy->m_nYCurve = (DWORD)y;
+      if (x < 1 && y < 1) {
+        plot->RemoveAt(c);
+        delete xy;
+      }
+    }
+  }
+  for (int i = m_aCurves.GetSize() - 1; i >= 1; --i)
+    if (!m_aCurves.GetAt(i)) m_aCurves.RemoveAt(i);
+  for (int i = 1; i < m_aCurves.GetSize(); ++i) {
+    CCurve* curve = m_aCurves.GetAt(i);
+    CMC_LoggerItem* item = i - 1 < m_aItems.GetSize() ? m_aItems.GetAt(i - 1) : nullptr;
+    CString name = item ? item->GetCurveName() : CString();
+    if (curve->m_strName != name) {
+      curve->m_strName = name;
+      curve->RemoveAll();
+    }
+  }
+  while (m_aCurves.GetSize() < m_aItems.GetSize() + 1) {
+    CCurve* curve = new CCurve;
+    CMC_LoggerItem* item = m_aItems.GetAt(m_aCurves.GetSize() - 1);
+    if (item) curve->m_strName = item->GetCurveName();
+    m_aCurves.Add(curve);
+  }
+  SetGraphDocSource();
+  for (int i = 0; i < m_graphDoc.GetSize(); ++i)
+    if (CGraphFilter* plot = m_graphDoc.GetAt(i)) plot->LoadDefaultUnits(plot->m_bOscMode);
+}
+
+std::vector<WORD> CMC_Logger::BuildHeader(WORD start, const char* axis) const {
+  const WORD w = axis ? m_aItems.GetVariablesBufferSize(axis) : m_aItems.GetVariablesBufferSize();
+  std::vector<WORD> header = {m_nPoints, 1, m_nSampling, (WORD)(start + w + 5)};
+  for (int i = 0; i < m_aItems.GetSize(); ++i) {
+    CMC_LoggerItem* item = m_aItems.GetAt(i);
+    if (!item || (axis && item->m_strAxis.CompareNoCase(axis) != 0)) continue;
+    for (short k = 0; k < item->GetSizeInWords(); ++k) header.push_back((WORD)(item->m_nAddress + k));
+  }
+  header.push_back(0);
+  return header;
+}
+
+void CMC_Logger::PrepareCurves() {
+  for (int i = 0; i < m_aCurves.GetSize(); ++i)
+    if (CCurve* curve = m_aCurves.GetAt(i)) {
+      curve->RemoveAll();
+      curve->SetSize(m_nPoints);
+    }
+}
+
+bool CMC_Logger::IsBulkUpload() {
+  const BYTE type = CMC_Comm::GetSerialType();
+  return CMC_Comm::IsNetMaster() || type == 16 || type == 17;
+}
+
+int CMC_Logger::WriteLogPointer(WORD value) {
+  CMC_Setup* setup = GetDefaultSetup();
+  CMC_Variable* logPtr = m_pLogPtrVar ? m_pLogPtrVar : setup ? setup->FindVariable("log_ptr", 1) : nullptr;
+  if (!logPtr) return 0;
+  CMC_Value pointer;
+  pointer.SetValue(logPtr->GetType(), value);
+  return pointer.WriteToChip(logPtr->GetType(), logPtr->GetAddress());
 }

@@ -7,6 +7,8 @@
 #include "plot/CurveArray.h"
 #include "plot/GraphDocument.h"
 
+#include <vector>
+
 class CMC_Setup;
 class CMC_Variable;
 
@@ -61,9 +63,25 @@ class CMC_Logger : public CObject {
   CGraphDocument& GetGraphDoc() { return m_graphDoc; }
 
  protected:
+  void Copy(CMC_Logger& other);
   void SetTimeCurve();
   void UpdateCurveNames();
+  // After items were removed or added: curves and plotted curves follow the items' new places.
+  void RepairCurves();
   void DeleteCurvesAndPlots();
+  // The drive-side header of the items of `axis` (all items for null): points, 1, divider, first
+  // point, the logged addresses, 0.
+  std::vector<WORD> BuildHeader(WORD start, const char* axis) const;
+  // Every curve emptied and sized for the points to come.
+  void PrepareCurves();
+  // Big transfers carry the upload: the net master and the network channel types.
+  static bool IsBulkUpload();
+  double GetTimeStep() const;
+  // Writes the drive's "log_ptr" of the default setup on the active drive; 0 when it fails.
+  int WriteLogPointer(WORD value);
+  // The time between two points on a drive of this setup: its period times the divider, or 1
+  // (points counted) without a period.
+  double ComputeTimeStep(CMC_Setup* setup) const;
 
   CGraphDocument m_graphDoc;
   int m_nCurrentPlot = 0;

@@ -32,12 +32,30 @@ class CMC_LoggerItem : public CObject {
   short GetSizeInWords() const;
   CString GetCurveName() const;
 
-  // Locating in the setup or the program's symbols is not available yet: both fail.
+  // Finds the item's address, mask and value type; 0 (the item unchanged) when it cannot be found.
   int SetFromSetup(CMC_Setup* setup);
   int SetFromCoff(CMC_CoffFormat* coff);
 
+  // Raw words <-> engineering value, through the factor and offset; the buffer forms advance `p`.
+  void GetValue(double& value) const;
+  void GetValueFromBinary(const WORD* words, double& value);
+  void GetValueFromBuffer(const WORD*& p, double& value);
+  void SetValue(double value);
+  void SetValueToBinary(WORD* words, double value);
+  void SetValueToBuffer(WORD*& p, double value);
+  CString PrintValue(CMC_Setup* setup) const;
+  int ScanValue(CMC_Setup* setup, const char* text);
+
+  static int SameLoggerItems(const CMC_LoggerItem& a, const CMC_LoggerItem& b);
+
   void Serialize(CArchive& ar) override;
 
+ private:
+  // A bit, register bit or port: one unsigned word read through the mask.
+  bool IsBitItem() const { return m_nBit >= 0; }
+  tagVarType RawType() const { return IsBitItem() ? VAR_UINT : m_nVarType; }
+
+ public:
   int m_bScaled = 1;
   int m_nType = ITEM_VARIABLE;
   CString m_strAxis;

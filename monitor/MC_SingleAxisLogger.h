@@ -15,11 +15,17 @@ class CMC_SingleAxisLogger : public CMC_Logger {
 
   CMC_Setup* GetDefaultSetup() override { return m_pSetup; }
   void SetGraphDocSource() override;
+  int AfterSuccessfulLoad() override;
+  int VerifyConsistence() override;
+  int ActivateLoggerOnMC() override;
+  int DeactivateLoggerOnMC() override;
   void Reset() override;
   void RefreshBufferSettings() override;
   void ResetLoggerState() override;
   int IsEnabled() override;
+  int BeginOrContinueUploadData() override;
   void EndUploadData() override;
+  int GetUploadPercentageCompleted() override;
   int ReadPoint(double* values) override;
   int ComputeMaxPoints() override;
   int LocateItem(CMC_LoggerItem* item) override;
@@ -27,6 +33,15 @@ class CMC_SingleAxisLogger : public CMC_Logger {
   // Places the buffer in the setup's RAM, then lowers the point count to what it holds.
   void ChangeMemBufferSettings(WORD start, WORD end);
   int ComputeMaxPoints(int words) const;
+
+  // Drops the items and starts again from the defaults with these settings.
+  void ChangeSettings(WORD points, CMC_Logger::tagLogType type, WORD sampling);
+  void AddVariable(const char* name, int scaled);
+  void AddCustomCurve(const char* name, const double* values, int count);
+  // The points the drive has still to log; 0 when not started or the drive does not answer.
+  int GetRemainingPoints(WORD& left);
+  CMC_SingleAxisLogger* CreateCopy(CMC_Setup* setup, CMC_CoffFormat* coff);
+  void SetCoff(CMC_CoffFormat* coff) { m_pCoff = coff; }
 
   WORD GetBufferStart() const { return m_nBufferStart; }
   WORD GetBufferLength() const { return m_nBufferLength; }
@@ -38,11 +53,13 @@ class CMC_SingleAxisLogger : public CMC_Logger {
   CMC_CoffFormat* m_pCoff;
   WORD m_nBufferStart = 0;
   WORD m_nBufferLength = 0;
-  WORD m_nDataEnd = 0;
-  WORD m_nNextRead = 0;
+  // Drive addresses past the buffer's last word can reach 0x10000: kept in 32 bits.
+  DWORD m_nDataEnd = 0;
+  DWORD m_nNextRead = 0;
   int m_nPointsRead = -1;
   WORD* m_pPointBuffer = nullptr;
   WORD m_nPointWords = 0;
+  bool m_bBulk = false;
 };
 
 // The placement rule of the loggers' buffers in a setup's RAM (setup may be null); `length` is 0

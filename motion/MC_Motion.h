@@ -164,6 +164,8 @@ class CMC_Motion {
   void ReadSourceText(const char* directory);
   int ValidateFunctionName(const char* name, int except) const;
   void ResizeSlaveAxes();
+  // Repairs one group and its sub-groups; `factor` is asked once per run, -1 when abandoned.
+  void DetectAndFixUnitTransitions(CMC_MotionGroup* group, double& factor);
 
   // Source writers of the build; each returns 1 when its file was written.
   int GenerateSourceFile(const char* file);

@@ -2,6 +2,7 @@
 
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 #include "kernel/Utilities.h"
 #include "motion/MotionStringIds.h"
 #include "platform/core/FileSystem.h"
@@ -258,15 +259,25 @@ CMotionModuleSetupQueries* g_setupQueries = nullptr;
 
 void SetMotionModuleSetupQueries(CMotionModuleSetupQueries* queries) { g_setupQueries = queries; }
 
+// Without installed answers the setup itself answers.
 int MotionModule_GetVariableUnit(CMC_Setup* setup, const char* variable, CString& unit) {
   unit.Empty();
-  return g_setupQueries && variable ? g_setupQueries->GetVariableUnit(setup, variable, unit) : 0;
+  if (!variable) return 0;
+  if (g_setupQueries) return g_setupQueries->GetVariableUnit(setup, variable, unit);
+  CMC_Variable* var = setup ? setup->FindVariable(variable) : nullptr;
+  if (!var) return 0;
+  unit = var->GetUnitName();
+  return 1;
 }
 
 int MotionModule_IsLinearUnit(CMC_Setup* setup, const char* unit) {
-  return g_setupQueries && unit ? g_setupQueries->IsLinearUnit(setup, unit) : 0;
+  if (!unit) return 0;
+  if (g_setupQueries) return g_setupQueries->IsLinearUnit(setup, unit);
+  return setup ? setup->GetUnits().IsLinearUnit(unit) : 0;
 }
 
 int MotionModule_IsRotaryUnit(CMC_Setup* setup, const char* unit) {
-  return g_setupQueries && unit ? g_setupQueries->IsRotaryUnit(setup, unit) : 0;
+  if (!unit) return 0;
+  if (g_setupQueries) return g_setupQueries->IsRotaryUnit(setup, unit);
+  return setup ? setup->GetUnits().IsRotaryUnit(unit) : 0;
 }

@@ -100,7 +100,7 @@ class CMotionModulesArray : public CObArrayEx<CMotionModule> {
 };
 
 // What modules ask of a setup about units: the unit of a drive variable and the kind of a unit.
-// The setup answers once it is bound here; tests install their own answers.
+// The setup answers unless other answers are installed (tests install their own).
 class CMotionModuleSetupQueries {
  public:
   virtual ~CMotionModuleSetupQueries() = default;
@@ -109,7 +109,7 @@ class CMotionModuleSetupQueries {
   virtual int IsLinearUnit(CMC_Setup* setup, const char* unit) = 0;
   virtual int IsRotaryUnit(CMC_Setup* setup, const char* unit) = 0;
 };
-// Null removes the answers; the functions below then answer 0.
+// Null removes the answers; the setup then answers (0 without a setup).
 void SetMotionModuleSetupQueries(CMotionModuleSetupQueries* queries);
 int MotionModule_GetVariableUnit(CMC_Setup* setup, const char* variable, CString& unit);
 int MotionModule_IsLinearUnit(CMC_Setup* setup, const char* unit);

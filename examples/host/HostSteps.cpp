@@ -1,6 +1,9 @@
 #include "examples/host/HostSteps.h"
 
 #include "examples/host/BuildRoadSteps.h"
+#include "examples/host/MonitorSteps.h"
+#include "examples/host/SetupTestStep.h"
+#include "examples/host/MotionEventSteps.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -200,8 +203,15 @@ bool RunHostRoad(const std::string& outDir) {
       {"read the setup back from the drive", ReadSetupBack},
       {"compare the setups with the drive", CompareSetupWithDrive},
       {"reset the drive and compare again", ResetAndCompare},
+      {"run the setup test page without a window", RunSetupTestPage},
       {"translate the sample G-code into a function and build",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
+      {"log APOS and IQ on the drive and upload them", LogAndUploadAposAndIq},
+      {"run a two-channel scope and forward its frames", RunTwoChannelScope},
+      {"save and reload a panel of two value displays",
+       [&outDir](std::string& detail) { return SaveAndReloadPanel(outDir, detail); }},
+      {"add an element with a motion event", AddMotionEventElement},
+      {"repair a rotary program bound to a linear drive", RepairUnitTransition},
   };
   for (const Step& s : steps) {
     std::string detail;

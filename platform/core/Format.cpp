@@ -232,7 +232,7 @@ char* ToCharsHalfUp(char* first, char* last, double a, std::chars_format fmt, in
   int decimals = prec;
   if (fmt == std::chars_format::scientific) {
     const char* x = (const char*)memchr(first, 'e', (size_t)(end - first));
-    decimals = prec - (x ? atoi(x + 1) : 0) + 1;  // one more for a rounding carry
+    decimals = prec - (x ? ReadExponent(x + 1, end) : 0) + 1;  // one more for a rounding carry
   }
   if (lowest < -(decimals + 1)) return end;
   // A tie needs the digit after the last kept one to be 5 with nothing after it.
@@ -273,7 +273,7 @@ char* ToCharsHalfUp(char* first, char* last, double a, std::chars_format fmt, in
         digits.insert(1, 1, '.');
       }
       digits.pop_back();
-      int e = atoi(expPart.c_str() + 1) + 1;
+      int e = ReadExponent(expPart.data() + 1, expPart.data() + expPart.size()) + 1;
       char eb[16];
       char* ee = std::to_chars(eb, eb + sizeof eb, e < 0 ? -e : e).ptr;
       expPart = std::string("e") + (e < 0 ? "-" : "+") + (ee - eb < 2 ? "0" : "") + std::string(eb, ee);

@@ -431,6 +431,24 @@ void CDC::Impl::Rop3(const RECT& dst, cairo_surface_t* src, int srcX, int srcY, 
   if (ps) cairo_surface_destroy(ps);
 }
 
+// What a shape outlined with the current pen covers, for the header bounds of a metafile: the
+// pen's half width reaches beyond the shape's own outline.
+static void AddOutlinedBounds(CDC::Impl& d, RECT dev) {
+  int half = d.PenStyle() == PS_NULL ? 0 : d.PenDeviceWidth() / 2;
+  d.meta->AddBounds(RECT{dev.left - half, dev.top - half, dev.right + half, dev.bottom + half});
+}
+
+static void AddOutlinedBounds(CDC::Impl& d, const POINT* pts, int n) {
+  if (n <= 0) return;
+  POINT f = d.L2D(pts[0].x, pts[0].y);
+  RECT b{f.x, f.y, f.x, f.y};
+  for (int i = 1; i < n; ++i) {
+    POINT p = d.L2D(pts[i].x, pts[i].y);
+    b = RECT{std::min(b.left, p.x), std::min(b.top, p.y), std::max(b.right, p.x), std::max(b.bottom, p.y)};
+  }
+  AddOutlinedBounds(d, RECT{b.left, b.top, b.right + 1, b.bottom + 1});
+}
+
 // ---- Lines ----------------------------------------------------------------------------------------------
 
 CPoint CDC::GetCurrentPosition() const { return CPoint(m_impl->s.cp); }
@@ -452,8 +470,8 @@ BOOL CDC::LineTo(int x, int y) {
   d.s.cp = POINT{x, y};
   if (d.meta) {
     d.meta->LineTo(x, y);
-    POINT a = d.L2D(from.x, from.y), b = d.L2D(x, y);
-    d.meta->AddBounds(RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1});
+    POINT ends[2] = {from, POINT{x, y}};
+    AddOutlinedBounds(d, ends, 2);
     return TRUE;
   }
   if (!d.surface) return TRUE;
@@ -483,10 +501,7 @@ BOOL CDC::Polyline(const POINT* pts, int count) {
   if (!pts || count < 2 || d.kind == DCKind::None) return FALSE;
   if (d.meta) {
     d.meta->Polyline(pts, count);
-    for (int i = 0; i < count; ++i) {
-      POINT p = d.L2D(pts[i].x, pts[i].y);
-      d.meta->AddBounds(RECT{p.x, p.y, p.x + 1, p.y + 1});
-    }
+    AddOutlinedBounds(d, pts, count);
     return TRUE;
   }
   if (!d.surface) return TRUE;
@@ -541,7 +556,7 @@ BOOL CDC::Arc(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
   if (d.kind == DCKind::None) return FALSE;
   if (d.meta) {
     d.meta->ArcShape(0, RECT{l, t, r, b}, POINT{x3, y3}, POINT{x4, y4});
-    d.meta->AddBounds(d.L2DRect(l, t, r, b));
+    AddOutlinedBounds(d, d.L2DRect(l, t, r, b));
     return TRUE;
   }
   RECT dr = Cl(d.L2DRect(l, t, r, b));
@@ -563,7 +578,7 @@ BOOL CDC::Rectangle(int l, int t, int r, int b) {
   if (d.kind == DCKind::None) return FALSE;
   if (d.meta) {
     d.meta->Rectangle(RECT{l, t, r, b});
-    d.meta->AddBounds(d.L2DRect(l, t, r, b));
+    AddOutlinedBounds(d, d.L2DRect(l, t, r, b));
     return TRUE;
   }
   RECT dr = Cl(d.L2DRect(l, t, r, b));
@@ -607,7 +622,7 @@ BOOL CDC::RoundRect(int l, int t, int r, int b, int w, int h) {
   if (d.kind == DCKind::None) return FALSE;
   if (d.meta) {
     d.meta->RoundRect(RECT{l, t, r, b}, w, h);
-    d.meta->AddBounds(d.L2DRect(l, t, r, b));
+    AddOutlinedBounds(d, d.L2DRect(l, t, r, b));
     return TRUE;
   }
   RECT dr = Cl(d.L2DRect(l, t, r, b));
@@ -629,7 +644,7 @@ BOOL CDC::Ellipse(int l, int t, int r, int b) {
   if (d.kind == DCKind::None) return FALSE;
   if (d.meta) {
     d.meta->Ellipse(RECT{l, t, r, b});
-    d.meta->AddBounds(d.L2DRect(l, t, r, b));
+    AddOutlinedBounds(d, d.L2DRect(l, t, r, b));
     return TRUE;
   }
   RECT dr = Cl(d.L2DRect(l, t, r, b));
@@ -647,7 +662,7 @@ static BOOL PieOrChord(CDC* dc, CDC::Impl& d, int kind, int l, int t, int r, int
   if (d.kind == DCKind::None) return FALSE;
   if (d.meta) {
     d.meta->ArcShape(kind, RECT{l, t, r, b}, POINT{x3, y3}, POINT{x4, y4});
-    d.meta->AddBounds(d.L2DRect(l, t, r, b));
+    AddOutlinedBounds(d, d.L2DRect(l, t, r, b));
     return TRUE;
   }
   RECT dr = Cl(d.L2DRect(l, t, r, b));
@@ -681,10 +696,7 @@ BOOL CDC::Polygon(const POINT* pts, int count) {
   if (!pts || count < 2 || d.kind == DCKind::None) return FALSE;
   if (d.meta) {
     d.meta->Polygon(pts, count);
-    for (int i = 0; i < count; ++i) {
-      POINT p = d.L2D(pts[i].x, pts[i].y);
-      d.meta->AddBounds(RECT{p.x, p.y, p.x + 1, p.y + 1});
-    }
+    AddOutlinedBounds(d, pts, count);
     return TRUE;
   }
   std::vector<POINT> dev((size_t)count);
@@ -710,6 +722,9 @@ BOOL CDC::PolyPolygon(const POINT* pts, const INT* counts, int polyCount) {
   if (!pts || !counts || polyCount <= 0 || d.kind == DCKind::None) return FALSE;
   if (d.meta) {
     d.meta->PolyPolygon(pts, counts, polyCount);
+    int total = 0;
+    for (int i = 0; i < polyCount; ++i) total += std::max(counts[i], 0);
+    AddOutlinedBounds(d, pts, total);
     return TRUE;
   }
   std::vector<std::vector<POINT>> polys;
@@ -1145,13 +1160,11 @@ BOOL CDC::BitBlt(int x, int y, int w, int h, CDC* src, int xSrc, int ySrc, DWORD
   REC("BitBlt(%d,%d,%d,%d,%d,%d,0x%08X)", x, y, w, h, xSrc, ySrc, rop);
   if (!RopUsesSource(rop)) return PatBlt(x, y, w, h, rop);
   if (!src) return FALSE;
-  Impl& s = *src->m_impl;
-  // The source extent follows the source context's mapping.
-  int sw = s.LenD2LX(m_impl->LenL2DX(w)), sh = s.LenD2LY(m_impl->LenL2DY(h));
-  if (s.IdentityMap() && m_impl->IdentityMap()) { sw = w; sh = h; }
+  // The rectangle is w x h in each context's own logical units; where the two map to different
+  // device sizes the picture stretches between them.
   CDCRecorder* rec = m_recorder;
   m_recorder = nullptr;
-  BOOL ok = StretchBlt(x, y, w, h, src, xSrc, ySrc, sw, sh, rop);
+  BOOL ok = StretchBlt(x, y, w, h, src, xSrc, ySrc, std::abs(w), std::abs(h), rop);
   m_recorder = rec;
   return ok;
 }

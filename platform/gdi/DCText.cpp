@@ -180,6 +180,20 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
     }
   }
 
+  POINT p = d.L2D(ref.x, ref.y);
+  const TEXTMETRIC& tm = rf->tm;
+  int startX;
+  if ((d.s.align & TA_CENTER) == TA_CENTER) startX = -sh.width / 2;
+  else if (d.s.align & TA_RIGHT) startX = -sh.width;
+  else startX = 0;
+  int baseline;
+  if ((d.s.align & TA_BASELINE) == TA_BASELINE) baseline = 0;
+  else if (d.s.align & TA_BOTTOM) baseline = -tm.tmDescent;
+  else baseline = tm.tmAscent;
+  int esc = d.s.font ? d.s.font->lf.lfEscapement : 0;
+  double angle = esc % 3600 * M_PI / 1800.0;
+  if ((d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0)) angle = -angle;  // y-up modes keep the angle's sense on paper
+
   if (d.meta) {
     std::vector<int> ldx;
     for (size_t i = 0; i < sh.adv.size(); ++i) {
@@ -188,8 +202,19 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
       for (size_t b = (size_t)sh.byteStart[i]; b < endByte; ++b) ldx.push_back(b == (size_t)sh.byteStart[i] ? d.LenD2LX(sh.adv[i]) : 0);
     }
     d.meta->ExtTextOut(ref.x, ref.y, options, r ? &lr : nullptr, std::string(s ? s : "", n), ldx);
-    POINT p = d.L2D(ref.x, ref.y);
-    d.meta->AddBounds(RECT{p.x - sh.width, p.y - rf->tm.tmHeight, p.x + sh.width, p.y + rf->tm.tmHeight});
+    if (!sh.glyphs.empty()) {
+      // The text cell placed by the alignment and turned by the escapement.
+      double co = std::cos(angle), si = std::sin(angle);
+      double top = (double)baseline - tm.tmAscent;
+      double xs[2] = {(double)startX, (double)startX + sh.width}, ys[2] = {top, top + tm.tmHeight};
+      double l = 1e18, t = 1e18, rt = -1e18, bm = -1e18;
+      for (double cx : xs)
+        for (double cy : ys) {
+          double px = p.x + cx * co + cy * si, py = p.y - cx * si + cy * co;
+          l = std::min(l, px), t = std::min(t, py), rt = std::max(rt, px), bm = std::max(bm, py);
+        }
+      d.meta->AddBounds(RECT{(LONG)std::floor(l), (LONG)std::floor(t), (LONG)std::ceil(rt), (LONG)std::ceil(bm)});
+    }
     if (r) d.meta->AddBounds(d.L2DRect(lr.left, lr.top, lr.right, lr.bottom));
     return TRUE;
   }
@@ -208,19 +233,6 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
   }
   if (sh.glyphs.empty()) return TRUE;
 
-  POINT p = d.L2D(ref.x, ref.y);
-  const TEXTMETRIC& tm = rf->tm;
-  int startX;
-  if ((d.s.align & TA_CENTER) == TA_CENTER) startX = -sh.width / 2;
-  else if (d.s.align & TA_RIGHT) startX = -sh.width;
-  else startX = 0;
-  int baseline;
-  if ((d.s.align & TA_BASELINE) == TA_BASELINE) baseline = 0;
-  else if (d.s.align & TA_BOTTOM) baseline = -tm.tmDescent;
-  else baseline = tm.tmAscent;
-  int esc = d.s.font ? d.s.font->lf.lfEscapement : 0;
-  double angle = esc % 3600 * M_PI / 1800.0;
-  if ((d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0)) angle = -angle;  // y-up modes keep the angle's sense on paper
 
   cairo_save(c);
   if (options & ETO_CLIPPED) {

@@ -11,13 +11,36 @@ namespace gdi {
 
 namespace {
 
-int ColorCount(const BITMAPINFOHEADER& h) {
-  if (h.biBitCount > 8) return h.biCompression == BI_BITFIELDS ? 3 : (int)std::min<DWORD>(h.biClrUsed, 256);
-  int n = h.biClrUsed ? (int)h.biClrUsed : 1 << h.biBitCount;
-  return std::min(n, 1 << h.biBitCount);
-}
+// Where the parts of a packed DIB lie, from its header alone; every count is checked in 64-bit
+// arithmetic so that no field, however wild, can make a size wrap.
+struct DibLayout {
+  uint64_t masksAt = 0;      // offset of the three colour masks from the header's start
+  uint64_t tableEntries = 0;
+  uint64_t bitsAt = 0;       // offset of the pixels from the header's start
+  uint64_t imageBytes = 0;
+};
 
 bool SaneSize(long long w, long long h) { return w > 0 && h > 0 && w <= 32768 && h <= 32768 && w * h <= (1LL << 28); }
+
+bool LayoutOf(const BITMAPINFOHEADER& h, UINT usage, DibLayout& out) {
+  if (h.biSize < 40 || h.biPlanes != 1) return false;
+  uint64_t bpp = h.biBitCount;
+  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
+  bool fields = h.biCompression == BI_BITFIELDS;
+  if (h.biCompression != BI_RGB && !(fields && (bpp == 16 || bpp == 32))) return false;
+  long long w = h.biWidth, ht = h.biHeight < 0 ? -(long long)h.biHeight : h.biHeight;
+  if (!SaneSize(w, ht)) return false;
+  uint64_t used = h.biClrUsed;
+  uint64_t most = bpp <= 8 ? 1ull << bpp : 256;
+  if (used > most) return false;
+  out.tableEntries = bpp <= 8 && used == 0 ? most : used;
+  // Headers of 52 bytes and more hold the masks; the short header has them right after it.
+  uint64_t masks = fields && h.biSize < 52 ? 12 : 0;
+  out.masksAt = fields ? (h.biSize < 52 ? h.biSize : 40) : 0;
+  out.bitsAt = (uint64_t)h.biSize + masks + out.tableEntries * (usage == DIB_PAL_COLORS ? 2 : 4);
+  out.imageBytes = ((uint64_t)w * bpp + 31) / 32 * 4 * (uint64_t)ht;
+  return true;
+}
 
 int Shift(DWORD mask) {
   int s = 0;
@@ -71,18 +94,16 @@ std::vector<BYTE> PatternDib(const BitmapObj& bm, COLORREF fg, COLORREF bg, BITM
 cairo_surface_t* DecodeDib(const BITMAPINFO* info, const void* bits, UINT usage, const PaletteObj* pal) {
   if (!info || !bits) return nullptr;
   const BITMAPINFOHEADER& h = info->bmiHeader;
-  if (h.biSize < 40 || h.biPlanes != 1) return nullptr;
+  DibLayout lay;
+  if (!LayoutOf(h, usage, lay)) return nullptr;
   int bpp = h.biBitCount;
-  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return nullptr;
-  if (h.biCompression != BI_RGB && !(h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32))) return nullptr;
   long long w = h.biWidth, ht = h.biHeight < 0 ? -(long long)h.biHeight : h.biHeight;
-  if (!SaneSize(w, ht)) return nullptr;
   const BYTE* table = reinterpret_cast<const BYTE*>(info) + h.biSize;
-  int ncol = ColorCount(h);
+  int ncol = (int)lay.tableEntries;
   uint32_t colors[256] = {};
   DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};
   if (bpp == 32) { masks[0] = 0xFF0000; masks[1] = 0xFF00; masks[2] = 0xFF; }
-  if (h.biCompression == BI_BITFIELDS) std::memcpy(masks, table, sizeof(masks));
+  if (lay.masksAt) std::memcpy(masks, reinterpret_cast<const BYTE*>(info) + lay.masksAt, sizeof(masks));
   if (bpp <= 8) {
     for (int i = 0; i < ncol; ++i) {
       if (usage == DIB_PAL_COLORS) {
@@ -297,10 +318,9 @@ int GetDIBits(HDC dc, HBITMAP hbm, UINT start, UINT lines, void* bits, BITMAPINF
 
 HBRUSH CreateDIBPatternBrushPt(const void* packedDib, UINT usage) {
   const BITMAPINFO* info = static_cast<const BITMAPINFO*>(packedDib);
-  if (!info || info->bmiHeader.biSize < 40) return nullptr;
-  int ncol = ColorCount(info->bmiHeader);
-  size_t tableBytes = (size_t)ncol * (usage == DIB_PAL_COLORS ? 2 : 4);
-  const BYTE* bits = reinterpret_cast<const BYTE*>(info) + info->bmiHeader.biSize + tableBytes;
+  DibLayout lay;
+  if (!info || !LayoutOf(info->bmiHeader, usage, lay)) return nullptr;
+  const BYTE* bits = reinterpret_cast<const BYTE*>(info) + lay.bitsAt;
   cairo_surface_t* img = DecodeDib(info, bits, usage, nullptr);
   if (!img) return nullptr;
   int w = cairo_image_surface_get_width(img), h = cairo_image_surface_get_height(img);
@@ -382,21 +402,17 @@ HBITMAP CreateBitmapFromBytes(const BYTE* bytes, size_t size) {
     cairo_surface_destroy(img);
     return hb;
   }
-  size_t at = 0;
+  uint64_t at = 0;
   if (bytes[0] == 'B' && bytes[1] == 'M') at = sizeof(BITMAPFILEHEADER);
   if (size < at + sizeof(BITMAPINFOHEADER)) return nullptr;
   BITMAPINFOHEADER bih;
   std::memcpy(&bih, bytes + at, sizeof(bih));
-  if (bih.biSize < 40 || bih.biSize > size - at) return nullptr;
-  int ncol = ColorCount(bih);
-  size_t tableBytes = (size_t)ncol * 4;
-  long long w = bih.biWidth, h = bih.biHeight < 0 ? -(long long)bih.biHeight : bih.biHeight;
-  if (!SaneSize(w, h) || bih.biBitCount == 0) return nullptr;
-  size_t need = at + bih.biSize + tableBytes + (size_t)((w * bih.biBitCount + 31) / 32) * 4 * (size_t)h;
-  if (need > size) return nullptr;
+  DibLayout lay;
+  if (!LayoutOf(bih, DIB_RGB_COLORS, lay)) return nullptr;
+  if (lay.bitsAt > size - at || lay.imageBytes > size - at - lay.bitsAt) return nullptr;
   // Copy the header and table so the DIB is aligned for reading.
-  std::vector<BYTE> info(bytes + at, bytes + at + bih.biSize + tableBytes);
-  cairo_surface_t* img = DecodeDib(reinterpret_cast<const BITMAPINFO*>(info.data()), bytes + at + bih.biSize + tableBytes,
+  std::vector<BYTE> info(bytes + at, bytes + at + lay.bitsAt);
+  cairo_surface_t* img = DecodeDib(reinterpret_cast<const BITMAPINFO*>(info.data()), bytes + at + lay.bitsAt,
                                    DIB_RGB_COLORS, nullptr);
   if (!img) return nullptr;
   HBITMAP hb = FromSurface(img);

@@ -60,6 +60,9 @@ class ObjectSlots {
     m_stack.resize((size_t)target);
     Collect(del);
   }
+  // A slot for an object that is created, used and deleted at once (a clip region).
+  int Borrow() { return Alloc(); }
+  void Return(int slot) { m_used[(size_t)(slot - m_first)] = false; }
   int MaxHandles() const { return (int)m_used.size() + m_first; }
   int MaxLive() const { return m_maxLive; }
   int Current(int kind) const { return m_cur[kind]; }
@@ -108,6 +111,30 @@ class ObjectSlots {
 
 enum { kPen = 0, kBrush = 1, kFont = 2 };
 
+// A device-unit clip region's rectangles in logical units, ordered top to bottom and left to right
+// so that rectangles sharing a band stay together (a y-up mapping reverses the bands).
+std::vector<RECT> LogicalRects(const CDC::Impl& dc, const Region& rgn) {
+  std::vector<RECT> out;
+  for (const RECT& r : rgn.rects) {
+    RECT l{dc.XD2L(r.left), dc.YD2L(r.top), dc.XD2L(r.right), dc.YD2L(r.bottom)};
+    if (l.left > l.right) std::swap(l.left, l.right);
+    if (l.top > l.bottom) std::swap(l.top, l.bottom);
+    if (l.left < l.right && l.top < l.bottom) out.push_back(l);
+  }
+  std::sort(out.begin(), out.end(), [](const RECT& a, const RECT& b) {
+    return a.top != b.top ? a.top < b.top : a.bottom != b.bottom ? a.bottom < b.bottom : a.left < b.left;
+  });
+  return out;
+}
+
+RECT RectsBounds(const std::vector<RECT>& rects) {
+  if (rects.empty()) return RECT{0, 0, 0, 0};
+  RECT b = rects[0];
+  for (const RECT& r : rects)
+    b = RECT{std::min(b.left, r.left), std::min(b.top, r.top), std::max(b.right, r.right), std::max(b.bottom, r.bottom)};
+  return b;
+}
+
 // ---- WMF -----------------------------------------------------------------------------------------------
 
 class WmfSink : public MetaSink {
@@ -138,8 +165,10 @@ class WmfSink : public MetaSink {
     Rec(0x0127, {(WORD)(int16_t)relative});
     m_slots.Restore(relative, [&](int s) { Rec(0x01F0, {(WORD)s}); });
   }
-  void SelectPen(const LOGPEN& lp, DWORD) override {
+  void SelectPen(const LOGPEN& lp, DWORD extStyle) override {
     LOGPEN p = lp;
+    // The record's style word holds the end cap and join besides the line style.
+    p.lopnStyle = (p.lopnStyle & PS_STYLE_MASK) | (extStyle & (PS_ENDCAP_MASK | PS_JOIN_MASK));
     std::string key(reinterpret_cast<const char*>(&p), sizeof(p));
     m_slots.Choose(
         kPen, key,
@@ -203,13 +232,34 @@ class WmfSink : public MetaSink {
   void IntersectClipRect(const RECT& r) override { Rec(0x0416, Rect(r)); }
   void ExcludeClipRect(const RECT& r) override { Rec(0x0415, Rect(r)); }
   void SelectClipRgn(const Region* rgn) override {
-    // Index 0 restores the default clip; a region is recorded through its bounding rectangle in logical units.
-    Rec(0x012C, {0});
-    if (rgn) {
-      RECT b = rgn->Bounds();
-      RECT l{m_dc->XD2L(b.left), m_dc->YD2L(b.top), m_dc->XD2L(b.right), m_dc->YD2L(b.bottom)};
-      Rec(0x0416, Rect(l));
+    if (!rgn) {
+      Rec(0x012C, {0});  // index 0 restores the default clip
+      return;
     }
+    // The region as an object of its own, in logical units: one scan per band of rectangles.
+    std::vector<RECT> rects = LogicalRects(*m_dc, *rgn);
+    std::vector<WORD> scans;
+    WORD scanCount = 0, maxScan = 0;
+    for (size_t i = 0; i < rects.size();) {
+      size_t j = i;
+      while (j < rects.size() && rects[j].top == rects[i].top && rects[j].bottom == rects[i].bottom) ++j;
+      WORD count = (WORD)(2 * (j - i));
+      scans.insert(scans.end(), {count, (WORD)Clamp16(rects[i].top), (WORD)Clamp16(rects[i].bottom)});
+      for (size_t k = i; k < j; ++k) scans.insert(scans.end(), {(WORD)Clamp16(rects[k].left), (WORD)Clamp16(rects[k].right)});
+      scans.push_back(count);
+      ++scanCount;
+      maxScan = std::max(maxScan, count);
+      i = j;
+    }
+    RECT b = RectsBounds(rects);
+    std::vector<WORD> p = {0, 6, 0, 0, (WORD)(22 + 2 * scans.size()), scanCount, maxScan,
+                           (WORD)Clamp16(b.left), (WORD)Clamp16(b.top), (WORD)Clamp16(b.right), (WORD)Clamp16(b.bottom)};
+    p.insert(p.end(), scans.begin(), scans.end());
+    int slot = m_slots.Borrow();
+    Rec(0x06FF, p);
+    Rec(0x012C, {(WORD)slot});
+    Rec(0x01F0, {(WORD)slot});
+    m_slots.Return(slot);
   }
   void MoveTo(int x, int y) override { Rec(0x0214, {(WORD)Clamp16(y), (WORD)Clamp16(x)}); }
   void LineTo(int x, int y) override { Rec(0x0213, {(WORD)Clamp16(y), (WORD)Clamp16(x)}); }
@@ -445,20 +495,20 @@ class EmfSink : public MetaSink {
   void IntersectClipRect(const RECT& r) override { Simple(30, Rect(r)); }
   void ExcludeClipRect(const RECT& r) override { Simple(29, Rect(r)); }
   void SelectClipRgn(const Region* rgn) override {
+    // Back to the default clip, then narrowed to the region in logical units: the form readers
+    // of these files clip by.
+    Simple(75, {0, RGN_COPY});
+    if (!rgn) return;
+    std::vector<RECT> rects = LogicalRects(*m_dc, *rgn);
+    DWORD n = (DWORD)rects.size();
     Begin(75);
-    if (!rgn) {
-      U32(0);
-      U32(RGN_COPY);
-    } else {
-      DWORD n = (DWORD)rgn->rects.size();
-      U32(32 + 16 * n);
-      U32(RGN_COPY);
-      RECT b = rgn->Bounds();
-      U32(32); U32(1); U32(n); U32(16 * n);
-      for (LONG v : {b.left, b.top, b.right, b.bottom}) U32((DWORD)v);
-      for (const RECT& r : rgn->rects)
-        for (LONG v : {r.left, r.top, r.right, r.bottom}) U32((DWORD)v);
-    }
+    U32(32 + 16 * n);
+    U32(RGN_AND);
+    RECT b = RectsBounds(rects);
+    U32(32); U32(1); U32(n); U32(16 * n);
+    for (LONG v : {b.left, b.top, b.right, b.bottom}) U32((DWORD)v);
+    for (const RECT& r : rects)
+      for (LONG v : {r.left, r.top, r.right, r.bottom}) U32((DWORD)v);
     End();
   }
   void MoveTo(int x, int y) override { Simple(27, {(DWORD)x, (DWORD)y}); }

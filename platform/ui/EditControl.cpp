@@ -557,7 +557,7 @@ class EditCtl : public ControlImpl {
         m_xOffset = 0;
         m_canUndo = false;
         m_modified = false;
-        Changed(true);
+        Changed(!Multi());  // a multi-line edit reports no change for a text set from outside
         return TRUE;
       }
       case WM_GETTEXT: {

@@ -168,6 +168,12 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
       last = ClickMemory{h, m.message, m.time, m.pt};
     }
   }
+  if (m.message == WM_LBUTTONDOWN || m.message == WM_MBUTTONDOWN || m.message == WM_RBUTTONDOWN) {
+    POINT pt{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
+    ClientToScreen(h, &pt);
+    if (h->style & WS_CHILD) NotifyParents(h, m.message, 0, &pt);
+    if (!IsWindow(h)) return false;
+  }
   bool buttonDown = IsButtonDown(m.message) || m.message == WM_LBUTTONDBLCLK || m.message == WM_RBUTTONDBLCLK ||
                     m.message == WM_MBUTTONDBLCLK;
   if (!q->capture && (m.message == WM_MOUSEMOVE || buttonDown)) {

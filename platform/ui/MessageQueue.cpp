@@ -69,10 +69,11 @@ bool InRange(UINT msg, UINT lo, UINT hi) {
   return msg >= lo && msg <= hi;
 }
 
+// A window filter also takes the messages of the window's children. Callers hold WmLock.
 bool HwndMatches(HWND filter, HWND h) {
   if (!filter) return true;
   if (filter == (HWND)-1) return h == nullptr;
-  return h == filter;
+  return h == filter || (h && IsChild(filter, h));
 }
 
 UiPumpHooks g_pumpHooks;
@@ -273,6 +274,8 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
   for (;;) {
     ProcessSentMessages(q);
     {
+      // WmLock before the queue's mutex, the order the posting side takes them in.
+      std::unique_lock<std::recursive_mutex> wl(WmLock());
       std::unique_lock<std::mutex> lk(q->mutex);
       for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
         if (!HwndMatches(hwnd, it->hwnd) || !InRange(it->message, lo, hi)) continue;
@@ -300,6 +303,7 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
       }
       if (gotInput) {
         lk.unlock();
+        wl.unlock();
         if (!remove) return true;
         if (ProcessInput(q, *msg)) return true;
         continue;  // eaten by mouse activation
@@ -308,6 +312,7 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
     if (InRange(WM_PAINT, lo, hi) && FindPaint(q, hwnd, msg)) return true;
     if (InRange(WM_TIMER, lo, hi)) {
       CheckTimers(q);
+      std::lock_guard<std::recursive_mutex> wl(WmLock());
       for (Timer& t : q->timers) {
         if (!t.pending || !HwndMatches(hwnd, t.hwnd)) continue;
         *msg = MSG{t.hwnd, WM_TIMER, t.id, (LPARAM)t.proc, GetTickCount(), CursorPosition()};

@@ -151,16 +151,6 @@ void LinkAt(HWND h, HWND after) {
     v.insert(it + 1, h);
 }
 
-void NotifyParents(HWND h, UINT event, LPARAM lp) {
-  if (h->exStyle & WS_EX_NOPARENTNOTIFY) return;
-  HWND child = h;
-  while ((child->style & WS_CHILD) && !(child->exStyle & WS_EX_NOPARENTNOTIFY)) {
-    HWND p = child->parent;
-    if (!p || p == G().desktop || !Checked(p)) break;
-    Deliver(p, WM_PARENTNOTIFY, MAKEWPARAM(event, (WORD)h->id), lp);
-    child = p;
-  }
-}
 
 HWND NextTopLevelToActivate(ThreadQueue* q, HWND except) {
   std::lock_guard<std::recursive_mutex> lock(WmLock());
@@ -249,6 +239,23 @@ CRect ParentClient(HWND h) {
 }
 
 }  // namespace
+
+void NotifyParents(HWND h, UINT event, LPARAM lp, const POINT* screen) {
+  if (h->exStyle & WS_EX_NOPARENTNOTIFY) return;
+  WORD high = screen ? 0 : (WORD)h->id;
+  HWND child = h;
+  while ((child->style & WS_CHILD) && !(child->exStyle & WS_EX_NOPARENTNOTIFY)) {
+    HWND p = child->parent;
+    if (!p || p == G().desktop || !Checked(p)) break;
+    if (screen) {
+      POINT o = ClientOrigin(p);
+      lp = MAKELPARAM(screen->x - o.x, screen->y - o.y);
+    }
+    Deliver(p, WM_PARENTNOTIFY, MAKEWPARAM(event, high), lp);
+    if (!Checked(p)) break;
+    child = p;
+  }
+}
 
 std::recursive_mutex& WmLock() {
   static std::recursive_mutex* m = new std::recursive_mutex;
@@ -1527,12 +1534,13 @@ HWND SetFocus(HWND hwnd) {
   }
   HWND old = q->focus;
   if (old == hwnd) return old;
+  // The focus moves first, so a kill-focus handler's GetFocus() names the window gaining it.
+  q->focus = hwnd;
   if (old && IsWindow(old)) {
     Deliver(old, WM_KILLFOCUS, (WPARAM)hwnd, 0);
-    if (q->focus != old) return old;  // the handler moved the focus itself
+    if (q->focus != hwnd) return old;  // the handler moved the focus itself
   }
-  if (hwnd && !IsWindow(hwnd)) hwnd = nullptr;
-  q->focus = hwnd;
+  if (hwnd && !IsWindow(hwnd)) hwnd = q->focus = nullptr;
   if (hwnd) Deliver(hwnd, WM_SETFOCUS, (WPARAM)(old && IsWindow(old) ? old : nullptr), 0);
   return old && IsWindow(old) ? old : nullptr;
 }

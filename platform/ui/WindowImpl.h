@@ -182,5 +182,8 @@ BOOL EraseBackground(HWND h, HDC hdc);
 extern thread_local void (*t_createHook)(HWND, void*);
 extern thread_local void* t_createHookData;
 void WakeQueue(ThreadQueue* q);
+// WM_PARENTNOTIFY up the parent chain of a child: for create and destroy lp is the child; for a
+// mouse press give the point in screen units and each parent gets it in its own client units.
+void NotifyParents(HWND h, UINT event, LPARAM lp, const POINT* screen = nullptr);
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/ControlDefs.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowImpl.h"
@@ -969,10 +970,17 @@ void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
   for (HWND c = ::GetTopWindow(m_hWnd); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
     int id = ::GetDlgCtrlID(c);
     if (id <= 0 || id >= 0xFFFF) continue;
+    // Only buttons that do nothing by themselves grey out without a handler; edits, lists,
+    // statics and the auto check and radio kinds keep working.
+    BOOL disable = bDisableIfNoHndler && (::SendMessage(c, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON);
+    if (disable) {
+      UINT type = (UINT)::GetWindowLong(c, GWL_STYLE) & BS_TYPEMASK;
+      disable = type != BS_AUTOCHECKBOX && type != BS_AUTORADIOBUTTON && type != BS_AUTO3STATE;
+    }
     CCmdUI state;
     state.m_nID = (UINT)id;
     state.m_pOther = FromHandle(c);
-    state.DoUpdate(pTarget, bDisableIfNoHndler);
+    state.DoUpdate(pTarget, disable);
     if (!IsWindow(c)) break;
   }
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct State {
   std::string log;  // one "0x%04X\t<text>" line per executed text
   std::string failText;
   int failCount = 0;
+  std::set<std::string> failOn;  // texts that always fail
 };
 
 State& St() {
@@ -69,7 +71,7 @@ bool IsName(const std::string& s) {
   return true;
 }
 
-enum class Kind { None, Keyword, Goto, Assign, Out, SetOut, ResetOut, Eeprom, LockEeprom };
+enum class Kind { None, Keyword, Goto, Assign, Out, SetOut, ResetOut, Eeprom, LockEeprom, StartLog, StopLog };
 
 struct Statement {
   Kind kind = Kind::None;
@@ -109,7 +111,7 @@ bool Parse(CMC_Setup* setup, CMC_CoffFormat* coff, const std::string& s, Stateme
   static const char* const kKeywords[] = {"END", "AXISON", "AXISOFF", "STOP", "UPD", "STOPLOG", "RESET", "RET", "WAIT!"};
   for (const char* k : kKeywords)
     if (u == k) {
-      st.kind = Kind::Keyword;
+      st.kind = u == "STOPLOG" ? Kind::StopLog : Kind::Keyword;
       return true;
     }
   if (u.size() > 4 && u.rfind("STOP", 0) == 0 && isdigit((unsigned char)u[4]) && u.find_first_not_of("0123456789", 4) == std::string::npos) {
@@ -125,7 +127,7 @@ bool Parse(CMC_Setup* setup, CMC_CoffFormat* coff, const std::string& s, Stateme
     return true;
   }
   if (u.rfind("STARTLOG", 0) == 0 && ParseNumber(s.substr(8), st.value)) {
-    st.kind = Kind::Keyword;
+    st.kind = Kind::StartLog;
     return true;
   }
   if (u.rfind("GOTO", 0) == 0 && ParseNumber(s.substr(4), st.value)) {
@@ -248,7 +250,12 @@ bool Execute(CMC_Setup* setup, WORD axisAddress, const std::vector<Statement>& l
         break;
       case Kind::Eeprom: SetEepromProtection(axisAddress, false); break;
       case Kind::LockEeprom: SetEepromProtection(axisAddress, st.value != 0); break;
-      default: break;  // motion and logger commands only leave their trace in the log
+      // The loggers of every drive on a broadcast, else of the addressed one.
+      case Kind::StartLog:
+        DriveSimulator::StartLog(broadcast ? 0 : (uint16_t)(axisAddress >> 4), (int)st.value);
+        break;
+      case Kind::StopLog: DriveSimulator::StopLog(broadcast ? 0 : (uint16_t)(axisAddress >> 4)); break;
+      default: break;  // motion commands only leave their trace in the log
     }
   }
   return true;
@@ -263,8 +270,8 @@ int Run(CMC_Setup* setup, CMC_CoffFormat* coff, WORD address, const char* text) 
     s.log += std::string(head.GetString()) + (text ? text : "") + "\n";
     s.output.clear();
     s.error.clear();
-    if (s.failCount > 0) {
-      --s.failCount;
+    if (s.failCount > 0 || s.failOn.count(text ? text : "")) {
+      if (s.failCount > 0) --s.failCount;
       s.error = s.failText;
       return 0;
     }
@@ -282,7 +289,8 @@ int Run(CMC_Setup* setup, CMC_CoffFormat* coff, WORD address, const char* text) 
 }  // namespace
 
 // ---- Test control ---------------------------------------------------------------------------
-// "reset"; "fail N TEXT": the next N executions fail with TEXT. Returns 1 for a known command.
+// "reset"; "fail N TEXT": the next N executions fail with TEXT; "failon TEXT": every execution of
+// exactly TEXT fails. Returns 1 for a known command.
 extern "C" int InterpStandIn_Script(const char* command) {
   State& s = St();
   std::lock_guard<std::mutex> lock(s.mutex);
@@ -292,6 +300,11 @@ extern "C" int InterpStandIn_Script(const char* command) {
     s.error.clear();
     s.output.clear();
     s.failCount = 0;
+    s.failOn.clear();
+    return 1;
+  }
+  if (c.rfind("failon ", 0) == 0) {
+    s.failOn.insert(c.substr(7));
     return 1;
   }
   if (c.rfind("fail ", 0) == 0) {

@@ -12,8 +12,12 @@ MODULE_EXPORT const char* GetName() { return "Move"; }
 MODULE_EXPORT WORD GetOrderID() { return 2; }
 MODULE_EXPORT int IsEnabled(CMC_Setup*) { return 1; }
 
-MODULE_EXPORT void GetDefaultParameters(CMC_Setup*, CMC_Motion*, CString* parameters) {
-  *parameters = "CPOS[mm]=0 CSPD[mm/s]=10";
+// In the units the drive measures the quantities in, so that a new element translates.
+MODULE_EXPORT void GetDefaultParameters(CMC_Setup* setup, CMC_Motion*, CString* parameters) {
+  CString position, speed;
+  if (!MotionModule_GetVariableUnit(setup, "CPOS", position) || position.IsEmpty()) position = "mm";
+  if (!MotionModule_GetVariableUnit(setup, "CSPD", speed) || speed.IsEmpty()) speed = "mm/s";
+  parameters->Format("CPOS[%s]=0 CSPD[%s]=10", position.GetString(), speed.GetString());
 }
 
 // No dialog: an edit marks the parameters once, as a user who changed them.

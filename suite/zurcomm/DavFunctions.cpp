@@ -33,6 +33,7 @@ class Call {
   Call(const char* function, uint32_t a0 = 0, uint32_t a1 = 0, uint32_t a2 = 0, uint32_t a3 = 0)
       : m_state(zurcomm::GetState()), m_lock(m_state.mutex) {
     m_number = m_state.calls++;
+    zurcomm::LogCatchUp(m_state);
     m_record.function = function;
     m_record.args[0] = a0;
     m_record.args[1] = a1;
@@ -44,6 +45,12 @@ class Call {
     if (m_state.logEnabled) {
       if (m_state.log.size() >= zurcomm::kMaxLogEntries) m_state.log.pop_front();
       m_state.log.push_back(m_record);
+    }
+    // Frames a sweep posted go to the host once the call is over.
+    if (!m_state.outbox.empty()) {
+      m_lock.unlock();
+      DriveSimulator::DeliverUnsolicited();
+      m_lock.lock();
     }
     // Level 1 reports failures, level 2 and above every call; the handler runs without the lock.
     DAV_DEBUG_LOG_HANDLER debugLog = m_state.debugLog;
@@ -180,6 +187,7 @@ bool Transfer(bool send, const char* function, uint16_t* words, uint16_t address
       }
       words += r.n;
     }
+    if (send) zurcomm::LogWordsWritten(*d, space, address, count);
     return true;
   }
   // Block by block, the progress reported between blocks without the lock.
@@ -206,6 +214,8 @@ bool Transfer(bool send, const char* function, uint16_t* words, uint16_t address
     c.Relock();
     if (!go) return c.Fail("Transfer cancelled");
   }
+  if (send)
+    if (Drive* now = c.S().Find(axis)) zurcomm::LogWordsWritten(*now, space, address, count);
   return true;
 }
 

@@ -73,6 +73,8 @@ void State::ResetAll() {
   updateSettings = 0;
   channelNames.clear();
   queue.clear();
+  outbox.clear();
+  frameHook = nullptr;
   responder = nullptr;
   unsolicited = nullptr;
   debugLog = nullptr;
@@ -147,6 +149,7 @@ void DriveSimulator::SetFirmware(uint16_t axis, const std::string& firmware) {
 
 bool DriveSimulator::ReadMemory(uint16_t axis, uint8_t space, uint16_t address, uint16_t* words, size_t count) {
   auto l = Lock();
+  zurcomm::LogCatchUp(GetState());
   Drive* d = GetState().Find(axis);
   Drive::Run runs[2];
   std::string why;
@@ -169,7 +172,87 @@ bool DriveSimulator::WriteMemory(uint16_t axis, uint8_t space, uint16_t address,
     if (r.n) memcpy(r.p, words, r.n * 2);
     words += r.n;
   }
+  zurcomm::LogWordsWritten(*d, space, address, count);
   return true;
+}
+
+void DriveSimulator::SetLoggerSettings(uint16_t axis, uint16_t logPtrAddress, double tsS, double tsC) {
+  auto l = Lock();
+  if (Drive* d = GetState().Find(axis)) {
+    d->logPtrAddress = logPtrAddress;
+    d->tsS = tsS;
+    d->tsC = tsC;
+  }
+}
+
+void DriveSimulator::StartLog(uint16_t axis, int type) {
+  auto l = Lock();
+  zurcomm::LogCatchUp(GetState());
+  for (auto& [id, d] : GetState().drives)
+    if (!axis || id == axis) zurcomm::LogStart(*d, type);
+}
+
+void DriveSimulator::StopLog(uint16_t axis) {
+  auto l = Lock();
+  zurcomm::LogCatchUp(GetState());
+  for (auto& [id, d] : GetState().drives)
+    if (!axis || id == axis) zurcomm::LogStop(*d);
+}
+
+void DriveSimulator::StepLogger(uint16_t axis, uint32_t samples) {
+  auto l = Lock();
+  if (Drive* d = GetState().Find(axis)) zurcomm::LogSample(*d, samples);
+}
+
+bool DriveSimulator::IsLogging(uint16_t axis) {
+  auto l = Lock();
+  zurcomm::LogCatchUp(GetState());
+  Drive* d = GetState().Find(axis);
+  return d && d->logger.running;
+}
+
+void DriveSimulator::StepScope(uint16_t axis, uint32_t samples) {
+  {
+    auto l = Lock();
+    if (Drive* d = GetState().Find(axis)) zurcomm::ScopeSample(*d, samples);
+  }
+  DeliverUnsolicited();
+}
+
+bool DriveSimulator::IsScopeRunning(uint16_t axis) {
+  bool running;
+  {
+    auto l = Lock();
+    zurcomm::LogCatchUp(GetState());
+    Drive* d = GetState().Find(axis);
+    running = d && d->scope.running;
+  }
+  DeliverUnsolicited();
+  return running;
+}
+
+void DriveSimulator::SetFrameHook(std::function<void(std::vector<DAV_MSG>& frames)> hook) {
+  auto l = Lock();
+  GetState().frameHook = std::move(hook);
+}
+
+void DriveSimulator::DeliverUnsolicited() {
+  std::vector<DAV_MSG> out;
+  {
+    auto l = Lock();
+    out.swap(GetState().outbox);
+  }
+  for (const DAV_MSG& m : out) PostUnsolicitedMessage(m);
+}
+
+void DriveSimulator::SetWaveform(uint16_t axis, uint16_t address, std::function<uint16_t(uint32_t)> wave) {
+  auto l = Lock();
+  Drive* d = GetState().Find(axis);
+  if (!d) return;
+  if (wave)
+    d->waveforms[address] = std::move(wave);
+  else
+    d->waveforms.erase(address);
 }
 
 void DriveSimulator::SetErrorList(uint16_t axis, const std::vector<std::pair<uint8_t, uint16_t>>& errors) {

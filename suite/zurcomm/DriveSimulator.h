@@ -59,6 +59,28 @@ class DriveSimulator {
   // The 64 words of a valid identity block for a product id ("dddd.ddd.dddd") and a firmware id.
   static std::array<uint16_t, 64> IdentityBlock(const std::string& productId, const std::string& firmware);
 
+  // ---- Logger firmware ----------------------------------------------------------------------
+  // A write of v to "log_ptr" arms the buffer at v & ~3 from its header; type v & 3 of 1 or 2 samples
+  // every divider x Ts_S or Ts_C on the layer's clock, 0 waits for StartLog; 0 stops.
+  static void SetLoggerSettings(uint16_t axis, uint16_t logPtrAddress, double tsS, double tsC);
+  // STARTLOG and STOPLOG: on one axis, or on every axis for axis 0.
+  static void StartLog(uint16_t axis, int type);
+  static void StopLog(uint16_t axis);
+  // Logs `samples` points at once, whatever the clock says.
+  static void StepLogger(uint16_t axis, uint32_t samples);
+  static bool IsLogging(uint16_t axis);
+  // The data word at `address` takes wave(k) before sample k is taken; null clears it.
+  static void SetWaveform(uint16_t axis, uint16_t address, std::function<uint16_t(uint32_t)> wave);
+  // The scope: "log_ptr" = A + 3 starts it from its header (MASTERID names the host); it samples
+  // every divider x Ts_C and posts each sweep of 101 points as unsolicited frames of four words
+  // (8 bytes low byte first: the frame number, then 7 bytes of the points' words). The hook sees
+  // the frames of each sweep first and may drop, repeat, reorder or cut them.
+  static void StepScope(uint16_t axis, uint32_t samples);
+  static bool IsScopeRunning(uint16_t axis);
+  static void SetFrameHook(std::function<void(std::vector<DAV_MSG>& frames)> hook);
+  // Hands the frames posted so far to the handler (or the queue); library calls do it on return.
+  static void DeliverUnsolicited();
+
   // ---- Messages ------------------------------------------------------------------------------
   // Puts a message into the host's receive queue.
   static void QueueMessage(const DAV_MSG& msg);

@@ -210,11 +210,11 @@ TEST_F(LoggerTest, StartAndUploadChecks) {
   SetupPtr setup(CMC_Setup::CreateFromDirectory(Kernel("Configurations/05/05").c_str()));
   ASSERT_TRUE(setup);
   CMC_SingleAxisLogger located(setup.get(), nullptr);
-  located.GetItems().Add(new CMC_LoggerItem("APOS"));
+  located.GetItems().Add(new CMC_LoggerItem("NOVAR"));
   located.GetCurves().Add(new CCurve);
   ClearBoxes();
   EXPECT_FALSE(located.LocateItems());
-  EXPECT_EQ(LastBox(), "Cannot find variable APOS!");
+  EXPECT_EQ(LastBox(), "Cannot find variable NOVAR!");
   EXPECT_TRUE(located.CanChangePlotOptions());
   g_bShowErrors = FALSE;
   ClearBoxes();

@@ -581,7 +581,7 @@ TEST_F(MotionModel, ElementsThroughTheTestModules) {
 
   // Editing through the module forces a new translation.
   EXPECT_EQ(m.Edit(move), 1);
-  EXPECT_EQ(move->m_strParameters, "CPOS[mm]=0 CSPD[mm/s]=10 Edited=1");
+  EXPECT_EQ(move->m_strParameters, "CPOS[rot]=0 CSPD[rpm]=10 Edited=1");
   EXPECT_EQ(move->m_strCode, "CPOS=0; CSPD=10; UPD;");
   EXPECT_EQ(m.Edit(move), 0);
   EXPECT_EQ(m.Edit(nullptr), 0);

@@ -432,6 +432,26 @@ TEST(FormatTies, ExactTiesRoundAwayFromZero) {
   EXPECT_EQ(FormatString("%.2g", 0.125), "0.13");
 }
 
+// Leaves digits in the stack below the caller, where the formatter's buffers will lie.
+__attribute__((noinline)) void DirtyStack(char digit) {
+  volatile char junk[65536];
+  for (size_t i = 0; i < sizeof junk; ++i) junk[i] = digit;
+}
+
+TEST(FormatTies, ExponentTiesRoundAwayWhateverTheStackHeld) {
+  struct Case {
+    const char* fmt;
+    double v;
+    const char* want;
+  };
+  for (char digit : {'0', '9', '\0'})
+    for (const Case& c : {Case{"%.4E", 32772.5, "3.2773E+004"}, Case{"%.2e", -3365, "-3.37e+003"},
+                          Case{"%G", 951.5625, "951.563"}, Case{"%.0e", 9.5, "1e+001"}}) {
+      DirtyStack(digit);
+      EXPECT_EQ(FormatString(c.fmt, c.v), c.want) << c.fmt << " after " << (int)digit;
+    }
+}
+
 TEST(FormatTies, FixedPointValuesMatchExactHalfUpRounding) {
   // Drive values in 16.16 fixed point are saved with "%.5f"; every one must round as exact
   // decimal arithmetic with ties upward does.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 
@@ -114,8 +115,8 @@ int CountColour(const std::string& png, COLORREF c, int tolerance) {
 }
 
 // The 22-byte placeable header the plot export puts before a metafile.
-std::vector<BYTE> Placeable(const std::vector<BYTE>& body) {
-  WORD words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, 8334, 6250, 1000, 0, 0};
+std::vector<BYTE> Placeable(const std::vector<BYTE>& body, WORD right = 8334, WORD bottom = 6250, WORD inch = 1000) {
+  WORD words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, right, bottom, inch, 0, 0};
   WORD sum = 0;
   for (WORD w : words) sum ^= w;
   std::vector<BYTE> out;
@@ -126,7 +127,226 @@ std::vector<BYTE> Placeable(const std::vector<BYTE>& body) {
   return out;
 }
 
+// Converts a file in `dir` to PNG with the office program; the PNG's path.
+std::string OfficePng(const char* office, const std::string& dir, const char* name) {
+  std::string cmd = std::string(office) + " -env:UserInstallation=file://" + dir + "/profile" +
+                    " --headless --convert-to png --outdir '" + dir + "' '" + dir + "/" + name + "' >/dev/null 2>&1";
+  if (std::system(cmd.c_str()) != 0) return std::string();
+  return dir + "/" + fs::path(name).stem().string() + ".png";
+}
+
+struct EmfRecord {
+  DWORD type;
+  std::vector<DWORD> params;
+};
+
+std::vector<EmfRecord> EmfRecords(const std::vector<BYTE>& b) {
+  std::vector<EmfRecord> out;
+  for (size_t at = 0; at + 8 <= b.size();) {
+    DWORD size = D(b, at + 4);
+    if (size < 8 || size % 4 || at + size > b.size()) return {};
+    EmfRecord r{D(b, at), {}};
+    for (DWORD i = 8; i < size; i += 4) r.params.push_back(D(b, at + i));
+    out.push_back(r);
+    at += size;
+  }
+  return out;
+}
+
+template <class Handle>
+std::vector<BYTE> Bytes(Handle h, UINT (*get)(Handle, UINT, BYTE*)) {
+  std::vector<BYTE> b(get(h, 0, nullptr));
+  get(h, (UINT)b.size(), b.data());
+  return b;
+}
+UINT WmfBits(HMETAFILE h, UINT n, BYTE* p) { return GetMetaFileBitsEx(h, n, p); }
+
+// An 800 x 600 picture drawn at half scale: red stripes clipped to an ellipse, a thick flat-capped
+// blue line and a text.
+const CRect kEllipse(200, 100, 600, 500);  // device units, as regions are
+void DrawClipScene(CDC& dc) {
+  dc.SetMapMode(MM_ANISOTROPIC);
+  dc.SetWindowExt(400, 300);
+  dc.SetViewportExt(800, 600);
+  dc.FillSolidRect(0, 0, 400, 300, kWhite);
+  CRgn ellipse;
+  ellipse.CreateEllipticRgn(kEllipse.left, kEllipse.top, kEllipse.right, kEllipse.bottom);
+  dc.SelectClipRgn(&ellipse);
+  for (int y = 0; y < 300; y += 20) dc.FillSolidRect(0, y, 400, 10, kRed);
+  dc.SelectClipRgn(nullptr);
+  LOGBRUSH lb{BS_SOLID, kBlue, 0};
+  CPen pen;
+  pen.CreatePen(PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_JOIN_MITER, 20, &lb);
+  CPen* old = dc.SelectObject(&pen);
+  dc.MoveTo(20, 280);
+  dc.LineTo(150, 280);
+  dc.SelectObject(old);
+  dc.SetBkMode(TRANSPARENT);
+  dc.TextOut(250, 265, "Horizontal", 10);
+}
+
+// Checks a picture of the clip scene, at any size: red only inside the ellipse, the line's ends
+// flat at device x 40 and 300.
+void CheckClipScene(const std::string& png, const char* what) {
+  cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
+  ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS) << what;
+  int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+  double sx = w / 800.0, sy = h / 600.0;
+  int red = 0, redOutside = 0, blue = 0, blueLeft = 1 << 30, blueRight = -1;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint32_t p = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s))[x];
+      int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      double ex = (x / sx - 400) / 200, ey = (y / sy - 300) / 200;
+      if (r > 200 && g < 80 && b < 80) {
+        ++red;
+        if (ex * ex + ey * ey > 1.1) ++redOutside;
+      }
+      if (b > 200 && r < 80 && g < 80) {
+        ++blue;
+        blueLeft = std::min(blueLeft, x);
+        blueRight = std::max(blueRight, x);
+      }
+    }
+  cairo_surface_destroy(s);
+  EXPECT_GT(red, (int)(20000 * sx * sy)) << what;
+  EXPECT_EQ(redOutside, 0) << what;
+  EXPECT_GT(blue, (int)(3000 * sx * sy)) << what;
+  EXPECT_NEAR(blueLeft / sx, 40, 4) << what;
+  EXPECT_NEAR(blueRight / sx, 300, 4) << what;
+}
+
 }  // namespace
+
+TEST(GdiMetaFile, ClipRegionsAndPenEndsAreRecordedAsReadersApplyThem) {
+  CMetaFileDC wmf;
+  ASSERT_TRUE(wmf.Create(nullptr));
+  DrawClipScene(wmf);
+  HMETAFILE hw = wmf.Close();
+  auto recs = WmfRecords(Bytes(hw, WmfBits));
+  DeleteMetaFile(hw);
+  // The region object, in logical units, selected by its index, with one scan per band.
+  const WmfRecord* rgn = Find(recs, 0x06FF);
+  ASSERT_NE(rgn, nullptr);
+  EXPECT_EQ(rgn->params[1], 6);
+  EXPECT_EQ((std::vector<int16_t>(rgn->params.begin() + 7, rgn->params.begin() + 11)),
+            (std::vector<int16_t>{100, 50, 300, 250}));
+  int scans = rgn->params[5];
+  EXPECT_GT(scans, 20);
+  EXPECT_EQ((size_t)rgn->params[4], rgn->params.size() * 2);
+  size_t at = 11;
+  for (int i = 0; i < scans; ++i) {
+    ASSERT_LT(at, rgn->params.size());
+    int count = rgn->params[at];
+    EXPECT_EQ(count, rgn->params[at + 3 + (size_t)count]) << "scan " << i;
+    at += 4 + (size_t)count;
+  }
+  EXPECT_EQ(at, rgn->params.size());
+  auto sel = std::find_if(recs.begin(), recs.end(), [](const WmfRecord& r) { return r.fn == 0x06FF; }) + 1;
+  EXPECT_EQ(sel->fn, 0x012C);
+  EXPECT_EQ(Find(recs, 0x0416), nullptr);  // no rectangle stands in for the ellipse
+  const WmfRecord* pen = Find(recs, 0x02FA);
+  ASSERT_NE(pen, nullptr);
+  EXPECT_EQ(pen->params[0], PS_ENDCAP_FLAT | PS_JOIN_MITER);
+  EXPECT_EQ(pen->params[1], 20);
+
+  CMetaFileDC emf;
+  ASSERT_TRUE(emf.CreateEnhanced(nullptr, nullptr, nullptr, nullptr));
+  DrawClipScene(emf);
+  HENHMETAFILE he = emf.CloseEnhanced();
+  auto erecs = EmfRecords(Bytes(he, GetEnhMetaFileBits));
+  DeleteEnhMetaFile(he);
+  // The clip: back to the default, then the region in logical units combined by RGN_AND.
+  std::vector<const EmfRecord*> clips;
+  for (auto& r : erecs)
+    if (r.type == 75) clips.push_back(&r);
+  ASSERT_EQ(clips.size(), 3u);
+  EXPECT_EQ(clips[0]->params, (std::vector<DWORD>{0, RGN_COPY}));
+  EXPECT_EQ(clips[1]->params[1], (DWORD)RGN_AND);
+  EXPECT_EQ((std::vector<DWORD>(clips[1]->params.begin() + 6, clips[1]->params.begin() + 10)),
+            (std::vector<DWORD>{100, 50, 300, 250}));
+  EXPECT_EQ(clips[1]->params[4], clips[1]->params.size() / 4 - 2);  // the rectangle count
+  EXPECT_EQ(clips[2]->params, (std::vector<DWORD>{0, RGN_COPY}));
+}
+
+TEST(GdiMetaFile, EmfBoundsCoverWhatEachRecordPaints) {
+  HDC screen = CreateIC("DISPLAY", nullptr, nullptr, nullptr);
+  int hsize = GetDeviceCaps(screen, HORZSIZE), hres = GetDeviceCaps(screen, HORZRES);
+  DeleteDC(screen);
+  CSize text;
+  struct Case {
+    const char* what;
+    std::function<void(CDC&)> draw;
+    std::function<CRect()> bounds;  // inclusive
+  };
+  const Case cases[] = {
+      {"thick line",
+       [](CDC& dc) {
+         CPen pen(PS_SOLID, 20, kBlue);
+         dc.SelectObject(&pen);
+         dc.MoveTo(0, 0);
+         dc.LineTo(100, 0);
+         dc.SelectStockObject(BLACK_PEN);
+       },
+       [] { return CRect(-10, -10, 110, 10); }},
+      {"text", [&](CDC& dc) { text = dc.GetTextExtent("Horizontal", 10); dc.TextOut(500, 500, "Horizontal", 10); },
+       [&] { return CRect(500, 500, 500 + text.cx - 1, 500 + text.cy - 1); }},
+      {"centred text",
+       [&](CDC& dc) {
+         text = dc.GetTextExtent("Horizontal", 10);
+         dc.SetTextAlign(TA_CENTER | TA_BOTTOM);
+         dc.TextOut(500, 500, "Horizontal", 10);
+       },
+       [&] { return CRect(500 - text.cx / 2, 500 - text.cy, 500 - text.cx / 2 + text.cx - 1, 499); }},
+  };
+  for (const Case& c : cases) {
+    CMetaFileDC emf;
+    ASSERT_TRUE(emf.CreateEnhanced(nullptr, nullptr, nullptr, nullptr));
+    c.draw(emf);
+    HENHMETAFILE h = emf.CloseEnhanced();
+    std::vector<BYTE> b = Bytes(h, GetEnhMetaFileBits);
+    DeleteEnhMetaFile(h);
+    CRect want = c.bounds();
+    EXPECT_EQ((std::vector<LONG>{(LONG)D(b, 8), (LONG)D(b, 12), (LONG)D(b, 16), (LONG)D(b, 20)}),
+              (std::vector<LONG>{want.left, want.top, want.right, want.bottom}))
+        << c.what;
+    // Without a frame the frame follows the bounds.
+    EXPECT_EQ((LONG)D(b, 32), MulDiv(want.right, hsize * 100, hres)) << c.what;
+  }
+}
+
+TEST(GdiMetaFile, OtherProgramsClipAndCapAsTheMemoryPicture) {
+  std::string dir = dravonix::test::ScratchDir("metaclip");
+  // The memory picture is the reference the checks are made against.
+  {
+    Canvas c(800, 600);
+    DrawClipScene(c.dc);
+    SaveImage(&c.surface, (dir + "/memory.png").c_str());
+    CheckClipScene(dir + "/memory.png", "memory picture");
+  }
+  const char* office = HaveTool("libreoffice") ? "libreoffice" : HaveTool("soffice") ? "soffice" : nullptr;
+  if (!office) GTEST_SKIP() << "LibreOffice is not installed: clipped WMF and EMF rendering not checked";
+  std::string body = dir + "/body.wmf";
+  {
+    CMetaFileDC mf;
+    ASSERT_TRUE(mf.Create(body.c_str()));
+    DrawClipScene(mf);
+    DeleteMetaFile(mf.Close());
+    std::vector<BYTE> out = Placeable(ReadFile(body), 400, 300, 96);
+    std::ofstream(dir + "/clip-wmf.wmf", std::ios::binary).write(reinterpret_cast<const char*>(out.data()), (std::streamsize)out.size());
+  }
+  {
+    CMetaFileDC mf;
+    ASSERT_TRUE(mf.CreateEnhanced(nullptr, (dir + "/clip-emf.emf").c_str(), nullptr, "ZOL Graph"));
+    DrawClipScene(mf);
+    DeleteEnhMetaFile(mf.CloseEnhanced());
+  }
+  for (const char* name : {"clip-wmf.wmf", "clip-emf.emf"}) {
+    std::string png = OfficePng(office, dir, name);
+    ASSERT_TRUE(fs::exists(png)) << png;
+    CheckClipScene(png, name);
+  }
+}
 
 TEST(GdiMetaFile, WmfRecordsAreWellFormed) {
   std::string dir = dravonix::test::ScratchDir("wmf");
@@ -305,12 +525,8 @@ TEST(GdiMetaFile, OtherProgramsRenderTheFiles) {
     DrawPicture(mf);
     DeleteEnhMetaFile(mf.CloseEnhanced());
   }
-  std::string profile = dir + "/profile";
   for (const char* name : {"shapes-wmf.wmf", "shapes-emf.emf"}) {
-    std::string cmd = std::string(office) + " -env:UserInstallation=file://" + profile +
-                      " --headless --convert-to png --outdir '" + dir + "' '" + dir + "/" + name + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << name;
-    std::string png = dir + "/" + fs::path(name).stem().string() + ".png";
+    std::string png = OfficePng(office, dir, name);
     ASSERT_TRUE(fs::exists(png)) << png;
     fs::copy_file(png, dravonix::test::OutputPath(std::string("gdi/") + fs::path(png).filename().string()),
                   fs::copy_options::overwrite_existing);

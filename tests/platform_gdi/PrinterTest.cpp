@@ -152,3 +152,59 @@ TEST(GdiPrinter, DefaultsOutputFolderAndAbort) {
   bad.lpszOutput = "/nonexistent-dir/for/sure/x.pdf";
   EXPECT_EQ(dc.StartDoc(&bad), SP_ERROR);
 }
+
+TEST(GdiPrinter, BitBltFromAScaledMemoryPictureFillsItsLogicalTarget) {
+  std::string dir = dravonix::test::ScratchDir("printblit");
+  std::string pdf = dir + "/blit.pdf";
+  CDC dc;
+  ASSERT_TRUE(dc.CreateDC("winspool", GetPrinterDeviceName(), nullptr, nullptr));
+  DOCINFO di{};
+  di.cbSize = sizeof(di);
+  di.lpszDocName = "Blit";
+  di.lpszOutput = pdf.c_str();
+  ASSERT_GT(dc.StartDoc(&di), 0);
+  ASSERT_GT(dc.StartPage(), 0);
+  // Logical units of 0.01 inch on the 600 dpi page.
+  dc.SetMapMode(MM_ANISOTROPIC);
+  dc.SetWindowExt(100, 100);
+  dc.SetViewportExt(600, 600);
+  // A 64 x 64 picture in four quadrants, drawn at 128 logical units on its memory context.
+  const COLORREF quad[4] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
+  CDC mem;
+  ASSERT_TRUE(mem.CreateCompatibleDC(&dc));
+  CBitmap bm;
+  ASSERT_TRUE(bm.CreateCompatibleBitmap(&dc, 64, 64));
+  CBitmap* old = mem.SelectObject(&bm);
+  for (int q = 0; q < 4; ++q) mem.FillSolidRect(q % 2 * 32, q / 2 * 32, 32, 32, quad[q]);
+  mem.SetMapMode(MM_ANISOTROPIC);
+  mem.SetWindowExt(128, 128);
+  mem.SetViewportExt(64, 64);
+  ASSERT_TRUE(dc.BitBlt(40, 940, 128, 128, &mem, 0, 0, SRCCOPY));
+  mem.SelectObject(old);
+  ASSERT_GT(dc.EndPage(), 0);
+  ASSERT_GT(dc.EndDoc(), 0);
+  if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm is not installed: the PDF was written but not rendered";
+  // At 100 dpi one logical unit is one pixel: the target is (40, 940)-(168, 1068).
+  std::string cmd = "pdftoppm -r 100 -png -singlefile '" + pdf + "' '" + dir + "/blit' 2>/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  cairo_surface_t* s = cairo_image_surface_create_from_png((dir + "/blit.png").c_str());
+  ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS);
+  auto at = [&](int x, int y) {
+    uint32_t p = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) +
+                                                   y * cairo_image_surface_get_stride(s))[x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  };
+  auto near = [](COLORREF a, COLORREF b) {
+    return std::abs((int)GetRValue(a) - (int)GetRValue(b)) < 40 && std::abs((int)GetGValue(a) - (int)GetGValue(b)) < 40 &&
+           std::abs((int)GetBValue(a) - (int)GetBValue(b)) < 40;
+  };
+  for (int q = 0; q < 4; ++q)
+    for (int dx : {2, 32, 61})
+      for (int dy : {2, 32, 61}) {
+        int x = 40 + q % 2 * 64 + dx, y = 940 + q / 2 * 64 + dy;
+        EXPECT_TRUE(near(at(x, y), quad[q])) << "quadrant " << q << " at " << x << "," << y;
+      }
+  for (auto [x, y] : {std::pair<int, int>{37, 1000}, {171, 1000}, {100, 937}, {100, 1071}})
+    EXPECT_TRUE(near(at(x, y), RGB(255, 255, 255))) << x << "," << y;
+  cairo_surface_destroy(s);
+}

@@ -212,4 +212,20 @@ TEST_F(ControlEditTest, LimitReadOnlyPasswordAndNotifications) {
   EXPECT_EQ(0, ::SendMessage(nullptr, EM_GETSEL, 0, 0));
 }
 
+TEST_F(ControlEditTest, SetTextNotifiesOnlyForASingleLineEdit) {
+  for (auto [style, changes] : {std::pair<DWORD, int>{ES_AUTOHSCROLL, 1}, {ES_MULTILINE, 0}}) {
+    MakeEdit(style, CRect(10, 10, 300, 80), 5);
+    m_host.m_notes.clear();
+    m_edit.SetWindowText("log line\r\nnext");
+    int update = 0, change = 0;
+    for (auto& n : m_host.m_notes) {
+      update += n.second == EN_UPDATE;
+      change += n.second == EN_CHANGE;
+    }
+    EXPECT_EQ(changes, update) << style;
+    EXPECT_EQ(changes, change) << style;
+    m_edit.DestroyWindow();
+  }
+}
+
 }  // namespace

@@ -374,4 +374,31 @@ TEST_F(ControlListTest, BarsFollowCommandUpdatesAndPopupMenusReturnTheScriptedCh
   MenuAutomation::Reset();
 }
 
+const DLGITEM_ENTRY kBarItems[] = {
+    {"Edit", 1201, WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 0, 2, 2, 40, 12, ""},
+    {"Button", 1202, WS_VISIBLE | BS_AUTOCHECKBOX, 0, 44, 2, 40, 10, "Hold"},
+    {"ComboBox", 1203, WS_VISIBLE | CBS_DROPDOWNLIST, 0, 86, 2, 40, 40, nullptr},
+    {"Static", 1204, WS_VISIBLE | SS_LEFT, 0, 128, 2, 20, 8, "Axis"},
+    {"Button", 1205, WS_VISIBLE | BS_PUSHBUTTON, 0, 150, 2, 30, 12, "Idle"},
+    {"Button", ID_CMD_A, WS_VISIBLE | BS_PUSHBUTTON, 0, 182, 2, 30, 12, "Run"},
+};
+const DIALOG_RESOURCE kBarDialog = {WS_CHILD | DS_SETFONT, 0, 0, 0, 220, 16, "", "MS Sans Serif", 8, kBarItems,
+                                    sizeof kBarItems / sizeof kBarItems[0], nullptr};
+const RESOURCE_ENTRY kBarDialogEntry[] = {{RT_DIALOG, "LIST_TEST_BAR", &kBarDialog, sizeof kBarDialog}};
+const RESOURCE_TABLE kBarDialogTable = {nullptr, 0, kBarDialogEntry, 1};
+CResourceTableRegistration g_barDialog(kBarDialogTable);
+
+TEST_F(ControlListTest, ADialogBarGreysOnlyPushButtonsWithoutAHandler) {
+  auto* frame = new CBarFrame;
+  ASSERT_TRUE(frame->Create(nullptr, "Bars", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 500, 300)));
+  CDialogBar bar;
+  ASSERT_TRUE(bar.Create(frame, "LIST_TEST_BAR", CBRS_TOP, 0xE805));
+  bar.OnUpdateCmdUI(frame, TRUE);
+  for (auto [id, enabled] : {std::pair<int, bool>{1201, true}, {1202, true}, {1203, true}, {1204, true}, {1205, false},
+                             {(int)ID_CMD_A, true}})
+    EXPECT_EQ(enabled, (bool)::IsWindowEnabled(::GetDlgItem(bar.m_hWnd, id))) << id;
+  bar.DestroyWindow();
+  frame->DestroyWindow();
+}
+
 }  // namespace

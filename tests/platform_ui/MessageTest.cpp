@@ -136,6 +136,25 @@ TEST_F(MessageTest, PeekFiltersAndQuitAlwaysComesThrough) {
   EXPECT_EQ(0u, RegisterWindowMessage(""));
 }
 
+TEST_F(MessageTest, AWindowFilterTakesTheMessagesOfItsChildren) {
+  HWND child = CreateWindowEx(0, "MsgWnd", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, m_wnd, nullptr, nullptr, nullptr);
+  HWND other = CreateWindowEx(0, "MsgWnd", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  PumpMessages();
+  SetFocus(child);
+  PostInputMessage(child, WM_KEYDOWN, 'A', 0);
+  MSG m;
+  ASSERT_TRUE(PeekMessage(&m, m_wnd, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
+  EXPECT_EQ(child, m.hwnd);
+  EXPECT_FALSE(PeekMessage(&m, other, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
+  EXPECT_FALSE(PeekMessage(&m, child, WM_USER, WM_USER, PM_NOREMOVE));
+  PumpMessages();
+  InvalidateRect(child, nullptr, TRUE);
+  ASSERT_TRUE(PeekMessage(&m, m_wnd, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  EXPECT_EQ(child, m.hwnd);
+  DestroyWindow(other);
+  DestroyWindow(child);
+}
+
 TEST_F(MessageTest, VirtualTimeTimerFiresOncePerStepAndMergesWhenLate) {
   Clock::UseVirtualTime();
   ASSERT_EQ(6u, SetTimer(m_wnd, 6, 100, nullptr));

@@ -3,6 +3,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/ui/UpdateRegion.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +18,13 @@ struct Logged {
   UINT msg;
   WPARAM wp;
   LPARAM lp;
+  HWND focus;  // GetFocus() as the message arrived
 };
 std::vector<Logged> g_log;
 LRESULT g_createResult = 0;
 
 LRESULT LoggingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  g_log.push_back({h, msg, wp, lp});
+  g_log.push_back({h, msg, wp, lp, GetFocus()});
   if (msg == WM_CREATE) return g_createResult;
   return DefWindowProc(h, msg, wp, lp);
 }
@@ -292,6 +294,9 @@ TEST_F(WindowTest, FocusMessagesCarryTheOtherWindowAndActivationFollows) {
   EXPECT_EQ((WPARAM)top, focus[1].wp);
   EXPECT_EQ((WPARAM)b, focus[2].wp);
   EXPECT_EQ((WPARAM)a, focus[3].wp);
+  // The focus has moved before the old window hears it is losing it.
+  EXPECT_EQ(a, focus[0].focus);
+  EXPECT_EQ(b, focus[2].focus);
   // Disabling the focus window takes the focus away; destroying it too.
   EnableWindow(b, FALSE);
   EXPECT_EQ(nullptr, GetFocus());
@@ -312,6 +317,39 @@ TEST_F(WindowTest, FocusMessagesCarryTheOtherWindowAndActivationFollows) {
   EXPECT_EQ((std::vector<UINT>{WM_CAPTURECHANGED}), Messages(b, {WM_CAPTURECHANGED}));
   ReleaseCapture();
   EXPECT_EQ(nullptr, GetCapture());
+}
+
+TEST_F(WindowTest, MousePressesInAChildNotifyTheParentChainInEachParentsCoordinates) {
+  HWND top = Top(WS_POPUP | WS_VISIBLE);
+  HWND mid = Child(top, 1, CRect(20, 30, 120, 130));
+  HWND leaf = Child(mid, 2, CRect(5, 5, 50, 50));
+  UiAutomation::Pump();
+  auto notes = [&](HWND h) {
+    std::vector<std::pair<WPARAM, LPARAM>> r;
+    for (auto& l : g_log)
+      if (l.hwnd == h && l.msg == WM_PARENTNOTIFY) r.emplace_back(l.wp, l.lp);
+    return r;
+  };
+  using Notes = std::vector<std::pair<WPARAM, LPARAM>>;
+  struct Case {
+    HWND noNotify;  // window given WS_EX_NOPARENTNOTIFY
+    Notes mid, top;
+  };
+  WPARAM down = MAKEWPARAM(WM_LBUTTONDOWN, 0), right = MAKEWPARAM(WM_RBUTTONDOWN, 0);
+  for (const Case& c : {Case{nullptr, {{down, MAKELPARAM(8, 9)}, {right, MAKELPARAM(8, 9)}},
+                             {{down, MAKELPARAM(28, 39)}, {right, MAKELPARAM(28, 39)}}},
+                        Case{mid, {{down, MAKELPARAM(8, 9)}, {right, MAKELPARAM(8, 9)}}, {}}, Case{leaf, {}, {}}}) {
+    for (HWND h : {mid, leaf}) SetWindowLong(h, GWL_EXSTYLE, h == c.noNotify ? WS_EX_NOPARENTNOTIFY : 0);
+    g_log.clear();
+    UiAutomation::Click(leaf, POINT{3, 4});
+    UiAutomation::RightClick(leaf, POINT{3, 4});
+    EXPECT_EQ(c.mid, notes(mid));
+    EXPECT_EQ(c.top, notes(top));
+  }
+  // A top-level window has nobody to tell.
+  g_log.clear();
+  UiAutomation::Click(top, POINT{1, 1});
+  EXPECT_TRUE(notes(top).empty());
 }
 
 TEST_F(WindowTest, PaintingFollowsTheUpdateRegion) {

@@ -1,3 +1,4 @@
+#include "platform/core/Clock.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "suite/zurcomm/zurcomm.h"
 
@@ -290,4 +291,53 @@ TEST_F(SimulatorTest, DebugLogReportsFailuresOrEveryCall) {
   EXPECT_TRUE(DAV_ReceiveData(&w, 0x5000, 2, 1));
   EXPECT_EQ(g_debug, std::vector<std::string>{"DAV_ReceiveData"});
   DAV_RegisterDebugLogHandler(0, nullptr);
+}
+
+// The logger firmware: log_ptr arms a header, the type starts or waits, the clock paces the samples.
+TEST_F(SimulatorTest, LoggerFirmwareSamplesOnTheClock) {
+  Clock::UseVirtualTime();
+  OpenCom1();
+  DriveSimulator::AddDrive(2);
+  const uint16_t a = 0x9000;
+  // 5 points, divider 2, of the words 0x0300 and 0x0301.
+  const uint16_t header[] = {5, 1, 2, a + 7, 0x0300, 0x0301, 0};
+  DriveSimulator::SetWaveform(1, 0x0300, [](uint32_t k) { return (uint16_t)(100 + k); });
+  for (uint16_t axis : {1, 2}) {
+    ASSERT_TRUE(DriveSimulator::WriteMemory(axis, 1, a, header, 7));
+    uint16_t pointer = a;  // type 0: armed, waiting for STARTLOG
+    ASSERT_TRUE(DriveSimulator::WriteMemory(axis, 1, 0x0272, &pointer, 1));
+  }
+  Clock::Advance(10);
+  EXPECT_FALSE(DriveSimulator::IsLogging(1));
+  DriveSimulator::StartLog(0, 1);  // both; 2 x 0.1 ms per point
+  EXPECT_TRUE(DriveSimulator::IsLogging(2));
+  Clock::Advance(0);
+  DriveSimulator::StepLogger(1, 2);
+  uint16_t words[12] = {};
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 1, a, words, 1));
+  EXPECT_EQ(words[0], 3);
+  DriveSimulator::StopLog(2);
+  EXPECT_FALSE(DriveSimulator::IsLogging(2));
+  Clock::Advance(1);  // five periods: the rest of axis 1's points, and no more
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 1, a, words, 1));
+  EXPECT_EQ(words[0], 0);
+  EXPECT_FALSE(DriveSimulator::IsLogging(1));
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 1, a + 7, words, 12));
+  EXPECT_EQ(std::vector<uint16_t>(words, words + 12),
+            (std::vector<uint16_t>{100, 0, 101, 0, 102, 0, 103, 0, 104, 0, 0, 0}));
+
+  // Type 2 through the library, at Ts_C; a zero stops it.
+  DriveSimulator::SetLoggerSettings(2, 0x0272, 1e-4, 1e-3);
+  ASSERT_TRUE(DAV_SetActiveDrive(2));
+  uint16_t five = 5, pointer = a + 2, zero = 0;
+  ASSERT_TRUE(DAV_SendData(&five, a, 1, 1));
+  ASSERT_TRUE(DAV_SendData(&pointer, 0x0272, 1, 1));
+  Clock::Advance(4);
+  ASSERT_TRUE(DAV_ReceiveData(words, a, 1, 1));
+  EXPECT_EQ(words[0], 3);  // 4 ms of 2 ms points
+  ASSERT_TRUE(DAV_SendData(&zero, 0x0272, 1, 1));
+  Clock::Advance(10);
+  ASSERT_TRUE(DAV_ReceiveData(words, a, 1, 1));
+  EXPECT_EQ(words[0], 3);
+  Clock::UseRealTime();
 }

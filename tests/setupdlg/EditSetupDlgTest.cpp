@@ -1,0 +1,328 @@
+// The setup editing page on the GUI module's template: bindings, hooks, sliders and spins, the CAN baud
+// rate, the motor database and the restore on cancel.
+#include "kernel/MC_EditSetupDlg.h"
+#include "platform/core/Exception.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/WinApp.h"
+#include "tests/setupdlg/SetupDlgSupport.h"
+
+#include <functional>
+
+namespace {
+
+const char* const kGuides[] = {"one", "two", nullptr};
+
+class CProbePage : public CMC_EditSetupDlg {
+ public:
+  CProbePage(CMC_Setup& setup, CWnd* parent = nullptr)
+      : CMC_EditSetupDlg(setup, 100, TRUE, const_cast<const char**>(kGuides), parent), m_user(setup) {
+    m_user = *setup.FindParameter("Inom");
+    AddParameterControls("Ipeak", 1000, 1001);
+    AddParameterControls("NoSuchParameter", 1022, 0);
+    AddUserParameterControls(&m_user, 1003, 1002);
+    AddUserParameterControls(nullptr, 1003, 1002);
+    AddCheckParameterControls("isMotorInertiaUnknown", 1004);
+    AddSwitchParameterControls("TransmissionType", 1005);
+    AddSwitchParameterControls("LoadSensorType", 1006, 1008);
+    AddSwitchParameterControls("LoadSensorType", 1008, 1006);  // ignored
+    // 0 .. 100 counts of 2000 per revolution, in rad/s.
+    AddSliderParameterControls("MaxSpeed", 1010, 1011, 1012, 1013, 1014, 0, 100 * 31.415926535897933);
+    InitializeMotorEditor();
+    EnableCANSettings();
+  }
+  void OnChangedParameterValue(const char* name) override {
+    m_hooks.push_back(std::string("value ") + name);
+    CMC_EditSetupDlg::OnChangedParameterValue(name);
+  }
+  void OnChangedParameterUnit(const char* name) override { m_hooks.push_back(std::string("unit ") + name); }
+  void OnRefreshParameterValue(const char* name) override { m_hooks.push_back(std::string("refresh ") + name); }
+
+  double Lower() const { return m_arrSlider[0].lower; }
+  double Upper() const { return m_arrSlider[0].upper; }
+  using CMC_EditSetupDlg::EnableChild;
+  using CMC_EditSetupDlg::EnableGroupControls;
+  using CMC_EditSetupDlg::RefreshAllParameters;
+  using CMC_EditSetupDlg::RefreshCheckParameterControls;
+  using CMC_EditSetupDlg::SetChildText;
+
+  CMC_Parameter m_user;
+  std::vector<std::string> m_hooks;
+
+ protected:
+  BOOL OnInitDialog() override {
+    for (int i = 0; i < 4; ++i) {
+      int at = (int)SendDlgItemMessage(1005, CB_ADDSTRING, 0, (LPARAM)(std::string("T") + std::to_string(i)).c_str());
+      SendDlgItemMessage(1005, CB_SETITEMDATA, (WPARAM)at, i);
+    }
+    return CMC_EditSetupDlg::OnInitDialog();
+  }
+};
+
+// The value hooks only: focus changes add refresh hooks of their own.
+std::vector<std::string> Values(const std::vector<std::string>& hooks) {
+  std::vector<std::string> out;
+  for (const std::string& h : hooks)
+    if (h.rfind("value ", 0) == 0) out.push_back(h);
+  return out;
+}
+
+std::string Text(CWnd* d, int id) {
+  char buf[128] = "";
+  ::GetDlgItemText(d->m_hWnd, id, buf, sizeof buf);
+  return buf;
+}
+
+class EditSetupDlgTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    m_setup.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_setup);
+    ClearBoxes();
+  }
+  void TearDown() override {
+    DialogAutomation::ClearDialogHandlers();
+    SetupTest::TearDown();
+  }
+  // Runs a probe page; `act` plays the user, then the page ends with `end`.
+  INT_PTR Run(CProbePage& page, const std::function<void(CProbePage&)>& act, int end = IDOK) {
+    DialogAutomation::AddDialogHandler(100, [&](CWnd*) {
+      act(page);
+      page.SendMessage(WM_COMMAND, end);
+    });
+    return page.DoModal();
+  }
+  double Value(const char* name) { return m_setup->FindParameter(name)->GetValue(); }
+  void Spin(CProbePage& p, int id, int delta) {
+    NMUPDOWN n{};
+    n.hdr.hwndFrom = ::GetDlgItem(p.m_hWnd, id);
+    n.hdr.idFrom = (UINT_PTR)id;
+    n.hdr.code = (UINT)UDN_DELTAPOS;
+    n.iDelta = delta;
+    LRESULT r = p.SendMessage(WM_NOTIFY, (WPARAM)id, (LPARAM)&n);
+    EXPECT_EQ(r, 1);
+  }
+  SetupPtr m_setup;
+};
+
+TEST_F(EditSetupDlgTest, ControlsShowTheParametersAndProgrammaticChangesWriteNothing) {
+  CProbePage page(*m_setup);
+  Run(page, [&](CProbePage& p) {
+    EXPECT_EQ(Text(&p, 1000), "10");
+    EXPECT_EQ(Text(&p, 1001), "A");
+    EXPECT_EQ(Text(&p, 1002), "A");  // a static unit control shows the unit's name
+    EXPECT_EQ(Text(&p, 1003), "4");
+    EXPECT_EQ(Text(&p, 1007), "Encoder");
+    EXPECT_TRUE(::IsDlgButtonChecked(p.m_hWnd, 1006));  // LoadSensorType 0 checks the first radio
+    EXPECT_EQ(Text(&p, 10007), "one");
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(p.m_hWnd, 10005)));
+    p.RefreshAllParameters(FALSE);
+    p.SetChildText(1000, "7");
+    p.EnableChild(1000, FALSE, TRUE);
+    EXPECT_EQ(Text(&p, 1000), "");
+    EXPECT_EQ(m_setup->FindParameter("Ipeak")->GetValue(), 10);
+    EXPECT_EQ(Values(p.m_hooks), std::vector<std::string>());
+    EXPECT_TRUE(ThrowsInvalidArg([&] { p.RefreshCheckParameterControls(1); }));
+    DialogAutomation::ClickControl(&p, 10006);
+    EXPECT_EQ(Text(&p, 10007), "two");
+    DialogAutomation::ClickControl(&p, 10006);  // disabled: the last text stays
+    EXPECT_EQ(Text(&p, 10007), "two");
+  });
+}
+
+TEST_F(EditSetupDlgTest, UserInputWritesAtOnceAndTheSameValueCallsNoHook) {
+  CProbePage page(*m_setup);
+  std::vector<std::string> afterSame;
+  Run(page, [&](CProbePage& p) {
+    p.EnableChild(1000, TRUE);
+    DialogAutomation::TypeInto(&p, 1000, "7");
+    EXPECT_EQ(Value("Ipeak"), 7);
+    DialogAutomation::TypeInto(&p, 1000, "x");  // does not scan: kept as typed
+    EXPECT_EQ(Value("Ipeak"), 7);
+    p.SendMessage(WM_COMMAND, MAKEWPARAM(1000, EN_KILLFOCUS), (LPARAM)::GetDlgItem(p.m_hWnd, 1000));
+    EXPECT_EQ(Text(&p, 1000), "7");
+    DialogAutomation::SelectItem(&p, 1005, "T2");
+    DialogAutomation::ClickControl(&p, 1008);
+    DialogAutomation::ClickControl(&p, 1004);
+    EXPECT_EQ(Value("TransmissionType"), 2);
+    EXPECT_EQ(Value("LoadSensorType"), 2);
+    EXPECT_EQ(Value("isMotorInertiaUnknown"), 1);
+    afterSame = Values(p.m_hooks);
+    DialogAutomation::SelectItem(&p, 1005, "T2");
+    DialogAutomation::ClickControl(&p, 1008);
+    p.SendMessage(WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), (LPARAM)::GetDlgItem(p.m_hWnd, 1004));
+    p.SendMessage(WM_HSCROLL, TB_LINEDOWN, (LPARAM)::GetDlgItem(p.m_hWnd, 1010));
+    EXPECT_EQ(Values(p.m_hooks), afterSame);
+  });
+  EXPECT_EQ(afterSame, (std::vector<std::string>{"value Ipeak", "value TransmissionType", "value LoadSensorType",
+                                                 "value isMotorInertiaUnknown"}));
+}
+
+TEST_F(EditSetupDlgTest, SpinsNeverPassTheValueAndKeepAThousandthBetweenTheBounds) {
+  CProbePage page(*m_setup);
+  Run(page, [&](CProbePage& p) {
+    // MaxSpeed is 3000 rpm: 10 counts, between 0 and 100.
+    EXPECT_NEAR(p.Lower(), 0, 1e-9);
+    EXPECT_NEAR(p.Upper(), 100, 1e-9);
+    EXPECT_EQ(::SendDlgItemMessage(p.m_hWnd, 1010, TBM_GETPOS, 0, 0), 10);
+    struct Step {
+      int spin, delta;
+      double lower, upper;
+    } steps[] = {
+        {1013, 1, 10, 100},     {1013, 1, 10, 100},       {1014, -1, 10, 55},   {1014, 0, 10, 55},
+        {1014, -4, 10, 32.5},   {1014, -1, 10, 21.25},    {1014, -1, 10, 15.625}, {1014, -1, 10, 12.8125},
+        {1014, -1, 10, 11.40625}, {1014, -1, 10, 10.703125}, {1014, -1, 10, 10.3515625},
+    };
+    for (const Step& s : steps) {
+      Spin(p, s.spin, s.delta);
+      EXPECT_NEAR(p.Lower(), s.lower, 1e-9) << s.spin << " " << s.upper;
+      EXPECT_NEAR(p.Upper(), s.upper, 1e-9) << s.spin << " " << s.upper;
+    }
+    for (int i = 0; i < 20; ++i) Spin(p, 1014, -1);
+    EXPECT_NEAR(p.Upper(), 10.001, 1e-9);  // never closer to the lower bound than 0.001
+    for (int i = 0; i < 20; ++i) Spin(p, 1013, -1);
+    EXPECT_EQ(p.Lower(), 0);  // widening stops at the parameter's minimum
+    Spin(p, 1014, 1);
+    EXPECT_NEAR(p.Upper(), 20.002, 1e-9);
+    // Dragging the slider sets the value inside the bounds.
+    ::SendDlgItemMessage(p.m_hWnd, 1010, TBM_SETPOS, TRUE, 50);
+    p.SendMessage(WM_HSCROLL, TB_THUMBTRACK, (LPARAM)::GetDlgItem(p.m_hWnd, 1010));
+    EXPECT_NEAR(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit(), 10.001, 1e-4);
+    EXPECT_EQ(p.m_hooks, (std::vector<std::string>{"value MaxSpeed", "refresh MaxSpeed"}));
+  });
+}
+
+TEST_F(EditSetupDlgTest, SliderOfEqualBoundsUsesTheParameterLimitsAndSitsAtZero) {
+  struct CFlat : CProbePage {
+    explicit CFlat(CMC_Setup& s) : CProbePage(s) {
+      m_arrSlider.clear();
+      AddSliderParameterControls("Kp_speed", 1010, 1011, 0, 0, 0, 5, 5);
+    }
+  } page(*m_setup);
+  Run(page, [&](CProbePage& p) {
+    EXPECT_EQ(p.Lower(), 0);
+    EXPECT_EQ(p.Upper(), 32767);
+    EXPECT_EQ(::SendDlgItemMessage(p.m_hWnd, 1010, TBM_GETPOS, 0, 0), 2);  // 800 of 0..32767
+  });
+  m_setup->FindParameter("Kp_speed")->SetMaxInInternalUnit(0);
+  CFlat flat(*m_setup);
+  Run(flat, [&](CProbePage& p) { EXPECT_EQ(::SendDlgItemMessage(p.m_hWnd, 1010, TBM_GETPOS, 0, 0), 0); });
+}
+
+TEST_F(EditSetupDlgTest, UnitComboChangesTheUnitAndRewritesTheEdit) {
+  CProbePage page(*m_setup);
+  Run(page, [&](CProbePage& p) {
+    DialogAutomation::SelectItem(&p, 1012, "rad/s");
+    EXPECT_EQ(m_setup->FindParameter("MaxSpeed")->GetUnitName(), "rad/s");
+    EXPECT_EQ(Text(&p, 1011).substr(0, 6), "314.15");
+    EXPECT_EQ(p.m_hooks, (std::vector<std::string>{"unit MaxSpeed"}));
+  });
+}
+
+TEST_F(EditSetupDlgTest, BaudRatesOfVersionThreeStoreTheirCodes) {
+  CProbePage page(*m_setup);
+  std::vector<std::string> texts;
+  Run(page, [&](CProbePage& p) {
+    auto* combo = dynamic_cast<CComboBox*>(CWnd::FromHandlePermanent(::GetDlgItem(p.m_hWnd, 10021)));
+    ASSERT_TRUE(combo);
+    texts = ComboTexts(*combo);
+    EXPECT_EQ(::SendDlgItemMessage(p.m_hWnd, 10021, CB_GETCURSEL, 0, 0), -1);  // 0x3273 is no version-3 code
+    DialogAutomation::SelectItem(&p, 10021, "500 Kbps");
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(p.m_hWnd, 10022)));
+  });
+  EXPECT_EQ(texts, (std::vector<std::string>{"F/W default", "125 Kbps", "250 Kbps", "500 Kbps", "1 Mbps"}));
+  EXPECT_EQ(m_setup->FindParameter("CBR_table")->GetValueInInternalUnit(), 0x3A73);
+}
+
+TEST_F(EditSetupDlgTest, CancelRestoresParametersAndMotorOptionsAfterAMotorWasWritten) {
+  CProbePage page(*m_setup);
+  ASSERT_EQ(page.GetMotorEditorMode(), 2);
+  std::string firstText;
+  EXPECT_EQ(Run(page, [&](CProbePage& p) {
+              firstText = Text(&p, 10011);
+              EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(p.m_hWnd, 10012)));
+              EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(p.m_hWnd, 10013)));  // not the user database
+              DialogAutomation::SelectItem(&p, 10010, "Linear");
+              DialogAutomation::SelectItem(&p, 10011, "Numeric");
+              EXPECT_EQ(Text(&p, 1000), "7.5");
+              EXPECT_EQ(m_setup->GetOptionNoError("DatabaseName"), "Linear");
+              EXPECT_EQ(m_setup->GetOptionNoError("MotorName"), "Numeric");
+              DialogAutomation::TypeInto(&p, 1000, "8");
+              EXPECT_EQ(Text(&p, 10011), "Numeric (modified)");
+            }, IDCANCEL),
+            IDCANCEL);
+  EXPECT_EQ(firstText, "BLM-100 (modified)");  // the setup's 10 A differ from the motor's 12.5 A
+  EXPECT_EQ(Value("Ipeak"), 10);
+  EXPECT_EQ(Value("Inom"), 4);
+  EXPECT_EQ(m_setup->GetOptionNoError("DatabaseName"), "Brushless");
+  EXPECT_EQ(m_setup->GetOptionNoError("MotorName"), "BLM-100");
+}
+
+TEST_F(EditSetupDlgTest, WithoutReferenceMotorTheMotorControlsAreDisabled) {
+  m_setup->ClearOption("ReferenceName");
+  g_bShowErrors = FALSE;
+  CProbePage page(*m_setup);
+  EXPECT_EQ(page.GetMotorEditorMode(), 1);
+  Run(page, [&](CProbePage& p) {
+    for (int id : {10010, 10011, 10012, 10013}) EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(p.m_hWnd, id))) << id;
+  });
+  g_bShowErrors = TRUE;
+  CProbePage shown(*m_setup);
+  EXPECT_EQ(LastBox(), "This setup doesn't have a reference motor!\nThe motor database functionality will be disabled.");
+}
+
+TEST_F(EditSetupDlgTest, LoadingPostsToTheFrameAndHelpPostsItsCommand) {
+  CFrameWnd* frame = new CFrameWnd;  // deletes itself when destroyed
+  ASSERT_TRUE(frame->Create(nullptr, "frame"));
+  HWND frameWnd = frame->m_hWnd;
+  CProbePage page(*m_setup, frame);
+  bool help = false;
+  Run(page, [&](CProbePage& p) {
+    p.SendMessage(WM_COMMAND, ID_DEFAULT_HELP);
+    MSG m;
+    help = ::PeekMessage(&m, p.m_hWnd, WM_COMMAND, WM_COMMAND, PM_REMOVE) && LOWORD(m.wParam) == 10024;
+  });
+  EXPECT_TRUE(help);
+  MSG m;
+  EXPECT_TRUE(::PeekMessage(&m, frameWnd, 6028, 6028, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 0u);
+  frame->DestroyWindow();
+}
+
+TEST_F(EditSetupDlgTest, GroupControlsAndADCMaximum) {
+  CProbePage page(*m_setup);
+  Run(page, [&](CProbePage& p) {
+    p.EnableGroupControls(1020, FALSE);
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(p.m_hWnd, 1021)));
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(p.m_hWnd, 1022)));
+  });
+  struct Case {
+    double resolution;
+    DWORD max;
+  } cases[] = {{1024, 65472}, {4096, 65520}, {0, 65472}, {-5, 65472}, {65536, 65535}};
+  for (const Case& c : cases) {
+    m_setup->FindParameter("ADCResolution")->SetValueInInternalUnit(c.resolution);
+    EXPECT_EQ(Compute_ADCMaxValue(m_setup.get()), c.max) << c.resolution;
+  }
+  EXPECT_EQ(Compute_ADCMaxValue(nullptr), 65472u);
+}
+
+TEST_F(EditSetupDlgTest, PageTemplatesComeFromTheModule) {
+  std::vector<std::string> captions;
+  DialogAutomation::AddDialogHandler("CMC_EditSetupDlg", [&](CWnd* d) {
+    CString text;
+    d->GetWindowText(text);
+    captions.push_back(std::string(text));
+    d->SendMessage(WM_COMMAND, IDCANCEL);
+  }, false);
+  auto run = reinterpret_cast<int (*)(CMC_Setup*, const char*)>(GetProcAddress(m_gui, "GuiStandIn_RunPage"));
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run(m_setup.get(), "module"), IDCANCEL);
+  EXPECT_EQ(run(m_setup.get(), "settings"), IDCANCEL);
+  EXPECT_EQ(captions, (std::vector<std::string>{"Module page 14038", "Drive settings"}));
+  CMC_EditSetupDlg missing(*m_setup, 14039);  // the kernel has 14039, the module does not
+  EXPECT_EQ(missing.DoModal(), -1);
+}
+
+}  // namespace

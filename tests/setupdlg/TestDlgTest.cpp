@@ -1,0 +1,209 @@
+// The setup test page on the simulated drive: start, download, run, stop, clean-up and the result display.
+#include "comm/MC_CoffFormat.h"
+#include "comm/MC_Comm.h"
+#include "kernel/MC_TestDlg.h"
+#include "monitor/MC_SingleAxisLogger.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/WindowPaint.h"
+#include "suite/zurcomm/DriveSimulator.h"
+#include "tests/setupdlg/SetupDlgSupport.h"
+
+namespace {
+
+WORD Word(uint8_t space, WORD address) {
+  uint16_t w = 0;
+  EXPECT_TRUE(DriveSimulator::ReadMemory(1, space, address, &w, 1));
+  return w;
+}
+void SetWord(uint8_t space, WORD address, WORD value) {
+  uint16_t w = value;
+  ASSERT_TRUE(DriveSimulator::WriteMemory(1, space, address, &w, 1));
+}
+
+class TestDlgTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    CMC_Comm::Close();
+    DriveSimulator::Reset();
+    m_setup.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_setup);
+    ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+    SetWord(2, 0x7FFF, 0x7F80);
+    SetWord(2, 0x7000, 0x1234);
+    ClearBoxes();
+  }
+  void TearDown() override {
+    DialogAutomation::ClearDialogHandlers();
+    m_setup.reset();
+    CMC_Comm::Close();
+    DriveSimulator::Reset();
+    SetupTest::TearDown();
+  }
+  // Starts a windowless test and runs one program; the page's result afterwards.
+  int RunProgram(CMC_TestDlg& page, const char* program, bool succeed, const char* cleanupFailure = nullptr) {
+    page.OnBtnStartStop();
+    EXPECT_TRUE(page.IsRunning());
+    int ok = page.ExecuteCodeTest(CMC_TestDlg::GetOutPath(program), nullptr, nullptr, nullptr, nullptr);
+    if (cleanupFailure) Script("interpreter.dll", "InterpStandIn_Script", (std::string("failon ") + cleanupFailure).c_str());
+    if (succeed) page.TestSucceeded(1);
+    else page.TestFailed(1);
+    return ok;
+  }
+  SetupPtr m_setup;
+};
+
+TEST_F(TestDlgTest, CleanUpRestoresTheSetupTableWordAndTheStartWord) {
+  struct Case {
+    const char* program;
+    bool succeed;
+    const char* cleanupFailure;
+    WORD word4000, word7FFF, started;
+  } cases[] = {
+      {"at4000.out", true, nullptr, 0xBE42, 0x7F80, 0},  // started at 0x4000: left as downloaded
+      {"at4100.out", true, nullptr, 1, 0x7F80, 0},
+      {"at4100.out", false, nullptr, 1, 0x7F80, 0},
+      {"nostarted.out", true, nullptr, 1, 0x7F80, 0x1234},  // nothing written for a missing STARTED
+      {"at4100.out", true, "ENEEPROM;LOCKEEPROM 0", 1, 0, 0},
+      {"at4100.out", false, "ENEEPROM;LOCKEEPROM 0", 1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    Script("interpreter.dll", "InterpStandIn_Script", "reset");
+    SetWord(2, 0x7FFF, 0x7F80);
+    SetWord(2, 0x7000, 0x1234);
+    CMC_TestDlg page(*m_setup, 0);
+    EXPECT_EQ(RunProgram(page, c.program, c.succeed, c.cleanupFailure), 1) << c.program;
+    EXPECT_EQ(page.GetResult(), c.succeed ? 1 : 0);
+    EXPECT_EQ(page.GetStatusText(), c.succeed ? "Test succeeded" : "Test failed");
+    EXPECT_EQ(Word(2, 0x4000), c.word4000) << c.program;
+    EXPECT_EQ(Word(2, 0x7FFF), c.word7FFF) << c.program;
+    EXPECT_EQ(Word(2, 0x7000), c.started) << c.program;
+    EXPECT_NE(InterpreterLog().find(c.program == std::string("at4000.out") ? "goto 0x4000" : "goto 0x4100"),
+              std::string::npos);
+  }
+  EXPECT_TRUE(m_setup->WasTestPerformedDuringEdit());
+}
+
+TEST_F(TestDlgTest, FailedStartsGoStraightToFailedAndPutTheWordBack) {
+  struct Case {
+    const char* fail;  // the interpreter text that fails
+    WORD word7FFF;
+  } cases[] = {{"END;AXISOFF;STOP0", 0x7F80}, {"ENEEPROM;LOCKEEPROM 0", 0x7F80}};
+  for (const Case& c : cases) {
+    Script("interpreter.dll", "InterpStandIn_Script", "reset");
+    Script("interpreter.dll", "InterpStandIn_Script", (std::string("failon ") + c.fail).c_str());
+    CMC_TestDlg page(*m_setup, 0);
+    page.OnBtnStartStop();
+    EXPECT_FALSE(page.IsRunning());
+    EXPECT_EQ(page.GetResult(), 0);
+    EXPECT_EQ(page.m_strFailDetails.Left(50), "An internal error has occurred in the application.");
+    EXPECT_EQ(Word(2, 0x7FFF), c.word7FFF);
+  }
+}
+
+TEST_F(TestDlgTest, ADownloadThatFailsHalfWayEndsFailedAndRestored) {
+  CMC_TestDlg page(*m_setup, 0);
+  page.OnBtnStartStop();
+  DriveSimulator::FailNextCalls(1, "Time-out", "DAV_COFFDownload");
+  const UINT box = CMC_Comm::nShowErr;
+  CMC_Comm::nShowErr = 0;  // a cancelled error box would close the channel
+  EXPECT_EQ(page.ExecuteCode("TestProgram", nullptr, nullptr, nullptr, nullptr), 0);
+  CMC_Comm::nShowErr = box;
+  page.TestFailed(1);
+  EXPECT_EQ(page.GetResult(), 0);
+  EXPECT_EQ(Word(2, 0x7FFF), 0x7F80);
+  EXPECT_EQ(CMC_Comm::nShowErr, box);  // switched off for the clean-up only
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(TestDlgTest, StepsStopsAndVariables) {
+  CMC_TestDlg page(*m_setup, 0);
+  page.SetInfoText("Checking");
+  EXPECT_EQ(page.GetInfoText(), "Step 0 of 0\nChecking...");
+  page.m_wTotalSteps = 3;
+  page.SetInfoText("Moving");
+  EXPECT_EQ(page.GetInfoText(), "Step 1 of 3\nMoving...");
+
+  page.OnBtnStartStop();
+  page.m_bBusy = 1;
+  page.OnBtnStartStop();
+  EXPECT_TRUE(page.IsRunning());
+  EXPECT_EQ(page.m_bStopRequest, 1);
+  page.m_bBusy = 0;
+  page.OnBtnStartStop();
+  EXPECT_FALSE(page.IsRunning());
+  EXPECT_EQ(page.GetResult(), 0);
+  EXPECT_EQ(page.GetInfoText(), "Test interrupted by user");
+  EXPECT_EQ(Word(2, 0x7FFF), 0x7F80);
+
+  CMC_CoffFormat coff;
+  coff.m_strFileName = CMC_TestDlg::GetOutPath("at4100.out");
+  ASSERT_TRUE(coff.ReadCoff());
+  CString error;
+  double v = 0;
+  EXPECT_TRUE(page.SetUserVariableValue(coff, "RESULT", 42, error));
+  EXPECT_TRUE(page.GetUserVariableValue(coff, "RESULT", v, error));
+  EXPECT_EQ(v, 42);
+  EXPECT_FALSE(page.GetUserVariableValue(coff, "MISSING", v, error));
+  EXPECT_EQ(error, "Cannot find a variable with name 'MISSING'");
+  int on = -1;
+  SetWord(1, 0x08FE, 0x2001);
+  EXPECT_TRUE(page.GetAxisOn(on));
+  EXPECT_EQ(on, 1);
+  EXPECT_TRUE(page.GetEndInit(on));
+  EXPECT_EQ(on, 1);
+  EXPECT_EQ(page.GetOutPathName("TestProgram"), CMC_TestDlg::GetOutPath("at4100.out"));
+  m_setup->ClearOption("TestProgram");
+  EXPECT_EQ(page.GetOutPathName("TestProgram"), "");
+  EXPECT_FALSE(page.ExecuteCode("TestProgram", nullptr, nullptr, nullptr, nullptr));
+}
+
+TEST_F(TestDlgTest, ALoggerThatCannotStartStopsBeforeTheGoto) {
+  CMC_SingleAxisLogger logger(m_setup.get(), nullptr);  // no items: it cannot start
+  CMC_TestDlg page(*m_setup, 0);
+  page.OnBtnStartStop();
+  EXPECT_EQ(page.ExecuteCodeTest(CMC_TestDlg::GetOutPath("at4100.out"), nullptr, &logger, nullptr, nullptr), 0);
+  EXPECT_EQ(InterpreterLog().find("goto"), std::string::npos);
+  page.TestFailed(1);
+}
+
+TEST_F(TestDlgTest, ModulePageRunsWithAndWithoutAWindow) {
+  auto run = reinterpret_cast<int (*)(CMC_Setup*, int, CMC_Logger*)>(GetProcAddress(m_gui, "GuiStandIn_RunTestPage"));
+  auto log = reinterpret_cast<const char* (*)()>(GetProcAddress(m_gui, "GuiStandIn_PageLog"));
+  ASSERT_TRUE(run && log);
+  log();
+  EXPECT_EQ(run(m_setup.get(), 0, nullptr), 1);
+  EXPECT_EQ(std::string(log()),
+            "Step 0 of 2\nDownloading the test program...\nStep 1 of 2\nWaiting for the drive...\nTest succeeded\n");
+
+  COLORREF icon = 0, button = 0;
+  bool okEnabled = false;
+  std::string status;
+  DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
+    DialogAutomation::ClickControl(d, 10000);
+    char buf[64] = "";
+    ::GetDlgItemText(d->m_hWnd, 10002, buf, sizeof buf);
+    status = buf;
+    okEnabled = ::IsWindowEnabled(::GetDlgItem(d->m_hWnd, IDOK));
+    ::UpdateWindow(d->m_hWnd);
+    SaveWindowImage(d, dravonix::test::OutputPath("setup-test-page.png").c_str());
+    // A pixel of a control, from its top-left corner.
+    auto pixel = [&](int id, int x, int y) {
+      RECT r;
+      ::GetWindowRect(::GetDlgItem(d->m_hWnd, id), &r);
+      POINT p{r.left + x, r.top + y};
+      ::ScreenToClient(d->m_hWnd, &p);
+      return GetWindowPixel(d->m_hWnd, p);
+    };
+    icon = pixel(10004, 16, 8);
+    button = pixel(10000, 30, 12);
+    d->SendMessage(WM_COMMAND, IDOK);
+  });
+  EXPECT_EQ(run(m_setup.get(), 1, nullptr), 1);
+  EXPECT_EQ(status, "Test succeeded");
+  EXPECT_TRUE(okEnabled);
+  EXPECT_EQ(icon, RGB(0, 160, 0));    // the "SUCCESS" icon
+  EXPECT_EQ(button, RGB(0, 150, 0));  // the start bitmap's triangle
+}
+
+}  // namespace
