@@ -36,6 +36,12 @@ bool PressesCancel(CWnd* wnd, UINT message, LPARAM lParam) {
   return id == 10 || id == IDCANCEL;
 }
 
+// Dialog controls do not notify their parent; Cancel and control 10 must, to be seen pressed.
+void ListenToCancel(CWnd* wnd) {
+  for (int id : {IDCANCEL, 10})
+    if (CWnd* c = wnd->GetDlgItem(id)) c->ModifyStyleEx(WS_EX_NOPARENTNOTIFY, 0);
+}
+
 }  // namespace
 
 BOOL CHelpMap::OnNeedText(CWnd* wnd, NMHDR* hdr, HWND& lastTip) const {
@@ -76,6 +82,7 @@ CDialogS::CDialogS(const char* lpszTemplate, CWnd* pParent) : CDialog(lpszTempla
 BOOL CDialogS::OnInitDialog() {
   EnableToolTips(TRUE);
   CDialog::OnInitDialog();
+  ListenToCancel(this);
   return TRUE;
 }
 
@@ -116,7 +123,9 @@ CPropertySheetS::CPropertySheetS(const char* caption, CWnd* pParent, UINT startP
 
 BOOL CPropertySheetS::OnInitDialog() {
   ModifyStyleEx(0, WS_EX_CONTROLPARENT);
-  return CPropertySheet::OnInitDialog();
+  BOOL r = CPropertySheet::OnInitDialog();
+  ListenToCancel(this);
+  return r;
 }
 
 int CPropertySheetS::UpdateData(BOOL bSave) {

@@ -96,7 +96,9 @@ TEST(DialogBases, CancelSkipsValidationWhileSwitchingPagesReportsIt) {
       auto* s = static_cast<CPropertySheetS*>(w);
       DialogAutomation::TypeInto(s->GetActivePage(), 1001, "abc");
       if (cancel) {
+        EXPECT_EQ(1, s->m_bValidate);
         DialogAutomation::ClickControl(s, IDCANCEL);
+        EXPECT_EQ(0, s->m_bValidate);  // the press on Cancel reached the sheet first
         return;
       }
       UiAutomation::Click(s->m_hWnd, s->GetTabRect(1).CenterPoint());
