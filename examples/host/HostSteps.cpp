@@ -4,6 +4,7 @@
 #include "examples/host/MonitorSteps.h"
 #include "examples/host/SetupTestStep.h"
 #include "examples/host/MotionEventSteps.h"
+#include "examples/host/PlotSteps.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -212,6 +213,8 @@ bool RunHostRoad(const std::string& outDir) {
        [&outDir](std::string& detail) { return SaveAndReloadPanel(outDir, detail); }},
       {"add an element with a motion event", AddMotionEventElement},
       {"repair a rotary program bound to a linear drive", RepairUnitTransition},
+      {"save a plot file, show it in the viewer, picture and print it",
+       [&outDir](std::string& detail) { return ShowPlotFile(outDir, detail); }},
   };
   for (const Step& s : steps) {
     std::string detail;
