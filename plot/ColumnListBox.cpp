@@ -4,23 +4,9 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WinThread.h"
+#include "plot/DrawHelpers.h"
 
 #include <algorithm>
-
-namespace {
-
-// Field n of a text split at `sep`; empty past the last field.
-CString Field(const CString& text, int n, char sep) {
-  const char* p = text;
-  for (; n > 0 && *p; ++p)
-    if (*p == sep) --n;
-  if (n > 0) return CString();
-  const char* end = p;
-  while (*end && *end != sep) ++end;
-  return CString(p, (int)(end - p));
-}
-
-}  // namespace
 
 IMPLEMENT_DYNAMIC(CCLObject, CObject)
 IMPLEMENT_DYNAMIC(CColumnListBox, CListBox)
@@ -279,11 +265,11 @@ void CTabButton::DrawItem(LPDRAWITEMSTRUCT dis) {
     CRect cell(left, r.top, right, r.bottom);
     bool pressed = m_bSortable && (m_nSortState & 0xFF) == i;
     dc->DrawEdge(&cell, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-    CString field = Field(caption, i, '\t');
+    CString field = GetTextField(caption, i, '\t');
     int lines = 1;
     for (int k = 0; k < field.GetLength(); ++k) lines += field[k] == '\n';
     for (int k = 0; k < lines; ++k) {
-      CString line = Field(field, k, '\n');
+      CString line = GetTextField(field, k, '\n');
       CRect band(cell.left, cell.top + cell.Height() * k / lines, cell.right, cell.top + cell.Height() * (k + 1) / lines);
       dc->DrawText(line, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }

@@ -139,3 +139,13 @@ char* GetTabField(char* dest, const char* src, int n, int max) {
   dest[k] = 0;
   return dest;
 }
+
+CString GetTextField(const char* text, int n, char sep) {
+  const char* p = text ? text : "";
+  for (; n > 0 && *p; ++p)
+    if (*p == sep) --n;
+  if (n > 0) return CString();
+  const char* end = p;
+  while (*end && *end != sep) ++end;
+  return CString(p, (int)(end - p));
+}

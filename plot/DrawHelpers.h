@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/core/Resource.h"
+#include "platform/core/String.h"
 #include "platform/gdi/GdiDefs.h"
 #include "platform/ui/WinDefs.h"
 
@@ -16,3 +17,5 @@ HGLOBAL LoadBitmapResource(LPCSTR name, HMODULE module);
 HCURSOR LoadCursorResource(WORD id);
 // Field n of a tab-separated text; dest must hold max + 1 bytes.
 char* GetTabField(char* dest, const char* src, int n, int max);
+// Field n of a text split at `sep`; empty past the last field.
+CString GetTextField(const char* text, int n, char sep = '\t');

@@ -7,6 +7,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
 #include "plot/ColorFactory.h"
+#include "plot/DrawHelpers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,17 +20,6 @@ IMPLEMENT_DYNAMIC(COptionsSheet, CPlotSheet)
 IMPLEMENT_DYNAMIC(CExtrasSheet, CPlotSheet)
 
 namespace {
-
-// Field n of a tab-separated text.
-CString TabField(const CString& text, int n) {
-  const char* p = text;
-  for (; n > 0 && *p; ++p)
-    if (*p == '\t') --n;
-  if (n > 0) return CString();
-  const char* end = p;
-  while (*end && *end != '\t') ++end;
-  return CString(p, (int)(end - p));
-}
 
 // Row background and text colours of the owner-drawn lists.
 void RowColours(CDC* dc, const DRAWITEMSTRUCT& dis) {
@@ -100,7 +90,7 @@ void CPlotOptionListBox::DrawItem(LPDRAWITEMSTRUCT dis) {
   CRect cell;
   for (int col = 0; col < GetColNo(); ++col) {
     DrawCol(dis->rcItem, col, dc, &cell);
-    CString field = TabField(text, col).Left(49);
+    CString field = GetTextField(text, col).Left(49);
     dc->DrawText(field, &cell, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   }
 }
@@ -109,9 +99,9 @@ int CPlotOptionListBox::CompareItem(LPCOMPAREITEMSTRUCT cis) {
   if (!m_pPlot) return 0;
   CString a = m_pPlot->GetCurveInfo((DWORD)cis->itemData1), b = m_pPlot->GetCurveInfo((DWORD)cis->itemData2);
   int col = GetSortColumn() < GetColNo() ? GetSortColumn() : 0;
-  int c = std::strcmp(TabField(a, col), TabField(b, col));
+  int c = std::strcmp(GetTextField(a, col), GetTextField(b, col));
   for (int other = 0; c == 0 && other < GetColNo(); ++other)
-    if (other != col) c = std::strcmp(TabField(a, other), TabField(b, other));
+    if (other != col) c = std::strcmp(GetTextField(a, other), GetTextField(b, other));
   c = c < 0 ? -1 : c > 0 ? 1 : 0;
   return IsDescending() ? -c : c;
 }
