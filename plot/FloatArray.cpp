@@ -1,12 +1,20 @@
 #include "plot/FloatArray.h"
 
 #include <algorithm>
+#include <atomic>
 
 IMPLEMENT_SERIAL(CFloatArray, CObject, 0)
 
 const BYTE CFloatArray::m_nVerCFloatArray = 0;
 
+namespace {
+std::atomic<uint64_t> g_versions{0};
+}
+
+void CFloatArray::Touch() { m_nVersion = ++g_versions; }
+
 CFloatArray::CFloatArray(int size, int growBy) {
+  Touch();
   CArray::SetSize(size < 0 ? 0 : size, growBy);
 }
 
@@ -15,6 +23,7 @@ CFloatArray::CFloatArray(int n, const double* values) { SetSize(n, values); }
 CFloatArray::CFloatArray(const CFloatArray& other) : CArray() { *this = other; }
 
 CFloatArray& CFloatArray::operator=(const CFloatArray& other) {
+  Touch();
   if (this != &other) {
     m_data = other.m_data;
     m_nGrowBy = other.m_nGrowBy;
@@ -25,6 +34,7 @@ CFloatArray& CFloatArray::operator=(const CFloatArray& other) {
 }
 
 int CFloatArray::Add(double value) {
+  Touch();
   int i = (int)CArray::Add(value);
   if (i > m_nUpperValid) m_nUpperValid = i;
   CheckMonotonousCondition(i, i);
@@ -32,18 +42,21 @@ int CFloatArray::Add(double value) {
 }
 
 void CFloatArray::SetAt(int index, double value) {
+  Touch();
   m_data[Check(index)] = value;
   if (index > m_nUpperValid) m_nUpperValid = index;
   CheckMonotonousCondition(index, index);
 }
 
 void CFloatArray::SetAtGrow(int index, double value) {
+  Touch();
   if (index < 0) AfxThrowInvalidArgException();
   if (index >= GetSize()) CArray::SetSize(index + 1);
   SetAt(index, value);
 }
 
 void CFloatArray::InsertAt(int index, double value, int count) {
+  Touch();
   if (count <= 0) {
     if (count < 0) AfxThrowInvalidArgException();
     return;
@@ -57,6 +70,7 @@ void CFloatArray::InsertAt(int index, double value, int count) {
 }
 
 void CFloatArray::InsertAt(int index, const CFloatArray* other) {
+  Touch();
   if (!other) AfxThrowInvalidArgException();
   int count = other->GetSize();
   if (count == 0) return;
@@ -69,6 +83,7 @@ void CFloatArray::InsertAt(int index, const CFloatArray* other) {
 }
 
 void CFloatArray::RemoveAt(int index, int count) {
+  Touch();
   if (count <= 0) return;
   CArray::RemoveAt(index, count);
   int last = index + count - 1;
@@ -79,6 +94,7 @@ void CFloatArray::RemoveAt(int index, int count) {
 }
 
 void CFloatArray::SetSize(int size, int growBy) {
+  Touch();
   int old = GetSize();
   if (old == 0 && size == 0) {
     if (growBy >= 0) m_nGrowBy = growBy;
@@ -91,6 +107,7 @@ void CFloatArray::SetSize(int size, int growBy) {
 }
 
 void CFloatArray::SetSize(int n, const double* values) {
+  Touch();
   if (n <= 0 || !values) {
     m_data.clear();
     m_data.shrink_to_fit();
@@ -171,6 +188,7 @@ void CFloatArray::Serialize(CArchive& ar) {
     BYTE schema;
     ar >> schema;
     if (schema != 0) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+    Touch();
     CArray::Serialize(ar);
     int stored = (int)(DWORD)ar.ReadCount();
     m_nUpperValid = std::min(GetSize() - 1, stored);

@@ -21,6 +21,8 @@ class CFloatArray : public CArray<double, double> {
   const double* GetData() const { return m_data.data(); }
   int GetUpperValid() const { return m_nUpperValid; }
   tagMonotone GetMonotone() const { return m_nMonotone; }
+  // Changes with every change of the samples; unique among all arrays, so drawing caches can key on it.
+  uint64_t GetVersion() const { return m_nVersion; }
 
   int Add(double value);
   void SetAt(int index, double value);
@@ -39,4 +41,8 @@ class CFloatArray : public CArray<double, double> {
  protected:
   int m_nUpperValid = -1;
   tagMonotone m_nMonotone = monoUnknown;
+
+ private:
+  void Touch();
+  uint64_t m_nVersion = 0;
 };

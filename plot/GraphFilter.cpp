@@ -1,5 +1,7 @@
 #include "plot/GraphFilter.h"
 
+#include "platform/ui/CommonDialogs.h"
+
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"
 #include "platform/core/Format.h"
@@ -15,7 +17,6 @@ IMPLEMENT_SERIAL(CGraphFilter, CObArray, 0)
 
 const BYTE CGraphFilter::m_nVerCGraphFilter = 1;
 
-BOOL (*CGraphFilter::ms_pfnAskSavePath)(const char*, const char*, const char*, CString&) = nullptr;
 
 CGraphFilter::CGraphFilter(CMC_Units* units, const char* title, const char* label1, const char* label2)
     : m_pUnits(units),
@@ -244,12 +245,11 @@ void CGraphFilter::SetDefaultUnits() {
 }
 
 int CGraphFilter::ExportToASCII(const char* defaultName) {
-  CString path;
-  if (!ms_pfnAskSavePath ||
-      !ms_pfnAskSavePath(defaultName, "txt", "ASCII files(*.txt)|*.txt|All files(*.*)|*.*||", path))
-    return 0;
+  CFileDialog dlg(FALSE, "txt", defaultName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
+                  "ASCII files(*.txt)|*.txt|All files(*.*)|*.*||");
+  if (dlg.DoModal() != IDOK) return 0;
   if (GetSize() == 0) return 0;
-  return WriteASCII(path);
+  return WriteASCII(dlg.GetPathName());
 }
 
 int CGraphFilter::WriteASCII(const char* path) {

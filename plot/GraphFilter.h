@@ -43,18 +43,14 @@ class CGraphFilter : public CObArray {
   void ComputeLimits();
   void LoadDefaultUnits(int force);
   void SetDefaultUnits();
-  // Asks for a file name (default extension "txt") and writes the plot as a text table.
+  // Asks for a file name with the save dialog (default extension "txt") and writes the plot as a
+  // text table.
   int ExportToASCII(const char* defaultName);
   // Writes the text table to `path`; a file error is reported and gives 0.
   int WriteASCII(const char* path);
   // The units that `curve` can be shown in (its own table, else the plot's), `selected` chosen;
   // without a table only `selected` is offered.
   void FillUnitsComboBox(CComboBox& combo, CCurve* curve, const char* selected);
-
-  // Where ExportToASCII gets its file name until the platform's save dialog is linked in; FALSE
-  // means cancelled.
-  static BOOL (*ms_pfnAskSavePath)(const char* defaultName, const char* defExt, const char* filter,
-                                   CString& path);
 
   void Serialize(CArchive& ar) override;
 

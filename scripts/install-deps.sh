@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(build-essential cmake ninja-build ccache pkg-config
       libcairo2-dev libfontconfig1-dev libfreetype-dev libpng-dev libjpeg62-turbo-dev libjpeg-turbo-progs libzip-dev
       fonts-liberation2 fonts-dejavu-core
-      libgtest-dev libgmock-dev libbenchmark-dev
+      libgtest-dev libgmock-dev libbenchmark-dev poppler-utils
       python3)
 missing=()
 for p in "${pkgs[@]}"; do

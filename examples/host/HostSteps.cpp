@@ -6,6 +6,7 @@
 #include "examples/host/MotionEventSteps.h"
 #include "examples/host/HostFrame.h"
 #include "examples/host/ConsoleStep.h"
+#include "examples/host/PlotSteps.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -268,6 +269,8 @@ bool RunHostRoad(const std::string& outDir) {
       {"repair a rotary program bound to a linear drive", RepairUnitTransition},
       {"save the frame picture as JPEG", [&](std::string& d) { return SaveFrameAsJpeg(frame, outDir + "/frame.jpg", d); }},
       {"run a line in the interpreter console", [&outDir](std::string& detail) { return RunConsoleLine(outDir, detail); }},
+      {"save a plot file, show it in the viewer, picture and print it",
+       [&outDir](std::string& detail) { return ShowPlotFile(outDir, detail); }},
   };
   auto finish = [&]() {
     ReleaseBuildRoad();

@@ -153,6 +153,12 @@ class ComboCtl : public ControlImpl {
                                     0, 0, 10, 10, m_hwnd, nullptr, inst, nullptr);
         }
         if (m_list) ::SendMessage(m_list, LBX_SETCOMBO, (WPARAM)m_hwnd, 0);
+        if (m_list && (style & CBS_OWNERDRAWFIXED)) {
+          // The items of a fixed owner-drawn list are as high as its owner measures the first one.
+          MEASUREITEMSTRUCT mis{ODT_COMBOBOX, (UINT)Id(), 0, 0, (UINT)::SendMessage(m_list, LB_GETITEMHEIGHT, 0, 0), 0};
+          ::SendMessage(Parent(), WM_MEASUREITEM, (WPARAM)Id(), (LPARAM)&mis);
+          if (mis.itemHeight > 0) ::SendMessage(m_list, LB_SETITEMHEIGHT, 0, (LPARAM)mis.itemHeight);
+        }
         if (cs && Kind() != CBS_SIMPLE) {
           m_droppedHeight = cs->cy;
           ::SetWindowPos(m_hwnd, nullptr, 0, 0, cs->cx, FieldHeight(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

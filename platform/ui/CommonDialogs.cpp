@@ -1,4 +1,5 @@
 #include "platform/ui/CommonDialogs.h"
+#include "platform/ui/PrintInfo.h"
 
 #include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
@@ -312,6 +313,7 @@ CPrintDialog::CPrintDialog(BOOL bPrintSetupOnly, DWORD dwFlags, CWnd* pParentWnd
   m_pd.nFromPage = m_pd.nToPage = 1;
   m_pd.nMinPage = 1;
   m_pd.nMaxPage = 0xFFFF;
+  AfxEnsurePrintResources();
 }
 
 CPrintDialog::~CPrintDialog() {

@@ -203,7 +203,10 @@ void DDV_MinMaxSlider(CDataExchange* pDX, DWORD value, DWORD minVal, DWORD maxVa
 #define AFX_IDP_PARSE_BYTE 0xF116
 #define AFX_IDP_PARSE_UINT 0xF117
 
-// Registers the framework's texts along the resource chain (done by data exchange when first used).
+// The framework's cursor of magnified views.
+#define AFX_IDC_MAGNIFY 30978
+// Registers the framework's texts and cursor along the resource chain (done by data exchange when
+// first used, and by windows that load the cursor).
 void AfxEnsureFrameworkStrings();
 // Replaces %1 (and %2) in a string resource.
 void AfxFormatString1(CString& rString, UINT nIDS, LPCSTR lpsz1);

@@ -302,6 +302,12 @@ class ListCtl : public ControlImpl {
 
   LRESULT Proc(UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
+      case WM_DESTROY:
+        // The owner frees the data of the items that are left, as when they are deleted.
+        for (int i = Count() - 1; i >= 0; --i)
+          if (i < Count()) SendDelete(i);
+        m_items.clear();
+        return Default(msg, wp, lp);
       case WM_CREATE: {
         LRESULT r = Default(msg, wp, lp);
         if ((LStyle() & LBS_OWNERDRAWFIXED) && !m_combo) {

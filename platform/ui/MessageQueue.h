@@ -106,6 +106,8 @@ HCURSOR GetCursor();
 BOOL DestroyCursor(HCURSOR cursor);
 int ShowCursor(BOOL show);
 HICON LoadIcon(HINSTANCE instance, LPCSTR name);
+// A bitmap resource of one module (null: the main program), without searching the resource chain.
+HBITMAP LoadBitmap(HINSTANCE instance, LPCSTR name);
 BOOL DestroyIcon(HICON icon);
 // What a cursor or icon handle stands for: the resource id (0 for a named one) and name.
 struct HICON__ {

@@ -5,6 +5,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/gdi/Image.h"
 #include "platform/gdi/Printer.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
@@ -26,12 +27,35 @@ const RESOURCE_STRING kPrintStrings[] = {
     {AFX_IDS_PREVIEWPAGEDESC, "Page %u\nPages %u-%u\n"},
     {AFX_IDP_FAILED_TO_START_PRINT, "Could not start print job."},
 };
-const RESOURCE_TABLE kPrintTable = {kPrintStrings, sizeof kPrintStrings / sizeof kPrintStrings[0], nullptr, 0};
 
-void EnsurePrintStrings() {
+// The printing-in-progress dialog: document, printer, port and page, and Cancel.
+constexpr DWORD kPrintText = WS_VISIBLE | SS_CENTER | SS_NOPREFIX;
+const DLGITEM_ENTRY kPrintingItems[] = {
+    {"Static", 0xFFFF, WS_VISIBLE | SS_CENTER, 0, 8, 6, 144, 8, "Printing"},
+    {"Static", AFX_IDC_PRINT_DOCNAME, kPrintText, 0, 8, 16, 144, 8, ""},
+    {"Static", AFX_IDC_PRINT_PRINTERNAME, kPrintText, 0, 8, 28, 144, 8, ""},
+    {"Static", AFX_IDC_PRINT_PORTNAME, kPrintText, 0, 8, 38, 144, 8, ""},
+    {"Static", AFX_IDC_PRINT_PAGENUM, kPrintText, 0, 8, 50, 144, 8, ""},
+    {"Button", IDCANCEL, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 56, 64, 48, 14, "Cancel"},
+};
+const DIALOG_RESOURCE kPrintingDialog = {
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 160, 84, "", "MS Sans Serif", 8,
+    kPrintingItems, sizeof kPrintingItems / sizeof kPrintingItems[0], nullptr};
+const RESOURCE_ENTRY kPrintEntries[] = {
+    {RT_DIALOG, MAKEINTRESOURCE(AFX_IDD_PRINTDLG), &kPrintingDialog, sizeof kPrintingDialog},
+};
+
+const RESOURCE_TABLE kPrintTable = {kPrintStrings, sizeof kPrintStrings / sizeof kPrintStrings[0], kPrintEntries,
+                                    sizeof kPrintEntries / sizeof kPrintEntries[0]};
+
+}  // namespace
+
+void AfxEnsurePrintResources() {
   // Joins the resource chain when printing is first used.
   static CResourceTableRegistration registration(kPrintTable);
 }
+
+namespace {
 
 std::atomic<bool> g_cancelPrinting{false};
 std::mutex g_lastLock;
@@ -112,7 +136,7 @@ static INT_PTR DoPrintDialog(CPrintDialog* pPD) { return pPD ? pPD->DoModal() : 
 
 BOOL CView::DoPreparePrinting(CPrintInfo* pInfo) {
   if (!pInfo || !pInfo->m_pPD) return FALSE;
-  EnsurePrintStrings();
+  AfxEnsurePrintResources();
   CPrintDialog* pd = pInfo->m_pPD;
   if (pInfo->m_bPreview || pInfo->m_bDirect) {
     // Preview and direct printing take the printer's defaults and ask only when there are none.
@@ -158,7 +182,7 @@ CString JobTitle(CView* view) {
 }  // namespace
 
 void CView::OnFilePrint() {
-  EnsurePrintStrings();
+  AfxEnsurePrintResources();
   CPrintInfo info;
   const MSG* cur = CWnd::GetCurrentMessage();
   if (cur && cur->message == WM_COMMAND && LOWORD(cur->wParam) == ID_FILE_PRINT_DIRECT) info.m_bDirect = TRUE;
@@ -227,7 +251,7 @@ void CView::OnFilePrint() {
 }
 
 void CView::OnFilePrintPreview() {
-  EnsurePrintStrings();
+  AfxEnsurePrintResources();
   CPrintInfo info;
   info.m_bPreview = TRUE;
   HWND self = m_hWnd;

@@ -18,6 +18,16 @@ class CDC;
 #define AFX_IDS_PRINTPAGENUM 0xF043
 #define AFX_IDS_PREVIEWPAGEDESC 0xF044
 #define AFX_IDP_FAILED_TO_START_PRINT 0xF106
+// The printing-in-progress dialog and its fields.
+#define AFX_IDD_PRINTDLG 30722
+#define AFX_IDC_PRINT_DOCNAME 201
+#define AFX_IDC_PRINT_PRINTERNAME 202
+#define AFX_IDC_PRINT_PORTNAME 203
+#define AFX_IDC_PRINT_PAGENUM 204
+
+// Puts the print texts and the printing dialog in the resource chain; every print dialog and
+// print job calls it before it starts.
+void AfxEnsurePrintResources();
 
 class CPrintInfo {
  public:

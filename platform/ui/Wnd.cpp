@@ -290,6 +290,7 @@ BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
 BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
   if (!pMsg) return FALSE;
+  FilterToolTipMessage(pMsg);
   for (HWND h = pMsg->hwnd; h && IsWindow(h); h = ::GetParent(h)) {
     CWnd* w = FromHandlePermanent(h);
     if (w && w->PreTranslateMessage(pMsg)) return TRUE;

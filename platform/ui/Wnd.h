@@ -273,6 +273,11 @@ class CWnd : public CCmdTarget, public CDrawSurfaceProvider {
                       LPRECT lpRectParam = nullptr, LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE);
   // Calls each child control's update handler through pTarget (idle-time enabling of bars and dialogs).
   void UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
+  // Tooltips for the window's children: the thread's tooltip control asks this window for the text
+  // of a hovered child (TTN_NEEDTEXT, TTF_IDISHWND, idFrom the child's handle).
+  BOOL EnableToolTips(BOOL bEnable = TRUE);
+  // Feeds mouse messages to the thread's tooltip control (called while messages are translated).
+  static void FilterToolTipMessage(MSG* pMsg);
 
  protected:
   // ---- Standard message handlers: each base version does what the window would do unhandled ----
@@ -356,6 +361,9 @@ class CWnd : public CCmdTarget, public CDrawSurfaceProvider {
 // The window procedure of every window a CWnd is attached to.
 LRESULT AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 // Registers (once) a class with these attributes and returns its name, "Afx:…".
+// The tooltip control of the calling thread (made on first use); null when it cannot be made.
+class CToolTipCtrl;
+CToolTipCtrl* AfxGetThreadToolTip();
 LPCSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH hbrBackground = nullptr,
                            HICON hIcon = nullptr);
 BOOL AfxRegisterClass(WNDCLASS* lpWndClass);

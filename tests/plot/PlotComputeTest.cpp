@@ -1,4 +1,6 @@
 #include "platform/core/Automation.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/DialogAutomation.h"
 #include "plot/GraphDocument.h"
 #include "tests/plot/PlotTestUnits.h"
 #include "tests/support/TestKernel.h"
@@ -303,29 +305,29 @@ TEST(PlotExport, RowsOfAllCurvesWithNanPadding) {
             "NAN\tNAN\t4.0000000e+000\t5.0000000e+001\r\n");
 
   // Through the save dialog: cancel gives 0 and writes nothing; a plot without curves gives 0.
-  static std::string answer;
-  static std::string askedExt, askedFilter, askedName;
-  CGraphFilter::ms_pfnAskSavePath = [](const char* name, const char* ext, const char* filter, CString& p) -> BOOL {
-    askedName = name, askedExt = ext, askedFilter = filter;
-    p = answer.c_str();
-    return !answer.empty();
-  };
-  answer.clear();
+  DialogAutomation::ClearCommonDialogs();
+  DialogAutomation::PushCancel(DialogAutomation::CommonKind::FileSave);
   EXPECT_EQ(plot.ExportToASCII("first"), 0);
-  EXPECT_EQ(askedName, "first");
-  EXPECT_EQ(askedExt, "txt");
-  EXPECT_EQ(askedFilter, "ASCII files(*.txt)|*.txt|All files(*.*)|*.*||");
-  answer = dravonix::test::ScratchDir("export2") + "/again.txt";
+  auto asked = DialogAutomation::CommonDialogs();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].fileName, "first");
+  EXPECT_EQ(asked[0].defExt, "txt");
+  EXPECT_EQ(asked[0].filter, "ASCII files(*.txt)|*.txt|All files(*.*)|*.*||");
+  EXPECT_EQ(asked[0].flags & (OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST),
+            OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST);
+  std::string answer = dravonix::test::ScratchDir("export2") + "/again.txt";
+  DialogAutomation::PushFileDialogResult(answer.c_str());
   EXPECT_EQ(plot.ExportToASCII("x"), 1);
   EXPECT_EQ(ReadFile(answer), text);
   CGraphFilter none;
+  DialogAutomation::PushFileDialogResult(answer.c_str());
   EXPECT_EQ(none.ExportToASCII("x"), 0);
   // A file that cannot be created is reported and gives 0.
   answer = dravonix::test::ScratchDir("export3") + "/no/such/folder/x.txt";
   Automation::Instance().ClearMessageBoxes();
+  DialogAutomation::PushFileDialogResult(answer.c_str());
   EXPECT_EQ(plot.ExportToASCII("x"), 0);
   EXPECT_EQ(Automation::Instance().MessageBoxes().size(), 1u);
-  CGraphFilter::ms_pfnAskSavePath = nullptr;
 
   // Empty and unresolved curves only: no rows at all.
   CCurveArray empty;
