@@ -24,6 +24,13 @@ class CMC_Logger : public CObject {
   CMC_Logger& operator=(const CMC_Logger&) = delete;
 
   void Serialize(CArchive& ar) override;
+  // Curves and plots only, for the plot viewer; store only.
+  void SerializeGraph(CArchive& ar);
+  // Logger files: errors are reported and give 0. A failed read leaves the defaults.
+  int Save(const char* path);
+  int Load(const char* path);
+  // A bare name asks for the plot file first.
+  int SaveGraph(const char* path);
 
   virtual CMC_Setup* GetDefaultSetup() { return nullptr; }
   virtual void SetGraphDocSource() {}
