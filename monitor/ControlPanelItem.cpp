@@ -3,6 +3,7 @@
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "monitor/ControlPanelPropertiesDlg.h"
+#include "monitor/MC_ControlPanelFrame.h"
 #include "monitor/MC_ControlPanelView.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/FileSystem.h"
@@ -185,8 +186,8 @@ int CControlPanelItemArray::SaveToFile() {
 int CControlPanelItemArray::EditProperties(CStringArray& otherNames) {
   CControlPanelPropertiesDlg dialog(m_strName, otherNames);
   if (dialog.DoModal() != IDOK) return FALSE;
-  // An open frame shows the new title once panel frames exist.
   m_strName = dialog.m_strTitle;
+  if (m_pFrame) m_pFrame->OnUpdateFrameTitle(FALSE);
   return TRUE;
 }
 
