@@ -29,7 +29,14 @@ CGadgetEditDlg::CGadgetEditDlg(CMC_Setup* setup, CMC_CoffFormat* coff, UINT temp
 
 CControlPanelVar* CGadgetEditDlg::VarOf(int index) { return index == 0 ? GetVar() : index == 1 ? GetSecondVar() : nullptr; }
 
-CComboBox* CGadgetEditDlg::Combo(int id) { return static_cast<CComboBox*>(GetDlgItem(id)); }
+CComboBox* CGadgetEditDlg::Combo(int id) {
+  const int slot = id - IDC_AXIS;
+  if (slot < 0 || slot >= kComboSlots) return nullptr;
+  CComboBox& combo = m_combos[slot];
+  // Each combo of the blocks gets its object the first time it is asked for.
+  if (!combo.GetSafeHwnd() && GetDlgItem(id)) combo.SubclassDlgItem((UINT)id, this);
+  return combo.GetSafeHwnd() ? &combo : nullptr;
+}
 
 namespace {
 

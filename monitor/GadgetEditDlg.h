@@ -2,13 +2,13 @@
 // variable or expression, unit, precision, hexadecimal, range) and their commands.
 #pragma once
 
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
 
 class CMC_Setup;
 class CMC_CoffFormat;
 class CControlPanelItem;
 class CControlPanelVar;
-class CComboBox;
 
 class CGadgetEditDlg : public CDialog {
   DECLARE_DYNAMIC(CGadgetEditDlg)
@@ -67,4 +67,7 @@ class CGadgetEditDlg : public CDialog {
   void ExchangeUnit(CDataExchange* pDX, CControlPanelVar& var, int index);
 
   int m_nQuiet = 0;
+  // The combos of both blocks, by id from IDC_AXIS (the edits and boxes between stay unused).
+  static constexpr int kComboSlots = IDC_PRECISION + 2 - IDC_AXIS;
+  CComboBox m_combos[kComboSlots];
 };

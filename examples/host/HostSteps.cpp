@@ -205,10 +205,12 @@ bool RunHostRoad(const std::string& outDir) {
       {"run the setup test page without a window", RunSetupTestPage},
       {"translate the sample G-code into a function and build",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
-      {"log APOS and IQ on the drive and upload them", LogAndUploadAposAndIq},
+      {"log APOS and IQ on the drive, upload them and keep the logger and its plots",
+       [&outDir](std::string& detail) { return LogAndUploadAposAndIq(outDir, detail); }},
       {"run a two-channel scope and forward its frames", RunTwoChannelScope},
       {"save and reload a panel of two value displays",
        [&outDir](std::string& detail) { return SaveAndReloadPanel(outDir, detail); }},
+      {"poll a panel in its frame for ten idle passes", PollPanelInFrame},
   };
   for (const Step& s : steps) {
     std::string detail;

@@ -233,6 +233,21 @@ TEST_F(PanelFrameTest, FramesOpenCloseMoveAndRetitle) {
   EXPECT_EQ(FrameCount(), 2);
   EXPECT_TRUE(panels.DeleteFrame(1));
   EXPECT_EQ(FrameCount(), 1);
+  // From a file: the load and the title must both succeed.
+  const std::string file = dravonix::test::ScratchDir("panel-frames") + "/spare.cp";
+  ASSERT_TRUE(motor->Save(file.c_str()));
+  DialogAutomation::PushFileDialogResult(file.c_str());
+  DialogAutomation::AddDialogHandler(14005u, [](CWnd* dlg) {
+    DialogAutomation::TypeInto(dlg, 14000, "Spare");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  EXPECT_TRUE(panels.CreateFrameFromFile(&m_doc));
+  ASSERT_EQ(panels.m_aPanels.GetSize(), 2);
+  EXPECT_EQ(panels.m_aPanels[1]->GetSize(), 1);
+  EXPECT_TRUE(panels.DeleteFrame(1));
+  DialogAutomation::PushCancel(DialogAutomation::CommonKind::FileOpen);
+  EXPECT_FALSE(panels.CreateFrameFromFile(&m_doc));
+  EXPECT_EQ(panels.m_aPanels.GetSize(), 1);
 
   // While running, opening and closing rebuild the cache from the open panels only.
   CMC_ControlPanel::ms_bStarted = 1;
