@@ -2,7 +2,7 @@
 // file, against writing and reading the same doubles with one fwrite and one fread, which bounds
 // what the archive can reach.
 #include "kernel/KernelGlobals.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // Logger, scope and plot files: byte-exact round trips, older schemas, refusals, damaged files,
 // the save that keeps the old file, and the file-name prompts.
-#include "monitor/LoggerFileNames.h"
-#include "monitor/MC_MultiAxisLogger.h"
-#include "monitor/MC_ScopeLogger.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/LoggerFileNames.h"
+#include "monitor/loggers/MC_MultiAxisLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/core/File.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogAutomation.h"

@@ -1,5 +1,5 @@
 // The scope's settings line in a setup option and the scaling of its channels.
-#include "monitor/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
 #include "plot/GraphFilter.h"
 #include "tests/kernel/SetupTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "monitor/LoggerFileNames.h"
+#include "monitor/loggers/LoggerFileNames.h"
 
 #include "kernel/ConfigFile.h"
 #include "platform/ui/CommonDialogs.h"

@@ -1,7 +1,7 @@
 // A triggered oscilloscope on one drive, fed by the frames the drive streams.
 #pragma once
 
-#include "monitor/MC_Logger.h"
+#include "monitor/loggers/MC_Logger.h"
 #include "platform/core/Types.h"
 
 class CMC_Setup;

@@ -1,10 +1,10 @@
-#include "monitor/MC_Logger.h"
+#include "monitor/loggers/MC_Logger.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
 #include "kernel/MC_Variable.h"
-#include "monitor/LoggerFileNames.h"
+#include "monitor/loggers/LoggerFileNames.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"

@@ -1,8 +1,8 @@
-#include "monitor/MC_ControlPanelFrame.h"
+#include "monitor/panels/MC_ControlPanelFrame.h"
 
 #include "kernel/MC_Document.h"
-#include "monitor/ControlPanelItem.h"
-#include "monitor/MC_ControlPanelView.h"
+#include "monitor/panels/ControlPanelItem.h"
+#include "monitor/panels/MC_ControlPanelView.h"
 
 IMPLEMENT_DYNAMIC(CMC_ControlPanelDocTemplate, CMultiDocTemplate)
 IMPLEMENT_DYNAMIC(CMC_ControlPanelFrame, CMDIChildWnd)

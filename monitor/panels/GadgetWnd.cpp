@@ -1,9 +1,9 @@
-#include "monitor/GadgetWnd.h"
+#include "monitor/panels/GadgetWnd.h"
 
 #include "kernel/MC_Document.h"
-#include "monitor/ControlPanelItem.h"
-#include "monitor/MC_ControlPanel.h"
-#include "monitor/MC_ControlPanelView.h"
+#include "monitor/panels/ControlPanelItem.h"
+#include "monitor/panels/MC_ControlPanel.h"
+#include "monitor/panels/MC_ControlPanelView.h"
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
 

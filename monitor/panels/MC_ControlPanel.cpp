@@ -1,7 +1,7 @@
-#include "monitor/MC_ControlPanel.h"
+#include "monitor/panels/MC_ControlPanel.h"
 
 #include "kernel/MC_Document.h"
-#include "monitor/MC_ControlPanelFrame.h"
+#include "monitor/panels/MC_ControlPanelFrame.h"
 #include "platform/core/StringArray.h"
 #include "platform/ui/WinApp.h"
 

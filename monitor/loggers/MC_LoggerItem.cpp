@@ -1,4 +1,4 @@
-#include "monitor/MC_LoggerItem.h"
+#include "monitor/loggers/MC_LoggerItem.h"
 
 #include "comm/MC_CoffFormat.h"
 #include "kernel/MC_Setup.h"

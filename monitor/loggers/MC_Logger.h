@@ -2,7 +2,7 @@
 // acquisition on the drive and of the upload to the host.
 #pragma once
 
-#include "monitor/MC_LoggerItem.h"
+#include "monitor/loggers/MC_LoggerItem.h"
 #include "platform/core/Object.h"
 #include "plot/CurveArray.h"
 #include "plot/GraphDocument.h"

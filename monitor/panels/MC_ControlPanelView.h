@@ -3,7 +3,7 @@
 #pragma once
 
 #include "kernel/ObArrayEx.h"
-#include "monitor/GadgetWnd.h"
+#include "monitor/panels/GadgetWnd.h"
 #include "platform/ui/FormView.h"
 
 class CControlPanelItem;

@@ -1,4 +1,4 @@
-#include "monitor/GadgetEditDlg.h"
+#include "monitor/panels/GadgetEditDlg.h"
 
 #include "comm/MC_CoffFormat.h"
 #include "kernel/ConfigFile.h"
@@ -7,8 +7,8 @@
 #include "kernel/MC_Units.h"
 #include "kernel/MC_Variable.h"
 #include "kernel/Utilities.h"
-#include "monitor/ControlPanelItem.h"
-#include "monitor/ControlPanelVar.h"
+#include "monitor/panels/ControlPanelItem.h"
+#include "monitor/panels/ControlPanelVar.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"

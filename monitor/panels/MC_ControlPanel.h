@@ -3,7 +3,7 @@
 #pragma once
 
 #include "comm/MC_MemoryCache.h"
-#include "monitor/ControlPanelItem.h"
+#include "monitor/panels/ControlPanelItem.h"
 #include "platform/core/Object.h"
 
 class CMC_Document;

@@ -1,7 +1,7 @@
 // The scope's settings as one setup option line, and the scaling of its channels.
 #include "kernel/MC_Setup.h"
 #include "kernel/MC_Units.h"
-#include "monitor/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
 #include "platform/core/Format.h"
 #include "plot/GraphFilter.h"
 

@@ -1,8 +1,8 @@
-#include "monitor/MC_ControlPanelView.h"
+#include "monitor/panels/MC_ControlPanelView.h"
 
 #include "kernel/MC_Document.h"
-#include "monitor/ControlPanelShowVarItem.h"
-#include "monitor/MC_ControlPanel.h"
+#include "monitor/gadgets/ControlPanelShowVarItem.h"
+#include "monitor/panels/MC_ControlPanel.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"
 
