@@ -14,6 +14,8 @@ CMC_ControlPanel::CMC_ControlPanel(const CMC_ControlPanel& other) : CObject(), m
 
 CMC_ControlPanel& CMC_ControlPanel::operator=(const CMC_ControlPanel& other) {
   if (this == &other) return *this;
+  // A frame must not outlive the panel it shows.
+  CloseAllFrames();
   m_cache = other.m_cache;
   m_nState = other.m_nState;
   m_aPanels.CopyDuplicatedElements(other.m_aPanels);
@@ -161,6 +163,7 @@ void CMC_ControlPanel::Reset() {
   ms_bInCustomize = 0;
   ms_bStarted = 0;
   m_nState = 0;
+  CloseAllFrames();
   m_aPanels.RemoveAll();
   m_cache.Reset();
 }

@@ -259,8 +259,12 @@ TEST_F(PanelFrameTest, FramesOpenCloseMoveAndRetitle) {
   EXPECT_EQ(panels.m_cache.GetCount(), 2);
   CMC_ControlPanel::ms_bStarted = 0;
 
+  // Resetting the manager takes its frames with the panels.
+  panels.Reset();
+  EXPECT_EQ(FrameCount(), 0);
+  motor = AddPanel("MAIN");
+
   // Without a panel template nothing opens.
-  panels.CloseAllFrames();
   CMC_ControlPanelView::msc_aLinks[0].pWndClass = nullptr;
   m_template->m_pFrameClass = RUNTIME_CLASS(CMDIChildWnd);
   EXPECT_FALSE(panels.OpenFrame(0, &m_doc));
