@@ -1,9 +1,10 @@
-#include "monitor/ControlPanelItem.h"
+#include "monitor/panels/ControlPanelItem.h"
 
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
-#include "monitor/ControlPanelPropertiesDlg.h"
-#include "monitor/MC_ControlPanelView.h"
+#include "monitor/panels/ControlPanelPropertiesDlg.h"
+#include "monitor/panels/MC_ControlPanelFrame.h"
+#include "monitor/panels/MC_ControlPanelView.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
@@ -185,8 +186,8 @@ int CControlPanelItemArray::SaveToFile() {
 int CControlPanelItemArray::EditProperties(CStringArray& otherNames) {
   CControlPanelPropertiesDlg dialog(m_strName, otherNames);
   if (dialog.DoModal() != IDOK) return FALSE;
-  // An open frame shows the new title once panel frames exist.
   m_strName = dialog.m_strTitle;
+  if (m_pFrame) m_pFrame->OnUpdateFrameTitle(FALSE);
   return TRUE;
 }
 

@@ -1,8 +1,8 @@
 // The item of a show-value gadget: one quantity, a caption and a refresh period.
 #pragma once
 
-#include "monitor/ControlPanelItem.h"
-#include "monitor/ControlPanelVar.h"
+#include "monitor/panels/ControlPanelItem.h"
+#include "monitor/panels/ControlPanelVar.h"
 
 class CControlPanelShowVarItem : public CControlPanelItem {
   DECLARE_DYNCREATE(CControlPanelShowVarItem)

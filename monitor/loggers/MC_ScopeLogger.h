@@ -1,7 +1,7 @@
 // A triggered oscilloscope on one drive, fed by the frames the drive streams.
 #pragma once
 
-#include "monitor/MC_Logger.h"
+#include "monitor/loggers/MC_Logger.h"
 #include "platform/core/Types.h"
 
 class CMC_Setup;
@@ -54,6 +54,19 @@ class CMC_ScopeLogger : public CMC_Logger {
   int GetRemainingPoints(WORD& left);
   int DoForcedStop();
   int DoGracefulStop();
+  // The whole configuration as one tab-separated line kept in a setup option; a text that does
+  // not read restores the defaults and gives 0.
+  CString GetSettingsText();
+  void SaveSettingsToSetupOption(const char* option);
+  int LoadSettingsFromSetupOption(const char* option);
+  // Per-division scales in 1-2-5 steps; each returns 1 when a scale changed.
+  int Autoscale();
+  int ChangeChannelScale(DWORD channel, int direction);
+  void RescaleVariable(const char* name, const char* unit, double scale, double offset);
+
+  // Colours of channels 1 to 4 when none is stored.
+  static const COLORREF msc_aChannelColors[4];
+
   // Returns 1 when a marker changed.
   int UpdateTriggerMarkers();
   void SetSetup(CMC_Setup* setup);
@@ -62,6 +75,7 @@ class CMC_ScopeLogger : public CMC_Logger {
 
   int GetTriggerMode() const { return m_nTriggerMode; }
   const CMC_LoggerItem& GetTrigger() const { return m_trigger; }
+  CMC_LoggerItem& GetTrigger() { return m_trigger; }
   int GetCurrentPoint() const { return m_nCurrentPoint; }
 
   WORD GetBufferStart() const { return m_nBufferStart; }
@@ -69,6 +83,8 @@ class CMC_ScopeLogger : public CMC_Logger {
 
  protected:
   void FreeFrameRing();
+  // Reads a settings text into the scope; 0 at the first missing or bad field.
+  int ParseSettingsText(const CString& text);
   // Plots the next point from the frame ring; in complete mode only when all its frames are there.
   int PlotPoint(bool complete);
   bool HasFrame(int frame) const { return m_wFrameMask & (1u << (frame % 16)); }

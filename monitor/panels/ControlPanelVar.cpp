@@ -1,4 +1,4 @@
-#include "monitor/ControlPanelVar.h"
+#include "monitor/panels/ControlPanelVar.h"
 
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_MemoryCache.h"

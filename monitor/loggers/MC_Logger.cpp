@@ -1,18 +1,23 @@
-#include "monitor/MC_Logger.h"
+#include "monitor/loggers/MC_Logger.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
 #include "kernel/MC_Variable.h"
+#include "monitor/loggers/LoggerFileNames.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
+#include "platform/core/File.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/Map.h"
 #include "platform/core/MessageBox.h"
 #include "plot/GraphFilter.h"
 #include "plot/XYCurve.h"
+#include "platform/ui/CmdTarget.h"
 
 #include <algorithm>
+#include <functional>
 
 IMPLEMENT_SERIAL(CMC_Logger, CObject, 1 | VERSIONABLE_SCHEMA)
 
@@ -25,9 +30,119 @@ CMC_Logger::~CMC_Logger() {
   m_graphDoc.DeleteAll();
 }
 
-void CMC_Logger::Serialize(CArchive&) {
-  // The logger's archive form is not available yet; fail the archive rather than write nothing.
-  AfxThrowArchiveException(CArchiveException::genericException);
+void CMC_Logger::Serialize(CArchive& ar) {
+  constexpr BYTE kSchema = 2;
+  if (ar.IsStoring()) {
+    ar << kSchema << (WORD)m_nLogType << m_nPoints << m_nSampling;
+    m_aItems.CObArray::Serialize(ar);
+    m_aCurves.Serialize(ar);
+    m_graphDoc.Serialize(ar);
+    return;
+  }
+  BYTE schema;
+  ar >> schema;
+  if (schema > kSchema) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+  WORD logType;
+  ar >> logType;
+  if (schema < 2) {
+    WORD old[2];
+    ar >> old[0] >> old[1];
+  }
+  ar >> m_nPoints >> m_nSampling;
+  m_nLogType = logType;
+  m_aItems.RemoveAll();
+  DeleteCurvesAndPlots();
+  const DWORD_PTR count = ar.ReadCount();
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    auto* item = static_cast<CMC_LoggerItem*>(ar.ReadObject(RUNTIME_CLASS(CMC_LoggerItem)));
+    // A stored list never holds a null entry nor one item twice (the array owns its items).
+    if (!item || m_aItems.Find(item) >= 0) AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+    m_aItems.Add(item);
+  }
+  m_aCurves.Serialize(ar);
+  m_graphDoc.Serialize(ar);
+  // Curve 0 is the time, then one per item: the rest of the logger indexes them so.
+  if (m_aCurves.GetSize() != m_aItems.GetSize() + 1)
+    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+  for (int i = 0; i < m_aCurves.GetSize(); ++i)
+    if (!m_aCurves.GetAt(i)) AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+}
+
+void CMC_Logger::SerializeGraph(CArchive& ar) {
+  if (ar.IsLoading()) AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);
+  m_aCurves.Serialize(ar);
+  m_graphDoc.Serialize(ar);
+}
+
+namespace {
+
+// Stores through `write` into a temporary file beside `path`, which then replaces the target: a
+// failed save keeps the old file. Errors are reported; 0 on failure.
+int StoreArchiveFile(const char* path, const std::function<void(CArchive&)>& write) {
+  if (!path || !*path) return 0;
+  const CString temp = CString(path) + ".~sav";
+  CFile file;
+  CFileException error;
+  if (!file.Open(temp, CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &error)) {
+    error.m_strFileName = path;
+    error.ReportError(MB_ICONSTOP);
+    return 0;
+  }
+  try {
+    CArchive ar(&file, CArchive::store, 4096);
+    ar.m_strFileName = path;
+    CWaitCursor wait;
+    write(ar);
+    ar.Close();
+    file.Close();
+    if (::MoveFileEx(temp, path, MOVEFILE_REPLACE_EXISTING)) return 1;
+    AfxThrowFileException(CFileException::accessDenied, -1, path);
+  } catch (CException* e) {
+    e->ReportError(MB_ICONSTOP);
+    e->Delete();
+  }
+  file.Abort();
+  ::DeleteFile(temp);
+  return 0;
+}
+
+}  // namespace
+
+int CMC_Logger::Save(const char* path) {
+  return StoreArchiveFile(path, [this](CArchive& ar) { Serialize(ar); });
+}
+
+int CMC_Logger::SaveGraph(const char* path) {
+  CString name = path ? path : "";
+  // A bare name is only a proposal: the user picks the folder.
+  if (name.FindOneOf("\\/") < 0 && !DoPromptPlotFileName(FALSE, name, nullptr)) return 0;
+  return StoreArchiveFile(name, [this](CArchive& ar) { SerializeGraph(ar); });
+}
+
+int CMC_Logger::Load(const char* path) {
+  CFile file;
+  CFileException error;
+  if (!path || !file.Open(path, CFile::modeRead | CFile::shareDenyWrite, &error)) {
+    error.m_strFileName = path ? path : "";
+    error.ReportError(MB_ICONSTOP);
+    return 0;
+  }
+  try {
+    CArchive ar(&file, CArchive::load, 4096);
+    ar.m_strFileName = path;
+    CWaitCursor wait;
+    Serialize(ar);
+    ar.Close();
+    file.Close();
+  } catch (CException* e) {
+    e->ReportError(MB_ICONSTOP);
+    e->Delete();
+    file.Abort();
+    // Never left with curves that do not match the items.
+    SetDefaultValues();
+    return 0;
+  }
+  return AfterSuccessfulLoad();
 }
 
 void CMC_Logger::DeleteCurvesAndPlots() {

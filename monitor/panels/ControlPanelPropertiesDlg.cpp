@@ -1,4 +1,4 @@
-#include "monitor/ControlPanelPropertiesDlg.h"
+#include "monitor/panels/ControlPanelPropertiesDlg.h"
 
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"

@@ -1,4 +1,4 @@
-#include "monitor/MC_Expression.h"
+#include "monitor/loggers/MC_Expression.h"
 
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_Comm.h"

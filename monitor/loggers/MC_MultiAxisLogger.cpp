@@ -1,4 +1,4 @@
-#include "monitor/MC_MultiAxisLogger.h"
+#include "monitor/loggers/MC_MultiAxisLogger.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"

@@ -1,7 +1,7 @@
 // The logger of every axis of a document, started on all drives together.
 #pragma once
 
-#include "monitor/MC_Logger.h"
+#include "monitor/loggers/MC_Logger.h"
 #include "platform/core/Array.h"
 
 #include <vector>

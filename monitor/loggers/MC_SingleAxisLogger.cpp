@@ -1,4 +1,4 @@
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "kernel/MC_Value.h"
-#include "monitor/MC_Expression.h"
+#include "monitor/loggers/MC_Expression.h"
 #include "platform/core/Object.h"
 #include "platform/core/String.h"
 

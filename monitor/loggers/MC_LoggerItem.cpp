@@ -1,4 +1,4 @@
-#include "monitor/MC_LoggerItem.h"
+#include "monitor/loggers/MC_LoggerItem.h"
 
 #include "comm/MC_CoffFormat.h"
 #include "kernel/MC_Setup.h"
@@ -278,9 +278,40 @@ int CMC_LoggerItem::SameLoggerItems(const CMC_LoggerItem& a, const CMC_LoggerIte
   }
 }
 
-void CMC_LoggerItem::Serialize(CArchive&) {
-  // The archive form is not available yet; fail the archive rather than write or read nothing.
-  AfxThrowArchiveException(CArchiveException::genericException);
+void CMC_LoggerItem::Serialize(CArchive& ar) {
+  constexpr BYTE kSchema = 4;
+  if (ar.IsStoring()) {
+    ar << kSchema << (short)m_nType << m_strAxis << m_strName << m_strUnit << m_dFactor << m_dOffset << m_strBaseUnit
+       << m_nBit;
+    return;
+  }
+  BYTE schema;
+  ar >> schema;
+  if (schema > kSchema) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+  short type = ITEM_VARIABLE;
+  short bit = -1;
+  CString axis, baseUnit;
+  if (schema >= 4) ar >> type;
+  if (schema >= 3) ar >> axis;
+  if (schema <= 3) {
+    WORD old[2];
+    ar >> old[0] >> old[1];
+  }
+  ar >> m_strName >> m_strUnit >> m_dFactor >> m_dOffset;
+  if (schema >= 2) ar >> baseUnit;
+  if (schema >= 4) ar >> bit;
+  // Kind and bit pick shifts and masks later: a damaged file must not reach them.
+  if (type < ITEM_NONE || type > ITEM_VARIABLE_BIT || bit < -1 || bit > 31)
+    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+  m_nType = type;
+  m_nBit = bit;
+  m_strAxis = axis;
+  m_strBaseUnit = baseUnit;
+  // Where the item lives is found again by locating it.
+  m_bScaled = 1;
+  m_nAddress = 0;
+  m_nMask = 0;
+  m_nVarType = VAR_INVALID;
 }
 
 CMC_LoggerItemsArray& CMC_LoggerItemsArray::operator=(const CMC_LoggerItemsArray& other) {

@@ -2,7 +2,7 @@
 // acquisition on the drive and of the upload to the host.
 #pragma once
 
-#include "monitor/MC_LoggerItem.h"
+#include "monitor/loggers/MC_LoggerItem.h"
 #include "platform/core/Object.h"
 #include "plot/CurveArray.h"
 #include "plot/GraphDocument.h"
@@ -24,6 +24,13 @@ class CMC_Logger : public CObject {
   CMC_Logger& operator=(const CMC_Logger&) = delete;
 
   void Serialize(CArchive& ar) override;
+  // Curves and plots only, for the plot viewer; store only.
+  void SerializeGraph(CArchive& ar);
+  // Logger files: errors are reported and give 0. A failed read leaves the defaults.
+  int Save(const char* path);
+  int Load(const char* path);
+  // A bare name asks for the plot file first.
+  int SaveGraph(const char* path);
 
   virtual CMC_Setup* GetDefaultSetup() { return nullptr; }
   virtual void SetGraphDocSource() {}

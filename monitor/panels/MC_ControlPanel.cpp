@@ -1,6 +1,9 @@
-#include "monitor/MC_ControlPanel.h"
+#include "monitor/panels/MC_ControlPanel.h"
 
 #include "kernel/MC_Document.h"
+#include "monitor/panels/MC_ControlPanelFrame.h"
+#include "platform/core/StringArray.h"
+#include "platform/ui/WinApp.h"
 
 int CMC_ControlPanel::ms_bInCustomize = 0;
 int CMC_ControlPanel::ms_bStarted = 0;
@@ -11,6 +14,8 @@ CMC_ControlPanel::CMC_ControlPanel(const CMC_ControlPanel& other) : CObject(), m
 
 CMC_ControlPanel& CMC_ControlPanel::operator=(const CMC_ControlPanel& other) {
   if (this == &other) return *this;
+  // A frame must not outlive the panel it shows.
+  CloseAllFrames();
   m_cache = other.m_cache;
   m_nState = other.m_nState;
   m_aPanels.CopyDuplicatedElements(other.m_aPanels);
@@ -40,17 +45,47 @@ int CMC_ControlPanel::HasValidOpenedControlPanels() {
   return FALSE;
 }
 
-int CMC_ControlPanel::OpenFrame(int index, CMC_Document*) {
+namespace {
+
+CMC_ControlPanelDocTemplate* FindPanelTemplate() {
+  CWinApp* app = AfxGetApp();
+  POSITION pos = app ? app->GetFirstDocTemplatePosition() : nullptr;
+  while (pos)
+    if (auto* found = DYNAMIC_DOWNCAST(CMC_ControlPanelDocTemplate, app->GetNextDocTemplate(pos))) return found;
+  return nullptr;
+}
+
+}  // namespace
+
+int CMC_ControlPanel::OpenFrame(int index, CMC_Document* doc) {
   if (!IsValidIndex(index)) return FALSE;
-  return m_aPanels[index]->m_pFrame != nullptr;
+  CControlPanelItemArray* panel = m_aPanels[index];
+  if (panel->m_pFrame) return TRUE;
+  if (!doc) return FALSE;
+  CWaitCursor wait;
+  auto* main = DYNAMIC_DOWNCAST(CMDIFrameWnd, AfxGetMainWnd());
+  CFrameWnd* active = main ? main->MDIGetActive() : nullptr;
+  CMC_ControlPanelDocTemplate* panelTemplate = FindPanelTemplate();
+  if (!panelTemplate) return FALSE;
+  panel->LocateVars(doc->GetSetup(), doc->GetCoffFile());
+  CMC_ControlPanelFrame* frame = panelTemplate->CreateNewFrame(doc, active, panel);
+  if (!frame || !panel->m_pFrame) return FALSE;
+  panelTemplate->InitialUpdateFrame(frame, doc, TRUE);
+  return TRUE;
 }
 
 int CMC_ControlPanel::CloseFrame(int index) {
   if (!IsValidIndex(index)) return FALSE;
-  return m_aPanels[index]->m_pFrame == nullptr;
+  // The view's destruction clears the panel's frame.
+  if (CMC_ControlPanelFrame* frame = m_aPanels[index]->m_pFrame) frame->DestroyWindow();
+  return TRUE;
 }
 
-int CMC_ControlPanel::CloseAllFrames() { return !HasOpenedControlPanels(); }
+int CMC_ControlPanel::CloseAllFrames() {
+  for (int i = 0; i < m_aPanels.GetSize(); ++i)
+    if (m_aPanels[i] && m_aPanels[i]->m_pFrame) CloseFrame(i);
+  return TRUE;
+}
 
 int CMC_ControlPanel::DeleteFrame(int index) {
   if (!CloseFrame(index)) return FALSE;
@@ -60,12 +95,26 @@ int CMC_ControlPanel::DeleteFrame(int index) {
 
 int CMC_ControlPanel::RenameFrame(int index, const char* name) {
   if (!IsValidIndex(index)) return FALSE;
-  m_aPanels[index]->m_strName = name ? name : "";
+  CControlPanelItemArray* panel = m_aPanels[index];
+  panel->m_strName = name ? name : "";
+  if (panel->m_pFrame) panel->m_pFrame->OnUpdateFrameTitle(FALSE);
   return TRUE;
 }
 
-int CMC_ControlPanel::CreateEmptyFrame(CMC_Document*) { return FALSE; }
-int CMC_ControlPanel::CreateFrameFromFile(CMC_Document*) { return FALSE; }
+int CMC_ControlPanel::AddNewPanel(CMC_Document* doc, bool fromFile) {
+  auto* panel = new CControlPanelItemArray("");
+  CStringArray names;
+  for (int i = 0; i < m_aPanels.GetSize(); ++i)
+    if (m_aPanels[i]) names.Add(m_aPanels[i]->m_strName);
+  if ((fromFile && !panel->LoadFromFile()) || !panel->EditProperties(names)) {
+    delete panel;
+    return FALSE;
+  }
+  return OpenFrame(m_aPanels.Add(panel), doc);
+}
+
+int CMC_ControlPanel::CreateEmptyFrame(CMC_Document* doc) { return AddNewPanel(doc, false); }
+int CMC_ControlPanel::CreateFrameFromFile(CMC_Document* doc) { return AddNewPanel(doc, true); }
 
 void CMC_ControlPanel::BuildMemoryArray(CMC_Document* doc) {
   m_cache.Reset();
@@ -114,6 +163,7 @@ void CMC_ControlPanel::Reset() {
   ms_bInCustomize = 0;
   ms_bStarted = 0;
   m_nState = 0;
+  CloseAllFrames();
   m_aPanels.RemoveAll();
   m_cache.Reset();
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "comm/MC_MemoryCache.h"
-#include "monitor/ControlPanelItem.h"
+#include "monitor/panels/ControlPanelItem.h"
 #include "platform/core/Object.h"
 
 class CMC_Document;
@@ -25,7 +25,7 @@ class CMC_ControlPanel : public CObject {
   int FindFrame(CMC_ControlPanelFrame* frame);
   int HasOpenedControlPanels();
   int HasValidOpenedControlPanels();
-  // Panel frames are not available yet: opening and creating fail, closing fails for an open one.
+  // Opens the panel in a frame of the host's panel template; TRUE when it is open.
   int OpenFrame(int index, CMC_Document* doc);
   int CloseFrame(int index);
   int CloseAllFrames();
@@ -47,5 +47,7 @@ class CMC_ControlPanel : public CObject {
   CControlPanelsArray m_aPanels;
 
  private:
+  // A new panel, loaded from a file when asked, titled by the user, appended and opened.
+  int AddNewPanel(CMC_Document* doc, bool fromFile);
   bool IsValidIndex(int index) const { return index >= 0 && index < m_aPanels.GetSize(); }
 };

@@ -1,4 +1,4 @@
-#include "monitor/ControlPanelShowVarItem.h"
+#include "monitor/gadgets/ControlPanelShowVarItem.h"
 
 #include "kernel/ConfigFile.h"
 

@@ -1,7 +1,7 @@
 // The logger of one drive: a buffer in the drive's RAM, uploaded point by point in idle time.
 #pragma once
 
-#include "monitor/MC_Logger.h"
+#include "monitor/loggers/MC_Logger.h"
 
 class CMC_Setup;
 class CMC_CoffFormat;

@@ -1,10 +1,10 @@
-#include "monitor/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
 #include "kernel/MC_Variable.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
@@ -31,9 +31,30 @@ CMC_ScopeLogger::CMC_ScopeLogger(CMC_Setup* setup, CMC_CoffFormat* coff)
 
 CMC_ScopeLogger::~CMC_ScopeLogger() { FreeFrameRing(); }
 
-void CMC_ScopeLogger::Serialize(CArchive&) {
-  // The scope's archive form is not available yet; fail the archive rather than write nothing.
-  AfxThrowArchiveException(CArchiveException::genericException);
+void CMC_ScopeLogger::Serialize(CArchive& ar) {
+  constexpr BYTE kSchema = 1;
+  if (ar.IsStoring()) {
+    ar << kSchema;
+    CMC_Logger::Serialize(ar);
+    m_trigger.Serialize(ar);
+    ar << (WORD)m_nScopeFlag << (WORD)m_nTriggerMode << (WORD)m_nTriggerSlope << m_nTriggerPosition << m_nFixedWord;
+    // The level as the drive holds it: the first four bytes of the raw value.
+    ar.Write(m_trigger.m_value.m_bytes, 4);
+    return;
+  }
+  BYTE schema;
+  ar >> schema;
+  if (schema > kSchema) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+  CMC_Logger::Serialize(ar);
+  m_trigger.Serialize(ar);
+  WORD flag, mode, slope;
+  ar >> flag >> mode >> slope >> m_nTriggerPosition >> m_nFixedWord;
+  m_nScopeFlag = flag;
+  m_nTriggerMode = mode;
+  m_nTriggerSlope = slope;
+  BYTE level[4];
+  if (ar.Read(level, 4) != 4) AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName);
+  memcpy(m_trigger.m_value.m_bytes, level, 4);
 }
 
 void CMC_ScopeLogger::FreeFrameRing() {
