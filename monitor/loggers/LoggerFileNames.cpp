@@ -1,11 +1,11 @@
 #include "monitor/loggers/LoggerFileNames.h"
 
 #include "kernel/ConfigFile.h"
+#include "plot/GraphViewerDoc.h"
 #include "platform/ui/CommonDialogs.h"
 
 const char* const gc_pszLoggerFileExt = "lgs";
 const char* const gc_pszScopeLoggerFileExt = "osc";
-const char* const gc_pszPlotFileExt = "tpt";
 
 namespace {
 
