@@ -77,12 +77,11 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
       delete variable;
       failed = true;
     } else {
-      if (m_mapByName.Find(variable->GetName())) {
+      if (m_mapByName.Insert(variable->GetName(), variable)) {
         message = FormatKernelString(20018, fileName, lineNumber, variable->GetName().GetString());
         delete variable;
         failed = true;
       } else {
-        m_mapByName.Set(variable->GetName(), variable);
         m_arrVariables.Add(variable);
         if (!OnAddVariable(variable, true)) {
           message = FormatKernelString(20004);
