@@ -127,6 +127,13 @@ class FlatIndex {
     Entry* e = Place(k, p);
     return e ? e->p : nullptr;
   }
+  // The object slot under `k`, added empty (null) when the key is new; `added` tells which. The
+  // caller fills a new slot before the next change of the table.
+  T*& FindOrAdd(Key k, bool& added) {
+    Entry* e = Place(k, nullptr);
+    added = e == nullptr;
+    return added ? m_entries.back().p : e->p;
+  }
   // Sizes the table for `count` keys at once.
   void Reserve(size_t count) {
     if (count * 2 > m_slots.size()) Rehash(count * 2);
@@ -139,7 +146,8 @@ class FlatIndex {
   }
   template <class F>
   void ForEach(F f) const {
-    for (const Entry& e : m_entries) f(e.p);
+    for (const Entry& e : m_entries)
+      if (e.p) f(e.p);
   }
 
  private:
