@@ -1,4 +1,4 @@
-# The installable package: both libraries and the communication library they link, the public
+# The installable package: both libraries and the communication and zip libraries they link, the public
 # headers under include/dravonix in their folder layout, the sample kernel folder with its plug-ins
 # under share/dravonix/kernel, a CMake package (dravonix::dravonix, dravonix::platform) and a
 # pkg-config file.
@@ -7,10 +7,11 @@ include(CMakePackageConfigHelpers)
 set(DRAVONIX_INSTALL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/dravonix)
 set(DRAVONIX_INSTALL_INCLUDE_DIR ${CMAKE_INSTALL_INCLUDEDIR}/dravonix)
 
-foreach(lib dravonix dravonix-platform zurcomm)
+set(DRAVONIX_INSTALLED_LIBS dravonix dravonix-platform zurcomm zip32 unzip32)
+foreach(lib ${DRAVONIX_INSTALLED_LIBS})
   set_target_properties(${lib} PROPERTIES INSTALL_RPATH "$ORIGIN")
 endforeach()
-install(TARGETS dravonix dravonix-platform zurcomm EXPORT dravonixTargets
+install(TARGETS ${DRAVONIX_INSTALLED_LIBS} EXPORT dravonixTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(EXPORT dravonixTargets NAMESPACE dravonix:: DESTINATION ${DRAVONIX_INSTALL_CMAKE_DIR})
 
