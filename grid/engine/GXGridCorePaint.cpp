@@ -122,6 +122,16 @@ void LookupBaseStyles(CGXGridCore& grid) {
   map->LookupStyle(map->GetRowHeaderStyleId(), grid.m_pStyleRowHeader);
 }
 
+// Selects the standard font and measures it; a standard style without a font keeps 10 x 15.
+CFont* SelectStandardFont(CGXGridCore& grid, CDC* pDC) {
+  const CGXStyle& standard = grid.GetStandardStyle();
+  if (!standard.GetIncludeFont()) return nullptr;
+  CFont* font = grid.LookupFont(standard.GetFont());
+  CFont* old = font ? pDC->SelectObject(font) : nullptr;
+  grid.CalcCharSize(pDC, &grid.m_nCharWidth, &grid.m_nCharHeight);
+  return old;
+}
+
 void FreeControlRects(CPtrList& list) {
   while (!list.IsEmpty()) delete static_cast<RECT*>(list.RemoveHead());
 }
@@ -142,9 +152,7 @@ void CGXGridCore::DrawUsingMemDC(CDC* pDC) {
   CBitmap* oldBitmap = mem.SelectObject(&bitmap);
   mem.SetViewportOrg(-c.left, -c.top);
   mem.SetBrushOrg(c.left % 8, c.top % 8);
-  CFont* oldFont = nullptr;
-  if (CFont* font = LookupFont(GetStandardStyle().GetFont())) oldFont = mem.SelectObject(font);
-  CalcCharSize(&mem, &m_nCharWidth, &m_nCharHeight);
+  CFont* oldFont = SelectStandardFont(*this, &mem);
   CRect g, r;
   GetGridRect(&g);
   if (r.IntersectRect(&c, &g)) {
@@ -180,9 +188,7 @@ void CGXGridCore::DrawUsingMemDC(CDC* pDC) {
 void CGXGridCore::DrawDirect(CDC* pDC) {
   LookupBaseStyles(*this);
   FreeObjectCache();
-  CFont* oldFont = nullptr;
-  if (CFont* font = LookupFont(GetStandardStyle().GetFont())) oldFont = pDC->SelectObject(font);
-  CalcCharSize(pDC, &m_nCharWidth, &m_nCharHeight);
+  CFont* oldFont = SelectStandardFont(*this, pDC);
   CRect c, g, r;
   pDC->GetClipBox(&c);
   GetGridRect(&g);
@@ -394,7 +400,9 @@ void DrawLines(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL n, BOOL bRows) {
       const int y0 = bRows ? ctx.m_anRowTop[n] : ctx.m_anRowTop[m];
       CRect run = bRows ? CRect(x0, y0, x0 + extent, y0 + ctx.m_anRowHeight[n])
                         : CRect(x0, y0, x0 + ctx.m_anColWidth[n], y0 + extent);
-      if (!border && !patterned) {
+      // The fixed line keeps its own colour, which the plain grid-line routine does not know.
+      const BOOL fixed = lastFrozen && pass == 1 && !(gridPen.GetColorValue() == PropColor(grid, 0, 0));
+      if (!border && !patterned && !fixed) {
         const BOOL far = pass == 1;
         const ROWCOL client = bRows ? ctx.m_nTop + n : ctx.m_nLeft + n;
         if (bRows) grid.DrawGridLine(ctx.m_pDC, run.left, far ? run.bottom - 1 : run.top, extent, 1, 2, client, 0);
