@@ -8,6 +8,7 @@
 #include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Exception.h"
+#include "grid/engine/GXOperationProgress.h"
 #include "platform/gdi/DC.h"
 #include "platform/gdi/RecordingDC.h"
 #include "platform/ui/Document.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -30,11 +32,13 @@ class CPlainControl : public CGXControl {
   using CGXControl::CGXControl;
   void Draw(CDC* pDC, CRect rect, ROWCOL r, ROWCOL c, const CGXStyle& style, const CGXStyle* std) override {
     draws.push_back({r, c});
+    rects.push_back(rect);
     CGXControl::Draw(pDC, rect, r, c, style, std);
   }
   void DrawCurrentCellFrame(CDC*, const CRect&) override { frames.push_back(draws.size()); }
   CSize CalcSize(CDC*, ROWCOL r, ROWCOL c, const CGXStyle&) override { return CSize(fit ? fit(r, c) : 0, 0); }
   std::vector<std::pair<ROWCOL, ROWCOL>> draws;
+  std::vector<CRect> rects;
   std::vector<size_t> frames;
   int (*fit)(ROWCOL, ROWCOL) = nullptr;
 };
@@ -56,6 +60,12 @@ class CTestGrid : public CGXGridCore {
     }
   }
   void RefreshScrollBars(BOOL, int) override { ++scrollbarUpdates; }
+  void CalcCharSize(CDC* pDC, int* pWidth, int* pHeight) override {
+    if (charWidth < 0) return CGXGridCore::CalcCharSize(pDC, pWidth, pHeight);
+    *pWidth = charWidth;
+    *pHeight = 15;
+  }
+  int charWidth = -1;
   std::vector<UINT> hints;
   std::vector<CTestGrid*> peers;
   CGXRange covered;
@@ -125,11 +135,20 @@ TEST_F(GridPaint, SizesConvertThroughTheCharacterQuotient) {
   LONG stored = 0;
   ASSERT_TRUE(grid.GetParam()->m_ColWidths.Lookup(3, stored));
   EXPECT_EQ(9940, stored);
-  for (int c : {0, 1500}) {  // a measure of 0 or beyond 1000 still divides by at least 1
-    grid.m_nCharWidth = c;
-    EXPECT_GE(grid.GetDefaultColWidth(), 6) << c;
+  // A measure of 0 or beyond 1000 still divides by at least 1.
+  CGXStyle& standard = const_cast<CGXStyle&>(grid.GetStandardStyle());
+  standard.SetFont(CGXFont().SetSize(10));
+  const struct {
+    int measured, width;
+  } measures[] = {{0, 10}, {1500, 10000}};
+  for (const auto& m : measures) {
+    grid.charWidth = m.measured;
+    grid.RecalcCharSize(&grid.m_nCharWidth, &grid.m_nCharHeight);
+    EXPECT_EQ(m.width, grid.GetDefaultColWidth()) << m.measured;
   }
-  grid.m_nCharWidth = 10;
+  standard.SetIncludeFont(FALSE);
+  grid.charWidth = -1;
+  grid.RecalcCharSize(&grid.m_nCharWidth, &grid.m_nCharHeight);
   EXPECT_FALSE(grid.StoreDefaultRowHeight(0));
   EXPECT_FALSE(grid.StoreDefaultColWidth(-3));
   EXPECT_TRUE(grid.HideRows(4, 4));
@@ -273,12 +292,14 @@ TEST_F(GridPaint, MovingARangeEndInvertsOnlyTheNewRow) {
   // The marker hidden and shown twice leaves the screen as it was.
   grid.GetParam()->m_bSelectionMarker = TRUE;
   Repaint();
-  const COLORREF corner = Pixel(261, 75);
-  for (int i = 0; i < 2; ++i) {
-    grid.ShowSelectionMarker(TRUE);
-    grid.ShowSelectionMarker(FALSE);
-  }
-  EXPECT_EQ(corner, Pixel(261, 75));
+  // The handle at the bottom-right corner of rows 1..3, columns 1..2 (right 260, bottom 75).
+  const COLORREF corner = Pixel(260, 75);
+  grid.ShowSelectionMarker(TRUE);
+  EXPECT_NE(corner, Pixel(260, 75));
+  grid.ShowSelectionMarker(TRUE);
+  grid.ShowSelectionMarker(FALSE);
+  grid.ShowSelectionMarker(FALSE);
+  EXPECT_EQ(corner, Pixel(260, 75));
 }
 
 TEST_F(GridPaint, SizeCommandsUndoAndScroll) {
@@ -322,6 +343,39 @@ TEST_F(GridPaint, BestFit) {
   grid.ResizeColWidthsToFit(CGXRange().SetColRange(0, 0), TRUE, 0);
   EXPECT_EQ(400 - 1, grid.GetColWidth(0));
   EXPECT_EQ(0, grid.GetParam()->m_nTransNesting);
+  // ESC while column 3 is measured: column 2 keeps its new width, no transaction stays open.
+  GXProgressSettings& progress = GXGetProgressSettings();
+  grid.SetColWidth(0, 0, 60);
+  progress.nFirstDelay = progress.nInterval = 0, progress.bAskBeforeAbort = FALSE;
+  control->fit = [](ROWCOL, ROWCOL c) -> int {
+    if (c == 3) GXGetProgressSettings().bEscPressed = TRUE;
+    return 70;
+  };
+  EXPECT_THROW(grid.ResizeColWidthsToFit(CGXRange().SetColRange(2, 4), TRUE, 0), CUserException*);
+  progress = GXProgressSettings();
+  EXPECT_EQ(70, grid.GetColWidth(2));
+  EXPECT_EQ(100, grid.GetColWidth(4));
+  EXPECT_EQ(0, grid.GetParam()->m_nTransNesting);
+}
+
+TEST_F(GridPaint, TwoViewsOfOneDocumentFollowEachOther) {
+  CHostWnd wnd2;
+  wnd2.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 300, 400, 500), nullptr, 0);
+  CTestGrid other;
+  other.SetParam(grid.GetParam(), FALSE);
+  Attach(other, wnd2);
+  grid.m_bUpdateHints = TRUE;
+  grid.peers.push_back(&other);
+  PumpMessages();
+  grid.SetColWidth(2, 2, 150, nullptr, 4);
+  CRect r;
+  wnd2.GetUpdateRect(&r);
+  EXPECT_FALSE(r.IsRectEmpty());
+  EXPECT_EQ(150, other.GetColWidth(2));
+  PumpMessages();
+  grid.SelectRange(CGXRange().SetCellRange(1, 1, 1, 1));
+  EXPECT_EQ(RGB(0, 0, 0), GetWindowPixel(wnd2.m_hWnd, POINT{100, 30}));  // inverted in the other view
+  wnd2.DestroyWindow();
 }
 
 TEST_F(GridPaint, PaintingFillsLinesAndRuns) {
@@ -358,6 +412,29 @@ TEST_F(GridPaint, PaintingFillsLinesAndRuns) {
   EXPECT_EQ(background, Pixel(100, 190));
   EXPECT_EQ(background, Pixel(300, 100));
   SaveWindowImage(&wnd, "grid_paint_runs.png");
+  // Beside the last column the fill is 5 pixels taller; closing lines only with lines left/top.
+  const struct {
+    BOOL rightBottom;
+    int closingLines;
+  } modes[] = {{TRUE, 0}, {FALSE, 2}};
+  for (const auto& m : modes) {
+    grid.GetParam()->m_bGridLinesRightBottom = m.rightBottom;
+    rec.Clear();
+    grid.DrawCells(0, 0, grid.GetClientRow(5), grid.GetClientCol(2), &dc);
+    EXPECT_NE(std::string::npos, std::string((LPCTSTR)rec.Text()).find("FillSolidRect(260,0,400,205,"));
+    int closing = 0;
+    for (const CString& c : rec.Calls()) closing += c == "FillSolidRect(260,0,261,112,0x808080)" ||
+                                                    c == "FillSolidRect(0,111,261,112,0x808080)";
+    EXPECT_EQ(m.closingLines, closing) << rec.Text();
+  }
+  // A transparent background fills nothing; the cells still draw.
+  grid.GetParam()->m_bTransparentBackground = TRUE;
+  rec.Clear();
+  control->draws.clear();
+  grid.DrawCells(5, 1, 5, 2, &dc);  // cells of the standard brush
+  EXPECT_EQ(0, rowFills());
+  EXPECT_EQ(2u, control->draws.size());
+  grid.GetParam()->m_bTransparentBackground = FALSE;
   // A zero-width clip draws and copies nothing.
   grid.SetDoubleBuffering(TRUE);
   CRgn empty;
@@ -406,10 +483,15 @@ TEST_F(GridPaint, CoveredRangeAcrossFrozenRowsDrawsInTwoParts) {
   grid.m_nTopRow = 3;
   grid.covered.SetCellRange(2, 2, 4, 3);
   control->draws.clear();
+  control->rects.clear();
   Repaint();
   int origins = 0;
   for (const auto& d : control->draws) origins += d == std::make_pair<ROWCOL, ROWCOL>(2, 2);
-  EXPECT_EQ(2, origins);
+  ASSERT_EQ(2, origins);
+  // Both parts are laid out as the whole range: three rows high, two columns wide.
+  for (size_t i = 0; i < control->draws.size(); ++i)
+    if (control->draws[i] == std::make_pair<ROWCOL, ROWCOL>(2, 2))
+      EXPECT_EQ(CSize(200, 54), control->rects[i].Size());
 }
 
 TEST_F(GridPaint, LinesOfFrozenRowsAndDraggingLines) {
