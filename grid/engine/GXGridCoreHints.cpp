@@ -27,8 +27,8 @@ void CGXGridCore::RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL
 void CGXGridCore::Redraw(UINT flags, BOOL bCreateHint) {
   m_nLastVisibleClientRow = m_nLastVisibleClientCol = kNone;
   if (!flags || !m_pParam || m_pParam->m_bLockUpdate) return;
-  if (GetRowCount() < GetTopRow()) SetTopRow(GetRowCount(), 0, TRUE);
-  if (GetColCount() < GetLeftCol()) SetLeftCol(GetColCount(), 0, TRUE);
+  if (GetRowCount() < GetTopRow() && GetRowCount() > GetFrozenRows()) SetTopRow(GetRowCount(), 0, TRUE);
+  if (GetColCount() < GetLeftCol() && GetColCount() > GetFrozenCols()) SetLeftCol(GetColCount(), 0, TRUE);
   FreeObjectCache();
   if (IsGridWndVisible()) {
     CRect g;

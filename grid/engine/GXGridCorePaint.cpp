@@ -611,8 +611,9 @@ void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nR
   } else {
     m_bBandDrawing = TRUE;
     if (!transparent) {
-      if (!m_bPrinting) FillBeyondTable(*this, ctx);
+      // The standard fill first, so that it does not cover what lies beyond the table.
       FillBackground(pDC, &ctx.m_rectClip, PrintBrush(GetStandardStyle().GetInterior(), !ctx.m_bColor));
+      if (!m_bPrinting) FillBeyondTable(*this, ctx);
       for (ROWCOL i = 0; i < ctx.m_nRows; ++i) FillRun(*this, ctx, i, FALSE);
     }
     for (ROWCOL i = 0; i < ctx.m_nRows; ++i) {

@@ -123,6 +123,8 @@ static void InvertChanged(CGXGridCore& grid, CDC* dc, ROWCOL top, ROWCOL left, R
   ROWCOL r2 = std::min(grid.GetClientRow(bottom), lastRow), c2 = std::min(grid.GetClientCol(right), lastCol);
   if (r2 == 0 && bottom > fr) r2 = std::min(fr, lastRow);
   if (c2 == 0 && right > fc) c2 = std::min(fc, lastCol);
+  if (r1 > r2 || c1 > c2) return;
+  grid.CalcClientCellRect(r1, c1);  // the cached walk starts fresh: sizes or scrolling may have changed
   for (ROWCOL cr = r1; cr <= r2; ++cr) {
     const ROWCOL row = grid.GetRowFromClientRow(cr);
     for (ROWCOL cc = c1; cc <= c2; ++cc) {

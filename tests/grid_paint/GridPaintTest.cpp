@@ -454,12 +454,16 @@ TEST_F(GridPaint, BufferedAndDirectPaintsMatch) {
   std::vector<COLORREF> direct;
   for (int y = 0; y < 200; y += 3)
     for (int x = 0; x < 400; x += 3) direct.push_back(Pixel(x, y));
-  grid.SetDoubleBuffering(TRUE);
-  Repaint();
-  size_t i = 0, differ = 0;
-  for (int y = 0; y < 200; y += 3)
-    for (int x = 0; x < 400; x += 3) differ += direct[i++] != Pixel(x, y);
-  EXPECT_EQ(0u, differ);
+  // Buffered, then band drawing (latched once used): the same pixels.
+  for (int mode = 0; mode < 2; ++mode) {
+    grid.SetDoubleBuffering(mode == 0);
+    grid.m_bBandDrawing = mode == 1;
+    Repaint();
+    size_t i = 0, differ = 0;
+    for (int y = 0; y < 200; y += 3)
+      for (int x = 0; x < 400; x += 3) differ += direct[i++] != Pixel(x, y);
+    EXPECT_EQ(0u, differ) << mode;
+  }
 }
 
 TEST_F(GridPaint, CurrentCellFrameAndInversion) {
