@@ -351,7 +351,14 @@ TEST_F(GridPaint, BestFit) {
     if (c == 3) GXGetProgressSettings().bEscPressed = TRUE;
     return 70;
   };
-  EXPECT_THROW(grid.ResizeColWidthsToFit(CGXRange().SetColRange(2, 4), TRUE, 0), CUserException*);
+  bool thrown = false;
+  try {
+    grid.ResizeColWidthsToFit(CGXRange().SetColRange(2, 4), TRUE, 0);
+  } catch (CUserException* e) {
+    thrown = true;
+    e->Delete();
+  }
+  EXPECT_TRUE(thrown);
   progress = GXProgressSettings();
   EXPECT_EQ(70, grid.GetColWidth(2));
   EXPECT_EQ(100, grid.GetColWidth(4));
