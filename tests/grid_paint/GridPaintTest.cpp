@@ -500,9 +500,11 @@ TEST_F(GridPaint, CoveredRangeAcrossFrozenRowsDrawsInTwoParts) {
   for (const auto& d : control->draws) origins += d == std::make_pair<ROWCOL, ROWCOL>(2, 2);
   ASSERT_EQ(2, origins);
   // Both parts are laid out as the whole range: three rows high, two columns wide.
-  for (size_t i = 0; i < control->draws.size(); ++i)
-    if (control->draws[i] == std::make_pair<ROWCOL, ROWCOL>(2, 2))
+  for (size_t i = 0; i < control->draws.size(); ++i) {
+    if (control->draws[i] == std::make_pair<ROWCOL, ROWCOL>(2, 2)) {
       EXPECT_EQ(CSize(200, 54), control->rects[i].Size());
+    }
+  }
 }
 
 TEST_F(GridPaint, LinesOfFrozenRowsAndDraggingLines) {
