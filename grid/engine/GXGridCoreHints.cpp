@@ -1,6 +1,7 @@
 // The grid core's redraw requests, header marks and the update hints between views of one document.
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXProperties.h"
+#include "platform/ui/SplitterWnd.h"
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
@@ -104,6 +105,15 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
       break;
     case 21: UpdateReadOnly((BOOL)hint->m_lParam, FALSE); break;
     case 23: UpdateSelectRange(hint->m_range, static_cast<const CGXRangeList*>(hint->m_pHintPtr), FALSE); break;
+    case 25:
+    case 26: {
+      // Panes of one splitter scroll together; only the pane the hint names follows.
+      auto* splitter = dynamic_cast<CSplitterWnd*>(m_pSplitterWnd);
+      if (!splitter || hint->m_pHintPtr != m_pGridWnd) break;
+      if (hint->m_id == 25 && splitter->GetColumnCount() >= 2) SetTopRow(hint->m_nRow1, f);
+      if (hint->m_id == 26 && splitter->GetRowCount() >= 2) SetLeftCol(hint->m_nCol1, f);
+      break;
+    }
     case 27: SetCurrentCell(hint->m_nRow1, hint->m_nCol1, f); break;
     case 30: ShowSelectionMarker((BOOL)f, FALSE); break;
     case 33: UpdateProperties(f, FALSE); break;

@@ -18,14 +18,20 @@ const ROWCOL kNone = (ROWCOL)-1;
 
 BOOL Records(CGXGridParam* param, GXCmdType ctCmd) { return param && ctCmd != CmdRollback && param->m_bUndoEnabled; }
 
+// nTo 0 means nFrom; an end beyond the count stops at the count, so no run grows without bound.
+BOOL ClampRun(ROWCOL nFrom, ROWCOL& nTo, ROWCOL nCount) {
+  if (nTo == 0) nTo = nFrom;
+  nTo = std::min(nTo, std::max(nFrom, nCount));
+  return nTo >= nFrom;
+}
+
 }  // namespace
 
 // ---- heights and widths -------------------------------------------------------------------------------------
 
 BOOL CGXGridCore::SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, const int* anHeights, UINT flags,
                                GXCmdType ctCmd) {
-  if (nTo == 0) nTo = nFrom;
-  if (nTo < nFrom || !m_pParam) return FALSE;
+  if (!m_pParam || !ClampRun(nFrom, nTo, GetRowCount())) return FALSE;
   CGXOperationProgress progress;
   std::unique_ptr<int[]> old(new int[nTo - nFrom + 1]);
   BOOL changed = FALSE;
@@ -44,8 +50,7 @@ BOOL CGXGridCore::SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, const int*
 }
 
 BOOL CGXGridCore::SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, const int* anWidths, UINT flags, GXCmdType ctCmd) {
-  if (nTo == 0) nTo = nFrom;
-  if (nTo < nFrom || !m_pParam) return FALSE;
+  if (!m_pParam || !ClampRun(nFrom, nTo, GetColCount())) return FALSE;
   CGXOperationProgress progress;
   std::unique_ptr<int[]> old(new int[nTo - nFrom + 1]);
   BOOL changed = FALSE;
@@ -80,8 +85,7 @@ BOOL CGXGridCore::SetDefaultColWidth(int nWidth, UINT flags, GXCmdType ctCmd) {
 }
 
 BOOL CGXGridCore::HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BOOL* abHide, UINT flags, GXCmdType ctCmd) {
-  if (nTo == 0) nTo = nFrom;
-  if (nTo < nFrom || !m_pParam) return FALSE;
+  if (!m_pParam || !ClampRun(nFrom, nTo, GetRowCount())) return FALSE;
   CGXOperationProgress progress;
   const ROWCOL n = nTo - nFrom + 1;
   std::unique_ptr<int[]> heights(new int[n]);
@@ -106,8 +110,7 @@ BOOL CGXGridCore::HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BOOL* abH
 }
 
 BOOL CGXGridCore::HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BOOL* abHide, UINT flags, GXCmdType ctCmd) {
-  if (nTo == 0) nTo = nFrom;
-  if (nTo < nFrom || !m_pParam) return FALSE;
+  if (!m_pParam || !ClampRun(nFrom, nTo, GetColCount())) return FALSE;
   CGXOperationProgress progress;
   const ROWCOL n = nTo - nFrom + 1;
   std::unique_ptr<int[]> widths(new int[n]);

@@ -530,6 +530,9 @@ TEST_F(GridPaint, BadInputDrawsNothing) {
   grid.SelectRange(CGXRange().SetCellRange(500, 500, 600, 600));
   grid.SelectRange(CGXRange().SetCellRange(500, 500, 600, 600), FALSE);
   EXPECT_FALSE(grid.SetRowHeight(5, 3, 10));
+  EXPECT_TRUE(grid.SetColWidth(2, kNone, 30));  // stops at the last column
+  EXPECT_EQ(30, grid.GetColWidth(6));
+  EXPECT_EQ(100, grid.GetColWidth(7));
   EXPECT_EQ(0, rec.Count("FillRect("));
 }
 
