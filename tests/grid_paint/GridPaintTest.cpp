@@ -35,7 +35,12 @@ class CPlainControl : public CGXControl {
     rects.push_back(rect);
     CGXControl::Draw(pDC, rect, r, c, style, std);
   }
-  void DrawCurrentCellFrame(CDC*, const CRect&) override { frames.push_back(draws.size()); }
+  void DrawCurrentCellFrame(CDC*, const CRect&) override {
+    frames.push_back(draws.size());
+    if (recorder) frameCall = recorder->Calls().size();
+  }
+  const CRecordingDC* recorder = nullptr;
+  size_t frameCall = 0;
   CSize CalcSize(CDC*, ROWCOL r, ROWCOL c, const CGXStyle&) override { return CSize(fit ? fit(r, c) : 0, 0); }
   std::vector<std::pair<ROWCOL, ROWCOL>> draws;
   std::vector<CRect> rects;
@@ -480,6 +485,17 @@ TEST_F(GridPaint, CurrentCellFrameAndInversion) {
   ASSERT_EQ(1u, control->frames.size());
   // After row 2's cells (rows 0, 1 and 2 of the 5 visible columns), before row 3.
   EXPECT_EQ(3u * 5, control->frames[0]);
+  // ... and before row 2's lines: its bottom line (y 56) follows the frame.
+  CClientDC dc(&wnd);
+  CRecordingDC rec(dc);
+  control->recorder = &rec;
+  grid.DrawCells(0, 0, 3, 4, &dc);
+  control->recorder = nullptr;
+  size_t line = 0;
+  for (size_t i = 0; i < rec.Calls().size() && !line; ++i)
+    if (rec.Calls()[i].Find("FillRect(60,56,") == 0) line = i;
+  EXPECT_GT(control->frameCall, 0u);
+  EXPECT_LT(control->frameCall, line) << rec.Text();
   grid.GetParam()->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(2, 2, 2, 2)));
   grid.GetParam()->m_wShowCurrentCell = 1;
   Repaint();
