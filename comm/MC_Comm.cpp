@@ -253,10 +253,3 @@ bool CMC_Comm::NetRequest(const std::vector<BYTE>& request, size_t replyLength, 
   return true;
 }
 
-// The link to the net master is not part of this library yet: every request fails with a clear text.
-void CMC_Comm::NetPost(const std::vector<BYTE>&) {}
-
-bool CMC_Comm::NetExchange(const std::vector<BYTE>&, std::vector<BYTE>&, PROGRESS_CALLBACK, void*) {
-  m_strNetLastError.LoadString(IDS_COMM_NET_UNAVAILABLE);
-  return false;
-}

@@ -74,6 +74,15 @@ class CMC_Comm {
   static bool BigMemoryOpCallback(int code, const char* text, float percent, void* user);
   static void OnBigMemoryOpEnd(const char* text);
 
+  // ---- Net-master mode ------------------------------------------------------------------------
+  // Starts the net-master thread and turns every operation into a request over it; ExitNetMaster ends it.
+  static void InitNetMaster();
+  static void ExitNetMaster();
+  // The host's main window calls it for each message 6038 (state, reply frame or null; the frame is taken).
+  static void ReceiveNetMasterSerialMsg(int state, tagNetMessage* frame);
+  // The host calls it from its activation handler.
+  static void OnActivateApp(int active, unsigned long otherThreadId);
+
   // ---- State ----------------------------------------------------------------------------------
   static int m_bOpen;
   static CString m_strChannel;
@@ -119,4 +128,12 @@ class CMC_Comm {
   // Hands a request to the net master and returns its reply (echo, success byte, data).
   static bool NetExchange(const std::vector<BYTE>& request, std::vector<BYTE>& reply, PROGRESS_CALLBACK callback,
                           void* user);
+  // The request frame (taken) goes to the net-master thread; the reply stays the gate's until the next request.
+  static tagNetMessage* RunDAVCommandOverNet(WORD length, BYTE* frame);
+  static tagNetMessage* RunDAVCommandOverNetWithCallback(WORD length, BYTE* frame, PROGRESS_CALLBACK callback,
+                                                         void* user);
+  static int ReadFileContent(const char* file, WORD prefix, WORD& length, BYTE*& buffer);
+  static void WaitForNetReceive();
+  // What the reply that ended a request means when it is not the request's answer: sets the error text.
+  static tagNetMessage* RejectReply(BYTE opcode);
 };

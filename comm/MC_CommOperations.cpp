@@ -1,8 +1,11 @@
 // Drive selection, memory, messages and the message-based services of CMC_Comm.
 #include "comm/MC_Comm.h"
-
+#include "comm/NetMessage.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WinThread.h"
+#include "platform/ui/Wnd.h"
 
 #include <cstring>
 
@@ -35,9 +38,14 @@ void GetWords(const std::vector<BYTE>& data, WORD* words, WORD count) {
 }
 
 // The host's main window of the current thread, to which big-transfer progress goes.
-struct HWND__* CurrentThreadMainWindow() { return nullptr; }
+struct HWND__* CurrentThreadMainWindow() {
+  CWnd* main = AfxGetMainWnd();
+  return main ? main->GetSafeHwnd() : nullptr;
+}
 
-LRESULT SendToWindow(struct HWND__*, UINT, WPARAM, LPARAM) { return 0; }
+LRESULT SendToWindow(struct HWND__* hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::SendMessage(hwnd, message, wParam, lParam);
+}
 
 // Holds nShowErr at 0 while the drive's answers are awaited.
 class SilentErrors {
@@ -272,9 +280,20 @@ int CMC_Comm::COFFDownload(const char* file, WORD* out1, WORD* out2, WORD* out3,
   if (!IsCommunicationInitialized()) return 0;
   return RunWithRetry([&] {
     if (m_bNetMaster) {
-      // Carrying a whole file to the net master comes with the net-master link.
-      std::vector<BYTE> unused;
-      return NetExchange({0x25}, unused, callback, user);
+      WORD length = 0;
+      BYTE* frame = nullptr;
+      if (!ReadFileContent(file, 4, length, frame)) return false;
+      frame[0] = 0x25;
+      frame[1] = callback ? 1 : 0;
+      const WORD v = (WORD)(value + 0x1000);
+      frame[2] = (BYTE)v;
+      frame[3] = (BYTE)(v >> 8);
+      tagNetMessage* reply = RunDAVCommandOverNetWithCallback(length, frame, callback, user);
+      if (!reply || reply->length != 8 || !reply->data[1]) return false;
+      if (out1) *out1 = (WORD)(reply->data[2] | reply->data[3] << 8);
+      if (out2) *out2 = (WORD)(reply->data[4] | reply->data[5] << 8);
+      if (out3) *out3 = (WORD)(reply->data[6] | reply->data[7] << 8);
+      return true;
     }
     uint16_t o1 = 0, o2 = 0, o3 = 0;
     if (!DAV_COFFDownload(file, &o1, &o2, &o3, callback, user, (WORD)(value + 0x1000))) return false;

@@ -229,25 +229,20 @@ int CMC_TestDlg::SetUserVariableValue(CMC_CoffFormat& coff, const char* name, do
   return 1;
 }
 
-int CMC_TestDlg::GetAxisOn(int& on) {
+// Reads one bit of the drive's status word; a failed read fails the test.
+int CMC_TestDlg::ReadStatusBit(unsigned mask, int& bit) {
   CMC_Variable* msr = m_rSetup.FindVariable("MSR", 1);
   if (!msr || !msr->ReadFromChip()) {
     TestFailed(1);
     return 0;
   }
-  on = ((long long)msr->GetValueInInternalUnit() & 0x2000) ? 1 : 0;
+  bit = ((long long)msr->GetValueInInternalUnit() & mask) ? 1 : 0;
   return 1;
 }
 
-int CMC_TestDlg::GetEndInit(int& done) {
-  CMC_Variable* msr = m_rSetup.FindVariable("MSR", 1);
-  if (!msr || !msr->ReadFromChip()) {
-    TestFailed(1);
-    return 0;
-  }
-  done = ((long long)msr->GetValueInInternalUnit() & 0x0001) ? 1 : 0;
-  return 1;
-}
+int CMC_TestDlg::GetAxisOn(int& on) { return ReadStatusBit(0x2000, on); }
+
+int CMC_TestDlg::GetEndInit(int& done) { return ReadStatusBit(0x0001, done); }
 
 void CMC_TestDlg::SetInfoText(const char* text) {
   ++m_wCurrentStep;

@@ -34,6 +34,7 @@ class CMC_TestDlg : public CMC_EditSetupDlg {
   int SetUserVariableValue(CMC_CoffFormat& coff, const char* name, double value, CString& error);
   int GetAxisOn(int& on);
   int GetEndInit(int& done);
+  int ReadStatusBit(unsigned mask, int& bit);
   void SetInfoText(const char* text);
   void TestFailed(int restore);
   void TestSucceeded(int restore);

@@ -10,7 +10,10 @@ const RESOURCE_STRING kStrings[] = {
      "\"Communication | Refresh\" to update the communication status."},
     {IDS_COMM_ERROR_BOX, "Communication Error:\n\n%s"},
     {IDS_COMM_NET_PROTOCOL_ERROR, "Network Protocol Error! The peer does not understand my communication protocol."},
-    {IDS_COMM_NET_UNAVAILABLE, "The net-master link is not available"},
+    {IDS_COMM_NET_NO_CHANNEL, "You must first establish a channel with a slave"},
+    {IDS_COMM_NET_FILE_TOO_BIG, "Cannot download over the network files bigger than %u bytes"},
+    {IDS_COMM_NET_WSA_FAILED, "Windows sockets initialization has failed!"},
+    {IDS_COMM_NET_FRAME_TOO_LONG, "The request does not fit into one network frame of 65535 bytes"},
 };
 
 const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0};

@@ -2,7 +2,7 @@
 # Installs what the build needs on Debian 12 (run as root, or with sudo present).
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build ccache pkg-config
-      libcairo2-dev libfontconfig1-dev libfreetype-dev libpng-dev libjpeg62-turbo-dev libzip-dev
+      libcairo2-dev libfontconfig1-dev libfreetype-dev libpng-dev libjpeg62-turbo-dev libjpeg-turbo-progs libzip-dev
       fonts-liberation2 fonts-dejavu-core
       libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()

@@ -4,6 +4,7 @@
 #include "examples/host/MonitorSteps.h"
 #include "examples/host/SetupTestStep.h"
 #include "examples/host/MotionEventSteps.h"
+#include "examples/host/HostFrame.h"
 
 #include "comm/MC_Comm.h"
 #include "kernel/ConfigFile.h"
@@ -12,6 +13,8 @@
 #include "motion/MC_Motion.h"
 #include "motion/MC_MotionElem.h"
 #include "platform/core/File.h"
+#include "platform/core/Format.h"
+#include "platform/ui/WinApp.h"
 #include "views/GcodeTranslator.h"
 
 #include <cstdio>
@@ -185,13 +188,31 @@ bool TranslateGcodeSample(const std::string& out, std::string& detail) {
   return ok;
 }
 
+// The progress of the setup's transfer showed in the status bar, and the panes came back after it.
+bool CheckTransferProgress(CHostFrame* frame, std::string& detail) {
+  SECCustomStatusBar& bar = frame->m_wndStatusBar;
+  detail = FormatString("%d progress messages up to %d %%, picture at %d %% in status-progress.png; pane 0 reads \"%s\"",
+                        frame->m_nProgress, frame->m_nLastPercent, frame->m_nPicturePercent, bar.GetPaneText(0).GetString());
+  return frame->m_nProgress > 0 && frame->m_bPictureTaken && !bar.IsProgressControlActive() &&
+         bar.GetPaneText(1) == "Axis 1";
+}
+
 }  // namespace
 
 bool RunHostRoad(const std::string& outDir) {
   // The host reports failures itself; the kernel's boxes would only repeat them.
   g_bShowErrors = FALSE;
+  CWinApp app("dravonix-host");
+  auto* frame = new CHostFrame(outDir);
   const std::vector<Step> steps = {
       {"read kernel settings", ReadSettings},
+      {"open the main frame with its custom status bar",
+       [&](std::string& detail) {
+         if (!frame->CreateMain()) return false;
+         app.m_pMainWnd = frame;
+         detail = FormatString("%d panes", frame->m_wndStatusBar.GetCount());
+         return true;
+       }},
       {"open communication", OpenCommunication},
       {"scan the drive network", ScanDrives},
       {"create and save the setup of configuration 05/05",
@@ -200,6 +221,7 @@ bool RunHostRoad(const std::string& outDir) {
       {"build the sample motion program", [&outDir](std::string& detail) { return BuildSampleMotion(outDir, detail); }},
       {"download motion.out to the drive", DownloadMotionProgram},
       {"save the setup to the drive", SaveSetupToDrive},
+      {"show the transfer progress in the status bar", [&](std::string& d) { return CheckTransferProgress(frame, d); }},
       {"read the setup back from the drive", ReadSetupBack},
       {"compare the setups with the drive", CompareSetupWithDrive},
       {"reset the drive and compare again", ResetAndCompare},
@@ -212,19 +234,25 @@ bool RunHostRoad(const std::string& outDir) {
        [&outDir](std::string& detail) { return SaveAndReloadPanel(outDir, detail); }},
       {"add an element with a motion event", AddMotionEventElement},
       {"repair a rotary program bound to a linear drive", RepairUnitTransition},
+      {"save the frame picture as JPEG", [&](std::string& d) { return SaveFrameAsJpeg(frame, outDir + "/frame.jpg", d); }},
+  };
+  auto finish = [&]() {
+    ReleaseBuildRoad();
+    CMC_Comm::Close();
+    app.m_pMainWnd = nullptr;
+    if (frame->m_hWnd) frame->DestroyWindow();
+    else delete frame;
   };
   for (const Step& s : steps) {
     std::string detail;
     bool ok = s.run(detail);
     printf("[%s] %s%s%s\n", ok ? " ok " : "FAIL", s.name, detail.empty() ? "" : ": ", detail.c_str());
     if (!ok) {
-      ReleaseBuildRoad();
-      CMC_Comm::Close();
+      finish();
       return false;
     }
   }
-  ReleaseBuildRoad();
-  CMC_Comm::Close();
+  finish();
   printf("all steps passed\n");
   return true;
 }

@@ -1,5 +1,7 @@
 #include "grid/engine/GXStyle.h"
 
+#include "grid/engine/GXDrawUtils.h"
+#include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Format.h"
@@ -14,7 +16,7 @@ IMPLEMENT_SERIAL(CGXStyle, CObject, 3)
 
 COLORREF GXResolveColor(COLORREF color) {
   DWORD top = color >> 24;
-  if (top >= 65 && top <= 254) return (COLORREF)(GetSysColor((int)(254 - top)) & 0xFFFFFF);
+  if (top >= 65 && top <= 254) return (COLORREF)(GXGetSysColorCache().GetColor((int)(254 - top)) & 0xFFFFFF);
   return color;
 }
 
@@ -23,8 +25,8 @@ COLORREF GXSysColorRef(int index) {
 }
 
 namespace {
-// The drawing routines' table holds 41 patterns.
-UINT g_nPatternCount = 41;
+UINT g_nPatternCount = GX_PATTERN_COUNT;
+// Null: the drawing routines' own table.
 UINT_PTR (*g_pfnPatternBitmap)(UINT) = nullptr;
 }  // namespace
 
@@ -34,8 +36,8 @@ void GXSetPatternTable(UINT count, UINT_PTR (*pfnBitmap)(UINT)) {
 }
 UINT GXGetPatternCount() { return g_nPatternCount; }
 UINT_PTR GXGetPatternHandle(UINT number) {
-  if (number >= g_nPatternCount || !g_pfnPatternBitmap) return 0;
-  return g_pfnPatternBitmap(number);
+  if (number >= g_nPatternCount) return 0;
+  return g_pfnPatternBitmap ? g_pfnPatternBitmap(number) : (UINT_PTR)GXGetPatternBitmap(number);
 }
 
 // ---- CGXBrushValue, CGXPenValue ------------------------------------------------------------------------

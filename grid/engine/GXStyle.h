@@ -11,13 +11,14 @@ class CArchive;
 class CGXStylesMap;
 
 // A colour whose top byte is 65..254 stands for system colour 254 - top byte; this gives the
-// colour to draw with (the current system colour, or the low 24 bits of any other colour).
+// colour to draw with (the system-colour cache's, or the low 24 bits of any other colour).
 COLORREF GXResolveColor(COLORREF color);
 // A colour that stands for a system colour, carrying its present value in the low 24 bits.
 COLORREF GXSysColorRef(int index);
 
-// The drawing routines' pattern table as brushes see it: how many patterns there are and the bitmap
-// handle of a number (0 while the table has made none).
+// The pattern table as brushes see it: how many patterns there are and the bitmap handle of a
+// number. The drawing routines' table (GXGetPatternBitmap) serves unless a test installs another;
+// a null function restores it.
 void GXSetPatternTable(UINT count, UINT_PTR (*pfnBitmap)(UINT number));
 UINT GXGetPatternCount();
 UINT_PTR GXGetPatternHandle(UINT number);

@@ -104,8 +104,11 @@ void CGXStyle::Serialize(CArchive& ar, const CGXStylesMap* pMap) {
   if (Has(inclWrapText)) readFlag(flagWrapText);
   if (Has(inclAllowEnter)) readFlag(flagAllowEnter);
   if (Has(inclFont)) {
+    const size_t before = ar.GetLoadMapSize();
     CObject* obj = ar.ReadObject(RUNTIME_CLASS(CGXFont));
-    m_pFont = obj ? static_cast<CGXFont*>(obj) : new CGXFont;
+    // A back-reference names a font another style already owns: take a copy, never share it.
+    if (obj && ar.GetLoadMapSize() == before) m_pFont = new CGXFont(*static_cast<CGXFont*>(obj));
+    else m_pFont = obj ? static_cast<CGXFont*>(obj) : new CGXFont;
   }
   if (Has(inclValue)) ar >> m_strValue;
   else m_strValue.Empty();

@@ -7,6 +7,8 @@
 #include "platform/core/Format.h"
 #include "platform/core/Resource.h"
 
+#include <vector>
+
 IMPLEMENT_SERIAL(CGXStylesMap, CObject, 2)
 
 namespace {
@@ -282,6 +284,14 @@ void CGXStylesMap::Serialize(CArchive& ar) {
   WORD schema = 0;
   ar >> schema;
   if (schema > kSchema) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+  // Styles replaced by a repeated id live until the archive is read: a later font may refer back
+  // to one of theirs.
+  struct Replaced {
+    std::vector<CGXStyle*> styles;
+    ~Replaced() {
+      for (CGXStyle* s : styles) delete s;
+    }
+  } replaced;
   DeleteBaseStyles();
   m_BaseStyleNames.RemoveAll();
   m_ControlNames.RemoveAll();
@@ -314,7 +324,7 @@ void CGXStylesMap::Serialize(CArchive& ar) {
     }
     BaseStyleEntry* old;
     if (m_BaseStyles.Lookup(e->nId, old)) {
-      delete old->pStyle;
+      replaced.styles.push_back(old->pStyle);
       delete old;
     }
     m_BaseStyles[e->nId] = e;
@@ -336,7 +346,7 @@ void CGXStylesMap::Serialize(CArchive& ar) {
       }
       UserAttributeEntry* e;
       if (m_UserAttributes.Lookup(id, e)) {
-        delete e->pStyle;
+        replaced.styles.push_back(e->pStyle);
         e->pStyle = style;
         continue;
       }

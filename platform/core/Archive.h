@@ -56,6 +56,8 @@ class CArchive {
   void SerializeClass(const CRuntimeClass* cls);
   // Enters an object in the archive's map without writing it, so later references point to it.
   void MapObject(const CObject* obj);
+  // Entries of the load map so far: ReadObject adds one for a new object, none for a back-reference.
+  size_t GetLoadMapSize() const { return m_loadArray.size(); }
 
   CArchive& operator<<(BYTE v);
   CArchive& operator<<(char v) { return *this << (BYTE)v; }

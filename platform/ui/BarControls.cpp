@@ -341,7 +341,8 @@ class StatusCtl : public ControlImpl {
         size_t i = wp & 0xFF;
         if (i >= m_parts.size()) return 0;
         const Part& p = m_parts[i];
-        if (p.type & SBT_OWNERDRAW) return (LRESULT)p.data;
+        // An owner-drawn part answers its data to SB_GETTEXT; its length request still reports the type.
+        if (p.type & SBT_OWNERDRAW) return msg == SB_GETTEXT ? (LRESULT)p.data : MAKELONG(0, (WORD)p.type);
         if (msg == SB_GETTEXT && lp) memcpy((char*)lp, p.text.c_str(), p.text.size() + 1);
         return MAKELONG((WORD)p.text.size(), (WORD)p.type);
       }

@@ -4,6 +4,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -13,8 +14,32 @@
 
 namespace {
 
+// Memory comes zeroed from calloc, so new blocks are not written twice (large images are tens of MB).
+template <class T>
+struct CallocAllocator {
+  using value_type = T;
+  CallocAllocator() = default;
+  template <class U>
+  CallocAllocator(const CallocAllocator<U>&) {}
+  T* allocate(size_t n) {
+    void* p = calloc(n, sizeof(T));
+    if (!p) throw std::bad_alloc();
+    return static_cast<T*>(p);
+  }
+  void deallocate(T* p, size_t) { free(p); }
+  // Default construction leaves the zeroed memory as it is.
+  template <class U>
+  void construct(U*) noexcept {}
+  template <class U, class... A>
+  void construct(U* p, A&&... args) {
+    ::new ((void*)p) U(std::forward<A>(args)...);
+  }
+  template <class U>
+  bool operator==(const CallocAllocator<U>&) const { return true; }
+};
+
 struct GlobalBlock {
-  std::vector<BYTE> bytes;
+  std::vector<BYTE, CallocAllocator<BYTE>> bytes;
   UINT flags = 0;
   int locks = 0;
 };
@@ -83,7 +108,7 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
     return nullptr;
   }
   auto* b = new GlobalBlock;
-  b->bytes.assign(bytes ? bytes : 0, 0);
+  b->bytes.resize(bytes);
   b->flags = flags;
   std::lock_guard<std::mutex> lk(MemLock());
   Blocks().insert(b);

@@ -409,6 +409,22 @@ int UiGetMessageTimeout(LPMSG msg, DWORD realMs) {
   }
 }
 
+int UiQueueChangeCount() { return CurrentQueue()->wakeups.load(); }
+
+void UiWaitForQueueChange(int seen) {
+  ThreadQueue* q = CurrentQueue();
+  std::unique_lock<std::mutex> lk(q->mutex);
+  while (q->wakeups == seen && !q->quit) {
+    if (!q->sent.empty()) {
+      lk.unlock();
+      ProcessSentMessages(q);
+      lk.lock();
+      continue;
+    }
+    q->cv.wait(lk);
+  }
+}
+
 BOOL WaitMessage() {
   ThreadQueue* q = CurrentQueue();
   int seen = q->wakeups.load();

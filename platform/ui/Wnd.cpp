@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
@@ -126,9 +127,10 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 
 void CWnd::DeleteTempMap() {
   if (!t_tempMap) return;
-  std::map<HWND, CWnd*> m;
-  m.swap(*t_tempMap);
-  for (auto& [h, w] : m) {
+  // The map goes too, so a thread that ends after its last idle pass leaves nothing behind.
+  std::unique_ptr<std::map<HWND, CWnd*>> m(t_tempMap);
+  t_tempMap = nullptr;
+  for (auto& [h, w] : *m) {
     w->m_hWnd = nullptr;
     delete w;
   }

@@ -242,12 +242,12 @@ TEST_F(CommTest, HandlersAndSettings) {
   EXPECT_STREQ(buf, "absent");
 }
 
-TEST_F(CommTest, NetMasterModeFailsClearlyUntilTheLinkExists) {
+TEST_F(CommTest, NetMasterModeFailsClearlyUntilAChannelExists) {
   CMC_Comm::m_bNetMaster = 1;
   EXPECT_FALSE(CMC_Comm::AdvancedConfig(0));
   EXPECT_TRUE(BoxTexts().empty());
   EXPECT_FALSE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Communication Error:\n\nThe net-master link is not available"});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Communication Error:\n\nYou must first establish a channel with a slave"});
   EXPECT_EQ(DriveSimulator::CallCount(), 0u);
   CMC_Comm::m_bNetMaster = 0;
   CMC_Comm::m_strNetLastError.Empty();

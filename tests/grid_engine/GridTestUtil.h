@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace gridtest {

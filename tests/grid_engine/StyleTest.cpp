@@ -1,4 +1,5 @@
 // The cell style model: include masks, the standard contents, merging, comparing, fonts and colours.
+#include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXScreenFontTable.h"
 #include "grid/engine/GXStyle.h"
 #include "tests/grid_engine/GridTestUtil.h"
@@ -267,9 +268,12 @@ TEST(GridStyle, SystemColoursResolveAtUse) {
   EXPECT_EQ(s.GetTextColorValue(), 0xF6000000u | (old & 0xFFFFFF));
   INT index = COLOR_WINDOWTEXT;
   COLORREF changed = RGB(12, 34, 56);
+  // Markers resolve through the library's colour cache, refreshed when the system colours change.
   SetSysColors(1, &index, &changed);
+  GXGetSysColorCache().Refresh();
   EXPECT_EQ(s.GetTextColor(), changed);
   SetSysColors(1, &index, &old);
+  GXGetSysColorCache().Refresh();
   EXPECT_EQ(s.GetTextColor(), old & 0xFFFFFF);
   // Top bytes 0, 1 and 2 keep their meaning.
   EXPECT_EQ(GXResolveColor(PALETTEINDEX(7)), PALETTEINDEX(7));

@@ -1,5 +1,6 @@
 // The styles map: built-in base styles, registration, base-style chains, profile and archive forms,
 // and the archive forms of styles and fonts.
+#include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXLibraryDefaults.h"
 #include "grid/engine/GXProfile.h"
 #include "grid/engine/GXStylesMap.h"
@@ -451,7 +452,7 @@ TEST(GridStyleArchive, PatternHandlesComeFromTheTableInUse) {
   GXSetPatternTable(41, nullptr);
   CGXBrushValue back;
   ASSERT_EQ(Load(bytes, [&](CArchive& ar) { ar >> back; }), -1);
-  EXPECT_EQ(back.GetHatch(), 0u);  // the handle of this run, not the stored one
+  EXPECT_EQ(back.GetHatch(), (UINT_PTR)GXGetPatternBitmap(5));  // the handle of this run, not the stored one
   EXPECT_EQ(back.GetPattern(), 5u);
   CGXBrushValue parsed;
   GXSetPatternTable(6, FakePatternBitmap);

@@ -402,3 +402,20 @@ TEST_F(ControlListTest, ADialogBarGreysOnlyPushButtonsWithoutAHandler) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlListTest, StatusPartsReportTheirDrawingTypeAndOwnerDrawnDataSeparately) {
+  CStatusBarCtrl status;
+  ASSERT_TRUE(status.Create(WS_CHILD | WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE, CRect(0, 0, 300, 20), &m_host, 40));
+  int edges[] = {100, -1};
+  status.SetParts(2, edges);
+  status.SetText("plain", 0, SBT_POPOUT);
+  status.SendMessage(SB_SETTEXT, 1 | SBT_OWNERDRAW | SBT_NOBORDERS, 0x1234);
+  EXPECT_EQ(MAKELONG(5, SBT_POPOUT), status.SendMessage(SB_GETTEXTLENGTH, 0));
+  EXPECT_EQ(MAKELONG(0, SBT_OWNERDRAW | SBT_NOBORDERS), status.SendMessage(SB_GETTEXTLENGTH, 1));
+  EXPECT_EQ(0x1234, status.SendMessage(SB_GETTEXT, 1));
+  status.DestroyWindow();
+}
+
+}  // namespace

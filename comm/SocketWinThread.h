@@ -1,0 +1,20 @@
+// The net-master thread: owns the "Master" window (its main window) and with it the TCP socket.
+#pragma once
+
+#include "platform/ui/WinThread.h"
+
+class CNetMasterDlg;
+
+class CSocketWinThread : public CWinThread {
+  DECLARE_DYNCREATE(CSocketWinThread)
+ public:
+  CSocketWinThread() = default;
+  ~CSocketWinThread() override;
+  BOOL InitInstance() override;
+  BOOL OnIdle(LONG lCount) override;
+  int ExitInstance() override;
+  CNetMasterDlg* GetDialog() const { return m_pDlg; }
+
+ private:
+  CNetMasterDlg* m_pDlg = nullptr;
+};

@@ -1,0 +1,532 @@
+// The cell-control base.
+#include "grid/engine/GXControl.h"
+
+#include "grid/engine/GXDrawUtils.h"
+#include "grid/engine/GXFindReplaceState.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXProperties.h"
+#include "platform/core/SystemInfo.h"
+#include "platform/core/Exception.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/SharedFile.h"
+#include "platform/ui/Wnd.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Lines(LPCTSTR list) {
+  std::vector<std::string> out;
+  const char* p = list;
+  while (p && *p) {
+    const char* e = p;
+    while (*e && *e != '\r' && *e != '\n') ++e;
+    out.emplace_back(p, e);
+    if (*e == '\r' && e[1] == '\n') e += 2;
+    else if (*e) ++e;
+    p = e;
+  }
+  return out;
+}
+
+}  // namespace
+
+CGXControl::CGXControl(CGXGridCore* pGrid) : m_pGrid(pGrid) {}
+
+CGXControl::~CGXControl() {
+  delete m_pStyle;
+  if (m_pChildren) {
+    while (!m_pChildren->IsEmpty()) delete static_cast<CObject*>(m_pChildren->RemoveHead());
+    delete m_pChildren;
+  }
+}
+
+CGXStyle& CGXControl::GetCurrentStyle() {
+  if (!m_pStyle) {
+    m_pStyle = m_pGrid ? m_pGrid->CreateStyle() : new CGXStyle;
+    if (m_pGrid && m_bInit) m_pGrid->ComposeStyleRowCol(m_nRow, m_nCol, m_pStyle, TRUE);
+  }
+  return *m_pStyle;
+}
+
+void CGXControl::FreeStyle() {
+  delete m_pStyle;
+  m_pStyle = nullptr;
+}
+
+void CGXControl::Init(ROWCOL nRow, ROWCOL nCol) {
+  m_nRow = nRow;
+  m_nCol = nCol;
+  m_bInit = TRUE;
+  SetActive(FALSE);
+  SetModify(FALSE);
+  FreeStyle();
+  m_pActiveChild = nullptr;
+  LayoutChildren(nRow, nCol, CRect());
+}
+
+void CGXControl::Deactivate() {
+  // A modified or active control leaves its cell to be drawn afresh.
+  if ((GetModify() || IsActive()) && m_pGrid && m_bInit) {
+    const CGXRange cell = CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol);
+    m_pGrid->UpdateStyleRange(cell, nullptr, 0, 0, 2, FALSE);
+  }
+  Hide();
+  SetModify(FALSE);
+  SetActive(FALSE);
+  FreeStyle();
+  m_bInit = FALSE;
+}
+
+BOOL CGXControl::ScrollCellIntoView() { return m_bInit && m_pGrid && m_pGrid->ScrollCellIntoView(m_nRow, m_nCol); }
+
+BOOL CGXControl::OnStartEditing() { return m_bInit && m_pGrid && m_pGrid->OnStartEditing(m_nRow, m_nCol); }
+
+void CGXControl::OnCancelEditing() {
+  if (m_bInit && m_pGrid) m_pGrid->OnCanceledEditing(m_nRow, m_nCol);
+  Refresh();
+}
+
+BOOL CGXControl::OnValidate() {
+  if (!IsActive() || !GetModify()) return TRUE;
+  CString text;
+  GetCurrentText(text);
+  const CGXStyle& style = GetCurrentStyle();
+  const long value = std::atol(text);
+  const bool tooSmall = style.HasUserAttribute(51011) && value < std::atol(style.GetUserAttribute(51011));
+  const bool tooLarge = style.HasUserAttribute(51012) && value > std::atol(style.GetUserAttribute(51012));
+  if (tooSmall || tooLarge) {
+    m_strWarning = style.GetUserAttribute(51013);
+    return FALSE;
+  }
+  return ValidateText(text);
+}
+
+void CGXControl::GetCurrentText(CString& text) {
+  text.Empty();
+  if (!m_bInit) return;
+  text = GetCurrentStyle().GetValue();
+}
+
+void CGXControl::SetCurrentText(const CString& text) {
+  if (m_bInit) StoreCellText(m_nRow, m_nCol, text, 2, m_pStyle);
+}
+
+BOOL CGXControl::GetValue(CString& text) {
+  if (!m_bInit || !GetCurrentStyle().GetIncludeValue()) return FALSE;
+  text = GetCurrentStyle().GetValue();
+  return TRUE;
+}
+
+void CGXControl::SetActiveText(const CString& text) {
+  if (m_bInit) GetCurrentStyle().SetValue(text);
+}
+
+BOOL CGXControl::GetDisplayText(CString& text, ROWCOL, ROWCOL, LPCTSTR pszValue, const CGXStyle* pStyle) {
+  if (pszValue) {
+    text = pszValue;
+    return TRUE;
+  }
+  if (pStyle && pStyle->GetIncludeValue()) {
+    text = pStyle->GetValue();
+    return TRUE;
+  }
+  return FALSE;
+}
+
+BOOL CGXControl::StoreCellText(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pOldStyle) {
+  if (!m_pGrid || !m_pGrid->GetParam()) return FALSE;
+  CGXGridParam* param = m_pGrid->GetParam();
+  const CGXStyle& style = pOldStyle ? *pOldStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
+  if (param->m_bProtectReadOnly && (m_pGrid->IsReadOnly() || style.GetReadOnly())) return FALSE;
+  CString text = pszText ? pszText : "";
+  if (style.GetIncludeMaxLength() && style.GetMaxLength() && text.GetLength() > style.GetMaxLength())
+    text = CString(text.GetString(), style.GetMaxLength());
+  CGXStyle value;
+  value.SetValue(text);
+  return m_pGrid->SetStyleRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), &value, 0, 0, nullptr, flags, CmdDo);
+}
+
+BOOL CGXControl::StoreCellStyle(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType,
+                                const CGXStyle*) {
+  if (!m_pGrid || !m_pGrid->GetParam()) return FALSE;
+  if (m_pGrid->GetParam()->m_bProtectReadOnly &&
+      (m_pGrid->IsReadOnly() || (pStyle && pStyle->GetIncludeReadOnly() && pStyle->GetReadOnly())))
+    return FALSE;
+  const BOOL ok = m_pGrid->StoreStyleRowCol(nRow, nCol, pStyle, mode, nType);
+  if (ok && m_pGrid->IsCurrentCell(nRow, nCol)) {
+    if (!IsInitAt(nRow, nCol) || mode == 4) {
+      Init(nRow, nCol);
+    } else {
+      const BOOL bModified = GetModify();
+      FreeStyle();
+      if (pStyle && pStyle->GetIncludeValue()) SetActiveText(pStyle->GetValue());
+      Refresh();
+      SetModify(mode == 2 ? FALSE : bModified);
+    }
+  }
+  return ok;
+}
+
+BOOL CGXControl::GetChoiceListItem(CString& text, LPCTSTR pszChoiceList, int nIndex) {
+  text.Empty();
+  if (!pszChoiceList || nIndex < 0) return FALSE;
+  const std::vector<std::string> lines = Lines(pszChoiceList);
+  if ((size_t)nIndex >= lines.size()) return FALSE;
+  text = CString(lines[(size_t)nIndex]);
+  return TRUE;
+}
+
+int CGXControl::FindStringInChoiceList(CString& text, LPCTSTR pszValue, LPCTSTR pszChoiceList, BOOL bExact) {
+  text.Empty();
+  if (!pszValue || !*pszValue) return -1;
+  const std::vector<std::string> lines = Lines(pszChoiceList);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (strcasecmp(lines[i].c_str(), pszValue) == 0) {
+      text = CString(lines[i]);
+      return (int)i;
+    }
+  }
+  if (bExact) return -1;
+  const size_t n = std::strlen(pszValue);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (strncasecmp(lines[i].c_str(), pszValue, n) == 0) {
+      text = CString(lines[i]);
+      return (int)i;
+    }
+  }
+  return -1;
+}
+
+void CGXControl::Refresh() {
+  if (!m_bInit) return;
+  Hide();
+  if (m_pGrid) m_pGrid->UpdateStyleRange(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), nullptr, 0, 0, 2, FALSE);
+}
+
+BOOL CGXControl::GetSelectedText(CString& text) {
+  GetCurrentText(text);
+  return FALSE;
+}
+
+BOOL CGXControl::Copy() {
+  if (!m_bInit) return FALSE;
+  if (!IsActive()) return FALSE;  // the grid copies an inactive cell itself
+  CString text;
+  GetSelectedText(text);
+  CWnd* owner = m_pGrid ? m_pGrid->m_pGridWnd : nullptr;
+  if (!::OpenClipboard(owner ? owner->GetSafeHwnd() : nullptr)) return FALSE;
+  // Emptied first, so no stale grid format outlives this text.
+  ::EmptyClipboard();
+  CSharedFile file;
+  file.Write(text.GetString(), (UINT)text.GetLength() + 1);
+  HGLOBAL mem = file.Detach();
+  const BOOL ok = mem && ::SetClipboardData(CF_TEXT, mem) != nullptr;
+  if (!ok && mem) GlobalFree(mem);
+  ::CloseClipboard();
+  return ok;
+}
+
+BOOL CGXControl::Cut() {
+  if (!m_bInit || !IsActive() || !CanCut()) return FALSE;
+  // Nothing is cleared when the text could not be copied.
+  if (!Copy()) return FALSE;
+  return ReplaceSelectedText("");
+}
+
+BOOL CGXControl::Paste() {
+  if (!m_bInit || !IsActive() || IsReadOnly()) return FALSE;
+  const UINT gridFormat = GXGetLibraryData().m_nClipboardFormat;
+  if (gridFormat && ::IsClipboardFormatAvailable(gridFormat)) return FALSE;
+  CWnd* owner = m_pGrid ? m_pGrid->m_pGridWnd : nullptr;
+  if (!::OpenClipboard(owner ? owner->GetSafeHwnd() : nullptr)) return FALSE;
+  BOOL ok = FALSE;
+  if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+    const SIZE_T size = GlobalSize(h);
+    if (const char* p = static_cast<const char*>(GlobalLock(h))) {
+      ok = ReplaceSelectedText(CString(p, (int)strnlen(p, size)));
+      GlobalUnlock(h);
+    }
+  }
+  ::CloseClipboard();
+  return ok;
+}
+
+BOOL CGXControl::CanCut() { return m_bInit && !GetCurrentStyle().GetReadOnly(); }
+
+BOOL CGXControl::CanPaste() {
+  if (!m_bInit || IsReadOnly()) return FALSE;
+  return ::IsClipboardFormatAvailable(CF_TEXT) || ::IsClipboardFormatAvailable(CF_OEMTEXT);
+}
+
+BOOL CGXControl::ReplaceSelectedText(LPCTSTR pszText) {
+  if (!m_bInit || !m_pGrid || !m_pGrid->IsCurrentCell(m_nRow, m_nCol)) return FALSE;
+  return StoreCellText(m_nRow, m_nCol, pszText, 2, nullptr);
+}
+
+BOOL CGXControl::IsReadOnly() {
+  if (!m_pGrid || !m_pGrid->GetParam() || !m_pGrid->GetParam()->m_bProtectReadOnly) return FALSE;
+  return m_pGrid->IsReadOnly() || (m_bInit && GetCurrentStyle().GetReadOnly());
+}
+
+void CGXControl::AddChild(CObject* pChild) {
+  if (!pChild) return;
+  if (!m_pChildren) m_pChildren = new CPtrList(10);
+  m_pChildren->AddTail(pChild);
+}
+
+CObject* CGXControl::GetChild(int nIndex) {
+  if (nIndex < 0 || nIndex >= GetCount()) AfxThrowInvalidArgException();
+  POSITION pos = m_pChildren->FindIndex(nIndex);
+  return static_cast<CObject*>(m_pChildren->GetAt(pos));
+}
+
+// ---- notifications, mouse and keys ----------------------------------------------------------------------------
+
+BOOL CGXControl::OnModifyCell() {
+  if (!GetModify() || !m_bInit || !m_pGrid) return FALSE;
+  m_pGrid->OnModifyCell(m_nRow, m_nCol);
+  return TRUE;
+}
+
+BOOL CGXControl::OnEndEditing() { return m_bInit && m_pGrid ? m_pGrid->OnEndEditing(m_nRow, m_nCol) : TRUE; }
+
+BOOL CGXControl::OnLeftCell(ROWCOL nNewRow, ROWCOL nNewCol) {
+  return m_bInit && m_pGrid ? m_pGrid->OnLeftCell(m_nRow, m_nCol, nNewRow, nNewCol) : TRUE;
+}
+
+BOOL CGXControl::OnDeleteCell() { return m_bInit && m_pGrid ? m_pGrid->OnDeleteCell(m_nRow, m_nCol) : TRUE; }
+
+BOOL CGXControl::LButtonUp(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnLButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::LButtonDblClk(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnLButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::MButtonUp(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnMButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::MButtonDblClk(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnMButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::RButtonUp(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnRButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+}
+BOOL CGXControl::RButtonDblClk(UINT flags, CPoint pt) {
+  return m_bInit && m_pGrid && m_pGrid->OnRButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
+}
+
+BOOL CGXControl::OnClickedButton(CObject*) {
+  if (!m_bInit || !m_pGrid) return FALSE;
+  m_pGrid->OnClickedButtonRowCol(m_nRow, m_nCol);
+  return TRUE;
+}
+
+BOOL CGXControl::CollectMbcsChar(UINT nChar, CString& text) {
+  text.Empty();
+  if (m_cLeadByte) {
+    text.AppendChar((char)m_cLeadByte);
+    text.AppendChar((char)nChar);
+    m_cLeadByte = 0;
+    return FALSE;
+  }
+  if (IsDBCSLeadByte((BYTE)nChar)) {
+    m_cLeadByte = (BYTE)nChar;
+    return TRUE;
+  }
+  text.AppendChar((char)nChar);
+  return FALSE;
+}
+
+BOOL CGXControl::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const UINT nChar = (UINT)wParam, nRep = LOWORD(lParam), nFlags = HIWORD(lParam);
+  switch (message) {
+    case WM_KEYDOWN: return OnGridKeyDown(nChar, nRep, nFlags);
+    case WM_KEYUP: return OnGridKeyUp(nChar, nRep, nFlags);
+    case WM_DEADCHAR: return OnGridDeadChar(nChar, nRep, nFlags);
+    case WM_SYSKEYDOWN: return OnGridSysKeyDown(nChar, nRep, nFlags);
+    case WM_SYSKEYUP: return OnGridSysKeyUp(nChar, nRep, nFlags);
+    case WM_SYSCHAR: return OnGridSysChar(nChar, nRep, nFlags);
+    case WM_SYSDEADCHAR: return OnGridSysDeadChar(nChar, nRep, nFlags);
+    case WM_CHAR: {
+      CString text;
+      if (CollectMbcsChar(nChar, text)) return TRUE;
+      return text.GetLength() > 1 ? OnGridChars(text) : OnGridChar(nChar, nRep, nFlags);
+    }
+    default: return FALSE;
+  }
+}
+
+// ---- find and replace ------------------------------------------------------------------------------------------
+
+namespace {
+
+CString Upper(const CString& s) {
+  std::string u = s.str();
+  for (char& ch : u) ch = (char)std::toupper((unsigned char)ch);
+  return CString(std::move(u));
+}
+
+}  // namespace
+
+void CGXControl::SearchTexts(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, CString& text, std::string& hay,
+                             std::string& needle) {
+  const CGXStyle& style = find.pStyle ? *find.pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
+  GetDisplayText(text, nRow, nCol, nullptr, &style);
+  // Compared upper-cased unless case matters.
+  hay = (find.bCase ? text : Upper(text)).str();
+  needle = (find.bCase ? find.strFind : find.strFindUpper).str();
+}
+
+BOOL CGXControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSelect) {
+  if (!m_pGrid || (!bCurrent && m_pGrid->IsCurrentCell(nRow, nCol))) return FALSE;
+  CString text;
+  std::string hay, needle;
+  SearchTexts(find, nRow, nCol, text, hay, needle);
+  if (needle.empty() || hay.find(needle) == std::string::npos) return FALSE;
+  if (bSelect) m_pGrid->SetCurrentCell(nRow, nCol, 0x0A);
+  return TRUE;
+}
+
+BOOL CGXControl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol) {
+  if (!m_pGrid) return FALSE;
+  CString text;
+  std::string hay, needle;
+  SearchTexts(find, nRow, nCol, text, hay, needle);
+  if (needle.empty()) return FALSE;
+  // Left to right, never rescanning what was inserted; the result grows as it needs.
+  std::string out;
+  size_t from = 0, hit;
+  bool replaced = false;
+  while ((hit = hay.find(needle, from)) != std::string::npos) {
+    out.append(text.str(), from, hit - from);
+    out += find.strReplace.str();
+    from = hit + needle.size();
+    replaced = true;
+  }
+  if (!replaced) return FALSE;
+  out.append(text.str(), from, std::string::npos);
+  CGXStyle value;
+  value.SetValue(CString(std::move(out)));
+  return m_pGrid->SetStyleRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), &value, 0, 0, nullptr, 2, CmdDo);
+}
+
+// ---- background and frame ---------------------------------------------------------------------------------------
+
+void CGXControl::DrawBackground(CDC* pDC, const CRect& rect, const CGXStyle& style, BOOL bErase) {
+  if (!pDC) return;
+  const CGXProperties* props = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
+  const BOOL blackWhite = props && props->GetBlackWhite();
+  if (bErase || !blackWhite) {
+    const CGXBrushValue& interior = style.GetInterior();
+    if (interior.GetStyle() == 0 || !m_pGrid) {
+      GXFillRect(pDC, &rect, blackWhite ? RGB(255, 255, 255) : interior.GetColorValue());
+    } else {
+      CGXBrushValue br = interior;
+      if (blackWhite) br.SetColor(RGB(0, 0, 0)).SetBkColor(RGB(255, 255, 255));
+      if (CBrush* brush = m_pGrid->LookupBrush(br)) {
+        const COLORREF oldBk = pDC->SetBkColor(br.GetBkColor());
+        const COLORREF oldText = pDC->SetTextColor(br.GetColor());
+        pDC->FillRect(&rect, brush);
+        pDC->SetBkColor(oldBk);
+        pDC->SetTextColor(oldText);
+      }
+    }
+  }
+  Draw3dFrame(pDC, rect, style);
+}
+
+void CGXControl::Draw3dFrame(CDC* pDC, const CRect& rect, const CGXStyle& style) {
+  if (!pDC || !style.GetIncludeDraw3dFrame()) return;
+  const CGXProperties* props = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
+  if (props && props->GetBlackWhite()) return;
+  const UINT kind = style.GetDraw3dFrame();
+  if (kind != 1 && kind != 2) return;
+  const COLORREF light = GXGetSysColorCache().GetColor(20), dark = GXGetSysColorCache().GetColor(16);
+  GXDraw3dFrame(pDC, rect.left, rect.top, rect.right, rect.bottom, 1, kind == 1 ? light : dark, kind == 1 ? dark : light);
+}
+
+GXFindReplaceState& GXGetFindReplaceState() {
+  static GXFindReplaceState state;
+  return state;
+}
+
+// ---- geometry and the current-cell frame ---------------------------------------------------------------------
+
+void CGXControl::GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect, const CGXStyle* pStyle) {
+  if (!m_pGrid) {
+    rect = pCellRect ? *pCellRect : CRect();
+    return;
+  }
+  const CGXStyle& style = pStyle ? *pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
+  const CRect cell = pCellRect ? *pCellRect : m_pGrid->CalcRectFromRowCol(nRow, nCol);
+  RECT inner;
+  m_pGrid->ShrinkRectByBorders(&inner, cell, style, TRUE);
+  rect = inner;
+  // The current row and column lose the pixel their frame line takes, unless a border gives it.
+  ROWCOL r, c;
+  const CGXProperties* props = m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
+  if (m_pGrid->GetCurrentCell(r, c) && props) {
+    if (props->GetHorizontalLines() && nRow > m_pGrid->GetHeaderRows() && nRow == r &&
+        !style.GetIncludeBorder(CGXStyle::sideBottom))
+      --rect.bottom;
+    if (props->GetVerticalLines() && nCol > m_pGrid->GetHeaderCols() && nCol == c &&
+        !style.GetIncludeBorder(CGXStyle::sideRight))
+      --rect.right;
+  }
+}
+
+CSize CGXControl::GrowSizeByBorders(CSize size, const CGXStyle& style) {
+  if (!m_pGrid) return size;
+  SIZE out;
+  m_pGrid->GrowSizeByBorders(&out, size.cx, size.cy, style);
+  return CSize(out.cx, out.cy);
+}
+
+void CGXControl::DrawCurrentCellFrame(CDC* pDC, const CRect& rect) {
+  CGXGridParam* param = m_pGrid ? m_pGrid->GetParam() : nullptr;
+  if (!pDC || !param) return;
+  const WORD mode = param->m_wShowCurrentCell;
+  if (!(mode == 0 || (mode == 2 && m_pGrid->m_bActive))) return;
+  const CGXProperties* props = param->GetProperties();
+  const CGXStyle* kind = props ? props->GetUserProperty(51005) : nullptr;
+  const CString value = kind ? kind->GetValue() : CString();
+  if (props && value == props->m_sNoBorder) return;
+  const bool solid = props && (value == props->m_sThinBorder || value == props->m_sThickBorder);
+  const int w = props && (value == props->m_sThickBorder || value == props->m_sInvertThick) ? 2 : 1;
+  const CRect strips[4] = {CRect(rect.left, rect.top, rect.right, rect.top + w),
+                           CRect(rect.left, rect.bottom - w, rect.right, rect.bottom),
+                           CRect(rect.left, rect.top + w, rect.left + w, rect.bottom - w),
+                           CRect(rect.right - w, rect.top + w, rect.right, rect.bottom - w)};
+  for (const CRect& s : strips) {
+    if (solid) GXFillRect(pDC, &s, RGB(0, 0, 0));
+    else pDC->InvertRect(&s);
+  }
+}
+
+BOOL CGXControl::IsHighlighted(ROWCOL nRow, ROWCOL nCol) {
+  ROWCOL r, c;
+  if (!m_pGrid || !m_pGrid->GetCurrentCell(r, c)) return FALSE;
+  const CGXProperties* props = m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
+  if (!props || r <= m_pGrid->GetHeaderRows() || c <= m_pGrid->GetHeaderCols()) return FALSE;
+  CGXRange covered = CGXRange().SetCellRange(nRow, nCol, nRow, nCol);
+  m_pGrid->GetCoveredCellsRowCol(nRow, nCol, covered);
+  if (nCol <= m_pGrid->GetHeaderCols() && props->GetMarkRowHeader() && r >= covered.m_nTop && r <= covered.m_nBottom)
+    return TRUE;
+  return nRow <= m_pGrid->GetHeaderRows() && props->GetMarkColHeader() && c >= covered.m_nLeft && c <= covered.m_nRight;
+}
+
+BOOL CGXControl::IsKindOfControl(LPCTSTR pszClassName) const {
+  return pszClassName && (std::strcmp(GetControlClassName(), pszClassName) == 0 || std::strcmp("CGXControl", pszClassName) == 0);
+}
+
+BOOL CGXControl::PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) {
+  CString value;
+  if (IsInitAt(nRow, nCol) && GetValue(value)) style.SetValue(value);
+  return FALSE;
+}

@@ -1,0 +1,143 @@
+// CGXControl: the base of every cell control: one object per control id draws, edits and stores
+// the cells of that id, bound to one cell at a time.
+#pragma once
+
+#include "grid/engine/GXRange.h"
+#include "grid/engine/GXStyle.h"
+#include "platform/core/List.h"
+#include "platform/gdi/DC.h"
+
+#include <string>
+
+class CGXGridCore;
+class CWnd;
+struct GXFindReplaceState;
+
+class CGXControl {
+ public:
+  explicit CGXControl(CGXGridCore* pGrid);
+  virtual ~CGXControl();
+  CGXControl(const CGXControl&) = delete;
+  CGXControl& operator=(const CGXControl&) = delete;
+
+  virtual LPCTSTR GetControlClassName() const { return "CGXControl"; }
+  virtual CWnd* GetWnd() { return nullptr; }
+  virtual void SetActive(BOOL) {}
+  virtual BOOL IsActive() { return FALSE; }
+  virtual void SetModify(BOOL) {}
+  virtual BOOL GetModify() { return FALSE; }
+  virtual void Init(ROWCOL nRow, ROWCOL nCol);
+  virtual void Deactivate();
+  virtual BOOL Store() { return FALSE; }
+  virtual BOOL OnValidate();
+  virtual BOOL ScrollCellIntoView();
+  virtual BOOL OnModifyCell();
+  virtual BOOL OnStartEditing();
+  virtual void OnCancelEditing();
+  virtual BOOL OnEndEditing();
+  virtual BOOL OnLeftCell(ROWCOL nNewRow, ROWCOL nNewCol);
+  virtual BOOL OnDeleteCell();
+  // The cell's rectangle (the grid's when none is given) less borders, frame and the grid lines
+  // that the current row and column draw inside it.
+  virtual void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
+                                const CGXStyle* pStyle = nullptr);
+  virtual CSize GrowSizeByBorders(CSize size, const CGXStyle& style);
+  virtual CSize CalcSize(CDC*, ROWCOL, ROWCOL, const CGXStyle&) { return CSize(0, 0); }
+  virtual void DrawCurrentCellFrame(CDC* pDC, const CRect& rect);
+  // A header cell drawn pressed: its row or column holds the current cell and the properties mark it.
+  virtual BOOL IsHighlighted(ROWCOL nRow, ROWCOL nCol);
+  virtual BOOL CanFloatCell(ROWCOL, ROWCOL, const CGXStyle&, BOOL) { return FALSE; }
+  // Merge consent: a cell with text may merge.
+  virtual BOOL CellHasText(ROWCOL, ROWCOL, const CGXStyle& style) { return !style.GetValue().IsEmpty(); }
+  virtual void GetCurrentText(CString& text);
+  virtual void SetCurrentText(const CString& text);
+  virtual BOOL GetValue(CString& text);
+  virtual void SetActiveText(const CString& text);
+  virtual BOOL GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTSTR pszValue, const CGXStyle* pStyle);
+  virtual BOOL StoreCellText(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pOldStyle);
+  virtual BOOL StoreCellStyle(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType = 0,
+                              const CGXStyle* pOldStyle = nullptr);
+  // The index-th line (from 0) of a choice list split at CR, LF or CR LF.
+  virtual BOOL GetChoiceListItem(CString& text, LPCTSTR pszChoiceList, int nIndex);
+  virtual int FindStringInChoiceList(CString& text, LPCTSTR pszValue, LPCTSTR pszChoiceList, BOOL bExact);
+  virtual void Hide() {}
+  virtual void Refresh();
+  virtual BOOL MouseMove(UINT, CPoint) { return FALSE; }
+  virtual BOOL LButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL LButtonUp(UINT flags, CPoint pt);
+  virtual BOOL LButtonDblClk(UINT flags, CPoint pt);
+  virtual BOOL MButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL MButtonUp(UINT flags, CPoint pt);
+  virtual BOOL MButtonDblClk(UINT flags, CPoint pt);
+  virtual BOOL RButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL RButtonUp(UINT flags, CPoint pt);
+  virtual BOOL RButtonDblClk(UINT flags, CPoint pt);
+  // Keys go to the operation of their message; characters through CollectMbcsChar.
+  virtual BOOL DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  virtual BOOL OnGridKeyDown(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridKeyUp(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridChars(const CString&) { return FALSE; }
+  virtual BOOL OnGridDeadChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysKeyDown(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysKeyUp(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysDeadChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnClickedButton(CObject* pChild);
+  virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
+  virtual HBRUSH OnGridCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
+  virtual void OnGridSettingChange(UINT, LPCTSTR) {}
+  virtual void OnGridSysColorChange() {}
+  // FALSE for the current cell unless bCurrent; with bSelect a found cell becomes current.
+  virtual BOOL FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSelect);
+  virtual BOOL ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol);
+  virtual void DrawBackground(CDC* pDC, const CRect& rect, const CGXStyle& style, BOOL bErase = FALSE);
+  virtual void Draw3dFrame(CDC* pDC, const CRect& rect, const CGXStyle& style);
+  virtual BOOL Copy();
+  virtual BOOL Paste();
+  virtual BOOL Cut();
+  virtual BOOL IsInit() { return m_bInit; }
+  virtual BOOL CanCut();
+  virtual BOOL CanPaste();
+  virtual BOOL ReplaceSelectedText(LPCTSTR pszText);
+  virtual BOOL GetSelectedText(CString& text);
+  virtual BOOL IsReadOnly();
+  virtual void AddChild(CObject* pChild);
+  virtual CObject* GetChild(int nIndex);
+  virtual int GetCount() const { return m_pChildren ? (int)m_pChildren->GetCount() : 0; }
+  virtual CObject* GetFocusChild() { return m_pActiveChild; }
+  virtual void SetFocusChild(CObject* pChild) { m_pActiveChild = pChild; }
+  virtual void LayoutChildren(ROWCOL, ROWCOL, const CRect&) {}
+  virtual BOOL ValidateText(const CString&) { return TRUE; }
+  virtual void OnInvalidKeyPressed(LPCTSTR) {}
+
+  // This class or one of its bases is named so.
+  BOOL IsKindOfControl(LPCTSTR pszClassName) const;
+  void GetValueText(ROWCOL, ROWCOL, const CGXStyle& style, CString& text) { text = style.GetValue(); }
+  BOOL PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style);
+  // A held lead byte answers TRUE and waits for its trail byte; text gets the complete character.
+  BOOL CollectMbcsChar(UINT nChar, CString& text);
+  BOOL IsInitAt(ROWCOL nRow, ROWCOL nCol) const { return m_bInit && m_nRow == nRow && m_nCol == nCol; }
+  // The bound cell's style, fetched from the grid on first use.
+  CGXStyle& GetCurrentStyle();
+  void FreeStyle();
+
+  CGXGridCore* Grid() const { return m_pGrid; }
+  // The warning text of the last refused value (the grid shows it).
+  CString m_strWarning;
+  ROWCOL m_nRow = (ROWCOL)-1;
+  ROWCOL m_nCol = (ROWCOL)-1;
+
+ protected:
+  // The cell's display text and the texts a search compares.
+  void SearchTexts(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, CString& text, std::string& hay,
+                   std::string& needle);
+
+  CGXGridCore* m_pGrid;
+  CGXStyle* m_pStyle = nullptr;
+  BOOL m_bInit = FALSE;
+  CPtrList* m_pChildren = nullptr;
+  CObject* m_pActiveChild = nullptr;
+  int m_nExtra = 0;
+  BYTE m_cLeadByte = 0;
+};

@@ -1,0 +1,25 @@
+// GXFindReplaceState: the process's one find and replace state, read by the cells that search.
+#pragma once
+
+#include "platform/core/String.h"
+
+class CFindReplaceDialog;
+class CGXGridCore;
+class CGXStyle;
+
+struct GXFindReplaceState {
+  CFindReplaceDialog* pDialog = nullptr;
+  BOOL bFindOnly = TRUE;
+  CString strFind;
+  // The find text, upper-cased when case does not matter: what cells are compared with.
+  CString strFindUpper;
+  CString strReplace;
+  BOOL bCase = FALSE;
+  BOOL bNext = TRUE;
+  BOOL bTransaction = TRUE;
+  CGXGridCore* pGrid = nullptr;
+  // The composed style of the cell being searched, while a control is asked.
+  const CGXStyle* pStyle = nullptr;
+};
+
+GXFindReplaceState& GXGetFindReplaceState();

@@ -1,0 +1,466 @@
+// The grid core: construction, Initialize, the parameter block, read-only mode and the current cell.
+#include "grid/engine/GXGridCore.h"
+
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXPrintDevice.h"
+#include "grid/engine/GXProperties.h"
+#include "grid/engine/GXStylesMap.h"
+#include "platform/core/Exception.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/Module.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/Wnd.h"
+
+IMPLEMENT_DYNAMIC(CGXGridHint, CObject)
+
+CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, BOOL bIsViewContext)
+    : m_pDocument(pDocument), m_bIsViewContext(bIsViewContext), m_pGridWnd(pGridWnd) {}
+
+CGXGridCore::~CGXGridCore() {
+  for (auto& entry : m_ControlMap) delete entry.second;
+  m_ControlMap.clear();
+  m_pDefaultControl = m_pLastControl = m_pCurrentCellControl = nullptr;
+  m_nLockUpdate = 0;
+  FreeObjectCache();
+  if (m_bOwnParam) delete m_pParam;
+  m_pParam = nullptr;
+  delete m_pScratchStyle;
+  delete m_pValueStyle;
+  delete m_pCurrentCellStyle;
+  for (CGXStyle* s : m_apStyleCache) delete s;
+  while (!m_StyleRecycleList.IsEmpty()) delete static_cast<CGXStyle*>(m_StyleRecycleList.RemoveHead());
+  while (!m_StyleTempList.IsEmpty()) delete static_cast<CGXStyle*>(m_StyleTempList.RemoveHead());
+  ReleaseClientDC();
+}
+
+void CGXGridCore::SetParam(CGXGridParam* pParam, BOOL bMustDelete) {
+  if (!pParam) {
+    pParam = new CGXGridParam;
+    bMustDelete = TRUE;
+  }
+  if (m_bOwnParam && m_pParam != pParam) delete m_pParam;
+  m_pParam = pParam;
+  m_bOwnParam = bMustDelete;
+}
+
+// ---- life and document ---------------------------------------------------------------------------------
+
+void CGXGridCore::SetPrinting(BOOL bPrint, BOOL bClientToPrint) {
+  if (bPrint && m_pCurrentCellControl && m_pCurrentCellControl->IsActive()) {
+    EndCurrentCellEdit();
+    m_pCurrentCellControl->SetActive(FALSE);
+  }
+  m_bPrinting = bPrint;
+  if (bClientToPrint) {
+    if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->GetClientRect(&m_rectPrint);
+    m_nPrintTopRow = GetFrozenRows() + 1;
+    m_nPrintLeftCol = GetFrozenCols() + 1;
+  }
+  if (m_pParam && m_pParam->m_pProperties) m_pParam->m_pProperties->SetPrinting(bPrint);
+}
+
+void CGXGridCore::SetModifiedFlag(BOOL bModified) {
+  if (m_bUpdateHints && m_pDocument) m_pDocument->SetModifiedFlag(bModified);
+}
+
+void CGXGridCore::UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint) {
+  if (m_bUpdateHints && m_pDocument) m_pDocument->UpdateAllViews(pSender, lHint, pHint);
+}
+
+BOOL CGXGridCore::Initialize() {
+  WNDCLASS wc{};
+  if (!::GetClassInfo(AfxGetInstanceHandle(), "GXWND", &wc)) AfxThrowNotSupportedException();
+  if (!m_pScratchStyle) m_pScratchStyle = CreateStyle();
+  if (!m_pValueStyle) m_pValueStyle = CreateStyle();
+  m_pStyleClass = m_pScratchStyle->GetRuntimeClass();
+  if (!m_pCurrentCellStyle) m_pCurrentCellStyle = CreateStyle();
+  if (!m_pParam) SetParam(new CGXGridParam, TRUE);
+  FreeObjectCache();
+  if (!m_pParam->m_pProperties) {
+    auto* props = new CGXProperties;
+    props->AddDefaultUserProperties();
+    props->ReadProfile();
+    m_pParam->SetProperties(props, TRUE);
+  }
+  if (!m_pParam->m_pStylesMap) {
+    auto* map = new CGXStylesMap(m_pStyleClass);
+    map->CreateStandardStyles();
+    map->ReadProfile();
+    m_pParam->SetStylesMap(map, TRUE);
+  }
+  m_pStyleColHeader = m_pStyleRowHeader = m_pStyleStandard = nullptr;
+  CGXStylesMap* map = m_pParam->m_pStylesMap;
+  map->LookupStyle(map->GetColHeaderStyleId(), m_pStyleColHeader);
+  map->LookupStyle(map->GetRowHeaderStyleId(), m_pStyleRowHeader);
+  map->LookupStyle(map->GetStandardStyleId(), m_pStyleStandard);
+  if (CGXAbstractControlFactory* factory = GXGetLibraryData().m_pControlFactory) {
+    const UINT id = m_pStyleStandard ? m_pStyleStandard->GetControl() : 0;
+    if (CGXControl* control = factory->CreateControl(id, this)) RegisterControl(id, control, TRUE, TRUE);
+  }
+  if (!m_pParam->m_pData) m_pParam->SetData(new CGXData, TRUE);
+  m_pParam->m_bExtraFlag2 = TRUE;
+  m_nZoom = m_pParam->m_pProperties->GetZoom();
+  TakeCharSize();
+  m_bInitialized = TRUE;
+  m_nTopRow = std::max<ROWCOL>(m_nTopRow, GetFrozenRows() + 1);
+  m_nLeftCol = std::max<ROWCOL>(m_nLeftCol, GetFrozenCols() + 1);
+  if (m_pParam->m_bInitOption && GetRowCount() >= m_pParam->m_nCurRow && GetColCount() >= m_pParam->m_nCurCol)
+    SetCurrentCell(m_pParam->m_nCurRow, m_pParam->m_nCurCol);
+  TakeCharSize();
+  return TRUE;
+}
+
+void CGXGridCore::TakeCharSize() {
+  // Without a font in the standard style a character is 10 by 15.
+  m_nCharWidth = 10;
+  m_nCharHeight = 15;
+  if (!m_pStyleStandard || !m_pStyleStandard->GetIncludeFont()) return;
+  CDC dc;
+  if (!dc.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) return;
+  CFont* font = LookupFont(m_pStyleStandard->GetFont());
+  if (!font) return;
+  CFont* old = dc.SelectObject(font);
+  TEXTMETRIC tm{};
+  if (dc.GetTextMetrics(&tm)) {
+    m_nCharHeight = tm.tmHeight + tm.tmExternalLeading;
+    m_nCharWidth = tm.tmAveCharWidth;
+  }
+  dc.SelectObject(old);
+}
+
+ROWCOL CGXGridCore::GetRowCount() const { return m_pParam && m_pParam->m_pData ? m_pParam->m_pData->GetRowCount() : 0; }
+ROWCOL CGXGridCore::GetColCount() const { return m_pParam && m_pParam->m_pData ? m_pParam->m_pData->GetColCount() : 0; }
+
+// ---- read-only, records and sheets ------------------------------------------------------------------------------
+
+BOOL CGXGridCore::SetReadOnly(BOOL bReadOnly) {
+  const BOOL bOld = IsReadOnly();
+  if (!StoreReadOnly(bReadOnly)) return FALSE;
+  UpdateReadOnly(bOld, TRUE);
+  return TRUE;
+}
+
+BOOL CGXGridCore::IsReadOnly() { return m_pParam ? m_pParam->m_bReadOnly : FALSE; }
+
+BOOL CGXGridCore::StoreReadOnly(BOOL bReadOnly) {
+  if (!m_pParam) return FALSE;
+  m_pParam->m_bReadOnly = bReadOnly;
+  return TRUE;
+}
+
+void CGXGridCore::UpdateReadOnly(BOOL, BOOL bCreateHint) {
+  if (m_pCurrentCellControl && m_pCurrentCellControl->IsActive()) {
+    m_pCurrentCellControl->Deactivate();
+    m_pCurrentCellControl->Init(m_nCurrentRow, m_nCurrentCol);
+  }
+  if (m_bUpdateHints && bCreateHint) {
+    CGXGridHint hint(21, m_nViewID);
+    UpdateAllViews(nullptr, 0, &hint);
+  }
+}
+
+void CGXGridCore::OnRecordNavigate(int nCommand, LONG nRecord) {
+  static const int kDirections[4] = {7, 1, 3, 8};
+  if (nCommand >= 0 && nCommand <= 3) {
+    MoveCurrentCell(kDirections[nCommand], 1, TRUE);
+    return;
+  }
+  // A record number below 1 goes to the first record.
+  if (nCommand != 4) return;
+  const ROWCOL record = nRecord < 1 ? 1 : (ROWCOL)nRecord;
+  const ROWCOL row = std::min<ROWCOL>(GetHeaderRows() + record, GetRowCount());
+  const ROWCOL col = std::min<ROWCOL>(GetHeaderCols() + 1, GetColCount());
+  SetCurrentCell(row, col, 0x0A);
+  UpdateWindow();
+}
+
+BOOL CGXGridCore::IsSheetNameEditable() { return m_pParam ? m_pParam->m_bSheetNameEditable : FALSE; }
+
+BOOL CGXGridCore::MoveCurrentCell(int, UINT, BOOL) { return FALSE; }
+
+BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
+  if (bForce) return TRUE;
+  CGXControl* control = GetCurrentCellControl();
+  if (!control || !control->IsActive() || control->OnValidate()) return TRUE;
+  // The sheet stays: the cell comes into view with its warning.
+  ScrollCellIntoView(m_nCurrentRow, m_nCurrentCol);
+  if (!control->m_strWarning.IsEmpty()) AfxMessageBox(control->m_strWarning, MB_ICONEXCLAMATION);
+  return FALSE;
+}
+
+CWnd* CGXGridCore::GetParentTabWnd(BOOL bIgnoreIconic) const {
+  if (!m_pGridWnd) return nullptr;
+  const CPtrList& classes = GXGetLibraryData().m_HostWndClasses;
+  for (const CWnd* w = m_pGridWnd; w; w = w->GetParent()) {
+    for (POSITION pos = classes.GetHeadPosition(); pos;) {
+      auto* cls = static_cast<CRuntimeClass*>(classes.GetNext(pos));
+      if (CWnd* parent = GXGetParentOfKind(w, cls, bIgnoreIconic)) return parent;
+    }
+  }
+  return nullptr;
+}
+
+// ---- current cell ---------------------------------------------------------------------------------------
+
+BOOL CGXGridCore::GetCurrentCell(ROWCOL& nRow, ROWCOL& nCol, BOOL bIgnorePrinting) {
+  nRow = m_nCurrentRow;
+  nCol = m_nCurrentCol;
+  if (m_bCurrentCellValid && m_pParam && m_pParam->m_pData &&
+      (m_nCurrentRow > m_pParam->m_pData->GetRowCount() || m_nCurrentCol > m_pParam->m_pData->GetColCount()))
+    m_bCurrentCellValid = FALSE;
+  return m_bCurrentCellValid && (bIgnorePrinting || !m_bPrinting);
+}
+
+BOOL CGXGridCore::IsCurrentCell(ROWCOL nRow, ROWCOL nCol, BOOL bIgnorePrinting) {
+  ROWCOL r, c;
+  if (!GetCurrentCell(r, c, bIgnorePrinting)) return FALSE;
+  return (nRow == (ROWCOL)-1 || nRow == r) && (nCol == (ROWCOL)-1 || nCol == c);
+}
+
+BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT) {
+  m_nCurrentRow = nRow;
+  m_nCurrentCol = nCol;
+  m_bCurrentCellValid = TRUE;
+  if (m_pParam) {
+    m_pParam->m_nCurRow = nRow;
+    m_pParam->m_nCurCol = nCol;
+  }
+  return TRUE;
+}
+
+BOOL CGXGridCore::ScrollCellIntoView(ROWCOL, ROWCOL, UINT, BOOL) { return FALSE; }
+CGXControl* CGXGridCore::GetCurrentCellControl() { return IsCurrentCell() ? GetControl(m_nCurrentRow, m_nCurrentCol) : nullptr; }
+BOOL CGXGridCore::EndCurrentCellEdit() {
+  CGXControl* control = GetCurrentCellControl();
+  if (!control || !control->IsActive()) return TRUE;
+  if (control->GetModify() && (!control->OnValidate() || !control->Store())) return FALSE;
+  control->SetActive(FALSE);
+  return TRUE;
+}
+
+void CGXGridCore::UpdateWindow() {
+  if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->UpdateWindow();
+}
+
+BOOL CGXGridCore::UndoCurrentCellEdit(BOOL& bHandled) {
+  bHandled = FALSE;
+  CGXControl* control = GetCurrentCellControl();
+  if (!control || !control->IsActive()) return FALSE;
+  if (!control->OnStartEditing()) {
+    bHandled = TRUE;
+    return FALSE;
+  }
+  const BOOL bModified = control->GetModify();
+  control->Init(m_nCurrentRow, m_nCurrentCol);
+  control->Refresh();
+  control->OnCancelEditing();
+  bHandled = bModified;
+  return bModified;
+}
+
+BOOL CGXGridCore::IsCurrentCellModified() {
+  CGXControl* control = GetCurrentCellControl();
+  return control && control->IsActive() && control->GetModify();
+}
+
+// ---- undoable operations: the grid's layers give the real ones --------------------------------------------
+
+BOOL CGXGridCore::RemoveRows(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::RemoveCols(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::InsertRows(ROWCOL, ROWCOL, const DWORD*, const CObArray*, const CObArray*, ROWCOL, UINT, GXCmdType) {
+  return FALSE;
+}
+BOOL CGXGridCore::InsertCols(ROWCOL, ROWCOL, const DWORD*, const CObArray*, const CObArray*, ROWCOL, UINT, GXCmdType) {
+  return FALSE;
+}
+BOOL CGXGridCore::MoveRows(ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::MoveCols(ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::MoveDataRows(const CGXRange&, const CDWordArray&, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::MoveDataCols(const CGXRange&, const CDWordArray&, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::SetRowHeight(ROWCOL, ROWCOL, int, const int*, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::SetColWidth(ROWCOL, ROWCOL, int, const int*, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::SetDefaultRowHeight(int, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::SetDefaultColWidth(int, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::HideRows(ROWCOL, ROWCOL, BOOL, const BOOL*, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::HideCols(ROWCOL, ROWCOL, BOOL, const BOOL*, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::SetFrozenRows(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::SetFrozenCols(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
+BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
+
+void CGXGridCore::Redraw(UINT, BOOL) {
+  if (m_pParam && m_pParam->m_bLockUpdate) return;
+  if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->Invalidate();
+}
+
+// ---- drawing area, printing metrics, sizes and selection ------------------------------------------------------
+
+void CGXGridCore::PrepareDC(CDC* pDC, CPrintInfo* pInfo) {
+  if (!pDC) return;
+  CDC screen;
+  int screenX = 96, screenY = 96;
+  if (screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) {
+    screenX = screen.GetDeviceCaps(LOGPIXELSX);
+    screenY = screen.GetDeviceCaps(LOGPIXELSY);
+  }
+  // Printing: screen pixels per inch map onto the printer's.
+  CDC* printer = pInfo ? pDC : nullptr;
+  if (!printer && m_pParam && m_pParam->m_bPrinterMetrics && m_pParam->m_pPD) {
+    if (HDC hdc = m_pParam->m_pPD->GetPrintDC()) {
+      pDC->SetAttribDC(hdc);
+      printer = CDC::FromHandle(hdc);
+    }
+  }
+  if (!printer) return;
+  pDC->SetMapMode(MM_ANISOTROPIC);
+  pDC->SetWindowExt(screenX, screenY);
+  pDC->SetViewportExt(printer->GetDeviceCaps(LOGPIXELSX), printer->GetDeviceCaps(LOGPIXELSY));
+}
+
+void CGXGridCore::GetGridRect(RECT* pRect) {
+  if (!pRect) return;
+  CRect r;
+  if (m_bPrinting) r = m_rectPrint;
+  else if (m_bGridRectSet) r = m_rectGrid;
+  else if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->GetClientRect(&r);
+  if (r.right < r.left || r.bottom < r.top) r.SetRectEmpty();
+  *pRect = r;
+}
+
+void CGXGridCore::SetGridRect(BOOL bSet, LPCRECT pRect) {
+  m_bGridRectSet = bSet && pRect;
+  if (m_bGridRectSet) m_rectGrid = *pRect;
+}
+
+void CGXGridCore::RedrawRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, UINT flags, BOOL bCreateHint) { Redraw(flags, bCreateHint); }
+
+BOOL CGXGridCore::CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell) {
+  if (m_pParam) {
+    POSITION pos = m_pParam->m_SelRects.GetHeadPosition();
+    while (pos) list.AddTail(new CGXRange(*m_pParam->m_SelRects.GetNext(pos)));
+  }
+  ROWCOL r, c;
+  if (list.IsEmpty() && bAddCurrentCell && GetCurrentCell(r, c))
+    list.AddTail(new CGXRange(CGXRange().SetCellRange(r, c, r, c)));
+  return !list.IsEmpty();
+}
+
+void CGXGridCore::SetSelection(POSITION pos, ROWCOL, ROWCOL, ROWCOL, ROWCOL) {
+  if (!pos && m_pParam) m_pParam->m_SelRects.DeleteAll();
+}
+
+int CGXGridCore::GetRowHeight(ROWCOL nRow) {
+  if (!m_pParam || IsRowHidden(nRow)) return 0;
+  LONG size = 0;
+  if (!m_pParam->m_RowHeights.Lookup(nRow, size)) size = (LONG)m_pParam->m_nDefaultRowHeight;
+  return (int)((long long)size * m_nCharHeight / 1000);
+}
+
+int CGXGridCore::GetColWidth(ROWCOL nCol) {
+  if (!m_pParam || IsColHidden(nCol)) return 0;
+  LONG size = 0;
+  if (!m_pParam->m_ColWidths.Lookup(nCol, size)) size = (LONG)m_pParam->m_nDefaultColWidth;
+  return (int)((long long)size * m_nCharWidth / 1000);
+}
+
+int CGXGridCore::GetDefaultRowHeight() {
+  return m_pParam ? (int)((long long)m_pParam->m_nDefaultRowHeight * m_nCharHeight / 1000) : 0;
+}
+
+int CGXGridCore::GetDefaultColWidth() {
+  return m_pParam ? (int)((long long)m_pParam->m_nDefaultColWidth * m_nCharWidth / 1000) : 0;
+}
+
+BOOL CGXGridCore::IsRowHidden(ROWCOL nRow) { return m_pParam && GXGetBit(m_pParam->m_abHiddenRows, nRow); }
+BOOL CGXGridCore::IsColHidden(ROWCOL nCol) { return m_pParam && GXGetBit(m_pParam->m_abHiddenCols, nCol); }
+
+namespace {
+
+// The sum of sizes from..to, stopped at the largest LONG.
+template <class SIZE>
+LONG SumSizes(ROWCOL nFrom, ROWCOL nTo, SIZE size) {
+  long long sum = 0;
+  for (ROWCOL i = nFrom; i <= nTo && sum < 0x7FFFFFFF; ++i) {
+    sum += size(i);
+    if (i == nTo) break;
+  }
+  return (LONG)std::min<long long>(sum, 0x7FFFFFFF);
+}
+
+}  // namespace
+
+LONG CGXGridCore::SumRowHeights(ROWCOL nFrom, ROWCOL nTo) {
+  return SumSizes(nFrom, nTo, [this](ROWCOL r) { return GetRowHeight(r); });
+}
+
+LONG CGXGridCore::SumColWidths(ROWCOL nFrom, ROWCOL nTo) {
+  return SumSizes(nFrom, nTo, [this](ROWCOL c) { return GetColWidth(c); });
+}
+
+BOOL CGXGridCore::SetTopRow(ROWCOL nRow, UINT flags, BOOL bRedraw) {
+  m_nTopRow = std::max<ROWCOL>(nRow, GetFrozenRows() + 1);
+  if (bRedraw) Redraw(flags, FALSE);
+  return TRUE;
+}
+
+BOOL CGXGridCore::SetLeftCol(ROWCOL nCol, UINT flags, BOOL bRedraw) {
+  m_nLeftCol = std::max<ROWCOL>(nCol, GetFrozenCols() + 1);
+  if (bRedraw) Redraw(flags, FALSE);
+  return TRUE;
+}
+
+// ---- room that borders, grid lines and the 3-D frame take -----------------------------------------------------
+
+namespace {
+
+// A side's border width: -1 for a side without a border, 0 for the null pen.
+int BorderWidth(const CGXStyle& style, int side) {
+  if (!style.GetIncludeBorder(side)) return -1;
+  const CGXPenValue pen = style.GetBorders(side);
+  if (pen.GetStyle() == PS_NULL) return 0;
+  return std::max<int>(1, pen.GetWidth());
+}
+
+}  // namespace
+
+void CGXGridCore::ShrinkRectByBorders(RECT* pOut, const RECT& rect, const CGXStyle& style, BOOL bFrameAndLines) {
+  if (!pOut) return;
+  const CGXProperties* props = m_pParam ? m_pParam->m_pProperties : nullptr;
+  const BOOL h = props ? props->GetHorizontalLines() : TRUE, v = props ? props->GetVerticalLines() : TRUE;
+  const BOOL r = m_pParam ? m_pParam->m_bGridLinesRightBottom : TRUE;
+  RECT out = rect;
+  if (bFrameAndLines && style.GetIncludeDraw3dFrame() && style.GetDraw3dFrame()) {
+    ++out.left, ++out.top, --out.right, --out.bottom;
+  }
+  auto side = [&](int which, LONG& edge, int dir, BOOL lines) {
+    const int w = BorderWidth(style, which);
+    if (w > 0) edge += dir * w;
+    else if (w < 0 && bFrameAndLines && lines) edge += dir;
+  };
+  side(CGXStyle::sideTop, out.top, 1, h && !r);
+  side(CGXStyle::sideBottom, out.bottom, -1, h && r);
+  side(CGXStyle::sideLeft, out.left, 1, v && !r);
+  side(CGXStyle::sideRight, out.right, -1, v && r);
+  *pOut = out;
+}
+
+void CGXGridCore::GrowSizeByBorders(SIZE* pOut, int cx, int cy, const CGXStyle& style) {
+  if (!pOut) return;
+  const CGXProperties* props = m_pParam ? m_pParam->m_pProperties : nullptr;
+  const BOOL h = props ? props->GetHorizontalLines() : TRUE, v = props ? props->GetVerticalLines() : TRUE;
+  const BOOL r = m_pParam ? m_pParam->m_bGridLinesRightBottom : TRUE;
+  if (style.GetIncludeDraw3dFrame() && style.GetDraw3dFrame()) cx += 2, cy += 2;
+  auto side = [&](int which, int& total, BOOL lines) {
+    const int w = BorderWidth(style, which);
+    if (w > 0) total += w;
+    else if (lines) total += 1;
+  };
+  side(CGXStyle::sideTop, cy, h && !r);
+  side(CGXStyle::sideBottom, cy, h && r);
+  side(CGXStyle::sideLeft, cx, v && !r);
+  side(CGXStyle::sideRight, cx, v && r);
+  pOut->cx = cx;
+  pOut->cy = cy;
+}

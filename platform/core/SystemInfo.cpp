@@ -1,0 +1,48 @@
+// Version word, lead bytes and the fixed user locale.
+#include "platform/core/SystemInfo.h"
+
+#include <cstring>
+#include <map>
+#include <string>
+
+namespace {
+
+std::map<LCTYPE, std::string>& Overrides() {
+  static std::map<LCTYPE, std::string> values;
+  return values;
+}
+
+const char* DefaultValue(LCTYPE type) {
+  switch (type) {
+    case LOCALE_SDATE: return "/";
+    case LOCALE_STIME: return ":";
+    case LOCALE_SSHORTDATE: return "M/d/yyyy";
+    case LOCALE_SLONGDATE: return "dddd, MMMM dd, yyyy";
+    case LOCALE_STIMEFORMAT: return "h:mm:ss tt";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+DWORD GetVersion() { return 0x0A280105u; }  // 5.1, build 2600, NT family
+
+BOOL IsDBCSLeadByte(BYTE) { return FALSE; }
+
+LCID GetUserDefaultLCID() { return 0x0409; }
+
+int GetLocaleInfo(LCID, LCTYPE type, LPSTR data, int size) {
+  auto it = Overrides().find(type);
+  const char* value = it != Overrides().end() ? it->second.c_str() : DefaultValue(type);
+  if (!value) return 0;
+  const int need = (int)std::strlen(value) + 1;
+  if (size == 0) return need;
+  if (!data || size < need) return 0;
+  std::memcpy(data, value, (size_t)need);
+  return need;
+}
+
+void SetLocaleInfoForTesting(LCTYPE type, LPCSTR value) {
+  if (value) Overrides()[type] = value;
+  else Overrides().erase(type);
+}

@@ -1,0 +1,11 @@
+// Packed DIBs (header, colour table, bits) from the bytes of a bitmap resource.
+#pragma once
+
+#include "platform/gdi/GdiDefs.h"
+
+#include <cstddef>
+#include <vector>
+
+// A BMP file loses its file header, a packed DIB is copied as it is, a PNG image becomes a bottom-up
+// 24-bit DIB (transparent parts on white). Empty when the bytes are none of these or are cut short.
+std::vector<BYTE> PackedDibFromImageBytes(const BYTE* bytes, size_t size);

@@ -1,0 +1,530 @@
+// Net-master mode against the net peer on the loopback: logging in, channels, the drive requests and their
+// failures, transfers, and the kernel's drive work over the link giving the same results as locally.
+#include "comm/MC_Comm.h"
+#include "comm/NetMasterDlg.h"
+#include "comm/NetMessage.h"
+#include "comm/SocketWinThread.h"
+#include "kernel/ConfigFile.h"
+#include "kernel/MC_Setup.h"
+#include "platform/core/Automation.h"
+#include "platform/core/Ini.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/DialogAutomation.h"
+#include "tests/support/PumpUntil.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+#include "suite/coff/CoffWriter.h"
+#include "suite/zurcomm/DriveSimulator.h"
+#include "tests/comm_net/NetPeerProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The host's main window: hands every net-master message to the gate and remembers the states.
+class CHostWnd : public CWnd {
+ public:
+  std::vector<int> m_states;
+  LRESULT OnNetMaster(WPARAM wParam, LPARAM lParam) {
+    m_states.push_back((int)wParam);
+    CMC_Comm::ReceiveNetMasterSerialMsg((int)wParam, (tagNetMessage*)lParam);
+    return 0;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CHostWnd, CWnd)
+  ON_MESSAGE(WM_NETMASTER_FRAME, &CHostWnd::OnNetMaster)
+END_MESSAGE_MAP()
+
+bool PumpUntil(const std::function<bool()>& done, int ms = 10000) { return dravonix::test::PumpUntil(done, ms); }
+
+// The names the channel dialog offers.
+std::vector<std::string> ComboItems(CWnd* dlg) {
+  std::vector<std::string> items;
+  int count = (int)dlg->SendDlgItemMessage(IDC_OC_CLIENT, CB_GETCOUNT);
+  for (int i = 0; i < count; ++i) {
+    char buf[256] = {};
+    dlg->SendDlgItemMessage(IDC_OC_CLIENT, CB_GETLBTEXT, (WPARAM)i, (LPARAM)buf);
+    items.push_back(buf);
+  }
+  return items;
+}
+
+std::string WindowText(HWND h) {
+  char buf[8192] = {};
+  ::GetWindowText(h, buf, sizeof buf);
+  return buf;
+}
+
+class NetMasterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Automation::Instance().Reset();
+    DialogAutomation::Reset();
+    UiAutomation::Reset();
+    DriveSimulator::Reset();
+    m_app = std::make_unique<CWinApp>("dravonix");
+    m_host.CreateEx(0, AfxRegisterWndClass(0), "host", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0);
+    m_app->m_pMainWnd = &m_host;
+    CMC_Comm::nShowErr = 0;
+  }
+  void TearDown() override {
+    if (CMC_Comm::m_bNetMaster) CMC_Comm::ExitNetMaster();
+    m_peer.reset();
+    m_app->m_pMainWnd = nullptr;
+    m_host.DestroyWindow();
+    m_app.reset();
+    CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    CMC_Comm::m_strNetLastError.Empty();
+    UiAutomation::ClearModalLoopHandlers();
+  }
+  // Starts the peer with the accounts, points the kernel at it and starts net-master mode.
+  void Start(const std::vector<std::string>& args = {"--account", "user:pass", "--slave", "b"}, int port = 0) {
+    m_peer = std::make_unique<NetPeerProcess>(args);
+    ASSERT_GT(m_peer->Port(), 0);
+    CString ini = GetKernelConfigFilePath(), p;
+    p.Format("%d", port ? port : m_peer->Port());
+    WritePrivateProfileString("Network", "ServerHost", "127.0.0.1", ini);
+    WritePrivateProfileString("Network", "ServerPort", p, ini);
+    CMC_Comm::InitNetMaster();
+    ASSERT_TRUE(CMC_Comm::m_bNetMaster);
+    ASSERT_TRUE(PumpUntil([] { return CMC_Comm::m_pSockThread && CMC_Comm::m_pSockThread->m_pMainWnd; }));
+    m_dlg = static_cast<CSocketWinThread*>(CMC_Comm::m_pSockThread)->GetDialog()->m_hWnd;
+  }
+  HWND Item(int id) const { return ::GetDlgItem(m_dlg, id); }
+  void Type(int id, const char* text) { ::SetWindowText(Item(id), text); }
+  void Click(int id) { ::PostMessage(m_dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Item(id)); }
+  bool WaitState(int state) {
+    return PumpUntil([&] {
+      for (size_t i = m_seen; i < m_host.m_states.size(); ++i)
+        if (m_host.m_states[i] == state) {
+          m_seen = i + 1;
+          return true;
+        }
+      return false;
+    });
+  }
+  std::string Log() const { return WindowText(Item(IDC_NM_MESSAGES)); }
+  void LogIn(const char* user = "user", const char* pass = "pass") {
+    Type(IDC_NM_USER, user);
+    Type(IDC_NM_PASSWORD, pass);
+    Click(IDC_NM_CONNECT);
+  }
+  // Logs in and opens the channel to the peer's slave; `list` is what the server offers.
+  void OpenChannel(const std::string& list = "a,b", const char* choose = "b") {
+    LogIn();
+    ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+    m_peer->Command("nextlist " + list);
+    UiAutomation::AddModalLoopHandler("COpenChannelDlg", [this, choose](CWnd* dlg) {
+      m_channelChoices = ComboItems(dlg);
+      dlg->SetDlgItemText(IDC_OC_CLIENT, choose);
+      dlg->PostMessage(WM_COMMAND, IDOK);
+    });
+    Click(IDC_NM_CHANNEL);
+    ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  }
+  // Opens the drive over the channel as the host would.
+  void OpenDrive() { ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0)) << CMC_Comm::GetLastErrorText().GetString(); }
+  std::vector<std::string> BoxTexts() const {
+    std::vector<std::string> t;
+    for (const auto& b : Automation::Instance().MessageBoxes()) t.push_back(b.text);
+    return t;
+  }
+
+  std::unique_ptr<CWinApp> m_app;
+  CHostWnd m_host;
+  std::unique_ptr<NetPeerProcess> m_peer;
+  HWND m_dlg = nullptr;
+  size_t m_seen = 0;
+  std::vector<std::string> m_channelChoices;
+};
+
+TEST_F(NetMasterTest, LogInAndChannelFollowTheStates) {
+  Start();
+  EXPECT_EQ("&Connect", WindowText(Item(IDC_NM_CONNECT)));
+  Click(IDC_NM_CONNECT);
+  ASSERT_TRUE(PumpUntil([&] { return !BoxTexts().empty(); }));
+  EXPECT_EQ("You must enter your user name and password before attempting to connect", BoxTexts()[0]);
+  LogIn();
+  ASSERT_TRUE(WaitState(NMS_CONNECTING));
+  ASSERT_TRUE(WaitState(NMS_LOGGING_IN));
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  EXPECT_EQ("packet 000900757365720070617373", m_peer->WaitFor("packet 00"));
+  EXPECT_EQ("&Disconnect", WindowText(Item(IDC_NM_CONNECT)));
+  m_peer->Command("nextlist a,b");
+  UiAutomation::AddModalLoopHandler("COpenChannelDlg", [this](CWnd* dlg) {
+    m_channelChoices = ComboItems(dlg);
+    dlg->SetDlgItemText(IDC_OC_CLIENT, "b");
+    dlg->PostMessage(WM_COMMAND, IDOK);
+  });
+  Click(IDC_NM_CHANNEL);
+  ASSERT_TRUE(WaitState(NMS_LIST_REQUESTED));
+  ASSERT_TRUE(WaitState(NMS_OPENING_CHANNEL));
+  ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  EXPECT_EQ((std::vector<std::string>{"a", "b"}), m_channelChoices);
+  EXPECT_EQ("packet 03010062", m_peer->WaitFor("packet 03"));
+  EXPECT_EQ(1, CMC_Comm::m_bNetChannelUp);
+  // A status text ends the channel: state 4 and the text in the log.
+  m_peer->Command("status Server going down");
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  EXPECT_NE(std::string::npos, Log().find("Server going down"));
+  EXPECT_EQ(0, CMC_Comm::m_bNetChannelUp);
+}
+
+TEST_F(NetMasterTest, WrongPasswordAndMissingServer) {
+  Start({"--account", "user:pass"});
+  LogIn("user", "nope");
+  ASSERT_TRUE(WaitState(NMS_LOGGING_IN));
+  ASSERT_TRUE(WaitState(NMS_IDLE));
+  EXPECT_NE(std::string::npos, Log().find("Wrong user name or password"));
+  CMC_Comm::ExitNetMaster();
+  EXPECT_EQ(nullptr, CMC_Comm::m_pSockThread);
+
+  // No server on the port: the connect fails and the state goes back to 0.
+  int closedPort;
+  {
+    NetPeerProcess probe({});
+    closedPort = probe.Port();
+  }
+  m_peer.reset();
+  Start({"--account", "user:pass"}, closedPort);
+  m_seen = m_host.m_states.size();
+  LogIn();
+  ASSERT_TRUE(WaitState(NMS_CONNECTING));
+  ASSERT_TRUE(WaitState(NMS_IDLE));
+  EXPECT_NE(std::string::npos, Log().find("Network error while trying to connect"));
+}
+
+TEST_F(NetMasterTest, RequestsNeedAChannelAndCheckTheirReplies) {
+  Start();
+  // Without a channel the operation fails at once and nothing is posted.
+  CMC_Comm::m_bOpen = 1;
+  WORD axis = 0;
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  EXPECT_EQ("You must first establish a channel with a slave", std::string(CMC_Comm::GetLastErrorText()));
+  LogIn();
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  // Below state 8 the window answers a drive request with the state and the peer sees nothing.
+  auto* frame = new BYTE[1]{0x10};
+  size_t before = m_host.m_states.size();
+  ::PostMessage(m_dlg, WM_NETMASTER_FRAME, 1, (LPARAM)frame);
+  ASSERT_TRUE(PumpUntil([&] { return m_host.m_states.size() > before; }));
+  EXPECT_EQ(NMS_LOGGED_IN, m_host.m_states.back());
+  EXPECT_FALSE(m_peer->Saw("frame"));
+  Click(IDC_NM_CONNECT);
+  ASSERT_TRUE(WaitState(NMS_IDLE));
+  m_seen = m_host.m_states.size();
+
+  OpenChannel();
+  OpenDrive();
+  struct Case {
+    const char* reply;
+    const char* text;
+  } cases[] = {
+      {"0701", "Network Protocol Error! The peer does not understand my communication protocol."},
+      {"0062757379", "busy"},
+      {"00", "Network Protocol Error! The peer does not understand my communication protocol."},
+      {"12", "Network Protocol Error! The peer does not understand my communication protocol."},
+  };
+  for (const Case& c : cases) {
+    m_peer->Command(std::string("reply ") + c.reply);
+    EXPECT_FALSE(CMC_Comm::GetHostBoard(axis)) << c.reply;
+    EXPECT_EQ(c.text, std::string(CMC_Comm::GetLastErrorText())) << c.reply;
+  }
+  // The error box shows the peer's text.
+  CMC_Comm::nShowErr = MB_RETRYCANCEL;
+  Automation::Instance().ClearMessageBoxes();
+  m_peer->Command("reply 0062757379");
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  ASSERT_FALSE(BoxTexts().empty());
+  EXPECT_EQ("Communication Error:\n\nbusy", BoxTexts()[0]);
+  CMC_Comm::nShowErr = 0;
+  OpenDrive();
+  // A short reply fails under the retry discipline: Retry asks again and the second answer is right.
+  CMC_Comm::nShowErr = MB_RETRYCANCEL;
+  Automation::Instance().PushMessageBoxAnswer(IDRETRY);
+  m_peer->Command("reply 1201");
+  EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
+  CMC_Comm::nShowErr = 0;
+  // Word counts the frame cannot carry fail before anything is sent.
+  std::vector<WORD> words(32765);
+  EXPECT_FALSE(CMC_Comm::ReceiveData(words.data(), 0x8000, 1, 32765));
+  EXPECT_EQ("The request does not fit into one network frame of 65535 bytes", std::string(CMC_Comm::GetLastErrorText()));
+}
+
+TEST_F(NetMasterTest, ProgressQuestionsAreAnsweredAndCoffFilesAreLimited) {
+  Start();
+  OpenChannel();
+  OpenDrive();
+  m_peer->Command("stall");
+  std::vector<int> codes;
+  auto callback = +[](int code, const char*, float, void* user) {
+    static_cast<std::vector<int>*>(user)->push_back(code);
+    return code != 2;
+  };
+  std::thread feeder([this] {
+    m_peer->WaitFor("frame 1C");
+    m_peer->Command("progress 0201000000004F4B");
+    m_peer->Command("progress 0202000000003F");
+    m_peer->Command("progress 020300004842");
+    m_peer->Command("progress 020400004842");
+    m_peer->Command("answer");
+  });
+  std::vector<WORD> words(100);
+  EXPECT_TRUE(CMC_Comm::ReceiveBigData(words.data(), 0x8000, 1, 100, callback, &codes));
+  feeder.join();
+  // The peer's four reports come first; the drive's own progress follows.
+  ASSERT_GE(codes.size(), 4u);
+  EXPECT_EQ((std::vector<int>{1, 2, 3, 4}), std::vector<int>(codes.begin(), codes.begin() + 4));
+  EXPECT_EQ("answer 0201", m_peer->WaitFor("answer"));
+  EXPECT_EQ("answer 0200", m_peer->WaitFor("answer"));
+  EXPECT_EQ("", m_peer->WaitFor("answer", 300));
+
+  std::string dir = dravonix::test::ScratchDir("coff");
+  std::ofstream(dir + "/max.out", std::ios::binary) << std::string(65531, 'x');
+  std::ofstream(dir + "/big.out", std::ios::binary) << std::string(65532, 'x');
+  WORD o1, o2, o3;
+  CMC_Comm::COFFDownload((dir + "/max.out").c_str(), &o1, &o2, &o3, nullptr, nullptr, 0);
+  EXPECT_EQ("coff 65531", m_peer->WaitFor("coff"));
+  EXPECT_FALSE(CMC_Comm::COFFDownload((dir + "/big.out").c_str(), &o1, &o2, &o3, nullptr, nullptr, 0));
+  EXPECT_EQ("Cannot download over the network files bigger than 65531 bytes",
+            std::string(CMC_Comm::GetLastErrorText()));
+  EXPECT_EQ("", m_peer->WaitFor("coff", 300));
+
+  // With the thread gone, leaving net-master mode does not wait.
+  CWinThread* thread = CMC_Comm::m_pSockThread;
+  CMC_Comm::ExitNetMaster();
+  EXPECT_EQ(nullptr, CMC_Comm::m_pSockThread);
+  (void)thread;
+  CMC_Comm::m_bNetMaster = 1;
+  auto start = std::chrono::steady_clock::now();
+  CMC_Comm::ExitNetMaster();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
+
+// What the drive work of the kernel gives: the same locally and over the net master.
+struct DriveResults {
+  std::vector<WORD> words, big;
+  int sendProgress = 0, receiveProgress = 0;
+  CByteArray errorCodes;
+  CWordArray errorWords, axes;
+  CStringArray firmware;
+  WORD coff[3] = {};
+  WORD configId = 0;
+  CString productId;
+  int parameters = 0;
+};
+
+void DriveWork(const std::string& coffFile, DriveResults& r) {
+  auto progress = +[](int code, const char*, float, void* user) {
+    if (code >= 3) ++*static_cast<int*>(user);
+    return true;
+  };
+  EXPECT_TRUE(CMC_Comm::SetActiveBoard(1));
+  std::vector<WORD> words(64), big(20000);
+  for (size_t i = 0; i < words.size(); ++i) words[i] = (WORD)(0x1000 + i * 7);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = (WORD)(i * 31 + 5);
+  EXPECT_TRUE(CMC_Comm::SendData(words.data(), 0x8000, 1, (WORD)words.size()));
+  r.words.resize(words.size());
+  EXPECT_TRUE(CMC_Comm::ReceiveData(r.words.data(), 0x8000, 1, (WORD)words.size()));
+  EXPECT_TRUE(CMC_Comm::SendBigData(big.data(), 0x8100, 1, (WORD)big.size(), progress, &r.sendProgress));
+  r.big.resize(big.size());
+  EXPECT_TRUE(CMC_Comm::ReceiveBigData(r.big.data(), 0x8100, 1, (WORD)big.size(), progress, &r.receiveProgress));
+  EXPECT_EQ(big, r.big);
+  CMC_Comm::GetMotionControllerLastErrors(r.errorCodes, r.errorWords);
+  EXPECT_TRUE(CMC_Comm::ScanNetwork(r.axes, r.firmware));
+  EXPECT_TRUE(CMC_Comm::COFFDownload(coffFile.c_str(), &r.coff[0], &r.coff[1], &r.coff[2], nullptr, nullptr, 0x4000));
+  CMC_Setup* setup = CMC_Setup::Create(0x0505);
+  EXPECT_TRUE(setup && setup->SaveToActiveBoard());
+  if (setup) CMC_Setup::Destroy(setup);
+  CMC_Setup* back = CMC_Setup::CreateFromActiveBoard(nullptr);
+  EXPECT_TRUE(back);
+  if (back) {
+    r.configId = back->GetConfigID();
+    r.productId = back->GetProductID();
+    r.parameters = back->GetParameters().GetSize();
+    CMC_Setup::Destroy(back);
+  }
+}
+
+TEST_F(NetMasterTest, DriveWorkOverTheNetGivesTheLocalResults) {
+  coff::Writer w;
+  coff::Section text;
+  text.name = ".text";
+  text.loadAddress = text.runAddress = 0x4000;
+  for (int i = 0; i < 40; ++i) text.words.push_back((uint16_t)(0x7000 + i));
+  w.AddSection(text);
+  std::string file = dravonix::test::ScratchDir("net-coff") + "/prog.out";
+  ASSERT_TRUE(w.WriteFile(file));
+
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  DriveResults local, net;
+  DriveWork(file, local);
+  CMC_Comm::Close();
+
+  Start();
+  OpenChannel();
+  OpenDrive();
+  DriveWork(file, net);
+  EXPECT_EQ(local.words, net.words);
+  EXPECT_EQ(local.big, net.big);
+  EXPECT_GT(net.sendProgress, 0);
+  EXPECT_GT(net.receiveProgress, 0);
+  EXPECT_EQ(local.errorCodes.GetSize(), net.errorCodes.GetSize());
+  ASSERT_EQ(local.axes.GetSize(), net.axes.GetSize());
+  for (int i = 0; i < local.axes.GetSize(); ++i) {
+    EXPECT_EQ(local.axes[i], net.axes[i]);
+    EXPECT_EQ(local.firmware[i], net.firmware[i]);
+  }
+  EXPECT_EQ(std::vector<WORD>(local.coff, local.coff + 3), std::vector<WORD>(net.coff, net.coff + 3));
+  EXPECT_EQ(local.configId, net.configId);
+  EXPECT_EQ(local.productId, net.productId);
+  EXPECT_EQ(local.parameters, net.parameters);
+
+  // Unsolicited messages and debug texts reach their handlers through the host's main window.
+  static DAV_MSG s_msg;
+  static std::string s_debug;
+  CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(+[](DAV_MSG* m) { s_msg = *m; });
+  CMC_Comm::RegisterDebugLogHandler(1, +[](const char* t) { s_debug = t; });
+  m_peer->WaitFor("frame 1E");
+  m_peer->Command("unsolicited");
+  m_peer->Command("debug drive says hello");
+  ASSERT_TRUE(PumpUntil([] { return s_msg.opcode == 0x55 && !s_debug.empty(); }));
+  EXPECT_EQ(4, s_msg.data[3]);
+  EXPECT_EQ("drive says hello", s_debug);
+  CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(nullptr);
+  CMC_Comm::RegisterDebugLogHandler(0, nullptr);
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string HexOf(const std::string& s) {
+  std::string h;
+  char b[4];
+  for (unsigned char c : s) {
+    snprintf(b, sizeof b, "%02X", c);
+    h += b;
+  }
+  return h;
+}
+
+TEST_F(NetMasterTest, FilesAndFoldersGoToThePartner) {
+  Start();
+  OpenChannel();
+  std::string dir = dravonix::test::ScratchDir("net-send"), inbox = dravonix::test::ScratchDir("net-inbox");
+  m_peer->Command("inbox " + inbox);
+  std::ofstream(dir + "/empty.zip").close();
+  // A refused offer: the partner's text is shown and both sides are back in the channel.
+  m_peer->Command("refuse");
+  DialogAutomation::PushFileDialogResult((dir + "/empty.zip").c_str());
+  Click(IDC_NM_SENDFILE);
+  ASSERT_TRUE(WaitState(NMS_SENDING));
+  ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  EXPECT_NE(std::string::npos, Log().find("Your partner refused to receive the file"));
+  // A 0-byte file ends at once.
+  m_peer->Command("accept");
+  DialogAutomation::PushFileDialogResult((dir + "/empty.zip").c_str());
+  Click(IDC_NM_SENDFILE);
+  ASSERT_TRUE(WaitState(NMS_SENDING));
+  ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  EXPECT_EQ("received " + inbox + "/empty.zip", m_peer->WaitFor("received"));
+  EXPECT_TRUE(fs::exists(inbox + "/empty.zip"));
+  EXPECT_EQ(0u, fs::file_size(inbox + "/empty.zip"));
+
+  // A folder tree arrives byte for byte, never more than the window beyond the acknowledged count.
+  fs::create_directories(dir + "/tree/sub/deeper");
+  std::string big(70000, '\0'), small = "small file";
+  for (size_t i = 0; i < big.size(); ++i) big[i] = (char)(i * 7 % 251);
+  std::ofstream(dir + "/tree/a.bin", std::ios::binary) << big;
+  std::ofstream(dir + "/tree/sub/b.txt", std::ios::binary) << small;
+  std::ofstream(dir + "/tree/sub/deeper/c.bin", std::ios::binary) << big.substr(0, 5000);
+  m_peer->Command("holdacks");
+  DialogAutomation::PushFolderResult((dir + "/tree").c_str());
+  Click(IDC_NM_SENDFOLDER);
+  ASSERT_TRUE(WaitState(NMS_SENDING));
+  PumpUntil([] { return false; }, 300);
+  m_peer->Command("stats");
+  EXPECT_EQ("bytes 16384 16384", m_peer->WaitFor("bytes"));
+  m_peer->Command("releaseacks");
+  ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  std::string done = m_peer->WaitFor("folder-done");
+  EXPECT_EQ("folder-done 75010", done.substr(0, 17));
+  EXPECT_EQ(big, ReadAll(inbox + "/tree/a.bin"));
+  EXPECT_EQ(small, ReadAll(inbox + "/tree/sub/b.txt"));
+  EXPECT_EQ(big.substr(0, 5000), ReadAll(inbox + "/tree/sub/deeper/c.bin"));
+}
+
+TEST_F(NetMasterTest, ReceivedNamesStayInTheChosenFolderAndAbortsDeleteTheFile) {
+  Start();
+  OpenChannel();
+  std::string dir = dravonix::test::ScratchDir("net-receive");
+  // Offers whose names leave the folder are refused without a question.
+  for (std::string name : {"..\\x", "C:\\x", "\\x"}) {
+    m_peer->Command("transfer 0105000000" + HexOf(name) + "00");
+    EXPECT_EQ("reply-text Network protocol error", m_peer->WaitFor("reply-text")) << name;
+  }
+  EXPECT_TRUE(BoxTexts().empty());
+  EXPECT_TRUE(fs::is_empty(dir));
+  // An offer without its NUL is a protocol error too.
+  m_peer->Command("transfer 01050000007878");
+  EXPECT_EQ("reply-text Network protocol error", m_peer->WaitFor("reply-text"));
+
+  // Accepted, then a status ends the transfer: state 4 and the partial file is gone.
+  Automation::Instance().PushMessageBoxAnswer(IDYES);
+  DialogAutomation::PushFileDialogResult((dir + "/part.zip").c_str());
+  m_peer->Command("transfer 0110000000" + HexOf("part.zip") + "000040");
+  ASSERT_TRUE(WaitState(NMS_RECEIVING));
+  ASSERT_FALSE(BoxTexts().empty());
+  EXPECT_EQ("Do you want to receive a file named part.zip (size 16)?", BoxTexts()[0]);
+  m_peer->Command("transfer 026162636465");
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(dir + "/part.zip") && fs::file_size(dir + "/part.zip") == 5; })) << Log();
+  m_peer->Command("status channel lost");
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  EXPECT_FALSE(fs::exists(dir + "/part.zip"));
+}
+
+TEST_F(NetMasterTest, APeerThatStallsDropsOrSendsGarbageEndsTheRequest) {
+  Start();
+  OpenChannel();
+  OpenDrive();
+  WORD axis = 0;
+  // Garbage of an unknown code is dropped; the link goes on.
+  m_peer->Command("raw 090300414243");
+  EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
+  // A stalled peer is left by the user's Disconnect; the waiting request ends with the channel text.
+  m_peer->Command("stall");
+  std::thread user([this] {
+    m_peer->WaitFor("frame 12");
+    ::PostMessage(m_dlg, WM_COMMAND, MAKEWPARAM(IDC_NM_CONNECT, BN_CLICKED), (LPARAM)Item(IDC_NM_CONNECT));
+  });
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  user.join();
+  EXPECT_EQ("You must first establish a channel with a slave", std::string(CMC_Comm::GetLastErrorText()));
+  EXPECT_FALSE(CMC_Comm::IsCommOpen());
+  m_peer->Command("answer");
+
+  // A peer that closes in the middle of a reply: the connection ends and so does the request.
+  m_seen = m_host.m_states.size();
+  OpenChannel();
+  OpenDrive();
+  m_peer->Command("closemid");
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  EXPECT_EQ("You must first establish a channel with a slave", std::string(CMC_Comm::GetLastErrorText()));
+  ASSERT_TRUE(WaitState(NMS_IDLE));
+  EXPECT_NE(std::string::npos, Log().find("Connection closed"));
+}
+
+}  // namespace
