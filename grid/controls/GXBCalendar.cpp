@@ -359,9 +359,8 @@ BOOL CGXBCalendar::ScrollBy(const COleDateTimeSpan& span) {
 
 BOOL CGXBCalendar::Step(const COleDateTimeSpan& span, BOOL bMove) { return bMove ? MoveBy(span) : ScrollBy(span); }
 
-// The first day of the month n months on (n = +-1), as a span from the starting date.
-COleDateTime CGXBCalendar::MonthStep(int n) const {
-  COleDateTime from = m_pSelected ? m_pSelected->m_date : m_date;
+// The first day of the next (n > 0) or the previous month.
+COleDateTime CGXBCalendar::MonthStep(const COleDateTime& from, int n) {
   COleDateTime d = from;
   if (n > 0) {
     d += COleDateTimeSpan(27, 0, 0, 0);
@@ -375,12 +374,12 @@ COleDateTime CGXBCalendar::MonthStep(int n) const {
 
 BOOL CGXBCalendar::NextMonth(BOOL bMove) {
   COleDateTime from = bMove && m_pSelected ? m_pSelected->m_date : m_date;
-  return Step(MonthStep(1) - from, bMove);
+  return Step(MonthStep(from, 1) - from, bMove);
 }
 
 BOOL CGXBCalendar::PrevMonth(BOOL bMove) {
   COleDateTime from = bMove && m_pSelected ? m_pSelected->m_date : m_date;
-  return Step(MonthStep(-1) - from, bMove);
+  return Step(MonthStep(from, -1) - from, bMove);
 }
 
 BOOL CGXBCalendar::NextYear(BOOL bMove) {
@@ -665,8 +664,7 @@ void CGXBCalendar::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     case VK_NEXT: NextMonth(TRUE); break;
     case VK_HOME: SelectDate(COleDateTime(m_date.GetYear(), m_date.GetMonth(), 1, 12, 0, 0), TRUE); break;
     case VK_END: {
-      COleDateTime last = MonthStep(1);
-      if (m_pSelected) last = COleDateTime(m_date.GetYear(), m_date.GetMonth(), 28, 12, 0, 0);
+      COleDateTime last(m_date.GetYear(), m_date.GetMonth(), 28, 12, 0, 0);
       while (COleDateTime(last.GetYear(), last.GetMonth(), last.GetDay() + 1, 12, 0, 0).GetStatus() ==
              COleDateTime::valid)
         last += COleDateTimeSpan(1, 0, 0, 0);

@@ -124,6 +124,8 @@ class CGXBCalendar : public CWnd {
   CGXBDayBar& GetDayBar() { return m_dayBar; }
   // Ascending, without duplicates.
   const std::vector<COleDateTime>& GetMarkedDates() const { return m_marked; }
+  // Stops reporting to the owner (before the owner deletes the calendar).
+  void DetachOwner() { m_pOwner = nullptr; }
   // Size the popup form needs.
   CSize MeasureNeeds(CDC& dc);
 
@@ -161,7 +163,7 @@ class CGXBCalendar : public CWnd {
   void Post(UINT msg, WPARAM wp, LPARAM lp);
   void Close(UINT msg);
   BOOL Step(const COleDateTimeSpan& span, BOOL bMove);
-  COleDateTime MonthStep(int nMonths) const;
+  static COleDateTime MonthStep(const COleDateTime& from, int nMonths);
   void ScrollToBoxMonth(CGXBDayBox* box);
   static BOOL Same(const COleDateTime& a, const COleDateTime& b);
 

@@ -59,8 +59,7 @@ CGXBDateTimeCtrl::CGXBDateTimeCtrl()
 }
 
 CGXBDateTimeCtrl::~CGXBDateTimeCtrl() {
-  delete m_pCalendar;
-  m_pCalendar = nullptr;
+  DeleteCalendar();
   for (INT_PTR i = 0; i < m_gadgets.GetSize(); ++i) delete m_gadgets.GetGadget(i);
   m_gadgets.RemoveAll();
 }
@@ -536,6 +535,7 @@ void CGXBDateTimeCtrl::DeleteCalendar() {
   if (!m_pCalendar) return;
   CGXBPopupCalendar* c = m_pCalendar;
   m_pCalendar = nullptr;
+  c->DetachOwner();  // closing it must not report to this window any more
   if (c->GetSafeHwnd()) c->DestroyWindow();
   delete c;
 }

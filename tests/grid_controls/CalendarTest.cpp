@@ -96,6 +96,16 @@ TEST_F(CalendarTest, SelectionMarksAndScrollingLimits) {
   EXPECT_EQ(2, cal.GetDate().GetMonth());
   UiAutomation::PressKey(cal.m_hWnd, VK_NEXT);
   EXPECT_EQ(COleDateTime(2024, 3, 1, 12, 0, 0), cal.GetSelectedDate());
+  UiAutomation::PressKey(cal.m_hWnd, VK_END);
+  EXPECT_EQ(COleDateTime(2024, 3, 31, 12, 0, 0), cal.GetSelectedDate());
+  // The title's buttons scroll the display only.
+  cal.SendMessage(WM_COMMAND, 23243);  // ">>"
+  EXPECT_EQ(2025, cal.GetDate().GetYear());
+  cal.SendMessage(WM_COMMAND, 23244);  // "<"
+  EXPECT_EQ(COleDateTime(2025, 2, 1, 12, 0, 0), cal.GetDate());
+  EXPECT_EQ(COleDateTime::invalid, cal.GetSelectedDate().GetStatus());  // not shown
+  cal.SetDate(COleDateTime(2024, 3, 1, 0, 0, 0), FALSE);
+  EXPECT_EQ(COleDateTime(2024, 3, 31, 12, 0, 0), cal.GetSelectedDate());
   // Marks: a ring, kept in order without duplicates, toggled by a right click.
   cal.MarkDate(2024, 3, 9, TRUE);
   cal.MarkDate(2024, 3, 2, TRUE);
@@ -127,6 +137,12 @@ TEST_F(CalendarTest, PopupReportsChoiceOnDeactivationAndCancelOnEscape) {
   ASSERT_NE(nullptr, day);
   pop.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(day->m_rect.CenterPoint().x, day->m_rect.CenterPoint().y));
   EXPECT_EQ(COleDateTime(2024, 5, 20, 12, 0, 0), pop.GetSelectedDate());
+  UiAutomation::Pump();
+  SaveWindowImage(&pop, dravonix::test::OutputPath("calendar-popup.png").c_str());
+  // The chosen day is raised (a bevel), the others flat.
+  EXPECT_EQ(::GetSysColor(COLOR_BTNHIGHLIGHT), GetWindowPixel(pop.m_hWnd, day->m_rect.TopLeft()));
+  CGXBDayBox* next = day + 1;
+  EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), GetWindowPixel(pop.m_hWnd, next->m_rect.TopLeft()));
   m_owner.m_got.clear();
   m_owner.SetActiveWindow();
   UiAutomation::Pump();

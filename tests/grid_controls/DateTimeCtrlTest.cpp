@@ -307,6 +307,8 @@ TEST_F(DateTimeCtrlTest, DrawsTheFocusedFieldHighlighted) {
   // Choosing a day takes its date and keeps the time.
   m_dt.SetDateTime(COleDateTime(2024, 2, 29, 8, 30, 0));
   UiAutomation::PressKey(m_dt.m_hWnd, VK_F4);
+  m_dt.SendMessage(WM_SYSKEYDOWN, VK_DOWN);  // Alt+Down opens it anew
+  UiAutomation::Pump();
   ASSERT_NE(nullptr, m_dt.GetCalendar());
   UiAutomation::PressKey(m_dt.GetCalendar()->m_hWnd, VK_LEFT);
   UiAutomation::PressKey(m_dt.GetCalendar()->m_hWnd, VK_RETURN);
