@@ -289,6 +289,28 @@ TEST_F(DateTimeCtrlTest, HeldSpinRepeatsFasterAndFaster) {
   EXPECT_EQ(client.right, spin->GetRect().right);
 }
 
+TEST_F(DateTimeCtrlTest, NarrowWindowScrollsToTheCurrentFieldAndKeepsItsSpinPinned) {
+  m_dt.SetDateTime(COleDateTime(2024, 3, 6, 14, 7, 9));
+  m_dt.Create(0, WS_VISIBLE | CGXBDateTimeCtrl::styleSpin, CRect(10, 10, 90, 34), &m_host, 40);
+  m_dt.SetFormat("dddd, MMMM dd, yyyy HH:mm:ss");
+  m_dt.SetFocus();
+  CRect client;
+  m_dt.GetClientRect(&client);
+  for (int i = 0; i < 6; ++i) UiAutomation::PressKey(m_dt.m_hWnd, VK_RIGHT);
+  EXPECT_EQ(Index(CGXBDateTimeCtrl::Second), m_dt.GetCurrentGadget());
+  EXPECT_GT(m_dt.GetScrollOffset(), 0);
+  CRect sec = m_dt.GetGadget(m_dt.GetCurrentGadget())->GetRect();
+  EXPECT_LE(sec.right - m_dt.GetScrollOffset(), client.right - 16);
+  EXPECT_EQ(client.right, m_dt.GetGadget(Index(CGXBDateTimeCtrl::Spin))->GetRect().right);
+  // Right stops at the last field; Home and End take the field's first and last values.
+  UiAutomation::PressKey(m_dt.m_hWnd, VK_RIGHT);
+  EXPECT_EQ(Index(CGXBDateTimeCtrl::Second), m_dt.GetCurrentGadget());
+  UiAutomation::PressKey(m_dt.m_hWnd, VK_END);
+  EXPECT_EQ(59, m_dt.GetDateTime().GetSecond());
+  for (int i = 0; i < 6; ++i) UiAutomation::PressKey(m_dt.m_hWnd, VK_LEFT);
+  EXPECT_LE(m_dt.GetScrollOffset(), 1);  // back at the first field's left edge
+}
+
 TEST_F(DateTimeCtrlTest, DrawsTheFocusedFieldHighlighted) {
   Make("MM/dd/yyyy", COleDateTime(2024, 2, 29, 0, 0, 0), CGXBDateTimeCtrl::styleDropDown);
   UiAutomation::Pump();
@@ -297,6 +319,11 @@ TEST_F(DateTimeCtrlTest, DrawsTheFocusedFieldHighlighted) {
   CRect year = m_dt.GetGadget(Index(1024))->GetRect();
   EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), GetWindowPixel(m_dt.m_hWnd, CPoint(month.left + 1, month.top + 1)));
   EXPECT_EQ(::GetSysColor(COLOR_WINDOW), GetWindowPixel(m_dt.m_hWnd, CPoint(year.left + 1, year.top + 1)));
+  // A click makes a field current.
+  UiAutomation::Click(m_dt.m_hWnd, year.CenterPoint());
+  EXPECT_EQ(Index(1024), m_dt.GetCurrentGadget());
+  EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), GetWindowPixel(m_dt.m_hWnd, CPoint(year.left + 1, year.top + 1)));
+  UiAutomation::Click(m_dt.m_hWnd, month.CenterPoint());
   // F4 drops the calendar down with the value selected; Escape closes it without a change.
   UiAutomation::PressKey(m_dt.m_hWnd, VK_F4);
   ASSERT_NE(nullptr, m_dt.GetCalendar());
