@@ -74,18 +74,18 @@ class FontSet {
   std::map<std::string, Entry> m_fonts;
 };
 
-// Lays the document out in lines; `wrap` <= 0 keeps paragraphs on one line (but for '\v').
-void LayOut(const RichTextDoc& doc, CDC& dc, FontSet& fonts, int wrap, int alignWidth, const RichCharFormat& endCf,
-            Laid& out) {
+// Lays whole paragraphs [from, to) out in lines from height y, appending to `lines` and setting
+// `x` (sized to the text + 1); `wrap` <= 0 keeps paragraphs on one line (but for '\v').
+int LayOutRange(const RichTextDoc& doc, CDC& dc, FontSet& fonts, int wrap, int alignWidth, const RichCharFormat& endCf,
+                size_t from, size_t to, int y, std::vector<LaidLine>& lines, std::vector<int>& xs) {
   const std::string& t = doc.text;
   size_t n = t.size();
-  out.lines.clear();
-  out.x.assign(n + 1, 0);
-  std::vector<int> adv(n, 0);
+  std::vector<int> advs(to - from, 0);
+  auto adv = [&](size_t k) -> int& { return advs[k - from]; };
   // Advances run by run.
-  for (size_t i = 0; i < n;) {
+  for (size_t i = from; i < to;) {
     size_t j = i;
-    while (j < n && doc.cf[j] == doc.cf[i] && t[j] != '\r' && t[j] != '\v' && t[j] != '\t') ++j;
+    while (j < to && doc.cf[j] == doc.cf[i] && t[j] != '\r' && t[j] != '\v' && t[j] != '\t') ++j;
     if (j == i) {
       ++i;
       continue;
@@ -96,25 +96,24 @@ void LayOut(const RichTextDoc& doc, CDC& dc, FontSet& fonts, int wrap, int align
     SIZE sz{};
     dc.GetTextExtentExPoint(t.data() + i, (int)(j - i), 0x7FFFFFFF, &fit, dx.data(), &sz);
     dc.SelectObject(old);
-    for (size_t k = i; k < j; ++k) adv[k] = dx[k - i] - (k > i ? dx[k - i - 1] : 0);
+    for (size_t k = i; k < j; ++k) adv(k) = dx[k - i] - (k > i ? dx[k - i - 1] : 0);
     i = j;
   }
   int tab = std::max(1, fonts.Dpi() / 2);
-  int y = 0;
-  size_t i = 0;
+  size_t i = from;
   for (;;) {
     LaidLine l{i, i, false, y, 0, 0, 0, 0};
     int x = 0;
     size_t lastBreak = std::string::npos;
     size_t k = i;
-    for (; k < n; ++k) {
-      out.x[k] = x;
+    for (; k < to; ++k) {
+      xs[k] = x;
       char c = t[k];
       if (c == '\r' || c == '\v') {
         l.mark = true;
         break;
       }
-      int w = c == '\t' ? tab - x % tab : adv[k];
+      int w = c == '\t' ? tab - x % tab : adv(k);
       if (wrap > 0 && x + w > wrap && k > i && c != ' ') {
         if (lastBreak != std::string::npos) k = lastBreak;
         break;
@@ -122,12 +121,12 @@ void LayOut(const RichTextDoc& doc, CDC& dc, FontSet& fonts, int wrap, int align
       x += w;
       if (c == ' ' || c == '\t') lastBreak = k + 1;
     }
-    if (k >= n) out.x[n] = x;
+    if (k >= n) xs[n] = x;
     l.end = l.mark ? k + 1 : k;
     // The width of what shows: trailing blanks and the mark do not count.
     size_t vis = k;
     while (vis > i && t[vis - 1] == ' ') --vis;
-    l.width = out.x[vis];
+    l.width = xs[vis];
     int asc = 0, desc = 0;
     for (size_t m = i; m < l.end; ++m) {
       const FontSet::Entry& e = fonts.Get(dc, doc.cfs[doc.cf[m]]);
@@ -144,12 +143,20 @@ void LayOut(const RichTextDoc& doc, CDC& dc, FontSet& fonts, int wrap, int align
     uint16_t align = doc.pfs[doc.ParaFormatOf(i)].align;
     int room = std::max(0, alignWidth - l.width);
     l.indent = align == PFA_RIGHT ? room : align == PFA_CENTER ? room / 2 : 0;
-    out.lines.push_back(l);
+    lines.push_back(l);
     y += l.height;
     if (!l.mark && l.end >= n) break;
     i = l.end;
+    if (i >= to && i < n) break;  // the range ends with its last paragraph's mark
   }
-  out.height = y;
+  return y;
+}
+
+void LayOut(const RichTextDoc& doc, CDC& dc, FontSet& fonts, int wrap, int alignWidth, const RichCharFormat& endCf,
+            Laid& out) {
+  out.lines.clear();
+  out.x.assign(doc.size() + 1, 0);
+  out.height = LayOutRange(doc, dc, fonts, wrap, alignWidth, endCf, 0, doc.size(), 0, out.lines, out.x);
 }
 
 class RichEditCtl : public ControlImpl {
@@ -170,6 +177,7 @@ class RichEditCtl : public ControlImpl {
   RichTextDoc m_undo;
   size_t m_undoSel = 0;
   bool m_canUndo = false;
+  bool m_undoTyping = false;
   FontSet m_fonts;
   Laid m_laid;
   bool m_valid = false;
@@ -251,6 +259,41 @@ class RichEditCtl : public ControlImpl {
     Redraw();
   }
 
+  // Lays out again only the paragraphs around a change of [a, oldEnd) into [a, newEnd).
+  void Relayout(size_t a, size_t oldEnd, size_t newEnd) {
+    if (!m_valid) return;
+    size_t n = m_doc.size();
+    ptrdiff_t delta = (ptrdiff_t)newEnd - (ptrdiff_t)oldEnd;
+    size_t p0 = m_doc.ParaStart(a), e = m_doc.ParaEnd(newEnd);
+    size_t enew = e < n ? e + 1 : n;
+    bool toEnd = enew >= n;
+    size_t eold = (size_t)((ptrdiff_t)enew - delta);
+    auto& ls = m_laid.lines;
+    auto byStart = [](const LaidLine& l, size_t v) { return l.start < v; };
+    size_t first = (size_t)(std::lower_bound(ls.begin(), ls.end(), p0, byStart) - ls.begin());
+    size_t last = toEnd ? ls.size() : (size_t)(std::lower_bound(ls.begin() + (ptrdiff_t)first, ls.end(), eold, byStart) - ls.begin());
+    int y0 = first < ls.size() ? ls[first].y : m_laid.height;
+    int oldHeight = (last < ls.size() ? ls[last].y : m_laid.height) - y0;
+    auto& xs = m_laid.x;
+    xs.erase(xs.begin() + (ptrdiff_t)p0, toEnd ? xs.end() : xs.begin() + (ptrdiff_t)eold);
+    xs.insert(xs.begin() + (ptrdiff_t)p0, (toEnd ? n + 1 : enew) - p0, 0);
+    std::vector<LaidLine> fresh;
+    MeasureDC m(nullptr);
+    int wrap = WrapWidth();
+    int y1 = LayOutRange(m_doc, m.dc, m_fonts, wrap, wrap > 0 ? wrap : std::max(0, (int)Client().Width() - 2),
+                         EndFormat(), p0, enew, y0, fresh, xs);
+    int dy = (y1 - y0) - oldHeight;
+    for (size_t i = last; i < ls.size(); ++i) {
+      ls[i].start = (size_t)((ptrdiff_t)ls[i].start + delta);
+      ls[i].end = (size_t)((ptrdiff_t)ls[i].end + delta);
+      ls[i].y += dy;
+    }
+    ls.erase(ls.begin() + (ptrdiff_t)first, ls.begin() + (ptrdiff_t)last);
+    ls.insert(ls.begin() + (ptrdiff_t)first, fresh.begin(), fresh.end());
+    m_laid.height += dy;
+    m_top = std::min(m_top, std::max(0, (int)ls.size() - 1));
+  }
+
   void Notify2(UINT code) {
     DWORD bit = code == EN_CHANGE ? ENM_CHANGE : ENM_UPDATE;
     if (m_mask & bit) Notify((WORD)code);
@@ -276,8 +319,8 @@ class RichEditCtl : public ControlImpl {
     NotifyHdr(&rr.nmhdr, EN_REQUESTRESIZE);
   }
 
+  // After a change whose layout was brought up to date (or dropped).
   void Changed() {
-    m_valid = false;
     m_modified = true;
     ScrollToCaret();
     Redraw();
@@ -287,7 +330,11 @@ class RichEditCtl : public ControlImpl {
     if (::IsWindow(self)) Request(false);
   }
 
-  void SaveUndo() {
+  // Typing that follows typing joins its undo step.
+  void SaveUndo(bool typing = false) {
+    bool join = typing && m_undoTyping && m_canUndo;
+    m_undoTyping = typing;
+    if (join) return;
     m_undo = m_doc;
     m_undoSel = SelMin();
     m_canUndo = true;
@@ -316,7 +363,7 @@ class RichEditCtl : public ControlImpl {
   }
 
   // Replaces the selection with plain text; by the user it keeps to the limit.
-  bool ReplaceText(std::string s, bool byUser, bool undo) {
+  bool ReplaceText(std::string s, bool byUser, bool undo, bool typing = false) {
     size_t a = SelMin(), b = SelMax();
     if (byUser) {
       size_t rest = m_doc.size() - (b - a);
@@ -330,10 +377,11 @@ class RichEditCtl : public ControlImpl {
       if (Protected(a, b, WM_CHAR, 0, 0)) return false;
     }
     if (s.empty() && a == b) return false;
-    if (undo) SaveUndo();
+    if (undo) SaveUndo(typing);
     uint32_t k = TypingFormat();
     m_insertSet = false;
     m_doc.Replace(a, b, s, k);
+    Relayout(a, b, a + s.size());
     m_anchor = m_caret = a + s.size();
     Changed();
     SelChanged();
@@ -343,9 +391,10 @@ class RichEditCtl : public ControlImpl {
   void ReplaceDoc(const RichTextDoc& d, bool selection) {
     size_t a = selection ? SelMin() : 0, b = selection ? SelMax() : m_doc.size();
     m_doc.Replace(a, b, d);
-    m_anchor = m_caret = selection ? a + d.size() : 0;
     m_insertSet = false;
-    m_top = 0;
+    Relayout(a, b, a + d.size());
+    m_anchor = m_caret = selection ? a + d.size() : 0;
+    if (!selection) m_top = 0;
     Changed();
   }
 
@@ -442,6 +491,7 @@ class RichEditCtl : public ControlImpl {
     if (a == b && !(which & SCF_ALL)) {
       m_insert = Apply(EndFormatAt(a), *c);
       m_insertSet = true;
+      if (a == m_doc.size()) Relayout(a, a, a);  // an empty last line takes its height
       return TRUE;
     }
     std::map<uint32_t, uint32_t> remap;
@@ -452,7 +502,8 @@ class RichEditCtl : public ControlImpl {
       m_doc.cf[i] = it->second;
     }
     m_modified = true;
-    Invalidate();
+    Relayout(a, b, b);
+    Redraw();
     HWND self = m_hwnd;
     Notify2(EN_CHANGE);
     if (::IsWindow(self)) Request(false);
@@ -504,7 +555,8 @@ class RichEditCtl : public ControlImpl {
       pos = e + 1;
     }
     m_modified = true;
-    Invalidate();
+    Relayout(a, b, b);
+    Redraw();
     Notify2(EN_CHANGE);
     return TRUE;
   }
@@ -741,7 +793,9 @@ class RichEditCtl : public ControlImpl {
   void Undo() {
     if (!m_canUndo || ReadOnly()) return;
     std::swap(m_doc, m_undo);
+    m_undoTyping = false;
     m_anchor = m_caret = std::min(m_undoSel, m_doc.size());
+    m_valid = false;
     Changed();
   }
 
@@ -844,7 +898,7 @@ class RichEditCtl : public ControlImpl {
       default: break;
     }
     if ((ch < 32 && ch != '\t') || ch > 255 || ReadOnly()) return;
-    ReplaceText(std::string(1, (char)ch), true, true);
+    ReplaceText(std::string(1, (char)ch), true, true, true);
   }
 
   LRESULT Proc(UINT msg, WPARAM wp, LPARAM lp) override {

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -318,6 +319,63 @@ TEST_F(RichEditTest, WrapsAtTheTargetWidthAndRequestsItsSize) {
   m_rich.RequestResize();
   ASSERT_EQ(1u, m_host.m_resize.size());
   EXPECT_EQ(h / narrow, m_host.m_resize[0].bottom);
+}
+
+// Line starts and every character's position: what the layout decides.
+std::vector<LONG> Layout(CRichEditCtrl& r) {
+  std::vector<LONG> sig;
+  r.LineScroll(-100000);  // positions from the top
+  int lines = r.GetLineCount();
+  for (int i = 0; i < lines; ++i) sig.push_back(r.LineIndex(i));
+  LONG n = (LONG)r.SendMessage(EM_GETTEXTLENGTHEX, 0, 0);
+  for (LONG i = 0; i <= n; ++i) {
+    POINT p{};
+    r.SendMessage(EM_POSFROMCHAR, (WPARAM)&p, i);
+    sig.push_back(p.x * 100000 + p.y);
+  }
+  return sig;
+}
+
+TEST_F(RichEditTest, EditsLayOutOnlyWhatChangedAsAFreshLayoutWould) {
+  m_rich.SetTargetDevice(nullptr, 1440);
+  m_rich.SetWindowText("alpha beta gamma delta\r\nepsilon zeta\r\n\r\neta theta iota kappa lambda");
+  CHARFORMAT big{};
+  big.cbSize = sizeof big;
+  big.dwMask = CFM_SIZE | CFM_BOLD;
+  big.dwEffects = CFE_BOLD;
+  big.yHeight = 400;
+  PARAFORMAT centre{};
+  centre.cbSize = sizeof centre;
+  centre.dwMask = PFM_ALIGNMENT;
+  centre.wAlignment = PFA_CENTER;
+  std::function<void()> edits[] = {
+      [&] { m_rich.SetSel(8, 8); m_rich.SendMessage(WM_CHAR, 'x'); m_rich.SendMessage(WM_CHAR, 'y'); },
+      [&] { m_rich.SetSel(3, 3); m_rich.SendMessage(WM_CHAR, '\r'); },
+      [&] { m_rich.SetSel(20, 30); m_rich.SendMessage(WM_CHAR, 8); },
+      [&] { m_rich.SetSel(2, 12); m_rich.SetSelectionCharFormat(big); },
+      [&] { m_rich.SetSel(14, 14); m_rich.SetParaFormat(centre); },
+      [&] { m_rich.SetSel(1000, 1000); m_rich.SendMessage(WM_CHAR, '\r'); },
+      [&] { In("{\\rtf1 one\\par\\b two\\par three}", SF_RTF | SFF_SELECTION); },
+      [&] { m_rich.SetSel(0, 5); m_rich.ReplaceSel(""); },
+      [&] { m_rich.SetSel(0, 1000); m_rich.ReplaceSel("all\r\nnew"); },
+  };
+  CReflectingRich fresh;
+  fresh.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(10, 120, 210, 220), &m_host, 8);
+  fresh.SetTargetDevice(nullptr, 1440);
+  fresh.SetEventMask(ENM_REQUESTRESIZE);
+  for (size_t i = 0; i < std::size(edits); ++i) {
+    edits[i]();
+    Cookie c{Out()};
+    EDITSTREAM es{(DWORD_PTR)&c, 0, ReadCb};
+    fresh.StreamIn(SF_RTF, es);
+    EXPECT_EQ(Layout(fresh), Layout(m_rich)) << "edit " << i;
+    m_host.m_resize.clear();
+    fresh.RequestResize();
+    m_rich.RequestResize();
+    ASSERT_EQ(2u, m_host.m_resize.size());
+    EXPECT_EQ(m_host.m_resize[0].bottom, m_host.m_resize[1].bottom) << "edit " << i;
+  }
+  fresh.DestroyWindow();
 }
 
 TEST_F(RichEditTest, FormatRangeDrawsIntoADcInTwips) {
