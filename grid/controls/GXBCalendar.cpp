@@ -30,13 +30,13 @@ COleDateTime Noon(const COleDateTime& d) {
 
 }  // namespace
 
-BOOL GXBGetDayName(CString& text, int nDay, BOOL bFull) {
+BOOL GetDayName(CString& text, int nDay, BOOL bFull) {
   if (nDay < 1 || nDay > 7) return FALSE;
   int k = nDay == 1 ? 6 : nDay - 2;  // the locale counts from Monday
   return ReadName(text, (bFull ? LOCALE_SDAYNAME1 : LOCALE_SABBREVDAYNAME1) + (LCTYPE)k);
 }
 
-BOOL GXBGetMonthName(CString& text, int nMonth, BOOL bFull) {
+BOOL GetMonthName(CString& text, int nMonth, BOOL bFull) {
   if (nMonth < 1 || nMonth > 12) return FALSE;
   return ReadName(text, (bFull ? LOCALE_SMONTHNAME1 : LOCALE_SABBREVMONTHNAME1) + (LCTYPE)(nMonth - 1));
 }
@@ -126,7 +126,7 @@ void CGXBDayBar::DrawContent(CDC& dc) {
     CRect cell(in.left + (int)(kColumns[k - 1] * in.Width()), in.top, in.left + (int)(kColumns[k] * in.Width()),
                in.bottom);
     CString name;
-    GXBGetDayName(name, (m_nFirstDay + k - 2) % 7 + 1, (m_nBorder & 0x20000000) != 0);
+    GetDayName(name, (m_nFirstDay + k - 2) % 7 + 1, (m_nBorder & 0x20000000) != 0);
     dc.ExtTextOut(cell.CenterPoint().x, cell.top + cell.Height() / 2 + tm.tmHeight / 2, ETO_OPAQUE | ETO_CLIPPED,
                   &cell, name, nullptr);
   }
@@ -154,7 +154,7 @@ void CGXBCalTitle::SetRect(const CRect& r) {
 
 void CGXBCalTitle::SetTitle(const COleDateTime& date) {
   CString month;
-  GXBGetMonthName(month, date.GetMonth(), (m_nBorder & 0x10000000) != 0);
+  GetMonthName(month, date.GetMonth(), (m_nBorder & 0x10000000) != 0);
   m_strText.Format("%s %d", month.GetString(), date.GetYear());
 }
 
@@ -428,7 +428,7 @@ CSize CGXBCalendar::MeasureNeeds(CDC& dc) {
   day.cy = (int)(day.cy * 1.25) + 2 * (m_nPanelBorder + 1);
   dc.SelectObject((HGDIOBJ)(HFONT)m_fonts[1]);
   CString wed;
-  GXBGetDayName(wed, 4, (m_dayBar.m_nBorder & 0x20000000) != 0);
+  GetDayName(wed, 4, (m_dayBar.m_nBorder & 0x20000000) != 0);
   CSize bar = dc.GetTextExtent(wed);
   bar.cx *= 7;
   dc.SelectObject((HGDIOBJ)(HFONT)m_fonts[0]);

@@ -12,8 +12,8 @@
 class CGXBCalendar;
 
 // Day 1 is Sunday; FALSE when the locale has no such name.
-BOOL GXBGetDayName(CString& text, int nDay, BOOL bFull);
-BOOL GXBGetMonthName(CString& text, int nMonth, BOOL bFull);
+BOOL GetDayName(CString& text, int nDay, BOOL bFull);
+BOOL GetMonthName(CString& text, int nMonth, BOOL bFull);
 
 class CGXBPanel : public CObject {
  public:

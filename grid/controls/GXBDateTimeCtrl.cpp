@@ -338,8 +338,8 @@ void CGXBDateTimeCtrl::ParseFormat() {
     CStringArray a;
     for (int i = 1; i <= (days ? 7 : 12); ++i) {
       CString s;
-      if (days) GXBGetDayName(s, i, full);
-      else GXBGetMonthName(s, i, full);
+      if (days) GetDayName(s, i, full);
+      else GetMonthName(s, i, full);
       a.Add(s);
     }
     return a;
@@ -467,7 +467,7 @@ void CGXBDateTimeCtrl::LayoutGadgets() {
 
 void CGXBDateTimeCtrl::ReinitGadgets() {
   if (!GetSafeHwnd()) return;
-  ReleaseCapture_();
+  ReleaseGadgetCapture();
   DeleteCalendar();
   for (int i = GetGadgetCount() - 1; i >= m_nPinned; --i) {
     delete GetGadget(i);
@@ -525,7 +525,7 @@ void CGXBDateTimeCtrl::MoveFocus(int nIndex) {
   EnsureGadgetVisible(nIndex);
 }
 
-void CGXBDateTimeCtrl::ReleaseCapture_() {
+void CGXBDateTimeCtrl::ReleaseGadgetCapture() {
   if (m_pCapture) m_pCapture->OnCancelMode();
   m_pCapture = nullptr;
   if (GetSafeHwnd() && ::GetCapture() == m_hWnd) ::ReleaseCapture();
@@ -666,7 +666,7 @@ void CGXBDateTimeCtrl::OnSysColorChange() {
 void CGXBDateTimeCtrl::OnSettingChange(UINT, LPCSTR) { ReinitGadgets(); }
 
 void CGXBDateTimeCtrl::OnDestroy() {
-  ReleaseCapture_();
+  ReleaseGadgetCapture();
   DeleteCalendar();
   m_nCurrent = 0;
   m_nScrollOffset = 0;

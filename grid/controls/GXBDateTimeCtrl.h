@@ -77,7 +77,6 @@ class CGXBDateTimeCtrl : public CWnd {
   int GetPinnedCount() const { return m_nPinned; }
   void SetCaptureGadget(CGXBDTGadget* g) { m_pCapture = g; }
   CGXBDTGadget* GetCaptureGadget() const { return m_pCapture; }
-  HFONT GetFont_() const { return m_hFont; }
   COLORREF m_clrText, m_clrBack;
 
  protected:
@@ -101,7 +100,7 @@ class CGXBDateTimeCtrl : public CWnd {
   void AddGadget(CGXBDTGadget* g, UINT nNoEditBit);
   void MoveFocus(int nIndex);
   void DeleteCalendar();
-  void ReleaseCapture_();
+  void ReleaseGadgetCapture();
   BOOL Finish(int y, int mo, int d, int h, int mi, int s, int nSnap, int nAction);
   CPoint Shift(const CGXBDTGadget* g, CPoint pt) const;
 
