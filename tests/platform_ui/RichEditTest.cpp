@@ -479,6 +479,36 @@ TEST_F(RichEditTest, BoldRedTextDrawsRedPixels) {
   EXPECT_EQ(RGB(255, 255, 224), GetWindowPixel(m_rich.m_hWnd, POINT{150, 80}));
 }
 
+TEST_F(RichEditTest, ScrollingAndOptions) {
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "line\r\n";
+  m_rich.SetWindowText(text.c_str());
+  LRESULT r = m_rich.SendMessage(EM_SCROLL, SB_PAGEDOWN);
+  int page = (short)LOWORD(r);
+  EXPECT_EQ(TRUE, HIWORD(r));
+  EXPECT_GT(page, 3);
+  EXPECT_EQ(page, m_rich.GetFirstVisibleLine());
+  m_rich.SendMessage(EM_SCROLL, SB_LINEDOWN);
+  EXPECT_EQ(page + 1, m_rich.GetFirstVisibleLine());
+  EXPECT_EQ(-page, (short)LOWORD(m_rich.SendMessage(EM_SCROLL, SB_PAGEUP)));
+  EXPECT_EQ(-1, (short)LOWORD(m_rich.SendMessage(EM_SCROLL, SB_PAGEUP)));  // only one line was left
+  EXPECT_EQ(0, m_rich.GetFirstVisibleLine());
+  m_rich.SetSel(200, 200);  // the last line
+  m_rich.SendMessage(EM_SCROLLCARET);
+  EXPECT_GT(m_rich.GetFirstVisibleLine(), 30);
+  // Options are the window's ES_ bits; ECO_WANTRETURN makes the control ask for Enter.
+  m_rich.SetOptions(ECOOP_SET, ECO_AUTOWORDSELECTION | ECO_AUTOVSCROLL | ECO_AUTOHSCROLL | ECO_NOHIDESEL | ECO_SAVESEL);
+  EXPECT_EQ(0x81C1u, m_rich.GetOptions());
+  MSG enter{};
+  enter.hwnd = m_rich.m_hWnd;
+  enter.message = WM_KEYDOWN;
+  enter.wParam = VK_RETURN;
+  EXPECT_EQ(0, m_rich.SendMessage(WM_GETDLGCODE, 0, (LPARAM)&enter) & DLGC_WANTALLKEYS);
+  m_rich.SetOptions(ECOOP_OR, ECO_WANTRETURN);
+  EXPECT_EQ((LRESULT)DLGC_WANTALLKEYS, m_rich.SendMessage(WM_GETDLGCODE, 0, (LPARAM)&enter) & DLGC_WANTALLKEYS);
+  EXPECT_EQ(ES_WANTRETURN, m_rich.GetStyle() & ES_WANTRETURN);
+}
+
 TEST_F(RichEditTest, NotificationsFollowTheEventMask) {
   m_host.m_codes.clear();
   m_rich.ReplaceSel("ab");
