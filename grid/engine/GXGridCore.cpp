@@ -266,7 +266,6 @@ BOOL CGXGridCore::MoveDataRows(const CGXRange&, const CDWordArray&, UINT, GXCmdT
 BOOL CGXGridCore::MoveDataCols(const CGXRange&, const CDWordArray&, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::SetFrozenRows(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::SetFrozenCols(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 
 // ---- drawing area, printing metrics, sizes and selection ------------------------------------------------------
 

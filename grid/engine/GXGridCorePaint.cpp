@@ -586,6 +586,13 @@ void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nR
     ctx.m_anColLeft.push_back(x);
     x += ctx.m_anColWidth.back();
   }
+  if ((m_pParam->m_wMergeCellsMode & 3) || m_pParam->m_wFloatCellsMode == 1) {
+    const auto rows = std::minmax_element(ctx.m_anRow.begin(), ctx.m_anRow.end() - 1);
+    const auto cols = std::minmax_element(ctx.m_anCol.begin(), ctx.m_anCol.end() - 1);
+    const CGXRange area = CGXRange().SetCellRange(*rows.first, *cols.first, *rows.second, *cols.second);
+    EvalVisibleFloatMergeCells(area, GetFrozenRows(), GetFrozenCols(), GetTopRow(), GetLeftCol(), *rows.second,
+                               *cols.second, FALSE);
+  }
   if (m_pParam->m_wComposeAllStyles == 1)
     for (ROWCOL i = 0; i < ctx.m_nRows; ++i)
       for (ROWCOL j = 0; j < ctx.m_nCols; ++j) StyleOf(*this, ctx, ctx.Index(i, j), ctx.m_anRow[i], ctx.m_anCol[j]);
