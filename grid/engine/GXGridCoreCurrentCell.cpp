@@ -207,8 +207,9 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
   }
   if (m_pParam && m_pParam->m_bCurrentCellHint && !(flags & 0x40)) {
     CGXGridHint hint(27, m_nViewID);
-    hint.m_range.SetCellRange(nRow, nCol, nRow, nCol);
-    hint.m_flags = flags;
+    hint.m_nRow1 = nRow, hint.m_nCol1 = nCol;
+    // The other views do not pass it on.
+    hint.m_flags = flags | 0x40;
     UpdateAllViews(nullptr, 0, &hint);
   }
   if (m_pParam && m_pParam->m_bSelectionFollowsCurrentCell && !bBound && !(flags & 0x80) &&
@@ -246,7 +247,7 @@ BOOL CGXGridCore::EndCurrentCellEdit(BOOL bStore, UINT flags, BOOL bNotify) {
   }
   if (bNotify && result) {
     CGXGridHint hint(24, m_nViewID);
-    hint.m_range.SetCellRange(bStore, flags, bStore, flags);
+    hint.m_lParam = bStore;
     hint.m_flags = flags;
     UpdateAllViews(nullptr, 0, &hint);
     result = hint.m_bAccept;

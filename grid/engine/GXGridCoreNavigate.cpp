@@ -182,11 +182,11 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
 }
 
 CGXRange* CGXGridCore::KeySelRange() {
-  if (!m_pParam || !m_posKeySelRange) return nullptr;
+  if (!m_pParam || !m_posSelRange) return nullptr;
   // The selection list may have been emptied since the anchor was made.
   for (POSITION pos = m_pParam->m_SelRects.GetHeadPosition(); pos; m_pParam->m_SelRects.GetNext(pos))
-    if (pos == m_posKeySelRange) return m_pParam->m_SelRects.GetAt(pos);
-  m_posKeySelRange = nullptr;
+    if (pos == m_posSelRange) return m_pParam->m_SelRects.GetAt(pos);
+  m_posSelRange = nullptr;
   return nullptr;
 }
 
@@ -196,7 +196,7 @@ BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
   const WORD mode = m_pParam->m_wListBoxSelectionMode;
   ROWCOL r, c;
   auto newAnchor = [&]() {
-    m_posKeySelRange = m_pParam->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(r, c, r, c)));
+    m_posSelRange = m_pParam->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(r, c, r, c)));
     m_nKeySelAnchorRow = r, m_nKeySelAnchorCol = c;
   };
   if (mode == 1 || mode == 2) {
@@ -226,7 +226,7 @@ BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
     return TRUE;
   }
   MoveCurrentCell(direction, nCell, TRUE);
-  m_posKeySelRange = nullptr;
+  m_posSelRange = nullptr;
   return FALSE;
 }
 
@@ -509,7 +509,7 @@ BOOL CGXGridCore::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, 
   if (!m_pParam || !(nFlags & MK_CONTROL)) return FALSE;
   const bool rowHeader = nCol <= GetHeaderCols(), colHeader = nRow <= GetHeaderRows();
   if ((!rowHeader && !colHeader) || !m_pParam->m_SelRects.IsCellInList(nRow, nCol)) return FALSE;
-  m_posKeySelRange = nullptr;
+  m_posSelRange = nullptr;
   DeselectBand(rowHeader, rowHeader ? nRow : nCol);
   Redraw(2, FALSE);
   return TRUE;

@@ -281,29 +281,23 @@ ROWCOL CGXGridCore::LastColInView() {
 BOOL CGXGridCore::ScrollGrid(int direction, ROWCOL nCount) {
   if (direction < 1 || direction > 4) return TRUE;
   if (!DoScroll(direction, nCount)) return FALSE;
-  CSplitterWnd* split = m_pSplitterWnd;
+  auto* split = dynamic_cast<CSplitterWnd*>(m_pSplitterWnd);
   if (!split || !::IsWindow(split->GetSafeHwnd())) return TRUE;
   const bool vertical = direction == 1 || direction == 3;
   if (vertical ? split->GetColumnCount() < 2 : split->GetRowCount() < 2) return TRUE;
   const int row = vertical ? m_nSplitRow : 1 - m_nSplitRow, col = vertical ? 1 - m_nSplitCol : m_nSplitCol;
-  auto* pane = dynamic_cast<CGXGridCore*>(split->GetPane(row, col));
+  CWnd* paneWnd = split->GetPane(row, col);
+  auto* pane = dynamic_cast<CGXGridCore*>(paneWnd);
   if (!pane || pane == this) return TRUE;
-  CGXGridHint hint(vertical ? 25 : 26, m_nViewID);
-  hint.m_range.m_nTop = vertical ? m_nTopRow : 0;
-  hint.m_range.m_nLeft = vertical ? 0 : m_nLeftCol;
+  // The pane beside follows; only the pane the hint names takes it.
+  CGXGridHint hint(vertical ? 25 : 26, -1);
+  hint.m_nRow1 = m_nTopRow;
+  hint.m_nCol1 = m_nLeftCol;
+  hint.m_pHintPtr = paneWnd;
   hint.m_flags = 2;
-  pane->OnScrollHint(hint);
+  pane->OnGridUpdate(nullptr, 0, &hint);
+  pane->SetScrollPos(vertical ? SB_VERT : SB_HORZ, (int)(vertical ? pane->m_nTopRow : pane->m_nLeftCol), TRUE);
   return TRUE;
-}
-
-void CGXGridCore::OnScrollHint(const CGXGridHint& hint) {
-  if (hint.m_id == 25 && hint.m_range.m_nTop != m_nTopRow) {
-    SetTopRow(hint.m_range.m_nTop, hint.m_flags, TRUE);
-    SetScrollPos(SB_VERT, (int)m_nTopRow, TRUE);
-  } else if (hint.m_id == 26 && hint.m_range.m_nLeft != m_nLeftCol) {
-    SetLeftCol(hint.m_range.m_nLeft, hint.m_flags, TRUE);
-    SetScrollPos(SB_HORZ, (int)m_nLeftCol, TRUE);
-  }
 }
 
 void CGXGridCore::MoveTopLeft(BOOL bVertical, ROWCOL nNew, UINT flags) {

@@ -145,13 +145,14 @@ void CGXGridView::OnInitialUpdate() {
   m_pGridWnd = this;
   m_bIsViewContext = TRUE;
   CGXGridCore::m_pDocument = GetDocument();
-  CWnd* split = GXGetParentOfKind(this, RUNTIME_CLASS(CSplitterWnd), TRUE);
-  m_pSplitterWnd = split && (split->GetStyle() & SPLS_DYNAMIC_SPLIT) ? static_cast<CSplitterWnd*>(split) : nullptr;
+  CWnd* found = GXGetParentOfKind(this, RUNTIME_CLASS(CSplitterWnd), TRUE);
+  auto* split = found && (found->GetStyle() & SPLS_DYNAMIC_SPLIT) ? static_cast<CSplitterWnd*>(found) : nullptr;
+  m_pSplitterWnd = split;
   SetScrollBarBehaviour(SB_BOTH, m_pSplitterWnd || GetParentTabWnd() ? 12 : 10, TRUE);
   // A new pane shows the grid of the first one.
   CGXGridCore* first = nullptr;
-  if (m_pSplitterWnd && m_pSplitterWnd->IsChildPane(this, &m_nSplitRow, &m_nSplitCol)) {
-    first = dynamic_cast<CGXGridCore*>(m_pSplitterWnd->GetPane(0, 0));
+  if (split && split->IsChildPane(this, &m_nSplitRow, &m_nSplitCol)) {
+    first = dynamic_cast<CGXGridCore*>(split->GetPane(0, 0));
     if (first && first != this && first->GetParam() && !GetParam()) SetParam(first->GetParam(), FALSE);
   }
   Initialize();
@@ -161,21 +162,21 @@ void CGXGridView::OnInitialUpdate() {
     if (!param->GetPrintDevice()) param->SetPrintDevice(new CGXPrintDevice, TRUE);
     AttachPrinterDevice(param->GetPrintDevice(), FALSE);
   }
-  if (m_pSplitterWnd && (m_nSplitRow > 0 || m_nSplitCol > 0)) {
+  if (split && (m_nSplitRow > 0 || m_nSplitCol > 0)) {
     if (m_nSplitRow > 0) {
-      if (auto* above = dynamic_cast<CGXGridCore*>(m_pSplitterWnd->GetPane(0, m_nSplitCol))) {
+      if (auto* above = dynamic_cast<CGXGridCore*>(split->GetPane(0, m_nSplitCol))) {
         m_nTopRow = above->m_nTopRow, m_nLeftCol = above->m_nLeftCol;
         above->m_dxCachedExtent = above->m_dyCachedExtent = 0;
       }
-      m_bDisplayColHeaders = FALSE;
+      m_bPaneShowsHeaderRows = FALSE;
     }
     if (m_nSplitCol > 0) {
-      if (auto* left = dynamic_cast<CGXGridCore*>(m_pSplitterWnd->GetPane(m_nSplitRow, 0))) {
+      if (auto* left = dynamic_cast<CGXGridCore*>(split->GetPane(m_nSplitRow, 0))) {
         m_nTopRow = left->m_nTopRow;
         if (m_nSplitRow == 0) m_nLeftCol = left->m_nLeftCol;
         left->m_dxCachedExtent = left->m_dyCachedExtent = 0;
       }
-      m_bDisplayRowHeaders = FALSE;
+      m_bPaneShowsHeaderCols = FALSE;
     }
   }
   RefreshScrollBars(TRUE, FALSE);
@@ -187,8 +188,8 @@ void CGXGridView::OnActivateView(BOOL bActivate, CView* pActivateView, CView* pD
 }
 
 void CGXGridView::OnPrepareDC(CDC* pDC, CPrintInfo* pInfo) { PrepareDC(pDC, pInfo); }
-void CGXGridView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) { CGXGridCore::OnUpdate(pSender, lHint, pHint); }
-void CGXGridView::OnDraw(CDC* pDC) { CGXGridCore::OnDraw(pDC); }
+void CGXGridView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) { OnGridUpdate(pSender, lHint, pHint); }
+void CGXGridView::OnDraw(CDC* pDC) { OnGridDraw(pDC); }
 void CGXGridView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) { CGXGridCore::OnBeginPrinting(pDC, pInfo); }
 void CGXGridView::OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) { CGXGridCore::OnEndPrinting(pDC, pInfo); }
 void CGXGridView::OnPrint(CDC* pDC, CPrintInfo* pInfo) { CGXGridCore::OnPrint(pDC, pInfo); }

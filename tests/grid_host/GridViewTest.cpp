@@ -144,10 +144,9 @@ class GridView : public ::testing::Test {
     CGXGridParam* p = view->GetParam();
     p->GetData()->SetRowCount(rows);
     p->GetData()->SetColCount(cols);
-    view->m_nCharHeight = rowHeight;
-    view->m_nCharWidth = 5;
-    p->m_nDefaultRowHeight = 1000;
-    p->m_nDefaultColWidth = 10000;
+    view->CGXGridCore::UpdateWindow();  // painting measures the font first
+    view->StoreDefaultRowHeight(rowHeight);
+    view->StoreDefaultColWidth(50);
     view->RefreshScrollBars(FALSE, FALSE);
   }
   void Put(ROWCOL r, ROWCOL c, const char* value) {
@@ -183,15 +182,15 @@ TEST_F(GridView, SplitPanesFollowTheFirstAndDropTheirHeaders) {
   EXPECT_EQ(lower->GetParam(), view->GetParam());
   EXPECT_EQ(lower->GetTopRow(), 40u);
   EXPECT_EQ(lower->GetLeftCol(), 7u);
-  EXPECT_FALSE(lower->m_bDisplayColHeaders);
-  EXPECT_TRUE(lower->m_bDisplayRowHeaders);
+  EXPECT_FALSE(lower->m_bPaneShowsHeaderRows);
+  EXPECT_TRUE(lower->m_bPaneShowsHeaderCols);
   EXPECT_EQ(lower->GetScrollBarBehaviour(SB_VERT), 12u);
   ASSERT_TRUE(s.SplitColumn(150));
   auto* right = dynamic_cast<CGXGridCore*>(s.GetPane(0, 1));
   ASSERT_TRUE(right);
   EXPECT_EQ(right->GetTopRow(), 40u);
-  EXPECT_FALSE(right->m_bDisplayRowHeaders);
-  EXPECT_TRUE(right->m_bDisplayColHeaders);
+  EXPECT_FALSE(right->m_bPaneShowsHeaderCols);
+  EXPECT_TRUE(right->m_bPaneShowsHeaderRows);
   // All panes print through the one device of the shared parameter block.
   EXPECT_EQ(static_cast<CGXView*>(s.GetPane(0, 1))->GetPrinterDevice(), view->GetParam()->GetPrintDevice());
   // A pane scrolled up or down takes the pane beside it along.
