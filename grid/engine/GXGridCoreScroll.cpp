@@ -102,7 +102,12 @@ void CGXGridCore::SetScrollRange(int nBar, int nFirst, int nLast, BOOL bRedraw) 
     info.nMax = (int)(count / factor);
     info.nPage = (UINT)std::max<long>(0, (count + 1 - nLast) / factor);
   }
-  m_pGridWnd->SetScrollInfo(nBar, &info, bRedraw);
+  // An unchanged bar is not drawn again.
+  SCROLLINFO now{};
+  now.cbSize = sizeof now;
+  const BOOL same = m_pGridWnd->GetScrollInfo(nBar, &now, SIF_RANGE | SIF_PAGE) && now.nMin == info.nMin &&
+                    now.nMax == info.nMax && now.nPage == info.nPage;
+  if (!same) m_pGridWnd->SetScrollInfo(nBar, &info, bRedraw);
   m_bScrollbarsSet = TRUE;
 }
 
@@ -110,7 +115,9 @@ int CGXGridCore::SetScrollPos(int nBar, int nPos, BOOL bRedraw) {
   const UINT mode = nBar == SB_VERT ? m_nVScrollMode : m_nHScrollMode;
   if (mode == 0 || !m_pGridWnd || !m_pGridWnd->GetSafeHwnd()) return 0;
   const int factor = std::max(1, nBar == SB_VERT ? m_nSBThumbFactorV : m_nSBThumbFactorH);
-  return m_pGridWnd->SetScrollPos(nBar, nPos < factor ? 0 : nPos / factor, bRedraw) * factor;
+  const int pos = nPos < factor ? 0 : nPos / factor, old = m_pGridWnd->GetScrollPos(nBar);
+  if (old != pos) m_pGridWnd->SetScrollPos(nBar, pos, bRedraw);
+  return old * factor;
 }
 
 int CGXGridCore::GetScrollPos(int nBar) {
