@@ -602,8 +602,6 @@ class CGXGridCore {
   // Button 0 left, 1 middle, 2 right.
   BOOL HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt, UINT nFlags,
                  WORD nHitState);
-  // Takes one row (column) out of every selected range.
-  void DeselectBand(BOOL bRows, ROWCOL n);
   int ScrollWindowBy(BOOL bVertical, int nPixels);
   // A new top row (left column): near moves down shift pixels, the others redraw.
   void MoveTopLeft(BOOL bVertical, ROWCOL nNew, UINT flags);

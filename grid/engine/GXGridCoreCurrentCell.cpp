@@ -216,7 +216,7 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
       !m_pParam->m_SelRects.IsCellInList(nRow, nCol)) {
     SetSelection(nullptr);
     if (nRow > GetHeaderRows() && nCol > GetHeaderCols())
-      m_pParam->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol)));
+      SelectRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), TRUE, TRUE);
   }
   return IsCurrentCell(nRow, nCol);
 }

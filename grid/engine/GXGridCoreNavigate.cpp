@@ -202,26 +202,27 @@ BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
   if (mode == 1 || mode == 2) {
     if (!GetCurrentCell(r, c)) return MoveCurrentCell(direction, nCell, TRUE);
     if (!(KeySelRange() && bExtend && mode == 2)) {
+      if (!OnChangingSelection(nullptr, FALSE, FALSE)) return FALSE;
       SetSelection(nullptr);
       newAnchor();
     }
+    const CGXRange* anchor = KeySelRange();
+    if (!anchor || !OnChangingSelection(anchor, FALSE, FALSE)) return FALSE;
     MoveCurrentCell(direction, nCell, TRUE);
     GetCurrentCell(r, c);
-    if (CGXRange* range = KeySelRange()) {
-      const ROWCOL from = mode == 2 && bExtend ? m_nKeySelAnchorRow : r;
-      range->SetRowRange(std::min(from, r), std::max(from, r));
+    if (const CGXRange* range = KeySelRange()) {
+      SetSelection(m_posSelRange, mode == 2 && bExtend ? m_nKeySelAnchorRow : r, 0, r, 0);
+      OnChangedSelection(range, FALSE, FALSE);
     }
     if (!bExtend) m_nKeySelAnchorRow = r, m_nKeySelAnchorCol = c;
-    Redraw(2, FALSE);
     return TRUE;
   }
   if (bExtend) {
-    if (!KeySelRange() && GetCurrentCell(r, c)) newAnchor();
+    if (!KeySelRange() && GetCurrentCell(r, c) && OnStartSelection(r, c, 0, CPoint())) newAnchor();
     MoveCurrentCell(direction, nCell, FALSE);
-    if (CGXRange* range = KeySelRange(); range && GetCurrentCell(r, c)) {
-      range->SetCellRange(std::min(m_nKeySelAnchorRow, r), std::min(m_nKeySelAnchorCol, c),
-                          std::max(m_nKeySelAnchorRow, r), std::max(m_nKeySelAnchorCol, c));
-      Redraw(2, FALSE);
+    if (const CGXRange* range = KeySelRange(); range && GetCurrentCell(r, c)) {
+      SetSelection(m_posSelRange, m_nKeySelAnchorRow, m_nKeySelAnchorCol, r, c);
+      OnChangedSelection(range, FALSE, FALSE);
     }
     return TRUE;
   }
@@ -477,41 +478,12 @@ BOOL CGXGridCore::OnRButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDra
   return HitRowCol(2, nHitRow, nHitCol, nDragRow, nDragCol, pt, nFlags, nHitState);
 }
 
-void CGXGridCore::DeselectBand(BOOL bRows, ROWCOL n) {
-  CGXRangeList& list = m_pParam->m_SelRects;
-  const ROWCOL rows = GetRowCount(), cols = GetColCount();
-  CGXRangeList rest;
-  while (!list.IsEmpty()) {
-    auto* s = static_cast<CGXRange*>(list.RemoveHead());
-    CGXRange cells = *s;
-    cells.ExpandRange(1, 1, rows, cols);
-    const ROWCOL lo = bRows ? cells.m_nTop : cells.m_nLeft, hi = bRows ? cells.m_nBottom : cells.m_nRight;
-    if (n < lo || n > hi) {
-      rest.AddTail(s);
-      continue;
-    }
-    // What lies before and after the band keeps the range's kind.
-    auto part = [&](ROWCOL a, ROWCOL b) {
-      auto* p = new CGXRange(*s);
-      if (bRows) p->m_nTop = a, p->m_nBottom = b;
-      else p->m_nLeft = a, p->m_nRight = b;
-      if (s->IsTable()) bRows ? p->SetRowRange(a, b) : p->SetColRange(a, b);
-      rest.AddTail(p);
-    };
-    if (n > lo) part(lo, n - 1);
-    if (n < hi) part(n + 1, hi);
-    delete s;
-  }
-  while (!rest.IsEmpty()) list.AddTail(rest.RemoveHead());
-}
-
 BOOL CGXGridCore::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint) {
   if (!m_pParam || !(nFlags & MK_CONTROL)) return FALSE;
   const bool rowHeader = nCol <= GetHeaderCols(), colHeader = nRow <= GetHeaderRows();
   if ((!rowHeader && !colHeader) || !m_pParam->m_SelRects.IsCellInList(nRow, nCol)) return FALSE;
   m_posSelRange = nullptr;
-  DeselectBand(rowHeader, rowHeader ? nRow : nCol);
-  Redraw(2, FALSE);
+  SelectRange(rowHeader ? CGXRange().SetRowRange(nRow, nRow) : CGXRange().SetColRange(nCol, nCol), FALSE, TRUE);
   return TRUE;
 }
 
