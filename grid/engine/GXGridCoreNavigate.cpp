@@ -20,7 +20,8 @@ void CGXGridCore::SortRows(CGXRange, CGXSortInfoArray&, UINT) {}
 void CGXGridCore::SortCols(CGXRange, CGXSortInfoArray&, UINT) {}
 
 BOOL CGXGridCore::FindNextSelectableCell(int direction, ROWCOL& nRow, ROWCOL& nCol) {
-  if (direction < 1 || direction > 4) return FALSE;
+  // Moves never land on the header row 0 or column 0.
+  if (direction < 1 || direction > 4 || nRow == 0 || nCol == 0) return FALSE;
   const ROWCOL rows = GetRowCount(), cols = GetColCount();
   const bool vertical = direction == 1 || direction == 3;
   ROWCOL r = nRow, c = nCol;

@@ -19,6 +19,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/WindowPaint.h"
 
 #include <gtest/gtest.h>
 
@@ -429,6 +430,21 @@ TEST_F(GridView, ClicksToggleRowsAndSortTwice) {
   EXPECT_EQ(Current(), Cell(1, 3));
 }
 
+TEST_F(GridView, AnEmptyGridIgnoresMovesAndScrolls) {
+  Open();
+  Table(0, 0);
+  EXPECT_FALSE(view->SetCurrentCell(1, 1));
+  for (UINT vk : {VK_DOWN, VK_RIGHT, VK_NEXT, VK_PRIOR, VK_TAB, VK_RETURN, VK_F2, VK_ESCAPE}) Key(vk);
+  Key(VK_HOME, UiAutomation::kControl);
+  Key(VK_END, UiAutomation::kControl);
+  EXPECT_FALSE(view->IsCurrentCell());
+  EXPECT_FALSE(view->DoScroll(3, 0));
+  EXPECT_FALSE(view->DoScroll(3, 5));
+  EXPECT_FALSE(view->ScrollCellIntoView(7, 7));
+  ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 30000), 0);
+  EXPECT_EQ(view->GetTopRow(), 1u);
+}
+
 TEST_F(GridView, PaintingBeforeStartUpFillsTheWindowColour) {
   auto* early = new CTestGridView;
   CFrameWnd* host = new CFrameWnd;
@@ -436,6 +452,7 @@ TEST_F(GridView, PaintingBeforeStartUpFillsTheWindowColour) {
   ASSERT_TRUE(early->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 80), host, 1, nullptr));
   ::InvalidateRect(early->m_hWnd, nullptr, TRUE);
   EXPECT_NO_THROW(::UpdateWindow(early->m_hWnd));
+  EXPECT_EQ(GetWindowPixel(early->m_hWnd, POINT{50, 40}), (COLORREF)::GetSysColor(COLOR_WINDOW));
   host->DestroyWindow();
   UiAutomation::Pump();
 }
