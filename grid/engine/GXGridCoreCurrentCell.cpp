@@ -208,8 +208,8 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
   if (m_pParam && m_pParam->m_bCurrentCellHint && !(flags & 0x40)) {
     CGXGridHint hint(27, m_nViewID);
     hint.m_nRow1 = nRow, hint.m_nCol1 = nCol;
-    // The other views do not pass it on.
-    hint.m_flags = flags | 0x40;
+    // The other views neither pass it on nor take the focus.
+    hint.m_flags = flags | 0x60;
     UpdateAllViews(nullptr, 0, &hint);
   }
   if (m_pParam && m_pParam->m_bSelectionFollowsCurrentCell && !bBound && !(flags & 0x80) &&
