@@ -313,6 +313,13 @@ TEST_F(GridView, EndingAnEditStoresOnceAndAsksTheOtherViews) {
   EXPECT_TRUE(view->IsCurrentCell(1, 1));
   view->acceptHints = FALSE;
   EXPECT_FALSE(view->EndCurrentCellEdit(TRUE, 2, TRUE));
+  // The other views hear of a new current cell once, unless the caller says not to tell them.
+  view->GetParam()->m_bCurrentCellHint = TRUE;
+  view->hints.clear();
+  view->SetCurrentCell(2, 1);
+  view->SetCurrentCell(3, 1, 0x4A);
+  EXPECT_EQ(view->hints, (std::vector<UINT>{27}));
+  view->SetCurrentCell(1, 1);
   // Discarding reloads the stored value.
   control->Type("34");
   view->EndCurrentCellEdit(FALSE, 2, FALSE);
