@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <type_traits>
 
 IMPLEMENT_SERIAL(CGXDWordArrayPtrArray, CObject, 1)
 IMPLEMENT_DYNAMIC(CGXPtrArrayPtrArray, CObject)
@@ -17,29 +16,28 @@ const ROWCOL kMaxEntries = 1u << 28;
 const ROWCOL kToEnd = 0xFFFFFFFEu;
 
 DWORD Entry(const CGXDWordArrayPtrArray& t, DWORD major, DWORD minor) {
-  const CDWordArray* a = t.Find(major);
-  return a && (INT_PTR)minor < a->GetSize() ? a->GetAt((INT_PTR)minor) : 0;
+  const CGXRunArray* a = t.Find(major);
+  return a ? a->Get(minor) : 0;
 }
 
 void Put(CGXDWordArrayPtrArray& t, DWORD major, DWORD minor, DWORD v) {
   if (!v) {
-    CDWordArray* a = t.Find(major);
-    if (a && (INT_PTR)minor < a->GetSize()) (*a)[(INT_PTR)minor] = 0;
+    if (CGXRunArray* a = t.Find(major)) a->Set(minor, 0);
     return;
   }
-  t.Get(major)->SetAtGrow((INT_PTR)minor, v);
+  t.Get(major)->Set(minor, v);
 }
 
 // The last index of the run of equal non-zero entries that holds `minor`.
 DWORD RunEnd(const CGXDWordArrayPtrArray& t, DWORD major, DWORD minor) {
-  const CDWordArray* a = t.Find(major);
+  const CGXRunArray* a = t.Find(major);
   const DWORD v = Entry(t, major, minor);
   DWORD e = minor;
-  while ((INT_PTR)e + 1 < a->GetSize() && a->GetAt((INT_PTR)e + 1) == v) ++e;
+  while (e + 1 < a->GetSize() && a->Get(e + 1) == v) ++e;
   return e;
 }
 
-// Writes start over minor..toMinor of `major` and clears what still carried the old start just after.
+// Writes start over minor..toMinor of `major`.
 void WriteRun(CGXDWordArrayPtrArray& t, DWORD major, DWORD minor, DWORD toMinor, DWORD start) {
   // The runs that held the first and the last cell end here now.
   const DWORD oldFirst = Entry(t, major, minor), oldLast = Entry(t, major, toMinor);
@@ -56,69 +54,149 @@ void WriteRun(CGXDWordArrayPtrArray& t, DWORD major, DWORD minor, DWORD toMinor,
 
 void ClearRect(CGXDWordArrayPtrArray& t, DWORD major1, DWORD major2, DWORD minor1, DWORD minor2) {
   for (DWORD j = major1;; ++j) {
-    if (CDWordArray* a = t.Find(j))
-      for (DWORD m = minor1; (INT_PTR)m < a->GetSize() && m <= minor2; ++m) (*a)[(INT_PTR)m] = 0;
+    if (CGXRunArray* a = t.Find(j))
+      for (DWORD m = minor1; m < a->GetSize() && m <= minor2; ++m) a->Set(m, 0);
     if (j == major2) break;
   }
 }
 
-template <class ARRAY>
-void InsertIn(ARRAY& a, DWORD at, DWORD count) {
-  if ((INT_PTR)at < a.GetSize() && count) a.InsertAt((INT_PTR)at, std::decay_t<decltype(a.GetAt(0))>{}, (INT_PTR)count);
+// The three structural edits on a whole sequence, as rows and columns move.
+template <class T>
+void InsertIn(std::vector<T>& v, DWORD at, DWORD count) {
+  if (at < v.size() && count) v.insert(v.begin() + at, count, T{});
 }
 
-// Owned arrays of the removed band are freed first.
-template <class ARRAY>
-void RemoveFrom(ARRAY& a, DWORD from, DWORD to) {
-  if ((INT_PTR)from >= a.GetSize()) return;
-  const INT_PTR last = std::min<INT_PTR>((INT_PTR)to, a.GetSize() - 1);
-  if constexpr (std::is_pointer_v<std::decay_t<decltype(a.GetAt(0))>>)
-    for (INT_PTR i = (INT_PTR)from; i <= last; ++i) delete a[i];
-  a.RemoveAt((INT_PTR)from, last - (INT_PTR)from + 1);
+template <class T>
+void RemoveFrom(std::vector<T>& v, DWORD from, DWORD to) {
+  if (from >= v.size()) return;
+  const size_t last = std::min<size_t>(to, v.size() - 1);
+  v.erase(v.begin() + from, v.begin() + last + 1);
 }
 
-// Moves the band from..to so that it starts at dest of the sequence without it, as rows move.
-template <class ARRAY>
-void MoveIn(ARRAY& a, DWORD from, DWORD to, DWORD dest) {
-  if ((INT_PTR)from >= a.GetSize() && (INT_PTR)dest >= a.GetSize()) return;
-  const INT_PTR n = (INT_PTR)to - (INT_PTR)from + 1;
-  const INT_PTR need = std::max<INT_PTR>((INT_PTR)to + 1, (INT_PTR)dest + n);
-  if (a.GetSize() < need) a.SetSize(need);
-  auto* d = a.GetData();
-  if (dest < from) std::rotate(d + dest, d + from, d + to + 1);
-  else std::rotate(d + from, d + to + 1, d + dest + n);
+// Moves the band from..to so that it starts at dest of the sequence without it.
+template <class T>
+void MoveIn(std::vector<T>& v, DWORD from, DWORD to, DWORD dest) {
+  if (from >= v.size() && dest >= v.size()) return;
+  const size_t n = (size_t)to - from + 1;
+  v.resize(std::max({v.size(), (size_t)to + 1, (size_t)dest + n}));
+  if (dest < from) std::rotate(v.begin() + dest, v.begin() + from, v.begin() + to + 1);
+  else std::rotate(v.begin() + from, v.begin() + to + 1, v.begin() + dest + n);
 }
 
-// Row ops on the tables: the one indexed by the moved dimension moves its arrays, the other its entries.
+// An edit of the moved dimension: the table indexed by it moves its lines, the other table the
+// entries of each line. Lines removed are freed.
 template <class OP>
 void BothTables(CGXDWordArrayPtrArray& major, CGXDWordArrayPtrArray& minor, OP op) {
-  op(major);
-  for (INT_PTR i = 0; i < minor.GetSize(); ++i)
-    if (CDWordArray* a = minor[i]) op(*a);
+  std::vector<CGXRunArray*> lines = major.Expand();
+  std::vector<CGXRunArray*> before = lines;
+  op(lines);
+  std::sort(before.begin(), before.end());
+  std::vector<CGXRunArray*> after = lines;
+  std::sort(after.begin(), after.end());
+  for (CGXRunArray* p : before)
+    if (p && !std::binary_search(after.begin(), after.end(), p)) delete p;
+  major.Compact(std::move(lines));
+  for (DWORD i = 0; i < minor.GetSize(); ++i) {
+    if (CGXRunArray* a = minor.Find(i)) {
+      std::vector<DWORD> full = a->Expand();
+      op(full);
+      a->Compact(std::move(full));
+    }
+  }
 }
 
 }  // namespace
 
-void CGXDWordArrayPtrArray::DeleteAll() {
-  for (INT_PTR i = 0; i < GetSize(); ++i) delete GetAt(i);
-  RemoveAll();
+void CGXRunArray::Set(DWORD i, DWORD v) {
+  if (i >= kMaxEntries) AfxThrowMemoryException();
+  if (m_v.empty()) {
+    if (!v) return;
+    m_nBase = i;
+  }
+  if (i < m_nBase) {
+    if (!v) return;
+    m_v.insert(m_v.begin(), m_nBase - i, 0);
+    m_nBase = i;
+  }
+  if (i - m_nBase >= m_v.size()) {
+    if (!v) return;
+    m_v.resize(i - m_nBase + 1, 0);
+  }
+  m_v[i - m_nBase] = v;
 }
 
-CDWordArray* CGXDWordArrayPtrArray::Get(DWORD i) {
+std::vector<DWORD> CGXRunArray::Expand() const {
+  std::vector<DWORD> full(GetSize(), 0);
+  std::copy(m_v.begin(), m_v.end(), full.begin() + (m_v.empty() ? 0 : m_nBase));
+  return full;
+}
+
+void CGXRunArray::Compact(std::vector<DWORD>&& full) {
+  size_t first = 0;
+  while (first < full.size() && !full[first]) ++first;
+  m_nBase = (DWORD)first;
+  m_v.assign(full.begin() + (std::ptrdiff_t)first, full.end());
+  while (!m_v.empty() && !m_v.back()) m_v.pop_back();
+  if (m_v.empty()) m_nBase = 0;
+}
+
+void CGXRunArray::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    ar.WriteCount(GetSize());
+    for (DWORD i = 0; i < GetSize(); ++i) ar << Get(i);
+    return;
+  }
+  m_v.clear();
+  m_nBase = 0;
+  const DWORD_PTR count = ar.ReadCount();
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    DWORD v = 0;
+    ar >> v;
+    if (v) Set((DWORD)i, v);
+  }
+}
+
+void CGXDWordArrayPtrArray::DeleteAll() {
+  for (CGXRunArray* p : m_lines) delete p;
+  m_lines.clear();
+  m_nBase = 0;
+}
+
+CGXRunArray* CGXDWordArrayPtrArray::Get(DWORD i) {
   if (i >= kMaxEntries) AfxThrowMemoryException();
-  if ((INT_PTR)i >= GetSize()) SetSize((INT_PTR)i + 1);
-  CDWordArray*& a = ElementAt((INT_PTR)i);
-  if (!a) a = new CDWordArray;
+  if (m_lines.empty()) m_nBase = i;
+  if (i < m_nBase) {
+    m_lines.insert(m_lines.begin(), m_nBase - i, nullptr);
+    m_nBase = i;
+  }
+  if (i - m_nBase >= m_lines.size()) m_lines.resize(i - m_nBase + 1, nullptr);
+  CGXRunArray*& a = m_lines[i - m_nBase];
+  if (!a) a = new CGXRunArray;
   return a;
+}
+
+std::vector<CGXRunArray*> CGXDWordArrayPtrArray::Expand() const {
+  std::vector<CGXRunArray*> full(GetSize(), nullptr);
+  std::copy(m_lines.begin(), m_lines.end(), full.begin() + (m_lines.empty() ? 0 : m_nBase));
+  return full;
+}
+
+void CGXDWordArrayPtrArray::Compact(std::vector<CGXRunArray*>&& full) {
+  size_t first = 0;
+  while (first < full.size() && !full[first]) ++first;
+  m_nBase = (DWORD)first;
+  m_lines.assign(full.begin() + (std::ptrdiff_t)first, full.end());
+  while (!m_lines.empty() && !m_lines.back()) m_lines.pop_back();
+  if (m_lines.empty()) m_nBase = 0;
 }
 
 void CGXDWordArrayPtrArray::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
-    ar << (WORD)1 << (DWORD)GetSize();
-    for (INT_PTR i = 0; i < GetSize(); ++i) {
-      if (!GetAt(i)) continue;
-      ar << (DWORD)i;
-      GetAt(i)->Serialize(ar);
+    ar << (WORD)1 << GetSize();
+    for (DWORD i = 0; i < GetSize(); ++i) {
+      if (!Find(i)) continue;
+      ar << i;
+      Find(i)->Serialize(ar);
     }
     ar << (DWORD)0xFFFFFFFF;
     return;
@@ -130,15 +208,12 @@ void CGXDWordArrayPtrArray::Serialize(CArchive& ar) {
   ar >> size;
   if (size > kMaxEntries) AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
   DeleteAll();
-  SetSize((INT_PTR)size);
   for (;;) {
     DWORD i = 0;
     ar >> i;
     if (i == 0xFFFFFFFF) break;
     if (i >= size) AfxThrowInvalidArgException();
-    CDWordArray*& a = ElementAt((INT_PTR)i);
-    if (!a) a = new CDWordArray;
-    a->Serialize(ar);
+    Get(i)->Serialize(ar);
   }
 }
 
@@ -198,32 +273,32 @@ BOOL CGXSpanCellPool::SetSpan(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nT
 
 void CGXSpanCellPool::InsertRows(ROWCOL nRow, ROWCOL nCount) {
   if (nRow >= kHuge || nCount >= kHuge) return;
-  BothTables(m_RowTable, m_ColTable, [&](auto& a) { InsertIn(a, nRow, nCount); });
+  BothTables(m_RowTable, m_ColTable, [&](auto& v) { InsertIn(v, nRow, nCount); });
 }
 
 void CGXSpanCellPool::RemoveRows(ROWCOL nFrom, ROWCOL nTo) {
   if (nFrom >= kHuge || (nTo >= kHuge && nTo != kToEnd) || nTo < nFrom) return;
-  BothTables(m_RowTable, m_ColTable, [&](auto& a) { RemoveFrom(a, nFrom, nTo); });
+  BothTables(m_RowTable, m_ColTable, [&](auto& v) { RemoveFrom(v, nFrom, nTo); });
 }
 
 void CGXSpanCellPool::MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   if (nFrom >= kHuge || nTo >= kHuge || nDest >= kHuge || nTo < nFrom || nDest == nFrom) return;
-  BothTables(m_RowTable, m_ColTable, [&](auto& a) { MoveIn(a, nFrom, nTo, nDest); });
+  BothTables(m_RowTable, m_ColTable, [&](auto& v) { MoveIn(v, nFrom, nTo, nDest); });
 }
 
 void CGXSpanCellPool::InsertCols(ROWCOL nCol, ROWCOL nCount) {
   if (nCol >= kHuge || nCount >= kHuge) return;
-  BothTables(m_ColTable, m_RowTable, [&](auto& a) { InsertIn(a, nCol, nCount); });
+  BothTables(m_ColTable, m_RowTable, [&](auto& v) { InsertIn(v, nCol, nCount); });
 }
 
 void CGXSpanCellPool::RemoveCols(ROWCOL nFrom, ROWCOL nTo) {
   if (nFrom >= kHuge || (nTo >= kHuge && nTo != kToEnd) || nTo < nFrom) return;
-  BothTables(m_ColTable, m_RowTable, [&](auto& a) { RemoveFrom(a, nFrom, nTo); });
+  BothTables(m_ColTable, m_RowTable, [&](auto& v) { RemoveFrom(v, nFrom, nTo); });
 }
 
 void CGXSpanCellPool::MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   if (nFrom >= kHuge || nTo >= kHuge || nDest >= kHuge || nTo < nFrom || nDest == nFrom) return;
-  BothTables(m_ColTable, m_RowTable, [&](auto& a) { MoveIn(a, nFrom, nTo, nDest); });
+  BothTables(m_ColTable, m_RowTable, [&](auto& v) { MoveIn(v, nFrom, nTo, nDest); });
 }
 
 void CGXSpanCellPool::Serialize(CArchive& ar) {

@@ -4,18 +4,50 @@
 #include "grid/engine/GXRange.h"
 #include "platform/core/Array.h"
 
-// Owned DWORD arrays by index, null where nothing was written.
-class CGXDWordArrayPtrArray : public CArray<CDWordArray*, CDWordArray*> {
+#include <vector>
+
+// One run table line: DWORD entries by index, stored from the first non-zero one on, so a line
+// touched only near row 500,000 does not hold half a million zeros. Archived as a CDWordArray.
+class CGXRunArray {
+ public:
+  DWORD Get(DWORD i) const { return i >= m_nBase && i - m_nBase < m_v.size() ? m_v[i - m_nBase] : 0; }
+  void Set(DWORD i, DWORD v);
+  // One past the last stored entry.
+  DWORD GetSize() const { return m_v.empty() ? 0 : m_nBase + (DWORD)m_v.size(); }
+  // Structural changes work on the whole line, then store it compact again.
+  std::vector<DWORD> Expand() const;
+  void Compact(std::vector<DWORD>&& full);
+  void Serialize(CArchive& ar);
+
+ private:
+  DWORD m_nBase = 0;
+  std::vector<DWORD> m_v;
+};
+
+// Owned run lines by index, null where nothing was written; held from the first line written on.
+class CGXDWordArrayPtrArray : public CObject {
   DECLARE_SERIAL(CGXDWordArrayPtrArray)
 
  public:
   CGXDWordArrayPtrArray() = default;
+  CGXDWordArrayPtrArray(const CGXDWordArrayPtrArray&) = delete;
+  CGXDWordArrayPtrArray& operator=(const CGXDWordArrayPtrArray&) = delete;
   ~CGXDWordArrayPtrArray() override { DeleteAll(); }
   void DeleteAll();
-  CDWordArray* Find(DWORD i) const { return (INT_PTR)i < GetSize() ? GetAt((INT_PTR)i) : nullptr; }
-  CDWordArray* Get(DWORD i);  // made on demand
-  // Version word 1, the size, then index and array of each entry, ended by -1.
+  CGXRunArray* Find(DWORD i) const {
+    return i >= m_nBase && i - m_nBase < m_lines.size() ? m_lines[i - m_nBase] : nullptr;
+  }
+  CGXRunArray* Get(DWORD i);  // made on demand
+  DWORD GetSize() const { return m_lines.empty() ? 0 : m_nBase + (DWORD)m_lines.size(); }
+  // Structural changes work on the whole table, then store it compact again.
+  std::vector<CGXRunArray*> Expand() const;
+  void Compact(std::vector<CGXRunArray*>&& full);
+  // Version word 1, the size, then index and line of each entry, ended by -1.
   void Serialize(CArchive& ar) override;
+
+ private:
+  DWORD m_nBase = 0;
+  std::vector<CGXRunArray*> m_lines;
 };
 
 // Owned pointer arrays by index.
