@@ -68,6 +68,16 @@ TEST(DelayedRangePool, DueIntervalsAreHandedOutOnce) {
   halves.ClipRows(20);
   halves.ClipCols(30);
   EXPECT_EQ(Str(halves.GetAt(0)->m_range), "1,1-20,30");
+
+  // The evaluated rows travel with the range.
+  ASSERT_TRUE(halves.GetDueIntervals(Cells(3, 1, 4, 30), first, last));
+  const auto bytes = dravonix::test::StoreBytes([&](CArchive& ar) { halves.Serialize(ar); });
+  CGXDelayedRangePool back;
+  EXPECT_EQ(dravonix::test::LoadCause(bytes, [&](CArchive& ar) { back.Serialize(ar); }), -1);
+  ASSERT_EQ(back.GetCount(), 1);
+  EXPECT_FALSE(back.GetDueIntervals(Cells(3, 1, 4, 30), first, last));
+  EXPECT_TRUE(back.GetDueIntervals(Cells(1, 1, 20, 30), first, last));
+  EXPECT_EQ(back.GetCount(), 0);
 }
 
 // ---- span pool ----
