@@ -1,7 +1,13 @@
 #include "monitor/panels/MC_ControlPanelView.h"
 
 #include "kernel/MC_Document.h"
+#include "monitor/gadgets/ControlPanelBitItem.h"
+#include "monitor/gadgets/ControlPanelGaugeItem.h"
+#include "monitor/gadgets/ControlPanelPortItems.h"
+#include "monitor/gadgets/ControlPanelScopeItems.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
+#include "monitor/gadgets/ControlPanelSliderItem.h"
+#include "monitor/gadgets/ControlPanelTextItem.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"
@@ -25,21 +31,21 @@ CMC_Document* DocumentOf(CView* view) { return DYNAMIC_DOWNCAST(CMC_Document, vi
 
 }  // namespace
 
-// Rows without classes are kinds whose gadgets do not exist yet: panels holding them are refused.
+// Rows without a window class are kinds whose items load and save but show no gadget yet.
 CMC_ControlPanelView::tagLinks CMC_ControlPanelView::msc_aLinks[kLinkCount] = {
     {"GADGET_SHOWVAR", nullptr, RUNTIME_CLASS(CControlPanelShowVarItem)},
-    {"GADGET_GAUGE_HORZ", nullptr, nullptr},
-    {"GADGET_GAUGE_VERT", nullptr, nullptr},
-    {"GADGET_INPUT", nullptr, nullptr},
-    {"GADGET_OUTPUT", nullptr, nullptr},
-    {"GADGET_SCOPE", nullptr, nullptr},
-    {"GADGET_DOUBLE_SCOPE", nullptr, nullptr},
-    {"GADGET_YX_SCOPE", nullptr, nullptr},
-    {"GADGET_BIT", nullptr, nullptr},
-    {"GADGET_SLIDER_HORZ", nullptr, nullptr},
-    {"GADGET_SLIDER_VERT", nullptr, nullptr},
-    {"GADGET_CODE", nullptr, nullptr},
-    {"GADGET_TEXT", nullptr, nullptr},
+    {"GADGET_GAUGE_HORZ", nullptr, RUNTIME_CLASS(CControlPanelGaugeItem)},
+    {"GADGET_GAUGE_VERT", nullptr, RUNTIME_CLASS(CControlPanelGaugeVertItem)},
+    {"GADGET_INPUT", nullptr, RUNTIME_CLASS(CControlPanelInputItem)},
+    {"GADGET_OUTPUT", nullptr, RUNTIME_CLASS(CControlPanelOutputItem)},
+    {"GADGET_SCOPE", nullptr, RUNTIME_CLASS(CControlPanelScopeItem)},
+    {"GADGET_DOUBLE_SCOPE", nullptr, RUNTIME_CLASS(CControlPanelDoubleScopeItem)},
+    {"GADGET_YX_SCOPE", nullptr, RUNTIME_CLASS(CControlPanelYXScopeItem)},
+    {"GADGET_BIT", nullptr, RUNTIME_CLASS(CControlPanelBitItem)},
+    {"GADGET_SLIDER_HORZ", nullptr, RUNTIME_CLASS(CControlPanelSliderItem)},
+    {"GADGET_SLIDER_VERT", nullptr, RUNTIME_CLASS(CControlPanelSliderVertItem)},
+    {"GADGET_CODE", nullptr, RUNTIME_CLASS(CControlPanelCodeItem)},
+    {"GADGET_TEXT", nullptr, RUNTIME_CLASS(CControlPanelTextItem)},
 };
 
 int CMC_ControlPanelView::GetLinkWithName(const char* name) {
