@@ -8,6 +8,12 @@
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
 #include "monitor/gadgets/ControlPanelSliderItem.h"
 #include "monitor/gadgets/ControlPanelTextItem.h"
+#include "monitor/gadgets/GadgetGaugeWnd.h"
+#include "monitor/gadgets/GadgetPortWnds.h"
+#include "monitor/gadgets/GadgetScopeWnds.h"
+#include "monitor/gadgets/GadgetShowVarWnd.h"
+#include "monitor/gadgets/GadgetSimpleWnds.h"
+#include "monitor/gadgets/GadgetSliderWnd.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"
@@ -31,21 +37,20 @@ CMC_Document* DocumentOf(CView* view) { return DYNAMIC_DOWNCAST(CMC_Document, vi
 
 }  // namespace
 
-// Rows without a window class are kinds whose items load and save but show no gadget yet.
 CMC_ControlPanelView::tagLinks CMC_ControlPanelView::msc_aLinks[kLinkCount] = {
-    {"GADGET_SHOWVAR", nullptr, RUNTIME_CLASS(CControlPanelShowVarItem)},
-    {"GADGET_GAUGE_HORZ", nullptr, RUNTIME_CLASS(CControlPanelGaugeItem)},
-    {"GADGET_GAUGE_VERT", nullptr, RUNTIME_CLASS(CControlPanelGaugeVertItem)},
-    {"GADGET_INPUT", nullptr, RUNTIME_CLASS(CControlPanelInputItem)},
-    {"GADGET_OUTPUT", nullptr, RUNTIME_CLASS(CControlPanelOutputItem)},
-    {"GADGET_SCOPE", nullptr, RUNTIME_CLASS(CControlPanelScopeItem)},
-    {"GADGET_DOUBLE_SCOPE", nullptr, RUNTIME_CLASS(CControlPanelDoubleScopeItem)},
-    {"GADGET_YX_SCOPE", nullptr, RUNTIME_CLASS(CControlPanelYXScopeItem)},
-    {"GADGET_BIT", nullptr, RUNTIME_CLASS(CControlPanelBitItem)},
-    {"GADGET_SLIDER_HORZ", nullptr, RUNTIME_CLASS(CControlPanelSliderItem)},
-    {"GADGET_SLIDER_VERT", nullptr, RUNTIME_CLASS(CControlPanelSliderVertItem)},
-    {"GADGET_CODE", nullptr, RUNTIME_CLASS(CControlPanelCodeItem)},
-    {"GADGET_TEXT", nullptr, RUNTIME_CLASS(CControlPanelTextItem)},
+    {"GADGET_SHOWVAR", RUNTIME_CLASS(CGadgetShowVarWnd), RUNTIME_CLASS(CControlPanelShowVarItem)},
+    {"GADGET_GAUGE_HORZ", RUNTIME_CLASS(CGadgetGaugeWnd), RUNTIME_CLASS(CControlPanelGaugeItem)},
+    {"GADGET_GAUGE_VERT", RUNTIME_CLASS(CGadgetGaugeWnd), RUNTIME_CLASS(CControlPanelGaugeVertItem)},
+    {"GADGET_INPUT", RUNTIME_CLASS(CGadgetInputWnd), RUNTIME_CLASS(CControlPanelInputItem)},
+    {"GADGET_OUTPUT", RUNTIME_CLASS(CGadgetOutputWnd), RUNTIME_CLASS(CControlPanelOutputItem)},
+    {"GADGET_SCOPE", RUNTIME_CLASS(CGadgetScopeWnd), RUNTIME_CLASS(CControlPanelScopeItem)},
+    {"GADGET_DOUBLE_SCOPE", RUNTIME_CLASS(CGadgetDoubleScopeWnd), RUNTIME_CLASS(CControlPanelDoubleScopeItem)},
+    {"GADGET_YX_SCOPE", RUNTIME_CLASS(CGadgetYXScopeWnd), RUNTIME_CLASS(CControlPanelYXScopeItem)},
+    {"GADGET_BIT", RUNTIME_CLASS(CGadgetBitWnd), RUNTIME_CLASS(CControlPanelBitItem)},
+    {"GADGET_SLIDER_HORZ", RUNTIME_CLASS(CGadgetSliderWnd), RUNTIME_CLASS(CControlPanelSliderItem)},
+    {"GADGET_SLIDER_VERT", RUNTIME_CLASS(CGadgetSliderWnd), RUNTIME_CLASS(CControlPanelSliderVertItem)},
+    {"GADGET_CODE", RUNTIME_CLASS(CGadgetCodeWnd), RUNTIME_CLASS(CControlPanelCodeItem)},
+    {"GADGET_TEXT", RUNTIME_CLASS(CGadgetTextWnd), RUNTIME_CLASS(CControlPanelTextItem)},
 };
 
 int CMC_ControlPanelView::GetLinkWithName(const char* name) {
