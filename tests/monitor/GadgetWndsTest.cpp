@@ -15,6 +15,8 @@
 #include "platform/ui/ControlDefs.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/support/TestKernel.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 
@@ -47,6 +49,7 @@ class GadgetWndsTest : public SetupTest {
     m_main = new CMDIFrameWnd;
     ASSERT_TRUE(m_main->Create(nullptr, "Host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 900, 700)));
     m_app->m_pMainWnd = m_main;
+    m_main->ShowWindow(SW_SHOW);
     m_app->AddDocTemplate(new CMC_ControlPanelDocTemplate(9400, RUNTIME_CLASS(CMC_Document),
                                                           RUNTIME_CLASS(CMC_ControlPanelFrame),
                                                           RUNTIME_CLASS(CMC_ControlPanelView)));
@@ -345,6 +348,66 @@ TEST_F(GadgetWndsTest, CodeButtonSendsOnlyWhileRunning) {
   LOGFONT lf;
   labelWnd->m_font.GetLogFont(&lf);
   EXPECT_STREQ(lf.lfFaceName, "Courier New");
+}
+
+// Pixels of the gadgets as painted: design-mode bar, lamps, coloured digit, filled label.
+TEST_F(GadgetWndsTest, GadgetsPaintTheirColours) {
+  auto* gauge = Add<CControlPanelGaugeItem>();
+  gauge->m_var.m_strName = "APOS";
+  gauge->m_var.m_strUnit = "rot";
+  auto* input = Add<CControlPanelInputItem>(CRect(10, 100, 0, 0));
+  input->m_nPort = 3;
+  auto* bit = Add<CControlPanelBitItem>(CRect(10, 150, 0, 0));
+  bit->m_strVariable = "APOS";
+  bit->m_crColor1 = 0xFF0000;
+  auto* label = Add<CControlPanelTextItem>(CRect(10, 200, 0, 0));
+  label->m_bFilled = 1;
+  label->m_crBackground = RGB(255, 255, 0);
+  Open();
+  auto* gaugeWnd = Gadget<CGadgetGaugeWnd>(0);
+  auto* inputWnd = Gadget<CGadgetInputWnd>(1);
+  auto* bitWnd = Gadget<CGadgetBitWnd>(2);
+  auto* labelWnd = Gadget<CGadgetTextWnd>(3);
+  auto pixel = [](CWnd* wnd, int id, CPoint at) {
+    wnd->UpdateWindow();
+    CWnd* child = id ? wnd->GetDlgItem(id) : wnd;
+    child->UpdateWindow();
+    return GetWindowPixel(child->m_hWnd, at);
+  };
+  auto centre = [](CWnd* wnd, int id) {
+    CRect r;
+    wnd->GetDlgItem(id)->GetClientRect(&r);
+    return r.CenterPoint();
+  };
+  // The full bar of design mode, away from its text.
+  gaugeWnd->GetDlgItem(CGadgetGaugeWnd::IDC_BAR)->Invalidate();
+  EXPECT_EQ(pixel(gaugeWnd, CGadgetGaugeWnd::IDC_BAR, CPoint(4, 4)), RGB(0, 128, 0));
+
+  Start();
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(pixel(inputWnd, CGadgetInputWnd::IDC_LOW, centre(inputWnd, CGadgetInputWnd::IDC_LOW)), RGB(255, 0, 0));
+  input->m_bState = 1;
+  inputWnd->OnUpdateValues();
+  EXPECT_EQ(pixel(inputWnd, CGadgetInputWnd::IDC_HIGH, centre(inputWnd, CGadgetInputWnd::IDC_HIGH)), RGB(0, 255, 0));
+
+  bit->m_nState = 1;
+  bitWnd->OnUpdateValues();
+  CWnd* digit = bitWnd->GetDlgItem(CGadgetBitWnd::IDC_DIGIT);
+  digit->Invalidate();
+  digit->UpdateWindow();
+  CRect r;
+  digit->GetClientRect(&r);
+  int blue = 0, black = 0;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) {
+      const COLORREF c = GetWindowPixel(digit->m_hWnd, CPoint(x, y));
+      blue += GetBValue(c) > 200 && GetRValue(c) < 40 && GetGValue(c) < 40;
+      black += GetBValue(c) < 60 && GetRValue(c) < 60 && GetGValue(c) < 60;
+    }
+  EXPECT_GT(blue, 0);
+  EXPECT_EQ(black, 0);
+  EXPECT_EQ(pixel(labelWnd, CGadgetTextWnd::IDC_TEXT, CPoint(1, 1)), RGB(255, 255, 0));
+  SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/gadgets.png").c_str());
 }
 
 }  // namespace
