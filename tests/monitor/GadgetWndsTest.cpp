@@ -410,4 +410,56 @@ TEST_F(GadgetWndsTest, GadgetsPaintTheirColours) {
   SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/gadgets.png").c_str());
 }
 
+TEST_F(GadgetWndsTest, EditDialogsRefuseBadInput) {
+  auto* show = Add<CControlPanelShowVarItem>();
+  show->m_var.m_strName = "APOS";
+  show->m_nPeriod = 5;
+  auto* label = Add<CControlPanelTextItem>(CRect(10, 60, 0, 0));
+  auto* code = Add<CControlPanelCodeItem>(CRect(10, 120, 0, 0));
+  Open();
+  std::vector<std::string> boxes;
+  DialogAutomation::AddDialogHandler(14007u, [&](CWnd* dlg) {
+    DialogAutomation::TypeInto(dlg, 14028, "70000");
+    DialogAutomation::ClickControl(dlg, IDOK);
+    boxes.push_back(LastBox());
+    DialogAutomation::ClickControl(dlg, IDCANCEL);
+  });
+  EXPECT_FALSE(Gadget<CGadgetShowVarWnd>(0)->EditProperties());
+  EXPECT_EQ(show->m_nPeriod, 5);
+
+  std::vector<int> enabled;
+  DialogAutomation::AddDialogHandler(14016u, [&](CWnd* dlg) {
+    enabled.push_back(dlg->GetDlgItem(14006)->IsWindowEnabled());
+    DialogAutomation::ClickControl(dlg, 14020);
+    enabled.push_back(dlg->GetDlgItem(14006)->IsWindowEnabled());
+    DialogAutomation::TypeInto(dlg, 14000, "Note");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  EXPECT_TRUE(Gadget<CGadgetTextWnd>(1)->EditProperties());
+  EXPECT_EQ(enabled, (std::vector<int>{0, 1}));
+  EXPECT_EQ(label->m_strText, "Note");
+  EXPECT_EQ(label->m_bFilled, 1);
+
+  CPoint minimum;
+  DialogAutomation::AddDialogHandler(14014u, [&](CWnd* dlg) {
+    DialogAutomation::ClickControl(dlg, IDOK);
+    boxes.push_back(LastBox());
+    DialogAutomation::TypeInto(dlg, 14018, "NOSUCH=1;");
+    DialogAutomation::ClickControl(dlg, IDOK);
+    boxes.push_back(LastBox());
+    MINMAXINFO info = {};
+    dlg->SendMessage(WM_GETMINMAXINFO, 0, (LPARAM)&info);
+    minimum = info.ptMinTrackSize;
+    DialogAutomation::TypeInto(dlg, 14018, "APOS=1;");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  EXPECT_TRUE(Gadget<CGadgetCodeWnd>(2)->EditProperties());
+  EXPECT_EQ(code->m_strCode, "APOS=1;");
+  EXPECT_EQ(minimum, CPoint(200, 200));
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_NE(boxes[0].find("65535"), std::string::npos) << boxes[0];
+  EXPECT_EQ(boxes[1], "Non empty string expected");
+  EXPECT_EQ(boxes[2], "Unknown variable \"NOSUCH\".");
+}
+
 }  // namespace
