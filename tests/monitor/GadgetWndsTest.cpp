@@ -121,6 +121,7 @@ TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
   show->m_var.m_strName = "int@0x8300";
   auto* input = Add<CControlPanelInputItem>(CRect(10, 120, 0, 0));
   input->m_nPort = 3;
+  Add<CControlPanelSliderVertItem>(CRect(300, 10, 0, 0))->m_var.m_strName = "int@0x8302";
   Open();
   auto* sliderWnd = Gadget<CGadgetSliderWnd>(0);
   auto* showWnd = Gadget<CGadgetShowVarWnd>(1);
@@ -162,6 +163,13 @@ TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
   sliderWnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), track);
   EXPECT_EQ(InterpreterLog(), "0x0010\tint@0x8300 = 500;UPD\n");
   EXPECT_EQ(DriveWord(0x8300), 500);
+
+  // A vertical slider's top is its maximum.
+  auto* vertical = Gadget<CGadgetSliderWnd>(3);
+  ASSERT_TRUE(vertical && vertical->m_bVertical);
+  vertical->m_slider.SetPos(0);
+  vertical->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), (LPARAM)vertical->m_slider.m_hWnd);
+  EXPECT_EQ(DriveWord(0x8302), 1000);
 
   // The input lamp follows INSTATUS.
   const WORD instatus = m_setup->FindVariable("INSTATUS")->GetAddress();
