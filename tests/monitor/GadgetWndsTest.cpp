@@ -239,6 +239,9 @@ TEST_F(GadgetWndsTest, ValueDisplayRewritesOnlyChangesAndTitlesFollowTheRule) {
   CGadgetBitEditDlg bitDialog(nullptr, nullptr, bit);
   bitDialog.OnVariableChanged();
   EXPECT_EQ(bitDialog.m_item.m_strTitle, "{2}APOS[bit 3]");
+  bitDialog.m_item.m_nAxis = 0;
+  bitDialog.OnVariableChanged();
+  EXPECT_EQ(bitDialog.m_item.m_strTitle, "APOS[bit 3]");
 }
 
 TEST_F(GadgetWndsTest, GaugeBarPositionsColoursAndUnlocatedVariable) {
@@ -285,6 +288,17 @@ TEST_F(GadgetWndsTest, OutputsSwitchByGenerationAndRefusalsShowNothing) {
   wnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetOutputWnd::IDC_HIGH, BN_CLICKED), 0);
   EXPECT_EQ(InterpreterLog(), "0x0010\tOUT(3) = 8\n");
   EXPECT_EQ(wnd->m_nShownState, 1);
+  // An inverted port: "H" drives it low, and an input reading 0 shows 1.
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  output->m_bInverted = 1;
+  wnd->SwitchOutput(1);
+  EXPECT_EQ(InterpreterLog(), "0x0010\tOUT(3) = 0\n");
+  CControlPanelInputItem inverted;
+  inverted.m_nPort = 3;
+  inverted.LocateItemVariables(m_setup.get(), nullptr);
+  inverted.m_bInverted = 1;
+  inverted.UpdateValues(m_doc.m_panels.m_cache);
+  EXPECT_EQ(inverted.m_bState, 1);
   Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
   wnd->SwitchOutput(0);
   EXPECT_TRUE(output->m_bDisabled);
