@@ -90,6 +90,7 @@ class PanelEditorTest : public SetupTest {
     CMC_ControlPanelView::msc_aLinks[0] = m_saved;
     CMC_ControlPanel::ms_bInCustomize = 0;
     CMC_ControlPanel::ms_bStarted = 0;
+    DialogAutomation::Reset();
     BYTE keys[256] = {};
     SetKeyboardState(keys);
     Clock::UseRealTime();
@@ -328,6 +329,23 @@ TEST_F(PanelEditorTest, AddingKeepsTheItemOnlyWhenTheDialogIsConfirmed) {
   for (int kind : {-1, 5, 13}) v->AddNewItem(CPoint(0, 0), kind);
   EXPECT_EQ(v->m_pPanel->GetSize(), 1);
   EXPECT_EQ(CEditTestGadget::s_edits, 2);
+
+  // Saving writes the panel, which loads again with the gadget at the drop point; rename retitles.
+  const std::string file = dravonix::test::ScratchDir("panel-editor") + "/added.cp";
+  DialogAutomation::PushFileDialogResult(file.c_str());
+  Command(v, 10029);
+  CControlPanelItemArray loaded;
+  ASSERT_TRUE(loaded.Load(file.c_str()));
+  ASSERT_EQ(loaded.GetSize(), 1);
+  EXPECT_EQ(loaded[0]->m_rect, ItemRect(v, 0));
+  m_doc.SetModifiedFlag(FALSE);
+  DialogAutomation::AddDialogHandler(14005u, [](CWnd* dlg) {
+    DialogAutomation::TypeInto(dlg, 14000, "Renamed");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  Command(v, 10030);
+  EXPECT_EQ(v->m_pPanel->m_strName, "Renamed");
+  EXPECT_TRUE(m_doc.IsModified());
 
   // A selected gadget's background is the active caption's colour in design mode.
   CGadgetWnd* g = v->m_aGadgets[0];
