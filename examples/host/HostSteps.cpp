@@ -272,7 +272,8 @@ bool RunHostRoad(const std::string& outDir) {
       {"run a line in the interpreter console", [&outDir](std::string& detail) { return RunConsoleLine(outDir, detail); }},
       {"save a plot file, show it in the viewer, picture and print it",
        [&outDir](std::string& detail) { return ShowPlotFile(outDir, detail); }},
-      {"poll a panel in its frame for ten idle passes", PollPanelInFrame},
+      {"poll a panel of a value display, a gauge and a scope in its frame",
+       [&outDir](std::string& detail) { return PollPanelInFrame(outDir, detail); }},
   };
   auto finish = [&]() {
     ReleaseBuildRoad();

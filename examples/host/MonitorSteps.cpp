@@ -3,10 +3,13 @@
 #include "comm/MC_Comm.h"
 #include "kernel/MC_Document.h"
 #include "kernel/MC_Setup.h"
+#include "monitor/gadgets/ControlPanelGaugeItem.h"
+#include "monitor/gadgets/ControlPanelScopeItems.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/panels/MC_ControlPanelFrame.h"
 #include "monitor/panels/MC_ControlPanelView.h"
+#include "platform/ui/WindowPaint.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/core/Clock.h"
@@ -198,7 +201,7 @@ bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail) {
   return ok;
 }
 
-bool PollPanelInFrame(std::string& detail) {
+bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
   CMC_Setup* setup = SampleSetup(detail);
   if (!setup) return false;
   bool ok = false;
@@ -213,33 +216,50 @@ bool PollPanelInFrame(std::string& detail) {
       PanelDocument doc;
       doc.m_pSetup = setup;
       auto* panel = new CControlPanelItemArray("Position");
-      const char* names[] = {"APOS", "APOS_LD"};
-      const WORD periods[] = {100, 50};
-      for (int i = 0; i < 2; ++i) {
-        auto* item = new CControlPanelShowVarItem;
-        item->m_var.m_strName = names[i];
-        item->m_var.m_strUnit = "rot";
-        item->m_strTitle = names[i];
-        item->m_nPeriod = periods[i];
-        item->m_rect.SetRect(10, 10 + 30 * i, 210, 35 + 30 * i);
-        panel->Add(item);
-      }
+      auto* show = new CControlPanelShowVarItem;
+      show->m_var.m_strName = "APOS";
+      show->m_var.m_strUnit = "rot";
+      show->m_strTitle = "APOS";
+      show->m_nPeriod = 100;
+      show->m_rect.SetRect(10, 10, 210, 35);
+      panel->Add(show);
+      auto* gauge = new CControlPanelGaugeItem;
+      gauge->m_var.m_strName = "APOS_LD";
+      gauge->m_var.m_strUnit = "rot";
+      gauge->m_strTitle = "APOS_LD";
+      gauge->m_nPeriod = 50;
+      gauge->m_rect.SetRect(10, 45, 0, 0);
+      panel->Add(gauge);
+      auto* scope = new CControlPanelScopeItem;
+      scope->m_var.m_strName = "APOS";
+      scope->m_var.m_strUnit = "rot";
+      scope->m_strTitle = "APOS";
+      scope->m_nPeriod = 1;
+      scope->m_rect.SetRect(220, 10, 0, 0);
+      panel->Add(scope);
       doc.m_panels.m_aPanels.Add(panel);
+      main->ShowWindow(SW_SHOW);
       if (doc.m_panels.OpenFrame(0, &doc)) {
         CMC_ControlPanel::ms_bStarted = 1;
         doc.m_panels.BuildMemoryArray(&doc);
+        doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STARTED, nullptr);
         int passes = 0;
         LONG count = 0;
         while (passes < 10 && doc.OnIdle(count)) {
           ++passes;
           Sleep(30);
         }
-        auto* apos = static_cast<CControlPanelShowVarItem*>(panel->GetAt(0));
+        const std::string dir = outDir + "/panels";
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        const std::string png = dir + "/position-panel.png";
+        const bool saved = SaveWindowImage(panel->m_pFrame, png.c_str());
         CString text;
-        text.Format("panel \"Position\" polled in its frame for %d idle passes, %d cached words, APOS = %.6g rot",
-                    passes, doc.m_panels.m_cache.GetCount(), apos->m_var.m_dValue);
+        text.Format("panel \"Position\" (value display, gauge, scope) polled in its frame for %d idle passes, "
+                    "%d cached words, APOS = %.6g rot; picture %s",
+                    passes, doc.m_panels.m_cache.GetCount(), show->m_var.m_dValue, png.c_str());
         detail = text.GetString();
-        ok = passes == 10 && CMC_ControlPanel::ms_bStarted;
+        ok = passes == 10 && CMC_ControlPanel::ms_bStarted && saved;
         CMC_ControlPanel::ms_bStarted = 0;
       } else {
         detail = "the panel's frame does not open";

@@ -10,6 +10,6 @@ bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail);
 bool RunTwoChannelScope(std::string& detail);
 // Saves a panel of two value displays under `outDir` and reads it back.
 bool SaveAndReloadPanel(const std::string& outDir, std::string& detail);
-// Opens a panel of two value displays in a frame of an MDI main window and polls it for ten idle
-// passes.
-bool PollPanelInFrame(std::string& detail);
+// Opens a panel of a value display, a gauge and a scope in a frame of an MDI main window, polls it
+// for ten idle passes and saves its picture under `outDir`.
+bool PollPanelInFrame(const std::string& outDir, std::string& detail);
