@@ -1,6 +1,8 @@
 // The panel layout editor in design mode, driven by posted mouse messages on the virtual clock,
 // and the gadgets bar that drops new gadgets on a panel.
+#include "comm/MC_Comm.h"
 #include "kernel/MC_Document.h"
+#include "monitor/gadgets/GadgetShowVarWnd.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
 #include "monitor/panels/GadgetsBar.h"
 #include "monitor/panels/MC_ControlPanel.h"
@@ -13,6 +15,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
+#include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 
 namespace {
@@ -53,6 +56,7 @@ class HostDoc : public CMC_Document {
   HostDoc() { m_bAutoDelete = FALSE; }
   CMC_Setup* GetSetup() override { return m_pSetup; }
   CMC_ControlPanel* GetControlPanel() override { return &m_panels; }
+  BYTE GetGlobalSelectedAxis() override { return 1; }
   CMC_Setup* m_pSetup = nullptr;
   CMC_ControlPanel m_panels;
 };
@@ -91,6 +95,8 @@ class PanelEditorTest : public SetupTest {
     CMC_ControlPanel::ms_bInCustomize = 0;
     CMC_ControlPanel::ms_bStarted = 0;
     DialogAutomation::Reset();
+    CMC_Comm::Close();
+    CMC_Comm::nShowErr = MB_RETRYCANCEL;
     BYTE keys[256] = {};
     SetKeyboardState(keys);
     Clock::UseRealTime();
@@ -423,6 +429,60 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   button->SetFocus();
   EXPECT_EQ(GetFocus(), m_main->m_hWnd);
   bar.DestroyWindow();
+}
+
+TEST_F(PanelEditorTest, DroppedShowValueShowsTheDriveAndSavesWhereItWasDropped) {
+  CMC_ControlPanelView::msc_aLinks[0] = m_saved;
+  DriveSimulator::Reset();
+  CMC_Comm::nShowErr = 0;
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+  CMC_ControlPanelView* v = Open({});
+  ASSERT_TRUE(v);
+  CGadgetsBar bar;
+  ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+  DialogAutomation::AddDialogHandler(14007u, [](CWnd* dlg) {
+    DialogAutomation::SelectItem(dlg, 14052, "APOS");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  PostInputMessage(bar.m_aButtons[0]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  UiAutomation::Pump();
+  CPoint drop(60, 50);
+  v->ClientToScreen(&drop);
+  bar.ScreenToClient(&drop);
+  Post(&bar, WM_LBUTTONUP, drop);
+  ASSERT_EQ(v->m_pPanel->GetSize(), 1);
+  auto* item = dynamic_cast<CControlPanelShowVarItem*>(v->m_pPanel->GetAt(0));
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->m_var.m_strName, "APOS");
+  EXPECT_EQ(item->m_rect.TopLeft(), CPoint(60, 50));
+  bar.DestroyWindow();
+
+  // Started with a rebuild, the idle passes show the drive's position; the design mode stays on,
+  // as the save command needs it.
+  const WORD apos = m_setup->FindVariable("APOS")->GetAddress();
+  const WORD word = 1234;
+  DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(apos), apos, &word, 1);
+  CMC_ControlPanel::ms_bStarted = 1;
+  m_doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_REBUILD_GADGETS, nullptr);
+  for (int i = 0; i < 3; ++i) {
+    Clock::Advance(100);
+    LONG count = 0;
+    m_doc.OnIdle(count);
+  }
+  CString shown;
+  v->m_aGadgets[0]->GetDlgItemText(CGadgetShowVarWnd::IDC_VALUE, shown);
+  EXPECT_EQ(shown, "0.617");  // 1234 counts in turns
+  v->GetParentFrame()->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  SaveWindowImage(v->GetParentFrame(), dravonix::test::OutputPath("monitor/panel-editor-drop.png").c_str());
+
+  const std::string file = dravonix::test::ScratchDir("panel-editor") + "/dropped.cp";
+  DialogAutomation::PushFileDialogResult(file.c_str());
+  Command(v, 10029);
+  CControlPanelItemArray loaded;
+  ASSERT_TRUE(loaded.Load(file.c_str())) << LastBox();
+  ASSERT_EQ(loaded.GetSize(), 1);
+  EXPECT_EQ(loaded[0]->m_rect, item->m_rect);
 }
 
 TEST(GadgetBtnTest, TextsNamingNoBitmapFallBackOnceToTheDefaults) {
