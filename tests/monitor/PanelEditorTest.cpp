@@ -386,7 +386,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   ASSERT_TRUE(bar.m_hCursorDrop && bar.m_hCursorNoDrop);
   // Each button shows its "U" picture; the test kind's row has none and shows the default set.
   bar.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  EXPECT_EQ(GetWindowPixel(bar.m_aButtons[3]->m_hWnd, CPoint(2, 2)), RGB(192, 192, 192));
+  for (int i = 0; i < 13; ++i) EXPECT_EQ(GetWindowPixel(bar.m_aButtons[i]->m_hWnd, CPoint(2, 2)), RGB(192, 192, 192)) << i;
   EXPECT_TRUE(bar.m_aButtons[0]->m_hBitmaps[CGadgetBtn::kUp]);
   SaveWindowImage(&bar, dravonix::test::OutputPath("monitor/gadgets-bar.png").c_str());
 
@@ -398,6 +398,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   EXPECT_EQ(bar.m_nDragId, 14000);
   EXPECT_TRUE(button->m_bSelected);
   EXPECT_FALSE(button->GetState() & BST_PUSHED);
+  EXPECT_EQ(GetWindowPixel(button->m_hWnd, CPoint(2, 2)), RGB(0, 0, 128));
   EXPECT_EQ(GetCursor(), bar.m_hCursorNoDrop);
   CPoint over(200, 100);
   v->ClientToScreen(&over);
