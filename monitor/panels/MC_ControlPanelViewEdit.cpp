@@ -249,7 +249,8 @@ void CMC_ControlPanelView::OnMouseMove(UINT nFlags, CPoint point) {
   m_rcBand.bottom = point.y;
   CRect now(m_rcBand);
   now.NormalizeRect();
-  dc.DrawDragRect(&now, one, &old, one);
+  // Nothing was drawn yet while the band had no area.
+  dc.DrawDragRect(&now, one, old.IsRectEmpty() ? nullptr : &old, one);
 }
 
 void CMC_ControlPanelView::EndGadgetPress() {
