@@ -1,5 +1,6 @@
 #include "monitor/gadgets/GadgetSliderWnd.h"
 
+#include "kernel/MC_Document.h"
 #include "kernel/MC_Variable.h"
 #include "monitor/gadgets/ControlPanelSliderItem.h"
 #include "monitor/gadgets/GadgetEditDialogs.h"
@@ -190,7 +191,8 @@ BOOL CGadgetSliderWnd::PreTranslateMessage(MSG* pMsg) {
 
 void CGadgetSliderWnd::WriteLastValue() {
   CControlPanelSliderItem* item = Item();
-  if (!item || item->m_bDisabled || !PanelsRunning(*this)) return;
+  CMC_Document* doc = GetDocument();
+  if (!item || item->m_bDisabled || !doc || !doc->GetSetup() || !PanelsRunning(*this)) return;
   CControlPanelVar& var = item->m_var;
   const WORD address = var.GetVarAddress();
   const tagVarType type = var.GetVarType();

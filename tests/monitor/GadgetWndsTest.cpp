@@ -121,6 +121,7 @@ TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
   show->m_var.m_strName = "int@0x8300";
   auto* input = Add<CControlPanelInputItem>(CRect(10, 120, 0, 0));
   input->m_nPort = 3;
+  Add<CControlPanelSliderVertItem>(CRect(300, 10, 0, 0))->m_var.m_strName = "int@0x8302";
   Open();
   auto* sliderWnd = Gadget<CGadgetSliderWnd>(0);
   auto* showWnd = Gadget<CGadgetShowVarWnd>(1);
@@ -162,6 +163,13 @@ TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
   sliderWnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), track);
   EXPECT_EQ(InterpreterLog(), "0x0010\tint@0x8300 = 500;UPD\n");
   EXPECT_EQ(DriveWord(0x8300), 500);
+
+  // A vertical slider's top is its maximum.
+  auto* vertical = Gadget<CGadgetSliderWnd>(3);
+  ASSERT_TRUE(vertical && vertical->m_bVertical);
+  vertical->m_slider.SetPos(0);
+  vertical->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), (LPARAM)vertical->m_slider.m_hWnd);
+  EXPECT_EQ(DriveWord(0x8302), 1000);
 
   // The input lamp follows INSTATUS.
   const WORD instatus = m_setup->FindVariable("INSTATUS")->GetAddress();
@@ -231,6 +239,9 @@ TEST_F(GadgetWndsTest, ValueDisplayRewritesOnlyChangesAndTitlesFollowTheRule) {
   CGadgetBitEditDlg bitDialog(nullptr, nullptr, bit);
   bitDialog.OnVariableChanged();
   EXPECT_EQ(bitDialog.m_item.m_strTitle, "{2}APOS[bit 3]");
+  bitDialog.m_item.m_nAxis = 0;
+  bitDialog.OnVariableChanged();
+  EXPECT_EQ(bitDialog.m_item.m_strTitle, "APOS[bit 3]");
 }
 
 TEST_F(GadgetWndsTest, GaugeBarPositionsColoursAndUnlocatedVariable) {
@@ -277,6 +288,17 @@ TEST_F(GadgetWndsTest, OutputsSwitchByGenerationAndRefusalsShowNothing) {
   wnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetOutputWnd::IDC_HIGH, BN_CLICKED), 0);
   EXPECT_EQ(InterpreterLog(), "0x0010\tOUT(3) = 8\n");
   EXPECT_EQ(wnd->m_nShownState, 1);
+  // An inverted port: "H" drives it low, and an input reading 0 shows 1.
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  output->m_bInverted = 1;
+  wnd->SwitchOutput(1);
+  EXPECT_EQ(InterpreterLog(), "0x0010\tOUT(3) = 0\n");
+  CControlPanelInputItem inverted;
+  inverted.m_nPort = 3;
+  inverted.LocateItemVariables(m_setup.get(), nullptr);
+  inverted.m_bInverted = 1;
+  inverted.UpdateValues(m_doc.m_panels.m_cache);
+  EXPECT_EQ(inverted.m_bState, 1);
   Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
   wnd->SwitchOutput(0);
   EXPECT_TRUE(output->m_bDisabled);
