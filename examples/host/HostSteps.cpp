@@ -274,6 +274,8 @@ bool RunHostRoad(const std::string& outDir) {
        [&outDir](std::string& detail) { return ShowPlotFile(outDir, detail); }},
       {"poll a panel of a value display, a gauge and a scope in its frame",
        [&outDir](std::string& detail) { return PollPanelInFrame(outDir, detail); }},
+      {"drop a value display from the gadgets bar on a panel and save it",
+       [&outDir](std::string& detail) { return BuildPanelFromGadgetsBar(outDir, detail); }},
   };
   auto finish = [&]() {
     ReleaseBuildRoad();
