@@ -70,6 +70,19 @@ struct SECEditPos {
   int32_t nOffset = 0;
 };
 
+// A search request of the find: filled by the caller, nMatchLen and strExpansion set by SECEdit::FindText.
+#define SECFIND_MATCHCASE 4u
+#define SECFIND_DOWN 8u
+#define SECFIND_REGEXP 64u
+#define SECFIND_MAX_TEXT 16384
+struct SECFindParams {
+  uint32_t nFlags = 0;
+  int32_t nMatchLen = 0;
+  char* pszFind = nullptr;
+  char* pszReplace = nullptr;  // the replacement template, or null
+  CString strExpansion;        // a regular expression's template expanded for the match found
+};
+
 // Undo record kinds.
 enum {
   SECUNDO_INSERTCHAR = 1,
@@ -177,6 +190,9 @@ class SECEdit {
   int WriteToFile(const char* pszPath);
   int RenameFile(const char* pszOldPath, const char* pszNewPath);
   int InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo);
+
+  // Finds the search text from pos (to end when end.pLine is set): 1 with pos on the match, else 0.
+  int FindText(SECEditPos* pPos, SECEditPos* pEnd, SECFindParams* pParams);
   static int HasNulls(const char* pBuffer, int n);
 
   // Edit operations: 0 or a result code; the last argument asks for undo records. They keep line

@@ -24,7 +24,7 @@ SECEditCoreBase::SECEditCoreBase(CWnd* pWnd)
       m_nCurCol(0), m_nLeftCol(0), m_nSelMode(1), m_bSelection(FALSE), m_rcClient(0, 0, 0, 0), m_nCharWidth(0),
       m_nLineHeight(15), m_nMargin(0), m_bShowMessages(TRUE), m_bCaretCreated(FALSE), m_bCapture(FALSE),
       m_nTimer(0), m_nScrollScale(1), m_bSkipTick(FALSE), m_ptLastMouse(0, 0), m_bInScroll(FALSE),
-      m_bFindDlgOpen(FALSE), m_bReplaceDlgOpen(FALSE), m_rcFindDlg(0, 0, 0, 0),
+      m_bFindDlgOpen(FALSE), m_bReplaceDlgOpen(FALSE), m_rcFindDlg(0, 0, 0, 0), m_bWrapSearch(TRUE),
       m_pCarryLine(nullptr), m_nCarryState(0) {
   // Made from the rows of bitmap 24701 as a one-bit bitmap, so the brush paints in text and background colours.
   m_bmPattern.CreateBitmap(8, 8, 1, 1, kPattern);
@@ -420,6 +420,15 @@ BOOL SECEditCoreBase::HandlePreTranslate(MSG* pMsg) {
 }
 
 BOOL SECEditCoreBase::HandleCmdMsg(UINT nID, int nCode, void* pExtra) {
+  if (nID == ID_SECEDIT_FINDNEXT) {
+    if (nCode == (int)CN_UPDATE_COMMAND_UI) {
+      if (auto* ui = static_cast<CCmdUI*>(pExtra)) ui->Enable(!GetFindHistory(1).IsEmpty());
+      return TRUE;
+    }
+    if (nCode != (int)CN_COMMAND) return FALSE;
+    FindNextFromHistory();
+    return TRUE;
+  }
   bool movement = (nID >= ID_SECEDIT_LINEDOWN && nID <= ID_SECEDIT_WORDRIGHT) ||
                   (nID >= ID_SECEDIT_SELUP && nID <= ID_SECEDIT_SELWORDRIGHT) ||
                   (nID >= ID_SECEDIT_SELBOTTOM && nID <= ID_SECEDIT_SELECTALL);

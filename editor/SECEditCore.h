@@ -188,6 +188,22 @@ class SECEditCoreBase {
   BOOL HandlePreTranslate(MSG* pMsg);
   BOOL HandleCmdMsg(UINT nID, int nCode, void* pExtra);
 
+  // Find and replace: the steps the find dialog and Find Next run.
+  void SelectFoundText(SECEditPos* pPos, int nLen, BOOL bShow);
+  BOOL GetFindSeed(CString& s);
+  static void AddFindHistory(const char* pszText);
+  static void AddReplaceHistory(const char* pszText);
+  static CString GetFindHistory(int n);
+  static CString GetReplaceHistory(int n);
+  // Bookmarks every line that holds a match; the number of lines marked.
+  int MarkAll(SECFindParams* pParams);
+  // Replaces every match from the top as one undo group; the number of replacements.
+  int ReplaceAll(SECFindParams* pParams);
+  // Find Next without the dialog: the last search again from the caret (wrapping as set); 1 when found,
+  // 0 when not, -1 when the history is empty (the Find dialog is to open).
+  int FindNextFromHistory();
+  void ShowFindMessage(UINT nId, const char* pszText, BOOL bShow);
+
   // Drawing.
   static int ExpandLine(const tagLINEDESC* pLine, int nTabSize, BOOL bShowTabs, char* pOut);
   void DrawLine(SECEdit* pEdit, tagLINEDESC* pLine, const char* text, int nEndCol, int nLeftCol, int nVisibleCols,
@@ -224,6 +240,7 @@ class SECEditCoreBase {
   BOOL m_bFindDlgOpen;
   BOOL m_bReplaceDlgOpen;
   CRect m_rcFindDlg;
+  BOOL m_bWrapSearch;
   CFont m_font;
 
   static BOOL ms_bInMouseMove;  // one mouse move at a time, process-wide
