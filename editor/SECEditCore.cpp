@@ -25,6 +25,7 @@ SECEditCoreBase::SECEditCoreBase(CWnd* pWnd)
       m_nLineHeight(15), m_nMargin(0), m_bShowMessages(TRUE), m_bCaretCreated(FALSE), m_bCapture(FALSE),
       m_nTimer(0), m_nScrollScale(1), m_bSkipTick(FALSE), m_ptLastMouse(0, 0), m_bInScroll(FALSE),
       m_bFindDlgOpen(FALSE), m_bReplaceDlgOpen(FALSE), m_rcFindDlg(0, 0, 0, 0), m_bWrapSearch(TRUE),
+      m_pFindDlg(nullptr), m_pReplaceDlg(nullptr), m_hFindDlgWnd(nullptr), m_bReplaceFollows(FALSE),
       m_pCarryLine(nullptr), m_nCarryState(0) {
   // Made from the rows of bitmap 24701 as a one-bit bitmap, so the brush paints in text and background colours.
   m_bmPattern.CreateBitmap(8, 8, 1, 1, kPattern);
@@ -32,7 +33,10 @@ SECEditCoreBase::SECEditCoreBase(CWnd* pWnd)
   m_dlgPageSetup.LoadSettings();
 }
 
-SECEditCoreBase::~SECEditCoreBase() { m_dlgPageSetup.SaveSettings(); }
+SECEditCoreBase::~SECEditCoreBase() {
+  CloseFindDialog();
+  m_dlgPageSetup.SaveSettings();
+}
 
 int SECEditCoreBase::InitView() {
   SECEdit* e = GetEdit();
@@ -426,7 +430,16 @@ BOOL SECEditCoreBase::HandleCmdMsg(UINT nID, int nCode, void* pExtra) {
       return TRUE;
     }
     if (nCode != (int)CN_COMMAND) return FALSE;
-    FindNextFromHistory();
+    OnEditFindNext();
+    return TRUE;
+  }
+  if (nID == ID_EDIT_FIND || nID == ID_EDIT_REPLACE) {
+    if (nCode == (int)CN_UPDATE_COMMAND_UI) {
+      if (auto* ui = static_cast<CCmdUI*>(pExtra)) ui->Enable(TRUE);
+      return TRUE;
+    }
+    if (nCode != (int)CN_COMMAND) return FALSE;
+    OpenFindDialog(nID == ID_EDIT_REPLACE);
     return TRUE;
   }
   bool movement = (nID >= ID_SECEDIT_LINEDOWN && nID <= ID_SECEDIT_WORDRIGHT) ||

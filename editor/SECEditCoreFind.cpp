@@ -1,10 +1,12 @@
 // The editor engine's find and replace steps: selecting a match, the search history, Mark All, Replace All
 // and Find Next.
 #include "editor/EditorStrings.h"
+#include "editor/OEFindDlg.h"
 #include "editor/SECEditCore.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/WinApp.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -20,12 +22,17 @@ CString FindSection() {
   return GetEditorString(21025);
 }
 
-CString ReadHistory(const char* pszKey, int n) {
+CString ReadRaw(const char* pszKey, int n) {
   CWinApp* app = AfxGetApp();
   if (app == nullptr || n < 1 || n > kHistory) return "";
   CString key;
   key.Format("%s%d", pszKey, n);
-  CString value = app->GetProfileString(FindSection(), key, "");
+  return app->GetProfileString(FindSection(), key, "");
+}
+
+CString ReadHistory(const char* pszKey, int n, BOOL* pbPresent = nullptr) {
+  CString value = ReadRaw(pszKey, n);
+  if (pbPresent != nullptr) *pbPresent = !value.IsEmpty();
   return value == kEmptyEntry ? CString() : value;
 }
 
@@ -33,10 +40,10 @@ CString ReadHistory(const char* pszKey, int n) {
 void AddHistory(const char* pszKey, const char* pszText) {
   CWinApp* app = AfxGetApp();
   if (app == nullptr || pszText == nullptr || *pszText == '\0') return;
-  if (ReadHistory(pszKey, 1) == pszText) return;
+  if (ReadRaw(pszKey, 1) == pszText) return;
   CString carry = pszText;
   for (int n = 1; n <= kHistory; ++n) {
-    const CString old = ReadHistory(pszKey, n);
+    const CString old = ReadRaw(pszKey, n);
     CString key;
     key.Format("%s%d", pszKey, n);
     app->WriteProfileString(FindSection(), key, carry);
@@ -54,8 +61,8 @@ int ReadSetting(const char* pszKey, int nDefault) {
 
 void SECEditCoreBase::AddFindHistory(const char* pszText) { AddHistory("Find", pszText); }
 void SECEditCoreBase::AddReplaceHistory(const char* pszText) { AddHistory("Replace", pszText); }
-CString SECEditCoreBase::GetFindHistory(int n) { return ReadHistory("Find", n); }
-CString SECEditCoreBase::GetReplaceHistory(int n) { return ReadHistory("Replace", n); }
+CString SECEditCoreBase::GetFindHistory(int n, BOOL* pbPresent) { return ReadHistory("Find", n, pbPresent); }
+CString SECEditCoreBase::GetReplaceHistory(int n, BOOL* pbPresent) { return ReadHistory("Replace", n, pbPresent); }
 
 void SECEditCoreBase::ShowFindMessage(UINT nId, const char* pszText, BOOL bShow) {
   SECEdit::ms_nLastShownMessage = nId;
@@ -230,4 +237,246 @@ int SECEditCoreBase::FindNextFromHistory() {
   if (found) SelectFoundText(&pos, params.nMatchLen, m_bShowMessages);
   else ShowFindMessage(SECEDIT_NOT_FOUND, find, m_bShowMessages);
   return found ? 1 : 0;
+}
+
+// ---- The find dialogs ----
+
+int SECEditCoreBase::s_bMatchSelected = 0;
+char* SECEditCoreBase::s_pszLastMatch = nullptr;
+CString SECEditCoreBase::s_strLastFind;
+
+UINT SECEditCoreBase::FindReplaceMessage() {
+  static const UINT message = RegisterWindowMessage(FINDMSGSTRING);
+  return message;
+}
+
+void SECEditCoreBase::OnEditFindNext() {
+  if (m_pFindDlg != nullptr) {
+    m_pFindDlg->SetFocus();
+    return;
+  }
+  if (FindNextFromHistory() < 0) OnEditFind();
+}
+
+void SECEditCoreBase::LoadFindSettings(OEFindDlg* pDlg) {
+  CString seed;
+  GetFindSeed(seed);
+  pDlg->m_strFind = seed;
+  pDlg->m_bRegExp = ReadSetting("Regular expressions", 0);
+  pDlg->m_bMatchCase = ReadSetting("Match case", 0);
+  pDlg->m_nDirection = ReadSetting("Forward", 1);
+  pDlg->m_bWrap = ReadSetting("Wrap search", 1);
+}
+
+void SECEditCoreBase::SaveFindSettings(OEFindDlg* pDlg) {
+  if (CWinApp* app = AfxGetApp()) {
+    const CString section = FindSection();
+    app->WriteProfileInt(section, "Regular expressions", pDlg->m_bRegExp);
+    app->WriteProfileInt(section, "Match case", pDlg->m_bMatchCase);
+    app->WriteProfileInt(section, "Forward", pDlg->m_nDirection);
+    app->WriteProfileInt(section, "Wrap search", pDlg->m_bWrap);
+  }
+  AddFindHistory(pDlg->m_strFind);
+}
+
+void SECEditCoreBase::OpenFindDialog(BOOL bReplace) {
+  OEFindDlg* open = m_pFindDlg != nullptr ? m_pFindDlg : m_pReplaceDlg;
+  if (open != nullptr) {
+    open->SetFocus();
+    return;
+  }
+  auto* dlg = new OEFindDlg;
+  dlg->m_fr.lpTemplateName = MAKEINTRESOURCE(bReplace ? IDD_OE_REPLACE : IDD_OE_FIND);
+  dlg->m_bReplace = bReplace;
+  LoadFindSettings(dlg);
+  if (m_pWnd->GetSafeHwnd() != nullptr) {
+    CPoint caret(0, (m_nCurLine - m_nTopLine) * m_nLineHeight);
+    m_pWnd->ClientToScreen(&caret);
+    dlg->SetCaretRow(caret.y, m_nLineHeight);
+  }
+  if (!dlg->Create(!bReplace, "", bReplace ? "" : nullptr, FR_DOWN | FR_ENABLETEMPLATE, m_pWnd)) {
+    delete dlg;
+    return;
+  }
+  (bReplace ? m_pReplaceDlg : m_pFindDlg) = dlg;
+  (bReplace ? m_bReplaceDlgOpen : m_bFindDlgOpen) = TRUE;
+  m_hFindDlgWnd = dlg->GetSafeHwnd();
+  dlg->SetActiveWindow();
+  dlg->ShowWindow(SW_SHOW);
+}
+
+void SECEditCoreBase::CloseFindDialog() {
+  OEFindDlg* dlg = m_pFindDlg != nullptr ? m_pFindDlg : m_pReplaceDlg;
+  if (dlg != nullptr && m_hFindDlgWnd != nullptr && ::IsWindow(m_hFindDlgWnd)) dlg->CloseQuietly();
+  m_pFindDlg = m_pReplaceDlg = nullptr;
+  m_bFindDlgOpen = m_bReplaceDlgOpen = FALSE;
+  m_hFindDlgWnd = nullptr;
+}
+
+LRESULT SECEditCoreBase::OnFindReplace(WPARAM, LPARAM) {
+  OEFindDlg* dlg = m_pFindDlg != nullptr ? m_pFindDlg : m_pReplaceDlg;
+  if (dlg == nullptr || !Ready()) return 0;
+  dlg->UpdateData(TRUE);
+  if (dlg->IsTerminating()) {
+    m_pFindDlg = m_pReplaceDlg = nullptr;
+    m_bFindDlgOpen = m_bReplaceDlgOpen = FALSE;
+    m_hFindDlgWnd = nullptr;
+    s_bMatchSelected = 0;
+    s_strLastFind.Empty();
+    free(s_pszLastMatch);
+    s_pszLastMatch = nullptr;
+    return 0;
+  }
+  SaveFindSettings(dlg);
+  if (dlg->m_bReplace) AddReplaceHistory(dlg->m_strReplace);
+  std::vector<char> find(dlg->m_strFind.GetString(), dlg->m_strFind.GetString() + dlg->m_strFind.GetLength() + 1);
+  std::vector<char> repl(dlg->m_strReplace.GetString(),
+                         dlg->m_strReplace.GetString() + dlg->m_strReplace.GetLength() + 1);
+  SECFindParams params;
+  if (dlg->m_bMatchCase) params.nFlags |= SECFIND_MATCHCASE;
+  if (dlg->m_nDirection != 0) params.nFlags |= SECFIND_DOWN;
+  if (dlg->m_bRegExp) params.nFlags |= SECFIND_REGEXP;
+  params.pszFind = find.data();
+  params.pszReplace = dlg->m_bReplace ? repl.data() : nullptr;
+  if (dlg->FindNext()) {
+    FindStep(dlg, params);
+  } else if (dlg->ReplaceCurrent()) {
+    if (s_bMatchSelected) {
+      ReplaceStep(dlg, params);
+    } else {
+      m_bReplaceFollows = TRUE;
+      FindStep(dlg, params);
+    }
+  } else if (dlg->ReplaceAll()) {
+    ReplaceAllStep(dlg, params);
+  }
+  return 0;
+}
+
+void SECEditCoreBase::FindStep(OEFindDlg* pDlg, SECFindParams& params) {
+  SECEdit* e = GetEdit();
+  const BOOL bShow = m_bShowMessages;
+  const bool bDown = (params.nFlags & SECFIND_DOWN) != 0;
+  if (m_bSelection && m_selStart.pLine != nullptr) {
+    const SECSelEnd at = bDown ? m_selEnd : m_selStart;
+    m_pCurLine = at.pLine;
+    m_nCurLine = (int)SECEdit::GetLineNumber(at.pLine);
+    m_nCurCol = at.nCol;
+    if (!s_bMatchSelected) {
+      ClearSelection(bShow);
+      Redraw(TRUE);
+      if (bShow) EnsureCaretVisible();
+    }
+  }
+  const SECEditPos start = CaretPos();
+  SECEditPos pos = start;
+  SECEditPos none;
+  if (pDlg->m_bMarkAll) {
+    CloseFindDialog();
+    s_bMatchSelected = 0;
+    MarkAll(&params);
+    s_strLastFind.Empty();
+    return;
+  }
+  BOOL found = e->FindText(&pos, &none, &params);
+  if (found) {
+    if (pDlg->m_bReplace) pDlg->EnableReplaceButtons(TRUE);
+    s_strLastFind = params.pszFind;
+    s_bMatchSelected = 1;
+  } else if (pDlg->m_bWrap) {
+    SECEditPos end = start;
+    if (bDown) {
+      pos = SECEditPos{SECEdit::GetFirstLine(e->m_pLine), 0};
+    } else {
+      if (params.pszReplace != nullptr) end.nOffset += (int)strlen(params.pszReplace);
+      tagLINEDESC* last = LastLine();
+      pos = SECEditPos{last, last->nLength};
+    }
+    found = e->FindText(&pos, &end, &params);
+    if (found && s_bMatchSelected && pos.pLine == start.pLine && pos.nOffset == start.nOffset) {
+      // Round to where the search began: all matches were visited.
+      ShowFindMessage(SECEDIT_FINISHED_SEARCH, params.pszFind, bShow);
+      CloseFindDialog();
+      s_bMatchSelected = 0;
+      s_strLastFind.Empty();
+      return;
+    }
+  }
+  if (!found) {
+    s_strLastFind.Empty();
+    if (!s_bMatchSelected) {
+      ShowFindMessage(SECEDIT_NOT_FOUND, params.pszFind, bShow);
+      if (CWnd* box = pDlg->GetDlgItem(IDC_OEFIND_FIND)) box->SetFocus();
+      if (pDlg->m_bReplace) pDlg->EnableReplaceButtons(FALSE);
+    } else {
+      ShowFindMessage(SECEDIT_FINISHED_SEARCH, params.pszFind, bShow);
+      CloseFindDialog();
+      s_bMatchSelected = 0;
+    }
+    m_bReplaceFollows = FALSE;
+    return;
+  }
+  if (pDlg->m_bReplace) pDlg->GetWindowRect(&m_rcFindDlg);
+  SelectFoundText(&pos, params.nMatchLen, bShow);
+  free(s_pszLastMatch);
+  s_pszLastMatch = GetSelectedText(nullptr);
+  if (m_pFindDlg != nullptr) {
+    CloseFindDialog();
+    s_bMatchSelected = 0;
+  }
+  if (m_bReplaceFollows && m_pReplaceDlg == pDlg && pDlg->ReplaceCurrent()) {
+    m_bReplaceFollows = FALSE;
+    ReplaceStep(pDlg, params);
+  }
+}
+
+void SECEditCoreBase::ReplaceStep(OEFindDlg* pDlg, SECFindParams& params) {
+  SECEdit* e = GetEdit();
+  char* selected = GetSelectedText(nullptr);
+  if (selected != nullptr && s_pszLastMatch != nullptr && strcmp(selected, s_pszLastMatch) == 0) {
+    CString replacement = params.pszReplace != nullptr ? params.pszReplace : "";
+    if (params.nFlags & SECFIND_REGEXP) {
+      // The template expanded for the selected match.
+      SECEditPos at{m_selStart.pLine, e->ColumnToOffset(m_selStart.pLine, m_selStart.nCol)};
+      SECEditPos none;
+      SECFindParams p;
+      p.nFlags = params.nFlags | SECFIND_DOWN;
+      p.pszFind = params.pszFind;
+      p.pszReplace = params.pszReplace;
+      SECEditPos found = at;
+      if (e->FindText(&found, &none, &p) && found.pLine == at.pLine && found.nOffset == at.nOffset)
+        replacement = p.strExpansion;
+    }
+    s_strLastFind = replacement;
+    if (InsertString(replacement, m_bShowMessages, TRUE) == 0 && !(params.nFlags & SECFIND_DOWN)) {
+      const int off = e->ColumnToOffset(m_pCurLine, m_nCurCol) - replacement.GetLength();
+      m_nCurCol = ColumnOfOffset(m_pCurLine, off < 0 ? 0 : off);
+    }
+    pDlg->EnableReplaceButtons(TRUE);
+    if (CWnd* w = pDlg->GetDlgItem(IDC_OEFIND_REPLACEBTN)) w->SetFocus();
+    s_bMatchSelected = 1;
+  } else {
+    m_bReplaceFollows = TRUE;
+  }
+  free(selected);
+  FindStep(pDlg, params);
+}
+
+void SECEditCoreBase::ReplaceAllStep(OEFindDlg* pDlg, SECFindParams& params) {
+  CWaitCursor wait;
+  CString find, repl;
+  pDlg->GetDlgItemText(IDC_OEFIND_FIND, find);
+  pDlg->GetDlgItemText(IDC_OEFIND_REPLACE, repl);
+  std::vector<char> f(find.GetString(), find.GetString() + std::min(find.GetLength(), SECFIND_MAX_TEXT));
+  std::vector<char> r(repl.GetString(), repl.GetString() + std::min(repl.GetLength(), SECFIND_MAX_TEXT));
+  f.push_back('\0');
+  r.push_back('\0');
+  params.pszFind = f.data();
+  params.pszReplace = r.data();
+  if (ReplaceAll(&params) > 0) {
+    CloseFindDialog();
+    s_bMatchSelected = 0;
+  } else {
+    s_strLastFind.Empty();
+  }
 }

@@ -1,4 +1,5 @@
 #include "EditCoreTestUtil.h"
+#include "editor/OEFindDlg.h"
 #include "editor/SECRegExp.h"
 #include "platform/core/Automation.h"
 #include "platform/ui/Menu.h"
@@ -198,5 +199,118 @@ TEST_F(EditFind, HistoryFindNextAndMessages) {
   EXPECT_EQ(seed, "alpha");
   w.GoToLineColumn(1, 5);
   EXPECT_FALSE(w.GetFindSeed(seed));
+  ClearFindProfile(app);
+}
+
+namespace {
+
+// Fills the open dialog and presses a button, as a user would.
+void Press(CDialog* dlg, const char* find, int button, BOOL wrap = TRUE, const char* replace = nullptr) {
+  dlg->SetDlgItemText(IDC_OEFIND_FIND, find);
+  if (replace) dlg->SetDlgItemText(IDC_OEFIND_REPLACE, replace);
+  dlg->CheckDlgButton(IDC_OEFIND_WRAP, wrap);
+  dlg->SendMessage(WM_COMMAND, (WPARAM)button, 0);
+  UA::Pump();
+}
+
+bool Enabled(CDialog* dlg, int id) { return dlg->GetDlgItem(id) && dlg->GetDlgItem(id)->IsWindowEnabled(); }
+
+}  // namespace
+
+TEST_F(EditFind, DialogsFindReplaceAndClose) {
+  CWinApp app("EditFindTest");
+  ClearFindProfile(app);
+  CTestEditWnd w;
+  w.edit.SetLineEndMode(2);
+  ASSERT_TRUE(w.Open("one x two\nthree\n"));
+  auto boxes = [] { return Automation::Instance().MessageBoxes(); };
+
+  // Find Next with an empty history opens the Find dialog; it closes after a successful find.
+  w.OnEditFindNext();
+  ASSERT_NE(w.m_pFindDlg, nullptr);
+  EXPECT_TRUE(w.m_bFindDlgOpen);
+  w.Command(ID_EDIT_REPLACE);  // the other one only takes the focus
+  EXPECT_EQ(w.m_pReplaceDlg, nullptr);
+  Press(w.m_pFindDlg, "two", IDOK);
+  EXPECT_EQ(w.m_pFindDlg, nullptr);
+  EXPECT_EQ(w.Caret(), std::make_pair(1, 9));
+  EXPECT_EQ(SECEditCoreBase::GetFindHistory(1), "two");
+
+  // Not found: the dialog stays, its find box takes the focus, Replace and Replace All go grey.
+  w.Command(ID_EDIT_REPLACE);
+  CDialog* rep = w.m_pReplaceDlg;
+  ASSERT_NE(rep, nullptr);
+  EXPECT_TRUE(Enabled(rep, IDC_OEFIND_REPLACEALL));
+  Press(rep, "zz", IDOK);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "The string 'zz' was not found.");
+  EXPECT_EQ(w.m_pReplaceDlg, rep);
+  CWnd* focus = CWnd::GetFocus();
+  ASSERT_NE(focus, nullptr);
+  EXPECT_TRUE(focus == rep->GetDlgItem(IDC_OEFIND_FIND) || focus->GetParent() == rep->GetDlgItem(IDC_OEFIND_FIND));
+  EXPECT_FALSE(Enabled(rep, IDC_OEFIND_REPLACEBTN));
+  EXPECT_FALSE(Enabled(rep, IDC_OEFIND_REPLACEALL));
+
+  // Replace All without a match keeps the caret and the dialog.
+  Press(rep, "qq", IDC_OEFIND_REPLACEALL, TRUE, "y");
+  EXPECT_EQ(boxes().back().text, "The string 'qq' was not found.");
+  EXPECT_EQ(w.Caret(), std::make_pair(1, 9));
+  EXPECT_EQ(w.m_pReplaceDlg, rep);
+
+  // Replace with a selection the dialog did not find: find, replace, then find again, which (wrapping off)
+  // finishes the search and closes the dialog.
+  w.GoToLineColumn(1, 0);
+  w.SelectWord(FALSE);
+  Press(rep, "x", IDC_OEFIND_REPLACEBTN, FALSE, "Y");
+  EXPECT_EQ(AllText(w.edit), "one Y two\nthree\n");
+  EXPECT_EQ(w.m_pReplaceDlg, nullptr);
+  EXPECT_EQ(boxes().back().text, "Finished searching for 'x'.");
+  EXPECT_EQ(SECEditCoreBase::GetReplaceHistory(1), "Y");
+  // Find Next in the Replace dialog: it stays after the match, and closes when the search is finished.
+  w.GoToLineColumn(1, 0);
+  w.Command(ID_EDIT_REPLACE);
+  rep = w.m_pReplaceDlg;
+  ASSERT_NE(rep, nullptr);
+  Press(rep, "two", IDOK, FALSE);
+  EXPECT_EQ(w.m_pReplaceDlg, rep);
+  EXPECT_EQ(w.Caret(), std::make_pair(1, 9));
+  Press(rep, "two", IDOK, FALSE);
+  EXPECT_EQ(w.m_pReplaceDlg, nullptr);
+  EXPECT_EQ(boxes().back().text, "Finished searching for 'two'.");
+
+  // Replace All through the dialog, then Mark All.
+  w.Command(ID_EDIT_REPLACE);
+  ASSERT_NE(w.m_pReplaceDlg, nullptr);
+  Press(w.m_pReplaceDlg, "e", IDC_OEFIND_REPLACEALL, TRUE, "E");
+  EXPECT_EQ(AllText(w.edit), "onE Y two\nthrEE\n");
+  EXPECT_EQ(w.m_pReplaceDlg, nullptr);
+  w.Command(ID_EDIT_FIND);
+  ASSERT_NE(w.m_pFindDlg, nullptr);
+  Press(w.m_pFindDlg, "E", IDC_OEFIND_MARKALL);
+  EXPECT_EQ(w.m_pFindDlg, nullptr);
+  EXPECT_EQ(w.edit.m_nBookmarks, 2);
+  for (UINT id : {ID_SECEDIT_NEXTBOOKMARK, ID_SECEDIT_PREVBOOKMARK, ID_SECEDIT_CLEARBOOKMARKS}) {
+    CTestCmdUI ui;
+    w.OnCmdMsg(id, (int)CN_UPDATE_COMMAND_UI, &ui, nullptr);
+    EXPECT_TRUE(ui.m_bEnabled) << id;
+  }
+  EXPECT_EQ(app.GetProfileInt("Settings\\Find", "Wrap search", 0), 1u);
+
+  // The combo box lists the history up to the first missing entry; "<OE empty string>" is an empty item.
+  ClearFindProfile(app);
+  for (const char* v : {"b", "<OE empty string>", "a"}) SECEditCoreBase::AddFindHistory(v);
+  w.ClearSelection(FALSE);
+  w.GoToLineColumn(2, 9);
+  w.Command(ID_EDIT_FIND);
+  ASSERT_NE(w.m_pFindDlg, nullptr);
+  CWnd* combo = w.m_pFindDlg->GetDlgItem(IDC_OEFIND_FIND);
+  ASSERT_EQ(combo->SendMessage(CB_GETCOUNT), 3);
+  char item[32] = {0};
+  combo->SendMessage(CB_GETLBTEXT, 1, (LPARAM)item);
+  EXPECT_STREQ(item, "");
+  EXPECT_EQ(w.m_pFindDlg->m_strFind, "a");
+  w.m_pFindDlg->SendMessage(WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(w.m_pFindDlg, nullptr);
+  EXPECT_FALSE(w.m_bFindDlgOpen);
   ClearFindProfile(app);
 }
