@@ -2,14 +2,26 @@
 #include "editor/SECEdit.h"
 #include "editor/SECRegExp.h"
 
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <memory>
 
 namespace {
 
+// The runtime's byte-wise lower-case mapping, taken once into a table.
+const unsigned char* LowerTable() {
+  static const auto table = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 0; c < 256; ++c) t[(size_t)c] = (unsigned char)tolower(c);
+    return t;
+  }();
+  return table.data();
+}
+
 void LowerInto(char* dst, const char* src, int n) {
-  for (int i = 0; i < n; ++i) dst[i] = (char)tolower((unsigned char)src[i]);
+  const unsigned char* lower = LowerTable();
+  for (int i = 0; i < n; ++i) dst[i] = (char)lower[(unsigned char)src[i]];
   dst[n] = '\0';
 }
 
