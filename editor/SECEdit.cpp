@@ -70,6 +70,7 @@ SECEdit::~SECEdit() {
 
 void SECEdit::FreeAll() {
   TextChangedAt(0);
+  m_numberShifts.clear();
   FreeLineList(m_pLine);
   m_pLine = nullptr;
   if (m_pUndo) {
@@ -301,14 +302,48 @@ tagLINEDESC* SECEdit::GetLastLine(tagLINEDESC* pLine) {
 int SECEdit::RenumberLines(tagLINEDESC* pLine) {
   pLine = GetFirstLine(pLine);
   uint32_t n = 0;
-  for (; pLine; pLine = pLine->pNext) pLine->nLineNumber = ++n;
+  for (; pLine; pLine = pLine->pNext) {
+    pLine->nLineNumber = ++n;
+    pLine->dwFlags &= ~LINE_NUMBER_EPOCH_MASK;
+  }
   return (int)n;
 }
 
-void SECEdit::RenumberFrom(tagLINEDESC* pLine) {
-  if (!pLine) return;
-  uint32_t n = pLine->pPrev ? pLine->pPrev->nLineNumber : 0;
-  for (; pLine; pLine = pLine->pNext) pLine->nLineNumber = ++n;
+int SECEdit::RenumberAll() {
+  m_numberShifts.clear();
+  return RenumberLines(m_pLine);
+}
+
+uint32_t SECEdit::LineNumber(tagLINEDESC* pLine) const {
+  if (!pLine) return 0;
+  const size_t now = m_numberShifts.size();
+  const size_t epoch = (pLine->dwFlags & LINE_NUMBER_EPOCH_MASK) >> LINE_NUMBER_EPOCH_SHIFT;
+  if (epoch >= now) return pLine->nLineNumber;
+  uint32_t n = pLine->nLineNumber;
+  for (size_t i = epoch; i < now; ++i)
+    if (n > m_numberShifts[i].nAbove) n = (uint32_t)((int64_t)n + m_numberShifts[i].nDelta);
+  pLine->nLineNumber = n;
+  pLine->dwFlags = (pLine->dwFlags & ~LINE_NUMBER_EPOCH_MASK) | ((uint32_t)now << LINE_NUMBER_EPOCH_SHIFT);
+  return n;
+}
+
+void SECEdit::NumberNewLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) const {
+  const uint32_t epoch = (uint32_t)m_numberShifts.size() << LINE_NUMBER_EPOCH_SHIFT;
+  for (tagLINEDESC* p = pFirst; p; p = p->pNext) {
+    p->nLineNumber = nFirst++;
+    p->dwFlags = (p->dwFlags & ~LINE_NUMBER_EPOCH_MASK) | epoch;
+    if (p == pLast) break;
+  }
+}
+
+void SECEdit::ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) {
+  if (m_numberShifts.size() + 1 >= SECEDIT_MAX_SHIFTS) {
+    // The log is full: one walk over the text settles every number.
+    RenumberAll();
+    return;
+  }
+  if (nDelta != 0) m_numberShifts.push_back(NumberShift{nAbove, nDelta});
+  NumberNewLines(pFirst, pLast, nFirst);
 }
 
 // ---- Lines and measurement ----
@@ -328,6 +363,21 @@ tagLINEDESC* SECEdit::FindLine(int n, tagLINEDESC* pHint1, tagLINEDESC* pHint2) 
   tagLINEDESC* first = GetFirstLine(m_pLine);
   if (!first) return nullptr;
   if (n < 1) n = 1;
+  // A hint close by is walked from without building the index up to the line (after an edit above, that
+  // would walk every line in between).
+  tagLINEDESC* near = nullptr;
+  int nearNo = 0;
+  for (tagLINEDESC* h : {pHint1, pHint2}) {
+    if (!h) continue;
+    const int hn = (int)LineNumber(h);
+    const int d = n > hn ? n - hn : hn - n;
+    if (d <= SECEDIT_INDEX_STEP && (!near || d < (n > nearNo ? n - nearNo : nearNo - n))) near = h, nearNo = hn;
+  }
+  if (near) {
+    while (nearNo < n && near->pNext) near = near->pNext, ++nearNo;
+    while (nearNo > n && near->pPrev) near = near->pPrev, --nearNo;
+    return near;
+  }
   if (m_lineIndex.empty())
     m_lineIndex.push_back(first);
   else
@@ -345,8 +395,9 @@ tagLINEDESC* SECEdit::FindLine(int n, tagLINEDESC* pHint1, tagLINEDESC* pHint2) 
   int no = (int)(at * SECEDIT_INDEX_STEP) + 1;
   for (tagLINEDESC* h : {pHint1, pHint2}) {
     if (!h) continue;
-    int d = n - (int)h->nLineNumber, bd = n - no;
-    if ((d < 0 ? -d : d) < (bd < 0 ? -bd : bd)) best = h, no = (int)h->nLineNumber;
+    const int hn = (int)LineNumber(h);
+    int d = n - hn, bd = n - no;
+    if ((d < 0 ? -d : d) < (bd < 0 ? -bd : bd)) best = h, no = hn;
   }
   while (no < n && best->pNext) best = best->pNext, ++no;
   while (no > n && best->pPrev) best = best->pPrev, --no;
@@ -497,7 +548,8 @@ int SECEdit::ConvertLineEnds(char*& pText, int n, int nMode) {
 // may continue in later bytes (no line end yet, or a pair's first byte at the very end) is left
 // unconsumed. Returns the bytes consumed, or -1 when a line cannot be allocated.
 int SECEdit::MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, tagLINEDESC** ppHead,
-                       tagLINEDESC** ppTail, int* pnLines, SECLineArena* pArena) {
+                       tagLINEDESC** ppTail, int* pnLines, SECLineArena* pArena, uint32_t nFirstNumber,
+                       uint32_t dwNumberEpoch) {
   const char* p = pText;
   const char* e = pText + n;
   const int ts = m_nTabSize < 1 ? 1 : m_nTabSize;
@@ -550,7 +602,9 @@ int SECEdit::MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, ta
       line->nLineNumber = (*ppTail)->nLineNumber + 1;
     } else {
       *ppHead = line;
+      line->nLineNumber = nFirstNumber;
     }
+    line->dwFlags |= dwNumberEpoch;
     *ppTail = line;
     ++*pnLines;
     p += seg;
@@ -559,7 +613,8 @@ int SECEdit::MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, ta
   return (int)(p - pText);
 }
 
-tagLINEDESC* SECEdit::SplitIntoLines(const char* pText, int n) {
+tagLINEDESC* SECEdit::SplitIntoLines(const char* pText, int n, tagLINEDESC** ppLast, int* pnLines,
+                                     uint32_t nFirstNumber, uint32_t dwNumberEpoch) {
   if (!pText) return nullptr;
   if (n < 0) n = (int)strlen(pText);
   tagLINEDESC* head = nullptr;
@@ -568,12 +623,14 @@ tagLINEDESC* SECEdit::SplitIntoLines(const char* pText, int n) {
   bool warned = false;
   // Large texts are cut into chunks of lines; small ones get a block per line.
   SECLineArena* arena = n >= 64 * 1024 ? NewArena() : nullptr;
-  int r = MakeLines(pText, n, true, &warned, &head, &tail, &lines, arena);
+  int r = MakeLines(pText, n, true, &warned, &head, &tail, &lines, arena, nFirstNumber, dwNumberEpoch);
   EndArena(arena);
   if (r < 0) {
     FreeLineList(head);
     return nullptr;
   }
+  if (ppLast) *ppLast = tail;
+  if (pnLines) *pnLines = lines;
   return head;
 }
 

@@ -120,8 +120,8 @@ void SECEditCoreBase::RefreshLineCount() {
   SECEdit* e = GetEdit();
   tagLINEDESC* last = LastLine();
   if (!e || !last) return;
-  if ((int)last->nLineNumber != e->m_nLineCount || last->nLineNumber == 0) {
-    int n = SECEdit::RenumberLines(e->m_pLine);
+  if ((int)e->LineNumber(last) != e->m_nLineCount || e->LineNumber(last) == 0) {
+    int n = e->RenumberAll();
     if (n != e->m_nLineCount) {
       e->m_nLineCount = n;
       CoreSetScrollRange(SB_VERT, 0, n - 1, TRUE);
@@ -207,8 +207,8 @@ int SECEditCoreBase::SetCaretFromPoint(int x, int y) {
 
 BOOL SECEditCoreBase::GetLineSelectionRange(tagLINEDESC* pLine, int nWidth, int* pnStart, int* pnLength) {
   if (!m_selStart.pLine || !m_selEnd.pLine || !pLine) return FALSE;
-  int n = (int)pLine->nLineNumber;
-  int a = (int)m_selStart.pLine->nLineNumber, b = (int)m_selEnd.pLine->nLineNumber;
+  int n = (int)GetEdit()->LineNumber(pLine);
+  int a = (int)GetEdit()->LineNumber(m_selStart.pLine), b = (int)GetEdit()->LineNumber(m_selEnd.pLine);
   if (n < a || n > b) return FALSE;
   int start, end;
   if (m_nSelMode == 2) {
@@ -244,7 +244,7 @@ void SECEditCoreBase::GoToLineColumn(int nLine, int nCol) {
   tagLINEDESC* p = FindLine(nLine);
   if (!p) return;
   m_pCurLine = p;
-  m_nCurLine = (int)p->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(p);
   m_nCurCol = nCol;
   int rows = VisibleRows();
   bool scrolled = false;
@@ -269,7 +269,7 @@ int SECEditCoreBase::GoToTextEnd(BOOL bShow) {
   RefreshLineCount();
   tagLINEDESC* last = LastLine();
   m_pCurLine = last;
-  m_nCurLine = (int)last->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(last);
   int rows = VisibleRows();
   m_pTopLine = last;
   m_nTopLine = m_nCurLine;
@@ -286,7 +286,7 @@ int SECEditCoreBase::GoToTextEnd(BOOL bShow) {
 void SECEditCoreBase::GoToLine(tagLINEDESC* pLine) {
   if (!pLine) return;
   m_pCurLine = pLine;
-  m_nCurLine = (int)pLine->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(pLine);
   int rows = VisibleRows();
   if (m_nCurLine >= m_nTopLine && m_nCurLine < m_nTopLine + rows) {
     EnsureCaretVisible();

@@ -83,7 +83,7 @@ void SECEditCoreBase::SelectFoundText(SECEditPos* pPos, int nLen, BOOL bShow) {
   if (!Ready() || pPos == nullptr || pPos->pLine == nullptr) return;
   ClearSelection(bShow);
   m_pCurLine = pPos->pLine;
-  m_nCurLine = (int)SECEdit::GetLineNumber(m_pCurLine);
+  m_nCurLine = (int)GetEdit()->LineNumber(m_pCurLine);
   m_nCurCol = ColumnOfOffset(m_pCurLine, pPos->nOffset);
   BeginSelection(1, bShow);
   m_nCurCol = ColumnOfOffset(m_pCurLine, pPos->nOffset + nLen);
@@ -214,7 +214,7 @@ int SECEditCoreBase::FindNextFromHistory() {
   if (m_bSelection && m_selStart.pLine != nullptr) {
     const SECSelEnd& at = bDown ? m_selEnd : m_selStart;
     m_pCurLine = at.pLine;
-    m_nCurLine = (int)SECEdit::GetLineNumber(at.pLine);
+    m_nCurLine = (int)GetEdit()->LineNumber(at.pLine);
     m_nCurCol = at.nCol;
     ClearSelection(m_bShowMessages);
   }
@@ -360,7 +360,7 @@ void SECEditCoreBase::FindStep(OEFindDlg* pDlg, SECFindParams& params) {
   if (m_bSelection && m_selStart.pLine != nullptr) {
     const SECSelEnd at = bDown ? m_selEnd : m_selStart;
     m_pCurLine = at.pLine;
-    m_nCurLine = (int)SECEdit::GetLineNumber(at.pLine);
+    m_nCurLine = (int)GetEdit()->LineNumber(at.pLine);
     m_nCurCol = at.nCol;
     if (!s_bMatchSelected) {
       ClearSelection(bShow);

@@ -33,7 +33,7 @@ Found Search(const std::string& text, const char* find, uint32_t flags, int line
   SECEditPos end = endLine ? Pos(e, endLine, endOffset) : SECEditPos{};
   if (!e.FindText(&pos, &end, &p)) return {0, 0, 0};
   if (pExpansion) *pExpansion = p.strExpansion;
-  return {(int)pos.pLine->nLineNumber, pos.nOffset, p.nMatchLen};
+  return {(int)e.LineNumber(pos.pLine), pos.nOffset, p.nMatchLen};
 }
 
 void ClearFindProfile(CWinApp& app) {
