@@ -126,9 +126,10 @@ void SECEdit::SetLineEndMode(int nMode) {
 
 // ---- List operations ----
 
-// Line blocks. Each block is [owner][record][first text buffer]. The owner is null for a block of its
-// own (calloc) or the chunk it was cut from: files are loaded into large chunks, so that a text of a
-// million lines costs few allocations and page faults. A chunk is released with its last line.
+// Line blocks. Each block is [record][first text buffer]: a block of its own (calloc), or cut from a chunk
+// when files are loaded, so that a text of a million lines costs few allocations and page faults. A chunk
+// lies on a boundary of kChunkAlign bytes, which finds it from any of its lines; it is released with its last
+// line.
 struct SECLineChunk {
   std::atomic<int64_t> live;
   size_t size;
@@ -141,19 +142,37 @@ struct SECLineArena {
 };
 
 namespace {
-const size_t kOwnerSize = sizeof(void*);
 const size_t kChunkHeader = (sizeof(SECLineChunk) + 15) & ~size_t(15);
 const size_t kMaxChunk = 8u << 20;
+const size_t kChunkAlign = kMaxChunk;
 
 inline char* InlineText(tagLINEDESC* p) { return reinterpret_cast<char*>(p + 1); }
+
+inline SECLineChunk* OwnerOf(const tagLINEDESC* p) {
+  if (!(p->dwFlags & LINE_IN_CHUNK)) return nullptr;
+  return reinterpret_cast<SECLineChunk*>(reinterpret_cast<uintptr_t>(p) & ~(uintptr_t)(kChunkAlign - 1));
+}
 
 void ReleaseChunk(SECLineChunk* c) {
   if (c->live.fetch_sub(1, std::memory_order_acq_rel) == 1) munmap(c, c->size);
 }
 
-tagLINEDESC* InitBlock(char* block, SECLineChunk* owner, int cap) {
-  memcpy(block, &owner, sizeof owner);
-  tagLINEDESC* p = reinterpret_cast<tagLINEDESC*>(block + kOwnerSize);
+// size bytes of fresh memory on a kChunkAlign boundary, or null.
+void* MapAligned(size_t size) {
+  const size_t span = size + kChunkAlign;
+  void* mem = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mem == MAP_FAILED) return nullptr;
+  const uintptr_t base = reinterpret_cast<uintptr_t>(mem);
+  const uintptr_t at = (base + kChunkAlign - 1) & ~(uintptr_t)(kChunkAlign - 1);
+  if (at > base) munmap(mem, at - base);
+  const uintptr_t end = base + span;
+  if (end > at + size) munmap(reinterpret_cast<void*>(at + size), end - (at + size));
+  return reinterpret_cast<void*>(at);
+}
+
+tagLINEDESC* InitBlock(char* block, bool bInChunk, int cap) {
+  tagLINEDESC* p = reinterpret_cast<tagLINEDESC*>(block);
+  if (bInChunk) p->dwFlags = LINE_IN_CHUNK;
   if (cap > 0) {
     p->nCapacity = cap;
     p->pText = InlineText(p);
@@ -173,16 +192,15 @@ void SECEdit::EndArena(SECLineArena* pArena) {
 
 tagLINEDESC* SECEdit::NewLineIn(SECLineArena* pArena, int nSize) {
   if (!pArena) return NewLine(nSize);
-  int cap = nSize > 0 ? CapacityFor(nSize) : 0;
-  size_t need = (kOwnerSize + sizeof(tagLINEDESC) + (size_t)cap + 7) & ~size_t(7);
+  // The text buffer is as long as asked, and takes the bytes the record alignment leaves.
+  size_t need = (sizeof(tagLINEDESC) + (size_t)(nSize > 0 ? nSize : 0) + 7) & ~size_t(7);
+  int cap = nSize > 0 ? (int)(need - sizeof(tagLINEDESC)) : 0;
   if (!pArena->chunk || pArena->used + need > pArena->chunk->size) {
     size_t size = pArena->nextSize;
     while (size < kChunkHeader + need) size *= 2;
-    void* mem = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mem == MAP_FAILED) return nullptr;
-#ifdef MADV_HUGEPAGE
-    if (size >= (2u << 20)) madvise(mem, size, MADV_HUGEPAGE);
-#endif
+    if (size > kChunkAlign) return NewLine(nSize);
+    void* mem = MapAligned(size);
+    if (!mem) return nullptr;
     SECLineChunk* c = new (mem) SECLineChunk;
     c->live.store(1, std::memory_order_relaxed);  // the arena's own reference
     c->size = size;
@@ -194,26 +212,23 @@ tagLINEDESC* SECEdit::NewLineIn(SECLineArena* pArena, int nSize) {
   char* block = reinterpret_cast<char*>(pArena->chunk) + pArena->used;
   pArena->used += need;
   pArena->chunk->live.fetch_add(1, std::memory_order_relaxed);
-  return InitBlock(block, pArena->chunk, cap);
+  return InitBlock(block, true, cap);
 }
 
 tagLINEDESC* SECEdit::NewLine(int nSize) {
   int cap = nSize > 0 ? CapacityFor(nSize) : 0;
-  char* block = static_cast<char*>(calloc(1, kOwnerSize + sizeof(tagLINEDESC) + (size_t)cap));
+  char* block = static_cast<char*>(calloc(1, sizeof(tagLINEDESC) + (size_t)cap));
   if (!block) return nullptr;
-  return InitBlock(block, nullptr, cap);
+  return InitBlock(block, false, cap);
 }
 
 int SECEdit::FreeLine(tagLINEDESC* pLine) {
   if (!pLine) return -1;
   if (pLine->pText && pLine->pText != InlineText(pLine)) free(pLine->pText);
-  char* block = reinterpret_cast<char*>(pLine) - kOwnerSize;
-  SECLineChunk* owner;
-  memcpy(&owner, block, sizeof owner);
-  if (owner)
+  if (SECLineChunk* owner = OwnerOf(pLine))
     ReleaseChunk(owner);
   else
-    free(block);
+    free(pLine);
   return 0;
 }
 
@@ -265,8 +280,7 @@ int SECEdit::FreeLineList(tagLINEDESC* pLine) {
   int64_t pending = 0;
   while (pLine) {
     tagLINEDESC* next = pLine->pNext;
-    SECLineChunk* o;
-    memcpy(&o, reinterpret_cast<char*>(pLine) - kOwnerSize, sizeof o);
+    SECLineChunk* o = OwnerOf(pLine);
     if (!o) {
       FreeLine(pLine);
     } else {

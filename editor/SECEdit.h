@@ -44,6 +44,8 @@ struct SECLineArena;
 #define LINE_CMT_STYLE1 0x20000u
 #define LINE_CMT_STYLE2 0x40000u
 
+// The line lives in a shared chunk of a loaded text (its block is not freed on its own).
+#define LINE_IN_CHUNK 0x00400000u
 // The edit count a line's number was last brought up to date at (see SECEdit::LineNumber).
 #define LINE_NUMBER_EPOCH_SHIFT 23
 #define LINE_NUMBER_EPOCH_MASK 0xFF800000u
