@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace UA = UiAutomation;
 
 namespace {
@@ -137,4 +139,42 @@ TEST_F(EditCtrl, ConversationLogAppendsClearsAndStaysReadOnly) {
   EXPECT_TRUE(AnyPixel(log.m_hWnd, CRect(60, h, client.right, 2 * h), [](COLORREF c) { return c == RGB(0, 255, 255); }));
   EXPECT_FALSE(AnyPixel(log.m_hWnd, CRect(60, 0, client.right, h), [](COLORREF c) { return c == RGB(0, 255, 255); }));
   EXPECT_TRUE(AnyPixel(log.m_hWnd, CRect(60, 0, client.right, h), [](COLORREF c) { return c == RGB(255, 255, 255); }));
+}
+
+TEST_F(EditCtrl, ALogOnAnotherThreadAndAnEditorHereKeepTheirOwnTextsAndUndo) {
+  CTestEditWnd w;
+  ASSERT_TRUE(w.Open("start\r\n"));
+  std::thread other([] {
+    CConversationEditCtrl log;
+    for (int round = 0; round < 20; ++round) {
+      for (int i = 0; i < 50; ++i) log.AppendText("message\n");
+      EXPECT_EQ(log.GetEdit()->m_nLineCount, 51);
+      EXPECT_EQ(log.GetEdit()->m_nUndoPos, 0);
+      log.ClearEdit();
+    }
+    EXPECT_EQ(log.GetLogText(), "");
+    // Undo groups opened here are this thread's own.
+    SECEdit mine;
+    SetText(mine, "x\r\n");
+    for (int i = 0; i < 300; ++i) {
+      SECEditPos p{mine.m_pLine, 0};
+      mine.BeginUndoGroup(TRUE);
+      mine.InsertChars(p, "ab", TRUE, TRUE);
+      mine.InsertChars(p, "c", TRUE, TRUE);
+      mine.BeginUndoGroup(FALSE);
+    }
+    for (int i = 0; i < 300; ++i) mine.Undo();
+    EXPECT_EQ(AllText(mine), "x\r\n");
+  });
+  for (int i = 0; i < 300; ++i) {
+    w.edit.BeginUndoGroup(TRUE);
+    w.InsertChar('a' + i % 26, FALSE, TRUE);
+    w.InsertChar('-', FALSE, TRUE);
+    w.edit.BeginUndoGroup(FALSE);
+  }
+  other.join();
+  EXPECT_EQ(w.edit.m_nUndoPos, 600);
+  for (int i = 0; i < 300; ++i) w.OnEditUndo();  // each pair is one step
+  EXPECT_EQ(AllText(w.edit), "start\r\n");
+  EXPECT_EQ(w.edit.m_nUndoPos, 0);
 }
