@@ -19,10 +19,7 @@ SECEdit* SECEditCtrl::GetEdit() {
 
 void SECEditCtrl::CreateEdit() {
   if (m_pEdit) return;
-  m_pEdit = new SECEdit;
-  m_pEdit->m_pLine = SECEdit::NewLine(64);
-  if (m_pEdit->m_pLine) m_pEdit->m_pLine->nLength = 0;
-  m_pEdit->m_nLineCount = 1;
+  m_pEdit = new SECEdit;  // it starts with one empty line
 }
 
 void SECEditCtrl::RegisterDropTarget() { m_dropTarget.Register(this); }
