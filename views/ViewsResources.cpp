@@ -7,6 +7,11 @@ namespace {
 constexpr DWORD kEdit = WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_UPPERCASE;
 constexpr DWORD kRadio = WS_VISIBLE | WS_TABSTOP | BS_RADIOBUTTON;
 constexpr DWORD kText = WS_VISIBLE | SS_LEFT;
+constexpr DWORD kPlainEdit = WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kCheck = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kCombo = WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kGroup = WS_VISIBLE | BS_GROUPBOX;
 
 const DLGITEM_ENTRY kMemorySettingsItems[] = {
     {"Button", 0xFFFF, WS_VISIBLE | BS_GROUPBOX, 0, 7, 4, 306, 40, "CAM Tables"},
@@ -39,7 +44,71 @@ const DIALOG_RESOURCE kMemorySettings = {
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 320, 210, "Memory Settings",
     "MS Sans Serif", 8, kMemorySettingsItems, sizeof kMemorySettingsItems / sizeof kMemorySettingsItems[0], nullptr};
 
+const DLGITEM_ENTRY kImportGcodeItems[] = {
+    {"Static", 0xFFFF, kText, 0, 7, 9, 40, 8, "G-code file:"},
+    {"Edit", 14000, kPlainEdit, WS_EX_CLIENTEDGE, 50, 7, 216, 12, ""},
+    {"Button", 14001, kButton, 0, 272, 6, 50, 14, "Browse..."},
+    {"Button", 0xFFFF, kGroup, 0, 7, 24, 156, 74, "Axes"},
+    {"Static", 0xFFFF, kText, 0, 14, 38, 10, 8, "X"},
+    {"ComboBox", 14002, kCombo, 0, 26, 36, 50, 80, ""},
+    {"Static", 0xFFFF, kText, 0, 14, 54, 10, 8, "Y"},
+    {"ComboBox", 14003, kCombo, 0, 26, 52, 50, 80, ""},
+    {"Static", 0xFFFF, kText, 0, 14, 70, 10, 8, "Z"},
+    {"ComboBox", 14004, kCombo, 0, 26, 68, 50, 80, ""},
+    {"Static", 0xFFFF, kText, 0, 14, 86, 30, 8, "Spindle"},
+    {"ComboBox", 14005, kCombo, 0, 48, 84, 50, 80, ""},
+    {"Static", 0xFFFF, kText, 0, 86, 38, 10, 8, "A"},
+    {"ComboBox", 14006, kCombo, 0, 98, 36, 50, 80, ""},
+    {"Static", 0xFFFF, kText, 0, 86, 54, 10, 8, "B"},
+    {"ComboBox", 14007, kCombo, 0, 98, 52, 50, 80, ""},
+    {"Static", 0xFFFF, kText, 0, 86, 70, 10, 8, "C"},
+    {"ComboBox", 14008, kCombo, 0, 98, 68, 50, 80, ""},
+    {"Button", 0xFFFF, kGroup, 0, 169, 24, 153, 74, "Switches"},
+    {"Button", 14010, kCheck, 0, 176, 36, 80, 10, "Feed override"},
+    {"Edit", 14013, kPlainEdit, WS_EX_CLIENTEDGE, 262, 35, 30, 12, ""},
+    {"Static", 0xFFFF, kText, 0, 296, 37, 10, 8, "%"},
+    {"Button", 14011, kCheck, 0, 176, 52, 80, 10, "Speed override"},
+    {"Edit", 14014, kPlainEdit, WS_EX_CLIENTEDGE, 262, 51, 30, 12, ""},
+    {"Static", 0xFFFF, kText, 0, 296, 53, 10, 8, "%"},
+    {"Button", 14009, kCheck, 0, 176, 68, 100, 10, "Block delete"},
+    {"Button", 14012, kCheck, 0, 176, 84, 100, 10, "Optional program stop"},
+    {"Button", 0xFFFF, kGroup, 0, 7, 102, 315, 48, "Devices"},
+    {"Static", 0xFFFF, kText, 0, 120, 112, 30, 8, "Axis"},
+    {"Static", 0xFFFF, kText, 0, 176, 112, 30, 8, "Line"},
+    {"Static", 0xFFFF, kText, 0, 262, 112, 30, 8, "Level"},
+    {"Button", 14015, kCheck, 0, 14, 122, 100, 10, "Cycle start button"},
+    {"ComboBox", 14020, kCombo, 0, 120, 120, 50, 80, ""},
+    {"ComboBox", 14021, kCombo, 0, 176, 120, 80, 80, ""},
+    {"ComboBox", 14022, kCombo, 0, 262, 120, 50, 80, ""},
+    {"Button", 14016, kCheck, 0, 14, 136, 100, 10, "Coolant valve"},
+    {"ComboBox", 14023, kCombo, 0, 120, 134, 50, 80, ""},
+    {"ComboBox", 14024, kCombo, 0, 176, 134, 80, 80, ""},
+    {"ComboBox", 14025, kCombo, 0, 262, 134, 50, 80, ""},
+    {"Button", 0xFFFF, kGroup, 0, 7, 154, 315, 58, "Defaults"},
+    {"Static", 0xFFFF, kText, 0, 14, 167, 40, 8, "Units"},
+    {"ComboBox", 14028, kCombo, 0, 60, 165, 60, 80, ""},
+    {"Static", 0xFFFF, kText, 0, 14, 183, 48, 8, "Spindle speed"},
+    {"Edit", 14018, kPlainEdit, WS_EX_CLIENTEDGE, 64, 181, 36, 12, ""},
+    {"Static", 0xFFFF, kText, 0, 104, 183, 16, 8, "rpm"},
+    {"Static", 0xFFFF, kText, 0, 14, 199, 44, 8, "Direction"},
+    {"ComboBox", 14029, kCombo, 0, 60, 197, 70, 80, ""},
+    {"Static", 0xFFFF, kText, 0, 150, 167, 50, 8, "Traverse rate"},
+    {"Edit", 14019, kPlainEdit, WS_EX_CLIENTEDGE, 200, 165, 40, 12, ""},
+    {"Static", 14027, kText, 0, 244, 167, 74, 8, "mm/min or deg/min"},
+    {"Static", 0xFFFF, kText, 0, 150, 183, 50, 8, "Feed rate"},
+    {"Edit", 14017, kPlainEdit, WS_EX_CLIENTEDGE, 200, 181, 40, 12, ""},
+    {"Static", 14026, kText, 0, 244, 183, 74, 8, "mm/min or deg/min"},
+    {"Button", IDOK, WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 158, 218, 50, 14, "OK"},
+    {"Button", IDCANCEL, kButton, 0, 215, 218, 50, 14, "Cancel"},
+    {"Button", 57671, kButton, 0, 272, 218, 50, 14, "Help"},
+};
+
+const DIALOG_RESOURCE kImportGcode = {
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 330, 240, "Import G-code file",
+    "MS Sans Serif", 8, kImportGcodeItems, sizeof kImportGcodeItems / sizeof kImportGcodeItems[0], nullptr};
+
 const RESOURCE_ENTRY kEntries[] = {
+    {RT_DIALOG, MAKEINTRESOURCE(14051), &kImportGcode, sizeof kImportGcode},
     {RT_DIALOG, MAKEINTRESOURCE(14032), &kMemorySettings, sizeof kMemorySettings},
 };
 
