@@ -8,7 +8,9 @@
 #include "motion/ChildCombo.h"
 #include "motion/MC_Motion.h"
 #include "motion/MC_MotionElem.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
 #include "platform/ui/CommonDialogs.h"
 
 #include <cstdio>
@@ -220,7 +222,11 @@ void CImportGcodeDlg::OnOK() {
 
 BOOL CImportGcodeDlg::Run(const CString& path, CString& error) {
   error.Empty();
-  FILE* file = fopen(path, "rb");
+  // A folder is no file, though the C library would open it for reading.
+  const DWORD attributes = GetFileAttributes(path);
+  FILE* file = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                   ? nullptr
+                   : fopen(ResolvePath(path).c_str(), "rb");
   if (!file) {
     ShowKernelMessageAlways(MB_ICONEXCLAMATION, IDS_CANNOT_OPEN, path.GetString());
     return FALSE;
