@@ -107,7 +107,37 @@ const DIALOG_RESOURCE kImportGcode = {
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 330, 240, "Import G-code file",
     "MS Sans Serif", 8, kImportGcodeItems, sizeof kImportGcodeItems / sizeof kImportGcodeItems[0], nullptr};
 
+constexpr DWORD kList = WS_VISIBLE | WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY;
+constexpr DWORD kChildForm = WS_CHILD | DS_CONTROL | DS_SETFONT;
+
+const DLGITEM_ENTRY kCAMTablesItems[] = {
+    {"Static", 14029, kText, 0, 7, 7, 200, 14, "CAM Tables"},
+    {"Edit", 14003, kPlainEdit, WS_EX_CLIENTEDGE, 7, 26, 120, 12, ""},
+    {"Button", 14001, kButton, 0, 133, 25, 50, 14, "Add"},
+    {"Button", 14002, kButton, 0, 189, 25, 50, 14, "Rename"},
+    {"Static", 14030, kText, 0, 7, 46, 100, 8, "Selected"},
+    {"ListBox", 14004, kList, WS_EX_CLIENTEDGE, 7, 56, 100, 100, ""},
+    {"Button", 14007, kButton, 0, 113, 66, 30, 14, "<"},
+    {"Button", 14010, kButton, 0, 113, 84, 30, 14, "<<"},
+    {"Button", 14011, kButton, 0, 113, 102, 30, 14, ">"},
+    {"Button", 14012, kButton, 0, 113, 120, 30, 14, ">>"},
+    {"Static", 14031, kText, 0, 149, 46, 100, 8, "Available"},
+    {"ListBox", 14008, kList, WS_EX_CLIENTEDGE, 149, 56, 100, 100, ""},
+    {"Button", 14005, kButton, 0, 7, 160, 48, 14, "Move Up"},
+    {"Button", 14006, kButton, 0, 59, 160, 48, 14, "Move Down"},
+    {"Button", 14000, kButton, 0, 149, 160, 48, 14, "Delete"},
+    {"Button", 14038, kButton, 0, 7, 178, 48, 14, "Load..."},
+    {"Button", 14009, kButton, 0, 59, 178, 48, 14, "Import ..."},
+    {"Static", 14032, kText, 0, 7, 200, 120, 8, "Free buffer space"},
+    {"msctls_progress32", 14028, WS_VISIBLE | WS_BORDER, 0, 7, 210, 242, 12, "Progress1"},
+    {"Static", 14033, kText, 0, 7, 226, 242, 18, "Check Memory Map to see if you can increase the space reserved for Cam Tables"},
+};
+
+const DIALOG_RESOURCE kCAMTables = {kChildForm, 0, 0, 0, 256, 250, "", "MS Sans Serif", 8, kCAMTablesItems,
+                                    sizeof kCAMTablesItems / sizeof kCAMTablesItems[0], nullptr};
+
 const RESOURCE_ENTRY kEntries[] = {
+    {RT_DIALOG, MAKEINTRESOURCE(14030), &kCAMTables, sizeof kCAMTables},
     {RT_DIALOG, MAKEINTRESOURCE(14051), &kImportGcode, sizeof kImportGcode},
     {RT_DIALOG, MAKEINTRESOURCE(14032), &kMemorySettings, sizeof kMemorySettings},
 };
