@@ -136,7 +136,33 @@ const DLGITEM_ENTRY kCAMTablesItems[] = {
 const DIALOG_RESOURCE kCAMTables = {kChildForm, 0, 0, 0, 256, 250, "", "MS Sans Serif", 8, kCAMTablesItems,
                                     sizeof kCAMTablesItems / sizeof kCAMTablesItems[0], nullptr};
 
+const DLGITEM_ENTRY kCAMEditorItems[] = {
+    {"Static", 14027, kText, 0, 7, 7, 240, 14, ""},
+    {"Static", 14034, kText, 0, 7, 28, 80, 8, "Master start value"},
+    {"Edit", 14021, kPlainEdit, WS_EX_CLIENTEDGE, 90, 26, 60, 12, ""},
+    {"Static", 14035, kText, 0, 7, 44, 80, 8, "Interpolation step: 2^"},
+    {"Edit", 14022, kPlainEdit, WS_EX_CLIENTEDGE, 90, 42, 20, 12, ""},
+    {"Static", 14037, kText, 0, 160, 28, 50, 8, "Table length"},
+    {"Edit", 14024, kPlainEdit | ES_READONLY, WS_EX_CLIENTEDGE, 214, 26, 40, 12, ""},
+    {"Button", 0xFFFF, kGroup, 0, 7, 60, 150, 170, "X,Y"},
+    {"ListBox", 14014, kList, WS_EX_CLIENTEDGE, 13, 72, 138, 152, ""},
+    {"Static", 14036, kText, 0, 163, 72, 40, 8, "Y value"},
+    {"Edit", 14023, kPlainEdit, WS_EX_CLIENTEDGE, 163, 82, 60, 12, ""},
+    {"Button", 14025, kButton, 0, 163, 100, 28, 14, "&<<"},
+    {"Button", 14026, kButton, 0, 195, 100, 28, 14, ">&>"},
+    {"Button", 14016, kButton, 0, 163, 118, 60, 14, "&Insert"},
+    {"Button", 14015, kButton, 0, 163, 136, 60, 14, "&Update"},
+    {"Button", 14017, kButton, 0, 163, 154, 60, 14, "&Remove"},
+    {"Button", 14018, kButton, 0, 163, 180, 60, 14, "Import ..."},
+    {"Button", 14019, kButton, 0, 163, 198, 60, 14, "Export ..."},
+    {"Static", 14013, WS_VISIBLE | SS_LEFT | WS_BORDER, 0, 232, 60, 180, 170, "Graph"},
+};
+
+const DIALOG_RESOURCE kCAMEditor = {kChildForm, 0, 0, 0, 420, 240, "", "MS Sans Serif", 8, kCAMEditorItems,
+                                    sizeof kCAMEditorItems / sizeof kCAMEditorItems[0], nullptr};
+
 const RESOURCE_ENTRY kEntries[] = {
+    {RT_DIALOG, MAKEINTRESOURCE(14031), &kCAMEditor, sizeof kCAMEditor},
     {RT_DIALOG, MAKEINTRESOURCE(14030), &kCAMTables, sizeof kCAMTables},
     {RT_DIALOG, MAKEINTRESOURCE(14051), &kImportGcode, sizeof kImportGcode},
     {RT_DIALOG, MAKEINTRESOURCE(14032), &kMemorySettings, sizeof kMemorySettings},

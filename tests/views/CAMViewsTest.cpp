@@ -10,6 +10,11 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 #include "views/MC_CAMTablesView.h"
+#include "views/MC_CAMView.h"
+#include "plot/ColorFactory.h"
+
+#include <fstream>
+#include <sstream>
 
 #include <memory>
 #include <string>
@@ -68,7 +73,7 @@ class CamViewsTest : public SetupTest {
     ASSERT_TRUE(m_motion);
     m_doc.setup = m_setup.get();
     m_doc.motion = m_motion.get();
-    ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), "host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 600, 520),
+    ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), "host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 700, 520),
                                 nullptr, 0));
     m_doc.AddView(&m_other);
     m_dir = dravonix::test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -90,7 +95,7 @@ class CamViewsTest : public SetupTest {
   template <class V>
   V* Open(CDocument* doc) {
     auto* v = new V;
-    EXPECT_TRUE(v->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 600, 520), &m_host, 0xE900, nullptr));
+    EXPECT_TRUE(v->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 700, 520), &m_host, 0xE900, nullptr));
     doc->AddView(v);
     v->OnInitialUpdate();
     m_views.push_back(v);
@@ -229,4 +234,136 @@ TEST_F(CamViewsTest, TablesViewWithoutProgramOffersOnlyLoad) {
   empty.RemoveView(view);
   view->DestroyWindow();
   m_views.pop_back();
+}
+
+class CamEditorTest : public CamViewsTest {
+ protected:
+  void SetUp() override {
+    CamViewsTest::SetUp();
+    ASSERT_TRUE(Tables().AddNewSelCAM("c1"));
+    m_cam = Tables().GetSelCAM(0);
+    m_cam->SetMasterStart(100);
+    m_cam->SetStep(2);
+    const LONG points[] = {5, -7};
+    m_cam->SetPoints(points, 2);
+    m_motion->SetSelection(CMC_Motion::selCAM, 0);
+    m_view = Open<CMC_CAMView>(&m_doc);
+  }
+  std::vector<LONG> Points() const {
+    std::vector<LONG> v;
+    for (int i = 0; i < m_cam->GetPointsCount(); i++) v.push_back(m_cam->GetPoint(i));
+    return v;
+  }
+  // Types into an edit and leaves it, as the user tabbing on would.
+  void Enter(int id, const char* text) {
+    Type(m_view, id, text);
+    ::SendMessage(m_view->m_hWnd, WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), (LPARAM)::GetDlgItem(m_view->m_hWnd, id));
+  }
+  CMC_CAM* m_cam = nullptr;
+  CMC_CAMView* m_view = nullptr;
+};
+
+TEST_F(CamEditorTest, PointsListMasterPositionsAndSlaveValues) {
+  EXPECT_EQ(Items(m_view, 14014), (std::vector<std::string>{"       100          5", "       104         -7"}));
+  // the curve in blue inside the graph control
+  EXPECT_EQ(m_view->m_plot.GetAt(0)->m_crColor, RGB(0, 0, 255));
+  EXPECT_EQ(m_view->m_plot.GetAt(0)->m_crColor, CColorFactory::RGB16(CColorFactory::crBlue));
+  EXPECT_TRUE(SaveWindowImage(m_view, dravonix::test::OutputPath("cam-editor.png").c_str()));
+  CRect r;
+  m_view->m_graph.GetClientRect(&r);
+  int blue = 0;
+  for (int y = r.top; y < r.bottom; y++)
+    for (int x = r.left; x < r.right; x++) blue += GetWindowPixel(m_view->m_graph.m_hWnd, POINT{x, y}) == RGB(0, 0, 255);
+  EXPECT_GT(blue, 10);
+  EXPECT_EQ(Selection(m_view, 14014), 0);
+  CString text;
+  m_view->GetDlgItemText(14027, text);
+  EXPECT_STREQ(text, "c1");
+  m_view->GetDlgItemText(14024, text);
+  EXPECT_STREQ(text, "2");
+  Enter(14022, "3");
+  EXPECT_EQ(Items(m_view, 14014), (std::vector<std::string>{"       100          5", "       108         -7"}));
+  EXPECT_EQ(Points(), (std::vector<LONG>{5, -7}));
+  EXPECT_EQ(m_doc.changes, 1);
+  // a step of 8 is refused with the framework's message, and a list click is undone
+  ClearBoxes();
+  Type(m_view, 14022, "8");
+  ASSERT_TRUE(DialogAutomation::SelectItem(m_view, 14014, "       108         -7"));
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Please enter an integer between 0 and 7."});
+  EXPECT_EQ(Selection(m_view, 14014), 0);
+  EXPECT_EQ(m_cam->GetStep(), 3);
+  // the master positions are 64-bit: the top of the 32-bit range does not wrap
+  Type(m_view, 14022, "0");
+  Enter(14021, "2147483647");
+  EXPECT_EQ(Items(m_view, 14014), (std::vector<std::string>{"2147483647          5", "2147483648         -7"}));
+  auto* masters = m_view->m_curves.GetAt(0);
+  EXPECT_EQ(masters->GetAt(1), 2147483648.0);
+}
+
+TEST_F(CamEditorTest, InsertUpdateRemoveAndTheirLimits) {
+  // insert with no current point goes to the front and becomes current
+  ASSERT_TRUE(DialogAutomation::SelectItem(m_view, 14014, "       100          5"));
+  ::SendDlgItemMessage(m_view->m_hWnd, 14014, LB_SETCURSEL, (WPARAM)-1, 0);
+  ::SendMessage(m_view->m_hWnd, WM_COMMAND, MAKEWPARAM(14014, LBN_SELCHANGE), (LPARAM)::GetDlgItem(m_view->m_hWnd, 14014));
+  EXPECT_EQ(m_view->m_nIndex, -1);
+  Type(m_view, 14023, "9");
+  Click(m_view, 14016);
+  EXPECT_EQ(Points(), (std::vector<LONG>{9, 5, -7}));
+  EXPECT_EQ(Selection(m_view, 14014), 0);
+  DWORD sel = (DWORD)::SendDlgItemMessage(m_view->m_hWnd, 14023, EM_GETSEL, 0, 0);
+  EXPECT_EQ(sel, MAKELONG(0, 1));  // the value's text selected for the next one
+  // update with the stored value leaves the document unmodified
+  const int changes = m_doc.changes;
+  Click(m_view, 14015);
+  EXPECT_EQ(m_doc.changes, changes);
+  Type(m_view, 14023, "11");
+  Click(m_view, 14015);
+  EXPECT_EQ(Points(), (std::vector<LONG>{11, 5, -7}));
+  EXPECT_EQ(Items(m_view, 14014)[0], "       100         11");
+  EXPECT_EQ(m_doc.changes, changes + 1);
+  // remove down to one point; the last one stays
+  for (int k = 0; k < 3; k++) Click(m_view, 14017);
+  EXPECT_EQ(m_cam->GetPointsCount(), 1);
+  EXPECT_FALSE(Enabled(m_view, 14017));
+  std::vector<LONG> full(8192, 1);
+  m_cam->SetPoints(full.data(), 8192);
+  m_doc.UpdateAllViews(nullptr, -68);
+  EXPECT_FALSE(Enabled(m_view, 14016));
+  Click(m_view, 14016);
+  EXPECT_EQ(m_cam->GetPointsCount(), 8192);
+}
+
+TEST_F(CamEditorTest, ExportAndImportAsText) {
+  const std::string path = m_dir + "/c1.txt";
+  DialogAutomation::PushFileDialogResult(path.c_str());
+  Click(m_view, 14019);
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  EXPECT_EQ(s.str(), "100\t5\r\n104\t-7\r\n");
+  auto requests = DialogAutomation::CommonDialogs();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||");
+  EXPECT_EQ(requests[0].defExt, "txt");
+
+  const std::string other = m_dir + "/other.txt";
+  std::ofstream(other, std::ios::binary) << "0\t1\r\n1\t2\r\n2\t3\r\n";
+  DialogAutomation::PushFileDialogResult(other.c_str());
+  Click(m_view, 14018);
+  EXPECT_EQ(Points(), (std::vector<LONG>{1, 2, 3}));
+  EXPECT_EQ(Items(m_view, 14014).size(), 3u);
+  // a refused file leaves the table
+  std::ofstream(other, std::ios::binary) << "0\t1\r\n5\t2\r\n9\t3\r\n";
+  DialogAutomation::PushFileDialogResult(other.c_str());
+  Click(m_view, 14018);
+  EXPECT_EQ(Points(), (std::vector<LONG>{1, 2, 3}));
+}
+
+TEST_F(CamEditorTest, WithoutATableEveryControlIsDisabled) {
+  m_motion->SetSelection(CMC_Motion::selCAMFolder, 0);
+  m_doc.UpdateAllViews(nullptr, -100);
+  for (int id : {14014, 14015, 14016, 14017, 14018, 14019, 14021, 14022, 14023, 14025, 14026})
+    EXPECT_FALSE(Enabled(m_view, id)) << id;
+  Click(m_view, 14016);
+  EXPECT_EQ(Points(), (std::vector<LONG>{5, -7}));
 }
