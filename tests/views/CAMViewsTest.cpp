@@ -73,7 +73,7 @@ class CamViewsTest : public SetupTest {
     ASSERT_TRUE(m_motion);
     m_doc.setup = m_setup.get();
     m_doc.motion = m_motion.get();
-    ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), "host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 700, 520),
+    ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 700, 520),
                                 nullptr, 0));
     m_doc.AddView(&m_other);
     m_dir = dravonix::test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -268,6 +268,7 @@ TEST_F(CamEditorTest, PointsListMasterPositionsAndSlaveValues) {
   // the curve in blue inside the graph control
   EXPECT_EQ(m_view->m_plot.GetAt(0)->m_crColor, RGB(0, 0, 255));
   EXPECT_EQ(m_view->m_plot.GetAt(0)->m_crColor, CColorFactory::RGB16(CColorFactory::crBlue));
+  m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   EXPECT_TRUE(SaveWindowImage(m_view, dravonix::test::OutputPath("cam-editor.png").c_str()));
   CRect r;
   m_view->m_graph.GetClientRect(&r);
