@@ -38,16 +38,7 @@ void CGadgetGaugeWnd::OnInitGadget() {
   CGadgetWnd::OnInitGadget();
 }
 
-void CGadgetGaugeWnd::SetSizeLimits(const CRect& t) {
-  if (!m_bVertical) {
-    m_nMinWidth = 3 * ChildRect(this, IDC_MAX).Width() + 20;
-    m_nMinHeight = m_nMaxHeight = t.Height();
-  } else {
-    m_nMaxWidth = t.Width();
-    m_nMinWidth = t.Width() / 2;
-    m_nMinHeight = 4 * ChildRect(this, IDC_MIN).Height() + 80;
-  }
-}
+void CGadgetGaugeWnd::SetSizeLimits(const CRect& t) { SetScaleSizeLimits(*this, m_bVertical, t, IDC_MAX, IDC_MIN); }
 
 void CGadgetGaugeWnd::Layout() {
   CRect c;

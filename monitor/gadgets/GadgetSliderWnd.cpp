@@ -24,16 +24,7 @@ void CGadgetSliderWnd::OnInitGadget() {
   CGadgetWnd::OnInitGadget();
 }
 
-void CGadgetSliderWnd::SetSizeLimits(const CRect& t) {
-  if (!m_bVertical) {
-    m_nMinWidth = 3 * ChildRect(this, IDC_MAX).Width() + 20;
-    m_nMinHeight = m_nMaxHeight = t.Height();
-  } else {
-    m_nMaxWidth = t.Width();
-    m_nMinWidth = t.Width() / 2;
-    m_nMinHeight = 4 * ChildRect(this, IDC_MIN).Height() + 80;
-  }
-}
+void CGadgetSliderWnd::SetSizeLimits(const CRect& t) { SetScaleSizeLimits(*this, m_bVertical, t, IDC_MAX, IDC_MIN); }
 
 void CGadgetSliderWnd::Layout() {
   CRect c;

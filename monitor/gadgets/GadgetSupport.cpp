@@ -47,3 +47,14 @@ void InvalidateGadgetWords(CGadgetWnd& gadget, BYTE axis, WORD address, int coun
   CMC_Document* doc = gadget.GetDocument();
   if (CMC_ControlPanel* panels = doc ? doc->GetControlPanel() : nullptr) panels->InvalidateMemory(axis, address, count);
 }
+
+void SetScaleSizeLimits(CGadgetWnd& gadget, BOOL vertical, const CRect& t, int maxId, int minId) {
+  if (!vertical) {
+    gadget.m_nMinWidth = 3 * ChildRect(&gadget, maxId).Width() + 20;
+    gadget.m_nMinHeight = gadget.m_nMaxHeight = t.Height();
+  } else {
+    gadget.m_nMaxWidth = t.Width();
+    gadget.m_nMinWidth = t.Width() / 2;
+    gadget.m_nMinHeight = 4 * ChildRect(&gadget, minId).Height() + 80;
+  }
+}

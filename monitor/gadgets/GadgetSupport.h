@@ -16,6 +16,8 @@ inline bool ValueDiffers(double a, double b) { return !(a == b); }
 CRect ChildRect(CWnd* parent, int id);
 void MoveChild(CWnd* parent, int id, int x, int y, int width, int height);
 void SetChildText(CWnd* parent, int id, const char* text);
+// Size limits of a gadget laid out along a scale with its maximum (maxId) and minimum (minId) texts.
+void SetScaleSizeLimits(CGadgetWnd& gadget, BOOL vertical, const CRect& templateRect, int maxId, int minId);
 // The default title of a quantity: "{axis}", then "expr" or the name and its "[unit]"; empty
 // without a name.
 CString DefaultVarTitle(const CControlPanelVar& var);

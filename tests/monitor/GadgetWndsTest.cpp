@@ -19,30 +19,19 @@
 #include "tests/support/TestKernel.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/monitor/PanelTestSupport.h"
 
 #include <cmath>
 
 namespace {
 
-class HostDoc : public CMC_Document {
- public:
-  HostDoc() { m_bAutoDelete = FALSE; }
-  CMC_Setup* GetSetup() override { return m_pSetup; }
-  CMC_ControlPanel* GetControlPanel() override { return &m_panels; }
-  BYTE GetGlobalSelectedAxis() override { return 1; }
-  CMC_Setup* m_pSetup = nullptr;
-  CMC_ControlPanel m_panels;
-};
+using HostDoc = PanelHostDoc;
 
 class GadgetWndsTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
-    Clock::UseVirtualTime();
-    DriveSimulator::Reset();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    m_setup.reset(CMC_Setup::CreateFromDirectory(Kernel("Configurations/05/05").c_str()));
+    m_setup.reset(StartPanelDrive(Kernel("Configurations/05/05")));
     ASSERT_TRUE(m_setup);
     m_doc.m_pSetup = m_setup.get();
     m_app = std::make_unique<CWinApp>("GadgetTest");

@@ -17,6 +17,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/monitor/PanelTestSupport.h"
 
 namespace {
 
@@ -51,15 +52,7 @@ IMPLEMENT_DYNCREATE(CEditTestGadget, CGadgetWnd)
 int CEditTestGadget::s_answer = TRUE;
 int CEditTestGadget::s_edits = 0;
 
-class HostDoc : public CMC_Document {
- public:
-  HostDoc() { m_bAutoDelete = FALSE; }
-  CMC_Setup* GetSetup() override { return m_pSetup; }
-  CMC_ControlPanel* GetControlPanel() override { return &m_panels; }
-  BYTE GetGlobalSelectedAxis() override { return 1; }
-  CMC_Setup* m_pSetup = nullptr;
-  CMC_ControlPanel m_panels;
-};
+using HostDoc = PanelHostDoc;
 
 class PanelEditorTest : public SetupTest {
  protected:
