@@ -19,7 +19,7 @@
 #include "tests/support/TestKernel.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
-#include "tests/monitor/PanelTestSupport.h"
+#include "tests/monitor/MonitorTestSupport.h"
 
 #include <cmath>
 
@@ -31,7 +31,7 @@ class GadgetWndsTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
-    m_setup.reset(StartPanelDrive(Kernel("Configurations/05/05")));
+    m_setup.reset(StartMonitorDrive(Kernel("Configurations/05/05")));
     ASSERT_TRUE(m_setup);
     m_doc.m_pSetup = m_setup.get();
     m_app = std::make_unique<CWinApp>("GadgetTest");

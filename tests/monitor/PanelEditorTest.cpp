@@ -17,7 +17,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
-#include "tests/monitor/PanelTestSupport.h"
+#include "tests/monitor/MonitorTestSupport.h"
 
 namespace {
 

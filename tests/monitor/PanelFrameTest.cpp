@@ -16,7 +16,7 @@
 #include "platform/ui/WinApp.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
-#include "tests/monitor/PanelTestSupport.h"
+#include "tests/monitor/MonitorTestSupport.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ class PanelFrameTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
-    m_setup.reset(StartPanelDrive(Kernel("Configurations/05/05")));
+    m_setup.reset(StartMonitorDrive(Kernel("Configurations/05/05")));
     ASSERT_TRUE(m_setup);
     m_doc.m_pSetup = m_setup.get();
     m_saved = CMC_ControlPanelView::msc_aLinks[0];

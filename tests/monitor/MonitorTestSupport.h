@@ -1,4 +1,4 @@
-// The document and drive that the panel, gadget and layout-editor tests run their panels on.
+// The document and the simulated drive that the monitoring tests run on.
 #pragma once
 #include "comm/MC_Comm.h"
 #include "kernel/MC_Document.h"
@@ -20,9 +20,11 @@ class PanelHostDoc : public CMC_Document {
   CMC_ControlPanel m_panels;
 };
 
-// Virtual time, a fresh simulated drive, no error boxes, and the setup of the given folder.
-inline CMC_Setup* StartPanelDrive(const std::string& setupDir) {
+// Virtual time, a fresh simulated drive on a local channel, no error boxes, and the setup of the
+// given folder.
+inline CMC_Setup* StartMonitorDrive(const std::string& setupDir) {
   Clock::UseVirtualTime();
+  CMC_Comm::m_bNetMaster = 0;
   DriveSimulator::Reset();
   CMC_Comm::Close();
   CMC_Comm::nShowErr = 0;
