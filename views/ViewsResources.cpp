@@ -39,8 +39,27 @@ const DIALOG_RESOURCE kMemorySettings = {
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 320, 210, "Memory Settings",
     "MS Sans Serif", 8, kMemorySettingsItems, sizeof kMemorySettingsItems / sizeof kMemorySettingsItems[0], nullptr};
 
+constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kList = WS_VISIBLE | WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+
+const DLGITEM_ENTRY kFunctionsFolderItems[] = {
+    {"Static", 14007, kText, 0, 7, 7, 200, 14, "Functions"},
+    {"Edit", 14006, WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 7, 26, 140, 12, ""},
+    {"Button", 14001, kButton, 0, 153, 25, 50, 14, "Add"},
+    {"Button", 14005, kButton, 0, 153, 42, 50, 14, "Rename"},
+    {"ListBox", 14000, kList, WS_EX_CLIENTEDGE, 7, 42, 140, 120, nullptr},
+    {"Button", 14002, kButton, 0, 153, 59, 50, 14, "Delete"},
+    {"Button", 14003, kButton, 0, 153, 76, 50, 14, "Move Up"},
+    {"Button", 14004, kButton, 0, 153, 93, 50, 14, "Move Down"},
+};
+
+const DIALOG_RESOURCE kFunctionsFolder = {WS_CHILD | DS_SETFONT, 0, 0, 0, 210, 170, "", "MS Sans Serif", 8,
+                                          kFunctionsFolderItems,
+                                          sizeof kFunctionsFolderItems / sizeof kFunctionsFolderItems[0], nullptr};
+
 const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(14032), &kMemorySettings, sizeof kMemorySettings},
+    {RT_DIALOG, MAKEINTRESOURCE(14029), &kFunctionsFolder, sizeof kFunctionsFolder},
 };
 
 const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, sizeof kEntries / sizeof kEntries[0]};
