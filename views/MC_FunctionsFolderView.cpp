@@ -1,5 +1,8 @@
 #include "views/MC_FunctionsFolderView.h"
 
+#include "platform/gdi/GdiObject.h"
+#include "views/FormViewFonts.h"
+
 #include "kernel/ConfigFile.h"
 #include "kernel/MC_Document.h"
 #include "kernel/Utilities.h"
@@ -37,15 +40,7 @@ CMC_Motion* CMC_FunctionsFolderView::GetMotion() {
 
 void CMC_FunctionsFolderView::OnInitialUpdate() {
   CFormView::OnInitialUpdate();
-  CWnd* title = GetDlgItem(IDC_TITLE);
-  CFont* font = title ? title->GetFont() : nullptr;
-  LOGFONT lf{};
-  if (!m_titleFont && font && font->GetLogFont(&lf)) {
-    lf.lfWeight = FW_BOLD;
-    lf.lfHeight = 3 * lf.lfHeight / 2;
-    m_titleFont = std::make_unique<CFont>();
-    if (m_titleFont->CreateFontIndirect(&lf)) title->SetFont(m_titleFont.get());
-  }
+  SetBoldFont(this, IDC_TITLE, m_titleFont, true);
   OnUpdate(nullptr, -100, nullptr);
 }
 

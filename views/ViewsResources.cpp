@@ -57,7 +57,24 @@ const DIALOG_RESOURCE kFunctionsFolder = {WS_CHILD | DS_SETFONT, 0, 0, 0, 210, 1
                                           kFunctionsFolderItems,
                                           sizeof kFunctionsFolderItems / sizeof kFunctionsFolderItems[0], nullptr};
 
+const DLGITEM_ENTRY kAxisSelectionItems[] = {
+    {"Static", 14008, kText, 0, 7, 7, 200, 14, "Axis Selection"},
+    {"Static", 14006, kText, 0, 7, 26, 90, 8, "Selected"},
+    {"Static", 14007, kText, 0, 130, 26, 90, 8, "Available"},
+    {"ListBox", 14000, kList, WS_EX_CLIENTEDGE, 7, 36, 90, 100, nullptr},
+    {"Button", 14004, kButton, 0, 103, 60, 20, 14, "<"},
+    {"Button", 14005, kButton, 0, 103, 80, 20, 14, ">"},
+    {"ListBox", 14001, kList, WS_EX_CLIENTEDGE, 130, 36, 90, 100, nullptr},
+    {"Button", 14002, kButton, 0, 7, 140, 44, 14, "Move Up"},
+    {"Button", 14003, kButton, 0, 53, 140, 44, 14, "Move Down"},
+};
+
+const DIALOG_RESOURCE kAxisSelection = {WS_CHILD | DS_SETFONT, 0, 0, 0, 230, 160, "", "MS Sans Serif", 8,
+                                        kAxisSelectionItems,
+                                        sizeof kAxisSelectionItems / sizeof kAxisSelectionItems[0], nullptr};
+
 const RESOURCE_ENTRY kEntries[] = {
+    {RT_DIALOG, MAKEINTRESOURCE(14042), &kAxisSelection, sizeof kAxisSelection},
     {RT_DIALOG, MAKEINTRESOURCE(14032), &kMemorySettings, sizeof kMemorySettings},
     {RT_DIALOG, MAKEINTRESOURCE(14029), &kFunctionsFolder, sizeof kFunctionsFolder},
 };
