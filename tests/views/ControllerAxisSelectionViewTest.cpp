@@ -3,8 +3,10 @@
 #include "kernel/MC_Document.h"
 #include "motion/MC_Motion.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
+#include "tests/support/TestKernel.h"
 #include "views/MC_ControllerAxisSelectionView.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +143,7 @@ TEST_F(AxisSelectionViewTest, FillReplaceRemoveAndMove) {
   EXPECT_EQ(m_view->m_nAvailable, 2);
   EXPECT_EQ(m_view->m_lbAvailable.GetCurSel(), 2);
   EXPECT_EQ(m_doc.changes, 7);
+  EXPECT_TRUE(SaveWindowImage(m_view, dravonix::test::OutputPath("axis-selection-view.png").c_str()));
 }
 
 TEST_F(AxisSelectionViewTest, HintOnlyForAController) {

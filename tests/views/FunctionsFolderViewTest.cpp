@@ -5,8 +5,10 @@
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
+#include "tests/support/TestKernel.h"
 #include "views/MC_FunctionsFolderView.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +120,13 @@ TEST_F(FunctionsFolderViewTest, ButtonStatesFollowSelectionAndName) {
   char edit[16] = {};
   m_view->m_edName.GetWindowText(edit, sizeof edit);
   EXPECT_STREQ(edit, "g");  // the selected name goes into the edit
+
+  Automation::Instance().ClearHelpCalls();
+  m_view->SendMessage(WM_COMMAND, 57670, 0);
+  const auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(help.size(), 1u);
+  EXPECT_EQ(help[0].data, 4136u);
+  EXPECT_EQ(help[0].command, 15u);
 }
 
 TEST_F(FunctionsFolderViewTest, NamesRefusedBeforeOrByTheModel) {
@@ -169,6 +178,7 @@ TEST_F(FunctionsFolderViewTest, EditsKeepListAndModelTogether) {
   Command(V::IDC_DELETE);
   EXPECT_EQ(Lines(), "g,h,k");
   EXPECT_EQ(m_doc.changes, 5);
+  EXPECT_TRUE(SaveWindowImage(m_view, dravonix::test::OutputPath("functions-folder-view.png").c_str()));
 
   // Hint -70 refills the list and empties the edit; without a motion the list is empty.
   m_doc.motion = nullptr;
