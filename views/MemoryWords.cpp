@@ -58,22 +58,23 @@ struct QuietComm {
 }  // namespace
 
 std::vector<std::optional<uint16_t>> CMemoryWords::Read(uint16_t start, uint32_t count) const {
+  // Blocks land in one buffer of the grid's words; a failure leaves the rest unknown.
+  std::vector<WORD> buffer(count);
   std::vector<std::optional<uint16_t>> words(count);
-  std::vector<WORD> block;
   QuietComm quiet;
+  const bool open = CMC_Comm::IsCommOpen();
   uint32_t i = 0;
-  while (i < count) {
+  while (open && i < count) {
     const uint32_t a = uint32_t(start) + i;
     uint8_t space = 0;
     uint32_t end = 0;
-    if (!ReadRegion(a, space, end) || !CMC_Comm::IsCommOpen()) {
+    if (!ReadRegion(a, space, end)) {
       ++i;
       continue;
     }
     const uint32_t n = std::min<uint32_t>({end - a, count - i, 0xFFFF});
-    block.assign(n, 0);
-    if (!CMC_Comm::ReceiveData(block.data(), WORD(a), space, WORD(n))) break;
-    for (uint32_t k = 0; k < n; ++k) words[i + k] = block[k];
+    if (!CMC_Comm::ReceiveData(buffer.data() + i, WORD(a), space, WORD(n))) break;
+    for (uint32_t k = i; k < i + n; ++k) words[k] = buffer[k];
     i += n;
   }
   return words;
