@@ -161,11 +161,46 @@ const DLGITEM_ENTRY kCAMEditorItems[] = {
 const DIALOG_RESOURCE kCAMEditor = {kChildForm, 0, 0, 0, 420, 240, "", "MS Sans Serif", 8, kCAMEditorItems,
                                     sizeof kCAMEditorItems / sizeof kCAMEditorItems[0], nullptr};
 
+constexpr DWORD kFolderList = WS_VISIBLE | WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+
+const DLGITEM_ENTRY kFunctionsFolderItems[] = {
+    {"Static", 14007, kText, 0, 7, 7, 200, 14, "Functions"},
+    {"Edit", 14006, WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 7, 26, 140, 12, ""},
+    {"Button", 14001, kButton, 0, 153, 25, 50, 14, "Add"},
+    {"Button", 14005, kButton, 0, 153, 42, 50, 14, "Rename"},
+    {"ListBox", 14000, kFolderList, WS_EX_CLIENTEDGE, 7, 42, 140, 120, nullptr},
+    {"Button", 14002, kButton, 0, 153, 59, 50, 14, "Delete"},
+    {"Button", 14003, kButton, 0, 153, 76, 50, 14, "Move Up"},
+    {"Button", 14004, kButton, 0, 153, 93, 50, 14, "Move Down"},
+};
+
+const DIALOG_RESOURCE kFunctionsFolder = {WS_CHILD | DS_SETFONT, 0, 0, 0, 210, 170, "", "MS Sans Serif", 8,
+                                          kFunctionsFolderItems,
+                                          sizeof kFunctionsFolderItems / sizeof kFunctionsFolderItems[0], nullptr};
+
+const DLGITEM_ENTRY kAxisSelectionItems[] = {
+    {"Static", 14008, kText, 0, 7, 7, 200, 14, "Axis Selection"},
+    {"Static", 14006, kText, 0, 7, 26, 90, 8, "Selected"},
+    {"Static", 14007, kText, 0, 130, 26, 90, 8, "Available"},
+    {"ListBox", 14000, kFolderList, WS_EX_CLIENTEDGE, 7, 36, 90, 100, nullptr},
+    {"Button", 14004, kButton, 0, 103, 60, 20, 14, "<"},
+    {"Button", 14005, kButton, 0, 103, 80, 20, 14, ">"},
+    {"ListBox", 14001, kFolderList, WS_EX_CLIENTEDGE, 130, 36, 90, 100, nullptr},
+    {"Button", 14002, kButton, 0, 7, 140, 44, 14, "Move Up"},
+    {"Button", 14003, kButton, 0, 53, 140, 44, 14, "Move Down"},
+};
+
+const DIALOG_RESOURCE kAxisSelection = {WS_CHILD | DS_SETFONT, 0, 0, 0, 230, 160, "", "MS Sans Serif", 8,
+                                        kAxisSelectionItems,
+                                        sizeof kAxisSelectionItems / sizeof kAxisSelectionItems[0], nullptr};
+
 const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(14031), &kCAMEditor, sizeof kCAMEditor},
     {RT_DIALOG, MAKEINTRESOURCE(14030), &kCAMTables, sizeof kCAMTables},
     {RT_DIALOG, MAKEINTRESOURCE(14051), &kImportGcode, sizeof kImportGcode},
+    {RT_DIALOG, MAKEINTRESOURCE(14042), &kAxisSelection, sizeof kAxisSelection},
     {RT_DIALOG, MAKEINTRESOURCE(14032), &kMemorySettings, sizeof kMemorySettings},
+    {RT_DIALOG, MAKEINTRESOURCE(14029), &kFunctionsFolder, sizeof kFunctionsFolder},
 };
 
 const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, sizeof kEntries / sizeof kEntries[0]};

@@ -84,6 +84,9 @@ class CGXGridCore {
   virtual void UpdateProperties(UINT flags = 2, BOOL bCreateHint = TRUE);
   virtual void UpdateBaseStyle(WORD nId, UINT flags = 2, BOOL bCreateHint = TRUE);
   const CString& GetValueRowCol(ROWCOL nRow, ROWCOL nCol);
+  // The text as the value of every cell of the range, through the emptied scratch style.
+  BOOL SetRangeValueText(const CGXRange& range, LPCTSTR text, int mode = 0, UINT flags = 2);
+  BOOL SetRangeValueString(const CGXRange& range, const CString& text, int mode = 0, UINT flags = 2);
   const CGXStyle& GetStandardStyle();
   BOOL ChangeColHeaderStyle(const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);
   BOOL ChangeRowHeaderStyle(const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);

@@ -92,6 +92,17 @@ const CString& CGXGridCore::GetValueRowCol(ROWCOL nRow, ROWCOL nCol) {
   return m_pValueStyle->GetValue();
 }
 
+BOOL CGXGridCore::SetRangeValueText(const CGXRange& range, LPCTSTR text, int mode, UINT flags) {
+  if (!m_pScratchStyle) m_pScratchStyle = CreateStyle();
+  m_pScratchStyle->Free();
+  m_pScratchStyle->SetValue(text ? text : "");
+  return SetStyleRange(range, m_pScratchStyle, mode, 0, nullptr, flags);
+}
+
+BOOL CGXGridCore::SetRangeValueString(const CGXRange& range, const CString& text, int mode, UINT flags) {
+  return SetRangeValueText(range, text.GetString(), mode, flags);
+}
+
 const CGXStyle& CGXGridCore::GetStandardStyle() {
   if (!m_pParam || !m_pParam->m_pStylesMap) AfxThrowNotSupportedException();
   if (!m_pStyleStandard) m_pParam->m_pStylesMap->LookupStyle(m_pParam->m_pStylesMap->GetStandardStyleId(), m_pStyleStandard);

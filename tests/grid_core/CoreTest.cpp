@@ -549,3 +549,19 @@ TEST_F(GridCore, BordersFramesAndHighlightedHeaders) {
   EXPECT_EQ(surface.GetPixel(15, 7), RGB(255, 255, 255));
   EXPECT_EQ(surface.GetPixel(24, 15), RGB(0, 0, 0));
 }
+
+TEST_F(GridCore, RangeValueTextAndString) {
+  Data().SetRowCount(5);
+  Data().SetColCount(3);
+  Put(1, 1, "old");
+  ASSERT_TRUE(grid.SetRangeValueText(CGXRange().SetCellRange(1, 1, 2, 2), "0000"));
+  ASSERT_TRUE(grid.SetRangeValueString(CGXRange().SetCellRange(3, 3, 3, 3), CString("????")));
+  std::string values;
+  for (ROWCOL r : {1u, 2u, 3u})
+    for (ROWCOL c : {1u, 2u, 3u}) values += grid.GetValueRowCol(r, c).str() + ",";
+  EXPECT_EQ(values, "0000,0000,,0000,0000,,,,????,");
+  ASSERT_TRUE(grid.Undo());
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(grid.GetValueRowCol(1, 1), "old");
+  EXPECT_EQ(grid.GetValueRowCol(3, 3), "");
+}

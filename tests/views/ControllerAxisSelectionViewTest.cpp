@@ -1,0 +1,166 @@
+// The controller's slave slots: lines, which axes are offered, the selections kept across changes.
+#include "kernel/MC_AxisData.h"
+#include "kernel/MC_Document.h"
+#include "motion/MC_Motion.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "tests/motion/MotionPtr.h"
+#include "tests/support/TestKernel.h"
+#include "views/MC_ControllerAxisSelectionView.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using V = CMC_ControllerAxisSelectionView;
+
+struct Axis : CMC_AxisData {
+  Axis(const char* n, CMC_Setup* s) : name(n), setup(s) {}
+  const char* GetName() override { return name; }
+  CMC_Setup* GetSetup() override { return setup; }
+  const char* name;
+  CMC_Setup* setup;
+};
+
+class CHostDoc : public CMC_Document {
+ public:
+  CHostDoc() { m_bAutoDelete = FALSE; }
+  CMC_Setup* GetSetup() override { return setup; }
+  CMC_Motion* GetMotion() override { return motion; }
+  int GetAxisCount() override { return (int)axes.size(); }
+  int GetSelectedAxisIdx() override { return 0; }
+  CMC_AxisData* GetAxisData(int i) override { return i >= 0 && i < (int)axes.size() ? axes[(size_t)i] : nullptr; }
+  void OnChangedInView(CView*, UINT) override { ++changes; }
+  CMC_Setup* setup = nullptr;
+  CMC_Motion* motion = nullptr;
+  std::vector<CMC_AxisData*> axes;
+  int changes = 0;
+};
+
+class AxisSelectionViewTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    m_controller.reset(CMC_Setup::Create(0x0701));
+    m_other.reset(CMC_Setup::Create(0x0701));
+    m_drive.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_controller && m_other && m_drive);
+    ASSERT_EQ(m_controller->GetMotionControllerSlaveCount(), 4);
+    m_ctrl.setup = m_controller.get();
+    m_ctrl2.setup = m_other.get();
+    m_x.setup = m_y.setup = m_drive.get();  // m_none has no setup: never offered
+    m_motion.reset(CMC_Motion::Create(m_controller.get()));
+    ASSERT_TRUE(m_motion);
+    m_doc.setup = m_controller.get();
+    m_doc.motion = m_motion.get();
+    m_doc.axes = {&m_ctrl, &m_ctrl2, &m_x, &m_y, &m_none};
+    ASSERT_TRUE(m_parent.CreateEx(0, AfxRegisterWndClass(0), "host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 500, 400),
+                                  nullptr, 0));
+    m_view = new V;
+    ASSERT_TRUE(m_view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 500, 400), &m_parent, 0xE900));
+    m_doc.AddView(m_view);
+    m_view->OnInitialUpdate();
+  }
+  void TearDown() override {
+    m_parent.DestroyWindow();
+    SetupTest::TearDown();
+  }
+  void Command(UINT id, UINT code = BN_CLICKED) {
+    m_view->SendMessage(WM_COMMAND, MAKEWPARAM(id, code), (LPARAM)m_view->GetDlgItem((int)id)->GetSafeHwnd());
+  }
+  void Select(CListBox& list, int i) {
+    list.SetCurSel(i);
+    Command(&list == &m_view->m_lbSelected ? V::IDC_SELECTED : V::IDC_AVAILABLE, LBN_SELCHANGE);
+  }
+  static std::string Lines(CListBox& list) {
+    std::string s;
+    for (int i = 0; i < list.GetCount(); ++i) {
+      CString t;
+      list.GetText(i, t);
+      s += (s.empty() ? "" : "|") + std::string(t.GetString());
+    }
+    return s;
+  }
+  // "<", ">", Move Up, Move Down enabled as 1 or 0.
+  std::string Buttons() {
+    std::string s;
+    for (UINT id : {V::IDC_ADD, V::IDC_REMOVE, V::IDC_UP, V::IDC_DOWN})
+      s += m_view->GetDlgItem((int)id)->IsWindowEnabled() ? '1' : '0';
+    return s;
+  }
+
+  CWinApp m_app{"AxisSelectionTest"};
+  SetupPtr m_controller, m_other, m_drive;
+  MotionPtr m_motion;
+  Axis m_ctrl{"Ctrl", nullptr}, m_ctrl2{"Ctrl2", nullptr}, m_x{"X", nullptr}, m_y{"Y", nullptr}, m_none{"N", nullptr};
+  CHostDoc m_doc;
+  CWnd m_parent;
+  V* m_view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(AxisSelectionViewTest, FirstRefreshSelectsSlotAAndNoAxis) {
+  EXPECT_EQ(Lines(m_view->m_lbSelected), "A : <None>|B : <None>|C : <None>|D : <None>");
+  EXPECT_EQ(m_view->m_lbSelected.GetCurSel(), 0);
+  EXPECT_EQ(Lines(m_view->m_lbAvailable), "Ctrl|X|Y");  // the document's own axis, never the other controller
+  EXPECT_EQ(m_view->m_nAvailable, -1);
+  EXPECT_EQ(Buttons(), "0001");
+}
+
+TEST_F(AxisSelectionViewTest, FillReplaceRemoveAndMove) {
+  Select(m_view->m_lbAvailable, 1);
+  Command(V::IDC_ADD);  // X into A
+  EXPECT_EQ(Lines(m_view->m_lbSelected), "A : X|B : <None>|C : <None>|D : <None>");
+  EXPECT_EQ(Lines(m_view->m_lbAvailable), "Ctrl|Y");
+  EXPECT_EQ(m_view->m_lbAvailable.GetCurSel(), 1);
+  EXPECT_EQ(Buttons(), "1101");
+
+  Command(V::IDC_ADD);  // Y into the full slot A: X is offered again
+  EXPECT_EQ(Lines(m_view->m_lbSelected), "A : Y|B : <None>|C : <None>|D : <None>");
+  EXPECT_EQ(Lines(m_view->m_lbAvailable), "Ctrl|X");
+  EXPECT_EQ(m_motion->GetMotionControllerSlaveAxis(0), &m_y);
+
+  Command(V::IDC_DOWN);
+  Command(V::IDC_DOWN);
+  EXPECT_EQ(Lines(m_view->m_lbSelected), "A : <None>|B : <None>|C : Y|D : <None>");
+  EXPECT_EQ(m_view->m_nSelected, 2);
+  Command(V::IDC_UP);
+  EXPECT_EQ(Lines(m_view->m_lbSelected), "A : <None>|B : Y|C : <None>|D : <None>");
+  Select(m_view->m_lbSelected, 3);
+  EXPECT_EQ(Buttons(), "1010");
+  Command(V::IDC_DOWN);  // the last slot does not move down
+  EXPECT_EQ(m_view->m_nSelected, 3);
+
+  // X replaces Y in B; removing X keeps the available selection on the remembered "Y", now the third line.
+  Select(m_view->m_lbSelected, 1);
+  Select(m_view->m_lbAvailable, 1);
+  Command(V::IDC_ADD);
+  EXPECT_EQ(Lines(m_view->m_lbAvailable), "Ctrl|Y");
+  Command(V::IDC_REMOVE);
+  EXPECT_EQ(Lines(m_view->m_lbAvailable), "Ctrl|X|Y");
+  EXPECT_EQ(m_view->m_nAvailable, 2);
+  EXPECT_EQ(m_view->m_lbAvailable.GetCurSel(), 2);
+  EXPECT_EQ(m_doc.changes, 7);
+  EXPECT_TRUE(SaveWindowImage(m_view, dravonix::test::OutputPath("axis-selection-view.png").c_str()));
+}
+
+TEST_F(AxisSelectionViewTest, HintOnlyForAController) {
+  m_motion->SetMotionControllerSlaveAxis(0, &m_x);
+  m_doc.setup = m_drive.get();
+  m_view->OnUpdate(nullptr, -100, nullptr);
+  EXPECT_EQ(Lines(m_view->m_lbSelected), "A : <None>|B : <None>|C : <None>|D : <None>");
+  m_doc.setup = m_controller.get();
+  m_view->OnUpdate(nullptr, -70, nullptr);
+  EXPECT_EQ(Lines(m_view->m_lbSelected), "A : <None>|B : <None>|C : <None>|D : <None>");
+  m_view->OnUpdate(nullptr, -100, nullptr);
+  EXPECT_EQ(Lines(m_view->m_lbSelected), "A : X|B : <None>|C : <None>|D : <None>");
+  // Without a motion the lists are empty and the buttons do nothing.
+  m_doc.motion = nullptr;
+  m_view->OnUpdate(nullptr, -100, nullptr);
+  EXPECT_EQ(Lines(m_view->m_lbSelected), "");
+  EXPECT_EQ(Lines(m_view->m_lbAvailable), "");
+  Command(V::IDC_REMOVE);
+  EXPECT_EQ(m_doc.changes, 0);
+}

@@ -1,0 +1,190 @@
+// The functions folder view on a motion program: names checked, the list kept with the model, the
+// buttons' states and the hint to the other views.
+#include "kernel/MC_Document.h"
+#include "motion/MC_Motion.h"
+#include "platform/core/Automation.h"
+#include "platform/core/MessageBox.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "tests/motion/MotionPtr.h"
+#include "tests/support/TestKernel.h"
+#include "views/MC_FunctionsFolderView.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using V = CMC_FunctionsFolderView;
+
+class CHostDoc : public CMC_Document {
+ public:
+  CHostDoc() { m_bAutoDelete = FALSE; }
+  CMC_Setup* GetSetup() override { return setup; }
+  CMC_Motion* GetMotion() override { return motion; }
+  void OnChangedInView(CView*, UINT) override { ++changes; }
+  CMC_Setup* setup = nullptr;
+  CMC_Motion* motion = nullptr;
+  int changes = 0;
+};
+
+// Another view of the document: the hints it gets.
+struct Probe : CView {
+  Probe() = default;
+  void OnDraw(CDC*) override {}
+  void OnUpdate(CView*, LPARAM hint, CObject*) override { hints.push_back(hint); }
+  std::vector<LPARAM> hints;
+};
+
+class FunctionsFolderViewTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    Automation::Instance().Reset();
+    m_setup.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_setup);
+    m_motion.reset(CMC_Motion::Create(m_setup.get()));
+    ASSERT_TRUE(m_motion);
+    for (const char* f : {"f", "g", "h"}) ASSERT_GE(m_motion->AddNewFunction(f), 0);
+    m_doc.setup = m_setup.get();
+    m_doc.motion = m_motion.get();
+    m_doc.AddView(&m_probe);
+    ASSERT_TRUE(m_parent.CreateEx(0, AfxRegisterWndClass(0), "host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 500, 400),
+                                  nullptr, 0));
+    m_view = new V;
+    ASSERT_TRUE(m_view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 500, 400), &m_parent, 0xE900));
+    m_doc.AddView(m_view);
+    m_view->OnInitialUpdate();
+  }
+  void TearDown() override {
+    m_parent.DestroyWindow();
+    m_doc.RemoveView(&m_probe);
+    Automation::Instance().Reset();
+    SetupTest::TearDown();
+  }
+  void Command(UINT id, UINT code = BN_CLICKED) {
+    m_view->SendMessage(WM_COMMAND, MAKEWPARAM(id, code), (LPARAM)m_view->GetDlgItem((int)id)->GetSafeHwnd());
+  }
+  void Select(int i) {
+    m_view->m_lbFunctions.SetCurSel(i);
+    Command(V::IDC_LIST, LBN_SELCHANGE);
+  }
+  void Name(const char* s) {
+    m_view->m_edName.SetWindowText(s);
+    Command(V::IDC_NAME, EN_CHANGE);
+  }
+  std::string Lines() {
+    std::string s;
+    for (int i = 0; i < m_view->m_lbFunctions.GetCount(); ++i) {
+      CString t;
+      m_view->m_lbFunctions.GetText(i, t);
+      s += (s.empty() ? "" : ",") + std::string(t.GetString());
+    }
+    return s;
+  }
+  // The enabled buttons: Add, Rename, Delete, Up, Down as 1 or 0.
+  std::string Buttons() {
+    std::string s;
+    for (UINT id : {V::IDC_ADD, V::IDC_RENAME, V::IDC_DELETE, V::IDC_UP, V::IDC_DOWN})
+      s += m_view->GetDlgItem((int)id)->IsWindowEnabled() ? '1' : '0';
+    return s;
+  }
+  std::vector<std::string> Boxes() {
+    std::vector<std::string> t;
+    for (auto& b : Automation::Instance().MessageBoxes()) t.push_back(b.text);
+    return t;
+  }
+
+  CWinApp m_app{"FunctionsTest"};
+  SetupPtr m_setup;
+  MotionPtr m_motion;
+  CHostDoc m_doc;
+  Probe m_probe;
+  CWnd m_parent;
+  V* m_view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FunctionsFolderViewTest, ButtonStatesFollowSelectionAndName) {
+  EXPECT_EQ(Lines(), "f,g,h");
+  struct Case { int select; const char* name; const char* buttons; };
+  const Case cases[] = {{-1, "", "00000"}, {-1, "x", "10000"}, {0, nullptr, "11101"},
+                        {1, nullptr, "11111"}, {2, nullptr, "11110"}, {2, "", "00110"}};
+  for (const Case& c : cases) {
+    if (c.select >= 0) Select(c.select);
+    if (c.name) Name(c.name);
+    EXPECT_EQ(Buttons(), c.buttons) << c.select << " " << (c.name ? c.name : "-");
+  }
+  Select(1);
+  char edit[16] = {};
+  m_view->m_edName.GetWindowText(edit, sizeof edit);
+  EXPECT_STREQ(edit, "g");  // the selected name goes into the edit
+
+  Automation::Instance().ClearHelpCalls();
+  m_view->SendMessage(WM_COMMAND, 57670, 0);
+  const auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(help.size(), 1u);
+  EXPECT_EQ(help[0].data, 4136u);
+  EXPECT_EQ(help[0].command, 15u);
+}
+
+TEST_F(FunctionsFolderViewTest, NamesRefusedBeforeOrByTheModel) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "Non empty string expected"},
+      {"1a",
+       "Invalid name: this string should contain only alphanumeric characters and begin with a letter or underscore."},
+      {"g", "Duplicate name: there is another function with the same name!"},
+  };
+  for (auto [name, text] : cases) {
+    Automation::Instance().Reset();
+    m_view->m_edName.SetWindowText(name);
+    Command(V::IDC_ADD);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{text}) << name;
+  }
+  EXPECT_EQ(Lines(), "f,g,h");
+  EXPECT_EQ(m_motion->GetFunctionsCount(), 3);
+  EXPECT_EQ(m_doc.changes, 0);
+}
+
+TEST_F(FunctionsFolderViewTest, EditsKeepListAndModelTogether) {
+  m_probe.hints.clear();
+  Name("k");
+  Command(V::IDC_ADD);
+  EXPECT_EQ(Lines(), "f,g,h,k");
+  EXPECT_EQ(m_view->m_lbFunctions.GetCurSel(), 3);
+  Select(0);
+  Name("a");
+  Command(V::IDC_RENAME);
+  Command(V::IDC_DOWN);
+  EXPECT_EQ(Lines(), "g,a,h,k");
+  EXPECT_EQ(m_view->m_lbFunctions.GetCurSel(), 1);
+  Command(V::IDC_UP);
+  EXPECT_EQ(Lines(), "a,g,h,k");
+  std::string model;
+  for (int i = 0; i < m_motion->GetFunctionsCount(); ++i) model += m_motion->GetFunctionName(i).GetString();
+  EXPECT_EQ(model, "aghk");
+  EXPECT_EQ(m_probe.hints, std::vector<LPARAM>(4, V::kHintFunctions));
+  EXPECT_EQ(m_doc.changes, 4);
+
+  // Delete asks, No by default: the list stays; Yes removes the line.
+  Automation::Instance().Reset();
+  Automation::Instance().PushMessageBoxAnswer(IDNO);
+  Command(V::IDC_DELETE);
+  ASSERT_EQ(Boxes(), std::vector<std::string>{"Are you sure you want to delete motion function named 'a'?"});
+  EXPECT_TRUE(Automation::Instance().MessageBoxes()[0].type & MB_DEFBUTTON2);
+  EXPECT_EQ(Lines(), "a,g,h,k");
+  Automation::Instance().PushMessageBoxAnswer(IDYES);
+  Command(V::IDC_DELETE);
+  EXPECT_EQ(Lines(), "g,h,k");
+  EXPECT_EQ(m_doc.changes, 5);
+  EXPECT_TRUE(SaveWindowImage(m_view, dravonix::test::OutputPath("functions-folder-view.png").c_str()));
+
+  // Hint -70 refills the list and empties the edit; without a motion the list is empty.
+  m_doc.motion = nullptr;
+  m_view->OnUpdate(nullptr, V::kHintFunctions, nullptr);
+  EXPECT_EQ(Lines(), "");
+  EXPECT_EQ(Buttons(), "00000");
+  Command(V::IDC_ADD);
+  EXPECT_EQ(m_motion->GetFunctionsCount(), 3);
+}
