@@ -63,6 +63,10 @@ class CMC_Logger : public CObject {
   CGraphDocument& GetGraphDoc() { return m_graphDoc; }
 
  protected:
+  // The settings dialogs edit the items, curves and settings in place.
+  friend class CLoggerVariablesDlgBase;
+  friend class CScopeSetupDlg;
+
   void Copy(CMC_Logger& other);
   void SetTimeCurve();
   void UpdateCurveNames();

@@ -58,6 +58,7 @@ class CMC_ScopeLogger : public CMC_Logger {
   int UpdateTriggerMarkers();
   void SetSetup(CMC_Setup* setup);
   void SetCoff(CMC_CoffFormat* coff) { m_pCoff = coff; }
+  CMC_CoffFormat* GetCoff() const { return m_pCoff; }
   CMC_ScopeLogger* CreateCopy(CMC_Setup* setup, CMC_CoffFormat* coff);
 
   int GetTriggerMode() const { return m_nTriggerMode; }
@@ -68,6 +69,8 @@ class CMC_ScopeLogger : public CMC_Logger {
   WORD GetBufferLength() const { return m_nBufferLength; }
 
  protected:
+  friend class CScopeSetupDlg;
+
   void FreeFrameRing();
   // Plots the next point from the frame ring; in complete mode only when all its frames are there.
   int PlotPoint(bool complete);

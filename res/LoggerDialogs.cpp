@@ -1,0 +1,61 @@
+// Dialog templates and texts of the logger variables, scope set-up and signal selection dialogs.
+#include "platform/core/Resource.h"
+#include "platform/ui/Dialog.h"
+
+namespace {
+
+constexpr DWORD kText = WS_VISIBLE | SS_LEFT;
+constexpr DWORD kEdit = WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kReadOnly = kEdit | ES_READONLY;
+constexpr DWORD kNumber = kEdit | ES_NUMBER;
+constexpr DWORD kGroup = WS_VISIBLE | BS_GROUPBOX;
+constexpr DWORD kRadio = WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
+constexpr DWORD kFirstRadio = kRadio | WS_GROUP;
+constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kDefButton = WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
+constexpr DWORD kList = WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS;
+constexpr DWORD kEditCombo = WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_HASSTRINGS;
+constexpr DWORD kSortedEditCombo = kEditCombo | CBS_SORT;
+constexpr DWORD kColorCombo = WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED;
+constexpr DWORD kSpin = WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS;
+constexpr DWORD kDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+
+#define DIALOG(items, cx, cy, caption) \
+  {kDialog, 0, 0, 0, cx, cy, caption, "MS Sans Serif", 8, items, sizeof items / sizeof items[0], nullptr}
+
+// ---- Signal selection ------------------------------------------------------------------------------
+const DLGITEM_ENTRY kSignalItems[] = {
+    {"Button", 14000, kFirstRadio, 0, 7, 7, 90, 10, "None"},
+    {"Button", 14001, kRadio, 0, 7, 23, 90, 10, "Variable"},
+    {"ComboBox", 14007, kSortedEditCombo, 0, 100, 21, 120, 120, ""},
+    {"Button", 14002, kRadio, 0, 7, 39, 90, 10, "Status register bit"},
+    {"ComboBox", 14008, kList, 0, 100, 37, 120, 120, ""},
+    {"Button", 14003, kRadio, 0, 7, 55, 90, 10, "Error register bit"},
+    {"ComboBox", 14009, kList, 0, 100, 53, 120, 120, ""},
+    {"Button", 14004, kRadio, 0, 7, 71, 90, 10, "Digital input"},
+    {"ComboBox", 14010, kList, 0, 100, 69, 120, 120, ""},
+    {"Button", 14005, kRadio, 0, 7, 87, 90, 10, "Digital output"},
+    {"ComboBox", 14011, kList, 0, 100, 85, 120, 120, ""},
+    {"Button", 14006, kRadio, 0, 7, 103, 90, 10, "Variable's bit"},
+    {"ComboBox", 14012, kSortedEditCombo, 0, 100, 101, 80, 120, ""},
+    {"ComboBox", 14013, kList, 0, 185, 101, 35, 120, ""},
+    {"Button", IDOK, kDefButton, 0, 230, 7, 50, 14, "OK"},
+    {"Button", IDCANCEL, kButton, 0, 230, 24, 50, 14, "Cancel"},
+    {"Button", 9, kButton, 0, 230, 41, 50, 14, "Help"},
+};
+const DIALOG_RESOURCE kSignal = DIALOG(kSignalItems, 287, 122, "Signal Selection");
+
+const RESOURCE_STRING kStrings[] = {
+    {20033, "Cannot find a variable with name '%s'"},
+    {20059, "Variable '%s' is already selected!"},
+};
+
+const RESOURCE_ENTRY kEntries[] = {
+    {RT_DIALOG, MAKEINTRESOURCE(14053), &kSignal, sizeof kSignal},
+};
+
+const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], kEntries,
+                               sizeof kEntries / sizeof kEntries[0]};
+CResourceTableRegistration g_registration(kTable);
+
+}  // namespace
