@@ -45,12 +45,51 @@ const DLGITEM_ENTRY kSignalItems[] = {
 };
 const DIALOG_RESOURCE kSignal = DIALOG(kSignalItems, 287, 122, "Signal Selection");
 
+// ---- Logger variables ------------------------------------------------------------------------------
+#define LOGGER_COMMON(y0, freeText, newText)                                                   \
+  {"Button", 0xFFFF, kGroup, 0, 7, 4, 150, 50, "Data logger active in"},                        \
+  {"Button", 14008, kFirstRadio, 0, 13, 15, 135, 10, "&Triggered by user"},                     \
+  {"Button", 14009, kRadio, 0, 13, 27, 135, 10, "&Position/Speed control loop"},                \
+  {"Button", 14010, kRadio, 0, 13, 39, 135, 10, "&Current control loop"},                       \
+  {"Static", 0xFFFF, kText, 0, 165, 8, 80, 8, "Start address (hexa)"},                          \
+  {"Edit", 14002, kReadOnly, 0, 250, 6, 40, 12, ""},                                            \
+  {"Static", 0xFFFF, kText, 0, 165, 24, 80, 8, "Size (hexa)"},                                  \
+  {"Edit", 14007, kReadOnly, 0, 250, 22, 40, 12, ""},                                           \
+  {"Static", 0xFFFF, kText, 0, 165, 40, 80, 8, "A&cquisitions no. (decimal)"},                  \
+  {"Edit", 14003, kNumber, 0, 250, 38, 40, 12, ""},                                             \
+  {"Static", 0xFFFF, kText, 0, 7, y0, 150, 8, freeText},                                        \
+  {"msctls_progress32", 14004, WS_VISIBLE | WS_BORDER, 0, 7, y0 + 10, 283, 12, ""},             \
+  {"Static", 0xFFFF, kText, 0, 7, y0 + 28, 90, 8, "Save logged data at every"},                 \
+  {"Edit", 14012, kNumber, 0, 100, y0 + 26, 30, 12, ""},                                        \
+  {"Static", 0xFFFF, kText, 0, 135, y0 + 28, 100, 8, "control loop sampling(s)"},               \
+  {"Static", 0xFFFF, kText, 0, 7, y0 + 46, 60, 8, newText},                                     \
+  {"ComboBox", 14001, kSortedEditCombo, 0, 70, y0 + 44, 160, 120, ""},                          \
+  {"Button", 14011, kDefButton, 0, 240, y0 + 43, 50, 14, "&Add"},                               \
+  {"ListBox", 14000, WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, 0, 7, y0 + 62, 223, 80, ""}, \
+  {"Button", 14005, kButton, 0, 240, y0 + 62, 50, 14, "&Delete"},                               \
+  {"Button", 14006, kButton, 0, 240, y0 + 79, 50, 14, "Delete A&ll"},                           \
+  {"Button", IDOK, kButton, 0, 300, 6, 50, 14, "OK"},                                           \
+  {"Button", IDCANCEL, kButton, 0, 300, 23, 50, 14, "Cancel"},                                  \
+  {"Button", 9, kButton, 0, 300, 40, 50, 14, "Help"}
+
+const DLGITEM_ENTRY kSingleItems[] = {LOGGER_COMMON(60, "Free buffer space", "&New variable:")};
+const DIALOG_RESOURCE kSingle = DIALOG(kSingleItems, 357, 210, "Setup Logger Variables");
+
+const DLGITEM_ENTRY kMultiItems[] = {
+    LOGGER_COMMON(78, "Free buffer space on selected application", "New &variable:"),
+    {"Static", 0xFFFF, kText, 0, 7, 62, 60, 8, "Application"},
+    {"ComboBox", 14013, kList, 0, 70, 60, 160, 120, ""},
+};
+const DIALOG_RESOURCE kMulti = DIALOG(kMultiItems, 357, 228, "Setup Multi-Axis Logger Variables");
+
 const RESOURCE_STRING kStrings[] = {
     {20033, "Cannot find a variable with name '%s'"},
     {20059, "Variable '%s' is already selected!"},
 };
 
 const RESOURCE_ENTRY kEntries[] = {
+    {RT_DIALOG, MAKEINTRESOURCE(14003), &kSingle, sizeof kSingle},
+    {RT_DIALOG, MAKEINTRESOURCE(14041), &kMulti, sizeof kMulti},
     {RT_DIALOG, MAKEINTRESOURCE(14053), &kSignal, sizeof kSignal},
 };
 
