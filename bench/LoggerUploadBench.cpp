@@ -5,7 +5,7 @@
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "suite/zurcomm/DriveSimulator.h"
 
 #include <benchmark/benchmark.h>

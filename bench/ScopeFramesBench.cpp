@@ -4,7 +4,7 @@
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
-#include "monitor/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
 #include "suite/zurcomm/DriveSimulator.h"
 
 #include <benchmark/benchmark.h>

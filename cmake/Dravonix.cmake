@@ -32,7 +32,8 @@ function(dravonix_shared_library name)
     set(objs ${CMAKE_BINARY_DIR}/empty_${name}.cpp)
   endif()
   add_library(${name} SHARED ${objs})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}>
+                                            $<INSTALL_INTERFACE:include/dravonix>)
   target_link_libraries(${name} PUBLIC ${A_LIBS})
 endfunction()
 
@@ -59,6 +60,7 @@ endfunction()
 # The sample kernel folder assembled in the build tree: the fixture files plus
 # the plug-ins built from suite/. Tests and the example host copy it.
 set(DRAVONIX_KERNEL_FOLDER ${CMAKE_BINARY_DIR}/kernel CACHE INTERNAL "")
+set(DRAVONIX_INSTALL_KERNEL_DIR ${CMAKE_INSTALL_DATADIR}/dravonix/kernel)
 
 # dravonix_plugin(name SUBDIR sub SOURCES ... [LIBS ...]): a plug-in module
 # `name.so` placed in the kernel folder's `sub` (empty for the top).
@@ -70,6 +72,14 @@ function(dravonix_plugin name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE dravonix dravonix-platform ${A_LIBS})
   add_dependencies(kernel_folder ${name})
+  # Installed into the sample kernel folder, finding the libraries from there.
+  set(dest ${DRAVONIX_INSTALL_KERNEL_DIR})
+  if(A_SUBDIR)
+    set(dest ${dest}/${A_SUBDIR})
+  endif()
+  file(RELATIVE_PATH up /${dest} /${CMAKE_INSTALL_LIBDIR})
+  set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN/${up}")
+  install(TARGETS ${name} LIBRARY DESTINATION ${dest})
 endfunction()
 
 # dravonix_embed_files(target FILES ...): files compiled into a target as byte arrays.

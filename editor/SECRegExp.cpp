@@ -15,6 +15,7 @@ const char kMeta[] = "^$.[()|?+*\\";
 // Bounds that keep a hostile pattern or line from exhausting memory.
 const int kMaxProgram = 1 << 24;
 const size_t kMaxFrames = size_t(1) << 23;
+const size_t kMaxStartLiterals = 4;
 
 enum { kRestoreStart, kRestoreEnd, kAlt, kRepeat };
 
@@ -56,6 +57,9 @@ SECRegExp::SECRegExp()
       m_nPrefixLen(0),
       m_bStartSet(false),
       m_aStartSet{},
+      m_bStartPairs(false),
+      m_nLeadRepeat(-1),
+      m_nAfterLead(-1),
       m_pszLineEnd(nullptr),
       m_nSteps(0),
       m_nStepLimit(0),
@@ -65,15 +69,11 @@ SECRegExp::SECRegExp()
       m_bMemoHashed(false),
       m_bOverflow(false) {}
 
-SECRegExp::~SECRegExp() {
-  delete[] m_pProgram;
-  delete[] m_pszMatch;
-}
+SECRegExp::~SECRegExp() { delete[] m_pProgram; }
 
 void SECRegExp::Reset() {
   delete[] m_pProgram;
   m_pProgram = nullptr;
-  delete[] m_pszMatch;
   m_pszMatch = nullptr;
   m_bCompiled = 0;
   for (int i = 0; i < NSUBEXP; ++i) m_apszStart[i] = m_apszEnd[i] = nullptr;
@@ -91,6 +91,7 @@ void SECRegExp::Reset() {
   m_pszPrefix = nullptr;
   m_nPrefixLen = 0;
   m_bStartSet = false;
+  m_bStartPairs = false;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -214,9 +215,41 @@ bool SECRegExp::Analyse() {
 // always tried; a path that reaches the end of the program without consuming leaves the set unknown.
 void SECRegExp::ComputeStartSet() {
   m_bStartSet = false;
+  m_bStartPairs = false;
+  m_aStartLiterals.clear();
+  m_nLeadRepeat = -1;
+  if (m_nProgSize > 6 && m_pProgram[0] == BRANCH && (Next(0) < 0 || m_pProgram[Next(0)] != BRANCH) &&
+      (m_pProgram[3] == STAR || m_pProgram[3] == PLUS))
+    m_nLeadRepeat = 6;
+  m_nAfterLead = -1;
+  if (m_nLeadRepeat >= 0) {
+    const int after = Next(3);
+    if (after >= 0 && m_pProgram[after] == EXACTLY) {
+      const BYTE c = m_pProgram[after + 3];
+      bool repeats = true;
+      switch (m_pProgram[6]) {
+        case EXACTLY: repeats = m_pProgram[9] == c; break;
+        case ANYOF: repeats = InSet(6, (char)c); break;
+        case ANYBUT: repeats = !InSet(6, (char)c); break;
+        default: break;
+      }
+      if (!repeats) m_nAfterLead = c;
+    }
+  }
+  std::vector<std::string> literals;
   std::array<uint64_t, 4> set{};
+  std::vector<uint64_t> pairs(65536 / 64, 0);
+  bool pairsKnown = true;
+  bool anchors = false;  // a path that begins at an end of the subject
   auto addByte = [&](BYTE b) { set[b >> 6] |= uint64_t(1) << (b & 63); };
   auto addSimple = [&](int pc) {
+    if (m_pProgram[pc] == EXACTLY && m_aAux[(size_t)pc] >= 2) {
+      const unsigned pair = m_pProgram[pc + 3] | (unsigned)m_pProgram[pc + 4] << 8;
+      pairs[pair >> 6] |= uint64_t(1) << (pair & 63);
+      literals.emplace_back(reinterpret_cast<const char*>(m_pProgram + pc + 3), (size_t)m_aAux[(size_t)pc]);
+    } else {
+      pairsKnown = false;
+    }
     switch (m_pProgram[pc]) {
       case ANY:
         for (int b = 1; b < 256; ++b) addByte((BYTE)b);
@@ -247,6 +280,7 @@ void SECRegExp::ComputeStartSet() {
         return;
       case BOL:
       case EOL:
+        anchors = true;
         break;
       case ANY:
       case ANYOF:
@@ -278,6 +312,11 @@ void SECRegExp::ComputeStartSet() {
   }
   m_aStartSet = set;
   m_bStartSet = true;
+  if (pairsKnown) {
+    m_aStartPairs.swap(pairs);
+    m_bStartPairs = true;
+    if (literals.size() <= kMaxStartLiterals && !anchors) m_aStartLiterals.swap(literals);
+  }
 }
 
 int SECRegExp::Next(int p) const {
@@ -559,9 +598,10 @@ int SECRegExp::Execute(const char* pszSubject) {
 }
 
 int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
-  delete[] m_pszMatch;
   m_pszMatch = nullptr;
-  for (int i = 0; i < NSUBEXP; ++i) m_apszStart[i] = m_apszEnd[i] = nullptr;
+  // Fixed-size clears compile to a few vector stores.
+  memset(m_apszStart, 0, sizeof m_apszStart);
+  memset(m_apszEnd, 0, sizeof m_apszEnd);
   if (pBegin == nullptr || !m_bCompiled) return -1;
   const size_t len = (size_t)(pEnd - pBegin);
   if (len >= (size_t)INT_MAX - 2) return -1;
@@ -589,7 +629,7 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
     for (const char* s = pBegin; s != nullptr && (size_t)(pEnd - s) >= n;) {
       s = static_cast<const char*>(memchr(s, m_chFirst, (size_t)(pEnd - s)));
       if (s == nullptr || (size_t)(pEnd - s) < n) break;
-      if (memcmp(s, m_pszPrefix, n) == 0 && Try(s)) {
+      if ((n < 2 || s[1] == m_pszPrefix[1]) && memcmp(s, m_pszPrefix, n) == 0 && Try(s)) {
         found = s;
         break;
       }
@@ -597,10 +637,61 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
       ++s;
     }
   } else if (m_bStartSet) {
-    if (Try(pBegin)) found = pBegin;
-    for (const char* s = pBegin + 1; found == nullptr && !m_bOverflow && s < pEnd; ++s) {
-      const BYTE b = (BYTE)*s;
-      if (((m_aStartSet[b >> 6] >> (b & 63)) & 1) && Try(s)) found = s;
+    // Positions below this one are known to fail.
+    const char* covered = pBegin;
+    auto attempt = [&](const char* s) {
+      if (Try(s)) return true;
+      if (m_nLeadRepeat >= 0) covered = s + RepeatRun(m_nLeadRepeat, s);
+      return false;
+    };
+    if (m_nAfterLead >= 0) {
+      // A match is a run of the repeated bytes and then the literal: found from each place of the literal's
+      // first byte, starting where the run before it starts. Those places come in order, and so do the
+      // starts, as no run reaches back over the byte.
+      const char* from = pBegin;
+      while (found == nullptr && !m_bOverflow && from < pEnd) {
+        const char* at = static_cast<const char*>(memchr(from, m_nAfterLead, (size_t)(pEnd - from)));
+        if (at == nullptr) break;
+        const char* start = at;
+        while (start > from && LeadRepeats(start[-1])) --start;
+        if ((start < at || m_pProgram[3] == STAR) && Try(start)) found = start;
+        from = at + 1;
+      }
+    } else if (!m_aStartLiterals.empty()) {
+      // Every match begins with one of the literals, at the subject's start too.
+      const size_t count = m_aStartLiterals.size();
+      auto find = [&](size_t i, const char* from) {
+        const std::string& literal = m_aStartLiterals[i];
+        const size_t n = literal.size();
+        for (const char* p = from; (size_t)(pEnd - p) >= n; ++p) {
+          p = static_cast<const char*>(memchr(p, literal[0], (size_t)(pEnd - p) - n + 1));
+          if (p == nullptr) break;
+          if (p[1] == literal[1] && memcmp(p + 2, literal.data() + 2, n - 2) == 0) return p;
+        }
+        return pEnd;
+      };
+      std::array<const char*, kMaxStartLiterals> next;
+      for (size_t i = 0; i < count; ++i) next[i] = find(i, pBegin);
+      while (found == nullptr && !m_bOverflow) {
+        const char* s = *std::min_element(next.begin(), next.begin() + (ptrdiff_t)count);
+        if (s >= pEnd) break;
+        if (Try(s)) found = s;
+        for (size_t i = 0; i < count; ++i)
+          if (next[i] == s) next[i] = find(i, s + 1);
+      }
+    } else {
+      if (attempt(pBegin)) found = pBegin;
+      // With start pairs, no match begins on the last byte: its literal needs two.
+      const char* last = m_bStartPairs ? pEnd - 1 : pEnd;
+      for (const char* s = pBegin + 1; found == nullptr && !m_bOverflow && s < last; ++s) {
+        const BYTE b = (BYTE)*s;
+        if (s < covered || !((m_aStartSet[b >> 6] >> (b & 63)) & 1)) continue;
+        if (m_bStartPairs) {
+          const unsigned pair = b | (unsigned)(BYTE)s[1] << 8;
+          if (!((m_aStartPairs[pair >> 6] >> (pair & 63)) & 1)) continue;
+        }
+        if (attempt(s)) found = s;
+      }
     }
     if (found == nullptr && !m_bOverflow && pEnd > pBegin && Try(pEnd)) found = pEnd;
   } else {
@@ -614,21 +705,34 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
   }
   // What a very long line needed is not kept for the next one.
   if (m_aStack.size() > (size_t(1) << 16)) std::vector<Frame>().swap(m_aStack);
+  if (m_aMatchBuffer.size() > (size_t(1) << 16)) std::vector<char>().swap(m_aMatchBuffer);
   if (m_aMemo.size() > (size_t(1) << 20)) std::vector<int32_t>().swap(m_aMemo);
   if (found == nullptr) {
-    for (int i = 0; i < NSUBEXP; ++i) m_apszStart[i] = m_apszEnd[i] = nullptr;
+    memset(m_apszStart, 0, sizeof m_apszStart);
+    memset(m_apszEnd, 0, sizeof m_apszEnd);
     return -1;
   }
   m_apszStart[0] = found;
   m_apszEnd[0] = m_pszInput;
   const size_t n = (size_t)(m_pszInput - found);
-  m_pszMatch = new char[n + 1];
+  if (m_aMatchBuffer.size() < n + 1) m_aMatchBuffer.resize(n + 1);
+  m_pszMatch = m_aMatchBuffer.data();
   memcpy(m_pszMatch, found, n);
   m_pszMatch[n] = '\0';
   return (int)(found - pBegin);
 }
 
 bool SECRegExp::Try(const char* pos) { return Run(0, pos); }
+
+bool SECRegExp::LeadRepeats(char ch) const {
+  switch (m_pProgram[m_nLeadRepeat]) {
+    case ANY: return true;
+    case EXACTLY: return (char)m_pProgram[m_nLeadRepeat + 3] == ch;
+    case ANYOF: return InSet(m_nLeadRepeat, ch);
+    case ANYBUT: return !InSet(m_nLeadRepeat, ch);
+    default: return false;
+  }
+}
 
 bool SECRegExp::InSet(int pc, char ch) const { return SetHas(m_aSets[(size_t)m_aAux[(size_t)pc]], ch); }
 

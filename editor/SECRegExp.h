@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -101,6 +102,8 @@ class SECRegExp {
   bool Run(int pc, const char* s);
   size_t RepeatRun(int pc, const char* s);
   bool InSet(int pc, char ch) const;
+  // Whether the operand of the leading repetition takes the byte.
+  bool LeadRepeats(char ch) const;
   bool IsFailed(int pc, const char* s) const;
   void MarkFailed(int pc, const char* s, const char* sTo);
   void MarkOne(int32_t row, size_t index);
@@ -143,6 +146,18 @@ class SECRegExp {
   int m_nPrefixLen;
   bool m_bStartSet;
   std::array<uint64_t, 4> m_aStartSet;
+  // When every match begins with a literal of two bytes or more: the first two bytes of those literals, as
+  // bits of a 64K-bit table, so that most start positions are passed over without running the program.
+  bool m_bStartPairs;
+  std::vector<uint64_t> m_aStartPairs;
+  // A few such literals are searched for directly (memmem) instead.
+  std::vector<std::string> m_aStartLiterals;
+  // The operand of a repetition the program begins with, or -1: a failed try covers the positions inside
+  // the run it began, since what follows the run is tried from each of them there.
+  int m_nLeadRepeat;
+  // The byte of the literal that follows that repetition when the repetition cannot match it, or -1: a
+  // run not followed by it is passed over without running the program.
+  int m_nAfterLead;
   // Matching state: the subject's end, the backtracking stack, and the record of states known to fail,
   // switched on only when a search starts to cost more than its length warrants.
   const char* m_pszLineEnd;
@@ -157,6 +172,8 @@ class SECRegExp {
   std::vector<int32_t> m_aMemo;
   std::unordered_map<size_t, int32_t> m_mapMemo;
   bool m_bOverflow;
+  // The copy of the last match lives in this buffer, kept from search to search.
+  std::vector<char> m_aMatchBuffer;
 };
 
 // The line search of the find: matches the line up to its first carriage return. On a match stores the match

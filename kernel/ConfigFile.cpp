@@ -120,20 +120,27 @@ int ExistConfigFile(const char* name) {
 int ReadLine(FILE*& file, CString& line, int& lineNumber) {
   line.Empty();
   if (!file) return 0;
-  std::string& s = line.str();
-  int c;
-  bool any = false;
-  while ((c = getc_unlocked(file)) != EOF) {
-    any = true;
-    if (c == '\n') {
-      ++lineNumber;
-      return 1;
-    }
-    if (c != '\r') s += (char)c;
-  }
-  if (!any) return 0;
+  // One buffer per thread, grown by getline and kept from line to line.
+  thread_local struct Buffer {
+    char* p = nullptr;
+    size_t size = 0;
+    ~Buffer() { free(p); }
+  } buffer;
+  ssize_t n = getline(&buffer.p, &buffer.size, file);
+  if (n <= 0) return 0;
   ++lineNumber;
-  // A last line of nothing but CRs still counts as a line.
+  size_t length = (size_t)n;
+  if (buffer.p[length - 1] == '\n') --length;
+  std::string& s = line.str();
+  const char* text = buffer.p;
+  // CRs are dropped wherever they stand; a last line of nothing but CRs still counts as a line.
+  if (!memchr(text, '\r', length)) {
+    s.assign(text, length);
+  } else {
+    s.reserve(length);
+    for (size_t i = 0; i < length; ++i)
+      if (text[i] != '\r') s += text[i];
+  }
   return 1;
 }
 

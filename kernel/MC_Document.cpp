@@ -3,9 +3,9 @@
 #include "comm/MC_Comm.h"
 #include "kernel/MC_AxisData.h"
 #include "kernel/MC_Setup.h"
-#include "monitor/MC_ControlPanel.h"
-#include "monitor/MC_MultiAxisLogger.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/panels/MC_ControlPanel.h"
+#include "monitor/loggers/MC_MultiAxisLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 
 IMPLEMENT_DYNCREATE(CMC_Document, CDocument)
 

@@ -97,78 +97,99 @@ struct AddressKey {
   static bool Equal(Stored a, Key b) { return a == b; }
 };
 
+// The probed table holds only hashes and entry numbers, so a load that mostly misses touches a small
+// block; keys and objects lie in insertion order beside it.
 template <class T, class Traits>
 class FlatIndex {
  public:
   typedef typename Traits::Key Key;
 
-  int GetCount() const { return (int)m_count; }
+  int GetCount() const { return (int)m_entries.size(); }
   T* Find(Key k) const {
     if (m_slots.empty()) return nullptr;
-    UINT h = Traits::Hash(k);
+    const UINT h = Traits::Hash(k);
     for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
       const Slot& s = m_slots[i];
-      if (!s.p) return nullptr;
-      if (s.hash == h && Traits::Equal(s.key, k)) return s.p;
+      if (!s.entry) return nullptr;
+      if (s.hash == h && Traits::Equal(m_entries[s.entry - 1].key, k)) return m_entries[s.entry - 1].p;
     }
   }
   // Indexes `p` (not null) under `k`; returns the object it displaces, or null.
   T* Set(Key k, T* p) {
-    if ((m_count + 1) * 2 > m_slots.size()) Rehash(m_slots.size() * 2);
-    UINT h = Traits::Hash(k);
-    for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
-      Slot& s = m_slots[i];
-      if (!s.p) {
-        s.hash = h;
-        s.key = k;
-        s.p = p;
-        ++m_count;
-        return nullptr;
-      }
-      if (s.hash == h && Traits::Equal(s.key, k)) {
-        T* old = s.p;
-        s.p = p;
-        return old;
-      }
-    }
+    Entry* e = Place(k, p);
+    if (!e) return nullptr;
+    T* old = e->p;
+    e->p = p;
+    return old;
+  }
+  // Indexes `p` under `k` unless the key is taken; returns the object holding it then, else null.
+  T* Insert(Key k, T* p) {
+    Entry* e = Place(k, p);
+    return e ? e->p : nullptr;
+  }
+  // The object slot under `k`, added empty (null) when the key is new; `added` tells which. The
+  // caller fills a new slot before the next change of the table.
+  T*& FindOrAdd(Key k, bool& added) {
+    Entry* e = Place(k, nullptr);
+    added = e == nullptr;
+    return added ? m_entries.back().p : e->p;
   }
   // Sizes the table for `count` keys at once.
   void Reserve(size_t count) {
     if (count * 2 > m_slots.size()) Rehash(count * 2);
+    m_entries.reserve(count);
   }
   void RemoveAll() {
     m_slots.clear();
-    m_count = 0;
+    m_entries.clear();
     m_mask = 0;
   }
   template <class F>
   void ForEach(F f) const {
-    for (const Slot& s : m_slots)
-      if (s.p) f(s.p);
+    for (const Entry& e : m_entries)
+      if (e.p) f(e.p);
   }
 
  private:
   struct Slot {
     UINT hash = 0;
-    T* p = nullptr;
-    typename Traits::Stored key{};
+    UINT entry = 0;  // 1-based; 0 = free
   };
+  struct Entry {
+    typename Traits::Stored key;
+    T* p;
+  };
+  // The entry already under `k`, or null once `p` has been added under it.
+  Entry* Place(Key k, T* p) {
+    if ((m_entries.size() + 1) * 2 > m_slots.size()) Rehash(m_slots.size() * 2);
+    const UINT h = Traits::Hash(k);
+    for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
+      Slot& s = m_slots[i];
+      if (!s.entry) {
+        m_entries.push_back({typename Traits::Stored(k), p});
+        s.hash = h;
+        s.entry = (UINT)m_entries.size();
+        return nullptr;
+      }
+      if (s.hash == h && Traits::Equal(m_entries[s.entry - 1].key, k)) return &m_entries[s.entry - 1];
+    }
+  }
   void Rehash(size_t atLeast) {
     size_t size = 64;
     while (size < atLeast) size *= 2;
     std::vector<Slot> old(size);
     old.swap(m_slots);
     m_mask = size - 1;
-    for (Slot& s : old) {
-      if (!s.p) continue;
+    for (const Slot& s : old) {
+      if (!s.entry) continue;
       size_t i = s.hash & m_mask;
-      while (m_slots[i].p) i = (i + 1) & m_mask;
-      m_slots[i] = std::move(s);
+      while (m_slots[i].entry) i = (i + 1) & m_mask;
+      m_slots[i] = s;
     }
   }
 
   std::vector<Slot> m_slots;
-  size_t m_count = 0;
+  std::vector<Entry> m_entries;
   size_t m_mask = 0;
 };
 

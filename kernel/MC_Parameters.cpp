@@ -69,20 +69,20 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
       failed = true;
       break;
     }
-    if (m_mapByName.Find(parameter->GetName())) {
+    // Indexed as they are checked; a failure clears both indexes below.
+    if (m_mapByName.Insert(parameter->GetName(), parameter)) {
       message = FormatKernelString(20012, fileName, lineNumber, parameter->GetName().GetString());
       delete parameter;
       failed = true;
       break;
     }
-    if (m_mapByAddress.Find(parameter->GetAddress())) {
+    if (m_mapByAddress.Insert(parameter->GetAddress(), parameter)) {
       message = FormatKernelString(20013, fileName, lineNumber, parameter->GetAddress());
       delete parameter;
       failed = true;
       break;
     }
     m_arrParameters.Add(parameter);
-    Register(parameter);
     CString key = parameter->GetName();
     key.MakeUpper();
     if (!CMC_SetupLink::OnInitParam(setup, key)) failed = true;

@@ -3,8 +3,8 @@
 #include "comm/MC_CoffFormat.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/MC_Setup.h"
-#include "monitor/MC_ScopeLogger.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/CmdTarget.h"
 

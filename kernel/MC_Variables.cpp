@@ -42,9 +42,13 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
   for (int half = 0; half < 2; ++half) {
     CString name = variable->GetName() + (half ? "(H)" : "(L)");
     // A name the file gave to a variable of its own stays that variable's.
-    if (m_mapByName.Find(name)) continue;
+    bool added;
+    CMC_Variable*& slot = m_mapByName.FindOrAdd(name, added);
+    if (!added) continue;
     CMC_Variable* h = new (std::nothrow) CMC_Variable(*variable);
+    // Left empty, the slot is found as no variable and is passed over when the list is freed.
     if (!h) return false;
+    slot = h;
     h->ChangeName(name);
     h->ChangeType(half ? highType : lowType);
     h->ChangeAddress((WORD)(variable->GetAddress() + half));
@@ -53,7 +57,6 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
     h->InvalidateIUCache();
     bool keepsUnit = half ? !unitOnLow : unitOnLow;
     if (!keepsUnit) h->ChangeUnitType(nullptr);
-    m_mapByName.Set(name, h);
   }
   return true;
 }
@@ -77,12 +80,11 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
       delete variable;
       failed = true;
     } else {
-      if (m_mapByName.Find(variable->GetName())) {
+      if (m_mapByName.Insert(variable->GetName(), variable)) {
         message = FormatKernelString(20018, fileName, lineNumber, variable->GetName().GetString());
         delete variable;
         failed = true;
       } else {
-        m_mapByName.Set(variable->GetName(), variable);
         m_arrVariables.Add(variable);
         if (!OnAddVariable(variable, true)) {
           message = FormatKernelString(20004);

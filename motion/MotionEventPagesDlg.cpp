@@ -16,19 +16,6 @@ const int kSlaveBoxes = 8;
 
 int OptionOf(const CMC_Setup* s, const char* name) { return s ? s->GetIntOption(name) : 0; }
 
-// The enabled input ports of a setup, by name, with the port as item data.
-void FillInputPorts(CComboBox* combo, const CMC_Setup& setup, int selected) {
-  combo->ResetContent();
-  for (int port = 0; port <= setup.GetMaxIOPort(FALSE); ++port) {
-    if (!setup.IsInputPortEnable(port)) continue;
-    CString name = setup.GetPortName(port, TRUE);
-    if (name.IsEmpty()) name.Format("#%d", port);
-    int i = combo->AddString(name);
-    combo->SetItemData(i, (DWORD_PTR)port);
-    if (port == selected) combo->SetCurSel(i);
-  }
-}
-
 }  // namespace
 
 // ---- Input ----
@@ -67,7 +54,7 @@ void CMotionEventIOsDlg::DoDataExchange(CDataExchange* pDX) {
   const bool digital = m_nInput == 4;
   if (!save && ports) {
     ports->EnableWindow(digital);
-    if (digital) FillInputPorts(ports, *setup, m_nInputPort);
+    if (digital) setup->FillIOCombo(*ports, m_nInputPort, TRUE);
     else ports->ResetContent();
   }
   if (save && digital && ports) {

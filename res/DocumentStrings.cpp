@@ -9,6 +9,7 @@ const RESOURCE_STRING kStrings[] = {
     {20028, "Data acquisition buffer overflow. Please delete some variables or reduce aquisitions number."},
     {20032, "Cannot start scope. At least one variable should be added to scope variables."},
     {20035, "This title is already used by another control panel view. Please use another"},
+    {20038, "The maximum value must be greater than the minimum value!"},
     {20071, "Cannot select variables on drives that don't have the same loop sampling period."},
     {20072, "Selected applications must have distinct axis IDs."},
     {20073, "Failed to load single-axis logger.\nThe file was saved in multi-axis or scope format."},

@@ -1,6 +1,7 @@
 #include "views/GcodeTranslator.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/core/Format.h"
@@ -90,9 +91,9 @@ BOOL CGcodeTranslator::Translate(const char* text, CString& error) {
     while (*p) {
       const char* end = std::strchr(p, '\n');
       const char* stop = end ? end : p + std::strlen(p);
-      line.Empty();
-      for (const char* q = p; q < stop; q++)
-        if (*q != '\r') line += *q;
+      std::string& text = line.str();
+      text.assign(p, stop);
+      if (std::memchr(p, '\r', (size_t)(stop - p))) text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
       number++;
       if (!TranslateLine(number, line, error)) {
         ok = FALSE;
@@ -110,18 +111,33 @@ BOOL CGcodeTranslator::Translate(const char* text, CString& error) {
 // Tokens
 
 BOOL CGcodeTranslator::TokenizeGcodeLine(const CString& line, std::vector<CString>& texts, std::vector<BYTE>& kinds) {
-  texts.clear();
-  kinds.clear();
+  // The token strings of the last line are written over rather than freed and made again.
+  size_t count = 0;
+  auto push = [&](const char* text, size_t n, BYTE k) {
+    if (count < texts.size()) texts[count].str().assign(text, n);
+    else texts.emplace_back(text, (int)n);
+    if (count < kinds.size()) kinds[count] = k;
+    else kinds.push_back(k);
+    ++count;
+  };
   std::string token;
   BYTE kind = 0;
   auto end = [&]() {
     if (kind) {
-      texts.emplace_back(token);
-      kinds.push_back(kind);
+      push(token.data(), token.size(), kind);
       token.clear();
       kind = 0;
     }
   };
+  struct Trim {
+    std::vector<CString>& texts;
+    std::vector<BYTE>& kinds;
+    const size_t& count;
+    ~Trim() {
+      texts.resize(count);
+      kinds.resize(count);
+    }
+  } trim{texts, kinds, count};
   const std::string& s = line.str();
   for (size_t i = 0; i < s.size(); i++) {
     char c = s[i];
@@ -142,8 +158,7 @@ BOOL CGcodeTranslator::TokenizeGcodeLine(const CString& line, std::vector<CStrin
       case '[':
       case ']':
         end();
-        texts.emplace_back(std::string(1, c));
-        kinds.push_back(TOKEN_OPERATOR);
+        push(&c, 1, TOKEN_OPERATOR);
         break;
       case '(':
         end();

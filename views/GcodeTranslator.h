@@ -158,7 +158,7 @@ class CGcodeTranslator {
   void ProgramStop(int code);
   void ProgramEnd();
   // Output
-  void AddGcodeElement(const char* type, const CString& parameters);
+  void AddGcodeElement(const char* type, CString parameters);
   void StartSegmentBuffer(int type, int mask);
   void AppendSpeedList(CString& params, int configure, const char* speedUnit) const;
   void WriteVectorMode(int mask, int configure, const char* lengthUnit, const char* speedUnit);

@@ -1,7 +1,7 @@
 // Output of the G-code translator: the pending segment buffer and the parameter strings of the
 // motion elements it writes.
-#include <cstdarg>
 #include <cstring>
+#include <utility>
 
 #include "motion/MC_Motion.h"
 #include "platform/core/Format.h"
@@ -9,15 +9,21 @@
 
 namespace {
 
-void AppendFormat(std::string& s, const char* fmt, ...) {
-  va_list a;
-  va_start(a, fmt);
-  FormatAppendV(s, fmt, a);
-  va_end(a);
+// A value as the element parameters hold it ("%.14e"), after a comma when the list has items.
+void AppendNumber(std::string& list, double v) {
+  if (!list.empty()) list += ',';
+  FormatAppendFloat(list, v, 'e', 14);
 }
 
-CString Number(double v) { return CString(FormatString("%.14e", v)); }
-CString Integer(int v) { return CString(FormatString("%d", v)); }
+CString Number(double v) {
+  std::string s;
+  AppendNumber(s, v);
+  return CString(std::move(s));
+}
+CString Integer(int v) { return CString(std::to_string(v)); }
+
+// Room for `count` numbers of a list written with AppendNumber.
+constexpr size_t kNumberWidth = 22;
 
 bool IsPlaneMask(int mask) { return mask == 3 || mask == 5 || mask == 6; }
 
@@ -42,8 +48,8 @@ void MaskAxes(int mask, int& first, int& second) {
 
 }  // namespace
 
-void CGcodeTranslator::AddGcodeElement(const char* type, const CString& parameters) {
-  m_arrElements.push_back(tagGcodeElement{CString(type), parameters});
+void CGcodeTranslator::AddGcodeElement(const char* type, CString parameters) {
+  m_arrElements.push_back(tagGcodeElement{CString(type), std::move(parameters)});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -121,6 +127,7 @@ void CGcodeTranslator::AddGcodeArcSegment(int planeMask, double speed, double ra
 void CGcodeTranslator::AppendSpeedList(CString& params, int configure, const char* speedUnit) const {
   std::string speeds;
   const size_t n = m_arrSegSpeed.size();
+  speeds.reserve(n * kNumberWidth);
   std::string acc = "0";
   for (size_t i = 1; i < n; i++) acc += ",0";
   CMC_Motion::AddToElemParameters(params, "CACC", nullptr, acc.c_str());
@@ -130,7 +137,7 @@ void CGcodeTranslator::AppendSpeedList(CString& params, int configure, const cha
     if (i == 0 ? (configure == 0 && s == m_dPrevSpeed) : s == m_arrSegSpeed[i - 1])
       speeds += '0';
     else
-      AppendFormat(speeds, "%.14e", s);
+      FormatAppendFloat(speeds, s, 'e', 14);
   }
   CMC_Motion::AddToElemParameters(params, "CSPD", speedUnit, speeds.c_str());
 }
@@ -140,6 +147,7 @@ void CGcodeTranslator::WriteLinearInterpolation(int profileType, int mask, int c
   const bool rotational = (mask & MASK_ROTATIONAL) != 0;
   const int* slaves = m_settings.m_nAxisSlave + (rotational ? 3 : 0);
   CString p;
+  p.str().reserve(m_arrSegSpeed.size() * kNumberWidth * 4 + 256);
   CMC_Motion::AddToElemParameters(p, "ProfileType", nullptr, Integer(profileType));
   CMC_Motion::AddToElemParameters(p, "ConfigureMode", nullptr, Integer(configure));
   CMC_Motion::AddToElemParameters(p, "ClearBuffer", nullptr, "0");
@@ -155,19 +163,21 @@ void CGcodeTranslator::WriteLinearInterpolation(int profileType, int mask, int c
   for (int a = 0; a < count; a++) {
     std::string list;
     const std::vector<double>& v = m_arrSegValue[axes[a]];
-    for (size_t i = 0; i < v.size(); i++) AppendFormat(list, i ? ",%.14e" : "%.14e", v[i]);
+    list.reserve(v.size() * kNumberWidth);
+    for (double value : v) AppendNumber(list, value);
     CMC_Motion::AddToElemParameters(p, posNames[a], lengthUnit, list.c_str());
   }
   AppendSpeedList(p, configure, speedUnit);
   CMC_Motion::AddToElemParameters(p, "Execute", nullptr, "0");
   CMC_Motion::AddToElemParameters(p, "WaitForCompletion", nullptr, "1");
-  AddGcodeElement("Linear Interpolation", p);
+  AddGcodeElement("Linear Interpolation", std::move(p));
 }
 
 void CGcodeTranslator::WriteVectorMode(int mask, int configure, const char* lengthUnit, const char* speedUnit) {
   int first, second;
   MaskAxes(mask, first, second);
   CString p;
+  p.str().reserve(m_arrSegKind.size() * kNumberWidth * 4 + 256);
   CMC_Motion::AddToElemParameters(p, "ConfigureMode", nullptr, Integer(configure));
   CMC_Motion::AddToElemParameters(p, "ClearBuffer", nullptr, "0");
   CMC_Motion::AddToElemParameters(p, "InsertEndSegment", nullptr, "1");
@@ -183,13 +193,14 @@ void CGcodeTranslator::WriteVectorMode(int mask, int configure, const char* leng
   CMC_Motion::AddToElemParameters(p, "SegmentType", nullptr, types.c_str());
   AppendSpeedList(p, configure, speedUnit);
   std::string lists[5];
+  for (std::string& list : lists) list.reserve(n * kNumberWidth);
   for (size_t i = 0; i < n; i++) {
     if (m_arrSegKind[i] == 0) {
-      AppendFormat(lists[0], lists[0].empty() ? "%.14e" : ",%.14e", m_arrSegValue[first][i]);
-      AppendFormat(lists[1], lists[1].empty() ? "%.14e" : ",%.14e", m_arrSegValue[second][i]);
+      AppendNumber(lists[0], m_arrSegValue[first][i]);
+      AppendNumber(lists[1], m_arrSegValue[second][i]);
     } else {
       for (int k = 0; k < 3; k++)
-        AppendFormat(lists[2 + k], lists[2 + k].empty() ? "%.14e" : ",%.14e", m_arrSegValue[k][i]);
+        AppendNumber(lists[2 + k], m_arrSegValue[k][i]);
     }
   }
   CMC_Motion::AddToElemParameters(p, "X_TPOS", lengthUnit, lists[0].c_str());
@@ -199,7 +210,7 @@ void CGcodeTranslator::WriteVectorMode(int mask, int configure, const char* leng
   CMC_Motion::AddToElemParameters(p, "AngleIncrement", "deg", lists[4].c_str());
   CMC_Motion::AddToElemParameters(p, "Execute", nullptr, "0");
   CMC_Motion::AddToElemParameters(p, "WaitForCompletion", nullptr, "1");
-  AddGcodeElement("Vector Mode", p);
+  AddGcodeElement("Vector Mode", std::move(p));
 }
 
 void CGcodeTranslator::FlushGcodeSegments() {
@@ -260,7 +271,7 @@ void CGcodeTranslator::AddGcodeJump(const char* label, BOOL isStart) {
   CString p;
   CMC_Motion::AddToElemParameters(p, "Type", nullptr, isStart ? "6" : "0");
   CMC_Motion::AddToElemParameters(p, "Label", nullptr, label);
-  AddGcodeElement("Jumps and Function Calls", p);
+  AddGcodeElement("Jumps and Function Calls", std::move(p));
 }
 
 void CGcodeTranslator::AddGcodeOutputBit(int slave, int port, int level) {
@@ -272,7 +283,7 @@ void CGcodeTranslator::AddGcodeOutputBit(int slave, int port, int level) {
   CMC_Motion::AddToElemParameters(p, "Port", nullptr, Integer(port));
   CMC_Motion::AddToElemParameters(p, "SimpleSet", nullptr, Integer(level));
   CMC_Motion::AddToElemParameters(p, "SetLineType", nullptr, "0");
-  AddGcodeElement("I/O", p);
+  AddGcodeElement("I/O", std::move(p));
 }
 
 void CGcodeTranslator::AddGcodeSpindleProfile(int slave, double speed) {
@@ -283,7 +294,7 @@ void CGcodeTranslator::AddGcodeSpindleProfile(int slave, double speed) {
   CMC_Motion::AddToElemParameters(p, "StartPoint", nullptr, "1");
   CMC_Motion::AddToElemParameters(p, "CSPD", "rpm", Number(speed));
   CMC_Motion::AddToElemParameters(p, "Execute", nullptr, "0");
-  AddGcodeElement("Trapezoidal Profiles", p);
+  AddGcodeElement("Trapezoidal Profiles", std::move(p));
 }
 
 void CGcodeTranslator::AddGcodeMotorStop(DWORD slaveMask) {
@@ -291,7 +302,7 @@ void CGcodeTranslator::AddGcodeMotorStop(DWORD slaveMask) {
   CString p;
   CMC_Motion::AddToElemParameters(p, "SelectedSlaves", nullptr, CString(FormatString("%X", (unsigned)slaveMask)));
   CMC_Motion::AddToElemParameters(p, "Type", nullptr, "2");
-  AddGcodeElement("Motor Commands", p);
+  AddGcodeElement("Motor Commands", std::move(p));
 }
 
 void CGcodeTranslator::AddGcodeWaitInput(int slave, int port, int level) {
@@ -304,7 +315,7 @@ void CGcodeTranslator::AddGcodeWaitInput(int slave, int port, int level) {
   CMC_Motion::AddToElemParameters(p, "EvInput", nullptr, "4");
   CMC_Motion::AddToElemParameters(p, "EvInputPort", nullptr, Integer(port));
   CMC_Motion::AddToElemParameters(p, "EvInputLevel", nullptr, Integer(level));
-  AddGcodeElement("Events", p);
+  AddGcodeElement("Events", std::move(p));
 }
 
 void CGcodeTranslator::AddGcodeWaitTime(double seconds) {
@@ -315,5 +326,5 @@ void CGcodeTranslator::AddGcodeWaitTime(double seconds) {
   CMC_Motion::AddToElemParameters(p, "EvType", nullptr, "4");
   CMC_Motion::AddToElemParameters(p, "EvSourceType", nullptr, "0");
   CMC_Motion::AddToElemParameters(p, "EventATIME", "s", Number(seconds));
-  AddGcodeElement("Events", p);
+  AddGcodeElement("Events", std::move(p));
 }

@@ -261,7 +261,8 @@ bool RunHostRoad(const std::string& outDir) {
       {"run the setup test page without a window", RunSetupTestPage},
       {"translate the sample G-code into a function and build",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
-      {"log APOS and IQ on the drive and upload them", LogAndUploadAposAndIq},
+      {"log APOS and IQ on the drive, upload them and keep the logger and its plots",
+       [&outDir](std::string& detail) { return LogAndUploadAposAndIq(outDir, detail); }},
       {"run a two-channel scope and forward its frames", RunTwoChannelScope},
       {"save and reload a panel of two value displays",
        [&outDir](std::string& detail) { return SaveAndReloadPanel(outDir, detail); }},
@@ -271,6 +272,7 @@ bool RunHostRoad(const std::string& outDir) {
       {"run a line in the interpreter console", [&outDir](std::string& detail) { return RunConsoleLine(outDir, detail); }},
       {"save a plot file, show it in the viewer, picture and print it",
        [&outDir](std::string& detail) { return ShowPlotFile(outDir, detail); }},
+      {"poll a panel in its frame for ten idle passes", PollPanelInFrame},
   };
   auto finish = [&]() {
     ReleaseBuildRoad();

@@ -3,11 +3,18 @@
 #include "comm/MC_Comm.h"
 #include "kernel/MC_Document.h"
 #include "kernel/MC_Setup.h"
-#include "monitor/ControlPanelShowVarItem.h"
-#include "monitor/MC_ScopeLogger.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/gadgets/ControlPanelShowVarItem.h"
+#include "monitor/panels/MC_ControlPanel.h"
+#include "monitor/panels/MC_ControlPanelFrame.h"
+#include "monitor/panels/MC_ControlPanelView.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Archive.h"
+#include "platform/core/File.h"
 #include "platform/core/Format.h"
+#include "platform/core/Resource.h"
+#include "platform/ui/WinApp.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,6 +33,57 @@ class LoggerDocument : public CMC_Document {
   CMC_SingleAxisLogger* m_pLogger = nullptr;
 };
 
+// The host's document with its control panels.
+class PanelDocument : public CMC_Document {
+ public:
+  PanelDocument() { m_bAutoDelete = FALSE; }
+  CMC_Setup* GetSetup() override { return m_pSetup; }
+  CMC_ControlPanel* GetControlPanel() override { return &m_panels; }
+  BYTE GetGlobalSelectedAxis() override { return 1; }
+  CMC_Setup* m_pSetup = nullptr;
+  CMC_ControlPanel m_panels;
+};
+
+// The title string of the host's panel frames.
+enum : UINT { IDR_PANEL = 30100 };
+const RESOURCE_STRING kHostStrings[] = {{IDR_PANEL, "Control Panel"}};
+const RESOURCE_TABLE kHostTable = {kHostStrings, 1, nullptr, 0};
+CResourceTableRegistration g_hostTable(kHostTable);
+
+// Saves the logger to `path`, loads it into a fresh logger and saves that again: both files alike.
+bool SaveAndReloadLogger(CMC_SingleAxisLogger& logger, CMC_Setup* setup, const std::string& path) {
+  CMC_SingleAxisLogger again(setup, nullptr);
+  const std::string copy = path + ".again";
+  std::error_code ec;
+  const bool ok = logger.Save(path.c_str()) && again.Load(path.c_str()) && again.Save(copy.c_str()) &&
+                  std::filesystem::file_size(path, ec) == std::filesystem::file_size(copy, ec) && !ec;
+  std::filesystem::remove(copy, ec);
+  return ok;
+}
+
+// The curves and plots of a plot file, as the plot viewer reads them.
+int ReadPlotFile(const std::string& path) {
+  try {
+    CFile file(path.c_str(), CFile::modeRead);
+    CArchive ar(&file, CArchive::load);
+    CCurveArray curves;
+    CGraphDocument plots;
+    curves.Serialize(ar);
+    plots.Serialize(ar);
+    return curves.GetSize();
+  } catch (CException* e) {
+    e->Delete();
+    return -1;
+  }
+}
+
+// The sample configuration's setup; null, with the reason in `detail`, when it does not load.
+CMC_Setup* SampleSetup(std::string& detail) {
+  CMC_Setup* setup = CMC_Setup::Create(0x0505);
+  if (!setup) detail = "configuration 05/05 does not load";
+  return setup;
+}
+
 CMC_ScopeLogger* g_scope = nullptr;
 int g_sweeps = 0;
 
@@ -39,11 +97,8 @@ void ForwardFrame(DAV_MSG* msg) {
 }  // namespace
 
 bool RunTwoChannelScope(std::string& detail) {
-  CMC_Setup* setup = CMC_Setup::Create(0x0505);
-  if (!setup) {
-    detail = "configuration 05/05 does not load";
-    return false;
-  }
+  CMC_Setup* setup = SampleSetup(detail);
+  if (!setup) return false;
   bool ok = false;
   {
     CMC_ScopeLogger scope(setup, nullptr);
@@ -102,12 +157,9 @@ bool SaveAndReloadPanel(const std::string& outDir, std::string& detail) {
   return ok;
 }
 
-bool LogAndUploadAposAndIq(std::string& detail) {
-  CMC_Setup* setup = CMC_Setup::Create(0x0505);
-  if (!setup) {
-    detail = "configuration 05/05 does not load";
-    return false;
-  }
+bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail) {
+  CMC_Setup* setup = SampleSetup(detail);
+  if (!setup) return false;
   bool ok = false;
   {
     CMC_SingleAxisLogger logger(setup, nullptr);
@@ -127,11 +179,79 @@ bool LogAndUploadAposAndIq(std::string& detail) {
       if (logger.BeginUploadData())
         while (doc.OnIdle(count)) ++passes;
       const int points = logger.GetCurves().GetAt(1)->GetSize();
+      const std::string dir = outDir + "/logger";
+      std::error_code ec;
+      std::filesystem::create_directories(dir, ec);
+      const bool saved = SaveAndReloadLogger(logger, setup, dir + "/apos-iq.lgs") &&
+                         logger.SaveGraph((dir + "/apos-iq.tpt").c_str());
+      const int curves = ReadPlotFile(dir + "/apos-iq.tpt");
       CString text;
-      text.Format("APOS and IQ logged every %g ms on 0x%04hX, %d points uploaded in %d idle passes",
-                  logger.GetCurves().GetAt(0)->m_dFactor * 1000, logger.GetBufferStart(), points, passes);
+      text.Format("APOS and IQ logged every %g ms on 0x%04hX, %d points uploaded in %d idle passes; "
+                  "%s/apos-iq.lgs saved and loaded back, apos-iq.tpt holds %d curves",
+                  logger.GetCurves().GetAt(0)->m_dFactor * 1000, logger.GetBufferStart(), points, passes, dir.c_str(),
+                  curves);
       detail = text.GetString();
-      ok = points == 100;
+      ok = points == 100 && saved && curves == 3;
+    }
+  }
+  CMC_Setup::Destroy(setup);
+  return ok;
+}
+
+bool PollPanelInFrame(std::string& detail) {
+  CMC_Setup* setup = SampleSetup(detail);
+  if (!setup) return false;
+  bool ok = false;
+  {
+    CWinApp app("dravonix-host");
+    auto* main = new CMDIFrameWnd;
+    if (main->Create(nullptr, "dravonix host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 800, 600))) {
+      app.m_pMainWnd = main;
+      app.AddDocTemplate(new CMC_ControlPanelDocTemplate(IDR_PANEL, RUNTIME_CLASS(CMC_Document),
+                                                          RUNTIME_CLASS(CMC_ControlPanelFrame),
+                                                          RUNTIME_CLASS(CMC_ControlPanelView)));
+      PanelDocument doc;
+      doc.m_pSetup = setup;
+      auto* panel = new CControlPanelItemArray("Position");
+      const char* names[] = {"APOS", "APOS_LD"};
+      const WORD periods[] = {100, 50};
+      for (int i = 0; i < 2; ++i) {
+        auto* item = new CControlPanelShowVarItem;
+        item->m_var.m_strName = names[i];
+        item->m_var.m_strUnit = "rot";
+        item->m_strTitle = names[i];
+        item->m_nPeriod = periods[i];
+        item->m_rect.SetRect(10, 10 + 30 * i, 210, 35 + 30 * i);
+        panel->Add(item);
+      }
+      doc.m_panels.m_aPanels.Add(panel);
+      if (doc.m_panels.OpenFrame(0, &doc)) {
+        CMC_ControlPanel::ms_bStarted = 1;
+        doc.m_panels.BuildMemoryArray(&doc);
+        int passes = 0;
+        LONG count = 0;
+        while (passes < 10 && doc.OnIdle(count)) {
+          ++passes;
+          Sleep(30);
+        }
+        auto* apos = static_cast<CControlPanelShowVarItem*>(panel->GetAt(0));
+        CString text;
+        text.Format("panel \"Position\" polled in its frame for %d idle passes, %d cached words, APOS = %.6g rot",
+                    passes, doc.m_panels.m_cache.GetCount(), apos->m_var.m_dValue);
+        detail = text.GetString();
+        ok = passes == 10 && CMC_ControlPanel::ms_bStarted;
+        CMC_ControlPanel::ms_bStarted = 0;
+      } else {
+        detail = "the panel's frame does not open";
+      }
+      doc.m_panels.Reset();
+      main->DestroyWindow();
+      MSG quit;
+      while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+      }
+    } else {
+      detail = "the main window cannot be created";
+      delete main;
     }
   }
   CMC_Setup::Destroy(setup);

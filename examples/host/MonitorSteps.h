@@ -3,10 +3,13 @@
 
 #include <string>
 
-// Logs APOS and IQ on the open drive, uploads them in the document's idle loop and reports the
-// point count; false when a step of the road fails.
-bool LogAndUploadAposAndIq(std::string& detail);
+// Logs APOS and IQ on the open drive, uploads them in the document's idle loop, saves the logger
+// (".lgs") and its plots (".tpt") under `outDir` and reads them back; false when a step fails.
+bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail);
 // Runs a free-running scope of APOS and IQ, forwards the drive's frames to it and reports one sweep.
 bool RunTwoChannelScope(std::string& detail);
 // Saves a panel of two value displays under `outDir` and reads it back.
 bool SaveAndReloadPanel(const std::string& outDir, std::string& detail);
+// Opens a panel of two value displays in a frame of an MDI main window and polls it for ten idle
+// passes.
+bool PollPanelInFrame(std::string& detail);

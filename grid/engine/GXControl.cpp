@@ -530,3 +530,7 @@ BOOL CGXControl::PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) {
   if (IsInitAt(nRow, nCol) && GetValue(value)) style.SetValue(value);
   return FALSE;
 }
+
+void CGXControl::Draw(CDC* pDC, CRect rect, ROWCOL, ROWCOL, const CGXStyle& style, const CGXStyle*) {
+  if (m_pGrid && m_pGrid->m_bEraseCellBackground) DrawBackground(pDC, rect, style, TRUE);
+}

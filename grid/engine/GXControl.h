@@ -44,6 +44,8 @@ class CGXControl {
   virtual CSize GrowSizeByBorders(CSize size, const CGXStyle& style);
   virtual CSize CalcSize(CDC*, ROWCOL, ROWCOL, const CGXStyle&) { return CSize(0, 0); }
   virtual void DrawCurrentCellFrame(CDC* pDC, const CRect& rect);
+  // Draws the cell; the base fills the background when the grid asks the cell to.
+  virtual void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard);
   // A header cell drawn pressed: its row or column holds the current cell and the properties mark it.
   virtual BOOL IsHighlighted(ROWCOL nRow, ROWCOL nCol);
   virtual BOOL CanFloatCell(ROWCOL, ROWCOL, const CGXStyle&, BOOL) { return FALSE; }

@@ -113,23 +113,7 @@ BOOL CGXGridCore::Initialize() {
   return TRUE;
 }
 
-void CGXGridCore::TakeCharSize() {
-  // Without a font in the standard style a character is 10 by 15.
-  m_nCharWidth = 10;
-  m_nCharHeight = 15;
-  if (!m_pStyleStandard || !m_pStyleStandard->GetIncludeFont()) return;
-  CDC dc;
-  if (!dc.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) return;
-  CFont* font = LookupFont(m_pStyleStandard->GetFont());
-  if (!font) return;
-  CFont* old = dc.SelectObject(font);
-  TEXTMETRIC tm{};
-  if (dc.GetTextMetrics(&tm)) {
-    m_nCharHeight = tm.tmHeight + tm.tmExternalLeading;
-    m_nCharWidth = tm.tmAveCharWidth;
-  }
-  dc.SelectObject(old);
-}
+void CGXGridCore::TakeCharSize() { RecalcCharSize(&m_nCharWidth, &m_nCharHeight); }
 
 ROWCOL CGXGridCore::GetRowCount() const { return m_pParam && m_pParam->m_pData ? m_pParam->m_pData->GetRowCount() : 0; }
 ROWCOL CGXGridCore::GetColCount() const { return m_pParam && m_pParam->m_pData ? m_pParam->m_pData->GetColCount() : 0; }
@@ -280,20 +264,9 @@ BOOL CGXGridCore::MoveRows(ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FAL
 BOOL CGXGridCore::MoveCols(ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::MoveDataRows(const CGXRange&, const CDWordArray&, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::MoveDataCols(const CGXRange&, const CDWordArray&, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::SetRowHeight(ROWCOL, ROWCOL, int, const int*, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::SetColWidth(ROWCOL, ROWCOL, int, const int*, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::SetDefaultRowHeight(int, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::SetDefaultColWidth(int, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::HideRows(ROWCOL, ROWCOL, BOOL, const BOOL*, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::HideCols(ROWCOL, ROWCOL, BOOL, const BOOL*, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::SetFrozenRows(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::SetFrozenCols(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
-
-void CGXGridCore::Redraw(UINT, BOOL) {
-  if (m_pParam && m_pParam->m_bLockUpdate) return;
-  if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->Invalidate();
-}
 
 // ---- drawing area, printing metrics, sizes and selection ------------------------------------------------------
 
@@ -334,8 +307,6 @@ void CGXGridCore::SetGridRect(BOOL bSet, LPCRECT pRect) {
   if (m_bGridRectSet) m_rectGrid = *pRect;
 }
 
-void CGXGridCore::RedrawRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, UINT flags, BOOL bCreateHint) { Redraw(flags, bCreateHint); }
-
 BOOL CGXGridCore::CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell) {
   if (m_pParam) {
     POSITION pos = m_pParam->m_SelRects.GetHeadPosition();
@@ -345,58 +316,6 @@ BOOL CGXGridCore::CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell) {
   if (list.IsEmpty() && bAddCurrentCell && GetCurrentCell(r, c))
     list.AddTail(new CGXRange(CGXRange().SetCellRange(r, c, r, c)));
   return !list.IsEmpty();
-}
-
-void CGXGridCore::SetSelection(POSITION pos, ROWCOL, ROWCOL, ROWCOL, ROWCOL) {
-  if (!pos && m_pParam) m_pParam->m_SelRects.DeleteAll();
-}
-
-int CGXGridCore::GetRowHeight(ROWCOL nRow) {
-  if (!m_pParam || IsRowHidden(nRow)) return 0;
-  LONG size = 0;
-  if (!m_pParam->m_RowHeights.Lookup(nRow, size)) size = (LONG)m_pParam->m_nDefaultRowHeight;
-  return (int)((long long)size * m_nCharHeight / 1000);
-}
-
-int CGXGridCore::GetColWidth(ROWCOL nCol) {
-  if (!m_pParam || IsColHidden(nCol)) return 0;
-  LONG size = 0;
-  if (!m_pParam->m_ColWidths.Lookup(nCol, size)) size = (LONG)m_pParam->m_nDefaultColWidth;
-  return (int)((long long)size * m_nCharWidth / 1000);
-}
-
-int CGXGridCore::GetDefaultRowHeight() {
-  return m_pParam ? (int)((long long)m_pParam->m_nDefaultRowHeight * m_nCharHeight / 1000) : 0;
-}
-
-int CGXGridCore::GetDefaultColWidth() {
-  return m_pParam ? (int)((long long)m_pParam->m_nDefaultColWidth * m_nCharWidth / 1000) : 0;
-}
-
-BOOL CGXGridCore::IsRowHidden(ROWCOL nRow) { return m_pParam && GXGetBit(m_pParam->m_abHiddenRows, nRow); }
-BOOL CGXGridCore::IsColHidden(ROWCOL nCol) { return m_pParam && GXGetBit(m_pParam->m_abHiddenCols, nCol); }
-
-namespace {
-
-// The sum of sizes from..to, stopped at the largest LONG.
-template <class SIZE>
-LONG SumSizes(ROWCOL nFrom, ROWCOL nTo, SIZE size) {
-  long long sum = 0;
-  for (ROWCOL i = nFrom; i <= nTo && sum < 0x7FFFFFFF; ++i) {
-    sum += size(i);
-    if (i == nTo) break;
-  }
-  return (LONG)std::min<long long>(sum, 0x7FFFFFFF);
-}
-
-}  // namespace
-
-LONG CGXGridCore::SumRowHeights(ROWCOL nFrom, ROWCOL nTo) {
-  return SumSizes(nFrom, nTo, [this](ROWCOL r) { return GetRowHeight(r); });
-}
-
-LONG CGXGridCore::SumColWidths(ROWCOL nFrom, ROWCOL nTo) {
-  return SumSizes(nFrom, nTo, [this](ROWCOL c) { return GetColWidth(c); });
 }
 
 BOOL CGXGridCore::SetTopRow(ROWCOL nRow, UINT flags, BOOL bRedraw) {

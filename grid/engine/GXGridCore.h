@@ -36,7 +36,16 @@ class CGXGridHint : public CObject {
   CGXRange m_range;
   UINT m_flags = 0;
   BOOL m_bAccept = TRUE;
+  const CGXStyle* m_pStyle = nullptr;
+  int m_nMode = 0;
+  ROWCOL m_nRow1 = 0, m_nRow2 = 0, m_nRow3 = 0;
+  ROWCOL m_nCol1 = 0, m_nCol2 = 0, m_nCol3 = 0;
+  long m_lParam = 0;
+  DWORD m_dwParam = 0;
+  void* m_pHintPtr = nullptr;
 };
+
+struct CGXDrawContext;
 
 class CGXGridCore {
  public:
@@ -99,7 +108,7 @@ class CGXGridCore {
   virtual BOOL CanSwitchSheet(BOOL bForce = FALSE);
   // The nearest parent of one of the library's host window classes, or null.
   CWnd* GetParentTabWnd(BOOL bIgnoreIconic = FALSE) const;
-  virtual int GetZoom() { return m_nZoom; }
+  virtual int GetZoom();
 
   // ---- drawing, printing and activation (the drawing layer fills them) ----
   virtual void PrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
@@ -114,6 +123,11 @@ class CGXGridCore {
   void SetGridRect(BOOL bSet, LPCRECT pRect = nullptr);
   virtual void RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags = 2,
                             BOOL bCreateHint = TRUE);
+  void RedrawRange(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
+  // nType 0 both headers, 1 the column header, 2 the row header.
+  virtual void RedrawHeaderMarks(int nType, ROWCOL nRow, ROWCOL nCol, UINT flags = 2);
+  // Replays another view's change; hints of other view ids and unknown ids are ignored.
+  virtual void OnGridUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
   virtual void RefreshScrollBars(BOOL bRedraw = TRUE, int nBar = 0) { (void)bRedraw, (void)nBar; }
 
   // ---- window messages the hosts forward; base answers until the message layer lands ----
@@ -176,13 +190,11 @@ class CGXGridCore {
     (void)pRow, (void)pCol, (void)pRect;
     return 0;
   }
-  virtual CRect CalcRectFromRowCol(ROWCOL, ROWCOL) { return CRect(); }
   // The inner rectangle of a cell: less its borders and, with bFrameAndLines, its 3-D frame and
   // the grid lines it carries.
   virtual void ShrinkRectByBorders(RECT* pOut, const RECT& rect, const CGXStyle& style, BOOL bFrameAndLines = TRUE);
   // A content size grown to a cell size.
   virtual void GrowSizeByBorders(SIZE* pOut, int cx, int cy, const CGXStyle& style);
-  virtual CRect CalcRectFromRowColEx(ROWCOL, ROWCOL, ROWCOL, ROWCOL) { return CRect(); }
   virtual BOOL GetCoveredCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
   virtual BOOL GetFloatedCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
   virtual BOOL GetMergedCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
@@ -195,8 +207,9 @@ class CGXGridCore {
   virtual int GetDefaultColWidth();
   virtual BOOL IsRowHidden(ROWCOL nRow);
   virtual BOOL IsColHidden(ROWCOL nCol);
-  LONG SumRowHeights(ROWCOL nFrom, ROWCOL nTo);
-  LONG SumColWidths(ROWCOL nFrom, ROWCOL nTo);
+  // Stops once the running sum passes a nonzero limit.
+  LONG SumRowHeights(ROWCOL nFrom, ROWCOL nTo, LONG nLimit = 0);
+  LONG SumColWidths(ROWCOL nFrom, ROWCOL nTo, LONG nLimit = 0);
   ROWCOL GetTopRow() const { return m_bPrinting ? m_nPrintTopRow : m_nTopRow; }
   ROWCOL GetLeftCol() const { return m_bPrinting ? m_nPrintLeftCol : m_nLeftCol; }
   virtual BOOL SetTopRow(ROWCOL nRow, UINT flags = 2, BOOL bRedraw = TRUE);
@@ -237,7 +250,8 @@ class CGXGridCore {
   ROWCOL m_nPrintTopRow = 1, m_nPrintLeftCol = 1;
   BOOL m_bActive = FALSE;
   BOOL m_bIgnoreFocus = FALSE;
-  int m_nCharHeight = 0, m_nCharWidth = 0;
+  // Until measured a character is 10 by 15.
+  int m_nCharHeight = 15, m_nCharWidth = 10;
   BOOL m_bInitialized = FALSE;
   BOOL m_bPrinting = FALSE;
   CRect m_rectPrint;
@@ -303,9 +317,130 @@ class CGXGridCore {
   virtual BOOL ChangeBaseStyle(WORD nId, const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);
   virtual void Redraw(UINT flags = 2, BOOL bCreateHint = TRUE);
 
+  // ---- sizes and positions ----
+  virtual void CalcCharSize(CDC* pDC, int* pWidth, int* pHeight);
+  void RecalcCharSize(int* pWidth, int* pHeight);
+  LONG SumClientRowHeights(ROWCOL nFrom, ROWCOL nTo, LONG nLimit = 0);
+  LONG SumClientColWidths(ROWCOL nFrom, ROWCOL nTo, LONG nLimit = 0);
+  void GetRowHeights(ROWCOL nFrom, ROWCOL nTo, DWORD* pOut);
+  void GetColWidths(ROWCOL nFrom, ROWCOL nTo, DWORD* pOut);
+  ROWCOL GetClientRow(ROWCOL nRow);
+  ROWCOL GetClientCol(ROWCOL nCol);
+  ROWCOL GetRowFromClientRow(ROWCOL nClient);
+  ROWCOL GetColFromClientCol(ROWCOL nClient);
+  BOOL IsFrozenRow(ROWCOL nRow) { return nRow >= 1 && nRow <= GetFrozenRows(); }
+  BOOL IsFrozenCol(ROWCOL nCol) { return nCol >= 1 && nCol <= GetFrozenCols(); }
+  ROWCOL CalcClientRowFromPt(CPoint pt, int* pTop = nullptr);
+  ROWCOL CalcClientColFromPt(CPoint pt, int* pLeft = nullptr);
+  ROWCOL CalcLastVisibleRow(const RECT& rect);
+  ROWCOL CalcLastVisibleRowEx(const RECT& rect, BOOL* pBelow);
+  ROWCOL CalcLastVisibleCol(const RECT& rect);
+  ROWCOL CalcLastVisibleColEx(const RECT& rect, BOOL* pRight);
+  void CalcLastVisibleRowCol(const RECT& rect, ROWCOL* pRow, ROWCOL* pCol);
+  int CalcTopOfClientRow(ROWCOL nClient);
+  int CalcLeftOfClientCol(ROWCOL nClient);
+  void CalcRectBelowRow(RECT& rect, ROWCOL nRow);
+  void CalcRectRightOfCol(RECT& rect, ROWCOL nCol);
+  // The window rectangle of a range (corners in any order); all zero when it is scrolled out.
+  virtual CRect CalcRectFromRowColEx(ROWCOL nRow1, ROWCOL nCol1, ROWCOL nRow2, ROWCOL nCol2, BOOL bAll = FALSE);
+  virtual CRect CalcRectFromRowCol(ROWCOL nRow, ROWCOL nCol) { return CalcRectFromRowColEx(nRow, nCol, nRow, nCol); }
+  CRect CalcCoveredCellRect(ROWCOL nRow, ROWCOL nCol);
+  CRect CalcSpannedRangeRect(ROWCOL nRow1, ROWCOL nCol1, ROWCOL nRow2, ROWCOL nCol2);
+  CRect CalcSpannedCellRect(ROWCOL nRow, ROWCOL nCol) { return CalcSpannedRangeRect(nRow, nCol, nRow, nCol); }
+  // Pixels in; a negative size drops the stored one. The default sizes refuse sizes below 1.
+  virtual BOOL StoreRowHeight(ROWCOL nRow, int nHeight);
+  virtual BOOL StoreColWidth(ROWCOL nCol, int nWidth);
+  virtual BOOL StoreDefaultRowHeight(int nHeight);
+  virtual BOOL StoreDefaultColWidth(int nWidth);
+  virtual BOOL StoreHideRow(ROWCOL nRow, BOOL bHide);
+  virtual BOOL StoreHideCol(ROWCOL nCol, BOOL bHide);
+  virtual void UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* anOldHeights, UINT flags = 2,
+                                       BOOL bCreateHint = TRUE);
+  virtual void UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* anOldWidths, UINT flags = 2,
+                                      BOOL bCreateHint = TRUE);
+  // Best fit; flag 8 only widens (heightens).
+  virtual BOOL ResizeRowHeightsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = 2);
+  virtual BOOL ResizeColWidthsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = 2);
+  virtual BOOL SetZoom(int nZoom, UINT flags = 2);
+  virtual BOOL StoreZoom(int nZoom, BOOL bCreateHint = TRUE);
+  virtual void UpdateZoom(int nOldZoom, UINT flags = 2, BOOL bCreateHint = TRUE);
+
+  // ---- painting ----
+  virtual void PreloadCells(ROWCOL, ROWCOL) {}
+  virtual void OnGridDraw(CDC* pDC);
+  virtual void DrawCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const RECT& rect, CGXStyle* pStyle);
+  virtual void DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, CDC* pDC);
+  virtual void DrawSelectedCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, RECT rect);
+  // nType 1 vertical, 2 horizontal; flags 4 or 8 invert, 2 dragging line, 1 tracking line.
+  virtual void DrawGridLine(CDC* pDC, int x, int y, int cx, int cy, int nType, ROWCOL nRowCol, UINT flags);
+  void DrawUsingMemDC(CDC* pDC);
+  void DrawDirect(CDC* pDC);
+  BOOL SetDoubleBuffering(BOOL bDoubleBuffer);
+  void FillBackground(CDC* pDC, const RECT* pRect, const CGXBrushValue& brush);
+  CRect CalcClientCellRect(ROWCOL nClientRow, ROWCOL nClientCol);
+  CRect CalcClientCellRectCached(ROWCOL nClientRow, ROWCOL nClientCol);
+  void ClientRowColFromPoint(const POINT& pt, ROWCOL& nClientRow, ROWCOL& nClientCol);
+  void CalcGridLineRect(RECT* pOut, int nType, ROWCOL nClient);
+  void DrawBorderSide(const CGXPenValue& pen, const RECT& rect, int nSide, CDC* pDC, const CGXBrushValue* pInterior);
+  void DrawRectBorders(CDC* pDC, RECT rect, const CGXStyle& style);
+
+  // ---- selection ----
+  virtual BOOL IsCellInRangeList(ROWCOL nRow, ROWCOL nCol, const CGXRangeList& list);
+  virtual void SelectRange(const CGXRange& range, BOOL bSelect = TRUE, BOOL bUpdate = TRUE);
+  virtual void DrawSelectionFrame(CDC* pDC, const RECT& rect, const RECT& clip, BOOL bTop, BOOL bLeft, int nKind);
+  virtual BOOL StoreSelectRange(const CGXRange& range, BOOL bSelect);
+  virtual void UpdateSelectRange(const CGXRange& range, const CGXRangeList* pOldList, BOOL bCreateHint = TRUE);
+  virtual void UpdateSetSelection(POSITION pos, ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight,
+                                  BOOL bCreateHint = TRUE);
+  virtual void UpdateClearSelection(BOOL bCreateHint = TRUE);
+  virtual BOOL OnChangingSelection(const CGXRange* pRange, BOOL b1, BOOL b2);
+  virtual void OnChangedSelection(const CGXRange*, BOOL, BOOL) {}
+  virtual BOOL OnStartSelection(ROWCOL, ROWCOL, UINT, CPoint) { return TRUE; }
+  virtual void OnSelectionHook(const CGXRange*, BOOL, BOOL) {}
+  BOOL GetSelectedRowRuns(CDWordArray& starts, CDWordArray& ends, BOOL bWholeRowsOnly = FALSE, BOOL bCurrentCell = TRUE);
+  int GetSelectedRows(CDWordArray& rows, BOOL bWholeRowsOnly = FALSE, BOOL bCurrentCell = TRUE);
+  BOOL ShowSelectionMarker(BOOL bHide, BOOL bCreateHint = TRUE);
+  void DrawSelectionMarker(CDC* pDC, BOOL bRemoveOld, const CGXRange* pNewRange);
+  void InvertSelectionMarker(CDC* pDC, const CGXRange& range, int nKind);
+
+  // Painting and size state.
+  int m_nPrintCharHeight = 15, m_nPrintCharWidth = 10;
+  BOOL m_bLimitRowHeightToView = TRUE, m_bLimitColWidthToView = TRUE;
+  ROWCOL m_nLastVisibleClientRow = (ROWCOL)-1, m_nLastVisibleClientCol = (ROWCOL)-1;
+  CWnd* m_pSplitterWnd = nullptr;
+  BOOL m_bPaneShowsHeaderRows = TRUE, m_bPaneShowsHeaderCols = TRUE;
+  BOOL m_bDoubleBuffer = FALSE;
+  BOOL m_bDrawGridFrame = FALSE;
+  CPtrList m_ControlRectList{10};
+  int m_nDrawNesting = 0;
+  CGXDrawContext* m_pDrawContext = nullptr;
+  CGXDrawContext* m_pPrevDrawContext = nullptr;
+  BOOL m_bBandDrawing = FALSE;
+  BOOL m_bDrawingSpannedCell = FALSE, m_bEraseCellBackground = FALSE;
+  BOOL m_bInvertCurrentCell = FALSE;
+  BOOL m_bLayoutChanged = FALSE;
+  CGXPenValue m_penGridLine;
+  int m_nDashLineWidth = 1;
+  BOOL m_bInvalidatingHeaders = FALSE;
+  CGXRange m_rangeMarker;
+  int m_nMarkerKind = 0;
+  BOOL m_bMarkerShown = FALSE, m_bMarkerHidden = FALSE;
+  BOOL m_bSelDragging = FALSE;
+  POSITION m_posSelRange = nullptr;
+
   CWnd* m_pGridWnd = nullptr;
 
  protected:
+  // The character size that converts sizes: the printer's while printing.
+  int SizeCharHeight() const { return m_bPrinting ? m_nPrintCharHeight : m_nCharHeight; }
+  int SizeCharWidth() const { return m_bPrinting ? m_nPrintCharWidth : m_nCharWidth; }
+  BOOL IsGridWndVisible() const;
+  void SendHint(CGXGridHint& hint);
+  // The cached walk of CalcClientCellRectCached.
+  struct CellRectCache {
+    ROWCOL row = (ROWCOL)-1, col = (ROWCOL)-1;
+    int x = 0, y = 0;
+  } m_cellRectCache;
   // The cache slot of a cell in the composed-style window, -1 when it has none.
   long CacheSlot(ROWCOL nRow, ROWCOL nCol);
   void ResetCacheOrigin();

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "editor/toolkit/SECProgressCtrl.h"
-#include "monitor/MC_LoggerItem.h"
+#include "monitor/loggers/MC_LoggerItem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
 

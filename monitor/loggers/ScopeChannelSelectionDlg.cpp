@@ -4,7 +4,8 @@
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
-#include "monitor/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
+#include "monitor/panels/GadgetEditDlg.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/PropertySheet.h"
 
@@ -22,10 +23,7 @@ struct Quiet {
 
 }  // namespace
 
-int& LoggerListAllVariables() {
-  static int listAll = 0;
-  return listAll;
-}
+int& LoggerListAllVariables() { return CGadgetEditDlg::ms_bListAllVariables; }
 
 void FillLoggerVariableCombo(CComboBox& combo, CMC_Setup* setup, CMC_CoffFormat* coff) {
   combo.ResetContent();

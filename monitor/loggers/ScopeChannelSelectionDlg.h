@@ -1,7 +1,7 @@
 // The modal choice of one scope signal: a variable, a register bit, a digital port or a variable's bit.
 #pragma once
 
-#include "monitor/MC_LoggerItem.h"
+#include "monitor/loggers/MC_LoggerItem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
 

@@ -223,8 +223,8 @@ void FormatSpecial(Sink& out, const Directive& s, char conv, double v) {
 char* ToCharsHalfUp(char* first, char* last, double a, std::chars_format fmt, int prec) {
   char* end = std::to_chars(first, last, a, fmt, prec).ptr;
   if (a == 0) return end;
-  // A tie at k decimals needs 2a * 10^k to be an odd integer, so a's lowest set bit can be no
-  // finer than 2^-(k+1): most values fail that at once and skip the digit probe below.
+  // A tie at k decimals needs 2a * 10^k to be an odd integer: most values fail that at once and
+  // skip the digit probe below.
   int exp2;
   double frac = std::frexp(a, &exp2);
   uint64_t bits = (uint64_t)std::ldexp(frac, 53);
@@ -234,7 +234,9 @@ char* ToCharsHalfUp(char* first, char* last, double a, std::chars_format fmt, in
     const char* x = (const char*)memchr(first, 'e', (size_t)(end - first));
     decimals = prec - (x ? ReadExponent(x + 1, end) : 0) + 1;  // one more for a rounding carry
   }
-  if (lowest < -(decimals + 1)) return end;
+  // 2a * 10^k = m * 2^(lowest + 1 + k) * 5^k for odd m: an odd integer only when lowest = -(k + 1), for
+  // k below zero as well (the 5s must then divide m). k is `decimals` or, after a carry, one less.
+  if (lowest != -(decimals + 1) && lowest != -decimals) return end;
   // A tie needs the digit after the last kept one to be 5 with nothing after it.
   char probe[1200];
   char* pe = std::to_chars(probe, probe + sizeof probe, a, fmt, prec + 1).ptr;
@@ -402,6 +404,26 @@ int ReadNumber(const char*& f) {
 }
 
 }  // namespace
+
+void FormatAppendFloat(std::string& str, double v, char conv, int prec) {
+  if ((conv == 'e' || conv == 'E') && prec >= 0 && prec <= 40 && std::isfinite(v)) {
+    // The plain directive needs no padding, flags or sink: the digits and the exponent only.
+    char buf[80];
+    char* e = ToCharsHalfUp(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, prec);
+    char* x = (char*)memchr(buf, 'e', (size_t)(e - buf));
+    int exp = x ? ReadExponent(x + 1, e) : 0;
+    size_t n = x ? (size_t)(x - buf) : (size_t)(e - buf);
+    n += WriteExponent(buf + n, conv, exp);
+    if (std::signbit(v)) str += '-';
+    str.append(buf, n);
+    return;
+  }
+  Sink out(str);
+  Directive s;
+  s.prec = prec;
+  FormatFloat(out, s, conv, v);
+  out.flush();
+}
 
 int FormatAppendV(std::string& str, const char* fmt, va_list args) {
   if (!fmt) return 0;

@@ -24,6 +24,9 @@ auto Pass(const T& v) {
 // Appends the formatted text to `out`; returns the number of bytes appended.
 int FormatAppendV(std::string& out, const char* fmt, va_list args);
 std::string FormatStringC(const char* fmt, ...);
+// Appends `v` as the directive "%.<prec><conv>" would (conv one of e E f F g G), without reading a
+// format: for writers of long number lists.
+void FormatAppendFloat(std::string& out, double v, char conv, int prec);
 template <class... Args>
 std::string FormatString(const char* fmt, const Args&... args) {
   return FormatStringC(fmt, format_detail::Pass(args)...);

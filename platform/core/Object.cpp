@@ -35,6 +35,17 @@ void CRuntimeClass::Register(CRuntimeClass* cls) {
   RegistryHead() = cls;
 }
 
+void CRuntimeClass::Unregister(CRuntimeClass* cls) {
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  for (CRuntimeClass** link = &RegistryHead(); *link; link = &(*link)->m_pNextClass) {
+    if (*link == cls) {
+      *link = cls->m_pNextClass;
+      cls->m_pNextClass = nullptr;
+      return;
+    }
+  }
+}
+
 CRuntimeClass* CRuntimeClass::FromName(const char* className) {
   if (!className) return nullptr;
   std::lock_guard<std::mutex> lock(RegistryMutex());

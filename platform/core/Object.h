@@ -23,13 +23,19 @@ struct CRuntimeClass {
   static CRuntimeClass* FromName(const char* className);
   static CObject* CreateObject(const char* className);
   static void Register(CRuntimeClass* cls);
+  static void Unregister(CRuntimeClass* cls);
 };
 
 #define VERSIONABLE_SCHEMA (0x80000000)
 
-// Registers a class with the run-time registry at static initialisation.
+// Registers a class with the run-time registry at static initialisation, and takes it out again when
+// its module is unloaded: the class record lives in that module's memory.
 struct AFX_CLASSINIT {
-  explicit AFX_CLASSINIT(CRuntimeClass* cls) { CRuntimeClass::Register(cls); }
+  explicit AFX_CLASSINIT(CRuntimeClass* cls) : m_pClass(cls) { CRuntimeClass::Register(cls); }
+  ~AFX_CLASSINIT() { CRuntimeClass::Unregister(m_pClass); }
+  AFX_CLASSINIT(const AFX_CLASSINIT&) = delete;
+  AFX_CLASSINIT& operator=(const AFX_CLASSINIT&) = delete;
+  CRuntimeClass* m_pClass;
 };
 
 #define RUNTIME_CLASS(class_name) (class_name::GetThisClass())

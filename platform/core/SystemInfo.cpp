@@ -19,8 +19,22 @@ const char* DefaultValue(LCTYPE type) {
     case LOCALE_SSHORTDATE: return "M/d/yyyy";
     case LOCALE_SLONGDATE: return "dddd, MMMM dd, yyyy";
     case LOCALE_STIMEFORMAT: return "h:mm:ss tt";
-    default: return nullptr;
+    case LOCALE_S1159: return "AM";
+    case LOCALE_S2359: return "PM";
+    default: break;
   }
+  static const char* const kDays[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+  static const char* const kDaysShort[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+  static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                        "July",    "August",   "September", "October", "November", "December"};
+  static const char* const kMonthsShort[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  if (type >= LOCALE_SDAYNAME1 && type <= LOCALE_SDAYNAME7) return kDays[type - LOCALE_SDAYNAME1];
+  if (type >= LOCALE_SABBREVDAYNAME1 && type <= LOCALE_SABBREVDAYNAME7) return kDaysShort[type - LOCALE_SABBREVDAYNAME1];
+  if (type >= LOCALE_SMONTHNAME1 && type <= LOCALE_SMONTHNAME12) return kMonths[type - LOCALE_SMONTHNAME1];
+  if (type >= LOCALE_SABBREVMONTHNAME1 && type <= LOCALE_SABBREVMONTHNAME12)
+    return kMonthsShort[type - LOCALE_SABBREVMONTHNAME1];
+  return nullptr;
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ void FillSys(CDC& dc, const RECT& r, int color) { dc.FillSolidRect(&r, ::GetSysC
 }  // namespace ui
 
 #include "platform/ui/NativeControls.h"
+#include "platform/ui/RichEditCtrl.h"
 
 namespace ui {
 
@@ -120,6 +121,7 @@ void EnsureNativeControls() {
     RegisterComboBox();
     RegisterCommonControls();
     RegisterBars();
+    RegisterRichEdit();
     return true;
   }();
   (void)done;

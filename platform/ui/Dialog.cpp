@@ -251,6 +251,14 @@ const DIALOG_RESOURCE* AfxFindDialogTemplate(LPCSTR name, HINSTANCE* foundIn) {
   return t;
 }
 
+const DLGINIT_RESOURCE* AfxFindDialogInitData(LPCSTR name) {
+  if (!name) return nullptr;
+  HINSTANCE module = AfxFindResourceHandle(name, RT_DLGINIT);
+  HRSRC res = module ? ::FindResource(module, name, RT_DLGINIT) : nullptr;
+  if (!res || ::SizeofResource(module, res) < sizeof(DLGINIT_RESOURCE)) return nullptr;
+  return static_cast<const DLGINIT_RESOURCE*>(::LockResource(::LoadResource(module, res)));
+}
+
 HFONT GetDialogFont(LPCSTR face, WORD pointSize) {
   std::string f = face && *face ? face : "MS Sans Serif";
   WORD pt = pointSize ? pointSize : 8;
@@ -549,10 +557,23 @@ BOOL CWnd::CreateDlg(LPCSTR lpszTemplateName, CWnd* pParentWnd) {
   HINSTANCE module = nullptr;
   const DIALOG_RESOURCE* t = AfxFindDialogTemplate(lpszTemplateName, &module);
   if (!t) return FALSE;
-  return CreateDialogWindow(t, module, pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr, nullptr, 0, this) != nullptr;
+  if (!CreateDialogWindow(t, module, pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr, nullptr, 0, this)) return FALSE;
+  return ExecuteDlgInit(lpszTemplateName);
 }
 
-BOOL CWnd::ExecuteDlgInit(LPCSTR) { return TRUE; }
+BOOL CWnd::ExecuteDlgInit(LPCSTR lpszResourceName) {
+  const DLGINIT_RESOURCE* data = AfxFindDialogInitData(lpszResourceName);
+  if (!data) return TRUE;
+  BOOL ok = TRUE;
+  for (UINT i = 0; i < data->count; ++i) {
+    const DLGINIT_ENTRY& e = data->entries[i];
+    HWND control = ::GetDlgItem(m_hWnd, e.id);
+    const bool known = e.message == CB_ADDSTRING || e.message == LB_ADDSTRING;
+    // A missing control or another message fails the whole, as a damaged resource would.
+    if (!control || !known || ::SendMessage(control, e.message, 0, (LPARAM)(e.text ? e.text : "")) < 0) ok = FALSE;
+  }
+  return ok;
+}
 
 void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) { ::CheckDlgButton(m_hWnd, nIDButton, nCheck); }
 UINT CWnd::IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
@@ -720,6 +741,8 @@ void CDialog::EndDialog(int nResult) {
 LRESULT CDialog::OnHandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
 
 BOOL CDialog::OnInitDialog() {
+  // Lists first, so that the data exchange can select in them.
+  ExecuteDlgInit(m_lpDialogTemplate ? nullptr : m_lpszTemplateName);
   UpdateData(FALSE);
   return TRUE;
 }

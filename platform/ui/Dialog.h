@@ -31,6 +31,19 @@ struct DIALOG_RESOURCE {
   LPCSTR className;  // null: the standard dialog class
 };
 
+// A template's initialisation data, registered with type RT_DLGINIT under the template's name:
+// strings given to its combo and list boxes (CB_ADDSTRING or LB_ADDSTRING) in order.
+#define RT_DLGINIT MAKEINTRESOURCE(240)
+struct DLGINIT_ENTRY {
+  WORD id;
+  UINT message;
+  LPCSTR text;
+};
+struct DLGINIT_RESOURCE {
+  const DLGINIT_ENTRY* entries;
+  UINT count;
+};
+
 #define DS_ABSALIGN 0x01u
 #define DS_SYSMODAL 0x02u
 #define DS_3DLOOK 0x04u
@@ -59,6 +72,8 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 // The template along the resource chain (or in `module` when given); null when none has it.
 const DIALOG_RESOURCE* AfxFindDialogTemplate(LPCSTR name, HINSTANCE* foundIn = nullptr);
 const DIALOG_RESOURCE* FindDialogTemplate(HINSTANCE module, LPCSTR name);
+// The initialisation data of a template along the resource chain; null when none.
+const DLGINIT_RESOURCE* AfxFindDialogInitData(LPCSTR name);
 
 // Dialog units of a font: the average character width and the character height.
 SIZE GetDialogFontBaseUnits(LPCSTR face, WORD pointSize);

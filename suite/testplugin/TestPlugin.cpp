@@ -1,5 +1,7 @@
-// A plug-in that the platform tests load by its .dll name: two exports and its own resources.
+// A plug-in that the platform tests load by its .dll name: two exports, its own resources and a
+// class created by name.
 #include "platform/core/Module.h"
+#include "platform/core/Object.h"
 #include "platform/core/Resource.h"
 
 #include "testplugin_embedded.h"
@@ -25,6 +27,13 @@ const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], k
 CResourceTableRegistration g_registration(kTable);
 
 }  // namespace
+
+// Known to the host only by name, through the run-time class registry.
+class CTestPluginObject : public CObject {
+  DECLARE_DYNCREATE(CTestPluginObject)
+};
+
+IMPLEMENT_DYNCREATE(CTestPluginObject, CObject)
 
 extern "C" int TestPlugin_Add(int a, int b) { return a + b; }
 

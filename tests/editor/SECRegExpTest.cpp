@@ -118,6 +118,18 @@ const std::vector<Case> kCases = {
     {"(a|ab)(c|bcd)(d*)", "abcd", 0, 4, {{0, 1}, {1, 3}, {4, 0}}},
     {"([0-9]+)\\.([0-9]*)", "x = 12.5;", 4, 4, {{4, 2}, {7, 1}}},
     {"()", "abc", 0, 0, {{0, 0}}},
+    // starts found by searching: alternatives of literals, a run before a literal, anchored alternatives
+    {"(ax|dr)[0-9]+", "dax dr7", 4, 3, {{4, 2}}},
+    {"(ax|dr)b", "axb", 0, 3, {{0, 2}}},
+    {"(ax|dr)b", "adraxb", 3, 3, {{3, 2}}},
+    {"(ax|dr)b", "axdr", -1, 0, {}},
+    {"[0-9]+\\.[0-9]+", "v 12 3.5", 5, 3, {}},
+    {"[0-9]+\\.[0-9]+", "1.2.3", 0, 3, {}},
+    {"[0-9]+\\.[0-9]+", "12. .5", -1, 0, {}},
+    {"a*b", "aacaab", 3, 3, {}},
+    {"a*b", "ccb", 2, 1, {}},
+    {"(^ab|cd)x", "abx", 0, 3, {{0, 2}}},
+    {"(^ab|cd)x", "zabx", -1, 0, {}},
 };
 
 // Compiles, runs and checks one case; describes a mismatch.

@@ -3,9 +3,9 @@
 #include "comm/MC_MemoryCache.h"
 #include "kernel/MC_AxisData.h"
 #include "kernel/MC_Document.h"
-#include "monitor/ControlPanelItem.h"
-#include "monitor/MC_ControlPanel.h"
-#include "monitor/MC_MultiAxisLogger.h"
+#include "monitor/panels/ControlPanelItem.h"
+#include "monitor/panels/MC_ControlPanel.h"
+#include "monitor/loggers/MC_MultiAxisLogger.h"
 #include "tests/kernel/SetupTestSupport.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // cache from the simulated drive.
 #include "comm/MC_Comm.h"
 #include "comm/MC_MemoryCache.h"
-#include "monitor/MC_Expression.h"
+#include "monitor/loggers/MC_Expression.h"
 #include "platform/core/MessageBox.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"

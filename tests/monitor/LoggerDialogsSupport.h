@@ -1,7 +1,7 @@
 // Shared pieces of the logger dialog tests: the 05/05 setup, a scope on it, and readers of controls.
 #pragma once
 
-#include "monitor/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/setupdlg/SetupDlgSupport.h"
 

@@ -1,7 +1,7 @@
 // Edge cases of the loggers' buffer placement: a RAM start off a multiple of 4, a range above the
 // RAM, and a small RAM that does not begin at 0x8200.
-#include "monitor/MC_ScopeLogger.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "tests/kernel/SetupTestSupport.h"
 
 namespace {

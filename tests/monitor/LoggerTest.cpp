@@ -2,15 +2,16 @@
 // run-time classes, items and the start and upload checks.
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"
-#include "monitor/MC_LoggerItem.h"
-#include "monitor/MC_MultiAxisLogger.h"
-#include "monitor/MC_ScopeLogger.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/MC_LoggerItem.h"
+#include "monitor/loggers/MC_MultiAxisLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"
 #include "plot/GraphFilter.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/ArchiveBytes.h"
 
 namespace {
 
@@ -177,19 +178,12 @@ TEST_F(LoggerTest, RunTimeClasses) {
   EXPECT_TRUE(asLogger->IsKindOf(RUNTIME_CLASS(CMC_Logger)));
 }
 
-TEST_F(LoggerTest, ArchivesFailUntilTheirFormIsThere) {
+TEST_F(LoggerTest, ArchivesWriteTheirSchemaFirst) {
   CMC_ScopeLogger scope(nullptr, nullptr);
-  CMemFile file;
-  CArchive ar(&file, CArchive::store);
-  bool failed = false;
-  try {
-    scope.Serialize(ar);
-  } catch (CArchiveException* e) {
-    failed = true;
-    e->Delete();
-  }
-  EXPECT_TRUE(failed);
-  ar.Abort();
+  const dravonix::test::Bytes bytes = dravonix::test::StoreBytes([&](CArchive& ar) { scope.Serialize(ar); });
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 1);
+  EXPECT_EQ(bytes[1], 2);
 }
 
 TEST_F(LoggerTest, StartAndUploadChecks) {

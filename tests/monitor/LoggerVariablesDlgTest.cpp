@@ -2,8 +2,8 @@
 // the write-back on OK and the multi-axis dialog's applications.
 #include "kernel/MC_AxisData.h"
 #include "kernel/MC_Document.h"
-#include "monitor/MC_MultiAxisLogger.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/MC_MultiAxisLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "monitor/loggers/LoggerVariablesDlg.h"
 #include "monitor/loggers/ScopeChannelSelectionDlg.h"
 #include "platform/ui/MessageQueue.h"

@@ -1,7 +1,7 @@
 // The scope against the simulated drive: settings, the start checks and header, frames streamed by
 // the drive's sweeps and the frame window's answers to lost, late and malformed frames.
 #include "comm/MC_Comm.h"
-#include "monitor/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MessageBox.h"
 #include "plot/GraphFilter.h"

@@ -72,6 +72,8 @@ TEST_F(EventTest, PlainValuesAndSlaveMasks) {
     int mask = -1;
     CString r = masks.ReadSlaveAxisMaskParam(params, "M", mask);
     EXPECT_EQ(r.IsEmpty(), ok) << text;
-    if (ok) EXPECT_EQ(mask, text[2] - '0');
+    if (ok) {
+      EXPECT_EQ(mask, text[2] - '0');
+    }
   }
 }

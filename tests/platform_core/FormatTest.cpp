@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -464,4 +465,60 @@ TEST(FormatTies, FixedPointValuesMatchExactHalfUpRounding) {
              (unsigned long long)(q % 100000));
     ASSERT_EQ(FormatString("%.5f", raw / 65536.0), expected) << "raw " << raw;
   }
+}
+
+namespace {
+
+// "%.{prec}e" by exact decimal arithmetic with ties upward: the full expansion cut and rounded by hand.
+std::string ExactHalfUpScientific(double v, int prec) {
+  char full[1200];
+  char* end = std::to_chars(full, full + sizeof full, v, std::chars_format::scientific, 800).ptr;
+  const char* e = (const char*)memchr(full, 'e', (size_t)(end - full));
+  int exp = atoi(e + 1);
+  std::string digits;
+  for (const char* p = full; p < e; ++p)
+    if (*p >= '0' && *p <= '9') digits += *p;
+  bool up = digits[(size_t)prec + 1] >= '5';
+  digits.resize((size_t)prec + 1);
+  for (int i = prec; up && i >= 0; --i) {
+    up = digits[(size_t)i] == '9';
+    digits[(size_t)i] = up ? '0' : (char)(digits[(size_t)i] + 1);
+  }
+  if (up) {
+    digits.insert(digits.begin(), '1');
+    digits.pop_back();
+    ++exp;
+  }
+  std::string out = digits.substr(0, 1);
+  if (prec > 0) out += "." + digits.substr(1);
+  char tail[16];
+  snprintf(tail, sizeof tail, "e%c%03d", exp < 0 ? '-' : '+', exp < 0 ? -exp : exp);
+  return out + tail;
+}
+
+}  // namespace
+
+TEST(FormatTies, ScientificValuesMatchExactHalfUpRounding) {
+  // Dyadic values of every scale, ties among them, against the exact rounding; integers and
+  // halves too, which a quick test must not take for ties.
+  for (int shift = -20; shift <= 40; shift += 3)
+    for (uint32_t n = 1; n < 4000; n += 7)
+      for (int prec : {0, 2, 5, 14}) {
+        const double v = std::ldexp((double)n, -shift);
+        const std::string fmt = "%." + std::to_string(prec) + "e";
+        ASSERT_EQ(FormatString(fmt.c_str(), v), ExactHalfUpScientific(v, prec)) << n << " * 2^" << -shift;
+      }
+}
+
+TEST(Format, AppendFloatWritesWhatTheDirectiveWrites) {
+  const double values[] = {0.0, -0.0, 2.5, -32772.5, 1e-300, 6.02214076e23, 99.95, 1.0 / 3, -7,
+                           std::numeric_limits<double>::infinity(), std::nan("")};
+  for (double v : values)
+    for (char conv : {'e', 'E', 'f', 'g'})
+      for (int prec : {0, 3, 14, 41}) {
+        std::string got = "list:";
+        FormatAppendFloat(got, v, conv, prec);
+        const std::string fmt = "%." + std::to_string(prec) + conv;
+        EXPECT_EQ(got, "list:" + FormatString(fmt.c_str(), v)) << fmt << " of " << v;
+      }
 }

@@ -1,6 +1,7 @@
 // Loading plug-ins by their .dll names, their exports, handles and paths, and their resources in the chain.
 #include "platform/core/FileSystem.h"
 #include "platform/core/Module.h"
+#include "platform/core/Object.h"
 #include "platform/core/Resource.h"
 #include "platform/core/String.h"
 #include "tests/support/TestKernel.h"
@@ -181,6 +182,23 @@ TEST(ModuleTest, PluginStringsAndResourcesAreFoundThroughTheChainUntilUnloaded) 
   ASSERT_NE(again, nullptr);
   EXPECT_TRUE(LoadStringResource(61001, s));
   EXPECT_TRUE(FreeLibrary(again));
+}
+
+TEST(ModuleTest, PluginClassesLeaveTheRegistryWithTheirLibrary) {
+  EXPECT_EQ(CRuntimeClass::FromName("CTestPluginObject"), nullptr);
+  for (int round = 0; round < 2; ++round) {
+    HMODULE h = LoadLibrary(PluginDll().c_str());
+    ASSERT_NE(h, nullptr);
+    CObject* object = CRuntimeClass::CreateObject("CTestPluginObject");
+    ASSERT_NE(object, nullptr) << "round " << round;
+    EXPECT_STREQ(object->GetRuntimeClass()->m_lpszClassName, "CTestPluginObject");
+    EXPECT_TRUE(object->IsKindOf(RUNTIME_CLASS(CObject)));
+    delete object;
+    EXPECT_TRUE(FreeLibrary(h));
+    EXPECT_EQ(CRuntimeClass::FromName("CTestPluginObject"), nullptr);
+    // The classes of the library itself are still found.
+    EXPECT_EQ(CRuntimeClass::FromName("CObject"), RUNTIME_CLASS(CObject));
+  }
 }
 
 // The host's tables come first, then the kernel's, then plug-ins in load order.

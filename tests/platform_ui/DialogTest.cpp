@@ -51,9 +51,25 @@ const DIALOG_RESOURCE kValues = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFR
                                  nullptr};
 const DIALOG_RESOURCE kEmpty = {WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 80, 40, "Empty", "MS Sans Serif", 8,
                                 nullptr, 0, nullptr};
+const DLGITEM_ENTRY kListsItems[] = {
+    {"ListBox", IDC_LIST, WS_VISIBLE | WS_BORDER | LBS_NOTIFY, 0, 5, 5, 60, 40, nullptr},
+    {"ComboBox", IDC_COMBO, WS_VISIBLE | CBS_DROPDOWNLIST, 0, 70, 5, 60, 60, nullptr},
+};
+const DIALOG_RESOURCE kLists = {WS_CHILD | DS_SETFONT, 0, 0, 0, 140, 50, "", "MS Sans Serif", 8, kListsItems, 2, nullptr};
+const DLGINIT_ENTRY kListsInit[] = {
+    {IDC_COMBO, CB_ADDSTRING, "0"}, {IDC_LIST, LB_ADDSTRING, "One"}, {IDC_COMBO, CB_ADDSTRING, "0.0"},
+    {IDC_COMBO, CB_ADDSTRING, "0.00"},
+};
+const DLGINIT_RESOURCE kListsData = {kListsInit, 4};
+const DLGINIT_ENTRY kBadInit[] = {{IDC_LIST, LB_ADDSTRING, "One"}, {IDC_NAME, CB_ADDSTRING, "x"}};
+const DLGINIT_RESOURCE kBadData = {kBadInit, 2};
 const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(IDD_VALUES), &kValues, sizeof kValues},
     {RT_DIALOG, "NAMED_EMPTY", &kEmpty, sizeof kEmpty},
+    {RT_DIALOG, "LISTS", &kLists, sizeof kLists},
+    {RT_DLGINIT, "LISTS", &kListsData, sizeof kListsData},
+    {RT_DIALOG, "BAD_LISTS", &kLists, sizeof kLists},
+    {RT_DLGINIT, "BAD_LISTS", &kBadData, sizeof kBadData},
 };
 const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, sizeof kEntries / sizeof kEntries[0]};
 CResourceTableRegistration g_table(kTable);
@@ -261,6 +277,37 @@ TEST_F(DialogTest, ModelessDialogsAndHelpersWorkOnTheirControls) {
   EXPECT_EQ(MulDiv(60, base.cx, 4), edit.Width());
   dlg.DestroyWindow();
   EXPECT_FALSE(dlg.UpdateData(TRUE));
+}
+
+// Selects combo entry 2 in its data exchange: the lists are there first.
+class CListsDlg : public CDialog {
+ public:
+  CListsDlg() : CDialog("LISTS") {}
+  int m_combo = 2;
+  void DoDataExchange(CDataExchange* pDX) override { DDX_CBIndex(pDX, IDC_COMBO, m_combo); }
+};
+
+TEST_F(DialogTest, TemplateInitDataFillsListsBeforeTheDataExchange) {
+  CWnd parent;
+  ASSERT_TRUE(parent.CreateEx(0, "Static", "p", WS_POPUP, CRect(0, 0, 300, 200), nullptr, 0));
+  CListsDlg dlg;
+  ASSERT_TRUE(dlg.Create("LISTS", &parent));
+  EXPECT_EQ(dlg.SendDlgItemMessage(IDC_COMBO, CB_GETCOUNT), 3);
+  EXPECT_EQ(dlg.SendDlgItemMessage(IDC_COMBO, CB_GETCURSEL), 2);
+  EXPECT_EQ(dlg.SendDlgItemMessage(IDC_LIST, LB_GETCOUNT), 1);
+  // A plain window made from the named template gets them too; a damaged entry fails.
+  CWnd plain;
+  ASSERT_TRUE(plain.CreateDlg("LISTS", &parent));
+  char text[16] = {};
+  plain.SendDlgItemMessage(IDC_COMBO, CB_GETLBTEXT, 1, (LPARAM)text);
+  EXPECT_STREQ(text, "0.0");
+  EXPECT_TRUE(plain.ExecuteDlgInit("NAMED_EMPTY"));
+  EXPECT_FALSE(plain.ExecuteDlgInit("BAD_LISTS"));
+  EXPECT_EQ(plain.SendDlgItemMessage(IDC_LIST, LB_GETCOUNT), 2);
+  EXPECT_FALSE(plain.CreateDlg("NO_SUCH_TEMPLATE", &parent));
+  plain.DestroyWindow();
+  dlg.DestroyWindow();
+  parent.DestroyWindow();
 }
 
 TEST_F(DialogTest, APictureOfADialogShowsItsControls) {

@@ -2,7 +2,7 @@
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_Comm.h"
 #include "kernel/MC_TestDlg.h"
-#include "monitor/MC_SingleAxisLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "suite/zurcomm/DriveSimulator.h"

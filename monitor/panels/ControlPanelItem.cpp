@@ -1,0 +1,253 @@
+#include "monitor/panels/ControlPanelItem.h"
+
+#include "kernel/ConfigFile.h"
+#include "kernel/KernelGlobals.h"
+#include "monitor/panels/ControlPanelPropertiesDlg.h"
+#include "monitor/panels/MC_ControlPanelFrame.h"
+#include "monitor/panels/MC_ControlPanelView.h"
+#include "monitor/MonitorStringIds.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Format.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
+#include "platform/ui/CommonDialogs.h"
+
+#include <cstdio>
+#include <vector>
+
+IMPLEMENT_DYNCREATE(CControlPanelItem, CObject)
+
+CControlPanelItem::CControlPanelItem() : m_rect(-1, -1, -1, -1) {}
+
+CControlPanelItem::CControlPanelItem(const CControlPanelItem& other)
+    : CObject(), m_bDisabled(other.m_bDisabled), m_rect(other.m_rect), m_bBorder(other.m_bBorder) {}
+
+CControlPanelItem::~CControlPanelItem() = default;
+
+CControlPanelItem& CControlPanelItem::operator=(const CControlPanelItem& other) {
+  m_bDisabled = other.m_bDisabled;
+  m_rect = other.m_rect;
+  m_bBorder = other.m_bBorder;
+  return *this;
+}
+
+int CControlPanelItem::LocateItemVariables(CMC_Setup*, CMC_CoffFormat*) {
+  m_bDisabled = 0;
+  return TRUE;
+}
+
+void CControlPanelItem::RegisterAddresses(CMC_MemoryCache&) {}
+void CControlPanelItem::UpdateValues(CMC_MemoryCache&) {}
+
+CString CControlPanelItem::SaveConfigLine() {
+  CString line;
+  line.Format("%d %d %d %d %d ", m_bBorder, (int)m_rect.left, (int)m_rect.top, (int)m_rect.right, (int)m_rect.bottom);
+  return line;
+}
+
+int CControlPanelItem::LoadConfigLine(CString& line) {
+  LONG border, left, top, right, bottom;
+  if (!ReadLongFromConfigLine(line, border) || !ReadLongFromConfigLine(line, left) ||
+      !ReadLongFromConfigLine(line, top) || !ReadLongFromConfigLine(line, right) ||
+      !ReadLongFromConfigLine(line, bottom))
+    return FALSE;
+  m_bBorder = (int)border;
+  m_rect.SetRect((int)left, (int)top, (int)right, (int)bottom);
+  return TRUE;
+}
+
+CControlPanelItemArray::CControlPanelItemArray(const char* name)
+    : CObArrayEx<CControlPanelItem>(TRUE), m_strName(name ? name : "") {}
+
+CControlPanelItemArray::CControlPanelItemArray(const CControlPanelItemArray& other)
+    : CObArrayEx<CControlPanelItem>(TRUE) {
+  *this = other;
+}
+
+CControlPanelItemArray& CControlPanelItemArray::operator=(const CControlPanelItemArray& other) {
+  if (this == &other) return *this;
+  m_strName = other.m_strName;
+  m_nFrameX = other.m_nFrameX;
+  m_nFrameY = other.m_nFrameY;
+  m_nFrameWidth = other.m_nFrameWidth;
+  m_nFrameHeight = other.m_nFrameHeight;
+  m_pFrame = nullptr;
+  CopyDynamicDuplicatedElements(other);
+  return *this;
+}
+
+int CControlPanelItemArray::Load(const char* path) {
+  FILE* file = path ? fopen(ResolvePath(path).c_str(), "rb") : nullptr;
+  if (!file) {
+    ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_CANNOT_OPEN_FILE, path ? path : "");
+    return FALSE;
+  }
+  RemoveAll();
+  CString line;
+  int lineNumber = 0;
+  auto syntaxError = [&] {
+    if (file) fclose(file);
+    ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_INVALID_SYNTAX, path, lineNumber);
+    return FALSE;
+  };
+  int x, y, width, height;
+  if (!ReadConfigFileLine(file, line, lineNumber) || ScanString(line, "%d %d %d %d", &x, &y, &width, &height) != 4)
+    return syntaxError();
+  m_nFrameX = x;
+  m_nFrameY = y;
+  m_nFrameWidth = width;
+  m_nFrameHeight = height;
+  while (ReadConfigFileLine(file, line, lineNumber)) {
+    const int cut = line.FindOneOf(" \t");
+    const int kind = cut < 0 ? -1 : CMC_ControlPanelView::GetLinkWithName(line.Left(cut));
+    CRuntimeClass* itemClass = kind < 0 ? nullptr : CMC_ControlPanelView::msc_aLinks[kind].pItemClass;
+    CObject* object = itemClass ? itemClass->CreateObject() : nullptr;
+    auto* item = dynamic_cast<CControlPanelItem*>(object);
+    CString fields = line.Mid(cut + 1);
+    fields.TrimLeft();
+    if (!item || !item->LoadConfigLine(fields)) {
+      delete object;
+      return syntaxError();
+    }
+    Add(item);
+  }
+  return TRUE;
+}
+
+int CControlPanelItemArray::Save(const char* path) {
+  FILE* file = path ? fopen(ResolvePath(path).c_str(), "wb") : nullptr;
+  if (!file) {
+    ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_CANNOT_OPEN_FILE, path ? path : "");
+    return FALSE;
+  }
+  bool ok = fprintf(file, "%d %d %d %d\r\n", m_nFrameX, m_nFrameY, m_nFrameWidth, m_nFrameHeight) > 0;
+  for (int i = 0; ok && i < GetSize(); ++i) {
+    CControlPanelItem* item = GetAt(i);
+    const int kind = item ? CMC_ControlPanelView::GetLinkOfItemClass(item->GetRuntimeClass()) : -1;
+    ok = kind >= 0 && fprintf(file, "%s %s\r\n", CMC_ControlPanelView::msc_aLinks[kind].name + 7,
+                              item->SaveConfigLine().GetString()) > 0;
+  }
+  ok = fclose(file) == 0 && ok;
+  if (!ok) ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_CANNOT_WRITE_FILE, path);
+  return ok;
+}
+
+int AskControlPanelFileName(BOOL open, CString& path, CString* title) {
+  const CString filter = "Control Panels (*.cp)|*.cp|All Files (*.*)|*.*||";
+  CFileDialog dialog(open, "cp", open ? nullptr : path.GetString(),
+                     open ? OFN_FILEMUSTEXIST | OFN_HIDEREADONLY
+                          : OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
+                     filter);
+  const CString folder = GetKernelDirectory() + "Control Panels";
+  dialog.m_ofn.lpstrInitialDir = folder;
+  if (dialog.DoModal() != IDOK) return FALSE;
+  path = dialog.GetPathName();
+  if (title) *title = dialog.GetFileTitle();
+  return TRUE;
+}
+
+int CControlPanelItemArray::LoadFromFile() {
+  CString path;
+  if (!AskControlPanelFileName(TRUE, path, nullptr)) return FALSE;
+  // The old items wait aside: a failed load puts them back.
+  std::vector<CControlPanelItem*> old;
+  for (int i = 0; i < GetSize(); ++i) old.push_back(GetAt(i));
+  const int frame[4] = {m_nFrameX, m_nFrameY, m_nFrameWidth, m_nFrameHeight};
+  SetOwnsElements(FALSE);
+  RemoveAll();
+  SetOwnsElements(TRUE);
+  const int ok = Load(path);
+  if (!ok) {
+    RemoveAll();
+    for (CControlPanelItem* item : old) Add(item);
+    m_nFrameX = frame[0];
+    m_nFrameY = frame[1];
+    m_nFrameWidth = frame[2];
+    m_nFrameHeight = frame[3];
+    return FALSE;
+  }
+  for (CControlPanelItem* item : old) delete item;
+  return TRUE;
+}
+
+CString ProposedControlPanelFileName(const CString& name) {
+  const int cut = name.FindOneOf("#%;/\\");
+  return (cut < 0 ? name : name.Left(cut)) + ".cp";
+}
+
+int CControlPanelItemArray::SaveToFile() {
+  CString path = ProposedControlPanelFileName(m_strName);
+  if (!AskControlPanelFileName(FALSE, path, nullptr)) return FALSE;
+  if (Save(path)) return TRUE;
+  remove(ResolvePath(path).c_str());
+  return FALSE;
+}
+
+int CControlPanelItemArray::EditProperties(CStringArray& otherNames) {
+  CControlPanelPropertiesDlg dialog(m_strName, otherNames);
+  if (dialog.DoModal() != IDOK) return FALSE;
+  m_strName = dialog.m_strTitle;
+  if (m_pFrame) m_pFrame->OnUpdateFrameTitle(FALSE);
+  return TRUE;
+}
+
+void CControlPanelItemArray::LocateVars(CMC_Setup* setup, CMC_CoffFormat* coff) {
+  for (int i = 0; i < GetSize(); ++i) {
+    CControlPanelItem* item = GetAt(i);
+    if (item && !item->LocateItemVariables(setup, coff)) item->Disable();
+  }
+}
+
+int CControlPanelItemArray::HasValidVars() const {
+  for (int i = 0; i < GetSize(); ++i) {
+    CControlPanelItem* item = GetAt(i);
+    if (item && !item->m_bDisabled) return TRUE;
+  }
+  return FALSE;
+}
+
+namespace {
+
+// The titles of the folder's "cp" files, in the listing's order.
+std::vector<CString> ListPanelFiles(const char* dir) {
+  std::vector<CString> names;
+  CFileFind find;
+  BOOL more = find.FindFile(CString(dir) + "\\*.cp");
+  while (more) {
+    more = find.FindNextFile();
+    if (!find.IsDirectory()) names.push_back(find.GetFileTitle());
+  }
+  return names;
+}
+
+CString PanelPath(const char* dir, const CString& name) { return CString(dir) + "\\" + name + ".cp"; }
+
+}  // namespace
+
+int CControlPanelsArray::LoadFromDirectory(const char* dir) {
+  RemoveAll();
+  if (!dir) return FALSE;
+  for (const CString& name : ListPanelFiles(dir)) {
+    auto* panel = new CControlPanelItemArray(name);
+    if (!panel->Load(PanelPath(dir, name))) {
+      delete panel;
+      return FALSE;
+    }
+    Add(panel);
+  }
+  return TRUE;
+}
+
+int CControlPanelsArray::SaveToDirectory(const char* dir) {
+  if (!dir) return FALSE;
+  // Every panel is saved before a stale file goes: a failed save loses nothing.
+  const std::vector<CString> before = ListPanelFiles(dir);
+  for (int i = 0; i < GetSize(); ++i)
+    if (CControlPanelItemArray* panel = GetAt(i); panel && !panel->Save(PanelPath(dir, panel->m_strName))) return FALSE;
+  for (const CString& name : before) {
+    bool kept = false;
+    for (int i = 0; i < GetSize() && !kept; ++i) kept = GetAt(i) && GetAt(i)->m_strName.CompareNoCase(name) == 0;
+    if (!kept) remove(ResolvePath(PanelPath(dir, name)).c_str());
+  }
+  return TRUE;
+}
