@@ -90,22 +90,11 @@ void CGraphView::CreateGraphControls() {
     if (CGraphWindow* w = GetGraphWindow(i)) w->DestroyWindow();
 }
 
-// Windows are placed by their rank among the plots that show curves; their ids stay by plot index.
-void CGraphView::RecalcLayout() {
-  CGraphDocument* graph = GetGraphDoc();
-  if (!graph || !m_hWnd) return;
-  std::vector<int> shown;
-  for (int i = 0; i < std::min(graph->GetSize(), 4); ++i)
-    if (HasCurves(graph->GetAt(i)) && GetGraphWindow(i)) shown.push_back(i);
-  int k = (int)shown.size();
-  if (k == 0) return;
-  CRect c;
-  GetClientRect(&c);
-  int mode = graph->m_nArrange;
+std::vector<CRect> ArrangePlotRects(const CRect& c, int mode, int k) {
   if (mode == 3) mode = CGraphDocument::arrangeAuto;
   if (mode != CGraphDocument::arrangeAuto && mode != CGraphDocument::arrangeHorizontal) mode = CGraphDocument::arrangeVertical;
   if (mode == CGraphDocument::arrangeAuto && k == 2) mode = CGraphDocument::arrangeHorizontal;
-  std::vector<CRect> rects((size_t)k, c);
+  std::vector<CRect> rects((size_t)std::max(k, 0), c);
   int midX = c.left + c.Width() / 2, midY = c.top + c.Height() / 2;
   for (int r = 0; r < k; ++r) {
     CRect& rc = rects[(size_t)r];
@@ -125,6 +114,21 @@ void CGraphView::RecalcLayout() {
       rc.bottom = r == k - 1 ? c.bottom : c.top + (r + 1) * h;
     }
   }
+  return rects;
+}
+
+// Windows are placed by their rank among the plots that show curves; their ids stay by plot index.
+void CGraphView::RecalcLayout() {
+  CGraphDocument* graph = GetGraphDoc();
+  if (!graph || !m_hWnd) return;
+  std::vector<int> shown;
+  for (int i = 0; i < std::min(graph->GetSize(), 4); ++i)
+    if (HasCurves(graph->GetAt(i)) && GetGraphWindow(i)) shown.push_back(i);
+  int k = (int)shown.size();
+  if (k == 0) return;
+  CRect c;
+  GetClientRect(&c);
+  std::vector<CRect> rects = ArrangePlotRects(c, graph->m_nArrange, k);
   for (int r = 0; r < k; ++r) {
     CGraphWindow* w = GetGraphWindow(shown[(size_t)r]);
     w->MoveWindow(&rects[(size_t)r], TRUE);

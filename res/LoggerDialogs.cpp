@@ -1,4 +1,4 @@
-// Dialog templates and texts of the logger variables, scope set-up and signal selection dialogs.
+// Dialog templates and texts of the logger dialogs, and the prompts of the logger view commands.
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"
 
@@ -153,6 +153,24 @@ const DLGITEM_ENTRY kScopeItems[] = {
 const DIALOG_RESOURCE kScope = DIALOG(kScopeItems, 404, 242, "Scope Setup");
 
 const RESOURCE_STRING kStrings[] = {
+    {10000, "Set variables which will be logged\nLogger Variables"},
+    {10001, "Start logger acquisition\nStart logger"},
+    {10002, "Upload Logger Data from DSP board\nUpload Logger Data"},
+    {10003, "Set logger plot colors & options"},
+    {10004, "Set up curves drawn in each subplot of logger plot"},
+    {10005, "Stop current logger data upload\nStop Data Upload"},
+    {10006, "Export graphic to ASCII File"},
+    {10007, "Export graphic to WMF File"},
+    {10008, "Import logger settings from file\nImport Logger Settings"},
+    {10009, "Export logger settings to file\nExport Logger Settings"},
+    {10010, "Auto arrange logger subplots"},
+    {10011, "Arrange logger subplots horizontally"},
+    {10012, "Arrange logger subplots vertically"},
+    {10013, "Save graph as plot file"},
+    {10058, "Configure oscilloscope parameters"},
+    {10059, "Start scope acquisition\nStart scope"},
+    {10060, "Stop scope acquisition\nStop scope"},
+    {10061, "Autoscale scope channels\nAutoscale scope"},
     {20033, "Cannot find a variable with name '%s'"},
     {20059, "Variable '%s' is already selected!"},
 };

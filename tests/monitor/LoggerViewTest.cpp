@@ -1,0 +1,207 @@
+// The logger views: export names, layout of the plot windows, command states, starting a logger
+// among the others of its drive, the status pane and help.
+#include "kernel/MC_AxisData.h"
+#include "kernel/MC_Document.h"
+#include "monitor/loggers/MC_LoggerView.h"
+#include "monitor/loggers/MC_MultiAxisLogger.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
+#include "platform/ui/CmdTarget.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WinApp.h"
+#include "plot/GraphFilter.h"
+#include "plot/XYCurve.h"
+#include "tests/monitor/LoggerDialogsSupport.h"
+
+#include <memory>
+
+namespace {
+
+// A single-axis logger that counts its resets and can pretend to upload.
+class CountingLogger : public CMC_SingleAxisLogger {
+ public:
+  using CMC_SingleAxisLogger::CMC_SingleAxisLogger;
+  void ResetLoggerState() override {
+    ++resets;
+    CMC_SingleAxisLogger::ResetLoggerState();
+  }
+  int GetUploadPercentageCompleted() override { return 50; }
+  void Uploading(int on) { m_bUploading = on; }
+  int resets = 0;
+};
+
+class CountingMulti : public CMC_MultiAxisLogger {
+ public:
+  using CMC_MultiAxisLogger::CMC_MultiAxisLogger;
+  void ResetLoggerState() override { ++resets; }
+  int resets = 0;
+};
+
+class Axis : public CMC_AxisData {
+ public:
+  Axis(const char* name, BYTE id, CMC_SingleAxisLogger* logger) : m_strName(name), m_id(id), m_pLogger(logger) {}
+  const char* GetName() override { return m_strName; }
+  BYTE GetAxisID() override { return m_id; }
+  CMC_SingleAxisLogger* GetLogger() override { return m_pLogger; }
+  CString m_strName;
+  BYTE m_id;
+  CMC_SingleAxisLogger* m_pLogger;
+};
+
+class HostDocument : public CMC_Document {
+ public:
+  HostDocument() { m_bAutoDelete = FALSE; }
+  CMC_SingleAxisLogger* GetLogger() override { return m_pLogger; }
+  CMC_ScopeLogger* GetScopeLogger() override { return m_pScope; }
+  CMC_MultiAxisLogger* GetMultiAxisLogger() override { return m_pMulti; }
+  int GetAxisCount() override { return m_axes.GetSize(); }
+  CMC_AxisData* GetAxisData(int i) override { return i >= 0 && i < m_axes.GetSize() ? m_axes[i] : nullptr; }
+  CMC_SingleAxisLogger* m_pLogger = nullptr;
+  CMC_ScopeLogger* m_pScope = nullptr;
+  CMC_MultiAxisLogger* m_pMulti = nullptr;
+  CMC_AxisDataArray m_axes;
+};
+
+class LoggerViewTest : public LoggerDialogTest {
+ protected:
+  void SetUp() override {
+    LoggerDialogTest::SetUp();
+    m_logger = std::make_unique<CountingLogger>(m_setup.get(), nullptr);
+    m_doc.m_pLogger = m_logger.get();
+    m_doc.m_pScope = m_scope.get();
+  }
+  void TearDown() override {
+    Close();
+    m_doc.m_axes.RemoveAll();
+    m_logger.reset();
+    LoggerDialogTest::TearDown();
+  }
+  // Opens `view` in a 400 x 300 window.
+  void Open(CMC_LoggerView* view) {
+    m_parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0);
+    view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 400, 300), &m_parent, AFX_IDW_PANE_FIRST, nullptr);
+    m_doc.AddView(view);
+    m_view = view;
+    view->OnInitialUpdate();
+    PumpMessages();
+  }
+  void Close() {
+    if (!m_view) return;
+    m_doc.RemoveView(m_view);
+    m_parent.DestroyWindow();
+    m_view = nullptr;
+  }
+  // The logger's plots: one per entry, with a curve when true.
+  void Plots(std::initializer_list<bool> full) {
+    CGraphDocument& graph = m_logger->GetGraphDoc();
+    graph.DeleteAll();
+    for (bool f : full) {
+      auto* plot = new CGraphFilter;
+      if (f) {
+        auto* xy = new CXYCurve;
+        xy->m_nYCurve = 1;
+        plot->Add(xy);
+      }
+      graph.Add(plot);
+    }
+    graph.SetSource(&m_logger->GetCurves(), &m_setup->GetUnits());
+  }
+  CRect Rect(int i) {
+    CGraphWindow* w = m_view->GetGraphWindow(i);
+    if (!w) return CRect(0, 0, 0, 0);
+    CRect r;
+    w->GetWindowRect(&r);
+    m_view->ScreenToClient(&r);
+    return r;
+  }
+  CTestCmdUI State(UINT id) {
+    CTestCmdUI ui;
+    ui.m_nID = id;
+    ui.DoUpdate(m_view, TRUE);
+    return ui;
+  }
+
+  HostDocument m_doc;
+  std::unique_ptr<CountingLogger> m_logger;
+  CWnd m_parent;
+  CMC_LoggerView* m_view = nullptr;
+};
+
+TEST(LoggerViewNames, ExportNamesDropTheExtensionAndWhatFollowsASeparator) {
+  struct Case {
+    const char* title;
+    const char* ext;
+    const char* name;
+  } cases[] = {{"proj.abc", "lgs", "proj.lgs"}, {"a/b.c", "lgs", "a.lgs"},  {"proj", "lgs", "proj.lgs"},
+               {"proj.abc", "osc", "proj.osc"}, {"x.y.z", "tpt", "x.y.tpt"}, {"p#1.q", "lgs", "p.lgs"}};
+  for (const Case& c : cases) EXPECT_EQ(std::string(ProposeLoggerFileName(c.title, c.ext)), c.name) << c.title;
+}
+
+TEST_F(LoggerViewTest, PlotsWithDataAreLaidOutByRank) {
+  struct Case {
+    std::initializer_list<bool> plots;
+    std::vector<CRect> rects;
+  } cases[] = {
+      {{true}, {CRect(0, 0, 400, 300)}},
+      {{true, true}, {CRect(0, 0, 200, 300), CRect(200, 0, 400, 300)}},
+      {{true, true, true}, {CRect(0, 0, 200, 300), CRect(200, 0, 400, 150), CRect(200, 150, 400, 300)}},
+      {{true, true, true, true},
+       {CRect(0, 0, 200, 150), CRect(0, 150, 200, 300), CRect(200, 0, 400, 150), CRect(200, 150, 400, 300)}},
+      {{false, true}, {CRect(0, 0, 0, 0), CRect(0, 0, 400, 300)}},
+  };
+  for (const Case& c : cases) {
+    Plots(c.plots);
+    Open(new CMC_LoggerView);
+    for (size_t i = 0; i < c.rects.size(); ++i) EXPECT_EQ(Rect((int)i), c.rects[i]) << c.plots.size() << " " << i;
+    const CTestCmdUI arrange = State(ID_LOGGER_ARRANGE_AUTO);
+    EXPECT_EQ(arrange.m_bEnabled, c.plots.size() > 1);
+    EXPECT_EQ(arrange.m_nCheck, 1);
+    EXPECT_EQ(State(ID_LOGGER_ARRANGE_VERT).m_nCheck, 0);
+    Close();
+  }
+}
+
+TEST_F(LoggerViewTest, ScopeViewDisablesUploadAndEnablesZoom) {
+  Open(new CMC_ScopeLoggerView);
+  EXPECT_FALSE(State(ID_LOGGER_UPLOAD).m_bEnabled);
+  for (UINT id : {ID_LOGGER_ZOOM_IN, ID_LOGGER_ZOOM_OUT, ID_LOGGER_ZOOM_PREV}) EXPECT_TRUE(State(id).m_bEnabled);
+  m_view->SendMessage(WM_COMMAND, ID_HELP);
+  Close();
+  Open(new CMC_LoggerView);
+  EXPECT_FALSE(State(ID_LOGGER_ZOOM_IN).m_bEnabled);
+  m_view->SendMessage(WM_COMMAND, ID_HELP);
+  const auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(help.size(), 2u);
+  EXPECT_EQ(help[0].data, 4160u);
+  EXPECT_EQ(help[1].data, 4097u);
+}
+
+TEST_F(LoggerViewTest, StartingASingleAxisLoggerResetsTheLoggersOfItsAxisId) {
+  CountingMulti multi(&m_doc);
+  m_doc.m_pMulti = &multi;
+  CountingLogger sameId(m_setup.get(), nullptr), idZero(m_setup.get(), nullptr);
+  m_doc.m_axes.Add(new Axis("X", 1, m_logger.get()));
+  m_doc.m_axes.Add(new Axis("Y", 1, &sameId));
+  m_doc.m_axes.Add(new Axis("Z", 0, &idZero));
+  Open(new CMC_LoggerView);
+  m_view->OnLoggerStart();  // the start fails on this logger; the others are reset first
+  EXPECT_EQ(multi.resets, 1);
+  EXPECT_EQ(sameId.resets, 1);
+  EXPECT_EQ(idZero.resets, 0);
+  m_doc.m_pMulti = nullptr;
+}
+
+TEST_F(LoggerViewTest, ThePaneShowsTheUploadProgress) {
+  Open(new CMC_LoggerView);
+  m_logger->Uploading(1);
+  const CTestCmdUI pane = State(ID_LOGGER_POSITION_PANE);
+  m_logger->Uploading(0);
+  EXPECT_TRUE(pane.m_bEnabled);
+  EXPECT_STREQ(pane.m_szText, "Uploading logger data:  50% completed");
+  m_doc.m_pLogger = nullptr;
+  EXPECT_FALSE(State(ID_LOGGER_POSITION_PANE).m_bEnabled);
+  m_doc.m_pLogger = m_logger.get();
+}
+
+}  // namespace
