@@ -26,6 +26,12 @@ enum : UINT {
 // The rectangles of `count` plot windows in `client` for an arrangement mode, by rank.
 std::vector<CRect> ArrangePlotRects(const CRect& client, int mode, int count);
 
+// Printing of the plot windows of a view (children 14000..14003) on one page: the scale from the
+// view's client area to the printable area less half-inch margins, then each window at its place.
+void ComputePlotPrintScale(CWnd* view, CPrintInfo* pInfo, float& scaleX, float& scaleY, CPoint& offset,
+                           float& marginX, float& marginY);
+void PrintPlotWindows(CWnd* view, CDC* pDC, float scaleX, float scaleY, CPoint offset, float marginX, float marginY);
+
 class CGraphView : public CView {
   DECLARE_DYNCREATE(CGraphView)
  public:

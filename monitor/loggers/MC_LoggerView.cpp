@@ -13,6 +13,7 @@
 #include "platform/core/MessageBox.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/PrintInfo.h"
 #include "plot/GraphDocument.h"
 #include "plot/GraphFilter.h"
 #include "plot/GraphView.h"
@@ -210,7 +211,16 @@ void CMC_LoggerView::OnSize(UINT nType, int cx, int cy) {
   RecalcLayout();
 }
 
-void CMC_LoggerView::OnDraw(CDC*) {}
+void CMC_LoggerView::OnDraw(CDC* pDC) {
+  PrintPlotWindows(this, pDC, m_fPrintScaleX, m_fPrintScaleY, m_ptPrintOffset, m_fMarginX, m_fMarginY);
+}
+
+BOOL CMC_LoggerView::OnPreparePrinting(CPrintInfo* pInfo) {
+  pInfo->SetMaxPage(1);
+  if (!DoPreparePrinting(pInfo)) return FALSE;
+  ComputePlotPrintScale(this, pInfo, m_fPrintScaleX, m_fPrintScaleY, m_ptPrintOffset, m_fMarginX, m_fMarginY);
+  return TRUE;
+}
 
 // ---- Commands -----------------------------------------------------------------------------------------
 

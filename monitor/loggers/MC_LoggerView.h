@@ -66,6 +66,7 @@ class CMC_LoggerView : public CView {
   void OnInitialUpdate() override;
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
   void OnDraw(CDC* pDC) override;
+  BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
   void OnBeginPrinting(CDC*, CPrintInfo*) override {}
   void OnEndPrinting(CDC*, CPrintInfo*) override {}
 
