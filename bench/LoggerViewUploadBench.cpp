@@ -112,7 +112,6 @@ int main(int argc, char** argv) {
   std::printf("Per point, 60,000 points against 1,000 (incremental drawing keeps it flat):\n");
   bench_note::PrintRatio("steady state", "view60000", "view1000", 2.0);
   bench_note::PrintRatio("first run", "view60000-first", "view1000-first", 2.0);
-  bench_note::PrintRatio("view against ReadPoint, 60,000", "view60000", "read60000", 1e9);
   benchmark::Shutdown();
   return 0;
 }
