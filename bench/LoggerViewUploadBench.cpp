@@ -78,7 +78,7 @@ struct Viewer {
 void Upload(SyntheticLogger& logger, CDocument* doc) {
   logger.Rewind();
   while (logger.ReadPoint(nullptr))
-    if (doc) doc->UpdateAllViews(nullptr, HINT_LOGGER_NEW_POINT, &logger);
+    if (doc) doc->UpdateAllViews(nullptr, CMC_Document::HINT_LOGGER_POINT_READ, &logger);
 }
 
 void BM_UploadIntoView(benchmark::State& state) {

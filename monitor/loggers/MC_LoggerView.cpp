@@ -118,7 +118,7 @@ void CMC_LoggerView::OnUpdate(CView*, LPARAM lHint, CObject* pHint) {
   CMC_Logger* logger = GetLogger();
   const bool mine = logger && pHint == logger;
   switch (lHint) {
-    case HINT_LOGGER_NEW_POINT:
+    case CMC_Document::HINT_LOGGER_POINT_READ:
       if (!mine) return;
       for (int i = 0; i < 4; ++i)
         if (CGraphWindow* w = GetGraphWindow(i)) w->UpdateLastPoint();
@@ -137,7 +137,7 @@ void CMC_LoggerView::OnUpdate(CView*, LPARAM lHint, CObject* pHint) {
       }
       return;
     }
-    case HINT_LOGGER_UPLOAD_END:
+    case CMC_Document::HINT_LOGGER_UPLOAD_ENDED:
       if (!mine) return;
       for (int i = 0; i < 4; ++i)
         if (CGraphWindow* w = GetGraphWindow(i)) {
@@ -278,7 +278,7 @@ void CMC_LoggerView::OnLoggerVars() {
 void CMC_LoggerView::StopLogger(CMC_Logger* other) {
   if (other->UploadInProgress()) {
     other->EndUploadData();
-    Hint(HINT_LOGGER_UPLOAD_END, other);
+    Hint(CMC_Document::HINT_LOGGER_UPLOAD_ENDED, other);
   }
   other->ResetLoggerState();
 }
@@ -332,7 +332,7 @@ void CMC_LoggerView::OnLoggerStopUpload() {
   CMC_Logger* logger = GetLogger();
   if (!logger) return;
   logger->EndUploadData();
-  if (!logger->UploadInProgress()) Hint(HINT_LOGGER_UPLOAD_END, logger);
+  if (!logger->UploadInProgress()) Hint(CMC_Document::HINT_LOGGER_UPLOAD_ENDED, logger);
 }
 
 void CMC_LoggerView::OnLoggerImport() {

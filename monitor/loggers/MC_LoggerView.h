@@ -37,12 +37,10 @@ enum : UINT {
   ID_LOGGER_POSITION_PANE = 54,
 };
 
-// Update hints of the loggers.
+// Update hints of the loggers (-97 and -96 are the document's).
 enum : LPARAM {
   HINT_LOGGER_DRAW_POINTS = -92,
   HINT_LOGGER_RESET = -95,
-  HINT_LOGGER_UPLOAD_END = -96,
-  HINT_LOGGER_NEW_POINT = -97,
   HINT_LOGGER_REDRAW = -98,
   HINT_LOGGER_CHANGED = -99,
   HINT_LOGGER_ALL = -100,

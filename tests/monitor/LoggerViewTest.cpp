@@ -1,5 +1,6 @@
 // The logger views: export names, layout of the plot windows, command states, starting a logger
 // among the others of its drive, the status pane and help.
+#include "comm/MC_Comm.h"
 #include "kernel/MC_AxisData.h"
 #include "kernel/MC_Document.h"
 #include "monitor/loggers/MC_LoggerView.h"
@@ -10,6 +11,11 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
+#include "platform/core/Clock.h"
+#include "suite/zurcomm/DriveSimulator.h"
+#include "tests/support/TestKernel.h"
+#include "monitor/loggers/LoggerVariablesDlg.h"
 #include "plot/GraphFilter.h"
 #include "plot/XYCurve.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
@@ -192,6 +198,25 @@ TEST_F(LoggerViewTest, StartingASingleAxisLoggerResetsTheLoggersOfItsAxisId) {
   m_doc.m_pMulti = nullptr;
 }
 
+TEST_F(LoggerViewTest, EachPlotWindowPaintsItsBackground) {
+  Plots({true, true});
+  const COLORREF colors[] = {RGB(0, 0, 128), RGB(0, 96, 0)};
+  for (int i = 0; i < 2; ++i) {
+    m_logger->GetGraphDoc().GetAt(i)->m_crBackground = colors[i];
+    m_logger->GetGraphDoc().GetAt(i)->m_bGrid = 0;
+  }
+  Open(new CMC_LoggerView);
+  const std::string png = dravonix::test::KernelDir() + "/../logger-view.png";
+  EXPECT_TRUE(SaveWindowImage(m_view, png.c_str()));
+  for (int i = 0; i < 2; ++i) {
+    CGraphWindow* w = m_view->GetGraphWindow(i);
+    ASSERT_TRUE(w);
+    CRect r;
+    w->GetClientRect(&r);
+    EXPECT_EQ(GetWindowPixel(w->m_hWnd, POINT{r.Width() * 6 / 10, r.Height() * 45 / 100}), colors[i]) << i;
+  }
+}
+
 TEST_F(LoggerViewTest, ThePaneShowsTheUploadProgress) {
   Open(new CMC_LoggerView);
   m_logger->Uploading(1);
@@ -202,6 +227,51 @@ TEST_F(LoggerViewTest, ThePaneShowsTheUploadProgress) {
   m_doc.m_pLogger = nullptr;
   EXPECT_FALSE(State(ID_LOGGER_POSITION_PANE).m_bEnabled);
   m_doc.m_pLogger = m_logger.get();
+}
+
+TEST_F(LoggerViewTest, VariablesStartAndUploadOnTheSimulatedDrive) {
+  CMC_Comm::Close();
+  CMC_Comm::nShowErr = 0;
+  Clock::UseVirtualTime();
+  DriveSimulator::Reset();
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+  m_logger->ChangeSettings(100, CMC_Logger::LOG_TS_C, 1);
+  m_logger->ChangeMemBufferSettings(0x9000, 0x93FF);
+  Open(new CMC_LoggerView);
+  DialogAutomation::AddDialogHandler(CSingleAxisLoggerVariablesDlg::IDD, [](CWnd* w) {
+    for (const char* name : {"APOS", "IQ"}) {
+      DialogAutomation::TypeInto(w, 14001, name);
+      DialogAutomation::ClickControl(w, 14011);
+    }
+    DialogAutomation::ClickControl(w, IDOK);
+  });
+  m_view->OnLoggerVars();
+  EXPECT_TRUE(m_doc.IsModified());
+  ASSERT_EQ(m_logger->GetItems().GetSize(), 2);
+  // What the plot set-up sheet does: APOS against time in the first plot.
+  auto* xy = new CXYCurve;
+  xy->m_nYCurve = 1;
+  m_logger->GetGraphDoc().GetAt(0)->Add(xy);
+  m_doc.UpdateAllViews(nullptr, HINT_LOGGER_CHANGED, m_logger.get());
+  m_view->OnLoggerStart();
+  ASSERT_TRUE(m_logger->IsStarted()) << (Boxes().empty() ? "" : Boxes().back());
+  DriveSimulator::StepLogger(1, 100);
+  m_view->OnLoggerUpload();
+  ASSERT_TRUE(m_logger->UploadInProgress());
+  LONG count = 0;
+  int idle = 0;
+  while (m_doc.OnIdle(count) && idle < 1000) ++idle;
+  EXPECT_EQ(idle, 100);
+  EXPECT_FALSE(m_logger->UploadInProgress());
+  CGraphWindow* w = m_view->GetGraphWindow(0);
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(w->GetPlot());
+  EXPECT_EQ(w->GetPlot()->GetAt(0)->GetPointCount(), 100);
+  EXPECT_EQ(m_view->GetGraphWindow(1), nullptr);
+  CMC_Comm::Close();
+  CMC_Comm::nShowErr = MB_RETRYCANCEL;
+  Clock::UseRealTime();
 }
 
 }  // namespace
