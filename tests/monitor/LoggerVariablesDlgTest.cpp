@@ -6,6 +6,7 @@
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "monitor/loggers/LoggerVariablesDlg.h"
 #include "monitor/loggers/ScopeChannelSelectionDlg.h"
+#include "monitor/loggers/ScopeSetupDlg.h"
 #include "platform/ui/MessageQueue.h"
 #include "plot/GraphFilter.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
@@ -192,6 +193,27 @@ TEST_F(LoggerVariablesDlgTest, MultiAxisTakesOneNamePerApplicationAndStaysOpenOn
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0], "Variable 'IQ' is already selected!");
   EXPECT_EQ(boxes[1].substr(0, 31), "Data acquisition buffer overflo");
+}
+
+TEST_F(LoggerVariablesDlgTest, HelpButtonsOpenTheirTopics) {
+  AxesDocument doc;
+  CMC_MultiAxisLogger multi(&doc);
+  CMC_LoggerItem item("APOS", CMC_LoggerItem::ITEM_VARIABLE, -1, 1);
+  Single single(m_logger.get());
+  Multi many(&multi);
+  CScopeSetupDlg setup(m_scope.get());
+  CScopeChannelSelectionDlg signal(m_scope.get(), &item, "Signal Selection");
+  auto help = [](CWnd* w) {
+    ClickControl(w, 9);
+    ClickControl(w, IDCANCEL);
+  };
+  Run(single, Single::IDD, help);
+  Run(many, Multi::IDD, help);
+  Run(setup, CScopeSetupDlg::IDD, help);
+  Run(signal, CScopeChannelSelectionDlg::IDD, help);
+  std::vector<DWORD_PTR> topics;
+  for (const auto& h : Automation::Instance().HelpCalls()) topics.push_back(h.data);
+  EXPECT_EQ(topics, (std::vector<DWORD_PTR>{4102, 4103, 4162, 4161}));
 }
 
 }  // namespace

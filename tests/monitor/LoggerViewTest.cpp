@@ -217,6 +217,28 @@ TEST_F(LoggerViewTest, EachPlotWindowPaintsItsBackground) {
   }
 }
 
+TEST_F(LoggerViewTest, ThePaneReadsTheCursorOverAPlotAndEmptiesOutsideIt) {
+  m_logger->AddVariable("APOS", 1);
+  Plots({true});
+  m_logger->GetCurves().GetAt(0)->SetSize(2);
+  m_logger->GetCurves().GetAt(1)->SetSize(2);
+  Open(new CMC_LoggerView);
+  ::SetCursorPos(100, 100);
+  m_view->SendMessage(CGraphWindow::m_WMGraphCursorMove, 14000, MAKELPARAM(50, 50));
+  const CTestCmdUI over = State(ID_LOGGER_POSITION_PANE);
+  EXPECT_TRUE(over.m_bEnabled);
+  const std::string text = over.m_szText;
+  ASSERT_GE(text.size(), 14u);
+  EXPECT_EQ(text.substr(0, 2), "X=");
+  EXPECT_EQ(text.substr(12, 2), "  ");
+  m_view->SendMessage(CGraphWindow::m_WMGraphCursorMove, 14000, (LPARAM)-1);
+  const CTestCmdUI outside = State(ID_LOGGER_POSITION_PANE);
+  EXPECT_TRUE(outside.m_bEnabled);
+  EXPECT_STREQ(outside.m_szText, "");
+  ::SetCursorPos(900, 900);
+  EXPECT_FALSE(State(ID_LOGGER_POSITION_PANE).m_bEnabled);
+}
+
 TEST_F(LoggerViewTest, ThePaneShowsTheUploadProgress) {
   Open(new CMC_LoggerView);
   m_logger->Uploading(1);
