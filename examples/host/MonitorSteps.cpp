@@ -126,6 +126,15 @@ bool RunTwoChannelScope(const std::string& outDir, std::string& detail) {
     scope.AddVariable("APOS", 1);
     scope.AddVariable("IQ", 1);
     scope.ChangeSettings(0.05, CMC_ScopeLogger::TRIGGER_NONE, CMC_ScopeLogger::SLOPE_RISING, "", 0, 0);
+    // The channels drawn in the scope's plot, as its set-up dialog adds them.
+    CGraphFilter* plot = scope.GetGraphDoc().GetAt(0);
+    for (int k = 0; plot && plot->GetSize() == 0 && k < 2; ++k) {
+      auto* xy = new CXYCurve;
+      xy->m_nYCurve = (DWORD)(k + 1);
+      xy->m_crColor = CMC_ScopeLogger::msc_aChannelColors[k];
+      xy->m_nWidth = 2;
+      plot->Add(xy);
+    }
     g_scope = &scope;
     g_sweeps = 0;
     CMC_Comm::UNSOLICITED_MSG_HANDLER previous = CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(ForwardFrame);
