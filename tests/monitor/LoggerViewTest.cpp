@@ -20,6 +20,7 @@
 #include "plot/XYCurve.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -291,6 +292,64 @@ TEST_F(LoggerViewTest, VariablesStartAndUploadOnTheSimulatedDrive) {
   ASSERT_TRUE(w->GetPlot());
   EXPECT_EQ(w->GetPlot()->GetAt(0)->GetPointCount(), 100);
   EXPECT_EQ(m_view->GetGraphWindow(1), nullptr);
+  CMC_Comm::Close();
+  CMC_Comm::nShowErr = MB_RETRYCANCEL;
+  Clock::UseRealTime();
+}
+
+CMC_ScopeLogger* g_scope = nullptr;
+void Forward(DAV_MSG* m) {
+  BYTE bytes[8] = {};
+  memcpy(bytes, m->data, m->count * 2u);
+  if (g_scope) g_scope->OnFrameReceive(m->count * 2, bytes);
+}
+
+// Pixels of `color` in the plot area (the left 70 %) of a window, every other pixel.
+int CountPixels(CWnd* w, COLORREF color) {
+  CRect r;
+  w->GetClientRect(&r);
+  int n = 0;
+  for (int y = 0; y < r.Height(); y += 2)
+    for (int x = 0; x < r.Width() * 7 / 10; x += 2) n += GetWindowPixel(w->m_hWnd, POINT{x, y}) == color;
+  return n;
+}
+
+TEST_F(LoggerViewTest, AScopeSweepDrawsTheFirstChannelInItsColour) {
+  CMC_Comm::m_bNetMaster = 0;
+  CMC_Comm::Close();
+  CMC_Comm::nShowErr = 0;
+  Clock::UseVirtualTime();
+  DriveSimulator::Reset();
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+  m_scope->ChangeSettings(0.05, CMC_ScopeLogger::TRIGGER_NONE, CMC_ScopeLogger::SLOPE_RISING, "", 0, 0);
+  m_scope->AddVariable("APOS", 0);
+  DriveSimulator::SetWaveform(1, 0x0228, [](uint32_t k) { return (uint16_t)(k % 8); });
+  auto* xy = new CXYCurve;
+  xy->m_nYCurve = 1;
+  xy->m_crColor = CMC_ScopeLogger::msc_aChannelColors[0];
+  xy->m_nWidth = 2;
+  m_scope->GetGraphDoc().GetAt(0)->Add(xy);
+  g_scope = m_scope.get();
+  CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(Forward);
+  Open(new CMC_ScopeLoggerView);
+  m_view->OnLoggerStart();  // starts the scope and its upload
+  ASSERT_TRUE(m_scope->UploadInProgress()) << (Boxes().empty() ? "" : Boxes().back());
+  CGraphWindow* w = m_view->GetGraphWindow(0);
+  ASSERT_TRUE(w);
+  const COLORREF orange = RGB(255, 192, 0);
+  EXPECT_EQ(CountPixels(w, orange), 0);
+  DriveSimulator::StepScope(1, 101 + 7);
+  DriveSimulator::DeliverUnsolicited();
+  ASSERT_EQ(m_scope->GetCurrentPoint(), 0);  // one whole sweep
+  m_doc.UpdateAllViews(nullptr, HINT_LOGGER_DRAW_POINTS, m_scope.get());
+  m_doc.UpdateAllViews(nullptr, HINT_LOGGER_REDRAW, m_scope.get());
+  PumpMessages();
+  EXPECT_GT(CountPixels(w, orange), 20);
+  CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(nullptr);
+  g_scope = nullptr;
+  Close();
+  m_scope->DoForcedStop();
   CMC_Comm::Close();
   CMC_Comm::nShowErr = MB_RETRYCANCEL;
   Clock::UseRealTime();
