@@ -133,7 +133,10 @@ void CMC_LoggerView::OnUpdate(CView*, LPARAM lHint, CObject* pHint) {
       for (DWORD k = 0; k < count; ++k) {
         w->UpdatePoint((int)first);
         first = (first + 1) % points;
-        if (first == 0) w->UpdateWindow();
+        if (first == 0) {
+          w->Invalidate(FALSE);
+          w->UpdateWindow();
+        }
       }
       return;
     }

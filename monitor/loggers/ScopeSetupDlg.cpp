@@ -293,11 +293,10 @@ void CScopeSetupDlg::DoDataExchange(CDataExchange* pDX) {
     m_comboOperatingMode.AddString("Roll");
     m_comboOperatingMode.SetCurSel(m_nOperatingMode);
     FillTimeBase();
-    CComboBox* slope = static_cast<CComboBox*>(GetDlgItem(IDC_SLOPE));
-    slope->ResetContent();
-    slope->AddString("Falling");
-    slope->AddString("Rising");
-    slope->SetCurSel(m_nSlope);
+    // The slope list is no member: it is reached through its messages.
+    SendDlgItemMessage(IDC_SLOPE, CB_RESETCONTENT);
+    for (const char* slope : {"Falling", "Rising"}) SendDlgItemMessage(IDC_SLOPE, CB_ADDSTRING, 0, (LPARAM)slope);
+    SendDlgItemMessage(IDC_SLOPE, CB_SETCURSEL, (WPARAM)m_nSlope);
     CString position;
     position.Format("%d", m_nPosition);
     m_editPosition.SetWindowText(position);
