@@ -303,8 +303,8 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
           const ROWCOL r = ctx.m_anRow[ii];
           const BOOL vertSide = rb ? c == span.m_nRight : c == span.m_nLeft;
           const BOOL horzSide = rb ? r == span.m_nBottom : r == span.m_nTop;
-          if (vertSide) w |= HasBorder(*s, rb ? 1 : 0) ? kSideBits[rb ? 1 : 0] : flagVertLine;
-          if (horzSide) w |= HasBorder(*s, rb ? 3 : 2) ? kSideBits[rb ? 3 : 2] : flagHorzLine;
+          if (vertSide) w |= HasBorder(*s, rb ? 1 : 0) ? kSideBits[rb ? 1 : 0] : WORD(flagVertLine);
+          if (horzSide) w |= HasBorder(*s, rb ? 3 : 2) ? kSideBits[rb ? 3 : 2] : WORD(flagHorzLine);
           if (c == span.m_nRight && c > ctx.m_nHeaderCols && c == ctx.m_nFrozenCols && !HasBorder(*s, 1))
             w |= flagFrozenCol;
           if (r == span.m_nBottom && r > ctx.m_nHeaderRows && r == ctx.m_nFrozenRows && !HasBorder(*s, 3))
