@@ -90,22 +90,11 @@ void CGraphView::CreateGraphControls() {
     if (CGraphWindow* w = GetGraphWindow(i)) w->DestroyWindow();
 }
 
-// Windows are placed by their rank among the plots that show curves; their ids stay by plot index.
-void CGraphView::RecalcLayout() {
-  CGraphDocument* graph = GetGraphDoc();
-  if (!graph || !m_hWnd) return;
-  std::vector<int> shown;
-  for (int i = 0; i < std::min(graph->GetSize(), 4); ++i)
-    if (HasCurves(graph->GetAt(i)) && GetGraphWindow(i)) shown.push_back(i);
-  int k = (int)shown.size();
-  if (k == 0) return;
-  CRect c;
-  GetClientRect(&c);
-  int mode = graph->m_nArrange;
+std::vector<CRect> ArrangePlotRects(const CRect& c, int mode, int k) {
   if (mode == 3) mode = CGraphDocument::arrangeAuto;
   if (mode != CGraphDocument::arrangeAuto && mode != CGraphDocument::arrangeHorizontal) mode = CGraphDocument::arrangeVertical;
   if (mode == CGraphDocument::arrangeAuto && k == 2) mode = CGraphDocument::arrangeHorizontal;
-  std::vector<CRect> rects((size_t)k, c);
+  std::vector<CRect> rects((size_t)std::max(k, 0), c);
   int midX = c.left + c.Width() / 2, midY = c.top + c.Height() / 2;
   for (int r = 0; r < k; ++r) {
     CRect& rc = rects[(size_t)r];
@@ -125,6 +114,21 @@ void CGraphView::RecalcLayout() {
       rc.bottom = r == k - 1 ? c.bottom : c.top + (r + 1) * h;
     }
   }
+  return rects;
+}
+
+// Windows are placed by their rank among the plots that show curves; their ids stay by plot index.
+void CGraphView::RecalcLayout() {
+  CGraphDocument* graph = GetGraphDoc();
+  if (!graph || !m_hWnd) return;
+  std::vector<int> shown;
+  for (int i = 0; i < std::min(graph->GetSize(), 4); ++i)
+    if (HasCurves(graph->GetAt(i)) && GetGraphWindow(i)) shown.push_back(i);
+  int k = (int)shown.size();
+  if (k == 0) return;
+  CRect c;
+  GetClientRect(&c);
+  std::vector<CRect> rects = ArrangePlotRects(c, graph->m_nArrange, k);
   for (int r = 0; r < k; ++r) {
     CGraphWindow* w = GetGraphWindow(shown[(size_t)r]);
     w->MoveWindow(&rects[(size_t)r], TRUE);
@@ -256,37 +260,47 @@ void CGraphView::OnUpdatePosition(CCmdUI* ui) {
   ui->SetText(text);
 }
 
-BOOL CGraphView::OnPreparePrinting(CPrintInfo* pInfo) {
-  pInfo->SetMaxPage(1);
-  if (!DoPreparePrinting(pInfo)) return FALSE;
+void ComputePlotPrintScale(CWnd* view, CPrintInfo* pInfo, float& scaleX, float& scaleY, CPoint& offset,
+                           float& marginX, float& marginY) {
   CDC dc;
   dc.Attach(pInfo->m_pPD->m_pd.hDC);
   float dpiX = (float)dc.GetDeviceCaps(LOGPIXELSX), dpiY = (float)dc.GetDeviceCaps(LOGPIXELSY);
   float widthIn = dc.GetDeviceCaps(HORZSIZE) / 25.4f, heightIn = dc.GetDeviceCaps(VERTSIZE) / 25.4f;
-  m_ptPrintOffset = CPoint(dc.GetDeviceCaps(PHYSICALOFFSETX), dc.GetDeviceCaps(PHYSICALOFFSETY));
+  offset = CPoint(dc.GetDeviceCaps(PHYSICALOFFSETX), dc.GetDeviceCaps(PHYSICALOFFSETY));
   dc.Detach();
-  m_fMarginX = dpiX / 2, m_fMarginY = dpiY / 2;
-  float drawW = widthIn * dpiX + 2 * (m_ptPrintOffset.x - m_fMarginX);
-  float drawH = heightIn * dpiY + 2 * (m_ptPrintOffset.y - m_fMarginY);
+  marginX = dpiX / 2, marginY = dpiY / 2;
+  float drawW = widthIn * dpiX + 2 * (offset.x - marginX);
+  float drawH = heightIn * dpiY + 2 * (offset.y - marginY);
   CRect client;
-  GetClientRect(&client);
+  view->GetClientRect(&client);
   // A view with no area prints an empty page.
-  m_fPrintScaleX = client.Width() > 0 ? drawW / client.Width() : 0.0f;
-  m_fPrintScaleY = client.Height() > 0 ? drawH / client.Height() : 0.0f;
+  scaleX = client.Width() > 0 ? drawW / client.Width() : 0.0f;
+  scaleY = client.Height() > 0 ? drawH / client.Height() : 0.0f;
+}
+
+void PrintPlotWindows(CWnd* view, CDC* pDC, float scaleX, float scaleY, CPoint offset, float marginX, float marginY) {
+  if (!pDC || !pDC->IsPrinting() || scaleX <= 0 || scaleY <= 0 || !view->m_hWnd) return;
+  for (int i = 0; i < 4; ++i) {
+    HWND h = ::GetDlgItem(view->m_hWnd, (int)(CGraphView::kFirstWindowId + i));
+    CGraphWindow* w = h ? dynamic_cast<CGraphWindow*>(CWnd::FromHandlePermanent(h)) : nullptr;
+    if (!w || !w->GetPlot()) continue;
+    CRect r;
+    w->GetWindowRect(&r);
+    view->ScreenToClient(&r);
+    int dx = QW_Round(marginX - offset.x), dy = QW_Round(marginY - offset.y);
+    CRect p(QW_Round(r.left * scaleX) + dx, QW_Round(r.top * scaleY) + dy, QW_Round(r.right * scaleX) + dx,
+            QW_Round(r.bottom * scaleY) + dy);
+    w->PrintGraph(pDC, p, 0);
+  }
+}
+
+BOOL CGraphView::OnPreparePrinting(CPrintInfo* pInfo) {
+  pInfo->SetMaxPage(1);
+  if (!DoPreparePrinting(pInfo)) return FALSE;
+  ComputePlotPrintScale(this, pInfo, m_fPrintScaleX, m_fPrintScaleY, m_ptPrintOffset, m_fMarginX, m_fMarginY);
   return TRUE;
 }
 
 void CGraphView::OnDraw(CDC* pDC) {
-  if (!pDC || !pDC->IsPrinting() || m_fPrintScaleX <= 0 || m_fPrintScaleY <= 0) return;
-  for (int i = 0; i < 4; ++i) {
-    CGraphWindow* w = GetGraphWindow(i);
-    if (!w || !w->GetPlot()) continue;
-    CRect r;
-    w->GetWindowRect(&r);
-    ScreenToClient(&r);
-    int dx = QW_Round(m_fMarginX - m_ptPrintOffset.x), dy = QW_Round(m_fMarginY - m_ptPrintOffset.y);
-    CRect p(QW_Round(r.left * m_fPrintScaleX) + dx, QW_Round(r.top * m_fPrintScaleY) + dy,
-            QW_Round(r.right * m_fPrintScaleX) + dx, QW_Round(r.bottom * m_fPrintScaleY) + dy);
-    w->PrintGraph(pDC, p, 0);
-  }
+  PrintPlotWindows(this, pDC, m_fPrintScaleX, m_fPrintScaleY, m_ptPrintOffset, m_fMarginX, m_fMarginY);
 }

@@ -6,6 +6,8 @@
 #include "plot/GraphViewerDoc.h"
 #include "plot/GraphWindow.h"
 
+#include <vector>
+
 // Command ids of the plot menu and the position pane.
 enum : UINT {
   ID_PLOT_OPTIONS = 10003,
@@ -20,6 +22,15 @@ enum : UINT {
   ID_PLOT_ZOOM_PREV = 10017,
   ID_INDICATOR_POSITION = 54,
 };
+
+// The rectangles of `count` plot windows in `client` for an arrangement mode, by rank.
+std::vector<CRect> ArrangePlotRects(const CRect& client, int mode, int count);
+
+// Printing of the plot windows of a view (children 14000..14003) on one page: the scale from the
+// view's client area to the printable area less half-inch margins, then each window at its place.
+void ComputePlotPrintScale(CWnd* view, CPrintInfo* pInfo, float& scaleX, float& scaleY, CPoint& offset,
+                           float& marginX, float& marginY);
+void PrintPlotWindows(CWnd* view, CDC* pDC, float scaleX, float scaleY, CPoint offset, float marginX, float marginY);
 
 class CGraphView : public CView {
   DECLARE_DYNCREATE(CGraphView)

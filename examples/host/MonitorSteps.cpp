@@ -10,12 +10,11 @@
 #include "monitor/panels/MC_ControlPanelFrame.h"
 #include "monitor/panels/GadgetsBar.h"
 #include "monitor/panels/MC_ControlPanelView.h"
+#include "monitor/loggers/MC_LoggerView.h"
 #include "platform/ui/ControlBar.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/DialogAutomation.h"
-#include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"
-#include "platform/ui/WindowPaint.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/core/Clock.h"
@@ -23,7 +22,11 @@
 #include "platform/core/File.h"
 #include "platform/core/Format.h"
 #include "platform/core/Resource.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
+#include "plot/GraphFilter.h"
+#include "plot/XYCurve.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,9 +41,25 @@ class LoggerDocument : public CMC_Document {
   CMC_Setup* GetSetup() override { return m_pSetup; }
   CMC_SingleAxisLogger* GetLogger() override { return m_pLogger; }
   BYTE GetGlobalSelectedAxis() override { return 1; }
+  CMC_ScopeLogger* GetScopeLogger() override { return m_pScope; }
   CMC_Setup* m_pSetup = nullptr;
   CMC_SingleAxisLogger* m_pLogger = nullptr;
+  CMC_ScopeLogger* m_pScope = nullptr;
 };
+
+// Shows `view` on `doc` in an 800 x 600 window and saves its picture to `path`.
+bool SaveViewPicture(CDocument& doc, CMC_LoggerView* view, const std::string& path) {
+  CWnd parent;
+  parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 800, 600), nullptr, 0);
+  view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 800, 600), &parent, AFX_IDW_PANE_FIRST, nullptr);
+  doc.AddView(view);
+  view->OnInitialUpdate();
+  PumpMessages();
+  const bool ok = SaveWindowImage(view, path.c_str()) != FALSE;
+  doc.RemoveView(view);
+  parent.DestroyWindow();
+  return ok;
+}
 
 // The host's document with its control panels.
 class PanelDocument : public CMC_Document {
@@ -109,7 +128,7 @@ void ForwardFrame(DAV_MSG* msg) {
 
 }  // namespace
 
-bool RunTwoChannelScope(std::string& detail) {
+bool RunTwoChannelScope(const std::string& outDir, std::string& detail) {
   CMC_Setup* setup = SampleSetup(detail);
   if (!setup) return false;
   bool ok = false;
@@ -118,6 +137,15 @@ bool RunTwoChannelScope(std::string& detail) {
     scope.AddVariable("APOS", 1);
     scope.AddVariable("IQ", 1);
     scope.ChangeSettings(0.05, CMC_ScopeLogger::TRIGGER_NONE, CMC_ScopeLogger::SLOPE_RISING, "", 0, 0);
+    // The channels drawn in the scope's plot, as its set-up dialog adds them.
+    CGraphFilter* plot = scope.GetGraphDoc().GetAt(0);
+    for (int k = 0; plot && plot->GetSize() == 0 && k < 2; ++k) {
+      auto* xy = new CXYCurve;
+      xy->m_nYCurve = (DWORD)(k + 1);
+      xy->m_crColor = CMC_ScopeLogger::msc_aChannelColors[k];
+      xy->m_nWidth = 2;
+      plot->Add(xy);
+    }
     g_scope = &scope;
     g_sweeps = 0;
     CMC_Comm::UNSOLICITED_MSG_HANDLER previous = CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(ForwardFrame);
@@ -134,8 +162,15 @@ bool RunTwoChannelScope(std::string& detail) {
       text.Format("%d sweep(s) of %d frames; %d points of APOS and IQ over %g ms, APOS from %g to %g rad", g_sweeps,
                   (int)((scope.GetPointsNo() * 3 * 2 + 6) / 7), apos->GetSize(), time->GetAt(100) * 1000,
                   apos->GetAt(0), apos->GetAt(100));
+      LoggerDocument doc;
+      doc.m_pScope = &scope;
+      const std::string dir = outDir + "/logger";
+      std::error_code ec;
+      std::filesystem::create_directories(dir, ec);
+      const bool pictured = SaveViewPicture(doc, new CMC_ScopeLoggerView, dir + "/scope-view.png");
+      if (pictured) text += ", scope-view.png written";
       detail = text.GetString();
-      ok = g_sweeps > 0;
+      ok = g_sweeps > 0 && pictured;
     } else {
       detail = "the scope does not start";
     }
@@ -198,13 +233,21 @@ bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail) {
       const bool saved = SaveAndReloadLogger(logger, setup, dir + "/apos-iq.lgs") &&
                          logger.SaveGraph((dir + "/apos-iq.tpt").c_str());
       const int curves = ReadPlotFile(dir + "/apos-iq.tpt");
+      // APOS and IQ against time, each in a plot of its own.
+      for (int i = 0; i < 2; ++i) {
+        auto* xy = new CXYCurve;
+        xy->m_nYCurve = (DWORD)(i + 1);
+        xy->m_crColor = i ? RGB(255, 192, 0) : RGB(0, 255, 255);
+        logger.GetGraphDoc().GetAt(i)->Add(xy);
+      }
+      const bool pictured = SaveViewPicture(doc, new CMC_LoggerView, dir + "/logger-view.png");
       CString text;
       text.Format("APOS and IQ logged every %g ms on 0x%04hX, %d points uploaded in %d idle passes; "
-                  "%s/apos-iq.lgs saved and loaded back, apos-iq.tpt holds %d curves",
+                  "%s/apos-iq.lgs saved and loaded back, apos-iq.tpt holds %d curves%s",
                   logger.GetCurves().GetAt(0)->m_dFactor * 1000, logger.GetBufferStart(), points, passes, dir.c_str(),
-                  curves);
+                  curves, pictured ? ", logger-view.png written" : "");
       detail = text.GetString();
-      ok = points == 100 && saved && curves == 3;
+      ok = points == 100 && saved && curves == 3 && pictured;
     }
   }
   CMC_Setup::Destroy(setup);

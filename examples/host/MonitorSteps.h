@@ -4,10 +4,12 @@
 #include <string>
 
 // Logs APOS and IQ on the open drive, uploads them in the document's idle loop, saves the logger
-// (".lgs") and its plots (".tpt") under `outDir` and reads them back; false when a step fails.
+// (".lgs"), its plots (".tpt") and a picture of its view under `outDir` and reads the files back;
+// false when a step fails.
 bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail);
-// Runs a free-running scope of APOS and IQ, forwards the drive's frames to it and reports one sweep.
-bool RunTwoChannelScope(std::string& detail);
+// Runs a free-running scope of APOS and IQ, forwards the drive's frames to it, reports one sweep and
+// saves a picture of its view under `outDir`.
+bool RunTwoChannelScope(const std::string& outDir, std::string& detail);
 // Saves a panel of two value displays under `outDir` and reads it back.
 bool SaveAndReloadPanel(const std::string& outDir, std::string& detail);
 // Opens a panel of a value display, a gauge and a scope in a frame of an MDI main window, polls it

@@ -10,6 +10,7 @@
 #include <vector>
 
 class CMC_Setup;
+class CMDIChildWnd;
 class CMC_Variable;
 
 class CMC_Logger : public CObject {
@@ -70,8 +71,16 @@ class CMC_Logger : public CObject {
   CMC_LoggerItemsArray& GetItems() { return m_aItems; }
   CCurveArray& GetCurves() { return m_aCurves; }
   CGraphDocument& GetGraphDoc() { return m_graphDoc; }
+  // The plot sheets on the current plot; nonzero when they ended with OK.
+  int PlotOptions(CMDIChildWnd* parent);
+  int SetupPlot(CMDIChildWnd* parent);
 
  protected:
+  // The settings dialogs edit the items, curves and settings in place.
+  friend class CLoggerVariablesDlgBase;
+  friend class CScopeSetupDlg;
+  friend class CMC_LoggerView;
+
   void Copy(CMC_Logger& other);
   void SetTimeCurve();
   void UpdateCurveNames();

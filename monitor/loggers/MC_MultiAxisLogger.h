@@ -35,6 +35,9 @@ class CMC_MultiAxisLogger : public CMC_Logger {
 
   int ComputeMaxPoints(CMC_LoggerItemsArray& items);
   CMC_Document* GetDoc() const { return m_pDoc; }
+  // The buffer of the document's axis `axis`; 0 for an axis the logger does not know.
+  WORD GetBufferStart(int axis) const { return axis >= 0 && axis < AxisCount() ? m_aBufferStart[axis] : 0; }
+  WORD GetBufferLength(int axis) const { return axis >= 0 && axis < AxisCount() ? m_aBufferLength[axis] : 0; }
   void SetDoc(CMC_Document* doc);
   void RenamedAxisDoc(const char* oldName, const char* newName);
   int GetRemainingPoints(int axis, WORD& left);

@@ -6,6 +6,7 @@
 
 class CMC_Setup;
 class CMC_CoffFormat;
+class CWnd;
 
 class CMC_ScopeLogger : public CMC_Logger {
   DECLARE_SERIAL(CMC_ScopeLogger)
@@ -71,6 +72,11 @@ class CMC_ScopeLogger : public CMC_Logger {
   int UpdateTriggerMarkers();
   void SetSetup(CMC_Setup* setup);
   void SetCoff(CMC_CoffFormat* coff) { m_pCoff = coff; }
+  CMC_CoffFormat* GetCoff() const { return m_pCoff; }
+  // Runs the scope set-up dialog; 1 when it ended with OK.
+  int Edit(CWnd* parent);
+  // Milliseconds since the last upload ended.
+  DWORD GetMillisecSinceStop() const;
   CMC_ScopeLogger* CreateCopy(CMC_Setup* setup, CMC_CoffFormat* coff);
 
   int GetTriggerMode() const { return m_nTriggerMode; }
@@ -82,6 +88,8 @@ class CMC_ScopeLogger : public CMC_Logger {
   WORD GetBufferLength() const { return m_nBufferLength; }
 
  protected:
+  friend class CScopeSetupDlg;
+
   void FreeFrameRing();
   // Reads a settings text into the scope; 0 at the first missing or bad field.
   int ParseSettingsText(const CString& text);

@@ -42,6 +42,7 @@ class CMC_SingleAxisLogger : public CMC_Logger {
   int GetRemainingPoints(WORD& left);
   CMC_SingleAxisLogger* CreateCopy(CMC_Setup* setup, CMC_CoffFormat* coff);
   void SetCoff(CMC_CoffFormat* coff) { m_pCoff = coff; }
+  CMC_CoffFormat* GetCoff() const { return m_pCoff; }
 
   WORD GetBufferStart() const { return m_nBufferStart; }
   WORD GetBufferLength() const { return m_nBufferLength; }

@@ -1,0 +1,219 @@
+// The logger variable dialogs on the 05/05 setup: the buffer check, adding and deleting variables,
+// the write-back on OK and the multi-axis dialog's applications.
+#include "kernel/MC_AxisData.h"
+#include "kernel/MC_Document.h"
+#include "monitor/loggers/MC_MultiAxisLogger.h"
+#include "monitor/loggers/MC_SingleAxisLogger.h"
+#include "monitor/loggers/LoggerVariablesDlg.h"
+#include "monitor/loggers/ScopeChannelSelectionDlg.h"
+#include "monitor/loggers/ScopeSetupDlg.h"
+#include "platform/ui/MessageQueue.h"
+#include "plot/GraphFilter.h"
+#include "tests/monitor/LoggerDialogsSupport.h"
+
+namespace {
+
+using DialogAutomation::ClickControl;
+using DialogAutomation::SelectItem;
+using DialogAutomation::TypeInto;
+using Single = CSingleAxisLoggerVariablesDlg;
+using Multi = CMultiAxisLoggerVariablesDlg;
+
+class Axis : public CMC_AxisData {
+ public:
+  Axis(const char* name, CMC_Setup* setup) : m_strName(name), m_pSetup(setup) {}
+  const char* GetName() override { return m_strName; }
+  CMC_Setup* GetSetup() override { return m_pSetup; }
+  CString m_strName;
+  CMC_Setup* m_pSetup;
+};
+
+class AxesDocument : public CMC_Document {
+ public:
+  AxesDocument() { m_bAutoDelete = FALSE; }
+  int GetAxisCount() override { return m_axes.GetSize(); }
+  int GetSelectedAxisIdx() override { return 1; }
+  CMC_AxisData* GetAxisData(int i) override { return i >= 0 && i < m_axes.GetSize() ? m_axes[i] : nullptr; }
+  CMC_AxisDataArray m_axes;
+};
+
+std::string BarText(CLoggerVariablesDlgBase& dlg) {
+  CString text;
+  dlg.m_progressFree.GetWindowText(text);
+  return std::string(text);
+}
+
+class LoggerVariablesDlgTest : public LoggerDialogTest {
+ protected:
+  void SetUp() override {
+    LoggerDialogTest::SetUp();
+    m_logger = std::make_unique<CMC_SingleAxisLogger>(m_setup.get(), nullptr);
+    m_logger->ChangeSettings(600, CMC_Logger::LOG_TS_S, 1);
+    m_logger->ChangeMemBufferSettings(0x9000, 0x93FF);
+    ASSERT_EQ(m_logger->GetBufferLength(), 0x400);
+  }
+  void TearDown() override {
+    m_logger.reset();
+    LoggerDialogTest::TearDown();
+  }
+  std::unique_ptr<CMC_SingleAxisLogger> m_logger;
+};
+
+TEST_F(LoggerVariablesDlgTest, TooManyAcquisitionsAreLoweredSilentlyAndTheBarShowsTheFreeWords) {
+  m_logger->AddVariable("IQ", 1);
+  m_logger->AddVariable("UDC", 1);
+  ASSERT_EQ(m_logger->GetPointsNo(), 600);
+  Single dlg(m_logger.get());
+  std::string opened, bar, typed, bufferSize;
+  Run(dlg, Single::IDD, [&](CWnd* w) {
+    opened = TextOf(w, 14003);
+    bar = BarText(dlg);
+    bufferSize = TextOf(w, 14007);
+    TypeInto(w, 14003, "600");
+    typed = TextOf(w, 14003);
+    ClickControl(w, IDOK);
+  });
+  EXPECT_EQ(opened, "508");
+  EXPECT_EQ(bar, "1 words");
+  EXPECT_EQ(bufferSize, "0400");
+  EXPECT_EQ(typed, "508");
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(m_logger->GetPointsNo(), 508);
+
+  m_logger->GetItems().RemoveAll();
+  Single none(m_logger.get());
+  int stored = 0;
+  Run(none, Single::IDD, [&](CWnd* w) {
+    TypeInto(w, 14003, "70000");
+    stored = none.m_nAcquisitions;
+    ClickControl(w, IDCANCEL);
+  });
+  EXPECT_EQ(stored, 65535);
+}
+
+TEST_F(LoggerVariablesDlgTest, DuplicatesAndUnknownNamesAreRefused) {
+  m_logger->AddVariable("IQ", 1);
+  Single dlg(m_logger.get());
+  int listed = 0;
+  Run(dlg, Single::IDD, [&](CWnd* w) {
+    TypeInto(w, 14001, "IQ");
+    ClickControl(w, 14011);
+    TypeInto(w, 14001, "XYZ");
+    ClickControl(w, 14011);
+    listed = dlg.m_listVariables.GetCount();
+    ClickControl(w, IDCANCEL);
+  });
+  EXPECT_EQ(listed, 1);
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Variable 'IQ' is already selected!", "Cannot find variable XYZ!",
+                                               "Cannot find a variable with name 'XYZ'"}));
+}
+
+TEST_F(LoggerVariablesDlgTest, OkKeepsTheRemainingItemsWithTheirCurvesAndAppendsTheNewOne) {
+  for (const char* name : {"APOS", "IQ", "UDC"}) m_logger->AddVariable(name, 1);
+  m_logger->ChangeSettings(10, CMC_Logger::LOG_TS_S, 1);
+  for (const char* name : {"APOS", "IQ", "UDC"}) m_logger->AddVariable(name, 1);
+  m_logger->GetCurves().GetAt(1)->Add(1.5);
+  m_logger->GetCurves().GetAt(3)->Add(3.5);
+  CCurve* first = m_logger->GetCurves().GetAt(1);
+  Single dlg(m_logger.get());
+  EXPECT_EQ(Run(dlg, Single::IDD,
+                [&](CWnd* w) {
+                  SelectItem(w, 14000, "IQ");
+                  ClickControl(w, 14005);
+                  TypeInto(w, 14001, "TPOS");
+                  ClickControl(w, 14011);
+                  ClickControl(w, 14010);
+                  ClickControl(w, IDOK);
+                }),
+            IDOK);
+  CMC_LoggerItemsArray& items = m_logger->GetItems();
+  ASSERT_EQ(items.GetSize(), 3);
+  EXPECT_EQ(items[0]->m_strName, "APOS");
+  EXPECT_EQ(items[1]->m_strName, "UDC");
+  EXPECT_EQ(items[2]->m_strName, "TPOS");
+  CCurveArray& curves = m_logger->GetCurves();
+  ASSERT_EQ(curves.GetSize(), 4);
+  EXPECT_EQ(curves.GetAt(1), first);
+  EXPECT_EQ(curves.GetAt(2)->GetSize(), 1);
+  EXPECT_EQ(curves.GetAt(2)->GetAt(0), 3.5);
+  EXPECT_EQ(curves.GetAt(3)->GetSize(), 0);
+  EXPECT_EQ(m_logger->GetLogType(), 2);
+}
+
+TEST_F(LoggerVariablesDlgTest, ListAllVariablesTogglesTheNewVariableCombo) {
+  LoggerListAllVariables() = 0;
+  Single dlg(m_logger.get());
+  std::string before, after;
+  Run(dlg, Single::IDD, [&](CWnd* w) {
+    before = ComboTexts(dlg.m_comboNewVariable).front();
+    SelectItem(w, 14001, ">> List all variables <<");
+    PumpMessages();
+    after = ComboTexts(dlg.m_comboNewVariable).front();
+    dlg.m_comboNewVariable.ShowDropDown(FALSE);
+    ClickControl(w, IDCANCEL);
+  });
+  EXPECT_EQ(before, ">> List all variables <<");
+  EXPECT_EQ(after, ">> List main variables <<");
+  LoggerListAllVariables() = 0;
+}
+
+TEST_F(LoggerVariablesDlgTest, MultiAxisTakesOneNamePerApplicationAndStaysOpenOnTooManyAcquisitions) {
+  AxesDocument doc;
+  doc.m_axes.Add(new Axis("X", m_setup.get()));
+  doc.m_axes.Add(new Axis("Y", m_setup.get()));
+  CMC_MultiAxisLogger logger(&doc);
+  logger.RefreshBufferSettings();
+  ASSERT_GT(logger.GetBufferLength(1), 0);
+  Multi dlg(&logger);
+  int listedX = 0;
+  std::string lowered;
+  bool stayed = false;
+  Run(dlg, Multi::IDD, [&](CWnd* w) {
+    EXPECT_EQ(TextOf(w, 14013), "Y");
+    TypeInto(w, 14001, "IQ");
+    ClickControl(w, 14011);
+    ClickControl(w, 14011);
+    SelectItem(w, 14013, "X");
+    ClickControl(w, 14011);
+    listedX = dlg.m_listVariables.GetCount();
+    TypeInto(w, 14003, "65000");
+    ClickControl(w, IDOK);
+    stayed = w->IsWindowVisible() != 0;
+    lowered = TextOf(w, 14003);
+    ClickControl(w, IDOK);
+  });
+  EXPECT_EQ(listedX, 1);
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(lowered, std::to_string(logger.ComputeMaxPoints(logger.GetItems())));
+  ASSERT_EQ(logger.GetItems().GetSize(), 2);
+  EXPECT_EQ(logger.GetItems()[0]->GetCurveName(), "Y::IQ");
+  EXPECT_EQ(logger.GetItems()[1]->GetCurveName(), "X::IQ");
+  EXPECT_EQ(logger.GetPointsNo(), (WORD)std::stoi(lowered));
+  const std::vector<std::string> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], "Variable 'IQ' is already selected!");
+  EXPECT_EQ(boxes[1].substr(0, 31), "Data acquisition buffer overflo");
+}
+
+TEST_F(LoggerVariablesDlgTest, HelpButtonsOpenTheirTopics) {
+  AxesDocument doc;
+  CMC_MultiAxisLogger multi(&doc);
+  CMC_LoggerItem item("APOS", CMC_LoggerItem::ITEM_VARIABLE, -1, 1);
+  Single single(m_logger.get());
+  Multi many(&multi);
+  CScopeSetupDlg setup(m_scope.get());
+  CScopeChannelSelectionDlg signal(m_scope.get(), &item, "Signal Selection");
+  auto help = [](CWnd* w) {
+    ClickControl(w, 9);
+    ClickControl(w, IDCANCEL);
+  };
+  Run(single, Single::IDD, help);
+  Run(many, Multi::IDD, help);
+  Run(setup, CScopeSetupDlg::IDD, help);
+  Run(signal, CScopeChannelSelectionDlg::IDD, help);
+  std::vector<DWORD_PTR> topics;
+  for (const auto& h : Automation::Instance().HelpCalls()) topics.push_back(h.data);
+  EXPECT_EQ(topics, (std::vector<DWORD_PTR>{4102, 4103, 4162, 4161}));
+}
+
+}  // namespace
