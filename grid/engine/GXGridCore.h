@@ -14,7 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
+class CArchive;
 class CCmdUI;
+class CFile;
 class CClientDC;
 class CPrintInfo;
 class CScrollBar;
@@ -323,7 +325,29 @@ class CGXGridCore {
   virtual BOOL OnGridSysKeyUp(UINT, UINT, UINT) { return FALSE; }
   virtual BOOL OnGridSysChar(UINT, UINT, UINT) { return FALSE; }
   virtual BOOL OnGridSysDeadChar(UINT, UINT, UINT) { return FALSE; }
-  // Clipboard and find: the control of an active current cell does the work until the grid's own lands.
+  // ---- clipboard: text and the grid's "Grid Styles" format ----
+  virtual BOOL CopyRanges(const CGXRangeList& list);
+  virtual BOOL WriteTextFormat(CFile& file, const CGXRangeList& list);
+  virtual BOOL WriteInternalFormat(CArchive& ar, const CGXRangeList& list, BOOL bComposed);
+  virtual BOOL CutRanges(const CGXRangeList& list, BOOL bRemoveStyles);
+  virtual BOOL ClearCells(const CGXRangeList& list, BOOL bRemoveStyles);
+  virtual BOOL PasteInternalFormat(CArchive& ar, const CGXRange& target, BOOL bSkipSizeCheck);
+  virtual BOOL PasteTextFormat(const char* pszText, size_t nBytes, const CGXRange& target);
+  virtual BOOL CalcTextBlockSize(const char* pszText, size_t nBytes, ROWCOL& nRows, ROWCOL& nCols);
+  virtual BOOL StoreTextRowCol(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pStyle);
+  // The clipboard must be open already.
+  virtual BOOL PasteFromClipboard(const CGXRange& target);
+  virtual BOOL IsPasteFormatAvailable();
+  virtual BOOL ConfirmPasteSizeMismatch();
+  BOOL CopyTextToClipboard(const CGXRangeList& list);
+  BOOL CopyInternalToClipboard(const CGXRangeList& list, BOOL bComposed);
+  BOOL CopyRange(const CGXRange& range);
+  BOOL CutRange(const CGXRange& range, BOOL bRemoveStyles);
+  // Bits: 0x1/0x2 headers take part, 0x8 text, 0x10 internal, 0x20 composed styles, 0x100 ask on
+  // size mismatch, 0x200/0x400 paste never adds rows/columns.
+  UINT m_nClipboardFlags = 0x38;
+  CString m_strColSep;  // empty: a tab
+  ROWCOL m_nRowsCopied = 0, m_nColsCopied = 0;
   virtual BOOL Copy();
   virtual BOOL Cut();
   virtual BOOL Paste();

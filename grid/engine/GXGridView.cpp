@@ -337,6 +337,7 @@ BOOL CGXGridCore::CreateOleDataSourceProxy(DWORD dwFlags) {
   delete m_pOleDataSourceProxy;
   m_pOleDataSourceProxy = nullptr;
   m_dwDndFlags = dwFlags;
+  m_nClipboardFlags = dwFlags;
   m_bDndFlagsSet = TRUE;
   if (!dwFlags) return TRUE;
   auto* source = new (std::nothrow) COleDataSource;
