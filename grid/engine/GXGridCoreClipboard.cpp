@@ -63,8 +63,11 @@ void DeleteStyles(CObArray* a) {
   delete a;
 }
 
-// Reports the share done; true when the user aborted.
-bool Aborted(CGXOperationProgress& progress, unsigned long long done, unsigned long long total) {
+// Reports the share done; true when the user aborted. Looks at the clock every 256 steps only.
+// Counts a step in `step`.
+bool Aborted(CGXOperationProgress& progress, unsigned long long& step, unsigned long long done,
+             unsigned long long total) {
+  if (++step & 0xFF) return false;
   GXGetProgressSettings().nPercent = (DWORD)std::min<unsigned long long>(100, total ? done * 100 / total : 100);
   BOOL abort = FALSE;
   return progress.CheckAbort(abort) && abort;
@@ -101,7 +104,6 @@ BOOL CGXGridCore::WriteTextFormat(CFile& file, const CGXRangeList& list) {
   const CString sep = m_strColSep.IsEmpty() ? CString("\t") : m_strColSep;
   const unsigned long long total = block.rows * block.cols;
   std::string out;
-  out.reserve(1 << 16);
   unsigned long long done = 0;
   ROWCOL lastRowCells = 0;
   CString text;
@@ -124,11 +126,7 @@ BOOL CGXGridCore::WriteTextFormat(CFile& file, const CGXRangeList& list) {
         out += p[i];
       }
     }
-    if (out.size() >= (1u << 16)) {
-      file.Write(out.data(), (UINT)out.size());
-      out.clear();
-    }
-    return !Aborted(progress, ++done, total);
+    return !Aborted(progress, done, done + 1, total);
   });
   RecycleStyle(style);
   if (!complete) return FALSE;
@@ -162,7 +160,7 @@ BOOL CGXGridCore::WriteInternalFormat(CArchive& ar, const CGXRangeList& list, BO
     } else {
       RecycleStyle(style);
     }
-    return !Aborted(progress, ++i, total);
+    return !Aborted(progress, i, i + 1, total);
   });
   if (!complete) return FALSE;
   CDocument* oldDoc = ar.m_pDocument;
@@ -303,7 +301,7 @@ BOOL CGXGridCore::ClearCells(const CGXRangeList& list, BOOL bRemoveStyles) {
         style->Free();
         ComposeStyleRowCol(r, c, style);
         StoreTextRowCol(r, c, "", 1, style);
-        return !Aborted(progress, ++done, total);
+        return !Aborted(progress, done, done + 1, total);
       });
       RecycleStyle(style);
     } else {
@@ -314,7 +312,7 @@ BOOL CGXGridCore::ClearCells(const CGXRangeList& list, BOOL bRemoveStyles) {
           SetStyleRange(
               CGXRange().SetCellRange(block.rowFrom[ri], block.colFrom[ci], block.rowTo[ri], block.colTo[ci]),
               nullptr, 4);
-          aborted = Aborted(progress, ++done, total);
+          aborted = Aborted(progress, done, done + 1, total);
         }
     }
   } catch (CException* e) {
@@ -494,6 +492,7 @@ BOOL CGXGridCore::PasteTextFormat(const char* text, size_t n, const CGXRange& ta
   auto isSep = [&](char c) { return c && std::memchr(seps.GetString(), c, (size_t)seps.GetLength()) != nullptr; };
   ROWCOL row = target.m_nTop, col = target.m_nLeft, maxCol = col;
   bool failed = false, aborted = false;
+  unsigned long long cells = 0;
   CGXStyle* style = CreateStyle();
   for (size_t i = 0;;) {
     size_t j = i;
@@ -521,7 +520,7 @@ BOOL CGXGridCore::PasteTextFormat(const char* text, size_t n, const CGXRange& ta
       ++col;
     }
     i = j;
-    if (Aborted(progress, i, n)) {
+    if (Aborted(progress, cells, i, n)) {
       failed = aborted = true;
       break;
     }
