@@ -10,6 +10,7 @@
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/WinDefs.h"
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -168,6 +169,9 @@ class CGXGridCore {
   virtual BOOL OnSetFocus(CWnd*) { return FALSE; }
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
   virtual BOOL OnTimer(UINT_PTR) { return FALSE; }
+  // A host window's message for the core; windowDefault is the window's own processing.
+  BOOL RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult,
+                          const std::function<BOOL()>& windowDefault);
   // The keys a cell control passes on: RouteKeyMessage with the control's window.
   virtual BOOL ProcessKeys(CWnd* pMessageWnd, UINT nMessage, UINT nChar, UINT nRepCnt, UINT nFlags);
 
