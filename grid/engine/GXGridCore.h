@@ -360,10 +360,16 @@ class CGXGridCore {
   virtual BOOL CanCut();
   virtual BOOL CanPaste();
   virtual BOOL CanClear();
-  virtual void OnShowFindReplaceDialog(BOOL) {}
-  virtual BOOL FindNext(BOOL) { return FALSE; }
-  virtual void OnFindReplace(CFindReplaceDialog*) {}
-  virtual void OnTextNotFound(LPCTSTR) {}
+  // ---- find and replace in the current cell's column ----
+  virtual BOOL FindText(LPCTSTR pszFind, BOOL bDown, BOOL bCase);
+  virtual void ReplaceText(LPCTSTR pszFind, BOOL bDown, BOOL bCase, LPCTSTR pszReplace);
+  virtual void ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase);
+  virtual void OnTextNotFound(LPCTSTR pszFind);
+  virtual void OnShowFindReplaceDialog(BOOL bFindOnly);
+  virtual void OnFindReplace(CFindReplaceDialog* pDialog);
+  virtual BOOL FindNext(BOOL bInteractive);
+  virtual BOOL FindInRows(ROWCOL nRow, ROWCOL nCol, BOOL bInteractive);
+  ROWCOL m_nFindRow = 0;
   // The last row that shows, at least partly, in the grid area.
   ROWCOL LastRowInView();
   ROWCOL LastColInView();
