@@ -6,6 +6,7 @@
 class CFindReplaceDialog;
 class CGXGridCore;
 class CGXStyle;
+class CWnd;
 
 struct GXFindReplaceState {
   CFindReplaceDialog* pDialog = nullptr;
@@ -23,3 +24,8 @@ struct GXFindReplaceState {
 };
 
 GXFindReplaceState& GXGetFindReplaceState();
+
+// Opens the process's dialog, or brings up the open one of the same kind (another kind is closed).
+void GXShowFindReplaceDialog(BOOL bFindOnly, LPCTSTR pszFind, CWnd* pParent);
+// A grid going away closes its dialog and stops being the owner.
+void GXForgetFindReplaceOwner(CGXGridCore* pGrid);

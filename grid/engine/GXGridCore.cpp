@@ -3,6 +3,7 @@
 
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXOleDataSourceProxy.h"
 #include "grid/engine/GXPrintDevice.h"
@@ -21,6 +22,7 @@ CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, BOOL bIsViewConte
     : m_pDocument(pDocument), m_bIsViewContext(bIsViewContext), m_pGridWnd(pGridWnd) {}
 
 CGXGridCore::~CGXGridCore() {
+  GXForgetFindReplaceOwner(this);
   delete m_pOleDataSourceProxy;
   for (auto& entry : m_ControlMap) delete entry.second;
   m_ControlMap.clear();

@@ -10,11 +10,14 @@
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/WinDefs.h"
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+class CArchive;
 class CCmdUI;
+class CFile;
 class CClientDC;
 class CPrintInfo;
 class CScrollBar;
@@ -169,6 +172,9 @@ class CGXGridCore {
   virtual BOOL OnSetFocus(CWnd*) { return FALSE; }
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
   virtual BOOL OnTimer(UINT_PTR) { return FALSE; }
+  // A host window's message for the core; windowDefault is the window's own processing.
+  BOOL RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult,
+                          const std::function<BOOL()>& windowDefault);
   // The keys a cell control passes on: RouteKeyMessage with the control's window.
   virtual BOOL ProcessKeys(CWnd* pMessageWnd, UINT nMessage, UINT nChar, UINT nRepCnt, UINT nFlags);
 
@@ -363,7 +369,29 @@ class CGXGridCore {
   virtual BOOL OnGridSysKeyUp(UINT, UINT, UINT) { return FALSE; }
   virtual BOOL OnGridSysChar(UINT, UINT, UINT) { return FALSE; }
   virtual BOOL OnGridSysDeadChar(UINT, UINT, UINT) { return FALSE; }
-  // Clipboard and find: the control of an active current cell does the work until the grid's own lands.
+  // ---- clipboard: text and the grid's "Grid Styles" format ----
+  virtual BOOL CopyRanges(const CGXRangeList& list);
+  virtual BOOL WriteTextFormat(CFile& file, const CGXRangeList& list);
+  virtual BOOL WriteInternalFormat(CArchive& ar, const CGXRangeList& list, BOOL bComposed);
+  virtual BOOL CutRanges(const CGXRangeList& list, BOOL bRemoveStyles);
+  virtual BOOL ClearCells(const CGXRangeList& list, BOOL bRemoveStyles);
+  virtual BOOL PasteInternalFormat(CArchive& ar, const CGXRange& target, BOOL bSkipSizeCheck);
+  virtual BOOL PasteTextFormat(const char* pszText, size_t nBytes, const CGXRange& target);
+  virtual BOOL CalcTextBlockSize(const char* pszText, size_t nBytes, ROWCOL& nRows, ROWCOL& nCols);
+  virtual BOOL StoreTextRowCol(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pStyle);
+  // The clipboard must be open already.
+  virtual BOOL PasteFromClipboard(const CGXRange& target);
+  virtual BOOL IsPasteFormatAvailable();
+  virtual BOOL ConfirmPasteSizeMismatch();
+  BOOL CopyTextToClipboard(const CGXRangeList& list);
+  BOOL CopyInternalToClipboard(const CGXRangeList& list, BOOL bComposed);
+  BOOL CopyRange(const CGXRange& range);
+  BOOL CutRange(const CGXRange& range, BOOL bRemoveStyles);
+  // Bits: 0x1/0x2 headers take part, 0x8 text, 0x10 internal, 0x20 composed styles, 0x100 ask on
+  // size mismatch, 0x200/0x400 paste never adds rows/columns.
+  UINT m_nClipboardFlags = 0x38;
+  CString m_strColSep;  // empty: a tab
+  ROWCOL m_nRowsCopied = 0, m_nColsCopied = 0;
   virtual BOOL Copy();
   virtual BOOL Cut();
   virtual BOOL Paste();
@@ -372,10 +400,16 @@ class CGXGridCore {
   virtual BOOL CanCut();
   virtual BOOL CanPaste();
   virtual BOOL CanClear();
-  virtual void OnShowFindReplaceDialog(BOOL) {}
-  virtual BOOL FindNext(BOOL) { return FALSE; }
-  virtual void OnFindReplace(CFindReplaceDialog*) {}
-  virtual void OnTextNotFound(LPCTSTR) {}
+  // ---- find and replace in the current cell's column ----
+  virtual BOOL FindText(LPCTSTR pszFind, BOOL bDown, BOOL bCase);
+  virtual void ReplaceText(LPCTSTR pszFind, BOOL bDown, BOOL bCase, LPCTSTR pszReplace);
+  virtual void ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase);
+  virtual void OnTextNotFound(LPCTSTR pszFind);
+  virtual void OnShowFindReplaceDialog(BOOL bFindOnly);
+  virtual void OnFindReplace(CFindReplaceDialog* pDialog);
+  virtual BOOL FindNext(BOOL bInteractive);
+  virtual BOOL FindInRows(ROWCOL nRow, ROWCOL nCol, BOOL bInteractive);
+  ROWCOL m_nFindRow = 0;
   // The last row that shows, at least partly, in the grid area.
   ROWCOL LastRowInView();
   ROWCOL LastColInView();

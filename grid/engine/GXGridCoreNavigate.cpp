@@ -380,42 +380,6 @@ BOOL CGXGridCore::OnGridSysKeyDown(UINT nChar, UINT, UINT) {
   return TRUE;
 }
 
-// ---- clipboard seams: an active control copies, cuts and pastes its own text ------------------------------------
-
-BOOL CGXGridCore::Copy() {
-  CGXControl* control = GetCurrentCellControl();
-  return control && control->IsActive() && control->Copy();
-}
-
-BOOL CGXGridCore::Cut() {
-  CGXControl* control = GetCurrentCellControl();
-  return control && control->IsActive() && control->Cut();
-}
-
-BOOL CGXGridCore::Paste() {
-  CGXControl* control = GetCurrentCellControl();
-  return control && control->IsActive() && control->Paste();
-}
-
-BOOL CGXGridCore::ClearSelection(BOOL) { return FALSE; }
-
-BOOL CGXGridCore::CanCopy() {
-  CGXControl* control = GetCurrentCellControl();
-  return control && control->IsActive();
-}
-
-BOOL CGXGridCore::CanCut() {
-  CGXControl* control = GetCurrentCellControl();
-  return control && control->IsActive() && control->CanCut();
-}
-
-BOOL CGXGridCore::CanPaste() {
-  CGXControl* control = GetCurrentCellControl();
-  return control && control->IsActive() && control->CanPaste();
-}
-
-BOOL CGXGridCore::CanClear() { return FALSE; }
-
 // ---- mouse -----------------------------------------------------------------------------------------------------
 
 BOOL CGXGridCore::HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,

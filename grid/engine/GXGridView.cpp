@@ -230,77 +230,8 @@ void CGXGridView::OnPaint() {
 }
 
 BOOL CGXGridView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-  LRESULT ignored = 0;
-  LRESULT& result = pResult ? *pResult : ignored;
-  const CPoint pt((short)LOWORD(lParam), (short)HIWORD(lParam));
-  const UINT flags = (UINT)wParam;
-  // The core's answer, else the window's own processing.
-  auto coreFirst = [&](BOOL handled) {
-    if (!handled) return CGXView::OnWndMsg(message, wParam, lParam, pResult);
-    result = 0;
-    return TRUE;
-  };
-  switch (message) {
-    case WM_DESTROY:
-      CGXGridCore::OnDestroy();
-      return CGXView::OnWndMsg(message, wParam, lParam, pResult);
-    case WM_SETCURSOR:
-      if (!CGXGridCore::OnSetCursor(CWnd::FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam)))
-        return CGXView::OnWndMsg(message, wParam, lParam, pResult);
-      result = TRUE;
-      return TRUE;
-    case WM_VSCROLL: return coreFirst(CGXGridCore::OnVScroll(LOWORD(wParam), HIWORD(wParam), nullptr));
-    case WM_HSCROLL: return coreFirst(CGXGridCore::OnHScroll(LOWORD(wParam), HIWORD(wParam), nullptr));
-    case WM_SIZE: return coreFirst(CGXGridCore::OnSize(flags, (short)LOWORD(lParam), (short)HIWORD(lParam)));
-    case WM_MOUSEMOVE: return coreFirst(CGXGridCore::OnMouseMove(flags, pt));
-    case WM_LBUTTONDOWN: return coreFirst(CGXGridCore::OnLButtonDown(flags, pt));
-    case WM_LBUTTONUP: return coreFirst(CGXGridCore::OnLButtonUp(flags, pt));
-    case WM_LBUTTONDBLCLK: return coreFirst(CGXGridCore::OnLButtonDblClk(flags, pt));
-    case WM_RBUTTONDOWN: return coreFirst(CGXGridCore::OnRButtonDown(flags, pt));
-    case WM_RBUTTONUP: return coreFirst(CGXGridCore::OnRButtonUp(flags, pt));
-    case WM_RBUTTONDBLCLK: return coreFirst(CGXGridCore::OnRButtonDblClk(flags, pt));
-    case WM_MBUTTONDOWN: return coreFirst(CGXGridCore::OnMButtonDown(flags, pt));
-    case WM_MBUTTONUP: return coreFirst(CGXGridCore::OnMButtonUp(flags, pt));
-    case WM_MBUTTONDBLCLK: return coreFirst(CGXGridCore::OnMButtonDblClk(flags, pt));
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_CHAR:
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-    case WM_SYSCHAR:
-      return coreFirst(RouteKeyMessage(this, message, (UINT)wParam, LOWORD(lParam), HIWORD(lParam)));
-    case WM_SETFOCUS: {
-      const BOOL r = CGXView::OnWndMsg(message, wParam, lParam, pResult);
-      CGXGridCore::OnSetFocus(CWnd::FromHandle((HWND)wParam));
-      return r;
-    }
-    case WM_SHOWWINDOW: {
-      const BOOL r = CGXView::OnWndMsg(message, wParam, lParam, pResult);
-      CGXGridCore::OnShowWindow((BOOL)wParam, (UINT)lParam);
-      return r;
-    }
-    case WM_CANCELMODE:
-      CGXGridCore::OnCancelMode();
-      return CGXView::OnWndMsg(message, wParam, lParam, pResult);
-    case WM_MOUSEACTIVATE: {
-      int answer = 0;
-      if (!CGXGridCore::OnMouseActivate(CWnd::FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam), answer))
-        return CGXView::OnWndMsg(message, wParam, lParam, pResult);
-      result = answer;
-      return TRUE;
-    }
-    case WM_SETTINGCHANGE:
-      CGXGridCore::OnSettingChange((UINT)wParam, (LPCTSTR)lParam);
-      return CGXView::OnWndMsg(message, wParam, lParam, pResult);
-    case WM_TIMER:
-      CGXGridCore::OnTimer((UINT_PTR)wParam);
-      return CGXView::OnWndMsg(message, wParam, lParam, pResult);
-    case WM_SYSCOLORCHANGE:
-      CGXGridCore::OnSysColorChange();
-      return CGXView::OnWndMsg(message, wParam, lParam, pResult);
-    default:
-      return CGXView::OnWndMsg(message, wParam, lParam, pResult);
-  }
+  return RouteWindowMessage(message, wParam, lParam, pResult,
+                            [&] { return CGXView::OnWndMsg(message, wParam, lParam, pResult); });
 }
 
 void CGXGridView::OnUpdateEditCopy(CCmdUI* pCmdUI) { pCmdUI->Enable(CanCopy()); }
@@ -337,6 +268,7 @@ BOOL CGXGridCore::CreateOleDataSourceProxy(DWORD dwFlags) {
   delete m_pOleDataSourceProxy;
   m_pOleDataSourceProxy = nullptr;
   m_dwDndFlags = dwFlags;
+  m_nClipboardFlags = dwFlags;
   m_bDndFlagsSet = TRUE;
   if (!dwFlags) return TRUE;
   auto* source = new (std::nothrow) COleDataSource;

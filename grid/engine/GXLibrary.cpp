@@ -3,6 +3,7 @@
 
 #include "grid/controls/GXStatic.h"
 #include "grid/engine/GXDrawUtils.h"
+#include "grid/engine/GXGridWnd.h"
 #include "grid/engine/GXLocale.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Exception.h"
@@ -113,8 +114,8 @@ void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   for (UINT id : {51011u, 51012u, 51013u, 51022u}) pStylesMap->AddUserAttribute(id);
 }
 
-void CGXControlFactory::RegisterWndClasses(HINSTANCE) {}
-void CGXControlFactory::UnregisterWndClasses(HINSTANCE) {}
+void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::RegisterClass(hInstance); }
+void CGXControlFactory::UnregisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::UnregisterClass(hInstance); }
 
 // ---- start-up -------------------------------------------------------------------------------------------------
 

@@ -14,8 +14,9 @@ CSharedFile::CSharedFile(UINT allocFlags, UINT growBytes)
 CSharedFile::~CSharedFile() { Close(); }
 
 void CSharedFile::Close() {
-  if (m_hMem) GlobalFree(m_hMem);
+  if (m_hMem && m_bAllowGrow) GlobalFree(m_hMem);  // a borrowed block stays its owner's
   m_hMem = nullptr;
+  m_bAllowGrow = TRUE;
   m_nFileSize = m_nPosition = 0;
 }
 

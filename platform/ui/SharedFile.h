@@ -12,7 +12,8 @@ class CSharedFile : public CFile {
 
   // Hands the block to the caller (the file is empty afterwards); null when nothing was written.
   HGLOBAL Detach();
-  // Reads from (and, when allowed, writes into and grows) the caller's block; the file owns it.
+  // Reads from the caller's block. With bAllowGrow the file may grow it and owns it; without, it only
+  // borrows it and never frees it.
   void SetHandle(HGLOBAL hGlobal, BOOL bAllowGrow = TRUE);
 
   UINT Read(void* buf, UINT count) override;

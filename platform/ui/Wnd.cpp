@@ -72,6 +72,8 @@ LRESULT AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+WNDPROC AfxGetAfxWndProc() { return AfxWndProc; }
+
 // ---- Construction, handles ----------------------------------------------------------------------
 
 const CWnd CWnd::wndTop(HWND_TOP);

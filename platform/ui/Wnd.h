@@ -360,6 +360,8 @@ class CWnd : public CCmdTarget, public CDrawSurfaceProvider {
 
 // The window procedure of every window a CWnd is attached to.
 LRESULT AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+// The framework's window procedure, for windows that hand themselves over to it.
+WNDPROC AfxGetAfxWndProc();
 // Registers (once) a class with these attributes and returns its name, "Afx:…".
 // The tooltip control of the calling thread (made on first use); null when it cannot be made.
 class CToolTipCtrl;

@@ -360,6 +360,8 @@ TEST(GridPlatform, SharedFileVersionAndLocale) {
   char buf[4] = {};
   EXPECT_EQ(reader.Read(buf, 3), 3u);
   EXPECT_STREQ(buf, "xxx");
+  reader.Close();  // borrowed: the block stays
+  EXPECT_EQ(GlobalFree(h), nullptr);
 
   const DWORD v = GetVersion();
   EXPECT_GE(v & 0xFF, 4u);

@@ -1,0 +1,210 @@
+// Find and replace in the current cell's column, driven by the process's one find/replace dialog.
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXFindReplaceState.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXOperationProgress.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/Module.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/Wnd.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+namespace {
+
+CString LoadText(UINT id) {
+  std::string s;
+  return LoadStringResource(id, s) ? CString(s) : CString();
+}
+
+void StoreSearch(LPCTSTR pszFind, BOOL bDown, BOOL bCase) {
+  GXFindReplaceState& state = GXGetFindReplaceState();
+  state.strFind = pszFind ? pszFind : "";
+  state.bCase = bCase;
+  state.bNext = bDown;
+  std::string upper = state.strFind.str();
+  if (!bCase)
+    for (char& c : upper) c = (char)std::toupper((unsigned char)c);
+  state.strFindUpper = CString(upper);
+}
+
+// Reports progress when due; true when the user aborted.
+bool RowAborted(CGXOperationProgress& progress, unsigned long long& counter, ROWCOL denominator) {
+  counter += 100;
+  GXGetProgressSettings().nPercent = (DWORD)std::min<unsigned long long>(100, counter / std::max<ROWCOL>(1, denominator));
+  BOOL abort = FALSE;
+  return progress.CheckAbort(abort) && abort;
+}
+
+}  // namespace
+
+void GXShowFindReplaceDialog(BOOL bFindOnly, LPCTSTR pszFind, CWnd* pParent) {
+  GXFindReplaceState& state = GXGetFindReplaceState();
+  if (state.pDialog) {
+    if (state.bFindOnly == bFindOnly) {
+      state.pDialog->SetActiveWindow();
+      state.pDialog->ShowWindow(SW_SHOW);
+      return;
+    }
+    state.pDialog->SendMessage(WM_CLOSE);
+    state.pDialog = nullptr;
+  }
+  auto* dialog = new CFindReplaceDialog;
+  DWORD flags = FR_HIDEWHOLEWORD;
+  if (state.bNext) flags |= FR_DOWN;
+  if (state.bCase) flags |= FR_MATCHCASE;
+  if (!dialog->Create(bFindOnly, pszFind, state.strReplace, flags, pParent)) {
+    delete dialog;
+    return;
+  }
+  state.pDialog = dialog;
+  state.bFindOnly = bFindOnly;
+}
+
+void GXForgetFindReplaceOwner(CGXGridCore* pGrid) {
+  GXFindReplaceState& state = GXGetFindReplaceState();
+  if (state.pGrid != pGrid) return;
+  if (state.pDialog && state.pDialog->GetSafeHwnd()) state.pDialog->SendMessage(WM_CLOSE);
+  state.pDialog = nullptr;
+  state.pGrid = nullptr;
+}
+
+void CGXGridCore::OnTextNotFound(LPCTSTR) { ::MessageBeep(0); }
+
+void CGXGridCore::OnShowFindReplaceDialog(BOOL bFindOnly) {
+  if (!GetRowCount() || !GetColCount()) return;
+  GXFindReplaceState& state = GXGetFindReplaceState();
+  state.pGrid = this;
+  ROWCOL row, col;
+  if (!GetCurrentCell(row, col)) {
+    SetCurrentCell(std::min(GetTopRow(), GetRowCount()), std::min(GetLeftCol(), GetColCount()));
+  } else {
+    ScrollCellIntoView(row, col);
+  }
+  CString text;
+  CGXControl* control = GetCurrentCellControl();
+  if (control) control->GetSelectedText(text);
+  if (text.IsEmpty()) text = state.strFind;
+  GXShowFindReplaceDialog(bFindOnly, text, m_pGridWnd);
+}
+
+void CGXGridCore::OnFindReplace(CFindReplaceDialog* pDialog) {
+  GXFindReplaceState& state = GXGetFindReplaceState();
+  if (state.pGrid && state.pGrid != this) return state.pGrid->OnFindReplace(pDialog);
+  if (!pDialog) return;
+  const CString find = pDialog->GetFindString();
+  if (pDialog->IsTerminating()) {
+    state.pDialog = nullptr;
+  } else if (pDialog->FindNext()) {
+    FindText(find, pDialog->SearchDown(), pDialog->MatchCase());
+  } else if (pDialog->ReplaceCurrent()) {
+    ReplaceText(find, pDialog->SearchDown(), pDialog->MatchCase(), pDialog->GetReplaceString());
+  } else if (pDialog->ReplaceAll()) {
+    state.bTransaction = TRUE;
+    ReplaceAll(find, pDialog->GetReplaceString(), pDialog->MatchCase());
+  }
+}
+
+BOOL CGXGridCore::FindText(LPCTSTR pszFind, BOOL bDown, BOOL bCase) {
+  if (!GetRowCount() || !GetColCount()) return FALSE;
+  StoreSearch(pszFind, bDown, bCase);
+  return FindNext(TRUE);
+}
+
+BOOL CGXGridCore::FindNext(BOOL bInteractive) {
+  ROWCOL row, col;
+  if (!GetCurrentCell(row, col)) return FALSE;
+  GXFindReplaceState& state = GXGetFindReplaceState();
+  CGXOperationProgress progress;
+  m_nFindRow = row;
+  CGXControl* control = GetCurrentCellControl();
+  BOOL found = control && control->FindText(state, row, col, FALSE, TRUE);
+  if (!found) found = FindInRows(row, col, bInteractive);
+  if (!found && bInteractive) OnTextNotFound(state.strFind);
+  return found;
+}
+
+BOOL CGXGridCore::FindInRows(ROWCOL nRow, ROWCOL nCol, BOOL bInteractive) {
+  GXFindReplaceState& state = GXGetFindReplaceState();
+  const ROWCOL rows = GetRowCount();
+  CGXOperationProgress progress;
+  progress.SetStatusText("Searching values ...");
+  const ROWCOL denominator = state.bNext ? (rows > nRow ? rows - nRow : 0) : nRow;
+  unsigned long long counter = 0;
+  CGXStyle* style = CreateStyle();
+  BOOL found = FALSE;
+  // Never wraps: row 0 upwards and the row after the last end the search.
+  for (ROWCOL row = state.bNext ? nRow + 1 : nRow - 1; row >= 1 && row <= rows; row = state.bNext ? row + 1 : row - 1) {
+    if (RowAborted(progress, counter, denominator)) break;
+    style->Free();
+    ComposeStyleRowCol(row, nCol, style);
+    CGXControl* control = GetRegisteredControl(style->GetControl());
+    state.pStyle = style;
+    found = control && control->FindText(state, row, nCol, TRUE, bInteractive);
+    state.pStyle = nullptr;
+    if (found) break;
+  }
+  RecycleStyle(style);
+  return found;
+}
+
+void CGXGridCore::ReplaceText(LPCTSTR pszFind, BOOL bDown, BOOL bCase, LPCTSTR pszReplace) {
+  ROWCOL row, col;
+  if (!GetRowCount() || !GetColCount() || !GetCurrentCell(row, col)) return;
+  StoreSearch(pszFind, bDown, bCase);
+  GXFindReplaceState& state = GXGetFindReplaceState();
+  state.strReplace = pszReplace ? pszReplace : "";
+  CGXOperationProgress progress;
+  m_nFindRow = row;
+  CGXControl* control = GetCurrentCellControl();
+  BOOL found = FALSE;
+  if (control && control->FindText(state, row, col, TRUE, FALSE)) {
+    control->ReplaceSelectedText(state.strReplace);
+    control = GetCurrentCellControl();
+    found = control && control->FindText(state, row, col, TRUE, FALSE) && control->FindText(state, row, col, TRUE, TRUE);
+  }
+  if (!found) found = FindInRows(row, col, TRUE);
+  if (!found) OnTextNotFound(state.strFind);
+}
+
+void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
+  ROWCOL row, col;
+  if (!GetRowCount() || !GetColCount() || !GetCurrentCell(row, col)) return;
+  StoreSearch(pszFind, TRUE, bCase);
+  GXFindReplaceState& state = GXGetFindReplaceState();
+  state.strReplace = pszReplace ? pszReplace : "";
+  CGXOperationProgress progress;
+  progress.SetStatusText("Replacing values ...");
+  GXProgressSettings& settings = GXGetProgressSettings();
+  const DWORD oldDepth = settings.nDisplayDepth;
+  settings.nDisplayDepth = (DWORD)settings.nLevel;
+  settings.bOfferRollback = TRUE;
+  if (state.bTransaction) BeginTrans(LoadText(52307));
+  m_nFindRow = row;
+  settings.bAbortConfirmed = settings.bRollbackRequested = FALSE;
+  const ROWCOL rows = GetRowCount();
+  unsigned long long counter = 0;
+  bool aborted = false, replaced = false;
+  CGXStyle* style = CreateStyle();
+  for (ROWCOL r = row; r <= rows && r != 0; ++r) {
+    if (RowAborted(progress, counter, rows - row + 1)) {
+      aborted = true;
+      break;
+    }
+    style->Free();
+    ComposeStyleRowCol(r, col, style);
+    CGXControl* control = GetRegisteredControl(style->GetControl());
+    state.pStyle = style;
+    if (control && control->ReplaceAll(state, r, col)) replaced = true;
+    state.pStyle = nullptr;
+  }
+  RecycleStyle(style);
+  settings.nPercent = 0xFFFFFFFF;
+  settings.nDisplayDepth = oldDepth;
+  if (!aborted && !replaced) OnTextNotFound(state.strFind);
+  if (!state.bTransaction) return;
+  if (aborted && settings.bRollbackRequested) Rollback();
+  else CommitTrans();
+}

@@ -1,0 +1,171 @@
+// The grid in a child window: the window class with its creating procedure, and the window's messages
+// handed to the grid core.
+#include "grid/engine/GXGridWnd.h"
+
+#include "grid/engine/GXDrawUtils.h"
+#include "grid/engine/GXGridView.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Module.h"
+#include "platform/gdi/DC.h"
+#include "platform/ui/Window.h"
+
+#include <map>
+
+namespace {
+
+const char kClassName[] = "ZAZAzedAze";
+const UINT g_nFindReplaceMsg = ::RegisterWindowMessage("commdlg_FindReplace");
+
+// Grids the class procedure made: only these delete themselves.
+std::map<CGXGridWnd*, WORD>& SelfCreated() {
+  static std::map<CGXGridWnd*, WORD> map;
+  return map;
+}
+
+}  // namespace
+
+IMPLEMENT_DYNCREATE(CGXGridWnd, CWnd)
+
+CGXGridWnd::CGXGridWnd() {
+  m_pGridWnd = this;
+  CGXGridCore::m_pDocument = nullptr;
+  m_bIsViewContext = FALSE;
+}
+
+CGXGridWnd::~CGXGridWnd() { SelfCreated().erase(this); }
+
+LPCTSTR CGXGridWnd::RegisterClass(HINSTANCE hInstance) {
+  WNDCLASS wc{};
+  if (!::GetClassInfo(hInstance, kClassName, &wc)) {
+    wc = WNDCLASS{};
+    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
+    wc.lpfnWndProc = ClassWndProc;
+    wc.hInstance = hInstance;
+    wc.lpszClassName = kClassName;
+    if (!::RegisterClass(&wc)) AfxThrowResourceException();
+  }
+  return kClassName;
+}
+
+void CGXGridWnd::UnregisterClass(HINSTANCE hInstance) { ::UnregisterClass(kClassName, hInstance); }
+
+LRESULT CGXGridWnd::ClassWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // A window a program's object subclassed already has its grid: this is only its default processing.
+  if (CWnd::FromHandlePermanent(hWnd)) return ::DefWindowProc(hWnd, message, wParam, lParam);
+  auto* grid = new CGXGridWnd;
+  grid->Attach(hWnd);
+  SelfCreated()[grid] = 1;
+  // From now on the framework's procedure routes; unhandled messages go to the default procedure.
+  grid->m_pfnSuper = nullptr;
+  ::SetWindowLongPtr(hWnd, GWLP_WNDPROC, (LONG_PTR)AfxGetAfxWndProc());
+  // A template grid works without program code: it initialises once its window exists.
+  const bool creating = message == WM_NCCREATE || message == WM_CREATE;
+  grid->m_bInitializeOnCreate = creating;
+  const LRESULT result = ::CallWindowProc(AfxGetAfxWndProc(), hWnd, message, wParam, lParam);
+  if (!creating && !grid->IsInitialized()) grid->Initialize();
+  return result;
+}
+
+void CGXGridWnd::PostNcDestroy() {
+  auto it = SelfCreated().find(this);
+  if (it == SelfCreated().end()) return;
+  SelfCreated().erase(it);
+  delete this;
+}
+
+CScrollBar* CGXGridWnd::GetScrollBarCtrl(int nBar) const {
+  if (CScrollBar* bar = CGXGridCore::GetScrollBarCtrl(nBar)) return bar;
+  return CWnd::GetScrollBarCtrl(nBar);
+}
+
+BOOL CGXGridWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+  return CGXGridCore::OnCommand(wParam, lParam) ? TRUE : CWnd::OnCommand(wParam, lParam);
+}
+
+BOOL CGXGridWnd::PreTranslateMessage(MSG* pMsg) {
+  return CGXGridCore::PreTranslateMessage(pMsg) ? TRUE : CWnd::PreTranslateMessage(pMsg);
+}
+
+void CGXGridWnd::OnPaint() {
+  CPaintDC dc(this);
+  if (!m_bInitialized) {
+    // Not ready yet: the window's colour, no exception from inside a paint.
+    CRect client;
+    GetClientRect(&client);
+    dc.FillSolidRect(&client, ::GetSysColor(COLOR_WINDOW));
+    return;
+  }
+  PrepareDC(&dc, nullptr);
+  OnGridDraw(&dc);
+}
+
+void CGXGridWnd::DrawFrameInParent() {
+  CWnd* parent = GetParent();
+  if (!parent || !(m_bDrawFrame || (GetStyle() & 0x200))) return;
+  CRect rect;
+  GetWindowRect(&rect);
+  parent->ScreenToClient(&rect);
+  rect.left -= 2, rect.top -= 2, rect.right += 3, rect.bottom += 3;
+  CClientDC dc(parent);
+  GXDrawButtonFrame(&dc, rect, TRUE, TRUE);
+}
+
+BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  LRESULT ignored = 0;
+  LRESULT& result = pResult ? *pResult : ignored;
+  auto windowDefault = [&] { return CWnd::OnWndMsg(message, wParam, lParam, pResult); };
+  switch (message) {
+    case WM_CREATE: {
+      const BOOL r = windowDefault();
+      if (m_bInitializeOnCreate && !m_bInitialized) Initialize();
+      m_bInitializeOnCreate = FALSE;
+      return r;
+    }
+    case WM_LBUTTONDOWN: {
+      // A click moves the focus from another control of the dialog first.
+      HWND focus = ::GetFocus();
+      if (focus != m_hWnd && !::IsChild(m_hWnd, focus)) SetFocus();
+      return RouteWindowMessage(message, wParam, lParam, pResult, windowDefault);
+    }
+    case WM_GETDLGCODE: {
+      const UINT code = (UINT)Default();
+      UINT answer = code;
+      result = CGXGridCore::OnGetDlgCode(code, answer) ? answer : code;
+      return TRUE;
+    }
+    case WM_KILLFOCUS:
+      result = Default();
+      CGXGridCore::OnKillFocus(CWnd::FromHandle((HWND)wParam));
+      return TRUE;
+    case WM_NCPAINT:
+      result = Default();
+      DrawFrameInParent();
+      return TRUE;
+    case GX_WM_RECORD_NAVIGATE:
+      SetFocus();
+      OnRecordNavigate((int)wParam, (LONG)lParam);
+      result = 0;
+      return TRUE;
+    case GX_WM_SHEETNAME_EDITABLE:
+      result = IsSheetNameEditable();
+      return TRUE;
+    case GX_WM_SHEETNAME_CHANGED:
+      result = 0;
+      return TRUE;
+    case GX_WM_SHEET_SWITCH:
+      result = CanSwitchSheet((BOOL)wParam) > 0 ? 0 : 1;
+      return TRUE;
+    case GX_WM_LAYOUT_LOCK:
+      m_nLayoutLock = (int)wParam;
+      if (wParam == 0) Invalidate();
+      result = 0;
+      return TRUE;
+    default:
+      if (message == g_nFindReplaceMsg) {
+        OnFindReplace(reinterpret_cast<CFindReplaceDialog*>(lParam));
+        result = 0;
+        return TRUE;
+      }
+      return RouteWindowMessage(message, wParam, lParam, pResult, windowDefault);
+  }
+}

@@ -1,0 +1,127 @@
+// The grid in a child window: a grid made by its window class, a grid a program makes, focus on a
+// click, the frame in the parent, and a block copied from a child-window grid.
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/core/Automation.h"
+#include "platform/core/Module.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowPaint.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class GridWnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GXStartGridLibrary();
+    Automation::Instance().Reset();
+    ResetClipboard();
+    parent.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1)), "", WS_POPUP | WS_VISIBLE,
+                    CRect(0, 0, 300, 200), nullptr, 0);
+  }
+  void TearDown() override {
+    parent.DestroyWindow();
+    ResetClipboard();
+  }
+  HWND MakeChild(DWORD style, const char* cls = "ZAZAzedAze") {
+    return ::CreateWindowEx(0, cls, "", WS_CHILD | WS_VISIBLE | style, 20, 20, 200, 120, parent.m_hWnd, (HMENU)7,
+                            AfxGetInstanceHandle(), nullptr);
+  }
+  CWnd parent;
+};
+
+}  // namespace
+
+TEST_F(GridWnd, TemplateGridWorksAndDeletesItselfOnce) {
+  WNDCLASS wc{};
+  ASSERT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), "ZAZAzedAze", &wc));
+  EXPECT_EQ(wc.style, 0x4008u);
+  HWND h = MakeChild(0);
+  ASSERT_TRUE(h);
+  auto* grid = dynamic_cast<CGXGridWnd*>(CWnd::FromHandlePermanent(h));
+  ASSERT_TRUE(grid);
+  EXPECT_TRUE(grid->IsInitialized());
+  grid->GetParam()->GetData()->SetRowCount(5);
+  grid->GetParam()->GetData()->SetColCount(3);
+  ::PumpMessages();
+  EXPECT_NE(GetWindowPixel(h, POINT{2, 2}), RGB(255, 255, 255));  // the header's face
+  // Typed text reaches the grid through the framework's procedure.
+  EXPECT_EQ((WNDPROC)::GetWindowLongPtr(h, GWLP_WNDPROC), AfxGetAfxWndProc());
+  ::DestroyWindow(h);  // ASan reports a second delete or a leak
+  EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
+}
+
+TEST_F(GridWnd, ProgramGridSurvivesItsWindow) {
+  {
+    CGXGridWnd grid;
+    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+                            CRect(0, 0, 100, 80), &parent, 3));
+    EXPECT_FALSE(grid.IsInitialized());  // the program calls Initialize
+    ::UpdateWindow(grid.m_hWnd);        // a paint before that throws nothing
+    ASSERT_TRUE(grid.Initialize());
+    grid.DestroyWindow();
+    EXPECT_TRUE(grid.IsInitialized());
+  }
+  EXPECT_TRUE(Automation::Instance().MessageBoxes().empty());
+}
+
+TEST_F(GridWnd, ClickTakesTheFocusFromAnotherControl) {
+  HWND edit = ::CreateWindowEx(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 150, 80, 20, parent.m_hWnd, (HMENU)8,
+                               AfxGetInstanceHandle(), nullptr);
+  HWND h = MakeChild(0);
+  ::SetFocus(edit);
+  ASSERT_EQ(::GetFocus(), edit);
+  ::SendMessage(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 60));
+  ::SendMessage(h, WM_LBUTTONUP, 0, MAKELPARAM(100, 60));
+  EXPECT_EQ(::GetFocus(), h);
+  ::DestroyWindow(h);
+}
+
+TEST_F(GridWnd, FrameInTheParentAfterNonClientPaints) {
+  HWND plain = MakeChild(0);
+  ::SendMessage(plain, WM_NCPAINT, 1, 0);
+  const COLORREF background = GetWindowPixel(parent.m_hWnd, POINT{18, 60});
+  ::DestroyWindow(plain);
+  HWND framed = MakeChild(0x200);
+  for (int i = 0; i < 2; ++i) {
+    ::SendMessage(framed, WM_NCPAINT, 1, 0);
+    EXPECT_NE(GetWindowPixel(parent.m_hWnd, POINT{18, 60}), background);   // 2 left
+    EXPECT_NE(GetWindowPixel(parent.m_hWnd, POINT{222, 60}), background);  // 3 right
+    EXPECT_EQ(GetWindowPixel(parent.m_hWnd, POINT{17, 60}), background);
+    EXPECT_EQ(GetWindowPixel(parent.m_hWnd, POINT{223, 60}), background);
+  }
+  ::DestroyWindow(framed);
+}
+
+TEST_F(GridWnd, BlockFromADialogGridPastesIntoAnother) {
+  auto* source = dynamic_cast<CGXGridWnd*>(CWnd::FromHandlePermanent(MakeChild(0)));
+  auto* target = dynamic_cast<CGXGridWnd*>(CWnd::FromHandlePermanent(MakeChild(0)));
+  ASSERT_TRUE(source && target);
+  for (CGXGridWnd* g : {source, target}) {
+    g->GetParam()->GetData()->SetRowCount(4);
+    g->GetParam()->GetData()->SetColCount(4);
+  }
+  const char* values[] = {"a", "b", "c", "d"};
+  for (int i = 0; i < 4; ++i) {
+    CGXStyle s;
+    s.SetValue(values[i]).SetTextColor(RGB(0, 128, 0));
+    source->GetParam()->GetData()->StoreStyleAt(1 + i / 2, 1 + i % 2, &s, 0, 0);
+  }
+  source->SetCurrentCell(1, 1);
+  source->SelectRange(CGXRange().SetCellRange(1, 1, 2, 2), TRUE, FALSE);
+  ASSERT_TRUE(source->Copy());
+  target->SetCurrentCell(3, 3);
+  ASSERT_TRUE(target->Paste());
+  for (int i = 0; i < 4; ++i) {
+    CGXStyle got;
+    ASSERT_TRUE(target->GetStyleRowCol(3 + i / 2, 3 + i % 2, got, 2));
+    EXPECT_EQ(got.GetValue(), values[i]);
+    EXPECT_EQ(got.GetTextColor(), RGB(0, 128, 0));
+  }
+  ::DestroyWindow(source->m_hWnd);
+  ::DestroyWindow(target->m_hWnd);
+}
