@@ -221,3 +221,10 @@ TEST_F(EditCtrl, ALogOnAnotherThreadAndAnEditorHereKeepTheirOwnTextsAndUndo) {
   EXPECT_EQ(AllText(w.edit), "start\r\n");
   EXPECT_EQ(w.edit.m_nUndoPos, 0);
 }
+
+TEST(EditorLibrary, LoadingRegistersTheFindMessageAndInitialisesOle) {
+  // Nothing here has asked for either: the library did when it was loaded.
+  EXPECT_GE(OleInitializationCount(), 1);
+  EXPECT_GE(SECEditCoreBase::FindReplaceMessage(), 0xC000u);
+  EXPECT_EQ(SECEditCoreBase::FindReplaceMessage(), RegisterWindowMessage("commdlg_FindReplace"));
+}
