@@ -343,7 +343,9 @@ TEST_F(EditFind, TheDialogOpensAtTheFrameTopUnlessItWouldCoverTheCaretRow) {
                      : std::string(c.want) == "bottom" ? c.frameBottom - 2 * w.m_nLineHeight - h
                                                        : cyMax - h;
     EXPECT_EQ(rc.top, want) << c.want;
-    if (std::string(c.want) == "top") EXPECT_LT(rc.bottom, (c.caretLine - 1) * w.m_nLineHeight);
+    if (std::string(c.want) == "top") {
+      EXPECT_LT(rc.bottom, (c.caretLine - 1) * w.m_nLineHeight);
+    }
     w.m_pFindDlg->SendMessage(WM_COMMAND, IDCANCEL);
     UA::Pump();
     EXPECT_EQ(w.m_pFindDlg, nullptr);
