@@ -66,7 +66,11 @@ int SECEditCoreBase::InitView() {
   SetEditFont(&lf);
   CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
   CoreSetScrollRange(SB_HORZ, 0, SECEDIT_MAX_LINE, TRUE);
-  if (!m_hAccel) m_hAccel = LoadAccelerators(AfxGetResourceHandle(), MAKEINTRESOURCE(IDR_SECEDIT_ACCEL));
+  if (!m_hAccel) {
+    // The key table lives in the editor's own module, which need not be the application's resource module.
+    LPCSTR accel = MAKEINTRESOURCE(IDR_SECEDIT_ACCEL);
+    m_hAccel = LoadAccelerators(AfxFindResourceHandle(accel, RT_ACCELERATOR), accel);
+  }
   CoreSetScrollPos(SB_VERT, m_nCurLine - 1, TRUE);
   if (m_pWnd->GetSafeHwnd()) m_pWnd->GetClientRect(&m_rcClient);  // the scroll bars take their room
   return 0;

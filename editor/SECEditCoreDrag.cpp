@@ -14,11 +14,28 @@ namespace {
 const char kMarker[] = "*SECEdit Column Block*";
 const int kMarkerLength = 22;
 
-// The editor whose drag is in progress (one per process), so a drop can tell a move inside it.
+// The process's drag state: the editor whose drag is in progress, so a drop can tell a move inside it.
+struct SEC_DND_STATE {
+  SECEditCoreBase* pSource = nullptr;
+};
+SEC_DND_STATE* g_pDndState = nullptr;  // made on first use, destroyed when the library goes
+
 SECEditCoreBase*& DragSource() {
-  static SECEditCoreBase* source = nullptr;
-  return source;
+  if (!g_pDndState) g_pDndState = new SEC_DND_STATE;
+  return g_pDndState->pSource;
 }
+
+// Loading the library registers the find dialogs' message and initialises OLE; unloading destroys the drag
+// state and uninitialises OLE when its initialisation succeeded.
+struct EditorLibrary {
+  BOOL bOleInit;
+  EditorLibrary() : bOleInit(OleInitialize(nullptr)) { SECEditCoreBase::FindReplaceMessage(); }
+  ~EditorLibrary() {
+    delete g_pDndState;
+    g_pDndState = nullptr;
+    if (bOleInit) OleUninitialize();
+  }
+} g_editorLibrary;
 
 }  // namespace
 

@@ -82,6 +82,9 @@ UiPumpHooks g_pumpHooks;
 
 namespace ui {
 
+// Not a window message: a call that UiCallOnWindowThread hands to the owner thread.
+constexpr UINT kCallOnOwner = 0x7FFF0001u;
+
 void ProcessSentMessages(ThreadQueue* q) {
   for (;;) {
     SentMessage* s;
@@ -94,7 +97,8 @@ void ProcessSentMessages(ThreadQueue* q) {
     q->sendDepth++;
     LRESULT r = 0;
     try {
-      r = Deliver(s->hwnd, s->message, s->wParam, s->lParam);
+      r = s->message == kCallOnOwner ? (*(const std::function<LRESULT()>*)s->lParam)()
+                                     : Deliver(s->hwnd, s->message, s->wParam, s->lParam);
     } catch (...) {
       r = 0;
     }
@@ -167,6 +171,12 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     me->cv.wait(lk);
   }
   return sm.result;
+}
+
+LRESULT UiCallOnWindowThread(HWND hwnd, const std::function<LRESULT()>& fn) {
+  if (!IsWindow(hwnd)) return 0;
+  if (hwnd->queue == CurrentQueue()) return fn();
+  return SendMessage(hwnd, ui::kCallOnOwner, 0, (LPARAM)&fn);
 }
 
 BOOL SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,8 @@
 
 #include "platform/ui/WinDefs.h"
 
+#include <functional>
+
 // ---- Sending and posting ------------------------------------------------------------------------
 // Across threads SendMessage waits for the owner thread, handling messages sent to its own
 // thread meanwhile. A window that is gone answers 0.
@@ -14,6 +16,9 @@ BOOL PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 BOOL InSendMessage();
 DWORD UiCurrentThreadId();
+// Runs `fn` on the thread that owns the window, as a message sent to it would run (at once on that thread), and
+// returns its result; 0 when the window is gone. Painting and reading a window's pixels belong to its owner.
+LRESULT UiCallOnWindowThread(HWND hwnd, const std::function<LRESULT()>& fn);
 
 // ---- Retrieving ---------------------------------------------------------------------------------
 // Order as Win32: sent messages, posted messages, WM_QUIT, input, WM_PAINT, WM_TIMER.

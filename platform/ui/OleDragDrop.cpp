@@ -7,6 +7,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/Wnd.h"
 
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -221,8 +222,20 @@ const char* TrackerClass() {
 
 }  // namespace
 
-BOOL OleInitialize(void*) { return TRUE; }
-void OleUninitialize() {}
+namespace {
+std::atomic<LONG> g_oleInits{0};
+}  // namespace
+
+BOOL OleInitialize(void*) {
+  ++g_oleInits;
+  return TRUE;
+}
+void OleUninitialize() {
+  LONG n = g_oleInits.load();
+  while (n > 0 && !g_oleInits.compare_exchange_weak(n, n - 1)) {
+  }
+}
+LONG OleInitializationCount() { return g_oleInits.load(); }
 BOOL AfxOleInit() { return TRUE; }
 
 // ---- Data ---------------------------------------------------------------------------------------------------

@@ -31,6 +31,8 @@ typedef FORMATETC* LPFORMATETC;
 
 BOOL OleInitialize(void* reserved);
 void OleUninitialize();
+// Initialisations not yet undone by OleUninitialize.
+LONG OleInitializationCount();
 BOOL AfxOleInit();
 
 class COleDataSource;

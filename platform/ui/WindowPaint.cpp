@@ -408,6 +408,8 @@ HDC GetWindowDC(HWND hwnd) {
 int ReleaseDC(HWND, HDC hdc) { return FreeHandleDC(hdc) ? 1 : 0; }
 
 COLORREF GetWindowPixel(HWND hwnd, POINT pt) {
+  if (IsWindow(hwnd) && hwnd->queue != ui::CurrentQueue())
+    return (COLORREF)UiCallOnWindowThread(hwnd, [&] { return (LRESULT)GetWindowPixel(hwnd, pt); });
   cairo_surface_t* s = WindowSurface(hwnd);
   if (!s) return CLR_INVALID;
   POINT o = WindowDrawOrigin(hwnd, DrawArea::Client);
@@ -430,6 +432,9 @@ void PaintTree(HWND h) {
 
 BOOL SaveWindowImage(HWND hwnd, LPCSTR path) {
   if (!IsWindow(hwnd) || !path) return FALSE;
+  // Only the owner thread paints its windows.
+  if (hwnd->queue != ui::CurrentQueue())
+    return (BOOL)UiCallOnWindowThread(hwnd, [&] { return (LRESULT)SaveWindowImage(hwnd, path); });
   PaintTree(hwnd);
   cairo_surface_t* s = WindowSurface(hwnd);
   if (!s) return FALSE;

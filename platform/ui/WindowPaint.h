@@ -34,7 +34,8 @@ void WindowBeginDrawPaint(HWND hwnd, CDrawSurfaceProvider* provider, PAINTSTRUCT
 void WindowEndDrawPaint(HWND hwnd, const PAINTSTRUCT* ps);
 }  // namespace ui
 
-// A pixel of a window as it was last painted (client coordinates); CLR_INVALID outside.
+// A pixel of a window as it was last painted (client coordinates); CLR_INVALID outside. Both these ask the
+// window's own thread when another thread owns it.
 COLORREF GetWindowPixel(HWND hwnd, POINT clientPt);
 // Paints whatever is pending in the window and its children, then writes its whole area, frame
 // included, as a PNG file.

@@ -14,9 +14,11 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
 #include "suite/coff/CoffWriter.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/comm_net/NetPeerProcess.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -179,6 +181,31 @@ TEST_F(NetMasterTest, LogInAndChannelFollowTheStates) {
   ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
   EXPECT_NE(std::string::npos, Log().find("Server going down"));
   EXPECT_EQ(0, CMC_Comm::m_bNetChannelUp);
+}
+
+TEST_F(NetMasterTest, TheDialogPicturesItsLogInMessages) {
+  Start();
+  LogIn();
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  EXPECT_EQ(0u, Log().find("Connected to server\nWaiting for log in..."));
+  // The dialog and its log belong to the net-master thread, which paints them for the picture.
+  UiCallOnWindowThread(m_dlg, [&] { return (LRESULT)::ShowWindow(m_dlg, SW_SHOWNOACTIVATE); });
+  ASSERT_TRUE(SaveWindowImage(m_dlg, dravonix::test::OutputPath("net-master-log.png").c_str()));
+  HWND log = Item(IDC_NM_MESSAGES);
+  RECT rc;
+  ::GetClientRect(log, &rc);
+  auto count = [&](int top, int bottom, bool dark) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = 0; x < rc.right; ++x) {
+        const COLORREF c = GetWindowPixel(log, POINT{x, y});
+        n += dark ? (GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128) : c == RGB(255, 255, 255);
+      }
+    return n;
+  };
+  // Text in the first two lines, white below the log's lines.
+  EXPECT_GT(count(0, 30, true), 50);
+  EXPECT_EQ(count(rc.bottom - 20, rc.bottom, false), 20 * rc.right);
 }
 
 TEST_F(NetMasterTest, WrongPasswordAndMissingServer) {

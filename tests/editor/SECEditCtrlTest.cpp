@@ -1,6 +1,9 @@
 #include "EditCoreTestUtil.h"
 #include "editor/ConversationEditCtrl.h"
 #include "platform/core/Automation.h"
+#include "platform/core/Resource.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/DialogAutomation.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +29,30 @@ class CParentWnd : public CWnd {
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
     commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
     return CWnd::OnCommand(wParam, lParam);
+  }
+};
+
+// A dialog whose placeholder 14000 sits between an edit box and a button in the tab order.
+constexpr UINT kTabDlg = 29990;
+const DLGITEM_ENTRY kTabItems[] = {
+    {"Edit", 1001, WS_VISIBLE | WS_BORDER | WS_TABSTOP, 0, 7, 7, 100, 12, ""},
+    {"Static", 14000, WS_VISIBLE, 0, 7, 24, 150, 60, ""},
+    {"Button", IDOK, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 7, 90, 50, 14, "OK"},
+};
+const DIALOG_RESOURCE kTabDialog = {WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 170, 110, "Tab", "MS Sans Serif", 8,
+                                    kTabItems, 3, nullptr};
+const RESOURCE_ENTRY kTabEntries[] = {{RT_DIALOG, MAKEINTRESOURCE(kTabDlg), &kTabDialog, sizeof kTabDialog}};
+const RESOURCE_TABLE kTabTable = {nullptr, 0, kTabEntries, 1};
+CResourceTableRegistration g_tabTable(kTabTable);
+
+class CTabDlg : public CDialog {
+ public:
+  CTabDlg() : CDialog(kTabDlg) {}
+  SECEditCtrl m_edit;
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    m_edit.ReplaceDlgItem(14000, this, WS_EX_CLIENTEDGE);
+    return TRUE;
   }
 };
 
@@ -60,6 +87,22 @@ TEST_F(EditCtrl, ReplacesThePlaceholderAndTellsTheParentAboutFocus) {
   parent.before.SetFocus();
   UA::Pump();
   EXPECT_EQ(parent.commands, (std::vector<std::pair<UINT, UINT>>{{14000, 0x100}, {14000, 0x200}}));
+}
+
+TEST_F(EditCtrl, TabAndEnterInADialogReachTheEditor) {
+  CTabDlg dlg;
+  DialogAutomation::AddDialogHandler(kTabDlg, [&](CWnd* d) {
+    EXPECT_EQ(::GetDlgItem(d->m_hWnd, 1001), ::GetFocus());
+    UA::PressKey(nullptr, VK_TAB);  // from the edit box into the editor
+    EXPECT_EQ(dlg.m_edit.m_hWnd, ::GetFocus());
+    UA::PressKey(nullptr, VK_TAB);  // typed into the editor, which keeps the focus
+    UA::PressKey(nullptr, VK_RETURN);  // a new line, not the default button
+    UA::TypeText(nullptr, "x");
+    EXPECT_EQ(dlg.m_edit.m_hWnd, ::GetFocus());
+    EXPECT_EQ(AllText(*dlg.m_edit.GetEdit()), "\t\r\nx\r\n");
+    d->SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
 TEST_F(EditCtrl, BorderDragsScrollAfterTheDelayThenEachInterval) {
@@ -177,4 +220,11 @@ TEST_F(EditCtrl, ALogOnAnotherThreadAndAnEditorHereKeepTheirOwnTextsAndUndo) {
   for (int i = 0; i < 300; ++i) w.OnEditUndo();  // each pair is one step
   EXPECT_EQ(AllText(w.edit), "start\r\n");
   EXPECT_EQ(w.edit.m_nUndoPos, 0);
+}
+
+TEST(EditorLibrary, LoadingRegistersTheFindMessageAndInitialisesOle) {
+  // Nothing here has asked for either: the library did when it was loaded.
+  EXPECT_GE(OleInitializationCount(), 1);
+  EXPECT_GE(SECEditCoreBase::FindReplaceMessage(), 0xC000u);
+  EXPECT_EQ(SECEditCoreBase::FindReplaceMessage(), RegisterWindowMessage("commdlg_FindReplace"));
 }

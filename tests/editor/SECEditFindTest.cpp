@@ -314,3 +314,42 @@ TEST_F(EditFind, DialogsFindReplaceAndClose) {
   EXPECT_FALSE(w.m_bFindDlgOpen);
   ClearFindProfile(app);
 }
+
+TEST_F(EditFind, TheDialogOpensAtTheFrameTopUnlessItWouldCoverTheCaretRow) {
+  CWinApp app("EditFindTest");
+  const int cyMax = GetSystemMetrics(SM_CYMAXIMIZED);
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += "line\n";
+  struct Case {
+    int frameTop, frameBottom, caretLine;
+    const char* want;  // "top", "bottom" (two lines above the frame's bottom) or "max" (ends at the maximised height)
+  } cases[] = {{40, 800, 30, "top"}, {40, 800, 1, "bottom"}, {40, cyMax + 300, 1, "max"}};
+  for (const Case& c : cases) {
+    CWnd frame;
+    ASSERT_TRUE(frame.CreateEx(0, AfxRegisterWndClass(0), "frame", WS_POPUP | WS_VISIBLE,
+                               CRect(0, c.frameTop, 700, c.frameBottom), nullptr, 0));
+    app.m_pMainWnd = &frame;
+    CTestEditWnd w;
+    w.edit.SetLineEndMode(2);
+    ASSERT_TRUE(w.Open(text, 400, 700));
+    w.GoToLineColumn(c.caretLine, 0);
+    ASSERT_EQ(w.m_nTopLine, 1);
+    w.Command(ID_EDIT_FIND);
+    ASSERT_NE(w.m_pFindDlg, nullptr);
+    CRect rc;
+    w.m_pFindDlg->GetWindowRect(&rc);
+    const int h = rc.Height();
+    const int want = std::string(c.want) == "top"      ? c.frameTop
+                     : std::string(c.want) == "bottom" ? c.frameBottom - 2 * w.m_nLineHeight - h
+                                                       : cyMax - h;
+    EXPECT_EQ(rc.top, want) << c.want;
+    if (std::string(c.want) == "top") {
+      EXPECT_LT(rc.bottom, (c.caretLine - 1) * w.m_nLineHeight);
+    }
+    w.m_pFindDlg->SendMessage(WM_COMMAND, IDCANCEL);
+    UA::Pump();
+    EXPECT_EQ(w.m_pFindDlg, nullptr);
+    app.m_pMainWnd = nullptr;
+    frame.DestroyWindow();
+  }
+}
