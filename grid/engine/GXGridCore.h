@@ -317,6 +317,38 @@ class CGXGridCore {
   virtual BOOL ChangeBaseStyle(WORD nId, const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);
   virtual void Redraw(UINT flags = 2, BOOL bCreateHint = TRUE);
 
+  // ---- row and column structure: command, store and update layers ----
+  // Counts beyond 0xFFFFFFFE are refused.
+  virtual BOOL SetRowCount(ROWCOL nRows, UINT flags = 2);
+  virtual BOOL SetColCount(ROWCOL nCols, UINT flags = 2);
+  virtual BOOL StoreRowCount(ROWCOL nRows);
+  virtual BOOL StoreColCount(ROWCOL nCols);
+  virtual void UpdateChangedRowCount(ROWCOL nOldRows, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateChangedColCount(ROWCOL nOldCols, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual BOOL StoreInsertRows(ROWCOL nRow, ROWCOL nCount, BOOL bProcessed = FALSE);
+  virtual BOOL StoreInsertCols(ROWCOL nCol, ROWCOL nCount, BOOL bProcessed = FALSE);
+  virtual BOOL StoreRemoveRows(ROWCOL nFrom, ROWCOL nTo, BOOL bProcessed = FALSE);
+  virtual BOOL StoreRemoveCols(ROWCOL nFrom, ROWCOL nTo, BOOL bProcessed = FALSE);
+  virtual BOOL StoreMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, BOOL bProcessed = FALSE);
+  virtual BOOL StoreMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, BOOL bProcessed = FALSE);
+  virtual void UpdateInsertRows(ROWCOL nRow, ROWCOL nCount, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateInsertCols(ROWCOL nCol, ROWCOL nCount, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateRemoveRows(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldHeights, UINT flags = 2,
+                                BOOL bCreateHint = TRUE);
+  virtual void UpdateRemoveCols(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldWidths, UINT flags = 2,
+                                BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual BOOL StoreFrozenRows(ROWCOL nFrozenRows, ROWCOL nHeaderRows);
+  virtual BOOL StoreFrozenCols(ROWCOL nFrozenCols, ROWCOL nHeaderCols);
+  virtual void UpdateFrozenRows(ROWCOL nOldFrozenRows, ROWCOL nOldHeaderRows, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateFrozenCols(ROWCOL nOldFrozenCols, ROWCOL nOldHeaderCols, UINT flags = 2, BOOL bCreateHint = TRUE);
+  // order[i] is the index (within the range) of the row (column) that goes to place i.
+  virtual BOOL StoreMoveDataRows(const CGXRange& range, const CDWordArray& order);
+  virtual BOOL StoreMoveDataCols(const CGXRange& range, const CDWordArray& order);
+  virtual void UpdateMoveDataRows(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveDataCols(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
+
   // ---- sizes and positions ----
   virtual void CalcCharSize(CDC* pDC, int* pWidth, int* pHeight);
   void RecalcCharSize(int* pWidth, int* pHeight);
@@ -485,4 +517,15 @@ class CGXGridCore {
   BOOL IsCurrentCellModified();
   CObList* ChosenList(GXCmdType ctCmd, BOOL bEmptyRedo);
   CString MenuPattern(CCmdUI* pCmdUI, UINT nId, CString& cache, LPCTSTR fallback);
+  // The structure layers of rows (bRows) and columns share one body each.
+  BOOL IsLockedReadOnly();
+  BOOL DoInsert(BOOL bRows, ROWCOL nAt, ROWCOL nCount, const DWORD* pSizes, const CObArray* pCellStyles,
+                const CObArray* pOwnStyles, ROWCOL nPerBand, UINT flags, GXCmdType ctCmd);
+  BOOL DoRemove(BOOL bRows, ROWCOL nFrom, ROWCOL nTo, UINT flags, GXCmdType ctCmd);
+  BOOL DoMove(BOOL bRows, ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags, GXCmdType ctCmd);
+  BOOL DoSetFrozen(BOOL bRows, ROWCOL nFrozen, ROWCOL nHeader, UINT flags, GXCmdType ctCmd);
+  BOOL DoMoveData(BOOL bRows, const CGXRange& range, const CDWordArray& order, UINT flags, GXCmdType ctCmd);
+  BOOL DoStoreStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, BOOL bProcessed);
+  void DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, BOOL bCreateHint);
+  void RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint);
 };
