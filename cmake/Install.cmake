@@ -20,6 +20,8 @@ foreach(dir platform grid editor kernel comm motion plot monitor views res)
 endforeach()
 install(FILES suite/zurcomm/zurcomm.h DESTINATION ${DRAVONIX_INSTALL_INCLUDE_DIR}/suite/zurcomm)
 
+# The drawing layer's font configuration, found beside the installed library.
+install(FILES platform/gdi/fonts.conf DESTINATION ${CMAKE_INSTALL_DATADIR}/dravonix)
 install(DIRECTORY tests/fixtures/kernel/ DESTINATION ${DRAVONIX_INSTALL_KERNEL_DIR} USE_SOURCE_PERMISSIONS)
 
 configure_package_config_file(cmake/dravonixConfig.cmake.in ${CMAKE_BINARY_DIR}/dravonixConfig.cmake

@@ -9,6 +9,10 @@ work=$(mktemp -d /tmp/dravonix-package-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
+for f in include/dravonix/kernel/MC_Setup.h include/dravonix/suite/zurcomm/zurcomm.h share/dravonix/fonts.conf \
+         share/dravonix/kernel/kernel.cfg share/dravonix/kernel/GUIs/drvgui.so lib/cmake/dravonix/dravonixConfig.cmake; do
+  [ -e "$prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
+done
 
 # Nothing of the source tree may be needed: the host is a copy, its includes the installed ones.
 mkdir -p "$work/host/examples"

@@ -64,6 +64,8 @@ class CGXControl {
   virtual int FindStringInChoiceList(CString& text, LPCTSTR pszValue, LPCTSTR pszChoiceList, BOOL bExact);
   virtual void Hide() {}
   virtual void Refresh();
+  // Takes the bound cell's stored value again; nothing in the base.
+  virtual void RefreshFromCell() {}
   virtual BOOL MouseMove(UINT, CPoint) { return FALSE; }
   virtual BOOL LButtonDown(UINT, CPoint) { return FALSE; }
   virtual BOOL LButtonUp(UINT flags, CPoint pt);

@@ -4,6 +4,7 @@
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXOleDataSourceProxy.h"
 #include "grid/engine/GXPrintDevice.h"
 #include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStylesMap.h"
@@ -20,6 +21,7 @@ CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, BOOL bIsViewConte
     : m_pDocument(pDocument), m_bIsViewContext(bIsViewContext), m_pGridWnd(pGridWnd) {}
 
 CGXGridCore::~CGXGridCore() {
+  delete m_pOleDataSourceProxy;
   for (auto& entry : m_ControlMap) delete entry.second;
   m_ControlMap.clear();
   m_pDefaultControl = m_pLastControl = m_pCurrentCellControl = nullptr;
@@ -163,8 +165,6 @@ void CGXGridCore::OnRecordNavigate(int nCommand, LONG nRecord) {
 
 BOOL CGXGridCore::IsSheetNameEditable() { return m_pParam ? m_pParam->m_bSheetNameEditable : FALSE; }
 
-BOOL CGXGridCore::MoveCurrentCell(int, UINT, BOOL) { return FALSE; }
-
 BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
   if (bForce) return TRUE;
   CGXControl* control = GetCurrentCellControl();
@@ -202,27 +202,6 @@ BOOL CGXGridCore::IsCurrentCell(ROWCOL nRow, ROWCOL nCol, BOOL bIgnorePrinting) 
   ROWCOL r, c;
   if (!GetCurrentCell(r, c, bIgnorePrinting)) return FALSE;
   return (nRow == (ROWCOL)-1 || nRow == r) && (nCol == (ROWCOL)-1 || nCol == c);
-}
-
-BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT) {
-  m_nCurrentRow = nRow;
-  m_nCurrentCol = nCol;
-  m_bCurrentCellValid = TRUE;
-  if (m_pParam) {
-    m_pParam->m_nCurRow = nRow;
-    m_pParam->m_nCurCol = nCol;
-  }
-  return TRUE;
-}
-
-BOOL CGXGridCore::ScrollCellIntoView(ROWCOL, ROWCOL, UINT, BOOL) { return FALSE; }
-CGXControl* CGXGridCore::GetCurrentCellControl() { return IsCurrentCell() ? GetControl(m_nCurrentRow, m_nCurrentCol) : nullptr; }
-BOOL CGXGridCore::EndCurrentCellEdit() {
-  CGXControl* control = GetCurrentCellControl();
-  if (!control || !control->IsActive()) return TRUE;
-  if (control->GetModify() && (!control->OnValidate() || !control->Store())) return FALSE;
-  control->SetActive(FALSE);
-  return TRUE;
 }
 
 void CGXGridCore::UpdateWindow() {

@@ -8,6 +8,7 @@
 #include "grid/engine/GXStyle.h"
 #include "platform/core/List.h"
 #include "platform/gdi/GdiObject.h"
+#include "platform/ui/WinDefs.h"
 
 #include <string>
 #include <unordered_map>
@@ -25,6 +26,10 @@ class CGXControl;
 class CGXProperties;
 class CGXStylesMap;
 class CWnd;
+class CFindReplaceDialog;
+class CSplitterWnd;
+class CGXNoOleDataSourceProxy;
+class CGXSortInfoArray;
 
 // The hint a grid sends its document's other views.
 class CGXGridHint : public CObject {
@@ -128,12 +133,13 @@ class CGXGridCore {
   virtual void RedrawHeaderMarks(int nType, ROWCOL nRow, ROWCOL nCol, UINT flags = 2);
   // Replays another view's change; hints of other view ids and unknown ids are ignored.
   virtual void OnGridUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
-  virtual void RefreshScrollBars(BOOL bRedraw = TRUE, int nBar = 0) { (void)bRedraw, (void)nBar; }
+  // Scroll-bar ranges and visibility after the counts or the window changed.
+  virtual void RefreshScrollBars(BOOL bDeferRedraw = FALSE, BOOL bOnlyIfCountsChanged = FALSE);
 
   // ---- window messages the hosts forward; base answers until the message layer lands ----
   virtual BOOL OnSetCursor(CWnd*, UINT, UINT) { return FALSE; }
-  virtual BOOL OnVScroll(UINT, UINT, CScrollBar*) { return FALSE; }
-  virtual BOOL OnHScroll(UINT, UINT, CScrollBar*) { return FALSE; }
+  virtual BOOL OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  virtual BOOL OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   virtual BOOL OnSize(UINT, int, int) { return FALSE; }
   virtual BOOL OnMouseMove(UINT, CPoint) { return FALSE; }
   virtual BOOL OnShowWindow(BOOL, UINT) { return FALSE; }
@@ -160,7 +166,8 @@ class CGXGridCore {
   virtual BOOL OnSetFocus(CWnd*) { return FALSE; }
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
   virtual BOOL OnTimer(UINT_PTR) { return FALSE; }
-  virtual BOOL ProcessKeys(CWnd*, UINT, UINT, UINT, UINT) { return FALSE; }
+  // The keys a cell control passes on: RouteKeyMessage with the control's window.
+  virtual BOOL ProcessKeys(CWnd* pMessageWnd, UINT nMessage, UINT nChar, UINT nRepCnt, UINT nFlags);
 
   // ---- notifications the program's grids override ----
   virtual BOOL OnStartEditing(ROWCOL, ROWCOL) { return TRUE; }
@@ -170,17 +177,21 @@ class CGXGridCore {
   virtual void OnModifyCell(ROWCOL, ROWCOL) {}
   virtual BOOL OnLeftCell(ROWCOL, ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
   virtual void OnInitCurrentCell(ROWCOL, ROWCOL) {}
-  virtual BOOL CanSelectCurrentCell(BOOL, ROWCOL, ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
-  virtual BOOL OnLButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
+  virtual BOOL CanSelectCurrentCell(BOOL bSelect, ROWCOL nNewRow, ROWCOL nNewCol, ROWCOL nOldRow, ROWCOL nOldCol);
+  virtual BOOL OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt);
   virtual BOOL OnRButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
-  virtual BOOL OnLButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
+  virtual BOOL OnLButtonDblClkRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt);
   virtual BOOL OnRButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
   virtual BOOL OnMButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
   virtual BOOL OnMButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
   virtual void OnClickedButtonRowCol(ROWCOL, ROWCOL) {}
-  virtual BOOL OnLButtonHitRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, CPoint, UINT, WORD) { return FALSE; }
-  virtual BOOL OnMButtonHitRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, CPoint, UINT, WORD) { return FALSE; }
-  virtual BOOL OnRButtonHitRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, CPoint, UINT, WORD) { return FALSE; }
+  // A press (state 0x04), move while pressed (0x08) or release (0x10) of a button over a cell.
+  virtual BOOL OnLButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
+                                  UINT nFlags, WORD nHitState);
+  virtual BOOL OnMButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
+                                  UINT nFlags, WORD nHitState);
+  virtual BOOL OnRButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
+                                  UINT nFlags, WORD nHitState);
 
   // ---- selection, spans and hit testing: no spans and no hits until their layers land ----
   // Appends a copy of each selected range; with an empty selection and the flag, the current cell.
@@ -221,6 +232,10 @@ class CGXGridCore {
   ROWCOL GetFrozenRows() const { return m_pParam ? m_pParam->m_nFrozenRows : 0; }
   ROWCOL GetFrozenCols() const { return m_pParam ? m_pParam->m_nFrozenCols : 0; }
   virtual BOOL MoveCurrentCell(int direction, UINT nCell = 1, BOOL bCanSelectRange = TRUE);
+  // Hooks a virtual grid overrides; the base answers nothing (sizes) or does nothing (sort).
+  virtual void OnTestGridDimension(ROWCOL, ROWCOL) {}
+  virtual void SortRows(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = 2);
+  virtual void SortCols(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = 2);
   // Piece-four callers read the character width of the standard font.
   int GetFontCharWidth() const { return m_nCharWidth; }
 
@@ -268,8 +283,110 @@ class CGXGridCore {
   virtual BOOL ScrollCellIntoView(ROWCOL nRow, ROWCOL nCol, UINT flags = 0x0A, BOOL bFloatCell = FALSE);
   // The control bound to the current cell, null when there is none.
   virtual CGXControl* GetCurrentCellControl();
-  virtual BOOL EndCurrentCellEdit();
+  // Stores (validating) or discards the current cell's edit; with bNotify the other views hear hint 24.
+  virtual BOOL EndCurrentCellEdit(BOOL bStore = TRUE, UINT flags = 2, BOOL bNotify = TRUE);
   virtual void UpdateWindow();
+  BOOL IsCurrentCellActive();
+  virtual void SetWarningText(LPCTSTR pszText);
+  virtual void ShowPendingWarning();
+  // Stores a modified control the grid lets go (bSave) and deactivates it.
+  virtual void DeactivateCurrentCell(BOOL bSave);
+  virtual void RefreshCurrentCellControl();
+  virtual BOOL OnValidateCell(ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL CanScrollCellIntoView(ROWCOL, ROWCOL) { return TRUE; }
+  virtual void OnCellModified(ROWCOL nRow, ROWCOL nCol);
+  virtual BOOL OnCancelEditing(ROWCOL, ROWCOL) { return TRUE; }
+  virtual void OnCurrentCellMoved(ROWCOL nRow, ROWCOL nCol);
+  virtual void OnMovedCurrentCell(ROWCOL, ROWCOL) {}
+  // The record position for a surrounding record window; nothing until such a window exists.
+  virtual void PushRecordInfo() {}
+  CString m_strWarningText;
+  BOOL m_bWarningShown = FALSE;
+  BOOL m_bInWarning = FALSE;
+  BOOL m_bMovingCurrentCell = FALSE;
+  BOOL m_bNoRedraw = FALSE;
+  ROWCOL m_nLastNotifiedRow = (ROWCOL)-1, m_nLastNotifiedCol = (ROWCOL)-1;
+  int m_nLastDrawnRow = 0, m_nLastDrawnCol = 0;
+
+  // ---- keys and mouse navigation ----
+  // Steps from the given cell (examined first) to a cell with a size, not hidden by a covering
+  // cell and enabled; directions 1 up, 2 left, 3 down, 4 right.
+  virtual BOOL FindNextSelectableCell(int direction, ROWCOL& nRow, ROWCOL& nCol);
+  virtual BOOL MoveCurrentCellBySelection(int direction, UINT nCell = 1);
+  virtual BOOL RouteKeyMessage(CWnd* pMessageWnd, UINT nMessage, UINT nChar, UINT nRepCnt, UINT nFlags);
+  virtual BOOL OnGridKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  virtual BOOL OnGridKeyUp(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+  virtual BOOL OnGridChars(const CString&) { return FALSE; }
+  virtual BOOL OnGridDeadChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  virtual BOOL OnGridSysKeyUp(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysChar(UINT, UINT, UINT) { return FALSE; }
+  virtual BOOL OnGridSysDeadChar(UINT, UINT, UINT) { return FALSE; }
+  // Clipboard and find: the control of an active current cell does the work until the grid's own lands.
+  virtual BOOL Copy();
+  virtual BOOL Cut();
+  virtual BOOL Paste();
+  virtual BOOL ClearSelection(BOOL bRemoveStyles = FALSE);
+  virtual BOOL CanCopy();
+  virtual BOOL CanCut();
+  virtual BOOL CanPaste();
+  virtual BOOL CanClear();
+  virtual void OnShowFindReplaceDialog(BOOL) {}
+  virtual BOOL FindNext(BOOL) { return FALSE; }
+  virtual void OnFindReplace(CFindReplaceDialog*) {}
+  virtual void OnTextNotFound(LPCTSTR) {}
+  // The last row that shows, at least partly, in the grid area.
+  ROWCOL LastRowInView();
+  ROWCOL LastColInView();
+  ROWCOL m_nKeySelAnchorRow = 0, m_nKeySelAnchorCol = 0;
+  BOOL m_bDraggedWhilePressed = FALSE;
+  BYTE m_nPressState = 0;
+  BYTE m_cLeadByte = 0;
+
+  // ---- scrolling ----
+  virtual UINT SetScrollBarBehaviour(int nBar, UINT nMode, BOOL bApply = TRUE);
+  UINT GetScrollBarBehaviour(int nBar) const { return nBar == SB_HORZ ? m_nHScrollMode : m_nVScrollMode; }
+  BOOL LockScrollBars(BOOL bLock);
+  virtual void SetScrollRange(int nBar, int nFirst, int nLast, BOOL bRedraw = TRUE);
+  virtual int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);
+  virtual int GetScrollPos(int nBar);
+  virtual void GetScrollRange(int nBar, int& nFirst, int& nLast);
+  void GetTopLeft(ROWCOL& nTop, ROWCOL& nLeft) const { nTop = GetTopRow(), nLeft = GetLeftCol(); }
+  // Directions 1 up, 2 left, 3 down, 4 right; TRUE when the grid scrolled.
+  virtual BOOL DoScroll(int direction, ROWCOL nCount);
+  virtual BOOL ScrollGrid(int direction, ROWCOL nCount);
+  virtual BOOL AutoScroll(UINT nEndMessage, BOOL bVertical, BOOL bHorizontal);
+  virtual BOOL CanChangeTopRow(ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL CanChangeLeftCol(ROWCOL, ROWCOL) { return TRUE; }
+  virtual void OnTopRowChanged() {}
+  virtual void OnLeftColChanged() {}
+  // The largest top row (left column) that still fills the grid area.
+  ROWCOL CalcMaxTopRow();
+  ROWCOL CalcMaxLeftCol();
+  // Client y (x) of the first scrolled row (column): rows (columns) above it stay.
+  int ScrollOriginY();
+  int ScrollOriginX();
+  UINT m_nVScrollMode = 0, m_nHScrollMode = 0;
+  BOOL m_bLockScrollBars = FALSE;
+  BOOL m_bInUpdateScrollbars = FALSE;
+  BOOL m_bScrollbarsSet = FALSE;
+  ROWCOL m_nLastSBRowCount = (ROWCOL)-1, m_nLastSBColCount = (ROWCOL)-1;
+  int m_dxCachedExtent = 0, m_dyCachedExtent = 0;
+  int m_nCachedPosV = -1, m_nCachedPosH = -1;
+  BOOL m_bAutoScroll = TRUE;
+  ROWCOL m_nOldTopRow = 0, m_nOldLeftCol = 0;
+  BOOL m_bVScrollVisible = FALSE, m_bHScrollVisible = FALSE;
+
+  // ---- view host ----
+  // The pane's place in the splitter of m_pSplitterWnd.
+  int m_nSplitRow = 0, m_nSplitCol = 0;
+  int m_nLayoutLock = 0;
+  // Dragging data out of the grid: 0 switches it off.
+  BOOL CreateOleDataSourceProxy(DWORD dwFlags);
+  CGXNoOleDataSourceProxy* m_pOleDataSourceProxy = nullptr;
+  DWORD m_dwDndFlags = 0;
+  BOOL m_bDndFlagsSet = FALSE;
 
   // ---- undo and redo ----
   virtual BOOL Undo();
@@ -512,6 +629,16 @@ class CGXGridCore {
   friend class CGXBlockCmd;
 
  private:
+  // The range the keyboard extends, null when the selection list no longer holds it.
+  CGXRange* KeySelRange();
+  // Button 0 left, 1 middle, 2 right.
+  BOOL HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt, UINT nFlags,
+                 WORD nHitState);
+  int ScrollWindowBy(BOOL bVertical, int nPixels);
+  // A new top row (left column): near moves down shift pixels, the others redraw.
+  void MoveTopLeft(BOOL bVertical, ROWCOL nNew, UINT flags);
+  BOOL OnScrollBar(BOOL bVertical, UINT nSBCode, UINT nPos);
+
   // Undo's first step: an active current cell throws its unsaved edit away; bHandled ends Undo there.
   BOOL UndoCurrentCellEdit(BOOL& bHandled);
   BOOL IsCurrentCellModified();

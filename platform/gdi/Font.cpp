@@ -7,6 +7,8 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -26,11 +28,26 @@ std::mutex& FontLock() {
   return m;
 }
 
+// The copy an installed package keeps in share/dravonix beside the library's lib folder.
+std::string InstalledFontsConf() {
+  Dl_info info;
+  if (!dladdr(reinterpret_cast<const void*>(&InstalledFontsConf), &info) || !info.dli_fname) return {};
+  std::filesystem::path dir = std::filesystem::path(info.dli_fname).parent_path();
+  std::error_code ec;
+  for (int up = 0; up < 2 && dir.has_parent_path(); ++up) {
+    dir = dir.parent_path();
+    std::filesystem::path conf = dir / "share" / "dravonix" / "fonts.conf";
+    if (std::filesystem::exists(conf, ec)) return conf.string();
+  }
+  return {};
+}
+
 FcConfig* Config() {
   static FcConfig* cfg = [] {
     std::string path = std::string(DRAVONIX_SOURCE_DIR) + "/platform/gdi/fonts.conf";
-    if (const char* env = std::getenv("DRAVONIX_FONTS_CONF")) path = env;
     std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) path = InstalledFontsConf();
+    if (const char* env = std::getenv("DRAVONIX_FONTS_CONF")) path = env;
     if (std::filesystem::exists(path, ec)) {
       FcConfig* c = FcConfigCreate();
       if (FcConfigParseAndLoad(c, reinterpret_cast<const FcChar8*>(path.c_str()), FcTrue) && FcConfigBuildFonts(c))

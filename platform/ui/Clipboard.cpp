@@ -377,3 +377,15 @@ bool ClipboardGetText(HWND owner, std::string& text) {
   CloseClipboard();
   return ok;
 }
+
+HGLOBAL AfxCopyGlobalMemory(HGLOBAL hSource) {
+  const SIZE_T size = hSource ? GlobalSize(hSource) : 0;
+  if (!size) return nullptr;
+  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+  void* dst = copy ? GlobalLock(copy) : nullptr;
+  const void* src = dst ? GlobalLock(hSource) : nullptr;
+  if (src) memcpy(dst, src, size), GlobalUnlock(hSource);
+  if (dst) GlobalUnlock(copy);
+  if (copy && !src) copy = GlobalFree(copy);
+  return copy;
+}

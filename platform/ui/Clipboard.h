@@ -32,6 +32,8 @@ BOOL GlobalUnlock(HGLOBAL mem);
 SIZE_T GlobalSize(HGLOBAL mem);
 UINT GlobalFlags(HGLOBAL mem);
 HGLOBAL GlobalFree(HGLOBAL mem);  // null when freed, the handle when it was none
+// A new movable block with the same bytes; null for none, an empty block or no memory.
+HGLOBAL AfxCopyGlobalMemory(HGLOBAL hSource);
 
 #define CF_TEXT 1
 #define CF_BITMAP 2

@@ -301,6 +301,9 @@ BOOL PrintDlg(LPPRINTDLG pd) {
       pd->nToPage = (WORD)std::min(std::max(a.toPage, a.fromPage), pd->nMaxPage ? (int)pd->nMaxPage : 0xFFFF);
     }
     if (a.copies > 0) pd->nCopies = (WORD)a.copies;
+    // The printer keeps the copies itself when the caller asks so.
+    if (a.copies > 0 && (pd->Flags & PD_USEDEVMODECOPIES) && pd->hDevMode)
+      if (auto* dm = (DEVMODE*)GlobalLock(pd->hDevMode)) dm->dmCopies = (SHORT)a.copies, GlobalUnlock(pd->hDevMode);
   }
   if (pd->Flags & (PD_RETURNDC | PD_RETURNIC)) pd->hDC = CreateDCFrom(pd, (pd->Flags & PD_RETURNIC) && !(pd->Flags & PD_RETURNDC));
   return TRUE;

@@ -6,6 +6,7 @@
 #include "platform/gdi/Image.h"
 #include "platform/gdi/Printer.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
@@ -132,15 +133,27 @@ void CView::OnPrint(CDC* pDC, CPrintInfo*) {
 }
 
 // Seam for the print dialog: the application's choice of printer.
-static INT_PTR DoPrintDialog(CPrintDialog* pPD) { return pPD ? pPD->DoModal() : IDCANCEL; }
+static INT_PTR DoPrintDialog(CPrintDialog* pPD) {
+  if (CWinApp* app = AfxGetApp()) return app->DoPrintDialog(pPD);
+  return pPD ? pPD->DoModal() : IDCANCEL;
+}
 
 BOOL CView::DoPreparePrinting(CPrintInfo* pInfo) {
   if (!pInfo || !pInfo->m_pPD) return FALSE;
   AfxEnsurePrintResources();
   CPrintDialog* pd = pInfo->m_pPD;
   if (pInfo->m_bPreview || pInfo->m_bDirect) {
-    // Preview and direct printing take the printer's defaults and ask only when there are none.
-    if (!pd->GetDefaults() && DoPrintDialog(pd) != IDOK) return FALSE;
+    // Preview and direct printing take the application's printer, else the defaults, and ask only
+    // when there are none.
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_hDevNames) {
+      HGLOBAL names = AfxCopyGlobalMemory(app->m_hDevNames), mode = AfxCopyGlobalMemory(app->m_hDevMode);
+      if (pd->m_pd.hDevNames) GlobalFree(pd->m_pd.hDevNames);
+      if (pd->m_pd.hDevMode) GlobalFree(pd->m_pd.hDevMode);
+      pd->m_pd.hDevNames = names, pd->m_pd.hDevMode = mode;
+    } else if (!pd->GetDefaults() && DoPrintDialog(pd) != IDOK) {
+      return FALSE;
+    }
     if (!pd->m_pd.hDC && !pd->CreatePrinterDC()) return FALSE;
     pd->m_pd.nFromPage = (WORD)pInfo->GetMinPage();
     pd->m_pd.nToPage = (WORD)pInfo->GetMaxPage();

@@ -4,6 +4,8 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/Module.h"
 #include "platform/core/Resource.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/FrameWnd.h"
@@ -53,6 +55,7 @@ CWinApp::~CWinApp() {
   for (CDocTemplate* t : m_templates) delete t;
   m_templates.clear();
   if (AfxGetApp() == this) AfxSetApp(nullptr);
+  SelectPrinter(nullptr, nullptr);
   SetString(m_pszAppName, nullptr);
   SetString(m_pszProfileName, nullptr);
   SetString(m_pszRegistryKey, nullptr);
@@ -267,4 +270,27 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
     return app->ExitInstance();
   }
   return app->Run();
+}
+
+// ---- Printer settings ------------------------------------------------------------------------------------
+
+void CWinApp::SelectPrinter(HGLOBAL hDevNames, HGLOBAL hDevMode) {
+  if (m_hDevNames && m_hDevNames != hDevNames) GlobalFree(m_hDevNames);
+  if (m_hDevMode && m_hDevMode != hDevMode) GlobalFree(m_hDevMode);
+  m_hDevNames = hDevNames;
+  m_hDevMode = hDevMode;
+}
+
+INT_PTR CWinApp::DoPrintDialog(CPrintDialog* pPD) {
+  if (!pPD) return IDCANCEL;
+  // The dialog frees its own handles, so it works on copies.
+  if (m_hDevNames) {
+    if (pPD->m_pd.hDevNames) GlobalFree(pPD->m_pd.hDevNames);
+    if (pPD->m_pd.hDevMode) GlobalFree(pPD->m_pd.hDevMode);
+    pPD->m_pd.hDevNames = AfxCopyGlobalMemory(m_hDevNames);
+    pPD->m_pd.hDevMode = AfxCopyGlobalMemory(m_hDevMode);
+  }
+  const INT_PTR result = pPD->DoModal();
+  if (result == IDOK && pPD->m_pd.hDevNames) SelectPrinter(AfxCopyGlobalMemory(pPD->m_pd.hDevNames), AfxCopyGlobalMemory(pPD->m_pd.hDevMode));
+  return result;
 }

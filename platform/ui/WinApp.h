@@ -9,6 +9,7 @@
 
 class CDocTemplate;
 class CDocument;
+class CPrintDialog;
 
 #define ID_APP_EXIT 0xE141
 #define ID_APP_ABOUT 0xE140
@@ -125,6 +126,15 @@ class CWinApp : public CWinThread {
   BOOL SaveAllModified();
   void CloseAllDocuments(BOOL bEndSession);
   UINT m_nMaxMRU = 4;
+
+  // ---- Printer settings: the printer the print dialogs start from, kept by the application ----
+  // Runs the dialog on copies of the stored DEVMODE and DEVNAMES; an accepted dialog's choice
+  // replaces them. Returns the dialog's result.
+  virtual INT_PTR DoPrintDialog(CPrintDialog* pPD);
+  // Frees the stored blocks and keeps the given ones (owned from now on; null for none).
+  void SelectPrinter(HGLOBAL hDevNames, HGLOBAL hDevMode);
+  HGLOBAL m_hDevMode = nullptr;
+  HGLOBAL m_hDevNames = nullptr;
 
   void OnFileNew();
   void OnFileOpen();

@@ -9,6 +9,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -36,6 +37,33 @@ HWND RootOf(HWND h) {
 
 class Backend : public IWindowPaintBackend {
  public:
+  // Image surfaces move their rows in place: no copy of the whole area per scroll.
+  static bool MovePixelsInPlace(cairo_surface_t* surf, CRect area, int dx, int dy) {
+    if (cairo_surface_get_type(surf) != CAIRO_SURFACE_TYPE_IMAGE) return false;
+    const cairo_format_t format = cairo_image_surface_get_format(surf);
+    if (format != CAIRO_FORMAT_RGB24 && format != CAIRO_FORMAT_ARGB32) return false;
+    unsigned char* data = cairo_image_surface_get_data(surf);
+    if (!data) return false;
+    const int stride = cairo_image_surface_get_stride(surf);
+    const CRect bounds(0, 0, cairo_image_surface_get_width(surf), cairo_image_surface_get_height(surf));
+    area.IntersectRect(&area, &bounds);
+    CRect dst = area;
+    dst.OffsetRect(dx, dy);
+    dst.IntersectRect(&dst, &area);
+    if (dst.IsRectEmpty()) return true;
+    const size_t bytes = (size_t)dst.Width() * 4;
+    auto move = [&](int y) {
+      memmove(data + (size_t)y * stride + (size_t)dst.left * 4, data + (size_t)(y - dy) * stride + (size_t)(dst.left - dx) * 4,
+              bytes);
+    };
+    if (dy > 0) {
+      for (int y = dst.bottom - 1; y >= dst.top; --y) move(y);
+    } else {
+      for (int y = dst.top; y < dst.bottom; ++y) move(y);
+    }
+    cairo_surface_mark_dirty_rectangle(surf, dst.left, dst.top, dst.Width(), dst.Height());
+    return true;
+  }
   void ScrollPixels(HWND hwnd, const RECT& clientRect, int dx, int dy) override {
     cairo_surface_t* surf = WindowSurface(hwnd);
     if (!surf) return;
@@ -44,6 +72,7 @@ class Backend : public IWindowPaintBackend {
     area.OffsetRect(o.x, o.y);
     if (area.IsRectEmpty()) return;
     cairo_surface_flush(surf);
+    if (MovePixelsInPlace(surf, area, dx, dy)) return;
     cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_RGB24, area.Width(), area.Height());
     cairo_t* cr = cairo_create(copy);
     cairo_set_source_surface(cr, surf, -area.left, -area.top);

@@ -1,0 +1,510 @@
+// The grid core's navigation: moving the current cell by direction, keys and mouse clicks, with
+// the selection that Shift extends.
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXSortInfo.h"
+#include "platform/core/SystemInfo.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/Wnd.h"
+
+#include <algorithm>
+
+namespace {
+
+bool KeyDown(int vk) { return ::GetKeyState(vk) < 0; }
+
+}  // namespace
+
+void CGXGridCore::SortRows(CGXRange, CGXSortInfoArray&, UINT) {}
+void CGXGridCore::SortCols(CGXRange, CGXSortInfoArray&, UINT) {}
+
+BOOL CGXGridCore::FindNextSelectableCell(int direction, ROWCOL& nRow, ROWCOL& nCol) {
+  // Moves never land on the header row 0 or column 0.
+  if (direction < 1 || direction > 4 || nRow == 0 || nCol == 0) return FALSE;
+  const ROWCOL rows = GetRowCount(), cols = GetColCount();
+  const bool vertical = direction == 1 || direction == 3;
+  ROWCOL r = nRow, c = nCol;
+  for (;;) {
+    if (r <= rows && c <= cols && (vertical ? GetRowHeight(r) : GetColWidth(c)) > 0) {
+      CGXRange covered;
+      const bool hidden = GetCoveredCellsRowCol(r, c, covered) && (covered.m_nTop != r || covered.m_nLeft != c);
+      if (!hidden) {
+        CGXStyle* style = CreateStyle();
+        ComposeStyleRowCol(r, c, style, TRUE);
+        const bool enabled = !style->GetIncludeEnabled() || style->GetEnabled();
+        RecycleStyle(style);
+        if (enabled) {
+          nRow = r, nCol = c;
+          return TRUE;
+        }
+      }
+    }
+    ROWCOL& n = vertical ? r : c;
+    const ROWCOL last = vertical ? rows : cols;
+    if (direction <= 2) {
+      if (n <= 1) return FALSE;
+      --n;
+    } else {
+      if (n >= last) return FALSE;
+      ++n;
+    }
+  }
+}
+
+// The last row (column) that shows, at least partly, in the grid area.
+ROWCOL CGXGridCore::LastRowInView() {
+  CRect area;
+  GetGridRect(&area);
+  const ROWCOL rows = GetRowCount();
+  long y = ScrollOriginY();
+  ROWCOL r = GetTopRow();
+  while (r < rows && y + GetRowHeight(r) < area.bottom) y += GetRowHeight(r++);
+  return std::min(r, std::max<ROWCOL>(rows, 1));
+}
+
+BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRange) {
+  if (!m_pParam) return FALSE;
+  const ROWCOL count = nCell < 1 ? 1 : nCell;
+  const BOOL bMoving = m_bMovingCurrentCell, bNoRedraw = m_bNoRedraw;
+  m_bMovingCurrentCell = TRUE;
+  CGXControl* current = GetCurrentCellControl();
+  if (!current || !current->GetModify()) m_nLastDrawnRow = m_nLastDrawnCol = -2;
+
+  ROWCOL r = 0, c = 0;
+  const BOOL bValid = GetCurrentCell(r, c);
+  if (!bValid) r = std::min(r, GetRowCount()), c = std::min(c, GetColCount());
+  ROWCOL dy = 0, dx = 0;
+  CGXRange covered;
+  if (GetCoveredCellsRowCol(r, c, covered)) dy = covered.m_nBottom - covered.m_nTop, dx = covered.m_nRight - covered.m_nLeft;
+
+  const ROWCOL rows = GetRowCount(), cols = GetColCount();
+  const ROWCOL headerRows = GetHeaderRows(), headerCols = GetHeaderCols();
+  const ROWCOL frozenRows = GetFrozenRows(), frozenCols = GetFrozenCols();
+  ROWCOL nr = r, nc = c;
+  BOOL found = FALSE;
+  // One step of directions 1-4; a step down or right leaves a covering cell and the frozen part.
+  auto step = [&](int dir) {
+    ROWCOL tr = nr, tc = nc;
+    switch (dir) {
+      case 1:
+        if (tr <= headerRows + 1) return false;
+        --tr;
+        break;
+      case 2:
+        if (tc <= headerCols + 1) return false;
+        --tc;
+        break;
+      case 3:
+        tr += 1 + (tr == r ? dy : 0);
+        if (nr <= frozenRows && tr > frozenRows) tr = std::max(tr, GetTopRow());
+        if (tr > rows) return false;
+        break;
+      case 4:
+        tc += 1 + (tc == c ? dx : 0);
+        if (nc <= frozenCols && tc > frozenCols) tc = std::max(tc, GetLeftCol());
+        if (tc > cols) return false;
+        break;
+    }
+    if (!FindNextSelectableCell(dir, tr, tc)) return false;
+    if ((dir == 1 && tr <= headerRows) || (dir == 2 && tc <= headerCols)) return false;
+    nr = tr, nc = tc;
+    return true;
+  };
+
+  switch (direction) {
+    case 1: case 2: case 3: case 4:
+      for (ROWCOL i = 0; i < count && step(direction); ++i) found = TRUE;
+      break;
+    case 5: {
+      if (GetTopRow() > rows) break;
+      const ROWCOL page = std::max<ROWCOL>(1, LastRowInView() - GetTopRow());
+      ScrollGrid(3, page);
+      if (r > frozenRows) nr = std::min<ROWCOL>(r + page, rows);
+      found = FindNextSelectableCell(3, nr, nc) || FindNextSelectableCell(1, nr, nc);
+      break;
+    }
+    case 6: {
+      if (GetTopRow() <= frozenRows + 1) {
+        nr = std::min<ROWCOL>(headerRows + 1, rows);
+        found = FindNextSelectableCell(3, nr, nc);
+        break;
+      }
+      CRect area;
+      GetGridRect(&area);
+      const long room = area.Height() - ScrollOriginY();
+      long sum = 0;
+      ROWCOL page = 0;
+      for (ROWCOL t = GetTopRow(); t > frozenRows + 1 && sum + GetRowHeight(t - 1) <= room; --t) {
+        sum += GetRowHeight(t - 1);
+        ++page;
+      }
+      page = std::max<ROWCOL>(page, 1);
+      ScrollGrid(1, page);
+      if (r > frozenRows) nr = r > page ? r - page : 1;
+      nr = std::max<ROWCOL>(nr, 1);
+      found = FindNextSelectableCell(1, nr, nc) || FindNextSelectableCell(3, nr, nc);
+      break;
+    }
+    case 7: case 8: case 9: case 10: case 11: case 12: {
+      BOOL rowFound = FALSE, colFound = FALSE;
+      if (direction == 7 || direction == 11) {
+        nr = std::min<ROWCOL>(headerRows + 1, rows);
+        rowFound = FindNextSelectableCell(3, nr, nc);
+      } else if (direction == 8 || direction == 12) {
+        nr = rows;
+        rowFound = FindNextSelectableCell(1, nr, nc);
+      }
+      if (direction == 9 || direction == 11) {
+        if (GetLeftCol() != frozenCols + 1) SetLeftCol(frozenCols + 1);
+        nc = std::min<ROWCOL>(headerCols + 1, cols);
+        colFound = FindNextSelectableCell(4, nr, nc);
+      } else if (direction == 10 || direction == 12) {
+        nc = cols;
+        colFound = FindNextSelectableCell(2, nr, nc);
+      }
+      found = rowFound || colFound;
+      break;
+    }
+    default:
+      break;
+  }
+
+  BOOL moved = FALSE;
+  if (found && (!bValid || nr != r || nc != c)) {
+    UINT flags = 0x8A;
+    if (bCanSelectRange && m_pParam->m_bSelectionFollowsCurrentCell) flags = 0x0A;
+    moved = SetCurrentCell(nr, nc, flags);
+  }
+  m_bMovingCurrentCell = bMoving;
+  m_nLastDrawnRow = m_nLastDrawnCol = 0;
+  m_bNoRedraw = bNoRedraw;
+  return moved;
+}
+
+CGXRange* CGXGridCore::KeySelRange() {
+  if (!m_pParam || !m_posSelRange) return nullptr;
+  // The selection list may have been emptied since the anchor was made.
+  for (POSITION pos = m_pParam->m_SelRects.GetHeadPosition(); pos; m_pParam->m_SelRects.GetNext(pos))
+    if (pos == m_posSelRange) return m_pParam->m_SelRects.GetAt(pos);
+  m_posSelRange = nullptr;
+  return nullptr;
+}
+
+BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
+  if (!m_pParam) return FALSE;
+  const BOOL bExtend = KeyDown(VK_SHIFT) && (m_pParam->m_wAllowSelection & 0x40);
+  const WORD mode = m_pParam->m_wListBoxSelectionMode;
+  ROWCOL r, c;
+  auto newAnchor = [&]() {
+    m_posSelRange = m_pParam->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(r, c, r, c)));
+    m_nKeySelAnchorRow = r, m_nKeySelAnchorCol = c;
+  };
+  if (mode == 1 || mode == 2) {
+    if (!GetCurrentCell(r, c)) return MoveCurrentCell(direction, nCell, TRUE);
+    if (!(KeySelRange() && bExtend && mode == 2)) {
+      if (!OnChangingSelection(nullptr, FALSE, FALSE)) return FALSE;
+      SetSelection(nullptr);
+      newAnchor();
+    }
+    const CGXRange* anchor = KeySelRange();
+    if (!anchor || !OnChangingSelection(anchor, FALSE, FALSE)) return FALSE;
+    MoveCurrentCell(direction, nCell, TRUE);
+    GetCurrentCell(r, c);
+    if (const CGXRange* range = KeySelRange()) {
+      SetSelection(m_posSelRange, mode == 2 && bExtend ? m_nKeySelAnchorRow : r, 0, r, 0);
+      OnChangedSelection(range, FALSE, FALSE);
+    }
+    if (!bExtend) m_nKeySelAnchorRow = r, m_nKeySelAnchorCol = c;
+    return TRUE;
+  }
+  if (bExtend) {
+    if (!KeySelRange() && GetCurrentCell(r, c) && OnStartSelection(r, c, 0, CPoint())) newAnchor();
+    MoveCurrentCell(direction, nCell, FALSE);
+    if (const CGXRange* range = KeySelRange(); range && GetCurrentCell(r, c)) {
+      SetSelection(m_posSelRange, m_nKeySelAnchorRow, m_nKeySelAnchorCol, r, c);
+      OnChangedSelection(range, FALSE, FALSE);
+    }
+    return TRUE;
+  }
+  MoveCurrentCell(direction, nCell, TRUE);
+  m_posSelRange = nullptr;
+  return FALSE;
+}
+
+// ---- keys ------------------------------------------------------------------------------------------------------
+
+BOOL CGXGridCore::ProcessKeys(CWnd* pMessageWnd, UINT nMessage, UINT nChar, UINT nRepCnt, UINT nFlags) {
+  return RouteKeyMessage(pMessageWnd, nMessage, nChar, nRepCnt, nFlags);
+}
+
+BOOL CGXGridCore::RouteKeyMessage(CWnd* pMessageWnd, UINT nMessage, UINT nChar, UINT nRepCnt, UINT nFlags) {
+  const HWND grid = m_pGridWnd ? m_pGridWnd->GetSafeHwnd() : nullptr;
+  if (grid && ::GetCapture() == grid) {
+    if ((nMessage == WM_KEYDOWN || nMessage == WM_SYSKEYDOWN) && nChar == 27) ::SendMessage(grid, WM_CANCELMODE, 0, 0);
+    return TRUE;
+  }
+  ROWCOL r, c;
+  CGXControl* control = nullptr;
+  if (GetCurrentCell(r, c) && (control = GetControl(r, c)) != nullptr && pMessageWnd && grid &&
+      pMessageWnd->GetSafeHwnd() == grid) {
+    if (!control->IsInit()) control->Init(r, c);
+    if (control->DispatchKeyMessage(nMessage, nChar, MAKELPARAM(nRepCnt, nFlags))) {
+      ScrollCellIntoView(r, c, 0x02);
+      UpdateWindow();
+      return TRUE;
+    }
+  }
+  switch (nMessage) {
+    case WM_KEYDOWN: return OnGridKeyDown(nChar, nRepCnt, nFlags);
+    case WM_KEYUP: return OnGridKeyUp(nChar, nRepCnt, nFlags);
+    case WM_CHAR: {
+      if (m_cLeadByte) {
+        CString text;
+        text.AppendChar((char)m_cLeadByte);
+        text.AppendChar((char)nChar);
+        m_cLeadByte = 0;
+        return OnGridChars(text);
+      }
+      if (IsDBCSLeadByte((BYTE)nChar)) {
+        m_cLeadByte = (BYTE)nChar;
+        return TRUE;
+      }
+      return OnGridChar(nChar, nRepCnt, nFlags);
+    }
+    case WM_DEADCHAR: return OnGridDeadChar(nChar, nRepCnt, nFlags);
+    case WM_SYSKEYDOWN: return OnGridSysKeyDown(nChar, nRepCnt, nFlags);
+    case WM_SYSKEYUP: return OnGridSysKeyUp(nChar, nRepCnt, nFlags);
+    case WM_SYSCHAR: return OnGridSysChar(nChar, nRepCnt, nFlags);
+    case WM_SYSDEADCHAR: return OnGridSysDeadChar(nChar, nRepCnt, nFlags);
+    default: return FALSE;
+  }
+}
+
+BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
+  const bool ctrl = KeyDown(VK_CONTROL), shift = KeyDown(VK_SHIFT), alt = KeyDown(VK_MENU);
+  BOOL handled = TRUE;
+  ROWCOL r, c;
+  auto enter = [&]() {
+    const WORD dir = m_pParam ? m_pParam->m_wEnterMoveDir : 0;
+    if (EndCurrentCellEdit(TRUE, 1, TRUE) && dir != 0) MoveCurrentCellBySelection(dir, 1);
+  };
+  switch (nChar) {
+    case 8:
+      if (ctrl) Redo();
+      else handled = FALSE;
+      break;
+    case 9:
+      if (EndCurrentCellEdit(TRUE, 1, TRUE)) MoveCurrentCell(shift ? 2 : 4, 1, TRUE);
+      break;
+    case 13:
+      if (ctrl || shift || alt) handled = FALSE;
+      else enter();
+      break;
+    case 27:
+      if (GetCurrentCell(r, c)) {
+        if (CGXControl* control = GetControl(r, c)) {
+          if (control->GetModify()) control->Init(r, c);
+          control->Refresh();
+        }
+        ScrollCellIntoView(r, c, 0x02);
+      }
+      if (m_pParam && !m_pParam->m_bSelectionFollowsCurrentCell) SetSelection(nullptr);
+      break;
+    case 33: case 34:
+      MoveCurrentCellBySelection(nChar == 33 ? 6 : 5, 1);
+      break;
+    case 35: case 36:
+      if (ctrl && !shift && !alt) MoveCurrentCellBySelection(nChar == 35 ? 12 : 11, 1);
+      else handled = FALSE;
+      break;
+    case 37: case 38: case 39: case 40: {
+      static const int kPlain[4] = {2, 1, 4, 3}, kCtrl[4] = {9, 7, 10, 8};
+      MoveCurrentCellBySelection((ctrl ? kCtrl : kPlain)[nChar - 37], 1);
+      break;
+    }
+    case 45:
+      if (ctrl) {
+        if (CanCopy()) Copy();
+      } else if (shift) {
+        if (CanPaste()) Paste();
+      } else {
+        handled = FALSE;
+      }
+      break;
+    case 46:
+      if (shift) {
+        if (CanCut()) Cut();
+      } else if (!IsCurrentCellActive() && CanClear()) {
+        ClearSelection(ctrl);
+      }
+      break;
+    case 113: {
+      CGXControl* control = GetCurrentCellControl();
+      if (!control) {
+        enter();
+      } else if (control->IsActive()) {
+        EndCurrentCellEdit(TRUE, 2, TRUE);
+      } else if (GetCurrentCell(r, c)) {
+        EndCurrentCellEdit(FALSE, 2, TRUE);
+        if (!control->IsReadOnly() && CanScrollCellIntoView(r, c)) {
+          ScrollCellIntoView(r, c, 0x02);
+          control->SetActive(TRUE);
+          control->Refresh();
+        }
+      }
+      break;
+    }
+    default:
+      handled = FALSE;
+  }
+  if (handled) UpdateWindow();
+  return handled;
+}
+
+BOOL CGXGridCore::OnGridChar(UINT nChar, UINT, UINT) {
+  switch (nChar) {
+    case 3: Copy(); return TRUE;
+    case 22: Paste(); return TRUE;
+    case 24: Cut(); return TRUE;
+    case 26: Undo(); return TRUE;
+    case 18: Redo(); return TRUE;
+    case 9: case 13: case 127: return TRUE;
+    default: return FALSE;
+  }
+}
+
+BOOL CGXGridCore::OnGridSysKeyDown(UINT nChar, UINT, UINT) {
+  if (nChar != 8) return FALSE;
+  Undo();
+  return TRUE;
+}
+
+// ---- clipboard seams: an active control copies, cuts and pastes its own text ------------------------------------
+
+BOOL CGXGridCore::Copy() {
+  CGXControl* control = GetCurrentCellControl();
+  return control && control->IsActive() && control->Copy();
+}
+
+BOOL CGXGridCore::Cut() {
+  CGXControl* control = GetCurrentCellControl();
+  return control && control->IsActive() && control->Cut();
+}
+
+BOOL CGXGridCore::Paste() {
+  CGXControl* control = GetCurrentCellControl();
+  return control && control->IsActive() && control->Paste();
+}
+
+BOOL CGXGridCore::ClearSelection(BOOL) { return FALSE; }
+
+BOOL CGXGridCore::CanCopy() {
+  CGXControl* control = GetCurrentCellControl();
+  return control && control->IsActive();
+}
+
+BOOL CGXGridCore::CanCut() {
+  CGXControl* control = GetCurrentCellControl();
+  return control && control->IsActive() && control->CanCut();
+}
+
+BOOL CGXGridCore::CanPaste() {
+  CGXControl* control = GetCurrentCellControl();
+  return control && control->IsActive() && control->CanPaste();
+}
+
+BOOL CGXGridCore::CanClear() { return FALSE; }
+
+// ---- mouse -----------------------------------------------------------------------------------------------------
+
+BOOL CGXGridCore::HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
+                            UINT nFlags, WORD nHitState) {
+  ROWCOL r = nHitRow, c = nHitCol;
+  CGXRange covered;
+  if (GetCoveredCellsRowCol(r, c, covered)) r = covered.m_nTop, c = covered.m_nLeft;
+  const BOOL bFollows = m_pParam && m_pParam->m_bSelectionFollowsCurrentCell;
+  auto bound = [&]() -> CGXControl* {
+    CGXControl* control = IsCurrentCell(r, c) ? GetControl(r, c) : nullptr;
+    return control && control->IsInitAt(r, c) ? control : nullptr;
+  };
+  if (nHitState & 0x04) {
+    m_bDraggedWhilePressed = FALSE;
+    if (bFollows || !(nHitState & 0x100)) {
+      m_bWarningShown = FALSE;
+      SetCurrentCell(r, c, (m_nPressState & 0x80) ? 0x84 : 0x04);
+      if (m_bWarningShown) return FALSE;
+    }
+    if (CGXControl* control = bound()) {
+      if (nButton == 0) control->LButtonDown(nFlags, pt);
+      else if (nButton == 1) control->MButtonDown(nFlags, pt);
+      else control->RButtonDown(nFlags, pt);
+    }
+  } else if (nHitState & 0x08) {
+    if (CGXControl* control = bound()) control->MouseMove(nFlags, pt);
+    if (nHitRow != nDragRow || nHitCol != nDragCol) m_bDraggedWhilePressed = TRUE;
+  } else if (nHitState & 0x10) {
+    if (CGXControl* control = bound()) {
+      if (nButton == 0) control->LButtonUp(nFlags, pt);
+      else if (nButton == 1) control->MButtonUp(nFlags, pt);
+      else control->RButtonUp(nFlags, pt);
+    } else if (nButton == 0) {
+      OnLButtonClickedRowCol(r, c, nFlags, pt);
+    } else if (nButton == 1) {
+      OnMButtonClickedRowCol(r, c, nFlags, pt);
+    } else {
+      OnRButtonClickedRowCol(r, c, nFlags, pt);
+    }
+    if (m_bDraggedWhilePressed) {
+      if (m_pParam && m_pParam->m_wListBoxSelectionMode && !SetCurrentCell(nDragRow, nDragCol, 0x04)) return FALSE;
+    } else if (ScrollCellIntoView(r, c, 0x02)) {
+      if (CGXControl* control = bound()) control->Refresh();
+    }
+  }
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnLButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
+                                     UINT nFlags, WORD nHitState) {
+  return HitRowCol(0, nHitRow, nHitCol, nDragRow, nDragCol, pt, nFlags, nHitState);
+}
+
+BOOL CGXGridCore::OnMButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
+                                     UINT nFlags, WORD nHitState) {
+  return HitRowCol(1, nHitRow, nHitCol, nDragRow, nDragCol, pt, nFlags, nHitState);
+}
+
+BOOL CGXGridCore::OnRButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
+                                     UINT nFlags, WORD nHitState) {
+  return HitRowCol(2, nHitRow, nHitCol, nDragRow, nDragCol, pt, nFlags, nHitState);
+}
+
+BOOL CGXGridCore::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint) {
+  if (!m_pParam || !(nFlags & MK_CONTROL)) return FALSE;
+  const bool rowHeader = nCol <= GetHeaderCols(), colHeader = nRow <= GetHeaderRows();
+  if ((!rowHeader && !colHeader) || !m_pParam->m_SelRects.IsCellInList(nRow, nCol)) return FALSE;
+  m_posSelRange = nullptr;
+  SelectRange(rowHeader ? CGXRange().SetRowRange(nRow, nRow) : CGXRange().SetColRange(nCol, nCol), FALSE, TRUE);
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnLButtonDblClkRowCol(ROWCOL nRow, ROWCOL nCol, UINT, CPoint) {
+  if (!m_pParam) return FALSE;
+  const bool byColumn = nRow == 0 && nCol != 0 && m_pParam->m_bSortRowsOnDblClk;
+  const bool byRow = nCol == 0 && nRow != 0 && m_pParam->m_bSortColsOnDblClk;
+  if (!byColumn && !byRow) return FALSE;
+  CGXSortInfoArray keys;
+  keys.SetSize(1);
+  keys[0].nRC = byColumn ? nCol : nRow;
+  keys[0].sortType = CGXSortInfo::autodetect;
+  const DWORD last = byColumn ? m_pParam->m_nSortRow : m_pParam->m_nSortCol;
+  keys[0].sortOrder = last == keys[0].nRC && m_pParam->m_bSortOption ? CGXSortInfo::descending : CGXSortInfo::ascending;
+  if (byColumn) {
+    SortRows(CGXRange().SetRowRange(GetHeaderRows() + 1, GetRowCount()), keys);
+    MoveCurrentCell(7, 1, TRUE);
+  } else {
+    SortCols(CGXRange().SetColRange(GetHeaderCols() + 1, GetColCount()), keys);
+    MoveCurrentCell(2, 1, TRUE);
+  }
+  return TRUE;
+}

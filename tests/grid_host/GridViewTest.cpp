@@ -1,0 +1,502 @@
+// The grid view host: split panes, scrolling and scroll bars, the current cell with its control,
+// keys and clicks, and the printer the view's dialogs share with the application.
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridView.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXOleDataSourceProxy.h"
+#include "grid/engine/GXPrintDevice.h"
+#include "grid/engine/GXSortInfo.h"
+#include "grid/engine/GXStylesMap.h"
+#include "platform/core/Automation.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/SplitterWnd.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowPaint.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// An editing control: the text typed, a refusal on demand, and what it was asked to do.
+class CTypedControl : public CGXControl {
+ public:
+  using CGXControl::CGXControl;
+  void SetActive(BOOL b) override { active = b; }
+  BOOL IsActive() override { return active; }
+  void SetModify(BOOL b) override { modified = b; }
+  BOOL GetModify() override { return modified; }
+  void Init(ROWCOL r, ROWCOL c) override {
+    CGXControl::Init(r, c);
+    text = Grid()->GetValueRowCol(r, c);
+  }
+  void GetCurrentText(CString& t) override { t = text; }
+  BOOL Store() override {
+    ++stores;
+    return StoreCellText(m_nRow, m_nCol, text, 0, nullptr);
+  }
+  BOOL OnValidate() override {
+    if (!refuse) return TRUE;
+    m_strWarning = "Not a valid value";
+    return FALSE;
+  }
+  void Hide() override { hiddenAtTop.push_back(Grid()->GetTopRow()); }
+  void Type(const char* t) {
+    active = modified = TRUE;
+    text = t;
+  }
+  BOOL active = FALSE, modified = FALSE, refuse = FALSE;
+  CString text;
+  int stores = 0;
+  std::vector<ROWCOL> hiddenAtTop;
+};
+
+class CTestGridView : public CGXGridView {
+  DECLARE_DYNCREATE(CTestGridView)
+
+ public:
+  // Covered blocks until the covered-cell layer answers itself.
+  BOOL GetCoveredCellsRowCol(ROWCOL r, ROWCOL c, CGXRange& range) override {
+    for (const CGXRange& b : covered)
+      if (b.IsCellInRange(r, c)) return range = b, TRUE;
+    return FALSE;
+  }
+  void SortRows(CGXRange, CGXSortInfoArray& keys, UINT) override {
+    sorts.push_back({keys[0].nRC, keys[0].sortOrder});
+    GetParam()->m_nSortRow = keys[0].nRC;
+    GetParam()->m_bSortOption = keys[0].sortOrder == CGXSortInfo::ascending;
+  }
+  BOOL ScrollGrid(int direction, ROWCOL count) override {
+    scrolls.push_back({(ROWCOL)direction, count});
+    if (postEscapeAfterScroll) ::PostMessage(m_hWnd, WM_KEYDOWN, 27, 1);
+    return CGXGridView::ScrollGrid(direction, count);
+  }
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+    if (message == WM_CANCELMODE) ++cancelModes;
+    return CGXGridView::OnWndMsg(message, wParam, lParam, pResult);
+  }
+  void UpdateAllViews(CView*, LPARAM, CObject* pHint) override {
+    auto* h = DYNAMIC_DOWNCAST(CGXGridHint, pHint);
+    hints.push_back(h->m_id);
+    h->m_bAccept = acceptHints;
+  }
+  std::vector<CGXRange> covered;
+  std::vector<std::pair<DWORD, DWORD>> sorts, scrolls;
+  std::vector<UINT> hints;
+  BOOL acceptHints = TRUE, postEscapeAfterScroll = FALSE;
+  int cancelModes = 0;
+};
+IMPLEMENT_DYNCREATE(CTestGridView, CGXGridView)
+
+class CHostDoc : public CDocument {};
+
+class CHostFrame : public CFrameWnd {
+ public:
+  BOOL m_bSplit = FALSE;
+  CSplitterWnd m_split;
+
+ protected:
+  BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* ctx) override {
+    return m_bSplit ? m_split.Create(this, 2, 2, CSize(20, 20), ctx) : CFrameWnd::OnCreateClient(lpcs, ctx);
+  }
+};
+
+class GridView : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GXStartGridLibrary();
+    Automation::Instance().Reset();
+  }
+  void Open(BOOL bSplit = FALSE) {
+    doc = new CHostDoc;
+    doc->m_bAutoDelete = FALSE;
+    frame = new CHostFrame;
+    frame->m_bSplit = bSplit;
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CTestGridView);
+    ctx.m_pCurrentDoc = doc;
+    ASSERT_TRUE(frame->Create(nullptr, "grid", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, nullptr, 0, &ctx));
+    frame->InitialUpdateFrame(doc, TRUE);
+    UiAutomation::Pump();
+    view = bSplit ? static_cast<CTestGridView*>(frame->m_split.GetPane(0, 0))
+                  : static_cast<CTestGridView*>(frame->GetActiveView());
+    ASSERT_TRUE(view && view->IsInitialized());
+    control = new CTypedControl(view);
+    view->RegisterControl(0, control, TRUE, FALSE);
+  }
+  void TearDown() override {
+    if (frame && ::IsWindow(frame->m_hWnd)) frame->DestroyWindow();
+    UiAutomation::Pump();
+    delete doc;
+    Automation::Instance().Reset();
+  }
+  // rows x cols of the default size: rows rowHeight pixels, columns 50.
+  void Table(ROWCOL rows, ROWCOL cols, int rowHeight = 20) {
+    CGXGridParam* p = view->GetParam();
+    p->GetData()->SetRowCount(rows);
+    p->GetData()->SetColCount(cols);
+    view->CGXGridCore::UpdateWindow();  // painting measures the font first
+    view->StoreDefaultRowHeight(rowHeight);
+    view->StoreDefaultColWidth(50);
+    view->RefreshScrollBars(FALSE, FALSE);
+  }
+  void Put(ROWCOL r, ROWCOL c, const char* value) {
+    CGXStyle s;
+    s.SetValue(value);
+    view->GetParam()->GetData()->StoreStyleAt(r, c, &s, 0, 0);
+  }
+  void Key(UINT vk, UINT modifiers = UiAutomation::kNone) { UiAutomation::PressKey(view->m_hWnd, vk, modifiers); }
+  std::pair<ROWCOL, ROWCOL> Current() {
+    ROWCOL r = 0, c = 0;
+    view->GetCurrentCell(r, c);
+    return {r, c};
+  }
+  CHostDoc* doc = nullptr;
+  CHostFrame* frame = nullptr;
+  CTestGridView* view = nullptr;
+  CTypedControl* control = nullptr;
+};
+
+using Cell = std::pair<ROWCOL, ROWCOL>;
+
+}  // namespace
+
+TEST_F(GridView, SplitPanesFollowTheFirstAndDropTheirHeaders) {
+  Open(TRUE);
+  Table(200, 30);
+  view->SetTopRow(40);
+  view->SetLeftCol(7);
+  CSplitterWnd& s = frame->m_split;
+  ASSERT_TRUE(s.SplitRow(120));
+  auto* lower = dynamic_cast<CGXGridCore*>(s.GetPane(1, 0));
+  ASSERT_TRUE(lower);
+  EXPECT_EQ(lower->GetParam(), view->GetParam());
+  EXPECT_EQ(lower->GetTopRow(), 40u);
+  EXPECT_EQ(lower->GetLeftCol(), 7u);
+  EXPECT_FALSE(lower->m_bPaneShowsHeaderRows);
+  EXPECT_TRUE(lower->m_bPaneShowsHeaderCols);
+  EXPECT_EQ(lower->GetScrollBarBehaviour(SB_VERT), 12u);
+  ASSERT_TRUE(s.SplitColumn(150));
+  auto* right = dynamic_cast<CGXGridCore*>(s.GetPane(0, 1));
+  ASSERT_TRUE(right);
+  EXPECT_EQ(right->GetTopRow(), 40u);
+  EXPECT_FALSE(right->m_bPaneShowsHeaderCols);
+  EXPECT_TRUE(right->m_bPaneShowsHeaderRows);
+  // All panes print through the one device of the shared parameter block.
+  EXPECT_EQ(static_cast<CGXView*>(s.GetPane(0, 1))->GetPrinterDevice(), view->GetParam()->GetPrintDevice());
+  // A pane scrolled up or down takes the pane beside it along.
+  view->ScrollGrid(3, 2);
+  EXPECT_EQ(right->GetTopRow(), view->GetTopRow());
+}
+
+TEST_F(GridView, ScrollBarsScaleHideAndStopAtTheLastPage) {
+  Open();
+  Table(100000, 5);
+  EXPECT_EQ(view->m_nSBThumbFactorV, 4);
+  ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1000), 0);
+  EXPECT_EQ(view->GetTopRow(), 4000u);
+  EXPECT_EQ(view->CGXGridCore::GetScrollPos(SB_VERT), 4000);
+
+  // Down stops at the largest top row: the last row touches the bottom.
+  const ROWCOL maxTop = view->CalcMaxTopRow();
+  EXPECT_TRUE(view->DoScroll(3, 200000));
+  EXPECT_EQ(view->GetTopRow(), maxTop);
+  EXPECT_FALSE(view->DoScroll(3, 1));
+  EXPECT_TRUE(view->DoScroll(1, 3));
+  EXPECT_EQ(view->GetTopRow(), maxTop - 3);
+
+  // Automatic bars: hidden while every row fits, shown (the strip repainted) once they do not.
+  view->SetTopRow(1);
+  view->GetParam()->GetData()->SetRowCount(3);
+  view->RefreshScrollBars(FALSE, FALSE);
+  EXPECT_FALSE(view->GetStyle() & WS_VSCROLL);
+  view->GetParam()->GetData()->SetRowCount(300);
+  view->RefreshScrollBars(FALSE, TRUE);
+  EXPECT_TRUE(view->GetStyle() & WS_VSCROLL);
+  CRect update;
+  EXPECT_FALSE(view->GetUpdateRect(&update));  // painted at once
+  // Removing rows while scrolled down scrolls back (shrink mode).
+  view->SetTopRow(280);
+  view->GetParam()->GetData()->SetRowCount(100);
+  view->RefreshScrollBars(FALSE, FALSE);
+  EXPECT_EQ(view->GetTopRow(), view->CalcMaxTopRow());
+  EXPECT_LT(view->GetTopRow(), 100u);
+}
+
+TEST_F(GridView, AnActiveCellScrolledOutIsHiddenFirst) {
+  Open();
+  Table(500, 5);
+  ASSERT_TRUE(view->SetCurrentCell(2, 2));
+  control->Type("x");
+  control->hiddenAtTop.clear();
+  EXPECT_TRUE(view->DoScroll(3, 5));
+  EXPECT_EQ(control->hiddenAtTop, (std::vector<ROWCOL>{6}));
+  EXPECT_TRUE(view->DoScroll(1, 5));
+  EXPECT_EQ(control->hiddenAtTop.size(), 1u);  // back in view: left alone
+}
+
+TEST_F(GridView, AutoScrollStepsByDistanceAndEscapeCancels) {
+  Open();
+  Table(500, 5);
+  CRect area;
+  view->GetGridRect(&area);
+  POINT below{100, area.bottom + 50};
+  view->ClientToScreen(&below);
+  ::SetCursorPos(below.x, below.y);
+  view->postEscapeAfterScroll = TRUE;
+  EXPECT_TRUE(view->AutoScroll(WM_LBUTTONUP, TRUE, FALSE));
+  ASSERT_EQ(view->scrolls.size(), 1u);
+  EXPECT_EQ(view->scrolls[0], (std::pair<DWORD, DWORD>{3, 3}));
+  EXPECT_EQ(view->cancelModes, 1);
+  EXPECT_EQ(::GetCapture(), nullptr);
+  // Keys while the mouse is captured: only Escape acts.
+  ::SetCapture(view->m_hWnd);
+  view->SetCurrentCell(1, 1);
+  EXPECT_TRUE(view->RouteKeyMessage(view, WM_KEYDOWN, VK_DOWN, 1, 0));
+  EXPECT_EQ(Current(), Cell(1, 1));
+  EXPECT_TRUE(view->RouteKeyMessage(view, WM_KEYDOWN, 27, 1, 0));
+  EXPECT_EQ(view->cancelModes, 2);
+  ::ReleaseCapture();
+}
+
+TEST_F(GridView, ARefusedValueKeepsTheCellAndWarnsOnce) {
+  Open();
+  Table(20, 5);
+  ASSERT_TRUE(view->SetCurrentCell(2, 2));
+  control->Type("bad");
+  control->refuse = TRUE;
+  ::PostMessage(view->m_hWnd, WM_CHAR, 'q', 1);  // typed ahead
+  EXPECT_FALSE(view->SetCurrentCell(3, 3));
+  EXPECT_EQ(Current(), Cell(2, 2));
+  EXPECT_TRUE(control->IsActive() && control->GetModify());
+  const auto boxes = Automation::Instance().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Not a valid value");
+  MSG msg;
+  EXPECT_FALSE(::PeekMessage(&msg, view->m_hWnd, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
+
+  // Accepted: the value is stored and the new cell bound.
+  control->refuse = FALSE;
+  EXPECT_TRUE(view->SetCurrentCell(3, 3));
+  EXPECT_EQ(view->GetValueRowCol(2, 2), "bad");
+  EXPECT_EQ(Current(), Cell(3, 3));
+  EXPECT_TRUE(control->IsInitAt(3, 3));
+  // Outside the table or disabled: the cell stays.
+  CGXStyle disabled;
+  disabled.SetEnabled(FALSE);
+  view->GetParam()->GetData()->StoreStyleAt(4, 4, &disabled, 0, 0);
+  for (Cell target : {Cell(21, 1), Cell(1, 6), Cell(4, 4)}) {
+    EXPECT_FALSE(view->SetCurrentCell(target.first, target.second)) << target.first;
+    EXPECT_EQ(Current(), Cell(3, 3));
+  }
+}
+
+TEST_F(GridView, EndingAnEditStoresOnceAndAsksTheOtherViews) {
+  Open();
+  Table(20, 5);
+  view->SetCurrentCell(1, 1);
+  control->Type("12");
+  EXPECT_TRUE(view->EndCurrentCellEdit(TRUE, 2, TRUE));
+  EXPECT_EQ(view->GetValueRowCol(1, 1), "12");
+  EXPECT_EQ(control->stores, 1);
+  EXPECT_EQ(std::count(view->hints.begin(), view->hints.end(), 24u), 1);
+  EXPECT_TRUE(view->IsCurrentCell(1, 1));
+  view->acceptHints = FALSE;
+  EXPECT_FALSE(view->EndCurrentCellEdit(TRUE, 2, TRUE));
+  // The other views hear of a new current cell once, unless the caller says not to tell them.
+  view->GetParam()->m_bCurrentCellHint = TRUE;
+  view->hints.clear();
+  view->SetCurrentCell(2, 1);
+  view->SetCurrentCell(3, 1, 0x4A);
+  EXPECT_EQ(view->hints, (std::vector<UINT>{27}));
+  view->SetCurrentCell(1, 1);
+  // Discarding reloads the stored value.
+  control->Type("34");
+  view->EndCurrentCellEdit(FALSE, 2, FALSE);
+  EXPECT_EQ(control->text, "12");
+  EXPECT_FALSE(control->IsActive());
+}
+
+TEST_F(GridView, UndoOverUnsavedTypingRevertsOnlyTheTyping) {
+  Open();
+  Table(20, 5);
+  view->SetCurrentCell(1, 1);
+  control->Type("first");
+  view->SetCurrentCell(2, 1);
+  view->SetCurrentCell(1, 1);
+  control->Type("second");
+  EXPECT_TRUE(view->Undo());
+  EXPECT_EQ(control->text, "first");
+  EXPECT_EQ(view->GetValueRowCol(1, 1), "first");
+  EXPECT_TRUE(view->CanUndo());
+}
+
+TEST_F(GridView, KeysMoveTheCurrentCell) {
+  Open();
+  Table(20, 4);
+  view->GetParam()->m_wEnterMoveDir = 0;
+  view->SetCurrentCell(3, 4);
+  struct Step {
+    UINT vk, modifiers;
+    Cell expected;
+  } steps[] = {
+      {VK_TAB, UiAutomation::kNone, {3, 4}},     // the last column: no wrap
+      {VK_TAB, UiAutomation::kShift, {3, 3}},    // Shift+Tab goes left
+      {VK_RETURN, UiAutomation::kNone, {3, 3}},  // direction 0: only stores
+      {VK_DOWN, UiAutomation::kNone, {4, 3}},    {VK_HOME, UiAutomation::kControl, {1, 1}},
+      {VK_LEFT, UiAutomation::kNone, {1, 1}},    {VK_UP, UiAutomation::kNone, {1, 1}},
+      {VK_END, UiAutomation::kControl, {20, 4}}, {VK_TAB, UiAutomation::kShift, {20, 3}},
+  };
+  for (const Step& s : steps) {
+    Key(s.vk, s.modifiers);
+    EXPECT_EQ(Current(), s.expected) << s.vk;
+  }
+  view->SetCurrentCell(1, 1);
+  view->SetCurrentCell(1, 2);
+  control->Type("7");
+  Key(VK_RETURN);
+  EXPECT_EQ(view->GetValueRowCol(1, 2), "7");
+  EXPECT_EQ(Current(), Cell(1, 2));
+}
+
+TEST_F(GridView, DownSkipsWhatCannotBeCurrent) {
+  Open();
+  Table(30, 4);
+  view->GetParam()->m_RowHeights.SetAt(3, 0);  // row 3 has no height
+  CGXStyle disabled;
+  disabled.SetEnabled(FALSE);
+  view->GetParam()->GetData()->StoreStyleAt(4, 2, &disabled, 0, 0);
+  view->covered = {CGXRange().SetCellRange(8, 1, 10, 2), CGXRange().SetCellRange(5, 2, 6, 2)};
+  view->SetCurrentCell(2, 2);
+  // 2 -> 5 (3 flat, 4 disabled), 5 covers 6 -> 7, 7 -> 8? (8,2) is hidden in (8,1) -> 11.
+  for (ROWCOL expected : {5u, 7u, 11u}) {
+    Key(VK_DOWN);
+    EXPECT_EQ(Current(), Cell(expected, 2));
+  }
+  view->SetCurrentCell(8, 1);
+  Key(VK_DOWN);
+  EXPECT_EQ(Current(), Cell(11, 1));  // a 3-row covered cell hands over to the row below it
+  view->SetCurrentCell(30, 1);
+  Key(VK_DOWN);
+  EXPECT_EQ(Current(), Cell(30, 1));  // nothing below: stays
+}
+
+TEST_F(GridView, ShiftExtendsTheSelectionFromTheAnchor) {
+  Open();
+  Table(20, 5);
+  view->SetCurrentCell(2, 2);
+  Key(VK_DOWN, UiAutomation::kShift);
+  Key(VK_RIGHT, UiAutomation::kShift);
+  CGXRangeList& sel = view->GetParam()->m_SelRects;
+  ASSERT_EQ(sel.GetCount(), 1);
+  EXPECT_EQ(*sel.GetHead(), CGXRange().SetCellRange(2, 2, 3, 3));
+  Key(VK_DOWN);
+  Key(VK_ESCAPE);
+  EXPECT_TRUE(sel.IsEmpty());
+  // List-box mode: one whole row follows the cell.
+  view->GetParam()->m_wListBoxSelectionMode = 1;
+  Key(VK_DOWN);
+  ASSERT_EQ(sel.GetCount(), 1);
+  EXPECT_EQ(*sel.GetHead(), CGXRange().SetRowRange(5, 5));
+}
+
+TEST_F(GridView, ClicksToggleRowsAndSortTwice) {
+  Open();
+  Table(20, 5);
+  CGXRangeList& sel = view->GetParam()->m_SelRects;
+  sel.AddTail(new CGXRange(CGXRange().SetRowRange(3, 5)));
+  const CPoint pt(5, 5);
+  // A Ctrl+click on a selected row header takes that row out; without Ctrl nothing happens.
+  EXPECT_FALSE(view->OnLButtonClickedRowCol(4, 0, 0, pt));
+  EXPECT_TRUE(view->OnLButtonClickedRowCol(4, 0, MK_CONTROL, pt));
+  ASSERT_EQ(sel.GetCount(), 2);
+  EXPECT_EQ(*sel.GetHead(), CGXRange().SetRowRange(3, 3));
+  EXPECT_EQ(*sel.GetTail(), CGXRange().SetRowRange(5, 5));
+  EXPECT_FALSE(view->OnLButtonClickedRowCol(4, 0, MK_CONTROL, pt));  // no longer selected
+
+  // A press and release make the cell current.
+  view->OnLButtonHitRowCol(6, 3, 6, 3, pt, 0, 0x04);
+  view->OnLButtonHitRowCol(6, 3, 6, 3, pt, 0, 0x10);
+  EXPECT_EQ(Current(), Cell(6, 3));
+
+  view->GetParam()->m_bSortRowsOnDblClk = TRUE;
+  EXPECT_TRUE(view->OnLButtonDblClkRowCol(0, 2, 0, pt));
+  EXPECT_TRUE(view->OnLButtonDblClkRowCol(0, 2, 0, pt));
+  EXPECT_FALSE(view->OnLButtonDblClkRowCol(3, 2, 0, pt));
+  EXPECT_EQ(view->sorts, (std::vector<std::pair<DWORD, DWORD>>{{2, 0}, {2, 1}}));
+  EXPECT_EQ(Current(), Cell(1, 3));
+}
+
+TEST_F(GridView, AnEmptyGridIgnoresMovesAndScrolls) {
+  Open();
+  Table(0, 0);
+  EXPECT_FALSE(view->SetCurrentCell(1, 1));
+  for (UINT vk : {VK_DOWN, VK_RIGHT, VK_NEXT, VK_PRIOR, VK_TAB, VK_RETURN, VK_F2, VK_ESCAPE}) Key(vk);
+  Key(VK_HOME, UiAutomation::kControl);
+  Key(VK_END, UiAutomation::kControl);
+  EXPECT_FALSE(view->IsCurrentCell());
+  EXPECT_FALSE(view->DoScroll(3, 0));
+  EXPECT_FALSE(view->DoScroll(3, 5));
+  EXPECT_FALSE(view->ScrollCellIntoView(7, 7));
+  ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 30000), 0);
+  EXPECT_EQ(view->GetTopRow(), 1u);
+}
+
+TEST_F(GridView, PaintingBeforeStartUpFillsTheWindowColour) {
+  auto* early = new CTestGridView;
+  CFrameWnd* host = new CFrameWnd;
+  ASSERT_TRUE(host->Create(nullptr, "early", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 80)));
+  ASSERT_TRUE(early->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 80), host, 1, nullptr));
+  ::InvalidateRect(early->m_hWnd, nullptr, TRUE);
+  EXPECT_NO_THROW(::UpdateWindow(early->m_hWnd));
+  EXPECT_EQ(GetWindowPixel(early->m_hWnd, POINT{50, 40}), (COLORREF)::GetSysColor(COLOR_WINDOW));
+  host->DestroyWindow();
+  UiAutomation::Pump();
+}
+
+TEST_F(GridView, DraggingOutNeedsAProxy) {
+  Open();
+  EXPECT_TRUE(view->CreateOleDataSourceProxy(0));
+  EXPECT_EQ(view->m_pOleDataSourceProxy, nullptr);
+  EXPECT_TRUE(view->CreateOleDataSourceProxy(1));
+  auto* proxy = dynamic_cast<CGXOleDataSourceProxy*>(view->m_pOleDataSourceProxy);
+  ASSERT_TRUE(proxy);
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 4);
+  proxy->CacheGlobalData(CF_TEXT, h);
+  EXPECT_TRUE(proxy->GetDataSource()->HasFormat(CF_TEXT));
+  proxy->Empty();
+  EXPECT_FALSE(proxy->GetDataSource()->HasFormat(CF_TEXT));
+}
+
+TEST_F(GridView, PrinterSetupGoesToTheSharedDeviceAndTheApplication) {
+  CWinApp app("gridhost");
+  Open(TRUE);
+  CGXPrintDevice* device = view->GetParam()->GetPrintDevice();
+  ASSERT_TRUE(device);
+  DialogAutomation::CommonAnswer answer;
+  answer.ok = true;
+  answer.copies = 3;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::PrintSetup, answer);
+  CPrintDialog dlg(TRUE, 0x14000C);
+  EXPECT_EQ(view->DoPrintDialog(&dlg), IDOK);
+  // The application keeps the choice, and the grid's device took it.
+  ASSERT_TRUE(app.m_hDevMode);
+  EXPECT_EQ(static_cast<DEVMODE*>(GlobalLock(app.m_hDevMode))->dmCopies, 3);
+  GlobalUnlock(app.m_hDevMode);
+  EXPECT_TRUE(device->IsSameDevice(app.m_hDevNames, app.m_hDevMode));
+  // A cancelled dialog changes nothing.
+  DialogAutomation::PushCancel(DialogAutomation::CommonKind::PrintSetup);
+  CPrintDialog again(TRUE, 0x14000C);
+  EXPECT_EQ(app.DoPrintDialog(&again), IDCANCEL);
+  EXPECT_TRUE(device->IsSameDevice(app.m_hDevNames, app.m_hDevMode));
+}
