@@ -30,6 +30,8 @@ class CFindReplaceDialog;
 class CSplitterWnd;
 class CGXNoOleDataSourceProxy;
 class CGXSortInfoArray;
+struct CGXSortInfo;
+class CStringArray;
 
 // The hint a grid sends its document's other views.
 class CGXGridHint : public CObject {
@@ -236,6 +238,12 @@ class CGXGridCore {
   virtual void OnTestGridDimension(ROWCOL, ROWCOL) {}
   virtual void SortRows(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = 2);
   virtual void SortCols(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = 2);
+  // One key text per key for a row (column) of a sort.
+  virtual void GetRowSortKeys(ROWCOL nRow, const CGXSortInfoArray& sortInfo, CStringArray& keys);
+  virtual void GetColSortKeys(ROWCOL nCol, const CGXSortInfoArray& sortInfo, CStringArray& keys);
+  // The text a cell sorts by; the cell's value unless a grid knows better.
+  virtual void GetSortKey(CGXControl* pControl, ROWCOL nRow, ROWCOL nCol, const CGXSortInfo& sortInfo,
+                          const CGXStyle& style, CString& sKey);
   // Piece-four callers read the character width of the standard font.
   int GetFontCharWidth() const { return m_nCharWidth; }
 
@@ -655,4 +663,5 @@ class CGXGridCore {
   BOOL DoStoreStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, BOOL bProcessed);
   void DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, BOOL bCreateHint);
   void RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint);
+  void DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo, UINT flags);
 };
