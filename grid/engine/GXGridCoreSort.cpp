@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -77,19 +78,31 @@ struct SortTable {
   }
 };
 
+// A record in the merge: its index and, for a numeric first key, that key's value close at hand.
+struct Item {
+  double first;
+  DWORD index;
+};
+
 // A bottom-up merge sort: stable, and sound even where the comparison is not transitive.
-void MergeSort(std::vector<DWORD>& order, const SortTable& table) {
-  std::vector<DWORD> buffer(order.size());
-  const size_t n = order.size();
+void MergeSort(std::vector<Item>& items, const SortTable& table) {
+  const bool numericFirst = table.keys.GetSize() > 0 && table.keys[0].sortType == CGXSortInfo::numeric;
+  const bool descending = numericFirst && table.keys[0].sortOrder == CGXSortInfo::descending;
+  auto before = [&](const Item& a, const Item& b) {
+    if (numericFirst && (a.first < b.first || a.first > b.first)) return (a.first < b.first) != descending;
+    return table.Compare(a.index, b.index) < 0;
+  };
+  std::vector<Item> buffer(items.size());
+  const size_t n = items.size();
   for (size_t width = 1; width < n; width *= 2) {
     for (size_t lo = 0; lo < n; lo += 2 * width) {
       const size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
       size_t i = lo, j = mid, out = lo;
-      while (i < mid && j < hi) buffer[out++] = table.Compare(order[j], order[i]) < 0 ? order[j++] : order[i++];
-      while (i < mid) buffer[out++] = order[i++];
-      while (j < hi) buffer[out++] = order[j++];
+      while (i < mid && j < hi) buffer[out++] = before(items[j], items[i]) ? items[j++] : items[i++];
+      while (i < mid) buffer[out++] = items[i++];
+      while (j < hi) buffer[out++] = items[j++];
     }
-    order.swap(buffer);
+    items.swap(buffer);
   }
 }
 
@@ -154,7 +167,7 @@ void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo,
     bRows ? GetRowSortKeys(first + i, sortInfo, texts) : GetColSortKeys(first + i, sortInfo, texts);
     for (int k = 0; k < nKeys; ++k) {
       CString& text = table.texts[(size_t)k][i];
-      text = texts[k];
+      text = std::move(texts[k]);
       CGXSortInfo& key = sortInfo[k];
       if (key.sortType != CGXSortInfo::autodetect) continue;
       double unused;
@@ -184,12 +197,13 @@ void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo,
     std::vector<CString>().swap(column);
   }
 
-  std::vector<DWORD> order(n);
-  for (DWORD i = 0; i < n; ++i) order[i] = i;
-  MergeSort(order, table);
+  std::vector<Item> items(n);
+  const bool numericFirst = nKeys > 0 && sortInfo[0].sortType == CGXSortInfo::numeric;
+  for (DWORD i = 0; i < n; ++i) items[i] = {numericFirst ? table.numbers[0][i] : 0.0, i};
+  MergeSort(items, table);
   CDWordArray newOrder;
   newOrder.SetSize((INT_PTR)n);
-  for (DWORD i = 0; i < n; ++i) newOrder[(INT_PTR)i] = order[i];
+  for (DWORD i = 0; i < n; ++i) newOrder[(INT_PTR)i] = items[i].index;
 
   const DWORD firstKey = nKeys ? sortInfo[0].nRC : 0;
   m_pParam->m_nSortCol = bRows ? 0xFFFFFFFF : firstKey;
