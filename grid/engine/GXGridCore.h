@@ -474,6 +474,31 @@ class CGXGridCore {
   virtual void UpdateMoveDataRows(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
   virtual void UpdateMoveDataCols(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
 
+  // ---- dragging selected rows and columns by their headers, and freezing them ----
+  virtual BOOL OnSelDragStart(ROWCOL nRow, ROWCOL nCol);
+  virtual BOOL OnSelDragMove(ROWCOL nStartRow, ROWCOL nStartCol, ROWCOL nRow, ROWCOL nCol);
+  virtual BOOL OnSelDragDrop(ROWCOL nStartRow, ROWCOL nStartCol, ROWCOL nRow, ROWCOL nCol);
+  virtual BOOL OnSelDragCancel();
+  // Rows do not start to drag while Ctrl is down (Ctrl-click toggles them instead).
+  virtual BOOL OnSelDragRowsStart(ROWCOL nFirst, ROWCOL nLast);
+  virtual BOOL OnSelDragColsStart(ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnSelDragRowsMove(ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnSelDragColsMove(ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnSelDragRowsDrop(ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnSelDragColsDrop(ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual void FreezeCols();
+  virtual BOOL CanFreezeCols();
+  virtual void UnfreezeCols();
+  virtual BOOL CanUnfreezeCols();
+  virtual void FreezeRows();
+  virtual BOOL CanFreezeRows();
+  virtual void UnfreezeRows();
+  virtual BOOL CanUnfreezeRows();
+  // 1 dragging columns, 2 dragging rows, 0 none.
+  int m_nSelDragKind = 0;
+  ROWCOL m_nSelDragRow = 1, m_nSelDragCol = 1;
+  BOOL m_bSelDragActive = FALSE;
+
   // ---- sizes and positions ----
   virtual void CalcCharSize(CDC* pDC, int* pWidth, int* pHeight);
   void RecalcCharSize(int* pWidth, int* pHeight);
@@ -664,4 +689,7 @@ class CGXGridCore {
   void DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, BOOL bCreateHint);
   void RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint);
   void DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo, UINT flags);
+  // The one run of whole selected rows (columns), FALSE when there is not exactly one.
+  BOOL SelectedRun(BOOL bRows, ROWCOL& nFirst, ROWCOL& nLast);
+  void DoFreeze(BOOL bRows);
 };

@@ -6,6 +6,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/MessageQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -219,4 +220,71 @@ TEST_F(GridStructure, ASecondViewFollowsThroughHints) {
   EXPECT_EQ(other.CurrentRow(), 1u);
   ASSERT_TRUE(grid.SetFrozenCols(2));
   EXPECT_EQ(other.GetLeftCol(), 3u);
+}
+
+TEST_F(GridStructure, SelectionDragAndFreezing) {
+  Data().SetColCount(8);
+  for (ROWCOL c = 1; c <= 8; ++c) Put(1, c, std::to_string(c).c_str());
+  auto row1 = [&] {
+    std::string out;
+    for (ROWCOL c = 1; c <= 8; ++c) out += grid.GetValueRowCol(1, c).str() + ",";
+    return out;
+  };
+  // Rows 2..3 dropped on row 7 land at 5..6; a block dropped on itself stays.
+  grid.SelectRange(CGXRange().SetRowRange(2, 3));
+  ASSERT_TRUE(grid.OnSelDragStart(2, 0));
+  EXPECT_FALSE(grid.OnSelDragDrop(2, 0, 3, 0));
+  ASSERT_TRUE(grid.OnSelDragStart(2, 0));
+  EXPECT_TRUE(grid.OnSelDragDrop(2, 0, 7, 0));
+  EXPECT_EQ(Column1(), "1,4,5,6,2,3,7,8,9,10,");
+  // Rows do not start with Ctrl held; columns do.
+  grid.SelectRange(CGXRange().SetRowRange(2, 3));
+  grid.SelectRange(CGXRange().SetColRange(2, 3));
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  EXPECT_FALSE(grid.OnSelDragStart(2, 0));
+  EXPECT_TRUE(grid.OnSelDragStart(0, 2));
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  grid.OnSelDragCancel();
+  grid.SetSelection(nullptr);
+
+  for (ROWCOL header : {0u, 1u}) {
+    SCOPED_TRACE(header);
+    grid.GetParam()->m_nHeaderCols = header;
+    grid.SelectRange(CGXRange().SetColRange(5, 6));
+    ASSERT_TRUE(grid.CanFreezeCols());
+    grid.FreezeCols();
+    EXPECT_EQ(grid.GetFrozenCols(), 2u);
+    EXPECT_EQ(grid.GetValueRowCol(1, header + 1), "5");
+    grid.UnfreezeCols();
+    EXPECT_EQ(row1(), "1,2,3,4,5,6,7,8,");
+  }
+  grid.GetParam()->m_nHeaderCols = 0;
+  // Two runs cannot be frozen.
+  grid.SelectRange(CGXRange().SetColRange(2, 2));
+  grid.SelectRange(CGXRange().SetColRange(5, 5));
+  EXPECT_FALSE(grid.CanFreezeCols());
+  grid.SetSelection(nullptr);
+
+  // Unfreezing columns is one undo step, rows two.
+  grid.SelectRange(CGXRange().SetColRange(5, 6));
+  grid.FreezeCols();
+  grid.UnfreezeCols();
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(grid.GetFrozenCols(), 2u);
+  EXPECT_EQ(row1(), "5,6,1,2,3,4,7,8,");
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(row1(), "1,2,3,4,5,6,7,8,");
+  grid.SelectRange(CGXRange().SetRowRange(7, 8));
+  grid.FreezeRows();
+  EXPECT_EQ(Column1(), "7,8,1,4,5,6,2,3,9,10,");
+  grid.UnfreezeRows();
+  EXPECT_EQ(Column1(), "1,4,5,6,2,3,7,8,9,10,");
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(grid.GetFrozenRows(), 0u);
+  EXPECT_EQ(Column1(), "7,8,1,4,5,6,2,3,9,10,");
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(grid.GetFrozenRows(), 2u);
 }
