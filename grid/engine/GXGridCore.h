@@ -120,9 +120,18 @@ class CGXGridCore {
   // ---- drawing, printing and activation (the drawing layer fills them) ----
   virtual void PrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
   virtual void OnDraw(CDC*) {}
-  virtual void OnBeginPrinting(CDC*, CPrintInfo*) {}
-  virtual void OnEndPrinting(CDC*, CPrintInfo*) {}
-  virtual void OnPrint(CDC*, CPrintInfo*) {}
+  // Printing: the table (or the selection) cut into pages by column and row breaks.
+  virtual void OnAdjustPrintRectangle(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnPrintHeaderAndFooter(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+  // The first column (row) of each page column (row); the last entry is one past the end.
+  CDWordArray m_awColBreaks, m_awRowBreaks;
+  int m_nScreenColPage = 0, m_nScreenRowPage = 0;
+  // 1 preloads the table before printing and previewing, 2 only before printing.
+  int m_nPreloadMode = 2;
+  BOOL m_bPrintVisibleOnly = FALSE;
   virtual void OnUpdate(CView*, LPARAM, CObject*) {}
   virtual void OnActivateGrid(BOOL bActivate) { m_bActive = bActivate; }
   // The drawing area: the print rectangle while printing, else the rectangle set, else the client area.
@@ -692,4 +701,8 @@ class CGXGridCore {
   // The one run of whole selected rows (columns), FALSE when there is not exactly one.
   BOOL SelectedRun(BOOL bRows, ROWCOL& nFirst, ROWCOL& nLast);
   void DoFreeze(BOOL bRows);
+  // Breaks from nFirst on, each page at least one band, until a page reaches past nLast.
+  void LayoutBreaks(BOOL bRows, ROWCOL nFirst, ROWCOL nLast, ROWCOL nRemembered, CDWordArray& breaks, int& nScreenPage);
+  // Selects the standard font into the printer and measures it; returns the old font.
+  CFont* SelectPrintFont(CDC* pDC);
 };
