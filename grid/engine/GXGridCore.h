@@ -208,10 +208,30 @@ class CGXGridCore {
   // Appends a copy of each selected range; with an empty selection and the flag, the current cell.
   virtual BOOL CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell);
   virtual void SetSelection(POSITION pos, ROWCOL nTop = 0, ROWCOL nLeft = 0, ROWCOL nBottom = 0, ROWCOL nRight = 0);
-  virtual int HitTest(CPoint, ROWCOL* pRow = nullptr, ROWCOL* pCol = nullptr, CRect* pRect = nullptr) {
-    (void)pRow, (void)pCol, (void)pRect;
-    return 0;
-  }
+  // 0 nothing, 1 a column boundary, 2 a row boundary, 3 a cell, 4 a header cell, 5 a selection edge.
+  virtual int HitTest(CPoint pt, ROWCOL* pRow = nullptr, ROWCOL* pCol = nullptr, CRect* pRect = nullptr);
+  virtual int HitTestSelectionEdge(ROWCOL nRow, ROWCOL nCol, const POINT* pt, const RECT* pCellRect);
+  // Resizing a row (mode 1) or column (mode 2) by its boundary; size is the proposed height (cy) or width (cx).
+  virtual BOOL OnStartTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode);
+  virtual BOOL OnMoveTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSize& size);
+  virtual BOOL OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSize& size);
+  virtual void OnCancelTracking();
+  virtual BOOL OnTrackColWidth(ROWCOL) { return TRUE; }
+  virtual BOOL OnTrackColWidthStart(ROWCOL) { return TRUE; }
+  virtual BOOL OnTrackColWidthMove(ROWCOL, int) { return TRUE; }
+  virtual BOOL OnTrackColWidthEnd(ROWCOL, int) { return TRUE; }
+  virtual BOOL OnTrackRowHeight(ROWCOL) { return TRUE; }
+  virtual BOOL OnTrackRowHeightStart(ROWCOL) { return TRUE; }
+  virtual BOOL OnTrackRowHeightMove(ROWCOL, int) { return TRUE; }
+  virtual BOOL OnTrackRowHeightEnd(ROWCOL, int) { return TRUE; }
+  int m_nTrackTolerance = 8;
+  BOOL m_bHitSelectionEdges = FALSE;
+  BOOL m_bTracking = FALSE, m_bTrackMoved = FALSE;
+  int m_nTrackingMode = 0;
+  ROWCOL m_nTrackRow = 0, m_nTrackCol = 0;
+  CRect m_rectTrackStart, m_rectTrackAnchor, m_rectTrackLine;
+  int m_nTrackOldSize = 0;
+  BOOL m_bTrackHadSize = FALSE;
   // The inner rectangle of a cell: less its borders and, with bFrameAndLines, its 3-D frame and
   // the grid lines it carries.
   virtual void ShrinkRectByBorders(RECT* pOut, const RECT& rect, const CGXStyle& style, BOOL bFrameAndLines = TRUE);
