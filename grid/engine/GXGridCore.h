@@ -224,6 +224,11 @@ class CGXGridCore {
   virtual BOOL OnTrackRowHeightStart(ROWCOL) { return TRUE; }
   virtual BOOL OnTrackRowHeightMove(ROWCOL, int) { return TRUE; }
   virtual BOOL OnTrackRowHeightEnd(ROWCOL, int) { return TRUE; }
+  // The cursor that tells what a press would do; a forced cursor id overrides it while nonzero.
+  virtual void ShowContextCursor(UINT nID, LPCSTR pszSystemCursor);
+  virtual void UpdateContextCursor(CPoint point);
+  virtual void SetForcedCursor(UINT nID);
+  UINT m_nForcedCursorId = 0;
   int m_nTrackTolerance = 8;
   BOOL m_bHitSelectionEdges = FALSE;
   BOOL m_bTracking = FALSE, m_bTrackMoved = FALSE;

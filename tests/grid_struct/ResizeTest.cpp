@@ -2,6 +2,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
+#include "platform/ui/MessageQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -63,4 +64,28 @@ TEST_F(GridResize, TrackingSetsTheSize) {
   Drag(w3 + 20);
   EXPECT_EQ(grid.GetColWidth(5), w3 + 20);
   EXPECT_EQ(grid.GetDefaultColWidth(), w3 + 20);
+}
+
+TEST_F(GridResize, ContextCursor) {
+  const CRect c3 = grid.CalcRectFromRowCol(0, 3);
+  const CPoint edge(c3.right, c3.top + 2);
+  grid.UpdateContextCursor(edge);
+  const HCURSOR resize = GetCursor();
+  grid.UpdateContextCursor(edge);  // the same id twice is loaded once
+  EXPECT_EQ(GetCursor(), resize);
+  grid.SetForcedCursor(23203);
+  const HCURSOR forced = GetCursor();
+  EXPECT_NE(forced, resize);
+  EXPECT_NE(forced, LoadCursor(nullptr, IDC_ARROW));  // the library's own cursor, not the fallback
+  grid.UpdateContextCursor(edge);
+  EXPECT_EQ(GetCursor(), forced);
+  grid.SetForcedCursor(0);
+  grid.UpdateContextCursor(edge);
+  EXPECT_NE(GetCursor(), forced);
+  // With column-width tracking off the boundary shows the default cursor.
+  grid.GetParam()->m_wAllowTrackColWidth = 0;
+  grid.GetParam()->m_wAllowSelection = 0;
+  grid.UpdateContextCursor(edge);
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
+  grid.GetParam()->m_wAllowTrackColWidth = 0x00B2;
 }
