@@ -73,7 +73,7 @@ Scene& Get(int kind) {
   w->edit.TextChangedAt(0);
   SECEdit::FreeLineList(w->edit.m_pLine);
   w->edit.m_pLine = w->edit.SplitIntoLines(text.c_str(), (int)text.size());
-  w->edit.m_nLineCount = SECEdit::RenumberLines(w->edit.m_pLine);
+  w->edit.m_nLineCount = w->edit.RenumberAll();
   w->edit.m_strKeywordFile = KeywordFile().c_str();
   strcpy(w->edit.m_szCommentStart1, "/*");
   strcpy(w->edit.m_szCommentEnd1, "*/");

@@ -129,7 +129,7 @@ CNetMasterDlg::~CNetMasterDlg() {
 
 BOOL CNetMasterDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_messages.AttachConversation(IDC_NM_MESSAGES, this, 512);
+  m_messages.AttachToDlgItem(IDC_NM_MESSAGES, this);
   m_progress.AttachProgress(IDC_NM_PROGRESS, this);
   m_progress.SetExStyle(0x4200);
   CWinApp* app = AfxGetApp();
@@ -294,7 +294,7 @@ void CNetMasterDlg::OnShout() {
   SetDlgItemText(IDC_NM_CHAT, "");
 }
 
-void CNetMasterDlg::OnClear() { m_messages.Clear(); }
+void CNetMasterDlg::OnClear() { m_messages.ClearEdit(); }
 
 LRESULT CNetMasterDlg::OnPacket(WPARAM, LPARAM lParam) {
   auto* packet = (BYTE*)lParam;

@@ -26,6 +26,7 @@ const RESOURCE_STRING kStrings[] = {
     {21011, "The string '%s' was not found."},
     {21012, "Wrapped."},
     {21013, "Finished searching for '%s'."},
+    {21025, "Settings\\Find"},
     {21014, "Join line."},
     {21015, "Delete line."},
     {21016, "Tab size"},

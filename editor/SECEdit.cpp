@@ -70,6 +70,7 @@ SECEdit::~SECEdit() {
 
 void SECEdit::FreeAll() {
   TextChangedAt(0);
+  m_numberShifts.clear();
   FreeLineList(m_pLine);
   m_pLine = nullptr;
   if (m_pUndo) {
@@ -125,9 +126,10 @@ void SECEdit::SetLineEndMode(int nMode) {
 
 // ---- List operations ----
 
-// Line blocks. Each block is [owner][record][first text buffer]. The owner is null for a block of its
-// own (calloc) or the chunk it was cut from: files are loaded into large chunks, so that a text of a
-// million lines costs few allocations and page faults. A chunk is released with its last line.
+// Line blocks. Each block is [record][first text buffer]: a block of its own (calloc), or cut from a chunk
+// when files are loaded, so that a text of a million lines costs few allocations and page faults. A chunk
+// lies on a boundary of kChunkAlign bytes, which finds it from any of its lines; it is released with its last
+// line.
 struct SECLineChunk {
   std::atomic<int64_t> live;
   size_t size;
@@ -140,19 +142,37 @@ struct SECLineArena {
 };
 
 namespace {
-const size_t kOwnerSize = sizeof(void*);
 const size_t kChunkHeader = (sizeof(SECLineChunk) + 15) & ~size_t(15);
 const size_t kMaxChunk = 8u << 20;
+const size_t kChunkAlign = kMaxChunk;
 
 inline char* InlineText(tagLINEDESC* p) { return reinterpret_cast<char*>(p + 1); }
+
+inline SECLineChunk* OwnerOf(const tagLINEDESC* p) {
+  if (!(p->dwFlags & LINE_IN_CHUNK)) return nullptr;
+  return reinterpret_cast<SECLineChunk*>(reinterpret_cast<uintptr_t>(p) & ~(uintptr_t)(kChunkAlign - 1));
+}
 
 void ReleaseChunk(SECLineChunk* c) {
   if (c->live.fetch_sub(1, std::memory_order_acq_rel) == 1) munmap(c, c->size);
 }
 
-tagLINEDESC* InitBlock(char* block, SECLineChunk* owner, int cap) {
-  memcpy(block, &owner, sizeof owner);
-  tagLINEDESC* p = reinterpret_cast<tagLINEDESC*>(block + kOwnerSize);
+// size bytes of fresh memory on a kChunkAlign boundary, or null.
+void* MapAligned(size_t size) {
+  const size_t span = size + kChunkAlign;
+  void* mem = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mem == MAP_FAILED) return nullptr;
+  const uintptr_t base = reinterpret_cast<uintptr_t>(mem);
+  const uintptr_t at = (base + kChunkAlign - 1) & ~(uintptr_t)(kChunkAlign - 1);
+  if (at > base) munmap(mem, at - base);
+  const uintptr_t end = base + span;
+  if (end > at + size) munmap(reinterpret_cast<void*>(at + size), end - (at + size));
+  return reinterpret_cast<void*>(at);
+}
+
+tagLINEDESC* InitBlock(char* block, bool bInChunk, int cap) {
+  tagLINEDESC* p = reinterpret_cast<tagLINEDESC*>(block);
+  if (bInChunk) p->dwFlags = LINE_IN_CHUNK;
   if (cap > 0) {
     p->nCapacity = cap;
     p->pText = InlineText(p);
@@ -172,16 +192,15 @@ void SECEdit::EndArena(SECLineArena* pArena) {
 
 tagLINEDESC* SECEdit::NewLineIn(SECLineArena* pArena, int nSize) {
   if (!pArena) return NewLine(nSize);
-  int cap = nSize > 0 ? CapacityFor(nSize) : 0;
-  size_t need = (kOwnerSize + sizeof(tagLINEDESC) + (size_t)cap + 7) & ~size_t(7);
+  // The text buffer is as long as asked, and takes the bytes the record alignment leaves.
+  size_t need = (sizeof(tagLINEDESC) + (size_t)(nSize > 0 ? nSize : 0) + 7) & ~size_t(7);
+  int cap = nSize > 0 ? (int)(need - sizeof(tagLINEDESC)) : 0;
   if (!pArena->chunk || pArena->used + need > pArena->chunk->size) {
     size_t size = pArena->nextSize;
     while (size < kChunkHeader + need) size *= 2;
-    void* mem = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mem == MAP_FAILED) return nullptr;
-#ifdef MADV_HUGEPAGE
-    if (size >= (2u << 20)) madvise(mem, size, MADV_HUGEPAGE);
-#endif
+    if (size > kChunkAlign) return NewLine(nSize);
+    void* mem = MapAligned(size);
+    if (!mem) return nullptr;
     SECLineChunk* c = new (mem) SECLineChunk;
     c->live.store(1, std::memory_order_relaxed);  // the arena's own reference
     c->size = size;
@@ -193,26 +212,23 @@ tagLINEDESC* SECEdit::NewLineIn(SECLineArena* pArena, int nSize) {
   char* block = reinterpret_cast<char*>(pArena->chunk) + pArena->used;
   pArena->used += need;
   pArena->chunk->live.fetch_add(1, std::memory_order_relaxed);
-  return InitBlock(block, pArena->chunk, cap);
+  return InitBlock(block, true, cap);
 }
 
 tagLINEDESC* SECEdit::NewLine(int nSize) {
   int cap = nSize > 0 ? CapacityFor(nSize) : 0;
-  char* block = static_cast<char*>(calloc(1, kOwnerSize + sizeof(tagLINEDESC) + (size_t)cap));
+  char* block = static_cast<char*>(calloc(1, sizeof(tagLINEDESC) + (size_t)cap));
   if (!block) return nullptr;
-  return InitBlock(block, nullptr, cap);
+  return InitBlock(block, false, cap);
 }
 
 int SECEdit::FreeLine(tagLINEDESC* pLine) {
   if (!pLine) return -1;
   if (pLine->pText && pLine->pText != InlineText(pLine)) free(pLine->pText);
-  char* block = reinterpret_cast<char*>(pLine) - kOwnerSize;
-  SECLineChunk* owner;
-  memcpy(&owner, block, sizeof owner);
-  if (owner)
+  if (SECLineChunk* owner = OwnerOf(pLine))
     ReleaseChunk(owner);
   else
-    free(block);
+    free(pLine);
   return 0;
 }
 
@@ -264,8 +280,7 @@ int SECEdit::FreeLineList(tagLINEDESC* pLine) {
   int64_t pending = 0;
   while (pLine) {
     tagLINEDESC* next = pLine->pNext;
-    SECLineChunk* o;
-    memcpy(&o, reinterpret_cast<char*>(pLine) - kOwnerSize, sizeof o);
+    SECLineChunk* o = OwnerOf(pLine);
     if (!o) {
       FreeLine(pLine);
     } else {
@@ -301,14 +316,48 @@ tagLINEDESC* SECEdit::GetLastLine(tagLINEDESC* pLine) {
 int SECEdit::RenumberLines(tagLINEDESC* pLine) {
   pLine = GetFirstLine(pLine);
   uint32_t n = 0;
-  for (; pLine; pLine = pLine->pNext) pLine->nLineNumber = ++n;
+  for (; pLine; pLine = pLine->pNext) {
+    pLine->nLineNumber = ++n;
+    pLine->dwFlags &= ~LINE_NUMBER_EPOCH_MASK;
+  }
   return (int)n;
 }
 
-void SECEdit::RenumberFrom(tagLINEDESC* pLine) {
-  if (!pLine) return;
-  uint32_t n = pLine->pPrev ? pLine->pPrev->nLineNumber : 0;
-  for (; pLine; pLine = pLine->pNext) pLine->nLineNumber = ++n;
+int SECEdit::RenumberAll() {
+  m_numberShifts.clear();
+  return RenumberLines(m_pLine);
+}
+
+uint32_t SECEdit::LineNumber(tagLINEDESC* pLine) const {
+  if (!pLine) return 0;
+  const size_t now = m_numberShifts.size();
+  const size_t epoch = (pLine->dwFlags & LINE_NUMBER_EPOCH_MASK) >> LINE_NUMBER_EPOCH_SHIFT;
+  if (epoch >= now) return pLine->nLineNumber;
+  uint32_t n = pLine->nLineNumber;
+  for (size_t i = epoch; i < now; ++i)
+    if (n > m_numberShifts[i].nAbove) n = (uint32_t)((int64_t)n + m_numberShifts[i].nDelta);
+  pLine->nLineNumber = n;
+  pLine->dwFlags = (pLine->dwFlags & ~LINE_NUMBER_EPOCH_MASK) | ((uint32_t)now << LINE_NUMBER_EPOCH_SHIFT);
+  return n;
+}
+
+void SECEdit::NumberNewLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) const {
+  const uint32_t epoch = (uint32_t)m_numberShifts.size() << LINE_NUMBER_EPOCH_SHIFT;
+  for (tagLINEDESC* p = pFirst; p; p = p->pNext) {
+    p->nLineNumber = nFirst++;
+    p->dwFlags = (p->dwFlags & ~LINE_NUMBER_EPOCH_MASK) | epoch;
+    if (p == pLast) break;
+  }
+}
+
+void SECEdit::ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) {
+  if (m_numberShifts.size() + 1 >= SECEDIT_MAX_SHIFTS) {
+    // The log is full: one walk over the text settles every number.
+    RenumberAll();
+    return;
+  }
+  if (nDelta != 0) m_numberShifts.push_back(NumberShift{nAbove, nDelta});
+  NumberNewLines(pFirst, pLast, nFirst);
 }
 
 // ---- Lines and measurement ----
@@ -328,6 +377,21 @@ tagLINEDESC* SECEdit::FindLine(int n, tagLINEDESC* pHint1, tagLINEDESC* pHint2) 
   tagLINEDESC* first = GetFirstLine(m_pLine);
   if (!first) return nullptr;
   if (n < 1) n = 1;
+  // A hint close by is walked from without building the index up to the line (after an edit above, that
+  // would walk every line in between).
+  tagLINEDESC* near = nullptr;
+  int nearNo = 0;
+  for (tagLINEDESC* h : {pHint1, pHint2}) {
+    if (!h) continue;
+    const int hn = (int)LineNumber(h);
+    const int d = n > hn ? n - hn : hn - n;
+    if (d <= SECEDIT_INDEX_STEP && (!near || d < (n > nearNo ? n - nearNo : nearNo - n))) near = h, nearNo = hn;
+  }
+  if (near) {
+    while (nearNo < n && near->pNext) near = near->pNext, ++nearNo;
+    while (nearNo > n && near->pPrev) near = near->pPrev, --nearNo;
+    return near;
+  }
   if (m_lineIndex.empty())
     m_lineIndex.push_back(first);
   else
@@ -345,8 +409,9 @@ tagLINEDESC* SECEdit::FindLine(int n, tagLINEDESC* pHint1, tagLINEDESC* pHint2) 
   int no = (int)(at * SECEDIT_INDEX_STEP) + 1;
   for (tagLINEDESC* h : {pHint1, pHint2}) {
     if (!h) continue;
-    int d = n - (int)h->nLineNumber, bd = n - no;
-    if ((d < 0 ? -d : d) < (bd < 0 ? -bd : bd)) best = h, no = (int)h->nLineNumber;
+    const int hn = (int)LineNumber(h);
+    int d = n - hn, bd = n - no;
+    if ((d < 0 ? -d : d) < (bd < 0 ? -bd : bd)) best = h, no = hn;
   }
   while (no < n && best->pNext) best = best->pNext, ++no;
   while (no > n && best->pPrev) best = best->pPrev, --no;
@@ -497,7 +562,8 @@ int SECEdit::ConvertLineEnds(char*& pText, int n, int nMode) {
 // may continue in later bytes (no line end yet, or a pair's first byte at the very end) is left
 // unconsumed. Returns the bytes consumed, or -1 when a line cannot be allocated.
 int SECEdit::MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, tagLINEDESC** ppHead,
-                       tagLINEDESC** ppTail, int* pnLines, SECLineArena* pArena) {
+                       tagLINEDESC** ppTail, int* pnLines, SECLineArena* pArena, uint32_t nFirstNumber,
+                       uint32_t dwNumberEpoch) {
   const char* p = pText;
   const char* e = pText + n;
   const int ts = m_nTabSize < 1 ? 1 : m_nTabSize;
@@ -550,7 +616,9 @@ int SECEdit::MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, ta
       line->nLineNumber = (*ppTail)->nLineNumber + 1;
     } else {
       *ppHead = line;
+      line->nLineNumber = nFirstNumber;
     }
+    line->dwFlags |= dwNumberEpoch;
     *ppTail = line;
     ++*pnLines;
     p += seg;
@@ -559,7 +627,8 @@ int SECEdit::MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, ta
   return (int)(p - pText);
 }
 
-tagLINEDESC* SECEdit::SplitIntoLines(const char* pText, int n) {
+tagLINEDESC* SECEdit::SplitIntoLines(const char* pText, int n, tagLINEDESC** ppLast, int* pnLines,
+                                     uint32_t nFirstNumber, uint32_t dwNumberEpoch) {
   if (!pText) return nullptr;
   if (n < 0) n = (int)strlen(pText);
   tagLINEDESC* head = nullptr;
@@ -568,12 +637,14 @@ tagLINEDESC* SECEdit::SplitIntoLines(const char* pText, int n) {
   bool warned = false;
   // Large texts are cut into chunks of lines; small ones get a block per line.
   SECLineArena* arena = n >= 64 * 1024 ? NewArena() : nullptr;
-  int r = MakeLines(pText, n, true, &warned, &head, &tail, &lines, arena);
+  int r = MakeLines(pText, n, true, &warned, &head, &tail, &lines, arena, nFirstNumber, dwNumberEpoch);
   EndArena(arena);
   if (r < 0) {
     FreeLineList(head);
     return nullptr;
   }
+  if (ppLast) *ppLast = tail;
+  if (pnLines) *pnLines = lines;
   return head;
 }
 

@@ -44,6 +44,13 @@ struct SECLineArena;
 #define LINE_CMT_STYLE1 0x20000u
 #define LINE_CMT_STYLE2 0x40000u
 
+// The line lives in a shared chunk of a loaded text (its block is not freed on its own).
+#define LINE_IN_CHUNK 0x00400000u
+// The edit count a line's number was last brought up to date at (see SECEdit::LineNumber).
+#define LINE_NUMBER_EPOCH_SHIFT 23
+#define LINE_NUMBER_EPOCH_MASK 0xFF800000u
+#define SECEDIT_MAX_SHIFTS 500
+
 // Widest line in display columns, line end included.
 #define SECEDIT_MAX_LINE 16384
 #define SECEDIT_UNDO_SIZE 2048
@@ -57,7 +64,7 @@ struct tagLINEDESC {
   char* pText;        // the bytes, line end included, NUL-terminated; null only for a record made with size 0
   int32_t nLength;    // bytes of text, line end included
   int32_t nCapacity;  // bytes allocated for pText
-  uint32_t nLineNumber;  // 1-based, kept current by the edit operations
+  uint32_t nLineNumber;  // 1-based; read it through SECEdit::LineNumber, which brings it up to date
   int16_t nSelStartCol;  // view state of the editor core; the store never changes it
   int16_t nSelEndCol;
   uint32_t dwFlags;
@@ -68,6 +75,19 @@ typedef tagLINEDESC LINEDESC;
 struct SECEditPos {
   tagLINEDESC* pLine = nullptr;
   int32_t nOffset = 0;
+};
+
+// A search request of the find: filled by the caller, nMatchLen and strExpansion set by SECEdit::FindText.
+#define SECFIND_MATCHCASE 4u
+#define SECFIND_DOWN 8u
+#define SECFIND_REGEXP 64u
+#define SECFIND_MAX_TEXT 16384
+struct SECFindParams {
+  uint32_t nFlags = 0;
+  int32_t nMatchLen = 0;
+  char* pszFind = nullptr;
+  char* pszReplace = nullptr;  // the replacement template, or null
+  CString strExpansion;        // a regular expression's template expanded for the match found
 };
 
 // Undo record kinds.
@@ -150,7 +170,15 @@ class SECEdit {
   static tagLINEDESC* GetFirstLine(tagLINEDESC* pLine, int* pnPosition = nullptr);
   static tagLINEDESC* GetLastLine(tagLINEDESC* pLine);
   static int RenumberLines(tagLINEDESC* pLine);
+  // The number a line holds, as last brought up to date (a bare list's own numbering).
   static uint32_t GetLineNumber(const tagLINEDESC* pLine) { return pLine ? pLine->nLineNumber : 0; }
+  // Numbers the whole text afresh and forgets the pending moves; returns the line count.
+  int RenumberAll();
+  // A line's number. Edits that add or remove lines do not renumber the lines below: they log how numbers
+  // above a point move, and a line catches up with the moves logged since it was last numbered.
+  uint32_t LineNumber(tagLINEDESC* pLine) const;
+  // Numbers new lines pFirst.. (to pLast, or to the end when null) from nFirst as current.
+  void NumberNewLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) const;
 
   // Lines and measurement against this object's tab size and line end.
   tagLINEDESC* GetLine(int nNumber);
@@ -166,7 +194,9 @@ class SECEdit {
   // Rewrites pText (a malloc'd block) with every line end in the given mode; returns the new length.
   static int ConvertLineEnds(char*& pText, int n, int nMode);
   // Cuts a text into a new chain of lines ending in this object's line end; null for an empty text.
-  tagLINEDESC* SplitIntoLines(const char* pText, int n = -1);
+  // The chain's lines are numbered from nFirstNumber with the given number epoch (see LineNumber).
+  tagLINEDESC* SplitIntoLines(const char* pText, int n = -1, tagLINEDESC** ppLast = nullptr, int* pnLines = nullptr,
+                              uint32_t nFirstNumber = 1, uint32_t dwNumberEpoch = 0);
 
   // Files. Results: 0, an editor code, or the platform's error code (below 21000).
   int ReadFromFile(const char* pszPath);
@@ -177,6 +207,9 @@ class SECEdit {
   int WriteToFile(const char* pszPath);
   int RenameFile(const char* pszOldPath, const char* pszNewPath);
   int InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo);
+
+  // Finds the search text from pos (to end when end.pLine is set): 1 with pos on the match, else 0.
+  int FindText(SECEditPos* pPos, SECEditPos* pEnd, SECFindParams* pParams);
   static int HasNulls(const char* pBuffer, int n);
 
   // Edit operations: 0 or a result code; the last argument asks for undo records. They keep line
@@ -187,7 +220,8 @@ class SECEdit {
   int DeleteChar(SECEditPos& pos, BOOL bUndo);
   int DeleteChars(SECEditPos& pos, int nCount, BOOL bUndo);
   int DeleteText(SECEditPos& start, SECEditPos& end, BOOL bUndo);
-  int InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bUndo);
+  // pEnd (when not null) receives the position after the inserted text.
+  int InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bUndo, SECEditPos* pEnd = nullptr);
   int SplitLine(SECEditPos& pos, BOOL bUndo);
   int JoinLines(SECEditPos& pos, BOOL bUndo);
   int DeleteColumnBlock(SECEditPos& start, SECEditPos& end, BOOL bUndo);
@@ -197,7 +231,8 @@ class SECEdit {
   char* GetColumnBlock(const SECEditPos& start, const SECEditPos& end, int* pnLength = nullptr);
 
   // Undo log.
-  int AddUndoRecord(const SECEditUndoRecord& record, const char* pszText);
+  // With bTakeText the record takes over pszText (malloc'd), which is freed when it is not kept.
+  int AddUndoRecord(const SECEditUndoRecord& record, const char* pszText, BOOL bTakeText = FALSE);
   int Undo();
   int Redo();
   void BeginUndoGroup(BOOL bOpen);
@@ -298,6 +333,13 @@ class SECEdit {
   CWnd* m_pFocusWnd;  // the editor window that last took the focus: only it shows the selection
   uint32_t m_nCommentValid;  // cached comment states of lines numbered up to this are current
   std::vector<tagLINEDESC*> m_lineIndex;  // [i] is line i * SECEDIT_INDEX_STEP + 1, found on demand
+  // Pending moves of line numbers: entry i moves numbers above nAbove by nDelta, for lines numbered
+  // before it (their epoch is at most i).
+  struct NumberShift {
+    uint32_t nAbove;
+    int32_t nDelta;
+  };
+  std::vector<NumberShift> m_numberShifts;
 
  protected:
   void AddKeywords(const char* pszNames);
@@ -306,13 +348,15 @@ class SECEdit {
                          const char* pszLineComment) const;
   BOOL EndsWithLineEnd(const tagLINEDESC* pLine) const;
   int MakeLines(const char* pText, int n, bool bFinal, bool* pbWarned, tagLINEDESC** ppHead, tagLINEDESC** ppTail,
-                int* pnLines, SECLineArena* pArena = nullptr);
+                int* pnLines, SECLineArena* pArena = nullptr, uint32_t nFirstNumber = 1, uint32_t dwNumberEpoch = 0);
   static tagLINEDESC* NewLineIn(SECLineArena* pArena, int nSize);
   static SECLineArena* NewArena();
   static void EndArena(SECLineArena* pArena);
   void ShowLongLineWarning();
-  void RenumberFrom(tagLINEDESC* pLine);
-  static int NumberOf(tagLINEDESC* pLine);
+  // After lines were added or removed: numbers above nAbove move by nDelta; the new lines pFirst..pLast
+  // are numbered from nFirst.
+  void ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst);
+  int NumberOf(tagLINEDESC* pLine) const { return (int)LineNumber(pLine); }
   int GainLineEnd(tagLINEDESC* pLine);
   int ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
   int ReplaceLineBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);

@@ -24,7 +24,8 @@ SECEditCoreBase::SECEditCoreBase(CWnd* pWnd)
       m_nCurCol(0), m_nLeftCol(0), m_nSelMode(1), m_bSelection(FALSE), m_rcClient(0, 0, 0, 0), m_nCharWidth(0),
       m_nLineHeight(15), m_nMargin(0), m_bShowMessages(TRUE), m_bCaretCreated(FALSE), m_bCapture(FALSE),
       m_nTimer(0), m_nScrollScale(1), m_bSkipTick(FALSE), m_ptLastMouse(0, 0), m_bInScroll(FALSE),
-      m_bFindDlgOpen(FALSE), m_bReplaceDlgOpen(FALSE), m_rcFindDlg(0, 0, 0, 0),
+      m_bFindDlgOpen(FALSE), m_bReplaceDlgOpen(FALSE), m_rcFindDlg(0, 0, 0, 0), m_bWrapSearch(TRUE),
+      m_pFindDlg(nullptr), m_pReplaceDlg(nullptr), m_hFindDlgWnd(nullptr), m_bReplaceFollows(FALSE),
       m_pCarryLine(nullptr), m_nCarryState(0) {
   // Made from the rows of bitmap 24701 as a one-bit bitmap, so the brush paints in text and background colours.
   m_bmPattern.CreateBitmap(8, 8, 1, 1, kPattern);
@@ -32,7 +33,10 @@ SECEditCoreBase::SECEditCoreBase(CWnd* pWnd)
   m_dlgPageSetup.LoadSettings();
 }
 
-SECEditCoreBase::~SECEditCoreBase() { m_dlgPageSetup.SaveSettings(); }
+SECEditCoreBase::~SECEditCoreBase() {
+  CloseFindDialog();
+  m_dlgPageSetup.SaveSettings();
+}
 
 int SECEditCoreBase::InitView() {
   SECEdit* e = GetEdit();
@@ -116,8 +120,8 @@ void SECEditCoreBase::RefreshLineCount() {
   SECEdit* e = GetEdit();
   tagLINEDESC* last = LastLine();
   if (!e || !last) return;
-  if ((int)last->nLineNumber != e->m_nLineCount || last->nLineNumber == 0) {
-    int n = SECEdit::RenumberLines(e->m_pLine);
+  if ((int)e->LineNumber(last) != e->m_nLineCount || e->LineNumber(last) == 0) {
+    int n = e->RenumberAll();
     if (n != e->m_nLineCount) {
       e->m_nLineCount = n;
       CoreSetScrollRange(SB_VERT, 0, n - 1, TRUE);
@@ -203,8 +207,8 @@ int SECEditCoreBase::SetCaretFromPoint(int x, int y) {
 
 BOOL SECEditCoreBase::GetLineSelectionRange(tagLINEDESC* pLine, int nWidth, int* pnStart, int* pnLength) {
   if (!m_selStart.pLine || !m_selEnd.pLine || !pLine) return FALSE;
-  int n = (int)pLine->nLineNumber;
-  int a = (int)m_selStart.pLine->nLineNumber, b = (int)m_selEnd.pLine->nLineNumber;
+  int n = (int)GetEdit()->LineNumber(pLine);
+  int a = (int)GetEdit()->LineNumber(m_selStart.pLine), b = (int)GetEdit()->LineNumber(m_selEnd.pLine);
   if (n < a || n > b) return FALSE;
   int start, end;
   if (m_nSelMode == 2) {
@@ -240,7 +244,7 @@ void SECEditCoreBase::GoToLineColumn(int nLine, int nCol) {
   tagLINEDESC* p = FindLine(nLine);
   if (!p) return;
   m_pCurLine = p;
-  m_nCurLine = (int)p->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(p);
   m_nCurCol = nCol;
   int rows = VisibleRows();
   bool scrolled = false;
@@ -265,7 +269,7 @@ int SECEditCoreBase::GoToTextEnd(BOOL bShow) {
   RefreshLineCount();
   tagLINEDESC* last = LastLine();
   m_pCurLine = last;
-  m_nCurLine = (int)last->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(last);
   int rows = VisibleRows();
   m_pTopLine = last;
   m_nTopLine = m_nCurLine;
@@ -282,7 +286,7 @@ int SECEditCoreBase::GoToTextEnd(BOOL bShow) {
 void SECEditCoreBase::GoToLine(tagLINEDESC* pLine) {
   if (!pLine) return;
   m_pCurLine = pLine;
-  m_nCurLine = (int)pLine->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(pLine);
   int rows = VisibleRows();
   if (m_nCurLine >= m_nTopLine && m_nCurLine < m_nTopLine + rows) {
     EnsureCaretVisible();
@@ -420,6 +424,24 @@ BOOL SECEditCoreBase::HandlePreTranslate(MSG* pMsg) {
 }
 
 BOOL SECEditCoreBase::HandleCmdMsg(UINT nID, int nCode, void* pExtra) {
+  if (nID == ID_SECEDIT_FINDNEXT) {
+    if (nCode == (int)CN_UPDATE_COMMAND_UI) {
+      if (auto* ui = static_cast<CCmdUI*>(pExtra)) ui->Enable(!GetFindHistory(1).IsEmpty());
+      return TRUE;
+    }
+    if (nCode != (int)CN_COMMAND) return FALSE;
+    OnEditFindNext();
+    return TRUE;
+  }
+  if (nID == ID_EDIT_FIND || nID == ID_EDIT_REPLACE) {
+    if (nCode == (int)CN_UPDATE_COMMAND_UI) {
+      if (auto* ui = static_cast<CCmdUI*>(pExtra)) ui->Enable(TRUE);
+      return TRUE;
+    }
+    if (nCode != (int)CN_COMMAND) return FALSE;
+    OpenFindDialog(nID == ID_EDIT_REPLACE);
+    return TRUE;
+  }
   bool movement = (nID >= ID_SECEDIT_LINEDOWN && nID <= ID_SECEDIT_WORDRIGHT) ||
                   (nID >= ID_SECEDIT_SELUP && nID <= ID_SECEDIT_SELWORDRIGHT) ||
                   (nID >= ID_SECEDIT_SELBOTTOM && nID <= ID_SECEDIT_SELECTALL);

@@ -16,6 +16,7 @@ class CMenu;
 class COleDataObject;
 class COleDataSource;
 class CCmdUI;
+class OEFindDlg;
 
 // Command ids of the editor (string-table entries of the same ids hold their prompts).
 enum : UINT {
@@ -188,6 +189,32 @@ class SECEditCoreBase {
   BOOL HandlePreTranslate(MSG* pMsg);
   BOOL HandleCmdMsg(UINT nID, int nCode, void* pExtra);
 
+  // Find and replace: the steps the find dialog and Find Next run.
+  void SelectFoundText(SECEditPos* pPos, int nLen, BOOL bShow);
+  BOOL GetFindSeed(CString& s);
+  static void AddFindHistory(const char* pszText);
+  static void AddReplaceHistory(const char* pszText);
+  // Entry n (1 to 10) of a history; *pbPresent tells a missing entry from one that stands for "".
+  static CString GetFindHistory(int n, BOOL* pbPresent = nullptr);
+  static CString GetReplaceHistory(int n, BOOL* pbPresent = nullptr);
+  // Bookmarks every line that holds a match; the number of lines marked.
+  int MarkAll(SECFindParams* pParams);
+  // Replaces every match from the top as one undo group; the number of replacements.
+  int ReplaceAll(SECFindParams* pParams);
+  // Find Next without the dialog: the last search again from the caret (wrapping as set); 1 when found,
+  // 0 when not, -1 when the history is empty (the Find dialog is to open).
+  int FindNextFromHistory();
+  void ShowFindMessage(UINT nId, const char* pszText, BOOL bShow);
+  // The find dialogs: opening them, their settings, and the registered message that carries their requests.
+  static UINT FindReplaceMessage();
+  void OnEditFind() { OpenFindDialog(FALSE); }
+  void OnEditReplace() { OpenFindDialog(TRUE); }
+  // Find Next: focuses an open Find dialog, repeats the last search, or opens the Find dialog without one.
+  void OnEditFindNext();
+  LRESULT OnFindReplace(WPARAM wParam, LPARAM lParam);
+  void LoadFindSettings(OEFindDlg* pDlg);
+  void SaveFindSettings(OEFindDlg* pDlg);
+
   // Drawing.
   static int ExpandLine(const tagLINEDESC* pLine, int nTabSize, BOOL bShowTabs, char* pOut);
   void DrawLine(SECEdit* pEdit, tagLINEDESC* pLine, const char* text, int nEndCol, int nLeftCol, int nVisibleCols,
@@ -224,6 +251,16 @@ class SECEditCoreBase {
   BOOL m_bFindDlgOpen;
   BOOL m_bReplaceDlgOpen;
   CRect m_rcFindDlg;
+  BOOL m_bWrapSearch;
+  OEFindDlg* m_pFindDlg;
+  OEFindDlg* m_pReplaceDlg;
+  HWND m_hFindDlgWnd;  // the open dialog's window, to know it still lives
+  BOOL m_bReplaceFollows;  // a replace waits for the find that runs first
+  // Shared by every editor of the process: the selection is a match the dialog found, its text, and the
+  // text of the last successful find (or replacement).
+  static int s_bMatchSelected;
+  static char* s_pszLastMatch;
+  static CString s_strLastFind;
   CFont m_font;
 
   static BOOL ms_bInMouseMove;  // one mouse move at a time, process-wide
@@ -254,6 +291,11 @@ class SECEditCoreBase {
   void AfterLinesChanged(BOOL bRedraw);
   std::string Indentation(int nWidth);
   int UndoRedo(bool bRedo);
+  void OpenFindDialog(BOOL bReplace);
+  void CloseFindDialog();
+  void FindStep(OEFindDlg* pDlg, SECFindParams& params);
+  void ReplaceStep(OEFindDlg* pDlg, SECFindParams& params);
+  void ReplaceAllStep(OEFindDlg* pDlg, SECFindParams& params);
 };
 
 // The engine over a window base: CView for the document view, CWnd for the child control.
@@ -263,6 +305,10 @@ class SECEditCore : public BASE, public SECEditCoreBase {
   SECEditCore() : SECEditCoreBase(this) {}
 
   virtual void OnDraw(CDC*) {}
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == FindReplaceMessage()) return OnFindReplace(wParam, lParam);
+    return BASE::WindowProc(message, wParam, lParam);
+  }
   BOOL PreTranslateMessage(MSG* pMsg) override { return HandlePreTranslate(pMsg) || BASE::PreTranslateMessage(pMsg); }
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override {
     return HandleCmdMsg(nID, nCode, pExtra) || BASE::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);

@@ -120,7 +120,7 @@ BOOL SECEditCoreBase::CoreDrop(COleDataObject* pData, DWORD dropEffect, CPoint p
     }
     moved = source->DeleteSelection(FALSE, TRUE) == 0;
     m_pCurLine = dropLine;
-    m_nCurLine = (int)dropLine->nLineNumber;
+    m_nCurLine = (int)GetEdit()->LineNumber(dropLine);
     m_nCurCol = e->OffsetToColumn(dropLine, dropOff);
     ReanchorLines(m_nCurLine);
     if (source != this && source->m_pWnd->GetSafeHwnd()) source->m_pWnd->Invalidate(TRUE);

@@ -89,12 +89,12 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
   bool caretThere = m_pCurLine && e->FindLine(n) == m_pCurLine;
   if (!caretThere) {
     m_pCurLine = e->FindLine(n);
-    m_nCurLine = (int)m_pCurLine->nLineNumber;
+    m_nCurLine = (int)GetEdit()->LineNumber(m_pCurLine);
     m_pTopLine = m_pCurLine;
     m_nTopLine = m_nCurLine;
     return;
   }
-  m_nCurLine = (int)m_pCurLine->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(m_pCurLine);
   // The top line is kept when it is still found above the caret; it may have gone with the text.
   tagLINEDESC* p = m_pCurLine;
   for (int k = m_nCurLine - m_nTopLine; k > 0 && p; --k) p = p->pPrev;
@@ -279,7 +279,7 @@ int SECEditCoreBase::IndentLines(BOOL bOutdent, BOOL bRedraw, BOOL bUndo) {
   if (withStop) m_selEnd.nCol = TextEndCol(stop);
   m_selAnchor = m_selStart;
   m_pCurLine = first;
-  m_nCurLine = (int)first->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(first);
   m_nCurCol = 0;
   if (bRedraw) {
     Redraw(FALSE);
@@ -369,10 +369,10 @@ int SECEditCoreBase::DeleteSelection(BOOL bRedraw, BOOL bUndo) {
   ClearSelection(FALSE);
   if (bRedraw) ShowCaretHere();
   if (spanned) {
-    ReanchorLines((int)m_pCurLine->nLineNumber);
+    ReanchorLines((int)GetEdit()->LineNumber(m_pCurLine));
     AfterLinesChanged(FALSE);
   }
-  m_nCurLine = (int)m_pCurLine->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(m_pCurLine);
   if (bRedraw) {
     SECEditHint hint(m_pCurLine);
     UpdateViews(nullptr, SECEDIT_DELETE_LINE, &hint);
@@ -392,7 +392,7 @@ int SECEditCoreBase::DeleteColumnSelection(BOOL bRedraw, BOOL bUndo) {
   SECEditPos b{m_selEnd.pLine, e->ColumnToOffset(top, right)};
   if (int r = e->DeleteColumnBlock(a, b, bUndo)) return r;
   m_pCurLine = top;
-  m_nCurLine = (int)top->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(top);
   m_nCurCol = left;
   ClearSelection(FALSE);
   if (bRedraw) {
@@ -421,11 +421,11 @@ int SECEditCoreBase::UndoRedo(bool bRedo) {
   const SECEditUndoRecord& rec = e->m_pUndo[bRedo ? e->m_nUndoPos - 1 : e->m_nUndoPos];
   // Lines may have gone: the caret is found again by number before anything else is looked at.
   m_pCurLine = e->FindLine(rec.nLine);
-  m_nCurLine = (int)m_pCurLine->nLineNumber;
+  m_nCurLine = (int)GetEdit()->LineNumber(m_pCurLine);
   m_nCurCol = e->OffsetToColumn(m_pCurLine, rec.nOffset) + (bRedo && rec.nKind == SECUNDO_INSERTCHAR ? 1 : 0);
   if (big) {
     m_pTopLine = e->FindLine(m_nTopLine);
-    m_nTopLine = (int)m_pTopLine->nLineNumber;
+    m_nTopLine = (int)GetEdit()->LineNumber(m_pTopLine);
     ReanchorLines(m_nCurLine);
     AfterLinesChanged(TRUE);
     Redraw(FALSE);
@@ -515,30 +515,18 @@ int SECEditCoreBase::Paste(BOOL bRedraw, BOOL bUndo) {
   if (text.size() > 21 && memcmp(text.data(), kMarker, kMarkerLength) == 0) return PasteColumnBlock(bRedraw, bUndo);
   int r;
   if (text.find_first_of("\r\n") != std::string::npos) {
-    int startNo = m_nCurLine;
     SECEditPos pos = CaretPos();
-    int startOff = pos.nOffset;
-    r = e->InsertText(pos, text.c_str(), (int)text.size(), bUndo);
-    if (!r) {
-      // Where the text ends, counted in the text's own line ends.
-      char* buf = static_cast<char*>(malloc(text.size() + 1));
-      memcpy(buf, text.c_str(), text.size() + 1);
-      int n = SECEdit::ConvertLineEnds(buf, (int)text.size(), e->m_nLineEndMode);
-      int breaks = 0, lastStart = 0, lel = e->GetLineEndLength();
-      for (int i = 0; i + lel <= n;)
-        if (memcmp(buf + i, e->m_szLineEnd, (size_t)lel) == 0) {
-          ++breaks;
-          i += lel;
-          lastStart = i;
-        } else {
-          ++i;
-        }
-      free(buf);
-      m_pCurLine = e->FindLine(startNo + breaks);
-      m_nCurLine = (int)m_pCurLine->nLineNumber;
-      int endOff = (breaks ? 0 : startOff) + (n - lastStart);
-      m_nCurCol = e->OffsetToColumn(m_pCurLine, endOff);
-      ReanchorLines(m_nCurLine);
+    SECEditPos end;
+    r = e->InsertText(pos, text.c_str(), (int)text.size(), bUndo, &end);
+    if (!r && end.pLine) {
+      m_pCurLine = end.pLine;
+      m_nCurLine = (int)e->LineNumber(m_pCurLine);
+      m_nCurCol = e->OffsetToColumn(m_pCurLine, end.nOffset);
+      // Lines above the insertion, the top line among them, stay as they were.
+      if (m_nTopLine > m_nCurLine) {
+        m_pTopLine = m_pCurLine;
+        m_nTopLine = m_nCurLine;
+      }
       int rows = VisibleRows();
       if (rows > 0 && m_nCurLine >= m_nTopLine + rows) {
         m_nTopLine = m_nCurLine + 1 - rows;

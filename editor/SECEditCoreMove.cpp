@@ -33,8 +33,8 @@ UINT PlainOf(UINT id) {
   }
 }
 
-bool Before(const SECSelEnd& a, const SECSelEnd& b) {
-  if (a.pLine != b.pLine) return a.pLine->nLineNumber < b.pLine->nLineNumber;
+bool Before(const SECEdit* e, const SECSelEnd& a, const SECSelEnd& b) {
+  if (a.pLine != b.pLine) return e->LineNumber(a.pLine) < e->LineNumber(b.pLine);
   return a.nCol < b.nCol;
 }
 
@@ -341,10 +341,10 @@ void SECEditCoreBase::ExtendSelection(BOOL bShow) {
   SECSelEnd oldStart = m_selStart, oldEnd = m_selEnd;
   if (m_nSelMode == 2) {
     // Lines in text order; the columns stay the anchor's and the caret's.
-    bool up = caret.pLine != m_selAnchor.pLine && Before(caret, m_selAnchor);
+    bool up = caret.pLine != m_selAnchor.pLine && Before(GetEdit(), caret, m_selAnchor);
     m_selStart = SECSelEnd{up ? caret.pLine : m_selAnchor.pLine, m_selAnchor.nCol};
     m_selEnd = SECSelEnd{up ? m_selAnchor.pLine : caret.pLine, caret.nCol};
-  } else if (Before(caret, m_selAnchor)) {
+  } else if (Before(GetEdit(), caret, m_selAnchor)) {
     m_selStart = caret;
     m_selEnd = m_selAnchor;
   } else {
@@ -357,8 +357,8 @@ void SECEditCoreBase::ExtendSelection(BOOL bShow) {
     return;
   }
   // Only the rows whose selected state changed are painted again.
-  int rows[4] = {(int)oldStart.pLine->nLineNumber, (int)oldEnd.pLine->nLineNumber,
-                 (int)m_selStart.pLine->nLineNumber, (int)m_selEnd.pLine->nLineNumber};
+  int rows[4] = {(int)GetEdit()->LineNumber(oldStart.pLine), (int)GetEdit()->LineNumber(oldEnd.pLine),
+                 (int)GetEdit()->LineNumber(m_selStart.pLine), (int)GetEdit()->LineNumber(m_selEnd.pLine)};
   int lo = rows[0], hi = rows[0];
   for (int r : rows) lo = r < lo ? r : lo, hi = r > hi ? r : hi;
   if (oldStart.pLine == m_selStart.pLine && oldStart.nCol == m_selStart.nCol) lo = std::min(rows[1], rows[3]);
@@ -473,7 +473,7 @@ void SECEditCoreBase::HandleVScroll(UINT nCode, UINT nPos) {
       if (n > e->m_nLineCount) n = e->m_nLineCount;
       if (tagLINEDESC* p = FindLine(n)) {
         m_pTopLine = p;
-        m_nTopLine = (int)p->nLineNumber;
+        m_nTopLine = (int)GetEdit()->LineNumber(p);
       }
       Redraw(FALSE);
       UpdateCaretPos();

@@ -173,6 +173,7 @@ int SECEdit::ReadFromFile(const char* pszPath) {
   FreeLineList(m_pLine);
   m_pLine = first;
   m_nLineCount = count;  // the lines come numbered
+  m_numberShifts.clear();
   TextChangedAt(0);
   // Records of the old text would edit the new one.
   ClearUndo();
@@ -294,7 +295,7 @@ int SECEdit::InsertFromFile(SECEditPos& pos, const char* pszPath, BOOL bUndo) {
   if (m_pLine == at) m_pLine = first;
   pos.pLine = first;
   pos.nOffset = 0;
-  RenumberFrom(first);
+  ShiftNumbers((uint32_t)(no - 1), k, first, last, (uint32_t)no);
   m_nLineCount += k;
   SetModified(TRUE);
   if (bUndo) AddRecord(SECUNDO_INSERTFILE, no, 0, no + k, 0, pszPath);

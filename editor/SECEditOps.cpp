@@ -36,17 +36,9 @@ int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 }  // namespace
 
 // Line number of a line, renumbering the list when the stored numbers are stale.
-int SECEdit::NumberOf(tagLINEDESC* pLine) {
-  if (!pLine) return 0;
-  uint32_t n = pLine->nLineNumber;
-  bool ok = n != 0 && (pLine->pPrev ? pLine->pPrev->nLineNumber + 1 == n : n == 1);
-  if (!ok) RenumberLines(pLine);
-  return (int)pLine->nLineNumber;
-}
-
 // Replaces nRemove bytes at nOffset with nInsert bytes; keeps the text NUL-terminated.
 int SECEdit::ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert) {
-  TextChangedAt(pLine->nLineNumber);
+  TextChangedAt(LineNumber(pLine));
   return ReplaceLineBytes(pLine, nOffset, nRemove, pInsert, nInsert);
 }
 
@@ -236,7 +228,7 @@ int SECEdit::DeleteText(SECEditPos& start, SECEditPos& end, BOOL bUndo) {
     if (after) after->pPrev = A;
     m_nLineCount -= removed;
     if (m_nLineCount < 1) m_nLineCount = 1;
-    RenumberFrom(after);
+    ShiftNumbers((uint32_t)endNo, -removed, nullptr, nullptr, 0);
   }
   if (text) {
     AddRecord(SECUNDO_DELETETEXT, startNo, a.nOffset, endNo, b.nOffset, text);
@@ -246,7 +238,7 @@ int SECEdit::DeleteText(SECEditPos& start, SECEditPos& end, BOOL bUndo) {
   return 0;
 }
 
-int SECEdit::InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bUndo) {
+int SECEdit::InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bUndo, SECEditPos* pEnd) {
   if (m_bReadOnly) return SECEDIT_READONLY;
   if (!pos.pLine) return SECEDIT_NO_TEXT;
   if (!pText) return 0;
@@ -261,6 +253,7 @@ int SECEdit::InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bU
     tagLINEDESC* line = pos.pLine;
     int off = pos.nOffset;
     if (int r = ReplaceBytes(line, off, 0, pText, nLength)) return r;
+    if (pEnd) *pEnd = SECEditPos{line, off + nLength};
     if (bUndo) {
       int no = NumberOf(line);
       std::string text(pText, (size_t)nLength);
@@ -280,17 +273,19 @@ int SECEdit::InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bU
     free(buf);
     return r;
   }
-  tagLINEDESC* chain = SplitIntoLines(buf, n);
+  tagLINEDESC* A = pos.pLine;
+  int off = pos.nOffset;
+  int no = NumberOf(A);
+  // The new lines come numbered as they will stand, at the epoch of the move this insertion logs.
+  tagLINEDESC* Lk = nullptr;
+  int k = 0;
+  tagLINEDESC* chain = SplitIntoLines(buf, n, &Lk, &k, (uint32_t)no,
+                                      (uint32_t)(m_numberShifts.size() + 1) << LINE_NUMBER_EPOCH_SHIFT);
   if (!chain) {
     free(buf);
     return SECEDIT_OUT_OF_MEMORY;
   }
-  tagLINEDESC* A = pos.pLine;
-  int off = pos.nOffset;
-  int no = NumberOf(A);
   tagLINEDESC* L1 = chain;
-  tagLINEDESC* Lk = GetLastLine(chain);
-  int k = (int)Lk->nLineNumber;
   std::string suffix(A->pText ? A->pText + off : "", (size_t)(A->nLength - off));
   // Allocate everything first so a failure leaves the text as it was.
   tagLINEDESC* S = nullptr;
@@ -340,9 +335,20 @@ int SECEdit::InsertText(SECEditPos& pos, const char* pText, int nLength, BOOL bU
     if (after) after->pPrev = last;
   }
   m_nLineCount += endsWithEnd ? k : k - 1;
-  RenumberFrom(A);
-  if (bUndo) AddRecord(SECUNDO_INSERTTEXT, no, off, endNo, endOff, buf);
-  free(buf);
+  ShiftNumbers((uint32_t)no, endsWithEnd ? k : k - 1, S, S, (uint32_t)(no + k));
+  if (pEnd) *pEnd = SECEditPos{endsWithEnd ? S : Lk, endOff};
+  if (bUndo) {
+    // The record keeps the converted copy itself.
+    SECEditUndoRecord rec{};
+    rec.nKind = SECUNDO_INSERTTEXT;
+    rec.nLine = no;
+    rec.nOffset = off;
+    rec.nEndLine = endNo;
+    rec.nEndOffset = endOff;
+    AddUndoRecord(rec, buf, TRUE);
+  } else {
+    free(buf);
+  }
   SetModified(TRUE);
   return 0;
 }
@@ -354,6 +360,7 @@ int SECEdit::SplitLine(SECEditPos& pos, BOOL bUndo) {
   // Splitting in virtual space splits at the end of the text.
   int off = Clamp(pos.nOffset, 0, TextLength(A));
   int tailLen = A->nLength - off;
+  const int no = NumberOf(A);
   tagLINEDESC* N = NewLine(tailLen + 1);
   if (!N) return SECEDIT_OUT_OF_MEMORY;
   if (tailLen > 0) memcpy(N->pText, A->pText + off, (size_t)tailLen);
@@ -363,10 +370,9 @@ int SECEdit::SplitLine(SECEditPos& pos, BOOL bUndo) {
     return r;
   }
   InsertLineAfter(N, A);
-  RenumberFrom(A);
+  ShiftNumbers((uint32_t)no, 1, N, N, (uint32_t)no + 1);
   ++m_nLineCount;
   if (bUndo) {
-    int no = NumberOf(A);
     AddRecord(SECUNDO_SPLITLINE, no, off, no + 1, 0, nullptr);
   }
   SetModified(TRUE);
@@ -388,12 +394,12 @@ int SECEdit::JoinLines(SECEditPos& pos, BOOL bUndo) {
   int joinOff = TextLength(A);
   if (!r) r = ReplaceBytes(A, joinOff, A->nLength - joinOff, B->pText, B->nLength);
   if (!r) {
+    const int no = NumberOf(A);
     UnlinkLine(B);
     FreeLine(B);
     if (--m_nLineCount < 1) m_nLineCount = 1;
-    RenumberFrom(A);
+    ShiftNumbers((uint32_t)no + 1, -1, nullptr, nullptr, 0);
     if (bUndo) {
-      int no = NumberOf(A);
       AddRecord(SECUNDO_JOINLINES, no, joinOff, no + 1, 0, nullptr);
     }
     SetModified(TRUE);
@@ -559,8 +565,12 @@ int SECEdit::InsertColumnBlock(SECEditPos& pos, const char* pText, int nLength, 
 
 // ---- Undo log ----
 
-int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText) {
-  if (!m_pUndo) return 0;
+int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText, BOOL bTakeText) {
+  char* taken = bTakeText ? const_cast<char*>(pszText) : nullptr;
+  if (!m_pUndo) {
+    free(taken);
+    return 0;
+  }
   if (m_nUndoPos >= SECEDIT_UNDO_SIZE) DropOldestUndo();
   SECEditUndoRecord r{};
   r.nKind = record.nKind;
@@ -572,7 +582,8 @@ int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText)
     r.nEndOffset = record.nEndOffset;
     bool empty = r.nLine == r.nEndLine && r.nOffset == r.nEndOffset;
     if (!empty && pszText) {
-      r.pText = strdup(pszText);
+      r.pText = taken ? taken : strdup(pszText);
+      taken = nullptr;
       if (!r.pText) return 0;
     }
     if (r.nLine > r.nEndLine) {
@@ -586,6 +597,7 @@ int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText)
     r.chChar = record.chChar;
     if (record.nKind == SECUNDO_OVERWRITECHAR) r.chOldChar = record.chOldChar;
   }
+  free(taken);
   // A new edit ends what could have been redone, the clean position with it.
   if (m_nCleanUndoPos > m_nUndoPos) m_nCleanUndoPos = -1;
   int top = m_nUndoCount > m_nUndoPos ? m_nUndoCount : m_nUndoPos;

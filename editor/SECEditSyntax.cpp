@@ -419,7 +419,7 @@ BOOL SECEdit::SettlesCommentState(tagLINEDESC* pLine) const {
 
 uint32_t SECEdit::GetCommentState(tagLINEDESC* pLine) {
   auto known = [this](const tagLINEDESC* p) {
-    return (p->dwFlags & LINE_CMT_KNOWN) && p->nLineNumber <= m_nCommentValid;
+    return (p->dwFlags & LINE_CMT_KNOWN) && LineNumber(const_cast<tagLINEDESC*>(p)) <= m_nCommentValid;
   };
   if (known(pLine)) return pLine->dwFlags & (LINE_CMT_STYLE1 | LINE_CMT_STYLE2);
   // Walk up to a line whose state is settled: a known one, the first line, or one under an empty line.
@@ -438,13 +438,13 @@ uint32_t SECEdit::GetCommentState(tagLINEDESC* pLine) {
     }
     anchor = prev;
   }
-  bool contiguous = !anchor->pPrev || anchor->nLineNumber <= m_nCommentValid + 1;
+  bool contiguous = !anchor->pPrev || LineNumber(anchor) <= m_nCommentValid + 1;
   for (tagLINEDESC* p = anchor;; p = p->pNext) {
     p->dwFlags = (p->dwFlags & ~(LINE_CMT_STYLE1 | LINE_CMT_STYLE2)) | LINE_CMT_KNOWN | state;
     if (p == pLine) break;
     state = NextCommentState(p, state);
   }
-  if (contiguous && pLine->nLineNumber > m_nCommentValid) m_nCommentValid = pLine->nLineNumber;
+  if (contiguous && LineNumber(pLine) > m_nCommentValid) m_nCommentValid = LineNumber(pLine);
   return state;
 }
 

@@ -172,25 +172,25 @@ void SECEditView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
   tagLINEDESC* p = m_bPrintSelection && m_selStart.pLine ? m_selStart.pLine : SECEdit::GetFirstLine(e->m_pLine);
   tagLINEDESC* stop = m_bPrintSelection && m_selEnd.pLine ? m_selEnd.pLine->pNext : nullptr;
   m_pageStarts.reserve((size_t)(e->m_nLineCount / m_nLinesPerPage + 8));
-  m_pageStarts.emplace_back((int)p->nLineNumber, 0);
+  m_pageStarts.emplace_back((int)GetEdit()->LineNumber(p), 0);
   int used = 0;
   for (; p && p != stop; p = p->pNext) {
     int len = e->TextLength(p);
     int rows = len > perRow ? len / perRow + (len % perRow ? 1 : 0) : 1;
     if (used > 0 && used + rows > m_nLinesPerPage) {
-      m_pageStarts.emplace_back((int)p->nLineNumber, 0);
+      m_pageStarts.emplace_back((int)GetEdit()->LineNumber(p), 0);
       used = 0;
     }
     // A line longer than a page goes on over the pages that follow.
     int done = 0;
     while (rows - done > m_nLinesPerPage - used) {
       done += m_nLinesPerPage - used;
-      m_pageStarts.emplace_back((int)p->nLineNumber, done);
+      m_pageStarts.emplace_back((int)GetEdit()->LineNumber(p), done);
       used = 0;
     }
     used += rows - done;
     if (used >= m_nLinesPerPage && p->pNext && p->pNext != stop) {
-      m_pageStarts.emplace_back((int)p->pNext->nLineNumber, 0);
+      m_pageStarts.emplace_back((int)GetEdit()->LineNumber(p->pNext), 0);
       used = 0;
     }
   }
@@ -225,7 +225,7 @@ void SECEditView::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
   std::pair<int, int> to = page + 1 < m_pageStarts.size() ? m_pageStarts[page + 1] : std::make_pair(INT32_MAX, 0);
   char buf[SECEDIT_MAX_LINE + 1];
   for (tagLINEDESC* p = e->FindLine(from.first); p && y + lh <= bottom + lh - 1; p = p->pNext) {
-    int no = (int)p->nLineNumber;
+    int no = (int)GetEdit()->LineNumber(p);
     if (no > to.first || (no == to.first && to.second == 0)) break;
     bool selectionEnd = m_bPrintSelection && p == m_selEnd.pLine;
     if (selectionEnd && m_selEnd.nCol == 0) break;  // a selection ending at column 0 leaves that line out

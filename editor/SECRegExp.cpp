@@ -597,7 +597,7 @@ int SECRegExp::Execute(const char* pszSubject) {
   return ExecuteSpan(pszSubject, pszSubject + strlen(pszSubject));
 }
 
-int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
+int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd, const char* pLineStart) {
   m_pszMatch = nullptr;
   // Fixed-size clears compile to a few vector stores.
   memset(m_apszStart, 0, sizeof m_apszStart);
@@ -609,7 +609,7 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd) {
       (len < (size_t)m_nMustLen || memmem(pBegin, len, m_pszMust, (size_t)m_nMustLen) == nullptr))
     return -1;
 
-  m_pszLineStart = pBegin;
+  m_pszLineStart = pLineStart != nullptr ? pLineStart : pBegin;
   m_pszLineEnd = pEnd;
   m_nSteps = 0;
   m_nStepLimit = m_nMemoThreshold != SIZE_MAX ? m_nMemoThreshold : 16 * (len + 1) + 4096;
@@ -1081,22 +1081,31 @@ char* SECRegExp::Substitute(const char* pszTemplate) const {
 
 const char* RegexFindLine(SECRegExp& re, const char* pszLine, int* pnMatchLen, const char* pszTemplate,
                           CString* pstrExpansion) {
+  // The matcher sees the line only up to its first carriage return.
+  const int n = pszLine != nullptr ? (int)strcspn(pszLine, "\r") : 0;
+  return RegexFindLine(re, pszLine, n, 0, pnMatchLen, pszTemplate, pstrExpansion, nullptr);
+}
+
+const char* RegexFindLine(SECRegExp& re, const char* pszLine, int nLength, int nStart, int* pnMatchLen,
+                          const char* pszTemplate, CString* pstrExpansion, const char* pszLetters) {
   if (pstrExpansion != nullptr) pstrExpansion->Empty();
-  if (pszLine == nullptr) {
+  if (pszLine == nullptr || nLength < 0 || nStart < 0 || nStart > nLength) {
     re.ExecuteSpan(nullptr, nullptr);
     return nullptr;
   }
-  // The matcher sees the line only up to its first carriage return.
-  const char* end = pszLine + strcspn(pszLine, "\r");
-  const int off = re.ExecuteSpan(pszLine, end);
+  const int off = re.ExecuteSpan(pszLine + nStart, pszLine + nLength, pszLine);
   if (off < 0) return nullptr;
-  if (pnMatchLen != nullptr) *pnMatchLen = (int)(re.m_apszEnd[0] - re.m_apszStart[0]);
+  const char* match = pszLine + nStart + off;
+  const int len = (int)(re.m_apszEnd[0] - re.m_apszStart[0]);
+  if (pnMatchLen != nullptr) *pnMatchLen = len;
   if (pszTemplate != nullptr && pstrExpansion != nullptr) {
+    // Groups are read from the match copy: give it the line's own letters.
+    if (pszLetters != nullptr && re.m_pszMatch != nullptr) memcpy(re.m_pszMatch, pszLetters + (match - pszLine), (size_t)len);
     char* expansion = re.Substitute(pszTemplate);
     if (expansion != nullptr) {
       *pstrExpansion = expansion;
       delete[] expansion;
     }
   }
-  return pszLine + off;
+  return match;
 }

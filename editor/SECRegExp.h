@@ -66,8 +66,8 @@ class SECRegExp {
   }
 
  private:
-  friend const char* RegexFindLine(SECRegExp& re, const char* pszLine, int* pnMatchLen,
-                                   const char* pszTemplate, CString* pstrExpansion);
+  friend const char* RegexFindLine(SECRegExp& re, const char* pszLine, int nLength, int nStart, int* pnMatchLen,
+                                   const char* pszTemplate, CString* pstrExpansion, const char* pszLetters);
 
   struct RunCache {
     const char* from;
@@ -97,7 +97,8 @@ class SECRegExp {
   bool Analyse();
   void ComputeStartSet();
   // Matching
-  int ExecuteSpan(const char* pBegin, const char* pEnd);
+  // Searches from pBegin; "^" matches at pLineStart (pBegin when null), "$" at pEnd.
+  int ExecuteSpan(const char* pBegin, const char* pEnd, const char* pLineStart = nullptr);
   bool Try(const char* pos);
   bool Run(int pc, const char* s);
   size_t RepeatRun(int pc, const char* s);
@@ -180,3 +181,8 @@ class SECRegExp {
 // length and, with a template, its expansion for this match; returns a pointer to the match in the line, else null.
 const char* RegexFindLine(SECRegExp& re, const char* pszLine, int* pnMatchLen, const char* pszTemplate,
                           CString* pstrExpansion);
+// The same over the nLength bytes of a line without its line end, searching from nStart while "^" still
+// means offset 0 and "$" offset nLength. pszLetters (when not null) holds the line's own bytes where pszLine
+// is a lower-cased copy: the expansion takes its letters from them.
+const char* RegexFindLine(SECRegExp& re, const char* pszLine, int nLength, int nStart, int* pnMatchLen,
+                          const char* pszTemplate, CString* pstrExpansion, const char* pszLetters = nullptr);

@@ -216,6 +216,7 @@ void CTextFileDoc::InitializeInterpreterDoc() {
 void CTextFileDoc::ResetText(const char* pszLine) {
   m_edit.TextChangedAt(0);
   SECEdit::FreeLineList(m_edit.m_pLine);
+  m_edit.m_numberShifts.clear();
   m_edit.ClearUndo();
   int n = (int)strlen(pszLine);
   m_edit.m_pLine = SECEdit::NewLine(n + 64);
@@ -240,10 +241,10 @@ tagLINEDESC* CTextFileDoc::InsertTextAtEndOfList(const char* pszText) {
   for (tagLINEDESC* p = first; p; p = p->pNext) ++count;
   uint32_t number;
   if (last && last->nLength > 0) {
-    number = last->nLineNumber + 1;
+    number = m_edit.LineNumber(last) + 1;
     BindLines(last, first);
   } else if (last) {
-    number = last->nLineNumber;
+    number = m_edit.LineNumber(last);
     BindLines(last->pPrev, first);
     if (!last->pPrev) m_edit.m_pLine = first;
     BindLines(tail, last);
@@ -252,9 +253,9 @@ tagLINEDESC* CTextFileDoc::InsertTextAtEndOfList(const char* pszText) {
     number = 1;
     m_edit.m_pLine = first;
   }
-  for (tagLINEDESC* p = first; p; p = p->pNext) p->nLineNumber = number++;
+  m_edit.NumberNewLines(first, nullptr, number);
   m_edit.m_nLineCount += count;
-  m_edit.TextChangedAt(first->nLineNumber - 1);
+  m_edit.TextChangedAt(m_edit.LineNumber(first) - 1);
   return first;
 }
 
@@ -308,8 +309,8 @@ tagLINEDESC* CTextFileDoc::ResetMark(uint32_t nFlag) {
 BOOL CTextFileDoc::SetMark(int n, uint32_t nFlag, bool bShow) {
   ResetMark(nFlag);
   for (tagLINEDESC* p = m_edit.m_pLine; p; p = p->pNext) {
-    if ((int)p->nLineNumber < n) continue;
-    if ((int)p->nLineNumber != n) return FALSE;
+    if ((int)m_edit.LineNumber(p) < n) continue;
+    if ((int)m_edit.LineNumber(p) != n) return FALSE;
     p->dwFlags |= nFlag;
     UpdateAllViews(nullptr, -85, reinterpret_cast<CObject*>(p));
     if (bShow) UpdateAllViews(nullptr, -82, reinterpret_cast<CObject*>(p));

@@ -198,7 +198,9 @@ void CGraphWindow::CurveLine(CDC* dc, CXYCurve* c, int first, int last, int n) {
   CRect clip(m_rcDraw.left, m_rcDraw.top, m_rcDraw.right + 1, m_rcDraw.bottom + 1);
   CDotDC dot(dc->m_hDC, c, clip);
   int axis = c->m_nAxis == 1 ? 1 : 2;
-  if (c->m_nDrawMode == CXYCurve::drawLines) {
+  // A spline that could not be built (fewer than four points) is drawn with straight segments.
+  const bool noSpline = c->m_nDrawMode == CXYCurve::drawSpline && c->m_spline.IsEmpty();
+  if (c->m_nDrawMode == CXYCurve::drawLines || noSpline) {
     const double* xs = c->m_pXCurve->GetData();
     const double* ys = c->m_pYCurve->GetData();
     Affine fx(c->m_pXCurve, c->m_strXUnit, units), fy(c->m_pYCurve, c->m_strYUnit, units);

@@ -303,6 +303,7 @@ void CGcodeTranslator::CancelGcodeOffsets() {
 
 void CGcodeTranslator::ChangeUnits(int units) {
   if (units == m_nUnits) return;
+  FlushGcodeSegments();  // an element carries one unit: the moves before the change keep theirs
   for (int k = 0; k < 3; k++) {
     if (units == 0) {
       m_dPosition[k] /= 25.4;

@@ -16,22 +16,16 @@ const int kPlaneMask[3] = {3, 5, 6};
 
 DWORD SlaveBit(int slave) { return (slave >= 0 && slave < 32) ? (DWORD)1 << slave : 0; }
 
-// Angle of a point about a centre, in degrees, 0 to 360.
-double PointAngle(double p1, double p2, double c1, double c2, double r) {
-  double x = (p1 - c1) / r;
-  x = std::max(-1.0, std::min(1.0, x));  // rounding may step just outside
-  double a = std::acos(x) * 180.0 / kPi;
-  return p2 >= c2 ? a : 360.0 - a;
+// Angle of a point about a centre, in degrees, 0 to 360. Measured with the point's own distance
+// from the centre: an end point inside the radius tolerance must not be pulled off its direction.
+double PointAngle(double p1, double p2, double c1, double c2) {
+  const double a = std::atan2(p2 - c2, p1 - c1) * 180.0 / kPi;
+  return a < 0 ? a + 360.0 : a;
 }
 
 double CounterclockwiseSweep(double start, double end) {
   double s = end - start;
   return s < 0 ? s + 360.0 : s;
-}
-
-// Rounding of the computed end of an arc is not a move of its own.
-double Snap(double computed, double commanded) {
-  return std::fabs(computed - commanded) <= 1e-9 * std::max(1.0, std::fabs(commanded)) ? commanded : computed;
 }
 
 }  // namespace
@@ -158,7 +152,7 @@ BOOL CGcodeTranslator::TranslateGcodeArc(BOOL clockwise, CString& error) {
         for (int side = 0; side < 2; side++) {
           const double s = side == 0 ? h : -h;
           const double k1 = m1 + s * u1, k2 = m2 + s * u2;
-          double ccw = CounterclockwiseSweep(PointAngle(p1, p2, k1, k2, r), PointAngle(e1, e2, k1, k2, r));
+          double ccw = CounterclockwiseSweep(PointAngle(p1, p2, k1, k2), PointAngle(e1, e2, k1, k2));
           double sweep = clockwise ? 360.0 - ccw : ccw;
           if (side == 0 || (R > 0 ? sweep < bestSweep : sweep > bestSweep)) {
             best1 = k1;
@@ -171,13 +165,14 @@ BOOL CGcodeTranslator::TranslateGcodeArc(BOOL clockwise, CString& error) {
       }
     }
     if (error.IsEmpty()) {
-      const double start = PointAngle(p1, p2, c1, c2, r);
-      const double ccw = CounterclockwiseSweep(start, PointAngle(e1, e2, c1, c2, r));
+      const double start = PointAngle(p1, p2, c1, c2);
+      const double ccw = CounterclockwiseSweep(start, PointAngle(e1, e2, c1, c2));
       const double increment = clockwise ? -(360.0 - ccw) : ccw;
       AddGcodeArcSegment(kPlaneMask[m_nPlane], GetGcodeFeedRate(FALSE), r, start, increment);
-      const double end = (start + increment) * kPi / 180.0;
-      m_dPosition[a1] = Snap(c1 + r * std::cos(end), e1);
-      m_dPosition[a2] = Snap(c2 + r * std::sin(end), e2);
+      // The arc ends on the programmed point: the radius check let its distance from the centre
+      // differ from the start's by less than the tolerance.
+      m_dPosition[a1] = e1;
+      m_dPosition[a2] = e2;
     }
   }
   if (moves[3] || moves[4] || moves[5]) {
@@ -398,6 +393,7 @@ void CGcodeTranslator::ProgramEnd() {
   m_bImplicitMotion = false;
   if (m_settings.m_nSpindleSlave >= 0 && m_nSpindle != 2) TranslateGcodeSpindle(2);
   if (m_settings.m_bCoolantValve && m_nCoolant) TranslateGcodeCoolant(0);
+  FlushGcodeSegments();  // the pending moves keep the units they were programmed in
   ResetGcodeState();
   if (m_settings.m_bCycleStart)
     AddGcodeWaitInput(m_settings.m_nCycleStartSlave, m_settings.m_nCycleStartInput, m_settings.m_nCycleStartLevel);

@@ -235,7 +235,7 @@ void CTextFileView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
       break;
     case -85:
       if (line) {
-        InvalidateLineGutter((int)line->nLineNumber);
+        InvalidateLineGutter((int)GetEdit()->LineNumber(line));
         if (line->dwFlags & LINE_CURRENT_STMT) {
           m_nCurCol = 0;
           GoToLine(line);
@@ -243,7 +243,7 @@ void CTextFileView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
       }
       break;
     case -84:
-      if (line) InvalidateRow((int)line->nLineNumber - m_nTopLine);
+      if (line) InvalidateRow((int)GetEdit()->LineNumber(line) - m_nTopLine);
       break;
     case -82:
       if (line) GoToLine(line);
@@ -405,7 +405,7 @@ void CTextFileView::RunLastLine(UINT nRepeat) {
 // Copies a command line into the last line, as the user had typed it again.
 static void CopyLine(SECEdit* e, tagLINEDESC* from, tagLINEDESC* to) {
   if (!SECEdit::GrowLine(to, from->nLength + 1)) return;
-  e->TextChangedAt(to->nLineNumber);
+  e->TextChangedAt(e->LineNumber(to));
   memcpy(to->pText, from->pText, (size_t)from->nLength);
   to->nLength = from->nLength;
   to->pText[to->nLength] = 0;
@@ -429,7 +429,7 @@ BOOL CTextFileView::Recall(bool bUp) {
     if (!p) return TRUE;
     if (p == last) {
       m_pRecall = nullptr;
-      e->TextChangedAt(last->nLineNumber);
+      e->TextChangedAt(e->LineNumber(last));
       last->nLength = kPromptLength;
       last->pText[kPromptLength] = 0;
     } else {

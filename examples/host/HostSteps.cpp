@@ -19,12 +19,14 @@
 #include "platform/core/Format.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/DialogAutomation.h"
-#include "views/GcodeTranslator.h"
+#include "kernel/MC_AxisData.h"
+#include "views/ImportGcodeDlg.h"
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -167,56 +169,83 @@ bool CreateMotionProgram(const std::string& out, std::string& detail) {
   return ok;
 }
 
-// The kernel folder's sample G-code program, translated into a new function of a motion program of
-// configuration 05/05, which then builds.
+// An axis of the host's document: its own setup.
+class CHostAxis : public CMC_AxisData {
+ public:
+  explicit CHostAxis(CMC_Setup* setup) : m_pSetup(setup) {}
+  CMC_Setup* GetSetup() override { return m_pSetup; }
+  CMC_Setup* m_pSetup;
+};
+
+// The kernel folder's sample G-code program, imported through the G-code dialog (scripted as a user
+// would fill it) into a new function of a controller program of configuration 07/01 whose slaves A,
+// B, C are linear axes (02/10) and D a spindle (05/05); the program then builds and goes to the drive.
 bool TranslateGcodeSample(const std::string& out, std::string& detail) {
   const CString path = GetKernelDirectory() + "Samples\\milling.nc";
-  CFile file;
-  if (!file.Open(path, CFile::modeRead | CFile::typeBinary)) {
-    detail = "cannot read " + std::string(path.GetString());
-    return false;
+  CMC_Setup* controller = CMC_Setup::Create(0x0701);
+  CMC_Motion* motion = controller ? CMC_Motion::Create(controller) : nullptr;
+  CMC_Setup* slaves[4] = {};
+  std::unique_ptr<CHostAxis> axes[4];
+  for (int i = 0; i < 4 && motion; ++i) {
+    slaves[i] = CMC_Setup::Create(i < 3 ? 0x0210 : 0x0505);
+    if (!slaves[i]) continue;
+    axes[i] = std::make_unique<CHostAxis>(slaves[i]);
+    motion->SetMotionControllerSlaveAxis(i, axes[i].get());
   }
-  std::string text((size_t)file.GetLength(), '\0');
-  text.resize(file.Read(text.data(), (UINT)text.size()));
-  file.Close();
-  tagGcodeSettings settings;
-  for (int k = 0; k < 3; ++k) settings.m_nAxisSlave[k] = k;
-  settings.m_nSpindleSlave = 3;
-  CGcodeTranslator translator(settings);
-  CString error;
-  if (!translator.Translate(text.c_str(), error)) {
-    detail = error.GetString();
-    return false;
-  }
-  CMC_Setup* setup = CMC_Setup::Create(0x0505);
-  CMC_Motion* motion = setup ? CMC_Motion::Create(setup) : nullptr;
-  const int f = motion ? motion->AddNewFunction("milling") : -1;
-  bool ok = f >= 0;
-  if (ok) {
-    CMC_MotionGroup* group = motion->GetFunction(f);
-    for (const tagGcodeElement& g : translator.GetElements()) {
-      CMC_MotionElem* e = motion->CreateElement(g.m_strType);
-      if (!e) continue;
-      e->m_strParameters = g.m_strParameters;
-      group->Add(e);
+  if (slaves[3]) slaves[3]->SetOption("IsClosedSpeed", "1");
+  bool ok = false;
+  int dialogResult = 0;
+  if (motion) {
+    CImportGcodeDlg dlg(controller, motion);
+    DialogAutomation::AddDialogHandler(CImportGcodeDlg::IDD, [&path](CWnd* d) {
+      DialogAutomation::PushFileDialogResult(path);
+      DialogAutomation::ClickControl(d, 14001);  // Browse...
+      const char* choices[][2] = {{"14002", "A"}, {"14003", "B"}, {"14004", "C"}, {"14005", "D"}};
+      for (auto& c : choices) DialogAutomation::SelectItem(d, atoi(c[0]), c[1]);
+      ::SendMessage(d->m_hWnd, WM_COMMAND, IDOK, 0);
+      if (d->m_nFlags & WF_CONTINUEMODAL) ::SendMessage(d->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    });
+    dialogResult = (int)dlg.DoModal();
+    const int f = dialogResult == IDOK ? motion->AddNewFunction("milling") : -1;
+    if (f >= 0) {
+      // The function takes the elements; the dialog's group lets them go without deleting them.
+      CMC_MotionGroup* group = motion->GetFunction(f);
+      CMC_MotionGroup& imported = dlg.GetGroup();
+      const int count = (int)imported.GetSize();
+      for (int k = 0; k < count; ++k) group->Add(imported.GetAt(k));
+      imported.SetSize(0);
+      motion->TranslateAll(1);
+      const std::string dir = out + "/motion-gcode";
+      std::error_code ec;
+      std::filesystem::create_directories(dir, ec);
+      ok = !motion->HasTranslateErrors() && motion->Build(dir.c_str()) &&
+           std::filesystem::exists(dir + "/motion.out");
+      WORD start = 0, first = 0, last = 0;
+      const bool sent =
+          ok && CMC_Comm::COFFDownload(CMC_Motion::GetOutFileName(dir.c_str()), &start, &first, &last, nullptr,
+                                       nullptr, 0x4000);
+      detail = FormatString("%d elements from Samples\\milling.nc through the import dialog in the function milling "
+                            "of a 07/01 program, built in %s",
+                            count, dir.c_str());
+      if (sent) detail += FormatString(", downloaded: code 0x%04hX-0x%04hX", (int)first, (int)last);
+      else if (ok) detail += ": " + std::string(CMC_Comm::GetLastErrorText().GetString());
+      if (!ok) {
+        CString error;
+        if (motion->HasTranslateErrors()) detail += ": translate errors";
+        else if (controller->GetCompilerErrorString() && *controller->GetCompilerErrorString())
+          detail += std::string(": ") + controller->GetCompilerErrorString();
+      }
+      ok = ok && sent;
+    } else {
+      detail = FormatString("the import dialog ended with %d", dialogResult);
     }
-    motion->TranslateAll(1);
-    const std::string dir = out + "/motion-gcode";
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    ok = group->GetSize() == (int)translator.GetElements().size() && !motion->HasTranslateErrors() &&
-         motion->Build(dir.c_str()) && std::filesystem::exists(dir + "/motion.out");
-    CString t;
-    t.Format("%d elements from Samples\\milling.nc in the function milling, built in %s", (int)group->GetSize(),
-             dir.c_str());
-    detail = t.GetString();
-    if (!ok && setup->GetCompilerErrorString() && *setup->GetCompilerErrorString())
-      detail += std::string(": ") + setup->GetCompilerErrorString();
   } else {
-    detail = "the motion program of configuration 05/05 does not load";
+    detail = "the controller program of configuration 07/01 does not load";
   }
-  CMC_Motion::Destroy(motion);
-  if (setup) CMC_Setup::Destroy(setup);
+  if (motion) CMC_Motion::Destroy(motion);
+  for (CMC_Setup* s : slaves)
+    if (s) CMC_Setup::Destroy(s);
+  if (controller) CMC_Setup::Destroy(controller);
   return ok;
 }
 
@@ -259,7 +288,7 @@ bool RunHostRoad(const std::string& outDir) {
       {"compare the setups with the drive", CompareSetupWithDrive},
       {"reset the drive and compare again", ResetAndCompare},
       {"run the setup test page without a window", RunSetupTestPage},
-      {"translate the sample G-code into a function and build",
+      {"import the sample G-code through the dialog into a controller program, build and download",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
       {"log APOS and IQ on the drive, upload them and keep the logger and its plots",
        [&outDir](std::string& detail) { return LogAndUploadAposAndIq(outDir, detail); }},
@@ -272,7 +301,10 @@ bool RunHostRoad(const std::string& outDir) {
       {"run a line in the interpreter console", [&outDir](std::string& detail) { return RunConsoleLine(outDir, detail); }},
       {"save a plot file, show it in the viewer, picture and print it",
        [&outDir](std::string& detail) { return ShowPlotFile(outDir, detail); }},
-      {"poll a panel in its frame for ten idle passes", PollPanelInFrame},
+      {"poll a panel of a value display, a gauge and a scope in its frame",
+       [&outDir](std::string& detail) { return PollPanelInFrame(outDir, detail); }},
+      {"drop a value display from the gadgets bar on a panel and save it",
+       [&outDir](std::string& detail) { return BuildPanelFromGadgetsBar(outDir, detail); }},
   };
   auto finish = [&]() {
     ReleaseBuildRoad();

@@ -10,6 +10,10 @@ bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail);
 bool RunTwoChannelScope(std::string& detail);
 // Saves a panel of two value displays under `outDir` and reads it back.
 bool SaveAndReloadPanel(const std::string& outDir, std::string& detail);
-// Opens a panel of two value displays in a frame of an MDI main window and polls it for ten idle
-// passes.
-bool PollPanelInFrame(std::string& detail);
+// Opens a panel of a value display, a gauge and a scope in a frame of an MDI main window, polls it
+// for ten idle passes and saves its picture under `outDir`.
+bool PollPanelInFrame(const std::string& outDir, std::string& detail);
+// In design mode drops the value-display button of the gadgets bar on an empty panel, picks APOS
+// in its dialog, polls the panel, saves its "cp" file with the editor's save command and a picture
+// of its frame under `outDir`, and checks the file loads with the gadget at the drop point.
+bool BuildPanelFromGadgetsBar(const std::string& outDir, std::string& detail);

@@ -231,7 +231,6 @@ BOOL CGXGridCore::IsCurrentCellModified() {
 
 // ---- undoable operations: the grid's layers give the real ones --------------------------------------------
 
-BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL, ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 
 // ---- drawing area, printing metrics, sizes and selection ------------------------------------------------------
 

@@ -242,9 +242,46 @@ class CGXGridCore {
   virtual void ShrinkRectByBorders(RECT* pOut, const RECT& rect, const CGXStyle& style, BOOL bFrameAndLines = TRUE);
   // A content size grown to a cell size.
   virtual void GrowSizeByBorders(SIZE* pOut, int cx, int cy, const CGXStyle& style);
-  virtual BOOL GetCoveredCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
-  virtual BOOL GetFloatedCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
-  virtual BOOL GetMergedCellsRowCol(ROWCOL, ROWCOL, CGXRange&) { return FALSE; }
+
+  // ---- covered, merged and floated cells (GXGridCoreSpans.cpp) ----
+  virtual BOOL GetCoveredCellsRowCol(ROWCOL nRow, ROWCOL nCol, CGXRange& range);
+  // The covered block, else the merged block, else the floated block that holds the cell.
+  virtual BOOL GetCellRangeRowCol(ROWCOL nRow, ROWCOL nCol, CGXRange& range);
+  // Evaluates merging, then floating, on the frozen corner, the frozen bands and the body.
+  virtual BOOL EvalVisibleFloatMergeCells(const CGXRange& range, ROWCOL nFrozenRows, ROWCOL nFrozenCols, ROWCOL nTopRow,
+                                          ROWCOL nLeftCol, ROWCOL nLastRow, ROWCOL nLastCol, BOOL bUpdate = TRUE,
+                                          CGXRange* pUpdatedRange = nullptr, BOOL bLockHeld = FALSE);
+  BOOL EvalVisibleFloatMergeCells(const CGXRange& range, BOOL bUpdate = TRUE, CGXRange* pUpdatedRange = nullptr,
+                                  BOOL bLockHeld = FALSE);
+  virtual BOOL StoreCoveredCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, BOOL bSet);
+  virtual void UpdateCoveredCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT flags,
+                                        BOOL bCreateHint);
+  virtual void MergeCoveredCells(CGXRange& range);
+  virtual BOOL CanFloatCell(CGXControl* pControl, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, BOOL bFloatOrFlood);
+  // Direction 0 along the row, 1 along the column.
+  virtual BOOL CanMergeCell(CGXControl* pControl, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, int direction);
+  virtual BOOL CanMergeCells(const CGXStyle& style1, const CGXStyle& style2);
+  void SetMergeCellsMode(WORD nMode, BOOL bRedraw = TRUE);
+  WORD GetMergeCellsMode() const { return m_pParam ? m_pParam->m_wMergeCellsMode : 0; }
+  // Mode 1 floats with delayed evaluation, 2 floats nothing, 0 is off.
+  void SetFloatCellsMode(WORD nMode, BOOL bRedraw = TRUE);
+  WORD GetFloatCellsMode() const { return m_pParam ? m_pParam->m_wFloatCellsMode : 0; }
+  // A bound of all ones means none.
+  void DelayFloatCells(const CGXRange& range, ROWCOL nMaxCol = (ROWCOL)-1);
+  void DelayMergeCells(const CGXRange& range, ROWCOL nMaxRow = (ROWCOL)-1, ROWCOL nMaxCol = (ROWCOL)-1);
+  BOOL EvalFloatCells(const CGXRange& range, BOOL bUpdate = TRUE, CGXRange* pUpdatedRange = nullptr,
+                      BOOL bLockHeld = FALSE);
+  BOOL EvalMergeCells(const CGXRange& range, BOOL bUpdate = TRUE, CGXRange* pUpdatedRange = nullptr,
+                      BOOL bLockHeld = FALSE);
+  virtual BOOL GetFloatedCellsRowCol(ROWCOL nRow, ROWCOL nCol, CGXRange& range);
+  // Direction 0 along rows, 1 along columns, all ones both.
+  virtual BOOL GetMergedCellsRowCol(ROWCOL nRow, ROWCOL nCol, CGXRange& range, UINT direction = (UINT)-1);
+  BOOL SetFloatedCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT flags = 2);
+  BOOL SetMergedCellsRowCol(int direction, ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT flags = 2);
+  void ExpandRangeByFloatedCells(CGXRange& range);
+  void ExpandRangeByMergedCells(CGXRange& range);
+  BOOL m_bLockEvalFloatCells = FALSE, m_bLockEvalMergeCells = FALSE;
+  CGXRange m_rangeLastMergeSpan;
 
   // ---- sizes and structure read by the other layers ----
   // Pixels: stored sizes are thousandths of the standard font's character height (width).

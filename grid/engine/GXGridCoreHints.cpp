@@ -82,7 +82,10 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
   const BOOL sameSplitter = m_pParam->m_wFloatCellsMode != 0 || (hint->m_pHintPtr && hint->m_pHintPtr == m_pSplitterWnd);
   switch (hint->m_id) {
     case 1: Redraw(f, FALSE); break;
-    case 2: RedrawRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE); break;
+    case 2:
+    case 18:
+    case 28:
+    case 29: RedrawRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE); break;
     case 5:
       UpdateChangedRowHeights(hint->m_nRow1, hint->m_nRow2, static_cast<const int*>(hint->m_pHintPtr), f, FALSE);
       break;

@@ -303,8 +303,8 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
           const ROWCOL r = ctx.m_anRow[ii];
           const BOOL vertSide = rb ? c == span.m_nRight : c == span.m_nLeft;
           const BOOL horzSide = rb ? r == span.m_nBottom : r == span.m_nTop;
-          if (vertSide) w |= HasBorder(*s, rb ? 1 : 0) ? kSideBits[rb ? 1 : 0] : flagVertLine;
-          if (horzSide) w |= HasBorder(*s, rb ? 3 : 2) ? kSideBits[rb ? 3 : 2] : flagHorzLine;
+          if (vertSide) w |= HasBorder(*s, rb ? 1 : 0) ? kSideBits[rb ? 1 : 0] : WORD(flagVertLine);
+          if (horzSide) w |= HasBorder(*s, rb ? 3 : 2) ? kSideBits[rb ? 3 : 2] : WORD(flagHorzLine);
           if (c == span.m_nRight && c > ctx.m_nHeaderCols && c == ctx.m_nFrozenCols && !HasBorder(*s, 1))
             w |= flagFrozenCol;
           if (r == span.m_nBottom && r > ctx.m_nHeaderRows && r == ctx.m_nFrozenRows && !HasBorder(*s, 3))
@@ -585,6 +585,13 @@ void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nR
     ctx.m_anColWidth.push_back(GetColWidth(col));
     ctx.m_anColLeft.push_back(x);
     x += ctx.m_anColWidth.back();
+  }
+  if ((m_pParam->m_wMergeCellsMode & 3) || m_pParam->m_wFloatCellsMode == 1) {
+    const auto rows = std::minmax_element(ctx.m_anRow.begin(), ctx.m_anRow.end() - 1);
+    const auto cols = std::minmax_element(ctx.m_anCol.begin(), ctx.m_anCol.end() - 1);
+    const CGXRange area = CGXRange().SetCellRange(*rows.first, *cols.first, *rows.second, *cols.second);
+    EvalVisibleFloatMergeCells(area, GetFrozenRows(), GetFrozenCols(), GetTopRow(), GetLeftCol(), *rows.second,
+                               *cols.second, FALSE);
   }
   if (m_pParam->m_wComposeAllStyles == 1)
     for (ROWCOL i = 0; i < ctx.m_nRows; ++i)

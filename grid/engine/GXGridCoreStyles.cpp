@@ -322,6 +322,9 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
 }
 
 void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, int, UINT flags, BOOL bCreateHint) {
+  // Stored values change what merges and floats there.
+  DelayFloatCells(range);
+  DelayMergeCells(range);
   if (!(m_pParam && m_pParam->m_bLockUpdate) && m_pGridWnd && m_pGridWnd->GetSafeHwnd() &&
       m_pGridWnd->IsWindowVisible())
     Redraw(flags, FALSE);

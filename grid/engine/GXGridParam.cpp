@@ -305,6 +305,9 @@ void CGXGridParam::TakeArchived(CGXGridParam& src) {
   src.m_bOwnStylesMap = src.m_bOwnData = src.m_bOwnProperties = src.m_bOwnPD = FALSE;
   MoveRanges(m_SelRects, src.m_SelRects);
   MoveRanges(m_CoveredCellsList, src.m_CoveredCellsList);
+  // The look-up table is rebuilt from the new list when next asked.
+  delete m_pCoveredCellPool;
+  m_pCoveredCellPool = nullptr;
   CopyMap(m_RowHeights, src.m_RowHeights);
   CopyMap(m_ColWidths, src.m_ColWidths);
   m_abHiddenRows.Copy(src.m_abHiddenRows);

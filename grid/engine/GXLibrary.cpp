@@ -1,6 +1,7 @@
 // Library start-up, the system-colour cache and the control factory.
 #include "grid/engine/GXLibrary.h"
 
+#include "grid/controls/GXStatic.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXLocale.h"
 #include "grid/engine/GXStylesMap.h"
@@ -94,9 +95,11 @@ CGXSysColorCache& GXGetSysColorCache() {
 
 // ---- control factory ------------------------------------------------------------------------------------------
 
-CGXControl* CGXControlFactory::CreateControl(UINT, CGXGridCore*) {
-  // The cell types are added by the cell-control layer; until then no id is creatable.
-  return nullptr;
+CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
+  switch (nID) {
+    case 52513: return new CGXStatic(pGrid);
+    default: return nullptr;  // cell types still to come
+  }
 }
 
 void CGXControlFactory::RegisterAllControls(CGXStylesMap* pStylesMap) {

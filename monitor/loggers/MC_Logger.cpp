@@ -397,3 +397,8 @@ int CMC_Logger::WriteLogPointer(WORD value) {
   pointer.SetValue(logPtr->GetType(), value);
   return pointer.WriteToChip(logPtr->GetType(), logPtr->GetAddress());
 }
+
+void CMC_Logger::GetLogBuffer(CMC_Setup* setup, WORD& start, WORD& length) {
+  start = setup ? setup->GetLogBufferAddress() : (WORD)0x8800;
+  length = setup ? setup->GetLogBufferLength() : (WORD)0x3800;
+}

@@ -41,6 +41,8 @@ class CMC_Logger : public CObject {
   virtual int DeactivateLoggerOnMC() { return 0; }
   virtual void Reset();
   virtual void RefreshBufferSettings() {}
+  // The setup's logger buffer, or the default one without a setup.
+  static void GetLogBuffer(CMC_Setup* setup, WORD& start, WORD& length);
   virtual void ResetLoggerState();
   virtual int IsEnabled() { return 0; }
   virtual int CanChangePlotOptions();

@@ -64,8 +64,10 @@ void CMC_MultiAxisLogger::RefreshBufferSettings() {
   for (int i = 0; i < count; ++i) {
     CMC_AxisData* axis = m_pDoc->GetAxisData(i);
     CMC_Setup* setup = axis ? axis->GetSetup() : nullptr;
-    m_aBufferStart[i] = setup ? setup->GetLogBufferAddress() : (WORD)0x8800;
-    m_aBufferLength[i] = setup ? setup->GetLogBufferLength() : (WORD)0x3800;
+    WORD start, length;
+    GetLogBuffer(setup, start, length);
+    m_aBufferStart[i] = start;
+    m_aBufferLength[i] = length;
     m_aPointWords[i] = 0;
   }
 }

@@ -103,15 +103,7 @@ void CMC_ScopeLogger::Reset() {
   m_nNewPoints = 0;
 }
 
-void CMC_ScopeLogger::RefreshBufferSettings() {
-  if (m_pSetup) {
-    m_nBufferStart = m_pSetup->GetLogBufferAddress();
-    m_nBufferLength = m_pSetup->GetLogBufferLength();
-  } else {
-    m_nBufferStart = 0x8800;
-    m_nBufferLength = 0x3800;
-  }
-}
+void CMC_ScopeLogger::RefreshBufferSettings() { GetLogBuffer(m_pSetup, m_nBufferStart, m_nBufferLength); }
 
 void CMC_ScopeLogger::ResetLoggerState() {
   CMC_Logger::ResetLoggerState();

@@ -52,15 +52,7 @@ void CMC_SingleAxisLogger::Reset() {
   m_nPointsRead = -1;
 }
 
-void CMC_SingleAxisLogger::RefreshBufferSettings() {
-  if (m_pSetup) {
-    m_nBufferStart = m_pSetup->GetLogBufferAddress();
-    m_nBufferLength = m_pSetup->GetLogBufferLength();
-  } else {
-    m_nBufferStart = 0x8800;
-    m_nBufferLength = 0x3800;
-  }
-}
+void CMC_SingleAxisLogger::RefreshBufferSettings() { GetLogBuffer(m_pSetup, m_nBufferStart, m_nBufferLength); }
 
 void CMC_SingleAxisLogger::ResetLoggerState() {
   CMC_Logger::ResetLoggerState();

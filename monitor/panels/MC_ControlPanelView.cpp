@@ -1,7 +1,19 @@
 #include "monitor/panels/MC_ControlPanelView.h"
 
 #include "kernel/MC_Document.h"
+#include "monitor/gadgets/ControlPanelBitItem.h"
+#include "monitor/gadgets/ControlPanelGaugeItem.h"
+#include "monitor/gadgets/ControlPanelPortItems.h"
+#include "monitor/gadgets/ControlPanelScopeItems.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
+#include "monitor/gadgets/ControlPanelSliderItem.h"
+#include "monitor/gadgets/ControlPanelTextItem.h"
+#include "monitor/gadgets/GadgetGaugeWnd.h"
+#include "monitor/gadgets/GadgetPortWnds.h"
+#include "monitor/gadgets/GadgetScopeWnds.h"
+#include "monitor/gadgets/GadgetShowVarWnd.h"
+#include "monitor/gadgets/GadgetSimpleWnds.h"
+#include "monitor/gadgets/GadgetSliderWnd.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"
@@ -25,21 +37,20 @@ CMC_Document* DocumentOf(CView* view) { return DYNAMIC_DOWNCAST(CMC_Document, vi
 
 }  // namespace
 
-// Rows without classes are kinds whose gadgets do not exist yet: panels holding them are refused.
 CMC_ControlPanelView::tagLinks CMC_ControlPanelView::msc_aLinks[kLinkCount] = {
-    {"GADGET_SHOWVAR", nullptr, RUNTIME_CLASS(CControlPanelShowVarItem)},
-    {"GADGET_GAUGE_HORZ", nullptr, nullptr},
-    {"GADGET_GAUGE_VERT", nullptr, nullptr},
-    {"GADGET_INPUT", nullptr, nullptr},
-    {"GADGET_OUTPUT", nullptr, nullptr},
-    {"GADGET_SCOPE", nullptr, nullptr},
-    {"GADGET_DOUBLE_SCOPE", nullptr, nullptr},
-    {"GADGET_YX_SCOPE", nullptr, nullptr},
-    {"GADGET_BIT", nullptr, nullptr},
-    {"GADGET_SLIDER_HORZ", nullptr, nullptr},
-    {"GADGET_SLIDER_VERT", nullptr, nullptr},
-    {"GADGET_CODE", nullptr, nullptr},
-    {"GADGET_TEXT", nullptr, nullptr},
+    {"GADGET_SHOWVAR", RUNTIME_CLASS(CGadgetShowVarWnd), RUNTIME_CLASS(CControlPanelShowVarItem)},
+    {"GADGET_GAUGE_HORZ", RUNTIME_CLASS(CGadgetGaugeWnd), RUNTIME_CLASS(CControlPanelGaugeItem)},
+    {"GADGET_GAUGE_VERT", RUNTIME_CLASS(CGadgetGaugeWnd), RUNTIME_CLASS(CControlPanelGaugeVertItem)},
+    {"GADGET_INPUT", RUNTIME_CLASS(CGadgetInputWnd), RUNTIME_CLASS(CControlPanelInputItem)},
+    {"GADGET_OUTPUT", RUNTIME_CLASS(CGadgetOutputWnd), RUNTIME_CLASS(CControlPanelOutputItem)},
+    {"GADGET_SCOPE", RUNTIME_CLASS(CGadgetScopeWnd), RUNTIME_CLASS(CControlPanelScopeItem)},
+    {"GADGET_DOUBLE_SCOPE", RUNTIME_CLASS(CGadgetDoubleScopeWnd), RUNTIME_CLASS(CControlPanelDoubleScopeItem)},
+    {"GADGET_YX_SCOPE", RUNTIME_CLASS(CGadgetYXScopeWnd), RUNTIME_CLASS(CControlPanelYXScopeItem)},
+    {"GADGET_BIT", RUNTIME_CLASS(CGadgetBitWnd), RUNTIME_CLASS(CControlPanelBitItem)},
+    {"GADGET_SLIDER_HORZ", RUNTIME_CLASS(CGadgetSliderWnd), RUNTIME_CLASS(CControlPanelSliderItem)},
+    {"GADGET_SLIDER_VERT", RUNTIME_CLASS(CGadgetSliderWnd), RUNTIME_CLASS(CControlPanelSliderVertItem)},
+    {"GADGET_CODE", RUNTIME_CLASS(CGadgetCodeWnd), RUNTIME_CLASS(CControlPanelCodeItem)},
+    {"GADGET_TEXT", RUNTIME_CLASS(CGadgetTextWnd), RUNTIME_CLASS(CControlPanelTextItem)},
 };
 
 int CMC_ControlPanelView::GetLinkWithName(const char* name) {

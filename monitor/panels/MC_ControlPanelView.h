@@ -51,6 +51,15 @@ class CMC_ControlPanelView : public CFormView {
   int CreateGadgetOfItem(CControlPanelItem* item, BOOL atFront);
   void RecalcScrollSize();
 
+  // Adds an item of kind row `kind` at `point` (view client coordinates) and edits it at once;
+  // a cancelled edit takes gadget and item away again.
+  void AddNewItem(CPoint point, int kind);
+  // Puts the current gadget behind its predecessor in the list (or on top when `gadget` is first).
+  void RefreshGadgetTabOrder(CGadgetWnd* gadget);
+  void ClearGadgetSelection();
+  void DuplicateSelectedItems(BOOL offset);
+  int GetSelectedCount() const;
+
   void OnInitialUpdate() override;
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
 
@@ -65,4 +74,47 @@ class CMC_ControlPanelView : public CFormView {
 
  protected:
   void OnDestroy() override;
+  void OnLButtonDown(UINT nFlags, CPoint point) override;
+  void OnMouseMove(UINT nFlags, CPoint point) override;
+  void OnLButtonUp(UINT nFlags, CPoint point) override;
+  void OnParentNotify(UINT message, LPARAM lParam) override;
+
+  void OnControlPanelAlignLeft();
+  void OnControlPanelAlignRight();
+  void OnControlPanelAlignTop();
+  void OnControlPanelAlignBottom();
+  void OnControlPanelSpaceAcross();
+  void OnControlPanelSpaceDown();
+  void OnControlPanelMakeSameWidth();
+  void OnControlPanelMakeSameHeight();
+  void OnControlPanelMakeSameSize();
+  void OnControlPanelSave();
+  void OnControlPanelRename();
+  void OnControlPanelSendBack();
+  void OnControlPanelBringFront();
+  void OnControlPanelEditProperties();
+  void OnControlPanelCopyItems();
+  void OnEditClear();
+  void OnHelp();
+  void OnUpdateAnchorAndTwo(CCmdUI* pCmdUI);
+  void OnUpdateThreeSelected(CCmdUI* pCmdUI);
+  void OnUpdateAlways(CCmdUI* pCmdUI);
+  void OnUpdateOneOfSeveral(CCmdUI* pCmdUI);
+  void OnUpdateAnySelected(CCmdUI* pCmdUI);
+  void OnUpdateEditClear(CCmdUI* pCmdUI);
+  LRESULT OnMoveGadget(WPARAM wParam, LPARAM lParam);
+  LRESULT OnActivateGadget(WPARAM wParam, LPARAM lParam);
+
+ private:
+  void MarkModified();
+  void ContinueMoveOperation(CPoint point);
+  void EndGadgetPress();
+  // Moves or sizes every selected gadget but the current one from the anchor's item rectangle.
+  void AlignSelected(int edge);
+  void SizeSelected(BOOL width, BOOL height);
+  void SpaceSelected(BOOL vertical);
+  void MoveCurrentInList(BOOL toFront);
+  CRect ViewRectOfItem(const CRect& itemRect) const;
+
+  DECLARE_MESSAGE_MAP()
 };

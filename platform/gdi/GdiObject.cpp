@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <mutex>
 
 namespace gdi {
@@ -699,7 +700,18 @@ BOOL SetSysColors(int count, const INT* indices, const COLORREF* colors) {
   return TRUE;
 }
 
+namespace {
+std::map<int, int>& MetricsValues() {
+  static std::map<int, int> values;
+  return values;
+}
+}  // namespace
+
+void SetSystemMetricsValue(int index, int value) { MetricsValues()[index] = value; }
+void ResetSystemMetricsValues() { MetricsValues().clear(); }
+
 int GetSystemMetrics(int index) {
+  if (auto it = MetricsValues().find(index); it != MetricsValues().end()) return it->second;
   switch (index) {
     case SM_CXSCREEN: case SM_CXFULLSCREEN: case SM_CXVIRTUALSCREEN: return 1280;
     case SM_CYSCREEN: case SM_CYVIRTUALSCREEN: return 1024;

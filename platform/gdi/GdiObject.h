@@ -69,6 +69,9 @@ DWORD GetSysColor(int index);
 HBRUSH GetSysColorBrush(int index);
 BOOL SetSysColors(int count, const INT* indices, const COLORREF* colors);
 int GetSystemMetrics(int index);
+// Sets the value GetSystemMetrics answers for one index (tests of other desktops); reset drops them all.
+void SetSystemMetricsValue(int index, int value);
+void ResetSystemMetricsValues();
 // The display depth GetDeviceCaps reports for screen contexts: 32 (true colour, default) or 8 (palette).
 void SetDisplayBitsPerPixel(int bits);
 int GetDisplayBitsPerPixel();

@@ -71,7 +71,14 @@ struct Drag {
   COleDropTarget* target = nullptr;
   HWND targetWnd = nullptr;
   DROPEFFECT effect = DROPEFFECT_NONE;
+  bool moved = false;  // the mouse has been seen: `last` and `lastMk` hold where and with what
+  POINT last{};
+  WPARAM lastMk = 0;
 };
+// While the mouse rests the drag-over step is repeated at this period of the clock, so that a target's
+// scrolling delays and intervals run.
+const UINT kRestTimer = 1;
+const UINT kRestPeriodMs = 10;
 thread_local Drag* t_drag = nullptr;
 
 DWORD KeyState(WPARAM mk) {
@@ -104,6 +111,9 @@ void Finish(Drag& d, DROPEFFECT result) {
 }
 
 void Move(Drag& d, POINT screen, WPARAM mk) {
+  d.moved = true;
+  d.last = screen;
+  d.lastMk = mk;
   if (d.waiting) {
     if (d.startRect.PtInRect(screen)) return;
     d.waiting = false;
@@ -164,6 +174,9 @@ LRESULT TrackerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       case WM_RBUTTONUP:
         ClientToScreen(h, &pt);
         Drop(*d, pt, wp);
+        return 0;
+      case WM_TIMER:
+        if (wp == kRestTimer && d->moved && d->target) Move(*d, d->last, d->lastMk);
         return 0;
       case WM_CAPTURECHANGED:
         if ((HWND)lp != h) {
@@ -293,6 +306,7 @@ DROPEFFECT COleDataSource::DoDragDrop(DWORD dwEffects, LPCRECT lpRectStartDrag, 
   hooks.preTranslate = DragPreTranslate;
   SetUiPumpHooks(hooks);
   SetCapture(tracker);
+  SetTimer(tracker, kRestTimer, kRestPeriodMs, nullptr);
   if (std::function<void()> h = Handler()) h();
   MSG msg;
   while (!d.done && IsWindow(tracker)) {
@@ -311,6 +325,7 @@ DROPEFFECT COleDataSource::DoDragDrop(DWORD dwEffects, LPCRECT lpRectStartDrag, 
   t_drag = nullptr;
   SetUiPumpHooks(saved);
   if (GetCapture() == tracker) ReleaseCapture();
+  KillTimer(tracker, kRestTimer);
   DestroyWindow(tracker);
   return d.done ? d.result : DROPEFFECT_NONE;
 }

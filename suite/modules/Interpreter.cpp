@@ -2,6 +2,7 @@
 // communication library, and knows where each I/O port's bit lies in drive memory.
 #include "comm/MC_CoffFormat.h"
 #include "kernel/MC_Setup.h"
+#include "kernel/Utilities.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "suite/zurcomm/zurcomm.h"
 #include "platform/core/Format.h"
@@ -164,6 +165,12 @@ bool Parse(CMC_Setup* setup, CMC_CoffFormat* coff, const std::string& s, Stateme
         error = "Unknown variable \"" + left + "\".";
         return false;
       }
+      st.kind = Kind::Assign;
+      st.name = left;
+      return true;
+    } else if (LocateMemoryAddress(CString(left.c_str()), st.address, st.type) && st.address &&
+               st.type != VAR_INVALID && ParseNumber(right, st.value)) {
+      // a memory quantity, "int@0x8300", written by its type
       st.kind = Kind::Assign;
       st.name = left;
       return true;

@@ -15,7 +15,7 @@ inline void SetText(SECEdit& e, const std::string& text) {
     e.m_pLine = SECEdit::NewLine(64);
     e.m_pLine->nLength = 0;
   }
-  e.m_nLineCount = SECEdit::RenumberLines(e.m_pLine);
+  e.m_nLineCount = e.RenumberAll();
 }
 
 inline std::string AllText(SECEdit& e) {
@@ -30,6 +30,14 @@ inline std::vector<std::string> Lines(SECEdit& e) {
   for (tagLINEDESC* p = SECEdit::GetFirstLine(e.m_pLine); p; p = p->pNext)
     v.emplace_back(p->pText ? std::string(p->pText, (size_t)p->nLength) : std::string());
   return v;
+}
+
+// Every line's number is its place, and there are n lines.
+inline bool NumberedInOrder(SECEdit& e, int n) {
+  int i = 0;
+  for (tagLINEDESC* p = SECEdit::GetFirstLine(e.m_pLine); p; p = p->pNext)
+    if ((int)e.LineNumber(p) != ++i) return false;
+  return i == n;
 }
 
 inline SECEditPos Pos(SECEdit& e, int line, int offset) { return SECEditPos{e.GetLine(line), offset}; }

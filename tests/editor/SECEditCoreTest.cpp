@@ -184,7 +184,7 @@ TEST_F(EditCore, PagesAndScrollBarScale) {
   for (UINT p : {0u, 100u, 30000u}) {
     w.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, p), 0);
     EXPECT_EQ(w.m_nTopLine, (int)(2 * p + 1)) << p;
-    EXPECT_EQ((int)w.m_pTopLine->nLineNumber, w.m_nTopLine);
+    EXPECT_EQ((int)w.edit.LineNumber(w.m_pTopLine), w.m_nTopLine);
   }
   w.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
   EXPECT_EQ(w.m_nTopLine, 60002);
@@ -208,8 +208,8 @@ TEST_F(EditCore, MouseSelection) {
   UA::Click(h, POINT{1, 2 * lh + 2});
   UA::Pump();
   ASSERT_TRUE(w.m_bSelection);
-  EXPECT_EQ(w.m_selStart.pLine->nLineNumber, 3u);
-  EXPECT_EQ(w.m_selEnd.pLine->nLineNumber, 4u);
+  EXPECT_EQ(w.edit.LineNumber(w.m_selStart.pLine), 3u);
+  EXPECT_EQ(w.edit.LineNumber(w.m_selEnd.pLine), 4u);
   EXPECT_EQ(w.m_selEnd.nCol, 0);
   // Held below the window: one line per 100 ms.
   int bottom = (w.VisibleRows() - 1) * lh + 2;

@@ -147,7 +147,7 @@ TEST(SECEditFile, LargeFileRoundTrip) {
   ASSERT_EQ(e.ReadFromFile(in.c_str()), 0);
   EXPECT_EQ(e.m_nLineCount, 20000);
   EXPECT_EQ(e.m_nLineEndMode, 2);
-  EXPECT_EQ(e.GetLine(12345)->nLineNumber, 12345u);
+  EXPECT_EQ(e.LineNumber(e.GetLine(12345)), 12345u);
   e.SetModified(TRUE);
   ASSERT_EQ(e.WriteToFile(out.c_str()), 0);
   EXPECT_FALSE(e.IsModified());

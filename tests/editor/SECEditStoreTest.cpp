@@ -240,3 +240,27 @@ TEST(SECEditStore, LongLineWarningIsShownInAnOkBox) {
   EXPECT_EQ(boxes[0].text, "This file contains lines longer than the 16384 character maximum.\r\nThe lines will be wrapped.");
   EXPECT_EQ(boxes[0].type & MB_TYPEMASK, MB_OK);
 }
+
+TEST(SECEditStore, LineNumbersCatchUpWithEditsAboveThem) {
+  SECEdit e;
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "line\r\n";
+  SetText(e, text);
+  tagLINEDESC* last = e.GetLine(200);
+  // More edits than the log of moves holds: the numbers stay right before and after it is settled.
+  uint32_t seed = 7;
+  for (int i = 0; i < SECEDIT_MAX_SHIFTS + 100; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    SECEditPos p{e.GetLine(1 + (int)((seed >> 16) % 150)), 2};
+    ASSERT_EQ(i % 3 == 2 ? e.JoinLines(p, TRUE) : e.SplitLine(p, TRUE), 0);
+    if (i % 97 == 0) {
+      ASSERT_TRUE(NumberedInOrder(e, e.m_nLineCount)) << i;
+    }
+  }
+  EXPECT_EQ(e.LineNumber(last), (uint32_t)e.m_nLineCount);
+  ASSERT_TRUE(NumberedInOrder(e, e.m_nLineCount));
+  while (e.m_nUndoPos) ASSERT_EQ(e.Undo(), 1);
+  EXPECT_EQ(AllText(e), text);
+  EXPECT_EQ(e.LineNumber(last), 200u);
+  EXPECT_TRUE(NumberedInOrder(e, 200));
+}

@@ -271,7 +271,7 @@ TEST(SECEditUndo, DeleteTextAcrossLinesAndGetText) {
   ASSERT_EQ(e.DeleteText(b, a, TRUE), 0);  // either order
   EXPECT_EQ(Lines(e), (std::vector<std::string>{"fird\n", "last"}));
   EXPECT_EQ(e.m_nLineCount, 2);
-  EXPECT_EQ(e.GetLine(2)->nLineNumber, 2u);
+  EXPECT_EQ(e.LineNumber(e.GetLine(2)), 2u);
   SECEditPos c = Pos(e, 1, 1);
   EXPECT_EQ(e.DeleteText(c, c, TRUE), SECEDIT_NO_SELECTION);
   EXPECT_EQ(e.Undo(), 1);
@@ -366,7 +366,7 @@ TEST(SECEditUndo, RandomEditsUndoAndRedoExactly) {
     int edits = 10 + rnd(40);
     for (int i = 0; i < edits; ++i) {
       int n = e.m_nLineCount;
-      ASSERT_EQ(n, SECEdit::RenumberLines(e.m_pLine));
+      ASSERT_TRUE(NumberedInOrder(e, n));
       tagLINEDESC* line = e.GetLine(1 + rnd(n));
       SECEditPos p{line, rnd(e.TextLength(line) + 4)};
       switch (rnd(11)) {
@@ -406,7 +406,7 @@ TEST(SECEditUndo, RandomEditsUndoAndRedoExactly) {
     int editedCount = e.m_nLineCount;
     UndoAll(e);
     ASSERT_EQ(body(AllText(e)), body(original)) << "round " << round;
-    ASSERT_EQ(e.m_nLineCount, SECEdit::RenumberLines(e.m_pLine));
+    ASSERT_TRUE(NumberedInOrder(e, e.m_nLineCount));
     RedoAll(e);
     ASSERT_EQ(body(AllText(e)), edited) << "round " << round;
     ASSERT_EQ(e.m_nLineCount, editedCount);

@@ -266,7 +266,7 @@ TEST_F(GridCore, CachesShareObjectsAndTheCurrentCellStyle) {
   EXPECT_EQ(grid.m_pCurrentCellControl, control);
   EXPECT_EQ(&grid.LookupStyleRowCol(3, 3), grid.m_pCurrentCellStyle);  // the style its control edits
   EXPECT_EQ(grid.GetRegisteredControl(52512), control);
-  EXPECT_EQ(grid.GetRegisteredControl(52513), grid.GetRegisteredControl(0));  // not built: the default
+  EXPECT_EQ(grid.GetRegisteredControl(52530), grid.GetRegisteredControl(0));  // no cell type: the default
 }
 
 TEST_F(GridCore, ControlChoiceListsValidationAndCut) {

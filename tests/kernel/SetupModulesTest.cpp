@@ -110,6 +110,12 @@ TEST_F(SetupModulesTest, ExecuteStringReachesTheActiveDrive) {
   ASSERT_TRUE(CMC_Comm::GetActiveBoard(active));
   EXPECT_EQ(active, 3);
 
+  // a memory quantity, written by its type
+  EXPECT_EQ(s->ExecuteString("int@0x8300 = 1000;UPD", 0x10, nullptr), 1) << s->GetInterpreterErrorString();
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, CMC_Value::GetMemorySpace(0x8300), 0x8300, words, 1));
+  EXPECT_EQ(words[0], 1000);
+  EXPECT_EQ(s->ExecuteString("int@ = 1;", 0x10, nullptr), 0);
+
   // a file through the same road
   FILE* f = tmpfile();
   fputs("APOS=7;\r\nEND;AXISOFF;STOP0\r\n", f);

@@ -11,6 +11,7 @@
 #include "plot/XYCurve.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/monitor/MonitorTestSupport.h"
 
 #include <vector>
 
@@ -71,12 +72,7 @@ class LoggerDriveTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
-    CMC_Comm::m_bNetMaster = 0;
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    Clock::UseVirtualTime();
-    DriveSimulator::Reset();
-    m_setup.reset(CMC_Setup::CreateFromDirectory(Kernel("Configurations/05/05").c_str()));
+    m_setup.reset(StartMonitorDrive(Kernel("Configurations/05/05")));
     ASSERT_TRUE(m_setup);
     A = m_setup->GetLogBufferAddress();
     m_doc.m_pSetup = m_setup.get();

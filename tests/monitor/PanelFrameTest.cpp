@@ -16,6 +16,7 @@
 #include "platform/ui/WinApp.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/monitor/MonitorTestSupport.h"
 
 namespace {
 
@@ -82,25 +83,13 @@ class CTestGadgetWnd : public CGadgetWnd {
 IMPLEMENT_DYNCREATE(CTestGadgetWnd, CGadgetWnd)
 int CTestGadgetWnd::s_maxWidth = -1;
 
-class HostDoc : public CMC_Document {
- public:
-  HostDoc() { m_bAutoDelete = FALSE; }
-  CMC_Setup* GetSetup() override { return m_pSetup; }
-  CMC_ControlPanel* GetControlPanel() override { return &m_panels; }
-  BYTE GetGlobalSelectedAxis() override { return 1; }
-  CMC_Setup* m_pSetup = nullptr;
-  CMC_ControlPanel m_panels;
-};
+using HostDoc = PanelHostDoc;
 
 class PanelFrameTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
-    Clock::UseVirtualTime();
-    DriveSimulator::Reset();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    m_setup.reset(CMC_Setup::CreateFromDirectory(Kernel("Configurations/05/05").c_str()));
+    m_setup.reset(StartMonitorDrive(Kernel("Configurations/05/05")));
     ASSERT_TRUE(m_setup);
     m_doc.m_pSetup = m_setup.get();
     m_saved = CMC_ControlPanelView::msc_aLinks[0];

@@ -7,6 +7,7 @@
 #include "plot/GraphFilter.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/monitor/MonitorTestSupport.h"
 
 #include <cstring>
 #include <vector>
@@ -27,12 +28,7 @@ class ScopeTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
-    CMC_Comm::m_bNetMaster = 0;
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    Clock::UseVirtualTime();
-    DriveSimulator::Reset();
-    m_setup.reset(CMC_Setup::CreateFromDirectory(Kernel("Configurations/05/05").c_str()));
+    m_setup.reset(StartMonitorDrive(Kernel("Configurations/05/05")));
     ASSERT_TRUE(m_setup);
     A = m_setup->GetLogBufferAddress();
     g_answers.clear();

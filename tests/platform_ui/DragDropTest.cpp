@@ -153,3 +153,32 @@ TEST_F(DragDropTest, DataObjectsReadTheClipboardToo) {
 }
 
 }  // namespace
+
+TEST_F(DragDropTest, RestingTheMouseRepeatsScrollAndOverAsTheClockRuns) {
+  struct CScrollTarget : CRecordingTarget {
+    std::vector<ULONGLONG> scrolls;
+    DROPEFFECT OnDragScroll(CWnd*, DWORD, CPoint) override {
+      scrolls.push_back(Clock::Now());
+      return DROPEFFECT_NONE;
+    }
+  } target;
+  ASSERT_TRUE(target.Register(&m_target));
+  COleDataSource source;
+  source.CacheGlobalData(CF_TEXT, Text("x"));
+  size_t overs = 0;
+  DragDropAutomation::SetDragHandler([&] {
+    UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
+    UiAutomation::MouseMove(m_target.m_hWnd, POINT{25, 30}, 0);
+    UiAutomation::Pump();
+    overs = target.m_events.size();
+    UiAutomation::AdvanceClock(100, 10);  // no input: the mouse rests
+    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(325, 30));
+  });
+  EXPECT_EQ(source.DoDragDrop(DROPEFFECT_COPY), (DROPEFFECT)DROPEFFECT_COPY);
+  // About one repeat per period: scroll first, then over, each time.
+  EXPECT_GE(target.m_events.size() - overs, 9u);
+  EXPECT_LE(target.m_events.size() - overs, 13u);
+  ASSERT_GE(target.scrolls.size(), 10u);
+  EXPECT_GE(target.scrolls.back() - target.scrolls.front(), 90u);
+  EXPECT_EQ(target.m_events.back(), "drop");
+}

@@ -1,9 +1,11 @@
 // Corner cases of the G-code tokens, expressions and blocks not covered by the main suite.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "platform/core/Format.h"
 #include "views/GcodeTranslator.h"
 
 namespace {
@@ -89,4 +91,46 @@ TEST(GcodeEdge, CoordinateSystemAlreadySelectedChangesNothing) {
   EXPECT_EQ(t.GetPosition(CGcodeTranslator::AXIS_X), 10);
   EXPECT_EQ(t.GetParameter(5220), 1);
   EXPECT_EQ(t.GetParameter(5221), 3);
+}
+
+TEST(GcodeEdge, ArcEndsOnItsProgrammedPointInsideTheTolerance) {
+  // the end lies 0.001 inside the start radius, just below the centre's line
+  CGcodeTranslator t(EdgeSettings());
+  CString error;
+  t.BeginRun();
+  ASSERT_TRUE(t.TranslateLine(1, "G3 X9.999 Y-0.0001 I5 J0", error)) << error.str();
+  EXPECT_NEAR(t.GetPosition(CGcodeTranslator::AXIS_X), 9.999, 1e-9);
+  EXPECT_NEAR(t.GetPosition(CGcodeTranslator::AXIS_Y), -0.0001, 1e-9);
+  ASSERT_TRUE(t.TranslateLine(2, "G1 X20", error));
+  EXPECT_NEAR(t.GetPosition(CGcodeTranslator::AXIS_Y), -0.0001, 1e-9);
+  // a later arc from there still passes the radius check
+  ASSERT_TRUE(t.TranslateLine(3, "G2 X30 Y-0.0001 I5 J0", error));
+  t.EndRun();
+  const std::string params = t.GetElements()[1].m_strParameters.str();
+  const double sweep = 180.0 - std::atan2(0.0001, 4.999) * 180.0 / 3.141592653589793;
+  EXPECT_NE(params.find(FormatString("AngleIncrement[deg]=%.14e,", sweep)), std::string::npos) << params;
+  EXPECT_EQ(params.find("Free Text"), std::string::npos);
+  EXPECT_EQ(t.GetElements().size(), 2u);
+}
+
+TEST(GcodeEdge, EveryElementCarriesTheUnitsOfItsMoves) {
+  struct Case {
+    const char* program;
+    std::vector<std::string> expected;  // fragments, one per element after the label, in order
+  };
+  const Case cases[] = {
+      {"G20 G1 X1 F10 M2", {"CSPD[in/min]=1.00000000000000e+001 X_TPOS[in]=1.00000000000000e+000", "Free Text"}},
+      {"G21 G1 X10\nG20 G1 X1", {"X_TPOS[mm]=1.00000000000000e+001", "X_TPOS[in]=6.06299212598425e-001"}},
+      {"G20 G1 X1\nG21 G1 X30", {"X_TPOS[in]=1.00000000000000e+000", "X_TPOS[mm]=4.60000000000000e+000"}},
+  };
+  for (const Case& c : cases) {
+    CGcodeTranslator t(EdgeSettings());
+    EXPECT_EQ(RunAndReportError(t, c.program), "");
+    const auto& els = t.GetElements();
+    ASSERT_GT(els.size(), c.expected.size()) << c.program;
+    for (size_t k = 0; k < c.expected.size(); k++) {
+      const std::string text = els[k + 1].m_strType.str() + ": " + els[k + 1].m_strParameters.str();
+      EXPECT_NE(text.find(c.expected[k]), std::string::npos) << c.program << "\n" << text;
+    }
+  }
 }

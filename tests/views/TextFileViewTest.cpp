@@ -98,7 +98,7 @@ TEST_F(TextFileViewTest, PositionPaneMarksAndReplace) {
   SECEdit::FreeLineList(e->m_pLine);
   e->TextChangedAt(0);
   e->m_pLine = e->SplitIntoLines(text.c_str(), (int)text.size());
-  e->m_nLineCount = SECEdit::RenumberLines(e->m_pLine);
+  e->m_nLineCount = e->RenumberAll();
   View& v = *new View;
   ASSERT_TRUE(v.Open(&doc));
   v.GoToLineColumn(9999, 0);

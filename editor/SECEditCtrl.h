@@ -1,0 +1,49 @@
+// The editor as a child control owning its text, which can take the place of a dialog's placeholder
+// control, with its drop target.
+#pragma once
+
+#include "editor/SECEditCore.h"
+#include "platform/ui/OleDragDrop.h"
+
+// Hands drags over an editor control to the editor, and scrolls it while the mouse rests in its border.
+class SECEditCtrlOleDropTarget : public COleDropTarget {
+ public:
+  DROPEFFECT OnDragEnter(CWnd* pWnd, COleDataObject* pData, DWORD dwKeyState, CPoint point) override;
+  DROPEFFECT OnDragOver(CWnd* pWnd, COleDataObject* pData, DWORD dwKeyState, CPoint point) override;
+  BOOL OnDrop(CWnd* pWnd, COleDataObject* pData, DROPEFFECT dropEffect, CPoint point) override;
+  void OnDragLeave(CWnd* pWnd) override;
+  DROPEFFECT OnDragScroll(CWnd* pWnd, DWORD dwKeyState, CPoint point) override;
+
+  UINT m_nScrollCode = 0xFFFF;  // 0xFFFF: not scrolling
+  ULONGLONG m_nScrollTick = 0;  // when the code began or last scrolled
+  UINT m_nScrollWait = 0;       // until the next step
+  COleDataObject* m_pData = nullptr;  // the current drag's data, to enter again after scrolling
+};
+
+class SECEditCtrl : public SECEditCore<CWnd> {
+  DECLARE_DYNAMIC(SECEditCtrl)
+ public:
+  SECEditCtrl() = default;
+  ~SECEditCtrl() override;
+
+  SECEdit* GetEdit() override;
+  virtual void RegisterDropTarget();
+  // Creates the control in the place (rectangle, id, z-order) of the parent's control nID, which goes;
+  // nonzero on success, 0 without such a control.
+  virtual BOOL ReplaceDlgItem(UINT nID, CWnd* pParent, DWORD dwExStyle);
+  // Makes the control's own text object when there is none.
+  virtual void CreateEdit();
+
+ protected:
+  int OnCreate(LPCREATESTRUCT lpCreateStruct) override;
+  UINT OnGetDlgCode() override { return DLGC_WANTALLKEYS; }
+  int OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message) override;
+  void OnSetFocus(CWnd* pOldWnd) override;
+  void OnKillFocus(CWnd* pNewWnd) override;
+
+  SECEdit* m_pEdit = nullptr;
+  SECEditCtrlOleDropTarget m_dropTarget;
+
+ private:
+  void NotifyParent(UINT nCode);
+};

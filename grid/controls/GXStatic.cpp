@@ -1,0 +1,130 @@
+#include "grid/controls/GXStatic.h"
+
+#include "grid/engine/GXDrawUtils.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXProperties.h"
+#include "platform/gdi/DC.h"
+
+#include <algorithm>
+
+namespace {
+
+const int kMaxWrapLines = 32;
+
+// Selects the cell's font into the context; returns the one to put back.
+CFont* SelectFont(CGXGridCore* grid, CDC* pDC, const CGXStyle& style) {
+  if (!grid || !pDC || !style.GetIncludeFont()) return nullptr;
+  CFont* font = grid->LookupFont(style.GetFont());
+  return font ? pDC->SelectObject(font) : nullptr;
+}
+
+}  // namespace
+
+CGXStatic::CGXStatic(CGXGridCore* pGrid) : CGXControl(pGrid) {}
+
+int CGXStatic::GetTextMargin() { return std::max(2, GetSystemMetrics(SM_CXFRAME) / 2); }
+
+UINT CGXStatic::GetTextFormat(const CGXStyle& style) const {
+  const UINT align = (style.GetIncludeHorizontalAlignment() ? style.GetHorizontalAlignment() : 0) |
+                     (style.GetIncludeVerticalAlignment() ? style.GetVerticalAlignment() : 0);
+  const BOOL wrap = style.GetIncludeWrapText() && style.GetWrapText();
+  return align | DT_NOPREFIX | (wrap ? DT_WORDBREAK : DT_SINGLELINE);
+}
+
+void CGXStatic::GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect,
+                                 const CGXStyle* pStyle) {
+  CGXControl::GetCellInnerRect(rect, nRow, nCol, pCellRect, pStyle);
+  const CGXStyle* style = pStyle ? pStyle : m_pGrid ? &m_pGrid->LookupStyleRowCol(nRow, nCol) : nullptr;
+  const int m = GetTextMargin();
+  const BOOL right = style && style->GetIncludeHorizontalAlignment() && style->GetHorizontalAlignment() == DT_RIGHT;
+  rect.left += m;
+  rect.right -= right ? m + 1 : m / 2;
+}
+
+CSize CGXStatic::GrowSizeByBorders(CSize size, const CGXStyle& style) {
+  size.cx += 2 * GetTextMargin() + 1;
+  return CGXControl::GrowSizeByBorders(size, style);
+}
+
+BOOL CGXStatic::CanFloatCell(ROWCOL, ROWCOL, const CGXStyle& style, BOOL bFloat) {
+  return bFloat == !style.GetValue().IsEmpty();
+}
+
+void CGXStatic::GetTextColors(const CGXStyle& style, COLORREF& text, COLORREF& back) {
+  const CGXProperties* props = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
+  if (props && props->GetBlackWhite()) {
+    text = RGB(0, 0, 0);
+    back = RGB(255, 255, 255);
+    return;
+  }
+  text = GXResolveColor(style.GetIncludeTextColor() ? style.GetTextColorValue() : RGB(0, 0, 0));
+  back = style.GetInterior().GetColor();
+}
+
+void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) {
+  CString text;
+  GetDisplayText(text, nRow, nCol, nullptr, &style);
+  if (!pDC || text.IsEmpty() || rect.Width() < 2 || rect.Height() < 2) {
+    CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+    return;
+  }
+  CFont* oldFont = SelectFont(m_pGrid, pDC, style);
+  CRect inner;
+  GetCellInnerRect(inner, nRow, nCol, &rect, &style);
+  COLORREF clrText, clrBack;
+  GetTextColors(style, clrText, clrBack);
+  pDC->SetBkMode(TRANSPARENT);
+  pDC->SetTextColor(clrText);
+  pDC->SetBkColor(clrBack);
+  GXDrawMultiLineText(pDC, text, text.GetLength(), inner, GetTextFormat(style));
+  CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  if (oldFont) pDC->SelectObject(oldFont);
+}
+
+CSize CGXStatic::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
+  CString text;
+  GetDisplayText(text, nRow, nCol, nullptr, &style);
+  CRect extent;
+  if (m_pGrid) {
+    CGXRange covered;
+    extent = m_pGrid->GetCoveredCellsRowCol(nRow, nCol, covered)
+                 ? m_pGrid->CalcRectFromRowColEx(covered.m_nTop, covered.m_nLeft, covered.m_nBottom, covered.m_nRight)
+                 : m_pGrid->CalcRectFromRowCol(nRow, nCol);
+  }
+  CRect inner;
+  GetCellInnerRect(inner, nRow, nCol, &extent, &style);
+  if (!pDC) return GrowSizeByBorders(CSize(0, 0), style);
+  CFont* oldFont = SelectFont(m_pGrid, pDC, style);
+  TEXTMETRIC tm{};
+  pDC->GetTextMetrics(&tm);
+  const int lineHeight = tm.tmHeight + tm.tmExternalLeading;
+  CSize size;
+  if (text.IsEmpty()) {
+    size = CSize(tm.tmMaxCharWidth, lineHeight + 1);
+  } else {
+    const BOOL wrap = style.GetIncludeWrapText() && style.GetWrapText();
+    int lines = 1, widest = 0;
+    if (wrap) {
+      int starts[kMaxWrapLines], lengths[kMaxWrapLines];
+      CRect r = inner;
+      lines = GXWrapTextLines(pDC, text, text.GetLength(), r, GetTextFormat(style) | DT_WORDBREAK, starts, lengths,
+                              kMaxWrapLines);
+      lines = std::clamp(lines, 1, kMaxWrapLines);
+      if (lines * lineHeight + 1 <= inner.Height())
+        for (int i = 0; i < lines; ++i)
+          widest = std::max(widest, (int)pDC->GetTextExtent(text.Mid(starts[i], lengths[i])).cx);
+    }
+    if (!widest) {
+      CString rest = text, line;
+      for (;;) {
+        const int end = GXSplitFirstLine(rest, line);
+        widest = std::max(widest, (int)pDC->GetTextExtent(line).cx);
+        if (end < 0) break;
+      }
+    }
+    size = CSize(widest, (wrap ? lines : 1) * lineHeight + 1);
+  }
+  if (oldFont) pDC->SelectObject(oldFont);
+  return GrowSizeByBorders(size, style);
+}

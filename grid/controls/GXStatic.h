@@ -1,0 +1,25 @@
+// CGXStatic: the cell that shows its text without editing it, the look of every text cell at rest.
+#pragma once
+
+#include "grid/engine/GXControl.h"
+
+class CGXStatic : public CGXControl {
+ public:
+  explicit CGXStatic(CGXGridCore* pGrid);
+
+  LPCTSTR GetControlClassName() const override { return "CGXStatic"; }
+  // Half the system frame width, at least 2 pixels; read anew each time.
+  static int GetTextMargin();
+  void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
+                        const CGXStyle* pStyle = nullptr) override;
+  CSize GrowSizeByBorders(CSize size, const CGXStyle& style) override;
+  // Width: what the text's lines need; height: its lines (wrapped when the style wraps).
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  BOOL CanFloatCell(ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, BOOL bFloat) override;
+  void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
+
+ protected:
+  // The text colour and background the cell draws with (black on white while printing in black and white).
+  void GetTextColors(const CGXStyle& style, COLORREF& text, COLORREF& back);
+  UINT GetTextFormat(const CGXStyle& style) const;
+};

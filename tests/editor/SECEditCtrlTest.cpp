@@ -1,0 +1,180 @@
+#include "EditCoreTestUtil.h"
+#include "editor/ConversationEditCtrl.h"
+#include "platform/core/Automation.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace UA = UiAutomation;
+
+namespace {
+
+// A parent with a placeholder control 14000 between two others, recording the commands it gets.
+class CParentWnd : public CWnd {
+ public:
+  std::vector<std::pair<UINT, UINT>> commands;  // (id, code)
+  CWnd before, placeholder, after;
+  bool Open() {
+    if (!CreateEx(0, AfxRegisterWndClass(0), "parent", WS_POPUP | WS_VISIBLE, CRect(0, 0, 500, 400), nullptr, 0))
+      return false;
+    before.Create("Static", "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), this, 13999);
+    placeholder.Create("Static", "", WS_CHILD | WS_VISIBLE, CRect(10, 20, 410, 220), this, 14000);
+    after.Create("Static", "", WS_CHILD | WS_VISIBLE, CRect(0, 300, 10, 310), this, 14001);
+    return true;
+  }
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
+    return CWnd::OnCommand(wParam, lParam);
+  }
+};
+
+struct EditCtrl : ::testing::Test {
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    Automation::Instance().Reset();
+    UA::Reset();
+  }
+  void TearDown() override { Clock::UseRealTime(); }
+};
+
+}  // namespace
+
+TEST_F(EditCtrl, ReplacesThePlaceholderAndTellsTheParentAboutFocus) {
+  CParentWnd parent;
+  ASSERT_TRUE(parent.Open());
+  SECEditCtrl missing;
+  EXPECT_FALSE(missing.ReplaceDlgItem(15000, &parent, 0));
+  EXPECT_EQ(missing.GetSafeHwnd(), nullptr);
+  SECEditCtrl ctrl;
+  ASSERT_TRUE(ctrl.ReplaceDlgItem(14000, &parent, WS_EX_CLIENTEDGE));
+  EXPECT_EQ(parent.GetDlgItem(14000), &ctrl);
+  CRect rc;
+  ctrl.GetWindowRect(&rc);
+  parent.ScreenToClient(&rc);
+  EXPECT_EQ(rc, CRect(10, 20, 410, 220));
+  EXPECT_EQ(::GetWindow(ctrl.m_hWnd, GW_HWNDNEXT), parent.after.m_hWnd);
+  EXPECT_TRUE(ctrl.GetExStyle() & WS_EX_CLIENTEDGE);
+  EXPECT_EQ(ctrl.SendMessage(WM_GETDLGCODE), 4);
+  ctrl.SetFocus();
+  parent.before.SetFocus();
+  UA::Pump();
+  EXPECT_EQ(parent.commands, (std::vector<std::pair<UINT, UINT>>{{14000, 0x100}, {14000, 0x200}}));
+}
+
+TEST_F(EditCtrl, BorderDragsScrollAfterTheDelayThenEachInterval) {
+  CParentWnd parent;
+  ASSERT_TRUE(parent.Open());
+  SECEditCtrl ctrl;
+  ASSERT_TRUE(ctrl.ReplaceDlgItem(14000, &parent, 0));
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "line\r\n";
+  SetText(*ctrl.GetEdit(), text);
+  ctrl.InitView();
+  SECEditCtrlOleDropTarget t;
+  CRect client;
+  ctrl.GetClientRect(&client);
+  const CPoint border(100, client.bottom - 3), inside(100, 100);
+  struct Step {
+    ULONGLONG advance;
+    DWORD keys;
+    int top;
+    DROPEFFECT want;
+  } steps[] = {
+      {0, 0, 1, DROPEFFECT_SCROLL | DROPEFFECT_MOVE},                         // enters the border
+      {COleDropTarget::nScrollDelay, 0, 1, DROPEFFECT_SCROLL | DROPEFFECT_MOVE},  // not more than the delay yet
+      {1, MK_CONTROL, 2, DROPEFFECT_SCROLL | DROPEFFECT_COPY},
+      {COleDropTarget::nScrollInterval - 1, MK_CONTROL | MK_SHIFT, 2, DROPEFFECT_SCROLL | DROPEFFECT_LINK},
+      {2, 0, 3, DROPEFFECT_SCROLL | DROPEFFECT_MOVE},
+  };
+  for (const Step& s : steps) {
+    Clock::Advance(s.advance);
+    EXPECT_EQ(t.OnDragScroll(&ctrl, s.keys, border), s.want) << s.top;
+    EXPECT_EQ(ctrl.m_nTopLine, s.top);
+  }
+  // Back inside: the ordinary feedback resumes.
+  EXPECT_EQ(t.OnDragScroll(&ctrl, 0, inside), (DROPEFFECT)DROPEFFECT_NONE);
+  EXPECT_EQ(t.m_nScrollCode, 0xFFFFu);
+  CWnd other;
+  EXPECT_EQ(t.OnDragScroll(&other, 0, border), (DROPEFFECT)DROPEFFECT_NONE);
+}
+
+TEST_F(EditCtrl, ConversationLogAppendsClearsAndStaysReadOnly) {
+  CParentWnd parent;
+  ASSERT_TRUE(parent.Open());
+  CConversationEditCtrl log;
+  ASSERT_EQ(log.AttachToDlgItem(14000, &parent), 1);
+  SECEdit* e = log.GetEdit();
+  EXPECT_TRUE(e->GetWordWrap());
+  EXPECT_TRUE(e->IsReadOnly());
+  EXPECT_EQ(e->GetLineEndLength(), 1);
+  EXPECT_EQ(log.m_nMargin, 0);
+  log.AppendText("");
+  EXPECT_EQ(e->m_nLineCount, 1);
+  // Three lines go before the empty last line, which stays; the caret goes to the end.
+  log.AppendText("one\ntwo\nthree");
+  EXPECT_EQ(Lines(*e), (std::vector<std::string>{"one\n", "two\n", "three", ""}));
+  EXPECT_EQ(log.m_nCurLine, 4);
+  log.ClearEdit();
+  EXPECT_EQ(Lines(*e), (std::vector<std::string>{""}));
+  log.AppendText("a\nb\n");
+  log.AppendText("c\n");
+  EXPECT_EQ(Lines(*e), (std::vector<std::string>{"a\n", "b\n", "c\n", ""}));
+  EXPECT_TRUE(NumberedInOrder(*e, 4));
+  EXPECT_EQ(log.GetLogText(), "a\nb\nc\n");
+  char buf[32];
+  EXPECT_EQ(::GetWindowText(log.m_hWnd, buf, sizeof buf), 6);
+  // Typing changes nothing.
+  log.SetFocus();
+  UA::TypeText(log.m_hWnd, "xy");
+  UA::Pump();
+  EXPECT_EQ(log.GetLogText(), "a\nb\nc\n");
+  // A bookmarked line shows on cyan, the others on white.
+  e->GetLine(2)->dwFlags |= LINE_BOOKMARK;
+  log.Invalidate();
+  log.UpdateWindow();
+  const int h = log.m_nLineHeight;
+  CRect client;
+  log.GetClientRect(&client);
+  EXPECT_TRUE(AnyPixel(log.m_hWnd, CRect(60, h, client.right, 2 * h), [](COLORREF c) { return c == RGB(0, 255, 255); }));
+  EXPECT_FALSE(AnyPixel(log.m_hWnd, CRect(60, 0, client.right, h), [](COLORREF c) { return c == RGB(0, 255, 255); }));
+  EXPECT_TRUE(AnyPixel(log.m_hWnd, CRect(60, 0, client.right, h), [](COLORREF c) { return c == RGB(255, 255, 255); }));
+}
+
+TEST_F(EditCtrl, ALogOnAnotherThreadAndAnEditorHereKeepTheirOwnTextsAndUndo) {
+  CTestEditWnd w;
+  ASSERT_TRUE(w.Open("start\r\n"));
+  std::thread other([] {
+    CConversationEditCtrl log;
+    for (int round = 0; round < 20; ++round) {
+      for (int i = 0; i < 50; ++i) log.AppendText("message\n");
+      EXPECT_EQ(log.GetEdit()->m_nLineCount, 51);
+      EXPECT_EQ(log.GetEdit()->m_nUndoPos, 0);
+      log.ClearEdit();
+    }
+    EXPECT_EQ(log.GetLogText(), "");
+    // Undo groups opened here are this thread's own.
+    SECEdit mine;
+    SetText(mine, "x\r\n");
+    for (int i = 0; i < 300; ++i) {
+      SECEditPos p{mine.m_pLine, 0};
+      mine.BeginUndoGroup(TRUE);
+      mine.InsertChars(p, "ab", TRUE, TRUE);
+      mine.InsertChars(p, "c", TRUE, TRUE);
+      mine.BeginUndoGroup(FALSE);
+    }
+    for (int i = 0; i < 300; ++i) mine.Undo();
+    EXPECT_EQ(AllText(mine), "x\r\n");
+  });
+  for (int i = 0; i < 300; ++i) {
+    w.edit.BeginUndoGroup(TRUE);
+    w.InsertChar('a' + i % 26, FALSE, TRUE);
+    w.InsertChar('-', FALSE, TRUE);
+    w.edit.BeginUndoGroup(FALSE);
+  }
+  other.join();
+  EXPECT_EQ(w.edit.m_nUndoPos, 600);
+  for (int i = 0; i < 300; ++i) w.OnEditUndo();  // each pair is one step
+  EXPECT_EQ(AllText(w.edit), "start\r\n");
+  EXPECT_EQ(w.edit.m_nUndoPos, 0);
+}

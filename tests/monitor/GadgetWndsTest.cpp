@@ -1,0 +1,476 @@
+// The gadget windows in a running panel on the simulated drive: what they show, what they write.
+#include "comm/MC_Comm.h"
+#include "kernel/MC_Document.h"
+#include "monitor/gadgets/GadgetEditDialogs.h"
+#include "monitor/gadgets/GadgetGaugeWnd.h"
+#include "monitor/gadgets/GadgetPortWnds.h"
+#include "monitor/gadgets/GadgetScopeWnds.h"
+#include "monitor/gadgets/GadgetShowVarWnd.h"
+#include "monitor/gadgets/GadgetSimpleWnds.h"
+#include "monitor/gadgets/GadgetSliderWnd.h"
+#include "monitor/panels/MC_ControlPanel.h"
+#include "monitor/panels/MC_ControlPanelFrame.h"
+#include "monitor/panels/MC_ControlPanelView.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/ControlDefs.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/support/TestKernel.h"
+#include "suite/zurcomm/DriveSimulator.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "tests/monitor/MonitorTestSupport.h"
+
+#include <cmath>
+
+namespace {
+
+using HostDoc = PanelHostDoc;
+
+class GadgetWndsTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    m_setup.reset(StartMonitorDrive(Kernel("Configurations/05/05")));
+    ASSERT_TRUE(m_setup);
+    m_doc.m_pSetup = m_setup.get();
+    m_app = std::make_unique<CWinApp>("GadgetTest");
+    m_main = new CMDIFrameWnd;
+    ASSERT_TRUE(m_main->Create(nullptr, "Host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 900, 700)));
+    m_app->m_pMainWnd = m_main;
+    m_main->ShowWindow(SW_SHOW);
+    m_app->AddDocTemplate(new CMC_ControlPanelDocTemplate(9400, RUNTIME_CLASS(CMC_Document),
+                                                          RUNTIME_CLASS(CMC_ControlPanelFrame),
+                                                          RUNTIME_CLASS(CMC_ControlPanelView)));
+    ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+    ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+    m_panel = new CControlPanelItemArray("Gadgets");
+    m_doc.m_panels.m_aPanels.Add(m_panel);
+  }
+  void TearDown() override {
+    CMC_ControlPanel::ms_bStarted = 0;
+    m_doc.m_panels.CloseAllFrames();
+    m_doc.m_panels.Reset();
+    if (m_main) m_main->DestroyWindow();
+    MSG quit;
+    while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    m_app.reset();
+    DialogAutomation::Reset();
+    CMC_Comm::Close();
+    CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    Clock::UseRealTime();
+    SetupTest::TearDown();
+  }
+  template <class Item>
+  Item* Add(CRect rect = CRect(10, 10, 0, 0)) {
+    auto* item = new Item;
+    item->m_rect = rect;
+    m_panel->Add(item);
+    return item;
+  }
+  template <class Wnd>
+  Wnd* Gadget(int index) {
+    auto* view = DYNAMIC_DOWNCAST(CMC_ControlPanelView, m_panel->m_pFrame->GetActiveView());
+    return dynamic_cast<Wnd*>(view->m_aGadgets[index]);
+  }
+  void Open() { ASSERT_TRUE(m_doc.m_panels.OpenFrame(0, &m_doc)); }
+  void Start() {
+    CMC_ControlPanel::ms_bStarted = 1;
+    m_doc.m_panels.BuildMemoryArray(&m_doc);
+    m_doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STARTED, nullptr);
+  }
+  bool Poll() {
+    Clock::Advance(100);
+    LONG count = 0;
+    return m_doc.OnIdle(count);
+  }
+  static CString Text(CWnd* w, int id) {
+    CString t;
+    w->GetDlgItemText(id, t);
+    return t;
+  }
+  static WORD DriveWord(WORD address) {
+    WORD word = 0;
+    DriveSimulator::ReadMemory(1, CMC_Value::GetMemorySpace(address), address, &word, 1);
+    return word;
+  }
+
+  SetupPtr m_setup;
+  HostDoc m_doc;
+  std::unique_ptr<CWinApp> m_app;
+  CMDIFrameWnd* m_main = nullptr;
+  CControlPanelItemArray* m_panel = nullptr;
+};
+
+TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
+  auto* slider = Add<CControlPanelSliderItem>();
+  slider->m_var.m_strName = "int@0x8300";
+  auto* show = Add<CControlPanelShowVarItem>(CRect(10, 80, 0, 0));
+  show->m_var.m_strName = "int@0x8300";
+  auto* input = Add<CControlPanelInputItem>(CRect(10, 120, 0, 0));
+  input->m_nPort = 3;
+  Add<CControlPanelSliderVertItem>(CRect(300, 10, 0, 0))->m_var.m_strName = "int@0x8302";
+  Open();
+  auto* sliderWnd = Gadget<CGadgetSliderWnd>(0);
+  auto* showWnd = Gadget<CGadgetShowVarWnd>(1);
+  auto* inputWnd = Gadget<CGadgetInputWnd>(2);
+  ASSERT_TRUE(sliderWnd && showWnd && inputWnd);
+
+  // Stopped panels write nothing.
+  sliderWnd->SetDlgItemText(CGadgetSliderWnd::IDC_VALUE, "500");
+  sliderWnd->ApplyTypedValue();
+  EXPECT_EQ(InterpreterLog(), "");
+
+  Start();
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(Text(showWnd, CGadgetShowVarWnd::IDC_VALUE), "0");
+  EXPECT_EQ(inputWnd->m_nShownState, 0);
+  sliderWnd->SetDlgItemText(CGadgetSliderWnd::IDC_VALUE, "1500");
+  sliderWnd->ApplyTypedValue();
+  EXPECT_EQ(InterpreterLog(), "0x0010\tint@0x8300 = 1000;UPD\n");
+  EXPECT_EQ(DriveWord(0x8300), 1000);
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(Text(showWnd, CGadgetShowVarWnd::IDC_VALUE), "1000");
+  // The value shown is not written again; leaving the box acts as Enter.
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  sliderWnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetSliderWnd::IDC_VALUE, EN_KILLFOCUS),
+                         (LPARAM)sliderWnd->GetDlgItem(CGadgetSliderWnd::IDC_VALUE)->m_hWnd);
+  EXPECT_EQ(InterpreterLog(), "");
+  sliderWnd->SetDlgItemText(CGadgetSliderWnd::IDC_VALUE, "250");
+  sliderWnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetSliderWnd::IDC_VALUE, EN_KILLFOCUS),
+                         (LPARAM)sliderWnd->GetDlgItem(CGadgetSliderWnd::IDC_VALUE)->m_hWnd);
+  EXPECT_EQ(DriveWord(0x8300), 250);
+
+  // Dragging writes at every position; the closing notifications write nothing.
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  const LPARAM track = (LPARAM)sliderWnd->m_slider.m_hWnd;
+  const int range = sliderWnd->m_slider.GetRangeMax();
+  sliderWnd->m_slider.SetPos(range / 2);
+  sliderWnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, range / 2), track);
+  sliderWnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, range / 2), track);
+  sliderWnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), track);
+  EXPECT_EQ(InterpreterLog(), "0x0010\tint@0x8300 = 500;UPD\n");
+  EXPECT_EQ(DriveWord(0x8300), 500);
+
+  // A vertical slider's top is its maximum.
+  auto* vertical = Gadget<CGadgetSliderWnd>(3);
+  ASSERT_TRUE(vertical && vertical->m_bVertical);
+  vertical->m_slider.SetPos(0);
+  vertical->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), (LPARAM)vertical->m_slider.m_hWnd);
+  EXPECT_EQ(DriveWord(0x8302), 1000);
+
+  // The input lamp follows INSTATUS.
+  const WORD instatus = m_setup->FindVariable("INSTATUS")->GetAddress();
+  const WORD on = 8;
+  DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(instatus), instatus, &on, 1);
+  m_doc.m_panels.InvalidateMemory(0, instatus, 1);
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(inputWnd->m_nShownState, 1);
+
+  // A refused command disables the item.
+  Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
+  sliderWnd->SetDlgItemText(CGadgetSliderWnd::IDC_VALUE, "7");
+  sliderWnd->ApplyTypedValue();
+  EXPECT_TRUE(slider->m_bDisabled);
+}
+
+TEST_F(GadgetWndsTest, ValueDisplayRewritesOnlyChangesAndTitlesFollowTheRule) {
+  auto* show = Add<CControlPanelShowVarItem>();
+  show->m_var.m_strName = "APOS";
+  show->m_var.m_strUnit = "rot";
+  Open();
+  auto* wnd = Gadget<CGadgetShowVarWnd>(0);
+  Start();
+  show->m_var.m_dValue = 5;
+  wnd->OnUpdateValues();
+  EXPECT_EQ(Text(wnd, CGadgetShowVarWnd::IDC_VALUE), "5");
+  wnd->SetDlgItemText(CGadgetShowVarWnd::IDC_VALUE, "x");
+  wnd->OnUpdateValues();
+  EXPECT_EQ(Text(wnd, CGadgetShowVarWnd::IDC_VALUE), "x");
+  show->m_var.m_dValue = std::nan("");
+  wnd->OnUpdateValues();
+  wnd->SetDlgItemText(CGadgetShowVarWnd::IDC_VALUE, "x");
+  wnd->OnUpdateValues();
+  EXPECT_NE(Text(wnd, CGadgetShowVarWnd::IDC_VALUE), "x");
+  wnd->OnStart();
+  EXPECT_EQ(wnd->m_dLastValue, kValueNotShown);
+
+  const struct { BYTE axis; const char* unit; int expression; const char* title; } titles[] = {
+      {0, "rot", 0, "APOS[rot]"}, {2, "rot", 0, "{2}APOS[rot]"}, {2, "rot", 1, "{2}expr"}, {0, "\\rot", 0, "APOS"}};
+  for (const auto& t : titles) {
+    CControlPanelVar var;
+    var.m_strName = "APOS";
+    var.m_nAxis = t.axis;
+    var.m_strUnit = t.unit;
+    var.m_bExpression = t.expression;
+    EXPECT_EQ(DefaultVarTitle(var), t.title);
+  }
+  CControlPanelYXScopeItem yx;
+  yx.m_var.m_strName = "APOS";
+  yx.m_var.m_strUnit = "rot";
+  yx.m_var2.m_strName = "ATIME";
+  yx.m_var2.m_strUnit = "s";
+  CGadgetYXScopeEditDlg yxDialog(nullptr, nullptr, yx);
+  yxDialog.OnVariableChanged();
+  EXPECT_EQ(yxDialog.m_item.m_strTitle, "APOS[rot](ATIME[s])");
+  CControlPanelDoubleScopeItem two;
+  two.m_var2.m_strName = "APOS";
+  two.m_var2.m_strUnit = "rot";
+  CGadgetDoubleScopeEditDlg twoDialog(nullptr, nullptr, two);
+  twoDialog.OnVariableChanged();
+  EXPECT_EQ(twoDialog.m_item.m_strTitle, ", APOS[rot]");
+  CControlPanelBitItem bit;
+  bit.m_strVariable = "APOS";
+  bit.m_nBit = 3;
+  bit.m_nAxis = 2;
+  bit.LocateItemVariables(m_setup.get(), nullptr);
+  CGadgetBitEditDlg bitDialog(nullptr, nullptr, bit);
+  bitDialog.OnVariableChanged();
+  EXPECT_EQ(bitDialog.m_item.m_strTitle, "{2}APOS[bit 3]");
+  bitDialog.m_item.m_nAxis = 0;
+  bitDialog.OnVariableChanged();
+  EXPECT_EQ(bitDialog.m_item.m_strTitle, "APOS[bit 3]");
+}
+
+TEST_F(GadgetWndsTest, GaugeBarPositionsColoursAndUnlocatedVariable) {
+  const struct { double value, min, max; int position; } rows[] = {
+      {0, 0, 1000, 0}, {-5, 0, 1000, 0}, {1000, 0, 1000, 65535}, {2000, 0, 1000, 65535},
+      {500, 0, 1000, 32768}, {5, 5, 5, 0}, {6, 5, 5, 65535}, {std::nan(""), 0, 1000, 0}};
+  for (const auto& r : rows) EXPECT_EQ(GaugePosition(r.value, r.min, r.max), r.position) << r.value;
+
+  auto* white = Add<CControlPanelGaugeItem>();
+  white->m_var.m_strName = "APOS";
+  white->m_var.m_strUnit = "rot";
+  white->m_crColor = 0xFFFFFF;
+  auto* lost = Add<CControlPanelGaugeVertItem>(CRect(200, 10, 0, 0));
+  lost->m_var.m_strName = "NOSUCH";
+  Open();
+  auto* whiteWnd = Gadget<CGadgetGaugeWnd>(0);
+  auto* lostWnd = Gadget<CGadgetGaugeWnd>(1);
+  EXPECT_FALSE(whiteWnd->m_bVertical);
+  EXPECT_TRUE(lostWnd->m_bVertical);
+  EXPECT_EQ(whiteWnd->m_progress.GetBkColor(), 0u);
+  EXPECT_EQ(lostWnd->m_progress.GetBkColor(), 0xFFFFFFu);
+  EXPECT_EQ(Text(lostWnd, CGadgetGaugeWnd::IDC_MAX), "");
+  EXPECT_EQ(Text(whiteWnd, CGadgetGaugeWnd::IDC_MAX), "1000");
+  Start();
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(lostWnd->m_progress.GetPos(), 0u);
+}
+
+TEST_F(GadgetWndsTest, OutputsSwitchByGenerationAndRefusalsShowNothing) {
+  const struct { int generation; short port; int high; const char* text; } commands[] = {
+      {3, 3, 1, "OUT(3) = 8"}, {3, 3, 0, "OUT(3) = 0"}, {1, 3, 1, "SOUT#3"}, {1, 3, 0, "ROUT#3"},
+      {3, 31, 1, "OUT(31) = -2147483648"}};
+  for (const auto& c : commands) EXPECT_EQ(OutputCommand(c.generation, c.port, c.high), c.text);
+
+  auto* output = Add<CControlPanelOutputItem>();
+  output->m_nPort = 3;
+  auto* unknown = Add<CControlPanelInputItem>(CRect(10, 60, 0, 0));
+  unknown->m_nPort = 999;
+  Open();
+  auto* wnd = Gadget<CGadgetOutputWnd>(0);
+  EXPECT_TRUE(unknown->m_bDisabled);
+  Start();
+  ASSERT_TRUE(Poll());
+  wnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetOutputWnd::IDC_HIGH, BN_CLICKED), 0);
+  EXPECT_EQ(InterpreterLog(), "0x0010\tOUT(3) = 8\n");
+  EXPECT_EQ(wnd->m_nShownState, 1);
+  // An inverted port: "H" drives it low, and an input reading 0 shows 1.
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  output->m_bInverted = 1;
+  wnd->SwitchOutput(1);
+  EXPECT_EQ(InterpreterLog(), "0x0010\tOUT(3) = 0\n");
+  CControlPanelInputItem inverted;
+  inverted.m_nPort = 3;
+  inverted.LocateItemVariables(m_setup.get(), nullptr);
+  inverted.m_bInverted = 1;
+  inverted.UpdateValues(m_doc.m_panels.m_cache);
+  EXPECT_EQ(inverted.m_bState, 1);
+  Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
+  wnd->SwitchOutput(0);
+  EXPECT_TRUE(output->m_bDisabled);
+  EXPECT_EQ(wnd->m_nShownState, -1);
+  EXPECT_EQ(wnd->IsDlgButtonChecked(CGadgetOutputWnd::IDC_HIGH), 0u);
+  EXPECT_FALSE(wnd->GetDlgItem(CGadgetOutputWnd::IDC_HIGH)->IsWindowEnabled());
+}
+
+TEST_F(GadgetWndsTest, ScopesSampleOnTheirClockAndLayOutTheirLabels) {
+  CScopeSampleClock clock;
+  clock.Start(20);
+  const struct { DWORD now; bool due; } polls[] = {
+      {1000, true}, {1010, false}, {1025, true}, {1039, false}, {1040, true}, {1060, false}, {1065, true}};
+  for (const auto& p : polls) EXPECT_EQ(clock.IsDue(p.now), p.due) << p.now;
+  clock.Start(0);
+  EXPECT_TRUE(clock.IsDue(5));
+  EXPECT_TRUE(clock.IsDue(5));
+
+  auto* scope = Add<CControlPanelScopeItem>();
+  scope->m_var.m_strName = "APOS";
+  scope->m_var.m_strUnit = "rot";
+  scope->m_nPeriod = 2;
+  auto* two = Add<CControlPanelDoubleScopeItem>(CRect(10, 200, 0, 0));
+  two->m_var.m_strName = "APOS";
+  two->m_var2.m_strName = "NOSUCH";
+  auto* yx = Add<CControlPanelYXScopeItem>(CRect(300, 10, 0, 0));
+  yx->m_var.m_strName = "APOS";
+  yx->m_var2.m_strName = "APOS";
+  yx->m_var.m_strUnit = yx->m_var2.m_strUnit = "rot";
+  Open();
+  auto* scopeWnd = Gadget<CGadgetScopeWnd>(0);
+  EXPECT_TRUE(two->m_bDisabled);
+  Start();
+  EXPECT_EQ(scopeWnd->m_clock.m_nInterval, 20);
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(scopeWnd->m_scope.m_nLastPoint, 0);
+  EXPECT_EQ(Text(scopeWnd, CGadgetScopeWnd::IDC_VALUE), "0");
+
+  auto* yxWnd = Gadget<CGadgetYXScopeWnd>(2);
+  yxWnd->SetWindowPos(nullptr, 0, 0, 4 * yxWnd->m_nLabelWidth, 400, SWP_NOMOVE | SWP_NOZORDER);
+  CRect client, trace;
+  yxWnd->GetClientRect(&client);
+  ASSERT_LT(client.Width(), 4 * yxWnd->m_nLabelWidth + 10);
+  yxWnd->m_scope.GetWindowRect(&trace);
+  yxWnd->ScreenToClient(&trace);
+  EXPECT_EQ(trace, CRect(2, 2, client.Width() - 2, client.Height() - 2));
+}
+
+TEST_F(GadgetWndsTest, CodeButtonSendsOnlyWhileRunning) {
+  auto* code = Add<CControlPanelCodeItem>();
+  code->m_strCode = "APOS=1;";
+  auto* label = Add<CControlPanelTextItem>(CRect(10, 60, 0, 0));
+  label->m_strText = "Hello";
+  Open();
+  auto* wnd = Gadget<CGadgetCodeWnd>(0);
+  EXPECT_FALSE(wnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->IsWindowEnabled());
+  wnd->SendCode();
+  EXPECT_EQ(InterpreterLog(), "");
+  Start();
+  EXPECT_TRUE(wnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->IsWindowEnabled());
+  wnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetCodeWnd::IDC_BUTTON, BN_CLICKED), 0);
+  EXPECT_EQ(InterpreterLog(), "0x0010\tAPOS=1;\n");
+  code->m_strCode = "NOSUCH=1;";
+  wnd->SendCode();
+  EXPECT_TRUE(code->m_bDisabled);
+  EXPECT_FALSE(wnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->IsWindowEnabled());
+  auto* labelWnd = Gadget<CGadgetTextWnd>(1);
+  EXPECT_EQ(Text(labelWnd, CGadgetTextWnd::IDC_TEXT), "Hello");
+  LOGFONT lf;
+  labelWnd->m_font.GetLogFont(&lf);
+  EXPECT_STREQ(lf.lfFaceName, "Courier New");
+}
+
+// Pixels of the gadgets as painted: design-mode bar, lamps, coloured digit, filled label.
+TEST_F(GadgetWndsTest, GadgetsPaintTheirColours) {
+  auto* gauge = Add<CControlPanelGaugeItem>();
+  gauge->m_var.m_strName = "APOS";
+  gauge->m_var.m_strUnit = "rot";
+  auto* input = Add<CControlPanelInputItem>(CRect(10, 100, 0, 0));
+  input->m_nPort = 3;
+  auto* bit = Add<CControlPanelBitItem>(CRect(10, 150, 0, 0));
+  bit->m_strVariable = "APOS";
+  bit->m_crColor1 = 0xFF0000;
+  auto* label = Add<CControlPanelTextItem>(CRect(10, 200, 0, 0));
+  label->m_bFilled = 1;
+  label->m_crBackground = RGB(255, 255, 0);
+  Open();
+  auto* gaugeWnd = Gadget<CGadgetGaugeWnd>(0);
+  auto* inputWnd = Gadget<CGadgetInputWnd>(1);
+  auto* bitWnd = Gadget<CGadgetBitWnd>(2);
+  auto* labelWnd = Gadget<CGadgetTextWnd>(3);
+  auto pixel = [](CWnd* wnd, int id, CPoint at) {
+    wnd->UpdateWindow();
+    CWnd* child = id ? wnd->GetDlgItem(id) : wnd;
+    child->UpdateWindow();
+    return GetWindowPixel(child->m_hWnd, at);
+  };
+  auto centre = [](CWnd* wnd, int id) {
+    CRect r;
+    wnd->GetDlgItem(id)->GetClientRect(&r);
+    return r.CenterPoint();
+  };
+  // The full bar of design mode, away from its text.
+  gaugeWnd->GetDlgItem(CGadgetGaugeWnd::IDC_BAR)->Invalidate();
+  EXPECT_EQ(pixel(gaugeWnd, CGadgetGaugeWnd::IDC_BAR, CPoint(4, 4)), RGB(0, 128, 0));
+
+  Start();
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(pixel(inputWnd, CGadgetInputWnd::IDC_LOW, centre(inputWnd, CGadgetInputWnd::IDC_LOW)), RGB(255, 0, 0));
+  input->m_bState = 1;
+  inputWnd->OnUpdateValues();
+  EXPECT_EQ(pixel(inputWnd, CGadgetInputWnd::IDC_HIGH, centre(inputWnd, CGadgetInputWnd::IDC_HIGH)), RGB(0, 255, 0));
+
+  bit->m_nState = 1;
+  bitWnd->OnUpdateValues();
+  CWnd* digit = bitWnd->GetDlgItem(CGadgetBitWnd::IDC_DIGIT);
+  digit->Invalidate();
+  digit->UpdateWindow();
+  CRect r;
+  digit->GetClientRect(&r);
+  int blue = 0, black = 0;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) {
+      const COLORREF c = GetWindowPixel(digit->m_hWnd, CPoint(x, y));
+      blue += GetBValue(c) > 200 && GetRValue(c) < 40 && GetGValue(c) < 40;
+      black += GetBValue(c) < 60 && GetRValue(c) < 60 && GetGValue(c) < 60;
+    }
+  EXPECT_GT(blue, 0);
+  EXPECT_EQ(black, 0);
+  EXPECT_EQ(pixel(labelWnd, CGadgetTextWnd::IDC_TEXT, CPoint(1, 1)), RGB(255, 255, 0));
+  SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/gadgets.png").c_str());
+}
+
+TEST_F(GadgetWndsTest, EditDialogsRefuseBadInput) {
+  auto* show = Add<CControlPanelShowVarItem>();
+  show->m_var.m_strName = "APOS";
+  show->m_nPeriod = 5;
+  auto* label = Add<CControlPanelTextItem>(CRect(10, 60, 0, 0));
+  auto* code = Add<CControlPanelCodeItem>(CRect(10, 120, 0, 0));
+  Open();
+  std::vector<std::string> boxes;
+  DialogAutomation::AddDialogHandler(14007u, [&](CWnd* dlg) {
+    DialogAutomation::TypeInto(dlg, 14028, "70000");
+    DialogAutomation::ClickControl(dlg, IDOK);
+    boxes.push_back(LastBox());
+    DialogAutomation::ClickControl(dlg, IDCANCEL);
+  });
+  EXPECT_FALSE(Gadget<CGadgetShowVarWnd>(0)->EditProperties());
+  EXPECT_EQ(show->m_nPeriod, 5);
+
+  std::vector<int> enabled;
+  DialogAutomation::AddDialogHandler(14016u, [&](CWnd* dlg) {
+    enabled.push_back(dlg->GetDlgItem(14006)->IsWindowEnabled());
+    DialogAutomation::ClickControl(dlg, 14020);
+    enabled.push_back(dlg->GetDlgItem(14006)->IsWindowEnabled());
+    DialogAutomation::TypeInto(dlg, 14000, "Note");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  EXPECT_TRUE(Gadget<CGadgetTextWnd>(1)->EditProperties());
+  EXPECT_EQ(enabled, (std::vector<int>{0, 1}));
+  EXPECT_EQ(label->m_strText, "Note");
+  EXPECT_EQ(label->m_bFilled, 1);
+
+  CPoint minimum;
+  DialogAutomation::AddDialogHandler(14014u, [&](CWnd* dlg) {
+    DialogAutomation::ClickControl(dlg, IDOK);
+    boxes.push_back(LastBox());
+    DialogAutomation::TypeInto(dlg, 14018, "NOSUCH=1;");
+    DialogAutomation::ClickControl(dlg, IDOK);
+    boxes.push_back(LastBox());
+    MINMAXINFO info = {};
+    dlg->SendMessage(WM_GETMINMAXINFO, 0, (LPARAM)&info);
+    minimum = info.ptMinTrackSize;
+    DialogAutomation::TypeInto(dlg, 14018, "APOS=1;");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  EXPECT_TRUE(Gadget<CGadgetCodeWnd>(2)->EditProperties());
+  EXPECT_EQ(code->m_strCode, "APOS=1;");
+  EXPECT_EQ(minimum, CPoint(200, 200));
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_NE(boxes[0].find("65535"), std::string::npos) << boxes[0];
+  EXPECT_EQ(boxes[1], "Non empty string expected");
+  EXPECT_EQ(boxes[2], "Unknown variable \"NOSUCH\".");
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// The document and the simulated drive that the monitoring tests run on.
+#pragma once
+#include "comm/MC_Comm.h"
+#include "kernel/MC_Document.h"
+#include "kernel/MC_Setup.h"
+#include "monitor/panels/MC_ControlPanel.h"
+#include "platform/core/Clock.h"
+#include "suite/zurcomm/DriveSimulator.h"
+
+#include <string>
+
+// A host document holding one setup and the panels, on axis 1.
+class PanelHostDoc : public CMC_Document {
+ public:
+  PanelHostDoc() { m_bAutoDelete = FALSE; }
+  CMC_Setup* GetSetup() override { return m_pSetup; }
+  CMC_ControlPanel* GetControlPanel() override { return &m_panels; }
+  BYTE GetGlobalSelectedAxis() override { return 1; }
+  CMC_Setup* m_pSetup = nullptr;
+  CMC_ControlPanel m_panels;
+};
+
+// Virtual time, a fresh simulated drive on a local channel, no error boxes, and the setup of the
+// given folder.
+inline CMC_Setup* StartMonitorDrive(const std::string& setupDir) {
+  Clock::UseVirtualTime();
+  CMC_Comm::m_bNetMaster = 0;
+  DriveSimulator::Reset();
+  CMC_Comm::Close();
+  CMC_Comm::nShowErr = 0;
+  return CMC_Setup::CreateFromDirectory(setupDir.c_str());
+}

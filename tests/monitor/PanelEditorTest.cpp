@@ -1,0 +1,512 @@
+// The panel layout editor in design mode, driven by posted mouse messages on the virtual clock,
+// and the gadgets bar that drops new gadgets on a panel.
+#include "comm/MC_Comm.h"
+#include "kernel/MC_Document.h"
+#include "monitor/gadgets/GadgetShowVarWnd.h"
+#include "monitor/gadgets/ControlPanelShowVarItem.h"
+#include "monitor/panels/GadgetsBar.h"
+#include "monitor/panels/MC_ControlPanel.h"
+#include "monitor/panels/MC_ControlPanelFrame.h"
+#include "monitor/panels/MC_ControlPanelView.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Resource.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
+#include "suite/zurcomm/DriveSimulator.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "tests/monitor/MonitorTestSupport.h"
+
+namespace {
+
+enum : UINT { kPanelResource = 9410, kBarTemplate = 9411 };
+enum : UINT {
+  kAlignLeft = 10020, kSpaceAcross = 10024, kSpaceDown = 10025, kSameSize = 10028,
+  kBringFront = 10032, kCopyItems = 10034, kClear = 57632,
+};
+
+const DIALOG_RESOURCE kGadget = {WS_CHILD | DS_SETFONT | DS_CONTROL, 0, 0, 0, 40, 16, "", "MS Sans Serif", 8, nullptr, 0, nullptr};
+const DIALOG_RESOURCE kBar = {WS_CHILD | DS_SETFONT | DS_CONTROL, 0, 0, 0, 500, 20, "", "MS Sans Serif", 8, nullptr, 0, nullptr};
+const RESOURCE_STRING kStrings[] = {{kPanelResource, "Control Panel"}};
+const RESOURCE_ENTRY kEntries[] = {
+    {RT_DIALOG, "GADGET_EDITTEST", &kGadget, sizeof kGadget},
+    {RT_DIALOG, MAKEINTRESOURCE(kBarTemplate), &kBar, sizeof kBar},
+};
+const RESOURCE_TABLE kTable = {kStrings, 1, kEntries, 2};
+CResourceTableRegistration g_table(kTable);
+
+// The test kind: its properties "dialog" answers as scripted and counts how often it was asked.
+class CEditTestGadget : public CGadgetWnd {
+  DECLARE_DYNCREATE(CEditTestGadget)
+
+ public:
+  static int s_answer, s_edits;
+  BOOL EditProperties() override {
+    ++s_edits;
+    return s_answer;
+  }
+};
+IMPLEMENT_DYNCREATE(CEditTestGadget, CGadgetWnd)
+int CEditTestGadget::s_answer = TRUE;
+int CEditTestGadget::s_edits = 0;
+
+using HostDoc = PanelHostDoc;
+
+class PanelEditorTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    Clock::UseVirtualTime();
+    m_setup.reset(CMC_Setup::CreateFromDirectory(Kernel("Configurations/05/05").c_str()));
+    ASSERT_TRUE(m_setup);
+    m_doc.m_pSetup = m_setup.get();
+    m_saved = CMC_ControlPanelView::msc_aLinks[0];
+    CMC_ControlPanelView::msc_aLinks[0] = {"GADGET_EDITTEST", RUNTIME_CLASS(CEditTestGadget),
+                                           RUNTIME_CLASS(CControlPanelShowVarItem)};
+    CEditTestGadget::s_answer = TRUE;
+    CEditTestGadget::s_edits = 0;
+    m_app = std::make_unique<CWinApp>("PanelEditorTest");
+    m_main = new CMDIFrameWnd;
+    ASSERT_TRUE(m_main->Create(nullptr, "Host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 900, 700)));
+    m_app->m_pMainWnd = m_main;
+    m_main->ShowWindow(SW_SHOW);
+    m_app->AddDocTemplate(new CMC_ControlPanelDocTemplate(kPanelResource, RUNTIME_CLASS(CMC_Document),
+                                                          RUNTIME_CLASS(CMC_ControlPanelFrame),
+                                                          RUNTIME_CLASS(CMC_ControlPanelView)));
+  }
+  void TearDown() override {
+    m_doc.m_panels.CloseAllFrames();
+    m_doc.m_panels.Reset();
+    if (m_main) m_main->DestroyWindow();
+    MSG quit;
+    while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    m_app.reset();
+    CMC_ControlPanelView::msc_aLinks[0] = m_saved;
+    CMC_ControlPanel::ms_bInCustomize = 0;
+    CMC_ControlPanel::ms_bStarted = 0;
+    DialogAutomation::Reset();
+    CMC_Comm::Close();
+    CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    BYTE keys[256] = {};
+    SetKeyboardState(keys);
+    Clock::UseRealTime();
+    SetupTest::TearDown();
+  }
+
+  // Opens a fresh panel whose gadgets stand on `rects` (panel coordinates).
+  CMC_ControlPanelView* Open(std::initializer_list<CRect> rects) {
+    m_doc.m_panels.CloseAllFrames();
+    m_doc.m_panels.Reset();
+    auto* panel = new CControlPanelItemArray("EDIT");
+    panel->m_nFrameX = panel->m_nFrameY = 0;
+    panel->m_nFrameWidth = 500;
+    panel->m_nFrameHeight = 300;
+    for (const CRect& r : rects) {
+      auto* item = new CControlPanelShowVarItem;
+      item->m_rect = r;
+      panel->Add(item);
+    }
+    m_doc.m_panels.m_aPanels.Add(panel);
+    CMC_ControlPanel::ms_bInCustomize = 1;
+    m_doc.SetModifiedFlag(FALSE);
+    if (!m_doc.m_panels.OpenFrame(0, &m_doc) || !panel->m_pFrame) return nullptr;
+    auto* view = DYNAMIC_DOWNCAST(CMC_ControlPanelView, panel->m_pFrame->GetActiveView());
+    UiAutomation::Pump();
+    m_doc.SetModifiedFlag(FALSE);
+    return view;
+  }
+  static CRect ItemRect(CMC_ControlPanelView* v, int i) { return v->m_pPanel->GetAt(i)->m_rect; }
+  static void Select(CMC_ControlPanelView* v, std::initializer_list<int> which, int current) {
+    v->ClearGadgetSelection();
+    for (int i : which) v->m_aGadgets[i]->SetSelected(1);
+    v->m_pCurrentGadget = current < 0 ? nullptr : v->m_aGadgets[current];
+  }
+  static void Command(CWnd* v, UINT id) { v->SendMessage(WM_COMMAND, id, 0); }
+  static BOOL Enabled(CMC_ControlPanelView* v, UINT id) {
+    CTestCmdUI ui;
+    ui.m_nID = id;
+    v->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
+    return ui.m_bEnabled;
+  }
+  static void SetCtrl(CWnd* w, bool down) {
+    PostInputMessage(w->m_hWnd, down ? WM_KEYDOWN : WM_KEYUP, VK_CONTROL, 0);
+    UiAutomation::Pump();
+  }
+  // A press at `pt` of gadget `i`'s client area; the point it makes in the view.
+  static CPoint Press(CMC_ControlPanelView* v, int i, CPoint pt, bool ctrl = false) {
+    SetCtrl(v, ctrl);
+    CWnd* g = v->m_aGadgets[i];
+    PostInputMessage(g->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON | (ctrl ? MK_CONTROL : 0), MAKELPARAM(pt.x, pt.y));
+    UiAutomation::Pump();
+    g->ClientToScreen(&pt);
+    v->ScreenToClient(&pt);
+    return pt;
+  }
+  static void Post(CWnd* w, UINT msg, CPoint pt) {
+    PostInputMessage(w->m_hWnd, msg, 0, MAKELPARAM(pt.x, pt.y));
+    UiAutomation::Pump();
+  }
+
+  SetupPtr m_setup;
+  HostDoc m_doc;
+  CMC_ControlPanelView::tagLinks m_saved{};
+  std::unique_ptr<CWinApp> m_app;
+  CMDIFrameWnd* m_main = nullptr;
+};
+
+TEST_F(PanelEditorTest, MovingFollowsBeyondNinePixelsClicksTwiceToEditAndCtrlCopies) {
+  CMC_ControlPanelView* v = Open({CRect(20, 20, 70, 40), CRect(100, 20, 150, 40)});
+  ASSERT_TRUE(v);
+  // Within 9 pixels nothing follows; the release still moves the gadget there.
+  CPoint p = Press(v, 0, CPoint(5, 5));
+  EXPECT_EQ(v->m_ptDragStart, p);
+  EXPECT_EQ(v->m_pCurrentGadget, v->m_aGadgets[0]);
+  CRect clip, client;
+  GetClipCursor(&clip);
+  v->GetClientRect(&client);
+  v->ClientToScreen(&client);
+  EXPECT_EQ(clip.left, client.left + p.x - 20);
+  EXPECT_EQ(clip.top, client.top + p.y - 20);
+  Post(v, WM_MOUSEMOVE, p + CSize(9, 9));
+  EXPECT_EQ(ItemRect(v, 0), CRect(20, 20, 70, 40));
+  Post(v, WM_LBUTTONUP, p + CSize(9, 0));
+  EXPECT_EQ(ItemRect(v, 0), CRect(29, 20, 79, 40));
+  EXPECT_TRUE(m_doc.IsModified());
+  p = Press(v, 0, CPoint(5, 5));
+  Post(v, WM_MOUSEMOVE, p + CSize(10, 0));
+  EXPECT_EQ(ItemRect(v, 0).left, 39);
+  Post(v, WM_LBUTTONUP, p + CSize(20, 0));
+  EXPECT_EQ(ItemRect(v, 0).left, 49);
+  EXPECT_EQ(v->m_ptDragStart, CPoint(-1, -1));
+
+  // Clicks in place: two at one point 750 ms apart edit, 751 ms apart do not.
+  for (const auto& [wait, edits] : {std::pair{0, 0}, {750, 1}, {751, 1}}) {
+    Clock::Advance(wait);
+    const CPoint at = Press(v, 1, CPoint(3, 3));
+    Post(v, WM_LBUTTONUP, at);
+    EXPECT_EQ(CEditTestGadget::s_edits, edits) << wait;
+  }
+  EXPECT_EQ(ItemRect(v, 1), CRect(100, 20, 150, 40));
+
+  // Ctrl+drag moves copies; Ctrl let go before the first move moves the gadget itself.
+  Clock::Advance(1000);
+  p = Press(v, 1, CPoint(3, 3), true);
+  Post(v, WM_MOUSEMOVE, p + CSize(0, 30));
+  Post(v, WM_LBUTTONUP, p + CSize(0, 30));
+  ASSERT_EQ(v->m_aGadgets.GetSize(), 3);
+  EXPECT_EQ(v->m_pPanel->GetSize(), 3);
+  EXPECT_EQ(ItemRect(v, 0), CRect(100, 50, 150, 70));
+  EXPECT_EQ(ItemRect(v, 2), CRect(100, 20, 150, 40));
+  EXPECT_TRUE(v->m_aGadgets[0]->m_bSelected);
+  EXPECT_FALSE(v->m_aGadgets[2]->m_bSelected);
+  p = Press(v, 0, CPoint(3, 3), true);
+  SetCtrl(v, false);
+  Post(v, WM_MOUSEMOVE, p + CSize(0, 30));
+  Post(v, WM_LBUTTONUP, p + CSize(0, 30));
+  EXPECT_EQ(v->m_aGadgets.GetSize(), 3);
+  EXPECT_EQ(ItemRect(v, 0), CRect(100, 80, 150, 100));
+
+  // A press on the view's background forgets the gadget press and starts a band.
+  Post(v, WM_LBUTTONDOWN, CPoint(400, 200));
+  EXPECT_EQ(v->m_rcBand, CRect(400, 200, 400, 200));
+  EXPECT_EQ(v->m_pCurrentGadget, nullptr);
+  Post(v, WM_LBUTTONUP, CPoint(400, 200));
+  EXPECT_EQ(v->m_rcBand, CRect(-1, -1, -1, -1));
+}
+
+TEST_F(PanelEditorTest, SpacingAligningOrderingDuplicatingAndDeleting) {
+  // Space across of three 50 wide at 0, 60 and 300; free space 10 among four makes gaps of 3.
+  CMC_ControlPanelView* v = Open({CRect(0, 0, 50, 20), CRect(60, 30, 110, 50), CRect(300, 60, 350, 80)});
+  ASSERT_TRUE(v);
+  Select(v, {0, 1}, 0);
+  EXPECT_FALSE(Enabled(v, kSpaceAcross));
+  EXPECT_TRUE(Enabled(v, kAlignLeft));
+  EXPECT_FALSE(Enabled(v, kBringFront));
+  Command(v, kSpaceAcross);
+  EXPECT_EQ(ItemRect(v, 1).left, 60);
+  Select(v, {0, 1, 2}, 0);
+  EXPECT_TRUE(Enabled(v, kSpaceAcross));
+  Command(v, kSpaceAcross);
+  EXPECT_EQ((std::vector<int>{ItemRect(v, 0).left, ItemRect(v, 1).left, ItemRect(v, 2).left}),
+            (std::vector<int>{0, 150, 300}));
+  EXPECT_TRUE(m_doc.IsModified());
+  v = Open({CRect(0, 0, 20, 20), CRect(0, 50, 20, 70), CRect(0, 25, 20, 45), CRect(0, 70, 20, 90)});
+  Select(v, {0, 1, 2, 3}, 0);
+  Command(v, kSpaceDown);
+  EXPECT_EQ((std::vector<int>{ItemRect(v, 0).top, ItemRect(v, 2).top, ItemRect(v, 1).top, ItemRect(v, 3).top}),
+            (std::vector<int>{0, 23, 46, 69}));
+
+  // A band right to left selects what left to right does; current is nearest the press corner.
+  for (const auto& [from, to, current] : {std::tuple{CPoint(5, 5), CPoint(30, 60), 0}, {CPoint(30, 60), CPoint(5, 5), 1}}) {
+    v = Open({CRect(10, 10, 40, 30), CRect(10, 40, 40, 60), CRect(100, 10, 130, 30)});
+    Post(v, WM_LBUTTONDOWN, from);
+    Post(v, WM_MOUSEMOVE, to);
+    Post(v, WM_LBUTTONUP, to);
+    EXPECT_EQ((std::vector<int>{v->m_aGadgets[0]->m_bSelected, v->m_aGadgets[1]->m_bSelected, v->m_aGadgets[2]->m_bSelected}),
+              (std::vector<int>{1, 1, 0}));
+    EXPECT_EQ(v->m_pCurrentGadget, v->m_aGadgets[current]);
+    EXPECT_TRUE(m_doc.IsModified());
+  }
+
+  // Align left and same size in a view scrolled by 40 work in panel coordinates.
+  v = Open({CRect(100, 50, 150, 70), CRect(10, 400, 40, 440)});
+  v->ScrollToPosition(CPoint(0, 40));
+  Select(v, {0, 1}, 0);
+  Command(v, kAlignLeft);
+  EXPECT_EQ(ItemRect(v, 1), CRect(100, 400, 130, 440));
+  m_doc.SetModifiedFlag(FALSE);
+  Command(v, kSameSize);
+  EXPECT_EQ(ItemRect(v, 1), CRect(100, 400, 150, 420));
+  EXPECT_TRUE(m_doc.IsModified());
+
+  // Bring to front: the first changes nothing but marks modified; another moves with its item.
+  v = Open({CRect(0, 0, 30, 20), CRect(40, 0, 70, 20), CRect(80, 0, 110, 20)});
+  CControlPanelItem* items[] = {v->m_pPanel->GetAt(0), v->m_pPanel->GetAt(1), v->m_pPanel->GetAt(2)};
+  CGadgetWnd* gadgets[] = {v->m_aGadgets[0], v->m_aGadgets[1], v->m_aGadgets[2]};
+  Select(v, {0}, 0);
+  EXPECT_TRUE(Enabled(v, kBringFront));
+  Command(v, kBringFront);
+  EXPECT_TRUE(m_doc.IsModified());
+  EXPECT_EQ(v->m_pPanel->GetAt(0), items[0]);
+  Select(v, {2}, 2);
+  Command(v, kBringFront);
+  EXPECT_EQ((std::vector<CObject*>{v->m_pPanel->GetAt(0), v->m_pPanel->GetAt(1), v->m_pPanel->GetAt(2)}),
+            (std::vector<CObject*>{items[2], items[0], items[1]}));
+  EXPECT_EQ(v->m_aGadgets[0], gadgets[2]);
+  EXPECT_EQ(v->GetWindow(GW_CHILD), gadgets[2]);
+  // The tab order follows the list.
+  Select(v, {2}, 2);
+  v->RefreshGadgetTabOrder(v->m_aGadgets[2]);
+  EXPECT_EQ(v->m_aGadgets[1]->GetWindow(GW_HWNDNEXT), v->m_aGadgets[2]);
+
+  // Duplicate: copies shifted by their width, in front, the current one's copy current.
+  Select(v, {1, 2}, 2);
+  Command(v, kCopyItems);
+  ASSERT_EQ(v->m_aGadgets.GetSize(), 5);
+  EXPECT_EQ(ItemRect(v, 0), CRect(30, 0, 60, 20));
+  EXPECT_EQ(ItemRect(v, 1), CRect(70, 0, 100, 20));
+  EXPECT_EQ(v->m_pCurrentGadget, v->m_aGadgets[1]);
+  EXPECT_EQ(v->GetSelectedCount(), 2);
+  EXPECT_TRUE(v->m_aGadgets[0]->m_bSelected && v->m_aGadgets[1]->m_bSelected);
+
+  // Delete takes the selected gadgets with the items at their indexes.
+  EXPECT_TRUE(Enabled(v, kClear));
+  Command(v, kClear);
+  EXPECT_EQ(v->m_aGadgets.GetSize(), 3);
+  EXPECT_EQ((std::vector<CObject*>{v->m_pPanel->GetAt(0), v->m_pPanel->GetAt(1), v->m_pPanel->GetAt(2)}),
+            (std::vector<CObject*>{items[2], items[0], items[1]}));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(v->m_aGadgets[i]->m_pItem, v->m_pPanel->GetAt(i));
+  EXPECT_EQ(v->m_pCurrentGadget, nullptr);
+  // Nothing selected: the commands that need a selection are off and do nothing.
+  for (UINT id : {kAlignLeft, kSpaceAcross, kBringFront, kCopyItems, kClear}) {
+    EXPECT_FALSE(Enabled(v, id)) << id;
+    Command(v, id);
+  }
+  EXPECT_EQ(v->m_aGadgets.GetSize(), 3);
+}
+
+TEST_F(PanelEditorTest, AddingKeepsTheItemOnlyWhenTheDialogIsConfirmed) {
+  CMC_ControlPanelView* v = Open({});
+  ASSERT_TRUE(v);
+  CEditTestGadget::s_answer = FALSE;
+  v->AddNewItem(CPoint(30, 40), 0);
+  EXPECT_EQ(v->m_aGadgets.GetSize(), 0);
+  EXPECT_EQ(v->m_pPanel->GetSize(), 0);
+  EXPECT_FALSE(m_doc.IsModified());
+  CEditTestGadget::s_answer = TRUE;
+  v->AddNewItem(CPoint(30, 40), 0);
+  ASSERT_EQ(v->m_pPanel->GetSize(), 1);
+  CRect window;
+  v->m_aGadgets[0]->GetWindowRect(&window);
+  EXPECT_EQ(ItemRect(v, 0), CRect(30, 40, 30 + window.Width(), 40 + window.Height()));
+  EXPECT_GT(window.Width(), 10);
+  EXPECT_TRUE(m_doc.IsModified());
+  // Kinds without a window, or none at all, add nothing.
+  for (int kind : {-1, 5, 13}) v->AddNewItem(CPoint(0, 0), kind);
+  EXPECT_EQ(v->m_pPanel->GetSize(), 1);
+  EXPECT_EQ(CEditTestGadget::s_edits, 2);
+
+  // Saving writes the panel, which loads again with the gadget at the drop point; rename retitles.
+  const std::string file = dravonix::test::ScratchDir("panel-editor") + "/added.cp";
+  DialogAutomation::PushFileDialogResult(file.c_str());
+  Command(v, 10029);
+  CControlPanelItemArray loaded;
+  ASSERT_TRUE(loaded.Load(file.c_str()));
+  ASSERT_EQ(loaded.GetSize(), 1);
+  EXPECT_EQ(loaded[0]->m_rect, ItemRect(v, 0));
+  m_doc.SetModifiedFlag(FALSE);
+  DialogAutomation::AddDialogHandler(14005u, [](CWnd* dlg) {
+    DialogAutomation::TypeInto(dlg, 14000, "Renamed");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  Command(v, 10030);
+  EXPECT_EQ(v->m_pPanel->m_strName, "Renamed");
+  EXPECT_TRUE(m_doc.IsModified());
+
+  // A selected gadget's background is the active caption's colour in design mode.
+  CGadgetWnd* g = v->m_aGadgets[0];
+  g->SetSelected(1);
+  g->UpdateWindow();
+  EXPECT_EQ(GetWindowPixel(g->m_hWnd, CPoint(2, 2)), GetSysColor(COLOR_ACTIVECAPTION));
+  g->SetSelected(0);
+  g->UpdateWindow();
+  EXPECT_NE(GetWindowPixel(g->m_hWnd, CPoint(2, 2)), GetSysColor(COLOR_ACTIVECAPTION));
+}
+
+TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
+  CMC_ControlPanelView* v = Open({});
+  ASSERT_TRUE(v);
+  CGadgetsBar bar;
+  ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+  ASSERT_EQ(bar.m_aButtons.GetSize(), 13);
+  CRect prev, r;
+  int tallest = 0;
+  for (int i = 0; i < 13; ++i) {
+    CGadgetBtn* b = bar.m_aButtons[i];
+    EXPECT_EQ(b->GetDlgCtrlID(), 14000 + i);
+    b->GetWindowRect(&r);
+    bar.ScreenToClient(&r);
+    EXPECT_EQ(r.left, i ? prev.right + 5 : 5) << i;
+    EXPECT_EQ(r.Size(), CSize(b->m_nWidth, b->m_nHeight));
+    tallest = std::max(tallest, r.Height());
+    prev = r;
+  }
+  bar.GetWindowRect(&r);
+  EXPECT_EQ(r.Height(), tallest + 10);
+  ASSERT_TRUE(bar.m_hCursorDrop && bar.m_hCursorNoDrop);
+  // Each button shows its "U" picture; the test kind's row has none and shows the default set.
+  bar.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  for (int i = 0; i < 13; ++i) EXPECT_EQ(GetWindowPixel(bar.m_aButtons[i]->m_hWnd, CPoint(2, 2)), RGB(192, 192, 192)) << i;
+  EXPECT_TRUE(bar.m_aButtons[0]->m_hBitmaps[CGadgetBtn::kUp]);
+  SaveWindowImage(&bar, dravonix::test::OutputPath("monitor/gadgets-bar.png").c_str());
+
+  // A press posts 6024: the button shows "SU", never pressed; the cursor follows the window below.
+  CGadgetBtn* button = bar.m_aButtons[0];
+  PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  UiAutomation::Pump();
+  EXPECT_TRUE(bar.m_bDragging);
+  EXPECT_EQ(bar.m_nDragId, 14000);
+  EXPECT_TRUE(button->m_bSelected);
+  EXPECT_FALSE(button->GetState() & BST_PUSHED);
+  EXPECT_EQ(GetWindowPixel(button->m_hWnd, CPoint(2, 2)), RGB(0, 0, 128));
+  EXPECT_EQ(GetCursor(), bar.m_hCursorNoDrop);
+  CPoint over(200, 100);
+  v->ClientToScreen(&over);
+  bar.ScreenToClient(&over);
+  Post(&bar, WM_MOUSEMOVE, over);
+  EXPECT_EQ(GetCursor(), bar.m_hCursorDrop);
+  Post(&bar, WM_MOUSEMOVE, CPoint(2, 2));
+  EXPECT_EQ(GetCursor(), bar.m_hCursorNoDrop);
+  // Released over another window: the button is only deselected.
+  Post(&bar, WM_LBUTTONUP, CPoint(2, 2));
+  EXPECT_FALSE(bar.m_bDragging);
+  EXPECT_FALSE(button->m_bSelected);
+  EXPECT_EQ(v->m_pPanel->GetSize(), 0);
+
+  // Released over a panel, designed or running, the gadget is added at the drop point.
+  for (int customize : {1, 0}) {
+    CMC_ControlPanel::ms_bInCustomize = customize;
+    Clock::Advance(1000);  // no double click
+    PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    UiAutomation::Pump();
+    Post(&bar, WM_LBUTTONUP, over + CSize(0, customize ? 0 : 100));
+  }
+  ASSERT_EQ(v->m_pPanel->GetSize(), 2);
+  EXPECT_EQ(ItemRect(v, 0).TopLeft(), CPoint(200, 100));
+  EXPECT_EQ(ItemRect(v, 1).TopLeft(), CPoint(200, 200));
+  EXPECT_EQ(bar.m_nDragId, -1);
+
+  // A focused button hands the focus to the main window.
+  button->SetFocus();
+  EXPECT_EQ(GetFocus(), m_main->m_hWnd);
+  bar.DestroyWindow();
+}
+
+TEST_F(PanelEditorTest, DroppedShowValueShowsTheDriveAndSavesWhereItWasDropped) {
+  CMC_ControlPanelView::msc_aLinks[0] = m_saved;
+  DriveSimulator::Reset();
+  CMC_Comm::nShowErr = 0;
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+  CMC_ControlPanelView* v = Open({});
+  ASSERT_TRUE(v);
+  CGadgetsBar bar;
+  ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+  DialogAutomation::AddDialogHandler(14007u, [](CWnd* dlg) {
+    DialogAutomation::SelectItem(dlg, 14052, "APOS");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  PostInputMessage(bar.m_aButtons[0]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  UiAutomation::Pump();
+  CPoint drop(60, 50);
+  v->ClientToScreen(&drop);
+  bar.ScreenToClient(&drop);
+  Post(&bar, WM_LBUTTONUP, drop);
+  ASSERT_EQ(v->m_pPanel->GetSize(), 1);
+  auto* item = dynamic_cast<CControlPanelShowVarItem*>(v->m_pPanel->GetAt(0));
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->m_var.m_strName, "APOS");
+  EXPECT_EQ(item->m_rect.TopLeft(), CPoint(60, 50));
+  bar.DestroyWindow();
+
+  // Started with a rebuild, the idle passes show the drive's position; the design mode stays on,
+  // as the save command needs it.
+  const WORD apos = m_setup->FindVariable("APOS")->GetAddress();
+  const WORD word = 1234;
+  DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(apos), apos, &word, 1);
+  CMC_ControlPanel::ms_bStarted = 1;
+  m_doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_REBUILD_GADGETS, nullptr);
+  for (int i = 0; i < 3; ++i) {
+    Clock::Advance(100);
+    LONG count = 0;
+    m_doc.OnIdle(count);
+  }
+  CString shown;
+  v->m_aGadgets[0]->GetDlgItemText(CGadgetShowVarWnd::IDC_VALUE, shown);
+  EXPECT_EQ(shown, "0.617");  // 1234 counts in turns
+  v->GetParentFrame()->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  SaveWindowImage(v->GetParentFrame(), dravonix::test::OutputPath("monitor/panel-editor-drop.png").c_str());
+
+  const std::string file = dravonix::test::ScratchDir("panel-editor") + "/dropped.cp";
+  DialogAutomation::PushFileDialogResult(file.c_str());
+  Command(v, 10029);
+  CControlPanelItemArray loaded;
+  ASSERT_TRUE(loaded.Load(file.c_str())) << LastBox();
+  ASSERT_EQ(loaded.GetSize(), 1);
+  EXPECT_EQ(loaded[0]->m_rect, item->m_rect);
+}
+
+TEST(GadgetBtnTest, TextsNamingNoBitmapFallBackOnceToTheDefaults) {
+  CWnd parent;
+  ASSERT_TRUE(parent.CreateEx(0, "Static", "p", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 100), nullptr, 0));
+  struct Case {
+    const char* text;
+    BOOL selected;
+    bool loads;
+  };
+  for (const Case& c : {Case{"GADGET_SHOWVAR", FALSE, true}, {"NO_SUCH_PICTURE", FALSE, true}, {"NO_SUCH_PICTURE", TRUE, true},
+                        {"_NO_SUCH_PICTURE", FALSE, false}}) {
+    CGadgetBtn b;
+    ASSERT_TRUE(b.Create(c.text, WS_CHILD | WS_VISIBLE, CRect(0, 0, 80, 80), &parent, 100, c.selected));
+    EXPECT_EQ(b.m_hBitmaps[CGadgetBtn::kUp] != nullptr, c.loads) << c.text;
+    EXPECT_EQ(b.m_hBitmaps[CGadgetBtn::kFocus] != nullptr, c.loads) << c.text;
+    EXPECT_EQ(b.m_hBitmaps[CGadgetBtn::kDown], nullptr);
+    CRect r;
+    b.GetWindowRect(&r);
+    if (c.loads) {
+      EXPECT_EQ(r.Size(), CSize(b.m_nWidth, b.m_nHeight));
+      EXPECT_EQ(GetWindowPixel(b.m_hWnd, CPoint(2, 2)), c.selected ? RGB(0, 0, 128) : RGB(192, 192, 192));
+    }
+    b.DestroyWindow();
+  }
+  CGadgetBtn b;
+  EXPECT_TRUE(b.LoadBitmaps("GADGET_BITU", nullptr, "GADGET_BITF", nullptr));
+  EXPECT_FALSE(b.LoadBitmaps("GADGET_BITU", "GADGET_BITD", nullptr, nullptr));
+  EXPECT_TRUE(b.m_hBitmaps[CGadgetBtn::kUp]);
+  parent.DestroyWindow();
+}
+
+}  // namespace

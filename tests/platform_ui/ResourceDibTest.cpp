@@ -1,0 +1,71 @@
+// Bitmap resources loaded as packed DIBs in global memory and stretched onto a device context.
+#include "platform/core/Resource.h"
+#include "platform/gdi/DC.h"
+#include "platform/gdi/GdiObject.h"
+#include "platform/ui/ResourceDib.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A 2x1 bottom-up 24-bit DIB: red, then blue.
+std::vector<BYTE> TwoPixels(bool cut) {
+  std::vector<BYTE> b(sizeof(BITMAPINFOHEADER) + 8, 0);
+  BITMAPINFOHEADER h{};
+  h.biSize = sizeof h;
+  h.biWidth = 2;
+  h.biHeight = 1;
+  h.biPlanes = 1;
+  h.biBitCount = 24;
+  std::memcpy(b.data(), &h, sizeof h);
+  const BYTE px[6] = {0, 0, 255, 255, 0, 0};
+  std::memcpy(b.data() + sizeof h, px, 6);
+  if (cut) b.resize(sizeof h + 3);
+  return b;
+}
+
+const std::vector<BYTE> g_good = TwoPixels(false), g_cut = TwoPixels(true);
+const BYTE g_junk[] = "not a picture at all";
+const RESOURCE_ENTRY kEntries[] = {
+    {RT_BITMAP, "DIB_GOOD", g_good.data(), (DWORD)g_good.size()},
+    {RT_BITMAP, "DIB_CUT", g_cut.data(), (DWORD)g_cut.size()},
+    {RT_BITMAP, "DIB_JUNK", g_junk, sizeof g_junk},
+};
+const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, 3};
+CResourceTableRegistration g_table(kTable);
+
+TEST(ResourceDibTest, LoadsMeasuresAndStretchesNamedBitmaps) {
+  HINSTANCE module = AfxFindResourceHandle("DIB_GOOD", RT_BITMAP);
+  HGLOBAL dib = LoadResourceDib(module, "dib_good");
+  ASSERT_TRUE(dib);
+  EXPECT_EQ(::GlobalSize(dib), g_good.size());
+  const SIZE size = GetPackedDibSize(dib);
+  EXPECT_EQ(size.cx, 2);
+  EXPECT_EQ(size.cy, 1);
+
+  CDC mem;
+  ASSERT_TRUE(mem.CreateCompatibleDC(nullptr));
+  CBitmap bmp;
+  ASSERT_TRUE(bmp.CreateBitmap(8, 4, 1, 32, nullptr));
+  CBitmap* old = mem.SelectObject(&bmp);
+  mem.FillSolidRect(0, 0, 8, 4, RGB(0, 255, 0));
+  EXPECT_GT(DrawPackedDib(&mem, dib, CRect(2, 0, 6, 2)), 0);
+  EXPECT_EQ(mem.GetPixel(2, 1), RGB(255, 0, 0));
+  EXPECT_EQ(mem.GetPixel(5, 0), RGB(0, 0, 255));
+  EXPECT_EQ(mem.GetPixel(1, 0), RGB(0, 255, 0));
+  EXPECT_EQ(mem.GetPixel(2, 2), RGB(0, 255, 0));
+  EXPECT_EQ(DrawPackedDib(&mem, nullptr, CRect(0, 0, 1, 1)), 0);
+  EXPECT_EQ(DrawPackedDib(nullptr, dib, CRect(0, 0, 1, 1)), 0);
+  mem.SelectObject(old);
+  EXPECT_EQ(::GlobalFree(dib), nullptr);
+
+  // Missing, cut short or no image at all: nothing is loaded.
+  for (const char* name : {"DIB_MISSING", "DIB_CUT", "DIB_JUNK"}) EXPECT_EQ(LoadResourceDib(module, name), nullptr) << name;
+  EXPECT_EQ(LoadResourceDib(module, nullptr), nullptr);
+  EXPECT_EQ(GetPackedDibSize(nullptr).cx, 0);
+}
+
+}  // namespace

@@ -1,0 +1,370 @@
+// The CAM tables view and the CAM table editor view over a document of configuration 05/05, whose
+// CAM area is 2048 words.
+#include "kernel/MC_Document.h"
+#include "motion/MC_CAM.h"
+#include "motion/MC_CAMTables.h"
+#include "motion/MC_Motion.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "tests/motion/MotionPtr.h"
+#include "views/MC_CAMTablesView.h"
+#include "views/MC_CAMView.h"
+#include "plot/ColorFactory.h"
+
+#include <fstream>
+#include <sstream>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class CCamDoc : public CMC_Document {
+ public:
+  CCamDoc() { m_bAutoDelete = FALSE; }
+  CMC_Setup* setup = nullptr;
+  CMC_Motion* motion = nullptr;
+  int changes = 0;
+  CMC_Setup* GetSetup() override { return setup; }
+  CMC_Motion* GetMotion() override { return motion; }
+  void OnChangedInView(CView* view, UINT hint) override {
+    ++changes;
+    CMC_Document::OnChangedInView(view, hint);
+  }
+};
+
+// A view that records the hints it gets.
+class CHintView : public CView {
+ public:
+  std::vector<LPARAM> hints;
+  void OnDraw(CDC*) override {}
+  void OnUpdate(CView*, LPARAM hint, CObject*) override { hints.push_back(hint); }
+};
+
+std::vector<std::string> Items(CWnd* view, int id) {
+  std::vector<std::string> items;
+  HWND h = ::GetDlgItem(view->m_hWnd, id);
+  const int n = (int)::SendMessage(h, LB_GETCOUNT, 0, 0);
+  for (int i = 0; i < n; i++) {
+    char text[256] = {};
+    ::SendMessage(h, LB_GETTEXT, (WPARAM)i, (LPARAM)text);
+    items.push_back(text);
+  }
+  return items;
+}
+
+bool Enabled(CWnd* view, int id) { return ::IsWindowEnabled(::GetDlgItem(view->m_hWnd, id)) != 0; }
+int Selection(CWnd* view, int id) { return (int)::SendDlgItemMessage(view->m_hWnd, id, LB_GETCURSEL, 0, 0); }
+bool Visible(CWnd* view, int id) { return (::GetWindowLong(::GetDlgItem(view->m_hWnd, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+}  // namespace
+
+class CamViewsTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    DialogAutomation::Reset();
+    m_setup.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_setup);
+    m_motion.reset(CMC_Motion::Create(m_setup.get()));
+    ASSERT_TRUE(m_motion);
+    m_doc.setup = m_setup.get();
+    m_doc.motion = m_motion.get();
+    ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 700, 520),
+                                nullptr, 0));
+    m_doc.AddView(&m_other);
+    m_dir = dravonix::test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    ClearBoxes();
+  }
+  void TearDown() override {
+    for (CView* v : m_views) {
+      m_doc.RemoveView(v);
+      v->DestroyWindow();
+    }
+    m_doc.RemoveView(&m_other);
+    m_host.DestroyWindow();
+    DialogAutomation::Reset();
+    m_motion.reset();
+    m_setup.reset();
+    SetupTest::TearDown();
+  }
+  // Views delete themselves when their windows go.
+  template <class V>
+  V* Open(CDocument* doc) {
+    auto* v = new V;
+    EXPECT_TRUE(v->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 700, 520), &m_host, 0xE900, nullptr));
+    doc->AddView(v);
+    v->OnInitialUpdate();
+    m_views.push_back(v);
+    return v;
+  }
+  void Type(CWnd* v, int id, const char* text) { ::SetDlgItemText(v->m_hWnd, id, text); }
+  void Click(CWnd* v, int id) { DialogAutomation::ClickControl(v, id); }
+  CMC_CAMTables& Tables() { return *m_motion->GetCAMTables(); }
+  void Resize(int selected, int points) {
+    std::vector<LONG> values((size_t)points, 0);
+    Tables().GetSelCAM(selected)->SetPoints(values.data(), points);
+  }
+
+  SetupPtr m_setup;
+  MotionPtr m_motion;
+  CCamDoc m_doc;
+  CWnd m_host;
+  CHintView m_other;
+  std::vector<CView*> m_views;
+  std::string m_dir;
+};
+
+TEST_F(CamViewsTest, TablesViewShowsTheFreeCamArea) {
+  ASSERT_EQ(m_setup->GetCAMTablesLength(), 2048);
+  auto* view = Open<CMC_CAMTablesView>(&m_doc);
+  auto bar = [&] {
+    DWORD lo = 0, hi = 0;
+    view->m_progress.GetRange(lo, hi);
+    CString text;
+    view->m_progress.GetWindowText(text);
+    return std::string(text.GetString()) + " @" + std::to_string(view->m_progress.GetPos()) + " of " +
+           std::to_string(lo) + ".." + std::to_string(hi) + (Visible(view, 14033) ? " hint" : "");
+  };
+  EXPECT_EQ(bar(), "2048 words @2048 of 0..2048");
+  Type(view, 14003, "c1");
+  Click(view, 14001);
+  EXPECT_EQ(Items(view, 14004), std::vector<std::string>{"c1"});
+  EXPECT_EQ(Selection(view, 14004), 0);
+  EXPECT_EQ(bar(), "2040 words @2040 of 0..2048");
+  EXPECT_EQ(m_doc.changes, 1);
+  EXPECT_EQ(m_other.hints, std::vector<LPARAM>{-68});
+
+  const struct {
+    int points;
+    const char* bar;
+  } sizes[] = {{1021, "0 words @0 of 0..2048"}, {1022, "Overflow @0 of 0..2048 hint"}, {10, "2022 words @2022 of 0..2048"}};
+  for (const auto& s : sizes) {
+    Resize(0, s.points);
+    m_doc.UpdateAllViews(nullptr, -68);
+    EXPECT_EQ(bar(), s.bar) << s.points;
+  }
+  Resize(0, 1022);
+  m_doc.UpdateAllViews(nullptr, -68);
+  Type(view, 14003, "c2");
+  Click(view, 14001);
+  EXPECT_TRUE(SaveWindowImage(view, dravonix::test::OutputPath("cam-tables-overflow.png").c_str()));
+  ASSERT_TRUE(DialogAutomation::SelectItem(view, 14004, "c1"));
+  Click(view, 14011);  // demote the big one: the hint goes
+  EXPECT_EQ(Items(view, 14008), std::vector<std::string>{"c1"});
+  EXPECT_EQ(Selection(view, 14008), 0);
+  EXPECT_EQ(bar(), "2040 words @2040 of 0..2048");
+  Resize(0, 509);  // c2 takes half the area
+  m_doc.UpdateAllViews(nullptr, -68);
+  EXPECT_EQ(bar(), "1024 words @1024 of 0..2048");
+  EXPECT_TRUE(SaveWindowImage(view, dravonix::test::OutputPath("cam-tables.png").c_str()));
+  // the bar fills from the right: the free share in the highlight colour, the used in the button face
+  CRect r;
+  ::GetWindowRect(::GetDlgItem(view->m_hWnd, 14028), &r);
+  view->ScreenToClient(&r);
+  EXPECT_EQ(GetWindowPixel(view->m_hWnd, POINT{r.left + 3, r.top + 2}), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(GetWindowPixel(view->m_hWnd, POINT{r.right - 3, r.top + 2}), GetSysColor(COLOR_HIGHLIGHT));
+}
+
+TEST_F(CamViewsTest, TablesViewListsFollowTheModel) {
+  auto* view = Open<CMC_CAMTablesView>(&m_doc);
+  for (const char* name : {"a", "b"}) {
+    Type(view, 14003, name);
+    Click(view, 14001);
+  }
+  Click(view, 14011);  // b goes to the available list
+  ASSERT_TRUE(DialogAutomation::SelectItem(view, 14004, "a"));
+  EXPECT_FALSE(Enabled(view, 14005));  // one selected table: neither up nor down
+  EXPECT_FALSE(Enabled(view, 14006));
+  // a click in one list clears the other: Rename acts on the list clicked last
+  ASSERT_TRUE(DialogAutomation::SelectItem(view, 14008, "b"));
+  EXPECT_EQ(Selection(view, 14004), -1);
+  CString name;
+  view->GetDlgItemText(14003, name);
+  EXPECT_STREQ(name, "b");
+  Type(view, 14003, "b2");
+  Click(view, 14002);
+  EXPECT_EQ(Items(view, 14008), std::vector<std::string>{"b2"});
+  EXPECT_EQ(Items(view, 14004), std::vector<std::string>{"a"});
+  // a duplicate name changes nothing
+  const int changes = m_doc.changes;
+  Type(view, 14003, "a");
+  Click(view, 14002);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Duplicate name: there is another CAM with the same name!"});
+  EXPECT_EQ(Items(view, 14008), std::vector<std::string>{"b2"});
+  EXPECT_EQ(m_doc.changes, changes);
+  Click(view, 14007);  // promote b2: the order is the model's
+  EXPECT_EQ(Items(view, 14004), (std::vector<std::string>{"a", "b2"}));
+  Click(view, 14005);  // b2 up
+  EXPECT_EQ(Items(view, 14004), (std::vector<std::string>{"b2", "a"}));
+  EXPECT_EQ(Selection(view, 14004), 0);
+
+  // loading the same binary file twice makes its title unique
+  CMC_CAM cam;
+  cam.SetName("cam1");
+  const std::string path = m_dir + "/cam1.cam";
+  ASSERT_TRUE(cam.Save(path.c_str()));
+  for (int k = 0; k < 2; k++) {
+    DialogAutomation::PushFileDialogResult(path.c_str());
+    Click(view, 14038);
+  }
+  EXPECT_EQ(Items(view, 14004), (std::vector<std::string>{"b2", "a", "cam1", "cam1#2"}));
+  EXPECT_EQ(Selection(view, 14004), 3);
+  EXPECT_EQ(m_other.hints.size(), (size_t)m_doc.changes);
+  for (LPARAM h : m_other.hints) EXPECT_EQ(h, -68);
+}
+
+TEST_F(CamViewsTest, TablesViewWithoutProgramOffersOnlyLoad) {
+  CCamDoc empty;
+  auto* view = Open<CMC_CAMTablesView>(&empty);
+  Type(view, 14003, "x");
+  Click(view, 14001);
+  for (int id : {14004, 14008}) EXPECT_TRUE(Items(view, id).empty());
+  for (int id : {14000, 14001, 14002, 14005, 14006, 14007, 14009, 14010, 14011, 14012})
+    EXPECT_FALSE(Enabled(view, id)) << id;
+  EXPECT_TRUE(Enabled(view, 14038));
+  Click(view, 14038);
+  CString text;
+  view->m_progress.GetWindowText(text);
+  EXPECT_STREQ(text, "");
+  EXPECT_EQ(empty.changes, 0);
+  empty.RemoveView(view);
+  view->DestroyWindow();
+  m_views.pop_back();
+}
+
+class CamEditorTest : public CamViewsTest {
+ protected:
+  void SetUp() override {
+    CamViewsTest::SetUp();
+    ASSERT_TRUE(Tables().AddNewSelCAM("c1"));
+    m_cam = Tables().GetSelCAM(0);
+    m_cam->SetMasterStart(100);
+    m_cam->SetStep(2);
+    const LONG points[] = {5, -7};
+    m_cam->SetPoints(points, 2);
+    m_motion->SetSelection(CMC_Motion::selCAM, 0);
+    m_view = Open<CMC_CAMView>(&m_doc);
+  }
+  std::vector<LONG> Points() const {
+    std::vector<LONG> v;
+    for (int i = 0; i < m_cam->GetPointsCount(); i++) v.push_back(m_cam->GetPoint(i));
+    return v;
+  }
+  // Types into an edit and leaves it, as the user tabbing on would.
+  void Enter(int id, const char* text) {
+    Type(m_view, id, text);
+    ::SendMessage(m_view->m_hWnd, WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), (LPARAM)::GetDlgItem(m_view->m_hWnd, id));
+  }
+  CMC_CAM* m_cam = nullptr;
+  CMC_CAMView* m_view = nullptr;
+};
+
+TEST_F(CamEditorTest, PointsListMasterPositionsAndSlaveValues) {
+  EXPECT_EQ(Items(m_view, 14014), (std::vector<std::string>{"       100          5", "       104         -7"}));
+  // the curve in blue inside the graph control
+  EXPECT_EQ(m_view->m_plot.GetAt(0)->m_crColor, RGB(0, 0, 255));
+  EXPECT_EQ(m_view->m_plot.GetAt(0)->m_crColor, CColorFactory::RGB16(CColorFactory::crBlue));
+  m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  EXPECT_TRUE(SaveWindowImage(m_view, dravonix::test::OutputPath("cam-editor.png").c_str()));
+  CRect r;
+  m_view->m_graph.GetClientRect(&r);
+  int blue = 0;
+  for (int y = r.top; y < r.bottom; y++)
+    for (int x = r.left; x < r.right; x++) blue += GetWindowPixel(m_view->m_graph.m_hWnd, POINT{x, y}) == RGB(0, 0, 255);
+  EXPECT_GT(blue, 10);
+  EXPECT_EQ(Selection(m_view, 14014), 0);
+  CString text;
+  m_view->GetDlgItemText(14027, text);
+  EXPECT_STREQ(text, "c1");
+  m_view->GetDlgItemText(14024, text);
+  EXPECT_STREQ(text, "2");
+  Enter(14022, "3");
+  EXPECT_EQ(Items(m_view, 14014), (std::vector<std::string>{"       100          5", "       108         -7"}));
+  EXPECT_EQ(Points(), (std::vector<LONG>{5, -7}));
+  EXPECT_EQ(m_doc.changes, 1);
+  // a step of 8 is refused with the framework's message, and a list click is undone
+  ClearBoxes();
+  Type(m_view, 14022, "8");
+  ASSERT_TRUE(DialogAutomation::SelectItem(m_view, 14014, "       108         -7"));
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Please enter an integer between 0 and 7."});
+  EXPECT_EQ(Selection(m_view, 14014), 0);
+  EXPECT_EQ(m_cam->GetStep(), 3);
+  // the master positions are 64-bit: the top of the 32-bit range does not wrap
+  Type(m_view, 14022, "0");
+  Enter(14021, "2147483647");
+  EXPECT_EQ(Items(m_view, 14014), (std::vector<std::string>{"2147483647          5", "2147483648         -7"}));
+  auto* masters = m_view->m_curves.GetAt(0);
+  EXPECT_EQ(masters->GetAt(1), 2147483648.0);
+}
+
+TEST_F(CamEditorTest, InsertUpdateRemoveAndTheirLimits) {
+  // insert with no current point goes to the front and becomes current
+  ASSERT_TRUE(DialogAutomation::SelectItem(m_view, 14014, "       100          5"));
+  ::SendDlgItemMessage(m_view->m_hWnd, 14014, LB_SETCURSEL, (WPARAM)-1, 0);
+  ::SendMessage(m_view->m_hWnd, WM_COMMAND, MAKEWPARAM(14014, LBN_SELCHANGE), (LPARAM)::GetDlgItem(m_view->m_hWnd, 14014));
+  EXPECT_EQ(m_view->m_nIndex, -1);
+  Type(m_view, 14023, "9");
+  Click(m_view, 14016);
+  EXPECT_EQ(Points(), (std::vector<LONG>{9, 5, -7}));
+  EXPECT_EQ(Selection(m_view, 14014), 0);
+  DWORD sel = (DWORD)::SendDlgItemMessage(m_view->m_hWnd, 14023, EM_GETSEL, 0, 0);
+  EXPECT_EQ(sel, MAKELONG(0, 1));  // the value's text selected for the next one
+  // update with the stored value leaves the document unmodified
+  const int changes = m_doc.changes;
+  Click(m_view, 14015);
+  EXPECT_EQ(m_doc.changes, changes);
+  Type(m_view, 14023, "11");
+  Click(m_view, 14015);
+  EXPECT_EQ(Points(), (std::vector<LONG>{11, 5, -7}));
+  EXPECT_EQ(Items(m_view, 14014)[0], "       100         11");
+  EXPECT_EQ(m_doc.changes, changes + 1);
+  // remove down to one point; the last one stays
+  for (int k = 0; k < 3; k++) Click(m_view, 14017);
+  EXPECT_EQ(m_cam->GetPointsCount(), 1);
+  EXPECT_FALSE(Enabled(m_view, 14017));
+  std::vector<LONG> full(8192, 1);
+  m_cam->SetPoints(full.data(), 8192);
+  m_doc.UpdateAllViews(nullptr, -68);
+  EXPECT_FALSE(Enabled(m_view, 14016));
+  Click(m_view, 14016);
+  EXPECT_EQ(m_cam->GetPointsCount(), 8192);
+}
+
+TEST_F(CamEditorTest, ExportAndImportAsText) {
+  const std::string path = m_dir + "/c1.txt";
+  DialogAutomation::PushFileDialogResult(path.c_str());
+  Click(m_view, 14019);
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  EXPECT_EQ(s.str(), "100\t5\r\n104\t-7\r\n");
+  auto requests = DialogAutomation::CommonDialogs();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||");
+  EXPECT_EQ(requests[0].defExt, "txt");
+
+  const std::string other = m_dir + "/other.txt";
+  std::ofstream(other, std::ios::binary) << "0\t1\r\n1\t2\r\n2\t3\r\n";
+  DialogAutomation::PushFileDialogResult(other.c_str());
+  Click(m_view, 14018);
+  EXPECT_EQ(Points(), (std::vector<LONG>{1, 2, 3}));
+  EXPECT_EQ(Items(m_view, 14014).size(), 3u);
+  // a refused file leaves the table
+  std::ofstream(other, std::ios::binary) << "0\t1\r\n5\t2\r\n9\t3\r\n";
+  DialogAutomation::PushFileDialogResult(other.c_str());
+  Click(m_view, 14018);
+  EXPECT_EQ(Points(), (std::vector<LONG>{1, 2, 3}));
+}
+
+TEST_F(CamEditorTest, WithoutATableEveryControlIsDisabled) {
+  m_motion->SetSelection(CMC_Motion::selCAMFolder, 0);
+  m_doc.UpdateAllViews(nullptr, -100);
+  for (int id : {14014, 14015, 14016, 14017, 14018, 14019, 14021, 14022, 14023, 14025, 14026})
+    EXPECT_FALSE(Enabled(m_view, id)) << id;
+  Click(m_view, 14016);
+  EXPECT_EQ(Points(), (std::vector<LONG>{5, -7}));
+}
