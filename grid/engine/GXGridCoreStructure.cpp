@@ -4,6 +4,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXOperationProgress.h"
+#include "grid/engine/GXSpanCellPool.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
 
@@ -369,6 +370,9 @@ BOOL CGXGridCore::DoStoreStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWC
     else if (nOp == opRemove) bRows ? list->RemoveRows(a, b, count) : list->RemoveCols(a, b, count);
     else bRows ? list->MoveRows(a, b, c, count) : list->MoveCols(a, b, c, count);
   }
+  // The covered-cell look-up follows the list it was built from.
+  if (auto* pool = DYNAMIC_DOWNCAST(CGXCoveredCellPool, m_pParam->m_pCoveredCellPool))
+    pool->RebuildFromList(m_pParam->m_CoveredCellsList);
   if (nOp == opInsert) GXInsertBits(hidden, a, b), sizes.InsertKeys(a, b);
   else if (nOp == opRemove) GXRemoveBits(hidden, a, b), sizes.RemoveKeys(a, b);
   else GXMoveBits(hidden, a, b, c), sizes.MoveKeys(a, b, c);

@@ -163,6 +163,19 @@ TEST_F(GridStructure, CoveredRangesCutByARemoval) {
   EXPECT_EQ(grid.Covered(), "5-6 2-3 ");
 }
 
+TEST_F(GridStructure, TheCellLayersCoveredCellsFollowTheRows) {
+  CGXGridCore plain;
+  plain.SetParam(grid.GetParam(), FALSE);
+  ASSERT_TRUE(plain.SetCoveredCellsRowCol(4, 1, 6, 2));
+  CGXRange r;
+  ASSERT_TRUE(plain.GetCoveredCellsRowCol(5, 1, r));
+  ASSERT_TRUE(plain.RemoveRows(1, 2));
+  ASSERT_TRUE(plain.GetCoveredCellsRowCol(3, 2, r));
+  EXPECT_EQ(r.m_nTop, 2u);
+  EXPECT_EQ(r.m_nBottom, 4u);
+  EXPECT_FALSE(plain.GetCoveredCellsRowCol(5, 1, r));
+}
+
 TEST_F(GridStructure, MovesAndFreezingWithUndo) {
   grid.SetCurrent(2, 1);
   grid.HideRows(3, 3);
