@@ -233,20 +233,6 @@ BOOL CGXGridCore::IsCurrentCellModified() {
 
 // ---- undoable operations: the grid's layers give the real ones --------------------------------------------
 
-BOOL CGXGridCore::RemoveRows(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::RemoveCols(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::InsertRows(ROWCOL, ROWCOL, const DWORD*, const CObArray*, const CObArray*, ROWCOL, UINT, GXCmdType) {
-  return FALSE;
-}
-BOOL CGXGridCore::InsertCols(ROWCOL, ROWCOL, const DWORD*, const CObArray*, const CObArray*, ROWCOL, UINT, GXCmdType) {
-  return FALSE;
-}
-BOOL CGXGridCore::MoveRows(ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::MoveCols(ROWCOL, ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::MoveDataRows(const CGXRange&, const CDWordArray&, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::MoveDataCols(const CGXRange&, const CDWordArray&, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::SetFrozenRows(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
-BOOL CGXGridCore::SetFrozenCols(ROWCOL, ROWCOL, UINT, GXCmdType) { return FALSE; }
 
 // ---- drawing area, printing metrics, sizes and selection ------------------------------------------------------
 

@@ -33,6 +33,8 @@ class CFindReplaceDialog;
 class CSplitterWnd;
 class CGXNoOleDataSourceProxy;
 class CGXSortInfoArray;
+struct CGXSortInfo;
+class CStringArray;
 
 // The hint a grid sends its document's other views.
 class CGXGridHint : public CObject {
@@ -124,9 +126,18 @@ class CGXGridCore {
   // ---- drawing, printing and activation (the drawing layer fills them) ----
   virtual void PrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
   virtual void OnDraw(CDC*) {}
-  virtual void OnBeginPrinting(CDC*, CPrintInfo*) {}
-  virtual void OnEndPrinting(CDC*, CPrintInfo*) {}
-  virtual void OnPrint(CDC*, CPrintInfo*) {}
+  // Printing: the table (or the selection) cut into pages by column and row breaks.
+  virtual void OnAdjustPrintRectangle(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnPrintHeaderAndFooter(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+  // The first column (row) of each page column (row); the last entry is one past the end.
+  CDWordArray m_awColBreaks, m_awRowBreaks;
+  int m_nScreenColPage = 0, m_nScreenRowPage = 0;
+  // 1 preloads the table before printing and previewing, 2 only before printing.
+  int m_nPreloadMode = 2;
+  BOOL m_bPrintVisibleOnly = FALSE;
   virtual void OnUpdate(CView*, LPARAM, CObject*) {}
   virtual void OnActivateGrid(BOOL bActivate) { m_bActive = bActivate; }
   // The drawing area: the print rectangle while printing, else the rectangle set, else the client area.
@@ -206,10 +217,35 @@ class CGXGridCore {
   // Appends a copy of each selected range; with an empty selection and the flag, the current cell.
   virtual BOOL CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell);
   virtual void SetSelection(POSITION pos, ROWCOL nTop = 0, ROWCOL nLeft = 0, ROWCOL nBottom = 0, ROWCOL nRight = 0);
-  virtual int HitTest(CPoint, ROWCOL* pRow = nullptr, ROWCOL* pCol = nullptr, CRect* pRect = nullptr) {
-    (void)pRow, (void)pCol, (void)pRect;
-    return 0;
-  }
+  // 0 nothing, 1 a column boundary, 2 a row boundary, 3 a cell, 4 a header cell, 5 a selection edge.
+  virtual int HitTest(CPoint pt, ROWCOL* pRow = nullptr, ROWCOL* pCol = nullptr, CRect* pRect = nullptr);
+  virtual int HitTestSelectionEdge(ROWCOL nRow, ROWCOL nCol, const POINT* pt, const RECT* pCellRect);
+  // Resizing a row (mode 1) or column (mode 2) by its boundary; size is the proposed height (cy) or width (cx).
+  virtual BOOL OnStartTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode);
+  virtual BOOL OnMoveTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSize& size);
+  virtual BOOL OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSize& size);
+  virtual void OnCancelTracking();
+  virtual BOOL OnTrackColWidth(ROWCOL) { return TRUE; }
+  virtual BOOL OnTrackColWidthStart(ROWCOL) { return TRUE; }
+  virtual BOOL OnTrackColWidthMove(ROWCOL, int) { return TRUE; }
+  virtual BOOL OnTrackColWidthEnd(ROWCOL, int) { return TRUE; }
+  virtual BOOL OnTrackRowHeight(ROWCOL) { return TRUE; }
+  virtual BOOL OnTrackRowHeightStart(ROWCOL) { return TRUE; }
+  virtual BOOL OnTrackRowHeightMove(ROWCOL, int) { return TRUE; }
+  virtual BOOL OnTrackRowHeightEnd(ROWCOL, int) { return TRUE; }
+  // The cursor that tells what a press would do; a forced cursor id overrides it while nonzero.
+  virtual void ShowContextCursor(UINT nID, LPCSTR pszSystemCursor);
+  virtual void UpdateContextCursor(CPoint point);
+  virtual void SetForcedCursor(UINT nID);
+  UINT m_nForcedCursorId = 0;
+  int m_nTrackTolerance = 8;
+  BOOL m_bHitSelectionEdges = FALSE;
+  BOOL m_bTracking = FALSE, m_bTrackMoved = FALSE;
+  int m_nTrackingMode = 0;
+  ROWCOL m_nTrackRow = 0, m_nTrackCol = 0;
+  CRect m_rectTrackStart, m_rectTrackAnchor, m_rectTrackLine;
+  int m_nTrackOldSize = 0;
+  BOOL m_bTrackHadSize = FALSE;
   // The inner rectangle of a cell: less its borders and, with bFrameAndLines, its 3-D frame and
   // the grid lines it carries.
   virtual void ShrinkRectByBorders(RECT* pOut, const RECT& rect, const CGXStyle& style, BOOL bFrameAndLines = TRUE);
@@ -282,6 +318,12 @@ class CGXGridCore {
   virtual void OnTestGridDimension(ROWCOL, ROWCOL) {}
   virtual void SortRows(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = 2);
   virtual void SortCols(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = 2);
+  // One key text per key for a row (column) of a sort.
+  virtual void GetRowSortKeys(ROWCOL nRow, const CGXSortInfoArray& sortInfo, CStringArray& keys);
+  virtual void GetColSortKeys(ROWCOL nCol, const CGXSortInfoArray& sortInfo, CStringArray& keys);
+  // The text a cell sorts by; the cell's value unless a grid knows better.
+  virtual void GetSortKey(CGXControl* pControl, ROWCOL nRow, ROWCOL nCol, const CGXSortInfo& sortInfo,
+                          const CGXStyle& style, CString& sKey);
   // Piece-four callers read the character width of the standard font.
   int GetFontCharWidth() const { return m_nCharWidth; }
 
@@ -508,6 +550,63 @@ class CGXGridCore {
   virtual BOOL ChangeBaseStyle(WORD nId, const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);
   virtual void Redraw(UINT flags = 2, BOOL bCreateHint = TRUE);
 
+  // ---- row and column structure: command, store and update layers ----
+  // Counts beyond 0xFFFFFFFE are refused.
+  virtual BOOL SetRowCount(ROWCOL nRows, UINT flags = 2);
+  virtual BOOL SetColCount(ROWCOL nCols, UINT flags = 2);
+  virtual BOOL StoreRowCount(ROWCOL nRows);
+  virtual BOOL StoreColCount(ROWCOL nCols);
+  virtual void UpdateChangedRowCount(ROWCOL nOldRows, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateChangedColCount(ROWCOL nOldCols, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual BOOL StoreInsertRows(ROWCOL nRow, ROWCOL nCount, BOOL bProcessed = FALSE);
+  virtual BOOL StoreInsertCols(ROWCOL nCol, ROWCOL nCount, BOOL bProcessed = FALSE);
+  virtual BOOL StoreRemoveRows(ROWCOL nFrom, ROWCOL nTo, BOOL bProcessed = FALSE);
+  virtual BOOL StoreRemoveCols(ROWCOL nFrom, ROWCOL nTo, BOOL bProcessed = FALSE);
+  virtual BOOL StoreMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, BOOL bProcessed = FALSE);
+  virtual BOOL StoreMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, BOOL bProcessed = FALSE);
+  virtual void UpdateInsertRows(ROWCOL nRow, ROWCOL nCount, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateInsertCols(ROWCOL nCol, ROWCOL nCount, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateRemoveRows(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldHeights, UINT flags = 2,
+                                BOOL bCreateHint = TRUE);
+  virtual void UpdateRemoveCols(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldWidths, UINT flags = 2,
+                                BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual BOOL StoreFrozenRows(ROWCOL nFrozenRows, ROWCOL nHeaderRows);
+  virtual BOOL StoreFrozenCols(ROWCOL nFrozenCols, ROWCOL nHeaderCols);
+  virtual void UpdateFrozenRows(ROWCOL nOldFrozenRows, ROWCOL nOldHeaderRows, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateFrozenCols(ROWCOL nOldFrozenCols, ROWCOL nOldHeaderCols, UINT flags = 2, BOOL bCreateHint = TRUE);
+  // order[i] is the index (within the range) of the row (column) that goes to place i.
+  virtual BOOL StoreMoveDataRows(const CGXRange& range, const CDWordArray& order);
+  virtual BOOL StoreMoveDataCols(const CGXRange& range, const CDWordArray& order);
+  virtual void UpdateMoveDataRows(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveDataCols(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
+
+  // ---- dragging selected rows and columns by their headers, and freezing them ----
+  virtual BOOL OnSelDragStart(ROWCOL nRow, ROWCOL nCol);
+  virtual BOOL OnSelDragMove(ROWCOL nStartRow, ROWCOL nStartCol, ROWCOL nRow, ROWCOL nCol);
+  virtual BOOL OnSelDragDrop(ROWCOL nStartRow, ROWCOL nStartCol, ROWCOL nRow, ROWCOL nCol);
+  virtual BOOL OnSelDragCancel();
+  // Rows do not start to drag while Ctrl is down (Ctrl-click toggles them instead).
+  virtual BOOL OnSelDragRowsStart(ROWCOL nFirst, ROWCOL nLast);
+  virtual BOOL OnSelDragColsStart(ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnSelDragRowsMove(ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnSelDragColsMove(ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnSelDragRowsDrop(ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual BOOL OnSelDragColsDrop(ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
+  virtual void FreezeCols();
+  virtual BOOL CanFreezeCols();
+  virtual void UnfreezeCols();
+  virtual BOOL CanUnfreezeCols();
+  virtual void FreezeRows();
+  virtual BOOL CanFreezeRows();
+  virtual void UnfreezeRows();
+  virtual BOOL CanUnfreezeRows();
+  // 1 dragging columns, 2 dragging rows, 0 none.
+  int m_nSelDragKind = 0;
+  ROWCOL m_nSelDragRow = 1, m_nSelDragCol = 1;
+  BOOL m_bSelDragActive = FALSE;
+
   // ---- sizes and positions ----
   virtual void CalcCharSize(CDC* pDC, int* pWidth, int* pHeight);
   void RecalcCharSize(int* pWidth, int* pHeight);
@@ -686,4 +785,23 @@ class CGXGridCore {
   BOOL IsCurrentCellModified();
   CObList* ChosenList(GXCmdType ctCmd, BOOL bEmptyRedo);
   CString MenuPattern(CCmdUI* pCmdUI, UINT nId, CString& cache, LPCTSTR fallback);
+  // The structure layers of rows (bRows) and columns share one body each.
+  BOOL IsLockedReadOnly();
+  BOOL DoInsert(BOOL bRows, ROWCOL nAt, ROWCOL nCount, const DWORD* pSizes, const CObArray* pCellStyles,
+                const CObArray* pOwnStyles, ROWCOL nPerBand, UINT flags, GXCmdType ctCmd);
+  BOOL DoRemove(BOOL bRows, ROWCOL nFrom, ROWCOL nTo, UINT flags, GXCmdType ctCmd);
+  BOOL DoMove(BOOL bRows, ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags, GXCmdType ctCmd);
+  BOOL DoSetFrozen(BOOL bRows, ROWCOL nFrozen, ROWCOL nHeader, UINT flags, GXCmdType ctCmd);
+  BOOL DoMoveData(BOOL bRows, const CGXRange& range, const CDWordArray& order, UINT flags, GXCmdType ctCmd);
+  BOOL DoStoreStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, BOOL bProcessed);
+  void DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, BOOL bCreateHint);
+  void RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint);
+  void DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo, UINT flags);
+  // The one run of whole selected rows (columns), FALSE when there is not exactly one.
+  BOOL SelectedRun(BOOL bRows, ROWCOL& nFirst, ROWCOL& nLast);
+  void DoFreeze(BOOL bRows);
+  // Breaks from nFirst on, each page at least one band, until a page reaches past nLast.
+  void LayoutBreaks(BOOL bRows, ROWCOL nFirst, ROWCOL nLast, ROWCOL nRemembered, CDWordArray& breaks, int& nScreenPage);
+  // Selects the standard font into the printer and measures it; returns the old font.
+  CFont* SelectPrintFont(CDC* pDC);
 };

@@ -92,6 +92,18 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
     case 6:
       UpdateChangedColWidths(hint->m_nCol1, hint->m_nCol2, static_cast<const int*>(hint->m_pHintPtr), f, FALSE);
       break;
+    case 3: UpdateChangedRowCount(hint->m_nRow1, f, FALSE); break;
+    case 4: UpdateChangedColCount(hint->m_nCol1, f, FALSE); break;
+    case 7: UpdateInsertCols(hint->m_nCol1, hint->m_nCol2, f, FALSE); break;
+    case 8: UpdateInsertRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;
+    case 9: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, nullptr, f, FALSE); break;
+    case 10: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, nullptr, f, FALSE); break;
+    case 11: UpdateMoveCols(hint->m_nCol1, hint->m_nCol2, hint->m_nCol3, f, FALSE); break;
+    case 12: UpdateMoveRows(hint->m_nRow1, hint->m_nRow2, hint->m_nRow3, f, FALSE); break;
+    case 15: UpdateFrozenRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;
+    case 16: UpdateFrozenCols(hint->m_nCol1, hint->m_nCol2, f, FALSE); break;
+    case 31: UpdateMoveDataRows(hint->m_range, f, FALSE); break;
+    case 32: UpdateMoveDataCols(hint->m_range, f, FALSE); break;
     case 13:
       UpdateSetSelection(static_cast<POSITION>(hint->m_pHintPtr), hint->m_nRow1, hint->m_nCol1, hint->m_nRow2,
                          hint->m_nCol2, FALSE);
@@ -122,6 +134,6 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
     case 33: UpdateProperties(f, FALSE); break;
     case 34: UpdateStylesMap(f, FALSE); break;
     case 35: UpdateBaseStyle((WORD)hint->m_dwParam, f, FALSE); break;
-    default: break;  // structure, frozen and span hints belong to layers not here yet
+    default: break;  // span hints belong to the cell layer
   }
 }

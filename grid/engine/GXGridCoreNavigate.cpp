@@ -16,9 +16,6 @@ bool KeyDown(int vk) { return ::GetKeyState(vk) < 0; }
 
 }  // namespace
 
-void CGXGridCore::SortRows(CGXRange, CGXSortInfoArray&, UINT) {}
-void CGXGridCore::SortCols(CGXRange, CGXSortInfoArray&, UINT) {}
-
 BOOL CGXGridCore::FindNextSelectableCell(int direction, ROWCOL& nRow, ROWCOL& nCol) {
   // Moves never land on the header row 0 or column 0.
   if (direction < 1 || direction > 4 || nRow == 0 || nCol == 0) return FALSE;

@@ -6,6 +6,11 @@
 #include "grid/engine/GXData.h"
 #include "platform/core/StringArray.h"
 
+class CDC;
+class CDocument;
+class CGXGridParam;
+class CPrintInfo;
+
 class CGXProperties : public CObject {
   DECLARE_SERIAL(CGXProperties)
 
@@ -28,6 +33,12 @@ class CGXProperties : public CObject {
   virtual void WriteProfile() const;
   // FALSE, changing nothing, when the section does not exist.
   virtual BOOL ReadProfile();
+  // Replaces the header and footer tokens ("$F", "$A", "$P", "$N", "$D", "$R") in a text.
+  virtual void SubstituteTokens(CString& sOut, LPCTSTR pszText);
+  // The value of one token; a date token takes a "{format}" off the rest of the text.
+  virtual void GetTokenValue(CString& sOut, int nToken, LPCTSTR& pszRest);
+  // Fills the token values of the page and draws its header and footer around the print area.
+  void BuildHeaderFooterText(CDC* pDC, CPrintInfo* pInfo, CDocument* pDoc, CGXGridParam* pParam);
 
   // The index of the named colour, appended when new.
   int AddColorProperty(LPCTSTR pszName, COLORREF color);
@@ -97,6 +108,8 @@ class CGXProperties : public CObject {
   static const PrintEntry kPrintEntries[9];
 
   void DeleteUserProperties();
+  // Draws (pDC's text) or only measures a header or footer block; returns its height.
+  int DrawHeaderFooterBlock(CDC* pDC, CGXData& data, const CRect& rect, BOOL bDraw);
   void CopyFrom(const CGXProperties& src);
 
   CGXStyle m_styleScratch;

@@ -231,6 +231,8 @@ void CView::OnFilePrint() {
   }
   UINT first, last;
   PageRange(info, first, last);
+  // A job that runs to the document's end also prints the pages OnPrint adds on the way.
+  const bool toEnd = last == std::max(info.GetMinPage(), info.GetMaxPage());
   bool error = false;
   for (info.m_nCurPage = first; info.m_nCurPage <= last; ++info.m_nCurPage) {
     OnPrepareDC(&dc, &info);
@@ -249,6 +251,7 @@ void CView::OnFilePrint() {
       break;
     }
     if (info.m_nCurPage == 0xFFFF) break;  // the last 16-bit page
+    if (toEnd && info.GetMaxPage() > last) last = std::min<UINT>(info.GetMaxPage(), 0xFFFF);
   }
   CString file = dc.GetPrintFileName();
   if (!error && dc.EndDoc() > 0) {

@@ -42,6 +42,7 @@ class CPageView : public CView {
 
  public:
   int m_pages = 3;  // 0: leave the page count unknown
+  UINT m_growTo = 0;  // each printed page adds one until there are this many
   UINT m_cancelOnPage = 0;
   bool m_sawPreview = false;
   CRect m_lastDraw;
@@ -65,6 +66,7 @@ class CPageView : public CView {
     g_log.push_back("page " + std::to_string(pInfo->m_nCurPage));
     m_lastDraw = pInfo->m_rectDraw;
     if (pInfo->m_nCurPage == m_cancelOnPage) AfxCancelPrinting();
+    if (pInfo->GetMaxPage() < m_growTo) pInfo->SetMaxPage(pInfo->GetMaxPage() + 1);
     CView::OnPrint(pDC, pInfo);
   }
   void OnEndPrinting(CDC*, CPrintInfo*) override { g_log.push_back("end"); }
@@ -208,6 +210,17 @@ TEST_F(PrintTest, CancelledDialogPrintsNothing) {
   std::vector<std::string> expected = {"prepare"};
   EXPECT_EQ(expected, g_log);
   EXPECT_TRUE(Pdfs().empty());
+}
+
+TEST_F(PrintTest, PagesAddedWhilePrintingArePrinted) {
+  m_view->m_pages = 1, m_view->m_growTo = 3;
+  m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
+  std::vector<std::string> expected = {"prepare", "begin printing", "page 1", "page 2", "page 3", "end"};
+  EXPECT_EQ(expected, g_log);
+  int pages = PdfPages(AfxGetLastPrintFileName().GetString());
+  if (pages != -1) {
+    EXPECT_EQ(3, pages);
+  }
 }
 
 TEST_F(PrintTest, UnknownPageCountPrintsOnePage) {

@@ -1,0 +1,126 @@
+// The grid core's selection drag (a selected block of rows or columns dropped elsewhere by its
+// header) and freezing a selected block at the front of the table, with the way back.
+#include "grid/engine/GXGridCore.h"
+#include "platform/ui/MessageQueue.h"
+
+#include <algorithm>
+
+BOOL CGXGridCore::OnSelDragRowsStart(ROWCOL, ROWCOL) { return (GetKeyState(VK_CONTROL) & 0x8000) == 0; }
+
+BOOL CGXGridCore::OnSelDragStart(ROWCOL nRow, ROWCOL nCol) {
+  if (!m_pParam) return FALSE;
+  m_nSelDragRow = std::max<ROWCOL>(nRow, 1), m_nSelDragCol = std::max<ROWCOL>(nCol, 1);
+  POSITION pos = m_pParam->m_SelRects.FindRange(nRow, nCol);
+  if (!pos) return FALSE;
+  const CGXRange& r = *m_pParam->m_SelRects.GetAt(pos);
+  if (nRow && OnSelDragRowsStart(r.m_nTop, r.m_nBottom)) m_nSelDragKind = 2;
+  else if (!nRow && nCol && OnSelDragColsStart(r.m_nLeft, r.m_nRight)) m_nSelDragKind = 1;
+  else return FALSE;
+  m_posSelRange = pos;
+  m_bSelDragActive = TRUE;
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnSelDragMove(ROWCOL, ROWCOL, ROWCOL nRow, ROWCOL nCol) {
+  if (!m_pParam || !m_posSelRange) return FALSE;
+  const BOOL rows = m_nSelDragKind == 2;
+  nRow = std::max<ROWCOL>(nRow, 1), nCol = std::max<ROWCOL>(nCol, 1);
+  if (rows ? nRow == m_nSelDragRow : nCol == m_nSelDragCol) return TRUE;
+  m_nSelDragRow = nRow, m_nSelDragCol = nCol;
+  const CGXRange& r = *m_pParam->m_SelRects.GetAt(m_posSelRange);
+  if (rows) OnSelDragRowsMove(r.m_nTop, r.m_nBottom, nRow);
+  else OnSelDragColsMove(r.m_nLeft, r.m_nRight, nCol);
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnSelDragDrop(ROWCOL, ROWCOL, ROWCOL nRow, ROWCOL nCol) {
+  m_bSelDragActive = FALSE;
+  const BOOL rows = m_nSelDragKind == 2;
+  if (!m_pParam || !m_posSelRange || (rows ? nRow == 0 : nCol == 0)) return FALSE;
+  const CGXRange r = *m_pParam->m_SelRects.GetAt(m_posSelRange);
+  const ROWCOL p = std::max<ROWCOL>(nRow, 1), q = std::max<ROWCOL>(nCol, 1);
+  const ROWCOL first = rows ? r.m_nTop : r.m_nLeft, last = rows ? r.m_nBottom : r.m_nRight;
+  const ROWCOL target = rows ? p : q;
+  if (rows ? !(OnSelDragRowsMove(first, last, p) && OnSelDragRowsDrop(first, last, p))
+           : !(OnSelDragColsMove(first, last, q) && OnSelDragColsDrop(first, last, q)))
+    return FALSE;
+  m_nSelDragRow = p, m_nSelDragCol = q;
+  // Dropped on itself or just below it: nothing moves.
+  if (target >= first && target <= last + 1) return FALSE;
+  const ROWCOL dest = target > last ? target - 1 - (last - first) : target;
+  return rows ? MoveRows(first, last, dest, 2, CmdDo) : MoveCols(first, last, dest, 2, CmdDo);
+}
+
+BOOL CGXGridCore::OnSelDragCancel() {
+  m_bSelDragActive = FALSE;
+  m_nSelDragKind = 0;
+  return TRUE;
+}
+
+// ---- freezing -------------------------------------------------------------------------------------------------
+
+BOOL CGXGridCore::SelectedRun(BOOL bRows, ROWCOL& nFirst, ROWCOL& nLast) {
+  if (!m_pParam) return FALSE;
+  CDWordArray from, to;
+  const CGXRangeList& sel = m_pParam->m_SelRects;
+  if (!(bRows ? sel.GetRowArray(GetRowCount(), from, to, TRUE) : sel.GetColArray(GetColCount(), from, to, TRUE)) ||
+      from.GetSize() != 1)
+    return FALSE;
+  nFirst = from[0], nLast = to[0];
+  return TRUE;
+}
+
+BOOL CGXGridCore::CanFreezeCols() {
+  ROWCOL a, b;
+  return m_pParam && m_pParam->m_nFrozenCols == 0 && SelectedRun(FALSE, a, b);
+}
+BOOL CGXGridCore::CanFreezeRows() {
+  ROWCOL a, b;
+  return m_pParam && m_pParam->m_nFrozenRows == 0 && SelectedRun(TRUE, a, b);
+}
+BOOL CGXGridCore::CanUnfreezeCols() { return m_pParam && GetFrozenCols() != 0; }
+BOOL CGXGridCore::CanUnfreezeRows() { return m_pParam && GetFrozenRows() != 0; }
+void CGXGridCore::FreezeCols() { DoFreeze(FALSE); }
+void CGXGridCore::FreezeRows() { DoFreeze(TRUE); }
+
+void CGXGridCore::DoFreeze(BOOL bRows) {
+  ROWCOL first, last;
+  if (!(bRows ? CanFreezeRows() : CanFreezeCols()) || !SelectedRun(bRows, first, last)) return;
+  const ROWCOL h = bRows ? GetHeaderRows() : GetHeaderCols();
+  BeginTrans(bRows ? "Freeze Rows" : "Freeze Columns");
+  const BOOL oldLock = m_pParam->m_bLockUpdate;
+  m_pParam->m_bLockUpdate = TRUE;
+  SetSelection(nullptr);
+  first = std::max(first, h + 1);
+  if (first <= last) {
+    if (first > h + 1) bRows ? MoveRows(first, last, h + 1, 2, CmdDo) : MoveCols(first, last, h + 1, 2, CmdDo);
+    DWORD* save = bRows ? m_pParam->m_aFreezeRowsSave : m_pParam->m_aFreezeColsSave;
+    save[0] = h + 1, save[1] = last - first + 1, save[2] = first;
+    bRows ? SetFrozenRows(last - first + 1, 0, 2, CmdDo) : SetFrozenCols(last - first + 1, 0, 2, CmdDo);
+  }
+  m_pParam->m_bLockUpdate = oldLock;
+  Redraw(2);
+  CommitTrans();
+}
+
+// The block goes back from the saved first position (through its last) to where it came from.
+void CGXGridCore::UnfreezeCols() {
+  if (!CanUnfreezeCols()) return;
+  const DWORD* save = m_pParam->m_aFreezeColsSave;
+  const BOOL oldLock = m_pParam->m_bLockUpdate;
+  m_pParam->m_bLockUpdate = TRUE;
+  BeginTrans("Freeze Columns");
+  if (save[0] != save[2] && save[1]) MoveCols(save[0], save[0] + save[1] - 1, save[2], 2, CmdDo);
+  SetFrozenCols(0, 0, 2, CmdDo);
+  m_pParam->m_bLockUpdate = oldLock;
+  Redraw(2);
+  CommitTrans();
+}
+
+// No transaction: undo takes the two steps back one by one.
+void CGXGridCore::UnfreezeRows() {
+  if (!CanUnfreezeRows()) return;
+  const DWORD* save = m_pParam->m_aFreezeRowsSave;
+  SetFrozenRows(0, 0, 2, CmdDo);
+  if (save[0] != save[2] && save[1]) MoveRows(save[0], save[0] + save[1] - 1, save[2], 2, CmdDo);
+}

@@ -1,0 +1,213 @@
+// The grid core's sorting: key texts through the cells, the key type decided from the texts, a
+// stable merge of the records and the data moved as one undoable step.
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXOperationProgress.h"
+#include "grid/engine/GXSortInfo.h"
+#include "platform/core/StringArray.h"
+#include "platform/core/Time.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Half a second in days: dates closer than that are equal.
+const double kDateTolerance = 5.787037037037037e-6;
+
+// Reads a number as the C runtime's atof does in the "C" locale, whatever the process locale.
+double CAtof(const char* s) {
+  while (*s == ' ' || (*s >= '\t' && *s <= '\r')) ++s;
+  if (*s == '+') ++s;
+  double v = 0;
+  std::from_chars(s, s + std::strlen(s), v);
+  return v;
+}
+
+int CompareNoCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    const int ca = (*a >= 'A' && *a <= 'Z') ? *a + 32 : (unsigned char)*a;
+    const int cb = (*b >= 'A' && *b <= 'Z') ? *b + 32 : (unsigned char)*b;
+    if (ca != cb || !ca) return ca - cb;
+  }
+}
+
+BOOL IsNumericText(const CString& text) {
+  return std::strspn(text.GetString(), "0123456789,.- ") == (size_t)text.GetLength();
+}
+
+BOOL ParseDate(const CString& text, double& value) {
+  COleDateTime dt;
+  if (!dt.ParseDateTime(text.GetString())) return FALSE;
+  value = (DATE)dt;
+  return TRUE;
+}
+
+// The keys of every record, one column per key: texts for text keys, numbers for the others.
+struct SortTable {
+  const CGXSortInfoArray& keys;
+  std::vector<std::vector<CString>> texts;
+  std::vector<std::vector<double>> numbers;
+
+  int Compare(DWORD a, DWORD b) const {
+    for (int k = 0; k < keys.GetSize(); ++k) {
+      const CGXSortInfo& key = keys[k];
+      const int sign = key.sortOrder == CGXSortInfo::descending ? -1 : 1;
+      int result = 0;
+      if (key.sortType == CGXSortInfo::date) {
+        double x = numbers[k][a], y = numbers[k][b];
+        if (std::fabs(x - y) < kDateTolerance) continue;
+        // Negative dates count the time of day the other way.
+        if (x <= -kDateTolerance) x = 2 * std::ceil(x) - x;
+        if (y <= -kDateTolerance) y = 2 * std::ceil(y) - y;
+        result = x > y ? 1 : -1;
+      } else if (key.sortType == CGXSortInfo::numeric) {
+        const double x = numbers[k][a], y = numbers[k][b];
+        result = x > y ? 1 : x < y ? -1 : 0;
+      } else {
+        const char* x = texts[k][a].GetString();
+        const char* y = texts[k][b].GetString();
+        result = key.bCase ? std::strcmp(x, y) : CompareNoCase(x, y);
+        result = result > 0 ? 1 : result < 0 ? -1 : 0;
+      }
+      if (result) return result * sign;
+    }
+    return a < b ? -1 : a > b ? 1 : 0;
+  }
+};
+
+// A record in the merge: its index and, for a numeric first key, that key's value close at hand.
+struct Item {
+  double first;
+  DWORD index;
+};
+
+// A bottom-up merge sort: stable, and sound even where the comparison is not transitive.
+void MergeSort(std::vector<Item>& items, const SortTable& table) {
+  const bool numericFirst = table.keys.GetSize() > 0 && table.keys[0].sortType == CGXSortInfo::numeric;
+  const bool descending = numericFirst && table.keys[0].sortOrder == CGXSortInfo::descending;
+  auto before = [&](const Item& a, const Item& b) {
+    if (numericFirst && (a.first < b.first || a.first > b.first)) return (a.first < b.first) != descending;
+    return table.Compare(a.index, b.index) < 0;
+  };
+  std::vector<Item> buffer(items.size());
+  const size_t n = items.size();
+  for (size_t width = 1; width < n; width *= 2) {
+    for (size_t lo = 0; lo < n; lo += 2 * width) {
+      const size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
+      size_t i = lo, j = mid, out = lo;
+      while (i < mid && j < hi) buffer[out++] = before(items[j], items[i]) ? items[j++] : items[i++];
+      while (i < mid) buffer[out++] = items[i++];
+      while (j < hi) buffer[out++] = items[j++];
+    }
+    items.swap(buffer);
+  }
+}
+
+}  // namespace
+
+void CGXGridCore::GetSortKey(CGXControl*, ROWCOL, ROWCOL, const CGXSortInfo&, const CGXStyle& style, CString& sKey) {
+  sKey = style.GetIncludeValue() ? style.GetValue() : CString();
+}
+
+void CGXGridCore::GetRowSortKeys(ROWCOL nRow, const CGXSortInfoArray& sortInfo, CStringArray& keys) {
+  CGXStyle* style = CreateStyle();
+  for (int k = 0; k < sortInfo.GetSize(); ++k) {
+    style->Free();
+    ComposeStyleRowCol(nRow, sortInfo[k].nRC, style, TRUE);
+    CString text;
+    GetSortKey(GetRegisteredControl(style->GetControl()), nRow, sortInfo[k].nRC, sortInfo[k], *style, text);
+    keys.SetAtGrow(k, text);
+  }
+  RecycleStyle(style);
+}
+
+void CGXGridCore::GetColSortKeys(ROWCOL nCol, const CGXSortInfoArray& sortInfo, CStringArray& keys) {
+  CGXStyle* style = CreateStyle();
+  for (int k = 0; k < sortInfo.GetSize(); ++k) {
+    style->Free();
+    ComposeStyleRowCol(sortInfo[k].nRC, nCol, style, TRUE);
+    CString text;
+    GetSortKey(GetRegisteredControl(style->GetControl()), sortInfo[k].nRC, nCol, sortInfo[k], *style, text);
+    keys.SetAtGrow(k, text);
+  }
+  RecycleStyle(style);
+}
+
+void CGXGridCore::SortRows(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags) {
+  DoSort(TRUE, sortRange, sortInfo, flags);
+}
+
+void CGXGridCore::SortCols(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags) {
+  DoSort(FALSE, sortRange, sortInfo, flags);
+}
+
+void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo, UINT flags) {
+  if (!m_pParam) return;
+  const ROWCOL count = bRows ? GetRowCount() : GetColCount();
+  ROWCOL first = bRows ? range.m_nTop : range.m_nLeft, last = bRows ? range.m_nBottom : range.m_nRight;
+  if (range.IsTable()) first = (bRows ? GetHeaderRows() : GetHeaderCols()) + 1, last = count;
+  if (bRows) range.SetRowRange(first, last);
+  else range.SetColRange(first, last);
+  if (first == 0 || first > last || last > count) return;
+  MoveCurrentCell(bRows ? 7 : 2, 1, TRUE);
+  EndCurrentCellEdit(TRUE, 2, TRUE);
+
+  CGXOperationProgress progress;
+  progress.SetStatusText(bRows ? "Sort Rows" : "Sort Columns");
+  const int nKeys = sortInfo.GetSize();
+  const DWORD n = last - first + 1;
+  SortTable table{sortInfo, std::vector<std::vector<CString>>((size_t)nKeys, std::vector<CString>(n)),
+                  std::vector<std::vector<double>>((size_t)nKeys)};
+  for (int k = 0; k < nKeys; ++k) sortInfo[k].bNumericCandidate = sortInfo[k].bDateCandidate = TRUE;
+  CStringArray texts;
+  for (DWORD i = 0; i < n; ++i) {
+    bRows ? GetRowSortKeys(first + i, sortInfo, texts) : GetColSortKeys(first + i, sortInfo, texts);
+    for (int k = 0; k < nKeys; ++k) {
+      CString& text = table.texts[(size_t)k][i];
+      text = std::move(texts[k]);
+      CGXSortInfo& key = sortInfo[k];
+      if (key.sortType != CGXSortInfo::autodetect) continue;
+      double unused;
+      if (key.bDateCandidate && !text.IsEmpty() && !ParseDate(text, unused)) key.bDateCandidate = FALSE;
+      if (key.bNumericCandidate && !IsNumericText(text)) key.bNumericCandidate = FALSE;
+    }
+    if ((i & 0x3FF) == 0) {
+      BOOL abort = FALSE;
+      if (progress.CheckAbort(abort) && abort) return;
+    }
+  }
+  for (int k = 0; k < nKeys; ++k) {
+    CGXSortInfo& key = sortInfo[k];
+    if (key.sortType == CGXSortInfo::autodetect)
+      key.sortType = key.bDateCandidate ? CGXSortInfo::date
+                     : key.bNumericCandidate ? CGXSortInfo::numeric
+                                             : CGXSortInfo::alphanumeric;
+    if (key.sortType == CGXSortInfo::alphanumeric) continue;
+    // Numbers and dates are converted once, so the comparison works on doubles.
+    std::vector<CString>& column = table.texts[(size_t)k];
+    std::vector<double>& values = table.numbers[(size_t)k];
+    values.assign(n, 0.0);
+    for (DWORD i = 0; i < n; ++i) {
+      if (key.sortType == CGXSortInfo::date) ParseDate(column[i], values[i]);
+      else values[i] = CAtof(column[i].GetString());
+    }
+    std::vector<CString>().swap(column);
+  }
+
+  std::vector<Item> items(n);
+  const bool numericFirst = nKeys > 0 && sortInfo[0].sortType == CGXSortInfo::numeric;
+  for (DWORD i = 0; i < n; ++i) items[i] = {numericFirst ? table.numbers[0][i] : 0.0, i};
+  MergeSort(items, table);
+  CDWordArray newOrder;
+  newOrder.SetSize((INT_PTR)n);
+  for (DWORD i = 0; i < n; ++i) newOrder[(INT_PTR)i] = items[i].index;
+
+  const DWORD firstKey = nKeys ? sortInfo[0].nRC : 0;
+  m_pParam->m_nSortCol = bRows ? 0xFFFFFFFF : firstKey;
+  m_pParam->m_nSortRow = bRows ? firstKey : 0xFFFFFFFF;
+  m_pParam->m_bSortOption = nKeys && sortInfo[0].sortOrder != CGXSortInfo::descending;
+  bRows ? MoveDataRows(range, newOrder, flags, CmdDo) : MoveDataCols(range, newOrder, flags, CmdDo);
+}

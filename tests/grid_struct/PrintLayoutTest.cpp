@@ -1,0 +1,108 @@
+// Printing a grid: page breaks, page numbering across and down, the preview's first page, rows
+// added while printing, the visible part of an empty selection and pages outside the breaks.
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/core/Exception.h"
+#include "platform/gdi/DC.h"
+#include "platform/gdi/Printer.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/PrintInfo.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class GridPrint : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GXStartGridLibrary();
+    ASSERT_TRUE(grid.Initialize());
+    ASSERT_TRUE(dc.CreateDC(GetPrinterDriverName(), GetPrinterDeviceName(), nullptr, nullptr));
+  }
+  void Size(ROWCOL rows, ROWCOL cols) {
+    grid.GetParam()->GetData()->SetRowCount(rows);
+    grid.GetParam()->GetData()->SetColCount(cols);
+  }
+  std::vector<DWORD> Breaks(const CDWordArray& a) {
+    std::vector<DWORD> out;
+    for (INT_PTR i = 0; i < a.GetSize(); ++i) out.push_back(a[i]);
+    return out;
+  }
+  CGXGridCore grid;
+  CDC dc;
+};
+
+}  // namespace
+
+TEST_F(GridPrint, BreaksPagesAndNumbering) {
+  Size(5, 3);
+  CPrintInfo info;
+  grid.OnBeginPrinting(&dc, &info);
+  EXPECT_EQ(Breaks(grid.m_awColBreaks), (std::vector<DWORD>{1, 4}));
+  EXPECT_EQ(Breaks(grid.m_awRowBreaks), (std::vector<DWORD>{1, 6}));
+  EXPECT_EQ(info.GetMaxPage(), 1u);
+  EXPECT_TRUE(info.m_strPageDesc.str().ends_with(" / 1"));
+  // Rows appended while printing get pages of their own.
+  Size(400, 3);
+  info.m_nCurPage = 1;
+  grid.OnPrint(&dc, &info);
+  EXPECT_GT(info.GetMaxPage(), 1u);
+  EXPECT_EQ(grid.m_awRowBreaks[grid.m_awRowBreaks.GetSize() - 1], 401u);
+  EXPECT_TRUE(info.m_bContinuePrinting);
+  grid.OnEndPrinting(&dc, &info);
+
+  // A column wider than the page still gets a page of its own.
+  grid.SetColWidth(2, 2, 5000);
+  CPrintInfo wide;
+  grid.OnBeginPrinting(&dc, &wide);
+  EXPECT_EQ(Breaks(grid.m_awColBreaks), (std::vector<DWORD>{1, 2, 3, 4}));
+  grid.SetColWidth(2, 2, 100);
+
+  // Pages run across first: page C + 1 is page row 1, page column 0.
+  Size(400, 40);
+  CPrintInfo many;
+  grid.OnBeginPrinting(&dc, &many);
+  const UINT C = (UINT)grid.m_awColBreaks.GetSize() - 1;
+  ASSERT_GE(C, 3u);
+  many.m_nCurPage = C + 1;
+  grid.OnPrint(&dc, &many);
+  EXPECT_EQ(grid.m_nPrintTopRow, grid.m_awRowBreaks[1]);
+  EXPECT_EQ(grid.m_nPrintLeftCol, grid.m_awColBreaks[0]);
+  // A preview opened on page row 1, page column 2 starts there.
+  grid.m_nTopRow = grid.m_awRowBreaks[1], grid.m_nLeftCol = grid.m_awColBreaks[2];
+  CPrintInfo preview;
+  preview.m_bPreview = TRUE;
+  grid.OnBeginPrinting(&dc, &preview);
+  EXPECT_EQ(preview.m_nCurPage, 2 + 1 + C);
+  // Pages outside the breaks are refused.
+  preview.m_nCurPage = preview.GetMaxPage() + 1;
+  try {
+    grid.OnPrint(&dc, &preview);
+    ADD_FAILURE() << "no exception";
+  } catch (CException* e) {
+    EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CInvalidArgException)));
+    e->Delete();
+  }
+}
+
+TEST_F(GridPrint, LargeTablesAndTheVisiblePart) {
+  Size(1000000, 80);
+  CPrintInfo info;
+  grid.OnBeginPrinting(&dc, &info);
+  EXPECT_GE(grid.m_awColBreaks.GetSize() - 1, 10);
+  EXPECT_EQ(info.GetMaxPage(), 65535u);
+
+  // An empty selection printed while the window shows the table's end prints its last row and column.
+  Size(4, 3);
+  grid.SetGridRect(TRUE, CRect(0, 0, 800, 600));
+  CPrintInfo sel;
+  sel.m_pPD->m_pd.Flags |= PD_SELECTION;
+  grid.OnBeginPrinting(&dc, &sel);
+  EXPECT_EQ(Breaks(grid.m_awColBreaks), (std::vector<DWORD>{1, 4}));
+  EXPECT_EQ(Breaks(grid.m_awRowBreaks), (std::vector<DWORD>{1, 5}));
+  EXPECT_EQ(sel.GetMaxPage(), 1u);
+  sel.m_nCurPage = 1;
+  grid.OnPrint(&dc, &sel);
+  EXPECT_FALSE(sel.m_bContinuePrinting);
+}
