@@ -40,7 +40,9 @@ TEST_F(GridResize, BoundariesUnderThePointer) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.dx);
     EXPECT_EQ(grid.HitTest(CPoint(c3.right + c.dx, y), &row, &col), c.code);
-    if (c.code == 1) EXPECT_EQ(col, 3u);
+    if (c.code == 1) {
+      EXPECT_EQ(col, 3u);
+    }
   }
   // Between cells only with bit 0x0004; a cell there is code 3.
   EXPECT_EQ(grid.HitTest(CPoint(c3.right, grid.CalcRectFromRowCol(2, 3).top + 5)), 3);
