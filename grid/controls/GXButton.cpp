@@ -108,11 +108,10 @@ void CGXButton::Draw(CDC* pDC, BOOL bActive) {
 void CGXHotSpotButton::Draw(CDC* pDC, BOOL bActive) {
   if (!pDC || !bActive) return;
   const BOOL pushed = DrawFace(pDC, HasFocus() && m_bPressed);
-  CRect face(m_rect.left + 1, m_rect.top + 1, m_rect.right - 2, m_rect.bottom - 2);
-  if (face.Height() < 12) return;
+  if (m_rect.Height() < 12) return;
   const int d = pushed ? 1 : 0;
   static const int kGlyph[6][4] = {{3, 3, 6, 2}, {6, 4, 3, 3}, {4, 7, 7, 1}, {5, 8, 5, 1}, {6, 9, 3, 1}, {7, 10, 1, 1}};
-  for (const auto& g : kGlyph) GXFillRect(pDC, face.left + g[0] + d, face.top + g[1] + d, g[2], g[3], RGB(0, 0, 0));
+  for (const auto& g : kGlyph) GXFillRect(pDC, m_rect.left + g[0] + d, m_rect.top + g[1] + d, g[2], g[3], RGB(0, 0, 0));
 }
 
 // ---- spin arrows ------------------------------------------------------------------------------------------------

@@ -195,6 +195,25 @@ TEST_F(ButtonCells, ArrowsLowerThanFivePixelsShowOnlyTheirFace) {
       x += 20;
     }
   }
+  // The hot-spot glyph needs 12 pixels; an inactive cell shows no hot-spot button at all.
+  const struct {
+    int height;
+    BOOL active;
+    bool glyph, face;
+  } hot[] = {{11, TRUE, false, true}, {14, TRUE, true, true}, {14, FALSE, false, false}};
+  for (const auto& c : hot) {
+    const CRect r(x, 200, x + 16, 200 + c.height);
+    GXFillRect(&dc, &r, RGB(255, 255, 255));
+    CGXHotSpotButton button(&owner);
+    button.SetRect(r);
+    button.Draw(&dc, c.active);
+    int dark = 0;
+    for (int yy = r.top + 2; yy < r.bottom - 2; ++yy)
+      for (int xx = r.left + 2; xx < r.right - 2; ++xx) dark += Dark(Pixel(xx, yy));
+    EXPECT_EQ(dark > 0, c.glyph) << c.height;
+    EXPECT_EQ(Pixel(r.left + 2, r.top + 2) == GXGetSysColorCache().GetColor(COLOR_BTNFACE), c.face) << c.height;
+    x += 20;
+  }
 }
 
 TEST_F(ButtonCells, RadioCountsEntriesAndSpaceWraps) {
