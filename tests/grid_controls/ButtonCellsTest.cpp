@@ -256,6 +256,14 @@ TEST_F(ButtonCells, FlatRadioCircleAndClicks) {
     EXPECT_TRUE(Dark(Pixel(L + 9, y + 11))) << i;          // its bottom edge
     EXPECT_EQ(Dark(Pixel(L + 9, y + 6)), i == 1) << i;     // the dot of the chosen entry
   }
+  // The 3-D images: the chosen entry's centre is dark, the other's light.
+  Put(52524, "0", "one\ntwo");
+  Store(1, 3);
+  Repaint();
+  CRect inner3;
+  const CRect rect3 = grid.CalcRectFromRowCol(1, 3);
+  cell->GetCellInnerRect(inner3, 1, 3, &rect3, &grid.LookupStyleRowCol(1, 3));
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(Dark(Pixel(inner3.left + 9, inner3.top + i * lh + (lh - 12) / 2 + 6)), i == 0) << i;
   // Clicking the first entry's text chooses it; clicking it again stores nothing but reports.
   cell = Current(1, 1);
   const CPoint first(inner.left + 20, inner.top + lh / 2);
