@@ -314,7 +314,14 @@ TEST_F(ButtonCells, CheckBoxToggles) {
   box->LButtonDown(0, in);
   box->LButtonUp(0, CPoint(rect.right - 3, rect.bottom - 3));
   EXPECT_STREQ(Value(2, 2), "0");
+  // Pressed shows while the mouse is inside the box, again after moving out and back.
+  auto pressed = [&] { return dynamic_cast<CGXCheckBox*>(box)->GetState(2, 2, grid.LookupStyleRowCol(2, 2)) & 2u; };
   box->LButtonDown(0, in);
+  EXPECT_EQ(pressed(), 2u);
+  box->MouseMove(0, CPoint(rect.right - 3, rect.bottom - 3));
+  EXPECT_EQ(pressed(), 0u);
+  box->MouseMove(0, in);
+  EXPECT_EQ(pressed(), 2u);
   box->LButtonUp(0, in);
   EXPECT_STREQ(Value(2, 2), "1");
   Put(52516, "0").SetReadOnly(TRUE);
