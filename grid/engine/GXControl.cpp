@@ -1,6 +1,7 @@
 // The cell-control base.
 #include "grid/engine/GXControl.h"
 
+#include "grid/controls/GXChild.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
@@ -60,6 +61,7 @@ void CGXControl::FreeStyle() {
 }
 
 void CGXControl::Init(ROWCOL nRow, ROWCOL nCol) {
+  m_pCaptureChild = nullptr;
   m_nRow = nRow;
   m_nCol = nCol;
   m_bInit = TRUE;
@@ -83,7 +85,12 @@ void CGXControl::Deactivate() {
   m_bInit = FALSE;
 }
 
-BOOL CGXControl::ScrollCellIntoView() { return m_bInit && m_pGrid && m_pGrid->ScrollCellIntoView(m_nRow, m_nCol); }
+// Whether the bound cell may be shown (the grid answers whether it had to scroll, which is no refusal).
+BOOL CGXControl::ScrollCellIntoView() {
+  if (!m_bInit || !m_pGrid || !m_pGrid->CanScrollCellIntoView(m_nRow, m_nCol)) return FALSE;
+  m_pGrid->ScrollCellIntoView(m_nRow, m_nCol);
+  return TRUE;
+}
 
 BOOL CGXControl::OnStartEditing() { return m_bInit && m_pGrid && m_pGrid->OnStartEditing(m_nRow, m_nCol); }
 
@@ -302,7 +309,43 @@ BOOL CGXControl::OnLeftCell(ROWCOL nNewRow, ROWCOL nNewCol) {
 
 BOOL CGXControl::OnDeleteCell() { return m_bInit && m_pGrid ? m_pGrid->OnDeleteCell(m_nRow, m_nCol) : TRUE; }
 
+namespace {
+
+CGXChild* AsChild(CObject* p) { return dynamic_cast<CGXChild*>(p); }
+
+}  // namespace
+
+BOOL CGXControl::LButtonDown(UINT flags, CPoint pt) {
+  m_pCaptureChild = nullptr;
+  if (!m_bInit || !GetCount()) return FALSE;
+  LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
+  for (POSITION pos = m_pChildren->GetHeadPosition(); pos;) {
+    CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)));
+    if (child && child->HitTest(pt.x, pt.y)) {
+      SetFocusChild(child);
+      if (child->OnLButtonDown(flags, pt.x, pt.y)) {
+        m_pCaptureChild = child;
+        return TRUE;
+      }
+    }
+  }
+  return FALSE;
+}
+
+BOOL CGXControl::MouseMove(UINT flags, CPoint pt) {
+  CGXChild* child = AsChild(m_pCaptureChild);
+  if (!child) return FALSE;
+  // Another cell's paint may have laid the children out elsewhere meanwhile.
+  LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
+  return child->OnMouseMove(flags, pt.x, pt.y);
+}
+
 BOOL CGXControl::LButtonUp(UINT flags, CPoint pt) {
+  if (CGXChild* child = AsChild(m_pCaptureChild)) {
+    m_pCaptureChild = nullptr;
+    LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
+    if (child->OnLButtonUp(flags, pt.x, pt.y)) return TRUE;
+  }
   return m_bInit && m_pGrid && m_pGrid->OnLButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
 }
 BOOL CGXControl::LButtonDblClk(UINT flags, CPoint pt) {
@@ -344,6 +387,8 @@ BOOL CGXControl::CollectMbcsChar(UINT nChar, CString& text) {
 }
 
 BOOL CGXControl::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (CGXChild* child = AsChild(m_pActiveChild))
+    if (child->DispatchKey(message, wParam, lParam)) return TRUE;
   const UINT nChar = (UINT)wParam, nRep = LOWORD(lParam), nFlags = HIWORD(lParam);
   switch (message) {
     case WM_KEYDOWN: return OnGridKeyDown(nChar, nRep, nFlags);
@@ -531,6 +576,12 @@ BOOL CGXControl::PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) {
   return FALSE;
 }
 
-void CGXControl::Draw(CDC* pDC, CRect rect, ROWCOL, ROWCOL, const CGXStyle& style, const CGXStyle*) {
+void CGXControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle*) {
   if (m_pGrid && m_pGrid->m_bEraseCellBackground) DrawBackground(pDC, rect, style, TRUE);
+  if (!pDC || !GetCount()) return;
+  // Children count as active only in the current cell of a focused grid.
+  LayoutChildren(nRow, nCol, rect);
+  const BOOL bActive = m_pGrid && m_pGrid->m_bActive && m_pGrid->IsCurrentCell(nRow, nCol);
+  for (POSITION pos = m_pChildren->GetHeadPosition(); pos;)
+    if (CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)))) child->Draw(pDC, bActive);
 }

@@ -66,8 +66,9 @@ class CGXControl {
   virtual void Refresh();
   // Takes the bound cell's stored value again; nothing in the base.
   virtual void RefreshFromCell() {}
-  virtual BOOL MouseMove(UINT, CPoint) { return FALSE; }
-  virtual BOOL LButtonDown(UINT, CPoint) { return FALSE; }
+  // A press goes to the child under the mouse; moves and the release to the child that took it.
+  virtual BOOL MouseMove(UINT flags, CPoint pt);
+  virtual BOOL LButtonDown(UINT flags, CPoint pt);
   virtual BOOL LButtonUp(UINT flags, CPoint pt);
   virtual BOOL LButtonDblClk(UINT flags, CPoint pt);
   virtual BOOL MButtonDown(UINT, CPoint) { return FALSE; }
@@ -142,6 +143,7 @@ class CGXControl {
   BOOL m_bInit = FALSE;
   CPtrList* m_pChildren = nullptr;
   CObject* m_pActiveChild = nullptr;
+  CObject* m_pCaptureChild = nullptr;  // the child that took the press
   int m_nExtra = 0;
   BYTE m_cLeadByte = 0;
 };

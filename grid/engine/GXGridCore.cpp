@@ -101,8 +101,11 @@ BOOL CGXGridCore::Initialize() {
   map->LookupStyle(map->GetRowHeaderStyleId(), m_pStyleRowHeader);
   map->LookupStyle(map->GetStandardStyleId(), m_pStyleStandard);
   if (CGXAbstractControlFactory* factory = GXGetLibraryData().m_pControlFactory) {
-    const UINT id = m_pStyleStandard ? m_pStyleStandard->GetControl() : 0;
-    if (CGXControl* control = factory->CreateControl(id, this)) RegisterControl(id, control, TRUE, TRUE);
+    UINT id = m_pStyleStandard ? m_pStyleStandard->GetControl() : 0;
+    CGXControl* control = factory->CreateControl(id, this);
+    // Cells that name no cell type show as static text, not as whichever cell was made first.
+    if (!control) control = factory->CreateControl(id = 52513, this);
+    if (control) RegisterControl(id, control, TRUE, TRUE);
   }
   if (!m_pParam->m_pData) m_pParam->SetData(new CGXData, TRUE);
   m_pParam->m_bExtraFlag2 = TRUE;

@@ -1,6 +1,10 @@
 // Library start-up, the system-colour cache and the control factory.
 #include "grid/engine/GXLibrary.h"
 
+#include "grid/controls/GXCheckBox.h"
+#include "grid/controls/GXHeader.h"
+#include "grid/controls/GXPushbutton.h"
+#include "grid/controls/GXRadioButton.h"
 #include "grid/controls/GXStatic.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridWnd.h"
@@ -99,6 +103,10 @@ CGXSysColorCache& GXGetSysColorCache() {
 CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
   switch (nID) {
     case 52513: return new CGXStatic(pGrid);
+    case 52514: return new CGXPushbutton(pGrid);
+    case 52515: case 52524: return new CGXRadioButton(pGrid, nID == 52524);
+    case 52516: case 52523: return new CGXCheckBox(pGrid, nID == 52523);
+    case 52520: return new CGXHeader(pGrid);
     default: return nullptr;  // cell types still to come
   }
 }
@@ -112,6 +120,7 @@ void CGXControlFactory::RegisterAllControls(CGXStylesMap* pStylesMap) {
 void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   if (!pStylesMap) return;
   for (UINT id : {51011u, 51012u, 51013u, 51022u}) pStylesMap->AddUserAttribute(id);
+  CGXCheckBox::AddUserAttributes(pStylesMap);
 }
 
 void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::RegisterClass(hInstance); }

@@ -111,6 +111,9 @@ class GridPaint : public ::testing::Test {
     g.RecalcCharSize(&g.m_nCharWidth, &g.m_nCharHeight);
     control = new CPlainControl(&g);
     g.RegisterControl(g.GetStandardStyle().GetControl(), control, TRUE, FALSE);
+    // The headers paint through the same recording control.
+    g.ChangeColHeaderStyle(CGXStyle().SetControl(g.GetStandardStyle().GetControl()), 0);
+    g.ChangeRowHeaderStyle(CGXStyle().SetControl(g.GetStandardStyle().GetControl()), 0);
   }
   CGXData& Data() { return *grid.GetParam()->GetData(); }
   COLORREF Pixel(int x, int y) { return GetWindowPixel(wnd.m_hWnd, POINT{x, y}); }
