@@ -83,7 +83,12 @@ void CGXControl::Deactivate() {
   m_bInit = FALSE;
 }
 
-BOOL CGXControl::ScrollCellIntoView() { return m_bInit && m_pGrid && m_pGrid->ScrollCellIntoView(m_nRow, m_nCol); }
+// Success means the cell can be shown, whether or not the grid had to scroll for it.
+BOOL CGXControl::ScrollCellIntoView() {
+  if (!m_bInit || !m_pGrid || !m_pGrid->CanScrollCellIntoView(m_nRow, m_nCol)) return FALSE;
+  m_pGrid->ScrollCellIntoView(m_nRow, m_nCol);
+  return TRUE;
+}
 
 BOOL CGXControl::OnStartEditing() { return m_bInit && m_pGrid && m_pGrid->OnStartEditing(m_nRow, m_nCol); }
 

@@ -1,6 +1,7 @@
 // Library start-up, the system-colour cache and the control factory.
 #include "grid/engine/GXLibrary.h"
 
+#include "grid/controls/GXEditControl.h"
 #include "grid/controls/GXStatic.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXLocale.h"
@@ -97,6 +98,7 @@ CGXSysColorCache& GXGetSysColorCache() {
 
 CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
   switch (nID) {
+    case 52512: return new CGXEditControl(pGrid, 52512);
     case 52513: return new CGXStatic(pGrid);
     default: return nullptr;  // cell types still to come
   }

@@ -1,0 +1,172 @@
+// The edit cell: keys at the text's edges go to the grid, typing on an inactive cell, Delete, Store, AutoSize.
+#include "grid/controls/GXEditControl.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Wnd.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CountingGrid : public CGXGridCore {
+ public:
+  int stores = 0;
+  BOOL SetStyleRange(const CGXRange& range, const CGXStyle* pStyle, int mode, int nType, const CObArray* pArray,
+                     UINT flags, GXCmdType ct) override {
+    ++stores;
+    return CGXGridCore::SetStyleRange(range, pStyle, mode, nType, pArray, flags, ct);
+  }
+};
+
+class EditCell : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GXStartGridLibrary();
+    wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 160), nullptr, 0);
+    grid.m_pGridWnd = &wnd;
+    ASSERT_TRUE(grid.Initialize());
+    grid.GetParam()->GetData()->SetRowCount(4);
+    grid.GetParam()->GetData()->SetColCount(4);
+    edit = dynamic_cast<CGXEditControl*>(grid.GetRegisteredControl(52512));
+    ASSERT_NE(edit, nullptr);
+    PumpMessages();
+  }
+  void TearDown() override { wnd.DestroyWindow(); }
+  void Put(ROWCOL r, ROWCOL c, const char* text) { grid.SetRangeValueText(CGXRange().SetCellRange(r, c, r, c), text); }
+  // Makes (r, c) current with the control active, its text and selection as given.
+  void Edit(ROWCOL r, ROWCOL c, const char* text, int selStart, int selEnd) {
+    ASSERT_TRUE(grid.SetCurrentCell(r, c));
+    edit->SetActive(TRUE);
+    edit->SetWindowText(text);
+    edit->SetSel(selStart, selEnd);
+  }
+  ROWCOL CurrentCol() {
+    ROWCOL r = 0, c = 0;
+    grid.GetCurrentCell(r, c);
+    return c;
+  }
+  ROWCOL CurrentRow() {
+    ROWCOL r = 0, c = 0;
+    grid.GetCurrentCell(r, c);
+    return r;
+  }
+  CWnd wnd;
+  CountingGrid grid;
+  CGXEditControl* edit = nullptr;
+};
+
+TEST_F(EditCell, KeysAtTheTextsEdgesGoToTheGrid) {
+  const struct {
+    const char* text;
+    UINT key;
+    int sel;
+    bool kept;
+  } cases[] = {
+      {"abc", VK_LEFT, 0, false},  {"abc", VK_LEFT, 1, true},     {"abc", VK_RIGHT, 3, false},
+      {"abc", VK_RIGHT, 2, true},  {"a\r\nb", VK_UP, 0, false},   {"a\r\nb", VK_UP, 3, true},
+      {"a\r\nb", VK_DOWN, 4, false}, {"a\r\nb", VK_DOWN, 0, true}, {"abc", VK_TAB, 1, false},
+      {"abc", VK_ESCAPE, 1, false}, {"abc", VK_PRIOR, 1, false},   {"abc", VK_NEXT, 1, false},
+      {"abc", VK_F1, 1, false},    {"abc", VK_F24, 1, false},     {"abc", VK_RETURN, 1, false},
+      {"abc", VK_HOME, 1, true},   {"abc", 'A', 1, true},
+  };
+  for (const auto& c : cases) {
+    Edit(2, 2, c.text, c.sel, c.sel);
+    EXPECT_EQ(edit->KeepsKey(c.key), c.kept) << c.text << " key " << c.key << " at " << c.sel;
+  }
+  // Left at 0 moves the current cell one column left; Up on the first line one row up.
+  Edit(2, 2, "abc", 0, 0);
+  edit->SendMessage(WM_KEYDOWN, VK_LEFT, 1);
+  EXPECT_EQ(CurrentCol(), 1u);
+  Edit(2, 2, "abc", 1, 1);
+  edit->SendMessage(WM_KEYDOWN, VK_LEFT, 1);
+  EXPECT_EQ(CurrentCol(), 2u);
+  int s = -1, e = -1;
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 0);
+  Edit(2, 2, "abc", 0, 0);
+  edit->SendMessage(WM_KEYDOWN, VK_UP, 1);
+  EXPECT_EQ(CurrentRow(), 1u);
+}
+
+TEST_F(EditCell, TypingReplacesAnInactiveCellHomeAndEndKeepIt) {
+  Put(1, 1, "old");
+  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  EXPECT_FALSE(edit->IsActive());
+  EXPECT_FALSE(edit->OnGridChar(9, 1, 0));
+  EXPECT_TRUE(edit->OnGridChar('x', 1, 0));
+  EXPECT_TRUE(edit->IsActive());
+  CString text;
+  edit->GetCurrentText(text);
+  EXPECT_EQ(text, "x");
+  EXPECT_TRUE(edit->GetModify());
+  // Typing on in the active cell adds at the caret.
+  EXPECT_TRUE(edit->OnGridChars("yz"));
+  edit->GetCurrentText(text);
+  EXPECT_EQ(text, "xyz");
+
+  const struct {
+    UINT key;
+    int caret;
+  } keys[] = {{VK_END, 3}, {VK_HOME, 0}};
+  for (const auto& k : keys) {
+    ASSERT_TRUE(grid.SetCurrentCell(1, 2));
+    Put(1, 1, "old");
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    EXPECT_TRUE(edit->OnGridKeyDown(k.key, 1, 0));
+    EXPECT_TRUE(edit->IsActive());
+    edit->GetCurrentText(text);
+    EXPECT_EQ(text, "old");
+    EXPECT_FALSE(edit->GetModify());
+    int s = -1, e = -1;
+    edit->GetSel(s, e);
+    EXPECT_EQ(s, k.caret);
+    EXPECT_EQ(e, k.caret);
+  }
+}
+
+TEST_F(EditCell, DeleteClearsStoreWritesOnlyAChange) {
+  Put(2, 1, "keep");
+  Put(2, 2, "gone");
+  ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+  grid.stores = 0;
+  EXPECT_TRUE(edit->Store());
+  EXPECT_EQ(grid.stores, 0);
+  EXPECT_EQ(grid.GetValueRowCol(2, 1), "keep");
+
+  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  EXPECT_TRUE(edit->OnGridKeyDown(VK_DELETE, 1, 0));
+  EXPECT_TRUE(edit->GetModify());
+  CString text;
+  edit->GetCurrentText(text);
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(edit->Store());
+  EXPECT_EQ(grid.stores, 1);
+  EXPECT_EQ(grid.GetValueRowCol(2, 2), "");
+  EXPECT_FALSE(edit->IsActive());
+
+  // Read-only cells are neither cleared nor typed into.
+  CGXStyle ro;
+  ro.SetValue("fixed").SetReadOnly(TRUE);
+  grid.GetParam()->GetData()->StoreStyleAt(3, 1, &ro, 2);
+  EXPECT_TRUE(grid.LookupStyleRowCol(3, 1).GetReadOnly());
+  ASSERT_TRUE(grid.SetCurrentCell(3, 1));
+  EXPECT_FALSE(edit->OnGridKeyDown(VK_DELETE, 1, 0));
+  EXPECT_FALSE(edit->OnGridChar('a', 1, 0));
+  EXPECT_FALSE(edit->IsActive());
+}
+
+TEST_F(EditCell, AutoSizeGrowsTheColumnWhileTyping) {
+  CGXStyle s;
+  s.SetAutoSize(TRUE);
+  grid.CGXGridCore::SetStyleRange(CGXRange().SetCellRange(1, 3, 1, 3), &s);
+  ASSERT_TRUE(grid.SetCurrentCell(1, 3));
+  const int before = grid.GetColWidth(3);
+  ASSERT_TRUE(edit->OnGridChars("a rather long text that needs room"));
+  EXPECT_TRUE(edit->OnCommand(MAKEWPARAM(52512, EN_CHANGE), (LPARAM)edit->m_hWnd));
+  EXPECT_GT(grid.GetColWidth(3), before);
+}
+
+}  // namespace
