@@ -1,5 +1,6 @@
 #include "grid/controls/GXEditControl.h"
 
+#include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXProperties.h"
@@ -194,6 +195,51 @@ void CGXEditControl::CaretToEnd() {
   const int n = GetWindowTextLength();
   SetSel(n, n);
   SendMessage(EM_SCROLLCARET);
+}
+
+int CGXEditControl::CharFromPoint(CPoint pt) {
+  if (!m_bInit || !m_pGrid || !m_hWnd) return -1;
+  const CGXStyle& style = GetCurrentStyle();
+  CRect inner;
+  const CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol);
+  GetCellInnerRect(inner, m_nRow, m_nCol, &cell, &style);
+  CString text;
+  GetWindowText(text);
+  CClientDC dc(m_pGrid->m_pGridWnd);
+  CFont* font = style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
+  CFont* old = font ? dc.SelectObject(font) : nullptr;
+  const int hit = GXHitTestMultiLineText(&dc, text, text.GetLength(), inner, GetTextFormat(style), pt);
+  if (old) dc.SelectObject(old);
+  return hit;
+}
+
+void CGXEditControl::ActivateAt(BOOL allow, int nChar) {
+  if (allow && !IsActive()) {
+    if (!ScrollCellIntoView()) return;
+    SetActive(TRUE);
+  }
+  if (!IsActive()) return;
+  if (nChar >= 0)
+    SetSel(nChar, nChar);
+  else
+    SetSel(0, -1);
+  SendMessage(EM_SCROLLCARET);
+}
+
+BOOL CGXEditControl::LButtonUp(UINT nFlags, CPoint pt) {
+  const WORD flags = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->m_wActivateFlags : 0;
+  const int hit = CharFromPoint(pt);
+  ActivateAt((hit >= 0 && (flags & 1)) || (flags & 6), hit);
+  if (IsActive() && ::GetFocus() != m_hWnd) Refresh();
+  CGXStatic::LButtonUp(nFlags, pt);
+  return TRUE;
+}
+
+BOOL CGXEditControl::LButtonDblClk(UINT nFlags, CPoint pt) {
+  const WORD flags = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->m_wActivateFlags : 0;
+  ActivateAt((flags & 8) != 0, CharFromPoint(pt));
+  CGXStatic::LButtonDblClk(nFlags, pt);
+  return TRUE;
 }
 
 BOOL CGXEditControl::OnGridKeyDown(UINT nChar, UINT, UINT) {

@@ -29,6 +29,11 @@ class CGXEditControl : public CEdit, public CGXStatic {
   BOOL OnGridKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   BOOL OnGridChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   BOOL OnGridChars(const CString& chars) override;
+  // Clicks activate the cell as the grid's activation flags allow, the caret on the character hit.
+  BOOL LButtonUp(UINT nFlags, CPoint pt) override;
+  BOOL LButtonDblClk(UINT nFlags, CPoint pt) override;
+  // The character of the bound cell's text under the point, -1 when none.
+  int CharFromPoint(CPoint pt);
   BOOL ReplaceSelectedText(LPCTSTR pszText) override;
   BOOL GetSelectedText(CString& text) override;
   // EN_CHANGE from the edit window: the grid hears of the change, auto-sized cells grow.
@@ -48,6 +53,8 @@ class CGXEditControl : public CEdit, public CGXStatic {
   // The text that results from putting `typed` in place of the selection.
   CString WouldBeText(const CString& typed);
   void CaretToEnd();
+  // Activates through the mouse when `allow`; the caret goes to `nChar` or the whole text is selected.
+  void ActivateAt(BOOL allow, int nChar);
   void EvalFloat();
 
   BOOL m_bIsActive = FALSE;

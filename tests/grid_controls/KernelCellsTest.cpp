@@ -150,3 +150,57 @@ TEST_F(KernelCells, HexCellRefusesWhatIsNotAShortHexNumber) {
 }
 
 }  // namespace
+
+namespace {
+
+class EndCountingGrid : public CGXGridCore {
+ public:
+  int ends = 0;
+  BOOL OnEndEditing(ROWCOL, ROWCOL) override {
+    ++ends;
+    return TRUE;
+  }
+};
+
+// The memory view's road: click a hex cell, type "1A", Enter.
+TEST(HexCellRoad, ClickTypeEnterStoresAndMovesRight) {
+  GXStartGridLibrary();
+  CWnd wnd;
+  wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 160), nullptr, 0);
+  EndCountingGrid grid;
+  grid.m_pGridWnd = &wnd;
+  ASSERT_TRUE(grid.Initialize());
+  grid.GetParam()->GetData()->SetRowCount(3);
+  grid.GetParam()->GetData()->SetColCount(3);
+  auto* hex = new CHexGridCtrl(&grid);
+  grid.RegisterControl(15005, hex, FALSE, FALSE);
+  CGXStyle s;
+  s.SetControl(15005).SetMaxLength(4).SetValue("0");
+  grid.CGXGridCore::SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 3), &s);
+  PumpMessages();
+
+  const CRect cell = grid.CalcRectFromRowCol(1, 1);
+  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  ASSERT_EQ(grid.GetCurrentCellControl(), hex);
+  // A click on the "0" activates with the caret before it; beside the text the cell stays inactive.
+  EXPECT_TRUE(hex->LButtonUp(0, CPoint(cell.left + 4, cell.top + 6)));
+  EXPECT_TRUE(hex->IsActive());
+  hex->Init(1, 1);
+  EXPECT_FALSE(hex->IsActive());
+  EXPECT_TRUE(hex->LButtonUp(0, CPoint(cell.right - 4, cell.top + 6)));
+  EXPECT_FALSE(hex->IsActive());
+  for (char ch : {'1', 'A'}) EXPECT_TRUE(grid.RouteKeyMessage(&wnd, WM_CHAR, ch, 1, 0));
+  CString text;
+  hex->GetCurrentText(text);
+  EXPECT_EQ(text, "1A");
+  hex->SendMessage(WM_KEYDOWN, VK_RETURN, 1);
+  EXPECT_EQ(grid.GetValueRowCol(1, 1), "1A");
+  EXPECT_EQ(grid.ends, 1);
+  ROWCOL r = 0, c = 0;
+  ASSERT_TRUE(grid.GetCurrentCell(r, c));
+  EXPECT_EQ(r, 1u);
+  EXPECT_EQ(c, 2u);
+  wnd.DestroyWindow();
+}
+
+}  // namespace
