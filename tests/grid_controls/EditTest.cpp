@@ -170,3 +170,41 @@ TEST_F(EditCell, AutoSizeGrowsTheColumnWhileTyping) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditCell, AClickOnTheSecondWrappedLinePutsTheCaretThere) {
+  CGXStyle s;
+  s.SetWrapText(TRUE).SetValue("alpha beta gamma");
+  grid.GetParam()->GetData()->StoreStyleAt(1, 1, &s, 2);
+  grid.SetColWidth(1, 1, 50);
+  grid.SetRowHeight(1, 1, 60);
+  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  const CRect cell = grid.CalcRectFromRowCol(1, 1);
+  CRect inner;
+  edit->GetCellInnerRect(inner, 1, 1, &cell, &grid.LookupStyleRowCol(1, 1));
+  CClientDC dc(&wnd);
+  const CGXStyle& style = grid.LookupStyleRowCol(1, 1);
+  CFont* font = style.GetIncludeFont() ? grid.LookupFont(style.GetFont()) : nullptr;
+  CFont* oldFont = font ? dc.SelectObject(font) : nullptr;
+  TEXTMETRIC tm{};
+  dc.GetTextMetrics(&tm);
+  if (oldFont) dc.SelectObject(oldFont);
+  const CPoint secondLine(inner.left + 2, inner.top + tm.tmHeight + tm.tmHeight / 2);
+  const int hit = edit->CharFromPoint(secondLine);
+  ASSERT_GT(hit, 0);
+  EXPECT_TRUE(edit->LButtonUp(0, secondLine));
+  ASSERT_TRUE(edit->IsActive());
+  edit->Draw(&dc, cell, 1, 1, grid.LookupStyleRowCol(1, 1), nullptr);
+  int start = -1, end = -1;
+  edit->GetSel(start, end);
+  EXPECT_EQ(start, hit);
+  EXPECT_EQ(end, hit);
+  EXPECT_EQ(edit->LineFromChar(hit), 1);
+  EXPECT_EQ(edit->LineIndex(1), hit);  // the first character of the second line in both
+  CString text;
+  edit->GetWindowText(text);
+  EXPECT_EQ(text.Mid(hit, 4), "beta");
+}
+
+}  // namespace
