@@ -8,6 +8,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
 #include <gtest/gtest.h>
@@ -200,6 +201,60 @@ TEST(HexCellRoad, ClickTypeEnterStoresAndMovesRight) {
   ASSERT_TRUE(grid.GetCurrentCell(r, c));
   EXPECT_EQ(r, 1u);
   EXPECT_EQ(c, 2u);
+  wnd.DestroyWindow();
+}
+
+}  // namespace
+
+namespace {
+
+class CPaintingHost : public CWnd {
+ public:
+  CGXGridCore* grid = nullptr;
+
+ protected:
+  BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
+  void OnPaint() override {
+    CPaintDC dc(this);
+    if (grid) grid->OnGridDraw(&dc);
+  }
+};
+
+TEST(KernelCellsPicture, TreeAndHexCellsInAGrid) {
+  GXStartGridLibrary();
+  CPaintingHost wnd;
+  wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 120), nullptr, 0);
+  CGXGridCore grid;
+  grid.m_pGridWnd = &wnd;
+  wnd.grid = &grid;
+  ASSERT_TRUE(grid.Initialize());
+  grid.GetParam()->GetData()->SetRowCount(3);
+  grid.GetParam()->GetData()->SetColCount(2);
+  grid.RegisterControl(15002, new CGXTreeStatic(&grid), FALSE, FALSE);
+  grid.RegisterControl(15005, new CHexGridCtrl(&grid), FALSE, FALSE);
+  grid.SetColWidth(1, 1, 120);
+  const struct {
+    const char *level, *state, *hex;
+  } rows[] = {{"0", "1", "1a"}, {"1", "0", "ff"}, {"2", "2", "xyz"}};
+  for (ROWCOL r = 1; r <= 3; ++r) {
+    CGXStyle tree, hex;
+    tree.SetControl(15002).SetValue("node").SetUserAttribute(15003, rows[r - 1].level).SetUserAttribute(15004, rows[r - 1].state);
+    hex.SetControl(15005).SetValue(rows[r - 1].hex).SetUserAttribute(15006, "%.4hX");
+    grid.GetParam()->GetData()->StoreStyleAt(r, 1, &tree, 2);
+    grid.GetParam()->GetData()->StoreStyleAt(r, 2, &hex, 2);
+  }
+  wnd.Invalidate(FALSE);
+  PumpMessages();
+  SaveWindowImage(&wnd, "grid_kernel_cells.png");
+  const CRect level2 = grid.CalcRectFromRowCol(3, 1);
+  const CRect level0 = grid.CalcRectFromRowCol(1, 1);
+  const int midY = (level2.top + level2.bottom) / 2;
+  EXPECT_EQ(GetWindowPixel(wnd.m_hWnd, POINT{level2.left + 30, midY}), GetSysColor(COLOR_3DLIGHT));  // strip to 39 - 3
+  EXPECT_NE(GetWindowPixel(wnd.m_hWnd, POINT{level0.left + 30, (level0.top + level0.bottom) / 2}),
+            GetSysColor(COLOR_3DLIGHT));
+  CString shown;
+  grid.GetControl(1, 2)->GetDisplayText(shown, 1, 2, nullptr, &grid.LookupStyleRowCol(1, 2));
+  EXPECT_EQ(shown, "001A");
   wnd.DestroyWindow();
 }
 
