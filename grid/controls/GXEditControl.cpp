@@ -69,12 +69,27 @@ DWORD CGXVScrollEdit::GetEditStyle(CRect& rect, int& nLineHeight) {
   return CGXEditControl::GetEditStyle(rect, nLineHeight);
 }
 
+void CGXEditControl::UpdateEditStyle() {
+  if (!m_hWnd) return;
+  CRect rect;
+  int lineHeight = 0;
+  // Our edit window reads its style word anew at each key, so changing it in place serves as well as
+  // creating the window again.
+  const DWORD kept = WS_VISIBLE | ES_READONLY;
+  const DWORD want = GetEditStyle(rect, lineHeight) & ~kept;
+  const DWORD have = GetStyle() & ~kept;
+  if (want != have) ModifyStyle(have, want);
+  m_dwEditStyle = GetStyle();
+}
+
 void CGXEditControl::Init(ROWCOL nRow, ROWCOL nCol) {
   CGXStatic::Init(nRow, nCol);
   if (!m_hWnd) CreateEditWnd(0, CRect(0, 0, 0, 0));
   const CGXStyle& style = GetCurrentStyle();
   if (style.GetIncludeValue()) SetActiveText(style.GetValue());
   m_bAutoSize = style.GetIncludeAutoSize() && style.GetAutoSize();
+  m_bAllowEnter = style.GetIncludeAllowEnter() && style.GetAllowEnter();
+  m_bWrapText = style.GetIncludeWrapText() && style.GetWrapText();
   if (m_hWnd) {
     CEdit::SetModify(FALSE);
     SetSel(0, -1);
@@ -273,6 +288,7 @@ BOOL CGXEditControl::OnGridKeyDown(UINT nChar, UINT, UINT) {
     default:
       return FALSE;
   }
+  UpdateEditStyle();
   if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
   return TRUE;
 }
@@ -448,6 +464,7 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
     FocusGuard guard(m_pGrid);
     SetFocus();
   }
+  UpdateEditStyle();
   UpdateWindow();
   CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
 }

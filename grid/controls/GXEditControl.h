@@ -46,6 +46,8 @@ class CGXEditControl : public CEdit, public CGXStatic {
   BOOL KeepsKey(UINT nChar);
   virtual BOOL CreateEditWnd(DWORD dwStyle, const CRect& rect);
   virtual DWORD GetEditStyle(CRect& rect, int& nLineHeight);
+  // Brings the window's style word in line with the cell (Enter, wrapping, alignment, scroll bar).
+  void UpdateEditStyle();
 
  protected:
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;

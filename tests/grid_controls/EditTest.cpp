@@ -159,14 +159,19 @@ TEST_F(EditCell, DeleteClearsStoreWritesOnlyAChange) {
 }
 
 TEST_F(EditCell, AutoSizeGrowsTheColumnWhileTyping) {
-  CGXStyle s;
-  s.SetAutoSize(TRUE);
-  grid.CGXGridCore::SetStyleRange(CGXRange().SetCellRange(1, 3, 1, 3), &s);
-  ASSERT_TRUE(grid.SetCurrentCell(1, 3));
-  const int before = grid.GetColWidth(3);
-  ASSERT_TRUE(edit->OnGridChars("a rather long text that needs room"));
-  EXPECT_TRUE(edit->OnCommand(MAKEWPARAM(52512, EN_CHANGE), (LPARAM)edit->m_hWnd));
-  EXPECT_GT(grid.GetColWidth(3), before);
+  // A single-line cell widens its column, a wrapping one heightens its row.
+  for (const BOOL wrap : {FALSE, TRUE}) {
+    const ROWCOL col = wrap ? 2 : 3;
+    CGXStyle s;
+    s.SetAutoSize(TRUE).SetWrapText(wrap);
+    grid.CGXGridCore::SetStyleRange(CGXRange().SetCellRange(1, col, 1, col), &s);
+    ASSERT_TRUE(grid.SetCurrentCell(1, col));
+    const int width = grid.GetColWidth(col), height = grid.GetRowHeight(1);
+    ASSERT_TRUE(edit->OnGridChars("a rather long text that needs room"));
+    EXPECT_TRUE(edit->OnCommand(MAKEWPARAM(52512, EN_CHANGE), (LPARAM)edit->m_hWnd));
+    EXPECT_EQ(grid.GetColWidth(col) > width, !wrap);
+    EXPECT_EQ(grid.GetRowHeight(1) > height, wrap);
+  }
 }
 
 }  // namespace
@@ -205,6 +210,36 @@ TEST_F(EditCell, AClickOnTheSecondWrappedLinePutsTheCaretThere) {
   CString text;
   edit->GetWindowText(text);
   EXPECT_EQ(text.Mid(hit, 4), "beta");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditCell, EnterBreaksTheLineOnlyWhereTheCellAllowsIt) {
+  const struct {
+    BOOL allowEnter, wrap;
+    UINT ch;
+    const char* result;
+  } cases[] = {
+      {TRUE, FALSE, 13, "a\r\nb"}, {FALSE, FALSE, 13, "ab"}, {FALSE, TRUE, 10, "a\r\nb"}, {FALSE, FALSE, 10, "ab"},
+  };
+  for (const auto& c : cases) {
+    CGXStyle s;
+    s.SetAllowEnter(c.allowEnter).SetWrapText(c.wrap).SetValue("");
+    grid.GetParam()->GetData()->StoreStyleAt(1, 1, &s, 2);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    ASSERT_TRUE(edit->OnGridChar('a', 1, 0));
+    CClientDC dc(&wnd);
+    edit->Draw(&dc, grid.CalcRectFromRowCol(1, 1), 1, 1, grid.LookupStyleRowCol(1, 1), nullptr);
+    EXPECT_EQ(edit->KeepsKey(VK_RETURN), c.allowEnter) << c.ch;
+    edit->SendMessage(WM_CHAR, c.ch, 1);
+    edit->SendMessage(WM_CHAR, 'b', 1);
+    CString text;
+    edit->GetCurrentText(text);
+    EXPECT_EQ(text, c.result) << c.allowEnter << c.wrap << c.ch;
+  }
 }
 
 }  // namespace
