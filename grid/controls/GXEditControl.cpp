@@ -368,6 +368,30 @@ void CGXEditControl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   CEdit::OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
+UINT CGXEditControl::OnGetDlgCode() { return CEdit::OnGetDlgCode() | DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS; }
+
+// Key releases and system keys are the grid's first; what it leaves the edit window handles.
+void CGXEditControl::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (m_pGrid && m_pGrid->RouteKeyMessage(this, WM_KEYUP, nChar, nRepCnt, nFlags)) return;
+  CEdit::OnKeyUp(nChar, nRepCnt, nFlags);
+  UpdateEditStyle();
+}
+
+void CGXEditControl::OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_SYSKEYDOWN, nChar, nRepCnt, nFlags))
+    CEdit::OnSysKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CGXEditControl::OnSysKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_SYSKEYUP, nChar, nRepCnt, nFlags))
+    CEdit::OnSysKeyUp(nChar, nRepCnt, nFlags);
+}
+
+void CGXEditControl::OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_SYSCHAR, nChar, nRepCnt, nFlags))
+    CEdit::OnSysChar(nChar, nRepCnt, nFlags);
+}
+
 void CGXEditControl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_bInit || !IsActive() || IsReadOnly() || (GetStyle() & ES_READONLY)) return;
   if (nChar != 8 && nRepCnt == 0) return;
@@ -465,6 +489,9 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
     SetFocus();
   }
   UpdateEditStyle();
+  // Scrolled while the window had no size: show the text from its top as far as the caret allows.
+  LineScroll(-(int)SendMessage(EM_GETFIRSTVISIBLELINE));
+  SendMessage(EM_SCROLLCARET);
   UpdateWindow();
   CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
 }

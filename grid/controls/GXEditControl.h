@@ -52,6 +52,12 @@ class CGXEditControl : public CEdit, public CGXStatic {
  protected:
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  UINT OnGetDlgCode() override;
+  void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  void OnSysKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  void OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  void OnContextMenu(CWnd*, CPoint) override {}  // the cell's editor shows no menu of its own
   // The text that results from putting `typed` in place of the selection.
   CString WouldBeText(const CString& typed);
   void CaretToEnd();

@@ -5,6 +5,7 @@
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,7 @@ TEST_F(EditCell, KeysAtTheTextsEdgesGoToTheGrid) {
   Edit(2, 2, "abc", 0, 0);
   edit->SendMessage(WM_KEYDOWN, VK_UP, 1);
   EXPECT_EQ(CurrentRow(), 1u);
+  EXPECT_EQ(edit->SendMessage(WM_GETDLGCODE) & 0x83, 0x83u);
 }
 
 TEST_F(EditCell, TypingReplacesAnInactiveCellHomeAndEndKeepIt) {
@@ -210,6 +212,9 @@ TEST_F(EditCell, AClickOnTheSecondWrappedLinePutsTheCaretThere) {
   CString text;
   edit->GetWindowText(text);
   EXPECT_EQ(text.Mid(hit, 4), "beta");
+  EXPECT_EQ(edit->SendMessage(EM_GETFIRSTVISIBLELINE), 0);  // the first line stays in view
+  PumpMessages();
+  SaveWindowImage(&wnd, "grid_edit.png");
 }
 
 }  // namespace
