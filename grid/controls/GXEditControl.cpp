@@ -1,6 +1,7 @@
 #include "grid/controls/GXEditControl.h"
 
 #include "grid/engine/GXDrawUtils.h"
+#include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXProperties.h"
@@ -8,6 +9,8 @@
 #include "platform/ui/Clipboard.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 
 namespace {
 
@@ -319,6 +322,39 @@ BOOL CGXEditControl::OnGridChars(const CString& chars) {
   SetCurrentText(chars);
   CaretToEnd();
   Refresh();
+  return TRUE;
+}
+
+BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL, BOOL bSetSel) {
+  if (!m_pGrid) return FALSE;
+  const bool here = IsInitAt(nRow, nCol) && IsActive() && m_hWnd;
+  CString text;
+  std::string hay, needle;
+  size_t from = 0;
+  if (here) {
+    GetWindowText(text);
+    hay = text.str();
+    if (!find.bCase)
+      for (char& ch : hay) ch = (char)std::toupper((unsigned char)ch);
+    needle = (find.bCase ? find.strFind : find.strFindUpper).str();
+    int start = 0, end = 0;
+    GetSel(start, end);
+    from = (size_t)std::max(start, 0) + 1;  // past the match already selected
+  } else {
+    SearchTexts(find, nRow, nCol, text, hay, needle);
+  }
+  const size_t hit = needle.empty() ? std::string::npos : hay.find(needle, from);
+  if (hit == std::string::npos) return FALSE;
+  if (!bSetSel) return TRUE;
+  m_pGrid->ScrollCellIntoView(nRow, nCol);
+  if (!here) {
+    if (!m_pGrid->SetCurrentCell(nRow, nCol) || m_pGrid->GetCurrentCellControl() != this || !IsInitAt(nRow, nCol))
+      return TRUE;
+    SetActive(TRUE);
+  }
+  SetSel((int)hit, (int)(hit + needle.size()));
+  SendMessage(EM_SCROLLCARET);
+  if (!here) Refresh();
   return TRUE;
 }
 

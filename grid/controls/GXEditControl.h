@@ -38,6 +38,8 @@ class CGXEditControl : public CEdit, public CGXStatic {
   BOOL GetSelectedText(CString& text) override;
   // EN_CHANGE from the edit window: the grid hears of the change, auto-sized cells grow.
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  // In the bound active cell the search runs in the typed text from behind the selection's start.
+  BOOL FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSetSel) override;
   BOOL Copy() override { return CGXStatic::Copy(); }
   BOOL Paste() override { return CGXStatic::Paste(); }
   BOOL Cut() override { return CGXStatic::Cut(); }

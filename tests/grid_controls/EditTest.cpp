@@ -1,6 +1,7 @@
 // The edit cell: keys at the text's edges go to the grid, typing on an inactive cell, Delete, Store, AutoSize.
 #include "grid/controls/GXEditControl.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXLibrary.h"
@@ -245,6 +246,37 @@ TEST_F(EditCell, EnterBreaksTheLineOnlyWhereTheCellAllowsIt) {
     edit->GetCurrentText(text);
     EXPECT_EQ(text, c.result) << c.allowEnter << c.wrap << c.ch;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditCell, FindRunsInTheTypedTextAndActivatesAnotherCell) {
+  GXFindReplaceState find;
+  find.strFind = "abc";
+  find.strFindUpper = "ABC";
+  Edit(1, 1, "xAbc abc", 1, 4);  // the first match is selected
+  int s = -1, e = -1;
+  EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 5);
+  EXPECT_EQ(e, 8);
+  EXPECT_FALSE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  find.bCase = TRUE;
+  edit->SetSel(0, 0);
+  EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 5);
+
+  grid.SetRangeValueText(CGXRange().SetCellRange(3, 2, 3, 2), "the abc here");
+  EXPECT_TRUE(edit->FindText(find, 3, 2, FALSE, TRUE));
+  EXPECT_EQ(CurrentRow(), 3u);
+  EXPECT_EQ(CurrentCol(), 2u);
+  EXPECT_TRUE(edit->IsActive());
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 4);
+  EXPECT_EQ(e, 7);
 }
 
 }  // namespace
