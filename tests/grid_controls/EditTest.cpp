@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 namespace {
 
 class CountingGrid : public CGXGridCore {
@@ -277,6 +279,45 @@ TEST_F(EditCell, FindRunsInTheTypedTextAndActivatesAnotherCell) {
   edit->GetSel(s, e);
   EXPECT_EQ(s, 4);
   EXPECT_EQ(e, 7);
+}
+
+}  // namespace
+
+namespace {
+
+void HoldKeys(std::initializer_list<int> keys) {
+  BYTE state[256] = {};
+  for (int k : keys) state[k] = 0x80;
+  SetKeyboardState(state);
+}
+
+TEST_F(EditCell, ClipboardKeysWorkThroughTheCell) {
+  const struct {
+    std::initializer_list<int> held;
+    UINT message, key;
+    int selStart, selEnd;
+    const char* text;  // the edit's text afterwards, starting from "abcd" with "bc" on the clipboard
+  } cases[] = {
+      {{VK_SHIFT}, WM_KEYDOWN, VK_DELETE, 1, 3, "ad"},   // cut
+      {{VK_SHIFT}, WM_KEYDOWN, VK_INSERT, 4, 4, "abcdbc"},  // paste
+      {{VK_CONTROL}, WM_CHAR, 24, 0, 1, "bcd"},          // Ctrl+X
+      {{VK_CONTROL}, WM_CHAR, 22, 0, 4, "bc"},           // Ctrl+V
+      {{VK_CONTROL}, WM_CHAR, 3, 0, 2, "abcd"},          // Ctrl+C leaves the text
+  };
+  for (const auto& c : cases) {
+    Edit(1, 1, "xbcx", 1, 3);
+    HoldKeys({VK_CONTROL});
+    edit->SendMessage(WM_CHAR, 3, 1);  // "bc" onto the clipboard
+    HoldKeys({});
+    edit->SetWindowText("abcd");
+    edit->SetSel(c.selStart, c.selEnd);
+    HoldKeys(c.held);
+    edit->SendMessage(c.message, c.key, 1);
+    HoldKeys({});
+    CString text;
+    edit->GetWindowText(text);
+    EXPECT_EQ(text, c.text) << c.key;
+  }
 }
 
 }  // namespace
