@@ -306,7 +306,7 @@ BOOL CGXEditControl::OnGridChars(const CString& chars) {
   if (IsActive()) {
     if (!ValidateText(WouldBeText(chars))) {
       OnInvalidKeyPressed(chars);
-      return TRUE;
+      return FALSE;
     }
     m_bInserting = TRUE;
     ReplaceSelectedText(chars);

@@ -136,7 +136,7 @@ TEST_F(KernelCells, HexCellRefusesWhatIsNotAShortHexNumber) {
   hex->GetCurrentText(text);
   EXPECT_EQ(text, "1aF9");
   for (const char* ch : {"0", "G"}) {
-    hex->OnGridChars(ch);
+    EXPECT_FALSE(hex->OnGridChars(ch));
     hex->GetCurrentText(text);
     EXPECT_EQ(text, "1aF9") << ch;
   }
