@@ -321,3 +321,43 @@ TEST_F(EditCell, ClipboardKeysWorkThroughTheCell) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditCell, TheWindowStyleFollowsTheCell) {
+  auto* vscroll = new CGXVScrollEdit(&grid, 15010);
+  grid.RegisterControl(15010, vscroll, FALSE, FALSE);
+  const struct {
+    UINT control;
+    BOOL allowEnter, wrap;
+    int rowHeight;
+    DWORD style;
+  } cases[] = {
+      {52512, FALSE, FALSE, 20, 0x50010000 | 0x144 | ES_AUTOHSCROLL},
+      {52512, TRUE, FALSE, 20, 0x50010000 | 0x1144 | ES_AUTOHSCROLL},
+      {52512, FALSE, TRUE, 60, 0x50010000 | 0x144},
+      {15010, FALSE, TRUE, 60, 0x50210000 | 0x144},
+      {15010, FALSE, TRUE, 15, 0x50010000 | 0x144 | ES_AUTOHSCROLL},  // too low for a scroll bar
+  };
+  for (const auto& c : cases) {
+    CGXStyle s;
+    s.SetControl(c.control).SetAllowEnter(c.allowEnter).SetWrapText(c.wrap).SetValue("");
+    grid.GetParam()->GetData()->StoreStyleAt(1, 1, &s, 2);
+    grid.SetRowHeight(1, 1, c.rowHeight);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    auto* cell = dynamic_cast<CGXEditControl*>(grid.GetCurrentCellControl());
+    ASSERT_NE(cell, nullptr);
+    ASSERT_TRUE(cell->OnGridChar('a', 1, 0));
+    CClientDC dc(&wnd);
+    cell->Draw(&dc, grid.CalcRectFromRowCol(1, 1), 1, 1, grid.LookupStyleRowCol(1, 1), nullptr);
+    CRect client;
+    int lineHeight = 0;
+    EXPECT_EQ(cell->GetEditStyle(client, lineHeight), c.style) << c.control << " " << c.allowEnter << c.wrap << " " << c.rowHeight;
+    EXPECT_GE(client.Height(), lineHeight + 1);
+    // The window takes the word, save the scroll bar that the edit window shows only when its text needs it.
+    EXPECT_EQ(cell->GetStyle() & ~(WS_VSCROLL | ES_READONLY), c.style & ~WS_VSCROLL);
+  }
+}
+
+}  // namespace
