@@ -107,7 +107,9 @@ CSize CGXStatic::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& st
     int lines = 1, widest = 0;
     if (wrap) {
       int starts[kMaxWrapLines], lengths[kMaxWrapLines];
+      // Measured without the cell's height as a bound, or a row could never grow to fit.
       CRect r = inner;
+      r.bottom = r.top + 0x7FFF;
       lines = GXWrapTextLines(pDC, text, text.GetLength(), r, GetTextFormat(style) | DT_WORDBREAK, starts, lengths,
                               kMaxWrapLines);
       lines = std::clamp(lines, 1, kMaxWrapLines);

@@ -131,11 +131,13 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
     if (oldControl->IsActive() && hwnd) DropPendingKeys(hwnd);
     if (!CanSelectCurrentCell(FALSE, nRow, nCol, oldRow, oldCol)) return stay(FALSE);
     BOOL bStored = FALSE, bRefused = FALSE;
+    // A cell left without editing (or already ended by Enter) does not end its editing again.
+    const BOOL bEditing = oldControl->IsActive() || oldControl->GetModify();
     if (oldControl->GetModify()) {
       bStored = TRUE;
       bRefused = (oldControl->Store() & 1) == 0;
     }
-    if (!bRefused && !oldControl->OnEndEditing()) bRefused = TRUE;
+    if (!bRefused && bEditing && !oldControl->OnEndEditing()) bRefused = TRUE;
     if (bRefused) return stay(TRUE);
 
     m_bCurrentCellValid = FALSE;

@@ -319,7 +319,8 @@ static BOOL ResizeToFit(CGXGridCore& grid, CGXRange range, BOOL bCoveredCells, U
       CGXStyle* style = grid.CreateStyle();
       grid.ComposeStyleRowCol(row, col, style);
       if (CGXControl* control = grid.GetControl(row, col)) {
-        control->Init(row, col);
+        // Rebinding the cell being edited would throw away its typed text.
+        if (!control->IsInitAt(row, col)) control->Init(row, col);
         const CSize size = control->CalcSize(dc, row, col, *style);
         largest = std::max(largest, (int)(bRows ? size.cy : size.cx) - less);
       }

@@ -5,6 +5,7 @@
 #include "grid/controls/GXHeader.h"
 #include "grid/controls/GXPushbutton.h"
 #include "grid/controls/GXRadioButton.h"
+#include "grid/controls/GXEditControl.h"
 #include "grid/controls/GXStatic.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridWnd.h"
@@ -102,6 +103,7 @@ CGXSysColorCache& GXGetSysColorCache() {
 
 CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
   switch (nID) {
+    case 52512: return new CGXEditControl(pGrid, 52512);
     case 52513: return new CGXStatic(pGrid);
     case 52514: return new CGXPushbutton(pGrid);
     case 52515: case 52524: return new CGXRadioButton(pGrid, nID == 52524);

@@ -132,7 +132,7 @@ class GridView : public ::testing::Test {
                   : static_cast<CTestGridView*>(frame->GetActiveView());
     ASSERT_TRUE(view && view->IsInitialized());
     control = new CTypedControl(view);
-    view->RegisterControl(0, control, TRUE, FALSE);
+    view->RegisterControl(52512, control, TRUE, FALSE);  // the standard style's cell type
   }
   void TearDown() override {
     if (frame && ::IsWindow(frame->m_hWnd)) frame->DestroyWindow();

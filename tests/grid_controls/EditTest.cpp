@@ -1,0 +1,363 @@
+// The edit cell: keys at the text's edges go to the grid, typing on an inactive cell, Delete, Store, AutoSize.
+#include "grid/controls/GXEditControl.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXFindReplaceState.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WindowPaint.h"
+#include "platform/ui/Wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+namespace {
+
+class CountingGrid : public CGXGridCore {
+ public:
+  int stores = 0;
+  BOOL SetStyleRange(const CGXRange& range, const CGXStyle* pStyle, int mode, int nType, const CObArray* pArray,
+                     UINT flags, GXCmdType ct) override {
+    ++stores;
+    return CGXGridCore::SetStyleRange(range, pStyle, mode, nType, pArray, flags, ct);
+  }
+};
+
+class EditCell : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GXStartGridLibrary();
+    wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 160), nullptr, 0);
+    grid.m_pGridWnd = &wnd;
+    ASSERT_TRUE(grid.Initialize());
+    grid.GetParam()->GetData()->SetRowCount(4);
+    grid.GetParam()->GetData()->SetColCount(4);
+    edit = dynamic_cast<CGXEditControl*>(grid.GetRegisteredControl(52512));
+    ASSERT_NE(edit, nullptr);
+    PumpMessages();
+  }
+  void TearDown() override { wnd.DestroyWindow(); }
+  void Put(ROWCOL r, ROWCOL c, const char* text) { grid.SetRangeValueText(CGXRange().SetCellRange(r, c, r, c), text); }
+  // Makes (r, c) current with the control active, its text and selection as given.
+  void Edit(ROWCOL r, ROWCOL c, const char* text, int selStart, int selEnd) {
+    ASSERT_TRUE(grid.SetCurrentCell(r, c));
+    edit->SetActive(TRUE);
+    edit->SetWindowText(text);
+    edit->SetSel(selStart, selEnd);
+  }
+  ROWCOL CurrentCol() {
+    ROWCOL r = 0, c = 0;
+    grid.GetCurrentCell(r, c);
+    return c;
+  }
+  ROWCOL CurrentRow() {
+    ROWCOL r = 0, c = 0;
+    grid.GetCurrentCell(r, c);
+    return r;
+  }
+  CWnd wnd;
+  CountingGrid grid;
+  CGXEditControl* edit = nullptr;
+};
+
+TEST_F(EditCell, KeysAtTheTextsEdgesGoToTheGrid) {
+  const struct {
+    const char* text;
+    UINT key;
+    int sel;
+    bool kept;
+  } cases[] = {
+      {"abc", VK_LEFT, 0, false},  {"abc", VK_LEFT, 1, true},     {"abc", VK_RIGHT, 3, false},
+      {"abc", VK_RIGHT, 2, true},  {"a\r\nb", VK_UP, 0, false},   {"a\r\nb", VK_UP, 3, true},
+      {"a\r\nb", VK_DOWN, 4, false}, {"a\r\nb", VK_DOWN, 0, true}, {"abc", VK_TAB, 1, false},
+      {"abc", VK_ESCAPE, 1, false}, {"abc", VK_PRIOR, 1, false},   {"abc", VK_NEXT, 1, false},
+      {"abc", VK_F1, 1, false},    {"abc", VK_F24, 1, false},     {"abc", VK_RETURN, 1, false},
+      {"abc", VK_HOME, 1, true},   {"abc", 'A', 1, true},
+  };
+  for (const auto& c : cases) {
+    Edit(2, 2, c.text, c.sel, c.sel);
+    EXPECT_EQ(edit->KeepsKey(c.key), c.kept) << c.text << " key " << c.key << " at " << c.sel;
+  }
+  // Left at 0 moves the current cell one column left; Up on the first line one row up.
+  Edit(2, 2, "abc", 0, 0);
+  edit->SendMessage(WM_KEYDOWN, VK_LEFT, 1);
+  EXPECT_EQ(CurrentCol(), 1u);
+  Edit(2, 2, "abc", 1, 1);
+  edit->SendMessage(WM_KEYDOWN, VK_LEFT, 1);
+  EXPECT_EQ(CurrentCol(), 2u);
+  int s = -1, e = -1;
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 0);
+  Edit(2, 2, "abc", 0, 0);
+  edit->SendMessage(WM_KEYDOWN, VK_UP, 1);
+  EXPECT_EQ(CurrentRow(), 1u);
+  EXPECT_EQ(edit->SendMessage(WM_GETDLGCODE) & 0x83, 0x83u);
+}
+
+TEST_F(EditCell, TypingReplacesAnInactiveCellHomeAndEndKeepIt) {
+  Put(1, 1, "old");
+  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  EXPECT_FALSE(edit->IsActive());
+  EXPECT_FALSE(edit->OnGridChar(9, 1, 0));
+  EXPECT_TRUE(edit->OnGridChar('x', 1, 0));
+  EXPECT_TRUE(edit->IsActive());
+  CString text;
+  edit->GetCurrentText(text);
+  EXPECT_EQ(text, "x");
+  EXPECT_TRUE(edit->GetModify());
+  // Typing on in the active cell adds at the caret.
+  EXPECT_TRUE(edit->OnGridChars("yz"));
+  edit->GetCurrentText(text);
+  EXPECT_EQ(text, "xyz");
+
+  const struct {
+    UINT key;
+    int caret;
+  } keys[] = {{VK_END, 3}, {VK_HOME, 0}};
+  for (const auto& k : keys) {
+    ASSERT_TRUE(grid.SetCurrentCell(1, 2));
+    Put(1, 1, "old");
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    EXPECT_TRUE(edit->OnGridKeyDown(k.key, 1, 0));
+    EXPECT_TRUE(edit->IsActive());
+    edit->GetCurrentText(text);
+    EXPECT_EQ(text, "old");
+    EXPECT_FALSE(edit->GetModify());
+    int s = -1, e = -1;
+    edit->GetSel(s, e);
+    EXPECT_EQ(s, k.caret);
+    EXPECT_EQ(e, k.caret);
+  }
+}
+
+TEST_F(EditCell, DeleteClearsStoreWritesOnlyAChange) {
+  Put(2, 1, "keep");
+  Put(2, 2, "gone");
+  ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+  grid.stores = 0;
+  EXPECT_TRUE(edit->Store());
+  EXPECT_EQ(grid.stores, 0);
+  EXPECT_EQ(grid.GetValueRowCol(2, 1), "keep");
+
+  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  EXPECT_TRUE(edit->OnGridKeyDown(VK_DELETE, 1, 0));
+  EXPECT_TRUE(edit->GetModify());
+  CString text;
+  edit->GetCurrentText(text);
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(edit->Store());
+  EXPECT_EQ(grid.stores, 1);
+  EXPECT_EQ(grid.GetValueRowCol(2, 2), "");
+  EXPECT_FALSE(edit->IsActive());
+
+  // Read-only cells are neither cleared nor typed into.
+  CGXStyle ro;
+  ro.SetValue("fixed").SetReadOnly(TRUE);
+  grid.GetParam()->GetData()->StoreStyleAt(3, 1, &ro, 2);
+  EXPECT_TRUE(grid.LookupStyleRowCol(3, 1).GetReadOnly());
+  ASSERT_TRUE(grid.SetCurrentCell(3, 1));
+  EXPECT_FALSE(edit->OnGridKeyDown(VK_DELETE, 1, 0));
+  EXPECT_FALSE(edit->OnGridChar('a', 1, 0));
+  EXPECT_FALSE(edit->IsActive());
+}
+
+TEST_F(EditCell, AutoSizeGrowsTheColumnWhileTyping) {
+  // A single-line cell widens its column, a wrapping one heightens its row.
+  for (const BOOL wrap : {FALSE, TRUE}) {
+    const ROWCOL col = wrap ? 2 : 3;
+    CGXStyle s;
+    s.SetAutoSize(TRUE).SetWrapText(wrap);
+    grid.CGXGridCore::SetStyleRange(CGXRange().SetCellRange(1, col, 1, col), &s);
+    ASSERT_TRUE(grid.SetCurrentCell(1, col));
+    const int width = grid.GetColWidth(col), height = grid.GetRowHeight(1);
+    ASSERT_TRUE(edit->OnGridChars("a rather long text that needs room"));
+    EXPECT_TRUE(edit->OnCommand(MAKEWPARAM(52512, EN_CHANGE), (LPARAM)edit->m_hWnd));
+    EXPECT_EQ(grid.GetColWidth(col) > width, !wrap);
+    EXPECT_EQ(grid.GetRowHeight(1) > height, wrap);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditCell, AClickOnTheSecondWrappedLinePutsTheCaretThere) {
+  CGXStyle s;
+  s.SetWrapText(TRUE).SetValue("alpha beta gamma");
+  grid.GetParam()->GetData()->StoreStyleAt(1, 1, &s, 2);
+  grid.SetColWidth(1, 1, 50);
+  grid.SetRowHeight(1, 1, 60);
+  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  const CRect cell = grid.CalcRectFromRowCol(1, 1);
+  CRect inner;
+  edit->GetCellInnerRect(inner, 1, 1, &cell, &grid.LookupStyleRowCol(1, 1));
+  CClientDC dc(&wnd);
+  const CGXStyle& style = grid.LookupStyleRowCol(1, 1);
+  CFont* font = style.GetIncludeFont() ? grid.LookupFont(style.GetFont()) : nullptr;
+  CFont* oldFont = font ? dc.SelectObject(font) : nullptr;
+  TEXTMETRIC tm{};
+  dc.GetTextMetrics(&tm);
+  if (oldFont) dc.SelectObject(oldFont);
+  const CPoint secondLine(inner.left + 2, inner.top + tm.tmHeight + tm.tmHeight / 2);
+  const int hit = edit->CharFromPoint(secondLine);
+  ASSERT_GT(hit, 0);
+  EXPECT_TRUE(edit->LButtonUp(0, secondLine));
+  ASSERT_TRUE(edit->IsActive());
+  edit->Draw(&dc, cell, 1, 1, grid.LookupStyleRowCol(1, 1), nullptr);
+  int start = -1, end = -1;
+  edit->GetSel(start, end);
+  EXPECT_EQ(start, hit);
+  EXPECT_EQ(end, hit);
+  EXPECT_EQ(edit->LineFromChar(hit), 1);
+  EXPECT_EQ(edit->LineIndex(1), hit);  // the first character of the second line in both
+  CString text;
+  edit->GetWindowText(text);
+  EXPECT_EQ(text.Mid(hit, 4), "beta");
+  EXPECT_EQ(edit->SendMessage(EM_GETFIRSTVISIBLELINE), 0);  // the first line stays in view
+  PumpMessages();
+  SaveWindowImage(&wnd, "grid_edit.png");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditCell, EnterBreaksTheLineOnlyWhereTheCellAllowsIt) {
+  const struct {
+    BOOL allowEnter, wrap;
+    UINT ch;
+    const char* result;
+  } cases[] = {
+      {TRUE, FALSE, 13, "a\r\nb"}, {FALSE, FALSE, 13, "ab"}, {FALSE, TRUE, 10, "a\r\nb"}, {FALSE, FALSE, 10, "ab"},
+  };
+  for (const auto& c : cases) {
+    CGXStyle s;
+    s.SetAllowEnter(c.allowEnter).SetWrapText(c.wrap).SetValue("");
+    grid.GetParam()->GetData()->StoreStyleAt(1, 1, &s, 2);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    ASSERT_TRUE(edit->OnGridChar('a', 1, 0));
+    CClientDC dc(&wnd);
+    edit->Draw(&dc, grid.CalcRectFromRowCol(1, 1), 1, 1, grid.LookupStyleRowCol(1, 1), nullptr);
+    EXPECT_EQ(edit->KeepsKey(VK_RETURN), c.allowEnter) << c.ch;
+    edit->SendMessage(WM_CHAR, c.ch, 1);
+    edit->SendMessage(WM_CHAR, 'b', 1);
+    CString text;
+    edit->GetCurrentText(text);
+    EXPECT_EQ(text, c.result) << c.allowEnter << c.wrap << c.ch;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditCell, FindRunsInTheTypedTextAndActivatesAnotherCell) {
+  GXFindReplaceState find;
+  find.strFind = "abc";
+  find.strFindUpper = "ABC";
+  Edit(1, 1, "xAbc abc", 1, 4);  // the first match is selected
+  int s = -1, e = -1;
+  EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 5);
+  EXPECT_EQ(e, 8);
+  EXPECT_FALSE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  find.bCase = TRUE;
+  edit->SetSel(0, 0);
+  EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 5);
+
+  grid.SetRangeValueText(CGXRange().SetCellRange(3, 2, 3, 2), "the abc here");
+  EXPECT_TRUE(edit->FindText(find, 3, 2, FALSE, TRUE));
+  EXPECT_EQ(CurrentRow(), 3u);
+  EXPECT_EQ(CurrentCol(), 2u);
+  EXPECT_TRUE(edit->IsActive());
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 4);
+  EXPECT_EQ(e, 7);
+}
+
+}  // namespace
+
+namespace {
+
+void HoldKeys(std::initializer_list<int> keys) {
+  BYTE state[256] = {};
+  for (int k : keys) state[k] = 0x80;
+  SetKeyboardState(state);
+}
+
+TEST_F(EditCell, ClipboardKeysWorkThroughTheCell) {
+  const struct {
+    std::initializer_list<int> held;
+    UINT message, key;
+    int selStart, selEnd;
+    const char* text;  // the edit's text afterwards, starting from "abcd" with "bc" on the clipboard
+  } cases[] = {
+      {{VK_SHIFT}, WM_KEYDOWN, VK_DELETE, 1, 3, "ad"},   // cut
+      {{VK_SHIFT}, WM_KEYDOWN, VK_INSERT, 4, 4, "abcdbc"},  // paste
+      {{VK_CONTROL}, WM_CHAR, 24, 0, 1, "bcd"},          // Ctrl+X
+      {{VK_CONTROL}, WM_CHAR, 22, 0, 4, "bc"},           // Ctrl+V
+      {{VK_CONTROL}, WM_CHAR, 3, 0, 2, "abcd"},          // Ctrl+C leaves the text
+  };
+  for (const auto& c : cases) {
+    Edit(1, 1, "xbcx", 1, 3);
+    HoldKeys({VK_CONTROL});
+    edit->SendMessage(WM_CHAR, 3, 1);  // "bc" onto the clipboard
+    HoldKeys({});
+    edit->SetWindowText("abcd");
+    edit->SetSel(c.selStart, c.selEnd);
+    HoldKeys(c.held);
+    edit->SendMessage(c.message, c.key, 1);
+    HoldKeys({});
+    CString text;
+    edit->GetWindowText(text);
+    EXPECT_EQ(text, c.text) << c.key;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditCell, TheWindowStyleFollowsTheCell) {
+  auto* vscroll = new CGXVScrollEdit(&grid, 15010);
+  grid.RegisterControl(15010, vscroll, FALSE, FALSE);
+  const struct {
+    UINT control;
+    BOOL allowEnter, wrap;
+    int rowHeight;
+    DWORD style;
+  } cases[] = {
+      {52512, FALSE, FALSE, 20, 0x50010000 | 0x144 | ES_AUTOHSCROLL},
+      {52512, TRUE, FALSE, 20, 0x50010000 | 0x1144 | ES_AUTOHSCROLL},
+      {52512, FALSE, TRUE, 60, 0x50010000 | 0x144},
+      {15010, FALSE, TRUE, 60, 0x50210000 | 0x144},
+      {15010, FALSE, TRUE, 15, 0x50010000 | 0x144 | ES_AUTOHSCROLL},  // too low for a scroll bar
+  };
+  for (const auto& c : cases) {
+    CGXStyle s;
+    s.SetControl(c.control).SetAllowEnter(c.allowEnter).SetWrapText(c.wrap).SetValue("");
+    grid.GetParam()->GetData()->StoreStyleAt(1, 1, &s, 2);
+    grid.SetRowHeight(1, 1, c.rowHeight);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    auto* cell = dynamic_cast<CGXEditControl*>(grid.GetCurrentCellControl());
+    ASSERT_NE(cell, nullptr);
+    ASSERT_TRUE(cell->OnGridChar('a', 1, 0));
+    CClientDC dc(&wnd);
+    cell->Draw(&dc, grid.CalcRectFromRowCol(1, 1), 1, 1, grid.LookupStyleRowCol(1, 1), nullptr);
+    CRect client;
+    int lineHeight = 0;
+    EXPECT_EQ(cell->GetEditStyle(client, lineHeight), c.style) << c.control << " " << c.allowEnter << c.wrap << " " << c.rowHeight;
+    EXPECT_GE(client.Height(), lineHeight + 1);
+    // The window takes the word, save the scroll bar that the edit window shows only when its text needs it.
+    EXPECT_EQ(cell->GetStyle() & ~(WS_VSCROLL | ES_READONLY), c.style & ~WS_VSCROLL);
+  }
+}
+
+}  // namespace
