@@ -24,7 +24,7 @@ class GridFind : public ::testing::Test {
     GXStartGridLibrary();
     Automation::Instance().Reset();
     ASSERT_TRUE(grid.Initialize());
-    grid.RegisterControl(0, new CGXControl(&grid), TRUE, FALSE);
+    grid.RegisterControl(52512, new CGXControl(&grid), TRUE, FALSE);  // the standard style's cell type
     Data().SetRowCount(6);
     Data().SetColCount(3);
     const char* col2[] = {"", "x", "ABC", "zz", "aBc", "q"};
