@@ -18,6 +18,8 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "tests/support/GridHostWnd.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -95,17 +97,7 @@ class CClickGrid : public CGXGridCore {
   std::vector<std::pair<ROWCOL, ROWCOL>> clicks;
 };
 
-class CHostWnd : public CWnd {
- public:
-  CGXGridCore* grid = nullptr;
-
- protected:
-  BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
-  void OnPaint() override {
-    CPaintDC dc(this);
-    if (grid) grid->OnGridDraw(&dc);
-  }
-};
+using CHostWnd = CGridHostWnd;
 
 class ButtonCells : public ::testing::Test {
  protected:

@@ -11,21 +11,13 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "tests/support/GridHostWnd.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-class CHostWnd : public CWnd {
- public:
-  CGXGridCore* grid = nullptr;
-
- protected:
-  BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
-  void OnPaint() override {
-    CPaintDC dc(this);
-    if (grid) grid->OnGridDraw(&dc);
-  }
-};
+using CHostWnd = CGridHostWnd;
 
 class StaticCell : public ::testing::Test {
  protected:

@@ -16,6 +16,8 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "tests/support/GridHostWnd.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -77,18 +79,7 @@ class CTestGrid : public CGXGridCore {
   int scrollbarUpdates = 0;
 };
 
-// The window that hosts a core: forwards its paints.
-class CHostWnd : public CWnd {
- public:
-  CGXGridCore* grid = nullptr;
-
- protected:
-  BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
-  void OnPaint() override {
-    CPaintDC dc(this);
-    if (grid) grid->OnGridDraw(&dc);
-  }
-};
+using CHostWnd = CGridHostWnd;
 
 class GridPaint : public ::testing::Test {
  protected:
