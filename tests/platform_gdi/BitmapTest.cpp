@@ -269,7 +269,7 @@ bool FindBitmap(UINT id, LPCSTR name, std::vector<BYTE>& bytes) {
     bytes = g_png;
     return true;
   }
-  if (id == 14004) {
+  if (id == 14998) {
     // A 2x1 BMP file: grey (3-D face) and white.
     std::vector<BYTE> b(14 + 40 + 8, 0);
     b[0] = 'B';
@@ -293,7 +293,7 @@ bool FindBitmap(UINT id, LPCSTR name, std::vector<BYTE>& bytes) {
 
 TEST(GdiBitmaps, BitmapResourcesThroughTheFinder) {
   CBitmap none;
-  EXPECT_FALSE(none.LoadBitmap(14004));  // no finder installed yet
+  EXPECT_FALSE(none.LoadBitmap(14998));  // no finder installed yet
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 3, 2);
   cairo_t* cr = cairo_create(s);
   cairo_set_source_rgb(cr, 1, 0, 0);
@@ -316,7 +316,7 @@ TEST(GdiBitmaps, BitmapResourcesThroughTheFinder) {
   EXPECT_EQ(bi.bmWidth, 3);
   EXPECT_EQ(bi.bmHeight, 2);
   CBitmap node;
-  ASSERT_TRUE(node.LoadBitmap(14004));
+  ASSERT_TRUE(node.LoadBitmap(14998));
   Canvas c;
   CDC mem;
   mem.CreateCompatibleDC(&c.dc);
@@ -324,7 +324,7 @@ TEST(GdiBitmaps, BitmapResourcesThroughTheFinder) {
   EXPECT_EQ(mem.GetPixel(0, 0), RGB(192, 192, 192));
   mem.SelectObject(old);
   CBitmap mapped;
-  ASSERT_TRUE(mapped.LoadMappedBitmap(14004));
+  ASSERT_TRUE(mapped.LoadMappedBitmap(14998));
   mem.SelectObject(&mapped);
   EXPECT_EQ(mem.GetPixel(0, 0), GetSysColor(COLOR_3DFACE));
   EXPECT_EQ(mem.GetPixel(1, 0), GetSysColor(COLOR_3DHILIGHT));
