@@ -182,6 +182,8 @@ class CGXGridCore {
   ROWCOL ClampRow(ROWCOL nRow) const;
   ROWCOL ClampCol(ROWCOL nCol) const;
   WORD MouseHitState(WORD wStep, ROWCOL nRow, ROWCOL nCol) const;
+  BOOL StartSelDragByMouse(ROWCOL nRow, ROWCOL nCol);
+  void SelDragTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol);
   virtual BOOL OnMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
   virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
   virtual BOOL OnSettingChange(UINT, LPCTSTR) { return FALSE; }

@@ -30,6 +30,34 @@ WORD CGXGridCore::MouseHitState(WORD wStep, ROWCOL nRow, ROWCOL nCol) const {
   return state;
 }
 
+// A press on the header of a wholly selected column (row) starts dragging the selection.
+BOOL CGXGridCore::StartSelDragByMouse(ROWCOL nRow, ROWCOL nCol) {
+  const CGXRangeList& sel = m_pParam->m_SelRects;
+  const BOOL colHeader = nRow <= GetHeaderRows() && nCol > GetHeaderCols() && m_pParam->m_bAllowSelDragCols;
+  const BOOL rowHeader = nCol <= GetHeaderCols() && nRow > GetHeaderRows() && m_pParam->m_bAllowSelDragRows;
+  if (!colHeader && !rowHeader) return FALSE;
+  BOOL whole = FALSE;
+  for (POSITION pos = sel.GetHeadPosition(); pos;) {
+    const CGXRange* r = sel.GetNext(pos);
+    if (r->IsTable()) return FALSE;
+    if (colHeader && r->IsCols() && nCol >= r->m_nLeft && nCol <= r->m_nRight) whole = TRUE;
+    if (rowHeader && r->IsRows() && nRow >= r->m_nTop && nRow <= r->m_nBottom) whole = TRUE;
+  }
+  if (!whole) return FALSE;
+  if (OnSelDragStart(colHeader ? 0 : nRow, colHeader ? nCol : 0)) return TRUE;
+  m_nSelDragKind = 0;
+  if (const HWND hwnd = GridHwnd(m_pGridWnd)) ::SendMessage(hwnd, WM_CANCELMODE, 0, 0);
+  return FALSE;
+}
+
+// The drop target under the point: the row (column) there, the count + 1 beyond the last, at least 1.
+void CGXGridCore::SelDragTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol) {
+  ROWCOL row = 0, col = 0;
+  HitTest(point, &row, &col);
+  nRow = m_nSelDragKind == 2 ? std::max<ROWCOL>(std::min(row, GetRowCount() + 1), 1) : 0;
+  nCol = m_nSelDragKind == 1 ? std::max<ROWCOL>(std::min(col, GetColCount() + 1), 1) : 0;
+}
+
 BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
   if (!m_bInitialized || !m_pParam) return FALSE;
   m_nMouseFlags = nFlags;
@@ -56,6 +84,10 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
       const BOOL whole = !sel.IsEmpty() && sel.GetHead()->IsTable();
       SelectRange(CGXRange().SetWholeTable(), !whole, TRUE);
     }
+  } else if (StartSelDragByMouse(row, col)) {
+    m_wMouseAction = 0;
+    if (hwnd) ::SetCapture(hwnd);
+    return TRUE;
   } else {
     BOOL ctrl = (nFlags & MK_CONTROL) && (allow & 0x10), shift = (nFlags & MK_SHIFT) && (allow & 0x20);
     if (behave & 0x02) ctrl = shift = TRUE;
@@ -117,6 +149,12 @@ BOOL CGXGridCore::OnMouseMove(UINT nFlags, CPoint point) {
   GetGridRect(&g);
   point.x = std::clamp<LONG>(point.x, g.left, std::max(g.left, g.right - 1));
   point.y = std::clamp<LONG>(point.y, g.top, std::max(g.top, g.bottom - 1));
+  if (m_bSelDragActive) {
+    ROWCOL row = 0, col = 0;
+    SelDragTarget(point, row, col);
+    OnSelDragMove(m_nSelDragRow, m_nSelDragCol, row, col);
+    return TRUE;
+  }
   if (m_bTracking) {
     // The proposed size: the pointer's distance from the tracked cell's left (top) edge.
     CSize size(m_nTrackingMode == 2 ? point.x - m_rectTrackAnchor.left : 0,
@@ -154,6 +192,16 @@ BOOL CGXGridCore::OnLButtonUp(UINT nFlags, CPoint point) {
   GetGridRect(&g);
   point.x = std::clamp<LONG>(point.x, g.left, std::max(g.left, g.right - 1));
   point.y = std::clamp<LONG>(point.y, g.top, std::max(g.top, g.bottom - 1));
+  if (m_bSelDragActive) {
+    ::ReleaseCapture();
+    ROWCOL row = 0, col = 0;
+    SelDragTarget(point, row, col);
+    const CGXRange dragged = *m_pParam->m_SelRects.GetAt(m_posSelRange);
+    OnSelDragDrop(dragged.m_nTop, dragged.m_nLeft, row, col);
+    m_bSelDragActive = FALSE;
+    m_nSelDragKind = 0;
+    return TRUE;
+  }
   if (!m_wMouseAction) {
     if (m_bTracking) {
       CSize size(m_nTrackingMode == 2 ? point.x - m_rectTrackAnchor.left : 0,
@@ -266,7 +314,7 @@ BOOL CGXGridCore::OnCancelMode() {
   } else if (m_wMouseAction) {
     SetSelection(nullptr);
     m_wMouseAction = 0;
-  } else if (m_nSelDragKind) {
+  } else if (m_bSelDragActive) {
     OnSelDragCancel();
   }
   if (m_nForcedCursorId) SetForcedCursor(0);

@@ -147,3 +147,16 @@ TEST_F(GridMouse, ScrollBars) {
   ::SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000), 0);
   EXPECT_EQ(grid.GetTopRow(), 4000u);
 }
+
+TEST_F(GridMouse, DraggingSelectedColumnsByTheirHeader) {
+  grid.SelectRange(CGXRange().SetColRange(2, 3), TRUE, TRUE);
+  grid.SetStyleRange(CGXRange().SetCellRange(1, 2, 1, 2), &CGXStyle().SetValue("two"));
+  // Columns 2..3 dropped on column 5 land at 3..4.
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(0, 2));
+  Post(WM_MOUSEMOVE, MK_LBUTTON, Centre(0, 5));
+  Post(WM_LBUTTONUP, 0, Centre(0, 5));
+  ::PumpMessages();
+  EXPECT_EQ(grid.GetValueRowCol(1, 3), CString("two"));
+  EXPECT_NE(::GetCapture(), h);
+  EXPECT_TRUE(grid.states.empty());
+}
