@@ -154,7 +154,7 @@ class CGXGridCore {
   virtual void RefreshScrollBars(BOOL bDeferRedraw = FALSE, BOOL bOnlyIfCountsChanged = FALSE);
 
   // ---- window messages the hosts forward; base answers until the message layer lands ----
-  virtual BOOL OnSetCursor(CWnd*, UINT, UINT) { return FALSE; }
+  virtual BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
   virtual BOOL OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   virtual BOOL OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   virtual BOOL OnSize(UINT, int, int) { return FALSE; }
@@ -188,7 +188,7 @@ class CGXGridCore {
   virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
   virtual BOOL OnSettingChange(UINT, LPCTSTR) { return FALSE; }
   virtual BOOL OnSysColorChange() { return FALSE; }
-  virtual BOOL OnGetDlgCode(UINT, UINT&) { return FALSE; }
+  virtual BOOL OnGetDlgCode(UINT code, UINT& answer);
   virtual CScrollBar* GetScrollBarCtrl(int) const { return nullptr; }
   virtual BOOL OnKillFocus(CWnd*) { return FALSE; }
   virtual BOOL OnSetFocus(CWnd*) { return FALSE; }

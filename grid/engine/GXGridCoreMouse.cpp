@@ -322,3 +322,14 @@ BOOL CGXGridCore::OnCancelMode() {
   if (hwnd && ::GetCapture() == hwnd) ::ReleaseCapture();
   return TRUE;
 }
+
+// Inside the grid the cursor follows the context of each move, not the window class.
+BOOL CGXGridCore::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT) {
+  return m_bInitialized && pWnd && m_pGridWnd && pWnd->GetSafeHwnd() == m_pGridWnd->GetSafeHwnd() &&
+         nHitTest == HTCLIENT;
+}
+
+BOOL CGXGridCore::OnGetDlgCode(UINT code, UINT& answer) {
+  answer = code | 0x83;  // arrows, tab and characters
+  return TRUE;
+}

@@ -79,6 +79,8 @@ TEST_F(GridMouse, RightPressWithLeftHeldCancels) {
   Post(WM_LBUTTONUP, 0, Centre(3, 3));  // a release without the capture does nothing
   ::PumpMessages();
   EXPECT_EQ(grid.states.size(), 1u);
+  EXPECT_EQ(::SendMessage(h, WM_GETDLGCODE, 0, 0) & 0x83, 0x83);
+  EXPECT_TRUE(::SendMessage(h, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
 }
 
 TEST_F(GridMouse, ClickSelectsNothingAndShiftClickSelectsFromTheCurrentCell) {
