@@ -154,30 +154,41 @@ class CGXGridCore {
   virtual void RefreshScrollBars(BOOL bDeferRedraw = FALSE, BOOL bOnlyIfCountsChanged = FALSE);
 
   // ---- window messages the hosts forward; base answers until the message layer lands ----
-  virtual BOOL OnSetCursor(CWnd*, UINT, UINT) { return FALSE; }
+  virtual BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
   virtual BOOL OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   virtual BOOL OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   virtual BOOL OnSize(UINT, int, int) { return FALSE; }
-  virtual BOOL OnMouseMove(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnMouseMove(UINT nFlags, CPoint point);
   virtual BOOL OnShowWindow(BOOL, UINT) { return FALSE; }
-  virtual BOOL OnLButtonDblClk(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnLButtonDown(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnLButtonUp(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnLButtonDblClk(UINT nFlags, CPoint point);
+  virtual BOOL OnLButtonDown(UINT nFlags, CPoint point);
+  virtual BOOL OnLButtonUp(UINT nFlags, CPoint point);
   virtual BOOL OnMButtonDblClk(UINT, CPoint) { return FALSE; }
   virtual BOOL OnMButtonDown(UINT, CPoint) { return FALSE; }
   virtual BOOL OnMButtonUp(UINT, CPoint) { return FALSE; }
   virtual BOOL OnRButtonDblClk(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnRButtonDown(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnRButtonUp(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnRButtonDown(UINT nFlags, CPoint point);
+  virtual BOOL OnRButtonUp(UINT nFlags, CPoint point);
   virtual HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
   // 0 in the base, so the host's own destroy processing always runs.
   virtual BOOL OnDestroy() { return FALSE; }
-  virtual BOOL OnCancelMode() { return FALSE; }
+  virtual BOOL OnCancelMode();
+  // The press that started the mouse action, the last cell reported and the dragged range's anchor.
+  UINT m_nMouseFlags = 0;
+  ROWCOL m_nPressRow = 0, m_nPressCol = 0, m_nLastHitRow = 0, m_nLastHitCol = 0;
+  ROWCOL m_nAnchorRow = 0, m_nAnchorCol = 0;
+  // A press ends with WM_CANCELMODE when the grid already captures or another button is down.
+  BOOL MousePressBlocked(UINT nFlags, UINT nOtherButtons);
+  ROWCOL ClampRow(ROWCOL nRow) const;
+  ROWCOL ClampCol(ROWCOL nCol) const;
+  WORD MouseHitState(WORD wStep, ROWCOL nRow, ROWCOL nCol) const;
+  BOOL StartSelDragByMouse(ROWCOL nRow, ROWCOL nCol);
+  void SelDragTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol);
   virtual BOOL OnMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
   virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
   virtual BOOL OnSettingChange(UINT, LPCTSTR) { return FALSE; }
   virtual BOOL OnSysColorChange() { return FALSE; }
-  virtual BOOL OnGetDlgCode(UINT, UINT&) { return FALSE; }
+  virtual BOOL OnGetDlgCode(UINT code, UINT& answer);
   virtual CScrollBar* GetScrollBarCtrl(int) const { return nullptr; }
   virtual BOOL OnKillFocus(CWnd*) { return FALSE; }
   virtual BOOL OnSetFocus(CWnd*) { return FALSE; }

@@ -1,0 +1,335 @@
+// The grid core's mouse handlers: a press starts tracking, a selection or a cell action; moves extend it;
+// the release ends it; WM_CANCELMODE breaks it off.
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXGridParam.h"
+#include "platform/ui/Wnd.h"
+
+#include <algorithm>
+
+namespace {
+HWND GridHwnd(CWnd* wnd) { return wnd ? wnd->GetSafeHwnd() : nullptr; }
+}  // namespace
+
+BOOL CGXGridCore::MousePressBlocked(UINT nFlags, UINT nOtherButtons) {
+  const HWND hwnd = GridHwnd(m_pGridWnd);
+  if ((hwnd && ::GetCapture() == hwnd) || (nFlags & nOtherButtons)) {
+    if (hwnd) ::SendMessage(hwnd, WM_CANCELMODE, 0, 0);
+    else OnCancelMode();
+    return TRUE;
+  }
+  return FALSE;
+}
+
+ROWCOL CGXGridCore::ClampRow(ROWCOL nRow) const { return std::min(nRow, GetRowCount()); }
+ROWCOL CGXGridCore::ClampCol(ROWCOL nCol) const { return std::min(nCol, GetColCount()); }
+
+WORD CGXGridCore::MouseHitState(WORD wStep, ROWCOL nRow, ROWCOL nCol) const {
+  WORD state = (WORD)(m_wMouseAction | wStep);
+  if (nRow == m_nPressRow && nCol == m_nPressCol) state |= 0x40;
+  else if (m_nLastHitRow == m_nPressRow && m_nLastHitCol == m_nPressCol) state |= 0x20;
+  return state;
+}
+
+// A press on the header of a wholly selected column (row) starts dragging the selection.
+BOOL CGXGridCore::StartSelDragByMouse(ROWCOL nRow, ROWCOL nCol) {
+  const CGXRangeList& sel = m_pParam->m_SelRects;
+  const BOOL colHeader = nRow <= GetHeaderRows() && nCol > GetHeaderCols() && m_pParam->m_bAllowSelDragCols;
+  const BOOL rowHeader = nCol <= GetHeaderCols() && nRow > GetHeaderRows() && m_pParam->m_bAllowSelDragRows;
+  if (!colHeader && !rowHeader) return FALSE;
+  BOOL whole = FALSE;
+  for (POSITION pos = sel.GetHeadPosition(); pos;) {
+    const CGXRange* r = sel.GetNext(pos);
+    if (r->IsTable()) return FALSE;
+    if (colHeader && r->IsCols() && nCol >= r->m_nLeft && nCol <= r->m_nRight) whole = TRUE;
+    if (rowHeader && r->IsRows() && nRow >= r->m_nTop && nRow <= r->m_nBottom) whole = TRUE;
+  }
+  if (!whole) return FALSE;
+  if (OnSelDragStart(colHeader ? 0 : nRow, colHeader ? nCol : 0)) return TRUE;
+  m_nSelDragKind = 0;
+  if (const HWND hwnd = GridHwnd(m_pGridWnd)) ::SendMessage(hwnd, WM_CANCELMODE, 0, 0);
+  return FALSE;
+}
+
+// The drop target under the point: the row (column) there, the count + 1 beyond the last, at least 1.
+void CGXGridCore::SelDragTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol) {
+  ROWCOL row = 0, col = 0;
+  HitTest(point, &row, &col);
+  nRow = m_nSelDragKind == 2 ? std::max<ROWCOL>(std::min(row, GetRowCount() + 1), 1) : 0;
+  nCol = m_nSelDragKind == 1 ? std::max<ROWCOL>(std::min(col, GetColCount() + 1), 1) : 0;
+}
+
+BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
+  if (!m_bInitialized || !m_pParam) return FALSE;
+  m_nMouseFlags = nFlags;
+  m_bActive = TRUE;
+  if (MousePressBlocked(nFlags, MK_RBUTTON | MK_MBUTTON)) return TRUE;
+  UpdateWindow();
+  ROWCOL row = 0, col = 0;
+  const int hit = HitTest(point, &row, &col);
+  const HWND hwnd = GridHwnd(m_pGridWnd);
+  if (hit == 1 || hit == 2) {
+    const WORD bits = hit == 1 ? m_pParam->m_wAllowTrackColWidth : m_pParam->m_wAllowTrackRowHeight;
+    if (!(bits & 3) || !OnStartTracking(row, col, hit == 1 ? 2 : 1)) return FALSE;
+    if (hwnd) ::SetCapture(hwnd);
+    return TRUE;
+  }
+  if (hit == 0) return FALSE;
+  CGXRangeList& sel = m_pParam->m_SelRects;
+  const WORD allow = m_pParam->m_wAllowSelection, behave = m_pParam->m_wSelectionBehavior;
+  m_wMouseAction = 1;
+  m_nPressRow = row, m_nPressCol = col;
+  if (IsCurrentCell(row, col) && IsCurrentCellActive()) m_wMouseAction |= 0x100;
+  if (row == 0 && col == 0) {
+    if ((allow & 0x04) && OnStartSelection(0, 0, nFlags, point)) {
+      const BOOL whole = !sel.IsEmpty() && sel.GetHead()->IsTable();
+      SelectRange(CGXRange().SetWholeTable(), !whole, TRUE);
+    }
+  } else if (StartSelDragByMouse(row, col)) {
+    m_wMouseAction = 0;
+    if (hwnd) ::SetCapture(hwnd);
+    return TRUE;
+  } else {
+    BOOL ctrl = (nFlags & MK_CONTROL) && (allow & 0x10), shift = (nFlags & MK_SHIFT) && (allow & 0x20);
+    if (behave & 0x02) ctrl = shift = TRUE;
+    if (behave & 0x01) ctrl = shift = FALSE;
+    if (ctrl) m_wMouseAction |= 0x80;
+    if ((allow & 0x00FF) && OnStartSelection(row, col, nFlags, point)) {
+      ROWCOL curRow = 0, curCol = 0;
+      const BOOL hasCurrent = GetCurrentCell(curRow, curCol);
+      if (!shift && !ctrl) {
+        SetSelection(nullptr);
+      } else if (ctrl && !shift && sel.IsEmpty() && hasCurrent && !(behave & 3) &&
+                 !(curRow == row && curCol == col)) {
+        SelectRange(CGXRange().SetCellRange(curRow, curCol, curRow, curCol), TRUE, TRUE);
+      }
+      const ROWCOL hr = GetHeaderRows(), hc = GetHeaderCols();
+      const BOOL rowHeader = col == 0 && row > hr && (allow & 0x01);
+      const BOOL colHeader = row == 0 && col > hc && (allow & 0x02);
+      const BOOL inner = row > hr && col > hc && (allow & 0x08);
+      if (rowHeader || colHeader || inner) {
+        if (shift) {
+          if (sel.IsEmpty() || !m_posSelRange) {
+            m_posSelRange = sel.AddTail(new CGXRange());
+            m_nAnchorRow = hasCurrent ? curRow : row, m_nAnchorCol = hasCurrent ? curCol : col;
+          }
+          const CGXRange range = CGXRange().SetCellRange(std::min(m_nAnchorRow, row), std::min(m_nAnchorCol, col),
+                                          std::max(m_nAnchorRow, row), std::max(m_nAnchorCol, col));
+          if (OnChangingSelection(&range, FALSE, FALSE)) {
+            SetSelection(m_posSelRange, rowHeader ? 0 : range.m_nTop, colHeader ? 0 : range.m_nLeft,
+                         rowHeader ? 0 : range.m_nBottom, colHeader ? 0 : range.m_nRight);
+            OnChangedSelection(sel.GetAt(m_posSelRange), FALSE, FALSE);
+          }
+        } else {
+          m_posSelRange = sel.AddTail(new CGXRange());
+          m_nAnchorRow = row, m_nAnchorCol = col;
+          if (rowHeader || colHeader || (behave & 3)) {
+            const ROWCOL top = colHeader ? 0 : row, left = rowHeader || (behave & 3) ? 0 : col;
+            SetSelection(m_posSelRange, top, left, top, left);
+            OnChangedSelection(sel.GetAt(m_posSelRange), FALSE, FALSE);
+          }
+        }
+        m_wMouseAction |= 0x02;
+      }
+    }
+  }
+  m_nLastHitRow = row, m_nLastHitCol = col;
+  if (!OnLButtonHitRowCol(row, col, row, col, point, nFlags, (WORD)(m_wMouseAction | 0x44))) {
+    if (hwnd) ::SendMessage(hwnd, WM_CANCELMODE, 0, 0);
+    else OnCancelMode();
+    return TRUE;
+  }
+  if (m_wMouseAction && hwnd && ::GetCapture() != hwnd) ::SetCapture(hwnd);
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnMouseMove(UINT nFlags, CPoint point) {
+  if (!m_bInitialized || !m_pParam) return FALSE;
+  const HWND hwnd = GridHwnd(m_pGridWnd);
+  CRect g;
+  GetGridRect(&g);
+  point.x = std::clamp<LONG>(point.x, g.left, std::max(g.left, g.right - 1));
+  point.y = std::clamp<LONG>(point.y, g.top, std::max(g.top, g.bottom - 1));
+  if (m_bSelDragActive) {
+    ROWCOL row = 0, col = 0;
+    SelDragTarget(point, row, col);
+    OnSelDragMove(m_nSelDragRow, m_nSelDragCol, row, col);
+    return TRUE;
+  }
+  if (m_bTracking) {
+    // The proposed size: the pointer's distance from the tracked cell's left (top) edge.
+    CSize size(m_nTrackingMode == 2 ? point.x - m_rectTrackAnchor.left : 0,
+               m_nTrackingMode == 1 ? point.y - m_rectTrackAnchor.top : 0);
+    OnMoveTracking(m_nTrackRow, m_nTrackCol, m_nTrackingMode, size);
+    return TRUE;
+  }
+  if (!m_wMouseAction) {
+    UpdateContextCursor(point);
+    return TRUE;
+  }
+  if (!hwnd || ::GetCapture() != hwnd) return TRUE;
+  ROWCOL row = 0, col = 0;
+  HitTest(point, &row, &col);
+  row = ClampRow(row), col = ClampCol(col);
+  const WORD state = MouseHitState(0x08, row, col);
+  if (m_nMouseFlags & MK_RBUTTON) OnRButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, state);
+  else if (m_nMouseFlags & MK_MBUTTON) OnMButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, state);
+  else OnLButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, state);
+  if ((row != m_nLastHitRow || col != m_nLastHitCol) && (m_wMouseAction & 0x02) && m_posSelRange) {
+    const ROWCOL hr = GetHeaderRows(), hc = GetHeaderCols();
+    const ROWCOL r = m_nAnchorRow == 0 ? 0 : std::max(row, hr + 1), c = m_nAnchorCol == 0 ? 0 : std::max(col, hc + 1);
+    SetSelection(m_posSelRange, std::min(m_nAnchorRow, r), std::min(m_nAnchorCol, c),
+                 m_nAnchorRow == 0 ? 0 : std::max(m_nAnchorRow, r), m_nAnchorCol == 0 ? 0 : std::max(m_nAnchorCol, c));
+    OnChangedSelection(m_pParam->m_SelRects.GetAt(m_posSelRange), FALSE, FALSE);
+  }
+  m_nLastHitRow = row, m_nLastHitCol = col;
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnLButtonUp(UINT nFlags, CPoint point) {
+  const HWND hwnd = GridHwnd(m_pGridWnd);
+  if (!m_bInitialized || !m_pParam || !hwnd || ::GetCapture() != hwnd) return FALSE;
+  CRect g;
+  GetGridRect(&g);
+  point.x = std::clamp<LONG>(point.x, g.left, std::max(g.left, g.right - 1));
+  point.y = std::clamp<LONG>(point.y, g.top, std::max(g.top, g.bottom - 1));
+  if (m_bSelDragActive) {
+    ::ReleaseCapture();
+    ROWCOL row = 0, col = 0;
+    SelDragTarget(point, row, col);
+    const CGXRange dragged = *m_pParam->m_SelRects.GetAt(m_posSelRange);
+    OnSelDragDrop(dragged.m_nTop, dragged.m_nLeft, row, col);
+    m_bSelDragActive = FALSE;
+    m_nSelDragKind = 0;
+    return TRUE;
+  }
+  if (!m_wMouseAction) {
+    if (m_bTracking) {
+      CSize size(m_nTrackingMode == 2 ? point.x - m_rectTrackAnchor.left : 0,
+                 m_nTrackingMode == 1 ? point.y - m_rectTrackAnchor.top : 0);
+      OnEndTracking(m_nTrackRow, m_nTrackCol, m_nTrackingMode, size);
+    }
+    ::ReleaseCapture();
+    return TRUE;
+  }
+  ::ReleaseCapture();
+  if ((m_wMouseAction & 0x02) && m_posSelRange && (m_nAnchorRow || m_nAnchorCol)) {
+    const BOOL plainClick = m_nLastHitRow == m_nAnchorRow && m_nLastHitCol == m_nAnchorCol && m_nAnchorRow &&
+                            m_nAnchorCol && !(m_pParam->m_wSelectionBehavior & 3);
+    if (plainClick && !(m_wMouseAction & 0x80)) {
+      if (!m_pParam->m_bInvertCurrentCellFrame) SetSelection(nullptr);
+      m_wMouseAction &= (WORD)~0x02;
+    } else if (plainClick) {
+      SetSelection(m_posSelRange, m_nAnchorRow, m_nAnchorCol, m_nAnchorRow, m_nAnchorCol);
+      OnChangedSelection(m_pParam->m_SelRects.GetAt(m_posSelRange), FALSE, TRUE);
+    } else {
+      OnChangedSelection(m_pParam->m_SelRects.GetAt(m_posSelRange), FALSE, TRUE);
+    }
+  }
+  ROWCOL row = 0, col = 0;
+  HitTest(point, &row, &col);
+  row = ClampRow(row), col = ClampCol(col);
+  OnLButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, MouseHitState(0x10, row, col));
+  m_wMouseAction = 0;
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnLButtonDblClk(UINT nFlags, CPoint point) {
+  if (!m_bInitialized || !m_pParam) return FALSE;
+  m_nMouseFlags = nFlags;
+  if (MousePressBlocked(nFlags, MK_RBUTTON | MK_MBUTTON)) return TRUE;
+  UpdateWindow();
+  ROWCOL row = 0, col = 0;
+  const int hit = HitTest(point, &row, &col);
+  if (hit == 1) {
+    const WORD bits = m_pParam->m_wAllowTrackColWidth;
+    if (!(bits & 3) || !OnTrackColWidth(col)) return FALSE;
+    if ((bits & 1) && col != 0) {
+      ROWCOL last = col;
+      while (last < GetColCount() && IsColHidden(last + 1) && OnTrackColWidth(last + 1)) ++last;
+      if (last > col) HideCols(col + 1, last, FALSE, nullptr, 2);
+    } else if (!IsColHidden(col) && (col == GetColCount() || !IsColHidden(col + 1))) {
+      ResizeColWidthsToFit(CGXRange().SetColRange(col, col), TRUE, 2);
+    }
+    return TRUE;
+  }
+  if (hit == 2) {
+    const WORD bits = m_pParam->m_wAllowTrackRowHeight;
+    if (!(bits & 3) || !OnTrackRowHeight(row)) return FALSE;
+    if ((bits & 1) && row != 0) {
+      ROWCOL last = row;
+      while (last < GetRowCount() && IsRowHidden(last + 1) && OnTrackRowHeight(last + 1)) ++last;
+      if (last > row) HideRows(row + 1, last, FALSE, nullptr, 2);
+    } else if (!IsRowHidden(row) && (row == GetRowCount() || !IsRowHidden(row + 1))) {
+      ResizeRowHeightsToFit(CGXRange().SetRowRange(row, row), TRUE, 2);
+    }
+    return TRUE;
+  }
+  if (hit == 0) return FALSE;
+  CGXRange covered;
+  if (GetCoveredCellsRowCol(row, col, covered)) row = covered.m_nTop, col = covered.m_nLeft;
+  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, 0x0A);
+  if (OnLButtonDblClkRowCol(row, col, nFlags, point)) return TRUE;
+  return OnLButtonDown(nFlags, point);
+}
+
+BOOL CGXGridCore::OnRButtonDown(UINT nFlags, CPoint point) {
+  if (!m_bInitialized || !m_pParam) return FALSE;
+  m_nMouseFlags = nFlags | MK_RBUTTON;
+  m_bActive = TRUE;
+  if (MousePressBlocked(nFlags, MK_LBUTTON | MK_MBUTTON)) return TRUE;
+  UpdateWindow();
+  ROWCOL row = 0, col = 0;
+  const int hit = HitTest(point, &row, &col);
+  if (hit != 3 && hit != 4) return FALSE;
+  m_wMouseAction = 1;
+  if (IsCurrentCell(row, col)) m_wMouseAction |= 0x100;
+  if (nFlags & MK_CONTROL) m_wMouseAction |= 0x80;
+  m_nPressRow = m_nLastHitRow = row, m_nPressCol = m_nLastHitCol = col;
+  const HWND hwnd = GridHwnd(m_pGridWnd);
+  if (OnRButtonHitRowCol(row, col, row, col, point, nFlags, (WORD)(m_wMouseAction | 0x44))) {
+    if (hwnd) ::SetCapture(hwnd);
+  } else if (hwnd) {
+    ::SendMessage(hwnd, WM_CANCELMODE, 0, 0);
+  } else {
+    OnCancelMode();
+  }
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnRButtonUp(UINT nFlags, CPoint point) {
+  const HWND hwnd = GridHwnd(m_pGridWnd);
+  if (!m_bInitialized || !hwnd || ::GetCapture() != hwnd || !m_wMouseAction) return FALSE;
+  ::ReleaseCapture();
+  ROWCOL row = 0, col = 0;
+  HitTest(point, &row, &col);
+  row = ClampRow(row), col = ClampCol(col);
+  OnRButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, MouseHitState(0x10, row, col));
+  m_wMouseAction = 0;
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnCancelMode() {
+  if (m_bTracking) {
+    OnCancelTracking();
+  } else if (m_wMouseAction) {
+    SetSelection(nullptr);
+    m_wMouseAction = 0;
+  } else if (m_bSelDragActive) {
+    OnSelDragCancel();
+  }
+  if (m_nForcedCursorId) SetForcedCursor(0);
+  const HWND hwnd = GridHwnd(m_pGridWnd);
+  if (hwnd && ::GetCapture() == hwnd) ::ReleaseCapture();
+  return TRUE;
+}
+
+// Inside the grid the cursor follows the context of each move, not the window class.
+BOOL CGXGridCore::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT) {
+  return m_bInitialized && pWnd && m_pGridWnd && pWnd->GetSafeHwnd() == m_pGridWnd->GetSafeHwnd() &&
+         nHitTest == HTCLIENT;
+}
+
+BOOL CGXGridCore::OnGetDlgCode(UINT code, UINT& answer) {
+  answer = code | 0x83;  // arrows, tab and characters
+  return TRUE;
+}

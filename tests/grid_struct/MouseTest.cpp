@@ -1,0 +1,164 @@
+// Real mouse messages posted to a grid window: presses, clicks, selection, boundary double clicks
+// and the scroll bars.
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXStyle.h"
+#include "platform/core/Module.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class RecordingGrid : public CGXGridWnd {
+ public:
+  BOOL OnLButtonHitRowCol(ROWCOL r, ROWCOL c, ROWCOL dr, ROWCOL dc, CPoint pt, UINT flags, WORD state) override {
+    states.push_back(state);
+    return CGXGridWnd::OnLButtonHitRowCol(r, c, dr, dc, pt, flags, state);
+  }
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_CANCELMODE) ++cancels;
+    return CGXGridWnd::WindowProc(message, wParam, lParam);
+  }
+  BOOL ResizeColWidthsToFit(CGXRange range, BOOL bCovered, UINT flags) override {
+    fitted.push_back(range.m_nLeft);
+    return CGXGridWnd::ResizeColWidthsToFit(range, bCovered, flags);
+  }
+  std::vector<WORD> states;
+  std::vector<ROWCOL> fitted;
+  int cancels = 0;
+};
+
+class GridMouse : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GXStartGridLibrary();
+    parent.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1)), "", WS_POPUP | WS_VISIBLE,
+                    CRect(0, 0, 640, 480), nullptr, 0);
+    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL,
+                            CRect(0, 0, 600, 400), &parent, 3));
+    ASSERT_TRUE(grid.Initialize());
+    grid.SetScrollBarBehaviour(SB_BOTH, 10, TRUE);
+    grid.SetRowCount(50);
+    grid.SetColCount(20);
+    h = grid.m_hWnd;
+    ::PumpMessages();
+  }
+  void TearDown() override {
+    grid.DestroyWindow();
+    parent.DestroyWindow();
+  }
+  void Post(UINT msg, WPARAM flags, CPoint pt) { PostInputMessage(h, msg, flags, MAKELPARAM(pt.x, pt.y)); }
+  void Click(CPoint pt, WPARAM keys = 0) {
+    Post(WM_LBUTTONDOWN, MK_LBUTTON | keys, pt);
+    Post(WM_LBUTTONUP, keys, pt);
+    ::PumpMessages();
+  }
+  CPoint Centre(ROWCOL r, ROWCOL c) { return grid.CalcRectFromRowCol(r, c).CenterPoint(); }
+  CWnd parent;
+  RecordingGrid grid;
+  HWND h = nullptr;
+};
+
+}  // namespace
+
+TEST_F(GridMouse, RightPressWithLeftHeldCancels) {
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(3, 3));
+  ::PumpMessages();
+  EXPECT_EQ(::GetCapture(), h);
+  Post(WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, Centre(3, 3));
+  ::PumpMessages();
+  EXPECT_EQ(grid.cancels, 1);
+  EXPECT_NE(::GetCapture(), h);
+  EXPECT_EQ(grid.m_wMouseAction, 0);
+  Post(WM_LBUTTONUP, 0, Centre(3, 3));  // a release without the capture does nothing
+  ::PumpMessages();
+  EXPECT_EQ(grid.states.size(), 1u);
+  EXPECT_EQ(::SendMessage(h, WM_GETDLGCODE, 0, 0) & 0x83, 0x83);
+  EXPECT_TRUE(::SendMessage(h, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+}
+
+TEST_F(GridMouse, ClickSelectsNothingAndShiftClickSelectsFromTheCurrentCell) {
+  Click(Centre(3, 4));
+  EXPECT_EQ(grid.states, (std::vector<WORD>{0x47, 0x51}));
+  EXPECT_TRUE(grid.GetParam()->m_SelRects.IsEmpty());
+  EXPECT_TRUE(grid.IsCurrentCell(3, 4));
+  EXPECT_NE(::GetCapture(), h);
+  Click(Centre(5, 6), MK_SHIFT);
+  const CGXRangeList& sel = grid.GetParam()->m_SelRects;
+  ASSERT_EQ(sel.GetCount(), 1);
+  const CGXRange* r = const_cast<CGXRangeList&>(sel).GetHead();
+  EXPECT_EQ((std::vector<ROWCOL>{r->m_nTop, r->m_nLeft, r->m_nBottom, r->m_nRight}),
+            (std::vector<ROWCOL>{3, 4, 5, 6}));
+  // A drag selects from the press to the release.
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(2, 2));
+  Post(WM_MOUSEMOVE, MK_LBUTTON, Centre(4, 3));
+  Post(WM_LBUTTONUP, 0, Centre(4, 3));
+  ::PumpMessages();
+  ASSERT_EQ(sel.GetCount(), 1);
+  r = const_cast<CGXRangeList&>(sel).GetHead();
+  EXPECT_EQ((std::vector<ROWCOL>{r->m_nTop, r->m_nLeft, r->m_nBottom, r->m_nRight}),
+            (std::vector<ROWCOL>{2, 2, 4, 3}));
+}
+
+TEST_F(GridMouse, ColumnEdgeDragAndDoubleClick) {
+  const CRect c3 = grid.CalcRectFromRowCol(0, 3);
+  const CPoint edge(c3.right, c3.top + 2);
+  const int width = grid.GetColWidth(3);
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, edge);
+  Post(WM_MOUSEMOVE, MK_LBUTTON, CPoint(edge.x + 30, edge.y));
+  Post(WM_LBUTTONUP, 0, CPoint(edge.x + 30, edge.y));
+  ::PumpMessages();
+  EXPECT_EQ(grid.GetColWidth(3), width + 30);
+  EXPECT_NE(::GetCapture(), h);
+
+  // A double click on the edge fits the column.
+  const CRect wide = grid.CalcRectFromRowCol(0, 3);
+  Post(WM_LBUTTONDBLCLK, MK_LBUTTON, CPoint(wide.right, wide.top + 2));
+  ::PumpMessages();
+  EXPECT_EQ(grid.fitted, (std::vector<ROWCOL>{3}));
+
+  grid.HideCols(4, 5);
+  grid.GetParam()->EnableTrackColWidth(0x00B3);
+  const CRect c3b = grid.CalcRectFromRowCol(0, 3);
+  Post(WM_LBUTTONDBLCLK, MK_LBUTTON, CPoint(c3b.right, c3b.top + 2));
+  ::PumpMessages();
+  EXPECT_FALSE(grid.IsColHidden(4));
+  EXPECT_FALSE(grid.IsColHidden(5));
+  EXPECT_EQ(grid.fitted.size(), 1u);
+}
+
+TEST_F(GridMouse, ScrollBars) {
+  grid.SetRowCount(200);
+  ::PumpMessages();
+  CRect g;
+  grid.GetGridRect(&g);
+  const ROWCOL fullyVisible = grid.CalcLastVisibleRow(g) - grid.GetTopRow();
+  ::SendMessage(h, WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(grid.GetTopRow(), 1 + fullyVisible);
+  ::SendMessage(h, WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(grid.CalcLastVisibleCol(g), 20u);
+  EXPECT_LE(grid.CalcRectFromRowCol(grid.GetTopRow(), 20).right, g.right);
+  grid.SetRowCount(100000);
+  ::PumpMessages();
+  ::SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000), 0);
+  EXPECT_EQ(grid.GetTopRow(), 4000u);
+}
+
+TEST_F(GridMouse, DraggingSelectedColumnsByTheirHeader) {
+  grid.SelectRange(CGXRange().SetColRange(2, 3), TRUE, TRUE);
+  grid.SetStyleRange(CGXRange().SetCellRange(1, 2, 1, 2), &CGXStyle().SetValue("two"));
+  // Columns 2..3 dropped on column 5 land at 3..4.
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(0, 2));
+  Post(WM_MOUSEMOVE, MK_LBUTTON, Centre(0, 5));
+  Post(WM_LBUTTONUP, 0, Centre(0, 5));
+  ::PumpMessages();
+  EXPECT_EQ(grid.GetValueRowCol(1, 3), CString("two"));
+  EXPECT_NE(::GetCapture(), h);
+  EXPECT_TRUE(grid.states.empty());
+}
