@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -297,6 +299,7 @@ static BOOL ResizeToFit(CGXGridCore& grid, CGXRange range, BOOL bCoveredCells, U
   CGXOperationProgress progress;
   grid.BeginTrans(text);
   BOOL aborted = FALSE;
+  std::vector<std::pair<ROWCOL, int>> fits;
   const ROWCOL outerFrom = bRows ? range.m_nTop : range.m_nLeft, outerTo = bRows ? range.m_nBottom : range.m_nRight;
   const ROWCOL innerFrom = bRows ? range.m_nLeft : range.m_nTop, innerTo = bRows ? range.m_nRight : range.m_nBottom;
   for (ROWCOL n = outerFrom; !aborted; ++n) {
@@ -336,17 +339,20 @@ static BOOL ResizeToFit(CGXGridCore& grid, CGXRange range, BOOL bCoveredCells, U
     const int fit = std::min(largest, limit);
     const int current = bRows ? grid.GetRowHeight(n) : grid.GetColWidth(n);
     const BOOL set = (flags & 8) ? fit > current : (fit != current && fit != 0);
-    if (set) {
-      if (bRows) grid.SetRowHeight(n, n, fit, nullptr, flags, CmdDo);
-      else grid.SetColWidth(n, n, fit, nullptr, flags, CmdDo);
-    }
+    if (set) fits.emplace_back(n, fit);
     if (n == outerTo) break;
   }
-  grid.CommitTrans();
   if (dc) {
     if (oldFont) dc->SelectObject(oldFont);
     if (dc != &display) grid.ReleaseClientDC();
   }
+  // Sizes are applied once measuring is done: a size change may repaint at once, and a paint frees
+  // the grid's client DC and fonts that the measuring holds.
+  for (const auto& [n, fit] : fits) {
+    if (bRows) grid.SetRowHeight(n, n, fit, nullptr, flags, CmdDo);
+    else grid.SetColWidth(n, n, fit, nullptr, flags, CmdDo);
+  }
+  grid.CommitTrans();
   if (aborted) AfxThrowUserException();
   return TRUE;
 }
