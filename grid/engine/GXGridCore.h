@@ -669,6 +669,9 @@ class CGXGridCore {
   // ---- painting ----
   virtual void PreloadCells(ROWCOL, ROWCOL) {}
   virtual void OnGridDraw(CDC* pDC);
+  // Before Initialize a paint fills the client area with the window colour and throws nothing;
+  // TRUE when it did so.
+  BOOL FillBeforeInitialize(CDC* pDC);
   virtual void DrawCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const RECT& rect, CGXStyle* pStyle);
   virtual void DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, CDC* pDC);
   virtual void DrawSelectedCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, RECT rect);

@@ -787,3 +787,11 @@ void CGXGridCore::DrawRectBorders(CDC* pDC, RECT rect, const CGXStyle& style) {
   for (int side : kOrder)
     if (HasBorder(style, side)) DrawBorderSide(style.GetBorders(side), rect, side, pDC, &style.GetInterior());
 }
+
+BOOL CGXGridCore::FillBeforeInitialize(CDC* pDC) {
+  if (m_bInitialized) return FALSE;
+  CRect client;
+  if (m_pGridWnd) m_pGridWnd->GetClientRect(&client);
+  pDC->FillSolidRect(&client, ::GetSysColor(COLOR_WINDOW));
+  return TRUE;
+}

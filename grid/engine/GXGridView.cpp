@@ -218,13 +218,7 @@ CScrollBar* CGXGridView::GetScrollBarCtrl(int nBar) const {
 
 void CGXGridView::OnPaint() {
   CPaintDC dc(this);
-  if (!m_bInitialized) {
-    // Nothing to show yet: the window's colour rather than stale pixels.
-    CRect client;
-    GetClientRect(&client);
-    dc.FillSolidRect(&client, ::GetSysColor(COLOR_WINDOW));
-    return;
-  }
+  if (FillBeforeInitialize(&dc)) return;
   OnPrepareDC(&dc, nullptr);
   OnDraw(&dc);
 }

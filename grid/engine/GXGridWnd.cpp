@@ -88,13 +88,7 @@ BOOL CGXGridWnd::PreTranslateMessage(MSG* pMsg) {
 
 void CGXGridWnd::OnPaint() {
   CPaintDC dc(this);
-  if (!m_bInitialized) {
-    // Not ready yet: the window's colour, no exception from inside a paint.
-    CRect client;
-    GetClientRect(&client);
-    dc.FillSolidRect(&client, ::GetSysColor(COLOR_WINDOW));
-    return;
-  }
+  if (FillBeforeInitialize(&dc)) return;
   PrepareDC(&dc, nullptr);
   OnGridDraw(&dc);
 }
