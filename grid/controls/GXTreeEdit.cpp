@@ -9,6 +9,7 @@
 namespace {
 
 const DWORD kLevelInTree = 15003, kStateOfNode = 15004;
+const UINT kNodeBitmap = 14004;
 const int kMaxLevel = 100000;  // keeps hostile levels from overflowing the indent
 
 }  // namespace
@@ -38,6 +39,13 @@ CRect CGXTreeCellLook::ButtonRect(const CRect& cell, int nLevel) {
   const int top = cell.top + std::max<int>(cell.Height() - kButtonHeight, 0) / 2;
   CRect button(left, top, left + kButtonWidth, top + kButtonHeight), clipped;
   return clipped.IntersectRect(button, cell) ? clipped : CRect(0, 0, 0, 0);
+}
+
+CGXBitmapButtonChild* CGXTreeCellLook::AttachButton(CGXControl* pOwner) {
+  auto* button = new CGXBitmapButtonChild(pOwner);
+  pOwner->AddChild(button);
+  button->LoadBitmaps(kNodeBitmap);  // without the image the drawn box stands alone
+  return button;
 }
 
 void CGXTreeCellLook::DrawNode(CDC* pDC, const CRect& cell, const CRect& button, const CGXStyle& style) {
@@ -80,13 +88,13 @@ void CGXTreeCellLook::DrawNode(CDC* pDC, const CRect& cell, const CRect& button,
     return BASE::GrowSizeByBorders(size, style);                                                              \
   }                                                                                                           \
   void CLASS::LayoutChildren(ROWCOL nRow, ROWCOL nCol, const CRect& rect) {                                   \
-    m_rcButton = CGXTreeCellLook::ButtonRect(rect, GetTreeLevel(nRow, nCol));                                 \
+    m_pButton->SetRect(CGXTreeCellLook::ButtonRect(rect, GetTreeLevel(nRow, nCol)));                          \
   }                                                                                                           \
   void CLASS::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style,                     \
                    const CGXStyle* pStandard) {                                                               \
     BASE::Draw(pDC, rect, nRow, nCol, style, pStandard);                                                      \
     LayoutChildren(nRow, nCol, rect);                                                                         \
-    CGXTreeCellLook::DrawNode(pDC, rect, m_rcButton, style);                                                  \
+    CGXTreeCellLook::DrawNode(pDC, rect, m_pButton->GetRect(), style);                                        \
   }
 
 GX_TREE_CELL_BODY(CGXTreeEdit, CGXVScrollEdit)

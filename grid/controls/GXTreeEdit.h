@@ -2,6 +2,7 @@
 // behind a node box that shows whether the group is open.
 #pragma once
 
+#include "grid/controls/GXButton.h"
 #include "grid/controls/GXEditControl.h"
 
 // What both tree cells share: the indent, the node button's place and its drawing.
@@ -15,13 +16,17 @@ class CGXTreeCellLook {
   // The level of a cell; all ones stand for the bound cell's row or column; -1 without a grid.
   static int GetTreeLevel(CGXGridCore* pGrid, ROWCOL nRow, ROWCOL nCol, ROWCOL nBoundRow, ROWCOL nBoundCol);
   static CRect ButtonRect(const CRect& cell, int nLevel);
+  // The clickable node button, owned by the control's children; a click reaches the grid's
+  // OnClickedButtonRowCol, where the view opens or closes the group.
+  static CGXBitmapButtonChild* AttachButton(CGXControl* pOwner);
   // The strip left of the button and, for "State of node" "1" or "0", the minus or plus box.
   static void DrawNode(CDC* pDC, const CRect& cell, const CRect& button, const CGXStyle& style);
 };
 
 class CGXTreeEdit : public CGXVScrollEdit {
  public:
-  CGXTreeEdit(CGXGridCore* pGrid, UINT nEditID) : CGXVScrollEdit(pGrid, nEditID) {}
+  CGXTreeEdit(CGXGridCore* pGrid, UINT nEditID)
+      : CGXVScrollEdit(pGrid, nEditID), m_pButton(CGXTreeCellLook::AttachButton(this)) {}
   LPCTSTR GetControlClassName() const override { return "CGXTreeEdit"; }
   int GetTreeLevel(ROWCOL nRow, ROWCOL nCol);
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
@@ -29,12 +34,15 @@ class CGXTreeEdit : public CGXVScrollEdit {
   CSize GrowSizeByBorders(CSize size, const CGXStyle& style) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   void LayoutChildren(ROWCOL nRow, ROWCOL nCol, const CRect& rect) override;
-  CRect m_rcButton;  // where the node button lies in the cell last laid out
+  CGXBitmapButtonChild* GetButton() const { return m_pButton; }
+
+ private:
+  CGXBitmapButtonChild* m_pButton;  // laid out where the node box is drawn
 };
 
 class CGXTreeStatic : public CGXStatic {
  public:
-  explicit CGXTreeStatic(CGXGridCore* pGrid) : CGXStatic(pGrid) {}
+  explicit CGXTreeStatic(CGXGridCore* pGrid) : CGXStatic(pGrid), m_pButton(CGXTreeCellLook::AttachButton(this)) {}
   LPCTSTR GetControlClassName() const override { return "CGXTreeStatic"; }
   int GetTreeLevel(ROWCOL nRow, ROWCOL nCol);
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
@@ -42,5 +50,8 @@ class CGXTreeStatic : public CGXStatic {
   CSize GrowSizeByBorders(CSize size, const CGXStyle& style) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   void LayoutChildren(ROWCOL nRow, ROWCOL nCol, const CRect& rect) override;
-  CRect m_rcButton;
+  CGXBitmapButtonChild* GetButton() const { return m_pButton; }
+
+ private:
+  CGXBitmapButtonChild* m_pButton;
 };

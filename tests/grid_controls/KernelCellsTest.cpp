@@ -13,7 +13,16 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
+
+class CNodeClickGrid : public CGXGridCore {
+ public:
+  void OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) override { clicks.push_back({nRow, nCol}); }
+  std::vector<std::pair<ROWCOL, ROWCOL>> clicks;
+};
 
 class KernelCells : public ::testing::Test {
  protected:
@@ -33,7 +42,7 @@ class KernelCells : public ::testing::Test {
   void TearDown() override { wnd.DestroyWindow(); }
   void Put(ROWCOL r, ROWCOL c, const CGXStyle& s) { grid.GetParam()->GetData()->StoreStyleAt(r, c, &s, 2); }
   CWnd wnd;
-  CGXGridCore grid;
+  CNodeClickGrid grid;
   CGXTreeStatic* tree = nullptr;
   CHexGridCtrl* hex = nullptr;
 };
@@ -57,7 +66,7 @@ TEST_F(KernelCells, TreeCellsIndentByLevel) {
     EXPECT_EQ(inner.left - plain.left, c.indent + 9) << (c.level ? c.level : "none");
     EXPECT_EQ(editInner.left, inner.left);
     tree->LayoutChildren(1, 1, cellRect);
-    EXPECT_EQ(tree->m_rcButton, c.indent < 200 ? CRect(10 + c.indent, 15, 19 + c.indent, 24) : CRect(0, 0, 0, 0));
+    EXPECT_EQ(tree->GetButton()->GetRect(), c.indent < 200 ? CRect(10 + c.indent, 15, 19 + c.indent, 24) : CRect(0, 0, 0, 0));
     EXPECT_EQ(tree->GrowSizeByBorders(CSize(0, 0), s).cx - static_cast<CGXStatic*>(tree)->CGXStatic::GrowSizeByBorders(CSize(0, 0), s).cx,
               c.indent + 9);
   }
@@ -95,6 +104,29 @@ TEST_F(KernelCells, TreeNodeBoxShowsTheState) {
     EXPECT_NE(dc.GetPixel(22, 6), ink);                        // inside stays empty
   }
   dc.SelectObject(old);
+}
+
+TEST_F(KernelCells, NodeButtonClickReachesTheGrid) {
+  for (ROWCOL row : {1u, 2u}) {
+    CGXStyle s;
+    s.SetControl(15002).SetValue("group").SetUserAttribute(15003, "1").SetUserAttribute(15004, row == 1 ? "1" : "0");
+    Put(row, 1, s);
+  }
+  for (ROWCOL row : {1u, 2u}) {
+    tree->Init(row, 1);
+    const CPoint node = CGXTreeCellLook::ButtonRect(grid.CalcRectFromRowCol(row, 1), 1).CenterPoint();
+    EXPECT_TRUE(tree->LButtonDown(0, node));
+    EXPECT_TRUE(tree->LButtonUp(0, node));
+    // A press on the text is no node click.
+    tree->LButtonDown(0, node + CPoint(40, 0));
+    tree->LButtonUp(0, node + CPoint(40, 0));
+  }
+  const std::vector<std::pair<ROWCOL, ROWCOL>> expected{{1, 1}, {2, 1}};
+  EXPECT_EQ(grid.clicks, expected);
+  // The state stays the view's to change.
+  CGXStyle after;
+  grid.ComposeStyleRowCol(1, 1, &after);
+  EXPECT_EQ(after.GetUserAttribute(15004), CString("1"));
 }
 
 TEST_F(KernelCells, HexCellFormatsItsValue) {
