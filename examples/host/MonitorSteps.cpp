@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -59,6 +60,14 @@ bool SaveViewPicture(CDocument& doc, CMC_LoggerView* view, const std::string& pa
   doc.RemoveView(view);
   parent.DestroyWindow();
   return ok;
+}
+
+// The folder under the output folder that the panel steps write into.
+std::string PanelsDir(const std::string& outDir) {
+  const std::string dir = outDir + "/panels";
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  return dir;
 }
 
 // The host's document with its control panels.
@@ -193,9 +202,7 @@ bool SaveAndReloadPanel(const std::string& outDir, std::string& detail) {
     item->m_rect.SetRect(10, 10 + 30 * i, 210, 35 + 30 * i);
     panel.Add(item);
   }
-  const std::string dir = outDir + "/panels";
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  const std::string dir = PanelsDir(outDir);
   const std::string path = dir + "/Main.cp";
   CControlPanelItemArray again("Main");
   const bool ok = panel.Save(path.c_str()) && again.Load(path.c_str()) && again.GetSize() == 2;
@@ -254,7 +261,11 @@ bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail) {
   return ok;
 }
 
-bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
+namespace {
+
+// Runs a panel step in a host of its own: an MDI main window with the panel template and a
+// document holding the sample setup; the panels are reset and the window destroyed afterwards.
+bool RunInPanelHost(std::string& detail, const std::function<bool(CMDIFrameWnd*, PanelDocument&)>& step) {
   CMC_Setup* setup = SampleSetup(detail);
   if (!setup) return false;
   bool ok = false;
@@ -266,57 +277,10 @@ bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
       app.AddDocTemplate(new CMC_ControlPanelDocTemplate(IDR_PANEL, RUNTIME_CLASS(CMC_Document),
                                                           RUNTIME_CLASS(CMC_ControlPanelFrame),
                                                           RUNTIME_CLASS(CMC_ControlPanelView)));
+      main->ShowWindow(SW_SHOW);
       PanelDocument doc;
       doc.m_pSetup = setup;
-      auto* panel = new CControlPanelItemArray("Position");
-      auto* show = new CControlPanelShowVarItem;
-      show->m_var.m_strName = "APOS";
-      show->m_var.m_strUnit = "rot";
-      show->m_strTitle = "APOS";
-      show->m_nPeriod = 100;
-      show->m_rect.SetRect(10, 10, 210, 35);
-      panel->Add(show);
-      auto* gauge = new CControlPanelGaugeItem;
-      gauge->m_var.m_strName = "APOS_LD";
-      gauge->m_var.m_strUnit = "rot";
-      gauge->m_strTitle = "APOS_LD";
-      gauge->m_nPeriod = 50;
-      gauge->m_rect.SetRect(10, 45, 0, 0);
-      panel->Add(gauge);
-      auto* scope = new CControlPanelScopeItem;
-      scope->m_var.m_strName = "APOS";
-      scope->m_var.m_strUnit = "rot";
-      scope->m_strTitle = "APOS";
-      scope->m_nPeriod = 1;
-      scope->m_rect.SetRect(220, 10, 0, 0);
-      panel->Add(scope);
-      doc.m_panels.m_aPanels.Add(panel);
-      main->ShowWindow(SW_SHOW);
-      if (doc.m_panels.OpenFrame(0, &doc)) {
-        CMC_ControlPanel::ms_bStarted = 1;
-        doc.m_panels.BuildMemoryArray(&doc);
-        doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STARTED, nullptr);
-        int passes = 0;
-        LONG count = 0;
-        while (passes < 10 && doc.OnIdle(count)) {
-          ++passes;
-          Sleep(30);
-        }
-        const std::string dir = outDir + "/panels";
-        std::error_code ec;
-        std::filesystem::create_directories(dir, ec);
-        const std::string png = dir + "/position-panel.png";
-        const bool saved = SaveWindowImage(panel->m_pFrame, png.c_str());
-        CString text;
-        text.Format("panel \"Position\" (value display, gauge, scope) polled in its frame for %d idle passes, "
-                    "%d cached words, APOS = %.6g rot; picture %s",
-                    passes, doc.m_panels.m_cache.GetCount(), show->m_var.m_dValue, png.c_str());
-        detail = text.GetString();
-        ok = passes == 10 && CMC_ControlPanel::ms_bStarted && saved;
-        CMC_ControlPanel::ms_bStarted = 0;
-      } else {
-        detail = "the panel's frame does not open";
-      }
+      ok = step(main, doc);
       doc.m_panels.Reset();
       main->DestroyWindow();
       MSG quit;
@@ -331,85 +295,117 @@ bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
   return ok;
 }
 
-bool BuildPanelFromGadgetsBar(const std::string& outDir, std::string& detail) {
-  CMC_Setup* setup = SampleSetup(detail);
-  if (!setup) return false;
-  bool ok = false;
-  {
-    CWinApp app("dravonix-host");
-    auto* main = new CMDIFrameWnd;
-    if (main->Create(nullptr, "dravonix host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 800, 600))) {
-      app.m_pMainWnd = main;
-      app.AddDocTemplate(new CMC_ControlPanelDocTemplate(IDR_PANEL, RUNTIME_CLASS(CMC_Document),
-                                                          RUNTIME_CLASS(CMC_ControlPanelFrame),
-                                                          RUNTIME_CLASS(CMC_ControlPanelView)));
-      main->ShowWindow(SW_SHOW);
-      PanelDocument doc;
-      doc.m_pSetup = setup;
-      auto* panel = new CControlPanelItemArray("Dropped");
-      panel->m_nFrameX = 0;
-      panel->m_nFrameY = 60;
-      panel->m_nFrameWidth = 360;
-      panel->m_nFrameHeight = 160;
-      doc.m_panels.m_aPanels.Add(panel);
-      CMC_ControlPanel::ms_bInCustomize = 1;
-      CGadgetsBar bar;
-      CMC_ControlPanelView* view = nullptr;
-      if (bar.Create(main, IDD_GADGETS_BAR, CBRS_TOP, 0xE810) && doc.m_panels.OpenFrame(0, &doc))
-        view = DYNAMIC_DOWNCAST(CMC_ControlPanelView, panel->m_pFrame->GetActiveView());
-      if (view) {
-        // The user's drag: a press on the value-display button, the release on the panel.
-        DialogAutomation::AddDialogHandler(14007u, [](CWnd* dlg) {
-          DialogAutomation::SelectItem(dlg, 14052, "APOS");
-          DialogAutomation::ClickControl(dlg, IDOK);
-        });
-        PostInputMessage(bar.m_aButtons[0]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        UiAutomation::Pump();
-        CPoint drop(40, 30);
-        view->ClientToScreen(&drop);
-        bar.ScreenToClient(&drop);
-        PostInputMessage(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
-        UiAutomation::Pump();
-        DialogAutomation::Reset();
+}  // namespace
+
+bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
+  return RunInPanelHost(detail, [&](CMDIFrameWnd*, PanelDocument& doc) {
+    bool ok = false;
+    auto* panel = new CControlPanelItemArray("Position");
+    auto* show = new CControlPanelShowVarItem;
+    show->m_var.m_strName = "APOS";
+    show->m_var.m_strUnit = "rot";
+    show->m_strTitle = "APOS";
+    show->m_nPeriod = 100;
+    show->m_rect.SetRect(10, 10, 210, 35);
+    panel->Add(show);
+    auto* gauge = new CControlPanelGaugeItem;
+    gauge->m_var.m_strName = "APOS_LD";
+    gauge->m_var.m_strUnit = "rot";
+    gauge->m_strTitle = "APOS_LD";
+    gauge->m_nPeriod = 50;
+    gauge->m_rect.SetRect(10, 45, 0, 0);
+    panel->Add(gauge);
+    auto* scope = new CControlPanelScopeItem;
+    scope->m_var.m_strName = "APOS";
+    scope->m_var.m_strUnit = "rot";
+    scope->m_strTitle = "APOS";
+    scope->m_nPeriod = 1;
+    scope->m_rect.SetRect(220, 10, 0, 0);
+    panel->Add(scope);
+    doc.m_panels.m_aPanels.Add(panel);
+    if (doc.m_panels.OpenFrame(0, &doc)) {
+      CMC_ControlPanel::ms_bStarted = 1;
+      doc.m_panels.BuildMemoryArray(&doc);
+      doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STARTED, nullptr);
+      int passes = 0;
+      LONG count = 0;
+      while (passes < 10 && doc.OnIdle(count)) {
+        ++passes;
+        Sleep(30);
       }
-      if (view && panel->GetSize() == 1) {
-        CMC_ControlPanel::ms_bStarted = 1;
-        doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_REBUILD_GADGETS, nullptr);
-        LONG count = 0;
-        for (int i = 0; i < 3 && doc.OnIdle(count); ++i) Sleep(30);
-        const std::string dir = outDir + "/panels";
-        std::error_code ec;
-        std::filesystem::create_directories(dir, ec);
-        const std::string cp = dir + "/dropped.cp", png = dir + "/dropped-panel.png";
-        DialogAutomation::PushFileDialogResult(cp.c_str());
-        view->SendMessage(WM_COMMAND, 10029, 0);
-        const bool pictured = SaveWindowImage(panel->m_pFrame, png.c_str()) != FALSE;
-        CControlPanelItemArray loaded;
-        const bool loads = loaded.Load(cp.c_str()) && loaded.GetSize() == 1;
-        const CRect at = loads ? CRect(loaded[0]->m_rect) : CRect();
-        auto* show = dynamic_cast<CControlPanelShowVarItem*>(panel->GetAt(0));
-        CString text;
-        text.Format("value display dropped at (%d, %d) showing %s = %.6g; %s and %s", (int)at.left, (int)at.top,
-                    show ? show->m_var.m_strName.GetString() : "?", show ? show->m_var.m_dValue : 0.0, cp.c_str(),
-                    png.c_str());
-        detail = text.GetString();
-        ok = loads && at.TopLeft() == CPoint(40, 30) && pictured && show && show->m_var.m_strName == "APOS";
-        CMC_ControlPanel::ms_bStarted = 0;
-      } else {
-        detail = "no gadget was dropped on the panel";
-      }
-      CMC_ControlPanel::ms_bInCustomize = 0;
-      doc.m_panels.Reset();
-      bar.DestroyWindow();
-      main->DestroyWindow();
-      MSG quit;
-      while (PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-      }
+      const std::string dir = PanelsDir(outDir);
+      const std::string png = dir + "/position-panel.png";
+      const bool saved = SaveWindowImage(panel->m_pFrame, png.c_str());
+      CString text;
+      text.Format("panel \"Position\" (value display, gauge, scope) polled in its frame for %d idle passes, "
+                  "%d cached words, APOS = %.6g rot; picture %s",
+                  passes, doc.m_panels.m_cache.GetCount(), show->m_var.m_dValue, png.c_str());
+      detail = text.GetString();
+      ok = passes == 10 && CMC_ControlPanel::ms_bStarted && saved;
+      CMC_ControlPanel::ms_bStarted = 0;
     } else {
-      detail = "the main window cannot be created";
-      delete main;
+      detail = "the panel's frame does not open";
     }
-  }
-  CMC_Setup::Destroy(setup);
-  return ok;
+    return ok;
+  });
+}
+
+bool BuildPanelFromGadgetsBar(const std::string& outDir, std::string& detail) {
+  return RunInPanelHost(detail, [&](CMDIFrameWnd* main, PanelDocument& doc) {
+    bool ok = false;
+    auto* panel = new CControlPanelItemArray("Dropped");
+    panel->m_nFrameX = 0;
+    panel->m_nFrameY = 60;
+    panel->m_nFrameWidth = 360;
+    panel->m_nFrameHeight = 160;
+    doc.m_panels.m_aPanels.Add(panel);
+    CMC_ControlPanel::ms_bInCustomize = 1;
+    CGadgetsBar bar;
+    CMC_ControlPanelView* view = nullptr;
+    if (bar.Create(main, IDD_GADGETS_BAR, CBRS_TOP, 0xE810) && doc.m_panels.OpenFrame(0, &doc))
+      view = DYNAMIC_DOWNCAST(CMC_ControlPanelView, panel->m_pFrame->GetActiveView());
+    if (view) {
+      // The user's drag: a press on the value-display button, the release on the panel.
+      DialogAutomation::AddDialogHandler(14007u, [](CWnd* dlg) {
+        DialogAutomation::SelectItem(dlg, 14052, "APOS");
+        DialogAutomation::ClickControl(dlg, IDOK);
+      });
+      PostInputMessage(bar.m_aButtons[0]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+      UiAutomation::Pump();
+      CPoint drop(40, 30);
+      view->ClientToScreen(&drop);
+      bar.ScreenToClient(&drop);
+      PostInputMessage(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
+      UiAutomation::Pump();
+      DialogAutomation::Reset();
+    }
+    if (view && panel->GetSize() == 1) {
+      CMC_ControlPanel::ms_bStarted = 1;
+      doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_REBUILD_GADGETS, nullptr);
+      LONG count = 0;
+      for (int i = 0; i < 3 && doc.OnIdle(count); ++i) Sleep(30);
+      const std::string dir = PanelsDir(outDir);
+      const std::string cp = dir + "/dropped.cp", png = dir + "/dropped-panel.png";
+      DialogAutomation::PushFileDialogResult(cp.c_str());
+      view->SendMessage(WM_COMMAND, 10029, 0);
+      const bool pictured = SaveWindowImage(panel->m_pFrame, png.c_str()) != FALSE;
+      CControlPanelItemArray loaded;
+      const bool loads = loaded.Load(cp.c_str()) && loaded.GetSize() == 1;
+      const CRect at = loads ? CRect(loaded[0]->m_rect) : CRect();
+      auto* show = dynamic_cast<CControlPanelShowVarItem*>(panel->GetAt(0));
+      CString text;
+      text.Format("value display dropped at (%d, %d) showing %s = %.6g; %s and %s", (int)at.left, (int)at.top,
+                  show ? show->m_var.m_strName.GetString() : "?", show ? show->m_var.m_dValue : 0.0, cp.c_str(),
+                  png.c_str());
+      detail = text.GetString();
+      ok = loads && at.TopLeft() == CPoint(40, 30) && pictured && show && show->m_var.m_strName == "APOS";
+      CMC_ControlPanel::ms_bStarted = 0;
+    } else {
+      detail = "no gadget was dropped on the panel";
+    }
+    CMC_ControlPanel::ms_bInCustomize = 0;
+    doc.m_panels.Reset();
+    bar.DestroyWindow();
+    return ok;
+  });
 }
