@@ -3,6 +3,7 @@
 
 #include "grid/controls/GXCheckBox.h"
 #include "grid/controls/GXHeader.h"
+#include "grid/controls/GXMaskControl.h"
 #include "grid/controls/GXPushbutton.h"
 #include "grid/controls/GXRadioButton.h"
 #include "grid/controls/GXEditControl.h"
@@ -109,6 +110,7 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52515: case 52524: return new CGXRadioButton(pGrid, nID == 52524);
     case 52516: case 52523: return new CGXCheckBox(pGrid, nID == 52523);
     case 52520: return new CGXHeader(pGrid);
+    case 52535: return new CGXMaskControl(pGrid, 52535);
     default: return nullptr;  // cell types still to come
   }
 }
@@ -123,6 +125,7 @@ void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   if (!pStylesMap) return;
   for (UINT id : {51011u, 51012u, 51013u, 51022u}) pStylesMap->AddUserAttribute(id);
   CGXCheckBox::AddUserAttributes(pStylesMap);
+  CGXMaskControl::AddUserAttributes(pStylesMap);
 }
 
 void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::RegisterClass(hInstance); }
