@@ -403,6 +403,16 @@ void CGXMaskControl::OnLButtonUp(UINT nFlags, CPoint point) {
   if (q >= 0 && q != start) SetCaretPos(q);
 }
 
+void CGXMaskControl::OnSetFocus(CWnd* pOldWnd) {
+  CEdit::OnSetFocus(pOldWnd);
+  UpdateEditStyle();
+}
+
+void CGXMaskControl::OnShowWindow(BOOL bShow, UINT nStatus) {
+  CEdit::OnShowWindow(bShow, nStatus);
+  if (bShow) UpdateEditStyle();
+}
+
 void CGXMaskControl::ClickAt(BOOL bAllow, CPoint pt) {
   if (!m_hWnd || !m_pEditMask) return;
   const int hit = CharFromPoint(pt);

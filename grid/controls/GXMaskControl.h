@@ -50,6 +50,9 @@ class CGXMaskControl : public CGXEditControl {
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnLButtonUp(UINT nFlags, CPoint point) override;
+  // The window style follows the cell whenever the window shows or takes the focus.
+  void OnSetFocus(CWnd* pOldWnd) override;
+  void OnShowWindow(BOOL bShow, UINT nStatus) override;
 
  private:
   void EnsureMasks();

@@ -541,4 +541,55 @@ TEST_F(MaskCell, DoubleByteCharactersTypeAsOnePosition) {
   EXPECT_EQ(Value(1), "\x82\x60\x82\x62");
 }
 
+TEST_F(MaskCell, DeleteClickSnapValidateAndReplaceAll) {
+  Put(1, "(###) ###-####", "1234567890");
+  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  Key(VK_DELETE);  // clears the inactive cell at once
+  EXPECT_TRUE(mask->IsActive());
+  EXPECT_EQ(Shown(), "(___) ___-____");
+  mask->SetCurrentText("(1_3) ___-____");
+  CString value;
+  EXPECT_TRUE(mask->GetValue(value));
+  EXPECT_EQ(value, "1 3");
+  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  EXPECT_EQ(Value(1), "1 3");
+
+  // A click behind the typed characters puts the caret just after them.
+  Put(2, "(###) ###-####", "12");
+  ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+  const CRect cell = grid.CalcRectFromRowCol(2, 1);
+  CPoint at(-1, cell.CenterPoint().y);
+  for (int x = cell.left; x < cell.right && at.x < 0; ++x)
+    if (mask->CharFromPoint(CPoint(x, at.y)) == 11) at.x = x;
+  ASSERT_GE(at.x, 0);
+  EXPECT_TRUE(mask->LButtonUp(0, at));
+  EXPECT_TRUE(mask->IsActive());
+  EXPECT_EQ(Caret(), 3);
+
+  // Characters moved into a position of another class fail the check when leaving.
+  Put(3, "U#", "A1");
+  ASSERT_TRUE(grid.SetCurrentCell(3, 1));
+  Key(VK_END);
+  Key(VK_LEFT);
+  Key(VK_BACK);
+  EXPECT_EQ(Shown(), "1_");
+  EXPECT_FALSE(mask->OnValidate());
+  mask->SetCurrentText("B2");
+  EXPECT_TRUE(mask->OnValidate());
+
+  const struct {
+    const char* find;
+    const char* replace;
+    const char* value;
+  } replaces[] = {{"55", "99", "9951234"}, {"-12", "", "55534"}, {"7", "0", nullptr}};
+  GXFindReplaceState find;
+  for (const auto& c : replaces) {
+    Put(4, "###-####", "5551234");
+    find.strFind = find.strFindUpper = c.find;
+    find.strReplace = c.replace;
+    EXPECT_EQ(mask->ReplaceAll(find, 4, 1) != FALSE, c.value != nullptr) << c.find;
+    EXPECT_EQ(Value(4), c.value ? c.value : "5551234") << c.find;
+  }
+}
+
 }  // namespace
