@@ -4,9 +4,13 @@
 #include "grid/controls/GXCheckBox.h"
 #include "grid/controls/GXHeader.h"
 #include "grid/controls/GXMaskControl.h"
+#include "grid/controls/GXListBox.h"
+#include "grid/controls/GXPasswordControl.h"
+#include "grid/controls/GXProgressCtrl.h"
 #include "grid/controls/GXPushbutton.h"
 #include "grid/controls/GXRadioButton.h"
 #include "grid/controls/GXEditControl.h"
+#include "grid/controls/GXSpinEdit.h"
 #include "grid/controls/GXStatic.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridWnd.h"
@@ -109,8 +113,13 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52514: return new CGXPushbutton(pGrid);
     case 52515: case 52524: return new CGXRadioButton(pGrid, nID == 52524);
     case 52516: case 52523: return new CGXCheckBox(pGrid, nID == 52523);
+    case 52518: return new CGXHotSpotEdit(pGrid, nID);
+    case 52519: return new CGXSpinEdit(pGrid, nID);
     case 52520: return new CGXHeader(pGrid);
     case 52535: return new CGXMaskControl(pGrid, 52535);
+    case 52522: return new CGXListBox(pGrid, nID);
+    case 52536: return new CGXProgressCtrl(pGrid);
+    case 52537: return new CGXPasswordControl(pGrid, nID);
     default: return nullptr;  // cell types still to come
   }
 }
@@ -126,6 +135,8 @@ void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   for (UINT id : {51011u, 51012u, 51013u, 51022u}) pStylesMap->AddUserAttribute(id);
   CGXCheckBox::AddUserAttributes(pStylesMap);
   CGXMaskControl::AddUserAttributes(pStylesMap);
+  CGXSpinEdit::AddUserAttributes(pStylesMap);
+  CGXProgressCtrl::AddUserAttributes(pStylesMap);
 }
 
 void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::RegisterClass(hInstance); }
