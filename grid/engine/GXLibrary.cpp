@@ -2,6 +2,7 @@
 #include "grid/engine/GXLibrary.h"
 
 #include "grid/controls/GXCheckBox.h"
+#include "grid/controls/GXComboBox.h"
 #include "grid/controls/GXHeader.h"
 #include "grid/controls/GXPushbutton.h"
 #include "grid/controls/GXRadioButton.h"
@@ -109,6 +110,12 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52515: case 52524: return new CGXRadioButton(pGrid, nID == 52524);
     case 52516: case 52523: return new CGXCheckBox(pGrid, nID == 52523);
     case 52520: return new CGXHeader(pGrid);
+    case 52517: return new CGXComboBox(pGrid, nID, nID, 2);
+    case 52525: return new CGXComboBox(pGrid, nID, nID, 4);
+    case 52526: return new CGXComboBox(pGrid, nID, nID, 8);
+    case 52527: return new CGXComboBox(pGrid, nID, nID, 1);
+    case 52531: return new CGXComboBox(pGrid, nID, nID, 16 | 8);
+    case 52532: return new CGXComboBox(pGrid, nID, nID, 16 | 4);
     default: return nullptr;  // cell types still to come
   }
 }
