@@ -15,23 +15,19 @@ namespace {
 
 const int kArrowRoom = 15;
 
-// Sets the grid's ignore-focus flag for the life of the guard.
-struct IgnoreFocus {
-  explicit IgnoreFocus(CGXGridCore* g) : grid(g) {
-    if (grid) grid->m_bIgnoreFocus = TRUE;
-  }
-  ~IgnoreFocus() {
-    if (grid) grid->m_bIgnoreFocus = FALSE;
-  }
-  CGXGridCore* grid;
-};
-
-struct FocusLock {
-  FocusLock() { CGXGridCombo::SetFocusLock(1); }
-  ~FocusLock() { CGXGridCombo::SetFocusLock(0); }
-};
+using IgnoreFocus = GXIgnoreFocusScope;
+using FocusLock = GXDropDownLockScope;
 
 }  // namespace
+
+GXIgnoreFocusScope::GXIgnoreFocusScope(CGXGridCore* pGrid) : grid(pGrid) {
+  if (grid) grid->m_bIgnoreFocus = TRUE;
+}
+GXIgnoreFocusScope::~GXIgnoreFocusScope() {
+  if (grid) grid->m_bIgnoreFocus = FALSE;
+}
+GXDropDownLockScope::GXDropDownLockScope() { CGXGridCombo::SetFocusLock(1); }
+GXDropDownLockScope::~GXDropDownLockScope() { CGXGridCombo::SetFocusLock(0); }
 
 // ---- arrow button -------------------------------------------------------------------------------------------
 

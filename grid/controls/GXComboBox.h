@@ -15,6 +15,19 @@ const UINT GX_WM_LISTBOX_CANCEL = 0x7B8;    // close; lParam != 0 gives the edit
 const UINT GX_WM_LISTBOX_CHANGED = 0x7C3;   // the selection moved by a key
 const UINT GX_WM_LISTBOX_KILLFOCUS = 0x7C4; // the list lost the focus
 
+// Sets the grid's ignore-focus flag for the life of the scope.
+struct GXIgnoreFocusScope {
+  explicit GXIgnoreFocusScope(CGXGridCore* pGrid);
+  ~GXIgnoreFocusScope();
+  CGXGridCore* grid;
+};
+
+// Holds the drop-down focus lock for the life of the scope.
+struct GXDropDownLockScope {
+  GXDropDownLockScope();
+  ~GXDropDownLockScope();
+};
+
 class CGXComboBoxButton : public CGXButton {
  public:
   explicit CGXComboBoxButton(CGXControl* pOwner) : CGXButton(pOwner) {}

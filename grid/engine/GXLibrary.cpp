@@ -2,6 +2,7 @@
 #include "grid/engine/GXLibrary.h"
 
 #include "grid/controls/GXCheckBox.h"
+#include "grid/controls/GXCheckListComboBox.h"
 #include "grid/controls/GXComboBox.h"
 #include "grid/controls/GXHeader.h"
 #include "grid/controls/GXPushbutton.h"
@@ -116,6 +117,7 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52527: return new CGXComboBox(pGrid, nID, nID, 1);
     case 52531: return new CGXComboBox(pGrid, nID, nID, 16 | 8);
     case 52532: return new CGXComboBox(pGrid, nID, nID, 16 | 4);
+    case 52542: return new CGXCheckListComboBox(pGrid, 0, 0);
     default: return nullptr;  // cell types still to come
   }
 }

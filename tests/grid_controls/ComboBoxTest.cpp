@@ -1,5 +1,6 @@
 // The combo box cell: values and display texts by its flags, the popup list opened with the arrow or
 // Alt+Down, its size and place, and the keys and clicks that take or drop a choice.
+#include "grid/controls/GXCheckListComboBox.h"
 #include "grid/controls/GXComboBox.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXDrawUtils.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -300,6 +302,71 @@ TEST_F(ComboCell, EmptyListsAndReadOnlyCellsChangeNothing) {
   ASSERT_TRUE(grid.SetCurrentCell(3, 1));
   EXPECT_EQ(Value(2, 1), "Red");
   EXPECT_FALSE(combo->StoreCellText(2, 1, "Blue", 2, nullptr));
+}
+
+// ---- check list -------------------------------------------------------------------------------------------------
+
+const char* const kChecks = "Colours\nRed\nGreen\nBlue";
+
+TEST_F(ComboCell, CheckListShowsItsCaptionAndStoresTheMask) {
+  Put(1, 1, 52542, "2", kChecks);
+  CString text;
+  CGXControl* control = grid.GetRegisteredControl(52542);
+  ASSERT_TRUE(control->IsKindOfControl("CGXComboBox"));
+  control->GetDisplayText(text, 1, 1, nullptr, &grid.LookupStyleRowCol(1, 1));
+  EXPECT_EQ(text, "Colours");
+  auto* combo = Current(1, 1);
+  // Clicks on the boxes toggle the items; each row of the table is one opening of the list.
+  const struct {
+    std::vector<int> clicks;
+    UINT closeKey;
+    std::vector<int> checkedAtOpen;
+    const char* stored;
+  } steps[] = {
+      {{0, 1, 2}, VK_ESCAPE, {0, 1, 0}, "5"},  // Esc keeps the changes
+      {{0, 2}, VK_RETURN, {1, 0, 1}, ""},      // none checked: empty
+      {{1}, VK_TAB, {0, 0, 0}, "2"},
+  };
+  for (const auto& step : steps) {
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    ClickArrow(combo);
+    ASSERT_TRUE(combo->IsDroppedDown());
+    HWND list = List(combo);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(::SendMessage(list, LBX_GETCHECK, k, 0), step.checkedAtOpen[k]) << k;
+    for (int k : step.clicks) {
+      RECT item{};
+      ::SendMessage(list, LB_GETITEMRECT, k, (LPARAM)&item);
+      UiAutomation::Click(list, POINT{item.left + 5, (item.top + item.bottom) / 2});
+    }
+    EXPECT_TRUE(combo->IsDroppedDown());  // clicks close nothing
+    if (step.stored[0] == '5') {
+      SaveWindowImage(&wnd, "grid_checklist.png");
+      SaveWindowImage(combo->GetDropDownWnd(), "grid_checklist_list.png");
+    }
+    UiAutomation::PressKey(list, step.closeKey);
+    PumpMessages();
+    EXPECT_FALSE(combo->IsDroppedDown());
+    EXPECT_FALSE(grid.m_bDropDownOpen);
+    EXPECT_EQ(Value(1, 1), step.stored);
+  }
+  // Bits beyond the items are ignored on opening and dropped on closing; at most 32 items are listed.
+  std::string many = "Caption";
+  for (int i = 0; i < 40; ++i) many += "\nitem " + std::to_string(i);
+  const struct {
+    const char* value;
+    const char* choices;
+    int count;
+    const char* stored;
+  } cases[] = {{"13", kChecks, 3, "5"}, {"4294967295", many.c_str(), 32, "4294967295"}};
+  for (const auto& c : cases) {
+    Put(2, 1, 52542, c.value, c.choices);
+    combo = Current(2, 1);
+    ClickArrow(combo);
+    ASSERT_TRUE(combo->IsDroppedDown());
+    EXPECT_EQ(::SendMessage(List(combo), LB_GETCOUNT, 0, 0), c.count);
+    UiAutomation::PressKey(List(combo), VK_RETURN);
+    EXPECT_EQ(Value(2, 1), c.stored);
+  }
 }
 
 }  // namespace
