@@ -52,14 +52,7 @@ void CGXCheckListComboLBox::OnKillFocus(CWnd* pNewWnd) {
 }
 
 BOOL CGXCheckListComboLBox::OnEraseBkgnd(CDC* pDC) {
-  CWnd* parent = GetParent();
-  HBRUSH brush = parent && pDC ? (HBRUSH)parent->SendMessage(WM_CTLCOLORLISTBOX, (WPARAM)pDC->GetSafeHdc(), (LPARAM)m_hWnd)
-                               : nullptr;
-  if (!brush) return CCheckListBox::OnEraseBkgnd(pDC);
-  CRect rect;
-  GetClientRect(&rect);
-  ::FillRect(pDC->GetSafeHdc(), &rect, brush);
-  return TRUE;
+  return GXEraseListWithParentBrush(this, pDC) || CCheckListBox::OnEraseBkgnd(pDC);
 }
 
 // ---- the cell ---------------------------------------------------------------------------------------------------
@@ -74,12 +67,8 @@ BOOL CGXCheckListComboBox::IsKindOfControl(LPCTSTR pszClassName) const {
 
 CListBox* CGXCheckListComboBox::CreateListBox(CWnd* pPopup, UINT nID) {
   if (!pPopup) return nullptr;
-  CRect rect;
-  pPopup->GetClientRect(&rect);
-  rect.DeflateRect(1, 0);
-  if (!m_dwListBoxStyle) m_dwListBoxStyle = WS_VSCROLL | LBS_NOTIFY;
   auto* list = new CGXCheckListComboLBox(this);
-  list->Create(m_dwListBoxStyle, rect, pPopup, nID);
+  list->Create(ListStyle(), ListRect(pPopup), pPopup, nID);
   return list;
 }
 

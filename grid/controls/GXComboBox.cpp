@@ -155,15 +155,20 @@ void CGXComboListBox::OnKillFocus(CWnd* pNewWnd) {
   if (m_pOwner && m_pOwner->GetSafeHwnd()) m_pOwner->PostMessage(GX_WM_LISTBOX_KILLFOCUS);
 }
 
-BOOL CGXComboListBox::OnEraseBkgnd(CDC* pDC) {
-  CWnd* parent = GetParent();
-  HBRUSH brush = parent && pDC ? (HBRUSH)parent->SendMessage(WM_CTLCOLORLISTBOX, (WPARAM)pDC->GetSafeHdc(), (LPARAM)m_hWnd)
-                               : nullptr;
-  if (!brush) return CListBox::OnEraseBkgnd(pDC);
+BOOL GXEraseListWithParentBrush(CWnd* pListBox, CDC* pDC) {
+  CWnd* parent = pListBox && pDC ? pListBox->GetParent() : nullptr;
+  HBRUSH brush = parent ? (HBRUSH)parent->SendMessage(WM_CTLCOLORLISTBOX, (WPARAM)pDC->GetSafeHdc(),
+                                                      (LPARAM)pListBox->GetSafeHwnd())
+                        : nullptr;
+  if (!brush) return FALSE;
   CRect rect;
-  GetClientRect(&rect);
+  pListBox->GetClientRect(&rect);
   ::FillRect(pDC->GetSafeHdc(), &rect, brush);
   return TRUE;
+}
+
+BOOL CGXComboListBox::OnEraseBkgnd(CDC* pDC) {
+  return GXEraseListWithParentBrush(this, pDC) || CListBox::OnEraseBkgnd(pDC);
 }
 
 // ---- the cell ---------------------------------------------------------------------------------------------------
@@ -231,12 +236,7 @@ BOOL CGXComboBox::GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTST
   if (!(m_nFlags & 16) || !m_bFillWithChoiceList || !pStyle || !pStyle->GetIncludeChoiceList())
     return CGXEditControl::GetDisplayText(text, nRow, nCol, pszValue, pStyle);
   CString value;
-  if (pszValue)
-    value = pszValue;
-  else if (pStyle->GetIncludeValue())
-    value = pStyle->GetValue();
-  else
-    return FALSE;
+  if (!ValueToShow(pszValue, *pStyle, value)) return FALSE;
   text.Empty();
   if (value.IsEmpty()) return TRUE;
   const long number = std::strtol(value, nullptr, 10);
@@ -247,14 +247,19 @@ BOOL CGXComboBox::GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTST
   return TRUE;
 }
 
+BOOL CGXComboBox::ValueToShow(LPCTSTR pszValue, const CGXStyle& style, CString& value) {
+  if (pszValue)
+    value = pszValue;
+  else if (style.GetIncludeValue())
+    value = style.GetValue();
+  else
+    return FALSE;
+  return TRUE;
+}
+
 BOOL CGXComboBox::StoreCellText(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pOldStyle) {
   if (!m_pGrid || !m_pGrid->GetParam()) return FALSE;
-  CGXStyle* owned = nullptr;
-  if (!pOldStyle) {
-    owned = m_pGrid->CreateStyle();
-    m_pGrid->ComposeStyleRowCol(nRow, nCol, owned);
-    pOldStyle = owned;
-  }
+  CGXStyle* owned = ComposeIfNone(nRow, nCol, pOldStyle);
   CString text = pszText ? pszText : "";
   BOOL ok = TRUE;
   // A text that names no choice is refused; an empty one still clears.
@@ -341,13 +346,40 @@ CGXGridCombo* CGXComboBox::CreateDropDownWnd(CWnd* pParent, const CRect& rect) {
 
 CListBox* CGXComboBox::CreateListBox(CWnd* pPopup, UINT nID) {
   if (!pPopup) return nullptr;
+  auto* list = new CGXComboListBox(this);
+  list->CreateEx(0, "COMBOLBOX", "", ListStyle() | WS_VISIBLE | WS_BORDER | WS_CHILD, ListRect(pPopup), pPopup, nID);
+  return list;
+}
+
+CRect CGXComboBox::ListRect(CWnd* pPopup) {
   CRect rect;
   pPopup->GetClientRect(&rect);
   rect.DeflateRect(1, 0);
+  return rect;
+}
+
+DWORD CGXComboBox::ListStyle() {
   if (!m_dwListBoxStyle) m_dwListBoxStyle = WS_VSCROLL | LBS_NOTIFY;
-  auto* list = new CGXComboListBox(this);
-  list->CreateEx(0, "COMBOLBOX", "", m_dwListBoxStyle | WS_VISIBLE | WS_BORDER | WS_CHILD, rect, pPopup, nID);
-  return list;
+  return m_dwListBoxStyle;
+}
+
+CGXStyle* CGXComboBox::ComposeIfNone(ROWCOL nRow, ROWCOL nCol, const CGXStyle*& pStyle) {
+  if (pStyle || !m_pGrid) return nullptr;
+  CGXStyle* owned = m_pGrid->CreateStyle();
+  m_pGrid->ComposeStyleRowCol(nRow, nCol, owned);
+  pStyle = owned;
+  return owned;
+}
+
+void CGXComboBox::SetListFont(const CGXStyle& style, CWnd* pListBox) {
+  m_ListBoxFont.DeleteObject();
+  CFont* cellFont = m_pGrid && style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
+  if (!cellFont) return;
+  LOGFONT lf{};
+  cellFont->GetLogFont(&lf);
+  lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
+  m_ListBoxFont.CreateFontIndirect(&lf);
+  if (pListBox && pListBox->GetSafeHwnd()) pListBox->SendMessage(WM_SETFONT, (WPARAM)m_ListBoxFont.m_hObject, TRUE);
 }
 
 void CGXComboBox::DestroyDropDownWnd(CGXGridCombo* pPopup) {
@@ -393,14 +425,7 @@ void CGXComboBox::ShowDropDown(BOOL bShow) {
   }
   m_pDropDownWnd->SetListBox(list);
 
-  m_ListBoxFont.DeleteObject();
-  if (CFont* cellFont = style->GetIncludeFont() ? m_pGrid->LookupFont(style->GetFont()) : nullptr) {
-    LOGFONT lf{};
-    cellFont->GetLogFont(&lf);
-    lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
-    m_ListBoxFont.CreateFontIndirect(&lf);
-    if (list) list->SendMessage(WM_SETFONT, (WPARAM)m_ListBoxFont.m_hObject, TRUE);
-  }
+  SetListFont(*style, list);
   COLORREF text = 0, back = 0;
   GXGetCellColors(m_pGrid, *style, text, back);
   m_pDropDownWnd->SetColors(text, back);

@@ -28,6 +28,9 @@ struct GXDropDownLockScope {
   ~GXDropDownLockScope();
 };
 
+// Fills a drop-down list with the brush its popup answers to WM_CTLCOLORLISTBOX; FALSE when none.
+BOOL GXEraseListWithParentBrush(CWnd* pListBox, CDC* pDC);
+
 class CGXComboBoxButton : public CGXButton {
  public:
   explicit CGXComboBoxButton(CGXControl* pOwner) : CGXButton(pOwner) {}
@@ -155,4 +158,13 @@ class CGXComboBox : public CGXEditControl {
   int MeasureTextHeight(const CGXStyle& style);
   // Drops the popup: detaches it and has it destroyed under the focus lock.
   void DropPopup();
+  // The composed style of a cell when none is given; returns the style made, to be recycled.
+  CGXStyle* ComposeIfNone(ROWCOL nRow, ROWCOL nCol, const CGXStyle*& pStyle);
+  // The list font: the cell font scaled by the zoom, sent to the list.
+  void SetListFont(const CGXStyle& style, CWnd* pListBox);
+  // The value a display text is made of: the given one, else the style's; FALSE when neither.
+  static BOOL ValueToShow(LPCTSTR pszValue, const CGXStyle& style, CString& value);
+  // Where a list goes in its popup and the style it gets (the list box style, set when 0).
+  CRect ListRect(CWnd* pPopup);
+  DWORD ListStyle();
 };

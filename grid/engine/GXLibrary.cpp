@@ -9,6 +9,7 @@
 #include "grid/controls/GXRadioButton.h"
 #include "grid/controls/GXEditControl.h"
 #include "grid/controls/GXStatic.h"
+#include "grid/controls/GXTabbedComboBox.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridWnd.h"
 #include "grid/engine/GXLocale.h"
@@ -117,6 +118,7 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52527: return new CGXComboBox(pGrid, nID, nID, 1);
     case 52531: return new CGXComboBox(pGrid, nID, nID, 16 | 8);
     case 52532: return new CGXComboBox(pGrid, nID, nID, 16 | 4);
+    case 52541: return new CGXTabbedComboBox(pGrid, nID, nID);
     case 52542: return new CGXCheckListComboBox(pGrid, 0, 0);
     default: return nullptr;  // cell types still to come
   }
@@ -132,6 +134,7 @@ void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   if (!pStylesMap) return;
   for (UINT id : {51011u, 51012u, 51013u, 51022u}) pStylesMap->AddUserAttribute(id);
   CGXCheckBox::AddUserAttributes(pStylesMap);
+  CGXTabbedComboBox::AddUserAttributes(pStylesMap);
 }
 
 void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::RegisterClass(hInstance); }

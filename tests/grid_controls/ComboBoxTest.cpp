@@ -2,6 +2,7 @@
 // Alt+Down, its size and place, and the keys and clicks that take or drop a choice.
 #include "grid/controls/GXCheckListComboBox.h"
 #include "grid/controls/GXComboBox.h"
+#include "grid/controls/GXTabbedComboBox.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridCore.h"
@@ -16,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -72,6 +75,7 @@ class ComboCell : public ::testing::Test {
   void ClickArrow(CGXComboBox* combo) {
     wnd.Invalidate(FALSE);
     PumpMessages();
+    combo->LayoutChildren(combo->m_nRow, combo->m_nCol, grid.CalcRectFromRowCol(combo->m_nRow, combo->m_nCol));
     UiAutomation::Click(wnd.m_hWnd, combo->m_pButton->GetRect().CenterPoint());
   }
   HWND List(CGXComboBox* combo) {
@@ -367,6 +371,169 @@ TEST_F(ComboCell, CheckListShowsItsCaptionAndStoresTheMask) {
     UiAutomation::PressKey(List(combo), VK_RETURN);
     EXPECT_EQ(Value(2, 1), c.stored);
   }
+}
+
+// ---- tabbed --------------------------------------------------------------------------------------------------------
+
+const char* const kRows = "1\tRed\t#F00\n2\tGreen\t#0F0\n3\tBlue\t#00F";
+
+class TabbedCell : public ComboCell {
+ protected:
+  // A tabbed cell at (r, c) showing column 1 and storing column 0.
+  void PutTabbed(ROWCOL r, ROWCOL c, const char* value, const char* choices, const char* titles = "0",
+                 const char* widths = nullptr, const char* showAll = "1") {
+    CGXStyle style;
+    style.SetControl(52541).SetValue(value).SetChoiceList(choices);
+    style.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1").SetUserAttribute(51031, titles);
+    style.SetUserAttribute(51030, showAll);
+    if (widths) style.SetUserAttribute(51032, widths);
+    grid.SetStyleRange(CGXRange().SetCellRange(r, c, r, c), &style);
+  }
+  CGXTabbedComboBox* Open(ROWCOL r, ROWCOL c) {
+    auto* combo = dynamic_cast<CGXTabbedComboBox*>(Current(r, c));
+    if (!combo) return nullptr;
+    ClickArrow(combo);
+    return combo->IsDroppedDown() ? combo : nullptr;
+  }
+  // The widest text of a column in the grid's standard font.
+  int Widest(std::initializer_list<const char*> texts) {
+    CClientDC dc(&wnd);
+    CFont* font = grid.LookupFont(grid.LookupStyleRowCol(1, 1).GetFont());
+    CFont* old = dc.SelectObject(font);
+    int widest = 0;
+    for (const char* t : texts) widest = std::max(widest, (int)dc.GetTextExtent(t).cx);
+    dc.SelectObject(old);
+    return widest;
+  }
+};
+
+TEST_F(TabbedCell, KeyColumnIsStoredTextColumnShown) {
+  PutTabbed(1, 1, "1", kRows);
+  CGXControl* control = grid.GetRegisteredControl(52541);
+  ASSERT_TRUE(control->IsKindOfControl("CGXComboBox"));
+  const struct {
+    const char* value;
+    BOOL found;
+    const char* shown;
+  } shows[] = {{"1", TRUE, "Red"}, {"3", TRUE, "Blue"}, {"9", FALSE, "-"}, {"Red", FALSE, "-"}};
+  for (const auto& c : shows) {
+    CString text = "-";
+    EXPECT_EQ(control->GetDisplayText(text, 1, 1, c.value, &grid.LookupStyleRowCol(1, 1)), c.found) << c.value;
+    EXPECT_EQ(text, c.shown) << c.value;
+  }
+  const struct {
+    const char* text;
+    BOOL ok;
+    const char* stored;
+  } stores[] = {{"Green", TRUE, "2"}, {"green", FALSE, "old"}, {"Pink", FALSE, "old"}, {"2", FALSE, "old"}};
+  for (const auto& c : stores) {
+    PutTabbed(2, 1, "old", kRows);
+    EXPECT_EQ(control->StoreCellText(2, 1, c.text, 2, nullptr), c.ok) << c.text;
+    EXPECT_EQ(Value(2, 1), c.stored) << c.text;
+  }
+  // The list's rows lead with the text column; choosing one shows its text and stores its key.
+  auto* combo = Open(1, 1);
+  ASSERT_NE(combo, nullptr);
+  CListBox* list = combo->GetListBox();
+  ASSERT_EQ(list->GetCount(), 3);
+  CString row;
+  list->GetText(0, row);
+  EXPECT_EQ(row, "Red\t1\tRed\t#F00");
+  EXPECT_EQ(list->GetCurSel(), 0);
+  SaveWindowImage(combo->GetDropDownWnd(), "grid_tabbed_list.png");
+  RECT item{};
+  list->GetItemRect(1, &item);
+  UiAutomation::Click(list->m_hWnd, POINT{item.left + 5, item.top + 2});
+  EXPECT_FALSE(combo->IsDroppedDown());
+  EXPECT_FALSE(combo->GetDropDownWnd());
+  EXPECT_EQ(EditText(combo), "Green");
+  ASSERT_TRUE(grid.SetCurrentCell(3, 3));
+  EXPECT_EQ(Value(1, 1), "2");
+  // An unknown key leaves the active edit empty.
+  PutTabbed(2, 2, "7", kRows);
+  combo = dynamic_cast<CGXTabbedComboBox*>(Current(2, 2));
+  combo->SetActive(TRUE);
+  combo->SetActiveText("7");
+  EXPECT_EQ(EditText(combo), "");
+}
+
+TEST_F(TabbedCell, TitlesGoToTheHeaderAndAreNeverAValue) {
+  const std::string titled = std::string("Key\tName\tCode\n") + kRows;
+  PutTabbed(1, 1, "Key", titled.c_str(), "1");
+  CString text = "-";
+  EXPECT_FALSE(grid.GetRegisteredControl(52541)->GetDisplayText(text, 1, 1, nullptr, &grid.LookupStyleRowCol(1, 1)));
+  EXPECT_FALSE(grid.GetRegisteredControl(52541)->StoreCellText(1, 1, "Name", 2, nullptr));
+  PutTabbed(1, 1, "3", titled.c_str(), "1");
+  auto* combo = Open(1, 1);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->GetListBox()->GetCount(), 3);
+  EXPECT_EQ(combo->GetListBox()->GetCurSel(), 2);  // entry indexes start after the titles
+  CGXTabbedLBoxHeader* header = combo->GetHeader();
+  ASSERT_TRUE(header->IsWindowVisible());
+  EXPECT_EQ(header->m_strTitle, "Name\tKey\tName\tCode");
+  CRect headerRect, listRect;
+  header->GetWindowRect(&headerRect);
+  combo->GetDropDownWnd()->GetWindowRect(&listRect);
+  EXPECT_EQ(headerRect.bottom, listRect.top);
+  EXPECT_EQ(headerRect.Width(), listRect.Width());
+  header->UpdateWindow();
+  SaveWindowImage(header, "grid_tabbed_header.png");
+  // The title cells are raised button faces.
+  EXPECT_EQ(GetWindowPixel(header->m_hWnd, POINT{2, 2}),
+            GXGetSysColorCache().GetColor(COLOR_BTNFACE));
+  UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_ESCAPE);
+  EXPECT_FALSE(header->IsWindowVisible());
+}
+
+TEST_F(TabbedCell, WidthsTextSetsColumnsInOrderTheRestAreMeasured) {
+  const int code = Widest({"#F00", "#0F0", "#00F"}), name = Widest({"Red", "Green", "Blue"});
+  const int key = Widest({"1", "2", "3"}), bar = GetSystemMetrics(SM_CXVSCROLL);
+  const struct {
+    const char* widths;
+    const char* showAll;
+    std::vector<int> pos;
+    int total;
+  } cases[] = {
+      {"40,60", "1", {40, 100, 100 + code + 4}, 100 + code + 4 + bar},
+      {"40 60", "1", {40, 100, 100 + code + 4}, 100 + code + 4 + bar},
+      {"", "1", {key + 4, key + name + 8, key + name + code + 12}, key + name + code + 12 + bar},
+      {nullptr, "0", {0, name + 4, name + 4}, name + 4 + bar},
+  };
+  for (const auto& c : cases) {
+    PutTabbed(1, 1, "1", kRows, "0", c.widths, c.showAll);
+    auto* combo = Open(1, 1);
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->m_layout.m_nSepCount, 2);
+    for (size_t i = 0; i < c.pos.size(); ++i) EXPECT_EQ(combo->m_layout.m_anColPos[i], c.pos[i]) << c.widths << " " << i;
+    EXPECT_EQ(combo->m_layout.m_nTotalWidth, c.total) << (c.widths ? c.widths : "none");
+    UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_ESCAPE);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  }
+}
+
+TEST_F(TabbedCell, TypingCompletesTheTextWithTheRestSelected) {
+  PutTabbed(1, 1, "", kRows);
+  auto* combo = dynamic_cast<CGXTabbedComboBox*>(Current(1, 1));
+  ::PostMessage(wnd.m_hWnd, WM_CHAR, 'G', 1);
+  PumpMessages();
+  ASSERT_TRUE(combo->IsActive());
+  EXPECT_EQ(EditText(combo), "Green");
+  int start = -1, end = -1;
+  combo->GetSel(start, end);
+  EXPECT_EQ(start, 1);
+  EXPECT_EQ(end, 5);
+  // In the edit window: a new first letter replaces the completion; one that fits no entry is refused.
+  combo->SetFocus();
+  combo->SetSel(0, -1);
+  UiAutomation::TypeText(combo->m_hWnd, "R");
+  EXPECT_EQ(EditText(combo), "Red");
+  combo->GetSel(start, end);
+  EXPECT_EQ(start, 1);
+  EXPECT_EQ(end, 3);
+  UiAutomation::TypeText(combo->m_hWnd, "x");
+  EXPECT_EQ(EditText(combo), "Red");
+  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  EXPECT_EQ(Value(1, 1), "1");
 }
 
 }  // namespace
