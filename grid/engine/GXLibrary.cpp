@@ -2,6 +2,7 @@
 #include "grid/engine/GXLibrary.h"
 
 #include "grid/controls/GXCheckBox.h"
+#include "grid/controls/GXDateTimeCtrl.h"
 #include "grid/controls/GXHeader.h"
 #include "grid/controls/GXPushbutton.h"
 #include "grid/controls/GXRadioButton.h"
@@ -109,6 +110,11 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52515: case 52524: return new CGXRadioButton(pGrid, nID == 52524);
     case 52516: case 52523: return new CGXCheckBox(pGrid, nID == 52523);
     case 52520: return new CGXHeader(pGrid);
+    case 52543: case 52544: {
+      auto* dt = new CGXDateTimeCtrl(pGrid, nID);
+      dt->CreateControl(nID == 52543 ? 0x40000001 : 0x40000000, CRect());
+      return dt;
+    }
     default: return nullptr;  // cell types still to come
   }
 }
@@ -123,6 +129,7 @@ void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   if (!pStylesMap) return;
   for (UINT id : {51011u, 51012u, 51013u, 51022u}) pStylesMap->AddUserAttribute(id);
   CGXCheckBox::AddUserAttributes(pStylesMap);
+  CGXDateTimeCtrl::AddUserAttributes(pStylesMap);
 }
 
 void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::RegisterClass(hInstance); }
