@@ -7,6 +7,7 @@
 #include "grid/controls/GXPushbutton.h"
 #include "grid/controls/GXRadioButton.h"
 #include "grid/controls/GXEditControl.h"
+#include "grid/controls/GXRichEditCtrl.h"
 #include "grid/controls/GXStatic.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridWnd.h"
@@ -110,6 +111,11 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52515: case 52524: return new CGXRadioButton(pGrid, nID == 52524);
     case 52516: case 52523: return new CGXCheckBox(pGrid, nID == 52523);
     case 52520: return new CGXHeader(pGrid);
+    case 52534: {
+      auto* rich = new CGXRichEditCtrl(pGrid);
+      rich->CreateControl(ES_MULTILINE, 52534);
+      return rich;
+    }
     case 52543: case 52544: {
       auto* dt = new CGXDateTimeCtrl(pGrid, nID);
       dt->CreateControl(nID == 52543 ? 0x40000001 : 0x40000000, CRect());
@@ -141,6 +147,7 @@ void GXStartGridLibrary(UINT, int, int) {
   CGXLibraryData& d = GXGetLibraryData();
   if (d.m_bStarted) return;
   d.m_nClipboardFormat = ::RegisterClipboardFormat("Grid Styles");
+  CGXRichEditCtrl::GetRtfClipboardFormat();
   if (!d.m_pControlFactory) d.m_pControlFactory = new CGXControlFactory;
   const DWORD version = ::GetVersion();
   d.m_wVersion = (WORD)(((version & 0xFF) << 8) | ((version >> 8) & 0xFF));
