@@ -17,18 +17,6 @@ namespace {
 bool CtrlHeld() { return GetKeyState(VK_CONTROL) < 0; }
 bool ShiftHeld() { return GetKeyState(VK_SHIFT) < 0; }
 
-// Sets the grid's ignore-focus flag for the life of the guard.
-struct FocusGuard {
-  explicit FocusGuard(CGXGridCore* g) : grid(g), old(g ? g->m_bIgnoreFocus : FALSE) {
-    if (grid) grid->m_bIgnoreFocus = TRUE;
-  }
-  ~FocusGuard() {
-    if (grid) grid->m_bIgnoreFocus = old;
-  }
-  CGXGridCore* grid;
-  BOOL old;
-};
-
 }  // namespace
 
 CGXEditControl::CGXEditControl(CGXGridCore* pGrid, UINT nEditID) : CGXStatic(pGrid), m_nEditID(nEditID) {}
@@ -193,7 +181,7 @@ BOOL CGXEditControl::Store() {
 
 void CGXEditControl::Hide() {
   if (!m_hWnd || !IsWindowVisible()) return;
-  FocusGuard guard(m_pGrid);
+  CGXFocusGuard guard(m_pGrid);
   HideCaret();
   MoveWindow(CRect(0, 0, 0, 0), FALSE);
   ShowWindow(SW_HIDE);
@@ -483,13 +471,7 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
                           const CGXStyle* pStandard) {
   if (!IsInitAt(nRow, nCol) || !IsActive() || !m_hWnd || !m_pGrid || m_pGrid->m_bPrinting)
     return CGXStatic::Draw(pDC, rect, nRow, nCol, style, pStandard);
-  m_font.DeleteObject();
-  if (CFont* cellFont = style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr) {
-    LOGFONT lf{};
-    cellFont->GetLogFont(&lf);
-    lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
-    m_font.CreateFontIndirect(&lf);
-  }
+  CreateZoomedFont(m_font, style);
   if (pDC) {
     CFont* old = m_font.m_hObject ? pDC->SelectObject(&m_font) : nullptr;
     TEXTMETRIC tm{};
@@ -521,7 +503,7 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
   ShowWindow(SW_SHOW);
   SetReadOnly(IsReadOnly());
   if (::GetFocus() == m_pGrid->m_pGridWnd->m_hWnd) {
-    FocusGuard guard(m_pGrid);
+    CGXFocusGuard guard(m_pGrid);
     SetFocus();
   }
   UpdateEditStyle();

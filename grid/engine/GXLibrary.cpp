@@ -4,6 +4,7 @@
 #include "grid/controls/GXCheckBox.h"
 #include "grid/controls/GXCheckListComboBox.h"
 #include "grid/controls/GXComboBox.h"
+#include "grid/controls/GXDateTimeCtrl.h"
 #include "grid/controls/GXHeader.h"
 #include "grid/controls/GXMaskControl.h"
 #include "grid/controls/GXListBox.h"
@@ -13,6 +14,7 @@
 #include "grid/controls/GXRadioButton.h"
 #include "grid/controls/GXEditControl.h"
 #include "grid/controls/GXSpinEdit.h"
+#include "grid/controls/GXRichEditCtrl.h"
 #include "grid/controls/GXStatic.h"
 #include "grid/controls/GXTabbedComboBox.h"
 #include "grid/engine/GXDrawUtils.h"
@@ -131,6 +133,16 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52532: return new CGXComboBox(pGrid, nID, nID, 16 | 4);
     case 52541: return new CGXTabbedComboBox(pGrid, nID, nID);
     case 52542: return new CGXCheckListComboBox(pGrid, 0, 0);
+    case 52534: {
+      auto* rich = new CGXRichEditCtrl(pGrid);
+      rich->CreateControl(ES_MULTILINE, 52534);
+      return rich;
+    }
+    case 52543: case 52544: {
+      auto* dt = new CGXDateTimeCtrl(pGrid, nID);
+      dt->CreateControl(nID == 52543 ? 0x40000001 : 0x40000000, CRect());
+      return dt;
+    }
     default: return nullptr;  // cell types still to come
   }
 }
@@ -149,6 +161,7 @@ void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   CGXSpinEdit::AddUserAttributes(pStylesMap);
   CGXProgressCtrl::AddUserAttributes(pStylesMap);
   CGXTabbedComboBox::AddUserAttributes(pStylesMap);
+  CGXDateTimeCtrl::AddUserAttributes(pStylesMap);
 }
 
 void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::RegisterClass(hInstance); }
@@ -160,6 +173,7 @@ void GXStartGridLibrary(UINT, int, int) {
   CGXLibraryData& d = GXGetLibraryData();
   if (d.m_bStarted) return;
   d.m_nClipboardFormat = ::RegisterClipboardFormat("Grid Styles");
+  CGXRichEditCtrl::GetRtfClipboardFormat();
   if (!d.m_pControlFactory) d.m_pControlFactory = new CGXControlFactory;
   const DWORD version = ::GetVersion();
   d.m_wVersion = (WORD)(((version & 0xFF) << 8) | ((version >> 8) & 0xFF));
