@@ -119,6 +119,8 @@ class CGXGridCore {
   virtual BOOL IsSheetNameEditable();
   // May the sheet tab switch away: an active cell must accept its text first (TRUE when forced).
   virtual BOOL CanSwitchSheet(BOOL bForce = FALSE);
+  // The tab window renamed tab nTab: its name becomes the sheet name, and the other views hear it.
+  virtual void OnTabRenamed(int nTab);
   // The nearest parent of one of the library's host window classes, or null.
   CWnd* GetParentTabWnd(BOOL bIgnoreIconic = FALSE) const;
   virtual int GetZoom();

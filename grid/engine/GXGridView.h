@@ -90,7 +90,10 @@ class CGXGridView : public CGXView, public CGXGridCore {
   void OnUpdateEditRedo(CCmdUI* pCmdUI);
   LRESULT OnFindReplaceMessage(WPARAM, LPARAM lParam);
   LRESULT OnSheetNameEditable(WPARAM, LPARAM) { return IsSheetNameEditable(); }
-  LRESULT OnSheetNameChanged(WPARAM, LPARAM) { return 0; }
+  LRESULT OnSheetNameChanged(WPARAM wParam, LPARAM) {
+    OnTabRenamed((int)wParam);
+    return 0;
+  }
   LRESULT OnSheetSwitch(WPARAM wParam, LPARAM);
   LRESULT OnRecordNavigateMessage(WPARAM wParam, LPARAM lParam);
   LRESULT OnLayoutLock(WPARAM wParam, LPARAM);

@@ -148,6 +148,7 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       result = IsSheetNameEditable();
       return TRUE;
     case GX_WM_SHEETNAME_CHANGED:
+      OnTabRenamed((int)wParam);
       result = 0;
       return TRUE;
     case GX_WM_SHEET_SWITCH:

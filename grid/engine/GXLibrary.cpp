@@ -62,6 +62,7 @@ void RegisterOnce(HINSTANCE inst, LPCSTR name, LPCSTR from, UINT style) {
 CGXLibraryData::~CGXLibraryData() {
   delete m_pControlFactory;
   delete m_pExtra;
+  delete m_pTabWndInterface;
 }
 
 CGXLibraryData& GXGetLibraryData() {
