@@ -232,6 +232,20 @@ void CGXEditControl::ActivateAt(BOOL allow, int nChar) {
   SendMessage(EM_SCROLLCARET);
 }
 
+void CGXEditControl::OnLButtonDown(UINT nFlags, CPoint point) {
+  int oldStart = 0, oldEnd = 0;
+  GetSel(oldStart, oldEnd);
+  CEdit::OnLButtonDown(nFlags, point);
+  int start = 0, end = 0;
+  GetSel(start, end);
+  const int lo = std::min(oldStart, oldEnd), hi = std::max(oldStart, oldEnd);
+  if (!m_pGrid || lo == hi || start != end || start < lo || start > hi) return;
+  SetSel(oldStart, oldEnd);
+  const ROWCOL row = m_nRow, col = m_nCol;
+  m_pGrid->StartOleDrag(row, col);
+  if (IsInit() && IsActive() && m_hWnd && m_pGrid->IsCurrentCell(row, col)) SetSel(start, start);
+}
+
 BOOL CGXEditControl::LButtonUp(UINT nFlags, CPoint pt) {
   const WORD flags = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->m_wActivateFlags : 0;
   const int hit = CharFromPoint(pt);

@@ -21,7 +21,12 @@
 IMPLEMENT_DYNAMIC(CGXGridHint, CObject)
 
 CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, BOOL bIsViewContext)
-    : m_pDocument(pDocument), m_bIsViewContext(bIsViewContext), m_pGridWnd(pGridWnd) {}
+    : m_pDocument(pDocument), m_bIsViewContext(bIsViewContext), m_pGridWnd(pGridWnd) {
+  // Dragging scrolls as the layer's drop targets do.
+  m_nDragScrollInset = COleDropTarget::nScrollInset;
+  m_nDragScrollDelay = m_nDragScrollOutsideDelay = COleDropTarget::nScrollDelay;
+  m_nDragScrollInterval = COleDropTarget::nScrollInterval;
+}
 
 CGXGridCore::~CGXGridCore() {
   GXForgetFindReplaceOwner(this);

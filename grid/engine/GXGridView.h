@@ -3,6 +3,7 @@
 #pragma once
 
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXGridDropTarget.h"
 #include "platform/ui/View.h"
 
 #include <functional>
@@ -97,6 +98,8 @@ class CGXGridView : public CGXView, public CGXGridCore {
   LRESULT OnSheetSwitch(WPARAM wParam, LPARAM);
   LRESULT OnRecordNavigateMessage(WPARAM wParam, LPARAM lParam);
   LRESULT OnLayoutLock(WPARAM wParam, LPARAM);
+
+  CGXGridDropTarget m_gridDropTarget{this};
 
   DECLARE_MESSAGE_MAP()
 };

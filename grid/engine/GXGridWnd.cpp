@@ -110,6 +110,8 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
   LRESULT ignored = 0;
   LRESULT& result = pResult ? *pResult : ignored;
   auto windowDefault = [&] { return CWnd::OnWndMsg(message, wParam, lParam, pResult); };
+  if (message == WM_DESTROY || message == WM_NCDESTROY) m_gridDropTarget.Forget();
+  else m_gridDropTarget.EnsureRegistered(this);
   switch (message) {
     case WM_CREATE: {
       const BOOL r = windowDefault();

@@ -58,6 +58,9 @@ struct CGXLibraryData {
   int m_nClickInProgress = 0;
   CString m_strPopupClass;
   BOOL m_bStarted = FALSE;
+  // While a grid of the process runs its drag loop: the block it drags.
+  BOOL m_bGridDragging = FALSE;
+  DWORD m_nDragRows = 0, m_nDragCols = 0;
 };
 
 CGXLibraryData& GXGetLibraryData();
