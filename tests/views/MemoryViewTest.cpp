@@ -89,8 +89,8 @@ class MemoryViewTest : public SetupTest {
     CCreateContext ctx;
     ctx.m_pNewViewClass = RUNTIME_CLASS(CProbeView);
     ctx.m_pCurrentDoc = &m_doc;
-    ASSERT_TRUE(m_frame->Create(nullptr, "memory", WS_POPUP | WS_VISIBLE, CRect(0, 0, 420, height), nullptr, nullptr,
-                                0, &ctx));
+    ASSERT_TRUE(
+        m_frame->Create(nullptr, "memory", WS_POPUP | WS_VISIBLE, CRect(0, 0, 420, height), nullptr, nullptr, 0, &ctx));
     m_frame->InitialUpdateFrame(&m_doc, TRUE);
     UA::Pump();
     m_view = static_cast<CProbeView*>(m_frame->GetActiveView());
