@@ -1,4 +1,4 @@
-// Dialog templates of the motion views and editors.
+// Dialog templates and strings of the motion views and editors.
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"
 
@@ -203,7 +203,15 @@ const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(14029), &kFunctionsFolder, sizeof kFunctionsFolder},
 };
 
-const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, sizeof kEntries / sizeof kEntries[0]};
+const RESOURCE_STRING kStrings[] = {
+    {10055, "Refresh current view\nRefresh"},
+    {15005, "Edit for hexadecimal numbers"},
+    {15006, "Hexa edit"},
+    {15007, "Hint: press F12 to refresh the data in memory view"},
+};
+
+const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], kEntries,
+                               sizeof kEntries / sizeof kEntries[0]};
 CResourceTableRegistration g_registration(kTable);
 
 }  // namespace

@@ -87,6 +87,9 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
     CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
     return;
   }
+  // The background goes first: erased after the text it would wipe the text out.
+  const BOOL erase = m_pGrid && m_pGrid->m_bEraseCellBackground;
+  if (erase) DrawBackground(pDC, rect, style, TRUE);
   CFont* oldFont = SelectFont(m_pGrid, pDC, style);
   CRect inner;
   GetCellInnerRect(inner, nRow, nCol, &rect, &style);
@@ -96,7 +99,9 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
   pDC->SetTextColor(clrText);
   pDC->SetBkColor(clrBack);
   GXDrawMultiLineText(pDC, text, text.GetLength(), inner, GetTextFormat(style));
+  if (erase) m_pGrid->m_bEraseCellBackground = FALSE;
   CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  if (erase) m_pGrid->m_bEraseCellBackground = TRUE;
   if (oldFont) pDC->SelectObject(oldFont);
 }
 
