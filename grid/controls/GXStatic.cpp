@@ -69,6 +69,11 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
     CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
     return;
   }
+  // The background goes first: erased after the text it would wipe the text out.
+  if (m_pGrid && m_pGrid->m_bEraseCellBackground) {
+    DrawBackground(pDC, rect, style, TRUE);
+    m_pGrid->m_bEraseCellBackground = FALSE;
+  }
   CFont* oldFont = SelectFont(m_pGrid, pDC, style);
   CRect inner;
   GetCellInnerRect(inner, nRow, nCol, &rect, &style);
