@@ -178,7 +178,7 @@ BOOL CMC_MotionView::OnRButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint pt) {
 
 void CMC_MotionView::OnHelp() {
   CString file;
-  if (GetHelpFileOfModule(nullptr, file)) ::HtmlHelp(m_hWnd, file, 15, kHelpTopic);
+  if (GetHelpFileOfModule(AfxGetInstanceHandle(), file)) ::HtmlHelp(m_hWnd, file, 15, kHelpTopic);
 }
 
 // ---- delete, enable and disable ------------------------------------------------------------------------------
@@ -236,7 +236,7 @@ void CMC_MotionView::OnGroup() {
     parent->RemoveAt(i);
   }
   RemoveRows(first, last + GetChildrenCount(last), 2);
-  parent->InsertAt(a, added);
+  parent->InsertAt(a, static_cast<CObject*>(added));  // the group itself, not its content
   InsertRows(first, 1, nullptr, nullptr, nullptr, 0, 2);
   UpdateRow(first, level, added);
   Notify();
