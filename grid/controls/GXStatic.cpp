@@ -90,10 +90,6 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
   // The background goes first: erased after the text it would wipe the text out.
   const BOOL erase = m_pGrid && m_pGrid->m_bEraseCellBackground;
   if (erase) DrawBackground(pDC, rect, style, TRUE);
-  if (m_pGrid && m_pGrid->m_bEraseCellBackground) {
-    DrawBackground(pDC, rect, style, TRUE);
-    m_pGrid->m_bEraseCellBackground = FALSE;
-  }
   CFont* oldFont = SelectFont(m_pGrid, pDC, style);
   CRect inner;
   GetCellInnerRect(inner, nRow, nCol, &rect, &style);
