@@ -541,6 +541,24 @@ TEST_F(MaskCell, DoubleByteCharactersTypeAsOnePosition) {
   EXPECT_EQ(Value(1), "\x82\x60\x82\x62");
 }
 
+TEST_F(MaskCell, NoMaskIsPlainTextUpToTheMaximumLength) {
+  CGXStyle s;
+  s.SetControl(52535).SetValue("").SetMaxLength(3);
+  grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &s);
+  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  Type("abcd");
+  EXPECT_EQ(Shown(), "abc");
+  Key(VK_HOME);
+  Key(VK_INSERT);
+  Type("X");  // overwriting keeps the rest of the text
+  EXPECT_EQ(Shown(), "Xbc");
+  EXPECT_EQ(Caret(), 1);
+  Key(VK_DELETE);
+  EXPECT_EQ(Shown(), "Xc");
+  ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+  EXPECT_EQ(Value(1), "Xc");
+}
+
 TEST_F(MaskCell, DeleteClickSnapValidateAndReplaceAll) {
   Put(1, "(###) ###-####", "1234567890");
   ASSERT_TRUE(grid.SetCurrentCell(1, 1));
