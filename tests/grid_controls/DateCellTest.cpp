@@ -115,6 +115,7 @@ TEST_F(DateCell, FormatsFromTheUserAttributes) {
       {"2", "yyyy", "3/1/2024", "Friday, March 1, 2024"},
       {"0", nullptr, "3/1/2024 14:05:09", "2:5:9 PM"},
       {nullptr, "yyyy", "not a date", ""},
+      {"3", "d 'of' MMMM 'unclosed", "1/5/2026", "5 of January unclosed"},
   };
   for (const auto& c : cases) {
     std::vector<std::pair<UINT, const char*>> attrs;
@@ -156,6 +157,17 @@ TEST_F(DateCell, FirstCharacterOnlyActivatesThenKeysEditAndStore) {
   Post(cell->m_hWnd, WM_KEYDOWN, VK_RIGHT);
   for (char ch : {'2', '0'}) Post(cell->m_hWnd, WM_CHAR, (WPARAM)ch);
   EXPECT_EQ(cell->GetDateTime().GetDay(), 20);
+  // A press on the spin steps the current field and keeps the mouse until the release.
+  const CRect spin = cell->GetGadget(1)->GetRect();
+  ASSERT_EQ(cell->GetGadget(1)->GetID(), CGXBDateTimeCtrl::Spin);
+  PostInputMessage(cell->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(spin.CenterPoint().x, spin.top + 2));
+  PumpMessages();
+  EXPECT_EQ(cell->GetDateTime().GetDay(), 21);
+  EXPECT_EQ(::GetCapture(), cell->m_hWnd);
+  PostInputMessage(cell->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(spin.CenterPoint().x, spin.top + 2));
+  PumpMessages();
+  EXPECT_EQ(cell->GetDateTime().GetDay(), 21);
+  Post(cell->m_hWnd, WM_KEYDOWN, VK_DOWN);
   // Tab leaves the cell and stores it; Delete in an active cell empties the value at once.
   Post(cell->m_hWnd, WM_KEYDOWN, VK_TAB);
   ROWCOL r = 0, c = 0;
