@@ -2,6 +2,7 @@
 // attributes, typing, keys, pasted text split into fields, painting and sort keys.
 #include "grid/controls/GXDateTimeCtrl.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStylesMap.h"
@@ -268,6 +269,35 @@ TEST_F(DateCell, InactiveCellsPaintTheirFields) {
   EXPECT_GT(size.cx, dc.GetTextExtent("24.12.2026").cx);
   style.SetValue("not a date");
   EXPECT_EQ(cell->CalcSize(&dc, 2, 1, style), CSize(0, 0));
+}
+
+TEST_F(DateCell, FindsFieldsAndReplacesThem) {
+  Put(1, 1, "3/15/2024", {{51039, "dd MMMM yyyy"}});
+  Put(2, 1, "3/15/2024", {{51039, "dd MMMM yyyy"}});
+  GXFindReplaceState find;
+  const struct {
+    const char* text;
+    bool found;
+    const char* selected;
+  } cases[] = {{"MAR", true, "March"}, {"2024", true, "2024"}, {"15", true, "15"}, {"20x", false, ""}, {"APR", false, ""}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(grid.SetCurrentCell(3, 3));
+    find.strFind = find.strFindUpper = c.text;
+    EXPECT_EQ(cell->FindText(find, 1, 1, TRUE, TRUE), c.found) << c.text;
+    CString sel;
+    cell->GetSelectedText(sel);
+    EXPECT_EQ(sel, c.selected) << c.text;
+  }
+  // The found month takes the next name that begins with the replacement.
+  ASSERT_TRUE(grid.SetCurrentCell(3, 3));
+  find.strFind = find.strFindUpper = "MAR";
+  ASSERT_TRUE(cell->FindText(find, 1, 1, TRUE, TRUE));
+  EXPECT_TRUE(cell->ReplaceSelectedText("Jul"));
+  EXPECT_EQ(cell->GetDateTime().GetMonth(), 7);
+  find.strFind = find.strFindUpper = "15";
+  find.strReplace = "20";
+  EXPECT_TRUE(cell->ReplaceAll(find, 2, 1));
+  EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 3, 20, 0, 0, 0));
 }
 
 TEST_F(DateCell, SortKeysAreSignedSecondsFromDayZero) {
