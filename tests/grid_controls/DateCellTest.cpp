@@ -1,5 +1,6 @@
 // The date/time cell in a grid: the value through the field window, formats from the user
 // attributes, typing, keys, pasted text split into fields, painting and sort keys.
+#include "grid/controls/GXBCalendar.h"
 #include "grid/controls/GXDateTimeCtrl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXFindReplaceState.h"
@@ -204,6 +205,15 @@ TEST_F(DateCell, AttributesFixFieldsAndSetTheRange) {
   Post(cell->m_hWnd, WM_KEYDOWN, VK_RIGHT);
   for (int i = 0; i < 2; ++i) Post(cell->m_hWnd, WM_KEYDOWN, VK_UP);
   EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 3, 20, 0, 0, 0));
+  // Alt+Down on the grid activates the cell and drops the calendar down.
+  Put(3, 1, "3/19/2024");
+  ASSERT_TRUE(grid.SetCurrentCell(3, 1));
+  Post(wnd.m_hWnd, WM_SYSKEYDOWN, VK_DOWN);
+  EXPECT_TRUE(cell->IsActive());
+  ASSERT_NE(cell->GetCalendar(), nullptr);
+  EXPECT_EQ(cell->GetCalendar()->GetSelectedDate().GetDay(), 19);
+  Post(cell->GetCalendar()->m_hWnd, WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_EQ(cell->GetCalendar(), nullptr);
   // Unparsable bounds fall back to the widest range.
   Put(2, 1, "3/19/2024", {{51035, "x"}, {51036, "y"}, {51037, "3"}});
   ASSERT_TRUE(grid.SetCurrentCell(2, 1));
