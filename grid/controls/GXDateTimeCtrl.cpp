@@ -456,7 +456,9 @@ BOOL CGXDateTimeCtrl::OnChanging(const COleDateTime&) {
 }
 
 void CGXDateTimeCtrl::OnChanged() {
-  Refresh();
+  // The shown window repaints its fields itself: hiding it would end a held spin's capture.
+  if (IsWindowVisible()) Invalidate(FALSE);
+  else Refresh();
   if (GetModify()) OnModifyCell();
 }
 

@@ -1,7 +1,9 @@
 // The date/time cell in a grid: the value through the field window, formats from the user
 // attributes, typing, keys, pasted text split into fields, painting and sort keys.
+#include "grid/controls/GXBCalendar.h"
 #include "grid/controls/GXDateTimeCtrl.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStylesMap.h"
@@ -115,6 +117,7 @@ TEST_F(DateCell, FormatsFromTheUserAttributes) {
       {"2", "yyyy", "3/1/2024", "Friday, March 1, 2024"},
       {"0", nullptr, "3/1/2024 14:05:09", "2:5:9 PM"},
       {nullptr, "yyyy", "not a date", ""},
+      {"3", "d 'of' MMMM 'unclosed", "1/5/2026", "5 of January unclosed"},
   };
   for (const auto& c : cases) {
     std::vector<std::pair<UINT, const char*>> attrs;
@@ -156,6 +159,17 @@ TEST_F(DateCell, FirstCharacterOnlyActivatesThenKeysEditAndStore) {
   Post(cell->m_hWnd, WM_KEYDOWN, VK_RIGHT);
   for (char ch : {'2', '0'}) Post(cell->m_hWnd, WM_CHAR, (WPARAM)ch);
   EXPECT_EQ(cell->GetDateTime().GetDay(), 20);
+  // A press on the spin steps the current field and keeps the mouse until the release.
+  const CRect spin = cell->GetGadget(1)->GetRect();
+  ASSERT_EQ(cell->GetGadget(1)->GetID(), CGXBDateTimeCtrl::Spin);
+  PostInputMessage(cell->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(spin.CenterPoint().x, spin.top + 2));
+  PumpMessages();
+  EXPECT_EQ(cell->GetDateTime().GetDay(), 21);
+  EXPECT_EQ(::GetCapture(), cell->m_hWnd);
+  PostInputMessage(cell->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(spin.CenterPoint().x, spin.top + 2));
+  PumpMessages();
+  EXPECT_EQ(cell->GetDateTime().GetDay(), 21);
+  Post(cell->m_hWnd, WM_KEYDOWN, VK_DOWN);
   // Tab leaves the cell and stores it; Delete in an active cell empties the value at once.
   Post(cell->m_hWnd, WM_KEYDOWN, VK_TAB);
   ROWCOL r = 0, c = 0;
@@ -191,6 +205,15 @@ TEST_F(DateCell, AttributesFixFieldsAndSetTheRange) {
   Post(cell->m_hWnd, WM_KEYDOWN, VK_RIGHT);
   for (int i = 0; i < 2; ++i) Post(cell->m_hWnd, WM_KEYDOWN, VK_UP);
   EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 3, 20, 0, 0, 0));
+  // Alt+Down on the grid activates the cell and drops the calendar down.
+  Put(3, 1, "3/19/2024");
+  ASSERT_TRUE(grid.SetCurrentCell(3, 1));
+  Post(wnd.m_hWnd, WM_SYSKEYDOWN, VK_DOWN);
+  EXPECT_TRUE(cell->IsActive());
+  ASSERT_NE(cell->GetCalendar(), nullptr);
+  EXPECT_EQ(cell->GetCalendar()->GetSelectedDate().GetDay(), 19);
+  Post(cell->GetCalendar()->m_hWnd, WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_EQ(cell->GetCalendar(), nullptr);
   // Unparsable bounds fall back to the widest range.
   Put(2, 1, "3/19/2024", {{51035, "x"}, {51036, "y"}, {51037, "3"}});
   ASSERT_TRUE(grid.SetCurrentCell(2, 1));
@@ -256,6 +279,35 @@ TEST_F(DateCell, InactiveCellsPaintTheirFields) {
   EXPECT_GT(size.cx, dc.GetTextExtent("24.12.2026").cx);
   style.SetValue("not a date");
   EXPECT_EQ(cell->CalcSize(&dc, 2, 1, style), CSize(0, 0));
+}
+
+TEST_F(DateCell, FindsFieldsAndReplacesThem) {
+  Put(1, 1, "3/15/2024", {{51039, "dd MMMM yyyy"}});
+  Put(2, 1, "3/15/2024", {{51039, "dd MMMM yyyy"}});
+  GXFindReplaceState find;
+  const struct {
+    const char* text;
+    bool found;
+    const char* selected;
+  } cases[] = {{"MAR", true, "March"}, {"2024", true, "2024"}, {"15", true, "15"}, {"20x", false, ""}, {"APR", false, ""}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(grid.SetCurrentCell(3, 3));
+    find.strFind = find.strFindUpper = c.text;
+    EXPECT_EQ(cell->FindText(find, 1, 1, TRUE, TRUE), c.found) << c.text;
+    CString sel;
+    cell->GetSelectedText(sel);
+    EXPECT_EQ(sel, c.selected) << c.text;
+  }
+  // The found month takes the next name that begins with the replacement.
+  ASSERT_TRUE(grid.SetCurrentCell(3, 3));
+  find.strFind = find.strFindUpper = "MAR";
+  ASSERT_TRUE(cell->FindText(find, 1, 1, TRUE, TRUE));
+  EXPECT_TRUE(cell->ReplaceSelectedText("Jul"));
+  EXPECT_EQ(cell->GetDateTime().GetMonth(), 7);
+  find.strFind = find.strFindUpper = "15";
+  find.strReplace = "20";
+  EXPECT_TRUE(cell->ReplaceAll(find, 2, 1));
+  EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 3, 20, 0, 0, 0));
 }
 
 TEST_F(DateCell, SortKeysAreSignedSecondsFromDayZero) {

@@ -2,6 +2,7 @@
 // rich and plain text, plain text stored escaped, auto-sized rows and styles applied into the text.
 #include "grid/controls/GXRichEditCtrl.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/ui/Clipboard.h"
@@ -228,6 +229,27 @@ TEST_F(RichCell, AutoSizeGrowsTheRowWhileTyping) {
   Activate(3, 1);
   UiAutomation::TypeText(cell->m_hWnd, "\r\r\r");
   EXPECT_EQ(grid.GetRowHeight(3), before);
+}
+
+TEST_F(RichCell, FindSelectsInTheTextReplaceAllStores) {
+  Put(1, 1, "{hello world}");
+  Put(2, 1, "{aXbX}");
+  GXFindReplaceState find;
+  find.strFind = "WORLD";
+  find.strFindUpper = "WORLD";
+  ASSERT_TRUE(cell->FindText(find, 1, 1, TRUE, TRUE));
+  EXPECT_TRUE(cell->IsInitAt(1, 1) && cell->IsActive());
+  CString sel;
+  EXPECT_TRUE(cell->GetSelectedText(sel));
+  EXPECT_EQ(sel, "world");
+  find.bCase = TRUE;
+  EXPECT_FALSE(cell->FindText(find, 2, 1, TRUE, FALSE));
+  find.strFind = "X";
+  find.strReplace = "yy";
+  EXPECT_TRUE(cell->ReplaceAll(find, 2, 1));
+  CString shown;
+  cell->GetDisplayText(shown, 2, 1, Value(2, 1), nullptr);
+  EXPECT_EQ(shown, "ayybyy");
 }
 
 TEST_F(RichCell, StyleFormatsGoIntoTheText) {
