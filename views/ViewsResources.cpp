@@ -190,6 +190,17 @@ const DLGITEM_ENTRY kAxisSelectionItems[] = {
     {"Button", 14003, kButton, 0, 53, 140, 44, 14, "Move Down"},
 };
 
+const DLGITEM_ENTRY kGeneratedCodeItems[] = {
+    {"Edit", 14000,
+     WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
+     WS_EX_CLIENTEDGE, 2, 2, 302, 160, ""},
+    {"Button", IDCANCEL, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 254, 166, 50, 14, "Close"},
+};
+
+const DIALOG_RESOURCE kGeneratedCode = {WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT, 0, 0, 0, 306,
+                                        184, "Generated VKS Code", "MS Sans Serif", 8, kGeneratedCodeItems,
+                                        sizeof kGeneratedCodeItems / sizeof kGeneratedCodeItems[0], nullptr};
+
 const DIALOG_RESOURCE kAxisSelection = {WS_CHILD | DS_SETFONT, 0, 0, 0, 230, 160, "", "MS Sans Serif", 8,
                                         kAxisSelectionItems,
                                         sizeof kAxisSelectionItems / sizeof kAxisSelectionItems[0], nullptr};
@@ -198,6 +209,7 @@ const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(14031), &kCAMEditor, sizeof kCAMEditor},
     {RT_DIALOG, MAKEINTRESOURCE(14030), &kCAMTables, sizeof kCAMTables},
     {RT_DIALOG, MAKEINTRESOURCE(14051), &kImportGcode, sizeof kImportGcode},
+    {RT_DIALOG, MAKEINTRESOURCE(14040), &kGeneratedCode, sizeof kGeneratedCode},
     {RT_DIALOG, MAKEINTRESOURCE(14042), &kAxisSelection, sizeof kAxisSelection},
     {RT_DIALOG, MAKEINTRESOURCE(14032), &kMemorySettings, sizeof kMemorySettings},
     {RT_DIALOG, MAKEINTRESOURCE(14029), &kFunctionsFolder, sizeof kFunctionsFolder},

@@ -21,6 +21,14 @@ CFont* SelectFont(CGXGridCore* grid, CDC* pDC, const CGXStyle& style) {
 
 }  // namespace
 
+CGXFocusGuard::CGXFocusGuard(CGXGridCore* g) : grid(g), old(g ? g->m_bIgnoreFocus : FALSE) {
+  if (grid) grid->m_bIgnoreFocus = TRUE;
+}
+
+CGXFocusGuard::~CGXFocusGuard() {
+  if (grid) grid->m_bIgnoreFocus = old;
+}
+
 CGXStatic::CGXStatic(CGXGridCore* pGrid) : CGXControl(pGrid) {}
 
 int CGXStatic::GetTextMargin() { return std::max(2, GetSystemMetrics(SM_CXFRAME) / 2); }
@@ -60,6 +68,16 @@ void CGXStatic::GetTextColors(const CGXStyle& style, COLORREF& text, COLORREF& b
   }
   text = GXResolveColor(style.GetIncludeTextColor() ? style.GetTextColorValue() : RGB(0, 0, 0));
   back = style.GetInterior().GetColor();
+}
+
+void CGXStatic::CreateZoomedFont(CFont& font, const CGXStyle& style) {
+  font.DeleteObject();
+  CFont* cellFont = m_pGrid && style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
+  if (!cellFont) return;
+  LOGFONT lf{};
+  cellFont->GetLogFont(&lf);
+  lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
+  font.CreateFontIndirect(&lf);
 }
 
 void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) {

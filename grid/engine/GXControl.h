@@ -12,6 +12,7 @@
 class CGXGridCore;
 class CWnd;
 struct GXFindReplaceState;
+struct CGXSortInfo;
 
 class CGXControl {
  public:
@@ -90,12 +91,20 @@ class CGXControl {
   virtual BOOL OnGridSysDeadChar(UINT, UINT, UINT) { return FALSE; }
   virtual BOOL OnClickedButton(CObject* pChild);
   virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
+  // A scroll message of the grid window, before the grid handles it; TRUE keeps it from the grid.
+  virtual BOOL OnGridWindowMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+  // The grid window's WM_MOUSEACTIVATE; TRUE answers it with `result`.
+  virtual BOOL OnGridMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
   virtual HBRUSH OnGridCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
   virtual void OnGridSettingChange(UINT, LPCTSTR) {}
   virtual void OnGridSysColorChange() {}
   // FALSE for the current cell unless bCurrent; with bSelect a found cell becomes current.
   virtual BOOL FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSelect);
   virtual BOOL ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol);
+  // The text a sort compares for the cell: its value.
+  virtual void GetSortKey(ROWCOL, ROWCOL, const CGXSortInfo&, const CGXStyle& style, CString& key) {
+    key = style.GetIncludeValue() ? style.GetValue() : CString();
+  }
   virtual void DrawBackground(CDC* pDC, const CRect& rect, const CGXStyle& style, BOOL bErase = FALSE);
   virtual void Draw3dFrame(CDC* pDC, const CRect& rect, const CGXStyle& style);
   virtual BOOL Copy();
@@ -117,7 +126,7 @@ class CGXControl {
   virtual void OnInvalidKeyPressed(LPCTSTR) {}
 
   // This class or one of its bases is named so.
-  BOOL IsKindOfControl(LPCTSTR pszClassName) const;
+  virtual BOOL IsKindOfControl(LPCTSTR pszClassName) const;
   void GetValueText(ROWCOL, ROWCOL, const CGXStyle& style, CString& text) { text = style.GetValue(); }
   BOOL PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style);
   // A held lead byte answers TRUE and waits for its trail byte; text gets the complete character.
@@ -126,6 +135,8 @@ class CGXControl {
   // The bound cell's style, fetched from the grid on first use.
   CGXStyle& GetCurrentStyle();
   void FreeStyle();
+  // A window laid over the grid: the paint in progress leaves this client rectangle alone.
+  void AddRectToGridList(const CRect& rect);
 
   CGXGridCore* Grid() const { return m_pGrid; }
   // The warning text of the last refused value (the grid shows it).

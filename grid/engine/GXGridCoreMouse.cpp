@@ -1,6 +1,7 @@
 // The grid core's mouse handlers: a press starts tracking, a selection or a cell action; moves extend it;
 // the release ends it; WM_CANCELMODE breaks it off.
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridParam.h"
 #include "platform/ui/Wnd.h"
 
@@ -74,6 +75,12 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
     return TRUE;
   }
   if (hit == 0) return FALSE;
+  if (hit == 5 && m_dwDndFlags) {
+    // A press on the selection's edge drags the block out; otherwise it is a press on the cell.
+    CGXRange covered;
+    if (GetCoveredCellsRowCol(row, col, covered) ? StartOleDrag(covered.m_nTop, covered.m_nLeft) : StartOleDrag(row, col))
+      return TRUE;
+  }
   CGXRangeList& sel = m_pParam->m_SelRects;
   const WORD allow = m_pParam->m_wAllowSelection, behave = m_pParam->m_wSelectionBehavior;
   m_wMouseAction = 1;
@@ -327,6 +334,13 @@ BOOL CGXGridCore::OnCancelMode() {
 BOOL CGXGridCore::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT) {
   return m_bInitialized && pWnd && m_pGridWnd && pWnd->GetSafeHwnd() == m_pGridWnd->GetSafeHwnd() &&
          nHitTest == HTCLIENT;
+}
+
+BOOL CGXGridCore::OnCommand(WPARAM wParam, LPARAM lParam) {
+  ROWCOL r, c;
+  if (!lParam || !GetCurrentCell(r, c)) return FALSE;
+  CGXControl* control = GetControl(r, c);
+  return control && control->IsInitAt(r, c) && control->OnCommand(wParam, lParam);
 }
 
 BOOL CGXGridCore::OnGetDlgCode(UINT code, UINT& answer) {

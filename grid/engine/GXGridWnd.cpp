@@ -2,6 +2,8 @@
 // handed to the grid core.
 #include "grid/engine/GXGridWnd.h"
 
+#include "grid/controls/GXComboBox.h"
+
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridView.h"
 #include "platform/core/Exception.h"
@@ -108,6 +110,8 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
   LRESULT ignored = 0;
   LRESULT& result = pResult ? *pResult : ignored;
   auto windowDefault = [&] { return CWnd::OnWndMsg(message, wParam, lParam, pResult); };
+  if (message == WM_DESTROY || message == WM_NCDESTROY) m_gridDropTarget.Forget();
+  else m_gridDropTarget.EnsureRegistered(this);
   switch (message) {
     case WM_CREATE: {
       const BOOL r = windowDefault();
@@ -128,6 +132,8 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       return TRUE;
     }
     case WM_KILLFOCUS:
+      // A drop-down list taking the focus leaves the grid focused.
+      if (!CGXGridCombo::IsFocusLocked()) m_bGridHasFocus = FALSE;
       result = Default();
       CGXGridCore::OnKillFocus(CWnd::FromHandle((HWND)wParam));
       return TRUE;
@@ -144,6 +150,7 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       result = IsSheetNameEditable();
       return TRUE;
     case GX_WM_SHEETNAME_CHANGED:
+      OnTabRenamed((int)wParam);
       result = 0;
       return TRUE;
     case GX_WM_SHEET_SWITCH:
