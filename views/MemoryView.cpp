@@ -142,7 +142,7 @@ void CMemoryView::FillGrid(int bMark) {
     SetRangeValueText(CGXRange().SetCellRange(r, 0, r, 0), text, 0, 0);
   }
   // The error box stays silent while the words are read.
-  const std::vector<std::optional<uint16_t>> read = memory.Read(start, 8 * m_nRows);
+  const CMemoryWords::Block read = memory.Read(start, 8 * m_nRows);
   for (ROWCOL r = 1; r <= m_nRows; ++r)
     for (ROWCOL c = 1; c <= 8; ++c) {
       const CGXStyle style = WordStyle(CMemoryWords::Text(read[(r - 1) * 8 + (c - 1)]), GetValueRowCol(r, c), bMark);

@@ -150,6 +150,7 @@ TEST_F(FolderGridViewsTest, HomingOnGenerationThreeRadiosOnTwoRows) {
 
   // "Reload default" puts the firmware's body back.
   Click(2, 2);
+  delete group->GetAt(0);  // the group owns its elements
   group->RemoveAt(0);
   Click(1, 3);
   EXPECT_EQ(group->GetSize(), body);
@@ -220,6 +221,7 @@ TEST_F(FolderGridViewsTest, InterruptsChooseAndReload) {
     EXPECT_EQ(group->GetSize(), body);
   }
   Click(2, 3);
+  delete group->GetAt(0);  // the group owns its elements
   group->RemoveAt(0);
   const int changes = m_doc.changes;
   Click(2, 4);
