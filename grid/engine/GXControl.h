@@ -90,6 +90,10 @@ class CGXControl {
   virtual BOOL OnGridSysDeadChar(UINT, UINT, UINT) { return FALSE; }
   virtual BOOL OnClickedButton(CObject* pChild);
   virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
+  // A scroll message of the grid window, before the grid handles it; TRUE keeps it from the grid.
+  virtual BOOL OnGridWindowMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+  // The grid window's WM_MOUSEACTIVATE; TRUE answers it with `result`.
+  virtual BOOL OnGridMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
   virtual HBRUSH OnGridCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
   virtual void OnGridSettingChange(UINT, LPCTSTR) {}
   virtual void OnGridSysColorChange() {}
@@ -117,7 +121,7 @@ class CGXControl {
   virtual void OnInvalidKeyPressed(LPCTSTR) {}
 
   // This class or one of its bases is named so.
-  BOOL IsKindOfControl(LPCTSTR pszClassName) const;
+  virtual BOOL IsKindOfControl(LPCTSTR pszClassName) const;
   void GetValueText(ROWCOL, ROWCOL, const CGXStyle& style, CString& text) { text = style.GetValue(); }
   BOOL PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style);
   // A held lead byte answers TRUE and waits for its trail byte; text gets the complete character.

@@ -365,6 +365,8 @@ class CGXGridCore {
   ROWCOL m_nPrintTopRow = 1, m_nPrintLeftCol = 1;
   BOOL m_bActive = FALSE;
   BOOL m_bIgnoreFocus = FALSE;
+  BOOL m_bDropDownOpen = FALSE;  // a cell's drop-down list is open
+  BOOL m_bGridHasFocus = FALSE;  // kept while a drop-down list holds the focus
   // Until measured a character is 10 by 15.
   int m_nCharHeight = 15, m_nCharWidth = 10;
   BOOL m_bInitialized = FALSE;

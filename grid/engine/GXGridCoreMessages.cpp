@@ -1,4 +1,5 @@
 // The window messages both grid hosts hand to the core, and what the window does when the core does not.
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridCore.h"
 #include "platform/ui/Wnd.h"
 
@@ -23,8 +24,15 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
         return windowDefault();
       result = TRUE;
       return TRUE;
-    case WM_VSCROLL: return coreFirst(OnVScroll(LOWORD(wParam), HIWORD(wParam), nullptr));
-    case WM_HSCROLL: return coreFirst(OnHScroll(LOWORD(wParam), HIWORD(wParam), nullptr));
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      if (CGXControl* control = m_bInitialized ? GetCurrentCellControl() : nullptr)
+        if (control->OnGridWindowMessage(message, wParam, lParam)) {
+          result = 0;
+          return TRUE;
+        }
+      if (message == WM_HSCROLL) return coreFirst(OnHScroll(LOWORD(wParam), HIWORD(wParam), nullptr));
+      return coreFirst(OnVScroll(LOWORD(wParam), HIWORD(wParam), nullptr));
     case WM_SIZE: return coreFirst(OnSize(flags, (short)LOWORD(lParam), (short)HIWORD(lParam)));
     case WM_MOUSEMOVE: return coreFirst(OnMouseMove(flags, pt));
     case WM_LBUTTONDOWN: return coreFirst(OnLButtonDown(flags, pt));
@@ -44,6 +52,7 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_SYSCHAR:
       return coreFirst(RouteKeyMessage(m_pGridWnd, message, (UINT)wParam, LOWORD(lParam), HIWORD(lParam)));
     case WM_SETFOCUS: {
+      m_bGridHasFocus = TRUE;
       const BOOL r = windowDefault();
       OnSetFocus(CWnd::FromHandle((HWND)wParam));
       return r;
@@ -58,6 +67,11 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
       return windowDefault();
     case WM_MOUSEACTIVATE: {
       int answer = 0;
+      CGXControl* control = m_bInitialized ? GetCurrentCellControl() : nullptr;
+      if (control && control->OnGridMouseActivate(CWnd::FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam), answer)) {
+        result = answer;
+        return TRUE;
+      }
       if (!OnMouseActivate(CWnd::FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam), answer))
         return windowDefault();
       result = answer;

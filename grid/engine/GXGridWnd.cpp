@@ -2,6 +2,8 @@
 // handed to the grid core.
 #include "grid/engine/GXGridWnd.h"
 
+#include "grid/controls/GXComboBox.h"
+
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridView.h"
 #include "platform/core/Exception.h"
@@ -128,6 +130,8 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       return TRUE;
     }
     case WM_KILLFOCUS:
+      // A drop-down list taking the focus leaves the grid focused.
+      if (!CGXGridCombo::IsFocusLocked()) m_bGridHasFocus = FALSE;
       result = Default();
       CGXGridCore::OnKillFocus(CWnd::FromHandle((HWND)wParam));
       return TRUE;
