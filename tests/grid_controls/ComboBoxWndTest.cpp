@@ -134,6 +134,34 @@ TEST_F(ComboWndCell, TheListOpensAtMostEightRowsHigh) {
   }
 }
 
+TEST_F(ComboWndCell, TypingOnAnInactiveCellAndAltDown) {
+  const struct {
+    UINT control;
+    char typed;
+    const char* stored;
+  } cases[] = {{52529, 'b', "Blue"}, {52529, 'g', "Green"}, {52528, 'x', "x"}};
+  for (const auto& c : cases) {
+    Put(c.control, "Red", kColours);
+    Store(2, 3);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 3));
+    PostInputMessage(grid.m_hWnd, WM_CHAR, (WPARAM)c.typed, 1);
+    ::PumpMessages();
+    ASSERT_TRUE(Combo(c.control)->IsActive()) << c.typed;
+    Key(VK_TAB);
+    EXPECT_EQ(Value(2, 3), c.stored) << c.typed;
+  }
+  Put(52529, "Red", kColours);
+  Store(2, 3);
+  ASSERT_TRUE(grid.SetCurrentCell(2, 3));
+  PostInputMessage(grid.m_hWnd, WM_KEYDOWN, VK_MENU, 1);
+  PostInputMessage(grid.m_hWnd, WM_SYSKEYDOWN, VK_DOWN, 1 | (1 << 29));
+  ::PumpMessages();
+  PostInputMessage(::GetFocus(), WM_KEYUP, VK_MENU, 0xC0000001);
+  ::PumpMessages();
+  EXPECT_TRUE(Combo(52529)->GetDroppedState());
+  EXPECT_TRUE(grid.m_bDropDownOpen);
+}
+
 TEST_F(ComboWndCell, AReadOnlyCellsChangeSnapsBack) {
   Put(52529, "Red", kColours).SetReadOnly(TRUE);
   Store(1, 3);
