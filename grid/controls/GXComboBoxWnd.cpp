@@ -626,7 +626,9 @@ void CGXComboBoxWnd::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
   DrawBackground(pDC, rect, style);
   CRect item;
   GetCellInnerRect(item, nRow, nCol, &rect, &style);
-  if (m_pGrid && !m_pGrid->m_bPrinting && m_bItemFrame && !style.GetIncludeDraw3dFrame()) {
+  // The standard style includes frame kind 0: a style without a 3-D frame is one of kind 0.
+  const UINT frame = style.GetIncludeDraw3dFrame() ? style.GetDraw3dFrame() : 0;
+  if (m_pGrid && !m_pGrid->m_bPrinting && m_bItemFrame && frame == 0) {
     GXDraw3dFrame(pDC, item.left, item.top, item.right, item.bottom, 1, RGB(0, 0, 0), RGB(255, 255, 255));
     item.DeflateRect(2, 2);
   }

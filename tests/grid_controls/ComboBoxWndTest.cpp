@@ -5,6 +5,7 @@
 #include "tests/grid_controls/CellGridFixture.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -173,6 +174,38 @@ TEST_F(ComboWndCell, AReadOnlyCellsChangeSnapsBack) {
   Key(VK_RETURN);
   Key(VK_TAB);
   EXPECT_EQ(Value(1, 3), "Red");
+}
+
+// An owner-drawn combo that records how it is asked to draw its other cells.
+class CRecordingCombo : public CGXComboBoxWnd {
+ public:
+  using CGXComboBoxWnd::CGXComboBoxWnd;
+  void DrawItem(LPDRAWITEMSTRUCT dis) override { drawn.push_back(*dis); }
+  std::vector<DRAWITEMSTRUCT> drawn;
+};
+
+TEST_F(ComboWndCell, OwnerDrawnCombosDrawTheirOtherCellsThemselves) {
+  auto* combo = new CRecordingCombo(&grid);
+  ASSERT_TRUE(combo->CreateControl(0x200003 | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 15021));
+  grid.RegisterControl(15021, combo, FALSE, FALSE);
+  EXPECT_FALSE(combo->m_bTextCapable);
+  Put(15021, "2", kColours);
+  Store(3, 1);
+  ASSERT_TRUE(grid.SetCurrentCell(1, 4));
+  combo->drawn.clear();
+  Repaint();
+  ASSERT_EQ(combo->drawn.size(), 1u);
+  const DRAWITEMSTRUCT& d = combo->drawn[0];
+  EXPECT_EQ(d.CtlType, (UINT)ODT_COMBOBOX);
+  EXPECT_EQ(d.itemID, 2u);
+  EXPECT_EQ(d.itemAction, (UINT)ODA_DRAWENTIRE);
+  EXPECT_EQ(d.itemState, 1u);
+  EXPECT_EQ(d.hwndItem, combo->m_hWnd);
+  CRect inner;
+  const CRect cell = grid.CalcRectFromRowCol(3, 1);
+  combo->GetCellInnerRect(inner, 3, 1, &cell, &grid.LookupStyleRowCol(3, 1));
+  inner.DeflateRect(2, 2);  // inside the one-pixel item frame
+  EXPECT_TRUE(CRect(d.rcItem) == inner);
 }
 
 }  // namespace
