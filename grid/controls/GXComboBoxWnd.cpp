@@ -558,6 +558,15 @@ CSize CGXComboBoxWnd::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyl
   return CSize(std::max(size.cx, base.cx), std::max(size.cy, base.cy));
 }
 
+HBRUSH CGXComboBoxWnd::OnGridCtlColor(CDC* pDC, CWnd* pWnd, UINT) {
+  const HWND h = pWnd ? pWnd->GetSafeHwnd() : nullptr;
+  if (!pDC || !h || !m_hWnd || !IsActive() || !m_brBack.m_hObject) return nullptr;
+  if (h != m_hWnd && !::IsChild(m_hWnd, h) && ::GetWindow(h, GW_OWNER) != m_hWnd) return nullptr;
+  pDC->SetTextColor(m_clrText);
+  pDC->SetBkColor(m_clrBack);
+  return (HBRUSH)m_brBack.m_hObject;
+}
+
 BOOL CGXComboBoxWnd::OnEraseBkgnd(CDC* pDC) {
   if (!pDC) return TRUE;
   CRect client;
@@ -584,6 +593,9 @@ void CGXComboBoxWnd::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
       m_font.CreateFontIndirect(&lf);
       SetFont(&m_font, FALSE);
     }
+    GXGetCellColors(m_pGrid, style, m_clrText, m_clrBack);
+    m_brBack.DeleteObject();
+    m_brBack.CreateSolidBrush(m_clrBack);
     DrawBackground(pDC, rect, style);
     CRect inner;
     GetCellInnerRect(inner, nRow, nCol, &rect, &style);

@@ -78,6 +78,8 @@ class CGXComboBoxWnd : public CComboBox, public CGXStatic {
   BOOL ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol) override;
   BOOL GetSelectedText(CString& text) override;
   BOOL OnClickedButton(CObject* pChild) override;
+  // The active combo's text and background colours, its edit field and list included: the cell's.
+  HBRUSH OnGridCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
   // The combo box's notifications; the answer is always FALSE.
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   void LayoutChildren(ROWCOL nRow, ROWCOL nCol, const CRect& rect) override;
@@ -117,6 +119,8 @@ class CGXComboBoxWnd : public CComboBox, public CGXStatic {
   BOOL m_bIsActive = FALSE;
   BOOL m_bModified = FALSE;
   CFont m_font;
+  COLORREF m_clrText = 0, m_clrBack = 0xFFFFFF;
+  CBrush m_brBack;
   int m_nSelStart = 0, m_nSelEnd = -1;
   BOOL m_bDropDownPending = FALSE;
   CString m_strSaved;

@@ -88,12 +88,17 @@ TEST_F(ComboWndCell, IndexValuesShowTheirEntryAndStoreTheChosenIndex) {
 }
 
 TEST_F(ComboWndCell, KeysAtTheEdgesGoToTheGridAndDeleteClearsAList) {
-  Put(52528, "abc", kColours);
+  const COLORREF kInterior = RGB(255, 255, 200);
+  Put(52528, "abc", kColours).SetInterior(kInterior);
   Store(2, 2);
   CGXComboBoxWnd* editable = Combo(52528);
   const CRect cell = grid.CalcRectFromRowCol(2, 2);
   Click(CPoint(cell.left + 8, cell.top + 6));
   ASSERT_TRUE(editable->IsActive());
+  CRect window;
+  editable->GetWindowRect(&window);
+  grid.ScreenToClient(&window);
+  EXPECT_EQ(Pixel(window.left + 60, window.CenterPoint().y), kInterior);  // the edit field has the cell's colour
   editable->SetEditSel(1, 1);
   Key(VK_LEFT);
   EXPECT_EQ(CurrentCol(), 2u);  // the caret moved
