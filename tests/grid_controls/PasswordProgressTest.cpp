@@ -10,9 +10,16 @@
 namespace {
 
 using PasswordCell = CellGrid;
+
+// The spare flag word of the control base, which the password cell sets.
+struct CPeekPassword : CGXPasswordControl {
+  using CGXPasswordControl::CGXPasswordControl;
+  int Flag() const { return m_nExtra; }
+};
 using ProgressCell = CellGrid;
 
 TEST_F(PasswordCell, ShowsAsterisksEchoesInTheWindowAndStoresTheRealText) {
+  EXPECT_EQ(CPeekPassword(&grid, 15030).Flag(), 1);
   Put(52537, "abc");
   Store(1, 1);
   auto* pw = dynamic_cast<CGXPasswordControl*>(Control(1, 1));
@@ -59,9 +66,13 @@ TEST_F(ProgressCell, BarWidthColoursAndStoredValues) {
     Repaint();
     const CRect cell = grid.CalcRectFromRowCol(1, 1);
     const int y = cell.top + 3;
-    if (c.lastBar >= 0) EXPECT_EQ(Pixel(cell.left + c.lastBar, y), kBar) << c.value;
+    if (c.lastBar >= 0) {
+      EXPECT_EQ(Pixel(cell.left + c.lastBar, y), kBar) << c.value;
+    }
     // Pixel 0 of an empty bar is the grid line before the cell.
-    if (c.lastBar + 1 < cell.Width()) EXPECT_EQ(Pixel(cell.left + std::max(c.lastBar + 1, 1), y), kBack) << c.value;
+    if (c.lastBar + 1 < cell.Width()) {
+      EXPECT_EQ(Pixel(cell.left + std::max(c.lastBar + 1, 1), y), kBack) << c.value;
+    }
     if (c.lastBar == 99) SaveWindowImage(&grid, "grid_progress.png");
   }
 }
