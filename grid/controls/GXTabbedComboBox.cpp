@@ -427,10 +427,11 @@ CListBox* CGXTabbedComboBox::CreateListBox(CWnd* pPopup, UINT nID) {
 void CGXTabbedComboBox::FillListBox(CListBox* pListBox) {
   if (!pListBox || m_bListFilled || !m_pGrid || !m_bInit || !m_pGrid->m_pGridWnd) return;
   const CGXStyle& style = BoundStyle();
+  // The rows of the cell bound before go, even when this one lists nothing.
+  pListBox->ResetContent();
   if (!m_bFillWithChoiceList || !style.GetIncludeChoiceList() || style.GetChoiceList().IsEmpty()) return;
   int maxima[GXTabbedLayout::kMaxCols];
   std::fill(std::begin(maxima), std::end(maxima), -1);
-  pListBox->ResetContent();
   m_layout.m_nTotalWidth = 0;
   m_pHeader->m_strTitle.Empty();
   CString list = style.GetChoiceList(), line;

@@ -536,4 +536,26 @@ TEST_F(TabbedCell, TypingCompletesTheTextWithTheRestSelected) {
   EXPECT_EQ(Value(1, 1), "1");
 }
 
+TEST_F(TabbedCell, WideEntriesAreCutAndEmptyListsOpenEmpty) {
+  std::string wide = "1\t" + std::string(200, 'w') + "\tx";
+  for (int i = 3; i < 14; ++i) wide += "\tc" + std::to_string(i);
+  PutTabbed(1, 1, "1", wide.c_str());
+  CString text;
+  ASSERT_TRUE(grid.GetRegisteredControl(52541)->GetDisplayText(text, 1, 1, nullptr, &grid.LookupStyleRowCol(1, 1)));
+  EXPECT_EQ(text.GetLength(), 127);  // fields are used up to 127 bytes
+  auto* combo = Open(1, 1);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->m_layout.m_nSepCount, 9);  // ten columns at most are measured
+  UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_RETURN);
+  EXPECT_FALSE(combo->IsDroppedDown());
+  EXPECT_EQ(EditText(combo).GetLength(), 127);
+  PutTabbed(2, 1, "", "");
+  combo = Open(2, 1);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->GetListBox()->GetCount(), 0);
+  UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_RETURN);
+  EXPECT_FALSE(combo->IsDroppedDown());
+  EXPECT_EQ(EditText(combo), "");
+}
+
 }  // namespace
