@@ -306,6 +306,13 @@ TEST_F(ComboCell, EmptyListsAndReadOnlyCellsChangeNothing) {
   ASSERT_TRUE(grid.SetCurrentCell(3, 1));
   EXPECT_EQ(Value(2, 1), "Red");
   EXPECT_FALSE(combo->StoreCellText(2, 1, "Blue", 2, nullptr));
+  // Scrolling the grid closes an open list.
+  combo = Current(1, 1);
+  ClickArrow(combo);
+  ASSERT_TRUE(combo->IsDroppedDown());
+  ::PostMessage(wnd.m_hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
+  PumpMessages();
+  EXPECT_FALSE(combo->IsDroppedDown());
 }
 
 // ---- check list -------------------------------------------------------------------------------------------------
@@ -509,6 +516,19 @@ TEST_F(TabbedCell, WidthsTextSetsColumnsInOrderTheRestAreMeasured) {
     UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_ESCAPE);
     ASSERT_TRUE(grid.SetCurrentCell(2, 2));
   }
+  // At the screen's right edge a list wider than its cell ends at the cell's right edge.
+  wnd.MoveWindow(CRect(1280 - 330, 100, 1280, 400), FALSE);
+  PumpMessages();
+  PutTabbed(1, 3, "1", kRows, "0", "200,200");
+  auto* combo = Open(1, 3);
+  ASSERT_NE(combo, nullptr);
+  const CRect cell = grid.CalcRectFromRowCol(1, 3);
+  CRect inner, list;
+  combo->CGXStatic::GetCellInnerRect(inner, 1, 3, &cell);
+  wnd.ClientToScreen(&inner);
+  combo->GetDropDownWnd()->GetWindowRect(&list);
+  EXPECT_EQ(list.right, inner.right);
+  EXPECT_GT(list.Width(), 400);
 }
 
 TEST_F(TabbedCell, TypingCompletesTheTextWithTheRestSelected) {
