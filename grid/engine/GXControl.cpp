@@ -60,6 +60,10 @@ void CGXControl::FreeStyle() {
   m_pStyle = nullptr;
 }
 
+void CGXControl::AddRectToGridList(const CRect& rect) {
+  if (m_pGrid && !rect.IsRectEmpty()) m_pGrid->m_ControlRectList.AddTail(new RECT(rect));
+}
+
 void CGXControl::Init(ROWCOL nRow, ROWCOL nCol) {
   m_pCaptureChild = nullptr;
   m_nRow = nRow;

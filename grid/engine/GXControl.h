@@ -130,6 +130,8 @@ class CGXControl {
   // The bound cell's style, fetched from the grid on first use.
   CGXStyle& GetCurrentStyle();
   void FreeStyle();
+  // A window laid over the grid: the paint in progress leaves this client rectangle alone.
+  void AddRectToGridList(const CRect& rect);
 
   CGXGridCore* Grid() const { return m_pGrid; }
   // The warning text of the last refused value (the grid shows it).

@@ -185,7 +185,8 @@ class CGXGridCore {
   BOOL StartSelDragByMouse(ROWCOL nRow, ROWCOL nCol);
   void SelDragTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol);
   virtual BOOL OnMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
-  virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
+  // Notifications of the current cell's windows go to its control.
+  virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
   virtual BOOL OnSettingChange(UINT, LPCTSTR) { return FALSE; }
   virtual BOOL OnSysColorChange() { return FALSE; }
   virtual BOOL OnGetDlgCode(UINT code, UINT& answer);

@@ -1,6 +1,7 @@
 // The grid core's mouse handlers: a press starts tracking, a selection or a cell action; moves extend it;
 // the release ends it; WM_CANCELMODE breaks it off.
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridParam.h"
 #include "platform/ui/Wnd.h"
 
@@ -327,6 +328,13 @@ BOOL CGXGridCore::OnCancelMode() {
 BOOL CGXGridCore::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT) {
   return m_bInitialized && pWnd && m_pGridWnd && pWnd->GetSafeHwnd() == m_pGridWnd->GetSafeHwnd() &&
          nHitTest == HTCLIENT;
+}
+
+BOOL CGXGridCore::OnCommand(WPARAM wParam, LPARAM lParam) {
+  ROWCOL r, c;
+  if (!lParam || !GetCurrentCell(r, c)) return FALSE;
+  CGXControl* control = GetControl(r, c);
+  return control && control->IsInitAt(r, c) && control->OnCommand(wParam, lParam);
 }
 
 BOOL CGXGridCore::OnGetDlgCode(UINT code, UINT& answer) {

@@ -4,10 +4,15 @@
 #include "grid/controls/GXCheckBox.h"
 #include "grid/controls/GXCheckListComboBox.h"
 #include "grid/controls/GXComboBox.h"
+#include "grid/controls/GXComboBoxWnd.h"
 #include "grid/controls/GXHeader.h"
+#include "grid/controls/GXListBox.h"
+#include "grid/controls/GXPasswordControl.h"
+#include "grid/controls/GXProgressCtrl.h"
 #include "grid/controls/GXPushbutton.h"
 #include "grid/controls/GXRadioButton.h"
 #include "grid/controls/GXEditControl.h"
+#include "grid/controls/GXSpinEdit.h"
 #include "grid/controls/GXStatic.h"
 #include "grid/controls/GXTabbedComboBox.h"
 #include "grid/engine/GXDrawUtils.h"
@@ -111,13 +116,26 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52514: return new CGXPushbutton(pGrid);
     case 52515: case 52524: return new CGXRadioButton(pGrid, nID == 52524);
     case 52516: case 52523: return new CGXCheckBox(pGrid, nID == 52523);
+    case 52518: return new CGXHotSpotEdit(pGrid, nID);
+    case 52519: return new CGXSpinEdit(pGrid, nID);
     case 52520: return new CGXHeader(pGrid);
+    case 52522: return new CGXListBox(pGrid, nID);
+    case 52536: return new CGXProgressCtrl(pGrid);
+    case 52537: return new CGXPasswordControl(pGrid, nID);
     case 52517: return new CGXComboBox(pGrid, nID, nID, 2);
     case 52525: return new CGXComboBox(pGrid, nID, nID, 4);
     case 52526: return new CGXComboBox(pGrid, nID, nID, 8);
     case 52527: return new CGXComboBox(pGrid, nID, nID, 1);
     case 52531: return new CGXComboBox(pGrid, nID, nID, 16 | 8);
     case 52532: return new CGXComboBox(pGrid, nID, nID, 16 | 4);
+    case 52528:
+    case 52529: {
+      auto* combo = new CGXComboBoxWnd(pGrid);
+      combo->CreateControl(nID == 52528 ? 0x200042u : 0x200003u, nID);
+      combo->m_bFillWithChoiceList = TRUE;
+      combo->m_bWantArrowKeys = FALSE;
+      return combo;
+    }
     case 52541: return new CGXTabbedComboBox(pGrid, nID, nID);
     case 52542: return new CGXCheckListComboBox(pGrid, 0, 0);
     default: return nullptr;  // cell types still to come
@@ -134,6 +152,8 @@ void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   if (!pStylesMap) return;
   for (UINT id : {51011u, 51012u, 51013u, 51022u}) pStylesMap->AddUserAttribute(id);
   CGXCheckBox::AddUserAttributes(pStylesMap);
+  CGXSpinEdit::AddUserAttributes(pStylesMap);
+  CGXProgressCtrl::AddUserAttributes(pStylesMap);
   CGXTabbedComboBox::AddUserAttributes(pStylesMap);
 }
 

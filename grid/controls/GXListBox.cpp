@@ -1,0 +1,301 @@
+#include "grid/controls/GXListBox.h"
+
+#include "grid/controls/GXButton.h"
+#include "grid/engine/GXDrawUtils.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXGridParam.h"
+#include "platform/gdi/DC.h"
+#include "platform/ui/MessageQueue.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<CString> ChoiceLines(const CGXStyle& style) {
+  std::vector<CString> lines;
+  const CString list = style.GetIncludeChoiceList() ? style.GetChoiceList() : CString();
+  const char* p = list.GetString();
+  while (*p) {
+    const char* e = p;
+    while (*e && *e != '\r' && *e != '\n') ++e;
+    lines.emplace_back(p, (int)(e - p));
+    if (*e == '\r' && e[1] == '\n') ++e;
+    p = *e ? e + 1 : e;
+  }
+  return lines;
+}
+
+bool CtrlHeld() { return GetKeyState(VK_CONTROL) < 0; }
+
+// The grid ignores the focus moving while the guard lives.
+struct FocusGuard {
+  explicit FocusGuard(CGXGridCore* g) : grid(g), old(g ? g->m_bIgnoreFocus : FALSE) {
+    if (grid) grid->m_bIgnoreFocus = TRUE;
+  }
+  ~FocusGuard() {
+    if (grid) grid->m_bIgnoreFocus = old;
+  }
+  CGXGridCore* grid;
+  BOOL old;
+};
+
+WORD ActivateFlags(CGXGridCore* grid) { return grid && grid->GetParam() ? grid->GetParam()->m_wActivateFlags : 0; }
+
+}  // namespace
+
+CGXListBox::CGXListBox(CGXGridCore* pGrid, UINT nID) : CGXControl(pGrid), m_nID(nID) {}
+
+CGXListBox::~CGXListBox() {
+  if (m_hWnd) DestroyWindow();
+}
+
+BOOL CGXListBox::CreateListBoxWnd() {
+  if (!m_pGrid || !m_pGrid->m_pGridWnd) return FALSE;
+  return CWnd::Create("GXLISTBOX", "", WS_CHILD | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY, CRect(0, 0, 0, 0),
+                      m_pGrid->m_pGridWnd, m_nID);
+}
+
+void CGXListBox::FillListBox() {
+  if (!m_hWnd || !m_bInit) return;
+  const CGXStyle& style = GetCurrentStyle();
+  ResetContent();
+  for (const CString& line : ChoiceLines(style)) AddString(line);
+  CString text;
+  GetDisplayText(text, m_nRow, m_nCol, nullptr, &style);
+  if (!text.IsEmpty()) SelectString(-1, text);
+}
+
+void CGXListBox::Init(ROWCOL nRow, ROWCOL nCol) {
+  CGXControl::Init(nRow, nCol);
+  if (!m_hWnd) CreateListBoxWnd();
+  GetCurrentStyle();
+  SetActive(FALSE);
+  SetModify(FALSE);
+}
+
+void CGXListBox::SetActive(BOOL bActive) {
+  if (bActive && !m_hWnd) return;
+  m_bIsActive = bActive;
+  if (bActive) GetCurrentStyle();
+}
+
+void CGXListBox::GetCurrentText(CString& text) {
+  if (!IsActive() || !m_hWnd) return CGXControl::GetCurrentText(text);
+  text.Empty();
+  const int sel = GetCurSel();
+  if (sel >= 0) GetText(sel, text);
+}
+
+void CGXListBox::SetCurrentText(const CString& text) {
+  if (!m_bInit || !m_hWnd) return;
+  if (!IsActive()) SetActive(TRUE);
+  if (!ValidateText(text)) return;
+  // A list's text is its selected line.
+  SelectString(-1, text);
+  SetModify(TRUE);
+  OnModifyCell();
+}
+
+BOOL CGXListBox::Store() {
+  if (!m_bInit || !m_pGrid) return TRUE;
+  if (IsReadOnly()) {
+    Init(m_nRow, m_nCol);
+    SetModify(FALSE);
+    Refresh();
+    return TRUE;
+  }
+  const int sel = m_hWnd ? GetCurSel() : -1;
+  CString text;
+  if (sel >= 0) GetText(sel, text);
+  SetActive(FALSE);
+  if (!GetModify() || sel < 0) return TRUE;
+  SetModify(FALSE);
+  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), text, 0, 1);
+}
+
+BOOL CGXListBox::OnCommand(WPARAM wParam, LPARAM lParam) {
+  if (HIWORD(wParam) == LBN_SELCHANGE && m_hWnd && (HWND)lParam == m_hWnd && !IsReadOnly()) {
+    SetModify(TRUE);
+    OnModifyCell();
+  }
+  return FALSE;
+}
+
+void CGXListBox::Hide() {
+  if (!m_hWnd) return;
+  FocusGuard guard(m_pGrid);
+  HideCaret();
+  MoveWindow(CRect(0, 0, 0, 0), FALSE);
+  ShowWindow(SW_HIDE);
+}
+
+CSize CGXListBox::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style) {
+  CSize size(0, 0);
+  if (pDC) {
+    CFont* old = GXSelectCellFont(m_pGrid, pDC, style);
+    for (const CString& line : ChoiceLines(style)) {
+      const CSize extent = pDC->GetTextExtent(line.IsEmpty() ? CString(" ") : line);
+      size.cx = std::max(size.cx, line.IsEmpty() ? 0 : extent.cx);
+      size.cy += extent.cy;
+    }
+    if (old) pDC->SelectObject(old);
+  }
+  return GrowSizeByBorders(CSize(size.cx + 4, size.cy + 4), style);
+}
+
+// ---- mouse and keys ------------------------------------------------------------------------------------------------
+
+void CGXListBox::ActivateAndClick(UINT nFlags, CPoint pt) {
+  if (!ScrollCellIntoView()) return;
+  SetActive(TRUE);
+  Refresh();
+  // The window takes its place at the paint, which must come before the repeated click.
+  m_pGrid->UpdateWindow();
+  if (!m_hWnd) return;
+  CRect inner;
+  GetCellInnerRect(inner, m_nRow, m_nCol);
+  const LPARAM at = MAKELPARAM(pt.x - inner.left, pt.y - inner.top);
+  PostMessage(WM_LBUTTONDOWN, nFlags | MK_LBUTTON, at);
+  PostMessage(WM_LBUTTONUP, nFlags & ~(UINT)MK_LBUTTON, at);
+}
+
+BOOL CGXListBox::LButtonUp(UINT nFlags, CPoint pt) {
+  if ((nFlags & MK_RBUTTON) || !(ActivateFlags(m_pGrid) & 7) || !m_bInit || !m_pGrid) return TRUE;
+  ActivateAndClick(nFlags, pt);
+  CGXControl::LButtonUp(nFlags, pt);
+  return TRUE;
+}
+
+BOOL CGXListBox::LButtonDblClk(UINT nFlags, CPoint pt) {
+  if (IsActive() || !(ActivateFlags(m_pGrid) & 8) || !m_bInit || !m_pGrid)
+    return CGXControl::LButtonDblClk(nFlags, pt);
+  ActivateAndClick(nFlags, pt);
+  CGXControl::LButtonUp(nFlags, pt);
+  return TRUE;
+}
+
+BOOL CGXListBox::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!m_bInit || !m_pGrid) return FALSE;
+  GetCurrentStyle();
+  if (message != WM_KEYDOWN || !ScrollCellIntoView()) return FALSE;
+  SetActive(TRUE);
+  CGXControl::DispatchKeyMessage(message, wParam, lParam);
+  if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
+  return TRUE;
+}
+
+UINT CGXListBox::OnGetDlgCode() { return CListBox::OnGetDlgCode() | DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS; }
+
+void CGXListBox::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (!m_pGrid || !m_bInit) return CListBox::OnKeyDown(nChar, nRepCnt, nFlags);
+  m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
+  const bool toGrid = CtrlHeld() || nChar == VK_TAB || nChar == VK_RETURN || nChar == VK_ESCAPE || nChar == VK_LEFT ||
+                      nChar == VK_RIGHT || nChar == VK_DELETE || (nChar >= VK_F1 && nChar <= VK_F24);
+  if (toGrid)
+    m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags);
+  else
+    CListBox::OnKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CGXListBox::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_KEYUP, nChar, nRepCnt, nFlags)) CListBox::OnKeyUp(nChar, nRepCnt, nFlags);
+}
+
+void CGXListBox::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_CHAR, nChar, nRepCnt, nFlags)) CListBox::OnChar(nChar, nRepCnt, nFlags);
+}
+
+void CGXListBox::OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_SYSKEYDOWN, nChar, nRepCnt, nFlags))
+    CListBox::OnSysKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CGXListBox::OnSysKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_SYSKEYUP, nChar, nRepCnt, nFlags))
+    CListBox::OnSysKeyUp(nChar, nRepCnt, nFlags);
+}
+
+void CGXListBox::OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_SYSCHAR, nChar, nRepCnt, nFlags))
+    CListBox::OnSysChar(nChar, nRepCnt, nFlags);
+}
+
+BOOL CGXListBox::OnEraseBkgnd(CDC* pDC) {
+  if (!pDC) return TRUE;
+  CRect client;
+  GetClientRect(&client);
+  GXFillRect(pDC, &client, RGB(255, 255, 255));
+  if (m_bInit) {
+    COLORREF text, back;
+    GXGetCellColors(m_pGrid, GetCurrentStyle(), text, back);
+    GXFillRect(pDC, &client, back);
+  }
+  return TRUE;
+}
+
+// ---- drawing -------------------------------------------------------------------------------------------------------
+
+void CGXListBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) {
+  if (IsInitAt(nRow, nCol) && IsActive() && m_hWnd && m_pGrid && !m_pGrid->m_bPrinting) {
+    Hide();
+    SetModify(TRUE);
+    m_font.DeleteObject();
+    if (CFont* cellFont = style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr) {
+      LOGFONT lf{};
+      cellFont->GetLogFont(&lf);
+      lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
+      m_font.CreateFontIndirect(&lf);
+      SetFont(&m_font, FALSE);
+    }
+    FillListBox();
+    CRect inner;
+    GetCellInnerRect(inner, nRow, nCol, &rect, &style);
+    DrawBackground(pDC, rect, style);
+    MoveWindow(inner, FALSE);
+    ShowWindow(SW_SHOW);
+    const int sel = GetCurSel();
+    if (sel >= 0) SetTopIndex(std::max(0, sel - std::max(0, (int)(inner.Height() / std::max(1, GetItemHeight(0))) - 1)));
+    UpdateWindow();
+    if (m_pGrid->m_pGridWnd && ::GetFocus() == m_pGrid->m_pGridWnd->m_hWnd) {
+      FocusGuard guard(m_pGrid);
+      SetFocus();
+    }
+    CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+    AddRectToGridList(inner);
+    return;
+  }
+  if (!pDC || rect.Width() < 2 || rect.Height() < 2) return CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  DrawBackground(pDC, rect, style);
+  CFont* oldFont = GXSelectCellFont(m_pGrid, pDC, style);
+  COLORREF clrText, clrBack;
+  GXGetCellColors(m_pGrid, style, clrText, clrBack);
+  pDC->SetBkMode(TRANSPARENT);
+  pDC->SetTextColor(clrText);
+  pDC->SetBkColor(clrBack);
+  CRect inner;
+  GetCellInnerRect(inner, nRow, nCol, &rect, &style);
+  TEXTMETRIC tm{};
+  pDC->GetTextMetrics(&tm);
+  const int rowHeight = std::max(1, (int)tm.tmHeight + 2);
+  const std::vector<CString> lines = ChoiceLines(style);
+  const CString value = style.GetIncludeValue() ? style.GetValue() : CString();
+  int selected = -1;
+  for (size_t i = 0; i < lines.size() && selected < 0; ++i)
+    if (!value.IsEmpty() && lines[i] == value) selected = (int)i;
+  // Leading lines are skipped until the selected line shows.
+  const int fit = std::max(1, (int)(inner.Height() / rowHeight));
+  const int first = selected >= fit ? selected - fit + 1 : 0;
+  for (int i = first, y = inner.top; i < (int)lines.size(); ++i, y += rowHeight) {
+    if (y + rowHeight > inner.bottom) break;
+    const CRect row(inner.left, y, inner.right, y + rowHeight);
+    GXDrawMultiLineText(pDC, lines[(size_t)i], lines[(size_t)i].GetLength(), row, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+    if (i == selected) pDC->InvertRect(&row);
+  }
+  if (oldFont) pDC->SelectObject(oldFont);
+  const BOOL erase = m_pGrid ? m_pGrid->m_bEraseCellBackground : FALSE;
+  if (m_pGrid) m_pGrid->m_bEraseCellBackground = FALSE;
+  CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  if (m_pGrid) m_pGrid->m_bEraseCellBackground = erase;
+}

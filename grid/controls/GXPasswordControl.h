@@ -1,0 +1,20 @@
+// CGXPasswordControl: an edit cell that never shows its text; the window echoes '*', the static look
+// shows one '*' per character.
+#pragma once
+
+#include "grid/controls/GXEditControl.h"
+
+class CGXPasswordControl : public CGXEditControl {
+ public:
+  CGXPasswordControl(CGXGridCore* pGrid, UINT nEditID);
+
+  LPCTSTR GetControlClassName() const override { return "CGXPasswordControl"; }
+  // The real text goes into the window, which echoes it.
+  void SetActiveText(const CString& text) override;
+  BOOL GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTSTR pszValue, const CGXStyle* pStyle) override;
+  BOOL CreateEditWnd(DWORD dwStyle, const CRect& rect) override;
+  DWORD GetEditStyle(CRect& rect, int& nLineHeight) override;
+
+  BOOL m_bHideText = TRUE;
+  char m_chPasswordChar = '*';
+};

@@ -1,0 +1,93 @@
+// A grid window in a host, driven by posted mouse and key messages, for the tests of the cell types.
+#pragma once
+
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/core/Module.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WindowPaint.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class CCellTestGrid : public CGXGridWnd {
+ public:
+  void OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) override { clicks.push_back({nRow, nCol}); }
+  std::vector<std::pair<ROWCOL, ROWCOL>> clicks;
+};
+
+class CellGrid : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GXStartGridLibrary();
+    parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 640, 400), nullptr, 0);
+    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+                            CRect(0, 0, 640, 400), &parent, 3));
+    ASSERT_TRUE(grid.Initialize());
+    grid.SetRowCount(6);
+    grid.SetColCount(4);
+    grid.SetRowHeight(1, 6, 24);
+    grid.SetColWidth(1, 4, 120);
+    grid.SetFocus();
+    ::PumpMessages();
+  }
+  void TearDown() override {
+    grid.DestroyWindow();
+    parent.DestroyWindow();
+  }
+  // Stores a cell of the given type with value and choice list.
+  CGXStyle& Put(UINT control, const char* value, const char* choices = nullptr) {
+    style = CGXStyle();
+    style.SetControl(control).SetValue(value);
+    if (choices) style.SetChoiceList(choices);
+    return style;
+  }
+  // Stored through the cell type, read-only protection lifted meanwhile.
+  void Store(ROWCOL r, ROWCOL c) {
+    const BOOL protect = grid.GetParam()->m_bProtectReadOnly;
+    grid.GetParam()->m_bProtectReadOnly = FALSE;
+    grid.SetStyleRange(CGXRange().SetCellRange(r, c, r, c), &style);
+    grid.GetParam()->m_bProtectReadOnly = protect;
+  }
+  std::string Value(ROWCOL r, ROWCOL c) { return grid.GetValueRowCol(r, c).str(); }
+  CGXControl* Control(ROWCOL r, ROWCOL c) { return grid.GetControl(r, c); }
+  void Post(UINT msg, WPARAM flags, CPoint pt) { PostInputMessage(grid.m_hWnd, msg, flags, MAKELPARAM(pt.x, pt.y)); }
+  void Click(CPoint pt) {
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, pt);
+    Post(WM_LBUTTONUP, 0, pt);
+    ::PumpMessages();
+  }
+  // A key pressed and released in the window that has the focus.
+  void Key(UINT vk) {
+    HWND to = ::GetFocus() ? ::GetFocus() : grid.m_hWnd;
+    PostInputMessage(to, WM_KEYDOWN, vk, 1);
+    PostInputMessage(to, WM_KEYUP, vk, 0xC0000001);
+    ::PumpMessages();
+  }
+  void Repaint() {
+    grid.Invalidate(FALSE);
+    ::PumpMessages();
+  }
+  CPoint Centre(ROWCOL r, ROWCOL c) { return grid.CalcRectFromRowCol(r, c).CenterPoint(); }
+  ROWCOL CurrentCol() {
+    ROWCOL r = 0, c = 0;
+    grid.GetCurrentCell(r, c);
+    return c;
+  }
+  ROWCOL CurrentRow() {
+    ROWCOL r = 0, c = 0;
+    grid.GetCurrentCell(r, c);
+    return r;
+  }
+  COLORREF Pixel(int x, int y) { return GetWindowPixel(grid.m_hWnd, POINT{x, y}); }
+  static bool Dark(COLORREF c) { return GetRValue(c) < 80 && GetGValue(c) < 80 && GetBValue(c) < 80; }
+
+  CWnd parent;
+  CCellTestGrid grid;
+  CGXStyle style;
+};

@@ -1,0 +1,103 @@
+// Password and progress cells in a grid window.
+#include "grid/controls/GXPasswordControl.h"
+#include "grid/controls/GXProgressCtrl.h"
+#include "grid/engine/GXGridCore.h"
+
+#include "tests/grid_controls/CellGridFixture.h"
+
+#include <algorithm>
+
+namespace {
+
+using PasswordCell = CellGrid;
+using ProgressCell = CellGrid;
+
+TEST_F(PasswordCell, ShowsAsterisksEchoesInTheWindowAndStoresTheRealText) {
+  Put(52537, "abc");
+  Store(1, 1);
+  auto* pw = dynamic_cast<CGXPasswordControl*>(Control(1, 1));
+  ASSERT_NE(pw, nullptr);
+  CString shown;
+  pw->GetDisplayText(shown, 1, 1, nullptr, &grid.LookupStyleRowCol(1, 1));
+  EXPECT_EQ(shown.str(), "***");  // inactive, copied and printed alike
+  Repaint();
+  SaveWindowImage(&grid, "grid_password.png");
+
+  const CRect cell = grid.CalcRectFromRowCol(1, 1);
+  Click(CPoint(cell.left + 4, cell.CenterPoint().y));
+  ASSERT_TRUE(pw->IsActive());
+  EXPECT_EQ(pw->SendMessage(EM_GETPASSWORDCHAR), '*');
+  EXPECT_EQ(pw->GetStyle() & (ES_PASSWORD | ES_MULTILINE), (DWORD)ES_PASSWORD);
+  CString text;
+  pw->GetWindowText(text);
+  EXPECT_EQ(text.str(), "abc");
+  Key(VK_END);
+  PostInputMessage(pw->m_hWnd, WM_CHAR, 'd', 1);
+  ::PumpMessages();
+  Key(VK_DOWN);
+  EXPECT_EQ(CurrentRow(), 2u);
+  EXPECT_EQ(Value(1, 1), "abcd");
+}
+
+TEST_F(ProgressCell, BarWidthColoursAndStoredValues) {
+  grid.SetColWidth(1, 1, 200);
+  const COLORREF kBar = RGB(200, 0, 0), kBack = RGB(255, 255, 255);
+  const struct {
+    const char *lower, *upper, *value, *stored;
+    int lastBar;  // the last pixel of the bar from the cell's left edge, -1 for none
+  } cases[] = {
+      {"0", "100", "50", "50", 99},   {"0", "100", "-5", "0", -1},    {"0", "100", "150", "100", 199},
+      {"50", "50", "50", "50", -1},   {"100", "0", "50", "100", -1},  // bounds the wrong way: the lower wins
+  };
+  for (const auto& c : cases) {
+    CGXStyle& s = Put(52536, c.value);
+    s.SetUserAttribute(51025, c.lower).SetUserAttribute(51026, c.upper);
+    s.SetTextColor(kBar).SetInterior(kBack);
+    Store(1, 1);
+    EXPECT_EQ(Value(1, 1), c.stored) << c.value;
+    grid.SetCurrentCell(3, 3);
+    Repaint();
+    const CRect cell = grid.CalcRectFromRowCol(1, 1);
+    const int y = cell.top + 3;
+    if (c.lastBar >= 0) EXPECT_EQ(Pixel(cell.left + c.lastBar, y), kBar) << c.value;
+    // Pixel 0 of an empty bar is the grid line before the cell.
+    if (c.lastBar + 1 < cell.Width()) EXPECT_EQ(Pixel(cell.left + std::max(c.lastBar + 1, 1), y), kBack) << c.value;
+    if (c.lastBar == 99) SaveWindowImage(&grid, "grid_progress.png");
+  }
+}
+
+TEST_F(ProgressCell, CaptionNeedsOneIntegerConversionAndRoomInTheCell) {
+  auto* bar = dynamic_cast<CGXProgressCtrl*>(grid.GetRegisteredControl(52536));
+  ASSERT_NE(bar, nullptr);
+  const struct {
+    const char *format, *caption;
+  } captions[] = {{"%d%%", "42%"}, {"%ld of 100", "42 of 100"}, {"%5.3i", "  042"}, {"%s", "%s"},
+                  {"%d/%d", "%d/%d"}, {"%f", "%f"},              {"plain", "plain"}, {"%", "%"}};
+  for (const auto& c : captions) {
+    CGXStyle s;
+    s.SetValue("42").SetUserAttribute(51027, c.format);
+    CString text;
+    bar->GetCaption(text, 1, 1, s);
+    EXPECT_EQ(text.str(), c.caption) << c.format;
+  }
+  // The caption is drawn in the bar's colour over the rest, unless it is wider than the cell.
+  const struct {
+    int width;
+    bool drawn;
+  } widths[] = {{200, true}, {20, false}};
+  for (const auto& w : widths) {
+    grid.SetColWidth(1, 1, w.width);
+    CGXStyle& s = Put(52536, "0");
+    s.SetUserAttribute(51025, "0").SetUserAttribute(51026, "100").SetUserAttribute(51027, "%d percent done");
+    s.SetTextColor(RGB(0, 0, 0)).SetInterior(RGB(255, 255, 255));
+    Store(1, 1);
+    Repaint();
+    const CRect cell = grid.CalcRectFromRowCol(1, 1);
+    int dark = 0;
+    for (int y = cell.top; y < cell.bottom - 1; ++y)
+      for (int x = cell.left; x < cell.right - 1; ++x) dark += Dark(Pixel(x, y));
+    EXPECT_EQ(dark > 0, w.drawn) << w.width;
+  }
+}
+
+}  // namespace
