@@ -32,7 +32,7 @@ class CGXComboBoxWnd : public CComboBox, public CGXStatic {
   ~CGXComboBoxWnd() override;
 
   // Makes the arrow and the window of class "GXCOMBOBOX"; FALSE when the window could not be made.
-  BOOL CreateControl(DWORD dwStyle, UINT nID);
+  virtual BOOL CreateControl(DWORD dwStyle, UINT nID);
 
   virtual void GetComboWindowRect(CRect& rect, const CRect& rectCell) { rect = rectCell; }
   // TRUE when the key was used up; FALSE lets the combo box process it.
@@ -43,8 +43,8 @@ class CGXComboBoxWnd : public CComboBox, public CGXStatic {
   void SetEditSel(int nStart, int nEnd);
   void GetComboText(CString& text);
   void ActivateAndDropDown();
+  // The selection field's height.
   void SetComboItemHeight(int nHeight) { SetItemHeight(-1, (UINT)nHeight); }
-  void SetIntField(int& field, int value) { field = value; }
 
   LPCTSTR GetControlClassName() const override { return "CGXComboBoxWnd"; }
   CWnd* GetWnd() override { return this; }
