@@ -222,6 +222,13 @@ void CGXListBox::OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     CListBox::OnSysChar(nChar, nRepCnt, nFlags);
 }
 
+HBRUSH CGXListBox::OnGridCtlColor(CDC* pDC, CWnd* pWnd, UINT) {
+  if (!pDC || !pWnd || !m_hWnd || pWnd->GetSafeHwnd() != m_hWnd || !IsActive() || !m_brBack.m_hObject) return nullptr;
+  pDC->SetTextColor(m_clrText);
+  pDC->SetBkColor(m_clrBack);
+  return (HBRUSH)m_brBack.m_hObject;
+}
+
 BOOL CGXListBox::OnEraseBkgnd(CDC* pDC) {
   if (!pDC) return TRUE;
   CRect client;
@@ -249,6 +256,9 @@ void CGXListBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXS
       m_font.CreateFontIndirect(&lf);
       SetFont(&m_font, FALSE);
     }
+    GXGetCellColors(m_pGrid, style, m_clrText, m_clrBack);
+    m_brBack.DeleteObject();
+    m_brBack.CreateSolidBrush(m_clrBack);
     FillListBox();
     CRect inner;
     GetCellInnerRect(inner, nRow, nCol, &rect, &style);

@@ -31,6 +31,8 @@ class CGXListBox : public CListBox, public CGXControl {
   BOOL LButtonUp(UINT nFlags, CPoint pt) override;
   BOOL LButtonDblClk(UINT nFlags, CPoint pt) override;
   BOOL DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The active window's text and background colours: the cell's.
+  HBRUSH OnGridCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
   // LBN_SELCHANGE from the window marks the cell modified.
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
@@ -51,4 +53,6 @@ class CGXListBox : public CListBox, public CGXControl {
   BOOL m_bIsActive = FALSE;
   BOOL m_bModified = FALSE;
   CFont m_font;
+  COLORREF m_clrText = 0, m_clrBack = 0xFFFFFF;
+  CBrush m_brBack;
 };

@@ -163,6 +163,88 @@ int GXMeasureTabbedRowHeight(LPCTSTR pszRow, const GXTabbedLayout& layout, int n
   return height;
 }
 
+BOOL GXTabbedDisplayText(const CGXStyle& style, LPCTSTR pszValue, CString& text) {
+  if (!pszValue && !style.GetIncludeValue()) return FALSE;
+  GXTabbedLayout layout;
+  layout.ReadAttributes(style, FALSE);
+  CString line;
+  if (layout.Find(style, pszValue ? CString(pszValue) : style.GetValue(), layout.m_nKeyCol, TRUE, line) < 0) return FALSE;
+  text = GXTabbedField(line, layout.m_nTextCol);
+  return TRUE;
+}
+
+void GXSortTabbedStyle(CGXStyle& style, const GXTabbedLayout& layout) {
+  if (layout.m_nSortCol < 0 || !style.GetIncludeChoiceList() || Number(style, 51033, -1) < 0) return;
+  CString list = style.GetChoiceList();
+  GXSortChoiceList(list, layout.m_nSortCol, layout.m_bDisplayTitleRow);
+  style.SetChoiceList(list);
+  style.SetUserAttribute(51033, "-1");
+}
+
+void GXFillTabbedList(CGXGridCore* pGrid, const CGXStyle& style, GXTabbedLayout& layout, CString& title,
+                      const std::function<void(const CString&)>& add) {
+  int maxima[GXTabbedLayout::kMaxCols];
+  std::fill(std::begin(maxima), std::end(maxima), -1);
+  title.Empty();
+  layout.m_nTotalWidth = 0;
+  CString list = style.GetIncludeChoiceList() ? style.GetChoiceList() : CString(), line;
+  if (pGrid && pGrid->m_pGridWnd) {
+    CClientDC dc(pGrid->m_pGridWnd);
+    CellFont font(pGrid, &dc, style);
+    for (CString rest = list; !rest.IsEmpty();) {
+      GXSplitFirstLine(rest, line);
+      GXMeasureTabbedColumns(&dc, line, maxima);
+    }
+  }
+  for (bool first = true; !list.IsEmpty(); first = false) {
+    GXSplitFirstLine(list, line);
+    if (first && layout.m_bDisplayTitleRow)
+      title = layout.RowText(line);
+    else
+      add(layout.RowText(line));
+  }
+  layout.SetWidths(maxima);
+}
+
+CSize GXTabbedContentSize(CGXGridCore* pGrid, CDC* pDC, const CGXStyle& style, BOOL bFill) {
+  if (!pDC) return CSize(0, 0);
+  CellFont font(pGrid, pDC, style);
+  TEXTMETRIC tm{};
+  pDC->GetTextMetrics(&tm);
+  CSize size(0, tm.tmHeight + 1 + tm.tmExternalLeading);
+  if (!bFill || !style.GetIncludeChoiceList()) return size;
+  GXTabbedLayout layout;
+  layout.ReadAttributes(style, FALSE);
+  CString list = style.GetChoiceList(), line;
+  if (layout.m_bDisplayTitleRow) GXSplitFirstLine(list, line);
+  while (!list.IsEmpty()) {
+    GXSplitFirstLine(list, line);
+    const CString field = GXTabbedField(line, layout.m_nTextCol);
+    const HGLOBAL bitmap = GXTabbedBitmap(field);
+    const CSize extent = bitmap ? GXTabbedBitmapSize(bitmap) : pDC->GetTextExtent(field);
+    size.cx = std::max(size.cx, extent.cx);
+    size.cy = std::max(size.cy, extent.cy);
+  }
+  return size;
+}
+
+BOOL GXDrawTabbedBitmapCell(CGXControl* pControl, CDC* pDC, const CRect& rect, ROWCOL nRow, ROWCOL nCol,
+                            const CGXStyle& style, const CGXStyle* pStandard) {
+  CString text;
+  const HGLOBAL bitmap =
+      pControl->GetDisplayText(text, nRow, nCol, nullptr, &style) ? GXTabbedBitmap(text) : nullptr;
+  if (!bitmap || !pDC) return FALSE;
+  pControl->DrawBackground(pDC, rect, style);
+  CRect inner;
+  pControl->GetCellInnerRect(inner, nRow, nCol, &rect, &style);
+  const UINT h = style.GetIncludeHorizontalAlignment() ? style.GetHorizontalAlignment() : 0;
+  const UINT v = style.GetIncludeVerticalAlignment() ? style.GetVerticalAlignment() : 0;
+  const UINT flags = (h == DT_CENTER ? 1 : h == DT_RIGHT ? 2 : 0) | (v == DT_VCENTER ? 4 : v == DT_BOTTOM ? 8 : 0);
+  CGXDIB::Draw(pDC, bitmap, inner, 0, flags);
+  pControl->CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  return TRUE;
+}
+
 // ---- title strip ---------------------------------------------------------------------------------------------
 
 BOOL CGXTabbedLBoxHeader::CreateHeader() {
@@ -272,13 +354,7 @@ BOOL CGXTabbedComboBox::IsKindOfControl(LPCTSTR pszClassName) const {
 
 CGXStyle& CGXTabbedComboBox::BoundStyle() {
   CGXStyle& style = GetCurrentStyle();
-  // Sorted in the control's copy of the style only, once per copy.
-  if (m_layout.m_nSortCol >= 0 && style.GetIncludeChoiceList() && Number(style, 51033, -1) >= 0) {
-    CString list = style.GetChoiceList();
-    GXSortChoiceList(list, m_layout.m_nSortCol, m_layout.m_bDisplayTitleRow);
-    style.SetChoiceList(list);
-    style.SetUserAttribute(51033, "-1");
-  }
+  GXSortTabbedStyle(style, m_layout);
   return style;
 }
 
@@ -293,15 +369,7 @@ void CGXTabbedComboBox::Init(ROWCOL nRow, ROWCOL nCol) {
 }
 
 BOOL CGXTabbedComboBox::GetDisplayText(CString& text, ROWCOL, ROWCOL, LPCTSTR pszValue, const CGXStyle* pStyle) {
-  if (!pStyle) return FALSE;
-  GXTabbedLayout layout;
-  layout.ReadAttributes(*pStyle, FALSE);
-  CString value;
-  if (!ValueToShow(pszValue, *pStyle, value)) return FALSE;
-  CString line;
-  if (layout.Find(*pStyle, value, layout.m_nKeyCol, TRUE, line) < 0) return FALSE;
-  text = GXTabbedField(line, layout.m_nTextCol);
-  return TRUE;
+  return pStyle && GXTabbedDisplayText(*pStyle, pszValue, text);
 }
 
 void CGXTabbedComboBox::SetActiveText(const CString& text) {
@@ -359,26 +427,7 @@ BOOL CGXTabbedComboBox::OnValidate() {
 }
 
 CSize CGXTabbedComboBox::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style) {
-  if (!pDC) return CSize(0, 0);
-  CellFont font(m_pGrid, pDC, style);
-  TEXTMETRIC tm{};
-  pDC->GetTextMetrics(&tm);
-  CSize size(0, tm.tmHeight + 1 + tm.tmExternalLeading);
-  if (m_bFillWithChoiceList && style.GetIncludeChoiceList()) {
-    GXTabbedLayout layout;
-    layout.ReadAttributes(style, FALSE);
-    CString list = style.GetChoiceList(), line;
-    if (layout.m_bDisplayTitleRow) GXSplitFirstLine(list, line);
-    while (!list.IsEmpty()) {
-      GXSplitFirstLine(list, line);
-      const CString field = GXTabbedField(line, layout.m_nTextCol);
-      const HGLOBAL bitmap = GXTabbedBitmap(field);
-      const CSize extent = bitmap ? GXTabbedBitmapSize(bitmap) : pDC->GetTextExtent(field);
-      size.cx = std::max(size.cx, extent.cx);
-      size.cy = std::max(size.cy, extent.cy);
-    }
-  }
-  return GrowSizeByBorders(size, style);
+  return GrowSizeByBorders(GXTabbedContentSize(m_pGrid, pDC, style, m_bFillWithChoiceList), style);
 }
 
 void CGXTabbedComboBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style,
@@ -395,17 +444,8 @@ void CGXTabbedComboBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, con
     }
     return CGXComboBox::Draw(pDC, rect, nRow, nCol, style, pStandard);
   }
-  CString text;
-  const HGLOBAL bitmap = GetDisplayText(text, nRow, nCol, nullptr, &style) ? GXTabbedBitmap(text) : nullptr;
-  if (!bitmap || !pDC) return CGXComboBox::Draw(pDC, rect, nRow, nCol, style, pStandard);
-  DrawBackground(pDC, rect, style);
-  CRect inner;
-  GetCellInnerRect(inner, nRow, nCol, &rect, &style);
-  const UINT h = style.GetIncludeHorizontalAlignment() ? style.GetHorizontalAlignment() : 0;
-  const UINT v = style.GetIncludeVerticalAlignment() ? style.GetVerticalAlignment() : 0;
-  const UINT flags = (h == DT_CENTER ? 1 : h == DT_RIGHT ? 2 : 0) | (v == DT_VCENTER ? 4 : v == DT_BOTTOM ? 8 : 0);
-  CGXDIB::Draw(pDC, bitmap, inner, 0, flags);
-  CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  if (!GXDrawTabbedBitmapCell(this, pDC, rect, nRow, nCol, style, pStandard))
+    CGXComboBox::Draw(pDC, rect, nRow, nCol, style, pStandard);
 }
 
 // ---- the list -----------------------------------------------------------------------------------------------
@@ -427,34 +467,13 @@ CListBox* CGXTabbedComboBox::CreateListBox(CWnd* pPopup, UINT nID) {
 void CGXTabbedComboBox::FillListBox(CListBox* pListBox) {
   if (!pListBox || m_bListFilled || !m_pGrid || !m_bInit || !m_pGrid->m_pGridWnd) return;
   const CGXStyle& style = BoundStyle();
-  if (!m_bFillWithChoiceList || !style.GetIncludeChoiceList() || style.GetChoiceList().IsEmpty()) return;
-  int maxima[GXTabbedLayout::kMaxCols];
-  std::fill(std::begin(maxima), std::end(maxima), -1);
+  // The rows of the cell bound before go, even when this one lists nothing.
   pListBox->ResetContent();
-  m_layout.m_nTotalWidth = 0;
-  m_pHeader->m_strTitle.Empty();
-  CString list = style.GetChoiceList(), line;
-  {
-    CClientDC dc(m_pGrid->m_pGridWnd);
-    CellFont font(m_pGrid, &dc, style);
-    for (CString rest = list; !rest.IsEmpty();) {
-      GXSplitFirstLine(rest, line);
-      GXMeasureTabbedColumns(&dc, line, maxima);
-    }
-  }
-  bool first = true;
-  while (!list.IsEmpty()) {
-    GXSplitFirstLine(list, line);
-    if (first && m_layout.m_bDisplayTitleRow)
-      m_pHeader->m_strTitle = m_layout.RowText(line);
-    else
-      pListBox->AddString(m_layout.RowText(line));
-    first = false;
-  }
-  m_layout.SetWidths(maxima);
-  CString current;
+  if (!m_bFillWithChoiceList || !style.GetIncludeChoiceList() || style.GetChoiceList().IsEmpty()) return;
+  GXFillTabbedList(m_pGrid, style, m_layout, m_pHeader->m_strTitle,
+                   [pListBox](const CString& row) { pListBox->AddString(row); });
+  CString current, found;
   GetWindowText(current);
-  CString found;
   pListBox->SetCurSel(current.IsEmpty() ? -1 : m_layout.Find(style, current, m_layout.m_nTextCol, TRUE, found));
   m_bListFilled = TRUE;
 }

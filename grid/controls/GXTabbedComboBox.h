@@ -4,6 +4,7 @@
 
 #include "grid/controls/GXComboBox.h"
 
+#include <functional>
 #include <vector>
 
 class CGXStylesMap;
@@ -46,6 +47,19 @@ void GXMeasureTabbedColumns(CDC* pDC, LPCTSTR pszLine, int maxima[GXTabbedLayout
 void GXDrawTabbedRow(CDC* pDC, const DRAWITEMSTRUCT* pDIS, LPCTSTR pszRow, const GXTabbedLayout& layout,
                      BOOL bSingleColumn);
 int GXMeasureTabbedRowHeight(LPCTSTR pszRow, const GXTabbedLayout& layout, int nProposed);
+// The text column of the entry whose key is the value (the given one, else the style's); FALSE when none.
+BOOL GXTabbedDisplayText(const CGXStyle& style, LPCTSTR pszValue, CString& text);
+// Sorts the style's choice list by the sort column once (51033 becomes "-1" in this copy).
+void GXSortTabbedStyle(CGXStyle& style, const GXTabbedLayout& layout);
+// Measures the choice list's lines in the cell font, hands each row to `add` (the title line, when
+// titles are shown, goes to `title` instead) and sets the column widths.
+void GXFillTabbedList(CGXGridCore* pGrid, const CGXStyle& style, GXTabbedLayout& layout, CString& title,
+                      const std::function<void(const CString&)>& add);
+// The content size of the text column's fields (bitmaps by their size), before the borders.
+CSize GXTabbedContentSize(CGXGridCore* pGrid, CDC* pDC, const CGXStyle& style, BOOL bFill);
+// Draws a cell whose display text names a bitmap; FALSE (nothing drawn) for other cells.
+BOOL GXDrawTabbedBitmapCell(CGXControl* pControl, CDC* pDC, const CRect& rect, ROWCOL nRow, ROWCOL nCol,
+                            const CGXStyle& style, const CGXStyle* pStandard);
 
 // The title strip over the list.
 class CGXTabbedLBoxHeader : public CWnd {

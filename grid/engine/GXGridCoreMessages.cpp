@@ -19,6 +19,20 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_DESTROY:
       OnDestroy();
       return windowDefault();
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSCROLLBAR: {
+      // The current cell's windows take the cell's colours when its control gives them.
+      CGXControl* control = m_bInitialized ? GetCurrentCellControl() : nullptr;
+      HBRUSH brush = control ? control->OnGridCtlColor(CDC::FromHandle((HDC)wParam), CWnd::FromHandle((HWND)lParam),
+                                                       message - WM_CTLCOLORMSGBOX)
+                             : nullptr;
+      if (!brush) return windowDefault();
+      result = (LRESULT)brush;
+      return TRUE;
+    }
     case WM_SETCURSOR:
       if (!OnSetCursor(CWnd::FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam)))
         return windowDefault();

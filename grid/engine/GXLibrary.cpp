@@ -4,6 +4,7 @@
 #include "grid/controls/GXCheckBox.h"
 #include "grid/controls/GXCheckListComboBox.h"
 #include "grid/controls/GXComboBox.h"
+#include "grid/controls/GXComboBoxWnd.h"
 #include "grid/controls/GXDateTimeCtrl.h"
 #include "grid/controls/GXHeader.h"
 #include "grid/controls/GXMaskControl.h"
@@ -132,6 +133,14 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52527: return new CGXComboBox(pGrid, nID, nID, 1);
     case 52531: return new CGXComboBox(pGrid, nID, nID, 16 | 8);
     case 52532: return new CGXComboBox(pGrid, nID, nID, 16 | 4);
+    case 52528:
+    case 52529: {
+      auto* combo = new CGXComboBoxWnd(pGrid);
+      combo->CreateControl(nID == 52528 ? 0x200042u : 0x200003u, nID);
+      combo->m_bFillWithChoiceList = TRUE;
+      combo->m_bWantArrowKeys = FALSE;
+      return combo;
+    }
     case 52541: return new CGXTabbedComboBox(pGrid, nID, nID);
     case 52542: return new CGXCheckListComboBox(pGrid, 0, 0);
     case 52534: {

@@ -306,6 +306,13 @@ TEST_F(ComboCell, EmptyListsAndReadOnlyCellsChangeNothing) {
   ASSERT_TRUE(grid.SetCurrentCell(3, 1));
   EXPECT_EQ(Value(2, 1), "Red");
   EXPECT_FALSE(combo->StoreCellText(2, 1, "Blue", 2, nullptr));
+  // Scrolling the grid closes an open list.
+  combo = Current(1, 1);
+  ClickArrow(combo);
+  ASSERT_TRUE(combo->IsDroppedDown());
+  ::PostMessage(wnd.m_hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
+  PumpMessages();
+  EXPECT_FALSE(combo->IsDroppedDown());
 }
 
 // ---- check list -------------------------------------------------------------------------------------------------
@@ -509,6 +516,19 @@ TEST_F(TabbedCell, WidthsTextSetsColumnsInOrderTheRestAreMeasured) {
     UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_ESCAPE);
     ASSERT_TRUE(grid.SetCurrentCell(2, 2));
   }
+  // At the screen's right edge a list wider than its cell ends at the cell's right edge.
+  wnd.MoveWindow(CRect(1280 - 330, 100, 1280, 400), FALSE);
+  PumpMessages();
+  PutTabbed(1, 3, "1", kRows, "0", "200,200");
+  auto* combo = Open(1, 3);
+  ASSERT_NE(combo, nullptr);
+  const CRect cell = grid.CalcRectFromRowCol(1, 3);
+  CRect inner, list;
+  combo->CGXStatic::GetCellInnerRect(inner, 1, 3, &cell);
+  wnd.ClientToScreen(&inner);
+  combo->GetDropDownWnd()->GetWindowRect(&list);
+  EXPECT_EQ(list.right, inner.right);
+  EXPECT_GT(list.Width(), 400);
 }
 
 TEST_F(TabbedCell, TypingCompletesTheTextWithTheRestSelected) {
@@ -534,6 +554,28 @@ TEST_F(TabbedCell, TypingCompletesTheTextWithTheRestSelected) {
   EXPECT_EQ(EditText(combo), "Red");
   ASSERT_TRUE(grid.SetCurrentCell(2, 2));
   EXPECT_EQ(Value(1, 1), "1");
+}
+
+TEST_F(TabbedCell, WideEntriesAreCutAndEmptyListsOpenEmpty) {
+  std::string wide = "1\t" + std::string(200, 'w') + "\tx";
+  for (int i = 3; i < 14; ++i) wide += "\tc" + std::to_string(i);
+  PutTabbed(1, 1, "1", wide.c_str());
+  CString text;
+  ASSERT_TRUE(grid.GetRegisteredControl(52541)->GetDisplayText(text, 1, 1, nullptr, &grid.LookupStyleRowCol(1, 1)));
+  EXPECT_EQ(text.GetLength(), 127);  // fields are used up to 127 bytes
+  auto* combo = Open(1, 1);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->m_layout.m_nSepCount, 9);  // ten columns at most are measured
+  UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_RETURN);
+  EXPECT_FALSE(combo->IsDroppedDown());
+  EXPECT_EQ(EditText(combo).GetLength(), 127);
+  PutTabbed(2, 1, "", "");
+  combo = Open(2, 1);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->GetListBox()->GetCount(), 0);
+  UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_RETURN);
+  EXPECT_FALSE(combo->IsDroppedDown());
+  EXPECT_EQ(EditText(combo), "");
 }
 
 }  // namespace

@@ -87,12 +87,18 @@ TEST_F(ListBoxCell, KeysMoveTheSelectionEnterStoresAndMovesCtrlGoesToTheGrid) {
 }
 
 TEST_F(ListBoxCell, AValueMatchingNoLineSurvivesEnteringAndLeaving) {
-  Put(52522, "none of these", kLines);
+  const COLORREF kInterior = RGB(255, 255, 200);
+  Put(52522, "none of these", kLines).SetInterior(kInterior);
   Store(1, 1);
   ASSERT_TRUE(grid.SetCurrentCell(1, 1));
   Key(VK_SHIFT);
   ASSERT_TRUE(List()->IsActive());
   EXPECT_EQ(List()->GetCurSel(), -1);
+  // The window shows the cell's interior.
+  CRect window;
+  List()->GetWindowRect(&window);
+  grid.ScreenToClient(&window);
+  EXPECT_EQ(Pixel(window.left + 60, window.top + 20), kInterior);
   Key(VK_TAB);
   EXPECT_EQ(CurrentCol(), 2u);
   EXPECT_EQ(Value(1, 1), "none of these");

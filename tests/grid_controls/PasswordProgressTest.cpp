@@ -10,9 +10,16 @@
 namespace {
 
 using PasswordCell = CellGrid;
+
+// The spare flag word of the control base, which the password cell sets.
+struct CPeekPassword : CGXPasswordControl {
+  using CGXPasswordControl::CGXPasswordControl;
+  int Flag() const { return m_nExtra; }
+};
 using ProgressCell = CellGrid;
 
 TEST_F(PasswordCell, ShowsAsterisksEchoesInTheWindowAndStoresTheRealText) {
+  EXPECT_EQ(CPeekPassword(&grid, 15030).Flag(), 1);
   Put(52537, "abc");
   Store(1, 1);
   auto* pw = dynamic_cast<CGXPasswordControl*>(Control(1, 1));

@@ -35,8 +35,8 @@ TEST_F(HotSpotCell, GlyphOnlyInTheFocusedCurrentCellFromTwelvePixelsAndClicksRea
     for (int y = 3; y <= 4; ++y)
       for (int x = 3; x <= 8; ++x) dark += Dark(Pixel(cell.right - 14 + x, top + y));
     EXPECT_EQ(dark, c.glyph ? 12 : 0) << "current " << c.current << " probe " << c.probe;
+    if (c.glyph) SaveWindowImage(&grid, "grid_hotspot.png");
   }
-  SaveWindowImage(&grid, "grid_hotspot.png");
   // A click on the button of a read-only cell is reported all the same.
   const CRect cell = grid.CalcRectFromRowCol(2, 1);
   Click(CPoint(cell.right - 8, cell.top + 7));
@@ -81,8 +81,15 @@ TEST_F(SpinCell, StepsWithinBoundsWrapAndStartValue) {
   Store(3, 2);
   const CRect cell = grid.CalcRectFromRowCol(3, 2);
   Click(CPoint(cell.right - 8, cell.top + 5));
-  ASSERT_TRUE(grid.SetCurrentCell(5, 4));
   EXPECT_EQ(Value(3, 2), "4");
+  // The current cell of the focused grid shows both arrows.
+  Repaint();
+  SaveWindowImage(&grid, "grid_spin.png");
+  for (const int y : {cell.top + 6, cell.bottom - 7}) {
+    int dark = 0;
+    for (int x = cell.right - 15; x < cell.right - 1; ++x) dark += Dark(Pixel(x, y));
+    EXPECT_GT(dark, 0) << y;
+  }
 }
 
 TEST_F(SpinCell, ButtonsTakeTheirRoom) {

@@ -248,6 +248,10 @@ TEST(GdiState, DeviceCapsAndSystemValues) {
   EXPECT_EQ(GetSystemMetrics(SM_CXFRAME), 4);
   EXPECT_EQ(GetSystemMetrics(SM_CYDLGFRAME), 3);
   EXPECT_EQ(GetSystemMetrics(SM_DBCSENABLED), 0);
+  SetSystemMetricsValue(SM_DBCSENABLED, 1);  // a double-byte system, for tests
+  EXPECT_EQ(GetSystemMetrics(SM_DBCSENABLED), 1);
+  ResetSystemMetricsValues();
+  EXPECT_EQ(GetSystemMetrics(SM_DBCSENABLED), 0);
   // A system colour in the grid's encoding (top byte 254 - index) resolves through the table.
   Canvas c;
   c.dc.SetPixel(1, 1, (COLORREF)((254 - COLOR_HIGHLIGHT) << 24));
