@@ -6,6 +6,7 @@
 #include "platform/core/String.h"
 
 #include <functional>
+#include <vector>
 
 class CMC_Document;
 class CMC_Motion;
@@ -132,9 +133,15 @@ class CMC_MotionView : public CGXGridView {
   int32_t m_bSiblingRun = 0, m_bEnabledSelected = 0, m_bDisabledSelected = 0;
   int32_t m_bViewInitialized = 0;
   HCURSOR m_hDragMoveCursor = nullptr, m_hDragCopyCursor = nullptr;
+  int m_nBatch = 0;
+  std::vector<DWORD> m_aFitRows;  // rows of the batch whose height is fitted at its end
+  DWORD m_nFirstRedRow = 0;       // the first failure written by the batch of a fill
 
  private:
   void SetSelectionState();
+  // Row changes between these are written without repainting; the end repaints from nFirstRow on.
+  void BeginBatch();
+  void EndBatch(DWORD nFirstRow);
   // Sets the enabled flag of every object from the first to the last selected row.
   void SetEnabled(int enable);
   // Marks the document modified (the kernel's way for a kernel document).
@@ -153,6 +160,8 @@ class CMC_MotionView : public CGXGridView {
   static DWORD CountVisibleRows(CMC_MotionGroup* pGroup);
   void WriteRows(DWORD& nRow, int nLevel, CMC_MotionGroup* pGroup);
   BOOL IsRedRow(DWORD nRow);
+  // The style stored for cell (nRow, 1), or null.
+  const CGXStyle* StoredStyle(DWORD nRow);
   // Where a drop before row nDropRow puts the block; FALSE when it is refused.
   BOOL DropTarget(DWORD nDropRow, CMC_MotionGroup*& pGroup, int& nIndex, int& nLevel);
   BOOL IsCopyGesture() const;

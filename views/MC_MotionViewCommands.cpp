@@ -77,12 +77,13 @@ void CMC_MotionView::InsertObjects(CMC_MotionGroup* pGroup, int nIndex, CObArray
   const DWORD n = (DWORD)objects.GetSize();
   if (!n) return;
   pGroup->InsertAt(nIndex, &objects);
-  InsertRows(nRow, n, nullptr, nullptr, nullptr, 0, 2);
+  BeginBatch();
+  InsertRows(nRow, n, nullptr, nullptr, nullptr, 0, 0);
   for (DWORD i = 0; i < n; ++i) {
     if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, objects[i])) g->m_bExpanded = FALSE;
     UpdateRow(nRow + i, nLevel, objects[i]);
   }
-  ResizeRowHeightsToFit(CGXRange().SetCellRange(nRow, 1, nRow + n - 1, 1));
+  EndBatch(nRow);
 }
 
 BOOL CMC_MotionView::AddNewElemToGrid(CMC_MotionElem* pElem) {
