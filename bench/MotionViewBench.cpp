@@ -157,11 +157,15 @@ void Steady(benchmark::State& state, const char* key, F run) {
   }
   bench_note::Keep(key, seconds / (double)state.iterations());
 }
-void BM_Fill(benchmark::State& state) { Steady(state, "fill", [] { return Fill(TheSample()); }); }
+void BM_Fill(benchmark::State& state) {
+  Steady(state, "fill", [] { return Fill(TheSample()); });
+}
 void BM_BareFill(benchmark::State& state) {
   Steady(state, "bare fill", [] { return TimedBare(kElements, 1, kElements); });
 }
-void BM_Expand(benchmark::State& state) { Steady(state, "expand", [] { return Expand(TheSample()); }); }
+void BM_Expand(benchmark::State& state) {
+  Steady(state, "expand", [] { return Expand(TheSample()); });
+}
 void BM_BareExpand(benchmark::State& state) {
   Steady(state, "bare expand", [] { return TimedBare(kElements + kGroup, kGroupAt + 2, kGroup); });
 }

@@ -77,8 +77,10 @@ CMC_MotionGroup* CMC_MotionView::GetSelectedGroup() {
 }
 
 void CMC_MotionView::Notify() {
-  if (CMC_Document* doc = GetMCDocument()) doc->OnChangedInView(this, 0);
-  else if (CDocument* other = GetDocument()) other->SetModifiedFlag(TRUE);
+  if (CMC_Document* doc = GetMCDocument())
+    doc->OnChangedInView(this, 0);
+  else if (CDocument* other = GetDocument())
+    other->SetModifiedFlag(TRUE);
 }
 
 // ---- set-up ---------------------------------------------------------------------------------------------------
@@ -283,15 +285,17 @@ void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
     const bool free = IsFreeText(e);
     CString text = e->m_strCode;
     if (!free) text.TrimRight();
-    const COLORREF color = !e->m_bEnabled ? GXSysColorRef(kGrayTextIndex)
-                           : free          ? kFreeTextColor
+    const COLORREF color = !e->m_bEnabled         ? GXSysColorRef(kGrayTextIndex)
+                           : free                 ? kFreeTextColor
                            : e->m_bTranslateError ? kFailedColor
                                                   : kTranslatedColor;
     style.SetValue(text).SetTextColor(color);
     style.SetControl(free && !e->m_bTranslateError ? kTreeEditControl : kTreeStaticControl);
     style.SetUserAttribute(kStateAttrib, "-1").SetAllowEnter(free);
   } else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, pObject)) {
-    style.SetUserAttribute(kStateAttrib, g->m_bExpanded ? "1" : "0").SetAllowEnter(FALSE).SetControl(kTreeStaticControl);
+    style.SetUserAttribute(kStateAttrib, g->m_bExpanded ? "1" : "0")
+        .SetAllowEnter(FALSE)
+        .SetControl(kTreeStaticControl);
     CString failed;
     if (!g->m_bExpanded && g->m_bEnabled && g->HasTranslateError(failed))
       style.SetValue(failed).SetTextColor(kFailedColor);
@@ -301,16 +305,20 @@ void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
     return;
   }
   // A batch stores its new rows straight away (undo is off) and repaints once at its end.
-  if (m_nBatch) StoreStyleRowCol(nRow, 1, &style, 2);
-  else SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 2, 0, nullptr, 2);
+  if (m_nBatch)
+    StoreStyleRowCol(nRow, 1, &style, 2);
+  else
+    SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 2, 0, nullptr, 2);
   // Measuring every cell of a long sequence costs more than the rest of the fill: a row is measured
   // when its text may need more than the default height, or when it is written on its own.
   if (m_nBatch && style.GetTextColorValue() == kFailedColor && (!m_nFirstRedRow || nRow < m_nFirstRedRow))
     m_nFirstRedRow = nRow;
   const CString& text = style.GetValue();
   const long long width = (long long)text.GetLength() * GetFontCharWidth() + CGXTreeCellLook::Indent(nLevel) + 16;
-  if (!m_nBatch) ResizeRowHeightsToFit(CGXRange().SetCellRange(nRow, 1, nRow, 1));
-  else if (text.Find('\n') >= 0 || width > GetColWidth(1)) m_aFitRows.push_back(nRow);
+  if (!m_nBatch)
+    ResizeRowHeightsToFit(CGXRange().SetCellRange(nRow, 1, nRow, 1));
+  else if (text.Find('\n') >= 0 || width > GetColWidth(1))
+    m_aFitRows.push_back(nRow);
 }
 
 void CMC_MotionView::BeginBatch() {
@@ -427,7 +435,8 @@ BOOL CMC_MotionView::CanSelectCurrentCell(BOOL bSelect, ROWCOL nRow, ROWCOL nCol
 }
 
 BOOL CMC_MotionView::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt) {
-  if (nRow == 0 || (nCol == 0 && (nFlags & MK_SHIFT))) return CGXGridView::OnLButtonClickedRowCol(nRow, nCol, nFlags, pt);
+  if (nRow == 0 || (nCol == 0 && (nFlags & MK_SHIFT)))
+    return CGXGridView::OnLButtonClickedRowCol(nRow, nCol, nFlags, pt);
   SelectRows(nRow, nRow);
   return TRUE;
 }
@@ -450,8 +459,10 @@ void CMC_MotionView::SetSelectionState() {
   for (DWORD r = m_nFirstSelectedRow; r <= m_nLastSelectedRow; ++r) {
     CObject* o = GetObjectOfRow(r);
     int enabled = -1;
-    if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o)) enabled = e->m_bEnabled;
-    else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o)) enabled = g->m_bEnabled;
+    if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o))
+      enabled = e->m_bEnabled;
+    else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o))
+      enabled = g->m_bEnabled;
     if (enabled > 0) m_bEnabledSelected = 1;
     if (enabled == 0) m_bDisabledSelected = 1;
   }
@@ -489,6 +500,8 @@ BOOL CMC_MotionView::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, 
 }
 
 void CMC_MotionView::ShowContextCursor(UINT nID, LPCSTR pszSystemCursor) {
-  if (nID == 23203) CGXGridView::ShowContextCursor(0, nullptr);
-  else CGXGridView::ShowContextCursor(nID, pszSystemCursor);
+  if (nID == 23203)
+    CGXGridView::ShowContextCursor(0, nullptr);
+  else
+    CGXGridView::ShowContextCursor(nID, pszSystemCursor);
 }

@@ -23,15 +23,28 @@ class CMC_MotionView : public CGXGridView {
   // Cell controls, user attributes and text colours of the rows.
   enum : UINT { kStaticControl = 15000, kTreeEditControl = 15001, kTreeStaticControl = 15002 };
   enum : UINT { kLevelAttrib = 15003, kStateAttrib = 15004 };
-  static constexpr COLORREF kFailedColor = 0xFF, kTranslatedColor = 0x8000, kFreeTextColor = 0,
-                            kGroupColor = 0xFF0000;
+  static constexpr COLORREF kFailedColor = 0xFF, kTranslatedColor = 0x8000, kFreeTextColor = 0, kGroupColor = 0xFF0000;
   static constexpr int kGrayTextIndex = 17;
   // Hints the host sends: full refresh, and translate again then refill.
   static constexpr LPARAM kHintRefresh = -100, kHintRetranslate = -94;
   enum : UINT {
-    ID_MOTION_EDIT = 10040, ID_MOTION_INSERT, ID_MOTION_DUPLICATE, ID_MOTION_DELETE, ID_MOTION_GROUP, ID_MOTION_UNGROUP, ID_MOTION_ENABLE, ID_MOTION_DISABLE, ID_MOTION_IMPORT,
-    ID_MOTION_EXPORT, ID_MOTION_MOVE_UP, ID_MOTION_MOVE_DOWN, ID_MOTION_VIEW_CODE = 10056, ID_MOTION_IMPORT_GCODE = 10057,
-    ID_MOTION_NEW_FIRST = 10100, ID_MOTION_NEW_LAST = 10199, ID_MOTION_HELP = 57670,
+    ID_MOTION_EDIT = 10040,
+    ID_MOTION_INSERT,
+    ID_MOTION_DUPLICATE,
+    ID_MOTION_DELETE,
+    ID_MOTION_GROUP,
+    ID_MOTION_UNGROUP,
+    ID_MOTION_ENABLE,
+    ID_MOTION_DISABLE,
+    ID_MOTION_IMPORT,
+    ID_MOTION_EXPORT,
+    ID_MOTION_MOVE_UP,
+    ID_MOTION_MOVE_DOWN,
+    ID_MOTION_VIEW_CODE = 10056,
+    ID_MOTION_IMPORT_GCODE = 10057,
+    ID_MOTION_NEW_FIRST = 10100,
+    ID_MOTION_NEW_LAST = 10199,
+    ID_MOTION_HELP = 57670,
   };
   static constexpr UINT kHelpTopic = 4135;
   static constexpr UINT kDragMoveCursor = 14002, kDragCopyCursor = 14003;

@@ -153,7 +153,8 @@ void CMC_MotionView::BuildModulesMenu(CMenu& menu, const CStringArray& classes,
     CMenu sub;
     if (!flat) sub.CreatePopupMenu();
     CMenu& target = flat ? menu : sub;
-    for (INT_PTR i = 0; i < names.GetSize() && id <= ID_MOTION_NEW_LAST; ++i) target.AppendMenu(MF_STRING, id++, names[i]);
+    for (INT_PTR i = 0; i < names.GetSize() && id <= ID_MOTION_NEW_LAST; ++i)
+      target.AppendMenu(MF_STRING, id++, names[i]);
     if (!flat) menu.AppendMenu(MF_POPUP, (UINT_PTR)sub.Detach(), classes[c]);
   }
 }
@@ -163,7 +164,8 @@ void CMC_MotionView::OnInsert() {
   if (!motion || motion->GetClassesCount() == 0) return;
   CMenu menu;
   menu.CreatePopupMenu();
-  BuildModulesMenu(menu, motion->GetClasses(), [motion](int c, CStringArray& names) { motion->GetModulesOfClass(c, names); });
+  BuildModulesMenu(menu, motion->GetClasses(),
+                   [motion](int c, CStringArray& names) { motion->GetModulesOfClass(c, names); });
   CPoint pt;
   ::GetCursorPos(&pt);
   CWnd* owner = AfxGetMainWnd();
@@ -172,8 +174,7 @@ void CMC_MotionView::OnInsert() {
 
 BOOL CMC_MotionView::OnRButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint pt) {
   ClientToScreen(&pt);
-  if (CWnd* main = AfxGetMainWnd())
-    main->SendMessage(WM_CONTEXTMENU, (WPARAM)m_hWnd, MAKELPARAM(pt.x, pt.y));
+  if (CWnd* main = AfxGetMainWnd()) main->SendMessage(WM_CONTEXTMENU, (WPARAM)m_hWnd, MAKELPARAM(pt.x, pt.y));
   return TRUE;
 }
 
@@ -208,8 +209,10 @@ void CMC_MotionView::SetEnabled(int enable) {
   for (DWORD r = m_nFirstSelectedRow; r && r <= m_nLastSelectedRow; ++r) {
     CObject* o = GetObjectOfRow(r);
     int* flag = nullptr;
-    if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o)) flag = &e->m_bEnabled;
-    else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o)) flag = &g->m_bEnabled;
+    if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o))
+      flag = &e->m_bEnabled;
+    else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o))
+      flag = &g->m_bEnabled;
     if (!flag || *flag == enable) continue;
     *flag = enable;
     UpdateRow(r, GetTreeNodeAttrib(kLevelAttrib, r), o);

@@ -71,7 +71,8 @@ void CMC_MotionView::OnExport() {
     FILE* f = OpenSequenceFile(path, "wb");
     // Nothing is written through a file that did not open; a failed write is told the same way.
     const bool written = f && run.Save(f, 0);
-    if ((f && fclose(f) != 0) || !written) ShowKernelMessage(MB_ICONEXCLAMATION | MB_OK, IDS_CANNOT_OPEN, path.GetString());
+    if ((f && fclose(f) != 0) || !written)
+      ShowKernelMessage(MB_ICONEXCLAMATION | MB_OK, IDS_CANNOT_OPEN, path.GetString());
   }
   run.SetSize(0);  // the objects stay in the program
 }

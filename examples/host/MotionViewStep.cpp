@@ -89,10 +89,12 @@ bool EditProgramInMotionView(const std::string& outDir, std::string& detail) {
     ok = SaveWindowImage(view, (outDir + "/motion-view.png").c_str()) && ok;
     WORD start = 0, first = 0, last = 0;
     ok = ok && motion->TranslateAll(FALSE) && motion->Build(dir.c_str()) &&
-         CMC_Comm::COFFDownload(CMC_Motion::GetOutFileName(dir.c_str()), &start, &first, &last, nullptr, nullptr, 0x4000);
-    detail = FormatString("%d rows in the view (Comment, group, Move, imported group), %s; program at 0x%04hX; picture "
-                          "motion-view.png",
-                          (int)view->GetRowCount(), file.c_str(), (int)start);
+         CMC_Comm::COFFDownload(CMC_Motion::GetOutFileName(dir.c_str()), &start, &first, &last, nullptr, nullptr,
+                                0x4000);
+    detail = FormatString(
+        "%d rows in the view (Comment, group, Move, imported group), %s; program at 0x%04hX; picture "
+        "motion-view.png",
+        (int)view->GetRowCount(), file.c_str(), (int)start);
   } else {
     ok = false;
     detail = "the motion view did not open";

@@ -10,6 +10,6 @@ TEST(CodePage, Windows1252ToWide) {
   const WCHAR expected[] = {L'a', 0x00B5, 0x20AC, 0x0178, 0x0081, 0};
   for (int i = 0; i < 6; ++i) EXPECT_EQ(out[i], expected[i]) << i;
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, text, 3, nullptr, 0), 3);  // the size needed
-  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, text, 5, out, 4), 0);       // too small
-  EXPECT_EQ(MultiByteToWideChar(65001, 0, text, 5, out, 8), 0);        // not a known single-byte page
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, text, 5, out, 4), 0);      // too small
+  EXPECT_EQ(MultiByteToWideChar(65001, 0, text, 5, out, 8), 0);       // not a known single-byte page
 }

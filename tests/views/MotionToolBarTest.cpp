@@ -19,7 +19,8 @@ std::string Buttons(const CToolBar& bar) {
     UINT id = 0, style = 0;
     int image = 0;
     bar.GetButtonInfo(i, id, style, image);
-    s += (s.empty() ? "" : " ") + ((style & TBBS_SEPARATOR) ? std::string("|") : std::to_string(id) + "/" + std::to_string(image));
+    s += (s.empty() ? "" : " ") +
+         ((style & TBBS_SEPARATOR) ? std::string("|") : std::to_string(id) + "/" + std::to_string(image));
   }
   return s;
 }
@@ -56,8 +57,9 @@ TEST_F(MotionToolBarTest, ButtonsGoClassByClass) {
 
   // The test modules of this setup: five of class "Program", seven of class "Motion".
   CMC_MotionToolBar* bar = Bar();
-  EXPECT_EQ(Buttons(*bar), "10100/0 10101/1 10102/2 10103/3 10104/4 | 10105/5 10106/6 10107/7 10108/8 10109/9 "
-                           "10110/10 10111/11");
+  EXPECT_EQ(Buttons(*bar),
+            "10100/0 10101/1 10102/2 10103/3 10104/4 | 10105/5 10106/6 10107/7 10108/8 10109/9 "
+            "10110/10 10111/11");
   EXPECT_EQ(bar->GetDlgCtrlID(), 0xE800);
   EXPECT_FALSE(CMC_MotionToolBar().Create(host, nullptr));
   host->RecalcLayout();

@@ -48,7 +48,11 @@ TEST_F(MotionViewCommandsTest, GroupAndUngroupKeepTheOrder) {
 TEST_F(MotionViewCommandsTest, MoveAndDuplicateRespectTheTree) {
   Main({W(1), G("g", {W(2), W(3)}, 1), W(4), W(5)});
   Open();
-  struct Case { DWORD first, last; UINT id; const char* rows; };
+  struct Case {
+    DWORD first, last;
+    UINT id;
+    const char* rows;
+  };
   const Case cases[] = {
       {3, 3, CMC_MotionView::ID_MOTION_MOVE_UP, "W1 -g .W2 .W3 W4 W5"},    // first child
       {4, 4, CMC_MotionView::ID_MOTION_MOVE_DOWN, "W1 -g .W2 .W3 W4 W5"},  // last child

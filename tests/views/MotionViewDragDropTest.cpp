@@ -18,8 +18,8 @@ class MotionViewDragDropTest : public MotionViewTest {
     const CPoint a = from.CenterPoint(), b(to.left + 5, to.CenterPoint().y);
     ::PostMessage(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
     UiAutomation::Pump();
-    const std::pair<UINT, UINT> held[] = {{UiAutomation::kShift, VK_SHIFT}, {UiAutomation::kControl, VK_CONTROL},
-                                          {UiAutomation::kAlt, VK_MENU}};
+    const std::pair<UINT, UINT> held[] = {
+        {UiAutomation::kShift, VK_SHIFT}, {UiAutomation::kControl, VK_CONTROL}, {UiAutomation::kAlt, VK_MENU}};
     for (auto [bit, vk] : held)
       if (keys & bit) UiAutomation::KeyDown(view->m_hWnd, vk);
     UiAutomation::MouseMove(view->m_hWnd, b);
@@ -36,14 +36,18 @@ TEST_F(MotionViewDragDropTest, BlocksLandWhereDropped) {
   Main({});
   Open(400, 400);
   ASSERT_TRUE(view->m_hDragMoveCursor && view->m_hDragCopyCursor);
-  struct Case { DWORD first, last, drop; UINT keys; const char* rows; };
+  struct Case {
+    DWORD first, last, drop;
+    UINT keys;
+    const char* rows;
+  };
   const Case cases[] = {
-      {5, 5, 1, 0, "W4 W1 W2 -g .W3 W5"},                               // at the start, level 0
-      {6, 6, 4, 0, "W1 W2 -g .W5 .W3 W4"},                              // below the open group: its start
-      {1, 2, 2, 0, "W1 W2 -g .W3 W4 W5"},                               // inside the block
-      {2, 3, 6, 0, "W1 W2 -g .W3 W4 W5"},                               // ends in an open group: refused
-      {1, 2, 6, 0, "-g .W3 W4 W1 W2 W5"},                               // down within the sequence
-      {1, 1, 5, UiAutomation::kShift, "W1 W2 -g .W3 .W1 W4 W5"},        // Shift copies
+      {5, 5, 1, 0, "W4 W1 W2 -g .W3 W5"},                         // at the start, level 0
+      {6, 6, 4, 0, "W1 W2 -g .W5 .W3 W4"},                        // below the open group: its start
+      {1, 2, 2, 0, "W1 W2 -g .W3 W4 W5"},                         // inside the block
+      {2, 3, 6, 0, "W1 W2 -g .W3 W4 W5"},                         // ends in an open group: refused
+      {1, 2, 6, 0, "-g .W3 W4 W1 W2 W5"},                         // down within the sequence
+      {1, 1, 5, UiAutomation::kShift, "W1 W2 -g .W3 .W1 W4 W5"},  // Shift copies
       {1, 1, 5, UiAutomation::kShift | UiAutomation::kControl, "W2 -g .W3 .W1 W4 W5"},
       {1, 1, 5, UiAutomation::kShift | UiAutomation::kAlt, "W2 -g .W3 .W1 W4 W5"},
   };
