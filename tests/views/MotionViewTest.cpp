@@ -83,6 +83,12 @@ TEST_F(MotionViewTest, ColoursShowTheTranslationState) {
                         Case{4, RGB(0, 0, 255)}, Case{5, gray}, Case{6, RGB(255, 0, 0)}, Case{7, gray}})
     EXPECT_TRUE(RowHasColor(c.row, c.color)) << c.row;
   EXPECT_FALSE(RowHasColor(1, RGB(255, 0, 0)));
+  // Groups show their node box, elements none.
+  auto corner = [&](DWORD row) {
+    return ::GetWindowPixel(view->m_hWnd, CGXTreeCellLook::ButtonRect(CellRect(row), 0).TopLeft());
+  };
+  EXPECT_EQ(corner(4), ::GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_NE(corner(1), ::GetSysColor(COLOR_WINDOWTEXT));
 
   // Without a failure nothing is selected.
   motion->GetMain()->DeleteAt(1, 1);
