@@ -77,8 +77,10 @@ CMC_MotionGroup* CMC_MotionView::GetSelectedGroup() {
 }
 
 void CMC_MotionView::Notify() {
-  if (CMC_Document* doc = GetMCDocument()) doc->OnChangedInView(this, 0);
-  else if (CDocument* other = GetDocument()) other->SetModifiedFlag(TRUE);
+  if (CMC_Document* doc = GetMCDocument())
+    doc->OnChangedInView(this, 0);
+  else if (CDocument* other = GetDocument())
+    other->SetModifiedFlag(TRUE);
 }
 
 // ---- set-up ---------------------------------------------------------------------------------------------------
@@ -165,11 +167,16 @@ BOOL CMC_MotionView::PreTranslateMessage(MSG* pMsg) {
 
 // ---- the row model ----------------------------------------------------------------------------------------
 
+// Read in place: walking the tree reads the attributes of many rows.
+const CGXStyle* CMC_MotionView::StoredStyle(DWORD nRow) {
+  const CGXData* data = GetParam() ? GetParam()->GetData() : nullptr;
+  const CGXStylePtrArray* row = data && nRow <= GetRowCount() ? data->GetCells().GetRow(nRow) : nullptr;
+  return row ? row->GetStyle(1) : nullptr;
+}
+
 int CMC_MotionView::GetTreeNodeAttrib(UINT nAttrib, DWORD nRow) {
-  if (nRow == 0 || nRow > GetRowCount()) return -1;
-  CGXStyle style;
-  if (!GetStyleRowCol(nRow, 1, style, 2, 0)) return -1;
-  return ParseLevel(style.GetUserAttribute(nAttrib));
+  const CGXStyle* style = nRow ? StoredStyle(nRow) : nullptr;
+  return style ? ParseLevel(style->GetUserAttribute(nAttrib)) : -1;
 }
 
 void CMC_MotionView::SetTreeNodeAttrib(UINT nAttrib, DWORD nRow, int nValue) {
@@ -272,21 +279,23 @@ CObject* CMC_MotionView::GetObjectOfRow(DWORD nRow) {
 
 void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
   CGXStyle style;
-  GetStyleRowCol(nRow, 1, style, 2, 0);
+  if (!m_nBatch) GetStyleRowCol(nRow, 1, style, 2, 0);  // rows written in a batch are new and empty
   style.SetUserAttribute(kLevelAttrib, IntText(nLevel));
   if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, pObject)) {
     const bool free = IsFreeText(e);
     CString text = e->m_strCode;
     if (!free) text.TrimRight();
-    const COLORREF color = !e->m_bEnabled ? GXSysColorRef(kGrayTextIndex)
-                           : free          ? kFreeTextColor
+    const COLORREF color = !e->m_bEnabled         ? GXSysColorRef(kGrayTextIndex)
+                           : free                 ? kFreeTextColor
                            : e->m_bTranslateError ? kFailedColor
                                                   : kTranslatedColor;
     style.SetValue(text).SetTextColor(color);
     style.SetControl(free && !e->m_bTranslateError ? kTreeEditControl : kTreeStaticControl);
     style.SetUserAttribute(kStateAttrib, "-1").SetAllowEnter(free);
   } else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, pObject)) {
-    style.SetUserAttribute(kStateAttrib, g->m_bExpanded ? "1" : "0").SetAllowEnter(FALSE).SetControl(kTreeStaticControl);
+    style.SetUserAttribute(kStateAttrib, g->m_bExpanded ? "1" : "0")
+        .SetAllowEnter(FALSE)
+        .SetControl(kTreeStaticControl);
     CString failed;
     if (!g->m_bExpanded && g->m_bEnabled && g->HasTranslateError(failed))
       style.SetValue(failed).SetTextColor(kFailedColor);
@@ -295,7 +304,34 @@ void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
   } else {
     return;
   }
-  SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 2, 0, nullptr, 2);
+  // A batch stores its new rows straight away (undo is off) and repaints once at its end.
+  if (m_nBatch)
+    StoreStyleRowCol(nRow, 1, &style, 2);
+  else
+    SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 2, 0, nullptr, 2);
+  // Measuring every cell of a long sequence costs more than the rest of the fill: a row is measured
+  // when its text may need more than the default height, or when it is written on its own.
+  if (m_nBatch && style.GetTextColorValue() == kFailedColor && (!m_nFirstRedRow || nRow < m_nFirstRedRow))
+    m_nFirstRedRow = nRow;
+  const CString& text = style.GetValue();
+  const long long width = (long long)text.GetLength() * GetFontCharWidth() + CGXTreeCellLook::Indent(nLevel) + 16;
+  if (!m_nBatch)
+    ResizeRowHeightsToFit(CGXRange().SetCellRange(nRow, 1, nRow, 1));
+  else if (text.Find('\n') >= 0 || width > GetColWidth(1))
+    m_aFitRows.push_back(nRow);
+}
+
+void CMC_MotionView::BeginBatch() {
+  if (m_nBatch++ == 0) ++m_nLockUpdate;
+}
+
+void CMC_MotionView::EndBatch(DWORD nFirstRow) {
+  if (--m_nBatch > 0) return;
+  for (DWORD r : m_aFitRows) ResizeRowHeightsToFit(CGXRange().SetCellRange(r, 1, r, 1), TRUE, 0);
+  m_aFitRows.clear();
+  --m_nLockUpdate;
+  FreeObjectCache();
+  RedrawRowCol(nFirstRow, 0, GetRowCount(), 1);
 }
 
 DWORD CMC_MotionView::CountVisibleRows(CMC_MotionGroup* pGroup) {
@@ -323,19 +359,15 @@ void CMC_MotionView::AddRowsForSequence(DWORD& nRow, int nLevel, CMC_MotionGroup
   const DWORD count = CountVisibleRows(pGroup);
   if (!count) return;
   const DWORD first = nRow;
-  CGXGridParam* param = GetParam();
-  const BOOL lock = param->m_bLockUpdate;
-  param->m_bLockUpdate = TRUE;
-  InsertRows(nRow, count, nullptr, nullptr, nullptr, 0, 2);
+  BeginBatch();
+  InsertRows(nRow, count, nullptr, nullptr, nullptr, 0, 0);
   WriteRows(nRow, nLevel, pGroup);
-  ResizeRowHeightsToFit(CGXRange().SetCellRange(first, 1, nRow - 1, 1));
-  param->m_bLockUpdate = lock;
-  RedrawRowCol(first, 0, GetRowCount(), 1);
+  EndBatch(first);
 }
 
 BOOL CMC_MotionView::IsRedRow(DWORD nRow) {
-  CGXStyle style;
-  return GetStyleRowCol(nRow, 1, style, 2, 0) && style.GetIncludeTextColor() && style.GetTextColor() == kFailedColor;
+  const CGXStyle* style = StoredStyle(nRow);
+  return style && style->GetIncludeTextColor() && style->GetTextColor() == kFailedColor;
 }
 
 void CMC_MotionView::FillGrid() {
@@ -348,13 +380,12 @@ void CMC_MotionView::FillGrid() {
   SetStyleRange(CGXRange().SetCellRange(0, 1, 0, 1), &CGXStyle().SetValue(title));
   if (group) {
     DWORD row = 1;
+    m_nFirstRedRow = 0;
     AddRowsForSequence(row, 0, group);
-    for (DWORD r = 1, count = GetRowCount(); r <= count; ++r)
-      if (IsRedRow(r)) {
-        SelectRows(r, r);
-        SetCurrentCell(r, 1, 10);
-        break;
-      }
+    if (m_nFirstRedRow) {
+      SelectRows(m_nFirstRedRow, m_nFirstRedRow);
+      SetCurrentCell(m_nFirstRedRow, 1, 10);
+    }
   }
   SetSelectionState();
 }
@@ -404,7 +435,8 @@ BOOL CMC_MotionView::CanSelectCurrentCell(BOOL bSelect, ROWCOL nRow, ROWCOL nCol
 }
 
 BOOL CMC_MotionView::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt) {
-  if (nRow == 0 || (nCol == 0 && (nFlags & MK_SHIFT))) return CGXGridView::OnLButtonClickedRowCol(nRow, nCol, nFlags, pt);
+  if (nRow == 0 || (nCol == 0 && (nFlags & MK_SHIFT)))
+    return CGXGridView::OnLButtonClickedRowCol(nRow, nCol, nFlags, pt);
   SelectRows(nRow, nRow);
   return TRUE;
 }
@@ -427,8 +459,10 @@ void CMC_MotionView::SetSelectionState() {
   for (DWORD r = m_nFirstSelectedRow; r <= m_nLastSelectedRow; ++r) {
     CObject* o = GetObjectOfRow(r);
     int enabled = -1;
-    if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o)) enabled = e->m_bEnabled;
-    else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o)) enabled = g->m_bEnabled;
+    if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o))
+      enabled = e->m_bEnabled;
+    else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o))
+      enabled = g->m_bEnabled;
     if (enabled > 0) m_bEnabledSelected = 1;
     if (enabled == 0) m_bDisabledSelected = 1;
   }
@@ -466,6 +500,8 @@ BOOL CMC_MotionView::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, 
 }
 
 void CMC_MotionView::ShowContextCursor(UINT nID, LPCSTR pszSystemCursor) {
-  if (nID == 23203) CGXGridView::ShowContextCursor(0, nullptr);
-  else CGXGridView::ShowContextCursor(nID, pszSystemCursor);
+  if (nID == 23203)
+    CGXGridView::ShowContextCursor(0, nullptr);
+  else
+    CGXGridView::ShowContextCursor(nID, pszSystemCursor);
 }

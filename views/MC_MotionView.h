@@ -6,6 +6,7 @@
 #include "platform/core/String.h"
 
 #include <functional>
+#include <vector>
 
 class CMC_Document;
 class CMC_Motion;
@@ -22,15 +23,28 @@ class CMC_MotionView : public CGXGridView {
   // Cell controls, user attributes and text colours of the rows.
   enum : UINT { kStaticControl = 15000, kTreeEditControl = 15001, kTreeStaticControl = 15002 };
   enum : UINT { kLevelAttrib = 15003, kStateAttrib = 15004 };
-  static constexpr COLORREF kFailedColor = 0xFF, kTranslatedColor = 0x8000, kFreeTextColor = 0,
-                            kGroupColor = 0xFF0000;
+  static constexpr COLORREF kFailedColor = 0xFF, kTranslatedColor = 0x8000, kFreeTextColor = 0, kGroupColor = 0xFF0000;
   static constexpr int kGrayTextIndex = 17;
   // Hints the host sends: full refresh, and translate again then refill.
   static constexpr LPARAM kHintRefresh = -100, kHintRetranslate = -94;
   enum : UINT {
-    ID_MOTION_EDIT = 10040, ID_MOTION_INSERT, ID_MOTION_DUPLICATE, ID_MOTION_DELETE, ID_MOTION_GROUP, ID_MOTION_UNGROUP, ID_MOTION_ENABLE, ID_MOTION_DISABLE, ID_MOTION_IMPORT,
-    ID_MOTION_EXPORT, ID_MOTION_MOVE_UP, ID_MOTION_MOVE_DOWN, ID_MOTION_VIEW_CODE = 10056, ID_MOTION_IMPORT_GCODE = 10057,
-    ID_MOTION_NEW_FIRST = 10100, ID_MOTION_NEW_LAST = 10199, ID_MOTION_HELP = 57670,
+    ID_MOTION_EDIT = 10040,
+    ID_MOTION_INSERT,
+    ID_MOTION_DUPLICATE,
+    ID_MOTION_DELETE,
+    ID_MOTION_GROUP,
+    ID_MOTION_UNGROUP,
+    ID_MOTION_ENABLE,
+    ID_MOTION_DISABLE,
+    ID_MOTION_IMPORT,
+    ID_MOTION_EXPORT,
+    ID_MOTION_MOVE_UP,
+    ID_MOTION_MOVE_DOWN,
+    ID_MOTION_VIEW_CODE = 10056,
+    ID_MOTION_IMPORT_GCODE = 10057,
+    ID_MOTION_NEW_FIRST = 10100,
+    ID_MOTION_NEW_LAST = 10199,
+    ID_MOTION_HELP = 57670,
   };
   static constexpr UINT kHelpTopic = 4135;
   static constexpr UINT kDragMoveCursor = 14002, kDragCopyCursor = 14003;
@@ -132,9 +146,15 @@ class CMC_MotionView : public CGXGridView {
   int32_t m_bSiblingRun = 0, m_bEnabledSelected = 0, m_bDisabledSelected = 0;
   int32_t m_bViewInitialized = 0;
   HCURSOR m_hDragMoveCursor = nullptr, m_hDragCopyCursor = nullptr;
+  int m_nBatch = 0;
+  std::vector<DWORD> m_aFitRows;  // rows of the batch whose height is fitted at its end
+  DWORD m_nFirstRedRow = 0;       // the first failure written by the batch of a fill
 
  private:
   void SetSelectionState();
+  // Row changes between these are written without repainting; the end repaints from nFirstRow on.
+  void BeginBatch();
+  void EndBatch(DWORD nFirstRow);
   // Sets the enabled flag of every object from the first to the last selected row.
   void SetEnabled(int enable);
   // Marks the document modified (the kernel's way for a kernel document).
@@ -153,6 +173,8 @@ class CMC_MotionView : public CGXGridView {
   static DWORD CountVisibleRows(CMC_MotionGroup* pGroup);
   void WriteRows(DWORD& nRow, int nLevel, CMC_MotionGroup* pGroup);
   BOOL IsRedRow(DWORD nRow);
+  // The style stored for cell (nRow, 1), or null.
+  const CGXStyle* StoredStyle(DWORD nRow);
   // Where a drop before row nDropRow puts the block; FALSE when it is refused.
   BOOL DropTarget(DWORD nDropRow, CMC_MotionGroup*& pGroup, int& nIndex, int& nLevel);
   BOOL IsCopyGesture() const;

@@ -77,12 +77,13 @@ void CMC_MotionView::InsertObjects(CMC_MotionGroup* pGroup, int nIndex, CObArray
   const DWORD n = (DWORD)objects.GetSize();
   if (!n) return;
   pGroup->InsertAt(nIndex, &objects);
-  InsertRows(nRow, n, nullptr, nullptr, nullptr, 0, 2);
+  BeginBatch();
+  InsertRows(nRow, n, nullptr, nullptr, nullptr, 0, 0);
   for (DWORD i = 0; i < n; ++i) {
     if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, objects[i])) g->m_bExpanded = FALSE;
     UpdateRow(nRow + i, nLevel, objects[i]);
   }
-  ResizeRowHeightsToFit(CGXRange().SetCellRange(nRow, 1, nRow + n - 1, 1));
+  EndBatch(nRow);
 }
 
 BOOL CMC_MotionView::AddNewElemToGrid(CMC_MotionElem* pElem) {
@@ -152,7 +153,8 @@ void CMC_MotionView::BuildModulesMenu(CMenu& menu, const CStringArray& classes,
     CMenu sub;
     if (!flat) sub.CreatePopupMenu();
     CMenu& target = flat ? menu : sub;
-    for (INT_PTR i = 0; i < names.GetSize() && id <= ID_MOTION_NEW_LAST; ++i) target.AppendMenu(MF_STRING, id++, names[i]);
+    for (INT_PTR i = 0; i < names.GetSize() && id <= ID_MOTION_NEW_LAST; ++i)
+      target.AppendMenu(MF_STRING, id++, names[i]);
     if (!flat) menu.AppendMenu(MF_POPUP, (UINT_PTR)sub.Detach(), classes[c]);
   }
 }
@@ -162,7 +164,8 @@ void CMC_MotionView::OnInsert() {
   if (!motion || motion->GetClassesCount() == 0) return;
   CMenu menu;
   menu.CreatePopupMenu();
-  BuildModulesMenu(menu, motion->GetClasses(), [motion](int c, CStringArray& names) { motion->GetModulesOfClass(c, names); });
+  BuildModulesMenu(menu, motion->GetClasses(),
+                   [motion](int c, CStringArray& names) { motion->GetModulesOfClass(c, names); });
   CPoint pt;
   ::GetCursorPos(&pt);
   CWnd* owner = AfxGetMainWnd();
@@ -171,8 +174,7 @@ void CMC_MotionView::OnInsert() {
 
 BOOL CMC_MotionView::OnRButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint pt) {
   ClientToScreen(&pt);
-  if (CWnd* main = AfxGetMainWnd())
-    main->SendMessage(WM_CONTEXTMENU, (WPARAM)m_hWnd, MAKELPARAM(pt.x, pt.y));
+  if (CWnd* main = AfxGetMainWnd()) main->SendMessage(WM_CONTEXTMENU, (WPARAM)m_hWnd, MAKELPARAM(pt.x, pt.y));
   return TRUE;
 }
 
@@ -207,8 +209,10 @@ void CMC_MotionView::SetEnabled(int enable) {
   for (DWORD r = m_nFirstSelectedRow; r && r <= m_nLastSelectedRow; ++r) {
     CObject* o = GetObjectOfRow(r);
     int* flag = nullptr;
-    if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o)) flag = &e->m_bEnabled;
-    else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o)) flag = &g->m_bEnabled;
+    if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o))
+      flag = &e->m_bEnabled;
+    else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o))
+      flag = &g->m_bEnabled;
     if (!flag || *flag == enable) continue;
     *flag = enable;
     UpdateRow(r, GetTreeNodeAttrib(kLevelAttrib, r), o);

@@ -45,7 +45,8 @@ BOOL CMC_MotionView::DropTarget(DWORD nDropRow, CMC_MotionGroup*& pGroup, int& n
 }
 
 BOOL CMC_MotionView::OnSelDragDrop(ROWCOL nStartRow, ROWCOL nStartCol, ROWCOL nDropRow, ROWCOL nDropCol) {
-  if (nStartRow == 0 || nStartRow == nDropRow) return CGXGridView::OnSelDragDrop(nStartRow, nStartCol, nDropRow, nDropCol);
+  if (nStartRow == 0 || nStartRow == nDropRow)
+    return CGXGridView::OnSelDragDrop(nStartRow, nStartCol, nDropRow, nDropCol);
   CloseActiveEditControl();
   CDWordArray rows;
   if (!GetSelectedGroup() || nDropRow == 0 || !SelectedRows(rows)) return FALSE;

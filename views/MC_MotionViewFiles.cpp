@@ -4,6 +4,7 @@
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Document.h"
 #include "motion/MC_Motion.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/Path.h"
 #include "platform/ui/CommonDialogs.h"
 #include "views/ImportGcodeDlg.h"
@@ -17,7 +18,12 @@ namespace {
 const char kSequenceExt[] = "msq";
 const UINT IDS_CANNOT_OPEN = 20001;
 
-FILE* OpenSequenceFile(const CString& path, const char* mode) { return fopen(ResolvePath(path).c_str(), mode); }
+// A folder is not a sequence file, though the C library would open it for reading.
+FILE* OpenSequenceFile(const CString& path, const char* mode) {
+  const DWORD attributes = GetFileAttributes(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
+  return fopen(ResolvePath(path).c_str(), mode);
+}
 
 }  // namespace
 
@@ -62,12 +68,11 @@ void CMC_MotionView::OnExport() {
   for (int i = a; i <= b; ++i) run.Add(parent->GetAt(i));
   CString path;
   if (PromptMotionSequenceFile(FALSE, path, nullptr)) {
-    if (FILE* f = OpenSequenceFile(path, "wb")) {
-      run.Save(f, 0);
-      fclose(f);
-    } else if (g_bShowErrors) {
+    FILE* f = OpenSequenceFile(path, "wb");
+    // Nothing is written through a file that did not open; a failed write is told the same way.
+    const bool written = f && run.Save(f, 0);
+    if ((f && fclose(f) != 0) || !written)
       ShowKernelMessage(MB_ICONEXCLAMATION | MB_OK, IDS_CANNOT_OPEN, path.GetString());
-    }
   }
   run.SetSize(0);  // the objects stay in the program
 }

@@ -4,6 +4,7 @@
 #include "examples/host/MonitorSteps.h"
 #include "examples/host/SetupTestStep.h"
 #include "examples/host/MotionEventSteps.h"
+#include "examples/host/MotionViewStep.h"
 #include "examples/host/HostFrame.h"
 #include "examples/host/ConsoleStep.h"
 #include "examples/host/MemoryViewSteps.h"
@@ -295,6 +296,8 @@ bool RunHostRoad(const std::string& outDir) {
       {"run the setup test page without a window", RunSetupTestPage},
       {"import the sample G-code through the dialog into a controller program, build and download",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},
+      {"edit a program in the motion view, export and import a group, build and download",
+       [&outDir](std::string& detail) { return EditProgramInMotionView(outDir, detail); }},
       {"log APOS and IQ on the drive, upload them and keep the logger and its plots",
        [&outDir](std::string& detail) { return LogAndUploadAposAndIq(outDir, detail); }},
       {"run a two-channel scope, forward its frames and picture its view",

@@ -208,7 +208,7 @@ CSize CGXBitmapButtonChild::GetSize() const {
 }
 
 void CGXBitmapButtonChild::Draw(CDC* pDC, BOOL) {
-  if (!pDC) return;
+  if (!pDC || m_rect.IsRectEmpty()) return;  // a button without a place is not shown
   HGLOBAL h = m_hNormal;
   if (m_bPressed && m_hPressed) h = m_hPressed;
   else if ((m_bPressed || HasFocus()) && m_hFocused) h = m_hFocused;

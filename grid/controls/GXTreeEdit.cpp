@@ -34,6 +34,18 @@ int CGXTreeCellLook::GetTreeLevel(CGXGridCore* pGrid, ROWCOL nRow, ROWCOL nCol, 
   return level;
 }
 
+BOOL CGXTreeCellLook::HasNode(CGXGridCore* pGrid, ROWCOL nRow, ROWCOL nCol, ROWCOL nBoundRow, ROWCOL nBoundCol) {
+  if (!pGrid) return FALSE;
+  if (nRow == (ROWCOL)-1) nRow = nBoundRow;
+  if (nCol == (ROWCOL)-1) nCol = nBoundCol;
+  CGXStyle* style = pGrid->CreateStyle();
+  pGrid->ComposeStyleRowCol(nRow, nCol, style);
+  const BOOL has = style->HasUserAttribute(kStateOfNode);
+  const CString state = style->GetUserAttribute(kStateOfNode);
+  pGrid->RecycleStyle(style);
+  return !has || state == "1" || state == "0";
+}
+
 CRect CGXTreeCellLook::ButtonRect(const CRect& cell, int nLevel) {
   const int left = cell.left + Indent(nLevel);
   const int top = cell.top + std::max<int>(cell.Height() - kButtonHeight, 0) / 2;
@@ -88,13 +100,14 @@ void CGXTreeCellLook::DrawNode(CDC* pDC, const CRect& cell, const CRect& button,
     return BASE::GrowSizeByBorders(size, style);                                                              \
   }                                                                                                           \
   void CLASS::LayoutChildren(ROWCOL nRow, ROWCOL nCol, const CRect& rect) {                                   \
-    m_pButton->SetRect(CGXTreeCellLook::ButtonRect(rect, GetTreeLevel(nRow, nCol)));                          \
+    const BOOL node = CGXTreeCellLook::HasNode(m_pGrid, nRow, nCol, m_nRow, m_nCol);                           \
+    m_pButton->SetRect(node ? CGXTreeCellLook::ButtonRect(rect, GetTreeLevel(nRow, nCol)) : CRect(0, 0, 0, 0));   \
   }                                                                                                           \
   void CLASS::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style,                     \
                    const CGXStyle* pStandard) {                                                               \
     BASE::Draw(pDC, rect, nRow, nCol, style, pStandard);                                                      \
     LayoutChildren(nRow, nCol, rect);                                                                         \
-    CGXTreeCellLook::DrawNode(pDC, rect, m_pButton->GetRect(), style);                                        \
+    CGXTreeCellLook::DrawNode(pDC, rect, CGXTreeCellLook::ButtonRect(rect, GetTreeLevel(nRow, nCol)), style);    \
   }
 
 GX_TREE_CELL_BODY(CGXTreeEdit, CGXVScrollEdit)

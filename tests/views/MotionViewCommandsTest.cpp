@@ -10,6 +10,15 @@ CMC_MotionGroup* GroupAt(CMC_MotionGroup* g, int i) { return DYNAMIC_DOWNCAST(CM
 
 class MotionViewCommandsTest : public MotionViewTest {};
 
+// The host's main window: what WM_CONTEXTMENU brought.
+struct CContextProbe : CWnd {
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_CONTEXTMENU) asked.push_back({wParam, lParam});
+    return CWnd::WindowProc(message, wParam, lParam);
+  }
+  std::vector<std::pair<WPARAM, LPARAM>> asked;
+};
+
 TEST_F(MotionViewCommandsTest, GroupAndUngroupKeepTheOrder) {
   Main({W(1), G("g", {W(2), W(3)}, 1), W(4), W(5), G("e", {})});
   Open();
@@ -48,7 +57,11 @@ TEST_F(MotionViewCommandsTest, GroupAndUngroupKeepTheOrder) {
 TEST_F(MotionViewCommandsTest, MoveAndDuplicateRespectTheTree) {
   Main({W(1), G("g", {W(2), W(3)}, 1), W(4), W(5)});
   Open();
-  struct Case { DWORD first, last; UINT id; const char* rows; };
+  struct Case {
+    DWORD first, last;
+    UINT id;
+    const char* rows;
+  };
   const Case cases[] = {
       {3, 3, CMC_MotionView::ID_MOTION_MOVE_UP, "W1 -g .W2 .W3 W4 W5"},    // first child
       {4, 4, CMC_MotionView::ID_MOTION_MOVE_DOWN, "W1 -g .W2 .W3 W4 W5"},  // last child
@@ -155,6 +168,19 @@ TEST_F(MotionViewCommandsTest, EnableDisableDeleteAndTheirRules) {
   EXPECT_EQ(Rows(), "W1");
   EXPECT_EQ(motion->GetMain()->GetSize(), 1);
   EXPECT_EQ(view->m_nSelectedRows, 0u);
+
+  // A right click asks the main window for the context menu at the screen point.
+  CContextProbe probe;
+  probe.CreateEx(0, AfxRegisterWndClass(0), "main", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0);
+  app.m_pMainWnd = &probe;
+  CPoint at = CellRect(1).CenterPoint();
+  UiAutomation::RightClick(view->m_hWnd, at);
+  app.m_pMainWnd = nullptr;
+  view->ClientToScreen(&at);
+  ASSERT_EQ(probe.asked.size(), 1u);
+  EXPECT_EQ(probe.asked[0].first, (WPARAM)view->m_hWnd);
+  EXPECT_EQ(probe.asked[0].second, MAKELPARAM(at.x, at.y));
+  probe.DestroyWindow();
 
   Automation::Instance().ClearHelpCalls();
   Command(CMC_MotionView::ID_MOTION_HELP);

@@ -100,8 +100,10 @@ std::string MotionViewTest::Rows() {
     const int state = view->GetTreeNodeAttrib(CMC_MotionView::kStateAttrib, r);
     s += (s.empty() ? "" : " ") + std::string(level > 0 ? (size_t)level : 0, '.');
     auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, view->GetObjectOfRow(r));
-    if (state >= 0 && g) s += (state ? "-" : "+") + std::string(g->m_strName.GetString());
-    else s += Token(view->GetValueRowCol(r, 1));
+    if (state >= 0 && g)
+      s += (state ? "-" : "+") + std::string(g->m_strName.GetString());
+    else
+      s += Token(view->GetValueRowCol(r, 1));
   }
   return s;
 }

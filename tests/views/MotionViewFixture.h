@@ -31,6 +31,7 @@ class CTestMotionView : public CMC_MotionView {
   using CMC_MotionView::m_bSiblingRun;
   using CMC_MotionView::m_hDragCopyCursor;
   using CMC_MotionView::m_hDragMoveCursor;
+  using CMC_MotionView::m_nFirstSelectedRow;
   using CMC_MotionView::m_nSelectedRows;
   using CMC_MotionView::OnChangedSelection;
   using CMC_MotionView::OnEndEditing;

@@ -26,7 +26,8 @@ TEST_F(MotionViewTest, RowsAreThePreOrderImageOfTheSequence) {
   EXPECT_FALSE(doc.IsModified());
 
   // A level that is not a number reads -1 and the row resolves to nothing.
-  view->SetStyleRange(CGXRange().SetCellRange(3, 1, 3, 1), &CGXStyle().SetUserAttribute(CMC_MotionView::kLevelAttrib, "x"));
+  view->SetStyleRange(CGXRange().SetCellRange(3, 1, 3, 1),
+                      &CGXStyle().SetUserAttribute(CMC_MotionView::kLevelAttrib, "x"));
   EXPECT_EQ(view->GetTreeNodeAttrib(CMC_MotionView::kLevelAttrib, 3), -1);
   CMC_MotionGroup* group = nullptr;
   int index = 0;
@@ -51,6 +52,15 @@ TEST_F(MotionViewTest, ColumnWidthFollowsTheView) {
   EXPECT_EQ(view->GetColWidth(1), 100);
 }
 
+TEST_F(MotionViewTest, TheWheelScrollsByOneLine) {
+  for (int i = 0; i < 40; ++i) Main({W(i)});
+  Open(400, 300);
+  UiAutomation::Wheel(view->m_hWnd, CellRect(2).CenterPoint(), -120);
+  EXPECT_EQ(view->GetTopRow(), 2u);
+  UiAutomation::Wheel(view->m_hWnd, CellRect(2).CenterPoint(), 120);
+  EXPECT_EQ(view->GetTopRow(), 1u);
+}
+
 TEST_F(MotionViewTest, ColoursShowTheTranslationState) {
   Main({W(1), Elem("Wait", "X=1"), Elem("Free Text", "/* note */"), G("ok", {W(2)}), W(3, 0),
         G("bad", {W(4), Elem("Wait", "Y=2")}), G("off", {W(5)}, 0, 0)});
@@ -65,11 +75,20 @@ TEST_F(MotionViewTest, ColoursShowTheTranslationState) {
   view->SetSelection(nullptr);
   Picture("motion-view-colours.png");
   const COLORREF gray = ::GetSysColor(17);
-  struct Case { DWORD row; COLORREF color; };
-  for (const Case& c : {Case{1, RGB(0, 128, 0)}, Case{2, RGB(255, 0, 0)}, Case{3, RGB(0, 0, 0)}, Case{4, RGB(0, 0, 255)},
-                        Case{5, gray}, Case{6, RGB(255, 0, 0)}, Case{7, gray}})
+  struct Case {
+    DWORD row;
+    COLORREF color;
+  };
+  for (const Case& c : {Case{1, RGB(0, 128, 0)}, Case{2, RGB(255, 0, 0)}, Case{3, RGB(0, 0, 0)},
+                        Case{4, RGB(0, 0, 255)}, Case{5, gray}, Case{6, RGB(255, 0, 0)}, Case{7, gray}})
     EXPECT_TRUE(RowHasColor(c.row, c.color)) << c.row;
   EXPECT_FALSE(RowHasColor(1, RGB(255, 0, 0)));
+  // Groups show their node box, elements none.
+  auto corner = [&](DWORD row) {
+    return ::GetWindowPixel(view->m_hWnd, CGXTreeCellLook::ButtonRect(CellRect(row), 0).TopLeft());
+  };
+  EXPECT_EQ(corner(4), ::GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_NE(corner(1), ::GetSysColor(COLOR_WINDOWTEXT));
 
   // Without a failure nothing is selected.
   motion->GetMain()->DeleteAt(1, 1);

@@ -1,0 +1,91 @@
+// Dragging rows of the motion view by their headers: where a block lands, what is refused, copies
+// with Shift, and the cursors.
+#include "platform/ui/MessageQueue.h"
+#include "tests/views/MotionViewFixture.h"
+
+class MotionViewDragDropTest : public MotionViewTest {
+ protected:
+  void Reset() {
+    motion->GetMain()->DeleteAll();
+    Main({W(1), W(2), G("g", {W(3)}, 1), W(4), W(5)});
+    view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+  }
+  // Presses the header of the first selected row, moves onto row `drop` and lets go.
+  // Presses the header of the first selected row, holds the keys, moves onto row `drop`
+  // and lets go (Ctrl held at the press would toggle the row instead of dragging it).
+  void Drag(DWORD drop, UINT keys = 0) {
+    const CRect from = CellRect(view->m_nFirstSelectedRow, 0), to = CellRect(drop, 0);
+    const CPoint a = from.CenterPoint(), b(to.left + 5, to.CenterPoint().y);
+    ::PostMessage(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
+    UiAutomation::Pump();
+    const std::pair<UINT, UINT> held[] = {
+        {UiAutomation::kShift, VK_SHIFT}, {UiAutomation::kControl, VK_CONTROL}, {UiAutomation::kAlt, VK_MENU}};
+    for (auto [bit, vk] : held)
+      if (keys & bit) UiAutomation::KeyDown(view->m_hWnd, vk);
+    UiAutomation::MouseMove(view->m_hWnd, b);
+    cursor = ::GetCursor();
+    ::PostMessage(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(b.x, b.y));
+    UiAutomation::Pump();
+    for (auto [bit, vk] : held)
+      if (keys & bit) UiAutomation::KeyUp(view->m_hWnd, vk);
+  }
+  HCURSOR cursor = nullptr;
+};
+
+TEST_F(MotionViewDragDropTest, BlocksLandWhereDropped) {
+  Main({});
+  Open(400, 400);
+  ASSERT_TRUE(view->m_hDragMoveCursor && view->m_hDragCopyCursor);
+  struct Case {
+    DWORD first, last, drop;
+    UINT keys;
+    const char* rows;
+  };
+  const Case cases[] = {
+      {5, 5, 1, 0, "W4 W1 W2 -g .W3 W5"},                         // at the start, level 0
+      {6, 6, 4, 0, "W1 W2 -g .W5 .W3 W4"},                        // below the open group: its start
+      {1, 2, 2, 0, "W1 W2 -g .W3 W4 W5"},                         // inside the block
+      {2, 3, 6, 0, "W1 W2 -g .W3 W4 W5"},                         // ends in an open group: refused
+      {1, 2, 6, 0, "-g .W3 W4 W1 W2 W5"},                         // down within the sequence
+      {1, 1, 5, UiAutomation::kShift, "W1 W2 -g .W3 .W1 W4 W5"},  // Shift copies
+      {1, 1, 5, UiAutomation::kShift | UiAutomation::kControl, "W2 -g .W3 .W1 W4 W5"},
+      {1, 1, 5, UiAutomation::kShift | UiAutomation::kAlt, "W2 -g .W3 .W1 W4 W5"},
+  };
+  for (const Case& c : cases) {
+    Reset();
+    Select(c.first, c.last);
+    Drag(c.drop, c.keys);
+    EXPECT_EQ(Rows(), c.rows) << c.first << ".." << c.last << " to " << c.drop << " keys " << c.keys;
+    EXPECT_EQ(Rows(), Image()) << c.first << " to " << c.drop;
+    EXPECT_EQ(cursor, c.keys == UiAutomation::kShift ? view->m_hDragCopyCursor : view->m_hDragMoveCursor) << c.keys;
+  }
+  // The copy is selected where it was dropped.
+  Reset();
+  Select(1, 2);
+  Drag(4, UiAutomation::kShift);
+  EXPECT_EQ(Rows(), "W1 W2 -g .W1 .W2 .W3 W4 W5");
+  EXPECT_EQ(view->m_nFirstSelectedRow, 4u);
+  EXPECT_EQ(view->m_nSelectedRows, 2u);
+  Picture("motion-view-dropped.png");
+}
+
+TEST_F(MotionViewDragDropTest, CopyAnswersFalseAndGapsAreRefused) {
+  Main({});
+  Open();
+  Reset();
+  Select(1, 1);
+  UiAutomation::KeyDown(view->m_hWnd, VK_SHIFT);
+  EXPECT_FALSE(view->OnSelDragDrop(1, 0, 5, 0));  // the grid moves nothing
+  UiAutomation::KeyUp(view->m_hWnd, VK_SHIFT);
+  EXPECT_EQ(Rows(), "W1 W2 -g .W3 .W1 W4 W5");
+  EXPECT_EQ(doc.changes, 1);
+  // Rows 1 and 3 selected, 2 not: the grid would move one range, so the drop is refused.
+  motion->GetMain()->DeleteAll();
+  Main({W(1), W(2), W(3), W(4)});
+  view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+  view->SetSelection(nullptr);
+  view->SelectRange(CGXRange().SetRowRange(1, 1));
+  view->SelectRange(CGXRange().SetRowRange(3, 3));
+  EXPECT_FALSE(view->OnSelDragDrop(1, 0, 5, 0));
+  EXPECT_EQ(Rows(), "W1 W2 W3 W4");
+}

@@ -1,0 +1,129 @@
+// Motion sequence files, the generated-code viewer and the G-code import of the motion view.
+#include "grid/controls/GXTreeEdit.h"
+#include "platform/ui/Controls.h"
+#include "tests/views/MotionViewFixture.h"
+
+#include <fstream>
+
+class MotionViewFilesTest : public MotionViewTest {
+ protected:
+  std::string Path(const char* name) {
+    return dravonix::test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "/" + name;
+  }
+  std::vector<std::string> Boxes() {
+    std::vector<std::string> t;
+    for (auto& b : Automation::Instance().MessageBoxes()) t.push_back(b.text);
+    return t;
+  }
+};
+
+TEST_F(MotionViewFilesTest, ExportThenImportInsertsCopies) {
+  Main({W(1), W(2), G("g", {W(3)}), W(4)});
+  Open();
+  const std::string file = Path("run.msq");
+  Select(2, 3);
+  DialogAutomation::PushFileDialogResult(file.c_str());
+  Command(CMC_MotionView::ID_MOTION_EXPORT);
+  const auto asked = DialogAutomation::CommonDialogs();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].filter, "Motion Sequences (*.msq)|*.msq|All Files (*.*)|*.*||");
+  EXPECT_EQ(asked[0].defExt, "msq");
+  EXPECT_EQ(asked[0].flags & 0x806u, 0x806u);  // must exist, no read-only box, confirm overwriting
+  EXPECT_EQ(asked[0].initialDir, std::string(GetKernelDirectory().GetString()) + "Motion Sequences");
+  EXPECT_EQ(doc.changes, 0);
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(motion->GetMain()->GetSize(), 4);
+
+  Select(1, 1);
+  DialogAutomation::PushFileDialogResult(file.c_str());
+  Command(CMC_MotionView::ID_MOTION_IMPORT);
+  EXPECT_EQ(Rows(), "W1 W2 +g W2 +g W4");
+  EXPECT_EQ(Rows(), Image());
+  EXPECT_NE(motion->GetMain()->GetAt(1), motion->GetMain()->GetAt(3));
+  EXPECT_EQ(view->m_nSelectedRows, 2u);
+  EXPECT_EQ(doc.changes, 1);
+
+  // With an open group as the last selected row the content goes to its start.
+  UiAutomation::Click(view->m_hWnd, CGXTreeCellLook::ButtonRect(CellRect(3), 0).CenterPoint());
+  Select(3, 3);
+  DialogAutomation::PushFileDialogResult(file.c_str());
+  Command(CMC_MotionView::ID_MOTION_IMPORT);
+  EXPECT_EQ(Rows(), "W1 W2 -g .W2 .+g .W3 W2 +g W4");
+  EXPECT_EQ(Rows(), Image());
+}
+
+TEST_F(MotionViewFilesTest, MalformedFileChangesNothing) {
+  Main({W(1)});
+  Open();
+  const std::string bad = Path("bad.msq");
+  std::ofstream(bad) << "\"Wait\" \"Time=2\"\r\nEnd\r\n";
+  for (BOOL show : {TRUE, FALSE}) {
+    g_bShowErrors = show;
+    Automation::Instance().ClearMessageBoxes();
+    DialogAutomation::PushFileDialogResult(bad.c_str());
+    Command(CMC_MotionView::ID_MOTION_IMPORT);
+    EXPECT_EQ(Boxes(), show ? std::vector<std::string>{"Cannot open file " + bad + "!"} : std::vector<std::string>{});
+    EXPECT_EQ(Rows(), "W1");
+  }
+  EXPECT_EQ(doc.changes, 0);
+}
+
+TEST_F(MotionViewFilesTest, ViewerEndsEachChildsCode) {
+  Main({W(1), Elem("Free Text", "a\r\nb"), Elem("Free Text", "c\n"), G("g", {W(2)})});
+  Open();
+  Select(1, 4);
+  CString code, title;
+  CRect client, close, edit;
+  DialogAutomation::AddDialogHandler(14040, [&](CWnd* d) {
+    d->GetDlgItemText(14000, code);
+    d->GetWindowText(title);
+    d->MoveWindow(0, 0, 400, 300);
+    d->GetClientRect(&client);
+    d->GetDlgItem(IDCANCEL)->GetWindowRect(&close);
+    d->ScreenToClient(&close);
+    d->GetDlgItem(14000)->GetWindowRect(&edit);
+    d->ScreenToClient(&edit);
+    EXPECT_TRUE(SaveWindowImage(d, dravonix::test::OutputPath("motion-generated-code.png").c_str()));
+    ::SendMessage(d->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+  });
+  Command(CMC_MotionView::ID_MOTION_VIEW_CODE);
+  EXPECT_EQ(code, "WAIT 1;\r\na\r\nb\r\nc\nWAIT 2;\r\n");
+  EXPECT_EQ(title, "Generated VKS Code");
+  EXPECT_EQ(close.right, client.right - 3);
+  EXPECT_EQ(close.bottom, client.bottom - 3);
+  EXPECT_EQ(edit, CRect(3, 3, client.right - 3, close.top - 3));
+}
+
+// The G-code import of a motion controller: enabled with a selected sequence, OK inserts the
+// translated elements after the last selected row, Cancel changes nothing.
+TEST_F(MotionViewFilesTest, ImportGcodeInsertsTheTranslation) {
+  motion.reset();
+  setup.reset(CMC_Setup::Create(0x0701));
+  ASSERT_TRUE(setup);
+  motion.reset(CMC_Motion::Create(setup.get()));
+  motion->SetSelection(CMC_Motion::selMain, 0);
+  doc.setup = setup.get();
+  doc.motion = motion.get();
+  Main({W(1), W(2)});
+  Open();
+  EXPECT_TRUE(Enabled(CMC_MotionView::ID_MOTION_IMPORT_GCODE));
+  const std::string program = Path("empty.gnc");
+  std::ofstream(program) << "";
+  Select(1, 1);
+  for (int ok : {0, 1}) {
+    DialogAutomation::AddDialogHandler(14051, [&](CWnd* d) {
+      DialogAutomation::TypeInto(d, 14000, program.c_str());
+      ::SendMessage(d->m_hWnd, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
+    });
+    Command(CMC_MotionView::ID_MOTION_IMPORT_GCODE);
+    EXPECT_EQ(motion->GetMain()->GetSize(), ok ? 3 : 2);
+    EXPECT_EQ(doc.changes, ok);
+  }
+  auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, motion->GetMain()->GetAt(1));
+  ASSERT_TRUE(e);
+  EXPECT_STREQ(e->m_strType, "Jumps and Function Calls");
+  EXPECT_EQ(Rows(), Image());
+  EXPECT_EQ(view->m_nSelectedRows, 1u);
+  motion->SetSelection(CMC_Motion::selNone, 0);
+  EXPECT_FALSE(Enabled(CMC_MotionView::ID_MOTION_IMPORT_GCODE));
+}
