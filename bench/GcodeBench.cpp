@@ -12,7 +12,7 @@
 
 #include "bench/BenchNote.h"
 #include "platform/core/Format.h"
-#include "views/GcodeTranslator.h"
+#include "views/gcode/GcodeTranslator.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "motion/MC_Motion.h"
 #include "platform/core/Format.h"
 #include "platform/ui/DialogAutomation.h"
-#include "views/ImportGcodeDlg.h"
+#include "views/gcode/ImportGcodeDlg.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 #include "BenchNote.h"
 #include "comm/MC_Comm.h"
 #include "suite/zurcomm/DriveSimulator.h"
-#include "views/MemoryWords.h"
+#include "views/memory/MemoryWords.h"
 
 #include <benchmark/benchmark.h>
 

@@ -10,7 +10,7 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
-#include "views/MC_MotionView.h"
+#include "views/motion/MC_MotionView.h"
 
 #include <benchmark/benchmark.h>
 

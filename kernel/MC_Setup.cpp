@@ -6,7 +6,7 @@
 #include "kernel/SetupStringIds.h"
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"
-#include "views/MemorySettingsDlg.h"
+#include "views/memory/MemorySettingsDlg.h"
 
 #include <cstdlib>
 #include <new>

@@ -22,7 +22,7 @@
 #include "platform/ui/WinApp.h"
 #include "platform/ui/DialogAutomation.h"
 #include "kernel/MC_AxisData.h"
-#include "views/ImportGcodeDlg.h"
+#include "views/gcode/ImportGcodeDlg.h"
 
 #include <cstdio>
 #include <cstring>

@@ -9,9 +9,9 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
-#include "views/MC_HomingProcsFolderView.h"
-#include "views/MC_InterruptsFolderView.h"
-#include "views/MemoryView.h"
+#include "views/folders/MC_HomingProcsFolderView.h"
+#include "views/folders/MC_InterruptsFolderView.h"
+#include "views/memory/MemoryView.h"
 
 #include <optional>
 

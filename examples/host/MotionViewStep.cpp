@@ -9,7 +9,7 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
-#include "views/MC_MotionView.h"
+#include "views/motion/MC_MotionView.h"
 
 #include <cstring>
 #include <filesystem>

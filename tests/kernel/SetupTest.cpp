@@ -5,7 +5,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Format.h"
 #include "platform/ui/DialogAutomation.h"
-#include "views/MemorySettingsDlg.h"
+#include "views/memory/MemorySettingsDlg.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include "motion/MotionModule.h"
 #include "platform/core/Format.h"
 #include "tests/kernel/SetupTestSupport.h"
-#include "views/GcodeTranslator.h"
+#include "views/gcode/GcodeTranslator.h"
 
 #include <filesystem>
 #include <fstream>

@@ -9,8 +9,8 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
-#include "views/MC_CAMTablesView.h"
-#include "views/MC_CAMView.h"
+#include "views/cam/MC_CAMTablesView.h"
+#include "views/cam/MC_CAMView.h"
 #include "plot/ColorFactory.h"
 
 #include <fstream>

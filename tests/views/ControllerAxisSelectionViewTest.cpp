@@ -7,7 +7,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 #include "tests/support/TestKernel.h"
-#include "views/MC_ControllerAxisSelectionView.h"
+#include "views/folders/MC_ControllerAxisSelectionView.h"
 
 #include <gtest/gtest.h>
 

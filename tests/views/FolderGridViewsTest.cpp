@@ -9,8 +9,8 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
-#include "views/MC_HomingProcsFolderView.h"
-#include "views/MC_InterruptsFolderView.h"
+#include "views/folders/MC_HomingProcsFolderView.h"
+#include "views/folders/MC_InterruptsFolderView.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 #include "tests/support/TestKernel.h"
-#include "views/MC_FunctionsFolderView.h"
+#include "views/folders/MC_FunctionsFolderView.h"
 
 #include <gtest/gtest.h>
 

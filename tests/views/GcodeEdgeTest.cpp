@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/core/Format.h"
-#include "views/GcodeTranslator.h"
+#include "views/gcode/GcodeTranslator.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "motion/MC_Motion.h"
 #include "platform/core/Format.h"
-#include "views/GcodeTranslator.h"
+#include "views/gcode/GcodeTranslator.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
-#include "views/ImportGcodeDlg.h"
+#include "views/gcode/ImportGcodeDlg.h"
 
 #include <functional>
 #include <memory>

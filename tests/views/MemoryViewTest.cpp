@@ -8,7 +8,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
-#include "views/MemoryView.h"
+#include "views/memory/MemoryView.h"
 
 #include <gtest/gtest.h>
 

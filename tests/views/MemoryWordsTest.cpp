@@ -1,5 +1,5 @@
 // The memory view's window, clamping, block reads and word writes on the simulated drive.
-#include "views/MemoryWords.h"
+#include "views/memory/MemoryWords.h"
 
 #include "tests/comm/CommTestSupport.h"
 

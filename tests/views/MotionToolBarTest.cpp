@@ -3,7 +3,7 @@
 #include "motion/MotionModule.h"
 #include "platform/ui/ControlDefs.h"
 #include "tests/views/MotionViewFixture.h"
-#include "views/MC_MotionToolBar.h"
+#include "views/motion/MC_MotionToolBar.h"
 
 // Reaches the program's module list, to take every module away.
 struct CMC_MotionTestAccess {

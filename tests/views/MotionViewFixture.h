@@ -14,7 +14,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
-#include "views/MC_MotionView.h"
+#include "views/motion/MC_MotionView.h"
 
 #include <initializer_list>
 #include <string>

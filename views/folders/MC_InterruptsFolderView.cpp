@@ -1,4 +1,4 @@
-#include "views/MC_InterruptsFolderView.h"
+#include "views/folders/MC_InterruptsFolderView.h"
 
 #include "grid/engine/GXGridParam.h"
 #include "kernel/MC_Document.h"

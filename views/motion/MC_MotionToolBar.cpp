@@ -1,5 +1,5 @@
 // The motion module toolbar: buttons and icons from the program's modules, tool tips from their descriptions.
-#include "views/MC_MotionToolBar.h"
+#include "views/motion/MC_MotionToolBar.h"
 
 #include "motion/MC_Motion.h"
 #include "platform/core/CodePage.h"

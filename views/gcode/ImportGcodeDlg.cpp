@@ -1,4 +1,4 @@
-#include "views/ImportGcodeDlg.h"
+#include "views/gcode/ImportGcodeDlg.h"
 
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"

@@ -1,4 +1,4 @@
-#include "views/MC_CAMTablesView.h"
+#include "views/cam/MC_CAMTablesView.h"
 
 #include "kernel/ConfigFile.h"
 #include "kernel/MC_Setup.h"

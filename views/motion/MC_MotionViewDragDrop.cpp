@@ -2,7 +2,7 @@
 // copies it; the model changes first, then the grid moves (or the view inserts) the rows.
 #include "motion/MC_Motion.h"
 #include "platform/ui/MessageQueue.h"
-#include "views/MC_MotionView.h"
+#include "views/motion/MC_MotionView.h"
 
 BOOL CMC_MotionView::IsCopyGesture() const {
   auto down = [](int vk) { return (::GetKeyState(vk) & 0x8000) != 0; };

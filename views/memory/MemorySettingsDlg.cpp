@@ -1,4 +1,4 @@
-#include "views/MemorySettingsDlg.h"
+#include "views/memory/MemorySettingsDlg.h"
 
 #include "kernel/ConfigFile.h"
 #include "kernel/Utilities.h"

@@ -6,7 +6,7 @@
 
 #include "platform/core/String.h"
 #include "platform/core/Types.h"
-#include "views/GcodeExprElement.h"
+#include "views/gcode/GcodeExprElement.h"
 
 // What the import dialog lets the user choose; the translator reads it, never changes it.
 struct tagGcodeSettings {

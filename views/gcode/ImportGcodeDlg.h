@@ -5,7 +5,7 @@
 #include "motion/MC_MotionGroup.h"
 #include "platform/core/String.h"
 #include "platform/ui/Dialog.h"
-#include "views/GcodeTranslator.h"
+#include "views/gcode/GcodeTranslator.h"
 
 class CMC_Setup;
 class CMC_Motion;

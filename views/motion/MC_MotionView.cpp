@@ -1,6 +1,6 @@
 // The motion view's grid set-up, its row model (the tree kept in two user attributes of column 1),
 // filling, row display, expanding and collapsing, selection and in-place editing.
-#include "views/MC_MotionView.h"
+#include "views/motion/MC_MotionView.h"
 
 #include "grid/controls/GXStatic.h"
 #include "grid/controls/GXTreeEdit.h"

@@ -7,7 +7,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinThread.h"
-#include "views/MC_MotionView.h"
+#include "views/motion/MC_MotionView.h"
 
 BEGIN_MESSAGE_MAP(CMC_MotionView, CGXGridView)
 ON_COMMAND(ID_MOTION_EDIT, &CMC_MotionView::OnEdit)

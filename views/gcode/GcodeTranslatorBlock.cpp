@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "platform/core/Format.h"
-#include "views/GcodeTranslator.h"
+#include "views/gcode/GcodeTranslator.h"
 
 namespace {
 

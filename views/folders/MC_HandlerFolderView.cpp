@@ -1,4 +1,4 @@
-#include "views/MC_HandlerFolderView.h"
+#include "views/folders/MC_HandlerFolderView.h"
 
 #include "grid/controls/GXPushbutton.h"
 #include "grid/controls/GXRadioButton.h"

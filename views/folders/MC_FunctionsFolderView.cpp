@@ -1,4 +1,4 @@
-#include "views/MC_FunctionsFolderView.h"
+#include "views/folders/MC_FunctionsFolderView.h"
 
 #include "platform/gdi/GdiObject.h"
 #include "views/FormViewFonts.h"

@@ -1,4 +1,4 @@
-#include "views/MemoryView.h"
+#include "views/memory/MemoryView.h"
 
 #include "grid/controls/HexGridCtrl.h"
 #include "grid/engine/GXControl.h"
@@ -11,7 +11,7 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/WinApp.h"
 #include "views/KernelGridViews.h"
-#include "views/MemoryWords.h"
+#include "views/memory/MemoryWords.h"
 
 #include <cstdio>
 

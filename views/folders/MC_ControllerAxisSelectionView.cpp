@@ -1,4 +1,4 @@
-#include "views/MC_ControllerAxisSelectionView.h"
+#include "views/folders/MC_ControllerAxisSelectionView.h"
 
 #include "kernel/MC_AxisData.h"
 #include "kernel/MC_Document.h"

@@ -1,4 +1,4 @@
-#include "views/CAMFormSupport.h"
+#include "views/cam/CAMFormSupport.h"
 
 #include "kernel/MC_Document.h"
 #include "platform/ui/View.h"

@@ -1,5 +1,5 @@
 // The generated-code viewer: the Close button keeps to the bottom right corner, the code fills the rest.
-#include "views/ViewGeneratedCodeDlg.h"
+#include "views/motion/ViewGeneratedCodeDlg.h"
 
 IMPLEMENT_DYNAMIC(CViewGeneratedCodeDlg, CDialog)
 

@@ -1,4 +1,4 @@
-#include "views/MC_CAMView.h"
+#include "views/cam/MC_CAMView.h"
 
 #include "kernel/ConfigFile.h"
 #include "motion/MC_CAM.h"

@@ -2,7 +2,7 @@
 // user-defined handler, and reloads the default body into a user-defined one.
 #pragma once
 
-#include "views/MC_HandlerFolderView.h"
+#include "views/folders/MC_HandlerFolderView.h"
 
 class CMC_InterruptsFolderView : public CMC_HandlerFolderView {
   DECLARE_DYNCREATE(CMC_InterruptsFolderView)

@@ -1,4 +1,4 @@
-#include "views/MemoryWords.h"
+#include "views/memory/MemoryWords.h"
 
 #include "comm/MC_Comm.h"
 

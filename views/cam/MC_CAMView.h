@@ -8,7 +8,7 @@
 #include "plot/CurveArray.h"
 #include "plot/GraphFilter.h"
 #include "plot/GraphWindow.h"
-#include "views/CAMFormSupport.h"
+#include "views/cam/CAMFormSupport.h"
 
 class CMC_CAM;
 

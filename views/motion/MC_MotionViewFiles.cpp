@@ -7,9 +7,9 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Path.h"
 #include "platform/ui/CommonDialogs.h"
-#include "views/ImportGcodeDlg.h"
-#include "views/MC_MotionView.h"
-#include "views/ViewGeneratedCodeDlg.h"
+#include "views/gcode/ImportGcodeDlg.h"
+#include "views/motion/MC_MotionView.h"
+#include "views/motion/ViewGeneratedCodeDlg.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "views/GcodeTranslator.h"
+#include "views/gcode/GcodeTranslator.h"
 
 #include <cmath>
 #include <algorithm>

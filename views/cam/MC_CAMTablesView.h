@@ -6,7 +6,7 @@
 #include "platform/core/String.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/FormView.h"
-#include "views/CAMFormSupport.h"
+#include "views/cam/CAMFormSupport.h"
 
 class CMC_CAMTables;
 

@@ -1,4 +1,4 @@
-#include "views/MC_HomingProcsFolderView.h"
+#include "views/folders/MC_HomingProcsFolderView.h"
 
 #include "grid/engine/GXGridParam.h"
 #include "kernel/MC_Document.h"
