@@ -15,7 +15,7 @@ const DLGITEM_ENTRY kMasterItems[] = {
     {"Static", 0xFFFF, kText, 0, 140, 9, 36, 8, "Password:"},
     {"Edit", IDC_NM_PASSWORD, kEdit | ES_PASSWORD, WS_EX_CLIENTEDGE, 178, 7, 70, 12, ""},
     {"Button", IDC_NM_CONNECT, kButton, 0, 260, 6, 70, 14, "&Connect"},
-    {"Button", IDC_NM_CHANNEL, kButton, 0, 260, 24, 70, 14, "Open &Channel..."},
+    {"Button", IDC_NM_CHANNEL, kButton, 0, 260, 24, 70, 14, "Open C&hannel..."},
     {"Button", IDC_NM_SENDFILE, kButton, 0, 260, 42, 70, 14, "&Send File..."},
     {"Button", IDC_NM_SENDFOLDER, kButton, 0, 260, 60, 70, 14, "Send Folder..."},
     {"Button", IDC_NM_CLEAR, kButton, 0, 260, 78, 70, 14, "Clear"},
