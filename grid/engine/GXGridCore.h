@@ -164,10 +164,10 @@ class CGXGridCore {
   virtual BOOL OnLButtonDblClk(UINT nFlags, CPoint point);
   virtual BOOL OnLButtonDown(UINT nFlags, CPoint point);
   virtual BOOL OnLButtonUp(UINT nFlags, CPoint point);
-  virtual BOOL OnMButtonDblClk(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnMButtonDown(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnMButtonUp(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnRButtonDblClk(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnMButtonDblClk(UINT nFlags, CPoint point);
+  virtual BOOL OnMButtonDown(UINT nFlags, CPoint point);
+  virtual BOOL OnMButtonUp(UINT nFlags, CPoint point);
+  virtual BOOL OnRButtonDblClk(UINT nFlags, CPoint point);
   virtual BOOL OnRButtonDown(UINT nFlags, CPoint point);
   virtual BOOL OnRButtonUp(UINT nFlags, CPoint point);
   virtual HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
@@ -184,6 +184,11 @@ class CGXGridCore {
   ROWCOL ClampCol(ROWCOL nCol) const;
   WORD MouseHitState(WORD wStep, ROWCOL nRow, ROWCOL nCol) const;
   BOOL StartSelDragByMouse(ROWCOL nRow, ROWCOL nCol);
+  void CaptureOrAutoScroll(ROWCOL nRow, ROWCOL nCol);
+  // Button 1 middle, 2 right.
+  BOOL OtherButtonDown(int nButton, UINT nFlags, CPoint point);
+  BOOL OtherButtonUp(int nButton, UINT nFlags, CPoint point);
+  BOOL OtherButtonDblClk(int nButton, UINT nFlags, CPoint point);
   void SelDragTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol);
   virtual BOOL OnMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
   virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }

@@ -29,6 +29,28 @@ class RecordingGrid : public CGXGridWnd {
     fitted.push_back(range.m_nLeft);
     return CGXGridWnd::ResizeColWidthsToFit(range, bCovered, flags);
   }
+  // The auto-scroll loop hears the release only after this many scrolls.
+  BOOL ScrollGrid(int direction, ROWCOL n) override {
+    const BOOL scrolled = CGXGridWnd::ScrollGrid(direction, n);
+    if (scrolled && ++scrolls == releaseAfter) {
+      POINT at{};
+      ::GetCursorPos(&at);
+      ScreenToClient(&at);
+      PostInputMessage(m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    }
+    return scrolled;
+  }
+  BOOL OnMButtonHitRowCol(ROWCOL r, ROWCOL c, ROWCOL dr, ROWCOL dc, CPoint pt, UINT flags, WORD state) override {
+    middle.push_back(state);
+    return CGXGridWnd::OnMButtonHitRowCol(r, c, dr, dc, pt, flags, state);
+  }
+  BOOL OnMButtonDblClkRowCol(ROWCOL r, ROWCOL c, UINT, CPoint) override {
+    middleDouble.push_back(r * 100 + c);
+    return TRUE;
+  }
+  std::vector<WORD> middle;
+  std::vector<ROWCOL> middleDouble;
+  int scrolls = 0, releaseAfter = 0;
   std::vector<WORD> states;
   std::vector<ROWCOL> fitted;
   int cancels = 0;
@@ -68,6 +90,7 @@ class GridMouse : public ::testing::Test {
 }  // namespace
 
 TEST_F(GridMouse, RightPressWithLeftHeldCancels) {
+  grid.m_bAutoScroll = FALSE;  // the press only captures, so the test can look between the messages
   Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(3, 3));
   ::PumpMessages();
   EXPECT_EQ(::GetCapture(), h);
@@ -161,4 +184,47 @@ TEST_F(GridMouse, DraggingSelectedColumnsByTheirHeader) {
   EXPECT_EQ(grid.GetValueRowCol(1, 3), CString("two"));
   EXPECT_NE(::GetCapture(), h);
   EXPECT_TRUE(grid.states.empty());
+}
+
+TEST_F(GridMouse, ASelectionDraggedBelowTheGridScrollsByDistanceAndGrows) {
+  grid.releaseAfter = 2;
+  CRect area;
+  grid.GetGridRect(&area);
+  const CPoint below(Centre(3, 3).x, area.bottom + 30);
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(3, 3));
+  Post(WM_MOUSEMOVE, MK_LBUTTON, below);
+  ::PumpMessages();
+  const ROWCOL step = 30 / grid.GetDefaultRowHeight() + 1;
+  EXPECT_EQ(grid.scrolls, 2);
+  EXPECT_EQ(grid.GetTopRow(), 1 + 2 * step);
+  ROWCOL lastRow = 0, col = 0;
+  grid.HitTest(CPoint(below.x, area.bottom - 1), &lastRow, &col);
+  const CGXRangeList& sel = grid.GetParam()->m_SelRects;
+  ASSERT_EQ(sel.GetCount(), 1);
+  const CGXRange* r = const_cast<CGXRangeList&>(sel).GetHead();
+  EXPECT_EQ((std::vector<ROWCOL>{r->m_nTop, r->m_nLeft, r->m_nBottom, r->m_nRight}),
+            (std::vector<ROWCOL>{3, 3, lastRow, 3}));
+  EXPECT_NE(::GetCapture(), h);
+  EXPECT_EQ(grid.m_wMouseAction, 0);
+}
+
+TEST_F(GridMouse, TheMiddleButtonPressesReleasesAndDoubleClicksOnCells) {
+  Post(WM_MBUTTONDOWN, MK_MBUTTON, Centre(4, 2));
+  Post(WM_MBUTTONUP, 0, Centre(4, 2));
+  Post(WM_MBUTTONDOWN, MK_MBUTTON, CPoint(2000, 2000));  // outside the grid: nothing
+  ::PumpMessages();
+  EXPECT_EQ(grid.middle, (std::vector<WORD>{0x45, 0x51}));
+  EXPECT_TRUE(grid.IsCurrentCell(4, 2));
+  EXPECT_NE(::GetCapture(), h);
+  Post(WM_MBUTTONDBLCLK, MK_MBUTTON, Centre(6, 3));
+  ::PumpMessages();
+  EXPECT_EQ(grid.middleDouble, (std::vector<ROWCOL>{603}));
+  EXPECT_TRUE(grid.IsCurrentCell(6, 3));
+  // The left button held: a middle press cancels.
+  grid.m_bAutoScroll = FALSE;
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(3, 3));
+  Post(WM_MBUTTONDOWN, MK_LBUTTON | MK_MBUTTON, Centre(3, 3));
+  ::PumpMessages();
+  EXPECT_EQ(grid.cancels, 1);
+  EXPECT_NE(::GetCapture(), h);
 }
