@@ -28,6 +28,7 @@ CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, BOOL bIsViewConte
 
 CGXGridCore::~CGXGridCore() {
   GXForgetFindReplaceOwner(this);
+  if (GXGetLibraryData().m_pLastActiveGrid == this) GXGetLibraryData().m_pLastActiveGrid = nullptr;
   delete m_pOleDataSourceProxy;
   for (auto& entry : m_ControlMap) delete entry.second;
   m_ControlMap.clear();
@@ -177,6 +178,12 @@ BOOL CGXGridCore::IsSheetNameEditable() { return m_pParam ? m_pParam->m_bSheetNa
 
 BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
   if (bForce) return TRUE;
+  struct Running {
+    BOOL& flag;
+    BOOL old;
+    explicit Running(BOOL& f) : flag(f), old(f) { flag = TRUE; }
+    ~Running() { flag = old; }
+  } running(m_bInCanSwitchSheet);
   CGXControl* control = GetCurrentCellControl();
   if (!control || !control->IsActive() || control->OnValidate()) return TRUE;
   // The sheet stays: the cell comes into view with its warning.

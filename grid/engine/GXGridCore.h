@@ -140,7 +140,8 @@ class CGXGridCore {
   int m_nPreloadMode = 2;
   BOOL m_bPrintVisibleOnly = FALSE;
   virtual void OnUpdate(CView*, LPARAM, CObject*) {}
-  virtual void OnActivateGrid(BOOL bActivate) { m_bActive = bActivate; }
+  // Focus in or out: the current cell's control is activated or stored and made inactive.
+  virtual void OnActivateGrid(BOOL bActivate);
   // The drawing area: the print rectangle while printing, else the rectangle set, else the client area.
   virtual void GetGridRect(RECT* pRect);
   void SetGridRect(BOOL bSet, LPCRECT pRect = nullptr);
@@ -158,9 +159,9 @@ class CGXGridCore {
   virtual BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
   virtual BOOL OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   virtual BOOL OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
-  virtual BOOL OnSize(UINT, int, int) { return FALSE; }
+  virtual BOOL OnSize(UINT nType, int cx, int cy);
   virtual BOOL OnMouseMove(UINT nFlags, CPoint point);
-  virtual BOOL OnShowWindow(BOOL, UINT) { return FALSE; }
+  virtual BOOL OnShowWindow(BOOL bShow, UINT nStatus);
   virtual BOOL OnLButtonDblClk(UINT nFlags, CPoint point);
   virtual BOOL OnLButtonDown(UINT nFlags, CPoint point);
   virtual BOOL OnLButtonUp(UINT nFlags, CPoint point);
@@ -170,7 +171,7 @@ class CGXGridCore {
   virtual BOOL OnRButtonDblClk(UINT nFlags, CPoint point);
   virtual BOOL OnRButtonDown(UINT nFlags, CPoint point);
   virtual BOOL OnRButtonUp(UINT nFlags, CPoint point);
-  virtual HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
+  virtual HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
   // 0 in the base, so the host's own destroy processing always runs.
   virtual BOOL OnDestroy() { return FALSE; }
   virtual BOOL OnCancelMode();
@@ -190,14 +191,22 @@ class CGXGridCore {
   BOOL OtherButtonUp(int nButton, UINT nFlags, CPoint point);
   BOOL OtherButtonDblClk(int nButton, UINT nFlags, CPoint point);
   void SelDragTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol);
-  virtual BOOL OnMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
-  virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
-  virtual BOOL OnSettingChange(UINT, LPCTSTR) { return FALSE; }
-  virtual BOOL OnSysColorChange() { return FALSE; }
+  virtual BOOL OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message, int& nResult);
+  virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+  virtual BOOL OnSettingChange(UINT uFlags, LPCTSTR pszSection);
+  virtual BOOL OnSysColorChange();
   virtual BOOL OnGetDlgCode(UINT code, UINT& answer);
   virtual CScrollBar* GetScrollBarCtrl(int) const { return nullptr; }
-  virtual BOOL OnKillFocus(CWnd*) { return FALSE; }
-  virtual BOOL OnSetFocus(CWnd*) { return FALSE; }
+  virtual BOOL OnKillFocus(CWnd* pNewWnd);
+  virtual BOOL OnSetFocus(CWnd* pOldWnd);
+  // Message 0x7CB: while locked a size change repaints nothing; unlocking repaints the window.
+  void SetLockInvalidate(BOOL bLock);
+  CWnd* m_pLastFocusWnd = nullptr;
+  BOOL m_bRefreshOnFocus = FALSE;
+  BOOL m_bInCanSwitchSheet = FALSE;
+  CSize m_szPrevSize{0, 0};
+  CRect m_rectPrevWnd;
+  BOOL m_bPrevMaximized = FALSE;
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
   // The drag timers; other ids are not the core's.
   virtual BOOL OnTimer(UINT_PTR nIDEvent) { return OnDragTimer(nIDEvent); }

@@ -1,5 +1,6 @@
 // The window messages both grid hosts hand to the core, and what the window does when the core does not.
 #include "grid/engine/GXGridCore.h"
+#include "platform/gdi/DC.h"
 #include "platform/ui/Wnd.h"
 
 BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult,
@@ -47,6 +48,25 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
       const BOOL r = windowDefault();
       OnSetFocus(CWnd::FromHandle((HWND)wParam));
       return r;
+    }
+    case WM_KILLFOCUS: {
+      const BOOL r = windowDefault();
+      OnKillFocus(CWnd::FromHandle((HWND)wParam));
+      return r;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      const UINT kind = message == WM_CTLCOLOREDIT      ? CTLCOLOR_EDIT
+                        : message == WM_CTLCOLORLISTBOX ? CTLCOLOR_LISTBOX
+                        : message == WM_CTLCOLORSTATIC  ? CTLCOLOR_STATIC
+                                                        : CTLCOLOR_BTN;
+      if (HBRUSH brush = OnCtlColor(CDC::FromHandle((HDC)wParam), CWnd::FromHandle((HWND)lParam), kind)) {
+        result = (LRESULT)brush;
+        return TRUE;
+      }
+      return windowDefault();
     }
     case WM_SHOWWINDOW: {
       const BOOL r = windowDefault();

@@ -1,5 +1,6 @@
 // Real mouse messages posted to a grid window: presses, clicks, selection, boundary double clicks
 // and the scroll bars.
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXGridWnd.h"
@@ -227,4 +228,42 @@ TEST_F(GridMouse, TheMiddleButtonPressesReleasesAndDoubleClicksOnCells) {
   ::PumpMessages();
   EXPECT_EQ(grid.cancels, 1);
   EXPECT_NE(::GetCapture(), h);
+}
+
+TEST_F(GridMouse, FocusActivatesAndTheLayoutLockHoldsRepaints) {
+  // Focus in: the grid is the library's active one; focus out stores a modified cell and deactivates.
+  CGXStyle value;
+  value.SetValue("old");
+  grid.SetStyleRange(CGXRange().SetCellRange(2, 2, 2, 2), &value);
+  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  parent.SetFocus();
+  grid.SetFocus();
+  EXPECT_TRUE(grid.m_bActive);
+  EXPECT_EQ(GXGetLibraryData().m_pLastActiveGrid, &grid);
+  CGXControl* control = grid.GetCurrentCellControl();
+  ASSERT_NE(control, nullptr);
+  control->SetActive(TRUE);
+  control->SetCurrentText("typed");
+  control->SetModify(TRUE);
+  parent.SetFocus();
+  EXPECT_FALSE(grid.m_bActive);
+  EXPECT_FALSE(control->IsActive());
+  EXPECT_EQ(grid.GetValueRowCol(2, 2), "typed");
+  // While the windows around lay out, a size change repaints nothing; the end of the lock repaints all.
+  ::UpdateWindow(h);
+  CRect update;
+  struct Step {
+    WPARAM lock;
+    CRect size;
+    bool repaints;
+  } steps[] = {{1, CRect(0, 0, 620, 420), false}, {0, CRect(0, 0, 620, 420), true}};
+  for (const Step& s : steps) {
+    ::SendMessage(h, 0x7CB, s.lock, 0);
+    grid.MoveWindow(&s.size);
+    EXPECT_EQ(::GetUpdateRect(h, &update, FALSE) != FALSE, s.repaints) << s.lock;
+    ::UpdateWindow(h);
+  }
+  // A hidden grid forgets the rows it last showed.
+  ::ShowWindow(h, SW_HIDE);
+  EXPECT_EQ(grid.m_nLastVisibleClientRow, (ROWCOL)-1);
 }
