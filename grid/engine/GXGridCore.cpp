@@ -3,6 +3,7 @@
 
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXDragLineWnd.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXOleDataSourceProxy.h"
@@ -30,6 +31,7 @@ CGXGridCore::~CGXGridCore() {
   GXForgetFindReplaceOwner(this);
   if (GXGetLibraryData().m_pLastActiveGrid == this) GXGetLibraryData().m_pLastActiveGrid = nullptr;
   delete m_pOleDataSourceProxy;
+  DestroyDragLine();
   for (auto& entry : m_ControlMap) delete entry.second;
   m_ControlMap.clear();
   m_pDefaultControl = m_pLastControl = m_pCurrentCellControl = nullptr;

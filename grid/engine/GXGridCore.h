@@ -273,6 +273,13 @@ class CGXGridCore {
   CRect m_rectTrackStart, m_rectTrackAnchor, m_rectTrackLine;
   int m_nTrackOldSize = 0;
   BOOL m_bTrackHadSize = FALSE;
+  LONG m_nTrackOldStored = 0;
+  // From the tracking bits at the start: live grid, live header, line window, inverted line, header redraw.
+  BOOL m_bTrackLiveGrid = FALSE, m_bTrackLiveHeader = FALSE, m_bTrackLineWnd = FALSE, m_bTrackInvert = FALSE,
+       m_bTrackHeaderRedraw = FALSE;
+  // The line of a resize, or the marker where dragged rows or columns land.
+  class CGXDragLineWnd* m_pDragLineWnd = nullptr;
+  void DestroyDragLine();
   // The inner rectangle of a cell: less its borders and, with bFrameAndLines, its 3-D frame and
   // the grid lines it carries.
   virtual void ShrinkRectByBorders(RECT* pOut, const RECT& rect, const CGXStyle& style, BOOL bFrameAndLines = TRUE);
@@ -864,6 +871,11 @@ class CGXGridCore {
   // The one run of whole selected rows (columns), FALSE when there is not exactly one.
   BOOL SelectedRun(BOOL bRows, ROWCOL& nFirst, ROWCOL& nLast);
   void DoFreeze(BOOL bRows);
+  // Tracking: the tracked row's (column's) stored size as it was, the tracking line inverted, the
+  // header cells of the tracked row (column) repainted now.
+  void RestoreTrackedSize();
+  void InvertTrackLine(const CRect& line);
+  void RepaintTrackedHeader();
   // Breaks from nFirst on, each page at least one band, until a page reaches past nLast.
   void LayoutBreaks(BOOL bRows, ROWCOL nFirst, ROWCOL nLast, ROWCOL nRemembered, CDWordArray& breaks, int& nScreenPage);
   // Selects the standard font into the printer and measures it; returns the old font.

@@ -3,15 +3,19 @@
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXDragLineWnd.h"
 #include "grid/engine/GXGridWnd.h"
+#include "grid/engine/GXProperties.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Module.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/WindowPaint.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -49,6 +53,8 @@ class RecordingGrid : public CGXGridWnd {
     middleDouble.push_back(r * 100 + c);
     return TRUE;
   }
+  BOOL OnSelDragColsMove(ROWCOL, ROWCOL, ROWCOL nDest) override { return nDest != refusedCol; }
+  ROWCOL refusedCol = 0;
   std::vector<WORD> middle;
   std::vector<ROWCOL> middleDouble;
   int scrolls = 0, releaseAfter = 0;
@@ -266,4 +272,79 @@ TEST_F(GridMouse, FocusActivatesAndTheLayoutLockHoldsRepaints) {
   // A hidden grid forgets the rows it last showed.
   ::ShowWindow(h, SW_HIDE);
   EXPECT_EQ(grid.m_nLastVisibleClientRow, (ROWCOL)-1);
+}
+
+TEST_F(GridMouse, ResizingDrawsItsLineAndLeavesNoTrace) {
+  const CRect c3 = grid.CalcRectFromRowCol(0, 3);
+  const int width = grid.GetColWidth(3);
+  struct Case {
+    WORD bits;
+    bool lineWindow;
+    int dy;  // presses apart, so the second is no double click
+  } cases[] = {{0x00B2, false, 2}, {0x0092, true, 14}};  // the default inverts a line; without 0x20 a line window shows
+  for (const Case& c : cases) {
+    const CPoint edge(c3.right, c3.top + c.dy);
+    const CPoint body(edge.x + 30, grid.CalcRectFromRowCol(5, 3).CenterPoint().y);
+    grid.GetParam()->m_wAllowTrackColWidth = c.bits;
+    ::UpdateWindow(h);
+    const COLORREF before = GetWindowPixel(h, body);
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, edge);
+    ::PumpMessages();
+    ASSERT_TRUE(grid.m_bTracking) << c.bits;
+    EXPECT_EQ(grid.m_pDragLineWnd != nullptr, c.lineWindow) << c.bits;
+    if (grid.m_pDragLineWnd) {
+      CRect line;
+      grid.m_pDragLineWnd->GetWindowRect(&line);
+      grid.ScreenToClient(&line);
+      EXPECT_EQ(line, grid.m_rectTrackStart);
+      EXPECT_TRUE(grid.m_pDragLineWnd->IsWindowVisible());
+    }
+    Post(WM_MOUSEMOVE, MK_LBUTTON, CPoint(edge.x + 30, edge.y));
+    ::PumpMessages();
+    EXPECT_EQ(GetWindowPixel(h, body), before ^ 0x00FFFFFF) << c.bits;  // inverted where the line is
+    EXPECT_EQ(grid.GetColWidth(3), width);  // the header showed the new width for a moment only
+    // Escape cancels: nothing changed, nothing left on the screen.
+    PostInputMessage(h, WM_KEYDOWN, VK_ESCAPE, 1);
+    ::PumpMessages();
+    EXPECT_FALSE(grid.m_bTracking);
+    EXPECT_EQ(grid.m_pDragLineWnd, nullptr);
+    ::UpdateWindow(h);
+    EXPECT_EQ(GetWindowPixel(h, body), before) << c.bits;
+    EXPECT_EQ(grid.GetColWidth(3), width);
+  }
+}
+
+TEST_F(GridMouse, DraggedColumnsShowTheMarkerAndTheCursorTellsWhereTheyMayGo) {
+  grid.m_bAutoScroll = FALSE;  // the press only captures, so the test can look between the messages
+  grid.refusedCol = 5;
+  grid.SelectRange(CGXRange().SetColRange(2, 3), TRUE, TRUE);
+  grid.SetStyleRange(CGXRange().SetCellRange(1, 2, 1, 2), &CGXStyle().SetValue("two"));
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(0, 2));
+  ::PumpMessages();
+  EXPECT_EQ(grid.m_nForcedCursorId, 23203u);
+  struct Step {
+    ROWCOL col;
+    UINT cursor;
+    bool marker;
+  } steps[] = {{4, 23203, true}, {5, 23206, false}, {6, 23203, true}};
+  for (const Step& s : steps) {
+    Post(WM_MOUSEMOVE, MK_LBUTTON, Centre(0, s.col));
+    ::PumpMessages();
+    EXPECT_EQ(grid.m_nForcedCursorId, s.cursor) << s.col;
+    ASSERT_NE(grid.m_pDragLineWnd, nullptr);
+    EXPECT_EQ(grid.m_pDragLineWnd->IsWindowVisible() != FALSE, s.marker) << s.col;
+    if (!s.marker) continue;
+    // A one-pixel line at the left of the target column, in the dragging colour.
+    CRect line;
+    grid.m_pDragLineWnd->GetWindowRect(&line);
+    grid.ScreenToClient(&line);
+    EXPECT_EQ(line.Width(), 1);
+    EXPECT_LE(std::abs(line.left - grid.CalcRectFromRowCol(0, s.col).left), 1);
+    EXPECT_EQ(GetWindowPixel(h, CPoint(line.left, 30)), GXResolveColor(grid.GetParam()->GetProperties()->GetColor(3)));
+  }
+  Post(WM_LBUTTONUP, 0, Centre(0, 6));
+  ::PumpMessages();
+  EXPECT_EQ(grid.GetValueRowCol(1, 4), CString("two"));  // columns 2..3 dropped on 6 land at 4..5
+  EXPECT_EQ(grid.m_pDragLineWnd, nullptr);
+  EXPECT_EQ(grid.m_nForcedCursorId, 0u);
 }
