@@ -865,7 +865,11 @@ class CGXGridCore {
   BOOL DoSetFrozen(BOOL bRows, ROWCOL nFrozen, ROWCOL nHeader, UINT flags, GXCmdType ctCmd);
   BOOL DoMoveData(BOOL bRows, const CGXRange& range, const CDWordArray& order, UINT flags, GXCmdType ctCmd);
   BOOL DoStoreStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, BOOL bProcessed);
-  void DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, BOOL bCreateHint);
+  void KeepSpanPoolsInStep(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c);
+  void DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, BOOL bCreateHint,
+                         const DWORD* pOldSizes = nullptr);
+  void RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, const DWORD* pOldSizes,
+                             ROWCOL nTopBefore);
   void RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint);
   void DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo, UINT flags);
   // The one run of whole selected rows (columns), FALSE when there is not exactly one.
