@@ -253,14 +253,16 @@ BOOL CGXGridCore::IsCurrentCellModified() {
 
 // ---- drawing area, printing metrics, sizes and selection ------------------------------------------------------
 
+CSize CGXGridCore::ScreenPixelsPerInch() {
+  CDC screen;
+  if (!screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) return CSize(96, 96);
+  return CSize(screen.GetDeviceCaps(LOGPIXELSX), screen.GetDeviceCaps(LOGPIXELSY));
+}
+
 void CGXGridCore::PrepareDC(CDC* pDC, CPrintInfo* pInfo) {
   if (!pDC) return;
-  CDC screen;
-  int screenX = 96, screenY = 96;
-  if (screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) {
-    screenX = screen.GetDeviceCaps(LOGPIXELSX);
-    screenY = screen.GetDeviceCaps(LOGPIXELSY);
-  }
+  const CSize dpi = ScreenPixelsPerInch();
+  const int screenX = dpi.cx, screenY = dpi.cy;
   // Printing: screen pixels per inch map onto the printer's.
   CDC* printer = pInfo ? pDC : nullptr;
   if (!printer && m_pParam && m_pParam->m_bPrinterMetrics && m_pParam->m_pPD) {
@@ -270,9 +272,15 @@ void CGXGridCore::PrepareDC(CDC* pDC, CPrintInfo* pInfo) {
     }
   }
   if (!printer) return;
+  // A preview draws printer units scaled onto its page image: that scale stays under ours.
+  CSize win(1, 1), view(1, 1);
+  if (pInfo && pDC->m_hAttribDC && pDC->m_hAttribDC != pDC->m_hDC && pDC->GetMapMode() == MM_ANISOTROPIC) {
+    win = pDC->GetWindowExt(), view = pDC->GetViewportExt();
+    if (win.cx <= 0 || win.cy <= 0 || view.cx <= 0 || view.cy <= 0) win = view = CSize(1, 1);
+  }
   pDC->SetMapMode(MM_ANISOTROPIC);
-  pDC->SetWindowExt(screenX, screenY);
-  pDC->SetViewportExt(printer->GetDeviceCaps(LOGPIXELSX), printer->GetDeviceCaps(LOGPIXELSY));
+  pDC->SetWindowExt(screenX * win.cx, screenY * win.cy);
+  pDC->SetViewportExt(printer->GetDeviceCaps(LOGPIXELSX) * view.cx, printer->GetDeviceCaps(LOGPIXELSY) * view.cy);
 }
 
 void CGXGridCore::GetGridRect(RECT* pRect) {

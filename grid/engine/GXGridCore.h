@@ -126,6 +126,8 @@ class CGXGridCore {
 
   // ---- drawing, printing and activation (the drawing layer fills them) ----
   virtual void PrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
+  // The grid draws in screen pixels; printing maps them onto the printer's.
+  static CSize ScreenPixelsPerInch();
   virtual void OnDraw(CDC*) {}
   // Printing: the table (or the selection) cut into pages by column and row breaks.
   virtual void OnAdjustPrintRectangle(CDC* pDC, CPrintInfo* pInfo);
