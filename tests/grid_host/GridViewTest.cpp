@@ -107,6 +107,11 @@ class CTestGridView : public CGXGridView {
   std::vector<UINT> hints;
   BOOL acceptHints = TRUE, postEscapeAfterScroll = FALSE;
   int cancelModes = 0;
+  void DrawCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const RECT& rect, CGXStyle* pStyle) override {
+    ++cellsDrawn;
+    CGXGridView::DrawCell(pDC, nRow, nCol, rect, pStyle);
+  }
+  int cellsDrawn = 0;
 };
 IMPLEMENT_DYNCREATE(CTestGridView, CGXGridView)
 
@@ -593,4 +598,31 @@ TEST_F(GridView, ThePrintFrameSurroundsTheCentredBlock) {
   EXPECT_GT(bottom - top, 20);
   EXPECT_NEAR(left, w - 1 - right, 2);  // centred across the page
   cairo_surface_destroy(page);
+}
+
+TEST_F(GridView, AWindowGrownRepaintsOnlyWhatItUncovers) {
+  Open();
+  Table(100, 20);
+  frame->MoveWindow(CRect(0, 0, 460, 340));
+  UiAutomation::Pump();
+  view->cellsDrawn = 0;
+  view->Invalidate();
+  view->CWnd::UpdateWindow();
+  const int all = view->cellsDrawn;
+  // Taller by two rows: only the strips it uncovers repaint (the one right of the old width less a bar
+  // width too).
+  view->cellsDrawn = 0;
+  frame->MoveWindow(CRect(0, 0, 460, 380));
+  UiAutomation::Pump();
+  EXPECT_GT(view->cellsDrawn, 0);
+  EXPECT_LT(view->cellsDrawn, all / 2) << view->cellsDrawn << " of " << all;
+  // While the windows around lay out, a size change repaints nothing; the end of the lock repaints all.
+  view->SendMessage(0x7CB, 1);
+  view->cellsDrawn = 0;
+  frame->MoveWindow(CRect(0, 0, 540, 420));
+  UiAutomation::Pump();
+  EXPECT_EQ(view->cellsDrawn, 0);
+  view->SendMessage(0x7CB, 0);
+  UiAutomation::Pump();
+  EXPECT_GE(view->cellsDrawn, all);
 }
