@@ -318,6 +318,11 @@ TEST_F(GridDragDrop, TheDropFrameIsTwoDottedXorRectanglesThatEraseCleanly) {
 
 TEST_F(GridDragDrop, TheEdgeZoneScrollsAfterTheDelayThenEachInterval) {
   CGXGridWnd& b = grids[1];
+  // The settings start as the layer's drop targets scroll, factors 1.
+  EXPECT_EQ((std::vector<long>{b.m_nDragScrollInset, (long)b.m_nDragScrollDelay, (long)b.m_nDragScrollInterval,
+                               b.m_nDragScrollFactorH, b.m_nDragScrollFactorV}),
+            (std::vector<long>{COleDropTarget::nScrollInset, (long)COleDropTarget::nScrollDelay,
+                               (long)COleDropTarget::nScrollInterval, 1, 1}));
   b.m_dwDropTargetFlags = 0x98;
   CRect area;
   b.GetClientRect(&area);
