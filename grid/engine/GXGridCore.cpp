@@ -5,6 +5,7 @@
 
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXDragLineWnd.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXOleDataSourceProxy.h"
@@ -30,7 +31,9 @@ CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, BOOL bIsViewConte
 
 CGXGridCore::~CGXGridCore() {
   GXForgetFindReplaceOwner(this);
+  if (GXGetLibraryData().m_pLastActiveGrid == this) GXGetLibraryData().m_pLastActiveGrid = nullptr;
   delete m_pOleDataSourceProxy;
+  DestroyDragLine();
   for (auto& entry : m_ControlMap) delete entry.second;
   m_ControlMap.clear();
   m_pDefaultControl = m_pLastControl = m_pCurrentCellControl = nullptr;
@@ -184,6 +187,12 @@ BOOL CGXGridCore::IsSheetNameEditable() { return m_pParam ? m_pParam->m_bSheetNa
 
 BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
   if (bForce) return TRUE;
+  struct Running {
+    BOOL& flag;
+    BOOL old;
+    explicit Running(BOOL& f) : flag(f), old(f) { flag = TRUE; }
+    ~Running() { flag = old; }
+  } running(m_bInCanSwitchSheet);
   CGXControl* control = GetCurrentCellControl();
   if (!control || !control->IsActive() || control->OnValidate()) return TRUE;
   // The sheet stays: the cell comes into view with its warning.
@@ -261,14 +270,16 @@ BOOL CGXGridCore::IsCurrentCellModified() {
 
 // ---- drawing area, printing metrics, sizes and selection ------------------------------------------------------
 
+CSize CGXGridCore::ScreenPixelsPerInch() {
+  CDC screen;
+  if (!screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) return CSize(96, 96);
+  return CSize(screen.GetDeviceCaps(LOGPIXELSX), screen.GetDeviceCaps(LOGPIXELSY));
+}
+
 void CGXGridCore::PrepareDC(CDC* pDC, CPrintInfo* pInfo) {
   if (!pDC) return;
-  CDC screen;
-  int screenX = 96, screenY = 96;
-  if (screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) {
-    screenX = screen.GetDeviceCaps(LOGPIXELSX);
-    screenY = screen.GetDeviceCaps(LOGPIXELSY);
-  }
+  const CSize dpi = ScreenPixelsPerInch();
+  const int screenX = dpi.cx, screenY = dpi.cy;
   // Printing: screen pixels per inch map onto the printer's.
   CDC* printer = pInfo ? pDC : nullptr;
   if (!printer && m_pParam && m_pParam->m_bPrinterMetrics && m_pParam->m_pPD) {
@@ -278,9 +289,15 @@ void CGXGridCore::PrepareDC(CDC* pDC, CPrintInfo* pInfo) {
     }
   }
   if (!printer) return;
+  // A preview draws printer units scaled onto its page image: that scale stays under ours.
+  CSize win(1, 1), view(1, 1);
+  if (pInfo && pDC->m_hAttribDC && pDC->m_hAttribDC != pDC->m_hDC && pDC->GetMapMode() == MM_ANISOTROPIC) {
+    win = pDC->GetWindowExt(), view = pDC->GetViewportExt();
+    if (win.cx <= 0 || win.cy <= 0 || view.cx <= 0 || view.cy <= 0) win = view = CSize(1, 1);
+  }
   pDC->SetMapMode(MM_ANISOTROPIC);
-  pDC->SetWindowExt(screenX, screenY);
-  pDC->SetViewportExt(printer->GetDeviceCaps(LOGPIXELSX), printer->GetDeviceCaps(LOGPIXELSY));
+  pDC->SetWindowExt(screenX * win.cx, screenY * win.cy);
+  pDC->SetViewportExt(printer->GetDeviceCaps(LOGPIXELSX) * view.cx, printer->GetDeviceCaps(LOGPIXELSY) * view.cy);
 }
 
 void CGXGridCore::GetGridRect(RECT* pRect) {

@@ -128,6 +128,8 @@ class CGXGridCore {
 
   // ---- drawing, printing and activation (the drawing layer fills them) ----
   virtual void PrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
+  // The grid draws in screen pixels; printing maps them onto the printer's.
+  static CSize ScreenPixelsPerInch();
   virtual void OnDraw(CDC*) {}
   // Printing: the table (or the selection) cut into pages by column and row breaks.
   virtual void OnAdjustPrintRectangle(CDC* pDC, CPrintInfo* pInfo);
@@ -142,7 +144,8 @@ class CGXGridCore {
   int m_nPreloadMode = 2;
   BOOL m_bPrintVisibleOnly = FALSE;
   virtual void OnUpdate(CView*, LPARAM, CObject*) {}
-  virtual void OnActivateGrid(BOOL bActivate) { m_bActive = bActivate; }
+  // Focus in or out: the current cell's control is activated or stored and made inactive.
+  virtual void OnActivateGrid(BOOL bActivate);
   // The drawing area: the print rectangle while printing, else the rectangle set, else the client area.
   virtual void GetGridRect(RECT* pRect);
   void SetGridRect(BOOL bSet, LPCRECT pRect = nullptr);
@@ -160,19 +163,19 @@ class CGXGridCore {
   virtual BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
   virtual BOOL OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   virtual BOOL OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
-  virtual BOOL OnSize(UINT, int, int) { return FALSE; }
+  virtual BOOL OnSize(UINT nType, int cx, int cy);
   virtual BOOL OnMouseMove(UINT nFlags, CPoint point);
-  virtual BOOL OnShowWindow(BOOL, UINT) { return FALSE; }
+  virtual BOOL OnShowWindow(BOOL bShow, UINT nStatus);
   virtual BOOL OnLButtonDblClk(UINT nFlags, CPoint point);
   virtual BOOL OnLButtonDown(UINT nFlags, CPoint point);
   virtual BOOL OnLButtonUp(UINT nFlags, CPoint point);
-  virtual BOOL OnMButtonDblClk(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnMButtonDown(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnMButtonUp(UINT, CPoint) { return FALSE; }
-  virtual BOOL OnRButtonDblClk(UINT, CPoint) { return FALSE; }
+  virtual BOOL OnMButtonDblClk(UINT nFlags, CPoint point);
+  virtual BOOL OnMButtonDown(UINT nFlags, CPoint point);
+  virtual BOOL OnMButtonUp(UINT nFlags, CPoint point);
+  virtual BOOL OnRButtonDblClk(UINT nFlags, CPoint point);
   virtual BOOL OnRButtonDown(UINT nFlags, CPoint point);
   virtual BOOL OnRButtonUp(UINT nFlags, CPoint point);
-  virtual HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
+  virtual HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
   // 0 in the base, so the host's own destroy processing always runs.
   virtual BOOL OnDestroy() { return FALSE; }
   virtual BOOL OnCancelMode();
@@ -186,16 +189,29 @@ class CGXGridCore {
   ROWCOL ClampCol(ROWCOL nCol) const;
   WORD MouseHitState(WORD wStep, ROWCOL nRow, ROWCOL nCol) const;
   BOOL StartSelDragByMouse(ROWCOL nRow, ROWCOL nCol);
+  void CaptureOrAutoScroll(ROWCOL nRow, ROWCOL nCol);
+  // Button 1 middle, 2 right.
+  BOOL OtherButtonDown(int nButton, UINT nFlags, CPoint point);
+  BOOL OtherButtonUp(int nButton, UINT nFlags, CPoint point);
+  BOOL OtherButtonDblClk(int nButton, UINT nFlags, CPoint point);
   void SelDragTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol);
-  virtual BOOL OnMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
+  virtual BOOL OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message, int& nResult);
   // Notifications of the current cell's windows go to its control.
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
-  virtual BOOL OnSettingChange(UINT, LPCTSTR) { return FALSE; }
-  virtual BOOL OnSysColorChange() { return FALSE; }
+  virtual BOOL OnSettingChange(UINT uFlags, LPCTSTR pszSection);
+  virtual BOOL OnSysColorChange();
   virtual BOOL OnGetDlgCode(UINT code, UINT& answer);
   virtual CScrollBar* GetScrollBarCtrl(int) const { return nullptr; }
-  virtual BOOL OnKillFocus(CWnd*) { return FALSE; }
-  virtual BOOL OnSetFocus(CWnd*) { return FALSE; }
+  virtual BOOL OnKillFocus(CWnd* pNewWnd);
+  virtual BOOL OnSetFocus(CWnd* pOldWnd);
+  // Message 0x7CB: while locked a size change repaints nothing; unlocking repaints the window.
+  void SetLockInvalidate(BOOL bLock);
+  CWnd* m_pLastFocusWnd = nullptr;
+  BOOL m_bRefreshOnFocus = FALSE;
+  BOOL m_bInCanSwitchSheet = FALSE;
+  CSize m_szPrevSize{0, 0};
+  CRect m_rectPrevWnd;
+  BOOL m_bPrevMaximized = FALSE;
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
   // The drag timers; other ids are not the core's.
   virtual BOOL OnTimer(UINT_PTR nIDEvent) { return OnDragTimer(nIDEvent); }
@@ -262,6 +278,13 @@ class CGXGridCore {
   CRect m_rectTrackStart, m_rectTrackAnchor, m_rectTrackLine;
   int m_nTrackOldSize = 0;
   BOOL m_bTrackHadSize = FALSE;
+  LONG m_nTrackOldStored = 0;
+  // From the tracking bits at the start: live grid, live header, line window, inverted line, header redraw.
+  BOOL m_bTrackLiveGrid = FALSE, m_bTrackLiveHeader = FALSE, m_bTrackLineWnd = FALSE, m_bTrackInvert = FALSE,
+       m_bTrackHeaderRedraw = FALSE;
+  // The line of a resize, or the marker where dragged rows or columns land.
+  class CGXDragLineWnd* m_pDragLineWnd = nullptr;
+  void DestroyDragLine();
   // The inner rectangle of a cell: less its borders and, with bFrameAndLines, its 3-D frame and
   // the grid lines it carries.
   virtual void ShrinkRectByBorders(RECT* pOut, const RECT& rect, const CGXStyle& style, BOOL bFrameAndLines = TRUE);
@@ -849,12 +872,21 @@ class CGXGridCore {
   BOOL DoSetFrozen(BOOL bRows, ROWCOL nFrozen, ROWCOL nHeader, UINT flags, GXCmdType ctCmd);
   BOOL DoMoveData(BOOL bRows, const CGXRange& range, const CDWordArray& order, UINT flags, GXCmdType ctCmd);
   BOOL DoStoreStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, BOOL bProcessed);
-  void DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, BOOL bCreateHint);
+  void KeepSpanPoolsInStep(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c);
+  void DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, BOOL bCreateHint,
+                         const DWORD* pOldSizes = nullptr);
+  void RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, const DWORD* pOldSizes,
+                             ROWCOL nTopBefore);
   void RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint);
   void DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo, UINT flags);
   // The one run of whole selected rows (columns), FALSE when there is not exactly one.
   BOOL SelectedRun(BOOL bRows, ROWCOL& nFirst, ROWCOL& nLast);
   void DoFreeze(BOOL bRows);
+  // Tracking: the tracked row's (column's) stored size as it was, the tracking line inverted, the
+  // header cells of the tracked row (column) repainted now.
+  void RestoreTrackedSize();
+  void InvertTrackLine(const CRect& line);
+  void RepaintTrackedHeader();
   // Breaks from nFirst on, each page at least one band, until a page reaches past nLast.
   void LayoutBreaks(BOOL bRows, ROWCOL nFirst, ROWCOL nLast, ROWCOL nRemembered, CDWordArray& breaks, int& nScreenPage);
   // Selects the standard font into the printer and measures it; returns the old font.

@@ -1,9 +1,16 @@
 // The grid core's selection drag (a selected block of rows or columns dropped elsewhere by its
 // header) and freezing a selected block at the front of the table, with the way back.
+#include "grid/engine/GXDragLineWnd.h"
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXProperties.h"
 #include "platform/ui/MessageQueue.h"
 
 #include <algorithm>
+
+namespace {
+// Cursors while selected rows or columns are dragged: over a place they may go, and over one they may not.
+constexpr UINT kDragCursor = 23203, kNoDropCursor = 23206;
+}  // namespace
 
 BOOL CGXGridCore::OnSelDragRowsStart(ROWCOL, ROWCOL) { return (GetKeyState(VK_CONTROL) & 0x8000) == 0; }
 
@@ -17,6 +24,7 @@ BOOL CGXGridCore::OnSelDragStart(ROWCOL nRow, ROWCOL nCol) {
   else if (!nRow && nCol && OnSelDragColsStart(r.m_nLeft, r.m_nRight)) m_nSelDragKind = 1;
   else return FALSE;
   m_posSelRange = pos;
+  SetForcedCursor(kDragCursor);
   m_bSelDragActive = TRUE;
   return TRUE;
 }
@@ -26,17 +34,40 @@ BOOL CGXGridCore::OnSelDragMove(ROWCOL, ROWCOL, ROWCOL nRow, ROWCOL nCol) {
   const BOOL rows = m_nSelDragKind == 2;
   nRow = std::max<ROWCOL>(nRow, 1), nCol = std::max<ROWCOL>(nCol, 1);
   if (rows ? nRow == m_nSelDragRow : nCol == m_nSelDragCol) return TRUE;
+  if (m_pDragLineWnd && m_pDragLineWnd->GetSafeHwnd()) m_pDragLineWnd->ShowWindow(SW_HIDE);
   m_nSelDragRow = nRow, m_nSelDragCol = nCol;
   const CGXRange& r = *m_pParam->m_SelRects.GetAt(m_posSelRange);
-  if (rows) OnSelDragRowsMove(r.m_nTop, r.m_nBottom, nRow);
-  else OnSelDragColsMove(r.m_nLeft, r.m_nRight, nCol);
+  if (rows ? !OnSelDragRowsMove(r.m_nTop, r.m_nBottom, nRow) : !OnSelDragColsMove(r.m_nLeft, r.m_nRight, nCol)) {
+    SetForcedCursor(kNoDropCursor);
+    return TRUE;
+  }
+  SetForcedCursor(kDragCursor);
+  UpdateWindow();
+  if (!m_pDragLineWnd && m_pGridWnd && m_pGridWnd->GetSafeHwnd()) {
+    m_pDragLineWnd = new CGXDragLineWnd(this);
+    const CGXProperties* props = m_pParam->GetProperties();
+    m_pDragLineWnd->m_logPen.lopnStyle = PS_SOLID;
+    m_pDragLineWnd->m_logPen.lopnWidth.x = 1;
+    m_pDragLineWnd->m_logPen.lopnColor = GXResolveColor(props ? props->GetColor(3) : RGB(255, 0, 0));
+    if (!m_pDragLineWnd->CreateLine(m_pGridWnd)) DestroyDragLine();
+  }
+  if (m_pDragLineWnd) {
+    // On the line before the target: above its row, left of its column.
+    CRect line;
+    CalcGridLineRect(&line, rows ? 2 : 1, rows ? GetClientRow(nRow) : GetClientCol(nCol));
+    m_pDragLineWnd->MoveWindow(&line);
+    m_pDragLineWnd->ShowWindow(SW_SHOWNA);
+    m_pDragLineWnd->UpdateWindow();
+  }
   return TRUE;
 }
 
 BOOL CGXGridCore::OnSelDragDrop(ROWCOL, ROWCOL, ROWCOL nRow, ROWCOL nCol) {
   m_bSelDragActive = FALSE;
+  SetForcedCursor(0);
   const BOOL rows = m_nSelDragKind == 2;
   if (!m_pParam || !m_posSelRange || (rows ? nRow == 0 : nCol == 0)) return FALSE;
+  DestroyDragLine();
   const CGXRange r = *m_pParam->m_SelRects.GetAt(m_posSelRange);
   const ROWCOL p = std::max<ROWCOL>(nRow, 1), q = std::max<ROWCOL>(nCol, 1);
   const ROWCOL first = rows ? r.m_nTop : r.m_nLeft, last = rows ? r.m_nBottom : r.m_nRight;
@@ -54,6 +85,9 @@ BOOL CGXGridCore::OnSelDragDrop(ROWCOL, ROWCOL, ROWCOL nRow, ROWCOL nCol) {
 BOOL CGXGridCore::OnSelDragCancel() {
   m_bSelDragActive = FALSE;
   m_nSelDragKind = 0;
+  DestroyDragLine();
+  SetForcedCursor(0);
+  m_wMouseAction = 0;
   return TRUE;
 }
 

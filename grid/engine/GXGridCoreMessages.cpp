@@ -1,6 +1,7 @@
 // The window messages both grid hosts hand to the core, and what the window does when the core does not.
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridCore.h"
+#include "platform/gdi/DC.h"
 #include "platform/ui/Wnd.h"
 
 BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult,
@@ -19,20 +20,6 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_DESTROY:
       OnDestroy();
       return windowDefault();
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSCROLLBAR: {
-      // The current cell's windows take the cell's colours when its control gives them.
-      CGXControl* control = m_bInitialized ? GetCurrentCellControl() : nullptr;
-      HBRUSH brush = control ? control->OnGridCtlColor(CDC::FromHandle((HDC)wParam), CWnd::FromHandle((HWND)lParam),
-                                                       message - WM_CTLCOLORMSGBOX)
-                             : nullptr;
-      if (!brush) return windowDefault();
-      result = (LRESULT)brush;
-      return TRUE;
-    }
     case WM_SETCURSOR:
       if (!OnSetCursor(CWnd::FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam)))
         return windowDefault();
@@ -70,6 +57,25 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
       const BOOL r = windowDefault();
       OnSetFocus(CWnd::FromHandle((HWND)wParam));
       return r;
+    }
+    case WM_KILLFOCUS: {
+      const BOOL r = windowDefault();
+      OnKillFocus(CWnd::FromHandle((HWND)wParam));
+      return r;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      const UINT kind = message == WM_CTLCOLOREDIT      ? CTLCOLOR_EDIT
+                        : message == WM_CTLCOLORLISTBOX ? CTLCOLOR_LISTBOX
+                        : message == WM_CTLCOLORSTATIC  ? CTLCOLOR_STATIC
+                                                        : CTLCOLOR_BTN;
+      if (HBRUSH brush = OnCtlColor(CDC::FromHandle((HDC)wParam), CWnd::FromHandle((HWND)lParam), kind)) {
+        result = (LRESULT)brush;
+        return TRUE;
+      }
+      return windowDefault();
     }
     case WM_SHOWWINDOW: {
       const BOOL r = windowDefault();

@@ -1,5 +1,6 @@
 // The grid core's mouse handlers: a press starts tracking, a selection or a cell action; moves extend it;
 // the release ends it; WM_CANCELMODE breaks it off.
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridParam.h"
@@ -93,7 +94,7 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
     }
   } else if (StartSelDragByMouse(row, col)) {
     m_wMouseAction = 0;
-    if (hwnd) ::SetCapture(hwnd);
+    CaptureOrAutoScroll(row, col);
     return TRUE;
   } else {
     BOOL ctrl = (nFlags & MK_CONTROL) && (allow & 0x10), shift = (nFlags & MK_SHIFT) && (allow & 0x20);
@@ -145,8 +146,17 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
     else OnCancelMode();
     return TRUE;
   }
-  if (m_wMouseAction && hwnd && ::GetCapture() != hwnd) ::SetCapture(hwnd);
+  if (m_wMouseAction && hwnd && ::GetCapture() != hwnd) CaptureOrAutoScroll(row, col);
   return TRUE;
+}
+
+// A running mouse action holds the mouse; with auto-scroll the loop holds it and scrolls past the edges,
+// vertically only for a press outside the frozen rows, horizontally outside the frozen columns.
+void CGXGridCore::CaptureOrAutoScroll(ROWCOL nRow, ROWCOL nCol) {
+  const HWND hwnd = GridHwnd(m_pGridWnd);
+  if (!hwnd) return;
+  if (!m_bAutoScroll || !AutoScroll(WM_LBUTTONUP, nRow != 0 && !IsFrozenRow(nRow), nCol != 0 && !IsFrozenCol(nCol)))
+    ::SetCapture(hwnd);
 }
 
 BOOL CGXGridCore::OnMouseMove(UINT nFlags, CPoint point) {
@@ -279,11 +289,13 @@ BOOL CGXGridCore::OnLButtonDblClk(UINT nFlags, CPoint point) {
   return OnLButtonDown(nFlags, point);
 }
 
-BOOL CGXGridCore::OnRButtonDown(UINT nFlags, CPoint point) {
+// The right (middle) button: presses on cells only, no selection, the mouse captured while pressed.
+BOOL CGXGridCore::OtherButtonDown(int nButton, UINT nFlags, CPoint point) {
   if (!m_bInitialized || !m_pParam) return FALSE;
-  m_nMouseFlags = nFlags | MK_RBUTTON;
+  const UINT self = nButton == 2 ? MK_RBUTTON : MK_MBUTTON;
+  m_nMouseFlags = nFlags | self;
   m_bActive = TRUE;
-  if (MousePressBlocked(nFlags, MK_LBUTTON | MK_MBUTTON)) return TRUE;
+  if (MousePressBlocked(nFlags, (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON) & ~self)) return TRUE;
   UpdateWindow();
   ROWCOL row = 0, col = 0;
   const int hit = HitTest(point, &row, &col);
@@ -293,7 +305,10 @@ BOOL CGXGridCore::OnRButtonDown(UINT nFlags, CPoint point) {
   if (nFlags & MK_CONTROL) m_wMouseAction |= 0x80;
   m_nPressRow = m_nLastHitRow = row, m_nPressCol = m_nLastHitCol = col;
   const HWND hwnd = GridHwnd(m_pGridWnd);
-  if (OnRButtonHitRowCol(row, col, row, col, point, nFlags, (WORD)(m_wMouseAction | 0x44))) {
+  const WORD state = (WORD)(m_wMouseAction | 0x44);
+  const BOOL ok = nButton == 2 ? OnRButtonHitRowCol(row, col, row, col, point, nFlags, state)
+                               : OnMButtonHitRowCol(row, col, row, col, point, nFlags, state);
+  if (ok) {
     if (hwnd) ::SetCapture(hwnd);
   } else if (hwnd) {
     ::SendMessage(hwnd, WM_CANCELMODE, 0, 0);
@@ -303,17 +318,42 @@ BOOL CGXGridCore::OnRButtonDown(UINT nFlags, CPoint point) {
   return TRUE;
 }
 
-BOOL CGXGridCore::OnRButtonUp(UINT nFlags, CPoint point) {
+BOOL CGXGridCore::OtherButtonUp(int nButton, UINT nFlags, CPoint point) {
   const HWND hwnd = GridHwnd(m_pGridWnd);
   if (!m_bInitialized || !hwnd || ::GetCapture() != hwnd || !m_wMouseAction) return FALSE;
   ::ReleaseCapture();
   ROWCOL row = 0, col = 0;
   HitTest(point, &row, &col);
   row = ClampRow(row), col = ClampCol(col);
-  OnRButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, MouseHitState(0x10, row, col));
+  const WORD state = MouseHitState(0x10, row, col);
+  if (nButton == 2) OnRButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, state);
+  else OnMButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, state);
   m_wMouseAction = 0;
   return TRUE;
 }
+
+// A double click makes the cell current; the grid's or the control's double click, else a press.
+BOOL CGXGridCore::OtherButtonDblClk(int nButton, UINT nFlags, CPoint point) {
+  if (!m_bInitialized || !m_pParam) return FALSE;
+  ROWCOL row = 0, col = 0;
+  const int hit = HitTest(point, &row, &col);
+  if (hit != 3 && hit != 4) return FALSE;
+  CGXRange covered;
+  if (GetCoveredCellsRowCol(row, col, covered)) row = covered.m_nTop, col = covered.m_nLeft;
+  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, 0x0A);
+  CGXControl* control = IsCurrentCell(row, col) && IsCurrentCellActive() ? GetControl(row, col) : nullptr;
+  const BOOL handled = control ? (nButton == 2 ? control->RButtonDblClk(nFlags, point) : control->MButtonDblClk(nFlags, point))
+                               : (nButton == 2 ? OnRButtonDblClkRowCol(row, col, nFlags, point)
+                                               : OnMButtonDblClkRowCol(row, col, nFlags, point));
+  return handled || OtherButtonDown(nButton, nFlags, point);
+}
+
+BOOL CGXGridCore::OnRButtonDown(UINT nFlags, CPoint point) { return OtherButtonDown(2, nFlags, point); }
+BOOL CGXGridCore::OnRButtonUp(UINT nFlags, CPoint point) { return OtherButtonUp(2, nFlags, point); }
+BOOL CGXGridCore::OnRButtonDblClk(UINT nFlags, CPoint point) { return OtherButtonDblClk(2, nFlags, point); }
+BOOL CGXGridCore::OnMButtonDown(UINT nFlags, CPoint point) { return OtherButtonDown(1, nFlags, point); }
+BOOL CGXGridCore::OnMButtonUp(UINT nFlags, CPoint point) { return OtherButtonUp(1, nFlags, point); }
+BOOL CGXGridCore::OnMButtonDblClk(UINT nFlags, CPoint point) { return OtherButtonDblClk(1, nFlags, point); }
 
 BOOL CGXGridCore::OnCancelMode() {
   if (m_bTracking) {

@@ -10,6 +10,14 @@
 
 #include <algorithm>
 
+// The page in the grid's units: the printer's pixels at the screen's resolution, as PrepareDC maps them
+// (a preview's own scale onto its page image stays out of this).
+static CRect PrintPageRect(CDC* pDC) {
+  const CSize dpi = CGXGridCore::ScreenPixelsPerInch();
+  return CRect(0, 0, ::MulDiv(pDC->GetDeviceCaps(HORZRES), dpi.cx, std::max(1, pDC->GetDeviceCaps(LOGPIXELSX))),
+               ::MulDiv(pDC->GetDeviceCaps(VERTRES), dpi.cy, std::max(1, pDC->GetDeviceCaps(LOGPIXELSY))));
+}
+
 void CGXGridCore::OnAdjustPrintRectangle(CDC*, CPrintInfo* pInfo) {
   if (!pInfo || !m_pParam || !m_pParam->m_pProperties) return;
   int top, left, bottom, right;
@@ -71,8 +79,7 @@ void CGXGridCore::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
   const ROWCOL screenTop = GetTopRow(), screenLeft = GetLeftCol();
   SetPrinting(TRUE, FALSE);
   CFont* old = SelectPrintFont(pDC);
-  pInfo->m_rectDraw.SetRect(0, 0, pDC->GetDeviceCaps(HORZRES), pDC->GetDeviceCaps(VERTRES));
-  pDC->DPtoLP(&pInfo->m_rectDraw);
+  pInfo->m_rectDraw = PrintPageRect(pDC);
   OnAdjustPrintRectangle(pDC, pInfo);
   m_rectPrint = pInfo->m_rectDraw;
   const BOOL selection = pInfo->m_pPD && pInfo->m_pPD->PrintSelection();
@@ -124,8 +131,7 @@ void CGXGridCore::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
   if (C < 1 || R < 1 || pInfo->m_nCurPage < 1) AfxThrowInvalidArgException();
   SetPrinting(TRUE, FALSE);
   CFont* old = SelectPrintFont(pDC);
-  pInfo->m_rectDraw.SetRect(0, 0, pDC->GetDeviceCaps(HORZRES), pDC->GetDeviceCaps(VERTRES));
-  pDC->DPtoLP(&pInfo->m_rectDraw);
+  pInfo->m_rectDraw = PrintPageRect(pDC);
   OnAdjustPrintRectangle(pDC, pInfo);
   m_rectPrint = pInfo->m_rectDraw;
   CGXProperties* props = m_pParam->m_pProperties;

@@ -1,6 +1,13 @@
 // The grid core's hit test (what a press at a point would do) and the tracking cycle that resizes a
 // row or column by dragging its boundary.
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXDragLineWnd.h"
+#include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXProperties.h"
+#include "platform/gdi/DC.h"
+#include "platform/ui/CmdTarget.h"
+#include "platform/ui/Wnd.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -80,6 +87,42 @@ int CGXGridCore::HitTestSelectionEdge(ROWCOL nRow, ROWCOL nCol, const POINT* pt,
   return 0;
 }
 
+void CGXGridCore::DestroyDragLine() {
+  if (!m_pDragLineWnd) return;
+  if (m_pDragLineWnd->GetSafeHwnd()) m_pDragLineWnd->DestroyWindow();
+  delete m_pDragLineWnd;
+  m_pDragLineWnd = nullptr;
+}
+
+void CGXGridCore::RestoreTrackedSize() {
+  if (!m_pParam) return;
+  auto& map = m_nTrackingMode == 2 ? m_pParam->m_ColWidths : m_pParam->m_RowHeights;
+  const ROWCOL key = m_nTrackingMode == 2 ? m_nTrackCol : m_nTrackRow;
+  if (m_bTrackHadSize) map.SetAt(key, m_nTrackOldStored);
+  else map.RemoveKey(key);
+}
+
+void CGXGridCore::InvertTrackLine(const CRect& line) {
+  if (line == m_rectTrackStart || !m_pGridWnd || !m_pGridWnd->GetSafeHwnd()) return;
+  CClientDC dc(m_pGridWnd);
+  CRect g;
+  GetGridRect(&g);
+  GXInvertClippedRect(&dc, &line, &g);
+}
+
+void CGXGridCore::RepaintTrackedHeader() {
+  if (!m_pGridWnd || !m_pGridWnd->GetSafeHwnd()) return;
+  const CRect r = m_nTrackingMode == 2 ? CalcRectFromRowColEx(0, m_nTrackCol, GetHeaderRows(), m_nTrackCol)
+                                       : CalcRectFromRowColEx(m_nTrackRow, 0, m_nTrackRow, GetHeaderCols());
+  // The header may have grown: repaint to the grid's edge.
+  CRect g;
+  GetGridRect(&g);
+  CRect area = r;
+  (m_nTrackingMode == 2 ? area.right : area.bottom) = m_nTrackingMode == 2 ? g.right : g.bottom;
+  m_pGridWnd->InvalidateRect(&area, FALSE);
+  m_pGridWnd->UpdateWindow();
+}
+
 BOOL CGXGridCore::OnStartTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode) {
   if (!m_pParam) return FALSE;
   const BOOL cols = nTrackingMode == 2;
@@ -89,21 +132,50 @@ BOOL CGXGridCore::OnStartTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode) {
   CRect r = CalcRectFromRowColEx(nRow, nCol, nRow, nCol, TRUE);
   if (m_pParam->m_bGridLinesRightBottom) r.OffsetRect(-1, -1);
   m_nTrackingMode = nTrackingMode, m_nTrackRow = nRow, m_nTrackCol = nCol;
-  LONG dummy = 0;
+  const WORD bits = cols ? m_pParam->m_wAllowTrackColWidth : m_pParam->m_wAllowTrackRowHeight;
+  const CGXProperties* props = m_pParam->GetProperties();
+  const BOOL lines = props && (cols ? props->GetVerticalLines() : props->GetHorizontalLines());
+  m_bTrackLiveGrid = (bits & 0x100) != 0;
+  m_bTrackLiveHeader = (bits & 0x80) && !(bits & 0x100);
+  m_bTrackLineWnd = !(bits & 0x20) && !(bits & 0x100) && lines;
+  m_bTrackInvert = !(bits & 0x40) && !(bits & 0x100);
+  m_bTrackHeaderRedraw = !(bits & 0x10) && !(bits & 0x100);
   m_nTrackOldSize = cols ? GetColWidth(nCol) : GetRowHeight(nRow);
-  m_bTrackHadSize = cols ? m_pParam->m_ColWidths.Lookup(nCol, dummy) : m_pParam->m_RowHeights.Lookup(nRow, dummy);
+  m_nTrackOldStored = 0;
+  m_bTrackHadSize = cols ? m_pParam->m_ColWidths.Lookup(nCol, m_nTrackOldStored)
+                         : m_pParam->m_RowHeights.Lookup(nRow, m_nTrackOldStored);
   CRect g;
   GetGridRect(&g);
+  // The line runs over the rows (columns) on screen, below (right of) the headers when they resize live.
   if (cols) {
-    m_rectTrackAnchor.SetRect(r.left, g.top, r.left + 1, g.bottom);
-    m_rectTrackStart.SetRect(r.right, g.top, r.right + 1, g.bottom);
+    const LONG top = m_bTrackLiveHeader ? g.top + SumClientRowHeights(0, GetHeaderRows(), g.Height()) : g.top;
+    const LONG bottom = g.top + std::min<LONG>(SumClientRowHeights(0, GetClientRow(GetRowCount()), g.Height()), g.Height());
+    m_rectTrackAnchor.SetRect(r.left, top, r.left + 1, std::max(top, bottom));
+    m_rectTrackStart.SetRect(r.right, top, r.right + 1, std::max(top, bottom));
   } else {
-    m_rectTrackAnchor.SetRect(g.left, r.top, g.right, r.top + 1);
-    m_rectTrackStart.SetRect(g.left, r.bottom, g.right, r.bottom + 1);
+    const LONG left = m_bTrackLiveHeader ? g.left + SumClientColWidths(0, GetHeaderCols(), g.Width()) : g.left;
+    const LONG right = g.left + std::min<LONG>(SumClientColWidths(0, GetClientCol(GetColCount()), g.Width()), g.Width());
+    m_rectTrackAnchor.SetRect(left, r.top, std::max(left, right), r.top + 1);
+    m_rectTrackStart.SetRect(left, r.bottom, std::max(left, right), r.bottom + 1);
+  }
+  if (m_bTrackLineWnd && m_pGridWnd && m_pGridWnd->GetSafeHwnd()) {
+    if (!m_pDragLineWnd) {
+      m_pDragLineWnd = new CGXDragLineWnd(this);
+      if (!m_pDragLineWnd->CreateLine(m_pGridWnd)) DestroyDragLine();
+    }
+    if (m_pDragLineWnd) {
+      m_pDragLineWnd->m_bDrawAsGridLine = 1;
+      m_pDragLineWnd->m_nSecond = 0;
+      m_pDragLineWnd->m_nLineKind = cols ? 1 : 2;
+      m_pDragLineWnd->MoveWindow(&m_rectTrackStart);
+      m_pDragLineWnd->ShowWindow(SW_SHOWNA);
+      m_pDragLineWnd->UpdateWindow();
+    }
   }
   m_rectTrackLine = m_rectTrackStart;
   m_bTrackMoved = FALSE;
   m_bTracking = TRUE;
+  if (m_bTrackHeaderRedraw && m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->InvalidateRect(&r, FALSE);
   return TRUE;
 }
 
@@ -116,30 +188,66 @@ BOOL CGXGridCore::OnMoveTracking(ROWCOL, ROWCOL, int, CSize& size) {
   if (cols) {
     size.cx = std::max<LONG>(size.cx, (LONG)m_pParam->m_nMinTrackColWidth);
     if (!OnTrackColWidthMove(m_nTrackCol, size.cx)) return FALSE;
-    const int x = m_rectTrackAnchor.left + size.cx;
-    m_rectTrackLine.left = std::min<LONG>(std::max<LONG>(m_rectTrackAnchor.left, x), g.right - 7);
-    m_rectTrackLine.right = std::min<LONG>(std::max<LONG>(m_rectTrackAnchor.right, x + 1), g.right - 6);
   } else {
     size.cy = std::max<LONG>(size.cy, (LONG)m_pParam->m_nMinTrackRowHeight);
     if (!OnTrackRowHeightMove(m_nTrackRow, size.cy)) return FALSE;
-    const int y = m_rectTrackAnchor.top + size.cy;
-    m_rectTrackLine.top = std::min<LONG>(std::max<LONG>(m_rectTrackAnchor.top, y), g.bottom - 7);
-    m_rectTrackLine.bottom = std::min<LONG>(std::max<LONG>(m_rectTrackAnchor.bottom, y + 1), g.bottom - 6);
   }
+  const BOOL oldLock = LockScrollBars(TRUE);
+  CRect line = m_rectTrackLine;
+  if (cols) {
+    const int x = m_rectTrackAnchor.left + size.cx;
+    line.left = std::min<LONG>(std::max<LONG>(m_rectTrackAnchor.left, x), g.right - 7);
+    line.right = std::min<LONG>(std::max<LONG>(m_rectTrackAnchor.right, x + 1), g.right - 6);
+  } else {
+    const int y = m_rectTrackAnchor.top + size.cy;
+    line.top = std::min<LONG>(std::max<LONG>(m_rectTrackAnchor.top, y), g.bottom - 7);
+    line.bottom = std::min<LONG>(std::max<LONG>(m_rectTrackAnchor.bottom, y + 1), g.bottom - 6);
+  }
+  if (line != m_rectTrackLine) {
+    if (m_bTrackInvert) {
+      InvertTrackLine(m_rectTrackLine);
+      InvertTrackLine(line);
+    }
+    m_rectTrackLine = line;
+    const int offset = cols ? line.left - m_rectTrackStart.left : line.top - m_rectTrackStart.top;
+    if (m_bTrackLiveGrid) {
+      cols ? StoreColWidth(m_nTrackCol, m_nTrackOldSize + offset) : StoreRowHeight(m_nTrackRow, m_nTrackOldSize + offset);
+      cols ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, 2, FALSE)
+           : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, 2, FALSE);
+    } else if (m_bTrackLiveHeader) {
+      // The header cells show the new size for a moment; the table keeps the old one.
+      cols ? StoreColWidth(m_nTrackCol, m_nTrackOldSize + offset) : StoreRowHeight(m_nTrackRow, m_nTrackOldSize + offset);
+      RepaintTrackedHeader();
+      RestoreTrackedSize();
+    }
+  }
+  LockScrollBars(oldLock);
   return TRUE;
 }
 
 BOOL CGXGridCore::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSize& size) {
   if (!m_bTracking || !m_pParam) return FALSE;
   if (m_bTrackMoved) OnMoveTracking(m_nTrackRow, m_nTrackCol, m_nTrackingMode, size);
-  m_bTracking = FALSE;
+  DestroyDragLine();
   const BOOL cols = m_nTrackingMode == 2;
+  if (cols) size.cx = std::max<LONG>(size.cx, (LONG)m_pParam->m_nMinTrackColWidth);
+  else size.cy = std::max<LONG>(size.cy, (LONG)m_pParam->m_nMinTrackRowHeight);
+  m_bTracking = FALSE;
+  if (m_bTrackInvert) InvertTrackLine(m_rectTrackLine);
+  UINT flags = 2;
+  if (m_bTrackLiveGrid || m_bTrackLiveHeader) {
+    RestoreTrackedSize();
+    if (m_bTrackLiveHeader) RepaintTrackedHeader();
+    if (m_bTrackLiveGrid) flags = 1;
+  }
   (void)nRow, (void)nCol, (void)nTrackingMode;
   const ROWCOL row = m_nTrackRow, col = m_nTrackCol;
   const int offset = cols ? m_rectTrackLine.left - m_rectTrackStart.left : m_rectTrackLine.top - m_rectTrackStart.top;
   const BOOL allowed = cols ? OnTrackColWidthEnd(col, size.cx) : OnTrackRowHeightEnd(row, size.cy);
   if (!allowed || std::abs(offset) < 2 || !m_bTrackMoved) {
     RedrawRowCol(row, col, row, col, 2, FALSE);
+    if (m_bTrackLiveGrid)
+      cols ? UpdateChangedColWidths(col, col, nullptr, 2, FALSE) : UpdateChangedRowHeights(row, row, nullptr, 2, FALSE);
     return FALSE;
   }
   const int size0 = cols ? GetColWidth(col) : GetRowHeight(row);
@@ -147,10 +255,10 @@ BOOL CGXGridCore::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSi
   const WORD bits = cols ? m_pParam->m_wAllowTrackColWidth : m_pParam->m_wAllowTrackRowHeight;
   const CGXRangeList& sel = m_pParam->m_SelRects;
   if ((cols ? col : row) != 0 && (bits & 1)) {
-    cols ? SetDefaultColWidth(neu, 2, CmdDo) : SetDefaultRowHeight(neu, 2, CmdDo);
+    cols ? SetDefaultColWidth(neu, flags, CmdDo) : SetDefaultRowHeight(neu, flags, CmdDo);
   } else if (sel.IsCellInList(cols ? 0 : row, cols ? col : 0)) {
     if (!sel.IsEmpty() && const_cast<CGXRangeList&>(sel).GetHead()->IsTable()) {
-      cols ? SetDefaultColWidth(neu, 2, CmdDo) : SetDefaultRowHeight(neu, 2, CmdDo);
+      cols ? SetDefaultColWidth(neu, flags, CmdDo) : SetDefaultRowHeight(neu, flags, CmdDo);
     } else {
       // The runs of the selected ranges that reach the header row (column).
       CGXRangeList reaching;
@@ -162,18 +270,24 @@ BOOL CGXGridCore::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSi
       }
       CDWordArray from, to;
       cols ? reaching.GetColArray(GetColCount(), from, to) : reaching.GetRowArray(GetRowCount(), from, to);
+      CWaitCursor wait;
       for (INT_PTR i = from.GetSize() - 1; i >= 0; --i) {
         const ROWCOL a = std::max<ROWCOL>(from[i], 1), b = to[i];
-        if (neu < 1) cols ? HideCols(a, b, TRUE, nullptr, 2, CmdDo) : HideRows(a, b, TRUE, nullptr, 2, CmdDo);
-        else cols ? SetColWidth(a, b, neu, nullptr, 2, CmdDo) : SetRowHeight(a, b, neu, nullptr, 2, CmdDo);
+        if (neu < 1) cols ? HideCols(a, b, TRUE, nullptr, flags, CmdDo) : HideRows(a, b, TRUE, nullptr, flags, CmdDo);
+        else cols ? SetColWidth(a, b, neu, nullptr, flags, CmdDo) : SetRowHeight(a, b, neu, nullptr, flags, CmdDo);
       }
     }
   } else if (neu < 1) {
-    cols ? HideCols(col, col) : HideRows(row, row);
+    cols ? HideCols(col, col, TRUE, nullptr, flags) : HideRows(row, row, TRUE, nullptr, flags);
   } else {
-    cols ? SetColWidth(col, col, neu) : SetRowHeight(row, row, neu);
+    cols ? SetColWidth(col, col, neu, nullptr, flags) : SetRowHeight(row, row, neu, nullptr, flags);
   }
   UpdateWindow();
+  if (cols) ScrollCellIntoView(GetTopRow(), col);
+  else ScrollCellIntoView(row, GetLeftCol());
+  if (m_pGridWnd && ::GetFocus() == m_pGridWnd->GetSafeHwnd())
+    if (CGXControl* control = GetCurrentCellControl())
+      if (control->IsActive()) control->Refresh();
   RefreshScrollBars();
   return TRUE;
 }
@@ -181,5 +295,16 @@ BOOL CGXGridCore::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSi
 void CGXGridCore::OnCancelTracking() {
   if (!m_bTracking) return;
   m_bTracking = FALSE;
-  RedrawRowCol(m_nTrackRow, m_nTrackCol, m_nTrackRow, m_nTrackCol, 2, FALSE);
+  DestroyDragLine();
+  if (m_bTrackInvert) InvertTrackLine(m_rectTrackLine);
+  if (m_bTrackLiveGrid) {
+    RestoreTrackedSize();
+    m_nTrackingMode == 2 ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, 2, FALSE)
+                         : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, 2, FALSE);
+  } else if (m_bTrackLiveHeader) {
+    RestoreTrackedSize();
+    RepaintTrackedHeader();
+  } else if (m_bTrackHeaderRedraw) {
+    RedrawRowCol(m_nTrackRow, m_nTrackCol, m_nTrackRow, m_nTrackCol, 2, FALSE);
+  }
 }

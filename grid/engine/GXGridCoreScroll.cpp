@@ -406,14 +406,30 @@ BOOL CGXGridCore::AutoScroll(UINT nEndMessage, BOOL bVertical, BOOL bHorizontal)
   area.left = ScrollOriginX();
   const int rowStep = std::max(1, GetDefaultRowHeight()), colStep = std::max(1, 5 * m_nCharWidth);
   const DWORD start = ::GetTickCount();
-  POINT startPt{};
-  ::GetCursorPos(&startPt);
+  // Where the pointer was when the press that started this was taken from the queue.
+  const DWORD pressPos = ::GetMessagePos();
+  const POINT startPt{GET_X_LPARAM(pressPos), GET_Y_LPARAM(pressPos)};
   ::SetCapture(hwnd);
-  auto mouseMove = [&](POINT pt) { ::SendMessage(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y)); };
+  // The button the end message releases: the loop also ends when it is up and its release went elsewhere.
+  const int button = nEndMessage == WM_RBUTTONUP ? VK_RBUTTON : nEndMessage == WM_MBUTTONUP ? VK_MBUTTON : VK_LBUTTON;
+  POINT reported = startPt;  // the press point: a click that does not move reports no move
+  ::ScreenToClient(hwnd, &reported);
+  auto mouseMove = [&](POINT pt) {
+    reported = pt;
+    ::SendMessage(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
+  };
   for (;;) {
     MSG msg;
     if (::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == nEndMessage) break;
+      if (msg.message == nEndMessage) {
+        // The pointer where the button came up is reported before the release itself.
+        POINT at{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+        if (msg.hwnd != hwnd) ::MapWindowPoints(msg.hwnd, hwnd, &at, 1);
+        if (at.x != reported.x || at.y != reported.y) mouseMove(at);
+        ::TranslateMessage(&msg);
+        ::DispatchMessage(&msg);
+        break;
+      }
       if (msg.message == WM_QUIT) {
         ::PostQuitMessage((int)msg.wParam);
         break;
@@ -426,7 +442,7 @@ BOOL CGXGridCore::AutoScroll(UINT nEndMessage, BOOL bVertical, BOOL bHorizontal)
       ::TranslateMessage(&msg);
       ::DispatchMessage(&msg);
       if (msg.message == WM_CANCELMODE || msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN ||
-          msg.message == WM_MBUTTONDOWN)
+          msg.message == WM_MBUTTONDOWN || ::GetCapture() != hwnd)
         break;
       continue;
     }
@@ -445,8 +461,15 @@ BOOL CGXGridCore::AutoScroll(UINT nEndMessage, BOOL bVertical, BOOL bHorizontal)
       mouseMove(pt);
       continue;
     }
+    if (::GetAsyncKeyState(button) >= 0) {
+      // Released where the window did not hear it: end as a release here.
+      if (pt.x != reported.x || pt.y != reported.y) mouseMove(pt);
+      ::SendMessage(hwnd, nEndMessage, 0, MAKELPARAM(pt.x, pt.y));
+      break;
+    }
     const long moved = std::abs(screen.x - startPt.x) + std::abs(screen.y - startPt.y);
-    if (::GetTickCount() - start >= 750 || moved >= 6) mouseMove(pt);
+    if ((::GetTickCount() - start >= 750 || moved >= 6) && (pt.x != reported.x || pt.y != reported.y)) mouseMove(pt);
+    ::Sleep(1);  // nothing to do until the mouse or a message moves
   }
   if (::GetCapture() == hwnd) ::ReleaseCapture();
   return TRUE;

@@ -7,6 +7,8 @@
 #include "grid/engine/GXSpanCellPool.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/Wnd.h"
 
 #include <algorithm>
 #include <memory>
@@ -376,7 +378,41 @@ BOOL CGXGridCore::DoStoreStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWC
   if (nOp == opInsert) GXInsertBits(hidden, a, b), sizes.InsertKeys(a, b);
   else if (nOp == opRemove) GXRemoveBits(hidden, a, b), sizes.RemoveKeys(a, b);
   else GXMoveBits(hidden, a, b, c), sizes.MoveKeys(a, b, c);
+  KeepSpanPoolsInStep(bRows, nOp, a, b, c);
   return TRUE;
+}
+
+// Floated and merged spans follow the rows (columns) they lie in; what the change may have joined
+// or split is evaluated again.
+void CGXGridCore::KeepSpanPoolsInStep(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c) {
+  auto apply = [&](CObject* p) {
+    auto* pool = DYNAMIC_DOWNCAST(CGXSpanCellPool, p);
+    if (!pool) return;
+    if (nOp == opInsert) bRows ? pool->InsertRows(a, b) : pool->InsertCols(a, b);
+    else if (nOp == opRemove) bRows ? pool->RemoveRows(a, b) : pool->RemoveCols(a, b);
+    else bRows ? pool->MoveRows(a, b, c) : pool->MoveCols(a, b, c);
+  };
+  const ROWCOL first = nOp == opMove ? std::min(a, c) : a;
+  const CGXRange rest = bRows ? CGXRange().SetCellRange(first, 0, GetRowCount(), GetColCount())
+                              : CGXRange().SetCellRange(0, first, GetRowCount(), GetColCount());
+  if (GetFloatCellsMode()) {
+    apply(m_pParam->m_pFloatCellsPool);
+    apply(m_pParam->m_pPrintFloatCellsPool);
+    if (!bRows) DelayFloatCells(rest);
+  }
+  if (GetMergeCellsMode() & 3) {
+    // Spans across the inserted rows (columns) go: they are evaluated again from there on.
+    CObject* along = bRows ? m_pParam->m_pMergeCellsPoolH : m_pParam->m_pMergeCellsPoolV;
+    CObject* across = bRows ? m_pParam->m_pMergeCellsPoolV : m_pParam->m_pMergeCellsPoolH;
+    apply(along);
+    if (nOp == opInsert) {
+      if (auto* pool = DYNAMIC_DOWNCAST(CGXSpanCellPool, across))
+        bRows ? pool->RemoveRows(a, 0xFFFFFFFE) : pool->RemoveCols(a, 0xFFFFFFFE);
+    } else {
+      apply(across);
+    }
+    DelayMergeCells(rest);
+  }
 }
 
 BOOL CGXGridCore::StoreInsertRows(ROWCOL nRow, ROWCOL nCount, BOOL bProcessed) {
@@ -426,8 +462,79 @@ BOOL CGXGridCore::StoreMoveDataCols(const CGXRange& range, const CDWordArray& or
 
 // ---- update layer -------------------------------------------------------------------------------------------
 
+// Rows (columns) inserted or removed on screen move the pixels below (right of) them and repaint only the
+// strip that opens and the numbered headers; whatever else changed repaints as a whole.
+void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags,
+                                        const DWORD* pOldSizes, ROWCOL nTopBefore) {
+  const HWND hwnd = m_pGridWnd ? m_pGridWnd->GetSafeHwnd() : nullptr;
+  if (!hwnd || !IsGridWndVisible()) return;
+  const ROWCOL frozen = bRows ? GetFrozenRows() : GetFrozenCols();
+  const ROWCOL first = nOp == opMove ? std::min(a, c) : a;
+  const BOOL spans = GetFloatCellsMode() || (GetMergeCellsMode() & 3);
+  const ROWCOL top = bRows ? m_nTopRow : m_nLeftCol;
+  if ((flags & 1) || first == 0 || first <= frozen || spans || (nOp == opMove && std::max(a, c) <= frozen) ||
+      (nOp == opRemove && a < nTopBefore && b >= nTopBefore) || (nOp == opMove && first < top)) {
+    Redraw(flags, FALSE);
+    return;
+  }
+  CRect g;
+  GetGridRect(&g);
+  const LONG end = bRows ? g.bottom : g.right;
+  // The numbered headers from a place on: row headers for rows, column headers for columns.
+  auto strip = [&](LONG from, LONG to) {
+    return bRows ? CRect(g.left, from, g.right, to) : CRect(from, g.top, to, g.bottom);
+  };
+  auto headers = [&](LONG from) {
+    return bRows ? CRect(g.left, from, g.left + SumClientColWidths(0, GetHeaderCols(), g.Width()), end)
+                 : CRect(from, g.top, end, g.top + SumClientRowHeights(0, GetHeaderRows(), g.Height()));
+  };
+  const LONG origin = bRows ? ScrollOriginY() : ScrollOriginX();
+  if (first < top) {
+    // Above the screen: the same rows (columns) show, under new numbers.
+    const CRect h = headers(origin);
+    ::InvalidateRect(hwnd, &h, FALSE);
+  } else if (first <= (bRows ? CalcLastVisibleRow(g) : CalcLastVisibleCol(g)) + (nOp == opInsert ? 1 : 0)) {
+    const LONG pos = bRows ? CalcTopOfClientRow(GetClientRow(first)) : CalcLeftOfClientCol(GetClientCol(first));
+    const ROWCOL count = bRows ? GetRowCount() : GetColCount();
+    LONG ext = -1;
+    if (nOp == opInsert && a + b <= count) {
+      ext = bRows ? SumRowHeights(a, a + b - 1, end - pos) : SumColWidths(a, a + b - 1, end - pos);
+    } else if (nOp == opRemove && pOldSizes && a <= count) {
+      ext = 0;
+      for (ROWCOL i = 0; i <= b - a && ext < end - pos; ++i) ext += (LONG)pOldSizes[i];
+    }
+    const CRect area = strip(pos, end);
+    if (ext > 0 && pos + ext < end && (flags & 6)) {
+      const int delta = nOp == opInsert ? (int)ext : -(int)ext;
+      m_pGridWnd->ScrollWindowEx(bRows ? 0 : delta, bRows ? delta : 0, &area, &area, nullptr, nullptr,
+                                 SW_INVALIDATE | SW_ERASE);
+      if (nOp == opInsert) {
+        const CRect opened = strip(pos, pos + ext);
+        ::InvalidateRect(hwnd, &opened, FALSE);
+      }
+      // The band first, the headers after it: painted together they would repaint all between.
+      if (flags & 2) ::UpdateWindow(hwnd);
+      const CRect h = headers(pos);
+      ::InvalidateRect(hwnd, &h, FALSE);
+    } else {
+      ::InvalidateRect(hwnd, &area, FALSE);
+    }
+    // A covered block that starts before the change and reaches into it repaints whole.
+    if (nOp == opRemove)
+      for (POSITION p = m_pParam->m_CoveredCellsList.GetHeadPosition(); p;) {
+        const CGXRange* r = m_pParam->m_CoveredCellsList.GetNext(p);
+        const ROWCOL lo = bRows ? r->m_nTop : r->m_nLeft, hi = bRows ? r->m_nBottom : r->m_nRight;
+        if (lo < a && hi + 1 >= a) {
+          const CRect cover = CalcRectFromRowColEx(r->m_nTop, r->m_nLeft, r->m_nBottom, r->m_nRight);
+          ::InvalidateRect(hwnd, &cover, FALSE);
+        }
+      }
+  }
+  if (flags & 2) ::UpdateWindow(hwnd);
+}
+
 void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags,
-                                    BOOL bCreateHint) {
+                                    BOOL bCreateHint, const DWORD* pOldSizes) {
   if (!m_pParam) return;
   (bRows ? m_nLastVisibleClientRow : m_nLastVisibleClientCol) = kNone;
   const ROWCOL count = bRows ? GetRowCount() : GetColCount();
@@ -445,6 +552,7 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
   FreeObjectCache();
 
   ROWCOL& top = bRows ? m_nTopRow : m_nLeftCol;
+  const ROWCOL topBefore = top;
   const ROWCOL frozen = bRows ? GetFrozenRows() : GetFrozenCols();
   if (!m_pParam->m_bLockUpdate) {
     // Rows inserted or removed above the top row keep the same rows on screen.
@@ -457,7 +565,12 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
     }
   }
   top = std::max<ROWCOL>(top, frozen + 1);
-  if (!m_pParam->m_bLockUpdate && (flags & 7)) Redraw(flags & 7, FALSE);
+  if (!m_pParam->m_bLockUpdate && (flags & 7)) {
+    const BOOL oldLock = LockScrollBars(TRUE);
+    RedrawStructureChange(bRows, nOp, a, b, c, flags & 7, pOldSizes, topBefore);
+    LockScrollBars(oldLock);
+    if (flags & 6) RefreshScrollBars();
+  }
   if (m_bUpdateHints && bCreateHint && (nOp == opInsert ? a : b) != 0) {
     static const UINT ids[2][3] = {{7, 9, 11}, {8, 10, 12}};
     CGXGridHint hint(ids[bRows ? 1 : 0][nOp], m_nViewID);
@@ -475,11 +588,13 @@ void CGXGridCore::UpdateInsertRows(ROWCOL nRow, ROWCOL nCount, UINT flags, BOOL 
 void CGXGridCore::UpdateInsertCols(ROWCOL nCol, ROWCOL nCount, UINT flags, BOOL bCreateHint) {
   DoUpdateStructure(FALSE, opInsert, nCol, nCount, 0, flags, bCreateHint);
 }
-void CGXGridCore::UpdateRemoveRows(ROWCOL nFrom, ROWCOL nTo, const DWORD*, UINT flags, BOOL bCreateHint) {
-  DoUpdateStructure(TRUE, opRemove, nFrom, nTo, 0, flags, bCreateHint);
+void CGXGridCore::UpdateRemoveRows(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldHeights, UINT flags,
+                                   BOOL bCreateHint) {
+  DoUpdateStructure(TRUE, opRemove, nFrom, nTo, 0, flags, bCreateHint, anOldHeights);
 }
-void CGXGridCore::UpdateRemoveCols(ROWCOL nFrom, ROWCOL nTo, const DWORD*, UINT flags, BOOL bCreateHint) {
-  DoUpdateStructure(FALSE, opRemove, nFrom, nTo, 0, flags, bCreateHint);
+void CGXGridCore::UpdateRemoveCols(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldWidths, UINT flags,
+                                   BOOL bCreateHint) {
+  DoUpdateStructure(FALSE, opRemove, nFrom, nTo, 0, flags, bCreateHint, anOldWidths);
 }
 void CGXGridCore::UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags, BOOL bCreateHint) {
   DoUpdateStructure(TRUE, opMove, nFrom, nTo, nDest, flags, bCreateHint);

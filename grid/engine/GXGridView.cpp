@@ -253,8 +253,7 @@ LRESULT CGXGridView::OnRecordNavigateMessage(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CGXGridView::OnLayoutLock(WPARAM wParam, LPARAM) {
-  m_nLayoutLock = (int)wParam;
-  if (wParam == 0) Invalidate();
+  SetLockInvalidate((BOOL)wParam);
   return 0;
 }
 

@@ -157,8 +157,7 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       result = CanSwitchSheet((BOOL)wParam) > 0 ? 0 : 1;
       return TRUE;
     case GX_WM_LAYOUT_LOCK:
-      m_nLayoutLock = (int)wParam;
-      if (wParam == 0) Invalidate();
+      SetLockInvalidate((BOOL)wParam);
       result = 0;
       return TRUE;
     default:

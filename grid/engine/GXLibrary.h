@@ -61,6 +61,7 @@ struct CGXLibraryData {
   // While a grid of the process runs its drag loop: the block it drags.
   BOOL m_bGridDragging = FALSE;
   DWORD m_nDragRows = 0, m_nDragCols = 0;
+  CGXGridCore* m_pLastActiveGrid = nullptr;
 };
 
 CGXLibraryData& GXGetLibraryData();

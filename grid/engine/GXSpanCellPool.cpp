@@ -83,10 +83,27 @@ void MoveIn(std::vector<T>& v, DWORD from, DWORD to, DWORD dest) {
   else std::rotate(v.begin() + from, v.begin() + to + 1, v.begin() + dest + n);
 }
 
+// Where an index of the edited dimension goes: a span's first index that was removed becomes the first
+// index after the removed band.
+DWORD InsertedIndex(DWORD v, DWORD at, DWORD count) { return v >= at ? v + count : v; }
+DWORD RemovedIndex(DWORD v, DWORD from, DWORD to) {
+  if (v < from) return v;
+  if (to == kToEnd || v <= to) return from;
+  return v - (to - from + 1);
+}
+DWORD MovedIndex(DWORD v, DWORD from, DWORD to, DWORD dest) {
+  const DWORD n = to - from + 1;
+  if (v >= from && v <= to) return v - from + dest;
+  if (dest > from && v > to && v < dest + n) return v - n;
+  if (dest < from && v >= dest && v < from) return v + n;
+  return v;
+}
+
 // An edit of the moved dimension: the table indexed by it moves its lines, the other table the
-// entries of each line. Lines removed are freed.
-template <class OP>
-void BothTables(CGXDWordArrayPtrArray& major, CGXDWordArrayPtrArray& minor, OP op) {
+// entries of each line, whose values (first indexes of that dimension) follow through `remap`.
+// Lines removed are freed.
+template <class OP, class REMAP>
+void BothTables(CGXDWordArrayPtrArray& major, CGXDWordArrayPtrArray& minor, OP op, REMAP remap) {
   std::vector<CGXRunArray*> lines = major.Expand();
   std::vector<CGXRunArray*> before = lines;
   op(lines);
@@ -100,6 +117,8 @@ void BothTables(CGXDWordArrayPtrArray& major, CGXDWordArrayPtrArray& minor, OP o
     if (CGXRunArray* a = minor.Find(i)) {
       std::vector<DWORD> full = a->Expand();
       op(full);
+      for (DWORD& v : full)
+        if (v) v = remap(v);
       a->Compact(std::move(full));
     }
   }
@@ -273,32 +292,38 @@ BOOL CGXSpanCellPool::SetSpan(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nT
 
 void CGXSpanCellPool::InsertRows(ROWCOL nRow, ROWCOL nCount) {
   if (nRow >= kHuge || nCount >= kHuge) return;
-  BothTables(m_RowTable, m_ColTable, [&](auto& v) { InsertIn(v, nRow, nCount); });
+  BothTables(m_RowTable, m_ColTable, [&](auto& v) { InsertIn(v, nRow, nCount); },
+             [&](DWORD v) { return InsertedIndex(v, nRow, nCount); });
 }
 
 void CGXSpanCellPool::RemoveRows(ROWCOL nFrom, ROWCOL nTo) {
   if (nFrom >= kHuge || (nTo >= kHuge && nTo != kToEnd) || nTo < nFrom) return;
-  BothTables(m_RowTable, m_ColTable, [&](auto& v) { RemoveFrom(v, nFrom, nTo); });
+  BothTables(m_RowTable, m_ColTable, [&](auto& v) { RemoveFrom(v, nFrom, nTo); },
+             [&](DWORD v) { return RemovedIndex(v, nFrom, nTo); });
 }
 
 void CGXSpanCellPool::MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   if (nFrom >= kHuge || nTo >= kHuge || nDest >= kHuge || nTo < nFrom || nDest == nFrom) return;
-  BothTables(m_RowTable, m_ColTable, [&](auto& v) { MoveIn(v, nFrom, nTo, nDest); });
+  BothTables(m_RowTable, m_ColTable, [&](auto& v) { MoveIn(v, nFrom, nTo, nDest); },
+             [&](DWORD v) { return MovedIndex(v, nFrom, nTo, nDest); });
 }
 
 void CGXSpanCellPool::InsertCols(ROWCOL nCol, ROWCOL nCount) {
   if (nCol >= kHuge || nCount >= kHuge) return;
-  BothTables(m_ColTable, m_RowTable, [&](auto& v) { InsertIn(v, nCol, nCount); });
+  BothTables(m_ColTable, m_RowTable, [&](auto& v) { InsertIn(v, nCol, nCount); },
+             [&](DWORD v) { return InsertedIndex(v, nCol, nCount); });
 }
 
 void CGXSpanCellPool::RemoveCols(ROWCOL nFrom, ROWCOL nTo) {
   if (nFrom >= kHuge || (nTo >= kHuge && nTo != kToEnd) || nTo < nFrom) return;
-  BothTables(m_ColTable, m_RowTable, [&](auto& v) { RemoveFrom(v, nFrom, nTo); });
+  BothTables(m_ColTable, m_RowTable, [&](auto& v) { RemoveFrom(v, nFrom, nTo); },
+             [&](DWORD v) { return RemovedIndex(v, nFrom, nTo); });
 }
 
 void CGXSpanCellPool::MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   if (nFrom >= kHuge || nTo >= kHuge || nDest >= kHuge || nTo < nFrom || nDest == nFrom) return;
-  BothTables(m_ColTable, m_RowTable, [&](auto& v) { MoveIn(v, nFrom, nTo, nDest); });
+  BothTables(m_ColTable, m_RowTable, [&](auto& v) { MoveIn(v, nFrom, nTo, nDest); },
+             [&](DWORD v) { return MovedIndex(v, nFrom, nTo, nDest); });
 }
 
 void CGXSpanCellPool::Serialize(CArchive& ar) {

@@ -300,6 +300,12 @@ BOOL PrintDlg(LPPRINTDLG pd) {
       pd->nFromPage = (WORD)std::max(a.fromPage, (int)pd->nMinPage);
       pd->nToPage = (WORD)std::min(std::max(a.toPage, a.fromPage), pd->nMaxPage ? (int)pd->nMaxPage : 0xFFFF);
     }
+    if (a.orientation && pd->hDevMode)
+      if (auto* dm = (DEVMODE*)GlobalLock(pd->hDevMode)) {
+        dm->dmOrientation = a.orientation;
+        dm->dmFields |= DM_ORIENTATION;
+        GlobalUnlock(pd->hDevMode);
+      }
     if (a.copies > 0) pd->nCopies = (WORD)a.copies;
     // The printer keeps the copies itself when the caller asks so.
     if (a.copies > 0 && (pd->Flags & PD_USEDEVMODECOPIES) && pd->hDevMode)

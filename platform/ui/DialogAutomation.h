@@ -69,6 +69,7 @@ struct CommonAnswer {
   LOGFONT font{};         // font dialog
   int fromPage = 0, toPage = 0, copies = 1;  // print dialog
   DWORD flags = 0;        // print dialog: PD_ flags to add (e.g. PD_SELECTION)
+  short orientation = 0;  // print dialogs: the DMORIENT_ value the user picks; 0 keeps the printer's
   std::string findWhat, replaceWith;  // find/replace: what the user typed
 };
 

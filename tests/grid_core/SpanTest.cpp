@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -284,6 +285,54 @@ TEST_F(GridSpans, FloatModeOneFloodsOnlyWhatTheTextNeeds) {
   grid.SetFloatCellsMode(2, FALSE);
   EXPECT_FALSE(grid.EvalFloatCells(Cells(1, 1, 10, 10), FALSE));
   EXPECT_EQ(Span(3, 3, 2), "-");
+}
+
+TEST_F(GridSpans, SpansFollowInsertedRemovedAndMovedRowsAndColumns) {
+  grid.SetMergeCellsMode(2, FALSE);
+  for (ROWCOL c : {1u, 2u, 3u}) Put(2, c, "x", 1);  // along the row
+  Put(5, 5, "y", 2);                                // along the column
+  Put(6, 5, "y", 2);
+  auto* control = new CFloatControl(&grid);
+  grid.RegisterControl(40000, control, FALSE, FALSE);
+  CGXStyle floating;
+  floating.SetControl(40000).SetFloatCell(TRUE).SetFloodCell(TRUE);
+  grid.SetStyleRange(CGXRange().SetWholeTable(), &floating);
+  Put(8, 7, std::string(size_t(grid.GetColWidth(7) * 2 / 10 - 1), 'a').c_str());
+  grid.SetFloatCellsMode(1, FALSE);
+  auto evaluate = [&] {
+    const CGXRange all = Cells(1, 1, grid.GetRowCount(), grid.GetColCount());
+    grid.EvalMergeCells(all, FALSE);
+    grid.EvalFloatCells(all, FALSE);
+  };
+  evaluate();
+  ASSERT_EQ(Span(8, 8, 2), "8,7-8,8");
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    ROWCOL alongRow, acrossRow, floatRow;  // where the three spans now start
+    ROWCOL acrossCol, floatCol;
+  } steps[] = {
+      {"insert", [&] { grid.InsertRows(1, 2); }, 4, 7, 10, 5, 7},
+      {"remove", [&] { grid.RemoveRows(1, 2); }, 2, 5, 8, 5, 7},
+      {"move", [&] { grid.MoveRows(2, 2, 4); }, 4, 5, 8, 5, 7},
+      {"insert columns", [&] { grid.InsertCols(1, 1); }, 4, 5, 8, 6, 8},
+  };
+  for (const Step& st : steps) {
+    st.change();
+    // What the change may have joined or split is due again; evaluating finds the same spans moved.
+    evaluate();
+    const ROWCOL left = st.acrossCol == 6 ? 2 : 1;
+    EXPECT_EQ(Span(st.alongRow, left + 1, 1), Str(Cells(st.alongRow, left, st.alongRow, left + 2))) << st.what;
+    EXPECT_EQ(Span(st.acrossRow + 1, st.acrossCol, 1),
+              Str(Cells(st.acrossRow, st.acrossCol, st.acrossRow + 1, st.acrossCol)))
+        << st.what;
+    EXPECT_EQ(Span(st.floatRow, st.floatCol + 1, 2), Str(Cells(st.floatRow, st.floatCol, st.floatRow, st.floatCol + 1)))
+        << st.what;
+  }
+  // Without a new evaluation the spans of the pools have moved with their rows already.
+  grid.InsertRows(1, 1);
+  EXPECT_EQ(Span(5, 3, 1), "5,2-5,4");
+  EXPECT_EQ(Span(9, 9, 2), "9,8-9,9");
 }
 
 }  // namespace

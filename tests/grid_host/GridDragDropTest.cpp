@@ -11,6 +11,7 @@
 #include "platform/ui/OleDragDrop.h"
 #include "platform/ui/SharedFile.h"
 #include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
@@ -317,6 +318,11 @@ TEST_F(GridDragDrop, TheDropFrameIsTwoDottedXorRectanglesThatEraseCleanly) {
 
 TEST_F(GridDragDrop, TheEdgeZoneScrollsAfterTheDelayThenEachInterval) {
   CGXGridWnd& b = grids[1];
+  // The settings start as the layer's drop targets scroll, factors 1.
+  EXPECT_EQ((std::vector<long>{b.m_nDragScrollInset, (long)b.m_nDragScrollDelay, (long)b.m_nDragScrollInterval,
+                               b.m_nDragScrollFactorH, b.m_nDragScrollFactorV}),
+            (std::vector<long>{COleDropTarget::nScrollInset, (long)COleDropTarget::nScrollDelay,
+                               (long)COleDropTarget::nScrollInterval, 1, 1}));
   b.m_dwDropTargetFlags = 0x98;
   CRect area;
   b.GetClientRect(&area);
@@ -373,4 +379,32 @@ TEST_F(GridDragDrop, ThePressedSelectionOfAnEditCellMovesAsItsText) {
   EXPECT_EQ(UndoName(g), "Move");
   ASSERT_TRUE(g.Undo());
   EXPECT_EQ(g.GetValueRowCol(5, 5), "");
+}
+
+TEST_F(GridDragDrop, TheSourceScrollsWhileTheDragIsOutsideItButOverTheMainWindow) {
+  CGXGridWnd& a = grids[0];
+  CWinApp app("griddrag");
+  a.m_dwDropTargetFlags = 0x58;
+  a.SelectRange(Cells(2, 2, 2, 2), TRUE, TRUE);
+  struct Case {
+    CWnd* main;
+    bool scrolls;
+  } cases[] = {{&parent, true}, {nullptr, false}};  // with no main window under the pointer it stays
+  for (const Case& c : cases) {
+    app.m_pMainWnd = c.main;
+    a.SetTopRow(1);
+    DragDropAutomation::SetDragHandler([&] {
+      const CPoint below(100, 440);  // in the parent, under the grids
+      UA::MouseMove(parent.m_hWnd, below);
+      UA::AdvanceClock(400, 25);
+      CPoint s = below;
+      parent.ClientToScreen(&s);
+      PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(s.x, s.y));
+    });
+    a.m_bActive = TRUE;
+    ASSERT_TRUE(a.StartOleDrag(2, 2));
+    EXPECT_EQ(a.GetTopRow() > 1, c.scrolls);
+    EXPECT_FALSE(a.m_bSourceDragTimer);
+  }
+  app.m_pMainWnd = nullptr;
 }

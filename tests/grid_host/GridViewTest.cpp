@@ -9,6 +9,7 @@
 #include "grid/engine/GXSortInfo.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Automation.h"
+#include "platform/gdi/GdiDefs.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogAutomation.h"
@@ -16,15 +17,24 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/OleDragDrop.h"
+#include "platform/ui/PrintInfo.h"
 #include "platform/ui/SplitterWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 
+#include "tests/support/TestKernel.h"
+
+#include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -97,6 +107,11 @@ class CTestGridView : public CGXGridView {
   std::vector<UINT> hints;
   BOOL acceptHints = TRUE, postEscapeAfterScroll = FALSE;
   int cancelModes = 0;
+  void DrawCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const RECT& rect, CGXStyle* pStyle) override {
+    ++cellsDrawn;
+    CGXGridView::DrawCell(pDC, nRow, nCol, rect, pStyle);
+  }
+  int cellsDrawn = 0;
 };
 IMPLEMENT_DYNCREATE(CTestGridView, CGXGridView)
 
@@ -519,4 +534,95 @@ TEST_F(GridView, PrinterSetupGoesToTheSharedDeviceAndTheApplication) {
   CPrintDialog again(TRUE, 0x14000C);
   EXPECT_EQ(app.DoPrintDialog(&again), IDCANCEL);
   EXPECT_TRUE(device->IsSameDevice(app.m_hDevNames, app.m_hDevMode));
+
+  // Landscape picked in one pane's set-up: the other pane of the block prints landscape pages.
+  Table(30, 4);
+  ASSERT_TRUE(frame->m_split.SplitColumn(150));
+  auto* other = dynamic_cast<CGXGridView*>(frame->m_split.GetPane(0, 1));
+  ASSERT_TRUE(other);
+  DialogAutomation::CommonAnswer landscape;
+  landscape.ok = true;
+  landscape.orientation = DMORIENT_LANDSCAPE;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::PrintSetup, landscape);
+  view->SendMessage(WM_COMMAND, ID_FILE_PRINT_SETUP);
+  answer.copies = 1;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, answer);
+  other->OnFilePrint();
+  std::ifstream pdf(AfxGetLastPrintFileName().GetString(), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(pdf)), std::istreambuf_iterator<char>());
+  const size_t box = bytes.find("/MediaBox");
+  ASSERT_NE(box, std::string::npos);
+  double x0 = 0, y0 = 0, w = 0, h = 0;
+  ASSERT_EQ(std::sscanf(bytes.c_str() + box, "/MediaBox [ %lf %lf %lf %lf", &x0, &y0, &w, &h), 4);
+  EXPECT_GT(w, h);
+}
+
+TEST_F(GridView, ThePrintFrameSurroundsTheCentredBlock) {
+  Open();
+  Table(3, 3);
+  const std::string dir = dravonix::test::ScratchDir("grid-preview");
+  AfxSetPreviewFolder(dir.c_str());
+  view->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW);
+  AfxSetPreviewFolder(nullptr);
+  const auto& images = AfxGetLastPreviewImages();
+  ASSERT_EQ(images.size(), 1u);
+  std::filesystem::copy_file(images[0].GetString(), dravonix::test::OutputPath("grid-print-frame.png"),
+                             std::filesystem::copy_options::overwrite_existing);
+  cairo_surface_t* page = cairo_image_surface_create_from_png(images[0].GetString());
+  ASSERT_EQ(cairo_surface_status(page), CAIRO_STATUS_SUCCESS);
+  const int w = cairo_image_surface_get_width(page), h = cairo_image_surface_get_height(page);
+  const int stride = cairo_image_surface_get_stride(page);
+  const unsigned char* data = cairo_image_surface_get_data(page);
+  auto dark = [&](int x, int y) {
+    const uint32_t px = *reinterpret_cast<const uint32_t*>(data + (size_t)y * stride + (size_t)x * 4);
+    return (px & 0xFFFFFF) < 0x404040 && ((px >> 8) & 0xFF) < 0x40 && (px & 0xFF) < 0x40;
+  };
+  // The frame is the first dark line from the top of the page's upper half, and runs to its corners.
+  int top = -1;
+  for (int y = 0; y < h / 2 && top < 0; ++y)
+    for (int x = 0; x < w; ++x)
+      if (dark(x, y)) {
+        top = y;
+        break;
+      }
+  ASSERT_GE(top, 0);
+  int left = 0, right = w - 1;
+  while (left < w && !dark(left, top)) ++left;
+  while (right > 0 && !dark(right, top)) --right;
+  int bottom = top + 2;
+  while (bottom + 1 < h && dark(left, bottom + 1)) ++bottom;
+  for (int x = left; x <= right; ++x) EXPECT_TRUE(dark(x, top) && dark(x, top + 1) && dark(x, bottom) && dark(x, bottom - 1)) << x;
+  for (int y = top; y <= bottom; ++y)
+    EXPECT_TRUE(dark(left, y) && dark(left + 1, y) && dark(right, y) && dark(right - 1, y)) << y;
+  EXPECT_FALSE(dark(left + 2, (top + bottom) / 2));  // two pixels wide
+  EXPECT_GT(bottom - top, 20);
+  EXPECT_NEAR(left, w - 1 - right, 2);  // centred across the page
+  cairo_surface_destroy(page);
+}
+
+TEST_F(GridView, AWindowGrownRepaintsOnlyWhatItUncovers) {
+  Open();
+  Table(100, 20);
+  frame->MoveWindow(CRect(0, 0, 460, 340));
+  UiAutomation::Pump();
+  view->cellsDrawn = 0;
+  view->Invalidate();
+  view->CWnd::UpdateWindow();
+  const int all = view->cellsDrawn;
+  // Taller by two rows: only the strips it uncovers repaint (the one right of the old width less a bar
+  // width too).
+  view->cellsDrawn = 0;
+  frame->MoveWindow(CRect(0, 0, 460, 380));
+  UiAutomation::Pump();
+  EXPECT_GT(view->cellsDrawn, 0);
+  EXPECT_LT(view->cellsDrawn, all / 2) << view->cellsDrawn << " of " << all;
+  // While the windows around lay out, a size change repaints nothing; the end of the lock repaints all.
+  view->SendMessage(0x7CB, 1);
+  view->cellsDrawn = 0;
+  frame->MoveWindow(CRect(0, 0, 540, 420));
+  UiAutomation::Pump();
+  EXPECT_EQ(view->cellsDrawn, 0);
+  view->SendMessage(0x7CB, 0);
+  UiAutomation::Pump();
+  EXPECT_GE(view->cellsDrawn, all);
 }

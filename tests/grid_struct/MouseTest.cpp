@@ -1,16 +1,21 @@
 // Real mouse messages posted to a grid window: presses, clicks, selection, boundary double clicks
 // and the scroll bars.
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXDragLineWnd.h"
 #include "grid/engine/GXGridWnd.h"
+#include "grid/engine/GXProperties.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Module.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/WindowPaint.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -29,6 +34,30 @@ class RecordingGrid : public CGXGridWnd {
     fitted.push_back(range.m_nLeft);
     return CGXGridWnd::ResizeColWidthsToFit(range, bCovered, flags);
   }
+  // The auto-scroll loop hears the release only after this many scrolls.
+  BOOL ScrollGrid(int direction, ROWCOL n) override {
+    const BOOL scrolled = CGXGridWnd::ScrollGrid(direction, n);
+    if (scrolled && ++scrolls == releaseAfter) {
+      POINT at{};
+      ::GetCursorPos(&at);
+      ScreenToClient(&at);
+      PostInputMessage(m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    }
+    return scrolled;
+  }
+  BOOL OnMButtonHitRowCol(ROWCOL r, ROWCOL c, ROWCOL dr, ROWCOL dc, CPoint pt, UINT flags, WORD state) override {
+    middle.push_back(state);
+    return CGXGridWnd::OnMButtonHitRowCol(r, c, dr, dc, pt, flags, state);
+  }
+  BOOL OnMButtonDblClkRowCol(ROWCOL r, ROWCOL c, UINT, CPoint) override {
+    middleDouble.push_back(r * 100 + c);
+    return TRUE;
+  }
+  BOOL OnSelDragColsMove(ROWCOL, ROWCOL, ROWCOL nDest) override { return nDest != refusedCol; }
+  ROWCOL refusedCol = 0;
+  std::vector<WORD> middle;
+  std::vector<ROWCOL> middleDouble;
+  int scrolls = 0, releaseAfter = 0;
   std::vector<WORD> states;
   std::vector<ROWCOL> fitted;
   int cancels = 0;
@@ -68,6 +97,7 @@ class GridMouse : public ::testing::Test {
 }  // namespace
 
 TEST_F(GridMouse, RightPressWithLeftHeldCancels) {
+  grid.m_bAutoScroll = FALSE;  // the press only captures, so the test can look between the messages
   Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(3, 3));
   ::PumpMessages();
   EXPECT_EQ(::GetCapture(), h);
@@ -161,4 +191,160 @@ TEST_F(GridMouse, DraggingSelectedColumnsByTheirHeader) {
   EXPECT_EQ(grid.GetValueRowCol(1, 3), CString("two"));
   EXPECT_NE(::GetCapture(), h);
   EXPECT_TRUE(grid.states.empty());
+}
+
+TEST_F(GridMouse, ASelectionDraggedBelowTheGridScrollsByDistanceAndGrows) {
+  grid.releaseAfter = 2;
+  CRect area;
+  grid.GetGridRect(&area);
+  const CPoint below(Centre(3, 3).x, area.bottom + 30);
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(3, 3));
+  Post(WM_MOUSEMOVE, MK_LBUTTON, below);
+  ::PumpMessages();
+  const ROWCOL step = 30 / grid.GetDefaultRowHeight() + 1;
+  EXPECT_EQ(grid.scrolls, 2);
+  EXPECT_EQ(grid.GetTopRow(), 1 + 2 * step);
+  ROWCOL lastRow = 0, col = 0;
+  grid.HitTest(CPoint(below.x, area.bottom - 1), &lastRow, &col);
+  const CGXRangeList& sel = grid.GetParam()->m_SelRects;
+  ASSERT_EQ(sel.GetCount(), 1);
+  const CGXRange* r = const_cast<CGXRangeList&>(sel).GetHead();
+  EXPECT_EQ((std::vector<ROWCOL>{r->m_nTop, r->m_nLeft, r->m_nBottom, r->m_nRight}),
+            (std::vector<ROWCOL>{3, 3, lastRow, 3}));
+  EXPECT_NE(::GetCapture(), h);
+  EXPECT_EQ(grid.m_wMouseAction, 0);
+}
+
+TEST_F(GridMouse, TheMiddleButtonPressesReleasesAndDoubleClicksOnCells) {
+  Post(WM_MBUTTONDOWN, MK_MBUTTON, Centre(4, 2));
+  Post(WM_MBUTTONUP, 0, Centre(4, 2));
+  Post(WM_MBUTTONDOWN, MK_MBUTTON, CPoint(2000, 2000));  // outside the grid: nothing
+  ::PumpMessages();
+  EXPECT_EQ(grid.middle, (std::vector<WORD>{0x45, 0x51}));
+  EXPECT_TRUE(grid.IsCurrentCell(4, 2));
+  EXPECT_NE(::GetCapture(), h);
+  Post(WM_MBUTTONDBLCLK, MK_MBUTTON, Centre(6, 3));
+  ::PumpMessages();
+  EXPECT_EQ(grid.middleDouble, (std::vector<ROWCOL>{603}));
+  EXPECT_TRUE(grid.IsCurrentCell(6, 3));
+  // The left button held: a middle press cancels.
+  grid.m_bAutoScroll = FALSE;
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(3, 3));
+  Post(WM_MBUTTONDOWN, MK_LBUTTON | MK_MBUTTON, Centre(3, 3));
+  ::PumpMessages();
+  EXPECT_EQ(grid.cancels, 1);
+  EXPECT_NE(::GetCapture(), h);
+}
+
+TEST_F(GridMouse, FocusActivatesAndTheLayoutLockHoldsRepaints) {
+  // Focus in: the grid is the library's active one; focus out stores a modified cell and deactivates.
+  CGXStyle value;
+  value.SetValue("old");
+  grid.SetStyleRange(CGXRange().SetCellRange(2, 2, 2, 2), &value);
+  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  parent.SetFocus();
+  grid.SetFocus();
+  EXPECT_TRUE(grid.m_bActive);
+  EXPECT_EQ(GXGetLibraryData().m_pLastActiveGrid, &grid);
+  CGXControl* control = grid.GetCurrentCellControl();
+  ASSERT_NE(control, nullptr);
+  control->SetActive(TRUE);
+  control->SetCurrentText("typed");
+  control->SetModify(TRUE);
+  parent.SetFocus();
+  EXPECT_FALSE(grid.m_bActive);
+  EXPECT_FALSE(control->IsActive());
+  EXPECT_EQ(grid.GetValueRowCol(2, 2), "typed");
+  // While the windows around lay out, a size change repaints nothing; the end of the lock repaints all.
+  ::UpdateWindow(h);
+  CRect update;
+  struct Step {
+    WPARAM lock;
+    CRect size;
+    bool repaints;
+  } steps[] = {{1, CRect(0, 0, 620, 420), false}, {0, CRect(0, 0, 620, 420), true}};
+  for (const Step& s : steps) {
+    ::SendMessage(h, 0x7CB, s.lock, 0);
+    grid.MoveWindow(&s.size);
+    EXPECT_EQ(::GetUpdateRect(h, &update, FALSE) != FALSE, s.repaints) << s.lock;
+    ::UpdateWindow(h);
+  }
+  // A hidden grid forgets the rows it last showed.
+  ::ShowWindow(h, SW_HIDE);
+  EXPECT_EQ(grid.m_nLastVisibleClientRow, (ROWCOL)-1);
+}
+
+TEST_F(GridMouse, ResizingDrawsItsLineAndLeavesNoTrace) {
+  const CRect c3 = grid.CalcRectFromRowCol(0, 3);
+  const int width = grid.GetColWidth(3);
+  struct Case {
+    WORD bits;
+    bool lineWindow;
+    int dy;  // presses apart, so the second is no double click
+  } cases[] = {{0x00B2, false, 2}, {0x0092, true, 14}};  // the default inverts a line; without 0x20 a line window shows
+  for (const Case& c : cases) {
+    const CPoint edge(c3.right, c3.top + c.dy);
+    const CPoint body(edge.x + 30, grid.CalcRectFromRowCol(5, 3).CenterPoint().y);
+    grid.GetParam()->m_wAllowTrackColWidth = c.bits;
+    ::UpdateWindow(h);
+    const COLORREF before = GetWindowPixel(h, body);
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, edge);
+    ::PumpMessages();
+    ASSERT_TRUE(grid.m_bTracking) << c.bits;
+    EXPECT_EQ(grid.m_pDragLineWnd != nullptr, c.lineWindow) << c.bits;
+    if (grid.m_pDragLineWnd) {
+      CRect line;
+      grid.m_pDragLineWnd->GetWindowRect(&line);
+      grid.ScreenToClient(&line);
+      EXPECT_EQ(line, grid.m_rectTrackStart);
+      EXPECT_TRUE(grid.m_pDragLineWnd->IsWindowVisible());
+    }
+    Post(WM_MOUSEMOVE, MK_LBUTTON, CPoint(edge.x + 30, edge.y));
+    ::PumpMessages();
+    EXPECT_EQ(GetWindowPixel(h, body), before ^ 0x00FFFFFF) << c.bits;  // inverted where the line is
+    EXPECT_EQ(grid.GetColWidth(3), width);  // the header showed the new width for a moment only
+    // Escape cancels: nothing changed, nothing left on the screen.
+    PostInputMessage(h, WM_KEYDOWN, VK_ESCAPE, 1);
+    ::PumpMessages();
+    EXPECT_FALSE(grid.m_bTracking);
+    EXPECT_EQ(grid.m_pDragLineWnd, nullptr);
+    ::UpdateWindow(h);
+    EXPECT_EQ(GetWindowPixel(h, body), before) << c.bits;
+    EXPECT_EQ(grid.GetColWidth(3), width);
+  }
+}
+
+TEST_F(GridMouse, DraggedColumnsShowTheMarkerAndTheCursorTellsWhereTheyMayGo) {
+  grid.m_bAutoScroll = FALSE;  // the press only captures, so the test can look between the messages
+  grid.refusedCol = 5;
+  grid.SelectRange(CGXRange().SetColRange(2, 3), TRUE, TRUE);
+  grid.SetStyleRange(CGXRange().SetCellRange(1, 2, 1, 2), &CGXStyle().SetValue("two"));
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, Centre(0, 2));
+  ::PumpMessages();
+  EXPECT_EQ(grid.m_nForcedCursorId, 23203u);
+  struct Step {
+    ROWCOL col;
+    UINT cursor;
+    bool marker;
+  } steps[] = {{4, 23203, true}, {5, 23206, false}, {6, 23203, true}};
+  for (const Step& s : steps) {
+    Post(WM_MOUSEMOVE, MK_LBUTTON, Centre(0, s.col));
+    ::PumpMessages();
+    EXPECT_EQ(grid.m_nForcedCursorId, s.cursor) << s.col;
+    ASSERT_NE(grid.m_pDragLineWnd, nullptr);
+    EXPECT_EQ(grid.m_pDragLineWnd->IsWindowVisible() != FALSE, s.marker) << s.col;
+    if (!s.marker) continue;
+    // A one-pixel line at the left of the target column, in the dragging colour.
+    CRect line;
+    grid.m_pDragLineWnd->GetWindowRect(&line);
+    grid.ScreenToClient(&line);
+    EXPECT_EQ(line.Width(), 1);
+    EXPECT_LE(std::abs(line.left - grid.CalcRectFromRowCol(0, s.col).left), 1);
+    EXPECT_EQ(GetWindowPixel(h, CPoint(line.left, 30)), GXResolveColor(grid.GetParam()->GetProperties()->GetColor(3)));
+  }
+  Post(WM_LBUTTONUP, 0, Centre(0, 6));
+  ::PumpMessages();
+  EXPECT_EQ(grid.GetValueRowCol(1, 4), CString("two"));  // columns 2..3 dropped on 6 land at 4..5
+  EXPECT_EQ(grid.m_pDragLineWnd, nullptr);
+  EXPECT_EQ(grid.m_nForcedCursorId, 0u);
 }

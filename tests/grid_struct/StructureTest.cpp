@@ -6,11 +6,15 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Archive.h"
+#include "platform/ui/Document.h"
 #include "platform/ui/MessageQueue.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -233,6 +237,50 @@ TEST_F(GridStructure, ASecondViewFollowsThroughHints) {
   EXPECT_EQ(other.CurrentRow(), 1u);
   ASSERT_TRUE(grid.SetFrozenCols(2));
   EXPECT_EQ(other.GetLeftCol(), 3u);
+}
+
+namespace {
+
+// A document that keeps one grid block in its archive.
+class CBlockDoc : public CDocument {
+ public:
+  ~CBlockDoc() override {
+    if (own) delete param;
+  }
+  void Serialize(CArchive& ar) override {
+    if (!ar.IsStoring()) param = new CGXGridParam, own = TRUE;
+    param->Serialize(ar);
+  }
+  CGXGridParam* param = nullptr;
+  BOOL own = FALSE;
+};
+
+}  // namespace
+
+TEST_F(GridStructure, TheDocumentsArchiveReopensTheBlock) {
+  ASSERT_TRUE(grid.SetRowHeight(3, 3, 41));
+  ASSERT_TRUE(grid.HideRows(5, 6));
+  ASSERT_TRUE(grid.SetFrozenCols(2, 1));
+  grid.SelectRange(CGXRange().SetCellRange(2, 2, 4, 3), TRUE, FALSE);
+  const std::string path = dravonix::test::ScratchDir("grid-archive") + "/block.grid";
+  CBlockDoc saved;
+  saved.param = grid.GetParam();
+  ASSERT_TRUE(saved.OnSaveDocument(path.c_str()));
+  CBlockDoc opened;
+  ASSERT_TRUE(opened.OnOpenDocument(path.c_str()));
+  ASSERT_NE(opened.param, nullptr);
+  CStructGrid reopened;
+  reopened.SetParam(opened.param, FALSE);
+  ASSERT_TRUE(reopened.Initialize());
+  EXPECT_EQ(reopened.GetRowHeight(3), grid.GetRowHeight(3));
+  EXPECT_EQ((std::vector<BOOL>{reopened.IsRowHidden(4), reopened.IsRowHidden(5), reopened.IsRowHidden(6)}),
+            (std::vector<BOOL>{FALSE, TRUE, TRUE}));
+  EXPECT_EQ(reopened.GetFrozenCols(), 2u);
+  EXPECT_EQ(reopened.GetHeaderCols(), 1u);
+  EXPECT_EQ(reopened.GetValueRowCol(7, 1), grid.GetValueRowCol(7, 1));
+  const CGXRangeList& sel = opened.param->m_SelRects;
+  ASSERT_EQ(sel.GetCount(), 1);
+  EXPECT_TRUE(*const_cast<CGXRangeList&>(sel).GetHead() == CGXRange().SetCellRange(2, 2, 4, 3));
 }
 
 TEST_F(GridStructure, SelectionDragAndFreezing) {

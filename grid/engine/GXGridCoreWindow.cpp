@@ -1,0 +1,186 @@
+// The grid core's window messages beyond the mouse: size, focus and activation, colours of the current
+// cell's control, commands, system settings and the layout lock of the windows around the grid.
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXLocale.h"
+#include "platform/gdi/DC.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/SplitterWnd.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/Wnd.h"
+
+#include <algorithm>
+
+namespace {
+
+HWND Hwnd(CWnd* wnd) { return wnd ? wnd->GetSafeHwnd() : nullptr; }
+
+bool IsWithin(HWND parent, HWND h) { return h && parent && (h == parent || ::IsChild(parent, h)); }
+
+BOOL FrameMaximized(CWnd* wnd) {
+  CFrameWnd* frame = wnd ? wnd->GetParentFrame() : nullptr;
+  return frame && frame->GetSafeHwnd() && frame->IsZoomed();
+}
+
+}  // namespace
+
+BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
+  m_nLastVisibleClientRow = m_nLastVisibleClientCol = (ROWCOL)-1;
+  const HWND hwnd = Hwnd(m_pGridWnd);
+  const BOOL maximized = FrameMaximized(m_pGridWnd);
+  if (nType != SIZE_RESTORED) {
+    m_bPrevMaximized = maximized;
+    return FALSE;
+  }
+  if (m_nLayoutLock) {
+    // The windows around are laid out anew: nothing repaints until the lock ends.
+    if (maximized == m_bPrevMaximized && hwnd) ::ValidateRect(hwnd, nullptr);
+    return TRUE;
+  }
+  if (auto* split = dynamic_cast<CSplitterWnd*>(m_pSplitterWnd)) {
+    int row = 0, col = 0;
+    if (split->IsChildPane(m_pGridWnd, &row, &col)) m_nSplitRow = row, m_nSplitCol = col;
+  }
+  CRect window;
+  if (hwnd) ::GetWindowRect(hwnd, &window);
+  if (hwnd && m_pParam && m_pParam->m_bSmartResize && !m_bGridRectSet && m_pGridWnd->GetParentFrame() &&
+      (m_szPrevSize.cx || m_szPrevSize.cy) && window.TopLeft() == m_rectPrevWnd.TopLeft()) {
+    if (maximized == m_bPrevMaximized) {
+      // Only the strips the new size uncovers repaint.
+      ::ValidateRect(hwnd, nullptr);
+      const CRect was(0, 0, m_szPrevSize.cx, m_szPrevSize.cy);
+      const LONG lastX = std::min<LONG>(ScrollOriginX() + SumClientColWidths(GetClientCol(GetLeftCol()), GetColCount(), was.right), was.right);
+      const LONG lastY = std::min<LONG>(ScrollOriginY() + SumClientRowHeights(GetClientRow(GetTopRow()), GetRowCount(), was.bottom), was.bottom);
+      if (cx > lastX) {
+        const CRect strip(std::max<LONG>(0, lastX - 1), 0, cx, cy);
+        ::InvalidateRect(hwnd, &strip, FALSE);
+        ::UpdateWindow(hwnd);
+      }
+      if (cy > lastY) {
+        const CRect strip(0, std::max<LONG>(0, lastY - 1), cx, cy);
+        ::InvalidateRect(hwnd, &strip, FALSE);
+        ::UpdateWindow(hwnd);
+      }
+    } else {
+      ::InvalidateRect(hwnd, nullptr, FALSE);
+      ::UpdateWindow(hwnd);
+    }
+  }
+  if (m_bInitialized) {
+    TakeCharSize();
+    UpdateWindow();
+    RefreshScrollBars(FALSE, FALSE);
+  }
+  if (hwnd && ::IsWindowVisible(hwnd)) {
+    const BOOL vbar = ::GetWindowLongPtr(hwnd, GWL_STYLE) & WS_VSCROLL, hbar = ::GetWindowLongPtr(hwnd, GWL_STYLE) & WS_HSCROLL;
+    m_szPrevSize = CSize(cx - (vbar ? ::GetSystemMetrics(SM_CXVSCROLL) : 0), cy - (hbar ? ::GetSystemMetrics(SM_CYHSCROLL) : 0));
+    m_rectPrevWnd = window;
+  } else {
+    m_szPrevSize = CSize(0, 0);
+  }
+  m_bPrevMaximized = maximized;
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnShowWindow(BOOL bShow, UINT) {
+  if (!bShow) {
+    m_bLayoutChanged = FALSE;
+    m_nLastVisibleClientRow = m_nLastVisibleClientCol = (ROWCOL)-1;
+  }
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnSetFocus(CWnd* pOldWnd) {
+  if (m_bIgnoreFocus) return FALSE;
+  if (!IsWithin(Hwnd(m_pGridWnd), Hwnd(pOldWnd)) || Hwnd(pOldWnd) == Hwnd(m_pGridWnd)) OnActivateGrid(TRUE);
+  m_pLastFocusWnd = pOldWnd;
+  if (m_bRefreshOnFocus)
+    if (CGXControl* control = GetCurrentCellControl()) control->Refresh();
+  m_bRefreshOnFocus = FALSE;
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnKillFocus(CWnd* pNewWnd) {
+  if (m_bIgnoreFocus || IsWithin(Hwnd(m_pGridWnd), Hwnd(pNewWnd))) return FALSE;
+  OnActivateGrid(FALSE);
+  return TRUE;
+}
+
+void CGXGridCore::OnActivateGrid(BOOL bActivate) {
+  m_bActive = bActivate;
+  if (bActivate) GXGetLibraryData().m_pLastActiveGrid = this;
+  if (m_bInCanSwitchSheet || !m_pParam || m_bInWarning) return;
+  const HWND hwnd = Hwnd(m_pGridWnd);
+  if (!bActivate && hwnd && ::GetCapture() == hwnd) ::SendMessage(hwnd, WM_CANCELMODE, 0, 0);
+  ROWCOL row, col;
+  CGXControl* control = GetCurrentCell(row, col) ? GetCurrentCellControl() : nullptr;
+  if (control && !bActivate) {
+    if (!control->IsActive()) {
+      RedrawRowCol(row, col, row, col);
+    } else if (CanSelectCurrentCell(FALSE, 0, (ROWCOL)-1, 0, (ROWCOL)-1) && (!control->GetModify() || control->Store())) {
+      control->SetActive(FALSE);
+      control->SetModify(FALSE);
+      control->Refresh();
+    }
+  } else if (control) {
+    if (m_pParam->m_wActivateFlags & 0x04) control->SetActive(TRUE);
+    control->Refresh();
+  }
+  if (bActivate) {
+    TakeCharSize();
+    RefreshScrollBars(FALSE, FALSE);
+  }
+  m_bLayoutChanged = FALSE;
+}
+
+BOOL CGXGridCore::OnMouseActivate(CWnd*, UINT nHitTest, UINT, int& nResult) {
+  const HWND hwnd = Hwnd(m_pGridWnd);
+  if (!hwnd || !m_pParam || !m_pParam->m_bTakeFocusOnMouse || nHitTest != HTCLIENT) return FALSE;
+  CFrameWnd* frame = m_pGridWnd->GetParentFrame();
+  const HWND last = Hwnd(m_pLastFocusWnd);
+  if (!last || last == hwnd || (frame && frame->GetSafeHwnd() && ::GetActiveWindow() != frame->GetSafeHwnd() &&
+                                ::GetActiveWindow() != ::GetAncestor(frame->GetSafeHwnd(), GA_ROOT)))
+    return FALSE;
+  // A child of the grid that kept the focus keeps it.
+  if (::IsChild(hwnd, last)) return FALSE;
+  m_pGridWnd->SetFocus();
+  m_pLastFocusWnd = m_pGridWnd;
+  nResult = MA_ACTIVATEANDEAT;
+  return TRUE;
+}
+
+HBRUSH CGXGridCore::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+  ROWCOL row, col;
+  if (!pDC || !m_pParam || !GetCurrentCell(row, col)) return nullptr;
+  CGXControl* control = GetCurrentCellControl();
+  if (!control) return nullptr;
+  if (HBRUSH own = control->OnGridCtlColor(pDC, pWnd, nCtlColor)) return own;
+  const CGXStyle& style = LookupStyleRowCol(row, col);
+  pDC->SetTextColor(style.GetTextColor());
+  const CGXBrushValue& interior = style.GetInterior();
+  pDC->SetBkColor(interior.GetStyle() == BS_SOLID ? interior.GetColor() : interior.GetBkColor());
+  CBrush* brush = LookupBrush(interior);
+  return brush ? (HBRUSH)brush->m_hObject : nullptr;
+}
+
+BOOL CGXGridCore::OnSysColorChange() {
+  GXGetSysColorCache().Refresh();
+  for (auto& entry : m_ControlMap)
+    if (entry.second) entry.second->OnGridSysColorChange();
+  return TRUE;
+}
+
+BOOL CGXGridCore::OnSettingChange(UINT uFlags, LPCTSTR pszSection) {
+  GXUpdateLocaleDateTimeSettings();
+  for (auto& entry : m_ControlMap)
+    if (entry.second) entry.second->OnGridSettingChange(uFlags, pszSection);
+  if (const HWND hwnd = Hwnd(m_pGridWnd)) ::InvalidateRect(hwnd, nullptr, FALSE);
+  return TRUE;
+}
+
+void CGXGridCore::SetLockInvalidate(BOOL bLock) {
+  m_nLayoutLock = bLock ? 1 : 0;
+  if (!bLock)
+    if (const HWND hwnd = Hwnd(m_pGridWnd)) ::InvalidateRect(hwnd, nullptr, FALSE);
+}
