@@ -54,7 +54,7 @@ class CGXBDateTimeCtrl : public CWnd {
   BOOL GetModify() const { return (m_nState & 1) != 0; }
   void SetModify(BOOL b) { m_nState = b ? (m_nState | 1) : (m_nState & ~1u); }
   BOOL IsTyping() const { return (m_nState & 4) != 0; }
-  void DropDownCalendar();
+  virtual void DropDownCalendar();
   CGXBPopupCalendar* GetCalendar() const { return m_pCalendar; }
 
   virtual BOOL ValidateDateTime(COleDateTime& dt, int nSnap);

@@ -731,3 +731,10 @@ BOOL CGXDateTimeCtrl::StoreCellStyle(ROWCOL nRow, ROWCOL nCol, const CGXStyle* p
   }
   return ok;
 }
+
+void CGXDateTimeCtrl::DropDownCalendar() {
+  const BOOL ignoring = m_pGrid ? m_pGrid->m_bIgnoreFocus : FALSE;
+  if (m_pGrid) m_pGrid->m_bIgnoreFocus = TRUE;
+  CGXBDateTimeCtrl::DropDownCalendar();
+  if (m_pGrid) m_pGrid->m_bIgnoreFocus = ignoring;
+}

@@ -38,6 +38,8 @@ class CGXDateTimeCtrl : public CGXBDateTimeCtrl, public CGXStatic {
   LPCTSTR GetControlClassName() const override { return "CGXDateTimeCtrl"; }
   CWnd* GetWnd() override { return this; }
   void SetActive(BOOL bActive) override { m_bActive = bActive; }
+  // Opening the calendar moves the focus out of the grid without leaving the cell.
+  void DropDownCalendar() override;
   BOOL IsActive() override { return m_bActive; }
   void SetModify(BOOL bModified) override { m_bModified = bModified; }
   BOOL GetModify() override { return m_bModified; }

@@ -32,8 +32,9 @@ UINT KeyFlags(UINT modifiers, UINT buttons) {
   return k;
 }
 
-// Mouse input goes to the window holding the capture, in its coordinates.
-void PostMouse(HWND hwnd, UINT msg, WPARAM wp, POINT pt) {
+// Mouse input goes to the window holding the capture, in its coordinates. A gesture posts all its
+// messages before pumping: a press may run a loop of its own that waits for the rest of them.
+void PostMouse(HWND hwnd, UINT msg, WPARAM wp, POINT pt, bool pump = true) {
   HWND target = hwnd;
   HWND cap = GetCapture();
   if (cap && cap != hwnd && IsWindow(cap)) {
@@ -42,7 +43,7 @@ void PostMouse(HWND hwnd, UINT msg, WPARAM wp, POINT pt) {
     target = cap;
   }
   PostInputMessage(target, msg, wp, MAKELPARAM(pt.x, pt.y));
-  PumpMessages();
+  if (pump) PumpMessages();
 }
 
 void HoldModifiers(HWND hwnd, UINT modifiers, bool down) {
@@ -130,8 +131,8 @@ void Click(HWND hwnd, POINT pt, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
   HoldModifiers(hwnd, modifiers, true);
   PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt);
-  PostMouse(hwnd, WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), pt);
-  if (IsWindow(hwnd)) PostMouse(hwnd, WM_LBUTTONUP, KeyFlags(modifiers, 0), pt);
+  PostMouse(hwnd, WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), pt, false);
+  PostMouse(hwnd, WM_LBUTTONUP, KeyFlags(modifiers, 0), pt);
   if (IsWindow(hwnd)) HoldModifiers(hwnd, modifiers, false);
   PumpMessages();
 }
@@ -139,8 +140,8 @@ void Click(HWND hwnd, POINT pt, UINT modifiers) {
 void RightClick(HWND hwnd, POINT pt, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
   PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt);
-  PostMouse(hwnd, WM_RBUTTONDOWN, KeyFlags(modifiers, MK_RBUTTON), pt);
-  if (IsWindow(hwnd)) PostMouse(hwnd, WM_RBUTTONUP, KeyFlags(modifiers, 0), pt);
+  PostMouse(hwnd, WM_RBUTTONDOWN, KeyFlags(modifiers, MK_RBUTTON), pt, false);
+  PostMouse(hwnd, WM_RBUTTONUP, KeyFlags(modifiers, 0), pt);
 }
 
 void DoubleClick(HWND hwnd, POINT pt, UINT modifiers) {
@@ -152,12 +153,12 @@ void Drag(HWND hwnd, POINT from, POINT to, int steps, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
   if (steps < 1) steps = 1;
   PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), from);
-  PostMouse(hwnd, WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), from);
-  for (int i = 1; i <= steps && IsWindow(hwnd); ++i) {
+  PostMouse(hwnd, WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), from, false);
+  for (int i = 1; i <= steps; ++i) {
     POINT p{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
-    PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, MK_LBUTTON), p);
+    PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, MK_LBUTTON), p, false);
   }
-  if (IsWindow(hwnd)) PostMouse(hwnd, WM_LBUTTONUP, KeyFlags(modifiers, 0), to);
+  PostMouse(hwnd, WM_LBUTTONUP, KeyFlags(modifiers, 0), to);
 }
 
 void Wheel(HWND hwnd, POINT pt, int delta) {

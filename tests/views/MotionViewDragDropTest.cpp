@@ -16,6 +16,8 @@ class MotionViewDragDropTest : public MotionViewTest {
   void Drag(DWORD drop, UINT keys = 0) {
     const CRect from = CellRect(view->m_nFirstSelectedRow, 0), to = CellRect(drop, 0);
     const CPoint a = from.CenterPoint(), b(to.left + 5, to.CenterPoint().y);
+    // The press would run the auto-scroll loop, which waits for the input this test posts after it.
+    view->m_bAutoScroll = FALSE;
     ::PostMessage(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
     UiAutomation::Pump();
     const std::pair<UINT, UINT> held[] = {
