@@ -25,8 +25,8 @@ void OpenSimulatedDrive() {
 }
 
 bool ViewRead() {
-  const std::vector<std::optional<uint16_t>> words = kMap.Read(kStart, kWords);
-  benchmark::DoNotOptimize(words.data());
+  const CMemoryWords::Block words = kMap.Read(kStart, kWords);
+  benchmark::DoNotOptimize(words.values.data());
   return words.back().has_value();
 }
 

@@ -57,10 +57,8 @@ struct QuietComm {
 };
 }  // namespace
 
-std::vector<std::optional<uint16_t>> CMemoryWords::Read(uint16_t start, uint32_t count) const {
-  // Blocks land in one buffer of the grid's words; a failure leaves the rest unknown.
-  std::vector<WORD> buffer(count);
-  std::vector<std::optional<uint16_t>> words(count);
+CMemoryWords::Block CMemoryWords::Read(uint16_t start, uint32_t count) const {
+  Block block{std::vector<uint16_t>(count), std::vector<uint8_t>(count)};
   QuietComm quiet;
   const bool open = CMC_Comm::IsCommOpen();
   uint32_t i = 0;
@@ -73,11 +71,11 @@ std::vector<std::optional<uint16_t>> CMemoryWords::Read(uint16_t start, uint32_t
       continue;
     }
     const uint32_t n = std::min<uint32_t>({end - a, count - i, 0xFFFF});
-    if (!CMC_Comm::ReceiveData(buffer.data() + i, WORD(a), space, WORD(n))) break;
-    for (uint32_t k = i; k < i + n; ++k) words[k] = buffer[k];
+    if (!CMC_Comm::ReceiveData(block.values.data() + i, WORD(a), space, WORD(n))) break;
+    std::fill_n(block.known.begin() + i, n, uint8_t(1));
     i += n;
   }
-  return words;
+  return block;
 }
 
 int CMemoryWords::WriteSpace(uint32_t address) {

@@ -25,10 +25,20 @@ class CMemoryWords {
   uint16_t ClampStart(uint32_t start, uint32_t rows) const;
   // The region read at `address`: its space byte and end (exclusive); false in no region.
   bool ReadRegion(uint32_t address, uint8_t& space, uint32_t& end) const;
-  // `count` words from `start`, unknown ones empty. One read per region at most; a failed read
+  // Words read for consecutive addresses: each value with whether it was read.
+  struct Block {
+    std::vector<uint16_t> values;
+    std::vector<uint8_t> known;
+    size_t size() const { return values.size(); }
+    std::optional<uint16_t> operator[](size_t i) const {
+      return known[i] ? std::optional<uint16_t>(values[i]) : std::nullopt;
+    }
+    std::optional<uint16_t> back() const { return (*this)[size() - 1]; }
+  };
+  // `count` words from `start`. One read per region at most, straight into the values; a failed read
   // leaves it and every later word unknown; nothing is read with the channel closed. The error box
   // is silenced meanwhile.
-  std::vector<std::optional<uint16_t>> Read(uint16_t start, uint32_t count) const;
+  Block Read(uint16_t start, uint32_t count) const;
 
   // Space byte an edit writes at `address`: 2 in E2ROM, 0 in RAM from 0x8200, -1 elsewhere.
   static int WriteSpace(uint32_t address);

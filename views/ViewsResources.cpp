@@ -1,4 +1,4 @@
-// Dialog templates of the motion views and editors.
+// Dialog templates and strings of the motion views and editors.
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"
 
@@ -190,6 +190,17 @@ const DLGITEM_ENTRY kAxisSelectionItems[] = {
     {"Button", 14003, kButton, 0, 53, 140, 44, 14, "Move Down"},
 };
 
+const DLGITEM_ENTRY kGeneratedCodeItems[] = {
+    {"Edit", 14000,
+     WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
+     WS_EX_CLIENTEDGE, 2, 2, 302, 160, ""},
+    {"Button", IDCANCEL, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 254, 166, 50, 14, "Close"},
+};
+
+const DIALOG_RESOURCE kGeneratedCode = {WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT, 0, 0, 0, 306,
+                                        184, "Generated VKS Code", "MS Sans Serif", 8, kGeneratedCodeItems,
+                                        sizeof kGeneratedCodeItems / sizeof kGeneratedCodeItems[0], nullptr};
+
 const DIALOG_RESOURCE kAxisSelection = {WS_CHILD | DS_SETFONT, 0, 0, 0, 230, 160, "", "MS Sans Serif", 8,
                                         kAxisSelectionItems,
                                         sizeof kAxisSelectionItems / sizeof kAxisSelectionItems[0], nullptr};
@@ -198,12 +209,21 @@ const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(14031), &kCAMEditor, sizeof kCAMEditor},
     {RT_DIALOG, MAKEINTRESOURCE(14030), &kCAMTables, sizeof kCAMTables},
     {RT_DIALOG, MAKEINTRESOURCE(14051), &kImportGcode, sizeof kImportGcode},
+    {RT_DIALOG, MAKEINTRESOURCE(14040), &kGeneratedCode, sizeof kGeneratedCode},
     {RT_DIALOG, MAKEINTRESOURCE(14042), &kAxisSelection, sizeof kAxisSelection},
     {RT_DIALOG, MAKEINTRESOURCE(14032), &kMemorySettings, sizeof kMemorySettings},
     {RT_DIALOG, MAKEINTRESOURCE(14029), &kFunctionsFolder, sizeof kFunctionsFolder},
 };
 
-const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, sizeof kEntries / sizeof kEntries[0]};
+const RESOURCE_STRING kStrings[] = {
+    {10055, "Refresh current view\nRefresh"},
+    {15005, "Edit for hexadecimal numbers"},
+    {15006, "Hexa edit"},
+    {15007, "Hint: press F12 to refresh the data in memory view"},
+};
+
+const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], kEntries,
+                               sizeof kEntries / sizeof kEntries[0]};
 CResourceTableRegistration g_registration(kTable);
 
 }  // namespace

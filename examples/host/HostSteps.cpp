@@ -6,6 +6,7 @@
 #include "examples/host/MotionEventSteps.h"
 #include "examples/host/HostFrame.h"
 #include "examples/host/ConsoleStep.h"
+#include "examples/host/MemoryViewSteps.h"
 #include "examples/host/PlotSteps.h"
 
 #include "comm/MC_Comm.h"
@@ -287,6 +288,10 @@ bool RunHostRoad(const std::string& outDir) {
       {"read the setup back from the drive", ReadSetupBack},
       {"compare the setups with the drive", CompareSetupWithDrive},
       {"reset the drive and compare again", ResetAndCompare},
+      {"write a RAM word in the memory view and read it back",
+       [&outDir](std::string& detail) { return WriteWordInMemoryView(outDir, detail); }},
+      {"choose handlers in the homing and interrupts folder views",
+       [&outDir](std::string& detail) { return ShowHandlerFolderViews(outDir, detail); }},
       {"run the setup test page without a window", RunSetupTestPage},
       {"import the sample G-code through the dialog into a controller program, build and download",
        [&outDir](std::string& detail) { return TranslateGcodeSample(outDir, detail); }},

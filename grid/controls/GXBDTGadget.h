@@ -85,6 +85,11 @@ class CGXBDTNumericGadget : public CGXBDTGadget {
   void OnChar(UINT nChar) override;
   void OnCancelMode() override;
   BOOL CommitTyping();
+  // Takes a number as if its digits had been typed (CommitTyping ends it).
+  void SetTyped(int nNumber) {
+    m_nTyped = nNumber;
+    m_nTypedCount = 1;
+  }
   // The value as shown: typed digits while they are pending.
   CString GetText() const;
   int GetDigits() const { return m_nDigits; }

@@ -17,18 +17,6 @@ namespace {
 bool CtrlHeld() { return GetKeyState(VK_CONTROL) < 0; }
 bool ShiftHeld() { return GetKeyState(VK_SHIFT) < 0; }
 
-// Sets the grid's ignore-focus flag for the life of the guard.
-struct FocusGuard {
-  explicit FocusGuard(CGXGridCore* g) : grid(g), old(g ? g->m_bIgnoreFocus : FALSE) {
-    if (grid) grid->m_bIgnoreFocus = TRUE;
-  }
-  ~FocusGuard() {
-    if (grid) grid->m_bIgnoreFocus = old;
-  }
-  CGXGridCore* grid;
-  BOOL old;
-};
-
 }  // namespace
 
 CGXEditControl::CGXEditControl(CGXGridCore* pGrid, UINT nEditID) : CGXStatic(pGrid), m_nEditID(nEditID) {}
@@ -193,7 +181,7 @@ BOOL CGXEditControl::Store() {
 
 void CGXEditControl::Hide() {
   if (!m_hWnd || !IsWindowVisible()) return;
-  FocusGuard guard(m_pGrid);
+  CGXFocusGuard guard(m_pGrid);
   HideCaret();
   MoveWindow(CRect(0, 0, 0, 0), FALSE);
   ShowWindow(SW_HIDE);
@@ -242,6 +230,20 @@ void CGXEditControl::ActivateAt(BOOL allow, int nChar) {
   else
     SetSel(0, -1);
   SendMessage(EM_SCROLLCARET);
+}
+
+void CGXEditControl::OnLButtonDown(UINT nFlags, CPoint point) {
+  int oldStart = 0, oldEnd = 0;
+  GetSel(oldStart, oldEnd);
+  CEdit::OnLButtonDown(nFlags, point);
+  int start = 0, end = 0;
+  GetSel(start, end);
+  const int lo = std::min(oldStart, oldEnd), hi = std::max(oldStart, oldEnd);
+  if (!m_pGrid || lo == hi || start != end || start < lo || start > hi) return;
+  SetSel(oldStart, oldEnd);
+  const ROWCOL row = m_nRow, col = m_nCol;
+  m_pGrid->StartOleDrag(row, col);
+  if (IsInit() && IsActive() && m_hWnd && m_pGrid->IsCurrentCell(row, col)) SetSel(start, start);
 }
 
 BOOL CGXEditControl::LButtonUp(UINT nFlags, CPoint pt) {
@@ -483,13 +485,7 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
                           const CGXStyle* pStandard) {
   if (!IsInitAt(nRow, nCol) || !IsActive() || !m_hWnd || !m_pGrid || m_pGrid->m_bPrinting)
     return CGXStatic::Draw(pDC, rect, nRow, nCol, style, pStandard);
-  m_font.DeleteObject();
-  if (CFont* cellFont = style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr) {
-    LOGFONT lf{};
-    cellFont->GetLogFont(&lf);
-    lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
-    m_font.CreateFontIndirect(&lf);
-  }
+  CreateZoomedFont(m_font, style);
   if (pDC) {
     CFont* old = m_font.m_hObject ? pDC->SelectObject(&m_font) : nullptr;
     TEXTMETRIC tm{};
@@ -521,7 +517,7 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
   ShowWindow(SW_SHOW);
   SetReadOnly(IsReadOnly());
   if (::GetFocus() == m_pGrid->m_pGridWnd->m_hWnd) {
-    FocusGuard guard(m_pGrid);
+    CGXFocusGuard guard(m_pGrid);
     SetFocus();
   }
   UpdateEditStyle();

@@ -21,6 +21,14 @@ CFont* SelectFont(CGXGridCore* grid, CDC* pDC, const CGXStyle& style) {
 
 }  // namespace
 
+CGXFocusGuard::CGXFocusGuard(CGXGridCore* g) : grid(g), old(g ? g->m_bIgnoreFocus : FALSE) {
+  if (grid) grid->m_bIgnoreFocus = TRUE;
+}
+
+CGXFocusGuard::~CGXFocusGuard() {
+  if (grid) grid->m_bIgnoreFocus = old;
+}
+
 CGXStatic::CGXStatic(CGXGridCore* pGrid) : CGXControl(pGrid) {}
 
 int CGXStatic::GetTextMargin() { return std::max(2, GetSystemMetrics(SM_CXFRAME) / 2); }
@@ -62,6 +70,16 @@ void CGXStatic::GetTextColors(const CGXStyle& style, COLORREF& text, COLORREF& b
   back = style.GetInterior().GetColor();
 }
 
+void CGXStatic::CreateZoomedFont(CFont& font, const CGXStyle& style) {
+  font.DeleteObject();
+  CFont* cellFont = m_pGrid && style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
+  if (!cellFont) return;
+  LOGFONT lf{};
+  cellFont->GetLogFont(&lf);
+  lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
+  font.CreateFontIndirect(&lf);
+}
+
 void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) {
   CString text;
   GetDisplayText(text, nRow, nCol, nullptr, &style);
@@ -69,6 +87,9 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
     CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
     return;
   }
+  // The background goes first: erased after the text it would wipe the text out.
+  const BOOL erase = m_pGrid && m_pGrid->m_bEraseCellBackground;
+  if (erase) DrawBackground(pDC, rect, style, TRUE);
   CFont* oldFont = SelectFont(m_pGrid, pDC, style);
   CRect inner;
   GetCellInnerRect(inner, nRow, nCol, &rect, &style);
@@ -78,7 +99,9 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
   pDC->SetTextColor(clrText);
   pDC->SetBkColor(clrBack);
   GXDrawMultiLineText(pDC, text, text.GetLength(), inner, GetTextFormat(style));
+  if (erase) m_pGrid->m_bEraseCellBackground = FALSE;
   CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  if (erase) m_pGrid->m_bEraseCellBackground = TRUE;
   if (oldFont) pDC->SelectObject(oldFont);
 }
 

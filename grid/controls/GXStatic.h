@@ -2,6 +2,7 @@
 #pragma once
 
 #include "grid/engine/GXControl.h"
+#include "platform/gdi/GdiObject.h"
 
 class CGXStatic : public CGXControl {
  public:
@@ -22,4 +23,16 @@ class CGXStatic : public CGXControl {
   // The text colour and background the cell draws with (black on white while printing in black and white).
   void GetTextColors(const CGXStyle& style, COLORREF& text, COLORREF& back);
   UINT GetTextFormat(const CGXStyle& style) const;
+  // The style's font at the grid's zoom, made afresh into `font` (left empty without a font).
+  void CreateZoomedFont(CFont& font, const CGXStyle& style);
+};
+
+// Sets the grid's ignore-focus flag while a cell's window hides or takes the focus.
+struct CGXFocusGuard {
+  explicit CGXFocusGuard(CGXGridCore* g);
+  ~CGXFocusGuard();
+  CGXFocusGuard(const CGXFocusGuard&) = delete;
+  CGXFocusGuard& operator=(const CGXFocusGuard&) = delete;
+  CGXGridCore* grid;
+  BOOL old;
 };

@@ -12,6 +12,7 @@
 class CGXGridCore;
 class CWnd;
 struct GXFindReplaceState;
+struct CGXSortInfo;
 
 class CGXControl {
  public:
@@ -100,6 +101,10 @@ class CGXControl {
   // FALSE for the current cell unless bCurrent; with bSelect a found cell becomes current.
   virtual BOOL FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSelect);
   virtual BOOL ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol);
+  // The text a sort compares for the cell: its value.
+  virtual void GetSortKey(ROWCOL, ROWCOL, const CGXSortInfo&, const CGXStyle& style, CString& key) {
+    key = style.GetIncludeValue() ? style.GetValue() : CString();
+  }
   virtual void DrawBackground(CDC* pDC, const CRect& rect, const CGXStyle& style, BOOL bErase = FALSE);
   virtual void Draw3dFrame(CDC* pDC, const CRect& rect, const CGXStyle& style);
   virtual BOOL Copy();

@@ -1,6 +1,8 @@
 // The grid core: construction, Initialize, the parameter block, read-only mode and the current cell.
 #include "grid/engine/GXGridCore.h"
 
+#include "grid/controls/GXTabWnd.h"
+
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXFindReplaceState.h"
@@ -19,7 +21,12 @@
 IMPLEMENT_DYNAMIC(CGXGridHint, CObject)
 
 CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, BOOL bIsViewContext)
-    : m_pDocument(pDocument), m_bIsViewContext(bIsViewContext), m_pGridWnd(pGridWnd) {}
+    : m_pDocument(pDocument), m_bIsViewContext(bIsViewContext), m_pGridWnd(pGridWnd) {
+  // Dragging scrolls as the layer's drop targets do.
+  m_nDragScrollInset = COleDropTarget::nScrollInset;
+  m_nDragScrollDelay = m_nDragScrollOutsideDelay = COleDropTarget::nScrollDelay;
+  m_nDragScrollInterval = COleDropTarget::nScrollInterval;
+}
 
 CGXGridCore::~CGXGridCore() {
   GXForgetFindReplaceOwner(this);
@@ -114,8 +121,13 @@ BOOL CGXGridCore::Initialize() {
   m_bInitialized = TRUE;
   m_nTopRow = std::max<ROWCOL>(m_nTopRow, GetFrozenRows() + 1);
   m_nLeftCol = std::max<ROWCOL>(m_nLeftCol, GetFrozenCols() + 1);
-  if (m_pParam->m_bInitOption && GetRowCount() >= m_pParam->m_nCurRow && GetColCount() >= m_pParam->m_nCurCol)
+  // A named sheet names its tab; an unnamed one takes the tab's name.
+  if (CGXAbstractTabWndInterface* tabs = GXGetLibraryData().m_pTabWndInterface)
+    tabs->AccessSheetName(m_pGridWnd, &m_pParam->m_strSheetName, !m_pParam->m_strSheetName.IsEmpty());
+  if (m_pParam->m_bInitOption && GetRowCount() >= m_pParam->m_nCurRow && GetColCount() >= m_pParam->m_nCurCol) {
     SetCurrentCell(m_pParam->m_nCurRow, m_pParam->m_nCurCol);
+    PushRecordInfo();
+  }
   TakeCharSize();
   return TRUE;
 }
@@ -178,6 +190,16 @@ BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
   ScrollCellIntoView(m_nCurrentRow, m_nCurrentCol);
   if (!control->m_strWarning.IsEmpty()) AfxMessageBox(control->m_strWarning, MB_ICONEXCLAMATION);
   return FALSE;
+}
+
+void CGXGridCore::OnTabRenamed(int nTab) {
+  CGXTabWnd* tabs = GXFindParentTabWnd(m_pGridWnd);
+  if (!tabs || !m_pParam || nTab < 0 || nTab >= tabs->GetBeam().GetCount()) return;
+  m_pParam->m_strSheetName = tabs->GetBeam().GetTab(nTab).sLabel;
+  if (m_bUpdateHints) {
+    CGXGridHint hint(22, m_nViewID);
+    UpdateAllViews(nullptr, 0, &hint);
+  }
 }
 
 CWnd* CGXGridCore::GetParentTabWnd(BOOL bIgnoreIconic) const {

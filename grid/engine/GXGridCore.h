@@ -32,6 +32,7 @@ class CWnd;
 class CFindReplaceDialog;
 class CSplitterWnd;
 class CGXNoOleDataSourceProxy;
+class COleDataObject;
 class CGXSortInfoArray;
 struct CGXSortInfo;
 class CStringArray;
@@ -119,6 +120,8 @@ class CGXGridCore {
   virtual BOOL IsSheetNameEditable();
   // May the sheet tab switch away: an active cell must accept its text first (TRUE when forced).
   virtual BOOL CanSwitchSheet(BOOL bForce = FALSE);
+  // The tab window renamed tab nTab: its name becomes the sheet name, and the other views hear it.
+  virtual void OnTabRenamed(int nTab);
   // The nearest parent of one of the library's host window classes, or null.
   CWnd* GetParentTabWnd(BOOL bIgnoreIconic = FALSE) const;
   virtual int GetZoom();
@@ -194,7 +197,8 @@ class CGXGridCore {
   virtual BOOL OnKillFocus(CWnd*) { return FALSE; }
   virtual BOOL OnSetFocus(CWnd*) { return FALSE; }
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
-  virtual BOOL OnTimer(UINT_PTR) { return FALSE; }
+  // The drag timers; other ids are not the core's.
+  virtual BOOL OnTimer(UINT_PTR nIDEvent) { return OnDragTimer(nIDEvent); }
   // A host window's message for the core; windowDefault is the window's own processing.
   BOOL RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult,
                           const std::function<BOOL()>& windowDefault);
@@ -456,6 +460,40 @@ class CGXGridCore {
   virtual BOOL CanCut();
   virtual BOOL CanPaste();
   virtual BOOL CanClear();
+  // ---- OLE drag and drop of cell blocks (GXGridCoreDragDrop.cpp) ----
+  // Drags the selection from a cell of it; FALSE when no drag could start.
+  virtual BOOL StartOleDrag(ROWCOL nRow, ROWCOL nCol);
+  virtual void FillOleDataSource(CGXNoOleDataSourceProxy* pProxy, const CGXRangeList& list, ROWCOL& nRows,
+                                 ROWCOL& nCols);
+  virtual BOOL GetDropBlockSize(COleDataObject* pData, ROWCOL& nRows, ROWCOL& nCols);
+  virtual BOOL QueryDropFormats(COleDataObject* pData);
+  virtual BOOL DropData(COleDataObject* pData, ROWCOL nRow, ROWCOL nCol);
+  virtual DWORD OnDragEnter(COleDataObject* pData, DWORD dwKeyState, CPoint point);
+  virtual DWORD OnDragOver(COleDataObject* pData, DWORD dwKeyState, CPoint point);
+  virtual void OnDragLeave();
+  // The effect the source must still apply: 0 after a drag within the grid.
+  virtual DWORD OnDrop(COleDataObject* pData, DWORD dropEffect, CPoint point);
+  virtual DWORD OnDropEx(COleDataObject* pData, DWORD dropDefault, DWORD dropList, CPoint point);
+  virtual DWORD OnDragScroll(DWORD dwKeyState, CPoint point);
+  virtual void DrawDropFrame(CPoint point, BOOL bEraseOld, BOOL bShowNew);
+  virtual BOOL OnDragTimer(UINT_PTR nIDEvent);
+  BOOL DoDragScroll(CPoint screenPoint);
+  // The cell a block dropped at the point would start on; FALSE when none.
+  BOOL CalcDropTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol);
+  // Bits as the clipboard flags; 0x40 scroll outside while this grid is the source, 0x80 scroll near the edge.
+  DWORD m_dwDropTargetFlags = 0;
+  BOOL m_bSourceDragTimer = FALSE;
+  ROWCOL m_nDropRows = 0, m_nDropCols = 0;
+  ROWCOL m_nDropTargetRow = (ROWCOL)-1, m_nDropTargetCol = (ROWCOL)-1;
+  CRect m_rectDropFrame;
+  DWORD m_dwDropEffectCache = 0;
+  // Auto-scroll while dragging: edge zone, delays in ms and step factors.
+  int m_nDragScrollInset = 11;
+  UINT m_nDragScrollDelay = 50, m_nDragScrollInterval = 50, m_nDragScrollOutsideDelay = 50;
+  int m_nDragScrollFactorH = 1, m_nDragScrollFactorV = 1;
+  WORD m_wDragScrollDir = 0xFFFF;
+  BOOL m_bDragScrollInside = FALSE;
+  DWORD m_dwDragScrollTick = 0, m_dwDragScrollWait = 0;
   // ---- find and replace in the current cell's column ----
   virtual BOOL FindText(LPCTSTR pszFind, BOOL bDown, BOOL bCase);
   virtual void ReplaceText(LPCTSTR pszFind, BOOL bDown, BOOL bCase, LPCTSTR pszReplace);
@@ -822,3 +860,8 @@ class CGXGridCore {
   // Selects the standard font into the printer and measures it; returns the old font.
   CFont* SelectPrintFont(CDC* pDC);
 };
+
+// TRUE when the thread's main window has no child window under the screen point.
+BOOL GXIsPointOutsideMainWindow(CPoint screenPoint);
+// Makes an MDI child frame the active one.
+void GXActivateMdiChild(CWnd* pFrame);

@@ -1,5 +1,6 @@
 // The grid core's redraw requests, header marks and the update hints between views of one document.
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXProperties.h"
 #include "platform/ui/SplitterWnd.h"
 #include "platform/ui/Wnd.h"
@@ -119,6 +120,10 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
       if (sameSplitter) StoreZoom((int)hint->m_lParam, FALSE);
       break;
     case 21: UpdateReadOnly((BOOL)hint->m_lParam, FALSE); break;
+    case 22:
+      if (CGXAbstractTabWndInterface* tabs = GXGetLibraryData().m_pTabWndInterface)
+        if (m_pParam) tabs->AccessSheetName(m_pGridWnd, &m_pParam->m_strSheetName, TRUE);
+      break;
     case 23: UpdateSelectRange(hint->m_range, static_cast<const CGXRangeList*>(hint->m_pHintPtr), FALSE); break;
     case 25:
     case 26: {

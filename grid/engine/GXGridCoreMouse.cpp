@@ -75,6 +75,12 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
     return TRUE;
   }
   if (hit == 0) return FALSE;
+  if (hit == 5 && m_dwDndFlags) {
+    // A press on the selection's edge drags the block out; otherwise it is a press on the cell.
+    CGXRange covered;
+    if (GetCoveredCellsRowCol(row, col, covered) ? StartOleDrag(covered.m_nTop, covered.m_nLeft) : StartOleDrag(row, col))
+      return TRUE;
+  }
   CGXRangeList& sel = m_pParam->m_SelRects;
   const WORD allow = m_pParam->m_wAllowSelection, behave = m_pParam->m_wSelectionBehavior;
   m_wMouseAction = 1;

@@ -1,5 +1,6 @@
 // The grid core's sorting: key texts through the cells, the key type decided from the texts, a
 // stable merge of the records and the data moved as one undoable step.
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXOperationProgress.h"
 #include "grid/engine/GXSortInfo.h"
@@ -108,8 +109,10 @@ void MergeSort(std::vector<Item>& items, const SortTable& table) {
 
 }  // namespace
 
-void CGXGridCore::GetSortKey(CGXControl*, ROWCOL, ROWCOL, const CGXSortInfo&, const CGXStyle& style, CString& sKey) {
-  sKey = style.GetIncludeValue() ? style.GetValue() : CString();
+void CGXGridCore::GetSortKey(CGXControl* pControl, ROWCOL nRow, ROWCOL nCol, const CGXSortInfo& info,
+                             const CGXStyle& style, CString& sKey) {
+  if (pControl) pControl->GetSortKey(nRow, nCol, info, style, sKey);
+  else sKey = style.GetIncludeValue() ? style.GetValue() : CString();
 }
 
 void CGXGridCore::GetRowSortKeys(ROWCOL nRow, const CGXSortInfoArray& sortInfo, CStringArray& keys) {

@@ -224,6 +224,8 @@ void CGXGridView::OnPaint() {
 }
 
 BOOL CGXGridView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  if (message == WM_DESTROY || message == WM_NCDESTROY) m_gridDropTarget.Forget();
+  else m_gridDropTarget.EnsureRegistered(this);
   return RouteWindowMessage(message, wParam, lParam, pResult,
                             [&] { return CGXView::OnWndMsg(message, wParam, lParam, pResult); });
 }

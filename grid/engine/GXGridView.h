@@ -3,6 +3,7 @@
 #pragma once
 
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXGridDropTarget.h"
 #include "platform/ui/View.h"
 
 #include <functional>
@@ -90,10 +91,15 @@ class CGXGridView : public CGXView, public CGXGridCore {
   void OnUpdateEditRedo(CCmdUI* pCmdUI);
   LRESULT OnFindReplaceMessage(WPARAM, LPARAM lParam);
   LRESULT OnSheetNameEditable(WPARAM, LPARAM) { return IsSheetNameEditable(); }
-  LRESULT OnSheetNameChanged(WPARAM, LPARAM) { return 0; }
+  LRESULT OnSheetNameChanged(WPARAM wParam, LPARAM) {
+    OnTabRenamed((int)wParam);
+    return 0;
+  }
   LRESULT OnSheetSwitch(WPARAM wParam, LPARAM);
   LRESULT OnRecordNavigateMessage(WPARAM wParam, LPARAM lParam);
   LRESULT OnLayoutLock(WPARAM wParam, LPARAM);
+
+  CGXGridDropTarget m_gridDropTarget{this};
 
   DECLARE_MESSAGE_MAP()
 };

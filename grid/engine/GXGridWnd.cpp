@@ -110,6 +110,8 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
   LRESULT ignored = 0;
   LRESULT& result = pResult ? *pResult : ignored;
   auto windowDefault = [&] { return CWnd::OnWndMsg(message, wParam, lParam, pResult); };
+  if (message == WM_DESTROY || message == WM_NCDESTROY) m_gridDropTarget.Forget();
+  else m_gridDropTarget.EnsureRegistered(this);
   switch (message) {
     case WM_CREATE: {
       const BOOL r = windowDefault();
@@ -148,6 +150,7 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       result = IsSheetNameEditable();
       return TRUE;
     case GX_WM_SHEETNAME_CHANGED:
+      OnTabRenamed((int)wParam);
       result = 0;
       return TRUE;
     case GX_WM_SHEET_SWITCH:

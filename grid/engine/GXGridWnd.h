@@ -2,6 +2,7 @@
 #pragma once
 
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXGridDropTarget.h"
 #include "platform/ui/Wnd.h"
 
 class CGXGridWnd : public CWnd, public CGXGridCore {
@@ -36,4 +37,5 @@ class CGXGridWnd : public CWnd, public CGXGridCore {
  private:
   void DrawFrameInParent();
   BOOL m_bInitializeOnCreate = FALSE;
+  CGXGridDropTarget m_gridDropTarget{this};
 };

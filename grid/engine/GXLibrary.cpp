@@ -5,7 +5,9 @@
 #include "grid/controls/GXCheckListComboBox.h"
 #include "grid/controls/GXComboBox.h"
 #include "grid/controls/GXComboBoxWnd.h"
+#include "grid/controls/GXDateTimeCtrl.h"
 #include "grid/controls/GXHeader.h"
+#include "grid/controls/GXMaskControl.h"
 #include "grid/controls/GXListBox.h"
 #include "grid/controls/GXPasswordControl.h"
 #include "grid/controls/GXProgressCtrl.h"
@@ -13,6 +15,7 @@
 #include "grid/controls/GXRadioButton.h"
 #include "grid/controls/GXEditControl.h"
 #include "grid/controls/GXSpinEdit.h"
+#include "grid/controls/GXRichEditCtrl.h"
 #include "grid/controls/GXStatic.h"
 #include "grid/controls/GXTabbedComboBox.h"
 #include "grid/controls/GXTabbedComboBoxWnd.h"
@@ -61,6 +64,7 @@ void RegisterOnce(HINSTANCE inst, LPCSTR name, LPCSTR from, UINT style) {
 CGXLibraryData::~CGXLibraryData() {
   delete m_pControlFactory;
   delete m_pExtra;
+  delete m_pTabWndInterface;
 }
 
 CGXLibraryData& GXGetLibraryData() {
@@ -120,6 +124,7 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     case 52518: return new CGXHotSpotEdit(pGrid, nID);
     case 52519: return new CGXSpinEdit(pGrid, nID);
     case 52520: return new CGXHeader(pGrid);
+    case 52535: return new CGXMaskControl(pGrid, 52535);
     case 52522: return new CGXListBox(pGrid, nID);
     case 52536: return new CGXProgressCtrl(pGrid);
     case 52537: return new CGXPasswordControl(pGrid, nID);
@@ -146,6 +151,16 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
     }
     case 52541: return new CGXTabbedComboBox(pGrid, nID, nID);
     case 52542: return new CGXCheckListComboBox(pGrid, 0, 0);
+    case 52534: {
+      auto* rich = new CGXRichEditCtrl(pGrid);
+      rich->CreateControl(ES_MULTILINE, 52534);
+      return rich;
+    }
+    case 52543: case 52544: {
+      auto* dt = new CGXDateTimeCtrl(pGrid, nID);
+      dt->CreateControl(nID == 52543 ? 0x40000001 : 0x40000000, CRect());
+      return dt;
+    }
     default: return nullptr;  // cell types still to come
   }
 }
@@ -160,9 +175,11 @@ void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   if (!pStylesMap) return;
   for (UINT id : {51011u, 51012u, 51013u, 51022u}) pStylesMap->AddUserAttribute(id);
   CGXCheckBox::AddUserAttributes(pStylesMap);
+  CGXMaskControl::AddUserAttributes(pStylesMap);
   CGXSpinEdit::AddUserAttributes(pStylesMap);
   CGXProgressCtrl::AddUserAttributes(pStylesMap);
   CGXTabbedComboBox::AddUserAttributes(pStylesMap);
+  CGXDateTimeCtrl::AddUserAttributes(pStylesMap);
 }
 
 void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::RegisterClass(hInstance); }
@@ -174,6 +191,7 @@ void GXStartGridLibrary(UINT, int, int) {
   CGXLibraryData& d = GXGetLibraryData();
   if (d.m_bStarted) return;
   d.m_nClipboardFormat = ::RegisterClipboardFormat("Grid Styles");
+  CGXRichEditCtrl::GetRtfClipboardFormat();
   if (!d.m_pControlFactory) d.m_pControlFactory = new CGXControlFactory;
   const DWORD version = ::GetVersion();
   d.m_wVersion = (WORD)(((version & 0xFF) << 8) | ((version >> 8) & 0xFF));

@@ -32,6 +32,15 @@ class CGXControlFactory : public CGXAbstractControlFactory {
   void UnregisterWndClasses(HINSTANCE hInstance) override;
 };
 
+// What a sheet-tab window offers the grids inside it: the name on a grid window's tab.
+class CGXAbstractTabWndInterface {
+ public:
+  virtual ~CGXAbstractTabWndInterface() = default;
+  // Reading (bSet FALSE) fills *pName with the tab's name, empty when no tab holds the window;
+  // setting renames the tab.
+  virtual void AccessSheetName(CWnd* pGridWnd, CString* pName, BOOL bSet) = 0;
+};
+
 struct CGXLibraryData {
   ~CGXLibraryData();
   UINT m_nClipboardFormat = 0;
@@ -44,9 +53,14 @@ struct CGXLibraryData {
   CGXAbstractControlFactory* m_pControlFactory = nullptr;
   CObject* m_pExtra = nullptr;
   CPtrList m_HostWndClasses{10};
+  // Installed by the first tab window; also the sheet-name hook of the views.
+  CGXAbstractTabWndInterface* m_pTabWndInterface = nullptr;
   int m_nClickInProgress = 0;
   CString m_strPopupClass;
   BOOL m_bStarted = FALSE;
+  // While a grid of the process runs its drag loop: the block it drags.
+  BOOL m_bGridDragging = FALSE;
+  DWORD m_nDragRows = 0, m_nDragCols = 0;
 };
 
 CGXLibraryData& GXGetLibraryData();

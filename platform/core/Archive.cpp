@@ -1,5 +1,7 @@
 #include "platform/core/Archive.h"
 
+#include "platform/core/CodePage.h"
+
 #include <bit>
 #include <cstring>
 
@@ -29,12 +31,8 @@ void ToLittle(BYTE* p, T v) {
 // Windows-1252 for the UTF-16 units a wide string may hold; '?' where the code page has no byte.
 char FromUtf16(WORD u) {
   if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return (char)u;
-  static const WORD k80[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                               0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                               0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                               0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-  for (int i = 0; i < 32; ++i)
-    if (k80[i] == u && u != 0) return (char)(0x80 + i);
+  for (int b = 0x80; b < 0xA0 && u >= 0x100; ++b)
+    if (Cp1252ToWide((BYTE)b) == u) return (char)b;
   return '?';
 }
 

@@ -41,7 +41,18 @@ const char* DefaultValue(LCTYPE type) {
 
 DWORD GetVersion() { return 0x0A280105u; }  // 5.1, build 2600, NT family
 
-BOOL IsDBCSLeadByte(BYTE) { return FALSE; }
+namespace {
+UINT g_codePage = 1252;
+}  // namespace
+
+BOOL IsDBCSLeadByte(BYTE testChar) {
+  if (g_codePage != 932) return FALSE;
+  return (testChar >= 0x81 && testChar <= 0x9F) || (testChar >= 0xE0 && testChar <= 0xFC);
+}
+
+UINT GetACP() { return g_codePage; }
+
+void SetCodePageForTesting(UINT codePage) { g_codePage = codePage == 932 ? 932 : 1252; }
 
 LCID GetUserDefaultLCID() { return 0x0409; }
 

@@ -60,8 +60,12 @@ typedef DWORD LCTYPE;
 // Win32's layout: major version in the low byte, minor in the next, the build in the high word with
 // bit 31 clear for the NT family. This system reports 5.1 of the NT family.
 DWORD GetVersion();
-// A single-byte code page: never a lead byte.
+// Lead bytes of the active code page: none under 1252 (the default); 0x81-0x9F and 0xE0-0xFC under 932.
 BOOL IsDBCSLeadByte(BYTE testChar);
+// The active ANSI code page.
+UINT GetACP();
+// Tests switch the code page to 932 to run double-byte paths; any other value restores 1252.
+void SetCodePageForTesting(UINT codePage);
 
 // The fixed user locale: US English (0x0409), short date "M/d/yyyy", time separator ":", English
 // day and month names.

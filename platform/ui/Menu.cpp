@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <unordered_set>
@@ -323,14 +324,19 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int, int, int, HWND owner, LPCRECT) 
       choice = S().choices.front();
       S().choices.pop_front();
     }
-    for (const auto& it : menu->items) {
-      if (it.flags & (MF_SEPARATOR | MF_POPUP | MF_GRAYED | MF_DISABLED)) continue;
-      bool match = choice.second.empty() ? (choice.first && it.id == choice.first) : Plain(it.text) == choice.second;
-      if (match) {
-        chosen = (UINT)it.id;
-        break;
+    // Items of submenus can be chosen too, as the user opens the submenu and picks one.
+    std::function<void(HMENU)> pick = [&](HMENU m) {
+      for (const auto& it : m->items) {
+        if (chosen || (it.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED))) continue;
+        if (it.flags & MF_POPUP) {
+          if (it.sub && Valid(it.sub)) pick(it.sub);
+          continue;
+        }
+        if (choice.second.empty() ? (choice.first && it.id == choice.first) : Plain(it.text) == choice.second)
+          chosen = (UINT)it.id;
       }
-    }
+    };
+    pick(menu);
     shown.chosen = chosen;
     S().shown.push_back(shown);
   }

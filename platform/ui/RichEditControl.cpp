@@ -179,6 +179,7 @@ class RichEditCtl : public ControlImpl {
   bool m_canUndo = false;
   bool m_undoTyping = false;
   FontSet m_fonts;
+  std::unique_ptr<FontSet> m_rangeFonts;  // for EM_FORMATRANGE
   Laid m_laid;
   bool m_valid = false;
   int m_top = 0;  // first visible line
@@ -669,7 +670,9 @@ class RichEditCtl : public ControlImpl {
     RichTextDoc part = m_doc;
     part.Replace((size_t)to, part.size(), std::string(), 0);
     part.Replace(0, (size_t)from, std::string(), 0);
-    FontSet fonts(dpiY);
+    // The fonts of a resolution are kept from one call to the next: cells render one after another.
+    if (!m_rangeFonts || m_rangeFonts->Dpi() != dpiY) m_rangeFonts = std::make_unique<FontSet>(dpiY);
+    FontSet& fonts = *m_rangeFonts;
     Laid laid;
     LayOut(part, *tdc, fonts, rc.Width(), rc.Width(), EndFormat(), laid);
     CDC* dc = render && fr->hdc ? CDC::FromHandle(fr->hdc) : nullptr;

@@ -59,9 +59,13 @@ TEST_F(ProgressCell, BarWidthColoursAndStoredValues) {
     Repaint();
     const CRect cell = grid.CalcRectFromRowCol(1, 1);
     const int y = cell.top + 3;
-    if (c.lastBar >= 0) EXPECT_EQ(Pixel(cell.left + c.lastBar, y), kBar) << c.value;
+    if (c.lastBar >= 0) {
+      EXPECT_EQ(Pixel(cell.left + c.lastBar, y), kBar) << c.value;
+    }
     // Pixel 0 of an empty bar is the grid line before the cell.
-    if (c.lastBar + 1 < cell.Width()) EXPECT_EQ(Pixel(cell.left + std::max(c.lastBar + 1, 1), y), kBack) << c.value;
+    if (c.lastBar + 1 < cell.Width()) {
+      EXPECT_EQ(Pixel(cell.left + std::max(c.lastBar + 1, 1), y), kBack) << c.value;
+    }
     if (c.lastBar == 99) SaveWindowImage(&grid, "grid_progress.png");
   }
 }

@@ -15,6 +15,7 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/OleDragDrop.h"
 #include "platform/ui/SplitterWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
@@ -23,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -476,6 +478,24 @@ TEST_F(GridView, DraggingOutNeedsAProxy) {
   EXPECT_TRUE(proxy->GetDataSource()->HasFormat(CF_TEXT));
   proxy->Empty();
   EXPECT_FALSE(proxy->GetDataSource()->HasFormat(CF_TEXT));
+  // Its window takes drops through the target it registered.
+  Table(10, 5);
+  view->m_dwDropTargetFlags = 0x18;
+  COleDataSource text;
+  HGLOBAL dropped = GlobalAlloc(GMEM_MOVEABLE, 8);
+  std::memcpy(GlobalLock(dropped), "dropped", 8);
+  GlobalUnlock(dropped);
+  text.CacheGlobalData(CF_TEXT, dropped);
+  const CPoint at = view->CalcRectFromRowCol(2, 2).CenterPoint();
+  DragDropAutomation::SetDragHandler([&] {
+    UiAutomation::MouseMove(view->m_hWnd, at);
+    CPoint screen = at;
+    view->ClientToScreen(&screen);
+    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(screen.x, screen.y));
+  });
+  EXPECT_EQ(text.DoDragDrop(DROPEFFECT_COPY | DROPEFFECT_MOVE), (DROPEFFECT)DROPEFFECT_MOVE);
+  DragDropAutomation::SetDragHandler(nullptr);
+  EXPECT_EQ(view->GetValueRowCol(2, 2), "dropped");
 }
 
 TEST_F(GridView, PrinterSetupGoesToTheSharedDeviceAndTheApplication) {

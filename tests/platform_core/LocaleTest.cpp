@@ -35,4 +35,20 @@ TEST(LocaleTest, EnglishByDefaultAndSettableByTests) {
   EXPECT_EQ(0, GetLocaleInfo(0x0409, LOCALE_SDAYNAME1, small, sizeof small));
 }
 
+TEST(LocaleTest, LeadBytesFollowTheCodePage) {
+  struct Case {
+    BYTE ch;
+    BOOL lead932;
+  } cases[] = {{0x80, FALSE}, {0x81, TRUE}, {0x9F, TRUE}, {0xA0, FALSE}, {0xDF, FALSE},
+               {0xE0, TRUE},  {0xFC, TRUE}, {0xFD, FALSE}, {'A', FALSE}};
+  EXPECT_EQ(1252u, GetACP());
+  for (const Case& c : cases) EXPECT_FALSE(IsDBCSLeadByte(c.ch)) << (int)c.ch;
+  SetCodePageForTesting(932);
+  EXPECT_EQ(932u, GetACP());
+  for (const Case& c : cases) EXPECT_EQ(c.lead932, IsDBCSLeadByte(c.ch)) << (int)c.ch;
+  SetCodePageForTesting(437);  // anything else is the default
+  EXPECT_EQ(1252u, GetACP());
+  EXPECT_FALSE(IsDBCSLeadByte(0x81));
+}
+
 }  // namespace

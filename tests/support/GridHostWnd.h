@@ -15,3 +15,13 @@ class CGridHostWnd : public CWnd {
     if (grid) grid->OnGridDraw(&dc);
   }
 };
+
+// A host that also hands its mouse and key messages to the core, as the grid windows do.
+class CGridRoutingHostWnd : public CGridHostWnd {
+ public:
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+    auto own = [&] { return CGridHostWnd::OnWndMsg(message, wParam, lParam, pResult); };
+    if (!grid || message == WM_PAINT || message == WM_ERASEBKGND) return own();
+    return grid->RouteWindowMessage(message, wParam, lParam, pResult, own);
+  }
+};

@@ -72,7 +72,7 @@ TEST_F(MemoryWordsTest, OneReadPerRegionAndTheGapUnread) {
   ASSERT_TRUE(DriveSimulator::WriteMemory(1, 1, 0x8300, ram, 2));
   DriveSimulator::ClearCallLog();
   // From 0x5FF8 to 0x8307: E2ROM tail, the gap 0x6000-0x82FF, then RAM after the PVT area.
-  const std::vector<Words> w = k0210.Read(0x5FF8, 0x8308 - 0x5FF8);
+  const CMemoryWords::Block w = k0210.Read(0x5FF8, 0x8308 - 0x5FF8);
   EXPECT_EQ(w[6], Words(0x1111));
   EXPECT_EQ(w[7], Words(0x2222));
   EXPECT_EQ(w[0x6000 - 0x5FF8], std::nullopt);
@@ -90,7 +90,7 @@ TEST_F(MemoryWordsTest, RamUpToTheLastAddress) {
   const uint16_t last = 0xCAFE;
   ASSERT_TRUE(DriveSimulator::WriteMemory(1, 1, 0xFFFF, &last, 1));
   DriveSimulator::ClearCallLog();
-  const std::vector<Words> w = k0505.Read(0xFFF0, 16);
+  const CMemoryWords::Block w = k0505.Read(0xFFF0, 16);
   EXPECT_EQ(w[15], Words(0xCAFE));
   const std::vector<std::array<uint32_t, 3>> want = {{0xFFF0, 0, 16}};
   EXPECT_EQ(Receives(), want);
@@ -99,8 +99,8 @@ TEST_F(MemoryWordsTest, RamUpToTheLastAddress) {
 TEST_F(MemoryWordsTest, FailedReadOrClosedChannelLeavesEverythingUnknown) {
   OpenSerial();
   DriveSimulator::FailNextCalls(1, "Timeout", "DAV_ReceiveData");
-  std::vector<Words> w = k0210.Read(0x5FF8, 0x8308 - 0x5FF8);
-  for (const Words& x : w) ASSERT_EQ(x, std::nullopt);
+  CMemoryWords::Block w = k0210.Read(0x5FF8, 0x8308 - 0x5FF8);
+  for (size_t i = 0; i < w.size(); ++i) ASSERT_EQ(w[i], std::nullopt);
   EXPECT_EQ(Receives().size(), 1u);  // no read after the failure
   EXPECT_TRUE(BoxTexts().empty());
   EXPECT_EQ(CMC_Comm::nShowErr, UINT(MB_RETRYCANCEL));
@@ -108,7 +108,7 @@ TEST_F(MemoryWordsTest, FailedReadOrClosedChannelLeavesEverythingUnknown) {
   CMC_Comm::Close();
   DriveSimulator::ClearCallLog();
   w = k0210.Read(0x4000, 64);
-  for (const Words& x : w) ASSERT_EQ(x, std::nullopt);
+  for (size_t i = 0; i < w.size(); ++i) ASSERT_EQ(w[i], std::nullopt);
   EXPECT_TRUE(DriveSimulator::CallLog().empty());
   EXPECT_EQ(CMemoryWords::Write(0x4008, "1234"), std::nullopt);
   EXPECT_TRUE(DriveSimulator::CallLog().empty());

@@ -1,0 +1,134 @@
+// Grid views in the sheet-tab window: the shared scroll bars keep each sheet's position across
+// switches, and a renamed tab renames the sheet and the tabs of the other views of the grid.
+#include "grid/controls/GXTabWnd.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXGridView.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CSheetDoc : public CDocument {};
+
+// Two views of one grid in a tab window.
+class CSheetFrame : public CFrameWnd {
+ public:
+  CGXTabWnd tabs;
+  CGXGridView* sheets[2] = {};
+
+ protected:
+  BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* ctx) override {
+    tabs.CreateTabWndFrame(this);
+    for (int i = 0; i < 2; ++i) {
+      sheets[i] = static_cast<CGXGridView*>(RUNTIME_CLASS(CGXGridView)->CreateObject());
+      sheets[i]->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), &tabs, AFX_IDW_PANE_FIRST + 1 + i, ctx);
+    }
+    sheets[0]->SetParam(new CGXGridParam, TRUE);
+    sheets[1]->SetParam(sheets[0]->GetParam(), FALSE);
+    tabs.AttachWnd(sheets[0], "Orders");
+    tabs.AttachWnd(sheets[1], "Stock");
+    return TRUE;
+  }
+};
+
+class SheetFrames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    GXStartGridLibrary();
+    doc = new CSheetDoc;
+    doc->m_bAutoDelete = FALSE;
+    frame = new CSheetFrame;
+    CCreateContext ctx;
+    ctx.m_pCurrentDoc = doc;
+    ASSERT_TRUE(frame->Create(nullptr, "sheets", WS_POPUP | WS_VISIBLE, CRect(0, 0, 420, 300), nullptr, nullptr, 0, &ctx));
+    frame->SetActiveView(frame->sheets[0], FALSE);
+    frame->InitialUpdateFrame(doc, TRUE);
+    UiAutomation::Pump();
+    CGXData* data = frame->sheets[0]->GetParam()->GetData();
+    data->SetRowCount(300);
+    data->SetColCount(30);
+    for (CGXGridView* v : frame->sheets) {
+      v->m_bUpdateHints = TRUE;
+      v->RefreshScrollBars(FALSE, FALSE);
+    }
+  }
+  void TearDown() override {
+    if (frame && ::IsWindow(frame->m_hWnd)) frame->DestroyWindow();
+    UiAutomation::Pump();
+    delete doc;
+    Clock::UseRealTime();
+  }
+  CGXTabBeam& Beam() { return frame->tabs.GetBeam(); }
+  void ClickTab(int nTab) {
+    UiAutomation::AdvanceClock(1000);
+    CGXTabBeam& b = Beam();
+    UiAutomation::Click(b.m_hWnd, CPoint(b.GetTabX(nTab) + b.m_nGap + b.GetTab(nTab).nWidth / 2, b.m_nHeight / 2));
+  }
+  std::pair<int, int> Bars() {
+    return {::GetScrollPos(::GetDlgItem(frame->tabs.m_hWnd, GX_IDW_TAB_VSCROLL), SB_CTL),
+            ::GetScrollPos(::GetDlgItem(frame->tabs.m_hWnd, GX_IDW_TAB_HSCROLL), SB_CTL)};
+  }
+  CSheetDoc* doc = nullptr;
+  CSheetFrame* frame = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SheetFrames, EachSheetKeepsItsPositionOnTheSharedBars) {
+  CGXGridView* a = frame->sheets[0];
+  CGXGridView* b = frame->sheets[1];
+  EXPECT_EQ(a, frame->tabs.GetActivePane());
+  a->SetTopRow(40);
+  a->SetLeftCol(6);
+  const auto atA = Bars();
+  EXPECT_GT(atA.first, 0);
+  EXPECT_GT(atA.second, 0);
+  ClickTab(1);
+  ASSERT_EQ(b, frame->tabs.GetActivePane());
+  EXPECT_EQ(b, frame->GetActiveView());
+  b->SetTopRow(120);
+  const auto atB = Bars();
+  EXPECT_NE(atA, atB);
+  ClickTab(0);
+  EXPECT_EQ(atA, Bars());
+  EXPECT_EQ(40u, a->GetTopRow());
+  ClickTab(1);
+  EXPECT_EQ(atB, Bars());
+  // The bars scroll the sheet shown.
+  ::SendMessage(frame->tabs.m_hWnd, WM_VSCROLL, SB_LINEDOWN, (LPARAM)::GetDlgItem(frame->tabs.m_hWnd, GX_IDW_TAB_VSCROLL));
+  EXPECT_EQ(121u, b->GetTopRow());
+  EXPECT_EQ(40u, a->GetTopRow());
+  UiAutomation::Pump();
+  SaveWindowImage(frame, dravonix::test::OutputPath("sheet-frames-tabs.png").c_str());
+}
+
+TEST_F(SheetFrames, RenamingATabRenamesTheSheetAndTheOtherViewsTab) {
+  // The unnamed grid took its first tab's name, which the second view of the grid then shows.
+  EXPECT_EQ(CString("Orders"), frame->sheets[0]->GetParam()->m_strSheetName);
+  EXPECT_EQ(CString("Orders"), Beam().GetTab(1).sLabel);
+  UiAutomation::AdvanceClock(1000);
+  const CPoint tab0(Beam().GetTabX(0) + 20, 8);
+  UiAutomation::DoubleClick(Beam().m_hWnd, tab0);
+  ASSERT_NE(nullptr, frame->tabs.GetRenamePopup());
+  UiAutomation::TypeText(frame->tabs.GetRenamePopup()->m_hWnd, "Prices\n");
+  UiAutomation::Pump();
+  EXPECT_EQ(nullptr, frame->tabs.GetRenamePopup());
+  EXPECT_EQ(CString("Prices"), frame->sheets[0]->GetParam()->m_strSheetName);
+  EXPECT_EQ(CString("Prices"), Beam().GetTab(0).sLabel);
+  EXPECT_EQ(CString("Prices"), Beam().GetTab(1).sLabel);
+  // A grid that keeps its name refuses the popup.
+  frame->sheets[0]->GetParam()->m_bSheetNameEditable = FALSE;
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::DoubleClick(Beam().m_hWnd, tab0);
+  EXPECT_EQ(nullptr, frame->tabs.GetRenamePopup());
+}

@@ -1,0 +1,273 @@
+// The homing procedures and interrupts folder views on a motion program: rows per firmware
+// generation, clicks that reach the model, the buttons' states, hints and column widths.
+#include "grid/engine/GXGridView.h"
+#include "kernel/MC_Document.h"
+#include "motion/MC_Motion.h"
+#include "platform/core/Automation.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "tests/motion/MotionPtr.h"
+#include "views/MC_HomingProcsFolderView.h"
+#include "views/MC_InterruptsFolderView.h"
+
+#include <gtest/gtest.h>
+
+namespace UA = UiAutomation;
+
+namespace {
+
+class CHostDoc : public CMC_Document {
+ public:
+  CHostDoc() { m_bAutoDelete = FALSE; }
+  CMC_Setup* GetSetup() override { return setup; }
+  CMC_Motion* GetMotion() override { return motion; }
+  void OnChangedInView(CView*, UINT) override { ++changes; }
+  CMC_Setup* setup = nullptr;
+  CMC_Motion* motion = nullptr;
+  int changes = 0;
+};
+
+std::string Joined(const CString& name, const CString& description) {
+  return std::string(name.GetString()) + " - " + description.GetString();
+}
+
+// Another view of the document: the hints it gets.
+struct Probe : CView {
+  void OnDraw(CDC*) override {}
+  void OnUpdate(CView*, LPARAM hint, CObject*) override { hints.push_back(hint); }
+  std::vector<LPARAM> hints;
+};
+
+class FolderGridViewsTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    m_doc.AddView(&m_probe);
+  }
+  void TearDown() override {
+    if (m_frame && ::IsWindow(m_frame->m_hWnd)) m_frame->DestroyWindow();
+    UA::Pump();
+    m_doc.RemoveView(&m_probe);
+    SetupTest::TearDown();
+  }
+  void Load(WORD config) {
+    m_setup.reset(CMC_Setup::Create(config));
+    ASSERT_TRUE(m_setup);
+    m_motion.reset(CMC_Motion::Create(m_setup.get()));
+    ASSERT_TRUE(m_motion);
+    m_doc.setup = m_setup.get();
+    m_doc.motion = m_motion.get();
+  }
+  template <class V>
+  V* Open(int width = 500) {
+    if (m_frame && ::IsWindow(m_frame->m_hWnd)) m_frame->DestroyWindow();
+    m_frame = new CFrameWnd;
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(V);
+    ctx.m_pCurrentDoc = &m_doc;
+    EXPECT_TRUE(
+        m_frame->Create(nullptr, "folder", WS_POPUP | WS_VISIBLE, CRect(0, 0, width, 400), nullptr, nullptr, 0, &ctx));
+    m_frame->InitialUpdateFrame(&m_doc, TRUE);
+    UA::Pump();
+    m_view = static_cast<CGXGridView*>(m_frame->GetActiveView());
+    m_probe.hints.clear();
+    return static_cast<V*>(m_view);
+  }
+  std::string Cell(ROWCOL r, ROWCOL c) { return m_view->GetValueRowCol(r, c).GetString(); }
+  const CGXStyle& Style(ROWCOL r, ROWCOL c) { return m_view->LookupStyleRowCol(r, c); }
+  // A click on the cell's radio button, check box or push button, through the message queue.
+  void Click(ROWCOL r, ROWCOL c) {
+    const CRect rect = m_view->CalcRectFromRowCol(r, c);
+    const CPoint pt =
+        c == 2 ? CPoint(rect.left + 9, rect.top + std::min<LONG>(8, rect.Height() / 2)) : rect.CenterPoint();
+    UA::Click(m_view->m_hWnd, pt);
+    UA::Pump();
+  }
+  // Enabled "Reload default" in the button-text colour, disabled in the grey-text colour.
+  void ExpectButton(ROWCOL r, ROWCOL c, BOOL enabled) {
+    EXPECT_EQ(Style(r, c).GetEnabled(), enabled) << r;
+    EXPECT_EQ(Style(r, c).GetTextColor(), ::GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT)) << r;
+  }
+  CGXRange Span(ROWCOL r, ROWCOL c) {
+    CGXRange range = CGXRange().SetCellRange(r, c, r, c);
+    m_view->GetCellRangeRowCol(r, c, range);
+    return range;
+  }
+  void Save(const char* name) {
+    m_view->Invalidate();
+    UA::Pump();
+    ASSERT_TRUE(SaveWindowImage(m_view, dravonix::test::OutputPath(name).c_str()));
+  }
+
+  SetupPtr m_setup;
+  MotionPtr m_motion;
+  CHostDoc m_doc;
+  Probe m_probe;
+  CFrameWnd* m_frame = nullptr;
+  CGXGridView* m_view = nullptr;
+};
+
+TEST_F(FolderGridViewsTest, HomingOnGenerationThreeRadiosOnTwoRows) {
+  Load(0x0505);
+  ASSERT_EQ(m_setup->GetFirmwareID(), "F505H");
+  Open<CMC_HomingProcsFolderView>();
+  const int offered = m_motion->GetAvailableHomingProceduresCount();
+  ASSERT_GT(offered, 0);
+  EXPECT_EQ(m_view->GetRowCount(), ROWCOL(2 * offered));
+  EXPECT_EQ(Cell(0, 1), "Homing Modes");
+  const int k = std::atoi(Cell(1, 3).c_str());
+  EXPECT_EQ(Cell(1, 1), Joined(m_motion->GetHomingProcedureName(k), m_motion->GetHomingProcedureDescription(k)));
+  EXPECT_EQ(Style(1, 2).GetChoiceList(), "Default");
+  EXPECT_EQ(Style(2, 2).GetChoiceList(), "User defined");
+  EXPECT_EQ(Span(1, 1), CGXRange().SetCellRange(1, 1, 2, 1));
+  EXPECT_EQ(Span(2, 3), CGXRange().SetCellRange(1, 3, 2, 3));
+  EXPECT_EQ(Span(1, 2), CGXRange().SetCellRange(1, 2, 1, 2));
+  CMC_MotionGroup* group = m_motion->GetHomingProcedure(k);
+  const INT_PTR body = group->GetSize();
+
+  // "User defined", "Default": the flag, the radios, the button, the hint; the body stays.
+  const struct {
+    ROWCOL row;
+    BOOL user;
+  } clicks[] = {{2, TRUE}, {1, FALSE}};
+  for (const auto& c : clicks) {
+    m_probe.hints.clear();
+    const int changes = m_doc.changes;
+    Click(c.row, 2);
+    EXPECT_EQ(group->m_bEnabled, c.user);
+    EXPECT_EQ(Cell(1, 2), c.user ? "-1" : "0");
+    EXPECT_EQ(Cell(2, 2), c.user ? "0" : "-1");
+    ExpectButton(1, 3, c.user);
+    EXPECT_EQ(m_probe.hints, std::vector<LPARAM>{-67});
+    EXPECT_EQ(m_doc.changes, changes + 1);
+    EXPECT_EQ(group->GetSize(), body);
+  }
+  auto* first = DYNAMIC_DOWNCAST(CMC_MotionElem, group->GetAt(0));
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(first->m_strCode.IsEmpty());  // back to default: translated again
+
+  // "Reload default" puts the firmware's body back.
+  Click(2, 2);
+  delete group->GetAt(0);  // the group owns its elements
+  group->RemoveAt(0);
+  Click(1, 3);
+  EXPECT_EQ(group->GetSize(), body);
+  EXPECT_EQ(m_probe.hints.back(), -67);
+  Save("homing-folder-view.png");
+}
+
+TEST_F(FolderGridViewsTest, HomingOnOlderFirmwareChecksAndSkipsUnnamedSlots) {
+  Load(0x0210);
+  ASSERT_EQ(m_setup->GetFirmwareID(), "F240A");
+  ASSERT_GE(m_motion->GetHomingProceduresCount(), 3);
+  // An unnamed slot between named ones.
+  int named = 0;
+  for (int i = 0; i < m_motion->GetHomingProceduresCount(); ++i) named += m_motion->IsHomingProcedureAvailable(i);
+  ASSERT_GE(named, 2);
+  int gap = -1, after = -1;
+  for (int i = 0; i < m_motion->GetHomingProceduresCount() && after < 0; ++i) {
+    if (!m_motion->IsHomingProcedureAvailable(i)) continue;
+    if (gap < 0)
+      gap = i;
+    else
+      after = i;
+  }
+  ASSERT_GE(after, 0);
+  m_motion->GetHomingProcedure(gap)->m_strName.Empty();
+  Open<CMC_HomingProcsFolderView>();
+  EXPECT_EQ(m_view->GetRowCount(), ROWCOL(m_motion->GetAvailableHomingProceduresCount()));
+  EXPECT_EQ(Style(1, 2).GetControl(), 52523u);
+  EXPECT_EQ(Style(1, 2).GetChoiceList(), "Select");
+  EXPECT_EQ(Cell(1, 3), std::to_string(after));
+  EXPECT_EQ(Span(1, 1), CGXRange().SetCellRange(1, 1, 1, 1));
+
+  Click(1, 2);
+  EXPECT_EQ(Cell(1, 2), "1");
+  EXPECT_TRUE(m_motion->IsHomingProcedureEnable(after));
+  ExpectButton(1, 3, TRUE);
+  EXPECT_EQ(m_probe.hints, std::vector<LPARAM>{-67});
+  Click(1, 2);
+  EXPECT_FALSE(m_motion->IsHomingProcedureEnable(after));
+  ExpectButton(1, 3, FALSE);
+  Save("homing-folder-view-old.png");
+}
+
+TEST_F(FolderGridViewsTest, InterruptsChooseAndReload) {
+  Load(0x0505);
+  Open<CMC_InterruptsFolderView>();
+  const int count = m_motion->GetInterruptsCount();
+  ASSERT_GT(count, 1);
+  EXPECT_EQ(m_view->GetRowCount(), ROWCOL(count));
+  EXPECT_EQ(Cell(0, 1), "Interrupts");
+  EXPECT_EQ(Cell(2, 1), Joined(m_motion->GetInterruptName(1), m_setup->GetInterruptDescription(1)));
+  EXPECT_EQ(Style(2, 2).GetChoiceList(), "Default");
+  EXPECT_EQ(Style(2, 3).GetChoiceList(), "User defined");
+  CMC_MotionGroup* group = m_motion->GetInterrupt(1);
+  const INT_PTR body = group->GetSize();
+  const struct {
+    ROWCOL col;
+    BOOL user;
+  } clicks[] = {{3, TRUE}, {2, FALSE}};
+  for (const auto& c : clicks) {
+    m_probe.hints.clear();
+    Click(2, c.col);
+    EXPECT_EQ(m_motion->IsUserInterrupt(1), c.user);
+    EXPECT_EQ(Cell(2, 2), c.user ? "-1" : "0");
+    EXPECT_EQ(Cell(2, 3), c.user ? "0" : "-1");
+    ExpectButton(2, 4, c.user);
+    EXPECT_EQ(m_probe.hints, std::vector<LPARAM>{-69});
+    EXPECT_EQ(group->GetSize(), body);
+  }
+  Click(2, 3);
+  delete group->GetAt(0);  // the group owns its elements
+  group->RemoveAt(0);
+  const int changes = m_doc.changes;
+  Click(2, 4);
+  EXPECT_EQ(group->GetSize(), body);
+  EXPECT_EQ(m_doc.changes, changes + 1);
+  Save("interrupts-folder-view.png");
+}
+
+TEST_F(FolderGridViewsTest, ColumnWidthsHelpAndNoModel) {
+  Load(0x0505);
+  const struct {
+    int width;
+    std::vector<int> homing, interrupts;
+  } cases[] = {{500, {289, 96, 96}, {192, 96, 96, 96}}, {200, {109, 50, 50}, {100, 50, 50, 50}}};
+  for (const auto& c : cases) {
+    for (int which = 0; which < 2; ++which) {
+      if (which == 0)
+        Open<CMC_HomingProcsFolderView>(c.width);
+      else
+        Open<CMC_InterruptsFolderView>(c.width);
+      const std::vector<int>& want = which == 0 ? c.homing : c.interrupts;
+      std::vector<int> got;
+      for (ROWCOL col = 1; col <= m_view->GetColCount(); ++col) got.push_back(m_view->GetColWidth(col));
+      EXPECT_EQ(got, want) << c.width;
+      EXPECT_EQ(m_view->GetColWidth(0), 0);
+    }
+  }
+  for (int which = 0; which < 2; ++which) {
+    if (which == 0)
+      Open<CMC_HomingProcsFolderView>();
+    else
+      Open<CMC_InterruptsFolderView>();
+    Automation::Instance().ClearHelpCalls();
+    m_view->PostMessage(WM_COMMAND, 57670, 0);
+    UA::Pump();
+    const auto help = Automation::Instance().HelpCalls();
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].data, which == 0 ? 4142u : 4137u);
+  }
+  m_doc.motion = nullptr;
+  m_view->OnUpdate(nullptr, -100, nullptr);
+  EXPECT_EQ(m_view->GetRowCount(), 0u);
+  Open<CMC_HomingProcsFolderView>();
+  EXPECT_EQ(m_view->GetRowCount(), 0u);
+  Click(0, 2);  // the title row does nothing
+  EXPECT_TRUE(m_probe.hints.empty());
+}
+
+}  // namespace

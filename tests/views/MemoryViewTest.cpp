@@ -1,0 +1,357 @@
+// The memory view on the simulated drive: its window, blocks, edits, red marks, keys and panes.
+#include "comm/MC_Comm.h"
+#include "kernel/MC_Document.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
+#include "suite/zurcomm/DriveSimulator.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "views/MemoryView.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace UA = UiAutomation;
+
+namespace {
+
+class CHostDoc : public CMC_Document {
+ public:
+  CHostDoc() { m_bAutoDelete = FALSE; }
+  CMC_Setup* GetSetup() override { return setup; }
+  CMC_Setup* setup = nullptr;
+};
+
+// Lets a test put the start anywhere, as no fill would.
+class CProbeView : public CMemoryView {
+  DECLARE_DYNCREATE(CProbeView)
+
+ public:
+  void PutStart(WORD a) { m_wStartAddress = a; }
+};
+IMPLEMENT_DYNCREATE(CProbeView, CMemoryView)
+
+// Records the status texts the view posts to the main window.
+class CMainWnd : public CWnd {
+ public:
+  std::vector<WPARAM> strings;
+
+ protected:
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+    if (message == WM_SETMESSAGESTRING) strings.push_back(wParam);
+    return CWnd::OnWndMsg(message, wParam, lParam, pResult);
+  }
+};
+
+using Reads = std::vector<std::array<uint32_t, 3>>;
+
+Reads Receives() {
+  Reads calls;
+  for (auto& r : DriveSimulator::CallLog())
+    if (std::string(r.function) == "DAV_ReceiveData") calls.push_back({r.args[0], r.args[1], r.args[2]});
+  return calls;
+}
+
+class MemoryViewTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    CMC_Comm::Close();
+    CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    Clock::UseVirtualTime();
+    DriveSimulator::Reset();
+    ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+    ASSERT_TRUE(m_main.CreateEx(0, AfxRegisterWndClass(0), "main", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    m_app.m_pMainWnd = &m_main;
+  }
+  void TearDown() override {
+    if (m_frame && ::IsWindow(m_frame->m_hWnd)) m_frame->DestroyWindow();
+    UA::Pump();
+    m_app.m_pMainWnd = nullptr;
+    m_main.DestroyWindow();
+    CMC_Comm::Close();
+    CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    Clock::UseRealTime();
+    SetupTest::TearDown();
+  }
+  void Open(WORD config, int height = 300) {
+    m_setup.reset(CMC_Setup::Create(config));
+    ASSERT_TRUE(m_setup);
+    m_doc.setup = m_setup.get();
+    Show(height);
+  }
+  void Show(int height) {
+    DriveSimulator::ClearCallLog();
+    m_frame = new CFrameWnd;
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CProbeView);
+    ctx.m_pCurrentDoc = &m_doc;
+    ASSERT_TRUE(
+        m_frame->Create(nullptr, "memory", WS_POPUP | WS_VISIBLE, CRect(0, 0, 420, height), nullptr, nullptr, 0, &ctx));
+    m_frame->InitialUpdateFrame(&m_doc, TRUE);
+    UA::Pump();
+    m_view = static_cast<CProbeView*>(m_frame->GetActiveView());
+    ASSERT_TRUE(m_view && m_view->GetDataRowCount() > 0);
+  }
+  std::string Cell(ROWCOL r, ROWCOL c) { return m_view->GetValueRowCol(r, c).GetString(); }
+  CPoint Centre(ROWCOL r, ROWCOL c) { return m_view->CalcRectFromRowCol(r, c).CenterPoint(); }
+  // The cell made current, then the text typed over it and Enter through the message queue.
+  void Type(ROWCOL r, ROWCOL c, const char* text) {
+    ASSERT_TRUE(m_view->SetCurrentCell(r, c));
+    UA::TypeText(m_view->m_hWnd, text);
+    UA::PressKey(m_view->m_hWnd, VK_RETURN);
+    UA::Pump();
+  }
+  void Command(UINT id) {
+    m_view->PostMessage(WM_COMMAND, id, 0);
+    UA::Pump();
+  }
+  std::string Pane() {
+    struct UI : CCmdUI {
+      CString text = "unset";
+      void SetText(LPCSTR t) override { text = t; }
+    } ui;
+    ui.m_nID = CMemoryView::ID_PANE_POSITION;
+    m_view->OnCmdMsg(ui.m_nID, (int)CN_UPDATE_COMMAND_UI, &ui, nullptr);
+    return ui.text.GetString();
+  }
+  void Save(const char* name) {
+    m_view->Invalidate();
+    UA::Pump();
+    ASSERT_TRUE(SaveWindowImage(m_view, dravonix::test::OutputPath(name).c_str()));
+  }
+  // Text in (255, 0, 0), smoothed at its edges.
+  static bool Reddish(COLORREF c) { return GetRValue(c) >= 0xC0 && GetGValue(c) <= 0x40 && GetBValue(c) <= 0x40; }
+  bool Red(ROWCOL r, ROWCOL c) {
+    const CRect rect = m_view->CalcRectFromRowCol(r, c);
+    for (int y = rect.top; y < rect.bottom; ++y)
+      for (int x = rect.left; x < rect.right; ++x)
+        if (Reddish(GetWindowPixel(m_view->m_hWnd, POINT{x, y}))) return true;
+    return false;
+  }
+  BOOL ReadOnly(ROWCOL r, ROWCOL c) { return m_view->LookupStyleRowCol(r, c).GetReadOnly(); }
+  DWORD Rows() { return m_view->GetDataRowCount(); }
+
+  CWinApp m_app{"MemoryViewTest"};
+  CMainWnd m_main;
+  SetupPtr m_setup;
+  CHostDoc m_doc;
+  CFrameWnd* m_frame = nullptr;
+  CProbeView* m_view = nullptr;
+};
+
+TEST_F(MemoryViewTest, WindowStartAndBlocks) {
+  Open(0x0210);
+  ASSERT_EQ(m_setup->GetE2ROMSize(), 0x2000);
+  ASSERT_EQ(m_setup->GetRAMStart(), 0x8200);
+  ASSERT_EQ(m_setup->GetRAMSize(), 0xE00);
+  ASSERT_EQ(m_setup->GetPVTSize(), 0x100);
+  const DWORD n = Rows();
+  EXPECT_EQ(m_view->GetStartAddress(), 0x8300);
+  EXPECT_EQ(Cell(1, 0), "8300");
+  EXPECT_EQ(Receives(), (Reads{{0x8300, 0, 8 * n}}));
+  EXPECT_EQ(Cell(0, 0), "Address");
+  EXPECT_EQ(Cell(0, 5), "Data");
+  Save("memory-view-0210.png");
+
+  // Start typed: aligned down, clamped to the window end, blocks cut at the region ends.
+  const struct {
+    const char* typed;
+    WORD start;
+    Reads reads;
+  } cases[] = {
+      {"4013", 0x4010, {{0x4010, 2, 8 * n}}},
+      {"FFF0", WORD(0x9000 - 8 * n), {{0x9000 - 8 * n, 0, 8 * n}}},
+      {"6000", 0x6000, {}},
+      {"5FF0", 0x5FF0, {{0x5FF0, 2, 16}}},
+      {"82F0", 0x82F0, {{0x8300, 0, 8 * n - 16}}},
+  };
+  for (const auto& c : cases) {
+    DriveSimulator::ClearCallLog();
+    Type(1, 0, c.typed);
+    EXPECT_EQ(m_view->GetStartAddress(), c.start) << c.typed;
+    EXPECT_EQ(Receives(), c.reads) << c.typed;
+    EXPECT_EQ(m_doc.GetMemoryViewStartAddress(), c.start);
+  }
+  EXPECT_EQ(Cell(2, 8), "????");  // 0x82FF: the PVT area
+  EXPECT_TRUE(ReadOnly(2, 8));
+  EXPECT_EQ(Cell(3, 1), "0000");
+  Type(1, 0, "FFF0");
+  EXPECT_EQ(Cell(n, 0), "8FF8");
+  Type(1, 0, "xyz");  // refused: the start stays
+  EXPECT_EQ(m_view->GetStartAddress(), WORD(0x9000 - 8 * n));
+}
+
+TEST_F(MemoryViewTest, EmptyWindowAndRamToTheLastWord) {
+  m_setup.reset(CMC_Setup::Create(0x0210));
+  ASSERT_TRUE(m_setup);
+  m_setup->SetE2ROMSize(0);
+  m_setup->SetRAMSize(m_setup->GetPVTSize());
+  m_doc.setup = m_setup.get();
+  Show(300);
+  EXPECT_EQ(m_view->GetStartAddress(), 0);
+  EXPECT_TRUE(Receives().empty());
+  for (ROWCOL r = 1; r <= Rows(); ++r)
+    for (ROWCOL c = 1; c <= 8; ++c) {
+      ASSERT_EQ(Cell(r, c), "????");
+      ASSERT_TRUE(ReadOnly(r, c));
+    }
+  m_frame->DestroyWindow();
+
+  Open(0x0505);
+  const uint16_t last = 0xCAFE;
+  ASSERT_TRUE(DriveSimulator::WriteMemory(1, 1, 0xFFFF, &last, 1));
+  DriveSimulator::ClearCallLog();
+  Type(1, 0, "FFFF");
+  const DWORD n = Rows();
+  EXPECT_EQ(Receives(), (Reads{{0x10000 - 8 * n, 0, 8 * n}}));
+  EXPECT_EQ(Cell(n, 8), "CAFE");
+  Save("memory-view-0505-end.png");
+}
+
+TEST_F(MemoryViewTest, FailedReadAndClosedChannel) {
+  Open(0x0505);
+  Type(1, 0, "4000");
+  DriveSimulator::FailNextCalls(1, "Timeout", "DAV_ReceiveData");
+  DriveSimulator::ClearCallLog();
+  Command(CMemoryView::ID_VIEW_REFRESH);
+  EXPECT_EQ(Receives().size(), 1u);
+  EXPECT_EQ(Cell(1, 1), "????");
+  EXPECT_EQ(Cell(Rows(), 8), "????");
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(CMC_Comm::nShowErr, UINT(MB_RETRYCANCEL));
+
+  CMC_Comm::Close();
+  DriveSimulator::ClearCallLog();
+  Command(CMemoryView::ID_VIEW_REFRESH);
+  for (ROWCOL c = 1; c <= 8; ++c) EXPECT_TRUE(Cell(1, c) == "????" && ReadOnly(1, c));
+  EXPECT_TRUE(DriveSimulator::CallLog().empty());
+  Save("memory-view-closed.png");
+}
+
+TEST_F(MemoryViewTest, EditsWriteTheirSpaceAndReadBack) {
+  Open(0x0210);
+  Type(1, 0, "4008");
+  Type(1, 1, "1234");  // 0x4008
+  uint16_t w = 0;
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 2, 0x4008, &w, 1));
+  EXPECT_EQ(w, 0x1234);
+  EXPECT_EQ(Cell(1, 1), "1234");
+  EXPECT_EQ(Pane(), "E2ROM Address 0x4009");  // Enter moved on
+
+  Type(1, 0, "8300");
+  DriveSimulator::ClearCallLog();
+  Type(1, 1, "beef");  // 0x8300
+  ASSERT_TRUE(DriveSimulator::ReadMemory(1, 1, 0x8300, &w, 1));
+  EXPECT_EQ(w, 0xBEEF);
+  EXPECT_EQ(Cell(1, 1), "BEEF");
+  EXPECT_EQ(DriveSimulator::CallCount("DAV_SendData"), 1u);
+  Save("memory-view-edited.png");
+
+  // Outside both writable regions nothing is written.
+  for (WORD start : {0x3FF8, 0x8100}) {
+    m_view->PutStart(start);
+    m_view->SetRangeValueText(CGXRange().SetCellRange(1, 1, 1, 1), "5555");
+    DriveSimulator::ClearCallLog();
+    EXPECT_TRUE(m_view->OnEndEditing(1, 1));
+    EXPECT_TRUE(DriveSimulator::CallLog().empty()) << std::hex << start;
+  }
+  // A failed write or read-back shows "????".
+  m_view->PutStart(0x4000);
+  CMC_Comm::nShowErr = 0;
+  for (const char* fn : {"DAV_SendData", "DAV_ReceiveData"}) {
+    m_view->SetRangeValueText(CGXRange().SetCellRange(1, 2, 1, 2), "7777");
+    DriveSimulator::FailNextCalls(1, "Timeout", fn);
+    EXPECT_TRUE(m_view->OnEndEditing(1, 2));
+    EXPECT_EQ(Cell(1, 2), "????") << fn;
+  }
+}
+
+TEST_F(MemoryViewTest, GrowingAndRefreshMarkChangedWordsRed) {
+  Open(0x0505, 200);
+  Type(1, 0, "8400");
+  const DWORD n = Rows();
+  const uint16_t changed = 0x4242;
+  ASSERT_TRUE(DriveSimulator::WriteMemory(1, 0, 0x8401, &changed, 1));
+  // Moving the start never marks.
+  Type(1, 0, "8408");
+  Type(1, 0, "8400");
+  Save("memory-view-moved.png");
+  EXPECT_FALSE(Red(1, 2));
+
+  ASSERT_TRUE(DriveSimulator::WriteMemory(1, 0, 0x8402, &changed, 1));
+  DriveSimulator::ClearCallLog();
+  m_frame->MoveWindow(0, 0, 420, 400);
+  UA::Pump();
+  ASSERT_GT(Rows(), n);
+  EXPECT_EQ(Receives(), (Reads{{0x8400, 0, 8 * Rows()}}));
+  Save("memory-view-grown.png");
+  EXPECT_TRUE(Red(1, 3));
+  EXPECT_FALSE(Red(1, 4));
+
+  // A reset keeps E2ROM and clears RAM; the refresh marks the words it cleared.
+  const uint16_t kept = 0x1111;
+  ASSERT_TRUE(DriveSimulator::WriteMemory(1, 2, 0x4000, &kept, 1));
+  ASSERT_TRUE(CMC_Comm::ResetActiveBoard());
+  Command(CMemoryView::ID_VIEW_REFRESH);
+  EXPECT_EQ(Cell(1, 3), "0000");
+  Save("memory-view-reset.png");
+  EXPECT_TRUE(Red(1, 3));
+  Type(1, 0, "4000");
+  EXPECT_EQ(Cell(1, 1), "1111");
+}
+
+TEST_F(MemoryViewTest, KeysPanesActivationAndHelp) {
+  Open(0x0505);
+  Type(1, 0, "4008");
+  const HWND hwnd = m_view->m_hWnd;
+  const struct {
+    ROWCOL row, col;
+    UINT key;
+    ROWCOL toRow, toCol;
+  } moves[] = {{1, 8, VK_RIGHT, 2, 1}, {2, 1, VK_LEFT, 1, 8}, {1, 3, VK_RIGHT, 1, 4}, {1, 1, VK_UP, 1, 1}};
+  for (const auto& m : moves) {
+    ASSERT_TRUE(m_view->SetCurrentCell(m.row, m.col));
+    UA::PressKey(hwnd, m.key);
+    UA::Pump();
+    ROWCOL r = 0, c = 0;
+    ASSERT_TRUE(m_view->GetCurrentCell(r, c));
+    EXPECT_EQ(std::make_pair(r, c), std::make_pair(m.toRow, m.toCol)) << m.row << "," << m.col << " " << m.key;
+  }
+  UA::Click(hwnd, Centre(0, 3));
+  UA::Pump();
+  ROWCOL r = 0, c = 0;
+  ASSERT_TRUE(m_view->GetCurrentCell(r, c));
+  EXPECT_EQ(r, 1u);
+
+  ASSERT_TRUE(m_view->SetCurrentCell(1, 1));
+  EXPECT_EQ(Pane(), "E2ROM Address 0x4008");
+  Type(1, 0, "8200");
+  ASSERT_TRUE(m_view->SetCurrentCell(1, 1));
+  EXPECT_EQ(Pane(), "PM Address 0x8200");
+  ASSERT_TRUE(m_view->SetCurrentCell(2, 0));
+  EXPECT_EQ(Pane(), "");
+
+  m_main.strings.clear();
+  m_view->OnActivateView(TRUE, m_view, nullptr);
+  m_view->OnActivateView(FALSE, nullptr, m_view);
+  UA::Pump();
+  EXPECT_EQ(m_main.strings, (std::vector<WPARAM>{15007, 57345}));
+  CString hint;
+  ASSERT_TRUE(hint.LoadString(15007));
+  EXPECT_EQ(hint, "Hint: press F12 to refresh the data in memory view");
+
+  Automation::Instance().ClearHelpCalls();
+  m_view->PostMessage(WM_COMMAND, 57670, 0);
+  UA::Pump();
+  const auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(help.size(), 1u);
+  EXPECT_EQ(help[0].data, 4144u);
+  EXPECT_EQ(help[0].command, 15u);
+  EXPECT_NE(help[0].file.find("kernel.chm"), std::string::npos) << help[0].file;
+}
+
+}  // namespace

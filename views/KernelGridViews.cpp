@@ -1,0 +1,15 @@
+#include "views/KernelGridViews.h"
+
+#include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXLibraryDefaults.h"
+
+void StartKernelGridLibrary() {
+  if (GXGetLibraryData().m_bStarted) return;
+  GXStartGridLibrary(2816, 0, 0);
+  GXSetLibraryDefaults(1, 2, 1);
+}
+
+UINT KernelContextCursor(UINT id) { return id == 23203 ? 0 : id; }
+
+void ScrollGridByWheel(CGXGridCore* grid, short delta) { grid->DoScroll(delta <= 0 ? 3 : 1, 1); }

@@ -1,0 +1,471 @@
+// The motion view's grid set-up, its row model (the tree kept in two user attributes of column 1),
+// filling, row display, expanding and collapsing, selection and in-place editing.
+#include "views/MC_MotionView.h"
+
+#include "grid/controls/GXStatic.h"
+#include "grid/controls/GXTreeEdit.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXFont.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXLibraryDefaults.h"
+#include "grid/engine/GXStylesMap.h"
+#include "kernel/MC_Document.h"
+#include "motion/MC_Motion.h"
+#include "platform/gdi/DC.h"
+#include "platform/gdi/GdiObject.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+#include "plot/DrawHelpers.h"
+
+#include <vector>
+
+IMPLEMENT_DYNCREATE(CMC_MotionView, CGXGridView)
+
+namespace {
+
+// "%i" text as one integer (optional sign, decimal digits, nothing else), else -1.
+int ParseLevel(const CString& text) {
+  const char* s = text.GetString();
+  bool negative = *s == '-';
+  if (*s == '-' || *s == '+') ++s;
+  if (!*s) return -1;
+  long long v = 0;
+  for (; *s; ++s) {
+    if (*s < '0' || *s > '9' || v > 0x7FFFFFFF) return -1;
+    v = v * 10 + (*s - '0');
+  }
+  return v > 0x7FFFFFFF ? -1 : (int)(negative ? -v : v);
+}
+
+CString IntText(int n) {
+  CString s;
+  s.Format("%i", n);
+  return s;
+}
+
+bool IsFreeText(const CMC_MotionElem* e) { return e->m_strType.CompareNoCase("Free Text") == 0; }
+
+}  // namespace
+
+CMC_MotionView::CMC_MotionView() {
+  m_hDragMoveCursor = LoadCursorResource((WORD)kDragMoveCursor);
+  m_hDragCopyCursor = LoadCursorResource((WORD)kDragCopyCursor);
+}
+
+CMC_MotionView::~CMC_MotionView() {
+  if (m_hDragMoveCursor) ::DestroyCursor(m_hDragMoveCursor);
+  if (m_hDragCopyCursor) ::DestroyCursor(m_hDragCopyCursor);
+}
+
+// ---- document and model ----------------------------------------------------------------------------------
+
+CMC_Document* CMC_MotionView::GetMCDocument() { return DYNAMIC_DOWNCAST(CMC_Document, GetDocument()); }
+
+CMC_Motion* CMC_MotionView::GetMotion() {
+  CMC_Document* doc = GetMCDocument();
+  return doc ? doc->GetMotion() : nullptr;
+}
+
+CMC_Setup* CMC_MotionView::GetSetup() {
+  CMC_Document* doc = GetMCDocument();
+  return doc ? doc->GetSetup() : nullptr;
+}
+
+CMC_MotionGroup* CMC_MotionView::GetSelectedGroup() {
+  CMC_Motion* motion = GetMotion();
+  return motion ? motion->GetSequenceSelection() : nullptr;
+}
+
+void CMC_MotionView::Notify() {
+  if (CMC_Document* doc = GetMCDocument()) doc->OnChangedInView(this, 0);
+  else if (CDocument* other = GetDocument()) other->SetModifiedFlag(TRUE);
+}
+
+// ---- set-up ---------------------------------------------------------------------------------------------------
+
+void CMC_MotionView::OnInitialUpdate() {
+  if (!GXGetLibraryData().m_bStarted) {
+    GXStartGridLibrary(2816, 0, 0);
+    GXSetLibraryDefaults(1, 2, 1);
+  }
+  CGXGridView::OnInitialUpdate();
+  RegisterControl(kStaticControl, new CGXStatic(this), FALSE, TRUE);
+  RegisterControl(kTreeEditControl, new CGXTreeEdit(this, 0), FALSE, TRUE);
+  RegisterControl(kTreeStaticControl, new CGXTreeStatic(this), FALSE, TRUE);
+  CGXGridParam* param = GetParam();
+  param->GetStylesMap()->AddUserAttribute(kLevelAttrib);
+  param->GetStylesMap()->AddUserAttribute(kStateAttrib);
+  SetScrollBarBehaviour(SB_VERT, 10, TRUE);
+  CreateOleDataSourceProxy(0);
+  param->EnableUndo(FALSE);
+  param->EmptyUndoList();
+  param->EnableSelection(113);
+  param->EnableTrackColWidth(0);
+  param->EnableTrackRowHeight(14);
+  param->m_bNumberedRowHeaders = FALSE;
+  param->m_bLetteredColHeaders = FALSE;
+  ChangeRowHeaderStyle(CGXStyle().SetFont(CGXFont().SetWeight(400)).SetValue(""));
+  ChangeColHeaderStyle(CGXStyle().SetFont(CGXFont().SetWeight(700).SetSize(12)).SetValue(""));
+  SetRowCount(0, 2);
+  SetColCount(1, 2);
+  SetStyleRange(CGXRange().SetColRange(1, 1),
+                &CGXStyle().SetHorizontalAlignment(DT_LEFT).SetVerticalAlignment(DT_TOP).SetWrapText(TRUE));
+  SetColumnsWidth();
+  SetStyleRange(CGXRange().SetCellRange(0, 0, 0, 1), &CGXStyle().SetValue(""));
+  if (CMC_Motion* motion = GetMotion()) motion->TranslateAll(FALSE);
+  FillGrid();
+  m_bViewInitialized = 1;
+}
+
+void CMC_MotionView::SetColumnsWidth() {
+  CRect r;
+  GetWindowRect(&r);
+  const int width = std::max(100, r.Width() - ::GetSystemMetrics(SM_CXVSCROLL) - 22);
+  SetColWidth(0, 0, 20);
+  SetColWidth(1, 1, width);
+}
+
+void CMC_MotionView::OnUpdate(CView*, LPARAM lHint, CObject*) {
+  if (lHint != kHintRefresh && lHint != kHintRetranslate) return;
+  if (CMC_Motion* motion = GetMotion()) motion->TranslateAll(FALSE);
+  FillGrid();
+}
+
+BOOL CMC_MotionView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  if (message == WM_MOUSEWHEEL) {
+    if (CGXGridView::OnWndMsg(message, wParam, lParam, pResult) && pResult && *pResult) return TRUE;
+    DoScroll((short)HIWORD(wParam) < 1 ? 3 : 1, 1);
+    if (pResult) *pResult = 0;
+    return TRUE;
+  }
+  const BOOL handled = CGXGridView::OnWndMsg(message, wParam, lParam, pResult);
+  if (message == WM_SIZE && m_bViewInitialized) {
+    SetColumnsWidth();
+    if (GetRowCount()) {
+      ResizeRowHeightsToFit(CGXRange().SetCellRange(1, 1, GetRowCount(), 1));
+      CloseActiveEditControl();
+    }
+  }
+  return handled;
+}
+
+BOOL CMC_MotionView::PreTranslateMessage(MSG* pMsg) {
+  if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_DELETE) {
+    HWND focus = ::GetFocus();
+    char name[32] = {};
+    if (focus) ::GetClassName(focus, name, sizeof name);
+    if (focus && (strcmp(name, "GXEDIT") == 0 || strcmp(name, "Edit") == 0))
+      ::SendMessage(focus, pMsg->message, pMsg->wParam, pMsg->lParam);
+    else
+      OnDelete();
+    return TRUE;
+  }
+  return CGXGridView::PreTranslateMessage(pMsg);
+}
+
+// ---- the row model ----------------------------------------------------------------------------------------
+
+int CMC_MotionView::GetTreeNodeAttrib(UINT nAttrib, DWORD nRow) {
+  if (nRow == 0 || nRow > GetRowCount()) return -1;
+  CGXStyle style;
+  if (!GetStyleRowCol(nRow, 1, style, 2, 0)) return -1;
+  return ParseLevel(style.GetUserAttribute(nAttrib));
+}
+
+void CMC_MotionView::SetTreeNodeAttrib(UINT nAttrib, DWORD nRow, int nValue) {
+  CGXStyle style;
+  style.SetUserAttribute(nAttrib, IntText(nValue));
+  SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 0, 0, nullptr, 2);
+}
+
+DWORD CMC_MotionView::GetChildrenCount(DWORD nRow) {
+  const int level = GetTreeNodeAttrib(kLevelAttrib, nRow);
+  if (level < 0) return 0;
+  DWORD n = 0;
+  for (DWORD r = nRow + 1, count = GetRowCount(); r <= count && GetTreeNodeAttrib(kLevelAttrib, r) > level; ++r) ++n;
+  return n;
+}
+
+int CMC_MotionView::GetParentRow(DWORD nRow) {
+  const int level = GetTreeNodeAttrib(kLevelAttrib, nRow);
+  if (level < 1) return -1;
+  for (DWORD r = nRow - 1; r >= 1; --r)
+    if (GetTreeNodeAttrib(kLevelAttrib, r) < level) return (int)r;
+  return -1;
+}
+
+DWORD CMC_MotionView::GetPrevRowOfLevel(DWORD nRow, int nLevel) {
+  for (DWORD r = std::min<DWORD>(nRow, GetRowCount() + 1); r-- > 1;)
+    if (GetTreeNodeAttrib(kLevelAttrib, r) == nLevel) return r;
+  return 0;
+}
+
+DWORD CMC_MotionView::GetNextRowOfLevel(DWORD nRow, int nLevel) {
+  if (nRow == 0) return 0;
+  for (DWORD r = nRow + 1, count = GetRowCount(); r <= count; ++r)
+    if (GetTreeNodeAttrib(kLevelAttrib, r) == nLevel) return r;
+  return 0;
+}
+
+BOOL CMC_MotionView::GetTreeNodeInfos(DWORD nRow, int nLevel, int* pIndices, DWORD* pParentRows) {
+  if (nRow == 0 || nLevel < 0 || !pIndices || nRow > GetRowCount()) return FALSE;
+  int depth = nLevel, count = 0;
+  for (DWORD r = nRow - 1;; --r) {
+    if (r == 0) {
+      if (depth != 0) return FALSE;
+      pIndices[0] = count;
+      if (pParentRows) pParentRows[0] = 0;
+      return TRUE;
+    }
+    const int level = GetTreeNodeAttrib(kLevelAttrib, r);
+    if (level > depth) continue;
+    if (level == depth) {
+      ++count;
+    } else if (level == depth - 1) {
+      pIndices[depth] = count;
+      if (pParentRows) pParentRows[depth] = r;
+      --depth, count = 0;
+    } else {
+      return FALSE;
+    }
+  }
+}
+
+BOOL CMC_MotionView::GetParentArrayOfRow(DWORD nRow, CMC_MotionGroup*& pGroup, int& nIndex) {
+  pGroup = nullptr, nIndex = -1;
+  CMC_MotionGroup* group = GetSelectedGroup();
+  const int level = GetTreeNodeAttrib(kLevelAttrib, nRow);
+  if (!group || level < 0) return FALSE;
+  std::vector<int> path((size_t)level + 1);
+  if (!GetTreeNodeInfos(nRow, level, path.data(), nullptr)) return FALSE;
+  for (int d = 0; d < level; ++d) {
+    if (path[(size_t)d] >= group->GetSize()) return FALSE;
+    group = DYNAMIC_DOWNCAST(CMC_MotionGroup, group->GetAt(path[(size_t)d]));
+    if (!group) return FALSE;
+  }
+  if (path[(size_t)level] >= group->GetSize()) return FALSE;
+  pGroup = group, nIndex = path[(size_t)level];
+  return TRUE;
+}
+
+BOOL CMC_MotionView::GetParentArrayOfRows(DWORD nFirst, DWORD nLast, CMC_MotionGroup*& pGroup, int& nFirstIndex,
+                                          int& nLastIndex) {
+  pGroup = nullptr, nFirstIndex = nLastIndex = -1;
+  if (nFirst == 0 || nFirst > nLast || !GetParentArrayOfRow(nFirst, pGroup, nFirstIndex)) return FALSE;
+  const int level = GetTreeNodeAttrib(kLevelAttrib, nFirst);
+  for (DWORD r = nFirst + 1; r <= nLast; ++r)
+    if (GetTreeNodeAttrib(kLevelAttrib, r) != level) {
+      pGroup = nullptr, nFirstIndex = -1;
+      return FALSE;
+    }
+  nLastIndex = nFirstIndex + (int)(nLast - nFirst);
+  return TRUE;
+}
+
+CObject* CMC_MotionView::GetObjectOfRow(DWORD nRow) {
+  CMC_MotionGroup* group = nullptr;
+  int index = -1;
+  return GetParentArrayOfRow(nRow, group, index) ? group->GetAt(index) : nullptr;
+}
+
+// ---- rows ---------------------------------------------------------------------------------------------------
+
+void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
+  CGXStyle style;
+  GetStyleRowCol(nRow, 1, style, 2, 0);
+  style.SetUserAttribute(kLevelAttrib, IntText(nLevel));
+  if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, pObject)) {
+    const bool free = IsFreeText(e);
+    CString text = e->m_strCode;
+    if (!free) text.TrimRight();
+    const COLORREF color = !e->m_bEnabled ? GXSysColorRef(kGrayTextIndex)
+                           : free          ? kFreeTextColor
+                           : e->m_bTranslateError ? kFailedColor
+                                                  : kTranslatedColor;
+    style.SetValue(text).SetTextColor(color);
+    style.SetControl(free && !e->m_bTranslateError ? kTreeEditControl : kTreeStaticControl);
+    style.SetUserAttribute(kStateAttrib, "-1").SetAllowEnter(free);
+  } else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, pObject)) {
+    style.SetUserAttribute(kStateAttrib, g->m_bExpanded ? "1" : "0").SetAllowEnter(FALSE).SetControl(kTreeStaticControl);
+    CString failed;
+    if (!g->m_bExpanded && g->m_bEnabled && g->HasTranslateError(failed))
+      style.SetValue(failed).SetTextColor(kFailedColor);
+    else
+      style.SetValue(g->m_strName).SetTextColor(g->m_bEnabled ? kGroupColor : GXSysColorRef(kGrayTextIndex));
+  } else {
+    return;
+  }
+  SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 2, 0, nullptr, 2);
+}
+
+DWORD CMC_MotionView::CountVisibleRows(CMC_MotionGroup* pGroup) {
+  DWORD n = 0;
+  for (INT_PTR i = 0; pGroup && i < pGroup->GetSize(); ++i) {
+    ++n;
+    auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, pGroup->GetAt(i));
+    if (g && g->m_bExpanded) n += CountVisibleRows(g);
+  }
+  return n;
+}
+
+void CMC_MotionView::WriteRows(DWORD& nRow, int nLevel, CMC_MotionGroup* pGroup) {
+  for (INT_PTR i = 0; i < pGroup->GetSize(); ++i) {
+    CObject* child = pGroup->GetAt(i);
+    UpdateRow(nRow++, nLevel, child);
+    auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, child);
+    if (g && g->m_bExpanded) WriteRows(nRow, nLevel + 1, g);
+  }
+}
+
+// All rows go in with one insertion, then each is written: the same rows as one insertion per
+// object, without moving the rows below once per object.
+void CMC_MotionView::AddRowsForSequence(DWORD& nRow, int nLevel, CMC_MotionGroup* pGroup) {
+  const DWORD count = CountVisibleRows(pGroup);
+  if (!count) return;
+  const DWORD first = nRow;
+  CGXGridParam* param = GetParam();
+  const BOOL lock = param->m_bLockUpdate;
+  param->m_bLockUpdate = TRUE;
+  InsertRows(nRow, count, nullptr, nullptr, nullptr, 0, 2);
+  WriteRows(nRow, nLevel, pGroup);
+  ResizeRowHeightsToFit(CGXRange().SetCellRange(first, 1, nRow - 1, 1));
+  param->m_bLockUpdate = lock;
+  RedrawRowCol(first, 0, GetRowCount(), 1);
+}
+
+BOOL CMC_MotionView::IsRedRow(DWORD nRow) {
+  CGXStyle style;
+  return GetStyleRowCol(nRow, 1, style, 2, 0) && style.GetIncludeTextColor() && style.GetTextColor() == kFailedColor;
+}
+
+void CMC_MotionView::FillGrid() {
+  if (GetRowCount()) {
+    RemoveRows(1, GetRowCount(), 2);
+    SetSelection(nullptr);
+  }
+  CMC_MotionGroup* group = GetSelectedGroup();
+  const CString title = group ? GetMotion()->GetSelectionName() : CString();
+  SetStyleRange(CGXRange().SetCellRange(0, 1, 0, 1), &CGXStyle().SetValue(title));
+  if (group) {
+    DWORD row = 1;
+    AddRowsForSequence(row, 0, group);
+    for (DWORD r = 1, count = GetRowCount(); r <= count; ++r)
+      if (IsRedRow(r)) {
+        SelectRows(r, r);
+        SetCurrentCell(r, 1, 10);
+        break;
+      }
+  }
+  SetSelectionState();
+}
+
+void CMC_MotionView::CloseActiveEditControl() {
+  ROWCOL row = 0, col = 0;
+  if (GetCurrentCell(row, col)) SetCurrentCell(row, col, 10);
+}
+
+// ---- expand and collapse ------------------------------------------------------------------------------------
+
+void CMC_MotionView::OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) {
+  if (nCol != 1 || nRow == 0) return;
+  auto* group = DYNAMIC_DOWNCAST(CMC_MotionGroup, GetObjectOfRow(nRow));
+  const int state = GetTreeNodeAttrib(kStateAttrib, nRow), level = GetTreeNodeAttrib(kLevelAttrib, nRow);
+  if (!group || state < 0 || level < 0) return;
+  if (state == 1) {
+    if (DWORD n = GetChildrenCount(nRow)) RemoveRows(nRow + 1, nRow + n, 2);
+    group->m_bExpanded = FALSE;
+  } else {
+    DWORD row = nRow + 1;
+    AddRowsForSequence(row, level + 1, group);
+    group->m_bExpanded = TRUE;
+  }
+  UpdateRow(nRow, level, group);
+  SetSelectionState();
+}
+
+// ---- selection ----------------------------------------------------------------------------------------------
+
+int CMC_MotionView::SelectedRows(CDWordArray& rows) { return GetSelectedRows(rows, TRUE, FALSE); }
+
+void CMC_MotionView::SelectRows(DWORD a, DWORD b) {
+  SetSelection(nullptr);
+  SelectRange(CGXRange().SetRowRange(a, b), TRUE, TRUE);
+}
+
+BOOL CMC_MotionView::SelectedRun(CDWordArray& rows, CMC_MotionGroup*& pGroup, int& nFirst, int& nLast) {
+  if (!SelectedRows(rows)) return FALSE;
+  return GetParentArrayOfRows(rows[0], rows[rows.GetSize() - 1], pGroup, nFirst, nLast) && nFirst >= 0 &&
+         nLast < pGroup->GetSize();
+}
+
+BOOL CMC_MotionView::CanSelectCurrentCell(BOOL bSelect, ROWCOL nRow, ROWCOL nCol, ROWCOL nOldRow, ROWCOL nOldCol) {
+  if (nCol == 0) return FALSE;
+  return CGXGridView::CanSelectCurrentCell(bSelect, nRow, nCol, nOldRow, nOldCol);
+}
+
+BOOL CMC_MotionView::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt) {
+  if (nRow == 0 || (nCol == 0 && (nFlags & MK_SHIFT))) return CGXGridView::OnLButtonClickedRowCol(nRow, nCol, nFlags, pt);
+  SelectRows(nRow, nRow);
+  return TRUE;
+}
+
+void CMC_MotionView::OnChangedSelection(const CGXRange* pRange, BOOL bIsDragging, BOOL bKey) {
+  CGXGridView::OnChangedSelection(pRange, bIsDragging, bKey);
+  SetSelectionState();
+}
+
+void CMC_MotionView::SetSelectionState() {
+  m_nSelectedRows = m_nFirstSelectedRow = m_nLastSelectedRow = 0;
+  m_bSiblingRun = m_bEnabledSelected = m_bDisabledSelected = 0;
+  CDWordArray rows;
+  if (!SelectedRows(rows)) return;
+  m_nSelectedRows = (DWORD)rows.GetSize();
+  m_nFirstSelectedRow = rows[0], m_nLastSelectedRow = rows[rows.GetSize() - 1];
+  CMC_MotionGroup* group = nullptr;
+  int first = 0, last = 0;
+  m_bSiblingRun = GetParentArrayOfRows(m_nFirstSelectedRow, m_nLastSelectedRow, group, first, last);
+  for (DWORD r = m_nFirstSelectedRow; r <= m_nLastSelectedRow; ++r) {
+    CObject* o = GetObjectOfRow(r);
+    int enabled = -1;
+    if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o)) enabled = e->m_bEnabled;
+    else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o)) enabled = g->m_bEnabled;
+    if (enabled > 0) m_bEnabledSelected = 1;
+    if (enabled == 0) m_bDisabledSelected = 1;
+  }
+}
+
+// ---- editing --------------------------------------------------------------------------------------------------
+
+BOOL CMC_MotionView::OnEndEditing(ROWCOL nRow, ROWCOL nCol) {
+  if (nRow == 0 || nCol != 1 || IsRedRow(nRow)) return TRUE;
+  CObject* o = GetObjectOfRow(nRow);
+  const CString value = GetValueRowCol(nRow, 1);
+  if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, o)) {
+    if (IsFreeText(e) && value != e->m_strParameters) {
+      e->m_strParameters = value;
+      if (CMC_Motion* motion = GetMotion()) motion->Translate(e, TRUE);
+      Notify();
+    }
+  } else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, o)) {
+    if (value != g->m_strName) {
+      g->m_strName = value;
+      Notify();
+    }
+  } else {
+    return TRUE;
+  }
+  UpdateRow(nRow, GetTreeNodeAttrib(kLevelAttrib, nRow), o);
+  SetSelectionState();
+  return TRUE;
+}
+
+BOOL CMC_MotionView::OnTrackRowHeight(ROWCOL nRow) { return nRow != 0 && CGXGridView::OnTrackRowHeight(nRow); }
+
+BOOL CMC_MotionView::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSize& size) {
+  return CGXGridView::OnEndTracking(nRow, nCol, nTrackingMode, size);
+}
+
+void CMC_MotionView::ShowContextCursor(UINT nID, LPCSTR pszSystemCursor) {
+  if (nID == 23203) CGXGridView::ShowContextCursor(0, nullptr);
+  else CGXGridView::ShowContextCursor(nID, pszSystemCursor);
+}
