@@ -51,7 +51,13 @@ TEST_F(TabbedWndCell, RowsLeadWithTheTextColumnAndTheKeyIsStored) {
   ASSERT_TRUE(combo->IsActive());
   EXPECT_TRUE(combo->GetDroppedState());
   EXPECT_EQ(EditText(combo), "Green");  // the edit shows the first field only
-  Key(VK_ESCAPE);
+  Key(VK_DOWN);                          // from the edit field to the open list
+  EXPECT_EQ(combo->GetCurSel(), 2);
+  EXPECT_EQ(EditText(combo), "Blue");
+  Key(VK_RETURN);
+  EXPECT_FALSE(combo->GetDroppedState());
+  Key(VK_TAB);
+  EXPECT_EQ(Value(1, 1), "3");
   // In the drop-down list the keys move the selection; the key of the row chosen is stored.
   combo = PutTabbed(52540, 3, 1, "2");
   ASSERT_TRUE(grid.SetCurrentCell(3, 1));
