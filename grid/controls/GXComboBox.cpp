@@ -259,7 +259,7 @@ BOOL CGXComboBox::ValueToShow(LPCTSTR pszValue, const CGXStyle& style, CString& 
 
 BOOL CGXComboBox::StoreCellText(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pOldStyle) {
   if (!m_pGrid || !m_pGrid->GetParam()) return FALSE;
-  CGXStyle* owned = ComposeIfNone(nRow, nCol, pOldStyle);
+  CGXStyle* owned = GXComposeIfNone(m_pGrid, nRow, nCol, pOldStyle);
   CString text = pszText ? pszText : "";
   BOOL ok = TRUE;
   // A text that names no choice is refused; an empty one still clears.
@@ -363,10 +363,10 @@ DWORD CGXComboBox::ListStyle() {
   return m_dwListBoxStyle;
 }
 
-CGXStyle* CGXComboBox::ComposeIfNone(ROWCOL nRow, ROWCOL nCol, const CGXStyle*& pStyle) {
-  if (pStyle || !m_pGrid) return nullptr;
-  CGXStyle* owned = m_pGrid->CreateStyle();
-  m_pGrid->ComposeStyleRowCol(nRow, nCol, owned);
+CGXStyle* GXComposeIfNone(CGXGridCore* pGrid, ROWCOL nRow, ROWCOL nCol, const CGXStyle*& pStyle) {
+  if (pStyle || !pGrid) return nullptr;
+  CGXStyle* owned = pGrid->CreateStyle();
+  pGrid->ComposeStyleRowCol(nRow, nCol, owned);
   pStyle = owned;
   return owned;
 }

@@ -28,6 +28,9 @@ struct GXDropDownLockScope {
   ~GXDropDownLockScope();
 };
 
+// The composed style of a cell when none is given; returns the style made, for RecycleStyle.
+CGXStyle* GXComposeIfNone(CGXGridCore* pGrid, ROWCOL nRow, ROWCOL nCol, const CGXStyle*& pStyle);
+
 // Fills a drop-down list with the brush its popup answers to WM_CTLCOLORLISTBOX; FALSE when none.
 BOOL GXEraseListWithParentBrush(CWnd* pListBox, CDC* pDC);
 
@@ -158,8 +161,6 @@ class CGXComboBox : public CGXEditControl {
   int MeasureTextHeight(const CGXStyle& style);
   // Drops the popup: detaches it and has it destroyed under the focus lock.
   void DropPopup();
-  // The composed style of a cell when none is given; returns the style made, to be recycled.
-  CGXStyle* ComposeIfNone(ROWCOL nRow, ROWCOL nCol, const CGXStyle*& pStyle);
   // The list font: the cell font scaled by the zoom, sent to the list.
   void SetListFont(const CGXStyle& style, CWnd* pListBox);
   // The value a display text is made of: the given one, else the style's; FALSE when neither.

@@ -253,6 +253,16 @@ BOOL CGXTabbedLBoxHeader::CreateHeader() {
   return CreateEx(WS_EX_TOOLWINDOW, AfxRegisterWndClass(0), "", WS_POPUP, CRect(0, 0, 0, 0), nullptr, 0);
 }
 
+int CGXTabbedLBoxHeader::Prepare(const GXTabbedLayout& layout, CFont* pFont) {
+  m_bShowAllCols = layout.m_bShowAllCols;
+  m_nTextCol = layout.m_nTextCol;
+  m_nSepCount = layout.m_nSepCount;
+  m_pColPos = &layout.m_anColPos;
+  m_pFont = pFont;
+  m_nRowHeight = layout.m_nListRowHeight;
+  return GetHeaderHeight();
+}
+
 int CGXTabbedLBoxHeader::GetHeaderHeight() const {
   int height = m_nRowHeight;
   const int count = FieldCount(m_strTitle);
@@ -404,7 +414,7 @@ BOOL CGXTabbedComboBox::GetValue(CString& text) {
 
 BOOL CGXTabbedComboBox::StoreCellText(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pOldStyle) {
   if (!m_pGrid || !m_pGrid->GetParam()) return FALSE;
-  CGXStyle* owned = ComposeIfNone(nRow, nCol, pOldStyle);
+  CGXStyle* owned = GXComposeIfNone(m_pGrid, nRow, nCol, pOldStyle);
   GXTabbedLayout layout;
   layout.ReadAttributes(*pOldStyle, FALSE);
   CString line;
@@ -518,13 +528,7 @@ void CGXTabbedComboBox::ShowDropDown(BOOL bShow) {
 
   GXDropDownLockScope lock;
   if (m_layout.m_bDisplayTitleRow && m_pHeader->CreateHeader()) {
-    m_pHeader->m_bShowAllCols = m_layout.m_bShowAllCols;
-    m_pHeader->m_nTextCol = m_layout.m_nTextCol;
-    m_pHeader->m_nSepCount = m_layout.m_nSepCount;
-    m_pHeader->m_pColPos = &m_layout.m_anColPos;
-    m_pHeader->m_pFont = m_font.m_hObject ? &m_font : nullptr;
-    m_pHeader->m_nRowHeight = m_layout.m_nListRowHeight;
-    const int height = m_pHeader->GetHeaderHeight();
+    const int height = m_pHeader->Prepare(m_layout, m_font.m_hObject ? &m_font : nullptr);
     const bool below = rect.top >= cell.bottom;
     if (below && rect.bottom + height > desktop.bottom) rect.OffsetRect(0, -(rect.Height() + cell.Height()));
     CRect header(rect.left, rect.top - height, rect.right, rect.top);
@@ -533,7 +537,7 @@ void CGXTabbedComboBox::ShowDropDown(BOOL bShow) {
       rect.OffsetRect(0, height);
     }
     m_pHeader->SetWindowPos(&CWnd::wndTopMost, header.left, header.top, header.Width(), header.Height(),
-                            SWP_SHOWWINDOW);
+                            SWP_SHOWWINDOW | SWP_NOACTIVATE);
     m_pHeader->Invalidate();
   }
   frame->SetWindowPos(&CWnd::wndTopMost, rect.left, rect.top, rect.Width(), rect.Height(), SWP_SHOWWINDOW);

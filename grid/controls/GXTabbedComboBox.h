@@ -65,6 +65,8 @@ BOOL GXDrawTabbedBitmapCell(CGXControl* pControl, CDC* pDC, const CRect& rect, R
 class CGXTabbedLBoxHeader : public CWnd {
  public:
   BOOL CreateHeader();
+  // Takes the columns and font of a list; returns the height the titles need.
+  int Prepare(const GXTabbedLayout& layout, CFont* pFont);
   // Height for the titles: the row height or the tallest title bitmap, plus 4.
   int GetHeaderHeight() const;
 

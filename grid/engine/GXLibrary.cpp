@@ -18,6 +18,7 @@
 #include "grid/controls/GXRichEditCtrl.h"
 #include "grid/controls/GXStatic.h"
 #include "grid/controls/GXTabbedComboBox.h"
+#include "grid/controls/GXTabbedComboBoxWnd.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridWnd.h"
 #include "grid/engine/GXLocale.h"
@@ -139,6 +140,13 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
       combo->CreateControl(nID == 52528 ? 0x200042u : 0x200003u, nID);
       combo->m_bFillWithChoiceList = TRUE;
       combo->m_bWantArrowKeys = FALSE;
+      return combo;
+    }
+    case 52539:
+    case 52540: {
+      auto* combo = new CGXTabbedComboBoxWnd(pGrid);
+      combo->CreateControl(nID == 52539 ? 2u : 3u, nID);
+      combo->m_bDropDownOnClick = nID == 52540;
       return combo;
     }
     case 52541: return new CGXTabbedComboBox(pGrid, nID, nID);

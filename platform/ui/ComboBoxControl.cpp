@@ -144,6 +144,7 @@ class ComboCtl : public ControlImpl {
           if (style & CBS_LOWERCASE) es |= ES_LOWERCASE;
           m_edit = ::CreateWindowEx(Kind() == CBS_SIMPLE ? WS_EX_CLIENTEDGE : 0, "Edit", "", es, 0, 0, 10, 10, m_hwnd,
                                     (HMENU)(UINT_PTR)kEditId, inst, nullptr);
+          if (m_edit && Kind() != CBS_SIMPLE) ::SendMessage(m_edit, EDX_SETCOMBO, (WPARAM)m_hwnd, 0);
         }
         if (Kind() == CBS_SIMPLE) {
           m_list = ::CreateWindowEx(WS_EX_CLIENTEDGE, "ComboLBox", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | m_listScroll, 0, 0, 10, 10,

@@ -27,6 +27,7 @@ class EditCtl : public ControlImpl {
   explicit EditCtl(HWND h) : ControlImpl(h) {}
 
   std::string m_text;
+  HWND m_combo = nullptr;  // the combo box this field belongs to
   size_t m_anchor = 0, m_caret = 0;
   size_t m_limit = 32767;
   bool m_modified = false;
@@ -356,6 +357,15 @@ class EditCtl : public ControlImpl {
     else SetSel(to, to);
   }
 
+  // A combo box's field leaves the list keys to the combo box: the arrows up and down, the page keys
+  // and F4, Alt with an arrow, and Enter and Esc while the list is open.
+  bool ForCombo(UINT msg, WPARAM vk) const {
+    if (!m_combo) return false;
+    if (msg == WM_SYSKEYDOWN) return vk == VK_UP || vk == VK_DOWN;
+    if (vk == VK_UP || vk == VK_DOWN || vk == VK_PRIOR || vk == VK_NEXT || vk == VK_F4) return true;
+    return (vk == VK_RETURN || vk == VK_ESCAPE) && ::SendMessage(m_combo, CB_GETDROPPEDSTATE, 0, 0);
+  }
+
   void KeyDown(UINT vk) {
     bool shift = ::GetKeyState(VK_SHIFT) < 0;
     bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
@@ -587,7 +597,14 @@ class EditCtl : public ControlImpl {
         return 0;
       }
       case WM_ENABLE: Redraw(); return 0;
-      case WM_KEYDOWN: KeyDown((UINT)wp); return 0;
+      case WM_KEYDOWN:
+        if (ForCombo(msg, wp)) return ::SendMessage(m_combo, msg, wp, lp);
+        KeyDown((UINT)wp);
+        return 0;
+      case WM_SYSKEYDOWN:
+        if (ForCombo(msg, wp)) return ::SendMessage(m_combo, msg, wp, lp);
+        return Default(msg, wp, lp);
+      case EDX_SETCOMBO: m_combo = (HWND)wp; return 0;
       case WM_CHAR: Char((UINT)wp); return 0;
       case WM_LBUTTONDOWN: {
         if (::GetFocus() != m_hwnd) ::SetFocus(m_hwnd);

@@ -313,6 +313,14 @@ TEST_F(ComboCell, EmptyListsAndReadOnlyCellsChangeNothing) {
   ::PostMessage(wnd.m_hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
   PumpMessages();
   EXPECT_FALSE(combo->IsDroppedDown());
+  // A click into the grid while the list is open only closes it; the edit keeps the focus.
+  combo = Current(1, 1);
+  ClickArrow(combo);
+  ASSERT_TRUE(combo->IsDroppedDown());
+  UiAutomation::Click(wnd.m_hWnd, grid.CalcRectFromRowCol(3, 2).CenterPoint());
+  EXPECT_FALSE(combo->IsDroppedDown());
+  EXPECT_EQ(CurrentCol(), 1u);
+  EXPECT_EQ(::GetFocus(), combo->m_hWnd);
 }
 
 // ---- check list -------------------------------------------------------------------------------------------------

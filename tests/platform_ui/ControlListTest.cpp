@@ -195,6 +195,18 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
   edit.GetWindowText(text);
   EXPECT_STREQ("12", text);
   EXPECT_EQ(std::make_pair(9, (int)CBN_EDITCHANGE), m_host.m_notes.back());
+  // Its field leaves the list keys to the combo box: F4 opens, Down moves, Enter closes the list.
+  for (const char* s : {"a", "b"}) edit.AddString(s);
+  const struct {
+    UINT key;
+    BOOL dropped;
+    int sel;
+  } keys[] = {{VK_F4, TRUE, -1}, {VK_DOWN, TRUE, 0}, {VK_DOWN, TRUE, 1}, {VK_RETURN, FALSE, 1}};
+  for (const auto& k : keys) {
+    UiAutomation::PressKey(e, k.key);
+    EXPECT_EQ(edit.GetDroppedState(), k.dropped) << k.key;
+    EXPECT_EQ(edit.GetCurSel(), k.sel) << k.key;
+  }
 }
 
 TEST_F(ControlListTest, SpinStepsCanBeRefusedAndSlidersAndProgressKeepTheirRanges) {
