@@ -184,7 +184,7 @@ void CGXTabBeam::AdjustTabSize(int nTab) {
   CGXTabInfo& tab = GetTab(nTab);
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
-  if (!m_fontBold.GetSafeHandle()) CreateFonts();
+  if (!m_fontBold.m_hObject) CreateFonts();
   CFont* old = dc.SelectObject(&m_fontBold);
   tab.nWidth = dc.GetTextExtent(tab.sLabel).cx + m_nGap;
   dc.SelectObject(old);
@@ -265,7 +265,7 @@ void CGXTabBeam::OnPaint() {
   CRect client;
   GetClientRect(&client);
   if (client.IsRectEmpty()) return;
-  if (!m_fontNormal.GetSafeHandle()) CreateFonts();
+  if (!m_fontNormal.m_hObject) CreateFonts();
   CDC mem;
   mem.CreateCompatibleDC(&dc);
   CBitmap bmp;

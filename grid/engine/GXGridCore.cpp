@@ -1,6 +1,7 @@
 // The grid core: construction, Initialize, the parameter block, read-only mode and the current cell.
 #include "grid/engine/GXGridCore.h"
 
+#include "grid/controls/GXRecordInfoWnd.h"
 #include "grid/controls/GXTabWnd.h"
 
 #include "grid/engine/GXControl.h"
@@ -195,6 +196,19 @@ void CGXGridCore::OnTabRenamed(int nTab) {
     CGXGridHint hint(22, m_nViewID);
     UpdateAllViews(nullptr, 0, &hint);
   }
+}
+
+void CGXGridCore::PushRecordInfo() {
+  auto* frame = static_cast<CGXRecordInfoWnd*>(GXGetParentOfKind(m_pGridWnd, RUNTIME_CLASS(CGXRecordInfoWnd)));
+  CGXRecordInfoBeam* beam = frame ? frame->GetBeam() : nullptr;
+  if (!beam || !beam->GetSafeHwnd()) return;
+  const ROWCOL headers = GetHeaderRows();
+  const LONG record = (LONG)(m_nCurrentRow - headers), count = (LONG)(GetRowCount() - headers);
+  if (beam->GetRecordCount() == count && beam->GetCurrentRecord() == record) return;
+  beam->SetRecordCount(count);
+  beam->SetCurrentRecord(record);
+  beam->Invalidate(TRUE);
+  beam->UpdateWindow();
 }
 
 CWnd* CGXGridCore::GetParentTabWnd(BOOL bIgnoreIconic) const {

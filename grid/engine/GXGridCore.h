@@ -399,8 +399,8 @@ class CGXGridCore {
   virtual BOOL OnCancelEditing(ROWCOL, ROWCOL) { return TRUE; }
   virtual void OnCurrentCellMoved(ROWCOL nRow, ROWCOL nCol);
   virtual void OnMovedCurrentCell(ROWCOL, ROWCOL) {}
-  // The record position for a surrounding record window; nothing until such a window exists.
-  virtual void PushRecordInfo() {}
+  // Shows the record position and count in a surrounding record window, if any.
+  virtual void PushRecordInfo();
   CString m_strWarningText;
   BOOL m_bWarningShown = FALSE;
   BOOL m_bInWarning = FALSE;
