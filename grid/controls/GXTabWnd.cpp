@@ -267,6 +267,10 @@ BOOL CGXTabWnd::SwitchTo(CWnd* pWnd) {
   return TRUE;
 }
 
+void CGXTabWnd::OnTabDeleted(CWnd* pWnd) {
+  if (pWnd && pWnd == m_pActivePane) m_pActivePane = nullptr;
+}
+
 void CGXTabWnd::OnTabSwitched(int nTab) {
   if (!m_pBeam || nTab < 0 || nTab >= m_pBeam->GetCount()) return;
   CWnd* wnd = m_pBeam->GetTab(nTab).pExtra;
