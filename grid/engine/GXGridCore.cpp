@@ -211,6 +211,13 @@ void CGXGridCore::PushRecordInfo() {
   beam->UpdateWindow();
 }
 
+CScrollBar* CGXGridCore::GetScrollBarCtrl(int nBar) const {
+  if (!m_pGridWnd || !m_pGridWnd->GetSafeHwnd() || (m_pGridWnd->GetStyle() & (nBar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)))
+    return nullptr;
+  CWnd* host = GetParentTabWnd();
+  return host ? reinterpret_cast<CScrollBar*>(host->GetDlgItem(nBar == SB_VERT ? 59920 : 59904)) : nullptr;
+}
+
 CWnd* CGXGridCore::GetParentTabWnd(BOOL bIgnoreIconic) const {
   if (!m_pGridWnd) return nullptr;
   const CPtrList& classes = GXGetLibraryData().m_HostWndClasses;

@@ -191,7 +191,8 @@ class CGXGridCore {
   virtual BOOL OnSettingChange(UINT, LPCTSTR) { return FALSE; }
   virtual BOOL OnSysColorChange() { return FALSE; }
   virtual BOOL OnGetDlgCode(UINT code, UINT& answer);
-  virtual CScrollBar* GetScrollBarCtrl(int) const { return nullptr; }
+  // The bar a surrounding tab or record window lends, unless the grid window has its own.
+  virtual CScrollBar* GetScrollBarCtrl(int nBar) const;
   virtual BOOL OnKillFocus(CWnd*) { return FALSE; }
   virtual BOOL OnSetFocus(CWnd*) { return FALSE; }
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }

@@ -6,6 +6,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXGridView.h"
+#include "grid/engine/GXGridWnd.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Document.h"
@@ -190,4 +191,28 @@ TEST_F(SheetFrames, TheRecordBeamMovesTheCurrentRowAndShowsIt) {
   UiAutomation::Pump();
   frame->UpdateWindow();
   SaveWindowImage(frame, dravonix::test::OutputPath("sheet-frames-records.png").c_str());
+}
+
+TEST_F(SheetFrames, AGridWindowBorrowsTheRecordWindowsBarsAndShowsItsRecord) {
+  CGXRecordInfoWnd records;
+  records.CreateRecordInfoFrame(frame, WS_CHILD | WS_VISIBLE | WS_VSCROLL, 500);
+  CGXGridWnd grid;
+  ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10),
+                          &records, 501));
+  records.AttachWnd(&grid);
+  records.MoveWindow(0, 0, 300, 150);
+  grid.Initialize();
+  grid.GetParam()->GetData()->SetRowCount(30);
+  grid.GetParam()->GetData()->SetColCount(3);
+  EXPECT_EQ(records.GetDlgItem(59920), (CWnd*)grid.GetScrollBarCtrl(SB_VERT));
+  EXPECT_EQ(nullptr, grid.GetScrollBarCtrl(SB_HORZ));  // the frame has none
+  ASSERT_TRUE(grid.SetCurrentCell(12, 1));
+  EXPECT_EQ(12 - (LONG)grid.GetHeaderRows(), records.GetBeam()->GetCurrentRecord());
+  // A typed record that is no number goes to the first record.
+  ::SendMessage(grid.m_hWnd, 0x7A3, 4, 0);
+  ROWCOL row = 0, col = 0;
+  grid.GetCurrentCell(row, col);
+  EXPECT_EQ(grid.GetHeaderRows() + 1, row);
+  EXPECT_EQ(grid.m_hWnd, ::GetFocus());
+  records.DestroyWindow();
 }
