@@ -429,14 +429,7 @@ void CGXTabWnd::OnPaint() {
 
 void CGXTabWnd::OnNcPaint() {
   Default();
-  CWnd* parent = GetParent();
-  if (!parent || !(m_bDrawFrame || (GetStyle() & 0x200))) return;
-  CRect rect;
-  GetWindowRect(&rect);
-  parent->ScreenToClient(&rect);
-  rect.left -= 2, rect.top -= 2, rect.right += 3, rect.bottom += 3;
-  CClientDC dc(parent);
-  GXDrawButtonFrame(&dc, rect, TRUE, TRUE);
+  GXDrawFrameInParent(this, m_bDrawFrame);
 }
 
 BOOL CGXTabWnd::OnEraseBkgnd(CDC* pDC) {
