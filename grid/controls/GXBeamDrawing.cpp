@@ -3,9 +3,11 @@
 
 #include "platform/core/Clock.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <chrono>
 
 void GXDrawBeamButton(CDC* pDC, const CRect& rect, int nIndex, BOOL bPressed, BOOL bEnabled) {
   if (!pDC || rect.IsRectEmpty()) return;
@@ -57,9 +59,12 @@ void GXTrackRepeat(CWnd* pWnd, UINT nEndMessage, DWORD nFirstDelay, const std::f
   if (!hwnd) return;
   ::SetCapture(hwnd);
   DWORD last = ::GetTickCount(), delay = nFirstDelay;
+  // Under a test's clock only the test can let go of the button: a loop left waiting ends.
+  auto heard = std::chrono::steady_clock::now();
   for (;;) {
     MSG msg;
     if (::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      heard = std::chrono::steady_clock::now();
       if (msg.message == nEndMessage) break;
       if (msg.message == WM_QUIT) {
         ::PostQuitMessage((int)msg.wParam);
@@ -71,6 +76,11 @@ void GXTrackRepeat(CWnd* pWnd, UINT nEndMessage, DWORD nFirstDelay, const std::f
       continue;
     }
     if (!::IsWindow(hwnd) || ::GetCapture() != hwnd) break;
+    if (Clock::IsVirtual() &&
+        std::chrono::steady_clock::now() - heard > std::chrono::milliseconds(UiAutomation::GetModalStallTimeout())) {
+      UiAutomation::ModalLoopStalled(pWnd);
+      break;
+    }
     const DWORD passed = ::GetTickCount() - last;
     if (passed >= delay) {
       last = ::GetTickCount();

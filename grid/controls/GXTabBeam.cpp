@@ -173,6 +173,7 @@ void CGXTabBeam::DeleteTab(int nTab) {
   if (nTab == m_nCurrent) m_nCurrent = 0, m_nFirstTab = 0;
   else if (nTab < m_nCurrent) --m_nCurrent;
   m_tabs.erase(m_tabs.begin() + nTab);
+  if (auto* tabs = DYNAMIC_DOWNCAST(CGXTabWnd, GetParent())) tabs->OnTabDeleted(tab->pExtra);
   delete tab;
   // The last tab gone leaves no current tab.
   if (m_nCurrent >= GetCount()) m_nCurrent = GetCount() - 1;

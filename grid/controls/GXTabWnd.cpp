@@ -267,6 +267,10 @@ BOOL CGXTabWnd::SwitchTo(CWnd* pWnd) {
   return TRUE;
 }
 
+void CGXTabWnd::OnTabDeleted(CWnd* pWnd) {
+  if (pWnd && pWnd == m_pActivePane) m_pActivePane = nullptr;
+}
+
 void CGXTabWnd::OnTabSwitched(int nTab) {
   if (!m_pBeam || nTab < 0 || nTab >= m_pBeam->GetCount()) return;
   CWnd* wnd = m_pBeam->GetTab(nTab).pExtra;
@@ -425,14 +429,7 @@ void CGXTabWnd::OnPaint() {
 
 void CGXTabWnd::OnNcPaint() {
   Default();
-  CWnd* parent = GetParent();
-  if (!parent || !(m_bDrawFrame || (GetStyle() & 0x200))) return;
-  CRect rect;
-  GetWindowRect(&rect);
-  parent->ScreenToClient(&rect);
-  rect.left -= 2, rect.top -= 2, rect.right += 3, rect.bottom += 3;
-  CClientDC dc(parent);
-  GXDrawButtonFrame(&dc, rect, TRUE, TRUE);
+  GXDrawFrameInParent(this, m_bDrawFrame);
 }
 
 BOOL CGXTabWnd::OnEraseBkgnd(CDC* pDC) {

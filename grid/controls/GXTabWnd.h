@@ -47,6 +47,8 @@ class CGXTabWnd : public CWnd {
   LRESULT CanSwitchTo(int nTab);
   void RecalcLayout(BOOL bBeamOnly = FALSE);
   CRect GetSizingBoxRect();
+  // The beam dropped the sheet's tab: an active sheet is forgotten.
+  void OnTabDeleted(CWnd* pWnd);
 
   BOOL m_bDrawFrame = FALSE;
 

@@ -4,6 +4,7 @@
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Resource.h"
 #include "platform/gdi/PackedDib.h"
+#include "platform/ui/Wnd.h"
 
 #include <algorithm>
 #include <cstring>
@@ -205,6 +206,17 @@ void GXDrawButtonFrame(CDC* pDC, CRect rect, BOOL bOuterFrame, BOOL bPressed) {
     else pDC->DrawEdge(&rect, BDR_RAISEDOUTER | BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_MONO);
   }
   if (bPressed) pDC->DrawEdge(&rect, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+}
+
+void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame) {
+  CWnd* parent = pWnd ? pWnd->GetParent() : nullptr;
+  if (!parent || !(bDrawFrame || (pWnd->GetStyle() & 0x200))) return;
+  CRect rect;
+  pWnd->GetWindowRect(&rect);
+  parent->ScreenToClient(&rect);
+  rect.left -= 2, rect.top -= 2, rect.right += 3, rect.bottom += 3;
+  CClientDC dc(parent);
+  GXDrawButtonFrame(&dc, rect, TRUE, TRUE);
 }
 
 void GXFillRect(CDC* pDC, int x, int y, int cx, int cy, COLORREF color) {

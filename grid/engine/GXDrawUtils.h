@@ -7,6 +7,8 @@
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/Clipboard.h"
 
+class CWnd;
+
 // Breaks a text into lines that fit the rectangle's width (DT_ flags: 0x10 wraps, 4 and 8 align
 // vertically by moving the rectangle's top). Length -1 runs to the zero byte. Returns the lines.
 int GXWrapTextLines(CDC* pDC, LPCTSTR pszText, int nLength, CRect& rect, UINT nFlags, int* pnStarts, int* pnLengths,
@@ -25,6 +27,9 @@ void GXDrawButtonEdge(CDC* pDC, CRect rect, UINT nEdge, BOOL bAdjust);
 const UINT GX_BTNFOCUS = 0x0001;
 void GXDrawButtonFace(CDC* pDC, CRect rect, LPCTSTR pszText, UINT nState);
 void GXDrawButtonFrame(CDC* pDC, CRect rect, BOOL bOuterFrame, BOOL bPressed);
+// A sunken 3-D frame around a child window, drawn in its parent, when asked for or when the style
+// carries 0x200.
+void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame);
 // A colour whose top byte is 65..254 stands for system colour 254 minus that byte.
 void GXFillRect(CDC* pDC, int x, int y, int cx, int cy, COLORREF color);
 void GXFillRect(CDC* pDC, LPCRECT rect, COLORREF color);

@@ -1,6 +1,7 @@
 // The grid core: construction, Initialize, the parameter block, read-only mode and the current cell.
 #include "grid/engine/GXGridCore.h"
 
+#include "grid/controls/GXRecordInfoWnd.h"
 #include "grid/controls/GXTabWnd.h"
 
 #include "grid/engine/GXControl.h"
@@ -209,6 +210,26 @@ void CGXGridCore::OnTabRenamed(int nTab) {
     CGXGridHint hint(22, m_nViewID);
     UpdateAllViews(nullptr, 0, &hint);
   }
+}
+
+void CGXGridCore::PushRecordInfo() {
+  auto* frame = static_cast<CGXRecordInfoWnd*>(GXGetParentOfKind(m_pGridWnd, RUNTIME_CLASS(CGXRecordInfoWnd)));
+  CGXRecordInfoBeam* beam = frame ? frame->GetBeam() : nullptr;
+  if (!beam || !beam->GetSafeHwnd()) return;
+  const ROWCOL headers = GetHeaderRows();
+  const LONG record = (LONG)(m_nCurrentRow - headers), count = (LONG)(GetRowCount() - headers);
+  if (beam->GetRecordCount() == count && beam->GetCurrentRecord() == record) return;
+  beam->SetRecordCount(count);
+  beam->SetCurrentRecord(record);
+  beam->Invalidate(TRUE);
+  beam->UpdateWindow();
+}
+
+CScrollBar* CGXGridCore::GetScrollBarCtrl(int nBar) const {
+  if (!m_pGridWnd || !m_pGridWnd->GetSafeHwnd() || (m_pGridWnd->GetStyle() & (nBar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)))
+    return nullptr;
+  CWnd* host = GetParentTabWnd();
+  return host ? reinterpret_cast<CScrollBar*>(host->GetDlgItem(nBar == SB_VERT ? 59920 : 59904)) : nullptr;
 }
 
 CWnd* CGXGridCore::GetParentTabWnd(BOOL bIgnoreIconic) const {

@@ -201,7 +201,8 @@ class CGXGridCore {
   virtual BOOL OnSettingChange(UINT uFlags, LPCTSTR pszSection);
   virtual BOOL OnSysColorChange();
   virtual BOOL OnGetDlgCode(UINT code, UINT& answer);
-  virtual CScrollBar* GetScrollBarCtrl(int) const { return nullptr; }
+  // The bar a surrounding tab or record window lends, unless the grid window has its own.
+  virtual CScrollBar* GetScrollBarCtrl(int nBar) const;
   virtual BOOL OnKillFocus(CWnd* pNewWnd);
   virtual BOOL OnSetFocus(CWnd* pOldWnd);
   // Message 0x7CB: while locked a size change repaints nothing; unlocking repaints the window.
@@ -427,8 +428,8 @@ class CGXGridCore {
   virtual BOOL OnCancelEditing(ROWCOL, ROWCOL) { return TRUE; }
   virtual void OnCurrentCellMoved(ROWCOL nRow, ROWCOL nCol);
   virtual void OnMovedCurrentCell(ROWCOL, ROWCOL) {}
-  // The record position for a surrounding record window; nothing until such a window exists.
-  virtual void PushRecordInfo() {}
+  // Shows the record position and count in a surrounding record window, if any.
+  virtual void PushRecordInfo();
   CString m_strWarningText;
   BOOL m_bWarningShown = FALSE;
   BOOL m_bInWarning = FALSE;

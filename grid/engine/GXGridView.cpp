@@ -156,6 +156,7 @@ void CGXGridView::OnInitialUpdate() {
     if (first && first != this && first->GetParam() && !GetParam()) SetParam(first->GetParam(), FALSE);
   }
   Initialize();
+  PushRecordInfo();
   CGXView::OnInitialUpdate();
   if (!m_pPrintDevice && GetParam()) {
     CGXGridParam* param = GetParam();

@@ -95,16 +95,7 @@ void CGXGridWnd::OnPaint() {
   OnGridDraw(&dc);
 }
 
-void CGXGridWnd::DrawFrameInParent() {
-  CWnd* parent = GetParent();
-  if (!parent || !(m_bDrawFrame || (GetStyle() & 0x200))) return;
-  CRect rect;
-  GetWindowRect(&rect);
-  parent->ScreenToClient(&rect);
-  rect.left -= 2, rect.top -= 2, rect.right += 3, rect.bottom += 3;
-  CClientDC dc(parent);
-  GXDrawButtonFrame(&dc, rect, TRUE, TRUE);
-}
+void CGXGridWnd::DrawFrameInParent() { GXDrawFrameInParent(this, m_bDrawFrame); }
 
 BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   LRESULT ignored = 0;

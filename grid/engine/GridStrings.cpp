@@ -46,6 +46,7 @@ const RESOURCE_STRING kStrings[] = {
     {52234, "Tracking Line"},
     {52235, "Background"},
     {52236, "Dragging Line"},
+    {52242, "Record"},
     {52243, "Processing..."},
     {52244, "Done."},
     {52245, "Press ESC to cancel"},

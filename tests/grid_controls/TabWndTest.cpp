@@ -120,6 +120,15 @@ TEST_F(TabWndTest, ArrowsGreyWithOneTabAndBlackWhenTheyCanScroll) {
   EXPECT_EQ(::GetSysColor(COLOR_WINDOW), GetWindowPixel(Beam().m_hWnd, CPoint(Beam().GetTabX(0) + Beam().m_nGap + 1, 2)));
   EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), GetWindowPixel(Beam().m_hWnd, CPoint(TabCentre(1).x - Beam().GetTab(1).nWidth / 2 + 1, 2)));
   EXPECT_EQ(1, Beam().TabFromPoint(c.x + Beam().GetTab(0).nWidth));
+  // Just right of the buttons lies the tab before the first one shown.
+  Beam().ScrollTabs(2);
+  Beam().ScrollTabs(2);
+  ASSERT_EQ(2, Beam().GetFirstTab());
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(Beam().m_hWnd, CPoint(Beam().GetButtonAreaWidth() + 5, 8));
+  EXPECT_EQ(1, Beam().GetCurrentTab());
+  EXPECT_EQ(1, Beam().GetFirstTab());
+  EXPECT_EQ(m_sheets[1].get(), m_tabs.GetActivePane());
 }
 
 TEST_F(TabWndTest, HoldingNextRepeatsFasterDownToEveryHundredMs) {
@@ -247,6 +256,7 @@ TEST_F(TabWndTest, TabRecordsAndBadIndexes) {
   CSheet* one = Add("One");
   Add("Two");
   Add("Three");
+  EXPECT_EQ(one, m_tabs.GetActivePane());
   EXPECT_EQ(1, beam.FindTab(m_sheets[1].get()));
   EXPECT_EQ(-1, beam.FindTab(&m_owner));
   beam.SetCurrentTab(2);
@@ -270,11 +280,11 @@ TEST_F(TabWndTest, TabRecordsAndBadIndexes) {
   }
   while (beam.GetCount()) beam.DeleteTab(0);
   EXPECT_EQ(-1, beam.GetCurrentTab());
+  EXPECT_EQ(nullptr, m_tabs.GetActivePane());  // its tab went
   // A grid outside a tab window ignores a rename; the interface reads nothing there.
   CString name = "kept";
   GXGetLibraryData().m_pTabWndInterface->AccessSheetName(&m_owner, &name, FALSE);
   EXPECT_EQ(CString("kept"), name);
-  (void)one;
 }
 
 TEST_F(TabWndTest, WindowMadeByClassNameGetsItsChildrenAndDeletesItself) {

@@ -1,12 +1,16 @@
-// Grid views in the sheet-tab window: the shared scroll bars keep each sheet's position across
-// switches, and a renamed tab renames the sheet and the tabs of the other views of the grid.
+// Grid views in the sheet-tab and record windows: the shared scroll bars keep each sheet's position
+// across switches, a renamed tab renames the sheet and the tabs of the other views of the grid, and
+// the record beam moves the current row and shows where it is.
+#include "grid/controls/GXRecordInfoWnd.h"
 #include "grid/controls/GXTabWnd.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXGridView.h"
+#include "grid/engine/GXGridWnd.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/Window.h"
@@ -15,15 +19,26 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 class CSheetDoc : public CDocument {};
 
-// Two views of one grid in a tab window.
+// Two views of one grid in a tab window above a third grid in a record window.
 class CSheetFrame : public CFrameWnd {
  public:
   CGXTabWnd tabs;
   CGXGridView* sheets[2] = {};
+  CGXRecordInfoWnd records;
+  CGXGridView* list = nullptr;
+
+  void RecalcLayout(BOOL) override {
+    CRect client;
+    GetClientRect(&client);
+    if (tabs.GetSafeHwnd()) tabs.MoveWindow(0, 0, client.right, 180);
+    if (records.GetSafeHwnd()) records.MoveWindow(0, 180, client.right, client.bottom - 180);
+  }
 
  protected:
   BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* ctx) override {
@@ -36,6 +51,10 @@ class CSheetFrame : public CFrameWnd {
     sheets[1]->SetParam(sheets[0]->GetParam(), FALSE);
     tabs.AttachWnd(sheets[0], "Orders");
     tabs.AttachWnd(sheets[1], "Stock");
+    records.CreateRecordInfoFrame(this, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, AFX_IDW_PANE_FIRST + 10);
+    list = static_cast<CGXGridView*>(RUNTIME_CLASS(CGXGridView)->CreateObject());
+    list->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), &records, AFX_IDW_PANE_FIRST + 11, ctx);
+    records.AttachWnd(list);
     return TRUE;
   }
 };
@@ -57,9 +76,12 @@ class SheetFrames : public ::testing::Test {
     CGXData* data = frame->sheets[0]->GetParam()->GetData();
     data->SetRowCount(300);
     data->SetColCount(30);
-    for (CGXGridView* v : frame->sheets) {
+    frame->list->GetParam()->GetData()->SetRowCount(50);
+    frame->list->GetParam()->GetData()->SetColCount(5);
+    for (CGXGridView* v : {frame->sheets[0], frame->sheets[1], frame->list}) {
       v->m_bUpdateHints = TRUE;
       v->RefreshScrollBars(FALSE, FALSE);
+      v->Invalidate();
     }
   }
   void TearDown() override {
@@ -69,6 +91,13 @@ class SheetFrames : public ::testing::Test {
     Clock::UseRealTime();
   }
   CGXTabBeam& Beam() { return frame->tabs.GetBeam(); }
+  // A short press: the beam's repeat loop finds the release waiting.
+  static void Press(CWnd* wnd, POINT pt) {
+    UiAutomation::AdvanceClock(1000);
+    ::PostInputMessage(wnd->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    ::PostInputMessage(wnd->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+    UiAutomation::Pump();
+  }
   void ClickTab(int nTab) {
     UiAutomation::AdvanceClock(1000);
     CGXTabBeam& b = Beam();
@@ -131,4 +160,59 @@ TEST_F(SheetFrames, RenamingATabRenamesTheSheetAndTheOtherViewsTab) {
   UiAutomation::AdvanceClock(1000);
   UiAutomation::DoubleClick(Beam().m_hWnd, tab0);
   EXPECT_EQ(nullptr, frame->tabs.GetRenamePopup());
+}
+
+TEST_F(SheetFrames, TheRecordBeamMovesTheCurrentRowAndShowsIt) {
+  CGXGridView* list = frame->list;
+  CGXRecordInfoBeam* beam = frame->records.GetBeam();
+  ASSERT_TRUE(list->SetCurrentCell(3, 1));
+  const LONG headers = (LONG)list->GetHeaderRows();
+  EXPECT_EQ(3 - headers, beam->GetCurrentRecord());
+  EXPECT_EQ(50 - headers, beam->GetRecordCount());
+  Press(beam, beam->GetButtonRect(2).CenterPoint());
+  ROWCOL row = 0, col = 0;
+  list->GetCurrentCell(row, col);
+  EXPECT_EQ(4u, row);
+  EXPECT_EQ(4 - headers, beam->GetCurrentRecord());
+  EXPECT_EQ(CString(std::to_string(4 - headers).c_str()), beam->GetRecordText());
+  // Last, then a typed record number.
+  Press(beam, beam->GetButtonRect(3).CenterPoint());
+  list->GetCurrentCell(row, col);
+  EXPECT_EQ(50u, row);
+  EXPECT_TRUE(beam->IsLastRecord());
+  UiAutomation::AdvanceClock(1000);
+  frame->UpdateWindow();
+  UiAutomation::Click(beam->m_hWnd, beam->GetNumberRect().CenterPoint());
+  UiAutomation::TypeText(beam->GetEdit()->m_hWnd, "20\n");
+  list->GetCurrentCell(row, col);
+  EXPECT_EQ((ROWCOL)(20 + headers), row);
+  EXPECT_EQ(list->m_hWnd, ::GetFocus());
+  EXPECT_EQ(20, beam->GetCurrentRecord());
+  UiAutomation::Pump();
+  frame->UpdateWindow();
+  SaveWindowImage(frame, dravonix::test::OutputPath("sheet-frames-records.png").c_str());
+}
+
+TEST_F(SheetFrames, AGridWindowBorrowsTheRecordWindowsBarsAndShowsItsRecord) {
+  CGXRecordInfoWnd records;
+  records.CreateRecordInfoFrame(frame, WS_CHILD | WS_VISIBLE | WS_VSCROLL, 500);
+  CGXGridWnd grid;
+  ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10),
+                          &records, 501));
+  records.AttachWnd(&grid);
+  records.MoveWindow(0, 0, 300, 150);
+  grid.Initialize();
+  grid.GetParam()->GetData()->SetRowCount(30);
+  grid.GetParam()->GetData()->SetColCount(3);
+  EXPECT_EQ(records.GetDlgItem(59920), (CWnd*)grid.GetScrollBarCtrl(SB_VERT));
+  EXPECT_EQ(nullptr, grid.GetScrollBarCtrl(SB_HORZ));  // the frame has none
+  ASSERT_TRUE(grid.SetCurrentCell(12, 1));
+  EXPECT_EQ(12 - (LONG)grid.GetHeaderRows(), records.GetBeam()->GetCurrentRecord());
+  // A typed record that is no number goes to the first record.
+  ::SendMessage(grid.m_hWnd, 0x7A3, 4, 0);
+  ROWCOL row = 0, col = 0;
+  grid.GetCurrentCell(row, col);
+  EXPECT_EQ(grid.GetHeaderRows() + 1, row);
+  EXPECT_EQ(grid.m_hWnd, ::GetFocus());
+  records.DestroyWindow();
 }

@@ -1,0 +1,50 @@
+// A frame around one sheet of records: the sheet borrows the frame's scroll bars, and a record beam
+// beside the horizontal bar navigates the sheet's rows.
+#pragma once
+
+#include "grid/controls/GXRecordInfoBeam.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Wnd.h"
+
+class CGXRecordInfoWnd : public CWnd {
+  DECLARE_DYNCREATE(CGXRecordInfoWnd)
+
+ public:
+  explicit CGXRecordInfoWnd(CRuntimeClass* pBeamClass = nullptr);
+  ~CGXRecordInfoWnd() override;
+
+  // A failing creation raises a resource exception.
+  BOOL CreateRecordInfoFrame(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL,
+                             UINT nID = AFX_IDW_PANE_FIRST);
+  // The sheet, which also receives the beam's requests.
+  void AttachWnd(CWnd* pSheet);
+  CWnd* GetSheetWnd() const { return m_pSheet; }
+  CGXRecordInfoBeam* GetBeam() const { return m_pBeam; }
+  void RecalcLayout();
+
+  BOOL m_bDrawFrame = FALSE;
+
+ protected:
+  BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+  void OnSize(UINT nType, int cx, int cy) override;
+  void OnPaint() override;
+  void OnNcPaint() override;
+  BOOL OnEraseBkgnd(CDC* pDC) override;
+  void OnSetFocus(CWnd* pOldWnd) override;
+  void OnSysColorChange() override;
+  void OnSettingChange(UINT uFlags, LPCSTR lpszSection) override;
+
+ private:
+  void CreateChildren(DWORD dwStyle);
+
+  CRuntimeClass* m_pBeamClass = nullptr;
+  CGXRecordInfoBeam* m_pBeam = nullptr;
+  CWnd* m_pSheet = nullptr;
+  CScrollBar m_hBar, m_vBar;
+  BOOL m_bHasHBar = TRUE, m_bHasVBar = TRUE;
+  int m_nVBarWidth = 0, m_nStripHeight = 0, m_nBeamWidth = 163, m_nLastWidth = 0, m_nGap = 6;
+  BOOL m_bCreated = FALSE, m_bSettingsChanged = FALSE;
+  HCURSOR m_hCursor = nullptr;
+  CBrush m_brCorner;
+};
