@@ -78,6 +78,18 @@ bool Aborted(CGXOperationProgress& progress, unsigned long long& step, unsigned 
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// Appends a cell's text with each line end (CR LF as one) made a space; with bToNul only up to a zero byte.
+void AppendCellText(std::string& out, const char* p, size_t n, bool bToNul) {
+  for (size_t i = 0; i < n;) {
+    size_t run = i;
+    while (run < n && !IsLineEnd(p[run]) && (p[run] || !bToNul)) ++run;
+    out.append(p + i, run - i);
+    if (run == n || !p[run]) break;
+    out += ' ';
+    i = p[run] == '\r' && run + 1 < n && p[run + 1] == '\n' ? run + 2 : run + 1;
+  }
+}
+
 // Asks for the stored cells `ahead` rows below in three stages (row object, its pointers, the style), so
 // that no stage waits for memory.
 void PrefetchCells(const CGXData& data, ROWCOL row, ROWCOL col, ROWCOL ahead, bool first) {
@@ -158,8 +170,13 @@ BOOL CGXGridCore::WriteTextFormat(CFile& file, const CGXRangeList& list) {
   const ROWCOL ahead = (ROWCOL)std::max<unsigned long long>(1, 16 / block.cols);
   const bool complete = block.ForEach([&](ROWCOL r, ROWCOL c, bool first) {
     if (data) PrefetchCells(*data, r, c, ahead, first);
-    if (first && done) out += "\r\n";
-    if (!first) out.append(sep.GetString(), (size_t)sep.GetLength());
+    if (first) {
+      if (done) out += "\r\n";
+    } else if (sep.GetLength() == 1) {
+      out += sep[0];
+    } else {
+      out.append(sep.GetString(), (size_t)sep.GetLength());
+    }
     lastRowCells = first ? 1 : lastRowCells + 1;
     style->Free();
     CGXControl* control = nullptr;
@@ -177,21 +194,12 @@ BOOL CGXGridCore::WriteTextFormat(CFile& file, const CGXRangeList& list) {
       control = GetRegisteredControl(style->GetControl());
     }
     const CString& value = style->GetValue();
-    const char* p = value.GetString();
-    size_t n = (size_t)value.GetLength();
     if (control && textOnly && showsValue(control)) {
-      n = std::strlen(p);  // what the control would copy from the value
+      AppendCellText(out, value.GetString(), (size_t)value.GetLength(), true);  // as the control copies it
     } else if (control && control->GetDisplayText(text, r, c, value, style)) {
-      p = text.GetString();
-      n = (size_t)text.GetLength();
-    }
-    for (size_t i = 0; i < n;) {
-      size_t run = i;
-      while (run < n && !IsLineEnd(p[run])) ++run;
-      out.append(p + i, run - i);
-      if (run == n) break;
-      out += ' ';
-      i = p[run] == '\r' && run + 1 < n && p[run + 1] == '\n' ? run + 2 : run + 1;
+      AppendCellText(out, text.GetString(), (size_t)text.GetLength(), false);
+    } else {
+      AppendCellText(out, value.GetString(), (size_t)value.GetLength(), false);
     }
     return !Aborted(progress, done, done + 1, total);
   });
