@@ -183,7 +183,7 @@ BOOL CGXGridCore::WriteTextFormat(CFile& file, const CGXRangeList& list) {
     if (textOnly) {
       m_bTextOnly = TRUE;
       ComposeStyleRowCol(r, c, style);
-      m_bTextOnly = FALSE;
+      m_bTextOnly = FALSE;  // a grid's own compose may not have taken it
       control = GetRegisteredControl(style->GetControl());
       if (control && !showsValue(control)) {
         style->Free();

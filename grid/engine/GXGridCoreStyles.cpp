@@ -112,6 +112,9 @@ void CGXGridCore::ApplyBaseStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) {
 
 void CGXGridCore::ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle* pStyle, BOOL bApplyStandard) {
   if (!pStyle) return;
+  // Only this call composes for the text: one the look-ups make on their own gets the whole style.
+  const BOOL bTextOnly = m_bTextOnly;
+  m_bTextOnly = FALSE;
   const ROWCOL headerRows = GetHeaderRows(), headerCols = GetHeaderCols();
   GetStyleRowCol(nRow, nCol, *pStyle, 2, 0);
   if (m_bValueOnly && pStyle->GetIncludeValue()) return;
@@ -129,7 +132,7 @@ void CGXGridCore::ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle* pStyle,
       pStyle->SetValue(CString(FormatString("%lu", (unsigned long)nRow)));
   }
   if (!bApplyStandard || !m_pStyleStandard) return;
-  if (!m_bTextOnly) {
+  if (!bTextOnly) {
     pStyle->ChangeStyle(*m_pStyleStandard, 1);
     return;
   }
