@@ -374,6 +374,8 @@ class CGXGridCore {
   BOOL m_bIsViewContext = FALSE;
   CRuntimeClass* m_pStyleClass = nullptr;
   BOOL m_bValueOnly = FALSE;
+  // Set while the text writer composes: the standard style lends only the value and the control.
+  BOOL m_bTextOnly = FALSE;
   CGXStyle* m_pScratchStyle = nullptr;
   CGXStyle* m_pValueStyle = nullptr;
   CGXStyle* m_pCurrentCellStyle = nullptr;
@@ -812,6 +814,13 @@ class CGXGridCore {
   } m_cellRectCache;
   // The cache slot of a cell in the composed-style window, -1 when it has none.
   long CacheSlot(ROWCOL nRow, ROWCOL nCol);
+  // While the text writer runs, each row, column and table style is looked up once.
+  struct CTextCompose;
+  CTextCompose* m_pTextCompose = nullptr;
+  void BeginTextCompose();
+  void EndTextCompose();
+  // Applies a row or column style (nType -1) where the style lacks attributes.
+  void ApplyBaseStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style);
   void ResetCacheOrigin();
   void TakeCharSize();
 

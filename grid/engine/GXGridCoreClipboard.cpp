@@ -1,4 +1,6 @@
 // The grid core's clipboard: blocks of cells as text and in the grid's own format, cut, paste and clear.
+#include "grid/controls/GXEditControl.h"
+#include "grid/controls/GXHeader.h"
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridCore.h"
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <typeinfo>
 
 namespace {
 
@@ -75,6 +78,39 @@ bool Aborted(CGXOperationProgress& progress, unsigned long long& step, unsigned 
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// Appends a cell's text with each line end (CR LF as one) made a space; with bToNul only up to a zero byte.
+void AppendCellText(std::string& out, const char* p, size_t n, bool bToNul) {
+  for (size_t i = 0; i < n;) {
+    size_t run = i;
+    while (run < n && !IsLineEnd(p[run]) && (p[run] || !bToNul)) ++run;
+    out.append(p + i, run - i);
+    if (run == n || !p[run]) break;
+    out += ' ';
+    i = p[run] == '\r' && run + 1 < n && p[run + 1] == '\n' ? run + 2 : run + 1;
+  }
+}
+
+// Asks for the stored cells `ahead` rows below in three stages (row object, its pointers, the style), so
+// that no stage waits for memory.
+void PrefetchCells(const CGXData& data, ROWCOL row, ROWCOL col, ROWCOL ahead, bool first) {
+  const CGXStylePtrArrayPtrArray& rows = data.GetCells();
+  const INT_PTR r = (INT_PTR)row + ahead;
+  if (first)
+    if (const CGXStylePtrArray* cells = rows.GetRow(r + 2 * (INT_PTR)ahead)) __builtin_prefetch(cells);
+  if (const CGXStylePtrArray* cells = rows.GetRow(r + ahead))
+    if ((INT_PTR)col < cells->GetSize()) __builtin_prefetch(cells->GetData() + col);
+  const CGXStylePtrArray* cells = rows.GetRow(r);
+  if (!cells || (INT_PTR)col >= cells->GetSize()) return;
+  if (const char* style = static_cast<const char*>(cells->GetData()[col]))
+    for (size_t line = 0; line < sizeof(CGXStyle); line += 64) __builtin_prefetch(style + line);
+}
+
+// Controls whose display text is the value they are given, whatever the style says.
+bool ShowsValue(const CGXControl& control) {
+  const std::type_info& t = typeid(control);
+  return t == typeid(CGXEditControl) || t == typeid(CGXStatic) || t == typeid(CGXHeader) || t == typeid(CGXControl);
+}
+
 // Bytes of the character at p, never past the end.
 size_t CharLen(const char* p, size_t left) { return IsDBCSLeadByte((BYTE)*p) && left > 1 ? 2 : 1; }
 
@@ -108,23 +144,62 @@ BOOL CGXGridCore::WriteTextFormat(CFile& file, const CGXRangeList& list) {
   ROWCOL lastRowCells = 0;
   CString text;
   CGXStyle* style = CreateStyle();
+  // A plain style composes for the text only; the whole style is composed when the cell's control
+  // may derive its text from it.
+  const bool textOnly =
+      typeid(*style) == typeid(CGXStyle) && (!m_pStyleClass || m_pStyleClass == RUNTIME_CLASS(CGXStyle));
+  struct Guard {
+    CGXGridCore& grid;
+    ~Guard() {
+      grid.m_bTextOnly = FALSE;
+      grid.EndTextCompose();
+    }
+  } guard{*this};
+  if (textOnly) BeginTextCompose();
+  const CGXControl* lastControl = nullptr;
+  bool lastShowsValue = false;
+  auto showsValue = [&](const CGXControl* control) {
+    if (control != lastControl) {
+      lastControl = control;
+      lastShowsValue = ShowsValue(*control);
+    }
+    return lastShowsValue;
+  };
+  // The stored cells lie scattered on the heap: ask for those a few cells ahead while this one is composed.
+  const CGXData* data = m_pParam ? m_pParam->GetData() : nullptr;
+  const ROWCOL ahead = (ROWCOL)std::max<unsigned long long>(1, 16 / block.cols);
   const bool complete = block.ForEach([&](ROWCOL r, ROWCOL c, bool first) {
-    if (first && done) out += "\r\n";
-    if (!first) out.append(sep.GetString(), (size_t)sep.GetLength());
+    if (data) PrefetchCells(*data, r, c, ahead, first);
+    if (first) {
+      if (done) out += "\r\n";
+    } else if (sep.GetLength() == 1) {
+      out += sep[0];
+    } else {
+      out.append(sep.GetString(), (size_t)sep.GetLength());
+    }
     lastRowCells = first ? 1 : lastRowCells + 1;
     style->Free();
-    ComposeStyleRowCol(r, c, style);
-    const CString& value = style->GetValue();
-    CGXControl* control = GetRegisteredControl(style->GetControl());
-    if (!control || !control->GetDisplayText(text, r, c, value, style)) text = value;
-    const char* p = text.GetString();
-    for (int i = 0, n = text.GetLength(); i < n; ++i) {
-      if (IsLineEnd(p[i])) {
-        out += ' ';
-        if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
-      } else {
-        out += p[i];
+    CGXControl* control = nullptr;
+    if (textOnly) {
+      m_bTextOnly = TRUE;
+      ComposeStyleRowCol(r, c, style);
+      m_bTextOnly = FALSE;  // a grid's own compose may not have taken it
+      control = GetRegisteredControl(style->GetControl());
+      if (control && !showsValue(control)) {
+        style->Free();
+        ComposeStyleRowCol(r, c, style);
       }
+    } else {
+      ComposeStyleRowCol(r, c, style);
+      control = GetRegisteredControl(style->GetControl());
+    }
+    const CString& value = style->GetValue();
+    if (control && textOnly && showsValue(control)) {
+      AppendCellText(out, value.GetString(), (size_t)value.GetLength(), true);  // as the control copies it
+    } else if (control && control->GetDisplayText(text, r, c, value, style)) {
+      AppendCellText(out, text.GetString(), (size_t)text.GetLength(), false);
+    } else {
+      AppendCellText(out, value.GetString(), (size_t)value.GetLength(), false);
     }
     return !Aborted(progress, done, done + 1, total);
   });

@@ -14,6 +14,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -61,15 +62,66 @@ BOOL CGXGridCore::StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pSt
   return m_pParam->m_pData->StoreStyleAt(nRow, nCol, mode == 4 ? nullptr : pStyle, mode == 4 ? 0 : mode, nType);
 }
 
+// The row, column and table styles the text writer has looked up, null where none is stored.
+struct CGXGridCore::CTextCompose {
+  struct Entry {
+    bool fetched = false;
+    std::unique_ptr<CGXStyle> style;
+  };
+  ROWCOL row = 0;
+  Entry rowStyle, table;
+  std::vector<Entry> cols;
+
+  Entry& Col(ROWCOL nCol) {
+    if (nCol >= cols.size()) cols.resize((size_t)nCol + 1);
+    return cols[nCol];
+  }
+};
+
+void CGXGridCore::BeginTextCompose() {
+  delete m_pTextCompose;
+  m_pTextCompose = new CTextCompose;
+}
+
+void CGXGridCore::EndTextCompose() {
+  delete m_pTextCompose;
+  m_pTextCompose = nullptr;
+}
+
+void CGXGridCore::ApplyBaseStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) {
+  if (!m_pTextCompose) {
+    GetStyleRowCol(nRow, nCol, style, 1, -1);
+    return;
+  }
+  CTextCompose& cache = *m_pTextCompose;
+  CTextCompose::Entry* entry = &cache.table;
+  if (nCol == 0 && nRow != 0) {
+    if (cache.row != nRow) cache.rowStyle = CTextCompose::Entry();
+    cache.row = nRow;
+    entry = &cache.rowStyle;
+  } else if (nCol != 0) {
+    entry = &cache.Col(nCol);
+  }
+  if (!entry->fetched) {
+    entry->fetched = true;
+    auto found = std::make_unique<CGXStyle>();
+    if (GetStyleRowCol(nRow, nCol, *found, 2, -1)) entry->style = std::move(found);
+  }
+  if (entry->style) style.ChangeStyle(*entry->style, 1);
+}
+
 void CGXGridCore::ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle* pStyle, BOOL bApplyStandard) {
   if (!pStyle) return;
+  // Only this call composes for the text: one the look-ups make on their own gets the whole style.
+  const BOOL bTextOnly = m_bTextOnly;
+  m_bTextOnly = FALSE;
   const ROWCOL headerRows = GetHeaderRows(), headerCols = GetHeaderCols();
   GetStyleRowCol(nRow, nCol, *pStyle, 2, 0);
   if (m_bValueOnly && pStyle->GetIncludeValue()) return;
-  if (nCol > headerCols) GetStyleRowCol(nRow, 0, *pStyle, 1, -1);
+  if (nCol > headerCols) ApplyBaseStyle(nRow, 0, *pStyle);
   if (nRow > headerRows) {
-    GetStyleRowCol(0, nCol, *pStyle, 1, -1);
-    if (nCol > headerCols) GetStyleRowCol(0, 0, *pStyle, 1, -1);
+    ApplyBaseStyle(0, nCol, *pStyle);
+    if (nCol > headerCols) ApplyBaseStyle(0, 0, *pStyle);
   }
   if (m_pParam && m_pParam->m_pStylesMap) pStyle->LoadBaseStyle(*m_pParam->m_pStylesMap);
   if (nRow <= headerRows && m_pStyleColHeader) pStyle->ChangeStyle(*m_pStyleColHeader, 1);
@@ -79,7 +131,14 @@ void CGXGridCore::ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle* pStyle,
     else if (nCol == 0 && nRow > 0 && m_pParam->m_bNumberedRowHeaders)
       pStyle->SetValue(CString(FormatString("%lu", (unsigned long)nRow)));
   }
-  if (bApplyStandard && m_pStyleStandard) pStyle->ChangeStyle(*m_pStyleStandard, 1);
+  if (!bApplyStandard || !m_pStyleStandard) return;
+  if (!bTextOnly) {
+    pStyle->ChangeStyle(*m_pStyleStandard, 1);
+    return;
+  }
+  const CGXStyle& standard = *m_pStyleStandard;
+  if (!pStyle->GetIncludeValue() && standard.GetIncludeValue()) pStyle->SetValue(standard.GetValue());
+  if (!pStyle->GetIncludeControl() && standard.GetIncludeControl()) pStyle->SetControl(standard.GetControl());
 }
 
 const CString& CGXGridCore::GetValueRowCol(ROWCOL nRow, ROWCOL nCol) {

@@ -2,6 +2,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXStylesMap.h"
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/Clipboard.h"
@@ -109,6 +110,42 @@ TEST_F(GridClipboard, TextFormatOfBlocks) {
     EXPECT_EQ(grid.m_nRowsCopied, c.rows);
     EXPECT_EQ(grid.m_nColsCopied, c.cols);
   }
+}
+
+// The text takes each cell's value and control from every level a style composes from, and a control that
+// shows something else than the value sees the whole style (here the standard style's choice list).
+TEST_F(GridClipboard, TextTakesValueAndControlFromEveryLevel) {
+  auto store = [&](ROWCOL r, ROWCOL c, int nType, auto set) {
+    CGXStyle s;
+    set(s);
+    Data().StoreStyleAt(r, c, &s, 0, nType);
+  };
+  CGXStyle standard;
+  standard.SetChoiceList("first\nsecond");
+  const WORD standardId = grid.GetParam()->GetStylesMap()->GetStandardStyleId();
+  ASSERT_TRUE(grid.ChangeBaseStyle(standardId, standard));
+  CGXStyle base;
+  base.SetControl(52542);  // check-list combo: the first choice item
+  CGXStylesMap& styles = *grid.GetParam()->GetStylesMap();
+  const WORD baseId = styles.GetNextId();
+  styles.SetBaseStyleEntry(baseId, base, "Based", 0, FALSE);
+  store(0, 0, -1, [](CGXStyle& s) { s.SetValue("T"); });
+  store(3, 0, -1, [](CGXStyle& s) { s.SetValue("R"); });
+  store(0, 2, -1, [](CGXStyle& s) { s.SetValue("C"); });
+  store(4, 0, -1, [&](CGXStyle& s) { s.SetBaseStyle(baseId); });
+  store(2, 3, 0, [&](CGXStyle& s) { s.SetBaseStyle(baseId); });
+  store(2, 4, 0, [](CGXStyle& s) { s.SetValue(""); });
+  Put(4, 1, "own");
+  grid.m_nClipboardFlags = 0x3A;
+  grid.SetCurrent(1, 1);
+  Select({Cells(0, 1, 4, 4)});
+  ASSERT_TRUE(grid.Copy());
+  EXPECT_EQ(ClipboardText(),
+            "T\tT\tT\tT\r\n"
+            "T\tC\tT\tT\r\n"
+            "T\tC\tfirst\t\r\n"
+            "R\tR\tR\tR\r\n"
+            "first\tfirst\tfirst\tfirst\r\n");
 }
 
 TEST_F(GridClipboard, WholeColumnStartsAfterTheHeaderUnlessAsked) {
