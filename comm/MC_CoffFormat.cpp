@@ -158,7 +158,9 @@ int CMC_CoffFormat::ReadCoff() {
       }
       m_sections.Add(header);
     }
-    ok = ok && ReadStringTable(file) && ReadSymbolTable(file);
+    // A damaged string table costs only the long names (it is left empty): the symbols are read all the same.
+    if (ok) ReadStringTable(file);
+    ok = ok && ReadSymbolTable(file);
   } catch (CException* e) {
     e->Delete();
     ok = 0;
@@ -290,6 +292,8 @@ int CMC_CoffFormat::ReadSymbol(int index, CFile& file, CCoffSymbTableEntry* entr
 int CMC_CoffFormat::ReadSymbolTable(CFile& file) {
   if (m_fileHeader.m_dwSymbolTableOffset == 0) return 1;
   const DWORD count = m_fileHeader.m_dwSymbolCount;
+  // A table that runs past the end of the file cannot be read: refused before anything is sized for it.
+  if ((ULONGLONG)m_fileHeader.m_dwSymbolTableOffset + 18ull * count > file.GetLength()) return 0;
   m_symbols.SetSize(0, count < 4096 ? (int)count : 4096);
   m_addressMap.reserve(count);
   m_nameMap.reserve(count);

@@ -159,6 +159,8 @@ int ReadConfigFileLine(FILE*& file, CString& line, int& lineNumber) {
   return 0;
 }
 
+int LineFeedsRead(FILE* file, int lineNumber) { return file && feof(file) ? lineNumber - 1 : lineNumber; }
+
 CString EscapeString(CString text) {
   std::string out;
   out.reserve((size_t)text.GetLength() + 2);

@@ -40,6 +40,9 @@ int ReadLine(FILE*& file, CString& line, int& lineNumber);
 // Reads the next line that is not empty once its comment is cut and it is trimmed; closes the file
 // and nulls the handle at the end.
 int ReadConfigFileLine(FILE*& file, CString& line, int& lineNumber);
+// The line feeds read so far after a successful read: a last line that the end of the file ended
+// does not count (the motion files number their lines so).
+int LineFeedsRead(FILE* file, int lineNumber);
 CString EscapeString(CString text);
 int ReadEscapedStringFromConfigLine(CString& line, CString& out);
 int ReadLongFromConfigLine(CString& line, LONG& out);

@@ -177,7 +177,7 @@ int CE2ROMSectionsArray::AppendOutFile(const char* path) {
     const DWORD start = U32(b, h + 12);
     const DWORD size = U32(b, h + 16);
     const DWORD raw = U32(b, h + 20);
-    const DWORD sflags = U32(b, h + 36) & 0xFFFF;
+    const DWORD sflags = U32(b, h + 36);  // a 32-bit field whose top byte is the page
     const BYTE page = b[h + 39];
     const bool kind = sflags == 0 || (sflags & (0x04 | 0x08 | 0x20 | 0x40));
     if (!kind || size == 0 || (size & 0xFFFF) == 0 || page != 0 || raw == 0) continue;

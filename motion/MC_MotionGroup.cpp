@@ -163,7 +163,9 @@ int CMC_MotionGroup::Load(const char* file, FILE* f, CString& error, int folder)
   CString line, type, parameters, name;
   int lineNumber = 0;
   auto innermost = [&]() { return open.empty() ? this : open.back(); };
-  auto syntaxError = [&]() { error = FormatKernelString(IDS_INVALID_SYNTAX, file ? file : "", lineNumber); };
+  auto syntaxError = [&]() {
+    error = FormatKernelString(IDS_INVALID_SYNTAX, file ? file : "", LineFeedsRead(f, lineNumber));
+  };
 
   while (error.IsEmpty() && ReadConfigFileLine(f, line, lineNumber)) {
     if ((!folder || !open.empty()) && ReadEscapedStringFromConfigLine(line, type)) {

@@ -52,6 +52,7 @@ int CMC_Motion::ReadSlaveAxisFromDirectory(CMC_Document* document, const char* d
   CString line, error, name;
   int lineNumber = 0;
   while (ReadConfigFileLine(f, line, lineNumber)) {
+    lineNumber = LineFeedsRead(f, lineNumber);
     const int equal = line.Find('=');
     if (equal <= 0) {
       error = FormatKernelString(IDS_INVALID_SYNTAX, file.GetString(), lineNumber);

@@ -157,6 +157,20 @@ TEST_F(E2ROMImageTest, CompiledProgramSections) {
   w.WriteFile(bad);
   EXPECT_EQ(sw.AppendOutFile(bad.c_str()), 1);
   EXPECT_EQ(sw.GetSize(), 2);
+  // The flags are a 32-bit field: flags 0 with a reserved byte set are not "no flags".
+  w = coff::Writer();
+  coff::Section plain = text;
+  plain.flags = 0;
+  w.AddSection(plain);
+  std::vector<uint8_t> bytes = w.Build();
+  bytes[50 + 38] = 1;
+  WriteBytes(bad, std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(sw.AppendOutFile(bad.c_str()), 1);
+  EXPECT_EQ(sw.GetSize(), 2);
+  bytes[50 + 38] = 0;
+  WriteBytes(bad, std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(sw.AppendOutFile(bad.c_str()), 1);
+  EXPECT_EQ(sw.GetSize(), 3);
   EXPECT_EQ(sw.AppendOutFile((m_dir + "/none.out").c_str()), 0);
 }
 

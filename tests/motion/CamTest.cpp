@@ -152,6 +152,20 @@ TEST_F(CamTest, ReadingRefusesShortOrWrongImages) {
   EXPECT_EQ(cam.ReadFromBuffer(bad.data(), (int)bad.size()), 10);
 }
 
+TEST_F(CamTest, FileHoldsTheImageLittleEndian) {
+  // k 1, one point: word 0 = 0x2000, start low then high, two zero words, the point, the sum.
+  const std::vector<uint8_t> golden = {0x00, 0x20, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00,
+                                       0x00, 0x00, 0x03, 0x00, 0x04, 0x00, 0x0A, 0x20};
+  std::string path = dir + "/g.cam";
+  ASSERT_EQ(MakeCam("g", 1, 0x00020001, {0x00040003}).Save(path.c_str()), 1);
+  EXPECT_EQ(ReadBytes(path), golden);
+  CMC_CAM read;
+  ASSERT_EQ(read.Load(path.c_str()), 1);
+  EXPECT_EQ(read.GetStep(), 1);
+  EXPECT_EQ(read.GetMasterStart(), 0x00020001);
+  EXPECT_EQ(read.GetPoint(0), 0x00040003);
+}
+
 TEST_F(CamTest, FileValidation) {
   CMC_CAM cam = MakeCam("c", 2, 100, {1, 2, 3});
   std::string path = dir + "/c.cam";

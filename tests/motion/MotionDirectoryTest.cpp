@@ -165,7 +165,8 @@ TEST_F(GroupFiles, SyntaxErrorsNameFileAndLineAndEmptyTheGroup) {
       {"Start noquote\n", 0, 1},                       // Start without a quoted name
       {"Begin \"x\"\n", 0, 1},                         // unknown keyword
       {"\"A\" \"1\"\r\n\r\n\"B\" \"2\"\r\nStart\r\n", 0, 4},
-      {"\"A\" \"1\"\r\nEnd", 0, 2},                 // a last line without a line feed is still its own line
+      {"\"A\" \"1\"\r\nEnd", 0, 1},                 // line feeds are counted: an unended last line keeps 1
+      {"End", 0, 0},
   };
   for (const Case& c : cases) {
     CMC_MotionGroup g;
@@ -564,6 +565,8 @@ TEST_F(SlaveAxes, BadLinesStopTheRead) {
   EXPECT_EQ(box, Message(kLabel, 2, "AB"));
   EXPECT_EQ(m_master->GetMotionControllerSlaveAxis(0), x);  // read before the error
   EXPECT_EQ(Read("E = \"X\"\r\n", box), 0);
+  EXPECT_EQ(box, Message(kLabel, 1, "E"));
+  EXPECT_EQ(Read("A = \"X\"\r\nE = \"X\"", box), 0);  // line feeds are counted
   EXPECT_EQ(box, Message(kLabel, 1, "E"));
   EXPECT_EQ(Read("a = \"X\"\r\n", box), 0);
   EXPECT_EQ(box, Message(kLabel, 1, "a"));
