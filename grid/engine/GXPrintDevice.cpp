@@ -106,7 +106,7 @@ void CGXPrintDevice::EnsureDevice() {
 void CGXPrintDevice::LoadDefaultPrinter() {
   CPrintDialog dlg(TRUE, PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE | PD_HIDEPRINTTOFILE);
   if (!dlg.GetDefaults()) return;
-  if (dlg.m_pd.hDevMode && GlobalSize(dlg.m_pd.hDevMode) >= sizeof(DEVMODE)) {
+  if (dlg.m_pd.hDevMode && GlobalSize(dlg.m_pd.hDevMode) >= DEVMODE_MIN_SIZE) {
     if (auto* dm = static_cast<DEVMODE*>(GlobalLock(dlg.m_pd.hDevMode))) {
       dm->dmTTOption = 1;  // DMTT_BITMAP
       GlobalUnlock(dlg.m_pd.hDevMode);

@@ -677,7 +677,19 @@ struct DEVMODE {
   DWORD dmPelsHeight;
   DWORD dmDisplayFlags;
   DWORD dmDisplayFrequency;
+  // The fields of spec version 0x0401: readers take a block of that version to be this long.
+  DWORD dmICMMethod;
+  DWORD dmICMIntent;
+  DWORD dmMediaType;
+  DWORD dmDitherType;
+  DWORD dmReserved1;
+  DWORD dmReserved2;
+  DWORD dmPanningWidth;
+  DWORD dmPanningHeight;
 };
+static_assert(sizeof(DEVMODE) == 156, "DEVMODE is stored byte for byte");
+// Blocks of the older 124-byte layout (up to dmDisplayFrequency) are still accepted.
+#define DEVMODE_MIN_SIZE 124u
 typedef DEVMODE DEVMODEA;
 typedef DEVMODE* LPDEVMODE;
 

@@ -1,6 +1,7 @@
 // The printer device context from DEVNAMES and DEVMODE.
 #include "platform/ui/PrinterDC.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -28,12 +29,13 @@ HDC AfxCreateDC(HGLOBAL hDevNames, HGLOBAL hDevMode) {
   CString device = DevName(names, size, dn.wDeviceOffset);
   CString output = DevName(names, size, dn.wOutputOffset);
   GlobalUnlock(hDevNames);
-  // A DEVMODE shorter than the structure is not handed on.
+  // A DEVMODE shorter than the older layout is not handed on.
   const DEVMODE* dm = nullptr;
   DEVMODE copy{};
-  if (hDevMode && GlobalSize(hDevMode) >= sizeof(DEVMODE)) {
+  const SIZE_T have = hDevMode ? GlobalSize(hDevMode) : 0;
+  if (have >= DEVMODE_MIN_SIZE) {
     if (const void* p = GlobalLock(hDevMode)) {
-      std::memcpy(&copy, p, sizeof(copy));
+      std::memcpy(&copy, p, std::min<SIZE_T>(have, sizeof(copy)));
       dm = &copy;
       GlobalUnlock(hDevMode);
     }

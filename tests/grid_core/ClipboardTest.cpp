@@ -270,6 +270,22 @@ TEST_F(GridClipboard, InternalFormatRoundTripAndSizeMismatch) {
   EXPECT_EQ(other.GetRowCount(), 4u);  // rows are added
 }
 
+TEST_F(GridClipboard, InternalFormatBytes) {
+  Put(1, 1, "a");  // (1, 2) holds no style
+  grid.m_nClipboardFlags = 0x0010;
+  grid.SetCurrent(1, 1);
+  Select({Cells(1, 1, 1, 2)});
+  ASSERT_TRUE(grid.Copy());
+  const std::string bytes = ClipboardBytes(GXGetLibraryData().m_nClipboardFormat);
+  // R, C, then the array object: its class record, the count, a style object and a null entry.
+  const std::string head("\x01\0\0\0\x02\0\0\0\xFF\xFF\0\0\x08\0CObArray\x02\0\xFF\xFF", 26);
+  // The style: schema 3, the value-only mask, "a", no borders.
+  const std::string style("\x08\0CGXStyle\x03\0\0\x04\0\0\x01" "a\0\0\0\0", 22);  // and the null tag
+  ASSERT_GE(bytes.size(), head.size() + 2 + style.size());
+  EXPECT_EQ(bytes.substr(0, head.size()), head);
+  EXPECT_EQ(bytes.substr(head.size() + 2, style.size()), style);  // after the class schema word
+}
+
 TEST_F(GridClipboard, BadInternalDataIsRefused) {
   const UINT format = GXGetLibraryData().m_nClipboardFormat;
   const std::vector<std::string> bad = {

@@ -332,3 +332,20 @@ TEST(GridStyle, SettersOfTheNumberValue) {
   s.SetIncludeFont(FALSE);
   EXPECT_EQ(s.GetFontPtr(), nullptr);
 }
+
+TEST(GridStyle, FontArchiveFieldsAndTheStrikeOutBit) {
+  CGXFont font;
+  font.SetHeight(-13).SetWeight(700).SetItalic(TRUE).SetStrikeOut(TRUE).SetFaceName("Arial");
+  const gridtest::Bytes bytes = gridtest::Store([&](CArchive& ar) { font.Serialize(ar); });
+  // Schema 1, height, weight, italic, underline, pitch and family, the face, the include bits
+  // (weight 1, italic 2, strike-out 8, size 16, face 32).
+  const gridtest::Bytes want = {1, 0, 0xF3, 0xFF, 0xFF, 0xFF, 0xBC, 0x02, 0, 0, 1, 0,
+                                0, 5, 'A', 'r', 'i', 'a', 'l', 59, 0, 0, 0};
+  EXPECT_EQ(bytes, want);
+  CGXFont back;
+  ASSERT_EQ(gridtest::Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), -1);
+  EXPECT_TRUE(back.GetIncludeStrikeOut());
+  EXPECT_FALSE(back.GetStrikeOut());  // the flag itself is not stored
+  EXPECT_EQ(back.GetHeight(), -13);
+  EXPECT_STREQ(back.GetFaceName(), "Arial");
+}

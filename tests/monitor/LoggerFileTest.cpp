@@ -94,7 +94,9 @@ TEST_F(LoggerFileTest, LoggersAndScopesSaveAndLoadToTheSameBytes) {
   ASSERT_GE(bytes.size(), 9u);
   // The schema first, no class tag; log type 2, 40 points, divider 3, two items.
   EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 9), (Bytes{2, 2, 0, 40, 0, 3, 0, 2, 0}));
-  EXPECT_EQ(bytes[9], 0xFF);
+  // The first item brings its class: new-class tag, schema 1, the name.
+  const std::string itemClass("\xFF\xFF\x01\0\x0E\0CMC_LoggerItem", 20);
+  EXPECT_EQ(std::string(bytes.begin() + 9, bytes.begin() + 29), itemClass);
   EXPECT_EQ(single2.GetItems().GetSize(), 2);
   EXPECT_EQ(single2.GetCurves().GetAt(1)->GetAt(39), 1000 + 19.5);
 
@@ -115,6 +117,19 @@ TEST_F(LoggerFileTest, LoggersAndScopesSaveAndLoadToTheSameBytes) {
   EXPECT_EQ(memcmp(scope2.GetTrigger().m_value.m_bytes, raw, 4), 0);
   EXPECT_EQ(scope2.GetTrigger().m_strName, "IQ");
   EXPECT_EQ(scope2.GetTriggerMode(), CMC_ScopeLogger::TRIGGER_NORMAL);
+}
+
+TEST(LoggerItemArchive, FieldsInOrder) {
+  CMC_LoggerItem item("X", "AB", CMC_LoggerItem::ITEM_VARIABLE_BIT, 3, 1);
+  item.m_strUnit = "mm";
+  item.m_strBaseUnit = "m";
+  item.m_dFactor = 2.0;
+  item.m_dOffset = 0.5;
+  const Bytes bytes = dravonix::test::StoreBytes([&](CArchive& ar) { item.Serialize(ar); });
+  // Schema 4, kind, axis, name, unit, factor, offset, base unit, bit.
+  const Bytes want = {4, 5, 0, 1, 'X', 2, 'A', 'B', 2, 'm', 'm', 0, 0, 0, 0, 0, 0, 0, 0x40,
+                      0, 0, 0, 0, 0, 0, 0xE0, 0x3F, 1, 'm', 3, 0};
+  EXPECT_EQ(bytes, want);
 }
 
 TEST_F(LoggerFileTest, OlderSchemasAndNewerOnes) {

@@ -1,9 +1,12 @@
 // The PDF printer: documents, pages, abort procedures and printer defaults.
 #include "GdiTestUtil.h"
 #include "platform/gdi/Printer.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/PrinterDC.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -90,6 +93,37 @@ TEST(GdiPrinter, PrintsAPageToPdfWithText) {
   EXPECT_GT(textInk, 50);
   EXPECT_EQ(DarkPixels(png, 0, 0, 0.1, 0.08), 0);  // the margin stays blank
   EXPECT_GT(DarkPixels(png, 0.2, (25.4 + 42) / 297, 0.5, (25.4 + 43.5) / 297), 10);  // the line
+}
+
+TEST(GdiPrinter, DevModeLayoutOfSpecVersion0401) {
+  const struct {
+    size_t offset, want;
+  } fields[] = {{offsetof(DEVMODE, dmFields), 40},        {offsetof(DEVMODE, dmOrientation), 44},
+                {offsetof(DEVMODE, dmCollate), 68},       {offsetof(DEVMODE, dmFormName), 70},
+                {offsetof(DEVMODE, dmLogPixels), 102},    {offsetof(DEVMODE, dmDisplayFrequency), 120},
+                {offsetof(DEVMODE, dmICMMethod), 124},    {offsetof(DEVMODE, dmPanningHeight), 152},
+                {sizeof(DEVMODE), 156}};
+  for (const auto& f : fields) EXPECT_EQ(f.offset, f.want);
+  DEVMODE dm;
+  GetPrinterDevMode(&dm);
+  EXPECT_EQ(dm.dmSpecVersion, 0x0401);
+  EXPECT_EQ(dm.dmSize, 156);
+
+  // A block of the older 124-byte layout still sets up the printer.
+  dm.dmOrientation = DMORIENT_LANDSCAPE;
+  HGLOBAL mode = GlobalAlloc(GMEM_MOVEABLE, DEVMODE_MIN_SIZE);
+  std::memcpy(GlobalLock(mode), &dm, DEVMODE_MIN_SIZE);
+  GlobalUnlock(mode);
+  const std::vector<BYTE> dn = GetPrinterDevNames();
+  HGLOBAL names = GlobalAlloc(GMEM_MOVEABLE, dn.size());
+  std::memcpy(GlobalLock(names), dn.data(), dn.size());
+  GlobalUnlock(names);
+  HDC dc = AfxCreateDC(names, mode);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_GT(GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
+  DeleteDC(dc);
+  GlobalFree(names);
+  GlobalFree(mode);
 }
 
 TEST(GdiPrinter, DefaultsOutputFolderAndAbort) {
