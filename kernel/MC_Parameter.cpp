@@ -205,15 +205,6 @@ void CutToken(std::string& line, size_t at, bool blankFirst) {
   TrimSeparators(line);
 }
 
-size_t ExpectedLineCount(FILE* file) {
-  long start = ftell(file);
-  if (start < 0 || fseek(file, 0, SEEK_END) != 0) return 0;
-  long size = ftell(file);
-  fseek(file, start, SEEK_SET);
-  // Lines of these files hold some twenty bytes or more.
-  return size > 0 ? (size_t)size / 20 : 0;
-}
-
 bool ScanAddress(const char* text, WORD& address) {
   short value = 0;
   if (ScanString(text, "%hi", &value) != 1) return false;
