@@ -470,9 +470,14 @@ int CMC_Parameter::IsDifferenceInsignificant(double base) { return IsChangeInsig
 CString CMC_Parameter::PrintValue() { return PrintInUnit(*this, m_Value, m_eType, m_wPrecision); }
 
 int CMC_Parameter::ScanValue(const char* text, CMC_Value& raw) {
+  CMC_Unit* units[2] = {nullptr, nullptr};
+  return ScanValue(text, raw, units);
+}
+
+int CMC_Parameter::ScanValue(const char* text, CMC_Value& raw, CMC_Unit* (&units)[2]) {
   if (!HasSelectedUnit()) return raw.ScanValue(text, m_eType);
-  CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return FALSE;
+  if (!units[1] && !FindUnitAndBase(m_rSetup, m_strUnit, units[0], units[1])) return FALSE;
+  CMC_Unit *u = units[0], *base = units[1];
   double v;
   if (!ScanDouble(text, v)) return FALSE;
   v = u->ToBaseUnit(v);
@@ -561,6 +566,8 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
     CutToken(rest, at, false);
     bool ok = true;
     size_t pos = 0;
+    // The unit and its base, looked up at the first value and kept for the others of the line.
+    CMC_Unit* units[2] = {nullptr, nullptr};
     while (ok && pos < rest.size()) {
       size_t end = FindSeparator(rest, pos);
       if (end == std::string::npos) end = rest.size();
@@ -569,9 +576,9 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
       rest[end] = '\0';
       const char* number = rest.c_str() + pos + 1;
       switch (rest[pos]) {
-        case '=': ok = ScanValue(number, m_Value) != 0; break;
-        case '>': ok = ScanValue(number, m_Min) != 0; break;
-        case '<': ok = ScanValue(number, m_Max) != 0; break;
+        case '=': ok = ScanValue(number, m_Value, units) != 0; break;
+        case '>': ok = ScanValue(number, m_Min, units) != 0; break;
+        case '<': ok = ScanValue(number, m_Max, units) != 0; break;
         case '%': ok = ScanString(number, "%hu", &m_wPrecision) == 1; break;
         default: ok = false; break;
       }

@@ -252,6 +252,8 @@ class CMC_Parameter : public CObject, public CMC_QuantityUnits<CMC_Parameter> {
 
  private:
   int ScanValue(const char* text, CMC_Value& raw);
+  // `units` keeps the unit and its base once found.
+  int ScanValue(const char* text, CMC_Value& raw, CMC_Unit* (&units)[2]);
 
   // Widest first: a setup holds thousands of these.
   CMC_Setup& m_rSetup;
