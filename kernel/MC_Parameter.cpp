@@ -8,6 +8,7 @@
 #include "platform/core/MessageBox.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 IMPLEMENT_DYNAMIC(CMC_Parameter, CObject)
@@ -205,7 +206,22 @@ void CutToken(std::string& line, size_t at, bool blankFirst) {
   TrimSeparators(line);
 }
 
+static int HexDigit(unsigned char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 bool ScanAddress(const char* text, WORD& address) {
+  // Addresses are written "0x" and hex digits: read here as "%hi" reads them, keeping the low 16 bits.
+  if (text && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && HexDigit((unsigned char)text[2]) >= 0) {
+    uint64_t v = 0;
+    for (const char* p = text + 2; HexDigit((unsigned char)*p) >= 0; ++p)
+      v = v * 16 + (unsigned)HexDigit((unsigned char)*p);
+    address = (WORD)(int16_t)v;
+    return true;
+  }
   short value = 0;
   if (ScanString(text, "%hi", &value) != 1) return false;
   address = (WORD)value;
