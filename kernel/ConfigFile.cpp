@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -117,9 +118,13 @@ int ExistConfigFile(const char* name) {
   return !path.IsEmpty() && ExistFile(path);
 }
 
-int ReadLine(FILE*& file, CString& line, int& lineNumber) {
-  line.Empty();
-  if (!file) return 0;
+namespace {
+
+// Blanks and tabs are trimmed from configuration lines; CRs are dropped wherever they stand.
+bool IsTrimmedOrCR(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// The next physical line in the thread's buffer, without its LF; false at the end of the file.
+bool ReadRawLine(FILE* file, const char*& text, size_t& length) {
   // One buffer per thread, grown by getline and kept from line to line.
   thread_local struct Buffer {
     char* p = nullptr;
@@ -127,28 +132,55 @@ int ReadLine(FILE*& file, CString& line, int& lineNumber) {
     ~Buffer() { free(p); }
   } buffer;
   ssize_t n = getline(&buffer.p, &buffer.size, file);
-  if (n <= 0) return 0;
-  ++lineNumber;
-  size_t length = (size_t)n;
+  if (n <= 0) return false;
+  length = (size_t)n;
   if (buffer.p[length - 1] == '\n') --length;
-  std::string& s = line.str();
-  const char* text = buffer.p;
-  // CRs are dropped wherever they stand; a last line of nothing but CRs still counts as a line.
-  if (!memchr(text, '\r', length)) {
-    s.assign(text, length);
-  } else {
-    s.reserve(length);
-    for (size_t i = 0; i < length; ++i)
-      if (text[i] != '\r') s += text[i];
+  text = buffer.p;
+  return true;
+}
+
+// `s` = the text with every CR dropped.
+void AssignWithoutCR(const char* text, size_t length, std::string& s) {
+  const char* end = text + length;
+  const char* cr = length ? (const char*)memchr(text, '\r', length) : nullptr;
+  s.assign(text, cr ? (size_t)(cr - text) : length);
+  while (cr) {
+    const char* from = cr + 1;
+    cr = (const char*)memchr(from, '\r', (size_t)(end - from));
+    s.append(from, (size_t)((cr ? cr : end) - from));
   }
+}
+
+// The configuration text of a physical line: CRs dropped, the comment cut, blanks and tabs trimmed.
+// CRs at either end go with the blanks, as they would be dropped before the trimming; inside, the
+// text keeps its first and last character, so dropping its CRs leaves nothing to trim.
+void CleanConfigLine(const char* text, size_t length, CString& line) {
+  if (const void* hash = length ? memchr(text, '#', length) : nullptr) length = (size_t)((const char*)hash - text);
+  size_t b = 0;
+  while (b < length && IsTrimmedOrCR(text[b])) ++b;
+  while (length > b && IsTrimmedOrCR(text[length - 1])) --length;
+  AssignWithoutCR(text + b, length - b, line.str());
+}
+
+}  // namespace
+
+int ReadLine(FILE*& file, CString& line, int& lineNumber) {
+  line.Empty();
+  const char* text;
+  size_t length;
+  if (!file || !ReadRawLine(file, text, length)) return 0;
+  ++lineNumber;
+  // CRs are dropped wherever they stand; a last line of nothing but CRs still counts as a line.
+  AssignWithoutCR(text, length, line.str());
   return 1;
 }
 
 int ReadConfigFileLine(FILE*& file, CString& line, int& lineNumber) {
-  while (file && ReadLine(file, line, lineNumber)) {
-    int hash = line.Find('#');
-    if (hash >= 0) line.Truncate(hash);
-    line.Trim(" \t");
+  const char* text;
+  size_t length;
+  while (file && ReadRawLine(file, text, length)) {
+    ++lineNumber;
+    CleanConfigLine(text, length, line);
     if (!line.IsEmpty()) return 1;
   }
   if (file) {
@@ -160,6 +192,55 @@ int ReadConfigFileLine(FILE*& file, CString& line, int& lineNumber) {
 }
 
 int LineFeedsRead(FILE* file, int lineNumber) { return file && feof(file) ? lineNumber - 1 : lineNumber; }
+size_t CConfigLineReader::CountLines() {
+  long start = ftell(m_file);
+  if (start < 0) return 0;
+  m_buffer.resize(kBlock);
+  size_t lines = 0;
+  char last = '\n';
+  for (size_t n; (n = fread(m_buffer.data(), 1, m_buffer.size(), m_file)) > 0;) {
+    for (const char *p = m_buffer.data(), *end = p + n; (p = (const char*)memchr(p, '\n', (size_t)(end - p))); ++p)
+      ++lines;
+    last = m_buffer[n - 1];
+  }
+  clearerr(m_file);
+  if (fseek(m_file, start, SEEK_SET) != 0) return 0;
+  return lines + (last != '\n');
+}
+
+int CConfigLineReader::Next(CString& line, int& lineNumber) {
+  for (;;) {
+    const char* text = m_buffer.data() + m_begin;
+    size_t length = m_end - m_begin;
+    const char* lf = length ? (const char*)memchr(text, '\n', length) : nullptr;
+    if (!lf && !m_atEnd) {
+      Fill();
+      continue;
+    }
+    if (!lf && length == 0) {
+      line.Empty();
+      return 0;
+    }
+    if (lf) length = (size_t)(lf - text);
+    m_begin += lf ? length + 1 : length;
+    ++lineNumber;
+    CleanConfigLine(text, length, line);
+    if (!line.IsEmpty()) return 1;
+  }
+}
+
+void CConfigLineReader::Fill() {
+  // The unread rest moves to the front; a line longer than the buffer doubles it.
+  size_t rest = m_end - m_begin;
+  if (m_buffer.empty()) m_buffer.resize(kBlock);
+  else if (rest == m_buffer.size()) m_buffer.resize(m_buffer.size() * 2);
+  else if (m_begin) memmove(m_buffer.data(), m_buffer.data() + m_begin, rest);
+  m_begin = 0;
+  m_end = rest;
+  size_t n = fread(m_buffer.data() + m_end, 1, m_buffer.size() - m_end, m_file);
+  m_end += n;
+  if (n == 0) m_atEnd = true;
+}
 
 CString EscapeString(CString text) {
   std::string out;

@@ -5,6 +5,7 @@
 #include "platform/core/Module.h"
 
 #include <cstdio>
+#include <vector>
 
 class CMC_Setup;
 
@@ -43,6 +44,27 @@ int ReadConfigFileLine(FILE*& file, CString& line, int& lineNumber);
 // The line feeds read so far after a successful read: a last line that the end of the file ended
 // does not count (the motion files number their lines so).
 int LineFeedsRead(FILE* file, int lineNumber);
+
+// The configuration lines of an open file as ReadConfigFileLine hands them out, read through one
+// buffer in large blocks; the loads of long files use it. The caller closes the file.
+class CConfigLineReader {
+ public:
+  explicit CConfigLineReader(FILE* file) : m_file(file) {}
+  // Before the first line is read: the physical lines from the current position on, counted ahead
+  // so that tables are sized once; the position is kept.
+  size_t CountLines();
+  int Next(CString& line, int& lineNumber);
+
+ private:
+  static constexpr size_t kBlock = 65536;
+  void Fill();
+
+  FILE* m_file;
+  std::vector<char> m_buffer;
+  size_t m_begin = 0, m_end = 0;
+  bool m_atEnd = false;
+};
+
 CString EscapeString(CString text);
 int ReadEscapedStringFromConfigLine(CString& line, CString& out);
 int ReadLongFromConfigLine(CString& line, LONG& out);

@@ -8,6 +8,7 @@
 #include "platform/core/MessageBox.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 IMPLEMENT_DYNAMIC(CMC_Parameter, CObject)
@@ -205,16 +206,22 @@ void CutToken(std::string& line, size_t at, bool blankFirst) {
   TrimSeparators(line);
 }
 
-size_t ExpectedLineCount(FILE* file) {
-  long start = ftell(file);
-  if (start < 0 || fseek(file, 0, SEEK_END) != 0) return 0;
-  long size = ftell(file);
-  fseek(file, start, SEEK_SET);
-  // Lines of these files hold some twenty bytes or more.
-  return size > 0 ? (size_t)size / 20 : 0;
+static int HexDigit(unsigned char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
 }
 
 bool ScanAddress(const char* text, WORD& address) {
+  // Addresses are written "0x" and hex digits: read here as "%hi" reads them, keeping the low 16 bits.
+  if (text && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && HexDigit((unsigned char)text[2]) >= 0) {
+    uint64_t v = 0;
+    for (const char* p = text + 2; HexDigit((unsigned char)*p) >= 0; ++p)
+      v = v * 16 + (unsigned)HexDigit((unsigned char)*p);
+    address = (WORD)(int16_t)v;
+    return true;
+  }
   short value = 0;
   if (ScanString(text, "%hi", &value) != 1) return false;
   address = (WORD)value;
@@ -479,9 +486,14 @@ int CMC_Parameter::IsDifferenceInsignificant(double base) { return IsChangeInsig
 CString CMC_Parameter::PrintValue() { return PrintInUnit(*this, m_Value, m_eType, m_wPrecision); }
 
 int CMC_Parameter::ScanValue(const char* text, CMC_Value& raw) {
+  CMC_Unit* units[2] = {nullptr, nullptr};
+  return ScanValue(text, raw, units);
+}
+
+int CMC_Parameter::ScanValue(const char* text, CMC_Value& raw, CMC_Unit* (&units)[2]) {
   if (!HasSelectedUnit()) return raw.ScanValue(text, m_eType);
-  CMC_Unit *u, *base;
-  if (!FindUnitAndBase(m_rSetup, m_strUnit, u, base)) return FALSE;
+  if (!units[1] && !FindUnitAndBase(m_rSetup, m_strUnit, units[0], units[1])) return FALSE;
+  CMC_Unit *u = units[0], *base = units[1];
   double v;
   if (!ScanDouble(text, v)) return FALSE;
   v = u->ToBaseUnit(v);
@@ -570,6 +582,8 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
     CutToken(rest, at, false);
     bool ok = true;
     size_t pos = 0;
+    // The unit and its base, looked up at the first value and kept for the others of the line.
+    CMC_Unit* units[2] = {nullptr, nullptr};
     while (ok && pos < rest.size()) {
       size_t end = FindSeparator(rest, pos);
       if (end == std::string::npos) end = rest.size();
@@ -578,9 +592,9 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
       rest[end] = '\0';
       const char* number = rest.c_str() + pos + 1;
       switch (rest[pos]) {
-        case '=': ok = ScanValue(number, m_Value) != 0; break;
-        case '>': ok = ScanValue(number, m_Min) != 0; break;
-        case '<': ok = ScanValue(number, m_Max) != 0; break;
+        case '=': ok = ScanValue(number, m_Value, units) != 0; break;
+        case '>': ok = ScanValue(number, m_Min, units) != 0; break;
+        case '<': ok = ScanValue(number, m_Max, units) != 0; break;
         case '%': ok = ScanString(number, "%hu", &m_wPrecision) == 1; break;
         default: ok = false; break;
       }

@@ -72,29 +72,35 @@ bool CutUnit(std::string& line, CString& unit);
 // and only when there is none the next tab.
 void CutToken(std::string& line, size_t at, bool blankFirst);
 size_t FindSeparator(const std::string& s, size_t from);
-// About how many lines an open file holds, so that tables are sized once before it is read.
-size_t ExpectedLineCount(FILE* file);
 // The number after a marker, read with "%hi" (0x hexadecimal, leading 0 octal, else decimal).
 bool ScanAddress(const char* text, WORD& address);
 
-// Open-addressing hash tables from a key to an object, kept in one block: names without regard to
+// Open-addressing hash tables from a key to an object, kept in few blocks: names without regard to
 // case, or 16-bit addresses. They hold their own copy of the key, as a map would.
 struct NameKey {
   typedef const char* Key;
-  typedef CString Stored;
+  // Where the key starts in the table's block of key texts, each ending in a NUL.
+  typedef UINT Stored;
   static UINT Hash(Key k) {
     UINT h = 2166136261u;
     for (const unsigned char* c = (const unsigned char*)(k ? k : ""); *c; ++c)
       h = (h ^ (UINT)(*c >= 'a' && *c <= 'z' ? *c - 32 : *c)) * 16777619u;
     return h;
   }
-  static bool Equal(const Stored& a, Key b) { return _stricmp(a, b ? b : "") == 0; }
+  static Stored Store(std::string& texts, Key k) {
+    Stored at = (Stored)texts.size();
+    texts.append(k ? k : "");
+    texts.push_back('\0');
+    return at;
+  }
+  static bool Equal(const std::string& texts, Stored a, Key b) { return _stricmp(texts.data() + a, b ? b : "") == 0; }
 };
 struct AddressKey {
   typedef WORD Key;
   typedef WORD Stored;
   static UINT Hash(Key k) { return (UINT)k * 2654435761u; }
-  static bool Equal(Stored a, Key b) { return a == b; }
+  static Stored Store(std::string&, Key k) { return k; }
+  static bool Equal(const std::string&, Stored a, Key b) { return a == b; }
 };
 
 // The probed table holds only hashes and entry numbers, so a load that mostly misses touches a small
@@ -104,50 +110,53 @@ class FlatIndex {
  public:
   typedef typename Traits::Key Key;
 
-  int GetCount() const { return (int)m_entries.size(); }
+  int GetCount() const { return (int)m_objects.size(); }
   T* Find(Key k) const {
     if (m_slots.empty()) return nullptr;
     const UINT h = Traits::Hash(k);
     for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
       const Slot& s = m_slots[i];
       if (!s.entry) return nullptr;
-      if (s.hash == h && Traits::Equal(m_entries[s.entry - 1].key, k)) return m_entries[s.entry - 1].p;
+      if (s.hash == h && Traits::Equal(m_texts, m_keys[s.entry - 1], k)) return m_objects[s.entry - 1];
     }
   }
   // Indexes `p` (not null) under `k`; returns the object it displaces, or null.
   T* Set(Key k, T* p) {
-    Entry* e = Place(k, p);
+    T** e = Place(k, p);
     if (!e) return nullptr;
-    T* old = e->p;
-    e->p = p;
+    T* old = *e;
+    *e = p;
     return old;
   }
   // Indexes `p` under `k` unless the key is taken; returns the object holding it then, else null.
   T* Insert(Key k, T* p) {
-    Entry* e = Place(k, p);
-    return e ? e->p : nullptr;
+    T** e = Place(k, p);
+    return e ? *e : nullptr;
   }
   // The object slot under `k`, added empty (null) when the key is new; `added` tells which. The
   // caller fills a new slot before the next change of the table.
   T*& FindOrAdd(Key k, bool& added) {
-    Entry* e = Place(k, nullptr);
+    T** e = Place(k, nullptr);
     added = e == nullptr;
-    return added ? m_entries.back().p : e->p;
+    return added ? m_objects.back() : *e;
   }
   // Sizes the table for `count` keys at once.
   void Reserve(size_t count) {
-    if (count * 2 > m_slots.size()) Rehash(count * 2);
-    m_entries.reserve(count);
+    if (count * 3 / 2 > m_slots.size()) Rehash(count * 3 / 2);
+    m_keys.reserve(count);
+    m_objects.reserve(count);
   }
   void RemoveAll() {
     m_slots.clear();
-    m_entries.clear();
+    m_keys.clear();
+    m_objects.clear();
+    m_texts.clear();
     m_mask = 0;
   }
   template <class F>
   void ForEach(F f) const {
-    for (const Entry& e : m_entries)
-      if (e.p) f(e.p);
+    for (T* p : m_objects)
+      if (p) f(p);
   }
 
  private:
@@ -155,23 +164,21 @@ class FlatIndex {
     UINT hash = 0;
     UINT entry = 0;  // 1-based; 0 = free
   };
-  struct Entry {
-    typename Traits::Stored key;
-    T* p;
-  };
-  // The entry already under `k`, or null once `p` has been added under it.
-  Entry* Place(Key k, T* p) {
-    if ((m_entries.size() + 1) * 2 > m_slots.size()) Rehash(m_slots.size() * 2);
+  // The object slot already under `k`, or null once `p` has been added under it. Filled to two
+  // thirds at most: the table stays small, and linear probes stay short.
+  T** Place(Key k, T* p) {
+    if ((m_objects.size() + 1) * 3 > m_slots.size() * 2) Rehash(m_slots.size() * 2);
     const UINT h = Traits::Hash(k);
     for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
       Slot& s = m_slots[i];
       if (!s.entry) {
-        m_entries.push_back({typename Traits::Stored(k), p});
+        m_keys.push_back(Traits::Store(m_texts, k));
+        m_objects.push_back(p);
         s.hash = h;
-        s.entry = (UINT)m_entries.size();
+        s.entry = (UINT)m_objects.size();
         return nullptr;
       }
-      if (s.hash == h && Traits::Equal(m_entries[s.entry - 1].key, k)) return &m_entries[s.entry - 1];
+      if (s.hash == h && Traits::Equal(m_texts, m_keys[s.entry - 1], k)) return &m_objects[s.entry - 1];
     }
   }
   void Rehash(size_t atLeast) {
@@ -189,7 +196,9 @@ class FlatIndex {
   }
 
   std::vector<Slot> m_slots;
-  std::vector<Entry> m_entries;
+  std::vector<typename Traits::Stored> m_keys;
+  std::vector<T*> m_objects;
+  std::string m_texts;  // the key texts of names
   size_t m_mask = 0;
 };
 
@@ -243,17 +252,20 @@ class CMC_Parameter : public CObject, public CMC_QuantityUnits<CMC_Parameter> {
 
  private:
   int ScanValue(const char* text, CMC_Value& raw);
+  // `units` keeps the unit and its base once found.
+  int ScanValue(const char* text, CMC_Value& raw, CMC_Unit* (&units)[2]);
 
+  // Widest first: a setup holds thousands of these.
   CMC_Setup& m_rSetup;
-  tagVarType m_eType = VAR_INVALID;
   CString m_strName;
-  WORD m_wAddress = 0;
+  CString m_strUnit;
   CMC_Value m_Value;
   CMC_Value m_Min;
   CMC_Value m_Max;
-  CString m_strUnit;
-  WORD m_wPrecision = 0;
   CMC_IUScaleCache m_Scale;
+  tagVarType m_eType = VAR_INVALID;
+  WORD m_wAddress = 0;
+  WORD m_wPrecision = 0;
 };
 
 // A list of values under one name (a motion element's list parameter).

@@ -49,14 +49,15 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
   FILE* f = OpenConfigFile(file, FALSE);
   if (!f) return FALSE;
   Cleanup();
-  size_t expected = mc_quantity::ExpectedLineCount(f);
+  CConfigLineReader reader(f);
+  size_t expected = reader.CountLines();
   m_mapByName.Reserve(expected);
   m_mapByAddress.Reserve(expected);
   const char* fileName = file ? file : "";
   CString line, message;
   int lineNumber = 0;
   bool failed = false;
-  while (!failed && ReadConfigFileLine(f, line, lineNumber)) {
+  while (!failed && reader.Next(line, lineNumber)) {
     CMC_Parameter* parameter = new (std::nothrow) CMC_Parameter(setup);
     if (!parameter) {
       message = FormatKernelString(20004);
@@ -83,11 +84,14 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
       break;
     }
     m_arrParameters.Add(parameter);
-    CString key = parameter->GetName();
-    key.MakeUpper();
-    if (!CMC_SetupLink::OnInitParam(setup, key)) failed = true;
+    // The upper-case name is made only for a module that asks for it.
+    if (CMC_SetupLink::Get().pfnOnInitParam) {
+      CString key = parameter->GetName();
+      key.MakeUpper();
+      if (!CMC_SetupLink::OnInitParam(setup, key)) failed = true;
+    }
   }
-  if (f) fclose(f);
+  fclose(f);
   if (!failed) return TRUE;
   if (!message.IsEmpty() && g_bShowErrors) AfxMessageBox(message, MB_ICONEXCLAMATION);
   Cleanup();

@@ -23,8 +23,11 @@ int64_t RoundHalfUp(double v) { return std::isnan(v) ? 0 : (int64_t)std::floor(v
 
 tagVarType GetType(const char* name) {
   if (!name) return VAR_INVALID;
+  // Only a name of a type's length can be that type.
+  static constexpr size_t kLengths[] = {3, 4, 4, 5, 5, 6, 5, 6};
+  size_t length = strlen(name);
   for (int i = 0; i < 8; ++i)
-    if (_stricmp(name, kLowerNames[i]) == 0) return (tagVarType)(i + 1);
+    if (kLengths[i] == length && _stricmp(name, kLowerNames[i]) == 0) return (tagVarType)(i + 1);
   return VAR_INVALID;
 }
 

@@ -56,12 +56,13 @@ class CMC_Variable : public CObject, public CMC_QuantityNames<CMC_Variable> {
   int WriteToConfig(FILE* file, int withUnit);
 
  private:
+  // Widest first: a setup holds thousands of these.
   CMC_Setup& m_rSetup;
-  tagVarType m_eType = VAR_INVALID;
   CString m_strName;
-  WORD m_wAddress = 0;
-  CMC_Value m_Value;
   CString m_strUnit;
-  WORD m_wPrecision = 0;
+  CMC_Value m_Value;
   CMC_IUScaleCache m_Scale;
+  tagVarType m_eType = VAR_INVALID;
+  WORD m_wAddress = 0;
+  WORD m_wPrecision = 0;
 };

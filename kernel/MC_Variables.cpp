@@ -65,12 +65,14 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
   FILE* f = OpenConfigFile(file, FALSE);
   if (!f) return FALSE;
   Cleanup();
-  m_mapByName.Reserve(mc_quantity::ExpectedLineCount(f) * 2);
+  CConfigLineReader reader(f);
+  // Room for the halves of 32-bit variables too.
+  m_mapByName.Reserve(reader.CountLines() * 2);
   const char* fileName = file ? file : "";
   CString line, message;
   int lineNumber = 0;
   bool failed = false;
-  while (!failed && ReadConfigFileLine(f, line, lineNumber)) {
+  while (!failed && reader.Next(line, lineNumber)) {
     CMC_Variable* variable = new (std::nothrow) CMC_Variable(setup);
     if (!variable) {
       message = FormatKernelString(20004);
@@ -93,7 +95,7 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
       }
     }
   }
-  if (f) fclose(f);
+  fclose(f);
   if (!failed) return TRUE;
   if (g_bShowErrors) AfxMessageBox(message, MB_ICONEXCLAMATION);
   Cleanup();

@@ -40,6 +40,31 @@ TEST(ConfigFile, LinesCommentsAndNumbering) {
   EXPECT_EQ(lines[1], std::make_pair(4, std::string("def")));
 }
 
+TEST(ConfigFile, BlockReaderGivesTheLinesOfTheLineReader) {
+  const std::string longLine(70000, 'x');
+  const struct {
+    std::string bytes;
+    size_t physical;
+  } cases[] = {
+      {"a\r b\rc \r\n", 1},
+      {" \r\t# c\r\n\r\r\n x\r", 3},
+      {"p # q\n\n" + longLine + "\n\tlast\t", 4},
+      {"", 0},
+  };
+  for (const auto& c : cases) {
+    std::string path = WriteFile("block.cfg", c.bytes);
+    FILE* f = OpenConfigFile(path.c_str(), 0);
+    CConfigLineReader reader(f);
+    EXPECT_EQ(reader.CountLines(), c.physical);
+    std::vector<std::pair<int, std::string>> lines;
+    CString line;
+    int n = 0;
+    while (reader.Next(line, n)) lines.emplace_back(n, line.GetString());
+    fclose(f);
+    EXPECT_EQ(lines, ReadAll(path)) << c.bytes.substr(0, 20);
+  }
+}
+
 TEST(ConfigFile, EscapedStringsRoundTrip) {
   CString text("a#b\"c\\d\r\ne");
   CString escaped = EscapeString(text);
