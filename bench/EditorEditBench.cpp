@@ -2,7 +2,7 @@
 // the same run. Targets: pasting 10 MB into the middle of the 100 MB text, and undoing that paste,
 // each within 2x of ReadFromFile of the same 10 MB; typing 20 characters and Enter on the last line
 // of the 100 MB text and undoing them within 1.5x of the same on a 64-line text.
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/WinApp.h"
 

@@ -2,7 +2,7 @@
 // Targets: Find Next from the top for a word on the last line (plain and regular, case on and off) within 3x
 // of `grep -c -F` / `grep -c -E`; Replace All of 1,000 matches spread over the text, and its Undo, each within
 // 3x of one such Find Next.
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 #include "platform/ui/WinApp.h"
 
 #include <benchmark/benchmark.h>

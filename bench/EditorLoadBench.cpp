@@ -1,7 +1,7 @@
 // Loading a 100 MB text file of 80-character lines into the editor's text object, compared with
 // `wc -l` counting the lines of the same file (process start included). Targets: within 2x of wc, and a
 // peak memory growth (getrusage's maximum resident size, taken around the first load) within 1.5x of the file.
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,7 +5,7 @@
 // on the small file; a full repaint within 3x of drawing the rows with one ExtTextOut each; a thumb
 // jump to 10 %, 50 % and 90 % with its repaint within 3x of one full repaint. Ctrl+Home and
 // Ctrl+End are reported. The "Cold" jumps forget the block-comment states first (a fresh process).
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 #include "platform/gdi/DC.h"
 #include "platform/ui/WinApp.h"
 

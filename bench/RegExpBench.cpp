@@ -2,7 +2,7 @@
 // match, compared with std::regex (ECMAScript, regex_search per line) and `grep -c -E` on the same text.
 // Target: within 1.5x of grep -c for each pattern, in steady state and on the first run of a fresh process.
 #include "bench/BenchNote.h"
-#include "editor/SECRegExp.h"
+#include "editor/core/SECRegExp.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 
 #include "comm/MasterSocket.h"
 #include "comm/NetMasterIds.h"
-#include "editor/ConversationEditCtrl.h"
+#include "editor/documents/ConversationEditCtrl.h"
 #include "editor/toolkit/SECProgressCtrl.h"
 #include "platform/core/File.h"
 #include "platform/ui/Dialog.h"

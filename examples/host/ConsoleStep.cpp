@@ -1,12 +1,12 @@
 #include "examples/host/ConsoleStep.h"
 
-#include "editor/TextFileDoc.h"
+#include "editor/documents/TextFileDoc.h"
 #include "kernel/MC_Document.h"
 #include "kernel/MC_Setup.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
-#include "views/TextFileView.h"
+#include "editor/documents/TextFileView.h"
 
 #include <optional>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "EditTestUtil.h"
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"

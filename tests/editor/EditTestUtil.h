@@ -1,7 +1,7 @@
 // Helpers of the text-store tests: fill a text object and read its bytes back.
 #pragma once
 
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 #include "EditCoreTestUtil.h"
-#include "editor/ConversationEditCtrl.h"
+#include "editor/documents/ConversationEditCtrl.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"

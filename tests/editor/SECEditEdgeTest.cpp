@@ -1,8 +1,8 @@
 // Corner cases of the text object: its texts, the modified flag seen by a derived object, and the
 // regular expressions' documented corners.
 #include "editor/EditorStrings.h"
-#include "editor/SECEdit.h"
-#include "editor/SECRegExp.h"
+#include "editor/text/SECEdit.h"
+#include "editor/core/SECRegExp.h"
 #include "tests/editor/EditTestUtil.h"
 #include "tests/support/TestKernel.h"
 

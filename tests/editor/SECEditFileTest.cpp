@@ -1,5 +1,5 @@
 // Reading, writing, renaming and inserting files with the text store.
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 #include "tests/editor/EditTestUtil.h"

@@ -1,6 +1,6 @@
 #include "EditCoreTestUtil.h"
-#include "editor/OEFindDlg.h"
-#include "editor/SECRegExp.h"
+#include "editor/core/OEFindDlg.h"
+#include "editor/core/SECRegExp.h"
 #include "platform/core/Automation.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/WinApp.h"

@@ -1,5 +1,5 @@
 #include "EditTestUtil.h"
-#include "editor/SECEditView.h"
+#include "editor/view/SECEditView.h"
 #include "platform/core/Clock.h"
 #include "platform/core/File.h"
 #include "platform/gdi/DC.h"

@@ -1,4 +1,4 @@
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 #include "platform/ui/WinApp.h"
 
 #include <gtest/gtest.h>

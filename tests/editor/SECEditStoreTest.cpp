@@ -1,6 +1,6 @@
 // The text store: defaults, line lists, measurement and line ends.
 #include "editor/EditorStrings.h"
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Resource.h"

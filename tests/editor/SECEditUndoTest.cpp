@@ -1,5 +1,5 @@
 // Edit operations and the undo log of the text store.
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 #include "tests/editor/EditTestUtil.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "editor/SECRegExp.h"
+#include "editor/core/SECRegExp.h"
 
 #include "tests/support/TestKernel.h"
 

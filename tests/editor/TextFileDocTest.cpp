@@ -1,5 +1,5 @@
 #include "EditTestUtil.h"
-#include "editor/TextFileDoc.h"
+#include "editor/documents/TextFileDoc.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Ini.h"
 #include "platform/core/MessageBox.h"

@@ -10,7 +10,7 @@
 #include "monitor/loggers/MC_MultiAxisLogger.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
-#include "editor/TextFileDoc.h"
+#include "editor/documents/TextFileDoc.h"
 #include "platform/ui/View.h"
 #include "comm/MC_Comm.h"
 #include "kernel/KernelGlobals.h"

@@ -1,5 +1,5 @@
 #include "comm/MC_Comm.h"
-#include "editor/TextFileDoc.h"
+#include "editor/documents/TextFileDoc.h"
 #include "kernel/MC_Document.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Clipboard.h"
@@ -8,7 +8,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
-#include "views/TextFileView.h"
+#include "editor/documents/TextFileView.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Reading, writing and renaming the files of SECEdit.
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"

@@ -1,6 +1,6 @@
 // OLE drag and drop of the editor engine: dragging the selection out and dropping text in; a
 // drag between editors of this process moves the text.
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/OleDragDrop.h"

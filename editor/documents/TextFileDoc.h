@@ -2,7 +2,7 @@
 // object with per-kind settings, line marks, error-line navigation and a watch on the file on disk.
 #pragma once
 
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 #include "platform/gdi/GdiDefs.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/Document.h"

@@ -1,4 +1,4 @@
-#include "editor/OEPageSetupDlg.h"
+#include "editor/view/OEPageSetupDlg.h"
 
 #include "platform/ui/WinApp.h"
 

@@ -2,7 +2,7 @@
 // control, with its drop target.
 #pragma once
 
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 #include "platform/ui/OleDragDrop.h"
 
 // Hands drags over an editor control to the editor, and scrolls it while the mouse rests in its border.

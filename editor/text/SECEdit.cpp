@@ -1,4 +1,4 @@
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 
 #include "editor/EditorStrings.h"
 #include "platform/core/MessageBox.h"

@@ -2,7 +2,7 @@
 // its document.
 #pragma once
 
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 #include "platform/ui/OleDragDrop.h"
 
 #include <utility>

@@ -1,4 +1,4 @@
-#include "editor/ConversationEditCtrl.h"
+#include "editor/documents/ConversationEditCtrl.h"
 
 #include "platform/gdi/DC.h"
 

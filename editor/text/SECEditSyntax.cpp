@@ -1,5 +1,5 @@
 // Syntax colouring of SECEdit: settings, keyword table and the line scanners of the drawing code.
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"

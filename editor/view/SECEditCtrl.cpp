@@ -1,4 +1,4 @@
-#include "editor/SECEditCtrl.h"
+#include "editor/view/SECEditCtrl.h"
 
 #include "platform/core/Clock.h"
 

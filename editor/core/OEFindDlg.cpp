@@ -1,6 +1,6 @@
-#include "editor/OEFindDlg.h"
+#include "editor/core/OEFindDlg.h"
 
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/WinApp.h"
 

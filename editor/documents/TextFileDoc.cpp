@@ -1,4 +1,4 @@
-#include "editor/TextFileDoc.h"
+#include "editor/documents/TextFileDoc.h"
 
 #include "platform/core/Archive.h"
 #include "platform/core/ChangeNotification.h"

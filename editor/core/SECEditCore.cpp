@@ -1,4 +1,4 @@
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 
 #include "editor/EditorStrings.h"
 #include "platform/core/MessageBox.h"

@@ -1,5 +1,5 @@
 // Caret movement, selection extension, scrolling and the mouse of the editor engine.
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"

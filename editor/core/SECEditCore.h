@@ -2,8 +2,8 @@
 // written once and given to its two window forms, the document view and the child window.
 #pragma once
 
-#include "editor/OEPageSetupDlg.h"
-#include "editor/SECEdit.h"
+#include "editor/view/OEPageSetupDlg.h"
+#include "editor/text/SECEdit.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WinDefs.h"

@@ -1,8 +1,8 @@
 // The editor engine's find and replace steps: selecting a match, the search history, Mark All, Replace All
 // and Find Next.
 #include "editor/EditorStrings.h"
-#include "editor/OEFindDlg.h"
-#include "editor/SECEditCore.h"
+#include "editor/core/OEFindDlg.h"
+#include "editor/core/SECEditCore.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/WinApp.h"
 

@@ -1,7 +1,7 @@
 // The editing commands of the editor engine: typing, Enter, tabs, deletions, undo and redo, and the
 // clipboard with its column blocks.
-#include "editor/SECEditCore.h"
-#include "editor/SECEditHint.h"
+#include "editor/core/SECEditCore.h"
+#include "editor/core/SECEditHint.h"
 
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"

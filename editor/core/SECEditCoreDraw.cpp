@@ -1,5 +1,5 @@
 // The editor engine's font and painting: gutter, expanded lines, syntax colours and the selection.
-#include "editor/SECEditCore.h"
+#include "editor/core/SECEditCore.h"
 
 #include "platform/gdi/DC.h"
 

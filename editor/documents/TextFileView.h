@@ -2,7 +2,7 @@
 // and bookmark commands; on the interpreter document it is the console that runs typed lines.
 #pragma once
 
-#include "editor/SECEditView.h"
+#include "editor/view/SECEditView.h"
 
 class CTextFileDoc;
 class CMC_Document;

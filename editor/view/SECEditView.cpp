@@ -1,6 +1,6 @@
-#include "editor/SECEditView.h"
+#include "editor/view/SECEditView.h"
 
-#include "editor/SECEditHint.h"
+#include "editor/core/SECEditHint.h"
 #include "platform/core/File.h"
 #include "platform/gdi/DC.h"
 #include "platform/ui/CommonDialogs.h"

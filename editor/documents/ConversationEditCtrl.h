@@ -2,7 +2,7 @@
 // bottom, the newest kept in view; bookmarked lines show on cyan.
 #pragma once
 
-#include "editor/SECEditCtrl.h"
+#include "editor/view/SECEditCtrl.h"
 
 class CConversationEditCtrl : public SECEditCtrl {
  public:

@@ -1,6 +1,6 @@
 // The editor settings of the text documents: per-kind options in the profile, the keyword file,
 // the mark colours and the refresh of open documents when options change.
-#include "editor/TextFileDoc.h"
+#include "editor/documents/TextFileDoc.h"
 
 #include "platform/core/Ini.h"
 #include "platform/core/Module.h"

@@ -1,6 +1,6 @@
 // SECEdit::FindText: the line-by-line search of the find and replace, plain or regular.
-#include "editor/SECEdit.h"
-#include "editor/SECRegExp.h"
+#include "editor/text/SECEdit.h"
+#include "editor/core/SECRegExp.h"
 
 #include <array>
 #include <cctype>

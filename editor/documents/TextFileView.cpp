@@ -1,7 +1,7 @@
-#include "views/TextFileView.h"
+#include "editor/documents/TextFileView.h"
 
-#include "editor/SECEditHint.h"
-#include "editor/TextFileDoc.h"
+#include "editor/core/SECEditHint.h"
+#include "editor/documents/TextFileDoc.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/MC_Document.h"
 #include "kernel/MC_Setup.h"

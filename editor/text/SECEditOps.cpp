@@ -1,5 +1,5 @@
 // Edit operations of SECEdit and its undo log.
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The update-hint object the editor sends with hint 21015: the line at which lines were removed or joined.
 #pragma once
 
-#include "editor/SECEdit.h"
+#include "editor/text/SECEdit.h"
 #include "platform/core/Object.h"
 
 class SECEditHint : public CObject {
