@@ -9,6 +9,8 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "tests/grid_controls/CellGridFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -47,16 +49,8 @@ class EditCell : public ::testing::Test {
     edit->SetWindowText(text);
     edit->SetSel(selStart, selEnd);
   }
-  ROWCOL CurrentCol() {
-    ROWCOL r = 0, c = 0;
-    grid.GetCurrentCell(r, c);
-    return c;
-  }
-  ROWCOL CurrentRow() {
-    ROWCOL r = 0, c = 0;
-    grid.GetCurrentCell(r, c);
-    return r;
-  }
+  ROWCOL CurrentCol() { return CurrentColOf(grid); }
+  ROWCOL CurrentRow() { return CurrentRowOf(grid); }
   CWnd wnd;
   CountingGrid grid;
   CGXEditControl* edit = nullptr;
