@@ -174,14 +174,6 @@ BOOL CGXMaskControl::GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPC
   return TRUE;
 }
 
-BOOL CGXMaskControl::Store() {
-  if (!m_bInit || !GetModify() || !m_pGrid) return TRUE;
-  CString value;
-  GetValue(value);
-  SetActive(FALSE);
-  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), value, 0, 1);
-}
-
 BOOL CGXMaskControl::OnValidate() {
   if (IsActive() && GetModify() && m_pEditMask && !m_pEditMask->IsDataValid()) return FALSE;
   return CGXControl::OnValidate();

@@ -19,7 +19,6 @@ class CGXMaskControl : public CGXEditControl {
 
   LPCTSTR GetControlClassName() const override { return "CGXMaskControl"; }
   void Init(ROWCOL nRow, ROWCOL nCol) override;
-  BOOL Store() override;
   BOOL OnValidate() override;
   void GetCurrentText(CString& text) override;
   void SetCurrentText(const CString& text) override;
