@@ -28,6 +28,13 @@ inline ROWCOL CurrentColOf(CGXGridCore& grid) {
   return c;
 }
 
+// Sets the keyboard state to only these keys held.
+inline void HoldKeys(std::initializer_list<int> keys) {
+  BYTE state[256] = {};
+  for (int k : keys) state[k] = 0x80;
+  SetKeyboardState(state);
+}
+
 struct FactoryCase {
   UINT id;
   const char* name;

@@ -275,16 +275,6 @@ TEST_F(EditCell, FindRunsInTheTypedTextAndActivatesAnotherCell) {
   EXPECT_EQ(e, 7);
 }
 
-}  // namespace
-
-namespace {
-
-void HoldKeys(std::initializer_list<int> keys) {
-  BYTE state[256] = {};
-  for (int k : keys) state[k] = 0x80;
-  SetKeyboardState(state);
-}
-
 TEST_F(EditCell, ClipboardKeysWorkThroughTheCell) {
   const struct {
     std::initializer_list<int> held;
