@@ -225,6 +225,30 @@ CFont* GXSelectCellFont(CGXGridCore* pGrid, CDC* pDC, const CGXStyle& style) {
   return font ? pDC->SelectObject(font) : nullptr;
 }
 
+BOOL GXCreateZoomedCellFont(CGXGridCore* pGrid, CFont& font, const CGXStyle& style) {
+  font.DeleteObject();
+  CFont* cellFont = pGrid && style.GetIncludeFont() ? pGrid->LookupFont(style.GetFont()) : nullptr;
+  if (!cellFont) return FALSE;
+  LOGFONT lf{};
+  cellFont->GetLogFont(&lf);
+  lf.lfHeight = lf.lfHeight * pGrid->GetZoom() / 100;
+  font.CreateFontIndirect(&lf);
+  return TRUE;
+}
+
+BOOL GXEraseCellWindow(CWnd& wnd, CGXControl& control, CDC* pDC) {
+  if (!pDC) return TRUE;
+  CRect client;
+  wnd.GetClientRect(&client);
+  GXFillRect(pDC, &client, RGB(255, 255, 255));
+  if (control.IsInit()) {
+    COLORREF text, back;
+    GXGetCellColors(control.Grid(), control.GetCurrentStyle(), text, back);
+    GXFillRect(pDC, &client, back);
+  }
+  return TRUE;
+}
+
 void GXGetCellColors(CGXGridCore* pGrid, const CGXStyle& style, COLORREF& text, COLORREF& back) {
   const CGXProperties* props = pGrid && pGrid->GetParam() ? pGrid->GetParam()->GetProperties() : nullptr;
   if (props && props->GetBlackWhite()) {

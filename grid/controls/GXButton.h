@@ -95,3 +95,10 @@ CFont* GXSelectCellFont(CGXGridCore* pGrid, CDC* pDC, const CGXStyle& style);
 // The style's text colour and interior colour, system colours resolved; black on white while the
 // grid prints in black and white.
 void GXGetCellColors(CGXGridCore* pGrid, const CGXStyle& style, COLORREF& text, COLORREF& back);
+// Makes font a copy of the cell's font scaled by the grid's zoom; FALSE (font left empty) when the
+// style names no font.
+BOOL GXCreateZoomedCellFont(CGXGridCore* pGrid, CFont& font, const CGXStyle& style);
+class CWnd;
+// Erases a control's window white, then, while the control is bound to a cell, in the cell's
+// interior colour.
+BOOL GXEraseCellWindow(CWnd& wnd, CGXControl& control, CDC* pDC);

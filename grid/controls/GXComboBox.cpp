@@ -372,13 +372,7 @@ CGXStyle* GXComposeIfNone(CGXGridCore* pGrid, ROWCOL nRow, ROWCOL nCol, const CG
 }
 
 void CGXComboBox::SetListFont(const CGXStyle& style, CWnd* pListBox) {
-  m_ListBoxFont.DeleteObject();
-  CFont* cellFont = m_pGrid && style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
-  if (!cellFont) return;
-  LOGFONT lf{};
-  cellFont->GetLogFont(&lf);
-  lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
-  m_ListBoxFont.CreateFontIndirect(&lf);
+  if (!GXCreateZoomedCellFont(m_pGrid, m_ListBoxFont, style)) return;
   if (pListBox && pListBox->GetSafeHwnd()) pListBox->SendMessage(WM_SETFONT, (WPARAM)m_ListBoxFont.m_hObject, TRUE);
 }
 

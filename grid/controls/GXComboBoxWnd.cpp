@@ -567,32 +567,14 @@ HBRUSH CGXComboBoxWnd::OnGridCtlColor(CDC* pDC, CWnd* pWnd, UINT) {
   return (HBRUSH)m_brBack.m_hObject;
 }
 
-BOOL CGXComboBoxWnd::OnEraseBkgnd(CDC* pDC) {
-  if (!pDC) return TRUE;
-  CRect client;
-  GetClientRect(&client);
-  GXFillRect(pDC, &client, RGB(255, 255, 255));
-  if (m_bInit) {
-    COLORREF text, back;
-    GXGetCellColors(m_pGrid, GetCurrentStyle(), text, back);
-    GXFillRect(pDC, &client, back);
-  }
-  return TRUE;
-}
+BOOL CGXComboBoxWnd::OnEraseBkgnd(CDC* pDC) { return GXEraseCellWindow(*this, *this, pDC); }
 
 void CGXComboBoxWnd::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) {
   if (IsInitAt(nRow, nCol) && IsActive() && m_hWnd && m_pGrid && !m_pGrid->m_bPrinting) {
     GetEditSel(m_nSelStart, m_nSelEnd);
     if (m_pButton) m_pButton->SetRect(CRect());
     // The window stays shown while it is placed: hiding it would have the grid paint it over again.
-    m_font.DeleteObject();
-    if (CFont* cellFont = style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr) {
-      LOGFONT lf{};
-      cellFont->GetLogFont(&lf);
-      lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
-      m_font.CreateFontIndirect(&lf);
-      SetFont(&m_font, FALSE);
-    }
+    if (GXCreateZoomedCellFont(m_pGrid, m_font, style)) SetFont(&m_font, FALSE);
     GXGetCellColors(m_pGrid, style, m_clrText, m_clrBack);
     m_brBack.DeleteObject();
     m_brBack.CreateSolidBrush(m_clrBack);

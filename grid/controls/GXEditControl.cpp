@@ -274,27 +274,35 @@ BOOL CGXEditControl::OnGridKeyDown(UINT nChar, UINT, UINT) {
         Init(r, c);
       }
       SetActive(TRUE);
-      if (nChar == VK_END)
-        CaretToEnd();
-      else
-        SetSel(0, 0);
+      CaretToEdge(nChar == VK_END);
       break;
     }
-    case VK_DELETE: {
-      const CGXGridParam* param = m_pGrid->GetParam();
-      if ((param && param->m_bDirectCopyPaste) || IsReadOnly() || ShiftHeld() ||
-          !m_pGrid->OnDeleteCell(m_nRow, m_nCol) || !ScrollCellIntoView())
-        return FALSE;
-      SetActive(TRUE);
-      SetModify(TRUE);
-      SetCurrentText("");
+    case VK_DELETE:
+      if (!DeleteCellText()) return FALSE;
       break;
-    }
     default:
       return FALSE;
   }
   UpdateEditStyle();
   if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
+  return TRUE;
+}
+
+void CGXEditControl::CaretToEdge(BOOL bEnd) {
+  if (bEnd)
+    CaretToEnd();
+  else
+    SetSel(0, 0);
+}
+
+BOOL CGXEditControl::DeleteCellText() {
+  const CGXGridParam* param = m_pGrid->GetParam();
+  if ((param && param->m_bDirectCopyPaste) || IsReadOnly() || ShiftHeld() || !m_pGrid->OnDeleteCell(m_nRow, m_nCol) ||
+      !ScrollCellIntoView())
+    return FALSE;
+  SetActive(TRUE);
+  SetModify(TRUE);
+  SetCurrentText("");
   return TRUE;
 }
 

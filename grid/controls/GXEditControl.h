@@ -65,6 +65,10 @@ class CGXEditControl : public CEdit, public CGXStatic {
   // The text that results from putting `typed` in place of the selection.
   CString WouldBeText(const CString& typed);
   void CaretToEnd();
+  // Home or End activated the cell: the caret goes to its start or end.
+  virtual void CaretToEdge(BOOL bEnd);
+  // Delete on the current cell: empties it; FALSE when the cell or the grid refuses.
+  virtual BOOL DeleteCellText();
   // Activates through the mouse when `allow`; the caret goes to `nChar` or the whole text is selected.
   void ActivateAt(BOOL allow, int nChar);
   void EvalFloat();

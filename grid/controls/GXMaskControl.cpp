@@ -174,14 +174,6 @@ BOOL CGXMaskControl::GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPC
   return TRUE;
 }
 
-BOOL CGXMaskControl::Store() {
-  if (!m_bInit || !GetModify() || !m_pGrid) return TRUE;
-  CString value;
-  GetValue(value);
-  SetActive(FALSE);
-  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), value, 0, 1);
-}
-
 BOOL CGXMaskControl::OnValidate() {
   if (IsActive() && GetModify() && m_pEditMask && !m_pEditMask->IsDataValid()) return FALSE;
   return CGXControl::OnValidate();
@@ -441,37 +433,19 @@ BOOL CGXMaskControl::LButtonDblClk(UINT nFlags, CPoint pt) {
 
 // ---- the grid's keys while the cell is current ----------------------------------------------------------------
 
-BOOL CGXMaskControl::OnGridKeyDown(UINT nChar, UINT, UINT) {
-  if (!m_hWnd || CtrlHeld() || !m_pGrid) return FALSE;
-  switch (nChar) {
-    case VK_END:
-    case VK_HOME: {
-      if (!ScrollCellIntoView()) return FALSE;
-      if (!m_bInit) {
-        ROWCOL r, c;
-        if (!m_pGrid->GetCurrentCell(r, c)) return FALSE;
-        Init(r, c);
-      }
-      SetActive(TRUE);
-      SetCaretPos(nChar == VK_END ? m_pEditMask->EndOfInput(m_pEditMask->GetDataCount()) : m_pEditMask->NextEditPos(-1));
-      break;
-    }
-    case VK_DELETE: {
-      const CGXGridParam* param = m_pGrid->GetParam();
-      if ((param && param->m_bDirectCopyPaste) || ShiftHeld() || !m_bInit || IsReadOnly() ||
-          !m_pGrid->OnDeleteCell(m_nRow, m_nCol) || !ScrollCellIntoView())
-        return FALSE;
-      SetActive(TRUE);
-      SetActiveText("");
-      SetModify(TRUE);
-      OnModifyCell();
-      break;
-    }
-    default:
-      return FALSE;
-  }
-  UpdateEditStyle();
-  if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
+void CGXMaskControl::CaretToEdge(BOOL bEnd) {
+  SetCaretPos(bEnd ? m_pEditMask->EndOfInput(m_pEditMask->GetDataCount()) : m_pEditMask->NextEditPos(-1));
+}
+
+BOOL CGXMaskControl::DeleteCellText() {
+  const CGXGridParam* param = m_pGrid->GetParam();
+  if ((param && param->m_bDirectCopyPaste) || ShiftHeld() || !m_bInit || IsReadOnly() ||
+      !m_pGrid->OnDeleteCell(m_nRow, m_nCol) || !ScrollCellIntoView())
+    return FALSE;
+  SetActive(TRUE);
+  SetActiveText("");
+  SetModify(TRUE);
+  OnModifyCell();
   return TRUE;
 }
 

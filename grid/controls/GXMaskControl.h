@@ -19,7 +19,6 @@ class CGXMaskControl : public CGXEditControl {
 
   LPCTSTR GetControlClassName() const override { return "CGXMaskControl"; }
   void Init(ROWCOL nRow, ROWCOL nCol) override;
-  BOOL Store() override;
   BOOL OnValidate() override;
   void GetCurrentText(CString& text) override;
   void SetCurrentText(const CString& text) override;
@@ -29,7 +28,6 @@ class CGXMaskControl : public CGXEditControl {
   BOOL StoreCellText(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pOldStyle) override;
   BOOL LButtonUp(UINT nFlags, CPoint pt) override;
   BOOL LButtonDblClk(UINT nFlags, CPoint pt) override;
-  BOOL OnGridKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   BOOL OnGridChars(const CString& chars) override;
   BOOL Copy() override;
   BOOL Paste() override;
@@ -53,6 +51,8 @@ class CGXMaskControl : public CGXEditControl {
   // The window style follows the cell whenever the window shows or takes the focus.
   void OnSetFocus(CWnd* pOldWnd) override;
   void OnShowWindow(BOOL bShow, UINT nStatus) override;
+  void CaretToEdge(BOOL bEnd) override;
+  BOOL DeleteCellText() override;
 
  private:
   void EnsureMasks();

@@ -12,25 +12,16 @@
 
 #include <algorithm>
 
-IMPLEMENT_DYNCREATE(CGXRecordInfoWnd, CWnd)
+IMPLEMENT_DYNCREATE(CGXRecordInfoWnd, CGXBeamFrameWnd)
 
 CGXRecordInfoWnd::CGXRecordInfoWnd(CRuntimeClass* pBeamClass)
     : m_pBeamClass(pBeamClass ? pBeamClass : RUNTIME_CLASS(CGXRecordInfoBeam)) {
   GXRegisterHostWndClass(RUNTIME_CLASS(CGXRecordInfoWnd));
-  m_nVBarWidth = ::GetSystemMetrics(SM_CXVSCROLL);
-  m_nStripHeight = ::GetSystemMetrics(SM_CYHSCROLL);
-  m_hCursor = ::LoadCursor(nullptr, IDC_ARROW);
-  m_brCorner.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
 }
 
 CGXRecordInfoWnd::~CGXRecordInfoWnd() {
   if (m_pBeam && m_pBeam->GetSafeHwnd()) m_pBeam->DestroyWindow();
   delete m_pBeam;
-}
-
-BOOL CGXRecordInfoWnd::PreCreateWindow(CREATESTRUCT& cs) {
-  cs.style |= WS_CLIPCHILDREN;
-  return CWnd::PreCreateWindow(cs);
 }
 
 BOOL CGXRecordInfoWnd::CreateRecordInfoFrame(CWnd* pParentWnd, DWORD dwStyle, UINT nID) {
@@ -86,20 +77,9 @@ BOOL CGXRecordInfoWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRES
   return TRUE;
 }
 
-void CGXRecordInfoWnd::OnSize(UINT nType, int cx, int cy) {
-  if (m_pSheet) m_pSheet->SendMessage(GX_WM_LAYOUT_LOCK, 1);
-  if (nType != SIZE_MINIMIZED && cx > 0 && cy > 0 && cx < 32767 && cy < 32767) {
-    m_nLastWidth = cx;
-    RecalcLayout();
-  }
-  CWnd::OnSize(nType, cx, cy);
-  UpdateWindow();
-  if (m_pSheet) {
-    m_pSheet->SendMessage(GX_WM_LAYOUT_LOCK, 0);
-    CRect rc;
-    m_pSheet->GetClientRect(&rc);
-    m_pSheet->SendMessage(WM_SIZE, nType, MAKELPARAM(rc.Width(), rc.Height()));
-  }
+void CGXRecordInfoWnd::OnResize(int cx) {
+  m_nLastWidth = cx;
+  RecalcLayout();
 }
 
 void CGXRecordInfoWnd::OnPaint() {
@@ -117,11 +97,6 @@ void CGXRecordInfoWnd::OnPaint() {
   dc.FillSolidRect(left, client.bottom - 1, width, 1, RGB(0, 0, 0));
 }
 
-void CGXRecordInfoWnd::OnNcPaint() {
-  Default();
-  GXDrawFrameInParent(this, m_bDrawFrame);
-}
-
 BOOL CGXRecordInfoWnd::OnEraseBkgnd(CDC* pDC) {
   CRect client;
   GetClientRect(&client);
@@ -130,21 +105,9 @@ BOOL CGXRecordInfoWnd::OnEraseBkgnd(CDC* pDC) {
   return TRUE;
 }
 
-void CGXRecordInfoWnd::OnSetFocus(CWnd*) {
-  if (m_pSheet && m_pSheet->GetSafeHwnd()) m_pSheet->SetFocus();
-}
-
-void CGXRecordInfoWnd::OnSysColorChange() {
-  GXGetSysColorCache().Refresh();
-  m_brCorner.DeleteObject();
-  m_brCorner.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
-  Invalidate();
-}
-
 void CGXRecordInfoWnd::OnSettingChange(UINT, LPCSTR) {
   GXUpdateLocaleDateTimeSettings();
-  m_nVBarWidth = ::GetSystemMetrics(SM_CXVSCROLL);
-  m_nStripHeight = ::GetSystemMetrics(SM_CYHSCROLL);
+  ReadBarMetrics();
   m_bSettingsChanged = TRUE;
   Invalidate();
 }

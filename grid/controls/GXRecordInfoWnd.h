@@ -2,11 +2,10 @@
 // beside the horizontal bar navigates the sheet's rows.
 #pragma once
 
+#include "grid/controls/GXBeamFrameWnd.h"
 #include "grid/controls/GXRecordInfoBeam.h"
-#include "platform/ui/Controls.h"
-#include "platform/ui/Wnd.h"
 
-class CGXRecordInfoWnd : public CWnd {
+class CGXRecordInfoWnd : public CGXBeamFrameWnd {
   DECLARE_DYNCREATE(CGXRecordInfoWnd)
 
  public:
@@ -22,17 +21,12 @@ class CGXRecordInfoWnd : public CWnd {
   CGXRecordInfoBeam* GetBeam() const { return m_pBeam; }
   void RecalcLayout();
 
-  BOOL m_bDrawFrame = FALSE;
-
  protected:
-  BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  CWnd* GetShownSheet() const override { return m_pSheet; }
+  void OnResize(int cx) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-  void OnSize(UINT nType, int cx, int cy) override;
   void OnPaint() override;
-  void OnNcPaint() override;
   BOOL OnEraseBkgnd(CDC* pDC) override;
-  void OnSetFocus(CWnd* pOldWnd) override;
-  void OnSysColorChange() override;
   void OnSettingChange(UINT uFlags, LPCSTR lpszSection) override;
 
  private:
@@ -41,10 +35,6 @@ class CGXRecordInfoWnd : public CWnd {
   CRuntimeClass* m_pBeamClass = nullptr;
   CGXRecordInfoBeam* m_pBeam = nullptr;
   CWnd* m_pSheet = nullptr;
-  CScrollBar m_hBar, m_vBar;
-  BOOL m_bHasHBar = TRUE, m_bHasVBar = TRUE;
-  int m_nVBarWidth = 0, m_nStripHeight = 0, m_nBeamWidth = 163, m_nLastWidth = 0, m_nGap = 6;
-  BOOL m_bCreated = FALSE, m_bSettingsChanged = FALSE;
-  HCURSOR m_hCursor = nullptr;
-  CBrush m_brCorner;
+  int m_nBeamWidth = 163, m_nLastWidth = 0, m_nGap = 6;
+  BOOL m_bSettingsChanged = FALSE;
 };

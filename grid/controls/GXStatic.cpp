@@ -1,5 +1,6 @@
 #include "grid/controls/GXStatic.h"
 
+#include "grid/controls/GXButton.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
@@ -70,15 +71,7 @@ void CGXStatic::GetTextColors(const CGXStyle& style, COLORREF& text, COLORREF& b
   back = style.GetInterior().GetColor();
 }
 
-void CGXStatic::CreateZoomedFont(CFont& font, const CGXStyle& style) {
-  font.DeleteObject();
-  CFont* cellFont = m_pGrid && style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
-  if (!cellFont) return;
-  LOGFONT lf{};
-  cellFont->GetLogFont(&lf);
-  lf.lfHeight = lf.lfHeight * m_pGrid->GetZoom() / 100;
-  font.CreateFontIndirect(&lf);
-}
+void CGXStatic::CreateZoomedFont(CFont& font, const CGXStyle& style) { GXCreateZoomedCellFont(m_pGrid, font, style); }
 
 void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) {
   CString text;

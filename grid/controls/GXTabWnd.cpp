@@ -112,7 +112,7 @@ LRESULT CGXEditLabelPopup::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
 
 // ---- CGXTabWnd ---------------------------------------------------------------------------------------------------
 
-IMPLEMENT_DYNCREATE(CGXTabWnd, CWnd)
+IMPLEMENT_DYNCREATE(CGXTabWnd, CGXBeamFrameWnd)
 
 void CGXTabWndInterface::AccessSheetName(CWnd* pGridWnd, CString* pName, BOOL bSet) {
   CGXTabWnd* tabs = GXFindParentTabWnd(pGridWnd);
@@ -134,21 +134,12 @@ CGXTabWnd::CGXTabWnd(CRuntimeClass* pBeamClass) : m_pBeamClass(pBeamClass ? pBea
   GXRegisterHostWndClass(RUNTIME_CLASS(CGXTabWnd));
   CGXLibraryData& lib = GXGetLibraryData();
   if (!lib.m_pTabWndInterface) lib.m_pTabWndInterface = new CGXTabWndInterface;
-  m_nVBarWidth = ::GetSystemMetrics(SM_CXVSCROLL);
-  m_nStripHeight = ::GetSystemMetrics(SM_CYHSCROLL);
-  m_hCursor = ::LoadCursor(nullptr, IDC_ARROW);
-  m_brCorner.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
 }
 
 CGXTabWnd::~CGXTabWnd() {
   CloseRenamePopup();
   if (m_pBeam && m_pBeam->GetSafeHwnd()) m_pBeam->DestroyWindow();
   delete m_pBeam;
-}
-
-BOOL CGXTabWnd::PreCreateWindow(CREATESTRUCT& cs) {
-  cs.style |= WS_CLIPCHILDREN;
-  return CWnd::PreCreateWindow(cs);
 }
 
 void CGXTabWnd::PostNcDestroy() {
@@ -393,28 +384,21 @@ BOOL CGXTabWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
 
 void CGXTabWnd::OnSize(UINT nType, int cx, int cy) {
   CloseRenamePopup();
-  if (m_pActivePane) m_pActivePane->SendMessage(GX_WM_LAYOUT_LOCK, 1);
-  if (nType != SIZE_MINIMIZED && cx > 0 && cy > 0 && cx < 32767 && cy < 32767) {
-    if (m_nBeamWidth100 / 100 != m_nBeamWidth) m_nBeamWidth100 = m_nBeamWidth * 100;
-    const int base = ((m_pBeam ? m_pBeam->GetButtonAreaWidth() : 0) - 20) * 100;
-    // The beam keeps its share of the width beyond its smallest size.
-    if (m_bHasHBar && m_pBeam && m_nPrevWidth && m_nBeamWidth100)
-      m_nBeamWidth100 = (int)((long long)(m_nBeamWidth100 - base) * cx / m_nPrevWidth + base);
-    else if (!m_nBeamWidth100)
-      m_nBeamWidth100 = cx * 100 / 2;
-    if (!m_bHasHBar) m_nBeamWidth100 = cx * 100;
-    m_nBeamWidth = m_nBeamWidth100 / 100;
-    m_nPrevWidth = cx;
-    RecalcLayout();
-  }
-  CWnd::OnSize(nType, cx, cy);
-  UpdateWindow();
-  if (m_pActivePane) {
-    m_pActivePane->SendMessage(GX_WM_LAYOUT_LOCK, 0);
-    CRect rc;
-    m_pActivePane->GetClientRect(&rc);
-    m_pActivePane->SendMessage(WM_SIZE, nType, MAKELPARAM(rc.Width(), rc.Height()));
-  }
+  CGXBeamFrameWnd::OnSize(nType, cx, cy);
+}
+
+void CGXTabWnd::OnResize(int cx) {
+  if (m_nBeamWidth100 / 100 != m_nBeamWidth) m_nBeamWidth100 = m_nBeamWidth * 100;
+  const int base = ((m_pBeam ? m_pBeam->GetButtonAreaWidth() : 0) - 20) * 100;
+  // The beam keeps its share of the width beyond its smallest size.
+  if (m_bHasHBar && m_pBeam && m_nPrevWidth && m_nBeamWidth100)
+    m_nBeamWidth100 = (int)((long long)(m_nBeamWidth100 - base) * cx / m_nPrevWidth + base);
+  else if (!m_nBeamWidth100)
+    m_nBeamWidth100 = cx * 100 / 2;
+  if (!m_bHasHBar) m_nBeamWidth100 = cx * 100;
+  m_nBeamWidth = m_nBeamWidth100 / 100;
+  m_nPrevWidth = cx;
+  RecalcLayout();
 }
 
 void CGXTabWnd::OnPaint() {
@@ -427,20 +411,11 @@ void CGXTabWnd::OnPaint() {
   for (int i = 0; i < 5; ++i) dc.FillSolidRect(box.left + i, box.top, 1, box.Height(), colors[i]);
 }
 
-void CGXTabWnd::OnNcPaint() {
-  Default();
-  GXDrawFrameInParent(this, m_bDrawFrame);
-}
-
 BOOL CGXTabWnd::OnEraseBkgnd(CDC* pDC) {
   CRect client;
   GetClientRect(&client);
   pDC->FillRect(CRect(client.right - m_nStripHeight, 0, client.right, client.bottom), &m_brCorner);
   return TRUE;
-}
-
-void CGXTabWnd::OnSetFocus(CWnd*) {
-  if (m_pActivePane && m_pActivePane->GetSafeHwnd()) m_pActivePane->SetFocus();
 }
 
 BOOL CGXTabWnd::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
@@ -483,16 +458,8 @@ void CGXTabWnd::OnLButtonUp(UINT, CPoint) {
   m_pBeam->m_nTrackX = -1;
 }
 
-void CGXTabWnd::OnSysColorChange() {
-  GXGetSysColorCache().Refresh();
-  m_brCorner.DeleteObject();
-  m_brCorner.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
-  Invalidate();
-}
-
 void CGXTabWnd::OnSettingChange(UINT, LPCSTR) {
   GXUpdateLocaleDateTimeSettings();
-  m_nVBarWidth = ::GetSystemMetrics(SM_CXVSCROLL);
-  m_nStripHeight = ::GetSystemMetrics(SM_CYHSCROLL);
+  ReadBarMetrics();
   RecalcLayout();
 }

@@ -2,6 +2,7 @@
 // sizing box shares the bottom strip between tabs and the horizontal bar, and tabs rename in a popup.
 #pragma once
 
+#include "grid/controls/GXBeamFrameWnd.h"
 #include "grid/controls/GXTabBeam.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/ui/Controls.h"
@@ -23,7 +24,7 @@ class CGXEditLabelPopup : public CEdit {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
-class CGXTabWnd : public CWnd {
+class CGXTabWnd : public CGXBeamFrameWnd {
   DECLARE_DYNCREATE(CGXTabWnd)
 
  public:
@@ -50,22 +51,18 @@ class CGXTabWnd : public CWnd {
   // The beam dropped the sheet's tab: an active sheet is forgotten.
   void OnTabDeleted(CWnd* pWnd);
 
-  BOOL m_bDrawFrame = FALSE;
-
  protected:
-  BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  CWnd* GetShownSheet() const override { return m_pActivePane; }
+  void OnResize(int cx) override;
   void PostNcDestroy() override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
   void OnSize(UINT nType, int cx, int cy) override;
   void OnPaint() override;
-  void OnNcPaint() override;
   BOOL OnEraseBkgnd(CDC* pDC) override;
-  void OnSetFocus(CWnd* pOldWnd) override;
   BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) override;
   void OnMouseMove(UINT nFlags, CPoint point) override;
   void OnLButtonDown(UINT nFlags, CPoint point) override;
   void OnLButtonUp(UINT nFlags, CPoint point) override;
-  void OnSysColorChange() override;
   void OnSettingChange(UINT uFlags, LPCSTR lpszSection) override;
 
  private:
@@ -81,15 +78,10 @@ class CGXTabWnd : public CWnd {
   CGXTabBeam* m_pBeam = nullptr;
   CRuntimeClass* m_pBeamClass = nullptr;
   CWnd* m_pActivePane = nullptr;
-  CScrollBar m_hBar, m_vBar;
   CGXEditLabelPopup* m_pRenamePopup = nullptr;
-  CBrush m_brCorner;
-  HCURSOR m_hCursor = nullptr;
   int m_nBeamWidth = 0, m_nPrevWidth = 0, m_nBeamWidth100 = 0;
   int m_nSizingBox = 6;
-  int m_nVBarWidth = 0, m_nStripHeight = 0;
-  BOOL m_bTracking = FALSE, m_bCreated = FALSE;
-  BOOL m_bHasHBar = TRUE, m_bHasVBar = TRUE;
+  BOOL m_bTracking = FALSE;
 };
 
 // The library's link from a grid to the tab showing it.

@@ -6,6 +6,7 @@
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXOperationProgress.h"
+#include "grid/engine/GXStyleBlock.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Archive.h"
 #include "platform/core/MessageBox.h"
@@ -59,12 +60,6 @@ struct Block {
     return true;
   }
 };
-
-void DeleteStyles(CObArray* a) {
-  if (!a) return;
-  for (INT_PTR i = 0; i < a->GetSize(); ++i) delete a->GetAt(i);
-  delete a;
-}
 
 // Reports the share done; true when the user aborted. Looks at the clock every 256 steps only.
 // Counts a step in `step`.
@@ -222,7 +217,7 @@ BOOL CGXGridCore::WriteInternalFormat(CArchive& ar, const CGXRangeList& list, BO
   if (!total) return FALSE;
   CGXOperationProgress progress;
   progress.SetStatusText(LoadText(52299));
-  std::unique_ptr<CObArray, void (*)(CObArray*)> styles(new CObArray, DeleteStyles);
+  GXStyleArrayPtr styles(new CObArray, GXDeleteStyles);
   styles->SetSize((INT_PTR)total);
   unsigned long long i = 0;
   const bool complete = block.ForEach([&](ROWCOL r, ROWCOL c, bool) {
@@ -508,17 +503,9 @@ BOOL CGXGridCore::PasteInternalFormat(CArchive& ar, const CGXRange& target, BOOL
       !ConfirmPasteSizeMismatch())
     return FALSE;
   // Only an array of rows x cols styles (or nulls) is taken.
-  std::unique_ptr<CObArray, void (*)(CObArray*)> styles(nullptr, DeleteStyles);
-  CObject* object = ar.ReadObject(nullptr);
-  auto* array = dynamic_cast<CObArray*>(object);
-  if (!array) {
-    delete object;
-    return FALSE;
-  }
-  styles.reset(array);
-  if (array->GetSize() != (INT_PTR)rows * (INT_PTR)cols) return FALSE;
-  for (INT_PTR i = 0; i < array->GetSize(); ++i)
-    if (array->GetAt(i) && !dynamic_cast<CGXStyle*>(array->GetAt(i))) return FALSE;
+  GXStyleArrayPtr styles = GXReadStyleBlock(ar, rows, cols);
+  if (!styles) return FALSE;
+  CObArray* array = styles.get();
 
   BeginTrans(LoadText(52305));
   CGXOperationProgress progress;
@@ -530,7 +517,7 @@ BOOL CGXGridCore::PasteInternalFormat(CArchive& ar, const CGXRange& target, BOOL
   if (block.m_nRight > GetColCount() &&
       ((m_nClipboardFlags & 0x0400) || !RaiseCount(m_pParam, false, block.m_nRight))) {
     const ROWCOL keep = GetColCount() >= block.m_nLeft ? GetColCount() - block.m_nLeft + 1 : 0;
-    std::unique_ptr<CObArray, void (*)(CObArray*)> cut(new CObArray, DeleteStyles);
+    GXStyleArrayPtr cut(new CObArray, GXDeleteStyles);
     for (DWORD r = 0; r < rows; ++r)
       for (DWORD c = 0; c < cols; ++c) {
         CObject*& entry = array->ElementAt((INT_PTR)r * cols + c);

@@ -5,6 +5,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXOleDataSourceProxy.h"
 #include "grid/engine/GXProperties.h"
+#include "grid/engine/GXStyleBlock.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Clock.h"
@@ -17,7 +18,6 @@
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
@@ -40,12 +40,6 @@ struct DropMemory {
   DropMemory& operator=(const DropMemory&) = delete;
 };
 
-void DeleteStyles(CObArray* a) {
-  if (!a) return;
-  for (INT_PTR i = 0; i < a->GetSize(); ++i) delete a->GetAt(i);
-  delete a;
-}
-
 // The size of a block in the grid's own format: R x C styles (or nulls), 1 <= R, C <= 32767; else 0 x 0.
 BOOL ReadInternalBlockSize(HGLOBAL h, CGXStylesMap* map, ROWCOL& nRows, ROWCOL& nCols) {
   nRows = nCols = 0;
@@ -58,17 +52,7 @@ BOOL ReadInternalBlockSize(HGLOBAL h, CGXStylesMap* map, ROWCOL& nRows, ROWCOL& 
     DWORD rows = 0, cols = 0;
     ar >> rows >> cols;
     if (rows < 1 || cols < 1 || rows > kMaxBlock || cols > kMaxBlock) return FALSE;
-    std::unique_ptr<CObArray, void (*)(CObArray*)> styles(nullptr, DeleteStyles);
-    CObject* object = ar.ReadObject(nullptr);
-    auto* array = dynamic_cast<CObArray*>(object);
-    if (!array) {
-      delete object;
-      return FALSE;
-    }
-    styles.reset(array);
-    if (array->GetSize() != (INT_PTR)rows * (INT_PTR)cols) return FALSE;
-    for (INT_PTR i = 0; i < array->GetSize(); ++i)
-      if (array->GetAt(i) && !dynamic_cast<CGXStyle*>(array->GetAt(i))) return FALSE;
+    if (!GXReadStyleBlock(ar, rows, cols)) return FALSE;
     nRows = rows, nCols = cols;
     return TRUE;
   } catch (CException* e) {

@@ -18,6 +18,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/GridHostWnd.h"
 
 #include <gtest/gtest.h>
@@ -401,17 +402,8 @@ TEST_F(ButtonCells, CurrentRowHeaderDrawnPressed) {
 TEST(ButtonFactory, MakesTheButtonCellsAndTheirAttributes) {
   GXStartGridLibrary();
   CGXGridCore grid;
-  const struct {
-    UINT id;
-    const char* name;
-  } cases[] = {{52514, "CGXPushbutton"}, {52515, "CGXRadioButton"}, {52524, "CGXRadioButton"},
-               {52516, "CGXCheckBox"},   {52523, "CGXCheckBox"},    {52520, "CGXHeader"}};
-  for (const auto& c : cases) {
-    CGXControl* made = GXGetLibraryData().m_pControlFactory->CreateControl(c.id, &grid);
-    ASSERT_NE(made, nullptr) << c.id;
-    EXPECT_STREQ(made->GetControlClassName(), c.name);
-    delete made;
-  }
+  ExpectFactoryMakes(grid, {{52514, "CGXPushbutton"}, {52515, "CGXRadioButton"}, {52524, "CGXRadioButton"},
+                            {52516, "CGXCheckBox"}, {52523, "CGXCheckBox"}, {52520, "CGXHeader"}});
   CGXStylesMap map;
   GXGetLibraryData().m_pControlFactory->RegisterAllUserAttributes(&map);
   for (UINT id : {51019u, 51020u}) EXPECT_NE(map.GetUserAttributeEntry(id), nullptr) << id;

@@ -11,9 +11,43 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
+
+// The current cell's row and column; 0 where there is none.
+inline ROWCOL CurrentRowOf(CGXGridCore& grid) {
+  ROWCOL r = 0, c = 0;
+  grid.GetCurrentCell(r, c);
+  return r;
+}
+inline ROWCOL CurrentColOf(CGXGridCore& grid) {
+  ROWCOL r = 0, c = 0;
+  grid.GetCurrentCell(r, c);
+  return c;
+}
+
+// Sets the keyboard state to only these keys held.
+inline void HoldKeys(std::initializer_list<int> keys) {
+  BYTE state[256] = {};
+  for (int k : keys) state[k] = 0x80;
+  SetKeyboardState(state);
+}
+
+struct FactoryCase {
+  UINT id;
+  const char* name;
+};
+// The library's factory makes each control id as the named class.
+inline void ExpectFactoryMakes(CGXGridCore& grid, std::initializer_list<FactoryCase> cases) {
+  for (const auto& c : cases) {
+    CGXControl* made = GXGetLibraryData().m_pControlFactory->CreateControl(c.id, &grid);
+    ASSERT_NE(made, nullptr) << c.id;
+    EXPECT_STREQ(made->GetControlClassName(), c.name);
+    delete made;
+  }
+}
 
 class CCellTestGrid : public CGXGridWnd {
  public:
@@ -74,16 +108,8 @@ class CellGrid : public ::testing::Test {
     ::PumpMessages();
   }
   CPoint Centre(ROWCOL r, ROWCOL c) { return grid.CalcRectFromRowCol(r, c).CenterPoint(); }
-  ROWCOL CurrentCol() {
-    ROWCOL r = 0, c = 0;
-    grid.GetCurrentCell(r, c);
-    return c;
-  }
-  ROWCOL CurrentRow() {
-    ROWCOL r = 0, c = 0;
-    grid.GetCurrentCell(r, c);
-    return r;
-  }
+  ROWCOL CurrentCol() { return CurrentColOf(grid); }
+  ROWCOL CurrentRow() { return CurrentRowOf(grid); }
   COLORREF Pixel(int x, int y) { return GetWindowPixel(grid.m_hWnd, POINT{x, y}); }
   static bool Dark(COLORREF c) { return GetRValue(c) < 80 && GetGValue(c) < 80 && GetBValue(c) < 80; }
 

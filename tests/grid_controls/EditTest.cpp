@@ -9,6 +9,8 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "tests/grid_controls/CellGridFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -47,16 +49,8 @@ class EditCell : public ::testing::Test {
     edit->SetWindowText(text);
     edit->SetSel(selStart, selEnd);
   }
-  ROWCOL CurrentCol() {
-    ROWCOL r = 0, c = 0;
-    grid.GetCurrentCell(r, c);
-    return c;
-  }
-  ROWCOL CurrentRow() {
-    ROWCOL r = 0, c = 0;
-    grid.GetCurrentCell(r, c);
-    return r;
-  }
+  ROWCOL CurrentCol() { return CurrentColOf(grid); }
+  ROWCOL CurrentRow() { return CurrentRowOf(grid); }
   CWnd wnd;
   CountingGrid grid;
   CGXEditControl* edit = nullptr;
@@ -279,16 +273,6 @@ TEST_F(EditCell, FindRunsInTheTypedTextAndActivatesAnotherCell) {
   edit->GetSel(s, e);
   EXPECT_EQ(s, 4);
   EXPECT_EQ(e, 7);
-}
-
-}  // namespace
-
-namespace {
-
-void HoldKeys(std::initializer_list<int> keys) {
-  BYTE state[256] = {};
-  for (int k : keys) state[k] = 0x80;
-  SetKeyboardState(state);
 }
 
 TEST_F(EditCell, ClipboardKeysWorkThroughTheCell) {

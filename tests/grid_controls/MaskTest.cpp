@@ -16,6 +16,8 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "tests/grid_controls/CellGridFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -291,16 +293,6 @@ TEST(MaskData, BadMasksAndPositionsNeverCrash) {
       d.IsDataValid();
     }
   }
-}
-
-}  // namespace
-
-namespace {
-
-void HoldKeys(std::initializer_list<int> keys) {
-  BYTE state[256] = {};
-  for (int k : keys) state[k] = 0x80;
-  SetKeyboardState(state);
 }
 
 class MaskCell : public ::testing::Test {

@@ -121,17 +121,11 @@ TEST_F(SpinCell, ButtonsTakeTheirRoom) {
 TEST(CellFactory, MakesTheCellTypesAndRegistersTheirAttributes) {
   GXStartGridLibrary();
   CGXGridCore grid;
-  const struct {
-    UINT id;
-    const char* name;
-  } cases[] = {{52518, "CGXHotSpotEdit"}, {52519, "CGXSpinEdit"}, {52522, "CGXListBox"},
-               {52536, "CGXProgressCtrl"}, {52537, "CGXPasswordControl"}};
-  for (const auto& c : cases) {
-    CGXControl* made = GXGetLibraryData().m_pControlFactory->CreateControl(c.id, &grid);
-    ASSERT_NE(made, nullptr) << c.id;
-    EXPECT_STREQ(made->GetControlClassName(), c.name);
-    delete made;
-  }
+  ExpectFactoryMakes(grid, {{52518, "CGXHotSpotEdit"},
+                            {52519, "CGXSpinEdit"},
+                            {52522, "CGXListBox"},
+                            {52536, "CGXProgressCtrl"},
+                            {52537, "CGXPasswordControl"}});
   CGXStylesMap map;
   GXGetLibraryData().m_pControlFactory->RegisterAllUserAttributes(&map);
   const struct {

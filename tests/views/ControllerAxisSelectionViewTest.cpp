@@ -7,6 +7,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 #include "tests/support/TestKernel.h"
+#include "tests/views/FolderHostDoc.h"
 #include "views/folders/MC_ControllerAxisSelectionView.h"
 
 #include <gtest/gtest.h>
@@ -23,19 +24,12 @@ struct Axis : CMC_AxisData {
   CMC_Setup* setup;
 };
 
-class CHostDoc : public CMC_Document {
+class CHostDoc : public CFolderHostDoc {
  public:
-  CHostDoc() { m_bAutoDelete = FALSE; }
-  CMC_Setup* GetSetup() override { return setup; }
-  CMC_Motion* GetMotion() override { return motion; }
   int GetAxisCount() override { return (int)axes.size(); }
   int GetSelectedAxisIdx() override { return 0; }
   CMC_AxisData* GetAxisData(int i) override { return i >= 0 && i < (int)axes.size() ? axes[(size_t)i] : nullptr; }
-  void OnChangedInView(CView*, UINT) override { ++changes; }
-  CMC_Setup* setup = nullptr;
-  CMC_Motion* motion = nullptr;
   std::vector<CMC_AxisData*> axes;
-  int changes = 0;
 };
 
 class AxisSelectionViewTest : public SetupTest {

@@ -9,6 +9,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
+#include "tests/views/FolderHostDoc.h"
 #include "views/folders/MC_HomingProcsFolderView.h"
 #include "views/folders/MC_InterruptsFolderView.h"
 
@@ -18,16 +19,7 @@ namespace UA = UiAutomation;
 
 namespace {
 
-class CHostDoc : public CMC_Document {
- public:
-  CHostDoc() { m_bAutoDelete = FALSE; }
-  CMC_Setup* GetSetup() override { return setup; }
-  CMC_Motion* GetMotion() override { return motion; }
-  void OnChangedInView(CView*, UINT) override { ++changes; }
-  CMC_Setup* setup = nullptr;
-  CMC_Motion* motion = nullptr;
-  int changes = 0;
-};
+using CHostDoc = CFolderHostDoc;
 
 std::string Joined(const CString& name, const CString& description) {
   return std::string(name.GetString()) + " - " + description.GetString();

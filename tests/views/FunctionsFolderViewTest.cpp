@@ -9,6 +9,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 #include "tests/support/TestKernel.h"
+#include "tests/views/FolderHostDoc.h"
 #include "views/folders/MC_FunctionsFolderView.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +18,7 @@ namespace {
 
 using V = CMC_FunctionsFolderView;
 
-class CHostDoc : public CMC_Document {
- public:
-  CHostDoc() { m_bAutoDelete = FALSE; }
-  CMC_Setup* GetSetup() override { return setup; }
-  CMC_Motion* GetMotion() override { return motion; }
-  void OnChangedInView(CView*, UINT) override { ++changes; }
-  CMC_Setup* setup = nullptr;
-  CMC_Motion* motion = nullptr;
-  int changes = 0;
-};
+using CHostDoc = CFolderHostDoc;
 
 // Another view of the document: the hints it gets.
 struct Probe : CView {
