@@ -199,6 +199,7 @@ void CMemorySettingsDlg::UpdateMaps(bool valid) {
   CString ram;
   if (valid) {
     LONG a = m_wRAMStart;
+    // A program running in place takes no RAM: the acquisitions get it, as the setup lays it out.
     LONG z = 0;
     if (P && P <= R) {
       ram += Range(a, a + P - 1, "PVT Buffer");

@@ -70,6 +70,7 @@ void CMemoryView::OnInitialUpdate() {
   param->EnableSelection(0);
   param->EnableTrackColWidth(0);
   param->EnableTrackRowHeight(0);
+  // A word goes to the drive at once: an undo could only restore the cell's text.
   param->EnableUndo(FALSE);
   param->GetStylesMap()->AddUserAttribute(kHexAttribute);
 
