@@ -90,4 +90,12 @@ TEST_F(MotionViewDragDropTest, CopyAnswersFalseAndGapsAreRefused) {
   view->SelectRange(CGXRange().SetRowRange(3, 3));
   EXPECT_FALSE(view->OnSelDragDrop(1, 0, 5, 0));
   EXPECT_EQ(Rows(), "W1 W2 W3 W4");
+  // A block ending in an open empty group, dropped right below it, is not moved into itself.
+  motion->GetMain()->DeleteAll();
+  Main({W(1), G("e", {}, 1), W(2)});
+  view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+  Select(1, 2);
+  EXPECT_FALSE(view->OnSelDragDrop(1, 0, 3, 0));
+  EXPECT_EQ(Rows(), "W1 -e W2");
+  EXPECT_EQ(Rows(), Image());
 }

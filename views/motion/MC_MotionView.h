@@ -165,8 +165,10 @@ class CMC_MotionView : public CGXGridView {
   void SelectRows(DWORD a, DWORD b);
   // Where a new object goes: group, index, level and grid row; FALSE when the place does not resolve.
   BOOL NewObjectPlace(CMC_MotionGroup*& pGroup, int& nIndex, int& nLevel, DWORD& nRow);
-  // Inserts the objects at the group's index and one row each from nRow on at nLevel.
-  void InsertObjects(CMC_MotionGroup* pGroup, int nIndex, CObArray& objects, DWORD nRow, int nLevel);
+  // Inserts the objects at the group's index and one row each from nRow on at nLevel; with
+  // bTranslate they are translated once they are in the program, before they are shown.
+  void InsertObjects(CMC_MotionGroup* pGroup, int nIndex, CObArray& objects, DWORD nRow, int nLevel,
+                     BOOL bTranslate = FALSE);
   // A deep copy of an element or group; null for anything else or when memory runs out.
   static CObject* CopyObject(CObject* o);
   // The rows a group's expanded content takes.

@@ -73,10 +73,19 @@ BOOL CMC_MotionView::NewObjectPlace(CMC_MotionGroup*& pGroup, int& nIndex, int& 
 
 // Each object gets one row; a group whose content gets no rows is shown (and kept) collapsed, so
 // that the rows stay the image of the model.
-void CMC_MotionView::InsertObjects(CMC_MotionGroup* pGroup, int nIndex, CObArray& objects, DWORD nRow, int nLevel) {
+void CMC_MotionView::InsertObjects(CMC_MotionGroup* pGroup, int nIndex, CObArray& objects, DWORD nRow, int nLevel,
+                                   BOOL bTranslate) {
   const DWORD n = (DWORD)objects.GetSize();
   if (!n) return;
   pGroup->InsertAt(nIndex, &objects);
+  // A module may read the program while it translates: the objects are in it by now.
+  if (CMC_Motion* motion = bTranslate ? GetMotion() : nullptr)
+    for (DWORD i = 0; i < n; ++i) {
+      if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, objects[i]))
+        motion->Translate(e, FALSE);
+      else if (auto* g = DYNAMIC_DOWNCAST(CMC_MotionGroup, objects[i]))
+        motion->Translate(g, FALSE);
+    }
   BeginBatch();
   InsertRows(nRow, n, nullptr, nullptr, nullptr, 0, 0);
   for (DWORD i = 0; i < n; ++i) {

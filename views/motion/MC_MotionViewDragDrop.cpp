@@ -76,6 +76,9 @@ BOOL CMC_MotionView::OnSelDragDrop(ROWCOL nStartRow, ROWCOL nStartCol, ROWCOL nD
     return FALSE;
   }
 
+  // Dropped right below an open empty group that ends the block: the group would hold itself.
+  for (int i = a; i <= b; ++i)
+    if (source->GetAt(i) == target) return FALSE;
   if (target != source || index < a || index > b) {
     CObArray moved;
     for (int i = b; i >= a; --i) {

@@ -48,9 +48,8 @@ BOOL CMC_MotionView::AddNewElementsToGrid(CMC_MotionGroup& group) {
   int index = 0, level = 0;
   DWORD row = 0;
   if (!NewObjectPlace(target, index, level, row)) return FALSE;
-  motion->Translate(&group, FALSE);
   const DWORD n = (DWORD)group.GetSize();
-  InsertObjects(target, index, group, row, level);
+  InsertObjects(target, index, group, row, level, TRUE);
   group.SetSize(0);
   SelectRows(row, row + n - 1);
   SetCurrentCell(row, 1, 10);
