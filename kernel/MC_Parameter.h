@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class CMC_Setup;
@@ -145,6 +146,8 @@ class FlatIndex {
     if (count * 3 / 2 > m_slots.size()) Rehash(count * 3 / 2);
     m_keys.reserve(count);
     m_objects.reserve(count);
+    // Room for short names, so the text block is not copied over and over while it fills.
+    if (std::is_same_v<Traits, NameKey>) m_texts.reserve(count * 8);
   }
   void RemoveAll() {
     m_slots.clear();
