@@ -112,14 +112,19 @@ class FlatIndex {
   typedef typename Traits::Key Key;
 
   int GetCount() const { return (int)m_objects.size(); }
-  T* Find(Key k) const {
-    if (m_slots.empty()) return nullptr;
+  // The entry number of `k` in insertion order, or -1.
+  int FindEntry(Key k) const {
+    if (m_slots.empty()) return -1;
     const UINT h = Traits::Hash(k);
     for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
       const Slot& s = m_slots[i];
-      if (!s.entry) return nullptr;
-      if (s.hash == h && Traits::Equal(m_texts, m_keys[s.entry - 1], k)) return m_objects[s.entry - 1];
+      if (!s.entry) return -1;
+      if (s.hash == h && Traits::Equal(m_texts, m_keys[s.entry - 1], k)) return (int)s.entry - 1;
     }
+  }
+  T* Find(Key k) const {
+    int e = FindEntry(k);
+    return e < 0 ? nullptr : m_objects[(size_t)e];
   }
   // Indexes `p` (not null) under `k`; returns the object it displaces, or null.
   T* Set(Key k, T* p) {
@@ -133,13 +138,6 @@ class FlatIndex {
   T* Insert(Key k, T* p) {
     T** e = Place(k, p);
     return e ? *e : nullptr;
-  }
-  // The object slot under `k`, added empty (null) when the key is new; `added` tells which. The
-  // caller fills a new slot before the next change of the table.
-  T*& FindOrAdd(Key k, bool& added) {
-    T** e = Place(k, nullptr);
-    added = e == nullptr;
-    return added ? m_objects.back() : *e;
   }
   // Sizes the table for `count` keys at once.
   void Reserve(size_t count) {
