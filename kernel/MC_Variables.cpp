@@ -25,12 +25,13 @@ int HalfOfName(const char* name, size_t length) {
 }  // namespace
 
 void CMC_Variables::Cleanup() {
-  // The map owns every variable of the array; the halves are owned beside it.
-  m_mapByName.ForEach([](CMC_Variable* v) { delete v; });
-  for (CMC_Variable* h : m_halves) delete h;
-  m_halves.clear();
+  // The map holds every variable of the array once; the halves lie beside it.
   m_arrVariables.RemoveAll();
+  m_mapByName.ForEach([](CMC_Variable* v) { CObjectPool<CMC_Variable>::Destroy(v); });
+  for (CMC_Variable* h : m_halves) m_pool.Destroy(h);
+  m_halves.clear();
   m_mapByName.RemoveAll();
+  m_pool.Release();
   m_bHalfLikeNames = false;
 }
 
@@ -48,11 +49,11 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
   if (!registered) {
     // Only a generated half can hold the name already: the variable of the list takes it over.
     if (CMC_Variable** held = HalfSlot(variableName)) {
-      delete *held;
+      m_pool.Destroy(*held);
       *held = nullptr;
     }
     CMC_Variable* displaced = m_mapByName.Set(variableName, variable);
-    if (displaced && displaced != variable) delete displaced;
+    if (displaced && displaced != variable) m_pool.Destroy(displaced);
   }
   if (HalfOfName(variableName, (size_t)variableName.GetLength()) >= 0) m_bHalfLikeNames = true;
   if (m_halves.size() < 2 * (size_t)m_mapByName.GetCount()) m_halves.resize(2 * (size_t)m_mapByName.GetCount());
@@ -72,7 +73,7 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
     CString name = variableName + (half ? "(H)" : "(L)");
     // A name the file gave to a variable of its own stays that variable's.
     if (m_bHalfLikeNames && m_mapByName.Find(name)) continue;
-    CMC_Variable* h = new (std::nothrow) CMC_Variable(*variable);
+    CMC_Variable* h = m_pool.New(*variable);
     if (!h) return false;
     m_halves[2 * (size_t)entry + (size_t)half] = h;
     h->ChangeName(name);
@@ -100,19 +101,19 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
   int lineNumber = 0;
   bool failed = false;
   while (!failed && reader.Next(line, lineNumber)) {
-    CMC_Variable* variable = new (std::nothrow) CMC_Variable(setup);
+    CMC_Variable* variable = m_pool.New(setup);
     if (!variable) {
       message = FormatKernelString(20004);
       failed = true;
     } else if (!variable->ReadFromConfig(line, fileName, lineNumber)) {
       message = line;
-      delete variable;
+      m_pool.Destroy(variable);
       failed = true;
     } else {
       CMC_Variable** half = HalfSlot(variable->GetName());
       if ((half && *half) || m_mapByName.Insert(variable->GetName(), variable)) {
         message = FormatKernelString(20018, fileName, lineNumber, variable->GetName().GetString());
-        delete variable;
+        m_pool.Destroy(variable);
         failed = true;
       } else {
         m_arrVariables.Add(variable);
@@ -158,7 +159,8 @@ int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
   Cleanup();
   for (int i = 0; i < from.m_arrVariables.GetSize(); ++i) {
     CMC_Variable* source = from.m_arrVariables.GetAt(i);
-    CMC_Variable* copy = source ? new CMC_Variable(setup, *source) : nullptr;
+    CMC_Variable* copy = source ? m_pool.New(setup, *source) : nullptr;
+    if (source && !copy) throw std::bad_alloc();
     m_arrVariables.Add(copy);
     if (copy) OnAddVariable(copy, false);
   }

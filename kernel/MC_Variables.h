@@ -3,6 +3,7 @@
 
 #include "kernel/MC_Variable.h"
 #include "kernel/ObArrayEx.h"
+#include "kernel/ObjectPool.h"
 #include "platform/core/Collections.h"
 
 #include <cstdio>
@@ -45,10 +46,11 @@ class CMC_Variables {
   // variable has no such half), or null when the name is no half's.
   CMC_Variable** HalfSlot(const char* name);
 
-  CObArrayEx<CMC_Variable> m_arrVariables;  // does not own: the map does
+  CObArrayEx<CMC_Variable> m_arrVariables;  // does not own: the pool does
+  CObjectPool<CMC_Variable> m_pool;  // the variables and their halves
   // Names without regard to case; the halves are not in it, so a load indexes each name once.
   mc_quantity::FlatIndex<CMC_Variable, mc_quantity::NameKey> m_mapByName;
-  // Two per entry of the map, low then high; null where the entry has no such half. Owned.
+  // Two per entry of the map, low then high; null where the entry has no such half.
   std::vector<CMC_Variable*> m_halves;
   // Whether a name of the map ends like a half's: only then can a half's name be taken.
   bool m_bHalfLikeNames = false;
