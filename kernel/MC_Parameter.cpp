@@ -257,7 +257,7 @@ CString SaveDouble(double v, tagVarType type) {
   return text;
 }
 
-bool ScanDouble(const char* text, double& v) { return ScanString(text, "%lf", &v) == 1; }
+bool ScanDouble(const char* text, double& v) { return ScanDoubleField(text, v); }
 
 }  // namespace
 
@@ -595,7 +595,7 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
         case '=': ok = ScanValue(number, m_Value, units) != 0; break;
         case '>': ok = ScanValue(number, m_Min, units) != 0; break;
         case '<': ok = ScanValue(number, m_Max, units) != 0; break;
-        case '%': ok = ScanString(number, "%hu", &m_wPrecision) == 1; break;
+        case '%': ok = ScanUShortField(number, m_wPrecision); break;
         default: ok = false; break;
       }
       rest[end] = saved;

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class CMC_Setup;
@@ -111,14 +112,19 @@ class FlatIndex {
   typedef typename Traits::Key Key;
 
   int GetCount() const { return (int)m_objects.size(); }
-  T* Find(Key k) const {
-    if (m_slots.empty()) return nullptr;
+  // The entry number of `k` in insertion order, or -1.
+  int FindEntry(Key k) const {
+    if (m_slots.empty()) return -1;
     const UINT h = Traits::Hash(k);
     for (size_t i = h & m_mask;; i = (i + 1) & m_mask) {
       const Slot& s = m_slots[i];
-      if (!s.entry) return nullptr;
-      if (s.hash == h && Traits::Equal(m_texts, m_keys[s.entry - 1], k)) return m_objects[s.entry - 1];
+      if (!s.entry) return -1;
+      if (s.hash == h && Traits::Equal(m_texts, m_keys[s.entry - 1], k)) return (int)s.entry - 1;
     }
+  }
+  T* Find(Key k) const {
+    int e = FindEntry(k);
+    return e < 0 ? nullptr : m_objects[(size_t)e];
   }
   // Indexes `p` (not null) under `k`; returns the object it displaces, or null.
   T* Set(Key k, T* p) {
@@ -133,18 +139,13 @@ class FlatIndex {
     T** e = Place(k, p);
     return e ? *e : nullptr;
   }
-  // The object slot under `k`, added empty (null) when the key is new; `added` tells which. The
-  // caller fills a new slot before the next change of the table.
-  T*& FindOrAdd(Key k, bool& added) {
-    T** e = Place(k, nullptr);
-    added = e == nullptr;
-    return added ? m_objects.back() : *e;
-  }
   // Sizes the table for `count` keys at once.
   void Reserve(size_t count) {
     if (count * 3 / 2 > m_slots.size()) Rehash(count * 3 / 2);
     m_keys.reserve(count);
     m_objects.reserve(count);
+    // Room for short names, so the text block is not copied over and over while it fills.
+    if (std::is_same_v<Traits, NameKey>) m_texts.reserve(count * 8);
   }
   void RemoveAll() {
     m_slots.clear();

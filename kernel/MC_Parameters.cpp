@@ -8,14 +8,21 @@
 
 #include <new>
 
-CMC_Parameters::CMC_Parameters() : m_arrParameters(TRUE) {
+CMC_Parameters::CMC_Parameters() : m_arrParameters(FALSE) {
   m_arrParameters.SetSize(0, 32);
 }
 
 CMC_Parameters::~CMC_Parameters() { Cleanup(); }
 
 void CMC_Parameters::Cleanup() {
+  for (int i = 0; i < m_arrParameters.GetSize(); ++i) {
+    CMC_Parameter* p = m_arrParameters.GetAt(i);
+    // Cleared first, so a parameter's destructor never sees a dangling pointer in the array.
+    m_arrParameters.SetAt(i, nullptr);
+    m_pool.Destroy(p);
+  }
   m_arrParameters.RemoveAll();
+  m_pool.Release();
   m_mapByName.RemoveAll();
   m_mapByAddress.RemoveAll();
 }
@@ -58,7 +65,7 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
   int lineNumber = 0;
   bool failed = false;
   while (!failed && reader.Next(line, lineNumber)) {
-    CMC_Parameter* parameter = new (std::nothrow) CMC_Parameter(setup);
+    CMC_Parameter* parameter = m_pool.New(setup);
     if (!parameter) {
       message = FormatKernelString(20004);
       failed = true;
@@ -66,20 +73,20 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
     }
     if (!parameter->ReadFromConfig(line, fileName, lineNumber)) {
       message = line;
-      delete parameter;
+      m_pool.Destroy(parameter);
       failed = true;
       break;
     }
     // Indexed as they are checked; a failure clears both indexes below.
     if (m_mapByName.Insert(parameter->GetName(), parameter)) {
       message = FormatKernelString(20012, fileName, lineNumber, parameter->GetName().GetString());
-      delete parameter;
+      m_pool.Destroy(parameter);
       failed = true;
       break;
     }
     if (m_mapByAddress.Insert(parameter->GetAddress(), parameter)) {
       message = FormatKernelString(20013, fileName, lineNumber, parameter->GetAddress());
-      delete parameter;
+      m_pool.Destroy(parameter);
       failed = true;
       break;
     }
@@ -119,7 +126,8 @@ int CMC_Parameters::Copy(CMC_Parameters& from, CMC_Setup& setup) {
   Cleanup();
   for (int i = 0; i < from.m_arrParameters.GetSize(); ++i) {
     CMC_Parameter* source = from.m_arrParameters.GetAt(i);
-    CMC_Parameter* copy = source ? new CMC_Parameter(setup, *source) : nullptr;
+    CMC_Parameter* copy = source ? m_pool.New(setup, *source) : nullptr;
+    if (source && !copy) throw std::bad_alloc();
     m_arrParameters.Add(copy);
     if (copy) Register(copy);
   }

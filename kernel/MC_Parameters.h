@@ -3,6 +3,7 @@
 
 #include "kernel/MC_Parameter.h"
 #include "kernel/ObArrayEx.h"
+#include "kernel/ObjectPool.h"
 #include "platform/core/Collections.h"
 
 class CMC_Setup;
@@ -39,7 +40,8 @@ class CMC_Parameters {
  private:
   void Register(CMC_Parameter* parameter);
 
-  CObArrayEx<CMC_Parameter> m_arrParameters;
+  CObArrayEx<CMC_Parameter> m_arrParameters;  // does not own: the pool does
+  CObjectPool<CMC_Parameter> m_pool;
   mc_quantity::FlatIndex<CMC_Parameter, mc_quantity::NameKey> m_mapByName;  // without regard to case
   mc_quantity::FlatIndex<CMC_Parameter, mc_quantity::AddressKey> m_mapByAddress;
 };

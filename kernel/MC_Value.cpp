@@ -267,7 +267,7 @@ CString CMC_Value::SaveValue(tagVarType type) const {
 int CMC_Value::ScanValue(const char* text, tagVarType type) {
   if (type == VAR_INVALID || !text) return 0;
   double v = 0;
-  if (ScanString(text, "%lf", &v) != 1) return 0;
+  if (!ScanDoubleField(text, v)) return 0;
   SetValue(type, v);
   return 1;
 }

@@ -174,7 +174,7 @@ int CMC_Variable::ReadFromConfig(CString& line, const char* file, int lineNumber
     CutToken(rest, at, true);
     size_t percent = rest.find('%');
     if (percent != std::string::npos) {
-      if (ScanString(rest.c_str() + percent + 1, "%hu", &m_wPrecision) != 1) break;
+      if (!ScanUShortField(rest.c_str() + percent + 1, m_wPrecision)) break;
       CutToken(rest, percent, true);
     }
     if (!rest.empty()) break;

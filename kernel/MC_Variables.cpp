@@ -15,19 +15,48 @@ CMC_Variables::CMC_Variables() : m_arrVariables(FALSE) {
 
 CMC_Variables::~CMC_Variables() { Cleanup(); }
 
+namespace {
+// 0 for a name ending in "(L)", 1 for "(H)" (any case), else -1.
+int HalfOfName(const char* name, size_t length) {
+  if (length < 3 || name[length - 3] != '(' || name[length - 1] != ')') return -1;
+  char c = name[length - 2];
+  return c == 'L' || c == 'l' ? 0 : c == 'H' || c == 'h' ? 1 : -1;
+}
+}  // namespace
+
 void CMC_Variables::Cleanup() {
-  // The map owns every variable of the array and the halves.
-  m_mapByName.ForEach([](CMC_Variable* v) { delete v; });
+  // The map holds every variable of the array once; the halves lie beside it.
   m_arrVariables.RemoveAll();
+  m_mapByName.ForEach([](CMC_Variable* v) { CObjectPool<CMC_Variable>::Destroy(v); });
+  for (CMC_Variable* h : m_halves) m_pool.Destroy(h);
+  m_halves.clear();
   m_mapByName.RemoveAll();
+  m_pool.Release();
+  m_bHalfLikeNames = false;
+}
+
+CMC_Variable** CMC_Variables::HalfSlot(const char* name) {
+  size_t length = name ? strlen(name) : 0;
+  int half = HalfOfName(name, length);
+  if (half < 0) return nullptr;
+  std::string base(name, length - 3);
+  int entry = m_mapByName.FindEntry(base.c_str());
+  return entry < 0 ? nullptr : &m_halves[2 * (size_t)entry + (size_t)half];
 }
 
 bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
+  const CString& variableName = variable->GetName();
   if (!registered) {
     // Only a generated half can hold the name already: the variable of the list takes it over.
-    CMC_Variable* displaced = m_mapByName.Set(variable->GetName(), variable);
-    if (displaced != variable) delete displaced;
+    if (CMC_Variable** held = HalfSlot(variableName)) {
+      m_pool.Destroy(*held);
+      *held = nullptr;
+    }
+    CMC_Variable* displaced = m_mapByName.Set(variableName, variable);
+    if (displaced && displaced != variable) m_pool.Destroy(displaced);
   }
+  if (HalfOfName(variableName, (size_t)variableName.GetLength()) >= 0) m_bHalfLikeNames = true;
+  if (m_halves.size() < 2 * (size_t)m_mapByName.GetCount()) m_halves.resize(2 * (size_t)m_mapByName.GetCount());
   tagVarType lowType, highType;
   bool unitOnLow;
   switch (variable->GetType()) {
@@ -37,18 +66,16 @@ bool CMC_Variables::OnAddVariable(CMC_Variable* variable, bool registered) {
     case VAR_UFIXED: lowType = VAR_UINT; highType = VAR_INT; unitOnLow = false; break;
     default: return true;
   }
+  int entry = registered ? m_mapByName.GetCount() - 1 : m_mapByName.FindEntry(variableName);
   WORD words[2] = {0, 0};
   variable->GetRawValue().WriteToBuffer(variable->GetType(), words);
   for (int half = 0; half < 2; ++half) {
-    CString name = variable->GetName() + (half ? "(H)" : "(L)");
+    CString name = variableName + (half ? "(H)" : "(L)");
     // A name the file gave to a variable of its own stays that variable's.
-    bool added;
-    CMC_Variable*& slot = m_mapByName.FindOrAdd(name, added);
-    if (!added) continue;
-    CMC_Variable* h = new (std::nothrow) CMC_Variable(*variable);
-    // Left empty, the slot is found as no variable and is passed over when the list is freed.
+    if (m_bHalfLikeNames && m_mapByName.Find(name)) continue;
+    CMC_Variable* h = m_pool.New(*variable);
     if (!h) return false;
-    slot = h;
+    m_halves[2 * (size_t)entry + (size_t)half] = h;
     h->ChangeName(name);
     h->ChangeType(half ? highType : lowType);
     h->ChangeAddress((WORD)(variable->GetAddress() + half));
@@ -66,25 +93,27 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
   if (!f) return FALSE;
   Cleanup();
   CConfigLineReader reader(f);
-  // Room for the halves of 32-bit variables too.
-  m_mapByName.Reserve(reader.CountLines() * 2);
+  size_t expected = reader.CountLines();
+  m_mapByName.Reserve(expected);
+  m_halves.reserve(expected * 2);
   const char* fileName = file ? file : "";
   CString line, message;
   int lineNumber = 0;
   bool failed = false;
   while (!failed && reader.Next(line, lineNumber)) {
-    CMC_Variable* variable = new (std::nothrow) CMC_Variable(setup);
+    CMC_Variable* variable = m_pool.New(setup);
     if (!variable) {
       message = FormatKernelString(20004);
       failed = true;
     } else if (!variable->ReadFromConfig(line, fileName, lineNumber)) {
       message = line;
-      delete variable;
+      m_pool.Destroy(variable);
       failed = true;
     } else {
-      if (m_mapByName.Insert(variable->GetName(), variable)) {
+      CMC_Variable** half = HalfSlot(variable->GetName());
+      if ((half && *half) || m_mapByName.Insert(variable->GetName(), variable)) {
         message = FormatKernelString(20018, fileName, lineNumber, variable->GetName().GetString());
-        delete variable;
+        m_pool.Destroy(variable);
         failed = true;
       } else {
         m_arrVariables.Add(variable);
@@ -119,7 +148,10 @@ int CMC_Variables::WriteFile(const char* file) {
 }
 
 CMC_Variable* CMC_Variables::FindVariable(const char* name) const {
-  return name ? m_mapByName.Find(name) : nullptr;
+  if (!name) return nullptr;
+  if (CMC_Variable* v = m_mapByName.Find(name)) return v;
+  CMC_Variable** half = const_cast<CMC_Variables*>(this)->HalfSlot(name);
+  return half ? *half : nullptr;
 }
 
 int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
@@ -127,7 +159,8 @@ int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
   Cleanup();
   for (int i = 0; i < from.m_arrVariables.GetSize(); ++i) {
     CMC_Variable* source = from.m_arrVariables.GetAt(i);
-    CMC_Variable* copy = source ? new CMC_Variable(setup, *source) : nullptr;
+    CMC_Variable* copy = source ? m_pool.New(setup, *source) : nullptr;
+    if (source && !copy) throw std::bad_alloc();
     m_arrVariables.Add(copy);
     if (copy) OnAddVariable(copy, false);
   }
@@ -151,6 +184,8 @@ int CMC_Variables::AllUnitsAreValid(CMC_Units& units) {
 // The halves carry units too, so their scales go with the others.
 void CMC_Variables::InvalidateIUCache() {
   m_mapByName.ForEach([](CMC_Variable* v) { v->InvalidateIUCache(); });
+  for (CMC_Variable* h : m_halves)
+    if (h) h->InvalidateIUCache();
 }
 
 int CMC_Variables::AppendInSimplifiedFormToFile(FILE* file) {

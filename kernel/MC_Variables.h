@@ -3,9 +3,11 @@
 
 #include "kernel/MC_Variable.h"
 #include "kernel/ObArrayEx.h"
+#include "kernel/ObjectPool.h"
 #include "platform/core/Collections.h"
 
 #include <cstdio>
+#include <vector>
 
 class CComboBox;
 class CMC_Setup;
@@ -40,8 +42,16 @@ class CMC_Variables {
   // Registers the variable (unless the caller did) and, for a 32-bit integer or fixed type, its two
   // halves; false when no memory was left for them.
   bool OnAddVariable(CMC_Variable* variable, bool registered);
+  // The slot of the half a name "<variable>(L)" or "<variable>(H)" stands for (null in it when that
+  // variable has no such half), or null when the name is no half's.
+  CMC_Variable** HalfSlot(const char* name);
 
-  CObArrayEx<CMC_Variable> m_arrVariables;  // does not own: the map does
-  // Names without regard to case, halves included.
+  CObArrayEx<CMC_Variable> m_arrVariables;  // does not own: the pool does
+  CObjectPool<CMC_Variable> m_pool;  // the variables and their halves
+  // Names without regard to case; the halves are not in it, so a load indexes each name once.
   mc_quantity::FlatIndex<CMC_Variable, mc_quantity::NameKey> m_mapByName;
+  // Two per entry of the map, low then high; null where the entry has no such half.
+  std::vector<CMC_Variable*> m_halves;
+  // Whether a name of the map ends like a half's: only then can a half's name be taken.
+  bool m_bHalfLikeNames = false;
 };

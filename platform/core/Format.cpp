@@ -1006,6 +1006,23 @@ int ScanStringV(const char* input, const char* fmt, va_list args) {
   return assigned;
 }
 
+bool ScanDoubleField(const char* input, double& v) {
+  if (!input) return false;
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(input);
+  while (IsSpace(*in)) ++in;
+  return *in && ScanFloat(in, SIZE_MAX, v);
+}
+
+bool ScanUShortField(const char* input, unsigned short& v) {
+  if (!input) return false;
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(input);
+  while (IsSpace(*in)) ++in;
+  uint64_t value;
+  if (!*in || !ScanInteger(in, SIZE_MAX, 10, value)) return false;
+  v = (unsigned short)(int16_t)value;
+  return true;
+}
+
 int ScanString(const char* input, const char* fmt, ...) {
   va_list a;
   va_start(a, fmt);

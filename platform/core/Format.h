@@ -49,4 +49,8 @@ int wsprintf(char* buf, const char* fmt, const Args&... args) {
 // sscanf: returns the number of fields assigned, or -1 (EOF) when input ended before the first.
 int ScanString(const char* input, const char* fmt, ...);
 int ScanStringV(const char* input, const char* fmt, va_list args);
+// One number read exactly as ScanString(input, "%lf", &v) == 1 and ScanString(input, "%hu", &v) == 1
+// read it, without going through a format: for loops over many numbers.
+bool ScanDoubleField(const char* input, double& v);
+bool ScanUShortField(const char* input, unsigned short& v);
 #define _stscanf ScanString

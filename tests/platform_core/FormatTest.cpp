@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -259,6 +261,27 @@ TEST(Scan, FloatsStopBeforeTheRawPart) {
   EXPECT_EQ(v, 123.0);
   EXPECT_EQ(ScanString("abc", "%lf", &v), 0);
   EXPECT_EQ(ScanString("-", "%lf", &v), 0);
+}
+
+// The single-number readers give what the format reader gives, on texts built from number pieces.
+TEST(Scan, SingleNumberReadersAgreeWithTheFormatReader) {
+  static const char* pieces[] = {"", " ", "\t", "-", "+", "0", "7", "65535", "70000", ".", "5", "e", "E+", "-3",
+                                 "x", "1F", "(", "0x", "999999999999999999999", "e400", "abc"};
+  std::mt19937 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    std::string text;
+    for (int k = (int)(random() % 5); k >= 0; --k) text += pieces[random() % std::size(pieces)];
+    double general = -1, fast = -1;
+    unsigned short generalShort = 9, fastShort = 9;
+    ASSERT_EQ(ScanString(text.c_str(), "%lf", &general) == 1, ScanDoubleField(text.c_str(), fast)) << text;
+    ASSERT_EQ(std::memcmp(&general, &fast, sizeof fast), 0) << text;
+    ASSERT_EQ(ScanString(text.c_str(), "%hu", &generalShort) == 1, ScanUShortField(text.c_str(), fastShort)) << text;
+    ASSERT_EQ(generalShort, fastShort) << text;
+  }
+  double v = 0;
+  unsigned short u = 0;
+  EXPECT_FALSE(ScanDoubleField(nullptr, v));
+  EXPECT_FALSE(ScanUShortField(nullptr, u));
 }
 
 TEST(Scan, TextSetsAndLiterals) {
