@@ -39,18 +39,18 @@ std::string IntFormat(const CString& format) {
       p += 2;
       continue;
     }
-    std::string spec = "%";
+    std::string conversion = "%";
     ++p;
-    while (*p && std::strchr("-+ #0", *p)) spec += *p++;
-    while (*p >= '0' && *p <= '9') spec += *p++;
+    while (*p && std::strchr("-+ #0", *p)) conversion += *p++;
+    while (*p >= '0' && *p <= '9') conversion += *p++;
     if (*p == '.') {
-      spec += *p++;
-      while (*p >= '0' && *p <= '9') spec += *p++;
+      conversion += *p++;
+      while (*p >= '0' && *p <= '9') conversion += *p++;
     }
     while (*p == 'h' || *p == 'l') ++p;  // the value goes as an int whatever the size asked
     if (!*p || !std::strchr("diouxX", *p)) return std::string();
-    spec += *p++;
-    out += spec;
+    conversion += *p++;
+    out += conversion;
     ++conversions;
   }
   return conversions == 1 ? out : std::string();

@@ -677,7 +677,7 @@ struct DEVMODE {
   DWORD dmPelsHeight;
   DWORD dmDisplayFlags;
   DWORD dmDisplayFrequency;
-  // The fields of spec version 0x0401: readers take a block of that version to be this long.
+  // The fields of structure version 0x0401: readers take a block of that version to be this long.
   DWORD dmICMMethod;
   DWORD dmICMIntent;
   DWORD dmMediaType;
