@@ -1,64 +1,28 @@
 // Painting a 1280 x 1024 grid window scrolled to row 500,000 of a 1,000,000-row, 20-column grid
 // whose cells ask to merge (equal texts in runs of five along rows and columns), in merge mode 2
 // (spans evaluated on every paint) against the same grid in mode 0. Target: under x2.
-#include "bench/BenchNote.h"
-#include "grid/engine/GXData.h"
-#include "grid/engine/GXGridCore.h"
-#include "grid/engine/GXLibrary.h"
-#include "platform/gdi/DC.h"
-#include "platform/ui/MessageQueue.h"
-#include "platform/ui/Wnd.h"
+#include "bench/ViewportGrid.h"
 
-#include <benchmark/benchmark.h>
-
-#include <memory>
-#include <string>
+#include <cstdio>
 
 namespace {
 
-constexpr ROWCOL kRows = 1000000, kCols = 20, kTop = 500000;
-
-struct MergedGrid {
-  CWnd wnd;
-  CGXGridCore core;
-  explicit MergedGrid(WORD mode) {
-    GXStartGridLibrary();
-    wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 1280, 1024), nullptr, 0);
-    core.m_pGridWnd = &wnd;
-    core.Initialize();
-    CGXData& data = *core.GetParam()->GetData();
-    data.SetRowCount(kRows);
-    data.SetColCount(kCols);
-    CGXStyle all;
-    all.SetMergeCell(3);
-    core.SetStyleRange(CGXRange().SetWholeTable(), &all);
+struct MergedGrid : ViewportGrid {
+  explicit MergedGrid(WORD mode) : ViewportGrid(CGXStyle().SetMergeCell(3)) {
     CGXStyle value;
     for (ROWCOL r = kTop; r < kTop + 100; ++r)
       for (ROWCOL c = 1; c <= kCols; ++c) {
         value.SetValue(CString(std::to_string((r / 5) * 100 + c / 5).c_str()));
-        data.StoreStyleAt(r, c, &value, 0);
+        Data().StoreStyleAt(r, c, &value, 0);
       }
     core.SetMergeCellsMode(mode, FALSE);
-    core.m_nTopRow = kTop;
-    PumpMessages();
-  }
-  void Paint() {
-    CClientDC dc(&wnd);
-    core.OnGridDraw(&dc);
+    Show();
   }
 };
 
 void Paint(benchmark::State& state, WORD mode) {
   static std::unique_ptr<MergedGrid> grids[3];
-  auto& grid = grids[mode];
-  const std::string key = mode ? "merged" : "plain";
-  if (!grid) {
-    grid = std::make_unique<MergedGrid>(mode);
-    bench_note::Time([&] { grid->Paint(); }, "first " + key);
-  }
-  double seconds = 0;
-  for (auto _ : state) seconds += bench_note::Time([&] { grid->Paint(); });
-  bench_note::Keep(key, seconds / (double)state.iterations());
+  TimeViewportPaints(state, grids[mode], mode ? "merged" : "plain", [&] { return std::make_unique<MergedGrid>(mode); });
 }
 
 void BM_PaintMergeModeTwo(benchmark::State& state) { Paint(state, 2); }
