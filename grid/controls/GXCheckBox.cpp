@@ -167,7 +167,7 @@ void CGXCheckBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGX
   if (old) pDC->SelectObject(old);
 }
 
-CSize CGXCheckBox::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
+CSize CGXCheckBox::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle*, BOOL) {
   const CString label = style.GetIncludeChoiceList() ? style.GetChoiceList() : CString();
   if (label.IsEmpty() || !pDC) return GrowSizeByBorders(CSize(m_nBoxSize + 4, m_nBoxSize + 6), style);
   // The label measures as a static cell's text would, beside the box.

@@ -15,8 +15,8 @@ class CGXCheckBox : public CGXControl {
   // Box state bits.
   enum { stateFocus = 1, statePressed = 2, stateChecked = 4, stateUnchecked = 8, stateDisabled = 10 };
 
-  LPCTSTR GetControlClassName() const override { return "CGXCheckBox"; }
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  GX_DECLARE_CONTROL_CLASS(CGXCheckBox, CGXControl)
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   BOOL MouseMove(UINT flags, CPoint pt) override;
   BOOL LButtonDown(UINT flags, CPoint pt) override;

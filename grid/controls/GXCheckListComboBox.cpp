@@ -60,10 +60,6 @@ BOOL CGXCheckListComboLBox::OnEraseBkgnd(CDC* pDC) {
 CGXCheckListComboBox::CGXCheckListComboBox(CGXGridCore* pGrid, UINT nEditID, UINT nListBoxID)
     : CGXComboBox(pGrid, nEditID, nListBoxID, 2) {}
 
-BOOL CGXCheckListComboBox::IsKindOfControl(LPCTSTR pszClassName) const {
-  return (pszClassName && std::strcmp(pszClassName, "CGXCheckListComboBox") == 0) ||
-         CGXComboBox::IsKindOfControl(pszClassName);
-}
 
 CListBox* CGXCheckListComboBox::CreateListBox(CWnd* pPopup, UINT nID) {
   if (!pPopup) return nullptr;

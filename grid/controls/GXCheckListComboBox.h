@@ -31,8 +31,7 @@ class CGXCheckListComboBox : public CGXComboBox {
 
   CGXCheckListComboBox(CGXGridCore* pGrid, UINT nEditID, UINT nListBoxID);
 
-  LPCTSTR GetControlClassName() const override { return "CGXCheckListComboBox"; }
-  BOOL IsKindOfControl(LPCTSTR pszClassName) const override;
+  GX_DECLARE_CONTROL_CLASS(CGXCheckListComboBox, CGXComboBox)
   CListBox* CreateListBox(CWnd* pPopup, UINT nID) override;
   void ApplyListSelection(CListBox* pListBox) override;
   void FillListBox(CListBox* pListBox) override;

@@ -24,6 +24,13 @@ class CGXChild : public CObject {
   virtual BOOL OnMouseMove(UINT, int, int) { return FALSE; }
   virtual BOOL OnLButtonDown(UINT, int, int) { return FALSE; }
   virtual BOOL OnLButtonUp(UINT, int, int) { return FALSE; }
+  virtual BOOL OnLButtonDblClk(UINT, int, int) { return FALSE; }
+  virtual BOOL OnMButtonDown(UINT, int, int) { return FALSE; }
+  virtual BOOL OnMButtonUp(UINT, int, int) { return FALSE; }
+  virtual BOOL OnMButtonDblClk(UINT, int, int) { return FALSE; }
+  virtual BOOL OnRButtonDown(UINT, int, int) { return FALSE; }
+  virtual BOOL OnRButtonUp(UINT, int, int) { return FALSE; }
+  virtual BOOL OnRButtonDblClk(UINT, int, int) { return FALSE; }
   // Messages 256..263 go to the key operation of their message.
   virtual BOOL DispatchKey(UINT message, WPARAM wParam, LPARAM lParam);
   virtual BOOL OnKeyDown(UINT, UINT, UINT) { return FALSE; }

@@ -190,12 +190,6 @@ CGXComboBox::~CGXComboBox() {
   m_ListBoxFont.DeleteObject();
 }
 
-BOOL CGXComboBox::IsKindOfControl(LPCTSTR pszClassName) const {
-  if (!pszClassName) return FALSE;
-  for (LPCTSTR name : {"CGXComboBox", "CGXEditControl", "CGXStatic"})
-    if (std::strcmp(name, pszClassName) == 0) return TRUE;
-  return CGXEditControl::IsKindOfControl(pszClassName);
-}
 
 BOOL CGXComboBox::Converts(const CGXStyle& style) const {
   return m_bFillWithChoiceList && (m_nFlags & (1 | 16)) && style.GetIncludeChoiceList();
@@ -542,7 +536,7 @@ void CGXComboBox::OnSetFocus(CWnd* pOldWnd) {
 void CGXComboBox::OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (nChar == VK_DOWN) {
     if (ScrollCellIntoView()) {
-      m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
+      m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
       m_pGrid->m_pGridWnd->UpdateWindow();
       ShowDropDown(TRUE);
     }
@@ -555,7 +549,7 @@ BOOL CGXComboBox::OnGridSysKeyDown(UINT nChar, UINT, UINT) {
   if (nChar != VK_DOWN || !m_pGrid) return FALSE;
   if (ScrollCellIntoView()) {
     SetActive(TRUE);
-    if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
+    if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
     if (m_pGrid->m_pGridWnd) m_pGrid->m_pGridWnd->UpdateWindow();
     ShowDropDown(TRUE);
   }
@@ -652,8 +646,8 @@ void CGXComboBox::LayoutChildren(ROWCOL nRow, ROWCOL nCol, const CRect& rect) {
   m_pButton->SetRect(arrow);
 }
 
-CSize CGXComboBox::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
-  const CSize base = CGXEditControl::CalcSize(pDC, nRow, nCol, style);
+CSize CGXComboBox::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard, BOOL bHeight) {
+  const CSize base = CGXEditControl::CalcSize(pDC, nRow, nCol, style, pStandard, bHeight);
   if (!pDC) return base;
   CFont* font = style.GetIncludeFont() && m_pGrid ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
   CFont* old = font ? pDC->SelectObject(font) : nullptr;

@@ -95,8 +95,7 @@ class CGXComboBox : public CGXEditControl {
   CGXComboBox(CGXGridCore* pGrid, UINT nEditID, UINT nListBoxID, UINT nFlags);
   ~CGXComboBox() override;
 
-  LPCTSTR GetControlClassName() const override { return "CGXComboBox"; }
-  BOOL IsKindOfControl(LPCTSTR pszClassName) const override;
+  GX_DECLARE_CONTROL_CLASS(CGXComboBox, CGXEditControl)
 
   virtual CGXGridCombo* CreateDropDownWnd(CWnd* pParent, const CRect& rect);
   virtual CListBox* CreateListBox(CWnd* pPopup, UINT nID);
@@ -113,7 +112,7 @@ class CGXComboBox : public CGXEditControl {
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                         const CGXStyle* pStyle = nullptr) override;
   CSize GrowSizeByBorders(CSize size, const CGXStyle& style) override;
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   BOOL CanFloatCell(ROWCOL, ROWCOL, const CGXStyle&, BOOL) override { return FALSE; }
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   BOOL GetValue(CString& text) override;

@@ -336,7 +336,7 @@ BOOL CGXComboBoxWnd::OnClickedButton(CObject* pChild) {
 BOOL CGXComboBoxWnd::OnGridSysKeyDown(UINT nChar, UINT, UINT) {
   if (nChar != VK_DOWN || !m_hWnd || !ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
-  if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
   m_pGrid->UpdateWindow();
   ShowDropDown(TRUE);
   return TRUE;
@@ -383,7 +383,7 @@ BOOL CGXComboBoxWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 BOOL CGXComboBoxWnd::ProcessKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_bInit) return FALSE;
-  m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
   auto toGrid = [&]() { return m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags); };
   if (CtrlHeld()) return toGrid();
   const BOOL dropped = GetDroppedState();
@@ -437,7 +437,7 @@ BOOL CGXComboBoxWnd::OnGridKeyDown(UINT nChar, UINT, UINT) {
   GetComboText(text);
   const int at = nChar == VK_END ? text.GetLength() : 0;
   SetEditSel(at, at);
-  if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
   return TRUE;
 }
 
@@ -544,8 +544,8 @@ void CGXComboBoxWnd::LayoutChildren(ROWCOL nRow, ROWCOL nCol, const CRect& rect)
   m_pButton->SetRect(arrow);
 }
 
-CSize CGXComboBoxWnd::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
-  const CSize base = CGXStatic::CalcSize(pDC, nRow, nCol, style);
+CSize CGXComboBoxWnd::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard, BOOL bHeight) {
+  const CSize base = CGXStatic::CalcSize(pDC, nRow, nCol, style, pStandard, bHeight);
   if (!pDC || IsOwnerDrawn()) return base;
   CFont* old = GXSelectCellFont(m_pGrid, pDC, style);
   TEXTMETRIC tm{};

@@ -46,7 +46,7 @@ class CGXComboBoxWnd : public CComboBox, public CGXStatic {
   // The selection field's height.
   void SetComboItemHeight(int nHeight) { SetItemHeight(-1, (UINT)nHeight); }
 
-  LPCTSTR GetControlClassName() const override { return "CGXComboBoxWnd"; }
+  GX_DECLARE_CONTROL_CLASS(CGXComboBoxWnd, CGXStatic)
   CWnd* GetWnd() override { return this; }
   void SetActive(BOOL bActive) override;
   BOOL IsActive() override { return m_bIsActive; }
@@ -57,7 +57,7 @@ class CGXComboBoxWnd : public CComboBox, public CGXStatic {
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                         const CGXStyle* pStyle = nullptr) override;
   CSize GrowSizeByBorders(CSize size, const CGXStyle& style) override;
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   void GetCurrentText(CString& text) override;
   void SetCurrentText(const CString& text) override;

@@ -215,7 +215,7 @@ CSize CGXDateTimeCtrl::GrowSizeByBorders(CSize size, const CGXStyle& style) {
   return CGXControl::GrowSizeByBorders(size, style);
 }
 
-CSize CGXDateTimeCtrl::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style) {
+CSize CGXDateTimeCtrl::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style, const CGXStyle*, BOOL) {
   if (!pDC || !style.GetIncludeValue() || style.GetValue().IsEmpty()) return CSize(0, 0);
   SetupFromStyle(m_text, style);
   COleDateTime dt;
@@ -418,7 +418,7 @@ BOOL CGXDateTimeCtrl::OnGridKeyDown(UINT nChar, UINT, UINT) {
   if (!m_hWnd || CtrlHeld() || !m_pGrid || (nChar != VK_END && nChar != VK_HOME)) return FALSE;
   ROWCOL r, c;
   if (!m_pGrid->GetCurrentCell(r, c)) return FALSE;
-  m_pGrid->ScrollCellIntoView(r, c, 2);
+  m_pGrid->ScrollCellInView(r, c, 2);
   if (!m_bInit) Init(r, c);
   if (!ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
@@ -441,7 +441,7 @@ BOOL CGXDateTimeCtrl::OnGridChars(const CString&) {
 BOOL CGXDateTimeCtrl::OnGridSysKeyDown(UINT nChar, UINT, UINT) {
   if (nChar != VK_DOWN || !m_hWnd || !GetGadgetCount() || !m_bInit || !ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
-  if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
   m_pGrid->m_pGridWnd->SetFocus();
   if (GetStyle() & styleDropDown) DropDownCalendar();
   return TRUE;
@@ -463,7 +463,7 @@ void CGXDateTimeCtrl::OnChanged() {
 }
 
 void CGXDateTimeCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-  if (m_pGrid && m_bInit) m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
+  if (m_pGrid && m_bInit) m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
   if (CtrlHeld()) {
     RouteKey(WM_KEYDOWN, nChar, nRepCnt, nFlags);
     return;
@@ -638,7 +638,7 @@ BOOL CGXDateTimeCtrl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWC
     }
     if (!hit) continue;
     if (bSetSel) {
-      m_pGrid->ScrollCellIntoView(nRow, nCol);
+      m_pGrid->ScrollCellInView(nRow, nCol);
       if (!here && (!m_pGrid->SetCurrentCell(nRow, nCol) || m_pGrid->GetCurrentCellControl() != this ||
                     !IsInitAt(nRow, nCol)))
         return TRUE;

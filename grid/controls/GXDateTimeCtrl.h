@@ -35,7 +35,7 @@ class CGXDateTimeCtrl : public CGXBDateTimeCtrl, public CGXStatic {
   // What an unparsable value shows: day 0 for time and custom formats, today for the date formats.
   static COleDateTime FallbackValue(int nFormatType);
 
-  LPCTSTR GetControlClassName() const override { return "CGXDateTimeCtrl"; }
+  GX_DECLARE_CONTROL_CLASS(CGXDateTimeCtrl, CGXStatic)
   CWnd* GetWnd() override { return this; }
   void SetActive(BOOL bActive) override { m_bActive = bActive; }
   // Opening the calendar moves the focus out of the grid without leaving the cell.
@@ -49,7 +49,7 @@ class CGXDateTimeCtrl : public CGXBDateTimeCtrl, public CGXStatic {
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                         const CGXStyle* pStyle = nullptr) override;
   CSize GrowSizeByBorders(CSize size, const CGXStyle& style) override;
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   using CGXBDateTimeCtrl::Draw;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   void GetCurrentText(CString& text) override;

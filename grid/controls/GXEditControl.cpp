@@ -73,8 +73,11 @@ void CGXEditControl::UpdateEditStyle() {
   m_dwEditStyle = GetStyle();
 }
 
+BOOL CGXEditControl::s_bComposing = FALSE;
+
 void CGXEditControl::Init(ROWCOL nRow, ROWCOL nCol) {
   CGXStatic::Init(nRow, nCol);
+  s_bComposing = FALSE;
   if (!m_hWnd) CreateEditWnd(0, CRect(0, 0, 0, 0));
   const CGXStyle& style = GetCurrentStyle();
   if (style.GetIncludeValue()) SetActiveText(style.GetValue());
@@ -110,13 +113,13 @@ void CGXEditControl::GetCurrentText(CString& text) {
   GetDisplayText(text, m_nRow, m_nCol, nullptr, &GetCurrentStyle());
 }
 
-CSize CGXEditControl::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
-  if (!IsInitAt(nRow, nCol) || !IsActive() || !m_hWnd) return CGXStatic::CalcSize(pDC, nRow, nCol, style);
+CSize CGXEditControl::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard, BOOL bHeight) {
+  if (!IsInitAt(nRow, nCol) || !IsActive() || !m_hWnd) return CGXStatic::CalcSize(pDC, nRow, nCol, style, pStandard, bHeight);
   CGXStyle typed(style);
   CString text;
   GetWindowText(text);
   typed.SetValue(text);
-  return CGXStatic::CalcSize(pDC, nRow, nCol, typed);
+  return CGXStatic::CalcSize(pDC, nRow, nCol, typed, pStandard, bHeight);
 }
 
 BOOL CGXEditControl::GetValue(CString& text) {
@@ -182,6 +185,7 @@ BOOL CGXEditControl::Store() {
 void CGXEditControl::Hide() {
   if (!m_hWnd || !IsWindowVisible()) return;
   CGXFocusGuard guard(m_pGrid);
+  s_bComposing = FALSE;
   HideCaret();
   MoveWindow(CRect(0, 0, 0, 0), FALSE);
   ShowWindow(SW_HIDE);
@@ -284,7 +288,7 @@ BOOL CGXEditControl::OnGridKeyDown(UINT nChar, UINT, UINT) {
       return FALSE;
   }
   UpdateEditStyle();
-  if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
   return TRUE;
 }
 
@@ -356,7 +360,7 @@ BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCO
   const size_t hit = needle.empty() ? std::string::npos : hay.find(needle, from);
   if (hit == std::string::npos) return FALSE;
   if (!bSetSel) return TRUE;
-  m_pGrid->ScrollCellIntoView(nRow, nCol);
+  m_pGrid->ScrollCellInView(nRow, nCol);
   if (!here) {
     if (!m_pGrid->SetCurrentCell(nRow, nCol) || m_pGrid->GetCurrentCellControl() != this || !IsInitAt(nRow, nCol))
       return TRUE;
@@ -390,7 +394,7 @@ void CGXEditControl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags);
     return;
   }
-  m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
   if (!KeepsKey(nChar)) {
     m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags);
     return;
@@ -438,29 +442,43 @@ void CGXEditControl::OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     CEdit::OnSysChar(nChar, nRepCnt, nFlags);
 }
 
-void CGXEditControl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
-  if (!m_bInit || !IsActive() || IsReadOnly() || (GetStyle() & ES_READONLY)) return;
-  if (nChar != 8 && nRepCnt == 0) return;
-  if (m_pGrid) m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
-  CString pending;
-  if (nChar == 8) return CEdit::OnChar(nChar, nRepCnt, nFlags);
+BOOL CGXEditControl::OnCharFilter(UINT nChar, UINT nRepCnt, UINT) {
+  if (!m_bInit || !IsActive() || IsReadOnly() || (GetStyle() & ES_READONLY)) return FALSE;
+  if (nChar != 8 && nRepCnt == 0) return FALSE;
+  if (m_pGrid) m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  if (!m_bInserting) m_strPending.Empty();
   if (CtrlHeld() && (nChar == 3 || nChar == 22 || nChar == 24)) {
     if (nChar != 22 && ::OpenClipboard(m_hWnd)) {
       EmptyClipboard();
       CloseClipboard();
     }
     nChar == 3 ? Copy() : nChar == 22 ? Paste() : Cut();
+    return FALSE;
+  }
+  if (nChar == 13 || nChar == 10) {
+    if ((nChar == 13 && (GetStyle() & ES_WANTRETURN)) || (nChar == 10 && m_bWrapText)) m_strPending = "\r\n";
+    return FALSE;
+  }
+  if (nChar == 8) return TRUE;  // Backspace: the window's own editing
+  // Other control characters would repeat what the key handling did with their key (Ctrl+Z, Tab).
+  if (nChar < 32 || nChar == 127) return FALSE;
+  m_strPending = CString((char)nChar, 1);
+  if (!ValidateText(WouldBeText(m_strPending))) {
+    OnInvalidKeyPressed(m_strPending);
+    m_strPending.Empty();
+  }
+  return FALSE;
+}
+
+void CGXEditControl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (OnCharFilter(nChar, nRepCnt, nFlags)) {
+    CEdit::OnChar(nChar, nRepCnt, nFlags);
+    if (m_pGrid) m_pGrid->RouteKeyMessage(this, WM_CHAR, nChar, nRepCnt, nFlags);
     return;
   }
-  if ((nChar == 13 && (GetStyle() & ES_WANTRETURN)) || (nChar == 10 && m_bWrapText))
-    pending = "\r\n";
-  else if (nChar >= 32 && nChar != 127)
-    pending = CString((char)nChar, 1);
-  if (pending.IsEmpty()) return;
-  if (!ValidateText(WouldBeText(pending))) {
-    OnInvalidKeyPressed(pending);
-    return;
-  }
+  if (m_strPending.IsEmpty()) return;
+  const CString pending = m_strPending;
+  m_strPending.Empty();
   int start = 0, end = 0;
   GetSel(start, end);
   m_bInserting = TRUE;
@@ -469,6 +487,12 @@ void CGXEditControl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
   const int pos = std::min(start, end) + pending.GetLength();
   SetSel(pos, pos);
   SendMessage(EM_SCROLLCARET);
+}
+
+LRESULT CGXEditControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_IME_STARTCOMPOSITION || message == WM_IME_ENDCOMPOSITION)
+    s_bComposing = message == WM_IME_STARTCOMPOSITION;
+  return CEdit::WindowProc(message, wParam, lParam);
 }
 
 BOOL CGXEditControl::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -493,6 +517,7 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
                           const CGXStyle* pStandard) {
   if (!IsInitAt(nRow, nCol) || !IsActive() || !m_hWnd || !m_pGrid || m_pGrid->m_bPrinting)
     return CGXStatic::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  if (s_bComposing) return;  // the input method draws over the window meanwhile
   CreateZoomedFont(m_font, style);
   if (pDC) {
     CFont* old = m_font.m_hObject ? pDC->SelectObject(&m_font) : nullptr;

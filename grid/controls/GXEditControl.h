@@ -10,7 +10,7 @@ class CGXEditControl : public CEdit, public CGXStatic {
   CGXEditControl(CGXGridCore* pGrid, UINT nEditID);
   ~CGXEditControl() override;
 
-  LPCTSTR GetControlClassName() const override { return "CGXEditControl"; }
+  GX_DECLARE_CONTROL_CLASS(CGXEditControl, CGXStatic)
   CWnd* GetWnd() override { return this; }
   void SetActive(BOOL bActive) override;
   BOOL IsActive() override { return m_bIsActive; }
@@ -20,7 +20,7 @@ class CGXEditControl : public CEdit, public CGXStatic {
   BOOL Store() override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   // The active cell is measured by the text being typed.
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   void GetCurrentText(CString& text) override;
   void SetCurrentText(const CString& text) override;
   BOOL GetValue(CString& text) override;
@@ -46,6 +46,9 @@ class CGXEditControl : public CEdit, public CGXStatic {
 
   // TRUE when the edit window keeps the key; FALSE sends it on to the grid.
   BOOL KeepsKey(UINT nChar);
+  // TRUE: the edit window handles the typed character itself; FALSE: the control inserts the pending
+  // text (or drops the character).
+  virtual BOOL OnCharFilter(UINT nChar, UINT nRepCnt, UINT nFlags);
   virtual BOOL CreateEditWnd(DWORD dwStyle, const CRect& rect);
   virtual DWORD GetEditStyle(CRect& rect, int& nLineHeight);
   // Brings the window's style word in line with the cell (Enter, wrapping, alignment, scroll bar).
@@ -54,6 +57,7 @@ class CGXEditControl : public CEdit, public CGXStatic {
  protected:
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   UINT OnGetDlgCode() override;
   void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
@@ -84,13 +88,16 @@ class CGXEditControl : public CEdit, public CGXStatic {
   BOOL m_bAllowEnter = FALSE;
   BOOL m_bWrapText = FALSE;
   BOOL m_bInserting = FALSE;
+  CString m_strPending;  // what the typed character inserts
   UINT m_nMaxLength = 0;
+  // An input-method composition runs (one for the process, as there is one keyboard).
+  static BOOL s_bComposing;
 };
 
 // The edit cell that may show a vertical scroll bar in wrapped text.
 class CGXVScrollEdit : public CGXEditControl {
  public:
   CGXVScrollEdit(CGXGridCore* pGrid, UINT nEditID) : CGXEditControl(pGrid, nEditID) {}
-  LPCTSTR GetControlClassName() const override { return "CGXVScrollEdit"; }
+  GX_DECLARE_CONTROL_CLASS(CGXVScrollEdit, CGXEditControl)
   DWORD GetEditStyle(CRect& rect, int& nLineHeight) override;
 };

@@ -8,7 +8,7 @@ class CGXHeader : public CGXStatic {
  public:
   explicit CGXHeader(CGXGridCore* pGrid) : CGXStatic(pGrid) {}
 
-  LPCTSTR GetControlClassName() const override { return "CGXHeader"; }
+  GX_DECLARE_CONTROL_CLASS(CGXHeader, CGXStatic)
   // A focus rectangle instead of the grid's frame.
   void DrawCurrentCellFrame(CDC* pDC, const CRect& rect) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;

@@ -131,7 +131,7 @@ void CGXListBox::Hide() {
   ShowWindow(SW_HIDE);
 }
 
-CSize CGXListBox::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style) {
+CSize CGXListBox::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style, const CGXStyle*, BOOL) {
   CSize size(0, 0);
   if (pDC) {
     CFont* old = GXSelectCellFont(m_pGrid, pDC, style);
@@ -182,7 +182,7 @@ BOOL CGXListBox::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   if (message != WM_KEYDOWN || !ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
   CGXControl::DispatchKeyMessage(message, wParam, lParam);
-  if (!m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
   return TRUE;
 }
 
@@ -190,7 +190,7 @@ UINT CGXListBox::OnGetDlgCode() { return CListBox::OnGetDlgCode() | DLGC_WANTARR
 
 void CGXListBox::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_bInit) return CListBox::OnKeyDown(nChar, nRepCnt, nFlags);
-  m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
   const bool toGrid = CtrlHeld() || nChar == VK_TAB || nChar == VK_RETURN || nChar == VK_ESCAPE || nChar == VK_LEFT ||
                       nChar == VK_RIGHT || nChar == VK_DELETE || (nChar >= VK_F1 && nChar <= VK_F24);
   if (toGrid)

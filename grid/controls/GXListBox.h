@@ -14,7 +14,7 @@ class CGXListBox : public CListBox, public CGXControl {
   virtual void FillListBox();
   virtual BOOL CreateListBoxWnd();
 
-  LPCTSTR GetControlClassName() const override { return "CGXListBox"; }
+  GX_DECLARE_CONTROL_CLASS(CGXListBox, CGXControl)
   CWnd* GetWnd() override { return this; }
   void SetActive(BOOL bActive) override;
   BOOL IsActive() override { return m_bIsActive; }
@@ -23,7 +23,7 @@ class CGXListBox : public CListBox, public CGXControl {
   void Init(ROWCOL nRow, ROWCOL nCol) override;
   // Writes the selected line; with no line selected the value stays.
   BOOL Store() override;
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   void GetCurrentText(CString& text) override;
   void SetCurrentText(const CString& text) override;

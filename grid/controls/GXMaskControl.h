@@ -17,7 +17,7 @@ class CGXMaskControl : public CGXEditControl {
   // The clipboard format that carries the typed characters without literals.
   static UINT GetMaskDataFormat();
 
-  LPCTSTR GetControlClassName() const override { return "CGXMaskControl"; }
+  GX_DECLARE_CONTROL_CLASS(CGXMaskControl, CGXStatic)
   void Init(ROWCOL nRow, ROWCOL nCol) override;
   BOOL OnValidate() override;
   void GetCurrentText(CString& text) override;

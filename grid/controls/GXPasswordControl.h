@@ -8,7 +8,7 @@ class CGXPasswordControl : public CGXEditControl {
  public:
   CGXPasswordControl(CGXGridCore* pGrid, UINT nEditID);
 
-  LPCTSTR GetControlClassName() const override { return "CGXPasswordControl"; }
+  GX_DECLARE_CONTROL_CLASS(CGXPasswordControl, CGXEditControl)
   // The real text goes into the window, which echoes it.
   void SetActiveText(const CString& text) override;
   BOOL GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTSTR pszValue, const CGXStyle* pStyle) override;

@@ -12,7 +12,7 @@ class CGXProgressCtrl : public CGXControl {
 
   static void AddUserAttributes(CGXStylesMap* pStylesMap);
 
-  LPCTSTR GetControlClassName() const override { return "CGXProgressCtrl"; }
+  GX_DECLARE_CONTROL_CLASS(CGXProgressCtrl, CGXControl)
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   // A stored value is brought into the bounds.
   BOOL StoreCellStyle(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType = 0,

@@ -18,7 +18,7 @@ void CGXPushbutton::LayoutChildren(ROWCOL nRow, ROWCOL nCol, const CRect& rect) 
   m_pButton->SetText(style && style->GetIncludeChoiceList() ? style->GetChoiceList().GetString() : "");
 }
 
-CSize CGXPushbutton::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style) {
+CSize CGXPushbutton::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style, const CGXStyle*, BOOL) {
   CSize size(0, 0);
   if (pDC) {
     CFont* old = GXSelectCellFont(m_pGrid, pDC, style);

@@ -8,9 +8,9 @@ class CGXPushbutton : public CGXControl {
  public:
   explicit CGXPushbutton(CGXGridCore* pGrid);
 
-  LPCTSTR GetControlClassName() const override { return "CGXPushbutton"; }
+  GX_DECLARE_CONTROL_CLASS(CGXPushbutton, CGXControl)
   void Init(ROWCOL nRow, ROWCOL nCol) override;
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   // The button covers the cell.
   void DrawBackground(CDC*, const CRect&, const CGXStyle&, BOOL = FALSE) override {}
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;

@@ -49,7 +49,7 @@ int CGXRadioButton::LineHeight(CDC* pDC) {
   return std::max<int>(tm.tmHeight + tm.tmExternalLeading, 12);
 }
 
-CSize CGXRadioButton::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style) {
+CSize CGXRadioButton::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style, const CGXStyle*, BOOL) {
   if (!pDC) return GrowSizeByBorders(CSize(0, 0), style);
   CFont* old = GXSelectCellFont(m_pGrid, pDC, style);
   const std::vector<CString> entries = Entries(style);

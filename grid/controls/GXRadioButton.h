@@ -10,8 +10,8 @@ class CGXRadioButton : public CGXControl {
  public:
   CGXRadioButton(CGXGridCore* pGrid, BOOL b3D);
 
-  LPCTSTR GetControlClassName() const override { return "CGXRadioButton"; }
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  GX_DECLARE_CONTROL_CLASS(CGXRadioButton, CGXControl)
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   BOOL LButtonUp(UINT flags, CPoint pt) override;
   BOOL DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -321,7 +321,7 @@ CSize CGXRichEditCtrl::GrowSizeByBorders(CSize size, const CGXStyle& style) {
   return CGXControl::GrowSizeByBorders(size, style);
 }
 
-CSize CGXRichEditCtrl::CalcSize(CDC*, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
+CSize CGXRichEditCtrl::CalcSize(CDC*, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle*, BOOL) {
   if (!m_pGrid || !m_hidden[kMeasure].GetSafeHwnd()) return GrowSizeByBorders(CSize(0, 0), style);
   s_bNoResize = FALSE;
   CRect inner;
@@ -380,7 +380,7 @@ void CGXRichEditCtrl::OnRequestResize(const RECT& rc) {
     const CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol);
     const int room = std::max<int>(1, grid.bottom - cell.top);
     m_pGrid->SetRowHeight(m_nRow, m_nRow, std::min(need, room), nullptr, 2);
-    m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
+    m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
   }
   s_bNoResize = FALSE;
 }
@@ -565,7 +565,7 @@ void CGXRichEditCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
 void CGXRichEditCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!IsActive() || (GetStyle() & ES_READONLY)) return;
   if (nChar == 8 && nRepCnt == 0 && nFlags == 0) return;
-  if (m_pGrid && m_bInit) m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
+  if (m_pGrid && m_bInit) m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
   if (CtrlHeld() && (nChar == 3 || nChar == 22 || nChar == 24)) {
     nChar == 3 ? Copy() : nChar == 22 ? Paste() : Cut();
     return;
@@ -679,7 +679,7 @@ BOOL CGXRichEditCtrl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWC
     ft.chrg = CHARRANGE{start == end ? start : start + 1, -1};
     if (CRichEditCtrl::FindText(how, &ft) < 0) return FALSE;
     if (bSetSel) {
-      m_pGrid->ScrollCellIntoView(nRow, nCol);
+      m_pGrid->ScrollCellInView(nRow, nCol);
       SetSel(ft.chrgText);
     }
     return TRUE;
@@ -689,7 +689,7 @@ BOOL CGXRichEditCtrl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWC
   ft.chrg = CHARRANGE{0, -1};
   if (m_hidden[kText].FindText(how, &ft) < 0) return FALSE;
   if (!bSetSel) return TRUE;
-  m_pGrid->ScrollCellIntoView(nRow, nCol);
+  m_pGrid->ScrollCellInView(nRow, nCol);
   if (!m_pGrid->SetCurrentCell(nRow, nCol, 0x24) || m_pGrid->GetCurrentCellControl() != this || !IsInitAt(nRow, nCol))
     return TRUE;
   SetActive(TRUE);

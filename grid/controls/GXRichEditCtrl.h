@@ -24,7 +24,7 @@ class CGXRichEditCtrl : public CRichEditCtrl, public CGXControl {
   virtual void StyleToFormat(PARAFORMAT2& pf, CHARFORMAT& cf, const CGXStyle& style);
   virtual void FormatToStyle(CGXStyle& style, const CHARFORMAT& cf, const PARAFORMAT2& pf);
 
-  LPCTSTR GetControlClassName() const override { return "CGXRichEditCtrl"; }
+  GX_DECLARE_CONTROL_CLASS(CGXRichEditCtrl, CGXControl)
   CWnd* GetWnd() override { return this; }
   void SetActive(BOOL bActive) override;
   BOOL IsActive() override { return m_bActive; }
@@ -35,7 +35,7 @@ class CGXRichEditCtrl : public CRichEditCtrl, public CGXControl {
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                         const CGXStyle* pStyle = nullptr) override;
   CSize GrowSizeByBorders(CSize size, const CGXStyle& style) override;
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   BOOL GetValue(CString& text) override;
   void GetCurrentText(CString& text) override;

@@ -11,7 +11,7 @@ class CGXHotSpotEdit : public CGXEditControl {
  public:
   CGXHotSpotEdit(CGXGridCore* pGrid, UINT nEditID);
 
-  LPCTSTR GetControlClassName() const override { return "CGXHotSpotEdit"; }
+  GX_DECLARE_CONTROL_CLASS(CGXHotSpotEdit, CGXEditControl)
   void Init(ROWCOL nRow, ROWCOL nCol) override;
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                         const CGXStyle* pStyle = nullptr) override;
@@ -30,7 +30,7 @@ class CGXSpinEdit : public CGXEditControl {
   // The spin attributes with the editors the attribute dialog shows them in.
   static void AddUserAttributes(CGXStylesMap* pStylesMap);
 
-  LPCTSTR GetControlClassName() const override { return "CGXSpinEdit"; }
+  GX_DECLARE_CONTROL_CLASS(CGXSpinEdit, CGXEditControl)
   void Init(ROWCOL nRow, ROWCOL nCol) override;
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                         const CGXStyle* pStyle = nullptr) override;

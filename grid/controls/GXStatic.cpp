@@ -98,7 +98,7 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
   if (oldFont) pDC->SelectObject(oldFont);
 }
 
-CSize CGXStatic::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
+CSize CGXStatic::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle*, BOOL bHeight) {
   CString text;
   GetDisplayText(text, nRow, nCol, nullptr, &style);
   CRect extent;
@@ -143,6 +143,9 @@ CSize CGXStatic::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& st
     }
     size = CSize(widest, (wrap ? lines : 1) * lineHeight + 1);
   }
+  // The component not asked for stays the cell's present extent.
+  if (bHeight) size.cx = extent.Width();
+  else size.cy = extent.Height();
   if (oldFont) pDC->SelectObject(oldFont);
   return GrowSizeByBorders(size, style);
 }

@@ -8,14 +8,14 @@ class CGXStatic : public CGXControl {
  public:
   explicit CGXStatic(CGXGridCore* pGrid);
 
-  LPCTSTR GetControlClassName() const override { return "CGXStatic"; }
+  GX_DECLARE_CONTROL_CLASS(CGXStatic, CGXControl)
   // Half the system frame width, at least 2 pixels; read anew each time.
   static int GetTextMargin();
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                         const CGXStyle* pStyle = nullptr) override;
   CSize GrowSizeByBorders(CSize size, const CGXStyle& style) override;
   // Width: what the text's lines need; height: its lines (wrapped when the style wraps).
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   BOOL CanFloatCell(ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, BOOL bFloat) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
 

@@ -357,10 +357,6 @@ void CGXTabbedComboBox::AddUserAttributes(CGXStylesMap* pStylesMap) {
   pStylesMap->AddUserAttribute(51033);
 }
 
-BOOL CGXTabbedComboBox::IsKindOfControl(LPCTSTR pszClassName) const {
-  return (pszClassName && std::strcmp(pszClassName, "CGXTabbedComboBox") == 0) ||
-         CGXComboBox::IsKindOfControl(pszClassName);
-}
 
 CGXStyle& CGXTabbedComboBox::BoundStyle() {
   CGXStyle& style = GetCurrentStyle();
@@ -436,7 +432,7 @@ BOOL CGXTabbedComboBox::OnValidate() {
   return CGXComboBox::OnValidate();
 }
 
-CSize CGXTabbedComboBox::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style) {
+CSize CGXTabbedComboBox::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style, const CGXStyle*, BOOL) {
   return GrowSizeByBorders(GXTabbedContentSize(m_pGrid, pDC, style, m_bFillWithChoiceList), style);
 }
 

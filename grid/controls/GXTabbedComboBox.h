@@ -103,11 +103,10 @@ class CGXTabbedComboBox : public CGXComboBox {
   ~CGXTabbedComboBox() override;
   static void AddUserAttributes(CGXStylesMap* pStylesMap);
 
-  LPCTSTR GetControlClassName() const override { return "CGXTabbedComboBox"; }
-  BOOL IsKindOfControl(LPCTSTR pszClassName) const override;
+  GX_DECLARE_CONTROL_CLASS(CGXTabbedComboBox, CGXComboBox)
   void Init(ROWCOL nRow, ROWCOL nCol) override;
   BOOL OnValidate() override;
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   BOOL GetValue(CString& text) override;
   void SetActiveText(const CString& text) override;

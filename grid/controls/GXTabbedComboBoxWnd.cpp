@@ -84,11 +84,6 @@ BOOL CGXTabbedComboBoxWnd::CreateControl(DWORD dwStyle, UINT nID) {
   return TRUE;
 }
 
-BOOL CGXTabbedComboBoxWnd::IsKindOfControl(LPCTSTR pszClassName) const {
-  return (pszClassName && std::strcmp(pszClassName, "CGXTabbedComboBoxWnd") == 0) ||
-         std::strcmp(pszClassName ? pszClassName : "", "CGXComboBoxWnd") == 0 ||
-         CGXComboBoxWnd::IsKindOfControl(pszClassName);
-}
 
 void CGXTabbedComboBoxWnd::FillList() {
   if (!m_hWnd || !m_bInit) return;
@@ -195,7 +190,7 @@ BOOL CGXTabbedComboBoxWnd::OnValidate() {
   return !(IsActive() && GetModify() && !GetValue(value));
 }
 
-CSize CGXTabbedComboBoxWnd::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style) {
+CSize CGXTabbedComboBoxWnd::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style, const CGXStyle*, BOOL) {
   return GrowSizeByBorders(GXTabbedContentSize(m_pGrid, pDC, style, m_bFillWithChoiceList), style);
 }
 
@@ -247,7 +242,7 @@ BOOL CGXTabbedComboBoxWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 BOOL CGXTabbedComboBoxWnd::ProcessKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_bInit) return FALSE;
-  m_pGrid->ScrollCellIntoView(m_nRow, m_nCol, 2);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
   if (GetKeyState(VK_CONTROL) < 0) return m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags);
   if (nChar != VK_ESCAPE) return CGXComboBoxWnd::ProcessKeyDown(nChar, nRepCnt, nFlags);
   if (GetDroppedState()) ShowDropDown(FALSE);

@@ -25,11 +25,10 @@ class CGXTabbedComboBoxWnd : public CGXComboBoxWnd {
   // The arrow and a "GXCOMBOBOX" window with owner-drawn rows; the edit field subclassed.
   BOOL CreateControl(DWORD dwStyle, UINT nID);
 
-  LPCTSTR GetControlClassName() const override { return "CGXTabbedComboBoxWnd"; }
-  BOOL IsKindOfControl(LPCTSTR pszClassName) const override;
+  GX_DECLARE_CONTROL_CLASS(CGXTabbedComboBoxWnd, CGXComboBoxWnd)
   void Init(ROWCOL nRow, ROWCOL nCol) override;
   BOOL OnValidate() override;
-  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
+  CSize CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandardStyle = nullptr, BOOL bHeight = FALSE) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;
   void GetCurrentText(CString& text) override;
   BOOL GetValue(CString& text) override;

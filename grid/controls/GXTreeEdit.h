@@ -30,7 +30,7 @@ class CGXTreeEdit : public CGXVScrollEdit {
  public:
   CGXTreeEdit(CGXGridCore* pGrid, UINT nEditID)
       : CGXVScrollEdit(pGrid, nEditID), m_pButton(CGXTreeCellLook::AttachButton(this)) {}
-  LPCTSTR GetControlClassName() const override { return "CGXTreeEdit"; }
+  GX_DECLARE_CONTROL_CLASS(CGXTreeEdit, CGXVScrollEdit)
   int GetTreeLevel(ROWCOL nRow, ROWCOL nCol);
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                         const CGXStyle* pStyle = nullptr) override;
@@ -46,7 +46,7 @@ class CGXTreeEdit : public CGXVScrollEdit {
 class CGXTreeStatic : public CGXStatic {
  public:
   explicit CGXTreeStatic(CGXGridCore* pGrid) : CGXStatic(pGrid), m_pButton(CGXTreeCellLook::AttachButton(this)) {}
-  LPCTSTR GetControlClassName() const override { return "CGXTreeStatic"; }
+  GX_DECLARE_CONTROL_CLASS(CGXTreeStatic, CGXStatic)
   int GetTreeLevel(ROWCOL nRow, ROWCOL nCol);
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                         const CGXStyle* pStyle = nullptr) override;

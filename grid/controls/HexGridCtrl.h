@@ -7,7 +7,7 @@ class CHexGridCtrl : public CGXEditControl {
  public:
   explicit CHexGridCtrl(CGXGridCore* pGrid) : CGXEditControl(pGrid, 15005) {}
 
-  LPCTSTR GetControlClassName() const override { return "CHexGridCtrl"; }
+  GX_DECLARE_CONTROL_CLASS(CHexGridCtrl, CGXEditControl)
   void SetActiveText(const CString& text) override;
   // The value re-formatted with the "Hexa edit" attribute when it reads as a hexadecimal number.
   BOOL GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTSTR pszValue, const CGXStyle* pStyle) override;

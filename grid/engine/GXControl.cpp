@@ -92,7 +92,7 @@ void CGXControl::Deactivate() {
 // Whether the bound cell may be shown (the grid answers whether it had to scroll, which is no refusal).
 BOOL CGXControl::ScrollCellIntoView() {
   if (!m_bInit || !m_pGrid || !m_pGrid->CanScrollCellIntoView(m_nRow, m_nCol)) return FALSE;
-  m_pGrid->ScrollCellIntoView(m_nRow, m_nCol);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol);
   return TRUE;
 }
 
@@ -112,7 +112,7 @@ BOOL CGXControl::OnValidate() {
   const bool tooSmall = style.HasUserAttribute(51011) && value < std::atol(style.GetUserAttribute(51011));
   const bool tooLarge = style.HasUserAttribute(51012) && value > std::atol(style.GetUserAttribute(51012));
   if (tooSmall || tooLarge) {
-    m_strWarning = style.GetUserAttribute(51013);
+    if (m_pGrid) m_pGrid->SetWarningText(style.GetUserAttribute(51013));
     return FALSE;
   }
   return ValidateText(text);
@@ -317,9 +317,23 @@ namespace {
 
 CGXChild* AsChild(CObject* p) { return dynamic_cast<CGXChild*>(p); }
 
+
+// The child operation of a button: 0 left, 1 middle, 2 right.
+BOOL ChildDown(CGXChild& child, int nButton, UINT flags, CPoint pt) {
+  return nButton == 0 ? child.OnLButtonDown(flags, pt.x, pt.y)
+         : nButton == 1 ? child.OnMButtonDown(flags, pt.x, pt.y)
+                        : child.OnRButtonDown(flags, pt.x, pt.y);
+}
+
+BOOL ChildUp(CGXChild& child, int nButton, UINT flags, CPoint pt) {
+  return nButton == 0 ? child.OnLButtonUp(flags, pt.x, pt.y)
+         : nButton == 1 ? child.OnMButtonUp(flags, pt.x, pt.y)
+                        : child.OnRButtonUp(flags, pt.x, pt.y);
+}
+
 }  // namespace
 
-BOOL CGXControl::LButtonDown(UINT flags, CPoint pt) {
+BOOL CGXControl::ButtonDown(int nButton, UINT flags, CPoint pt) {
   m_pCaptureChild = nullptr;
   if (!m_bInit || !GetCount()) return FALSE;
   LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
@@ -327,13 +341,44 @@ BOOL CGXControl::LButtonDown(UINT flags, CPoint pt) {
     CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)));
     if (child && child->HitTest(pt.x, pt.y)) {
       SetFocusChild(child);
-      if (child->OnLButtonDown(flags, pt.x, pt.y)) {
+      if (ChildDown(*child, nButton, flags, pt)) {
         m_pCaptureChild = child;
         return TRUE;
       }
     }
   }
   return FALSE;
+}
+
+BOOL CGXControl::ButtonUp(int nButton, UINT flags, CPoint pt) {
+  if (CGXChild* child = AsChild(m_pCaptureChild)) {
+    m_pCaptureChild = nullptr;
+    LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
+    if (ChildUp(*child, nButton, flags, pt)) return TRUE;
+  }
+  if (!m_bInit || !m_pGrid) return FALSE;
+  return nButton == 0 ? m_pGrid->OnLButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
+         : nButton == 1 ? m_pGrid->OnMButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
+                        : m_pGrid->OnRButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+}
+
+BOOL CGXControl::LButtonDown(UINT flags, CPoint pt) { return ButtonDown(0, flags, pt); }
+BOOL CGXControl::MButtonDown(UINT flags, CPoint pt) { return ButtonDown(1, flags, pt); }
+BOOL CGXControl::RButtonDown(UINT flags, CPoint pt) { return ButtonDown(2, flags, pt); }
+BOOL CGXControl::LButtonUp(UINT flags, CPoint pt) { return ButtonUp(0, flags, pt); }
+BOOL CGXControl::MButtonUp(UINT flags, CPoint pt) { return ButtonUp(1, flags, pt); }
+BOOL CGXControl::RButtonUp(UINT flags, CPoint pt) { return ButtonUp(2, flags, pt); }
+
+BOOL CGXControl::MouseMoveOver(ROWCOL nRow, ROWCOL nCol, UINT flags, CPoint pt) {
+  BOOL handled = FALSE;
+  if (GetCount()) {
+    LayoutChildren(nRow, nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(nRow, nCol) : CRect());
+    for (POSITION pos = m_pChildren->GetHeadPosition(); pos && !handled;) {
+      CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)));
+      handled = child && child->HitTest(pt.x, pt.y) && child->OnMouseMove(flags, pt.x, pt.y);
+    }
+  }
+  return (m_pGrid && m_pGrid->OnMouseMoveOver(nRow, nCol, flags, pt)) || handled;
 }
 
 BOOL CGXControl::MouseMove(UINT flags, CPoint pt) {
@@ -344,25 +389,11 @@ BOOL CGXControl::MouseMove(UINT flags, CPoint pt) {
   return child->OnMouseMove(flags, pt.x, pt.y);
 }
 
-BOOL CGXControl::LButtonUp(UINT flags, CPoint pt) {
-  if (CGXChild* child = AsChild(m_pCaptureChild)) {
-    m_pCaptureChild = nullptr;
-    LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
-    if (child->OnLButtonUp(flags, pt.x, pt.y)) return TRUE;
-  }
-  return m_bInit && m_pGrid && m_pGrid->OnLButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
-}
 BOOL CGXControl::LButtonDblClk(UINT flags, CPoint pt) {
   return m_bInit && m_pGrid && m_pGrid->OnLButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
 }
-BOOL CGXControl::MButtonUp(UINT flags, CPoint pt) {
-  return m_bInit && m_pGrid && m_pGrid->OnMButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
-}
 BOOL CGXControl::MButtonDblClk(UINT flags, CPoint pt) {
   return m_bInit && m_pGrid && m_pGrid->OnMButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
-}
-BOOL CGXControl::RButtonUp(UINT flags, CPoint pt) {
-  return m_bInit && m_pGrid && m_pGrid->OnRButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
 }
 BOOL CGXControl::RButtonDblClk(UINT flags, CPoint pt) {
   return m_bInit && m_pGrid && m_pGrid->OnRButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
@@ -570,8 +601,15 @@ BOOL CGXControl::IsHighlighted(ROWCOL nRow, ROWCOL nCol) {
   return nRow <= m_pGrid->GetHeaderRows() && props->GetMarkColHeader() && c >= covered.m_nLeft && c <= covered.m_nRight;
 }
 
+BOOL CGXControl::IsWindowKindOf(CRuntimeClass* pClass) {
+  CWnd* wnd = GetWnd();
+  return wnd && pClass && wnd->IsKindOf(pClass);
+}
+
 BOOL CGXControl::IsKindOfControl(LPCTSTR pszClassName) const {
-  return pszClassName && (std::strcmp(GetControlClassName(), pszClassName) == 0 || std::strcmp("CGXControl", pszClassName) == 0);
+  for (const CGXControlClass* c = GetControlClass(); c && pszClassName; c = c->m_pBaseClass)
+    if (std::strcmp(c->m_lpszClassName, pszClassName) == 0) return TRUE;
+  return FALSE;
 }
 
 BOOL CGXControl::PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) {

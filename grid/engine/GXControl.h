@@ -14,6 +14,20 @@ class CWnd;
 struct GXFindReplaceState;
 struct CGXSortInfo;
 
+// A control's class record: its name and its base's record, the chain IsKindOfControl walks.
+struct CGXControlClass {
+  LPCTSTR m_lpszClassName;
+  const CGXControlClass* m_pBaseClass;
+};
+
+// Gives a control class its record, chained to the record of the class the cell derives from.
+#define GX_DECLARE_CONTROL_CLASS(class_name, base_name)                                                  \
+  static const CGXControlClass* ControlClass() {                                                         \
+    static const CGXControlClass record{#class_name, base_name::ControlClass()};                         \
+    return &record;                                                                                      \
+  }                                                                                                      \
+  const CGXControlClass* GetControlClass() const override { return ControlClass(); }
+
 class CGXControl {
  public:
   explicit CGXControl(CGXGridCore* pGrid);
@@ -21,7 +35,12 @@ class CGXControl {
   CGXControl(const CGXControl&) = delete;
   CGXControl& operator=(const CGXControl&) = delete;
 
-  virtual LPCTSTR GetControlClassName() const { return "CGXControl"; }
+  static const CGXControlClass* ControlClass() {
+    static const CGXControlClass record{"CGXControl", nullptr};
+    return &record;
+  }
+  virtual const CGXControlClass* GetControlClass() const { return ControlClass(); }
+  LPCTSTR GetControlClassName() const { return GetControlClass()->m_lpszClassName; }
   virtual CWnd* GetWnd() { return nullptr; }
   virtual void SetActive(BOOL) {}
   virtual BOOL IsActive() { return FALSE; }
@@ -43,7 +62,7 @@ class CGXControl {
   virtual void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                                 const CGXStyle* pStyle = nullptr);
   virtual CSize GrowSizeByBorders(CSize size, const CGXStyle& style);
-  virtual CSize CalcSize(CDC*, ROWCOL, ROWCOL, const CGXStyle&) { return CSize(0, 0); }
+  virtual CSize CalcSize(CDC*, ROWCOL, ROWCOL, const CGXStyle&, const CGXStyle* = nullptr, BOOL = FALSE) { return CSize(0, 0); }
   virtual void DrawCurrentCellFrame(CDC* pDC, const CRect& rect);
   // Draws the cell; the base fills the background when the grid asks the cell to.
   virtual void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard);
@@ -72,12 +91,14 @@ class CGXControl {
   virtual BOOL LButtonDown(UINT flags, CPoint pt);
   virtual BOOL LButtonUp(UINT flags, CPoint pt);
   virtual BOOL LButtonDblClk(UINT flags, CPoint pt);
-  virtual BOOL MButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL MButtonDown(UINT flags, CPoint pt);
   virtual BOOL MButtonUp(UINT flags, CPoint pt);
   virtual BOOL MButtonDblClk(UINT flags, CPoint pt);
-  virtual BOOL RButtonDown(UINT, CPoint) { return FALSE; }
+  virtual BOOL RButtonDown(UINT flags, CPoint pt);
   virtual BOOL RButtonUp(UINT flags, CPoint pt);
   virtual BOOL RButtonDblClk(UINT flags, CPoint pt);
+  // The pointer resting over the cell (no button down): the children under it, then the grid's own handler.
+  virtual BOOL MouseMoveOver(ROWCOL nRow, ROWCOL nCol, UINT flags, CPoint pt);
   // Keys go to the operation of their message; characters through CollectMbcsChar.
   virtual BOOL DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam);
   virtual BOOL OnGridKeyDown(UINT, UINT, UINT) { return FALSE; }
@@ -126,7 +147,9 @@ class CGXControl {
   virtual void OnInvalidKeyPressed(LPCTSTR) {}
 
   // This class or one of its bases is named so.
-  virtual BOOL IsKindOfControl(LPCTSTR pszClassName) const;
+  BOOL IsKindOfControl(LPCTSTR pszClassName) const;
+  // The control's window is of that framework class (FALSE for a control without a window).
+  BOOL IsWindowKindOf(CRuntimeClass* pClass);
   void GetValueText(ROWCOL, ROWCOL, const CGXStyle& style, CString& text) { text = style.GetValue(); }
   BOOL PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style);
   // A held lead byte answers TRUE and waits for its trail byte; text gets the complete character.
@@ -139,8 +162,6 @@ class CGXControl {
   void AddRectToGridList(const CRect& rect);
 
   CGXGridCore* Grid() const { return m_pGrid; }
-  // The warning text of the last refused value (the grid shows it).
-  CString m_strWarning;
   ROWCOL m_nRow = (ROWCOL)-1;
   ROWCOL m_nCol = (ROWCOL)-1;
 
@@ -148,6 +169,10 @@ class CGXControl {
   // The cell's display text and the texts a search compares.
   void SearchTexts(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, CString& text, std::string& hay,
                    std::string& needle);
+
+  // A press and a release of button 0 (left), 1 (middle) or 2 (right), through the children first.
+  BOOL ButtonDown(int nButton, UINT flags, CPoint pt);
+  BOOL ButtonUp(int nButton, UINT flags, CPoint pt);
 
   CGXGridCore* m_pGrid;
   CGXStyle* m_pStyle = nullptr;

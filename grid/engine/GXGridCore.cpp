@@ -10,6 +10,7 @@
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXOleDataSourceProxy.h"
+#include "grid/engine/GXOperationProgress.h"
 #include "grid/engine/GXPrintDevice.h"
 #include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStylesMap.h"
@@ -20,10 +21,12 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/Wnd.h"
 
+#include <algorithm>
+
 IMPLEMENT_DYNAMIC(CGXGridHint, CObject)
 
-CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, BOOL bIsViewContext)
-    : m_pDocument(pDocument), m_bIsViewContext(bIsViewContext), m_pGridWnd(pGridWnd) {
+CGXGridCore::CGXGridCore(CWnd* pGridWnd, CDocument* pDocument, void*)
+    : m_pDocument(pDocument), m_pGridWnd(pGridWnd) {
   // Dragging scrolls as the layer's drop targets do.
   m_nDragScrollInset = COleDropTarget::nScrollInset;
   m_nDragScrollDelay = m_nDragScrollOutsideDelay = COleDropTarget::nScrollDelay;
@@ -49,6 +52,11 @@ CGXGridCore::~CGXGridCore() {
   while (!m_StyleRecycleList.IsEmpty()) delete static_cast<CGXStyle*>(m_StyleRecycleList.RemoveHead());
   while (!m_StyleTempList.IsEmpty()) delete static_cast<CGXStyle*>(m_StyleTempList.RemoveHead());
   ReleaseClientDC();
+}
+
+void CGXGridCore::SetOperationPercent(int nPercent) {
+  GXProgressSettings& progress = GXGetProgressSettings();
+  if (progress.nLevel > 0) progress.nPercent = (DWORD)std::clamp(nPercent, 0, 100);
 }
 
 void CGXGridCore::SetParam(CGXGridParam* pParam, BOOL bMustDelete) {
@@ -132,7 +140,11 @@ BOOL CGXGridCore::Initialize() {
     SetCurrentCell(m_pParam->m_nCurRow, m_pParam->m_nCurCol);
     PushRecordInfo();
   }
+  // A shared parameter block may come with a selection: its last range is the one a drag extends.
+  m_nAnchorRow = m_nAnchorCol = 0;
+  m_posSelRange = m_pParam->m_SelRects.IsEmpty() ? nullptr : m_pParam->m_SelRects.GetTailPosition();
   TakeCharSize();
+  RefreshScrollBars(TRUE, FALSE);
   return TRUE;
 }
 
@@ -195,10 +207,10 @@ BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
     ~Running() { flag = old; }
   } running(m_bInCanSwitchSheet);
   CGXControl* control = GetCurrentCellControl();
+  m_strWarningText.Empty();
   if (!control || !control->IsActive() || control->OnValidate()) return TRUE;
   // The sheet stays: the cell comes into view with its warning.
-  ScrollCellIntoView(m_nCurrentRow, m_nCurrentCol);
-  if (!control->m_strWarning.IsEmpty()) AfxMessageBox(control->m_strWarning, MB_ICONEXCLAMATION);
+  ShowPendingWarning();
   return FALSE;
 }
 

@@ -36,6 +36,7 @@ class COleDataObject;
 class CGXSortInfoArray;
 struct CGXSortInfo;
 class CStringArray;
+class CPtrArray;
 
 // The hint a grid sends its document's other views.
 class CGXGridHint : public CObject {
@@ -60,7 +61,8 @@ struct CGXDrawContext;
 
 class CGXGridCore {
  public:
-  CGXGridCore(CWnd* pGridWnd = nullptr, CDocument* pDocument = nullptr, BOOL bIsViewContext = FALSE);
+  // The third pointer is reserved: hosts pass null and set m_pGridWnd to themselves.
+  CGXGridCore(CWnd* pGridWnd = nullptr, CDocument* pDocument = nullptr, void* pReserved = nullptr);
   virtual ~CGXGridCore();
   CGXGridCore(const CGXGridCore&) = delete;
   CGXGridCore& operator=(const CGXGridCore&) = delete;
@@ -110,6 +112,8 @@ class CGXGridCore {
   CPen* LookupPen(const CGXPenValue& pen);
   CDC* GetClientDC();
   void ReleaseClientDC();
+  // The running long operation's percentage, capped at 100.
+  void SetOperationPercent(int nPercent);
 
   // ---- read-only and sheets ----
   virtual BOOL SetReadOnly(BOOL bReadOnly = TRUE);
@@ -200,7 +204,7 @@ class CGXGridCore {
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
   virtual BOOL OnSettingChange(UINT uFlags, LPCTSTR pszSection);
   virtual BOOL OnSysColorChange();
-  virtual BOOL OnGetDlgCode(UINT code, UINT& answer);
+  virtual UINT OnGetDlgCode(UINT code);
   // The bar a surrounding tab or record window lends, unless the grid window has its own.
   virtual CScrollBar* GetScrollBarCtrl(int nBar) const;
   virtual BOOL OnKillFocus(CWnd* pNewWnd);
@@ -236,6 +240,8 @@ class CGXGridCore {
   virtual BOOL OnLButtonDblClkRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt);
   virtual BOOL OnRButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
   virtual BOOL OnMButtonClickedRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
+  // The pointer rests over a cell with no button down (offered after the cell's children).
+  virtual BOOL OnMouseMoveOver(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
   virtual BOOL OnMButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) { return FALSE; }
   virtual void OnClickedButtonRowCol(ROWCOL, ROWCOL) {}
   // A press (state 0x04), move while pressed (0x08) or release (0x10) of a button over a cell.
@@ -273,6 +279,12 @@ class CGXGridCore {
   UINT m_nForcedCursorId = 0;
   int m_nTrackTolerance = 8;
   BOOL m_bHitSelectionEdges = FALSE;
+  // Whether a row-height (mode bit 0) or column-width tracking runs, its mode and the row or column tracked.
+  BOOL GetTrackingState(int* pnMode, ULONG* pnIndex) const {
+    if (pnMode) *pnMode = m_nTrackingMode;
+    if (pnIndex) *pnIndex = (m_nTrackingMode & 1) ? m_nTrackRow : m_nTrackCol;
+    return m_bTracking;
+  }
   BOOL m_bTracking = FALSE, m_bTrackMoved = FALSE;
   int m_nTrackingMode = 0;
   ROWCOL m_nTrackRow = 0, m_nTrackCol = 0;
@@ -361,6 +373,8 @@ class CGXGridCore {
   // One key text per key for a row (column) of a sort.
   virtual void GetRowSortKeys(ROWCOL nRow, const CGXSortInfoArray& sortInfo, CStringArray& keys);
   virtual void GetColSortKeys(ROWCOL nCol, const CGXSortInfoArray& sortInfo, CStringArray& keys);
+  // Orders the records (CGXSortRecord pointers) by the keys.
+  virtual void SortKeys(CGXSortInfoArray& sortInfo, CPtrArray& records);
   // The text a cell sorts by; the cell's value unless a grid knows better.
   virtual void GetSortKey(CGXControl* pControl, ROWCOL nRow, ROWCOL nCol, const CGXSortInfo& sortInfo,
                           const CGXStyle& style, CString& sKey);
@@ -412,7 +426,7 @@ class CGXGridCore {
   virtual BOOL GetCurrentCell(ROWCOL& nRow, ROWCOL& nCol, BOOL bIgnorePrinting = FALSE);
   virtual BOOL IsCurrentCell(ROWCOL nRow = (ROWCOL)-1, ROWCOL nCol = (ROWCOL)-1, BOOL bIgnorePrinting = FALSE);
   virtual BOOL SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags = 0x0A);
-  virtual BOOL ScrollCellIntoView(ROWCOL nRow, ROWCOL nCol, UINT flags = 0x0A, BOOL bFloatCell = FALSE);
+  virtual BOOL ScrollCellInView(ROWCOL nRow, ROWCOL nCol, UINT flags = 0x0A, BOOL bFloatCell = FALSE);
   // The control bound to the current cell, null when there is none.
   virtual CGXControl* GetCurrentCellControl();
   // Stores (validating) or discards the current cell's edit; with bNotify the other views hear hint 24.
@@ -569,6 +583,8 @@ class CGXGridCore {
   int m_dxCachedExtent = 0, m_dyCachedExtent = 0;
   int m_nCachedPosV = -1, m_nCachedPosH = -1;
   BOOL m_bAutoScroll = TRUE;
+  // Idle moves only set the context cursor; when clear the cell's control may take the move first.
+  BOOL m_bCursorOnlyOnMove = TRUE;
   ROWCOL m_nOldTopRow = 0, m_nOldLeftCol = 0;
   BOOL m_bVScrollVisible = FALSE, m_bHScrollVisible = FALSE;
 
@@ -901,6 +917,21 @@ class CGXGridCore {
   void LayoutBreaks(BOOL bRows, ROWCOL nFirst, ROWCOL nLast, ROWCOL nRemembered, CDWordArray& breaks, int& nScreenPage);
   // Selects the standard font into the printer and measures it; returns the old font.
   CFont* SelectPrintFont(CDC* pDC);
+  // An idle move offered to the control of the cell under the pointer; TRUE when it took it.
+  BOOL OfferMoveToCell(UINT nFlags, CPoint point);
+};
+
+// Hides the selection marker for its lifetime, so a structure change never leaves a stale frame.
+class CGXMarkerHider {
+ public:
+  explicit CGXMarkerHider(CGXGridCore* pGrid) : m_pGrid(pGrid), m_bPrevious(pGrid->ShowSelectionMarker(TRUE, TRUE)) {}
+  ~CGXMarkerHider() { m_pGrid->ShowSelectionMarker(m_bPrevious, TRUE); }
+  CGXMarkerHider(const CGXMarkerHider&) = delete;
+  CGXMarkerHider& operator=(const CGXMarkerHider&) = delete;
+
+ private:
+  CGXGridCore* m_pGrid;
+  BOOL m_bPrevious;
 };
 
 // TRUE when the thread's main window has no child window under the screen point.

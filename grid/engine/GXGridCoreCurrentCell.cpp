@@ -35,7 +35,7 @@ void CGXGridCore::ShowPendingWarning() {
     m_bInWarning = TRUE;
     HWND focus = ::GetFocus();
     if (focus) DropPendingKeys(focus);
-    ScrollCellIntoView(m_nCurrentRow, m_nCurrentCol, 0x02);
+    ScrollCellInView(m_nCurrentRow, m_nCurrentCol, 0x02);
     AfxMessageBox(m_strWarningText, MB_OK);
     m_bWarningShown = TRUE;
     if (focus && ::IsWindow(focus)) {
@@ -53,12 +53,8 @@ BOOL CGXGridCore::CanSelectCurrentCell(BOOL bSelect, ROWCOL nNewRow, ROWCOL nNew
     m_strWarningText.Empty();
     CGXControl* control = GetControl(nOldRow, nOldCol);
     if (!control || !control->GetModify()) return TRUE;
-    control->m_strWarning.Empty();
-    const BOOL ok = control->OnValidate();
-    // The control keeps its refusal text; the grid shows it.
-    if (!ok && m_strWarningText.IsEmpty()) m_strWarningText = control->m_strWarning;
-    control->m_strWarning.Empty();
-    return ok;
+    // A refusing control leaves its text through SetWarningText; the grid shows it.
+    return control->OnValidate();
   }
   if (nNewRow > GetRowCount() || nNewCol > GetColCount()) return FALSE;
   CGXStyle* style = CreateStyle();
@@ -172,7 +168,7 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
       return FALSE;
     }
     if (oldControl && oldRow == nRow && oldCol == nCol && oldControl->IsActive() && m_bCurrentCellValid) {
-      if (!ScrollCellIntoView(nRow, nCol, flags)) oldControl->Refresh();
+      if (!ScrollCellInView(nRow, nCol, flags)) oldControl->Refresh();
     } else {
       CGXControl* control = GetControl(nRow, nCol);
       if (m_pParam) m_pParam->m_nCurRow = nRow, m_pParam->m_nCurCol = nCol;
@@ -192,7 +188,7 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
         control->Refresh();
         bBound = TRUE;
       }
-      if (flags & 0x08) ScrollCellIntoView(nRow, nCol, flags & 0x06);
+      if (flags & 0x08) ScrollCellInView(nRow, nCol, flags & 0x06);
     }
   }
 
@@ -251,8 +247,9 @@ BOOL CGXGridCore::EndCurrentCellEdit(BOOL bStore, UINT flags, BOOL bNotify) {
     CGXGridHint hint(24, m_nViewID);
     hint.m_lParam = bStore;
     hint.m_flags = flags;
+    hint.m_dwParam = TRUE;
     UpdateAllViews(nullptr, 0, &hint);
-    result = hint.m_bAccept;
+    result = hint.m_bAccept && hint.m_dwParam;
   }
   return result;
 }

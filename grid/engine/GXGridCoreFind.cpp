@@ -81,7 +81,7 @@ void CGXGridCore::OnShowFindReplaceDialog(BOOL bFindOnly) {
   if (!GetCurrentCell(row, col)) {
     SetCurrentCell(std::min(GetTopRow(), GetRowCount()), std::min(GetLeftCol(), GetColCount()));
   } else {
-    ScrollCellIntoView(row, col);
+    ScrollCellInView(row, col);
   }
   CString text;
   CGXControl* control = GetCurrentCellControl();

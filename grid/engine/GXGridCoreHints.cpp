@@ -125,6 +125,10 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
         if (m_pParam) tabs->AccessSheetName(m_pGridWnd, &m_pParam->m_strSheetName, TRUE);
       break;
     case 23: UpdateSelectRange(hint->m_range, static_cast<const CGXRangeList*>(hint->m_pHintPtr), FALSE); break;
+    case 24:
+      // Every view ends its own edit; the sender reads back whether all of them could.
+      if (!EndCurrentCellEdit((BOOL)hint->m_lParam, f, FALSE)) hint->m_dwParam = 0;
+      break;
     case 25:
     case 26: {
       // Panes of one splitter scroll together; only the pane the hint names follows.

@@ -2,7 +2,6 @@
 // the release ends it; WM_CANCELMODE breaks it off.
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridCore.h"
-#include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridParam.h"
 #include "platform/ui/Wnd.h"
 
@@ -159,6 +158,17 @@ void CGXGridCore::CaptureOrAutoScroll(ROWCOL nRow, ROWCOL nCol) {
     ::SetCapture(hwnd);
 }
 
+BOOL CGXGridCore::OfferMoveToCell(UINT nFlags, CPoint point) {
+  ROWCOL row = 0, col = 0;
+  const int hit = HitTest(point, &row, &col);
+  if (hit != 3 && hit != 4) return FALSE;
+  row = std::min(row, GetRowCount()), col = std::min(col, GetColCount());
+  CGXRange covered;
+  if (GetCoveredCellsRowCol(row, col, covered)) row = covered.m_nTop, col = covered.m_nLeft;
+  CGXControl* control = GetControl(row, col);
+  return control && control->MouseMoveOver(row, col, nFlags, point);
+}
+
 BOOL CGXGridCore::OnMouseMove(UINT nFlags, CPoint point) {
   if (!m_bInitialized || !m_pParam) return FALSE;
   const HWND hwnd = GridHwnd(m_pGridWnd);
@@ -180,6 +190,7 @@ BOOL CGXGridCore::OnMouseMove(UINT nFlags, CPoint point) {
     return TRUE;
   }
   if (!m_wMouseAction) {
+    if (!m_bCursorOnlyOnMove && OfferMoveToCell(nFlags, point)) return TRUE;
     UpdateContextCursor(point);
     return TRUE;
   }
@@ -383,7 +394,6 @@ BOOL CGXGridCore::OnCommand(WPARAM wParam, LPARAM lParam) {
   return control && control->IsInitAt(r, c) && control->OnCommand(wParam, lParam);
 }
 
-BOOL CGXGridCore::OnGetDlgCode(UINT code, UINT& answer) {
-  answer = code | 0x83;  // arrows, tab and characters
-  return TRUE;
+UINT CGXGridCore::OnGetDlgCode(UINT code) {
+  return code | 0x83;  // arrows, tab and characters
 }

@@ -247,7 +247,7 @@ BOOL CGXGridCore::RouteKeyMessage(CWnd* pMessageWnd, UINT nMessage, UINT nChar, 
       pMessageWnd->GetSafeHwnd() == grid) {
     if (!control->IsInit()) control->Init(r, c);
     if (control->DispatchKeyMessage(nMessage, nChar, MAKELPARAM(nRepCnt, nFlags))) {
-      ScrollCellIntoView(r, c, 0x02);
+      ScrollCellInView(r, c, 0x02);
       UpdateWindow();
       return TRUE;
     }
@@ -304,7 +304,7 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
           if (control->GetModify()) control->Init(r, c);
           control->Refresh();
         }
-        ScrollCellIntoView(r, c, 0x02);
+        ScrollCellInView(r, c, 0x02);
       }
       if (m_pParam && !m_pParam->m_bSelectionFollowsCurrentCell) SetSelection(nullptr);
       break;
@@ -345,7 +345,7 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
       } else if (GetCurrentCell(r, c)) {
         EndCurrentCellEdit(FALSE, 2, TRUE);
         if (!control->IsReadOnly() && CanScrollCellIntoView(r, c)) {
-          ScrollCellIntoView(r, c, 0x02);
+          ScrollCellInView(r, c, 0x02);
           control->SetActive(TRUE);
           control->Refresh();
         }
@@ -418,7 +418,7 @@ BOOL CGXGridCore::HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL 
     }
     if (m_bDraggedWhilePressed) {
       if (m_pParam && m_pParam->m_wListBoxSelectionMode && !SetCurrentCell(nDragRow, nDragCol, 0x04)) return FALSE;
-    } else if (ScrollCellIntoView(r, c, 0x02)) {
+    } else if (ScrollCellInView(r, c, 0x02)) {
       if (CGXControl* control = bound()) control->Refresh();
     }
   }
@@ -459,7 +459,7 @@ BOOL CGXGridCore::OnLButtonDblClkRowCol(ROWCOL nRow, ROWCOL nCol, UINT, CPoint) 
   keys[0].nRC = byColumn ? nCol : nRow;
   keys[0].sortType = CGXSortInfo::autodetect;
   const DWORD last = byColumn ? m_pParam->m_nSortRow : m_pParam->m_nSortCol;
-  keys[0].sortOrder = last == keys[0].nRC && m_pParam->m_bSortOption ? CGXSortInfo::descending : CGXSortInfo::ascending;
+  keys[0].bDescending = last == keys[0].nRC && m_pParam->m_bSortOption ? CGXSortInfo::descending : CGXSortInfo::ascending;
   if (byColumn) {
     SortRows(CGXRange().SetRowRange(GetHeaderRows() + 1, GetRowCount()), keys);
     MoveCurrentCell(7, 1, TRUE);

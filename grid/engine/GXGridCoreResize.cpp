@@ -283,8 +283,8 @@ BOOL CGXGridCore::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSi
     cols ? SetColWidth(col, col, neu, nullptr, flags) : SetRowHeight(row, row, neu, nullptr, flags);
   }
   UpdateWindow();
-  if (cols) ScrollCellIntoView(GetTopRow(), col);
-  else ScrollCellIntoView(row, GetLeftCol());
+  if (cols) ScrollCellInView(GetTopRow(), col);
+  else ScrollCellInView(row, GetLeftCol());
   if (m_pGridWnd && ::GetFocus() == m_pGridWnd->GetSafeHwnd())
     if (CGXControl* control = GetCurrentCellControl())
       if (control->IsActive()) control->Refresh();

@@ -321,7 +321,7 @@ void CGXGridCore::MoveTopLeft(BOOL bVertical, ROWCOL nNew, UINT flags) {
   else OnLeftColChanged();
 }
 
-BOOL CGXGridCore::ScrollCellIntoView(ROWCOL nRow, ROWCOL nCol, UINT flags, BOOL bFloatCell) {
+BOOL CGXGridCore::ScrollCellInView(ROWCOL nRow, ROWCOL nCol, UINT flags, BOOL bFloatCell) {
   if (!m_pParam || m_bPrinting) return FALSE;
   ROWCOL lastRow = nRow, lastCol = nCol;
   CGXRange span;

@@ -324,7 +324,7 @@ static BOOL ResizeToFit(CGXGridCore& grid, CGXRange range, BOOL bCoveredCells, U
       if (CGXControl* control = grid.GetControl(row, col)) {
         // Rebinding the cell being edited would throw away its typed text.
         if (!control->IsInitAt(row, col)) control->Init(row, col);
-        const CSize size = control->CalcSize(dc, row, col, *style);
+        const CSize size = control->CalcSize(dc, row, col, *style, nullptr, bRows);
         largest = std::max(largest, (int)(bRows ? size.cy : size.cx) - less);
       }
       grid.RecycleStyle(style);

@@ -4,12 +4,14 @@
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXOperationProgress.h"
 #include "grid/engine/GXSortInfo.h"
+#include "platform/core/Array.h"
 #include "platform/core/StringArray.h"
 #include "platform/core/Time.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -46,52 +48,17 @@ BOOL ParseDate(const CString& text, double& value) {
   return TRUE;
 }
 
-// The keys of every record, one column per key: texts for text keys, numbers for the others.
-struct SortTable {
-  const CGXSortInfoArray& keys;
-  std::vector<std::vector<CString>> texts;
-  std::vector<std::vector<double>> numbers;
-
-  int Compare(DWORD a, DWORD b) const {
-    for (int k = 0; k < keys.GetSize(); ++k) {
-      const CGXSortInfo& key = keys[k];
-      const int sign = key.sortOrder == CGXSortInfo::descending ? -1 : 1;
-      int result = 0;
-      if (key.sortType == CGXSortInfo::date) {
-        double x = numbers[k][a], y = numbers[k][b];
-        if (std::fabs(x - y) < kDateTolerance) continue;
-        // Negative dates count the time of day the other way.
-        if (x <= -kDateTolerance) x = 2 * std::ceil(x) - x;
-        if (y <= -kDateTolerance) y = 2 * std::ceil(y) - y;
-        result = x > y ? 1 : -1;
-      } else if (key.sortType == CGXSortInfo::numeric) {
-        const double x = numbers[k][a], y = numbers[k][b];
-        result = x > y ? 1 : x < y ? -1 : 0;
-      } else {
-        const char* x = texts[k][a].GetString();
-        const char* y = texts[k][b].GetString();
-        result = key.bCase ? std::strcmp(x, y) : CompareNoCase(x, y);
-        result = result > 0 ? 1 : result < 0 ? -1 : 0;
-      }
-      if (result) return result * sign;
-    }
-    return a < b ? -1 : a > b ? 1 : 0;
-  }
-};
-
-// A record in the merge: its index and, for a numeric first key, that key's value close at hand.
+// A record in the merge, with a numeric first key close at hand.
 struct Item {
   double first;
-  DWORD index;
+  CGXSortRecord* record;
 };
 
 // A bottom-up merge sort: stable, and sound even where the comparison is not transitive.
-void MergeSort(std::vector<Item>& items, const SortTable& table) {
-  const bool numericFirst = table.keys.GetSize() > 0 && table.keys[0].sortType == CGXSortInfo::numeric;
-  const bool descending = numericFirst && table.keys[0].sortOrder == CGXSortInfo::descending;
+void MergeSort(std::vector<Item>& items, bool numericFirst, bool descending) {
   auto before = [&](const Item& a, const Item& b) {
     if (numericFirst && (a.first < b.first || a.first > b.first)) return (a.first < b.first) != descending;
-    return table.Compare(a.index, b.index) < 0;
+    return GXCompareSortRecords(*a.record, *b.record) < 0;
   };
   std::vector<Item> buffer(items.size());
   const size_t n = items.size();
@@ -108,6 +75,65 @@ void MergeSort(std::vector<Item>& items, const SortTable& table) {
 }
 
 }  // namespace
+
+void CGXSortInfoArray::SetSize(int nSize, int nGrowBy) {
+  if (nGrowBy >= 0) m_nGrowBy = nGrowBy;
+  if (nSize <= 0) {
+    m_pData.reset();
+    m_nSize = m_nAllocated = 0;
+    return;
+  }
+  if (nSize > m_nAllocated) {
+    int step = m_nGrowBy;
+    if (step == 0) step = std::min(1024, std::max(4, m_nSize / 8));
+    const int allocated = m_pData ? std::max(nSize, m_nAllocated + step) : nSize;
+    std::unique_ptr<CGXSortInfo[]> data(new CGXSortInfo[(size_t)allocated]);
+    std::copy(m_pData.get(), m_pData.get() + m_nSize, data.get());
+    m_pData = std::move(data);
+    m_nAllocated = allocated;
+  }
+  for (int i = m_nSize; i < nSize; ++i) m_pData[i] = CGXSortInfo{0, 0, 0, 0, 0, 0, 0};
+  m_nSize = nSize;
+}
+
+int GXCompareSortRecords(const CGXSortRecord& a, const CGXSortRecord& b) {
+  const CGXSortInfoArray& keys = *a.pSortInfo;
+  for (int k = 0; k < keys.GetSize(); ++k) {
+    const CGXSortInfo& key = keys[k];
+    int result = 0;
+    if (key.sortType == CGXSortInfo::date) {
+      double x = a.pValues[k], y = b.pValues[k];
+      if (std::fabs(x - y) < kDateTolerance) continue;
+      // Negative dates count the time of day the other way.
+      if (x <= -kDateTolerance) x = 2 * std::ceil(x) - x;
+      if (y <= -kDateTolerance) y = 2 * std::ceil(y) - y;
+      result = x > y ? 1 : -1;
+    } else if (key.sortType == CGXSortInfo::numeric) {
+      const double x = a.pValues[k], y = b.pValues[k];
+      result = x > y ? 1 : x < y ? -1 : 0;
+    } else {
+      const char* x = a.pKeys[k].GetString();
+      const char* y = b.pKeys[k].GetString();
+      result = key.bCaseSensitive ? std::strcmp(x, y) : CompareNoCase(x, y);
+      result = result > 0 ? 1 : result < 0 ? -1 : 0;
+    }
+    if (result) return key.bDescending ? -result : result;
+  }
+  return a.nInitialIndex < b.nInitialIndex ? -1 : a.nInitialIndex > b.nInitialIndex ? 1 : 0;
+}
+
+void CGXGridCore::SortKeys(CGXSortInfoArray& sortInfo, CPtrArray& records) {
+  const bool numericFirst = sortInfo.GetSize() > 0 && sortInfo[0].sortType == CGXSortInfo::numeric;
+  const bool descending = numericFirst && sortInfo[0].bDescending;
+  const size_t n = (size_t)records.GetSize();
+  std::vector<Item> items(n);
+  for (size_t i = 0; i < n; ++i) {
+    auto* record = static_cast<CGXSortRecord*>(records[(INT_PTR)i]);
+    items[i] = {numericFirst ? record->pValues[0] : 0.0, record};
+  }
+  MergeSort(items, numericFirst, descending);
+  for (size_t i = 0; i < n; ++i) records[(INT_PTR)i] = items[i].record;
+}
 
 void CGXGridCore::GetSortKey(CGXControl* pControl, ROWCOL nRow, ROWCOL nCol, const CGXSortInfo& info,
                              const CGXStyle& style, CString& sKey) {
@@ -162,15 +188,15 @@ void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo,
   progress.SetStatusText(bRows ? "Sort Rows" : "Sort Columns");
   const int nKeys = sortInfo.GetSize();
   const DWORD n = last - first + 1;
-  SortTable table{sortInfo, std::vector<std::vector<CString>>((size_t)nKeys, std::vector<CString>(n)),
-                  std::vector<std::vector<double>>((size_t)nKeys)};
+  // Keys row by row: texts for text keys, numbers for the others.
+  std::vector<CString> texts((size_t)n * (size_t)nKeys);
   for (int k = 0; k < nKeys; ++k) sortInfo[k].bNumericCandidate = sortInfo[k].bDateCandidate = TRUE;
-  CStringArray texts;
+  CStringArray keyTexts;
   for (DWORD i = 0; i < n; ++i) {
-    bRows ? GetRowSortKeys(first + i, sortInfo, texts) : GetColSortKeys(first + i, sortInfo, texts);
+    bRows ? GetRowSortKeys(first + i, sortInfo, keyTexts) : GetColSortKeys(first + i, sortInfo, keyTexts);
     for (int k = 0; k < nKeys; ++k) {
-      CString& text = table.texts[(size_t)k][i];
-      text = std::move(texts[k]);
+      CString& text = texts[(size_t)i * nKeys + k];
+      text = std::move(keyTexts[k]);
       CGXSortInfo& key = sortInfo[k];
       if (key.sortType != CGXSortInfo::autodetect) continue;
       double unused;
@@ -182,6 +208,7 @@ void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo,
       if (progress.CheckAbort(abort) && abort) return;
     }
   }
+  std::vector<double> values;
   for (int k = 0; k < nKeys; ++k) {
     CGXSortInfo& key = sortInfo[k];
     if (key.sortType == CGXSortInfo::autodetect)
@@ -190,27 +217,32 @@ void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo,
                                              : CGXSortInfo::alphanumeric;
     if (key.sortType == CGXSortInfo::alphanumeric) continue;
     // Numbers and dates are converted once, so the comparison works on doubles.
-    std::vector<CString>& column = table.texts[(size_t)k];
-    std::vector<double>& values = table.numbers[(size_t)k];
-    values.assign(n, 0.0);
+    if (values.empty()) values.assign((size_t)n * (size_t)nKeys, 0.0);
     for (DWORD i = 0; i < n; ++i) {
-      if (key.sortType == CGXSortInfo::date) ParseDate(column[i], values[i]);
-      else values[i] = CAtof(column[i].GetString());
+      CString& text = texts[(size_t)i * nKeys + k];
+      double& value = values[(size_t)i * nKeys + k];
+      if (key.sortType == CGXSortInfo::date) ParseDate(text, value);
+      else value = CAtof(text.GetString());
+      text.Empty();
     }
-    std::vector<CString>().swap(column);
   }
 
-  std::vector<Item> items(n);
-  const bool numericFirst = nKeys > 0 && sortInfo[0].sortType == CGXSortInfo::numeric;
-  for (DWORD i = 0; i < n; ++i) items[i] = {numericFirst ? table.numbers[0][i] : 0.0, i};
-  MergeSort(items, table);
+  std::vector<CGXSortRecord> recordStore(n);
+  CPtrArray records;
+  records.SetSize((INT_PTR)n);
+  for (DWORD i = 0; i < n; ++i) {
+    const size_t at = (size_t)i * nKeys;
+    recordStore[i] = {texts.data() + at, values.empty() ? nullptr : values.data() + at, i, &sortInfo};
+    records[(INT_PTR)i] = &recordStore[i];
+  }
+  SortKeys(sortInfo, records);
   CDWordArray newOrder;
   newOrder.SetSize((INT_PTR)n);
-  for (DWORD i = 0; i < n; ++i) newOrder[(INT_PTR)i] = items[i].index;
+  for (DWORD i = 0; i < n; ++i) newOrder[(INT_PTR)i] = static_cast<CGXSortRecord*>(records[(INT_PTR)i])->nInitialIndex;
 
   const DWORD firstKey = nKeys ? sortInfo[0].nRC : 0;
   m_pParam->m_nSortCol = bRows ? 0xFFFFFFFF : firstKey;
   m_pParam->m_nSortRow = bRows ? firstKey : 0xFFFFFFFF;
-  m_pParam->m_bSortOption = nKeys && sortInfo[0].sortOrder != CGXSortInfo::descending;
+  m_pParam->m_bSortOption = nKeys && !sortInfo[0].bDescending;
   bRows ? MoveDataRows(range, newOrder, flags, CmdDo) : MoveDataCols(range, newOrder, flags, CmdDo);
 }

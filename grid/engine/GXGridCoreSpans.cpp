@@ -498,7 +498,7 @@ BOOL EvalFloatAnchor(CGXGridCore& grid, StyleCache& cache, ROWCOL row, ROWCOL co
   CGXControl* control = cache.Control(style);
   ROWCOL last = col;
   if (grid.CanFloatCell(control, row, col, style, TRUE)) {
-    LONG need = control->CalcSize(grid.GetClientDC(), row, col, style).cx;
+    LONG need = control->CalcSize(grid.GetClientDC(), row, col, style, nullptr, FALSE).cx;
     const ROWCOL cols = grid.GetColCount();
     while (need > grid.GetColWidth(last) && last < cols) {
       const CGXStyle& next = cache.Get(row, last + 1);

@@ -130,6 +130,7 @@ BOOL CGXGridCore::DoInsert(BOOL bRows, ROWCOL nAt, ROWCOL nCount, const DWORD* p
                            const CObArray* pOwnStyles, ROWCOL nPerBand, UINT flags, GXCmdType ctCmd) {
   const ROWCOL count = bRows ? GetRowCount() : GetColCount();
   if (!m_pParam || nCount == 0 || (uint64_t)count + nCount > kMaxCount || !EndCurrentCellEdit()) return FALSE;
+  CGXMarkerHider hideMarker(this);
   CGXOperationProgress progress;
   if (!(bRows ? StoreInsertRows(nAt, nCount, FALSE) : StoreInsertCols(nAt, nCount, FALSE))) return FALSE;
   for (ROWCOL i = 0; pSizes && i < nCount; ++i)
@@ -167,6 +168,7 @@ BOOL CGXGridCore::DoRemove(BOOL bRows, ROWCOL nFrom, ROWCOL nTo, UINT flags, GXC
   const ROWCOL count = bRows ? GetRowCount() : GetColCount();
   nTo = std::min(nTo, count);
   if (nFrom == 0 || nFrom > nTo || !EndCurrentCellEdit()) return FALSE;
+  CGXMarkerHider hideMarker(this);
   CGXOperationProgress progress;
   progress.SetStatusText("Generating undo information ...");
   const ROWCOL n = nTo - nFrom + 1;
@@ -268,6 +270,7 @@ BOOL CGXGridCore::DoMove(BOOL bRows, ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UIN
     return FALSE;
   if (nDest == nFrom) return TRUE;
   if (!EndCurrentCellEdit()) return FALSE;
+  CGXMarkerHider hideMarker(this);
   if (ctCmd == CmdDo) {
     BeginTrans(bRows ? "Move Rows" : "Move Columns");
     const ROWCOL n = nTo - nFrom + 1;

@@ -58,8 +58,8 @@ BOOL CGXGridCore::StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pSt
     if (m_pCurrentCellStyle) m_pCurrentCellStyle->Free();
     m_pCurrentCellControl = nullptr;
   }
-  // Mode 4 with no style removes what is stored.
-  return m_pParam->m_pData->StoreStyleAt(nRow, nCol, mode == 4 ? nullptr : pStyle, mode == 4 ? 0 : mode, nType);
+  // Mode 4 stores the given style as it is; without a style it removes what is stored.
+  return m_pParam->m_pData->StoreStyleAt(nRow, nCol, pStyle, mode == 4 ? 2 : mode, nType);
 }
 
 // The row, column and table styles the text writer has looked up, null where none is stored.

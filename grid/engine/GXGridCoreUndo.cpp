@@ -94,7 +94,7 @@ void CGXGridCore::SetCurrentCellAfterCommand(ROWCOL nRow, ROWCOL nCol, BOOL bMov
     return;
   }
   if (bMove && !IsCurrentCell(nRow, nCol)) SetCurrentCell(nRow, nCol, 0x0A);
-  else ScrollCellIntoView(nRow, nCol);
+  else ScrollCellInView(nRow, nCol);
   UpdateWindow();
 }
 

@@ -133,7 +133,7 @@ ON_MESSAGE(GX_WM_RECORD_NAVIGATE, &CGXGridView::OnRecordNavigateMessage)
 ON_MESSAGE(GX_WM_LAYOUT_LOCK, &CGXGridView::OnLayoutLock)
 END_MESSAGE_MAP()
 
-CGXGridView::CGXGridView() {
+CGXGridView::CGXGridView() : CGXGridCore(nullptr, nullptr, nullptr) {
   m_pGridWnd = this;
   CGXGridCore::m_pDocument = nullptr;
   m_bIsViewContext = FALSE;

@@ -28,7 +28,7 @@ std::map<CGXGridWnd*, WORD>& SelfCreated() {
 
 IMPLEMENT_DYNCREATE(CGXGridWnd, CWnd)
 
-CGXGridWnd::CGXGridWnd() {
+CGXGridWnd::CGXGridWnd() : CGXGridCore(nullptr, nullptr, nullptr) {
   m_pGridWnd = this;
   CGXGridCore::m_pDocument = nullptr;
   m_bIsViewContext = FALSE;
@@ -117,9 +117,8 @@ BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       return RouteWindowMessage(message, wParam, lParam, pResult, windowDefault);
     }
     case WM_GETDLGCODE: {
-      const UINT code = (UINT)Default();
-      UINT answer = code;
-      result = CGXGridCore::OnGetDlgCode(code, answer) ? answer : code;
+      // Through the core's pointer, so a grid's own override answers.
+      result = static_cast<CGXGridCore*>(this)->OnGetDlgCode((UINT)Default());
       return TRUE;
     }
     case WM_KILLFOCUS:

@@ -117,6 +117,7 @@ CGXSysColorCache& GXGetSysColorCache() {
 CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
   switch (nID) {
     case 52512: return new CGXEditControl(pGrid, 52512);
+    case 52521: return new CGXVScrollEdit(pGrid, 52521);
     case 52513: return new CGXStatic(pGrid);
     case 52514: return new CGXPushbutton(pGrid);
     case 52515: case 52524: return new CGXRadioButton(pGrid, nID == 52524);
@@ -161,7 +162,7 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
       dt->CreateControl(nID == 52543 ? 0x40000001 : 0x40000000, CRect());
       return dt;
     }
-    default: return nullptr;  // cell types still to come
+    default: return nullptr;  // not a cell type of the library
   }
 }
 

@@ -55,7 +55,8 @@ class CCellTestGrid : public CGXGridWnd {
   std::vector<std::pair<ROWCOL, ROWCOL>> clicks;
 };
 
-class CellGrid : public ::testing::Test {
+template <class TGrid>
+class CellGridOf : public ::testing::Test {
  protected:
   void SetUp() override {
     GXStartGridLibrary();
@@ -114,6 +115,8 @@ class CellGrid : public ::testing::Test {
   static bool Dark(COLORREF c) { return GetRValue(c) < 80 && GetGValue(c) < 80 && GetBValue(c) < 80; }
 
   CWnd parent;
-  CCellTestGrid grid;
+  TGrid grid;
   CGXStyle style;
 };
+
+using CellGrid = CellGridOf<CCellTestGrid>;

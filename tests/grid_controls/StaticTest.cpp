@@ -122,7 +122,7 @@ TEST_F(StaticCell, MeasuresAndConsentsToFloat) {
   EXPECT_EQ(lines.cx, cell->CalcSize(&dc, 1, 1, style).cx);  // the widest line
   EXPECT_GT(lines.cx, two.cx);
   style.SetValue("");
-  EXPECT_GT(cell->CalcSize(&dc, 1, 1, style).cy, 1);
+  EXPECT_GT(cell->CalcSize(&dc, 1, 1, style, nullptr, TRUE).cy, 1);
   EXPECT_TRUE(cell->CanFloatCell(1, 1, CGXStyle().SetValue("x"), TRUE));
   EXPECT_FALSE(cell->CanFloatCell(1, 1, CGXStyle().SetValue("x"), FALSE));
   EXPECT_TRUE(cell->CanFloatCell(1, 1, CGXStyle(), FALSE));

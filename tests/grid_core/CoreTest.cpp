@@ -37,6 +37,7 @@ class CTestGrid : public CGXGridCore {
   void UpdateAllViews(CView*, LPARAM, CObject* pHint) override {
     if (auto* h = DYNAMIC_DOWNCAST(CGXGridHint, pHint)) hints.push_back(h->m_id);
   }
+  using CGXGridCore::m_strWarningText;
   std::vector<UINT> hints;
 };
 
@@ -292,7 +293,7 @@ TEST_F(GridCore, ControlChoiceListsValidationAndCut) {
   control.active = control.modified = TRUE;
   control.text = "9";
   EXPECT_FALSE(control.OnValidate());
-  EXPECT_EQ(control.m_strWarning, "Too small");
+  EXPECT_EQ(grid.m_strWarningText, "Too small");
   control.text = "10";
   EXPECT_TRUE(control.OnValidate());
 

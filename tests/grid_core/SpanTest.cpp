@@ -141,7 +141,7 @@ class CFloatControl : public CGXControl {
   BOOL CanFloatCell(ROWCOL, ROWCOL, const CGXStyle& style, BOOL bFloat) override {
     return bFloat == !style.GetValue().IsEmpty();
   }
-  CSize CalcSize(CDC*, ROWCOL, ROWCOL, const CGXStyle& style) override {
+  CSize CalcSize(CDC*, ROWCOL, ROWCOL, const CGXStyle& style, const CGXStyle* = nullptr, BOOL = FALSE) override {
     return CSize(10 * (int)style.GetValue().GetLength(), 0);
   }
 };

@@ -59,7 +59,7 @@ class CTypedControl : public CGXControl {
   }
   BOOL OnValidate() override {
     if (!refuse) return TRUE;
-    m_strWarning = "Not a valid value";
+    Grid()->SetWarningText("Not a valid value");
     return FALSE;
   }
   void Hide() override { hiddenAtTop.push_back(Grid()->GetTopRow()); }
@@ -84,9 +84,9 @@ class CTestGridView : public CGXGridView {
     return FALSE;
   }
   void SortRows(CGXRange, CGXSortInfoArray& keys, UINT) override {
-    sorts.push_back({keys[0].nRC, keys[0].sortOrder});
+    sorts.push_back({keys[0].nRC, keys[0].bDescending});
     GetParam()->m_nSortRow = keys[0].nRC;
-    GetParam()->m_bSortOption = keys[0].sortOrder == CGXSortInfo::ascending;
+    GetParam()->m_bSortOption = keys[0].bDescending == CGXSortInfo::ascending;
   }
   BOOL ScrollGrid(int direction, ROWCOL count) override {
     scrolls.push_back({(ROWCOL)direction, count});
@@ -464,7 +464,7 @@ TEST_F(GridView, AnEmptyGridIgnoresMovesAndScrolls) {
   EXPECT_FALSE(view->IsCurrentCell());
   EXPECT_FALSE(view->DoScroll(3, 0));
   EXPECT_FALSE(view->DoScroll(3, 5));
-  EXPECT_FALSE(view->ScrollCellIntoView(7, 7));
+  EXPECT_FALSE(view->ScrollCellInView(7, 7));
   ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 30000), 0);
   EXPECT_EQ(view->GetTopRow(), 1u);
 }

@@ -43,7 +43,7 @@ class CPlainControl : public CGXControl {
   }
   const CRecordingDC* recorder = nullptr;
   size_t frameCall = 0;
-  CSize CalcSize(CDC*, ROWCOL r, ROWCOL c, const CGXStyle&) override { return CSize(fit ? fit(r, c) : 0, 0); }
+  CSize CalcSize(CDC*, ROWCOL r, ROWCOL c, const CGXStyle&, const CGXStyle* = nullptr, BOOL = FALSE) override { return CSize(fit ? fit(r, c) : 0, 0); }
   std::vector<std::pair<ROWCOL, ROWCOL>> draws;
   std::vector<CRect> rects;
   std::vector<size_t> frames;

@@ -69,7 +69,7 @@ TEST_F(GridSort, KeysTypesTiesAndUndo) {
     keys.SetSize((int)c.types.size());
     for (int k = 0; k < keys.GetSize(); ++k) {
       keys[k].nRC = (DWORD)k + 1, keys[k].sortType = c.types[k];
-      keys[k].sortOrder = c.descending[k], keys[k].bCase = c.caseSensitive[k];
+      keys[k].bDescending = c.descending[k], keys[k].bCaseSensitive = c.caseSensitive[k];
     }
     grid.SortRows(CGXRange().SetWholeTable(), keys);
     EXPECT_EQ(Ids((ROWCOL)c.keys.size()), c.expected);
