@@ -20,7 +20,7 @@
 #include "grid/controls/GXTabbedComboBox.h"
 #include "grid/controls/GXTabbedComboBoxWnd.h"
 #include "grid/engine/GXDrawUtils.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLocale.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Exception.h"
@@ -183,8 +183,8 @@ void CGXControlFactory::RegisterAllUserAttributes(CGXStylesMap* pStylesMap) {
   CGXDateTimeCtrl::AddUserAttributes(pStylesMap);
 }
 
-void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::RegisterClass(hInstance); }
-void CGXControlFactory::UnregisterWndClasses(HINSTANCE hInstance) { CGXGridWnd::UnregisterClass(hInstance); }
+void CGXControlFactory::RegisterWndClasses(HINSTANCE hInstance) { ZAZAzedAze::RegisterClass(hInstance); }
+void CGXControlFactory::UnregisterWndClasses(HINSTANCE hInstance) { ZAZAzedAze::UnregisterClass(hInstance); }
 
 // ---- start-up -------------------------------------------------------------------------------------------------
 

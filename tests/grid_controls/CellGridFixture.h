@@ -3,7 +3,7 @@
 
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridParam.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Module.h"
 #include "platform/ui/MessageQueue.h"
@@ -49,7 +49,7 @@ inline void ExpectFactoryMakes(CGXGridCore& grid, std::initializer_list<FactoryC
   }
 }
 
-class CCellTestGrid : public CGXGridWnd {
+class CCellTestGrid : public ZAZAzedAze {
  public:
   void OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) override { clicks.push_back({nRow, nCol}); }
   std::vector<std::pair<ROWCOL, ROWCOL>> clicks;
@@ -61,7 +61,7 @@ class CellGridOf : public ::testing::Test {
   void SetUp() override {
     GXStartGridLibrary();
     parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 640, 400), nullptr, 0);
-    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+    ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
                             CRect(0, 0, 640, 400), &parent, 3));
     ASSERT_TRUE(grid.Initialize());
     grid.SetRowCount(6);

@@ -63,6 +63,10 @@ class GridInterface : public CellGridOf<CInterfaceGrid> {
 TEST(GridNames, CoreTakesAThirdPointerAndControlsWalkTheirBaseChain) {
   GXStartGridLibrary();
   CGXGridCore core(nullptr, nullptr, nullptr);
+  EXPECT_STREQ(RUNTIME_CLASS(ZAZAzedAze)->m_lpszClassName, "ZAZAzedAze");
+  ZAZAzedAze wnd;  // CWnd first, the core second
+  EXPECT_EQ((void*)static_cast<CWnd*>(&wnd), (void*)&wnd);
+  EXPECT_EQ(wnd.m_pGridWnd, &wnd);
   struct Case {
     UINT id;
     const char* kind;
@@ -148,7 +152,7 @@ TEST_F(GridInterface, ValidationWarningsGoThroughSetWarningText) {
 
   // Another view that cannot end its edit makes the store fail (hint 24).
   CInterfaceGrid other;
-  ASSERT_TRUE(other.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+  ASSERT_TRUE(other.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
                            CRect(0, 0, 200, 100), &parent, 4));
   other.SetParam(g.GetParam(), FALSE);
   ASSERT_TRUE(other.Initialize());

@@ -4,7 +4,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridParam.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Exception.h"
@@ -301,7 +301,7 @@ class MaskCell : public ::testing::Test {
     GXStartGridLibrary();
     ResetClipboard();
     parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 420, 200), nullptr, 0);
-    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+    ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
                             CRect(0, 0, 420, 200), &parent, 5));
     ASSERT_TRUE(grid.Initialize());
     grid.GetParam()->GetData()->SetRowCount(6);
@@ -351,7 +351,7 @@ class MaskCell : public ::testing::Test {
   std::string Value(ROWCOL r) { return grid.GetValueRowCol(r, 1).str(); }
 
   CWnd parent;
-  CGXGridWnd grid;
+  ZAZAzedAze grid;
   CGXMaskControl* mask = nullptr;
 };
 

@@ -2,7 +2,7 @@
 // copy, refused drops, the drop frame, scrolling at the edge and undo.
 #include "grid/controls/GXEditControl.h"
 #include "grid/engine/GXGridParam.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Clock.h"
@@ -43,8 +43,8 @@ class GridDragDrop : public ::testing::Test {
     parent.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1)), "",
                     WS_POPUP | WS_VISIBLE, CRect(0, 0, 1000, 480), nullptr, 0);
     for (int i = 0; i < 2; ++i) {
-      CGXGridWnd& g = grids[i];
-      ASSERT_TRUE(g.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+      ZAZAzedAze& g = grids[i];
+      ASSERT_TRUE(g.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
                            CRect(i * 500, 0, i * 500 + 480, 400), &parent, 3 + i));
       ASSERT_TRUE(g.Initialize());
       g.GetParam()->EnableUndo(TRUE);
@@ -60,24 +60,24 @@ class GridDragDrop : public ::testing::Test {
   }
   void TearDown() override {
     DragDropAutomation::SetDragHandler(nullptr);
-    for (CGXGridWnd& g : grids) g.DestroyWindow();
+    for (ZAZAzedAze& g : grids) g.DestroyWindow();
     parent.DestroyWindow();
     Clock::UseRealTime();
   }
   // Values "r,c" in a block of grid A.
-  void Fill(CGXGridWnd& g, const CGXRange& r) {
+  void Fill(ZAZAzedAze& g, const CGXRange& r) {
     for (ROWCOL row = r.m_nTop; row <= r.m_nBottom; ++row)
       for (ROWCOL col = r.m_nLeft; col <= r.m_nRight; ++col)
         g.SetRangeValueText(Cells(row, col, row, col), (std::to_string(row) + "," + std::to_string(col)).c_str());
   }
-  std::vector<std::string> Values(CGXGridWnd& g, const CGXRange& r) {
+  std::vector<std::string> Values(ZAZAzedAze& g, const CGXRange& r) {
     std::vector<std::string> out;
     for (ROWCOL row = r.m_nTop; row <= r.m_nBottom; ++row)
       for (ROWCOL col = r.m_nLeft; col <= r.m_nRight; ++col) out.emplace_back(g.GetValueRowCol(row, col).GetString());
     return out;
   }
   std::vector<std::string> Expected(const CGXRange& source) {
-    CGXGridWnd& g = grids[0];
+    ZAZAzedAze& g = grids[0];
     (void)g;
     std::vector<std::string> out;
     for (ROWCOL row = source.m_nTop; row <= source.m_nBottom; ++row)
@@ -85,13 +85,13 @@ class GridDragDrop : public ::testing::Test {
         out.push_back(std::to_string(row) + "," + std::to_string(col));
     return out;
   }
-  CPoint Centre(CGXGridWnd& g, ROWCOL r, ROWCOL c) { return g.CalcRectFromRowCol(r, c).CenterPoint(); }
-  CPoint Screen(CGXGridWnd& g, CPoint pt) {
+  CPoint Centre(ZAZAzedAze& g, ROWCOL r, ROWCOL c) { return g.CalcRectFromRowCol(r, c).CenterPoint(); }
+  CPoint Screen(ZAZAzedAze& g, CPoint pt) {
     g.ClientToScreen(&pt);
     return pt;
   }
   // The drag moves out of the start cell, over the target cell and releases there.
-  void DropOn(CGXGridWnd& target, ROWCOL r, ROWCOL c, UINT modifiers = UA::kNone) {
+  void DropOn(ZAZAzedAze& target, ROWCOL r, ROWCOL c, UINT modifiers = UA::kNone) {
     DragDropAutomation::SetDragHandler([this, &target, r, c, modifiers] {
       const CPoint at = Centre(target, r, c);
       UA::MouseMove(target.m_hWnd, CPoint(at.x, at.y + 40), modifiers);
@@ -101,23 +101,23 @@ class GridDragDrop : public ::testing::Test {
     });
   }
   // A press on the top edge of a selected cell starts the drag.
-  void PressEdge(CGXGridWnd& g, ROWCOL r, ROWCOL c) {
+  void PressEdge(ZAZAzedAze& g, ROWCOL r, ROWCOL c) {
     const CRect rect = g.CalcRectFromRowCol(r, c);
     PostInputMessage(g.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rect.CenterPoint().x, rect.top + 2));
     ::PumpMessages();
   }
-  CString UndoName(CGXGridWnd& g) {
+  CString UndoName(ZAZAzedAze& g) {
     CObList& undo = g.GetParam()->GetUndoList();
     return undo.IsEmpty() ? CString() : static_cast<CGXCommand*>(undo.GetHead())->GetName();
   }
   CWnd parent;
-  CGXGridWnd grids[2];
+  ZAZAzedAze grids[2];
 };
 
 }  // namespace
 
 TEST_F(GridDragDrop, ABlockGrabbedByItsMiddleMovesOrCopiesWithinTheGrid) {
-  CGXGridWnd& g = grids[0];
+  ZAZAzedAze& g = grids[0];
   const CGXRange source = Cells(2, 2, 3, 4);
   struct Case {
     UINT modifiers;
@@ -165,7 +165,7 @@ TEST_F(GridDragDrop, ABlockGrabbedByItsMiddleMovesOrCopiesWithinTheGrid) {
 }
 
 TEST_F(GridDragDrop, DroppedOnItselfNothingHappens) {
-  CGXGridWnd& g = grids[0];
+  ZAZAzedAze& g = grids[0];
   const CGXRange source = Cells(2, 2, 3, 4);
   Fill(g, source);
   g.SelectRange(source, TRUE, TRUE);
@@ -177,7 +177,7 @@ TEST_F(GridDragDrop, DroppedOnItselfNothingHappens) {
 }
 
 TEST_F(GridDragDrop, WholeColumnsLandOnTheFirstDataRowAndBlocksKeepInsideUnder0x200) {
-  CGXGridWnd &a = grids[0], &b = grids[1];
+  ZAZAzedAze &a = grids[0], &b = grids[1];
   // Whole columns grabbed in row 5 and dropped over row 8 start on row 1.
   Fill(a, Cells(1, 3, 30, 4));
   a.SelectRange(CGXRange().SetColRange(3, 4), TRUE, TRUE);
@@ -200,7 +200,7 @@ TEST_F(GridDragDrop, WholeColumnsLandOnTheFirstDataRowAndBlocksKeepInsideUnder0x
 }
 
 TEST_F(GridDragDrop, BetweenTwoGridsTheSourceClearsOnAMoveOnly) {
-  CGXGridWnd &a = grids[0], &b = grids[1];
+  ZAZAzedAze &a = grids[0], &b = grids[1];
   const CGXRange source = Cells(4, 2, 5, 3);
   for (UINT modifiers : {UA::kControl, UA::kNone}) {
     Fill(a, source);
@@ -219,7 +219,7 @@ TEST_F(GridDragDrop, BetweenTwoGridsTheSourceClearsOnAMoveOnly) {
 }
 
 TEST_F(GridDragDrop, RefusedDropsAndBadData) {
-  CGXGridWnd& b = grids[1];
+  ZAZAzedAze& b = grids[1];
   const UINT own = GXGetLibraryData().m_nClipboardFormat;
   CSharedFile big;
   {
@@ -275,7 +275,7 @@ TEST_F(GridDragDrop, RefusedDropsAndBadData) {
 }
 
 TEST_F(GridDragDrop, TheDropFrameIsTwoDottedXorRectanglesThatEraseCleanly) {
-  CGXGridWnd& b = grids[1];
+  ZAZAzedAze& b = grids[1];
   COleDataSource source;
   source.CacheGlobalData(CF_TEXT, Bytes("a\tb\r\nc\td\r\n", 11));
   COleDataObject data;
@@ -317,7 +317,7 @@ TEST_F(GridDragDrop, TheDropFrameIsTwoDottedXorRectanglesThatEraseCleanly) {
 }
 
 TEST_F(GridDragDrop, TheEdgeZoneScrollsAfterTheDelayThenEachInterval) {
-  CGXGridWnd& b = grids[1];
+  ZAZAzedAze& b = grids[1];
   // The settings start as the layer's drop targets scroll, factors 1.
   EXPECT_EQ((std::vector<long>{b.m_nDragScrollInset, (long)b.m_nDragScrollDelay, (long)b.m_nDragScrollInterval,
                                b.m_nDragScrollFactorH, b.m_nDragScrollFactorV}),
@@ -362,7 +362,7 @@ TEST_F(GridDragDrop, TheEdgeZoneScrollsAfterTheDelayThenEachInterval) {
 }
 
 TEST_F(GridDragDrop, ThePressedSelectionOfAnEditCellMovesAsItsText) {
-  CGXGridWnd& g = grids[0];
+  ZAZAzedAze& g = grids[0];
   auto* edit = dynamic_cast<CGXEditControl*>(g.GetRegisteredControl(52512));
   ASSERT_NE(edit, nullptr);
   ASSERT_TRUE(g.SetCurrentCell(2, 2));
@@ -382,7 +382,7 @@ TEST_F(GridDragDrop, ThePressedSelectionOfAnEditCellMovesAsItsText) {
 }
 
 TEST_F(GridDragDrop, TheSourceScrollsWhileTheDragIsOutsideItButOverTheMainWindow) {
-  CGXGridWnd& a = grids[0];
+  ZAZAzedAze& a = grids[0];
   CWinApp app("griddrag");
   a.m_dwDropTargetFlags = 0x58;
   a.SelectRange(Cells(2, 2, 2, 2), TRUE, TRUE);

@@ -1,7 +1,7 @@
 // The grid in a child window: a grid made by its window class, a grid a program makes, focus on a
 // click, the frame in the parent, and a block copied from a child-window grid.
 #include "grid/engine/GXData.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Module.h"
@@ -42,7 +42,7 @@ TEST_F(GridWnd, TemplateGridWorksAndDeletesItselfOnce) {
   EXPECT_EQ(wc.style, 0x4008u);
   HWND h = MakeChild(0);
   ASSERT_TRUE(h);
-  auto* grid = dynamic_cast<CGXGridWnd*>(CWnd::FromHandlePermanent(h));
+  auto* grid = dynamic_cast<ZAZAzedAze*>(CWnd::FromHandlePermanent(h));
   ASSERT_TRUE(grid);
   EXPECT_TRUE(grid->IsInitialized());
   grid->GetParam()->GetData()->SetRowCount(5);
@@ -57,8 +57,8 @@ TEST_F(GridWnd, TemplateGridWorksAndDeletesItselfOnce) {
 
 TEST_F(GridWnd, ProgramGridSurvivesItsWindow) {
   {
-    CGXGridWnd grid;
-    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+    ZAZAzedAze grid;
+    ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
                             CRect(0, 0, 100, 80), &parent, 3));
     EXPECT_FALSE(grid.IsInitialized());  // the program calls Initialize
     ::UpdateWindow(grid.m_hWnd);        // a paint before that throws nothing
@@ -98,10 +98,10 @@ TEST_F(GridWnd, FrameInTheParentAfterNonClientPaints) {
 }
 
 TEST_F(GridWnd, BlockFromADialogGridPastesIntoAnother) {
-  auto* source = dynamic_cast<CGXGridWnd*>(CWnd::FromHandlePermanent(MakeChild(0)));
-  auto* target = dynamic_cast<CGXGridWnd*>(CWnd::FromHandlePermanent(MakeChild(0)));
+  auto* source = dynamic_cast<ZAZAzedAze*>(CWnd::FromHandlePermanent(MakeChild(0)));
+  auto* target = dynamic_cast<ZAZAzedAze*>(CWnd::FromHandlePermanent(MakeChild(0)));
   ASSERT_TRUE(source && target);
-  for (CGXGridWnd* g : {source, target}) {
+  for (ZAZAzedAze* g : {source, target}) {
     g->GetParam()->GetData()->SetRowCount(4);
     g->GetParam()->GetData()->SetColCount(4);
   }

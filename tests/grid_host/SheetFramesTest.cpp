@@ -6,7 +6,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXGridView.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Document.h"
@@ -196,8 +196,8 @@ TEST_F(SheetFrames, TheRecordBeamMovesTheCurrentRowAndShowsIt) {
 TEST_F(SheetFrames, AGridWindowBorrowsTheRecordWindowsBarsAndShowsItsRecord) {
   CGXRecordInfoWnd records;
   records.CreateRecordInfoFrame(frame, WS_CHILD | WS_VISIBLE | WS_VSCROLL, 500);
-  CGXGridWnd grid;
-  ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10),
+  ZAZAzedAze grid;
+  ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10),
                           &records, 501));
   records.AttachWnd(&grid);
   records.MoveWindow(0, 0, 300, 150);

@@ -4,7 +4,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXDragLineWnd.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXProperties.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStyle.h"
@@ -20,23 +20,23 @@
 
 namespace {
 
-class RecordingGrid : public CGXGridWnd {
+class RecordingGrid : public ZAZAzedAze {
  public:
   BOOL OnLButtonHitRowCol(ROWCOL r, ROWCOL c, ROWCOL dr, ROWCOL dc, CPoint pt, UINT flags, WORD state) override {
     states.push_back(state);
-    return CGXGridWnd::OnLButtonHitRowCol(r, c, dr, dc, pt, flags, state);
+    return ZAZAzedAze::OnLButtonHitRowCol(r, c, dr, dc, pt, flags, state);
   }
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_CANCELMODE) ++cancels;
-    return CGXGridWnd::WindowProc(message, wParam, lParam);
+    return ZAZAzedAze::WindowProc(message, wParam, lParam);
   }
   BOOL ResizeColWidthsToFit(CGXRange range, BOOL bCovered, UINT flags) override {
     fitted.push_back(range.m_nLeft);
-    return CGXGridWnd::ResizeColWidthsToFit(range, bCovered, flags);
+    return ZAZAzedAze::ResizeColWidthsToFit(range, bCovered, flags);
   }
   // The auto-scroll loop hears the release only after this many scrolls.
   BOOL ScrollGrid(int direction, ROWCOL n) override {
-    const BOOL scrolled = CGXGridWnd::ScrollGrid(direction, n);
+    const BOOL scrolled = ZAZAzedAze::ScrollGrid(direction, n);
     if (scrolled && ++scrolls == releaseAfter) {
       POINT at{};
       ::GetCursorPos(&at);
@@ -47,7 +47,7 @@ class RecordingGrid : public CGXGridWnd {
   }
   BOOL OnMButtonHitRowCol(ROWCOL r, ROWCOL c, ROWCOL dr, ROWCOL dc, CPoint pt, UINT flags, WORD state) override {
     middle.push_back(state);
-    return CGXGridWnd::OnMButtonHitRowCol(r, c, dr, dc, pt, flags, state);
+    return ZAZAzedAze::OnMButtonHitRowCol(r, c, dr, dc, pt, flags, state);
   }
   BOOL OnMButtonDblClkRowCol(ROWCOL r, ROWCOL c, UINT, CPoint) override {
     middleDouble.push_back(r * 100 + c);
@@ -69,7 +69,7 @@ class GridMouse : public ::testing::Test {
     GXStartGridLibrary();
     parent.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1)), "", WS_POPUP | WS_VISIBLE,
                     CRect(0, 0, 640, 480), nullptr, 0);
-    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL,
+    ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL,
                             CRect(0, 0, 600, 400), &parent, 3));
     ASSERT_TRUE(grid.Initialize());
     grid.SetScrollBarBehaviour(SB_BOTH, 10, TRUE);

@@ -1,6 +1,6 @@
 // Rows and columns inserted or removed on screen move the pixels below them and repaint only what
 // opens, and the picture ends as a full repaint would draw it.
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Module.h"
@@ -16,11 +16,11 @@
 
 namespace {
 
-class CCountingGrid : public CGXGridWnd {
+class CCountingGrid : public ZAZAzedAze {
  public:
   void DrawCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const RECT& rect, CGXStyle* pStyle) override {
     ++cells;
-    CGXGridWnd::DrawCell(pDC, nRow, nCol, rect, pStyle);
+    ZAZAzedAze::DrawCell(pDC, nRow, nCol, rect, pStyle);
   }
   int cells = 0;
 };
@@ -31,7 +31,7 @@ class GridStructureRedraw : public ::testing::Test {
     GXStartGridLibrary();
     parent.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1)), "", WS_POPUP | WS_VISIBLE,
                     CRect(0, 0, 640, 480), nullptr, 0);
-    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+    ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
                             CRect(0, 0, 600, 400), &parent, 3));
     ASSERT_TRUE(grid.Initialize());
     grid.GetParam()->EnableUndo(FALSE);

@@ -1,6 +1,6 @@
 // The grid in a child window: the window class with its creating procedure, and the window's messages
 // handed to the grid core.
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 
 #include "grid/controls/GXComboBox.h"
 
@@ -19,24 +19,24 @@ const char kClassName[] = "ZAZAzedAze";
 const UINT g_nFindReplaceMsg = ::RegisterWindowMessage("commdlg_FindReplace");
 
 // Grids the class procedure made: only these delete themselves.
-std::map<CGXGridWnd*, WORD>& SelfCreated() {
-  static std::map<CGXGridWnd*, WORD> map;
+std::map<ZAZAzedAze*, WORD>& SelfCreated() {
+  static std::map<ZAZAzedAze*, WORD> map;
   return map;
 }
 
 }  // namespace
 
-IMPLEMENT_DYNCREATE(CGXGridWnd, CWnd)
+IMPLEMENT_DYNCREATE(ZAZAzedAze, CWnd)
 
-CGXGridWnd::CGXGridWnd() : CGXGridCore(nullptr, nullptr, nullptr) {
+ZAZAzedAze::ZAZAzedAze() : CGXGridCore(nullptr, nullptr, nullptr) {
   m_pGridWnd = this;
   CGXGridCore::m_pDocument = nullptr;
   m_bIsViewContext = FALSE;
 }
 
-CGXGridWnd::~CGXGridWnd() { SelfCreated().erase(this); }
+ZAZAzedAze::~ZAZAzedAze() { SelfCreated().erase(this); }
 
-LPCTSTR CGXGridWnd::RegisterClass(HINSTANCE hInstance) {
+LPCTSTR ZAZAzedAze::RegisterClass(HINSTANCE hInstance) {
   WNDCLASS wc{};
   if (!::GetClassInfo(hInstance, kClassName, &wc)) {
     wc = WNDCLASS{};
@@ -49,12 +49,12 @@ LPCTSTR CGXGridWnd::RegisterClass(HINSTANCE hInstance) {
   return kClassName;
 }
 
-void CGXGridWnd::UnregisterClass(HINSTANCE hInstance) { ::UnregisterClass(kClassName, hInstance); }
+void ZAZAzedAze::UnregisterClass(HINSTANCE hInstance) { ::UnregisterClass(kClassName, hInstance); }
 
-LRESULT CGXGridWnd::ClassWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ZAZAzedAze::ClassWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   // A window a program's object subclassed already has its grid: this is only its default processing.
   if (CWnd::FromHandlePermanent(hWnd)) return ::DefWindowProc(hWnd, message, wParam, lParam);
-  auto* grid = new CGXGridWnd;
+  auto* grid = new ZAZAzedAze;
   grid->Attach(hWnd);
   SelfCreated()[grid] = 1;
   // From now on the framework's procedure routes; unhandled messages go to the default procedure.
@@ -68,36 +68,36 @@ LRESULT CGXGridWnd::ClassWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM 
   return result;
 }
 
-void CGXGridWnd::PostNcDestroy() {
+void ZAZAzedAze::PostNcDestroy() {
   auto it = SelfCreated().find(this);
   if (it == SelfCreated().end()) return;
   SelfCreated().erase(it);
   delete this;
 }
 
-CScrollBar* CGXGridWnd::GetScrollBarCtrl(int nBar) const {
+CScrollBar* ZAZAzedAze::GetScrollBarCtrl(int nBar) const {
   if (CScrollBar* bar = CGXGridCore::GetScrollBarCtrl(nBar)) return bar;
   return CWnd::GetScrollBarCtrl(nBar);
 }
 
-BOOL CGXGridWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+BOOL ZAZAzedAze::OnCommand(WPARAM wParam, LPARAM lParam) {
   return CGXGridCore::OnCommand(wParam, lParam) ? TRUE : CWnd::OnCommand(wParam, lParam);
 }
 
-BOOL CGXGridWnd::PreTranslateMessage(MSG* pMsg) {
+BOOL ZAZAzedAze::PreTranslateMessage(MSG* pMsg) {
   return CGXGridCore::PreTranslateMessage(pMsg) ? TRUE : CWnd::PreTranslateMessage(pMsg);
 }
 
-void CGXGridWnd::OnPaint() {
+void ZAZAzedAze::OnPaint() {
   CPaintDC dc(this);
   if (FillBeforeInitialize(&dc)) return;
   PrepareDC(&dc, nullptr);
   OnGridDraw(&dc);
 }
 
-void CGXGridWnd::DrawFrameInParent() { GXDrawFrameInParent(this, m_bDrawFrame); }
+void ZAZAzedAze::DrawFrameInParent() { GXDrawFrameInParent(this, m_bDrawFrame); }
 
-BOOL CGXGridWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+BOOL ZAZAzedAze::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   LRESULT ignored = 0;
   LRESULT& result = pResult ? *pResult : ignored;
   auto windowDefault = [&] { return CWnd::OnWndMsg(message, wParam, lParam, pResult); };

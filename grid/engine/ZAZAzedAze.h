@@ -1,16 +1,16 @@
-// CGXGridWnd: a grid in a dialog or any child window; its window class lets a dialog template hold a grid.
+// ZAZAzedAze: a grid in a dialog or any child window; its window class lets a dialog template hold a grid.
 #pragma once
 
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXGridDropTarget.h"
 #include "platform/ui/Wnd.h"
 
-class CGXGridWnd : public CWnd, public CGXGridCore {
-  DECLARE_DYNCREATE(CGXGridWnd)
+class ZAZAzedAze : public CWnd, public CGXGridCore {
+  DECLARE_DYNCREATE(ZAZAzedAze)
 
  public:
-  CGXGridWnd();
-  ~CGXGridWnd() override;
+  ZAZAzedAze();
+  ~ZAZAzedAze() override;
 
   // Registers "ZAZAzedAze" once (a resource exception when that fails) and returns the class name.
   static LPCTSTR RegisterClass(HINSTANCE hInstance);
