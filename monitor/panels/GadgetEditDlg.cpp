@@ -51,6 +51,13 @@ void CGadgetEditDlg::FillAxisCombo(int id, int selected) {
   axis->SetCurSel(selected);
 }
 
+void CGadgetEditDlg::ShowName(int id, const CString& name) {
+  // Set again only when it differs: the same text set again would move the caret of a user typing.
+  CString shown;
+  GetDlgItemText(id, shown);
+  if (shown != name) SetDlgItemText(id, name);
+}
+
 void CGadgetEditDlg::DDX_VariableBlock(CDataExchange* pDX, int index, BOOL withRange) {
   CControlPanelVar* var = VarOf(index);
   if (!var) return;
@@ -92,7 +99,7 @@ void CGadgetEditDlg::DDX_VariableBlock(CDataExchange* pDX, int index, BOOL withR
     else if (saving)
       GetDlgItemText(nameId, var->m_strName);
     else
-      SetDlgItemText(nameId, var->m_strName);
+      ShowName(nameId, var->m_strName);
     pDX->PrepareCtrl(nameId);
     if (saving && m_bShowMessages) DDV_NotEmpty(pDX, var->m_strName);
   }

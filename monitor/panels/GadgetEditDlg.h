@@ -68,6 +68,8 @@ class CGadgetEditDlg : public CDialog {
   CComboBox* Combo(int id);
   // "as set in Comm Setup", then the axes 1 to 255, each with its number as data.
   void FillAxisCombo(int id, int selected);
+  // Shows a variable's name in control `id`.
+  void ShowName(int id, const CString& name);
   DECLARE_MESSAGE_MAP()
 
  private:

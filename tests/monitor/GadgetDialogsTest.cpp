@@ -29,6 +29,7 @@ class GadgetDialogsTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
+    DialogAutomation::Reset();
     m_setup.reset(StartMonitorDrive(Kernel("Configurations/05/05")));
     ASSERT_TRUE(m_setup);
     m_doc.m_pSetup = m_setup.get();
