@@ -197,4 +197,29 @@ TEST_F(GadgetDialogsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatW
   bar.DestroyWindow();
 }
 
+// The panel's own paint order: the gadget's erase comes before its lamps, never after them.
+TEST_F(GadgetDialogsTest, InputLampShowsInTheFirstPictureAfterStart) {
+  auto* input = new CControlPanelInputItem;
+  input->m_rect = CRect(10, 10, 0, 0);
+  input->m_nPort = 3;
+  input->m_strTitle = "Input 3";
+  m_panel->Add(input);
+  ASSERT_TRUE(m_doc.m_panels.OpenFrame(0, &m_doc));
+  UiAutomation::Pump();
+  CMC_ControlPanel::ms_bStarted = 1;
+  m_doc.m_panels.BuildMemoryArray(&m_doc);
+  m_doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STARTED, nullptr);
+  Clock::Advance(100);
+  LONG count = 0;
+  ASSERT_TRUE(m_doc.OnIdle(count));
+  UiAutomation::Pump();
+  auto* gadget = dynamic_cast<CGadgetInputWnd*>(View()->m_aGadgets[0]);
+  ASSERT_TRUE(gadget);
+  CWnd* low = gadget->GetDlgItem(CGadgetInputWnd::IDC_LOW);
+  CRect r;
+  low->GetClientRect(&r);
+  EXPECT_EQ(GetWindowPixel(low->m_hWnd, r.CenterPoint()), RGB(255, 0, 0));
+  SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/input-lamp-after-start.png").c_str());
+}
+
 }  // namespace
