@@ -260,6 +260,16 @@ TEST_F(GadgetWndsTest, InputLampShowsInTheFirstPictureAfterStart) {
   low->GetClientRect(&r);
   EXPECT_EQ(GetWindowPixel(low->m_hWnd, r.CenterPoint()), RGB(255, 0, 0));
   SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/input-lamp-after-start.png").c_str());
+  // After a stop the caption still reads, greyed: some of its pixels are its text's.
+  CMC_ControlPanel::ms_bStarted = 0;
+  m_doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STOPPED, nullptr);
+  UiAutomation::Pump();
+  CWnd* caption = gadget->GetDlgItem(CGadgetInputWnd::IDC_CAPTION);
+  caption->GetClientRect(&r);
+  int text = 0;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) text += GetRValue(GetWindowPixel(caption->m_hWnd, CPoint(x, y))) < 170;
+  EXPECT_GT(text, 0);
 }
 
 TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
