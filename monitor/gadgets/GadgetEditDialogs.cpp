@@ -173,19 +173,6 @@ namespace {
 
 enum { IDC_PORT_AXIS = CGadgetEditDlg::IDC_AXIS, IDC_PORT = CGadgetEditDlg::IDC_VARIABLE };
 
-void FillAxisCombo(CWnd* dialog, int id, int selected) {
-  auto* combo = dialog ? (CComboBox*)dialog->GetDlgItem(id) : nullptr;
-  if (!combo) return;
-  combo->SendMessage(CB_RESETCONTENT);
-  combo->SendMessage(CB_ADDSTRING, 0, (LPARAM) "as set in Comm Setup");
-  for (int axis = 1; axis <= 255; ++axis) {
-    CString text;
-    text.Format("%d", axis);
-    combo->SendMessage(CB_ADDSTRING, 0, (LPARAM)text.GetString());
-  }
-  combo->SendMessage(CB_SETCURSEL, (WPARAM)selected);
-}
-
 CString SelectedText(CWnd* dialog, int id) {
   CString text;
   CWnd* combo = dialog->GetDlgItem(id);
@@ -203,17 +190,17 @@ template <class Item>
 void CGadgetPortEditDlg<Item>::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_GADGET_TITLE, this->m_item.m_strTitle);
   DDX_Check(pDX, IDC_GADGET_BORDER, this->m_item.m_bBorder);
-  CWnd* axis = this->GetDlgItem(IDC_PORT_AXIS);
-  CComboBox* ports = (CComboBox*)this->GetDlgItem(IDC_PORT);
+  CComboBox* axis = this->Combo(IDC_PORT_AXIS);
+  CComboBox* ports = this->Combo(IDC_PORT);
   if (pDX->m_bSaveAndValidate) {
-    const int selected = axis ? (int)axis->SendMessage(CB_GETCURSEL) : -1;
+    const int selected = axis ? axis->GetCurSel() : -1;
     if (selected < 0 && this->m_bShowMessages) {
       pDX->PrepareCtrl(IDC_PORT_AXIS);
       ShowKernelMessageAlways(MB_OK | MB_ICONEXCLAMATION, IDS_SELECT_AN_ITEM);
       pDX->Fail();
     }
-    const int at = ports ? (int)ports->SendMessage(CB_GETCURSEL) : -1;
-    const int port = at < 0 ? -1 : (int)ports->SendMessage(CB_GETITEMDATA, (WPARAM)at);
+    const int at = ports ? ports->GetCurSel() : -1;
+    const int port = at < 0 ? -1 : (int)ports->GetItemData(at);
     if (port < 0) {
       if (this->m_bShowMessages) {
         ShowKernelMessageAlways(MB_OK | (this->m_item.IsInput() ? MB_ICONEXCLAMATION : 0), IDS_SELECT_AN_ITEM);
@@ -223,18 +210,16 @@ void CGadgetPortEditDlg<Item>::DoDataExchange(CDataExchange* pDX) {
       this->m_item.m_nPort = (short)port;
     }
   } else if (ports && this->m_pSetup) {
-    CComboBox combo;
-    combo.Attach(ports->m_hWnd);
-    this->m_pSetup->FillIOCombo(combo, this->m_item.m_nPort, this->m_item.IsInput());
-    combo.Detach();
+    this->m_pSetup->FillIOCombo(*ports, this->m_item.m_nPort, this->m_item.IsInput());
   }
   this->DDX_Period(pDX, this->m_item.m_nPeriod);
 }
 
 template <class Item>
 BOOL CGadgetPortEditDlg<Item>::OnInitDialog() {
+  typename CGadgetEditDlg::Quiet quiet(this);
   CDialog::OnInitDialog();
-  FillAxisCombo(this, IDC_PORT_AXIS, this->m_item.m_nAxis);
+  this->FillAxisCombo(IDC_PORT_AXIS, this->m_item.m_nAxis);
   this->m_item.LocateItemVariables(this->m_pSetup, this->m_pCoff);
   if (this->m_item.m_strTitle.IsEmpty()) {
     CDataExchange dx(this, FALSE);
@@ -248,14 +233,16 @@ BOOL CGadgetPortEditDlg<Item>::OnInitDialog() {
 template <class Item>
 BOOL CGadgetPortEditDlg<Item>::OnCommand(WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
+  if (HIWORD(wParam) == CBN_SELCHANGE && (id == IDC_PORT || id == IDC_PORT_AXIS) && this->IsQuiet()) return TRUE;
+  typename CGadgetEditDlg::Quiet quiet(this);
   if (HIWORD(wParam) == CBN_SELCHANGE && id == IDC_PORT) {
     this->SetDlgItemText(IDC_GADGET_TITLE, SelectedText(this, IDC_PORT));
     return TRUE;
   }
   if (HIWORD(wParam) == CBN_SELCHANGE && id == IDC_PORT_AXIS) {
     this->QuietSave();
-    CWnd* axis = this->GetDlgItem(IDC_PORT_AXIS);
-    this->m_item.m_nAxis = (BYTE)std::max(axis ? (int)axis->SendMessage(CB_GETCURSEL) : 0, 0);
+    CComboBox* axis = this->Combo(IDC_PORT_AXIS);
+    this->m_item.m_nAxis = (BYTE)std::max(axis ? axis->GetCurSel() : 0, 0);
     this->UpdateData(FALSE);
     return TRUE;
   }
@@ -287,8 +274,6 @@ void CGadgetBitEditDlg::DoDataExchange(CDataExchange* pDX) {
     }
     m_item.m_strVariable = name;
     m_item.m_nBit = (short)bit;
-  } else {
-    SetDlgItemText(IDC_VARIABLE, m_item.m_strVariable);
   }
   DDX_Period(pDX, m_item.m_nPeriod);
 }
@@ -308,9 +293,12 @@ void CGadgetBitEditDlg::FillBitList() {
 }
 
 BOOL CGadgetBitEditDlg::OnInitDialog() {
+  Quiet quiet(this);
   CDialog::OnInitDialog();
-  FillAxisCombo(this, IDC_AXIS, m_item.m_nAxis);
+  FillAxisCombo(IDC_AXIS, m_item.m_nAxis);
   m_item.LocateItemVariables(m_pSetup, m_pCoff);
+  // Loading the controls leaves the name alone: it is the user's while typing.
+  SetDlgItemText(IDC_VARIABLE, m_item.m_strVariable);
   FillBitList();
   if (CWnd* list = GetDlgItem(IDC_GADGET_BIT_LIST)) list->SendMessage(CB_SETCURSEL, (WPARAM)m_item.m_nBit);
   UpdateData(FALSE);
@@ -333,6 +321,10 @@ void CGadgetBitEditDlg::NameChanged(const CString& name) {
 BOOL CGadgetBitEditDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
   const UINT code = HIWORD(wParam);
+  const bool combo = (id == IDC_VARIABLE || id == IDC_GADGET_BIT_LIST || id == IDC_AXIS) &&
+                     (code == CBN_EDITCHANGE || code == CBN_SELCHANGE);
+  if (combo && IsQuiet()) return TRUE;
+  Quiet quiet(this);
   if (id == IDC_VARIABLE && code == CBN_EDITCHANGE) {
     QuietSave();
     CString name;
@@ -347,7 +339,7 @@ BOOL CGadgetBitEditDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   }
   if ((id == IDC_GADGET_BIT_LIST || id == IDC_AXIS) && code == CBN_SELCHANGE) {
     QuietSave();
-    if (id == IDC_AXIS) m_item.m_nAxis = (BYTE)std::max((int)GetDlgItem(IDC_AXIS)->SendMessage(CB_GETCURSEL), 0);
+    if (id == IDC_AXIS) m_item.m_nAxis = (BYTE)std::max(Combo(IDC_AXIS)->GetCurSel(), 0);
     OnVariableChanged();
     UpdateData(FALSE);
     return TRUE;

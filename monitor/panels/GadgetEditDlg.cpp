@@ -38,21 +38,30 @@ CComboBox* CGadgetEditDlg::Combo(int id) {
   return combo.GetSafeHwnd() ? &combo : nullptr;
 }
 
-namespace {
+void CGadgetEditDlg::FillAxisCombo(int id, int selected) {
+  CComboBox* axis = Combo(id);
+  if (!axis) return;
+  axis->ResetContent();
+  axis->SetItemData(axis->AddString("as set in Comm Setup"), 0);
+  for (int number = 1; number <= 255; ++number) {
+    CString text;
+    text.Format("%d", number);
+    axis->SetItemData(axis->AddString(text), (DWORD_PTR)number);
+  }
+  axis->SetCurSel(selected);
+}
 
-// Notifications the dialog's own changes raise are not the user's: they are ignored meanwhile.
-struct Quiet {
-  explicit Quiet(int& depth) : m_depth(depth) { ++m_depth; }
-  ~Quiet() { --m_depth; }
-  int& m_depth;
-};
-
-}  // namespace
+void CGadgetEditDlg::ShowName(int id, const CString& name) {
+  // Set again only when it differs: the same text set again would move the caret of a user typing.
+  CString shown;
+  GetDlgItemText(id, shown);
+  if (shown != name) SetDlgItemText(id, name);
+}
 
 void CGadgetEditDlg::DDX_VariableBlock(CDataExchange* pDX, int index, BOOL withRange) {
   CControlPanelVar* var = VarOf(index);
   if (!var) return;
-  Quiet quiet(m_nQuiet);
+  Quiet quiet(this);
   const bool saving = pDX->m_bSaveAndValidate;
   const bool expression = var->m_bAllowExpression && var->m_bExpression;
   if (CComboBox* axis = Combo(IDC_AXIS + index)) {
@@ -90,7 +99,7 @@ void CGadgetEditDlg::DDX_VariableBlock(CDataExchange* pDX, int index, BOOL withR
     else if (saving)
       GetDlgItemText(nameId, var->m_strName);
     else
-      SetDlgItemText(nameId, var->m_strName);
+      ShowName(nameId, var->m_strName);
     pDX->PrepareCtrl(nameId);
     if (saving && m_bShowMessages) DDV_NotEmpty(pDX, var->m_strName);
   }
@@ -160,22 +169,13 @@ void CGadgetEditDlg::FillVariableCombo(int index) {
 }
 
 BOOL CGadgetEditDlg::OnInitDialog() {
-  Quiet quiet(m_nQuiet);
+  Quiet quiet(this);
   if (CControlPanelItem* item = GetItem()) item->LocateItemVariables(m_pSetup, m_pCoff);
   CDialog::OnInitDialog();
   for (int index = 0; index < 2; ++index) {
     CControlPanelVar* var = VarOf(index);
     if (!var) continue;
-    if (CComboBox* axis = Combo(IDC_AXIS + index)) {
-      axis->ResetContent();
-      axis->SetItemData(axis->AddString("as set in Comm Setup"), 0);
-      for (int id = 1; id <= 255; ++id) {
-        CString text;
-        text.Format("%d", id);
-        axis->SetItemData(axis->AddString(text), (DWORD_PTR)id);
-      }
-      axis->SetCurSel(var->m_nAxis);
-    }
+    FillAxisCombo(IDC_AXIS + index, var->m_nAxis);
     const bool expression = var->m_bAllowExpression && var->m_bExpression;
     if (var->m_bAllowExpression && GetDlgItem(IDC_RADIO_VARIABLE + 2 * index))
       CheckRadioButton(IDC_RADIO_VARIABLE + 2 * index, IDC_RADIO_EXPRESSION + 2 * index,
@@ -213,7 +213,7 @@ BOOL CGadgetEditDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   const int index = id >= IDC_RADIO_VARIABLE ? (id - IDC_RADIO_VARIABLE) / 2 : (id - IDC_AXIS) % 2;
   CControlPanelVar* var = id >= IDC_AXIS && id <= IDC_RADIO_EXPRESSION + 2 ? VarOf(index) : nullptr;
   if (var && m_nQuiet) return TRUE;
-  Quiet quiet(m_nQuiet);
+  Quiet quiet(this);
   if (!var) {
     if (id == IDC_HELP_BUTTON && code == BN_CLICKED) {
       if (m_nHelpId) ::HtmlHelp(m_hWnd, GetKernelHelpFile(), 15, m_nHelpId);
@@ -287,7 +287,7 @@ BOOL CGadgetEditDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CGadgetEditDlg::OnRefillVariables(WPARAM wParam, LPARAM) {
   if (wParam != 1 && wParam != 2) return 0;
-  Quiet quiet(m_nQuiet);
+  Quiet quiet(this);
   const int named = (int)wParam - 1;
   for (int index = 0; index < 2; ++index) {
     CControlPanelVar* var = VarOf(index);

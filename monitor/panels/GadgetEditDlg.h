@@ -52,15 +52,28 @@ class CGadgetEditDlg : public CDialog {
   UINT m_nHelpId = 0;
 
  protected:
+  // Notifications the dialog's own changes raise are not the user's: they are ignored meanwhile.
+  struct Quiet {
+    explicit Quiet(CGadgetEditDlg* dialog) : m_depth(dialog->m_nQuiet) { ++m_depth; }
+    ~Quiet() { --m_depth; }
+    int& m_depth;
+  };
+  bool IsQuiet() const { return m_nQuiet != 0; }
+
   BOOL OnInitDialog() override;
   void OnOK() override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   LRESULT OnRefillVariables(WPARAM wParam, LPARAM lParam);
+  // The dialog's combo box `id` (of the blocks' ids), or null when the template has none.
+  CComboBox* Combo(int id);
+  // "as set in Comm Setup", then the axes 1 to 255, each with its number as data.
+  void FillAxisCombo(int id, int selected);
+  // Shows a variable's name in control `id`.
+  void ShowName(int id, const CString& name);
   DECLARE_MESSAGE_MAP()
 
  private:
   CControlPanelVar* VarOf(int index);
-  CComboBox* Combo(int id);
   // Saves what the controls hold without messages; framework exceptions are swallowed.
   void SilentSave();
   void AfterChange();

@@ -26,12 +26,20 @@ class ComboCtl : public ControlImpl {
   int m_droppedWidth = 0;
   bool m_extendedUI = false;
   DWORD m_listScroll = WS_VSCROLL;
+  // Text the program puts in the edit is not the user's edit: it raises no edit notifications.
+  int m_settingText = 0;
 
   UINT Kind() const { return Style() & 3; }
   bool HasEdit() const { return Kind() == CBS_SIMPLE || Kind() == CBS_DROPDOWN; }
   int ButtonWidth() const { return Kind() == CBS_SIMPLE ? 0 : ::GetSystemMetrics(SM_CXVSCROLL); }
 
   LRESULT List(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return m_list ? ::SendMessage(m_list, msg, wp, lp) : CB_ERR; }
+
+  void SetEditText(const char* text) {
+    ++m_settingText;
+    ::SendMessage(m_edit, WM_SETTEXT, 0, (LPARAM)text);
+    --m_settingText;
+  }
 
   int FieldHeight() {
     if (m_fieldHeight > 0) return m_fieldHeight;
@@ -59,7 +67,7 @@ class ComboCtl : public ControlImpl {
     int sel = (int)List(LB_GETCURSEL);
     if (m_edit) {
       std::string t = sel >= 0 ? ItemText(sel) : std::string();
-      ::SendMessage(m_edit, WM_SETTEXT, 0, (LPARAM)t.c_str());
+      SetEditText(t.c_str());
       ::DefWindowProc(m_hwnd, WM_SETTEXT, 0, (LPARAM)t.c_str());
       if (m_focus) ::SendMessage(m_edit, EM_SETSEL, 0, -1);
     } else {
@@ -222,8 +230,12 @@ class ComboCtl : public ControlImpl {
       case WM_COMMAND:
         if ((HWND)lp == m_edit && m_edit) {
           switch (HIWORD(wp)) {
-            case EN_CHANGE: Notify(CBN_EDITCHANGE); break;
-            case EN_UPDATE: Notify(CBN_EDITUPDATE); break;
+            case EN_CHANGE:
+              if (!m_settingText) Notify(CBN_EDITCHANGE);
+              break;
+            case EN_UPDATE:
+              if (!m_settingText) Notify(CBN_EDITUPDATE);
+              break;
             case EN_SETFOCUS:
               m_focus = true;
               ::SendMessage(m_edit, EM_SETSEL, 0, -1);
@@ -310,7 +322,7 @@ class ComboCtl : public ControlImpl {
       case WM_SETTEXT: {
         const char* s = lp ? (const char*)lp : "";
         if (m_edit) {
-          ::SendMessage(m_edit, WM_SETTEXT, 0, (LPARAM)s);
+          SetEditText(s);
           return Default(msg, wp, lp);
         }
         int i = (int)List(LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)s);
@@ -351,7 +363,7 @@ class ComboCtl : public ControlImpl {
       }
       case CB_RESETCONTENT:
         List(LB_RESETCONTENT);
-        if (m_edit) ::SendMessage(m_edit, WM_SETTEXT, 0, (LPARAM)"");
+        if (m_edit) SetEditText("");
         ::DefWindowProc(m_hwnd, WM_SETTEXT, 0, (LPARAM)"");
         Redraw();
         return CB_OKAY;

@@ -211,6 +211,16 @@ HWND CreateDialogWindow(const DIALOG_RESOURCE* t, HINSTANCE module, HWND parent,
     }
   }
   if (!IsWindow(h)) return nullptr;
+  // The default button is the template's: the look that follows the focus never changes it.
+  if (DlgState* st = State(h); st && !st->defId) {
+    std::vector<HWND> all;
+    CollectControls(h, all);
+    for (HWND c : all)
+      if (DlgCode(c) & DLGC_DEFPUSHBUTTON) {
+        st->defId = (UINT)::GetDlgCtrlID(c);
+        break;
+      }
+  }
   HWND first = FirstTabItem(h);
   if (::SendMessage(h, WM_INITDIALOG, (WPARAM)first, init) && IsWindow(h)) {
     first = FirstTabItem(h);
@@ -359,14 +369,25 @@ INT_PTR DialogBoxParam(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pro
   return DialogBoxIndirectParam(instance, t, parent, proc, init);
 }
 
+namespace {
+// An ended modal dialog hides at once; the end of its loop gives the activation back to its owner.
+void HideEndedModal(HWND dlg) {
+  ::SetWindowPos(dlg, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+}
+}  // namespace
+
 BOOL EndDialog(HWND dlg, INT_PTR result) {
   DlgState* st = State(dlg);
   if (!st) return FALSE;
   st->ended = true;
   st->result = result;
   CWnd* w = CWnd::FromHandlePermanent(dlg);
-  if (w && (w->m_nFlags & (WF_MODALLOOP | WF_CONTINUEMODAL))) w->EndModalLoop((int)result);
-  else if (!w || !(w->m_nFlags & WF_MODALLOOP)) ::ShowWindow(dlg, SW_HIDE);
+  if (w && (w->m_nFlags & (WF_MODALLOOP | WF_CONTINUEMODAL))) {
+    w->EndModalLoop((int)result);
+    HideEndedModal(dlg);
+  } else {
+    ::ShowWindow(dlg, SW_HIDE);
+  }
   return TRUE;
 }
 
@@ -375,6 +396,26 @@ static HWND DefaultButton(HWND dlg) {
   if (HIWORD(def) != DC_HASDEFID) return nullptr;
   return ::GetDlgItem(dlg, LOWORD(def));
 }
+
+namespace {
+// The default-button look follows the focus: a push button with the focus looks like the default
+// one, any other control gives the look back to the dialog's default button.
+void MoveDefaultLook(HWND dlg, HWND to) {
+  auto pushButton = [](HWND c) {
+    const UINT type = (UINT)::GetWindowLongPtr(c, GWL_STYLE) & BS_TYPEMASK;
+    return (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) && (DlgCode(c) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON));
+  };
+  HWND look = to && pushButton(to) ? to : DefaultButton(dlg);
+  std::vector<HWND> all;
+  CollectControls(dlg, all);
+  for (HWND c : all) {
+    if (!pushButton(c)) continue;
+    const DWORD style = (DWORD)::GetWindowLongPtr(c, GWL_STYLE);
+    const DWORD type = c == look ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((style & BS_TYPEMASK) != type) ::SendMessage(c, BM_SETSTYLE, (style & 0xFFFF & ~BS_TYPEMASK) | type, TRUE);
+  }
+}
+}  // namespace
 
 BOOL IsDialogMessage(HWND dlg, LPMSG msg) {
   if (!msg || !IsWindow(dlg)) return FALSE;
@@ -398,6 +439,7 @@ BOOL IsDialogMessage(HWND dlg, LPMSG msg) {
           HWND next = GetNextDlgGroupItem(dlg, ::GetFocus(), prev);
           if (next && next != ::GetFocus()) {
             SetDlgFocus(dlg, next);
+            MoveDefaultLook(dlg, next);
             UINT nc = DlgCode(next);
             if ((nc & DLGC_RADIOBUTTON) &&
                 ((DWORD)::GetWindowLongPtr(next, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
@@ -482,7 +524,10 @@ LRESULT DefDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NEXTDLGCTL: {
       HWND to = lp ? (HWND)wp : GetNextDlgTabItem(dlg, ::GetFocus(), wp != 0);
-      if (to && IsWindow(to)) SetDlgFocus(dlg, to);
+      if (to && IsWindow(to)) {
+        SetDlgFocus(dlg, to);
+        MoveDefaultLook(dlg, to);
+      }
       return 0;
     }
     case DM_GETDEFID: {
@@ -734,8 +779,12 @@ void CDialog::EndDialog(int nResult) {
     st->ended = true;
     st->result = nResult;
   }
-  if (m_nFlags & (WF_MODALLOOP | WF_CONTINUEMODAL)) EndModalLoop(nResult);
-  else ShowWindow(SW_HIDE);  // a modeless dialog hides, as the dialog manager's EndDialog does
+  if (m_nFlags & (WF_MODALLOOP | WF_CONTINUEMODAL)) {
+    EndModalLoop(nResult);
+    HideEndedModal(m_hWnd);
+  } else {
+    ShowWindow(SW_HIDE);  // a modeless dialog hides, as the dialog manager's EndDialog does
+  }
 }
 
 LRESULT CDialog::OnHandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }

@@ -125,7 +125,12 @@ void TypeInto(CWnd* dlg, int id, const char* text) {
   HWND c = dlg && dlg->GetSafeHwnd() ? ::GetDlgItem(dlg->GetSafeHwnd(), id) : nullptr;
   if (!c) return;
   ::SetFocus(c);
-  ::SendMessage(c, EM_SETSEL, 0, -1);
+  char cls[32] = {0};
+  ::GetClassName(c, cls, sizeof cls);
+  if (strcasecmp(cls, "ComboBox") == 0)
+    ::SendMessage(c, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  else
+    ::SendMessage(c, EM_SETSEL, 0, -1);
   UiAutomation::TypeText(c, text);
 }
 

@@ -147,14 +147,46 @@ POINT CursorPosition() {
   return S().cursor;
 }
 
-// Applies a retrieved input message: key state, double clicks, activation and the cursor shape.
-// Returns false when mouse activation eats the message.
+namespace {
+
+// Mouse input finds its window when it is taken from the queue, as the window manager routes it:
+// the window holding the capture, else the window posted to, passing over disabled children to
+// their parent. False when a disabled top-level window would get it: no window takes it then.
+bool RouteMouse(ThreadQueue* q, MSG& m) {
+  HWND target = m.hwnd;
+  if (q->capture && IsWindow(q->capture)) {
+    target = q->capture;
+  } else {
+    for (HWND w = m.hwnd; w && w != Desktop();) {
+      const bool child = (GetWindowLongPtr(w, GWL_STYLE) & WS_CHILD) != 0;
+      if (!IsWindowEnabled(w)) {
+        if (!child) return false;
+        target = GetParent(w);
+      }
+      if (!child) break;
+      w = GetParent(w);
+    }
+  }
+  if (target != m.hwnd) {
+    POINT pt = m.pt;
+    ScreenToClient(target, &pt);
+    m.hwnd = target;
+    m.lParam = MAKELPARAM(pt.x, pt.y);
+  }
+  return true;
+}
+
+}  // namespace
+
+// Applies a retrieved input message: key state, routing, double clicks, activation and the cursor
+// shape. Returns false when no window takes the message or mouse activation eats it.
 bool ProcessInput(ThreadQueue* q, MSG& m) {
   {
     std::lock_guard<std::mutex> lk(S().mutex);
     ApplyInput(S().sync, m.message, m.wParam);
   }
   if (!IsMouse(m.message) || !IsWindow(m.hwnd)) return true;
+  if (m.message != WM_MOUSEWHEEL && !RouteMouse(q, m)) return false;
   HWND h = m.hwnd;
   if (IsButtonDown(m.message)) {
     ClickMemory& last = q->lastClick;

@@ -263,14 +263,15 @@ bool FindPaint(ThreadQueue* q, HWND filter, MSG* out) {
   auto& d = q->dirty;
   for (size_t i = 0; i < d.size();) {
     HWND h = d[i];
-    bool needs = IsLive(h) && !h->dead && (!h->update.IsEmpty() || h->internalPaint || h->ncPaint) &&
-                 IsWindowVisible(h);
-    if (!needs) {
+    if (!NeedsPaint(h)) {
       h->inDirtyList = false;
       d.erase(d.begin() + (long)i);
       continue;
     }
-    if (HwndMatches(filter, h)) {
+    if (!PaintHeld(h) && HwndMatches(filter, h)) {
+      // A parent paints before its children, so that its erase never covers a child painted earlier.
+      for (HWND p = h->parent; p && p != Desktop(); p = p->parent)
+        if (p->queue == q && NeedsPaint(p) && HwndMatches(filter, p)) h = p;
       *out = MSG{h, WM_PAINT, 0, 0, GetTickCount(), CursorPosition()};
       return true;
     }

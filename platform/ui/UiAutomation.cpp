@@ -32,17 +32,10 @@ UINT KeyFlags(UINT modifiers, UINT buttons) {
   return k;
 }
 
-// Mouse input goes to the window holding the capture, in its coordinates. A gesture posts all its
-// messages before pumping: a press may run a loop of its own that waits for the rest of them.
+// A gesture posts all its messages before pumping: a press may run a loop of its own that waits
+// for the rest of them. Each message finds its window (the capture first) when it is taken.
 void PostMouse(HWND hwnd, UINT msg, WPARAM wp, POINT pt, bool pump = true) {
-  HWND target = hwnd;
-  HWND cap = GetCapture();
-  if (cap && cap != hwnd && IsWindow(cap)) {
-    ClientToScreen(hwnd, &pt);
-    ScreenToClient(cap, &pt);
-    target = cap;
-  }
-  PostInputMessage(target, msg, wp, MAKELPARAM(pt.x, pt.y));
+  PostInputMessage(hwnd, msg, wp, MAKELPARAM(pt.x, pt.y));
   if (pump) PumpMessages();
 }
 

@@ -330,6 +330,16 @@ POINT ClientOrigin(HWND h) {
   return p;
 }
 
+bool NeedsPaint(HWND h) {
+  return IsLive(h) && !h->dead && (!h->update.IsEmpty() || h->internalPaint || h->ncPaint) && IsWindowVisible(h);
+}
+
+bool PaintHeld(HWND h) {
+  for (HWND w = h; w && w != G().desktop; w = w->parent)
+    if (!w->redraw) return true;
+  return false;
+}
+
 void MarkDirty(HWND h) {
   // Any thread may invalidate a window: the dirty list is kept under the window lock.
   std::lock_guard<std::recursive_mutex> lock(WmLock());
@@ -1715,7 +1725,7 @@ BOOL RedrawWindow(HWND hwnd, LPCRECT rect, HRGN, UINT flags) {
 BOOL UpdateWindow(HWND hwnd) {
   if (!Checked(hwnd)) return FALSE;
   if (hwnd->queue != CurrentQueue()) return FALSE;
-  if (!IsWindowVisible(hwnd)) return TRUE;
+  if (!IsWindowVisible(hwnd) || PaintHeld(hwnd)) return TRUE;
   if (hwnd->update.IsEmpty() && !hwnd->internalPaint) return TRUE;
   Hold hold(hwnd);
   unsigned serial = hwnd->invalidateSerial;
@@ -2167,7 +2177,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CANCELMODE:
       if (CurrentQueue()->capture == hwnd) ReleaseCapture();
       return 0;
-    case WM_SETREDRAW: hwnd->redraw = wParam != 0; return 0;
+    case WM_SETREDRAW:
+      hwnd->redraw = wParam != 0;
+      // What was invalidated meanwhile is painted now; the queue may be waiting on another thread.
+      if (hwnd->redraw && hwnd->queue) WakeQueue(hwnd->queue);
+      return 0;
     case WM_QUERYENDSESSION:
     case WM_QUERYOPEN: return TRUE;
     case WM_NOTIFYFORMAT: return NFR_ANSI;

@@ -167,6 +167,10 @@ LRESULT Deliver(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 POINT ClientOrigin(HWND h);
 POINT WindowOrigin(HWND h);
 void MarkDirty(HWND h);
+// Whether a window waits for WM_PAINT; whether WM_SETREDRAW FALSE on it or an ancestor holds its
+// painting. Callers hold WmLock.
+bool NeedsPaint(HWND h);
+bool PaintHeld(HWND h);
 void ForgetWindowInQueue(HWND h);
 void KillWindowTimers(HWND h);
 // Recomputes the client rectangle from the style (WM_NCCALCSIZE).

@@ -1,4 +1,5 @@
-// The gadget windows in a running panel on the simulated drive: what they show, what they write.
+// The gadget windows in a running panel on the simulated drive: what they show, what they write,
+// and every kind's edit dialog opened as the user opens it.
 #include "comm/MC_Comm.h"
 #include "kernel/MC_Document.h"
 #include "monitor/gadgets/GadgetEditDialogs.h"
@@ -8,12 +9,15 @@
 #include "monitor/gadgets/GadgetShowVarWnd.h"
 #include "monitor/gadgets/GadgetSimpleWnds.h"
 #include "monitor/gadgets/GadgetSliderWnd.h"
+#include "monitor/panels/GadgetsBar.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/panels/MC_ControlPanelFrame.h"
 #include "monitor/panels/MC_ControlPanelView.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Resource.h"
 #include "platform/ui/ControlDefs.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
@@ -22,8 +26,15 @@
 #include "tests/monitor/MonitorTestSupport.h"
 
 #include <cmath>
+#include <functional>
 
 namespace {
+
+enum : UINT { kBarTemplate = 9413 };
+const DIALOG_RESOURCE kBar = {WS_CHILD | DS_SETFONT | DS_CONTROL, 0, 0, 0, 500, 20, "", "MS Sans Serif", 8, nullptr, 0, nullptr};
+const RESOURCE_ENTRY kEntries[] = {{RT_DIALOG, MAKEINTRESOURCE(kBarTemplate), &kBar, sizeof kBar}};
+const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, 1};
+CResourceTableRegistration g_table(kTable);
 
 using HostDoc = PanelHostDoc;
 
@@ -49,6 +60,7 @@ class GadgetWndsTest : public SetupTest {
   }
   void TearDown() override {
     CMC_ControlPanel::ms_bStarted = 0;
+    CMC_ControlPanel::ms_bInCustomize = 0;
     m_doc.m_panels.CloseAllFrames();
     m_doc.m_panels.Reset();
     if (m_main) m_main->DestroyWindow();
@@ -90,6 +102,28 @@ class GadgetWndsTest : public SetupTest {
     w->GetDlgItemText(id, t);
     return t;
   }
+  CMC_ControlPanelView* View() { return DYNAMIC_DOWNCAST(CMC_ControlPanelView, m_panel->m_pFrame->GetActiveView()); }
+  // A point of the view that no gadget covers.
+  CPoint EmptySpot() {
+    for (int y = 5; y < 480; y += 20)
+      for (int x = 5; x < 780; x += 20) {
+        CPoint screen(x, y);
+        View()->ClientToScreen(&screen);
+        if (CWnd::WindowFromPoint(screen) == View()) return CPoint(x, y);
+      }
+    return CPoint(-1, -1);
+  }
+  // Presses bar button `kind` and releases it over the panel where nothing stands yet.
+  void Drop(CGadgetsBar& bar, int kind) {
+    CPoint at = EmptySpot();
+    Clock::Advance(1000);  // no double click
+    PostInputMessage(bar.m_aButtons[kind]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    UiAutomation::Pump();
+    View()->ClientToScreen(&at);
+    bar.ScreenToClient(&at);
+    PostInputMessage(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    UiAutomation::Pump();
+  }
   static WORD DriveWord(WORD address) {
     WORD word = 0;
     DriveSimulator::ReadMemory(1, CMC_Value::GetMemorySpace(address), address, &word, 1);
@@ -102,6 +136,141 @@ class GadgetWndsTest : public SetupTest {
   CMDIFrameWnd* m_main = nullptr;
   CControlPanelItemArray* m_panel = nullptr;
 };
+
+void SelectFirst(CWnd* dlg, int id) {
+  char first[256] = {};
+  ::SendMessage(::GetDlgItem(dlg->m_hWnd, id), CB_GETLBTEXT, 0, (LPARAM)first);
+  EXPECT_TRUE(DialogAutomation::SelectItem(dlg, id, first)) << id;
+}
+
+// How each kind's dialog is filled in, and what its item keeps of it.
+struct Kind {
+  UINT dialog;
+  std::function<void(CWnd* dlg, const char* text)> fill;
+  std::function<CString(CControlPanelItem* item)> kept;
+};
+
+template <class Item>
+CString Title(CControlPanelItem* item) {
+  auto* typed = dynamic_cast<Item*>(item);
+  return typed ? typed->m_strTitle : CString("?");
+}
+
+void Variable(CWnd* dlg, const char* text) {
+  EXPECT_TRUE(DialogAutomation::SelectItem(dlg, 14052, "APOS"));
+  DialogAutomation::TypeInto(dlg, 14000, text);
+}
+void TwoVariables(CWnd* dlg, const char* text) {
+  EXPECT_TRUE(DialogAutomation::SelectItem(dlg, 14053, "APOS"));
+  Variable(dlg, text);
+}
+void Port(CWnd* dlg, const char* text) {
+  SelectFirst(dlg, 14052);
+  DialogAutomation::TypeInto(dlg, 14000, text);
+}
+
+TEST_F(GadgetWndsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatWasTyped) {
+  const Kind kinds[13] = {
+      {14007, Variable, Title<CControlPanelShowVarItem>},
+      {14010, Variable, Title<CControlPanelGaugeItem>},
+      {14010, Variable, Title<CControlPanelGaugeItem>},
+      {14012, Port, Title<CControlPanelInputItem>},
+      {14013, Port, Title<CControlPanelOutputItem>},
+      {14006, Variable, Title<CControlPanelScopeItem>},
+      {14008, TwoVariables, Title<CControlPanelDoubleScopeItem>},
+      {14009, TwoVariables, Title<CControlPanelYXScopeItem>},
+      {14015,
+       [](CWnd* dlg, const char* text) {
+         DialogAutomation::TypeInto(dlg, 14052, "APOS");
+         EXPECT_TRUE(DialogAutomation::SelectItem(dlg, 14047, "3"));
+         DialogAutomation::TypeInto(dlg, 14000, text);
+       },
+       [](CControlPanelItem* item) {
+         auto* bit = dynamic_cast<CControlPanelBitItem*>(item);
+         CString kept;
+         if (bit) kept.Format("%s %s %hd", bit->m_strTitle.GetString(), bit->m_strVariable.GetString(), bit->m_nBit);
+         return kept;
+       }},
+      {14011, Variable, Title<CControlPanelSliderItem>},
+      {14011, Variable, Title<CControlPanelSliderItem>},
+      {14014, [](CWnd* dlg, const char* text) { DialogAutomation::TypeInto(dlg, 14018, CString(text) + "=1;"); },
+       [](CControlPanelItem* item) {
+         auto* code = dynamic_cast<CControlPanelCodeItem*>(item);
+         return code ? code->m_strCode : CString("?");
+       }},
+      {14016, [](CWnd* dlg, const char* text) { DialogAutomation::TypeInto(dlg, 14000, text); },
+       [](CControlPanelItem* item) {
+         auto* label = dynamic_cast<CControlPanelTextItem*>(item);
+         return label ? label->m_strText : CString("?");
+       }},
+  };
+  const CString expected[13][2] = {
+      {"DROP0", "PROPS0"}, {"DROP1", "PROPS1"}, {"DROP2", "PROPS2"}, {"DROP3", "PROPS3"}, {"DROP4", "PROPS4"},
+      {"DROP5", "PROPS5"}, {"DROP6", "PROPS6"}, {"DROP7", "PROPS7"}, {"DROP8 APOS 3", "PROPS8 APOS 3"},
+      {"DROP9", "PROPS9"}, {"DROP10", "PROPS10"}, {"APOS=1;", "APOS=1;"}, {"DROP12", "PROPS12"},
+  };
+  DialogAutomation::Reset();
+  m_panel->m_nFrameX = m_panel->m_nFrameY = 0;
+  m_panel->m_nFrameWidth = 800;
+  m_panel->m_nFrameHeight = 500;
+  Open();
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  CGadgetsBar bar;
+  ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+  ASSERT_EQ(bar.m_aButtons.GetSize(), 13);
+  for (int kind = 0; kind < 13; ++kind) {
+    SCOPED_TRACE(kind);
+    int opened = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+      CString text;
+      text.Format(kind == 11 ? "APOS" : pass ? "PROPS%d" : "DROP%d", kind);
+      DialogAutomation::AddDialogHandler(kinds[kind].dialog, [&](CWnd* dlg) {
+        ++opened;
+        kinds[kind].fill(dlg, text);
+        DialogAutomation::ClickControl(dlg, IDOK);
+      });
+      if (pass == 0) {
+        Drop(bar, kind);
+        ASSERT_EQ(m_panel->GetSize(), kind + 1) << LastBox();
+      } else {
+        EXPECT_TRUE(Gadget<CGadgetWnd>(kind)->EditProperties()) << LastBox();
+      }
+      EXPECT_EQ(kinds[kind].kept(m_panel->GetAt(kind)), expected[kind][pass]);
+    }
+    EXPECT_EQ(opened, 2);
+  }
+  EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
+  bar.DestroyWindow();
+}
+
+// The panel's own paint order: the gadget's erase comes before its lamps, never after them.
+TEST_F(GadgetWndsTest, InputLampShowsInTheFirstPictureAfterStart) {
+  auto* input = Add<CControlPanelInputItem>();
+  input->m_nPort = 3;
+  input->m_strTitle = "Input 3";
+  Open();
+  UiAutomation::Pump();
+  Start();
+  ASSERT_TRUE(Poll());
+  UiAutomation::Pump();
+  auto* gadget = Gadget<CGadgetInputWnd>(0);
+  ASSERT_TRUE(gadget);
+  CWnd* low = gadget->GetDlgItem(CGadgetInputWnd::IDC_LOW);
+  CRect r;
+  low->GetClientRect(&r);
+  EXPECT_EQ(GetWindowPixel(low->m_hWnd, r.CenterPoint()), RGB(255, 0, 0));
+  SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/input-lamp-after-start.png").c_str());
+  // After a stop the caption still reads, greyed: some of its pixels are its text's.
+  CMC_ControlPanel::ms_bStarted = 0;
+  m_doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STOPPED, nullptr);
+  UiAutomation::Pump();
+  CWnd* caption = gadget->GetDlgItem(CGadgetInputWnd::IDC_CAPTION);
+  caption->GetClientRect(&r);
+  int text = 0;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) text += GetRValue(GetWindowPixel(caption->m_hWnd, CPoint(x, y))) < 170;
+  EXPECT_GT(text, 0);
+}
 
 TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
   auto* slider = Add<CControlPanelSliderItem>();

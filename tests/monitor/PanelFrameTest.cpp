@@ -328,9 +328,9 @@ TEST_F(PanelFrameTest, EditDialogChecksItsBlockAndRefillsTheVariables) {
     d->SendDlgItemMessage(E::IDC_AXIS, CB_SETCURSEL, (WPARAM)-1);
     DialogAutomation::ClickControl(d, IDOK);
     d->SendDlgItemMessage(E::IDC_AXIS, CB_SETCURSEL, 0);
-    d->SetDlgItemText(E::IDC_VARIABLE, "");
+    DialogAutomation::TypeInto(d, E::IDC_VARIABLE, "\b");
     DialogAutomation::ClickControl(d, IDOK);
-    d->SetDlgItemText(E::IDC_VARIABLE, "APOS");
+    DialogAutomation::TypeInto(d, E::IDC_VARIABLE, "APOS");
     d->SetDlgItemText(E::IDC_MIN, "5");
     d->SetDlgItemText(E::IDC_MAX, "5");
     DialogAutomation::ClickControl(d, IDOK);

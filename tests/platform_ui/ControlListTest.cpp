@@ -207,6 +207,18 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
     EXPECT_EQ(edit.GetDroppedState(), k.dropped) << k.key;
     EXPECT_EQ(edit.GetCurSel(), k.sel) << k.key;
   }
+  // Text the program sets is no edit of the user's: no CBN_EDITCHANGE nor CBN_EDITUPDATE.
+  m_host.m_notes.clear();
+  edit.SetWindowText("set");
+  edit.SendMessage(WM_SETTEXT, 0, (LPARAM) "sent");
+  edit.SetCurSel(0);
+  edit.SelectString(-1, "b");
+  edit.ResetContent();
+  for (auto& n : m_host.m_notes) EXPECT_TRUE(n.second != CBN_EDITCHANGE && n.second != CBN_EDITUPDATE) << n.second;
+  UiAutomation::TypeText(e, "x");
+  ASSERT_GE(m_host.m_notes.size(), 2u);
+  EXPECT_EQ(std::make_pair(9, (int)CBN_EDITUPDATE), m_host.m_notes[m_host.m_notes.size() - 2]);
+  EXPECT_EQ(std::make_pair(9, (int)CBN_EDITCHANGE), m_host.m_notes.back());
 }
 
 TEST_F(ControlListTest, SpinStepsCanBeRefusedAndSlidersAndProgressKeepTheirRanges) {

@@ -232,6 +232,43 @@ TEST_F(DialogTest, TabArrowsAndEscapeMoveAndCloseAsTheDialogManagerDoes) {
   EXPECT_EQ(0, dlg.m_radio);  // cancelled: the members keep their values
 }
 
+TEST_F(DialogTest, TabGivesPushButtonsTheDefaultLookAndEndDialogHidesAtOnce) {
+  CValuesDlg dlg;
+  struct Look {
+    int focus;
+    UINT ok, cancel;
+    LRESULT defId;
+  };
+  std::vector<Look> looks;
+  bool shownBefore = false, shownAfter = true;
+  DialogAutomation::AddDialogHandler("CValuesDlg", [&](CWnd* d) {
+    HWND h = d->m_hWnd;
+    auto type = [h](int id) { return (UINT)::GetWindowLongPtr(::GetDlgItem(h, id), GWL_STYLE) & BS_TYPEMASK; };
+    ::SetFocus(::GetDlgItem(h, IDC_COMBO));
+    for (int i = 0; i < 3; ++i) {
+      UiAutomation::PressKey(nullptr, VK_TAB);
+      looks.push_back({::GetDlgCtrlID(::GetFocus()), type(IDOK), type(IDCANCEL), d->SendMessage(DM_GETDEFID)});
+    }
+    shownBefore = ::IsWindowVisible(h) != FALSE;
+    DialogAutomation::ClickControl(d, IDOK);
+    shownAfter = ::IsWindowVisible(h) != FALSE;
+  });
+  EXPECT_EQ(IDOK, dlg.DoModal());
+  const LRESULT defId = MAKELONG(IDOK, DC_HASDEFID);
+  ASSERT_EQ(3u, looks.size());
+  const Look expected[] = {{IDOK, BS_DEFPUSHBUTTON, BS_PUSHBUTTON, defId},
+                           {IDCANCEL, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, defId},
+                           {IDC_VALUE, BS_DEFPUSHBUTTON, BS_PUSHBUTTON, defId}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(expected[i].focus, looks[i].focus) << i;
+    EXPECT_EQ(expected[i].ok, looks[i].ok) << i;
+    EXPECT_EQ(expected[i].cancel, looks[i].cancel) << i;
+    EXPECT_EQ(expected[i].defId, looks[i].defId) << i;
+  }
+  EXPECT_TRUE(shownBefore);
+  EXPECT_FALSE(shownAfter);  // hidden by EndDialog, before the modal loop returns
+}
+
 TEST_F(DialogTest, AnUnscriptedDialogEndsCancelledAfterItsInitialisationAndIsLogged) {
   CValuesDlg dlg;
   EXPECT_EQ(IDCANCEL, dlg.DoModal());

@@ -1,6 +1,7 @@
 // Simulated input as a user gives it: capture during drags, cursor shapes, mouse activation,
 // hit testing, and the smaller window-manager services (regions, dialog-item numbers, enumeration).
 #include "platform/core/Clock.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/UpdateRegion.h"
 #include "platform/ui/Wnd.h"
@@ -59,6 +60,61 @@ TEST(InputTest, ADragKeepsGoingToTheWindowThatCapturedTheMouse) {
   UiAutomation::MouseMove(a.m_hWnd, POINT{6, 6});
   EXPECT_EQ(before, a.m_setCursor);
   ReleaseCapture();
+  top.DestroyWindow();
+}
+
+// A press on it hands the capture to another window, as the panel editor and the grid do.
+class CHandingWnd : public CWnd {
+ public:
+  CWnd* m_to = nullptr;
+  int m_presses = 0;
+  std::vector<UINT> m_commands;
+
+ protected:
+  void OnLButtonDown(UINT, CPoint) override {
+    ++m_presses;
+    if (m_to) m_to->SetCapture();
+  }
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    m_commands.push_back(HIWORD(wParam));
+    return CWnd::OnCommand(wParam, lParam);
+  }
+};
+
+TEST(InputTest, EachPostedMessageFindsItsWindowWhenTakenAndDisabledWindowsGetNone) {
+  CHandingWnd top;
+  top.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+  CDragWnd b;
+  b.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(150, 0, 250, 100), &top, 2);
+  CHandingWnd a;
+  a.m_to = &b;
+  a.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 100), &top, 1);
+  // The press takes the capture for b: the release of the same click goes to b, in b's coordinates.
+  UiAutomation::Click(a.m_hWnd, POINT{10, 10});
+  EXPECT_EQ(CPoint(-140, 10), b.m_up);
+  UiAutomation::Drag(a.m_hWnd, POINT{10, 10}, POINT{30, 50}, 2);
+  EXPECT_EQ((std::vector<CPoint>{CPoint(-130, 30), CPoint(-120, 50)}), b.m_moves);
+  EXPECT_EQ(CPoint(-120, 50), b.m_up);
+  EXPECT_EQ(nullptr, GetCapture());
+
+  // A disabled push button gets no click and no focus; its parent gets the press instead.
+  CButton button;
+  button.Create("Run", WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, CRect(10, 120, 80, 150), &top, 3);
+  top.SetFocus();
+  UiAutomation::Click(button.m_hWnd, POINT{5, 5});
+  EXPECT_EQ(1, top.m_presses);
+  EXPECT_TRUE(top.m_commands.empty());
+  EXPECT_EQ(top.m_hWnd, GetFocus());
+  button.EnableWindow(TRUE);
+  UiAutomation::Click(button.m_hWnd, POINT{5, 5});
+  EXPECT_EQ((std::vector<UINT>{BN_CLICKED}), top.m_commands);
+  EXPECT_EQ(button.m_hWnd, GetFocus());
+  // Inside a disabled top-level window nothing takes the click.
+  top.EnableWindow(FALSE);
+  UiAutomation::Click(button.m_hWnd, POINT{5, 5});
+  UiAutomation::Click(a.m_hWnd, POINT{5, 5});
+  EXPECT_EQ(1u, top.m_commands.size());
+  EXPECT_EQ(2, a.m_presses);
   top.DestroyWindow();
 }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -70,6 +71,44 @@ TEST(PaintTest, PaintContextsDrawIntoTheWindowAndChildrenAreClippedOut) {
   EXPECT_EQ(RGB(255, 0, 0), GetWindowPixel(h, POINT{150, 69}));  // was at y 79
   PumpMessages();
   EXPECT_EQ(RGB(0, 0, 0), GetWindowPixel(h, POINT{150, 95}));
+  top.DestroyWindow();
+}
+
+TEST(PaintTest, AParentPaintsBeforeItsChildrenAndHeldRedrawWaits) {
+  CColourWnd top;
+  HWND h = MakeTop(top, WS_POPUP | WS_VISIBLE, CRect(10, 10, 210, 110));  // no WS_CLIPCHILDREN
+  CColourWnd child;
+  child.m_colour = RGB(0, 0, 255);
+  child.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(50, 20, 90, 60), &top, 1);
+  PumpMessages();
+  // Invalidated child first: the parent's paint, which covers the child, still comes first.
+  std::vector<HWND> order;
+  for (CColourWnd* w : {&child, &top}) w->Invalidate();
+  MSG m;
+  while (PeekMessage(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+    order.push_back(m.hwnd);
+    DispatchMessage(&m);
+  }
+  EXPECT_EQ(order, (std::vector<HWND>{h, child.m_hWnd}));
+  EXPECT_EQ(RGB(0, 0, 255), GetWindowPixel(h, POINT{60, 30}));
+  EXPECT_EQ(RGB(255, 0, 0), GetWindowPixel(h, POINT{5, 5}));
+
+  // WM_SETREDRAW FALSE holds the window's painting, and its children's, until it is on again.
+  const int paints[2] = {top.m_paints, child.m_paints};
+  top.SetRedraw(FALSE);
+  top.m_colour = RGB(0, 255, 0);
+  top.Invalidate();
+  top.UpdateWindow();
+  PumpMessages();
+  EXPECT_EQ(top.m_paints, paints[0]);
+  EXPECT_EQ(child.m_paints, paints[1]);
+  EXPECT_EQ(RGB(255, 0, 0), GetWindowPixel(h, POINT{5, 5}));
+  top.SetRedraw(TRUE);
+  PumpMessages();
+  EXPECT_EQ(top.m_paints, paints[0] + 1);
+  EXPECT_EQ(child.m_paints, paints[1] + 1);
+  EXPECT_EQ(RGB(0, 255, 0), GetWindowPixel(h, POINT{5, 5}));
+  EXPECT_EQ(RGB(0, 0, 255), GetWindowPixel(h, POINT{60, 30}));
   top.DestroyWindow();
 }
 
