@@ -151,7 +151,8 @@ void CGXGridCore::DrawUsingMemDC(CDC* pDC) {
   bitmap.CreateCompatibleBitmap(pDC, c.Width(), c.Height());
   CBitmap* oldBitmap = mem.SelectObject(&bitmap);
   mem.SetViewportOrg(-c.left, -c.top);
-  mem.SetBrushOrg(c.left % 8, c.top % 8);
+  // The bitmap's pixel 0 is the window's pixel c.left: patterns start that far back, as on the window.
+  mem.SetBrushOrg((8 - c.left % 8) % 8, (8 - c.top % 8) % 8);
   CFont* oldFont = SelectStandardFont(*this, &mem);
   CRect g, r;
   GetGridRect(&g);
