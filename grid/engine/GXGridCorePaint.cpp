@@ -507,9 +507,11 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
         c.IntersectRect(&part, &ctx.m_rectClip);
         dc->IntersectClipRect(&c);
       }
+      // No background run covers a span: its first cell fills it.
       grid.m_bDrawingSpannedCell = TRUE;
+      grid.m_bEraseCellBackground = (f & flagFill) != 0;
       grid.DrawCell(dc, span.m_nTop, span.m_nLeft, whole, s);
-      grid.m_bDrawingSpannedCell = FALSE;
+      grid.m_bDrawingSpannedCell = grid.m_bEraseCellBackground = FALSE;
       if (s->GetIncludeBorders()) grid.DrawRectBorders(dc, whole, *s);
       if (grid.IsCurrentCell(covered ? span.m_nTop : row, covered ? span.m_nLeft : col)) {
         CGXControl* control = grid.GetRegisteredControl(s->GetControl());
