@@ -123,12 +123,9 @@ void LookupBaseStyles(CGXGridCore& grid) {
 }
 
 // Selects the standard font and measures it; a standard style without a font keeps 10 x 15.
-CFont* SelectStandardFont(CGXGridCore& grid, CDC* pDC) {
-  const CGXStyle& standard = grid.GetStandardStyle();
-  if (!standard.GetIncludeFont()) return nullptr;
-  CFont* font = grid.LookupFont(standard.GetFont());
-  CFont* old = font ? pDC->SelectObject(font) : nullptr;
-  grid.CalcCharSize(pDC, &grid.m_nCharWidth, &grid.m_nCharHeight);
+CFont* SelectAndMeasureStandardFont(CGXGridCore& grid, CDC* pDC) {
+  CFont* old = grid.SelectStandardFont(pDC);
+  if (grid.GetStandardStyle().GetIncludeFont()) grid.CalcCharSize(pDC, &grid.m_nCharWidth, &grid.m_nCharHeight);
   return old;
 }
 
@@ -153,7 +150,7 @@ void CGXGridCore::DrawUsingMemDC(CDC* pDC) {
   mem.SetViewportOrg(-c.left, -c.top);
   // The bitmap's pixel 0 is the window's pixel c.left: patterns start that far back, as on the window.
   mem.SetBrushOrg((8 - c.left % 8) % 8, (8 - c.top % 8) % 8);
-  CFont* oldFont = SelectStandardFont(*this, &mem);
+  CFont* oldFont = SelectAndMeasureStandardFont(*this, &mem);
   CRect g, r;
   GetGridRect(&g);
   if (r.IntersectRect(&c, &g)) {
@@ -189,7 +186,7 @@ void CGXGridCore::DrawUsingMemDC(CDC* pDC) {
 void CGXGridCore::DrawDirect(CDC* pDC) {
   LookupBaseStyles(*this);
   FreeObjectCache();
-  CFont* oldFont = SelectStandardFont(*this, pDC);
+  CFont* oldFont = SelectAndMeasureStandardFont(*this, pDC);
   CRect c, g, r;
   pDC->GetClipBox(&c);
   GetGridRect(&g);

@@ -1,16 +1,20 @@
 // A grid window as a user sees it: the pixels of spanned cells after scrolling and edits, and zoom.
+#include "grid/controls/GXEditControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridWnd.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Module.h"
 #include "platform/gdi/DC.h"
+#include "platform/gdi/Printer.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/PrintInfo.h"
 #include "platform/ui/WindowPaint.h"
 
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -57,6 +61,51 @@ class GridPictures : public ::testing::Test {
     grid.Invalidate(FALSE);
     ::PumpMessages();
   }
+  // The height of the text (dark pixels) in a rectangle of the window, or of what pixel reads.
+  int InkHeight(const CRect& r) {
+    return InkHeight(r, [&](int x, int y) { return GetWindowPixel(grid.m_hWnd, POINT{x, y}); });
+  }
+  static int InkHeight(const CRect& r, const std::function<COLORREF(int, int)>& pixel) {
+    int top = -1, bottom = -1;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        const COLORREF c = pixel(x, y);
+        if (GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100) {
+          if (top < 0) top = y;
+          bottom = y + 1;
+          break;
+        }
+      }
+    return top < 0 ? 0 : bottom - top;
+  }
+  // What the printer's character size and row breaks come to.
+  std::pair<int, std::vector<DWORD>> PrintLayout() {
+    CDC printer;
+    EXPECT_TRUE(printer.CreateDC(GetPrinterDriverName(), GetPrinterDeviceName(), nullptr, nullptr));
+    CPrintInfo info;
+    grid.OnBeginPrinting(&printer, &info);
+    std::vector<DWORD> breaks;
+    for (INT_PTR i = 0; i < grid.m_awRowBreaks.GetSize(); ++i) breaks.push_back(grid.m_awRowBreaks[i]);
+    grid.OnEndPrinting(&printer, &info);
+    return {grid.m_nPrintCharHeight, breaks};
+  }
+  // The height of a text written with a font on white.
+  int InkHeightWith(CFont* font, const char* text) {
+    CClientDC screen(&grid);
+    CDC mem;
+    CBitmap bitmap;
+    mem.CreateCompatibleDC(&screen);
+    bitmap.CreateCompatibleBitmap(&screen, 200, 100);
+    CBitmap* oldBitmap = mem.SelectObject(&bitmap);
+    mem.FillSolidRect(0, 0, 200, 100, RGB(255, 255, 255));
+    CFont* oldFont = mem.SelectObject(font);
+    mem.SetTextColor(RGB(0, 0, 0));
+    mem.TextOut(4, 4, text);
+    const int height = InkHeight(CRect(0, 0, 200, 100), [&](int x, int y) { return mem.GetPixel(x, y); });
+    mem.SelectObject(oldFont);
+    mem.SelectObject(oldBitmap);
+    return height;
+  }
   void Scroll(UINT code, int times) {
     for (int i = 0; i < times; ++i) PostInputMessage(grid.m_hWnd, WM_VSCROLL, code, 0);
     ::PumpMessages();
@@ -99,4 +148,38 @@ TEST_F(GridPictures, SpannedCellsPaintTheirWholeBackground) {
   PaintOver(RGB(255, 255, 255));
   EXPECT_TRUE(shorter == Pixels(area));
   EXPECT_FALSE(fresh == shorter);
+}
+
+TEST_F(GridPictures, ZoomScalesSizesAndTextAndTheEditFollows) {
+  PaintOver(RGB(255, 255, 255));
+  const int row = grid.GetDefaultRowHeight(), col = grid.GetDefaultColWidth();
+  const int header = InkHeight(grid.CalcRectFromRowCol(0, 2)), cell = InkHeight(grid.CalcRectFromRowCol(1, 2));
+  const auto printed = PrintLayout();
+  ASSERT_GT(header, 5);
+  ASSERT_GT(cell, 5);
+  grid.SetZoom(200);
+  ::PumpMessages();
+  SaveWindowImage(&grid, OutputPath("grid_zoom_200.png").c_str());
+  // Twice as large, give or take how the doubled font rounds its own metrics.
+  EXPECT_NEAR(grid.GetDefaultRowHeight(), 2 * row, 2 * row / 10 + 1);
+  EXPECT_NEAR(grid.GetDefaultColWidth(), 2 * col, 2 * col / 10 + 1);
+  EXPECT_NEAR(InkHeight(grid.CalcRectFromRowCol(0, 2)), 2 * header, 1);
+  EXPECT_NEAR(InkHeight(grid.CalcRectFromRowCol(1, 2)), 2 * cell, 1);
+  // An edit started in a cell writes with the font the cell is drawn with.
+  const int drawn = InkHeight(grid.CalcRectFromRowCol(1, 3));
+  ASSERT_TRUE(grid.SetCurrentCell(1, 3));
+  PostInputMessage(grid.m_hWnd, WM_KEYDOWN, VK_END, 1);  // End starts editing at the text's end
+  ::PumpMessages();
+  auto* edit = dynamic_cast<CGXEditControl*>(grid.GetCurrentCellControl());
+  ASSERT_TRUE(edit && edit->IsActive());
+  EXPECT_EQ(drawn, InkHeightWith(CFont::FromHandle((HFONT)edit->SendMessage(WM_GETFONT)), "R1C3"));
+  // Printing (which ends the edit) stays at 100 %; the zoom goes back as it came.
+  EXPECT_EQ(printed, PrintLayout());
+  EXPECT_FALSE(edit->IsActive());
+  grid.SetZoom(100);
+  ::PumpMessages();
+  EXPECT_EQ(row, grid.GetDefaultRowHeight());
+  EXPECT_EQ(col, grid.GetDefaultColWidth());
+  EXPECT_EQ(header, InkHeight(grid.CalcRectFromRowCol(0, 2)));
+  EXPECT_EQ(cell, InkHeight(grid.CalcRectFromRowCol(1, 2)));
 }
