@@ -117,14 +117,21 @@ class GridPictures : public ::testing::Test {
 }  // namespace
 
 TEST_F(GridPictures, SpannedCellsPaintTheirWholeBackground) {
+  // A covered block and a block of merged cells, both green.
   CGXStyle block;
   block.SetValue("covered green").SetInterior(RGB(0, 200, 0));
   grid.SetStyleRange(CGXRange().SetCellRange(3, 2, 3, 2), &block);
   ASSERT_TRUE(grid.SetCoveredCellsRowCol(3, 2, 5, 4));
-  const CRect area = grid.CalcRectFromRowColEx(3, 2, 5, 4);
+  grid.SetMergeCellsMode(2);
+  CGXStyle merged(block);
+  merged.SetValue("merged green").SetMergeCell(1);
+  grid.SetStyleRange(CGXRange().SetCellRange(8, 2, 8, 4), &merged);
+  const CRect area = grid.CalcRectFromRowColEx(3, 2, 8, 4);
   PaintOver(RGB(255, 255, 255));
+  CGXRange span;
+  ASSERT_TRUE(grid.GetMergedCellsRowCol(8, 3, span));
+  ASSERT_EQ(CGXRange().SetCellRange(8, 2, 8, 4), span);
   const std::vector<COLORREF> fresh = Pixels(area);
-  SaveWindowImage(&grid, OutputPath("grid_covered_fresh.png").c_str());
   struct Step {
     const char* what;
     std::function<void()> act;
@@ -139,10 +146,12 @@ TEST_F(GridPictures, SpannedCellsPaintTheirWholeBackground) {
     ASSERT_EQ(1u, grid.GetTopRow()) << s.what;
     EXPECT_TRUE(fresh == Pixels(area)) << s.what;
   }
-  SaveWindowImage(&grid, OutputPath("grid_covered_scrolled.png").c_str());
-  // A shorter value: what the cell shows is what a fresh paint of it shows.
+  SaveWindowImage(&grid, OutputPath("grid_spans_scrolled.png").c_str());
+  // Shorter values: what the cells show is what a fresh paint of them shows.
   block.SetValue("x");
   grid.SetStyleRange(CGXRange().SetCellRange(3, 2, 3, 2), &block);
+  merged.SetValue("x");
+  grid.SetStyleRange(CGXRange().SetCellRange(8, 2, 8, 4), &merged);
   ::PumpMessages();
   const std::vector<COLORREF> shorter = Pixels(area);
   PaintOver(RGB(255, 255, 255));
