@@ -221,17 +221,22 @@ void CGXBitmapButtonChild::Draw(CDC* pDC, BOOL) {
 
 CFont* GXSelectCellFont(CGXGridCore* pGrid, CDC* pDC, const CGXStyle& style) {
   if (!pGrid || !pDC || !style.GetIncludeFont()) return nullptr;
-  CFont* font = pGrid->LookupFont(style.GetFont());
-  return font ? pDC->SelectObject(font) : nullptr;
+  CFont* old = pDC->GetCurrentFont();
+  pGrid->SelectCellFont(pDC, style);
+  return old;
 }
 
 BOOL GXCreateZoomedCellFont(CGXGridCore* pGrid, CFont& font, const CGXStyle& style) {
   font.DeleteObject();
-  CFont* cellFont = pGrid && style.GetIncludeFont() ? pGrid->LookupFont(style.GetFont()) : nullptr;
-  if (!cellFont) return FALSE;
+  if (!pGrid || !style.GetIncludeFont()) return FALSE;
+  // The font the cell is drawn with, so that a window over the cell shows the same text.
+  CDC measure;
+  if (!measure.CreateCompatibleDC(nullptr)) return FALSE;
+  const HGDIOBJ before = measure.GetCurrentFont()->m_hObject;
+  pGrid->SelectCellFont(&measure, style);
   LOGFONT lf{};
-  cellFont->GetLogFont(&lf);
-  lf.lfHeight = lf.lfHeight * pGrid->GetZoom() / 100;
+  CFont* cellFont = measure.GetCurrentFont();
+  if (cellFont->m_hObject == before || !cellFont->GetLogFont(&lf)) return FALSE;
   font.CreateFontIndirect(&lf);
   return TRUE;
 }

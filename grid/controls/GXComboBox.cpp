@@ -381,8 +381,7 @@ void CGXComboBox::DestroyDropDownWnd(CGXGridCombo* pPopup) {
 int CGXComboBox::MeasureTextHeight(const CGXStyle& style) {
   if (m_nTextHeight || !m_pGrid || !m_pGrid->m_pGridWnd) return m_nTextHeight;
   CClientDC dc(m_pGrid->m_pGridWnd);
-  CFont* font = style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
-  CFont* old = font ? dc.SelectObject(font) : nullptr;
+  CFont* old = GXSelectCellFont(m_pGrid, &dc, style);
   TEXTMETRIC tm{};
   dc.GetTextMetrics(&tm);
   if (old) dc.SelectObject(old);
@@ -649,8 +648,7 @@ void CGXComboBox::LayoutChildren(ROWCOL nRow, ROWCOL nCol, const CRect& rect) {
 CSize CGXComboBox::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard, BOOL bHeight) {
   const CSize base = CGXEditControl::CalcSize(pDC, nRow, nCol, style, pStandard, bHeight);
   if (!pDC) return base;
-  CFont* font = style.GetIncludeFont() && m_pGrid ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
-  CFont* old = font ? pDC->SelectObject(font) : nullptr;
+  CFont* old = GXSelectCellFont(m_pGrid, pDC, style);
   TEXTMETRIC tm{};
   pDC->GetTextMetrics(&tm);
   CSize size(0, tm.tmHeight + tm.tmExternalLeading + 1);

@@ -1,5 +1,6 @@
 #include "grid/controls/GXDateTimeCtrl.h"
 
+#include "grid/controls/GXButton.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXGridParam.h"
@@ -220,8 +221,7 @@ CSize CGXDateTimeCtrl::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style,
   SetupFromStyle(m_text, style);
   COleDateTime dt;
   if (!ParseValue(style.GetValue(), dt) || !m_text.SetDateTime(dt)) return CSize(0, 0);
-  CFont* font = m_pGrid && style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
-  CFont* old = font ? pDC->SelectObject(font) : nullptr;
+  CFont* old = GXSelectCellFont(m_pGrid, pDC, style);
   CSize size(0, 0);
   for (int i = 0; i < m_text.GetGadgetCount(); ++i) {
     CGXBDTGadget* g = m_text.GetGadget(i);
@@ -307,7 +307,7 @@ void CGXDateTimeCtrl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const
   SetTemplateValue(m_paint, style.GetIncludeValue() ? style.GetValue() : CString());
   const int saved = pDC->SaveDC();
   pDC->IntersectClipRect(&inner);
-  if (CFont* font = style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr) pDC->SelectObject(font);
+  GXSelectCellFont(m_pGrid, pDC, style);
   LayoutGadgetsInRect(m_paint, *pDC, inner);
   pDC->SetTextColor(text);
   pDC->SetBkColor(back);

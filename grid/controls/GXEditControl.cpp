@@ -1,5 +1,6 @@
 #include "grid/controls/GXEditControl.h"
 
+#include "grid/controls/GXButton.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
@@ -216,8 +217,7 @@ int CGXEditControl::CharFromPoint(CPoint pt) {
   CString text;
   GetWindowText(text);
   CClientDC dc(m_pGrid->m_pGridWnd);
-  CFont* font = style.GetIncludeFont() ? m_pGrid->LookupFont(style.GetFont()) : nullptr;
-  CFont* old = font ? dc.SelectObject(font) : nullptr;
+  CFont* old = GXSelectCellFont(m_pGrid, &dc, style);
   const int hit = GXHitTestMultiLineText(&dc, text, text.GetLength(), inner, GetTextFormat(style), pt);
   if (old) dc.SelectObject(old);
   return hit;

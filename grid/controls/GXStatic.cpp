@@ -13,13 +13,6 @@ namespace {
 
 const int kMaxWrapLines = 32;
 
-// Selects the cell's font into the context; returns the one to put back.
-CFont* SelectFont(CGXGridCore* grid, CDC* pDC, const CGXStyle& style) {
-  if (!grid || !pDC || !style.GetIncludeFont()) return nullptr;
-  CFont* font = grid->LookupFont(style.GetFont());
-  return font ? pDC->SelectObject(font) : nullptr;
-}
-
 }  // namespace
 
 CGXFocusGuard::CGXFocusGuard(CGXGridCore* g) : grid(g), old(g ? g->m_bIgnoreFocus : FALSE) {
@@ -83,7 +76,7 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
   // The background goes first: erased after the text it would wipe the text out.
   const BOOL erase = m_pGrid && m_pGrid->m_bEraseCellBackground;
   if (erase) DrawBackground(pDC, rect, style, TRUE);
-  CFont* oldFont = SelectFont(m_pGrid, pDC, style);
+  CFont* oldFont = GXSelectCellFont(m_pGrid, pDC, style);
   CRect inner;
   GetCellInnerRect(inner, nRow, nCol, &rect, &style);
   COLORREF clrText, clrBack;
@@ -111,7 +104,7 @@ CSize CGXStatic::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& st
   CRect inner;
   GetCellInnerRect(inner, nRow, nCol, &extent, &style);
   if (!pDC) return GrowSizeByBorders(CSize(0, 0), style);
-  CFont* oldFont = SelectFont(m_pGrid, pDC, style);
+  CFont* oldFont = GXSelectCellFont(m_pGrid, pDC, style);
   TEXTMETRIC tm{};
   pDC->GetTextMetrics(&tm);
   const int lineHeight = tm.tmHeight + tm.tmExternalLeading;

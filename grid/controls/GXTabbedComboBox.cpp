@@ -29,8 +29,7 @@ int FieldCount(LPCTSTR pszLine) {
 // Selects the cell's font into the DC for the life of the scope.
 struct CellFont {
   CellFont(CGXGridCore* grid, CDC* dc, const CGXStyle& style) : dc(dc) {
-    CFont* font = grid && style.GetIncludeFont() ? grid->LookupFont(style.GetFont()) : nullptr;
-    old = font ? dc->SelectObject(font) : nullptr;
+    old = GXSelectCellFont(grid, dc, style);
   }
   ~CellFont() {
     if (old) dc->SelectObject(old);

@@ -73,8 +73,9 @@ void CGXGridCore::SetParam(CGXGridParam* pParam, BOOL bMustDelete) {
 
 void CGXGridCore::SetPrinting(BOOL bPrint, BOOL bClientToPrint) {
   if (bPrint && m_pCurrentCellControl && m_pCurrentCellControl->IsActive()) {
+    CGXControl* control = m_pCurrentCellControl;  // ending the edit lets go of it
     EndCurrentCellEdit();
-    m_pCurrentCellControl->SetActive(FALSE);
+    control->SetActive(FALSE);
   }
   m_bPrinting = bPrint;
   if (bClientToPrint) {

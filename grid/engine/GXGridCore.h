@@ -106,6 +106,8 @@ class CGXGridCore {
 
   // ---- GDI objects and caches ----
   virtual void SelectCellFont(CDC* pDC, const CGXStyle& style, const CGXStyle* pOldStyle = nullptr);
+  // SelectCellFont of the standard style, when it has a font; returns the font to put back.
+  CFont* SelectStandardFont(CDC* pDC);
   virtual void FreeObjectCache();
   CFont* LookupFont(const CGXFont& font);
   CBrush* LookupBrush(const CGXBrushValue& brush);

@@ -428,11 +428,10 @@ BOOL CGXGridCore::StoreTextRowCol(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UIN
 
 // ---- pasting ---------------------------------------------------------------------------------------------------
 
-// Raises the row (column) count to n; FALSE when the store refused.
-static BOOL RaiseCount(CGXGridParam* param, bool rows, ROWCOL n) {
-  CGXData* data = param ? param->m_pData : nullptr;
-  if (!data) return FALSE;
-  return rows ? data->SetRowCount(n) : data->SetColCount(n);
+// Raises the row (column) count to n through the grid, so that the paste's undo takes the rows back;
+// FALSE when that was refused.
+static BOOL RaiseCount(CGXGridCore& grid, bool rows, ROWCOL n) {
+  return rows ? grid.SetRowCount(n) : grid.SetColCount(n);
 }
 
 BOOL CGXGridCore::Paste() {
@@ -457,7 +456,9 @@ BOOL CGXGridCore::Paste() {
 BOOL CGXGridCore::PasteFromClipboard(const CGXRange& range) {
   const ROWCOL top = m_nClipboardFlags & 0x0002 ? range.m_nTop : std::max(range.m_nTop, GetHeaderRows() + 1);
   const ROWCOL left = m_nClipboardFlags & 0x0001 ? range.m_nLeft : std::max(range.m_nLeft, GetHeaderCols() + 1);
-  const CGXRange target = CGXRange().SetCellRange(top, left, range.m_nBottom, range.m_nRight);
+  // A range inside the headers ends before the raised start: it must not turn round to reach back into them.
+  const CGXRange target =
+      CGXRange().SetCellRange(top, left, std::max(range.m_nBottom, top), std::max(range.m_nRight, left));
   const UINT format = GXGetLibraryData().m_nClipboardFormat;
   if ((m_nClipboardFlags & 0x0010) && format && ::IsClipboardFormatAvailable(format)) {
     HANDLE h = ::GetClipboardData(format);
@@ -512,10 +513,10 @@ BOOL CGXGridCore::PasteInternalFormat(CArchive& ar, const CGXRange& target, BOOL
   progress.SetStatusText(LoadText(52303));
   EndCurrentCellEdit(TRUE);
   if (block.m_nBottom > GetRowCount() &&
-      ((m_nClipboardFlags & 0x0200) || !RaiseCount(m_pParam, true, block.m_nBottom)))
+      ((m_nClipboardFlags & 0x0200) || !RaiseCount(*this, true, block.m_nBottom)))
     block.m_nBottom = GetRowCount();
   if (block.m_nRight > GetColCount() &&
-      ((m_nClipboardFlags & 0x0400) || !RaiseCount(m_pParam, false, block.m_nRight))) {
+      ((m_nClipboardFlags & 0x0400) || !RaiseCount(*this, false, block.m_nRight))) {
     const ROWCOL keep = GetColCount() >= block.m_nLeft ? GetColCount() - block.m_nLeft + 1 : 0;
     GXStyleArrayPtr cut(new CObArray, GXDeleteStyles);
     for (DWORD r = 0; r < rows; ++r)
@@ -560,8 +561,8 @@ BOOL CGXGridCore::PasteTextFormat(const char* text, size_t n, const CGXRange& ta
     size_t j = i;
     while (j < n && text[j] && !IsLineEnd(text[j]) && !isSep(text[j])) j += CharLen(text + j, n - j);
     j = std::min(j, n);
-    if (row > GetRowCount() && ((m_nClipboardFlags & 0x0200) || !RaiseCount(m_pParam, true, row))) break;
-    const bool skip = col > GetColCount() && ((m_nClipboardFlags & 0x0400) || !RaiseCount(m_pParam, false, col));
+    if (row > GetRowCount() && ((m_nClipboardFlags & 0x0200) || !RaiseCount(*this, true, row))) break;
+    const bool skip = col > GetColCount() && ((m_nClipboardFlags & 0x0400) || !RaiseCount(*this, false, col));
     if (!skip) {
       style->Free();
       ComposeStyleRowCol(row, col, style);

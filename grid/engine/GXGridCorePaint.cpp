@@ -123,12 +123,9 @@ void LookupBaseStyles(CGXGridCore& grid) {
 }
 
 // Selects the standard font and measures it; a standard style without a font keeps 10 x 15.
-CFont* SelectStandardFont(CGXGridCore& grid, CDC* pDC) {
-  const CGXStyle& standard = grid.GetStandardStyle();
-  if (!standard.GetIncludeFont()) return nullptr;
-  CFont* font = grid.LookupFont(standard.GetFont());
-  CFont* old = font ? pDC->SelectObject(font) : nullptr;
-  grid.CalcCharSize(pDC, &grid.m_nCharWidth, &grid.m_nCharHeight);
+CFont* SelectAndMeasureStandardFont(CGXGridCore& grid, CDC* pDC) {
+  CFont* old = grid.SelectStandardFont(pDC);
+  if (grid.GetStandardStyle().GetIncludeFont()) grid.CalcCharSize(pDC, &grid.m_nCharWidth, &grid.m_nCharHeight);
   return old;
 }
 
@@ -151,8 +148,9 @@ void CGXGridCore::DrawUsingMemDC(CDC* pDC) {
   bitmap.CreateCompatibleBitmap(pDC, c.Width(), c.Height());
   CBitmap* oldBitmap = mem.SelectObject(&bitmap);
   mem.SetViewportOrg(-c.left, -c.top);
-  mem.SetBrushOrg(c.left % 8, c.top % 8);
-  CFont* oldFont = SelectStandardFont(*this, &mem);
+  // The bitmap's pixel 0 is the window's pixel c.left: patterns start that far back, as on the window.
+  mem.SetBrushOrg((8 - c.left % 8) % 8, (8 - c.top % 8) % 8);
+  CFont* oldFont = SelectAndMeasureStandardFont(*this, &mem);
   CRect g, r;
   GetGridRect(&g);
   if (r.IntersectRect(&c, &g)) {
@@ -188,7 +186,7 @@ void CGXGridCore::DrawUsingMemDC(CDC* pDC) {
 void CGXGridCore::DrawDirect(CDC* pDC) {
   LookupBaseStyles(*this);
   FreeObjectCache();
-  CFont* oldFont = SelectStandardFont(*this, pDC);
+  CFont* oldFont = SelectAndMeasureStandardFont(*this, pDC);
   CRect c, g, r;
   pDC->GetClipBox(&c);
   GetGridRect(&g);
@@ -506,9 +504,11 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
         c.IntersectRect(&part, &ctx.m_rectClip);
         dc->IntersectClipRect(&c);
       }
+      // No background run covers a span: its first cell fills it.
       grid.m_bDrawingSpannedCell = TRUE;
+      grid.m_bEraseCellBackground = (f & flagFill) != 0;
       grid.DrawCell(dc, span.m_nTop, span.m_nLeft, whole, s);
-      grid.m_bDrawingSpannedCell = FALSE;
+      grid.m_bDrawingSpannedCell = grid.m_bEraseCellBackground = FALSE;
       if (s->GetIncludeBorders()) grid.DrawRectBorders(dc, whole, *s);
       if (grid.IsCurrentCell(covered ? span.m_nTop : row, covered ? span.m_nLeft : col)) {
         CGXControl* control = grid.GetRegisteredControl(s->GetControl());

@@ -34,12 +34,7 @@ void CGXGridCore::OnPrintHeaderAndFooter(CDC* pDC, CPrintInfo* pInfo) {
 
 CFont* CGXGridCore::SelectPrintFont(CDC* pDC) {
   FreeObjectCache();
-  CFont* old = nullptr;
-  if (m_pParam && m_pParam->m_pStylesMap) {
-    const CGXStyle& standard = GetStandardStyle();
-    if (standard.GetIncludeFont())
-      if (CFont* f = LookupFont(standard.GetFont())) old = pDC->SelectObject(f);
-  }
+  CFont* old = m_pParam && m_pParam->m_pStylesMap ? SelectStandardFont(pDC) : nullptr;
   CalcCharSize(pDC, &m_nPrintCharWidth, &m_nPrintCharHeight);
   return old;
 }

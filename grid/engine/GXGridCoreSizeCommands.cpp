@@ -284,7 +284,7 @@ static BOOL ResizeToFit(CGXGridCore& grid, CGXRange range, BOOL bCoveredCells, U
   CFont* oldFont = nullptr;
   if (dc) {
     grid.PrepareDC(dc);
-    if (CFont* font = grid.LookupFont(grid.GetStandardStyle().GetFont())) oldFont = dc->SelectObject(font);
+    oldFont = grid.SelectStandardFont(dc);
   }
   CRect g;
   grid.GetGridRect(&g);

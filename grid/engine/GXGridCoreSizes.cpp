@@ -52,8 +52,7 @@ void CGXGridCore::RecalcCharSize(int* pWidth, int* pHeight) {
     if (!dc && display.CreateDC("DISPLAY", nullptr, nullptr, nullptr)) dc = &display;
     if (dc) {
       PrepareDC(dc);
-      CFont* font = LookupFont(m_pStyleStandard->GetFont());
-      CFont* old = font ? dc->SelectObject(font) : nullptr;
+      CFont* old = SelectStandardFont(dc);
       CalcCharSize(dc, &w, &h);
       if (old) dc->SelectObject(old);
       if (dc != &display) ReleaseClientDC();

@@ -560,6 +560,8 @@ T* Cached(std::unordered_map<std::string, T*>& cache, const std::string& key, MA
 CFont* CGXGridCore::LookupFont(const CGXFont& font) {
   CString key;
   font.GetDescription(key);
+  // The description gives whole points; zoomed heights between them need fonts of their own.
+  key.str() += FormatString("/%ld", (long)font.GetLogFont().lfHeight);
   return Cached(m_FontCache, key.str(), [&](CFont& f) { return f.CreateFontIndirect(&font.GetLogFont()); });
 }
 
@@ -588,15 +590,22 @@ void CGXGridCore::SelectCellFont(CDC* pDC, const CGXStyle& style, const CGXStyle
   if (pOldStyle && std::memcmp(&pOldStyle->GetFont().GetLogFont(), &style.GetFont().GetLogFont(), sizeof(LOGFONT)) == 0)
     return;
   LOGFONT lf = style.GetFont().GetLogFont();
-  lf.lfHeight = lf.lfHeight * m_nZoom / 100;
+  lf.lfHeight = lf.lfHeight * GetZoom() / 100;
   if (CFont* f = LookupFont(CGXFont(lf))) pDC->SelectObject(f);
+}
+
+CFont* CGXGridCore::SelectStandardFont(CDC* pDC) {
+  const CGXStyle& standard = GetStandardStyle();
+  if (!pDC || !standard.GetIncludeFont()) return nullptr;
+  CFont* old = pDC->GetCurrentFont();
+  SelectCellFont(pDC, standard);
+  return old;
 }
 
 CDC* CGXGridCore::GetClientDC() {
   if (!m_pClientDC && m_pGridWnd && m_pGridWnd->GetSafeHwnd()) {
     m_pClientDC = new CClientDC(m_pGridWnd);
-    if (m_pStyleStandard && m_pStyleStandard->GetIncludeFont())
-      if (CFont* f = LookupFont(m_pStyleStandard->GetFont())) m_pOldClientFont = m_pClientDC->SelectObject(f);
+    if (m_pStyleStandard) m_pOldClientFont = SelectStandardFont(m_pClientDC);
   }
   return m_pClientDC;
 }

@@ -235,6 +235,45 @@ TEST_F(GridClipboard, PasteCommandChecksTheSelection) {
   EXPECT_EQ(Value(3, 3), "v");
 }
 
+// With the current cell in a header and nothing selected the paste starts after the headers; a paste that
+// raises the counts is undone with them, in one step. Text and the grid's own format alike.
+TEST_F(GridClipboard, PasteStartsAfterTheHeadersAndUndoesRaisedCounts) {
+  for (UINT flags : {0x0008u, 0x0018u}) {
+    Data().SetRowCount(10);
+    Data().SetColCount(6);
+    Put(0, 2, "H2"), Put(0, 3, "H3"), Put(2, 0, "R2");
+    Put(4, 1, "a"), Put(4, 2, "b"), Put(5, 1, "c"), Put(5, 2, "d");
+    grid.m_nClipboardFlags = flags;
+    grid.SetCurrent(4, 1);
+    Select({Cells(4, 1, 5, 2)});
+    ASSERT_TRUE(grid.Copy());
+    const struct {
+      ROWCOL row, col, top, left;
+    } headers[] = {{0, 2, 1, 2}, {2, 0, 2, 1}, {0, 0, 1, 1}};
+    for (const auto& h : headers) {
+      grid.SetCurrent(h.row, h.col);
+      Select({});
+      ASSERT_TRUE(grid.Paste()) << flags;
+      EXPECT_EQ(Value(0, 2), "H2") << flags;
+      EXPECT_EQ(Value(0, 3), "H3") << flags;
+      EXPECT_EQ(Value(2, 0), "R2") << flags;
+      EXPECT_EQ(Value(h.top, h.left), "a") << flags << " " << h.row << "," << h.col;
+      EXPECT_EQ(Value(h.top + 1, h.left + 1), "d") << flags << " " << h.row << "," << h.col;
+    }
+    grid.SetCurrent(10, 6);
+    Select({Cells(10, 6, 10, 6)});
+    ASSERT_TRUE(grid.Paste());
+    EXPECT_EQ(grid.GetRowCount(), 11u);
+    EXPECT_EQ(grid.GetColCount(), 7u);
+    EXPECT_EQ(Value(11, 7), "d");
+    ASSERT_TRUE(grid.Undo());
+    EXPECT_EQ(grid.GetRowCount(), 10u) << flags;
+    EXPECT_EQ(grid.GetColCount(), 6u) << flags;
+    EXPECT_EQ(Value(10, 6), "");
+    EXPECT_EQ(Value(4, 1), "a");
+  }
+}
+
 TEST_F(GridClipboard, InternalFormatRoundTripAndSizeMismatch) {
   CGXStyle red;
   red.SetValue("r").SetTextColor(RGB(255, 0, 0));

@@ -452,24 +452,39 @@ TEST_F(GridPaint, PaintingFillsLinesAndRuns) {
 }
 
 TEST_F(GridPaint, BufferedAndDirectPaintsMatch) {
-  CGXStyle pattern;
+  // Patterned and hatched interiors, dotted grid lines and a selection.
+  CGXStyle pattern, hatch;
   pattern.SetInterior(CGXBrushValue().SetPattern(5).SetColor(RGB(0, 0, 128)).SetBkColor(RGB(255, 255, 0)));
+  hatch.SetInterior(
+      CGXBrushValue().SetStyle(BS_HATCHED).SetHatch(HS_DIAGCROSS).SetColor(RGB(128, 0, 0)).SetBkColor(RGB(255, 255, 255)));
   grid.SetStyleRange(CGXRange().SetCellRange(2, 2, 4, 3), &pattern, 0, 0, nullptr, 0);
-  grid.GetParam()->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(5, 1, 6, 2)));
-  Repaint();
-  std::vector<COLORREF> direct;
-  for (int y = 0; y < 200; y += 3)
-    for (int x = 0; x < 400; x += 3) direct.push_back(Pixel(x, y));
-  // Buffered, then band drawing (latched once used): the same pixels.
-  for (int mode = 0; mode < 2; ++mode) {
-    grid.SetDoubleBuffering(mode == 0);
-    grid.m_bBandDrawing = mode == 1;
-    Repaint();
-    size_t i = 0, differ = 0;
-    for (int y = 0; y < 200; y += 3)
-      for (int x = 0; x < 400; x += 3) differ += direct[i++] != Pixel(x, y);
-    EXPECT_EQ(0u, differ) << mode;
-  }
+  grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 3, 1), &hatch, 0, 0, nullptr, 0);
+  grid.GetParam()->m_wGridLineStyle = PS_DOT;
+  grid.GetParam()->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(3, 2, 3, 2)));
+  // One clip painted direct (0), buffered (1) and in bands (2; latched once used), over a fill that shows
+  // any pixel left unpainted.
+  auto paint = [&](int mode, const CRect& clip) {
+    grid.SetDoubleBuffering(mode == 1);
+    grid.m_bBandDrawing = mode == 2;
+    CClientDC(&wnd).FillSolidRect(&clip, RGB(255, 0, 255));
+    wnd.InvalidateRect(&clip, FALSE);
+    PumpMessages();
+    std::vector<COLORREF> pixels;
+    for (int y = clip.top; y < clip.bottom; ++y)
+      for (int x = clip.left; x < clip.right; ++x) pixels.push_back(Pixel(x, y));
+    return pixels;
+  };
+  for (int oy = 0; oy < 8; ++oy)
+    for (int ox = 0; ox < 8; ++ox) {
+      const CRect clip(136 + ox, 32 + oy, 184 + ox, 72 + oy);
+      const std::vector<COLORREF> direct = paint(0, clip);
+      for (int mode = 1; mode < 3; ++mode) {
+        const std::vector<COLORREF> other = paint(mode, clip);
+        size_t differ = 0;
+        for (size_t i = 0; i < direct.size(); ++i) differ += direct[i] != other[i];
+        EXPECT_EQ(0u, differ) << "origin " << ox << "," << oy << " mode " << mode;
+      }
+    }
 }
 
 TEST_F(GridPaint, CurrentCellFrameAndInversion) {

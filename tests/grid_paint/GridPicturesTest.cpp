@@ -1,0 +1,194 @@
+// A grid window as a user sees it: the pixels of spanned cells after scrolling and edits, and zoom.
+#include "grid/controls/GXEditControl.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/core/Module.h"
+#include "platform/gdi/DC.h"
+#include "platform/gdi/Printer.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/PrintInfo.h"
+#include "platform/ui/WindowPaint.h"
+
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+using dravonix::test::OutputPath;
+
+namespace {
+
+class GridPictures : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GXStartGridLibrary();
+    parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 640, 400), nullptr, 0);
+    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(0, 0, 640, 400), &parent, 3));
+    ASSERT_TRUE(grid.Initialize());
+    grid.SetRowCount(300);
+    grid.SetColCount(12);
+    CGXData& data = *grid.GetParam()->GetData();
+    for (ROWCOL r = 1; r <= 150; ++r)
+      for (ROWCOL c = 1; c <= 6; ++c) {
+        CGXStyle s;
+        CString value;
+        value.Format("R%luC%lu", (unsigned long)r, (unsigned long)c);
+        s.SetValue(value);
+        data.StoreStyleAt(r, c, &s, 0, 0);
+      }
+    ::PumpMessages();
+  }
+  void TearDown() override {
+    grid.DestroyWindow();
+    parent.DestroyWindow();
+  }
+  std::vector<COLORREF> Pixels(const CRect& r) {
+    std::vector<COLORREF> out;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) out.push_back(GetWindowPixel(grid.m_hWnd, POINT{x, y}));
+    return out;
+  }
+  // The window painted over a blank (or any other) surface.
+  void PaintOver(COLORREF under) {
+    CRect client;
+    grid.GetClientRect(&client);
+    CClientDC(&grid).FillSolidRect(&client, under);
+    grid.Invalidate(FALSE);
+    ::PumpMessages();
+  }
+  // The height of the text (dark pixels) in a rectangle of the window, or of what pixel reads.
+  int InkHeight(const CRect& r) {
+    return InkHeight(r, [&](int x, int y) { return GetWindowPixel(grid.m_hWnd, POINT{x, y}); });
+  }
+  static int InkHeight(const CRect& r, const std::function<COLORREF(int, int)>& pixel) {
+    int top = -1, bottom = -1;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        const COLORREF c = pixel(x, y);
+        if (GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100) {
+          if (top < 0) top = y;
+          bottom = y + 1;
+          break;
+        }
+      }
+    return top < 0 ? 0 : bottom - top;
+  }
+  // What the printer's character size and row breaks come to.
+  std::pair<int, std::vector<DWORD>> PrintLayout() {
+    CDC printer;
+    EXPECT_TRUE(printer.CreateDC(GetPrinterDriverName(), GetPrinterDeviceName(), nullptr, nullptr));
+    CPrintInfo info;
+    grid.OnBeginPrinting(&printer, &info);
+    std::vector<DWORD> breaks;
+    for (INT_PTR i = 0; i < grid.m_awRowBreaks.GetSize(); ++i) breaks.push_back(grid.m_awRowBreaks[i]);
+    grid.OnEndPrinting(&printer, &info);
+    return {grid.m_nPrintCharHeight, breaks};
+  }
+  // The height of a text written with a font on white.
+  int InkHeightWith(CFont* font, const char* text) {
+    CClientDC screen(&grid);
+    CDC mem;
+    CBitmap bitmap;
+    mem.CreateCompatibleDC(&screen);
+    bitmap.CreateCompatibleBitmap(&screen, 200, 100);
+    CBitmap* oldBitmap = mem.SelectObject(&bitmap);
+    mem.FillSolidRect(0, 0, 200, 100, RGB(255, 255, 255));
+    CFont* oldFont = mem.SelectObject(font);
+    mem.SetTextColor(RGB(0, 0, 0));
+    mem.TextOut(4, 4, text);
+    const int height = InkHeight(CRect(0, 0, 200, 100), [&](int x, int y) { return mem.GetPixel(x, y); });
+    mem.SelectObject(oldFont);
+    mem.SelectObject(oldBitmap);
+    return height;
+  }
+  void Scroll(UINT code, int times) {
+    for (int i = 0; i < times; ++i) PostInputMessage(grid.m_hWnd, WM_VSCROLL, code, 0);
+    ::PumpMessages();
+  }
+  CWnd parent;
+  CGXGridWnd grid;
+};
+
+}  // namespace
+
+TEST_F(GridPictures, SpannedCellsPaintTheirWholeBackground) {
+  // A covered block and a block of merged cells, both green.
+  CGXStyle block;
+  block.SetValue("covered green").SetInterior(RGB(0, 200, 0));
+  grid.SetStyleRange(CGXRange().SetCellRange(3, 2, 3, 2), &block);
+  ASSERT_TRUE(grid.SetCoveredCellsRowCol(3, 2, 5, 4));
+  grid.SetMergeCellsMode(2);
+  CGXStyle merged(block);
+  merged.SetValue("merged green").SetMergeCell(1);
+  grid.SetStyleRange(CGXRange().SetCellRange(8, 2, 8, 4), &merged);
+  const CRect area = grid.CalcRectFromRowColEx(3, 2, 8, 4);
+  PaintOver(RGB(255, 255, 255));
+  CGXRange span;
+  ASSERT_TRUE(grid.GetMergedCellsRowCol(8, 3, span));
+  ASSERT_EQ(CGXRange().SetCellRange(8, 2, 8, 4), span);
+  const std::vector<COLORREF> fresh = Pixels(area);
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+  } steps[] = {
+      {"painted over another colour", [&] { PaintOver(RGB(255, 0, 255)); }},
+      {"repainted three times", [&] { for (int i = 0; i < 3; ++i) grid.Invalidate(FALSE), ::PumpMessages(); }},
+      {"scrolled away and back", [&] { Scroll(SB_PAGEDOWN, 6), Scroll(SB_PAGEUP, 6); }},
+      {"scrolled a line down and up", [&] { Scroll(SB_LINEDOWN, 1), Scroll(SB_LINEUP, 1); }},
+  };
+  for (const Step& s : steps) {
+    s.act();
+    ASSERT_EQ(1u, grid.GetTopRow()) << s.what;
+    EXPECT_TRUE(fresh == Pixels(area)) << s.what;
+  }
+  SaveWindowImage(&grid, OutputPath("grid_spans_scrolled.png").c_str());
+  // Shorter values: what the cells show is what a fresh paint of them shows.
+  block.SetValue("x");
+  grid.SetStyleRange(CGXRange().SetCellRange(3, 2, 3, 2), &block);
+  merged.SetValue("x");
+  grid.SetStyleRange(CGXRange().SetCellRange(8, 2, 8, 4), &merged);
+  ::PumpMessages();
+  const std::vector<COLORREF> shorter = Pixels(area);
+  PaintOver(RGB(255, 255, 255));
+  EXPECT_TRUE(shorter == Pixels(area));
+  EXPECT_FALSE(fresh == shorter);
+}
+
+TEST_F(GridPictures, ZoomScalesSizesAndTextAndTheEditFollows) {
+  PaintOver(RGB(255, 255, 255));
+  const int row = grid.GetDefaultRowHeight(), col = grid.GetDefaultColWidth();
+  const int header = InkHeight(grid.CalcRectFromRowCol(0, 2)), cell = InkHeight(grid.CalcRectFromRowCol(1, 2));
+  const auto printed = PrintLayout();
+  ASSERT_GT(header, 5);
+  ASSERT_GT(cell, 5);
+  grid.SetZoom(200);
+  ::PumpMessages();
+  SaveWindowImage(&grid, OutputPath("grid_zoom_200.png").c_str());
+  // Twice as large, give or take how the doubled font rounds its own metrics.
+  EXPECT_NEAR(grid.GetDefaultRowHeight(), 2 * row, 2 * row / 10 + 1);
+  EXPECT_NEAR(grid.GetDefaultColWidth(), 2 * col, 2 * col / 10 + 1);
+  EXPECT_NEAR(InkHeight(grid.CalcRectFromRowCol(0, 2)), 2 * header, 1);
+  EXPECT_NEAR(InkHeight(grid.CalcRectFromRowCol(1, 2)), 2 * cell, 1);
+  // An edit started in a cell writes with the font the cell is drawn with.
+  const int drawn = InkHeight(grid.CalcRectFromRowCol(1, 3));
+  ASSERT_TRUE(grid.SetCurrentCell(1, 3));
+  PostInputMessage(grid.m_hWnd, WM_KEYDOWN, VK_END, 1);  // End starts editing at the text's end
+  ::PumpMessages();
+  auto* edit = dynamic_cast<CGXEditControl*>(grid.GetCurrentCellControl());
+  ASSERT_TRUE(edit && edit->IsActive());
+  EXPECT_EQ(drawn, InkHeightWith(CFont::FromHandle((HFONT)edit->SendMessage(WM_GETFONT)), "R1C3"));
+  // Printing (which ends the edit) stays at 100 %; the zoom goes back as it came.
+  EXPECT_EQ(printed, PrintLayout());
+  EXPECT_FALSE(edit->IsActive());
+  grid.SetZoom(100);
+  ::PumpMessages();
+  EXPECT_EQ(row, grid.GetDefaultRowHeight());
+  EXPECT_EQ(col, grid.GetDefaultColWidth());
+  EXPECT_EQ(header, InkHeight(grid.CalcRectFromRowCol(0, 2)));
+  EXPECT_EQ(cell, InkHeight(grid.CalcRectFromRowCol(1, 2)));
+}
