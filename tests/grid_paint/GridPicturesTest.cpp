@@ -1,7 +1,7 @@
 // A grid window as a user sees it: the pixels of spanned cells after scrolling and edits, and zoom.
 #include "grid/controls/GXEditControl.h"
 #include "grid/engine/GXData.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Module.h"
 #include "platform/gdi/DC.h"
@@ -27,7 +27,7 @@ class GridPictures : public ::testing::Test {
   void SetUp() override {
     GXStartGridLibrary();
     parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 640, 400), nullptr, 0);
-    ASSERT_TRUE(grid.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "",
+    ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "",
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(0, 0, 640, 400), &parent, 3));
     ASSERT_TRUE(grid.Initialize());
     grid.SetRowCount(300);
@@ -111,7 +111,7 @@ class GridPictures : public ::testing::Test {
     ::PumpMessages();
   }
   CWnd parent;
-  CGXGridWnd grid;
+  ZAZAzedAze grid;
 };
 
 }  // namespace
