@@ -40,7 +40,8 @@ bool BigUndoKind(int kind) {
     case SECUNDO_JOINLINES:
     case SECUNDO_DELETEBLOCK:
     case SECUNDO_INSERTBLOCK:
-    case SECUNDO_INSERTFILE: return true;
+    case SECUNDO_INSERTFILE:
+    case SECUNDO_GROUP: return true;
     default: return false;
   }
 }
@@ -418,7 +419,7 @@ int SECEditCoreBase::UndoRedo(bool bRedo) {
   int lo = bRedo ? before : e->m_nUndoPos, hi = bRedo ? e->m_nUndoPos : before;
   bool big = false;
   for (int i = lo; i < hi; ++i) big = big || BigUndoKind(e->m_pUndo[i].nKind);
-  const SECEditUndoRecord& rec = e->m_pUndo[bRedo ? e->m_nUndoPos - 1 : e->m_nUndoPos];
+  const SECEditUndoRecord& rec = SECEdit::StepEdge(e->m_pUndo[bRedo ? e->m_nUndoPos - 1 : e->m_nUndoPos], bRedo);
   // Lines may have gone: the caret is found again by number before anything else is looked at.
   m_pCurLine = e->FindLine(rec.nLine);
   m_nCurLine = (int)GetEdit()->LineNumber(m_pCurLine);

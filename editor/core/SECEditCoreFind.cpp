@@ -143,8 +143,7 @@ int SECEditCoreBase::MarkAll(SECFindParams* pParams) {
     m_nCurCol = 0;
     m_pCurLine = SECEdit::GetFirstLine(e->m_pLine);
     m_nCurLine = 1;
-    if (!(m_pCurLine->dwFlags & LINE_BOOKMARK)) NextBookmark(TRUE);
-    else GoToLine(m_pCurLine);
+    NextBookmark(TRUE);
     Redraw(TRUE);
   }
   return marked;

@@ -91,16 +91,14 @@ int CTextFileView::InitView() {
   LOGFONT lf;
   d->GetFontFromRegistry(nullptr, &lf);
   SetEditFont(&lf);
-  int kind = d->GetType();
-  if (kind == CTextFileDoc::FILETYPE_OUTPUT || kind == CTextFileDoc::FILETYPE_INTERPRETER) {
+  if (IsOutputOrInterpreter()) {
     m_bSelectionMargin = FALSE;
-    CoreSetScrollRange(SB_HORZ, 0, 1024, TRUE);
-    CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
+    SetScrollRanges();
     GoToTextEnd(FALSE);
   } else {
     CWinApp* app = AfxGetApp();
     m_bSelectionMargin = app ? (BOOL)app->GetProfileInt(d->GetRegistrySubKey(), "Selection Margin", 1) : TRUE;
-    CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
+    SetScrollRanges();
   }
   m_nMargin = GutterWidth();
   if (GetSafeHwnd()) {
@@ -184,6 +182,35 @@ void CTextFileView::InvalidateLineGutter(int nLine) {
 
 // ---- Hints ----
 
+bool CTextFileView::IsOutputOrInterpreter() {
+  CTextFileDoc* d = GetDocument();
+  return d && (d->GetType() == CTextFileDoc::FILETYPE_OUTPUT || d->GetType() == CTextFileDoc::FILETYPE_INTERPRETER);
+}
+
+void CTextFileView::SetScrollRanges() {
+  CoreSetScrollRange(SB_HORZ, 0, IsOutputOrInterpreter() ? 1024 : SECEDIT_MAX_LINE, TRUE);
+  CoreSetScrollRange(SB_VERT, 0, GetEdit()->m_nLineCount - 1, TRUE);
+}
+
+void CTextFileView::RebuildCaret() {
+  if (CWnd::GetFocus() != this) return;
+  if (m_bCaretCreated) DestroyCaret();
+  m_bCaretCreated = FALSE;
+  ShowCaretHere();
+}
+
+int CTextFileView::ActualizeFontFromRegistry() {
+  CTextFileDoc* d = GetDocument();
+  LOGFONT lf{};
+  if (!d || !m_font.m_hObject || !m_font.GetLogFont(&lf) || d->IsSameFontAsSaved(nullptr, &lf)) return 0;
+  SetEditFont(&lf);
+  m_nMargin = GutterWidth();
+  SetScrollRanges();
+  Invalidate(TRUE);
+  RebuildCaret();
+  return 1;
+}
+
 void CTextFileView::ResetToTop() {
   SECEdit* e = GetEdit();
   ClearSelection(FALSE);
@@ -209,11 +236,10 @@ void CTextFileView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
   switch (lHint) {
     case -90:
     case -88: {
+      const BOOL margin = m_bSelectionMargin;
       if (!window && AfxGetApp())
         m_bSelectionMargin = (BOOL)AfxGetApp()->GetProfileInt(d->GetRegistrySubKey(), "Selection Margin", 1);
-      LOGFONT lf;
-      d->GetFontFromRegistry(nullptr, &lf);
-      SetEditFont(&lf);
+      if (!ActualizeFontFromRegistry() && margin == m_bSelectionMargin) break;
       m_nMargin = GutterWidth();
       Invalidate(TRUE);
       break;
@@ -221,18 +247,7 @@ void CTextFileView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
     case -89: InvalidateGutter(); break;
     case -87:
     case -83: ResetToTop(); break;
-    case -86:
-      CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
-      if (window) {
-        GoToTextEnd(FALSE);
-        EnsureCaretVisible();
-      } else if (m_nCurLine != 1) {
-        m_pTopLine = m_pCurLine = SECEdit::GetFirstLine(e->m_pLine);
-        m_nTopLine = m_nCurLine = 1;
-      }
-      Invalidate(FALSE);
-      UpdateCaretPos();
-      break;
+    case -86: OnLinesAppended(line); break;
     case -85:
       if (line) {
         InvalidateLineGutter((int)GetEdit()->LineNumber(line));
@@ -253,6 +268,40 @@ void CTextFileView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
       break;
     case ID_SECEDIT_CLEARBOOKMARKS: InvalidateGutter(); break;
     default: SECEditView::OnUpdate(pSender, lHint, pHint); break;
+  }
+}
+
+// Text appended at the end: the output and interpreter windows follow it only while the caret stands on
+// the last line, so that a user reading further up is left where he is.
+void CTextFileView::OnLinesAppended(tagLINEDESC* pFirstNew) {
+  SECEdit* e = GetEdit();
+  CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
+  const int newNo = pFirstNew ? (int)e->LineNumber(pFirstNew) : 1;
+  if (!IsOutputOrInterpreter()) {
+    if (m_nCurLine != 1) {
+      m_pTopLine = m_pCurLine = SECEdit::GetFirstLine(e->m_pLine);
+      m_nTopLine = m_nCurLine = 1;
+    }
+    RedrawBelow(newNo > m_nTopLine ? RowOf(newNo) : 0);
+    UpdateCaretPos();
+    return;
+  }
+  m_nCurLine = (int)e->LineNumber(m_pCurLine);
+  if ((int)e->LineNumber(m_pTopLine) != m_nTopLine) {
+    m_pTopLine = e->FindLine(m_nTopLine);
+    Invalidate(FALSE);
+  } else if (GetDocument()->GetType() == CTextFileDoc::FILETYPE_INTERPRETER && pFirstNew) {
+    m_pCurLine = pFirstNew;
+    m_nCurLine = newNo;
+    m_nCurCol = e->OffsetToColumn(pFirstNew, e->TextLength(pFirstNew));
+    if (GetSafeHwnd()) UpdateWindow();
+  }
+  if (!m_pCurLine->pNext && (e->m_nLineCount - m_nTopLine + 1) * m_nLineHeight > m_rcClient.Height()) {
+    EnsureCaretVisible();
+    Invalidate(FALSE);
+  } else {
+    RedrawBelow(newNo > m_nTopLine ? RowOf(newNo) : 0);
+    UpdateCaretPos();
   }
 }
 

@@ -52,5 +52,12 @@ class CTextFileView : public SECEditView {
   void RunLastLine(UINT nRepeat);
   BOOL Recall(bool bUp);
   void ResetToTop();
+  bool IsOutputOrInterpreter();
+  void SetScrollRanges();
+  // Destroys and makes again the caret (one line high) while the view has the focus.
+  void RebuildCaret();
+  // Takes the font saved for the document's kind when it differs from the view's: 1 when it did.
+  int ActualizeFontFromRegistry();
+  void OnLinesAppended(tagLINEDESC* pFirstNew);
   int UpdateState(UINT nID, CCmdUI* pCmdUI);
 };

@@ -75,7 +75,7 @@ void SECEdit::FreeAll() {
   FreeLineList(m_pLine);
   m_pLine = nullptr;
   if (m_pUndo) {
-    for (int i = 0; i < SECEDIT_UNDO_SIZE; ++i) free(m_pUndo[i].pText);
+    ClearUndo();
     free(m_pUndo);
     m_pUndo = nullptr;
   }

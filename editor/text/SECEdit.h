@@ -103,6 +103,8 @@ enum {
   SECUNDO_DELETEBLOCK = 9,
   SECUNDO_INSERTBLOCK = 10,
   SECUNDO_INSERTFILE = 11,
+  // A group too large for the log, kept as one record so that it is undone whole.
+  SECUNDO_GROUP = 12,
 };
 
 // One slot of the keyword hash table.
@@ -126,6 +128,7 @@ struct SECEditUndoRecord {
   BYTE chOldChar;
   uint32_t dwGroup;
   char* pText;  // owned, NUL-terminated (kinds 3, 4, 9, 10, 11)
+  std::vector<SECEditUndoRecord>* pSteps;  // owned, kind 12: the group's records, oldest first
 };
 
 class SECEdit {
@@ -240,6 +243,8 @@ class SECEdit {
   void ClearUndo();
   void ResetUndo();
   void DropOldestUndo();
+  // The record of a step that places the caret: a compound's first or last own record.
+  static const SECEditUndoRecord& StepEdge(const SECEditUndoRecord& rec, bool bLast);
   // The current undo position becomes the one at which the text is unmodified (after a save).
   void MarkClean() { m_nCleanUndoPos = m_nUndoPos; }
 
@@ -360,8 +365,10 @@ class SECEdit {
   int GainLineEnd(tagLINEDESC* pLine);
   int ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
   int ReplaceLineBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);
-  int DoUndo(const SECEditUndoRecord& rec);
-  int DoRedo(const SECEditUndoRecord& rec);
+  void FoldOpenGroup();
+  void StepLines(const SECEditUndoRecord& rec, SECEditPos& P, SECEditPos& E, tagLINEDESC** ppHint);
+  int DoUndo(const SECEditUndoRecord& rec, tagLINEDESC** ppHint = nullptr);
+  int DoRedo(const SECEditUndoRecord& rec, tagLINEDESC** ppHint = nullptr);
   int AddRecord(int nKind, int nLine, int nOffset, int nEndLine, int nEndOffset, const char* pszText,
                 BYTE ch = 0, BYTE chOld = 0);
   void CloseKeptFile();

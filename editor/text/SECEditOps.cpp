@@ -31,6 +31,16 @@ bool SameStep(const SECEditUndoRecord& next, const SECEditUndoRecord& done) {
   return IsCharKind(next.nKind) && next.nKind == done.nKind && next.nLine == done.nLine;
 }
 
+// Frees what a record owns and empties it.
+void FreeRecord(SECEditUndoRecord& rec) {
+  free(rec.pText);
+  if (rec.pSteps) {
+    for (SECEditUndoRecord& step : *rec.pSteps) free(step.pText);
+    delete rec.pSteps;
+  }
+  rec = SECEditUndoRecord{};
+}
+
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 }  // namespace
@@ -571,7 +581,13 @@ int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText,
     free(taken);
     return 0;
   }
-  if (m_nUndoPos >= SECEDIT_UNDO_SIZE) DropOldestUndo();
+  if (m_nUndoPos >= SECEDIT_UNDO_SIZE) {
+    // Dropping the oldest records must not cut into the group being written: it becomes one record.
+    int first = m_nUndoPos;
+    while (m_dwUndoGroup != 0 && first > 0 && m_pUndo[first - 1].dwGroup == m_dwUndoGroup) --first;
+    if (first < m_nUndoPos && first < SECEDIT_UNDO_DROP) FoldOpenGroup();
+    else DropOldestUndo();
+  }
   SECEditUndoRecord r{};
   r.nKind = record.nKind;
   r.nLine = record.nLine;
@@ -601,10 +617,7 @@ int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText,
   // A new edit ends what could have been redone, the clean position with it.
   if (m_nCleanUndoPos > m_nUndoPos) m_nCleanUndoPos = -1;
   int top = m_nUndoCount > m_nUndoPos ? m_nUndoCount : m_nUndoPos;
-  for (int i = m_nUndoPos; i < top && i < SECEDIT_UNDO_SIZE; ++i) {
-    free(m_pUndo[i].pText);
-    m_pUndo[i] = SECEditUndoRecord{};
-  }
+  for (int i = m_nUndoPos; i < top && i < SECEDIT_UNDO_SIZE; ++i) FreeRecord(m_pUndo[i]);
   m_pUndo[m_nUndoPos] = r;
   ++m_nUndoPos;
   m_nUndoCount = m_nUndoPos;
@@ -613,20 +626,47 @@ int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText,
 
 void SECEdit::DropOldestUndo() {
   if (!m_pUndo) return;
-  for (int i = 0; i < SECEDIT_UNDO_DROP; ++i) free(m_pUndo[i].pText);
-  memmove(m_pUndo, m_pUndo + SECEDIT_UNDO_DROP, sizeof(SECEditUndoRecord) * (SECEDIT_UNDO_SIZE - SECEDIT_UNDO_DROP));
-  memset(m_pUndo + (SECEDIT_UNDO_SIZE - SECEDIT_UNDO_DROP), 0, sizeof(SECEditUndoRecord) * SECEDIT_UNDO_DROP);
-  m_nUndoPos = m_nUndoPos > SECEDIT_UNDO_DROP ? m_nUndoPos - SECEDIT_UNDO_DROP : 0;
-  m_nUndoCount = m_nUndoCount > SECEDIT_UNDO_DROP ? m_nUndoCount - SECEDIT_UNDO_DROP : 0;
-  m_nCleanUndoPos = m_nCleanUndoPos >= SECEDIT_UNDO_DROP ? m_nCleanUndoPos - SECEDIT_UNDO_DROP : -1;
+  // The oldest 512, and the rest of a group they end inside: a step goes whole or not at all.
+  int n = SECEDIT_UNDO_DROP;
+  while (n < SECEDIT_UNDO_SIZE && m_pUndo[n].dwGroup != 0 && m_pUndo[n].dwGroup == m_pUndo[n - 1].dwGroup) ++n;
+  for (int i = 0; i < n; ++i) FreeRecord(m_pUndo[i]);
+  memmove(m_pUndo, m_pUndo + n, sizeof(SECEditUndoRecord) * (size_t)(SECEDIT_UNDO_SIZE - n));
+  memset(m_pUndo + (SECEDIT_UNDO_SIZE - n), 0, sizeof(SECEditUndoRecord) * (size_t)n);
+  m_nUndoPos = m_nUndoPos > n ? m_nUndoPos - n : 0;
+  m_nUndoCount = m_nUndoCount > n ? m_nUndoCount - n : 0;
+  m_nCleanUndoPos = m_nCleanUndoPos >= n ? m_nCleanUndoPos - n : -1;
+}
+
+// The records of the open group at the top of the log move into its first record, which becomes
+// (or already is) a compound one.
+void SECEdit::FoldOpenGroup() {
+  int first = m_nUndoPos;
+  while (first > 0 && m_pUndo[first - 1].dwGroup == m_dwUndoGroup) --first;
+  SECEditUndoRecord& head = m_pUndo[first];
+  if (head.nKind != SECUNDO_GROUP) {
+    SECEditUndoRecord compound{};
+    compound.nKind = SECUNDO_GROUP;
+    compound.nLine = head.nLine;
+    compound.nOffset = head.nOffset;
+    compound.dwGroup = head.dwGroup;
+    compound.pSteps = new std::vector<SECEditUndoRecord>{head};
+    head = compound;
+  }
+  head.pSteps->insert(head.pSteps->end(), m_pUndo + first + 1, m_pUndo + m_nUndoPos);
+  memset(m_pUndo + first + 1, 0, sizeof(SECEditUndoRecord) * (size_t)(m_nUndoPos - first - 1));
+  // A clean state inside the group can no longer be reached.
+  if (m_nCleanUndoPos > first) m_nCleanUndoPos = -1;
+  m_nUndoPos = m_nUndoCount = first + 1;
+}
+
+const SECEditUndoRecord& SECEdit::StepEdge(const SECEditUndoRecord& rec, bool bLast) {
+  if (rec.nKind != SECUNDO_GROUP || !rec.pSteps || rec.pSteps->empty()) return rec;
+  return bLast ? rec.pSteps->back() : rec.pSteps->front();
 }
 
 void SECEdit::ClearUndo() {
   if (m_pUndo) {
-    for (int i = 0; i < SECEDIT_UNDO_SIZE; ++i) {
-      free(m_pUndo[i].pText);
-      m_pUndo[i] = SECEditUndoRecord{};
-    }
+    for (int i = 0; i < SECEDIT_UNDO_SIZE; ++i) FreeRecord(m_pUndo[i]);
   }
   m_nUndoPos = m_nUndoCount = 0;
   m_nCleanUndoPos = 0;
@@ -651,9 +691,23 @@ void SECEdit::BeginUndoGroup(BOOL bOpen) {
   }
 }
 
-int SECEdit::DoUndo(const SECEditUndoRecord& rec) {
-  SECEditPos P{GetLine(rec.nLine), rec.nOffset};
-  SECEditPos E{GetLine(rec.nEndLine), rec.nEndOffset};
+// The lines of a record's positions. The start line outlives every operation a record calls, so the
+// steps of a compound record find their lines from the one before.
+void SECEdit::StepLines(const SECEditUndoRecord& rec, SECEditPos& P, SECEditPos& E, tagLINEDESC** ppHint) {
+  tagLINEDESC* hint = ppHint ? *ppHint : nullptr;
+  P = SECEditPos{rec.nLine < 1 ? GetLine(rec.nLine) : FindLine(rec.nLine, hint), rec.nOffset};
+  E = SECEditPos{rec.nEndLine < 1 ? GetLine(rec.nEndLine) : FindLine(rec.nEndLine, P.pLine, hint), rec.nEndOffset};
+  if (ppHint) *ppHint = P.pLine;
+}
+
+int SECEdit::DoUndo(const SECEditUndoRecord& rec, tagLINEDESC** ppHint) {
+  if (rec.nKind == SECUNDO_GROUP) {
+    tagLINEDESC* hint = nullptr;
+    for (auto it = rec.pSteps->rbegin(); it != rec.pSteps->rend(); ++it) DoUndo(*it, &hint);
+    return 0;
+  }
+  SECEditPos P, E;
+  StepLines(rec, P, E, ppHint);
   switch (rec.nKind) {
     case SECUNDO_INSERTCHAR: return DeleteChar(P, FALSE);
     case SECUNDO_DELETECHAR: return InsertChar(P, rec.chChar, TRUE, FALSE);
@@ -674,9 +728,14 @@ int SECEdit::DoUndo(const SECEditUndoRecord& rec) {
   }
 }
 
-int SECEdit::DoRedo(const SECEditUndoRecord& rec) {
-  SECEditPos P{GetLine(rec.nLine), rec.nOffset};
-  SECEditPos E{GetLine(rec.nEndLine), rec.nEndOffset};
+int SECEdit::DoRedo(const SECEditUndoRecord& rec, tagLINEDESC** ppHint) {
+  if (rec.nKind == SECUNDO_GROUP) {
+    tagLINEDESC* hint = nullptr;
+    for (const SECEditUndoRecord& step : *rec.pSteps) DoRedo(step, &hint);
+    return 0;
+  }
+  SECEditPos P, E;
+  StepLines(rec, P, E, ppHint);
   switch (rec.nKind) {
     case SECUNDO_INSERTCHAR: return InsertChar(P, rec.chChar, TRUE, FALSE);
     case SECUNDO_DELETECHAR: return DeleteChar(P, FALSE);

@@ -24,6 +24,10 @@ CSize CGXPushbutton::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style, c
     CFont* old = GXSelectCellFont(m_pGrid, pDC, style);
     if (style.GetIncludeChoiceList()) size = pDC->GetTextExtent(style.GetChoiceList());
     if (old) pDC->SelectObject(old);
+    // The label sits inside the raised face: one pixel in at the top and left, two at the right and
+    // bottom, and three more above and below the text.
+    size.cx += 3;
+    size.cy += 9;
   }
   return GrowSizeByBorders(size, style);
 }

@@ -263,10 +263,17 @@ void CFrameWnd::OnSetFocus(CWnd* pOldWnd) {
 
 void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized) {
   CWnd::OnActivate(nState, pWndOther, bMinimized);
-  if (nState != WA_INACTIVE && m_pViewActive && m_pViewActive->GetSafeHwnd()) {
-    m_pViewActive->OnActivateFrame(nState, this);
-    m_pViewActive->SetFocus();
+  // The frame's own view, else its active child frame's: views track activation through OnActivateView,
+  // and another top-level frame may have taken it over meanwhile.
+  CView* view = m_pViewActive;
+  if (!view) {
+    CFrameWnd* active = GetActiveFrame();
+    if (active && active != this) view = active->GetActiveView();
   }
+  if (!view || !view->GetSafeHwnd()) return;
+  if (nState != WA_INACTIVE && !bMinimized) view->OnActivateView(TRUE, view, view);
+  view->OnActivateFrame(nState, this);
+  if (nState != WA_INACTIVE && view == m_pViewActive && view->GetSafeHwnd()) view->SetFocus();
 }
 
 LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM) { return 0; }

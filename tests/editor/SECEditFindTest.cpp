@@ -159,7 +159,37 @@ TEST_F(EditFind, ReplaceAllMarkAllAndUndo) {
   EXPECT_EQ(w.MarkAll(&p), 500);
   EXPECT_EQ(w.MarkAll(&p), 0);
   EXPECT_EQ(w.edit.m_nBookmarks, 500);
-  EXPECT_EQ(w.m_nCurLine, 1);
+  // From the first line on to the next bookmark: line 2 here, line 5 with matches on lines 1 and 5.
+  EXPECT_EQ(w.m_nCurLine, 2);
+  CTestEditWnd w2;
+  w2.edit.SetLineEndMode(2);
+  ASSERT_TRUE(w2.Open("a\nx\nx\nx\na\nx\n"));
+  w2.GoToLineColumn(3, 1);
+  EXPECT_EQ(w2.MarkAll(&p), 2);
+  EXPECT_EQ(w2.Caret(), std::make_pair(5, 0));
+}
+
+TEST_F(EditFind, ReplaceAllOfMoreMatchesThanTheUndoLogHoldsUndoesWhole) {
+  CWinApp app("EditFindTest");
+  std::string text, replaced;
+  for (int i = 0; i < 30000; ++i) text += "a a a a a a a a a a\n";
+  for (int i = 0; i < 30000; ++i) replaced += "bb bb bb bb bb bb bb bb bb bb\n";
+  CTestEditWnd w;
+  w.edit.SetLineEndMode(2);
+  ASSERT_TRUE(w.Open(text));
+  w.m_bShowMessages = FALSE;
+  std::string f("a"), r("bb");
+  SECFindParams p;
+  p.pszFind = f.data();
+  p.pszReplace = r.data();
+  ASSERT_EQ(w.ReplaceAll(&p), 300000);
+  ASSERT_EQ(AllText(w.edit), replaced);
+  w.OnEditUndo();
+  EXPECT_EQ(AllText(w.edit), text);
+  EXPECT_FALSE(w.edit.IsModified());
+  EXPECT_EQ(w.edit.m_nUndoPos, 0);
+  w.OnEditRedo();
+  EXPECT_EQ(AllText(w.edit), replaced);
 }
 
 TEST_F(EditFind, HistoryFindNextAndMessages) {

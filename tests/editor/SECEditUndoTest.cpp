@@ -133,6 +133,39 @@ TEST(SECEditUndo, LogDropsOldest512WhenFull) {
   EXPECT_EQ(AllText(e), std::string(512, 'a') + "x\r\n");
 }
 
+TEST(SECEditUndo, AGroupIsNeverCutByTheFullLog) {
+  // Single-letter inserts at the start, each its own step outside the group: an open group larger than
+  // the log becomes one record; a closed one that the oldest 512 end inside is dropped whole.
+  struct Case {
+    int before, group, after, steps;
+    std::string left;  // the text once every offered step is undone
+  } cases[] = {
+      {0, 5000, 0, 1, "x\r\n"},
+      {100, 3000, 10, 111, "x\r\n"},
+      {400, 1000, 1000, 1000, std::string(1000, 'g') + std::string(400, 'b') + "x\r\n"},
+  };
+  for (const Case& c : cases) {
+    SECEdit e;
+    SetText(e, "x\r\n");
+    auto type = [&e](int n, const char* letter) {
+      for (int i = 0; i < n; ++i) {
+        SECEditPos q = Pos(e, 1, 0);
+        ASSERT_EQ(e.InsertChars(q, letter, TRUE, TRUE), 0);
+      }
+    };
+    type(c.before, "b");
+    e.BeginUndoGroup(TRUE);
+    type(c.group, "g");
+    e.BeginUndoGroup(FALSE);
+    type(c.after, "a");
+    const std::string done = AllText(e);
+    EXPECT_EQ(UndoAll(e), c.steps) << c.group;
+    EXPECT_EQ(AllText(e), c.left) << c.group;
+    EXPECT_EQ(RedoAll(e), c.steps) << c.group;
+    EXPECT_EQ(AllText(e), done) << c.group;
+  }
+}
+
 TEST(SECEditUndo, NewEditDropsRedoRecords) {
   SECEdit e;
   SetText(e, "abc");

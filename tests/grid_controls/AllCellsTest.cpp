@@ -4,6 +4,7 @@
 #include "grid/engine/GXGridCore.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/TestKernel.h"
 
 #include <string>
 #include <utility>
@@ -62,8 +63,8 @@ TEST_F(AllCells, EachTypeTakesItsValueFromPostedMessages) {
   ASSERT_NE(combo, nullptr);
   ASSERT_NE(combo->GetDropDownWnd(), nullptr);
   Repaint();
-  SaveWindowImage(&grid, "grid_all_cells.png");
-  SaveWindowImage(combo->GetDropDownWnd(), "grid_all_cells_list.png");
+  SaveWindowImage(&grid, dravonix::test::OutputPath("grid_all_cells.png").c_str());
+  SaveWindowImage(combo->GetDropDownWnd(), dravonix::test::OutputPath("grid_all_cells_list.png").c_str());
   Key(VK_DOWN);
   Key(VK_RETURN);
   // Native combo: its arrow opens the list; Up and Enter take Green.

@@ -20,6 +20,7 @@
 
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/GridHostWnd.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -161,7 +162,7 @@ TEST_F(ButtonCells, PushButtonClicksOnceAndDraws) {
   EXPECT_TRUE(cell->DispatchKeyMessage(WM_KEYUP, VK_SPACE, 1));
   EXPECT_EQ(grid.clicks.size(), 2u);
   Repaint();
-  SaveWindowImage(&wnd, "grid_pushbutton.png");
+  SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_pushbutton.png").c_str());
   EXPECT_EQ(Pixel(rect.left + 3, rect.top + 3), GXGetSysColorCache().GetColor(COLOR_BTNFACE));
 }
 
@@ -233,7 +234,7 @@ TEST_F(ButtonCells, FlatRadioCircleAndClicks) {
   Put(52515, "1", "one\ntwo");
   Store(1, 1);
   Repaint();
-  SaveWindowImage(&wnd, "grid_radio.png");
+  SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_radio.png").c_str());
   CGXControl* cell = grid.GetControl(1, 1);
   const CRect rect = grid.CalcRectFromRowCol(1, 1);
   CRect inner;
@@ -324,7 +325,7 @@ TEST_F(ButtonCells, CheckBoxToggles) {
   EXPECT_STREQ(Value(3, 2), "0");
   EXPECT_EQ(dynamic_cast<CGXCheckBox*>(box)->GetState(3, 2, CGXStyle().SetEnabled(FALSE)), 10u);
   Repaint();
-  SaveWindowImage(&wnd, "grid_checkbox.png");
+  SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_checkbox.png").c_str());
 }
 
 TEST_F(ButtonCells, CheckBoxImagesMapToSystemColours) {
@@ -365,7 +366,7 @@ TEST_F(ButtonCells, CurrentRowHeaderDrawnPressed) {
   }
   ASSERT_TRUE(grid.SetCurrentCell(2, 1));
   Repaint();
-  SaveWindowImage(&wnd, "grid_header.png");
+  SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_header.png").c_str());
   EXPECT_STREQ(grid.GetControl(2, 0)->GetControlClassName(), "CGXHeader");
   // Edges and the text's top-left pixel relative to the cell.
   auto look = [&](ROWCOL r, bool& right, bool& bottom, CPoint& text) {

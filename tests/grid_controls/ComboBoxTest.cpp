@@ -14,6 +14,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/support/GridHostWnd.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -163,8 +164,8 @@ TEST_F(ComboCell, ChoosingTheFirstEntryStoresItsIndex) {
     if (c.id == 52531) {
       wnd.Invalidate(FALSE);
       PumpMessages();
-      SaveWindowImage(&wnd, "grid_combo.png");
-      SaveWindowImage(combo->GetDropDownWnd(), "grid_combo_list.png");
+      SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_combo.png").c_str());
+      SaveWindowImage(combo->GetDropDownWnd(), dravonix::test::OutputPath("grid_combo_list.png").c_str());
     }
     RECT item{};
     ::SendMessage(list, LB_GETITEMRECT, 0, (LPARAM)&item);
@@ -265,7 +266,7 @@ TEST_F(ComboCell, OnlyTheCurrentCellShowsTheArrowEveryCellReservesRoom) {
   const CRect current = grid.CalcRectFromRowCol(1, 1), other = grid.CalcRectFromRowCol(2, 1);
   EXPECT_EQ(GetWindowPixel(wnd.m_hWnd, POINT{current.right - 4, current.top + 3}), face);
   EXPECT_NE(GetWindowPixel(wnd.m_hWnd, POINT{other.right - 4, other.top + 3}), face);
-  SaveWindowImage(&wnd, "grid_combo_cells.png");
+  SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_combo_cells.png").c_str());
   for (ROWCOL row : {1u, 2u}) {
     const CRect cell = grid.CalcRectFromRowCol(row, 1);
     CRect full, inner;
@@ -359,8 +360,8 @@ TEST_F(ComboCell, CheckListShowsItsCaptionAndStoresTheMask) {
     }
     EXPECT_TRUE(combo->IsDroppedDown());  // clicks close nothing
     if (step.stored[0] == '5') {
-      SaveWindowImage(&wnd, "grid_checklist.png");
-      SaveWindowImage(combo->GetDropDownWnd(), "grid_checklist_list.png");
+      SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_checklist.png").c_str());
+      SaveWindowImage(combo->GetDropDownWnd(), dravonix::test::OutputPath("grid_checklist_list.png").c_str());
     }
     UiAutomation::PressKey(list, step.closeKey);
     PumpMessages();
@@ -455,7 +456,7 @@ TEST_F(TabbedCell, KeyColumnIsStoredTextColumnShown) {
   list->GetText(0, row);
   EXPECT_EQ(row, "Red\t1\tRed\t#F00");
   EXPECT_EQ(list->GetCurSel(), 0);
-  SaveWindowImage(combo->GetDropDownWnd(), "grid_tabbed_list.png");
+  SaveWindowImage(combo->GetDropDownWnd(), dravonix::test::OutputPath("grid_tabbed_list.png").c_str());
   RECT item{};
   list->GetItemRect(1, &item);
   UiAutomation::Click(list->m_hWnd, POINT{item.left + 5, item.top + 2});
@@ -492,7 +493,7 @@ TEST_F(TabbedCell, TitlesGoToTheHeaderAndAreNeverAValue) {
   EXPECT_EQ(headerRect.bottom, listRect.top);
   EXPECT_EQ(headerRect.Width(), listRect.Width());
   header->UpdateWindow();
-  SaveWindowImage(header, "grid_tabbed_header.png");
+  SaveWindowImage(header, dravonix::test::OutputPath("grid_tabbed_header.png").c_str());
   // The title cells are raised button faces.
   EXPECT_EQ(GetWindowPixel(header->m_hWnd, POINT{2, 2}),
             GXGetSysColorCache().GetColor(COLOR_BTNFACE));

@@ -3,6 +3,7 @@
 #include "grid/engine/GXGridCore.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/TestKernel.h"
 
 #include <string>
 #include <vector>
@@ -45,7 +46,7 @@ TEST_F(ComboWndCell, APrefixValueSelectsItsItemAndAChosenItemIsStoredAsText) {
   EXPECT_TRUE(combo->GetDroppedState());
   EXPECT_TRUE(grid.m_bDropDownOpen);
   EXPECT_EQ(combo->GetCurSel(), 1);
-  SaveWindowImage(&grid, "grid_combownd.png");
+  SaveWindowImage(&grid, dravonix::test::OutputPath("grid_combownd.png").c_str());
   Key(VK_DOWN);
   Key(VK_RETURN);
   EXPECT_FALSE(combo->GetDroppedState());

@@ -10,6 +10,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -211,7 +212,7 @@ TEST_F(EditCell, AClickOnTheSecondWrappedLinePutsTheCaretThere) {
   EXPECT_EQ(text.Mid(hit, 4), "beta");
   EXPECT_EQ(edit->SendMessage(EM_GETFIRSTVISIBLELINE), 0);  // the first line stays in view
   PumpMessages();
-  SaveWindowImage(&wnd, "grid_edit.png");
+  SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_edit.png").c_str());
 }
 
 }  // namespace

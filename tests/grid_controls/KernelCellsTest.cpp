@@ -10,6 +10,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -277,7 +278,7 @@ TEST(KernelCellsPicture, TreeAndHexCellsInAGrid) {
   }
   wnd.Invalidate(FALSE);
   PumpMessages();
-  SaveWindowImage(&wnd, "grid_kernel_cells.png");
+  SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_kernel_cells.png").c_str());
   const CRect level2 = grid.CalcRectFromRowCol(3, 1);
   const CRect level0 = grid.CalcRectFromRowCol(1, 1);
   const int midY = (level2.top + level2.bottom) / 2;

@@ -3,6 +3,7 @@
 #include "grid/engine/GXGridCore.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/TestKernel.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST_F(ListBoxCell, InactiveCellsSkipLinesToShowTheValueAndInvertOnlyAnExactMatc
     ASSERT_TRUE(grid.SetCurrentCell(4, 4));
     Repaint();
     EXPECT_EQ(InvertedRows(2, 2, 4), c.inverted) << c.value;
-    if (std::string(c.value) == "L5") SaveWindowImage(&grid, "grid_listbox.png");
+    if (std::string(c.value) == "L5") SaveWindowImage(&grid, dravonix::test::OutputPath("grid_listbox.png").c_str());
   }
   // A prefix value selects its line once the window opens.
   ASSERT_TRUE(grid.SetCurrentCell(2, 2));

@@ -17,6 +17,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -504,7 +505,7 @@ TEST_F(MaskCell, InactiveCellsShowTheirValueThroughTheMask) {
   ASSERT_TRUE(grid.SetCurrentCell(5, 2));
   grid.Invalidate(FALSE);
   PumpMessages();
-  SaveWindowImage(&grid, "grid_mask.png");
+  SaveWindowImage(&grid, dravonix::test::OutputPath("grid_mask.png").c_str());
   // Dark text only in the cell that holds a value.
   auto dark = [&](ROWCOL r) {
     const CRect rect = grid.CalcRectFromRowCol(r, 1);

@@ -4,6 +4,7 @@
 #include "grid/engine/GXGridCore.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/TestKernel.h"
 
 #include <algorithm>
 
@@ -28,7 +29,7 @@ TEST_F(PasswordCell, ShowsAsterisksEchoesInTheWindowAndStoresTheRealText) {
   pw->GetDisplayText(shown, 1, 1, nullptr, &grid.LookupStyleRowCol(1, 1));
   EXPECT_EQ(shown.str(), "***");  // inactive, copied and printed alike
   Repaint();
-  SaveWindowImage(&grid, "grid_password.png");
+  SaveWindowImage(&grid, dravonix::test::OutputPath("grid_password.png").c_str());
 
   const CRect cell = grid.CalcRectFromRowCol(1, 1);
   Click(CPoint(cell.left + 4, cell.CenterPoint().y));
@@ -73,7 +74,7 @@ TEST_F(ProgressCell, BarWidthColoursAndStoredValues) {
     if (c.lastBar + 1 < cell.Width()) {
       EXPECT_EQ(Pixel(cell.left + std::max(c.lastBar + 1, 1), y), kBack) << c.value;
     }
-    if (c.lastBar == 99) SaveWindowImage(&grid, "grid_progress.png");
+    if (c.lastBar == 99) SaveWindowImage(&grid, dravonix::test::OutputPath("grid_progress.png").c_str());
   }
 }
 

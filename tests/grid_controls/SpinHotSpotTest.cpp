@@ -5,6 +5,7 @@
 #include "grid/engine/GXStylesMap.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/TestKernel.h"
 
 #include <initializer_list>
 #include <string>
@@ -35,7 +36,7 @@ TEST_F(HotSpotCell, GlyphOnlyInTheFocusedCurrentCellFromTwelvePixelsAndClicksRea
     for (int y = 3; y <= 4; ++y)
       for (int x = 3; x <= 8; ++x) dark += Dark(Pixel(cell.right - 14 + x, top + y));
     EXPECT_EQ(dark, c.glyph ? 12 : 0) << "current " << c.current << " probe " << c.probe;
-    if (c.glyph) SaveWindowImage(&grid, "grid_hotspot.png");
+    if (c.glyph) SaveWindowImage(&grid, dravonix::test::OutputPath("grid_hotspot.png").c_str());
   }
   // A click on the button of a read-only cell is reported all the same.
   const CRect cell = grid.CalcRectFromRowCol(2, 1);
@@ -84,7 +85,7 @@ TEST_F(SpinCell, StepsWithinBoundsWrapAndStartValue) {
   EXPECT_EQ(Value(3, 2), "4");
   // The current cell of the focused grid shows both arrows.
   Repaint();
-  SaveWindowImage(&grid, "grid_spin.png");
+  SaveWindowImage(&grid, dravonix::test::OutputPath("grid_spin.png").c_str());
   for (const int y : {cell.top + 6, cell.bottom - 7}) {
     int dark = 0;
     for (int x = cell.right - 15; x < cell.right - 1; ++x) dark += Dark(Pixel(x, y));

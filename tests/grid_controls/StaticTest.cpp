@@ -12,6 +12,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/support/GridHostWnd.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +91,7 @@ TEST_F(StaticCell, MarginsFollowTheFrameWidth) {
 TEST_F(StaticCell, DrawsTextAndPrintsBlackOnWhite) {
   Put(1, 1, "WWWW", RGB(255, 0, 0));
   Repaint();
-  SaveWindowImage(&wnd, "grid_static.png");
+  SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_static.png").c_str());
   EXPECT_GT(Count(1, 1, RGB(255, 0, 0)), 10);
   CGXProperties* props = grid.GetParam()->GetProperties();
   props->SetPrinting(TRUE);  // black and white while printing

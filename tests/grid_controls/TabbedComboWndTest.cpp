@@ -4,6 +4,7 @@
 #include "grid/engine/GXGridCore.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/TestKernel.h"
 
 #include <algorithm>
 #include <string>
@@ -128,7 +129,7 @@ TEST_F(TabbedWndCell, TheDroppedListIsAsWideAsItsColumnsUnderItsTitles) {
   EXPECT_EQ(headerRect.bottom, list.top);  // the titles sit on the list below the combo
   EXPECT_EQ(headerRect.Width(), list.Width());
   header->UpdateWindow();
-  SaveWindowImage(header, "grid_tabbedwnd_header.png");
+  SaveWindowImage(header, dravonix::test::OutputPath("grid_tabbedwnd_header.png").c_str());
   CString current;
   combo->GetCurrentText(current);
   EXPECT_EQ(current, "Red");

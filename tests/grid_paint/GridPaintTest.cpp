@@ -17,6 +17,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/support/GridHostWnd.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -417,7 +418,7 @@ TEST_F(GridPaint, PaintingFillsLinesAndRuns) {
   const COLORREF background = GXResolveColor(grid.GetParam()->m_pProperties->GetColor(4));
   EXPECT_EQ(background, Pixel(100, 190));
   EXPECT_EQ(background, Pixel(300, 100));
-  SaveWindowImage(&wnd, "grid_paint_runs.png");
+  SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_paint_runs.png").c_str());
   // Beside the last column the fill is 5 pixels taller; closing lines only with lines left/top.
   const struct {
     BOOL rightBottom;

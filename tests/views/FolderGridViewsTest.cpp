@@ -1,9 +1,11 @@
 // The homing procedures and interrupts folder views on a motion program: rows per firmware
 // generation, clicks that reach the model, the buttons' states, hints and column widths.
 #include "grid/engine/GXGridView.h"
+#include "kernel/ConfigFile.h"
 #include "kernel/MC_Document.h"
 #include "motion/MC_Motion.h"
 #include "platform/core/Automation.h"
+#include "platform/core/Module.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
@@ -20,6 +22,13 @@ namespace UA = UiAutomation;
 namespace {
 
 using CHostDoc = CFolderHostDoc;
+
+// Help goes to the file beside the host's module, not the kernel's.
+std::string HostHelpFile() {
+  CString file;
+  GetHelpFileOfModule(AfxGetInstanceHandle(), file);
+  return file.GetString();
+}
 
 std::string Joined(const CString& name, const CString& description) {
   return std::string(name.GetString()) + " - " + description.GetString();
@@ -222,6 +231,48 @@ TEST_F(FolderGridViewsTest, InterruptsChooseAndReload) {
   Save("interrupts-folder-view.png");
 }
 
+namespace {
+
+// Rows of the button's face that hold dark pixels of its label.
+int LabelInkRows(CWnd* view, const CRect& cell) {
+  int rows = 0;
+  for (int y = cell.top + 2; y < cell.bottom - 3; ++y)
+    for (int x = cell.left + 3; x < cell.right - 4; ++x) {
+      const COLORREF c = GetWindowPixel(view->m_hWnd, POINT{x, y});
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) {
+        ++rows;
+        break;
+      }
+    }
+  return rows;
+}
+
+}  // namespace
+
+TEST_F(FolderGridViewsTest, ReloadButtonsShowTheirWholeLabel) {
+  // An enabled button's label as the view lays it out, and on a row tall enough to hold anything.
+  for (WORD config : {WORD(0x0505), WORD(0x0210)}) {
+    Load(config);
+    const bool interrupts = config == 0x0505;
+    if (interrupts)
+      Open<CMC_InterruptsFolderView>();
+    else
+      Open<CMC_HomingProcsFolderView>();
+    const ROWCOL col = interrupts ? 4 : 3;
+    Click(1, interrupts ? 3 : 2);
+    ExpectButton(1, col, TRUE);
+    m_view->Invalidate();
+    UA::Pump();
+    const int laidOut = LabelInkRows(m_view, m_view->CalcRectFromRowCol(1, col));
+    m_view->SetRowHeight(1, 1, 60);
+    m_view->Invalidate();
+    UA::Pump();
+    const int whole = LabelInkRows(m_view, m_view->CalcRectFromRowCol(1, col));
+    EXPECT_GT(whole, 5) << config;
+    EXPECT_EQ(laidOut, whole) << config;
+  }
+}
+
 TEST_F(FolderGridViewsTest, ColumnWidthsHelpAndNoModel) {
   Load(0x0505);
   const struct {
@@ -252,6 +303,7 @@ TEST_F(FolderGridViewsTest, ColumnWidthsHelpAndNoModel) {
     const auto help = Automation::Instance().HelpCalls();
     ASSERT_EQ(help.size(), 1u);
     EXPECT_EQ(help[0].data, which == 0 ? 4142u : 4137u);
+    EXPECT_EQ(help[0].file, HostHelpFile());
   }
   m_doc.motion = nullptr;
   m_view->OnUpdate(nullptr, -100, nullptr);

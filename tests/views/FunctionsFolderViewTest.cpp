@@ -1,9 +1,11 @@
 // The functions folder view on a motion program: names checked, the list kept with the model, the
 // buttons' states and the hint to the other views.
+#include "kernel/ConfigFile.h"
 #include "kernel/MC_Document.h"
 #include "motion/MC_Motion.h"
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Module.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
@@ -119,6 +121,9 @@ TEST_F(FunctionsFolderViewTest, ButtonStatesFollowSelectionAndName) {
   ASSERT_EQ(help.size(), 1u);
   EXPECT_EQ(help[0].data, 4136u);
   EXPECT_EQ(help[0].command, 15u);
+  CString hostHelp;  // beside the host's module, not the kernel's
+  ASSERT_TRUE(GetHelpFileOfModule(AfxGetInstanceHandle(), hostHelp));
+  EXPECT_EQ(help[0].file, hostHelp.GetString());
 }
 
 TEST_F(FunctionsFolderViewTest, NamesRefusedBeforeOrByTheModel) {

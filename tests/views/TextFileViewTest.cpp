@@ -3,6 +3,7 @@
 #include "kernel/MC_Document.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
@@ -229,4 +230,101 @@ TEST_F(TextFileViewTest, InterpreterConsole) {
   v.Close();
   CMC_Comm::Close();
   CMC_Comm::nShowErr = MB_RETRYCANCEL;
+}
+
+namespace {
+
+// A top-level frame with one text view on the document, as the host's templates make them.
+CFrameWnd* OpenFrame(CDocument* doc, int x) {
+  CCreateContext ctx;
+  ctx.m_pNewViewClass = RUNTIME_CLASS(CTextFileView);
+  ctx.m_pCurrentDoc = doc;
+  auto* frame = new CFrameWnd;
+  if (!frame->Create(nullptr, "text", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(x, 0, x + 400, 300), nullptr, nullptr, 0,
+                     &ctx))
+    return nullptr;
+  frame->InitialUpdateFrame(doc, TRUE);
+  return frame;
+}
+
+void Fill(CTextFileDoc& doc, int lines) {
+  std::string text;
+  for (int i = 1; i <= lines; ++i) text += "line " + std::to_string(i) + "\n";
+  SECEdit* e = doc.GetEdit();
+  SECEdit::FreeLineList(e->m_pLine);
+  e->TextChangedAt(0);
+  e->m_pLine = e->SplitIntoLines(text.c_str(), (int)text.size());
+  e->m_nLineCount = e->RenumberAll();
+}
+
+}  // namespace
+
+TEST_F(TextFileViewTest, ANewViewStartsWhereTheViewOfTheFrameActivatedLastStands) {
+  Doc doc;
+  doc.OnNewDocument();
+  Fill(doc, 200);
+  CFrameWnd* one = OpenFrame(&doc, 0);
+  CFrameWnd* two = OpenFrame(&doc, 420);
+  ASSERT_TRUE(one && two);
+  auto* v1 = static_cast<CTextFileView*>(one->GetActiveView());
+  auto* v2 = static_cast<CTextFileView*>(two->GetActiveView());
+  v1->GoToLineColumn(50, 3);
+  v2->GoToLineColumn(120, 1);
+  one->SetActiveWindow();  // back to the first frame
+  UA::Pump();
+  View& third = *new View;
+  ASSERT_TRUE(third.Open(&doc, 840));
+  EXPECT_EQ(third.m_nCurLine, 50);
+  EXPECT_EQ(third.m_nCurCol, 3);
+  third.Close();
+  one->DestroyWindow();
+  two->DestroyWindow();
+}
+
+TEST_F(TextFileViewTest, OutputWindowFollowsAppendedTextOnlyFromTheLastLine) {
+  Doc out;
+  out.InitializeOutputDoc();
+  View& v = *new View;
+  ASSERT_TRUE(v.Open(&out));
+  const int rows = v.m_rcClient.Height() / v.m_nLineHeight;
+  for (int i = 0; i < 3 * rows; ++i) out.InsertTextAtEnd("compiled\n");
+  SECEdit* e = out.GetEdit();
+  // From the last line the caret stays on it and the new text scrolls into view.
+  EXPECT_EQ(v.m_pCurLine->pNext, nullptr);
+  EXPECT_EQ(v.m_nCurLine, e->m_nLineCount);
+  EXPECT_GT(v.m_nTopLine, 1);
+  // Elsewhere neither the caret nor the view moves.
+  v.GoToLineColumn(5, 2);
+  const int top = v.m_nTopLine;
+  out.InsertTextAtEnd("warning\nerror\n");
+  EXPECT_EQ(v.m_nCurLine, 5);
+  EXPECT_EQ(v.m_nCurCol, 2);
+  EXPECT_EQ(v.m_nTopLine, top);
+  EXPECT_EQ((int)e->LineNumber(v.m_pTopLine), top);
+  v.Close();
+}
+
+TEST_F(TextFileViewTest, ASavedFontChangeRebuildsTheCaretAtTheNewLineHeight) {
+  Doc doc;
+  doc.OnNewDocument();
+  Fill(doc, 20);
+  View& v = *new View;
+  ASSERT_TRUE(v.Open(&doc));
+  v.SetActiveWindow();
+  ::SetFocus(nullptr);  // the caret is made when the view takes the focus, after its first update
+  v.SetFocus();
+  UA::Pump();
+  const int before = v.m_nLineHeight;
+  ASSERT_EQ(GetUiCaretInfo().owner, v.m_hWnd);
+  ASSERT_EQ(GetUiCaretInfo().height, before);
+  // Nothing saved has changed: the view keeps its font.
+  doc.UpdateAllViews(nullptr, -88, nullptr);
+  EXPECT_EQ(v.m_nLineHeight, before);
+  app.WriteProfileInt(doc.GetRegistrySubKey(), "Font size", 20);
+  doc.UpdateAllViews(nullptr, -88, nullptr);
+  EXPECT_GT(v.m_nLineHeight, before);
+  EXPECT_EQ(GetUiCaretInfo().height, v.m_nLineHeight);
+  EXPECT_EQ(v.m_nMargin, v.m_nLineHeight * 3 / 2);
+  app.WriteProfileInt(doc.GetRegistrySubKey(), "Font size", 9);
+  v.Close();
 }

@@ -8,6 +8,7 @@
 #include "kernel/Utilities.h"
 #include "motion/MC_Motion.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Module.h"
 
 IMPLEMENT_DYNCREATE(CMC_FunctionsFolderView, CFormView)
 
@@ -135,5 +136,5 @@ void CMC_FunctionsFolderView::EnableButtons() {
 
 void CMC_FunctionsFolderView::OnHelp() {
   CString file;
-  if (GetHelpFileOfModule(GetKernelModuleHandle(), file)) HtmlHelp(m_hWnd, file, 15, kHelpTopic);
+  if (GetHelpFileOfModule(AfxGetInstanceHandle(), file)) HtmlHelp(m_hWnd, file, 15, kHelpTopic);
 }

@@ -7,6 +7,7 @@
 #include "kernel/ConfigFile.h"
 #include "kernel/MC_Document.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Module.h"
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
 #include "views/KernelGridViews.h"
@@ -66,7 +67,8 @@ void CMC_HandlerFolderView::SetFolderColumnWidths(int num, int den) {
 }
 
 void CMC_HandlerFolderView::FitRows(ROWCOL first, ROWCOL last) {
-  if (first >= 1 && last >= first) ResizeRowHeightsToFit(CGXRange().SetCellRange(first, 1, last, 1));
+  // A "Reload default" button needs more room than the text beside it.
+  if (first >= 1 && last >= first) ResizeRowHeightsToFit(CGXRange().SetCellRange(first, 1, last, LastSingleRowCol()));
 }
 
 CGXStyle CMC_HandlerFolderView::ReloadButtonStyle(BOOL enabled) {
@@ -107,5 +109,5 @@ BOOL CMC_HandlerFolderView::OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) {
 
 void CMC_HandlerFolderView::OnHelp() {
   CString file;
-  if (GetHelpFileOfModule(GetKernelModuleHandle(), file)) ::HtmlHelp(m_hWnd, file, 15, m_nHelpTopic);
+  if (GetHelpFileOfModule(AfxGetInstanceHandle(), file)) ::HtmlHelp(m_hWnd, file, 15, m_nHelpTopic);
 }

@@ -28,8 +28,10 @@ class CMC_HandlerFolderView : public CGXGridView {
   void InitFolderGrid(ROWCOL cols);
   // Column 0 hidden, column 1 `num`/`den` of the width (at least 100), the others a fifth (at least 50).
   void SetFolderColumnWidths(int num, int den);
-  // Rows fitted again to the texts of column 1.
+  // Rows fitted again to their texts and to the labels of buttons that lie on one row.
   void FitRows(ROWCOL first, ROWCOL last);
+  // The last column whose cells each lie on one row.
+  virtual ROWCOL LastSingleRowCol() { return GetColCount(); }
   void SetTitle(LPCTSTR title);
   BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
   void OnHelp();

@@ -87,6 +87,7 @@ void CMC_HomingProcsFolderView::FillGrid() {
     SetStyleRange(CGXRange().SetCellRange(row, 3, row + per - 1, 3), &reload);
     row += per;
   }
+  FitRows(1, rows);
   param->m_bLockUpdate = oldLock;
   Redraw();
 }

@@ -24,4 +24,6 @@ class CMC_HomingProcsFolderView : public CMC_HandlerFolderView {
  protected:
   // The firmware generation; 0 without a setup.
   int Generation();
+  // From generation 3 on the button spans the two rows of a procedure, which give it room enough.
+  ROWCOL LastSingleRowCol() override { return Generation() < 3 ? 3 : 2; }
 };

@@ -58,6 +58,7 @@ void CMC_InterruptsFolderView::FillGrid() {
     const CGXStyle reload = ReloadButtonStyle(user);
     SetStyleRange(CGXRange().SetCellRange(row, 4, row, 4), &reload);
   }
+  FitRows(1, ROWCOL(count));
   param->m_bLockUpdate = oldLock;
   Redraw();
 }
