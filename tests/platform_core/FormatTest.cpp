@@ -495,7 +495,8 @@ namespace {
 // "%.{prec}e" by exact decimal arithmetic with ties upward: the full expansion cut and rounded by hand.
 std::string ExactHalfUpScientific(double v, int prec) {
   char full[1200];
-  char* end = std::to_chars(full, full + sizeof full, v, std::chars_format::scientific, 800).ptr;
+  char* end = std::to_chars(full, full + sizeof full - 1, v, std::chars_format::scientific, 800).ptr;
+  *end = '\0';  // atoi below must stop at the exponent's last digit
   const char* e = (const char*)memchr(full, 'e', (size_t)(end - full));
   int exp = atoi(e + 1);
   std::string digits;
