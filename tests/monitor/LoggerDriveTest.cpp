@@ -288,7 +288,7 @@ TEST_F(LoggerDriveTest, AFailingDriveEndsTheUploadKeepingWhatWasRead) {
   EXPECT_FALSE(logger.ReadPoint(nullptr));
   EXPECT_FALSE(logger.UploadInProgress());
   EXPECT_EQ(logger.GetCurves().GetAt(1)->GetSize(), 3);
-  EXPECT_EQ(logger.GetUploadPercentageCompleted(), -1);
+  EXPECT_EQ(logger.GetUploadPercentageCompleted(), 0);
   DriveSimulator::ResumeAnswering();
 
   // A drive that claims more points than were asked for is not believed.
