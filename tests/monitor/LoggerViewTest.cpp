@@ -240,7 +240,7 @@ TEST_F(LoggerViewTest, PrintCommandsThroughTheFramePrintThePlotsWithinTheMargins
   const std::string dir = dravonix::test::ScratchDir("logger-print");
   for (UINT command : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW}) {
     SCOPED_TRACE(command);
-    dravonix::test::Picture page;
+    CImagePixels page;
     int dpi = 0;
     dravonix::test::PrintCommandPage(m_frame, command, dir, page, dpi);
     if (HasFatalFailure()) return;

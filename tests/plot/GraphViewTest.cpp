@@ -236,7 +236,7 @@ TEST(GraphView, FilesExportsAndPrinting) {
   auto yellow = [](COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) > 150 && GetBValue(c) < 100; };
   for (UINT command : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW}) {
     SCOPED_TRACE(command);
-    dravonix::test::Picture page;
+    CImagePixels page;
     int dpi = 0;
     dravonix::test::PrintCommandPage(v.frame, command, dir, page, dpi);
     if (HasFatalFailure()) return;

@@ -5,7 +5,7 @@
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/WinApp.h"
-#include "tests/support/PicturePixels.h"
+#include "platform/gdi/ImagePixels.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ inline bool HavePdfRenderer() { return std::system("command -v pdftoppm >/dev/nu
 // Sends ID_FILE_PRINT (answering the print dialog with OK), ID_FILE_PRINT_DIRECT or
 // ID_FILE_PRINT_PREVIEW to `target` and loads the page it produced into `page`; `dpi` tells its
 // resolution. Output goes to `dir`.
-inline void PrintCommandPage(CWnd* target, UINT command, const std::string& dir, Picture& page, int& dpi) {
+inline void PrintCommandPage(CWnd* target, UINT command, const std::string& dir, CImagePixels& page, int& dpi) {
   SetPrinterOutputFolder(dir.c_str());
   AfxSetPreviewFolder(dir.c_str());
   std::string png;

@@ -1,6 +1,7 @@
-// The pixels of a PNG picture that a test or a host wrote, for checks of what it shows.
+// The pixels of a picture file (PNG or BMP), for programs that check what they drew.
 #pragma once
 #include "platform/gdi/GdiObject.h"
+#include "platform/gdi/SurfaceProvider.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,9 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace dravonix::test {
-
-struct Picture {
+class CImagePixels {
+ public:
   int width = 0, height = 0;
   std::vector<COLORREF> pixels;  // row by row
   std::string path;
@@ -39,7 +39,10 @@ struct Picture {
     std::error_code error;
     return std::filesystem::copy_file(path, to, std::filesystem::copy_options::overwrite_existing, error);
   }
-  COLORREF At(int x, int y) const { return pixels[(size_t)y * width + x]; }
+  // CLR_INVALID outside the picture.
+  COLORREF At(int x, int y) const {
+    return x >= 0 && y >= 0 && x < width && y < height ? pixels[(size_t)y * width + x] : CLR_INVALID;
+  }
   // The pixels of [x0, x1) x [y0, y1), clipped to the picture, for which `match` holds.
   int Count(int x0, int y0, int x1, int y1, const std::function<bool(COLORREF)>& match) const {
     int n = 0;
@@ -48,5 +51,3 @@ struct Picture {
     return n;
   }
 };
-
-}  // namespace dravonix::test
