@@ -423,8 +423,6 @@ TEST_F(MultiAxisDriveTest, ItemsOfLostAxesGoWithTheirCurvesAndPlots) {
   EXPECT_EQ(logger.GetItems()[1]->m_strAxis, "W");
 }
 
-}  // namespace
-
 // 3 rotations of 2000 counts at 10 counts and 0.02 counts per 100 us sample squared: 50 ms of
 // acceleration, 10 ms at speed, 50 ms of braking, logged every 1.25 ms.
 TEST_F(LoggerDriveTest, AThreeRotationMoveLogsAPositionRisingToThreeAndCurrentWhileAccelerating) {
@@ -452,3 +450,5 @@ TEST_F(LoggerDriveTest, AThreeRotationMoveLogsAPositionRisingToThreeAndCurrentWh
   for (int k = 0; k < 39; ++k) EXPECT_NEAR(iq->GetAt(k), 2.0, 1e-9) << k;
   for (int k = 48; k < 87; ++k) EXPECT_NEAR(iq->GetAt(k), -2.0, 1e-9) << k;
 }
+
+}  // namespace
