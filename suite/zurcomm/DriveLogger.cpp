@@ -232,11 +232,7 @@ void LogCatchUp(State& s) {
     // What is due beyond the points left is never logged.
     if (l.running) take(l.anchorMs, l.periodMs, l.credited, 0x10000, LogSample);
     if (sc.running) take(sc.anchorMs, sc.periodMs, sc.credited, 1000000, ScopeSample);
-    if (moving) {
-      MoveTo(*d, (double)now);
-      const Drive::Motion& m = d->motion;
-      d->motion.moving = (double)now < m.startMs + (2 * m.rampSamples + m.flatSamples) * d->tsS * 1000.0;
-    }
+    if (moving) d->motion.moving = MoveTo(*d, (double)now);
   }
 }
 

@@ -39,12 +39,12 @@ void StartMove(Drive& d, const DriveSimulator::MotionWords& w, uint64_t nowMs) {
   m.speed = std::min(speed, std::sqrt(accel * d0));
   m.accel = accel;
   m.rampSamples = m.speed / accel;
-  m.flatSamples = (d0 - m.speed * m.rampSamples) / m.speed;
+  m.flatSamples = std::max(0.0, (d0 - m.speed * m.rampSamples) / m.speed);
   m.startMs = (double)nowMs;
   m.moving = true;
 }
 
-void MoveTo(Drive& d, double ms) {
+bool MoveTo(Drive& d, double ms) {
   Drive::Motion& m = d.motion;
   const double t = std::max(0.0, (ms - m.startMs) / (d.tsS * 1000.0));
   const double ramp = m.rampSamples, flat = m.flatSamples, end = 2 * ramp + flat;
@@ -66,6 +66,7 @@ void MoveTo(Drive& d, double ms) {
     const double current = std::clamp(sign * a * DriveSimulator::kCurrentPerAcceleration, -32768.0, 32767.0);
     *iq = (uint16_t)(int16_t)std::lround(current);
   }
+  return t < end;
 }
 
 }  // namespace zurcomm

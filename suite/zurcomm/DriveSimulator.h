@@ -90,7 +90,8 @@ class DriveSimulator {
   };
   static constexpr double kCurrentPerAcceleration = 1e5;
   // UPD: the axis leaves its APOS for CPOS along a trapezoidal profile on the layer's clock; nothing
-  // moves without a distance, a speed and an acceleration. Only a command moves the axis.
+  // moves without a distance, a speed and an acceleration. Only a command moves the axis; a new one
+  // starts from where the axis stands, at rest.
   static void StartMove(uint16_t axis, const MotionWords& words);
   static bool IsMoving(uint16_t axis);
 

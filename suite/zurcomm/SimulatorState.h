@@ -137,8 +137,9 @@ void LogStart(Drive& drive, int type);
 void LogStop(Drive& drive);
 void LogSample(Drive& drive, uint32_t count);
 void ScopeSample(Drive& drive, uint32_t count);
-// The motion (DriveMotion.cpp): the axis's words as they are `ms` after the move began, on the clock.
-void MoveTo(Drive& drive, double ms);
+// The motion (DriveMotion.cpp): writes the axis's words as they are at `ms` on the clock; false once
+// the move is over.
+bool MoveTo(Drive& drive, double ms);
 void StartMove(Drive& drive, const DriveSimulator::MotionWords& words, uint64_t nowMs);
 
 constexpr size_t kMaxLogEntries = 100000;
