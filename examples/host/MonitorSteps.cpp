@@ -22,12 +22,12 @@
 #include "platform/core/File.h"
 #include "platform/core/Format.h"
 #include "platform/core/Resource.h"
+#include "platform/gdi/ImagePixels.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "plot/GraphFilter.h"
 #include "plot/XYCurve.h"
-#include "platform/gdi/ImagePixels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -205,8 +205,9 @@ bool RunTwoChannelScope(const std::string& outDir, std::string& detail) {
       CCurve* time = scope.GetCurves().GetAt(0);
       CCurve* apos = scope.GetCurves().GetAt(1);
       CString text;
-      text.Format("%d sweep(s) of %d frames; %d points of APOS and IQ over %g ms, APOS from %g to %g rad during a move to 0", g_sweeps,
-                  (int)((scope.GetPointsNo() * 3 * 2 + 6) / 7), apos->GetSize(), time->GetAt(100) * 1000,
+      text.Format("%d sweep(s) of %d frames; %d points of APOS and IQ over %g ms, APOS from %g to %g rad during a "
+                  "move to 0",
+                  g_sweeps, (int)((scope.GetPointsNo() * 3 * 2 + 6) / 7), apos->GetSize(), time->GetAt(100) * 1000,
                   apos->GetAt(0), apos->GetAt(100));
       LoggerDocument doc;
       doc.m_pScope = &scope;
@@ -416,11 +417,11 @@ bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
       text.Format("panel \"Position\" (value display, gauge, scope) polled in its frame for %d idle passes during "
                   "a move, %d cached words, APOS = %.6g rot; %d pixels of the value box changed, the scope's trace "
                   "spans %d rows; pictures %s and %s",
-                  passes, doc.m_panels.m_cache.GetCount(), show->m_var.m_dValue, changed, trace.Height(), before.c_str(),
-                  png.c_str());
+                  passes, doc.m_panels.m_cache.GetCount(), show->m_var.m_dValue, changed, trace.Height(),
+                  before.c_str(), png.c_str());
       detail = text.GetString();
-      ok = passes == 20 && CMC_ControlPanel::ms_bStarted && saved && moved && std::fabs(show->m_var.m_dValue - 3) < 1e-6 &&
-           changed > 0 && trace.Height() > 20;
+      ok = passes == 20 && CMC_ControlPanel::ms_bStarted && saved && moved &&
+           std::fabs(show->m_var.m_dValue - 3) < 1e-6 && changed > 0 && trace.Height() > 20;
       CMC_ControlPanel::ms_bStarted = 0;
     } else {
       detail = "the panel's frame does not open";

@@ -242,7 +242,8 @@ void UpdateMotion(CMC_Setup* setup, WORD axisAddress) {
     if (!v) return;
     addresses[i] = v->GetAddress();
   }
-  const DriveSimulator::MotionWords words{addresses[0], addresses[1], addresses[2], addresses[3], addresses[4], addresses[5]};
+  const DriveSimulator::MotionWords words{addresses[0], addresses[1], addresses[2],
+                                          addresses[3], addresses[4], addresses[5]};
   if (axisAddress & DAV_BROADCAST_ADDRESS) {
     for (uint16_t a : DriveSimulator::Axes()) DriveSimulator::StartMove(a, words);
   } else {

@@ -138,7 +138,8 @@ TEST(GraphView, SideBySideRectanglesShareTheIntegerWidth) {
       {CGraphDocument::arrangeVertical, 4, 3, CRect(0, 225, 301, 301)},
       {CGraphDocument::arrangeAuto, 1, 0, CRect(0, 0, 301, 301)},
   };
-  for (const auto& r : rows) EXPECT_EQ(r.rect, ArrangePlotRects(c, r.mode, r.k)[(size_t)r.index]) << r.mode << " " << r.k;
+  for (const auto& r : rows)
+    EXPECT_EQ(r.rect, ArrangePlotRects(c, r.mode, r.k)[(size_t)r.index]) << r.mode << " " << r.k;
 }
 
 TEST(GraphView, ReadOutZoomCommandsAndSheets) {
