@@ -4,12 +4,16 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/PrintInfo.h"
+#include "platform/ui/WinApp.h"
 
 #include <algorithm>
 
 IMPLEMENT_DYNCREATE(CGraphView, CView)
 
 BEGIN_MESSAGE_MAP(CGraphView, CView)
+ON_COMMAND(ID_FILE_PRINT, &CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_DIRECT, &CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview)
 ON_COMMAND(ID_PLOT_OPTIONS, &CGraphView::OnPlotOptions)
 ON_COMMAND(ID_PLOT_SETUP, &CGraphView::OnSetupPlot)
 ON_UPDATE_COMMAND_UI_RANGE(ID_PLOT_OPTIONS, ID_PLOT_SETUP, &CGraphView::OnUpdatePlotSheets)
@@ -94,6 +98,7 @@ std::vector<CRect> ArrangePlotRects(const CRect& c, int mode, int k) {
   if (mode == 3) mode = CGraphDocument::arrangeAuto;
   if (mode != CGraphDocument::arrangeAuto && mode != CGraphDocument::arrangeHorizontal) mode = CGraphDocument::arrangeVertical;
   if (mode == CGraphDocument::arrangeAuto && k == 2) mode = CGraphDocument::arrangeHorizontal;
+  // Equal integer shares; only a fourth plot takes the remainder up to the edge.
   std::vector<CRect> rects((size_t)std::max(k, 0), c);
   int midX = c.left + c.Width() / 2, midY = c.top + c.Height() / 2;
   for (int r = 0; r < k; ++r) {
@@ -101,7 +106,7 @@ std::vector<CRect> ArrangePlotRects(const CRect& c, int mode, int k) {
     if (mode == CGraphDocument::arrangeHorizontal) {
       int w = c.Width() / k;
       rc.left = c.left + r * w;
-      rc.right = r == k - 1 ? c.right : c.left + (r + 1) * w;
+      rc.right = r == 3 ? c.right : c.left + (r + 1) * w;
     } else if (mode == CGraphDocument::arrangeAuto && k == 3) {
       if (r == 0) rc.right = midX;
       else rc.left = midX, (r == 1 ? rc.bottom : rc.top) = midY;
@@ -111,7 +116,7 @@ std::vector<CRect> ArrangePlotRects(const CRect& c, int mode, int k) {
     } else {
       int h = c.Height() / k;
       rc.top = c.top + r * h;
-      rc.bottom = r == k - 1 ? c.bottom : c.top + (r + 1) * h;
+      rc.bottom = r == 3 ? c.bottom : c.top + (r + 1) * h;
     }
   }
   return rects;

@@ -58,12 +58,13 @@ const DLGITEM_ENTRY kSliderVertItems[] = {
 };
 GADGET(kSliderVert, 50, 120, kSliderVertItems);
 
+// The marks "H" (top) and "L" (bottom) need two text lines on the right; each lamp stands beside its mark.
 const DLGITEM_ENTRY kInputItems[] = {
     {"Static", 14001, kText, 0, 1, 1, 78, 8, ""},
-    {"Static", 14012, WS_VISIBLE | SS_LEFT | WS_BORDER, 0, 4, 11, 16, 10, ""},
-    {"Static", 14013, WS_VISIBLE | SS_LEFT | WS_BORDER, 0, 22, 11, 16, 10, ""},
+    {"Static", 14012, WS_VISIBLE | SS_LEFT | WS_BORDER, 0, 22, 28, 16, 9, ""},
+    {"Static", 14013, WS_VISIBLE | SS_LEFT | WS_BORDER, 0, 22, 11, 16, 9, ""},
 };
-GADGET(kInput, 80, 24, kInputItems);
+GADGET(kInput, 80, 40, kInputItems);
 
 const DLGITEM_ENTRY kOutputItems[] = {
     {"Static", 14001, kText, 0, 1, 1, 78, 8, ""},

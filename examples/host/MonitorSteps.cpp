@@ -22,6 +22,7 @@
 #include "platform/core/File.h"
 #include "platform/core/Format.h"
 #include "platform/core/Resource.h"
+#include "platform/gdi/ImagePixels.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
@@ -29,6 +30,7 @@
 #include "plot/XYCurve.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -135,6 +137,38 @@ void ForwardFrame(DAV_MSG* msg) {
   if (g_scope && g_scope->OnFrameReceive(msg->count * 2, bytes) > 0 && g_scope->GetCurrentPoint() == 0) ++g_sweeps;
 }
 
+// Sends the drive to `rotations` at 3000 rpm and 1000 rot/s^2, in the drive's internal units
+// through the setup's scales.
+bool CommandMove(CMC_Setup* setup, double rotations) {
+  CMC_Setup::GUI_GETSCALE scale = setup ? setup->GetScaleFactorFct() : nullptr;
+  if (!scale) return false;
+  const double rad = 2 * M_PI, pos = scale(setup, "rad", "CPOS"), spd = scale(setup, "rad/s", "CSPD"),
+               acc = scale(setup, "rad/s^2", "CACC");
+  if (!(pos > 0 && spd > 0 && acc > 0)) return false;
+  const CString command = FormatString("CPOS=%ld;CSPD=%.6f;CACC=%.6f;UPD", (long)std::lround(rotations * rad / pos),
+                                       50 * rad / spd, 1000 * rad / acc).c_str();
+  return setup->ExecuteString(command, 0, nullptr) != 0;
+}
+
+// The rows of a picture's area [x0, x1) x [y0, y1) that hold pixels of `color`: the first and the
+// last, and how many; (-1, -1, 0) for none or a picture that does not load.
+struct RowSpan {
+  int first = -1, last = -1, rows = 0;
+  int Height() const { return rows ? last - first + 1 : 0; }
+};
+RowSpan ColorRows(const std::string& png, COLORREF color, int x0, int y0, int x1, int y1) {
+  CImagePixels picture;
+  RowSpan span;
+  if (!picture.Load(png)) return span;
+  for (int y = y0; y < std::min(y1, picture.height); ++y)
+    if (picture.Count(x0, y, x1, y + 1, [color](COLORREF c) { return c == color; }) > 0) {
+      if (span.first < 0) span.first = y;
+      span.last = y;
+      ++span.rows;
+    }
+  return span;
+}
+
 }  // namespace
 
 bool RunTwoChannelScope(const std::string& outDir, std::string& detail) {
@@ -145,10 +179,11 @@ bool RunTwoChannelScope(const std::string& outDir, std::string& detail) {
     CMC_ScopeLogger scope(setup, nullptr);
     scope.AddVariable("APOS", 1);
     scope.AddVariable("IQ", 1);
-    scope.ChangeSettings(0.05, CMC_ScopeLogger::TRIGGER_NONE, CMC_ScopeLogger::SLOPE_RISING, "", 0, 0);
+    scope.ChangeSettings(0.1, CMC_ScopeLogger::TRIGGER_NONE, CMC_ScopeLogger::SLOPE_RISING, "", 0, 0);
     // The channels drawn in the scope's plot, as its set-up dialog adds them.
     CGraphFilter* plot = scope.GetGraphDoc().GetAt(0);
-    for (int k = 0; plot && plot->GetSize() == 0 && k < 2; ++k) {
+    const bool empty = plot && plot->GetSize() == 0;
+    for (int k = 0; empty && k < 2; ++k) {
       auto* xy = new CXYCurve;
       xy->m_nYCurve = (DWORD)(k + 1);
       xy->m_crColor = CMC_ScopeLogger::msc_aChannelColors[k];
@@ -158,28 +193,39 @@ bool RunTwoChannelScope(const std::string& outDir, std::string& detail) {
     g_scope = &scope;
     g_sweeps = 0;
     CMC_Comm::UNSOLICITED_MSG_HANDLER previous = CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(ForwardFrame);
-    if (scope.StartLogger() && scope.BeginUploadData()) {
-      // A sweep of 101 points every 0.625 ms takes 63 ms; the frames come with the next drive call.
-      for (int i = 0; i < 50 && g_sweeps == 0; ++i) {
+    // The sweep starts with a move back from 3 rotations to 0: 110 ms of a 126 ms sweep.
+    if (scope.StartLogger() && scope.BeginUploadData() && CommandMove(setup, 0)) {
+      // A sweep of 101 points every 1.25 ms; the frames come with the next drive call.
+      for (int i = 0; i < 100 && g_sweeps == 0; ++i) {
         Sleep(10);
         CMC_Comm::GetBytesCountInQueue();
       }
       scope.DoForcedStop();
+      scope.Autoscale();
       CCurve* time = scope.GetCurves().GetAt(0);
       CCurve* apos = scope.GetCurves().GetAt(1);
       CString text;
-      text.Format("%d sweep(s) of %d frames; %d points of APOS and IQ over %g ms, APOS from %g to %g rad", g_sweeps,
-                  (int)((scope.GetPointsNo() * 3 * 2 + 6) / 7), apos->GetSize(), time->GetAt(100) * 1000,
+      text.Format("%d sweep(s) of %d frames; %d points of APOS and IQ over %g ms, APOS from %g to %g rad during a "
+                  "move to 0",
+                  g_sweeps, (int)((scope.GetPointsNo() * 3 * 2 + 6) / 7), apos->GetSize(), time->GetAt(100) * 1000,
                   apos->GetAt(0), apos->GetAt(100));
       LoggerDocument doc;
       doc.m_pScope = &scope;
       const std::string dir = outDir + "/logger";
       std::error_code ec;
       std::filesystem::create_directories(dir, ec);
-      const bool pictured = SaveViewPicture(doc, new CMC_ScopeLoggerView, dir + "/scope-view.png");
+      const std::string png = dir + "/scope-view.png";
+      const bool pictured = SaveViewPicture(doc, new CMC_ScopeLoggerView, png);
+      // Each channel's trace climbs or steps across rows of the grid (the left 600 pixels), not a flat line.
+      int tall = 0;
+      for (int k = 0; k < 2; ++k) {
+        const RowSpan rows = ColorRows(png, CMC_ScopeLogger::msc_aChannelColors[k], 8, 8, 592, 592);
+        text.AppendFormat("; channel %d spans %d rows", k + 1, rows.Height());
+        tall += rows.Height() > 60;
+      }
       if (pictured) text += ", scope-view.png written";
       detail = text.GetString();
-      ok = g_sweeps > 0 && pictured;
+      ok = g_sweeps > 0 && pictured && tall == 2;
     } else {
       detail = "the scope does not start";
     }
@@ -218,7 +264,7 @@ bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail) {
   bool ok = false;
   {
     CMC_SingleAxisLogger logger(setup, nullptr);
-    logger.ChangeSettings(100, CMC_Logger::LOG_TS_C, 3);
+    logger.ChangeSettings(100, CMC_Logger::LOG_TS_C, 30);
     logger.AddVariable("APOS", 1);
     logger.AddVariable("IQ", 1);
     LoggerDocument doc;
@@ -226,9 +272,11 @@ bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail) {
     doc.m_pLogger = &logger;
     if (!logger.StartLogger()) {
       detail = "the logger does not start";
+    } else if (!CommandMove(setup, 3)) {
+      detail = "the drive does not take the move";
     } else {
-      // 100 points of 0.1875 ms: the drive is done after 19 ms.
-      Sleep(40);
+      // 100 points of 1.875 ms: the drive is done after 188 ms, the 3 rotations after 110 ms.
+      Sleep(250);
       LONG count = 0;
       int passes = 0;
       if (logger.BeginUploadData())
@@ -247,14 +295,22 @@ bool LogAndUploadAposAndIq(const std::string& outDir, std::string& detail) {
         xy->m_crColor = i ? RGB(255, 192, 0) : RGB(0, 255, 255);
         logger.GetGraphDoc().GetAt(i)->Add(xy);
       }
-      const bool pictured = SaveViewPicture(doc, new CMC_LoggerView, dir + "/logger-view.png");
+      const std::string png = dir + "/logger-view.png";
+      const bool pictured = SaveViewPicture(doc, new CMC_LoggerView, png);
+      // APOS climbs over most of its plot's height (the left half); IQ steps up and down in its own.
+      const RowSpan apos = ColorRows(png, RGB(0, 255, 255), 0, 0, 400, 600);
+      const RowSpan iq = ColorRows(png, RGB(255, 192, 0), 400, 0, 800, 600);
+      const CCurve* position = logger.GetCurves().GetAt(1);
+      const double last = points ? position->GetAt(points - 1) / (2 * M_PI) : 0;
       CString text;
-      text.Format("APOS and IQ logged every %g ms on 0x%04hX, %d points uploaded in %d idle passes; "
-                  "%s/apos-iq.lgs saved and loaded back, apos-iq.tpt holds %d curves%s",
-                  logger.GetCurves().GetAt(0)->m_dFactor * 1000, logger.GetBufferStart(), points, passes, dir.c_str(),
-                  curves, pictured ? ", logger-view.png written" : "");
+      text.Format("APOS and IQ logged every %g ms on 0x%04hX during a move to %g rot, %d points uploaded in %d idle "
+                  "passes; the APOS curve spans %d rows, IQ %d; %s/apos-iq.lgs saved and loaded back, apos-iq.tpt "
+                  "holds %d curves%s",
+                  logger.GetCurves().GetAt(0)->m_dFactor * 1000, logger.GetBufferStart(), last, points, passes,
+                  apos.Height(), iq.Height(), dir.c_str(), curves, pictured ? ", logger-view.png written" : "");
       detail = text.GetString();
-      ok = points == 100 && saved && curves == 3 && pictured;
+      ok = points == 100 && saved && curves == 3 && pictured && std::fabs(last - 3) < 1e-6 && apos.Height() > 300 &&
+           iq.Height() > 200;
     }
   }
   CMC_Setup::Destroy(setup);
@@ -319,6 +375,7 @@ bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
     scope->m_var.m_strName = "APOS";
     scope->m_var.m_strUnit = "rot";
     scope->m_strTitle = "APOS";
+    scope->m_var.m_dMax = 4;
     scope->m_nPeriod = 1;
     scope->m_rect.SetRect(220, 10, 0, 0);
     panel->Add(scope);
@@ -327,21 +384,44 @@ bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
       CMC_ControlPanel::ms_bStarted = 1;
       doc.m_panels.BuildMemoryArray(&doc);
       doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STARTED, nullptr);
+      const std::string dir = PanelsDir(outDir);
+      const std::string before = dir + "/position-panel-before.png", png = dir + "/position-panel.png";
+      // A move of 3 rotations (110 ms) while the panel polls.
       int passes = 0;
       LONG count = 0;
-      while (passes < 10 && doc.OnIdle(count)) {
-        ++passes;
+      bool moved = false, saved = true;
+      while (passes < 20 && doc.OnIdle(count)) {
+        if (++passes == 3) {
+          saved = SaveWindowImage(panel->m_pFrame, before.c_str()) != FALSE;
+          moved = CommandMove(doc.m_pSetup, 3);
+        }
         Sleep(30);
       }
-      const std::string dir = PanelsDir(outDir);
-      const std::string png = dir + "/position-panel.png";
-      const bool saved = SaveWindowImage(panel->m_pFrame, png.c_str());
+      saved = saved && SaveWindowImage(panel->m_pFrame, png.c_str());
+      // The value display's box reads otherwise than before the move; the scope's red trace climbs.
+      auto* view = DYNAMIC_DOWNCAST(CMC_ControlPanelView, panel->m_pFrame->GetActiveView());
+      CWnd* value = view && view->m_aGadgets.GetSize() ? view->m_aGadgets[0]->GetDlgItem(14000) : nullptr;
+      CRect box, frame;
+      if (value) {
+        value->GetWindowRect(&box);
+        panel->m_pFrame->GetWindowRect(&frame);
+        box.OffsetRect(-frame.left, -frame.top);  // the picture holds the frame's whole area
+      }
+      CImagePixels first, last;
+      int changed = 0;
+      if (value && first.Load(before) && last.Load(png))
+        for (int y = box.top; y < box.bottom; ++y)
+          for (int x = box.left; x < box.right; ++x) changed += first.At(x, y) != last.At(x, y);
+      const RowSpan trace = ColorRows(png, RGB(255, 0, 0), 0, 0, 600, 600);
       CString text;
-      text.Format("panel \"Position\" (value display, gauge, scope) polled in its frame for %d idle passes, "
-                  "%d cached words, APOS = %.6g rot; picture %s",
-                  passes, doc.m_panels.m_cache.GetCount(), show->m_var.m_dValue, png.c_str());
+      text.Format("panel \"Position\" (value display, gauge, scope) polled in its frame for %d idle passes during "
+                  "a move, %d cached words, APOS = %.6g rot; %d pixels of the value box changed, the scope's trace "
+                  "spans %d rows; pictures %s and %s",
+                  passes, doc.m_panels.m_cache.GetCount(), show->m_var.m_dValue, changed, trace.Height(),
+                  before.c_str(), png.c_str());
       detail = text.GetString();
-      ok = passes == 10 && CMC_ControlPanel::ms_bStarted && saved;
+      ok = passes == 20 && CMC_ControlPanel::ms_bStarted && saved && moved &&
+           std::fabs(show->m_var.m_dValue - 3) < 1e-6 && changed > 0 && trace.Height() > 20;
       CMC_ControlPanel::ms_bStarted = 0;
     } else {
       detail = "the panel's frame does not open";

@@ -174,8 +174,12 @@ void CGadgetOutputWnd::OnStart() {
 void CGadgetOutputWnd::OnUpdateValues() {
   CControlPanelPortItem* item = Item();
   if (!item || item->m_bDisabled || item->m_bState == m_nShownState) return;
-  m_nShownState = (signed char)item->m_bState;
-  Check(m_nShownState == 0, m_nShownState == 1);
+  Show((signed char)item->m_bState);
+}
+
+void CGadgetOutputWnd::Show(signed char state) {
+  m_nShownState = state;
+  Check(state == 0, state == 1);
 }
 
 void CGadgetOutputWnd::OnStop() {
@@ -199,15 +203,17 @@ void CGadgetOutputWnd::SwitchOutput(int high) {
   if (item && !item->m_bDisabled && setup && PanelsRunning(*this)) {
     const int level = item->m_bInverted ? !high : high;
     const CString command = OutputCommand(setup->GetMCVersion(), item->m_nPort, level);
+    const WORD oldState = item->m_bState;
+    const signed char oldShown = m_nShownState;
     item->m_bState = (WORD)high;
-    m_nShownState = (signed char)high;
+    Show((signed char)high);
     InvalidateGadgetWords(*this, item->m_nAxis, item->m_nAddress, 1);
     sent = setup->ExecuteString(command, (WORD)(item->m_nAxis * 16), nullptr);
+    if (sent) return;
+    // The output did not change: keep showing what it was.
+    item->m_bState = oldState;
+    Show(oldShown);
   }
-  if (sent) return;
   if (item) item->m_bDisabled = 1;
-  // A refused switch shows no state at all.
-  m_nShownState = -1;
-  Check(0, 0);
   for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) child->EnableWindow(FALSE);
 }

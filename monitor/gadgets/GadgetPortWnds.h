@@ -65,6 +65,8 @@ class CGadgetOutputWnd : public CGadgetWnd {
   CControlPanelPortItem* Item() const;
   void Layout();
   void Check(int low, int high);
+  // Stores the state shown and checks its button (none for -1).
+  void Show(signed char state);
 };
 
 // The interpreter command that sets output `port` high or low, by controller generation.

@@ -46,6 +46,9 @@ CString ProposeLoggerFileName(const char* title, const char* ext) {
 IMPLEMENT_DYNCREATE(CMC_LoggerView, CView)
 
 BEGIN_MESSAGE_MAP(CMC_LoggerView, CView)
+ON_COMMAND(ID_FILE_PRINT, &CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_DIRECT, &CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview)
 ON_COMMAND(ID_LOGGER_VARS, &CMC_LoggerView::OnLoggerVars)
 ON_COMMAND(ID_SCOPE_SETUP, &CMC_LoggerView::OnLoggerVars)
 ON_UPDATE_COMMAND_UI(ID_LOGGER_VARS, &CMC_LoggerView::OnUpdateLoggerVars)

@@ -415,8 +415,8 @@ int CMC_MultiAxisLogger::ReadPoint(double* values) {
 }
 
 int CMC_MultiAxisLogger::GetUploadPercentageCompleted() {
-  if (m_nPointsRead < 0) return CMC_Logger::GetUploadPercentageCompleted();
-  return m_nPoints ? m_nPointsRead * 100 / m_nPoints : 0;
+  // Outside an upload nothing has been read: 0, not the -1 that marks "no upload".
+  return m_nPoints && m_nPointsRead > 0 ? m_nPointsRead * 100 / m_nPoints : 0;
 }
 
 CMC_MultiAxisLogger* CMC_MultiAxisLogger::CreateCopy(CMC_Document* doc) {

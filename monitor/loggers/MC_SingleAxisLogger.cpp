@@ -203,8 +203,8 @@ int CMC_SingleAxisLogger::ReadPoint(double* values) {
 }
 
 int CMC_SingleAxisLogger::GetUploadPercentageCompleted() {
-  if (m_nPointsRead < 0) return CMC_Logger::GetUploadPercentageCompleted();
-  return m_nPoints ? m_nPointsRead * 100 / m_nPoints : 0;
+  // Outside an upload nothing has been read: 0, not the -1 that marks "no upload".
+  return m_nPoints && m_nPointsRead > 0 ? m_nPointsRead * 100 / m_nPoints : 0;
 }
 
 void CMC_SingleAxisLogger::ChangeSettings(WORD points, CMC_Logger::tagLogType type, WORD sampling) {

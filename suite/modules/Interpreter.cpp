@@ -72,7 +72,7 @@ bool IsName(const std::string& s) {
   return true;
 }
 
-enum class Kind { None, Keyword, Goto, Assign, Out, SetOut, ResetOut, Eeprom, LockEeprom, StartLog, StopLog };
+enum class Kind { None, Keyword, Update, Goto, Assign, Out, SetOut, ResetOut, Eeprom, LockEeprom, StartLog, StopLog };
 
 struct Statement {
   Kind kind = Kind::None;
@@ -81,6 +81,7 @@ struct Statement {
   int port = 0;
   WORD address = 0;  // of an assignment's target
   tagVarType type = VAR_INVALID;
+  bool update = false;  // an assignment that ends in "UPD"
 };
 
 // Splits on ";" and line breaks; a leading "[B]" and the braces of a broadcast block are dropped.
@@ -112,7 +113,7 @@ bool Parse(CMC_Setup* setup, CMC_CoffFormat* coff, const std::string& s, Stateme
   static const char* const kKeywords[] = {"END", "AXISON", "AXISOFF", "STOP", "UPD", "STOPLOG", "RESET", "RET", "WAIT!"};
   for (const char* k : kKeywords)
     if (u == k) {
-      st.kind = u == "STOPLOG" ? Kind::StopLog : Kind::Keyword;
+      st.kind = u == "STOPLOG" ? Kind::StopLog : u == "UPD" ? Kind::Update : Kind::Keyword;
       return true;
     }
   if (u.size() > 4 && u.rfind("STOP", 0) == 0 && isdigit((unsigned char)u[4]) && u.find_first_not_of("0123456789", 4) == std::string::npos) {
@@ -146,7 +147,10 @@ bool Parse(CMC_Setup* setup, CMC_CoffFormat* coff, const std::string& s, Stateme
     std::string right = Trim(s.substr(eq + 1));
     // a slider's assignment may carry its update: "X=12 UPD"
     std::string ur = Upper(right);
-    if (ur.size() > 3 && ur.compare(ur.size() - 3, 3, "UPD") == 0) right = Trim(right.substr(0, right.size() - 3));
+    if (ur.size() > 3 && ur.compare(ur.size() - 3, 3, "UPD") == 0) {
+      right = Trim(right.substr(0, right.size() - 3));
+      st.update = true;
+    }
     std::string ul = Upper(left);
     if (ul.rfind("OUT(", 0) == 0 && ul.back() == ')') {
       double port;
@@ -228,6 +232,25 @@ bool ChangeOutput(CMC_Setup* setup, WORD axisAddress, int port, bool on, std::st
   return SendWords(axisAddress, address, &word, 1, error);
 }
 
+// UPD: the addressed axis (every axis on a broadcast) takes its commanded position, speed and
+// acceleration; without the position loop's variables in the setup nothing moves.
+void UpdateMotion(CMC_Setup* setup, WORD axisAddress) {
+  const char* const names[] = {"CPOS", "CSPD", "CACC", "APOS", "ASPD", "IQ"};
+  WORD addresses[6] = {};
+  for (int i = 0; i < 6; ++i) {
+    CMC_Variable* v = setup ? setup->FindVariable(names[i], 1) : nullptr;
+    if (!v) return;
+    addresses[i] = v->GetAddress();
+  }
+  const DriveSimulator::MotionWords words{addresses[0], addresses[1], addresses[2],
+                                          addresses[3], addresses[4], addresses[5]};
+  if (axisAddress & DAV_BROADCAST_ADDRESS) {
+    for (uint16_t a : DriveSimulator::Axes()) DriveSimulator::StartMove(a, words);
+  } else {
+    DriveSimulator::StartMove((uint16_t)(axisAddress >> 4), words);
+  }
+}
+
 void SetEepromProtection(WORD axisAddress, bool on) {
   if (axisAddress & DAV_BROADCAST_ADDRESS) {
     for (uint16_t a : DriveSimulator::Axes()) DriveSimulator::SetE2ROMWriteProtected(a, on);
@@ -246,6 +269,7 @@ bool Execute(CMC_Setup* setup, WORD axisAddress, const std::vector<Statement>& l
         WORD words[4] = {0, 0, 0, 0};
         value.WriteToBuffer(st.type, words);
         if (!SendWords(axisAddress, st.address, words, CMC_Value::GetSizeInWords(st.type), error)) return false;
+        if (st.update) UpdateMotion(setup, axisAddress);
         break;
       }
       case Kind::Out:
@@ -255,6 +279,7 @@ bool Execute(CMC_Setup* setup, WORD axisAddress, const std::vector<Statement>& l
       case Kind::ResetOut:
         if (!ChangeOutput(setup, axisAddress, st.port, st.kind == Kind::SetOut, error)) return false;
         break;
+      case Kind::Update: UpdateMotion(setup, axisAddress); break;
       case Kind::Eeprom: SetEepromProtection(axisAddress, false); break;
       case Kind::LockEeprom: SetEepromProtection(axisAddress, st.value != 0); break;
       // The loggers of every drive on a broadcast, else of the addressed one.

@@ -205,20 +205,34 @@ void ScopeSample(Drive& d, uint32_t count) {
   }
 }
 
+// Each sample sees the moving axis's words as they are at its own time on the clock.
 void LogCatchUp(State& s) {
   uint64_t now = 0;
   bool read = false;
   for (auto& [id, d] : s.drives) {
     Drive::Logger& l = d->logger;
     Drive::Scope& sc = d->scope;
-    if (!l.running && !sc.running) continue;
+    const bool moving = d->motion.moving;
+    if (!l.running && !sc.running && !moving) continue;
     if (!read) {
       now = Clock::Now();
       read = true;
     }
+    // Samples up to `limit` that the clock owes since `anchorMs`.
+    auto take = [&](uint64_t anchorMs, double periodMs, uint64_t& credited, uint32_t limit,
+                    void (*sample)(Drive&, uint32_t)) {
+      const uint64_t before = credited;
+      const uint32_t n = Owed(now, anchorMs, periodMs, credited, limit);
+      if (!moving) return sample(*d, n);
+      for (uint32_t i = 0; i < n; ++i) {
+        MoveTo(*d, (double)anchorMs + (double)(before + i + 1) * periodMs);
+        sample(*d, 1);
+      }
+    };
     // What is due beyond the points left is never logged.
-    if (l.running) LogSample(*d, Owed(now, l.anchorMs, l.periodMs, l.credited, 0x10000));
-    if (sc.running) ScopeSample(*d, Owed(now, sc.anchorMs, sc.periodMs, sc.credited, 1000000));
+    if (l.running) take(l.anchorMs, l.periodMs, l.credited, 0x10000, LogSample);
+    if (sc.running) take(sc.anchorMs, sc.periodMs, sc.credited, 1000000, ScopeSample);
+    if (moving) d->motion.moving = MoveTo(*d, (double)now);
   }
 }
 

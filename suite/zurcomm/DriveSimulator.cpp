@@ -2,6 +2,8 @@
 
 #include "suite/zurcomm/SimulatorState.h"
 
+#include "platform/core/Clock.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -46,6 +48,7 @@ void Drive::ClearRam() {
   std::fill(programLow.begin(), programLow.end(), 0);
   std::fill(dataLow.begin(), dataLow.end(), 0);
   std::fill(ram.begin(), ram.end(), 0);
+  motion = Motion();
 }
 
 namespace {
@@ -229,6 +232,19 @@ bool DriveSimulator::IsScopeRunning(uint16_t axis) {
   }
   DeliverUnsolicited();
   return running;
+}
+
+void DriveSimulator::StartMove(uint16_t axis, const MotionWords& words) {
+  auto l = Lock();
+  zurcomm::LogCatchUp(GetState());
+  if (Drive* d = GetState().Find(axis)) zurcomm::StartMove(*d, words, Clock::Now());
+}
+
+bool DriveSimulator::IsMoving(uint16_t axis) {
+  auto l = Lock();
+  zurcomm::LogCatchUp(GetState());
+  Drive* d = GetState().Find(axis);
+  return d && d->motion.moving;
 }
 
 void DriveSimulator::SetFrameHook(std::function<void(std::vector<DAV_MSG>& frames)> hook) {

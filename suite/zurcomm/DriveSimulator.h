@@ -81,6 +81,20 @@ class DriveSimulator {
   // Hands the frames posted so far to the handler (or the queue); library calls do it on return.
   static void DeliverUnsolicited();
 
+  // ---- Motion --------------------------------------------------------------------------------
+  // Word addresses of the position loop: CPOS (32-bit counts), CSPD and CACC (16.16 fixed, counts per
+  // speed-loop sample Ts_S and per sample squared) are read; APOS (32-bit), ASPD (16.16) and IQ
+  // (16-bit, kCurrentPerAcceleration x acceleration) are written as the axis moves.
+  struct MotionWords {
+    uint16_t cpos = 0, cspd = 0, cacc = 0, apos = 0, aspd = 0, iq = 0;
+  };
+  static constexpr double kCurrentPerAcceleration = 1e5;
+  // UPD: the axis leaves its APOS for CPOS along a trapezoidal profile on the layer's clock; nothing
+  // moves without a distance, a speed and an acceleration. Only a command moves the axis; a new one
+  // starts from where the axis stands, at rest.
+  static void StartMove(uint16_t axis, const MotionWords& words);
+  static bool IsMoving(uint16_t axis);
+
   // ---- Messages ------------------------------------------------------------------------------
   // Puts a message into the host's receive queue.
   static void QueueMessage(const DAV_MSG& msg);

@@ -59,6 +59,16 @@ struct Drive {
     std::deque<std::vector<uint16_t>> history;
     std::vector<uint16_t> sweep;  // points of the sweep under way, W words each
   } scope;
+  // The position loop: after UPD the axis runs a trapezoidal profile from APOS to CPOS.
+  struct Motion {
+    bool moving = false;
+    uint16_t apos = 0, aspd = 0, iq = 0;  // word addresses
+    double startMs = 0;
+    int32_t from = 0;
+    double distance = 0;  // signed, counts
+    double speed = 0, accel = 0;  // peak speed (counts per sample) and acceleration (per sample squared)
+    double rampSamples = 0, flatSamples = 0;
+  } motion;
   uint16_t masterIdAddress = 0x0927;
   uint16_t logPtrAddress = 0x0272;
   double tsS = 1e-4;
@@ -127,6 +137,10 @@ void LogStart(Drive& drive, int type);
 void LogStop(Drive& drive);
 void LogSample(Drive& drive, uint32_t count);
 void ScopeSample(Drive& drive, uint32_t count);
+// The motion (DriveMotion.cpp): writes the axis's words as they are at `ms` on the clock; false once
+// the move is over.
+bool MoveTo(Drive& drive, double ms);
+void StartMove(Drive& drive, const DriveSimulator::MotionWords& words, uint64_t nowMs);
 
 constexpr size_t kMaxLogEntries = 100000;
 

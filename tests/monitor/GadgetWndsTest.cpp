@@ -428,7 +428,7 @@ TEST_F(GadgetWndsTest, GaugeBarPositionsColoursAndUnlocatedVariable) {
   EXPECT_EQ(lostWnd->m_progress.GetPos(), 0u);
 }
 
-TEST_F(GadgetWndsTest, OutputsSwitchByGenerationAndRefusalsShowNothing) {
+TEST_F(GadgetWndsTest, OutputsSwitchByGenerationAndRefusalsKeepTheShownState) {
   const struct { int generation; short port; int high; const char* text; } commands[] = {
       {3, 3, 1, "OUT(3) = 8"}, {3, 3, 0, "OUT(3) = 0"}, {1, 3, 1, "SOUT#3"}, {1, 3, 0, "ROUT#3"},
       {3, 31, 1, "OUT(31) = -2147483648"}};
@@ -457,12 +457,61 @@ TEST_F(GadgetWndsTest, OutputsSwitchByGenerationAndRefusalsShowNothing) {
   inverted.m_bInverted = 1;
   inverted.UpdateValues(m_doc.m_panels.m_cache);
   EXPECT_EQ(inverted.m_bState, 1);
+  // A refused switch disables the item and keeps showing what was shown.
   Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
   wnd->SwitchOutput(0);
   EXPECT_TRUE(output->m_bDisabled);
-  EXPECT_EQ(wnd->m_nShownState, -1);
-  EXPECT_EQ(wnd->IsDlgButtonChecked(CGadgetOutputWnd::IDC_HIGH), 0u);
+  EXPECT_EQ(output->m_bState, 1);
+  EXPECT_EQ(wnd->m_nShownState, 1);
+  EXPECT_EQ(wnd->IsDlgButtonChecked(CGadgetOutputWnd::IDC_HIGH), 1u);
+  EXPECT_EQ(wnd->IsDlgButtonChecked(CGadgetOutputWnd::IDC_LOW), 0u);
   EXPECT_FALSE(wnd->GetDlgItem(CGadgetOutputWnd::IDC_HIGH)->IsWindowEnabled());
+}
+
+// The buttons show the output's state after a press and on every poll, whoever changed the drive's
+// word; polls survive a silent drive and items that name nothing.
+TEST_F(GadgetWndsTest, OutputButtonsFollowTheStateAndPollsSurviveASilentDrive) {
+  Add<CControlPanelOutputItem>()->m_nPort = 3;
+  Add<CControlPanelShowVarItem>(CRect(10, 60, 0, 0));  // no variable
+  Add<CControlPanelBitItem>(CRect(10, 90, 0, 0))->m_strVariable = "NOSUCH";
+  Add<CControlPanelGaugeItem>(CRect(10, 120, 0, 0))->m_var.m_strName = "APOS";
+  Open();
+  auto* wnd = Gadget<CGadgetOutputWnd>(0);
+  const WORD outstatus = m_setup->FindVariable("OUTSTATUS")->GetAddress();
+  auto checks = [&] {
+    return std::make_pair(wnd->IsDlgButtonChecked(CGadgetOutputWnd::IDC_LOW),
+                          wnd->IsDlgButtonChecked(CGadgetOutputWnd::IDC_HIGH));
+  };
+  const std::pair<UINT, UINT> low{1, 0}, high{0, 1};
+  Start();
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(checks(), low);
+  DialogAutomation::ClickControl(wnd, CGadgetOutputWnd::IDC_HIGH);
+  EXPECT_EQ(DriveWord(outstatus) & 8, 8);
+  EXPECT_EQ(checks(), high);
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(checks(), high);
+  // The drive's word changes by itself.
+  const WORD words[] = {0, 8};
+  for (WORD word : words) {
+    DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(outstatus), outstatus, &word, 1);
+    ASSERT_TRUE(Poll());
+    EXPECT_EQ(checks(), word ? high : low) << word;
+  }
+  // A refused "L" leaves "H" shown.
+  Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
+  DialogAutomation::ClickControl(wnd, CGadgetOutputWnd::IDC_LOW);
+  EXPECT_EQ(checks(), high);
+  ASSERT_TRUE(Poll());
+  EXPECT_EQ(checks(), high);
+  // A drive that stops answering stops the panels; nothing more is sent.
+  DriveSimulator::StopAnsweringAtCall(0);
+  for (int i = 0; i < 3; ++i) Poll();
+  EXPECT_EQ(CMC_ControlPanel::ms_bStarted, 0);
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  DialogAutomation::ClickControl(wnd, CGadgetOutputWnd::IDC_HIGH);
+  EXPECT_EQ(InterpreterLog(), "");
+  DriveSimulator::ResumeAnswering();
 }
 
 TEST_F(GadgetWndsTest, ScopesSampleOnTheirClockAndLayOutTheirLabels) {
@@ -588,6 +637,40 @@ TEST_F(GadgetWndsTest, GadgetsPaintTheirColours) {
   EXPECT_EQ(black, 0);
   EXPECT_EQ(pixel(labelWnd, CGadgetTextWnd::IDC_TEXT, CPoint(1, 1)), RGB(255, 255, 0));
   SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/gadgets.png").c_str());
+}
+
+// The rows of the marks' text: "H" and "L" are two separate runs, each at the height of its lamp.
+TEST_F(GadgetWndsTest, InputMarksStandApartEachBesideItsLamp) {
+  Add<CControlPanelInputItem>()->m_nPort = 3;
+  Open();
+  auto* wnd = Gadget<CGadgetInputWnd>(0);
+  Start();
+  ASSERT_TRUE(Poll());
+  ASSERT_EQ(wnd->m_nMarkStyle, 0);
+  wnd->Invalidate();
+  wnd->UpdateWindow();
+  SaveWindowImage(wnd, dravonix::test::OutputPath("monitor/input-gadget.png").c_str());
+  const CRect marks = wnd->m_rcMarks;
+  std::vector<std::pair<int, int>> runs;  // first and last row with text
+  for (int y = marks.top; y < marks.bottom; ++y) {
+    bool text = false;
+    for (int x = marks.left; x < marks.right && !text; ++x) {
+      const COLORREF c = GetWindowPixel(wnd->m_hWnd, CPoint(x, y));
+      text = GetRValue(c) < 80 && GetGValue(c) < 80 && GetBValue(c) < 80;
+    }
+    if (!text) continue;
+    if (!runs.empty() && runs.back().second == y - 1)
+      runs.back().second = y;
+    else
+      runs.emplace_back(y, y);
+  }
+  ASSERT_EQ(runs.size(), 2u) << marks.top << ".." << marks.bottom;
+  const int lamps[] = {CGadgetInputWnd::IDC_HIGH, CGadgetInputWnd::IDC_LOW};
+  for (int i = 0; i < 2; ++i) {
+    const CRect lamp = ChildRect(wnd, lamps[i]);
+    EXPECT_LT(lamp.top, runs[(size_t)i].second) << i;
+    EXPECT_GT(lamp.bottom, runs[(size_t)i].first) << i;
+  }
 }
 
 TEST_F(GadgetWndsTest, EditDialogsRefuseBadInput) {

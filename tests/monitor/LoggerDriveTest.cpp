@@ -13,6 +13,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -288,7 +289,7 @@ TEST_F(LoggerDriveTest, AFailingDriveEndsTheUploadKeepingWhatWasRead) {
   EXPECT_FALSE(logger.ReadPoint(nullptr));
   EXPECT_FALSE(logger.UploadInProgress());
   EXPECT_EQ(logger.GetCurves().GetAt(1)->GetSize(), 3);
-  EXPECT_EQ(logger.GetUploadPercentageCompleted(), -1);
+  EXPECT_EQ(logger.GetUploadPercentageCompleted(), 0);
   DriveSimulator::ResumeAnswering();
 
   // A drive that claims more points than were asked for is not believed.
@@ -420,6 +421,34 @@ TEST_F(MultiAxisDriveTest, ItemsOfLostAxesGoWithTheirCurvesAndPlots) {
   logger.RenamedAxisDoc("z", "W");
   EXPECT_EQ(logger.GetCurves().GetAt(2)->m_strName, "W::IQ");
   EXPECT_EQ(logger.GetItems()[1]->m_strAxis, "W");
+}
+
+// 3 rotations of 2000 counts at 10 counts and 0.02 counts per 100 us sample squared: 50 ms of
+// acceleration, 10 ms at speed, 50 ms of braking, logged every 1.25 ms.
+TEST_F(LoggerDriveTest, AThreeRotationMoveLogsAPositionRisingToThreeAndCurrentWhileAccelerating) {
+  Open();
+  CMC_SingleAxisLogger logger(m_setup.get(), nullptr);
+  logger.ChangeSettings(100, CMC_Logger::LOG_TS_C, 20);
+  logger.AddVariable("APOS", 1);
+  logger.AddVariable("IQ", 1);
+  ASSERT_TRUE(logger.StartLogger()) << LastBox();
+  ASSERT_TRUE(m_setup->ExecuteString("CPOS=6000;CSPD=10;CACC=0.02;UPD", 0, nullptr));
+  Clock::Advance(200);
+  ASSERT_TRUE(logger.BeginUploadData());
+  ASSERT_EQ(Upload(logger), 100);
+  const CCurve* apos = logger.GetCurves().GetAt(1);
+  const CCurve* iq = logger.GetCurves().GetAt(2);
+  const double rot = 2 * M_PI;  // the curves hold base units
+  EXPECT_NEAR(apos->GetAt(0) / rot, 0, 1e-3);
+  for (int k = 1; k < 100; ++k) EXPECT_GE(apos->GetAt(k), apos->GetAt(k - 1)) << k;
+  EXPECT_GT(apos->GetAt(44), apos->GetAt(43));
+  for (int k = 88; k < 100; ++k) {
+    EXPECT_NEAR(apos->GetAt(k) / rot, 3, 1e-9) << k;
+    EXPECT_EQ(iq->GetAt(k), 0) << k;
+  }
+  // Sample k is taken (k + 1) x 1.25 ms after the start.
+  for (int k = 0; k < 39; ++k) EXPECT_NEAR(iq->GetAt(k), 2.0, 1e-9) << k;
+  for (int k = 48; k < 87; ++k) EXPECT_NEAR(iq->GetAt(k), -2.0, 1e-9) << k;
 }
 
 }  // namespace

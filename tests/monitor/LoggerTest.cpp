@@ -198,7 +198,7 @@ TEST_F(LoggerTest, StartAndUploadChecks) {
   EXPECT_FALSE(logger.BeginUploadData());
   EXPECT_FALSE(logger.UploadInProgress());
   EXPECT_FALSE(logger.ReadPoint(nullptr));
-  EXPECT_EQ(logger.GetUploadPercentageCompleted(), -1);
+  EXPECT_EQ(logger.GetUploadPercentageCompleted(), 0);
 
   // Items that cannot be located yet are reported and counted as missing.
   SetupPtr setup(CMC_Setup::CreateFromDirectory(Kernel("Configurations/05/05").c_str()));
@@ -221,6 +221,7 @@ TEST_F(LoggerTest, MultiAxisBuffersPerAxis) {
   EXPECT_FALSE(none.IsEnabled());
   EXPECT_EQ(none.ComputeMaxPoints(), 0);
   EXPECT_EQ(none.GetDefaultSetup(), nullptr);
+  EXPECT_EQ(none.GetUploadPercentageCompleted(), 0);
 }
 
 TEST_F(LoggerTest, ItemSizesAndCurveNames) {

@@ -14,6 +14,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/core/Clock.h"
 #include "suite/zurcomm/DriveSimulator.h"
+#include "tests/support/PrintedPage.h"
 #include "tests/support/TestKernel.h"
 #include "monitor/loggers/LoggerVariablesDlg.h"
 #include "plot/GraphFilter.h"
@@ -86,8 +87,10 @@ class LoggerViewTest : public LoggerDialogTest {
   }
   // Opens `view` in a 400 x 300 window.
   void Open(CMC_LoggerView* view) {
-    m_parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0);
-    view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 400, 300), &m_parent, AFX_IDW_PANE_FIRST, nullptr);
+    m_frame = new CFrameWnd;  // deletes itself
+    m_frame->Create(nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300));
+    view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 400, 300), m_frame, AFX_IDW_PANE_FIRST, nullptr);
+    m_frame->SetActiveView(view, FALSE);
     m_doc.AddView(view);
     m_view = view;
     view->OnInitialUpdate();
@@ -96,7 +99,7 @@ class LoggerViewTest : public LoggerDialogTest {
   void Close() {
     if (!m_view) return;
     m_doc.RemoveView(m_view);
-    m_parent.DestroyWindow();
+    m_frame->DestroyWindow();
     m_view = nullptr;
   }
   // The logger's plots: one per entry, with a curve when true.
@@ -131,7 +134,7 @@ class LoggerViewTest : public LoggerDialogTest {
 
   HostDocument m_doc;
   std::unique_ptr<CountingLogger> m_logger;
-  CWnd m_parent;
+  CFrameWnd* m_frame = nullptr;
   CMC_LoggerView* m_view = nullptr;
 };
 
@@ -215,6 +218,37 @@ TEST_F(LoggerViewTest, EachPlotWindowPaintsItsBackground) {
     CRect r;
     w->GetClientRect(&r);
     EXPECT_EQ(GetWindowPixel(w->m_hWnd, POINT{r.Width() * 6 / 10, r.Height() * 45 / 100}), colors[i]) << i;
+  }
+}
+
+TEST_F(LoggerViewTest, PrintCommandsThroughTheFramePrintThePlotsWithinTheMargins) {
+  if (!dravonix::test::HavePdfRenderer()) GTEST_SKIP() << "pdftoppm is not installed";
+  // Two plots of a ramp against time, one red, one blue.
+  CCurveArray& curves = m_logger->GetCurves();
+  while (curves.GetSize() < 2) curves.Add(new CCurve);
+  const double ramp[] = {0, 1, 2, 3, 4, 5};
+  for (int i = 0; i < 2; ++i) curves.GetAt(i)->InitCurve("c", "", "", 0.0, 1.0, 1.0, 0.0, 6, ramp);
+  Plots({true, true});
+  const COLORREF colors[] = {RGB(255, 0, 0), RGB(0, 0, 255)};
+  for (int i = 0; i < 2; ++i) {
+    CGraphFilter* plot = m_logger->GetGraphDoc().GetAt(i);
+    static_cast<CXYCurve*>(plot->GetAt(0))->m_crColor = colors[i];
+    static_cast<CXYCurve*>(plot->GetAt(0))->m_nWidth = 3;
+    plot->ComputeLimits();
+  }
+  Open(new CMC_LoggerView);
+  const std::string dir = dravonix::test::ScratchDir("logger-print");
+  for (UINT command : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW}) {
+    SCOPED_TRACE(command);
+    CImagePixels page;
+    int dpi = 0;
+    dravonix::test::PrintCommandPage(m_frame, command, dir, page, dpi);
+    if (HasFatalFailure()) return;
+    const int w = page.width, h = page.height, margin = dpi / 2;
+    auto is = [](COLORREF want) { return [want](COLORREF c) { return c == want; }; };
+    EXPECT_GT(page.Count(margin, margin, w / 2, h - margin, is(colors[0])), 0);
+    EXPECT_GT(page.Count(w / 2, margin, w - margin, h - margin, is(colors[1])), 0);
+    EXPECT_EQ(0, page.Count(0, 0, w, margin - 2, is(colors[0])) + page.Count(0, 0, margin - 2, h, is(colors[0])));
   }
 }
 

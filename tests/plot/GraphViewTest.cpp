@@ -2,11 +2,14 @@
 #include "platform/core/Automation.h"
 #include "platform/gdi/Printer.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/PropertySheet.h"
+#include "platform/ui/WinApp.h"
 #include "plot/GraphView.h"
 #include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/support/PrintedPage.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +32,7 @@ class CHintView : public CView {
 
 // A viewer document of `plots` plots (those in `empty` without curves) shown in a view.
 struct Viewer {
-  CWnd parent;
+  CFrameWnd* frame = new CFrameWnd;  // deletes itself
   CGraphViewerDoc* doc = new CGraphViewerDoc;
   CGraphView* view = new CGraphView;
   CHintView* hints = new CHintView;
@@ -53,9 +56,10 @@ struct Viewer {
   explicit Viewer(CGraphViewerDoc* loaded) : doc(loaded) { Open(); }
   void Open() {
     doc->m_bAutoDelete = FALSE;  // the test deletes it
-    parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 800, 600), nullptr, 0);
-    view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 800, 600), &parent, AFX_IDW_PANE_FIRST, nullptr);
-    hints->Create(nullptr, "", WS_CHILD, CRect(0, 0, 1, 1), &parent, 2, nullptr);
+    frame->Create(nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 800, 600));
+    view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 800, 600), frame, AFX_IDW_PANE_FIRST, nullptr);
+    hints->Create(nullptr, "", WS_CHILD, CRect(0, 0, 1, 1), frame, 2, nullptr);
+    frame->SetActiveView(view, FALSE);
     doc->AddView(view);
     doc->AddView(hints);
     view->OnInitialUpdate();
@@ -64,7 +68,7 @@ struct Viewer {
   ~Viewer() {
     doc->RemoveView(view);
     doc->RemoveView(hints);
-    parent.DestroyWindow();
+    frame->DestroyWindow();
     delete doc;
   }
   CRect Rect(int i) {
@@ -121,6 +125,21 @@ TEST(GraphView, ArrangementsByRankAndGreyedCommands) {
   EXPECT_FALSE(one.Enabled(ID_PLOT_ARRANGE_VERT));
   EXPECT_TRUE(one.Enabled(ID_PLOT_OPTIONS));
   EXPECT_TRUE(one.Enabled(ID_PLOT_EXPORT_ASCII));
+}
+
+// Equal shares of the integer width or height; only a fourth rectangle takes the remainder.
+TEST(GraphView, SideBySideRectanglesShareTheIntegerWidth) {
+  const CRect c(0, 0, 301, 301);
+  const struct { int mode, k, index; CRect rect; } rows[] = {
+      {CGraphDocument::arrangeHorizontal, 3, 2, CRect(200, 0, 300, 301)},
+      {CGraphDocument::arrangeHorizontal, 4, 3, CRect(225, 0, 301, 301)},
+      {CGraphDocument::arrangeHorizontal, 2, 1, CRect(150, 0, 300, 301)},
+      {CGraphDocument::arrangeVertical, 3, 2, CRect(0, 200, 301, 300)},
+      {CGraphDocument::arrangeVertical, 4, 3, CRect(0, 225, 301, 301)},
+      {CGraphDocument::arrangeAuto, 1, 0, CRect(0, 0, 301, 301)},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(r.rect, ArrangePlotRects(c, r.mode, r.k)[(size_t)r.index]) << r.mode << " " << r.k;
 }
 
 TEST(GraphView, ReadOutZoomCommandsAndSheets) {
@@ -212,41 +231,23 @@ TEST(GraphView, FilesExportsAndPrinting) {
   EXPECT_FALSE(bad.OnOpenDocument((dir + "/bad.tpt").c_str()));
   EXPECT_EQ(1u, Automation::Instance().MessageBoxes().size());
 
-  // Printing repeats the arrangement within half-inch margins.
-  SetPrinterOutputFolder(dir.c_str());
-  DialogAutomation::CommonAnswer ok;
-  ok.ok = true;
-  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, ok);
-  v.view->OnFilePrint();
-  CString pdf = AfxGetLastPrintFileName();
-  ASSERT_FALSE(pdf.IsEmpty());
-  if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftoppm is not installed";
-  ASSERT_EQ(0, std::system(("pdftoppm -r 20 -png -singlefile '" + std::string(pdf) + "' '" + dir + "/page'").c_str()));
-  std::string png = dir + "/page.png";
-  fs::copy_file(png, dravonix::test::OutputPath("plot/view-printed.png"), fs::copy_options::overwrite_existing);
-  std::ifstream f(png, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(f)), {});
-  CBitmap page;
-  page.Attach(CreateBitmapFromBytes((const BYTE*)bytes.data(), bytes.size()));
-  CDC screen, mem;
-  screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
-  mem.CreateCompatibleDC(&screen);
-  mem.SelectObject(&page);
-  BITMAP info;
-  page.GetBitmap(&info);
-  auto yellow = [&](int x0, int x1, int y0, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x) {
-        COLORREF c = mem.GetPixel(x, y);
-        n += GetRValue(c) > 150 && GetGValue(c) > 150 && GetBValue(c) < 100;
-      }
-    return n;
-  };
-  int w = info.bmWidth, h = info.bmHeight, margin = 10;  // half an inch at 20 dpi
-  EXPECT_GT(yellow(margin, w / 2, margin, h - margin), 0);
-  EXPECT_GT(yellow(w / 2, w - margin, margin, h - margin), 0);
-  EXPECT_EQ(0, yellow(0, w, 0, margin - 2));
+  // The framework's print commands, routed by the frame, repeat the arrangement within
+  // half-inch margins; preview draws the page into a picture.
+  if (!dravonix::test::HavePdfRenderer()) GTEST_SKIP() << "pdftoppm is not installed";
+  auto yellow = [](COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) > 150 && GetBValue(c) < 100; };
+  for (UINT command : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW}) {
+    SCOPED_TRACE(command);
+    CImagePixels page;
+    int dpi = 0;
+    dravonix::test::PrintCommandPage(v.frame, command, dir, page, dpi);
+    if (HasFatalFailure()) return;
+    if (command == ID_FILE_PRINT) page.Save(dravonix::test::OutputPath("plot/view-printed.png"));
+    const int w = page.width, h = page.height, margin = dpi / 2;
+    EXPECT_GT(page.Count(margin, margin, w / 2, h - margin, yellow), 0);
+    EXPECT_GT(page.Count(w / 2, margin, w - margin, h - margin, yellow), 0);
+    EXPECT_EQ(0, page.Count(0, 0, w, margin - 2, yellow));
+    EXPECT_EQ(0, page.Count(0, 0, margin - 2, h, yellow));
+  }
 }
 
 }  // namespace

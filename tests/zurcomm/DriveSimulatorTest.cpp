@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <string>
 #include <thread>
 #include <vector>
@@ -339,5 +340,78 @@ TEST_F(SimulatorTest, LoggerFirmwareSamplesOnTheClock) {
   Clock::Advance(10);
   ASSERT_TRUE(DAV_ReceiveData(words, a, 1, 1));
   EXPECT_EQ(words[0], 3);
+  Clock::UseRealTime();
+}
+
+namespace {
+
+// The position loop's words in a test drive: CPOS, CSPD, CACC, then APOS, ASPD, IQ.
+const DriveSimulator::MotionWords kWords{0x029E, 0x02A0, 0x02A2, 0x0228, 0x022C, 0x0230};
+
+void Command(int32_t cpos, double cspd, double cacc) {
+  const int32_t fixed[] = {cpos, (int32_t)std::lround(cspd * 65536), (int32_t)std::lround(cacc * 65536)};
+  const uint16_t at[] = {kWords.cpos, kWords.cspd, kWords.cacc};
+  for (int i = 0; i < 3; ++i) {
+    const uint16_t w[2] = {(uint16_t)((uint32_t)fixed[i] & 0xFFFF), (uint16_t)((uint32_t)fixed[i] >> 16)};
+    ASSERT_TRUE(DriveSimulator::WriteMemory(1, 1, at[i], w, 2));
+  }
+}
+
+struct AxisWords {
+  int32_t apos;
+  double aspd;
+  int16_t iq;
+};
+AxisWords Axis() {
+  uint16_t w[9] = {};
+  EXPECT_TRUE(DriveSimulator::ReadMemory(1, 1, kWords.apos, w, 9));
+  return {(int32_t)((uint32_t)w[1] << 16 | w[0]), (int32_t)((uint32_t)w[5] << 16 | w[4]) / 65536.0, (int16_t)w[8]};
+}
+
+}  // namespace
+
+// 100 us samples: 1 count per sample at 1/64 count per sample squared ramps in 64 samples (6.4 ms,
+// 32 counts), runs 1000 - 64 counts flat (93.6 ms) and brakes in 6.4 ms.
+TEST_F(SimulatorTest, AnUpdateMovesTheAxisAlongATrapezoidOnTheClock) {
+  Clock::UseVirtualTime();
+  Command(1000, 1, 1.0 / 64);
+  Clock::Advance(50);
+  EXPECT_EQ(Axis().apos, 0);  // the words alone move nothing
+  EXPECT_FALSE(DriveSimulator::IsMoving(1));
+  DriveSimulator::StartMove(1, kWords);
+  const struct { uint64_t ms; int32_t apos; double aspd; int16_t iq; } rows[] = {
+      {0, 0, 0, 1563},         {1, 1, 10.0 / 64, 1563}, {6, 28, 60.0 / 64, 1563}, {50, 468, 1, 0},
+      {103, 991, 34.0 / 64, -1563}, {107, 1000, 0, 0},   {200, 1000, 0, 0}};
+  uint64_t at = 0;
+  for (const auto& r : rows) {
+    Clock::Advance(r.ms - at);
+    at = r.ms;
+    const AxisWords a = Axis();
+    EXPECT_EQ(a.apos, r.apos) << r.ms;
+    EXPECT_NEAR(a.aspd, r.aspd, 1.0 / 65536) << r.ms;
+    EXPECT_EQ(a.iq, r.iq) << r.ms;
+  }
+  EXPECT_FALSE(DriveSimulator::IsMoving(1));
+  // Back, too short to reach the speed: a triangle of 16 counts each way.
+  Command(968, 1, 1.0 / 64);
+  DriveSimulator::StartMove(1, kWords);
+  Clock::Advance(2);
+  EXPECT_EQ(Axis().iq, -1563);
+  Clock::Advance(4);
+  EXPECT_EQ(Axis().iq, 1563);
+  Clock::Advance(4);
+  EXPECT_EQ(Axis().apos, 968);
+  EXPECT_EQ(Axis().iq, 0);
+  // Without speed or acceleration nothing moves; a reset stops the axis.
+  Command(0, 0, 1);
+  DriveSimulator::StartMove(1, kWords);
+  EXPECT_FALSE(DriveSimulator::IsMoving(1));
+  Command(0, 1, 1.0 / 64);
+  DriveSimulator::StartMove(1, kWords);
+  OpenCom1();
+  ASSERT_TRUE(DAV_ResetDrive());
+  Clock::Advance(50);
+  EXPECT_FALSE(DriveSimulator::IsMoving(1));
+  EXPECT_EQ(Axis().apos, 0);
   Clock::UseRealTime();
 }
