@@ -6,13 +6,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "motion/MC_Motion.h"
 #include "platform/core/Format.h"
+#include "tests/support/TestKernel.h"
 #include "views/gcode/GcodeTranslator.h"
 
 namespace {
@@ -780,8 +780,7 @@ TEST(GcodeRun, RestartsCleanAndReadsLinesLikeAFile) {
 namespace {
 
 std::string ReadFixture(const std::string& name) {
-  // the fixtures sit beside this suite's folder in the source tree
-  std::string path = (std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures" / "gcode" / name).string();
+  std::string path = dravonix::test::FixturePath("gcode/" + name);
   FILE* f = std::fopen(path.c_str(), "rb");
   EXPECT_NE(f, nullptr) << path;
   std::string s;
