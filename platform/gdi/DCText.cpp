@@ -201,7 +201,7 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
       size_t endByte = i + 1 < sh.byteStart.size() ? (size_t)sh.byteStart[i + 1] : n;
       for (size_t b = (size_t)sh.byteStart[i]; b < endByte; ++b) ldx.push_back(b == (size_t)sh.byteStart[i] ? d.LenD2LX(sh.adv[i]) : 0);
     }
-    d.meta->ExtTextOut(ref.x, ref.y, options, r ? &lr : nullptr, std::string(s ? s : "", n), ldx);
+    CRect bounds(0, 0, 0, 0);
     if (!sh.glyphs.empty()) {
       // The text cell placed by the alignment and turned by the escapement.
       double co = std::cos(angle), si = std::sin(angle);
@@ -213,9 +213,11 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
           double px = p.x + cx * co + cy * si, py = p.y - cx * si + cy * co;
           l = std::min(l, px), t = std::min(t, py), rt = std::max(rt, px), bm = std::max(bm, py);
         }
-      d.meta->AddBounds(RECT{(LONG)std::floor(l), (LONG)std::floor(t), (LONG)std::ceil(rt), (LONG)std::ceil(bm)});
+      bounds |= RECT{(LONG)std::floor(l), (LONG)std::floor(t), (LONG)std::ceil(rt), (LONG)std::ceil(bm)};
     }
-    if (r) d.meta->AddBounds(d.L2DRect(lr.left, lr.top, lr.right, lr.bottom));
+    if (r) bounds |= d.L2DRect(lr.left, lr.top, lr.right, lr.bottom);
+    d.meta->ExtTextOut(ref.x, ref.y, options, r ? &lr : nullptr, std::string(s ? s : "", n), ldx, bounds);
+    d.meta->AddBounds(bounds);
     return TRUE;
   }
   cairo_t* c = d.Ctx();

@@ -232,10 +232,8 @@ class WmfSink : public MetaSink {
   void IntersectClipRect(const RECT& r) override { Rec(0x0416, Rect(r)); }
   void ExcludeClipRect(const RECT& r) override { Rec(0x0415, Rect(r)); }
   void SelectClipRgn(const Region* rgn) override {
-    if (!rgn) {
-      Rec(0x012C, {0});  // index 0 restores the default clip
-      return;
-    }
+    Rec(0x012C, {0});  // index 0 restores the default clip
+    if (!rgn) return;
     // The region as an object of its own, in logical units: one scan per band of rectangles.
     std::vector<RECT> rects = LogicalRects(*m_dc, *rgn);
     std::vector<WORD> scans;
@@ -255,11 +253,24 @@ class WmfSink : public MetaSink {
     std::vector<WORD> p = {0, 6, 0, 0, (WORD)(22 + 2 * scans.size()), scanCount, maxScan,
                            (WORD)Clamp16(b.left), (WORD)Clamp16(b.top), (WORD)Clamp16(b.right), (WORD)Clamp16(b.bottom)};
     p.insert(p.end(), scans.begin(), scans.end());
-    int slot = m_slots.Borrow();
+    // Selecting index 0 reads as the reset above, so a null brush holds that slot while the region
+    // takes another.
+    int placeholder = -1, slot = m_slots.Borrow();
+    if (slot == 0) {
+      placeholder = slot;
+      Rec(0x02FC, {BS_NULL, 0, 0, 0});
+      slot = m_slots.Borrow();
+    }
     Rec(0x06FF, p);
     Rec(0x012C, {(WORD)slot});
-    Rec(0x01F0, {(WORD)slot});
-    m_slots.Return(slot);
+    for (int s : {slot, placeholder})
+      if (s >= 0) {
+        Rec(0x01F0, {(WORD)s});
+        m_slots.Return(s);
+      }
+    // Readers that drop region objects still clip to the region's bounds; for the others the
+    // region lies within them.
+    Rec(0x0416, Rect(b));
   }
   void MoveTo(int x, int y) override { Rec(0x0214, {(WORD)Clamp16(y), (WORD)Clamp16(x)}); }
   void LineTo(int x, int y) override { Rec(0x0213, {(WORD)Clamp16(y), (WORD)Clamp16(x)}); }
@@ -296,8 +307,8 @@ class WmfSink : public MetaSink {
   void PatBlt(int x, int y, int w, int h, DWORD rop) override {
     Rec(0x061D, {(WORD)rop, (WORD)(rop >> 16), (WORD)Clamp16(h), (WORD)Clamp16(w), (WORD)Clamp16(y), (WORD)Clamp16(x)});
   }
-  void ExtTextOut(int x, int y, UINT options, const RECT* r, const std::string& text,
-                  const std::vector<int>& dx) override {
+  void ExtTextOut(int x, int y, UINT options, const RECT* r, const std::string& text, const std::vector<int>& dx,
+                  const RECT&) override {
     std::vector<WORD> p = {(WORD)Clamp16(y), (WORD)Clamp16(x), (WORD)text.size(),
                            (WORD)(options & (ETO_OPAQUE | ETO_CLIPPED))};
     if (r && (options & (ETO_OPAQUE | ETO_CLIPPED)))
@@ -557,7 +568,7 @@ class EmfSink : public MetaSink {
     }
     Begin(76);
     RECT b = m_dc->L2DRect(x, y, x + w, y + h);
-    for (LONG v : {b.left, b.top, b.right - 1, b.bottom - 1}) U32((DWORD)v);
+    Bounds(b);
     for (LONG v : {x, y, w, h}) U32((DWORD)v);
     U32(rop);
     U32(0); U32(0);
@@ -565,8 +576,8 @@ class EmfSink : public MetaSink {
     U32(0); U32(0); U32(0); U32(0); U32(0); U32(0);
     End();
   }
-  void ExtTextOut(int x, int y, UINT options, const RECT* r, const std::string& text,
-                  const std::vector<int>& dx) override {
+  void ExtTextOut(int x, int y, UINT options, const RECT* r, const std::string& text, const std::vector<int>& dx,
+                  const RECT& bounds) override {
     std::vector<uint32_t> cps;
     std::vector<int> starts;
     DecodeText(text.data(), (int)text.size(), cps, &starts);
@@ -589,7 +600,7 @@ class EmfSink : public MetaSink {
       }
     }
     Begin(84);
-    for (LONG v : {0, 0, -1, -1}) U32((DWORD)v);  // bounds not computed
+    Bounds(bounds);
     U32(1);                                         // GM_COMPATIBLE
     Float(0);
     Float(0);
@@ -612,7 +623,7 @@ class EmfSink : public MetaSink {
                   const std::vector<BYTE>& bits, DWORD rop) override {
     Begin(81);
     RECT b = m_dc->L2DRect(x, y, x + w, y + h);
-    for (LONG v : {b.left, b.top, b.right - 1, b.bottom - 1}) U32((DWORD)v);
+    Bounds(b);
     for (LONG v : {x, y, xs, ys, ws, hs}) U32((DWORD)v);
     U32(80);
     U32(40);
@@ -672,6 +683,12 @@ class EmfSink : public MetaSink {
   }
   static std::vector<DWORD> Rect(const RECT& r) {
     return {(DWORD)r.left, (DWORD)r.top, (DWORD)r.right, (DWORD)r.bottom};
+  }
+  // A record's bounds from a device rectangle with exclusive right and bottom; (0, 0, -1, -1) for none.
+  void Bounds(const RECT& r) {
+    bool empty = r.right <= r.left || r.bottom <= r.top;
+    for (LONG v : {empty ? 0 : r.left, empty ? 0 : r.top, empty ? -1 : r.right - 1, empty ? -1 : r.bottom - 1})
+      U32((DWORD)v);
   }
   void BoundsOf(const POINT* pts, int n) {
     RECT b{0, 0, -1, -1};

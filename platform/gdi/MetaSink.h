@@ -46,8 +46,9 @@ class MetaSink {
   virtual void ArcShape(int kind, const RECT& r, POINT start, POINT end) = 0;
   virtual void SetPixel(int x, int y, COLORREF c) = 0;
   virtual void PatBlt(int x, int y, int w, int h, DWORD rop) = 0;
+  // `bounds`: what the record paints in device pixels (right and bottom exclusive; empty for nothing).
   virtual void ExtTextOut(int x, int y, UINT options, const RECT* r, const std::string& text,
-                          const std::vector<int>& dx) = 0;
+                          const std::vector<int>& dx, const RECT& bounds) = 0;
   // A 24-bit bottom-up DIB of w x h pixels.
   virtual void StretchDIB(int x, int y, int w, int h, int xs, int ys, int ws, int hs, const BITMAPINFOHEADER& bih,
                           const std::vector<BYTE>& bits, DWORD rop) = 0;

@@ -55,7 +55,9 @@ struct USERFUNCTIONS {
 
 // Extracts the archive's entries (all when ifnc is 0; none of the xfnv names). 0 on success. Every
 // entry name is checked before anything is written: an absolute one, one with a drive letter or a
-// ".." component fails the whole extraction. A failed extraction removes what it wrote.
+// ".." component, or one whose path below the folder passes a link or a file where a folder belongs
+// (or ends on something other than a plain file) fails the whole extraction. A failed extraction
+// removes what it wrote.
 int Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char** xfnv, DCL* dcl, USERFUNCTIONS* functions);
 
 }  // extern "C"

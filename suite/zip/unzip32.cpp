@@ -5,6 +5,7 @@
 
 #include <zip.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -26,18 +27,31 @@ bool SafeName(const std::string& name) {
   }
 }
 
-bool MakeFolders(const std::string& path, std::vector<std::string>& made) {
-  for (size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
-    std::string part = path.substr(0, at);
+// Walks the folders of `rel` below `dir`: all its parts when it names a folder (a trailing "/"), else
+// all but the last. A part that is a link or not a folder refuses the name, so that nothing is written
+// through a link out of `dir`. Missing folders are made when `made` is given; else the walk ends at
+// the first missing one.
+bool WalkFolders(const std::string& dir, const std::string& rel, std::vector<std::string>* made) {
+  for (size_t at = rel.find('/'); at != std::string::npos; at = rel.find('/', at + 1)) {
+    std::string part = dir + "/" + rel.substr(0, at);
     struct stat st;
-    if (stat(part.c_str(), &st) == 0) {
+    if (lstat(part.c_str(), &st) == 0) {
       if (!S_ISDIR(st.st_mode)) return false;
       continue;
     }
+    if (errno != ENOENT) return false;
+    if (!made) return true;
     if (mkdir(part.c_str(), 0777) != 0) return false;
-    made.push_back(part);
+    made->push_back(part);
   }
   return true;
+}
+
+// A file may replace a plain file only.
+bool FileMayGo(const std::string& target, bool& exists) {
+  struct stat st;
+  exists = lstat(target.c_str(), &st) == 0;
+  return exists ? S_ISREG(st.st_mode) : errno == ENOENT;
 }
 
 bool WriteEntry(zip_t* za, zip_uint64_t index, const std::string& target) {
@@ -83,25 +97,26 @@ int Wiz_SingleEntryUnzip(int, char**, int, char**, DCL* dcl, USERFUNCTIONS* func
   }
   std::string dir = dcl->fExtractToDir && dcl->lpszExtractDir ? ResolvePath(dcl->lpszExtractDir) : std::string(".");
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  // What this call writes, so that a failure can take it back.
-  std::vector<std::string> files, folders;
+  // The entries' paths below the folder; none is written unless every one is free of links.
+  std::vector<std::string> rels(names.size());
   bool ok = true;
   for (size_t i = 0; ok && i < names.size(); ++i) {
-    std::string rel = NativePath(names[i].c_str());
-    bool folder = !rel.empty() && rel.back() == '/';
-    if (!dcl->fKeepFolders) {
-      if (folder) continue;
-      rel = rel.substr(rel.rfind('/') + 1);
-    }
+    std::string& rel = rels[i];
+    rel = NativePath(names[i].c_str());
+    bool folder = !rel.empty() && rel.back() == '/', exists;
+    if (!dcl->fKeepFolders) rel = folder ? std::string() : rel.substr(rel.rfind('/') + 1);
+    ok = rel.empty() || (WalkFolders(dir, rel, nullptr) && (folder || FileMayGo(dir + "/" + rel, exists)));
+  }
+  // What this call writes, so that a failure can take it back.
+  std::vector<std::string> files, folders;
+  for (size_t i = 0; ok && i < names.size(); ++i) {
+    const std::string& rel = rels[i];
+    if (rel.empty()) continue;
+    ok = WalkFolders(dir, rel, &folders);
+    if (rel.back() == '/') continue;
     std::string target = dir + "/" + rel;
-    if (folder) {
-      ok = MakeFolders(target, folders);
-      continue;
-    }
-    ok = MakeFolders(target, folders);
-    struct stat st;
-    bool exists = ok && lstat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) ok = false;  // plain files only
+    bool exists = false;
+    ok = ok && FileMayGo(target, exists);
     if (ok && exists && !dcl->fOverwriteAll && functions && functions->replace) {
       std::vector<char> buffer(target.begin(), target.end());
       buffer.push_back(0);

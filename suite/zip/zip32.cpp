@@ -54,6 +54,9 @@ int ZpArchive(ZCL c) {
     std::string file = c.FNV[i] ? ResolvePath(c.FNV[i]) : std::string();
     zip_source_t* src = file.empty() || !EntryName(c.FNV[i], name) ? nullptr : zip_source_file(za, file.c_str(), 0, -1);
     zip_int64_t at = src ? zip_file_add(za, name.c_str(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
+    // A name that is not UTF-8 is stored as its bytes, without the UTF-8 flag.
+    if (at < 0 && src && zip_error_code_zip(zip_get_error(za)) == ZIP_ER_INVAL)
+      at = zip_file_add(za, name.c_str(), src, ZIP_FL_ENC_CP437 | ZIP_FL_OVERWRITE);
     if (at < 0) {
       if (src) zip_source_free(src);
       zip_discard(za);

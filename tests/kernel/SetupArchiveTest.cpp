@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -71,15 +72,17 @@ TEST_F(SetupArchiveTest, FailuresLeaveNoArchiveAndNoFolderBehind) {
   std::string good = ReadBytes(zip);
   // Archives that must not unpack: damaged, cut short, or naming places outside the folder.
   const char* kEvil = "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1],'w')\nz.writestr('fine.txt','ok')\n"
-                      "z.writestr(zipfile.ZipInfo(sys.argv[1][-5]=='1' and '../x' or '/x'),'bad')\nz.close()";
+                      "b=chr(92)\nn=['../x','/x','C:x',b+'x','a'+b+'..'+b+'..'+b+'x'][int(sys.argv[1][-5])-1]\n"
+                      "z.writestr(zipfile.ZipInfo(n),'bad')\nz.close()";
   std::string damaged = good;
   damaged[damaged.size() / 3] ^= 0x55;
   WriteBytes(m_dir + "/damaged.zip", damaged);
   WriteBytes(m_dir + "/short.zip", good.substr(0, good.size() / 2));
   WriteBytes(m_dir + "/garbage.zip", "PK not a zip at all");
-  ASSERT_EQ("", Python(kEvil, m_dir + "/evil1.zip"));
-  ASSERT_EQ("", Python(kEvil, m_dir + "/evil2.zip"));
-  for (const char* name : {"damaged.zip", "short.zip", "garbage.zip", "evil1.zip", "evil2.zip", "missing.zip"}) {
+  for (const char* name : {"evil1.zip", "evil2.zip", "evil3.zip", "evil4.zip", "evil5.zip"})
+    ASSERT_EQ("", Python(kEvil, m_dir + "/" + name));
+  for (const char* name : {"damaged.zip", "short.zip", "garbage.zip", "evil1.zip", "evil2.zip", "evil3.zip", "evil4.zip",
+                           "evil5.zip", "missing.zip"}) {
     ClearBoxes();
     std::string out = m_dir + "/out-" + name;
     EXPECT_FALSE(RestoreDirectory((m_dir + "/" + name).c_str(), out.c_str())) << name;
@@ -168,4 +171,66 @@ TEST_F(SetupArchiveTest, ASetupExportsAsALibraryArchive) {
   EXPECT_EQ(CString(), ExportSetupForVKS_Lib("axis", s.get(), nullptr));
   for (auto& e : fs::directory_iterator(m_dir)) EXPECT_NE('~', e.path().filename().string()[0]) << e.path();
   DialogAutomation::Reset();
+}
+
+TEST_F(SetupArchiveTest, LinksAndFilesOnTheWayRefuseTheRestoreWithNothingWritten) {
+  // Archives naming a file below "sub", and a file beside it that comes first.
+  const char* kMake = "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1],'w')\nz.writestr('first.txt','1')\n"
+                      "z.writestr('sub/x.txt' if sys.argv[1][-5]=='1' else 'sub/deep/x.txt','bad')\nz.close()";
+  ASSERT_EQ("", Python(kMake, m_dir + "/sub1.zip"));
+  ASSERT_EQ("", Python(kMake, m_dir + "/sub2.zip"));
+  const std::string outside = m_dir + "/outside";
+  fs::create_directories(outside + "/deep");
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;  // what stands at "sub" in the target
+    std::vector<const char*> zips;
+  } cases[] = {
+      {"link to a folder", [&](const std::string& s) { fs::create_directory_symlink(outside, s); }, {"sub1.zip", "sub2.zip"}},
+      {"link to a missing folder", [&](const std::string& s) { fs::create_directory_symlink(m_dir + "/none", s); }, {"sub1.zip", "sub2.zip"}},
+      {"file", [&](const std::string& s) { WriteBytes(s, "mine"); }, {"sub1.zip", "sub2.zip"}},
+      {"folder with a link in it", [&](const std::string& s) {
+         fs::create_directories(s);
+         fs::create_directory_symlink(outside + "/deep", s + "/deep");
+       },
+       {"sub2.zip"}},
+      {"link at the file's place", [&](const std::string& s) {
+         fs::create_directories(s);
+         fs::create_symlink(outside + "/x.txt", s + "/x.txt");
+       },
+       {"sub1.zip"}},
+  };
+  for (const Case& c : cases)
+    for (const char* zip : c.zips) {
+      std::string target = m_dir + "/target";
+      fs::remove_all(target);
+      fs::create_directories(target);
+      c.make(target + "/sub");
+      ClearBoxes();
+      EXPECT_FALSE(RestoreDirectory((m_dir + "/" + zip).c_str(), target.c_str())) << c.what << " " << zip;
+      EXPECT_EQ(1u, Boxes().size()) << c.what;
+      EXPECT_FALSE(fs::exists(target + "/first.txt")) << c.what << " " << zip;
+      EXPECT_TRUE(Tree(outside).empty()) << c.what << " " << zip;
+      EXPECT_FALSE(fs::exists(m_dir + "/none")) << c.what;
+    }
+}
+
+TEST_F(SetupArchiveTest, NamesThatAreNotUtf8TravelAsTheirBytes) {
+  const std::string latin1 = "caf\xe9.cfg", utf8 = "caf\xc3\xa9.cfg";
+  WriteBytes(m_dir + "/tree/" + latin1, "latin");
+  WriteBytes(m_dir + "/tree/d\xe9p/" + utf8, "utf");
+  WriteBytes(m_dir + "/tree/" + utf8, "flagged");
+  std::string zip = m_dir + "/names.zip";
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  // The stored bytes, and whether the UTF-8 flag is set.
+  EXPECT_EQ("b'caf\\xc3\\xa9.cfg' 2048\nb'caf\\xe9.cfg' 0\nb'd\\xe9p/caf\\xc3\\xa9.cfg' 0\n",
+            Python("import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
+                   "print(chr(10).join(sorted(repr(i.filename.encode('utf-8' if i.flag_bits&0x800 else 'cp437'))+' '+"
+                   "str(i.flag_bits&0x800) for i in z.infolist())))",
+                   zip));
+  EXPECT_EQ(0, std::system(("unzip -tq '" + zip + "' >/dev/null 2>&1").c_str()));
+  ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
+  EXPECT_EQ(Tree(m_dir + "/tree"), Tree(m_dir + "/copy"));
+  EXPECT_EQ("latin", ReadBytes(m_dir + "/copy/" + latin1));
+  EXPECT_TRUE(Boxes().empty());
 }

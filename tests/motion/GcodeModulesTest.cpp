@@ -29,8 +29,7 @@ std::string Translate(CMotionModulesArray& modules, const char* module, const st
 }
 
 std::string ReadGcode(const std::string& name) {
-  std::ifstream in(std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures" / "gcode" / name,
-                   std::ios::binary);
+  std::ifstream in(dravonix::test::FixturePath("gcode/" + name), std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();

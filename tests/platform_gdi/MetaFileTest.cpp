@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -161,14 +162,15 @@ std::vector<BYTE> Bytes(Handle h, UINT (*get)(Handle, UINT, BYTE*)) {
 }
 UINT WmfBits(HMETAFILE h, UINT n, BYTE* p) { return GetMetaFileBitsEx(h, n, p); }
 
-// An 800 x 600 picture drawn at half scale: red stripes clipped to an ellipse, a thick flat-capped
-// blue line and a text.
+// An 800 x 600 picture drawn at half scale on a pale ground (by which it is found on a page): red
+// stripes clipped to an ellipse, a thick flat-capped blue line and a text.
 const CRect kEllipse(200, 100, 600, 500);  // device units, as regions are
+const COLORREF kGround = RGB(255, 255, 160);
 void DrawClipScene(CDC& dc) {
   dc.SetMapMode(MM_ANISOTROPIC);
   dc.SetWindowExt(400, 300);
   dc.SetViewportExt(800, 600);
-  dc.FillSolidRect(0, 0, 400, 300, kWhite);
+  dc.FillSolidRect(0, 0, 400, 300, kGround);
   CRgn ellipse;
   ellipse.CreateEllipticRgn(kEllipse.left, kEllipse.top, kEllipse.right, kEllipse.bottom);
   dc.SelectClipRgn(&ellipse);
@@ -185,27 +187,44 @@ void DrawClipScene(CDC& dc) {
   dc.TextOut(250, 265, "Horizontal", 10);
 }
 
-// Checks a picture of the clip scene, at any size: red only inside the ellipse, the line's ends
-// flat at device x 40 and 300.
-void CheckClipScene(const std::string& png, const char* what) {
+// Checks a picture of the clip scene wherever its ground lies in the image and at any size: red only
+// inside the ellipse (or only inside its bounds, for readers that drop regions and clip to the bounds
+// given beside them), the line's ends flat at device x 40 and 300.
+void CheckClipScene(const std::string& png, const char* what, bool regionAsBounds = false) {
   cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
   ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS) << what;
   int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
-  double sx = w / 800.0, sy = h / 600.0;
+  auto at = [&](int x, int y) {
+    return reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s))[x];
+  };
+  // The ground's extent gives the picture's place and scale.
+  int left = w, top = h, right = -1, bottom = -1;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint32_t p = at(x, y);
+      if (std::abs((int)(p & 0xFF) - 160) <= 8 && ((p >> 8) & 0xFF) > 240 && ((p >> 16) & 0xFF) > 240) {
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+  ASSERT_GT(right, left) << what << ": no ground";
+  double sx = (right + 1 - left) / 800.0, sy = (bottom + 1 - top) / 600.0;
+  EXPECT_NEAR(sx, sy, 0.01) << what;
   int red = 0, redOutside = 0, blue = 0, blueLeft = 1 << 30, blueRight = -1;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      uint32_t p = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s))[x];
+      uint32_t p = at(x, y);
       int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-      double ex = (x / sx - 400) / 200, ey = (y / sy - 300) / 200;
+      double dx = (x - left) / sx, dy = (y - top) / sy;
+      double ex = (dx - 400) / 200, ey = (dy - 300) / 200;
+      bool outside = regionAsBounds ? std::max(std::fabs(ex), std::fabs(ey)) > 1.02 : ex * ex + ey * ey > 1.1;
       if (r > 200 && g < 80 && b < 80) {
         ++red;
-        if (ex * ex + ey * ey > 1.1) ++redOutside;
+        if (outside) ++redOutside;
       }
       if (b > 200 && r < 80 && g < 80) {
         ++blue;
-        blueLeft = std::min(blueLeft, x);
-        blueRight = std::max(blueRight, x);
+        blueLeft = std::min(blueLeft, x - left);
+        blueRight = std::max(blueRight, x - left);
       }
     }
   cairo_surface_destroy(s);
@@ -242,9 +261,14 @@ TEST(GdiMetaFile, ClipRegionsAndPenEndsAreRecordedAsReadersApplyThem) {
     at += 4 + (size_t)count;
   }
   EXPECT_EQ(at, rgn->params.size());
+  // Selected by an index that is not 0 (which resets the clip), then narrowed to its bounds for
+  // readers that drop regions.
   auto sel = std::find_if(recs.begin(), recs.end(), [](const WmfRecord& r) { return r.fn == 0x06FF; }) + 1;
   EXPECT_EQ(sel->fn, 0x012C);
-  EXPECT_EQ(Find(recs, 0x0416), nullptr);  // no rectangle stands in for the ellipse
+  EXPECT_NE(sel->params, (std::vector<int16_t>{0}));
+  const WmfRecord* bounds = Find(recs, 0x0416);
+  ASSERT_NE(bounds, nullptr);
+  EXPECT_EQ(bounds->params, (std::vector<int16_t>{250, 300, 50, 100}));  // bottom, right, top, left
   const WmfRecord* pen = Find(recs, 0x02FA);
   ASSERT_NE(pen, nullptr);
   EXPECT_EQ(pen->params[0], PS_ENDCAP_FLAT | PS_JOIN_MITER);
@@ -267,6 +291,53 @@ TEST(GdiMetaFile, ClipRegionsAndPenEndsAreRecordedAsReadersApplyThem) {
             (std::vector<DWORD>{100, 50, 300, 250}));
   EXPECT_EQ(clips[1]->params[4], clips[1]->params.size() / 4 - 2);  // the rectangle count
   EXPECT_EQ(clips[2]->params, (std::vector<DWORD>{0, RGN_COPY}));
+  // The ground's fill carries the rectangle it paints, in device pixels.
+  auto fill = std::find_if(erecs.begin(), erecs.end(), [](const EmfRecord& r) { return r.type == 84; });
+  ASSERT_NE(fill, erecs.end());
+  EXPECT_EQ((std::vector<DWORD>(fill->params.begin(), fill->params.begin() + 4)), (std::vector<DWORD>{0, 0, 799, 599}));
+}
+
+// Replays the object records of a WMF as a reader keeps them: each new object in the lowest free
+// slot. The kind of object each clip selection names ('-' for the reset by index 0).
+std::string ClipSelections(const std::vector<WmfRecord>& recs) {
+  std::vector<WORD> table;  // the creating record's function, 0 for a free slot
+  std::string out;
+  for (const WmfRecord& r : recs) {
+    if (r.fn == 0x02FA || r.fn == 0x02FB || r.fn == 0x02FC || r.fn == 0x0142 || r.fn == 0x06FF) {
+      auto free = std::find(table.begin(), table.end(), 0);
+      if (free == table.end()) free = table.insert(table.end(), 0);
+      *free = r.fn;
+    } else if (r.fn == 0x01F0 && (size_t)r.params[0] < table.size()) {
+      table[(size_t)r.params[0]] = 0;
+    } else if (r.fn == 0x012C) {
+      size_t i = (size_t)r.params[0];
+      out += i == 0 ? '-' : i < table.size() && table[i] == 0x06FF ? 'R' : '?';
+    }
+  }
+  return out;
+}
+
+TEST(GdiMetaFile, AWmfClipRegionNeverReadsAsTheReset) {
+  for (bool penFirst : {false, true}) {
+    CMetaFileDC wmf;
+    ASSERT_TRUE(wmf.Create(nullptr));
+    CPen pen(PS_SOLID, 1, kBlue);
+    if (penFirst) {
+      wmf.SelectObject(&pen);
+      wmf.LineTo(5, 5);
+    }
+    CRgn ellipse;
+    ellipse.CreateEllipticRgn(10, 10, 50, 40);
+    for (int i = 0; i < 2; ++i) {
+      wmf.SelectClipRgn(&ellipse);
+      wmf.FillSolidRect(0, 0, 60, 60, kRed);
+      wmf.SelectClipRgn(nullptr);
+    }
+    wmf.SelectStockObject(BLACK_PEN);
+    HMETAFILE h = wmf.Close();
+    EXPECT_EQ(ClipSelections(WmfRecords(Bytes(h, WmfBits))), "-R--R-") << penFirst;
+    DeleteMetaFile(h);
+  }
 }
 
 TEST(GdiMetaFile, EmfBoundsCoverWhatEachRecordPaints) {
@@ -341,10 +412,11 @@ TEST(GdiMetaFile, OtherProgramsClipAndCapAsTheMemoryPicture) {
     DrawClipScene(mf);
     DeleteEnhMetaFile(mf.CloseEnhanced());
   }
+  // The office program drops region objects of a WMF and clips to the bounds that follow them.
   for (const char* name : {"clip-wmf.wmf", "clip-emf.emf"}) {
     std::string png = OfficePng(office, dir, name);
     ASSERT_TRUE(fs::exists(png)) << png;
-    CheckClipScene(png, name);
+    CheckClipScene(png, name, name[5] == 'w');
   }
 }
 

@@ -11,6 +11,8 @@ const std::string& KernelDir();
 std::string ScratchDir(const std::string& name);
 // Where tests save PNGs and other output for people: <build>/test-output/<name>.
 std::string OutputPath(const std::string& name);
+// A file of the source tree's tests/fixtures folder, whatever the working folder.
+std::string FixturePath(const std::string& name);
 
 }  // namespace dravonix::test
 

@@ -47,6 +47,8 @@ std::string OutputPath(const std::string& name) {
   return p.string();
 }
 
+std::string FixturePath(const std::string& name) { return (fs::path(DRAVONIX_TEST_FIXTURES) / name).string(); }
+
 }  // namespace dravonix::test
 
 int main(int argc, char** argv) {

@@ -1,16 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "motion/MC_Motion.h"
 #include "platform/core/Format.h"
+#include "tests/support/TestKernel.h"
 #include "views/gcode/GcodeTranslator.h"
 
 namespace {
@@ -778,8 +780,7 @@ TEST(GcodeRun, RestartsCleanAndReadsLinesLikeAFile) {
 namespace {
 
 std::string ReadFixture(const std::string& name) {
-  // the fixtures sit beside this suite's folder in the source tree
-  std::string path = (std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures" / "gcode" / name).string();
+  std::string path = dravonix::test::FixturePath("gcode/" + name);
   FILE* f = std::fopen(path.c_str(), "rb");
   EXPECT_NE(f, nullptr) << path;
   std::string s;
@@ -808,6 +809,33 @@ double PathLength(const std::vector<tagGcodeElement>& els) {
     }
   }
   return total;
+}
+
+// Where the drive ends after the elements' linear moves (X, Y, Z), each relative to the last: an
+// arc moves by its radius from the start angle to the start angle plus the increment.
+std::array<double, 3> DriveEnd(const std::vector<tagGcodeElement>& els) {
+  const int slaves[3] = {0, 1, 3};
+  auto axis = [&](const std::string& slave) { return int(std::find(slaves, slaves + 3, std::stoi(slave)) - slaves); };
+  std::array<double, 3> at{0, 0, 0};
+  for (const auto& e : els) {
+    auto items = Items(e.m_strParameters);
+    if (e.m_strType == "Vector Mode") {
+      const int a = axis(items["SlaveX"]), b = axis(items["SlaveY"]);
+      std::vector<double> x = List(items["X_TPOS"]), y = List(items["Y_TPOS"]);
+      for (size_t i = 0; i < x.size(); i++) at[a] += x[i], at[b] += y[i];
+      std::vector<double> r = List(items["Radius"]), s = List(items["InitAngle"]), d = List(items["AngleIncrement"]);
+      for (size_t i = 0; i < r.size(); i++) {
+        const double k = 3.141592653589793 / 180;
+        at[a] += r[i] * (std::cos((s[i] + d[i]) * k) - std::cos(s[i] * k));
+        at[b] += r[i] * (std::sin((s[i] + d[i]) * k) - std::sin(s[i] * k));
+      }
+    } else if (e.m_strType == "Linear Interpolation" && items["ProfileType"] == "1" &&
+               e.m_strParameters.Find("[deg]") < 0) {
+      for (const char* name : {"X_TPOS", "Y_TPOS", "Z_TPOS"})
+        for (double v : List(items[name])) at[name[0] - 'X'] += v;
+    }
+  }
+  return at;
 }
 
 }  // namespace
@@ -889,4 +917,23 @@ TEST(GcodeFuzz, MalformedAndMutatedBlocksNeverCrash) {
     ASSERT_EQ(t.GetElements()[0].m_strParameters, "Type=6 Label=gcode_start");
   }
   EXPECT_GT(runs, 500);
+}
+
+TEST(GcodeMotion, MovesAfterAnArcStartWhereTheWrittenArcEnds) {
+  struct Case {
+    const char* program;
+    std::array<double, 3> end;  // the last programmed point
+  };
+  const Case cases[] = {
+      // the arc's end lies 0.001 inside its start radius
+      {"G3 X9.999 Y0 I5 J0\nG1 X20 Y0", {20, 0, 0}},
+      {"G3 X9.999 Y-0.0001 I5 J0\nG1 X20\nG2 X30.0015 Y0 I5 J0\nG3 X40 Y0.001 R5\nG1 Z-1\n"
+       "G2 X35 Y5.0015 I-5 J0\nG91 G1 X-5\nG90 G1 X20 Y0 Z2",
+       {20, 0, 2}},
+      {"G18 G3 X9.999 Z0 I5\nG1 X20 Z0\nG17 G1 Y3", {20, 3, 0}},
+  };
+  for (const Case& c : cases) {
+    const std::array<double, 3> end = DriveEnd(RunProgram(c.program));
+    for (int k = 0; k < 3; k++) EXPECT_NEAR(end[k], c.end[k], 1e-10) << c.program << " axis " << k;
+  }
 }

@@ -169,10 +169,14 @@ BOOL CGcodeTranslator::TranslateGcodeArc(BOOL clockwise, CString& error) {
       const double ccw = CounterclockwiseSweep(start, PointAngle(e1, e2, c1, c2));
       const double increment = clockwise ? -(360.0 - ccw) : ccw;
       AddGcodeArcSegment(kPlaneMask[m_nPlane], GetGcodeFeedRate(FALSE), r, start, increment);
-      // The arc ends on the programmed point: the radius check let its distance from the centre
-      // differ from the start's by less than the tolerance.
-      m_dPosition[a1] = e1;
-      m_dPosition[a2] = e2;
+      // The drive ends the arc on its start radius, which the radius check let differ from the
+      // programmed end's by up to the tolerance: later moves, being relative, start from there.
+      // That point lies on the line from the centre through the programmed end; an end on the
+      // radius but for rounding stays as programmed.
+      const double r1 = std::hypot(e1 - c1, e2 - c2);
+      const bool onRadius = std::fabs(r1 - r) <= 1e-12 * std::max(1.0, r);
+      m_dPosition[a1] = onRadius ? e1 : c1 + (e1 - c1) * (r / r1);
+      m_dPosition[a2] = onRadius ? e2 : c2 + (e2 - c2) * (r / r1);
     }
   }
   if (moves[3] || moves[4] || moves[5]) {
