@@ -37,6 +37,18 @@ CString Text(UINT id) {
   return s;
 }
 
+CString SystemErrorText(DWORD code) {
+  char text[256] = {};
+  ::FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, text, sizeof text, nullptr);
+  return text;
+}
+
+CString ErrorText(const CException& e) {
+  char text[256] = {};
+  e.GetErrorMessage(text, sizeof text);
+  return text;
+}
+
 DWORD GetDword(const BYTE* p) { return (DWORD)p[0] | (DWORD)p[1] << 8 | (DWORD)p[2] << 16 | (DWORD)p[3] << 24; }
 
 void PutDword(std::vector<BYTE>& v, DWORD d) {
@@ -443,9 +455,7 @@ void CNetMasterDlg::OnSendFile() {
   CFileException error;
   if (!file->Open(dlg.GetPathName(), CFile::modeRead | CFile::shareDenyWrite, &error)) {
     delete file;
-    char text[256] = {};
-    error.GetErrorMessage(text, sizeof text);
-    AfxMessageBox(text, MB_OK | MB_ICONSTOP);
+    AfxMessageBox(ErrorText(error), MB_OK | MB_ICONSTOP);
     return;
   }
   m_pFile = file;
@@ -533,9 +543,8 @@ bool CNetMasterDlg::OpenNextFolderFile() {
   CFileException error;
   if (!file->Open(m_strFolderRoot + "\\" + rel, CFile::modeRead | CFile::shareDenyWrite, &error)) {
     delete file;
-    char text[256] = {};
-    error.GetErrorMessage(text, sizeof text);
-    SendTransfer(kReply, text, strlen(text));
+    CString text = ErrorText(error);
+    SendTransfer(kReply, text.GetString(), (size_t)text.GetLength());
     EndTransfer(false);
     return false;
   }
@@ -603,9 +612,7 @@ void CNetMasterDlg::OnOffer(bool folder, const BYTE* rest, size_t length) {
   }
   if (folder) {
     if (!::CreateDirectory(path) && ::GetFileAttributes(path) == INVALID_FILE_ATTRIBUTES) {
-      char text[256] = {};
-      ::FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ::GetLastError(), 0, text, sizeof text, nullptr);
-      AfxMessageBox(text, MB_OK | MB_ICONSTOP);
+      AfxMessageBox(SystemErrorText(::GetLastError()), MB_OK | MB_ICONSTOP);
       ReplyText(IDS_NM_REFUSED_FOLDER);
       return;
     }
@@ -675,8 +682,7 @@ void CNetMasterDlg::OnTransfer(const BYTE* payload, size_t length) {
       try {
         m_pFile->Write(rest, (UINT)n);
       } catch (CException* e) {
-        char text[256] = {};
-        e->GetErrorMessage(text, sizeof text);
+        CString text = ErrorText(*e);
         e->Delete();
         return fail(text);
       }
@@ -708,14 +714,6 @@ void CNetMasterDlg::OnTransfer(const BYTE* payload, size_t length) {
   }
 }
 
-namespace {
-CString SystemErrorText(DWORD code) {
-  char text[256] = {};
-  ::FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, text, sizeof text, nullptr);
-  return text;
-}
-}  // namespace
-
 bool CNetMasterDlg::OpenReceivedFile(const CString& path, CString& error) {
   const int slash = std::max(path.ReverseFind('\\'), path.ReverseFind('/'));
   const CString dir = slash > 0 ? path.Left(slash) : CString(".");
@@ -729,9 +727,7 @@ bool CNetMasterDlg::OpenReceivedFile(const CString& path, CString& error) {
   if (!file->Open(temp, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite, &failure)) {
     delete file;
     ::DeleteFile(temp);
-    char text[256] = {};
-    failure.GetErrorMessage(text, sizeof text);
-    error = text;
+    error = ErrorText(failure);
     return false;
   }
   m_pFile = file;
@@ -744,10 +740,8 @@ bool CNetMasterDlg::CompleteReceivedFile(CString& error) {
   try {
     m_pFile->Close();
   } catch (CException* e) {
-    char text[256] = {};
-    e->GetErrorMessage(text, sizeof text);
+    error = ErrorText(*e);
     e->Delete();
-    error = text;
     return false;
   }
   delete m_pFile;
