@@ -63,8 +63,8 @@ struct NetLink {
     WritePrivateProfileString("Network", "ServerPort", port, GetKernelConfigFilePath());
     CMC_Comm::nShowErr = 0;
     CMC_Comm::InitNetMaster();
-    if (!PumpUntil([] { return CMC_Comm::m_pSockThread && CMC_Comm::m_pSockThread->m_pMainWnd; })) return;
-    HWND dlg = static_cast<CSocketWinThread*>(CMC_Comm::m_pSockThread)->GetDialog()->m_hWnd;
+    if (!PumpUntil([] { return CSocketWinThread::RunningWindow(); })) return;
+    HWND dlg = CSocketWinThread::RunningWindow();
     ::SetWindowText(::GetDlgItem(dlg, IDC_NM_USER), "user");
     ::SetWindowText(::GetDlgItem(dlg, IDC_NM_PASSWORD), "pass");
     ::PostMessage(dlg, WM_COMMAND, IDC_NM_CONNECT, 0);

@@ -40,7 +40,7 @@ install(FILES ${CMAKE_BINARY_DIR}/dravonix.pc DESTINATION ${CMAKE_INSTALL_LIBDIR
 
 # Installs into a temporary prefix and builds and runs a host outside the tree against it. The
 # sanitizer build is left out: a host would need the sanitizer runtime linked first.
-if(NOT DRAVONIX_SANITIZE)
+if(NOT DRAVONIX_SANITIZE AND NOT DRAVONIX_TSAN)
   add_test(NAME installed_package
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-installed-package.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
   set_tests_properties(installed_package PROPERTIES TIMEOUT 900)

@@ -24,7 +24,8 @@ int CMC_Comm::m_bNetMaster = 0;
 int CMC_Comm::m_bNetChannelUp = 0;
 tagNetMessage* CMC_Comm::m_pNetReply = nullptr;
 CString CMC_Comm::m_strNetLastError;
-CWinThread* CMC_Comm::m_pSockThread = nullptr;
+DWORD CMC_Comm::m_dwNetReplyTimeout = 10000;
+std::atomic<CWinThread*> CMC_Comm::m_pSockThread{nullptr};
 
 namespace {
 

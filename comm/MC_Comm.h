@@ -7,6 +7,7 @@
 #include "platform/core/Types.h"
 #include "suite/zurcomm/zurcomm.h"
 
+#include <atomic>
 #include <vector>
 
 class CWinThread;
@@ -103,7 +104,11 @@ class CMC_Comm {
   static int m_bNetChannelUp;
   static tagNetMessage* m_pNetReply;
   static CString m_strNetLastError;
-  static CWinThread* m_pSockThread;
+  // Milliseconds a net request waits for its reply, before the time the data needs at the channel's baud rate;
+  // a progress report starts the wait again.
+  static DWORD m_dwNetReplyTimeout;
+  // Written by the socket thread as it ends, polled by the user-interface thread.
+  static std::atomic<CWinThread*> m_pSockThread;
 
  private:
   // Runs `attempt` until it succeeds or the error box's answer ends it.
@@ -137,7 +142,8 @@ class CMC_Comm {
   static tagNetMessage* RunDAVCommandOverNetWithCallback(WORD length, BYTE* frame, PROGRESS_CALLBACK callback,
                                                          void* user);
   static int ReadFileContent(const char* file, WORD prefix, WORD& length, BYTE*& buffer);
-  static void WaitForNetReceive();
+  // False when `ms` milliseconds passed without the reply.
+  static bool WaitForNetReceive(DWORD ms);
   // What the reply that ended a request means when it is not the request's answer: sets the error text.
   static tagNetMessage* RejectReply(BYTE opcode);
 };

@@ -16,6 +16,9 @@
 #include "platform/ui/WinThread.h"
 #include "platform/ui/Wnd.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -24,13 +27,36 @@ const size_t kMaxFrame = 0xFFFF;
 const WORD kMaxNetWords = 32764;
 
 // The net-master window of the socket thread, or null while it has none.
-HWND SocketWindow() {
-  CWinThread* t = CMC_Comm::m_pSockThread;
-  CWnd* w = t ? t->m_pMainWnd : nullptr;
-  return w ? w->GetSafeHwnd() : nullptr;
-}
+HWND SocketWindow() { return CMC_Comm::m_pSockThread ? CSocketWinThread::RunningWindow() : nullptr; }
+
+// The socket thread's id, kept apart from the thread object, which deletes itself when the thread ends.
+std::atomic<DWORD> g_sockThreadId{0};
+
+// Replies still owed for requests that timed out: they are dropped as they come, so that no later request takes
+// one for its own.
+int g_staleReplies = 0;
+// The link state last reported and whether a channel was up since the connection was made; both belong to the
+// user-interface thread.
+int g_netState = 0;
+bool g_hadChannel = false;
 
 void SetNetError(UINT id) { CMC_Comm::m_strNetLastError.LoadString(id); }
+
+// Why no channel is there: a lost connection to the server, or a channel not yet established.
+void SetNoChannelError() {
+  SetNetError(g_hadChannel && g_netState < NETMASTER_STATE_CONNECTED ? IDS_COMM_NET_CONNECTION_LOST
+                                                                     : IDS_COMM_NET_NO_CHANNEL);
+}
+
+// The wait for a reply: the base time-out and the time the request and its answer's words take on the drive's
+// line (ten bits a byte), twice over.
+DWORD ReplyTimeout(WORD length, const BYTE* frame) {
+  ULONGLONG bytes = length;
+  if ((frame[0] == 0x16 && length >= 6) || (frame[0] == 0x1C && length >= 7))
+    bytes += 2u * (WORD)(frame[length - 2] | frame[length - 1] << 8);
+  const ULONGLONG baud = CMC_Comm::m_dwBaudRate ? CMC_Comm::m_dwBaudRate : 9600;
+  return (DWORD)std::min<ULONGLONG>(CMC_Comm::m_dwNetReplyTimeout + bytes * 10 * 1000 * 2 / baud, 0x7FFFFFFF);
+}
 
 void DropReply() {
   tagNetMessage::Delete(CMC_Comm::m_pNetReply);
@@ -55,18 +81,24 @@ void CMC_Comm::InitNetMaster() {
     text.LoadString(IDS_COMM_NET_WSA_FAILED);
     AfxMessageBox(text, MB_OK | MB_ICONSTOP);
   }
-  m_pSockThread = AfxBeginThread(RUNTIME_CLASS(CSocketWinThread));
-  if (!m_pSockThread) {
+  // Published before the thread runs: a thread that ends at once clears it again.
+  CWinThread* thread = AfxBeginThread(RUNTIME_CLASS(CSocketWinThread), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+  if (!thread) {
     WSACleanup();
     return;
   }
+  g_sockThreadId = thread->m_nThreadID;
+  m_pSockThread = thread;
   m_bNetMaster = 1;
+  g_staleReplies = g_netState = 0;
+  g_hadChannel = false;
+  thread->ResumeThread();
 }
 
 void CMC_Comm::ExitNetMaster() {
   Close();
-  if (CWinThread* t = m_pSockThread) {
-    t->PostThreadMessage(WM_QUIT, 0, 0);
+  if (m_pSockThread) {
+    ::PostThreadMessage(g_sockThreadId, WM_QUIT, 0, 0);
     // The thread clears the pointer as it ends.
     while (m_pSockThread) {
       ::PumpMessages();
@@ -80,8 +112,10 @@ void CMC_Comm::ExitNetMaster() {
 }
 
 void CMC_Comm::ReceiveNetMasterSerialMsg(int state, tagNetMessage* frame) {
+  if (m_bNetMaster) g_netState = state;
   if (m_bNetMaster && state >= NETMASTER_STATE_CHANNEL) {
     m_bNetChannelUp = 1;
+    g_hadChannel = true;
     if (!frame) return;
     if (frame->Echo() == 30 && m_pfnDebugLogHandler) {
       CString text((const char*)frame->data + 1, frame->length - 1);
@@ -99,23 +133,30 @@ void CMC_Comm::ReceiveNetMasterSerialMsg(int state, tagNetMessage* frame) {
   } else if (m_bNetMaster) {
     m_bNetChannelUp = 0;
     m_bOpen = 0;
+    g_staleReplies = 0;
+  }
+  // The late answer of a request that timed out (and the progress reports before it) is nobody's.
+  if (frame && g_staleReplies > 0) {
+    if (frame->Echo() != 2) --g_staleReplies;
+    tagNetMessage::Delete(frame);
+    return;
   }
   DropReply();
   m_pNetReply = frame;
 }
 
 void CMC_Comm::OnActivateApp(int active, unsigned long otherThreadId) {
-  if (!m_bNetMaster || !m_pSockThread) return;
-  HWND w = SocketWindow();
+  HWND w = m_bNetMaster ? SocketWindow() : nullptr;
   if (!w) return;
   CWinApp* app = AfxGetApp();
-  bool ours = otherThreadId == m_pSockThread->m_nThreadID || (app && otherThreadId == app->m_nThreadID);
+  bool ours = otherThreadId == g_sockThreadId || (app && otherThreadId == app->m_nThreadID);
   ::PostMessage(w, WM_NETMASTER_ACTIVATE, (active || ours) ? 0 : 1, 0);
 }
 
-void CMC_Comm::WaitForNetReceive() {
+bool CMC_Comm::WaitForNetReceive(DWORD ms) {
   CWnd* main = AfxGetMainWnd();
   HWND target = main ? main->GetSafeHwnd() : nullptr;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (m_bNetChannelUp && !m_pNetReply) {
     int seen = UiQueueChangeCount();
     MSG msg;
@@ -123,9 +164,12 @@ void CMC_Comm::WaitForNetReceive() {
       ::DispatchMessage(&msg);
       continue;
     }
-    if (::PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return;
-    UiWaitForQueueChange(seen);
+    if (::PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return true;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    UiWaitForQueueChange(seen, (DWORD)left.count());
   }
+  return true;
 }
 
 tagNetMessage* CMC_Comm::RejectReply(BYTE) {
@@ -133,7 +177,7 @@ tagNetMessage* CMC_Comm::RejectReply(BYTE) {
   m_pNetReply = nullptr;
   if (!m_bNetChannelUp) {
     tagNetMessage::Delete(reply);
-    SetNetError(IDS_COMM_NET_NO_CHANNEL);
+    SetNoChannelError();
     return nullptr;
   }
   if (!reply) return nullptr;
@@ -154,17 +198,23 @@ tagNetMessage* CMC_Comm::RunDAVCommandOverNetWithCallback(WORD length, BYTE* fra
   m_strNetLastError.Empty();
   if (!m_bNetChannelUp || !frame || !length) {
     delete[] frame;
-    SetNetError(IDS_COMM_NET_NO_CHANNEL);
+    SetNoChannelError();
     return nullptr;
   }
   const BYTE opcode = frame[0];
+  const DWORD timeout = ReplyTimeout(length, frame);
   DropReply();
   if (!PostFrame(length, frame)) {
-    SetNetError(IDS_COMM_NET_NO_CHANNEL);
+    SetNoChannelError();
     return nullptr;
   }
   for (;;) {
-    WaitForNetReceive();
+    // A silent peer fails the request as a silent drive does; its answer, when it comes, is dropped.
+    if (!WaitForNetReceive(timeout)) {
+      ++g_staleReplies;
+      SetNetError(IDS_COMM_NET_TIMEOUT);
+      return nullptr;
+    }
     tagNetMessage* reply = m_bNetChannelUp ? m_pNetReply : nullptr;
     if (reply && reply->length >= 2 && reply->Echo() == opcode) return reply;
     // A progress report of a request with callback: answered for questions, and the wait goes on.

@@ -37,6 +37,18 @@ CString Text(UINT id) {
   return s;
 }
 
+CString SystemErrorText(DWORD code) {
+  char text[256] = {};
+  ::FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, text, sizeof text, nullptr);
+  return text;
+}
+
+CString ErrorText(const CException& e) {
+  char text[256] = {};
+  e.GetErrorMessage(text, sizeof text);
+  return text;
+}
+
 DWORD GetDword(const BYTE* p) { return (DWORD)p[0] | (DWORD)p[1] << 8 | (DWORD)p[2] << 16 | (DWORD)p[3] << 24; }
 
 void PutDword(std::vector<BYTE>& v, DWORD d) {
@@ -124,6 +136,7 @@ CNetMasterDlg::CNetMasterDlg() : CDialog(IDD_NETMASTER) { GetNetServerAuth(m_str
 CNetMasterDlg::~CNetMasterDlg() {
   m_socket.ResetAndClose();
   delete m_pFile;
+  if (!m_strTempPath.IsEmpty()) ::DeleteFile(m_strTempPath);
   SaveNetServerAuth(m_strUser, CString());
 }
 
@@ -134,8 +147,60 @@ BOOL CNetMasterDlg::OnInitDialog() {
   m_progress.SetExStyle(0x4200);
   CWinApp* app = AfxGetApp();
   SetWindowText(CString(app && app->m_pszAppName ? app->m_pszAppName : "") + Text(IDS_NM_TITLE_SUFFIX));
+  CRect window, client;
+  GetWindowRect(&window);
+  GetClientRect(&client);
+  m_initialSize = window.Size();
+  m_initialClient = client.Size();
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    CRect r;
+    ::GetWindowRect(child, &r);
+    ScreenToClient(&r);
+    m_layout.emplace_back(::GetDlgCtrlID(child), r);
+  }
   UpdateControls();
   return TRUE;
+}
+
+// The buttons keep their distance to the right edge; the messages fill what lies between the buttons and the
+// progress bar; the progress bar, the chat edit and its buttons keep their distance to the bottom.
+void CNetMasterDlg::OnSize(UINT nType, int cx, int cy) {
+  CDialog::OnSize(nType, cx, cy);
+  if (m_layout.empty() || nType == SIZE_MINIMIZED) return;
+  const int dx = cx - m_initialClient.cx, dy = cy - m_initialClient.cy;
+  for (const auto& [id, initial] : m_layout) {
+    CRect r = initial;
+    switch (id) {
+      case IDC_NM_CONNECT: case IDC_NM_CHANNEL: case IDC_NM_SENDFILE: case IDC_NM_SENDFOLDER: case IDC_NM_CLEAR:
+        r.OffsetRect(dx, 0);
+        break;
+      case IDC_NM_MESSAGES:
+        r.right += dx;
+        r.bottom += dy;
+        break;
+      case IDC_NM_PROGRESS:
+        r.right += dx;
+        r.OffsetRect(0, dy);
+        break;
+      case IDC_NM_CHAT: case IDC_NM_SAY: case IDC_NM_SHOUT:
+        r.OffsetRect(0, dy);
+        break;
+      default: continue;
+    }
+    if (HWND item = ::GetDlgItem(m_hWnd, id))
+      ::SetWindowPos(item, nullptr, r.left, r.top, std::max(0, r.Width()), std::max(0, r.Height()),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void CNetMasterDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI) {
+  CDialog::OnGetMinMaxInfo(lpMMI);
+  if (m_initialSize.cx) lpMMI->ptMinTrackSize = POINT{m_initialSize.cx / 2, m_initialSize.cy};
+}
+
+void CNetMasterDlg::OnActivateApp(BOOL bActive, DWORD dwThreadID) {
+  CDialog::OnActivateApp(bActive, dwThreadID);
+  CMC_Comm::OnActivateApp(bActive, dwThreadID);
 }
 
 void CNetMasterDlg::DoDataExchange(CDataExchange* pDX) {
@@ -390,9 +455,7 @@ void CNetMasterDlg::OnSendFile() {
   CFileException error;
   if (!file->Open(dlg.GetPathName(), CFile::modeRead | CFile::shareDenyWrite, &error)) {
     delete file;
-    char text[256] = {};
-    error.GetErrorMessage(text, sizeof text);
-    AfxMessageBox(text, MB_OK | MB_ICONSTOP);
+    AfxMessageBox(ErrorText(error), MB_OK | MB_ICONSTOP);
     return;
   }
   m_pFile = file;
@@ -480,9 +543,8 @@ bool CNetMasterDlg::OpenNextFolderFile() {
   CFileException error;
   if (!file->Open(m_strFolderRoot + "\\" + rel, CFile::modeRead | CFile::shareDenyWrite, &error)) {
     delete file;
-    char text[256] = {};
-    error.GetErrorMessage(text, sizeof text);
-    SendTransfer(kReply, text, strlen(text));
+    CString text = ErrorText(error);
+    SendTransfer(kReply, text.GetString(), (size_t)text.GetLength());
     EndTransfer(false);
     return false;
   }
@@ -550,22 +612,17 @@ void CNetMasterDlg::OnOffer(bool folder, const BYTE* rest, size_t length) {
   }
   if (folder) {
     if (!::CreateDirectory(path) && ::GetFileAttributes(path) == INVALID_FILE_ATTRIBUTES) {
-      char text[256] = {};
-      ::FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ::GetLastError(), 0, text, sizeof text, nullptr);
-      AfxMessageBox(text, MB_OK | MB_ICONSTOP);
+      AfxMessageBox(SystemErrorText(::GetLastError()), MB_OK | MB_ICONSTOP);
       ReplyText(IDS_NM_REFUSED_FOLDER);
       return;
     }
     m_strFolderRoot = path;
   } else {
-    auto* file = new CFile;
-    if (!file->Open(path, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite)) {
-      delete file;
+    CString error;
+    if (!OpenReceivedFile(path, error)) {
       ReplyText(IDS_NM_REFUSED_FILE);
       return;
     }
-    m_pFile = file;
-    m_strFilePath = path;
   }
   m_bFolder = folder;
   m_dwRead = m_dwAcknowledged = 0;
@@ -614,16 +671,8 @@ void CNetMasterDlg::OnTransfer(const BYTE* payload, size_t length) {
       rel.Replace('/', '\\');
       for (int at = rel.Find('\\'); at >= 0; at = rel.Find('\\', at + 1))
         ::CreateDirectory(m_strFolderRoot + "\\" + rel.Left(at));
-      auto* file = new CFile;
-      CFileException error;
-      if (!file->Open(m_strFolderRoot + "\\" + rel, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite, &error)) {
-        delete file;
-        char text[256] = {};
-        error.GetErrorMessage(text, sizeof text);
-        return fail(text);
-      }
-      m_pFile = file;
-      m_strFilePath = m_strFolderRoot + "\\" + rel;
+      CString error;
+      if (!OpenReceivedFile(m_strFolderRoot + "\\" + rel, error)) return fail(error);
       SendTransfer(kReply);
       return;
     }
@@ -633,8 +682,7 @@ void CNetMasterDlg::OnTransfer(const BYTE* payload, size_t length) {
       try {
         m_pFile->Write(rest, (UINT)n);
       } catch (CException* e) {
-        char text[256] = {};
-        e->GetErrorMessage(text, sizeof text);
+        CString text = ErrorText(*e);
         e->Delete();
         return fail(text);
       }
@@ -647,15 +695,14 @@ void CNetMasterDlg::OnTransfer(const BYTE* payload, size_t length) {
       }
       return;
     case kFileEnd:
-    case kFolderFileEnd:
+    case kFolderFileEnd: {
       if (!m_pFile || (sub == kFolderFileEnd) != m_bFolder) return fail(nullptr);
-      m_pFile->Close();
-      delete m_pFile;
-      m_pFile = nullptr;
-      m_strFilePath.Empty();
+      CString error;
+      if (!CompleteReceivedFile(error)) return fail(error);
       if (sub == kFileEnd) SetState(NMS_CHANNEL);
       SendTransfer(kReply);
       return;
+    }
     case kFolderEnd:
       if (!m_bFolder || m_pFile) return fail(nullptr);
       m_strFolderRoot.Empty();
@@ -667,14 +714,56 @@ void CNetMasterDlg::OnTransfer(const BYTE* payload, size_t length) {
   }
 }
 
+bool CNetMasterDlg::OpenReceivedFile(const CString& path, CString& error) {
+  const int slash = std::max(path.ReverseFind('\\'), path.ReverseFind('/'));
+  const CString dir = slash > 0 ? path.Left(slash) : CString(".");
+  char temp[MAX_PATH] = {};
+  if (!::GetTempFileName(dir, "~nm", 0, temp)) {
+    error = SystemErrorText(::GetLastError());
+    return false;
+  }
+  auto* file = new CFile;
+  CFileException failure;
+  if (!file->Open(temp, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite, &failure)) {
+    delete file;
+    ::DeleteFile(temp);
+    error = ErrorText(failure);
+    return false;
+  }
+  m_pFile = file;
+  m_strFilePath = path;
+  m_strTempPath = temp;
+  return true;
+}
+
+bool CNetMasterDlg::CompleteReceivedFile(CString& error) {
+  try {
+    m_pFile->Close();
+  } catch (CException* e) {
+    error = ErrorText(*e);
+    e->Delete();
+    return false;
+  }
+  delete m_pFile;
+  m_pFile = nullptr;
+  if (!::MoveFileEx(m_strTempPath, m_strFilePath, MOVEFILE_REPLACE_EXISTING)) {
+    error = SystemErrorText(::GetLastError());
+    return false;
+  }
+  m_strTempPath.Empty();
+  m_strFilePath.Empty();
+  return true;
+}
+
 void CNetMasterDlg::EndTransfer(bool tellPartner) {
   if (m_pFile) {
     m_pFile->Abort();
     delete m_pFile;
     m_pFile = nullptr;
-    // A partial received file is not kept.
-    if (m_nState == NMS_RECEIVING && !m_strFilePath.IsEmpty()) ::DeleteFile(m_strFilePath);
   }
+  // A partial received file is not kept; what the target held before stays.
+  if (!m_strTempPath.IsEmpty()) ::DeleteFile(m_strTempPath);
+  m_strTempPath.Empty();
   m_strFilePath.Empty();
   m_strFolderRoot.Empty();
   m_folderFiles.clear();

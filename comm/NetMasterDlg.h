@@ -51,6 +51,8 @@ class CNetMasterDlg : public CDialog {
   int FeedTransferAtIdle();
   void UpdateControls();
   int GetState() const { return m_nState; }
+  // The application lost activation, as last told by the gate.
+  bool IsAppInactive() const { return m_bInactive; }
 
   CMasterSocket m_socket;
   CConversationEditCtrl m_messages;
@@ -63,6 +65,9 @@ class CNetMasterDlg : public CDialog {
   void OnOK() override {}
   void OnCancel() override {}
   void OnTimer(UINT_PTR nIDEvent) override;
+  void OnSize(UINT nType, int cx, int cy) override;
+  void OnGetMinMaxInfo(MINMAXINFO* lpMMI) override;
+  void OnActivateApp(BOOL bActive, DWORD dwThreadID) override;
   void OnConnect();
   void OnChannel();
   void OnSay();
@@ -90,13 +95,17 @@ class CNetMasterDlg : public CDialog {
   void OnTransferReply(const BYTE* payload, size_t length);
   void OnOffer(bool folder, const BYTE* payload, size_t length);
   bool OpenNextFolderFile();
+  // A received file is written beside its target and takes the target's place only when complete.
+  bool OpenReceivedFile(const CString& path, CString& error);
+  bool CompleteReceivedFile(CString& error);
   // Closes the transfer file (deleting a partial received one) and returns to the channel state.
   void EndTransfer(bool tellPartner);
   void StartProgress(UINT textId, const CString& name, DWORD size);
 
   int m_nState = NMS_IDLE;
   CFile* m_pFile = nullptr;
-  CString m_strFilePath;
+  CString m_strFilePath;  // the received file's target
+  CString m_strTempPath;  // where it is written until complete
   CString m_strFolderRoot;
   std::vector<CString> m_folderFiles;  // relative paths still to send
   DWORD m_dwRead = 0;                  // bytes read or received of the current transfer
@@ -105,4 +114,8 @@ class CNetMasterDlg : public CDialog {
   bool m_bFolder = false;
   bool m_bInactive = false;
   bool m_bFlashing = false;
+  // Layout metrics taken from the template: the initial window size and where each control stands.
+  CSize m_initialSize;
+  CSize m_initialClient;
+  std::vector<std::pair<int, CRect>> m_layout;  // control id, client rectangle at the initial size
 };

@@ -14,6 +14,8 @@
 
 // States of the net-master link; from NETMASTER_STATE_CHANNEL on a channel to a slave is established.
 #define NETMASTER_STATE_CHANNEL 8
+// From this state on the link is connected to the net server.
+#define NETMASTER_STATE_CONNECTED 3
 
 #pragma pack(push, 1)
 // A drive reply as it came over the link: kind 2, the length of what follows, then echo (the request's

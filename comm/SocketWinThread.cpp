@@ -3,11 +3,21 @@
 #include "comm/MC_Comm.h"
 #include "comm/NetMasterDlg.h"
 
+#include <atomic>
+
 IMPLEMENT_DYNCREATE(CSocketWinThread, CWinThread)
+
+namespace {
+// Published once the window is complete, so the user-interface thread never sees it half made.
+std::atomic<HWND> g_window{nullptr};
+}  // namespace
+
+HWND CSocketWinThread::RunningWindow() { return g_window.load(std::memory_order_acquire); }
 
 // The gate polls the pointer to know that the thread has ended.
 CSocketWinThread::~CSocketWinThread() {
-  if (CMC_Comm::m_pSockThread == this) CMC_Comm::m_pSockThread = nullptr;
+  CWinThread* self = this;
+  CMC_Comm::m_pSockThread.compare_exchange_strong(self, nullptr);
 }
 
 BOOL CSocketWinThread::InitInstance() {
@@ -18,6 +28,7 @@ BOOL CSocketWinThread::InitInstance() {
     return FALSE;
   }
   m_pMainWnd = m_pDlg;
+  g_window.store(m_pDlg->m_hWnd, std::memory_order_release);
   return TRUE;
 }
 
@@ -28,6 +39,7 @@ BOOL CSocketWinThread::OnIdle(LONG lCount) {
 }
 
 int CSocketWinThread::ExitInstance() {
+  g_window.store(nullptr, std::memory_order_release);
   m_pMainWnd = nullptr;
   if (m_pDlg) {
     if (m_pDlg->m_hWnd) m_pDlg->DestroyWindow();

@@ -1,6 +1,7 @@
 // The net-master thread: owns the "Master" window (its main window) and with it the TCP socket.
 #pragma once
 
+#include "platform/ui/WinDefs.h"
 #include "platform/ui/WinThread.h"
 
 class CNetMasterDlg;
@@ -14,6 +15,8 @@ class CSocketWinThread : public CWinThread {
   BOOL OnIdle(LONG lCount) override;
   int ExitInstance() override;
   CNetMasterDlg* GetDialog() const { return m_pDlg; }
+  // The running thread's "Master" window, for any thread; null before it exists and once it is gone.
+  static HWND RunningWindow();
 
  private:
   CNetMasterDlg* m_pDlg = nullptr;

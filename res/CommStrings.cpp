@@ -14,6 +14,8 @@ const RESOURCE_STRING kStrings[] = {
     {IDS_COMM_NET_FILE_TOO_BIG, "Cannot download over the network files bigger than %u bytes"},
     {IDS_COMM_NET_WSA_FAILED, "Windows sockets initialization has failed!"},
     {IDS_COMM_NET_FRAME_TOO_LONG, "The request does not fit into one network frame of 65535 bytes"},
+    {IDS_COMM_NET_TIMEOUT, "Time-out: the slave does not answer over the network"},
+    {IDS_COMM_NET_CONNECTION_LOST, "The connection to the net server was lost"},
 };
 
 const RESOURCE_TABLE kTable = {kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0};

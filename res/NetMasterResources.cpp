@@ -27,7 +27,7 @@ const DLGITEM_ENTRY kMasterItems[] = {
     {"Button", IDC_NM_SHOUT, kButton, 0, 222, 173, 32, 14, "S&hout"},
 };
 
-const DIALOG_RESOURCE kMaster = {WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT,
+const DIALOG_RESOURCE kMaster = {WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT,
                                  0, 0, 0, 338, 194, "Master", "MS Sans Serif", 8, kMasterItems,
                                  sizeof kMasterItems / sizeof kMasterItems[0], nullptr};
 

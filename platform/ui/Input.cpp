@@ -234,15 +234,14 @@ BOOL PostInputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  POINT pt;
+  // The window's position is read before the input lock is taken (the lock order of WindowImpl.h).
+  const bool moves = IsMouse(msg) && msg != WM_MOUSEWHEEL;
+  POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  if (moves) ClientToScreen(hwnd, &pt);
   {
     std::lock_guard<std::mutex> lk(S().mutex);
     ApplyInput(S().async, msg, wParam);
-    if (IsMouse(msg) && msg != WM_MOUSEWHEEL) {
-      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      ClientToScreen(hwnd, &p);
-      S().cursor = p;
-    }
+    if (moves) S().cursor = pt;
     pt = S().cursor;
   }
   MSG m{hwnd, msg, wParam, lParam, GetTickCount(), pt};

@@ -422,8 +422,9 @@ int UiGetMessageTimeout(LPMSG msg, DWORD realMs) {
 
 int UiQueueChangeCount() { return CurrentQueue()->wakeups.load(); }
 
-void UiWaitForQueueChange(int seen) {
+void UiWaitForQueueChange(int seen, DWORD realMs) {
   ThreadQueue* q = CurrentQueue();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(realMs);
   std::unique_lock<std::mutex> lk(q->mutex);
   while (q->wakeups == seen && !q->quit) {
     if (!q->sent.empty()) {
@@ -432,7 +433,10 @@ void UiWaitForQueueChange(int seen) {
       lk.lock();
       continue;
     }
-    q->cv.wait(lk);
+    if (realMs == INFINITE_WAIT)
+      q->cv.wait(lk);
+    else if (q->cv.wait_until(lk, until) == std::cv_status::timeout)
+      return;
   }
 }
 

@@ -29,8 +29,9 @@ BOOL WaitMessage();
 // A count that moves on whenever something is posted or sent to the calling thread. A loop that takes only
 // some messages reads it before looking and then sleeps in UiWaitForQueueChange until something new comes
 // (messages sent meanwhile are handled), so messages it leaves in the queue do not keep it awake.
+// With `realMs` the wait ends after that many milliseconds of real time at the latest.
 int UiQueueChangeCount();
-void UiWaitForQueueChange(int seen);
+void UiWaitForQueueChange(int seen, DWORD realMs = 0xFFFFFFFFu);
 // GetMessage that gives up after `realMs` milliseconds of real time with nothing to retrieve:
 // 1 for a message, 0 for WM_QUIT, -1 on time-out. Modal loops use it to notice a stalled test.
 int UiGetMessageTimeout(LPMSG msg, DWORD realMs);

@@ -322,6 +322,7 @@ POINT WindowOrigin(HWND h) {
 }
 
 POINT ClientOrigin(HWND h) {
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
   POINT p = WindowOrigin(h);
   if (h != G().desktop) {
     p.x += h->rcClient.left;
@@ -359,6 +360,8 @@ void RecalcClient(HWND h) {
   c.OffsetRect(-r.left, -r.top);
   if (c.right < c.left) c.right = c.left;
   if (c.bottom < c.top) c.bottom = c.top;
+  // Other threads read the client area to place posted input.
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
   h->rcClient = c;
 }
 

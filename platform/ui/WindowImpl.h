@@ -150,6 +150,12 @@ struct HWND__ {
 namespace ui {
 
 // The lock over every window's structure and the class table. Never held while a window procedure runs.
+//
+// Lock order of the layer, outermost first; a thread holding one lock takes only locks further down:
+//   1. WmLock (windows, classes, dirty lists);
+//   2. a queue's mutex (ThreadQueue::mutex);
+//   3. leaf locks: the input state's lock (Input.cpp) and the window surfaces' lock (WindowPaint.cpp).
+// Whatever a leaf lock's work needs of the windows (positions, sizes) is read before the leaf lock is taken.
 std::recursive_mutex& WmLock();
 // The window if it is alive (not yet past WM_NCDESTROY), else null. Caller holds WmLock or owns h's thread.
 bool IsLive(HWND h);

@@ -94,11 +94,11 @@ class Backend : public IWindowPaintBackend {
     g_surfaces->erase(it);
   }
   void WindowResized(HWND hwnd) override {
+    RECT r;
+    GetWindowRect(hwnd, &r);
     std::lock_guard<std::mutex> lk(g_surfaceMutex);
     auto it = g_surfaces->find(hwnd);
     if (it == g_surfaces->end()) return;
-    RECT r;
-    GetWindowRect(hwnd, &r);
     cairo_surface_t* s = MakeSurface(r.right - r.left, r.bottom - r.top);
     cairo_t* cr = cairo_create(s);
     cairo_set_source_surface(cr, it->second, 0, 0);
@@ -174,13 +174,17 @@ namespace ui {
 cairo_surface_t* WindowSurface(HWND hwnd) {
   HWND root = RootOf(hwnd);
   if (!root || root == GetDesktopWindow()) return nullptr;
+  {
+    std::lock_guard<std::mutex> lk(g_surfaceMutex);
+    auto it = g_surfaces->find(root);
+    if (it != g_surfaces->end()) return it->second;
+  }
+  // The size is read outside the surface lock (the lock order of WindowImpl.h).
+  RECT r;
+  GetWindowRect(root, &r);
   std::lock_guard<std::mutex> lk(g_surfaceMutex);
   auto& s = (*g_surfaces)[root];
-  if (!s) {
-    RECT r;
-    GetWindowRect(root, &r);
-    s = MakeSurface(r.right - r.left, r.bottom - r.top);
-  }
+  if (!s) s = MakeSurface(r.right - r.left, r.bottom - r.top);
   return s;
 }
 

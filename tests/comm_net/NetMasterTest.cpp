@@ -26,6 +26,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -87,6 +89,7 @@ class NetMasterTest : public ::testing::Test {
     m_host.DestroyWindow();
     m_app.reset();
     CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    CMC_Comm::m_dwNetReplyTimeout = 10000;
     CMC_Comm::m_strNetLastError.Empty();
     UiAutomation::ClearModalLoopHandlers();
   }
@@ -100,8 +103,8 @@ class NetMasterTest : public ::testing::Test {
     WritePrivateProfileString("Network", "ServerPort", p, ini);
     CMC_Comm::InitNetMaster();
     ASSERT_TRUE(CMC_Comm::m_bNetMaster);
-    ASSERT_TRUE(PumpUntil([] { return CMC_Comm::m_pSockThread && CMC_Comm::m_pSockThread->m_pMainWnd; }));
-    m_dlg = static_cast<CSocketWinThread*>(CMC_Comm::m_pSockThread)->GetDialog()->m_hWnd;
+    ASSERT_TRUE(PumpUntil([] { return CSocketWinThread::RunningWindow() != nullptr; }));
+    m_dlg = CSocketWinThread::RunningWindow();
   }
   HWND Item(int id) const { return ::GetDlgItem(m_dlg, id); }
   void Type(int id, const char* text) { ::SetWindowText(Item(id), text); }
@@ -509,21 +512,48 @@ TEST_F(NetMasterTest, ReceivedNamesStayInTheChosenFolderAndAbortsDeleteTheFile) 
   m_peer->Command("transfer 01050000007878");
   EXPECT_EQ("reply-text Network protocol error", m_peer->WaitFor("reply-text"));
 
-  // Accepted, then a status ends the transfer: state 4 and the partial file is gone.
-  Automation::Instance().PushMessageBoxAnswer(IDYES);
-  DialogAutomation::PushFileDialogResult((dir + "/part.zip").c_str());
+  // Over an existing file: accepted, then a status ends the transfer: state 4, the old file as it was and no
+  // partial file beside it.
+  const std::string target = dir + "/part.zip";
+  std::ofstream(target, std::ios::binary) << "the old contents";
+  auto files = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    return names;
+  };
+  Automation::Instance().PushMessageBoxAnswer(IDYES);  // receive it
+  Automation::Instance().PushMessageBoxAnswer(IDYES);  // replace the file
+  DialogAutomation::PushFileDialogResult(target.c_str());
   m_peer->Command("transfer 0110000000" + HexOf("part.zip") + "000040");
   ASSERT_TRUE(WaitState(NMS_RECEIVING));
   ASSERT_FALSE(BoxTexts().empty());
   EXPECT_EQ("Do you want to receive a file named part.zip (size 16)?", BoxTexts()[0]);
   m_peer->Command("transfer 026162636465");
-  ASSERT_TRUE(PumpUntil([&] { return fs::exists(dir + "/part.zip") && fs::file_size(dir + "/part.zip") == 5; })) << Log();
+  ASSERT_EQ("transfer 9 4", m_peer->WaitFor("transfer 9")) << Log();
+  EXPECT_EQ("the old contents", ReadAll(target));
   m_peer->Command("status channel lost");
   ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
-  EXPECT_FALSE(fs::exists(dir + "/part.zip"));
+  EXPECT_EQ("the old contents", ReadAll(target));
+  EXPECT_EQ(std::vector<std::string>{"part.zip"}, files());
+
+  // A complete file takes the old one's place.
+  Click(IDC_NM_CONNECT);
+  ASSERT_TRUE(WaitState(NMS_IDLE));
+  OpenChannel();
+  Automation::Instance().PushMessageBoxAnswer(IDYES);  // receive it
+  Automation::Instance().PushMessageBoxAnswer(IDYES);  // replace the file
+  DialogAutomation::PushFileDialogResult(target.c_str());
+  m_peer->Command("transfer 0105000000" + HexOf("part.zip") + "00");
+  ASSERT_TRUE(WaitState(NMS_RECEIVING));
+  m_peer->Command("transfer 026162636465");
+  m_peer->Command("transfer 03");
+  ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  EXPECT_EQ("abcde", ReadAll(target));
+  EXPECT_EQ(std::vector<std::string>{"part.zip"}, files());
 }
 
 TEST_F(NetMasterTest, APeerThatStallsDropsOrSendsGarbageEndsTheRequest) {
+  const char* kLost = "The connection to the net server was lost";
   Start();
   OpenChannel();
   OpenDrive();
@@ -531,7 +561,7 @@ TEST_F(NetMasterTest, APeerThatStallsDropsOrSendsGarbageEndsTheRequest) {
   // Garbage of an unknown code is dropped; the link goes on.
   m_peer->Command("raw 090300414243");
   EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
-  // A stalled peer is left by the user's Disconnect; the waiting request ends with the channel text.
+  // A stalled peer is left by the user's Disconnect; the waiting request ends: the connection is gone.
   m_peer->Command("stall");
   std::thread user([this] {
     m_peer->WaitFor("frame 12");
@@ -539,19 +569,122 @@ TEST_F(NetMasterTest, APeerThatStallsDropsOrSendsGarbageEndsTheRequest) {
   });
   EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
   user.join();
-  EXPECT_EQ("You must first establish a channel with a slave", std::string(CMC_Comm::GetLastErrorText()));
+  EXPECT_EQ(kLost, std::string(CMC_Comm::GetLastErrorText()));
   EXPECT_FALSE(CMC_Comm::IsCommOpen());
   m_peer->Command("answer");
 
-  // A peer that closes in the middle of a reply: the connection ends and so does the request.
+  // A peer that closes in the middle of a reply: the connection ends and so does the request, and the next one.
   m_seen = m_host.m_states.size();
   OpenChannel();
   OpenDrive();
   m_peer->Command("closemid");
   EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
-  EXPECT_EQ("You must first establish a channel with a slave", std::string(CMC_Comm::GetLastErrorText()));
+  EXPECT_EQ(kLost, std::string(CMC_Comm::GetLastErrorText()));
   ASSERT_TRUE(WaitState(NMS_IDLE));
   EXPECT_NE(std::string::npos, Log().find("Connection closed"));
+  CMC_Comm::m_bOpen = 1;
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  EXPECT_EQ(kLost, std::string(CMC_Comm::GetLastErrorText()));
+  // Connected again but without a channel: the channel text.
+  LogIn();
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  CMC_Comm::m_bOpen = 1;
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  EXPECT_EQ("You must first establish a channel with a slave", std::string(CMC_Comm::GetLastErrorText()));
+}
+
+TEST_F(NetMasterTest, AFrozenPeersRequestFailsWithinItsTimeOut) {
+  Start();
+  OpenChannel();
+  OpenDrive();
+  std::vector<WORD> a(8, 0x1111), b(8, 0x2222), got(8);
+  ASSERT_TRUE(CMC_Comm::SendData(a.data(), 0x8000, 1, 8));
+  ASSERT_TRUE(CMC_Comm::SendData(b.data(), 0x8100, 1, 8));
+  const DWORD kTimeout = 400;
+  CMC_Comm::m_dwNetReplyTimeout = kTimeout;
+  CMC_Comm::nShowErr = MB_OKCANCEL;
+  Automation::Instance().PushMessageBoxAnswer(IDOK);
+  m_peer->Command("stall");
+  // Should the wait have no limit, the peer is woken after a while so that the test ends.
+  std::promise<void> finished;
+  std::thread waker([this, f = finished.get_future()] {
+    if (f.wait_for(std::chrono::seconds(3 * dravonix::test::kTimeFactor)) == std::future_status::timeout)
+      m_peer->Command("answer");
+  });
+  auto start = std::chrono::steady_clock::now();
+  const bool read = CMC_Comm::ReceiveData(got.data(), 0x8000, 1, 8);
+  auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  finished.set_value();
+  waker.join();
+  EXPECT_FALSE(read);
+  EXPECT_GE(waited.count(), (long)kTimeout);
+  EXPECT_LT(waited.count(), (long)(kTimeout + 1000) * dravonix::test::kTimeFactor);
+  ASSERT_FALSE(BoxTexts().empty());
+  EXPECT_EQ("Communication Error:\n\nTime-out: the slave does not answer over the network", BoxTexts()[0]);
+  EXPECT_TRUE(CMC_Comm::IsCommOpen());
+  // Once the peer answers, the next request goes through with its own reply, not the late one.
+  CMC_Comm::nShowErr = 0;
+  m_peer->Command("answer");
+  ASSERT_TRUE(CMC_Comm::ReceiveData(got.data(), 0x8100, 1, 8));
+  EXPECT_EQ(b, got);
+}
+
+TEST_F(NetMasterTest, TheMasterWindowShowsAndKeepsItsLayoutWhenResized) {
+  Start();
+  EXPECT_TRUE(::IsWindowVisible(m_dlg));
+  auto onDialog = [this](const std::function<void()>& fn) {
+    UiCallOnWindowThread(m_dlg, [&] {
+      fn();
+      return (LRESULT)0;
+    });
+  };
+  auto rectOf = [this](int id) {
+    CRect r;
+    ::GetWindowRect(Item(id), &r);
+    POINT tl{r.left, r.top};
+    ::ScreenToClient(m_dlg, &tl);
+    return CRect(CPoint(tl), r.Size());
+  };
+  const int ids[] = {IDC_NM_CONNECT, IDC_NM_CHANNEL, IDC_NM_SENDFILE, IDC_NM_SENDFOLDER, IDC_NM_CLEAR,
+                     IDC_NM_MESSAGES, IDC_NM_PROGRESS, IDC_NM_CHAT, IDC_NM_SAY, IDC_NM_SHOUT, IDC_NM_USER};
+  std::map<int, CRect> before;
+  for (int id : ids) before[id] = rectOf(id);
+  CRect window;
+  ::GetWindowRect(m_dlg, &window);
+  MINMAXINFO mmi{};
+  onDialog([&] { ::SendMessage(m_dlg, WM_GETMINMAXINFO, 0, (LPARAM)&mmi); });
+  EXPECT_EQ(window.Width() / 2, mmi.ptMinTrackSize.x);
+  EXPECT_EQ(window.Height(), mmi.ptMinTrackSize.y);
+
+  const int dx = 120, dy = 70;
+  onDialog([&] {
+    ::SetWindowPos(m_dlg, nullptr, 0, 0, window.Width() + dx, window.Height() + dy, SWP_NOMOVE | SWP_NOZORDER);
+  });
+  // Buttons move with the right edge; the messages grow both ways; the bottom row moves down.
+  struct Expect {
+    int id, left, top, right, bottom;
+  } expect[] = {
+      {IDC_NM_CONNECT, dx, 0, dx, 0},  {IDC_NM_CHANNEL, dx, 0, dx, 0}, {IDC_NM_SENDFILE, dx, 0, dx, 0},
+      {IDC_NM_SENDFOLDER, dx, 0, dx, 0}, {IDC_NM_CLEAR, dx, 0, dx, 0}, {IDC_NM_MESSAGES, 0, 0, dx, dy},
+      {IDC_NM_PROGRESS, 0, dy, dx, dy}, {IDC_NM_CHAT, 0, dy, 0, dy},  {IDC_NM_SAY, 0, dy, 0, dy},
+      {IDC_NM_SHOUT, 0, dy, 0, dy},    {IDC_NM_USER, 0, 0, 0, 0},
+  };
+  for (const Expect& e : expect) {
+    const CRect& b = before[e.id];
+    EXPECT_EQ(CRect(b.left + e.left, b.top + e.top, b.right + e.right, b.bottom + e.bottom), rectOf(e.id)) << e.id;
+  }
+
+  // The application's activation reaches the window through the gate.
+  auto inactive = [this] {
+    return UiCallOnWindowThread(m_dlg, [] {
+      auto* t = static_cast<CSocketWinThread*>(CMC_Comm::m_pSockThread.load());
+      return (LRESULT)t->GetDialog()->IsAppInactive();
+    });
+  };
+  onDialog([&] { ::SendMessage(m_dlg, WM_ACTIVATEAPP, FALSE, 4242); });
+  EXPECT_TRUE(PumpUntil([&] { return inactive() == 1; }));
+  onDialog([&] { ::SendMessage(m_dlg, WM_ACTIVATEAPP, TRUE, 4242); });
+  EXPECT_TRUE(PumpUntil([&] { return inactive() == 0; }));
 }
 
 }  // namespace
