@@ -546,7 +546,7 @@ void CGXDateTimeCtrl::OnSetFocus(CWnd* pOldWnd) {
 
 void CGXDateTimeCtrl::OnKillFocus(CWnd* pNewWnd) {
   CGXBDateTimeCtrl::OnKillFocus(pNewWnd);
-  if (m_pGrid && !m_pGrid->m_bIgnoreFocus && pNewWnd != m_pGrid->m_pGridWnd) m_pGrid->OnKillFocus(pNewWnd);
+  ForwardKillFocusToGrid(pNewWnd);
 }
 
 void CGXDateTimeCtrl::OnLButtonUp(UINT nFlags, CPoint point) {

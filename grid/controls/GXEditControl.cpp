@@ -433,6 +433,11 @@ void CGXEditControl::OnSysKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
     CEdit::OnSysKeyUp(nChar, nRepCnt, nFlags);
 }
 
+void CGXEditControl::OnKillFocus(CWnd* pNewWnd) {
+  CEdit::OnKillFocus(pNewWnd);
+  ForwardKillFocusToGrid(pNewWnd);
+}
+
 void CGXEditControl::OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_SYSCHAR, nChar, nRepCnt, nFlags))
     CEdit::OnSysChar(nChar, nRepCnt, nFlags);

@@ -622,6 +622,11 @@ void CGXRichEditCtrl::OnSysDeadChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!RouteKey(WM_SYSDEADCHAR, nChar, nRepCnt, nFlags)) CRichEditCtrl::OnSysDeadChar(nChar, nRepCnt, nFlags);
 }
 
+void CGXRichEditCtrl::OnKillFocus(CWnd* pNewWnd) {
+  CRichEditCtrl::OnKillFocus(pNewWnd);
+  ForwardKillFocusToGrid(pNewWnd);
+}
+
 void CGXRichEditCtrl::OnLButtonDown(UINT nFlags, CPoint point) {
   s_bNoResize = TRUE;
   CRichEditCtrl::OnLButtonDown(nFlags, point);
