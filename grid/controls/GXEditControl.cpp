@@ -335,9 +335,13 @@ BOOL CGXEditControl::OnGridChars(const CString& chars) {
   return TRUE;
 }
 
-BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL, BOOL bSetSel) {
+BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent,
+                              BOOL bSetSel) {
   if (!m_pGrid) return FALSE;
   const bool here = IsInitAt(nRow, nCol) && IsActive() && m_hWnd;
+  // An inactive current cell was searched already: a press in the dialog that ended its edit would
+  // otherwise find the same match again.
+  if (!here && !bCurrent && m_pGrid->IsCurrentCell(nRow, nCol)) return FALSE;
   CString text;
   std::string hay, needle;
   size_t from = 0;
