@@ -834,6 +834,7 @@ class CGXGridCore {
   CPtrList m_StyleRecycleList{10};
   CPtrList m_StyleTempList{10};
   std::vector<CGXStyle*> m_apStyleCache;
+  size_t m_nCachedStyles = 0;  // slots of m_apStyleCache in use: a store into an empty cache walks nothing
   ROWCOL m_nCacheRowBase = 0, m_nCacheColBase = 0;
   CGXControl* m_pDefaultControl = nullptr;
   CGXControl* m_pLastControl = nullptr;

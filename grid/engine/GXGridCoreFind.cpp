@@ -187,6 +187,10 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
   const ROWCOL rows = GetRowCount();
   unsigned long long counter = 0;
   bool aborted = false, replaced = false;
+  ROWCOL last = row;
+  // The cells repaint once, when all are replaced.
+  const BOOL oldLock = m_pParam->m_bLockUpdate;
+  m_pParam->m_bLockUpdate = TRUE;
   CGXStyle* style = CreateStyle();
   for (ROWCOL r = row; r <= rows && r != 0; ++r) {
     if (RowAborted(progress, counter, rows - row + 1)) {
@@ -197,14 +201,19 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
     ComposeStyleRowCol(r, col, style);
     CGXControl* control = GetRegisteredControl(style->GetControl());
     state.pStyle = style;
-    if (control && control->ReplaceAll(state, r, col)) replaced = true;
+    m_pPreparedStyle = style;  // the cell's store need not compose it again
+    if (control && control->ReplaceAll(state, r, col)) replaced = true, last = r;
+    m_pPreparedStyle = nullptr;
     state.pStyle = nullptr;
   }
   RecycleStyle(style);
+  m_pParam->m_bLockUpdate = oldLock;
   settings.nPercent = 0xFFFFFFFF;
   settings.nDisplayDepth = oldDepth;
   if (!aborted && !replaced) OnTextNotFound(state.strFind);
-  if (!state.bTransaction) return;
-  if (aborted && settings.bRollbackRequested) Rollback();
-  else CommitTrans();
+  if (state.bTransaction) {
+    if (aborted && settings.bRollbackRequested) Rollback();
+    else CommitTrans();
+  }
+  if (replaced) RedrawRowCol(row, col, last, col);
 }

@@ -20,10 +20,23 @@
 
 namespace {
 
+int g_paints = 0;  // paints of the grid in either host
+
 class CFindView : public CGXGridView {
   DECLARE_DYNCREATE(CFindView)
+  void OnGridDraw(CDC* pDC) override {
+    ++g_paints;
+    CGXGridView::OnGridDraw(pDC);
+  }
 };
 IMPLEMENT_DYNCREATE(CFindView, CGXGridView)
+
+class CFindWnd : public CGXGridWnd {
+  void OnGridDraw(CDC* pDC) override {
+    ++g_paints;
+    CGXGridWnd::OnGridDraw(pDC);
+  }
+};
 
 class CFindDoc : public CDocument {};
 
@@ -81,7 +94,7 @@ class FindDialog : public ::testing::TestWithParam<bool> {
   CFindDoc* doc = nullptr;
   CFrameWnd* frame = nullptr;
   CWnd parent;
-  CGXGridWnd wnd;
+  CFindWnd wnd;
   CGXGridCore* grid = nullptr;
 };
 
@@ -107,8 +120,12 @@ TEST_P(FindDialog, ItsButtonsFindReplaceAndReplaceAll) {
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "xyz", "zabc"}));
   EXPECT_EQ(CurrentRow(), 5u);
   ASSERT_TRUE(grid->SetCurrentCell(2, 1));
+  dlg->GetDlgItem(psh2)->SetFocus();  // the grid repaints its current cell on losing the focus
+  UiAutomation::Pump();
+  g_paints = 0;
   DialogAutomation::ClickControl(dlg, psh2);  // Replace All: from the current row down
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "xyz", "xyz", "zxyz"}));
+  EXPECT_EQ(g_paints, 1);
   // Replace All is one undo step.
   ASSERT_TRUE(grid->Undo());
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "xyz", "zabc"}));
