@@ -13,6 +13,8 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 
+#include "tests/support/ViewFrame.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,12 +51,7 @@ class FindDialog : public ::testing::TestWithParam<bool> {
       doc = new CFindDoc;
       doc->m_bAutoDelete = FALSE;
       frame = new CFrameWnd;
-      CCreateContext ctx;
-      ctx.m_pNewViewClass = RUNTIME_CLASS(CFindView);
-      ctx.m_pCurrentDoc = doc;
-      ASSERT_TRUE(frame->Create(nullptr, "grid", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, nullptr, 0, &ctx));
-      frame->InitialUpdateFrame(doc, TRUE);
-      UiAutomation::Pump();
+      ASSERT_TRUE(OpenViewFrame(*frame, RUNTIME_CLASS(CFindView), doc, CRect(0, 0, 400, 300)));
       auto* view = static_cast<CFindView*>(frame->GetActiveView());
       ASSERT_TRUE(view && view->IsInitialized());
       grid = view;
