@@ -30,6 +30,12 @@ void StoreSearch(LPCTSTR pszFind, BOOL bDown, BOOL bCase) {
   state.strFindUpper = CString(upper);
 }
 
+// The open dialog; null once its window is gone.
+CFindReplaceDialog* OpenDialog(GXFindReplaceState& state) {
+  if (state.pDialog && CWnd::FromHandlePermanent(state.hDialog) != state.pDialog) state.pDialog = nullptr;
+  return state.pDialog;
+}
+
 // Reports progress when due; true when the user aborted.
 bool RowAborted(CGXOperationProgress& progress, unsigned long long& counter, ROWCOL denominator) {
   counter += 100;
@@ -42,7 +48,7 @@ bool RowAborted(CGXOperationProgress& progress, unsigned long long& counter, ROW
 
 void GXShowFindReplaceDialog(BOOL bFindOnly, LPCTSTR pszFind, CWnd* pParent) {
   GXFindReplaceState& state = GXGetFindReplaceState();
-  if (state.pDialog) {
+  if (OpenDialog(state)) {
     if (state.bFindOnly == bFindOnly) {
       state.pDialog->SetActiveWindow();
       state.pDialog->ShowWindow(SW_SHOW);
@@ -60,13 +66,14 @@ void GXShowFindReplaceDialog(BOOL bFindOnly, LPCTSTR pszFind, CWnd* pParent) {
     return;
   }
   state.pDialog = dialog;
+  state.hDialog = dialog->GetSafeHwnd();
   state.bFindOnly = bFindOnly;
 }
 
 void GXForgetFindReplaceOwner(CGXGridCore* pGrid) {
   GXFindReplaceState& state = GXGetFindReplaceState();
   if (state.pGrid != pGrid) return;
-  if (state.pDialog && state.pDialog->GetSafeHwnd()) state.pDialog->SendMessage(WM_CLOSE);
+  if (CFindReplaceDialog* dialog = OpenDialog(state)) dialog->SendMessage(WM_CLOSE);
   state.pDialog = nullptr;
   state.pGrid = nullptr;
 }

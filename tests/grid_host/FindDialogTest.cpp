@@ -68,8 +68,7 @@ class FindDialog : public ::testing::TestWithParam<bool> {
     for (ROWCOL r = 1; r <= 5; ++r) grid->SetRangeValueText(CGXRange().SetCellRange(r, 1, r, 1), values[r - 1]);
     grid->GetParam()->EmptyUndoList();
   }
-  void TearDown() override {
-    if (CFindReplaceDialog* d = GXGetFindReplaceState().pDialog) d->SendMessage(WM_CLOSE);
+  void TearDown() override {  // the open dialog goes with the grid's window
     if (frame && ::IsWindow(frame->m_hWnd)) frame->DestroyWindow();
     if (wnd.m_hWnd) wnd.DestroyWindow();
     if (parent.m_hWnd) parent.DestroyWindow();
