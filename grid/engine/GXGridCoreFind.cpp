@@ -1,4 +1,5 @@
 // Find and replace in the current cell's column, driven by the process's one find/replace dialog.
+#include "grid/engine/GXCommand.h"
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <string>
 
 namespace {
@@ -195,9 +197,18 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
   unsigned long long counter = 0;
   bool aborted = false, replaced = false;
   ROWCOL last = row;
-  // The cells repaint once, when all are replaced.
-  const BOOL oldLock = m_pParam->m_bLockUpdate;
+  // The cells repaint once, when all are replaced. Their undo is kept here, one command for each run
+  // of replaced rows, rather than by each cell's store.
+  const BOOL oldLock = m_pParam->m_bLockUpdate, undoEnabled = m_pParam->m_bUndoEnabled;
   m_pParam->m_bLockUpdate = TRUE;
+  m_pParam->m_bUndoEnabled = FALSE;
+  std::unique_ptr<CObArray> run;
+  ROWCOL runTop = 0;
+  auto endRun = [&] {
+    if (!run) return;
+    const CGXRange cells = CGXRange().SetCellRange(runTop, col, runTop + (ROWCOL)run->GetSize() - 1, col);
+    AddCommand(new CGXSetStyleRangeCmd(cells, 0, run.release()), CmdDo);
+  };
   CGXStyle* style = CreateStyle();
   for (ROWCOL r = row; r <= rows && r != 0; ++r) {
     if (RowAborted(progress, counter, rows - row + 1)) {
@@ -207,13 +218,25 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
     style->Free();
     ComposeStyleRowCol(r, col, style);
     CGXControl* control = GetRegisteredControl(style->GetControl());
+    CGXStyle* before = undoEnabled ? CreateStyle() : nullptr;
+    if (before && !GetStyleRowCol(r, col, *before, 2, 0)) RecycleStyle(before), before = nullptr;
     state.pStyle = style;
     m_pPreparedStyle = style;  // the cell's store need not compose it again
-    if (control && control->ReplaceAll(state, r, col)) replaced = true, last = r;
+    const bool here = control && control->ReplaceAll(state, r, col);
     m_pPreparedStyle = nullptr;
     state.pStyle = nullptr;
+    if (here) replaced = true, last = r;
+    if (here && undoEnabled) {
+      if (!run) run.reset(new CObArray), runTop = r;
+      run->Add(before);
+    } else {
+      RecycleStyle(before);
+      endRun();
+    }
   }
+  endRun();
   RecycleStyle(style);
+  m_pParam->m_bUndoEnabled = undoEnabled;
   m_pParam->m_bLockUpdate = oldLock;
   settings.nPercent = 0xFFFFFFFF;
   settings.nDisplayDepth = oldDepth;
