@@ -122,9 +122,17 @@ TEST_P(FindDialog, ItsButtonsFindReplaceAndReplaceAll) {
   DialogAutomation::ClickControl(dlg, psh2);  // Replace All: from the current row down
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "xyz", "xyz", "zxyz"}));
   EXPECT_EQ(g_paints, 1);
-  // Replace All is one undo step.
+  // Replace All is one undo step, over scattered and adjacent cells alike.
   ASSERT_TRUE(grid->Undo());
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "xyz", "zabc"}));
+  DialogAutomation::TypeInto(dlg, edt1, "z");
+  DialogAutomation::TypeInto(dlg, edt2, "Z");
+  DialogAutomation::ClickControl(dlg, psh2);
+  EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "xyZ", "Zabc"}));
+  ASSERT_TRUE(grid->Undo());
+  EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "xyz", "zabc"}));
+  ASSERT_TRUE(grid->Undo());  // the Replace before them
+  EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "ABC", "zabc"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothHosts, FindDialog, ::testing::Bool(),
