@@ -567,6 +567,12 @@ HBRUSH CGXComboBoxWnd::OnGridCtlColor(CDC* pDC, CWnd* pWnd, UINT) {
   return (HBRUSH)m_brBack.m_hObject;
 }
 
+// Reached also from the edit field, when the focus left the combo box altogether.
+void CGXComboBoxWnd::OnKillFocus(CWnd* pNewWnd) {
+  CComboBox::OnKillFocus(pNewWnd);
+  ForwardKillFocusToGrid(pNewWnd);
+}
+
 BOOL CGXComboBoxWnd::OnEraseBkgnd(CDC* pDC) { return GXEraseCellWindow(*this, *this, pDC); }
 
 void CGXComboBoxWnd::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) {

@@ -106,6 +106,7 @@ class CGXComboBoxWnd : public CComboBox, public CGXStatic {
 
  protected:
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  void OnKillFocus(CWnd* pNewWnd) override;
   BOOL OnEraseBkgnd(CDC* pDC) override;
   BOOL IsDropDownList() const { return (GetStyle() & 3) == CBS_DROPDOWNLIST; }
   BOOL IsOwnerDrawn() const { return (GetStyle() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) != 0; }

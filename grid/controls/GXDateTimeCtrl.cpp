@@ -546,7 +546,7 @@ void CGXDateTimeCtrl::OnSetFocus(CWnd* pOldWnd) {
 
 void CGXDateTimeCtrl::OnKillFocus(CWnd* pNewWnd) {
   CGXBDateTimeCtrl::OnKillFocus(pNewWnd);
-  if (m_pGrid && !m_pGrid->m_bIgnoreFocus && pNewWnd != m_pGrid->m_pGridWnd) m_pGrid->OnKillFocus(pNewWnd);
+  ForwardKillFocusToGrid(pNewWnd);
 }
 
 void CGXDateTimeCtrl::OnLButtonUp(UINT nFlags, CPoint point) {
@@ -609,9 +609,11 @@ BOOL CGXDateTimeCtrl::ReplaceSelectedText(LPCTSTR pszText) {
   return ok;
 }
 
-BOOL CGXDateTimeCtrl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL, BOOL bSetSel) {
+BOOL CGXDateTimeCtrl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent,
+                                BOOL bSetSel) {
   if (!m_pGrid || !m_hWnd) return FALSE;
   const bool here = IsInitAt(nRow, nCol) && IsActive();
+  if (!here && !bCurrent && m_pGrid->IsCurrentCell(nRow, nCol)) return FALSE;  // as the edit cell
   CGXBDateTimeCtrl* wnd = this;
   if (!here) {
     const CGXStyle& style = find.pStyle ? *find.pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);

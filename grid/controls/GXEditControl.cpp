@@ -339,9 +339,13 @@ BOOL CGXEditControl::OnGridChars(const CString& chars) {
   return TRUE;
 }
 
-BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL, BOOL bSetSel) {
+BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent,
+                              BOOL bSetSel) {
   if (!m_pGrid) return FALSE;
   const bool here = IsInitAt(nRow, nCol) && IsActive() && m_hWnd;
+  // An inactive current cell was searched already: a press in the dialog that ended its edit would
+  // otherwise find the same match again.
+  if (!here && !bCurrent && m_pGrid->IsCurrentCell(nRow, nCol)) return FALSE;
   CString text;
   std::string hay, needle;
   size_t from = 0;
@@ -435,6 +439,11 @@ void CGXEditControl::OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
 void CGXEditControl::OnSysKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_pGrid->RouteKeyMessage(this, WM_SYSKEYUP, nChar, nRepCnt, nFlags))
     CEdit::OnSysKeyUp(nChar, nRepCnt, nFlags);
+}
+
+void CGXEditControl::OnKillFocus(CWnd* pNewWnd) {
+  CEdit::OnKillFocus(pNewWnd);
+  ForwardKillFocusToGrid(pNewWnd);
 }
 
 void CGXEditControl::OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) {

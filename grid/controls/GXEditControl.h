@@ -63,6 +63,7 @@ class CGXEditControl : public CEdit, public CGXStatic {
   void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnSysKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  void OnKillFocus(CWnd* pNewWnd) override;
   // A press inside the selected text drags that text out of the cell.
   void OnLButtonDown(UINT nFlags, CPoint point) override;
   void OnContextMenu(CWnd*, CPoint) override {}  // the cell's editor shows no menu of its own

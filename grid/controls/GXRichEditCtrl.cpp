@@ -5,12 +5,14 @@
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXProperties.h"
+#include "grid/engine/GXScreenFontTable.h"
 #include "platform/core/SystemInfo.h"
 #include "platform/gdi/DC.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/CommonDialogs.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 BOOL CGXRichEditCtrl::s_bNoResize = FALSE;
@@ -52,6 +54,14 @@ int ScreenDpi(int index) {
     y = screen.GetDeviceCaps(LOGPIXELSY);
   }
   return index == LOGPIXELSX ? x : y;
+}
+
+// A font's height in twips. The height of a whole point size is that size exactly (10 pt is 200
+// twips though it is 13 pixels at 96 dpi); any other height converts from its pixels.
+LONG FontTwips(const CGXFont& f) {
+  const LONG points = f.GetSize();
+  if (CGXFont().SetSize(points).GetHeight() == f.GetHeight()) return points * 20;
+  return MulDiv(std::abs((int)f.GetHeight()), 1440, CGXScreenFontTable::Get().GetVerticalResolution());
 }
 
 // The colour a cell fills with: a pattern's background, else the brush colour.
@@ -164,8 +174,7 @@ void CGXRichEditCtrl::StyleToFormat(PARAFORMAT2& pf, CHARFORMAT& cf, const CGXSt
     }
     if (f.GetIncludeSize()) {
       cf.dwMask |= CFM_SIZE;
-      const int dpi = ScreenDpi(LOGPIXELSY);
-      cf.yHeight = Twips((int)(f.GetSize() * dpi / 72), dpi);
+      cf.yHeight = FontTwips(f);
     }
     cf.bCharSet = f.GetLogFont().lfCharSet;
     cf.bPitchAndFamily = f.GetLogFont().lfPitchAndFamily;
@@ -185,7 +194,10 @@ void CGXRichEditCtrl::FormatToStyle(CGXStyle& style, const CHARFORMAT& cf, const
   if (cf.dwMask & CFM_STRIKEOUT) font.SetStrikeOut((cf.dwEffects & CFE_STRIKEOUT) != 0);
   if (cf.dwMask & CFM_UNDERLINE) font.SetUnderline((cf.dwEffects & CFE_UNDERLINE) != 0);
   if (cf.dwMask & CFM_FACE) font.SetFaceName(cf.szFaceName);
-  if (cf.dwMask & CFM_SIZE) font.SetSize((cf.yHeight + 10) / 20);
+  if (cf.dwMask & CFM_SIZE) {
+    if (cf.yHeight % 20 == 0) font.SetSize(cf.yHeight / 20);
+    else font.SetHeight(-MulDiv(cf.yHeight, CGXScreenFontTable::Get().GetVerticalResolution(), 1440));
+  }
   if (font.GetIncludeBits()) style.SetFont(font);
   if ((cf.dwMask & CFM_COLOR) && !(cf.dwEffects & CFE_AUTOCOLOR)) style.SetTextColor(cf.crTextColor);
 }
@@ -620,6 +632,11 @@ void CGXRichEditCtrl::OnDeadChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
 
 void CGXRichEditCtrl::OnSysDeadChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!RouteKey(WM_SYSDEADCHAR, nChar, nRepCnt, nFlags)) CRichEditCtrl::OnSysDeadChar(nChar, nRepCnt, nFlags);
+}
+
+void CGXRichEditCtrl::OnKillFocus(CWnd* pNewWnd) {
+  CRichEditCtrl::OnKillFocus(pNewWnd);
+  ForwardKillFocusToGrid(pNewWnd);
 }
 
 void CGXRichEditCtrl::OnLButtonDown(UINT nFlags, CPoint point) {

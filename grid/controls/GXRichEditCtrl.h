@@ -80,6 +80,7 @@ class CGXRichEditCtrl : public CRichEditCtrl, public CGXControl {
   void OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnDeadChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnSysDeadChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+  void OnKillFocus(CWnd* pNewWnd) override;
   UINT OnGetDlgCode() override;
   BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
   void OnLButtonDown(UINT nFlags, CPoint point) override;

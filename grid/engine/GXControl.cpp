@@ -64,6 +64,13 @@ void CGXControl::AddRectToGridList(const CRect& rect) {
   if (m_pGrid && !rect.IsRectEmpty()) m_pGrid->m_ControlRectList.AddTail(new RECT(rect));
 }
 
+void CGXControl::ForwardKillFocusToGrid(CWnd* pNewWnd) {
+  CWnd* gridWnd = m_pGrid ? m_pGrid->m_pGridWnd : nullptr;
+  if (!gridWnd || !gridWnd->GetSafeHwnd() || m_pGrid->m_bIgnoreFocus) return;
+  const HWND to = pNewWnd ? pNewWnd->GetSafeHwnd() : nullptr;
+  if (to != gridWnd->GetSafeHwnd()) gridWnd->SendMessage(WM_KILLFOCUS, (WPARAM)to, 0);
+}
+
 void CGXControl::Init(ROWCOL nRow, ROWCOL nCol) {
   m_pCaptureChild = nullptr;
   m_nRow = nRow;

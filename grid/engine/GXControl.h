@@ -160,6 +160,9 @@ class CGXControl {
   void FreeStyle();
   // A window laid over the grid: the paint in progress leaves this client rectangle alone.
   void AddRectToGridList(const CRect& rect);
+  // The cell's window lost the focus to pNewWnd: unless that is the grid window, the grid hears of it
+  // as if it had lost the focus itself, so the edit ends and the typed text is stored.
+  void ForwardKillFocusToGrid(CWnd* pNewWnd);
 
   CGXGridCore* Grid() const { return m_pGrid; }
   ROWCOL m_nRow = (ROWCOL)-1;

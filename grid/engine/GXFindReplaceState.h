@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/core/String.h"
+#include "platform/ui/WinDefs.h"
 
 class CFindReplaceDialog;
 class CGXGridCore;
@@ -10,6 +11,8 @@ class CWnd;
 
 struct GXFindReplaceState {
   CFindReplaceDialog* pDialog = nullptr;
+  // The dialog's window: the dialog goes with the window that owns it, without a closing notice.
+  HWND hDialog = nullptr;
   BOOL bFindOnly = TRUE;
   CString strFind;
   // The find text, upper-cased when case does not matter: what cells are compared with.

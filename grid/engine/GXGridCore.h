@@ -165,7 +165,7 @@ class CGXGridCore {
   // Scroll-bar ranges and visibility after the counts or the window changed.
   virtual void RefreshScrollBars(BOOL bDeferRedraw = FALSE, BOOL bOnlyIfCountsChanged = FALSE);
 
-  // ---- window messages the hosts forward; base answers until the message layer lands ----
+  // ---- window messages the hosts forward ----
   virtual BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
   virtual BOOL OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   virtual BOOL OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
@@ -254,7 +254,7 @@ class CGXGridCore {
   virtual BOOL OnRButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
                                   UINT nFlags, WORD nHitState);
 
-  // ---- selection, spans and hit testing: no spans and no hits until their layers land ----
+  // ---- selection and hit testing ----
   // Appends a copy of each selected range; with an empty selection and the flag, the current cell.
   virtual BOOL CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell);
   virtual void SetSelection(POSITION pos, ROWCOL nTop = 0, ROWCOL nLeft = 0, ROWCOL nBottom = 0, ROWCOL nRight = 0);
@@ -612,7 +612,7 @@ class CGXGridCore {
   virtual void RemoveCommand(GXCmdType ctCmd);
   virtual void SetCurrentCellAfterCommand(ROWCOL nRow, ROWCOL nCol, BOOL bMove);
 
-  // ---- the undoable operations the commands call; the grid's layers answer FALSE until they exist ----
+  // ---- the undoable operations the commands call ----
   virtual BOOL SetStyleRange(const CGXRange& range, const CGXStyle* pStyle, int mode = 0, int nType = 0,
                              const CObArray* pStyleArray = nullptr, UINT flags = 2, GXCmdType ctCmd = CmdDo);
   virtual BOOL RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags = 2, GXCmdType ctCmd = CmdDo);
@@ -852,6 +852,7 @@ class CGXGridCore {
   CPtrList m_StyleRecycleList{10};
   CPtrList m_StyleTempList{10};
   std::vector<CGXStyle*> m_apStyleCache;
+  size_t m_nCachedStyles = 0;  // slots of m_apStyleCache in use: a store into an empty cache walks nothing
   ROWCOL m_nCacheRowBase = 0, m_nCacheColBase = 0;
   CGXControl* m_pDefaultControl = nullptr;
   CGXControl* m_pLastControl = nullptr;

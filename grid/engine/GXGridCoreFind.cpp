@@ -1,4 +1,5 @@
 // Find and replace in the current cell's column, driven by the process's one find/replace dialog.
+#include "grid/engine/GXCommand.h"
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <string>
 
 namespace {
@@ -30,6 +32,12 @@ void StoreSearch(LPCTSTR pszFind, BOOL bDown, BOOL bCase) {
   state.strFindUpper = CString(upper);
 }
 
+// The open dialog; null once its window is gone.
+CFindReplaceDialog* OpenDialog(GXFindReplaceState& state) {
+  if (state.pDialog && CWnd::FromHandlePermanent(state.hDialog) != state.pDialog) state.pDialog = nullptr;
+  return state.pDialog;
+}
+
 // Reports progress when due; true when the user aborted.
 bool RowAborted(CGXOperationProgress& progress, unsigned long long& counter, ROWCOL denominator) {
   counter += 100;
@@ -42,7 +50,7 @@ bool RowAborted(CGXOperationProgress& progress, unsigned long long& counter, ROW
 
 void GXShowFindReplaceDialog(BOOL bFindOnly, LPCTSTR pszFind, CWnd* pParent) {
   GXFindReplaceState& state = GXGetFindReplaceState();
-  if (state.pDialog) {
+  if (OpenDialog(state)) {
     if (state.bFindOnly == bFindOnly) {
       state.pDialog->SetActiveWindow();
       state.pDialog->ShowWindow(SW_SHOW);
@@ -60,13 +68,14 @@ void GXShowFindReplaceDialog(BOOL bFindOnly, LPCTSTR pszFind, CWnd* pParent) {
     return;
   }
   state.pDialog = dialog;
+  state.hDialog = dialog->GetSafeHwnd();
   state.bFindOnly = bFindOnly;
 }
 
 void GXForgetFindReplaceOwner(CGXGridCore* pGrid) {
   GXFindReplaceState& state = GXGetFindReplaceState();
   if (state.pGrid != pGrid) return;
-  if (state.pDialog && state.pDialog->GetSafeHwnd()) state.pDialog->SendMessage(WM_CLOSE);
+  if (CFindReplaceDialog* dialog = OpenDialog(state)) dialog->SendMessage(WM_CLOSE);
   state.pDialog = nullptr;
   state.pGrid = nullptr;
 }
@@ -187,6 +196,19 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
   const ROWCOL rows = GetRowCount();
   unsigned long long counter = 0;
   bool aborted = false, replaced = false;
+  ROWCOL last = row;
+  // The cells repaint once, when all are replaced. Their undo is kept here, one command for each run
+  // of replaced rows, rather than by each cell's store.
+  const BOOL oldLock = m_pParam->m_bLockUpdate, undoEnabled = m_pParam->m_bUndoEnabled;
+  m_pParam->m_bLockUpdate = TRUE;
+  m_pParam->m_bUndoEnabled = FALSE;
+  std::unique_ptr<CObArray> run;
+  ROWCOL runTop = 0;
+  auto endRun = [&] {
+    if (!run) return;
+    const CGXRange cells = CGXRange().SetCellRange(runTop, col, runTop + (ROWCOL)run->GetSize() - 1, col);
+    AddCommand(new CGXSetStyleRangeCmd(cells, 0, run.release()), CmdDo);
+  };
   CGXStyle* style = CreateStyle();
   for (ROWCOL r = row; r <= rows && r != 0; ++r) {
     if (RowAborted(progress, counter, rows - row + 1)) {
@@ -196,15 +218,32 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
     style->Free();
     ComposeStyleRowCol(r, col, style);
     CGXControl* control = GetRegisteredControl(style->GetControl());
+    CGXStyle* before = undoEnabled ? CreateStyle() : nullptr;
+    if (before && !GetStyleRowCol(r, col, *before, 2, 0)) RecycleStyle(before), before = nullptr;
     state.pStyle = style;
-    if (control && control->ReplaceAll(state, r, col)) replaced = true;
+    m_pPreparedStyle = style;  // the cell's store need not compose it again
+    const bool here = control && control->ReplaceAll(state, r, col);
+    m_pPreparedStyle = nullptr;
     state.pStyle = nullptr;
+    if (here) replaced = true, last = r;
+    if (here && undoEnabled) {
+      if (!run) run.reset(new CObArray), runTop = r;
+      run->Add(before);
+    } else {
+      RecycleStyle(before);
+      endRun();
+    }
   }
+  endRun();
   RecycleStyle(style);
+  m_pParam->m_bUndoEnabled = undoEnabled;
+  m_pParam->m_bLockUpdate = oldLock;
   settings.nPercent = 0xFFFFFFFF;
   settings.nDisplayDepth = oldDepth;
   if (!aborted && !replaced) OnTextNotFound(state.strFind);
-  if (!state.bTransaction) return;
-  if (aborted && settings.bRollbackRequested) Rollback();
-  else CommitTrans();
+  if (state.bTransaction) {
+    if (aborted && settings.bRollbackRequested) Rollback();
+    else CommitTrans();
+  }
+  if (replaced) RedrawRowCol(row, col, last, col);
 }

@@ -143,6 +143,6 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
     case 33: UpdateProperties(f, FALSE); break;
     case 34: UpdateStylesMap(f, FALSE); break;
     case 35: UpdateBaseStyle((WORD)hint->m_dwParam, f, FALSE); break;
-    default: break;  // span hints belong to the cell layer
+    default: break;  // no other hint changes the receiving grid
   }
 }

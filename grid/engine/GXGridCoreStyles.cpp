@@ -14,6 +14,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -223,7 +224,8 @@ const CGXStyle& CGXGridCore::LookupStyleRowCol(ROWCOL nRow, ROWCOL nCol) {
     ComposeStyleRowCol(nRow, nCol, style, TRUE);
     if (IsReadOnly()) style->SetReadOnly(TRUE);
     if (slot >= 0 && !bCurrent) {
-      RecycleStyle(m_apStyleCache[(size_t)slot]);
+      if (m_apStyleCache[(size_t)slot]) RecycleStyle(m_apStyleCache[(size_t)slot]);
+      else ++m_nCachedStyles;
       m_apStyleCache[(size_t)slot] = style;
     } else {
       m_StyleTempList.AddTail(style);
@@ -250,9 +252,11 @@ void CGXGridCore::FreeObjectCache() {
   }
   if (!m_apStyleCache.empty() && !(m_nKeepRow == (ROWCOL)-2 && m_nKeepCol == (ROWCOL)-2)) {
     if (m_nKeepRow == 0 && m_nKeepCol == 0) {
-      for (CGXStyle*& s : m_apStyleCache) {
-        RecycleStyle(s);
-        s = nullptr;
+      for (size_t i = 0; m_nCachedStyles && i < m_apStyleCache.size(); ++i) {
+        if (!m_apStyleCache[i]) continue;
+        RecycleStyle(m_apStyleCache[i]);
+        m_apStyleCache[i] = nullptr;
+        --m_nCachedStyles;
       }
       ResetCacheOrigin();
       if (!m_bCacheCurrentCell) {
@@ -265,13 +269,15 @@ void CGXGridCore::FreeObjectCache() {
       const long rowLine = keepRow >= 0 ? keepRow / (long)m_nCacheColSlots : -1;
       const long colLine = keepCol >= 0 ? keepCol % (long)m_nCacheColSlots : -1;
       bool kept = false;
-      for (size_t i = 0; i < m_apStyleCache.size(); ++i) {
+      for (size_t i = 0; m_nCachedStyles && i < m_apStyleCache.size(); ++i) {
+        if (!m_apStyleCache[i]) continue;
         if ((long)(i / m_nCacheColSlots) == rowLine || (long)(i % m_nCacheColSlots) == colLine) {
-          kept = kept || m_apStyleCache[i];
+          kept = true;
           continue;
         }
         RecycleStyle(m_apStyleCache[i]);
         m_apStyleCache[i] = nullptr;
+        --m_nCachedStyles;
       }
       if (!kept) ResetCacheOrigin();
     }
@@ -296,12 +302,18 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
   const unsigned long long undoRows = rangeIn.IsRows() ? rows : rangeIn.IsCols() || rangeIn.IsTable() ? 1 : rows;
   const unsigned long long undoCols = rangeIn.IsCols() ? cols : rangeIn.IsRows() || rangeIn.IsTable() ? 1 : cols;
 
-  CGXOperationProgress progress;
-  progress.SetStatusText("Generating undo information ...");
-  progress.m_bUpdateLine = m_wMouseAction == 0;
+  // One cell is stored at once: it shows no progress and leaves that of a caller's loop (a replace
+  // over many cells, which checks for an abort between them) as it is.
+  const bool single = rows * cols == 1;
+  std::optional<CGXOperationProgress> progress;
   GXProgressSettings& settings = GXGetProgressSettings();
-  settings.bAbortAllowed = ctCmd == CmdDo;
-  settings.bOfferRollback = m_pParam->m_bUndoEnabled;
+  if (!single) {
+    progress.emplace();
+    progress->SetStatusText("Generating undo information ...");
+    progress->m_bUpdateLine = m_wMouseAction == 0;
+    settings.bAbortAllowed = ctCmd == CmdDo;
+    settings.bOfferRollback = m_pParam->m_bUndoEnabled;
+  }
 
   std::unique_ptr<CObArray, void (*)(CObArray*)> undo(nullptr, DeleteStyleArray);
   if (ctCmd != CmdRollback && m_pParam->m_bUndoEnabled) {
@@ -318,9 +330,9 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
           if (GetStyleRowCol(r, c, *saved, 2, nType)) (*undo)[(INT_PTR)i] = saved;
           else RecycleStyle(saved);
           ++i;
-          settings.nPercent = (DWORD)(i * 100 / n);
           BOOL abort = FALSE;
-          if (progress.CheckAbort(abort) && abort) {
+          if (progress) settings.nPercent = (DWORD)(i * 100 / n);
+          if (progress && progress->CheckAbort(abort) && abort) {
             collected = false;
             break;
           }
@@ -328,7 +340,7 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
         }
         if (r == range.m_nBottom) break;
       }
-      settings.nPercent = 0xFFFFFFFF;
+      if (progress) settings.nPercent = 0xFFFFFFFF;
       if (!collected) undo.reset();
     }
     if (!collected) {
@@ -336,8 +348,10 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
     }
   }
 
-  progress.SetStatusText(ctCmd == CmdDo ? "Storing cells ...." : "Restoring cells ...");
-  settings.bAbortAllowed = ctCmd == CmdDo && undo != nullptr;
+  if (progress) {
+    progress->SetStatusText(ctCmd == CmdDo ? "Storing cells ...." : "Restoring cells ...");
+    settings.bAbortAllowed = ctCmd == CmdDo && undo != nullptr;
+  }
   FreeObjectCache();
   BOOL changed = FALSE;
   unsigned long long i = 0;
@@ -363,9 +377,9 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
         if (m_pCurrentCellStyle) m_pCurrentCellStyle->Free();
         m_pCurrentCellControl = nullptr;
       }
-      settings.nPercent = (DWORD)(i * 100 / (rows * cols));
       BOOL abort = FALSE;
-      if (progress.CheckAbort(abort) && abort) {
+      if (progress) settings.nPercent = (DWORD)(i * 100 / (rows * cols));
+      if (progress && progress->CheckAbort(abort) && abort) {
         // The part done: the first row up to this cell, or every row up to this one.
         CGXRange done = CGXRange().SetCellRange(range.m_nTop, range.m_nLeft, r, r == range.m_nTop ? c : range.m_nRight);
         settings.nPercent = 0xFFFFFFFF;
@@ -382,7 +396,7 @@ BOOL CGXGridCore::SetStyleRange(const CGXRange& rangeIn, const CGXStyle* pStyle,
     }
     if (r == range.m_nBottom || (pStyleArray && (INT_PTR)i >= pStyleArray->GetSize())) break;
   }
-  settings.nPercent = 0xFFFFFFFF;
+  if (progress) settings.nPercent = 0xFFFFFFFF;
   if (!changed) return FALSE;
   UpdateStyleRange(range, pStyle, mode, nType, flags, TRUE);
   SetModifiedFlag(TRUE);

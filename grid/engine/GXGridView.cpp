@@ -242,7 +242,7 @@ void CGXGridView::OnEditRepeat() {
 }
 
 LRESULT CGXGridView::OnFindReplaceMessage(WPARAM, LPARAM lParam) {
-  OnFindReplace(reinterpret_cast<CFindReplaceDialog*>(lParam));
+  OnFindReplace(CFindReplaceDialog::GetNotifier(lParam));
   return 0;
 }
 

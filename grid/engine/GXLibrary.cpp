@@ -162,7 +162,7 @@ CGXControl* CGXControlFactory::CreateControl(UINT nID, CGXGridCore* pGrid) {
       dt->CreateControl(nID == 52543 ? 0x40000001 : 0x40000000, CRect());
       return dt;
     }
-    default: return nullptr;  // not a cell type of the library
+    default: return nullptr;  // no cell type has this id
   }
 }
 

@@ -10,7 +10,7 @@ CGXScreenFontTable& CGXScreenFontTable::Get() {
 CGXScreenFontTable::CGXScreenFontTable() {
   CDC ic;
   if (!ic.CreateIC("DISPLAY", nullptr, nullptr, nullptr)) return;
-  // The drawing layer has no face enumeration yet, so faces arrive through SetFace; a face the
+  // The drawing layer has no face enumeration, so faces arrive through SetFace; a face the
   // table lacks gives character set 0, which is what the layer's Western faces report anyway.
   m_nLogPixelsY = ic.GetDeviceCaps(LOGPIXELSY);
   m_nLogPixelsX = ic.GetDeviceCaps(LOGPIXELSX);

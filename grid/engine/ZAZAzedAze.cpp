@@ -9,6 +9,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/Module.h"
 #include "platform/gdi/DC.h"
+#include "platform/ui/CommonDialogs.h"
 #include "platform/ui/Window.h"
 
 #include <map>
@@ -152,7 +153,7 @@ BOOL ZAZAzedAze::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       return TRUE;
     default:
       if (message == g_nFindReplaceMsg) {
-        OnFindReplace(reinterpret_cast<CFindReplaceDialog*>(lParam));
+        OnFindReplace(CFindReplaceDialog::GetNotifier(lParam));
         result = 0;
         return TRUE;
       }

@@ -85,4 +85,36 @@ TEST_F(AllCells, EachTypeTakesItsValueFromPostedMessages) {
   EXPECT_EQ(grid.clicks, (std::vector<Cell>{{1, 1}, {4, 1}, {7, 1}}));
 }
 
+// Focus moving from a cell's window to a sibling of the grid ends the edit: the typed text is stored
+// and the cell is no longer active.
+TEST_F(AllCells, TypedTextIsStoredWhenTheFocusGoesToASibling) {
+  CEdit sibling;
+  ASSERT_TRUE(sibling.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(500, 360, 600, 390), &parent, 9));
+  const struct {
+    UINT control;
+    const char *typed, *stored;
+  } cases[] = {
+      {52512, "xy", "xy"}, {52535, "12", "12"}, {52537, "xy", "xy"}, {52519, "12", "12"},
+      {52518, "xy", "xy"}, {52517, "xy", "xy"}, {52528, "xy", "xy"}, {52534, "xy", " oldxy}"},
+  };
+  for (const auto& c : cases) {
+    CGXStyle& s = Put(c.control, "old", "Red\nGreen");
+    if (c.control == 52535) s.SetUserAttribute(51023, "##");
+    Store(1, 1);
+    grid.SetFocus();
+    Click(Centre(1, 1));
+    Type(c.typed);
+    ASSERT_TRUE(Control(1, 1)->IsActive()) << c.control;
+    ASSERT_NE(::GetFocus(), grid.m_hWnd) << c.control;
+    sibling.SetFocus();
+    ::PumpMessages();
+    if (c.control == 52534)  // the click put the caret behind the old text; the value is rich text
+      EXPECT_NE(Value(1, 1).find(c.stored), std::string::npos) << Value(1, 1);
+    else
+      EXPECT_EQ(Value(1, 1), c.stored) << c.control;
+    EXPECT_FALSE(Control(1, 1)->IsActive()) << c.control;
+    EXPECT_FALSE(Control(1, 1)->GetModify()) << c.control;
+  }
+}
+
 }  // namespace

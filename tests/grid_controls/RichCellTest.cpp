@@ -5,6 +5,7 @@
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXScreenFontTable.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -273,6 +275,37 @@ TEST_F(RichCell, StyleFormatsGoIntoTheText) {
   EXPECT_EQ(back.GetHorizontalAlignment(), (DWORD)DT_CENTER);
   EXPECT_EQ(back.GetTextColor(), RGB(0, 0, 255));
   EXPECT_EQ(back.GetFont().GetWeight(), 700);
+}
+
+// Point sizes become exact twips and half points in the stored text, and come back the same.
+TEST_F(RichCell, PointSizesAreExactInTheText) {
+  CGXScreenFontTable& table = CGXScreenFontTable::Get();
+  const int dpiX = table.GetHorizontalResolution(), dpiY = table.GetVerticalResolution();
+  const struct {
+    int dpi;
+    LONG height;  // pixels
+    LONG twips;
+    const char* fs;
+  } cases[] = {{96, -13, 200, "\\fs20"}, {96, -11, 160, "\\fs16"}, {144, -20, 200, "\\fs20"},
+               {144, -17, 170, "\\fs17"}};
+  for (const auto& c : cases) {
+    table.SetResolution(dpiX, c.dpi);
+    Put(4, 2, "{x}");
+    CGXStyle change;
+    change.SetFont(CGXFont().SetHeight(c.height));
+    ASSERT_TRUE(grid.SetStyleRange(CGXRange().SetCellRange(4, 2, 4, 2), &change));
+    const std::string v = Value(4, 2).str();
+    PARAFORMAT2 pf;
+    CHARFORMAT cf;
+    cell->StyleToFormat(pf, cf, change);
+    CGXStyle back;
+    cell->FormatToStyle(back, cf, pf);
+    table.SetResolution(dpiX, dpiY);
+    EXPECT_EQ(cf.yHeight, c.twips) << c.height << " at " << c.dpi;
+    const size_t at = v.find(c.fs);
+    EXPECT_TRUE(at != std::string::npos && !std::isdigit((unsigned char)v[at + std::strlen(c.fs)])) << v;
+    EXPECT_EQ(back.GetFont().GetHeight(), c.height) << c.height << " at " << c.dpi;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXProfile.h"
 #include "grid/engine/GXProperties.h"
+#include "platform/ui/WinApp.h"
 #include "tests/grid_engine/GridTestUtil.h"
 
 using namespace gridtest;
@@ -74,6 +75,31 @@ TEST(GridProperties, ProfileForms) {
   EXPECT_FALSE(back.GetDisplayVertLines());
   EXPECT_EQ(back.m_nDistTop, 38);  // an empty entry keeps the value
   app.WriteProfileString("GridPropertiesTest", nullptr, nullptr);
+}
+
+TEST(GridProperties, ProfileIsTheApplications) {
+  GXGetAppProfile().WriteProfileString("GridHostSection", nullptr, nullptr);
+  for (const char* key : {"", "Maker"}) {
+    CWinApp host("GridHostApp");
+    if (*key) host.SetRegistryKey(key);
+    host.WriteProfileString("GridHostSection", nullptr, nullptr);
+    CGXProperties p;
+    p.SetSection("GridHostSection");
+    p.WriteProfile();
+    EXPECT_EQ(host.GetProfileString("GridHostSection", "Margins"), "144,96,144,96") << key;
+    host.WriteProfileString("GridHostSection", "Margins", "1,2,3,4");
+    CGXProperties back;
+    back.SetSection("GridHostSection");
+    ASSERT_TRUE(back.ReadProfile()) << key;
+    int top, left, bottom, right;
+    back.GetMargins(top, left, bottom, right);
+    EXPECT_EQ(top + left + bottom + right, 10) << key;
+    host.WriteProfileString("GridHostSection", nullptr, nullptr);
+  }
+  // Without an application the grid keeps a profile of its own.
+  CGXProperties none;
+  none.SetSection("GridHostSection");
+  EXPECT_FALSE(none.ReadProfile());
 }
 
 TEST(GridProperties, ArchiveRoundTripAndBadSchema) {

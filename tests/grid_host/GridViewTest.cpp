@@ -25,6 +25,7 @@
 #include "platform/ui/WindowPaint.h"
 
 #include "tests/support/TestKernel.h"
+#include "tests/support/ViewFrame.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -139,12 +140,7 @@ class GridView : public ::testing::Test {
     doc->m_bAutoDelete = FALSE;
     frame = new CHostFrame;
     frame->m_bSplit = bSplit;
-    CCreateContext ctx;
-    ctx.m_pNewViewClass = RUNTIME_CLASS(CTestGridView);
-    ctx.m_pCurrentDoc = doc;
-    ASSERT_TRUE(frame->Create(nullptr, "grid", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, nullptr, 0, &ctx));
-    frame->InitialUpdateFrame(doc, TRUE);
-    UiAutomation::Pump();
+    ASSERT_TRUE(OpenViewFrame(*frame, RUNTIME_CLASS(CTestGridView), doc, CRect(0, 0, 400, 300)));
     view = bSplit ? static_cast<CTestGridView*>(frame->m_split.GetPane(0, 0))
                   : static_cast<CTestGridView*>(frame->GetActiveView());
     ASSERT_TRUE(view && view->IsInitialized());
