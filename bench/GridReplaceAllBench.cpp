@@ -4,7 +4,7 @@
 #include "bench/BenchNote.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXFindReplaceState.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Automation.h"
 #include "platform/ui/CommonDialogs.h"
@@ -21,14 +21,14 @@ const ROWCOL kRows = 100000;
 
 struct Grid {
   CWnd parent;
-  CGXGridWnd wnd;
+  ZAZAzedAze wnd;
   CFindReplaceDialog* dlg = nullptr;
   Grid() {
     GXStartGridLibrary();
     // One store of more than 32,767 rows asks whether to go on without undo: it goes on.
     Automation::Instance().SetMessageBoxHandler([](const char*, const char*, UINT) { return IDOK; });
     parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 800, 600), nullptr, 0);
-    wnd.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 800, 600),
+    wnd.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 800, 600),
                &parent, 3);
     wnd.Initialize();
     wnd.SetRowCount(kRows);

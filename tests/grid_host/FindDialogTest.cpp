@@ -3,7 +3,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridView.h"
-#include "grid/engine/GXGridWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Automation.h"
 #include "platform/ui/CommonDialogs.h"
@@ -33,10 +33,10 @@ class CFindView : public CGXGridView {
 };
 IMPLEMENT_DYNCREATE(CFindView, CGXGridView)
 
-class CFindWnd : public CGXGridWnd {
+class CFindWnd : public ZAZAzedAze {
   void OnGridDraw(CDC* pDC) override {
     ++g_paints;
-    CGXGridWnd::OnGridDraw(pDC);
+    ZAZAzedAze::OnGridDraw(pDC);
   }
 };
 
@@ -57,7 +57,7 @@ class FindDialog : public ::testing::TestWithParam<bool> {
       grid = view;
     } else {
       parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0);
-      ASSERT_TRUE(wnd.Create(CGXGridWnd::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+      ASSERT_TRUE(wnd.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
                              CRect(0, 0, 400, 300), &parent, 3));
       ASSERT_TRUE(wnd.Initialize());
       grid = &wnd;
