@@ -112,6 +112,74 @@ FILE* OpenConfigFile(const char* name, int write) {
   return f;
 }
 
+void ShowWriteFailure(const char* name) {
+  const DWORD cause = GetLastError();
+  if (cause == ERROR_SUCCESS || cause == ERROR_ACCESS_DENIED || cause == ERROR_WRITE_PROTECT) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20015, name ? name : "");
+    return;
+  }
+  CString text = GetLastErrorText();
+  text.TrimRight("\r\n");
+  ShowKernelMessage(MB_ICONEXCLAMATION, 20022, name ? name : "", text.GetString());
+}
+
+CConfigFileWriter::CConfigFileWriter(const char* name, const char* path)
+    : m_name(name ? name : ""), m_save(new CSaveBeside(path ? CString(path) : ResolveConfigFileName(name))) {}
+
+CConfigFileWriter::~CConfigFileWriter() {
+  if (m_file) fclose(m_file);
+  delete m_save;
+}
+
+FILE* CConfigFileWriter::Open() {
+  if (m_save->GetTarget().IsEmpty()) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20000);
+    return nullptr;
+  }
+  // A folder in the way is not replaced.
+  DWORD attr = GetFileAttributes(m_save->GetTarget());
+  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY))
+    m_file = fopen(ResolvePath(m_save->GetTempName()).c_str(), "wb");
+  if (!m_file) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
+  errno = 0;
+  return m_file;
+}
+
+int CConfigFileWriter::Close(int written) {
+  int cause = written ? 0 : errno;
+  if (m_file && fclose(m_file) != 0 && written) {
+    written = 0;
+    cause = errno;
+  }
+  m_file = nullptr;
+  if (written) return 1;
+  SetLastErrorFromErrno(cause);
+  ShowWriteFailure(m_name);
+  m_save->Discard();
+  return 0;
+}
+
+int CConfigFileWriter::WriteEntries(int count, const std::function<int(FILE*, int)>& write) {
+  FILE* f = Open();
+  if (!f) return 0;
+  for (int i = 0; i < count; ++i) {
+    const int r = write(f, i);
+    if (r > 0) continue;
+    if (r == 0) return Close(FALSE);
+    Close(TRUE);
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20004);
+    return 0;
+  }
+  return Close(TRUE);
+}
+
+int CConfigFileWriter::Commit() {
+  if (m_save->Commit()) return 1;
+  ShowWriteFailure(m_name);
+  m_save->Discard();
+  return 0;
+}
+
 int ExistConfigFile(const char* name) {
   if (!name) return 0;
   CString path = ResolveConfigFileName(name);
