@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <cstdlib>
 #include <mutex>
@@ -334,11 +335,13 @@ int ReadEscapedStringFromConfigLine(CString& line, CString& out) {
   std::string text;
   size_t i = 1;
   for (; i < s.size() && s[i] != '"'; ++i) {
+    // A NUL would end the text when it is written back, and the closing quote with it.
+    if (s[i] == '\0') return 0;
     if (s[i] != '\\') {
       text += s[i];
       continue;
     }
-    if (++i >= s.size()) return 0;
+    if (++i >= s.size() || s[i] == '\0') return 0;
     switch (s[i]) {
       case 'r': text += '\r'; break;
       case 'n': text += '\n'; break;
@@ -379,7 +382,9 @@ int ReadDoubleFromConfigLine(CString& line, double& out) {
   line = line.Mid((int)n);
   line.TrimLeft(" \t");
   double v;
-  if (run.empty() || ScanString(run.c_str(), "%lf", &v) != 1) return 0;
+  // A number beyond the double range is refused as the integer reader refuses overflow: infinity
+  // would be written back in a form no reader takes.
+  if (run.empty() || ScanString(run.c_str(), "%lf", &v) != 1 || !std::isfinite(v)) return 0;
   out = v;
   return 1;
 }

@@ -87,8 +87,9 @@ TEST_F(ControlPanelFileTest, SaveWritesTheLinesAndLoadReadsThemBack) {
 }
 
 TEST_F(ControlPanelFileTest, LoadAcceptsAndRefuses) {
+  using namespace std::string_literals;
   struct {
-    const char* text;
+    std::string text;
     int ok, items, line;
   } rows[] = {
       {"1 2 3 4\n", 1, 0, 0},
@@ -101,6 +102,12 @@ TEST_F(ControlPanelFileTest, LoadAcceptsAndRefuses) {
       {"1 2 3 4\nSHOWVAR\n", 0, 0, 2},
       {"1 2 3 4\nNOSUCHKIND 1 1 2 3 4\n", 0, 0, 2},
       {"1 2 3 4\nCODE 1 1 2 3 4\n", 0, 0, 2},
+      // Texts that could not be written back as they were read.
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\" \"\" 1e999 1 0 0 \"t\" 5\n", 0, 0, 2},
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\" \"\" 0 -1e400 0 0 \"t\" 5\n", 0, 0, 2},
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\0B\" \"\" 0 1 0 0 \"t\" 5\n"s, 0, 0, 2},
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\\\0\" \"\" 0 1 0 0 \"t\" 5\n"s, 0, 0, 2},
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\" \"\" -1.7e308 1.7e308 0 0 \"t\" 5\n", 1, 1, 0},
   };
   for (auto& r : rows) {
     CControlPanelItemArray panel("p");
