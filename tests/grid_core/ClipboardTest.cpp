@@ -329,12 +329,8 @@ TEST_F(GridClipboard, BlocksThatWouldOwnAStyleTwiceAreRefused) {
       block(1, 1, [&](CObArray& x) { x.Add(&x); }),              // only itself
   };
   const UINT format = GXGetLibraryData().m_nClipboardFormat;
-  CClipGrid other;
-  ASSERT_TRUE(other.Initialize());
-  other.GetParam()->GetData()->SetRowCount(4);
-  other.GetParam()->GetData()->SetColCount(4);
-  other.m_nClipboardFlags = 0x0010;
-  other.SetCurrent(1, 1);
+  grid.m_nClipboardFlags = 0x0010;
+  grid.SetCurrent(1, 1);
   for (size_t i = 0; i < bad.size(); ++i) {
     HGLOBAL h = GlobalAlloc(GHND, bad[i].size());
     memcpy(GlobalLock(h), bad[i].data(), bad[i].size());
@@ -343,8 +339,8 @@ TEST_F(GridClipboard, BlocksThatWouldOwnAStyleTwiceAreRefused) {
     ::EmptyClipboard();
     ::SetClipboardData(format, h);
     ::CloseClipboard();
-    EXPECT_FALSE(other.Paste()) << i;
-    EXPECT_EQ(other.GetValueRowCol(1, 1), "") << i;
+    EXPECT_FALSE(grid.Paste()) << i;
+    EXPECT_EQ(Value(1, 1), "") << i;
   }
 }
 
