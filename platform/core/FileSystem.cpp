@@ -374,7 +374,11 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
 
 BOOL CSaveBeside::Commit() {
   if (m_committed || m_inPlace) return TRUE;
+  struct stat old;
+  const bool had = stat(ResolvePath(m_target).c_str(), &old) == 0 && S_ISREG(old.st_mode);
   if (!MoveFileEx(m_temp, m_target, MOVEFILE_REPLACE_EXISTING)) return FALSE;
+  // The new file keeps the old one's permissions.
+  if (had) chmod(ResolvePath(m_target).c_str(), old.st_mode & 07777);
   m_committed = true;
   return TRUE;
 }

@@ -373,6 +373,7 @@ TEST(FileSystem, FileFindListsSortedWithoutRegardToCase) {
 TEST(FileSystem, SaveBesideReplacesOnlyOnCommit) {
   const fs::path dir = ScratchDir("fs-save-beside");
   WriteText(dir / "real.txt", "old");
+  fs::permissions(dir / "real.txt", fs::perms::owner_read | fs::perms::owner_write);
   fs::create_symlink(dir / "real.txt", dir / "link.txt");
   {
     CSaveBeside save((dir / "link.txt").c_str());
@@ -380,9 +381,10 @@ TEST(FileSystem, SaveBesideReplacesOnlyOnCommit) {
     EXPECT_EQ(ReadText(dir / "real.txt"), "old");  // nothing changes before the commit
     ASSERT_TRUE(save.Commit());
   }
-  // Through the link: the file it leads to is replaced and the link stays.
+  // Through the link: the file it leads to is replaced, with its permissions, and the link stays.
   EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
   EXPECT_EQ(ReadText(dir / "real.txt"), "new");
+  EXPECT_EQ(fs::status(dir / "real.txt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
   {
     CSaveBeside save((dir / "real.txt").c_str());
     WriteText(save.GetTempName().GetString(), "half");
