@@ -125,22 +125,21 @@ void ShowWriteFailure(const char* name) {
 }
 
 CConfigFileWriter::CConfigFileWriter(const char* name, const char* path)
-    : m_name(name ? name : ""), m_save(new CSaveBeside(path ? CString(path) : ResolveConfigFileName(name))) {}
+    : m_name(name ? name : ""), m_save(path ? CString(path) : ResolveConfigFileName(name)) {}
 
 CConfigFileWriter::~CConfigFileWriter() {
   if (m_file) fclose(m_file);
-  delete m_save;
 }
 
 FILE* CConfigFileWriter::Open() {
-  if (m_save->GetTarget().IsEmpty()) {
+  if (m_save.GetTarget().IsEmpty()) {
     ShowKernelMessage(MB_ICONEXCLAMATION, 20000);
     return nullptr;
   }
   // A folder in the way is not replaced.
-  DWORD attr = GetFileAttributes(m_save->GetTarget());
+  DWORD attr = GetFileAttributes(m_save.GetTarget());
   if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY))
-    m_file = fopen(ResolvePath(m_save->GetTempName()).c_str(), "wb");
+    m_file = fopen(ResolvePath(m_save.GetTempName()).c_str(), "wb");
   if (!m_file) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
   errno = 0;
   return m_file;
@@ -156,7 +155,7 @@ int CConfigFileWriter::Close(int written) {
   if (written) return 1;
   SetLastErrorFromErrno(cause);
   ShowWriteFailure(m_name);
-  m_save->Discard();
+  m_save.Discard();
   return 0;
 }
 
@@ -175,9 +174,9 @@ int CConfigFileWriter::WriteEntries(int count, const std::function<int(FILE*, in
 }
 
 int CConfigFileWriter::Commit() {
-  if (m_save->Commit()) return 1;
+  if (m_save.Commit()) return 1;
   ShowWriteFailure(m_name);
-  m_save->Discard();
+  m_save.Discard();
   return 0;
 }
 

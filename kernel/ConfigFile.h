@@ -1,8 +1,9 @@
 // Text configuration files, the kernel folder and its fixed sub-folders, and the settings of kernel.cfg.
 #pragma once
 
-#include "platform/core/String.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/Module.h"
+#include "platform/core/String.h"
 
 #include <cstdio>
 #include <functional>
@@ -66,7 +67,7 @@ class CConfigFileWriter {
 
  private:
   CString m_name;
-  class CSaveBeside* m_save;
+  CSaveBeside m_save;
   FILE* m_file = nullptr;
 };
 
