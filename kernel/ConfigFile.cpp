@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <cstdlib>
 #include <mutex>
@@ -110,6 +111,73 @@ FILE* OpenConfigFile(const char* name, int write) {
                 : fopen(ResolvePath(path).c_str(), write ? "wb" : "rb");
   if (!f) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, path.GetString());
   return f;
+}
+
+void ShowWriteFailure(const char* name) {
+  const DWORD cause = GetLastError();
+  if (cause == ERROR_SUCCESS || cause == ERROR_ACCESS_DENIED || cause == ERROR_WRITE_PROTECT) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20015, name ? name : "");
+    return;
+  }
+  CString text = GetLastErrorText();
+  text.TrimRight("\r\n");
+  ShowKernelMessage(MB_ICONEXCLAMATION, 20022, name ? name : "", text.GetString());
+}
+
+CConfigFileWriter::CConfigFileWriter(const char* name, const char* path)
+    : m_name(name ? name : ""), m_save(path ? CString(path) : ResolveConfigFileName(name)) {}
+
+CConfigFileWriter::~CConfigFileWriter() {
+  if (m_file) fclose(m_file);
+}
+
+FILE* CConfigFileWriter::Open() {
+  if (m_save.GetTarget().IsEmpty()) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20000);
+    return nullptr;
+  }
+  // A folder in the way is not replaced.
+  DWORD attr = GetFileAttributes(m_save.GetTarget());
+  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY))
+    m_file = fopen(ResolvePath(m_save.GetTempName()).c_str(), "wb");
+  if (!m_file) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
+  errno = 0;
+  return m_file;
+}
+
+int CConfigFileWriter::Close(int written) {
+  int cause = written ? 0 : errno;
+  if (m_file && fclose(m_file) != 0 && written) {
+    written = 0;
+    cause = errno;
+  }
+  m_file = nullptr;
+  if (written) return 1;
+  SetLastErrorFromErrno(cause);
+  ShowWriteFailure(m_name);
+  m_save.Discard();
+  return 0;
+}
+
+int CConfigFileWriter::WriteEntries(int count, const std::function<int(FILE*, int)>& write) {
+  FILE* f = Open();
+  if (!f) return 0;
+  for (int i = 0; i < count; ++i) {
+    const int r = write(f, i);
+    if (r > 0) continue;
+    if (r == 0) return Close(FALSE);
+    Close(TRUE);
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20004);
+    return 0;
+  }
+  return Close(TRUE);
+}
+
+int CConfigFileWriter::Commit() {
+  if (m_save.Commit()) return 1;
+  ShowWriteFailure(m_name);
+  m_save.Discard();
+  return 0;
 }
 
 int ExistConfigFile(const char* name) {
@@ -266,11 +334,13 @@ int ReadEscapedStringFromConfigLine(CString& line, CString& out) {
   std::string text;
   size_t i = 1;
   for (; i < s.size() && s[i] != '"'; ++i) {
+    // A NUL would end the text when it is written back, and the closing quote with it.
+    if (s[i] == '\0') return 0;
     if (s[i] != '\\') {
       text += s[i];
       continue;
     }
-    if (++i >= s.size()) return 0;
+    if (++i >= s.size() || s[i] == '\0') return 0;
     switch (s[i]) {
       case 'r': text += '\r'; break;
       case 'n': text += '\n'; break;
@@ -311,7 +381,9 @@ int ReadDoubleFromConfigLine(CString& line, double& out) {
   line = line.Mid((int)n);
   line.TrimLeft(" \t");
   double v;
-  if (run.empty() || ScanString(run.c_str(), "%lf", &v) != 1) return 0;
+  // A number beyond the double range is refused as the integer reader refuses overflow: infinity
+  // would be written back in a form no reader takes.
+  if (run.empty() || ScanString(run.c_str(), "%lf", &v) != 1 || !std::isfinite(v)) return 0;
   out = v;
   return 1;
 }

@@ -1,10 +1,12 @@
 // Text configuration files, the kernel folder and its fixed sub-folders, and the settings of kernel.cfg.
 #pragma once
 
-#include "platform/core/String.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/Module.h"
+#include "platform/core/String.h"
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 class CMC_Setup;
@@ -35,6 +37,39 @@ CString ReplaceExtensionWithChm(const CString& path);
 CString ResolveConfigFileName(const char* name);
 FILE* OpenConfigFile(const char* name, int write);
 int ExistConfigFile(const char* name);
+
+// "Cannot write in file %s!" naming `name`, with the cause the last error gives; the plain advice to
+// check permissions where that is the cause or none is known. Shown while g_bShowErrors is set.
+void ShowWriteFailure(const char* name);
+
+// A text file written beside its target and put in its place only by Commit (CSaveBeside), so a
+// failed save leaves the old file. Messages name the file as the caller does.
+class CConfigFileWriter {
+ public:
+  // `name` is shown in messages; `path` is where the file goes (by default `name` resolved as
+  // configuration files are).
+  explicit CConfigFileWriter(const char* name, const char* path = nullptr);
+  ~CConfigFileWriter();
+  CConfigFileWriter(const CConfigFileWriter&) = delete;
+  CConfigFileWriter& operator=(const CConfigFileWriter&) = delete;
+
+  // The temporary file, open for writing ("Cannot open file %s!" and null on failure). errno is
+  // cleared, so a failed write leaves its own cause there.
+  FILE* Open();
+  // Closes the file. `written` false (a write failed, its cause in errno; 0 = unknown) or a failed
+  // close shows the write failure, drops the temporary file and returns 0.
+  int Close(int written);
+  // Opens, writes `count` entries and closes: `write` gives 1 when entry i is written, 0 when a
+  // write failed, -1 when there is no entry i (message 20004).
+  int WriteEntries(int count, const std::function<int(FILE*, int)>& write);
+  // Replaces the target (the write failure shown on failure).
+  int Commit();
+
+ private:
+  CString m_name;
+  CSaveBeside m_save;
+  FILE* m_file = nullptr;
+};
 
 // Reads the next physical line; CR dropped, LF ends it. Counts every line read.
 int ReadLine(FILE*& file, CString& line, int& lineNumber);

@@ -106,19 +106,15 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
 }
 
 int CMC_Parameters::WriteFile(const char* file) {
-  FILE* f = OpenConfigFile(file, TRUE);
-  if (!f) return FALSE;
-  UINT error = 0;
-  for (int i = 0; i < m_arrParameters.GetSize() && !error; ++i) {
-    CMC_Parameter* parameter = m_arrParameters.GetAt(i);
-    if (!parameter) error = 20004;
-    else if (!parameter->WriteToConfig(f)) error = 20015;
-  }
-  if (fclose(f) != 0 && !error) error = 20015;
-  if (!error) return TRUE;
-  if (error == 20015) ShowKernelMessage(MB_ICONEXCLAMATION, error, file ? file : "");
-  else ShowKernelMessage(MB_ICONEXCLAMATION, error);
-  return FALSE;
+  CConfigFileWriter writer(file);
+  return WriteFile(writer) && writer.Commit();
+}
+
+int CMC_Parameters::WriteFile(CConfigFileWriter& writer) {
+  return writer.WriteEntries(m_arrParameters.GetSize(), [this](FILE* f, int i) {
+    auto* p = m_arrParameters.GetAt(i);
+    return p ? (p->WriteToConfig(f) ? 1 : 0) : -1;
+  });
 }
 
 int CMC_Parameters::Copy(CMC_Parameters& from, CMC_Setup& setup) {

@@ -6,6 +6,7 @@
 #include "kernel/ObjectPool.h"
 #include "platform/core/Collections.h"
 
+class CConfigFileWriter;
 class CMC_Setup;
 class CMC_Units;
 
@@ -30,6 +31,8 @@ class CMC_Parameters {
   // Loads the whole file or nothing: the first bad line empties the list with one message.
   int ReadFile(const char* file, CMC_Setup& setup);
   int WriteFile(const char* file);
+  // Into the writer's temporary file, which the caller commits.
+  int WriteFile(CConfigFileWriter& writer);
   // Copies every parameter of `from` for `setup`; false when a unit is not in the setup's table.
   int Copy(CMC_Parameters& from, CMC_Setup& setup);
   int AllUnitsAreValid(CMC_Units& units);

@@ -15,6 +15,7 @@
 
 #include <cstdio>
 
+class CConfigFileWriter;
 class CMC_CoffFormat;
 class CComboBox;
 class CUIntArray;
@@ -273,7 +274,7 @@ class CMC_Setup {
   int ReadSetupCfg(const CString& file);
   int ReadFirmwareSetupCfg(const char* firmwareId);
   int WriteToDirectory(CString& dir);
-  int WriteSetupCfg(const CString& file, int withSlaveCount);
+  int WriteSetupCfg(CConfigFileWriter& writer, int withSlaveCount);
   void GetEnabledHomeProcIDs(CUIntArray& ids) const;
 
   // Plug-in modules.

@@ -313,9 +313,7 @@ int CMC_Setup::SetFirmwareID(const char* id) {
 
 // ---- Writing --------------------------------------------------------------------------------
 
-int CMC_Setup::WriteSetupCfg(const CString& file, int withSlaveCount) {
-  FILE* f = OpenConfigFile(file, 1);
-  if (!f) return 0;
+int CMC_Setup::WriteSetupCfg(CConfigFileWriter& writer, int withSlaveCount) {
   CString out, line;
   auto text = [&](const char* key, const CString& value) {
     line.Format("%s\t= %s\r\n", key, value.GetString());
@@ -351,18 +349,14 @@ int CMC_Setup::WriteSetupCfg(const CString& file, int withSlaveCount) {
     line.Format("%s\t= %hd\r\n", "SlaveCount", (short)m_bySlaveCount);
     out += line;
   }
-  bool ok = WriteText(f, out);
-  if (fclose(f) != 0) ok = false;
-  if (!ok) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_CANNOT_WRITE, file.GetString());
-    return 0;
-  }
-  return 1;
+  return writer.WriteEntries(1, [&](FILE* f, int) { return WriteText(f, out) ? 1 : 0; });
 }
 
 int CMC_Setup::WriteToDirectory(CString& dir) {
-  return WriteSetupCfg(dir + "setup.cfg", 0) && m_Parameters.WriteFile(dir + "parameters.cfg") &&
-         m_Variables.WriteFile(dir + "variables.cfg");
+  // The three files are complete before any of the old ones is replaced.
+  CConfigFileWriter setup(dir + "setup.cfg"), parameters(dir + "parameters.cfg"), variables(dir + "variables.cfg");
+  return WriteSetupCfg(setup, 0) && m_Parameters.WriteFile(parameters) && m_Variables.WriteFile(variables) &&
+         setup.Commit() && parameters.Commit() && variables.Commit();
 }
 
 int CMC_Setup::SaveToDirectory(const char* dir) {
@@ -378,7 +372,8 @@ int CMC_Setup::SaveToDirectory(const char* dir) {
 
 int CMC_Setup::ExportForVKS_Lib(const char* dir, CMC_CoffFormat* coff) {
   CString d = CString(dir ? dir : "") + "\\";
-  if (!WriteSetupCfg(d + "setup.cfg", 1)) return 0;
+  CConfigFileWriter setupCfg(d + "setup.cfg");
+  if (!WriteSetupCfg(setupCfg, 1) || !setupCfg.Commit()) return 0;
   CString file = d + "variables.cfg";
   FILE* f = OpenConfigFile(file, 1);
   if (!f) return 0;

@@ -132,19 +132,15 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
 }
 
 int CMC_Variables::WriteFile(const char* file) {
-  FILE* f = OpenConfigFile(file, TRUE);
-  if (!f) return FALSE;
-  UINT error = 0;
-  for (int i = 0; i < m_arrVariables.GetSize() && !error; ++i) {
-    CMC_Variable* v = m_arrVariables.GetAt(i);
-    if (!v) error = 20004;
-    else if (!v->WriteToConfig(f, TRUE)) error = 20015;
-  }
-  if (fclose(f) != 0 && !error) error = 20015;
-  if (!error) return TRUE;
-  if (error == 20015) ShowKernelMessage(MB_ICONEXCLAMATION, error, file ? file : "");
-  else ShowKernelMessage(MB_ICONEXCLAMATION, error);
-  return FALSE;
+  CConfigFileWriter writer(file);
+  return WriteFile(writer) && writer.Commit();
+}
+
+int CMC_Variables::WriteFile(CConfigFileWriter& writer) {
+  return writer.WriteEntries(m_arrVariables.GetSize(), [this](FILE* f, int i) {
+    auto* p = m_arrVariables.GetAt(i);
+    return p ? (p->WriteToConfig(f, TRUE) ? 1 : 0) : -1;
+  });
 }
 
 CMC_Variable* CMC_Variables::FindVariable(const char* name) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 class CComboBox;
+class CConfigFileWriter;
 class CMC_Setup;
 class CMC_Units;
 
@@ -28,6 +29,8 @@ class CMC_Variables {
   int ReadFile(const char* file, CMC_Setup& setup);
   // The variables of the file; the halves are never written.
   int WriteFile(const char* file);
+  // Into the writer's temporary file, which the caller commits.
+  int WriteFile(CConfigFileWriter& writer);
   // Any case; the halves "(L)" and "(H)" included; null without a message when absent.
   CMC_Variable* FindVariable(const char* name) const;
   int Copy(CMC_Variables& from, CMC_Setup& setup);

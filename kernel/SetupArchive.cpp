@@ -81,7 +81,6 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   CString root = WithoutTrailingSeparator(dir);
   CStringArray files;
   GetFilesOfDir(root, files);
-  DeleteFile(zipFile);
   std::vector<std::string> paths;
   for (INT_PTR i = 0; i < files.GetSize(); ++i) paths.emplace_back(files[i].GetString());
   std::vector<char*> names;
@@ -92,12 +91,16 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   options.fSystem = 1;
   options.fQuiet = 1;
   options.fLevel = '6';
-  ZCL c{(int)names.size(), zipFile, names.data()};
-  if (ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0) return TRUE;
-  DWORD error = GetLastError();
-  DeleteFile(zipFile);
-  SetLastError(error);
-  ShowFailure();
+  // Packed beside the old archive, which stays until the new one is complete.
+  CSaveBeside save(zipFile);
+  ZCL c{(int)names.size(), save.GetTempName(), names.data()};
+  if (ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0) {
+    // An empty tree makes no archive: the old one goes, as nothing replaces it.
+    if (!ExistFile(save.GetTempName())) return DeleteFile(zipFile) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (save.Commit()) return TRUE;
+  }
+  save.Discard();
+  ShowWriteFailure(zipFile);
   return FALSE;
 }
 

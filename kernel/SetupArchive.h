@@ -12,8 +12,9 @@ class CMC_CoffFormat;
 // The folder under a project folder that holds the custom data.
 extern const char* const kCustomDataMarker;  // "\~_#CUSTOM_DATA#_~\"
 
-// Packs every file under `dir` into `zipFile`, names relative to `dir`. A failure deletes the
-// archive and shows the last error (while errors are shown).
+// Packs every file under `dir` into `zipFile`, names relative to `dir`. The archive is packed beside
+// the old one, which it replaces when complete; a failure keeps the old one and names the file and
+// the cause (while errors are shown).
 int ArchiveDirectory(const CString& dir, const char* zipFile);
 // Unpacks `zipFile` into `dir` (created when missing). A failure removes the folder if this call
 // created it and shows the last error (while errors are shown).

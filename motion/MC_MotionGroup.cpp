@@ -139,6 +139,10 @@ CString CMC_MotionGroup::GetChildSource(int index) const {
 
 // ---- Group files ---------------------------------------------------------------------------------
 
+namespace {
+constexpr size_t kMaxGroupDepth = 1000;
+}  // namespace
+
 int CMC_MotionGroup::Load(const char* name, const char* file, int folder) {
   m_strName = name;
   DeleteAll();
@@ -196,6 +200,11 @@ int CMC_MotionGroup::Load(const char* file, FILE* f, CString& error, int folder)
       }
       g->m_bEnabled = rest.CompareNoCase("disabled") != 0;
       innermost()->Add(g);
+      // Groups are freed, copied and saved by recursion: a bound on the nesting keeps that within the stack.
+      if (open.size() >= kMaxGroupDepth) {
+        syntaxError();
+        break;
+      }
       open.push_back(g);
     } else if (keyword.CompareNoCase("End") == 0 && !open.empty()) {
       open.pop_back();

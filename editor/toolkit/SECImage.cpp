@@ -354,8 +354,9 @@ void SECImage::ContrastImage(short nAmount) {
 
 BOOL SECImage::CreatePalette() {
   if (m_wBitsPerPixel >= 16 || !m_lpBMI) return TRUE;
-  DWORD used = m_lpBMI->bmiHeader.biClrUsed;
-  DWORD entries = std::max<DWORD>(m_wColors, used);
+  // Never more than the depth allows, whatever the header says.
+  DWORD used = std::min<DWORD>(m_lpBMI->bmiHeader.biClrUsed, 1u << m_wBitsPerPixel);
+  DWORD entries = std::min<DWORD>(std::max<DWORD>(m_wColors, used), 256);
   if (entries == 0) return TRUE;
   DWORD fromTable = std::min<DWORD>(used ? used : m_wColors, 256);
   std::vector<BYTE> buf(sizeof(LOGPALETTE) + entries * sizeof(PALETTEENTRY));
@@ -583,7 +584,9 @@ BOOL SECImage::LoadDib(const BYTE fh[14], Reader read, ULONGLONG available) {
   UINT bpp = h.biBitCount;
   ULONGLONG row = ((ULONGLONG)bpp * (ULONGLONG)(h.biWidth > 0 ? h.biWidth : 0) + 31) / 32 * 4;
   ULONGLONG pixels = row * (ULONGLONG)(h.biHeight > 0 ? h.biHeight : 0);
+  // A palette holds at most 2^bits entries.
   if (h.biSize < kInfoSize || h.biSize > headerBytes || !KnownDepth(bpp) || h.biWidth <= 0 || h.biHeight <= 0 ||
+      (bpp <= 8 && h.biClrUsed > (1u << bpp)) ||
       (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) || headerBytes < h.biSize + 4ull * ColorsOf(bpp) ||
       pixels > kMaxPixelBytes || pixels > available || !AllocBits((size_t)pixels) ||
       read(m_lpSrcBits, (size_t)pixels) != pixels)

@@ -2,9 +2,11 @@
 #include "grid/engine/GXGridParam.h"
 
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXDelayedRange.h"
 #include "grid/engine/GXLibraryDefaults.h"
 #include "grid/engine/GXPrintDevice.h"
 #include "grid/engine/GXProperties.h"
+#include "grid/engine/GXSpanCellPool.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Archive.h"
 
@@ -34,9 +36,16 @@ void ReadWord(CArchive& ar, T& field) {
   field = (T)w;
 }
 
+// This block owns what it reads: a back-reference (to the block itself, or to an object read before)
+// would be owned twice and is refused.
+template <class T>
+T* ReadNew(CArchive& ar) {
+  return static_cast<T*>(ar.ReadNewObject(RUNTIME_CLASS(T)));
+}
+
 template <class T>
 void ReadOwned(CArchive& ar, BOOL bOwn, T*& p) {
-  if (bOwn) p = static_cast<T*>(ar.ReadObject(RUNTIME_CLASS(T)));
+  if (bOwn) p = ReadNew<T>(ar);
 }
 
 void MoveRanges(CGXRangeList& to, CGXRangeList& from) {
@@ -260,12 +269,12 @@ void CGXGridParam::Load(CArchive& ar, const CGXStylesMap* pBorrowedMap) {
     ReadByte(ar, m_bSelectionMarker);
     ReadByte(ar, m_bGridLinesRightBottom);
     ar >> m_wFloatCellsMode;
-    m_pDelayedFloatCellsPool = ar.ReadObject(nullptr);
-    m_pFloatCellsPool = ar.ReadObject(nullptr);
+    m_pDelayedFloatCellsPool = ReadNew<CGXDelayedRangePool>(ar);
+    m_pFloatCellsPool = ReadNew<CGXSpanCellPool>(ar);
     ar >> m_wMergeCellsMode;
-    m_pDelayedMergeCellsPool = ar.ReadObject(nullptr);
-    m_pMergeCellsPoolH = ar.ReadObject(nullptr);
-    m_pMergeCellsPoolV = ar.ReadObject(nullptr);
+    m_pDelayedMergeCellsPool = ReadNew<CGXDelayedRangePool>(ar);
+    m_pMergeCellsPoolH = ReadNew<CGXSpanCellPool>(ar);
+    m_pMergeCellsPoolV = ReadNew<CGXSpanCellPool>(ar);
     ar >> m_wGridLineStyle;
   }
 }

@@ -80,10 +80,10 @@ namespace {
 // failed save keeps the old file. Errors are reported; 0 on failure.
 int StoreArchiveFile(const char* path, const std::function<void(CArchive&)>& write) {
   if (!path || !*path) return 0;
-  const CString temp = CString(path) + ".~sav";
+  CSaveBeside save(path);
   CFile file;
   CFileException error;
-  if (!file.Open(temp, CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &error)) {
+  if (!file.Open(save.GetTempName(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &error)) {
     error.m_strFileName = path;
     error.ReportError(MB_ICONSTOP);
     return 0;
@@ -95,14 +95,15 @@ int StoreArchiveFile(const char* path, const std::function<void(CArchive&)>& wri
     write(ar);
     ar.Close();
     file.Close();
-    if (::MoveFileEx(temp, path, MOVEFILE_REPLACE_EXISTING)) return 1;
+    if (save.Commit()) return 1;
     AfxThrowFileException(CFileException::accessDenied, -1, path);
   } catch (CException* e) {
+    // The user knows the file by its own name, not the temporary one.
+    if (auto* fe = dynamic_cast<CFileException*>(e)) fe->m_strFileName = path;
     e->ReportError(MB_ICONSTOP);
     e->Delete();
   }
   file.Abort();
-  ::DeleteFile(temp);
   return 0;
 }
 

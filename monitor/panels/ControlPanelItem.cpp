@@ -12,6 +12,7 @@
 #include "platform/core/Path.h"
 #include "platform/ui/CommonDialogs.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -115,21 +116,23 @@ int CControlPanelItemArray::Load(const char* path) {
 }
 
 int CControlPanelItemArray::Save(const char* path) {
-  FILE* file = path ? fopen(ResolvePath(path).c_str(), "wb") : nullptr;
-  if (!file) {
-    ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_CANNOT_OPEN_FILE, path ? path : "");
+  if (!path) {
+    ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_CANNOT_OPEN_FILE, "");
     return FALSE;
   }
-  bool ok = fprintf(file, "%d %d %d %d\r\n", m_nFrameX, m_nFrameY, m_nFrameWidth, m_nFrameHeight) > 0;
-  for (int i = 0; ok && i < GetSize(); ++i) {
-    CControlPanelItem* item = GetAt(i);
+  CConfigFileWriter writer(path, ResolvePath(path).c_str());
+  const int ok = writer.WriteEntries(GetSize() + 1, [this](FILE* file, int i) {
+    if (i == 0) return fprintf(file, "%d %d %d %d\r\n", m_nFrameX, m_nFrameY, m_nFrameWidth, m_nFrameHeight) > 0 ? 1 : 0;
+    CControlPanelItem* item = GetAt(i - 1);
     const int kind = item ? CMC_ControlPanelView::GetLinkOfItemClass(item->GetRuntimeClass()) : -1;
-    ok = kind >= 0 && fprintf(file, "%s %s\r\n", CMC_ControlPanelView::msc_aLinks[kind].name + 7,
-                              item->SaveConfigLine().GetString()) > 0;
-  }
-  ok = fclose(file) == 0 && ok;
-  if (!ok) ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_CANNOT_WRITE_FILE, path);
-  return ok;
+    if (kind < 0) {
+      errno = 0;  // no table row: not a fault of the file system
+      return 0;
+    }
+    return fprintf(file, "%s %s\r\n", CMC_ControlPanelView::msc_aLinks[kind].name + 7,
+                   item->SaveConfigLine().GetString()) > 0 ? 1 : 0;
+  });
+  return ok && writer.Commit();
 }
 
 int AskControlPanelFileName(BOOL open, CString& path, CString* title) {
@@ -178,9 +181,8 @@ CString ProposedControlPanelFileName(const CString& name) {
 int CControlPanelItemArray::SaveToFile() {
   CString path = ProposedControlPanelFileName(m_strName);
   if (!AskControlPanelFileName(FALSE, path, nullptr)) return FALSE;
-  if (Save(path)) return TRUE;
-  remove(ResolvePath(path).c_str());
-  return FALSE;
+  // A failed save has left the old file as it was: it stays.
+  return Save(path);
 }
 
 int CControlPanelItemArray::EditProperties(CStringArray& otherNames) {

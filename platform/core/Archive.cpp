@@ -543,6 +543,13 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested) {
   return obj;
 }
 
+CObject* CArchive::ReadNewObject(const CRuntimeClass* requested) {
+  const size_t before = m_loadArray.size();
+  CObject* obj = ReadObject(requested);
+  if (obj && m_loadArray.size() == before) AfxThrowArchiveException(CArchiveException::badIndex, m_strFileName);
+  return obj;
+}
+
 void CArchive::SerializeClass(const CRuntimeClass* cls) {
   if (IsStoring())
     WriteClass(cls);

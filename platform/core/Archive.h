@@ -51,6 +51,9 @@ class CArchive {
   // Objects and classes with the framework's tags.
   void WriteObject(const CObject* obj);
   CObject* ReadObject(const CRuntimeClass* requested);
+  // An object for the caller to own: null or one read anew. A back-reference names an object that
+  // something read earlier owns, and throws badIndex.
+  CObject* ReadNewObject(const CRuntimeClass* requested);
   void WriteClass(const CRuntimeClass* cls);
   CRuntimeClass* ReadClass(const CRuntimeClass* requested = nullptr, UINT* schema = nullptr, DWORD* obTag = nullptr);
   void SerializeClass(const CRuntimeClass* cls);

@@ -79,7 +79,8 @@ int CFileException::OsErrorToException(LONG osError) {
     case EACCES: case EPERM: case EROFS: case EEXIST: case EISDIR: return accessDenied;
     case EBADF: return invalidFile;
     case EBUSY: return sharingViolation;
-    case ENOSPC: case EDQUOT: return diskFull;
+    // A file-size limit stops a writer as a full disk would.
+    case ENOSPC: case EDQUOT: case EFBIG: return diskFull;
     case ESPIPE: case EINVAL: return badSeek;
     case EIO: return hardIO;
     default: return genericException;

@@ -284,7 +284,8 @@ DWORD Win32ErrorFromErrno(int err) {
     case EMFILE:
     case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
+    case EDQUOT:
+    case EFBIG: return ERROR_DISK_FULL;
     case EINVAL: return ERROR_INVALID_PARAMETER;
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case EBUSY:
@@ -351,6 +352,42 @@ BOOL MoveFileEx(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
   }
   if (err == ENOENT) return FailMissing(dst);
   return FailErrno(err);
+}
+
+CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
+  struct stat st;
+  const std::string native = m_target.IsEmpty() ? std::string() : ResolvePath(m_target);
+  if (!native.empty() && lstat(native.c_str(), &st) == 0) {
+    if (S_ISLNK(st.st_mode)) {
+      // The link stays; the file it leads to is the one replaced.
+      if (char* real = realpath(native.c_str(), nullptr)) {
+        m_target = real;
+        free(real);
+      }
+      if (stat(native.c_str(), &st) != 0) st.st_mode = S_IFREG;
+    }
+    // A device or pipe holds no file to keep, and must not become one: it is written in place.
+    m_inPlace = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+  }
+  m_temp = m_inPlace ? m_target : m_target + ".~sav";
+}
+
+BOOL CSaveBeside::Commit() {
+  if (m_committed || m_inPlace) return TRUE;
+  struct stat old;
+  const bool had = stat(ResolvePath(m_target).c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  if (!MoveFileEx(m_temp, m_target, MOVEFILE_REPLACE_EXISTING)) return FALSE;
+  // The new file keeps the old one's permissions.
+  if (had) chmod(ResolvePath(m_target).c_str(), old.st_mode & 07777);
+  m_committed = true;
+  return TRUE;
+}
+
+void CSaveBeside::Discard() {
+  if (m_committed || m_inPlace || m_target.IsEmpty()) return;
+  const DWORD error = GetLastError();
+  DeleteFile(m_temp);
+  SetLastError(error);
 }
 
 BOOL MoveFile(LPCSTR existingFile, LPCSTR newFile) {

@@ -201,6 +201,31 @@ class CFileFind {
   bool m_found = false;    // FindNextFile has fetched an entry
 };
 
+// A file written under a temporary name beside its target ("<target>.~sav"), which replaces the
+// target only on Commit: a save that fails part-way leaves the old file as it was. The temporary
+// file goes when the object does, unless it was committed. Through a symbolic link the file it
+// leads to is replaced; a device or pipe is written in place (the temporary name is the target).
+class CSaveBeside {
+ public:
+  explicit CSaveBeside(LPCSTR target);
+  ~CSaveBeside() { Discard(); }
+  CSaveBeside(const CSaveBeside&) = delete;
+  CSaveBeside& operator=(const CSaveBeside&) = delete;
+
+  const CString& GetTarget() const { return m_target; }
+  const CString& GetTempName() const { return m_temp; }
+  // Replaces the target; FALSE with the last error set (the temporary file stays until Discard).
+  BOOL Commit();
+  // Deletes the temporary file, keeping the last error.
+  void Discard();
+
+ private:
+  CString m_target;
+  CString m_temp;
+  bool m_inPlace = false;
+  bool m_committed = false;
+};
+
 // True when `name` matches the pattern (`*`, `?`) without regard to ASCII case. "*.*" matches every
 // name, and a pattern ending in ".*" also matches the name without an extension.
 bool MatchFilePattern(const char* pattern, const char* name);

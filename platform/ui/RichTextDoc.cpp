@@ -154,7 +154,13 @@ std::string RichTextDoc::WriteRtf(size_t a, size_t b) const {
       snprintf(buf, sizeof buf, "\\fprq%d", fonts[i].pitch & 3);
       out += buf;
     }
-    out += " " + fonts[i].face + ";}";
+    out += ' ';
+    // The reader takes these three as group and control marks unless they are escaped.
+    for (char c : fonts[i].face) {
+      if (c == '\\' || c == '{' || c == '}') out += '\\';
+      out += c;
+    }
+    out += ";}";
   }
   out += "}\r\n{\\colortbl ;";
   for (uint32_t c : colors) {

@@ -23,6 +23,15 @@ bool EntryName(const std::string& path, std::string& name) {
   return true;
 }
 
+// The cause of a failed close as the system gave it (a full disk, say), else a write fault.
+void SetCloseError(zip_t* za) {
+  zip_error_t* e = zip_get_error(za);
+  if (zip_error_system_type(e) == ZIP_ET_SYS && zip_error_code_system(e) != 0)
+    SetLastErrorFromErrno(zip_error_code_system(e));
+  else
+    SetLastError(ERROR_WRITE_FAULT);
+}
+
 }  // namespace
 
 extern "C" {
@@ -68,9 +77,11 @@ int ZpArchive(ZCL c) {
   }
   // The files are read when the archive closes; a file gone by then fails the whole archive.
   if (zip_close(za) != 0) {
+    SetCloseError(za);
+    const DWORD cause = GetLastError();
     zip_discard(za);
     DeleteFile(zipPath.c_str());
-    SetLastError(ERROR_WRITE_FAULT);
+    SetLastError(cause);
     return 4;
   }
   return 0;

@@ -182,6 +182,27 @@ TEST(SECImage, BadBitmapHeadersGiveAnEmptyImage) {
   EXPECT_EQ(img.Rows(), back.Rows());
 }
 
+TEST(SECImage, APaletteHoldsNoMoreEntriesThanTheDepthAllows) {
+  TestImage img;
+  img.Make(8, 14, 4, Sequence(56));
+  const Bytes good = dravonix::test::StoreBytes([&](CArchive& ar) { img.Serialize(ar); });
+  ASSERT_EQ(174u, good.size());
+  const struct {
+    DWORD used;
+    bool loads;
+  } cases[] = {{16, true}, {17, false}, {0xFFFFFFFE, false}};
+  for (const auto& c : cases) {
+    Bytes bytes = good;
+    for (int i = 0; i < 4; ++i) bytes[46 + (size_t)i] = (BYTE)(c.used >> (8 * i));
+    TestImage back;
+    CMemFile f(bytes.data(), (UINT)bytes.size());
+    EXPECT_EQ(c.loads, back.SECLoadDib(&f) != 0) << c.used;
+    TestImage viaArchive;
+    EXPECT_EQ(nullptr, dravonix::test::LoadBytes(bytes, [&](CArchive& ar) { viaArchive.Serialize(ar); }));
+    EXPECT_EQ(c.loads ? 8u : 0u, viaArchive.dwGetWidth()) << c.used;
+  }
+}
+
 using SECImageWindowTest = ToolkitHostTest;
 
 TEST_F(SECImageWindowTest, DrawsIntoAWindowAndComesBackFromABitmap) {

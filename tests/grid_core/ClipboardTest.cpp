@@ -7,9 +7,11 @@
 #include "platform/core/MessageBox.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/SharedFile.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -345,6 +347,39 @@ TEST_F(GridClipboard, BadInternalDataIsRefused) {
     ::CloseClipboard();
     EXPECT_FALSE(grid.Paste());
     EXPECT_EQ(Value(1, 1), "");
+  }
+}
+
+TEST_F(GridClipboard, BlocksThatWouldOwnAStyleTwiceAreRefused) {
+  CGXStyle a;
+  a.SetValue("a");
+  // R x C, then the array as the grid writes it, holding what `fill` puts in.
+  auto block = [](DWORD rows, DWORD cols, const std::function<void(CObArray&)>& fill) {
+    const auto bytes = dravonix::test::StoreBytes([&](CArchive& ar) {
+      CObArray array;
+      fill(array);
+      ar << rows << cols << static_cast<const CObject*>(&array);
+    });
+    return std::string(bytes.begin(), bytes.end());
+  };
+  const std::vector<std::string> bad = {
+      block(1, 2, [&](CObArray& x) { x.Add(&a), x.Add(&a); }),  // the style again
+      block(1, 2, [&](CObArray& x) { x.Add(&a), x.Add(&x); }),  // the array itself
+      block(1, 1, [&](CObArray& x) { x.Add(&x); }),              // only itself
+  };
+  const UINT format = GXGetLibraryData().m_nClipboardFormat;
+  grid.m_nClipboardFlags = 0x0010;
+  grid.SetCurrent(1, 1);
+  for (size_t i = 0; i < bad.size(); ++i) {
+    HGLOBAL h = GlobalAlloc(GHND, bad[i].size());
+    memcpy(GlobalLock(h), bad[i].data(), bad[i].size());
+    GlobalUnlock(h);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    ::SetClipboardData(format, h);
+    ::CloseClipboard();
+    EXPECT_FALSE(grid.Paste()) << i;
+    EXPECT_EQ(Value(1, 1), "") << i;
   }
 }
 

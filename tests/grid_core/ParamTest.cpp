@@ -1,9 +1,14 @@
 // The grid parameter block: archive form, defaults, borrowed objects and failed loads.
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXDelayedRange.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXProperties.h"
+#include "grid/engine/GXSpanCellPool.h"
 #include "grid/engine/GXStylesMap.h"
 #include "tests/grid_engine/GridTestUtil.h"
+
+#include <functional>
+#include <vector>
 
 using namespace gridtest;
 
@@ -107,5 +112,49 @@ TEST(GridParam, FailedLoadsLeaveTheBlockAsItWas) {
     EXPECT_EQ(target.GetData(), data) << c.name;
     EXPECT_EQ(target.m_nFrozenCols, 9u) << c.name;
     EXPECT_EQ(target.m_strSheetName, "mine") << c.name;
+  }
+}
+
+TEST(GridParam, PoolsOwnedTwiceOrOfAnotherClassAreRefused) {
+  enum Pool { kDelayedFloat, kFloat, kDelayedMerge, kMergeH, kMergeV };
+  struct Case {
+    const char* name;
+    std::function<void(CGXGridParam&, std::vector<CObject*>&)> build;
+    int cause;
+  } cases[] = {
+      {"one delayed pool twice",
+       [](CGXGridParam& p, std::vector<CObject*>& made) {
+         made.push_back(p.m_pDelayedFloatCellsPool = p.m_pDelayedMergeCellsPool = new CGXDelayedRangePool);
+       },
+       CArchiveException::badIndex},
+      {"one merge pool twice",
+       [](CGXGridParam& p, std::vector<CObject*>& made) {
+         made.push_back(p.m_pMergeCellsPoolH = p.m_pMergeCellsPoolV = new CGXSpanCellPool);
+       },
+       CArchiveException::badIndex},
+      {"the block as its own pool", [](CGXGridParam& p, std::vector<CObject*>&) { p.m_pFloatCellsPool = &p; },
+       CArchiveException::badClass},
+      {"the data as a pool",
+       [](CGXGridParam& p, std::vector<CObject*>&) { p.m_pMergeCellsPoolV = p.GetData(); },
+       CArchiveException::badClass},
+      {"a foreign object",
+       [](CGXGridParam& p, std::vector<CObject*>& made) { made.push_back(p.m_pFloatCellsPool = new CGXProperties); },
+       CArchiveException::badClass},
+  };
+  for (const Case& c : cases) {
+    Bytes bytes;
+    {
+      CGXGridParam p;
+      p.SetData(new CGXData, TRUE);
+      std::vector<CObject*> made;
+      c.build(p, made);
+      bytes = Store([&](CArchive& ar) { ar.WriteObject(&p); });
+      for (CObject** pool : {&p.m_pDelayedFloatCellsPool, &p.m_pFloatCellsPool, &p.m_pDelayedMergeCellsPool,
+                             &p.m_pMergeCellsPoolH, &p.m_pMergeCellsPoolV})
+        *pool = nullptr;
+      for (CObject* o : made) delete o;
+    }
+    // Read as a document reads it: the block is an object of the archive, so it can be named.
+    EXPECT_EQ(Load(bytes, [](CArchive& ar) { delete ar.ReadObject(RUNTIME_CLASS(CGXGridParam)); }), c.cause) << c.name;
   }
 }

@@ -123,7 +123,7 @@ TEST_F(ParametersFileTest, WriteFailuresAreReported) {
   CMC_Parameters list;
   ASSERT_TRUE(list.ReadFile("w.cfg", m_setup.Setup()));
   EXPECT_FALSE(list.WriteFile("/dev/full"));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot write in file /dev/full! Check file system permissions."});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot write in file /dev/full! There is not enough space on the disk."});
 }
 
 TEST_F(ParametersFileTest, CopyBelongsToTheOtherSetupAndChecksItsUnits) {

@@ -4,12 +4,14 @@
 #include "platform/core/MessageBox.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -101,6 +103,30 @@ TEST_F(SetupArchiveTest, FailuresLeaveNoArchiveAndNoFolderBehind) {
   EXPECT_FALSE(ArchiveDirectory((m_dir + "/tree").c_str(), (m_dir + "/no/such/folder/x.zip").c_str()));
   EXPECT_FALSE(fs::exists(m_dir + "/no"));
   EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(SetupArchiveTest, AFailedArchiveKeepsTheOldOneAndSaysWhy) {
+  WriteBytes(m_dir + "/tree/one.cfg", "1");
+  const std::string zip = m_dir + "/kept.t.zip";
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  const std::string old = ReadBytes(zip);
+  std::string noise(200000, '\0');
+  std::mt19937 rng(3);
+  for (char& c : noise) c = (char)rng();
+  WriteBytes(m_dir + "/tree/big.bin", noise);
+  const std::string result = dravonix::test::WithFileSizeLimit(65536, [&] {
+    ClearBoxes();
+    const int packed = ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str());
+    return std::to_string(packed) + " " + LastBox();
+  });
+  EXPECT_EQ(result, "0 Cannot write in file " + zip + "! There is not enough space on the disk.");
+  EXPECT_EQ(ReadBytes(zip), old);
+  std::set<std::string> left;
+  for (auto& e : fs::directory_iterator(m_dir)) left.insert(e.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{"kept.t.zip", "tree"}));
+  // Once there is room the new archive replaces it.
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  EXPECT_EQ("big.bin 8\none.cfg 8\n", Python(kListing, zip));
 }
 
 TEST_F(SetupArchiveTest, CustomDataTravelsUnderTheMarkerAndComesBack) {

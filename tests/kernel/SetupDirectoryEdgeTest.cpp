@@ -1,8 +1,10 @@
 // Edge cases of setup directories: write failures, unknown units, register descriptions out of
 // range, and imports that need the source's limits or a linear module's transmission codes.
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -15,15 +17,43 @@ std::string Replace(std::string text, const std::string& from, const std::string
 
 }  // namespace
 
-TEST_F(SetupTest, FailedWriteOfSetupCfgIsReported) {
+TEST_F(SetupTest, AFailedSaveLeavesTheOldDirectoryAsItWas) {
   SetupPtr s(CMC_Setup::Create(0x0505));
   ASSERT_TRUE(s);
-  std::string dir = dravonix::test::ScratchDir("fullsetup");
-  std::filesystem::create_symlink("/dev/full", dir + "/setup.cfg");
+  const std::string dir = dravonix::test::ScratchDir("fullsetup");
+  ASSERT_TRUE(s->SaveToDirectory(dir.c_str())) << LastBox();
+  // The old files differ from what a save writes, so a replaced one shows.
+  std::map<std::string, std::string> old;
+  for (const char* name : {"setup.cfg", "parameters.cfg", "variables.cfg"}) {
+    old[name] = ReadBytes(dir + "/" + name) + "# the old one\r\n";
+    WriteBytes(dir + "/" + name, old[name]);
+  }
+  auto unchanged = [&](const std::string& why) {
+    for (auto& [name, bytes] : old) EXPECT_EQ(ReadBytes(dir + "/" + name), bytes) << name << ", " << why;
+    for (auto& e : std::filesystem::directory_iterator(dir)) EXPECT_TRUE(old.count(e.path().filename())) << e.path();
+    SetupPtr again(CMC_Setup::CreateFromDirectory(dir.c_str()));
+    EXPECT_TRUE(again) << why << ": " << LastBox();
+  };
+  // A full disk stops the first file, or the second once the first is written.
+  const struct {
+    rlim_t limit;
+    const char* failing;
+  } kFull[] = {{0, "setup.cfg"}, {1600, "parameters.cfg"}};
+  for (const auto& c : kFull) {
+    const std::string result = dravonix::test::WithFileSizeLimit(c.limit, [&] {
+      ClearBoxes();
+      const int r = s->SaveToDirectory(dir.c_str());
+      return std::to_string(r) + " " + LastBox();
+    });
+    EXPECT_EQ(result, "0 Cannot write in file " + dir + "\\" + c.failing + "! There is not enough space on the disk.");
+    unchanged(c.failing);
+  }
+  // A file that may not be replaced: nothing is.
+  std::filesystem::permissions(dir + "/setup.cfg", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
   ClearBoxes();
   EXPECT_EQ(s->SaveToDirectory(dir.c_str()), 0);
   EXPECT_EQ(LastBox(), "Cannot write in file " + dir + "\\setup.cfg! Check file system permissions.");
-  EXPECT_FALSE(std::filesystem::exists(dir + "/parameters.cfg"));  // the first failure stops the writing
+  unchanged("read-only");
   g_bShowErrors = FALSE;
   ClearBoxes();
   EXPECT_EQ(s->SaveToDirectory(dir.c_str()), 0);

@@ -228,7 +228,7 @@ TEST_F(VariableTest, BadFileLoadsNothing) {
   WriteKernelFile("okv.cfg", "INT A @0x10\n");
   ASSERT_TRUE(list.ReadFile("okv.cfg", m_setup.Setup()));
   EXPECT_FALSE(list.WriteFile("/dev/full"));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot write in file /dev/full! Check file system permissions."});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot write in file /dev/full! There is not enough space on the disk."});
   ClearBoxes();
   FILE* full = fopen("/dev/full", "wb");
   ASSERT_NE(full, nullptr);

@@ -10,6 +10,7 @@
 #include "platform/ui/DialogAutomation.h"
 #include "suite/coff/CoffWriter.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <filesystem>
 
@@ -86,8 +87,9 @@ TEST_F(ControlPanelFileTest, SaveWritesTheLinesAndLoadReadsThemBack) {
 }
 
 TEST_F(ControlPanelFileTest, LoadAcceptsAndRefuses) {
+  using namespace std::string_literals;
   struct {
-    const char* text;
+    std::string text;
     int ok, items, line;
   } rows[] = {
       {"1 2 3 4\n", 1, 0, 0},
@@ -100,6 +102,12 @@ TEST_F(ControlPanelFileTest, LoadAcceptsAndRefuses) {
       {"1 2 3 4\nSHOWVAR\n", 0, 0, 2},
       {"1 2 3 4\nNOSUCHKIND 1 1 2 3 4\n", 0, 0, 2},
       {"1 2 3 4\nCODE 1 1 2 3 4\n", 0, 0, 2},
+      // Texts that could not be written back as they were read.
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\" \"\" 1e999 1 0 0 \"t\" 5\n", 0, 0, 2},
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\" \"\" 0 -1e400 0 0 \"t\" 5\n", 0, 0, 2},
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\0B\" \"\" 0 1 0 0 \"t\" 5\n"s, 0, 0, 2},
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\\\0\" \"\" 0 1 0 0 \"t\" 5\n"s, 0, 0, 2},
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\" \"\" -1.7e308 1.7e308 0 0 \"t\" 5\n", 1, 1, 0},
   };
   for (auto& r : rows) {
     CControlPanelItemArray panel("p");
@@ -284,6 +292,36 @@ TEST_F(ControlPanelFileTest, FileNamesAndFolders) {
   WriteBytes(dir + "/" + listing[1] + ".cp", "");
   EXPECT_FALSE(panels.LoadFromDirectory(dir.c_str()));
   EXPECT_EQ(panels.GetSize(), 1);
+}
+
+TEST_F(ControlPanelFileTest, AFailedSaveKeepsTheOldFile) {
+  const std::string path = m_dir + "/kept.cp";
+  const std::string old = "1 2 3 4\r\nSHOWVAR 1 10 20 110 40 0 \"OLD\" \"\" 0 1000 0 0 %3 \"Old\" 100\r\n";
+  CControlPanelItemArray panel("Kept");
+  for (int i = 0; i < 200; ++i) panel.Add(ShowVar("APOS", "A title long enough to fill the file"));
+  // Through Save and through SaveToFile: a full disk leaves the old file and says so.
+  for (int viaDialog = 0; viaDialog < 2; ++viaDialog) {
+    WriteBytes(path, old);
+    const std::string result = dravonix::test::WithFileSizeLimit(4096, [&] {
+      ClearBoxes();
+      if (viaDialog) {
+        DialogAutomation::PushFileDialogResult(path.c_str());
+        Automation::Instance().PushMessageBoxAnswer(IDYES);  // replace it
+      }
+      const int saved = viaDialog ? panel.SaveToFile() : panel.Save(path.c_str());
+      return std::to_string(saved) + " " + LastBox();
+    });
+    EXPECT_EQ(result, "0 Cannot write in file " + path + "! There is not enough space on the disk.") << viaDialog;
+    EXPECT_EQ(ReadBytes(path), old) << viaDialog;
+    EXPECT_FALSE(std::filesystem::exists(path + ".~sav"));
+    CControlPanelItemArray back("Kept");
+    ASSERT_TRUE(back.Load(path.c_str())) << LastBox();
+    EXPECT_EQ(back.GetSize(), 1);
+  }
+  ASSERT_TRUE(panel.Save(path.c_str())) << LastBox();
+  CControlPanelItemArray back("Kept");
+  ASSERT_TRUE(back.Load(path.c_str()));
+  EXPECT_EQ(back.GetSize(), 200);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "tests/motion/MotionPtr.h"
 #include "kernel/MC_Setup.h"
 #include "motion/MC_Motion.h"
+#include "motion/MC_MotionGroup.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
@@ -200,6 +201,34 @@ TEST(MotionGroup, CopiesAreDeepAndSkipForeignChildren) {
   EXPECT_EQ(static_cast<CMC_MotionElem*>(target.GetAt(0))->m_strType, "Wait");
   target = target;
   EXPECT_EQ(target.GetSize(), 1);
+}
+
+TEST(MotionGroup, NestingDeeperThanAThousandIsASyntaxError) {
+  // Groups nested n deep, each holding one element.
+  auto nested = [](int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "Start \"g\"\n\"T\" \"\"\n";
+    for (int i = 0; i < n; ++i) text += "End\n";
+    return text;
+  };
+  const struct {
+    int depth;
+    const char* error;
+  } cases[] = {{1000, ""}, {1001, "Invalid syntax in file deep.mot, line 2001"},
+               {200000, "Invalid syntax in file deep.mot, line 2001"}};
+  for (const auto& c : cases) {
+    const std::string text = nested(c.depth);
+    FILE* f = tmpfile();
+    ASSERT_NE(f, nullptr);
+    fwrite(text.data(), 1, text.size(), f);
+    rewind(f);
+    CMC_MotionGroup g("top");
+    CString error;
+    EXPECT_EQ(g.Load("deep.mot", f, error, 0), *c.error ? 0 : 1) << c.depth;
+    EXPECT_EQ(error, c.error) << c.depth;
+    EXPECT_EQ(g.GetSize(), *c.error ? 0 : 1) << c.depth;
+    CMC_MotionGroup copy(g);  // copied and freed within the stack
+  }
 }
 
 TEST(MotionGroup, DeleteAtChecksItsArguments) {

@@ -369,3 +369,33 @@ TEST(FileSystem, FileFindListsSortedWithoutRegardToCase) {
   EXPECT_EQ(ff.GetFilePath(), (dir / "Sub/in.cfg").string().c_str());
   fs::current_path(saved);
 }
+
+TEST(FileSystem, SaveBesideReplacesOnlyOnCommit) {
+  const fs::path dir = ScratchDir("fs-save-beside");
+  WriteText(dir / "real.txt", "old");
+  fs::permissions(dir / "real.txt", fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(dir / "real.txt", dir / "link.txt");
+  {
+    CSaveBeside save((dir / "link.txt").c_str());
+    WriteText(save.GetTempName().GetString(), "new");
+    EXPECT_EQ(ReadText(dir / "real.txt"), "old");  // nothing changes before the commit
+    ASSERT_TRUE(save.Commit());
+  }
+  // Through the link: the file it leads to is replaced, with its permissions, and the link stays.
+  EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(ReadText(dir / "real.txt"), "new");
+  EXPECT_EQ(fs::status(dir / "real.txt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  {
+    CSaveBeside save((dir / "real.txt").c_str());
+    WriteText(save.GetTempName().GetString(), "half");
+  }  // never committed
+  EXPECT_EQ(ReadText(dir / "real.txt"), "new");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+  // A device is written in place and never deleted.
+  {
+    CSaveBeside save("/dev/null");
+    EXPECT_EQ(save.GetTempName(), "/dev/null");
+    EXPECT_TRUE(save.Commit());
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}

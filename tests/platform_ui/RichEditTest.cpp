@@ -174,6 +174,13 @@ TEST(RichTextDocTest, WrittenRtfReadsBackToTheSameBytes) {
   EXPECT_EQ(CFE_BOLD, d.CfAt(d.text.find("ter")).effects & 0xF);
   EXPECT_EQ(PFA_CENTER, d.pfs[d.ParaFormatOf(0)].align);
   EXPECT_EQ(PFA_RIGHT, d.pfs[d.ParaFormatOf(red)].align);
+  // Marks in a font name are written escaped, so the text after the table still reads.
+  ui::RichTextDoc marked, back;
+  ASSERT_TRUE(ui::ReadRtf("{\\rtf1{\\fonttbl{\\f0 A\\{b\\}\\\\c;}}\\f0 text}", ui::RichCharFormat{}, marked));
+  ASSERT_EQ("A{b}\\c", marked.CfAt(0).face);
+  ASSERT_TRUE(ui::ReadRtf(marked.WriteRtf(0, marked.size()), ui::RichCharFormat{}, back));
+  EXPECT_EQ("text", back.text);
+  EXPECT_EQ("A{b}\\c", back.CfAt(0).face);
 }
 
 TEST_F(RichEditTest, StreamsRtfAndTextThroughCallbacks) {
