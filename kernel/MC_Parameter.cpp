@@ -2,6 +2,7 @@
 
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Units.h"
+#include "kernel/QuietErrors.h"
 #include "kernel/Utilities.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Format.h"
@@ -128,11 +129,8 @@ bool FindUnitAndBase(CMC_Setup& setup, const CString& unit, CMC_Unit*& u, CMC_Un
 }
 
 CMC_Unit* LookupUnitSilently(CMC_Units& units, const CString& unit) {
-  BOOL show = g_bShowErrors;
-  g_bShowErrors = FALSE;
-  CMC_Unit* u = units.FindUnit(CMC_Units::DumpIUOfUnit(unit));
-  g_bShowErrors = show;
-  return u;
+  CQuietErrors quiet;
+  return units.FindUnit(CMC_Units::DumpIUOfUnit(unit));
 }
 
 // Digits before the point; false for values that have none to count.

@@ -1,19 +1,13 @@
 // Connects the plots' unit seam to the setup's unit table.
-#include "kernel/KernelGlobals.h"
 #include "kernel/MC_Units.h"
+#include "kernel/QuietErrors.h"
 #include "plot/PlotUnits.h"
 
 namespace {
 
-// Plots convert every sample: a unit the table lacks must fail quietly, not once per sample.
-struct QuietErrors {
-  BOOL saved = g_bShowErrors;
-  QuietErrors() { g_bShowErrors = FALSE; }
-  ~QuietErrors() { g_bShowErrors = saved; }
-};
-
 BOOL Convert(CMC_Units* table, double& v, const char* from, const char* to) {
-  QuietErrors quiet;
+  // Plots convert every sample: a unit the table lacks must fail quietly, not once per sample.
+  CQuietErrors quiet;
   return table->ConvertValue(v, from, to) != 0;
 }
 
