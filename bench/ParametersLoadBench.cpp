@@ -5,6 +5,7 @@
 #include "bench/BenchNote.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/MC_Parameters.h"
+#include "kernel/MC_Setup.h"
 #include "kernel/MC_Units.h"
 #include "kernel/MC_Variables.h"
 #include "platform/core/File.h"
@@ -15,13 +16,24 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+
+// The setup that owns the loaded lists: the sample's unit table and a GUI module's fixed IU scale.
+struct CMC_SetupTestAccess {
+  static CMC_Setup* New() {
+    auto* s = new CMC_Setup;
+    s->m_pfnGetScaleFactor = [](CMC_Setup*, const char*, const char*) { return 0.001; };
+    s->m_pfnGetScaleOffset = [](CMC_Setup*, const char*, const char*) { return 0.0; };
+    return s;
+  }
+};
 
 namespace {
 
 struct Sample {
   std::string dir, parameters, variables;
-  CMC_Units units;
+  std::unique_ptr<CMC_Setup, void (*)(CMC_Setup*)> setup{CMC_SetupTestAccess::New(), &CMC_Setup::Destroy};
 
   Sample() {
     char tmpl[] = "/tmp/dravonix-parambench-XXXXXX";
@@ -32,7 +44,7 @@ struct Sample {
     std::filesystem::create_directories(unitsDir);
     std::ofstream(unitsDir + "/units.cfg", std::ios::binary)
         << "1 [m]\r\n1 [mm] 1000\r\n5 [rad]\r\n5 [deg] 57.295779513082323\r\n";
-    units.Initialize(nullptr);
+    setup->GetUnits().Initialize(nullptr);
 
     parameters = dir + "/parameters.cfg";
     std::ofstream p(parameters, std::ios::binary);
@@ -65,25 +77,6 @@ Sample& TheSample() {
   return s;
 }
 
-CMC_Units* g_units = nullptr;
-
-void InstallLink() {
-  CMC_SetupLink link;
-  link.pfnGetUnits = [](CMC_Setup&) { return g_units; };
-  link.pfnGetScaleFactorFct = [](CMC_Setup&) -> MC_SCALE_FCT {
-    return [](CMC_Setup*, const char*, const char*) { return 0.001; };
-  };
-  link.pfnGetScaleOffsetFct = [](CMC_Setup&) -> MC_SCALE_FCT {
-    return [](CMC_Setup*, const char*, const char*) { return 0.0; };
-  };
-  CMC_SetupLink::Install(link);
-}
-
-CMC_Setup& NoSetup() {
-  static int owner;
-  return reinterpret_cast<CMC_Setup&>(owner);
-}
-
 size_t PlainRead(const std::string& path) {
   CStdioFile f;
   if (!f.Open(path.c_str(), CFile::modeRead | CFile::typeBinary)) return 0;
@@ -109,8 +102,6 @@ bool LoadBoth(Sample& s, CMC_Parameters*& parameters, CMC_Variables*& variables)
 // Registered first, so that it runs first in the process: cold caches and a fresh heap.
 void BM_FirstRun(benchmark::State& state) {
   Sample& s = TheSample();
-  g_units = &s.units;
-  InstallLink();
   for (auto _ : state) {
     bench_note::Time([&] { PlainReadBoth(s); }, "first plain");
     CMC_Parameters* parameters;
@@ -148,14 +139,12 @@ BENCHMARK(BM_ConfigLineReaderBothFiles)->Unit(benchmark::kMillisecond);
 bool LoadBoth(Sample& s, CMC_Parameters*& parameters, CMC_Variables*& variables) {
   parameters = new CMC_Parameters;
   variables = new CMC_Variables;
-  return parameters->ReadFile(s.parameters.c_str(), NoSetup()) && parameters->GetSize() == 20000 &&
-         variables->ReadFile(s.variables.c_str(), NoSetup()) && variables->GetSize() == 20000;
+  return parameters->ReadFile(s.parameters.c_str(), *s.setup) && parameters->GetSize() == 20000 &&
+         variables->ReadFile(s.variables.c_str(), *s.setup) && variables->GetSize() == 20000;
 }
 
 void BM_LoadParametersAndVariables(benchmark::State& state) {
   Sample& s = TheSample();
-  g_units = &s.units;
-  InstallLink();
   double seconds = 0;
   for (auto _ : state) {
     CMC_Parameters* parameters;
@@ -179,11 +168,9 @@ BENCHMARK(BM_LoadParametersAndVariables)->Unit(benchmark::kMillisecond);
 // The two halves of the load apart, to see where the time goes.
 void BM_LoadParameters(benchmark::State& state) {
   Sample& s = TheSample();
-  g_units = &s.units;
-  InstallLink();
   for (auto _ : state) {
     auto* parameters = new CMC_Parameters;
-    bool ok = parameters->ReadFile(s.parameters.c_str(), NoSetup());
+    bool ok = parameters->ReadFile(s.parameters.c_str(), *s.setup);
     state.PauseTiming();
     delete parameters;
     state.ResumeTiming();
@@ -194,11 +181,9 @@ BENCHMARK(BM_LoadParameters)->Unit(benchmark::kMillisecond);
 
 void BM_LoadVariables(benchmark::State& state) {
   Sample& s = TheSample();
-  g_units = &s.units;
-  InstallLink();
   for (auto _ : state) {
     auto* variables = new CMC_Variables;
-    bool ok = variables->ReadFile(s.variables.c_str(), NoSetup());
+    bool ok = variables->ReadFile(s.variables.c_str(), *s.setup);
     state.PauseTiming();
     delete variables;
     state.ResumeTiming();

@@ -1,6 +1,7 @@
 #include "kernel/DriveDiagram.h"
 
 #include "platform/gdi/DC.h"
+#include "platform/gdi/SelectObject.h"
 
 #include <algorithm>
 #include <climits>
@@ -363,8 +364,8 @@ void CBarGraph::DoPaint(CDC& dc, CRect rect) {
   CRect r = Background(dc, rect, false);
   CPen facePen(PS_SOLID, 1, face), line(PS_SOLID, 1, m_lineColor);
   CBrush faceBrush(face), area(m_areaColor), bar(m_barColor);
-  CPen* oldPen = dc.SelectObject(&facePen);
-  CBrush* oldBrush = dc.SelectObject(&faceBrush);
+  CSelectObject selectPen(dc, &facePen);
+  CSelectObject selectBrush(dc, &faceBrush);
   dc.Rectangle(&r);
   bool vertical = m_orientation == POS_VERT;
   CRect a = vertical ? CRect(r.left + m_labelHeight, r.top, r.right - m_labelHeight, r.bottom)
@@ -387,7 +388,7 @@ void CBarGraph::DoPaint(CDC& dc, CRect rect) {
     int escapement = vertical ? 900 : 0;
     font.CreateFont(m_labelHeight, 0, escapement, escapement, m_fontWeight, (BYTE)m_italic, (BYTE)m_underline, 0,
                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, m_fontFace);
-    CFont* oldFont = dc.SelectObject(&font);
+    CSelectObject selectFont(dc, &font);
     dc.SetBkMode(TRANSPARENT);
     auto label = [&](double v, UINT align, int x, int y) {
       CString text;
@@ -399,8 +400,5 @@ void CBarGraph::DoPaint(CDC& dc, CRect rect) {
     label(m_right, TA_RIGHT | TA_TOP, a.right, vertical ? a.top : a.bottom);
     if (m_reference != m_left && m_reference != m_right)
       label(m_reference, TA_CENTER | TA_BOTTOM, vertical ? a.left : at(m_reference), vertical ? at(m_reference) : a.top);
-    dc.SelectObject(oldFont);
   }
-  dc.SelectObject(oldBrush);
-  dc.SelectObject(oldPen);
 }

@@ -1,7 +1,9 @@
 #include "kernel/MC_Parameter.h"
 
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 #include "kernel/MC_Units.h"
+#include "kernel/QuietErrors.h"
 #include "kernel/Utilities.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Format.h"
@@ -14,39 +16,12 @@
 IMPLEMENT_DYNAMIC(CMC_Parameter, CObject)
 IMPLEMENT_DYNAMIC(CMC_ArrayParameter, CObject)
 
-// ---- The setup link ------------------------------------------------------------------------------
-
-namespace {
-CMC_SetupLink g_link;
-}
-
-CMC_SetupLink CMC_SetupLink::Install(const CMC_SetupLink& link) {
-  CMC_SetupLink old = g_link;
-  g_link = link;
-  return old;
-}
-
-const CMC_SetupLink& CMC_SetupLink::Get() { return g_link; }
-
-CMC_Units* CMC_SetupLink::GetUnits(CMC_Setup& setup) {
-  return g_link.pfnGetUnits ? g_link.pfnGetUnits(setup) : nullptr;
-}
-
-int CMC_SetupLink::IsIUCacheEnabled(CMC_Setup& setup) {
-  return g_link.pfnIsIUCacheEnabled ? g_link.pfnIsIUCacheEnabled(setup) : TRUE;
-}
-
-int CMC_SetupLink::OnInitParam(CMC_Setup& setup, const char* name) {
-  return g_link.pfnOnInitParam ? g_link.pfnOnInitParam(setup, name) : TRUE;
-}
-
 // ---- The IU scale ---------------------------------------------------------------------------------
 
 bool CMC_IUScaleCache::Fill(CMC_Setup& setup, const char* baseUnit, const char* name) {
-  if (CMC_SetupLink::IsIUCacheEnabled(setup) && IsCached()) return true;
-  const CMC_SetupLink& link = CMC_SetupLink::Get();
-  MC_SCALE_FCT factorFct = link.pfnGetScaleFactorFct ? link.pfnGetScaleFactorFct(setup) : nullptr;
-  MC_SCALE_FCT offsetFct = link.pfnGetScaleOffsetFct ? link.pfnGetScaleOffsetFct(setup) : nullptr;
+  if (setup.IsIUCacheEnabled() && IsCached()) return true;
+  MC_SCALE_FCT factorFct = setup.GetScaleFactorFct();
+  MC_SCALE_FCT offsetFct = setup.GetScaleOffsetFct();
   if (!factorFct || !offsetFct) {
     // No module to ask: nothing can be converted.
     m_dFactor = NOT_AVAILABLE_VALUE;
@@ -55,8 +30,7 @@ bool CMC_IUScaleCache::Fill(CMC_Setup& setup, const char* baseUnit, const char* 
   m_dFactor = factorFct(&setup, baseUnit, name);
   m_dOffset = offsetFct(&setup, baseUnit, name);
   if (m_dFactor == 0.0) {
-    CString module = link.pfnGetGUIModuleName ? link.pfnGetGUIModuleName(setup) : CString();
-    ShowKernelMessage(MB_ICONEXCLAMATION, 20200, module.GetString(), baseUnit, name);
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20200, setup.GetGUIModuleName().GetString(), baseUnit, name);
     m_dFactor = NOT_AVAILABLE_VALUE;
     return false;
   }
@@ -79,14 +53,7 @@ namespace mc_quantity {
 
 bool IsSelectedUnit(const CString& unit) { return !unit.IsEmpty() && unit[0] != '\\'; }
 
-static CMC_Unit* FindUnitReported(CMC_Setup& setup, const char* name) {
-  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
-  if (!units) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, 20005, name);
-    return nullptr;
-  }
-  return units->FindUnit(name);
-}
+static CMC_Unit* FindUnitReported(CMC_Setup& setup, const char* name) { return setup.GetUnits().FindUnit(name); }
 
 int ChangeUnitType(CMC_Setup& setup, CString& current, const char* unit, CMC_IUScaleCache& scale) {
   if (current == (unit ? unit : "")) return TRUE;
@@ -95,8 +62,7 @@ int ChangeUnitType(CMC_Setup& setup, CString& current, const char* unit, CMC_IUS
     return TRUE;
   }
   if (!FindUnitReported(setup, CMC_Units::DumpIUOfUnit(unit))) return FALSE;
-  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
-  if (!current.IsEmpty() && units->CompatibleUnits(current, unit)) return TRUE;
+  if (!current.IsEmpty() && setup.GetUnits().CompatibleUnits(current, unit)) return TRUE;
   scale.Invalidate();
   current = unit;
   return TRUE;
@@ -108,31 +74,21 @@ int UnitType(CMC_Setup& setup, const CString& unit) {
   return u ? (int)u->GetUnitType() : -1;
 }
 
-CMC_Unit* FindBaseUnit(CMC_Setup& setup, const CString& unit) {
-  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
-  if (!units) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, 20005, CMC_Units::DumpIUOfUnit(unit).GetString());
-    return nullptr;
-  }
-  return units->FindBaseUnit(unit);
-}
+CMC_Unit* FindBaseUnit(CMC_Setup& setup, const CString& unit) { return setup.GetUnits().FindBaseUnit(unit); }
 
 bool FindUnitAndBase(CMC_Setup& setup, const CString& unit, CMC_Unit*& u, CMC_Unit*& base) {
   base = nullptr;
   u = FindUnitReported(setup, unit);
   if (!u) return false;
   // The unit is known, so its base is looked up by type; the message is the one of a look-up by name.
-  base = u->IsBaseUnit() ? u : CMC_SetupLink::GetUnits(setup)->FindBaseUnit(u->GetUnitType());
+  base = u->IsBaseUnit() ? u : setup.GetUnits().FindBaseUnit(u->GetUnitType());
   if (!base) ShowKernelMessage(MB_ICONEXCLAMATION, 20006, unit.GetString());
   return base != nullptr;
 }
 
 CMC_Unit* LookupUnitSilently(CMC_Units& units, const CString& unit) {
-  BOOL show = g_bShowErrors;
-  g_bShowErrors = FALSE;
-  CMC_Unit* u = units.FindUnit(CMC_Units::DumpIUOfUnit(unit));
-  g_bShowErrors = show;
-  return u;
+  CQuietErrors quiet;
+  return units.FindUnit(CMC_Units::DumpIUOfUnit(unit));
 }
 
 // Digits before the point; false for values that have none to count.
@@ -265,8 +221,7 @@ bool ScanDouble(const char* text, double& v) { return ScanDoubleField(text, v); 
 
 template <class D>
 int CMC_QuantityUnits<D>::ChangeUnit(const char* unit) {
-  CMC_Units* units = CMC_SetupLink::GetUnits(d().m_rSetup);
-  if (!HasUnit() || !units || !units->CompatibleUnits(d().m_strUnit, unit)) return FALSE;
+  if (!HasUnit() || !d().m_rSetup.GetUnits().CompatibleUnits(d().m_strUnit, unit)) return FALSE;
   d().m_strUnit = unit;
   return TRUE;
 }

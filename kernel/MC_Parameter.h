@@ -19,26 +19,6 @@ class CMC_Unit;
 // A scaling entry point of a setup GUI module: (setup, base unit name, parameter or variable name).
 typedef double (*MC_SCALE_FCT)(CMC_Setup* setup, const char* baseUnit, const char* name);
 
-// What parameters and variables ask of the setup that owns them. The setup installs these answers;
-// until then a setup has no unit table and no GUI module, and its IU cache counts as enabled.
-struct CMC_SetupLink {
-  CMC_Units* (*pfnGetUnits)(CMC_Setup& setup) = nullptr;
-  int (*pfnIsIUCacheEnabled)(CMC_Setup& setup) = nullptr;
-  MC_SCALE_FCT (*pfnGetScaleFactorFct)(CMC_Setup& setup) = nullptr;
-  MC_SCALE_FCT (*pfnGetScaleOffsetFct)(CMC_Setup& setup) = nullptr;
-  CString (*pfnGetGUIModuleName)(CMC_Setup& setup) = nullptr;
-  // The GUI module's hook for each parameter read from a file; nonzero accepts.
-  int (*pfnOnInitParam)(CMC_Setup& setup, const char* name) = nullptr;
-
-  // Returns the link it replaces.
-  static CMC_SetupLink Install(const CMC_SetupLink& link);
-  static const CMC_SetupLink& Get();
-
-  static CMC_Units* GetUnits(CMC_Setup& setup);
-  static int IsIUCacheEnabled(CMC_Setup& setup);
-  static int OnInitParam(CMC_Setup& setup, const char* name);
-};
-
 // The IU scale of one quantity, cached between conversions; NOT_AVAILABLE_VALUE as factor means
 // nothing is cached.
 struct CMC_IUScaleCache {

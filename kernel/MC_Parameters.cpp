@@ -2,6 +2,7 @@
 
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 #include "kernel/MC_Units.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
@@ -91,12 +92,7 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
       break;
     }
     m_arrParameters.Add(parameter);
-    // The upper-case name is made only for a module that asks for it.
-    if (CMC_SetupLink::Get().pfnOnInitParam) {
-      CString key = parameter->GetName();
-      key.MakeUpper();
-      if (!CMC_SetupLink::OnInitParam(setup, key)) failed = true;
-    }
+    if (!setup.OnInitParam(parameter->GetName())) failed = true;
   }
   fclose(f);
   if (!failed) return TRUE;
@@ -127,9 +123,7 @@ int CMC_Parameters::Copy(CMC_Parameters& from, CMC_Setup& setup) {
     m_arrParameters.Add(copy);
     if (copy) Register(copy);
   }
-  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
-  CMC_Units empty;
-  return AllUnitsAreValid(units ? *units : empty);
+  return AllUnitsAreValid(setup.GetUnits());
 }
 
 int CMC_Parameters::AllUnitsAreValid(CMC_Units& units) {

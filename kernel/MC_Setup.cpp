@@ -3,6 +3,7 @@
 #include "kernel/CANopenFactors.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
+#include "kernel/QuietErrors.h"
 #include "kernel/SetupStringIds.h"
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"
@@ -12,16 +13,6 @@
 #include <new>
 
 namespace {
-
-// Switches message boxes off for a scope.
-class QuietErrors {
- public:
-  QuietErrors() : m_old(g_bShowErrors) { g_bShowErrors = FALSE; }
-  ~QuietErrors() { g_bShowErrors = m_old; }
-
- private:
-  BOOL m_old;
-};
 
 CString Upper(const char* s) {
   CString u(s ? s : "");
@@ -180,7 +171,7 @@ int CMC_Setup::GetIntOption(const char* name) const {
 // ---- Look-ups -------------------------------------------------------------------------------
 
 CMC_Parameter* CMC_Setup::FindParameter(const char* name) const {
-  QuietErrors quiet;
+  CQuietErrors quiet;
   return m_Parameters.FindParameter(name);
 }
 
@@ -250,7 +241,7 @@ int CMC_Setup::AlterUnitTypeOfVariable(const char* name, const char* unitType) {
 int CMC_Setup::RemoveUnit(const char* name) {
   CMC_Unit* base = nullptr;
   {
-    QuietErrors quiet;
+    CQuietErrors quiet;
     base = m_Units.FindBaseUnit(name);
   }
   if (base && name) {
@@ -282,13 +273,13 @@ int CMC_Setup::HasHomingTable() const { return FindVariable("HomingTable_pointer
 
 int CMC_Setup::HasLinearLoad() const {
   CMC_Variable* v = FindVariable("APOS", 1);
-  QuietErrors quiet;
+  CQuietErrors quiet;
   return v && m_Units.IsLinearUnit(v->GetUnitName()) ? 1 : 0;
 }
 
 int CMC_Setup::HasRotaryLoad() const {
   CMC_Variable* v = FindVariable("APOS", 1);
-  QuietErrors quiet;
+  CQuietErrors quiet;
   return v && m_Units.IsRotaryUnit(v->GetUnitName()) ? 1 : 0;
 }
 
@@ -525,7 +516,7 @@ int CMC_Setup::GetHomingInputPort() const {
 void CMC_Setup::ComputeSlaveCount() {
   m_bySlaveCount = 0;
   if (m_strFirmwareID.GetLength() != 5 || m_strFirmwareID.Left(2) != "F7") return;
-  QuietErrors quiet;
+  CQuietErrors quiet;
   for (char c = 'A'; c <= 'G'; c += 2) {
     CString name;
     name.Format("SLAVE_%c%c", c, c + 1);

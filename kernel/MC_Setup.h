@@ -224,6 +224,9 @@ class CMC_Setup {
   GUI_GETSCALE GetScaleFactorFct() const { return m_pfnGetScaleFactor; }
   GUI_GETSCALE GetScaleOffsetFct() const { return m_pfnGetScaleOffset; }
   CString GetGUIModuleName() const { return GetOptionNoError("GUI_File"); }
+  // The GUI module's verdict on a parameter read from a file, asked with its upper-case name;
+  // nonzero accepts, as does a module without the hook.
+  int OnInitParam(const char* name);
 
   // The size in words of the setup table this setup builds, or 0 (with a message) when it cannot.
   WORD GetSetupTableSize() const;
@@ -255,7 +258,7 @@ class CMC_Setup {
   virtual ~CMC_Setup();
 
  private:
-  friend struct CMC_SetupAccess;
+  friend struct CMC_SetupTestAccess;
 
   CMC_Setup();
   CMC_Setup(const CMC_Setup&) = delete;
@@ -284,7 +287,6 @@ class CMC_Setup {
   void FreeGUIModule();
   void FreeInterpreterModule();
   void FreeCompilerModule();
-  int OnInitParam(const char* name);
 
   CString m_strFirmwareID;
   WORD m_wConfigurationID = 0;

@@ -5,6 +5,7 @@
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
+#include "kernel/QuietErrors.h"
 #include "kernel/SetupStringIds.h"
 #include "kernel/Utilities.h"
 #include "platform/core/FileSystem.h"
@@ -15,14 +16,6 @@
 
 namespace {
 
-class QuietErrors {
- public:
-  QuietErrors() : m_old(g_bShowErrors) { g_bShowErrors = FALSE; }
-  ~QuietErrors() { g_bShowErrors = m_old; }
-
- private:
-  BOOL m_old;
-};
 
 // Lists indexed from files stay within this, so a mistyped index cannot exhaust memory.
 constexpr int kMaxListIndex = 0xFFFF;
@@ -436,7 +429,7 @@ int CMC_Setup::ImportFromDirectory(const char* dir) {
   const CString positionTuning = GetOptionNoError("PositionTuningOscSettings");
   const CString userApp = m_strUserApplicationID;
   {
-    QuietErrors quiet;
+    CQuietErrors quiet;
     m_strUserApplicationID = other->m_strUserApplicationID;
     const bool mapNames = !other->FindParameter("MotorSensorType") && FindParameter("MotorSensorType");
     for (int i = 0; i < m_Parameters.GetSize(); ++i) {

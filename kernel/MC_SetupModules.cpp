@@ -10,25 +10,7 @@
 #include "kernel/Utilities.h"
 #include "platform/core/MessageBox.h"
 
-// What parameters and variables ask of the setup that owns them.
-struct CMC_SetupAccess {
-  static int OnInitParam(CMC_Setup& s, const char* name) { return s.OnInitParam(name); }
-};
-
 namespace {
-
-struct LinkInstaller {
-  LinkInstaller() {
-    CMC_SetupLink link;
-    link.pfnGetUnits = [](CMC_Setup& s) -> CMC_Units* { return &s.GetUnits(); };
-    link.pfnIsIUCacheEnabled = [](CMC_Setup& s) { return s.IsIUCacheEnabled(); };
-    link.pfnGetScaleFactorFct = [](CMC_Setup& s) -> MC_SCALE_FCT { return s.GetScaleFactorFct(); };
-    link.pfnGetScaleOffsetFct = [](CMC_Setup& s) -> MC_SCALE_FCT { return s.GetScaleOffsetFct(); };
-    link.pfnGetGUIModuleName = [](CMC_Setup& s) { return s.GetGUIModuleName(); };
-    link.pfnOnInitParam = [](CMC_Setup& s, const char* name) { return CMC_SetupAccess::OnInitParam(s, name); };
-    CMC_SetupLink::Install(link);
-  }
-} g_linkInstaller;
 
 template <typename F>
 bool Resolve(HMODULE h, const char* name, F& fn) {
@@ -181,7 +163,13 @@ int CMC_Setup::GetOutputPortBit(int port, WORD& address, WORD& mask) {
   return m_pfnGetOutputPortBit ? m_pfnGetOutputPortBit(this, port, address, mask) : 0;
 }
 
-int CMC_Setup::OnInitParam(const char* name) { return m_pfnOnInitParam ? m_pfnOnInitParam(this, name) : 1; }
+int CMC_Setup::OnInitParam(const char* name) {
+  if (!m_pfnOnInitParam) return 1;
+  // The upper-case name is made only for a module that asks for it.
+  CString key(name);
+  key.MakeUpper();
+  return m_pfnOnInitParam(this, key);
+}
 
 void CMC_Setup::SetupComputeAllOptions() {
   if (m_pfnComputeAllOptions) m_pfnComputeAllOptions(this);

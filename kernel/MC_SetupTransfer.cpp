@@ -4,6 +4,7 @@
 #include "kernel/E2ROMInfo.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
+#include "kernel/QuietErrors.h"
 #include "kernel/BuildStringIds.h"
 #include "kernel/SetupStringIds.h"
 #include "platform/core/Exception.h"
@@ -42,18 +43,6 @@ int UploadIdentity(tagE2ROMInfo& info) {
   CMC_Comm::OnBigMemoryOpEnd("");
   return ok;
 }
-
-// Restores g_bShowErrors on every path.
-class ErrorsOff {
- public:
-  ErrorsOff() : m_saved(g_bShowErrors) { g_bShowErrors = FALSE; }
-  ~ErrorsOff() { g_bShowErrors = m_saved; }
-  ErrorsOff(const ErrorsOff&) = delete;
-  ErrorsOff& operator=(const ErrorsOff&) = delete;
-
- private:
-  BOOL m_saved;
-};
 
 }  // namespace
 
@@ -161,7 +150,7 @@ const WORD* CMC_Setup::ReadParameterFromTable(const WORD* entry, WORD expectedSi
   CMC_Parameter* p = nullptr;
   {
     // An address that no parameter has ends the reading without a message.
-    ErrorsOff quiet;
+    CQuietErrors quiet;
     p = m_Parameters.FindParameter(*entry);
   }
   if (!p) return nullptr;
@@ -278,7 +267,7 @@ int CMC_Setup::SaveToActiveBoard() {
                      CMC_Comm::SendData(&start, kTablePointer, 2, 1);
   CMC_Comm::OnBigMemoryOpEnd(FormatKernelString(result ? IDS_XFER_TABLE_DOWNLOAD_OK : IDS_XFER_TABLE_DOWNLOAD_FAILED));
   {
-    ErrorsOff quiet;
+    CQuietErrors quiet;
     if (CMC_Parameter* p = m_Parameters.FindParameter("CopenTableAdr")) {
       const double v = p->GetValueInBaseUnit();
       if (v > -2147483649.0 && v < 2147483648.0) {

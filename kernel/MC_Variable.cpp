@@ -2,6 +2,7 @@
 
 #include "comm/MC_MemoryCache.h"
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 #include "kernel/MC_Units.h"
 #include "kernel/Utilities.h"
 #include "platform/core/Format.h"
@@ -33,8 +34,7 @@ CMC_Variable& CMC_Variable::operator=(const CMC_Variable& other) {
 
 int CMC_Variable::ChangeUnit(const char* unit) {
   if (m_strUnit == (unit ? unit : "")) return TRUE;
-  CMC_Units* units = CMC_SetupLink::GetUnits(m_rSetup);
-  if (!HasUnit() || !units || !units->CompatibleUnits(m_strUnit, unit)) return FALSE;
+  if (!HasUnit() || !m_rSetup.GetUnits().CompatibleUnits(m_strUnit, unit)) return FALSE;
   m_strUnit = unit;
   return TRUE;
 }

@@ -2,6 +2,7 @@
 
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
+#include "kernel/MC_Setup.h"
 #include "kernel/MC_Units.h"
 #include "platform/core/MessageBox.h"
 
@@ -160,9 +161,7 @@ int CMC_Variables::Copy(CMC_Variables& from, CMC_Setup& setup) {
     m_arrVariables.Add(copy);
     if (copy) OnAddVariable(copy, false);
   }
-  CMC_Units* units = CMC_SetupLink::GetUnits(setup);
-  CMC_Units empty;
-  return AllUnitsAreValid(units ? *units : empty);
+  return AllUnitsAreValid(setup.GetUnits());
 }
 
 int CMC_Variables::AllUnitsAreValid(CMC_Units& units) {

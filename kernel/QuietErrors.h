@@ -1,15 +1,21 @@
-// Switches the kernel's message boxes off for a scope and puts the flag back after it.
+// Sets whether the kernel shows its message boxes for a scope and puts the flag back after it.
 #pragma once
 
 #include "kernel/KernelGlobals.h"
 
-class CQuietErrors {
+class CShowErrorsScope {
  public:
-  CQuietErrors() : m_old(g_bShowErrors) { g_bShowErrors = FALSE; }
-  ~CQuietErrors() { g_bShowErrors = m_old; }
-  CQuietErrors(const CQuietErrors&) = delete;
-  CQuietErrors& operator=(const CQuietErrors&) = delete;
+  explicit CShowErrorsScope(BOOL show) : m_old(g_bShowErrors) { g_bShowErrors = show; }
+  ~CShowErrorsScope() { g_bShowErrors = m_old; }
+  CShowErrorsScope(const CShowErrorsScope&) = delete;
+  CShowErrorsScope& operator=(const CShowErrorsScope&) = delete;
 
  private:
   BOOL m_old;
+};
+
+// Message boxes off for a scope.
+class CQuietErrors : public CShowErrorsScope {
+ public:
+  CQuietErrors() : CShowErrorsScope(FALSE) {}
 };

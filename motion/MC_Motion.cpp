@@ -2,6 +2,7 @@
 
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
+#include "kernel/QuietErrors.h"
 #include "kernel/MC_Setup.h"
 #include "motion/MotionModule.h"
 #include "platform/core/MessageBox.h"
@@ -32,15 +33,6 @@ CString SlotLabel(const char* format, int n) {
   return s;
 }
 
-// Runs with g_bShowErrors at a given value and puts the caller's value back.
-class CShowErrorsScope {
- public:
-  explicit CShowErrorsScope(BOOL value) : m_bOld(g_bShowErrors) { g_bShowErrors = value; }
-  ~CShowErrorsScope() { g_bShowErrors = m_bOld; }
-
- private:
-  BOOL m_bOld;
-};
 }  // namespace
 
 // ---- Creation -----------------------------------------------------------------------------------

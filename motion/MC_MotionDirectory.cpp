@@ -3,6 +3,7 @@
 
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
+#include "kernel/QuietErrors.h"
 #include "kernel/MC_Setup.h"
 #include "platform/core/FileSystem.h"
 
@@ -11,17 +12,6 @@
 
 #include <cerrno>
 #include <cstdio>
-
-namespace {
-class CShowErrorsScope {
- public:
-  explicit CShowErrorsScope(BOOL value) : m_bOld(g_bShowErrors) { g_bShowErrors = value; }
-  ~CShowErrorsScope() { g_bShowErrors = m_bOld; }
-
- private:
-  BOOL m_bOld;
-};
-}  // namespace
 
 int CMC_Motion::SaveToDirectory(const char* directory) {
   if (!directory) return 0;
@@ -44,7 +34,7 @@ int CMC_Motion::SaveToDirectory(const char* directory) {
 }
 
 void CMC_Motion::ReadSourceText(const char* directory) {
-  CShowErrorsScope quiet(FALSE);
+  CQuietErrors quiet;
   m_strSource.Empty();
   FILE* f = OpenConfigFile(CString(directory) + "motion.zur", 0);
   if (!f) return;
@@ -63,7 +53,7 @@ int CMC_Motion::ReadSetupSettings() {
 }
 
 int CMC_Motion::ReadDefaultHomingProcedure(int i, CMC_MotionGroup& group) {
-  CShowErrorsScope quiet(FALSE);
+  CQuietErrors quiet;
   if (!m_pSetup) {
     group.DeleteAll();
     return 0;
@@ -104,7 +94,7 @@ int CMC_Motion::ReadDefaultHomingProcedure(int i, CMC_MotionGroup& group) {
 }
 
 int CMC_Motion::ReadDefaultInterrupt(const char* label, CMC_MotionGroup& group) {
-  CShowErrorsScope quiet(FALSE);
+  CQuietErrors quiet;
   if (!m_pSetup) {
     group.DeleteAll();
     return 0;

@@ -6,6 +6,7 @@
 
 #include "kernel/MC_Units.h"
 #include "kernel/Utilities.h"
+#include "platform/gdi/SelectObject.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,7 +42,7 @@ void CGraphWindow::DrawGraph(CDC* dc, LPCRECT rect) {
   if (m_rcDraw.Width() == 0 || m_rcDraw.Height() == 0) return;
   CFont font;
   MakeFont(font, m_nFontHeight);
-  CFont* old = dc->SelectObject(&font);
+  CSelectObject select(dc, &font);
   int oldBk = dc->SetBkMode(TRANSPARENT);
   if (m_nDrawMode == 2)
     DrawPrinterFrames(dc);
@@ -51,17 +52,15 @@ void CGraphWindow::DrawGraph(CDC* dc, LPCRECT rect) {
   if (!IsCompact()) DrawLabels(dc, rect);
   DrawCurves(dc, rect);
   dc->SetBkMode(oldBk);
-  dc->SelectObject(old);
 }
 
 void CGraphWindow::FastDraw(CDC* dc) {
   if (!m_pPlot || m_rcDraw.Width() == 0) return;
   CFont font;
   MakeFont(font, m_nFontHeight);
-  CFont* old = dc->SelectObject(&font);
+  CSelectObject select(dc, &font);
   FastFrame(dc);
   DrawCurves(dc, nullptr);
-  dc->SelectObject(old);
 }
 
 void CGraphWindow::DrawFrame(CDC* dc) {
@@ -89,11 +88,9 @@ void CGraphWindow::DrawFrame(CDC* dc) {
 
 void CGraphWindow::DrawPrinterFrames(CDC* dc) {
   CPen pen(PS_SOLID, 1, RGB(0, 0, 0));
-  CPen* old = dc->SelectObject(&pen);
-  CGdiObject* oldBrush = dc->SelectStockObject(NULL_BRUSH);
+  CSelectObject selectPen(dc, &pen);
+  CSelectStockObject selectBrush(dc, NULL_BRUSH);
   dc->Rectangle(&m_rcDraw);
-  dc->SelectObject(oldBrush);
-  dc->SelectObject(old);
 }
 
 void CGraphWindow::FastFrame(CDC* dc) {
@@ -154,7 +151,7 @@ void CGraphWindow::LabelBoxes(CDC* dc, CRect boxes[4], bool vertical[4]) {
   }
   CFont vfont;
   MakeFont(vfont, font, 900);
-  CFont* old = dc->SelectObject(&vfont);
+  CSelectObject select(dc, &vfont);
   int mid = (m_rcDraw.top + m_rcDraw.bottom) / 2;
   if (m_pPlot->m_bHasAxis1 && !m_pPlot->m_strLabel1.IsEmpty()) {
     CSize s = dc->GetTextExtent(m_pPlot->m_strLabel1);
@@ -166,7 +163,6 @@ void CGraphWindow::LabelBoxes(CDC* dc, CRect boxes[4], bool vertical[4]) {
     int x0 = m_rcDraw.right + m_nBands[bandRightScale];
     boxes[3].SetRect(x0 - 4, mid - s.cx / 2 - font, x0 + s.cy, mid + s.cx / 2 + font);
   }
-  dc->SelectObject(old);
 }
 
 void CGraphWindow::DrawAxis(CDC* dc, LPCRECT rect) {
@@ -177,7 +173,7 @@ void CGraphWindow::DrawAxis(CDC* dc, LPCRECT rect) {
   }
   COLORREF axis = m_nDrawMode == 2 ? RGB(0, 0, 0) : m_pPlot->m_crAxis;
   CPen pen(PS_SOLID, 1, axis);
-  CPen* old = dc->SelectObject(&pen);
+  CSelectObject select(dc, &pen);
   int oldBk = dc->SetBkMode(TRANSPARENT);
   if (m_dXMin < 0 && 0 < m_dXMax) {
     fMoveTo(dc, 0, m_dY1Min, 1);
@@ -197,7 +193,6 @@ void CGraphWindow::DrawAxis(CDC* dc, LPCRECT rect) {
     DrawScale(dc, 2);
   }
   dc->SetBkMode(oldBk);
-  dc->SelectObject(old);
 }
 
 // Ticks, grid and labels of one scale: 0 the X axis, 1 the left Y axis, 2 the right Y axis.
@@ -285,7 +280,7 @@ void CGraphWindow::DrawOscAxis(CDC* dc) {
   int oldBk = dc->SetBkMode(TRANSPARENT);
   {
     CPen thick(PS_SOLID, 3, axis);
-    CPen* old = dc->SelectObject(&thick);
+    CSelectObject select(dc, &thick);
     if (m_dXMin < 0 && 0 < m_dXMax) fMoveTo(dc, 0, m_dY1Min, 1), fLineTo(dc, 0, m_dY1Max, 1);
     if (m_dY1Min < 0 && 0 < m_dY1Max) fMoveTo(dc, m_dXMin, 0, 1), fLineTo(dc, m_dXMax, 0, 1);
     fMoveTo(dc, m_dXMin, m_dY1Min, 1);
@@ -293,12 +288,11 @@ void CGraphWindow::DrawOscAxis(CDC* dc) {
     fLineTo(dc, m_dXMax, m_dY1Max, 1);
     fLineTo(dc, m_dXMax, m_dY1Min, 1);
     fLineTo(dc, m_dXMin, m_dY1Min, 1);
-    dc->SelectObject(old);
   }
   {
     CFont small;
     MakeFont(small, 12);
-    CFont* old = dc->SelectObject(&small);
+    CSelectObject select(dc, &small);
     COLORREF oldText = dc->SetTextColor(axis);
     UINT oldAlign = dc->SetTextAlign(TA_LEFT | TA_TOP);
     CString t;
@@ -315,11 +309,10 @@ void CGraphWindow::DrawOscAxis(CDC* dc) {
     dc->TextOut(m_rcDraw.right - 4, m_rcDraw.bottom - 1, t);
     dc->SetTextAlign(oldAlign);
     dc->SetTextColor(oldText);
-    dc->SelectObject(old);
   }
   {
     CPen thin(PS_SOLID, 1, axis);
-    CPen* old = dc->SelectObject(&thin);
+    CSelectObject select(dc, &thin);
     // One direction of the graticule: lines at whole divisions, minor ticks across the other zero line.
     auto graticule = [&](bool alongX) {
       double lo = alongX ? m_dXMin : m_dY1Min, hi = alongX ? m_dXMax : m_dY1Max;
@@ -342,18 +335,16 @@ void CGraphWindow::DrawOscAxis(CDC* dc) {
     };
     graticule(true);
     graticule(false);
-    dc->SelectObject(old);
   }
   {
     CPen dotted(PS_DOT, 1, p.m_crCursor);
-    CPen* old = dc->SelectObject(&dotted);
+    CSelectObject select(dc, &dotted);
     for (int i = p.m_markers.GetSize() - 1; i >= 0; --i) {
       double t = p.m_markers[i];
       if (IsMissingSample(t) || !(m_dXMin < t && t < m_dXMax)) continue;
       fMoveTo(dc, t, m_dY1Min, 1);
       fLineTo(dc, t, m_dY1Max, 1);
     }
-    dc->SelectObject(old);
   }
   DrawTrigger(dc);
   for (int i = 0; i < p.GetSize(); ++i) {
@@ -362,8 +353,8 @@ void CGraphWindow::DrawOscAxis(CDC* dc) {
     double o = c->GetYOscOffset();
     if (o == 0 || IsMissingSample(o)) continue;
     CPen pen(PS_SOLID, 1, c->m_crColor);
-    CPen* old = dc->SelectObject(&pen);
-    CGdiObject* oldBrush = dc->SelectStockObject(HOLLOW_BRUSH);
+    CSelectObject selectPen(dc, &pen);
+    CSelectStockObject selectBrush(dc, HOLLOW_BRUSH);
     int x0 = m_rcDraw.left - 1;
     if (o >= m_dY1Min && o <= m_dY1Max) {
       int py = MapY(o, 1);
@@ -385,8 +376,6 @@ void CGraphWindow::DrawOscAxis(CDC* dc) {
       else
         dc->Ellipse(x0 - 5, p0 + 7, x0 - 1, p0 + 14);
     }
-    dc->SelectObject(oldBrush);
-    dc->SelectObject(old);
   }
   dc->SetBkMode(oldBk);
 }
@@ -397,12 +386,10 @@ int CGraphWindow::DrawTrigger(CDC* dc) {
   auto triangle = [&](COLORREF c, POINT a, POINT b, POINT d) {
     CPen pen(PS_SOLID, 1, c);
     CBrush brush(c);
-    CPen* oldPen = dc->SelectObject(&pen);
-    CBrush* oldBrush = dc->SelectObject(&brush);
+    CSelectObject selectPen(dc, &pen);
+    CSelectObject selectBrush(dc, &brush);
     POINT pts[3] = {a, b, d};
     dc->Polygon(pts, 3);
-    dc->SelectObject(oldBrush);
-    dc->SelectObject(oldPen);
   };
   int drawn = 0;
   double time = p.m_dCursor1;
@@ -480,7 +467,7 @@ void CGraphWindow::DrawLabels(CDC* dc, LPCRECT rect) {
   {
     CFont vfont;
     MakeFont(vfont, font, 900);
-    CFont* old = dc->SelectObject(&vfont);
+    CSelectObject select(dc, &vfont);
     int mid = (m_rcDraw.top + m_rcDraw.bottom) / 2;
     if (!boxes[2].IsRectEmpty()) {
       if (screen) Draw3dFrame(dc, boxes[2], 1, 5);
@@ -492,7 +479,6 @@ void CGraphWindow::DrawLabels(CDC* dc, LPCRECT rect) {
       dc->SetTextAlign(TA_CENTER | TA_TOP);
       dc->TextOut(m_rcDraw.right + m_nBands[bandRightScale] - 2, mid, m_pPlot->m_strLabel2);
     }
-    dc->SelectObject(old);
   }
   dc->SetTextAlign(TA_LEFT | TA_TOP);
   int entry = 0;
@@ -525,10 +511,9 @@ void CGraphWindow::DrawLabels(CDC* dc, LPCRECT rect) {
       dc->TextOut(inset.left, inset.top, t);
     }
     CPen pen(c->m_nPenStyle, 1, c->m_crColor);
-    CPen* old = dc->SelectObject(&pen);
+    CSelectObject select(dc, &pen);
     dc->MoveTo(inset.left, inset.bottom - 1);
     dc->LineTo(inset.right, inset.bottom - 1);
-    dc->SelectObject(old);
     ++entry;
   }
   dc->SetBkMode(oldBk);

@@ -1,23 +1,24 @@
 #include "plot/PlotUnits.h"
 
-namespace {
-const PlotUnitsOps* g_ops = nullptr;
-}
-
-void PlotUnits::Install(const PlotUnitsOps* ops) { g_ops = ops; }
-const PlotUnitsOps* PlotUnits::Installed() { return g_ops; }
+#include "kernel/MC_Units.h"
+#include "kernel/QuietErrors.h"
 
 BOOL PlotUnits::ConvertValue(CMC_Units* table, double& v, const char* from, const char* to) {
-  if (!table || !g_ops || !g_ops->ConvertValue) return FALSE;
-  return g_ops->ConvertValue(table, v, from ? from : "", to ? to : "");
+  if (!table) return FALSE;
+  // Plots convert every sample: a unit the table lacks must fail quietly, not once per sample.
+  CQuietErrors quiet;
+  return table->ConvertValue(v, from ? from : "", to ? to : "") != 0;
 }
 
 BOOL PlotUnits::CompatibleUnits(CMC_Units* table, const char* a, const char* b) {
-  if (!table || !g_ops || !g_ops->CompatibleUnits) return FALSE;
-  return g_ops->CompatibleUnits(table, a ? a : "", b ? b : "");
+  if (!table) return FALSE;
+  return table->CompatibleUnits(a ? a : "", b ? b : "") != 0;
 }
 
 BOOL PlotUnits::FindUnitWithRelativeFactor(CMC_Units* table, double r, const char* name, CString& found) {
-  if (!table || !g_ops || !g_ops->FindUnitWithRelativeFactor) return FALSE;
-  return g_ops->FindUnitWithRelativeFactor(table, r, name ? name : "", found);
+  if (!table) return FALSE;
+  CMC_Unit* unit = table->FindUnitWithRelativeFactor(r, name ? name : "");
+  if (!unit) return FALSE;
+  found = unit->GetName();
+  return TRUE;
 }

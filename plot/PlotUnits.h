@@ -1,5 +1,4 @@
-// The few unit-table services that plots call, kept behind one narrow seam until the setup's
-// unit table is linked in.
+// The few unit-table services that plots call, and the sample values plots treat apart.
 #pragma once
 
 #include "platform/core/String.h"
@@ -15,22 +14,13 @@ inline bool IsMissingSample(double v) { return v == PLOT_MISSING || v == PLOT_NO
 constexpr double PLOT_OPEN_MIN = -1e99;
 constexpr double PLOT_OPEN_MAX = 1e99;
 
-// Operations on a `CMC_Units` table that the unit table module installs. Without them every
-// conversion fails (values stay as stored) and no unit is compatible or found.
-struct PlotUnitsOps {
-  BOOL (*ConvertValue)(CMC_Units* table, double& v, const char* from, const char* to);
-  BOOL (*CompatibleUnits)(CMC_Units* table, const char* a, const char* b);
-  // Name of the unit whose factor relative to `name` is r; FALSE when none.
-  BOOL (*FindUnitWithRelativeFactor)(CMC_Units* table, double r, const char* name, CString& found);
-};
-
+// The unit-table services plots call; without a table every conversion fails (values stay as
+// stored) and no unit is compatible or found.
 namespace PlotUnits {
-void Install(const PlotUnitsOps* ops);  // null uninstalls
-const PlotUnitsOps* Installed();
-
 // Empty or beginning with a backslash: the drive's internal unit.
 inline bool IsInternalUnit(const char* name) { return !name || !*name || *name == '\\'; }
 BOOL ConvertValue(CMC_Units* table, double& v, const char* from, const char* to);
 BOOL CompatibleUnits(CMC_Units* table, const char* a, const char* b);
+// Name of the unit whose factor relative to `name` is r; FALSE when none.
 BOOL FindUnitWithRelativeFactor(CMC_Units* table, double r, const char* name, CString& found);
 }  // namespace PlotUnits

@@ -2,6 +2,7 @@
 #include "editor/core/SECEditCore.h"
 
 #include "platform/gdi/DC.h"
+#include "platform/gdi/SelectObject.h"
 
 #include <cstring>
 
@@ -163,7 +164,7 @@ void SECEditCoreBase::HandlePaint() {
   CPaintDC dc(m_pWnd);
   SECEdit* e = GetEdit();
   if (!e || !m_pTopLine || m_nCharWidth <= 0 || m_nLineHeight <= 0) return;
-  CFont* oldFont = dc.SelectObject(&m_font);
+  CSelectObject selectFont(dc, &m_font);
   COLORREF bg = e->m_crBackground;
   dc.SetBkColor(bg);
   dc.SetTextColor(e->m_crText);
@@ -223,5 +224,4 @@ void SECEditCoreBase::HandlePaint() {
     }
   }
   m_pCarryLine = nullptr;
-  dc.SelectObject(oldFont);
 }

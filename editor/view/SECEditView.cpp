@@ -3,6 +3,7 @@
 #include "editor/core/SECEditHint.h"
 #include "platform/core/File.h"
 #include "platform/gdi/DC.h"
+#include "platform/gdi/SelectObject.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/PrintInfo.h"
@@ -154,7 +155,7 @@ void SECEditView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
   lf.lfWidth = MulDiv(lf.lfWidth, pDC->GetDeviceCaps(LOGPIXELSX), 96);
   m_printFont.DeleteObject();
   m_printFont.CreateFontIndirect(&lf);
-  CFont* old = pDC->SelectObject(&m_printFont);
+  CSelectObject selectFont(pDC, &m_printFont);
   TEXTMETRIC tm{};
   pDC->GetTextMetrics(&tm);
   int lh = tm.tmHeight + tm.tmExternalLeading;
@@ -195,7 +196,6 @@ void SECEditView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
     }
   }
   pInfo->SetMaxPage((UINT)m_pageStarts.size());
-  pDC->SelectObject(old);
 }
 
 void SECEditView::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
@@ -206,7 +206,7 @@ void SECEditView::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
   CString file = path.IsEmpty() && GetDocument() ? GetDocument()->GetTitle() : path;
   CString header = m_dlgPageSetup.FormatHeader(m_timeHeader, file, (int)pInfo->m_nCurPage);
   CString footer = m_dlgPageSetup.FormatFooter(m_timeFooter, file, (int)pInfo->m_nCurPage);
-  CFont* old = pDC->SelectObject(&m_printFont);
+  CSelectObject selectFont(pDC, &m_printFont);
   CRect r = pInfo->m_rectDraw;
   int lh = m_nPrintLineHeight, q = lh / 4;
   int y = r.top, bottom = r.bottom;
@@ -252,7 +252,6 @@ void SECEditView::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
     pDC->LineTo(r.right, fy - q);
     pDC->TextOut(r.left, fy, footer);
   }
-  pDC->SelectObject(old);
 }
 
 void SECEditView::OnEndPrinting(CDC*, CPrintInfo*) { m_printFont.DeleteObject(); }

@@ -11,6 +11,7 @@
 #include "platform/ui/WinDefs.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -858,9 +859,9 @@ class CGXGridCore {
   CGXControl* m_pLastControl = nullptr;
   UINT m_nLastControlId = 0;
   std::unordered_map<UINT, CGXControl*> m_ControlMap;
-  std::unordered_map<std::string, CFont*> m_FontCache;
-  std::unordered_map<std::string, CBrush*> m_BrushCache;
-  std::unordered_map<std::string, CPen*> m_PenCache;
+  std::unordered_map<std::string, std::unique_ptr<CFont>> m_FontCache;
+  std::unordered_map<std::string, std::unique_ptr<CBrush>> m_BrushCache;
+  std::unordered_map<std::string, std::unique_ptr<CPen>> m_PenCache;
   CClientDC* m_pClientDC = nullptr;
   CFont* m_pOldClientFont = nullptr;
 

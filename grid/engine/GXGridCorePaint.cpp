@@ -6,6 +6,7 @@
 #include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/gdi/DC.h"
+#include "platform/gdi/SelectObject.h"
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
@@ -146,7 +147,7 @@ void CGXGridCore::DrawUsingMemDC(CDC* pDC) {
   PrepareDC(&mem, nullptr);
   CBitmap bitmap;
   bitmap.CreateCompatibleBitmap(pDC, c.Width(), c.Height());
-  CBitmap* oldBitmap = mem.SelectObject(&bitmap);
+  CSelectObject selectBitmap(mem, &bitmap);
   mem.SetViewportOrg(-c.left, -c.top);
   // The bitmap's pixel 0 is the window's pixel c.left: patterns start that far back, as on the window.
   mem.SetBrushOrg((8 - c.left % 8) % 8, (8 - c.top % 8) % 8);
@@ -179,7 +180,6 @@ void CGXGridCore::DrawUsingMemDC(CDC* pDC) {
   } else if (oldFont) {
     mem.SelectObject(oldFont);
   }
-  mem.SelectObject(oldBitmap);
   ReleaseClientDC();
 }
 

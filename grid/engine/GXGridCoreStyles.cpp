@@ -243,9 +243,6 @@ void CGXGridCore::FreeObjectCache() {
   if (m_nLockUpdate > 0) return;
   if (!m_bKeepObjects) {
     ReleaseClientDC();
-    for (auto& e : m_FontCache) delete e.second;
-    for (auto& e : m_BrushCache) delete e.second;
-    for (auto& e : m_PenCache) delete e.second;
     m_FontCache.clear();
     m_BrushCache.clear();
     m_PenCache.clear();
@@ -556,17 +553,14 @@ namespace {
 
 // The cached object of a key, made on a miss; an object that cannot be made is not cached (null).
 template <class T, class MAKE>
-T* Cached(std::unordered_map<std::string, T*>& cache, const std::string& key, MAKE make) {
+T* Cached(std::unordered_map<std::string, std::unique_ptr<T>>& cache, const std::string& key, MAKE make) {
   auto it = cache.find(key);
-  if (it != cache.end() && it->second->m_hObject) return it->second;
-  auto* obj = new T;
-  if (!make(*obj)) {
-    delete obj;
-    return nullptr;
-  }
-  delete (it != cache.end() ? it->second : nullptr);
-  cache[key] = obj;
-  return obj;
+  if (it != cache.end() && it->second->m_hObject) return it->second.get();
+  auto obj = std::make_unique<T>();
+  if (!make(*obj)) return nullptr;
+  T* made = obj.get();
+  cache[key] = std::move(obj);
+  return made;
 }
 
 }  // namespace

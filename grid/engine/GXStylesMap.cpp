@@ -7,6 +7,7 @@
 #include "platform/core/Format.h"
 #include "platform/core/Resource.h"
 
+#include <memory>
 #include <vector>
 
 IMPLEMENT_SERIAL(CGXStylesMap, CObject, 2)
@@ -219,9 +220,9 @@ void CGXStylesMap::AddUserAttribute(UINT nId, const CGXStyle* pDefaultStyle) {
   if (m_UserAttributes.Lookup(nId, e)) return;
   // The name first: a missing resource leaves nothing behind.
   CString name = LoadResourceName(nId);
-  CGXStyle* style = NewStyle();
+  std::unique_ptr<CGXStyle> style(NewStyle());
   if (pDefaultStyle) *style = *pDefaultStyle;
-  m_UserAttributes[nId] = new UserAttributeEntry{nId, name, style};
+  m_UserAttributes[nId] = new UserAttributeEntry{nId, name, style.release()};
 }
 
 const CGXStylesMap::UserAttributeEntry* CGXStylesMap::GetUserAttributeEntry(UINT nId) const {
@@ -286,12 +287,7 @@ void CGXStylesMap::Serialize(CArchive& ar) {
   if (schema > kSchema) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
   // Styles replaced by a repeated id live until the archive is read: a later font may refer back
   // to one of theirs.
-  struct Replaced {
-    std::vector<CGXStyle*> styles;
-    ~Replaced() {
-      for (CGXStyle* s : styles) delete s;
-    }
-  } replaced;
+  std::vector<std::unique_ptr<CGXStyle>> replaced;
   DeleteBaseStyles();
   m_BaseStyleNames.RemoveAll();
   m_ControlNames.RemoveAll();
@@ -307,24 +303,20 @@ void CGXStylesMap::Serialize(CArchive& ar) {
   }
   ar >> count;
   for (WORD i = 0; i < count; ++i) {
-    auto* e = new BaseStyleEntry;
+    auto read = std::make_unique<BaseStyleEntry>();
     DWORD resId;
     BYTE system;
-    try {
-      ar >> e->nId >> resId >> e->strName >> system;
-      e->nResourceId = resId;
-      e->bSystem = system;
-      e->pStyle = NewStyle();
-      // The style's own base style resolves against the entries read so far and the names.
-      e->pStyle->Serialize(ar, this);
-    } catch (...) {
-      delete e->pStyle;
-      delete e;
-      throw;
-    }
+    ar >> read->nId >> resId >> read->strName >> system;
+    read->nResourceId = resId;
+    read->bSystem = system;
+    std::unique_ptr<CGXStyle> style(NewStyle());
+    // The style's own base style resolves against the entries read so far and the names.
+    style->Serialize(ar, this);
+    read->pStyle = style.release();
+    BaseStyleEntry* e = read.release();
     BaseStyleEntry* old;
     if (m_BaseStyles.Lookup(e->nId, old)) {
-      replaced.styles.push_back(old->pStyle);
+      replaced.emplace_back(old->pStyle);
       delete old;
     }
     m_BaseStyles[e->nId] = e;
@@ -337,25 +329,17 @@ void CGXStylesMap::Serialize(CArchive& ar) {
     for (WORD i = 0; i < count; ++i) {
       DWORD id;
       ar >> id;
-      CGXStyle* style = NewStyle();
-      try {
-        style->Serialize(ar, this);
-      } catch (...) {
-        delete style;
-        throw;
-      }
+      std::unique_ptr<CGXStyle> style(NewStyle());
+      style->Serialize(ar, this);
       UserAttributeEntry* e;
       if (m_UserAttributes.Lookup(id, e)) {
-        replaced.styles.push_back(e->pStyle);
-        e->pStyle = style;
+        replaced.emplace_back(e->pStyle);
+        e->pStyle = style.release();
         continue;
       }
       std::string name;
-      if (!LoadStringResource(id, name)) {
-        delete style;
-        AfxThrowResourceException();
-      }
-      m_UserAttributes[id] = new UserAttributeEntry{id, CString(std::move(name)), style};
+      if (!LoadStringResource(id, name)) AfxThrowResourceException();
+      m_UserAttributes[id] = new UserAttributeEntry{id, CString(std::move(name)), style.release()};
     }
   }
 }
@@ -402,25 +386,19 @@ void CGXStylesMap::ReadProfile() {
     // rather than ending the read half-way.
     std::string resName;
     if (key[0] == '#' && !LoadStringResource((UINT)GXAtol(key.GetString() + 1), resName)) continue;
-    CGXStyle* style = NewStyle();
-    try {
-      style->ReadProfile(m_strSection + (registry ? "\\" : ".") + key, this);
-      if (key[0] == '#') {
-        UINT resId = (UINT)GXAtol(key.GetString() + 1);
-        WORD id;
-        const BaseStyleEntry* e = LookupResourceId(resId, id) ? GetBaseStyleEntry(id) : nullptr;
-        RegisterStyle(resId, *style, e ? e->bSystem : FALSE);
-      } else {
-        WORD id;
-        if (!LookupBaseStyleName(key, id)) id = m_nNextId;
-        const BaseStyleEntry* e = GetBaseStyleEntry(id);
-        SetBaseStyleEntry(id, *style, key, e ? e->nResourceId : 0, e ? e->bSystem : FALSE);
-      }
-    } catch (...) {
-      delete style;
-      throw;
+    std::unique_ptr<CGXStyle> style(NewStyle());
+    style->ReadProfile(m_strSection + (registry ? "\\" : ".") + key, this);
+    if (key[0] == '#') {
+      UINT resId = (UINT)GXAtol(key.GetString() + 1);
+      WORD id;
+      const BaseStyleEntry* e = LookupResourceId(resId, id) ? GetBaseStyleEntry(id) : nullptr;
+      RegisterStyle(resId, *style, e ? e->bSystem : FALSE);
+    } else {
+      WORD id;
+      if (!LookupBaseStyleName(key, id)) id = m_nNextId;
+      const BaseStyleEntry* e = GetBaseStyleEntry(id);
+      SetBaseStyleEntry(id, *style, key, e ? e->nResourceId : 0, e ? e->bSystem : FALSE);
     }
-    delete style;
   }
   LookupBuiltInIds();
   CGXStyle* standard = nullptr;

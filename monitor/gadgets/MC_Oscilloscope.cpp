@@ -2,6 +2,7 @@
 
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
+#include "platform/gdi/SelectObject.h"
 #include "plot/GraphWindow.h"
 
 #include <cmath>
@@ -110,8 +111,7 @@ void CMC_Oscilloscope::OnPaint() {
     DoPaint(&paint, rc);
     return;
   }
-  CBitmap* old = mem.SelectObject(&bitmap);
+  CSelectObject selectBitmap(mem, &bitmap);
   DoPaint(&mem, rc);
   paint.BitBlt(rc.left, rc.top, rc.Width(), rc.Height(), &mem, rc.left, rc.top, SRCCOPY);
-  mem.SelectObject(old);
 }

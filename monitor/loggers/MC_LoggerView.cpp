@@ -4,6 +4,7 @@
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_AxisData.h"
 #include "kernel/MC_Document.h"
+#include "kernel/QuietErrors.h"
 #include "monitor/loggers/LoggerFileNames.h"
 #include "monitor/loggers/LoggerVariablesDlg.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"
@@ -553,9 +554,7 @@ int CMC_Logger::PlotOptions(CMDIChildWnd* parent) {
 int CMC_Logger::SetupPlot(CMDIChildWnd* parent) {
   COptionsSheet sheet(m_graphDoc, parent, m_nCurrentPlot);
   if (sheet.DoModal() != IDOK) return 0;
-  const BOOL show = g_bShowErrors;
-  g_bShowErrors = FALSE;
+  CQuietErrors quiet;
   LocateItems();
-  g_bShowErrors = show;
   return 1;
 }

@@ -4,6 +4,7 @@
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
 #include "kernel/MC_Variable.h"
+#include "kernel/QuietErrors.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/Archive.h"
@@ -312,10 +313,10 @@ void CMC_ScopeLogger::EndUploadData() {
   CMC_Logger::EndUploadData();
   m_bStopRequested = 0;
   m_dwEndTick = GetTickCount();
-  const BOOL show = g_bShowErrors;
-  g_bShowErrors = FALSE;
-  DeactivateLoggerOnMC();
-  g_bShowErrors = show;
+  {
+    CQuietErrors quiet;
+    DeactivateLoggerOnMC();
+  }
   if (sweeping)
     for (int i = 0; i < m_aCurves.GetSize(); ++i)
       if (CCurve* curve = m_aCurves.GetAt(i)) {
@@ -457,11 +458,11 @@ int CMC_ScopeLogger::AfterSuccessfulLoad() {
     return 0;
   }
   m_nPoints = 101;
-  const BOOL show = g_bShowErrors;
-  g_bShowErrors = FALSE;
-  LocateItems();
-  UpdateTriggerMarkers();
-  g_bShowErrors = show;
+  {
+    CQuietErrors quiet;
+    LocateItems();
+    UpdateTriggerMarkers();
+  }
   SetGraphDocSource();
   RefreshBufferSettings();
   return 1;

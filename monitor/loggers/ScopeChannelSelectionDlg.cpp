@@ -4,6 +4,7 @@
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
+#include "kernel/QuietErrors.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/panels/GadgetEditDlg.h"
 #include "platform/core/MessageBox.h"
@@ -34,11 +35,8 @@ void FillLoggerVariableCombo(CComboBox& combo, CMC_Setup* setup, CMC_CoffFormat*
 }
 
 int LocateItemQuietly(CMC_Logger* logger, CMC_LoggerItem* item) {
-  const BOOL show = g_bShowErrors;
-  g_bShowErrors = FALSE;
-  const int found = logger->LocateItem(item);
-  g_bShowErrors = show;
-  return found;
+  CQuietErrors quiet;
+  return logger->LocateItem(item);
 }
 
 IMPLEMENT_DYNAMIC(CScopeChannelSelectionDlg, CDialog)

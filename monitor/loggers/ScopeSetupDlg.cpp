@@ -5,6 +5,7 @@
 #include "kernel/MC_Setup.h"
 #include "kernel/MC_Unit.h"
 #include "kernel/MC_Units.h"
+#include "kernel/QuietErrors.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/loggers/ScopeChannelSelectionDlg.h"
 #include "platform/core/Clock.h"
@@ -137,10 +138,8 @@ END_MESSAGE_MAP()
 
 CScopeSetupDlg::CScopeSetupDlg(CMC_ScopeLogger* scope, CWnd* parent) : CDialog(IDD, parent), m_pLogger(scope) {
   {
-    const BOOL show = g_bShowErrors;
-    g_bShowErrors = FALSE;
+    CQuietErrors quiet;
     scope->LocateItems();
-    g_bShowErrors = show;
   }
   CGraphFilter* plot = scope->m_graphDoc.GetSize() ? scope->m_graphDoc.GetAt(0) : nullptr;
   for (int c = 0; c < 4; ++c) {

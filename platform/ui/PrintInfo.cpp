@@ -5,6 +5,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/gdi/Image.h"
 #include "platform/gdi/Printer.h"
+#include "platform/gdi/SelectObject.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/Document.h"
@@ -309,7 +310,7 @@ void CView::OnFilePrintPreview() {
     CDC screen;
     screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
     if (!bmp.CreateCompatibleBitmap(&screen, imgW, imgH)) break;
-    CBitmap* old = mem.SelectObject(&bmp);
+    CSelectObject selectBitmap(mem, &bmp);
     mem.FillSolidRect(0, 0, imgW, imgH, RGB(255, 255, 255));
     mem.m_bPrinting = TRUE;
     mem.SetAttribDC(printer.m_hDC);
@@ -319,7 +320,6 @@ void CView::OnFilePrintPreview() {
     mem.SetViewportExt(imgW, imgH);
     OnPrepareDC(&mem, &info);
     if (!info.m_bContinuePrinting) {
-      mem.SelectObject(old);
       mem.ReleaseAttribDC();
       break;
     }
@@ -328,7 +328,6 @@ void CView::OnFilePrintPreview() {
     CString path;
     path.Format("%s/%s page %u.png", (LPCSTR)folder, (LPCSTR)title, page);
     if (SaveImage(&mem, path)) g_previewImages.push_back(path);
-    mem.SelectObject(old);
     mem.ReleaseAttribDC();
   }
   if (::IsWindow(self)) OnEndPrintPreview(&printer, &info, POINT{0, 0}, this);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <unordered_set>
 
 namespace ui {
@@ -564,24 +565,23 @@ thread_local void* t_createHookData = nullptr;
 HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   ThreadQueue* q = CurrentQueue();
-  HWND h = new HWND__;
+  // Owned here until the window manager lists it.
+  auto made = std::make_unique<HWND__>();
+  HWND h = made.get();
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());
     Globals& g = G();
     WindowClass* cls = FindClass(className);
     if (!cls) {
-      delete h;
       SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
       return nullptr;
     }
     if (parent == HWND_MESSAGE) parent = nullptr;
     if (parent && !g.live.count(parent)) {
-      delete h;
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return nullptr;
     }
     if ((style & WS_CHILD) && (!parent || parent == g.desktop)) {
-      delete h;
       SetLastError(ERROR_TLW_WITH_WSCHILD);
       return nullptr;
     }
@@ -630,6 +630,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     h->rcNormal = h->rcWindow;
     if (cls->cbWndExtra > 0) h->extra.assign((size_t)(cls->cbWndExtra + (int)sizeof(LONG_PTR) - 1) / sizeof(LONG_PTR), 0);
     g.live.insert(h);
+    made.release();
     if (style & WS_CHILD)
       h->parent->children.push_back(h);
     else
@@ -1374,9 +1375,9 @@ HDWP BeginDeferWindowPos(int count) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  auto* d = new HDWP__;
+  auto d = std::make_unique<HDWP__>();
   d->items.reserve((size_t)count);
-  return d;
+  return d.release();
 }
 
 HDWP DeferWindowPos(HDWP info, HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {

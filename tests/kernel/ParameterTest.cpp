@@ -185,10 +185,10 @@ TEST_F(ParameterTest, CacheIsAskedOnlyOnceWhileTheSetupAllowsIt) {
   p.GetValue();
   p.GetMin();
   EXPECT_EQ(m_setup.factorCalls, std::vector<std::string>{"m/X"});
-  m_setup.cacheEnabled = false;
+  m_setup.SetCacheEnabled(false);
   p.GetValue();
   EXPECT_EQ(m_setup.factorCalls.size(), 2u);
-  m_setup.cacheEnabled = true;
+  m_setup.SetCacheEnabled(true);
   p.InvalidateIUCache();
   p.GetValue();
   p.GetValue();
@@ -269,7 +269,7 @@ TEST_F(ParameterTest, CopiesKeepTheCacheAndTheirOwnSetup) {
 }
 
 TEST_F(ParameterTest, WithoutGuiModuleNothingConverts) {
-  m_setup.hasModule = false;
+  m_setup.SetHasModule(false);
   CMC_Parameter p(m_setup.Setup());
   EXPECT_FALSE(Read(p, "INT X [mm] @0x10 =1", 2));
   p.InitializeMotionParam(VAR_INT, "X", "mm", "", 0, 0);

@@ -1,8 +1,9 @@
-// A stand-in owner for parameters and variables: the sample unit table and a scriptable IU scale.
+// A setup owning parameters and variables: the sample unit table and a scriptable IU scale.
 #pragma once
 
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Parameter.h"
+#include "kernel/MC_Setup.h"
 #include "kernel/MC_Units.h"
 #include "platform/core/Automation.h"
 #include "tests/support/TestKernel.h"
@@ -11,25 +12,59 @@
 
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-// What a setup answers to its parameters and variables; tests reach it as a CMC_Setup&.
+// Reaches the parts of a setup that its GUI module fills in.
+struct CMC_SetupTestAccess {
+  static CMC_Setup* New() { return new CMC_Setup; }
+  static void SetModule(CMC_Setup& s, CMC_Setup::GUI_GETSCALE factor, CMC_Setup::GUI_GETSCALE offset,
+                        CMC_Setup::GUI_ONINITPARAM onInitParam) {
+    s.m_pfnGetScaleFactor = factor;
+    s.m_pfnGetScaleOffset = offset;
+    s.m_pfnOnInitParam = onInitParam;
+  }
+  static void SetIUCacheEnabled(CMC_Setup& s, bool on) { s.m_bIUCacheEnabled = on; }
+};
+
+// A setup with the sample unit table and a scriptable stand-in for its GUI module.
 struct FakeSetup {
-  CMC_Units units;
-  bool cacheEnabled = true;
-  bool hasModule = true;
+  std::unique_ptr<CMC_Setup, void (*)(CMC_Setup*)> setup{CMC_SetupTestAccess::New(), &CMC_Setup::Destroy};
+  CMC_Units& units = setup->GetUnits();
   // (base unit, name) -> (factor, offset); the name "*" matches any name of that base unit.
   std::map<std::pair<std::string, std::string>, std::pair<double, double>> scales;
   std::vector<std::string> factorCalls;  // "base/name" for every factor asked
   std::set<std::string> refusedParams;   // upper-cased names OnInitParam refuses
 
-  FakeSetup() { EXPECT_TRUE(units.Initialize(nullptr)); }
-  CMC_Setup& Setup() { return reinterpret_cast<CMC_Setup&>(*this); }
-  static FakeSetup& Of(CMC_Setup& s) { return reinterpret_cast<FakeSetup&>(s); }
+  FakeSetup() {
+    EXPECT_TRUE(units.Initialize(nullptr));
+    setup->SetOption("GUI_File", "fakegui.dll");
+    Fakes()[setup.get()] = this;
+    SetHasModule(true);
+  }
+  ~FakeSetup() { Fakes().erase(setup.get()); }
+  FakeSetup(const FakeSetup&) = delete;
+  FakeSetup& operator=(const FakeSetup&) = delete;
+
+  CMC_Setup& Setup() { return *setup; }
+  static FakeSetup& Of(CMC_Setup* s) { return *Fakes().at(s); }
+  void SetCacheEnabled(bool on) { CMC_SetupTestAccess::SetIUCacheEnabled(*setup, on); }
+  void SetHasModule(bool on) {
+    if (!on) return CMC_SetupTestAccess::SetModule(*setup, nullptr, nullptr, nullptr);
+    CMC_SetupTestAccess::SetModule(
+        *setup,
+        [](CMC_Setup* s, const char* base, const char* name) {
+          FakeSetup& f = Of(s);
+          f.factorCalls.push_back(std::string(base) + "/" + name);
+          return f.Scale(base, name).first;
+        },
+        [](CMC_Setup* s, const char* base, const char* name) { return Of(s).Scale(base, name).second; },
+        [](CMC_Setup* s, const char* name) -> int { return Of(s).refusedParams.count(name) ? 0 : 1; });
+  }
   void SetScale(const std::string& base, const std::string& name, double factor, double offset = 0) {
     scales[{base, name}] = {factor, offset};
   }
@@ -38,40 +73,21 @@ struct FakeSetup {
     if (it == scales.end()) it = scales.find({base, "*"});
     return it == scales.end() ? std::pair<double, double>(1, 0) : it->second;
   }
+
+ private:
+  static std::map<CMC_Setup*, FakeSetup*>& Fakes() {
+    static std::map<CMC_Setup*, FakeSetup*> fakes;
+    return fakes;
+  }
 };
 
 class QuantityTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    CMC_SetupLink link;
-    link.pfnGetUnits = [](CMC_Setup& s) -> CMC_Units* { return &FakeSetup::Of(s).units; };
-    link.pfnIsIUCacheEnabled = [](CMC_Setup& s) -> int { return FakeSetup::Of(s).cacheEnabled; };
-    link.pfnGetScaleFactorFct = [](CMC_Setup& s) -> MC_SCALE_FCT {
-      if (!FakeSetup::Of(s).hasModule) return nullptr;
-      return [](CMC_Setup* setup, const char* base, const char* name) {
-        FakeSetup& f = FakeSetup::Of(*setup);
-        f.factorCalls.push_back(std::string(base) + "/" + name);
-        return f.Scale(base, name).first;
-      };
-    };
-    link.pfnGetScaleOffsetFct = [](CMC_Setup& s) -> MC_SCALE_FCT {
-      if (!FakeSetup::Of(s).hasModule) return nullptr;
-      return [](CMC_Setup* setup, const char* base, const char* name) {
-        return FakeSetup::Of(*setup).Scale(base, name).second;
-      };
-    };
-    link.pfnGetGUIModuleName = [](CMC_Setup&) { return CString("fakegui.dll"); };
-    link.pfnOnInitParam = [](CMC_Setup& s, const char* name) -> int {
-      return FakeSetup::Of(s).refusedParams.count(name) ? 0 : 1;
-    };
-    m_oldLink = CMC_SetupLink::Install(link);
     g_bShowErrors = TRUE;
     Automation::Instance().Reset();
   }
-  void TearDown() override {
-    CMC_SetupLink::Install(m_oldLink);
-    Automation::Instance().Reset();
-  }
+  void TearDown() override { Automation::Instance().Reset(); }
 
   static std::vector<std::string> Boxes() {
     std::vector<std::string> texts;
@@ -95,5 +111,4 @@ class QuantityTest : public ::testing::Test {
   }
 
   FakeSetup m_setup;
-  CMC_SetupLink m_oldLink;
 };

@@ -1,7 +1,10 @@
 // Mapping modes, clip regions, regions and saved states.
 #include "GdiTestUtil.h"
+#include "platform/gdi/SelectObject.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 using namespace gditest;
 
@@ -201,6 +204,32 @@ TEST(GdiState, SaveRestoreBringsBackObjectsAndAttributes) {
   EXPECT_EQ(c.dc.GetMapMode(), MM_TEXT);
   EXPECT_EQ(c.dc.GetViewportOrg(), CPoint(0, 0));
   EXPECT_EQ(c.dc.GetCurrentPen(), old);
+  c.dc.MoveTo(0, 0);
+  c.dc.LineTo(5, 0);
+  EXPECT_EQ(c.At(2, 0), kBlack);
+}
+
+TEST(GdiState, ScopedSelectionPutsBackWhatWasSelectedWhenTheScopeThrows) {
+  Canvas c;
+  CPen* pen = c.dc.GetCurrentPen();
+  CBrush* brush = c.dc.GetCurrentBrush();
+  CFont* font = c.dc.GetCurrentFont();
+  try {
+    CPen red(PS_SOLID, 1, kRed);
+    CFont big;
+    big.CreatePointFont(240, "Arial");
+    CSelectObject selectPen(c.dc, &red);
+    CSelectObject selectFont(&c.dc, &big);
+    CSelectStockObject selectBrush(c.dc, NULL_BRUSH);
+    EXPECT_EQ(selectPen.GetOld(), pen);
+    EXPECT_NE(c.dc.GetCurrentPen(), pen);
+    EXPECT_NE(c.dc.GetCurrentBrush(), brush);
+    throw std::runtime_error("drawing failed");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(c.dc.GetCurrentPen(), pen);
+  EXPECT_EQ(c.dc.GetCurrentBrush(), brush);
+  EXPECT_EQ(c.dc.GetCurrentFont(), font);
   c.dc.MoveTo(0, 0);
   c.dc.LineTo(5, 0);
   EXPECT_EQ(c.At(2, 0), kBlack);

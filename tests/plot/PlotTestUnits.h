@@ -1,8 +1,12 @@
-// A small unit table for plot tests, installed behind the plots' unit seam.
+// A small unit table for plot tests, read from a unit file written from `units`.
 #pragma once
 
-#include "plot/PlotUnits.h"
+#include "kernel/MC_Units.h"
+#include "tests/support/TestKernel.h"
 
+#include <gtest/gtest.h>
+
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -11,57 +15,23 @@ struct FakeUnits {
     int type;
     double factor, offset;
   };
-  std::map<std::string, Unit> units;
-  int conversions = 0;
+  std::map<std::string, Unit> units = {{"m", {1, 1, 0}},     {"mm", {1, 1000, 0}}, {"km", {1, 0.001, 0}},
+                                       {"s", {2, 1, 0}},     {"ms", {2, 1000, 0}}, {"degC", {3, 1, 0}},
+                                       {"degF", {3, 1.8, 32}}};
 
-  static FakeUnits* Of(CMC_Units* t) { return reinterpret_cast<FakeUnits*>(t); }
-  CMC_Units* Table() { return reinterpret_cast<CMC_Units*>(this); }
-  const Unit* Find(const char* name) const {
-    if (*name == '\\') ++name;
-    auto it = units.find(name);
-    return it == units.end() ? nullptr : &it->second;
-  }
-
-  static BOOL Convert(CMC_Units* t, double& v, const char* from, const char* to) {
-    FakeUnits* f = Of(t);
-    ++f->conversions;
-    if (std::string(from) == to) return TRUE;
-    const Unit *a = f->Find(from), *b = f->Find(to);
-    if (!a || !b || a->type != b->type) return FALSE;
-    v = b->factor * ((v - a->offset) / a->factor) + b->offset;
-    return TRUE;
-  }
-  static BOOL Compatible(CMC_Units* t, const char* a, const char* b) {
-    if (!*a && !*b) return TRUE;
-    if (!*a || !*b) return FALSE;
-    const Unit *x = Of(t)->Find(a), *y = Of(t)->Find(b);
-    return x && y && x->type == y->type;
-  }
-  static BOOL Relative(CMC_Units* t, double r, const char* name, CString& found) {
-    FakeUnits* f = Of(t);
-    const Unit* u = f->Find(name);
-    if (!u || u->offset != 0) return FALSE;
-    if (r == 1) {
-      found = name;
-      return TRUE;
-    }
-    for (auto& [n, o] : f->units) {
-      if (&o == u || o.type != u->type || o.offset != 0) continue;
-      if (std::abs(o.factor * r - u->factor) <= 1e-12 * u->factor) {
-        found = n.c_str();
-        return TRUE;
-      }
-    }
-    return FALSE;
+  // The table of `units` as they are now; the same table on every call.
+  CMC_Units* Table() {
+    static int files = 0;
+    if (m_file.empty()) m_file = "plot-test-" + std::to_string(++files) + ".cfg";
+    std::ofstream out(dravonix::test::KernelDir() + "/Units/" + m_file, std::ios::binary);
+    out.precision(17);
+    for (auto& [name, u] : units) out << u.type << " [" << name << "] " << u.factor << " " << u.offset << "\n";
+    out.close();
+    EXPECT_TRUE(m_table.Initialize(m_file.c_str()));
+    return &m_table;
   }
 
-  FakeUnits() {
-    units = {{"m", {1, 1, 0}}, {"mm", {1, 1000, 0}}, {"km", {1, 0.001, 0}}, {"s", {2, 1, 0}},
-             {"ms", {2, 1000, 0}}, {"degC", {3, 1, 0}}, {"degF", {3, 1.8, 32}}};
-    static const PlotUnitsOps ops = {&Convert, &Compatible, &Relative};
-    previous = PlotUnits::Installed();
-    PlotUnits::Install(&ops);
-  }
-  ~FakeUnits() { PlotUnits::Install(previous); }
-  const PlotUnitsOps* previous = nullptr;
+ private:
+  std::string m_file;
+  CMC_Units m_table;
 };
