@@ -144,6 +144,17 @@ class CGcodeTranslator {
   int FindPrefixOperator(BYTE kind, const CString& text) const;
   int FindBinaryOperator(BYTE kind, const CString& text) const;
   // Blocks
+  // A "#n=value" setting; i is on the '#' and ends after the value.
+  BOOL ParseGcodeParameterSetting(const std::vector<CString>& texts, const std::vector<BYTE>& kinds, int& i,
+                                  std::vector<int>& paramNumbers, std::vector<double>& paramValues,
+                                  CString& error);
+  // The modal groups and letters one block has used so far.
+  struct tagBlockWords {
+    bool gGroup[14] = {}, mGroup[10] = {}, letter[26] = {};
+    int mCount = 0;
+  };
+  // Refuses a word whose letter or modal group the block has already.
+  static BOOL NoteGcodeWordOnce(char letter, double value, tagBlockWords& seen, CString& error);
   void ExecuteGcode(int code10);
   void ExecuteMcode(int code);
   void ExecuteG10();
