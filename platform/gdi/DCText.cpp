@@ -384,27 +384,10 @@ int LineWidth(const std::vector<DtChar>& v, size_t from, size_t to) {
   return w;
 }
 
-}  // namespace
-
-int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
-  if (!s || !rect) return 0;
-  if (n < 0) n = (int)std::strlen(s);
-  REC("DrawText(\"%.*s\",%d,%d,%d,%d,0x%X)", n, s, rect->left, rect->top, rect->right, rect->bottom, format);
-  Impl& d = *m_impl;
-  if (d.kind == DCKind::None) return 0;
-  CDCRecorder* rec = m_recorder;
-  m_recorder = nullptr;
-
-  auto rf = d.Font();
-  TEXTMETRIC tm;
-  GetTextMetrics(&tm);
-  int lineH = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
-  bool noPrefix = (format & DT_NOPREFIX) != 0;
-
-  // Characters with their logical widths; '&' marks a mnemonic unless DT_NOPREFIX.
+// Characters with their logical widths; '&' marks a mnemonic unless noPrefix.
+void ShapeDtChars(CDC::Impl& d, RealFont& rf, LPCTSTR s, int n, bool noPrefix, std::vector<DtChar>& chars) {
   Shaped sh;
-  Shape(*rf, s, n, 0, sh);
-  std::vector<DtChar> chars;
+  Shape(rf, s, n, 0, sh);
   chars.reserve(sh.cps.size());
   bool nextPrefixed = false;
   for (size_t i = 0; i < sh.cps.size(); ++i) {
@@ -426,15 +409,10 @@ int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
     nextPrefixed = false;
     chars.push_back(std::move(c));
   }
+}
 
-  // Tabs.
-  int tabW = 8 * tm.tmAveCharWidth;
-  if (format & DT_TABSTOP) tabW = (int)((format >> 8) & 0xFF) * tm.tmAveCharWidth;
-  bool expandTabs = (format & DT_EXPANDTABS) != 0;
-
-  // Lines.
-  std::vector<DtLine> lines;
-  std::vector<std::vector<DtChar>> paras(1);
+// Paragraphs end at CR LF, LF or a lone CR, except in a single line.
+void SplitParagraphs(const std::vector<DtChar>& chars, UINT format, std::vector<std::vector<DtChar>>& paras) {
   for (auto& c : chars) {
     if (!(format & DT_SINGLELINE) && (c.cp == '\r' || c.cp == '\n')) {
       if (c.cp == '\n' && !paras.back().empty() && paras.back().back().cp == '\r') {
@@ -452,32 +430,127 @@ int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
     paras.back().push_back(c);
   }
   // Split remaining lone CRs.
-  {
-    std::vector<std::vector<DtChar>> split;
-    for (auto& p : paras) {
-      split.emplace_back();
-      for (auto& c : p) {
-        if (!(format & DT_SINGLELINE) && c.cp == '\r') split.emplace_back();
-        else split.back().push_back(c);
-      }
-    }
-    paras.swap(split);
-  }
-  int rectW = rect->right - rect->left;
-  auto expand = [&](std::vector<DtChar>& v) {
-    if (!expandTabs) return;
-    int x = 0;
-    for (auto& c : v) {
-      if (c.cp == '\t') {
-        int next = tabW > 0 ? (x / tabW + 1) * tabW : x;
-        c.w = next - x;
-        c.bytes = " ";
-      }
-      x += c.w;
-    }
-  };
+  std::vector<std::vector<DtChar>> split;
   for (auto& p : paras) {
-    expand(p);
+    split.emplace_back();
+    for (auto& c : p) {
+      if (!(format & DT_SINGLELINE) && c.cp == '\r') split.emplace_back();
+      else split.back().push_back(c);
+    }
+  }
+  paras.swap(split);
+}
+
+void ExpandTabs(std::vector<DtChar>& v, int tabW) {
+  int x = 0;
+  for (auto& c : v) {
+    if (c.cp == '\t') {
+      int next = tabW > 0 ? (x / tabW + 1) * tabW : x;
+      c.w = next - x;
+      c.bytes = " ";
+    }
+    x += c.w;
+  }
+}
+
+// Lines of one paragraph broken at words to fit rectW.
+void BreakParagraph(const std::vector<DtChar>& p, int rectW, UINT format, std::vector<DtLine>& lines) {
+  size_t i = 0;
+  if (p.empty()) lines.emplace_back();
+  while (i < p.size()) {
+    // Fit as many words as the width allows; a word wider than the line stands alone.
+    size_t j = i, lastBreak = i;
+    int w = 0;
+    bool broke = false;
+    while (j < p.size()) {
+      if (p[j].cp == ' ' || p[j].cp == '\t') lastBreak = j;
+      if (w + p[j].w > rectW && j > i) {
+        broke = true;
+        break;
+      }
+      w += p[j].w;
+      ++j;
+    }
+    size_t end = j;
+    size_t next = j;
+    if (broke) {
+      if (lastBreak > i) {
+        end = lastBreak;
+        next = lastBreak + 1;
+      } else if (p[j].cp == ' ') {
+        next = j + 1;
+      } else if (!(format & DT_EDITCONTROL)) {
+        // Without a break opportunity the word runs on to its end.
+        while (end < p.size() && p[end].cp != ' ') ++end;
+        next = end < p.size() ? end + 1 : end;
+      }
+    }
+    while (next < p.size() && p[next].cp == ' ') ++next;
+    DtLine l;
+    l.chars.assign(p.begin() + (long)i, p.begin() + (long)end);
+    while (!l.chars.empty() && l.chars.back().cp == ' ') l.chars.pop_back();
+    l.width = LineWidth(l.chars, 0, l.chars.size());
+    lines.push_back(std::move(l));
+    i = next;
+  }
+}
+
+// Underlines the mnemonic characters of a line drawn at (x, y).
+void UnderlinePrefixes(CDC::Impl& d, const RealFont& rf, const std::vector<DtChar>& out, int x, int y,
+                       const RECT& clip, UINT format) {
+  int cx = x;
+  for (auto& c : out) {
+    if (c.prefixed) {
+      Paint p;
+      p.none = false;
+      p.pixel = d.Pix(d.s.text);
+      POINT a = d.L2D(cx, y), b = d.L2D(cx + c.w, y);
+      int base = a.y + rf.tm.tmAscent + 1;
+      RECT ur{std::min(a.x, b.x), base, std::max(a.x, b.x), base + 1};
+      RECT dc = d.L2DRect(clip.left, clip.top, clip.right, clip.bottom);
+      if (!(format & DT_NOCLIP)) {
+        ur.left = std::max(ur.left, dc.left);
+        ur.right = std::min(ur.right, dc.right);
+        if (ur.top < dc.top || ur.bottom > dc.bottom) ur.right = ur.left;
+      }
+      d.FillDeviceRect(ur, p, R2_COPYPEN);
+    }
+    cx += c.w;
+  }
+}
+
+}  // namespace
+
+int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
+  if (!s || !rect) return 0;
+  if (n < 0) n = (int)std::strlen(s);
+  REC("DrawText(\"%.*s\",%d,%d,%d,%d,0x%X)", n, s, rect->left, rect->top, rect->right, rect->bottom, format);
+  Impl& d = *m_impl;
+  if (d.kind == DCKind::None) return 0;
+  CDCRecorder* rec = m_recorder;
+  m_recorder = nullptr;
+
+  auto rf = d.Font();
+  TEXTMETRIC tm;
+  GetTextMetrics(&tm);
+  int lineH = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
+  bool noPrefix = (format & DT_NOPREFIX) != 0;
+
+  std::vector<DtChar> chars;
+  ShapeDtChars(d, *rf, s, n, noPrefix, chars);
+
+  // Tabs.
+  int tabW = 8 * tm.tmAveCharWidth;
+  if (format & DT_TABSTOP) tabW = (int)((format >> 8) & 0xFF) * tm.tmAveCharWidth;
+  bool expandTabs = (format & DT_EXPANDTABS) != 0;
+
+  // Lines.
+  std::vector<DtLine> lines;
+  std::vector<std::vector<DtChar>> paras(1);
+  SplitParagraphs(chars, format, paras);
+  int rectW = rect->right - rect->left;
+  for (auto& p : paras) {
+    if (expandTabs) ExpandTabs(p, tabW);
     if (!(format & DT_WORDBREAK) || (format & DT_SINGLELINE)) {
       DtLine l;
       l.chars = p;
@@ -485,44 +558,7 @@ int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
       lines.push_back(std::move(l));
       continue;
     }
-    size_t i = 0;
-    if (p.empty()) lines.emplace_back();
-    while (i < p.size()) {
-      // Fit as many words as the width allows; a word wider than the line stands alone.
-      size_t j = i, lastBreak = i;
-      int w = 0;
-      bool broke = false;
-      while (j < p.size()) {
-        if (p[j].cp == ' ' || p[j].cp == '\t') lastBreak = j;
-        if (w + p[j].w > rectW && j > i) {
-          broke = true;
-          break;
-        }
-        w += p[j].w;
-        ++j;
-      }
-      size_t end = j;
-      size_t next = j;
-      if (broke) {
-        if (lastBreak > i) {
-          end = lastBreak;
-          next = lastBreak + 1;
-        } else if (p[j].cp == ' ') {
-          next = j + 1;
-        } else if (!(format & DT_EDITCONTROL)) {
-          // Without a break opportunity the word runs on to its end.
-          while (end < p.size() && p[end].cp != ' ') ++end;
-          next = end < p.size() ? end + 1 : end;
-        }
-      }
-      while (next < p.size() && p[next].cp == ' ') ++next;
-      DtLine l;
-      l.chars.assign(p.begin() + (long)i, p.begin() + (long)end);
-      while (!l.chars.empty() && l.chars.back().cp == ' ') l.chars.pop_back();
-      l.width = LineWidth(l.chars, 0, l.chars.size());
-      lines.push_back(std::move(l));
-      i = next;
-    }
+    BreakParagraph(p, rectW, format, lines);
   }
   if (n == 0) lines.clear();
 
@@ -580,27 +616,8 @@ int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
     }
     if (!(format & DT_PREFIXONLY) && !bytes.empty())
       ExtTextOut(x, y, etoOpts, &clip, bytes.data(), (UINT)bytes.size(), dx.data());
-    if (!noPrefix && !(format & DT_HIDEPREFIX) && !d.meta && d.surface) {
-      int cx = x;
-      for (auto& c : out) {
-        if (c.prefixed) {
-          Paint p;
-          p.none = false;
-          p.pixel = d.Pix(d.s.text);
-          POINT a = d.L2D(cx, y), b = d.L2D(cx + c.w, y);
-          int base = a.y + rf->tm.tmAscent + 1;
-          RECT ur{std::min(a.x, b.x), base, std::max(a.x, b.x), base + 1};
-          RECT dc = d.L2DRect(clip.left, clip.top, clip.right, clip.bottom);
-          if (!(format & DT_NOCLIP)) {
-            ur.left = std::max(ur.left, dc.left);
-            ur.right = std::min(ur.right, dc.right);
-            if (ur.top < dc.top || ur.bottom > dc.bottom) ur.right = ur.left;
-          }
-          d.FillDeviceRect(ur, p, R2_COPYPEN);
-        }
-        cx += c.w;
-      }
-    }
+    if (!noPrefix && !(format & DT_HIDEPREFIX) && !d.meta && d.surface)
+      UnderlinePrefixes(d, *rf, out, x, y, clip, format);
     y += lineH;
   }
   SetTextAlign(oldAlign);
