@@ -165,7 +165,7 @@ class CGXGridCore {
   // Scroll-bar ranges and visibility after the counts or the window changed.
   virtual void RefreshScrollBars(BOOL bDeferRedraw = FALSE, BOOL bOnlyIfCountsChanged = FALSE);
 
-  // ---- window messages the hosts forward; base answers until the message layer lands ----
+  // ---- window messages the hosts forward ----
   virtual BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
   virtual BOOL OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   virtual BOOL OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
@@ -254,7 +254,7 @@ class CGXGridCore {
   virtual BOOL OnRButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
                                   UINT nFlags, WORD nHitState);
 
-  // ---- selection, spans and hit testing: no spans and no hits until their layers land ----
+  // ---- selection, spans and hit testing ----
   // Appends a copy of each selected range; with an empty selection and the flag, the current cell.
   virtual BOOL CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell);
   virtual void SetSelection(POSITION pos, ROWCOL nTop = 0, ROWCOL nLeft = 0, ROWCOL nBottom = 0, ROWCOL nRight = 0);
