@@ -142,6 +142,92 @@ BOOL CDC::TextOut(int x, int y, LPCTSTR s, int n) {
   return ok;
 }
 
+namespace {
+
+// Where a run of text goes in device units: the reference point, the start and baseline offsets
+// the alignment gives, and the escapement's angle in radians.
+struct TextPlacement {
+  POINT p;
+  int startX;
+  int baseline;
+  double angle;
+};
+
+TextPlacement PlaceText(CDC::Impl& d, const RealFont& rf, const Shaped& sh, POINT ref) {
+  TextPlacement pl;
+  pl.p = d.L2D(ref.x, ref.y);
+  const TEXTMETRIC& tm = rf.tm;
+  if ((d.s.align & TA_CENTER) == TA_CENTER) pl.startX = -sh.width / 2;
+  else if (d.s.align & TA_RIGHT) pl.startX = -sh.width;
+  else pl.startX = 0;
+  if ((d.s.align & TA_BASELINE) == TA_BASELINE) pl.baseline = 0;
+  else if (d.s.align & TA_BOTTOM) pl.baseline = -tm.tmDescent;
+  else pl.baseline = tm.tmAscent;
+  int esc = d.s.font ? d.s.font->lf.lfEscapement : 0;
+  pl.angle = esc % 3600 * M_PI / 1800.0;
+  if ((d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0)) pl.angle = -pl.angle;  // y-up modes keep the angle's sense on paper
+  return pl;
+}
+
+// The device bounds of the text cell placed by the alignment and turned by the escapement.
+RECT TurnedTextCell(const Shaped& sh, const TEXTMETRIC& tm, const TextPlacement& pl) {
+  double co = std::cos(pl.angle), si = std::sin(pl.angle);
+  double top = (double)pl.baseline - tm.tmAscent;
+  double xs[2] = {(double)pl.startX, (double)pl.startX + sh.width}, ys[2] = {top, top + tm.tmHeight};
+  double l = 1e18, t = 1e18, rt = -1e18, bm = -1e18;
+  for (double cx : xs)
+    for (double cy : ys) {
+      double px = pl.p.x + cx * co + cy * si, py = pl.p.y - cx * si + cy * co;
+      l = std::min(l, px), t = std::min(t, py), rt = std::max(rt, px), bm = std::max(bm, py);
+    }
+  return RECT{(LONG)std::floor(l), (LONG)std::floor(t), (LONG)std::ceil(rt), (LONG)std::ceil(bm)};
+}
+
+// Background, glyphs, underline and strike-out of the shaped text, clipped to dr when asked.
+void PaintGlyphs(CDC::Impl& d, cairo_t* c, RealFont& rf, const Shaped& sh, const TextPlacement& pl, UINT options,
+                 const RECT& dr) {
+  const TEXTMETRIC& tm = rf.tm;
+  const int startX = pl.startX, baseline = pl.baseline;
+  cairo_save(c);
+  if (options & ETO_CLIPPED) {
+    cairo_rectangle(c, dr.left, dr.top, dr.right - dr.left, dr.bottom - dr.top);
+    cairo_clip(c);
+  }
+  cairo_translate(c, pl.p.x, pl.p.y);
+  if (pl.angle != 0) cairo_rotate(c, -pl.angle);
+  cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+  cairo_set_antialias(c, CAIRO_ANTIALIAS_NONE);
+  auto setColor = [&](uint32_t px) {
+    cairo_set_source_rgb(c, ((px >> 16) & 0xFF) / 255.0, ((px >> 8) & 0xFF) / 255.0, (px & 0xFF) / 255.0);
+  };
+  if (d.s.bkMode == OPAQUE) {
+    setColor(d.Pix(d.s.bk));
+    cairo_rectangle(c, startX, baseline - tm.tmAscent, sh.width, tm.tmHeight);
+    cairo_fill(c);
+  }
+  cairo_set_operator(c, CAIRO_OPERATOR_OVER);
+  setColor(d.Pix(d.s.text));
+  std::vector<cairo_glyph_t> glyphs(sh.glyphs.size());
+  int pen = startX;
+  for (size_t i = 0; i < sh.glyphs.size(); ++i) {
+    glyphs[i] = cairo_glyph_t{sh.glyphs[i], (double)pen, (double)baseline};
+    pen += sh.adv[i];
+  }
+  cairo_set_scaled_font(c, d.mono ? rf.Aliased() : rf.scaled);
+  cairo_show_glyphs(c, glyphs.data(), (int)glyphs.size());
+  if (tm.tmUnderlined) {
+    cairo_rectangle(c, startX, baseline + rf.underlinePos, sh.width, rf.underlineThick);
+    cairo_fill(c);
+  }
+  if (tm.tmStruckOut) {
+    cairo_rectangle(c, startX, baseline - rf.strikePos, sh.width, rf.strikeThick);
+    cairo_fill(c);
+  }
+  cairo_restore(c);
+}
+
+}  // namespace
+
 BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, const int* dx) {
   REC("ExtTextOut(%d,%d,%u,%d,%d,%d,%d,\"%.*s\")", x, y, options, r ? (int)r->left : 0, r ? (int)r->top : 0,
       r ? (int)r->right : 0, r ? (int)r->bottom : 0, s ? (int)n : 0, s ? s : "");
@@ -180,20 +266,7 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
     }
   }
 
-  POINT p = d.L2D(ref.x, ref.y);
-  const TEXTMETRIC& tm = rf->tm;
-  int startX;
-  if ((d.s.align & TA_CENTER) == TA_CENTER) startX = -sh.width / 2;
-  else if (d.s.align & TA_RIGHT) startX = -sh.width;
-  else startX = 0;
-  int baseline;
-  if ((d.s.align & TA_BASELINE) == TA_BASELINE) baseline = 0;
-  else if (d.s.align & TA_BOTTOM) baseline = -tm.tmDescent;
-  else baseline = tm.tmAscent;
-  int esc = d.s.font ? d.s.font->lf.lfEscapement : 0;
-  double angle = esc % 3600 * M_PI / 1800.0;
-  if ((d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0)) angle = -angle;  // y-up modes keep the angle's sense on paper
-
+  const TextPlacement pl = PlaceText(d, *rf, sh, ref);
   if (d.meta) {
     std::vector<int> ldx;
     for (size_t i = 0; i < sh.adv.size(); ++i) {
@@ -202,19 +275,7 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
       for (size_t b = (size_t)sh.byteStart[i]; b < endByte; ++b) ldx.push_back(b == (size_t)sh.byteStart[i] ? d.LenD2LX(sh.adv[i]) : 0);
     }
     CRect bounds(0, 0, 0, 0);
-    if (!sh.glyphs.empty()) {
-      // The text cell placed by the alignment and turned by the escapement.
-      double co = std::cos(angle), si = std::sin(angle);
-      double top = (double)baseline - tm.tmAscent;
-      double xs[2] = {(double)startX, (double)startX + sh.width}, ys[2] = {top, top + tm.tmHeight};
-      double l = 1e18, t = 1e18, rt = -1e18, bm = -1e18;
-      for (double cx : xs)
-        for (double cy : ys) {
-          double px = p.x + cx * co + cy * si, py = p.y - cx * si + cy * co;
-          l = std::min(l, px), t = std::min(t, py), rt = std::max(rt, px), bm = std::max(bm, py);
-        }
-      bounds |= RECT{(LONG)std::floor(l), (LONG)std::floor(t), (LONG)std::ceil(rt), (LONG)std::ceil(bm)};
-    }
+    if (!sh.glyphs.empty()) bounds |= TurnedTextCell(sh, rf->tm, pl);
     if (r) bounds |= d.L2DRect(lr.left, lr.top, lr.right, lr.bottom);
     d.meta->ExtTextOut(ref.x, ref.y, options, r ? &lr : nullptr, std::string(s ? s : "", n), ldx, bounds);
     d.meta->AddBounds(bounds);
@@ -234,44 +295,7 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
     d.s.rop2 = saved;
   }
   if (sh.glyphs.empty()) return TRUE;
-
-
-  cairo_save(c);
-  if (options & ETO_CLIPPED) {
-    cairo_rectangle(c, dr.left, dr.top, dr.right - dr.left, dr.bottom - dr.top);
-    cairo_clip(c);
-  }
-  cairo_translate(c, p.x, p.y);
-  if (angle != 0) cairo_rotate(c, -angle);
-  cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
-  cairo_set_antialias(c, CAIRO_ANTIALIAS_NONE);
-  auto setColor = [&](uint32_t px) {
-    cairo_set_source_rgb(c, ((px >> 16) & 0xFF) / 255.0, ((px >> 8) & 0xFF) / 255.0, (px & 0xFF) / 255.0);
-  };
-  if (d.s.bkMode == OPAQUE) {
-    setColor(d.Pix(d.s.bk));
-    cairo_rectangle(c, startX, baseline - tm.tmAscent, sh.width, tm.tmHeight);
-    cairo_fill(c);
-  }
-  cairo_set_operator(c, CAIRO_OPERATOR_OVER);
-  setColor(d.Pix(d.s.text));
-  std::vector<cairo_glyph_t> glyphs(sh.glyphs.size());
-  int pen = startX;
-  for (size_t i = 0; i < sh.glyphs.size(); ++i) {
-    glyphs[i] = cairo_glyph_t{sh.glyphs[i], (double)pen, (double)baseline};
-    pen += sh.adv[i];
-  }
-  cairo_set_scaled_font(c, d.mono ? rf->Aliased() : rf->scaled);
-  cairo_show_glyphs(c, glyphs.data(), (int)glyphs.size());
-  if (tm.tmUnderlined) {
-    cairo_rectangle(c, startX, baseline + rf->underlinePos, sh.width, rf->underlineThick);
-    cairo_fill(c);
-  }
-  if (tm.tmStruckOut) {
-    cairo_rectangle(c, startX, baseline - rf->strikePos, sh.width, rf->strikeThick);
-    cairo_fill(c);
-  }
-  cairo_restore(c);
+  PaintGlyphs(d, c, *rf, sh, pl, options, dr);
   return TRUE;
 }
 
