@@ -254,7 +254,7 @@ class CGXGridCore {
   virtual BOOL OnRButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt,
                                   UINT nFlags, WORD nHitState);
 
-  // ---- selection, spans and hit testing ----
+  // ---- selection and hit testing ----
   // Appends a copy of each selected range; with an empty selection and the flag, the current cell.
   virtual BOOL CopyRangeList(CGXRangeList& list, BOOL bAddCurrentCell);
   virtual void SetSelection(POSITION pos, ROWCOL nTop = 0, ROWCOL nLeft = 0, ROWCOL nBottom = 0, ROWCOL nRight = 0);
