@@ -1,4 +1,4 @@
-// Combo fillers of the COFF reader; built once the window layer offers CComboBox.
+// Combo fillers of the COFF reader.
 #include "comm/MC_CoffFormat.h"
 
 #include "platform/ui/Controls.h"

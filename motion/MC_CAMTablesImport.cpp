@@ -1,4 +1,4 @@
-// The file dialogs of the CAM imports; built once the window layer offers CFileDialog.
+// The file dialogs of the CAM imports.
 #include "motion/MC_CAMTables.h"
 
 #include "kernel/ConfigFile.h"

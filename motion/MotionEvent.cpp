@@ -27,6 +27,10 @@ const char* ReferenceVariable(int reference) {
   }
 }
 CMC_Parameter* Clone(const CMC_Parameter* p) { return p ? new CMC_Parameter(*p) : nullptr; }
+void MarkInvalid(CString& errors, const char* key, int& field) {
+  errors += FormatKernelString(IDS_PARAMETER_INVALID, key) + "\r\n";
+  field = -1;
+}
 
 }  // namespace
 
@@ -133,13 +137,8 @@ void CMotionEvent::InitializeVariableParam(CMC_Parameter*& param, const char* va
 
 void CMotionEvent::ReadCommonTail(CString& params, CString& errors, const char* name, const char* suffix,
                                   CMC_Setup* setup, bool withOperator) {
-  auto choice = [&](const char* key, int& field) {
-    CString r = ReadRadioParam(params, key, field, 0, 1);
-    if (!r.IsEmpty()) field = -1;
-    errors += r;
-  };
-  if (withOperator) choice("EvOperator", m_nOperator);
-  choice("EvSourceType", m_nSourceType);
+  if (withOperator) ReadChoice(params, errors, "EvOperator", m_nOperator, 1);
+  ReadChoice(params, errors, "EvSourceType", m_nSourceType, 1);
   if (m_nSourceType == 1) {
     CString r = ReadStringParam(params, "EvSrcVar", m_strSourceVariable);
     if (!r.IsEmpty()) errors += r + "\r\n";
@@ -149,162 +148,156 @@ void CMotionEvent::ReadCommonTail(CString& params, CString& errors, const char* 
   }
 }
 
+bool CMotionEvent::ReadChoice(CString& params, CString& errors, const char* key, int& field, int max) {
+  CString r = ReadRadioParam(params, key, field, 0, max);
+  if (!r.IsEmpty()) field = -1;
+  errors += r;
+  return r.IsEmpty();
+}
+
+CMC_Setup* CMotionEvent::ReadSlave(CString& params, CString& errors) {
+  CString r = ReadSlaveAxisIDParam(params, "EvSlaveAxis", m_nSlaveAxis);
+  if (!r.IsEmpty()) {
+    m_nSlaveAxis = -1;
+    errors += r;
+    return nullptr;
+  }
+  return GetSlaveAxisSetup(m_nSlaveAxis);
+}
+
+void CMotionEvent::ReadSelectedSlaves(CString& params, CString& errors) {
+  CString r = ReadSlaveAxisMaskParam(params, "EvSelectedSlaves", m_nSelectedSlaves);
+  if (!r.IsEmpty()) m_nSelectedSlaves = 0;
+  errors += r;
+}
+
+void CMotionEvent::ReadMotionCompleteParams(CString& params, CString& errors, bool controller) {
+  if (controller) {
+    ReadSelectedSlaves(params, errors);
+    return;
+  }
+  CMC_Setup& setup = GetSetup();
+  ReadOptionalRadioParam(params, "EvMCType", m_nMCType, 0, 1);
+  if (m_nMCType != 0) return;
+  if (!Option("IsClosedPosition") || !HasPositionFeedback(&setup)) MarkInvalid(errors, "EvMCType", m_nMCType);
+  ReadOptionalRadioParam(params, "EvMCSetParameters", m_nMCSetParameters, 0, 1);
+  if (m_nMCSetParameters != 1) return;
+  // An entry of the target quantity stands in for the settle band or stabilize time when it fits.
+  auto readWithFallback = [&](CMC_Parameter*& param, const char* name, const char* fallback) {
+    ReallocDataParam(param, nullptr);
+    CString r = ReadDataParam(params, name, "Event", "", param);
+    if (r.IsEmpty()) return;
+    CMC_Parameter temp(setup);
+    if (ReadDataParam(params, fallback, "Event", "", &temp).IsEmpty() &&
+        temp.GetUnitType() == param->GetUnitType()) {
+      double v = temp.GetValueInBaseUnit();
+      if (v >= param->GetMinInBaseUnit() && v <= param->GetMaxInBaseUnit()) {
+        param->ChangeUnit(temp.GetUnitName());
+        param->SetValueInBaseUnit(v);
+        return;
+      }
+    }
+    errors += r;
+  };
+  readWithFallback(m_pValue, "POSOKLIM", "TPOS");
+  readWithFallback(m_pSecond, "TONPOSOK", "RTIME");
+}
+
+void CMotionEvent::ReadFeedbackParams(CString& params, CString& errors, bool controller) {
+  CMC_Setup* fs = &GetSetup();
+  bool check = true;
+  if (controller) {
+    fs = ReadSlave(params, errors);
+    check = fs != nullptr;
+  }
+  const int m = OptionOf(fs, "isPositionFeedbackOnMotor"), l = OptionOf(fs, "isPositionFeedbackOnLoad");
+  const int s = OptionOf(fs, "isSpeedFeedback");
+  if (ReadChoice(params, errors, "EvSensor", m_nSensor, 1) && check) {
+    bool ok = m_nSensor == 0 ? (m_nType == evPosition ? m : (m || s)) : (m || l);
+    if (!ok) MarkInvalid(errors, "EvSensor", m_nSensor);
+  }
+  if (m_nType == evPosition && ReadChoice(params, errors, "EvPosition", m_nPosition, 1) && check &&
+      m_nPosition == 1 && m_nSensor == 0 && m && l)
+    MarkInvalid(errors, "EvPosition", m_nPosition);
+  const char* name = m_nType == evPosition ? "APOS" : "ASPD";
+  ReadCommonTail(params, errors, name, SensorSuffix(m_nSensor), controller ? fs : nullptr, true);
+}
+
+void CMotionEvent::ReadReferenceParams(CString& params, CString& errors, bool controller) {
+  CMC_Setup* fs = nullptr;
+  if (controller) {
+    CString before = errors;
+    fs = ReadSlave(params, errors);
+    if (errors == before && !OptionOf(fs, "IsClosedPosition"))
+      errors += FormatKernelString(IDS_PARAMETER_INVALID, "EvSlaveAxis") + "\r\n";
+    m_nReference = refPosition;
+  } else if (ReadChoice(params, errors, "EvReference", m_nReference, 2)) {
+    const int cp = Option("IsClosedPosition"), cs = Option("IsClosedSpeed");
+    bool ok = m_nReference == refPosition ? cp : m_nReference == refSpeed ? (cs && !cp) : (!cp && !cs);
+    if (!ok) MarkInvalid(errors, "EvReference", m_nReference);
+  }
+  ReadCommonTail(params, errors, ReferenceVariable(m_nReference), "", fs, true);
+}
+
+void CMotionEvent::ReadInputParams(CString& params, CString& errors, bool controller) {
+  CMC_Setup* fs = &GetSetup();
+  if (controller) {
+    fs = ReadSlave(params, errors);
+    if (!fs) fs = &GetSetup();
+  }
+  if (ReadChoice(params, errors, "EvInput", m_nInput, 5)) {
+    static const char* const kOptions[] = {"isIndex", "isIndex2", "isLSP", "isLSN"};
+    bool ok = true;
+    if (m_nInput < 4) ok = OptionOf(fs, kOptions[m_nInput]) != 0;
+    if (m_nInput == 5) ok = fs->GetHomingInputPort() >= 0 && fs->IsInputPortEnable(fs->GetHomingInputPort());
+    if (!ok) MarkInvalid(errors, "EvInput", m_nInput);
+  }
+  if (m_nInput == 4) {
+    CString r = ReadRadioParam(params, "EvInputPort", m_nInputPort, 0, fs->GetMaxIOPort(FALSE));
+    if (!r.IsEmpty() || !fs->IsInputPortEnable(m_nInputPort)) MarkInvalid(errors, "EvInputPort", m_nInputPort);
+  }
+  ReadChoice(params, errors, "EvInputLevel", m_nInputLevel, 1);
+}
+
+void CMotionEvent::ReadVariableParams(CString& params, CString& errors) {
+  CString r = ReadStringParam(params, "EvVariable", m_strVariable);
+  if (!r.IsEmpty()) errors += r + "\r\n";
+  ReadChoice(params, errors, "EvOperator", m_nOperator, 1);
+  ReadChoice(params, errors, "EvSourceType", m_nSourceType, 1);
+  if (m_nSourceType == 1) {
+    r = ReadStringParam(params, "EvSrcVar", m_strSourceVariable);
+    if (!r.IsEmpty()) errors += r + "\r\n";
+  } else if (m_nSourceType == 0) {
+    ReallocDataParam(m_pValue, nullptr);
+    if (CMC_Variable* var = GetSetup().FindVariable(m_strVariable, TRUE)) {
+      if (var->GetSizeInWords() != 2)
+        errors += FormatKernelString(IDS_NOT_32BIT_VARIABLE, var->GetName().GetString()) + "\r\n";
+      errors += ReadDataParam(params, m_strVariable, "Event", "", m_pValue);
+    } else {
+      errors += ReadNoUnitDataParam(params, VAR_DOUBLE, "Event" + m_strVariable, m_pValue);
+    }
+  }
+}
+
 int CMotionEvent::ReadParameters(CString& params, CString& errors) {
   errors.Empty();
-  CMC_Setup& setup = GetSetup();
-  const bool controller = setup.IsMotionController() != 0;
-  auto invalid = [&](const char* key, int& field) {
-    errors += FormatKernelString(IDS_PARAMETER_INVALID, key) + "\r\n";
-    field = -1;
-  };
-  auto choice = [&](const char* key, int& field, int max) {
-    CString r = ReadRadioParam(params, key, field, 0, max);
-    if (!r.IsEmpty()) field = -1;
-    errors += r;
-    return r.IsEmpty();
-  };
-  // Reads the slave of a controller's event; its setup, or null when it cannot be had.
-  auto slave = [&]() -> CMC_Setup* {
-    CString r = ReadSlaveAxisIDParam(params, "EvSlaveAxis", m_nSlaveAxis);
-    if (!r.IsEmpty()) {
-      m_nSlaveAxis = -1;
-      errors += r;
-      return nullptr;
-    }
-    return GetSlaveAxisSetup(m_nSlaveAxis);
-  };
-
+  const bool controller = GetSetup().IsMotionController() != 0;
   ReadOptionalRadioParam(params, "EvType", m_nType, 0, 9);
   if (!((m_wAllowedTypes >> m_nType) & 1)) {
     errors += FormatKernelString(IDS_PARAMETER_INVALID, "EvType") + "\r\n";
     m_nType = evNone;
   }
   switch (m_nType) {
-    case evMotionComplete: {
-      if (controller) {
-        CString r = ReadSlaveAxisMaskParam(params, "EvSelectedSlaves", m_nSelectedSlaves);
-        if (!r.IsEmpty()) m_nSelectedSlaves = 0;
-        errors += r;
-        break;
-      }
-      ReadOptionalRadioParam(params, "EvMCType", m_nMCType, 0, 1);
-      if (m_nMCType != 0) break;
-      if (!Option("IsClosedPosition") || !HasPositionFeedback(&setup)) invalid("EvMCType", m_nMCType);
-      ReadOptionalRadioParam(params, "EvMCSetParameters", m_nMCSetParameters, 0, 1);
-      if (m_nMCSetParameters != 1) break;
-      // An entry of the target quantity stands in for the settle band or stabilize time when it fits.
-      auto readWithFallback = [&](CMC_Parameter*& param, const char* name, const char* fallback) {
-        ReallocDataParam(param, nullptr);
-        CString r = ReadDataParam(params, name, "Event", "", param);
-        if (r.IsEmpty()) return;
-        CMC_Parameter temp(setup);
-        if (ReadDataParam(params, fallback, "Event", "", &temp).IsEmpty() &&
-            temp.GetUnitType() == param->GetUnitType()) {
-          double v = temp.GetValueInBaseUnit();
-          if (v >= param->GetMinInBaseUnit() && v <= param->GetMaxInBaseUnit()) {
-            param->ChangeUnit(temp.GetUnitName());
-            param->SetValueInBaseUnit(v);
-            return;
-          }
-        }
-        errors += r;
-      };
-      readWithFallback(m_pValue, "POSOKLIM", "TPOS");
-      readWithFallback(m_pSecond, "TONPOSOK", "RTIME");
-      break;
-    }
+    case evMotionComplete: ReadMotionCompleteParams(params, errors, controller); break;
     case evPosition:
-    case evSpeed: {
-      CMC_Setup* fs = &setup;
-      bool check = true;
-      if (controller) {
-        fs = slave();
-        check = fs != nullptr;
-      }
-      const int m = OptionOf(fs, "isPositionFeedbackOnMotor"), l = OptionOf(fs, "isPositionFeedbackOnLoad");
-      const int s = OptionOf(fs, "isSpeedFeedback");
-      if (choice("EvSensor", m_nSensor, 1) && check) {
-        bool ok = m_nSensor == 0 ? (m_nType == evPosition ? m : (m || s)) : (m || l);
-        if (!ok) invalid("EvSensor", m_nSensor);
-      }
-      if (m_nType == evPosition && choice("EvPosition", m_nPosition, 1) && check && m_nPosition == 1 &&
-          m_nSensor == 0 && m && l)
-        invalid("EvPosition", m_nPosition);
-      const char* name = m_nType == evPosition ? "APOS" : "ASPD";
-      ReadCommonTail(params, errors, name, SensorSuffix(m_nSensor),
-                     controller ? fs : nullptr, true);
-      break;
-    }
-    case evTime:
-      ReadCommonTail(params, errors, "ATIME", "", nullptr, false);
-      break;
-    case evReference: {
-      CMC_Setup* fs = nullptr;
-      if (controller) {
-        CString before = errors;
-        fs = slave();
-        if (errors == before && !OptionOf(fs, "IsClosedPosition"))
-          errors += FormatKernelString(IDS_PARAMETER_INVALID, "EvSlaveAxis") + "\r\n";
-        m_nReference = refPosition;
-      } else if (choice("EvReference", m_nReference, 2)) {
-        const int cp = Option("IsClosedPosition"), cs = Option("IsClosedSpeed");
-        bool ok = m_nReference == refPosition ? cp : m_nReference == refSpeed ? (cs && !cp) : (!cp && !cs);
-        if (!ok) invalid("EvReference", m_nReference);
-      }
-      ReadCommonTail(params, errors, ReferenceVariable(m_nReference), "", fs, true);
-      break;
-    }
-    case evInput: {
-      CMC_Setup* fs = &setup;
-      if (controller) {
-        fs = slave();
-        if (!fs) fs = &setup;
-      }
-      if (choice("EvInput", m_nInput, 5)) {
-        static const char* const kOptions[] = {"isIndex", "isIndex2", "isLSP", "isLSN"};
-        bool ok = true;
-        if (m_nInput < 4) ok = OptionOf(fs, kOptions[m_nInput]) != 0;
-        if (m_nInput == 5) ok = fs->GetHomingInputPort() >= 0 && fs->IsInputPortEnable(fs->GetHomingInputPort());
-        if (!ok) invalid("EvInput", m_nInput);
-      }
-      if (m_nInput == 4) {
-        CString r = ReadRadioParam(params, "EvInputPort", m_nInputPort, 0, fs->GetMaxIOPort(FALSE));
-        if (!r.IsEmpty() || !fs->IsInputPortEnable(m_nInputPort)) invalid("EvInputPort", m_nInputPort);
-      }
-      choice("EvInputLevel", m_nInputLevel, 1);
-      break;
-    }
-    case evVariable: {
-      CString r = ReadStringParam(params, "EvVariable", m_strVariable);
-      if (!r.IsEmpty()) errors += r + "\r\n";
-      choice("EvOperator", m_nOperator, 1);
-      choice("EvSourceType", m_nSourceType, 1);
-      if (m_nSourceType == 1) {
-        r = ReadStringParam(params, "EvSrcVar", m_strSourceVariable);
-        if (!r.IsEmpty()) errors += r + "\r\n";
-      } else if (m_nSourceType == 0) {
-        ReallocDataParam(m_pValue, nullptr);
-        if (CMC_Variable* var = setup.FindVariable(m_strVariable, TRUE)) {
-          if (var->GetSizeInWords() != 2)
-            errors += FormatKernelString(IDS_NOT_32BIT_VARIABLE, var->GetName().GetString()) + "\r\n";
-          errors += ReadDataParam(params, m_strVariable, "Event", "", m_pValue);
-        } else {
-          errors += ReadNoUnitDataParam(params, VAR_DOUBLE, "Event" + m_strVariable, m_pValue);
-        }
-      }
-      break;
-    }
-    case evTargetReached: {
-      CString r = ReadSlaveAxisMaskParam(params, "EvSelectedSlaves", m_nSelectedSlaves);
-      if (!r.IsEmpty()) m_nSelectedSlaves = 0;
-      errors += r;
-      break;
-    }
-    case evVectorDistance:
-      ReadCommonTail(params, errors, "VTRPOS", "", nullptr, true);
-      break;
-    default:
-      break;
+    case evSpeed: ReadFeedbackParams(params, errors, controller); break;
+    case evTime: ReadCommonTail(params, errors, "ATIME", "", nullptr, false); break;
+    case evReference: ReadReferenceParams(params, errors, controller); break;
+    case evInput: ReadInputParams(params, errors, controller); break;
+    case evVariable: ReadVariableParams(params, errors); break;
+    case evTargetReached: ReadSelectedSlaves(params, errors); break;
+    case evVectorDistance: ReadCommonTail(params, errors, "VTRPOS", "", nullptr, true); break;
+    default: break;
   }
   return errors.IsEmpty();
 }

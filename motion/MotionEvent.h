@@ -91,5 +91,16 @@ class CMotionEvent : public CMC_EditMotionInternalData {
   CString InputCode() const;
   void ReadCommonTail(CString& params, CString& errors, const char* name, const char* suffix, CMC_Setup* setup,
                       bool withOperator);
+  // Reads a radio key into field, which becomes -1 on error; true when it read.
+  bool ReadChoice(CString& params, CString& errors, const char* key, int& field, int max);
+  // Reads the slave of a controller's event; its setup, or null when it cannot be had.
+  CMC_Setup* ReadSlave(CString& params, CString& errors);
+  void ReadSelectedSlaves(CString& params, CString& errors);
+  void ReadMotionCompleteParams(CString& params, CString& errors, bool controller);
+  // Position and speed events: the sensor, absolute or relative, and the compared value.
+  void ReadFeedbackParams(CString& params, CString& errors, bool controller);
+  void ReadReferenceParams(CString& params, CString& errors, bool controller);
+  void ReadInputParams(CString& params, CString& errors, bool controller);
+  void ReadVariableParams(CString& params, CString& errors);
   void WriteCommonTail(CString& params, bool withOperator);
 };

@@ -1,4 +1,4 @@
-// Module icons as bitmaps; built once the drawing layer is in the platform library.
+// Module icons as bitmaps.
 #include "motion/MotionModule.h"
 
 #include "platform/gdi/GdiObject.h"

@@ -597,6 +597,123 @@ int SECRegExp::Execute(const char* pszSubject) {
   return ExecuteSpan(pszSubject, pszSubject + strlen(pszSubject));
 }
 
+void SECRegExp::ResetForSpan(const char* pBegin, const char* pEnd, const char* pLineStart) {
+  const size_t len = (size_t)(pEnd - pBegin);
+  m_pszLineStart = pLineStart != nullptr ? pLineStart : pBegin;
+  m_pszLineEnd = pEnd;
+  m_nSteps = 0;
+  m_nStepLimit = m_nMemoThreshold != SIZE_MAX ? m_nMemoThreshold : 16 * (len + 1) + 4096;
+  m_bMemo = false;
+  m_bMemoHashed = false;
+  if (!m_mapMemo.empty()) m_mapMemo.clear();
+  if (m_nStepLimit == 0) EnableMemo();
+  m_bOverflow = false;
+  for (RunCache& r : m_aRuns) r = RunCache{nullptr, nullptr};
+}
+
+const char* SECRegExp::FindFromPrefix(const char* pBegin, const char* pEnd) {
+  // Every match begins with the leading literal.
+  const size_t n = (size_t)m_nPrefixLen;
+  for (const char* s = pBegin; s != nullptr && (size_t)(pEnd - s) >= n;) {
+    s = static_cast<const char*>(memchr(s, m_chFirst, (size_t)(pEnd - s)));
+    if (s == nullptr || (size_t)(pEnd - s) < n) break;
+    if ((n < 2 || s[1] == m_pszPrefix[1]) && memcmp(s, m_pszPrefix, n) == 0 && Try(s)) return s;
+    if (m_bOverflow) break;
+    ++s;
+  }
+  return nullptr;
+}
+
+const char* SECRegExp::FindAfterLead(const char* pBegin, const char* pEnd) {
+  // A match is a run of the repeated bytes and then the literal: found from each place of the literal's
+  // first byte, starting where the run before it starts. Those places come in order, and so do the
+  // starts, as no run reaches back over the byte.
+  const char* found = nullptr;
+  const char* from = pBegin;
+  while (found == nullptr && !m_bOverflow && from < pEnd) {
+    const char* at = static_cast<const char*>(memchr(from, m_nAfterLead, (size_t)(pEnd - from)));
+    if (at == nullptr) break;
+    const char* start = at;
+    while (start > from && LeadRepeats(start[-1])) --start;
+    if ((start < at || m_pProgram[3] == STAR) && Try(start)) found = start;
+    from = at + 1;
+  }
+  return found;
+}
+
+const char* SECRegExp::FindFromStartLiterals(const char* pBegin, const char* pEnd) {
+  // Every match begins with one of the literals, at the subject's start too.
+  const size_t count = m_aStartLiterals.size();
+  auto find = [&](size_t i, const char* from) {
+    const std::string& literal = m_aStartLiterals[i];
+    const size_t n = literal.size();
+    for (const char* p = from; (size_t)(pEnd - p) >= n; ++p) {
+      p = static_cast<const char*>(memchr(p, literal[0], (size_t)(pEnd - p) - n + 1));
+      if (p == nullptr) break;
+      if (p[1] == literal[1] && memcmp(p + 2, literal.data() + 2, n - 2) == 0) return p;
+    }
+    return pEnd;
+  };
+  const char* found = nullptr;
+  std::array<const char*, kMaxStartLiterals> next;
+  for (size_t i = 0; i < count; ++i) next[i] = find(i, pBegin);
+  while (found == nullptr && !m_bOverflow) {
+    const char* s = *std::min_element(next.begin(), next.begin() + (ptrdiff_t)count);
+    if (s >= pEnd) break;
+    if (Try(s)) found = s;
+    for (size_t i = 0; i < count; ++i)
+      if (next[i] == s) next[i] = find(i, s + 1);
+  }
+  return found;
+}
+
+const char* SECRegExp::FindFromStartSet(const char* pBegin, const char* pEnd) {
+  const char* found = nullptr;
+  // Positions below this one are known to fail.
+  const char* covered = pBegin;
+  auto attempt = [&](const char* s) {
+    if (Try(s)) return true;
+    if (m_nLeadRepeat >= 0) covered = s + RepeatRun(m_nLeadRepeat, s);
+    return false;
+  };
+  if (attempt(pBegin)) found = pBegin;
+  // With start pairs, no match begins on the last byte: its literal needs two.
+  const char* last = m_bStartPairs ? pEnd - 1 : pEnd;
+  for (const char* s = pBegin + 1; found == nullptr && !m_bOverflow && s < last; ++s) {
+    const BYTE b = (BYTE)*s;
+    if (s < covered || !((m_aStartSet[b >> 6] >> (b & 63)) & 1)) continue;
+    if (m_bStartPairs) {
+      const unsigned pair = b | (unsigned)(BYTE)s[1] << 8;
+      if (!((m_aStartPairs[pair >> 6] >> (pair & 63)) & 1)) continue;
+    }
+    if (attempt(s)) found = s;
+  }
+  return found;
+}
+
+const char* SECRegExp::FindMatchStart(const char* pBegin, const char* pEnd) {
+  const char* found = nullptr;
+  if (m_bAnchored) {
+    if (Try(pBegin)) found = pBegin;
+  } else if (m_chFirst != 0) {
+    found = FindFromPrefix(pBegin, pEnd);
+  } else if (m_bStartSet) {
+    if (m_nAfterLead >= 0) found = FindAfterLead(pBegin, pEnd);
+    else if (!m_aStartLiterals.empty()) found = FindFromStartLiterals(pBegin, pEnd);
+    else found = FindFromStartSet(pBegin, pEnd);
+    if (found == nullptr && !m_bOverflow && pEnd > pBegin && Try(pEnd)) found = pEnd;
+  } else {
+    for (const char* s = pBegin;; ++s) {
+      if (Try(s)) {
+        found = s;
+        break;
+      }
+      if (m_bOverflow || s == pEnd) break;
+    }
+  }
+  return found;
+}
+
 int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd, const char* pLineStart) {
   m_pszMatch = nullptr;
   // Fixed-size clears compile to a few vector stores.
@@ -609,100 +726,8 @@ int SECRegExp::ExecuteSpan(const char* pBegin, const char* pEnd, const char* pLi
       (len < (size_t)m_nMustLen || memmem(pBegin, len, m_pszMust, (size_t)m_nMustLen) == nullptr))
     return -1;
 
-  m_pszLineStart = pLineStart != nullptr ? pLineStart : pBegin;
-  m_pszLineEnd = pEnd;
-  m_nSteps = 0;
-  m_nStepLimit = m_nMemoThreshold != SIZE_MAX ? m_nMemoThreshold : 16 * (len + 1) + 4096;
-  m_bMemo = false;
-  m_bMemoHashed = false;
-  if (!m_mapMemo.empty()) m_mapMemo.clear();
-  if (m_nStepLimit == 0) EnableMemo();
-  m_bOverflow = false;
-  for (RunCache& r : m_aRuns) r = RunCache{nullptr, nullptr};
-
-  const char* found = nullptr;
-  if (m_bAnchored) {
-    if (Try(pBegin)) found = pBegin;
-  } else if (m_chFirst != 0) {
-    // Every match begins with the leading literal.
-    const size_t n = (size_t)m_nPrefixLen;
-    for (const char* s = pBegin; s != nullptr && (size_t)(pEnd - s) >= n;) {
-      s = static_cast<const char*>(memchr(s, m_chFirst, (size_t)(pEnd - s)));
-      if (s == nullptr || (size_t)(pEnd - s) < n) break;
-      if ((n < 2 || s[1] == m_pszPrefix[1]) && memcmp(s, m_pszPrefix, n) == 0 && Try(s)) {
-        found = s;
-        break;
-      }
-      if (m_bOverflow) break;
-      ++s;
-    }
-  } else if (m_bStartSet) {
-    // Positions below this one are known to fail.
-    const char* covered = pBegin;
-    auto attempt = [&](const char* s) {
-      if (Try(s)) return true;
-      if (m_nLeadRepeat >= 0) covered = s + RepeatRun(m_nLeadRepeat, s);
-      return false;
-    };
-    if (m_nAfterLead >= 0) {
-      // A match is a run of the repeated bytes and then the literal: found from each place of the literal's
-      // first byte, starting where the run before it starts. Those places come in order, and so do the
-      // starts, as no run reaches back over the byte.
-      const char* from = pBegin;
-      while (found == nullptr && !m_bOverflow && from < pEnd) {
-        const char* at = static_cast<const char*>(memchr(from, m_nAfterLead, (size_t)(pEnd - from)));
-        if (at == nullptr) break;
-        const char* start = at;
-        while (start > from && LeadRepeats(start[-1])) --start;
-        if ((start < at || m_pProgram[3] == STAR) && Try(start)) found = start;
-        from = at + 1;
-      }
-    } else if (!m_aStartLiterals.empty()) {
-      // Every match begins with one of the literals, at the subject's start too.
-      const size_t count = m_aStartLiterals.size();
-      auto find = [&](size_t i, const char* from) {
-        const std::string& literal = m_aStartLiterals[i];
-        const size_t n = literal.size();
-        for (const char* p = from; (size_t)(pEnd - p) >= n; ++p) {
-          p = static_cast<const char*>(memchr(p, literal[0], (size_t)(pEnd - p) - n + 1));
-          if (p == nullptr) break;
-          if (p[1] == literal[1] && memcmp(p + 2, literal.data() + 2, n - 2) == 0) return p;
-        }
-        return pEnd;
-      };
-      std::array<const char*, kMaxStartLiterals> next;
-      for (size_t i = 0; i < count; ++i) next[i] = find(i, pBegin);
-      while (found == nullptr && !m_bOverflow) {
-        const char* s = *std::min_element(next.begin(), next.begin() + (ptrdiff_t)count);
-        if (s >= pEnd) break;
-        if (Try(s)) found = s;
-        for (size_t i = 0; i < count; ++i)
-          if (next[i] == s) next[i] = find(i, s + 1);
-      }
-    } else {
-      if (attempt(pBegin)) found = pBegin;
-      // With start pairs, no match begins on the last byte: its literal needs two.
-      const char* last = m_bStartPairs ? pEnd - 1 : pEnd;
-      for (const char* s = pBegin + 1; found == nullptr && !m_bOverflow && s < last; ++s) {
-        const BYTE b = (BYTE)*s;
-        if (s < covered || !((m_aStartSet[b >> 6] >> (b & 63)) & 1)) continue;
-        if (m_bStartPairs) {
-          const unsigned pair = b | (unsigned)(BYTE)s[1] << 8;
-          if (!((m_aStartPairs[pair >> 6] >> (pair & 63)) & 1)) continue;
-        }
-        if (attempt(s)) found = s;
-      }
-    }
-    if (found == nullptr && !m_bOverflow && pEnd > pBegin && Try(pEnd)) found = pEnd;
-  } else {
-    for (const char* s = pBegin;; ++s) {
-      if (Try(s)) {
-        found = s;
-        break;
-      }
-      if (m_bOverflow || s == pEnd) break;
-    }
-  }
+  ResetForSpan(pBegin, pEnd, pLineStart);
+  const char* found = FindMatchStart(pBegin, pEnd);
   // What a very long line needed is not kept for the next one.
   if (m_aStack.size() > (size_t(1) << 16)) std::vector<Frame>().swap(m_aStack);
   if (m_aMatchBuffer.size() > (size_t(1) << 16)) std::vector<char>().swap(m_aMatchBuffer);

@@ -99,6 +99,13 @@ class SECRegExp {
   // Matching
   // Searches from pBegin; "^" matches at pLineStart (pBegin when null), "$" at pEnd.
   int ExecuteSpan(const char* pBegin, const char* pEnd, const char* pLineStart = nullptr);
+  void ResetForSpan(const char* pBegin, const char* pEnd, const char* pLineStart);
+  // Where the first match starts, null when none does; each strategy serves one shape of program.
+  const char* FindMatchStart(const char* pBegin, const char* pEnd);
+  const char* FindFromPrefix(const char* pBegin, const char* pEnd);
+  const char* FindAfterLead(const char* pBegin, const char* pEnd);
+  const char* FindFromStartLiterals(const char* pBegin, const char* pEnd);
+  const char* FindFromStartSet(const char* pBegin, const char* pEnd);
   bool Try(const char* pos);
   bool Run(int pc, const char* s);
   size_t RepeatRun(int pc, const char* s);

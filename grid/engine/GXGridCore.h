@@ -891,6 +891,15 @@ class CGXGridCore {
   // Undo's first step: an active current cell throws its unsaved edit away; bHandled ends Undo there.
   BOOL UndoCurrentCellEdit(BOOL& bHandled);
   BOOL IsCurrentCellModified();
+  // Steps of SetCurrentCell. The old cell stays: its control keeps the edit and the warning is shown once.
+  BOOL StayOnCurrentCell(CGXControl* oldControl, ROWCOL oldRow, ROWCOL oldCol, HWND hwnd, BOOL bReactivate);
+  // The old cell's control stores its edit and lets go; FALSE when the grid stays on the old cell.
+  BOOL LeaveCurrentCell(CGXControl* oldControl, ROWCOL oldRow, ROWCOL oldCol, ROWCOL nRow, ROWCOL nCol, UINT flags,
+                        HWND hwnd);
+  // Makes nRow, nCol current and initialises its control; TRUE when it has one.
+  BOOL BindCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags, HWND hwnd);
+  // redrawKind: 3 none, 1 the row headers, 2 the column headers, 0 both.
+  void RedrawCurrentCellHeaders(int redrawKind, BOOL bOld, ROWCOL oldRow, ROWCOL oldCol, ROWCOL nRow, ROWCOL nCol);
   CObList* ChosenList(GXCmdType ctCmd, BOOL bEmptyRedo);
   CString MenuPattern(CCmdUI* pCmdUI, UINT nId, CString& cache, LPCTSTR fallback);
   // The structure layers of rows (bRows) and columns share one body each.

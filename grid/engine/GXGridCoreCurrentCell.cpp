@@ -89,6 +89,95 @@ void CGXGridCore::OnCellModified(ROWCOL, ROWCOL) {
   if (m_pDocument) m_pDocument->SetModifiedFlag(TRUE);
 }
 
+BOOL CGXGridCore::StayOnCurrentCell(CGXControl* oldControl, ROWCOL oldRow, ROWCOL oldCol, HWND hwnd,
+                                    BOOL bReactivate) {
+  if (m_strWarningText.IsEmpty() && hwnd) {
+    ::SetFocus(hwnd);
+    m_bActive = TRUE;
+  }
+  m_nCurrentRow = oldRow, m_nCurrentCol = oldCol;
+  m_bCurrentCellValid = TRUE;
+  ShowPendingWarning();
+  if (bReactivate) {
+    if (!oldControl->IsInitAt(oldRow, oldCol)) oldControl->Init(oldRow, oldCol);
+    oldControl->SetActive(TRUE);
+    oldControl->SetModify(TRUE);
+  }
+  oldControl->Refresh();
+  return FALSE;
+}
+
+BOOL CGXGridCore::LeaveCurrentCell(CGXControl* oldControl, ROWCOL oldRow, ROWCOL oldCol, ROWCOL nRow, ROWCOL nCol,
+                                   UINT flags, HWND hwnd) {
+  if (oldControl->IsActive() && hwnd) DropPendingKeys(hwnd);
+  if (!CanSelectCurrentCell(FALSE, nRow, nCol, oldRow, oldCol))
+    return StayOnCurrentCell(oldControl, oldRow, oldCol, hwnd, FALSE);
+  BOOL bStored = FALSE, bRefused = FALSE;
+  // A cell left without editing (or already ended by Enter) does not end its editing again.
+  const BOOL bEditing = oldControl->IsActive() || oldControl->GetModify();
+  if (oldControl->GetModify()) {
+    bStored = TRUE;
+    bRefused = (oldControl->Store() & 1) == 0;
+  }
+  if (!bRefused && bEditing && !oldControl->OnEndEditing()) bRefused = TRUE;
+  if (bRefused) return StayOnCurrentCell(oldControl, oldRow, oldCol, hwnd, TRUE);
+
+  m_bCurrentCellValid = FALSE;
+  oldControl->RefreshFromCell();
+  oldControl->SetActive(FALSE);
+  const BOOL bLeft = oldControl->OnLeftCell(nRow, nCol);
+  if (!m_strWarningText.IsEmpty()) ShowPendingWarning();
+  if (bLeft) {
+    const BOOL bNoRedraw = m_bNoRedraw;
+    m_bNoRedraw = TRUE;
+    if (bStored) RedrawRowCol(oldRow, oldCol, oldRow, oldCol, 0, FALSE);
+    else oldControl->Refresh();
+    oldControl->Deactivate();
+    if (flags & 0x06) UpdateWindow();
+    m_bNoRedraw = bNoRedraw;
+  }
+  m_pCurrentCellControl = nullptr;
+  if (m_pCurrentCellStyle) m_pCurrentCellStyle->Free();
+  return TRUE;
+}
+
+BOOL CGXGridCore::BindCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags, HWND hwnd) {
+  BOOL bBound = FALSE;
+  CGXControl* control = GetControl(nRow, nCol);
+  if (m_pParam) m_pParam->m_nCurRow = nRow, m_pParam->m_nCurCol = nCol;
+  m_nCurrentRow = nRow, m_nCurrentCol = nCol;
+  m_bCurrentCellValid = TRUE;
+  m_pCurrentCellControl = control;
+  if (!(flags & 0x20) && hwnd && ::IsWindowVisible(hwnd) && ::GetFocus() != hwnd) {
+    const BOOL bIgnore = m_bIgnoreFocus;
+    m_bIgnoreFocus = TRUE;
+    ::SetFocus(hwnd);
+    m_bIgnoreFocus = bIgnore;
+  }
+  if (control) {
+    control->Init(nRow, nCol);
+    OnCurrentCellMoved(nRow, nCol);
+    if (flags & 0x10) control->SetActive(TRUE);
+    control->Refresh();
+    bBound = TRUE;
+  }
+  if (flags & 0x08) ScrollCellInView(nRow, nCol, flags & 0x06);
+  return bBound;
+}
+
+void CGXGridCore::RedrawCurrentCellHeaders(int redrawKind, BOOL bOld, ROWCOL oldRow, ROWCOL oldCol, ROWCOL nRow,
+                                           ROWCOL nCol) {
+  if (redrawKind == 3 || m_bNoRedraw) return;
+  if (redrawKind != 2) {
+    if (bOld) RedrawRowCol(oldRow, 0, oldRow, 0, 0, FALSE);
+    RedrawRowCol(nRow, 0, nRow, 0, 0, FALSE);
+  }
+  if (redrawKind != 1) {
+    if (bOld) RedrawRowCol(0, oldCol, 0, oldCol, 0, FALSE);
+    RedrawRowCol(0, nCol, 0, nCol, 0, FALSE);
+  }
+}
+
 BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
   OnTestGridDimension(nRow, nCol);
   // A cell outside the table leaves the current cell where it is.
@@ -105,104 +194,28 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
   if (oldControl && oldRow > GetHeaderRows() && oldCol > GetHeaderCols())
     redrawKind = oldRow == nRow && oldCol == nCol ? 3 : oldRow == nRow ? 1 : oldCol == nCol ? 2 : 0;
 
-  // The old cell stays: its control keeps the edit and the warning is shown once.
-  auto stay = [&](BOOL bReactivate) {
-    if (m_strWarningText.IsEmpty() && hwnd) {
-      ::SetFocus(hwnd);
-      m_bActive = TRUE;
-    }
-    m_nCurrentRow = oldRow, m_nCurrentCol = oldCol;
-    m_bCurrentCellValid = TRUE;
-    ShowPendingWarning();
-    if (bReactivate) {
-      if (!oldControl->IsInitAt(oldRow, oldCol)) oldControl->Init(oldRow, oldCol);
-      oldControl->SetActive(TRUE);
-      oldControl->SetModify(TRUE);
-    }
-    oldControl->Refresh();
-    return FALSE;
-  };
-
-  if (oldControl) {
-    if (oldControl->IsActive() && hwnd) DropPendingKeys(hwnd);
-    if (!CanSelectCurrentCell(FALSE, nRow, nCol, oldRow, oldCol)) return stay(FALSE);
-    BOOL bStored = FALSE, bRefused = FALSE;
-    // A cell left without editing (or already ended by Enter) does not end its editing again.
-    const BOOL bEditing = oldControl->IsActive() || oldControl->GetModify();
-    if (oldControl->GetModify()) {
-      bStored = TRUE;
-      bRefused = (oldControl->Store() & 1) == 0;
-    }
-    if (!bRefused && bEditing && !oldControl->OnEndEditing()) bRefused = TRUE;
-    if (bRefused) return stay(TRUE);
-
-    m_bCurrentCellValid = FALSE;
-    oldControl->RefreshFromCell();
-    oldControl->SetActive(FALSE);
-    const BOOL bLeft = oldControl->OnLeftCell(nRow, nCol);
-    if (!m_strWarningText.IsEmpty()) ShowPendingWarning();
-    if (bLeft) {
-      const BOOL bNoRedraw = m_bNoRedraw;
-      m_bNoRedraw = TRUE;
-      if (bStored) RedrawRowCol(oldRow, oldCol, oldRow, oldCol, 0, FALSE);
-      else oldControl->Refresh();
-      oldControl->Deactivate();
-      if (flags & 0x06) UpdateWindow();
-      m_bNoRedraw = bNoRedraw;
-    }
-    m_pCurrentCellControl = nullptr;
-    if (m_pCurrentCellStyle) m_pCurrentCellStyle->Free();
-  }
+  if (oldControl && !LeaveCurrentCell(oldControl, oldRow, oldCol, nRow, nCol, flags, hwnd)) return FALSE;
 
   BOOL bBound = FALSE;
-  {
-    if (!CanSelectCurrentCell(TRUE, nRow, nCol, oldRow, oldCol)) {
-      if (bOld) {
-        m_nCurrentRow = oldRow, m_nCurrentCol = oldCol;
-        m_bCurrentCellValid = TRUE;
-        if (CGXControl* control = GetControl(oldRow, oldCol)) {
-          control->Init(oldRow, oldCol);
-          control->Refresh();
-        }
-      }
-      return FALSE;
-    }
-    if (oldControl && oldRow == nRow && oldCol == nCol && oldControl->IsActive() && m_bCurrentCellValid) {
-      if (!ScrollCellInView(nRow, nCol, flags)) oldControl->Refresh();
-    } else {
-      CGXControl* control = GetControl(nRow, nCol);
-      if (m_pParam) m_pParam->m_nCurRow = nRow, m_pParam->m_nCurCol = nCol;
-      m_nCurrentRow = nRow, m_nCurrentCol = nCol;
+  if (!CanSelectCurrentCell(TRUE, nRow, nCol, oldRow, oldCol)) {
+    if (bOld) {
+      m_nCurrentRow = oldRow, m_nCurrentCol = oldCol;
       m_bCurrentCellValid = TRUE;
-      m_pCurrentCellControl = control;
-      if (!(flags & 0x20) && hwnd && ::IsWindowVisible(hwnd) && ::GetFocus() != hwnd) {
-        const BOOL bIgnore = m_bIgnoreFocus;
-        m_bIgnoreFocus = TRUE;
-        ::SetFocus(hwnd);
-        m_bIgnoreFocus = bIgnore;
-      }
-      if (control) {
-        control->Init(nRow, nCol);
-        OnCurrentCellMoved(nRow, nCol);
-        if (flags & 0x10) control->SetActive(TRUE);
+      if (CGXControl* control = GetControl(oldRow, oldCol)) {
+        control->Init(oldRow, oldCol);
         control->Refresh();
-        bBound = TRUE;
       }
-      if (flags & 0x08) ScrollCellInView(nRow, nCol, flags & 0x06);
     }
+    return FALSE;
+  }
+  if (oldControl && oldRow == nRow && oldCol == nCol && oldControl->IsActive() && m_bCurrentCellValid) {
+    if (!ScrollCellInView(nRow, nCol, flags)) oldControl->Refresh();
+  } else {
+    bBound = BindCurrentCell(nRow, nCol, flags, hwnd);
   }
 
   if (flags & 0x06) UpdateWindow();
-  if (redrawKind != 3 && !m_bNoRedraw) {
-    if (redrawKind != 2) {
-      if (bOld) RedrawRowCol(oldRow, 0, oldRow, 0, 0, FALSE);
-      RedrawRowCol(nRow, 0, nRow, 0, 0, FALSE);
-    }
-    if (redrawKind != 1) {
-      if (bOld) RedrawRowCol(0, oldCol, 0, oldCol, 0, FALSE);
-      RedrawRowCol(0, nCol, 0, nCol, 0, FALSE);
-    }
-  }
+  RedrawCurrentCellHeaders(redrawKind, bOld, oldRow, oldCol, nRow, nCol);
   if (m_pParam && m_pParam->m_bCurrentCellHint && !(flags & 0x40)) {
     CGXGridHint hint(27, m_nViewID);
     hint.m_nRow1 = nRow, hint.m_nCol1 = nCol;

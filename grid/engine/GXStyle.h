@@ -303,6 +303,9 @@ class CGXStyle : public CObject {
   CGXPenValue* Borders();
   void RecomputeBordersBit();
   void CopyFrom(const CGXStyle& src);
+  // The two directions of Serialize.
+  void StoreStyle(CArchive& ar, const CGXStylesMap* pMap);
+  void LoadStyle(CArchive& ar, const CGXStylesMap* pMap);
 
   DWORD m_nIncludeBits;
   DWORD m_nHorzAlign = 0;

@@ -25,62 +25,63 @@ CArchive& operator>>(CArchive& ar, CGXBrushValue& br) {
   return ar;
 }
 
-void CGXStyle::Serialize(CArchive& ar, const CGXStylesMap* pMap) {
-  if (!pMap) pMap = CGXStylesMap::FromArchive(ar);
-  const WORD kSchema = 3;
-  if (ar.IsStoring()) {
-    ar << kSchema << (DWORD)m_nIncludeBits;
-    if (Has(inclHorzAlign)) ar << (DWORD)m_nHorzAlign;
-    if (Has(inclVertAlign)) ar << (DWORD)m_nVertAlign;
-    if (Has(inclReadOnly)) ar << (BYTE)Flag(flagReadOnly);
-    if (Has(inclControl)) ar << (DWORD)m_nControlId;
-    if (Has(inclInterior)) ar << m_brInterior;
-    if (Has(inclTextColor)) ar << (DWORD)m_clrText;
-    if (Has(inclWrapText)) ar << (BYTE)Flag(flagWrapText);
-    if (Has(inclAllowEnter)) ar << (BYTE)Flag(flagAllowEnter);
-    if (Has(inclFont)) {
-      // The archive knows objects by address, so the font written must be one that lives on.
-      if (!m_pFont) m_pFont = new CGXFont;
-      ar.WriteObject(m_pFont);
-    }
-    if (Has(inclValue)) ar << m_strValue;
-    if (Has(inclChoiceList)) ar << m_strChoiceList;
-    if (Has(inclVertScrollbar)) ar << (BYTE)Flag(flagVertScrollbar);
-    if (Has(inclMaxLength)) ar << (WORD)m_nMaxLength;
-    if (Has(inclEnabled)) ar << (BYTE)Flag(flagEnabled);
-    if (Has(inclTriState)) ar << (BYTE)Flag(flagTriState);
-    if (Has(inclDraw3dFrame)) ar << (BYTE)GetDraw3dFrame();
-    if (Has(inclAutoSize)) ar << (BYTE)Flag(flagAutoSize);
+namespace {
+const WORD kStyleSchema = 3;
+}
 
-    const bool borders = Has(inclBorders) && m_pBorders;
-    ar << (WORD)(borders ? 1 : 0);
-    if (borders) {
-      for (int i = 0; i < 4; ++i) {
-        WORD present = m_pBorders[i].GetInclude() ? 1 : 0;
-        ar << present;
-        if (present) {
-          CString text;
-          m_pBorders[i].GetDescription(text);
-          ar << text;
-        }
+void CGXStyle::StoreStyle(CArchive& ar, const CGXStylesMap* pMap) {
+  ar << kStyleSchema << (DWORD)m_nIncludeBits;
+  if (Has(inclHorzAlign)) ar << (DWORD)m_nHorzAlign;
+  if (Has(inclVertAlign)) ar << (DWORD)m_nVertAlign;
+  if (Has(inclReadOnly)) ar << (BYTE)Flag(flagReadOnly);
+  if (Has(inclControl)) ar << (DWORD)m_nControlId;
+  if (Has(inclInterior)) ar << m_brInterior;
+  if (Has(inclTextColor)) ar << (DWORD)m_clrText;
+  if (Has(inclWrapText)) ar << (BYTE)Flag(flagWrapText);
+  if (Has(inclAllowEnter)) ar << (BYTE)Flag(flagAllowEnter);
+  if (Has(inclFont)) {
+    // The archive knows objects by address, so the font written must be one that lives on.
+    if (!m_pFont) m_pFont = new CGXFont;
+    ar.WriteObject(m_pFont);
+  }
+  if (Has(inclValue)) ar << m_strValue;
+  if (Has(inclChoiceList)) ar << m_strChoiceList;
+  if (Has(inclVertScrollbar)) ar << (BYTE)Flag(flagVertScrollbar);
+  if (Has(inclMaxLength)) ar << (WORD)m_nMaxLength;
+  if (Has(inclEnabled)) ar << (BYTE)Flag(flagEnabled);
+  if (Has(inclTriState)) ar << (BYTE)Flag(flagTriState);
+  if (Has(inclDraw3dFrame)) ar << (BYTE)GetDraw3dFrame();
+  if (Has(inclAutoSize)) ar << (BYTE)Flag(flagAutoSize);
+
+  const bool borders = Has(inclBorders) && m_pBorders;
+  ar << (WORD)(borders ? 1 : 0);
+  if (borders) {
+    for (int i = 0; i < 4; ++i) {
+      WORD present = m_pBorders[i].GetInclude() ? 1 : 0;
+      ar << present;
+      if (present) {
+        CString text;
+        m_pBorders[i].GetDescription(text);
+        ar << text;
       }
     }
-    if (Has(inclBaseStyle)) {
-      const CGXStylesMap::BaseStyleEntry* e = pMap ? pMap->GetBaseStyleEntry(m_nBaseStyle) : nullptr;
-      DWORD resId = e ? (DWORD)e->nResourceId : 0;
-      ar << resId;
-      if (resId == 0) ar << (e ? e->strName : CString());
-    }
-    if (Has(inclFloatCell)) ar << (BYTE)Flag(flagFloatCell);
-    if (Has(inclFloodCell)) ar << (BYTE)Flag(flagFloodCell);
-    if (Has(inclMergeCell)) ar << (BYTE)GetMergeCell();
-    if (Has(inclExtraValue)) ar << (DWORD)m_dwExtraValue;
-    return;
   }
+  if (Has(inclBaseStyle)) {
+    const CGXStylesMap::BaseStyleEntry* e = pMap ? pMap->GetBaseStyleEntry(m_nBaseStyle) : nullptr;
+    DWORD resId = e ? (DWORD)e->nResourceId : 0;
+    ar << resId;
+    if (resId == 0) ar << (e ? e->strName : CString());
+  }
+  if (Has(inclFloatCell)) ar << (BYTE)Flag(flagFloatCell);
+  if (Has(inclFloodCell)) ar << (BYTE)Flag(flagFloodCell);
+  if (Has(inclMergeCell)) ar << (BYTE)GetMergeCell();
+  if (Has(inclExtraValue)) ar << (DWORD)m_dwExtraValue;
+}
 
+void CGXStyle::LoadStyle(CArchive& ar, const CGXStylesMap* pMap) {
   WORD schema = 0;
   ar >> schema;
-  if (schema > kSchema) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
+  if (schema > kStyleSchema) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
   DWORD mask = 0;
   ar >> mask;
   // Borders and font are read afresh; the span values and the extra value of an older schema
@@ -159,4 +160,10 @@ void CGXStyle::Serialize(CArchive& ar, const CGXStylesMap* pMap) {
     }
   }
   if (schema >= 3 && Has(inclExtraValue)) ar >> m_dwExtraValue;
+}
+
+void CGXStyle::Serialize(CArchive& ar, const CGXStylesMap* pMap) {
+  if (!pMap) pMap = CGXStylesMap::FromArchive(ar);
+  if (ar.IsStoring()) StoreStyle(ar, pMap);
+  else LoadStyle(ar, pMap);
 }

@@ -13,7 +13,7 @@
 struct HWND__;
 
 // One process-wide instance; every member is safe to call from any thread. Each section below
-// covers one kind of interaction; later layers add their own sections (dialogs, file dialogs, input).
+// covers one kind of interaction; the window layer's part is platform/ui/UiAutomation.h.
 class Automation {
  public:
   static Automation& Instance();

@@ -403,6 +403,92 @@ int ReadNumber(const char*& f) {
   return v > kMaxWidth ? kMaxWidth : v;
 }
 
+void ReadFlags(const char*& f, Directive& s) {
+  for (;; ++f) {
+    if (*f == '-')
+      s.left = true;
+    else if (*f == '+')
+      s.plus = true;
+    else if (*f == ' ')
+      s.space = true;
+    else if (*f == '#')
+      s.alt = true;
+    else if (*f == '0')
+      s.zero = true;
+    else
+      break;
+  }
+}
+
+// The size prefix of a directive, for printing and scanning alike; f ends after it.
+template <class Char>
+inline Size ReadSizePrefix(const Char*& f) {
+  switch (*f) {
+    case 'h':
+      ++f;
+      if (*f == 'h') {
+        ++f;
+        return Size::kChar;
+      }
+      return Size::kShort;
+    case 'l':
+      ++f;
+      if (*f == 'l') {
+        ++f;
+        return Size::kLongLong;
+      }
+      return Size::kLong;
+    case 'L':
+      ++f;
+      return Size::kLongDouble;
+    case 'w':
+      ++f;
+      return Size::kWide;
+    case 'q':
+    case 'j':
+      ++f;
+      return Size::kLongLong;
+    case 'z':
+    case 't':
+      ++f;
+      return Size::kPtr;
+    case 'I':
+      if (f[1] == '6' && f[2] == '4') {
+        f += 3;
+        return Size::kLongLong;
+      }
+      if (f[1] == '3' && f[2] == '2') {
+        f += 3;
+        return Size::kLong;
+      }
+      ++f;
+      return Size::kPtr;
+    default:
+      return Size::kNone;
+  }
+}
+
+// A wide string narrowed, characters past 0xFF as '?', cut at the precision.
+void FormatWideText(Sink& out, const Directive& s, const wchar_t* w) {
+  std::string narrow;
+  for (size_t i = 0; w[i] && (s.prec < 0 || i < (size_t)s.prec); ++i)
+    narrow += (char)((unsigned)w[i] > 0xFF ? '?' : w[i]);
+  FormatText(out, s, narrow.data(), narrow.size());
+}
+
+// What %n stores: the count written so far.
+void StoreCount(void* p, Size size, size_t written) {
+  if (!p) return;
+  if (size == Size::kShort)
+    *static_cast<int16_t*>(p) = (int16_t)written;
+  else if (size == Size::kLongLong)
+    *static_cast<int64_t*>(p) = (int64_t)written;
+  else if (size == Size::kChar)
+    *static_cast<signed char*>(p) = (signed char)written;
+  else
+    *static_cast<int32_t*>(p) = (int32_t)written;
+}
+
 }  // namespace
 
 void FormatAppendFloat(std::string& str, double v, char conv, int prec) {
@@ -437,20 +523,7 @@ int FormatAppendV(std::string& str, const char* fmt, va_list args) {
     if (!*f) break;
     const char* directive = f++;
     Directive s;
-    for (;; ++f) {
-      if (*f == '-')
-        s.left = true;
-      else if (*f == '+')
-        s.plus = true;
-      else if (*f == ' ')
-        s.space = true;
-      else if (*f == '#')
-        s.alt = true;
-      else if (*f == '0')
-        s.zero = true;
-      else
-        break;
-    }
+    ReadFlags(f, s);
     if (*f == '*') {
       ++f;
       int w = va_arg(args, int);
@@ -472,58 +545,7 @@ int FormatAppendV(std::string& str, const char* fmt, va_list args) {
         s.prec = ReadNumber(f);
       }
     }
-    switch (*f) {
-      case 'h':
-        ++f;
-        if (*f == 'h') {
-          ++f;
-          s.size = Size::kChar;
-        } else {
-          s.size = Size::kShort;
-        }
-        break;
-      case 'l':
-        ++f;
-        if (*f == 'l') {
-          ++f;
-          s.size = Size::kLongLong;
-        } else {
-          s.size = Size::kLong;
-        }
-        break;
-      case 'L':
-        ++f;
-        s.size = Size::kLongDouble;
-        break;
-      case 'w':
-        ++f;
-        s.size = Size::kWide;
-        break;
-      case 'q':
-      case 'j':
-        ++f;
-        s.size = Size::kLongLong;
-        break;
-      case 'z':
-      case 't':
-        ++f;
-        s.size = Size::kPtr;
-        break;
-      case 'I':
-        if (f[1] == '6' && f[2] == '4') {
-          f += 3;
-          s.size = Size::kLongLong;
-        } else if (f[1] == '3' && f[2] == '2') {
-          f += 3;
-          s.size = Size::kLong;
-        } else {
-          ++f;
-          s.size = Size::kPtr;
-        }
-        break;
-      default:
-        break;
-    }
+    s.size = ReadSizePrefix(f);
     char conv = *f;
     if (!conv) break;  // a directive cut off by the end of the format prints nothing
     ++f;
@@ -593,11 +615,7 @@ int FormatAppendV(std::string& str, const char* fmt, va_list args) {
         bool wide = s.size == Size::kLong || s.size == Size::kWide || conv == 'S';
         if (wide) {
           const wchar_t* w = va_arg(args, const wchar_t*);
-          if (!w) w = L"(null)";
-          std::string narrow;
-          for (size_t i = 0; w[i] && (s.prec < 0 || i < (size_t)s.prec); ++i)
-            narrow += (char)((unsigned)w[i] > 0xFF ? '?' : w[i]);
-          FormatText(out, s, narrow.data(), narrow.size());
+          FormatWideText(out, s, w ? w : L"(null)");
         } else {
           const char* t = va_arg(args, const char*);
           if (!t) t = "(null)";
@@ -608,17 +626,7 @@ int FormatAppendV(std::string& str, const char* fmt, va_list args) {
       }
       case 'n': {
         void* p = va_arg(args, void*);
-        size_t written = out.size() - start;
-        if (p) {
-          if (s.size == Size::kShort)
-            *static_cast<int16_t*>(p) = (int16_t)written;
-          else if (s.size == Size::kLongLong)
-            *static_cast<int64_t*>(p) = (int64_t)written;
-          else if (s.size == Size::kChar)
-            *static_cast<signed char*>(p) = (signed char)written;
-          else
-            *static_cast<int32_t*>(p) = (int32_t)written;
-        }
+        StoreCount(p, s.size, out.size() - start);
         break;
       }
       case '%':
@@ -789,6 +797,64 @@ void StoreInteger(void* p, Size size, uint64_t v) {
   }
 }
 
+void StoreFloat(void* p, Size size, double v) {
+  if (!p) return;
+  if (size == Size::kLong || size == Size::kLongLong)
+    *static_cast<double*>(p) = v;
+  else if (size == Size::kLongDouble)
+    *static_cast<long double*>(p) = v;
+  else
+    *static_cast<float*>(p) = (float)v;
+}
+
+// The characters of a %[ set; f is after the '[' and ends after the ']'. False without a closing bracket.
+bool ReadScanSet(const unsigned char*& f, bool (&set)[256]) {
+  bool negate = false;
+  if (*f == '^') {
+    negate = true;
+    ++f;
+  }
+  const unsigned char* first = f;
+  while (*f && (*f != ']' || f == first)) {
+    if (f[1] == '-' && f[2] && f[2] != ']') {
+      unsigned char lo = f[0], hi = f[2];
+      if (lo > hi) std::swap(lo, hi);
+      for (unsigned c = lo; c <= hi; ++c) set[c] = true;
+      f += 3;
+    } else {
+      set[*f++] = true;
+    }
+  }
+  if (!*f) return false;
+  ++f;
+  if (negate)
+    for (bool& b : set) b = !b;
+  set[0] = false;
+  return true;
+}
+
+// Takes the run of at most avail characters a %c (any) or %s and %[ (those in set) take, storing
+// them into p unless null, a string ended by a zero; returns how many it took.
+size_t TakeChars(const unsigned char* in, size_t avail, bool isChars, const bool (&set)[256], void* p, bool wide) {
+  size_t n = 0;
+  while (n < avail && in[n] && (isChars || set[in[n]])) {
+    if (p) {
+      if (wide)
+        static_cast<wchar_t*>(p)[n] = (wchar_t)in[n];
+      else
+        static_cast<char*>(p)[n] = (char)in[n];
+    }
+    ++n;
+  }
+  if (n && p && !isChars) {
+    if (wide)
+      static_cast<wchar_t*>(p)[n] = 0;
+    else
+      static_cast<char*>(p)[n] = 0;
+  }
+  return n;
+}
+
 }  // namespace
 
 int ScanStringV(const char* input, const char* fmt, va_list args) {
@@ -828,59 +894,7 @@ int ScanStringV(const char* input, const char* fmt, va_list args) {
       if (width < (size_t)kMaxWidth) width = width * 10 + (*f - '0');
       ++f;
     }
-    Size size = Size::kNone;
-    switch (*f) {
-      case 'h':
-        ++f;
-        if (*f == 'h') {
-          ++f;
-          size = Size::kChar;
-        } else {
-          size = Size::kShort;
-        }
-        break;
-      case 'l':
-        ++f;
-        if (*f == 'l') {
-          ++f;
-          size = Size::kLongLong;
-        } else {
-          size = Size::kLong;
-        }
-        break;
-      case 'L':
-        ++f;
-        size = Size::kLongDouble;
-        break;
-      case 'w':
-        ++f;
-        size = Size::kWide;
-        break;
-      case 'q':
-      case 'j':
-        ++f;
-        size = Size::kLongLong;
-        break;
-      case 'z':
-      case 't':
-        ++f;
-        size = Size::kPtr;
-        break;
-      case 'I':
-        if (f[1] == '6' && f[2] == '4') {
-          f += 3;
-          size = Size::kLongLong;
-        } else if (f[1] == '3' && f[2] == '2') {
-          f += 3;
-          size = Size::kLong;
-        } else {
-          ++f;
-          size = Size::kPtr;
-        }
-        break;
-      default:
-        break;
-    }
+    const Size size = ReadSizePrefix(f);
     unsigned char conv = *f;
     if (!conv) return assigned;  // a directive cut off by the end of the format
     ++f;
@@ -928,15 +942,7 @@ int ScanStringV(const char* input, const char* fmt, va_list args) {
         if (!ScanFloat(in, avail, v)) return assigned;
         converted = true;
         if (!suppress) {
-          void* p = va_arg(args, void*);
-          if (p) {
-            if (size == Size::kLong || size == Size::kLongLong)
-              *static_cast<double*>(p) = v;
-            else if (size == Size::kLongDouble)
-              *static_cast<long double*>(p) = v;
-            else
-              *static_cast<float*>(p) = (float)v;
-          }
+          StoreFloat(va_arg(args, void*), size, v);
           ++assigned;
         }
         break;
@@ -949,50 +955,15 @@ int ScanStringV(const char* input, const char* fmt, va_list args) {
         bool wide = size == Size::kLong || size == Size::kWide || conv == 'C' || conv == 'S';
         bool set[256] = {};
         if (conv == '[') {
-          bool negate = false;
-          if (*f == '^') {
-            negate = true;
-            ++f;
-          }
-          const unsigned char* first = f;
-          while (*f && (*f != ']' || f == first)) {
-            if (f[1] == '-' && f[2] && f[2] != ']') {
-              unsigned char lo = f[0], hi = f[2];
-              if (lo > hi) std::swap(lo, hi);
-              for (unsigned c = lo; c <= hi; ++c) set[c] = true;
-              f += 3;
-            } else {
-              set[*f++] = true;
-            }
-          }
-          if (!*f) return assigned;  // no closing bracket
-          ++f;
-          if (negate)
-            for (bool& b : set) b = !b;
-          set[0] = false;
+          if (!ReadScanSet(f, set)) return assigned;
         } else if (conv == 's' || conv == 'S') {
           for (unsigned c = 1; c < 256; ++c) set[c] = !IsSpace((unsigned char)c);
         }
         bool isChars = conv == 'c' || conv == 'C';
         if (isChars && !width) avail = 1;
         void* p = suppress ? nullptr : va_arg(args, void*);
-        size_t n = 0;
-        while (n < avail && in[n] && (isChars || set[in[n]])) {
-          if (p) {
-            if (wide)
-              static_cast<wchar_t*>(p)[n] = (wchar_t)in[n];
-            else
-              static_cast<char*>(p)[n] = (char)in[n];
-          }
-          ++n;
-        }
+        const size_t n = TakeChars(in, avail, isChars, set, p, wide);
         if (!n) return assigned;
-        if (p && !isChars) {
-          if (wide)
-            static_cast<wchar_t*>(p)[n] = 0;
-          else
-            static_cast<char*>(p)[n] = 0;
-        }
         in += n;
         converted = true;
         if (p) ++assigned;

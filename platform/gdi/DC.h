@@ -39,7 +39,7 @@ class CDC {
   BOOL CreateIC(LPCTSTR driver, LPCTSTR device, LPCTSTR output, const void* initData);
   BOOL CreateCompatibleDC(CDC* dc);
   BOOL DeleteDC();
-  // Binds the context to a surface (until the window layer binds paint, client and window contexts).
+  // Binds the context to a provider's surface.
   BOOL AttachSurface(CDrawSurfaceProvider* provider, DrawArea area = DrawArea::Client);
   // Attaching a handle shares that context's state: both objects draw on the same device.
   BOOL Attach(HDC h);

@@ -142,6 +142,92 @@ BOOL CDC::TextOut(int x, int y, LPCTSTR s, int n) {
   return ok;
 }
 
+namespace {
+
+// Where a run of text goes in device units: the reference point, the start and baseline offsets
+// the alignment gives, and the escapement's angle in radians.
+struct TextPlacement {
+  POINT p;
+  int startX;
+  int baseline;
+  double angle;
+};
+
+TextPlacement PlaceText(CDC::Impl& d, const RealFont& rf, const Shaped& sh, POINT ref) {
+  TextPlacement pl;
+  pl.p = d.L2D(ref.x, ref.y);
+  const TEXTMETRIC& tm = rf.tm;
+  if ((d.s.align & TA_CENTER) == TA_CENTER) pl.startX = -sh.width / 2;
+  else if (d.s.align & TA_RIGHT) pl.startX = -sh.width;
+  else pl.startX = 0;
+  if ((d.s.align & TA_BASELINE) == TA_BASELINE) pl.baseline = 0;
+  else if (d.s.align & TA_BOTTOM) pl.baseline = -tm.tmDescent;
+  else pl.baseline = tm.tmAscent;
+  int esc = d.s.font ? d.s.font->lf.lfEscapement : 0;
+  pl.angle = esc % 3600 * M_PI / 1800.0;
+  if ((d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0)) pl.angle = -pl.angle;  // y-up modes keep the angle's sense on paper
+  return pl;
+}
+
+// The device bounds of the text cell placed by the alignment and turned by the escapement.
+RECT TurnedTextCell(const Shaped& sh, const TEXTMETRIC& tm, const TextPlacement& pl) {
+  double co = std::cos(pl.angle), si = std::sin(pl.angle);
+  double top = (double)pl.baseline - tm.tmAscent;
+  double xs[2] = {(double)pl.startX, (double)pl.startX + sh.width}, ys[2] = {top, top + tm.tmHeight};
+  double l = 1e18, t = 1e18, rt = -1e18, bm = -1e18;
+  for (double cx : xs)
+    for (double cy : ys) {
+      double px = pl.p.x + cx * co + cy * si, py = pl.p.y - cx * si + cy * co;
+      l = std::min(l, px), t = std::min(t, py), rt = std::max(rt, px), bm = std::max(bm, py);
+    }
+  return RECT{(LONG)std::floor(l), (LONG)std::floor(t), (LONG)std::ceil(rt), (LONG)std::ceil(bm)};
+}
+
+// Background, glyphs, underline and strike-out of the shaped text, clipped to dr when asked.
+void PaintGlyphs(CDC::Impl& d, cairo_t* c, RealFont& rf, const Shaped& sh, const TextPlacement& pl, UINT options,
+                 const RECT& dr) {
+  const TEXTMETRIC& tm = rf.tm;
+  const int startX = pl.startX, baseline = pl.baseline;
+  cairo_save(c);
+  if (options & ETO_CLIPPED) {
+    cairo_rectangle(c, dr.left, dr.top, dr.right - dr.left, dr.bottom - dr.top);
+    cairo_clip(c);
+  }
+  cairo_translate(c, pl.p.x, pl.p.y);
+  if (pl.angle != 0) cairo_rotate(c, -pl.angle);
+  cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+  cairo_set_antialias(c, CAIRO_ANTIALIAS_NONE);
+  auto setColor = [&](uint32_t px) {
+    cairo_set_source_rgb(c, ((px >> 16) & 0xFF) / 255.0, ((px >> 8) & 0xFF) / 255.0, (px & 0xFF) / 255.0);
+  };
+  if (d.s.bkMode == OPAQUE) {
+    setColor(d.Pix(d.s.bk));
+    cairo_rectangle(c, startX, baseline - tm.tmAscent, sh.width, tm.tmHeight);
+    cairo_fill(c);
+  }
+  cairo_set_operator(c, CAIRO_OPERATOR_OVER);
+  setColor(d.Pix(d.s.text));
+  std::vector<cairo_glyph_t> glyphs(sh.glyphs.size());
+  int pen = startX;
+  for (size_t i = 0; i < sh.glyphs.size(); ++i) {
+    glyphs[i] = cairo_glyph_t{sh.glyphs[i], (double)pen, (double)baseline};
+    pen += sh.adv[i];
+  }
+  cairo_set_scaled_font(c, d.mono ? rf.Aliased() : rf.scaled);
+  cairo_show_glyphs(c, glyphs.data(), (int)glyphs.size());
+  if (tm.tmUnderlined) {
+    cairo_rectangle(c, startX, baseline + rf.underlinePos, sh.width, rf.underlineThick);
+    cairo_fill(c);
+  }
+  if (tm.tmStruckOut) {
+    cairo_rectangle(c, startX, baseline - rf.strikePos, sh.width, rf.strikeThick);
+    cairo_fill(c);
+  }
+  cairo_restore(c);
+}
+
+}  // namespace
+
 BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, const int* dx) {
   REC("ExtTextOut(%d,%d,%u,%d,%d,%d,%d,\"%.*s\")", x, y, options, r ? (int)r->left : 0, r ? (int)r->top : 0,
       r ? (int)r->right : 0, r ? (int)r->bottom : 0, s ? (int)n : 0, s ? s : "");
@@ -180,20 +266,7 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
     }
   }
 
-  POINT p = d.L2D(ref.x, ref.y);
-  const TEXTMETRIC& tm = rf->tm;
-  int startX;
-  if ((d.s.align & TA_CENTER) == TA_CENTER) startX = -sh.width / 2;
-  else if (d.s.align & TA_RIGHT) startX = -sh.width;
-  else startX = 0;
-  int baseline;
-  if ((d.s.align & TA_BASELINE) == TA_BASELINE) baseline = 0;
-  else if (d.s.align & TA_BOTTOM) baseline = -tm.tmDescent;
-  else baseline = tm.tmAscent;
-  int esc = d.s.font ? d.s.font->lf.lfEscapement : 0;
-  double angle = esc % 3600 * M_PI / 1800.0;
-  if ((d.s.vpExt.cy < 0) != (d.s.winExt.cy < 0)) angle = -angle;  // y-up modes keep the angle's sense on paper
-
+  const TextPlacement pl = PlaceText(d, *rf, sh, ref);
   if (d.meta) {
     std::vector<int> ldx;
     for (size_t i = 0; i < sh.adv.size(); ++i) {
@@ -202,19 +275,7 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
       for (size_t b = (size_t)sh.byteStart[i]; b < endByte; ++b) ldx.push_back(b == (size_t)sh.byteStart[i] ? d.LenD2LX(sh.adv[i]) : 0);
     }
     CRect bounds(0, 0, 0, 0);
-    if (!sh.glyphs.empty()) {
-      // The text cell placed by the alignment and turned by the escapement.
-      double co = std::cos(angle), si = std::sin(angle);
-      double top = (double)baseline - tm.tmAscent;
-      double xs[2] = {(double)startX, (double)startX + sh.width}, ys[2] = {top, top + tm.tmHeight};
-      double l = 1e18, t = 1e18, rt = -1e18, bm = -1e18;
-      for (double cx : xs)
-        for (double cy : ys) {
-          double px = p.x + cx * co + cy * si, py = p.y - cx * si + cy * co;
-          l = std::min(l, px), t = std::min(t, py), rt = std::max(rt, px), bm = std::max(bm, py);
-        }
-      bounds |= RECT{(LONG)std::floor(l), (LONG)std::floor(t), (LONG)std::ceil(rt), (LONG)std::ceil(bm)};
-    }
+    if (!sh.glyphs.empty()) bounds |= TurnedTextCell(sh, rf->tm, pl);
     if (r) bounds |= d.L2DRect(lr.left, lr.top, lr.right, lr.bottom);
     d.meta->ExtTextOut(ref.x, ref.y, options, r ? &lr : nullptr, std::string(s ? s : "", n), ldx, bounds);
     d.meta->AddBounds(bounds);
@@ -234,44 +295,7 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, LPCRECT r, LPCTSTR s, UINT n, c
     d.s.rop2 = saved;
   }
   if (sh.glyphs.empty()) return TRUE;
-
-
-  cairo_save(c);
-  if (options & ETO_CLIPPED) {
-    cairo_rectangle(c, dr.left, dr.top, dr.right - dr.left, dr.bottom - dr.top);
-    cairo_clip(c);
-  }
-  cairo_translate(c, p.x, p.y);
-  if (angle != 0) cairo_rotate(c, -angle);
-  cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
-  cairo_set_antialias(c, CAIRO_ANTIALIAS_NONE);
-  auto setColor = [&](uint32_t px) {
-    cairo_set_source_rgb(c, ((px >> 16) & 0xFF) / 255.0, ((px >> 8) & 0xFF) / 255.0, (px & 0xFF) / 255.0);
-  };
-  if (d.s.bkMode == OPAQUE) {
-    setColor(d.Pix(d.s.bk));
-    cairo_rectangle(c, startX, baseline - tm.tmAscent, sh.width, tm.tmHeight);
-    cairo_fill(c);
-  }
-  cairo_set_operator(c, CAIRO_OPERATOR_OVER);
-  setColor(d.Pix(d.s.text));
-  std::vector<cairo_glyph_t> glyphs(sh.glyphs.size());
-  int pen = startX;
-  for (size_t i = 0; i < sh.glyphs.size(); ++i) {
-    glyphs[i] = cairo_glyph_t{sh.glyphs[i], (double)pen, (double)baseline};
-    pen += sh.adv[i];
-  }
-  cairo_set_scaled_font(c, d.mono ? rf->Aliased() : rf->scaled);
-  cairo_show_glyphs(c, glyphs.data(), (int)glyphs.size());
-  if (tm.tmUnderlined) {
-    cairo_rectangle(c, startX, baseline + rf->underlinePos, sh.width, rf->underlineThick);
-    cairo_fill(c);
-  }
-  if (tm.tmStruckOut) {
-    cairo_rectangle(c, startX, baseline - rf->strikePos, sh.width, rf->strikeThick);
-    cairo_fill(c);
-  }
-  cairo_restore(c);
+  PaintGlyphs(d, c, *rf, sh, pl, options, dr);
   return TRUE;
 }
 
@@ -384,27 +408,10 @@ int LineWidth(const std::vector<DtChar>& v, size_t from, size_t to) {
   return w;
 }
 
-}  // namespace
-
-int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
-  if (!s || !rect) return 0;
-  if (n < 0) n = (int)std::strlen(s);
-  REC("DrawText(\"%.*s\",%d,%d,%d,%d,0x%X)", n, s, rect->left, rect->top, rect->right, rect->bottom, format);
-  Impl& d = *m_impl;
-  if (d.kind == DCKind::None) return 0;
-  CDCRecorder* rec = m_recorder;
-  m_recorder = nullptr;
-
-  auto rf = d.Font();
-  TEXTMETRIC tm;
-  GetTextMetrics(&tm);
-  int lineH = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
-  bool noPrefix = (format & DT_NOPREFIX) != 0;
-
-  // Characters with their logical widths; '&' marks a mnemonic unless DT_NOPREFIX.
+// Characters with their logical widths; '&' marks a mnemonic unless noPrefix.
+void ShapeDtChars(CDC::Impl& d, RealFont& rf, LPCTSTR s, int n, bool noPrefix, std::vector<DtChar>& chars) {
   Shaped sh;
-  Shape(*rf, s, n, 0, sh);
-  std::vector<DtChar> chars;
+  Shape(rf, s, n, 0, sh);
   chars.reserve(sh.cps.size());
   bool nextPrefixed = false;
   for (size_t i = 0; i < sh.cps.size(); ++i) {
@@ -426,15 +433,10 @@ int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
     nextPrefixed = false;
     chars.push_back(std::move(c));
   }
+}
 
-  // Tabs.
-  int tabW = 8 * tm.tmAveCharWidth;
-  if (format & DT_TABSTOP) tabW = (int)((format >> 8) & 0xFF) * tm.tmAveCharWidth;
-  bool expandTabs = (format & DT_EXPANDTABS) != 0;
-
-  // Lines.
-  std::vector<DtLine> lines;
-  std::vector<std::vector<DtChar>> paras(1);
+// Paragraphs end at CR LF, LF or a lone CR, except in a single line.
+void SplitParagraphs(const std::vector<DtChar>& chars, UINT format, std::vector<std::vector<DtChar>>& paras) {
   for (auto& c : chars) {
     if (!(format & DT_SINGLELINE) && (c.cp == '\r' || c.cp == '\n')) {
       if (c.cp == '\n' && !paras.back().empty() && paras.back().back().cp == '\r') {
@@ -452,32 +454,127 @@ int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
     paras.back().push_back(c);
   }
   // Split remaining lone CRs.
-  {
-    std::vector<std::vector<DtChar>> split;
-    for (auto& p : paras) {
-      split.emplace_back();
-      for (auto& c : p) {
-        if (!(format & DT_SINGLELINE) && c.cp == '\r') split.emplace_back();
-        else split.back().push_back(c);
-      }
-    }
-    paras.swap(split);
-  }
-  int rectW = rect->right - rect->left;
-  auto expand = [&](std::vector<DtChar>& v) {
-    if (!expandTabs) return;
-    int x = 0;
-    for (auto& c : v) {
-      if (c.cp == '\t') {
-        int next = tabW > 0 ? (x / tabW + 1) * tabW : x;
-        c.w = next - x;
-        c.bytes = " ";
-      }
-      x += c.w;
-    }
-  };
+  std::vector<std::vector<DtChar>> split;
   for (auto& p : paras) {
-    expand(p);
+    split.emplace_back();
+    for (auto& c : p) {
+      if (!(format & DT_SINGLELINE) && c.cp == '\r') split.emplace_back();
+      else split.back().push_back(c);
+    }
+  }
+  paras.swap(split);
+}
+
+void ExpandTabs(std::vector<DtChar>& v, int tabW) {
+  int x = 0;
+  for (auto& c : v) {
+    if (c.cp == '\t') {
+      int next = tabW > 0 ? (x / tabW + 1) * tabW : x;
+      c.w = next - x;
+      c.bytes = " ";
+    }
+    x += c.w;
+  }
+}
+
+// Lines of one paragraph broken at words to fit rectW.
+void BreakParagraph(const std::vector<DtChar>& p, int rectW, UINT format, std::vector<DtLine>& lines) {
+  size_t i = 0;
+  if (p.empty()) lines.emplace_back();
+  while (i < p.size()) {
+    // Fit as many words as the width allows; a word wider than the line stands alone.
+    size_t j = i, lastBreak = i;
+    int w = 0;
+    bool broke = false;
+    while (j < p.size()) {
+      if (p[j].cp == ' ' || p[j].cp == '\t') lastBreak = j;
+      if (w + p[j].w > rectW && j > i) {
+        broke = true;
+        break;
+      }
+      w += p[j].w;
+      ++j;
+    }
+    size_t end = j;
+    size_t next = j;
+    if (broke) {
+      if (lastBreak > i) {
+        end = lastBreak;
+        next = lastBreak + 1;
+      } else if (p[j].cp == ' ') {
+        next = j + 1;
+      } else if (!(format & DT_EDITCONTROL)) {
+        // Without a break opportunity the word runs on to its end.
+        while (end < p.size() && p[end].cp != ' ') ++end;
+        next = end < p.size() ? end + 1 : end;
+      }
+    }
+    while (next < p.size() && p[next].cp == ' ') ++next;
+    DtLine l;
+    l.chars.assign(p.begin() + (long)i, p.begin() + (long)end);
+    while (!l.chars.empty() && l.chars.back().cp == ' ') l.chars.pop_back();
+    l.width = LineWidth(l.chars, 0, l.chars.size());
+    lines.push_back(std::move(l));
+    i = next;
+  }
+}
+
+// Underlines the mnemonic characters of a line drawn at (x, y).
+void UnderlinePrefixes(CDC::Impl& d, const RealFont& rf, const std::vector<DtChar>& out, int x, int y,
+                       const RECT& clip, UINT format) {
+  int cx = x;
+  for (auto& c : out) {
+    if (c.prefixed) {
+      Paint p;
+      p.none = false;
+      p.pixel = d.Pix(d.s.text);
+      POINT a = d.L2D(cx, y), b = d.L2D(cx + c.w, y);
+      int base = a.y + rf.tm.tmAscent + 1;
+      RECT ur{std::min(a.x, b.x), base, std::max(a.x, b.x), base + 1};
+      RECT dc = d.L2DRect(clip.left, clip.top, clip.right, clip.bottom);
+      if (!(format & DT_NOCLIP)) {
+        ur.left = std::max(ur.left, dc.left);
+        ur.right = std::min(ur.right, dc.right);
+        if (ur.top < dc.top || ur.bottom > dc.bottom) ur.right = ur.left;
+      }
+      d.FillDeviceRect(ur, p, R2_COPYPEN);
+    }
+    cx += c.w;
+  }
+}
+
+}  // namespace
+
+int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
+  if (!s || !rect) return 0;
+  if (n < 0) n = (int)std::strlen(s);
+  REC("DrawText(\"%.*s\",%d,%d,%d,%d,0x%X)", n, s, rect->left, rect->top, rect->right, rect->bottom, format);
+  Impl& d = *m_impl;
+  if (d.kind == DCKind::None) return 0;
+  CDCRecorder* rec = m_recorder;
+  m_recorder = nullptr;
+
+  auto rf = d.Font();
+  TEXTMETRIC tm;
+  GetTextMetrics(&tm);
+  int lineH = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
+  bool noPrefix = (format & DT_NOPREFIX) != 0;
+
+  std::vector<DtChar> chars;
+  ShapeDtChars(d, *rf, s, n, noPrefix, chars);
+
+  // Tabs.
+  int tabW = 8 * tm.tmAveCharWidth;
+  if (format & DT_TABSTOP) tabW = (int)((format >> 8) & 0xFF) * tm.tmAveCharWidth;
+  bool expandTabs = (format & DT_EXPANDTABS) != 0;
+
+  // Lines.
+  std::vector<DtLine> lines;
+  std::vector<std::vector<DtChar>> paras(1);
+  SplitParagraphs(chars, format, paras);
+  int rectW = rect->right - rect->left;
+  for (auto& p : paras) {
+    if (expandTabs) ExpandTabs(p, tabW);
     if (!(format & DT_WORDBREAK) || (format & DT_SINGLELINE)) {
       DtLine l;
       l.chars = p;
@@ -485,44 +582,7 @@ int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
       lines.push_back(std::move(l));
       continue;
     }
-    size_t i = 0;
-    if (p.empty()) lines.emplace_back();
-    while (i < p.size()) {
-      // Fit as many words as the width allows; a word wider than the line stands alone.
-      size_t j = i, lastBreak = i;
-      int w = 0;
-      bool broke = false;
-      while (j < p.size()) {
-        if (p[j].cp == ' ' || p[j].cp == '\t') lastBreak = j;
-        if (w + p[j].w > rectW && j > i) {
-          broke = true;
-          break;
-        }
-        w += p[j].w;
-        ++j;
-      }
-      size_t end = j;
-      size_t next = j;
-      if (broke) {
-        if (lastBreak > i) {
-          end = lastBreak;
-          next = lastBreak + 1;
-        } else if (p[j].cp == ' ') {
-          next = j + 1;
-        } else if (!(format & DT_EDITCONTROL)) {
-          // Without a break opportunity the word runs on to its end.
-          while (end < p.size() && p[end].cp != ' ') ++end;
-          next = end < p.size() ? end + 1 : end;
-        }
-      }
-      while (next < p.size() && p[next].cp == ' ') ++next;
-      DtLine l;
-      l.chars.assign(p.begin() + (long)i, p.begin() + (long)end);
-      while (!l.chars.empty() && l.chars.back().cp == ' ') l.chars.pop_back();
-      l.width = LineWidth(l.chars, 0, l.chars.size());
-      lines.push_back(std::move(l));
-      i = next;
-    }
+    BreakParagraph(p, rectW, format, lines);
   }
   if (n == 0) lines.clear();
 
@@ -580,27 +640,8 @@ int CDC::DrawText(LPCTSTR s, int n, LPRECT rect, UINT format) {
     }
     if (!(format & DT_PREFIXONLY) && !bytes.empty())
       ExtTextOut(x, y, etoOpts, &clip, bytes.data(), (UINT)bytes.size(), dx.data());
-    if (!noPrefix && !(format & DT_HIDEPREFIX) && !d.meta && d.surface) {
-      int cx = x;
-      for (auto& c : out) {
-        if (c.prefixed) {
-          Paint p;
-          p.none = false;
-          p.pixel = d.Pix(d.s.text);
-          POINT a = d.L2D(cx, y), b = d.L2D(cx + c.w, y);
-          int base = a.y + rf->tm.tmAscent + 1;
-          RECT ur{std::min(a.x, b.x), base, std::max(a.x, b.x), base + 1};
-          RECT dc = d.L2DRect(clip.left, clip.top, clip.right, clip.bottom);
-          if (!(format & DT_NOCLIP)) {
-            ur.left = std::max(ur.left, dc.left);
-            ur.right = std::min(ur.right, dc.right);
-            if (ur.top < dc.top || ur.bottom > dc.bottom) ur.right = ur.left;
-          }
-          d.FillDeviceRect(ur, p, R2_COPYPEN);
-        }
-        cx += c.w;
-      }
-    }
+    if (!noPrefix && !(format & DT_HIDEPREFIX) && !d.meta && d.surface)
+      UnderlinePrefixes(d, *rf, out, x, y, clip, format);
     y += lineH;
   }
   SetTextAlign(oldAlign);

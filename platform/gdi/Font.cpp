@@ -169,6 +169,141 @@ void RealFont::Lookup(uint32_t cp, unsigned long& g, int& a) {
   a = it->second.second;
 }
 
+namespace {
+
+// A face's design metrics in font units, read from a unit-size instance; the defaults are those of
+// the sans face, for a face that has no tables.
+struct DesignMetrics {
+  double upm = 2048, winAsc = 1854, winDesc = 434, hAsc = 1854, hDesc = -434, lineGap = 67, avgW = 1176;
+  double bboxW = 2000, ulPos = -217, ulThick = 150, stPos = 530, stThick = 102;
+  bool fixed = false;
+};
+
+DesignMetrics ReadDesignMetrics(cairo_font_face_t* face, bool fixed) {
+  DesignMetrics dm;
+  dm.fixed = fixed;
+  cairo_matrix_t m, id;
+  cairo_matrix_init_scale(&m, 64, 64);
+  cairo_matrix_init_identity(&id);
+  cairo_font_options_t* o = cairo_font_options_create();
+  cairo_scaled_font_t* probe = cairo_scaled_font_create(face, &m, &id, o);
+  cairo_font_options_destroy(o);
+  if (cairo_scaled_font_status(probe) == CAIRO_STATUS_SUCCESS) {
+    if (FT_Face f = cairo_ft_scaled_font_lock_face(probe)) {
+      dm.upm = f->units_per_EM ? f->units_per_EM : 2048;
+      auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
+      auto* hh = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(f, FT_SFNT_HHEA));
+      auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(f, FT_SFNT_POST));
+      if (os2 && os2->version != 0xFFFF) {
+        dm.winAsc = os2->usWinAscent;
+        dm.winDesc = os2->usWinDescent;
+        dm.avgW = os2->xAvgCharWidth;
+        dm.stPos = os2->yStrikeoutPosition;
+        dm.stThick = os2->yStrikeoutSize;
+      } else {
+        dm.winAsc = f->ascender;
+        dm.winDesc = -f->descender;
+      }
+      if (hh) { dm.hAsc = hh->Ascender; dm.hDesc = hh->Descender; dm.lineGap = hh->Line_Gap; }
+      if (post) { dm.ulPos = post->underlinePosition; dm.ulThick = post->underlineThickness; dm.fixed = post->isFixedPitch != 0; }
+      dm.bboxW = f->bbox.xMax - f->bbox.xMin;
+      cairo_ft_scaled_font_unlock_face(probe);
+    }
+  }
+  cairo_scaled_font_destroy(probe);
+  return dm;
+}
+
+// The em size, width scale, text metrics and line positions of the font at its device size.
+void ScaleMetrics(RealFont& rf, const LOGFONT& lf, const DesignMetrics& dm, const std::string& family, int devHeight,
+                  int devWidth) {
+  int h = devHeight;
+  double em;
+  if (h < 0) em = -h;
+  else if (h > 0) em = h * dm.upm / (dm.winAsc + dm.winDesc);
+  else em = 16 * dm.upm / (dm.winAsc + dm.winDesc);
+  // Keep glyph images bounded whatever the mapping makes of the height.
+  em = std::clamp(em, 1.0, 4096.0);
+  double s = em / dm.upm;
+  rf.em = em;
+  rf.xScale = 1;
+  if (devWidth != 0) {
+    double natural = dm.avgW * s;
+    if (natural > 0) rf.xScale = std::clamp(std::abs(devWidth) / natural, 0.05, 20.0);
+  }
+  rf.fixedPitch = dm.fixed;
+
+  TEXTMETRIC& tm = rf.tm;
+  tm.tmAscent = (LONG)std::lround(dm.winAsc * s);
+  if (h > 0) tm.tmDescent = h - tm.tmAscent;
+  else tm.tmDescent = (LONG)std::lround(dm.winDesc * s);
+  tm.tmHeight = tm.tmAscent + tm.tmDescent;
+  tm.tmInternalLeading = std::max<LONG>(0, tm.tmHeight - (LONG)std::lround(em));
+  tm.tmExternalLeading =
+      (LONG)std::lround(std::max(0.0, dm.lineGap - ((dm.winAsc + dm.winDesc) - (dm.hAsc - dm.hDesc))) * s);
+  tm.tmAveCharWidth = (LONG)std::lround(dm.avgW * s * rf.xScale);
+  tm.tmMaxCharWidth = (LONG)std::lround(dm.bboxW * s * rf.xScale);
+  tm.tmWeight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
+  tm.tmOverhang = 0;
+  tm.tmDigitizedAspectX = 96;
+  tm.tmDigitizedAspectY = 96;
+  tm.tmFirstChar = 32;
+  tm.tmLastChar = 255;
+  tm.tmDefaultChar = 31;
+  tm.tmBreakChar = 32;
+  tm.tmItalic = lf.lfItalic ? 1 : 0;
+  tm.tmUnderlined = lf.lfUnderline ? 1 : 0;
+  tm.tmStruckOut = lf.lfStrikeOut ? 1 : 0;
+  BYTE famBits = family == "Liberation Mono" ? FF_MODERN : family == "Liberation Serif" ? FF_ROMAN : FF_SWISS;
+  // The pitch bit is set for variable-pitch fonts.
+  tm.tmPitchAndFamily = (BYTE)((dm.fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE | famBits);
+  tm.tmCharSet = lf.lfCharSet;
+  rf.underlinePos = (int)std::lround(-dm.ulPos * s);
+  rf.underlineThick = std::max(1, (int)std::lround(dm.ulThick * s));
+  rf.strikePos = (int)std::lround(dm.stPos * s);
+  rf.strikeThick = std::max(1, (int)std::lround(dm.stThick * s));
+}
+
+// The scaled font, and the glyphs and advances of the 256 single-byte characters.
+void LoadGlyphTable(RealFont& rf, cairo_font_face_t* face) {
+  cairo_matrix_t fm, ctm;
+  cairo_matrix_init_scale(&fm, rf.em * rf.xScale, rf.em);
+  cairo_matrix_init_identity(&ctm);
+  cairo_font_options_t* opt = cairo_font_options_create();
+  cairo_font_options_set_antialias(opt, CAIRO_ANTIALIAS_GRAY);
+  cairo_font_options_set_hint_style(opt, CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_subpixel_order(opt, CAIRO_SUBPIXEL_ORDER_DEFAULT);
+  rf.scaled = cairo_scaled_font_create(face, &fm, &ctm, opt);
+  cairo_font_options_destroy(opt);
+
+  FT_Face f = cairo_ft_scaled_font_lock_face(rf.scaled);
+  for (int c = 0; c < 256; ++c) {
+    uint32_t cp = Cp1252((unsigned char)c);
+    unsigned long gi = f ? FT_Get_Char_Index(f, cp) : 0;
+    rf.glyph[c] = gi;
+  }
+  if (f) cairo_ft_scaled_font_unlock_face(rf.scaled);
+  for (int c = 0; c < 256; ++c) {
+    cairo_glyph_t cg{rf.glyph[c], 0, 0};
+    cairo_text_extents_t ext;
+    cairo_scaled_font_glyph_extents(rf.scaled, &cg, 1, &ext);
+    rf.adv[c] = (int)std::lround(ext.x_advance);
+    if (c < 32) rf.adv[c] = rf.glyph[c] ? rf.adv[c] : 0;
+  }
+  // Code points 0x80-0x9F of the table above are Windows-1252 characters; keep Unicode's C1 range apart.
+  for (int c = 0x80; c < 0xA0; ++c) {
+    uint32_t cp = Cp1252((unsigned char)c);
+    rf.other.emplace(cp, std::make_pair(rf.glyph[c], rf.adv[c]));
+  }
+  if (f == nullptr) {
+    // No outline font at all: keep a fixed advance so layout stays sane.
+    for (int c = 0; c < 256; ++c) rf.adv[c] = rf.tm.tmAveCharWidth;
+  }
+}
+
+}  // namespace
+
 std::shared_ptr<RealFont> RealizeFont(const LOGFONT& lf, int devHeight, int devWidth) {
   std::string family = MapFaceName(lf.lfFaceName, lf.lfPitchAndFamily);
   bool bold = lf.lfWeight >= 600;
@@ -187,123 +322,9 @@ std::shared_ptr<RealFont> RealizeFont(const LOGFONT& lf, int devHeight, int devW
   FaceEntry fe = GetFace(family, bold, italic);
   auto rf = std::make_shared<RealFont>();
   rf->family = fe.family;
-
-  // Design metrics from a unit-size instance.
-  double upm = 2048, winAsc = 1854, winDesc = 434, hAsc = 1854, hDesc = -434, lineGap = 67, avgW = 1176;
-  double bboxW = 2000, ulPos = -217, ulThick = 150, stPos = 530, stThick = 102;
-  bool fixed = family == "Liberation Mono";
-  {
-    cairo_matrix_t m, id;
-    cairo_matrix_init_scale(&m, 64, 64);
-    cairo_matrix_init_identity(&id);
-    cairo_font_options_t* o = cairo_font_options_create();
-    cairo_scaled_font_t* probe = cairo_scaled_font_create(fe.face, &m, &id, o);
-    cairo_font_options_destroy(o);
-    if (cairo_scaled_font_status(probe) == CAIRO_STATUS_SUCCESS) {
-      if (FT_Face f = cairo_ft_scaled_font_lock_face(probe)) {
-        upm = f->units_per_EM ? f->units_per_EM : 2048;
-        auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
-        auto* hh = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(f, FT_SFNT_HHEA));
-        auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(f, FT_SFNT_POST));
-        if (os2 && os2->version != 0xFFFF) {
-          winAsc = os2->usWinAscent;
-          winDesc = os2->usWinDescent;
-          avgW = os2->xAvgCharWidth;
-          stPos = os2->yStrikeoutPosition;
-          stThick = os2->yStrikeoutSize;
-        } else {
-          winAsc = f->ascender;
-          winDesc = -f->descender;
-        }
-        if (hh) { hAsc = hh->Ascender; hDesc = hh->Descender; lineGap = hh->Line_Gap; }
-        if (post) { ulPos = post->underlinePosition; ulThick = post->underlineThickness; fixed = post->isFixedPitch != 0; }
-        bboxW = f->bbox.xMax - f->bbox.xMin;
-        cairo_ft_scaled_font_unlock_face(probe);
-      }
-    }
-    cairo_scaled_font_destroy(probe);
-  }
-
-  int h = devHeight;
-  double em;
-  if (h < 0) em = -h;
-  else if (h > 0) em = h * upm / (winAsc + winDesc);
-  else em = 16 * upm / (winAsc + winDesc);
-  // Keep glyph images bounded whatever the mapping makes of the height.
-  em = std::clamp(em, 1.0, 4096.0);
-  double s = em / upm;
-  rf->em = em;
-  rf->xScale = 1;
-  if (devWidth != 0) {
-    double natural = avgW * s;
-    if (natural > 0) rf->xScale = std::clamp(std::abs(devWidth) / natural, 0.05, 20.0);
-  }
-  rf->fixedPitch = fixed;
-
-  TEXTMETRIC& tm = rf->tm;
-  tm.tmAscent = (LONG)std::lround(winAsc * s);
-  if (h > 0) tm.tmDescent = h - tm.tmAscent;
-  else tm.tmDescent = (LONG)std::lround(winDesc * s);
-  tm.tmHeight = tm.tmAscent + tm.tmDescent;
-  tm.tmInternalLeading = std::max<LONG>(0, tm.tmHeight - (LONG)std::lround(em));
-  tm.tmExternalLeading =
-      (LONG)std::lround(std::max(0.0, lineGap - ((winAsc + winDesc) - (hAsc - hDesc))) * s);
-  tm.tmAveCharWidth = (LONG)std::lround(avgW * s * rf->xScale);
-  tm.tmMaxCharWidth = (LONG)std::lround(bboxW * s * rf->xScale);
-  tm.tmWeight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
-  tm.tmOverhang = 0;
-  tm.tmDigitizedAspectX = 96;
-  tm.tmDigitizedAspectY = 96;
-  tm.tmFirstChar = 32;
-  tm.tmLastChar = 255;
-  tm.tmDefaultChar = 31;
-  tm.tmBreakChar = 32;
-  tm.tmItalic = lf.lfItalic ? 1 : 0;
-  tm.tmUnderlined = lf.lfUnderline ? 1 : 0;
-  tm.tmStruckOut = lf.lfStrikeOut ? 1 : 0;
-  BYTE famBits = family == "Liberation Mono" ? FF_MODERN : family == "Liberation Serif" ? FF_ROMAN : FF_SWISS;
-  // The pitch bit is set for variable-pitch fonts.
-  tm.tmPitchAndFamily = (BYTE)((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE | famBits);
-  tm.tmCharSet = lf.lfCharSet;
-  rf->underlinePos = (int)std::lround(-ulPos * s);
-  rf->underlineThick = std::max(1, (int)std::lround(ulThick * s));
-  rf->strikePos = (int)std::lround(stPos * s);
-  rf->strikeThick = std::max(1, (int)std::lround(stThick * s));
-
-  cairo_matrix_t fm, ctm;
-  cairo_matrix_init_scale(&fm, em * rf->xScale, em);
-  cairo_matrix_init_identity(&ctm);
-  cairo_font_options_t* opt = cairo_font_options_create();
-  cairo_font_options_set_antialias(opt, CAIRO_ANTIALIAS_GRAY);
-  cairo_font_options_set_hint_style(opt, CAIRO_HINT_STYLE_NONE);
-  cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_subpixel_order(opt, CAIRO_SUBPIXEL_ORDER_DEFAULT);
-  rf->scaled = cairo_scaled_font_create(fe.face, &fm, &ctm, opt);
-  cairo_font_options_destroy(opt);
-
-  FT_Face f = cairo_ft_scaled_font_lock_face(rf->scaled);
-  for (int c = 0; c < 256; ++c) {
-    uint32_t cp = Cp1252((unsigned char)c);
-    unsigned long gi = f ? FT_Get_Char_Index(f, cp) : 0;
-    rf->glyph[c] = gi;
-  }
-  if (f) cairo_ft_scaled_font_unlock_face(rf->scaled);
-  for (int c = 0; c < 256; ++c) {
-    cairo_glyph_t cg{rf->glyph[c], 0, 0};
-    cairo_text_extents_t ext;
-    cairo_scaled_font_glyph_extents(rf->scaled, &cg, 1, &ext);
-    rf->adv[c] = (int)std::lround(ext.x_advance);
-    if (c < 32) rf->adv[c] = rf->glyph[c] ? rf->adv[c] : 0;
-  }
-  // Code points 0x80-0x9F of the table above are Windows-1252 characters; keep Unicode's C1 range apart.
-  for (int c = 0x80; c < 0xA0; ++c) {
-    uint32_t cp = Cp1252((unsigned char)c);
-    rf->other.emplace(cp, std::make_pair(rf->glyph[c], rf->adv[c]));
-  }
-  if (f == nullptr) {
-    // No outline font at all: keep a fixed advance so layout stays sane.
-    for (int c = 0; c < 256; ++c) rf->adv[c] = tm.tmAveCharWidth;
-  }
+  const DesignMetrics dm = ReadDesignMetrics(fe.face, family == "Liberation Mono");
+  ScaleMetrics(*rf, lf, dm, family, devHeight, devWidth);
+  LoadGlyphTable(*rf, fe.face);
   cache[key] = rf;
   return rf;
 }

@@ -78,7 +78,7 @@ class CTestGridView : public CGXGridView {
   DECLARE_DYNCREATE(CTestGridView)
 
  public:
-  // Covered blocks until the covered-cell layer answers itself.
+  // Covered blocks as the test lists them, without covered-cell styles.
   BOOL GetCoveredCellsRowCol(ROWCOL r, ROWCOL c, CGXRange& range) override {
     for (const CGXRange& b : covered)
       if (b.IsCellInRange(r, c)) return range = b, TRUE;

@@ -144,6 +144,17 @@ class CGcodeTranslator {
   int FindPrefixOperator(BYTE kind, const CString& text) const;
   int FindBinaryOperator(BYTE kind, const CString& text) const;
   // Blocks
+  // A "#n=value" setting; i is on the '#' and ends after the value.
+  BOOL ParseGcodeParameterSetting(const std::vector<CString>& texts, const std::vector<BYTE>& kinds, int& i,
+                                  std::vector<int>& paramNumbers, std::vector<double>& paramValues,
+                                  CString& error);
+  // The modal groups and letters one block has used so far.
+  struct tagBlockWords {
+    bool gGroup[14] = {}, mGroup[10] = {}, letter[26] = {};
+    int mCount = 0;
+  };
+  // Refuses a word whose letter or modal group the block has already.
+  static BOOL NoteGcodeWordOnce(char letter, double value, tagBlockWords& seen, CString& error);
   void ExecuteGcode(int code10);
   void ExecuteMcode(int code);
   void ExecuteG10();
@@ -155,6 +166,22 @@ class CGcodeTranslator {
   // Motion
   BOOL GetDelta(int axis, BOOL machine, double& delta) const;
   void MoveLinearTo(const double target[3], int mask, double speed);
+  // Moves along one axis only, to level.
+  void MoveNormalTo(int axis, double level, double speed);
+  // One canned cycle's plane axes (first, second, normal), levels on the normal axis and feeds.
+  struct tagCannedCycle {
+    int cycle = 0, a1 = 0, a2 = 0, an = 0;
+    bool incremental = false, hasClear = false, hasDepth = false, validQ = false, validP = false;
+    double clear = 0, depth = 0, target[3] = {}, retract = 0, feed = 0, rapid = 0, q = 0;
+    int spindleAtStart = 0;
+  };
+  bool CannedCycleAllowed(int cycle);
+  int CannedCycleRepeats();
+  // The R (clear) and depth levels and the hole position, remembered between blocks of one cycle.
+  void ReadCannedCycleLevels(tagCannedCycle& c);
+  bool CannedCycleLevelsValid(const tagCannedCycle& c);
+  void DrillCannedCycleHole(const tagCannedCycle& c);
+  void LeaveCannedCycleHole(const tagCannedCycle& c);
   void ProgramStop(int code);
   void ProgramEnd();
   // Output

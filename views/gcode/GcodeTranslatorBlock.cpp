@@ -116,6 +116,98 @@ int CGcodeTranslator::GetGcodeWordOrder(char letter, double value, CString& erro
   return -1;
 }
 
+BOOL CGcodeTranslator::ParseGcodeParameterSetting(const std::vector<CString>& texts, const std::vector<BYTE>& kinds,
+                                                  int& i, std::vector<int>& paramNumbers,
+                                                  std::vector<double>& paramValues, CString& error) {
+  const int n = (int)texts.size();
+  if (++i >= n) {
+    error = "invalid G-code block format";
+    return FALSE;
+  }
+  int numberEnd = i + 1;
+  if (IsToken(texts, kinds, i, TOKEN_OPERATOR, "[")) {
+    int depth = 0, j = i;
+    for (; j < n; j++) {
+      if (kinds[j] != TOKEN_OPERATOR) continue;
+      if (texts[j] == "[") depth++;
+      else if (texts[j] == "]" && --depth == 0) break;
+    }
+    if (j >= n) {
+      error = "invalid G-code block format";
+      return FALSE;
+    }
+    numberEnd = j + 1;
+  }
+  int pos = i;
+  double number = ParseGcodeExpression(texts, kinds, pos, error, numberEnd);
+  if (!error.IsEmpty()) return FALSE;
+  if (pos != numberEnd) {
+    error = "invalid G-code block format";
+    return FALSE;
+  }
+  if (number != std::floor(number) || number < 1 || number > MAX_PARAMETER) {
+    error.Format("valid parameters are between #1 and #%d", MAX_PARAMETER);
+    return FALSE;
+  }
+  i = numberEnd;
+  if (i >= n) {
+    error = "invalid G-code block format";
+    return FALSE;
+  }
+  if (!IsToken(texts, kinds, i, TOKEN_OPERATOR, "=")) {
+    error = "'=' expected after #param_nubmer";
+    return FALSE;
+  }
+  if (++i >= n) {
+    error = "invalid G-code block format";
+    return FALSE;
+  }
+  pos = i;
+  double value = ParseGcodeExpression(texts, kinds, pos, error);
+  if (!error.IsEmpty()) return FALSE;
+  paramNumbers.push_back((int)number);
+  paramValues.push_back(value);
+  i = pos;
+  return TRUE;
+}
+
+BOOL CGcodeTranslator::NoteGcodeWordOnce(char letter, double value, tagBlockWords& seen, CString& error) {
+  if (letter == 'G') {
+    int group = GetGcodeModalGroup(value);
+    if (group < 0) {
+      error.Format("unknown G-code %lf", value);
+      return FALSE;
+    }
+    if (seen.gGroup[group]) {
+      error.Format("block contains 2 or more G-codes from modal group %d", group);
+      return FALSE;
+    }
+    seen.gGroup[group] = true;
+  } else if (letter == 'M') {
+    int group = GetMcodeModalGroup(value);
+    if (group < 0) {
+      error.Format("unknown M-code %lf", value);
+      return FALSE;
+    }
+    if (seen.mGroup[group]) {
+      error.Format("block contains 2 or more M-codes from modal group %d", group);
+      return FALSE;
+    }
+    seen.mGroup[group] = true;
+    if (++seen.mCount > 4) {
+      error = "block contains more than 4 M-codes";
+      return FALSE;
+    }
+  } else {
+    if (seen.letter[letter - 'A']) {
+      error.Format("block contains more than one %c-codes", letter);
+      return FALSE;
+    }
+    seen.letter[letter - 'A'] = true;
+  }
+  return TRUE;
+}
+
 BOOL CGcodeTranslator::ParseGcodeBlock(const std::vector<CString>& texts, const std::vector<BYTE>& kinds,
                                        std::vector<char>& letters, std::vector<double>& values,
                                        std::vector<int>& paramNumbers, std::vector<double>& paramValues,
@@ -135,8 +227,7 @@ BOOL CGcodeTranslator::ParseGcodeBlock(const std::vector<CString>& texts, const 
   }
   if (IsToken(texts, kinds, i, TOKEN_WORD, "N") && i + 1 < n && kinds[i + 1] == TOKEN_INTEGER) i += 2;
 
-  bool gGroup[14] = {}, mGroup[10] = {}, seen[26] = {};
-  int mCount = 0;
+  tagBlockWords seen;
   while (i < n) {
     const BYTE kind = kinds[i];
     const CString& text = texts[i];
@@ -146,54 +237,7 @@ BOOL CGcodeTranslator::ParseGcodeBlock(const std::vector<CString>& texts, const 
       continue;
     }
     if (kind == TOKEN_OPERATOR && text == "#") {
-      if (++i >= n) {
-        error = "invalid G-code block format";
-        return FALSE;
-      }
-      int numberEnd = i + 1;
-      if (IsToken(texts, kinds, i, TOKEN_OPERATOR, "[")) {
-        int depth = 0, j = i;
-        for (; j < n; j++) {
-          if (kinds[j] != TOKEN_OPERATOR) continue;
-          if (texts[j] == "[") depth++;
-          else if (texts[j] == "]" && --depth == 0) break;
-        }
-        if (j >= n) {
-          error = "invalid G-code block format";
-          return FALSE;
-        }
-        numberEnd = j + 1;
-      }
-      int pos = i;
-      double number = ParseGcodeExpression(texts, kinds, pos, error, numberEnd);
-      if (!error.IsEmpty()) return FALSE;
-      if (pos != numberEnd) {
-        error = "invalid G-code block format";
-        return FALSE;
-      }
-      if (number != std::floor(number) || number < 1 || number > MAX_PARAMETER) {
-        error.Format("valid parameters are between #1 and #%d", MAX_PARAMETER);
-        return FALSE;
-      }
-      i = numberEnd;
-      if (i >= n) {
-        error = "invalid G-code block format";
-        return FALSE;
-      }
-      if (!IsToken(texts, kinds, i, TOKEN_OPERATOR, "=")) {
-        error = "'=' expected after #param_nubmer";
-        return FALSE;
-      }
-      if (++i >= n) {
-        error = "invalid G-code block format";
-        return FALSE;
-      }
-      pos = i;
-      double value = ParseGcodeExpression(texts, kinds, pos, error);
-      if (!error.IsEmpty()) return FALSE;
-      paramNumbers.push_back((int)number);
-      paramValues.push_back(value);
-      i = pos;
+      if (!ParseGcodeParameterSetting(texts, kinds, i, paramNumbers, paramValues, error)) return FALSE;
       continue;
     }
     if (kind != TOKEN_WORD || text.GetLength() != 1) {
@@ -213,41 +257,10 @@ BOOL CGcodeTranslator::ParseGcodeBlock(const std::vector<CString>& texts, const 
     double value = ParseGcodeExpression(texts, kinds, pos, error);
     if (!error.IsEmpty()) return FALSE;
     i = pos;
-    if (letter == 'G') {
-      int group = GetGcodeModalGroup(value);
-      if (group < 0) {
-        error.Format("unknown G-code %lf", value);
-        return FALSE;
-      }
-      if (gGroup[group]) {
-        error.Format("block contains 2 or more G-codes from modal group %d", group);
-        return FALSE;
-      }
-      gGroup[group] = true;
-    } else if (letter == 'M') {
-      int group = GetMcodeModalGroup(value);
-      if (group < 0) {
-        error.Format("unknown M-code %lf", value);
-        return FALSE;
-      }
-      if (mGroup[group]) {
-        error.Format("block contains 2 or more M-codes from modal group %d", group);
-        return FALSE;
-      }
-      mGroup[group] = true;
-      if (++mCount > 4) {
-        error = "block contains more than 4 M-codes";
-        return FALSE;
-      }
-    } else {
-      if (seen[letter - 'A']) {
-        error.Format("block contains more than one %c-codes", letter);
-        return FALSE;
-      }
-      seen[letter - 'A'] = true;
-    }
+    if (!NoteGcodeWordOnce(letter, value, seen, error)) return FALSE;
     int rank = GetGcodeWordOrder(letter, value, error);
     if (rank < 0) return FALSE;
+    // Words are kept in the order they execute in.
     size_t at = m_arrRanks.size();
     while (at > 0 && m_arrRanks[at - 1] > rank) at--;
     m_arrRanks.insert(m_arrRanks.begin() + (long)at, rank);

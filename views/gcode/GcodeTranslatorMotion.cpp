@@ -200,156 +200,176 @@ void CGcodeTranslator::MoveLinearTo(const double target[3], int mask, double spe
   if (moving) AddGcodeLinearSegment(moving, speed, d[0], d[1], d[2]);
 }
 
-void CGcodeTranslator::TranslateGcodeCannedCycle(int cycle) {
+bool CGcodeTranslator::CannedCycleAllowed(int cycle) {
   if (m_nFeedMode == 1) {
     Warn("Canned cycle error: inverse time feed rate not allowed");
-    return;
+    return false;
   }
   if (cycle == 7) {
     Warn("G84 ignored: right hand tapping not supported");
-    return;
+    return false;
   }
   if (cycle == 10) {
     Warn("G87 ignored: back boring not supported");
-    return;
+    return false;
   }
   if (m_nPlane < 0 || m_nPlane > 2) {
     Warn("Canned cycle error: no plane was selected");
-    return;
+    return false;
   }
-  const int a1 = kPlaneAxes[m_nPlane][0], a2 = kPlaneAxes[m_nPlane][1], an = kPlaneAxes[m_nPlane][2];
-  if (m_nMotionMode != cycle) {
-    for (int k = 0; k < 3; k++) m_bCycleDepth[k] = false;
-    m_bCycleR = false;
-  } else {
-    m_bCycleDepth[a1] = m_bCycleDepth[a2] = false;
-  }
+  return true;
+}
 
-  int repeats = 1;
-  if (m_bWord[WORD_L]) {
-    const double l = m_dWord[WORD_L];
-    if (l == std::floor(l) && l >= 1 && l <= MAX_CYCLE_REPEATS)
-      repeats = (int)l;
-    else
-      Warn("Canned cycle warning: L1 has been forced because it had an illegal value");
-  }
+int CGcodeTranslator::CannedCycleRepeats() {
+  if (!m_bWord[WORD_L]) return 1;
+  const double l = m_dWord[WORD_L];
+  if (l == std::floor(l) && l >= 1 && l <= MAX_CYCLE_REPEATS) return (int)l;
+  Warn("Canned cycle warning: L1 has been forced because it had an illegal value");
+  return 1;
+}
 
-  double clear = 0, depth = 0, target[3];
-  bool hasClear = false, hasDepth = false;
-  const bool incremental = m_nDistanceMode == 1;
-  if (!incremental) {
-    if (m_bWord[WORD_R]) {
-      m_dCycleR = m_dWord[WORD_R];
-      m_bCycleR = true;
-    }
-    if (m_bCycleR) clear = m_dCycleR, hasClear = true;
+void CGcodeTranslator::ReadCannedCycleLevels(tagCannedCycle& c) {
+  const int an = c.an;
+  if (m_bWord[WORD_R]) {
+    m_dCycleR = m_dWord[WORD_R];
+    m_bCycleR = true;
+  }
+  if (!c.incremental) {
+    if (m_bCycleR) c.clear = m_dCycleR, c.hasClear = true;
     for (int k = 0; k < 3; k++) {
       if (m_bWord[k]) {
-        target[k] = m_dWord[k];
+        c.target[k] = m_dWord[k];
         if (k == an) m_dCycleDepth[k] = m_dWord[k], m_bCycleDepth[k] = true;
       } else if (k == an && m_bCycleDepth[k]) {
-        target[k] = m_dCycleDepth[k];
+        c.target[k] = m_dCycleDepth[k];
       } else {
-        target[k] = m_dPosition[k];
+        c.target[k] = m_dPosition[k];
       }
     }
-    hasDepth = m_bCycleDepth[an];
-    depth = target[an];
+    c.hasDepth = m_bCycleDepth[an];
+    c.depth = c.target[an];
   } else {
-    if (m_bWord[WORD_R]) {
-      m_dCycleR = m_dWord[WORD_R];
-      m_bCycleR = true;
-    }
-    if (m_bCycleR) clear = m_dPosition[an] + m_dCycleR, hasClear = true;
+    if (m_bCycleR) c.clear = m_dPosition[an] + m_dCycleR, c.hasClear = true;
     if (m_bWord[an]) {
       m_dCycleDepth[an] = m_dWord[an];
       m_bCycleDepth[an] = true;
     }
-    if (m_bCycleDepth[an]) depth = clear + m_dCycleDepth[an], hasDepth = true;
-    for (int k = 0; k < 3; k++) target[k] = m_bWord[k] && k != an ? m_dWord[k] : 0.0;
+    if (m_bCycleDepth[an]) c.depth = c.clear + m_dCycleDepth[an], c.hasDepth = true;
+    for (int k = 0; k < 3; k++) c.target[k] = m_bWord[k] && k != an ? m_dWord[k] : 0.0;
   }
+}
 
+bool CGcodeTranslator::CannedCycleLevelsValid(const tagCannedCycle& c) {
   for (int k = 3; k < 6; k++) {
     double d;
     if (GetDelta(k, FALSE, d)) {
       Warn("Canned cycle error: rotational axis motion not allowed");
-      return;
+      return false;
     }
   }
-  if (!hasDepth) {
-    AddGcodeFreeText(FormatString("Canned cycle error: %c word is missing", "XYZ"[an]));
-    return;
+  if (!c.hasDepth) {
+    AddGcodeFreeText(FormatString("Canned cycle error: %c word is missing", "XYZ"[c.an]));
+    return false;
   }
-  if (!hasClear) {
+  if (!c.hasClear) {
     Warn("Canned cycle error: R word is missing");
-    return;
+    return false;
   }
-  if (depth >= clear) {
+  if (c.depth >= c.clear) {
     Warn("Canned cycle error: R number is less than or equal with Z number");
-    return;
+    return false;
   }
+  return true;
+}
 
-  const double feed = GetGcodeFeedRate(FALSE);
-  const double rapid = m_settings.m_dTraverseRate;
-  const double oldLevel = m_dPosition[an];
-  const double retract = m_nRetractMode == 0 ? std::max(clear, oldLevel) : clear;
-  const int spindleAtStart = m_nSpindle;
-  auto moveNormal = [&](double level, double speed) {
-    double t[3] = {m_dPosition[0], m_dPosition[1], m_dPosition[2]};
-    t[an] = level;
-    MoveLinearTo(t, 1 << an, speed);
-  };
-  const double q = m_dWord[WORD_Q];
-  const bool validQ = m_bWord[WORD_Q] && q > 0 && (clear - depth) / q <= MAX_CYCLE_PECKS;
-  const bool validP = m_bWord[WORD_P] && m_dWord[WORD_P] >= 0;
+void CGcodeTranslator::MoveNormalTo(int axis, double level, double speed) {
+  double t[3] = {m_dPosition[0], m_dPosition[1], m_dPosition[2]};
+  t[axis] = level;
+  MoveLinearTo(t, 1 << axis, speed);
+}
 
-  if (clear > m_dPosition[an]) moveNormal(clear, rapid);
-  for (int rep = 0; rep < repeats; rep++) {
-    if (incremental || rep == 0) {
-      double t[3] = {m_dPosition[0], m_dPosition[1], m_dPosition[2]};
-      t[a1] = incremental ? m_dPosition[a1] + target[a1] : target[a1];
-      t[a2] = incremental ? m_dPosition[a2] + target[a2] : target[a2];
-      MoveLinearTo(t, (1 << a1) | (1 << a2), rapid);
-    }
-    if (m_dPosition[an] != clear) moveNormal(clear, rapid);
-    switch (cycle) {
-      case 6:  // G83
-        if (!validQ) {
+void CGcodeTranslator::DrillCannedCycleHole(const tagCannedCycle& c) {
+  const int cycle = c.cycle;
+  switch (cycle) {
+    case 6:  // G83
+      if (!c.validQ) {
+        Warn("Canned cycle syntax error: invalid P word");
+      } else {
+        double level = c.clear;
+        for (;;) {
+          double next = std::max(level - c.q, c.depth);
+          if (next >= level) next = c.depth;  // no progress left at this magnitude
+          level = next;
+          MoveNormalTo(c.an, level, c.feed);
+          MoveNormalTo(c.an, c.retract, c.rapid);
+          MoveNormalTo(c.an, level + 0.1 * c.q, c.rapid);
+          if (level <= c.depth) break;
+        }
+      }
+      break;
+    case 4: case 5: case 8: case 9: case 11: case 12:
+      MoveNormalTo(c.an, c.depth, c.feed);
+      if (cycle == 5 || cycle == 9 || cycle == 11 || cycle == 12) {
+        if (c.validP)
+          TranslateGcodeDwell(m_dWord[WORD_P]);
+        else
           Warn("Canned cycle syntax error: invalid P word");
-        } else {
-          double level = clear;
-          for (;;) {
-            double next = std::max(level - q, depth);
-            if (next >= level) next = depth;  // no progress left at this magnitude
-            level = next;
-            moveNormal(level, feed);
-            moveNormal(retract, rapid);
-            moveNormal(level + 0.1 * q, rapid);
-            if (level <= depth) break;
-          }
-        }
-        break;
-      case 4: case 5: case 8: case 9: case 11: case 12:
-        moveNormal(depth, feed);
-        if (cycle == 5 || cycle == 9 || cycle == 11 || cycle == 12) {
-          if (validP)
-            TranslateGcodeDwell(m_dWord[WORD_P]);
-          else
-            Warn("Canned cycle syntax error: invalid P word");
-        }
-        if ((cycle == 9 || cycle == 11) && spindleAtStart != 2) TranslateGcodeSpindle(2);
-        break;
+      }
+      if ((cycle == 9 || cycle == 11) && c.spindleAtStart != 2) TranslateGcodeSpindle(2);
+      break;
+  }
+}
+
+void CGcodeTranslator::LeaveCannedCycleHole(const tagCannedCycle& c) {
+  const int cycle = c.cycle;
+  if (cycle == 11) {
+    if (m_settings.m_bCycleStart)
+      AddGcodeWaitInput(m_settings.m_nCycleStartSlave, m_settings.m_nCycleStartInput,
+                        m_settings.m_nCycleStartLevel);
+    else
+      Warn("G88 warning: cannot stop the program because cycle start button is disabled");
+  } else {
+    MoveNormalTo(c.an, c.retract, (cycle == 8 || cycle == 12) ? c.feed : c.rapid);
+  }
+  if ((cycle == 9 || cycle == 11) && c.spindleAtStart != 2) TranslateGcodeSpindle(c.spindleAtStart);
+}
+
+void CGcodeTranslator::TranslateGcodeCannedCycle(int cycle) {
+  if (!CannedCycleAllowed(cycle)) return;
+  tagCannedCycle c;
+  c.cycle = cycle;
+  c.a1 = kPlaneAxes[m_nPlane][0], c.a2 = kPlaneAxes[m_nPlane][1], c.an = kPlaneAxes[m_nPlane][2];
+  if (m_nMotionMode != cycle) {
+    for (int k = 0; k < 3; k++) m_bCycleDepth[k] = false;
+    m_bCycleR = false;
+  } else {
+    m_bCycleDepth[c.a1] = m_bCycleDepth[c.a2] = false;
+  }
+  const int repeats = CannedCycleRepeats();
+  c.incremental = m_nDistanceMode == 1;
+  ReadCannedCycleLevels(c);
+  if (!CannedCycleLevelsValid(c)) return;
+
+  const int an = c.an;
+  c.feed = GetGcodeFeedRate(FALSE);
+  c.rapid = m_settings.m_dTraverseRate;
+  c.retract = m_nRetractMode == 0 ? std::max(c.clear, m_dPosition[an]) : c.clear;
+  c.spindleAtStart = m_nSpindle;
+  c.q = m_dWord[WORD_Q];
+  c.validQ = m_bWord[WORD_Q] && c.q > 0 && (c.clear - c.depth) / c.q <= MAX_CYCLE_PECKS;
+  c.validP = m_bWord[WORD_P] && m_dWord[WORD_P] >= 0;
+
+  if (c.clear > m_dPosition[an]) MoveNormalTo(an, c.clear, c.rapid);
+  for (int rep = 0; rep < repeats; rep++) {
+    if (c.incremental || rep == 0) {
+      double t[3] = {m_dPosition[0], m_dPosition[1], m_dPosition[2]};
+      t[c.a1] = c.incremental ? m_dPosition[c.a1] + c.target[c.a1] : c.target[c.a1];
+      t[c.a2] = c.incremental ? m_dPosition[c.a2] + c.target[c.a2] : c.target[c.a2];
+      MoveLinearTo(t, (1 << c.a1) | (1 << c.a2), c.rapid);
     }
-    if (cycle == 11) {
-      if (m_settings.m_bCycleStart)
-        AddGcodeWaitInput(m_settings.m_nCycleStartSlave, m_settings.m_nCycleStartInput,
-                          m_settings.m_nCycleStartLevel);
-      else
-        Warn("G88 warning: cannot stop the program because cycle start button is disabled");
-    } else {
-      moveNormal(retract, (cycle == 8 || cycle == 12) ? feed : rapid);
-    }
-    if ((cycle == 9 || cycle == 11) && spindleAtStart != 2) TranslateGcodeSpindle(spindleAtStart);
+    if (m_dPosition[an] != c.clear) MoveNormalTo(an, c.clear, c.rapid);
+    DrillCannedCycleHole(c);
+    LeaveCannedCycleHole(c);
   }
   m_nMotionMode = cycle;
 }

@@ -325,6 +325,323 @@ struct Item {
   uint32_t offset = 0;  // code offset (labels, statements) or data offset (variables)
 };
 
+bool IsReservedName(const std::string& key) {
+  return key == "_PROG_LOAD_ADDR" || key == "_PROG_RUN_ADDR" || key == "_PROG_END_ADDR";
+}
+
+// The passes over the tokens of one compilation: the items and names defined, their sizes and
+// addresses, then the words.
+class Assembler {
+ public:
+  Assembler(const std::vector<Token>& tokens, Program& program, std::string& error, const Options& options,
+            const Resolver& resolver)
+      : m_tokens(tokens), m_program(program), m_error(error), m_options(options), m_resolver(resolver) {}
+
+  bool ReadItems();
+  bool Layout();
+  void Emit();
+
+ private:
+  bool Fail(int file, unsigned line, const std::string& what) {
+    m_error = m_program.files[file] + "(" + std::to_string(line) + "): error: " + what;
+    return false;
+  }
+  bool IsPunct(size_t i, const char* p) const {
+    return m_tokens[i].kind == Token::Punct && m_tokens[i].text == p;
+  }
+  bool Define(Item& item);
+  // A declaration from its first name to its ';'.
+  bool ReadDeclaration(size_t& i, const TypeInfo* type);
+  bool ReadInitialValue(size_t& i, const TypeInfo* type, Item& item);
+  // Names used without being defined: the resolver's, else part of the statement's shape.
+  const ExternalSymbol* External(const std::string& name);
+  bool IsOperandName(const std::string& name);
+  // Unary minus: after nothing, an operator or an opening bracket.
+  bool UnaryMinus(size_t i, size_t first) const;
+  bool SizeStatement(Item& item);
+  void ValueOf(const std::string& name, Word& w);
+  void EmitSymbol(const Item& item);
+  void EmitStatement(const Item& item);
+
+  const std::vector<Token>& m_tokens;
+  Program& m_program;
+  std::string& m_error;
+  const Options& m_options;
+  const Resolver& m_resolver;
+  std::vector<Item> m_items;
+  std::unordered_map<std::string, size_t> m_defined;  // upper-case name -> item
+  std::unordered_map<std::string, std::unique_ptr<ExternalSymbol>> m_externals;
+  uint32_t m_codeSize = 0, m_dataSize = 0;
+};
+
+bool Assembler::Define(Item& item) {
+  std::string key = Upper(item.name);
+  if (IsReservedName(key)) return Fail(item.file, item.line, "'" + item.name + "' is reserved");
+  auto [it, fresh] = m_defined.emplace(key, m_items.size());
+  if (!fresh) {
+    const Item& first = m_items[it->second];
+    return Fail(item.file, item.line,
+                "'" + item.name + "' is already defined at " + m_program.files[first.file] + "(" +
+                    std::to_string(first.line) + ")");
+  }
+  m_items.push_back(item);
+  return true;
+}
+
+bool Assembler::ReadInitialValue(size_t& i, const TypeInfo* type, Item& item) {
+  const std::vector<Token>& tokens = m_tokens;
+  ++i;
+  bool negative = false;
+  if (IsPunct(i, "-")) {
+    negative = true;
+    ++i;
+  }
+  if (tokens[i].kind != Token::Number)
+    return Fail(tokens[i].file, tokens[i].line, "the initial value of '" + item.name + "' must be a number");
+  std::vector<uint16_t> words;
+  std::string why;
+  const std::string& num = tokens[i].text;
+  bool fractional = num.find_first_of(".eE") != std::string::npos && num.find_first_of("xX") == std::string::npos;
+  if (type->basic == 6 && !fractional) {
+    // A whole number for a fixed variable is its integer part.
+    if (!EncodeNumber(num + ".0", negative, words, why)) return Fail(tokens[i].file, tokens[i].line, why);
+  } else if (!EncodeNumber(num, negative, words, why)) {
+    return Fail(tokens[i].file, tokens[i].line, why);
+  }
+  if (fractional && type->basic != 6)
+    return Fail(tokens[i].file, tokens[i].line, "'" + item.name + "' cannot hold a fractional value");
+  if (words.size() > type->words)
+    return Fail(tokens[i].file, tokens[i].line, "the initial value of '" + item.name + "' is out of range");
+  // A one-word value is sign-extended into a two-word variable.
+  const uint16_t extension = negative && (words[0] & 0x8000) ? 0xFFFF : 0;
+  for (size_t k = 0; k < item.init.size(); ++k) item.init[k] = k < words.size() ? words[k] : extension;
+  ++i;
+  return true;
+}
+
+bool Assembler::ReadDeclaration(size_t& i, const TypeInfo* type) {
+  const std::vector<Token>& tokens = m_tokens;
+  for (;;) {
+    const Token& nameTok = tokens[i];
+    if (nameTok.kind != Token::Ident || nameTok.text.find('(') != std::string::npos || FindType(nameTok.text))
+      return Fail(nameTok.file, nameTok.line, "a variable name is expected in the declaration");
+    Item item;
+    item.kind = Item::Variable;
+    item.name = nameTok.text;
+    item.type = type;
+    item.file = nameTok.file;
+    item.line = nameTok.line;
+    item.init.assign(type->words, 0);
+    ++i;
+    if (IsPunct(i, "=") && !ReadInitialValue(i, type, item)) return false;
+    if (!Define(item)) return false;
+    if (IsPunct(i, ",")) {
+      ++i;
+      continue;
+    }
+    if (IsPunct(i, ";")) {
+      ++i;
+      return true;
+    }
+    return Fail(tokens[i].file, tokens[i].line, "';' is missing after the declaration of '" + item.name + "'");
+  }
+}
+
+bool Assembler::ReadItems() {
+  const std::vector<Token>& tokens = m_tokens;
+  for (size_t i = 0; tokens[i].kind != Token::End;) {
+    const Token& t = tokens[i];
+    if (IsPunct(i, ";")) {
+      ++i;
+      continue;
+    }
+    if (t.kind == Token::Ident && IsPunct(i + 1, ":") && t.text.find('(') == std::string::npos) {
+      Item item;
+      item.kind = Item::Label;
+      item.name = t.text;
+      item.file = t.file;
+      item.line = t.line;
+      if (!Define(item)) return false;
+      i += 2;
+      continue;
+    }
+    const TypeInfo* type = t.kind == Token::Ident ? FindType(t.text) : nullptr;
+    if (type && tokens[i + 1].kind == Token::Ident) {
+      ++i;
+      if (!ReadDeclaration(i, type)) return false;
+      continue;
+    }
+    Item item;
+    item.kind = IsPunct(i, "@") ? Item::Entry : Item::Statement;
+    item.file = t.file;
+    item.line = t.line;
+    item.first = item.kind == Item::Entry ? i + 1 : i;
+    while (tokens[i].kind != Token::End && !IsPunct(i, ";")) ++i;
+    // A listing is made of single instructions, which need no ';' at their end.
+    if (tokens[i].kind == Token::End && m_options.mode != kModeListing)
+      return Fail(t.file, t.line, "';' is missing at the end of the statement");
+    item.last = i;
+    if (tokens[i].kind != Token::End) ++i;
+    m_items.push_back(item);
+  }
+  return true;
+}
+
+const ExternalSymbol* Assembler::External(const std::string& name) {
+  std::string key = Upper(name);
+  auto it = m_externals.find(key);
+  if (it != m_externals.end()) return it->second.get();
+  std::unique_ptr<ExternalSymbol> sym;
+  ExternalSymbol s;
+  if (m_resolver && m_resolver(name, s)) sym = std::make_unique<ExternalSymbol>(s);
+  return m_externals.emplace(key, std::move(sym)).first->second.get();
+}
+
+bool Assembler::IsOperandName(const std::string& name) {
+  std::string key = Upper(name);
+  std::string base = key;
+  if (base.size() > 3 && (base.compare(base.size() - 3, 3, "(L)") == 0 || base.compare(base.size() - 3, 3, "(H)") == 0))
+    base.erase(base.size() - 3);
+  return m_defined.count(key) || m_defined.count(base) || IsReservedName(key) || External(name) != nullptr;
+}
+
+bool Assembler::UnaryMinus(size_t i, size_t first) const {
+  if (!IsPunct(i, "-") || m_tokens[i + 1].kind != Token::Number) return false;
+  if (i == first) return true;
+  const Token& p = m_tokens[i - 1];
+  return p.kind == Token::Punct && p.text != ")" && p.text != "]";
+}
+
+bool Assembler::SizeStatement(Item& item) {
+  const std::vector<Token>& tokens = m_tokens;
+  uint32_t words = item.kind == Item::Statement ? 1 : 0;
+  if (item.kind == Item::Entry) {
+    size_t k = item.first;
+    if (IsPunct(k, "-")) ++k;
+    if (k + 1 != item.last || (tokens[k].kind != Token::Ident && tokens[k].kind != Token::Number) ||
+        (k != item.first && tokens[k].kind != Token::Number))
+      return Fail(item.file, item.line, "a table entry holds one label or number");
+  }
+  for (size_t k = item.first; k < item.last; ++k) {
+    const Token& t = tokens[k];
+    if (t.kind == Token::Number) {
+      std::vector<uint16_t> w;
+      std::string why;
+      if (!EncodeNumber(t.text, k > item.first && UnaryMinus(k - 1, item.first), w, why))
+        return Fail(t.file, t.line, why);
+      words += (uint32_t)w.size();
+    } else if (t.kind == Token::String) {
+      words += (uint32_t)t.text.size();
+    } else if (t.kind == Token::Ident && (item.kind == Item::Entry || IsOperandName(t.text))) {
+      words += 1;
+    }
+  }
+  item.offset = m_codeSize;
+  m_codeSize += words;
+  if (m_codeSize > m_options.length)
+    return Fail(item.file, item.line,
+                FormatString("the program needs more than the %u words reserved for it", (unsigned)m_options.length));
+  return true;
+}
+
+bool Assembler::Layout() {
+  for (Item& item : m_items) {
+    if (item.kind == Item::Label) {
+      item.offset = m_codeSize;
+    } else if (item.kind == Item::Variable) {
+      uint32_t at = (uint32_t)m_options.dataStart + m_dataSize;
+      if (item.type->words == 2 && (at & 1)) ++m_dataSize;
+      item.offset = m_dataSize;
+      m_dataSize += item.type->words;
+      if (m_dataSize > m_options.dataSize)
+        return Fail(item.file, item.line,
+                    FormatString("the variables need more than the %u words of the data section", (unsigned)m_options.dataSize));
+    } else if (!SizeStatement(item)) {
+      return false;
+    }
+  }
+  if ((uint32_t)m_options.loadAddress + m_codeSize > 0x10000 || (uint32_t)m_options.runAddress + m_codeSize > 0x10000)
+    return Fail(0, 0, "the program runs past the end of the memory");
+  return true;
+}
+
+void Assembler::ValueOf(const std::string& name, Word& w) {
+  std::string key = Upper(name);
+  std::string base = key;
+  uint16_t plus = 0;
+  if (base.size() > 3 && base.compare(base.size() - 3, 3, "(H)") == 0) plus = 1;
+  if (base.size() > 3 && (plus || base.compare(base.size() - 3, 3, "(L)") == 0)) base.erase(base.size() - 3);
+  if (key == "_PROG_LOAD_ADDR") w.value = m_options.loadAddress;
+  else if (key == "_PROG_RUN_ADDR") w.value = m_options.runAddress;
+  else if (key == "_PROG_END_ADDR") w.value = (uint16_t)(m_options.runAddress + m_codeSize);
+  else if (m_defined.count(key) || m_defined.count(base)) {
+    const Item& d = m_items[m_defined.count(key) ? m_defined[key] : m_defined[base]];
+    if (d.kind == Item::Label) w.value = (uint16_t)(m_options.runAddress + d.offset);
+    else w.value = (uint16_t)(m_options.dataStart + d.offset + (m_defined.count(key) ? 0 : plus));
+  } else if (const ExternalSymbol* e = External(name)) {
+    w.value = e->value;
+    if (e->label) w.external = key;
+  } else {
+    // A name nobody knows, in a table entry: a label of the firmware.
+    w.value = Hash16(key);
+    w.external = key;
+  }
+}
+
+void Assembler::EmitSymbol(const Item& item) {
+  Symbol s;
+  s.name = Upper(item.name);
+  if (item.kind == Item::Variable) {
+    for (size_t k = 0; k < item.init.size(); ++k) m_program.data[item.offset + k] = item.init[k];
+    s.address = (uint16_t)(m_options.dataStart + item.offset);
+    s.variable = true;
+    s.basicType = item.type->basic;
+  } else {
+    s.address = (uint16_t)(m_options.runAddress + item.offset);
+  }
+  s.file = item.file;
+  s.line = item.line;
+  m_program.symbols.push_back(s);
+}
+
+void Assembler::EmitStatement(const Item& item) {
+  std::string shape;
+  std::vector<Word> operands;
+  for (size_t k = item.first; k < item.last; ++k) {
+    const Token& t = m_tokens[k];
+    if (UnaryMinus(k, item.first)) continue;  // folded into the number
+    if (!shape.empty()) shape += ' ';
+    if (t.kind == Token::Number) {
+      std::vector<uint16_t> w;
+      std::string why;
+      EncodeNumber(t.text, k > item.first && UnaryMinus(k - 1, item.first), w, why);
+      shape += w.size() == 1 ? "#" : "##";
+      for (uint16_t v : w) operands.push_back(Word{v, std::string()});
+    } else if (t.kind == Token::String) {
+      shape += "\"" + std::to_string(t.text.size());
+      for (unsigned char c : t.text) operands.push_back(Word{c, std::string()});
+    } else if (t.kind == Token::Ident && (item.kind == Item::Entry || IsOperandName(t.text))) {
+      shape += '$';
+      Word w;
+      ValueOf(t.text, w);
+      operands.push_back(w);
+    } else {
+      shape += t.kind == Token::Ident ? Upper(t.text) : t.text;
+    }
+  }
+  if (item.kind == Item::Statement) m_program.code.push_back(Word{Hash16(shape), std::string()});
+  for (Word& w : operands) m_program.code.push_back(std::move(w));
+}
+
+void Assembler::Emit() {
+  m_program.code.reserve(m_codeSize);
+  m_program.data.assign(m_dataSize, 0);
+  for (const Item& item : m_items) {
+    if (item.kind == Item::Variable || item.kind == Item::Label) EmitSymbol(item);
+    else EmitStatement(item);
+  }
+}
+
 }  // namespace
 
 Compiler::Compiler(Options options, Resolver resolver) : m_options(options), m_resolver(std::move(resolver)) {}
@@ -350,264 +667,9 @@ bool Compiler::Compile(const std::string& path, Program& program) {
   end.line = tokens.empty() ? 0 : tokens.back().line;
   tokens.push_back(end);
 
-  auto fail = [&](int file, unsigned line, const std::string& what) {
-    m_error = program.files[file] + "(" + std::to_string(line) + "): error: " + what;
-    return false;
-  };
-  auto isPunct = [&](size_t i, const char* p) { return tokens[i].kind == Token::Punct && tokens[i].text == p; };
-
-  // Pass 1: items and the names the program defines.
-  std::vector<Item> items;
-  std::unordered_map<std::string, size_t> defined;  // upper-case name -> item
-  auto define = [&](Item& item) {
-    std::string key = Upper(item.name);
-    if (key == "_PROG_LOAD_ADDR" || key == "_PROG_RUN_ADDR" || key == "_PROG_END_ADDR")
-      return fail(item.file, item.line, "'" + item.name + "' is reserved");
-    auto [it, fresh] = defined.emplace(key, items.size());
-    if (!fresh) {
-      const Item& first = items[it->second];
-      return fail(item.file, item.line,
-                  "'" + item.name + "' is already defined at " + program.files[first.file] + "(" +
-                      std::to_string(first.line) + ")");
-    }
-    items.push_back(item);
-    return true;
-  };
-  for (size_t i = 0; tokens[i].kind != Token::End;) {
-    const Token& t = tokens[i];
-    if (isPunct(i, ";")) {
-      ++i;
-      continue;
-    }
-    if (t.kind == Token::Ident && isPunct(i + 1, ":") && t.text.find('(') == std::string::npos) {
-      Item item;
-      item.kind = Item::Label;
-      item.name = t.text;
-      item.file = t.file;
-      item.line = t.line;
-      if (!define(item)) return false;
-      i += 2;
-      continue;
-    }
-    const TypeInfo* type = t.kind == Token::Ident ? FindType(t.text) : nullptr;
-    if (type && tokens[i + 1].kind == Token::Ident) {
-      ++i;
-      for (;;) {
-        const Token& nameTok = tokens[i];
-        if (nameTok.kind != Token::Ident || nameTok.text.find('(') != std::string::npos || FindType(nameTok.text))
-          return fail(nameTok.file, nameTok.line, "a variable name is expected in the declaration");
-        Item item;
-        item.kind = Item::Variable;
-        item.name = nameTok.text;
-        item.type = type;
-        item.file = nameTok.file;
-        item.line = nameTok.line;
-        item.init.assign(type->words, 0);
-        ++i;
-        if (isPunct(i, "=")) {
-          ++i;
-          bool negative = false;
-          if (isPunct(i, "-")) {
-            negative = true;
-            ++i;
-          }
-          if (tokens[i].kind != Token::Number)
-            return fail(tokens[i].file, tokens[i].line, "the initial value of '" + item.name + "' must be a number");
-          std::vector<uint16_t> words;
-          std::string why;
-          const std::string& num = tokens[i].text;
-          bool fractional = num.find_first_of(".eE") != std::string::npos && num.find_first_of("xX") == std::string::npos;
-          if (type->basic == 6 && !fractional) {
-            // A whole number for a fixed variable is its integer part.
-            if (!EncodeNumber(num + ".0", negative, words, why)) return fail(tokens[i].file, tokens[i].line, why);
-          } else if (!EncodeNumber(num, negative, words, why)) {
-            return fail(tokens[i].file, tokens[i].line, why);
-          }
-          if (fractional && type->basic != 6)
-            return fail(tokens[i].file, tokens[i].line, "'" + item.name + "' cannot hold a fractional value");
-          if (words.size() > type->words)
-            return fail(tokens[i].file, tokens[i].line, "the initial value of '" + item.name + "' is out of range");
-          // A one-word value is sign-extended into a two-word variable.
-          const uint16_t extension = negative && (words[0] & 0x8000) ? 0xFFFF : 0;
-          for (size_t k = 0; k < item.init.size(); ++k) item.init[k] = k < words.size() ? words[k] : extension;
-          ++i;
-        }
-        if (!define(item)) return false;
-        if (isPunct(i, ",")) {
-          ++i;
-          continue;
-        }
-        if (isPunct(i, ";")) {
-          ++i;
-          break;
-        }
-        return fail(tokens[i].file, tokens[i].line, "';' is missing after the declaration of '" + item.name + "'");
-      }
-      continue;
-    }
-    Item item;
-    item.kind = isPunct(i, "@") ? Item::Entry : Item::Statement;
-    item.file = t.file;
-    item.line = t.line;
-    item.first = item.kind == Item::Entry ? i + 1 : i;
-    while (tokens[i].kind != Token::End && !isPunct(i, ";")) ++i;
-    // A listing is made of single instructions, which need no ';' at their end.
-    if (tokens[i].kind == Token::End && m_options.mode != kModeListing)
-      return fail(t.file, t.line, "';' is missing at the end of the statement");
-    item.last = i;
-    if (tokens[i].kind != Token::End) ++i;
-    items.push_back(item);
-  }
-
-  // Names used without being defined: the resolver's, else part of the statement's shape.
-  std::unordered_map<std::string, std::unique_ptr<ExternalSymbol>> externals;
-  auto external = [&](const std::string& name) -> const ExternalSymbol* {
-    std::string key = Upper(name);
-    auto it = externals.find(key);
-    if (it != externals.end()) return it->second.get();
-    std::unique_ptr<ExternalSymbol> sym;
-    ExternalSymbol s;
-    if (m_resolver && m_resolver(name, s)) sym = std::make_unique<ExternalSymbol>(s);
-    return externals.emplace(key, std::move(sym)).first->second.get();
-  };
-  auto isReserved = [](const std::string& key) {
-    return key == "_PROG_LOAD_ADDR" || key == "_PROG_RUN_ADDR" || key == "_PROG_END_ADDR";
-  };
-  auto isOperandName = [&](const std::string& name) {
-    std::string key = Upper(name);
-    std::string base = key;
-    if (base.size() > 3 && (base.compare(base.size() - 3, 3, "(L)") == 0 || base.compare(base.size() - 3, 3, "(H)") == 0))
-      base.erase(base.size() - 3);
-    return defined.count(key) || defined.count(base) || isReserved(key) || external(name) != nullptr;
-  };
-  // Unary minus: after nothing, an operator or an opening bracket.
-  auto unaryMinus = [&](size_t i, size_t first) {
-    if (!isPunct(i, "-") || tokens[i + 1].kind != Token::Number) return false;
-    if (i == first) return true;
-    const Token& p = tokens[i - 1];
-    return p.kind == Token::Punct && p.text != ")" && p.text != "]";
-  };
-
-  // Pass 2: sizes and addresses.
-  uint32_t codeSize = 0, dataSize = 0;
-  for (Item& item : items) {
-    if (item.kind == Item::Label) {
-      item.offset = codeSize;
-    } else if (item.kind == Item::Variable) {
-      uint32_t at = (uint32_t)m_options.dataStart + dataSize;
-      if (item.type->words == 2 && (at & 1)) ++dataSize;
-      item.offset = dataSize;
-      dataSize += item.type->words;
-      if (dataSize > m_options.dataSize)
-        return fail(item.file, item.line,
-                    FormatString("the variables need more than the %u words of the data section", (unsigned)m_options.dataSize));
-    } else {
-      uint32_t words = item.kind == Item::Statement ? 1 : 0;
-      if (item.kind == Item::Entry) {
-        size_t k = item.first;
-        if (isPunct(k, "-")) ++k;
-        if (k + 1 != item.last || (tokens[k].kind != Token::Ident && tokens[k].kind != Token::Number) ||
-            (k != item.first && tokens[k].kind != Token::Number))
-          return fail(item.file, item.line, "a table entry holds one label or number");
-      }
-      for (size_t k = item.first; k < item.last; ++k) {
-        const Token& t = tokens[k];
-        if (t.kind == Token::Number) {
-          std::vector<uint16_t> w;
-          std::string why;
-          if (!EncodeNumber(t.text, k > item.first && unaryMinus(k - 1, item.first), w, why))
-            return fail(t.file, t.line, why);
-          words += (uint32_t)w.size();
-        } else if (t.kind == Token::String) {
-          words += (uint32_t)t.text.size();
-        } else if (t.kind == Token::Ident && (item.kind == Item::Entry || isOperandName(t.text))) {
-          words += 1;
-        }
-      }
-      item.offset = codeSize;
-      codeSize += words;
-      if (codeSize > m_options.length)
-        return fail(item.file, item.line,
-                    FormatString("the program needs more than the %u words reserved for it", (unsigned)m_options.length));
-    }
-  }
-  if ((uint32_t)m_options.loadAddress + codeSize > 0x10000 || (uint32_t)m_options.runAddress + codeSize > 0x10000)
-    return fail(0, 0, "the program runs past the end of the memory");
-
-  // Pass 3: the words.
-  program.code.reserve(codeSize);
-  program.data.assign(dataSize, 0);
-  auto valueOf = [&](const std::string& name, Word& w) {
-    std::string key = Upper(name);
-    std::string base = key;
-    uint16_t plus = 0;
-    if (base.size() > 3 && base.compare(base.size() - 3, 3, "(H)") == 0) plus = 1;
-    if (base.size() > 3 && (plus || base.compare(base.size() - 3, 3, "(L)") == 0)) base.erase(base.size() - 3);
-    if (key == "_PROG_LOAD_ADDR") w.value = m_options.loadAddress;
-    else if (key == "_PROG_RUN_ADDR") w.value = m_options.runAddress;
-    else if (key == "_PROG_END_ADDR") w.value = (uint16_t)(m_options.runAddress + codeSize);
-    else if (defined.count(key) || defined.count(base)) {
-      const Item& d = items[defined.count(key) ? defined[key] : defined[base]];
-      if (d.kind == Item::Label) w.value = (uint16_t)(m_options.runAddress + d.offset);
-      else w.value = (uint16_t)(m_options.dataStart + d.offset + (defined.count(key) ? 0 : plus));
-    } else if (const ExternalSymbol* e = external(name)) {
-      w.value = e->value;
-      if (e->label) w.external = key;
-    } else {
-      // A name nobody knows, in a table entry: a label of the firmware.
-      w.value = Hash16(key);
-      w.external = key;
-    }
-  };
-  for (const Item& item : items) {
-    if (item.kind == Item::Variable) {
-      for (size_t k = 0; k < item.init.size(); ++k) program.data[item.offset + k] = item.init[k];
-      Symbol s;
-      s.name = Upper(item.name);
-      s.address = (uint16_t)(m_options.dataStart + item.offset);
-      s.variable = true;
-      s.basicType = item.type->basic;
-      s.file = item.file;
-      s.line = item.line;
-      program.symbols.push_back(s);
-      continue;
-    }
-    if (item.kind == Item::Label) {
-      Symbol s;
-      s.name = Upper(item.name);
-      s.address = (uint16_t)(m_options.runAddress + item.offset);
-      s.file = item.file;
-      s.line = item.line;
-      program.symbols.push_back(s);
-      continue;
-    }
-    std::string shape;
-    std::vector<Word> operands;
-    for (size_t k = item.first; k < item.last; ++k) {
-      const Token& t = tokens[k];
-      if (unaryMinus(k, item.first)) continue;  // folded into the number
-      if (!shape.empty()) shape += ' ';
-      if (t.kind == Token::Number) {
-        std::vector<uint16_t> w;
-        std::string why;
-        EncodeNumber(t.text, k > item.first && unaryMinus(k - 1, item.first), w, why);
-        shape += w.size() == 1 ? "#" : "##";
-        for (uint16_t v : w) operands.push_back(Word{v, std::string()});
-      } else if (t.kind == Token::String) {
-        shape += "\"" + std::to_string(t.text.size());
-        for (unsigned char c : t.text) operands.push_back(Word{c, std::string()});
-      } else if (t.kind == Token::Ident && (item.kind == Item::Entry || isOperandName(t.text))) {
-        shape += '$';
-        Word w;
-        valueOf(t.text, w);
-        operands.push_back(w);
-      } else {
-        shape += t.kind == Token::Ident ? Upper(t.text) : t.text;
-      }
-    }
-    if (item.kind == Item::Statement) program.code.push_back(Word{Hash16(shape), std::string()});
-    for (Word& w : operands) program.code.push_back(std::move(w));
-  }
+  Assembler assembler(tokens, program, m_error, m_options, m_resolver);
+  if (!assembler.ReadItems() || !assembler.Layout()) return false;
+  assembler.Emit();
   return true;
 }
 
