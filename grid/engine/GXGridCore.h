@@ -4,6 +4,7 @@
 
 #include "grid/engine/GXCommand.h"
 #include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXCodes.h"
 #include "grid/engine/GXRange.h"
 #include "grid/engine/GXStyle.h"
 #include "platform/core/List.h"

@@ -204,7 +204,7 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
     }
   }
   if (m_pParam && m_pParam->m_bCurrentCellHint && !(flags & 0x40)) {
-    CGXGridHint hint(27, m_nViewID);
+    CGXGridHint hint(gxHintSetCurrentCell, m_nViewID);
     hint.m_nRow1 = nRow, hint.m_nCol1 = nCol;
     // The other views neither pass it on nor take the focus.
     hint.m_flags = flags | 0x60;
@@ -244,7 +244,7 @@ BOOL CGXGridCore::EndCurrentCellEdit(BOOL bStore, UINT flags, BOOL bNotify) {
     }
   }
   if (bNotify && result) {
-    CGXGridHint hint(24, m_nViewID);
+    CGXGridHint hint(gxHintEndCurrentCellEdit, m_nViewID);
     hint.m_lParam = bStore;
     hint.m_flags = flags;
     hint.m_dwParam = TRUE;

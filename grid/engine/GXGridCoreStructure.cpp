@@ -96,7 +96,7 @@ void CGXGridCore::UpdateChangedRowCount(ROWCOL nOldRows, UINT flags, BOOL bCreat
   FreeObjectCache();
   if (!m_pParam->m_bLockUpdate && (flags & 7)) Redraw(flags & 7, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(3, m_nViewID);
+    CGXGridHint hint(gxHintUpdateChangedRowCount, m_nViewID);
     hint.m_nRow1 = std::min(GetRowCount(), nOldRows), hint.m_flags = flags;
     SendHint(hint);
   }
@@ -108,7 +108,7 @@ void CGXGridCore::UpdateChangedColCount(ROWCOL nOldCols, UINT flags, BOOL bCreat
   FreeObjectCache();
   if (!m_pParam->m_bLockUpdate && (flags & 7)) Redraw(flags & 7, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(4, m_nViewID);
+    CGXGridHint hint(gxHintUpdateChangedColCount, m_nViewID);
     hint.m_nCol1 = std::min(GetColCount(), nOldCols), hint.m_flags = flags;
     SendHint(hint);
   }
@@ -575,7 +575,8 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
     if (flags & 6) RefreshScrollBars();
   }
   if (m_bUpdateHints && bCreateHint && (nOp == opInsert ? a : b) != 0) {
-    static const UINT ids[2][3] = {{7, 9, 11}, {8, 10, 12}};
+    static const UINT ids[2][3] = {{gxHintUpdateInsertCols, gxHintUpdateRemoveCols, gxHintUpdateMoveCols},
+                                   {gxHintUpdateInsertRows, gxHintUpdateRemoveRows, gxHintUpdateMoveRows}};
     CGXGridHint hint(ids[bRows ? 1 : 0][nOp], m_nViewID);
     (bRows ? hint.m_nRow1 : hint.m_nCol1) = a;
     (bRows ? hint.m_nRow2 : hint.m_nCol2) = b;
@@ -610,7 +611,7 @@ void CGXGridCore::UpdateFrozenRows(ROWCOL nOldFrozenRows, ROWCOL nOldHeaderRows,
   if (!m_pParam) return;
   m_nTopRow = std::max<ROWCOL>(GetFrozenRows() + 1, m_nTopRow);
   if (m_bCurrentCellValid && m_nCurrentRow > GetRowCount()) m_bCurrentCellValid = FALSE;
-  CGXGridHint hint(15, m_nViewID);
+  CGXGridHint hint(gxHintUpdateFrozenRows, m_nViewID);
   hint.m_nRow1 = nOldFrozenRows, hint.m_nRow2 = nOldHeaderRows;
   RefreshAfterStructure(hint, flags, bCreateHint);
 }
@@ -619,21 +620,21 @@ void CGXGridCore::UpdateFrozenCols(ROWCOL nOldFrozenCols, ROWCOL nOldHeaderCols,
   if (!m_pParam) return;
   m_nLeftCol = std::max<ROWCOL>(GetFrozenCols() + 1, m_nLeftCol);
   if (m_bCurrentCellValid && m_nCurrentCol > GetColCount()) m_bCurrentCellValid = FALSE;
-  CGXGridHint hint(16, m_nViewID);
+  CGXGridHint hint(gxHintUpdateFrozenCols, m_nViewID);
   hint.m_nCol1 = nOldFrozenCols, hint.m_nCol2 = nOldHeaderCols;
   RefreshAfterStructure(hint, flags, bCreateHint);
 }
 
 void CGXGridCore::UpdateMoveDataRows(const CGXRange& range, UINT flags, BOOL bCreateHint) {
   if (!m_pParam) return;
-  CGXGridHint hint(31, m_nViewID);
+  CGXGridHint hint(gxHintUpdateMoveDataRows, m_nViewID);
   hint.m_range = range;
   RefreshAfterStructure(hint, flags, bCreateHint);
 }
 
 void CGXGridCore::UpdateMoveDataCols(const CGXRange& range, UINT flags, BOOL bCreateHint) {
   if (!m_pParam) return;
-  CGXGridHint hint(32, m_nViewID);
+  CGXGridHint hint(gxHintUpdateMoveDataCols, m_nViewID);
   hint.m_range = range;
   RefreshAfterStructure(hint, flags, bCreateHint);
 }

@@ -399,7 +399,7 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
       m_pGridWnd->IsWindowVisible())
     Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(17, m_nViewID);
+    CGXGridHint hint(gxHintUpdateStyleRange, m_nViewID);
     hint.m_range = range;
     hint.m_flags = flags;
     UpdateAllViews(nullptr, 0, &hint);
@@ -466,7 +466,7 @@ void CGXGridCore::UpdateStylesMap(UINT flags, BOOL bCreateHint) {
   FreeObjectCache();
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(34, m_nViewID);
+    CGXGridHint hint(gxHintUpdateStylesMap, m_nViewID);
     UpdateAllViews(nullptr, 0, &hint);
   }
 }
@@ -474,7 +474,7 @@ void CGXGridCore::UpdateStylesMap(UINT flags, BOOL bCreateHint) {
 void CGXGridCore::UpdateProperties(UINT flags, BOOL bCreateHint) {
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(33, m_nViewID);
+    CGXGridHint hint(gxHintUpdateProperties, m_nViewID);
     UpdateAllViews(nullptr, 0, &hint);
   }
 }
@@ -488,7 +488,7 @@ void CGXGridCore::UpdateBaseStyle(WORD nId, UINT flags, BOOL bCreateHint) {
   FreeObjectCache();
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(35, m_nViewID);
+    CGXGridHint hint(gxHintUpdateBaseStyle, m_nViewID);
     hint.m_flags = nId;
     UpdateAllViews(nullptr, 0, &hint);
   }

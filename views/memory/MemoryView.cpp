@@ -180,8 +180,8 @@ BOOL CMemoryView::OnEndEditing(ROWCOL nRow, ROWCOL nCol) {
 BOOL CMemoryView::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRange) {
   ROWCOL row = 0, col = 0;
   if (nCell == 1 && GetCurrentCell(row, col)) {
-    if (direction == 4 && col == 8 && row < GetRowCount()) return SetCurrentCell(row + 1, 1);
-    if (direction == 2 && col == 1 && row > 1) return SetCurrentCell(row - 1, 8);
+    if (direction == GX_RIGHT && col == 8 && row < GetRowCount()) return SetCurrentCell(row + 1, 1);
+    if (direction == GX_LEFT && col == 1 && row > 1) return SetCurrentCell(row - 1, 8);
   }
   return CGXGridView::MoveCurrentCell(direction, nCell, bCanSelectRange);
 }

@@ -136,7 +136,7 @@ void CMC_MotionView::OnUpdate(CView*, LPARAM lHint, CObject*) {
 BOOL CMC_MotionView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   if (message == WM_MOUSEWHEEL) {
     if (CGXGridView::OnWndMsg(message, wParam, lParam, pResult) && pResult && *pResult) return TRUE;
-    DoScroll((short)HIWORD(wParam) < 1 ? 3 : 1, 1);
+    DoScroll((short)HIWORD(wParam) < 1 ? GX_DOWN : GX_UP, 1);
     if (pResult) *pResult = 0;
     return TRUE;
   }
