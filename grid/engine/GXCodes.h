@@ -72,3 +72,7 @@ enum : int {
   GX_HEADERHIT = 4,
   GX_SELEDGEHIT = 5,  // the edge of a selection, where drag and drop starts
 };
+
+// Child ids of the scroll bars a tab frame (or a record-info window) lends its sheets.
+#define GX_IDW_TAB_HSCROLL 59904
+#define GX_IDW_TAB_VSCROLL 59920

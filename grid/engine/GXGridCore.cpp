@@ -242,7 +242,7 @@ CScrollBar* CGXGridCore::GetScrollBarCtrl(int nBar) const {
   if (!m_pGridWnd || !m_pGridWnd->GetSafeHwnd() || (m_pGridWnd->GetStyle() & (nBar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)))
     return nullptr;
   CWnd* host = GetParentTabWnd();
-  return host ? reinterpret_cast<CScrollBar*>(host->GetDlgItem(nBar == SB_VERT ? 59920 : 59904)) : nullptr;
+  return host ? reinterpret_cast<CScrollBar*>(host->GetDlgItem(nBar == SB_VERT ? GX_IDW_TAB_VSCROLL : GX_IDW_TAB_HSCROLL)) : nullptr;
 }
 
 CWnd* CGXGridCore::GetParentTabWnd(BOOL bIgnoreIconic) const {
