@@ -5,6 +5,7 @@
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXStylesMap.h"
 #include "kernel/ConfigFile.h"
+#include "kernel/DriveMemory.h"
 #include "kernel/MC_Document.h"
 #include "kernel/MC_Setup.h"
 #include "platform/core/MessageBox.h"
@@ -227,7 +228,7 @@ void CMemoryView::OnUpdatePosition(CCmdUI *pCmdUI) {
   ROWCOL row = 0, col = 0;
   if (GetCurrentCell(row, col)) {
     const WORD a = GetAddressRowCol(row, col);
-    if (a >= 0x4000 && a <= 0x7FFF)
+    if (a >= DriveMemory::kE2ROMStart && a <= DriveMemory::kE2ROMLast)
       text.Format("E2ROM Address 0x%.4hX", a);
     else if (a >= 0x8200)
       text.Format("PM Address 0x%.4hX", a);
