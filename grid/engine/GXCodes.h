@@ -45,6 +45,12 @@ enum : unsigned {
   GX_INVALIDATE = 0x01,  // invalidate only; the paint follows later
   GX_UPDATENOW = 0x02,   // paint at once
   GX_SMART = 0x04,       // passed on; the header marks count it as a redraw
+  // Further flags of SetCurrentCell.
+  GX_SCROLLINVIEW = 0x08,
+  GX_DISPLAYEDITWND = 0x10,     // activate the cell's control
+  GX_NOSETFOCUS = 0x20,         // leave the focus where it is
+  GX_NOCURRENTCELLHINT = 0x40,  // tell no other view
+  GX_KEEPSELECTION = 0x80,      // leave the selection alone
 };
 
 // Directions of current-cell moves (1-12) and of scrolling (1-4).

@@ -193,7 +193,7 @@ void CGXGridCore::OnRecordNavigate(int nCommand, LONG nRecord) {
   const ROWCOL record = nRecord < 1 ? 1 : (ROWCOL)nRecord;
   const ROWCOL row = std::min<ROWCOL>(GetHeaderRows() + record, GetRowCount());
   const ROWCOL col = std::min<ROWCOL>(GetHeaderCols() + 1, GetColCount());
-  SetCurrentCell(row, col, 0x0A);
+  SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
   UpdateWindow();
 }
 

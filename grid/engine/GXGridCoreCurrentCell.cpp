@@ -35,7 +35,7 @@ void CGXGridCore::ShowPendingWarning() {
     m_bInWarning = TRUE;
     HWND focus = ::GetFocus();
     if (focus) DropPendingKeys(focus);
-    ScrollCellInView(m_nCurrentRow, m_nCurrentCol, 0x02);
+    ScrollCellInView(m_nCurrentRow, m_nCurrentCol, GX_UPDATENOW);
     AfxMessageBox(m_strWarningText, MB_OK);
     m_bWarningShown = TRUE;
     if (focus && ::IsWindow(focus)) {
@@ -147,7 +147,7 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
       if (bStored) RedrawRowCol(oldRow, oldCol, oldRow, oldCol, 0, FALSE);
       else oldControl->Refresh();
       oldControl->Deactivate();
-      if (flags & 0x06) UpdateWindow();
+      if (flags & (GX_UPDATENOW | GX_SMART)) UpdateWindow();
       m_bNoRedraw = bNoRedraw;
     }
     m_pCurrentCellControl = nullptr;
@@ -175,7 +175,7 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
       m_nCurrentRow = nRow, m_nCurrentCol = nCol;
       m_bCurrentCellValid = TRUE;
       m_pCurrentCellControl = control;
-      if (!(flags & 0x20) && hwnd && ::IsWindowVisible(hwnd) && ::GetFocus() != hwnd) {
+      if (!(flags & GX_NOSETFOCUS) && hwnd && ::IsWindowVisible(hwnd) && ::GetFocus() != hwnd) {
         const BOOL bIgnore = m_bIgnoreFocus;
         m_bIgnoreFocus = TRUE;
         ::SetFocus(hwnd);
@@ -184,15 +184,15 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
       if (control) {
         control->Init(nRow, nCol);
         OnCurrentCellMoved(nRow, nCol);
-        if (flags & 0x10) control->SetActive(TRUE);
+        if (flags & GX_DISPLAYEDITWND) control->SetActive(TRUE);
         control->Refresh();
         bBound = TRUE;
       }
-      if (flags & 0x08) ScrollCellInView(nRow, nCol, flags & 0x06);
+      if (flags & GX_SCROLLINVIEW) ScrollCellInView(nRow, nCol, flags & (GX_UPDATENOW | GX_SMART));
     }
   }
 
-  if (flags & 0x06) UpdateWindow();
+  if (flags & (GX_UPDATENOW | GX_SMART)) UpdateWindow();
   if (redrawKind != 3 && !m_bNoRedraw) {
     if (redrawKind != 2) {
       if (bOld) RedrawRowCol(oldRow, 0, oldRow, 0, 0, FALSE);
@@ -203,14 +203,14 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
       RedrawRowCol(0, nCol, 0, nCol, 0, FALSE);
     }
   }
-  if (m_pParam && m_pParam->m_bCurrentCellHint && !(flags & 0x40)) {
+  if (m_pParam && m_pParam->m_bCurrentCellHint && !(flags & GX_NOCURRENTCELLHINT)) {
     CGXGridHint hint(gxHintSetCurrentCell, m_nViewID);
     hint.m_nRow1 = nRow, hint.m_nCol1 = nCol;
     // The other views neither pass it on nor take the focus.
-    hint.m_flags = flags | 0x60;
+    hint.m_flags = flags | GX_NOSETFOCUS | GX_NOCURRENTCELLHINT;
     UpdateAllViews(nullptr, 0, &hint);
   }
-  if (m_pParam && m_pParam->m_bSelectionFollowsCurrentCell && !bBound && !(flags & 0x80) &&
+  if (m_pParam && m_pParam->m_bSelectionFollowsCurrentCell && !bBound && !(flags & GX_KEEPSELECTION) &&
       !m_pParam->m_SelRects.IsCellInList(nRow, nCol)) {
     SetSelection(nullptr);
     if (nRow > GetHeaderRows() && nCol > GetHeaderCols())

@@ -18,7 +18,7 @@ void CGXGridCore::RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL
   if (!flags || !m_pParam || m_pParam->m_bLockUpdate || !IsGridWndVisible()) return;
   CRect r = CalcSpannedRangeRect(nTop, nLeft, nBottom, nRight);
   if (!r.IsRectEmpty()) m_pGridWnd->InvalidateRect(&r, TRUE);
-  if (flags & 2) UpdateWindow();
+  if (flags & GX_UPDATENOW) UpdateWindow();
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintRedrawRowCol, m_nViewID);
     hint.m_nRow1 = nTop, hint.m_nCol1 = nLeft, hint.m_nRow2 = nBottom, hint.m_nCol2 = nRight, hint.m_flags = flags;
@@ -38,7 +38,7 @@ void CGXGridCore::Redraw(UINT flags, BOOL bCreateHint) {
     m_pGridWnd->InvalidateRect(&g, TRUE);
   }
   RefreshScrollBars(TRUE, 0);
-  if (flags & 2) UpdateWindow();
+  if (flags & GX_UPDATENOW) UpdateWindow();
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintRedraw, m_nViewID);
     hint.m_flags = flags;
@@ -54,7 +54,7 @@ void CGXGridCore::RedrawRange(const CGXRange& range, UINT flags, BOOL bCreateHin
 }
 
 void CGXGridCore::RedrawHeaderMarks(int nType, ROWCOL nRow, ROWCOL nCol, UINT flags) {
-  flags &= 7;
+  flags &= (GX_INVALIDATE | GX_UPDATENOW | GX_SMART);
   if (!m_pParam || m_pParam->m_bLockUpdate || !IsGridWndVisible()) return;
   CRect g;
   GetGridRect(&g);
@@ -67,7 +67,7 @@ void CGXGridCore::RedrawHeaderMarks(int nType, ROWCOL nRow, ROWCOL nCol, UINT fl
     if (r.Width() <= 1 || r.Height() <= 1) return;
     m_bInvalidatingHeaders = TRUE;
     m_pGridWnd->InvalidateRect(&r, TRUE);
-    if (flags & 6) UpdateWindow();
+    if (flags & (GX_UPDATENOW | GX_SMART)) UpdateWindow();
     m_bInvalidatingHeaders = FALSE;
   };
   if ((nType == 0 || nType == 2) && (!props || props->GetMarkRowHeader()) && nRow <= lastRow)

@@ -274,9 +274,9 @@ BOOL CGXGridCore::OnLButtonDblClk(UINT nFlags, CPoint point) {
     if ((bits & 1) && col != 0) {
       ROWCOL last = col;
       while (last < GetColCount() && IsColHidden(last + 1) && OnTrackColWidth(last + 1)) ++last;
-      if (last > col) HideCols(col + 1, last, FALSE, nullptr, 2);
+      if (last > col) HideCols(col + 1, last, FALSE, nullptr, GX_UPDATENOW);
     } else if (!IsColHidden(col) && (col == GetColCount() || !IsColHidden(col + 1))) {
-      ResizeColWidthsToFit(CGXRange().SetColRange(col, col), TRUE, 2);
+      ResizeColWidthsToFit(CGXRange().SetColRange(col, col), TRUE, GX_UPDATENOW);
     }
     return TRUE;
   }
@@ -286,16 +286,16 @@ BOOL CGXGridCore::OnLButtonDblClk(UINT nFlags, CPoint point) {
     if ((bits & 1) && row != 0) {
       ROWCOL last = row;
       while (last < GetRowCount() && IsRowHidden(last + 1) && OnTrackRowHeight(last + 1)) ++last;
-      if (last > row) HideRows(row + 1, last, FALSE, nullptr, 2);
+      if (last > row) HideRows(row + 1, last, FALSE, nullptr, GX_UPDATENOW);
     } else if (!IsRowHidden(row) && (row == GetRowCount() || !IsRowHidden(row + 1))) {
-      ResizeRowHeightsToFit(CGXRange().SetRowRange(row, row), TRUE, 2);
+      ResizeRowHeightsToFit(CGXRange().SetRowRange(row, row), TRUE, GX_UPDATENOW);
     }
     return TRUE;
   }
   if (hit == GX_NOHIT) return FALSE;
   CGXRange covered;
   if (GetCoveredCellsRowCol(row, col, covered)) row = covered.m_nTop, col = covered.m_nLeft;
-  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, 0x0A);
+  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
   if (OnLButtonDblClkRowCol(row, col, nFlags, point)) return TRUE;
   return OnLButtonDown(nFlags, point);
 }
@@ -351,7 +351,7 @@ BOOL CGXGridCore::OtherButtonDblClk(int nButton, UINT nFlags, CPoint point) {
   if (hit != GX_CELLHIT && hit != GX_HEADERHIT) return FALSE;
   CGXRange covered;
   if (GetCoveredCellsRowCol(row, col, covered)) row = covered.m_nTop, col = covered.m_nLeft;
-  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, 0x0A);
+  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
   CGXControl* control = IsCurrentCell(row, col) && IsCurrentCellActive() ? GetControl(row, col) : nullptr;
   const BOOL handled = control ? (nButton == 2 ? control->RButtonDblClk(nFlags, point) : control->MButtonDblClk(nFlags, point))
                                : (nButton == 2 ? OnRButtonDblClkRowCol(row, col, nFlags, point)

@@ -169,8 +169,8 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
 
   BOOL moved = FALSE;
   if (found && (!bValid || nr != r || nc != c)) {
-    UINT flags = 0x8A;
-    if (bCanSelectRange && m_pParam->m_bSelectionFollowsCurrentCell) flags = 0x0A;
+    UINT flags = GX_UPDATENOW | GX_SCROLLINVIEW | GX_KEEPSELECTION;
+    if (bCanSelectRange && m_pParam->m_bSelectionFollowsCurrentCell) flags = GX_UPDATENOW | GX_SCROLLINVIEW;
     moved = SetCurrentCell(nr, nc, flags);
   }
   m_bMovingCurrentCell = bMoving;
@@ -247,7 +247,7 @@ BOOL CGXGridCore::RouteKeyMessage(CWnd* pMessageWnd, UINT nMessage, UINT nChar, 
       pMessageWnd->GetSafeHwnd() == grid) {
     if (!control->IsInit()) control->Init(r, c);
     if (control->DispatchKeyMessage(nMessage, nChar, MAKELPARAM(nRepCnt, nFlags))) {
-      ScrollCellInView(r, c, 0x02);
+      ScrollCellInView(r, c, GX_UPDATENOW);
       UpdateWindow();
       return TRUE;
     }
@@ -284,7 +284,7 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
   ROWCOL r, c;
   auto enter = [&]() {
     const WORD dir = m_pParam ? m_pParam->m_wEnterMoveDir : 0;
-    if (EndCurrentCellEdit(TRUE, 1, TRUE) && dir != 0) MoveCurrentCellBySelection(dir, 1);
+    if (EndCurrentCellEdit(TRUE, GX_INVALIDATE, TRUE) && dir != 0) MoveCurrentCellBySelection(dir, 1);
   };
   switch (nChar) {
     case 8:
@@ -292,7 +292,7 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
       else handled = FALSE;
       break;
     case 9:
-      if (EndCurrentCellEdit(TRUE, 1, TRUE)) MoveCurrentCell(shift ? GX_LEFT : GX_RIGHT, 1, TRUE);
+      if (EndCurrentCellEdit(TRUE, GX_INVALIDATE, TRUE)) MoveCurrentCell(shift ? GX_LEFT : GX_RIGHT, 1, TRUE);
       break;
     case 13:
       if (ctrl || shift || alt) handled = FALSE;
@@ -304,7 +304,7 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
           if (control->GetModify()) control->Init(r, c);
           control->Refresh();
         }
-        ScrollCellInView(r, c, 0x02);
+        ScrollCellInView(r, c, GX_UPDATENOW);
       }
       if (m_pParam && !m_pParam->m_bSelectionFollowsCurrentCell) SetSelection(nullptr);
       break;
@@ -342,11 +342,11 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
       if (!control) {
         enter();
       } else if (control->IsActive()) {
-        EndCurrentCellEdit(TRUE, 2, TRUE);
+        EndCurrentCellEdit(TRUE, GX_UPDATENOW, TRUE);
       } else if (GetCurrentCell(r, c)) {
-        EndCurrentCellEdit(FALSE, 2, TRUE);
+        EndCurrentCellEdit(FALSE, GX_UPDATENOW, TRUE);
         if (!control->IsReadOnly() && CanScrollCellIntoView(r, c)) {
-          ScrollCellInView(r, c, 0x02);
+          ScrollCellInView(r, c, GX_UPDATENOW);
           control->SetActive(TRUE);
           control->Refresh();
         }
@@ -418,8 +418,8 @@ BOOL CGXGridCore::HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL 
       OnRButtonClickedRowCol(r, c, nFlags, pt);
     }
     if (m_bDraggedWhilePressed) {
-      if (m_pParam && m_pParam->m_wListBoxSelectionMode && !SetCurrentCell(nDragRow, nDragCol, 0x04)) return FALSE;
-    } else if (ScrollCellInView(r, c, 0x02)) {
+      if (m_pParam && m_pParam->m_wListBoxSelectionMode && !SetCurrentCell(nDragRow, nDragCol, GX_SMART)) return FALSE;
+    } else if (ScrollCellInView(r, c, GX_UPDATENOW)) {
       if (CGXControl* control = bound()) control->Refresh();
     }
   }

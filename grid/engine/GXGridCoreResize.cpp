@@ -212,8 +212,8 @@ BOOL CGXGridCore::OnMoveTracking(ROWCOL, ROWCOL, int, CSize& size) {
     const int offset = cols ? line.left - m_rectTrackStart.left : line.top - m_rectTrackStart.top;
     if (m_bTrackLiveGrid) {
       cols ? StoreColWidth(m_nTrackCol, m_nTrackOldSize + offset) : StoreRowHeight(m_nTrackRow, m_nTrackOldSize + offset);
-      cols ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, 2, FALSE)
-           : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, 2, FALSE);
+      cols ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, GX_UPDATENOW, FALSE)
+           : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, GX_UPDATENOW, FALSE);
     } else if (m_bTrackLiveHeader) {
       // The header cells show the new size for a moment; the table keeps the old one.
       cols ? StoreColWidth(m_nTrackCol, m_nTrackOldSize + offset) : StoreRowHeight(m_nTrackRow, m_nTrackOldSize + offset);
@@ -245,9 +245,10 @@ BOOL CGXGridCore::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSi
   const int offset = cols ? m_rectTrackLine.left - m_rectTrackStart.left : m_rectTrackLine.top - m_rectTrackStart.top;
   const BOOL allowed = cols ? OnTrackColWidthEnd(col, size.cx) : OnTrackRowHeightEnd(row, size.cy);
   if (!allowed || std::abs(offset) < 2 || !m_bTrackMoved) {
-    RedrawRowCol(row, col, row, col, 2, FALSE);
+    RedrawRowCol(row, col, row, col, GX_UPDATENOW, FALSE);
     if (m_bTrackLiveGrid)
-      cols ? UpdateChangedColWidths(col, col, nullptr, 2, FALSE) : UpdateChangedRowHeights(row, row, nullptr, 2, FALSE);
+      cols ? UpdateChangedColWidths(col, col, nullptr, GX_UPDATENOW, FALSE)
+           : UpdateChangedRowHeights(row, row, nullptr, GX_UPDATENOW, FALSE);
     return FALSE;
   }
   const int size0 = cols ? GetColWidth(col) : GetRowHeight(row);
@@ -299,12 +300,12 @@ void CGXGridCore::OnCancelTracking() {
   if (m_bTrackInvert) InvertTrackLine(m_rectTrackLine);
   if (m_bTrackLiveGrid) {
     RestoreTrackedSize();
-    m_nTrackingMode == 2 ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, 2, FALSE)
-                         : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, 2, FALSE);
+    m_nTrackingMode == 2 ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, GX_UPDATENOW, FALSE)
+                         : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, GX_UPDATENOW, FALSE);
   } else if (m_bTrackLiveHeader) {
     RestoreTrackedSize();
     RepaintTrackedHeader();
   } else if (m_bTrackHeaderRedraw) {
-    RedrawRowCol(m_nTrackRow, m_nTrackCol, m_nTrackRow, m_nTrackCol, 2, FALSE);
+    RedrawRowCol(m_nTrackRow, m_nTrackCol, m_nTrackRow, m_nTrackCol, GX_UPDATENOW, FALSE);
   }
 }

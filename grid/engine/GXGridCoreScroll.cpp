@@ -152,11 +152,11 @@ void CGXGridCore::RefreshScrollBars(BOOL bDeferRedraw, BOOL bOnlyIfCountsChanged
   const ROWCOL maxTop = CalcMaxTopRow(), maxLeft = CalcMaxLeftCol();
   // A table that became shorter scrolls back so that no empty space shows below it.
   if ((m_nVScrollMode & 8) && m_nTopRow > firstRow && m_nTopRow > maxTop) {
-    SetTopRow(maxTop, 2, TRUE);
+    SetTopRow(maxTop, GX_UPDATENOW, TRUE);
     UpdateWindow();
   }
   if ((m_nHScrollMode & 8) && m_nLeftCol > firstCol && m_nLeftCol > maxLeft) {
-    SetLeftCol(maxLeft, 2, TRUE);
+    SetLeftCol(maxLeft, GX_UPDATENOW, TRUE);
     UpdateWindow();
   }
   m_bInUpdateScrollbars = TRUE;
@@ -364,7 +364,7 @@ BOOL CGXGridCore::ScrollCellInView(ROWCOL nRow, ROWCOL nCol, UINT flags, BOOL bF
                   flags);
     }
   }
-  if (flags & 0x06) UpdateWindow();
+  if (flags & (GX_UPDATENOW | GX_SMART)) UpdateWindow();
   return m_nTopRow != topBefore || m_nLeftCol != leftBefore;
 }
 
@@ -383,13 +383,13 @@ BOOL CGXGridCore::OnScrollBar(BOOL bVertical, UINT nSBCode, UINT nPos) {
     case SB_LINEDOWN: ScrollGrid(forth, 1); break;
     case SB_PAGEUP: ScrollGrid(back, page); break;
     case SB_PAGEDOWN: ScrollGrid(forth, page); break;
-    case SB_TOP: MoveTopLeft(bVertical, first, 2); break;
-    case SB_BOTTOM: MoveTopLeft(bVertical, maxTop, 2); break;
+    case SB_TOP: MoveTopLeft(bVertical, first, GX_UPDATENOW); break;
+    case SB_BOTTOM: MoveTopLeft(bVertical, maxTop, GX_UPDATENOW); break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       const int factor = std::max(1, bVertical ? m_nSBThumbFactorV : m_nSBThumbFactorH);
       const ROWCOL target = std::clamp<ROWCOL>((ROWCOL)nPos * (ROWCOL)factor, first, std::max(first, maxTop));
-      MoveTopLeft(bVertical, target, 2);
+      MoveTopLeft(bVertical, target, GX_UPDATENOW);
       break;
     }
     default: break;

@@ -145,7 +145,7 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
   m_nLastVisibleClientCol = kNone;
   if (nTo == 0) nTo = nFrom;
   if (m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
-    const UINT f = flags & 7;
+    const UINT f = flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART);
     CRect g;
     GetGridRect(&g);
     const ROWCOL fc = GetFrozenCols(), lc = GetLeftCol();
@@ -204,7 +204,7 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
   m_nLastVisibleClientRow = kNone;
   if (nTo == 0) nTo = nFrom;
   if (m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
-    const UINT f = flags & 7;
+    const UINT f = flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART);
     CRect g;
     GetGridRect(&g);
     const ROWCOL fr = GetFrozenRows(), tr = GetTopRow();

@@ -182,7 +182,7 @@ void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo,
   else range.SetColRange(first, last);
   if (first == 0 || first > last || last > count) return;
   MoveCurrentCell(bRows ? GX_TOP : GX_LEFT, 1, TRUE);
-  EndCurrentCellEdit(TRUE, 2, TRUE);
+  EndCurrentCellEdit(TRUE, GX_UPDATENOW, TRUE);
 
   CGXOperationProgress progress;
   progress.SetStatusText(bRows ? "Sort Rows" : "Sort Columns");

@@ -230,7 +230,7 @@ void CGXGridCore::UpdateCoveredCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToR
   CGXRange block;
   if (GetCurrentCell(curRow, curCol) && GetCoveredCellsRowCol(nRow, nCol, block) && block.IsCellInRange(curRow, curCol) &&
       (curRow != block.m_nTop || curCol != block.m_nLeft))
-    SetCurrentCell(block.m_nTop, block.m_nLeft, flags | 8);
+    SetCurrentCell(block.m_nTop, block.m_nLeft, flags | GX_SCROLLINVIEW);
   RedrawRowCol(nRow, nCol, nToRow, nToCol, flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateCoveredCellsRowCol, m_nViewID);
@@ -548,7 +548,7 @@ BOOL CGXGridCore::EvalMergeCells(const CGXRange& rangeIn, BOOL bUpdate, CGXRange
   }
   if (changed && updated.IsValid()) {
     Note(pUpdatedRange, updated);
-    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, 2, FALSE);
+    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, GX_UPDATENOW, FALSE);
   }
   return changed;
 }
@@ -571,7 +571,7 @@ BOOL CGXGridCore::EvalFloatCells(const CGXRange& rangeIn, BOOL bUpdate, CGXRange
   }
   if (changed && updated.IsValid()) {
     Note(pUpdatedRange, updated);
-    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, 2, FALSE);
+    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, GX_UPDATENOW, FALSE);
   }
   return changed;
 }

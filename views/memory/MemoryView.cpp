@@ -217,7 +217,7 @@ void CMemoryView::OnSizeView(UINT, int, int cy) {
   if (m_nRows == 0) return;
   const DWORD rows = RowsFor(cy);
   if (rows == m_nRows) return;
-  SetRowCount(rows, 2);
+  SetRowCount(rows, GX_UPDATENOW);
   const BOOL grew = rows > m_nRows;
   m_nRows = rows;
   if (grew) FillGrid(TRUE);
