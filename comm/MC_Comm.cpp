@@ -2,6 +2,7 @@
 
 #include "comm/AdvancedCommSetupDlg.h"
 #include "comm/CommStringIds.h"
+#include "comm/NetMessage.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelGlobals.h"
 #include "platform/core/FileSystem.h"
@@ -80,12 +81,12 @@ int CMC_Comm::Open(const char* channel, DWORD baud, BYTE protocol, BYTE type, WO
   for (;;) {
     bool ok;
     if (m_bNetMaster) {
-      std::vector<BYTE> open{0x20};
+      std::vector<BYTE> open{NETOP_OPEN_CHANNEL};
       PutWord(open, hostAxis);
       open.push_back(0);
       open.push_back((BYTE)(protocol | type));
       open.insert(open.end(), name.GetString(), name.GetString() + name.GetLength());
-      std::vector<BYTE> setBaud{0x18};
+      std::vector<BYTE> setBaud{NETOP_SET_BAUD_RATE};
       PutDword(setBaud, baud);
       ok = NetRequest(open, 2, true) && NetRequest(setBaud, 2, false);
     } else {
@@ -109,7 +110,7 @@ int CMC_Comm::Open(const char* channel, DWORD baud, BYTE protocol, BYTE type, WO
 
 void CMC_Comm::Close() {
   if (m_bNetMaster) {
-    std::vector<BYTE> close{0x22};
+    std::vector<BYTE> close{NETOP_CLOSE_CHANNEL};
     PutDword(close, 0xFFFFFFFFu);
     std::vector<BYTE> reply;
     NetExchange(close, reply, nullptr, nullptr);
@@ -128,13 +129,13 @@ int CMC_Comm::Refresh() {
   bool ok;
   if (m_bNetMaster) {
     std::vector<BYTE> data;
-    ok = NetRequest({0x07}, 6, false, &data) && GetDword(data, 0) == m_dwBaudRate;
-    if (ok && m_wHostAxisID == 0) ok = NetRequest({0x11, 0, 0}, 2, false);
+    ok = NetRequest({NETOP_GET_BAUD_RATE}, 6, false, &data) && GetDword(data, 0) == m_dwBaudRate;
+    if (ok && m_wHostAxisID == 0) ok = NetRequest({NETOP_SET_HOST_AXIS, 0, 0}, 2, false);
     if (ok && m_wActiveAxisID) {
-      ok = NetRequest({0x10}, 4, false, &data);
+      ok = NetRequest({NETOP_GET_ACTIVE_AXIS}, 4, false, &data);
       if (ok) m_wActiveAxisID = (WORD)(data[0] | data[1] << 8);
     }
-    if (ok) ok = NetRequest({0x24}, 3, true);
+    if (ok) ok = NetRequest({NETOP_DRIVE_VERSION}, 3, true);
   } else {
     ok = DAV_GetBaudRate() == m_dwBaudRate;
     if (ok && m_wHostAxisID == 0) ok = DAV_SetHostDrive(0);
@@ -189,7 +190,7 @@ CString CMC_Comm::GetLastErrorText() {
   if (!m_bNetMaster) return CString(DAV_GetLastError());
   if (!m_strNetLastError.IsEmpty()) return m_strNetLastError;
   std::vector<BYTE> reply;
-  if (!NetExchange({0x01}, reply, nullptr, nullptr)) {
+  if (!NetExchange({NETOP_LAST_ERROR}, reply, nullptr, nullptr)) {
     CString text;
     text.LoadString(IDS_COMM_NET_PROTOCOL_ERROR);
     return text;
@@ -265,7 +266,7 @@ int CMC_Comm::SelectPeakSysDevice(unsigned char kind) {
 void CMC_Comm::RegisterDebugLogHandler(int level, DEBUG_LOG_HANDLER handler) {
   if (m_bNetMaster) {
     m_pfnDebugLogHandler = handler;
-    NetPost({0x1E, (BYTE)level, (BYTE)(handler ? 1 : 0)});
+    NetPost({NETOP_DEBUG_LOG, (BYTE)level, (BYTE)(handler ? 1 : 0)});
   } else {
     DAV_RegisterDebugLogHandler(level, handler);
   }
@@ -274,7 +275,7 @@ void CMC_Comm::RegisterDebugLogHandler(int level, DEBUG_LOG_HANDLER handler) {
 CMC_Comm::UNSOLICITED_MSG_HANDLER CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(UNSOLICITED_MSG_HANDLER handler) {
   UNSOLICITED_MSG_HANDLER previous = m_pfnUnsolicitedMsgHandler;
   m_pfnUnsolicitedMsgHandler = handler;
-  if (m_bNetMaster) NetPost({0x1F, (BYTE)(handler ? 1 : 0)});
+  if (m_bNetMaster) NetPost({NETOP_UNSOLICITED_MSG, (BYTE)(handler ? 1 : 0)});
   else DAV_RegisterReceiveUnsolicitedMsgHandler(handler);
   return previous;
 }

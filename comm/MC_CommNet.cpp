@@ -117,13 +117,13 @@ void CMC_Comm::ReceiveNetMasterSerialMsg(int state, tagNetMessage* frame) {
     m_bNetChannelUp = 1;
     g_hadChannel = true;
     if (!frame) return;
-    if (frame->Echo() == 30 && m_pfnDebugLogHandler) {
+    if (frame->Echo() == NETOP_DEBUG_LOG && m_pfnDebugLogHandler) {
       CString text((const char*)frame->data + 1, frame->length - 1);
       m_pfnDebugLogHandler(text);
       tagNetMessage::Delete(frame);
       return;
     }
-    if (frame->Echo() == 31 && frame->length == 15 && m_pfnUnsolicitedMsgHandler) {
+    if (frame->Echo() == NETOP_UNSOLICITED_MSG && frame->length == 15 && m_pfnUnsolicitedMsgHandler) {
       DAV_MSG msg;
       memcpy(&msg, frame->data + 1, sizeof msg);
       m_pfnUnsolicitedMsgHandler(&msg);
@@ -137,7 +137,7 @@ void CMC_Comm::ReceiveNetMasterSerialMsg(int state, tagNetMessage* frame) {
   }
   // The late answer of a request that timed out (and the progress reports before it) is nobody's.
   if (frame && g_staleReplies > 0) {
-    if (frame->Echo() != 2) --g_staleReplies;
+    if (frame->Echo() != NETOP_PROGRESS) --g_staleReplies;
     tagNetMessage::Delete(frame);
     return;
   }
@@ -181,7 +181,7 @@ tagNetMessage* CMC_Comm::RejectReply(BYTE) {
     return nullptr;
   }
   if (!reply) return nullptr;
-  if (reply->Echo() == 0 && reply->length >= 2)
+  if (reply->Echo() == NETOP_ERROR && reply->length >= 2)
     m_strNetLastError = CString((const char*)reply->data + 1, reply->length - 1);
   else
     SetNetError(IDS_COMM_NET_PROTOCOL_ERROR);
@@ -218,7 +218,7 @@ tagNetMessage* CMC_Comm::RunDAVCommandOverNetWithCallback(WORD length, BYTE* fra
     tagNetMessage* reply = m_bNetChannelUp ? m_pNetReply : nullptr;
     if (reply && reply->length >= 2 && reply->Echo() == opcode) return reply;
     // A progress report of a request with callback: answered for questions, and the wait goes on.
-    if (reply && callback && reply->Echo() == 2 && reply->length >= 6) {
+    if (reply && callback && reply->Echo() == NETOP_PROGRESS && reply->length >= 6) {
       m_pNetReply = nullptr;
       BYTE code = reply->data[1];
       float percent;
@@ -226,7 +226,7 @@ tagNetMessage* CMC_Comm::RunDAVCommandOverNetWithCallback(WORD length, BYTE* fra
       CString text((const char*)reply->data + 6, reply->length - 6);
       tagNetMessage::Delete(reply);
       bool answer = callback(code, text, percent, user);
-      if (code == 1 || code == 2) NetPost({0x02, (BYTE)(answer ? 1 : 0)});
+      if (code == 1 || code == 2) NetPost({NETOP_ANSWER, (BYTE)(answer ? 1 : 0)});
       continue;
     }
     return RejectReply(opcode);

@@ -68,7 +68,7 @@ int CMC_Comm::GetActiveBoard(WORD& axis) {
   return RunWithRetry([&] {
     if (m_bNetMaster) {
       std::vector<BYTE> data;
-      if (!NetRequest({0x10}, 4, false, &data)) return false;
+      if (!NetRequest({NETOP_GET_ACTIVE_AXIS}, 4, false, &data)) return false;
       axis = GetWord(data, 0);
       return true;
     }
@@ -85,7 +85,7 @@ int CMC_Comm::SetActiveBoard(WORD axis) {
   bool done = false;
   int result = RunWithRetry([&] {
     if (m_bNetMaster) {
-      std::vector<BYTE> r{0x0F};
+      std::vector<BYTE> r{NETOP_SET_ACTIVE_AXIS};
       PutWord(r, axis);
       done = NetRequest(r, 2, false);
     } else {
@@ -102,7 +102,7 @@ int CMC_Comm::GetHostBoard(WORD& axis) {
   return RunWithRetry([&] {
     if (m_bNetMaster) {
       std::vector<BYTE> data;
-      if (!NetRequest({0x12}, 4, false, &data)) return false;
+      if (!NetRequest({NETOP_GET_HOST_AXIS}, 4, false, &data)) return false;
       axis = GetWord(data, 0);
       return true;
     }
@@ -118,13 +118,13 @@ int CMC_Comm::SetHostBoard(WORD axis) {
   if (axis && axis == m_wHostAxisID) return 1;
   return RunWithRetry([&] {
     if (m_bNetMaster) {
-      std::vector<BYTE> r{0x11};
+      std::vector<BYTE> r{NETOP_SET_HOST_AXIS};
       PutWord(r, axis);
       if (!NetRequest(r, 2, false)) return false;
       m_wHostAxisID = axis;
       if (m_wActiveAxisID) {
         std::vector<BYTE> data;
-        if (!NetRequest({0x10}, 4, false, &data)) return false;
+        if (!NetRequest({NETOP_GET_ACTIVE_AXIS}, 4, false, &data)) return false;
         m_wActiveAxisID = GetWord(data, 0);
       }
       return true;
@@ -143,7 +143,7 @@ int CMC_Comm::SetHostBoard(WORD axis) {
 int CMC_Comm::ResetActiveBoard() {
   if (!IsCommunicationInitialized()) return 0;
   bool done = false;
-  if (!RunWithRetry([&] { return done = m_bNetMaster ? NetRequest({0x0C}, 2, false) : DAV_ResetDrive(); }))
+  if (!RunWithRetry([&] { return done = m_bNetMaster ? NetRequest({NETOP_RESET_DRIVE}, 2, false) : DAV_ResetDrive(); }))
     return 0;
   return done ? Refresh() : 1;
 }
@@ -153,7 +153,7 @@ int CMC_Comm::GetFirmwareVer(CString& version) {
   return RunWithRetry([&] {
     if (m_bNetMaster) {
       std::vector<BYTE> data;
-      if (!NetRequest({0x24}, 3, true, &data)) return false;
+      if (!NetRequest({NETOP_DRIVE_VERSION}, 3, true, &data)) return false;
       version = CString((const char*)data.data(), (int)strnlen((const char*)data.data(), data.size()));
       return true;
     }
@@ -169,7 +169,7 @@ int CMC_Comm::SendData(WORD* words, WORD address, BYTE space, WORD count) {
   return RunWithRetry([&] {
     if (!m_bNetMaster) return DAV_SendData(words, address, space, count);
     if (count && !words) return false;
-    std::vector<BYTE> r = MemoryRequest(0x15, -1, address, space, count);
+    std::vector<BYTE> r = MemoryRequest(NETOP_SEND_DATA, -1, address, space, count);
     PutWords(r, words, count);
     return NetRequest(r, 2, false);
   });
@@ -182,7 +182,7 @@ int CMC_Comm::ReceiveData(WORD* words, WORD address, BYTE space, WORD count) {
     if (!m_bNetMaster) return done = DAV_ReceiveData(words, address, space, count);
     std::vector<BYTE> data;
     if (count && !words) return false;
-    if (!NetRequest(MemoryRequest(0x16, -1, address, space, count), 2u * count + 2, false, &data)) return false;
+    if (!NetRequest(MemoryRequest(NETOP_RECEIVE_DATA, -1, address, space, count), 2u * count + 2, false, &data)) return false;
     GetWords(data, words, count);
     return done = true;
   });
@@ -197,7 +197,7 @@ int CMC_Comm::SendBigData(WORD* words, WORD address, BYTE space, WORD count, PRO
   return RunWithRetry([&] {
     if (!m_bNetMaster) return DAV_SendBigData(words, address, space, count, callback, user);
     if (count && !words) return false;
-    std::vector<BYTE> r = MemoryRequest(0x1B, callback ? 1 : 0, address, space, count);
+    std::vector<BYTE> r = MemoryRequest(NETOP_SEND_BIG_DATA, callback ? 1 : 0, address, space, count);
     PutWords(r, words, count);
     return NetRequest(r, 2, false, nullptr, callback, user);
   });
@@ -211,7 +211,7 @@ int CMC_Comm::ReceiveBigData(WORD* words, WORD address, BYTE space, WORD count, 
     if (!m_bNetMaster) return done = DAV_ReceiveBigData(words, address, space, count, callback, user);
     if (count && !words) return false;
     std::vector<BYTE> data;
-    if (!NetRequest(MemoryRequest(0x1C, callback ? 1 : 0, address, space, count), 2u * count + 2, false, &data,
+    if (!NetRequest(MemoryRequest(NETOP_RECEIVE_BIG_DATA, callback ? 1 : 0, address, space, count), 2u * count + 2, false, &data,
                     callback, user))
       return false;
     GetWords(data, words, count);
@@ -225,7 +225,7 @@ int CMC_Comm::Checksum(WORD start, WORD end, WORD& sum) {
   if (!IsCommunicationInitialized()) return 0;
   return RunWithRetry([&] {
     if (m_bNetMaster) {
-      std::vector<BYTE> r{0x14};
+      std::vector<BYTE> r{NETOP_CHECKSUM};
       PutWord(r, start);
       PutWord(r, end);
       std::vector<BYTE> data;
@@ -245,7 +245,7 @@ int CMC_Comm::SendMessageA(DAV_MSG& msg) {
   return RunWithRetry([&] {
     if (!m_bNetMaster) return DAV_SendMessage(&msg);
     std::vector<BYTE> r(1 + sizeof msg);
-    r[0] = 0x0D;
+    r[0] = NETOP_SEND_MESSAGE;
     memcpy(r.data() + 1, &msg, sizeof msg);
     return NetRequest(r, 2, false);
   });
@@ -257,7 +257,7 @@ int CMC_Comm::ReceiveMessage(DAV_MSG& msg) {
     DAV_MSG m{};
     if (m_bNetMaster) {
       std::vector<BYTE> data;
-      if (!NetRequest({0x0E}, 16, false, &data)) return false;
+      if (!NetRequest({NETOP_RECEIVE_MESSAGE}, 16, false, &data)) return false;
       memcpy(&m, data.data(), sizeof m);
     } else if (!DAV_ReceiveMessage(&m)) {
       return false;
@@ -271,7 +271,7 @@ int CMC_Comm::GetBytesCountInQueue() {
   if (!m_bOpen) return 0;
   if (!m_bNetMaster) return DAV_GetBytesCountInQueue();
   std::vector<BYTE> data;
-  if (!NetRequest({0x23}, 6, false, &data)) return -1;
+  if (!NetRequest({NETOP_BYTES_IN_QUEUE}, 6, false, &data)) return -1;
   return (int)(DWORD)(GetWord(data, 0) | (DWORD)GetWord(data, 2) << 16);
 }
 
@@ -283,7 +283,7 @@ int CMC_Comm::COFFDownload(const char* file, WORD* out1, WORD* out2, WORD* out3,
       WORD length = 0;
       BYTE* frame = nullptr;
       if (!ReadFileContent(file, 4, length, frame)) return false;
-      frame[0] = 0x25;
+      frame[0] = NETOP_COFF_DOWNLOAD;
       frame[1] = callback ? 1 : 0;
       const WORD v = (WORD)(value + 0x1000);
       frame[2] = (BYTE)v;

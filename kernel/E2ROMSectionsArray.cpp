@@ -2,6 +2,7 @@
 
 #include "comm/MC_Comm.h"
 #include "kernel/BuildStringIds.h"
+#include "kernel/DriveMemory.h"
 #include "kernel/E2ROMInfo.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
@@ -120,14 +121,16 @@ int CE2ROMSectionsArray::AppendSetup() {
   int size = 0;
   std::unique_ptr<WORD[]> table(m_rSetup.BuildSetupTable(size));
   if (!table) {
-    const WORD end = (WORD)(0x3FB0 + m_rSetup.GetE2ROMSize());
-    return Fail(FormatKernelString(end < 0x4000 || end > 0x7FFF ? IDS_SETUP_TABLE_END_ADDRESS : IDS_SETUP_TABLE_TOO_BIG));
+    const WORD end = (WORD)(DriveMemory::kSetupTableEndBase + m_rSetup.GetE2ROMSize());
+    return Fail(FormatKernelString(end < DriveMemory::kE2ROMStart || end > DriveMemory::kE2ROMLast
+                                       ? IDS_SETUP_TABLE_END_ADDRESS
+                                       : IDS_SETUP_TABLE_TOO_BIG));
   }
   tagE2ROMInfo info;
   info.SetProductID(m_rSetup.GetProductID(), m_rSetup.GetFirmwareID());
   info.SetUserInfo(m_rSetup.GetUserAppID());
   const WORD e = m_rSetup.GetE2ROMSize();
-  const WORD start = (WORD)(e - size + 0x3FB0);
+  const WORD start = (WORD)(e - size + DriveMemory::kSetupTableEndBase);
   return AppendSection(start, (WORD)size, table.get()) && AppendSection((WORD)(e + 0x3FFF), 1, &start) &&
          AppendSection((WORD)(e + 0x3FBF), (WORD)tagE2ROMInfo::kEditableWords, info.GetWords());
 }
@@ -203,9 +206,9 @@ int CE2ROMSectionsArray::Verify() {
   RemoveNulls();
   if (GetSize() == 0) return Fail(FormatKernelString(IDS_SW_NOTHING_TO_SAVE));
   SortByStart();
-  const DWORD limit = 0x4000 + (DWORD)m_rSetup.GetE2ROMSize();
+  const DWORD limit = DriveMemory::kE2ROMStart + (DWORD)m_rSetup.GetE2ROMSize();
   // A section that runs past the limit but is not the last one overlaps the last, and is reported so.
-  if (GetAt(0)->m_wStart < 0x4000 || GetAt(GetSize() - 1)->GetEnd() > limit)
+  if (GetAt(0)->m_wStart < DriveMemory::kE2ROMStart || GetAt(GetSize() - 1)->GetEnd() > limit)
     return Fail(FormatKernelString(IDS_SW_BEYOND_BOUNDARIES));
   for (int i = 0; i + 1 < GetSize(); ++i)
     if (GetAt(i)->GetEnd() > GetAt(i + 1)->m_wStart) return Fail(FormatKernelString(IDS_SW_OVERLAPPED));

@@ -2,6 +2,7 @@
 
 #include "comm/MC_Comm.h"
 #include "kernel/MC_AxisData.h"
+#include "kernel/DriveMemory.h"
 #include "kernel/MC_Setup.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"
@@ -42,14 +43,14 @@ WORD CMC_Document::GetMemoryViewStartAddress() {
   // Computed in int: a RAM that reaches the top of the address space ends at 0x10000.
   const int ramStart = setup->GetRAMStart();
   const int ramEnd = ramStart + setup->GetRAMSize();
-  const int lowest = setup->GetE2ROMSize() ? 0x4000 : ramStart;
+  const int lowest = setup->GetE2ROMSize() ? DriveMemory::kE2ROMStart : ramStart;
   const int address = m_wMemoryViewStartAddress;
   if (address >= lowest && address < ramEnd) return m_wMemoryViewStartAddress;
   int loadToE2ROM = 0, runFromE2ROM = 0;
   WORD zurStart = 0, zurSize = 0, camSize = 0;
   setup->GetMemorySettings(loadToE2ROM, runFromE2ROM, zurStart, zurSize, camSize);
   if (loadToE2ROM && runFromE2ROM)
-    m_wMemoryViewStartAddress = 0x4000;
+    m_wMemoryViewStartAddress = DriveMemory::kE2ROMStart;
   else
     m_wMemoryViewStartAddress = (WORD)(ramStart + setup->GetPVTSize());
   return m_wMemoryViewStartAddress;

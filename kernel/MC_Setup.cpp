@@ -367,8 +367,8 @@ int CMC_Setup::ChangeMemorySettings(WORD arg) {
 }
 
 WORD CMC_Setup::GetSetupTableSize() const {
-  const LONG end = (WORD)(0x3FB0 + m_wE2ROMSize);
-  if (end < 0x4000 || end > 0x7FFF) {
+  const LONG end = (WORD)(DriveMemory::kSetupTableEndBase + m_wE2ROMSize);
+  if (end < DriveMemory::kE2ROMStart || end > DriveMemory::kE2ROMLast) {
     ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_TABLE_END_ADDRESS);
     return 0;
   }
@@ -383,7 +383,7 @@ WORD CMC_Setup::GetSetupTableSize() const {
     else if (size == 2) n2 += 3;
   }
   LONG t = 6 + n1 + n2 + n3;
-  if (t > end - 0x4000) {
+  if (t > end - DriveMemory::kE2ROMStart) {
     ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_TABLE_TOO_BIG);
     return 0;
   }
@@ -394,7 +394,7 @@ int CMC_Setup::ComputeAddresses() {
   const LONG t = GetSetupTableSize();
   if (m_bLoadToE2ROM) m_bLoadToE2ROM = 1;
   if (m_bRunFromE2ROM) m_bRunFromE2ROM = 1;
-  if (m_wE2ROMSize > 0x4000) m_wE2ROMSize = 0x4000;
+  if (m_wE2ROMSize > DriveMemory::kE2ROMMaxSize) m_wE2ROMSize = DriveMemory::kE2ROMMaxSize;
   if (m_wRAMStart < 0x8200) m_wRAMStart = 0x8200;
   if ((LONG)m_wRAMStart + m_wRAMSize > 0x10000) m_wRAMSize = (WORD)(0x10000 - m_wRAMStart);
   if (SupportCAMTables()) {
@@ -403,7 +403,9 @@ int CMC_Setup::ComputeAddresses() {
   } else {
     m_wCAMSize = 0;
   }
-  if (m_wZURStartE2ROM < 0x4000 || (LONG)m_wZURStartE2ROM >= 0x4000 + (LONG)m_wE2ROMSize) m_wZURStartE2ROM = 0x4000;
+  if (m_wZURStartE2ROM < DriveMemory::kE2ROMStart ||
+      (LONG)m_wZURStartE2ROM >= DriveMemory::kE2ROMStart + (LONG)m_wE2ROMSize)
+    m_wZURStartE2ROM = DriveMemory::kE2ROMStart;
   if (m_wZURSizeRAM > 0x7E00) m_wZURSizeRAM = 0x7E00;
 
   const LONG e = m_wE2ROMSize, rs = m_wRAMStart, rz = m_wRAMSize, zs = m_wZURStartE2ROM, zr = m_wZURSizeRAM,
@@ -420,11 +422,12 @@ int CMC_Setup::ComputeAddresses() {
     l = 0;
     result = 0;
   }
-  const LONG loadCam = e - l - t + 0x3FB0;
+  const LONG loadCam = e - l - t + DriveMemory::kSetupTableEndBase;
   const LONG runCam = rs + rz - l;
   LONG loadZur, runZur, zurLen;
   if (m_bLoadToE2ROM) {
-    if (0x4000 <= zs && zs <= loadCam && (m_bRunFromE2ROM || (loadCam - zs >= zr && zr <= rz - l - p))) {
+    if (DriveMemory::kE2ROMStart <= zs && zs <= loadCam &&
+        (m_bRunFromE2ROM || (loadCam - zs >= zr && zr <= rz - l - p))) {
       loadZur = zs;
       runZur = m_bRunFromE2ROM ? zs : rs + p;
       zurLen = m_bRunFromE2ROM ? loadCam - zs : zr;

@@ -2,6 +2,7 @@
 // parameter, variable and unit lists that every other subsystem looks values up in.
 #pragma once
 
+#include "kernel/DriveMemory.h"
 #include "kernel/MC_Parameter.h"
 #include "kernel/MC_Parameters.h"
 #include "kernel/MC_Units.h"
@@ -297,10 +298,10 @@ class CMC_Setup {
   CString m_strUserApplicationID;
   int m_bLoadToE2ROM = 1;
   int m_bRunFromE2ROM = 1;
-  WORD m_wE2ROMSize = 0x4000;
+  WORD m_wE2ROMSize = DriveMemory::kE2ROMMaxSize;
   WORD m_wRAMStart = 0x8200;
   WORD m_wRAMSize = 0x7E00;
-  WORD m_wZURStartE2ROM = 0x4000;
+  WORD m_wZURStartE2ROM = DriveMemory::kE2ROMStart;
   WORD m_wZURSizeRAM = 0;
   WORD m_wCAMSize = 0;
   WORD m_wPVTSize = 0;

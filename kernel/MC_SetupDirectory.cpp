@@ -104,10 +104,10 @@ int CMC_Setup::ReadSetupCfg(const CString& file) {
   m_arrHomingFiles.RemoveAll();
   m_bLoadToE2ROM = 1;
   m_bRunFromE2ROM = 1;
-  m_wE2ROMSize = 0x4000;
+  m_wE2ROMSize = DriveMemory::kE2ROMMaxSize;
   m_wRAMStart = 0x8200;
   m_wRAMSize = 0x7E00;
-  m_wZURStartE2ROM = 0x4000;
+  m_wZURStartE2ROM = DriveMemory::kE2ROMStart;
   m_wZURSizeRAM = 0;
   m_wCAMSize = 0;
   m_wPVTSize = 0;

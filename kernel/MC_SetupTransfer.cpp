@@ -1,6 +1,7 @@
 // The setup table in the drive's E2ROM: building, reading back, comparing, and the checks around them.
 #include "comm/MC_Comm.h"
 #include "kernel/CANopenFactors.h"
+#include "kernel/DriveMemory.h"
 #include "kernel/E2ROMInfo.h"
 #include "kernel/KernelGlobals.h"
 #include "kernel/MC_Setup.h"
@@ -18,9 +19,7 @@
 namespace {
 
 constexpr WORD kTableMagic = 0x649C;
-constexpr WORD kTablePointer = 0x7FFF;
-constexpr WORD kIdentityAddress = 0x7FBF;
-constexpr DWORD kE2ROMEnd = 0x8000;
+constexpr DWORD kE2ROMEnd = (DWORD)DriveMemory::kE2ROMLast + 1;
 
 struct TableDeleter {
   void operator()(WORD* p) const { delete[] p; }
@@ -38,7 +37,7 @@ void NoStoredSetup() { ShowKernelMessage(MB_ICONSTOP, IDS_XFER_NO_STORED_SETUP);
 // One big transfer of the identity block with its progress text; the progress ends with an empty text.
 int UploadIdentity(tagE2ROMInfo& info) {
   CString text = FormatKernelString(IDS_XFER_UPLOADING_ID);
-  int ok = CMC_Comm::ReceiveBigData(info.GetWords(), kIdentityAddress, 2, tagE2ROMInfo::kWords,
+  int ok = CMC_Comm::ReceiveBigData(info.GetWords(), DriveMemory::kIdentityAddress, 2, tagE2ROMInfo::kWords,
                                     CMC_Comm::BigMemoryOpCallback, (void*)text.GetString());
   CMC_Comm::OnBigMemoryOpEnd("");
   return ok;
@@ -104,9 +103,9 @@ WORD* CMC_Setup::BuildSetupTable(int& size) const {
 WORD* CMC_Setup::ReadSetupTable(DWORD& size) {
   size = 0;
   WORD start = 0;
-  if (!CMC_Comm::ReceiveData(&start, kTablePointer, 2, 1)) return nullptr;
+  if (!CMC_Comm::ReceiveData(&start, DriveMemory::kSetupTablePointer, 2, 1)) return nullptr;
   // The table lies in the E2ROM window, below the pointer's own word.
-  if (start < 0x4000 || (DWORD)start + 6 > kE2ROMEnd) {
+  if (start < DriveMemory::kE2ROMStart || (DWORD)start + 6 > kE2ROMEnd) {
     NoStoredSetup();
     return nullptr;
   }
@@ -250,8 +249,8 @@ int CMC_Setup::SaveToActiveBoard() {
   if (!CheckCompatibleFirmware(firmware)) return 0;
   if (identityWords) {
     CString text = FormatKernelString(IDS_XFER_DOWNLOADING_ID);
-    if (!CMC_Comm::SendBigData(info.GetWords(), kIdentityAddress, 2, (WORD)identityWords, CMC_Comm::BigMemoryOpCallback,
-                               (void*)text.GetString())) {
+    if (!CMC_Comm::SendBigData(info.GetWords(), DriveMemory::kIdentityAddress, 2, (WORD)identityWords,
+                               CMC_Comm::BigMemoryOpCallback, (void*)text.GetString())) {
       CMC_Comm::OnBigMemoryOpEnd(FormatKernelString(IDS_XFER_ID_DOWNLOAD_FAILED));
       return 0;
     }
@@ -259,12 +258,12 @@ int CMC_Setup::SaveToActiveBoard() {
   int size = 0;
   TablePtr table(BuildSetupTable(size));
   if (!table) return 0;
-  WORD start = (WORD)(0x3FB0 + m_wE2ROMSize - size);
+  WORD start = (WORD)(DriveMemory::kSetupTableEndBase + m_wE2ROMSize - size);
   CString text = FormatKernelString(IDS_XFER_DOWNLOADING_TABLE);
   // The pointer is written last: a failed transfer leaves it naming the old table.
   const int result = CMC_Comm::SendBigData(table.get(), start, 2, (WORD)size, CMC_Comm::BigMemoryOpCallback,
                                            (void*)text.GetString()) &&
-                     CMC_Comm::SendData(&start, kTablePointer, 2, 1);
+                     CMC_Comm::SendData(&start, DriveMemory::kSetupTablePointer, 2, 1);
   CMC_Comm::OnBigMemoryOpEnd(FormatKernelString(result ? IDS_XFER_TABLE_DOWNLOAD_OK : IDS_XFER_TABLE_DOWNLOAD_FAILED));
   {
     CQuietErrors quiet;

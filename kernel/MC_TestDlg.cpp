@@ -2,6 +2,7 @@
 
 #include "comm/MC_CoffFormat.h"
 #include "kernel/ConfigFile.h"
+#include "kernel/DriveMemory.h"
 #include "kernel/MC_Setup.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
@@ -12,8 +13,6 @@ namespace {
 
 const char kStopDrive[] = "END;AXISOFF;STOP0";
 const char kUnlockE2ROM[] = "ENEEPROM;LOCKEEPROM 0";
-const WORD kSetupTableWord = 0x7FFF;
-const WORD kE2ROMStart = 0x4000;
 
 bool ReadE2ROMWord(WORD address, WORD& value) { return CMC_Comm::ReceiveData(&value, address, 2, 1) != 0; }
 bool WriteE2ROMWord(WORD address, WORD value) { return CMC_Comm::SendData(&value, address, 2, 1) != 0; }
@@ -51,10 +50,11 @@ void CMC_TestDlg::Start() {
   if (m_bE2ROMProt && !m_rSetup.ExecuteString(kUnlockE2ROM, 0, nullptr)) return TestFailed(0);
   if (!m_rSetup.CheckCompatibilityWithActiveBoard(firmware)) return TestFailed(0);
   m_rSetup.SetTestPerformedDuringEdit(1);
-  if (!ReadE2ROMWord(kSetupTableWord, m_wSavedWord) || !WriteE2ROMWord(kSetupTableWord, 0)) return TestFailed(0);
-  if (!WriteE2ROMWord(kE2ROMStart, 1)) {
+  if (!ReadE2ROMWord(DriveMemory::kSetupTablePointer, m_wSavedWord) || !WriteE2ROMWord(DriveMemory::kSetupTablePointer, 0))
+    return TestFailed(0);
+  if (!WriteE2ROMWord(DriveMemory::kE2ROMStart, 1)) {
     // The drive must find its setup table again.
-    WriteE2ROMWord(kSetupTableWord, m_wSavedWord);
+    WriteE2ROMWord(DriveMemory::kSetupTablePointer, m_wSavedWord);
     return TestFailed(0);
   }
   m_bRunning = 1;
@@ -80,7 +80,8 @@ void CMC_TestDlg::Stop() {
 
 bool CMC_TestDlg::RestoreE2ROM() {
   if (m_bE2ROMProt && !m_rSetup.ExecuteString(kUnlockE2ROM, 0, nullptr)) return false;
-  if (WriteE2ROMWord(kSetupTableWord, m_wSavedWord) && m_wStartAddress != kE2ROMStart) WriteE2ROMWord(kE2ROMStart, 1);
+  if (WriteE2ROMWord(DriveMemory::kSetupTablePointer, m_wSavedWord) && m_wStartAddress != DriveMemory::kE2ROMStart)
+    WriteE2ROMWord(DriveMemory::kE2ROMStart, 1);
   return true;
 }
 
@@ -132,10 +133,10 @@ void CMC_TestDlg::OnFailedDetails() { AfxMessageBox(m_strFailDetails, MB_ICONSTO
 
 int CMC_TestDlg::Reset() {
   WORD old;
-  if (!ReadE2ROMWord(kE2ROMStart, old)) return 0;
-  if (old != 1 && !WriteE2ROMWord(kE2ROMStart, 1)) return 0;
+  if (!ReadE2ROMWord(DriveMemory::kE2ROMStart, old)) return 0;
+  if (old != 1 && !WriteE2ROMWord(DriveMemory::kE2ROMStart, 1)) return 0;
   if (!CMC_Comm::ResetActiveBoard()) return 0;
-  if (old != 1 && !WriteE2ROMWord(kE2ROMStart, old)) return 0;
+  if (old != 1 && !WriteE2ROMWord(DriveMemory::kE2ROMStart, old)) return 0;
   return 1;
 }
 
@@ -156,7 +157,7 @@ int CMC_TestDlg::DownloadCodeTest(CString file, CMC_CoffFormat* coff, WORD& star
     zero.SetValue(type, 0);
     if (!zero.WriteToChip(type, started)) return 0;
   }
-  return CMC_Comm::COFFDownload(file, &start, &second, &end, callback, user, kE2ROMStart);
+  return CMC_Comm::COFFDownload(file, &start, &second, &end, callback, user, DriveMemory::kE2ROMStart);
 }
 
 int CMC_TestDlg::RunCodeTest(CMC_Logger* logger, WORD start, WORD end) {

@@ -1,5 +1,6 @@
 #include "kernel/MC_Value.h"
 
+#include "kernel/DriveMemory.h"
 #include "kernel/Utilities.h"
 #include "platform/core/Format.h"
 
@@ -198,7 +199,9 @@ void CMC_Value::WriteToBuffer(tagVarType type, WORD* words) const {
   if (n && words) std::memcpy(words, m_bytes, n * sizeof(WORD));
 }
 
-BYTE CMC_Value::GetMemorySpace(WORD address) { return address >= 0x4000 && address <= 0x7FFF ? 2 : 1; }
+BYTE CMC_Value::GetMemorySpace(WORD address) {
+  return address >= DriveMemory::kE2ROMStart && address <= DriveMemory::kE2ROMLast ? 2 : 1;
+}
 
 CString CMC_Value::PrintValue(tagVarType type) const {
   CString s;

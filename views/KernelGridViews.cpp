@@ -12,4 +12,4 @@ void StartKernelGridLibrary() {
 
 UINT KernelContextCursor(UINT id) { return id == 23203 ? 0 : id; }
 
-void ScrollGridByWheel(CGXGridCore* grid, short delta) { grid->DoScroll(delta <= 0 ? 3 : 1, 1); }
+void ScrollGridByWheel(CGXGridCore* grid, short delta) { grid->DoScroll(delta <= 0 ? GX_DOWN : GX_UP, 1); }

@@ -2,6 +2,7 @@
 
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_Comm.h"
+#include "kernel/DriveMemory.h"
 #include "kernel/MC_Setup.h"
 #include "motion/MC_CAMTables.h"
 #include "motion/MC_Motion.h"
@@ -86,7 +87,7 @@ bool SaveSetupToDrive(std::string& detail) {
     return false;
   }
   WORD pointer = 0;
-  if (CMC_Comm::ReceiveData(&pointer, 0x7FFF, 2, 1))
+  if (CMC_Comm::ReceiveData(&pointer, DriveMemory::kSetupTablePointer, 2, 1))
     detail = FormatString("%hu words of setup table at 0x%04hX", (int)g_setup->GetSetupTableSize(), (int)pointer);
   return true;
 }

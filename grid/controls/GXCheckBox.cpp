@@ -245,7 +245,7 @@ BOOL CGXCheckBox::OnClickedButton(CObject* pChild) {
   // (tri-state and unchecked: the empty text, indeterminate)
   CGXStyle store;
   store.SetValue(next);
-  m_pGrid->SetStyleRange(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), &store, 0, 0, nullptr, 2, CmdDo);
+  m_pGrid->SetStyleRange(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), &store, 0, 0, nullptr, GX_UPDATENOW, CmdDo);
   FreeStyle();
   return CGXControl::OnClickedButton(pChild);
 }

@@ -535,7 +535,7 @@ void CGXComboBox::OnSetFocus(CWnd* pOldWnd) {
 void CGXComboBox::OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (nChar == VK_DOWN) {
     if (ScrollCellIntoView()) {
-      m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+      m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
       m_pGrid->m_pGridWnd->UpdateWindow();
       ShowDropDown(TRUE);
     }
@@ -548,7 +548,7 @@ BOOL CGXComboBox::OnGridSysKeyDown(UINT nChar, UINT, UINT) {
   if (nChar != VK_DOWN || !m_pGrid) return FALSE;
   if (ScrollCellIntoView()) {
     SetActive(TRUE);
-    if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
+    if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW)) Refresh();
     if (m_pGrid->m_pGridWnd) m_pGrid->m_pGridWnd->UpdateWindow();
     ShowDropDown(TRUE);
   }

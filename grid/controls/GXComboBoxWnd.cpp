@@ -229,7 +229,7 @@ BOOL CGXComboBoxWnd::Store() {
   if (!GetModify() || !GetValue(value)) return TRUE;
   SetActive(FALSE);
   SetModify(FALSE);
-  return m_pGrid->SetRangeValueText(Cell(m_nRow, m_nCol), value, 0, 1);
+  return m_pGrid->SetRangeValueText(Cell(m_nRow, m_nCol), value, 0, GX_INVALIDATE);
 }
 
 BOOL CGXComboBoxWnd::GetSelectedText(CString& text) {
@@ -336,7 +336,7 @@ BOOL CGXComboBoxWnd::OnClickedButton(CObject* pChild) {
 BOOL CGXComboBoxWnd::OnGridSysKeyDown(UINT nChar, UINT, UINT) {
   if (nChar != VK_DOWN || !m_hWnd || !ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
-  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW)) Refresh();
   m_pGrid->UpdateWindow();
   ShowDropDown(TRUE);
   return TRUE;
@@ -383,7 +383,7 @@ BOOL CGXComboBoxWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 BOOL CGXComboBoxWnd::ProcessKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_bInit) return FALSE;
-  m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   auto toGrid = [&]() { return m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags); };
   if (CtrlHeld()) return toGrid();
   const BOOL dropped = GetDroppedState();
@@ -417,7 +417,7 @@ BOOL CGXComboBoxWnd::ProcessKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
       if (IsReadOnly()) return TRUE;
       SetActive(FALSE);
       SetModify(FALSE);
-      m_pGrid->SetRangeValueText(Cell(m_nRow, m_nCol), "", 0, 2);
+      m_pGrid->SetRangeValueText(Cell(m_nRow, m_nCol), "", 0, GX_UPDATENOW);
       return TRUE;
     default:
       if (nChar >= VK_F1 && nChar <= VK_F24) return toGrid();
@@ -437,7 +437,7 @@ BOOL CGXComboBoxWnd::OnGridKeyDown(UINT nChar, UINT, UINT) {
   GetComboText(text);
   const int at = nChar == VK_END ? text.GetLength() : 0;
   SetEditSel(at, at);
-  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW)) Refresh();
   return TRUE;
 }
 

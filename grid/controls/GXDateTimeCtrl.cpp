@@ -176,7 +176,7 @@ BOOL CGXDateTimeCtrl::Store() {
   GetValue(text);
   SetActive(FALSE);
   SetModify(FALSE);
-  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), text, 0, 1);
+  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), text, 0, GX_INVALIDATE);
 }
 
 BOOL CGXDateTimeCtrl::GetDisplayText(CString& text, ROWCOL, ROWCOL, LPCTSTR pszValue, const CGXStyle* pStyle) {
@@ -418,7 +418,7 @@ BOOL CGXDateTimeCtrl::OnGridKeyDown(UINT nChar, UINT, UINT) {
   if (!m_hWnd || CtrlHeld() || !m_pGrid || (nChar != VK_END && nChar != VK_HOME)) return FALSE;
   ROWCOL r, c;
   if (!m_pGrid->GetCurrentCell(r, c)) return FALSE;
-  m_pGrid->ScrollCellInView(r, c, 2);
+  m_pGrid->ScrollCellInView(r, c, GX_UPDATENOW);
   if (!m_bInit) Init(r, c);
   if (!ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
@@ -441,7 +441,7 @@ BOOL CGXDateTimeCtrl::OnGridChars(const CString&) {
 BOOL CGXDateTimeCtrl::OnGridSysKeyDown(UINT nChar, UINT, UINT) {
   if (nChar != VK_DOWN || !m_hWnd || !GetGadgetCount() || !m_bInit || !ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
-  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW)) Refresh();
   m_pGrid->m_pGridWnd->SetFocus();
   if (GetStyle() & styleDropDown) DropDownCalendar();
   return TRUE;
@@ -463,7 +463,7 @@ void CGXDateTimeCtrl::OnChanged() {
 }
 
 void CGXDateTimeCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-  if (m_pGrid && m_bInit) m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  if (m_pGrid && m_bInit) m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   if (CtrlHeld()) {
     RouteKey(WM_KEYDOWN, nChar, nRepCnt, nFlags);
     return;
@@ -484,7 +484,7 @@ void CGXDateTimeCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     case VK_DELETE:
       SetActive(FALSE);
       SetModify(FALSE);
-      if (m_pGrid && m_bInit) m_pGrid->StoreTextRowCol(m_nRow, m_nCol, "", 2, nullptr);
+      if (m_pGrid && m_bInit) m_pGrid->StoreTextRowCol(m_nRow, m_nCol, "", GX_UPDATENOW, nullptr);
       return;
     default:
       if (nChar >= VK_F1 && nChar <= VK_F24) {

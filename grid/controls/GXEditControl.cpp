@@ -180,7 +180,7 @@ BOOL CGXEditControl::Store() {
   CString text;
   GetValue(text);
   SetActive(FALSE);
-  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), text, 0, 1);
+  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), text, 0, GX_INVALIDATE);
 }
 
 void CGXEditControl::Hide() {
@@ -288,7 +288,7 @@ BOOL CGXEditControl::OnGridKeyDown(UINT nChar, UINT, UINT) {
       return FALSE;
   }
   UpdateEditStyle();
-  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW)) Refresh();
   return TRUE;
 }
 
@@ -398,7 +398,7 @@ void CGXEditControl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags);
     return;
   }
-  m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   if (!KeepsKey(nChar)) {
     m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags);
     return;
@@ -454,7 +454,7 @@ void CGXEditControl::OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
 BOOL CGXEditControl::OnCharFilter(UINT nChar, UINT nRepCnt, UINT) {
   if (!m_bInit || !IsActive() || IsReadOnly() || (GetStyle() & ES_READONLY)) return FALSE;
   if (nChar != 8 && nRepCnt == 0) return FALSE;
-  if (m_pGrid) m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  if (m_pGrid) m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   if (!m_bInserting) m_strPending.Empty();
   if (CtrlHeld() && (nChar == 3 || nChar == 22 || nChar == 24)) {
     if (nChar != 22 && ::OpenClipboard(m_hWnd)) {

@@ -112,7 +112,7 @@ BOOL CGXListBox::Store() {
   SetActive(FALSE);
   if (!GetModify() || sel < 0) return TRUE;
   SetModify(FALSE);
-  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), text, 0, 1);
+  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), text, 0, GX_INVALIDATE);
 }
 
 BOOL CGXListBox::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -182,7 +182,7 @@ BOOL CGXListBox::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   if (message != WM_KEYDOWN || !ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
   CGXControl::DispatchKeyMessage(message, wParam, lParam);
-  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2)) Refresh();
+  if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW)) Refresh();
   return TRUE;
 }
 
@@ -190,7 +190,7 @@ UINT CGXListBox::OnGetDlgCode() { return CListBox::OnGetDlgCode() | DLGC_WANTARR
 
 void CGXListBox::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_bInit) return CListBox::OnKeyDown(nChar, nRepCnt, nFlags);
-  m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   const bool toGrid = CtrlHeld() || nChar == VK_TAB || nChar == VK_RETURN || nChar == VK_ESCAPE || nChar == VK_LEFT ||
                       nChar == VK_RIGHT || nChar == VK_DELETE || (nChar >= VK_F1 && nChar <= VK_F24);
   if (toGrid)

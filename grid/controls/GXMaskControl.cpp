@@ -266,7 +266,7 @@ void CGXMaskControl::TypeChar(CString ch) {
 void CGXMaskControl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_bInit || !IsActive() || IsReadOnly() || (GetStyle() & ES_READONLY) || !m_pEditMask) return;
   if (nChar == 8) return;  // Backspace is the key-down's
-  if (m_pGrid) m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  if (m_pGrid) m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   if (CtrlHeld() && (nChar == 3 || nChar == 22 || nChar == 24)) {
     if (nChar != 22 && ::OpenClipboard(m_hWnd)) {
       EmptyClipboard();
@@ -289,7 +289,7 @@ void CGXMaskControl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_pEditMask) return CEdit::OnKeyDown(nChar, nRepCnt, nFlags);
   auto toGrid = [&]() { m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags); };
   if (!IsActive() || CtrlHeld()) return toGrid();
-  m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   CGXMaskData& mask = *m_pEditMask;
   int start = 0, end = 0;
   GetSelPos(start, end);
@@ -597,5 +597,5 @@ BOOL CGXMaskControl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROW
   mask.GetData(data, 0, -1, TRUE);
   CGXStyle value;
   value.SetValue(data);
-  return m_pGrid->SetStyleRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), &value, 0, 0, nullptr, 2, CmdDo);
+  return m_pGrid->SetStyleRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), &value, 0, 0, nullptr, GX_UPDATENOW, CmdDo);
 }

@@ -127,7 +127,7 @@ void CGXRadioButton::Choose(int nIndex) {
   std::snprintf(text, sizeof text, "%d", nIndex);
   CGXStyle value;
   value.SetValue(text);
-  m_pGrid->SetStyleRange(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), &value, 0, 0, nullptr, 2, CmdDo);
+  m_pGrid->SetStyleRange(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), &value, 0, 0, nullptr, GX_UPDATENOW, CmdDo);
   FreeStyle();
 }
 

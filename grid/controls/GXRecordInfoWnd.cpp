@@ -3,6 +3,7 @@
 #include "grid/controls/GXRecordInfoWnd.h"
 
 #include "grid/controls/GXBeamDrawing.h"
+#include "grid/engine/GXCodes.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/GXLibrary.h"
@@ -36,9 +37,9 @@ void CGXRecordInfoWnd::CreateChildren(DWORD dwStyle) {
   m_bCreated = TRUE;
   m_bHasHBar = (dwStyle & WS_HSCROLL) != 0;
   m_bHasVBar = (dwStyle & WS_VSCROLL) != 0;
-  if (m_bHasHBar && !m_hBar.Create(WS_CHILD | WS_VISIBLE | SBS_HORZ, CRect(0, 0, 0, 0), this, 59904))
+  if (m_bHasHBar && !m_hBar.Create(WS_CHILD | WS_VISIBLE | SBS_HORZ, CRect(0, 0, 0, 0), this, GX_IDW_TAB_HSCROLL))
     AfxThrowResourceException();
-  if (m_bHasVBar && !m_vBar.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(0, 0, 0, 0), this, 59920))
+  if (m_bHasVBar && !m_vBar.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(0, 0, 0, 0), this, GX_IDW_TAB_VSCROLL))
     AfxThrowResourceException();
   m_pBeam = static_cast<CGXRecordInfoBeam*>(m_pBeamClass->CreateObject());
   if (!m_pBeam || !m_pBeam->Create(WS_VISIBLE, CRect(0, 0, 1, 1), this, 59905)) AfxThrowResourceException();

@@ -260,7 +260,7 @@ BOOL CGXRichEditCtrl::Store() {
   CString text;
   if (!m_bInit || !m_pGrid || !GetModify() || !GetValue(text)) return TRUE;
   SetActive(FALSE);
-  const BOOL ok = m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), text, 0, 1);
+  const BOOL ok = m_pGrid->SetRangeValueText(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), text, 0, GX_INVALIDATE);
   SetModify(FALSE);
   return ok;
 }
@@ -391,8 +391,8 @@ void CGXRichEditCtrl::OnRequestResize(const RECT& rc) {
     m_pGrid->GetGridRect(&grid);
     const CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol);
     const int room = std::max<int>(1, grid.bottom - cell.top);
-    m_pGrid->SetRowHeight(m_nRow, m_nRow, std::min(need, room), nullptr, 2);
-    m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+    m_pGrid->SetRowHeight(m_nRow, m_nRow, std::min(need, room), nullptr, GX_UPDATENOW);
+    m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   }
   s_bNoResize = FALSE;
 }
@@ -577,7 +577,7 @@ void CGXRichEditCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
 void CGXRichEditCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!IsActive() || (GetStyle() & ES_READONLY)) return;
   if (nChar == 8 && nRepCnt == 0 && nFlags == 0) return;
-  if (m_pGrid && m_bInit) m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  if (m_pGrid && m_bInit) m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   if (CtrlHeld() && (nChar == 3 || nChar == 22 || nChar == 24)) {
     nChar == 3 ? Copy() : nChar == 22 ? Paste() : Cut();
     return;
@@ -707,7 +707,8 @@ BOOL CGXRichEditCtrl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWC
   if (m_hidden[kText].FindText(how, &ft) < 0) return FALSE;
   if (!bSetSel) return TRUE;
   m_pGrid->ScrollCellInView(nRow, nCol);
-  if (!m_pGrid->SetCurrentCell(nRow, nCol, 0x24) || m_pGrid->GetCurrentCellControl() != this || !IsInitAt(nRow, nCol))
+  if (!m_pGrid->SetCurrentCell(nRow, nCol, GX_SMART | GX_NOSETFOCUS) || m_pGrid->GetCurrentCellControl() != this ||
+      !IsInitAt(nRow, nCol))
     return TRUE;
   SetActive(TRUE);
   SetSel(ft.chrgText);
@@ -737,5 +738,5 @@ BOOL CGXRichEditCtrl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, RO
   }
   if (!any || here) return any;
   m_bCached[kText] = FALSE;
-  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), GetRTF(w), 0, 2);
+  return m_pGrid->SetRangeValueText(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), GetRTF(w), 0, GX_UPDATENOW);
 }

@@ -4,12 +4,11 @@
 
 #include "grid/controls/GXBeamFrameWnd.h"
 #include "grid/controls/GXTabBeam.h"
+#include "grid/engine/GXCodes.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Wnd.h"
 
-#define GX_IDW_TAB_HSCROLL 59904
-#define GX_IDW_TAB_VSCROLL 59920
 #define GX_IDW_TAB_BEAM 59905
 #define GX_IDW_TAB_RENAME 23001
 

@@ -242,7 +242,7 @@ BOOL CGXTabbedComboBoxWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 BOOL CGXTabbedComboBoxWnd::ProcessKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_bInit) return FALSE;
-  m_pGrid->ScrollCellInView(m_nRow, m_nCol, 2);
+  m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
   if (GetKeyState(VK_CONTROL) < 0) return m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags);
   if (nChar != VK_ESCAPE) return CGXComboBoxWnd::ProcessKeyDown(nChar, nRepCnt, nFlags);
   if (GetDroppedState()) ShowDropDown(FALSE);

@@ -82,11 +82,11 @@ CGXSetStyleRangeCmd::CGXSetStyleRangeCmd(const CGXRange& range, int nType, CObAr
     : m_range(range), m_nType(nType), m_pStyles(pStyles) {}
 CGXSetStyleRangeCmd::~CGXSetStyleRangeCmd() { DeleteStyles(m_pStyles); }
 BOOL CGXSetStyleRangeCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->SetStyleRange(m_range, nullptr, 2, m_nType, m_pStyles, 2, ctCmd);
+  return pGrid->SetStyleRange(m_range, nullptr, 2, m_nType, m_pStyles, GX_UPDATENOW, ctCmd);
 }
 
-BOOL CGXRemoveRowsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) { return pGrid->RemoveRows(m_nFrom, m_nTo, 2, ctCmd); }
-BOOL CGXRemoveColsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) { return pGrid->RemoveCols(m_nFrom, m_nTo, 2, ctCmd); }
+BOOL CGXRemoveRowsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) { return pGrid->RemoveRows(m_nFrom, m_nTo, GX_UPDATENOW, ctCmd); }
+BOOL CGXRemoveColsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) { return pGrid->RemoveCols(m_nFrom, m_nTo, GX_UPDATENOW, ctCmd); }
 
 CGXInsertRowsCmd::CGXInsertRowsCmd(ROWCOL nRow, ROWCOL nCount, DWORD* pSizes, CObArray* pCellStyles,
                                    CObArray* pRowStyles, ROWCOL nCellsPerRow)
@@ -98,7 +98,7 @@ CGXInsertRowsCmd::~CGXInsertRowsCmd() {
   DeleteStyles(m_pRowStyles);
 }
 BOOL CGXInsertRowsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->InsertRows(m_nRow, m_nCount, m_pSizes, m_pCellStyles, m_pRowStyles, m_nCellsPerRow, 2, ctCmd);
+  return pGrid->InsertRows(m_nRow, m_nCount, m_pSizes, m_pCellStyles, m_pRowStyles, m_nCellsPerRow, GX_UPDATENOW, ctCmd);
 }
 
 CGXInsertColsCmd::CGXInsertColsCmd(ROWCOL nCol, ROWCOL nCount, DWORD* pSizes, CObArray* pCellStyles,
@@ -111,61 +111,61 @@ CGXInsertColsCmd::~CGXInsertColsCmd() {
   DeleteStyles(m_pColStyles);
 }
 BOOL CGXInsertColsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->InsertCols(m_nCol, m_nCount, m_pSizes, m_pCellStyles, m_pColStyles, m_nCellsPerCol, 2, ctCmd);
+  return pGrid->InsertCols(m_nCol, m_nCount, m_pSizes, m_pCellStyles, m_pColStyles, m_nCellsPerCol, GX_UPDATENOW, ctCmd);
 }
 
 BOOL CGXMoveRowsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->MoveRows(m_nFrom, m_nTo, m_nDest, 2, ctCmd);
+  return pGrid->MoveRows(m_nFrom, m_nTo, m_nDest, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXMoveColsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->MoveCols(m_nFrom, m_nTo, m_nDest, 2, ctCmd);
+  return pGrid->MoveCols(m_nFrom, m_nTo, m_nDest, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXMoveDataRowsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return m_pOrder && pGrid->MoveDataRows(m_range, *m_pOrder, 2, ctCmd);
+  return m_pOrder && pGrid->MoveDataRows(m_range, *m_pOrder, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXMoveDataColsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return m_pOrder && pGrid->MoveDataCols(m_range, *m_pOrder, 2, ctCmd);
+  return m_pOrder && pGrid->MoveDataCols(m_range, *m_pOrder, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXSetRowHeightCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->SetRowHeight(m_nFrom, m_nTo, 0, m_pSizes, 2, ctCmd);
+  return pGrid->SetRowHeight(m_nFrom, m_nTo, 0, m_pSizes, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXSetColWidthCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->SetColWidth(m_nFrom, m_nTo, 0, m_pSizes, 2, ctCmd);
+  return pGrid->SetColWidth(m_nFrom, m_nTo, 0, m_pSizes, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXSetDefaultRowHeightCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->SetDefaultRowHeight(m_nSize, 2, ctCmd);
+  return pGrid->SetDefaultRowHeight(m_nSize, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXSetDefaultColWidthCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->SetDefaultColWidth(m_nSize, 2, ctCmd);
+  return pGrid->SetDefaultColWidth(m_nSize, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXHideRowsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->HideRows(m_nFrom, m_nTo, FALSE, m_pHidden, 2, ctCmd);
+  return pGrid->HideRows(m_nFrom, m_nTo, FALSE, m_pHidden, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXHideColsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->HideCols(m_nFrom, m_nTo, FALSE, m_pHidden, 2, ctCmd);
+  return pGrid->HideCols(m_nFrom, m_nTo, FALSE, m_pHidden, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXSetFrozenRowsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->SetFrozenRows(m_nFrozen, m_nHeader, 2, ctCmd);
+  return pGrid->SetFrozenRows(m_nFrozen, m_nHeader, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXSetFrozenColsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->SetFrozenCols(m_nFrozen, m_nHeader, 2, ctCmd);
+  return pGrid->SetFrozenCols(m_nFrozen, m_nHeader, GX_UPDATENOW, ctCmd);
 }
 BOOL CGXSetCoveredCellsCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return pGrid->SetCoveredCellsRowCol(m_nTop, m_nLeft, m_nBottom, m_nRight, 2, ctCmd);
+  return pGrid->SetCoveredCellsRowCol(m_nTop, m_nLeft, m_nBottom, m_nRight, GX_UPDATENOW, ctCmd);
 }
 
 CGXChangeStylesMapCmd::~CGXChangeStylesMapCmd() { delete m_pStylesMap; }
 BOOL CGXChangeStylesMapCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return m_pStylesMap && pGrid->ChangeStylesMap(*m_pStylesMap, ctCmd, 2);
+  return m_pStylesMap && pGrid->ChangeStylesMap(*m_pStylesMap, ctCmd, GX_UPDATENOW);
 }
 
 CGXChangePropertiesCmd::~CGXChangePropertiesCmd() { delete m_pProperties; }
 BOOL CGXChangePropertiesCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return m_pProperties && pGrid->ChangeProperties(*m_pProperties, ctCmd, 2);
+  return m_pProperties && pGrid->ChangeProperties(*m_pProperties, ctCmd, GX_UPDATENOW);
 }
 
 BOOL CGXChangeBaseStyleCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
-  return m_pStyle && pGrid->ChangeBaseStyle(m_nId, *m_pStyle, 2, ctCmd, 2);
+  return m_pStyle && pGrid->ChangeBaseStyle(m_nId, *m_pStyle, 2, ctCmd, GX_UPDATENOW);
 }
 
 CGXBlockCmd::CGXBlockCmd(LPCTSTR pszName) : m_strName(pszName && *pszName ? pszName : "Block") {}

@@ -87,7 +87,7 @@ void CGXControl::Deactivate() {
   // A modified or active control leaves its cell to be drawn afresh.
   if ((GetModify() || IsActive()) && m_pGrid && m_bInit) {
     const CGXRange cell = CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol);
-    m_pGrid->UpdateStyleRange(cell, nullptr, 0, 0, 2, FALSE);
+    m_pGrid->UpdateStyleRange(cell, nullptr, 0, 0, GX_UPDATENOW, FALSE);
   }
   Hide();
   SetModify(FALSE);
@@ -224,7 +224,7 @@ int CGXControl::FindStringInChoiceList(CString& text, LPCTSTR pszValue, LPCTSTR 
 void CGXControl::Refresh() {
   if (!m_bInit) return;
   Hide();
-  if (m_pGrid) m_pGrid->UpdateStyleRange(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), nullptr, 0, 0, 2, FALSE);
+  if (m_pGrid) m_pGrid->UpdateStyleRange(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), nullptr, 0, 0, GX_UPDATENOW, FALSE);
 }
 
 BOOL CGXControl::GetSelectedText(CString& text) {
@@ -476,7 +476,7 @@ BOOL CGXControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nC
   std::string hay, needle;
   SearchTexts(find, nRow, nCol, text, hay, needle);
   if (needle.empty() || hay.find(needle) == std::string::npos) return FALSE;
-  if (bSelect) m_pGrid->SetCurrentCell(nRow, nCol, 0x0A);
+  if (bSelect) m_pGrid->SetCurrentCell(nRow, nCol, GX_UPDATENOW | GX_SCROLLINVIEW);
   return TRUE;
 }
 
@@ -500,7 +500,7 @@ BOOL CGXControl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL 
   out.append(text.str(), from, std::string::npos);
   CGXStyle value;
   value.SetValue(CString(std::move(out)));
-  return m_pGrid->SetStyleRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), &value, 0, 0, nullptr, 2, CmdDo);
+  return m_pGrid->SetStyleRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), &value, 0, 0, nullptr, GX_UPDATENOW, CmdDo);
 }
 
 // ---- background and frame ---------------------------------------------------------------------------------------

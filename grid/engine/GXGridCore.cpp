@@ -177,13 +177,13 @@ void CGXGridCore::UpdateReadOnly(BOOL, BOOL bCreateHint) {
     m_pCurrentCellControl->Init(m_nCurrentRow, m_nCurrentCol);
   }
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(21, m_nViewID);
+    CGXGridHint hint(gxHintUpdateReadOnly, m_nViewID);
     UpdateAllViews(nullptr, 0, &hint);
   }
 }
 
 void CGXGridCore::OnRecordNavigate(int nCommand, LONG nRecord) {
-  static const int kDirections[4] = {7, 1, 3, 8};
+  static const int kDirections[4] = {GX_TOP, GX_UP, GX_DOWN, GX_BOTTOM};
   if (nCommand >= 0 && nCommand <= 3) {
     MoveCurrentCell(kDirections[nCommand], 1, TRUE);
     return;
@@ -193,7 +193,7 @@ void CGXGridCore::OnRecordNavigate(int nCommand, LONG nRecord) {
   const ROWCOL record = nRecord < 1 ? 1 : (ROWCOL)nRecord;
   const ROWCOL row = std::min<ROWCOL>(GetHeaderRows() + record, GetRowCount());
   const ROWCOL col = std::min<ROWCOL>(GetHeaderCols() + 1, GetColCount());
-  SetCurrentCell(row, col, 0x0A);
+  SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
   UpdateWindow();
 }
 
@@ -220,7 +220,7 @@ void CGXGridCore::OnTabRenamed(int nTab) {
   if (!tabs || !m_pParam || nTab < 0 || nTab >= tabs->GetBeam().GetCount()) return;
   m_pParam->m_strSheetName = tabs->GetBeam().GetTab(nTab).sLabel;
   if (m_bUpdateHints) {
-    CGXGridHint hint(22, m_nViewID);
+    CGXGridHint hint(gxHintUpdateSheetName, m_nViewID);
     UpdateAllViews(nullptr, 0, &hint);
   }
 }
@@ -242,7 +242,7 @@ CScrollBar* CGXGridCore::GetScrollBarCtrl(int nBar) const {
   if (!m_pGridWnd || !m_pGridWnd->GetSafeHwnd() || (m_pGridWnd->GetStyle() & (nBar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)))
     return nullptr;
   CWnd* host = GetParentTabWnd();
-  return host ? reinterpret_cast<CScrollBar*>(host->GetDlgItem(nBar == SB_VERT ? 59920 : 59904)) : nullptr;
+  return host ? reinterpret_cast<CScrollBar*>(host->GetDlgItem(nBar == SB_VERT ? GX_IDW_TAB_VSCROLL : GX_IDW_TAB_HSCROLL)) : nullptr;
 }
 
 CWnd* CGXGridCore::GetParentTabWnd(BOOL bIgnoreIconic) const {

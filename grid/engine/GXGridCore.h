@@ -4,6 +4,7 @@
 
 #include "grid/engine/GXCommand.h"
 #include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXCodes.h"
 #include "grid/engine/GXRange.h"
 #include "grid/engine/GXStyle.h"
 #include "platform/core/List.h"
@@ -89,16 +90,16 @@ class CGXGridCore {
                                 BOOL bCreateHint = TRUE);
   virtual CGXStyle* CreateStyle();
   virtual void RecycleStyle(CGXStyle* pStyle);
-  virtual void UpdateStylesMap(UINT flags = 2, BOOL bCreateHint = TRUE);
-  virtual void UpdateProperties(UINT flags = 2, BOOL bCreateHint = TRUE);
-  virtual void UpdateBaseStyle(WORD nId, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateStylesMap(UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
+  virtual void UpdateProperties(UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
+  virtual void UpdateBaseStyle(WORD nId, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
   const CString& GetValueRowCol(ROWCOL nRow, ROWCOL nCol);
   // The text as the value of every cell of the range, through the emptied scratch style.
-  BOOL SetRangeValueText(const CGXRange& range, LPCTSTR text, int mode = 0, UINT flags = 2);
-  BOOL SetRangeValueString(const CGXRange& range, const CString& text, int mode = 0, UINT flags = 2);
+  BOOL SetRangeValueText(const CGXRange& range, LPCTSTR text, int mode = 0, UINT flags = GX_UPDATENOW);
+  BOOL SetRangeValueString(const CGXRange& range, const CString& text, int mode = 0, UINT flags = GX_UPDATENOW);
   const CGXStyle& GetStandardStyle();
-  BOOL ChangeColHeaderStyle(const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);
-  BOOL ChangeRowHeaderStyle(const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);
+  BOOL ChangeColHeaderStyle(const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = GX_UPDATENOW);
+  BOOL ChangeRowHeaderStyle(const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = GX_UPDATENOW);
 
   // ---- controls ----
   virtual CGXControl* GetRegisteredControl(UINT nID);
@@ -156,11 +157,11 @@ class CGXGridCore {
   // The drawing area: the print rectangle while printing, else the rectangle set, else the client area.
   virtual void GetGridRect(RECT* pRect);
   void SetGridRect(BOOL bSet, LPCRECT pRect = nullptr);
-  virtual void RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags = 2,
+  virtual void RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags = GX_UPDATENOW,
                             BOOL bCreateHint = TRUE);
-  void RedrawRange(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
+  void RedrawRange(const CGXRange& range, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
   // nType 0 both headers, 1 the column header, 2 the row header.
-  virtual void RedrawHeaderMarks(int nType, ROWCOL nRow, ROWCOL nCol, UINT flags = 2);
+  virtual void RedrawHeaderMarks(int nType, ROWCOL nRow, ROWCOL nCol, UINT flags = GX_UPDATENOW);
   // Replays another view's change; hints of other view ids and unknown ids are ignored.
   virtual void OnGridUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
   // Scroll-bar ranges and visibility after the counts or the window changed.
@@ -340,8 +341,8 @@ class CGXGridCore {
   virtual BOOL GetFloatedCellsRowCol(ROWCOL nRow, ROWCOL nCol, CGXRange& range);
   // Direction 0 along rows, 1 along columns, all ones both.
   virtual BOOL GetMergedCellsRowCol(ROWCOL nRow, ROWCOL nCol, CGXRange& range, UINT direction = (UINT)-1);
-  BOOL SetFloatedCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT flags = 2);
-  BOOL SetMergedCellsRowCol(int direction, ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT flags = 2);
+  BOOL SetFloatedCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT flags = GX_UPDATENOW);
+  BOOL SetMergedCellsRowCol(int direction, ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT flags = GX_UPDATENOW);
   void ExpandRangeByFloatedCells(CGXRange& range);
   void ExpandRangeByMergedCells(CGXRange& range);
   BOOL m_bLockEvalFloatCells = FALSE, m_bLockEvalMergeCells = FALSE;
@@ -360,8 +361,8 @@ class CGXGridCore {
   LONG SumColWidths(ROWCOL nFrom, ROWCOL nTo, LONG nLimit = 0);
   ROWCOL GetTopRow() const { return m_bPrinting ? m_nPrintTopRow : m_nTopRow; }
   ROWCOL GetLeftCol() const { return m_bPrinting ? m_nPrintLeftCol : m_nLeftCol; }
-  virtual BOOL SetTopRow(ROWCOL nRow, UINT flags = 2, BOOL bRedraw = TRUE);
-  virtual BOOL SetLeftCol(ROWCOL nCol, UINT flags = 2, BOOL bRedraw = TRUE);
+  virtual BOOL SetTopRow(ROWCOL nRow, UINT flags = GX_UPDATENOW, BOOL bRedraw = TRUE);
+  virtual BOOL SetLeftCol(ROWCOL nCol, UINT flags = GX_UPDATENOW, BOOL bRedraw = TRUE);
   ROWCOL GetRowCount() const;
   ROWCOL GetColCount() const;
   ROWCOL GetHeaderRows() const { return m_pParam ? m_pParam->m_nHeaderRows : 0; }
@@ -371,8 +372,8 @@ class CGXGridCore {
   virtual BOOL MoveCurrentCell(int direction, UINT nCell = 1, BOOL bCanSelectRange = TRUE);
   // Hooks a virtual grid overrides; the base answers nothing (sizes) or does nothing (sort).
   virtual void OnTestGridDimension(ROWCOL, ROWCOL) {}
-  virtual void SortRows(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = 2);
-  virtual void SortCols(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = 2);
+  virtual void SortRows(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = GX_UPDATENOW);
+  virtual void SortCols(CGXRange sortRange, CGXSortInfoArray& sortInfo, UINT flags = GX_UPDATENOW);
   // One key text per key for a row (column) of a sort.
   virtual void GetRowSortKeys(ROWCOL nRow, const CGXSortInfoArray& sortInfo, CStringArray& keys);
   virtual void GetColSortKeys(ROWCOL nCol, const CGXSortInfoArray& sortInfo, CStringArray& keys);
@@ -428,12 +429,12 @@ class CGXGridCore {
   // ---- current cell ----
   virtual BOOL GetCurrentCell(ROWCOL& nRow, ROWCOL& nCol, BOOL bIgnorePrinting = FALSE);
   virtual BOOL IsCurrentCell(ROWCOL nRow = (ROWCOL)-1, ROWCOL nCol = (ROWCOL)-1, BOOL bIgnorePrinting = FALSE);
-  virtual BOOL SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags = 0x0A);
-  virtual BOOL ScrollCellInView(ROWCOL nRow, ROWCOL nCol, UINT flags = 0x0A, BOOL bFloatCell = FALSE);
+  virtual BOOL SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags = GX_UPDATENOW | GX_SCROLLINVIEW);
+  virtual BOOL ScrollCellInView(ROWCOL nRow, ROWCOL nCol, UINT flags = GX_UPDATENOW | GX_SCROLLINVIEW, BOOL bFloatCell = FALSE);
   // The control bound to the current cell, null when there is none.
   virtual CGXControl* GetCurrentCellControl();
   // Stores (validating) or discards the current cell's edit; with bNotify the other views hear hint 24.
-  virtual BOOL EndCurrentCellEdit(BOOL bStore = TRUE, UINT flags = 2, BOOL bNotify = TRUE);
+  virtual BOOL EndCurrentCellEdit(BOOL bStore = TRUE, UINT flags = GX_UPDATENOW, BOOL bNotify = TRUE);
   virtual void UpdateWindow();
   BOOL IsCurrentCellActive();
   virtual void SetWarningText(LPCTSTR pszText);
@@ -615,69 +616,69 @@ class CGXGridCore {
 
   // ---- the undoable operations the commands call ----
   virtual BOOL SetStyleRange(const CGXRange& range, const CGXStyle* pStyle, int mode = 0, int nType = 0,
-                             const CObArray* pStyleArray = nullptr, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL RemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags = 2, GXCmdType ctCmd = CmdDo);
+                             const CObArray* pStyleArray = nullptr, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL RemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
   virtual BOOL InsertRows(ROWCOL nRow, ROWCOL nCount, const DWORD* pSizes = nullptr, const CObArray* pCellStyles = nullptr,
-                          const CObArray* pRowStyles = nullptr, ROWCOL nCellsPerRow = 0, UINT flags = 2,
+                          const CObArray* pRowStyles = nullptr, ROWCOL nCellsPerRow = 0, UINT flags = GX_UPDATENOW,
                           GXCmdType ctCmd = CmdDo);
   virtual BOOL InsertCols(ROWCOL nCol, ROWCOL nCount, const DWORD* pSizes = nullptr, const CObArray* pCellStyles = nullptr,
-                          const CObArray* pColStyles = nullptr, ROWCOL nCellsPerCol = 0, UINT flags = 2,
+                          const CObArray* pColStyles = nullptr, ROWCOL nCellsPerCol = 0, UINT flags = GX_UPDATENOW,
                           GXCmdType ctCmd = CmdDo);
-  virtual BOOL MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL MoveDataRows(const CGXRange& range, const CDWordArray& order, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL MoveDataCols(const CGXRange& range, const CDWordArray& order, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, const int* anHeights = nullptr, UINT flags = 2,
+  virtual BOOL MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL MoveDataRows(const CGXRange& range, const CDWordArray& order, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL MoveDataCols(const CGXRange& range, const CDWordArray& order, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, const int* anHeights = nullptr, UINT flags = GX_UPDATENOW,
                             GXCmdType ctCmd = CmdDo);
-  virtual BOOL SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, const int* anWidths = nullptr, UINT flags = 2,
+  virtual BOOL SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, const int* anWidths = nullptr, UINT flags = GX_UPDATENOW,
                            GXCmdType ctCmd = CmdDo);
-  virtual BOOL SetDefaultRowHeight(int nHeight, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL SetDefaultColWidth(int nWidth, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, const BOOL* abHide = nullptr, UINT flags = 2,
+  virtual BOOL SetDefaultRowHeight(int nHeight, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL SetDefaultColWidth(int nWidth, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, const BOOL* abHide = nullptr, UINT flags = GX_UPDATENOW,
                         GXCmdType ctCmd = CmdDo);
-  virtual BOOL HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, const BOOL* abHide = nullptr, UINT flags = 2,
+  virtual BOOL HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, const BOOL* abHide = nullptr, UINT flags = GX_UPDATENOW,
                         GXCmdType ctCmd = CmdDo);
-  virtual BOOL SetFrozenRows(ROWCOL nFrozenRows, ROWCOL nHeaderRows = 0, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL SetFrozenCols(ROWCOL nFrozenCols, ROWCOL nHeaderCols = 0, UINT flags = 2, GXCmdType ctCmd = CmdDo);
-  virtual BOOL SetCoveredCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT flags = 2,
+  virtual BOOL SetFrozenRows(ROWCOL nFrozenRows, ROWCOL nHeaderRows = 0, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL SetFrozenCols(ROWCOL nFrozenCols, ROWCOL nHeaderCols = 0, UINT flags = GX_UPDATENOW, GXCmdType ctCmd = CmdDo);
+  virtual BOOL SetCoveredCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT flags = GX_UPDATENOW,
                                      GXCmdType ctCmd = CmdDo);
-  virtual BOOL ChangeStylesMap(const CGXStylesMap& map, GXCmdType ctCmd = CmdDo, UINT flags = 2);
-  virtual BOOL ChangeProperties(const CGXProperties& properties, GXCmdType ctCmd = CmdDo, UINT flags = 2);
-  virtual BOOL ChangeBaseStyle(WORD nId, const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = 2);
-  virtual void Redraw(UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual BOOL ChangeStylesMap(const CGXStylesMap& map, GXCmdType ctCmd = CmdDo, UINT flags = GX_UPDATENOW);
+  virtual BOOL ChangeProperties(const CGXProperties& properties, GXCmdType ctCmd = CmdDo, UINT flags = GX_UPDATENOW);
+  virtual BOOL ChangeBaseStyle(WORD nId, const CGXStyle& style, int mode = 0, GXCmdType ctCmd = CmdDo, UINT flags = GX_UPDATENOW);
+  virtual void Redraw(UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
 
   // ---- row and column structure: command, store and update layers ----
   // Counts beyond 0xFFFFFFFE are refused.
-  virtual BOOL SetRowCount(ROWCOL nRows, UINT flags = 2);
-  virtual BOOL SetColCount(ROWCOL nCols, UINT flags = 2);
+  virtual BOOL SetRowCount(ROWCOL nRows, UINT flags = GX_UPDATENOW);
+  virtual BOOL SetColCount(ROWCOL nCols, UINT flags = GX_UPDATENOW);
   virtual BOOL StoreRowCount(ROWCOL nRows);
   virtual BOOL StoreColCount(ROWCOL nCols);
-  virtual void UpdateChangedRowCount(ROWCOL nOldRows, UINT flags = 2, BOOL bCreateHint = TRUE);
-  virtual void UpdateChangedColCount(ROWCOL nOldCols, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateChangedRowCount(ROWCOL nOldRows, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
+  virtual void UpdateChangedColCount(ROWCOL nOldCols, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
   virtual BOOL StoreInsertRows(ROWCOL nRow, ROWCOL nCount, BOOL bProcessed = FALSE);
   virtual BOOL StoreInsertCols(ROWCOL nCol, ROWCOL nCount, BOOL bProcessed = FALSE);
   virtual BOOL StoreRemoveRows(ROWCOL nFrom, ROWCOL nTo, BOOL bProcessed = FALSE);
   virtual BOOL StoreRemoveCols(ROWCOL nFrom, ROWCOL nTo, BOOL bProcessed = FALSE);
   virtual BOOL StoreMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, BOOL bProcessed = FALSE);
   virtual BOOL StoreMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, BOOL bProcessed = FALSE);
-  virtual void UpdateInsertRows(ROWCOL nRow, ROWCOL nCount, UINT flags = 2, BOOL bCreateHint = TRUE);
-  virtual void UpdateInsertCols(ROWCOL nCol, ROWCOL nCount, UINT flags = 2, BOOL bCreateHint = TRUE);
-  virtual void UpdateRemoveRows(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldHeights, UINT flags = 2,
+  virtual void UpdateInsertRows(ROWCOL nRow, ROWCOL nCount, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
+  virtual void UpdateInsertCols(ROWCOL nCol, ROWCOL nCount, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
+  virtual void UpdateRemoveRows(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldHeights, UINT flags = GX_UPDATENOW,
                                 BOOL bCreateHint = TRUE);
-  virtual void UpdateRemoveCols(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldWidths, UINT flags = 2,
+  virtual void UpdateRemoveCols(ROWCOL nFrom, ROWCOL nTo, const DWORD* anOldWidths, UINT flags = GX_UPDATENOW,
                                 BOOL bCreateHint = TRUE);
-  virtual void UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = 2, BOOL bCreateHint = TRUE);
-  virtual void UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
   virtual BOOL StoreFrozenRows(ROWCOL nFrozenRows, ROWCOL nHeaderRows);
   virtual BOOL StoreFrozenCols(ROWCOL nFrozenCols, ROWCOL nHeaderCols);
-  virtual void UpdateFrozenRows(ROWCOL nOldFrozenRows, ROWCOL nOldHeaderRows, UINT flags = 2, BOOL bCreateHint = TRUE);
-  virtual void UpdateFrozenCols(ROWCOL nOldFrozenCols, ROWCOL nOldHeaderCols, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateFrozenRows(ROWCOL nOldFrozenRows, ROWCOL nOldHeaderRows, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
+  virtual void UpdateFrozenCols(ROWCOL nOldFrozenCols, ROWCOL nOldHeaderCols, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
   // order[i] is the index (within the range) of the row (column) that goes to place i.
   virtual BOOL StoreMoveDataRows(const CGXRange& range, const CDWordArray& order);
   virtual BOOL StoreMoveDataCols(const CGXRange& range, const CDWordArray& order);
-  virtual void UpdateMoveDataRows(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
-  virtual void UpdateMoveDataCols(const CGXRange& range, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveDataRows(const CGXRange& range, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
+  virtual void UpdateMoveDataCols(const CGXRange& range, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
 
   // ---- dragging selected rows and columns by their headers, and freezing them ----
   virtual BOOL OnSelDragStart(ROWCOL nRow, ROWCOL nCol);
@@ -741,16 +742,16 @@ class CGXGridCore {
   virtual BOOL StoreDefaultColWidth(int nWidth);
   virtual BOOL StoreHideRow(ROWCOL nRow, BOOL bHide);
   virtual BOOL StoreHideCol(ROWCOL nCol, BOOL bHide);
-  virtual void UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* anOldHeights, UINT flags = 2,
+  virtual void UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* anOldHeights, UINT flags = GX_UPDATENOW,
                                        BOOL bCreateHint = TRUE);
-  virtual void UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* anOldWidths, UINT flags = 2,
+  virtual void UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* anOldWidths, UINT flags = GX_UPDATENOW,
                                       BOOL bCreateHint = TRUE);
   // Best fit; flag 8 only widens (heightens).
-  virtual BOOL ResizeRowHeightsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = 2);
-  virtual BOOL ResizeColWidthsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = 2);
-  virtual BOOL SetZoom(int nZoom, UINT flags = 2);
+  virtual BOOL ResizeRowHeightsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = GX_UPDATENOW);
+  virtual BOOL ResizeColWidthsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = GX_UPDATENOW);
+  virtual BOOL SetZoom(int nZoom, UINT flags = GX_UPDATENOW);
   virtual BOOL StoreZoom(int nZoom, BOOL bCreateHint = TRUE);
-  virtual void UpdateZoom(int nOldZoom, UINT flags = 2, BOOL bCreateHint = TRUE);
+  virtual void UpdateZoom(int nOldZoom, UINT flags = GX_UPDATENOW, BOOL bCreateHint = TRUE);
 
   // ---- painting ----
   virtual void PreloadCells(ROWCOL, ROWCOL) {}

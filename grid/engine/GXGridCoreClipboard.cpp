@@ -370,7 +370,7 @@ BOOL CGXGridCore::ClearCells(const CGXRangeList& list, BOOL bRemoveStyles) {
       aborted = !block.ForEach([&](ROWCOL r, ROWCOL c, bool) {
         style->Free();
         ComposeStyleRowCol(r, c, style);
-        StoreTextRowCol(r, c, "", 1, style);
+        StoreTextRowCol(r, c, "", GX_INVALIDATE, style);
         return !Aborted(progress, done, done + 1, total);
       });
       RecycleStyle(style);
@@ -566,7 +566,7 @@ BOOL CGXGridCore::PasteTextFormat(const char* text, size_t n, const CGXRange& ta
     if (!skip) {
       style->Free();
       ComposeStyleRowCol(row, col, style);
-      if (!StoreTextRowCol(row, col, CString(text + i, (int)(j - i)), 1, style)) {
+      if (!StoreTextRowCol(row, col, CString(text + i, (int)(j - i)), GX_INVALIDATE, style)) {
         failed = true;
         break;
       }

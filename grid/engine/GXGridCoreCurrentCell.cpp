@@ -35,7 +35,7 @@ void CGXGridCore::ShowPendingWarning() {
     m_bInWarning = TRUE;
     HWND focus = ::GetFocus();
     if (focus) DropPendingKeys(focus);
-    ScrollCellInView(m_nCurrentRow, m_nCurrentCol, 0x02);
+    ScrollCellInView(m_nCurrentRow, m_nCurrentCol, GX_UPDATENOW);
     AfxMessageBox(m_strWarningText, MB_OK);
     m_bWarningShown = TRUE;
     if (focus && ::IsWindow(focus)) {
@@ -133,7 +133,7 @@ BOOL CGXGridCore::LeaveCurrentCell(CGXControl* oldControl, ROWCOL oldRow, ROWCOL
     if (bStored) RedrawRowCol(oldRow, oldCol, oldRow, oldCol, 0, FALSE);
     else oldControl->Refresh();
     oldControl->Deactivate();
-    if (flags & 0x06) UpdateWindow();
+    if (flags & (GX_UPDATENOW | GX_SMART)) UpdateWindow();
     m_bNoRedraw = bNoRedraw;
   }
   m_pCurrentCellControl = nullptr;
@@ -148,7 +148,7 @@ BOOL CGXGridCore::BindCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags, HWND hwn
   m_nCurrentRow = nRow, m_nCurrentCol = nCol;
   m_bCurrentCellValid = TRUE;
   m_pCurrentCellControl = control;
-  if (!(flags & 0x20) && hwnd && ::IsWindowVisible(hwnd) && ::GetFocus() != hwnd) {
+  if (!(flags & GX_NOSETFOCUS) && hwnd && ::IsWindowVisible(hwnd) && ::GetFocus() != hwnd) {
     const BOOL bIgnore = m_bIgnoreFocus;
     m_bIgnoreFocus = TRUE;
     ::SetFocus(hwnd);
@@ -157,11 +157,11 @@ BOOL CGXGridCore::BindCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags, HWND hwn
   if (control) {
     control->Init(nRow, nCol);
     OnCurrentCellMoved(nRow, nCol);
-    if (flags & 0x10) control->SetActive(TRUE);
+    if (flags & GX_DISPLAYEDITWND) control->SetActive(TRUE);
     control->Refresh();
     bBound = TRUE;
   }
-  if (flags & 0x08) ScrollCellInView(nRow, nCol, flags & 0x06);
+  if (flags & GX_SCROLLINVIEW) ScrollCellInView(nRow, nCol, flags & (GX_UPDATENOW | GX_SMART));
   return bBound;
 }
 
@@ -214,16 +214,16 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
     bBound = BindCurrentCell(nRow, nCol, flags, hwnd);
   }
 
-  if (flags & 0x06) UpdateWindow();
+  if (flags & (GX_UPDATENOW | GX_SMART)) UpdateWindow();
   RedrawCurrentCellHeaders(redrawKind, bOld, oldRow, oldCol, nRow, nCol);
-  if (m_pParam && m_pParam->m_bCurrentCellHint && !(flags & 0x40)) {
-    CGXGridHint hint(27, m_nViewID);
+  if (m_pParam && m_pParam->m_bCurrentCellHint && !(flags & GX_NOCURRENTCELLHINT)) {
+    CGXGridHint hint(gxHintSetCurrentCell, m_nViewID);
     hint.m_nRow1 = nRow, hint.m_nCol1 = nCol;
     // The other views neither pass it on nor take the focus.
-    hint.m_flags = flags | 0x60;
+    hint.m_flags = flags | GX_NOSETFOCUS | GX_NOCURRENTCELLHINT;
     UpdateAllViews(nullptr, 0, &hint);
   }
-  if (m_pParam && m_pParam->m_bSelectionFollowsCurrentCell && !bBound && !(flags & 0x80) &&
+  if (m_pParam && m_pParam->m_bSelectionFollowsCurrentCell && !bBound && !(flags & GX_KEEPSELECTION) &&
       !m_pParam->m_SelRects.IsCellInList(nRow, nCol)) {
     SetSelection(nullptr);
     if (nRow > GetHeaderRows() && nCol > GetHeaderCols())
@@ -257,7 +257,7 @@ BOOL CGXGridCore::EndCurrentCellEdit(BOOL bStore, UINT flags, BOOL bNotify) {
     }
   }
   if (bNotify && result) {
-    CGXGridHint hint(24, m_nViewID);
+    CGXGridHint hint(gxHintEndCurrentCellEdit, m_nViewID);
     hint.m_lParam = bStore;
     hint.m_flags = flags;
     hint.m_dwParam = TRUE;

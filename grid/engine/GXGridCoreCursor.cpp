@@ -70,14 +70,14 @@ void CGXGridCore::UpdateContextCursor(CPoint point) {
   UINT id = 0;
   LPCSTR fallback = nullptr;
   switch (HitTest(point, &row, &col)) {
-    case 2:
+    case GX_HORZLINE:
       if ((m_pParam->m_wAllowTrackRowHeight & 3) && OnTrackRowHeight(row)) id = 23205, fallback = IDC_SIZENS;
       break;
-    case 1:
+    case GX_VERTLINE:
       if ((m_pParam->m_wAllowTrackColWidth & 3) && OnTrackColWidth(col)) id = 23191, fallback = IDC_SIZEWE;
       break;
-    case 5: id = 23203, fallback = IDC_ARROW; break;
-    case 4: {
+    case GX_SELEDGEHIT: id = 23203, fallback = IDC_ARROW; break;
+    case GX_HEADERHIT: {
       const BOOL rowHeader = row > 0 && col == 0, colHeader = row == 0 && col > 0;
       const BOOL selected = m_pParam->m_SelRects.IsCellInList(row, col);
       if (rowHeader && !(selected && m_pParam->m_bAllowSelDragRows) && m_pParam->IsAllowSelection(1))

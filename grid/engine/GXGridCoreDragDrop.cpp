@@ -513,11 +513,11 @@ BOOL CGXGridCore::DoDragScroll(CPoint screenPoint) {
     DrawDropFrame(CPoint(pt), TRUE, FALSE);
     const BYTE horz = LOBYTE(dir), vert = HIBYTE(dir);
     if (horz != 0xFF) {
-      ScrollGrid(horz == 1 ? 4 : 2, hSteps);
+      ScrollGrid(horz == 1 ? GX_RIGHT : GX_LEFT, hSteps);
       UpdateWindow();
     }
     if (vert != 0xFF) {
-      ScrollGrid(vert == 1 ? 3 : 1, vSteps);
+      ScrollGrid(vert == 1 ? GX_DOWN : GX_UP, vSteps);
       UpdateWindow();
     }
     DrawDropFrame(CPoint(pt), FALSE, TRUE);

@@ -79,7 +79,7 @@ BOOL CGXGridCore::OnSelDragDrop(ROWCOL, ROWCOL, ROWCOL nRow, ROWCOL nCol) {
   // Dropped on itself or just below it: nothing moves.
   if (target >= first && target <= last + 1) return FALSE;
   const ROWCOL dest = target > last ? target - 1 - (last - first) : target;
-  return rows ? MoveRows(first, last, dest, 2, CmdDo) : MoveCols(first, last, dest, 2, CmdDo);
+  return rows ? MoveRows(first, last, dest, GX_UPDATENOW, CmdDo) : MoveCols(first, last, dest, GX_UPDATENOW, CmdDo);
 }
 
 BOOL CGXGridCore::OnSelDragCancel() {
@@ -127,13 +127,14 @@ void CGXGridCore::DoFreeze(BOOL bRows) {
   SetSelection(nullptr);
   first = std::max(first, h + 1);
   if (first <= last) {
-    if (first > h + 1) bRows ? MoveRows(first, last, h + 1, 2, CmdDo) : MoveCols(first, last, h + 1, 2, CmdDo);
+    if (first > h + 1)
+      bRows ? MoveRows(first, last, h + 1, GX_UPDATENOW, CmdDo) : MoveCols(first, last, h + 1, GX_UPDATENOW, CmdDo);
     DWORD* save = bRows ? m_pParam->m_aFreezeRowsSave : m_pParam->m_aFreezeColsSave;
     save[0] = h + 1, save[1] = last - first + 1, save[2] = first;
-    bRows ? SetFrozenRows(last - first + 1, 0, 2, CmdDo) : SetFrozenCols(last - first + 1, 0, 2, CmdDo);
+    bRows ? SetFrozenRows(last - first + 1, 0, GX_UPDATENOW, CmdDo) : SetFrozenCols(last - first + 1, 0, GX_UPDATENOW, CmdDo);
   }
   m_pParam->m_bLockUpdate = oldLock;
-  Redraw(2);
+  Redraw(GX_UPDATENOW);
   CommitTrans();
 }
 
@@ -144,10 +145,10 @@ void CGXGridCore::UnfreezeCols() {
   const BOOL oldLock = m_pParam->m_bLockUpdate;
   m_pParam->m_bLockUpdate = TRUE;
   BeginTrans("Freeze Columns");
-  if (save[0] != save[2] && save[1]) MoveCols(save[0], save[0] + save[1] - 1, save[2], 2, CmdDo);
-  SetFrozenCols(0, 0, 2, CmdDo);
+  if (save[0] != save[2] && save[1]) MoveCols(save[0], save[0] + save[1] - 1, save[2], GX_UPDATENOW, CmdDo);
+  SetFrozenCols(0, 0, GX_UPDATENOW, CmdDo);
   m_pParam->m_bLockUpdate = oldLock;
-  Redraw(2);
+  Redraw(GX_UPDATENOW);
   CommitTrans();
 }
 
@@ -155,6 +156,6 @@ void CGXGridCore::UnfreezeCols() {
 void CGXGridCore::UnfreezeRows() {
   if (!CanUnfreezeRows()) return;
   const DWORD* save = m_pParam->m_aFreezeRowsSave;
-  SetFrozenRows(0, 0, 2, CmdDo);
-  if (save[0] != save[2] && save[1]) MoveRows(save[0], save[0] + save[1] - 1, save[2], 2, CmdDo);
+  SetFrozenRows(0, 0, GX_UPDATENOW, CmdDo);
+  if (save[0] != save[2] && save[1]) MoveRows(save[0], save[0] + save[1] - 1, save[2], GX_UPDATENOW, CmdDo);
 }

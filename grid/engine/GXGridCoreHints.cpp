@@ -18,9 +18,9 @@ void CGXGridCore::RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL
   if (!flags || !m_pParam || m_pParam->m_bLockUpdate || !IsGridWndVisible()) return;
   CRect r = CalcSpannedRangeRect(nTop, nLeft, nBottom, nRight);
   if (!r.IsRectEmpty()) m_pGridWnd->InvalidateRect(&r, TRUE);
-  if (flags & 2) UpdateWindow();
+  if (flags & GX_UPDATENOW) UpdateWindow();
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(2, m_nViewID);
+    CGXGridHint hint(gxHintRedrawRowCol, m_nViewID);
     hint.m_nRow1 = nTop, hint.m_nCol1 = nLeft, hint.m_nRow2 = nBottom, hint.m_nCol2 = nRight, hint.m_flags = flags;
     SendHint(hint);
   }
@@ -38,9 +38,9 @@ void CGXGridCore::Redraw(UINT flags, BOOL bCreateHint) {
     m_pGridWnd->InvalidateRect(&g, TRUE);
   }
   RefreshScrollBars(TRUE, 0);
-  if (flags & 2) UpdateWindow();
+  if (flags & GX_UPDATENOW) UpdateWindow();
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(1, m_nViewID);
+    CGXGridHint hint(gxHintRedraw, m_nViewID);
     hint.m_flags = flags;
     SendHint(hint);
   }
@@ -54,7 +54,7 @@ void CGXGridCore::RedrawRange(const CGXRange& range, UINT flags, BOOL bCreateHin
 }
 
 void CGXGridCore::RedrawHeaderMarks(int nType, ROWCOL nRow, ROWCOL nCol, UINT flags) {
-  flags &= 7;
+  flags &= (GX_INVALIDATE | GX_UPDATENOW | GX_SMART);
   if (!m_pParam || m_pParam->m_bLockUpdate || !IsGridWndVisible()) return;
   CRect g;
   GetGridRect(&g);
@@ -67,7 +67,7 @@ void CGXGridCore::RedrawHeaderMarks(int nType, ROWCOL nRow, ROWCOL nCol, UINT fl
     if (r.Width() <= 1 || r.Height() <= 1) return;
     m_bInvalidatingHeaders = TRUE;
     m_pGridWnd->InvalidateRect(&r, TRUE);
-    if (flags & 6) UpdateWindow();
+    if (flags & (GX_UPDATENOW | GX_SMART)) UpdateWindow();
     m_bInvalidatingHeaders = FALSE;
   };
   if ((nType == 0 || nType == 2) && (!props || props->GetMarkRowHeader()) && nRow <= lastRow)
@@ -82,67 +82,67 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
   const UINT f = hint->m_flags;
   const BOOL sameSplitter = m_pParam->m_wFloatCellsMode != 0 || (hint->m_pHintPtr && hint->m_pHintPtr == m_pSplitterWnd);
   switch (hint->m_id) {
-    case 1: Redraw(f, FALSE); break;
-    case 2:
-    case 18:
-    case 28:
-    case 29: RedrawRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE); break;
-    case 5:
+    case gxHintRedraw: Redraw(f, FALSE); break;
+    case gxHintRedrawRowCol:
+    case gxHintUpdateCoveredCellsRowCol:
+    case gxHintSetFloatedCellsRowCol:
+    case gxHintSetMergedCellsRowCol: RedrawRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE); break;
+    case gxHintUpdateChangedRowHeights:
       UpdateChangedRowHeights(hint->m_nRow1, hint->m_nRow2, static_cast<const int*>(hint->m_pHintPtr), f, FALSE);
       break;
-    case 6:
+    case gxHintUpdateChangedColWidths:
       UpdateChangedColWidths(hint->m_nCol1, hint->m_nCol2, static_cast<const int*>(hint->m_pHintPtr), f, FALSE);
       break;
-    case 3: UpdateChangedRowCount(hint->m_nRow1, f, FALSE); break;
-    case 4: UpdateChangedColCount(hint->m_nCol1, f, FALSE); break;
-    case 7: UpdateInsertCols(hint->m_nCol1, hint->m_nCol2, f, FALSE); break;
-    case 8: UpdateInsertRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;
-    case 9: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, nullptr, f, FALSE); break;
-    case 10: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, nullptr, f, FALSE); break;
-    case 11: UpdateMoveCols(hint->m_nCol1, hint->m_nCol2, hint->m_nCol3, f, FALSE); break;
-    case 12: UpdateMoveRows(hint->m_nRow1, hint->m_nRow2, hint->m_nRow3, f, FALSE); break;
-    case 15: UpdateFrozenRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;
-    case 16: UpdateFrozenCols(hint->m_nCol1, hint->m_nCol2, f, FALSE); break;
-    case 31: UpdateMoveDataRows(hint->m_range, f, FALSE); break;
-    case 32: UpdateMoveDataCols(hint->m_range, f, FALSE); break;
-    case 13:
+    case gxHintUpdateChangedRowCount: UpdateChangedRowCount(hint->m_nRow1, f, FALSE); break;
+    case gxHintUpdateChangedColCount: UpdateChangedColCount(hint->m_nCol1, f, FALSE); break;
+    case gxHintUpdateInsertCols: UpdateInsertCols(hint->m_nCol1, hint->m_nCol2, f, FALSE); break;
+    case gxHintUpdateInsertRows: UpdateInsertRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;
+    case gxHintUpdateRemoveCols: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, nullptr, f, FALSE); break;
+    case gxHintUpdateRemoveRows: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, nullptr, f, FALSE); break;
+    case gxHintUpdateMoveCols: UpdateMoveCols(hint->m_nCol1, hint->m_nCol2, hint->m_nCol3, f, FALSE); break;
+    case gxHintUpdateMoveRows: UpdateMoveRows(hint->m_nRow1, hint->m_nRow2, hint->m_nRow3, f, FALSE); break;
+    case gxHintUpdateFrozenRows: UpdateFrozenRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;
+    case gxHintUpdateFrozenCols: UpdateFrozenCols(hint->m_nCol1, hint->m_nCol2, f, FALSE); break;
+    case gxHintUpdateMoveDataRows: UpdateMoveDataRows(hint->m_range, f, FALSE); break;
+    case gxHintUpdateMoveDataCols: UpdateMoveDataCols(hint->m_range, f, FALSE); break;
+    case gxHintUpdateSetSelection:
       UpdateSetSelection(static_cast<POSITION>(hint->m_pHintPtr), hint->m_nRow1, hint->m_nCol1, hint->m_nRow2,
                          hint->m_nCol2, FALSE);
       break;
-    case 14: UpdateClearSelection(FALSE); break;
-    case 17:
+    case gxHintUpdateClearSelection: UpdateClearSelection(FALSE); break;
+    case gxHintUpdateStyleRange:
       UpdateStyleRange(hint->m_range, hint->m_pStyle, hint->m_nMode, (int)hint->m_lParam, f, FALSE);
       break;
-    case 19:
+    case gxHintUpdateZoom:
       if (sameSplitter) UpdateZoom((int)hint->m_lParam, f, FALSE);
       break;
-    case 20:
+    case gxHintStoreZoom:
       if (sameSplitter) StoreZoom((int)hint->m_lParam, FALSE);
       break;
-    case 21: UpdateReadOnly((BOOL)hint->m_lParam, FALSE); break;
-    case 22:
+    case gxHintUpdateReadOnly: UpdateReadOnly((BOOL)hint->m_lParam, FALSE); break;
+    case gxHintUpdateSheetName:
       if (CGXAbstractTabWndInterface* tabs = GXGetLibraryData().m_pTabWndInterface)
         if (m_pParam) tabs->AccessSheetName(m_pGridWnd, &m_pParam->m_strSheetName, TRUE);
       break;
-    case 23: UpdateSelectRange(hint->m_range, static_cast<const CGXRangeList*>(hint->m_pHintPtr), FALSE); break;
-    case 24:
+    case gxHintUpdateSelectRange: UpdateSelectRange(hint->m_range, static_cast<const CGXRangeList*>(hint->m_pHintPtr), FALSE); break;
+    case gxHintEndCurrentCellEdit:
       // Every view ends its own edit; the sender reads back whether all of them could.
       if (!EndCurrentCellEdit((BOOL)hint->m_lParam, f, FALSE)) hint->m_dwParam = 0;
       break;
-    case 25:
-    case 26: {
+    case gxHintSetTopRow:
+    case gxHintSetLeftCol: {
       // Panes of one splitter scroll together; only the pane the hint names follows.
       auto* splitter = dynamic_cast<CSplitterWnd*>(m_pSplitterWnd);
       if (!splitter || hint->m_pHintPtr != m_pGridWnd) break;
-      if (hint->m_id == 25 && splitter->GetColumnCount() >= 2) SetTopRow(hint->m_nRow1, f);
-      if (hint->m_id == 26 && splitter->GetRowCount() >= 2) SetLeftCol(hint->m_nCol1, f);
+      if (hint->m_id == gxHintSetTopRow && splitter->GetColumnCount() >= 2) SetTopRow(hint->m_nRow1, f);
+      if (hint->m_id == gxHintSetLeftCol && splitter->GetRowCount() >= 2) SetLeftCol(hint->m_nCol1, f);
       break;
     }
-    case 27: SetCurrentCell(hint->m_nRow1, hint->m_nCol1, f); break;
-    case 30: ShowSelectionMarker((BOOL)f, FALSE); break;
-    case 33: UpdateProperties(f, FALSE); break;
-    case 34: UpdateStylesMap(f, FALSE); break;
-    case 35: UpdateBaseStyle((WORD)hint->m_dwParam, f, FALSE); break;
+    case gxHintSetCurrentCell: SetCurrentCell(hint->m_nRow1, hint->m_nCol1, f); break;
+    case gxHintShowSelectionMarker: ShowSelectionMarker((BOOL)f, FALSE); break;
+    case gxHintUpdateProperties: UpdateProperties(f, FALSE); break;
+    case gxHintUpdateStylesMap: UpdateStylesMap(f, FALSE); break;
+    case gxHintUpdateBaseStyle: UpdateBaseStyle((WORD)hint->m_dwParam, f, FALSE); break;
     default: break;  // no other hint changes the receiving grid
   }
 }

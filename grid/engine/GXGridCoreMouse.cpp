@@ -68,14 +68,14 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
   ROWCOL row = 0, col = 0;
   const int hit = HitTest(point, &row, &col);
   const HWND hwnd = GridHwnd(m_pGridWnd);
-  if (hit == 1 || hit == 2) {
-    const WORD bits = hit == 1 ? m_pParam->m_wAllowTrackColWidth : m_pParam->m_wAllowTrackRowHeight;
-    if (!(bits & 3) || !OnStartTracking(row, col, hit == 1 ? 2 : 1)) return FALSE;
+  if (hit == GX_VERTLINE || hit == GX_HORZLINE) {
+    const WORD bits = hit == GX_VERTLINE ? m_pParam->m_wAllowTrackColWidth : m_pParam->m_wAllowTrackRowHeight;
+    if (!(bits & 3) || !OnStartTracking(row, col, hit == GX_VERTLINE ? 2 : 1)) return FALSE;
     if (hwnd) ::SetCapture(hwnd);
     return TRUE;
   }
-  if (hit == 0) return FALSE;
-  if (hit == 5 && m_dwDndFlags) {
+  if (hit == GX_NOHIT) return FALSE;
+  if (hit == GX_SELEDGEHIT && m_dwDndFlags) {
     // A press on the selection's edge drags the block out; otherwise it is a press on the cell.
     CGXRange covered;
     if (GetCoveredCellsRowCol(row, col, covered) ? StartOleDrag(covered.m_nTop, covered.m_nLeft) : StartOleDrag(row, col))
@@ -161,7 +161,7 @@ void CGXGridCore::CaptureOrAutoScroll(ROWCOL nRow, ROWCOL nCol) {
 BOOL CGXGridCore::OfferMoveToCell(UINT nFlags, CPoint point) {
   ROWCOL row = 0, col = 0;
   const int hit = HitTest(point, &row, &col);
-  if (hit != 3 && hit != 4) return FALSE;
+  if (hit != GX_CELLHIT && hit != GX_HEADERHIT) return FALSE;
   row = std::min(row, GetRowCount()), col = std::min(col, GetColCount());
   CGXRange covered;
   if (GetCoveredCellsRowCol(row, col, covered)) row = covered.m_nTop, col = covered.m_nLeft;
@@ -268,34 +268,34 @@ BOOL CGXGridCore::OnLButtonDblClk(UINT nFlags, CPoint point) {
   UpdateWindow();
   ROWCOL row = 0, col = 0;
   const int hit = HitTest(point, &row, &col);
-  if (hit == 1) {
+  if (hit == GX_VERTLINE) {
     const WORD bits = m_pParam->m_wAllowTrackColWidth;
     if (!(bits & 3) || !OnTrackColWidth(col)) return FALSE;
     if ((bits & 1) && col != 0) {
       ROWCOL last = col;
       while (last < GetColCount() && IsColHidden(last + 1) && OnTrackColWidth(last + 1)) ++last;
-      if (last > col) HideCols(col + 1, last, FALSE, nullptr, 2);
+      if (last > col) HideCols(col + 1, last, FALSE, nullptr, GX_UPDATENOW);
     } else if (!IsColHidden(col) && (col == GetColCount() || !IsColHidden(col + 1))) {
-      ResizeColWidthsToFit(CGXRange().SetColRange(col, col), TRUE, 2);
+      ResizeColWidthsToFit(CGXRange().SetColRange(col, col), TRUE, GX_UPDATENOW);
     }
     return TRUE;
   }
-  if (hit == 2) {
+  if (hit == GX_HORZLINE) {
     const WORD bits = m_pParam->m_wAllowTrackRowHeight;
     if (!(bits & 3) || !OnTrackRowHeight(row)) return FALSE;
     if ((bits & 1) && row != 0) {
       ROWCOL last = row;
       while (last < GetRowCount() && IsRowHidden(last + 1) && OnTrackRowHeight(last + 1)) ++last;
-      if (last > row) HideRows(row + 1, last, FALSE, nullptr, 2);
+      if (last > row) HideRows(row + 1, last, FALSE, nullptr, GX_UPDATENOW);
     } else if (!IsRowHidden(row) && (row == GetRowCount() || !IsRowHidden(row + 1))) {
-      ResizeRowHeightsToFit(CGXRange().SetRowRange(row, row), TRUE, 2);
+      ResizeRowHeightsToFit(CGXRange().SetRowRange(row, row), TRUE, GX_UPDATENOW);
     }
     return TRUE;
   }
-  if (hit == 0) return FALSE;
+  if (hit == GX_NOHIT) return FALSE;
   CGXRange covered;
   if (GetCoveredCellsRowCol(row, col, covered)) row = covered.m_nTop, col = covered.m_nLeft;
-  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, 0x0A);
+  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
   if (OnLButtonDblClkRowCol(row, col, nFlags, point)) return TRUE;
   return OnLButtonDown(nFlags, point);
 }
@@ -310,7 +310,7 @@ BOOL CGXGridCore::OtherButtonDown(int nButton, UINT nFlags, CPoint point) {
   UpdateWindow();
   ROWCOL row = 0, col = 0;
   const int hit = HitTest(point, &row, &col);
-  if (hit != 3 && hit != 4) return FALSE;
+  if (hit != GX_CELLHIT && hit != GX_HEADERHIT) return FALSE;
   m_wMouseAction = 1;
   if (IsCurrentCell(row, col)) m_wMouseAction |= 0x100;
   if (nFlags & MK_CONTROL) m_wMouseAction |= 0x80;
@@ -348,10 +348,10 @@ BOOL CGXGridCore::OtherButtonDblClk(int nButton, UINT nFlags, CPoint point) {
   if (!m_bInitialized || !m_pParam) return FALSE;
   ROWCOL row = 0, col = 0;
   const int hit = HitTest(point, &row, &col);
-  if (hit != 3 && hit != 4) return FALSE;
+  if (hit != GX_CELLHIT && hit != GX_HEADERHIT) return FALSE;
   CGXRange covered;
   if (GetCoveredCellsRowCol(row, col, covered)) row = covered.m_nTop, col = covered.m_nLeft;
-  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, 0x0A);
+  if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
   CGXControl* control = IsCurrentCell(row, col) && IsCurrentCellActive() ? GetControl(row, col) : nullptr;
   const BOOL handled = control ? (nButton == 2 ? control->RButtonDblClk(nFlags, point) : control->MButtonDblClk(nFlags, point))
                                : (nButton == 2 ? OnRButtonDblClkRowCol(row, col, nFlags, point)

@@ -18,9 +18,9 @@ bool KeyDown(int vk) { return ::GetKeyState(vk) < 0; }
 
 BOOL CGXGridCore::FindNextSelectableCell(int direction, ROWCOL& nRow, ROWCOL& nCol) {
   // Moves never land on the header row 0 or column 0.
-  if (direction < 1 || direction > 4 || nRow == 0 || nCol == 0) return FALSE;
+  if (direction < GX_UP || direction > GX_RIGHT || nRow == 0 || nCol == 0) return FALSE;
   const ROWCOL rows = GetRowCount(), cols = GetColCount();
-  const bool vertical = direction == 1 || direction == 3;
+  const bool vertical = direction == GX_UP || direction == GX_DOWN;
   ROWCOL r = nRow, c = nCol;
   for (;;) {
     if (r <= rows && c <= cols && (vertical ? GetRowHeight(r) : GetColWidth(c)) > 0) {
@@ -39,7 +39,7 @@ BOOL CGXGridCore::FindNextSelectableCell(int direction, ROWCOL& nRow, ROWCOL& nC
     }
     ROWCOL& n = vertical ? r : c;
     const ROWCOL last = vertical ? rows : cols;
-    if (direction <= 2) {
+    if (direction <= GX_LEFT) {
       if (n <= 1) return FALSE;
       --n;
     } else {
@@ -80,51 +80,51 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
   const ROWCOL frozenRows = GetFrozenRows(), frozenCols = GetFrozenCols();
   ROWCOL nr = r, nc = c;
   BOOL found = FALSE;
-  // One step of directions 1-4; a step down or right leaves a covering cell and the frozen part.
+  // One step up, left, down or right; a step down or right leaves a covering cell and the frozen part.
   auto step = [&](int dir) {
     ROWCOL tr = nr, tc = nc;
     switch (dir) {
-      case 1:
+      case GX_UP:
         if (tr <= headerRows + 1) return false;
         --tr;
         break;
-      case 2:
+      case GX_LEFT:
         if (tc <= headerCols + 1) return false;
         --tc;
         break;
-      case 3:
+      case GX_DOWN:
         tr += 1 + (tr == r ? dy : 0);
         if (nr <= frozenRows && tr > frozenRows) tr = std::max(tr, GetTopRow());
         if (tr > rows) return false;
         break;
-      case 4:
+      case GX_RIGHT:
         tc += 1 + (tc == c ? dx : 0);
         if (nc <= frozenCols && tc > frozenCols) tc = std::max(tc, GetLeftCol());
         if (tc > cols) return false;
         break;
     }
     if (!FindNextSelectableCell(dir, tr, tc)) return false;
-    if ((dir == 1 && tr <= headerRows) || (dir == 2 && tc <= headerCols)) return false;
+    if ((dir == GX_UP && tr <= headerRows) || (dir == GX_LEFT && tc <= headerCols)) return false;
     nr = tr, nc = tc;
     return true;
   };
 
   switch (direction) {
-    case 1: case 2: case 3: case 4:
+    case GX_UP: case GX_LEFT: case GX_DOWN: case GX_RIGHT:
       for (ROWCOL i = 0; i < count && step(direction); ++i) found = TRUE;
       break;
-    case 5: {
+    case GX_PGDOWN: {
       if (GetTopRow() > rows) break;
       const ROWCOL page = std::max<ROWCOL>(1, LastRowInView() - GetTopRow());
-      ScrollGrid(3, page);
+      ScrollGrid(GX_DOWN, page);
       if (r > frozenRows) nr = std::min<ROWCOL>(r + page, rows);
-      found = FindNextSelectableCell(3, nr, nc) || FindNextSelectableCell(1, nr, nc);
+      found = FindNextSelectableCell(GX_DOWN, nr, nc) || FindNextSelectableCell(GX_UP, nr, nc);
       break;
     }
-    case 6: {
+    case GX_PGUP: {
       if (GetTopRow() <= frozenRows + 1) {
         nr = std::min<ROWCOL>(headerRows + 1, rows);
-        found = FindNextSelectableCell(3, nr, nc);
+        found = FindNextSelectableCell(GX_DOWN, nr, nc);
         break;
       }
       CRect area;
@@ -137,28 +137,28 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
         ++page;
       }
       page = std::max<ROWCOL>(page, 1);
-      ScrollGrid(1, page);
+      ScrollGrid(GX_UP, page);
       if (r > frozenRows) nr = r > page ? r - page : 1;
       nr = std::max<ROWCOL>(nr, 1);
-      found = FindNextSelectableCell(1, nr, nc) || FindNextSelectableCell(3, nr, nc);
+      found = FindNextSelectableCell(GX_UP, nr, nc) || FindNextSelectableCell(GX_DOWN, nr, nc);
       break;
     }
-    case 7: case 8: case 9: case 10: case 11: case 12: {
+    case GX_TOP: case GX_BOTTOM: case GX_MOSTLEFT: case GX_MOSTRIGHT: case GX_TOPLEFT: case GX_BOTTOMRIGHT: {
       BOOL rowFound = FALSE, colFound = FALSE;
-      if (direction == 7 || direction == 11) {
+      if (direction == GX_TOP || direction == GX_TOPLEFT) {
         nr = std::min<ROWCOL>(headerRows + 1, rows);
-        rowFound = FindNextSelectableCell(3, nr, nc);
-      } else if (direction == 8 || direction == 12) {
+        rowFound = FindNextSelectableCell(GX_DOWN, nr, nc);
+      } else if (direction == GX_BOTTOM || direction == GX_BOTTOMRIGHT) {
         nr = rows;
-        rowFound = FindNextSelectableCell(1, nr, nc);
+        rowFound = FindNextSelectableCell(GX_UP, nr, nc);
       }
-      if (direction == 9 || direction == 11) {
+      if (direction == GX_MOSTLEFT || direction == GX_TOPLEFT) {
         if (GetLeftCol() != frozenCols + 1) SetLeftCol(frozenCols + 1);
         nc = std::min<ROWCOL>(headerCols + 1, cols);
-        colFound = FindNextSelectableCell(4, nr, nc);
-      } else if (direction == 10 || direction == 12) {
+        colFound = FindNextSelectableCell(GX_RIGHT, nr, nc);
+      } else if (direction == GX_MOSTRIGHT || direction == GX_BOTTOMRIGHT) {
         nc = cols;
-        colFound = FindNextSelectableCell(2, nr, nc);
+        colFound = FindNextSelectableCell(GX_LEFT, nr, nc);
       }
       found = rowFound || colFound;
       break;
@@ -169,8 +169,8 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
 
   BOOL moved = FALSE;
   if (found && (!bValid || nr != r || nc != c)) {
-    UINT flags = 0x8A;
-    if (bCanSelectRange && m_pParam->m_bSelectionFollowsCurrentCell) flags = 0x0A;
+    UINT flags = GX_UPDATENOW | GX_SCROLLINVIEW | GX_KEEPSELECTION;
+    if (bCanSelectRange && m_pParam->m_bSelectionFollowsCurrentCell) flags = GX_UPDATENOW | GX_SCROLLINVIEW;
     moved = SetCurrentCell(nr, nc, flags);
   }
   m_bMovingCurrentCell = bMoving;
@@ -247,7 +247,7 @@ BOOL CGXGridCore::RouteKeyMessage(CWnd* pMessageWnd, UINT nMessage, UINT nChar, 
       pMessageWnd->GetSafeHwnd() == grid) {
     if (!control->IsInit()) control->Init(r, c);
     if (control->DispatchKeyMessage(nMessage, nChar, MAKELPARAM(nRepCnt, nFlags))) {
-      ScrollCellInView(r, c, 0x02);
+      ScrollCellInView(r, c, GX_UPDATENOW);
       UpdateWindow();
       return TRUE;
     }
@@ -284,7 +284,7 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
   ROWCOL r, c;
   auto enter = [&]() {
     const WORD dir = m_pParam ? m_pParam->m_wEnterMoveDir : 0;
-    if (EndCurrentCellEdit(TRUE, 1, TRUE) && dir != 0) MoveCurrentCellBySelection(dir, 1);
+    if (EndCurrentCellEdit(TRUE, GX_INVALIDATE, TRUE) && dir != 0) MoveCurrentCellBySelection(dir, 1);
   };
   switch (nChar) {
     case 8:
@@ -292,7 +292,7 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
       else handled = FALSE;
       break;
     case 9:
-      if (EndCurrentCellEdit(TRUE, 1, TRUE)) MoveCurrentCell(shift ? 2 : 4, 1, TRUE);
+      if (EndCurrentCellEdit(TRUE, GX_INVALIDATE, TRUE)) MoveCurrentCell(shift ? GX_LEFT : GX_RIGHT, 1, TRUE);
       break;
     case 13:
       if (ctrl || shift || alt) handled = FALSE;
@@ -304,19 +304,20 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
           if (control->GetModify()) control->Init(r, c);
           control->Refresh();
         }
-        ScrollCellInView(r, c, 0x02);
+        ScrollCellInView(r, c, GX_UPDATENOW);
       }
       if (m_pParam && !m_pParam->m_bSelectionFollowsCurrentCell) SetSelection(nullptr);
       break;
     case 33: case 34:
-      MoveCurrentCellBySelection(nChar == 33 ? 6 : 5, 1);
+      MoveCurrentCellBySelection(nChar == 33 ? GX_PGUP : GX_PGDOWN, 1);
       break;
     case 35: case 36:
-      if (ctrl && !shift && !alt) MoveCurrentCellBySelection(nChar == 35 ? 12 : 11, 1);
+      if (ctrl && !shift && !alt) MoveCurrentCellBySelection(nChar == 35 ? GX_BOTTOMRIGHT : GX_TOPLEFT, 1);
       else handled = FALSE;
       break;
     case 37: case 38: case 39: case 40: {
-      static const int kPlain[4] = {2, 1, 4, 3}, kCtrl[4] = {9, 7, 10, 8};
+      static const int kPlain[4] = {GX_LEFT, GX_UP, GX_RIGHT, GX_DOWN},
+                       kCtrl[4] = {GX_MOSTLEFT, GX_TOP, GX_MOSTRIGHT, GX_BOTTOM};
       MoveCurrentCellBySelection((ctrl ? kCtrl : kPlain)[nChar - 37], 1);
       break;
     }
@@ -341,11 +342,11 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
       if (!control) {
         enter();
       } else if (control->IsActive()) {
-        EndCurrentCellEdit(TRUE, 2, TRUE);
+        EndCurrentCellEdit(TRUE, GX_UPDATENOW, TRUE);
       } else if (GetCurrentCell(r, c)) {
-        EndCurrentCellEdit(FALSE, 2, TRUE);
+        EndCurrentCellEdit(FALSE, GX_UPDATENOW, TRUE);
         if (!control->IsReadOnly() && CanScrollCellIntoView(r, c)) {
-          ScrollCellInView(r, c, 0x02);
+          ScrollCellInView(r, c, GX_UPDATENOW);
           control->SetActive(TRUE);
           control->Refresh();
         }
@@ -417,8 +418,8 @@ BOOL CGXGridCore::HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL 
       OnRButtonClickedRowCol(r, c, nFlags, pt);
     }
     if (m_bDraggedWhilePressed) {
-      if (m_pParam && m_pParam->m_wListBoxSelectionMode && !SetCurrentCell(nDragRow, nDragCol, 0x04)) return FALSE;
-    } else if (ScrollCellInView(r, c, 0x02)) {
+      if (m_pParam && m_pParam->m_wListBoxSelectionMode && !SetCurrentCell(nDragRow, nDragCol, GX_SMART)) return FALSE;
+    } else if (ScrollCellInView(r, c, GX_UPDATENOW)) {
       if (CGXControl* control = bound()) control->Refresh();
     }
   }
@@ -462,10 +463,10 @@ BOOL CGXGridCore::OnLButtonDblClkRowCol(ROWCOL nRow, ROWCOL nCol, UINT, CPoint) 
   keys[0].bDescending = last == keys[0].nRC && m_pParam->m_bSortOption ? CGXSortInfo::descending : CGXSortInfo::ascending;
   if (byColumn) {
     SortRows(CGXRange().SetRowRange(GetHeaderRows() + 1, GetRowCount()), keys);
-    MoveCurrentCell(7, 1, TRUE);
+    MoveCurrentCell(GX_TOP, 1, TRUE);
   } else {
     SortCols(CGXRange().SetColRange(GetHeaderCols() + 1, GetColCount()), keys);
-    MoveCurrentCell(2, 1, TRUE);
+    MoveCurrentCell(GX_LEFT, 1, TRUE);
   }
   return TRUE;
 }

@@ -17,11 +17,11 @@ const ROWCOL kNone = (ROWCOL)-1;
 }
 
 int CGXGridCore::HitTest(CPoint ptIn, ROWCOL* pRow, ROWCOL* pCol, CRect* pRect) {
-  if (!m_pParam) return 0;
+  if (!m_pParam) return GX_NOHIT;
   CRect g;
   GetGridRect(&g);
   const CPoint pt(std::max<LONG>(ptIn.x, 0), std::max<LONG>(ptIn.y, 0));
-  if (!g.PtInRect(pt) || !g.PtInRect(ptIn)) return 0;
+  if (!g.PtInRect(pt) || !g.PtInRect(ptIn)) return GX_NOHIT;
   int top = 0, left = 0;
   const ROWCOL clientRow = CalcClientRowFromPt(pt, &top), clientCol = CalcClientColFromPt(pt, &left);
   const BOOL cell = clientRow != kNone && clientCol != kNone;
@@ -33,7 +33,7 @@ int CGXGridCore::HitTest(CPoint ptIn, ROWCOL* pRow, ROWCOL* pCol, CRect* pRect) 
   const BOOL colEdges = (wCol & 3) && (clientRow <= GetHeaderRows() || (wCol & 4));
   const BOOL rowEdges = (wRow & 3) && (clientCol <= GetHeaderCols() || (wRow & 4));
   const int h = m_nTrackTolerance / 2;
-  int code = 0;
+  int code = GX_NOHIT;
   ROWCOL hitRow = clientRow, hitCol = clientCol;
   // A boundary on the near edge belongs to the nearest band before it that has a size.
   auto before = [](ROWCOL client, auto size) {
@@ -42,23 +42,23 @@ int CGXGridCore::HitTest(CPoint ptIn, ROWCOL* pRow, ROWCOL* pCol, CRect* pRect) 
     return client;
   };
   if (cell && colEdges && std::abs(rect.right - pt.x) <= h) {
-    if (!(clientCol <= GetHeaderCols() && (wCol & 8))) code = 1;
+    if (!(clientCol <= GetHeaderCols() && (wCol & 8))) code = GX_VERTLINE;
   } else if (cell && colEdges && std::abs(rect.left - pt.x) <= h && clientCol != 0) {
     if (!(clientCol <= GetHeaderCols() + 1 && (wCol & 8))) {
-      code = 1;
+      code = GX_VERTLINE;
       hitCol = before(clientCol, [this](ROWCOL c) { return GetColWidth(GetColFromClientCol(c)); });
     }
   } else if (cell && rowEdges && std::abs(rect.bottom - pt.y) <= h) {
-    if (!(clientRow <= GetHeaderRows() && (wRow & 8))) code = 2;
+    if (!(clientRow <= GetHeaderRows() && (wRow & 8))) code = GX_HORZLINE;
   } else if (cell && rowEdges && std::abs(rect.top - pt.y) <= h && clientRow != 0) {
     if (!(clientRow <= GetHeaderRows() + 1 && (wRow & 8))) {
-      code = 2;
+      code = GX_HORZLINE;
       hitRow = before(clientRow, [this](ROWCOL r) { return GetRowHeight(GetRowFromClientRow(r)); });
     }
   }
-  if (cell && code == 0) {
+  if (cell && code == GX_NOHIT) {
     code = HitTestSelectionEdge(GetRowFromClientRow(clientRow), GetColFromClientCol(clientCol), &pt, &rect);
-    if (!code) code = clientCol > GetHeaderCols() && clientRow > GetHeaderRows() ? 3 : 4;
+    if (!code) code = clientCol > GetHeaderCols() && clientRow > GetHeaderRows() ? GX_CELLHIT : GX_HEADERHIT;
   }
   if (pRow) *pRow = hitRow != kNone ? GetRowFromClientRow(hitRow) : pt.y > h + 1 ? GetRowCount() + 1 : 0;
   if (pCol) *pCol = hitCol != kNone ? GetColFromClientCol(hitCol) : pt.x > h + 1 ? GetColCount() + 1 : 0;
@@ -67,24 +67,24 @@ int CGXGridCore::HitTest(CPoint ptIn, ROWCOL* pRow, ROWCOL* pCol, CRect* pRect) 
 }
 
 int CGXGridCore::HitTestSelectionEdge(ROWCOL nRow, ROWCOL nCol, const POINT* pt, const RECT* pCellRect) {
-  if (!m_bHitSelectionEdges || !m_pParam || !pt || !pCellRect) return 0;
+  if (!m_bHitSelectionEdges || !m_pParam || !pt || !pCellRect) return GX_NOHIT;
   const RECT& r = *pCellRect;
   const BOOL onLeft = pt->x - r.left >= 0 && pt->x - r.left < 5, onTop = pt->y - r.top >= 0 && pt->y - r.top < 5;
   const CGXRangeList& sel = m_pParam->m_SelRects;
-  if (sel.FindRange(0, 0)) return nRow == 0 && nCol == 0 && (onLeft || onTop) ? 5 : 0;
+  if (sel.FindRange(0, 0)) return nRow == 0 && nCol == 0 && (onLeft || onTop) ? GX_SELEDGEHIT : GX_NOHIT;
   CGXRange range;
   if (POSITION pos = sel.FindRange(nRow, nCol)) {
     range = *sel.GetAt(pos);
   } else if (sel.IsEmpty() && IsCurrentCell(nRow, nCol)) {
     if (!GetCoveredCellsRowCol(nRow, nCol, range)) range.SetCellRange(nRow, nCol, nRow, nCol);
   } else {
-    return 0;
+    return GX_NOHIT;
   }
   const BOOL onRight = r.right - pt->x >= 0 && r.right - pt->x < 5, onBottom = r.bottom - pt->y >= 0 && r.bottom - pt->y <= 4;
   if ((onLeft && !range.IsRows() && range.m_nLeft == nCol) || (onRight && !range.IsRows() && range.m_nRight == nCol) ||
       (onTop && !range.IsCols() && range.m_nTop == nRow) || (onBottom && !range.IsCols() && range.m_nBottom == nRow))
-    return 5;
-  return 0;
+    return GX_SELEDGEHIT;
+  return GX_NOHIT;
 }
 
 void CGXGridCore::DestroyDragLine() {
@@ -212,8 +212,8 @@ BOOL CGXGridCore::OnMoveTracking(ROWCOL, ROWCOL, int, CSize& size) {
     const int offset = cols ? line.left - m_rectTrackStart.left : line.top - m_rectTrackStart.top;
     if (m_bTrackLiveGrid) {
       cols ? StoreColWidth(m_nTrackCol, m_nTrackOldSize + offset) : StoreRowHeight(m_nTrackRow, m_nTrackOldSize + offset);
-      cols ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, 2, FALSE)
-           : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, 2, FALSE);
+      cols ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, GX_UPDATENOW, FALSE)
+           : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, GX_UPDATENOW, FALSE);
     } else if (m_bTrackLiveHeader) {
       // The header cells show the new size for a moment; the table keeps the old one.
       cols ? StoreColWidth(m_nTrackCol, m_nTrackOldSize + offset) : StoreRowHeight(m_nTrackRow, m_nTrackOldSize + offset);
@@ -245,9 +245,10 @@ BOOL CGXGridCore::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSi
   const int offset = cols ? m_rectTrackLine.left - m_rectTrackStart.left : m_rectTrackLine.top - m_rectTrackStart.top;
   const BOOL allowed = cols ? OnTrackColWidthEnd(col, size.cx) : OnTrackRowHeightEnd(row, size.cy);
   if (!allowed || std::abs(offset) < 2 || !m_bTrackMoved) {
-    RedrawRowCol(row, col, row, col, 2, FALSE);
+    RedrawRowCol(row, col, row, col, GX_UPDATENOW, FALSE);
     if (m_bTrackLiveGrid)
-      cols ? UpdateChangedColWidths(col, col, nullptr, 2, FALSE) : UpdateChangedRowHeights(row, row, nullptr, 2, FALSE);
+      cols ? UpdateChangedColWidths(col, col, nullptr, GX_UPDATENOW, FALSE)
+           : UpdateChangedRowHeights(row, row, nullptr, GX_UPDATENOW, FALSE);
     return FALSE;
   }
   const int size0 = cols ? GetColWidth(col) : GetRowHeight(row);
@@ -299,12 +300,12 @@ void CGXGridCore::OnCancelTracking() {
   if (m_bTrackInvert) InvertTrackLine(m_rectTrackLine);
   if (m_bTrackLiveGrid) {
     RestoreTrackedSize();
-    m_nTrackingMode == 2 ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, 2, FALSE)
-                         : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, 2, FALSE);
+    m_nTrackingMode == 2 ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, GX_UPDATENOW, FALSE)
+                         : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, GX_UPDATENOW, FALSE);
   } else if (m_bTrackLiveHeader) {
     RestoreTrackedSize();
     RepaintTrackedHeader();
   } else if (m_bTrackHeaderRedraw) {
-    RedrawRowCol(m_nTrackRow, m_nTrackCol, m_nTrackRow, m_nTrackCol, 2, FALSE);
+    RedrawRowCol(m_nTrackRow, m_nTrackCol, m_nTrackRow, m_nTrackCol, GX_UPDATENOW, FALSE);
   }
 }

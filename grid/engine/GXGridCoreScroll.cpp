@@ -152,11 +152,11 @@ void CGXGridCore::RefreshScrollBars(BOOL bDeferRedraw, BOOL bOnlyIfCountsChanged
   const ROWCOL maxTop = CalcMaxTopRow(), maxLeft = CalcMaxLeftCol();
   // A table that became shorter scrolls back so that no empty space shows below it.
   if ((m_nVScrollMode & 8) && m_nTopRow > firstRow && m_nTopRow > maxTop) {
-    SetTopRow(maxTop, 2, TRUE);
+    SetTopRow(maxTop, GX_UPDATENOW, TRUE);
     UpdateWindow();
   }
   if ((m_nHScrollMode & 8) && m_nLeftCol > firstCol && m_nLeftCol > maxLeft) {
-    SetLeftCol(maxLeft, 2, TRUE);
+    SetLeftCol(maxLeft, GX_UPDATENOW, TRUE);
     UpdateWindow();
   }
   m_bInUpdateScrollbars = TRUE;
@@ -225,9 +225,9 @@ int CGXGridCore::ScrollWindowBy(BOOL bVertical, int nPixels) {
 }
 
 BOOL CGXGridCore::DoScroll(int direction, ROWCOL nCount) {
-  if (!m_pParam || nCount == 0 || direction < 1 || direction > 4) return FALSE;
+  if (!m_pParam || nCount == 0 || direction < GX_UP || direction > GX_RIGHT) return FALSE;
   m_nCachedPosV = m_nCachedPosH = -1;
-  const bool vertical = direction == 1 || direction == 3;
+  const bool vertical = direction == GX_UP || direction == GX_DOWN;
   auto size = [&](ROWCOL n) { return vertical ? GetRowHeight(n) : GetColWidth(n); };
   const ROWCOL first = std::max<ROWCOL>(1, (vertical ? GetFrozenRows() : GetFrozenCols()) + 1);
   ROWCOL& topRef = vertical ? m_nTopRow : m_nLeftCol;
@@ -237,7 +237,7 @@ BOOL CGXGridCore::DoScroll(int direction, ROWCOL nCount) {
   const long room = vertical ? area.bottom - ScrollOriginY() : area.right - ScrollOriginX();
   ROWCOL newTop = top;
   long pixels = 0;
-  if (direction <= 2) {
+  if (direction <= GX_LEFT) {
     for (ROWCOL n = 0; newTop > first && n < nCount && pixels < room;) {
       const int s = size(--newTop);
       pixels += s;
@@ -264,7 +264,7 @@ BOOL CGXGridCore::DoScroll(int direction, ROWCOL nCount) {
     const ROWCOL n = vertical ? r : c, frozen = first - 1;
     if (n > frozen && (n < newTop || n >= (vertical ? LastRowInView() : LastColInView()))) control->Hide();
   }
-  ScrollWindowBy(vertical, direction <= 2 ? (int)pixels : -(int)pixels);
+  ScrollWindowBy(vertical, direction <= GX_LEFT ? (int)pixels : -(int)pixels);
   SetScrollPos(vertical ? SB_VERT : SB_HORZ, (int)newTop, TRUE);
   if (newTop == first && ((vertical ? m_nVScrollMode : m_nHScrollMode) & 2)) RefreshScrollBars(TRUE, FALSE);
   if (vertical) OnTopRowChanged();
@@ -286,18 +286,18 @@ ROWCOL CGXGridCore::LastColInView() {
 }
 
 BOOL CGXGridCore::ScrollGrid(int direction, ROWCOL nCount) {
-  if (direction < 1 || direction > 4) return TRUE;
+  if (direction < GX_UP || direction > GX_RIGHT) return TRUE;
   if (!DoScroll(direction, nCount)) return FALSE;
   auto* split = dynamic_cast<CSplitterWnd*>(m_pSplitterWnd);
   if (!split || !::IsWindow(split->GetSafeHwnd())) return TRUE;
-  const bool vertical = direction == 1 || direction == 3;
+  const bool vertical = direction == GX_UP || direction == GX_DOWN;
   if (vertical ? split->GetColumnCount() < 2 : split->GetRowCount() < 2) return TRUE;
   const int row = vertical ? m_nSplitRow : 1 - m_nSplitRow, col = vertical ? 1 - m_nSplitCol : m_nSplitCol;
   CWnd* paneWnd = split->GetPane(row, col);
   auto* pane = dynamic_cast<CGXGridCore*>(paneWnd);
   if (!pane || pane == this) return TRUE;
   // The pane beside follows; only the pane the hint names takes it.
-  CGXGridHint hint(vertical ? 25 : 26, -1);
+  CGXGridHint hint(vertical ? gxHintSetTopRow : gxHintSetLeftCol, -1);
   hint.m_nRow1 = m_nTopRow;
   hint.m_nCol1 = m_nLeftCol;
   hint.m_pHintPtr = paneWnd;
@@ -311,7 +311,7 @@ void CGXGridCore::MoveTopLeft(BOOL bVertical, ROWCOL nNew, UINT flags) {
   const ROWCOL old = bVertical ? m_nTopRow : m_nLeftCol;
   if (nNew == old) return;
   // Near moves shift pixels; far ones redraw.
-  if (nNew > old && nNew - old <= kMaxMovedRows && DoScroll(bVertical ? 3 : 4, nNew - old)) {
+  if (nNew > old && nNew - old <= kMaxMovedRows && DoScroll(bVertical ? GX_DOWN : GX_RIGHT, nNew - old)) {
     if ((bVertical ? m_nTopRow : m_nLeftCol) == nNew) return;
   }
   if (bVertical) SetTopRow(nNew, flags, TRUE);
@@ -364,7 +364,7 @@ BOOL CGXGridCore::ScrollCellInView(ROWCOL nRow, ROWCOL nCol, UINT flags, BOOL bF
                   flags);
     }
   }
-  if (flags & 0x06) UpdateWindow();
+  if (flags & (GX_UPDATENOW | GX_SMART)) UpdateWindow();
   return m_nTopRow != topBefore || m_nLeftCol != leftBefore;
 }
 
@@ -377,19 +377,19 @@ BOOL CGXGridCore::OnScrollBar(BOOL bVertical, UINT nSBCode, UINT nPos) {
   const ROWCOL first = (bVertical ? GetFrozenRows() : GetFrozenCols()) + 1;
   const ROWCOL maxTop = bVertical ? CalcMaxTopRow() : CalcMaxLeftCol();
   const ROWCOL page = std::max<ROWCOL>(1, (bVertical ? LastRowInView() : LastColInView()) - top);
-  const int back = bVertical ? 1 : 2, forth = bVertical ? 3 : 4;
+  const int back = bVertical ? GX_UP : GX_LEFT, forth = bVertical ? GX_DOWN : GX_RIGHT;
   switch (nSBCode) {
     case SB_LINEUP: ScrollGrid(back, 1); break;
     case SB_LINEDOWN: ScrollGrid(forth, 1); break;
     case SB_PAGEUP: ScrollGrid(back, page); break;
     case SB_PAGEDOWN: ScrollGrid(forth, page); break;
-    case SB_TOP: MoveTopLeft(bVertical, first, 2); break;
-    case SB_BOTTOM: MoveTopLeft(bVertical, maxTop, 2); break;
+    case SB_TOP: MoveTopLeft(bVertical, first, GX_UPDATENOW); break;
+    case SB_BOTTOM: MoveTopLeft(bVertical, maxTop, GX_UPDATENOW); break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       const int factor = std::max(1, bVertical ? m_nSBThumbFactorV : m_nSBThumbFactorH);
       const ROWCOL target = std::clamp<ROWCOL>((ROWCOL)nPos * (ROWCOL)factor, first, std::max(first, maxTop));
-      MoveTopLeft(bVertical, target, 2);
+      MoveTopLeft(bVertical, target, GX_UPDATENOW);
       break;
     }
     default: break;
@@ -452,11 +452,11 @@ BOOL CGXGridCore::AutoScroll(UINT nEndMessage, BOOL bVertical, BOOL bHorizontal)
     POINT pt = screen;
     ::ScreenToClient(hwnd, &pt);
     BOOL scrolled = FALSE;
-    if (bVertical && pt.y < area.top) scrolled = ScrollGrid(1, (ROWCOL)((area.top - pt.y) / rowStep + 1));
-    else if (bVertical && pt.y > area.bottom) scrolled = ScrollGrid(3, (ROWCOL)((pt.y - area.bottom) / rowStep + 1));
-    if (!scrolled && bHorizontal && pt.x < area.left) scrolled = ScrollGrid(2, (ROWCOL)((area.left - pt.x) / colStep + 1));
+    if (bVertical && pt.y < area.top) scrolled = ScrollGrid(GX_UP, (ROWCOL)((area.top - pt.y) / rowStep + 1));
+    else if (bVertical && pt.y > area.bottom) scrolled = ScrollGrid(GX_DOWN, (ROWCOL)((pt.y - area.bottom) / rowStep + 1));
+    if (!scrolled && bHorizontal && pt.x < area.left) scrolled = ScrollGrid(GX_LEFT, (ROWCOL)((area.left - pt.x) / colStep + 1));
     else if (!scrolled && bHorizontal && pt.x > area.right)
-      scrolled = ScrollGrid(4, (ROWCOL)((pt.x - area.right) / colStep + 1));
+      scrolled = ScrollGrid(GX_RIGHT, (ROWCOL)((pt.x - area.right) / colStep + 1));
     if (scrolled) {
       mouseMove(pt);
       continue;

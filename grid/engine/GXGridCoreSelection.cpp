@@ -165,7 +165,7 @@ void CGXGridCore::UpdateSetSelection(POSITION pos, ROWCOL nTop, ROWCOL nLeft, RO
       [&](ROWCOL r, ROWCOL c) { return IsCellInRangeList(r, c, list) != 0; },
       [&](ROWCOL r, ROWCOL c) { return newCells.IsCellInRange(r, c) || list.IsCellInList(r, c, pos); });
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(13, m_nViewID);
+    CGXGridHint hint(gxHintUpdateSetSelection, m_nViewID);
     hint.m_pHintPtr = pos, hint.m_nRow1 = nTop, hint.m_nCol1 = nLeft, hint.m_nRow2 = nBottom, hint.m_nCol2 = nRight;
     SendHint(hint);
   }
@@ -183,7 +183,7 @@ void CGXGridCore::UpdateClearSelection(BOOL bCreateHint) {
       *this, dc.Get(), 0, 0, GetRowCount(), GetColCount(),
       [&](ROWCOL r, ROWCOL c) { return IsCellInRangeList(r, c, list) != 0; }, [](ROWCOL, ROWCOL) { return false; });
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(14, m_nViewID);
+    CGXGridHint hint(gxHintUpdateClearSelection, m_nViewID);
     SendHint(hint);
   }
   m_bSelDragging = FALSE;
@@ -204,7 +204,7 @@ void CGXGridCore::UpdateSelectRange(const CGXRange& range, const CGXRangeList* p
         [&](ROWCOL r, ROWCOL c) { return pOldList && IsCellInRangeList(r, c, *pOldList); },
         [&](ROWCOL r, ROWCOL c) { return IsCellInRangeList(r, c, list) != 0; });
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(23, m_nViewID);
+    CGXGridHint hint(gxHintUpdateSelectRange, m_nViewID);
     hint.m_range = range, hint.m_pHintPtr = (void*)pOldList;
     SendHint(hint);
   }
@@ -251,7 +251,7 @@ BOOL CGXGridCore::ShowSelectionMarker(BOOL bHide, BOOL bCreateHint) {
     m_bMarkerHidden = bHide;
   }
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(30, m_nViewID);
+    CGXGridHint hint(gxHintShowSelectionMarker, m_nViewID);
     hint.m_flags = bHide;
     SendHint(hint);
   }

@@ -145,7 +145,7 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
   m_nLastVisibleClientCol = kNone;
   if (nTo == 0) nTo = nFrom;
   if (m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
-    const UINT f = flags & 7;
+    const UINT f = flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART);
     CRect g;
     GetGridRect(&g);
     const ROWCOL fc = GetFrozenCols(), lc = GetLeftCol();
@@ -193,7 +193,7 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
     }
   }
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(6, m_nViewID);
+    CGXGridHint hint(gxHintUpdateChangedColWidths, m_nViewID);
     hint.m_nCol1 = nFrom, hint.m_nCol2 = nTo, hint.m_pHintPtr = (void*)anOldWidths, hint.m_flags = flags;
     SendHint(hint);
   }
@@ -204,7 +204,7 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
   m_nLastVisibleClientRow = kNone;
   if (nTo == 0) nTo = nFrom;
   if (m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
-    const UINT f = flags & 7;
+    const UINT f = flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART);
     CRect g;
     GetGridRect(&g);
     const ROWCOL fr = GetFrozenRows(), tr = GetTopRow();
@@ -252,7 +252,7 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
     }
   }
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(5, m_nViewID);
+    CGXGridHint hint(gxHintUpdateChangedRowHeights, m_nViewID);
     hint.m_nRow1 = nFrom, hint.m_nRow2 = nTo, hint.m_pHintPtr = (void*)anOldHeights, hint.m_flags = flags;
     SendHint(hint);
   }
@@ -378,7 +378,7 @@ BOOL CGXGridCore::StoreZoom(int nZoom, BOOL bCreateHint) {
   m_nZoom = nZoom;
   if (m_pParam && m_pParam->m_pProperties) m_pParam->m_pProperties->SetZoom(nZoom);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(20, m_nViewID);
+    CGXGridHint hint(gxHintStoreZoom, m_nViewID);
     hint.m_lParam = nZoom, hint.m_pHintPtr = m_pSplitterWnd;
     SendHint(hint);
   }
@@ -389,7 +389,7 @@ void CGXGridCore::UpdateZoom(int nOldZoom, UINT flags, BOOL bCreateHint) {
   RecalcCharSize(&m_nCharWidth, &m_nCharHeight);
   if (m_pParam && !m_pParam->m_bLockUpdate && nOldZoom != GetZoom()) Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(19, m_nViewID);
+    CGXGridHint hint(gxHintUpdateZoom, m_nViewID);
     hint.m_lParam = nOldZoom, hint.m_flags = flags, hint.m_pHintPtr = m_pSplitterWnd;
     SendHint(hint);
   }

@@ -181,8 +181,8 @@ void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo,
   if (bRows) range.SetRowRange(first, last);
   else range.SetColRange(first, last);
   if (first == 0 || first > last || last > count) return;
-  MoveCurrentCell(bRows ? 7 : 2, 1, TRUE);
-  EndCurrentCellEdit(TRUE, 2, TRUE);
+  MoveCurrentCell(bRows ? GX_TOP : GX_LEFT, 1, TRUE);
+  EndCurrentCellEdit(TRUE, GX_UPDATENOW, TRUE);
 
   CGXOperationProgress progress;
   progress.SetStatusText(bRows ? "Sort Rows" : "Sort Columns");

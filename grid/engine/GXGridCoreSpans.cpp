@@ -230,10 +230,10 @@ void CGXGridCore::UpdateCoveredCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToR
   CGXRange block;
   if (GetCurrentCell(curRow, curCol) && GetCoveredCellsRowCol(nRow, nCol, block) && block.IsCellInRange(curRow, curCol) &&
       (curRow != block.m_nTop || curCol != block.m_nLeft))
-    SetCurrentCell(block.m_nTop, block.m_nLeft, flags | 8);
+    SetCurrentCell(block.m_nTop, block.m_nLeft, flags | GX_SCROLLINVIEW);
   RedrawRowCol(nRow, nCol, nToRow, nToCol, flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(18, m_nViewID);
+    CGXGridHint hint(gxHintUpdateCoveredCellsRowCol, m_nViewID);
     hint.m_nRow1 = nRow, hint.m_nCol1 = nCol, hint.m_nRow2 = nToRow, hint.m_nCol2 = nToCol, hint.m_flags = flags;
     SendHint(hint);
   }
@@ -355,14 +355,15 @@ BOOL CGXGridCore::SetFloatedCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow,
   if (!m_pParam || nToRow < nRow || nToCol < nCol) return FALSE;
   auto* pool = Pool<CGXSpanCellPool>(m_bPrinting && m_pParam->m_pPrintFloatCellsPool ? m_pParam->m_pPrintFloatCellsPool
                                                                                      : m_pParam->m_pFloatCellsPool);
-  return StoreSpan(*this, pool, nRow, nCol, nToRow, nToCol, flags, 28, TRUE);
+  return StoreSpan(*this, pool, nRow, nCol, nToRow, nToCol, flags, gxHintSetFloatedCellsRowCol, TRUE);
 }
 
 BOOL CGXGridCore::SetMergedCellsRowCol(int direction, ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol,
                                        UINT flags) {
   if (!m_pParam || nToRow < nRow || nToCol < nCol) return FALSE;
   CObject* p = direction == 0 ? m_pParam->m_pMergeCellsPoolH : m_pParam->m_pMergeCellsPoolV;
-  return StoreSpan(*this, Pool<CGXSpanCellPool>(p), nRow, nCol, nToRow, nToCol, flags, 29, direction == 0);
+  return StoreSpan(*this, Pool<CGXSpanCellPool>(p), nRow, nCol, nToRow, nToCol, flags, gxHintSetMergedCellsRowCol,
+                   direction == 0);
 }
 
 void CGXGridCore::ExpandRangeByFloatedCells(CGXRange& range) {
@@ -547,7 +548,7 @@ BOOL CGXGridCore::EvalMergeCells(const CGXRange& rangeIn, BOOL bUpdate, CGXRange
   }
   if (changed && updated.IsValid()) {
     Note(pUpdatedRange, updated);
-    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, 2, FALSE);
+    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, GX_UPDATENOW, FALSE);
   }
   return changed;
 }
@@ -570,7 +571,7 @@ BOOL CGXGridCore::EvalFloatCells(const CGXRange& rangeIn, BOOL bUpdate, CGXRange
   }
   if (changed && updated.IsValid()) {
     Note(pUpdatedRange, updated);
-    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, 2, FALSE);
+    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, GX_UPDATENOW, FALSE);
   }
   return changed;
 }

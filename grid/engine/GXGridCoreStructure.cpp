@@ -94,9 +94,10 @@ void CGXGridCore::UpdateChangedRowCount(ROWCOL nOldRows, UINT flags, BOOL bCreat
   if (!m_pParam) return;
   if (m_bCurrentCellValid && m_nCurrentRow > GetRowCount()) m_bCurrentCellValid = FALSE;
   FreeObjectCache();
-  if (!m_pParam->m_bLockUpdate && (flags & 7)) Redraw(flags & 7, FALSE);
+  if (!m_pParam->m_bLockUpdate && (flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART)))
+    Redraw(flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART), FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(3, m_nViewID);
+    CGXGridHint hint(gxHintUpdateChangedRowCount, m_nViewID);
     hint.m_nRow1 = std::min(GetRowCount(), nOldRows), hint.m_flags = flags;
     SendHint(hint);
   }
@@ -106,9 +107,10 @@ void CGXGridCore::UpdateChangedColCount(ROWCOL nOldCols, UINT flags, BOOL bCreat
   if (!m_pParam) return;
   if (m_bCurrentCellValid && m_nCurrentCol > GetColCount()) m_bCurrentCellValid = FALSE;
   FreeObjectCache();
-  if (!m_pParam->m_bLockUpdate && (flags & 7)) Redraw(flags & 7, FALSE);
+  if (!m_pParam->m_bLockUpdate && (flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART)))
+    Redraw(flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART), FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(4, m_nViewID);
+    CGXGridHint hint(gxHintUpdateChangedColCount, m_nViewID);
     hint.m_nCol1 = std::min(GetColCount(), nOldCols), hint.m_flags = flags;
     SendHint(hint);
   }
@@ -475,7 +477,7 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
   const ROWCOL first = nOp == opMove ? std::min(a, c) : a;
   const BOOL spans = GetFloatCellsMode() || (GetMergeCellsMode() & 3);
   const ROWCOL top = bRows ? m_nTopRow : m_nLeftCol;
-  if ((flags & 1) || first == 0 || first <= frozen || spans || (nOp == opMove && std::max(a, c) <= frozen) ||
+  if ((flags & GX_INVALIDATE) || first == 0 || first <= frozen || spans || (nOp == opMove && std::max(a, c) <= frozen) ||
       (nOp == opRemove && a < nTopBefore && b >= nTopBefore) || (nOp == opMove && first < top)) {
     Redraw(flags, FALSE);
     return;
@@ -507,7 +509,7 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
       for (ROWCOL i = 0; i <= b - a && ext < end - pos; ++i) ext += (LONG)pOldSizes[i];
     }
     const CRect area = strip(pos, end);
-    if (ext > 0 && pos + ext < end && (flags & 6)) {
+    if (ext > 0 && pos + ext < end && (flags & (GX_UPDATENOW | GX_SMART))) {
       const int delta = nOp == opInsert ? (int)ext : -(int)ext;
       m_pGridWnd->ScrollWindowEx(bRows ? 0 : delta, bRows ? delta : 0, &area, &area, nullptr, nullptr,
                                  SW_INVALIDATE | SW_ERASE);
@@ -516,7 +518,7 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
         ::InvalidateRect(hwnd, &opened, FALSE);
       }
       // The band first, the headers after it: painted together they would repaint all between.
-      if (flags & 2) ::UpdateWindow(hwnd);
+      if (flags & GX_UPDATENOW) ::UpdateWindow(hwnd);
       const CRect h = headers(pos);
       ::InvalidateRect(hwnd, &h, FALSE);
     } else {
@@ -533,7 +535,7 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
         }
       }
   }
-  if (flags & 2) ::UpdateWindow(hwnd);
+  if (flags & GX_UPDATENOW) ::UpdateWindow(hwnd);
 }
 
 void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags,
@@ -568,14 +570,15 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
     }
   }
   top = std::max<ROWCOL>(top, frozen + 1);
-  if (!m_pParam->m_bLockUpdate && (flags & 7)) {
+  if (!m_pParam->m_bLockUpdate && (flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART))) {
     const BOOL oldLock = LockScrollBars(TRUE);
-    RedrawStructureChange(bRows, nOp, a, b, c, flags & 7, pOldSizes, topBefore);
+    RedrawStructureChange(bRows, nOp, a, b, c, flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART), pOldSizes, topBefore);
     LockScrollBars(oldLock);
-    if (flags & 6) RefreshScrollBars();
+    if (flags & (GX_UPDATENOW | GX_SMART)) RefreshScrollBars();
   }
   if (m_bUpdateHints && bCreateHint && (nOp == opInsert ? a : b) != 0) {
-    static const UINT ids[2][3] = {{7, 9, 11}, {8, 10, 12}};
+    static const UINT ids[2][3] = {{gxHintUpdateInsertCols, gxHintUpdateRemoveCols, gxHintUpdateMoveCols},
+                                   {gxHintUpdateInsertRows, gxHintUpdateRemoveRows, gxHintUpdateMoveRows}};
     CGXGridHint hint(ids[bRows ? 1 : 0][nOp], m_nViewID);
     (bRows ? hint.m_nRow1 : hint.m_nCol1) = a;
     (bRows ? hint.m_nRow2 : hint.m_nCol2) = b;
@@ -610,7 +613,7 @@ void CGXGridCore::UpdateFrozenRows(ROWCOL nOldFrozenRows, ROWCOL nOldHeaderRows,
   if (!m_pParam) return;
   m_nTopRow = std::max<ROWCOL>(GetFrozenRows() + 1, m_nTopRow);
   if (m_bCurrentCellValid && m_nCurrentRow > GetRowCount()) m_bCurrentCellValid = FALSE;
-  CGXGridHint hint(15, m_nViewID);
+  CGXGridHint hint(gxHintUpdateFrozenRows, m_nViewID);
   hint.m_nRow1 = nOldFrozenRows, hint.m_nRow2 = nOldHeaderRows;
   RefreshAfterStructure(hint, flags, bCreateHint);
 }
@@ -619,21 +622,21 @@ void CGXGridCore::UpdateFrozenCols(ROWCOL nOldFrozenCols, ROWCOL nOldHeaderCols,
   if (!m_pParam) return;
   m_nLeftCol = std::max<ROWCOL>(GetFrozenCols() + 1, m_nLeftCol);
   if (m_bCurrentCellValid && m_nCurrentCol > GetColCount()) m_bCurrentCellValid = FALSE;
-  CGXGridHint hint(16, m_nViewID);
+  CGXGridHint hint(gxHintUpdateFrozenCols, m_nViewID);
   hint.m_nCol1 = nOldFrozenCols, hint.m_nCol2 = nOldHeaderCols;
   RefreshAfterStructure(hint, flags, bCreateHint);
 }
 
 void CGXGridCore::UpdateMoveDataRows(const CGXRange& range, UINT flags, BOOL bCreateHint) {
   if (!m_pParam) return;
-  CGXGridHint hint(31, m_nViewID);
+  CGXGridHint hint(gxHintUpdateMoveDataRows, m_nViewID);
   hint.m_range = range;
   RefreshAfterStructure(hint, flags, bCreateHint);
 }
 
 void CGXGridCore::UpdateMoveDataCols(const CGXRange& range, UINT flags, BOOL bCreateHint) {
   if (!m_pParam) return;
-  CGXGridHint hint(32, m_nViewID);
+  CGXGridHint hint(gxHintUpdateMoveDataCols, m_nViewID);
   hint.m_range = range;
   RefreshAfterStructure(hint, flags, bCreateHint);
 }

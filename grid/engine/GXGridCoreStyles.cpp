@@ -410,7 +410,7 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
       m_pGridWnd->IsWindowVisible())
     Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(17, m_nViewID);
+    CGXGridHint hint(gxHintUpdateStyleRange, m_nViewID);
     hint.m_range = range;
     hint.m_flags = flags;
     UpdateAllViews(nullptr, 0, &hint);
@@ -477,7 +477,7 @@ void CGXGridCore::UpdateStylesMap(UINT flags, BOOL bCreateHint) {
   FreeObjectCache();
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(34, m_nViewID);
+    CGXGridHint hint(gxHintUpdateStylesMap, m_nViewID);
     UpdateAllViews(nullptr, 0, &hint);
   }
 }
@@ -485,7 +485,7 @@ void CGXGridCore::UpdateStylesMap(UINT flags, BOOL bCreateHint) {
 void CGXGridCore::UpdateProperties(UINT flags, BOOL bCreateHint) {
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(33, m_nViewID);
+    CGXGridHint hint(gxHintUpdateProperties, m_nViewID);
     UpdateAllViews(nullptr, 0, &hint);
   }
 }
@@ -499,7 +499,7 @@ void CGXGridCore::UpdateBaseStyle(WORD nId, UINT flags, BOOL bCreateHint) {
   FreeObjectCache();
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
-    CGXGridHint hint(35, m_nViewID);
+    CGXGridHint hint(gxHintUpdateBaseStyle, m_nViewID);
     hint.m_flags = nId;
     UpdateAllViews(nullptr, 0, &hint);
   }

@@ -93,7 +93,7 @@ void CGXGridCore::SetCurrentCellAfterCommand(ROWCOL nRow, ROWCOL nCol, BOOL bMov
     m_nDeferredCol = nCol;
     return;
   }
-  if (bMove && !IsCurrentCell(nRow, nCol)) SetCurrentCell(nRow, nCol, 0x0A);
+  if (bMove && !IsCurrentCell(nRow, nCol)) SetCurrentCell(nRow, nCol, GX_UPDATENOW | GX_SCROLLINVIEW);
   else ScrollCellInView(nRow, nCol);
   UpdateWindow();
 }
@@ -139,7 +139,7 @@ BOOL CGXGridCore::Redo() {
     throw;
   }
   if (ok) {
-    if (cmd->m_bCCell) SetCurrentCell(cmd->m_nRow, cmd->m_nCol, 0x0A);
+    if (cmd->m_bCCell) SetCurrentCell(cmd->m_nRow, cmd->m_nCol, GX_UPDATENOW | GX_SCROLLINVIEW);
     delete cmd;
   } else {
     redo.AddHead(cmd);
@@ -264,7 +264,7 @@ BOOL CGXBlockCmd::Execute(CGXGridCore* pGrid, GXCmdType ctCmd) {
   if (count > 1) {
     param->m_bLockUpdate = bLock;
     settings.nDisplayDepth = 0xFFFFFFFF;
-    pGrid->Redraw(2);
+    pGrid->Redraw(GX_UPDATENOW);
   }
   settings.nPercent = 0xFFFFFFFF;
   if (collecting && !ok) {

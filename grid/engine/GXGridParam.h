@@ -2,6 +2,7 @@
 // styles map, properties, cell data, printer, selection, undo lists, sizes and option words.
 #pragma once
 
+#include "grid/engine/GXCodes.h"
 #include "grid/engine/GXCollMap.h"
 #include "grid/engine/GXRange.h"
 #include "platform/core/List.h"
@@ -87,7 +88,7 @@ class CGXGridParam : public CObject {
   ROWCOL m_nCurRow = 1;
   ROWCOL m_nCurCol = 1;
   DWORD m_nMaxUndo = 512;
-  WORD m_wEnterMoveDir = 4;
+  WORD m_wEnterMoveDir = GX_RIGHT;
   CGXRangeList m_SelRects;
   CGXRangeList m_CoveredCellsList;
   // Look-up structure of the covered cells; the covered-cell layer owns its type.

@@ -95,7 +95,7 @@ CScrollBar* CGXView::GetScrollBarCtrl(int nBar) const {
     const CPtrList& classes = GXGetLibraryData().m_HostWndClasses;
     for (POSITION pos = classes.GetHeadPosition(); pos;) {
       if (parent->IsKindOf(static_cast<CRuntimeClass*>(classes.GetNext(pos))))
-        return reinterpret_cast<CScrollBar*>(parent->GetDlgItem(nBar == SB_VERT ? 59920 : 59904));
+        return reinterpret_cast<CScrollBar*>(parent->GetDlgItem(nBar == SB_VERT ? GX_IDW_TAB_VSCROLL : GX_IDW_TAB_HSCROLL));
     }
   }
   return CView::GetScrollBarCtrl(nBar);

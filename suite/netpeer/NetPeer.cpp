@@ -2,6 +2,7 @@
 // in-process slave client that runs drive frames on its simulated drive and answers them, and offers, accepts
 // or refuses transfers. Commands come one a line on standard input; events go one a line to standard output.
 // It ends at end of input, on "quit", or after its lifetime.
+#include "comm/NetMessage.h"
 #include "platform/net/AsyncSocket.h"
 #include "platform/ui/MessageQueue.h"
 #include "suite/zurcomm/zurcomm.h"
@@ -299,7 +300,7 @@ void Slave::Transfer(const Bytes& payload) {
 }
 
 bool Slave::Progress(int code, const char* text, float percent, void*) {
-  Bytes p{2, (BYTE)code};
+  Bytes p{NETOP_PROGRESS, (BYTE)code};
   BYTE f[4];
   memcpy(f, &percent, 4);
   p.insert(p.end(), f, f + 4);
@@ -309,13 +310,13 @@ bool Slave::Progress(int code, const char* text, float percent, void*) {
 }
 
 void Slave::Unsolicited(DAV_MSG* msg) {
-  Bytes p{31};
+  Bytes p{NETOP_UNSOLICITED_MSG};
   p.insert(p.end(), (BYTE*)msg, (BYTE*)msg + sizeof *msg);
   if (s_current) s_current->Reply(p);
 }
 
 void Slave::Debug(const char* text) {
-  Bytes p{30};
+  Bytes p{NETOP_DEBUG_LOG};
   p.insert(p.end(), text, text + strlen(text));
   if (s_current) s_current->Reply(p);
 }
@@ -325,7 +326,7 @@ void Slave::OnDriveFrame(const Bytes& f) {
   if (f.empty()) return;
   s_current = this;
   const BYTE op = f[0];
-  if (op == 0x02) {
+  if (op == NETOP_ANSWER) {
     Say("answer " + Hex(f.data(), f.size()));
     return;
   }
@@ -349,95 +350,95 @@ void Slave::OnDriveFrame(const Bytes& f) {
   auto ok = [&r](bool b) { r[1] = b ? 1 : 0; };
   auto need = [&f](size_t n) { return f.size() >= n; };
   switch (op) {
-    case 0x01: {
+    case NETOP_LAST_ERROR: {
       const char* t = DAV_GetLastError();
       r[1] = 1;
       r.insert(r.end(), t, t + strlen(t));
       break;
     }
-    case 0x07: {
+    case NETOP_GET_BAUD_RATE: {
       ok(true);
       DWORD b = DAV_GetBaudRate();
       for (int i = 0; i < 4; ++i) r.push_back((BYTE)(b >> (8 * i)));
       break;
     }
-    case 0x0C: ok(DAV_ResetDrive()); break;
-    case 0x0D:
+    case NETOP_RESET_DRIVE: ok(DAV_ResetDrive()); break;
+    case NETOP_SEND_MESSAGE:
       if (need(15)) {
         DAV_MSG m;
         memcpy(&m, f.data() + 1, 14);
         ok(DAV_SendMessage(&m));
       }
       break;
-    case 0x0E: {
+    case NETOP_RECEIVE_MESSAGE: {
       DAV_MSG m{};
       ok(DAV_ReceiveMessage(&m));
       if (r[1]) r.insert(r.end(), (BYTE*)&m, (BYTE*)&m + 14);
       break;
     }
-    case 0x0F: ok(need(3) && DAV_SetActiveDrive(GetWord(&f[1]))); break;
-    case 0x11: ok(need(3) && DAV_SetHostDrive(GetWord(&f[1]))); break;
-    case 0x10:
-    case 0x12: {
+    case NETOP_SET_ACTIVE_AXIS: ok(need(3) && DAV_SetActiveDrive(GetWord(&f[1]))); break;
+    case NETOP_SET_HOST_AXIS: ok(need(3) && DAV_SetHostDrive(GetWord(&f[1]))); break;
+    case NETOP_GET_ACTIVE_AXIS:
+    case NETOP_GET_HOST_AXIS: {
       uint16_t a = 0;
-      ok(op == 0x10 ? DAV_GetActiveDrive(&a) : DAV_GetHostDrive(&a));
+      ok(op == NETOP_GET_ACTIVE_AXIS ? DAV_GetActiveDrive(&a) : DAV_GetHostDrive(&a));
       if (r[1]) PutWord(r, a);
       break;
     }
-    case 0x14: {
+    case NETOP_CHECKSUM: {
       uint16_t sum = 0;
       ok(need(5) && DAV_CheckSum(GetWord(&f[1]), GetWord(&f[3]), &sum));
       if (r[1]) PutWord(r, sum);
       break;
     }
-    case 0x15:
-    case 0x1B: {
-      size_t at = op == 0x1B ? 2 : 1;
+    case NETOP_SEND_DATA:
+    case NETOP_SEND_BIG_DATA: {
+      size_t at = op == NETOP_SEND_BIG_DATA ? 2 : 1;
       if (!need(at + 5)) break;
       WORD addr = GetWord(&f[at]), count = GetWord(&f[at + 3]);
       BYTE space = f[at + 2];
       if (!need(at + 5 + 2u * count)) break;
       std::vector<uint16_t> w(count);
       for (WORD i = 0; i < count; ++i) w[i] = GetWord(&f[at + 5 + 2u * i]);
-      ok(op == 0x15 ? DAV_SendData(w.data(), addr, space, count)
+      ok(op == NETOP_SEND_DATA ? DAV_SendData(w.data(), addr, space, count)
                     : DAV_SendBigData(w.data(), addr, space, count, f[1] ? Progress : nullptr, nullptr));
       break;
     }
-    case 0x16:
-    case 0x1C: {
-      size_t at = op == 0x1C ? 2 : 1;
+    case NETOP_RECEIVE_DATA:
+    case NETOP_RECEIVE_BIG_DATA: {
+      size_t at = op == NETOP_RECEIVE_BIG_DATA ? 2 : 1;
       if (!need(at + 5)) break;
       WORD addr = GetWord(&f[at]), count = GetWord(&f[at + 3]);
       std::vector<uint16_t> w(count);
-      ok(op == 0x16 ? DAV_ReceiveData(w.data(), addr, f[at + 2], count)
+      ok(op == NETOP_RECEIVE_DATA ? DAV_ReceiveData(w.data(), addr, f[at + 2], count)
                     : DAV_ReceiveBigData(w.data(), addr, f[at + 2], count, f[1] ? Progress : nullptr, nullptr));
       if (r[1])
         for (uint16_t v : w) PutWord(r, v);
       break;
     }
-    case 0x18: ok(need(5) && DAV_SetBaudRate((DWORD)f[1] | (DWORD)f[2] << 8 | (DWORD)f[3] << 16 | (DWORD)f[4] << 24)); break;
-    case 0x1E: DAV_RegisterDebugLogHandler(need(2) ? f[1] : 0, need(3) && f[2] ? Debug : nullptr); return;
-    case 0x1F: DAV_RegisterReceiveUnsolicitedMsgHandler(need(2) && f[1] ? Unsolicited : nullptr); return;
-    case 0x20:
+    case NETOP_SET_BAUD_RATE: ok(need(5) && DAV_SetBaudRate((DWORD)f[1] | (DWORD)f[2] << 8 | (DWORD)f[3] << 16 | (DWORD)f[4] << 24)); break;
+    case NETOP_DEBUG_LOG: DAV_RegisterDebugLogHandler(need(2) ? f[1] : 0, need(3) && f[2] ? Debug : nullptr); return;
+    case NETOP_UNSOLICITED_MSG: DAV_RegisterReceiveUnsolicitedMsgHandler(need(2) && f[1] ? Unsolicited : nullptr); return;
+    case NETOP_OPEN_CHANNEL:
       if (need(5)) {
         std::string name(f.begin() + 5, f.end());
         ok(DAV_OpenComm(name.c_str(), GetWord(&f[1]), 0, f[4]) >= 0);
       }
       break;
-    case 0x22: DAV_CloseComm(-1); ok(true); break;
-    case 0x23: {
+    case NETOP_CLOSE_CHANNEL: DAV_CloseComm(-1); ok(true); break;
+    case NETOP_BYTES_IN_QUEUE: {
       int n = DAV_GetBytesCountInQueue();
       ok(n >= 0);
       for (int i = 0; i < 4; ++i) r.push_back((BYTE)((DWORD)n >> (8 * i)));
       break;
     }
-    case 0x24: {
+    case NETOP_DRIVE_VERSION: {
       char v[32] = {};
       ok(DAV_GetDriveVersion(v));
       r.insert(r.end(), v, v + strlen(v));
       break;
     }
-    case 0x25: {
+    case NETOP_COFF_DOWNLOAD: {
       if (!need(4)) break;
       std::string path = "/tmp/dravonix-netpeer-" + std::to_string(getpid()) + ".out";
       std::ofstream(path, std::ios::binary).write((const char*)f.data() + 4, (std::streamsize)(f.size() - 4));

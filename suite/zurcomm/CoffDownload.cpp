@@ -1,4 +1,5 @@
 // Loading a compiled program (COFF) into a simulated drive's memories.
+#include "kernel/DriveMemory.h"
 #include "suite/zurcomm/SimulatorState.h"
 
 #include <algorithm>
@@ -97,7 +98,9 @@ bool ParseCoff(const char* file, const std::vector<uint8_t>& b, std::vector<Load
 }
 
 // The space that holds a program-memory address: the E2ROM window, else program memory.
-uint8_t ProgramSpace(uint32_t address) { return address >= 0x4000 && address < 0x8000 ? DAV_SPACE_E2ROM : DAV_SPACE_PROGRAM; }
+uint8_t ProgramSpace(uint32_t address) {
+  return address >= DriveMemory::kE2ROMStart && address <= DriveMemory::kE2ROMLast ? DAV_SPACE_E2ROM : DAV_SPACE_PROGRAM;
+}
 
 struct Piece {
   uint8_t space;
@@ -116,7 +119,9 @@ std::vector<Piece> Pieces(const LoadSection& s) {
   size_t done = 0;
   while (done < s.words.size()) {
     uint32_t at = s.address + (uint32_t)done;
-    uint32_t limit = at < 0x4000 ? 0x4000 : at < 0x8000 ? 0x8000 : 0x10000;
+    uint32_t limit = at < DriveMemory::kE2ROMStart    ? DriveMemory::kE2ROMStart
+                     : at <= DriveMemory::kE2ROMLast ? DriveMemory::kE2ROMLast + 1u
+                                                     : 0x10000u;
     size_t n = std::min(s.words.size() - done, (size_t)(limit - at));
     out.push_back({ProgramSpace(at), at, s.words.data() + done, n});
     done += n;

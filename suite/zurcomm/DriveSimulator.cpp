@@ -10,18 +10,18 @@
 namespace zurcomm {
 
 Drive::Drive(uint16_t axis)
-    : id(axis), programLow(0x8000, 0), dataLow(0x8000, 0), ram(0x8000, 0), e2rom(0x4000, 0) {}
+    : id(axis), programLow(0x8000, 0), dataLow(0x8000, 0), ram(0x8000, 0), e2rom(DriveMemory::kE2ROMMaxSize, 0) {}
 
 bool Drive::Locate(uint8_t space, uint16_t address, size_t count, Run runs[2], std::string& why) {
   runs[0] = {nullptr, 0};
   runs[1] = {nullptr, 0};
   size_t end = (size_t)address + count;
   if (space == DAV_SPACE_E2ROM) {
-    if (address < DriveSimulator::kE2ROMStart || end > (size_t)DriveSimulator::kE2ROMEnd + 1) {
+    if (address < DriveMemory::kE2ROMStart || end > (size_t)DriveMemory::kE2ROMLast + 1) {
       why = "E2ROM range out of the window 0x4000-0x7FFF";
       return false;
     }
-    runs[0] = {e2rom.data() + (address - DriveSimulator::kE2ROMStart), count};
+    runs[0] = {e2rom.data() + (address - DriveMemory::kE2ROMStart), count};
     return true;
   }
   if (space != DAV_SPACE_PROGRAM && space != DAV_SPACE_DATA) {
@@ -57,8 +57,8 @@ std::unique_ptr<Drive> FreshDrive(uint16_t axis, const std::string& firmware, co
   auto d = std::make_unique<Drive>(axis);
   d->firmware = firmware;
   auto id = DriveSimulator::IdentityBlock(productId, firmware);
-  std::copy(id.begin(), id.end(), d->e2rom.begin() + (DriveSimulator::kIdentityAddress - DriveSimulator::kE2ROMStart));
-  d->e2rom[DriveSimulator::kTablePointerAddress - DriveSimulator::kE2ROMStart] = DriveSimulator::kE2ROMStart;
+  std::copy(id.begin(), id.end(), d->e2rom.begin() + (DriveMemory::kIdentityAddress - DriveMemory::kE2ROMStart));
+  d->e2rom[DriveMemory::kSetupTablePointer - DriveMemory::kE2ROMStart] = DriveMemory::kE2ROMStart;
   return d;
 }
 

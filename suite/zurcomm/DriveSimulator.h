@@ -1,6 +1,7 @@
 // The simulated drive network behind the communication library: built and inspected by tests and hosts.
 #pragma once
 
+#include "kernel/DriveMemory.h"
 #include "suite/zurcomm/zurcomm.h"
 
 #include <array>
@@ -19,11 +20,8 @@
 // (where no table is stored) and every other word is 0.
 class DriveSimulator {
  public:
-  static constexpr uint16_t kIdentityAddress = 0x7FBF;
+  static constexpr uint16_t kIdentityAddress = DriveMemory::kIdentityAddress;
   static constexpr uint16_t kIdentityWords = 64;
-  static constexpr uint16_t kTablePointerAddress = 0x7FFF;
-  static constexpr uint16_t kE2ROMStart = 0x4000;
-  static constexpr uint16_t kE2ROMEnd = 0x7FFF;
   static constexpr const char* kDefaultFirmware = "F505H";
   static constexpr const char* kDefaultProductId = "1000.505.0001";
 

@@ -1,6 +1,7 @@
 #include "views/memory/MemorySettingsDlg.h"
 
 #include "kernel/ConfigFile.h"
+#include "kernel/DriveMemory.h"
 #include "kernel/Utilities.h"
 #include "platform/core/Format.h"
 #include "platform/core/Exception.h"
@@ -138,16 +139,17 @@ void CMemorySettingsDlg::Exchange(CDataExchange* pDX, bool& valid) {
   if (inE2ROM) {
     if (E < T + 80 + C) refuse("You cannot load VKS program in current configuration.\r\nInsufficient E2ROM memory.");
     DDX_HexaNumber(pDX, IDC_ZUR_START, m_wZURStartE2ROM, m_bShowMessages);
-    const LONG last = E - C - T + 0x3FB0;
-    if (m_wZURStartE2ROM < 0x4000 || m_wZURStartE2ROM > last)
-      refuse(FormatString("Please set a value between 0x%04hX and 0x%04hX!", (WORD)0x4000, (WORD)last));
+    const LONG last = E - C - T + DriveMemory::kSetupTableEndBase;
+    if (m_wZURStartE2ROM < DriveMemory::kE2ROMStart || m_wZURStartE2ROM > last)
+      refuse(
+          FormatString("Please set a value between 0x%04hX and 0x%04hX!", (WORD)DriveMemory::kE2ROMStart, (WORD)last));
     if (runsInPlace) return;
   }
   if (R <= P || R - P <= C)
     refuse("You cannot run VKS program in current configuration.\r\nInsufficient RAM memory.");
   DDX_HexaNumber(pDX, inE2ROM ? IDC_ZUR_SIZE_RUN : IDC_ZUR_SIZE_RAM, m_wZURSizeRAM, m_bShowMessages);
   LONG most = R - C - P;
-  if (inE2ROM) most = std::min(R - P - C, E - (LONG)m_wZURStartE2ROM - T - C + 0x3FB0);
+  if (inE2ROM) most = std::min(R - P - C, E - (LONG)m_wZURStartE2ROM - T - C + DriveMemory::kSetupTableEndBase);
   if ((LONG)m_wZURSizeRAM > most)
     refuse(FormatString("Please set a value between 0x%04hX and 0x%04hX!", (WORD)0, (WORD)std::max<LONG>(most, 0)));
 }
@@ -169,10 +171,10 @@ void CMemorySettingsDlg::UpdateMaps(bool valid) {
 
   CString e2rom;
   if (valid && T + C + 80 <= E) {
-    LONG a = 0x4000;
-    const LONG K = E - T - C + 0x3FB0;
+    LONG a = DriveMemory::kE2ROMStart;
+    const LONG K = E - T - C + DriveMemory::kSetupTableEndBase;
     if (inE2ROM) {
-      if (S > 0x4000) e2rom += Range(0x4000, S - 1, "free");
+      if (S > DriveMemory::kE2ROMStart) e2rom += Range(DriveMemory::kE2ROMStart, S - 1, "free");
       a = S;
       if (T + C + 80 < E) {
         if (!runsInPlace && Z != 0) {

@@ -5,6 +5,7 @@
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXStylesMap.h"
 #include "kernel/ConfigFile.h"
+#include "kernel/DriveMemory.h"
 #include "kernel/MC_Document.h"
 #include "kernel/MC_Setup.h"
 #include "platform/core/MessageBox.h"
@@ -180,8 +181,8 @@ BOOL CMemoryView::OnEndEditing(ROWCOL nRow, ROWCOL nCol) {
 BOOL CMemoryView::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRange) {
   ROWCOL row = 0, col = 0;
   if (nCell == 1 && GetCurrentCell(row, col)) {
-    if (direction == 4 && col == 8 && row < GetRowCount()) return SetCurrentCell(row + 1, 1);
-    if (direction == 2 && col == 1 && row > 1) return SetCurrentCell(row - 1, 8);
+    if (direction == GX_RIGHT && col == 8 && row < GetRowCount()) return SetCurrentCell(row + 1, 1);
+    if (direction == GX_LEFT && col == 1 && row > 1) return SetCurrentCell(row - 1, 8);
   }
   return CGXGridView::MoveCurrentCell(direction, nCell, bCanSelectRange);
 }
@@ -216,7 +217,7 @@ void CMemoryView::OnSizeView(UINT, int, int cy) {
   if (m_nRows == 0) return;
   const DWORD rows = RowsFor(cy);
   if (rows == m_nRows) return;
-  SetRowCount(rows, 2);
+  SetRowCount(rows, GX_UPDATENOW);
   const BOOL grew = rows > m_nRows;
   m_nRows = rows;
   if (grew) FillGrid(TRUE);
@@ -227,7 +228,7 @@ void CMemoryView::OnUpdatePosition(CCmdUI *pCmdUI) {
   ROWCOL row = 0, col = 0;
   if (GetCurrentCell(row, col)) {
     const WORD a = GetAddressRowCol(row, col);
-    if (a >= 0x4000 && a <= 0x7FFF)
+    if (a >= DriveMemory::kE2ROMStart && a <= DriveMemory::kE2ROMLast)
       text.Format("E2ROM Address 0x%.4hX", a);
     else if (a >= 0x8200)
       text.Format("PM Address 0x%.4hX", a);

@@ -1,17 +1,18 @@
 #include "views/memory/MemoryWords.h"
 
 #include "comm/MC_Comm.h"
+#include "kernel/DriveMemory.h"
 
 #include <algorithm>
 #include <cstdio>
 
 CMemoryWords::CMemoryWords(uint16_t e2romSize, uint16_t ramStart, uint16_t ramSize, uint16_t pvtSize)
-    : m_e2romEnd(kE2ROMBegin + e2romSize),
+    : m_e2romEnd(DriveMemory::kE2ROMStart + e2romSize),
       m_ramBegin(uint32_t(ramStart) + pvtSize),
       m_ramEnd(uint32_t(ramStart) + ramSize) {
   const bool ram = ramStart != 0 && ramSize > pvtSize;
   if (e2romSize != 0) {
-    m_windowBegin = kE2ROMBegin;
+    m_windowBegin = DriveMemory::kE2ROMStart;
     m_windowEnd = ram ? m_ramEnd : m_e2romEnd;
   } else if (ram) {
     m_windowBegin = m_ramBegin;
@@ -21,7 +22,7 @@ CMemoryWords::CMemoryWords(uint16_t e2romSize, uint16_t ramStart, uint16_t ramSi
   m_windowEnd = std::min(m_windowEnd, kAddressEnd);
   m_windowBegin = std::min(m_windowBegin, m_windowEnd);
   m_ramEnd = std::min(m_ramEnd, kAddressEnd);
-  if (e2romSize == 0) m_e2romEnd = kE2ROMBegin;
+  if (e2romSize == 0) m_e2romEnd = DriveMemory::kE2ROMStart;
 }
 
 uint16_t CMemoryWords::ClampStart(uint32_t start, uint32_t rows) const {
@@ -35,7 +36,7 @@ uint16_t CMemoryWords::ClampStart(uint32_t start, uint32_t rows) const {
 
 bool CMemoryWords::ReadRegion(uint32_t address, uint8_t& space, uint32_t& end) const {
   if (address < m_windowBegin || address >= m_windowEnd) return false;
-  if (address >= kE2ROMBegin && address < m_e2romEnd) {
+  if (address >= DriveMemory::kE2ROMStart && address < m_e2romEnd) {
     space = 2;
     end = m_e2romEnd;
     return true;
@@ -79,7 +80,7 @@ CMemoryWords::Block CMemoryWords::Read(uint16_t start, uint32_t count) const {
 }
 
 int CMemoryWords::WriteSpace(uint32_t address) {
-  if (address >= kE2ROMBegin && address <= kE2ROMLast) return 2;
+  if (address >= DriveMemory::kE2ROMStart && address <= DriveMemory::kE2ROMLast) return 2;
   if (address >= kRAMWriteBegin && address < kAddressEnd) return 0;
   return -1;
 }

@@ -10,8 +10,6 @@
 // Window, regions and clamping are computed in 32 bits: a RAM that ends at 0x10000 is still shown.
 class CMemoryWords {
  public:
-  static constexpr uint32_t kE2ROMBegin = 0x4000;
-  static constexpr uint32_t kE2ROMLast = 0x7FFF;
   static constexpr uint32_t kRAMWriteBegin = 0x8200;
   static constexpr uint32_t kAddressEnd = 0x10000;
 

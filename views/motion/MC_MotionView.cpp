@@ -108,8 +108,8 @@ void CMC_MotionView::OnInitialUpdate() {
   param->m_bLetteredColHeaders = FALSE;
   ChangeRowHeaderStyle(CGXStyle().SetFont(CGXFont().SetWeight(400)).SetValue(""));
   ChangeColHeaderStyle(CGXStyle().SetFont(CGXFont().SetWeight(700).SetSize(12)).SetValue(""));
-  SetRowCount(0, 2);
-  SetColCount(1, 2);
+  SetRowCount(0, GX_UPDATENOW);
+  SetColCount(1, GX_UPDATENOW);
   SetStyleRange(CGXRange().SetColRange(1, 1),
                 &CGXStyle().SetHorizontalAlignment(DT_LEFT).SetVerticalAlignment(DT_TOP).SetWrapText(TRUE));
   SetColumnsWidth();
@@ -136,7 +136,7 @@ void CMC_MotionView::OnUpdate(CView*, LPARAM lHint, CObject*) {
 BOOL CMC_MotionView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   if (message == WM_MOUSEWHEEL) {
     if (CGXGridView::OnWndMsg(message, wParam, lParam, pResult) && pResult && *pResult) return TRUE;
-    DoScroll((short)HIWORD(wParam) < 1 ? 3 : 1, 1);
+    DoScroll((short)HIWORD(wParam) < 1 ? GX_DOWN : GX_UP, 1);
     if (pResult) *pResult = 0;
     return TRUE;
   }
@@ -182,7 +182,7 @@ int CMC_MotionView::GetTreeNodeAttrib(UINT nAttrib, DWORD nRow) {
 void CMC_MotionView::SetTreeNodeAttrib(UINT nAttrib, DWORD nRow, int nValue) {
   CGXStyle style;
   style.SetUserAttribute(nAttrib, IntText(nValue));
-  SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 0, 0, nullptr, 2);
+  SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 0, 0, nullptr, GX_UPDATENOW);
 }
 
 DWORD CMC_MotionView::GetChildrenCount(DWORD nRow) {
@@ -308,7 +308,7 @@ void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
   if (m_nBatch)
     StoreStyleRowCol(nRow, 1, &style, 2);
   else
-    SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 2, 0, nullptr, 2);
+    SetStyleRange(CGXRange().SetCellRange(nRow, 1, nRow, 1), &style, 2, 0, nullptr, GX_UPDATENOW);
   // Measuring every cell of a long sequence costs more than the rest of the fill: a row is measured
   // when its text may need more than the default height, or when it is written on its own.
   if (m_nBatch && style.GetTextColorValue() == kFailedColor && (!m_nFirstRedRow || nRow < m_nFirstRedRow))
@@ -372,7 +372,7 @@ BOOL CMC_MotionView::IsRedRow(DWORD nRow) {
 
 void CMC_MotionView::FillGrid() {
   if (GetRowCount()) {
-    RemoveRows(1, GetRowCount(), 2);
+    RemoveRows(1, GetRowCount(), GX_UPDATENOW);
     SetSelection(nullptr);
   }
   CMC_MotionGroup* group = GetSelectedGroup();
@@ -384,7 +384,7 @@ void CMC_MotionView::FillGrid() {
     AddRowsForSequence(row, 0, group);
     if (m_nFirstRedRow) {
       SelectRows(m_nFirstRedRow, m_nFirstRedRow);
-      SetCurrentCell(m_nFirstRedRow, 1, 10);
+      SetCurrentCell(m_nFirstRedRow, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
     }
   }
   SetSelectionState();
@@ -392,7 +392,7 @@ void CMC_MotionView::FillGrid() {
 
 void CMC_MotionView::CloseActiveEditControl() {
   ROWCOL row = 0, col = 0;
-  if (GetCurrentCell(row, col)) SetCurrentCell(row, col, 10);
+  if (GetCurrentCell(row, col)) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
 }
 
 // ---- expand and collapse ------------------------------------------------------------------------------------
@@ -403,7 +403,7 @@ void CMC_MotionView::OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) {
   const int state = GetTreeNodeAttrib(kStateAttrib, nRow), level = GetTreeNodeAttrib(kLevelAttrib, nRow);
   if (!group || state < 0 || level < 0) return;
   if (state == 1) {
-    if (DWORD n = GetChildrenCount(nRow)) RemoveRows(nRow + 1, nRow + n, 2);
+    if (DWORD n = GetChildrenCount(nRow)) RemoveRows(nRow + 1, nRow + n, GX_UPDATENOW);
     group->m_bExpanded = FALSE;
   } else {
     DWORD row = nRow + 1;

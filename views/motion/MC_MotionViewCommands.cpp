@@ -104,7 +104,7 @@ BOOL CMC_MotionView::AddNewElemToGrid(CMC_MotionElem* pElem) {
   one.Add(pElem);
   InsertObjects(group, index, one, row, level);
   SelectRows(row, row);
-  SetCurrentCell(row, 1, 10);
+  SetCurrentCell(row, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
   return TRUE;
 }
@@ -134,7 +134,7 @@ BOOL CMC_MotionView::EditElem(DWORD nRow) {
   CloseActiveEditControl();
   if (!motion->Edit(e)) return FALSE;
   UpdateRow(nRow, GetTreeNodeAttrib(kLevelAttrib, nRow), e);
-  SetCurrentCell(nRow, 0, 10);
+  SetCurrentCell(nRow, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
   return TRUE;
 }
@@ -203,7 +203,7 @@ void CMC_MotionView::OnDelete() {
     if (!GetParentArrayOfRow(rows[i], group, index)) break;
     const DWORD descendants = GetChildrenCount(rows[i]);
     group->DeleteAt(index, 1);
-    RemoveRows(rows[i], rows[i] + descendants, 2);
+    RemoveRows(rows[i], rows[i] + descendants, GX_UPDATENOW);
   }
   Notify();
   SetSelectionState();
@@ -248,13 +248,13 @@ void CMC_MotionView::OnGroup() {
     added->InsertAt(0, parent->GetAt(i));
     parent->RemoveAt(i);
   }
-  RemoveRows(first, last + GetChildrenCount(last), 2);
+  RemoveRows(first, last + GetChildrenCount(last), GX_UPDATENOW);
   parent->InsertAt(a, static_cast<CObject*>(added));  // the group itself, not its content
-  InsertRows(first, 1, nullptr, nullptr, nullptr, 0, 2);
+  InsertRows(first, 1, nullptr, nullptr, nullptr, 0, GX_UPDATENOW);
   UpdateRow(first, level, added);
   Notify();
   SelectRows(first, first);
-  SetCurrentCell(first, 0, 10);
+  SetCurrentCell(first, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -272,14 +272,14 @@ void CMC_MotionView::OnUngroup() {
   children.Append(*group);
   group->SetSize(0);
   parent->DeleteAt(index, 1);
-  RemoveRows(row, row + GetChildrenCount(row), 2);
+  RemoveRows(row, row + GetChildrenCount(row), GX_UPDATENOW);
   SetSelection(nullptr);
   if (children.GetSize()) {
     InsertObjects(parent, index, children, row, level);
     SelectRows(row, row + (DWORD)children.GetSize() - 1);
   }
   Notify();
-  SetCurrentCell(row, 0, 10);
+  SetCurrentCell(row, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -297,10 +297,10 @@ void CMC_MotionView::OnMoveUp() {
   CObject* o = parent->GetAt(a - 1);
   parent->RemoveAt(a - 1);
   parent->InsertAt(b, o);
-  MoveRows(first, last + GetChildrenCount(last), prev, 2);
+  MoveRows(first, last + GetChildrenCount(last), prev, GX_UPDATENOW);
   Notify();
   SelectRows(prev, prev + (last - first));
-  SetCurrentCell(prev, 0, 10);
+  SetCurrentCell(prev, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -317,10 +317,10 @@ void CMC_MotionView::OnMoveDown() {
   CObject* o = parent->GetAt(b + 1);
   parent->RemoveAt(b + 1);
   parent->InsertAt(a, o);
-  MoveRows(next, next + c, first, 2);
+  MoveRows(next, next + c, first, GX_UPDATENOW);
   Notify();
   SelectRows(first + c + 1, last + c + 1);
-  SetCurrentCell(first + c + 1, 0, 10);
+  SetCurrentCell(first + c + 1, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -338,7 +338,7 @@ void CMC_MotionView::OnDuplicate() {
   Notify();
   if (copies.GetSize()) {
     SelectRows(after, after + (DWORD)copies.GetSize() - 1);
-    SetCurrentCell(after, 1, 10);
+    SetCurrentCell(after, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   }
   SetSelectionState();
 }

@@ -52,7 +52,7 @@ BOOL CMC_MotionView::AddNewElementsToGrid(CMC_MotionGroup& group) {
   InsertObjects(target, index, group, row, level, TRUE);
   group.SetSize(0);
   SelectRows(row, row + n - 1);
-  SetCurrentCell(row, 1, 10);
+  SetCurrentCell(row, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
   return TRUE;
 }
