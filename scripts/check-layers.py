@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Keeps the layers of the design: reads every #include of the source folders and fails on an arrow
-against them.
+against them, and on a port header (Cairo, POSIX sockets) outside the platform's .cpp files.
 
 Usage: check-layers.py <source root>. Prints one line per bad include and exits 1 when there is one."""
 
@@ -48,6 +48,13 @@ ALLOWED = [
     ("kernel", "suite/zip/ZipLibraries.h"),
 ]
 
+# Port headers and where they may be included: how the platform does its work stays in its .cpp files.
+PORT_HEADERS = [
+    (re.compile(r"cairo"), ["platform/*.cpp", "platform/gdi/GdiInternal.h"]),
+    (re.compile(r"sys/socket\.h|netinet/|arpa/inet\.h|netdb\.h"), ["platform/net/*.cpp"]),
+]
+PORT_FREE = ["tests", "bench"]  # tests and benchmarks may look behind the platform
+
 SKIP_DIRS = {".git", ".ci", "cmake", "scripts", "fixtures"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]')
 
@@ -63,6 +70,16 @@ def layer_of(path):
         if under(path, folder) and (best is None or len(folder) > len(best)):
             best = folder
     return best
+
+
+def allowed_port(rel, places):
+    for place in places:
+        if place.endswith("/*.cpp"):
+            if under(rel, place[:-6]) and rel.endswith((".cpp", ".c")):
+                return True
+        elif rel == place:
+            return True
+    return False
 
 
 def check(root):
@@ -85,7 +102,13 @@ def check(root):
                     if not m:
                         continue
                     kind, target = m.groups()
-                    if kind == "<" or "/" not in target:
+                    if kind == "<":
+                        for pattern, places in PORT_HEADERS:
+                            if pattern.search(target) and not any(under(rel, p) for p in PORT_FREE) \
+                                    and not allowed_port(rel, places):
+                                bad.append(f"{rel}:{number}: port header <{target}> outside the platform's .cpp files")
+                        continue
+                    if "/" not in target:
                         continue  # beside the including file
                     to = layer_of(target)
                     if to is not None and (to == layer or to in USES[layer]):
