@@ -1,7 +1,6 @@
 // The grid core: construction, Initialize, the parameter block, read-only mode and the current cell.
 #include "grid/engine/GXGridCore.h"
 
-
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXDragLineWnd.h"

@@ -49,7 +49,7 @@ class CGXAbstractRecordInfoWndInterface {
   virtual ~CGXAbstractRecordInfoWndInterface() = default;
   // Whether the grid window sits in a record frame whose beam is there to show records.
   virtual BOOL HasRecordBeam(CWnd* pGridWnd) = 0;
-  // Shows the record (from 1) and the count on the beam of the grid window's frame, when they changed.
+  // Shows the record and the count on the beam of the grid window's frame, when they changed.
   virtual void ShowRecord(CWnd* pGridWnd, LONG nRecord, LONG nCount) = 0;
 };
 
