@@ -9,8 +9,8 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
+#include "suite/netpeer/NetPeerProcess.h"
 #include "suite/zurcomm/DriveSimulator.h"
-#include "tests/comm_net/NetPeerProcess.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // written once and given to its two window forms, the document view and the child window.
 #pragma once
 
-#include "editor/view/OEPageSetupDlg.h"
+#include "editor/core/OEPageSetupDlg.h"
 #include "editor/text/SECEdit.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/View.h"

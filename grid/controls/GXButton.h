@@ -2,7 +2,7 @@
 // arrows with auto-repeat and the button drawn from bitmap resources.
 #pragma once
 
-#include "grid/controls/GXChild.h"
+#include "grid/engine/GXChild.h"
 #include "platform/ui/Clipboard.h"
 
 class CGXButton : public CGXChild {

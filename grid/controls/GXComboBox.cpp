@@ -54,8 +54,6 @@ void CGXComboBoxButton::Draw(CDC* pDC, BOOL bActive) {
 
 // ---- popup ------------------------------------------------------------------------------------------------------
 
-int CGXGridCombo::s_nFocusLock = 0;
-
 CGXGridCombo::CGXGridCombo(CWnd* pParent, CGXComboBox* pOwner, const CRect& rect) : m_pOwner(pOwner) {
   FocusLock lock;
   CreateEx(0, GXGetLibraryData().m_strPopupClass, "", WS_POPUP | WS_VISIBLE, rect.left - 1, rect.top,

@@ -4,6 +4,7 @@
 
 #include "grid/controls/GXButton.h"
 #include "grid/controls/GXEditControl.h"
+#include "grid/engine/GXLibrary.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/Controls.h"
 
@@ -51,8 +52,8 @@ class CGXGridCombo : public CWnd {
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
   // While set the grid leaves its current cell alone when it gains or loses the focus.
-  static void SetFocusLock(int nLock) { s_nFocusLock = nLock; }
-  static int IsFocusLocked() { return s_nFocusLock; }
+  static void SetFocusLock(int nLock) { GXGetLibraryData().m_nFocusLock = nLock; }
+  static int IsFocusLocked() { return GXGetLibraryData().m_nFocusLock; }
 
  protected:
   HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
@@ -62,7 +63,6 @@ class CGXGridCombo : public CWnd {
   BOOL m_bCustomColors = FALSE;
   CBrush m_brush;
   COLORREF m_clrText = 0, m_clrBack = 0;
-  static int s_nFocusLock;
 };
 
 // The list inside the popup: its keys and clicks tell the owning cell to take or drop the choice.

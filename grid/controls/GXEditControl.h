@@ -11,6 +11,7 @@ class CGXEditControl : public CEdit, public CGXStatic {
   ~CGXEditControl() override;
 
   GX_DECLARE_CONTROL_CLASS(CGXEditControl, CGXStatic)
+  BOOL ShowsValueAsIs() const override { return typeid(*this) == typeid(CGXEditControl); }
   CWnd* GetWnd() override { return this; }
   void SetActive(BOOL bActive) override;
   BOOL IsActive() override { return m_bIsActive; }

@@ -9,6 +9,7 @@ class CGXHeader : public CGXStatic {
   explicit CGXHeader(CGXGridCore* pGrid) : CGXStatic(pGrid) {}
 
   GX_DECLARE_CONTROL_CLASS(CGXHeader, CGXStatic)
+  BOOL ShowsValueAsIs() const override { return typeid(*this) == typeid(CGXHeader); }
   // A focus rectangle instead of the grid's frame.
   void DrawCurrentCellFrame(CDC* pDC, const CRect& rect) override;
   void Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle* pStandard) override;

@@ -15,9 +15,33 @@
 
 IMPLEMENT_DYNCREATE(CGXRecordInfoWnd, CGXBeamFrameWnd)
 
+namespace {
+
+// The beam of the record frame holding the grid window, when it is there to show records.
+CGXRecordInfoBeam* RecordBeamOf(CWnd* pGridWnd) {
+  auto* frame = static_cast<CGXRecordInfoWnd*>(GXGetParentOfKind(pGridWnd, RUNTIME_CLASS(CGXRecordInfoWnd)));
+  CGXRecordInfoBeam* beam = frame ? frame->GetBeam() : nullptr;
+  return beam && beam->GetSafeHwnd() ? beam : nullptr;
+}
+
+}  // namespace
+
+BOOL CGXRecordInfoWndInterface::HasRecordBeam(CWnd* pGridWnd) { return RecordBeamOf(pGridWnd) != nullptr; }
+
+void CGXRecordInfoWndInterface::ShowRecord(CWnd* pGridWnd, LONG nRecord, LONG nCount) {
+  CGXRecordInfoBeam* beam = RecordBeamOf(pGridWnd);
+  if (!beam || (beam->GetRecordCount() == nCount && beam->GetCurrentRecord() == nRecord)) return;
+  beam->SetRecordCount(nCount);
+  beam->SetCurrentRecord(nRecord);
+  beam->Invalidate(TRUE);
+  beam->UpdateWindow();
+}
+
 CGXRecordInfoWnd::CGXRecordInfoWnd(CRuntimeClass* pBeamClass)
     : m_pBeamClass(pBeamClass ? pBeamClass : RUNTIME_CLASS(CGXRecordInfoBeam)) {
   GXRegisterHostWndClass(RUNTIME_CLASS(CGXRecordInfoWnd));
+  CGXLibraryData& lib = GXGetLibraryData();
+  if (!lib.m_pRecordInfoWndInterface) lib.m_pRecordInfoWndInterface = new CGXRecordInfoWndInterface;
 }
 
 CGXRecordInfoWnd::~CGXRecordInfoWnd() {

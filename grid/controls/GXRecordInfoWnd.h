@@ -4,6 +4,7 @@
 
 #include "grid/controls/GXBeamFrameWnd.h"
 #include "grid/controls/GXRecordInfoBeam.h"
+#include "grid/engine/GXLibrary.h"
 
 class CGXRecordInfoWnd : public CGXBeamFrameWnd {
   DECLARE_DYNCREATE(CGXRecordInfoWnd)
@@ -37,4 +38,11 @@ class CGXRecordInfoWnd : public CGXBeamFrameWnd {
   CWnd* m_pSheet = nullptr;
   int m_nBeamWidth = 163, m_nLastWidth = 0, m_nGap = 6;
   BOOL m_bSettingsChanged = FALSE;
+};
+
+// The record frame's side of the grids' record display.
+class CGXRecordInfoWndInterface : public CGXAbstractRecordInfoWndInterface {
+ public:
+  BOOL HasRecordBeam(CWnd* pGridWnd) override;
+  void ShowRecord(CWnd* pGridWnd, LONG nRecord, LONG nCount) override;
 };

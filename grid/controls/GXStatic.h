@@ -9,6 +9,7 @@ class CGXStatic : public CGXControl {
   explicit CGXStatic(CGXGridCore* pGrid);
 
   GX_DECLARE_CONTROL_CLASS(CGXStatic, CGXControl)
+  BOOL ShowsValueAsIs() const override { return typeid(*this) == typeid(CGXStatic); }
   // Half the system frame width, at least 2 pixels; read anew each time.
   static int GetTextMargin();
   void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,

@@ -130,6 +130,13 @@ void CGXTabWndInterface::AccessSheetName(CWnd* pGridWnd, CString* pName, BOOL bS
   beam.AdjustTabSize(tab);
 }
 
+BOOL CGXTabWndInterface::GetTabLabel(CWnd* pGridWnd, int nTab, CString* pLabel) {
+  CGXTabWnd* tabs = GXFindParentTabWnd(pGridWnd);
+  if (!tabs || !pLabel || nTab < 0 || nTab >= tabs->GetBeam().GetCount()) return FALSE;
+  *pLabel = tabs->GetBeam().GetTab(nTab).sLabel;
+  return TRUE;
+}
+
 CGXTabWnd::CGXTabWnd(CRuntimeClass* pBeamClass) : m_pBeamClass(pBeamClass ? pBeamClass : RUNTIME_CLASS(CGXTabBeam)) {
   GXRegisterHostWndClass(RUNTIME_CLASS(CGXTabWnd));
   CGXLibraryData& lib = GXGetLibraryData();

@@ -87,6 +87,7 @@ class CGXTabWnd : public CGXBeamFrameWnd {
 class CGXTabWndInterface : public CGXAbstractTabWndInterface {
  public:
   void AccessSheetName(CWnd* pGridWnd, CString* pName, BOOL bSet) override;
+  BOOL GetTabLabel(CWnd* pGridWnd, int nTab, CString* pLabel) override;
 };
 
 // The tab window among the window's parents, null when there is none.

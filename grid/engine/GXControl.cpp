@@ -1,7 +1,7 @@
 // The cell-control base.
 #include "grid/engine/GXControl.h"
 
-#include "grid/controls/GXChild.h"
+#include "grid/engine/GXChild.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"

@@ -8,6 +8,7 @@
 #include "platform/gdi/DC.h"
 
 #include <string>
+#include <typeinfo>
 
 class CGXGridCore;
 class CWnd;
@@ -76,6 +77,9 @@ class CGXControl {
   virtual BOOL GetValue(CString& text);
   virtual void SetActiveText(const CString& text);
   virtual BOOL GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTSTR pszValue, const CGXStyle* pStyle);
+  // Whether the display text is the value as given, whatever the style says (a copy then takes the value
+  // without asking). Each class answers for itself alone: a cell type derived from it answers again.
+  virtual BOOL ShowsValueAsIs() const { return typeid(*this) == typeid(CGXControl); }
   virtual BOOL StoreCellText(ROWCOL nRow, ROWCOL nCol, LPCTSTR pszText, UINT flags, const CGXStyle* pOldStyle);
   virtual BOOL StoreCellStyle(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType = 0,
                               const CGXStyle* pOldStyle = nullptr);

@@ -1,9 +1,6 @@
 // The grid core: construction, Initialize, the parameter block, read-only mode and the current cell.
 #include "grid/engine/GXGridCore.h"
 
-#include "grid/controls/GXRecordInfoWnd.h"
-#include "grid/controls/GXTabWnd.h"
-
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXDragLineWnd.h"
@@ -216,9 +213,10 @@ BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
 }
 
 void CGXGridCore::OnTabRenamed(int nTab) {
-  CGXTabWnd* tabs = GXFindParentTabWnd(m_pGridWnd);
-  if (!tabs || !m_pParam || nTab < 0 || nTab >= tabs->GetBeam().GetCount()) return;
-  m_pParam->m_strSheetName = tabs->GetBeam().GetTab(nTab).sLabel;
+  CGXAbstractTabWndInterface* tabs = GXGetLibraryData().m_pTabWndInterface;
+  CString label;
+  if (!tabs || !tabs->GetTabLabel(m_pGridWnd, nTab, &label) || !m_pParam) return;
+  m_pParam->m_strSheetName = label;
   if (m_bUpdateHints) {
     CGXGridHint hint(gxHintUpdateSheetName, m_nViewID);
     UpdateAllViews(nullptr, 0, &hint);
@@ -226,16 +224,10 @@ void CGXGridCore::OnTabRenamed(int nTab) {
 }
 
 void CGXGridCore::PushRecordInfo() {
-  auto* frame = static_cast<CGXRecordInfoWnd*>(GXGetParentOfKind(m_pGridWnd, RUNTIME_CLASS(CGXRecordInfoWnd)));
-  CGXRecordInfoBeam* beam = frame ? frame->GetBeam() : nullptr;
-  if (!beam || !beam->GetSafeHwnd()) return;
+  CGXAbstractRecordInfoWndInterface* frame = GXGetLibraryData().m_pRecordInfoWndInterface;
+  if (!frame || !frame->HasRecordBeam(m_pGridWnd)) return;
   const ROWCOL headers = GetHeaderRows();
-  const LONG record = (LONG)(m_nCurrentRow - headers), count = (LONG)(GetRowCount() - headers);
-  if (beam->GetRecordCount() == count && beam->GetCurrentRecord() == record) return;
-  beam->SetRecordCount(count);
-  beam->SetCurrentRecord(record);
-  beam->Invalidate(TRUE);
-  beam->UpdateWindow();
+  frame->ShowRecord(m_pGridWnd, (LONG)(m_nCurrentRow - headers), (LONG)(GetRowCount() - headers));
 }
 
 CScrollBar* CGXGridCore::GetScrollBarCtrl(int nBar) const {

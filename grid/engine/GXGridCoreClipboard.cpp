@@ -1,6 +1,4 @@
 // The grid core's clipboard: blocks of cells as text and in the grid's own format, cut, paste and clear.
-#include "grid/controls/GXEditControl.h"
-#include "grid/controls/GXHeader.h"
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridCore.h"
@@ -100,12 +98,6 @@ void PrefetchCells(const CGXData& data, ROWCOL row, ROWCOL col, ROWCOL ahead, bo
     for (size_t line = 0; line < sizeof(CGXStyle); line += 64) __builtin_prefetch(style + line);
 }
 
-// Controls whose display text is the value they are given, whatever the style says.
-bool ShowsValue(const CGXControl& control) {
-  const std::type_info& t = typeid(control);
-  return t == typeid(CGXEditControl) || t == typeid(CGXStatic) || t == typeid(CGXHeader) || t == typeid(CGXControl);
-}
-
 // Bytes of the character at p, never past the end.
 size_t CharLen(const char* p, size_t left) { return IsDBCSLeadByte((BYTE)*p) && left > 1 ? 2 : 1; }
 
@@ -156,7 +148,7 @@ BOOL CGXGridCore::WriteTextFormat(CFile& file, const CGXRangeList& list) {
   auto showsValue = [&](const CGXControl* control) {
     if (control != lastControl) {
       lastControl = control;
-      lastShowsValue = ShowsValue(*control);
+      lastShowsValue = control->ShowsValueAsIs();
     }
     return lastShowsValue;
   };

@@ -65,6 +65,7 @@ CGXLibraryData::~CGXLibraryData() {
   delete m_pControlFactory;
   delete m_pExtra;
   delete m_pTabWndInterface;
+  delete m_pRecordInfoWndInterface;
 }
 
 CGXLibraryData& GXGetLibraryData() {

@@ -39,6 +39,18 @@ class CGXAbstractTabWndInterface {
   // Reading (bSet FALSE) fills *pName with the tab's name, empty when no tab holds the window;
   // setting renames the tab.
   virtual void AccessSheetName(CWnd* pGridWnd, CString* pName, BOOL bSet) = 0;
+  // The label of tab nTab of the tab window holding the grid window; FALSE when there is no such tab.
+  virtual BOOL GetTabLabel(CWnd* pGridWnd, int nTab, CString* pLabel) = 0;
+};
+
+// What a record frame offers the sheet inside it: its beam shows the current record and the count.
+class CGXAbstractRecordInfoWndInterface {
+ public:
+  virtual ~CGXAbstractRecordInfoWndInterface() = default;
+  // Whether the grid window sits in a record frame whose beam is there to show records.
+  virtual BOOL HasRecordBeam(CWnd* pGridWnd) = 0;
+  // Shows the record and the count on the beam of the grid window's frame, when they changed.
+  virtual void ShowRecord(CWnd* pGridWnd, LONG nRecord, LONG nCount) = 0;
 };
 
 struct CGXLibraryData {
@@ -55,7 +67,11 @@ struct CGXLibraryData {
   CPtrList m_HostWndClasses{10};
   // Installed by the first tab window; also the sheet-name hook of the views.
   CGXAbstractTabWndInterface* m_pTabWndInterface = nullptr;
+  // Installed by the first record frame.
+  CGXAbstractRecordInfoWndInterface* m_pRecordInfoWndInterface = nullptr;
   int m_nClickInProgress = 0;
+  // Set while a cell's drop-down list takes the focus: the grid keeps its focus state meanwhile.
+  int m_nFocusLock = 0;
   CString m_strPopupClass;
   BOOL m_bStarted = FALSE;
   // While a grid of the process runs its drag loop: the block it drags.

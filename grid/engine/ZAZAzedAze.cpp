@@ -2,10 +2,9 @@
 // handed to the grid core.
 #include "grid/engine/ZAZAzedAze.h"
 
-#include "grid/controls/GXComboBox.h"
-
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridView.h"
+#include "grid/engine/GXLibrary.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Module.h"
 #include "platform/gdi/DC.h"
@@ -124,7 +123,7 @@ BOOL ZAZAzedAze::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
     }
     case WM_KILLFOCUS:
       // A drop-down list taking the focus leaves the grid focused.
-      if (!CGXGridCombo::IsFocusLocked()) m_bGridHasFocus = FALSE;
+      if (!GXGetLibraryData().m_nFocusLock) m_bGridHasFocus = FALSE;
       result = Default();
       CGXGridCore::OnKillFocus(CWnd::FromHandle((HWND)wParam));
       return TRUE;

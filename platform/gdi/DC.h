@@ -5,8 +5,6 @@
 #include "platform/gdi/GdiObject.h"
 #include "platform/gdi/SurfaceProvider.h"
 
-#include <cairo.h>
-
 #include <memory>
 #include <string>
 #include <vector>

@@ -3,9 +3,10 @@
 
 #include "platform/gdi/GdiDefs.h"
 
-#include <cairo.h>
-
 #include <vector>
+
+// Cairo's surface, held by pointer only: how pixels are drawn stays in the drawing layer's sources.
+typedef struct _cairo_surface cairo_surface_t;
 
 enum class DrawArea {
   Client,  // the client area (CClientDC)

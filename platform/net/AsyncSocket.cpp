@@ -1,4 +1,6 @@
 #include "platform/net/AsyncSocket.h"
+// The port's headers below declare the socket type the header gave as a number.
+#undef SOCK_STREAM
 
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
@@ -15,10 +17,13 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <algorithm>
 #include <vector>
+
+static_assert(SOCK_STREAM == 1, "the layer gives callers Win32's number of the stream socket type");
 
 IMPLEMENT_DYNAMIC(CAsyncSocket, CObject)
 

@@ -6,11 +6,15 @@
 #include "platform/core/String.h"
 
 #include <cstdint>
-#include <sys/socket.h>
 
 typedef uintptr_t SOCKET;
 #define INVALID_SOCKET ((SOCKET)(~(uintptr_t)0))
 #define SOCKET_ERROR (-1)
+// The stream socket type, with the number Win32 and the port share; the port's own headers declare it in
+// the layer's sources.
+#ifndef SOCK_STREAM
+#define SOCK_STREAM 1
+#endif
 
 // Socket error numbers (WSAGetLastError).
 #define WSAEINTR 10004

@@ -9,6 +9,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
+#include <cairo.h>
 #include <cstring>
 #include <map>
 #include <mutex>

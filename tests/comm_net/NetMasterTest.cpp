@@ -16,8 +16,8 @@
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "suite/coff/CoffWriter.h"
+#include "suite/netpeer/NetPeerProcess.h"
 #include "suite/zurcomm/DriveSimulator.h"
-#include "tests/comm_net/NetPeerProcess.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +95,7 @@ class NetMasterTest : public ::testing::Test {
   }
   // Starts the peer with the accounts, points the kernel at it and starts net-master mode.
   void Start(const std::vector<std::string>& args = {"--account", "user:pass", "--slave", "b"}, int port = 0) {
-    m_peer = std::make_unique<NetPeerProcess>(args);
+    m_peer = std::make_unique<NetPeerProcess>(args, dravonix::test::kTimeFactor);
     ASSERT_GT(m_peer->Port(), 0);
     CString ini = GetKernelConfigFilePath(), p;
     p.Format("%d", port ? port : m_peer->Port());
@@ -223,7 +223,7 @@ TEST_F(NetMasterTest, WrongPasswordAndMissingServer) {
   // No server on the port: the connect fails and the state goes back to 0.
   int closedPort;
   {
-    NetPeerProcess probe({});
+    NetPeerProcess probe({}, dravonix::test::kTimeFactor);
     closedPort = probe.Port();
   }
   m_peer.reset();

@@ -1,7 +1,7 @@
 // The grid's documented names and signatures, each used as a program written against them would.
 #include "CellGridFixture.h"
 
-#include "grid/controls/GXChild.h"
+#include "grid/engine/GXChild.h"
 #include "grid/controls/GXEditControl.h"
 #include "grid/engine/GXOperationProgress.h"
 #include "grid/engine/GXSortInfo.h"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cairo.h>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>

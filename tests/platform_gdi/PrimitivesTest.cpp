@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cairo.h>
 #include <cstring>
 
 using namespace gditest;

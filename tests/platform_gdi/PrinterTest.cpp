@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cairo.h>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>

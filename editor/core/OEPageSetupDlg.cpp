@@ -1,4 +1,4 @@
-#include "editor/view/OEPageSetupDlg.h"
+#include "editor/core/OEPageSetupDlg.h"
 
 #include "platform/ui/WinApp.h"
 
