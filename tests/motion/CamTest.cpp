@@ -10,6 +10,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <gtest/gtest.h>
 
@@ -384,21 +385,14 @@ class CamDriveTest : public CamTest {
   void SetUp() override {
     CamTest::SetUp();
     CMC_Comm::m_bNetMaster = 0;
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    Clock::UseVirtualTime();
-    DriveSimulator::Reset();
-    ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
-    ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+    ASSERT_TRUE(dravonix::test::StartOnlineDrive());
     tables.AddNewSelCAM("one");
     tables.AddNewSelCAM("two");
     *tables.GetSelCAM(0) = MakeCam("one", 2, 100, {10, -20, 30, 40});
     *tables.GetSelCAM(1) = MakeCam("two", 0, -7, {0x10000, 5});
   }
   void TearDown() override {
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    Clock::UseRealTime();
+    dravonix::test::StopOnlineDrive();
     CamTest::TearDown();
   }
   CMC_CAMTables tables;
