@@ -25,7 +25,7 @@ struct Program {
 };
 
 const Program& TheProgram() {
-  static Program p = [] {
+  static Program program = [] {
     Program p;
     coff::Writer w;
     coff::Section text;
@@ -56,7 +56,7 @@ const Program& TheProgram() {
     w.WriteFile(p.path);
     return p;
   }();
-  return p;
+  return program;
 }
 
 void BM_ReadAndLookUpEverySymbol(benchmark::State& state) {

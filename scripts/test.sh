@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
 for preset in default asan; do
-  cmake --preset "$preset" >/dev/null
+  cmake --preset "$preset" -DDRAVONIX_WERROR=ON >/dev/null
   cmake --build --preset "$preset" -j"$jobs"
 done
 status=0

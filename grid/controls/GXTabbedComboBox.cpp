@@ -28,7 +28,7 @@ int FieldCount(LPCTSTR pszLine) {
 
 // Selects the cell's font into the DC for the life of the scope.
 struct CellFont {
-  CellFont(CGXGridCore* grid, CDC* dc, const CGXStyle& style) : dc(dc) {
+  CellFont(CGXGridCore* grid, CDC* pDC, const CGXStyle& style) : dc(pDC) {
     old = GXSelectCellFont(grid, dc, style);
   }
   ~CellFont() {

@@ -437,17 +437,17 @@ void CStdioFile::Write(const void* buf, UINT count) {
   if (count == 0) return;
   if (!buf) AfxThrowInvalidArgException();
   const char* p = static_cast<const char*>(buf);
-  const char* end = p + count;
+  const char* limit = p + count;
   bool ok = true;
   if (!m_bText) {
     ok = fwrite(p, 1, count, m_pStream) == count;
   } else {
-    while (ok && p < end) {
-      const char* lf = static_cast<const char*>(memchr(p, '\n', (size_t)(end - p)));
-      const char* stop = lf ? lf : end;
+    while (ok && p < limit) {
+      const char* lf = static_cast<const char*>(memchr(p, '\n', (size_t)(limit - p)));
+      const char* stop = lf ? lf : limit;
       if (stop > p) ok = fwrite(p, 1, (size_t)(stop - p), m_pStream) == (size_t)(stop - p);
       if (ok && lf) ok = fwrite("\r\n", 1, 2, m_pStream) == 2;
-      p = lf ? lf + 1 : end;
+      p = lf ? lf + 1 : limit;
     }
   }
   if (!ok) {

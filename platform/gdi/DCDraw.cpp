@@ -237,8 +237,8 @@ void CDC::Impl::CosmeticLine(int x0, int y0, int x1, int y1, bool& first, int& c
       ++counter;
     }
     if (on || opaqueGaps) {
-      bool vis = simple ? (x >= cb.left && x < cb.right && y >= cb.top && y < cb.bottom) : e.Contains(x, y);
-      if (vis) {
+      bool visible = simple ? (x >= cb.left && x < cb.right && y >= cb.top && y < cb.bottom) : e.Contains(x, y);
+      if (visible) {
         uint32_t* p = Row(y) + x;
         uint32_t c = on ? pp.pixel : bk;
         *p = (rop == R2_COPYPEN ? c : Rop2(*p, c, rop)) | 0xFF000000u;
@@ -349,11 +349,11 @@ void CDC::Impl::FillDeviceRect(const RECT& r, const Paint& paint, int rop2) {
     End();
     return;
   }
-  int saved = s.rop2;
+  int savedRop = s.rop2;
   s.rop2 = rop2;
   Render([&](cairo_t* c) { cairo_rectangle(c, r.left, r.top, r.right - r.left, r.bottom - r.top); }, paint, false, 1,
          CAIRO_LINE_CAP_BUTT, CAIRO_LINE_JOIN_MITER, nullptr, 0);
-  s.rop2 = saved;
+  s.rop2 = savedRop;
 }
 
 void CDC::Impl::StrokeShapePath(const std::function<void(cairo_t*)>& path) {

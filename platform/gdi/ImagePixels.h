@@ -18,12 +18,12 @@ class CImagePixels {
   std::string path;
 
   // False when the file is missing or is no picture.
-  bool Load(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
+  bool Load(const std::string& file) {
+    std::ifstream f(file, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(f)), {});
     HBITMAP bm = bytes.empty() ? nullptr : CreateBitmapFromBytes((const BYTE*)bytes.data(), bytes.size());
     if (!bm) return false;
-    this->path = path;
+    path = file;
     BITMAP info{};
     ::GetObject(bm, sizeof info, &info);
     width = info.bmWidth, height = info.bmHeight;

@@ -5,6 +5,7 @@
 #include "platform/core/MessageBox.h"
 #include "suite/coff/CoffWriter.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +25,7 @@ std::string WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
   return path;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using dravonix::test::ReadFileText;
 
 std::vector<uint16_t> Words(size_t n, uint16_t seed) {
   std::vector<uint16_t> w(n);
@@ -284,7 +282,7 @@ TEST_F(CoffTest, ListsAndTextExports) {
   EXPECT_EQ(c.AppendVarsDefToFile(f), 1);
   EXPECT_EQ(c.AppendLabelsDefToFile(f), 1);
   std::fclose(f);
-  std::string text = ReadText(out);
+  std::string text = ReadFileText(out);
   EXPECT_EQ(text.find("LONG\tPOS\t@0x8300\r\nFIXED\tSPEED\t@0x8302\r\nINT\tCOUNT\t@0x8304\r\nULONG\tUL\t@0x8306\r\n"), 0u);
   EXPECT_NE(text.find("DOUBLE\tDBL\t@0x8308\r\nUINT\tUSH\t@0x830C\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nPOS\t@0x8300\r\nSPEED\t@0x8302\r\n"), std::string::npos);
@@ -292,7 +290,7 @@ TEST_F(CoffTest, ListsAndTextExports) {
   f = std::fopen(out.c_str(), "wb");
   EXPECT_EQ(c.AppendSymbolsToVariablesCfgFile(f), 1);
   std::fclose(f);
-  text = ReadText(out);
+  text = ReadFileText(out);
   EXPECT_NE(text.find("LABEL\tSTART\t@0x4000\r\nLABEL\tLOOP\t@0x4008\r\nLABEL\tSUB\t@0x4101\r\n"), std::string::npos);
   EXPECT_NE(text.find("INT\tLASTVAR\t@0x8401\r\n"), std::string::npos);
   EXPECT_EQ(text.find("ARR"), std::string::npos);

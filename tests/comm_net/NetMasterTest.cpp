@@ -19,6 +19,7 @@
 #include "suite/netpeer/NetPeerProcess.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -436,10 +437,7 @@ TEST_F(NetMasterTest, DriveWorkOverTheNetGivesTheLocalResults) {
   CMC_Comm::RegisterDebugLogHandler(0, nullptr);
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using dravonix::test::ReadFileText;
 
 std::string HexOf(const std::string& s) {
   std::string h;
@@ -492,9 +490,9 @@ TEST_F(NetMasterTest, FilesAndFoldersGoToThePartner) {
   ASSERT_TRUE(WaitState(NMS_CHANNEL));
   std::string done = m_peer->WaitFor("folder-done");
   EXPECT_EQ("folder-done 75010", done.substr(0, 17));
-  EXPECT_EQ(big, ReadAll(inbox + "/tree/a.bin"));
-  EXPECT_EQ(small, ReadAll(inbox + "/tree/sub/b.txt"));
-  EXPECT_EQ(big.substr(0, 5000), ReadAll(inbox + "/tree/sub/deeper/c.bin"));
+  EXPECT_EQ(big, ReadFileText(inbox + "/tree/a.bin"));
+  EXPECT_EQ(small, ReadFileText(inbox + "/tree/sub/b.txt"));
+  EXPECT_EQ(big.substr(0, 5000), ReadFileText(inbox + "/tree/sub/deeper/c.bin"));
 }
 
 TEST_F(NetMasterTest, ReceivedNamesStayInTheChosenFolderAndAbortsDeleteTheFile) {
@@ -530,10 +528,10 @@ TEST_F(NetMasterTest, ReceivedNamesStayInTheChosenFolderAndAbortsDeleteTheFile) 
   EXPECT_EQ("Do you want to receive a file named part.zip (size 16)?", BoxTexts()[0]);
   m_peer->Command("transfer 026162636465");
   ASSERT_EQ("transfer 9 4", m_peer->WaitFor("transfer 9")) << Log();
-  EXPECT_EQ("the old contents", ReadAll(target));
+  EXPECT_EQ("the old contents", ReadFileText(target));
   m_peer->Command("status channel lost");
   ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
-  EXPECT_EQ("the old contents", ReadAll(target));
+  EXPECT_EQ("the old contents", ReadFileText(target));
   EXPECT_EQ(std::vector<std::string>{"part.zip"}, files());
 
   // A complete file takes the old one's place.
@@ -548,7 +546,7 @@ TEST_F(NetMasterTest, ReceivedNamesStayInTheChosenFolderAndAbortsDeleteTheFile) 
   m_peer->Command("transfer 026162636465");
   m_peer->Command("transfer 03");
   ASSERT_TRUE(WaitState(NMS_CHANNEL));
-  EXPECT_EQ("abcde", ReadAll(target));
+  EXPECT_EQ("abcde", ReadFileText(target));
   EXPECT_EQ(std::vector<std::string>{"part.zip"}, files());
 }
 

@@ -4,6 +4,7 @@
 #include "platform/core/FileSystem.h"
 #include "tests/editor/EditTestUtil.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,7 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   f.write(bytes.data(), (std::streamsize)bytes.size());
 }
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using dravonix::test::ReadFileText;
 
 struct Loaded {
   int result;
@@ -151,7 +147,7 @@ TEST(SECEditFile, LargeFileRoundTrip) {
   e.SetModified(TRUE);
   ASSERT_EQ(e.WriteToFile(out.c_str()), 0);
   EXPECT_FALSE(e.IsModified());
-  EXPECT_EQ(ReadBytes(out), text);
+  EXPECT_EQ(ReadFileText(out), text);
 }
 
 TEST(SECEditFile, WriteRefusesReadOnlyFile) {
@@ -167,10 +163,10 @@ TEST(SECEditFile, WriteRefusesReadOnlyFile) {
   e.InsertChars(p, "changed ", TRUE, TRUE);
   EXPECT_EQ(e.WriteToFile(path.c_str()), SECEDIT_READONLY);
   EXPECT_TRUE(e.IsModified());
-  EXPECT_EQ(ReadBytes(path), "original\r\n");
+  EXPECT_EQ(ReadFileText(path), "original\r\n");
   SetFileAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(e.WriteToFile(path.c_str()), 0);
-  EXPECT_EQ(ReadBytes(path), "changed original\r\n");
+  EXPECT_EQ(ReadFileText(path), "changed original\r\n");
 }
 
 TEST(SECEditFile, WriteKeepsLineEndsAndLeavesNoTemporaryFile) {
@@ -182,7 +178,7 @@ TEST(SECEditFile, WriteKeepsLineEndsAndLeavesNoTemporaryFile) {
   SECEditPos p = Pos(e, 2, 1);
   e.SplitLine(p, TRUE);
   ASSERT_EQ(e.WriteToFile(path.c_str()), 0);
-  EXPECT_EQ(ReadBytes(path), "x\ry\r\r");
+  EXPECT_EQ(ReadFileText(path), "x\ry\r\r");
   CFileFind ff;
   std::vector<std::string> names;
   BOOL more = ff.FindFile((dir + "/*").c_str());
@@ -199,16 +195,16 @@ TEST(SECEditFile, RenameRules) {
   WriteBytes(a, "alpha\r\n");
   SECEdit e;
   EXPECT_EQ(e.RenameFile(a.c_str(), A.c_str()), 0);
-  EXPECT_EQ(ReadBytes(a), "alpha\r\n");
+  EXPECT_EQ(ReadFileText(a), "alpha\r\n");
   EXPECT_EQ(e.RenameFile((dir + "/none.txt").c_str(), b.c_str()), SECEDIT_CANT_READ);
   WriteBytes(b, "beta\r\n");
   SetFileAttributes(b.c_str(), FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(e.RenameFile(a.c_str(), b.c_str()), SECEDIT_READONLY);
-  EXPECT_EQ(ReadBytes(a), "alpha\r\n");
-  EXPECT_EQ(ReadBytes(b), "beta\r\n");
+  EXPECT_EQ(ReadFileText(a), "alpha\r\n");
+  EXPECT_EQ(ReadFileText(b), "beta\r\n");
   SetFileAttributes(b.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(e.RenameFile(a.c_str(), b.c_str()), 0);
-  EXPECT_EQ(ReadBytes(b), "alpha\r\n");
+  EXPECT_EQ(ReadFileText(b), "alpha\r\n");
   EXPECT_EQ(GetFileAttributes(a.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -232,7 +228,7 @@ TEST(SECEditFile, LockedFileIsKeptOpenAndClosed) {
     e.InsertChar(p, '!', TRUE, TRUE);
     EXPECT_EQ(e.WriteToFile(path.c_str()), 0);
     EXPECT_NE(e.m_pFile, nullptr);
-    EXPECT_EQ(ReadBytes(path), "!locked\r\n");
+    EXPECT_EQ(ReadFileText(path), "!locked\r\n");
   }
   // Destroying the text object let go of the file.
   CFile writer;
@@ -283,8 +279,8 @@ TEST(SECEditFile, UnreadableAndLockedFiles) {
   EXPECT_EQ(AllText(other), "first\r\n");
   r = other.WriteToFile(path.c_str());
   EXPECT_EQ(r, ERROR_SHARING_VIOLATION);
-  EXPECT_EQ(ReadBytes(path), "first\r\n");
+  EXPECT_EQ(ReadFileText(path), "first\r\n");
   // Renaming a file to its own name does nothing.
   EXPECT_EQ(other.RenameFile(path.c_str(), path.c_str()), 0);
-  EXPECT_EQ(ReadBytes(path), "first\r\n");
+  EXPECT_EQ(ReadFileText(path), "first\r\n");
 }

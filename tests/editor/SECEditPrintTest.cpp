@@ -13,6 +13,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 #include <utime.h>
@@ -37,8 +38,7 @@ std::string PdfText(const std::string& pdf) {
   std::string txt = pdf + ".txt";
   std::string cmd = "pdftotext -layout '" + pdf + "' '" + txt + "' 2>/dev/null";
   if (std::system(cmd.c_str()) != 0) return "";
-  std::ifstream in(txt);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  return dravonix::test::ReadFileText(txt);
 }
 
 struct EditPrint : ::testing::Test {

@@ -3,6 +3,7 @@
 #include "platform/gdi/GdiObject.h"
 #include "tests/editor_toolkit/ImageTestUtil.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -23,17 +24,14 @@ struct Pnm {
   }
 };
 
-std::vector<BYTE> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using dravonix::test::ReadFileBytes;
 
 void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes) {
   std::ofstream(path, std::ios::binary).write((const char*)bytes.data(), (std::streamsize)bytes.size());
 }
 
 Pnm ReadPnm(const std::string& path) {
-  std::vector<BYTE> b = ReadBytes(path);
+  std::vector<BYTE> b = ReadFileBytes(path);
   Pnm p;
   if (b.size() < 2) return p;
   std::string text(b.begin(), b.begin() + (long)std::min<size_t>(b.size(), 64));
@@ -113,7 +111,7 @@ TEST_F(SECJpegTest, SavesByteForByteWhatCjpegMakesAndKeepsTheImage) {
   img.Make((DWORD)m_photo.w, (DWORD)m_photo.h, 24, bgr);
   std::vector<BYTE> before(img.m_lpSrcBits, img.m_lpSrcBits + img.NumBytes());
   ASSERT_TRUE(img.SaveImage(Path("saved.jpg").c_str()));
-  EXPECT_EQ(ReadBytes(Path("in.jpg")), ReadBytes(Path("saved.jpg")));
+  EXPECT_EQ(ReadFileBytes(Path("in.jpg")), ReadFileBytes(Path("saved.jpg")));
   EXPECT_EQ(before, std::vector<BYTE>(img.m_lpSrcBits, img.m_lpSrcBits + img.NumBytes()));
   EXPECT_TRUE(img.m_bIsPadded);
 
@@ -131,12 +129,12 @@ TEST_F(SECJpegTest, SavesByteForByteWhatCjpegMakesAndKeepsTheImage) {
   TestImage deep, high, wide;
   deep.Make((DWORD)m_photo.w, (DWORD)m_photo.h, 32, bgrx);
   ASSERT_TRUE(deep.SaveImage(Path("deep.jpg").c_str()));
-  EXPECT_EQ(ReadBytes(Path("in.jpg")), ReadBytes(Path("deep.jpg")));
+  EXPECT_EQ(ReadFileBytes(Path("in.jpg")), ReadFileBytes(Path("deep.jpg")));
   high.Make((DWORD)m_photo.w, (DWORD)m_photo.h, 16, rgb555);
   wide.Make((DWORD)m_photo.w, (DWORD)m_photo.h, 24, widened);
   ASSERT_TRUE(high.SaveImage(Path("high.jpg").c_str()));
   ASSERT_TRUE(wide.SaveImage(Path("wide.jpg").c_str()));
-  EXPECT_EQ(ReadBytes(Path("wide.jpg")), ReadBytes(Path("high.jpg")));
+  EXPECT_EQ(ReadFileBytes(Path("wide.jpg")), ReadFileBytes(Path("high.jpg")));
 
   // An 8-bit image writes its table colours: the same file as the 24-bit picture of those colours.
   std::vector<RGBQUAD> table(256);
@@ -152,7 +150,7 @@ TEST_F(SECJpegTest, SavesByteForByteWhatCjpegMakesAndKeepsTheImage) {
   ASSERT_TRUE(pal.SaveImage(Path("pal.jpg").c_str()));
   WritePpm(Path("pal.ppm"), Pnm{40, 20, 3, rgb});
   ASSERT_EQ(0, Shell("cjpeg -quality 75 " + Path("pal.ppm") + " > " + Path("pal-ref.jpg")));
-  EXPECT_EQ(ReadBytes(Path("pal-ref.jpg")), ReadBytes(Path("pal.jpg")));
+  EXPECT_EQ(ReadFileBytes(Path("pal-ref.jpg")), ReadFileBytes(Path("pal.jpg")));
 }
 
 TEST_F(SECJpegTest, PaletteDisplayQuantisesLikeDjpegColors256) {
@@ -173,7 +171,7 @@ TEST_F(SECJpegTest, GreyscaleAndCutFilesDecodeAsDjpegDoes) {
   ASSERT_EQ(0, Shell("djpeg -pnm " + Path("grey.jpg") + " > " + Path("grey.pgm")));
   ExpectSamePixels(grey, ReadPnm(Path("grey.pgm")));
 
-  std::vector<BYTE> whole = ReadBytes(Path("in.jpg"));
+  std::vector<BYTE> whole = ReadFileBytes(Path("in.jpg"));
   WriteBytes(Path("cut.jpg"), std::vector<BYTE>(whole.begin(), whole.begin() + (long)whole.size() * 2 / 3));
   EXPECT_EQ(2, Shell("djpeg -pnm " + Path("cut.jpg") + " > " + Path("cut.ppm")));
   TestImage cut;
@@ -182,7 +180,7 @@ TEST_F(SECJpegTest, GreyscaleAndCutFilesDecodeAsDjpegDoes) {
 }
 
 TEST_F(SECJpegTest, FilesThatAreNoJpegFail) {
-  std::vector<BYTE> whole = ReadBytes(Path("in.jpg"));
+  std::vector<BYTE> whole = ReadFileBytes(Path("in.jpg"));
   size_t sos = 0;
   for (size_t i = 0; i + 1 < whole.size(); ++i)
     if (whole[i] == 0xFF && whole[i + 1] == 0xDA) {

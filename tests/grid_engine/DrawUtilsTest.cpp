@@ -4,6 +4,7 @@
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Resource.h"
 #include "tests/platform_gdi/GdiTestUtil.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -223,8 +224,7 @@ TEST(GridDib, HeadersAndResources) {
   ASSERT_TRUE(png.CreateBitmap(3, 2, 1, 32, nullptr));
   const std::string pngPath = dravonix::test::ScratchDir("griddib") + "/b.png";
   ASSERT_TRUE(SaveImage(&png, pngPath.c_str()));
-  std::ifstream in(pngPath, std::ios::binary);
-  const std::vector<BYTE> pngBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<BYTE> pngBytes = dravonix::test::ReadFileBytes(pngPath);
   // The table lives in the program's data, so it joins the program's resources.
   static RESOURCE_ENTRY entries[2];
   static RESOURCE_TABLE resources;

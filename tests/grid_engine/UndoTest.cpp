@@ -55,7 +55,7 @@ std::string Ids(CObList& list) {
 class CTextCmdUI : public CCmdUI {
  public:
   void Enable(BOOL b) override { enabled = b; }
-  void SetText(LPCSTR text) override { this->text = text; }
+  void SetText(LPCSTR caption) override { text = caption; }
   BOOL enabled = -1;
   std::string text;
 };

@@ -25,6 +25,7 @@
 #include "platform/ui/WindowPaint.h"
 
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/ViewFrame.h"
 
 #include <cairo.h>
@@ -544,8 +545,7 @@ TEST_F(GridView, PrinterSetupGoesToTheSharedDeviceAndTheApplication) {
   answer.copies = 1;
   DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, answer);
   other->OnFilePrint();
-  std::ifstream pdf(AfxGetLastPrintFileName().GetString(), std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(pdf)), std::istreambuf_iterator<char>());
+  const std::string bytes = dravonix::test::ReadFileText(AfxGetLastPrintFileName().GetString());
   const size_t box = bytes.find("/MediaBox");
   ASSERT_NE(box, std::string::npos);
   double x0 = 0, y0 = 0, w = 0, h = 0;

@@ -18,6 +18,7 @@
 #include "platform/core/Clock.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <gtest/gtest.h>
 
@@ -136,10 +137,8 @@ class DocumentTest : public SetupTest {
   void SetUp() override {
     SetupTest::SetUp();
     CMC_Comm::m_bNetMaster = 0;
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
     Clock::UseVirtualTime();
-    DriveSimulator::Reset();
+    dravonix::test::StartSimulatedDrive();
     CMC_ControlPanel::ms_bStarted = 0;
     CMC_ControlPanel::ms_bInCustomize = 0;
     m_doc.AddView(&m_view);
@@ -147,9 +146,7 @@ class DocumentTest : public SetupTest {
   void TearDown() override {
     m_doc.RemoveView(&m_view);
     CMC_ControlPanel::ms_bStarted = 0;
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    Clock::UseRealTime();
+    dravonix::test::StopOnlineDrive();
     SetupTest::TearDown();
   }
 

@@ -8,6 +8,7 @@
 #include "suite/modules/compiler/ZurCompiler.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <cstring>
 
@@ -17,9 +18,7 @@ class E2ROMImageTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    DriveSimulator::Reset();
+    dravonix::test::StartSimulatedDrive(MB_RETRYCANCEL);
     m_setup.reset(CMC_Setup::Create(0x0505));
     ASSERT_TRUE(m_setup);
     m_dir = dravonix::test::ScratchDir("sw");

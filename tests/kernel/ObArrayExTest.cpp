@@ -1,4 +1,5 @@
 #include "kernel/ObArrayEx.h"
+#include "tests/support/Throws.h"
 
 #include <gtest/gtest.h>
 
@@ -60,15 +61,7 @@ std::string Names(const CObArrayEx<T>& a) {
   return s;
 }
 
-bool ThrowsInvalidArg(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (CInvalidArgException* e) {
-    e->Delete();
-    return true;
-  }
-  return false;
-}
+using dravonix::test::ThrowsInvalidArg;
 
 class ObArrayEx : public ::testing::Test {
  protected:

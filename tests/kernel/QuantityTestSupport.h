@@ -7,6 +7,7 @@
 #include "kernel/MC_Units.h"
 #include "platform/core/Automation.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -103,12 +104,7 @@ class QuantityTest : public ::testing::Test {
     return path;
   }
   static std::string KernelPath(const std::string& name) { return dravonix::test::KernelDir() + "/" + name; }
-  static std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  static std::string ReadBytes(const std::string& path) { return dravonix::test::ReadFileText(path); }
 
   FakeSetup m_setup;
 };

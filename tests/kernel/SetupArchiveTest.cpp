@@ -4,6 +4,7 @@
 #include "platform/core/MessageBox.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <cstdio>
@@ -21,10 +22,7 @@ namespace {
 std::map<std::string, std::string> Tree(const std::string& dir) {
   std::map<std::string, std::string> t;
   for (auto& e : fs::recursive_directory_iterator(dir))
-    if (e.is_regular_file()) {
-      std::ifstream in(e.path(), std::ios::binary);
-      t[fs::relative(e.path(), dir).generic_string()].assign(std::istreambuf_iterator<char>(in), {});
-    }
+    if (e.is_regular_file()) t[fs::relative(e.path(), dir).generic_string()] = dravonix::test::ReadFileText(e.path());
   return t;
 }
 

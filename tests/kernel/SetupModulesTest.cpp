@@ -5,23 +5,11 @@
 #include "comm/MC_Comm.h"
 #include "platform/core/MessageBox.h"
 #include "suite/zurcomm/DriveSimulator.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <cstdio>
 
-class SetupModulesTest : public SetupTest {
- protected:
-  void SetUp() override {
-    SetupTest::SetUp();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    DriveSimulator::Reset();
-  }
-  void TearDown() override {
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    SetupTest::TearDown();
-  }
-};
+class SetupModulesTest : public dravonix::test::SimulatedDriveTest<SetupTest> {};
 
 TEST_F(SetupModulesTest, GuiModulesWithMissingEntryPoints) {
   std::string dir = MakeDir("nooffset", Gen3Cfg("GUI_File = drvgui_nooffset.dll\n", {"GUI_File"}));

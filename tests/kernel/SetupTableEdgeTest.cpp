@@ -5,25 +5,14 @@
 #include "platform/core/MessageBox.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <cstring>
 
 namespace {
 
-class SetupTableEdgeTest : public SetupTest {
+class SetupTableEdgeTest : public dravonix::test::SimulatedDriveTest<SetupTest> {
  protected:
-  void SetUp() override {
-    SetupTest::SetUp();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    DriveSimulator::Reset();
-  }
-  void TearDown() override {
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    DriveSimulator::Reset();
-    SetupTest::TearDown();
-  }
   static tagE2ROMInfo Identity() {
     tagE2ROMInfo info;
     EXPECT_TRUE(DriveSimulator::ReadMemory(1, 2, 0x7FBF, info.m_words, 64));

@@ -5,25 +5,14 @@
 #include "platform/core/MessageBox.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <cstring>
 
 namespace {
 
-class SetupTableTest : public SetupTest {
+class SetupTableTest : public dravonix::test::SimulatedDriveTest<SetupTest> {
  protected:
-  void SetUp() override {
-    SetupTest::SetUp();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    DriveSimulator::Reset();
-  }
-  void TearDown() override {
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    DriveSimulator::Reset();
-    SetupTest::TearDown();
-  }
   static void Online() { ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0)); }
 
   static std::vector<WORD> Table(CMC_Setup& s) {

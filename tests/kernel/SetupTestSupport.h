@@ -8,6 +8,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Module.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -84,12 +85,7 @@ class SetupTest : public ::testing::Test {
   }
   static void ClearBoxes() { Automation::Instance().ClearMessageBoxes(); }
 
-  static std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  static std::string ReadBytes(const std::string& path) { return dravonix::test::ReadFileText(path); }
   static void WriteBytes(const std::string& path, const std::string& bytes) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << bytes;

@@ -4,6 +4,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -180,11 +181,7 @@ TEST_F(Units, EveryTypeNeedsABaseUnit) {
 
 TEST_F(Units, DefaultAndNamedFiles) {
   std::string sample = dravonix::test::KernelDir() + "/Units/units.cfg";
-  std::string saved;
-  {
-    std::ifstream in(sample, std::ios::binary);
-    saved.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  const std::string saved = dravonix::test::ReadFileText(sample);
   std::ofstream(sample, std::ios::binary) << "1 [s]\n1 s\n";
   EXPECT_FALSE(m_units.Initialize(""));
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Invalid syntax in file units.cfg, line 2"});

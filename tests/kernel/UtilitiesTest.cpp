@@ -6,6 +6,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -30,10 +31,7 @@ CString PrintDouble(double v, tagVarType type, int decimals = -32768) {
 
 void Touch(const std::string& path, const std::string& bytes = "x") { std::ofstream(path, std::ios::binary) << bytes; }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using dravonix::test::ReadFileText;
 
 }  // namespace
 
@@ -294,8 +292,8 @@ TEST(Utilities, CreateListCopyAndRemoveFolders) {
   to.Add(CString(root.c_str()) + "\\copy\\x\\one.txt");
   to.Add(CString(root.c_str()) + "\\COPY\\x\\two.txt");
   ASSERT_TRUE(CopyFiles(from, to, TRUE));
-  EXPECT_EQ(Slurp(root + "/copy/x/one.txt"), "1");
-  EXPECT_EQ(Slurp(root + "/copy/x/two.txt"), "22");
+  EXPECT_EQ(ReadFileText(root + "/copy/x/one.txt"), "1");
+  EXPECT_EQ(ReadFileText(root + "/copy/x/two.txt"), "22");
 
   // A read-only file is made writable and removed too.
   ::chmod((root + "/a/one.txt").c_str(), 0444);
@@ -337,7 +335,7 @@ TEST(Utilities, ReplaceUpdateProgram) {
   Touch(native + "update_new.exe", "new");
   Touch(native + "update.exe", "old");
   EXPECT_TRUE(ReplaceUpdateProgram());
-  EXPECT_EQ(Slurp(native + "update.exe"), "new");
+  EXPECT_EQ(ReadFileText(native + "update.exe"), "new");
   EXPECT_FALSE(ExistFile((native + "update_new.exe").c_str()));
 
   // A read-only update.exe cannot be replaced.

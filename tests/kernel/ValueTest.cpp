@@ -5,6 +5,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/MessageBox.h"
 #include "suite/zurcomm/DriveSimulator.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <gtest/gtest.h>
 
@@ -304,9 +305,7 @@ class ValueOnDrive : public ::testing::Test {
     DriveSimulator::ClearCallLog();
   }
   void TearDown() override {
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    Clock::UseRealTime();
+    dravonix::test::StopOnlineDrive();
     Automation::Instance().Reset();
   }
   // Address, memory space and word count of the transfers logged since the last clear.

@@ -3,6 +3,7 @@
 #include "platform/core/Module.h"
 #include "suite/modules/compiler/ZurCompiler.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +22,7 @@ void Write(const std::string& path, const std::string& text) {
   f << text;
 }
 
-std::string Read(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
+using dravonix::test::ReadFileText;
 
 zurc::Options Opts(uint16_t load = 0x4100, uint16_t length = 0x400, uint16_t run = 0x4100, uint16_t mode = 6) {
   zurc::Options o;
@@ -60,7 +58,7 @@ TEST(Compiler, IncludesLabelsAndVariablesReachTheCoffObject) {
   ASSERT_TRUE(c.CompileFile(dir + "/motion.zur")) << c.Error();
   EXPECT_EQ(c.OutputPath(), dir + "/motion.out");
 
-  std::string bytes = Read(dir + "/motion.out");
+  std::string bytes = ReadFileText(dir + "/motion.out");
   ASSERT_GT(bytes.size(), 130u);
   EXPECT_EQ(U16(bytes, 0), 0x00C1);
   EXPECT_EQ(U16(bytes, 2), 2);  // .text and .data
@@ -128,10 +126,10 @@ TEST(Compiler, EncodingIsDeterministic) {
   EXPECT_EQ(a.code[6].value, 0xC000);
   EXPECT_EQ(a.code[7].value, 0xFFFE);
   // Two files of the same text give byte-equal objects.
-  Write(dir + "/c.zur", Read(dir + "/a.zur"));
+  Write(dir + "/c.zur", ReadFileText(dir + "/a.zur"));
   ASSERT_TRUE(c.CompileFile(dir + "/a.zur"));
   ASSERT_TRUE(c.CompileFile(dir + "/c.zur"));
-  EXPECT_EQ(Read(dir + "/a.out"), Read(dir + "/c.out"));
+  EXPECT_EQ(ReadFileText(dir + "/a.out"), ReadFileText(dir + "/c.out"));
 }
 
 TEST(Compiler, CopySequenceSymbolsAndRunAddress) {
@@ -235,7 +233,7 @@ TEST(Compiler, ListingModeWritesWordLines) {
   ASSERT_TRUE(c.Compile(dir + "/i.asm", p));
   std::string expected = FormatString("\t.word %hx\r\n\t.word REMOTE\r\n\t.word %hx\r\n\t.word 12ab\r\n",
                                       p.code[0].value, p.code[2].value);
-  EXPECT_EQ(Read(dir + "/i.out"), expected);
+  EXPECT_EQ(ReadFileText(dir + "/i.out"), expected);
 }
 
 TEST(Compiler, ModuleCompilesAndFillsTheCoffObject) {
@@ -261,7 +259,7 @@ TEST(Compiler, ModuleCompilesAndFillsTheCoffObject) {
   // The listing of one instruction names the labels of the program it runs with.
   Write(dir + "/one.asm", "GOTO Main;");
   ASSERT_EQ(compile(nullptr, &coff, (dir + "/one.asm").c_str(), 0x8000, 0x4000, 0x8000, 944, 80, 0x11), 1) << error();
-  std::string listing = Read(dir + "/one.out");
+  std::string listing = ReadFileText(dir + "/one.out");
   EXPECT_NE(listing.find("\t.word MAIN\r\n"), std::string::npos) << listing;
 
   Write(dir + "/bad.zur", "BEGIN;\r\n#error failure marker\r\n");

@@ -6,6 +6,7 @@
 #include "platform/core/MessageBox.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <cmath>
 
@@ -15,15 +16,12 @@ class ExpressionTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    DriveSimulator::Reset();
+    dravonix::test::StartSimulatedDrive();
     m_setup.reset(CMC_Setup::CreateFromDirectory(Kernel("Configurations/05/05").c_str()));
     ASSERT_TRUE(m_setup);
   }
   void TearDown() override {
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    dravonix::test::StopSimulatedDrive();
     SetupTest::TearDown();
   }
   SetupPtr m_setup;

@@ -24,6 +24,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <cmath>
 #include <functional>
@@ -69,9 +70,7 @@ class GadgetWndsTest : public SetupTest {
     }
     m_app.reset();
     DialogAutomation::Reset();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    Clock::UseRealTime();
+    dravonix::test::StopOnlineDrive();
     SetupTest::TearDown();
   }
   template <class Item>

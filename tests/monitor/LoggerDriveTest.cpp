@@ -12,6 +12,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <cmath>
 #include <vector>
@@ -81,9 +82,7 @@ class LoggerDriveTest : public SetupTest {
   }
   void TearDown() override {
     m_doc.RemoveView(&m_view);
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    Clock::UseRealTime();
+    dravonix::test::StopOnlineDrive();
     SetupTest::TearDown();
   }
   void Open(BYTE type = 0) {

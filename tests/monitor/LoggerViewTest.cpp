@@ -20,6 +20,7 @@
 #include "plot/GraphFilter.h"
 #include "plot/XYCurve.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <cstring>
 #include <memory>
@@ -287,12 +288,7 @@ TEST_F(LoggerViewTest, ThePaneShowsTheUploadProgress) {
 }
 
 TEST_F(LoggerViewTest, VariablesStartAndUploadOnTheSimulatedDrive) {
-  CMC_Comm::Close();
-  CMC_Comm::nShowErr = 0;
-  Clock::UseVirtualTime();
-  DriveSimulator::Reset();
-  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
-  ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+  ASSERT_TRUE(dravonix::test::StartOnlineDrive());
   m_logger->ChangeSettings(100, CMC_Logger::LOG_TS_C, 1);
   m_logger->ChangeMemBufferSettings(0x9000, 0x93FF);
   Open(new CMC_LoggerView);
@@ -326,9 +322,7 @@ TEST_F(LoggerViewTest, VariablesStartAndUploadOnTheSimulatedDrive) {
   ASSERT_TRUE(w->GetPlot());
   EXPECT_EQ(w->GetPlot()->GetAt(0)->GetPointCount(), 100);
   EXPECT_EQ(m_view->GetGraphWindow(1), nullptr);
-  CMC_Comm::Close();
-  CMC_Comm::nShowErr = MB_RETRYCANCEL;
-  Clock::UseRealTime();
+  dravonix::test::StopOnlineDrive();
 }
 
 CMC_ScopeLogger* g_scope = nullptr;
@@ -350,12 +344,7 @@ int CountPixels(CWnd* w, COLORREF color) {
 
 TEST_F(LoggerViewTest, AScopeSweepDrawsTheFirstChannelInItsColour) {
   CMC_Comm::m_bNetMaster = 0;
-  CMC_Comm::Close();
-  CMC_Comm::nShowErr = 0;
-  Clock::UseVirtualTime();
-  DriveSimulator::Reset();
-  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
-  ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+  ASSERT_TRUE(dravonix::test::StartOnlineDrive());
   m_scope->ChangeSettings(0.05, CMC_ScopeLogger::TRIGGER_NONE, CMC_ScopeLogger::SLOPE_RISING, "", 0, 0);
   m_scope->AddVariable("APOS", 0);
   DriveSimulator::SetWaveform(1, 0x0228, [](uint32_t k) { return (uint16_t)(k % 8); });
@@ -384,9 +373,7 @@ TEST_F(LoggerViewTest, AScopeSweepDrawsTheFirstChannelInItsColour) {
   g_scope = nullptr;
   Close();
   m_scope->DoForcedStop();
-  CMC_Comm::Close();
-  CMC_Comm::nShowErr = MB_RETRYCANCEL;
-  Clock::UseRealTime();
+  dravonix::test::StopOnlineDrive();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "monitor/panels/MC_ControlPanel.h"
 #include "platform/core/Clock.h"
 #include "suite/zurcomm/DriveSimulator.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <string>
 
@@ -25,8 +26,6 @@ class PanelHostDoc : public CMC_Document {
 inline CMC_Setup* StartMonitorDrive(const std::string& setupDir) {
   Clock::UseVirtualTime();
   CMC_Comm::m_bNetMaster = 0;
-  DriveSimulator::Reset();
-  CMC_Comm::Close();
-  CMC_Comm::nShowErr = 0;
+  dravonix::test::StartSimulatedDrive();
   return CMC_Setup::CreateFromDirectory(setupDir.c_str());
 }

@@ -18,6 +18,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 namespace {
 
@@ -88,8 +89,7 @@ class PanelEditorTest : public SetupTest {
     CMC_ControlPanel::ms_bInCustomize = 0;
     CMC_ControlPanel::ms_bStarted = 0;
     DialogAutomation::Reset();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
+    dravonix::test::StopSimulatedDrive();
     BYTE keys[256] = {};
     SetKeyboardState(keys);
     Clock::UseRealTime();

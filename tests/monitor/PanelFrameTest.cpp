@@ -17,6 +17,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 namespace {
 
@@ -116,9 +117,7 @@ class PanelFrameTest : public SetupTest {
     CMC_ControlPanelView::msc_aLinks[0] = m_saved;
     CTestGadgetWnd::s_maxWidth = -1;
     DialogAutomation::Reset();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    Clock::UseRealTime();
+    dravonix::test::StopOnlineDrive();
     SetupTest::TearDown();
   }
   static CControlPanelShowVarItem* Item(const char* name, WORD period, CRect rect = CRect(10, 10, 10, 40)) {

@@ -8,6 +8,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <cstring>
 #include <vector>
@@ -36,9 +37,7 @@ class ScopeTest : public SetupTest {
   void TearDown() override {
     CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(nullptr);
     g_scope = nullptr;
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    Clock::UseRealTime();
+    dravonix::test::StopOnlineDrive();
     SetupTest::TearDown();
   }
   void Open(const char* channel = "COM1", BYTE type = 0, WORD host = 0) {

@@ -9,6 +9,7 @@
 #include "motion/MC_Motion.h"
 #include "motion/MC_MotionElem.h"
 #include "tests/motion/MotionTestSupport.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <filesystem>
 
@@ -233,20 +234,8 @@ TEST_F(BuildTest, RelativeDirectoryAndCompilerErrors) {
 
 namespace {
 
-class BuildRoadTest : public BuildTest {
+class BuildRoadTest : public dravonix::test::SimulatedDriveTest<BuildTest> {
  protected:
-  void SetUp() override {
-    BuildTest::SetUp();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    DriveSimulator::Reset();
-  }
-  void TearDown() override {
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    DriveSimulator::Reset();
-    BuildTest::TearDown();
-  }
   // A program whose elements are translated by the sample motion modules.
   void SampleProgram() {
     auto elem = [](const char* type, const char* parameters) {

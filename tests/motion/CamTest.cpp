@@ -9,6 +9,8 @@
 #include "platform/core/MessageBox.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <gtest/gtest.h>
 
@@ -23,19 +25,13 @@ using dravonix::test::ScratchDir;
 
 namespace {
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
+using dravonix::test::ReadFileBytes;
+using dravonix::test::ReadFileText;
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
 }
 void WriteText(const std::string& path, const std::string& text) { WriteBytes(path, {text.begin(), text.end()}); }
-std::string ReadText(const std::string& path) {
-  auto b = ReadBytes(path);
-  return std::string(b.begin(), b.end());
-}
 
 std::vector<std::string> BoxTexts() {
   std::vector<std::string> texts;
@@ -113,7 +109,7 @@ TEST_F(CamTest, LargestTable) {
   EXPECT_EQ(w[0], 0xFFFF);
   std::string path = dir + "/big.cam";
   ASSERT_EQ(cam.Save(path.c_str()), 1);
-  EXPECT_EQ(ReadBytes(path).size(), 2u * 16390);
+  EXPECT_EQ(ReadFileBytes(path).size(), 2u * 16390);
   CMC_CAM back;
   ASSERT_EQ(back.Load(path.c_str()), 1);
   EXPECT_EQ(Image(back), w);
@@ -158,7 +154,7 @@ TEST_F(CamTest, FileHoldsTheImageLittleEndian) {
                                        0x00, 0x00, 0x03, 0x00, 0x04, 0x00, 0x0A, 0x20};
   std::string path = dir + "/g.cam";
   ASSERT_EQ(MakeCam("g", 1, 0x00020001, {0x00040003}).Save(path.c_str()), 1);
-  EXPECT_EQ(ReadBytes(path), golden);
+  EXPECT_EQ(ReadFileBytes(path), golden);
   CMC_CAM read;
   ASSERT_EQ(read.Load(path.c_str()), 1);
   EXPECT_EQ(read.GetStep(), 1);
@@ -170,7 +166,7 @@ TEST_F(CamTest, FileValidation) {
   CMC_CAM cam = MakeCam("c", 2, 100, {1, 2, 3});
   std::string path = dir + "/c.cam";
   ASSERT_EQ(cam.Save(path.c_str()), 1);
-  std::vector<uint8_t> good = ReadBytes(path);
+  std::vector<uint8_t> good = ReadFileBytes(path);
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -215,7 +211,7 @@ TEST_F(CamTest, TextImportAndExport) {
   EXPECT_EQ(cam.GetPoint(1), -6);
   std::string out = dir + "/out.txt";
   ASSERT_EQ(cam.Export(out.c_str()), 1);
-  EXPECT_EQ(ReadText(out), "100\t5\r\n104\t-6\r\n108\t7\r\n");
+  EXPECT_EQ(ReadFileText(out), "100\t5\r\n104\t-6\r\n108\t7\r\n");
 
   struct Case {
     const char* text;
@@ -350,7 +346,7 @@ TEST_F(CamTest, DirectoryRoundTrip) {
   t.DemoteSelectedToAvailable(2);
   ASSERT_EQ(t.Save(rel), 1);
   EXPECT_FALSE(std::filesystem::exists(abs + "/stale.cam"));
-  EXPECT_EQ(ReadText(abs + "/cam.cfg"), "\"second\"\r\n\"First\\d1\"\r\n");
+  EXPECT_EQ(ReadFileText(abs + "/cam.cfg"), "\"second\"\r\n\"First\\d1\"\r\n");
 
   CMC_CAMTables back;
   ASSERT_EQ(back.Load(rel), 1);
@@ -389,21 +385,14 @@ class CamDriveTest : public CamTest {
   void SetUp() override {
     CamTest::SetUp();
     CMC_Comm::m_bNetMaster = 0;
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = 0;
-    Clock::UseVirtualTime();
-    DriveSimulator::Reset();
-    ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
-    ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+    ASSERT_TRUE(dravonix::test::StartOnlineDrive());
     tables.AddNewSelCAM("one");
     tables.AddNewSelCAM("two");
     *tables.GetSelCAM(0) = MakeCam("one", 2, 100, {10, -20, 30, 40});
     *tables.GetSelCAM(1) = MakeCam("two", 0, -7, {0x10000, 5});
   }
   void TearDown() override {
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    Clock::UseRealTime();
+    dravonix::test::StopOnlineDrive();
     CamTest::TearDown();
   }
   CMC_CAMTables tables;

@@ -8,6 +8,7 @@
 #include "platform/core/Format.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "views/gcode/GcodeTranslator.h"
+#include "tests/support/FileContents.h"
 
 #include <filesystem>
 #include <fstream>
@@ -29,10 +30,7 @@ std::string Translate(CMotionModulesArray& modules, const char* module, const st
 }
 
 std::string ReadGcode(const std::string& name) {
-  std::ifstream in(dravonix::test::FixturePath("gcode/" + name), std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  return dravonix::test::ReadFileText(dravonix::test::FixturePath("gcode/" + name));
 }
 
 tagGcodeSettings Settings() {

@@ -17,6 +17,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Format.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 namespace {
 
@@ -35,12 +36,7 @@ class CEdgeAxis : public CMC_AxisData {
 
 void DestroySetup(CMC_Setup* s) { CMC_Setup::Destroy(s); }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using dravonix::test::ReadFileText;
 
 }  // namespace
 
@@ -58,7 +54,7 @@ TEST(MotionDirectoryEdge, SlaveFileThatCannotBeWrittenShowsTheMessage) {
 
   const std::string dir = dravonix::test::ScratchDir("slavewrite");
   ASSERT_EQ(master->WriteSlaveAxisToDirectory(dir.c_str()), 1);
-  EXPECT_EQ(ReadFile(dir + "/slaveaxis.cfg"), "B\t= \"Axis \\\"X\\\"\"\r\n");
+  EXPECT_EQ(ReadFileText(dir + "/slaveaxis.cfg"), "B\t= \"Axis \\\"X\\\"\"\r\n");
 
   std::filesystem::remove(dir + "/slaveaxis.cfg");
   std::filesystem::create_symlink("/dev/full", dir + "/slaveaxis.cfg");
@@ -115,7 +111,7 @@ TEST(MotionDirectoryEdge, NestedGroupsAreWrittenWithTheirDepth) {
   top.Add(a);
   const std::string file = dravonix::test::ScratchDir("nested") + "/n.cfg";
   ASSERT_EQ(top.Save(file.c_str()), 1);
-  EXPECT_EQ(ReadFile(file),
+  EXPECT_EQ(ReadFileText(file),
             "\tStart \"a\\d\\\"\\\\\" \r\n"
             "\t\tStart \"b\" disabled\r\n"
             "\t\t\"T\" \"x=1\" \r\n"

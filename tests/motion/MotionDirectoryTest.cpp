@@ -18,17 +18,13 @@
 #include "motion/MC_MotionGroup.h"
 #include "platform/core/Automation.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 using dravonix::test::ScratchDir;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using dravonix::test::ReadFileText;
 
 void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
@@ -81,7 +77,7 @@ TEST_F(GroupFiles, SavedBytesFollowTheLineFormat) {
   f->Add(new CMC_MotionGroup("empty"));
   g.Add(f);
   ASSERT_EQ(g.Save(Path("out.cfg").c_str()), 1);
-  EXPECT_EQ(ReadFile(Path("out.cfg")),
+  EXPECT_EQ(ReadFileText(Path("out.cfg")),
             "\"Move\" \"X=1\" \r\n"
             "\"Wait\" \"T=2\" disabled\r\n"
             "\tStart \"f1\" \r\n"
@@ -101,7 +97,7 @@ TEST_F(GroupFiles, SpecialCharactersRoundTripExactly) {
   f->Add(Elem("T\"#", "", 0));
   g.Add(f);
   ASSERT_EQ(g.Save(Path("a.cfg").c_str()), 1);
-  const std::string bytes = ReadFile(Path("a.cfg"));
+  const std::string bytes = ReadFileText(Path("a.cfg"));
   EXPECT_NE(bytes.find("\tStart \"na\\\"me\\d\\\\x\" \r\n"), std::string::npos);
 
   CMC_MotionGroup back;
@@ -115,7 +111,7 @@ TEST_F(GroupFiles, SpecialCharactersRoundTripExactly) {
   EXPECT_EQ(ElemAt(*bf, 1)->m_strType, "T\"#");
   EXPECT_EQ(ElemAt(*bf, 1)->m_bEnabled, 0);
   ASSERT_EQ(back.Save(Path("b.cfg").c_str()), 1);
-  EXPECT_EQ(ReadFile(Path("b.cfg")), bytes);
+  EXPECT_EQ(ReadFileText(Path("b.cfg")), bytes);
 }
 
 TEST_F(GroupFiles, KeywordsAndFlagsIgnoreCase) {
@@ -214,7 +210,7 @@ TEST_F(GroupFiles, PutIndentWritesTabs) {
   EXPECT_EQ(CMC_MotionGroup::PutIndent(f, 3), 1);
   EXPECT_EQ(CMC_MotionGroup::PutIndent(f, 0), 1);
   fclose(f);
-  EXPECT_EQ(ReadFile(Path("i.txt")), "\t\t\t");
+  EXPECT_EQ(ReadFileText(Path("i.txt")), "\t\t\t");
 }
 
 TEST_F(GroupFiles, LargeFilesLoadQuickly) {
@@ -304,7 +300,7 @@ TEST_F(MotionDirectory, SaveThenLoadGivesIdenticalFiles) {
   // The directory holds no setup of its own; nothing is reported about it.
   for (auto& box : Automation::Instance().MessageBoxes()) EXPECT_EQ(box.text.find("setup"), std::string::npos);
   ASSERT_EQ(loaded->SaveToDirectory(b.c_str()), 1);
-  for (const char* f : kGroupFiles) EXPECT_EQ(ReadFile(b + "/" + f), ReadFile(a + "/" + f)) << f;
+  for (const char* f : kGroupFiles) EXPECT_EQ(ReadFileText(b + "/" + f), ReadFileText(a + "/" + f)) << f;
 
   CMC_MotionGroup* main = loaded->GetMain();
   ASSERT_EQ(main->GetSize(), 3);
@@ -339,10 +335,10 @@ TEST_F(MotionDirectory, TheTopLevelSourceIsNeverOverwritten) {
   ASSERT_TRUE(loaded);
   EXPECT_EQ(std::string(loaded->GetSourceText().GetString()), source);
   ASSERT_EQ(loaded->SaveToDirectory(b.c_str()), 1);
-  EXPECT_EQ(ReadFile(b + "/motion.zur"), source);
+  EXPECT_EQ(ReadFileText(b + "/motion.zur"), source);
   WriteFile(a + "/motion.zur", "changed by hand");
   ASSERT_EQ(loaded->SaveToDirectory(a.c_str()), 1);
-  EXPECT_EQ(ReadFile(a + "/motion.zur"), "changed by hand");
+  EXPECT_EQ(ReadFileText(a + "/motion.zur"), "changed by hand");
 }
 
 TEST_F(MotionDirectory, BadDirectoriesGiveNoProgram) {
@@ -351,7 +347,7 @@ TEST_F(MotionDirectory, BadDirectoriesGiveNoProgram) {
   CMC_Setup* setup = m_setup.get();
 
   // Unbalanced: "End" at the top of main.cfg.
-  const std::string main = ReadFile(a + "/main.cfg");
+  const std::string main = ReadFileText(a + "/main.cfg");
   WriteFile(a + "/main.cfg", "\"Wait\" \"Time[ms]=1\" \r\nEnd\r\n");
   Automation::Instance().ClearMessageBoxes();
   EXPECT_EQ(CMC_Motion::CreateFromDirectory(setup, a.c_str()), nullptr);
@@ -363,7 +359,7 @@ TEST_F(MotionDirectory, BadDirectoriesGiveNoProgram) {
   WriteFile(a + "/main.cfg", main);
 
   // An element at the top of a folder file.
-  const std::string functions = ReadFile(a + "/functions.cfg");
+  const std::string functions = ReadFileText(a + "/functions.cfg");
   WriteFile(a + "/functions.cfg", "\r\n\"Wait\" \"\" \r\n");
   Automation::Instance().ClearMessageBoxes();
   EXPECT_EQ(CMC_Motion::CreateFromDirectory(setup, a.c_str()), nullptr);
@@ -375,7 +371,7 @@ TEST_F(MotionDirectory, BadDirectoriesGiveNoProgram) {
 
   // Any group file missing.
   for (const char* f : {"main.cfg", "homingmodes.cfg", "functions.cfg", "interrupts.cfg"}) {
-    const std::string keep = ReadFile(a + "/" + f);
+    const std::string keep = ReadFileText(a + "/" + f);
     std::filesystem::remove(a + "/" + f);
     EXPECT_EQ(CMC_Motion::CreateFromDirectory(setup, a.c_str()), nullptr) << f;
     WriteFile(a + "/" + f, keep);
@@ -433,10 +429,10 @@ TEST_F(MotionDirectory, SlotsAreCorrectedToTheSetup) {
   m_motion->GetInterrupt(0)->Add(m_motion->CreateElement("Wait"));
   m_motion->SetUserInterrupt(0, TRUE);
   ASSERT_EQ(m_motion->SaveToDirectory(a.c_str()), 1);
-  WriteFile(a + "/interrupts.cfg", ReadFile(a + "/interrupts.cfg") +
+  WriteFile(a + "/interrupts.cfg", ReadFileText(a + "/interrupts.cfg") +
                                        "\tStart \"extra1\" \r\n\tEnd\r\n\tStart \"extra2\" \r\n\tEnd\r\n");
   // A slot saved under another label takes the label of its place.
-  std::string homing = ReadFile(a + "/homingmodes.cfg");
+  std::string homing = ReadFileText(a + "/homingmodes.cfg");
   homing.replace(homing.find("\"home2\""), 7, "\"mine\"");
   WriteFile(a + "/homingmodes.cfg", homing);
   CMC_Setup* setup = m_setup.get();
@@ -521,7 +517,7 @@ TEST_F(SlaveAxes, WrittenBindingsReadBack) {
   m_master->SetMotionControllerSlaveAxis(0, x);
   m_master->SetMotionControllerSlaveAxis(2, y);
   ASSERT_EQ(m_master->WriteSlaveAxisToDirectory(m_dir.c_str()), 1);
-  EXPECT_EQ(ReadFile(m_file), "A\t= \"X axis\"\r\nC\t= \"Y \\\"\\d\\\\\"\r\n");
+  EXPECT_EQ(ReadFileText(m_file), "A\t= \"X axis\"\r\nC\t= \"Y \\\"\\d\\\\\"\r\n");
 
   MotionPtr other(CMC_Motion::Create(m_controller.get()));
   Automation::Instance().ClearMessageBoxes();

@@ -13,6 +13,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 // Reaches the parameter-string parsers, which need no setup.
 struct CMC_MotionTestAccess {
@@ -310,10 +311,7 @@ SetupPtr SetupWithLine(const char* config, const char* key, const char* line) {
   namespace fs = std::filesystem;
   const std::string dir = dravonix::test::ScratchDir(std::string("cfg_") + key);
   fs::copy(dravonix::test::KernelDir() + "/Configurations/" + config, dir, fs::copy_options::overwrite_existing | fs::copy_options::recursive);
-  std::ifstream in(dir + "/setup.cfg", std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  std::string text = s.str(), out;
+  std::string text = dravonix::test::ReadFileText(dir + "/setup.cfg"), out;
   std::istringstream lines(text);
   for (std::string l; std::getline(lines, l);) {
     if (l.rfind(key, 0) == 0) l = std::string(line) + "\r";

@@ -1,5 +1,6 @@
 #include "platform/core/Collections.h"
 #include "platform/core/StringArray.h"
+#include "tests/support/Throws.h"
 
 #include <gtest/gtest.h>
 
@@ -47,16 +48,7 @@ int Load(const Bytes& bytes, CObject& o) {
   return -1;
 }
 
-template <class F>
-bool ThrowsInvalidArg(F f) {
-  try {
-    f();
-  } catch (CInvalidArgException* e) {
-    e->Delete();
-    return true;
-  }
-  return false;
-}
+using dravonix::test::ThrowsInvalidArg;
 
 void DeleteAll(CObArray& a) {
   std::vector<CObject*> seen;

@@ -2,6 +2,7 @@
 #include "platform/core/FileSystem.h"
 
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,7 @@ void WriteText(const fs::path& p, const std::string& text) {
   std::ofstream(p, std::ios::binary) << text;
 }
 
-std::string ReadText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using dravonix::test::ReadFileText;
 
 // Backslash form of a native path, as kernel code spells it.
 std::string Win(const fs::path& p) {
@@ -68,13 +64,13 @@ TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
   const fs::path dir = ScratchDir("fs-copy");
   WriteText(dir / "Src.bin", std::string("a\0b\r\nc", 6));
   EXPECT_TRUE(CopyFile(Win(dir / "SRC.BIN").c_str(), Win(dir / "dst.bin").c_str(), TRUE));
-  EXPECT_EQ(ReadText(dir / "dst.bin"), std::string("a\0b\r\nc", 6));
+  EXPECT_EQ(ReadFileText(dir / "dst.bin"), std::string("a\0b\r\nc", 6));
 
   EXPECT_FALSE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "DST.BIN").c_str(), TRUE));
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_EXISTS);
   WriteText(dir / "Src.bin", "new");
   EXPECT_TRUE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "DST.BIN").c_str(), FALSE));
-  EXPECT_EQ(ReadText(dir / "dst.bin"), "new");
+  EXPECT_EQ(ReadFileText(dir / "dst.bin"), "new");
   EXPECT_FALSE(fs::exists(dir / "DST.BIN"));  // the existing file was overwritten, not a twin made
 
   EXPECT_FALSE(CopyFile(Win(dir / "missing.bin").c_str(), Win(dir / "x.bin").c_str(), FALSE));
@@ -88,7 +84,7 @@ TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
   ASSERT_TRUE(SetFileAttributes(Win(dir / "dst.bin").c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "dst.bin").c_str(), FALSE));
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
-  EXPECT_EQ(ReadText(dir / "dst.bin"), "new");
+  EXPECT_EQ(ReadFileText(dir / "dst.bin"), "new");
   EXPECT_TRUE(CopyFile(Win(dir / "dst.bin").c_str(), Win(dir / "ro-copy.bin").c_str(), TRUE));
   EXPECT_EQ(GetFileAttributes(Win(dir / "ro-copy.bin").c_str()), (DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
 
@@ -118,7 +114,7 @@ TEST(FileSystem, DeleteMoveAndFolders) {
   EXPECT_FALSE(MoveFile(Win(dir / "b.txt").c_str(), Win(dir / "C.TXT").c_str()));
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
   EXPECT_TRUE(MoveFileEx(Win(dir / "b.txt").c_str(), Win(dir / "C.TXT").c_str(), MOVEFILE_REPLACE_EXISTING));
-  EXPECT_EQ(ReadText(dir / "c.txt"), "b");
+  EXPECT_EQ(ReadFileText(dir / "c.txt"), "b");
   EXPECT_FALSE(fs::exists(dir / "b.txt"));
   EXPECT_TRUE(MoveFile(Win(dir / "c.txt").c_str(), Win(dir / "Renamed.TXT").c_str()));
   EXPECT_TRUE(MoveFile(Win(dir / "renamed.txt").c_str(), Win(dir / "RENAMED.txt").c_str()));  // case only

@@ -1,6 +1,7 @@
 #include "platform/core/File.h"
 
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,7 @@
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using dravonix::test::ReadFileText;
 
 void Spit(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
@@ -62,7 +58,7 @@ TEST(File, OpenModesCreateTruncateAndKeep) {
     f.Close();
     EXPECT_EQ(f.m_hFile, CFile::hFileNull);
   }
-  EXPECT_EQ(Slurp(path), "hello");
+  EXPECT_EQ(ReadFileText(path), "hello");
   {
     CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
     EXPECT_EQ(f.GetLength(), 0u);
@@ -106,7 +102,7 @@ TEST(File, ShareModesAreEnforcedWithinTheProcess) {
     EXPECT_EQ(std::string(msg), "A sharing violation occurred while accessing " + path + ".");
     // A refused create leaves the contents alone.
     EXPECT_EQ(OpenCause(writer, path, CFile::modeCreate | CFile::modeWrite), CFileException::sharingViolation);
-    EXPECT_EQ(Slurp(path), "data");
+    EXPECT_EQ(ReadFileText(path), "data");
     // A reader that denies reading clashes with the open reader.
     EXPECT_EQ(OpenCause(writer, path, CFile::modeRead | CFile::shareDenyRead), CFileException::sharingViolation);
   }
@@ -166,7 +162,7 @@ TEST(File, RemoveRenameAndStatus) {
 
   CFile::Rename(a.c_str(), b.c_str());
   EXPECT_FALSE(CFile::GetStatus(a.c_str(), st));
-  EXPECT_EQ(Slurp(b), "12345");
+  EXPECT_EQ(ReadFileText(b), "12345");
   Spit(a, "other");
   try {
     CFile::Rename(a.c_str(), b.c_str());  // never replaces
@@ -175,7 +171,7 @@ TEST(File, RemoveRenameAndStatus) {
     EXPECT_EQ(e->m_cause, CFileException::accessDenied);
     e->Delete();
   }
-  EXPECT_EQ(Slurp(b), "12345");
+  EXPECT_EQ(ReadFileText(b), "12345");
   CFile::Remove(a.c_str());
   try {
     CFile::Remove(a.c_str());
@@ -214,7 +210,7 @@ TEST(StdioFile, TextModeTranslatesLineEndsBinaryKeepsThem) {
     f.WriteString("one\ntwo\n");
     f.WriteString("three");
   }
-  EXPECT_EQ(Slurp(path), "one\r\ntwo\r\nthree");
+  EXPECT_EQ(ReadFileText(path), "one\r\ntwo\r\nthree");
   {
     CStdioFile f(path.c_str(), CFile::modeRead | CFile::typeText);
     CString line;
@@ -260,7 +256,7 @@ TEST(StdioFile, TextModeTranslatesLineEndsBinaryKeepsThem) {
     CStdioFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
     f.WriteString("x\ny\n");
   }
-  EXPECT_EQ(Slurp(path), "x\ny\n");
+  EXPECT_EQ(ReadFileText(path), "x\ny\n");
   CStdioFile missing;
   EXPECT_FALSE(missing.Open((dir + "/none.txt").c_str(), CFile::modeRead));
 }

@@ -3,6 +3,7 @@
 
 #include "platform/core/FileSystem.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -24,12 +25,7 @@ void WriteText(const fs::path& p, const std::string& text) {
   std::ofstream(p, std::ios::binary) << text;
 }
 
-std::string ReadText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using dravonix::test::ReadFileText;
 
 std::string Get(const char* section, const char* key, const char* def, const fs::path& file, DWORD size = 256) {
   std::vector<char> buf(size);
@@ -134,11 +130,11 @@ TEST(Ini, IntegerValues) {
 TEST(Ini, WritingCreatesTheFileWithCrLf) {
   const fs::path file = fs::path(ScratchDir("ini-create")) / "new.ini";
   ASSERT_TRUE(WritePrivateProfileString("Communication", "Channel", "COM1", file.c_str()));
-  EXPECT_EQ(ReadText(file), "[Communication]\r\nChannel=COM1\r\n");
+  EXPECT_EQ(ReadFileText(file), "[Communication]\r\nChannel=COM1\r\n");
   ASSERT_TRUE(WritePrivateProfileString("communication", "BaudRate", "9600", file.c_str()));
   ASSERT_TRUE(WritePrivateProfileString("Network", "ServerPort", "1700", file.c_str()));
   ASSERT_TRUE(WritePrivateProfileString("COMMUNICATION", "CHANNEL", "COM2", file.c_str()));
-  EXPECT_EQ(ReadText(file),
+  EXPECT_EQ(ReadFileText(file),
             "[Communication]\r\nChannel=COM2\r\nBaudRate=9600\r\n[Network]\r\nServerPort=1700\r\n");
   EXPECT_EQ(Get("communication", "channel", "", file), "COM2");
 }
@@ -151,27 +147,27 @@ TEST(Ini, WritingKeepsEveryOtherLineByteForByte) {
   std::string expected = kSample;
   expected.replace(expected.find("BaudRate=115200\n"), 16, "BaudRate=57600\n");
   expected.insert(expected.find("\r\n\r\n[Network]") + 2, "WorkOffline=1\r\n");
-  EXPECT_EQ(ReadText(file), expected);
+  EXPECT_EQ(ReadFileText(file), expected);
 
   // A file without a final line end gets one before a new line.
   WriteText(file, "[A]\nx=1");
   ASSERT_TRUE(WritePrivateProfileString("A", "y", "2", file.c_str()));
-  EXPECT_EQ(ReadText(file), "[A]\nx=1\r\ny=2\r\n");
+  EXPECT_EQ(ReadFileText(file), "[A]\nx=1\r\ny=2\r\n");
   ASSERT_TRUE(WritePrivateProfileString("B", "z", "3", file.c_str()));
-  EXPECT_EQ(ReadText(file), "[A]\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n");
+  EXPECT_EQ(ReadFileText(file), "[A]\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n");
 }
 
 TEST(Ini, NullValueDeletesKeyAndNullKeyDeletesSection) {
   const fs::path file = fs::path(ScratchDir("ini-delete")) / "kernel.cfg";
   WriteText(file, "[Network]\r\nServerUserName=me\r\nServerPassword=secret\r\n; note\r\n[Other]\r\nk=v\r\n");
   ASSERT_TRUE(WritePrivateProfileString("network", "serverpassword", nullptr, file.c_str()));
-  EXPECT_EQ(ReadText(file), "[Network]\r\nServerUserName=me\r\n; note\r\n[Other]\r\nk=v\r\n");
+  EXPECT_EQ(ReadFileText(file), "[Network]\r\nServerUserName=me\r\n; note\r\n[Other]\r\nk=v\r\n");
   EXPECT_EQ(Get("Network", "ServerPassword", "gone", file), "gone");
   // Deleting what is not there succeeds and changes nothing.
   EXPECT_TRUE(WritePrivateProfileString("Network", "none", nullptr, file.c_str()));
   EXPECT_TRUE(WritePrivateProfileString("Nowhere", nullptr, nullptr, file.c_str()));
   ASSERT_TRUE(WritePrivateProfileString("NETWORK", nullptr, nullptr, file.c_str()));
-  EXPECT_EQ(ReadText(file), "[Other]\r\nk=v\r\n");
+  EXPECT_EQ(ReadFileText(file), "[Other]\r\nk=v\r\n");
   EXPECT_EQ(List(nullptr, file), BYTES("Other\0\0"));
 }
 
@@ -183,9 +179,9 @@ TEST(Ini, RepeatedSectionsCountAsOne) {
   EXPECT_EQ(List("A", file), BYTES("x\0y\0\0"));
   EXPECT_EQ(List(nullptr, file), BYTES("A\0B\0\0"));
   ASSERT_TRUE(WritePrivateProfileString("A", "x", nullptr, file.c_str()));
-  EXPECT_EQ(ReadText(file), "[A]\n[B]\nb=1\n[a]\ny=2\n");
+  EXPECT_EQ(ReadFileText(file), "[A]\n[B]\nb=1\n[a]\ny=2\n");
   ASSERT_TRUE(WritePrivateProfileString("A", nullptr, nullptr, file.c_str()));
-  EXPECT_EQ(ReadText(file), "[B]\nb=1\n");
+  EXPECT_EQ(ReadFileText(file), "[B]\nb=1\n");
 }
 
 TEST(Ini, SectionsAsAWhole) {
@@ -195,11 +191,11 @@ TEST(Ini, SectionsAsAWhole) {
   DWORD n = GetPrivateProfileSection("s", buf, sizeof buf, file.c_str());
   EXPECT_EQ(std::string(buf, n + 1), BYTES("a=1\0b=2\0\0"));
   ASSERT_TRUE(WritePrivateProfileSection("S", "x=9\0y=8\0", file.c_str()));
-  EXPECT_EQ(ReadText(file), "[S]\r\nx=9\r\ny=8\r\n\r\n[T]\r\nt=1\r\n");
+  EXPECT_EQ(ReadFileText(file), "[S]\r\nx=9\r\ny=8\r\n\r\n[T]\r\nt=1\r\n");
   ASSERT_TRUE(WritePrivateProfileSection("New", "k=v\0", file.c_str()));
   EXPECT_EQ(Get("new", "K", "", file), "v");
   ASSERT_TRUE(WritePrivateProfileSection("T", nullptr, file.c_str()));
-  EXPECT_EQ(ReadText(file), "[S]\r\nx=9\r\ny=8\r\n\r\n[New]\r\nk=v\r\n");
+  EXPECT_EQ(ReadFileText(file), "[S]\r\nx=9\r\ny=8\r\n\r\n[New]\r\nk=v\r\n");
   EXPECT_EQ(GetPrivateProfileSection("none", buf, sizeof buf, file.c_str()), 0u);
   EXPECT_EQ(buf[0], 0);
 }
@@ -243,14 +239,14 @@ TEST(Ini, FileNamesFollowThePathRules) {
   const std::string spelled = dir.string() + "\\CONFIG\\kernel.CFG";
   EXPECT_EQ(Get("S", "k", "", spelled), "v");
   ASSERT_TRUE(WritePrivateProfileString("S", "k", "w", spelled.c_str()));
-  EXPECT_EQ(ReadText(dir / "Config/Kernel.cfg"), "[S]\r\nk=w\r\n");
+  EXPECT_EQ(ReadFileText(dir / "Config/Kernel.cfg"), "[S]\r\nk=w\r\n");
 
   // Relative names are taken from the current folder.
   const fs::path saved = fs::current_path();
   fs::current_path(dir / "Config");
   ASSERT_TRUE(WritePrivateProfileString("R", "k", "1", "relative.ini"));
   fs::current_path(saved);
-  EXPECT_EQ(ReadText(dir / "Config/relative.ini"), "[R]\r\nk=1\r\n");
+  EXPECT_EQ(ReadFileText(dir / "Config/relative.ini"), "[R]\r\nk=1\r\n");
 }
 
 TEST(Ini, BadInputFailsCleanly) {
@@ -276,7 +272,7 @@ TEST(Ini, BadInputFailsCleanly) {
   EXPECT_FALSE(WritePrivateProfileString("S]", "k", "v", file.c_str()));
   EXPECT_FALSE(WritePrivateProfileString("S", "  ", "v", file.c_str()));
   EXPECT_FALSE(WritePrivateProfileSection("S", "x=1\nz=2\0", file.c_str()));
-  EXPECT_EQ(ReadText(file), "[S]\r\nk=v\r\n");
+  EXPECT_EQ(ReadFileText(file), "[S]\r\nk=v\r\n");
 
   // A folder where a file should be, a missing folder, a read-only file.
   EXPECT_EQ(Get("S", "k", "d", dir), "d");

@@ -4,6 +4,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Ini.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,7 @@ using dravonix::test::ScratchDir;
 
 namespace {
 
-std::string ReadText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using dravonix::test::ReadFileText;
 
 std::vector<std::string> Names(const std::vector<CString>& v) {
   std::vector<std::string> out;
@@ -60,7 +56,7 @@ TEST(Profile, IniModeKeepsSectionsAndEntries) {
   ASSERT_TRUE(app.WriteProfileString("PageSetup", "Header", "&f %c"));
   ASSERT_TRUE(app.WriteProfileInt("PageSetup", "HeaderTime", -1));
   ASSERT_TRUE(app.WriteProfileString("BinaryCodeViewer", "Width", "640"));
-  EXPECT_EQ(ReadText(app.GetProfileFile().str()),
+  EXPECT_EQ(ReadFileText(app.GetProfileFile().str()),
             "[PageSetup]\r\nHeader=&f %c\r\nHeaderTime=-1\r\n[BinaryCodeViewer]\r\nWidth=640\r\n");
   EXPECT_EQ(app.GetProfileString("pagesetup", "HEADER"), "&f %c");
   EXPECT_EQ((int)app.GetProfileInt("PAGESETUP", "headertime", 0), -1);
@@ -72,13 +68,13 @@ TEST(Profile, IniModeKeepsSectionsAndEntries) {
   EXPECT_EQ(app.GetProfileString("PageSetup", "Header", "gone"), "gone");
   ASSERT_TRUE(app.WriteProfileString("PageSetup", nullptr, nullptr));
   EXPECT_FALSE(app.SectionExists("PageSetup"));
-  EXPECT_EQ(ReadText(app.GetProfileFile().str()), "[BinaryCodeViewer]\r\nWidth=640\r\n");
+  EXPECT_EQ(ReadFileText(app.GetProfileFile().str()), "[BinaryCodeViewer]\r\nWidth=640\r\n");
 
   // Another profile name, given with a folder of its own.
   const fs::path dir = ScratchDir("profile-named");
   app.SetProfileName((dir.string() + "\\Custom.INI").c_str());
   ASSERT_TRUE(app.WriteProfileString("S", "k", "v"));
-  EXPECT_EQ(ReadText(dir / "Custom.INI"), "[S]\r\nk=v\r\n");
+  EXPECT_EQ(ReadFileText(dir / "Custom.INI"), "[S]\r\nk=v\r\n");
 }
 
 TEST(Profile, BinaryEntries) {

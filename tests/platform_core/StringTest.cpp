@@ -31,22 +31,9 @@ TEST(CString, EditingAndSearching) {
 
 #include "platform/core/Exception.h"
 #include "platform/core/StringArray.h"
+#include "tests/support/Throws.h"
 
-namespace {
-
-// Runs f and reports whether it threw the framework's invalid-argument exception.
-template <class F>
-bool ThrowsInvalidArg(F f) {
-  try {
-    f();
-  } catch (CInvalidArgException* e) {
-    e->Delete();
-    return true;
-  }
-  return false;
-}
-
-}  // namespace
+using dravonix::test::ThrowsInvalidArg;
 
 TEST(CString, FormatTakesCStringArgumentsAndItsOwnText) {
   CString name("axis");

@@ -1,24 +1,13 @@
 #include "platform/core/Exception.h"
 #include "platform/core/Time.h"
+#include "tests/support/Throws.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-namespace {
-
-bool ThrowsInvalidArg(void (*f)()) {
-  try {
-    f();
-  } catch (CInvalidArgException* e) {
-    e->Delete();
-    return true;
-  }
-  return false;
-}
-
-}  // namespace
+using dravonix::test::ThrowsInvalidArg;
 
 TEST(COleDateTime, DaysCountFromTheEndOf1899) {
   EXPECT_EQ(COleDateTime(1899, 12, 30, 0, 0, 0).m_dt, 0.0);

@@ -2,6 +2,7 @@
 #include "GdiTestUtil.h"
 #include "platform/gdi/MetaFileDC.h"
 #include "platform/gdi/RecordingDC.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -19,10 +20,7 @@ using namespace gditest;
 
 namespace {
 
-std::vector<BYTE> ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::vector<BYTE>(std::istreambuf_iterator<char>(f), {});
-}
+using dravonix::test::ReadFileBytes;
 WORD W(const std::vector<BYTE>& b, size_t at) { return (WORD)(b[at] | (b[at + 1] << 8)); }
 DWORD D(const std::vector<BYTE>& b, size_t at) { return (DWORD)W(b, at) | ((DWORD)W(b, at + 2) << 16); }
 
@@ -404,7 +402,7 @@ TEST(GdiMetaFile, OtherProgramsClipAndCapAsTheMemoryPicture) {
     ASSERT_TRUE(mf.Create(body.c_str()));
     DrawClipScene(mf);
     DeleteMetaFile(mf.Close());
-    std::vector<BYTE> out = Placeable(ReadFile(body), 400, 300, 96);
+    std::vector<BYTE> out = Placeable(ReadFileBytes(body), 400, 300, 96);
     std::ofstream(dir + "/clip-wmf.wmf", std::ios::binary).write(reinterpret_cast<const char*>(out.data()), (std::streamsize)out.size());
   }
   {
@@ -431,7 +429,7 @@ TEST(GdiMetaFile, WmfRecordsAreWellFormed) {
   DrawPicture(mf);
   HMETAFILE h = mf.Close();
   ASSERT_NE(h, nullptr);
-  std::vector<BYTE> bytes = ReadFile(path);
+  std::vector<BYTE> bytes = ReadFileBytes(path);
   ASSERT_GT(bytes.size(), 18u);
   EXPECT_EQ(W(bytes, 4), 0x0300);
   EXPECT_EQ(D(bytes, 6) * 2, bytes.size());
@@ -500,7 +498,7 @@ TEST(GdiMetaFile, EmfHeaderFrameDescriptionAndRecords) {
   DrawPicture(*dc);
   HENHMETAFILE h = CloseEnhMetaFile(hdc);
   ASSERT_NE(h, nullptr);
-  std::vector<BYTE> b = ReadFile(path);
+  std::vector<BYTE> b = ReadFileBytes(path);
   ASSERT_GT(b.size(), 108u);
   EXPECT_EQ(D(b, 0), 1u);
   EXPECT_EQ(D(b, 40), 0x464D4520u);
@@ -588,7 +586,7 @@ TEST(GdiMetaFile, OtherProgramsRenderTheFiles) {
     DeleteMetaFile(mf.Close());
   }
   {
-    std::vector<BYTE> out = Placeable(ReadFile(tmp));
+    std::vector<BYTE> out = Placeable(ReadFileBytes(tmp));
     std::ofstream(dir + "/shapes-wmf.wmf", std::ios::binary).write(reinterpret_cast<const char*>(out.data()), (std::streamsize)out.size());
   }
   {

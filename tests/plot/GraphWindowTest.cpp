@@ -14,6 +14,7 @@
 #include "tests/plot/GraphWindowTestSupport.h"
 #include "tests/plot/PlotTestUnits.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -30,10 +31,7 @@ namespace {
 
 bool HaveTool(const char* name) { return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0; }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), {});
-}
+using dravonix::test::ReadFileText;
 
 // A memory context of the given size, white.
 struct Canvas {
@@ -506,7 +504,7 @@ TEST(GraphOutput, PrintingTheGraphOnAPage) {
   std::string cmd = "pdftoppm -r 75 -png -singlefile '" + pdf + "' '" + dir + "/page' 2>/dev/null";
   ASSERT_EQ(0, std::system(cmd.c_str()));
   CBitmap page;
-  std::string png = ReadAll(dir + "/page.png");
+  std::string png = ReadFileText(dir + "/page.png");
   page.Attach(CreateBitmapFromBytes((const BYTE*)png.data(), png.size()));
   CDC screen, mem;
   screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
@@ -531,7 +529,7 @@ TEST(GraphOutput, MetafilesPlaceableHeaderAndExportFailures) {
     HMETAFILE h = mf.Close();
     DeleteMetaFile(h);
   }
-  std::string bytes = ReadAll(dir + "/placeable.wmf");
+  std::string bytes = ReadFileText(dir + "/placeable.wmf");
   ASSERT_GT(bytes.size(), 22u);
   auto word = [&](int at) { return (WORD)((BYTE)bytes[(size_t)at] | (BYTE)bytes[(size_t)at + 1] << 8); };
   EXPECT_EQ(0x9AC6CDD7u, (DWORD)word(0) | (DWORD)word(2) << 16);
@@ -550,7 +548,7 @@ TEST(GraphOutput, MetafilesPlaceableHeaderAndExportFailures) {
   EXPECT_EQ("Export WMF", dialogs.back().title);
   EXPECT_EQ("wmf", dialogs.back().defExt);
   EXPECT_EQ("WMF(*.wmf)|*.wmf|All Files(*.*)|*.*||", dialogs.back().filter);
-  std::string data = ReadAll(emf);
+  std::string data = ReadFileText(emf);
   ASSERT_GT(data.size(), 100u);
   EXPECT_EQ(1, data[0]);  // an enhanced metafile header record
   std::string desc;

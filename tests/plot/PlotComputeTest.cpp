@@ -4,6 +4,7 @@
 #include "plot/GraphDocument.h"
 #include "tests/plot/PlotTestUnits.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -34,12 +35,7 @@ CXYCurve* Drawn(DWORD x, DWORD y, int axis = 1) {
   return c;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using dravonix::test::ReadFileText;
 
 struct Limits {
   int bits;
@@ -296,7 +292,7 @@ TEST(PlotExport, RowsOfAllCurvesWithNanPadding) {
   plot.ComputeAxis();
   std::string path = dravonix::test::ScratchDir("export") + "/plot.txt";
   ASSERT_EQ(plot.WriteASCII(path.c_str()), 1);
-  std::string text = ReadFile(path);
+  std::string text = ReadFileText(path);
   EXPECT_EQ(text,
             "0.0000000e+000\t1.5000000e+000\t0.0000000e+000\t1.0000000e+001\r\n"
             "1.0000000e+000\t-2.0000000e+000\t1.0000000e+000\t2.0000000e+001\r\n"
@@ -318,7 +314,7 @@ TEST(PlotExport, RowsOfAllCurvesWithNanPadding) {
   std::string answer = dravonix::test::ScratchDir("export2") + "/again.txt";
   DialogAutomation::PushFileDialogResult(answer.c_str());
   EXPECT_EQ(plot.ExportToASCII("x"), 1);
-  EXPECT_EQ(ReadFile(answer), text);
+  EXPECT_EQ(ReadFileText(answer), text);
   CGraphFilter none;
   DialogAutomation::PushFileDialogResult(answer.c_str());
   EXPECT_EQ(none.ExportToASCII("x"), 0);
@@ -338,7 +334,7 @@ TEST(PlotExport, RowsOfAllCurvesWithNanPadding) {
   p2.Add(Drawn(3, 4));
   std::string path2 = dravonix::test::ScratchDir("export4") + "/empty.txt";
   EXPECT_EQ(p2.WriteASCII(path2.c_str()), 1);
-  EXPECT_EQ(ReadFile(path2), "");
+  EXPECT_EQ(ReadFileText(path2), "");
 }
 
 TEST(PlotOscInfo, ScaleAndValueLabels) {

@@ -4,21 +4,12 @@
 #include "platform/core/Exception.h"
 #include "platform/ui/Controls.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/Throws.h"
 
 #include <string>
 #include <vector>
 
-// The framework's invalid-argument exception, deleted once caught.
-template <class F>
-bool ThrowsInvalidArg(F f) {
-  try {
-    f();
-  } catch (CInvalidArgException* e) {
-    e->Delete();
-    return true;
-  }
-  return false;
-}
+using dravonix::test::ThrowsInvalidArg;
 
 inline std::vector<std::string> ComboTexts(const CComboBox& combo) {
   std::vector<std::string> out;

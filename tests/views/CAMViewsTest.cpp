@@ -12,6 +12,7 @@
 #include "views/cam/MC_CAMTablesView.h"
 #include "views/cam/MC_CAMView.h"
 #include "plot/ColorFactory.h"
+#include "tests/support/FileContents.h"
 
 #include <fstream>
 #include <sstream>
@@ -338,10 +339,7 @@ TEST_F(CamEditorTest, ExportAndImportAsText) {
   const std::string path = m_dir + "/c1.txt";
   DialogAutomation::PushFileDialogResult(path.c_str());
   Click(m_view, 14019);
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  EXPECT_EQ(s.str(), "100\t5\r\n104\t-7\r\n");
+  EXPECT_EQ(dravonix::test::ReadFileText(path), "100\t5\r\n104\t-7\r\n");
   auto requests = DialogAutomation::CommonDialogs();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||");

@@ -9,6 +9,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "views/memory/MemoryView.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <gtest/gtest.h>
 
@@ -59,10 +60,8 @@ class MemoryViewTest : public SetupTest {
  protected:
   void SetUp() override {
     SetupTest::SetUp();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
     Clock::UseVirtualTime();
-    DriveSimulator::Reset();
+    dravonix::test::StartSimulatedDrive(MB_RETRYCANCEL);
     ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
     ASSERT_TRUE(m_main.CreateEx(0, AfxRegisterWndClass(0), "main", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
     m_app.m_pMainWnd = &m_main;
@@ -72,9 +71,7 @@ class MemoryViewTest : public SetupTest {
     UA::Pump();
     m_app.m_pMainWnd = nullptr;
     m_main.DestroyWindow();
-    CMC_Comm::Close();
-    CMC_Comm::nShowErr = MB_RETRYCANCEL;
-    Clock::UseRealTime();
+    dravonix::test::StopOnlineDrive();
     SetupTest::TearDown();
   }
   void Open(WORD config, int height = 300) {

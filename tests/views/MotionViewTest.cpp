@@ -84,8 +84,8 @@ TEST_F(MotionViewTest, ColoursShowTheTranslationState) {
     EXPECT_TRUE(RowHasColor(c.row, c.color)) << c.row;
   EXPECT_FALSE(RowHasColor(1, RGB(255, 0, 0)));
   // Groups show their node box, elements none.
-  auto corner = [&](DWORD row) {
-    return ::GetWindowPixel(view->m_hWnd, CGXTreeCellLook::ButtonRect(CellRect(row), 0).TopLeft());
+  auto corner = [&](DWORD r) {
+    return ::GetWindowPixel(view->m_hWnd, CGXTreeCellLook::ButtonRect(CellRect(r), 0).TopLeft());
   };
   EXPECT_EQ(corner(4), ::GetSysColor(COLOR_WINDOWTEXT));
   EXPECT_NE(corner(1), ::GetSysColor(COLOR_WINDOWTEXT));

@@ -10,6 +10,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "editor/documents/TextFileView.h"
+#include "tests/support/SimulatedDrive.h"
 
 #include <gtest/gtest.h>
 
@@ -228,8 +229,7 @@ TEST_F(TextFileViewTest, InterpreterConsole) {
   EXPECT_EQ(Automation::Instance().HelpCalls()[0].data, 4099u);
   EXPECT_EQ(Automation::Instance().HelpCalls()[0].command, 15u);
   v.Close();
-  CMC_Comm::Close();
-  CMC_Comm::nShowErr = MB_RETRYCANCEL;
+  dravonix::test::StopSimulatedDrive();
 }
 
 namespace {

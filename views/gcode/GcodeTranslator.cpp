@@ -91,9 +91,10 @@ BOOL CGcodeTranslator::Translate(const char* text, CString& error) {
     while (*p) {
       const char* end = std::strchr(p, '\n');
       const char* stop = end ? end : p + std::strlen(p);
-      std::string& text = line.str();
-      text.assign(p, stop);
-      if (std::memchr(p, '\r', (size_t)(stop - p))) text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+      std::string& lineText = line.str();
+      lineText.assign(p, stop);
+      if (std::memchr(p, '\r', (size_t)(stop - p)))
+        lineText.erase(std::remove(lineText.begin(), lineText.end(), '\r'), lineText.end());
       number++;
       if (!TranslateLine(number, line, error)) {
         ok = FALSE;
