@@ -1,7 +1,7 @@
 // Archiving and restoring a setup tree of 2,000 files (20 MB) through ArchiveDirectory and
 // RestoreDirectory, compared with the same work done on libzip directly (deflate level 6).
-#include "kernel/KernelGlobals.h"
-#include "kernel/SetupArchive.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/SetupArchive.h"
 
 #include <benchmark/benchmark.h>
 #include <zip.h>

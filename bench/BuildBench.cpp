@@ -1,8 +1,8 @@
 // Building a motion program of 2,000 elements (source generation and compilation into motion.out),
 // compared against writing the same bytes (every generated file and motion.out) with one fwrite.
-#include "kernel/MC_Setup.h"
-#include "motion/MC_Motion.h"
-#include "motion/MC_MotionElem.h"
+#include "kernel/setup/MC_Setup.h"
+#include "motion/model/MC_Motion.h"
+#include "motion/model/MC_MotionElem.h"
 #include "platform/core/Format.h"
 
 #include <benchmark/benchmark.h>

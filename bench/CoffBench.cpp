@@ -2,7 +2,7 @@
 // symbols per second. Compared against reading the same bytes with plain fread (the I/O floor) and
 // against the by-index walk over the symbol table that a reader without a name map would need.
 #include "comm/MC_CoffFormat.h"
-#include "kernel/KernelGlobals.h"
+#include "kernel/document/KernelGlobals.h"
 #include "suite/coff/CoffWriter.h"
 
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 // Importing a generated G-code program of 100,000 blocks through the import dialog (OK reads the
 // file and fills the dialog's group of motion elements), compared against the translator alone on
 // the same text, measured side by side: steady state and the first run of a fresh process.
-#include "kernel/MC_AxisData.h"
-#include "kernel/MC_Setup.h"
-#include "motion/MC_Motion.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "kernel/setup/MC_Setup.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/Format.h"
 #include "platform/ui/DialogAutomation.h"
 #include "views/gcode/ImportGcodeDlg.h"

@@ -3,7 +3,7 @@
 // Target: 1,000,000 samples within 3x of 2,000; zoomed, within 1.5x of the 2,000-sample curve.
 #include "platform/gdi/DC.h"
 #include "platform/ui/Wnd.h"
-#include "plot/GraphWindow.h"
+#include "plot/graph/GraphWindow.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Saving and loading a logger file of four curves of 60,000 points (and the time curve), in MB/s of
 // file, against writing and reading the same doubles with one fwrite and one fread, which bounds
 // what the archive can reach.
-#include "kernel/KernelGlobals.h"
+#include "kernel/document/KernelGlobals.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 
 #include <benchmark/benchmark.h>

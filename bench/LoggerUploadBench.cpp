@@ -3,8 +3,8 @@
 // channel), against a single ReceiveBigData of the same 32,000 words, which bounds what an upload
 // can reach.
 #include "comm/MC_Comm.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "suite/zurcomm/DriveSimulator.h"
 

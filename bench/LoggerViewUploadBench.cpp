@@ -2,13 +2,13 @@
 // five curves) then drawn incrementally through hint -97, for 1,000 and for 60,000 points. The cost
 // per point must stay flat (at most x2 from 1,000 to 60,000); ReadPoint alone is the reference.
 #include "bench/BenchNote.h"
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/loggers/MC_LoggerView.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
-#include "plot/GraphFilter.h"
-#include "plot/XYCurve.h"
+#include "plot/curves/GraphFilter.h"
+#include "plot/curves/XYCurve.h"
 
 #include <benchmark/benchmark.h>
 

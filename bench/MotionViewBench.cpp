@@ -4,9 +4,9 @@
 // side by side: steady state and the first run of a fresh process.
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
-#include "motion/MC_Motion.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"

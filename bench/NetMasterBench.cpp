@@ -4,7 +4,7 @@
 #include "comm/NetMasterDlg.h"
 #include "comm/NetMessage.h"
 #include "comm/SocketWinThread.h"
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 #include "platform/core/Ini.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"

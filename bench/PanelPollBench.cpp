@@ -5,7 +5,7 @@
 // its text.
 #include "comm/MC_Comm.h"
 #include "comm/MC_MemoryCache.h"
-#include "kernel/KernelGlobals.h"
+#include "kernel/document/KernelGlobals.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
 #include "monitor/gadgets/GadgetShowVarWnd.h"
 #include "platform/ui/WinApp.h"

@@ -3,11 +3,11 @@
 // loaded lists is left out of the timing. Target: the load within 3x of the plain read, in steady
 // state and on the first run of a fresh process (the closing note gives both ratios).
 #include "bench/BenchNote.h"
-#include "kernel/ConfigFile.h"
-#include "kernel/MC_Parameters.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Units.h"
-#include "kernel/MC_Variables.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/params/MC_Parameters.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Units.h"
+#include "kernel/params/MC_Variables.h"
 #include "platform/core/File.h"
 
 #include <benchmark/benchmark.h>

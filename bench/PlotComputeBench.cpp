@@ -1,7 +1,7 @@
 // Limits and text export of a plot of 10 curves of 1,000,000 samples. The limits are compared
 // with a plain min/max loop over the same arrays (target: within 2x); the export with writing
 // the same numbers through snprintf and fwrite.
-#include "plot/GraphFilter.h"
+#include "plot/curves/GraphFilter.h"
 
 #include <benchmark/benchmark.h>
 

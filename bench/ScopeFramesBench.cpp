@@ -2,8 +2,8 @@
 // frames per second, against copying the same frames' bytes into a buffer, which bounds what the
 // frame window can reach. One iteration is 10,000 sweeps.
 #include "comm/MC_Comm.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "suite/zurcomm/DriveSimulator.h"
 

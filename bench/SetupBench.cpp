@@ -1,9 +1,9 @@
 // Creating the sample generation-3 setup from its configuration folder (three files, the firmware's two
 // files and three plug-in loads), compared against loading only its parameters.cfg and variables.cfg
 // into the lists (the reading every setup needs); also the copy and the save of a setup.
-#include "kernel/ConfigFile.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // Loading a 20,000-unit unit file with CMC_Units::Initialize (types interleaved, so the table must be
 // sorted), compared against a plain pass over the same lines with ReadConfigFileLine (the least any
 // reader of the file must do); then converting values between units of one type.
-#include "kernel/ConfigFile.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Units.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/params/MC_Units.h"
 
 #include <benchmark/benchmark.h>
 

@@ -38,10 +38,11 @@ function(dravonix_shared_library name)
   target_link_libraries(${name} PUBLIC ${A_LIBS})
 endfunction()
 
-# dravonix_test(folder [LIBS ...]): tests/<folder>/*.cpp -> test_<folder>, one CTest entry.
+# dravonix_test(folder [LIBS ...]): tests/<folder>/*.cpp and one level of subfolders (mirroring a split
+# source folder) -> test_<folder>, one CTest entry.
 function(dravonix_test folder)
   cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*/*.cpp)
   if(NOT srcs)
     return()
   endif()

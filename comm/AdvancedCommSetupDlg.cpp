@@ -1,6 +1,6 @@
 #include "comm/AdvancedCommSetupDlg.h"
 
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/Controls.h"

@@ -1,7 +1,7 @@
 // The IXXAT CAN adapter selection: through the VCI library's own dialog when it is there, else
 // through the hardware registry library, whose loading is counted across callers.
 #include "comm/MC_Comm.h"
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 #include "platform/core/Ini.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Module.h"

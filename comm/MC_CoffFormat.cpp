@@ -1,7 +1,7 @@
 #include "comm/MC_CoffFormat.h"
 
-#include "kernel/KernelGlobals.h"
-#include "kernel/Utilities.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/values/Utilities.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"

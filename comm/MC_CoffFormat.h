@@ -1,8 +1,8 @@
 // The compiled drive program: a COFF file read into memory and the kernel's look-ups on it.
 #pragma once
 
-#include "kernel/MC_Value.h"
-#include "kernel/ObArrayEx.h"
+#include "kernel/values/MC_Value.h"
+#include "kernel/values/ObArrayEx.h"
 #include "platform/core/Array.h"
 #include "platform/core/File.h"
 #include "platform/core/Map.h"

@@ -5,7 +5,7 @@
 #include "comm/CommStringIds.h"
 #include "comm/NetMessage.h"
 #include "comm/SocketWinThread.h"
-#include "kernel/KernelGlobals.h"
+#include "kernel/document/KernelGlobals.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"

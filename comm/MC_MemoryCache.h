@@ -1,7 +1,7 @@
 // Copies of single drive words for polling clients, refreshed with as few drive reads as possible.
 #pragma once
 
-#include "kernel/ObArrayEx.h"
+#include "kernel/values/ObArrayEx.h"
 #include "platform/core/Object.h"
 #include "platform/core/Types.h"
 

@@ -1,7 +1,7 @@
 #include "comm/MasterSocket.h"
 
 #include "comm/MC_Comm.h"
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinThread.h"
 #include "platform/ui/Wnd.h"

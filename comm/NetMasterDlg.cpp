@@ -2,8 +2,8 @@
 
 #include "comm/MC_Comm.h"
 #include "comm/NetMessage.h"
-#include "kernel/ConfigFile.h"
-#include "kernel/KernelGlobals.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/KernelGlobals.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"

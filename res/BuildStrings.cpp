@@ -1,5 +1,5 @@
 // String table of the setup-table transfers, the E2ROM software image and the motion build.
-#include "kernel/BuildStringIds.h"
+#include "kernel/document/BuildStringIds.h"
 #include "platform/core/Resource.h"
 
 namespace {

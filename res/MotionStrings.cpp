@@ -1,5 +1,5 @@
 // String table of motion modules and CAM tables.
-#include "motion/MotionStringIds.h"
+#include "motion/model/MotionStringIds.h"
 #include "platform/core/Resource.h"
 
 namespace {

@@ -9,7 +9,7 @@ work=$(mktemp -d /tmp/dravonix-package-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in include/dravonix/kernel/MC_Setup.h include/dravonix/suite/zurcomm/zurcomm.h share/dravonix/fonts.conf \
+for f in include/dravonix/kernel/setup/MC_Setup.h include/dravonix/suite/zurcomm/zurcomm.h share/dravonix/fonts.conf \
          share/dravonix/kernel/kernel.cfg share/dravonix/kernel/GUIs/drvgui.so lib/cmake/dravonix/dravonixConfig.cmake; do
   [ -e "$prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
@@ -31,7 +31,7 @@ fi
 # pkg-config alone builds and runs a program against the package.
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 cat > "$work/pc.cpp" <<'CPP'
-#include "kernel/MC_Setup.h"
+#include "kernel/setup/MC_Setup.h"
 #include "platform/core/String.h"
 int main() {
   CString text("package");

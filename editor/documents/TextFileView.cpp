@@ -2,9 +2,9 @@
 
 #include "editor/core/SECEditHint.h"
 #include "editor/documents/TextFileDoc.h"
-#include "kernel/ConfigFile.h"
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
 #include "platform/core/MessageBox.h"
 #include "platform/gdi/DC.h"
 #include "platform/ui/Clipboard.h"

@@ -2,11 +2,11 @@
 
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_Comm.h"
-#include "kernel/DriveMemory.h"
-#include "kernel/MC_Setup.h"
-#include "motion/MC_CAMTables.h"
-#include "motion/MC_Motion.h"
-#include "motion/MC_MotionElem.h"
+#include "kernel/e2rom/DriveMemory.h"
+#include "kernel/setup/MC_Setup.h"
+#include "motion/cam/MC_CAMTables.h"
+#include "motion/model/MC_Motion.h"
+#include "motion/model/MC_MotionElem.h"
 #include "platform/core/Format.h"
 
 #include <filesystem>

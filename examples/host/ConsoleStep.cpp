@@ -1,8 +1,8 @@
 #include "examples/host/ConsoleStep.h"
 
 #include "editor/documents/TextFileDoc.h"
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"

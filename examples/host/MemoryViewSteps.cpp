@@ -1,9 +1,9 @@
 #include "examples/host/MemoryViewSteps.h"
 
 #include "comm/MC_Comm.h"
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
-#include "motion/MC_Motion.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/Format.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"

@@ -1,8 +1,8 @@
 #include "examples/host/MonitorSteps.h"
 
 #include "comm/MC_Comm.h"
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
 #include "monitor/gadgets/ControlPanelScopeItems.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
@@ -26,8 +26,8 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
-#include "plot/GraphFilter.h"
-#include "plot/XYCurve.h"
+#include "plot/curves/GraphFilter.h"
+#include "plot/curves/XYCurve.h"
 
 #include <algorithm>
 #include <cmath>

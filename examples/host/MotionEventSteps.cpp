@@ -1,9 +1,9 @@
 #include "examples/host/MotionEventSteps.h"
 
-#include "kernel/MC_Setup.h"
-#include "motion/MC_Motion.h"
-#include "motion/MC_MotionElem.h"
-#include "motion/MotionEvent.h"
+#include "kernel/setup/MC_Setup.h"
+#include "motion/model/MC_Motion.h"
+#include "motion/model/MC_MotionElem.h"
+#include "motion/events/MotionEvent.h"
 #include "platform/core/Format.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/Wnd.h"

@@ -5,7 +5,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/WindowPaint.h"
-#include "plot/GraphView.h"
+#include "plot/documents/GraphView.h"
 
 #include <cmath>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "examples/host/SetupTestStep.h"
 
-#include "kernel/MC_Setup.h"
+#include "kernel/setup/MC_Setup.h"
 #include "platform/core/Module.h"
 
 #include <cstdio>

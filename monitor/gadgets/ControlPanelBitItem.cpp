@@ -2,10 +2,10 @@
 
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_MemoryCache.h"
-#include "kernel/ConfigFile.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Variable.h"
-#include "kernel/Utilities.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Variable.h"
+#include "kernel/values/Utilities.h"
 
 IMPLEMENT_DYNCREATE(CControlPanelBitItem, CControlPanelItem)
 

@@ -1,7 +1,7 @@
 // The item of the bit kind: one bit of a drive variable found by name, with a colour per digit.
 #pragma once
 
-#include "kernel/MC_Value.h"
+#include "kernel/values/MC_Value.h"
 #include "monitor/panels/ControlPanelItem.h"
 
 class CControlPanelBitItem : public CControlPanelItem {

@@ -1,6 +1,6 @@
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
 
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 
 IMPLEMENT_DYNCREATE(CControlPanelGaugeItem, CControlPanelItem)
 IMPLEMENT_DYNCREATE(CControlPanelGaugeVertItem, CControlPanelGaugeItem)

@@ -1,8 +1,8 @@
 #include "monitor/gadgets/ControlPanelPortItems.h"
 
 #include "comm/MC_MemoryCache.h"
-#include "kernel/ConfigFile.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/setup/MC_Setup.h"
 
 IMPLEMENT_DYNAMIC(CControlPanelPortItem, CControlPanelItem)
 IMPLEMENT_DYNCREATE(CControlPanelInputItem, CControlPanelPortItem)

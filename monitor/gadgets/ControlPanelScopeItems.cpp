@@ -1,6 +1,6 @@
 #include "monitor/gadgets/ControlPanelScopeItems.h"
 
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
 
 #include <algorithm>

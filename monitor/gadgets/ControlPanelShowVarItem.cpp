@@ -1,6 +1,6 @@
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
 
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 
 IMPLEMENT_DYNCREATE(CControlPanelShowVarItem, CControlPanelItem)
 

@@ -1,6 +1,6 @@
 #include "monitor/gadgets/ControlPanelTextItem.h"
 
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 #include "platform/gdi/GdiDefs.h"
 
 #include <cstring>

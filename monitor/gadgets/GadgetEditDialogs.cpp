@@ -1,9 +1,9 @@
 #include "monitor/gadgets/GadgetEditDialogs.h"
 
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Value.h"
-#include "kernel/Utilities.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/values/MC_Value.h"
+#include "kernel/values/Utilities.h"
 #include "monitor/MonitorStringIds.h"
 #include "monitor/gadgets/GadgetSimpleWnds.h"
 #include "monitor/gadgets/GadgetSupport.h"

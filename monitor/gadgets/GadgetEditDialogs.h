@@ -1,7 +1,7 @@
 // The edit dialogs of the gadget kinds, and the edit sequence their windows share.
 #pragma once
 
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/gadgets/ControlPanelBitItem.h"
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
 #include "monitor/gadgets/ControlPanelPortItems.h"

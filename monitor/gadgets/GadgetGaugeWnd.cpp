@@ -3,7 +3,7 @@
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
 #include "monitor/gadgets/GadgetEditDialogs.h"
 #include "platform/ui/ControlDefs.h"
-#include "plot/GraphWindow.h"
+#include "plot/graph/GraphWindow.h"
 
 #include <cmath>
 

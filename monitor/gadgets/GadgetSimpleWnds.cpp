@@ -1,7 +1,7 @@
 #include "monitor/gadgets/GadgetSimpleWnds.h"
 
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
 #include "monitor/gadgets/ControlPanelBitItem.h"
 #include "monitor/gadgets/ControlPanelTextItem.h"
 #include "monitor/gadgets/GadgetEditDialogs.h"

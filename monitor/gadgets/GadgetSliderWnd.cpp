@@ -1,11 +1,11 @@
 #include "monitor/gadgets/GadgetSliderWnd.h"
 
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Variable.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/params/MC_Variable.h"
 #include "monitor/gadgets/ControlPanelSliderItem.h"
 #include "monitor/gadgets/GadgetEditDialogs.h"
 #include "platform/ui/ControlDefs.h"
-#include "plot/GraphWindow.h"
+#include "plot/graph/GraphWindow.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "monitor/gadgets/GadgetSupport.h"
 
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
 #include "monitor/panels/ControlPanelVar.h"
 #include "monitor/panels/MC_ControlPanel.h"
 

@@ -3,7 +3,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/gdi/SelectObject.h"
-#include "plot/GraphWindow.h"
+#include "plot/graph/GraphWindow.h"
 
 #include <cmath>
 

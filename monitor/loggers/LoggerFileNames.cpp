@@ -1,7 +1,7 @@
 #include "monitor/loggers/LoggerFileNames.h"
 
-#include "kernel/ConfigFile.h"
-#include "plot/GraphViewerDoc.h"
+#include "kernel/values/ConfigFile.h"
+#include "plot/documents/GraphViewerDoc.h"
 #include "platform/ui/CommonDialogs.h"
 
 const char* const gc_pszLoggerFileExt = "lgs";

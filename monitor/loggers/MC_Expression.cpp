@@ -3,9 +3,9 @@
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_Comm.h"
 #include "comm/MC_MemoryCache.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Variable.h"
-#include "kernel/Utilities.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Variable.h"
+#include "kernel/values/Utilities.h"
 
 #include <cctype>
 #include <cmath>

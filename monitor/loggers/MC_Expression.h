@@ -2,7 +2,7 @@
 // variables change.
 #pragma once
 
-#include "kernel/MC_Value.h"
+#include "kernel/values/MC_Value.h"
 #include "platform/core/List.h"
 #include "platform/core/Object.h"
 #include "platform/core/String.h"

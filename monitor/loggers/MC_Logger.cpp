@@ -1,9 +1,9 @@
 #include "monitor/loggers/MC_Logger.h"
 
 #include "comm/MC_Comm.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Variable.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Variable.h"
 #include "monitor/loggers/LoggerFileNames.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/Archive.h"
@@ -12,8 +12,8 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Map.h"
 #include "platform/core/MessageBox.h"
-#include "plot/GraphFilter.h"
-#include "plot/XYCurve.h"
+#include "plot/curves/GraphFilter.h"
+#include "plot/curves/XYCurve.h"
 #include "platform/ui/CmdTarget.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 
 #include "monitor/loggers/MC_LoggerItem.h"
 #include "platform/core/Object.h"
-#include "plot/CurveArray.h"
-#include "plot/GraphDocument.h"
+#include "plot/curves/CurveArray.h"
+#include "plot/documents/GraphDocument.h"
 
 #include <vector>
 

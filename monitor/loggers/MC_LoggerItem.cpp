@@ -1,9 +1,9 @@
 #include "monitor/loggers/MC_LoggerItem.h"
 
 #include "comm/MC_CoffFormat.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Variable.h"
-#include "kernel/Utilities.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Variable.h"
+#include "kernel/values/Utilities.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Format.h"

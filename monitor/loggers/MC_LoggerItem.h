@@ -1,8 +1,8 @@
 // One logged signal of a logger: a variable, a bit of one, a register bit or a digital port.
 #pragma once
 
-#include "kernel/MC_Value.h"
-#include "kernel/ObArrayEx.h"
+#include "kernel/values/MC_Value.h"
+#include "kernel/values/ObArrayEx.h"
 #include "platform/core/Object.h"
 #include "platform/core/String.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/ui/View.h"
-#include "plot/GraphWindow.h"
+#include "plot/graph/GraphWindow.h"
 
 #include <vector>
 

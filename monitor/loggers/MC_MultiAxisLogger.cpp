@@ -1,11 +1,11 @@
 #include "monitor/loggers/MC_MultiAxisLogger.h"
 
 #include "comm/MC_Comm.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_AxisData.h"
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Variable.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Variable.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/MessageBox.h"
 

@@ -1,17 +1,17 @@
 #include "monitor/loggers/MC_ScopeLogger.h"
 
 #include "comm/MC_Comm.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Variable.h"
-#include "kernel/QuietErrors.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Variable.h"
+#include "kernel/values/QuietErrors.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Clock.h"
-#include "plot/GraphFilter.h"
+#include "plot/curves/GraphFilter.h"
 
 #include <algorithm>
 #include <cstring>

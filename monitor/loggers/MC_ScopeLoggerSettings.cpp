@@ -1,9 +1,9 @@
 // The scope's settings as one setup option line, and the scaling of its channels.
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Units.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Units.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "platform/core/Format.h"
-#include "plot/GraphFilter.h"
+#include "plot/curves/GraphFilter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 
 #include "comm/MC_Comm.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Variable.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Variable.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/MessageBox.h"
 

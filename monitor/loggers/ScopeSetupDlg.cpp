@@ -1,18 +1,18 @@
 #include "monitor/loggers/ScopeSetupDlg.h"
 
-#include "kernel/ConfigFile.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Unit.h"
-#include "kernel/MC_Units.h"
-#include "kernel/QuietErrors.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Unit.h"
+#include "kernel/params/MC_Units.h"
+#include "kernel/values/QuietErrors.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/loggers/ScopeChannelSelectionDlg.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/PropertySheet.h"
-#include "plot/GraphFilter.h"
-#include "plot/XYCurve.h"
+#include "plot/curves/GraphFilter.h"
+#include "plot/curves/XYCurve.h"
 
 #include <cmath>
 #include <cstdlib>

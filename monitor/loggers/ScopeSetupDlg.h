@@ -5,7 +5,7 @@
 #include "monitor/loggers/MC_LoggerItem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
-#include "plot/ColorCombo.h"
+#include "plot/ui/ColorCombo.h"
 
 class CMC_ScopeLogger;
 class CMC_Setup;

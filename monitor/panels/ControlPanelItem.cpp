@@ -1,7 +1,7 @@
 #include "monitor/panels/ControlPanelItem.h"
 
-#include "kernel/ConfigFile.h"
-#include "kernel/KernelGlobals.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/KernelGlobals.h"
 #include "monitor/panels/ControlPanelPropertiesDlg.h"
 #include "monitor/panels/MC_ControlPanelFrame.h"
 #include "monitor/panels/MC_ControlPanelView.h"

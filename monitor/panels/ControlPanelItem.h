@@ -2,7 +2,7 @@
 // a project.
 #pragma once
 
-#include "kernel/ObArrayEx.h"
+#include "kernel/values/ObArrayEx.h"
 #include "platform/core/Object.h"
 #include "platform/core/String.h"
 #include "platform/core/StringArray.h"

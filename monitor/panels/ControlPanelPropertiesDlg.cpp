@@ -1,8 +1,8 @@
 #include "monitor/panels/ControlPanelPropertiesDlg.h"
 
-#include "kernel/ConfigFile.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/Utilities.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/values/Utilities.h"
 #include "monitor/MonitorStringIds.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Resource.h"

@@ -1,7 +1,7 @@
 // One drive quantity a gadget shows or sets: a variable, a memory reference or an expression.
 #pragma once
 
-#include "kernel/MC_Value.h"
+#include "kernel/values/MC_Value.h"
 #include "monitor/loggers/MC_Expression.h"
 #include "platform/core/Object.h"
 #include "platform/core/String.h"

@@ -2,7 +2,7 @@
 // and its owner-drawn button, whose bitmaps are found by name from its window text.
 #pragma once
 
-#include "kernel/ObArrayEx.h"
+#include "kernel/values/ObArrayEx.h"
 #include "platform/ui/ControlBar.h"
 #include "platform/ui/Controls.h"
 

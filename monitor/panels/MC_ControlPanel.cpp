@@ -1,6 +1,6 @@
 #include "monitor/panels/MC_ControlPanel.h"
 
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/panels/MC_ControlPanelFrame.h"
 #include "platform/core/StringArray.h"
 #include "platform/ui/WinApp.h"

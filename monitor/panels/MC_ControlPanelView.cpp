@@ -1,6 +1,6 @@
 #include "monitor/panels/MC_ControlPanelView.h"
 
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/gadgets/ControlPanelBitItem.h"
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
 #include "monitor/gadgets/ControlPanelPortItems.h"

@@ -2,7 +2,7 @@
 // table of gadget kinds (keyword, window class and item class of each kind).
 #pragma once
 
-#include "kernel/ObArrayEx.h"
+#include "kernel/values/ObArrayEx.h"
 #include "monitor/panels/GadgetWnd.h"
 #include "platform/ui/FormView.h"
 

@@ -1,7 +1,7 @@
 // The layout editor of the panel view: adding, selecting, moving, aligning, spacing, reordering,
 // duplicating and deleting gadgets in design mode.
-#include "kernel/ConfigFile.h"
-#include "kernel/MC_Document.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/panels/ControlPanelItem.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/panels/MC_ControlPanelView.h"

@@ -1,6 +1,6 @@
 // The compiler module: compiles motion-language sources into a COFF object or a ".word" listing.
 #include "comm/MC_CoffFormat.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/setup/MC_Setup.h"
 #include "platform/core/Types.h"
 #include "suite/modules/compiler/ZurCompiler.h"
 

@@ -1,6 +1,6 @@
 // The setup GUI module: scales between base and internal units from a table file beside it, a
 // scriptable setup editor and per-parameter refusals.
-#include "kernel/MC_Setup.h"
+#include "kernel/setup/MC_Setup.h"
 #include "platform/core/Format.h"
 #include "platform/core/Module.h"
 

@@ -1,8 +1,8 @@
 // The setup GUI module's pages: an editing page with every kind of binding, the motor database and the
 // CAN settings, a page reusing a kernel template id, and a test page that runs a program named by the
 // setup option "TestProgram" with a logger. Tests and hosts reach them through exported entry points.
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_TestDlg.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/dialogs/MC_TestDlg.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"
 

@@ -1,8 +1,8 @@
 // The interpreter module: checks and runs drive-language commands on a drive through the
 // communication library, and knows where each I/O port's bit lies in drive memory.
 #include "comm/MC_CoffFormat.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/Utilities.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/values/Utilities.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "suite/zurcomm/zurcomm.h"
 #include "platform/core/Format.h"

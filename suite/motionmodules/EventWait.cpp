@@ -2,11 +2,11 @@
 // as a value or as a variable. Its editor derives from the kernel's base and takes its template, under an
 // id the kernel also uses, from this library; its help file lies beside it.
 #include "ModuleSupport.h"
-#include "kernel/MC_Parameter.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/params/MC_Parameter.h"
+#include "kernel/setup/MC_Setup.h"
 #include "mm_eventwait_embedded.h"
-#include "motion/MC_EditMotionDlg.h"
-#include "motion/MotionEvent.h"
+#include "motion/model/MC_EditMotionDlg.h"
+#include "motion/events/MotionEvent.h"
 
 MOTION_MODULE_ICON(embedded_eventwait_png, embedded_eventwait_png_size)
 

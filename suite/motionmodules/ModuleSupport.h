@@ -1,7 +1,7 @@
 // Shared by the test motion modules: the icon resource and a reader of element parameter strings.
 #pragma once
 
-#include "motion/MotionModule.h"
+#include "motion/modules/MotionModule.h"
 #include "platform/core/Resource.h"
 #include "platform/core/String.h"
 

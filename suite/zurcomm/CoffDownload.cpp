@@ -1,5 +1,5 @@
 // Loading a compiled program (COFF) into a simulated drive's memories.
-#include "kernel/DriveMemory.h"
+#include "kernel/e2rom/DriveMemory.h"
 #include "suite/zurcomm/SimulatorState.h"
 
 #include <algorithm>

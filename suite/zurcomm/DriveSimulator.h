@@ -1,7 +1,7 @@
 // The simulated drive network behind the communication library: built and inspected by tests and hosts.
 #pragma once
 
-#include "kernel/DriveMemory.h"
+#include "kernel/e2rom/DriveMemory.h"
 #include "suite/zurcomm/zurcomm.h"
 
 #include <array>

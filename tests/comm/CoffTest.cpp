@@ -1,6 +1,6 @@
 // The COFF reader against files made by the COFF writer: look-ups, exports and damaged files.
 #include "comm/MC_CoffFormat.h"
-#include "kernel/KernelGlobals.h"
+#include "kernel/document/KernelGlobals.h"
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
 #include "suite/coff/CoffWriter.h"

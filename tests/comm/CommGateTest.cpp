@@ -1,6 +1,6 @@
 #include "tests/comm/CommTestSupport.h"
 
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Ini.h"
 

@@ -1,7 +1,7 @@
 // The communication settings dialogs: time-outs per channel type and the PEAK CAN adapter, read
 // back from the kernel configuration file.
 #include "comm/AdvancedCommSetupDlg.h"
-#include "kernel/ConfigFile.h"
+#include "kernel/values/ConfigFile.h"
 #include "platform/core/Ini.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DialogAutomation.h"

@@ -1,7 +1,7 @@
 // The drive memory cache: registration ages, freshness, and reads joined into runs on the simulated drive.
 #include "comm/MC_MemoryCache.h"
-#include "kernel/MC_Parameter.h"
-#include "kernel/MC_Variable.h"
+#include "kernel/params/MC_Parameter.h"
+#include "kernel/params/MC_Variable.h"
 #include "tests/comm/CommTestSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The binary code viewer, driven through its dialog: field limits, the serial frames of a query,
 // compiler and symbol failures, and its settings kept between openings.
 #include "comm/BinaryCodeViewerDlg.h"
-#include "kernel/MC_Variable.h"
+#include "kernel/params/MC_Variable.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
 

@@ -1,10 +1,10 @@
 // A setup owning parameters and variables: the sample unit table and a scriptable IU scale.
 #pragma once
 
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Parameter.h"
-#include "kernel/MC_Setup.h"
-#include "kernel/MC_Units.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/params/MC_Parameter.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/params/MC_Units.h"
 #include "platform/core/Automation.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"

@@ -2,9 +2,9 @@
 // reset, scratch setup directories written from text.
 #pragma once
 
-#include "kernel/ConfigFile.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Module.h"
 #include "tests/support/TestKernel.h"

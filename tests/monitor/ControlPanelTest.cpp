@@ -1,8 +1,8 @@
 // Control panels and the multi-axis logger against a host-like document: panel copies, item lines,
 // locating and registering the watched words, frame look-ups, and per-axis logger buffers.
 #include "comm/MC_MemoryCache.h"
-#include "kernel/MC_AxisData.h"
-#include "kernel/MC_Document.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/panels/ControlPanelItem.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"

@@ -1,6 +1,6 @@
 // The items of the gadget kinds: their panel-file lines, locating and reading their words.
 #include "comm/MC_MemoryCache.h"
-#include "kernel/MC_Variable.h"
+#include "kernel/params/MC_Variable.h"
 #include "monitor/gadgets/ControlPanelBitItem.h"
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
 #include "monitor/gadgets/ControlPanelPortItems.h"

@@ -1,7 +1,7 @@
 // The gadget windows in a running panel on the simulated drive: what they show, what they write,
 // and every kind's edit dialog opened as the user opens it.
 #include "comm/MC_Comm.h"
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/gadgets/GadgetEditDialogs.h"
 #include "monitor/gadgets/GadgetGaugeWnd.h"
 #include "monitor/gadgets/GadgetPortWnds.h"

@@ -1,14 +1,14 @@
 // Loggers against the simulated drive: item locating and conversions, buffer headers, the drive's
 // logging on the layer's clock, point-by-point and bulk uploads, multi-axis starts and failures.
 #include "comm/MC_Comm.h"
-#include "kernel/MC_AxisData.h"
-#include "kernel/MC_Document.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/View.h"
-#include "plot/GraphFilter.h"
-#include "plot/XYCurve.h"
+#include "plot/curves/GraphFilter.h"
+#include "plot/curves/XYCurve.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"

@@ -7,7 +7,7 @@
 #include "platform/core/File.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogAutomation.h"
-#include "plot/GraphFilter.h"
+#include "plot/curves/GraphFilter.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/support/ArchiveBytes.h"
 

@@ -1,7 +1,7 @@
 // Loggers: buffer placement in a setup's RAM, point-count correction, defaults, time curves,
 // run-time classes, items and the start and upload checks.
 #include "comm/MC_Comm.h"
-#include "kernel/KernelGlobals.h"
+#include "kernel/document/KernelGlobals.h"
 #include "monitor/loggers/MC_LoggerItem.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
@@ -9,7 +9,7 @@
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"
-#include "plot/GraphFilter.h"
+#include "plot/curves/GraphFilter.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/support/ArchiveBytes.h"
 

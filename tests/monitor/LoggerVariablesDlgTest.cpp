@@ -1,14 +1,14 @@
 // The logger variable dialogs on the 05/05 setup: the buffer check, adding and deleting variables,
 // the write-back on OK and the multi-axis dialog's applications.
-#include "kernel/MC_AxisData.h"
-#include "kernel/MC_Document.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "monitor/loggers/LoggerVariablesDlg.h"
 #include "monitor/loggers/ScopeChannelSelectionDlg.h"
 #include "monitor/loggers/ScopeSetupDlg.h"
 #include "platform/ui/MessageQueue.h"
-#include "plot/GraphFilter.h"
+#include "plot/curves/GraphFilter.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
 
 namespace {

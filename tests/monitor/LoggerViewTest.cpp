@@ -1,8 +1,8 @@
 // The logger views: export names, layout of the plot windows, command states, starting a logger
 // among the others of its drive, the status pane and help.
 #include "comm/MC_Comm.h"
-#include "kernel/MC_AxisData.h"
-#include "kernel/MC_Document.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/loggers/MC_LoggerView.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
@@ -17,8 +17,8 @@
 #include "tests/support/PrintedPage.h"
 #include "tests/support/TestKernel.h"
 #include "monitor/loggers/LoggerVariablesDlg.h"
-#include "plot/GraphFilter.h"
-#include "plot/XYCurve.h"
+#include "plot/curves/GraphFilter.h"
+#include "plot/curves/XYCurve.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
 #include "tests/support/SimulatedDrive.h"
 

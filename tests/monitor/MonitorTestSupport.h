@@ -1,8 +1,8 @@
 // The document and the simulated drive that the monitoring tests run on.
 #pragma once
 #include "comm/MC_Comm.h"
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "platform/core/Clock.h"
 #include "suite/zurcomm/DriveSimulator.h"

@@ -1,7 +1,7 @@
 // The panel layout editor in design mode, driven by posted mouse messages on the virtual clock,
 // and the gadgets bar that drops new gadgets on a panel.
 #include "comm/MC_Comm.h"
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/gadgets/GadgetShowVarWnd.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
 #include "monitor/panels/GadgetsBar.h"

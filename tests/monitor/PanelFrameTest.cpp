@@ -1,7 +1,7 @@
 // Open panels: frames in an MDI main window, their view's gadgets, the gadget and edit-dialog bases
 // through a test kind, and the idle polling of the drive words the gadgets watch.
 #include "comm/MC_Comm.h"
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
 #include "monitor/panels/GadgetEditDlg.h"
 #include "monitor/panels/GadgetWnd.h"

@@ -1,6 +1,6 @@
 // The scope's settings line in a setup option and the scaling of its channels.
 #include "monitor/loggers/MC_ScopeLogger.h"
-#include "plot/GraphFilter.h"
+#include "plot/curves/GraphFilter.h"
 #include "tests/kernel/SetupTestSupport.h"
 
 namespace {

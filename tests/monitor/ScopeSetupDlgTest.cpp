@@ -1,8 +1,8 @@
 // The scope set-up dialog on the 05/05 setup (Ts_C = 62.5 us): time lists, scale texts and steps,
 // the roll mode, unchanged OKs and new channels.
 #include "monitor/loggers/ScopeSetupDlg.h"
-#include "plot/GraphFilter.h"
-#include "plot/XYCurve.h"
+#include "plot/curves/GraphFilter.h"
+#include "plot/curves/XYCurve.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MessageBox.h"
-#include "plot/GraphFilter.h"
+#include "plot/curves/GraphFilter.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"

@@ -2,9 +2,9 @@
 // counts four slaves of which three are bound.
 #pragma once
 
-#include "kernel/MC_AxisData.h"
-#include "motion/MC_Motion.h"
-#include "motion/MotionEvent.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "motion/model/MC_Motion.h"
+#include "motion/events/MotionEvent.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"

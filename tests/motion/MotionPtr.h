@@ -1,7 +1,7 @@
 // An owning pointer to a motion program, for tests.
 #pragma once
 
-#include "motion/MC_Motion.h"
+#include "motion/model/MC_Motion.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 // Helpers of the build tests: element and header shorthands, and a fixture that builds a program.
 #pragma once
 
-#include "motion/MC_Motion.h"
-#include "motion/MC_MotionElem.h"
+#include "motion/model/MC_Motion.h"
+#include "motion/model/MC_MotionElem.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 

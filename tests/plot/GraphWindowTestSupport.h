@@ -4,7 +4,7 @@
 
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
-#include "plot/GraphWindow.h"
+#include "plot/graph/GraphWindow.h"
 
 #include <cmath>
 #include <memory>

@@ -1,7 +1,7 @@
 // A small unit table for plot tests, read from a unit file written from `units`.
 #pragma once
 
-#include "kernel/MC_Units.h"
+#include "kernel/params/MC_Units.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The setup editing page on the GUI module's template: bindings, hooks, sliders and spins, the CAN baud
 // rate, the motor database and the restore on cancel.
-#include "kernel/MC_EditSetupDlg.h"
+#include "kernel/dialogs/MC_EditSetupDlg.h"
 #include "platform/core/Exception.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/FrameWnd.h"

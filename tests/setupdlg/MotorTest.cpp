@@ -1,5 +1,5 @@
 // Motor databases: reading, compatibility with the reference motor, listing, saving and deleting.
-#include "kernel/Motor.h"
+#include "kernel/dialogs/Motor.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
 #include "tests/setupdlg/SetupDlgSupport.h"

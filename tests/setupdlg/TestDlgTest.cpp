@@ -1,7 +1,7 @@
 // The setup test page on the simulated drive: start, download, run, stop, clean-up and the result display.
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_Comm.h"
-#include "kernel/MC_TestDlg.h"
+#include "kernel/dialogs/MC_TestDlg.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/WindowPaint.h"

@@ -1,9 +1,9 @@
 // The CAM tables view and the CAM table editor view over a document of configuration 05/05, whose
 // CAM area is 2048 words.
-#include "kernel/MC_Document.h"
-#include "motion/MC_CAM.h"
-#include "motion/MC_CAMTables.h"
-#include "motion/MC_Motion.h"
+#include "kernel/document/MC_Document.h"
+#include "motion/cam/MC_CAM.h"
+#include "motion/cam/MC_CAMTables.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/WindowPaint.h"
@@ -11,7 +11,7 @@
 #include "tests/motion/MotionPtr.h"
 #include "views/cam/MC_CAMTablesView.h"
 #include "views/cam/MC_CAMView.h"
-#include "plot/ColorFactory.h"
+#include "plot/graph/ColorFactory.h"
 #include "tests/support/FileContents.h"
 
 #include <fstream>

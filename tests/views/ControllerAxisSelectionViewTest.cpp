@@ -1,7 +1,7 @@
 // The controller's slave slots: lines, which axes are offered, the selections kept across changes.
-#include "kernel/MC_AxisData.h"
-#include "kernel/MC_Document.h"
-#include "motion/MC_Motion.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "kernel/document/MC_Document.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"

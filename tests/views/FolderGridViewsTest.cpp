@@ -1,9 +1,9 @@
 // The homing procedures and interrupts folder views on a motion program: rows per firmware
 // generation, clicks that reach the model, the buttons' states, hints and column widths.
 #include "grid/engine/GXGridView.h"
-#include "kernel/ConfigFile.h"
-#include "kernel/MC_Document.h"
-#include "motion/MC_Motion.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/MC_Document.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Module.h"
 #include "platform/ui/FrameWnd.h"

@@ -2,7 +2,7 @@
 // counts the changes the views report.
 #pragma once
 
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 
 class CFolderHostDoc : public CMC_Document {
  public:

@@ -1,8 +1,8 @@
 // The functions folder view on a motion program: names checked, the list kept with the model, the
 // buttons' states and the hint to the other views.
-#include "kernel/ConfigFile.h"
-#include "kernel/MC_Document.h"
-#include "motion/MC_Motion.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/MC_Document.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Module.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "motion/MC_Motion.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/Format.h"
 #include "tests/support/TestKernel.h"
 #include "views/gcode/GcodeTranslator.h"

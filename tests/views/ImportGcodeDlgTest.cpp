@@ -1,8 +1,8 @@
 // The G-code import dialog driven as a user would, over a controller whose slaves are A and B
 // (linear), C (rotary, closed speed loop) and D (rotary).
-#include "kernel/MC_AxisData.h"
-#include "motion/MC_Motion.h"
-#include "motion/MC_MotionElem.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "motion/model/MC_Motion.h"
+#include "motion/model/MC_MotionElem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/WindowPaint.h"

@@ -1,6 +1,6 @@
 // The memory view on the simulated drive: its window, blocks, edits, red marks, keys and panes.
 #include "comm/MC_Comm.h"
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"

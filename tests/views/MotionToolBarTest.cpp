@@ -1,6 +1,6 @@
 // The motion module toolbar: buttons by class with separators, module icons, and tool tips in both
 // character widths.
-#include "motion/MotionModule.h"
+#include "motion/modules/MotionModule.h"
 #include "platform/ui/ControlDefs.h"
 #include "tests/views/MotionViewFixture.h"
 #include "views/motion/MC_MotionToolBar.h"

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "grid/engine/GXStyle.h"
-#include "kernel/MC_Document.h"
-#include "motion/MC_Motion.h"
+#include "kernel/document/MC_Document.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/Automation.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/FrameWnd.h"

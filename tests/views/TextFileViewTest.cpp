@@ -1,6 +1,6 @@
 #include "comm/MC_Comm.h"
 #include "editor/documents/TextFileDoc.h"
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/FrameWnd.h"

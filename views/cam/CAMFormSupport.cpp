@@ -1,6 +1,6 @@
 #include "views/cam/CAMFormSupport.h"
 
-#include "kernel/MC_Document.h"
+#include "kernel/document/MC_Document.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Wnd.h"
 

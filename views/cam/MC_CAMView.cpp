@@ -1,14 +1,14 @@
 #include "views/cam/MC_CAMView.h"
 
-#include "kernel/ConfigFile.h"
-#include "motion/MC_CAM.h"
-#include "motion/MC_Motion.h"
+#include "kernel/values/ConfigFile.h"
+#include "motion/cam/MC_CAM.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Module.h"
 #include "platform/ui/CommonDialogs.h"
-#include "plot/ColorFactory.h"
-#include "plot/Curve.h"
-#include "plot/XYCurve.h"
+#include "plot/graph/ColorFactory.h"
+#include "plot/curves/Curve.h"
+#include "plot/curves/XYCurve.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include "platform/core/Types.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/FormView.h"
-#include "plot/CurveArray.h"
-#include "plot/GraphFilter.h"
-#include "plot/GraphWindow.h"
+#include "plot/curves/CurveArray.h"
+#include "plot/curves/GraphFilter.h"
+#include "plot/graph/GraphWindow.h"
 #include "views/cam/CAMFormSupport.h"
 
 class CMC_CAM;

@@ -1,9 +1,9 @@
 #include "views/folders/MC_ControllerAxisSelectionView.h"
 
-#include "kernel/MC_AxisData.h"
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
-#include "motion/MC_Motion.h"
+#include "kernel/setup/MC_AxisData.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/String.h"
 #include "platform/gdi/GdiObject.h"
 #include "views/FormViewFonts.h"

@@ -3,10 +3,10 @@
 #include "platform/gdi/GdiObject.h"
 #include "views/FormViewFonts.h"
 
-#include "kernel/ConfigFile.h"
-#include "kernel/MC_Document.h"
-#include "kernel/Utilities.h"
-#include "motion/MC_Motion.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/values/Utilities.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Module.h"
 

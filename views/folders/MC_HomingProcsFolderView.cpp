@@ -1,9 +1,9 @@
 #include "views/folders/MC_HomingProcsFolderView.h"
 
 #include "grid/engine/GXGridParam.h"
-#include "kernel/MC_Document.h"
-#include "kernel/MC_Setup.h"
-#include "motion/MC_Motion.h"
+#include "kernel/document/MC_Document.h"
+#include "kernel/setup/MC_Setup.h"
+#include "motion/model/MC_Motion.h"
 
 #include <algorithm>
 #include <cstdlib>

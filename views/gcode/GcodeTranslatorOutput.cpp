@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "motion/MC_Motion.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/Format.h"
 #include "views/gcode/GcodeTranslator.h"
 

@@ -2,7 +2,7 @@
 // devices and defaults, and on OK translates the chosen file into a group of motion elements.
 #pragma once
 
-#include "motion/MC_MotionGroup.h"
+#include "motion/model/MC_MotionGroup.h"
 #include "platform/core/String.h"
 #include "platform/ui/Dialog.h"
 #include "views/gcode/GcodeTranslator.h"

@@ -1,8 +1,8 @@
 #include "views/memory/MemorySettingsDlg.h"
 
-#include "kernel/ConfigFile.h"
-#include "kernel/DriveMemory.h"
-#include "kernel/Utilities.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/e2rom/DriveMemory.h"
+#include "kernel/values/Utilities.h"
 #include "platform/core/Format.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"

@@ -1,7 +1,7 @@
 #include "views/memory/MemoryWords.h"
 
 #include "comm/MC_Comm.h"
-#include "kernel/DriveMemory.h"
+#include "kernel/e2rom/DriveMemory.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The motion module toolbar: buttons and icons from the program's modules, tool tips from their descriptions.
 #include "views/motion/MC_MotionToolBar.h"
 
-#include "motion/MC_Motion.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/CodePage.h"
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"

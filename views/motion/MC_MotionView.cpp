@@ -9,13 +9,13 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXLibraryDefaults.h"
 #include "grid/engine/GXStylesMap.h"
-#include "kernel/MC_Document.h"
-#include "motion/MC_Motion.h"
+#include "kernel/document/MC_Document.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
-#include "plot/DrawHelpers.h"
+#include "plot/graph/DrawHelpers.h"
 
 #include <vector>
 

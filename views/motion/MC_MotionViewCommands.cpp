@@ -1,8 +1,8 @@
 // The motion view's editing commands: new, edit, duplicate, delete, enable, group, ungroup, move,
 // the module menu, the context menu and help; each changes model and rows together.
-#include "kernel/ConfigFile.h"
-#include "kernel/MC_Setup.h"
-#include "motion/MC_Motion.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/setup/MC_Setup.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageQueue.h"

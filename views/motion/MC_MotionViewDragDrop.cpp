@@ -1,6 +1,6 @@
 // Dragging selected rows of the motion view: a plain drag moves the block of siblings, Shift alone
 // copies it; the model changes first, then the grid moves (or the view inserts) the rows.
-#include "motion/MC_Motion.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/ui/MessageQueue.h"
 #include "views/motion/MC_MotionView.h"
 

@@ -1,9 +1,9 @@
 // The motion view's outside exchanges: motion sequence files, the G-code import and the viewer of
 // the generated code.
-#include "kernel/ConfigFile.h"
-#include "kernel/KernelGlobals.h"
-#include "kernel/MC_Document.h"
-#include "motion/MC_Motion.h"
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/document/MC_Document.h"
+#include "motion/model/MC_Motion.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Path.h"
 #include "platform/ui/CommonDialogs.h"

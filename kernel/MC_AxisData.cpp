@@ -1,3 +1,0 @@
-#include "kernel/MC_AxisData.h"
-
-IMPLEMENT_DYNCREATE(CMC_AxisData, CObject)

@@ -1,0 +1,3 @@
+#include "kernel/setup/MC_AxisData.h"
+
+IMPLEMENT_DYNCREATE(CMC_AxisData, CObject)

@@ -1,0 +1,203 @@
+#include "kernel/setup/SetupArchive.h"
+
+#include "kernel/values/ConfigFile.h"
+#include "kernel/document/KernelGlobals.h"
+#include "kernel/setup/MC_Setup.h"
+#include "kernel/values/Utilities.h"
+#include "platform/core/FileSystem.h"
+#include "platform/ui/CommonDialogs.h"
+#include "suite/zip/ZipLibraries.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+const char* const kCustomDataMarker = "\\~_#CUSTOM_DATA#_~\\";
+
+namespace {
+
+CString WithoutTrailingSeparator(CString path) {
+  while (path.GetLength() > 1 && (path.Right(1) == "\\" || path.Right(1) == "/")) path = path.Left(path.GetLength() - 1);
+  return path;
+}
+
+CString Marker(const CString& dir) { return WithoutTrailingSeparator(dir) + kCustomDataMarker; }
+
+void ShowFailure() {
+  if (g_bShowErrors) ShowLastError(MB_ICONEXCLAMATION);
+}
+
+bool IsCustomFirmware(const CString& id) {
+  return id.GetLength() == 5 && id[0] == 'F' && CString("02579").Find(id[1]) < 0;
+}
+
+bool IsUserConfiguration(WORD id) { return (id & 0xF000) == 0x1000; }
+
+bool IsUserProcedure(const CString& name) { return name.Left(1) == "_"; }
+
+CString ConfigurationFolder(WORD id) {
+  CString s;
+  s.Format("%02hX\\%02hX", (unsigned short)(id >> 8), (unsigned short)(id & 0xFF));
+  return s;
+}
+
+// Copies every file under `from` to the same place below `to` (both without a trailing separator).
+bool CopyTree(const CString& from, const CString& to) {
+  CStringArray files, targets;
+  GetFilesOfDir(from, files);
+  for (INT_PTR i = 0; i < files.GetSize(); ++i) targets.Add(to + files[i].Mid(from.GetLength()));
+  return files.GetSize() == 0 || CopyFiles(files, targets, TRUE);
+}
+
+// The names of the sub-folders (or of the files) directly in a folder.
+void ListEntries(const CString& dir, bool folders, CStringArray& names) {
+  CFileFind find;
+  BOOL more = find.FindFile(dir + "\\*.*");
+  while (more) {
+    more = find.FindNextFile();
+    if (find.IsDots() || (find.IsDirectory() != 0) != folders) continue;
+    names.Add(find.GetFileName());
+  }
+}
+
+template <class Keep, class Same>
+void Clean(CStringArray& list, Keep keep, Same same) {
+  for (INT_PTR i = 0; i < list.GetSize();) {
+    bool repeat = false;
+    for (INT_PTR j = 0; j < i && !repeat; ++j) repeat = same(list[j], list[i]);
+    if (!keep(list[i]) || repeat)
+      list.RemoveAt(i);
+    else
+      ++i;
+  }
+}
+
+int DiscardPrint(const char*, unsigned long size) { return (int)size; }
+int ReplaceAll(char*) { return 1; }
+
+}  // namespace
+
+int ArchiveDirectory(const CString& dir, const char* zipFile) {
+  CString root = WithoutTrailingSeparator(dir);
+  CStringArray files;
+  GetFilesOfDir(root, files);
+  std::vector<std::string> paths;
+  for (INT_PTR i = 0; i < files.GetSize(); ++i) paths.emplace_back(files[i].GetString());
+  std::vector<char*> names;
+  for (std::string& p : paths) names.push_back(p.data());
+  ZIPUSERFUNCTIONS functions{};
+  ZPOPT options{};
+  options.szRootDir = root;
+  options.fSystem = 1;
+  options.fQuiet = 1;
+  options.fLevel = '6';
+  // Packed beside the old archive, which stays until the new one is complete.
+  CSaveBeside save(zipFile);
+  ZCL c{(int)names.size(), save.GetTempName(), names.data()};
+  if (ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0) {
+    // An empty tree makes no archive: the old one goes, as nothing replaces it.
+    if (!ExistFile(save.GetTempName())) return DeleteFile(zipFile) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (save.Commit()) return TRUE;
+  }
+  save.Discard();
+  ShowWriteFailure(zipFile);
+  return FALSE;
+}
+
+int RestoreDirectory(const char* zipFile, const CString& dir) {
+  CString root = WithoutTrailingSeparator(dir);
+  bool existed = ExistDirectory(root) != 0;
+  CreateDir(root);
+  DCL options{zipFile, root, 1, 1, 1, 2};
+  USERFUNCTIONS functions{DiscardPrint, nullptr, ReplaceAll, nullptr, nullptr};
+  if (Wiz_SingleEntryUnzip(0, nullptr, 0, nullptr, &options, &functions) == 0) return TRUE;
+  DWORD error = GetLastError();
+  // A folder that was there keeps what it held.
+  if (!existed) RemoveDir(root, FALSE);
+  SetLastError(error);
+  ShowFailure();
+  return FALSE;
+}
+
+int ArchiveCustomData(CStringArray& firmwareIds, CWordArray& configurationIds, CStringArray& procedureFiles,
+                      const CString& dir) {
+  auto sameNoCase = [](const CString& a, const CString& b) { return a.CompareNoCase(b) == 0; };
+  Clean(firmwareIds, IsCustomFirmware, sameNoCase);
+  Clean(procedureFiles, IsUserProcedure, sameNoCase);
+  for (INT_PTR i = 0; i < configurationIds.GetSize();) {
+    bool repeat = false;
+    for (INT_PTR j = 0; j < i && !repeat; ++j) repeat = configurationIds[j] == configurationIds[i];
+    if (!IsUserConfiguration(configurationIds[i]) || repeat)
+      configurationIds.RemoveAt(i);
+    else
+      ++i;
+  }
+  if (firmwareIds.IsEmpty() && configurationIds.IsEmpty() && procedureFiles.IsEmpty()) return TRUE;
+  CString marker = Marker(dir);
+  CString kernel = WithoutTrailingSeparator(GetKernelDirectory());
+  for (INT_PTR i = firmwareIds.GetSize() - 1; i >= 0; --i)
+    if (!CopyTree(kernel + "\\Firmware\\" + firmwareIds[i], marker + "Firmware\\" + firmwareIds[i])) return FALSE;
+  for (INT_PTR i = configurationIds.GetSize() - 1; i >= 0; --i) {
+    CString hhll;
+    hhll.Format("%04hX", (unsigned short)configurationIds[i]);
+    if (!CopyTree(kernel + "\\Configurations\\" + ConfigurationFolder(configurationIds[i]), marker + "Configurations\\" + hhll))
+      return FALSE;
+  }
+  CStringArray from, to;
+  for (INT_PTR i = 0; i < procedureFiles.GetSize(); ++i) {
+    from.Add(kernel + "\\MotionProcedures\\" + procedureFiles[i]);
+    to.Add(marker + "MotionProcedures\\" + procedureFiles[i]);
+  }
+  return from.IsEmpty() || CopyFiles(from, to, TRUE) ? TRUE : FALSE;
+}
+
+int RestoreCustomData(const CString& dir) {
+  CString marker = Marker(dir);
+  CString kernel = WithoutTrailingSeparator(GetKernelDirectory());
+  CStringArray names;
+  ListEntries(marker + "Firmware", true, names);
+  for (INT_PTR i = 0; i < names.GetSize(); ++i) {
+    if (!IsCustomFirmware(names[i])) continue;
+    RemoveDir(kernel + "\\Firmware\\" + names[i], FALSE);
+    if (!CopyTree(marker + "Firmware\\" + names[i], kernel + "\\Firmware\\" + names[i])) return FALSE;
+  }
+  names.RemoveAll();
+  ListEntries(marker + "Configurations", true, names);
+  for (INT_PTR i = 0; i < names.GetSize(); ++i) {
+    unsigned short id = 0;
+    if (names[i].GetLength() != 4 || std::sscanf(names[i], "%hx", &id) != 1 || !IsUserConfiguration(id)) continue;
+    CString target = kernel + "\\Configurations\\" + ConfigurationFolder(id);
+    RemoveDir(target, FALSE);
+    if (!CopyTree(marker + "Configurations\\" + names[i], target)) return FALSE;
+  }
+  names.RemoveAll();
+  ListEntries(marker + "MotionProcedures", false, names);
+  CStringArray from, to;
+  for (INT_PTR i = 0; i < names.GetSize(); ++i) {
+    if (!IsUserProcedure(names[i])) continue;
+    from.Add(marker + "MotionProcedures\\" + names[i]);
+    to.Add(kernel + "\\MotionProcedures\\" + names[i]);
+  }
+  return from.IsEmpty() || CopyFiles(from, to, TRUE) ? TRUE : FALSE;
+}
+
+void RemoveCustomData(const CString& dir) { RemoveDir(WithoutTrailingSeparator(Marker(dir)), FALSE); }
+
+CString ExportSetupForVKS_Lib(const char* defaultName, CMC_Setup* setup, CMC_CoffFormat* coff) {
+  if (!setup) return CString();
+  CFileDialog dlg(FALSE, "t.zip", GetArchivesDirectory() + (defaultName ? defaultName : ""),
+                  OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, "VKS_lib setup files (*.t.zip)|*.t.zip||");
+  dlg.m_ofn.lpstrTitle = "Export setup to VKS_lib";
+  if (dlg.DoModal() != IDOK) return CString();
+  CString path = dlg.GetPathName();
+  int last = std::max(path.ReverseFind('\\'), path.ReverseFind('/'));
+  CString folder = last < 0 ? CString(".") : path.Left(last);
+  char temp[MAX_PATH];
+  if (!GetTempFileName(folder, "~vk", 0, temp) || !DeleteFile(temp) || !CreateDirectory(temp)) {
+    ShowFailure();
+    return CString();
+  }
+  bool ok = setup->ExportForVKS_Lib(temp, coff) && ArchiveDirectory(temp, path);
+  RemoveDir(temp, FALSE);
+  return ok ? path : CString();
+}

@@ -1,0 +1,260 @@
+// Setup archives: folder trees through zip files (checked with python's zipfile), custom kernel
+// data under a project folder, and the export of a setup for the drive-language library.
+#include "kernel/setup/SetupArchive.h"
+#include "platform/core/MessageBox.h"
+#include "platform/ui/DialogAutomation.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/FileSizeLimit.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every file under a folder with its bytes, by relative path.
+std::map<std::string, std::string> Tree(const std::string& dir) {
+  std::map<std::string, std::string> t;
+  for (auto& e : fs::recursive_directory_iterator(dir))
+    if (e.is_regular_file()) t[fs::relative(e.path(), dir).generic_string()] = dravonix::test::ReadFileText(e.path());
+  return t;
+}
+
+// Runs python3 on a zip file; the output, or "python3 failed".
+std::string Python(const std::string& script, const std::string& zip) {
+  std::string cmd = "python3 -c \"" + script + "\" '" + zip + "' 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  char buf[512];
+  while (p && fgets(buf, sizeof buf, p)) out += buf;
+  return p && pclose(p) == 0 ? out : "python3 failed: " + out;
+}
+
+// The independent check: no damaged entry, then the names, one a line, with their methods.
+const char* kListing =
+    "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
+    "print(chr(10).join(sorted(i.filename+' '+str(i.compress_type) for i in z.infolist())))";
+
+class SetupArchiveTest : public SetupTest {
+ protected:
+  std::string m_dir = dravonix::test::ScratchDir("archive");
+};
+
+}  // namespace
+
+TEST_F(SetupArchiveTest, ATreeTravelsByteForByteThroughAnArchive) {
+  std::string binary(70000, '\0');
+  std::mt19937 rng(7);
+  for (char& c : binary) c = (char)rng();
+  WriteBytes(m_dir + "/tree/top.cfg", "KEY=1\r\n");
+  WriteBytes(m_dir + "/tree/empty.txt", "");
+  WriteBytes(m_dir + "/tree/a/b/c/deep.bin", binary);
+  WriteBytes(m_dir + "/tree/a/x.dat", std::string(5000, 'x'));
+  std::string zip = m_dir + "/tree.t.zip";
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "\\tree").c_str(), zip.c_str()));
+  // Relative names with "/", all deflated (method 8), no damaged entry.
+  EXPECT_EQ("a/b/c/deep.bin 8\na/x.dat 8\nempty.txt 8\ntop.cfg 8\n", Python(kListing, zip));
+  ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
+  EXPECT_EQ(Tree(m_dir + "/tree"), Tree(m_dir + "/copy"));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(SetupArchiveTest, FailuresLeaveNoArchiveAndNoFolderBehind) {
+  WriteBytes(m_dir + "/tree/one.cfg", "1");
+  std::string zip = m_dir + "/good.zip";
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  std::string good = ReadBytes(zip);
+  // Archives that must not unpack: damaged, cut short, or naming places outside the folder.
+  const char* kEvil = "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1],'w')\nz.writestr('fine.txt','ok')\n"
+                      "b=chr(92)\nn=['../x','/x','C:x',b+'x','a'+b+'..'+b+'..'+b+'x'][int(sys.argv[1][-5])-1]\n"
+                      "z.writestr(zipfile.ZipInfo(n),'bad')\nz.close()";
+  std::string damaged = good;
+  damaged[damaged.size() / 3] ^= 0x55;
+  WriteBytes(m_dir + "/damaged.zip", damaged);
+  WriteBytes(m_dir + "/short.zip", good.substr(0, good.size() / 2));
+  WriteBytes(m_dir + "/garbage.zip", "PK not a zip at all");
+  for (const char* name : {"evil1.zip", "evil2.zip", "evil3.zip", "evil4.zip", "evil5.zip"})
+    ASSERT_EQ("", Python(kEvil, m_dir + "/" + name));
+  for (const char* name : {"damaged.zip", "short.zip", "garbage.zip", "evil1.zip", "evil2.zip", "evil3.zip", "evil4.zip",
+                           "evil5.zip", "missing.zip"}) {
+    ClearBoxes();
+    std::string out = m_dir + "/out-" + name;
+    EXPECT_FALSE(RestoreDirectory((m_dir + "/" + name).c_str(), out.c_str())) << name;
+    EXPECT_FALSE(fs::exists(out)) << name;
+    ASSERT_EQ(1u, Boxes().size()) << name;
+    EXPECT_EQ(MB_ICONEXCLAMATION, Automation::Instance().MessageBoxes()[0].type & MB_ICONMASK);
+  }
+  EXPECT_FALSE(fs::exists(m_dir + "/x"));
+  // A folder that was there keeps what it held.
+  WriteBytes(m_dir + "/kept/mine.txt", "mine");
+  EXPECT_FALSE(RestoreDirectory((m_dir + "/evil1.zip").c_str(), (m_dir + "/kept").c_str()));
+  EXPECT_EQ((std::map<std::string, std::string>{{"mine.txt", "mine"}}), Tree(m_dir + "/kept"));
+  // An archive that cannot be written is not left behind; without error boxes nothing shows.
+  g_bShowErrors = FALSE;
+  ClearBoxes();
+  EXPECT_FALSE(ArchiveDirectory((m_dir + "/tree").c_str(), (m_dir + "/no/such/folder/x.zip").c_str()));
+  EXPECT_FALSE(fs::exists(m_dir + "/no"));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(SetupArchiveTest, AFailedArchiveKeepsTheOldOneAndSaysWhy) {
+  WriteBytes(m_dir + "/tree/one.cfg", "1");
+  const std::string zip = m_dir + "/kept.t.zip";
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  const std::string old = ReadBytes(zip);
+  std::string noise(200000, '\0');
+  std::mt19937 rng(3);
+  for (char& c : noise) c = (char)rng();
+  WriteBytes(m_dir + "/tree/big.bin", noise);
+  const std::string result = dravonix::test::WithFileSizeLimit(65536, [&] {
+    ClearBoxes();
+    const int packed = ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str());
+    return std::to_string(packed) + " " + LastBox();
+  });
+  EXPECT_EQ(result, "0 Cannot write in file " + zip + "! There is not enough space on the disk.");
+  EXPECT_EQ(ReadBytes(zip), old);
+  std::set<std::string> left;
+  for (auto& e : fs::directory_iterator(m_dir)) left.insert(e.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{"kept.t.zip", "tree"}));
+  // Once there is room the new archive replaces it.
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  EXPECT_EQ("big.bin 8\none.cfg 8\n", Python(kListing, zip));
+}
+
+TEST_F(SetupArchiveTest, CustomDataTravelsUnderTheMarkerAndComesBack) {
+  struct File {
+    std::string kernel, archived;
+  };
+  const std::string marker = "/~_#CUSTOM_DATA#_~/";
+  const File files[] = {{"Firmware/F1234/f.bin", "Firmware/F1234/f.bin"},
+                        {"Firmware/F1234/sub/g.bin", "Firmware/F1234/sub/g.bin"},
+                        {"Configurations/1A/2B/setup.cfg", "Configurations/1A2B/setup.cfg"},
+                        {"Configurations/1A/2B/more/p.cfg", "Configurations/1A2B/more/p.cfg"},
+                        {"MotionProcedures/_home.cfg", "MotionProcedures/_home.cfg"}};
+  for (const File& f : files) WriteBytes(Kernel(f.kernel), "data of " + f.kernel);
+  WriteBytes(Kernel("MotionProcedures/home.cfg"), "not the user's");
+  CStringArray firmware, procedures;
+  for (const char* id : {"F1234", "f1234", "F0123"}) firmware.Add(id);
+  for (const char* name : {"_home.cfg", "home.cfg", "_HOME.cfg"}) procedures.Add(name);
+  CWordArray configurations;
+  for (WORD id : {0x1001, 0x2001, 0x1001, 0x1A2B}) configurations.Add(id);
+  std::string project = m_dir + "/project";
+  ASSERT_TRUE(ArchiveCustomData(firmware, configurations, procedures, project.c_str()));
+  ASSERT_EQ(1, firmware.GetSize());
+  EXPECT_EQ(CString("F1234"), firmware[0]);
+  ASSERT_EQ(2, configurations.GetSize());
+  EXPECT_EQ(0x1001, configurations[0]);
+  ASSERT_EQ(1, procedures.GetSize());
+  std::map<std::string, std::string> expected;
+  for (const File& f : files) expected[f.archived] = "data of " + f.kernel;
+  EXPECT_EQ(expected, Tree(project + marker));
+  // Back into the kernel folder, replacing what is there.
+  for (const File& f : files) fs::remove(Kernel(f.kernel));
+  WriteBytes(Kernel("Firmware/F1234/stale.bin"), "stale");
+  ASSERT_TRUE(RestoreCustomData(project.c_str()));
+  for (const File& f : files) EXPECT_EQ("data of " + f.kernel, ReadBytes(Kernel(f.kernel))) << f.kernel;
+  EXPECT_FALSE(fs::exists(Kernel("Firmware/F1234/stale.bin")));
+  RemoveCustomData(project.c_str());
+  EXPECT_FALSE(fs::exists(project + marker));
+  EXPECT_TRUE(RestoreCustomData(project.c_str()));  // nothing to restore
+  // Empty lists after cleaning: nothing is copied.
+  CStringArray none, odd;
+  odd.Add("home.cfg");
+  CWordArray system;
+  system.Add(0x0505);
+  EXPECT_TRUE(ArchiveCustomData(none, system, odd, project.c_str()));
+  EXPECT_FALSE(fs::exists(project + marker));
+  for (const char* dir : {"Firmware/F1234", "Configurations/1A"}) fs::remove_all(Kernel(dir));
+}
+
+TEST_F(SetupArchiveTest, ASetupExportsAsALibraryArchive) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  EXPECT_EQ(CString(), ExportSetupForVKS_Lib("axis", nullptr, nullptr));
+  DialogAutomation::Reset();
+  DialogAutomation::PushFileDialogResult(nullptr);
+  EXPECT_EQ(CString(), ExportSetupForVKS_Lib("axis", s.get(), nullptr));
+  auto asked = DialogAutomation::CommonDialogs();
+  ASSERT_EQ(1u, asked.size());
+  EXPECT_EQ("Export setup to VKS_lib", asked[0].title);
+  EXPECT_EQ("VKS_lib setup files (*.t.zip)|*.t.zip||", asked[0].filter);
+  EXPECT_EQ("t.zip", asked[0].defExt);
+  std::string out = m_dir + "/axis.t.zip";
+  DialogAutomation::PushFileDialogResult(out.c_str());
+  EXPECT_EQ(CString(out.c_str()), ExportSetupForVKS_Lib("axis", s.get(), nullptr));
+  EXPECT_EQ("setup.cfg 8\nvariables.cfg 8\n", Python(kListing, out));
+  // An archive step that fails (the chosen name is a folder) leaves no temporary folder.
+  fs::create_directories(m_dir + "/taken.t.zip");
+  DialogAutomation::PushFileDialogResult((m_dir + "/taken.t.zip").c_str());
+  EXPECT_EQ(CString(), ExportSetupForVKS_Lib("axis", s.get(), nullptr));
+  for (auto& e : fs::directory_iterator(m_dir)) EXPECT_NE('~', e.path().filename().string()[0]) << e.path();
+  DialogAutomation::Reset();
+}
+
+TEST_F(SetupArchiveTest, LinksAndFilesOnTheWayRefuseTheRestoreWithNothingWritten) {
+  // Archives naming a file below "sub", and a file beside it that comes first.
+  const char* kMake = "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1],'w')\nz.writestr('first.txt','1')\n"
+                      "z.writestr('sub/x.txt' if sys.argv[1][-5]=='1' else 'sub/deep/x.txt','bad')\nz.close()";
+  ASSERT_EQ("", Python(kMake, m_dir + "/sub1.zip"));
+  ASSERT_EQ("", Python(kMake, m_dir + "/sub2.zip"));
+  const std::string outside = m_dir + "/outside";
+  fs::create_directories(outside + "/deep");
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;  // what stands at "sub" in the target
+    std::vector<const char*> zips;
+  } cases[] = {
+      {"link to a folder", [&](const std::string& s) { fs::create_directory_symlink(outside, s); }, {"sub1.zip", "sub2.zip"}},
+      {"link to a missing folder", [&](const std::string& s) { fs::create_directory_symlink(m_dir + "/none", s); }, {"sub1.zip", "sub2.zip"}},
+      {"file", [&](const std::string& s) { WriteBytes(s, "mine"); }, {"sub1.zip", "sub2.zip"}},
+      {"folder with a link in it", [&](const std::string& s) {
+         fs::create_directories(s);
+         fs::create_directory_symlink(outside + "/deep", s + "/deep");
+       },
+       {"sub2.zip"}},
+      {"link at the file's place", [&](const std::string& s) {
+         fs::create_directories(s);
+         fs::create_symlink(outside + "/x.txt", s + "/x.txt");
+       },
+       {"sub1.zip"}},
+  };
+  for (const Case& c : cases)
+    for (const char* zip : c.zips) {
+      std::string target = m_dir + "/target";
+      fs::remove_all(target);
+      fs::create_directories(target);
+      c.make(target + "/sub");
+      ClearBoxes();
+      EXPECT_FALSE(RestoreDirectory((m_dir + "/" + zip).c_str(), target.c_str())) << c.what << " " << zip;
+      EXPECT_EQ(1u, Boxes().size()) << c.what;
+      EXPECT_FALSE(fs::exists(target + "/first.txt")) << c.what << " " << zip;
+      EXPECT_TRUE(Tree(outside).empty()) << c.what << " " << zip;
+      EXPECT_FALSE(fs::exists(m_dir + "/none")) << c.what;
+    }
+}
+
+TEST_F(SetupArchiveTest, NamesThatAreNotUtf8TravelAsTheirBytes) {
+  const std::string latin1 = "caf\xe9.cfg", utf8 = "caf\xc3\xa9.cfg";
+  WriteBytes(m_dir + "/tree/" + latin1, "latin");
+  WriteBytes(m_dir + "/tree/d\xe9p/" + utf8, "utf");
+  WriteBytes(m_dir + "/tree/" + utf8, "flagged");
+  std::string zip = m_dir + "/names.zip";
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  // The stored bytes, and whether the UTF-8 flag is set.
+  EXPECT_EQ("b'caf\\xc3\\xa9.cfg' 2048\nb'caf\\xe9.cfg' 0\nb'd\\xe9p/caf\\xc3\\xa9.cfg' 0\n",
+            Python("import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
+                   "print(chr(10).join(sorted(repr(i.filename.encode('utf-8' if i.flag_bits&0x800 else 'cp437'))+' '+"
+                   "str(i.flag_bits&0x800) for i in z.infolist())))",
+                   zip));
+  EXPECT_EQ(0, std::system(("unzip -tq '" + zip + "' >/dev/null 2>&1").c_str()));
+  ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
+  EXPECT_EQ(Tree(m_dir + "/tree"), Tree(m_dir + "/copy"));
+  EXPECT_EQ("latin", ReadBytes(m_dir + "/copy/" + latin1));
+  EXPECT_TRUE(Boxes().empty());
+}

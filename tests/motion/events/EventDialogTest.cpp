@@ -1,0 +1,275 @@
+// The motion event pages driven as a user would, with pictures of the pages for people.
+#include "kernel/params/MC_Parameter.h"
+#include "motion/events/MotionEventDlg.h"
+#include "platform/core/Automation.h"
+#include "platform/ui/WindowPaint.h"
+#include "tests/motion/EventTestSupport.h"
+
+#include <functional>
+
+namespace {
+
+bool Enabled(CWnd* d, int id) { return ::IsWindowEnabled(::GetDlgItem(d->m_hWnd, id)); }
+bool Visible(CWnd* d, int id) { return ::IsWindowVisible(::GetDlgItem(d->m_hWnd, id)); }
+bool Checked(CWnd* d, int id) { return ::IsDlgButtonChecked(d->m_hWnd, id) == BST_CHECKED; }
+void Picture(CWnd* d, const char* name) {
+  EXPECT_TRUE(SaveWindowImage(d, dravonix::test::OutputPath(std::string("event-") + name + ".png").c_str()));
+}
+void Press(CWnd* d, int id) { ::SendMessage(d->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+// Runs the page of `templateId` through `Edit` with `script`; returns Edit's result.
+int EditWith(CMotionEvent& ev, UINT templateId, const std::function<void(CWnd*)>& script) {
+  bool ran = false;
+  DialogAutomation::AddDialogHandler(templateId, [&](CWnd* d) {
+    ran = true;
+    script(d);
+  });
+  int result = ev.Edit();
+  EXPECT_TRUE(ran) << templateId;
+  return result;
+}
+
+}  // namespace
+
+TEST_F(EventTest, PositionPageFollowsTheFeedbacks) {
+  // Load feedback only: the motor radio is disabled and the value moves to the load position.
+  CMotionEvent load = DriveEvent(m_load.get());
+  load.m_nType = CMotionEvent::evPosition;
+  EXPECT_EQ(EditWith(load, 14022,
+                     [](CWnd* d) {
+                       EXPECT_FALSE(Enabled(d, 14012));
+                       EXPECT_TRUE(Checked(d, 14013));
+                       Picture(d, "position-load");
+                       Press(d, IDOK);
+                     }),
+            1);
+  EXPECT_EQ(load.m_nSensor, 1);
+  ASSERT_TRUE(load.m_pValue);
+  EXPECT_STREQ(load.m_pValue->GetName(), "EventAPOS_LD");
+
+  // Both feedbacks and the motor: relative is refused and a stored relative shows as absolute.
+  CMotionEvent both = DriveEvent(m_both.get());
+  both.m_nType = CMotionEvent::evPosition;
+  both.m_nPosition = 1;
+  EXPECT_EQ(EditWith(both, 14022,
+                     [](CWnd* d) {
+                       EXPECT_FALSE(Enabled(d, 14001));
+                       EXPECT_TRUE(Checked(d, 14000));
+                       Press(d, IDOK);
+                     }),
+            1);
+  EXPECT_EQ(both.m_nPosition, 0);
+}
+
+TEST_F(EventTest, ControllerSlaveWithoutFeedbackMustBeChosen) {
+  CMotionEvent ev = ControllerEvent();
+  CString params = "EvType=2 EvSlaveAxis=1 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=1 EvSrcVar=P", errors;
+  ev.ReadParameters(params, errors);
+  CString before;
+  ev.WriteParameters(before);
+  std::vector<std::string> seen;
+  EXPECT_EQ(EditWith(ev, 14045,
+                     [&](CWnd* d) {
+                       EXPECT_EQ(::SendDlgItemMessage(d->m_hWnd, 14007, CB_GETCURSEL, 0, 0), CB_ERR);
+                       EXPECT_EQ(::SendDlgItemMessage(d->m_hWnd, 14007, CB_GETCOUNT, 0, 0), 2);  // A and C
+                       Picture(d, "position-controller");
+                       Press(d, IDOK);
+                       seen = Boxes();
+                       Press(d, IDCANCEL);
+                     }),
+            0);
+  EXPECT_EQ(seen, std::vector<std::string>{"Please select an item!"});
+  EXPECT_EQ(ev.m_nSlaveAxis, 1);
+  CString again;
+  ev.WriteParameters(again);
+  EXPECT_STREQ(again, before);
+}
+
+TEST_F(EventTest, SlaveBoxesFollowTheSlaves) {
+  for (UINT page : {14044u, 14049u}) {
+    CMotionEvent ev = ControllerEvent();
+    ev.m_nType = page == 14044 ? CMotionEvent::evMotionComplete : CMotionEvent::evTargetReached;
+    ev.m_nSelectedSlaves = 0xFF;
+    std::vector<std::string> seen;
+    EXPECT_EQ(EditWith(ev, page,
+                       [&](CWnd* d) {
+                         for (int i = 0; i < 3; ++i) EXPECT_TRUE(Enabled(d, 14000 + i) && Checked(d, 14000 + i));
+                         EXPECT_TRUE(Visible(d, 14003));
+                         EXPECT_FALSE(Enabled(d, 14003));
+                         for (int i = 4; i < 8; ++i) EXPECT_FALSE(Visible(d, 14000 + i)) << i;
+                         if (page == 14049) Picture(d, "target-reached");
+                         for (int i = 0; i < 3; ++i) DialogAutomation::ClickControl(d, 14000 + i);
+                         Press(d, IDOK);
+                         seen = Boxes();
+                         DialogAutomation::ClickControl(d, 14001);
+                         Press(d, IDOK);
+                       }),
+              1);
+    EXPECT_EQ(seen, std::vector<std::string>{"Please select at least one slave axis!"});
+    EXPECT_EQ(ev.m_nSelectedSlaves, 2);
+    ClearBoxes();
+  }
+}
+
+TEST_F(EventTest, BadNumberIsRefusedOnlyByOk) {
+  CMotionEvent ev = DriveEvent();
+  CString params = "EvType=4 EvSourceType=0 EventATIME[s]=2", errors;
+  ASSERT_EQ(ev.ReadParameters(params, errors), 1);
+  std::vector<std::string> afterClick, afterOk;
+  EXPECT_EQ(EditWith(ev, 14024,
+                     [&](CWnd* d) {
+                       Picture(d, "time");
+                       DialogAutomation::TypeInto(d, 14002, "abc");
+                       DialogAutomation::ClickControl(d, 14001);
+                       afterClick = Boxes();
+                       DialogAutomation::TypeInto(d, 14002, "x1");
+                       Press(d, IDOK);
+                       afterOk = Boxes();
+                       Press(d, IDCANCEL);
+                     }),
+            0);
+  EXPECT_TRUE(afterClick.empty());
+  EXPECT_EQ(afterOk, std::vector<std::string>{"Invalid decimal value!"});
+  EXPECT_DOUBLE_EQ(ev.m_pValue->GetValue(), 2.0);
+}
+
+TEST_F(EventTest, CancelledChoicesLeaveTheEventAsItWas) {
+  CMotionEvent ev = DriveEvent();
+  CString params = "EvType=4 EvSourceType=1 EvSrcVar=T", errors, before;
+  ASSERT_EQ(ev.ReadParameters(params, errors), 1);
+  ev.WriteParameters(before);
+  auto written = [&] {
+    CString now;
+    ev.WriteParameters(now);
+    return std::string(now.GetString());
+  };
+  // The type page cancelled.
+  DialogAutomation::AddDialogHandler(14021, [](CWnd* d) {
+    EXPECT_TRUE(Enabled(d, 14007));
+    Press(d, IDCANCEL);
+  });
+  EXPECT_EQ(ev.ChangeType(1), 0);
+  EXPECT_EQ(written(), before.GetString());
+  // A new type chosen, its page cancelled.
+  DialogAutomation::AddDialogHandler(14021, [](CWnd* d) {
+    EXPECT_STREQ(CString([&] {
+                   CString t;
+                   d->GetDlgItemText(14000, t);
+                   return t;
+                 }()),
+                 "None");
+    Picture(d, "type");
+    DialogAutomation::ClickControl(d, 14002);
+    Press(d, IDOK);
+  });
+  DialogAutomation::AddDialogHandler(14022, [](CWnd* d) { Press(d, IDCANCEL); });
+  EXPECT_EQ(ev.ChangeType(1), 0);
+  EXPECT_EQ(written(), before.GetString());
+  // Edit cancelled, and an unscripted page (it ends with Cancel).
+  DialogAutomation::AddDialogHandler(14024, [](CWnd* d) {
+    DialogAutomation::ClickControl(d, 14001);
+    Press(d, IDCANCEL);
+  });
+  EXPECT_EQ(ev.Edit(), 0);
+  EXPECT_EQ(ev.Edit(), 0);
+  EXPECT_EQ(written(), before.GetString());
+  // A new type accepted on its page.
+  DialogAutomation::AddDialogHandler(14021, [](CWnd* d) {
+    DialogAutomation::ClickControl(d, 14002);
+    Press(d, IDOK);
+  });
+  DialogAutomation::AddDialogHandler(14022, [](CWnd* d) { Press(d, IDOK); });
+  EXPECT_EQ(ev.ChangeType(1), 1);
+  EXPECT_EQ(ev.GetEventType(), CMotionEvent::evPosition);
+}
+
+TEST_F(EventTest, InputPageOffersWhatTheDriveHas) {
+  // 01/00 has no encoder index: a stored index input shows no choice and OK asks for one.
+  CMotionEvent ev = DriveEvent(m_noFeedback.get());
+  ev.m_nType = CMotionEvent::evInput;
+  ev.m_nInput = 0;
+  std::vector<std::string> seen;
+  EXPECT_EQ(EditWith(ev, 14026,
+                     [&](CWnd* d) {
+                       EXPECT_FALSE(Enabled(d, 14000));
+                       EXPECT_TRUE(Enabled(d, 14004));
+                       EXPECT_FALSE(Checked(d, 14000));
+                       Press(d, IDOK);
+                       seen = Boxes();
+                       // Digital input: the enabled input ports by name, and the plain level labels.
+                       DialogAutomation::ClickControl(d, 14004);
+                       EXPECT_EQ(::SendDlgItemMessage(d->m_hWnd, 14006, CB_GETCOUNT, 0, 0), 2);
+                       CString label;
+                       d->GetDlgItemText(14009, label);
+                       EXPECT_STREQ(label, "high");
+                       Picture(d, "input");
+                       EXPECT_TRUE(DialogAutomation::SelectItem(d, 14006, "Fault"));
+                       Press(d, 57671);
+                       Press(d, IDOK);
+                     }),
+            1);
+  EXPECT_EQ(seen, std::vector<std::string>{"Please select an option!"});
+  EXPECT_EQ(ev.m_nInput, 4);
+  EXPECT_EQ(ev.m_nInputPort, 1);
+  auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(help.size(), 1u);
+  EXPECT_EQ(help[0].data, 4125u);
+  EXPECT_EQ(help[0].command, 15u);
+}
+
+TEST_F(EventTest, MotionCompletePageSetsTheSettleBand) {
+  CMotionEvent ev = DriveEvent();
+  CString params = "EvType=1 EvMCType=1", errors;
+  ASSERT_EQ(ev.ReadParameters(params, errors), 1);
+  EXPECT_EQ(EditWith(ev, 14028,
+                     [](CWnd* d) {
+                       EXPECT_TRUE(Checked(d, 14028));
+                       EXPECT_FALSE(Enabled(d, 14026));
+                       DialogAutomation::ClickControl(d, 14027);
+                       DialogAutomation::ClickControl(d, 14026);
+                       EXPECT_TRUE(Enabled(d, 14029) && Enabled(d, 14032));
+                       Picture(d, "motion-complete");
+                       DialogAutomation::TypeInto(d, 14031, "20");
+                       Press(d, IDOK);
+                     }),
+            1);
+  CString written;
+  ev.WriteParameters(written);
+  EXPECT_EQ(written.Left(42), "EvType=1 EvMCType=0 EvMCSetParameters=1 Ev");
+  EXPECT_NE(written.Find("EventTONPOSOK[ms]=20"), -1) << written.GetString();
+}
+
+TEST_F(EventTest, ReferenceAndVariablePages) {
+  // A drive closed in position offers the position reference only.
+  CMotionEvent ref = DriveEvent();
+  ref.m_nType = CMotionEvent::evReference;
+  ref.m_nReference = 2;
+  EXPECT_EQ(EditWith(ref, 14025,
+                     [](CWnd* d) {
+                       EXPECT_TRUE(Enabled(d, 14003));
+                       EXPECT_FALSE(Enabled(d, 14004) || Enabled(d, 14005));
+                       DialogAutomation::ClickControl(d, 14003);
+                       Press(d, IDOK);
+                     }),
+            1);
+  EXPECT_EQ(ref.m_nReference, 0);
+  EXPECT_STREQ(ref.m_pValue->GetName(), "EventTPOS");
+
+  // A variable compared with a 16-bit variable is refused by OK.
+  CMotionEvent var = DriveEvent();
+  var.m_nType = CMotionEvent::evVariable;
+  var.m_strVariable = "CPOS";
+  std::vector<std::string> seen;
+  EXPECT_EQ(EditWith(var, 14027,
+                     [&](CWnd* d) {
+                       DialogAutomation::ClickControl(d, 14004);
+                       DialogAutomation::TypeInto(d, 14003, "pos");
+                       Press(d, IDOK);
+                       seen = Boxes();
+                       DialogAutomation::TypeInto(d, 14003, "TPOS");
+                       Press(d, IDOK);
+                     }),
+            1);
+  EXPECT_EQ(seen, std::vector<std::string>{"'pos' is not a 32-bit variable!"});
+  EXPECT_STREQ(var.GenerateMLCode(), "  !VO CPOS, TPOS;\r\n");
+}

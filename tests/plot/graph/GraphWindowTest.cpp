@@ -1,0 +1,596 @@
+// The graph window: numbers and layout, drawing checked in pixels, curves, mouse and output.
+#include "platform/core/Automation.h"
+#include "platform/core/Resource.h"
+#include "platform/gdi/Image.h"
+#include "platform/gdi/MetaFileDC.h"
+#include "platform/gdi/Printer.h"
+#include "platform/gdi/RecordingDC.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/PrintInfo.h"
+#include "plot/curves/AxisScale.h"
+#include "plot/graph/DotDC.h"
+#include "plot/graph/DrawHelpers.h"
+#include "plot/curves/PlotUnits.h"
+#include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/plot/PlotTestUnits.h"
+#include "tests/support/TestKernel.h"
+#include "tests/support/FileContents.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+using namespace graphtest;
+
+namespace {
+
+bool HaveTool(const char* name) { return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0; }
+
+using dravonix::test::ReadFileText;
+
+// A memory context of the given size, white.
+struct Canvas {
+  CDC dc;
+  CBitmap bm;
+  Canvas(int w, int h) {
+    CDC screen;
+    screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
+    dc.CreateCompatibleDC(&screen);
+    bm.CreateCompatibleBitmap(&screen, w, h);
+    dc.SelectObject(&bm);
+    dc.FillSolidRect(0, 0, w, h, RGB(255, 255, 255));
+  }
+  int Lit(int x0, int y0, int x1, int y1, COLORREF c) {
+    int n = 0;
+    for (int y = y0; y <= y1; ++y)
+      for (int x = x0; x <= x1; ++x) n += dc.GetPixel(x, y) == c;
+    return n;
+  }
+};
+
+TEST(GraphNumbers, RoundingStepsScalesAndTexts) {
+  EXPECT_EQ(3.0, QW_FRound(2.5));
+  EXPECT_EQ(-3.0, QW_FRound(-2.5));
+  EXPECT_EQ(32767, QW_Round(40000.2));
+  EXPECT_EQ(-32768, QW_Round(-1e9));
+  EXPECT_EQ(0.20000000298023224, NiceAxisStep(1, 5));
+  EXPECT_EQ(9.5, NiceAxisStep(9.9, 0));
+  EXPECT_EQ((double)0.001f, NiceAxisStep(0, 5));
+  int e;
+  double off;
+  EXPECT_NEAR(2.0, ComputeAxisScale(-3.7, 6.3, 5, &e, &off), 1e-6);
+  EXPECT_NEAR(1.7, off, 1e-6);
+  EXPECT_NEAR(2.0, ComputeAxisScale(0, 10, 5, &e, &off), 1e-6);
+  EXPECT_EQ(1, e);
+  EXPECT_NEAR(0.75e-4, ComputeAxisScale(0, 0.0004, 5, &e, &off), 1e-10);
+  EXPECT_EQ(-3, e);
+  ComputeAxisScale(0, 2500, 5, &e, &off);
+  EXPECT_EQ(3, e);
+  struct {
+    const char *in, *out;
+  } trims[] = {{"2.000e-05", "2e-5"}, {"1.500000e+003", "1.5e3"}, {"100.00", "100"},
+               {"0.000", "0"},        {"1e+000", "1"},           {"12", "12"}};
+  for (auto& t : trims) {
+    char buf[32];
+    std::strcpy(buf, t.in);
+    TrimNumberString(buf);
+    EXPECT_STREQ(t.out, buf) << t.in;
+  }
+  struct {
+    const char* text;
+    DWORD value;
+  } hex[] = {{"Ax1F", 0}, {"0x1F", 31}, {"x1F", 31}, {"X1F", 31}, {"", 0}, {"ff", 255}, {"0X10", 16}, {"12 34", 0}, {"-5", 0}};
+  for (auto& h : hex) EXPECT_EQ(h.value, QW_Atox(h.text)) << h.text;
+  EXPECT_EQ(8, CGraphWindow::GetSpaceDim(8, 300));
+  CRect r(0, 0, 100, 100);
+  FitRectToAspect(&r, 2, 1);
+  EXPECT_EQ(CRect(0, 25, 100, 75), r);
+  r.SetRect(0, 0, 100, 100);
+  FitRectToAspect(&r, 1, 2);
+  EXPECT_EQ(CRect(0, 0, 50, 100), r);
+  char field[11];
+  EXPECT_STREQ("bb", GetTabField(field, "a\tbb\tccc", 1, 10));
+  EXPECT_STREQ("", GetTabField(field, "a\tbb\tccc", 5, 10));
+  EXPECT_STREQ("cc", GetTabField(field, "a\tbb\tccc", 2, 2));
+  EXPECT_EQ(0, CDotDC::GetPattern(7));
+  EXPECT_EQ(nullptr, LoadCursorResource(31999));
+  AfxEnsureFrameworkStrings();
+  EXPECT_NE(nullptr, LoadCursorResource(30978));
+}
+
+TEST(GraphLayout, FontsBandsRectanglesAndMapping) {
+  Plot p;
+  p.AddCurve("t", Ramp(10));
+  p.AddCurve("v", Ramp(10));
+  p.Draw(0, 1);
+  {
+    Host h(&p.plot, 400, 300);
+    EXPECT_EQ(14, h.graph.GetFontHeight());
+    EXPECT_EQ(7, h.graph.GetHalfFontHeight());
+    // No axis texts and no right-axis curves: no text bands, the right scale band is GetSpaceDim(10, m).
+    EXPECT_EQ(0, h.graph.GetBands()[CGraphWindow::bandLeftText]);
+    EXPECT_EQ(10, h.graph.GetBands()[CGraphWindow::bandRightScale]);
+    EXPECT_EQ(32767, h.graph.MapX(1e300));
+    EXPECT_EQ(-32768, h.graph.MapX(-1e300));
+    double zero[6] = {1, 1, 2, 2, 3, 3};
+    h.graph.SetViewRange(zero);  // zero spans map to the edges
+    EXPECT_EQ(h.graph.GetDrawingRect().left, h.graph.MapX(5));
+    EXPECT_EQ(h.graph.GetDrawingRect().bottom, h.graph.MapY(5, 1));
+    EXPECT_EQ(1.0, h.graph.GetXCoord(100));
+    h.graph.MoveWindow(0, 0, 9, 40);
+    EXPECT_TRUE(h.graph.GetDrawingRect().IsRectEmpty());
+    h.graph.MoveWindow(0, 0, 60, 40);
+    EXPECT_EQ(CRect(3, 3, 57, 37), h.graph.GetDrawingRect());  // compact layout
+  }
+  p.plot.m_bOscMode = 1;
+  p.plot.ComputeLimits();
+  Host osc(&p.plot, 600, 400, 4);
+  EXPECT_EQ(12, osc.graph.GetFontHeight());
+  EXPECT_EQ(0, osc.graph.SubclassDlgItem(999, &osc.parent, &p.plot));
+  EXPECT_EQ(1, CGraphWindow::RegisterGraphWindowClass(nullptr, AfxGetInstanceHandle()));
+  EXPECT_EQ(1, CGraphWindow::m_bGraphWndRegistred);
+  EXPECT_EQ(CRect(7, 7, 393, 393), osc.graph.GetDrawingRect());
+
+  // Printing rectangles take the printer's font rule.
+  struct CFontProbe : CGraphWindow {
+    std::vector<int> fonts;
+    void DrawGraph(CDC*, LPCRECT) override { fonts.push_back(GetFontHeight()); }
+  } probe;
+  p.plot.m_bOscMode = 0;
+  probe.SetPlot(&p.plot);
+  Canvas c(10, 10);
+  probe.PrintGraph(&c.dc, CRect(0, 0, 3000, 2000), 0);
+  probe.PrintGraph(&c.dc, CRect(0, 0, 1200, 1000), 0);
+  EXPECT_EQ((std::vector<int>{60, 40}), probe.fonts);
+  EXPECT_EQ(-1, probe.GetDrawingMode());
+}
+
+// An 800 x 600 plot with titles, axis texts, curves on both sides and a legend.
+struct FullPlot : Plot {
+  FullPlot() {
+    std::vector<double> y = Sine(200, 2, 2500), gap = Ramp(200, 0.01);
+    gap[100] = PLOT_MISSING;
+    AddCurve("time", Ramp(200, 0.05), "s");
+    AddCurve("speed", y, "rpm");
+    AddCurve("current", gap, "A");
+    plot.m_strTitle = "Test plot";
+    plot.m_strLabel1 = "Speed";
+    plot.m_strLabel2 = "Current";
+    plot.m_crBackground = RGB(0, 0, 0);
+    Draw(0, 1, 1, RGB(255, 255, 0));
+    Draw(0, 2, 2, RGB(0, 255, 0));
+  }
+};
+
+TEST(GraphDrawing, PlotWithTitlesLegendAndBothAxes) {
+  FullPlot p;
+  Host h(&p.plot, 800, 600);
+  CGraphWindow& g = h.graph;
+  ASSERT_TRUE(SaveWindowImage(g.m_hWnd, dravonix::test::OutputPath("plot/graph-800x600.png").c_str()));
+  CRect r = g.GetDrawingRect();
+  EXPECT_EQ(2, g.GetLegendCount());
+  EXPECT_EQ(RGB(0, 0, 0), h.Pixel(r.left + 5, r.top + 5));
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), h.Pixel(6, r.top + 4));
+  CXYCurve* c = p.plot.GetAt(0);
+  int k = 37;
+  EXPECT_EQ(RGB(255, 255, 0), h.Pixel(g.MapX(c->GetXPointValue(k, nullptr)), g.MapY(c->GetYPointValue(k, nullptr), 1)));
+  // The gap at sample 100 of the right curve stays background in its middle.
+  CXYCurve* right = p.plot.GetAt(1);
+  // A line ends one pixel short of its last point: sample 98 is lit, the gap is not.
+  int x0 = g.MapX(right->GetXPointValue(98, nullptr)), x1 = g.MapX(right->GetXPointValue(101, nullptr));
+  int y = g.MapY(right->GetYPointValue(98, nullptr), 2);
+  EXPECT_EQ(RGB(0, 255, 0), h.Pixel(x0, y));
+  EXPECT_NE(RGB(0, 255, 0), h.Pixel((x0 + x1) / 2, y));
+
+  // Texts: the exponent label, the right-axis marker and the legend entries.
+  Canvas cv(800, 600);
+  CRecordingDC rec(cv.dc);
+  g.DrawGraph(&cv.dc, nullptr);
+  CString text = rec.Text();
+  EXPECT_NE(-1, text.Find("\"x1e3\"")) << text;
+  EXPECT_NE(-1, text.Find("\" [YR]\""));
+  EXPECT_NE(-1, text.Find("\" speed[rpm] \""));
+  EXPECT_NE(-1, text.Find("\" {YR}current[A] \""));
+  EXPECT_NE(-1, text.Find("\" time[s] \""));
+  EXPECT_EQ(-1, g.GetDrawingMode());
+}
+
+TEST(GraphDrawing, LegendKeepsFourEntries) {
+  Plot p;
+  p.AddCurve("t", Ramp(5));
+  for (int i = 0; i < 6; ++i) {
+    CString n;
+    n.Format("c%d", i);
+    p.AddCurve(n, Ramp(5));
+    p.Draw(0, i + 1);
+  }
+  p.list.Add(NewCurve("t2", Ramp(5)));
+  p.Draw(7, 1);  // another X source: each entry names its X
+  Host h(&p.plot, 500, 400);
+  EXPECT_EQ(4, h.graph.GetLegendCount());
+  Canvas cv(500, 400);
+  CRecordingDC rec(cv.dc);
+  h.graph.DrawGraph(&cv.dc, nullptr);
+  EXPECT_EQ(4, rec.Text().Replace("(t)", "(t)"));
+}
+
+TEST(GraphDrawing, OscilloscopeCursorsTriggerAndOffset) {
+  Plot p;
+  p.AddCurve("time", Ramp(101, 0.1), "s");
+  p.AddCurve("pos", Sine(101, 1), "mm");
+  p.list.GetAt(1)->m_dOscOffset = -1.0;
+  p.plot.m_bOscMode = 1;
+  p.plot.m_crAxis = RGB(128, 128, 128);
+  p.plot.m_crCursor = RGB(255, 0, 0);
+  p.plot.m_markers.Add(-2.0);
+  p.plot.m_markers.Add(3.0);
+  p.plot.m_dCursor1 = 1.0;
+  p.plot.m_dCursor2 = 0.5;
+  p.plot.m_nCursorCurve = 0;
+  p.Draw(0, 1, 1, RGB(0, 255, 255));
+  Host h(&p.plot, 600, 400, 4);
+  ASSERT_TRUE(SaveWindowImage(h.graph.m_hWnd, dravonix::test::OutputPath("plot/graph-oscilloscope.png").c_str()));
+  CGraphWindow& g = h.graph;
+  CRect r = g.GetDrawingRect();
+  EXPECT_EQ(RGB(128, 128, 128), h.Pixel(g.MapX(0), r.top + 3));
+  EXPECT_EQ(RGB(255, 0, 0), h.Pixel(g.MapX(1.0), r.top - 2));  // just above the trigger tip
+  int lit = 0;
+  for (int y = r.top + 10; y < r.bottom - 20; ++y) lit += h.Pixel(g.MapX(-2.0), y) == RGB(255, 0, 0);
+  EXPECT_GT(lit, 50);  // the dotted cursor line
+  EXPECT_FALSE(g.GetScaleBox(0, 0).IsRectEmpty());
+  EXPECT_FALSE(g.GetPersistBox().IsRectEmpty());
+}
+
+TEST(GraphCurves, DotPatternsPiecesAndSingleSamples) {
+  // Width 1 on the screen: each dot bit covers three pixels.
+  Canvas a(60, 10);
+  {
+    CDotDC d(a.dc.m_hDC, CDotDC::GetPattern(PS_DOT), 1, RGB(255, 0, 0));
+    d.MoveTo(0, 5);
+    d.LineTo(30, 5);
+  }
+  std::string runs;
+  for (int x = 0; x < 12; ++x) runs += a.dc.GetPixel(x, 5) == RGB(255, 0, 0) ? '#' : '.';
+  EXPECT_EQ("###...###...", runs);
+
+  // A dashed line drawn in two pieces lights the pixels of one.
+  CXYCurve curve;
+  curve.m_nPenStyle = PS_DASHDOT, curve.m_crColor = RGB(0, 0, 255);
+  RECT clip{0, 0, 200, 100};
+  Canvas one(200, 100), two(200, 100);
+  {
+    CDotDC d(one.dc.m_hDC, &curve, clip);
+    d.MoveTo(3, 7);
+    d.LineTo(90, 41);
+    d.LineTo(190, 80);
+  }
+  curve.m_dwDrawState = 0;
+  {
+    CDotDC d(two.dc.m_hDC, &curve, clip);
+    d.MoveTo(3, 7);
+    d.LineTo(90, 41);
+  }
+  {
+    CDotDC d(two.dc.m_hDC, &curve, clip);
+    d.MoveToKeepTrack(90, 41);
+    d.LineTo(190, 80);
+  }
+  EXPECT_EQ(one.Lit(0, 0, 199, 99, RGB(0, 0, 255)), two.Lit(0, 0, 199, 99, RGB(0, 0, 255)));
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x) ASSERT_EQ(one.dc.GetPixel(x, y), two.dc.GetPixel(x, y)) << x << "," << y;
+
+  // One sample draws no line.
+  Plot p;
+  p.AddCurve("t", {0.0, 1.0});
+  p.AddCurve("v", {0.5, 0.5});
+  p.list.GetAt(0)->SetUpperValid(0);
+  p.Draw(0, 1, 1, RGB(255, 0, 255));
+  Host h(&p.plot, 300, 200);
+  EXPECT_EQ(0, [&] {
+    int n = 0;
+    CRect r = h.graph.GetDrawingRect();
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) n += h.Pixel(x, y) == RGB(255, 0, 255);
+    return n;
+  }());
+}
+
+TEST(GraphCurves, MonotoneCurvesAreNarrowedToTheVisibleSamples) {
+  CGraphWindow g;
+  CCurve* c = NewCurve("x", Ramp(1000));
+  int first = 0, last = 999;
+  g.NarrowDrawDomain(c, first, last, 499.5, 520.5);
+  EXPECT_EQ(498, first);
+  EXPECT_EQ(521, last);
+  first = 0, last = 999;
+  g.NarrowDrawDomain(c, first, last, 2000, 3000);
+  EXPECT_EQ(-1, last);
+  std::vector<double> down = Ramp(1000);
+  for (double& v : down) v = -v;
+  CCurve* d = NewCurve("d", down);
+  first = 0, last = 999;
+  g.NarrowDrawDomain(d, first, last, -520.5, -499.5);
+  EXPECT_EQ(498, first);
+  EXPECT_EQ(521, last);
+  delete c;
+  delete d;
+}
+
+// The million-sample curve equals drawing it sample by sample through CDotDC.
+TEST(GraphCurves, MillionSamplesMatchSampleBySampleDrawing) {
+  Plot p;
+  const int n = 1000000;
+  p.AddCurve("t", Ramp(n, 1e-3));
+  p.AddCurve("v", Sine(n, 4));
+  CXYCurve* c = p.Draw(0, 1, 1, RGB(255, 255, 0), PS_SOLID, 2);
+  Host h(&p.plot, 800, 600);
+  CGraphWindow& g = h.graph;
+  Canvas fast(800, 600), slow(800, 600);
+  g.FastDraw(&fast.dc);
+  g.FastFrame(&slow.dc);
+  {
+    CRect r = g.GetDrawingRect();
+    CDotDC d(slow.dc.m_hDC, c, CRect(r.left, r.top, r.right + 1, r.bottom + 1));
+    // One column at a time would merge: step every sample exactly.
+    for (int i = 0; i < n; ++i) {
+      int x = g.MapX(c->GetXPointValue(i, nullptr)), y = g.MapY(c->GetYPointValue(i, nullptr), 1);
+      if (i == 0) {
+        d.MoveTo(x, y);
+        continue;
+      }
+      // Vertical steps go one by one as plain lines, so the merge is not involved.
+      CPoint from = CPoint(g.MapX(c->GetXPointValue(i - 1, nullptr)), g.MapY(c->GetYPointValue(i - 1, nullptr), 1));
+      if (from == CPoint(x, y)) continue;
+      d.MoveToKeepTrack(from.x, from.y);
+      d.LineTo(x, y);
+      d.MoveToKeepTrack(x, y);
+    }
+  }
+  SaveImage(&fast.dc, dravonix::test::OutputPath("plot/million-samples.png").c_str());
+  int differ = 0;
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      if (g.GetDrawingRect().PtInRect(CPoint(x, y))) differ += fast.dc.GetPixel(x, y) != slow.dc.GetPixel(x, y);
+    }
+  EXPECT_EQ(0, differ);
+}
+
+TEST(GraphCurves, UnitConversionIsTakenOncePerCurve) {
+  FakeUnits units;
+  Plot p;
+  p.plot.SetUnits(units.Table());
+  p.AddCurve("t", Ramp(10000, 1e-3), "s");
+  p.AddCurve("v", Sine(10000, 1, 0.002), "m");
+  CXYCurve* c = p.Draw(0, 1, 1, RGB(255, 0, 255));
+  c->m_strYUnit = "mm";
+  Host h(&p.plot, 400, 300);
+  Canvas cv(400, 300);
+  h.graph.DrawCurves(&cv.dc, nullptr);
+  int k = 2500;  // the sine's top: 2 mm
+  EXPECT_NEAR(2.0, c->GetYPointValue(k, units.Table()), 1e-6);
+  EXPECT_EQ(RGB(255, 0, 255), cv.dc.GetPixel(h.graph.MapX(c->GetXPointValue(k, units.Table())), h.graph.MapY(2.0, 1)));
+}
+
+TEST(GraphCurves, LiveUpdatesDrawTheNewSampleOrWidenTheView) {
+  Plot p;
+  p.AddCurve("t", Ramp(3));
+  p.AddCurve("v", {0.0, 1.0, 2.0});
+  p.Draw(0, 1, 1, RGB(255, 0, 255));
+  Host h(&p.plot, 400, 300);
+  double before[6], after[6];
+  h.graph.GetViewRange(before);
+  p.list.GetAt(0)->Add(3.0);
+  p.list.GetAt(1)->Add(10.0);
+  h.graph.UpdateLastPoint();
+  h.graph.GetViewRange(after);
+  EXPECT_EQ(before[0], after[0]);
+  EXPECT_DOUBLE_EQ(3.0 * 1.2, after[1]);  // a new maximum takes a 20 % margin
+  EXPECT_DOUBLE_EQ(10.0 * 1.2, after[3]);
+  EXPECT_EQ(10.0, p.plot.m_dY1Max);
+}
+
+// ---- Mouse ----
+
+TEST(GraphMouse, ZoomBandsCursorsAndNotifications) {
+  Plot p;
+  p.AddCurve("time", Ramp(101, 0.1), "s");
+  p.AddCurve("pos", Sine(101, 1), "mm");
+  p.plot.m_bOscMode = 1;
+  p.plot.m_markers.Add(-1.0);
+  p.plot.m_markers.Add(-0.98);
+  p.Draw(0, 1);
+  Host h(&p.plot, 600, 400, 4);
+  CGraphWindow& g = h.graph;
+  // Of two cursors within 5 pixels the later one moves; dropped left of X min it lands inside.
+  CRect r = g.GetDrawingRect();
+  UiAutomation::Drag(g.m_hWnd, CPoint(g.MapX(-0.99), 200), CPoint(r.left - 40, 200));
+  EXPECT_DOUBLE_EQ(-1.0, p.plot.m_markers[0]);
+  EXPECT_NEAR(-0.9, p.plot.m_markers[1], 1e-9);  // held right of the previous cursor
+  double zoomed[6] = {-4.97, 4.97, -5, 5, -5, 5};
+  g.SetViewRange(zoomed);
+  UiAutomation::Drag(g.m_hWnd, CPoint(g.MapX(-1.0) - 4, 200), CPoint(r.left - 2, 200));
+  EXPECT_NEAR(-4.9, p.plot.m_markers[0], 1e-9);
+
+  // A band from -7 to 7 divisions zooms to [-5, 5].
+  double wide[6] = {-10, 10, -10, 10, -10, 10};
+  g.SetViewRange(wide);
+  UiAutomation::Drag(g.m_hWnd, CPoint(g.MapX(-7), g.MapY(7, 1)), CPoint(g.MapX(7), g.MapY(-7, 1)));
+  double v[6];
+  g.GetViewRange(v);
+  EXPECT_EQ(-5, v[0]);
+  EXPECT_EQ(5, v[1]);
+  EXPECT_FALSE(g.IsEmptyZoomStack());
+  g.DoZoomPrev();
+  g.GetViewRange(v);
+  EXPECT_EQ(-10, v[0]);
+  EXPECT_TRUE(g.IsEmptyZoomStack());
+
+  // Moves post the position inside the plot and -1 outside.
+  h.parent.notes.clear();
+  UiAutomation::MouseMove(g.m_hWnd, CPoint(100, 120));
+  UiAutomation::MouseMove(g.m_hWnd, CPoint(595, 5));
+  ASSERT_EQ(2u, h.parent.notes.size());
+  EXPECT_EQ(CGraphWindow::m_WMGraphCursorMove, h.parent.notes[0].msg);
+  EXPECT_EQ(14000u, h.parent.notes[0].id);
+  EXPECT_EQ((LPARAM)(100 | 120 << 16), h.parent.notes[0].l);
+  EXPECT_EQ(0xFFFFFFFFu, (DWORD)h.parent.notes[1].l);
+}
+
+TEST(GraphMouse, TinyZoomsAreRefusedAndRightClicksNotify) {
+  Plot p;
+  p.AddCurve("t", Ramp(100));
+  p.AddCurve("v", Ramp(100));
+  p.Draw(0, 1);
+  Host h(&p.plot, 600, 400, 2);
+  CGraphWindow& g = h.graph;
+  double tiny[6] = {10, 10 + 1e-4, 10, 10 + 1e-4, 0, 1}, v[6];
+  g.SetViewRange(tiny);
+  g.DoZoomIn();
+  g.GetViewRange(v);
+  EXPECT_EQ(10 + 1e-4, v[1]);
+  EXPECT_TRUE(g.IsEmptyZoomStack());
+  for (int style : {0, 5}) {
+    Host other(&p.plot, 300, 200, style);
+    UiAutomation::Click(other.graph.m_hWnd, CPoint(150, 100));
+    UiAutomation::RightClick(other.graph.m_hWnd, CPoint(40, 50));
+    ASSERT_EQ(1u, other.parent.notes.size()) << style;
+    EXPECT_EQ(CGraphWindow::m_WMGraphNotify, other.parent.notes[0].msg);
+    EXPECT_EQ((LPARAM)(40 | 50 << 16), other.parent.notes[0].l);
+  }
+}
+
+TEST(GraphMouse, PointDragStoresTheValuesAndNotifies) {
+  Plot p;
+  p.AddCurve("t", Ramp(5));
+  p.AddCurve("v", {0.0, 1.0, 2.0, 3.0, 4.0});
+  p.Draw(0, 1);
+  Host h(&p.plot, 600, 400, 1);
+  CGraphWindow& g = h.graph;
+  CPoint from(g.MapX(2), g.MapY(2, 1)), to(from.x + 10, g.MapY(3.5, 1));
+  UiAutomation::Drag(g.m_hWnd, from, to);
+  ASSERT_EQ(1u, h.parent.notes.size());
+  EXPECT_EQ(CGraphWindow::m_WMGraphCursorMove, h.parent.notes[0].msg);
+  EXPECT_EQ((LPARAM)(0 | 2 << 16), h.parent.notes[0].l);
+  EXPECT_EQ(0, g.GetSelectedCurve());
+  EXPECT_EQ(2, g.GetSelectedPoint());
+  EXPECT_NEAR(g.GetXCoord(to.x), p.list.GetAt(0)->GetAt(2), 1e-9);
+  EXPECT_NEAR(3.5, p.list.GetAt(1)->GetAt(2), 0.05);
+}
+
+// ---- Output ----
+
+TEST(GraphOutput, PrintingTheGraphOnAPage) {
+  std::string dir = dravonix::test::ScratchDir("graph-print");
+  SetPrinterOutputFolder(dir.c_str());
+  FullPlot p;
+  p.plot.m_strTitle = "A forty character title for the printer!";  // 40 characters
+  Host h(&p.plot, 400, 300);
+  DialogAutomation::PushCancel(DialogAutomation::CommonKind::Print);
+  h.graph.PrintGraph();
+  EXPECT_TRUE(fs::is_empty(dir));
+  DialogAutomation::CommonAnswer ok;
+  ok.ok = true;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, ok);
+  h.graph.PrintGraph();
+  std::string pdf = dir + "/A forty character title for the.pdf";
+  ASSERT_TRUE(fs::exists(pdf));
+  EXPECT_EQ(-1, h.graph.GetDrawingMode());
+  if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm is not installed: the PDF was written but not rendered";
+  std::string cmd = "pdftoppm -r 75 -png -singlefile '" + pdf + "' '" + dir + "/page' 2>/dev/null";
+  ASSERT_EQ(0, std::system(cmd.c_str()));
+  CBitmap page;
+  std::string png = ReadFileText(dir + "/page.png");
+  page.Attach(CreateBitmapFromBytes((const BYTE*)png.data(), png.size()));
+  CDC screen, mem;
+  screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
+  mem.CreateCompatibleDC(&screen);
+  mem.SelectObject(&page);
+  // 400 x 300 printer pixels at 600 dpi are 50 x 37 pixels at 75 dpi, one inch (75 pixels) in.
+  int curve = 0;
+  for (int y = 75; y < 75 + 38; ++y)
+    for (int x = 75; x < 75 + 50; ++x) {
+      COLORREF c = mem.GetPixel(x, y);
+      curve += GetRValue(c) > 150 && GetGValue(c) > 150 && GetBValue(c) < 100;
+    }
+  EXPECT_GT(curve, 0);
+}
+
+TEST(GraphOutput, MetafilesPlaceableHeaderAndExportFailures) {
+  std::string dir = dravonix::test::ScratchDir("graph-wmf");
+  {
+    CSaveMetaFileDC mf;
+    ASSERT_TRUE(mf.Create((dir + "/placeable.wmf").c_str()));
+    mf.Rectangle(0, 0, 100, 100);
+    HMETAFILE h = mf.Close();
+    DeleteMetaFile(h);
+  }
+  std::string bytes = ReadFileText(dir + "/placeable.wmf");
+  ASSERT_GT(bytes.size(), 22u);
+  auto word = [&](int at) { return (WORD)((BYTE)bytes[(size_t)at] | (BYTE)bytes[(size_t)at + 1] << 8); };
+  EXPECT_EQ(0x9AC6CDD7u, (DWORD)word(0) | (DWORD)word(2) << 16);
+  EXPECT_EQ(8334, word(10));
+  EXPECT_EQ(6250, word(12));
+  EXPECT_EQ(1000, word(14));
+  EXPECT_EQ(0x6C1D, word(20));
+
+  FullPlot p;
+  Host h(&p.plot, 400, 300);
+  std::string emf = dir + "/graph.wmf";
+  DialogAutomation::PushFileDialogResult(emf.c_str());
+  h.graph.CreateWMF("graph");
+  auto dialogs = DialogAutomation::CommonDialogs();
+  ASSERT_FALSE(dialogs.empty());
+  EXPECT_EQ("Export WMF", dialogs.back().title);
+  EXPECT_EQ("wmf", dialogs.back().defExt);
+  EXPECT_EQ("WMF(*.wmf)|*.wmf|All Files(*.*)|*.*||", dialogs.back().filter);
+  std::string data = ReadFileText(emf);
+  ASSERT_GT(data.size(), 100u);
+  EXPECT_EQ(1, data[0]);  // an enhanced metafile header record
+  std::string desc;
+  for (char c : std::string("ZOL Graph")) desc += c, desc += '\0';
+  EXPECT_NE(std::string::npos, data.find(desc));
+
+  Automation::Instance().ClearMessageBoxes();
+  DialogAutomation::PushFileDialogResult((dir + "/missing/folder/x.wmf").c_str());
+  h.graph.CreateWMF("x");
+  auto boxes = Automation::Instance().MessageBoxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_NE(std::string::npos, boxes[0].text.find("An unexpected error occurred while accessing"));
+  EXPECT_EQ(-1, h.graph.GetDrawingMode());
+  DialogAutomation::PushCancel(DialogAutomation::CommonKind::FileSave);
+  h.graph.CreateWMF("y");
+  EXPECT_FALSE(fs::exists(dir + "/y.wmf"));
+
+  if (!HaveTool("libreoffice")) GTEST_SKIP() << "LibreOffice is not installed: the metafiles were not converted";
+  std::string cmd = "cd '" + dir + "' && libreoffice --headless --convert-to png graph.wmf >/dev/null 2>&1";
+  EXPECT_EQ(0, std::system(cmd.c_str()));
+  EXPECT_TRUE(fs::exists(dir + "/graph.png"));
+}
+
+TEST(GraphOutput, NoPlotAndTinyWindowsDrawNothing) {
+  CGraphWindow g;
+  EXPECT_EQ(0, g.Initialize());
+  Canvas c(50, 50);
+  g.DrawGraph(&c.dc, nullptr);
+  g.FastDraw(&c.dc);
+  g.UpdatePoint(3);
+  g.DoZoomIn();
+  g.PrintGraph();
+  EXPECT_EQ(0, g.SelectPoint(0, 0));
+  EXPECT_EQ(2500, c.Lit(0, 0, 49, 49, RGB(255, 255, 255)));
+  Plot p;
+  p.AddCurve("t", {PLOT_MISSING, PLOT_MISSING});
+  p.AddCurve("v", {PLOT_MISSING, PLOT_MISSING});
+  p.Draw(0, 1);
+  Host h(&p.plot, 200, 150);
+  h.graph.UpdateLastPoint();
+  h.graph.UpdatePoint(0);
+  EXPECT_EQ(-1, h.graph.GetDrawingMode());
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+// The plot set-up and options sheets, driven through the automation interface.
+#include "kernel/params/MC_Units.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+#include "plot/ui/OptionsSheet.h"
+#include "tests/plot/GraphWindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace graphtest;
+
+namespace {
+
+struct Doc {
+  CCurveArray list;
+  CMC_Units units;
+  CGraphDocument doc{"Logger"};
+  CGraphFilter* plot = new CGraphFilter;
+  Doc() {
+    units.Initialize(nullptr);
+    list.Add(NewCurve("time", Ramp(5), "s"));
+    list.Add(NewCurve("pos", Ramp(5), "m"));
+    list.Add(NewCurve("speed", Ramp(5), "m/s"));
+    doc.Add(plot);
+    doc.SetSource(&list, &units);
+  }
+  CXYCurve* Draw(int x, int y, int side) {
+    auto* c = new CXYCurve;
+    c->m_nXCurve = (DWORD)x, c->m_nYCurve = (DWORD)y, c->m_nAxis = side, c->m_strYUnit = "mm", c->m_strXUnit = "s";
+    plot->Add(c);
+    return c;
+  }
+};
+
+template <class Page>
+Page* ActivePage(CWnd* w) {
+  return static_cast<Page*>(static_cast<CPropertySheet*>(w)->GetActivePage());
+}
+
+TEST(PlotSheets, SetupAssignsCurvesOnTheAddingRowAndKeepsLayouts) {
+  CWinApp app("PlotSheetsTest");
+  std::filesystem::remove(app.GetProfile().GetProfileFile().str());
+  app.WriteProfileInt("PlotOptionGrid", "Col0", 300);
+  app.WriteProfileInt("PlotOptionGrid", "Col1", 600);
+  app.WriteProfileInt("PlotOptionGrid", "Col2", 1000);
+  Doc d;
+  COptionsSheet sheet(d.doc, nullptr, 0);
+  CString caption;
+  UiAutomation::AddModalLoopHandler("COptionsSheet", [&](CWnd* w) {
+    w->GetWindowText(caption);
+    auto* page = ActivePage<COptionsPage>(w);
+    ASSERT_EQ(1, page->m_axisList.GetCount());
+    EXPECT_EQ(0, page->m_axisList.GetCurSel());
+    EXPECT_EQ(300u, page->m_axisHeader.GetColPos(0));
+    EXPECT_EQ(3, page->m_availList.GetCount());
+    for (int i = 0; i < 3; ++i) {
+      if (page->m_availList.GetItemData(i) == 1) page->m_availList.SetCurSel(i);
+    }
+    DialogAutomation::ClickControl(page, 14004);
+    EXPECT_EQ(2, page->m_axisList.GetCount());
+    ASSERT_EQ(1, page->m_plot.GetSize());
+    EXPECT_EQ(1u, page->m_plot.GetAt(0)->m_nYCurve);
+    EXPECT_EQ(1, page->m_plot.GetAt(0)->m_nAxis);
+    EXPECT_NE(0u, page->m_plot.GetAt(0)->m_crColor);
+    EXPECT_EQ(0, d.plot->GetSize());  // the document waits for OK
+    static_cast<CPropertySheet*>(w)->PressButton(PSBTN_OK);
+  });
+  EXPECT_EQ(IDOK, sheet.DoModal());
+  EXPECT_EQ("Logger - Plot Setup", caption);
+  ASSERT_EQ(1, d.plot->GetSize());
+  EXPECT_EQ(1u, d.plot->GetAt(0)->m_nYCurve);
+  EXPECT_EQ(300u, app.GetProfileInt("PlotOptionGrid", "Col0", 0));
+  EXPECT_EQ(1000u, app.GetProfileInt("PlotOption1Variables", "Col0", 0));
+}
+
+TEST(PlotSheets, OptionsUnitsSpreadRestrictedControlsAndCancel) {
+  Doc d;
+  d.Draw(0, 1, 1);
+  d.Draw(2, 1, 1);
+  d.Draw(0, 1, 2);
+  for (int restricted : {0, 1}) {
+    CExtrasSheet sheet(d.doc, nullptr, 0, restricted);
+    CString caption;
+    std::vector<BOOL> enabled;
+    UiAutomation::AddModalLoopHandler("CExtrasSheet", [&](CWnd* w) {
+      w->GetWindowText(caption);
+      auto* page = ActivePage<CExtrasPage>(w);
+      for (int id : {14000, 14008, 14001, 14005, 14009, 14004}) enabled.push_back(page->GetDlgItem(id)->IsWindowEnabled());
+      if (!restricted) {
+        EXPECT_TRUE(DialogAutomation::SelectItem(page, 14005, "km"));
+      }
+      static_cast<CPropertySheet*>(w)->PressButton(restricted ? PSBTN_CANCEL : PSBTN_OK);
+    });
+    EXPECT_EQ(restricted ? IDCANCEL : IDOK, sheet.DoModal());
+    EXPECT_EQ("Logger - Plot Options", caption);
+    if (restricted) {
+      EXPECT_EQ(std::vector<BOOL>(6, FALSE), enabled);
+    } else {
+      EXPECT_EQ(std::vector<BOOL>(6, TRUE), enabled);
+      // Same Y source and side: both change; the right-side curve keeps its unit.
+      EXPECT_EQ("km", d.plot->GetAt(0)->m_strYUnit);
+      EXPECT_EQ("km", d.plot->GetAt(1)->m_strYUnit);
+      EXPECT_EQ("mm", d.plot->GetAt(2)->m_strYUnit);
+    }
+  }
+
+  // Cancel writes nothing back.
+  CExtrasSheet sheet(d.doc, nullptr, 0, 0);
+  COLORREF before = d.plot->GetAt(0)->m_crColor;
+  UiAutomation::AddModalLoopHandler("CExtrasSheet", [&](CWnd* w) {
+    auto* page = ActivePage<CExtrasPage>(w);
+    page->m_color.SetCurSel(page->m_color.GetCurSel() == 3 ? 4 : 3);
+    page->SendMessage(WM_COMMAND, MAKEWPARAM(14006, CBN_SELCHANGE), (LPARAM)page->m_color.m_hWnd);
+    EXPECT_NE(before, page->m_plot.GetAt(0)->m_crColor);
+    static_cast<CPropertySheet*>(w)->PressButton(PSBTN_CANCEL);
+  });
+  EXPECT_EQ(IDCANCEL, sheet.DoModal());
+  EXPECT_EQ(before, d.plot->GetAt(0)->m_crColor);
+}
+
+}  // namespace
