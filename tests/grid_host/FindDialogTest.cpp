@@ -136,6 +136,6 @@ TEST_P(FindDialog, ItsButtonsFindReplaceAndReplaceAll) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothHosts, FindDialog, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "View" : "Window"; });
+                         [](const auto& p) { return p.param ? "View" : "Window"; });
 
 }  // namespace

@@ -374,18 +374,18 @@ TEST(FileSystem, SaveBesideReplacesOnlyOnCommit) {
   {
     CSaveBeside save((dir / "link.txt").c_str());
     WriteText(save.GetTempName().GetString(), "new");
-    EXPECT_EQ(ReadText(dir / "real.txt"), "old");  // nothing changes before the commit
+    EXPECT_EQ(ReadFileText(dir / "real.txt"), "old");  // nothing changes before the commit
     ASSERT_TRUE(save.Commit());
   }
   // Through the link: the file it leads to is replaced, with its permissions, and the link stays.
   EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
-  EXPECT_EQ(ReadText(dir / "real.txt"), "new");
+  EXPECT_EQ(ReadFileText(dir / "real.txt"), "new");
   EXPECT_EQ(fs::status(dir / "real.txt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
   {
     CSaveBeside save((dir / "real.txt").c_str());
     WriteText(save.GetTempName().GetString(), "half");
   }  // never committed
-  EXPECT_EQ(ReadText(dir / "real.txt"), "new");
+  EXPECT_EQ(ReadFileText(dir / "real.txt"), "new");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
   // A device is written in place and never deleted.
   {
