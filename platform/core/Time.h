@@ -2,7 +2,6 @@
 // (automation dates: days since 30 December 1899), and the Win32 time structures.
 #pragma once
 
-#include "kernel/setup/MC_Setup.h"
 #include "platform/core/String.h"
 #include "platform/core/Types.h"
 
