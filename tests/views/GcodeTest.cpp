@@ -919,7 +919,7 @@ TEST(GcodeFuzz, MalformedAndMutatedBlocksNeverCrash) {
   EXPECT_GT(runs, 500);
 }
 
-TEST(GcodeMotion, MovesAfterAnArcStartWhereTheWrittenArcEnds) {
+TEST(GcodeMotion, WrittenMovesAddUpToTheLastProgrammedPoint) {
   struct Case {
     const char* program;
     std::array<double, 3> end;  // the last programmed point
@@ -931,9 +931,65 @@ TEST(GcodeMotion, MovesAfterAnArcStartWhereTheWrittenArcEnds) {
        "G2 X35 Y5.0015 I-5 J0\nG91 G1 X-5\nG90 G1 X20 Y0 Z2",
        {20, 0, 2}},
       {"G18 G3 X9.999 Z0 I5\nG1 X20 Z0\nG17 G1 Y3", {20, 3, 0}},
+      // incremental moves and arcs count from the programmed point, not from the written arc's end
+      {"G21 G91 G17\nG0 X0 Y0\nG3 X9.999 Y-0.0001 I5 J0\nG1 X10.001 Y0.0001", {20, 0, 0}},
+      {"G3 X9.999 Y0 I5 J0\nG91 G1 X10.001", {20, 0, 0}},
+      {"G91 G3 X9.999 Y0 I5\nG2 X10.0015 Y0 I5\nG3 X-0.0005 Y10 R5\nG1 X-20 Y-10", {0, 0, 0}},
+      // within the tolerance about the programmed centre, beyond it about the written start's
+      {"G91 G3 X9.999 Y0 I5\nG2 X9.9985 Y0 I5\nG1 X-19.9975", {0, 0, 0}},
+      {"G91 G3 X9.999 Y-0.0001 I5\nG1 Z-1\nG2 X10.0015 Y0.0001 I5\nG0 Z1\nG1 X-20 Y0", {0.0005, 0, 0}},
+      {"G18 G91 G3 X9.999 Z0 I5\nG1 X10.001 Y3 Z0", {20, 3, 0}},
+      {"G18 G91 G2 X9.999 Z0.0001 I5\nG2 X10.001 Z-0.0001 I5\nG1 X0.001 Z-1 Y2", {20.001, 2, -1}},
   };
   for (const Case& c : cases) {
     const std::array<double, 3> end = DriveEnd(RunProgram(c.program));
     for (int k = 0; k < 3; k++) EXPECT_NEAR(end[k], c.end[k], 1e-10) << c.program << " axis " << k;
+  }
+}
+
+namespace {
+
+std::string Listing(const std::vector<tagGcodeElement>& els) {
+  std::string s;
+  for (const auto& e : els) s += e.m_strType.str() + ": " + e.m_strParameters.str() + "\n";
+  return s;
+}
+
+}  // namespace
+
+TEST(GcodeMotion, ABlockRestatingThePositionWritesNoMove) {
+  struct Case {
+    const char* before;
+    const char* restated;
+    const char* warning;
+  };
+  const Case cases[] = {
+      // 1.4 + (5.7 - 1.4) is not 5.7 in doubles
+      {"G1 X1.4\nG1 X5.7\n", "G1 X5.7", "G1 motion: no axis words were specified"},
+      {"G0 X1.4 Y1.4 Z1.4\nG0 X5.7 Y5.8 Z6.2\n", "G0 X5.7 Y5.8 Z6.2", "G0 motion: no axis words were specified"},
+      {"G91 G3 X9.999 Y0 I5 J0\nG1 X10.001\n", "G90 G1 X20 Y0", "G1 motion: no axis words were specified"},
+  };
+  for (const Case& c : cases) {
+    std::vector<tagGcodeElement> expected = RunProgram(c.before);
+    expected.push_back(tagGcodeElement{"Free Text", CString("/* ") + c.warning + " */"});
+    EXPECT_EQ(Listing(RunProgram((std::string(c.before) + c.restated).c_str())), Listing(expected)) << c.restated;
+  }
+}
+
+TEST(GcodeMotion, AStraightMoveEndsExactlyOnItsTarget) {
+  struct Case {
+    const char* program;
+    double x, y;
+  };
+  const Case cases[] = {
+      {"G1 X1.4\nG1 X5.7 Y6.8", 5.7, 6.8},
+      {"G3 X9.999 Y-0.0001 I5 J0\nG1 X5.7 Y6.8", 5.7, 6.8},
+      {"G91 G3 X9.999 Y0 I5 J0\nG1 X10.001 Y0.3", 9.999 + 10.001, 0.3},
+  };
+  for (const Case& c : cases) {
+    CGcodeTranslator t(TestSettings());
+    RunProgram(t, c.program);
+    EXPECT_EQ(t.GetPosition(CGcodeTranslator::AXIS_X), c.x) << c.program;
+    EXPECT_EQ(t.GetPosition(CGcodeTranslator::AXIS_Y), c.y) << c.program;
   }
 }

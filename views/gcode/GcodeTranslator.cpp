@@ -25,7 +25,7 @@ CGcodeTranslator::CGcodeTranslator() : CGcodeTranslator(tagGcodeSettings()) {}
 CGcodeTranslator::CGcodeTranslator(const tagGcodeSettings& settings) : m_settings(settings) {
   std::memset(m_dParameters, 0, sizeof(m_dParameters));
   m_dParameters[5220] = 1;
-  for (int i = 0; i < 6; i++) m_dPosition[i] = m_dOffset[i] = 0;
+  for (int i = 0; i < 6; i++) m_dPosition[i] = m_dProgram[i] = m_dOffset[i] = 0;
   for (int i = 0; i < WORD_COUNT; i++) m_dWord[i] = 0, m_bWord[i] = false;
   for (int i = 0; i < 3; i++) m_dCycleDepth[i] = 0, m_bCycleDepth[i] = false;
   m_dCycleR = 0;

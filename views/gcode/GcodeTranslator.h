@@ -109,7 +109,7 @@ class CGcodeTranslator {
   double GetGcodeFeedRate(BOOL rotational, BOOL machine = FALSE) const;
   double GetGcodeSpindleSpeed() const;
 
-  // Output.
+  // Output. Segments leave the positions to the motion code.
   void AddGcodeLinearSegment(int mask, double speed, double d0, double d1, double d2);
   void AddGcodeArcSegment(int planeMask, double speed, double radius, double startAngle, double increment);
   void FlushGcodeSegments();
@@ -124,6 +124,7 @@ class CGcodeTranslator {
   // State, readable for callers and tests.
   double GetParameter(int n) const { return (n >= 1 && n <= MAX_PARAMETER) ? m_dParameters[n] : 0.0; }
   void SetParameter(int n, double v) { if (n >= 1 && n <= MAX_PARAMETER) m_dParameters[n] = v; }
+  // Where the written path stands.
   double GetPosition(int axis) const { return m_dPosition[axis]; }
   double GetOffset(int axis) const { return m_dOffset[axis]; }
   double GetFeed() const { return m_dFeed; }
@@ -163,9 +164,17 @@ class CGcodeTranslator {
   void ChangeUnits(int units);
   void Warn(const char* text) { AddGcodeFreeText(CString(text)); }
   double SystemOrigin(int system, int axis) const;
+  // A change of coordinates: the programmed point becomes `programmed`, the written path moves with it.
+  void ReframePosition(int axis, double programmed);
   // Motion
   BOOL GetDelta(int axis, BOOL machine, double& delta) const;
-  void MoveLinearTo(const double target[3], int mask, double speed);
+  // Where the current coordinates' zero lies in machine coordinates.
+  double MachineOrigin(int axis) const;
+  // The programmed point an axis word leads to.
+  double GetTarget(int axis, BOOL machine) const;
+  // Writes the move of one group's masked axes to their targets from where the written path stands;
+  // false when the path is there already.
+  bool MoveStraightTo(const double target[6], int mask, double speed);
   // Moves along one axis only, to level.
   void MoveNormalTo(int axis, double level, double speed);
   // One canned cycle's plane axes (first, second, normal), levels on the normal axis and feeds.
@@ -196,7 +205,10 @@ class CGcodeTranslator {
 
   // interpreter state
   double m_dParameters[MAX_PARAMETER + 1];
-  double m_dPosition[6];
+  // The written moves are relative, so an arc whose end the drive puts on its start radius leaves the
+  // path beside the programmed point until the axis moves straight again.
+  double m_dPosition[6];  // where the written path stands
+  double m_dProgram[6];   // the programmed point, what absolute and incremental words count from
   double m_dOffset[6];
   double m_dWord[WORD_COUNT];
   bool m_bWord[WORD_COUNT];

@@ -276,7 +276,7 @@ BOOL CGcodeTranslator::ParseGcodeBlock(const std::vector<CString>& texts, const 
 void CGcodeTranslator::ResetGcodeState() {
   for (int k = 0; k < 6; k++) {
     m_dOffset[k] = m_dParameters[5211 + k];
-    m_dPosition[k] = 0;
+    m_dPosition[k] = m_dProgram[k] = 0;
   }
   m_nMotionMode = 1;
   m_nPlane = 0;
@@ -296,20 +296,30 @@ double CGcodeTranslator::SystemOrigin(int system, int axis) const {
   return m_dParameters[5221 + 20 * (system - 1) + axis];
 }
 
+void CGcodeTranslator::ReframePosition(int axis, double programmed) {
+  const double beside = m_dPosition[axis] - m_dProgram[axis];
+  m_dPosition[axis] = m_dPosition[axis] == m_dProgram[axis] ? programmed : programmed + beside;
+  m_dProgram[axis] = programmed;
+}
+
 static int SystemNumber(double value) {
   return (value >= 1 && value <= 9 && value == std::floor(value)) ? (int)value : 0;
+}
+
+double CGcodeTranslator::MachineOrigin(int axis) const {
+  return m_dOffset[axis] + SystemOrigin(SystemNumber(m_dParameters[5220]), axis);
 }
 
 void CGcodeTranslator::SelectGcodeCoordinateSystem(int n) {
   if ((double)n == m_dParameters[5220]) return;
   const int old = SystemNumber(m_dParameters[5220]);
-  for (int k = 0; k < 6; k++) m_dPosition[k] += SystemOrigin(old, k) - SystemOrigin(n, k);
+  for (int k = 0; k < 6; k++) ReframePosition(k, m_dProgram[k] + (SystemOrigin(old, k) - SystemOrigin(n, k)));
   m_dParameters[5220] = n;
 }
 
 void CGcodeTranslator::CancelGcodeOffsets() {
   for (int k = 0; k < 6; k++) {
-    m_dPosition[k] += m_dOffset[k];
+    ReframePosition(k, m_dProgram[k] + m_dOffset[k]);
     m_dOffset[k] = 0;
   }
 }
@@ -320,10 +330,12 @@ void CGcodeTranslator::ChangeUnits(int units) {
   for (int k = 0; k < 3; k++) {
     if (units == 0) {
       m_dPosition[k] /= 25.4;
+      m_dProgram[k] /= 25.4;
       m_dOffset[k] /= 25.4;
       for (int s = 0; s < 9; s++) m_dParameters[5221 + 20 * s + k] /= 25.4;
     } else {
       m_dPosition[k] *= 25.4;
+      m_dProgram[k] *= 25.4;
       m_dOffset[k] *= 25.4;
       for (int s = 0; s < 9; s++) m_dParameters[5221 + 20 * s + k] *= 25.4;
     }
@@ -501,7 +513,7 @@ void CGcodeTranslator::ExecuteG10() {
     double& origin = m_dParameters[5221 + 20 * (system - 1) + k];
     const double old = origin;
     origin = m_dWord[k];
-    if (current) m_dPosition[k] += old - origin;
+    if (current) ReframePosition(k, m_dProgram[k] + (old - origin));
   }
 }
 
@@ -528,8 +540,8 @@ void CGcodeTranslator::ExecuteG92(int code10) {
     case 920:
       for (int k = 0; k < 6; k++) {
         if (!m_bWord[k]) continue;
-        m_dOffset[k] += m_dPosition[k] - m_dWord[k];
-        m_dPosition[k] = m_dWord[k];
+        m_dOffset[k] += m_dProgram[k] - m_dWord[k];
+        ReframePosition(k, m_dWord[k]);
       }
       for (int k = 0; k < 6; k++) m_dParameters[5211 + k] = m_dOffset[k];
       break;
@@ -541,7 +553,7 @@ void CGcodeTranslator::ExecuteG92(int code10) {
     case 923:
       for (int k = 0; k < 6; k++) {
         const double offset = m_dParameters[5211 + k];
-        m_dPosition[k] += m_dOffset[k] - offset;
+        ReframePosition(k, m_dProgram[k] + (m_dOffset[k] - offset));
         m_dOffset[k] = offset;
       }
       break;

@@ -37,19 +37,22 @@ BOOL CGcodeTranslator::GetDelta(int axis, BOOL machine, double& delta) const {
   }
   const double w = m_dWord[axis];
   if (machine) {
-    int system = (m_dParameters[5220] >= 1 && m_dParameters[5220] <= 9 &&
-                  m_dParameters[5220] == std::floor(m_dParameters[5220]))
-                     ? (int)m_dParameters[5220]
-                     : 0;
-    delta = w - (m_dPosition[axis] + m_dOffset[axis] + SystemOrigin(system, axis));
+    delta = w - (m_dProgram[axis] + MachineOrigin(axis));
     return delta != 0;
   }
   if (m_nDistanceMode == 1) {
     delta = w;
     return w != 0;
   }
-  delta = w - m_dPosition[axis];
-  return w != m_dPosition[axis];
+  delta = w - m_dProgram[axis];
+  return w != m_dProgram[axis];
+}
+
+double CGcodeTranslator::GetTarget(int axis, BOOL machine) const {
+  if (!m_bWord[axis]) return m_dProgram[axis];
+  const double w = m_dWord[axis];
+  if (machine) return w - MachineOrigin(axis);
+  return m_nDistanceMode == 1 ? m_dProgram[axis] + w : w;
 }
 
 double CGcodeTranslator::GetGcodeFeedRate(BOOL rotational, BOOL machine) const {
@@ -74,27 +77,21 @@ double CGcodeTranslator::GetGcodeSpindleSpeed() const {
 }
 
 BOOL CGcodeTranslator::TranslateGcodeStraightMove(BOOL rapid, BOOL machine) {
-  double d[6];
-  int linear = 0, rotational = 0;
+  double target[6];
+  int words = 0;
+  bool programmed = false;
   for (int k = 0; k < 6; k++) {
-    if (!GetDelta(k, machine, d[k])) {
-      d[k] = 0;
-      continue;
-    }
-    if (k < 3)
-      linear |= 1 << k;
-    else
-      rotational |= 1 << k;
+    double d;
+    programmed = GetDelta(k, machine, d) || programmed;
+    target[k] = GetTarget(k, machine);
+    if (m_bWord[k]) words |= 1 << k;
   }
-  if (linear) {
-    double speed = rapid ? m_settings.m_dTraverseRate : GetGcodeFeedRate(FALSE, machine);
-    AddGcodeLinearSegment(linear, speed, d[0], d[1], d[2]);
-  }
-  if (rotational) {
-    double speed = rapid ? m_settings.m_dTraverseRate : GetGcodeFeedRate(TRUE, machine);
-    AddGcodeLinearSegment(rotational, speed, d[3], d[4], d[5]);
-  }
-  return linear || rotational;
+  // the speeds before the move: an inverse-time feed counts from the programmed point
+  const double linearSpeed = rapid ? m_settings.m_dTraverseRate : GetGcodeFeedRate(FALSE, machine);
+  const double rotationalSpeed = rapid ? m_settings.m_dTraverseRate : GetGcodeFeedRate(TRUE, machine);
+  const bool linear = MoveStraightTo(target, words & MASK_LINEAR, linearSpeed);
+  const bool rotational = MoveStraightTo(target, words & MASK_ROTATIONAL, rotationalSpeed);
+  return programmed || linear || rotational;
 }
 
 BOOL CGcodeTranslator::TranslateGcodeArc(BOOL clockwise, CString& error) {
@@ -109,26 +106,29 @@ BOOL CGcodeTranslator::TranslateGcodeArc(BOOL clockwise, CString& error) {
     const int a1 = kPlaneAxes[m_nPlane][0], a2 = kPlaneAxes[m_nPlane][1], an = kPlaneAxes[m_nPlane][2];
     const double tolerance = m_nUnits == 0 ? 0.0002 : 0.002;
     const double p1 = m_dPosition[a1], p2 = m_dPosition[a2];
-    const double e1 = p1 + d[a1], e2 = p2 + d[a2];
+    const double e1 = GetTarget(a1, FALSE), e2 = GetTarget(a2, FALSE);
     double c1 = 0, c2 = 0, r = 0;
     if (moves[an]) {
       error = "helical motions not supported";
-    } else if (!moves[a1] && !moves[a2]) {
+    } else if ((!moves[a1] && !moves[a2]) || (e1 == p1 && e2 == p2)) {
       error = "start and end points MUST be distinct";
     } else if (!m_bWord[WORD_R]) {
       const double i = m_bWord[WORD_I] ? m_dWord[WORD_I] : 0.0;
       const double j = m_bWord[WORD_J] ? m_dWord[WORD_J] : 0.0;
+      // The check is the program's own geometry; the arc is written from where the path stands.
+      const double q1 = m_dProgram[a1], q2 = m_dProgram[a2];
+      const double k1 = q1 + i, k2 = q2 + j;
       c1 = p1 + i;
       c2 = p2 + j;
-      if (c1 == p1 && c2 == p2) {
+      if ((k1 == q1 && k2 == q2) || (c1 == p1 && c2 == p2)) {
         error = "at least one of the I and J words must be distinct from the current point";
       } else {
-        const double r0 = std::hypot(p1 - c1, p2 - c2), r1 = std::hypot(e1 - c1, e2 - c2);
+        const double r0 = std::hypot(q1 - k1, q2 - k2), r1 = std::hypot(e1 - k1, e2 - k2);
         if (!(std::fabs(r0 - r1) < tolerance))
           error = m_nUnits == 0
                       ? "distance[circle center, current point] - distance[circle center, end point] > 0.0002 in"
                       : "distance[circle center, current point] - distance[circle center, end point] > 0.002 mm";
-        r = r0;
+        r = std::hypot(p1 - c1, p2 - c2);
       }
     } else if (m_dWord[WORD_R] == 0) {
       error = "R word MUST be non-zero";
@@ -170,34 +170,44 @@ BOOL CGcodeTranslator::TranslateGcodeArc(BOOL clockwise, CString& error) {
       const double increment = clockwise ? -(360.0 - ccw) : ccw;
       AddGcodeArcSegment(kPlaneMask[m_nPlane], GetGcodeFeedRate(FALSE), r, start, increment);
       // The drive ends the arc on its start radius, which the radius check let differ from the
-      // programmed end's by up to the tolerance: later moves, being relative, start from there.
-      // That point lies on the line from the centre through the programmed end; an end on the
-      // radius but for rounding stays as programmed.
+      // programmed end's by up to the tolerance: the next written moves, being relative, start
+      // from there, while the program goes on from its own end point. That point lies on the line
+      // from the centre through the programmed end; an end on the radius but for rounding stays
+      // as programmed.
       const double r1 = std::hypot(e1 - c1, e2 - c2);
       const bool onRadius = std::fabs(r1 - r) <= 1e-12 * std::max(1.0, r);
       m_dPosition[a1] = onRadius ? e1 : c1 + (e1 - c1) * (r / r1);
       m_dPosition[a2] = onRadius ? e2 : c2 + (e2 - c2) * (r / r1);
+      m_dProgram[a1] = e1;
+      m_dProgram[a2] = e2;
     }
   }
-  if (moves[3] || moves[4] || moves[5]) {
-    int mask = 0;
-    for (int k = 3; k < 6; k++)
-      if (moves[k]) mask |= 1 << k;
-      else d[k] = 0;
-    AddGcodeLinearSegment(mask, GetGcodeFeedRate(TRUE), d[3], d[4], d[5]);
+  int rotational = 0;
+  double target[6];
+  for (int k = 0; k < 6; k++) {
+    target[k] = GetTarget(k, FALSE);
+    if (k >= 3 && moves[k]) rotational |= 1 << k;
   }
+  MoveStraightTo(target, rotational, GetGcodeFeedRate(TRUE));
   return error.IsEmpty();
 }
 
-void CGcodeTranslator::MoveLinearTo(const double target[3], int mask, double speed) {
+bool CGcodeTranslator::MoveStraightTo(const double target[6], int mask, double speed) {
+  if (!mask) return false;
+  const int shift = (mask & MASK_LINEAR) ? 0 : 3;
   double d[3] = {0, 0, 0};
   int moving = 0;
   for (int k = 0; k < 3; k++) {
-    if (!(mask & (1 << k)) || target[k] == m_dPosition[k]) continue;
-    d[k] = target[k] - m_dPosition[k];
-    moving |= 1 << k;
+    const int axis = k + shift;
+    if (!(mask & (1 << axis)) || target[axis] == m_dPosition[axis]) continue;
+    d[k] = target[axis] - m_dPosition[axis];
+    moving |= 1 << axis;
   }
   if (moving) AddGcodeLinearSegment(moving, speed, d[0], d[1], d[2]);
+  // exactly on the target: a later block restating it must find nothing left to move
+  for (int axis = shift; axis < shift + 3; axis++)
+    if (mask & (1 << axis)) m_dPosition[axis] = m_dProgram[axis] = target[axis];
+  return moving != 0;
 }
 
 bool CGcodeTranslator::CannedCycleAllowed(int cycle) {
@@ -243,13 +253,13 @@ void CGcodeTranslator::ReadCannedCycleLevels(tagCannedCycle& c) {
       } else if (k == an && m_bCycleDepth[k]) {
         c.target[k] = m_dCycleDepth[k];
       } else {
-        c.target[k] = m_dPosition[k];
+        c.target[k] = m_dProgram[k];
       }
     }
     c.hasDepth = m_bCycleDepth[an];
     c.depth = c.target[an];
   } else {
-    if (m_bCycleR) c.clear = m_dPosition[an] + m_dCycleR, c.hasClear = true;
+    if (m_bCycleR) c.clear = m_dProgram[an] + m_dCycleR, c.hasClear = true;
     if (m_bWord[an]) {
       m_dCycleDepth[an] = m_dWord[an];
       m_bCycleDepth[an] = true;
@@ -283,9 +293,10 @@ bool CGcodeTranslator::CannedCycleLevelsValid(const tagCannedCycle& c) {
 }
 
 void CGcodeTranslator::MoveNormalTo(int axis, double level, double speed) {
-  double t[3] = {m_dPosition[0], m_dPosition[1], m_dPosition[2]};
+  double t[6];
+  std::copy(m_dProgram, m_dProgram + 6, t);
   t[axis] = level;
-  MoveLinearTo(t, 1 << axis, speed);
+  MoveStraightTo(t, 1 << axis, speed);
 }
 
 void CGcodeTranslator::DrillCannedCycleHole(const tagCannedCycle& c) {
@@ -353,19 +364,20 @@ void CGcodeTranslator::TranslateGcodeCannedCycle(int cycle) {
   const int an = c.an;
   c.feed = GetGcodeFeedRate(FALSE);
   c.rapid = m_settings.m_dTraverseRate;
-  c.retract = m_nRetractMode == 0 ? std::max(c.clear, m_dPosition[an]) : c.clear;
+  c.retract = m_nRetractMode == 0 ? std::max(c.clear, m_dProgram[an]) : c.clear;
   c.spindleAtStart = m_nSpindle;
   c.q = m_dWord[WORD_Q];
   c.validQ = m_bWord[WORD_Q] && c.q > 0 && (c.clear - c.depth) / c.q <= MAX_CYCLE_PECKS;
   c.validP = m_bWord[WORD_P] && m_dWord[WORD_P] >= 0;
 
-  if (c.clear > m_dPosition[an]) MoveNormalTo(an, c.clear, c.rapid);
+  if (c.clear > m_dProgram[an]) MoveNormalTo(an, c.clear, c.rapid);
   for (int rep = 0; rep < repeats; rep++) {
     if (c.incremental || rep == 0) {
-      double t[3] = {m_dPosition[0], m_dPosition[1], m_dPosition[2]};
-      t[c.a1] = c.incremental ? m_dPosition[c.a1] + c.target[c.a1] : c.target[c.a1];
-      t[c.a2] = c.incremental ? m_dPosition[c.a2] + c.target[c.a2] : c.target[c.a2];
-      MoveLinearTo(t, (1 << c.a1) | (1 << c.a2), c.rapid);
+      double t[6];
+      std::copy(m_dProgram, m_dProgram + 6, t);
+      t[c.a1] = c.incremental ? m_dProgram[c.a1] + c.target[c.a1] : c.target[c.a1];
+      t[c.a2] = c.incremental ? m_dProgram[c.a2] + c.target[c.a2] : c.target[c.a2];
+      MoveStraightTo(t, (1 << c.a1) | (1 << c.a2), c.rapid);
     }
     if (m_dPosition[an] != c.clear) MoveNormalTo(an, c.clear, c.rapid);
     DrillCannedCycleHole(c);

@@ -91,7 +91,6 @@ void CGcodeTranslator::AddGcodeLinearSegment(int mask, double speed, double d0, 
   for (int k = 0; k < 3; k++) {
     const double v = (mask & (1 << (k + shift))) ? d[k] : 0.0;
     m_arrSegValue[k].push_back(v);
-    m_dPosition[k + shift] += v;
   }
 }
 
