@@ -111,6 +111,11 @@ class ObjectSlots {
 
 enum { kPen = 0, kBrush = 1, kFont = 2 };
 
+// The font a context draws text in, chosen or not.
+const LOGFONT& FontInUse(const CDC::Impl& dc) {
+  return dc.s.font ? dc.s.font->lf : Lookup<FontObj>(GetStockObject(SYSTEM_FONT))->lf;
+}
+
 // A device-unit clip region's rectangles in logical units, ordered top to bottom and left to right
 // so that rectangles sharing a band stay together (a y-up mapping reverses the bands).
 std::vector<RECT> LogicalRects(const CDC::Impl& dc, const Region& rgn) {
@@ -309,6 +314,8 @@ class WmfSink : public MetaSink {
   }
   void ExtTextOut(int x, int y, UINT options, const RECT* r, const std::string& text, const std::vector<int>& dx,
                   const RECT&) override {
+    // Readers would otherwise draw the text in a font of their own at our spacing.
+    if (!text.empty() && m_slots.Current(kFont) < 0) SelectFont(FontInUse(*m_dc));
     std::vector<WORD> p = {(WORD)Clamp16(y), (WORD)Clamp16(x), (WORD)text.size(),
                            (WORD)(options & (ETO_OPAQUE | ETO_CLIPPED))};
     if (r && (options & (ETO_OPAQUE | ETO_CLIPPED)))
@@ -578,6 +585,7 @@ class EmfSink : public MetaSink {
   }
   void ExtTextOut(int x, int y, UINT options, const RECT* r, const std::string& text, const std::vector<int>& dx,
                   const RECT& bounds) override {
+    if (!text.empty() && m_slots.Current(kFont) < 0) SelectFont(FontInUse(*m_dc));
     std::vector<uint32_t> cps;
     std::vector<int> starts;
     DecodeText(text.data(), (int)text.size(), cps, &starts);

@@ -382,6 +382,14 @@ void InvalidateTree(HWND h, const CRect& clientRect, bool erase) {
       if (!(c->style & WS_VISIBLE)) continue;
       CRect cr;
       if (!cr.IntersectRect(&r, &c->rcWindow)) continue;
+      // The parent's paint covers the child's frame too, so the frame is drawn again after it.
+      CRect clientInParent = c->rcClient;
+      clientInParent.OffsetRect(c->rcWindow.left, c->rcWindow.top);
+      CRect inClient;
+      if (!c->dead && (!inClient.IntersectRect(&cr, &clientInParent) || inClient != cr)) {
+        c->ncPaint = true;
+        MarkDirty(c);
+      }
       cr.OffsetRect(-c->rcWindow.left - c->rcClient.left, -c->rcWindow.top - c->rcClient.top);
       InvalidateTree(c, cr, erase);
     }

@@ -725,3 +725,37 @@ TEST_F(GadgetWndsTest, EditDialogsRefuseBadInput) {
 }
 
 }  // namespace
+
+// Every pixel of a window's frame (its window rectangle outside the client area), as last painted.
+std::vector<COLORREF> FramePixels(HWND wnd) {
+  CRect window, client;
+  ::GetWindowRect(wnd, &window);
+  ::ScreenToClient(wnd, &window.TopLeft());
+  ::ScreenToClient(wnd, &window.BottomRight());
+  ::GetClientRect(wnd, &client);
+  std::vector<COLORREF> out;
+  for (int y = window.top; y < window.bottom; ++y)
+    for (int x = window.left; x < window.right; ++x)
+      if (!client.PtInRect(CPoint(x, y))) out.push_back(GetWindowPixel(wnd, CPoint(x, y)));
+  return out;
+}
+
+// In design mode the view paints over its gadgets' sizing frames and their value boxes' borders;
+// all of them are drawn again after it.
+TEST_F(GadgetWndsTest, DesignFramesSurviveARepaintOfTheView) {
+  Add<CControlPanelShowVarItem>();
+  Add<CControlPanelOutputItem>(CRect(10, 60, 0, 0));
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  UiAutomation::Pump();
+  const HWND framed[] = {Gadget<CWnd>(0)->m_hWnd, ::GetDlgItem(Gadget<CWnd>(0)->m_hWnd, CGadgetShowVarWnd::IDC_VALUE),
+                         Gadget<CWnd>(1)->m_hWnd, ::GetDlgItem(Gadget<CWnd>(1)->m_hWnd, CGadgetOutputWnd::IDC_LOW)};
+  ASSERT_TRUE(Gadget<CWnd>(0)->GetStyle() & WS_THICKFRAME);
+  SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/design-before.png").c_str());
+  std::vector<std::vector<COLORREF>> before;
+  for (HWND w : framed) before.push_back(FramePixels(w));
+  View()->Invalidate();
+  UiAutomation::Pump();
+  for (size_t i = 0; i < std::size(framed); ++i) EXPECT_EQ(FramePixels(framed[i]), before[i]) << i;
+  SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/design-after.png").c_str());
+}

@@ -657,3 +657,105 @@ TEST(GdiMetaFile, PatternAndHatchBrushesAreRecorded) {
   EXPECT_EQ((LONG)D(eb, 32), MulDiv(49, GetDeviceCaps(screen, HORZSIZE) * 100, GetDeviceCaps(screen, HORZRES)));
   DeleteDC(screen);
 }
+
+namespace {
+
+// The font, selection and text records of a metafile in order ('F' a font created, 'S' an object selected,
+// 'T' a text, 'f' a fill without text) and the face and height of each font created.
+struct TextRecords {
+  std::string order;
+  std::vector<std::pair<std::string, int>> fonts;
+};
+
+TextRecords WmfTextRecords(const std::vector<BYTE>& b) {
+  TextRecords out;
+  for (const WmfRecord& r : WmfRecords(b)) {
+    if (r.fn == 0x02FB) {
+      out.order += 'F';
+      const char* face = reinterpret_cast<const char*>(&r.params[9]);
+      out.fonts.emplace_back(std::string(face, strnlen(face, LF_FACESIZE)), r.params[0]);
+    } else if (r.fn == 0x012D) {
+      out.order += 'S';
+    } else if (r.fn == 0x0A32) {
+      out.order += r.params[2] ? 'T' : 'f';
+    }
+  }
+  return out;
+}
+
+TextRecords EmfTextRecords(const std::vector<BYTE>& b) {
+  TextRecords out;
+  for (const EmfRecord& r : EmfRecords(b)) {
+    if (r.type == 82) {
+      out.order += 'F';
+      std::string face;
+      for (size_t i = 0; i < LF_FACESIZE; ++i) {
+        DWORD c = (r.params[8 + i / 2] >> (16 * (i % 2))) & 0xFFFF;
+        if (!c) break;
+        face += (char)c;
+      }
+      out.fonts.emplace_back(face, (int)r.params[1]);
+    } else if (r.type == 37) {
+      out.order += 'S';
+    } else if (r.type == 84) {
+      out.order += r.params[9] ? 'T' : 'f';
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(GdiMetaFile, TextBeforeAnyFontIsPrecededByTheFontInUse) {
+  LOGFONT start{};
+  GetObject(GetStockObject(SYSTEM_FONT), sizeof start, &start);
+  const std::pair<std::string, int> system{start.lfFaceName, start.lfHeight}, arial{"Arial", -28};
+  struct Case {
+    const char* what;
+    std::function<void(CDC&)> draw;
+    std::string order;
+    std::vector<std::pair<std::string, int>> fonts;
+  };
+  auto arialText = [](CDC& dc) {
+    CFont f;
+    f.CreateFont(-28, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    CFont* old = dc.SelectObject(&f);
+    dc.TextOut(0, 0, "ab", 2);
+    dc.SelectObject(old);
+  };
+  const Case cases[] = {
+      {"two texts", [](CDC& dc) { dc.TextOut(0, 0, "ab", 2); dc.TextOut(0, 20, "cd", 2); }, "FSTT", {system}},
+      {"a fill first", [](CDC& dc) { dc.FillSolidRect(0, 0, 9, 9, kRed); dc.TextOut(0, 0, "ab", 2); }, "fFST", {system}},
+      {"a chosen font", arialText, "FSTFS", {arial, system}},
+      {"text after a restore",
+       [&](CDC& dc) {
+         dc.SaveDC();
+         arialText(dc);
+         dc.RestoreDC(-1);
+         dc.TextOut(0, 20, "cd", 2);
+       },
+       "FSTFSFST", {arial, system, system}},
+  };
+  for (const Case& c : cases)
+    for (bool enhanced : {false, true}) {
+      const char* kind = enhanced ? "EMF " : "WMF ";
+      CMetaFileDC mf;
+      ASSERT_TRUE(enhanced ? mf.CreateEnhanced(nullptr, nullptr, nullptr, nullptr) : mf.Create(nullptr));
+      LOGFONT lf{};
+      mf.GetCurrentFont()->GetLogFont(&lf);
+      EXPECT_EQ(std::make_pair(std::string(lf.lfFaceName), (int)lf.lfHeight), system) << kind;
+      c.draw(mf);
+      TextRecords got;
+      if (enhanced) {
+        HENHMETAFILE h = mf.CloseEnhanced();
+        got = EmfTextRecords(Bytes(h, GetEnhMetaFileBits));
+        DeleteEnhMetaFile(h);
+      } else {
+        HMETAFILE h = mf.Close();
+        got = WmfTextRecords(Bytes(h, WmfBits));
+        DeleteMetaFile(h);
+      }
+      EXPECT_EQ(got.order, c.order) << kind << c.what;
+      EXPECT_EQ(got.fonts, c.fonts) << kind << c.what;
+    }
+}

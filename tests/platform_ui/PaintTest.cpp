@@ -112,6 +112,36 @@ TEST(PaintTest, AParentPaintsBeforeItsChildrenAndHeldRedrawWaits) {
   top.DestroyWindow();
 }
 
+TEST(PaintTest, AParentPaintingOverAChildsFrameHasTheFrameDrawnAgain) {
+  CColourWnd top;
+  HWND h = MakeTop(top, WS_POPUP | WS_VISIBLE, CRect(10, 10, 210, 110));  // no WS_CLIPCHILDREN
+  CColourWnd child;
+  child.m_colour = RGB(0, 0, 255);
+  child.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(50, 20, 90, 60), &top, 1);
+  PumpMessages();
+  const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
+  ASSERT_NE(frame, top.m_colour);
+  ASSERT_EQ(frame, GetWindowPixel(child.m_hWnd, POINT{-1, -1}));
+  struct Case {
+    const char* what;
+    CRect invalid;  // parent client coordinates
+    COLORREF parent;
+  } cases[] = {
+      {"whole parent", CRect(0, 0, 200, 100), RGB(0, 255, 0)},
+      {"the child's left border only", CRect(40, 0, 51, 100), RGB(255, 255, 0)},
+  };
+  for (const Case& c : cases) {
+    top.m_colour = c.parent;
+    top.InvalidateRect(&c.invalid, TRUE);
+    PumpMessages();
+    EXPECT_EQ(c.parent, GetWindowPixel(h, POINT{45, 30})) << c.what;  // the parent did paint there
+    for (POINT p : {POINT{-1, -1}, POINT{-1, 20}, POINT{38, 38}})
+      EXPECT_EQ(frame, GetWindowPixel(child.m_hWnd, p)) << c.what << " at " << p.x << "," << p.y;
+    EXPECT_EQ(RGB(0, 0, 255), GetWindowPixel(child.m_hWnd, POINT{0, 20})) << c.what;
+  }
+  top.DestroyWindow();
+}
+
 TEST(PaintTest, BeginPaintOnABareWindowErasesWithTheClassBrush) {
   WNDCLASS wc{};
   wc.lpfnWndProc = DefWindowProc;
