@@ -357,15 +357,19 @@ void Command(int32_t cpos, double cspd, double cacc) {
   }
 }
 
+// APOS, ASPD and IQ; the load's position and speed in the words between (0x022A, 0x022E).
 struct AxisWords {
   int32_t apos;
   double aspd;
   int16_t iq;
+  int32_t aposLoad;
+  double aspdLoad;
 };
 AxisWords Axis() {
   uint16_t w[9] = {};
   EXPECT_TRUE(DriveSimulator::ReadMemory(1, 1, kWords.apos, w, 9));
-  return {(int32_t)((uint32_t)w[1] << 16 | w[0]), (int32_t)((uint32_t)w[5] << 16 | w[4]) / 65536.0, (int16_t)w[8]};
+  auto longAt = [&](int i) { return (int32_t)((uint32_t)w[i + 1] << 16 | w[i]); };
+  return {longAt(0), longAt(4) / 65536.0, (int16_t)w[8], longAt(2), longAt(6) / 65536.0};
 }
 
 }  // namespace
@@ -413,5 +417,36 @@ TEST_F(SimulatorTest, AnUpdateMovesTheAxisAlongATrapezoidOnTheClock) {
   Clock::Advance(50);
   EXPECT_FALSE(DriveSimulator::IsMoving(1));
   EXPECT_EQ(Axis().apos, 0);
+  Clock::UseRealTime();
+}
+
+// A load geared 1:2 (and one whose position word is the motor's) from where it stands.
+TEST_F(SimulatorTest, TheLoadFollowsTheMotorThroughTheTransmission) {
+  Clock::UseVirtualTime();
+  DriveSimulator::MotionWords words = kWords;
+  words.aposLoad = 0x022A;
+  words.aspdLoad = 0x022E;
+  words.loadRatio = 0.5;
+  const uint16_t load[2] = {100, 0};
+  ASSERT_TRUE(DriveSimulator::WriteMemory(1, 1, words.aposLoad, load, 2));
+  Command(1000, 1, 1.0 / 64);
+  DriveSimulator::StartMove(1, words);
+  const struct { uint64_t ms; int32_t motor, load; double loadSpeed; } rows[] = {
+      {50, 468, 334, 0.5}, {107, 1000, 600, 0}};
+  uint64_t at = 0;
+  for (const auto& r : rows) {
+    Clock::Advance(r.ms - at);
+    at = r.ms;
+    const AxisWords a = Axis();
+    EXPECT_EQ(a.apos, r.motor) << r.ms;
+    EXPECT_EQ(a.aposLoad, r.load) << r.ms;
+    EXPECT_NEAR(a.aspdLoad, r.loadSpeed, 1.0 / 65536) << r.ms;
+  }
+  words.aposLoad = words.apos;
+  Command(0, 1, 1.0 / 64);
+  DriveSimulator::StartMove(1, words);
+  Clock::Advance(200);
+  EXPECT_EQ(Axis().apos, 0);
+  EXPECT_EQ(Axis().aposLoad, 600);
   Clock::UseRealTime();
 }
