@@ -371,6 +371,12 @@ AxisWords Axis() {
   auto longAt = [&](int i) { return (int32_t)((uint32_t)w[i + 1] << 16 | w[i]); };
   return {longAt(0), longAt(4) / 65536.0, (int16_t)w[8], longAt(2), longAt(6) / 65536.0};
 }
+// The words once the clock, last read at `at`, reaches `ms`.
+AxisWords AxisAt(uint64_t& at, uint64_t ms) {
+  Clock::Advance(ms - at);
+  at = ms;
+  return Axis();
+}
 
 }  // namespace
 
@@ -388,9 +394,7 @@ TEST_F(SimulatorTest, AnUpdateMovesTheAxisAlongATrapezoidOnTheClock) {
       {103, 991, 34.0 / 64, -1563}, {107, 1000, 0, 0},   {200, 1000, 0, 0}};
   uint64_t at = 0;
   for (const auto& r : rows) {
-    Clock::Advance(r.ms - at);
-    at = r.ms;
-    const AxisWords a = Axis();
+    const AxisWords a = AxisAt(at, r.ms);
     EXPECT_EQ(a.apos, r.apos) << r.ms;
     EXPECT_NEAR(a.aspd, r.aspd, 1.0 / 65536) << r.ms;
     EXPECT_EQ(a.iq, r.iq) << r.ms;
@@ -435,9 +439,7 @@ TEST_F(SimulatorTest, TheLoadFollowsTheMotorThroughTheTransmission) {
       {50, 468, 334, 0.5}, {107, 1000, 600, 0}};
   uint64_t at = 0;
   for (const auto& r : rows) {
-    Clock::Advance(r.ms - at);
-    at = r.ms;
-    const AxisWords a = Axis();
+    const AxisWords a = AxisAt(at, r.ms);
     EXPECT_EQ(a.apos, r.motor) << r.ms;
     EXPECT_EQ(a.aposLoad, r.load) << r.ms;
     EXPECT_NEAR(a.aspdLoad, r.loadSpeed, 1.0 / 65536) << r.ms;
