@@ -6,6 +6,7 @@
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
 #include "monitor/gadgets/ControlPanelScopeItems.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
+#include "monitor/gadgets/GadgetGaugeWnd.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/panels/MC_ControlPanelFrame.h"
 #include "monitor/panels/GadgetsBar.h"
@@ -368,6 +369,7 @@ bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
     gauge->m_var.m_strName = "APOS_LD";
     gauge->m_var.m_strUnit = "rot";
     gauge->m_strTitle = "APOS_LD";
+    gauge->m_var.m_dMax = 4;
     gauge->m_nPeriod = 50;
     gauge->m_rect.SetRect(10, 45, 0, 0);
     panel->Add(gauge);
@@ -398,30 +400,45 @@ bool PollPanelInFrame(const std::string& outDir, std::string& detail) {
         Sleep(30);
       }
       saved = saved && SaveWindowImage(panel->m_pFrame, png.c_str());
-      // The value display's box reads otherwise than before the move; the scope's red trace climbs.
+      // The value display's box reads otherwise than before the move; the gauge's bar, empty before,
+      // fills to the load's 3 of 4 rotations; the scope's red trace climbs.
       auto* view = DYNAMIC_DOWNCAST(CMC_ControlPanelView, panel->m_pFrame->GetActiveView());
-      CWnd* value = view && view->m_aGadgets.GetSize() ? view->m_aGadgets[0]->GetDlgItem(14000) : nullptr;
-      CRect box, frame;
-      if (value) {
-        value->GetWindowRect(&box);
-        panel->m_pFrame->GetWindowRect(&frame);
-        box.OffsetRect(-frame.left, -frame.top);  // the picture holds the frame's whole area
-      }
+      // A gadget's control in the picture, which holds the frame's whole area.
+      auto placed = [&](int gadget, int id) {
+        CWnd* control = view && view->m_aGadgets.GetSize() > gadget ? view->m_aGadgets[gadget]->GetDlgItem(id) : nullptr;
+        CRect box, frame;
+        if (control) {
+          control->GetWindowRect(&box);
+          panel->m_pFrame->GetWindowRect(&frame);
+          box.OffsetRect(-frame.left, -frame.top);
+        }
+        return box;
+      };
+      const CRect box = placed(0, 14000), bar = placed(1, CGadgetGaugeWnd::IDC_BAR);
       CImagePixels first, last;
       int changed = 0;
-      if (value && first.Load(before) && last.Load(png))
+      double filled[2] = {};
+      if (first.Load(before) && last.Load(png)) {
         for (int y = box.top; y < box.bottom; ++y)
           for (int x = box.left; x < box.right; ++x) changed += first.At(x, y) != last.At(x, y);
+        const CImagePixels* pictures[2] = {&first, &last};
+        for (int i = 0; i < 2 && !bar.IsRectEmpty(); ++i)
+          filled[i] = pictures[i]->Count(bar.left, bar.top, bar.right, bar.bottom,
+                                         [&](COLORREF c) { return c == gauge->m_crColor; }) /
+                      (double)(bar.Width() * bar.Height());
+      }
       const RowSpan trace = ColorRows(png, RGB(255, 0, 0), 0, 0, 600, 600);
       CString text;
       text.Format("panel \"Position\" (value display, gauge, scope) polled in its frame for %d idle passes during "
-                  "a move, %d cached words, APOS = %.6g rot; %d pixels of the value box changed, the scope's trace "
-                  "spans %d rows; pictures %s and %s",
-                  passes, doc.m_panels.m_cache.GetCount(), show->m_var.m_dValue, changed, trace.Height(),
-                  before.c_str(), png.c_str());
+                  "a move, %d cached words, APOS = %.6g rot, APOS_LD = %.6g rot; %d pixels of the value box changed, "
+                  "the gauge's bar is %.0f%% filled (%.0f%% before), the scope's trace spans %d rows; pictures %s "
+                  "and %s",
+                  passes, doc.m_panels.m_cache.GetCount(), show->m_var.m_dValue, gauge->m_var.m_dValue, changed,
+                  filled[1] * 100, filled[0] * 100, trace.Height(), before.c_str(), png.c_str());
       detail = text.GetString();
       ok = passes == 20 && CMC_ControlPanel::ms_bStarted && saved && moved &&
-           std::fabs(show->m_var.m_dValue - 3) < 1e-6 && changed > 0 && trace.Height() > 20;
+           std::fabs(show->m_var.m_dValue - 3) < 1e-6 && std::fabs(gauge->m_var.m_dValue - 3) < 1e-6 && changed > 0 &&
+           filled[0] < 0.1 && filled[1] > 0.5 && trace.Height() > 20;
       CMC_ControlPanel::ms_bStarted = 0;
     } else {
       detail = "the panel's frame does not open";

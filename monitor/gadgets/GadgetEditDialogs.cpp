@@ -253,6 +253,10 @@ template class CGadgetPortEditDlg<CControlPanelInputItem>;
 template class CGadgetPortEditDlg<CControlPanelOutputItem>;
 
 // Bit.
+BEGIN_MESSAGE_MAP(CGadgetBitEditDlg, CGadgetItemEditDlg<CControlPanelBitItem>)
+ON_MESSAGE(CGadgetEditDlg::WM_REFILL_VARIABLES, &CGadgetBitEditDlg::OnRefillVariableList)
+END_MESSAGE_MAP()
+
 void CGadgetBitEditDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_GADGET_TITLE, m_item.m_strTitle);
   DDX_Check(pDX, IDC_GADGET_BORDER, m_item.m_bBorder);
@@ -297,6 +301,7 @@ BOOL CGadgetBitEditDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   FillAxisCombo(IDC_AXIS, m_item.m_nAxis);
   m_item.LocateItemVariables(m_pSetup, m_pCoff);
+  FillVariableCombo(0);
   // Loading the controls leaves the name alone: it is the user's while typing.
   SetDlgItemText(IDC_VARIABLE, m_item.m_strVariable);
   FillBitList();
@@ -332,6 +337,11 @@ BOOL CGadgetBitEditDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     NameChanged(name);
     return TRUE;
   }
+  if (id == IDC_VARIABLE && code == CBN_SELCHANGE && Combo(IDC_VARIABLE)->GetCurSel() == 0) {
+    ms_bListAllVariables = !ms_bListAllVariables;
+    PostMessage(WM_REFILL_VARIABLES);
+    return TRUE;
+  }
   if (id == IDC_VARIABLE && code == CBN_SELCHANGE) {
     QuietSave();
     NameChanged(SelectedText(this, IDC_VARIABLE));
@@ -354,6 +364,14 @@ BOOL CGadgetBitEditDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     return TRUE;
   }
   return CDialog::OnCommand(wParam, lParam);
+}
+
+LRESULT CGadgetBitEditDlg::OnRefillVariableList(WPARAM, LPARAM) {
+  Quiet quiet(this);
+  FillVariableCombo(0);
+  SetDlgItemText(IDC_VARIABLE, m_item.m_strVariable);
+  if (CComboBox* combo = Combo(IDC_VARIABLE)) combo->ShowDropDown(TRUE);
+  return 0;
 }
 
 HBRUSH CGadgetBitEditDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {

@@ -190,6 +190,8 @@ class CGadgetBitEditDlg : public CGadgetItemEditDlg<CControlPanelBitItem> {
   BOOL OnInitDialog() override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
+  LRESULT OnRefillVariableList(WPARAM wParam, LPARAM lParam);
+  DECLARE_MESSAGE_MAP()
 
  private:
   void FillBitList();

@@ -233,17 +233,18 @@ bool ChangeOutput(CMC_Setup* setup, WORD axisAddress, int port, bool on, std::st
 }
 
 // UPD: the addressed axis (every axis on a broadcast) takes its commanded position, speed and
-// acceleration; without the position loop's variables in the setup nothing moves.
+// acceleration; without the position loop's variables in the setup nothing moves. The load's words,
+// when the setup has them, follow the motor's (no setup gives a ratio: a direct transmission).
 void UpdateMotion(CMC_Setup* setup, WORD axisAddress) {
-  const char* const names[] = {"CPOS", "CSPD", "CACC", "APOS", "ASPD", "IQ"};
-  WORD addresses[6] = {};
-  for (int i = 0; i < 6; ++i) {
+  const char* const names[] = {"CPOS", "CSPD", "CACC", "APOS", "ASPD", "IQ", "APOS_LD", "ASPD_LD"};
+  WORD addresses[8] = {};
+  for (int i = 0; i < 8; ++i) {
     CMC_Variable* v = setup ? setup->FindVariable(names[i], 1) : nullptr;
-    if (!v) return;
-    addresses[i] = v->GetAddress();
+    if (!v && i < 6) return;
+    addresses[i] = v ? v->GetAddress() : 0;
   }
-  const DriveSimulator::MotionWords words{addresses[0], addresses[1], addresses[2],
-                                          addresses[3], addresses[4], addresses[5]};
+  const DriveSimulator::MotionWords words{addresses[0], addresses[1], addresses[2], addresses[3],
+                                          addresses[4], addresses[5], addresses[6], addresses[7]};
   if (axisAddress & DAV_BROADCAST_ADDRESS) {
     for (uint16_t a : DriveSimulator::Axes()) DriveSimulator::StartMove(a, words);
   } else {

@@ -209,10 +209,11 @@ void ScopeSample(Drive& d, uint32_t count) {
 void LogCatchUp(State& s) {
   uint64_t now = 0;
   bool read = false;
-  for (auto& [id, d] : s.drives) {
-    Drive::Logger& l = d->logger;
-    Drive::Scope& sc = d->scope;
-    const bool moving = d->motion.moving;
+  for (auto& entry : s.drives) {
+    Drive& d = *entry.second;
+    Drive::Logger& l = d.logger;
+    Drive::Scope& sc = d.scope;
+    const bool moving = d.motion.moving;
     if (!l.running && !sc.running && !moving) continue;
     if (!read) {
       now = Clock::Now();
@@ -223,16 +224,16 @@ void LogCatchUp(State& s) {
                     void (*sample)(Drive&, uint32_t)) {
       const uint64_t before = credited;
       const uint32_t n = Owed(now, anchorMs, periodMs, credited, limit);
-      if (!moving) return sample(*d, n);
+      if (!moving) return sample(d, n);
       for (uint32_t i = 0; i < n; ++i) {
-        MoveTo(*d, (double)anchorMs + (double)(before + i + 1) * periodMs);
-        sample(*d, 1);
+        MoveTo(d, (double)anchorMs + (double)(before + i + 1) * periodMs);
+        sample(d, 1);
       }
     };
     // What is due beyond the points left is never logged.
     if (l.running) take(l.anchorMs, l.periodMs, l.credited, 0x10000, LogSample);
     if (sc.running) take(sc.anchorMs, sc.periodMs, sc.credited, 1000000, ScopeSample);
-    if (moving) d->motion.moving = MoveTo(*d, (double)now);
+    if (moving) d.motion.moving = MoveTo(d, (double)now);
   }
 }
 

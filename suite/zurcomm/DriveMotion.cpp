@@ -1,4 +1,5 @@
-// The drives' position loop: a trapezoidal move from APOS to CPOS, paced by the layer's clock.
+// The drives' position loop: a trapezoidal move from APOS to CPOS, paced by the layer's clock; the
+// load follows through the transmission.
 #include "suite/zurcomm/SimulatorState.h"
 
 #include <algorithm>
@@ -30,7 +31,12 @@ void StartMove(Drive& d, const DriveSimulator::MotionWords& w, uint64_t nowMs) {
   Drive::Motion& m = d.motion;
   m = Drive::Motion();
   m.apos = w.apos, m.aspd = w.aspd, m.iq = w.iq;
+  // A load word that is the motor's own (feedback on the load) is the motor's to write.
+  m.aposLoad = w.aposLoad == w.apos ? 0 : w.aposLoad;
+  m.aspdLoad = w.aspdLoad == w.aspd ? 0 : w.aspdLoad;
+  m.loadRatio = w.loadRatio;
   m.from = ReadLong(d, w.apos);
+  m.loadFrom = m.aposLoad ? ReadLong(d, m.aposLoad) : 0;
   m.distance = (double)ReadLong(d, w.cpos) - m.from;
   const double speed = std::fabs(ReadFixed(d, w.cspd)), accel = std::fabs(ReadFixed(d, w.cacc));
   if (m.distance == 0 || speed <= 0 || accel <= 0 || !w.apos) return;
@@ -62,6 +68,8 @@ bool MoveTo(Drive& d, double ms) {
   const double sign = m.distance < 0 ? -1 : 1;
   WriteLong(d, m.apos, (int32_t)std::llround(m.from + sign * x));
   if (m.aspd) WriteLong(d, m.aspd, (int32_t)std::llround(sign * v * 65536.0));
+  if (m.aposLoad) WriteLong(d, m.aposLoad, (int32_t)std::llround(m.loadFrom + sign * x * m.loadRatio));
+  if (m.aspdLoad) WriteLong(d, m.aspdLoad, (int32_t)std::llround(sign * v * m.loadRatio * 65536.0));
   if (uint16_t* iq = m.iq ? d.DataWord(m.iq) : nullptr) {
     const double current = std::clamp(sign * a * DriveSimulator::kCurrentPerAcceleration, -32768.0, 32767.0);
     *iq = (uint16_t)(int16_t)std::lround(current);

@@ -82,9 +82,13 @@ class DriveSimulator {
   // ---- Motion --------------------------------------------------------------------------------
   // Word addresses of the position loop: CPOS (32-bit counts), CSPD and CACC (16.16 fixed, counts per
   // speed-loop sample Ts_S and per sample squared) are read; APOS (32-bit), ASPD (16.16) and IQ
-  // (16-bit, kCurrentPerAcceleration x acceleration) are written as the axis moves.
+  // (16-bit, kCurrentPerAcceleration x acceleration) are written as the axis moves. The load's
+  // position and speed (when given) follow the motor's through the transmission: loadRatio load
+  // counts per motor count, the load starting from where it stands.
   struct MotionWords {
     uint16_t cpos = 0, cspd = 0, cacc = 0, apos = 0, aspd = 0, iq = 0;
+    uint16_t aposLoad = 0, aspdLoad = 0;
+    double loadRatio = 1;
   };
   static constexpr double kCurrentPerAcceleration = 1e5;
   // UPD: the axis leaves its APOS for CPOS along a trapezoidal profile on the layer's clock; nothing

@@ -62,9 +62,10 @@ struct Drive {
   // The position loop: after UPD the axis runs a trapezoidal profile from APOS to CPOS.
   struct Motion {
     bool moving = false;
-    uint16_t apos = 0, aspd = 0, iq = 0;  // word addresses
+    uint16_t apos = 0, aspd = 0, iq = 0, aposLoad = 0, aspdLoad = 0;  // word addresses
     double startMs = 0;
-    int32_t from = 0;
+    int32_t from = 0, loadFrom = 0;
+    double loadRatio = 1;
     double distance = 0;  // signed, counts
     double speed = 0, accel = 0;  // peak speed (counts per sample) and acceleration (per sample squared)
     double rampSamples = 0, flatSamples = 0;

@@ -142,6 +142,18 @@ void SelectFirst(CWnd* dlg, int id) {
   EXPECT_TRUE(DialogAutomation::SelectItem(dlg, id, first)) << id;
 }
 
+// The entries of a dialog's combo box, in order.
+std::vector<std::string> ComboEntries(CWnd* dlg, int id) {
+  std::vector<std::string> entries;
+  const int count = (int)dlg->SendDlgItemMessage(id, CB_GETCOUNT);
+  for (int i = 0; i < count; ++i) {
+    char text[256] = {};
+    dlg->SendDlgItemMessage(id, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
+    entries.push_back(text);
+  }
+  return entries;
+}
+
 // How each kind's dialog is filled in, and what its item keeps of it.
 struct Kind {
   UINT dialog;
@@ -722,6 +734,70 @@ TEST_F(GadgetWndsTest, EditDialogsRefuseBadInput) {
   EXPECT_NE(boxes[0].find("65535"), std::string::npos) << boxes[0];
   EXPECT_EQ(boxes[1], "Non empty string expected");
   EXPECT_EQ(boxes[2], "Unknown variable \"NOSUCH\".");
+}
+
+TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
+  auto* show = Add<CControlPanelShowVarItem>();
+  show->m_var.m_strName = "APOS";
+  auto* bit = Add<CControlPanelBitItem>(CRect(10, 60, 0, 0));
+  bit->m_nAxis = 2;
+  bit->m_strVariable = "APOS";
+  bit->m_strTitle = "Motor";
+  bit->m_nBit = 3;
+  bit->m_nPeriod = 50;
+  bit->m_crColor0 = RGB(1, 2, 3);
+  bit->m_crColor1 = RGB(4, 5, 6);
+  Open();
+  // What the value display offers in either list mode.
+  CGadgetEditDlg::ms_bListAllVariables = 0;
+  std::vector<std::string> lists[2];
+  DialogAutomation::AddDialogHandler(14007u, [&](CWnd* dlg) {
+    lists[0] = ComboEntries(dlg, 14052);
+    EXPECT_TRUE(DialogAutomation::SelectItem(dlg, 14052, ">> List all variables <<"));
+    lists[1] = ComboEntries(dlg, 14052);
+    dlg->SendDlgItemMessage(14052, CB_SHOWDROPDOWN, FALSE);
+    DialogAutomation::ClickControl(dlg, IDCANCEL);
+  });
+  EXPECT_FALSE(Gadget<CGadgetShowVarWnd>(0)->EditProperties());
+  ASSERT_GT(lists[0].size(), 1u);
+  ASSERT_GT(lists[1].size(), lists[0].size());
+
+  CGadgetEditDlg::ms_bListAllVariables = 0;
+  ClearBoxes();
+  struct {
+    std::vector<std::string> entries[2];
+    CString names[2];
+    bool dropped = false;
+  } seen;
+  DialogAutomation::AddDialogHandler(14015u, [&](CWnd* dlg) {
+    seen.entries[0] = ComboEntries(dlg, 14052);
+    seen.names[0] = Text(dlg, 14052);
+    EXPECT_TRUE(DialogAutomation::SelectItem(dlg, 14052, ">> List all variables <<"));
+    seen.entries[1] = ComboEntries(dlg, 14052);
+    seen.names[1] = Text(dlg, 14052);
+    seen.dropped = dlg->SendDlgItemMessage(14052, CB_GETDROPPEDSTATE) != 0;
+    dlg->SendDlgItemMessage(14052, CB_SHOWDROPDOWN, FALSE);
+    dlg->SendDlgItemMessage(14050, CB_SETCURSEL, (WPARAM)-1);
+    DialogAutomation::ClickControl(dlg, IDOK);
+    dlg->SendDlgItemMessage(14050, CB_SETCURSEL, 2);
+    dlg->SetDlgItemText(14052, "");
+    DialogAutomation::ClickControl(dlg, IDOK);
+    dlg->SetDlgItemText(14052, "APOS");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  EXPECT_TRUE(Gadget<CGadgetBitWnd>(1)->EditProperties()) << LastBox();
+  EXPECT_EQ(CGadgetEditDlg::ms_bListAllVariables, 1);
+  CGadgetEditDlg::ms_bListAllVariables = 0;
+  EXPECT_EQ(seen.entries[0], lists[0]);
+  EXPECT_EQ(seen.entries[1], lists[1]);
+  EXPECT_EQ(seen.names[0], "APOS");
+  EXPECT_EQ(seen.names[1], "APOS");
+  EXPECT_TRUE(seen.dropped);
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Please select an item!", "Non empty string expected"}));
+  CString kept;
+  kept.Format("%d %s %s %hd %hu %06lx %06lx", bit->m_nAxis, bit->m_strVariable.GetString(), bit->m_strTitle.GetString(),
+              bit->m_nBit, bit->m_nPeriod, (unsigned long)bit->m_crColor0, (unsigned long)bit->m_crColor1);
+  EXPECT_EQ(kept, "2 APOS Motor 3 50 030201 060504");
 }
 
 }  // namespace

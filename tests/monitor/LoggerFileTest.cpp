@@ -269,7 +269,8 @@ TEST_F(LoggerFileTest, EveryTruncationAndDamageFailsToTheDefaults) {
     EXPECT_EQ(single2.GetItems().GetSize(), 0);
   }
   // An item of an unknown kind or a bit past 31 never reaches the masks.
-  for (auto [kind, bit] : {std::pair<short, short>{6, -1}, {0, 32}}) {
+  for (auto entry : {std::pair<short, short>{6, -1}, {0, 32}}) {
+    const short kind = entry.first, bit = entry.second;
     const Bytes item = dravonix::test::StoreBytes([&](CArchive& ar) {
       ar << (BYTE)4 << kind << CString() << CString("APOS") << CString() << 1.0 << 0.0 << CString() << bit;
     });

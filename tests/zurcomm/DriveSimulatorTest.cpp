@@ -357,15 +357,25 @@ void Command(int32_t cpos, double cspd, double cacc) {
   }
 }
 
+// APOS, ASPD and IQ; the load's position and speed in the words between (0x022A, 0x022E).
 struct AxisWords {
   int32_t apos;
   double aspd;
   int16_t iq;
+  int32_t aposLoad;
+  double aspdLoad;
 };
 AxisWords Axis() {
   uint16_t w[9] = {};
   EXPECT_TRUE(DriveSimulator::ReadMemory(1, 1, kWords.apos, w, 9));
-  return {(int32_t)((uint32_t)w[1] << 16 | w[0]), (int32_t)((uint32_t)w[5] << 16 | w[4]) / 65536.0, (int16_t)w[8]};
+  auto longAt = [&](int i) { return (int32_t)((uint32_t)w[i + 1] << 16 | w[i]); };
+  return {longAt(0), longAt(4) / 65536.0, (int16_t)w[8], longAt(2), longAt(6) / 65536.0};
+}
+// The words once the clock, last read at `at`, reaches `ms`.
+AxisWords AxisAt(uint64_t& at, uint64_t ms) {
+  Clock::Advance(ms - at);
+  at = ms;
+  return Axis();
 }
 
 }  // namespace
@@ -384,9 +394,7 @@ TEST_F(SimulatorTest, AnUpdateMovesTheAxisAlongATrapezoidOnTheClock) {
       {103, 991, 34.0 / 64, -1563}, {107, 1000, 0, 0},   {200, 1000, 0, 0}};
   uint64_t at = 0;
   for (const auto& r : rows) {
-    Clock::Advance(r.ms - at);
-    at = r.ms;
-    const AxisWords a = Axis();
+    const AxisWords a = AxisAt(at, r.ms);
     EXPECT_EQ(a.apos, r.apos) << r.ms;
     EXPECT_NEAR(a.aspd, r.aspd, 1.0 / 65536) << r.ms;
     EXPECT_EQ(a.iq, r.iq) << r.ms;
@@ -413,5 +421,34 @@ TEST_F(SimulatorTest, AnUpdateMovesTheAxisAlongATrapezoidOnTheClock) {
   Clock::Advance(50);
   EXPECT_FALSE(DriveSimulator::IsMoving(1));
   EXPECT_EQ(Axis().apos, 0);
+  Clock::UseRealTime();
+}
+
+// A load geared 1:2 (and one whose position word is the motor's) from where it stands.
+TEST_F(SimulatorTest, TheLoadFollowsTheMotorThroughTheTransmission) {
+  Clock::UseVirtualTime();
+  DriveSimulator::MotionWords words = kWords;
+  words.aposLoad = 0x022A;
+  words.aspdLoad = 0x022E;
+  words.loadRatio = 0.5;
+  const uint16_t load[2] = {100, 0};
+  ASSERT_TRUE(DriveSimulator::WriteMemory(1, 1, words.aposLoad, load, 2));
+  Command(1000, 1, 1.0 / 64);
+  DriveSimulator::StartMove(1, words);
+  const struct { uint64_t ms; int32_t motor, load; double loadSpeed; } rows[] = {
+      {50, 468, 334, 0.5}, {107, 1000, 600, 0}};
+  uint64_t at = 0;
+  for (const auto& r : rows) {
+    const AxisWords a = AxisAt(at, r.ms);
+    EXPECT_EQ(a.apos, r.motor) << r.ms;
+    EXPECT_EQ(a.aposLoad, r.load) << r.ms;
+    EXPECT_NEAR(a.aspdLoad, r.loadSpeed, 1.0 / 65536) << r.ms;
+  }
+  words.aposLoad = words.apos;
+  Command(0, 1, 1.0 / 64);
+  DriveSimulator::StartMove(1, words);
+  Clock::Advance(200);
+  EXPECT_EQ(Axis().apos, 0);
+  EXPECT_EQ(Axis().aposLoad, 600);
   Clock::UseRealTime();
 }
