@@ -107,8 +107,9 @@ class CPoint : public POINT {
   void Offset(int dx, int dy) { x += dx; y += dy; }
   void Offset(POINT p) { x += p.x; y += p.y; }
   void SetPoint(int ix, int iy) { x = ix; y = iy; }
-  bool operator==(POINT p) const { return x == p.x && y == p.y; }
-  bool operator!=(POINT p) const { return !(*this == p); }
+  // Hidden friends on the base type, so that C++20's reversed candidates find the same function.
+  friend bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
+  friend bool operator!=(const POINT& a, const POINT& b) { return a.x != b.x || a.y != b.y; }
   void operator+=(POINT p) { x += p.x; y += p.y; }
   void operator-=(POINT p) { x -= p.x; y -= p.y; }
   void operator+=(SIZE s) { x += s.cx; y += s.cy; }
@@ -126,8 +127,8 @@ class CSize : public SIZE {
   CSize(int x, int y) : SIZE{x, y} {}
   CSize(SIZE s) : SIZE(s) {}
   CSize(POINT p) : SIZE{p.x, p.y} {}
-  bool operator==(SIZE s) const { return cx == s.cx && cy == s.cy; }
-  bool operator!=(SIZE s) const { return !(*this == s); }
+  friend bool operator==(const SIZE& a, const SIZE& b) { return a.cx == b.cx && a.cy == b.cy; }
+  friend bool operator!=(const SIZE& a, const SIZE& b) { return a.cx != b.cx || a.cy != b.cy; }
   void operator+=(SIZE s) { cx += s.cx; cy += s.cy; }
   void operator-=(SIZE s) { cx -= s.cx; cy -= s.cy; }
   CSize operator+(SIZE s) const { return CSize(cx + s.cx, cy + s.cy); }
@@ -189,8 +190,12 @@ class CRect : public RECT {
   bool UnionRect(LPCRECT a, LPCRECT b);
   bool SubtractRect(LPCRECT a, LPCRECT b);
 
-  bool operator==(const RECT& r) const { return EqualRect(&r); }
-  bool operator!=(const RECT& r) const { return !EqualRect(&r); }
+  friend bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  }
+  friend bool operator!=(const RECT& a, const RECT& b) {
+    return a.left != b.left || a.top != b.top || a.right != b.right || a.bottom != b.bottom;
+  }
   void operator+=(POINT p) { OffsetRect(p); }
   void operator-=(POINT p) { OffsetRect(-p.x, -p.y); }
   void operator&=(const RECT& r) { IntersectRect(this, &r); }
