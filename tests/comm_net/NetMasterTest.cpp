@@ -625,6 +625,66 @@ TEST_F(NetMasterTest, AFrozenPeersRequestFailsWithinItsTimeOut) {
   EXPECT_EQ(b, got);
 }
 
+TEST_F(NetMasterTest, AStrayFrameShiftsNoLaterReply) {
+  Start();
+  OpenChannel();
+  OpenDrive();
+  CMC_Comm::m_dwNetReplyTimeout = 400;
+  const WORD addresses[] = {0x8100, 0x8200, 0x8300, 0x8400, 0x8500};
+  auto wordsAt = [](WORD address) {
+    std::vector<WORD> w(4);
+    for (size_t i = 0; i < w.size(); ++i) w[i] = (WORD)(address + i);
+    return w;
+  };
+  for (WORD a : addresses) ASSERT_TRUE(CMC_Comm::SendData(wordsAt(a).data(), a, 1, 4));
+  // Sent unasked just before the first read's reply: an empty frame, a wrong echo, a message nobody asked for.
+  for (const char* stray : {"", "0701", "1F03001000550001000200030004"}) {
+    m_peer->Command(std::string("stray ") + stray);
+    for (WORD a : addresses) {
+      std::vector<WORD> got(4);
+      EXPECT_TRUE(CMC_Comm::ReceiveData(got.data(), a, 1, 4)) << stray << " " << std::hex << a;
+      EXPECT_EQ(wordsAt(a), got) << stray << " " << std::hex << a;
+    }
+  }
+  // A peer that answers with a wrong echo instead of the reply: the request ends within its time-out, and the
+  // reads after it get their own words.
+  WORD axis = 0;
+  m_peer->Command("reply 0701");
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  EXPECT_EQ("Network Protocol Error! The peer does not understand my communication protocol.",
+            std::string(CMC_Comm::GetLastErrorText()));
+  for (WORD a : addresses) {
+    std::vector<WORD> got(4);
+    EXPECT_TRUE(CMC_Comm::ReceiveData(got.data(), a, 1, 4)) << std::hex << a;
+    EXPECT_EQ(wordsAt(a), got) << std::hex << a;
+  }
+  EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
+}
+
+TEST_F(NetMasterTest, ACutPacketEndsTheConnectionAndTheUserReconnects) {
+  Start();
+  OpenChannel();
+  OpenDrive();
+  CMC_Comm::m_dwNetReplyTimeout = 400;
+  CMC_Comm::nShowErr = MB_OKCANCEL;
+  Automation::Instance().PushMessageBoxAnswer(IDOK);
+  m_peer->Command("cut");
+  WORD axis = 0;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400 * dravonix::test::kTimeFactor));
+  ASSERT_EQ(1u, BoxTexts().size());
+  EXPECT_EQ("Communication Error:\n\nThe connection to the net server was lost", BoxTexts()[0]);
+  EXPECT_FALSE(CMC_Comm::IsCommOpen());
+  ASSERT_TRUE(WaitState(NMS_IDLE));
+  EXPECT_NE(std::string::npos, Log().find("The connection to the net server was lost"));
+  // Connected again, the link frames its packets anew.
+  CMC_Comm::nShowErr = 0;
+  OpenChannel();
+  OpenDrive();
+  EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
+}
+
 TEST_F(NetMasterTest, TheMasterWindowShowsAndKeepsItsLayoutWhenResized) {
   Start();
   EXPECT_TRUE(::IsWindowVisible(m_dlg));
