@@ -287,7 +287,12 @@ bool CMC_Comm::NetRequest(const std::vector<BYTE>& request, size_t replyLength, 
   std::vector<BYTE> reply;
   if (!NetExchange(request, reply, callback, user)) return false;
   bool lengthOk = atLeast ? reply.size() >= replyLength : reply.size() == replyLength;
-  if (!lengthOk || reply.size() < 2 || reply[1] == 0) return false;
+  // A failure the peer reports is explained by its own last-error text; a reply of the wrong length by ours.
+  if (reply.size() >= 2 && reply[1] == 0) return false;
+  if (!lengthOk || reply.size() < 2) {
+    m_strNetLastError.LoadString(IDS_COMM_NET_PROTOCOL_ERROR);
+    return false;
+  }
   if (data) data->assign(reply.begin() + 2, reply.end());
   return true;
 }

@@ -20,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <deque>
 
 namespace {
 
@@ -32,9 +33,13 @@ HWND SocketWindow() { return CMC_Comm::m_pSockThread ? CSocketWinThread::Running
 // The socket thread's id, kept apart from the thread object, which deletes itself when the thread ends.
 std::atomic<DWORD> g_sockThreadId{0};
 
-// Replies still owed for requests that timed out: they are dropped as they come, so that no later request takes
-// one for its own.
-int g_staleReplies = 0;
+// Replies still owed for requests that timed out, oldest first. The peer answers in order, so a late answer is
+// known by its echo and dropped as it comes, and no later request takes it for its own.
+struct OwedReply {
+  BYTE opcode;
+  bool progress;  // the request reports progress before its answer
+};
+std::deque<OwedReply> g_owed;
 // The link state last reported and whether a channel was up since the connection was made; both belong to the
 // user-interface thread.
 int g_netState = 0;
@@ -56,6 +61,33 @@ DWORD ReplyTimeout(WORD length, const BYTE* frame) {
     bytes += 2u * (WORD)(frame[length - 2] | frame[length - 1] << 8);
   const ULONGLONG baud = CMC_Comm::m_dwBaudRate ? CMC_Comm::m_dwBaudRate : 9600;
   return (DWORD)std::min<ULONGLONG>(CMC_Comm::m_dwNetReplyTimeout + bytes * 10 * 1000 * 2 / baud, 0x7FFFFFFF);
+}
+
+// Drops the late answer (or progress report) of a request that timed out. An error report answers the oldest
+// owed request; an echo answers the request it names, and the answers owed before it will not come any more.
+bool DropOwedReply(const tagNetMessage& frame) {
+  if (g_owed.empty() || frame.length == 0) return false;
+  const BYTE echo = frame.Echo();
+  if (echo == NETOP_PROGRESS)
+    return std::any_of(g_owed.begin(), g_owed.end(), [](const OwedReply& o) { return o.progress; });
+  auto it = echo == NETOP_ERROR ? g_owed.begin()
+                                : std::find_if(g_owed.begin(), g_owed.end(),
+                                               [echo](const OwedReply& o) { return o.opcode == echo; });
+  if (it == g_owed.end()) return false;
+  g_owed.erase(g_owed.begin(), it + 1);
+  return true;
+}
+
+// A request that timed out while a packet was half received: the stream can no longer be framed, so the
+// net-master window drops the connection. True when it did.
+bool DropCutConnection() {
+  HWND w = SocketWindow();
+  if (!w || !::SendMessage(w, WM_NETMASTER_REPLY_TIMEOUT, 0, 0)) return false;
+  CMC_Comm::m_bNetChannelUp = 0;
+  CMC_Comm::m_bOpen = 0;
+  g_netState = 0;
+  g_owed.clear();
+  return true;
 }
 
 void DropReply() {
@@ -90,7 +122,8 @@ void CMC_Comm::InitNetMaster() {
   g_sockThreadId = thread->m_nThreadID;
   m_pSockThread = thread;
   m_bNetMaster = 1;
-  g_staleReplies = g_netState = 0;
+  g_netState = 0;
+  g_owed.clear();
   g_hadChannel = false;
   thread->ResumeThread();
 }
@@ -133,11 +166,10 @@ void CMC_Comm::ReceiveNetMasterSerialMsg(int state, tagNetMessage* frame) {
   } else if (m_bNetMaster) {
     m_bNetChannelUp = 0;
     m_bOpen = 0;
-    g_staleReplies = 0;
+    g_owed.clear();
   }
   // The late answer of a request that timed out (and the progress reports before it) is nobody's.
-  if (frame && g_staleReplies > 0) {
-    if (frame->Echo() != NETOP_PROGRESS) --g_staleReplies;
+  if (frame && DropOwedReply(*frame)) {
     tagNetMessage::Delete(frame);
     return;
   }
@@ -208,16 +240,29 @@ tagNetMessage* CMC_Comm::RunDAVCommandOverNetWithCallback(WORD length, BYTE* fra
     SetNoChannelError();
     return nullptr;
   }
+  using std::chrono::steady_clock;
+  auto until = steady_clock::now() + std::chrono::milliseconds(timeout);
+  bool strayFrame = false;
   for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - steady_clock::now()).count();
     // A silent peer fails the request as a silent drive does; its answer, when it comes, is dropped.
-    if (!WaitForNetReceive(timeout)) {
-      ++g_staleReplies;
-      SetNetError(IDS_COMM_NET_TIMEOUT);
+    if (!WaitForNetReceive((DWORD)std::max<long long>(left, 0))) {
+      if (DropCutConnection()) {
+        SetNetError(IDS_COMM_NET_CONNECTION_LOST);
+        return nullptr;
+      }
+      g_owed.push_back({opcode, callback != nullptr});
+      SetNetError(strayFrame ? IDS_COMM_NET_PROTOCOL_ERROR : IDS_COMM_NET_TIMEOUT);
       return nullptr;
     }
     tagNetMessage* reply = m_bNetChannelUp ? m_pNetReply : nullptr;
-    if (reply && reply->length >= 2 && reply->Echo() == opcode) return reply;
-    // A progress report of a request with callback: answered for questions, and the wait goes on.
+    // Our echo, or an error report in its place, is our answer: whatever was owed before it will not come.
+    if (reply && reply->length >= 1 && (reply->Echo() == opcode || reply->Echo() == NETOP_ERROR)) {
+      g_owed.clear();
+      if (reply->length >= 2 && reply->Echo() == opcode) return reply;
+      return RejectReply(opcode);
+    }
+    // A progress report of a request with callback: answered for questions, and the wait starts again.
     if (reply && callback && reply->Echo() == NETOP_PROGRESS && reply->length >= 6) {
       m_pNetReply = nullptr;
       BYTE code = reply->data[1];
@@ -227,6 +272,14 @@ tagNetMessage* CMC_Comm::RunDAVCommandOverNetWithCallback(WORD length, BYTE* fra
       tagNetMessage::Delete(reply);
       bool answer = callback(code, text, percent, user);
       if (code == 1 || code == 2) NetPost({NETOP_ANSWER, (BYTE)(answer ? 1 : 0)});
+      until = steady_clock::now() + std::chrono::milliseconds(timeout);
+      continue;
+    }
+    // A frame the peer sent unasked is not our answer: the wait for ours goes on.
+    if (reply) {
+      m_pNetReply = nullptr;
+      tagNetMessage::Delete(reply);
+      strayFrame = true;
       continue;
     }
     return RejectReply(opcode);

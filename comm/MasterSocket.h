@@ -34,6 +34,8 @@ class CMasterSocket : public CAsyncSocket {
   void FailAndClose(int error = 0);
   // Packets waiting to be sent (the head may be partly sent).
   size_t QueuedPackets() const { return m_queue.size(); }
+  // Part of a packet came and the rest is still awaited.
+  bool HasPartialPacket() const { return m_pReceive || m_nReceived > 0; }
   bool IsConnected() const { return m_hSocket != INVALID_SOCKET; }
 
  private:

@@ -1,5 +1,6 @@
 #include "comm/NetMasterDlg.h"
 
+#include "comm/CommStringIds.h"
 #include "comm/MC_Comm.h"
 #include "comm/NetMessage.h"
 #include "kernel/values/ConfigFile.h"
@@ -129,6 +130,7 @@ BEGIN_MESSAGE_MAP(CNetMasterDlg, CDialog)
   ON_MESSAGE(WM_NETMASTER_FRAME, &CNetMasterDlg::OnGateFrame)
   ON_MESSAGE(WM_MASTERSOCKET_SENT, &CNetMasterDlg::OnQueueEmpty)
   ON_MESSAGE(WM_NETMASTER_ACTIVATE, &CNetMasterDlg::OnAppActivate)
+  ON_MESSAGE(WM_NETMASTER_REPLY_TIMEOUT, &CNetMasterDlg::OnReplyTimeout)
 END_MESSAGE_MAP()
 
 CNetMasterDlg::CNetMasterDlg() : CDialog(IDD_NETMASTER) { GetNetServerAuth(m_strUser, m_strPassword); }
@@ -277,9 +279,7 @@ void CNetMasterDlg::ReplyText(UINT textId) {
 void CNetMasterDlg::OnConnect() {
   UpdateData(TRUE);
   if (m_nState != NMS_IDLE) {
-    EndTransfer(false);
-    m_socket.ResetAndClose();
-    SetState(NMS_IDLE);
+    Disconnect();
     return;
   }
   if (m_strUser.IsEmpty() || m_strPassword.IsEmpty()) {
@@ -287,6 +287,21 @@ void CNetMasterDlg::OnConnect() {
     return;
   }
   if (m_socket.ConnectToServer()) SetState(NMS_CONNECTING);
+}
+
+void CNetMasterDlg::Disconnect() {
+  EndTransfer(false);
+  m_socket.ResetAndClose();
+  SetState(NMS_IDLE);
+}
+
+// A packet still half received when a request of the gate timed out will not be completed: the stream can no
+// longer be framed, and waiting would only fail every later request, so the connection goes.
+LRESULT CNetMasterDlg::OnReplyTimeout(WPARAM, LPARAM) {
+  if (!m_socket.HasPartialPacket()) return 0;
+  Show(Text(IDS_COMM_NET_CONNECTION_LOST));
+  Disconnect();
+  return 1;
 }
 
 LRESULT CNetMasterDlg::OnSocketConnected(WPARAM wParam, LPARAM) {

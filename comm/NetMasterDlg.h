@@ -82,10 +82,12 @@ class CNetMasterDlg : public CDialog {
   LRESULT OnGateFrame(WPARAM, LPARAM);
   LRESULT OnQueueEmpty(WPARAM, LPARAM);
   LRESULT OnAppActivate(WPARAM, LPARAM);
+  LRESULT OnReplyTimeout(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()
 
  private:
   void SetState(int state);
+  void Disconnect();
   void Show(const CString& text, bool flash = false);
   void Send(BYTE code, const void* payload, size_t length);
   void SendTransfer(BYTE subType, const void* data = nullptr, size_t length = 0);

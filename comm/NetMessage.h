@@ -11,6 +11,9 @@
 #define WM_NETMASTER_FRAME 6038
 // Activation of the application (1 = it lost activation, 0 = it gained it) to the net-master window.
 #define WM_NETMASTER_ACTIVATE 6033
+// Sent by the gate to the net-master window when a request timed out; nonzero result: a packet was half received,
+// so the window dropped the connection.
+#define WM_NETMASTER_REPLY_TIMEOUT 6041
 
 // States of the net-master link; from NETMASTER_STATE_CHANNEL on a channel to a slave is established.
 #define NETMASTER_STATE_CHANNEL 8

@@ -120,8 +120,11 @@ class Slave {
   void SendNextBlock();
   Server* m_server;
   Bytes m_nextReply;
+  // A frame sent unasked just before the next reply, and whether one is to go.
+  Bytes m_stray;
+  bool m_sendStray = false;
   std::vector<Bytes> m_stalled;
-  bool m_stall = false, m_closeMid = false, m_refuse = false;
+  bool m_stall = false, m_closeMid = false, m_cut = false, m_refuse = false;
   std::string m_inbox = ".";
   // Receiving.
   std::ofstream m_file;
@@ -340,6 +343,16 @@ void Slave::OnDriveFrame(const Bytes& f) {
     m_master->Close();
     m_server->Closed(m_master);
     return;
+  }
+  // A packet cut short: its header announces 65535 bytes that never come.
+  if (m_cut && m_master) {
+    m_cut = false;
+    m_master->SendRaw({2, 0xFF, 0xFF});
+    return;
+  }
+  if (m_sendStray) {
+    m_sendStray = false;
+    Reply(m_stray);
   }
   if (!m_nextReply.empty()) {
     Reply(m_nextReply);
@@ -573,6 +586,11 @@ void Slave::Command(const std::string& verb, const std::string& rest) {
     for (const Bytes& f : frames) OnDriveFrame(f);
   }
   else if (verb == "closemid") m_closeMid = true;
+  else if (verb == "cut") m_cut = true;
+  else if (verb == "stray") {
+    m_stray = FromHex(rest);
+    m_sendStray = true;
+  }
   else if (verb == "refuse") m_refuse = true;
   else if (verb == "accept") m_refuse = false;
   else if (verb == "inbox") m_inbox = rest;

@@ -258,29 +258,27 @@ TEST_F(NetMasterTest, RequestsNeedAChannelAndCheckTheirReplies) {
 
   OpenChannel();
   OpenDrive();
+  const std::string kProtocol = "Network Protocol Error! The peer does not understand my communication protocol.";
+  // The peer's error text, a reply too short or without its text: the box tells why.
   struct Case {
     const char* reply;
-    const char* text;
+    std::string text;
   } cases[] = {
-      {"0701", "Network Protocol Error! The peer does not understand my communication protocol."},
       {"0062757379", "busy"},
-      {"00", "Network Protocol Error! The peer does not understand my communication protocol."},
-      {"12", "Network Protocol Error! The peer does not understand my communication protocol."},
+      {"00", kProtocol},
+      {"12", kProtocol},
+      {"1201", kProtocol},
   };
+  CMC_Comm::nShowErr = MB_OKCANCEL;
   for (const Case& c : cases) {
+    Automation::Instance().ClearMessageBoxes();
+    Automation::Instance().PushMessageBoxAnswer(IDOK);
     m_peer->Command(std::string("reply ") + c.reply);
     EXPECT_FALSE(CMC_Comm::GetHostBoard(axis)) << c.reply;
-    EXPECT_EQ(c.text, std::string(CMC_Comm::GetLastErrorText())) << c.reply;
+    ASSERT_EQ(1u, BoxTexts().size()) << c.reply;
+    EXPECT_EQ("Communication Error:\n\n" + c.text, BoxTexts()[0]) << c.reply;
   }
-  // The error box shows the peer's text.
-  CMC_Comm::nShowErr = MB_RETRYCANCEL;
-  Automation::Instance().ClearMessageBoxes();
-  m_peer->Command("reply 0062757379");
-  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
-  ASSERT_FALSE(BoxTexts().empty());
-  EXPECT_EQ("Communication Error:\n\nbusy", BoxTexts()[0]);
   CMC_Comm::nShowErr = 0;
-  OpenDrive();
   // A short reply fails under the retry discipline: Retry asks again and the second answer is right.
   CMC_Comm::nShowErr = MB_RETRYCANCEL;
   Automation::Instance().PushMessageBoxAnswer(IDRETRY);
@@ -625,6 +623,66 @@ TEST_F(NetMasterTest, AFrozenPeersRequestFailsWithinItsTimeOut) {
   m_peer->Command("answer");
   ASSERT_TRUE(CMC_Comm::ReceiveData(got.data(), 0x8100, 1, 8));
   EXPECT_EQ(b, got);
+}
+
+TEST_F(NetMasterTest, AStrayFrameShiftsNoLaterReply) {
+  Start();
+  OpenChannel();
+  OpenDrive();
+  CMC_Comm::m_dwNetReplyTimeout = 400;
+  const WORD addresses[] = {0x8100, 0x8200, 0x8300, 0x8400, 0x8500};
+  auto wordsAt = [](WORD address) {
+    std::vector<WORD> w(4);
+    for (size_t i = 0; i < w.size(); ++i) w[i] = (WORD)(address + i);
+    return w;
+  };
+  for (WORD a : addresses) ASSERT_TRUE(CMC_Comm::SendData(wordsAt(a).data(), a, 1, 4));
+  // Sent unasked just before the first read's reply: an empty frame, a wrong echo, a message nobody asked for.
+  for (const char* stray : {"", "0701", "1F03001000550001000200030004"}) {
+    m_peer->Command(std::string("stray ") + stray);
+    for (WORD a : addresses) {
+      std::vector<WORD> got(4);
+      EXPECT_TRUE(CMC_Comm::ReceiveData(got.data(), a, 1, 4)) << stray << " " << std::hex << a;
+      EXPECT_EQ(wordsAt(a), got) << stray << " " << std::hex << a;
+    }
+  }
+  // A peer that answers with a wrong echo instead of the reply: the request ends within its time-out, and the
+  // reads after it get their own words.
+  WORD axis = 0;
+  m_peer->Command("reply 0701");
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  EXPECT_EQ("Network Protocol Error! The peer does not understand my communication protocol.",
+            std::string(CMC_Comm::GetLastErrorText()));
+  for (WORD a : addresses) {
+    std::vector<WORD> got(4);
+    EXPECT_TRUE(CMC_Comm::ReceiveData(got.data(), a, 1, 4)) << std::hex << a;
+    EXPECT_EQ(wordsAt(a), got) << std::hex << a;
+  }
+  EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
+}
+
+TEST_F(NetMasterTest, ACutPacketEndsTheConnectionAndTheUserReconnects) {
+  Start();
+  OpenChannel();
+  OpenDrive();
+  CMC_Comm::m_dwNetReplyTimeout = 400;
+  CMC_Comm::nShowErr = MB_OKCANCEL;
+  Automation::Instance().PushMessageBoxAnswer(IDOK);
+  m_peer->Command("cut");
+  WORD axis = 0;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(CMC_Comm::GetHostBoard(axis));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400 * dravonix::test::kTimeFactor));
+  ASSERT_EQ(1u, BoxTexts().size());
+  EXPECT_EQ("Communication Error:\n\nThe connection to the net server was lost", BoxTexts()[0]);
+  EXPECT_FALSE(CMC_Comm::IsCommOpen());
+  ASSERT_TRUE(WaitState(NMS_IDLE));
+  EXPECT_NE(std::string::npos, Log().find("The connection to the net server was lost"));
+  // Connected again, the link frames its packets anew.
+  CMC_Comm::nShowErr = 0;
+  OpenChannel();
+  OpenDrive();
+  EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
 }
 
 TEST_F(NetMasterTest, TheMasterWindowShowsAndKeepsItsLayoutWhenResized) {
