@@ -235,15 +235,15 @@ TEST_F(GridPictures, ZoomedFontHeightsScaleWideAndStayInIntRange) {
       {-11, 50, -5},
   };
   CClientDC dc(&grid);
-  CFont* old = dc.GetCurrentFont();
   for (const auto& c : cases) {
-    grid.SetZoom(c.zoom);
+    grid.SetZoom(c.zoom);  // its redraw frees the grid's fonts: none may stay selected
+    CFont* old = dc.GetCurrentFont();
     CGXStyle style;
     style.SetFont(CGXFont().SetHeight(c.height));
     grid.SelectCellFont(&dc, style);
     LOGFONT lf{};
     dc.GetCurrentFont()->GetLogFont(&lf);
     EXPECT_EQ(lf.lfHeight, c.want) << c.height << " at " << c.zoom;
+    dc.SelectObject(old);
   }
-  dc.SelectObject(old);
 }
