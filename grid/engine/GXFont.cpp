@@ -11,7 +11,7 @@ IMPLEMENT_SERIAL(CGXFont, CObject, 1)
 
 namespace {
 int ScreenDpi() { return CGXScreenFontTable::Get().GetVerticalResolution(); }
-// No font is taller, in pixels either way, than a font's design grid; anything beyond is damaged data.
+// No real font is taller than this many pixels, either sign; a larger height read is damaged data.
 constexpr LONG kMaxHeight = 16384;
 }  // namespace
 
