@@ -11,6 +11,8 @@ IMPLEMENT_SERIAL(CGXFont, CObject, 1)
 
 namespace {
 int ScreenDpi() { return CGXScreenFontTable::Get().GetVerticalResolution(); }
+// No real font is taller than this many pixels, either sign; a larger height read is damaged data.
+constexpr LONG kMaxHeight = 16384;
 }  // namespace
 
 LONG CGXFont::PointsToHeight(LONG points) { return -MulDiv(points, ScreenDpi(), 72); }
@@ -192,6 +194,7 @@ void CGXFont::Serialize(CArchive& ar) {
     CString face;
     DWORD bits = 0;
     ar >> height >> weight >> italic >> underline >> pitch >> face >> bits;
+    if (height < -kMaxHeight || height > kMaxHeight) AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
     Reset();
     m_lf.lfHeight = height;
     m_lf.lfWeight = weight;

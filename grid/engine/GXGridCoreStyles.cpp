@@ -13,6 +13,8 @@
 #include "platform/core/MessageBox.h"
 #include "platform/ui/Wnd.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -598,7 +600,9 @@ void CGXGridCore::SelectCellFont(CDC* pDC, const CGXStyle& style, const CGXStyle
   if (pOldStyle && std::memcmp(&pOldStyle->GetFont().GetLogFont(), &style.GetFont().GetLogFont(), sizeof(LOGFONT)) == 0)
     return;
   LOGFONT lf = style.GetFont().GetLogFont();
-  lf.lfHeight = lf.lfHeight * GetZoom() / 100;
+  // Height and zoom both come from stored data: scale wide, and keep a height whose magnitude is an int.
+  const int64_t scaled = (int64_t)lf.lfHeight * GetZoom() / 100;
+  lf.lfHeight = (LONG)std::clamp<int64_t>(scaled, -INT32_MAX, INT32_MAX);
   if (CFont* f = LookupFont(CGXFont(lf))) pDC->SelectObject(f);
 }
 

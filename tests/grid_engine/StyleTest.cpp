@@ -349,3 +349,25 @@ TEST(GridStyle, FontArchiveFieldsAndTheStrikeOutBit) {
   EXPECT_EQ(back.GetHeight(), -13);
   EXPECT_STREQ(back.GetFaceName(), "Arial");
 }
+
+TEST(GridStyle, FontHeightsBeyondAnyFontAreRefusedWhenRead) {
+  // Heights a font can have read back and write again byte for byte; larger ones are damaged data.
+  const struct {
+    LONG height;
+    int cause;
+  } cases[] = {
+      {-16384, -1}, {16384, -1}, {-11, -1}, {0, -1},
+      {16385, CArchiveException::badIndex}, {-16385, CArchiveException::badIndex},
+      {1325400052, CArchiveException::badIndex}, {INT32_MIN, CArchiveException::badIndex},
+  };
+  for (const auto& c : cases) {
+    CGXFont font;
+    font.SetHeight(c.height).SetFaceName("Arial");
+    const gridtest::Bytes bytes = gridtest::Store([&](CArchive& ar) { font.Serialize(ar); });
+    CGXFont back;
+    ASSERT_EQ(gridtest::Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), c.cause) << c.height;
+    if (c.cause >= 0) continue;
+    EXPECT_EQ(back.GetHeight(), c.height);
+    EXPECT_EQ(gridtest::Store([&](CArchive& ar) { back.Serialize(ar); }), bytes) << c.height;
+  }
+}

@@ -10,10 +10,14 @@
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/WindowPaint.h"
 
+#include "platform/ui/Clipboard.h"
+
+#include "tests/support/ArchiveBytes.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <vector>
@@ -191,4 +195,55 @@ TEST_F(GridPictures, ZoomScalesSizesAndTextAndTheEditFollows) {
   EXPECT_EQ(col, grid.GetDefaultColWidth());
   EXPECT_EQ(header, InkHeight(grid.CalcRectFromRowCol(0, 2)));
   EXPECT_EQ(cell, InkHeight(grid.CalcRectFromRowCol(1, 2)));
+}
+
+TEST_F(GridPictures, APastedBlockWithAFontTallerThanAnyIsRefusedAndTheZoomedPaintStaysClean) {
+  // The grid's own clipboard format: R x C, then the array of styles, this one with a damaged font height.
+  CGXStyle crafted;
+  crafted.SetValue("big").SetFont(CGXFont().SetHeight(1325400052));
+  const auto bytes = dravonix::test::StoreBytes([&](CArchive& ar) {
+    CObArray array;
+    array.Add(&crafted);
+    ar << DWORD(1) << DWORD(1) << static_cast<const CObject*>(&array);
+  });
+  HGLOBAL h = GlobalAlloc(GHND, bytes.size());
+  memcpy(GlobalLock(h), bytes.data(), bytes.size());
+  GlobalUnlock(h);
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  ::SetClipboardData(GXGetLibraryData().m_nClipboardFormat, h);
+  ::CloseClipboard();
+  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  EXPECT_FALSE(grid.Paste());
+  EXPECT_EQ(grid.GetValueRowCol(2, 2), "R2C2");
+  grid.SetZoom(200);
+  PaintOver(RGB(255, 255, 255));
+  EXPECT_GT(InkHeight(grid.CalcRectFromRowCol(2, 2)), 5);
+  ResetClipboard();
+}
+
+TEST_F(GridPictures, ZoomedFontHeightsScaleWideAndStayInIntRange) {
+  const struct {
+    LONG height;
+    int zoom;
+    LONG want;
+  } cases[] = {
+      {-11, 200, -22},
+      {10737419, 200, 21474838},  // the product passes the int range, the height does not
+      {1325400052, 200, INT32_MAX},
+      {-1325400052, 200, -INT32_MAX},
+      {-11, 50, -5},
+  };
+  CClientDC dc(&grid);
+  for (const auto& c : cases) {
+    grid.SetZoom(c.zoom);  // its redraw frees the grid's fonts: none may stay selected
+    CFont* old = dc.GetCurrentFont();
+    CGXStyle style;
+    style.SetFont(CGXFont().SetHeight(c.height));
+    grid.SelectCellFont(&dc, style);
+    LOGFONT lf{};
+    dc.GetCurrentFont()->GetLogFont(&lf);
+    EXPECT_EQ(lf.lfHeight, c.want) << c.height << " at " << c.zoom;
+    dc.SelectObject(old);
+  }
 }

@@ -12,6 +12,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 #include "tests/views/FolderHostDoc.h"
+#include "tests/views/TitleInk.h"
 #include "views/folders/MC_HomingProcsFolderView.h"
 #include "views/folders/MC_InterruptsFolderView.h"
 
@@ -315,3 +316,23 @@ TEST_F(FolderGridViewsTest, ColumnWidthsHelpAndNoModel) {
 }
 
 }  // namespace
+
+TEST_F(FolderGridViewsTest, BoldTitleRowsHoldTheirWholeText) {
+  Load(0x0505);
+  const struct {
+    const char* title;  // "g" and "p" reach below the line
+    ROWCOL cols;
+  } views[] = {{"Homing Modes", 3}, {"Interrupts", 4}};
+  for (const auto& v : views) {
+    if (v.cols == 3)
+      Open<CMC_HomingProcsFolderView>();
+    else
+      Open<CMC_InterruptsFolderView>();
+    ASSERT_EQ(Cell(0, 1), v.title);
+    const auto [whole, fontHeight] = viewtest::WholeTitle(*m_view, m_view, 1, v.title);
+    const viewtest::InkRows ink = viewtest::TitleInk(*m_view, m_view, 1, v.cols);
+    EXPECT_GE(m_view->GetRowHeight(0), fontHeight) << v.title;
+    EXPECT_EQ(ink.Height(), whole) << v.title;
+    EXPECT_LT(ink.bottom, m_view->CalcRectFromRowCol(0, 1).bottom) << v.title;
+  }
+}

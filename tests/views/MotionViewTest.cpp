@@ -4,6 +4,7 @@
 #include "platform/core/Clock.h"
 #include "platform/gdi/GdiObject.h"
 #include "tests/views/MotionViewFixture.h"
+#include "tests/views/TitleInk.h"
 
 TEST_F(MotionViewTest, RowsAreThePreOrderImageOfTheSequence) {
   Clock::UseVirtualTime();
@@ -127,4 +128,20 @@ TEST_F(MotionViewTest, FreeTextIsEditedInPlace) {
   UiAutomation::PressKey(view->m_hWnd, VK_DELETE);
   EXPECT_EQ(Rows(), "W1");
   EXPECT_EQ(motion->GetMain()->GetSize(), 1);
+}
+
+TEST_F(MotionViewTest, TheBoldTitleRowHoldsItsWholeText) {
+  int k = 0;
+  while (k < motion->GetHomingProceduresCount() && !motion->IsHomingProcedureAvailable(k)) ++k;
+  ASSERT_LT(k, motion->GetHomingProceduresCount());
+  motion->SetSelection(CMC_Motion::selHoming, k);
+  Open();
+  const CString title = view->GetValueRowCol(0, 1);
+  ASSERT_EQ(title.Left(17), "Homing procedure ");  // "g" and "p" reach below the line
+  const auto [whole, fontHeight] = viewtest::WholeTitle(*view, view, 1, title);
+  const viewtest::InkRows ink = viewtest::TitleInk(*view, view, 1, 1);
+  EXPECT_GE(view->GetRowHeight(0), fontHeight);
+  EXPECT_EQ(ink.Height(), whole);
+  EXPECT_LT(ink.bottom, CellRect(0).bottom);
+  Picture("motion-view-title.png");
 }

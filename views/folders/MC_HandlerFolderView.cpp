@@ -54,6 +54,8 @@ void CMC_HandlerFolderView::InitFolderGrid(ROWCOL cols) {
   ChangeColHeaderStyle(header);
   SetColCount(cols);
   SetRowCount(0);
+  // The bold title needs more than the default row height.
+  ResizeRowHeightsToFit(CGXRange().SetRowRange(0, 0));
   SetMergeCellsMode(2);
 }
 

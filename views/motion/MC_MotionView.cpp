@@ -114,6 +114,8 @@ void CMC_MotionView::OnInitialUpdate() {
                 &CGXStyle().SetHorizontalAlignment(DT_LEFT).SetVerticalAlignment(DT_TOP).SetWrapText(TRUE));
   SetColumnsWidth();
   SetStyleRange(CGXRange().SetCellRange(0, 0, 0, 1), &CGXStyle().SetValue(""));
+  // The bold title needs more than the default row height.
+  ResizeRowHeightsToFit(CGXRange().SetRowRange(0, 0));
   if (CMC_Motion* motion = GetMotion()) motion->TranslateAll(FALSE);
   FillGrid();
   m_bViewInitialized = 1;
