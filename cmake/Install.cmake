@@ -15,10 +15,16 @@ install(TARGETS ${DRAVONIX_INSTALLED_LIBS} EXPORT dravonixTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(EXPORT dravonixTargets NAMESPACE dravonix:: DESTINATION ${DRAVONIX_INSTALL_CMAKE_DIR})
 
-foreach(dir platform grid editor kernel comm motion plot monitor views res)
+# The public headers: every .h under these folders, and these files.
+set(DRAVONIX_PUBLIC_HEADER_DIRS platform grid editor kernel comm motion plot monitor views res)
+set(DRAVONIX_PUBLIC_HEADER_FILES suite/zurcomm/zurcomm.h)
+foreach(dir ${DRAVONIX_PUBLIC_HEADER_DIRS})
   install(DIRECTORY ${dir} DESTINATION ${DRAVONIX_INSTALL_INCLUDE_DIR} FILES_MATCHING PATTERN "*.h")
 endforeach()
-install(FILES suite/zurcomm/zurcomm.h DESTINATION ${DRAVONIX_INSTALL_INCLUDE_DIR}/suite/zurcomm)
+foreach(file ${DRAVONIX_PUBLIC_HEADER_FILES})
+  get_filename_component(dir ${file} DIRECTORY)
+  install(FILES ${file} DESTINATION ${DRAVONIX_INSTALL_INCLUDE_DIR}/${dir})
+endforeach()
 
 # The drawing layer's font configuration, found beside the installed library.
 install(FILES platform/gdi/fonts.conf DESTINATION ${CMAKE_INSTALL_DATADIR}/dravonix)
@@ -45,3 +51,20 @@ if(NOT DRAVONIX_SANITIZE AND NOT DRAVONIX_TSAN)
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-installed-package.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
   set_tests_properties(installed_package PROPERTIES TIMEOUT 900)
 endif()
+
+# A host includes the public headers in any order, with the system's socket headers before or after them:
+# all of them compile together both ways, syntax only, in seconds.
+string(TOUPPER "${CMAKE_BUILD_TYPE}" build_type)
+separate_arguments(header_check_flags UNIX_COMMAND "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${build_type}}")
+set(header_check_includes ${CAIRO_INCLUDE_DIRS} ${FONTCONFIG_INCLUDE_DIRS} ${FREETYPE_INCLUDE_DIRS})
+list(REMOVE_DUPLICATES header_check_includes)
+foreach(dir ${header_check_includes})
+  list(APPEND header_check_flags -isystem ${dir})
+endforeach()
+add_test(NAME public_headers
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-headers.py ${CMAKE_SOURCE_DIR}
+                 ${CMAKE_BINARY_DIR}/public-headers
+                 --dirs ${DRAVONIX_PUBLIC_HEADER_DIRS} --files ${DRAVONIX_PUBLIC_HEADER_FILES}
+                 -- ${CMAKE_CXX_COMPILER} ${CMAKE_CXX20_STANDARD_COMPILE_OPTION} -Wall -Wextra -Wshadow -Werror
+                 ${header_check_flags})
+set_tests_properties(public_headers PROPERTIES TIMEOUT 120)

@@ -20,7 +20,7 @@ int CMasterSocket::ConnectToServer() {
   CString host;
   int port = 1700;
   GetNetServerAddress(host, port);
-  if (!Create(0, SOCK_STREAM, FD_ALL_EVENTS)) {
+  if (!Create(0, kStreamSocket, FD_ALL_EVENTS)) {
     FailAndClose();
     return 0;
   }

@@ -3,12 +3,10 @@
 #pragma once
 
 #include "editor/view/SECEditView.h"
+#include "kernel/document/StatusPaneIds.h"
 
 class CTextFileDoc;
 class CMC_Document;
-
-// Status-bar pane of the caret position.
-#define ID_INDICATOR_POSITION 54
 
 class CTextFileView : public SECEditView {
   DECLARE_DYNCREATE(CTextFileView)

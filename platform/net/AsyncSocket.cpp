@@ -1,6 +1,4 @@
 #include "platform/net/AsyncSocket.h"
-// The port's headers below declare the socket type the header gave as a number.
-#undef SOCK_STREAM
 
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
@@ -22,8 +20,6 @@
 #include <unistd.h>
 #include <algorithm>
 #include <vector>
-
-static_assert(SOCK_STREAM == 1, "the layer gives callers Win32's number of the stream socket type");
 
 IMPLEMENT_DYNAMIC(CAsyncSocket, CObject)
 
@@ -382,7 +378,9 @@ BOOL CAsyncSocket::Attach(int fd, long lEvent, bool connected) {
 
 BOOL CAsyncSocket::Create(UINT nSocketPort, int nSocketType, long lEvent, LPCSTR lpszSocketAddress) {
   if (m_hSocket != INVALID_SOCKET) return Fail(WSAEINVAL);
-  int fd = socket(AF_INET, nSocketType | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  // The caller gives Win32's number; the port's may differ.
+  if (nSocketType != kStreamSocket) return Fail(WSAEINVAL);
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return Fail(WSAErrorFromErrno(errno));
   int one = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);

@@ -10,11 +10,6 @@
 typedef uintptr_t SOCKET;
 #define INVALID_SOCKET ((SOCKET)(~(uintptr_t)0))
 #define SOCKET_ERROR (-1)
-// The stream socket type, with the number Win32 and the port share; the port's own headers declare it in
-// the layer's sources.
-#ifndef SOCK_STREAM
-#define SOCK_STREAM 1
-#endif
 
 // Socket error numbers (WSAGetLastError).
 #define WSAEINTR 10004
@@ -77,6 +72,9 @@ class CAsyncSocket : public CObject {
   DECLARE_DYNAMIC(CAsyncSocket)
  public:
   enum { receives = 0, sends = 1, both = 2 };
+  // The stream socket type, with Win32's number. Not named as the system's constant: a host includes the
+  // system's socket headers too, before or after this one.
+  static constexpr int kStreamSocket = 1;
 
   CAsyncSocket();
   ~CAsyncSocket() override;
@@ -86,8 +84,9 @@ class CAsyncSocket : public CObject {
   SOCKET m_hSocket = INVALID_SOCKET;
   operator SOCKET() const { return m_hSocket; }
 
-  // A stream socket bound to the port (0: any) and address (null: any), with the events asked for.
-  BOOL Create(UINT nSocketPort = 0, int nSocketType = SOCK_STREAM, long lEvent = FD_ALL_EVENTS,
+  // A stream socket bound to the port (0: any) and address (null: any), with the events asked for; another
+  // socket type fails with WSAEINVAL.
+  BOOL Create(UINT nSocketPort = 0, int nSocketType = kStreamSocket, long lEvent = FD_ALL_EVENTS,
               LPCSTR lpszSocketAddress = nullptr);
   // Resolves the host by name; FALSE with WSAEWOULDBLOCK while the connection is being made (OnConnect ends it).
   BOOL Connect(LPCSTR lpszHostAddress, UINT nHostPort);

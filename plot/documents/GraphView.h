@@ -2,13 +2,14 @@
 // plot commands: options, set-up, exports, arrangement, zoom, printing and the cursor read-out.
 #pragma once
 
+#include "kernel/document/StatusPaneIds.h"
 #include "platform/ui/View.h"
 #include "plot/documents/GraphViewerDoc.h"
 #include "plot/graph/GraphWindow.h"
 
 #include <vector>
 
-// Command ids of the plot menu and the position pane.
+// Command ids of the plot menu.
 enum : UINT {
   ID_PLOT_OPTIONS = 10003,
   ID_PLOT_SETUP = 10004,
@@ -20,7 +21,6 @@ enum : UINT {
   ID_PLOT_ZOOM_IN = 10015,
   ID_PLOT_ZOOM_OUT = 10016,
   ID_PLOT_ZOOM_PREV = 10017,
-  ID_INDICATOR_POSITION = 54,
 };
 
 // The rectangles of `count` plot windows in `client` for an arrangement mode, by rank.

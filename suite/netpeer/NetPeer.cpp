@@ -152,7 +152,7 @@ class Server {
  public:
   Server() : m_slave(this) {}
   bool Start(UINT port) {
-    if (!m_listener.Create(port, SOCK_STREAM, FD_ALL_EVENTS, "127.0.0.1") || !m_listener.Listen()) return false;
+    if (!m_listener.Create(port, CAsyncSocket::kStreamSocket, FD_ALL_EVENTS, "127.0.0.1") || !m_listener.Listen()) return false;
     CString a;
     UINT p = 0;
     m_listener.GetSockName(a, p);

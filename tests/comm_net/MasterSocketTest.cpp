@@ -58,7 +58,7 @@ TEST(MasterSocket, FramesPacketsAndKeepsThePartlySentHead) {
   wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, CRect(0, 0, 1, 1), nullptr, 0);
   app.m_pMainWnd = &wnd;
   Peer server;
-  ASSERT_TRUE(server.Create(0, SOCK_STREAM, FD_ALL_EVENTS, "127.0.0.1"));
+  ASSERT_TRUE(server.Create(0, CAsyncSocket::kStreamSocket, FD_ALL_EVENTS, "127.0.0.1"));
   server.Listen();
   CString a;
   UINT port;

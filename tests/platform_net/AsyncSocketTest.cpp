@@ -56,7 +56,7 @@ class AsyncSocketTest : public ::testing::Test {
   void SetUp() override {
     WSADATA data;
     ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data));
-    ASSERT_TRUE(m_server.Create(0, SOCK_STREAM, FD_ALL_EVENTS, "127.0.0.1"));
+    ASSERT_TRUE(m_server.Create(0, CAsyncSocket::kStreamSocket, FD_ALL_EVENTS, "127.0.0.1"));
     ASSERT_TRUE(m_server.Listen());
     CString address;
     ASSERT_TRUE(m_server.GetSockName(address, m_port));
@@ -79,7 +79,7 @@ TEST_F(AsyncSocketTest, RefusedConnectReports10061) {
   UINT port;
   {
     CAsyncSocket probe;
-    ASSERT_TRUE(probe.Create(0, SOCK_STREAM, FD_ALL_EVENTS, "127.0.0.1"));
+    ASSERT_TRUE(probe.Create(0, CAsyncSocket::kStreamSocket, FD_ALL_EVENTS, "127.0.0.1"));
     CString a;
     probe.GetSockName(a, port);
   }
@@ -93,6 +93,16 @@ TEST_F(AsyncSocketTest, RefusedConnectReports10061) {
   CAsyncSocket closed;
   EXPECT_EQ(SOCKET_ERROR, closed.Send("x", 1));
   EXPECT_EQ(WSAENOTSOCK, WSAGetLastError());
+}
+
+TEST_F(AsyncSocketTest, OnlyTheStreamTypeIsCreated) {
+  for (int type : {0, 2, 3}) {
+    CAsyncSocket s;
+    WSASetLastError(0);
+    EXPECT_FALSE(s.Create(0, type, FD_ALL_EVENTS, "127.0.0.1")) << type;
+    EXPECT_EQ(WSAEINVAL, WSAGetLastError()) << type;
+    EXPECT_EQ(INVALID_SOCKET, s.m_hSocket) << type;
+  }
 }
 
 TEST_F(AsyncSocketTest, PartialSendsGoOnAtTheNextWriteNotification) {
