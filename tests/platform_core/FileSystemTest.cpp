@@ -433,6 +433,28 @@ TEST(FileSystem, SavesOfOneTargetInTwoProcessesNeverMeet) {
   EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(target).parent_path()), fs::directory_iterator()), 1);
 }
 
+TEST(FileSystem, LeftoversOfKilledSavesGoButALiveSaveKeepsItsFile) {
+  const fs::path dir = ScratchDir("fs-save-leftovers");
+  const std::string target = (dir / "x.zip").string();
+  WriteText(target, "old");
+  CSaveBeside live(target.c_str());
+  WriteText(live.GetTempName().GetString(), "being written");
+  const char* kLeftovers[] = {"x.zip.~k3j9x2", "x.zip.~sav", "x.zip.~sav.Ab3xY9"};
+  const char* kOthers[] = {"y.zip.~k3j9x2", "x.zip.~K3J9X2", "x.zip.~k3j9x", "x.zip.~sav.Ab3xY", "x.zip.bak"};
+  for (const char* name : kLeftovers) WriteText(dir / name, "left");
+  for (const char* name : kOthers) WriteText(dir / name, "other");
+  CSaveBeside next(target.c_str());
+  SetLastError(ERROR_DISK_FULL);
+  next.RemoveLeftovers();
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL);
+  for (const char* name : kLeftovers) EXPECT_FALSE(fs::exists(dir / name)) << name;
+  for (const char* name : kOthers) EXPECT_TRUE(fs::exists(dir / name)) << name;
+  EXPECT_EQ(ReadFileText(live.GetTempName().GetString()), "being written");
+  EXPECT_TRUE(fs::exists(next.GetTempName().GetString()));
+  ASSERT_TRUE(live.Commit());
+  EXPECT_EQ(ReadFileText(target), "being written");
+}
+
 TEST(FileSystem, SaveBesideKeepsTheTempNameWithinTheNameLimit) {
   const fs::path dir = ScratchDir("fs-save-long");
   for (size_t length : {1, 246, 247, 248, 255}) {
