@@ -91,8 +91,10 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   options.fSystem = 1;
   options.fQuiet = 1;
   options.fLevel = '6';
-  // Packed beside the old archive, which stays until the new one is complete.
+  // Packed beside the old archive, which stays until the new one is complete. What a killed save of
+  // it left there goes first.
   CSaveBeside save(zipFile);
+  save.RemoveLeftovers();
   ZCL c{(int)names.size(), save.GetTempName(), names.data()};
   if (ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0) {
     // An empty tree makes no archive: the old one goes, as nothing replaces it.

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <stdio.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <time.h>
@@ -354,6 +356,55 @@ BOOL MoveFileEx(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
   return FailErrno(err);
 }
 
+namespace {
+
+constexpr size_t kNameMax = 255;  // bytes of one name on the file systems we run on
+constexpr size_t kRandomLetters = 6;
+constexpr char kTempMark[] = ".~";
+constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // one case: paths resolve without it
+
+// The target's name cut so that the temporary name fits, never in the middle of a UTF-8 character.
+std::string TempStem(const std::string& leaf) {
+  size_t n = std::min(leaf.size(), kNameMax - (sizeof kTempMark - 1) - kRandomLetters);
+  while (n > 0 && n < leaf.size() && ((unsigned char)leaf[n] & 0xC0) == 0x80) --n;
+  return leaf.substr(0, n);
+}
+
+std::string RandomLetters() {
+  uint64_t bits = 0;
+  if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != (ssize_t)sizeof bits) {
+    static std::atomic<uint64_t> counter{0};
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    bits = ((uint64_t)getpid() << 32) ^ (uint64_t)now.tv_nsec ^ ((uint64_t)now.tv_sec << 20) ^
+           (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+  }
+  constexpr size_t kCount = sizeof kLetters - 1;
+  std::string out;
+  for (size_t i = 0; i < kRandomLetters; ++i, bits /= kCount) out += kLetters[bits % kCount];
+  return out;
+}
+
+// A temporary name of the target named `leaf`: ours, or one of the fixed names saves used before.
+bool IsTempNameOf(const std::string& name, const std::string& leaf) {
+  const std::string stem = TempStem(leaf) + kTempMark;
+  if (name.size() == stem.size() + kRandomLetters && name.compare(0, stem.size(), stem) == 0)
+    return name.find_first_not_of(kLetters, stem.size()) == std::string::npos;
+  const std::string fixed = leaf + ".~sav";
+  if (name == fixed) return true;
+  // The zip library's own temporary beside the fixed name: "<fixed>.XXXXXX".
+  return name.size() == fixed.size() + 1 + kRandomLetters && name.compare(0, fixed.size(), fixed) == 0 &&
+         name[fixed.size()] == '.';
+}
+
+bool SameFile(int fd, int dirFd, const char* name) {
+  struct stat a, b;
+  return fstat(fd, &a) == 0 && fstatat(dirFd, name, &b, AT_SYMLINK_NOFOLLOW) == 0 && a.st_dev == b.st_dev &&
+         a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
 CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   struct stat st;
   const std::string native = m_target.IsEmpty() ? std::string() : ResolvePath(m_target);
@@ -369,25 +420,76 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
     // A device or pipe holds no file to keep, and must not become one: it is written in place.
     m_inPlace = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
   }
-  m_temp = m_inPlace ? m_target : m_target + ".~sav";
+  if (m_inPlace) {
+    m_temp = m_target;
+    return;
+  }
+  if (m_target.IsEmpty()) return;
+  const DWORD error = GetLastError();
+  const std::string path = ResolvePath(m_target);
+  const std::string leaf = LastComponent(path);
+  const std::string stem = path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark;
+  // Created exclusively under a fresh name; locked at once, and given up for another name when a
+  // sweep of leftovers took it between the creation and the lock.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    m_temp = stem + RandomLetters();
+    const int fd = open(m_temp, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      break;  // the caller's own open of the name tells why
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 ? SameFile(fd, AT_FDCWD, m_temp) : errno != EWOULDBLOCK) {
+      m_lock = fd;
+      break;
+    }
+    close(fd);
+  }
+  SetLastError(error);
 }
 
 BOOL CSaveBeside::Commit() {
   if (m_committed || m_inPlace) return TRUE;
+  // The new file keeps the old one's permissions, from the moment it takes the old one's place.
   struct stat old;
-  const bool had = stat(ResolvePath(m_target).c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  if (stat(ResolvePath(m_target).c_str(), &old) == 0 && S_ISREG(old.st_mode)) chmod(m_temp, old.st_mode & 07777);
   if (!MoveFileEx(m_temp, m_target, MOVEFILE_REPLACE_EXISTING)) return FALSE;
-  // The new file keeps the old one's permissions.
-  if (had) chmod(ResolvePath(m_target).c_str(), old.st_mode & 07777);
   m_committed = true;
+  Release();
   return TRUE;
 }
 
 void CSaveBeside::Discard() {
-  if (m_committed || m_inPlace || m_target.IsEmpty()) return;
-  const DWORD error = GetLastError();
-  DeleteFile(m_temp);
-  SetLastError(error);
+  if (m_committed || m_inPlace || m_temp.IsEmpty()) return;
+  // The exact name (not looked up without regard to case): the file is ours, whatever its permissions.
+  unlink(m_temp);
+  Release();
+}
+
+void CSaveBeside::Release() {
+  if (m_lock < 0) return;
+  close(m_lock);
+  m_lock = -1;
+}
+
+void CSaveBeside::RemoveLeftovers() const {
+  if (m_inPlace || m_temp.IsEmpty()) return;
+  const std::string temp = m_temp.GetString();
+  const std::string own = LastComponent(temp);
+  const std::string leaf = LastComponent(ResolvePath(m_target));
+  DIR* d = opendir(ParentOf(temp).c_str());
+  if (!d) return;
+  const int dfd = dirfd(d);
+  while (dirent* e = readdir(d)) {
+    if (e->d_name == own || !IsTempNameOf(e->d_name, leaf)) continue;
+    const int fd = openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    // A live save holds its lock until its file is renamed or deleted.
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, dfd, e->d_name))
+      unlinkat(dfd, e->d_name, 0);
+    close(fd);
+  }
+  closedir(d);
 }
 
 BOOL MoveFile(LPCSTR existingFile, LPCSTR newFile) {

@@ -201,10 +201,13 @@ class CFileFind {
   bool m_found = false;    // FindNextFile has fetched an entry
 };
 
-// A file written under a temporary name beside its target ("<target>.~sav"), which replaces the
-// target only on Commit: a save that fails part-way leaves the old file as it was. The temporary
-// file goes when the object does, unless it was committed. Through a symbolic link the file it
-// leads to is replaced; a device or pipe is written in place (the temporary name is the target).
+// A file written under a temporary name of its own beside its target, which replaces the target
+// only on Commit: a save that fails part-way leaves the old file as it was. The temporary file
+// ("<target name>.~" and six random letters or digits, the name cut so the whole fits in 255 bytes)
+// is created empty when the object is, so that saves of one target in several processes never
+// share it, and it stays locked (flock) while the object holds it. It goes when the object does,
+// unless it was committed. Through a symbolic link the file it leads to is replaced; a device or
+// pipe is written in place (the temporary name is the target).
 class CSaveBeside {
  public:
   explicit CSaveBeside(LPCSTR target);
@@ -218,10 +221,17 @@ class CSaveBeside {
   BOOL Commit();
   // Deletes the temporary file, keeping the last error.
   void Discard();
+  // Deletes the temporary files of this target that no live save holds (left by a save that was
+  // killed), including those of the earlier fixed names ("<target>.~sav", and the zip library's
+  // "<target>.~sav.XXXXXX"). Keeps the last error.
+  void RemoveLeftovers() const;
 
  private:
+  void Release();
+
   CString m_target;
   CString m_temp;
+  int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
   bool m_inPlace = false;
   bool m_committed = false;
 };

@@ -5,6 +5,9 @@
 
 #include <zip.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <string>
 
@@ -32,6 +35,33 @@ void SetCloseError(zip_t* za) {
     SetLastError(ERROR_WRITE_FAULT);
 }
 
+// Writes what `src` holds into the file at `path` (created or emptied); a failed write removes it.
+bool WriteSource(zip_source_t* src, const std::string& path) {
+  const bool readable = zip_source_open(src) == 0;
+  const int fd = readable ? open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666) : -1;
+  int err = !readable ? ENOMEM : fd < 0 ? errno : 0;
+  char buf[65536];
+  while (!err) {
+    zip_int64_t n = zip_source_read(src, buf, sizeof buf);
+    if (n < 0) err = EIO;
+    if (n <= 0) break;
+    for (const char* at = buf; !err && n > 0;) {
+      const ssize_t w = write(fd, at, (size_t)n);
+      if (w < 0 && errno != EINTR) err = errno;
+      if (w > 0) {
+        at += w;
+        n -= w;
+      }
+    }
+  }
+  if (readable) zip_source_close(src);
+  if (fd >= 0 && close(fd) != 0 && !err) err = errno;
+  if (!err) return true;
+  unlink(path.c_str());
+  SetLastErrorFromErrno(err);
+  return false;
+}
+
 }  // namespace
 
 extern "C" {
@@ -51,12 +81,16 @@ int ZpArchive(ZCL c) {
     return 1;
   }
   std::string zipPath = ResolvePath(c.lpszZipFN);
-  int err = 0;
-  zip_t* za = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+  // Packed in memory and written into the named file itself: the library's own temporary file beside
+  // it would outlive a killed process, and its longer name may not fit where the archive's does.
+  zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, nullptr);
+  zip_t* za = out ? zip_open_from_source(out, ZIP_TRUNCATE, nullptr) : nullptr;
   if (!za) {
+    if (out) zip_source_free(out);
     SetLastError(ERROR_OPEN_FAILED);
     return 2;
   }
+  zip_source_keep(out);
   int level = g_options.fLevel >= '0' && g_options.fLevel <= '9' ? g_options.fLevel - '0' : 6;
   for (int i = 0; i < c.argc; ++i) {
     std::string name;
@@ -69,6 +103,7 @@ int ZpArchive(ZCL c) {
     if (at < 0) {
       if (src) zip_source_free(src);
       zip_discard(za);
+      zip_source_free(out);
       DeleteFile(zipPath.c_str());
       SetLastError(file.empty() || name.empty() ? ERROR_INVALID_NAME : ERROR_FILE_NOT_FOUND);
       return 3;
@@ -80,11 +115,16 @@ int ZpArchive(ZCL c) {
     SetCloseError(za);
     const DWORD cause = GetLastError();
     zip_discard(za);
+    zip_source_free(out);
     DeleteFile(zipPath.c_str());
     SetLastError(cause);
     return 4;
   }
-  return 0;
+  // An archive without entries is no file at all.
+  const bool written = c.argc == 0 ? DeleteFile(zipPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND
+                                   : WriteSource(out, zipPath);
+  zip_source_free(out);
+  return written ? 0 : 4;
 }
 
 }  // extern "C"

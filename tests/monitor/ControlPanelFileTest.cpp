@@ -10,6 +10,7 @@
 #include "platform/ui/DialogAutomation.h"
 #include "suite/coff/CoffWriter.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <filesystem>
@@ -313,7 +314,7 @@ TEST_F(ControlPanelFileTest, AFailedSaveKeepsTheOldFile) {
     });
     EXPECT_EQ(result, "0 Cannot write in file " + path + "! There is not enough space on the disk.") << viaDialog;
     EXPECT_EQ(ReadBytes(path), old) << viaDialog;
-    EXPECT_FALSE(std::filesystem::exists(path + ".~sav"));
+    EXPECT_EQ(dravonix::test::SaveLeftovers(path), std::vector<std::string>{});
     CControlPanelItemArray back("Kept");
     ASSERT_TRUE(back.Load(path.c_str())) << LastBox();
     EXPECT_EQ(back.GetSize(), 1);

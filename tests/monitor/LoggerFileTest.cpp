@@ -10,6 +10,7 @@
 #include "plot/curves/GraphFilter.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/FileContents.h"
 
 #include <filesystem>
 
@@ -68,7 +69,7 @@ class LoggerFileTest : public SetupTest {
     ASSERT_TRUE(fresh.Load(Path(name).c_str())) << LastBox();
     ASSERT_TRUE(fresh.Save(Path(name).c_str()));
     EXPECT_EQ(FileBytes(Path(name)), first) << name;
-    EXPECT_FALSE(std::filesystem::exists(Path(name) + ".~sav"));
+    EXPECT_EQ(dravonix::test::SaveLeftovers(Path(name)), std::vector<std::string>{});
   }
   CMC_ScopeLogger* TwoChannelScope() {
     auto* scope = new CMC_ScopeLogger(m_setup.get(), nullptr);
@@ -285,7 +286,7 @@ TEST_F(LoggerFileTest, AFailedSaveKeepsTheOldFile) {
   ClearBoxes();
   EXPECT_FALSE(failing.Save(Path("keep.lgs").c_str()));
   EXPECT_EQ(ReadBytes(Path("keep.lgs")), "old");
-  EXPECT_FALSE(std::filesystem::exists(Path("keep.lgs") + ".~sav"));
+  EXPECT_EQ(dravonix::test::SaveLeftovers(Path("keep.lgs")), std::vector<std::string>{});
   EXPECT_EQ(Boxes().size(), 1u);
   // A folder that does not exist: the file error is shown.
   CMC_SingleAxisLogger logger(nullptr, nullptr);

@@ -1,8 +1,9 @@
 // Win32 file functions over POSIX: results, error numbers and texts, and folder enumeration.
 #include "platform/core/FileSystem.h"
 
-#include "tests/support/TestKernel.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -394,4 +395,78 @@ TEST(FileSystem, SaveBesideReplacesOnlyOnCommit) {
     EXPECT_TRUE(save.Commit());
   }
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+namespace {
+
+// Version `round` of process `who`: a first line naming it, then enough bytes that a file written by
+// two processes at once shows it.
+std::string SaveVersion(char who, int round) {
+  return std::string(1, who) + " " + std::to_string(round) + "\n" + std::string(6000 + round, who);
+}
+
+// `rounds` saves of `target`, each read back at once; every fault seen, one a line.
+std::string SaveAndReadBack(const std::string& target, char who, int rounds) {
+  std::string faults;
+  for (int round = 0; round < rounds; ++round) {
+    {
+      CSaveBeside save(target.c_str());
+      WriteText(save.GetTempName().GetString(), SaveVersion(who, round));
+      if (!save.Commit()) faults += "save " + std::to_string(round) + " failed: " + SystemText(GetLastError());
+    }
+    const std::string read = ReadFileText(target);
+    char by = 0;
+    int of = -1;
+    if (sscanf(read.c_str(), "%c %d", &by, &of) != 2 || read != SaveVersion(by, of))
+      faults += "torn read after save " + std::to_string(round) + "\n";
+  }
+  return faults;
+}
+
+}  // namespace
+
+TEST(FileSystem, SavesOfOneTargetInTwoProcessesNeverMeet) {
+  const std::string target = ScratchDir("fs-save-race") + "/setup.cfg";
+  dravonix::test::ChildProcess other([&] { return SaveAndReadBack(target, 'B', 200); });
+  EXPECT_EQ(SaveAndReadBack(target, 'A', 200), "");
+  EXPECT_EQ(other.Wait(), "");
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(target).parent_path()), fs::directory_iterator()), 1);
+}
+
+TEST(FileSystem, LeftoversOfKilledSavesGoButALiveSaveKeepsItsFile) {
+  const fs::path dir = ScratchDir("fs-save-leftovers");
+  const std::string target = (dir / "x.zip").string();
+  WriteText(target, "old");
+  CSaveBeside live(target.c_str());
+  WriteText(live.GetTempName().GetString(), "being written");
+  const char* kLeftovers[] = {"x.zip.~k3j9x2", "x.zip.~sav", "x.zip.~sav.Ab3xY9"};
+  const char* kOthers[] = {"y.zip.~k3j9x2", "x.zip.~K3J9X2", "x.zip.~k3j9x", "x.zip.~sav.Ab3xY", "x.zip.bak"};
+  for (const char* name : kLeftovers) WriteText(dir / name, "left");
+  for (const char* name : kOthers) WriteText(dir / name, "other");
+  CSaveBeside next(target.c_str());
+  SetLastError(ERROR_DISK_FULL);
+  next.RemoveLeftovers();
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL);
+  for (const char* name : kLeftovers) EXPECT_FALSE(fs::exists(dir / name)) << name;
+  for (const char* name : kOthers) EXPECT_TRUE(fs::exists(dir / name)) << name;
+  EXPECT_EQ(ReadFileText(live.GetTempName().GetString()), "being written");
+  EXPECT_TRUE(fs::exists(next.GetTempName().GetString()));
+  ASSERT_TRUE(live.Commit());
+  EXPECT_EQ(ReadFileText(target), "being written");
+}
+
+TEST(FileSystem, SaveBesideKeepsTheTempNameWithinTheNameLimit) {
+  const fs::path dir = ScratchDir("fs-save-long");
+  for (size_t length : {1, 246, 247, 248, 255}) {
+    const std::string name = std::string(length, 'n');
+    CSaveBeside save((dir / name).c_str());
+    const std::string temp = save.GetTempName().GetString();
+    EXPECT_TRUE(fs::is_regular_file(temp)) << length;  // created at once, so no other save takes the name
+    EXPECT_EQ(fs::path(temp).parent_path(), dir) << length;
+    EXPECT_LE(fs::path(temp).filename().string().size(), 255u) << length;
+    WriteText(temp, name);
+    ASSERT_TRUE(save.Commit()) << length;
+    EXPECT_EQ(ReadFileText(dir / name), name);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5);
 }

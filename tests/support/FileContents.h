@@ -1,6 +1,7 @@
 // A whole file read into memory, for tests that check what the code wrote.
 #pragma once
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -17,6 +18,16 @@ inline std::string ReadFileText(const std::string& path) {
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   const std::string text = ReadFileText(path);
   return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// The names beside `path` that begin with its own name and ".~": temporary files a save left there.
+inline std::vector<std::string> SaveLeftovers(const std::string& path) {
+  const std::filesystem::path target(path);
+  const std::string prefix = target.filename().string() + ".~";
+  std::vector<std::string> names;
+  for (auto& e : std::filesystem::directory_iterator(target.parent_path()))
+    if (e.path().filename().string().rfind(prefix, 0) == 0) names.push_back(e.path().filename().string());
+  return names;
 }
 
 }  // namespace dravonix::test

@@ -4,9 +4,14 @@
 #include "platform/core/MessageBox.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -125,6 +130,38 @@ TEST_F(SetupArchiveTest, AFailedArchiveKeepsTheOldOneAndSaysWhy) {
   // Once there is room the new archive replaces it.
   ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
   EXPECT_EQ("big.bin 8\none.cfg 8\n", Python(kListing, zip));
+}
+
+TEST_F(SetupArchiveTest, AnArchiveSaveKilledMidwayLeavesNothingAfterTheNextSave) {
+  WriteBytes(m_dir + "/tree/one.cfg", "1");
+  const std::string zip = m_dir + "/killed.zip";
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  // A pipe in the tree holds the save while it packs, until the save is killed.
+  const std::string pipe = m_dir + "/tree/pipe";
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  dravonix::test::ChildProcess killed([&] {
+    ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str());
+    return std::string("not held");
+  });
+  int held = -1;
+  for (int i = 0; i < 10000 && held < 0 && !killed.Ended(); ++i) {
+    held = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);  // succeeds once the save reads the pipe
+    if (held < 0) usleep(1000);
+  }
+  ASSERT_GE(held, 0);
+  kill(killed.Pid(), SIGKILL);
+  EXPECT_EQ(killed.Wait(), "child failed: status 9 ");
+  close(held);
+  fs::remove(pipe);
+  auto left = [&] {
+    std::set<std::string> names;
+    for (auto& e : fs::directory_iterator(m_dir)) names.insert(e.path().filename().string());
+    return names;
+  };
+  EXPECT_GT(left().size(), 2u);  // the killed save's temporary file
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  EXPECT_EQ(left(), (std::set<std::string>{"killed.zip", "tree"}));
+  EXPECT_EQ("one.cfg 8\n", Python(kListing, zip));
 }
 
 TEST_F(SetupArchiveTest, CustomDataTravelsUnderTheMarkerAndComesBack) {
