@@ -98,6 +98,13 @@ CString ResolveConfigFileName(const char* name) {
   return dir + (name ? name : "");
 }
 
+CString ShownFileName(const char* name) {
+  CString resolved = ResolveConfigFileName(name);
+  std::string p = NativePath(resolved.IsEmpty() ? name : resolved.GetString());
+  p.erase(std::unique(p.begin(), p.end(), [](char a, char b) { return a == '/' && b == '/'; }), p.end());
+  return CString(p.c_str());
+}
+
 FILE* OpenConfigFile(const char* name, int write) {
   CString path = ResolveConfigFileName(name);
   if (path.IsEmpty()) {
@@ -138,9 +145,18 @@ FILE* CConfigFileWriter::Open() {
   }
   // A folder in the way is not replaced.
   DWORD attr = GetFileAttributes(m_save.GetTarget());
-  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY))
+  int cause = 0;
+  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
     m_file = fopen(ResolvePath(m_save.GetTempName()).c_str(), "wb");
-  if (!m_file) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
+    cause = m_file ? 0 : errno;
+  }
+  if (cause == EACCES || cause == EPERM || cause == EROFS) {
+    // The new file goes beside the old one, so it is the folder that refuses it.
+    const int cut = std::max(m_name.ReverseFind('\\'), m_name.ReverseFind('/'));
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20023, cut > 0 ? m_name.Left(cut).GetString() : m_name.GetString());
+  } else if (!m_file) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
+  }
   errno = 0;
   return m_file;
 }

@@ -36,6 +36,8 @@ CString ReplaceExtensionWithChm(const CString& path);
 // Absolute names (leading backslash or drive letter) are used as given, others go under the kernel folder.
 CString ResolveConfigFileName(const char* name);
 FILE* OpenConfigFile(const char* name, int write);
+// `name` as messages show it: resolved as configuration files are, in the platform's form.
+CString ShownFileName(const char* name);
 int ExistConfigFile(const char* name);
 
 // "Cannot write in file %s!" naming `name`, with the cause the last error gives; the plain advice to
@@ -53,8 +55,9 @@ class CConfigFileWriter {
   CConfigFileWriter(const CConfigFileWriter&) = delete;
   CConfigFileWriter& operator=(const CConfigFileWriter&) = delete;
 
-  // The temporary file, open for writing ("Cannot open file %s!" and null on failure). errno is
-  // cleared, so a failed write leaves its own cause there.
+  // The temporary file, open for writing (null on failure, with "Cannot open file %s!", or the
+  // folder's name where the folder may not be written). errno is cleared, so a failed write
+  // leaves its own cause there.
   FILE* Open();
   // Closes the file. `written` false (a write failed, its cause in errno; 0 = unknown) or a failed
   // close shows the write failure, drops the temporary file and returns 0.
