@@ -77,6 +77,8 @@ void CMC_Setup::GetEnabledHomeProcIDs(CUIntArray& ids) const {
 // ---- Reading --------------------------------------------------------------------------------
 
 int CMC_Setup::ReadFromDirectory(CString& dir) {
+  // The three files are read as one set, never half replaced by a save.
+  CConfigFolderLock lock(dir);
   if (!ReadSetupCfg(dir + "setup.cfg")) return 0;
   CString unitsFile = GetOptionNoError("Units_File");
   if (!m_Units.Initialize(unitsFile.IsEmpty() ? nullptr : unitsFile.GetString())) return 0;
@@ -346,11 +348,14 @@ int CMC_Setup::WriteSetupCfg(CConfigFileWriter& writer, int withSlaveCount) {
 }
 
 int CMC_Setup::WriteToDirectory(CString& dir) {
-  // The three files are complete before any of the old ones is replaced.
+  // The three files are complete before any of the old ones is replaced, and replace them as one.
+  // Saves of one folder take turns from their first new file on, so that the files a stopped save
+  // left are never taken for those of a live one.
+  CConfigFolderLock lock(dir);
   CConfigFileWriter setup(ShownFileName(dir + "setup.cfg")), parameters(ShownFileName(dir + "parameters.cfg")),
       variables(ShownFileName(dir + "variables.cfg"));
   return WriteSetupCfg(setup, 0) && m_Parameters.WriteFile(parameters) && m_Variables.WriteFile(variables) &&
-         setup.Commit() && parameters.Commit() && variables.Commit();
+         CommitConfigFiles(dir, {&setup, &parameters, &variables});
 }
 
 int CMC_Setup::SaveToDirectory(const char* dir) {
