@@ -242,21 +242,16 @@ CString RecordedPath(const CString& prefix, const CString& name) {
 }
 
 bool WriteSetRecord(const CString& prefix, const ReplacementSet& set) {
+  CString text;
+  for (const Replacement& r : set)
+    text += RecordedName(prefix, r.temp) + "\t" + RecordedName(prefix, r.target) + "\t" +
+            (r.old.IsEmpty() ? CString() : RecordedName(prefix, r.old)) + "\r\n";
+  text += "end\r\n";
   CQuietErrors quiet;
   CConfigFileWriter record(prefix + kSetRecord);
-  const int count = (int)set.size();
-  return record.WriteEntries(count + 1,
-                             [&](FILE* f, int i) {
-                               CString line = "end\r\n";
-                               if (i < count)
-                                 line = RecordedName(prefix, set[i].temp) + "\t" + RecordedName(prefix, set[i].target) +
-                                        "\t" + (set[i].old.IsEmpty() ? CString() : RecordedName(prefix, set[i].old)) +
-                                        "\r\n";
-                               return fwrite(line.GetString(), 1, (size_t)line.GetLength(), f) ==
-                                              (size_t)line.GetLength()
-                                          ? 1
-                                          : 0;
-                             }) &&
+  return record.WriteEntries(1, [&](FILE* f, int) {
+           return fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
+         }) &&
          record.Commit();
 }
 
