@@ -77,6 +77,8 @@ void CMC_Setup::GetEnabledHomeProcIDs(CUIntArray& ids) const {
 // ---- Reading --------------------------------------------------------------------------------
 
 int CMC_Setup::ReadFromDirectory(CString& dir) {
+  // The three files are read as one set, never half replaced by a save.
+  CConfigFolderLock lock(dir);
   if (!ReadSetupCfg(dir + "setup.cfg")) return 0;
   CString unitsFile = GetOptionNoError("Units_File");
   if (!m_Units.Initialize(unitsFile.IsEmpty() ? nullptr : unitsFile.GetString())) return 0;
@@ -346,10 +348,14 @@ int CMC_Setup::WriteSetupCfg(CConfigFileWriter& writer, int withSlaveCount) {
 }
 
 int CMC_Setup::WriteToDirectory(CString& dir) {
-  // The three files are complete before any of the old ones is replaced.
-  CConfigFileWriter setup(dir + "setup.cfg"), parameters(dir + "parameters.cfg"), variables(dir + "variables.cfg");
+  // The three files are complete before any of the old ones is replaced, and replace them as one.
+  // Saves of one folder take turns from their first new file on, so that the files a stopped save
+  // left are never taken for those of a live one.
+  CConfigFolderLock lock(dir);
+  CConfigFileWriter setup(ShownFileName(dir + "setup.cfg")), parameters(ShownFileName(dir + "parameters.cfg")),
+      variables(ShownFileName(dir + "variables.cfg"));
   return WriteSetupCfg(setup, 0) && m_Parameters.WriteFile(parameters) && m_Variables.WriteFile(variables) &&
-         setup.Commit() && parameters.Commit() && variables.Commit();
+         CommitConfigFiles(dir, {&setup, &parameters, &variables});
 }
 
 int CMC_Setup::SaveToDirectory(const char* dir) {
@@ -365,18 +371,18 @@ int CMC_Setup::SaveToDirectory(const char* dir) {
 
 int CMC_Setup::ExportForVKS_Lib(const char* dir, CMC_CoffFormat* coff) {
   CString d = CString(dir ? dir : "") + "\\";
-  CConfigFileWriter setupCfg(d + "setup.cfg");
+  CConfigFileWriter setupCfg(ShownFileName(d + "setup.cfg"));
   if (!WriteSetupCfg(setupCfg, 1) || !setupCfg.Commit()) return 0;
-  CString file = d + "variables.cfg";
-  FILE* f = OpenConfigFile(file, 1);
+  // Written as the other files are, so that a failure leaves its cause for the caller.
+  CConfigFileWriter variables(ShownFileName(d + "variables.cfg"));
+  FILE* f = variables.Open();
   if (!f) return 0;
   const CString rule(CString('#', 37) + "\r\n");
   auto banner = [&](const char* title) { return WriteText(f, rule + title + "\r\n" + rule); };
-  bool ok = banner("#Firmware variables") && m_FirmwareVariables.AppendInSimplifiedFormToFile(f) &&
-            banner("#Configuration variables") && m_Variables.AppendInSimplifiedFormToFile(f) &&
-            banner("#User defined variables and labels") && (!coff || coff->AppendSymbolsToVariablesCfgFile(f));
-  if (fclose(f) != 0) ok = false;
-  return ok ? 1 : 0;
+  const bool ok = banner("#Firmware variables") && m_FirmwareVariables.AppendInSimplifiedFormToFile(f) &&
+                  banner("#Configuration variables") && m_Variables.AppendInSimplifiedFormToFile(f) &&
+                  banner("#User defined variables and labels") && (!coff || coff->AppendSymbolsToVariablesCfgFile(f));
+  return variables.Close(ok) && variables.Commit();
 }
 
 // ---- Import ---------------------------------------------------------------------------------

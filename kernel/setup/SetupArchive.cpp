@@ -3,6 +3,7 @@
 #include "kernel/values/ConfigFile.h"
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/setup/MC_Setup.h"
+#include "kernel/values/QuietErrors.h"
 #include "kernel/values/Utilities.h"
 #include "platform/core/FileSystem.h"
 #include "platform/ui/CommonDialogs.h"
@@ -194,12 +195,20 @@ CString ExportSetupForVKS_Lib(const char* defaultName, CMC_Setup* setup, CMC_Cof
   CString path = dlg.GetPathName();
   int last = std::max(path.ReverseFind('\\'), path.ReverseFind('/'));
   CString folder = last < 0 ? CString(".") : path.Left(last);
+  // The files are made in a temporary folder beside the archive; a failure there names the archive.
+  const CString shown = ShownFileName(path);
   char temp[MAX_PATH];
   if (!GetTempFileName(folder, "~vk", 0, temp) || !DeleteFile(temp) || !CreateDirectory(temp)) {
-    ShowFailure();
+    ShowWriteFailure(shown);
     return CString();
   }
-  bool ok = setup->ExportForVKS_Lib(temp, coff) && ArchiveDirectory(temp, path);
+  bool exported;
+  {
+    CQuietErrors quiet;
+    exported = setup->ExportForVKS_Lib(temp, coff) != 0;
+  }
+  if (!exported) ShowWriteFailure(shown);
+  const bool ok = exported && ArchiveDirectory(temp, path);
   RemoveDir(temp, FALSE);
   return ok ? path : CString();
 }

@@ -3,6 +3,7 @@
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/values/Utilities.h"
 #include "kernel/setup/MC_Setup.h"
+#include "kernel/values/QuietErrors.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
 #include "platform/core/Ini.h"
@@ -98,6 +99,13 @@ CString ResolveConfigFileName(const char* name) {
   return dir + (name ? name : "");
 }
 
+CString ShownFileName(const char* name) {
+  CString resolved = ResolveConfigFileName(name);
+  std::string p = NativePath(resolved.IsEmpty() ? name : resolved.GetString());
+  p.erase(std::unique(p.begin(), p.end(), [](char a, char b) { return a == '/' && b == '/'; }), p.end());
+  return CString(p.c_str());
+}
+
 FILE* OpenConfigFile(const char* name, int write) {
   CString path = ResolveConfigFileName(name);
   if (path.IsEmpty()) {
@@ -138,9 +146,18 @@ FILE* CConfigFileWriter::Open() {
   }
   // A folder in the way is not replaced.
   DWORD attr = GetFileAttributes(m_save.GetTarget());
-  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY))
+  int cause = 0;
+  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
     m_file = fopen(ResolvePath(m_save.GetTempName()).c_str(), "wb");
-  if (!m_file) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
+    cause = m_file ? 0 : errno;
+  }
+  if (cause == EACCES || cause == EPERM || cause == EROFS) {
+    // The new file goes beside the old one, so it is the folder that refuses it.
+    const int cut = std::max(m_name.ReverseFind('\\'), m_name.ReverseFind('/'));
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20023, cut > 0 ? m_name.Left(cut).GetString() : m_name.GetString());
+  } else if (!m_file) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
+  }
   errno = 0;
   return m_file;
 }
@@ -178,6 +195,192 @@ int CConfigFileWriter::Commit() {
   ShowWriteFailure(m_name);
   m_save.Discard();
   return 0;
+}
+
+// ---- Sets of files replaced as one ----------------------------------------------------------
+//
+// A record of the set (temporary file, target, copy of the old file) is put in place whole, and
+// the old files are copied aside, before the first target is replaced. A reader or saver that
+// finds the record under the folder's lock completes the set from the temporary files left; one
+// that finds it renamed to the undo record puts the old files back. Either way is safe to repeat.
+
+void (*g_pfnConfigCommitStep)(int step) = nullptr;
+
+namespace {
+
+const char kSetRecord[] = "~save.journal";
+const char kUndoRecord[] = "~undo.journal";
+const char kOldCopy[] = ".~old";
+
+struct Replacement {
+  CString temp, target, old;  // old: empty when there was no old file
+};
+using ReplacementSet = std::vector<Replacement>;
+
+void CommitStep(int step) {
+  if (g_pfnConfigCommitStep) g_pfnConfigCommitStep(step);
+}
+
+bool Exists(const CString& path) { return GetFileAttributes(path) != INVALID_FILE_ATTRIBUTES; }
+
+// The folder in the platform's form, ending in a separator.
+CString FolderPrefix(const char* folder) {
+  CString f = ShownFileName(folder);
+  if (f.IsEmpty() || f.Right(1) != "/") f += "/";
+  return f;
+}
+
+// Files of the folder are recorded by name alone, so that a folder moved meanwhile still recovers.
+CString RecordedName(const CString& prefix, const CString& path) {
+  const CString p = ShownFileName(path);
+  if (p.Left(prefix.GetLength()) == prefix && p.Find('/', prefix.GetLength()) < 0) return p.Mid(prefix.GetLength());
+  return p;
+}
+
+CString RecordedPath(const CString& prefix, const CString& name) {
+  return name.IsEmpty() || name[0] == '/' ? name : prefix + name;
+}
+
+bool WriteSetRecord(const CString& prefix, const ReplacementSet& set) {
+  CString text;
+  for (const Replacement& r : set)
+    text += RecordedName(prefix, r.temp) + "\t" + RecordedName(prefix, r.target) + "\t" +
+            (r.old.IsEmpty() ? CString() : RecordedName(prefix, r.old)) + "\r\n";
+  text += "end\r\n";
+  CQuietErrors quiet;
+  CConfigFileWriter record(prefix + kSetRecord);
+  return record.WriteEntries(1, [&](FILE* f, int) {
+           return fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
+         }) &&
+         record.Commit();
+}
+
+// False when the record is not whole (it always is once in place; anything else is not ours).
+bool ReadSetRecord(const CString& prefix, const CString& file, ReplacementSet& set) {
+  set.clear();
+  FILE* f = fopen(ResolvePath(file).c_str(), "rb");
+  if (!f) return false;
+  CString line;
+  int lineNumber = 0;
+  bool whole = false;
+  while (!whole && ReadLine(f, line, lineNumber)) {
+    if (line == "end") {
+      whole = true;
+      break;
+    }
+    const int a = line.Find('\t'), b = a < 0 ? -1 : line.Find('\t', a + 1);
+    if (a <= 0 || b <= a + 1) break;
+    set.push_back(Replacement{RecordedPath(prefix, line.Left(a)), RecordedPath(prefix, line.Mid(a + 1, b - a - 1)),
+                              RecordedPath(prefix, line.Mid(b + 1))});
+  }
+  if (f) fclose(f);
+  return whole;
+}
+
+// Puts the old files back and drops the new ones not yet in place. A target whose new file is
+// still beside it was not replaced.
+bool Undo(const ReplacementSet& set) {
+  bool ok = true;
+  for (const Replacement& r : set) {
+    if (Exists(r.temp)) {
+      if (!r.old.IsEmpty() && Exists(r.old)) DeleteFile(r.old);
+    } else if (!r.old.IsEmpty()) {
+      if (Exists(r.old) && !MoveFileEx(r.old, r.target, MOVEFILE_REPLACE_EXISTING)) ok = false;
+    } else if (Exists(r.target) && !DeleteFile(r.target)) {
+      ok = false;  // a file the set added
+    }
+  }
+  for (const Replacement& r : set)
+    if (Exists(r.temp)) DeleteFile(r.temp);
+  return ok;
+}
+
+void DropOldCopies(const ReplacementSet& set) {
+  for (const Replacement& r : set)
+    if (!r.old.IsEmpty() && Exists(r.old)) DeleteFile(r.old);
+}
+
+void RecoverFolder(const CString& prefix) {
+  ReplacementSet set;
+  const CString undo = prefix + kUndoRecord, record = prefix + kSetRecord;
+  if (Exists(undo)) {
+    // The record goes only once the old files are back.
+    if (!ReadSetRecord(prefix, undo, set) || Undo(set)) DeleteFile(undo);
+  }
+  if (!Exists(record)) return;
+  if (!ReadSetRecord(prefix, record, set)) {
+    DeleteFile(record);
+    return;
+  }
+  bool done = true;
+  for (const Replacement& r : set)
+    if (Exists(r.temp) && !MoveFileEx(r.temp, r.target, MOVEFILE_REPLACE_EXISTING)) done = false;
+  if (done) {
+    DropOldCopies(set);
+    DeleteFile(record);
+  } else if (MoveFileEx(record, undo, MOVEFILE_REPLACE_EXISTING) && Undo(set)) {
+    DeleteFile(undo);
+  }
+}
+
+}  // namespace
+
+CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(folder)) {
+  if (m_lock.IsLocked()) RecoverFolder(FolderPrefix(folder));
+}
+
+int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
+  CConfigFolderLock lock(folder);
+  const CString prefix = FolderPrefix(folder);
+  ReplacementSet set;
+  std::vector<CConfigFileWriter*> writers;
+  for (CConfigFileWriter* w : files) {
+    const CString& target = w->m_save.GetTarget();
+    if (w->m_save.GetTempName() == target) continue;  // written in place
+    // Refused as the replacement itself would refuse it, before anything is replaced.
+    const DWORD attr = GetFileAttributes(target);
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      ShowWriteFailure(w->m_name);
+      return 0;
+    }
+    set.push_back(Replacement{w->m_save.GetTempName(), target, attr == INVALID_FILE_ATTRIBUTES ? CString() : target + kOldCopy});
+    writers.push_back(w);
+  }
+  auto fail = [&](CConfigFileWriter* w) {
+    const DWORD error = GetLastError();
+    DropOldCopies(set);
+    SetLastError(error);
+    ShowWriteFailure(w->m_name);
+    return 0;
+  };
+  CommitStep(-1);
+  if (set.empty()) return 1;
+  // Completing the set needs no old file, so the copies may follow the record.
+  if (!WriteSetRecord(prefix, set)) return fail(writers[0]);
+  for (size_t i = 0; i < set.size(); ++i) {
+    if (!set[i].old.IsEmpty() && !CopyFile(set[i].target, set[i].old, FALSE)) {
+      const int result = fail(writers[i]);
+      DeleteFile(prefix + kSetRecord);
+      return result;
+    }
+  }
+  for (size_t i = 0; i < set.size(); ++i) {
+    CommitStep((int)i);
+    if (writers[i]->m_save.Commit()) continue;
+    const DWORD error = GetLastError();
+    // The undo record first, so that a stop while the old files go back finishes taking them back.
+    const bool recorded = MoveFileEx(prefix + kSetRecord, prefix + kUndoRecord, MOVEFILE_REPLACE_EXISTING) != FALSE;
+    if (Undo(set)) DeleteFile(prefix + (recorded ? kUndoRecord : kSetRecord));
+    SetLastError(error);
+    ShowWriteFailure(writers[i]->m_name);
+    return 0;
+  }
+  CommitStep((int)set.size());
+  DropOldCopies(set);
+  CommitStep((int)set.size() + 1);
+  DeleteFile(prefix + kSetRecord);
+  return 1;
 }
 
 int ExistConfigFile(const char* name) {

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "platform/core/FileSystem.h"
+#include "platform/core/FolderLock.h"
 #include "platform/core/Module.h"
 #include "platform/core/String.h"
 
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 class CMC_Setup;
@@ -36,6 +38,8 @@ CString ReplaceExtensionWithChm(const CString& path);
 // Absolute names (leading backslash or drive letter) are used as given, others go under the kernel folder.
 CString ResolveConfigFileName(const char* name);
 FILE* OpenConfigFile(const char* name, int write);
+// `name` as messages show it: resolved as configuration files are, in the platform's form.
+CString ShownFileName(const char* name);
 int ExistConfigFile(const char* name);
 
 // "Cannot write in file %s!" naming `name`, with the cause the last error gives; the plain advice to
@@ -53,8 +57,9 @@ class CConfigFileWriter {
   CConfigFileWriter(const CConfigFileWriter&) = delete;
   CConfigFileWriter& operator=(const CConfigFileWriter&) = delete;
 
-  // The temporary file, open for writing ("Cannot open file %s!" and null on failure). errno is
-  // cleared, so a failed write leaves its own cause there.
+  // The temporary file, open for writing (null on failure, with "Cannot open file %s!", or the
+  // folder's name where the folder may not be written). errno is cleared, so a failed write
+  // leaves its own cause there.
   FILE* Open();
   // Closes the file. `written` false (a write failed, its cause in errno; 0 = unknown) or a failed
   // close shows the write failure, drops the temporary file and returns 0.
@@ -66,10 +71,31 @@ class CConfigFileWriter {
   int Commit();
 
  private:
+  friend int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files);
+
   CString m_name;
   CSaveBeside m_save;
   FILE* m_file = nullptr;
 };
+
+// The lock under which the files of a folder are replaced as one set (CommitConfigFiles) and
+// read as one set. Taking it first completes, or undoes, a set that a process stopped part-way.
+class CConfigFolderLock {
+ public:
+  explicit CConfigFolderLock(const char* folder);
+
+ private:
+  CFolderLock m_lock;
+};
+
+// Replaces the targets of the writers (written and closed, all in `folder`) as one step: after a
+// failure (shown, naming the file) or a process stopped at any point, the next reader of the
+// folder finds all of them new or all of them old.
+int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files);
+// For tests that stop a process in CommitConfigFiles: called with -1 before the set is recorded,
+// then with the count of targets replaced so far (0 to n), and with n + 1 before the set's record
+// is removed.
+extern void (*g_pfnConfigCommitStep)(int step);
 
 // Reads the next physical line; CR dropped, LF ends it. Counts every line read.
 int ReadLine(FILE*& file, CString& line, int& lineNumber);

@@ -1,7 +1,8 @@
-// A piece of a test run in a forked child process, alongside the test or to be killed by it; what
-// the piece returned comes back through a pipe.
+// A piece of a test run in a forked child process, alongside the test or to be killed, limited or
+// given another user by it; what the piece returned comes back through a pipe.
 #pragma once
 
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,11 @@ class ChildProcess {
   explicit ChildProcess(const std::function<std::string()>& body) {
     if (pipe(m_fds) != 0) return;
     m_pid = fork();
+    if (m_pid < 0) {
+      close(m_fds[0]);
+      close(m_fds[1]);
+      return;
+    }
     if (m_pid != 0) {
       close(m_fds[1]);
       return;
@@ -38,7 +44,8 @@ class ChildProcess {
     if (m_pid > 0 && !m_reaped && waitpid(m_pid, &m_status, WNOHANG) == m_pid) m_reaped = true;
     return m_pid <= 0 || m_reaped;
   }
-  // What the body returned, or a text starting with "child failed" when the child did not end well.
+  // What the body returned, or a text starting with "child failed" ("child failed: signal 9" for a
+  // child killed) when the child did not end well.
   std::string Wait() {
     if (m_pid <= 0) return "child failed: fork";
     std::string out;
@@ -47,6 +54,7 @@ class ChildProcess {
     close(m_fds[0]);
     if (!m_reaped) waitpid(m_pid, &m_status, 0);
     m_pid = -1;
+    if (WIFSIGNALED(m_status)) return "child failed: signal " + std::to_string(WTERMSIG(m_status)) + " " + out;
     if (!WIFEXITED(m_status) || WEXITSTATUS(m_status) != 0)
       return "child failed: status " + std::to_string(m_status) + " " + out;
     return out;
@@ -58,5 +66,15 @@ class ChildProcess {
   int m_status = 0;
   bool m_reaped = false;
 };
+
+inline std::string InChildProcess(const std::function<std::string()>& body) { return ChildProcess(body).Wait(); }
+
+// As a user without the super-user's rights, which would pass over the permissions a test sets.
+inline std::string AsOrdinaryUser(const std::function<std::string()>& body) {
+  return InChildProcess([&]() -> std::string {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return "child failed: setuid";
+    return body();
+  });
+}
 
 }  // namespace dravonix::test

@@ -14,13 +14,13 @@ namespace dravonix::test {
 
 // What `body` returned in the child, or a text starting with "child failed" when it did not end well.
 inline std::string WithFileSizeLimit(rlim_t limit, const std::function<std::string()>& body) {
-  return ChildProcess([&] {
+  return InChildProcess([&]() -> std::string {
     signal(SIGXFSZ, SIG_IGN);
     rlimit r{};
     getrlimit(RLIMIT_FSIZE, &r);
     r.rlim_cur = limit;
-    return setrlimit(RLIMIT_FSIZE, &r) == 0 ? body() : std::string("child failed: setrlimit");
-  }).Wait();
+    return setrlimit(RLIMIT_FSIZE, &r) == 0 ? body() : "child failed: setrlimit";
+  });
 }
 
 }  // namespace dravonix::test

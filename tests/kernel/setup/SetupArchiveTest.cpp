@@ -150,7 +150,7 @@ TEST_F(SetupArchiveTest, AnArchiveSaveKilledMidwayLeavesNothingAfterTheNextSave)
   }
   ASSERT_GE(held, 0);
   kill(killed.Pid(), SIGKILL);
-  EXPECT_EQ(killed.Wait(), "child failed: status 9 ");
+  EXPECT_EQ(killed.Wait(), "child failed: signal 9 ");
   close(held);
   fs::remove(pipe);
   auto left = [&] {

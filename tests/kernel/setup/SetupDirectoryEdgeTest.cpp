@@ -45,14 +45,14 @@ TEST_F(SetupTest, AFailedSaveLeavesTheOldDirectoryAsItWas) {
       const int r = s->SaveToDirectory(dir.c_str());
       return std::to_string(r) + " " + LastBox();
     });
-    EXPECT_EQ(result, "0 Cannot write in file " + dir + "\\" + c.failing + "! There is not enough space on the disk.");
+    EXPECT_EQ(result, "0 Cannot write in file " + dir + "/" + c.failing + "! There is not enough space on the disk.");
     unchanged(c.failing);
   }
   // A file that may not be replaced: nothing is.
   std::filesystem::permissions(dir + "/setup.cfg", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
   ClearBoxes();
   EXPECT_EQ(s->SaveToDirectory(dir.c_str()), 0);
-  EXPECT_EQ(LastBox(), "Cannot write in file " + dir + "\\setup.cfg! Check file system permissions.");
+  EXPECT_EQ(LastBox(), "Cannot write in file " + dir + "/setup.cfg! Check file system permissions.");
   unchanged("read-only");
   g_bShowErrors = FALSE;
   ClearBoxes();
