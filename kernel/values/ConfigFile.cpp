@@ -337,6 +337,8 @@ int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWrite
   for (CConfigFileWriter* w : files) {
     const CString& target = w->m_save.GetTarget();
     if (w->m_save.GetTempName() == target) continue;  // written in place
+    // What a save stopped before its record left beside this target (a live save's file is kept).
+    w->m_save.RemoveLeftovers();
     // Refused as the replacement itself would refuse it, before anything is replaced.
     const DWORD attr = GetFileAttributes(target);
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
