@@ -195,6 +195,9 @@ TEST_F(SetupSaveTest, FailedSavesAndExportsNameWhatTheUserChose) {
   const std::string locked = dir + "/locked";
   fs::create_directories(locked);
   fs::permissions(locked, fs::perms::owner_write, fs::perm_options::remove);
+  WriteBytes(dir + "/readonly.t.zip", "old");
+  fs::permissions(dir + "/readonly.t.zip", fs::perms::all, fs::perm_options::remove);
+  fs::permissions(dir + "/readonly.t.zip", fs::perms::owner_read, fs::perm_options::add);
   auto saveTo = [&](const std::string& folder) {
     ClearBoxes();
     const int saved = s->SaveToDirectory(folder.c_str());
@@ -225,6 +228,12 @@ TEST_F(SetupSaveTest, FailedSavesAndExportsNameWhatTheUserChose) {
       {"export into a folder that may not be written",
        [&] { return dravonix::test::AsOrdinaryUser([&] { return exportTo(locked + "/axis.t.zip"); }); },
        "failed Cannot write in file " + locked + "/axis.t.zip! Check file system permissions."},
+      {"export onto a file that may not be written",
+       [&] {
+         Automation::Instance().PushMessageBoxAnswer(IDYES);  // replace it
+         return exportTo(dir + "/readonly.t.zip");
+       },
+       "failed Cannot write in file " + dir + "/readonly.t.zip! Check file system permissions."},
       {"save with the separators mixed, onto a full disk",
        [&] {
          return dravonix::test::WithFileSizeLimit(0, [&] {
@@ -234,7 +243,8 @@ TEST_F(SetupSaveTest, FailedSavesAndExportsNameWhatTheUserChose) {
        "0 Cannot write in file " + dir + "/mixed/setup.cfg! There is not enough space on the disk."},
   };
   for (const auto& c : kCases) EXPECT_EQ(c.act(), c.box) << c.what;
-  EXPECT_EQ(Entries(dir), (std::set<std::string>{"locked", "mixed"}));
+  EXPECT_EQ(Entries(dir), (std::set<std::string>{"locked", "mixed", "readonly.t.zip"}));
+  EXPECT_EQ(ReadBytes(dir + "/readonly.t.zip"), "old");
   EXPECT_TRUE(fs::is_empty(dir + "/mixed"));
   fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
   DialogAutomation::Reset();
