@@ -346,6 +346,8 @@ int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWrite
       ShowWriteFailure(w->m_name);
       return 0;
     }
+    // A set completed by the next reader after a stop is renamed as it stands.
+    w->m_save.TakeOldPermissions();
     set.push_back(Replacement{w->m_save.GetTempName(), target, attr == INVALID_FILE_ATTRIBUTES ? CString() : target + kOldCopy});
     writers.push_back(w);
   }

@@ -447,11 +447,16 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   SetLastError(error);
 }
 
+void CSaveBeside::TakeOldPermissions() const {
+  if (m_committed || m_inPlace || m_temp.IsEmpty()) return;
+  struct stat old;
+  if (stat(ResolvePath(m_target).c_str(), &old) == 0 && S_ISREG(old.st_mode)) chmod(m_temp, old.st_mode & 07777);
+}
+
 BOOL CSaveBeside::Commit() {
   if (m_committed || m_inPlace) return TRUE;
   // The new file keeps the old one's permissions, from the moment it takes the old one's place.
-  struct stat old;
-  if (stat(ResolvePath(m_target).c_str(), &old) == 0 && S_ISREG(old.st_mode)) chmod(m_temp, old.st_mode & 07777);
+  TakeOldPermissions();
   if (!MoveFileEx(m_temp, m_target, MOVEFILE_REPLACE_EXISTING)) return FALSE;
   m_committed = true;
   Release();

@@ -217,6 +217,9 @@ class CSaveBeside {
 
   const CString& GetTarget() const { return m_target; }
   const CString& GetTempName() const { return m_temp; }
+  // Gives the written temporary file the target's permissions (Commit does so too); for files
+  // that someone other than Commit may put in place.
+  void TakeOldPermissions() const;
   // Replaces the target; FALSE with the last error set (the temporary file stays until Discard).
   BOOL Commit();
   // Deletes the temporary file, keeping the last error.

@@ -89,9 +89,13 @@ TEST_F(SetupSaveTest, ASaveStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup) {
     int step;
     bool whole;  // the new set is complete
   } kStops[] = {{-1, false}, {0, true}, {1, true}, {2, true}, {3, true}, {4, true}};
+  const fs::perms kKept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   for (const auto& c : kStops) {
     const std::string dir = dravonix::test::ScratchDir("stopped" + std::to_string(c.step));
-    for (auto& [name, bytes] : oldFiles) WriteBytes(dir + "/" + name, bytes);
+    for (auto& [name, bytes] : oldFiles) {
+      WriteBytes(dir + "/" + name, bytes);
+      fs::permissions(dir + "/" + name, kKept);
+    }
     const std::string result = dravonix::test::InChildProcess([&] {
       g_stopAt = c.step;
       g_pfnConfigCommitStep = StopAt;
@@ -103,6 +107,8 @@ TEST_F(SetupSaveTest, ASaveStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup) {
     ASSERT_TRUE(loaded) << c.step << ": " << LastBox();
     EXPECT_EQ(Tags(dir, sets), AllTagged(c.whole ? "new" : "old")) << c.step;
     EXPECT_EQ(CString(c.whole ? "new" : "old"), loaded->GetOptionNoError("Who")) << c.step;
+    for (const std::string& name : kOnlyTheSet)
+      EXPECT_EQ(fs::status(dir + "/" + name).permissions(), kKept) << c.step << " " << name;
     std::set<std::string> left = Entries(dir);
     for (auto it = left.begin(); !c.whole && it != left.end();) {
       // The new files of a save stopped before its record are nobody's to remove.
