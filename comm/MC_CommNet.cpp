@@ -78,6 +78,12 @@ bool DropOwedReply(const tagNetMessage& frame) {
   return true;
 }
 
+// Frames the peer also sends unasked (debug log, drive messages, progress) answer no request.
+bool IsReplyKind(const tagNetMessage& frame) {
+  const BYTE echo = frame.Echo();
+  return frame.length >= 1 && echo != NETOP_DEBUG_LOG && echo != NETOP_UNSOLICITED_MSG && echo != NETOP_PROGRESS;
+}
+
 // A request that timed out while a packet was half received: the stream can no longer be framed, so the
 // net-master window drops the connection. True when it did.
 bool DropCutConnection() {
@@ -242,7 +248,7 @@ tagNetMessage* CMC_Comm::RunDAVCommandOverNetWithCallback(WORD length, BYTE* fra
   }
   using std::chrono::steady_clock;
   auto until = steady_clock::now() + std::chrono::milliseconds(timeout);
-  bool strayFrame = false;
+  bool strayFrame = false, wrongAnswer = false;
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - steady_clock::now()).count();
     // A silent peer fails the request as a silent drive does; its answer, when it comes, is dropped.
@@ -251,7 +257,9 @@ tagNetMessage* CMC_Comm::RunDAVCommandOverNetWithCallback(WORD length, BYTE* fra
         SetNetError(IDS_COMM_NET_CONNECTION_LOST);
         return nullptr;
       }
-      g_owed.push_back({opcode, callback != nullptr});
+      // The peer answers every request once and in order: a reply of another kind was this request's
+      // answer, and only a request that saw none may still be answered late.
+      if (!wrongAnswer) g_owed.push_back({opcode, callback != nullptr});
       SetNetError(strayFrame ? IDS_COMM_NET_PROTOCOL_ERROR : IDS_COMM_NET_TIMEOUT);
       return nullptr;
     }
@@ -278,8 +286,9 @@ tagNetMessage* CMC_Comm::RunDAVCommandOverNetWithCallback(WORD length, BYTE* fra
     // A frame the peer sent unasked is not our answer: the wait for ours goes on.
     if (reply) {
       m_pNetReply = nullptr;
-      tagNetMessage::Delete(reply);
       strayFrame = true;
+      wrongAnswer = wrongAnswer || IsReplyKind(*reply);
+      tagNetMessage::Delete(reply);
       continue;
     }
     return RejectReply(opcode);

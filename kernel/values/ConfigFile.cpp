@@ -326,11 +326,19 @@ void RecoverFolder(const CString& prefix) {
 }  // namespace
 
 CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(folder)) {
-  if (m_lock.IsLocked()) RecoverFolder(FolderPrefix(folder));
+  while (m_lock.IsBusy()) {
+    CString shown = ShownFileName(folder);
+    if (shown.GetLength() > 1 && shown.Right(1) == "/") shown = shown.Left(shown.GetLength() - 1);
+    if (ShowKernelMessage(MB_RETRYCANCEL | MB_ICONEXCLAMATION, 20024, shown.GetString()) != IDRETRY) return;
+    m_lock.Retry();
+  }
+  // A nested hold finds the folder complete already.
+  if (m_lock.IsLocked() && m_lock.IsOutermost()) RecoverFolder(FolderPrefix(folder));
 }
 
 int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
   CConfigFolderLock lock(folder);
+  if (lock.IsRefused()) return 0;
   const CString prefix = FolderPrefix(folder);
   ReplacementSet set;
   std::vector<CConfigFileWriter*> writers;

@@ -79,14 +79,16 @@ class CConfigFileWriter {
 };
 
 // The lock under which the files of a folder are replaced as one set (CommitConfigFiles) and
-// read as one set. Taking it first completes, or undoes, a set that a process stopped part-way.
+// read as one set. The outermost hold first completes, or undoes, a set that a process stopped
+// part-way. Another program that keeps the folder past the lock's wait is shown (message 20024,
+// Retry and Cancel).
 class CConfigFolderLock {
  public:
   explicit CConfigFolderLock(const char* folder);
 
   // True when another program held the folder and the user gave up waiting (the box was shown):
   // the caller's load or save fails.
-  BOOL IsRefused() const { return FALSE; }
+  BOOL IsRefused() const { return m_lock.IsBusy(); }
 
  private:
   CFolderLock m_lock;

@@ -7,8 +7,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
+
+DWORD g_dwFolderLockWait = 5000;
 
 namespace {
 
@@ -28,11 +37,86 @@ Held* FindHeld(dev_t device, ino_t inode) {
   return nullptr;
 }
 
+enum class Outcome { kTaken, kBusy, kFailed };  // kFailed leaves its cause in errno
+
+Outcome TryLock(int fd) {
+  int r;
+  while ((r = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  if (r == 0) return Outcome::kTaken;
+  return errno == EWOULDBLOCK ? Outcome::kBusy : Outcome::kFailed;
+}
+
+// Only where no thread can be started for the wait.
+Outcome PollForLock(int fd, std::chrono::steady_clock::time_point until) {
+  auto pause = std::chrono::milliseconds(1);
+  for (;;) {
+    const Outcome o = TryLock(fd);
+    const auto now = std::chrono::steady_clock::now();
+    if (o != Outcome::kBusy || now >= until) return o;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, until - now));
+    pause = std::min(pause * 2, std::chrono::milliseconds(16));
+  }
+}
+
+// A blocked flock is woken the moment the holder lets go, which polling would miss against a
+// holder that takes the lock again at once; but it waits without end, so it runs on a thread of
+// its own that the caller leaves once the bound has passed. A wait left behind closes its
+// descriptor as soon as flock returns, which drops a lock it got.
+struct PendingWait {
+  std::mutex mutex;
+  std::condition_variable done;
+  int fd = -1;
+  bool finished = false;
+  int result = 0;
+  int error = 0;
+  bool left = false;
+};
+
+// On kBusy the descriptor belongs to the wait left behind.
+Outcome WaitForLock(int fd, DWORD ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  auto w = std::make_shared<PendingWait>();
+  w->fd = fd;
+  try {
+    std::thread([w] {
+      int r;
+      while ((r = flock(w->fd, LOCK_EX)) != 0 && errno == EINTR) {
+      }
+      const int error = r != 0 ? errno : 0;
+      std::lock_guard<std::mutex> guard(w->mutex);
+      if (w->left) {
+        close(w->fd);
+        return;
+      }
+      w->finished = true;
+      w->result = r;
+      w->error = error;
+      w->done.notify_one();
+    }).detach();
+  } catch (const std::system_error&) {
+    const Outcome o = PollForLock(fd, until);
+    if (o == Outcome::kBusy) close(fd);
+    return o;
+  }
+  std::unique_lock<std::mutex> guard(w->mutex);
+  if (!w->done.wait_until(guard, until, [&] { return w->finished; })) {
+    w->left = true;
+    return Outcome::kBusy;
+  }
+  if (w->result == 0) return Outcome::kTaken;
+  errno = w->error;
+  return Outcome::kFailed;
+}
+
 }  // namespace
 
-CFolderLock::CFolderLock(LPCSTR folder) {
-  if (!folder || !*folder) return;
-  const int fd = open(ResolvePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+CFolderLock::CFolderLock(LPCSTR folder) : m_path(folder ? folder : "") { Take(); }
+
+void CFolderLock::Take() {
+  m_busy = false;
+  if (m_path.empty()) return;
+  const int fd = open(ResolvePath(m_path.c_str()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   struct stat st;
   if (fstat(fd, &st) != 0) {
@@ -47,16 +131,25 @@ CFolderLock::CFolderLock(LPCSTR folder) {
     m_locked = true;
     return;
   }
-  int r;
-  while ((r = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+  Outcome o = TryLock(fd);
+  if (o == Outcome::kBusy) o = WaitForLock(fd, g_dwFolderLockWait);
+  if (o == Outcome::kBusy) {
+    m_busy = true;
+    return;
   }
   // A file system without locks shuts nobody out, but the holder may still go on.
-  if (r != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
+  if (o == Outcome::kFailed && errno != ENOLCK && errno != EOPNOTSUPP) {
     close(fd);
     return;
   }
   t_held.push_back(Held{m_device, m_inode, fd, 1});
   m_locked = true;
+  m_outermost = true;
+}
+
+BOOL CFolderLock::Retry() {
+  if (m_busy) Take();
+  return m_locked;
 }
 
 CFolderLock::~CFolderLock() {

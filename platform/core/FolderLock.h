@@ -6,20 +6,39 @@
 
 #include <sys/types.h>
 
+#include <string>
+
+// How long a lock another holder keeps is waited for, in milliseconds of real time: the holder is
+// another program (or thread), whose pace no virtual clock sets.
+extern DWORD g_dwFolderLockWait;
+
 class CFolderLock {
  public:
-  // Waits until the lock is free. A folder that cannot be opened is not locked (IsLocked false);
-  // on a file system without locks it is taken without shutting anyone out. A thread that already
-  // holds the folder's lock takes it again at once.
+  // Waits until the lock is free, at most g_dwFolderLockWait; past that the lock is busy (IsBusy)
+  // and not taken. A folder that cannot be opened is not locked (IsLocked false); on a file system
+  // without locks it is taken without shutting anyone out. A thread that already holds the
+  // folder's lock takes it again at once.
   explicit CFolderLock(LPCSTR folder);
   ~CFolderLock();
   CFolderLock(const CFolderLock&) = delete;
   CFolderLock& operator=(const CFolderLock&) = delete;
 
   BOOL IsLocked() const { return m_locked; }
+  // Another holder kept the lock for the whole wait.
+  BOOL IsBusy() const { return m_busy; }
+  // Waits once more, as the constructor does, for a busy lock; returns IsLocked.
+  BOOL Retry();
+  // The thread's first hold of the folder, not one nested in it: work done once per hold (such as
+  // completing what a stopped holder left) belongs here.
+  BOOL IsOutermost() const { return m_outermost; }
 
  private:
+  void Take();
+
+  std::string m_path;
   dev_t m_device = 0;
   ino_t m_inode = 0;
   bool m_locked = false;
+  bool m_busy = false;
+  bool m_outermost = false;
 };

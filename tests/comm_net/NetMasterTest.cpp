@@ -661,6 +661,33 @@ TEST_F(NetMasterTest, AStrayFrameShiftsNoLaterReply) {
   EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
 }
 
+TEST_F(NetMasterTest, AReplyOfTheWrongKindFailsOnlyItsOwnRequest) {
+  Start();
+  OpenChannel();
+  OpenDrive();
+  const long kTimeout = 400;
+  CMC_Comm::m_dwNetReplyTimeout = kTimeout;
+  std::vector<WORD> words{1, 2, 3, 4};
+  ASSERT_TRUE(CMC_Comm::SendData(words.data(), 0x8100, 1, 4));
+  // A read answered with the baud rate's reply.
+  m_peer->Command("reply 07010096000000");
+  std::vector<WORD> got(4);
+  EXPECT_FALSE(CMC_Comm::ReceiveData(got.data(), 0x8100, 1, 4));
+  // Every later request gets its own reply at once, reads of the same kind first.
+  for (const char* step : {"read", "read", "read", "write", "read", "read"}) {
+    const bool write = std::string(step) == "write";
+    if (write) words = {5, 6, 7, 8};
+    got.assign(4, 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(write ? CMC_Comm::SendData(words.data(), 0x8100, 1, 4) : CMC_Comm::ReceiveData(got.data(), 0x8100, 1, 4))
+        << step << " " << CMC_Comm::GetLastErrorText().GetString();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kTimeout)) << step;
+    if (!write) {
+      EXPECT_EQ(words, got) << step;
+    }
+  }
+}
+
 TEST_F(NetMasterTest, ACutPacketEndsTheConnectionAndTheUserReconnects) {
   Start();
   OpenChannel();
