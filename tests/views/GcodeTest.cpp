@@ -993,3 +993,56 @@ TEST(GcodeMotion, AStraightMoveEndsExactlyOnItsTarget) {
     EXPECT_EQ(t.GetPosition(CGcodeTranslator::AXIS_Y), c.y) << c.program;
   }
 }
+
+TEST(GcodeMotion, AStraightMoveTakesEveryLinearAxisBackOntoTheProgrammedPoint) {
+  // An arc's written end lies on its start radius, beside the programmed end: the next straight move
+  // takes every axis back, named by its block or not.
+  const double kArc = NAN;  // not read: the written arc ends beside the programmed point
+  struct Step {
+    const char* block;
+    std::array<double, 3> at;  // the programmed point after the block
+  };
+  const std::vector<Step> cases[] = {
+      {{"G21 G91 G17", {0, 0, 0}}, {"G1 X0 Y0 F100", {0, 0, 0}}, {"G2 X5 Y5.0019 I5 J0", {kArc}},
+       {"G1 X15", {20, 5.0019, 0}}, {"M2", {20, 5.0019, 0}}},
+      {{"G21 G90 G17", {0, 0, 0}}, {"G1 X0 Y0 F100", {0, 0, 0}}, {"G2 X5 Y5.0019 I5 J0", {kArc}},
+       {"G1 X20", {20, 5.0019, 0}}, {"G1 X30", {30, 5.0019, 0}}},
+      {{"G3 X9.999 Y0.0015 I5 J0", {kArc}}, {"G0 Z-1", {9.999, 0.0015, -1}}, {"G91 G1 Z1", {9.999, 0.0015, 0}}},
+      {{"G18 G2 X9.999 Z0.0015 I5", {kArc}}, {"G1 X20", {20, 0, 0.0015}}, {"G2 X29.999 Z-0.001 I5", {kArc}},
+       {"G1 Y3", {29.999, 3, -0.001}}},
+      {{"G91 G3 X9.999 Y0.0015 I5", {kArc}}, {"G18 G2 X9.999 Z0.0015 I5", {kArc}}, {"G1 Y1", {19.998, 1.0015, 0.0015}}},
+      {{"G3 X9.999 Y0 I5", {kArc}}, {"G1 A10", {9.999, 0, 0}}},
+  };
+  for (const auto& steps : cases) {
+    std::string program;
+    for (const Step& s : steps) {
+      program += std::string(s.block) + "\n";
+      if (std::isnan(s.at[0])) continue;
+      CGcodeTranslator t(TestSettings());
+      const std::array<double, 3> end = DriveEnd(RunProgram(t, program.c_str()));
+      for (int k = 0; k < 3; k++) {
+        EXPECT_NEAR(end[k], s.at[k], 1e-9) << program << "axis " << k;
+        // after M2 the program starts again at zero
+        if (std::string(s.block) != "M2") {
+          EXPECT_NEAR(t.GetPosition(k), s.at[k], 1e-9) << program << "axis " << k;
+        }
+      }
+    }
+  }
+}
+
+TEST(GcodeMotion, AnInverseTimeMoveOnlyBackOntoThePathTakesTheBlocksTime) {
+  // the block names no linear move of its own: the way back takes 1/F minutes
+  for (const char* block : {"G1 X9.999", "G1 A10", "G91 G1 Y0"}) {
+    const std::string program = std::string("G93 G3 X9.999 Y0 I5 F2\n") + block;
+    auto els = RunProgram(program.c_str());
+    ASSERT_FALSE(els.empty()) << block;
+    auto items = Items(els[0].m_strParameters);
+    EXPECT_EQ(items["SegmentType"], "1,0") << block;
+    const std::vector<double> speed = List(items["CSPD"]), x = List(items["X_TPOS"]);
+    ASSERT_EQ(speed.size(), 2u) << block;
+    ASSERT_EQ(x.size(), 1u) << block;
+    EXPECT_NE(x[0], 0) << block;
+    EXPECT_NEAR(speed[1], 2 * std::fabs(x[0]), 1e-15) << block;
+  }
+}

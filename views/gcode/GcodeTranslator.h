@@ -172,6 +172,10 @@ class CGcodeTranslator {
   double MachineOrigin(int axis) const;
   // The programmed point an axis word leads to.
   double GetTarget(int axis, BOOL machine) const;
+  // The feed rate of a move of that length (inverse time) with the override.
+  double FeedRateFor(double length) const;
+  // The linear axes whose written path stands beside the programmed point.
+  int OffPathAxes() const;
   // Writes the move of one group's masked axes to their targets from where the written path stands;
   // false when the path is there already.
   bool MoveStraightTo(const double target[6], int mask, double speed);

@@ -56,18 +56,30 @@ double CGcodeTranslator::GetTarget(int axis, BOOL machine) const {
 }
 
 double CGcodeTranslator::GetGcodeFeedRate(BOOL rotational, BOOL machine) const {
-  double f = m_dFeed;
+  double sum = 0;
   if (m_nFeedMode == 1) {
-    double sum = 0;
     for (int k = rotational ? 3 : 0, e = k + 3; k < e; k++) {
       double d;
       GetDelta(k, machine, d);
       sum += d * d;
     }
-    f *= std::sqrt(sum);
   }
+  return FeedRateFor(std::sqrt(sum));
+}
+
+double CGcodeTranslator::FeedRateFor(double length) const {
+  double f = m_dFeed;
+  if (m_nFeedMode == 1) f *= length;
   if (m_settings.m_bFeedOverride && m_nOverrides == 0) f = f * m_settings.m_nFeedOverride / 100.0;
   return f;
+}
+
+int CGcodeTranslator::OffPathAxes() const {
+  int mask = 0;
+  // an axis without a slave is never moved
+  for (int k = 0; k < 3; k++)
+    if (m_dPosition[k] != m_dProgram[k] && m_settings.m_nAxisSlave[k] >= 0) mask |= 1 << k;
+  return mask;
 }
 
 double CGcodeTranslator::GetGcodeSpindleSpeed() const {
@@ -86,10 +98,19 @@ BOOL CGcodeTranslator::TranslateGcodeStraightMove(BOOL rapid, BOOL machine) {
     target[k] = GetTarget(k, machine);
     if (m_bWord[k]) words |= 1 << k;
   }
-  // the speeds before the move: an inverse-time feed counts from the programmed point
-  const double linearSpeed = rapid ? m_settings.m_dTraverseRate : GetGcodeFeedRate(FALSE, machine);
+  // An arc leaves axes beside the programmed point; any move the block names takes them back.
+  const int linearMask = words ? (words & MASK_LINEAR) | OffPathAxes() : 0;
+  // the speeds before the move: an inverse-time feed counts from the programmed point, and a block
+  // that only takes the path back onto it spends its time on that way
+  double linearSpeed = rapid ? m_settings.m_dTraverseRate : GetGcodeFeedRate(FALSE, machine);
+  if (!rapid && m_nFeedMode == 1 && linearSpeed == 0) {
+    double sum = 0;
+    for (int k = 0; k < 3; k++)
+      if (linearMask & (1 << k)) sum += (target[k] - m_dPosition[k]) * (target[k] - m_dPosition[k]);
+    linearSpeed = FeedRateFor(std::sqrt(sum));
+  }
   const double rotationalSpeed = rapid ? m_settings.m_dTraverseRate : GetGcodeFeedRate(TRUE, machine);
-  const bool linear = MoveStraightTo(target, words & MASK_LINEAR, linearSpeed);
+  const bool linear = MoveStraightTo(target, linearMask, linearSpeed);
   const bool rotational = MoveStraightTo(target, words & MASK_ROTATIONAL, rotationalSpeed);
   return programmed || linear || rotational;
 }
