@@ -329,7 +329,7 @@ CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(
   if (m_lock.IsLocked()) RecoverFolder(FolderPrefix(folder));
 }
 
-int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
+int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files) {
   CConfigFolderLock lock(folder);
   const CString prefix = FolderPrefix(folder);
   ReplacementSet set;

@@ -39,6 +39,11 @@ void ShowSystemError(UINT icon) {
   if (g_bShowErrors) ShowLastError(icon);
 }
 
+int RefuseInvalid(const CMC_CAM& cam) {
+  ShowKernelMessage(MB_ICONEXCLAMATION, IDS_CAM_INVALID_OBJECT, cam.GetName().GetString());
+  return 0;
+}
+
 }  // namespace
 
 CMC_CAM::CMC_CAM() { m_points.Add(0); }
@@ -143,10 +148,14 @@ int CMC_CAM::Load(const char* path) {
 }
 
 int CMC_CAM::Save(const char* path) const {
-  if (!IsValid()) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, IDS_CAM_INVALID_OBJECT, m_strName.GetString());
-    return 0;
-  }
+  if (!IsValid()) return RefuseInvalid(*this);
+  if (!path || !*path) return 0;
+  CConfigFileWriter writer(ShownFileName(path));
+  return Save(writer) && writer.Commit();
+}
+
+int CMC_CAM::Save(CConfigFileWriter& writer) const {
+  if (!IsValid()) return RefuseInvalid(*this);
   std::vector<WORD> words((size_t)GetCAMSizeInWords());
   WriteToBuffer(words.data());
   std::vector<BYTE> bytes(words.size() * 2);
@@ -154,20 +163,7 @@ int CMC_CAM::Save(const char* path) const {
     bytes[2 * i] = (BYTE)words[i];
     bytes[2 * i + 1] = (BYTE)(words[i] >> 8);
   }
-  FILE* f = OpenCamFile(path, "wb");
-  if (!f) {
-    ShowSystemError(MB_ICONEXCLAMATION);
-    return 0;
-  }
-  errno = 0;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) {
-    SetLastErrorFromErrno(errno ? errno : EIO);
-    ShowSystemError(MB_ICONEXCLAMATION);
-    return 0;
-  }
-  return 1;
+  return writer.WriteEntries(1, [&](FILE* f, int) { return fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() ? 1 : 0; });
 }
 
 int CMC_CAM::Export(const char* path) const {
