@@ -168,12 +168,7 @@ int CMC_CAM::Save(CConfigFileWriter& writer) const {
 
 int CMC_CAM::Export(const char* path) const {
   const int n = GetPointsCount();
-  if (n < 1 || n > kMaxPoints) return 0;
-  FILE* f = OpenCamFile(path, "wb");
-  if (!f) {
-    ShowSystemError(MB_ICONSTOP);
-    return 0;
-  }
+  if (n < 1 || n > kMaxPoints || !path || !*path) return 0;
   CString text;
   CString line;
   for (int i = 0; i < n; ++i) {
@@ -182,15 +177,12 @@ int CMC_CAM::Export(const char* path) const {
     line.Format("%ld\t%ld\r\n", master, m_points[i]);
     text += line;
   }
-  errno = 0;
-  bool ok = std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) {
-    SetLastErrorFromErrno(errno ? errno : EIO);
-    ShowSystemError(MB_ICONSTOP);
-    return 0;
-  }
-  return 1;
+  // A file the user already has is replaced only by a complete new one.
+  CConfigFileWriter writer(ShownFileName(path));
+  return writer.WriteEntries(1, [&](FILE* f, int) {
+           return std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
+         }) &&
+         writer.Commit();
 }
 
 int CMC_CAM::Import(const char* path) {

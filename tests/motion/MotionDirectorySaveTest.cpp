@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -196,6 +197,41 @@ TEST_F(MotionSaveTest, LoadBoxesNameTheFilesInThePlatformsForm) {
       if (b.find(dir) != std::string::npos) aboutTheFolder.push_back(b);
     EXPECT_EQ(aboutTheFolder, std::vector<std::string>{box.GetString()}) << c.file;
   }
+}
+
+}  // namespace
+
+namespace {
+
+using OtherWriters = MotionBuildFixture;
+
+TEST_F(OtherWriters, OnAFullDiskTheOldFileStaysAndTheBoxNamesIt) {
+  const std::string exported = m_dir + "/export.txt", source = m_dir + "/motion.zur";
+  WriteBytes(exported, "old table");
+  CMC_CAM cam;
+  const LONG points[] = {1, 2};
+  cam.SetPoints(points, 2);
+  const struct {
+    const char* what;
+    std::function<int()> write;
+    std::string file;
+    const char* left;  // null: no file
+  } kCases[] = {
+      {"table export", [&] { return cam.Export(exported.c_str()); }, exported, "old table"},
+      // Written only when missing: a cut one would stay for good.
+      {"top-level source of a build", [&] { return Build(); }, source, nullptr},
+  };
+  for (const auto& c : kCases) {
+    const std::string result = dravonix::test::WithFileSizeLimit(0, [&] {
+      g_bShowErrors = TRUE;
+      ClearBoxes();
+      const std::string written = std::to_string(c.write());
+      return written + " | " + LastBox();
+    });
+    EXPECT_EQ(result, "0 | Cannot write in file " + c.file + "! There is not enough space on the disk.") << c.what;
+    EXPECT_EQ(fs::exists(c.file) ? ReadBytes(c.file) : "(none)", c.left ? c.left : "(none)") << c.what;
+  }
+  EXPECT_EQ(Entries(m_dir, true), std::set<std::string>{"export.txt"});
 }
 
 }  // namespace
