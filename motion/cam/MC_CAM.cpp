@@ -163,7 +163,9 @@ int CMC_CAM::Save(CConfigFileWriter& writer) const {
     bytes[2 * i] = (BYTE)words[i];
     bytes[2 * i + 1] = (BYTE)(words[i] >> 8);
   }
-  return writer.WriteEntries(1, [&](FILE* f, int) { return fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() ? 1 : 0; });
+  return writer.WriteEntries(1, [&](FILE* f, int) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() ? 1 : 0;
+  });
 }
 
 int CMC_CAM::Export(const char* path) const {

@@ -19,7 +19,8 @@ using Files = std::map<std::string, std::string>;
 
 Files ReadAll(const std::string& dir) {
   Files files;
-  for (auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = dravonix::test::ReadFileText(e.path());
+  for (auto& e : fs::directory_iterator(dir))
+    files[e.path().filename().string()] = dravonix::test::ReadFileText(e.path());
   return files;
 }
 
