@@ -336,7 +336,7 @@ CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(
   if (m_lock.IsLocked() && m_lock.IsOutermost()) RecoverFolder(FolderPrefix(folder));
 }
 
-int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
+int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files) {
   CConfigFolderLock lock(folder);
   if (lock.IsRefused()) return 0;
   const CString prefix = FolderPrefix(folder);

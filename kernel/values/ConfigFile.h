@@ -71,7 +71,7 @@ class CConfigFileWriter {
   int Commit();
 
  private:
-  friend int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files);
+  friend int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files);
 
   CString m_name;
   CSaveBeside m_save;
@@ -97,7 +97,10 @@ class CConfigFolderLock {
 // Replaces the targets of the writers (written and closed, all in `folder`) as one step: after a
 // failure (shown, naming the file) or a process stopped at any point, the next reader of the
 // folder finds all of them new or all of them old.
-int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files);
+int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files);
+inline int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
+  return CommitConfigFiles(folder, std::vector<CConfigFileWriter*>(files));
+}
 // For tests that stop a process in CommitConfigFiles: called with -1 before the set is recorded,
 // then with the count of targets replaced so far (0 to n), and with n + 1 before the set's record
 // is removed.

@@ -39,6 +39,11 @@ void ShowSystemError(UINT icon) {
   if (g_bShowErrors) ShowLastError(icon);
 }
 
+int RefuseInvalid(const CMC_CAM& cam) {
+  ShowKernelMessage(MB_ICONEXCLAMATION, IDS_CAM_INVALID_OBJECT, cam.GetName().GetString());
+  return 0;
+}
+
 }  // namespace
 
 CMC_CAM::CMC_CAM() { m_points.Add(0); }
@@ -143,10 +148,14 @@ int CMC_CAM::Load(const char* path) {
 }
 
 int CMC_CAM::Save(const char* path) const {
-  if (!IsValid()) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, IDS_CAM_INVALID_OBJECT, m_strName.GetString());
-    return 0;
-  }
+  if (!IsValid()) return RefuseInvalid(*this);
+  if (!path || !*path) return 0;
+  CConfigFileWriter writer(ShownFileName(path));
+  return Save(writer) && writer.Commit();
+}
+
+int CMC_CAM::Save(CConfigFileWriter& writer) const {
+  if (!IsValid()) return RefuseInvalid(*this);
   std::vector<WORD> words((size_t)GetCAMSizeInWords());
   WriteToBuffer(words.data());
   std::vector<BYTE> bytes(words.size() * 2);
@@ -154,30 +163,14 @@ int CMC_CAM::Save(const char* path) const {
     bytes[2 * i] = (BYTE)words[i];
     bytes[2 * i + 1] = (BYTE)(words[i] >> 8);
   }
-  FILE* f = OpenCamFile(path, "wb");
-  if (!f) {
-    ShowSystemError(MB_ICONEXCLAMATION);
-    return 0;
-  }
-  errno = 0;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) {
-    SetLastErrorFromErrno(errno ? errno : EIO);
-    ShowSystemError(MB_ICONEXCLAMATION);
-    return 0;
-  }
-  return 1;
+  return writer.WriteEntries(1, [&](FILE* f, int) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() ? 1 : 0;
+  });
 }
 
 int CMC_CAM::Export(const char* path) const {
   const int n = GetPointsCount();
-  if (n < 1 || n > kMaxPoints) return 0;
-  FILE* f = OpenCamFile(path, "wb");
-  if (!f) {
-    ShowSystemError(MB_ICONSTOP);
-    return 0;
-  }
+  if (n < 1 || n > kMaxPoints || !path || !*path) return 0;
   CString text;
   CString line;
   for (int i = 0; i < n; ++i) {
@@ -186,15 +179,12 @@ int CMC_CAM::Export(const char* path) const {
     line.Format("%ld\t%ld\r\n", master, m_points[i]);
     text += line;
   }
-  errno = 0;
-  bool ok = std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) {
-    SetLastErrorFromErrno(errno ? errno : EIO);
-    ShowSystemError(MB_ICONSTOP);
-    return 0;
-  }
-  return 1;
+  // A file the user already has is replaced only by a complete new one.
+  CConfigFileWriter writer(ShownFileName(path));
+  return writer.WriteEntries(1, [&](FILE* f, int) {
+           return std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
+         }) &&
+         writer.Commit();
 }
 
 int CMC_CAM::Import(const char* path) {

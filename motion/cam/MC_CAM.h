@@ -6,6 +6,8 @@
 #include "platform/core/String.h"
 #include "platform/core/Types.h"
 
+class CConfigFileWriter;
+
 class CMC_CAM : public CObject {
   DECLARE_DYNAMIC(CMC_CAM)
  public:
@@ -42,7 +44,10 @@ class CMC_CAM : public CObject {
 
   // Paths relative to the kernel folder unless absolute; 1 on success.
   int Load(const char* path);
+  // The old file is replaced only by a complete new one.
   int Save(const char* path) const;
+  // The image written through the writer (opened and closed here, not committed).
+  int Save(CConfigFileWriter& writer) const;
   int Import(const char* path);
   int Export(const char* path) const;
 

@@ -4,12 +4,12 @@
 #include "kernel/values/ConfigFile.h"
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/values/Utilities.h"
+#include "motion/model/MotionFileSet.h"
 #include "motion/model/MotionStringIds.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <new>
 #include <vector>
@@ -190,6 +190,9 @@ int CMC_CAMTables::Load(const char* directory) {
   m_selected.RemoveAll();
   m_available.RemoveAll();
   CString dir(directory ? directory : "");
+  // Read as the save replaced them: a save stopped part-way is completed or undone first.
+  CConfigFolderLock lock(dir + "\\");
+  if (lock.IsRefused()) return 0;
   int result = 1;
   CFileFind finder;
   BOOL more = finder.FindFile(ResolveConfigFileName(dir + "\\*.cam"));
@@ -205,14 +208,15 @@ int CMC_CAMTables::Load(const char* directory) {
     cam->SetName(finder.GetFileTitle());
     CString path;
     path.Format("%s\\%s", dir.GetString(), finder.GetFileName().GetString());
-    if (cam->Load(path)) {
+    // Messages name the file in the platform's form.
+    if (cam->Load(ShownFileName(path))) {
       m_available.Add(cam);
     } else {
       delete cam;
       result = 0;
     }
   }
-  FILE* f = OpenConfigFile(dir + "\\cam.cfg", 0);
+  FILE* f = OpenConfigFile(ShownFileName(dir + "\\cam.cfg"), 0);
   if (!f) return 0;
   CString line;
   int lineNumber = 0;
@@ -228,8 +232,23 @@ int CMC_CAMTables::Load(const char* directory) {
   return result;
 }
 
-int CMC_CAMTables::Save(const char* directory) {
-  CString dir(directory ? directory : "");
+int CMC_CAMTables::Write(const char* directory, CMotionFileSet& set) const {
+  const CString dir(directory ? directory : "");
+  for (const CObArrayEx<CMC_CAM>* list : {&m_selected, &m_available})
+    for (int i = 0; i < list->GetSize(); ++i) {
+      CString path;
+      path.Format("%s\\%s.%s", dir.GetString(), list->GetAt(i)->GetName().GetString(), "cam");
+      if (!list->GetAt(i)->Save(set.Add(path))) return 0;
+    }
+  CString text;
+  for (int i = 0; i < m_selected.GetSize(); ++i) text += EscapeString(m_selected[i]->GetName()) + "\r\n";
+  return set.Add(dir + "\\cam.cfg").WriteEntries(1, [&](FILE* f, int) {
+    return std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
+  });
+}
+
+void CMC_CAMTables::RemoveStaleFiles(const char* directory) const {
+  const CString dir(directory ? directory : "");
   CFileFind finder;
   BOOL more = finder.FindFile(ResolveConfigFileName(dir + "\\*.cam"));
   CStringArray stale;
@@ -240,28 +259,17 @@ int CMC_CAMTables::Save(const char* directory) {
   }
   finder.Close();
   for (INT_PTR i = 0; i < stale.GetSize(); ++i) DeleteFile(stale[i]);
+}
 
-  int result = 1;
-  for (const CObArrayEx<CMC_CAM>* list : {&m_selected, &m_available})
-    for (int i = 0; i < list->GetSize(); ++i) {
-      CString path;
-      path.Format("%s\\%s.%s", dir.GetString(), list->GetAt(i)->GetName().GetString(), "cam");
-      if (!list->GetAt(i)->Save(path)) result = 0;
-    }
-
-  FILE* f = OpenConfigFile(dir + "\\cam.cfg", 1);
-  if (!f) return 0;
-  CString text;
-  for (int i = 0; i < m_selected.GetSize(); ++i) text += EscapeString(m_selected[i]->GetName()) + "\r\n";
-  errno = 0;
-  bool ok = std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) {
-    SetLastErrorFromErrno(errno ? errno : EIO);
-    if (g_bShowErrors) ShowLastError(MB_ICONEXCLAMATION);
-    return 0;
-  }
-  return result;
+int CMC_CAMTables::Save(const char* directory) {
+  const CString dir = CString(directory ? directory : "") + "\\";
+  CConfigFolderLock lock(dir);
+  if (lock.IsRefused()) return 0;
+  CMotionFileSet set;
+  if (!Write(directory, set) || !set.Commit(dir)) return 0;
+  // Only once the new files are in place: a failed save keeps every old one.
+  RemoveStaleFiles(directory);
+  return 1;
 }
 
 int CMC_CAMTables::BuildImage(CWordArray& words) const {

@@ -8,6 +8,8 @@
 #include "platform/core/StringArray.h"
 #include "platform/core/Types.h"
 
+class CMotionFileSet;
+
 class CMC_CAMTables : public CObject {
  public:
   CMC_CAMTables();
@@ -44,7 +46,14 @@ class CMC_CAMTables : public CObject {
 
   // ---- Files (directory relative to the kernel folder) ---------------------------------------
   int Load(const char* directory);
+  // The tables' files replace the old ones as one set; then the .cam files of tables no longer
+  // held are deleted.
   int Save(const char* directory);
+  // Every table's file, then cam.cfg, written as members of `set` (not yet in place); 0 at the
+  // first failure (shown).
+  int Write(const char* directory, CMotionFileSet& set) const;
+  // Deletes the directory's .cam files whose titles name no table.
+  void RemoveStaleFiles(const char* directory) const;
 
   // ---- Drive ---------------------------------------------------------------------------------
   // The selected tables back to back in the E2ROM area at `address`.

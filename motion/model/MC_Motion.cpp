@@ -99,6 +99,10 @@ CMC_Motion* CMC_Motion::CreateCopy(CMC_Setup* setup) {
 
 CMC_Motion* CMC_Motion::CreateFromDirectory(CMC_Setup*& setup, const char* directory) {
   if (!directory) return nullptr;
+  // The setup and the program are read as one set: a save stopped part-way is completed or undone
+  // first, and none replaces files meanwhile.
+  CConfigFolderLock lock(CString(directory) + "\\");
+  if (lock.IsRefused()) return nullptr;
   CMC_Setup* read = nullptr;
   {
     CShowErrorsScope scope(setup ? FALSE : TRUE);
@@ -116,10 +120,11 @@ CMC_Motion* CMC_Motion::CreateFromDirectory(CMC_Setup*& setup, const char* direc
     motion->m_pCAMTables->Load(directory);
     const CString dir = CString(directory) + "\\";
     motion->ReadSourceText(dir);
-    int ok = motion->m_Main.Load("Main", dir + "main.cfg", 0) &&
-             motion->m_HomingProcedures.Load("Homing Modes", dir + "homingmodes.cfg", 1) &&
-             motion->m_Functions.Load("Functions", dir + "functions.cfg", 1) &&
-             motion->m_Interrupts.Load("Interrupts", dir + "interrupts.cfg", 1) &&
+    // Messages name the files in the platform's form.
+    int ok = motion->m_Main.Load("Main", ShownFileName(dir + "main.cfg"), 0) &&
+             motion->m_HomingProcedures.Load("Homing Modes", ShownFileName(dir + "homingmodes.cfg"), 1) &&
+             motion->m_Functions.Load("Functions", ShownFileName(dir + "functions.cfg"), 1) &&
+             motion->m_Interrupts.Load("Interrupts", ShownFileName(dir + "interrupts.cfg"), 1) &&
              motion->CorrectHomingProcedures(setupChanged) && motion->CorrectInterrupts(firmwareChanged);
     if (!ok) {
       delete motion;

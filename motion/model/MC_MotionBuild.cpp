@@ -130,9 +130,13 @@ CString CMC_Motion::GetOutFileName(const char* directory) { return WithBackslash
 int CMC_Motion::GenerateSourceFile(const char* file) {
   if (ExistConfigFile(file)) return 1;
   if (m_strSource.IsEmpty()) m_strSource = kDefaultSource;
-  SourceFile f(file);
-  if (!f.IsOpen()) return 0;
-  return f.Put(m_strSource) && f.Close();
+  // An existing file is never written again, so it appears only whole.
+  CConfigFileWriter writer(ShownFileName(file));
+  return writer.WriteEntries(1, [&](FILE* f, int) {
+           const size_t n = (size_t)m_strSource.GetLength();
+           return std::fwrite(m_strSource.GetString(), 1, n, f) == n ? 1 : 0;
+         }) &&
+         writer.Commit();
 }
 
 int CMC_Motion::GenerateMainZUR(const char* file) {

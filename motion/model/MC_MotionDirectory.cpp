@@ -9,27 +9,31 @@
 
 #include "motion/cam/MC_CAM.h"
 #include "motion/cam/MC_CAMTables.h"
+#include "motion/model/MotionFileSet.h"
 
-#include <cerrno>
 #include <cstdio>
 
 int CMC_Motion::SaveToDirectory(const char* directory) {
   if (!directory) return 0;
   const CString dir = CString(directory) + "\\";
+  // Every file is complete before any old one is replaced, and all are replaced as one: a failure
+  // or a stop leaves the whole old program or the whole new one. The folder's lock keeps loads
+  // and other saves from coming between the files.
+  CConfigFolderLock lock(dir);
+  if (lock.IsRefused()) return 0;
+  CMotionFileSet set;
   if (!m_strSource.IsEmpty() && !ExistConfigFile(dir + "motion.zur")) {
-    FILE* f = OpenConfigFile(dir + "motion.zur", 1);
-    if (!f) return 0;
     const size_t length = (size_t)m_strSource.GetLength();
-    const bool written = fwrite(m_strSource.GetString(), 1, length, f) == length;
-    if (fclose(f) != 0 || !written) {
-      SetLastErrorFromErrno(errno ? errno : EIO);
+    if (!set.Add(dir + "motion.zur").WriteEntries(1, [&](FILE* f, int) {
+          return fwrite(m_strSource.GetString(), 1, length, f) == length ? 1 : 0;
+        }))
       return 0;
-    }
   }
-  if (!m_Main.Save(dir + "main.cfg") || !m_HomingProcedures.Save(dir + "homingmodes.cfg") ||
-      !m_Functions.Save(dir + "functions.cfg") || !m_Interrupts.Save(dir + "interrupts.cfg"))
+  if (!m_Main.Save(set.Add(dir + "main.cfg")) || !m_HomingProcedures.Save(set.Add(dir + "homingmodes.cfg")) ||
+      !m_Functions.Save(set.Add(dir + "functions.cfg")) || !m_Interrupts.Save(set.Add(dir + "interrupts.cfg")) ||
+      !m_pCAMTables->Write(directory, set) || !set.Commit(dir))
     return 0;
-  if (!m_pCAMTables->Save(directory)) return 0;
+  m_pCAMTables->RemoveStaleFiles(directory);
   return 1;
 }
 

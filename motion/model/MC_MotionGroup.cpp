@@ -227,15 +227,13 @@ int CMC_MotionGroup::PutIndent(FILE* f, int depth) {
 
 int CMC_MotionGroup::Save(const char* file) const {
   if (!file) return 0;
-  FILE* f = OpenConfigFile(file, 1);
-  if (!f) return 0;
-  int ok = Save(f, 0);
-  if (fclose(f) != 0 && ok) {
-    SetLastErrorFromErrno(errno ? errno : EIO);
-    ok = 0;
-  }
-  if (!ok && g_bShowErrors) AfxMessageBox(GetLastErrorText(), MB_ICONSTOP);
-  return ok;
+  CConfigFileWriter writer(ShownFileName(file));
+  return Save(writer) && writer.Commit();
+}
+
+int CMC_MotionGroup::Save(CConfigFileWriter& writer) const {
+  FILE* f = writer.Open();
+  return f && writer.Close(Save(f, 0));
 }
 
 int CMC_MotionGroup::Save(FILE* f, int depth) const {

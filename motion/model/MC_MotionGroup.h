@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+class CConfigFileWriter;
 class CMC_MotionElem;
 
 class CMC_MotionGroup : public CObArray {
@@ -36,7 +37,10 @@ class CMC_MotionGroup : public CObArray {
   int Load(const char* name, const char* file, int folder);
   // Parses an open file (and closes it); `error` stays empty on success.
   int Load(const char* file, FILE* f, CString& error, int folder);
+  // The old file is replaced only by a complete new one; a failure is shown naming the file.
   int Save(const char* file) const;
+  // Writes the group at depth 0 through the writer (opened and closed here, not committed).
+  int Save(CConfigFileWriter& writer) const;
   int Save(FILE* f, int depth) const;
   static int PutIndent(FILE* f, int depth);
 

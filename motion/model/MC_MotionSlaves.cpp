@@ -9,12 +9,10 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
 
-#include <cerrno>
 #include <cstdio>
 
 namespace {
 const UINT IDS_INVALID_SYNTAX = 20002;
-const UINT IDS_CANNOT_WRITE = 20015;
 const UINT IDS_SLAVE_INVALID_LABEL = 22500;
 const UINT IDS_SLAVE_NO_APPLICATION = 22501;
 const UINT IDS_SLAVE_NOT_ALLOWED = 22502;
@@ -46,7 +44,10 @@ int CMC_Motion::ReadSlaveAxisFromDirectory(CMC_Document* document, const char* d
   if (!document || !m_pSetup || !m_pSetup->IsMotionController() || !directory) return 1;
   const int count = (BYTE)m_pSetup->GetMotionControllerSlaveCount();
   m_arrSlaveAxis.assign((size_t)count, nullptr);
-  const CString file = CString(directory) + "\\slaveaxis.cfg";
+  const CString dir = CString(directory) + "\\";
+  CConfigFolderLock lock(dir);
+  if (lock.IsRefused()) return 0;
+  const CString file = ShownFileName(dir + "slaveaxis.cfg");
   FILE* f = OpenConfigFile(file, 0);
   if (!f) return 0;
   CString line, error, name;
@@ -96,24 +97,23 @@ int CMC_Motion::ReadSlaveAxisFromDirectory(CMC_Document* document, const char* d
 
 int CMC_Motion::WriteSlaveAxisToDirectory(const char* directory) {
   if (!directory) return 0;
-  const CString file = CString(directory) + "\\slaveaxis.cfg";
+  const CString dir = CString(directory) + "\\";
+  // Replaced whole, under the lock that the program's other files are saved and read under.
+  CConfigFolderLock lock(dir);
+  if (lock.IsRefused()) return 0;
   if (!m_pSetup || !m_pSetup->IsMotionController()) {
-    DeleteFile(ResolveConfigFileName(file));
+    DeleteFile(ResolveConfigFileName(dir + "slaveaxis.cfg"));
     return 1;
   }
-  FILE* f = OpenConfigFile(file, 1);
-  if (!f) return 0;
-  bool ok = true;
-  CString text;
-  for (size_t i = 0; i < m_arrSlaveAxis.size() && ok; ++i) {
+  CString text, line;
+  for (size_t i = 0; i < m_arrSlaveAxis.size(); ++i) {
     if (!m_arrSlaveAxis[i]) continue;
-    text.Format("%c\t= %s\r\n", (char)('A' + i), EscapeString(m_arrSlaveAxis[i]->GetName()).GetString());
-    ok = fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength();
+    line.Format("%c\t= %s\r\n", (char)('A' + i), EscapeString(m_arrSlaveAxis[i]->GetName()).GetString());
+    text += line;
   }
-  if (fclose(f) != 0) ok = false;
-  if (!ok) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, IDS_CANNOT_WRITE, file.GetString());
-    return 0;
-  }
-  return 1;
+  CConfigFileWriter writer(ShownFileName(dir + "slaveaxis.cfg"));
+  return writer.WriteEntries(1, [&](FILE* f, int) {
+           return fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
+         }) &&
+         CommitConfigFiles(dir, {&writer});
 }

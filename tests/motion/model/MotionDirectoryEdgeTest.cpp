@@ -63,7 +63,7 @@ TEST(MotionDirectoryEdge, SlaveFileThatCannotBeWrittenShowsTheMessage) {
   EXPECT_EQ(master->WriteSlaveAxisToDirectory(dir.c_str()), 0);
   auto boxes = Automation::Instance().MessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Cannot write in file " + dir + "\\slaveaxis.cfg! Check file system permissions.");
+  EXPECT_EQ(boxes[0].text, "Cannot write in file " + dir + "/slaveaxis.cfg! There is not enough space on the disk.");
   g_bShowErrors = FALSE;
   Automation::Instance().ClearMessageBoxes();
   EXPECT_EQ(master->WriteSlaveAxisToDirectory(dir.c_str()), 0);

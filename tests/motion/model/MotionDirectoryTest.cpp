@@ -354,7 +354,7 @@ TEST_F(MotionDirectory, BadDirectoriesGiveNoProgram) {
   EXPECT_EQ(setup, m_setup.get());
   bool named = false;
   for (auto& box : Automation::Instance().MessageBoxes())
-    named |= box.text == "Invalid syntax in file " + a + "\\main.cfg, line 2";
+    named |= box.text == "Invalid syntax in file " + a + "/main.cfg, line 2";
   EXPECT_TRUE(named);
   WriteFile(a + "/main.cfg", main);
 
@@ -365,7 +365,7 @@ TEST_F(MotionDirectory, BadDirectoriesGiveNoProgram) {
   EXPECT_EQ(CMC_Motion::CreateFromDirectory(setup, a.c_str()), nullptr);
   named = false;
   for (auto& box : Automation::Instance().MessageBoxes())
-    named |= box.text == "Invalid syntax in file " + a + "\\functions.cfg, line 2";
+    named |= box.text == "Invalid syntax in file " + a + "/functions.cfg, line 2";
   EXPECT_TRUE(named);
   WriteFile(a + "/functions.cfg", functions);
 
@@ -502,7 +502,7 @@ class SlaveAxes : public MotionDirectory {
   }
   std::string Message(const char* format, int line, const char* name) {
     CString text;
-    text.Format(format, (m_dir + "\\slaveaxis.cfg").c_str(), line, name);
+    text.Format(format, (m_dir + "/slaveaxis.cfg").c_str(), line, name);
     return text.GetString();
   }
   SetupPtr m_controller;

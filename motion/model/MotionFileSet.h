@@ -1,0 +1,27 @@
+// The files of a motion directory, each written beside its old file, then put in place as one set.
+#pragma once
+
+#include "kernel/values/ConfigFile.h"
+
+#include <memory>
+#include <vector>
+
+class CMotionFileSet {
+ public:
+  // A new member for the file `name` (relative to the kernel folder or absolute, either
+  // separator); its messages show the name in the platform's form.
+  CConfigFileWriter& Add(const CString& name) {
+    m_writers.push_back(std::make_unique<CConfigFileWriter>(ShownFileName(name)));
+    return *m_writers.back();
+  }
+  // Replaces the old files of `folder` with every member, written and closed, as one step.
+  int Commit(const char* folder) const {
+    std::vector<CConfigFileWriter*> files;
+    files.reserve(m_writers.size());
+    for (const auto& w : m_writers) files.push_back(w.get());
+    return CommitConfigFiles(folder, files);
+  }
+
+ private:
+  std::vector<std::unique_ptr<CConfigFileWriter>> m_writers;
+};

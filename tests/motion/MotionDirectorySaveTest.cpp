@@ -1,0 +1,238 @@
+// Saving a motion directory as one set: a save stopped at any point, or refused at any file, leaves
+// the whole old program or the whole new one, and the boxes name the files in the platform's form.
+#include "motion/cam/MC_CAMTables.h"
+#include "tests/motion/MotionTestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/FileSizeLimit.h"
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+Files ReadAll(const std::string& dir) {
+  Files files;
+  for (auto& e : fs::directory_iterator(dir))
+    files[e.path().filename().string()] = dravonix::test::ReadFileText(e.path());
+  return files;
+}
+
+std::set<std::string> Entries(const std::string& dir, bool withTemporaries) {
+  std::set<std::string> names;
+  for (auto& e : fs::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (withTemporaries || name.find(".~") == std::string::npos) names.insert(name);
+  }
+  return names;
+}
+
+std::set<std::string> Names(const Files& files) {
+  std::set<std::string> names;
+  for (auto& [name, bytes] : files) names.insert(name);
+  return names;
+}
+
+int g_stopAt = -2;
+void StopAt(int step) {
+  if (step == g_stopAt) raise(SIGKILL);
+}
+
+class MotionSaveTest : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    m_setup.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_setup);
+    m_old = Version("old", false);
+    // The new program also has a source text, a second table and a main.cfg of over 4,096 bytes.
+    MotionPtr made = Version("new", true);
+    const std::string src = dravonix::test::ScratchDir("source-new");
+    ASSERT_TRUE(made->SaveToDirectory(src.c_str())) << LastBox();
+    WriteBytes(src + "/motion.zur", "// new\r\n");
+    CMC_Setup* setup = m_setup.get();
+    m_new.reset(CMC_Motion::CreateFromDirectory(setup, src.c_str()));
+    ASSERT_TRUE(m_new) << LastBox();
+    m_oldFiles = SavedBy(*m_old, "old");
+    m_newFiles = SavedBy(*m_new, "new");
+    ASSERT_GT(m_newFiles["main.cfg"].size(), 4096u);
+    ASSERT_EQ(Names(m_newFiles), (std::set<std::string>{"Cam1.cam", "Cam2.cam", "cam.cfg", "functions.cfg",
+                                                         "homingmodes.cfg", "interrupts.cfg", "main.cfg", "motion.zur"}));
+  }
+  void TearDown() override {
+    g_pfnConfigCommitStep = nullptr;
+    m_old.reset();
+    m_new.reset();
+    m_setup.reset();
+    SetupTest::TearDown();
+  }
+
+  MotionPtr Version(const std::string& tag, bool more) {
+    MotionPtr m(CMC_Motion::Create(m_setup.get()));
+    EXPECT_TRUE(m);
+    if (!m) return m;
+    for (int i = 0; i < (more ? 150 : 3); ++i) {
+      CMC_MotionElem* e = m->CreateElement("Comment");
+      e->m_strParameters = ("Text={" + tag + " line " + std::to_string(i) + "}").c_str();
+      m->GetMain()->Add(e);
+    }
+    m->AddNewFunction(("f_" + tag).c_str());
+    CMC_CAMTables* cams = m->GetCAMTables();
+    cams->AddNewSelCAM("Cam1");
+    const LONG points[] = {more ? 7 : 1, 2, 3};
+    cams->GetSelCAM(0)->SetPoints(points, 3);
+    if (more) cams->AddNewSelCAM("Cam2");
+    return m;
+  }
+  Files SavedBy(CMC_Motion& m, const std::string& tag) {
+    const std::string dir = dravonix::test::ScratchDir("saved-" + tag);
+    EXPECT_TRUE(m.SaveToDirectory(dir.c_str())) << LastBox();
+    return ReadAll(dir);
+  }
+  // A folder holding the old program's files.
+  std::string OldFolder(const std::string& name) {
+    const std::string dir = dravonix::test::ScratchDir(name);
+    for (auto& [file, bytes] : m_oldFiles) WriteBytes(dir + "/" + file, bytes);
+    return dir;
+  }
+  // What a load of the folder reads; then "old" or "new" when every file of the folder is that
+  // program's, byte for byte (and those it lacks are absent), else "mixed".
+  std::string State(const std::string& dir) {
+    CMC_Setup* setup = m_setup.get();
+    MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
+    std::string state = loaded ? "loaded " + std::string(loaded->GetFunctionName(0).GetString()) + " with " +
+                                     std::to_string(loaded->GetCAMsCount()) + " tables"
+                               : "no program: " + LastBox();
+    std::set<std::string> names = Names(m_oldFiles);
+    for (auto& [name, bytes] : m_newFiles) names.insert(name);
+    auto is = [&](const Files& set) {
+      for (const std::string& name : names) {
+        const bool exists = fs::exists(dir + "/" + name);
+        if (set.count(name) ? !exists || ReadBytes(dir + "/" + name) != set.at(name) : exists) return false;
+      }
+      return true;
+    };
+    return state + ", " + (is(m_oldFiles) ? "old" : is(m_newFiles) ? "new" : "mixed");
+  }
+
+  SetupPtr m_setup;
+  MotionPtr m_old, m_new;
+  Files m_oldFiles, m_newFiles;
+};
+
+const char kWholeOld[] = "loaded f_old with 1 tables, old";
+const char kWholeNew[] = "loaded f_new with 2 tables, new";
+
+TEST_F(MotionSaveTest, ASaveStoppedAtAnyStepLeavesTheWholeOldOrTheWholeNewProgram) {
+  // Before the set is recorded, after 0 to 8 of its files are replaced, and before its record goes.
+  for (int step = -1; step <= 9; ++step) {
+    const std::string dir = OldFolder("stopped" + std::to_string(step));
+    const std::string result = dravonix::test::InChildProcess([&] {
+      g_stopAt = step;
+      g_pfnConfigCommitStep = StopAt;
+      return std::to_string(m_new->SaveToDirectory(dir.c_str()));
+    });
+    EXPECT_EQ(result.rfind("child failed: signal 9", 0), 0u) << step << ": " << result;
+    const bool whole = step >= 0;
+    EXPECT_EQ(State(dir), whole ? kWholeNew : kWholeOld) << step;
+    // A stopped save's temporaries stay only until the next save of the folder.
+    EXPECT_EQ(Entries(dir, whole), Names(whole ? m_newFiles : m_oldFiles)) << step;
+  }
+}
+
+TEST_F(MotionSaveTest, ARefusedFileLeavesEveryOldFileAndABoxNamingIt) {
+  const struct {
+    rlim_t sizeLimit;
+    const char* readOnly;
+    const char* file;
+    const char* reason;
+  } kCases[] = {
+      {0, nullptr, "motion.zur", "There is not enough space on the disk."},
+      {4096, nullptr, "main.cfg", "There is not enough space on the disk."},
+      {RLIM_INFINITY, "main.cfg", "main.cfg", "Check file system permissions."},
+      {RLIM_INFINITY, "Cam1.cam", "Cam1.cam", "Check file system permissions."},
+  };
+  for (const auto& c : kCases) {
+    const std::string dir = OldFolder(std::string("refused-") + c.file + std::to_string(c.sizeLimit));
+    if (c.readOnly) fs::permissions(dir + "/" + c.readOnly, fs::perms::owner_write, fs::perm_options::remove);
+    const std::string result = dravonix::test::WithFileSizeLimit(c.sizeLimit, [&] {
+      ClearBoxes();
+      std::string out = std::to_string(m_new->SaveToDirectory(dir.c_str()));
+      for (const std::string& box : Boxes()) out += " | " + box;
+      return out;
+    });
+    EXPECT_EQ(result, "0 | Cannot write in file " + dir + "/" + c.file + "! " + c.reason) << c.file;
+    EXPECT_EQ(State(dir), kWholeOld) << c.file;
+    EXPECT_EQ(Entries(dir, true), Names(m_oldFiles)) << c.file;
+  }
+}
+
+TEST_F(MotionSaveTest, LoadBoxesNameTheFilesInThePlatformsForm) {
+  const struct {
+    const char* file;
+    const char* bytes;  // null: removed
+    std::string box;
+  } kCases[] = {
+      {"main.cfg", nullptr, "Cannot open file %s!"},
+      {"interrupts.cfg", "End\r\n", "Invalid syntax in file %s, line 1"},
+      {"Cam1.cam", "bad!", "The file \"%s\" isn't a valid CAM file!"},
+      {"cam.cfg", nullptr, "Cannot open file %s!"},
+  };
+  for (const auto& c : kCases) {
+    const std::string dir = OldFolder(std::string("load-") + c.file);
+    if (c.bytes) WriteBytes(dir + "/" + c.file, c.bytes);
+    else fs::remove(dir + "/" + c.file);
+    ClearBoxes();
+    CMC_Setup* setup = m_setup.get();
+    MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
+    CString box;
+    box.Format(c.box.c_str(), (dir + "/" + c.file).c_str());
+    std::vector<std::string> aboutTheFolder;
+    for (const std::string& b : Boxes())
+      if (b.find(dir) != std::string::npos) aboutTheFolder.push_back(b);
+    EXPECT_EQ(aboutTheFolder, std::vector<std::string>{box.GetString()}) << c.file;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+using OtherWriters = MotionBuildFixture;
+
+TEST_F(OtherWriters, OnAFullDiskTheOldFileStaysAndTheBoxNamesIt) {
+  const std::string exported = m_dir + "/export.txt", source = m_dir + "/motion.zur";
+  WriteBytes(exported, "old table");
+  CMC_CAM cam;
+  const LONG points[] = {1, 2};
+  cam.SetPoints(points, 2);
+  const struct {
+    const char* what;
+    std::function<int()> write;
+    std::string file;
+    const char* left;  // null: no file
+  } kCases[] = {
+      {"table export", [&] { return cam.Export(exported.c_str()); }, exported, "old table"},
+      // Written only when missing: a cut one would stay for good.
+      {"top-level source of a build", [&] { return Build(); }, source, nullptr},
+  };
+  for (const auto& c : kCases) {
+    const std::string result = dravonix::test::WithFileSizeLimit(0, [&] {
+      g_bShowErrors = TRUE;
+      ClearBoxes();
+      const std::string written = std::to_string(c.write());
+      return written + " | " + LastBox();
+    });
+    EXPECT_EQ(result, "0 | Cannot write in file " + c.file + "! There is not enough space on the disk.") << c.what;
+    EXPECT_EQ(fs::exists(c.file) ? ReadBytes(c.file) : "(none)", c.left ? c.left : "(none)") << c.what;
+  }
+  EXPECT_EQ(Entries(m_dir, true), std::set<std::string>{"export.txt"});
+}
+
+}  // namespace
