@@ -768,6 +768,7 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     std::vector<std::string> entries[2];
     CString names[2];
     bool dropped = false;
+    int selected = -1;
   } seen;
   DialogAutomation::AddDialogHandler(14015u, [&](CWnd* dlg) {
     seen.entries[0] = ComboEntries(dlg, 14052);
@@ -776,6 +777,7 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     seen.entries[1] = ComboEntries(dlg, 14052);
     seen.names[1] = Text(dlg, 14052);
     seen.dropped = dlg->SendDlgItemMessage(14052, CB_GETDROPPEDSTATE) != 0;
+    seen.selected = (int)dlg->SendDlgItemMessage(14052, CB_GETCURSEL);
     dlg->SendDlgItemMessage(14052, CB_SHOWDROPDOWN, FALSE);
     dlg->SendDlgItemMessage(14050, CB_SETCURSEL, (WPARAM)-1);
     DialogAutomation::ClickControl(dlg, IDOK);
@@ -793,11 +795,47 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
   EXPECT_EQ(seen.names[0], "APOS");
   EXPECT_EQ(seen.names[1], "APOS");
   EXPECT_TRUE(seen.dropped);
+  ASSERT_GE(seen.selected, 1);  // the dropped list shows the typed name's entry
+  EXPECT_EQ(seen.entries[1][(size_t)seen.selected], "APOS");
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"Please select an item!", "Non empty string expected"}));
   CString kept;
   kept.Format("%d %s %s %hd %hu %06lx %06lx", bit->m_nAxis, bit->m_strVariable.GetString(), bit->m_strTitle.GetString(),
               bit->m_nBit, bit->m_nPeriod, (unsigned long)bit->m_crColor0, (unsigned long)bit->m_crColor1);
   EXPECT_EQ(kept, "2 APOS Motor 3 50 030201 060504");
+}
+
+// A bit beyond the words of a typed variable follows the bit list, which clamps it to the last
+// entry; a name that is no variable keeps the bit.
+TEST_F(GadgetWndsTest, BitDialogClampsTheBitToTheTypedVariable) {
+  const struct {
+    const char* typed;
+    int entries, selected, bit;
+    const char* title;
+  } cases[] = {{"APOS", 32, 31, 31, "APOS[bit 31]"}, {"NOSUCH", 0, -1, 40, "Bits"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    m_panel->RemoveAll();
+    auto* bit = Add<CControlPanelBitItem>();
+    bit->m_strVariable = "double@0x8300";
+    bit->m_strTitle = "Bits";
+    bit->m_nBit = 40;
+    Open();
+    int entries = -1, selected = -2;
+    DialogAutomation::AddDialogHandler(14015u, [&](CWnd* dlg) {
+      DialogAutomation::TypeInto(dlg, 14052, c.typed);
+      entries = (int)dlg->SendDlgItemMessage(14047, CB_GETCOUNT);
+      selected = (int)dlg->SendDlgItemMessage(14047, CB_GETCURSEL);
+      DialogAutomation::ClickControl(dlg, IDOK);
+    });
+    EXPECT_TRUE(Gadget<CGadgetBitWnd>(0)->EditProperties()) << LastBox();
+    EXPECT_EQ(entries, c.entries);
+    EXPECT_EQ(selected, c.selected);
+    EXPECT_EQ(bit->m_strVariable, c.typed);
+    EXPECT_EQ(bit->m_nBit, c.bit);
+    EXPECT_EQ(bit->m_strTitle, c.title);
+    EXPECT_EQ(bit->m_bDisabled, c.entries == 0);
+    m_doc.m_panels.CloseAllFrames();
+  }
 }
 
 }  // namespace
