@@ -79,8 +79,9 @@ const DLGITEM_ENTRY kBitItems[] = {
 };
 GADGET(kBit, 60, 14, kBitItems);
 
-const DLGITEM_ENTRY kTextItems[] = {{"Static", 14001, kText, 0, 1, 1, 78, 12, ""}};
-GADGET(kTextGadget, 80, 14, kTextItems);
+// High enough for a line of the default font inside a sizing frame.
+const DLGITEM_ENTRY kTextItems[] = {{"Static", 14001, kText, 0, 1, 1, 78, 14, ""}};
+GADGET(kTextGadget, 80, 16, kTextItems);
 
 const DLGITEM_ENTRY kCodeItems[] = {{"Button", 14017, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 1, 1, 78, 16, ""}};
 GADGET(kCode, 80, 18, kCodeItems);

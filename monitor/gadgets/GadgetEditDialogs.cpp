@@ -262,6 +262,8 @@ void CGadgetBitEditDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Check(pDX, IDC_GADGET_BORDER, m_item.m_bBorder);
   int bit = m_item.m_nBit;
   if (GetDlgItem(IDC_GADGET_BIT_LIST)) DDX_CBIndex(pDX, IDC_GADGET_BIT_LIST, bit);
+  // A list without a selection (a name that is no variable) keeps the bit the item has.
+  if (bit < 0) bit = m_item.m_nBit;
   if (pDX->m_bSaveAndValidate) {
     CWnd* axis = GetDlgItem(IDC_AXIS);
     const int selected = axis ? (int)axis->SendMessage(CB_GETCURSEL) : -1;
@@ -285,7 +287,8 @@ void CGadgetBitEditDlg::DoDataExchange(CDataExchange* pDX) {
 void CGadgetBitEditDlg::FillBitList() {
   CWnd* list = GetDlgItem(IDC_GADGET_BIT_LIST);
   if (!list) return;
-  const int previous = (int)list->SendMessage(CB_GETCURSEL);
+  int previous = (int)list->SendMessage(CB_GETCURSEL);
+  if (previous < 0) previous = m_item.m_nBit;
   list->SendMessage(CB_RESETCONTENT);
   const int count = 16 * CMC_Value::GetSizeInWords(m_item.m_nType);
   for (short bit = 0; bit < count; ++bit) {
@@ -312,11 +315,13 @@ BOOL CGadgetBitEditDlg::OnInitDialog() {
 
 void CGadgetBitEditDlg::NameChanged(const CString& name) {
   m_item.m_strVariable = name;
-  m_item.LocateItemVariables(m_pSetup, m_pCoff);
+  const BOOL located = m_item.LocateItemVariables(m_pSetup, m_pCoff);
   FillBitList();
-  if (!m_item.m_nAddress) {
-    CWnd* list = GetDlgItem(IDC_GADGET_BIT_LIST);
-    m_item.m_nBit = (short)(list ? list->SendMessage(CB_GETCURSEL) : 0);
+  // A bit beyond the variable's words follows the list, which holds the bit clamped to them.
+  CWnd* list = GetDlgItem(IDC_GADGET_BIT_LIST);
+  const int selected = list ? (int)list->SendMessage(CB_GETCURSEL) : -1;
+  if (!located && selected >= 0) {
+    m_item.m_nBit = (short)selected;
     m_item.LocateItemVariables(m_pSetup, m_pCoff);
   }
   OnVariableChanged();

@@ -23,6 +23,7 @@ void CGadgetGaugeWnd::OnInitGadget() {
   CWnd* bar = GetDlgItem(IDC_BAR);
   m_bVertical = bar && (bar->GetStyle() & PBS_VERTICAL) ? 1 : 0;
   m_progress.SetExStyle(m_bVertical ? 0x0001 : 0x0200);
+  if (!m_bVertical) m_rows.Capture(*this, {{IDC_MIN, IDC_MAX, IDC_VALUE}, {IDC_BAR}}, 1);
   if (CFont* font = GetFont()) {
     LOGFONT lf;
     if (font->GetLogFont(&lf)) {
@@ -43,6 +44,7 @@ void CGadgetGaugeWnd::SetSizeLimits(const CRect& t) { SetScaleSizeLimits(*this, 
 void CGadgetGaugeWnd::Layout() {
   CRect c;
   GetClientRect(&c);
+  m_rows.Fit(*this, c.Height());
   const int w = c.Width(), h = c.Height();
   const CRect min = ChildRect(this, IDC_MIN), max = ChildRect(this, IDC_MAX), value = ChildRect(this, IDC_VALUE);
   const CRect bar = ChildRect(this, IDC_BAR);

@@ -28,6 +28,7 @@ class CGadgetGaugeWnd : public CGadgetWnd {
   SECProgressCtrl m_progress;
   CFont m_font;
   int m_bVertical = 0;
+  CGadgetRows m_rows;  // of the horizontal gauge
 
  protected:
   void OnSize(UINT type, int cx, int cy) override;

@@ -7,6 +7,8 @@
 #include "platform/gdi/DC.h"
 #include "platform/ui/ControlDefs.h"
 
+#include <algorithm>
+
 IMPLEMENT_DYNCREATE(CGadgetInputWnd, CGadgetWnd)
 IMPLEMENT_DYNCREATE(CGadgetOutputWnd, CGadgetWnd)
 
@@ -48,15 +50,28 @@ CControlPanelPortItem* CGadgetInputWnd::Item() const { return dynamic_cast<CCont
 void CGadgetInputWnd::SetSizeLimits(const CRect& t) { PortSizeLimits(*this, t); }
 
 void CGadgetInputWnd::Layout() {
+  CRect client;
+  GetClientRect(&client);
+  m_rows.Fit(*this, client.Height());
   const CRect c = StretchCaption(*this, IDC_CAPTION);
   m_rcMarks = c;
   m_rcMarks.top = ChildRect(this, IDC_CAPTION).bottom;
   m_rcMarks.left += (c.Width() + 1) / 2;
   m_rcMarks.DeflateRect(3, 3);
+  // The lamps stand at the left of the marks' half, whatever the width.
+  for (int id : {IDC_LOW, IDC_HIGH}) {
+    const CRect lamp = ChildRect(this, id);
+    const int left = std::max((c.Width() + 1) / 2 - m_nLampGap - (int)lamp.Width(), 1);
+    MoveChild(this, id, left, lamp.top, lamp.Width(), lamp.Height());
+  }
   Invalidate();
 }
 
 void CGadgetInputWnd::OnInitGadget() {
+  m_rows.Capture(*this, {{IDC_CAPTION}, {IDC_HIGH}, {IDC_LOW}}, 2);
+  CRect window;
+  GetWindowRect(&window);
+  m_nLampGap = (window.Width() + 1) / 2 - ChildRect(this, IDC_LOW).right;
   Layout();
   CGadgetWnd::OnInitGadget();
 }
@@ -138,9 +153,22 @@ CControlPanelPortItem* CGadgetOutputWnd::Item() const { return dynamic_cast<CCon
 
 void CGadgetOutputWnd::SetSizeLimits(const CRect& t) { PortSizeLimits(*this, t); }
 
-void CGadgetOutputWnd::Layout() { StretchCaption(*this, IDC_CAPTION); }
+void CGadgetOutputWnd::Layout() {
+  CRect client;
+  GetClientRect(&client);
+  m_rows.Fit(*this, client.Height());
+  StretchCaption(*this, IDC_CAPTION);
+  // "L" and "H" share the width that the margins leave.
+  const int width = std::max((client.Width() - 2 * m_nButtonMargin - m_nButtonGap) / 2, 1);
+  const CRect low = ChildRect(this, IDC_LOW), high = ChildRect(this, IDC_HIGH);
+  MoveChild(this, IDC_LOW, m_nButtonMargin, low.top, width, low.Height());
+  MoveChild(this, IDC_HIGH, client.Width() - m_nButtonMargin - width, high.top, width, high.Height());
+}
 
 void CGadgetOutputWnd::OnInitGadget() {
+  m_rows.Capture(*this, {{IDC_CAPTION}, {IDC_LOW, IDC_HIGH}}, 1);
+  m_nButtonMargin = ChildRect(this, IDC_LOW).left;
+  m_nButtonGap = ChildRect(this, IDC_HIGH).left - ChildRect(this, IDC_LOW).right;
   Layout();
   CGadgetWnd::OnInitGadget();
 }

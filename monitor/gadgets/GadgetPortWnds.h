@@ -25,6 +25,8 @@ class CGadgetInputWnd : public CGadgetWnd {
   CBrush m_brRed;
   CBrush m_brGreen;
   CRect m_rcMarks;
+  CGadgetRows m_rows;
+  int m_nLampGap = 0;  // from the lamps' right edge to the middle of the gadget
   int m_nShownState = -1;
   int m_nMarkStyle = -1;
 
@@ -56,6 +58,9 @@ class CGadgetOutputWnd : public CGadgetWnd {
   void SwitchOutput(int high);
 
   signed char m_nShownState = -1;
+  CGadgetRows m_rows;
+  int m_nButtonMargin = 0;  // left of "L" and right of "H"
+  int m_nButtonGap = 0;     // between them
 
  protected:
   void OnSize(UINT type, int cx, int cy) override;

@@ -17,6 +17,7 @@ CControlPanelSliderItem* CGadgetSliderWnd::Item() const { return dynamic_cast<CC
 void CGadgetSliderWnd::OnInitGadget() {
   m_slider.SubclassDlgItem(IDC_TRACK, this);
   m_bVertical = m_slider.m_hWnd && (m_slider.GetStyle() & TBS_VERT) ? 1 : 0;
+  if (!m_bVertical) m_rows.Capture(*this, {{IDC_CAPTION}, {IDC_VALUE, IDC_MAX, IDC_MIN}, {IDC_TRACK}}, 2);
   SetChildText(this, IDC_VALUE, "");
   SetChildText(this, IDC_MAX, "");
   SetChildText(this, IDC_MIN, "");
@@ -29,6 +30,7 @@ void CGadgetSliderWnd::SetSizeLimits(const CRect& t) { SetScaleSizeLimits(*this,
 void CGadgetSliderWnd::Layout() {
   CRect c;
   GetClientRect(&c);
+  m_rows.Fit(*this, c.Height());
   const int w = c.Width(), h = c.Height();
   const CRect min = ChildRect(this, IDC_MIN), max = ChildRect(this, IDC_MAX), value = ChildRect(this, IDC_VALUE);
   const CRect track = ChildRect(this, IDC_TRACK), caption = ChildRect(this, IDC_CAPTION);

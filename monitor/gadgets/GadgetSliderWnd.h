@@ -29,6 +29,7 @@ class CGadgetSliderWnd : public CGadgetWnd {
   double m_dLastValue = kValueNotShown;
   CSliderCtrl m_slider;
   int m_bVertical = 0;
+  CGadgetRows m_rows;  // of the horizontal slider
 
  protected:
   void OnSize(UINT type, int cx, int cy) override;

@@ -5,6 +5,9 @@
 #include "monitor/panels/ControlPanelVar.h"
 #include "monitor/panels/MC_ControlPanel.h"
 
+#include <algorithm>
+#include <climits>
+
 CRect ChildRect(CWnd* parent, int id) {
   CRect r(0, 0, 0, 0);
   CWnd* child = parent ? parent->GetDlgItem(id) : nullptr;
@@ -16,6 +19,54 @@ CRect ChildRect(CWnd* parent, int id) {
 
 void MoveChild(CWnd* parent, int id, int x, int y, int width, int height) {
   if (CWnd* child = parent ? parent->GetDlgItem(id) : nullptr) child->MoveWindow(x, y, width, height);
+}
+
+void CGadgetRows::Capture(CWnd& gadget, std::initializer_list<std::initializer_list<int>> rows, int stretch) {
+  m_rows.clear();
+  CRect window;
+  gadget.GetWindowRect(&window);
+  // The template has no frame: the window is as high as the template's client area.
+  m_nHeight = window.Height();
+  m_nStretch = stretch;
+  for (const auto& ids : rows) {
+    Row row{{}, INT_MAX, INT_MIN};
+    for (int id : ids) {
+      if (!gadget.GetDlgItem(id)) continue;
+      const CRect r = ChildRect(&gadget, id);
+      row.controls.push_back({id, r.top, r.Height()});
+      row.top = std::min(row.top, (int)r.top);
+      row.bottom = std::max(row.bottom, (int)r.bottom);
+    }
+    if (!row.controls.empty()) m_rows.push_back(row);
+  }
+}
+
+void CGadgetRows::Fit(CWnd& gadget, int height) const {
+  const size_t n = m_rows.size();
+  if (!n) return;
+  std::vector<int> gaps(n + 1), heights(n);
+  gaps[0] = m_rows[0].top;
+  for (size_t i = 1; i < n; ++i) gaps[i] = m_rows[i].top - m_rows[i - 1].bottom;
+  gaps[n] = m_nHeight - m_rows[n - 1].bottom;
+  for (size_t i = 0; i < n; ++i) heights[i] = m_rows[i].bottom - m_rows[i].top;
+  int missing = m_nHeight - height;
+  for (size_t i = n + 1; i-- > 0 && missing > 0;) {
+    const int give = std::min(missing, std::max(gaps[i] - 1, 0));
+    gaps[i] -= give;
+    missing -= give;
+  }
+  if (missing > 0 && m_nStretch >= 0 && (size_t)m_nStretch < n)
+    heights[(size_t)m_nStretch] = std::max(heights[(size_t)m_nStretch] - missing, 1);
+  int y = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const int top = y + gaps[i];
+    for (const Control& c : m_rows[i].controls) {
+      const int at = top + c.top - m_rows[i].top;
+      const CRect r = ChildRect(&gadget, c.id);
+      MoveChild(&gadget, c.id, r.left, at, r.Width(), std::max(std::min(c.height, top + heights[i] - at), 1));
+    }
+    y = top + heights[i];
+  }
 }
 
 void SetChildText(CWnd* parent, int id, const char* text) {

@@ -5,6 +5,9 @@
 #include "monitor/panels/GadgetWnd.h"
 #include "platform/core/String.h"
 
+#include <initializer_list>
+#include <vector>
+
 class CControlPanelVar;
 
 // The value a gadget holds while it shows nothing; no drive value equals it.
@@ -16,6 +19,30 @@ inline bool ValueDiffers(double a, double b) { return !(a == b); }
 CRect ChildRect(CWnd* parent, int id);
 void MoveChild(CWnd* parent, int id, int x, int y, int width, int height);
 void SetChildText(CWnd* parent, int id, const char* text);
+// The rows of a gadget's template, top to bottom, fitted into the client area as it is: a sizing
+// frame or a border takes room that the gaps give first, down to one pixel each, and then the
+// stretching row. Controls keep their left edges and widths.
+class CGadgetRows {
+ public:
+  // Records where the template puts the controls of each row; call it before anything moves them.
+  void Capture(CWnd& gadget, std::initializer_list<std::initializer_list<int>> rows, int stretch);
+  // Places the rows in a client area `height` pixels high; a client as high as the template's
+  // keeps the template's places.
+  void Fit(CWnd& gadget, int height) const;
+
+ private:
+  struct Control {
+    int id, top, height;
+  };
+  struct Row {
+    std::vector<Control> controls;
+    int top, bottom;
+  };
+  std::vector<Row> m_rows;
+  int m_nHeight = 0;  // of the template's client area
+  int m_nStretch = -1;
+};
+
 // Size limits of a gadget laid out along a scale with its maximum (maxId) and minimum (minId) texts.
 void SetScaleSizeLimits(CGadgetWnd& gadget, BOOL vertical, const CRect& templateRect, int maxId, int minId);
 // The default title of a quantity: "{axis}", then "expr" or the name and its "[unit]"; empty

@@ -89,6 +89,16 @@ class ComboCtl : public ControlImpl {
     if (m_list && Kind() == CBS_SIMPLE) ::MoveWindow(m_list, c.left, fh, c.Width(), std::max<LONG>(0, c.bottom - fh), TRUE);
   }
 
+  // The list opens on the first entry that begins with the edit's text (any case), or on none;
+  // the edit keeps its text and no selection change is reported.
+  void SelectEditText() {
+    const int length = (int)::SendMessage(m_edit, WM_GETTEXTLENGTH, 0, 0);
+    std::string text((size_t)std::max(length, 0) + 1, '\0');
+    ::SendMessage(m_edit, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)text.data());
+    const int found = length > 0 ? (int)List(LB_FINDSTRING, (WPARAM)-1, (LPARAM)text.c_str()) : LB_ERR;
+    List(LB_SETCURSEL, (WPARAM)found);
+  }
+
   void Drop(bool show) {
     if (Kind() == CBS_SIMPLE || show == m_dropped || !m_list) return;
     HWND self = m_hwnd;
@@ -101,6 +111,7 @@ class ComboCtl : public ControlImpl {
       int height = std::max(m_droppedHeight - FieldHeight(), (int)::SendMessage(m_list, LB_GETITEMHEIGHT, 0, 0) + 2);
       ::SetWindowPos(m_list, HWND_TOPMOST, w.left, w.bottom, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
       m_dropped = true;
+      if (Kind() == CBS_DROPDOWN && m_edit) SelectEditText();
       int sel = (int)List(LB_GETCURSEL);
       if (sel >= 0) List(LB_SETTOPINDEX, (WPARAM)sel);
       ::SetCapture(m_list);

@@ -15,6 +15,7 @@
 #include "monitor/panels/MC_ControlPanelView.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Resource.h"
+#include "platform/gdi/ImagePixels.h"
 #include "platform/ui/ControlDefs.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/UiAutomation.h"
@@ -768,6 +769,7 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     std::vector<std::string> entries[2];
     CString names[2];
     bool dropped = false;
+    int selected = -1;
   } seen;
   DialogAutomation::AddDialogHandler(14015u, [&](CWnd* dlg) {
     seen.entries[0] = ComboEntries(dlg, 14052);
@@ -776,6 +778,7 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     seen.entries[1] = ComboEntries(dlg, 14052);
     seen.names[1] = Text(dlg, 14052);
     seen.dropped = dlg->SendDlgItemMessage(14052, CB_GETDROPPEDSTATE) != 0;
+    seen.selected = (int)dlg->SendDlgItemMessage(14052, CB_GETCURSEL);
     dlg->SendDlgItemMessage(14052, CB_SHOWDROPDOWN, FALSE);
     dlg->SendDlgItemMessage(14050, CB_SETCURSEL, (WPARAM)-1);
     DialogAutomation::ClickControl(dlg, IDOK);
@@ -793,11 +796,152 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
   EXPECT_EQ(seen.names[0], "APOS");
   EXPECT_EQ(seen.names[1], "APOS");
   EXPECT_TRUE(seen.dropped);
+  ASSERT_GE(seen.selected, 1);  // the dropped list shows the typed name's entry
+  EXPECT_EQ(seen.entries[1][(size_t)seen.selected], "APOS");
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"Please select an item!", "Non empty string expected"}));
   CString kept;
   kept.Format("%d %s %s %hd %hu %06lx %06lx", bit->m_nAxis, bit->m_strVariable.GetString(), bit->m_strTitle.GetString(),
               bit->m_nBit, bit->m_nPeriod, (unsigned long)bit->m_crColor0, (unsigned long)bit->m_crColor1);
   EXPECT_EQ(kept, "2 APOS Motor 3 50 030201 060504");
+}
+
+// A bit beyond the words of a typed variable follows the bit list, which clamps it to the last
+// entry; a name that is no variable keeps the bit.
+TEST_F(GadgetWndsTest, BitDialogClampsTheBitToTheTypedVariable) {
+  const struct {
+    const char* typed;
+    int entries, selected, bit;
+    const char* title;
+  } cases[] = {{"APOS", 32, 31, 31, "APOS[bit 31]"}, {"NOSUCH", 0, -1, 40, "Bits"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    m_panel->RemoveAll();
+    auto* bit = Add<CControlPanelBitItem>();
+    bit->m_strVariable = "double@0x8300";
+    bit->m_strTitle = "Bits";
+    bit->m_nBit = 40;
+    Open();
+    int entries = -1, selected = -2;
+    DialogAutomation::AddDialogHandler(14015u, [&](CWnd* dlg) {
+      DialogAutomation::TypeInto(dlg, 14052, c.typed);
+      entries = (int)dlg->SendDlgItemMessage(14047, CB_GETCOUNT);
+      selected = (int)dlg->SendDlgItemMessage(14047, CB_GETCURSEL);
+      DialogAutomation::ClickControl(dlg, IDOK);
+    });
+    EXPECT_TRUE(Gadget<CGadgetBitWnd>(0)->EditProperties()) << LastBox();
+    EXPECT_EQ(entries, c.entries);
+    EXPECT_EQ(selected, c.selected);
+    EXPECT_EQ(bit->m_strVariable, c.typed);
+    EXPECT_EQ(bit->m_nBit, c.bit);
+    EXPECT_EQ(bit->m_strTitle, c.title);
+    EXPECT_EQ(bit->m_bDisabled, c.entries == 0);
+    m_doc.m_panels.CloseAllFrames();
+  }
+}
+
+// Every control of every kind stands whole in the client area that a sizing frame (design mode)
+// or a border (run mode) leaves; the pictures show the edges that were cut off and the label's
+// descenders.
+TEST_F(GadgetWndsTest, EveryControlIsWholeInsideTheSizingFrameAndTheBorder) {
+  const CPoint places[13] = {{10, 10},  {200, 10}, {10, 160}, {10, 80},   {390, 10}, {190, 160}, {420, 160},
+                             {10, 360}, {520, 10}, {140, 80}, {100, 160}, {330, 80}, {620, 10}};
+  int labelInk[2] = {};
+  for (int design = 1; design >= 0; --design) {
+    SCOPED_TRACE(design ? "design" : "run");
+    m_panel->RemoveAll();
+    for (int kind = 0; kind < 13; ++kind) {
+      CObject* made = CMC_ControlPanelView::msc_aLinks[kind].pItemClass->CreateObject();
+      auto* item = dynamic_cast<CControlPanelItem*>(made);
+      ASSERT_TRUE(item);
+      item->m_rect = CRect(places[kind], places[kind]);
+      item->m_bBorder = 1;
+      m_panel->Add(item);
+    }
+    dynamic_cast<CControlPanelTextItem*>(m_panel->GetAt(12))->m_strText = "gjpqy";
+    m_panel->m_nFrameX = m_panel->m_nFrameY = 0;
+    m_panel->m_nFrameWidth = 800;
+    m_panel->m_nFrameHeight = 600;
+    CMC_ControlPanel::ms_bInCustomize = design;
+    Open();
+    UiAutomation::Pump();
+    auto inside = [&](const char* size, std::initializer_list<int> kinds) {
+      for (int kind : kinds) {
+        CWnd* gadget = Gadget<CWnd>(kind);
+        CRect client, r, both;
+        gadget->GetClientRect(&client);
+        for (CWnd* child = gadget->GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
+          r = ChildRect(gadget, child->GetDlgCtrlID());
+          both.IntersectRect(&r, &client);
+          EXPECT_TRUE(both == r) << size << " kind " << kind << ", control " << child->GetDlgCtrlID() << " at " << r.left
+                                 << "," << r.top << ".." << r.right << "," << r.bottom << " in " << client.right << "x"
+                                 << client.bottom;
+        }
+      }
+    };
+    inside("template size", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    // The pictures, in the gadgets' client coordinates.
+    CImagePixels picture;
+    CPoint origin;
+    auto load = [&](int kind) {
+      CWnd* gadget = Gadget<CWnd>(kind);
+      const std::string path =
+          dravonix::test::OutputPath("monitor/whole-" + std::to_string(design) + "-" + std::to_string(kind) + ".png");
+      EXPECT_TRUE(SaveWindowImage(gadget, path.c_str()) && picture.Load(path));
+      CRect window;
+      gadget->GetWindowRect(&window);
+      origin = CPoint(0, 0);
+      gadget->ClientToScreen(&origin);
+      origin -= window.TopLeft();
+      return gadget;
+    };
+    auto pixel = [&](int x, int y) {
+      x += origin.x, y += origin.y;
+      return x < 0 || y < 0 || x >= picture.width || y >= picture.height ? CLR_INVALID
+                                                                            : picture.pixels[(size_t)(y * picture.width + x)];
+    };
+    auto rows = [&](const CRect& r, int x, const std::function<bool(COLORREF)>& is) {
+      int count = 0;
+      for (int y = r.top; y < r.bottom; ++y) count += is(pixel(x, y));
+      return count;
+    };
+    // The full green bar of the gauge inside its border.
+    CRect bar = ChildRect(load(1), CGadgetGaugeWnd::IDC_BAR);
+    EXPECT_EQ(rows(bar, bar.CenterPoint().x, [](COLORREF c) { return c == RGB(0, 128, 0); }), bar.Height() - 2);
+    // The lamps' borders, top to bottom.
+    CWnd* input = load(3);
+    for (int id : {CGadgetInputWnd::IDC_HIGH, CGadgetInputWnd::IDC_LOW}) {
+      const CRect lamp = ChildRect(input, id);
+      EXPECT_EQ(rows(lamp, lamp.left, [](COLORREF c) { return c == RGB(0, 0, 0); }), lamp.Height()) << id;
+    }
+    // The buttons' lower edges.
+    CWnd* output = load(4);
+    for (int id : {CGadgetOutputWnd::IDC_LOW, CGadgetOutputWnd::IDC_HIGH}) {
+      const CRect button = ChildRect(output, id);
+      EXPECT_EQ(pixel(button.CenterPoint().x, button.bottom - 1), ::GetSysColor(COLOR_3DDKSHADOW)) << id;
+    }
+    // The label's text ends above its control's last row, in both modes with as many rows.
+    const CRect label = ChildRect(load(12), CGadgetTextWnd::IDC_TEXT);
+    int last = -1;
+    for (int y = label.top; y < label.bottom; ++y)
+      for (int x = label.left; x < label.right; ++x)
+        if (GetRValue(pixel(x, y)) < 100) {
+          last = y;
+          ++labelInk[design];
+          break;
+        }
+    EXPECT_LT(last, label.bottom - 1);
+    // At their narrowest the rows of scales and ports still fit.
+    const auto narrowed = {1, 3, 4, 9};
+    for (int kind : narrowed) {
+      auto* gadget = Gadget<CGadgetWnd>(kind);
+      const int height = gadget->m_pItem->m_rect.Height();
+      gadget->SetWindowPos(nullptr, 0, 0, gadget->m_nMinWidth, height, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    inside("narrowest", narrowed);
+    m_doc.m_panels.CloseAllFrames();
+  }
+  EXPECT_GT(labelInk[0], 0);
+  EXPECT_EQ(labelInk[1], labelInk[0]);
 }
 
 }  // namespace

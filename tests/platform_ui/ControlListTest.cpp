@@ -221,6 +221,30 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
   EXPECT_EQ(std::make_pair(9, (int)CBN_EDITCHANGE), m_host.m_notes.back());
 }
 
+// Opening the list of a drop-down combo box selects the first entry that begins with the edit's
+// text, in any case, or none; the text stays and no selection change is reported.
+TEST_F(ControlListTest, DropDownComboOpensItsListOnTheEntryItsEditShows) {
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, CRect(10, 10, 160, 200), &m_host, 10));
+  for (const char* s : {"Alpha", "APOS", "Beta"}) combo.AddString(s);
+  const struct {
+    const char* text;
+    int selectedBefore, selectedAfter;
+  } cases[] = {{"APOS", -1, 1}, {"apos", 0, 1}, {"be", -1, 2}, {"zzz", 0, -1}, {"", 2, -1}};
+  for (const auto& c : cases) {
+    combo.SetCurSel(c.selectedBefore);
+    combo.SetWindowText(c.text);
+    m_host.m_notes.clear();
+    combo.ShowDropDown(TRUE);
+    EXPECT_EQ(combo.GetCurSel(), c.selectedAfter) << c.text;
+    CString text;
+    combo.GetWindowText(text);
+    EXPECT_STREQ(text, c.text);
+    combo.ShowDropDown(FALSE);
+    for (auto& n : m_host.m_notes) EXPECT_NE(n.second, CBN_SELCHANGE) << c.text;
+  }
+}
+
 TEST_F(ControlListTest, SpinStepsCanBeRefusedAndSlidersAndProgressKeepTheirRanges) {
   CEdit buddy;
   buddy.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 80, 30), &m_host, 20);
