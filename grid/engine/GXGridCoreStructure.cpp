@@ -666,8 +666,7 @@ void CGXGridCore::ReloadCurrentCell() {
   if (!GetCurrentCell(r, c)) return;
   CGXControl* control = GetControl(r, c);
   if (!control) return;
-  const BOOL bWasActive = control->IsActive();
   control->Init(r, c);
-  // An edit window left open would still show the old text.
-  if (bWasActive) control->Refresh();
+  // An edit window left open would stand over the cell the grid draws afresh.
+  control->Hide();
 }
