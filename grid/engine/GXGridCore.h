@@ -917,7 +917,9 @@ class CGXGridCore {
                          const DWORD* pOldSizes = nullptr);
   void RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags, const DWORD* pOldSizes,
                              ROWCOL nTopBefore);
-  void RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint);
+  void RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint, BOOL bReloadCurrentCell = FALSE);
+  // Loads the current cell's control again from the cell, at the current cell's place.
+  void ReloadCurrentCell();
   void DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo, UINT flags);
   // The one run of whole selected rows (columns), FALSE when there is not exactly one.
   BOOL SelectedRun(BOOL bRows, ROWCOL& nFirst, ROWCOL& nLast);

@@ -348,6 +348,11 @@ BOOL CGXGridCore::DoMoveData(BOOL bRows, const CGXRange& range, const CDWordArra
   }
   if (!(bRows ? StoreMoveDataRows(range, order) : StoreMoveDataCols(range, order))) return FALSE;
   SetSelection(nullptr);
+  // Spans follow the values, and any value may have moved.
+  const CGXRange table = CGXRange().SetCellRange(0, 0, GetRowCount(), GetColCount());
+  DelayFloatCells(table);
+  DelayMergeCells(table);
+  EvalVisibleFloatMergeCells(table, FALSE);
   bRows ? UpdateMoveDataRows(range, flags, TRUE) : UpdateMoveDataCols(range, flags, TRUE);
   if (Records(m_pParam, ctCmd)) {
     auto* inv = new CDWordArray;
@@ -544,6 +549,7 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
   (bRows ? m_nLastVisibleClientRow : m_nLastVisibleClientCol) = kNone;
   const ROWCOL count = bRows ? GetRowCount() : GetColCount();
   // The current cell follows its row (column); one that was removed is gone.
+  const ROWCOL curBefore = bRows ? m_nCurrentRow : m_nCurrentCol;
   if (m_bCurrentCellValid) {
     ROWCOL& cur = bRows ? m_nCurrentRow : m_nCurrentCol;
     if (nOp == opInsert && cur >= a) cur += b;
@@ -555,6 +561,7 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
   if (m_pCurrentCellStyle) m_pCurrentCellStyle->Free();
   m_pCurrentCellControl = nullptr;
   FreeObjectCache();
+  if (m_bCurrentCellValid && (bRows ? m_nCurrentRow : m_nCurrentCol) != curBefore) ReloadCurrentCell();
 
   ROWCOL& top = bRows ? m_nTopRow : m_nLeftCol;
   const ROWCOL topBefore = top;
@@ -631,22 +638,35 @@ void CGXGridCore::UpdateMoveDataRows(const CGXRange& range, UINT flags, BOOL bCr
   if (!m_pParam) return;
   CGXGridHint hint(gxHintUpdateMoveDataRows, m_nViewID);
   hint.m_range = range;
-  RefreshAfterStructure(hint, flags, bCreateHint);
+  RefreshAfterStructure(hint, flags, bCreateHint, TRUE);
 }
 
 void CGXGridCore::UpdateMoveDataCols(const CGXRange& range, UINT flags, BOOL bCreateHint) {
   if (!m_pParam) return;
   CGXGridHint hint(gxHintUpdateMoveDataCols, m_nViewID);
   hint.m_range = range;
-  RefreshAfterStructure(hint, flags, bCreateHint);
+  RefreshAfterStructure(hint, flags, bCreateHint, TRUE);
 }
 
 // Styles composed before the change describe other cells now: drop them, redraw and tell the views.
-void CGXGridCore::RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint) {
+void CGXGridCore::RefreshAfterStructure(CGXGridHint& hint, UINT flags, BOOL bCreateHint, BOOL bReloadCurrentCell) {
   if (m_pCurrentCellStyle) m_pCurrentCellStyle->Free();
   m_pCurrentCellControl = nullptr;
   FreeObjectCache();
+  if (bReloadCurrentCell) ReloadCurrentCell();
   if (!m_pParam->m_bLockUpdate) Redraw(flags, FALSE);
   hint.m_flags = flags;
   if (m_bUpdateHints && bCreateHint) SendHint(hint);
+}
+
+// The current cell's control was loaded from the cell it stood on: it takes the text of the cell it
+// stands on now, so an edit neither shows nor stores what has moved away.
+void CGXGridCore::ReloadCurrentCell() {
+  ROWCOL r, c;
+  if (!GetCurrentCell(r, c)) return;
+  CGXControl* control = GetControl(r, c);
+  if (!control) return;
+  control->Init(r, c);
+  // An edit window left open would stand over the cell the grid draws afresh.
+  control->Hide();
 }
