@@ -35,6 +35,16 @@ std::vector<std::string> Lines(LPCTSTR list) {
   return out;
 }
 
+// The rows or columns the mouse is selecting now, or null.
+const CGXRange* MarkedByMouse(CGXGridCore& grid) {
+  if (!(grid.m_wMouseAction & 0x02) || !grid.m_posSelRange) return nullptr;
+  // The position may be stale when the list was emptied meanwhile.
+  const CGXRangeList& list = grid.GetParam()->m_SelRects;
+  for (POSITION pos = list.GetHeadPosition(); pos; list.GetNext(pos))
+    if (pos == grid.m_posSelRange) return list.GetAt(pos);
+  return nullptr;
+}
+
 }  // namespace
 
 CGXControl::CGXControl(CGXGridCore* pGrid) : m_pGrid(pGrid) {}
@@ -597,15 +607,24 @@ void CGXControl::DrawCurrentCellFrame(CDC* pDC, const CRect& rect) {
 }
 
 BOOL CGXControl::IsHighlighted(ROWCOL nRow, ROWCOL nCol) {
-  ROWCOL r, c;
-  if (!m_pGrid || !m_pGrid->GetCurrentCell(r, c)) return FALSE;
-  const CGXProperties* props = m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
-  if (!props || r <= m_pGrid->GetHeaderRows() || c <= m_pGrid->GetHeaderCols()) return FALSE;
+  if (!m_pGrid || !m_pGrid->GetParam()) return FALSE;
+  const ROWCOL hr = m_pGrid->GetHeaderRows(), hc = m_pGrid->GetHeaderCols();
+  const bool rowHeader = nCol <= hc, colHeader = nRow <= hr;
+  if (!rowHeader && !colHeader) return FALSE;
   CGXRange covered = CGXRange().SetCellRange(nRow, nCol, nRow, nCol);
   m_pGrid->GetCoveredCellsRowCol(nRow, nCol, covered);
-  if (nCol <= m_pGrid->GetHeaderCols() && props->GetMarkRowHeader() && r >= covered.m_nTop && r <= covered.m_nBottom)
-    return TRUE;
-  return nRow <= m_pGrid->GetHeaderRows() && props->GetMarkColHeader() && c >= covered.m_nLeft && c <= covered.m_nRight;
+  if (const CGXRange* marked = MarkedByMouse(*m_pGrid)) {
+    if (rowHeader && marked->IsRows() && marked->m_nTop <= covered.m_nBottom && marked->m_nBottom >= covered.m_nTop)
+      return TRUE;
+    if (colHeader && marked->IsCols() && marked->m_nLeft <= covered.m_nRight && marked->m_nRight >= covered.m_nLeft)
+      return TRUE;
+  }
+  ROWCOL r, c;
+  if (!m_pGrid->GetCurrentCell(r, c)) return FALSE;
+  const CGXProperties* props = m_pGrid->GetParam()->GetProperties();
+  if (!props || r <= hr || c <= hc) return FALSE;
+  if (rowHeader && props->GetMarkRowHeader() && r >= covered.m_nTop && r <= covered.m_nBottom) return TRUE;
+  return colHeader && props->GetMarkColHeader() && c >= covered.m_nLeft && c <= covered.m_nRight;
 }
 
 BOOL CGXControl::IsWindowKindOf(CRuntimeClass* pClass) {

@@ -198,17 +198,15 @@ void CGXDelayedRangePool::Serialize(CArchive& ar) {
     return;
   }
   RemoveAll();
-  CObArray loaded;
+  // Laid out as an object array. The pool owns its ranges, so each must be one read anew: a
+  // back-reference names an object that something else owns (the pool itself, or a range taken
+  // already), and refuses the archive as an object of another kind does.
+  const DWORD_PTR count = ar.ReadCount();
   try {
-    loaded.Serialize(ar);
+    for (DWORD_PTR i = 0; i < count; ++i)
+      if (CObject* o = ar.ReadNewObject(RUNTIME_CLASS(CGXDelayedRange))) m_ranges.Add(o);
   } catch (...) {
-    for (INT_PTR i = 0; i < loaded.GetSize(); ++i) delete loaded[i];
+    RemoveAll();
     throw;
-  }
-  // Only delayed ranges belong here; anything else an archive names is dropped.
-  for (INT_PTR i = 0; i < loaded.GetSize(); ++i) {
-    CObject* o = loaded[i];
-    if (o && o->IsKindOf(RUNTIME_CLASS(CGXDelayedRange))) m_ranges.Add(o);
-    else delete o;
   }
 }

@@ -9,6 +9,19 @@
 
 namespace {
 HWND GridHwnd(CWnd* wnd) { return wnd ? wnd->GetSafeHwnd() : nullptr; }
+
+// Headers are drawn pressed while their rows (columns) are being selected with the mouse: the
+// headers of a range whose marking changes or ends are painted again.
+void RedrawMarkedHeaders(CGXGridCore& grid, const CGXRange& range) {
+  if (range.IsRows()) grid.RedrawRowCol(range.m_nTop, 0, range.m_nBottom, grid.GetHeaderCols(), GX_INVALIDATE, FALSE);
+  else if (range.IsCols()) grid.RedrawRowCol(0, range.m_nLeft, grid.GetHeaderRows(), range.m_nRight, GX_INVALIDATE, FALSE);
+}
+
+// The range the mouse is marking, or an empty one.
+CGXRange MarkedRange(CGXGridCore& grid) {
+  if (!grid.GetParam() || !(grid.m_wMouseAction & 0x02) || !grid.m_posSelRange) return CGXRange();
+  return *grid.GetParam()->m_SelRects.GetAt(grid.m_posSelRange);
+}
 }  // namespace
 
 BOOL CGXGridCore::MousePressBlocked(UINT nFlags, UINT nOtherButtons) {
@@ -136,6 +149,7 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
           }
         }
         m_wMouseAction |= 0x02;
+        RedrawMarkedHeaders(*this, MarkedRange(*this));
       }
     }
   }
@@ -205,9 +219,12 @@ BOOL CGXGridCore::OnMouseMove(UINT nFlags, CPoint point) {
   if ((row != m_nLastHitRow || col != m_nLastHitCol) && (m_wMouseAction & 0x02) && m_posSelRange) {
     const ROWCOL hr = GetHeaderRows(), hc = GetHeaderCols();
     const ROWCOL r = m_nAnchorRow == 0 ? 0 : std::max(row, hr + 1), c = m_nAnchorCol == 0 ? 0 : std::max(col, hc + 1);
+    const CGXRange before = MarkedRange(*this);
     SetSelection(m_posSelRange, std::min(m_nAnchorRow, r), std::min(m_nAnchorCol, c),
                  m_nAnchorRow == 0 ? 0 : std::max(m_nAnchorRow, r), m_nAnchorCol == 0 ? 0 : std::max(m_nAnchorCol, c));
     OnChangedSelection(m_pParam->m_SelRects.GetAt(m_posSelRange), FALSE, FALSE);
+    RedrawMarkedHeaders(*this, before);
+    RedrawMarkedHeaders(*this, MarkedRange(*this));
   }
   m_nLastHitRow = row, m_nLastHitCol = col;
   return TRUE;
@@ -240,6 +257,7 @@ BOOL CGXGridCore::OnLButtonUp(UINT nFlags, CPoint point) {
     return TRUE;
   }
   ::ReleaseCapture();
+  const CGXRange marked = MarkedRange(*this);
   if ((m_wMouseAction & 0x02) && m_posSelRange && (m_nAnchorRow || m_nAnchorCol)) {
     const BOOL plainClick = m_nLastHitRow == m_nAnchorRow && m_nLastHitCol == m_nAnchorCol && m_nAnchorRow &&
                             m_nAnchorCol && !(m_pParam->m_wSelectionBehavior & 3);
@@ -258,6 +276,7 @@ BOOL CGXGridCore::OnLButtonUp(UINT nFlags, CPoint point) {
   row = ClampRow(row), col = ClampCol(col);
   OnLButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, MouseHitState(0x10, row, col));
   m_wMouseAction = 0;
+  RedrawMarkedHeaders(*this, marked);
   return TRUE;
 }
 
@@ -370,8 +389,10 @@ BOOL CGXGridCore::OnCancelMode() {
   if (m_bTracking) {
     OnCancelTracking();
   } else if (m_wMouseAction) {
+    const CGXRange marked = MarkedRange(*this);
     SetSelection(nullptr);
     m_wMouseAction = 0;
+    RedrawMarkedHeaders(*this, marked);
   } else if (m_bSelDragActive) {
     OnSelDragCancel();
   }

@@ -2,6 +2,7 @@
 #include "grid/engine/GXStyle.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Archive.h"
+#include "platform/gdi/GdiDefs.h"
 
 CArchive& operator<<(CArchive& ar, const CGXBrushValue& br) {
   // The hatch of a pattern brush is a bitmap handle of this process; loading looks it up again.
@@ -18,9 +19,15 @@ CArchive& operator>>(CArchive& ar, CGXBrushValue& br) {
   br.m_nHatch = hatch;
   br.m_nPattern = pattern;
   br.m_clrBkColor = bk;
-  if (style == 3) {
-    if (pattern >= GXGetPatternCount()) br.m_nStyle = 1;
+  if (style == BS_PATTERN) {
+    if (pattern >= GXGetPatternCount()) br.m_nStyle = BS_NULL;
     else br.m_nHatch = GXGetPatternHandle(pattern);
+  } else if (style != BS_SOLID && style != BS_NULL && !(style == BS_HATCHED && hatch <= HS_DIAGCROSS)) {
+    // Any other hatch is a handle or address of the process that wrote it (a DIB pattern's is the
+    // address of its bits): painting would follow it. What stays is a solid brush of the colour.
+    br.m_nStyle = BS_SOLID;
+    br.m_nHatch = 0;
+    br.m_nPattern = 0xFFFFFFFF;
   }
   return ar;
 }

@@ -4,6 +4,7 @@
 #include "grid/engine/GXStylesMap.h"
 #include "grid/engine/GXTextForms.h"
 #include "platform/core/Format.h"
+#include "platform/gdi/GdiDefs.h"
 
 #include <cstring>
 
@@ -35,6 +36,12 @@ void CGXBrushValue::ParseDescription(LPCTSTR text) {
     if (v[8] == 1) m_clrColor = PALETTEINDEX((WORD)(v[2] + 256 * v[3]));
     else if (v[8] == 2) m_clrColor = 0x02000000 | (m_clrColor & 0xFFFFFF);
     else m_clrColor = ((DWORD)(BYTE)v[8] << 24) | (m_clrColor & 0xFFFFFF);
+  }
+  // As in archives: a text cannot carry a handle or address of this process.
+  if (m_nStyle != BS_SOLID && m_nStyle != BS_NULL && m_nStyle != BS_PATTERN &&
+      !(m_nStyle == BS_HATCHED && m_nHatch <= HS_DIAGCROSS)) {
+    m_nStyle = BS_SOLID;
+    m_nHatch = 0;
   }
 }
 

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -79,6 +80,58 @@ TEST(DelayedRangePool, DueIntervalsAreHandedOutOnce) {
   EXPECT_FALSE(back.GetDueIntervals(Cells(3, 1, 4, 30), first, last));
   EXPECT_TRUE(back.GetDueIntervals(Cells(1, 1, 20, 30), first, last));
   EXPECT_EQ(back.GetCount(), 0);
+}
+
+// A pool as an archive from elsewhere may hold it: its elements written as the test lists them,
+// `this` naming the pool itself.
+class CCraftedPool : public CGXDelayedRangePool {
+ public:
+  CRuntimeClass* GetRuntimeClass() const override { return RUNTIME_CLASS(CGXDelayedRangePool); }
+  void Serialize(CArchive& ar) override {
+    ar.WriteCount(elements.size());
+    for (const CObject* o : elements) ar.WriteObject(o ? o : this);
+  }
+  std::vector<const CObject*> elements;  // null stands for the pool itself
+};
+
+TEST(DelayedRangePool, ElementsNotReadAnewAreRefusedAndOnlyTheReadOnesFreed) {
+  CGXDelayedRange a, b;
+  a.m_range = Cells(1, 1, 2, 2);
+  b.m_range = Cells(3, 3, 4, 4);
+  CGXDelayedRangePool other;
+  const struct {
+    const char* name;
+    std::vector<const CObject*> elements;
+    size_t cut;  // bytes taken off the end
+    int cause;
+  } cases[] = {
+      {"two ranges", {&a, &b}, 0, -1},
+      {"two ranges, cut", {&a, &b}, 3, CArchiveException::endOfFile},
+      {"the pool itself", {&a, nullptr}, 0, CArchiveException::badClass},
+      {"the pool itself, then cut", {&a, nullptr, &b}, 3, CArchiveException::badClass},
+      {"a range twice", {&a, &a}, 0, CArchiveException::badIndex},
+      {"another pool", {&a, &other}, 0, CArchiveException::badClass},
+  };
+  for (const auto& c : cases) {
+    CCraftedPool crafted;
+    crafted.elements = c.elements;
+    auto bytes = dravonix::test::StoreBytes([&](CArchive& ar) { ar.WriteObject(&crafted); });
+    bytes.resize(bytes.size() - c.cut);
+    INT_PTR count = -1;
+    EXPECT_EQ(dravonix::test::LoadCause(bytes,
+                                        [&](CArchive& ar) {
+                                          auto* pool = static_cast<CGXDelayedRangePool*>(
+                                              ar.ReadObject(RUNTIME_CLASS(CGXDelayedRangePool)));
+                                          count = pool->GetCount();
+                                          if (count == 2) {
+                                            EXPECT_EQ(Str(pool->GetAt(1)->m_range), "3,3-4,4");
+                                          }
+                                          delete pool;
+                                        }),
+              c.cause)
+        << c.name;
+    EXPECT_EQ(count, c.cause < 0 ? 2 : -1) << c.name;
+  }
 }
 
 // ---- span pool ----

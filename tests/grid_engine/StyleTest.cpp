@@ -350,6 +350,41 @@ TEST(GridStyle, FontArchiveFieldsAndTheStrikeOutBit) {
   EXPECT_STREQ(back.GetFaceName(), "Arial");
 }
 
+TEST(GridStyle, BrushesReadBackSolidUnlessTheirHatchIsAnIndexOrAPatternNumber) {
+  // Any other hatch is a handle or address of the writing process.
+  const struct {
+    UINT style;
+    UINT_PTR hatch;
+    UINT wantStyle;
+    UINT_PTR wantHatch;
+  } cases[] = {
+      {BS_SOLID, 0, BS_SOLID, 0},          {BS_NULL, 0, BS_NULL, 0},
+      {BS_HATCHED, HS_DIAGCROSS, BS_HATCHED, HS_DIAGCROSS},
+      {BS_HATCHED, HS_DIAGCROSS + 1, BS_SOLID, 0},
+      {4, 7, BS_SOLID, 0},                 {BS_DIBPATTERN, 0x1000, BS_SOLID, 0},
+      {BS_DIBPATTERNPT, 0x4F000000, BS_SOLID, 0},
+      {BS_PATTERN8X8, 0x1000, BS_SOLID, 0}, {0xFFFFFFFF, 1, BS_SOLID, 0},
+  };
+  for (const auto& c : cases) {
+    CGXBrushValue br(c.style, RGB(0, 200, 0), c.hatch);
+    br.SetBkColor(RGB(1, 2, 3));
+    const gridtest::Bytes bytes = gridtest::Store([&](CArchive& ar) { ar << br; });
+    CGXBrushValue back;
+    ASSERT_EQ(gridtest::Load(bytes, [&](CArchive& ar) { ar >> back; }), -1) << c.style;
+    EXPECT_EQ(back.GetStyle(), c.wantStyle) << c.style;
+    EXPECT_EQ(back.GetHatch(), c.wantHatch) << c.style;
+    EXPECT_EQ(back.GetColorValue(), RGB(0, 200, 0)) << c.style;
+    EXPECT_EQ(back.GetBkColorValue(), RGB(1, 2, 3)) << c.style;
+  }
+  // A pattern is known by its number: the handle is this process's own.
+  CGXBrushValue pattern;
+  pattern.SetPattern(2).SetHatch(0x4F000000);
+  CGXBrushValue back;
+  ASSERT_EQ(gridtest::Load(gridtest::Store([&](CArchive& ar) { ar << pattern; }), [&](CArchive& ar) { ar >> back; }), -1);
+  EXPECT_EQ(back.GetStyle(), (UINT)BS_PATTERN);
+  EXPECT_EQ(back.GetHatch(), GXGetPatternHandle(2));
+}
+
 TEST(GridStyle, FontHeightsBeyondAnyFontAreRefusedWhenRead) {
   // Heights a font can have read back and write again byte for byte; larger ones are damaged data.
   const struct {

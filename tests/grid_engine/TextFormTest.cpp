@@ -92,6 +92,28 @@ TEST(GridTextForms, Brushes) {
   EXPECT_TRUE(unchanged == hatch);
 }
 
+TEST(GridTextForms, BrushTextsWithAnyOtherHatchReadSolid) {
+  // A text may come from a profile written elsewhere: only hatch indexes and pattern numbers count.
+  const struct {
+    const char* text;
+    UINT style;
+    UINT_PTR hatch;
+  } cases[] = {
+      {"6 1325400052 0 200 0 255 255 255 0", BS_SOLID, 0},
+      {"5 4096 0 200 0 255 255 255 0", BS_SOLID, 0},
+      {"2 6 0 200 0 255 255 255 0", BS_SOLID, 0},
+      {"2 5 0 200 0 255 255 255 0", BS_HATCHED, 5},
+      {"1 0 0 200 0 255 255 255 0", BS_NULL, 0},
+  };
+  for (const auto& c : cases) {
+    CGXBrushValue br;
+    br.ParseDescription(c.text);
+    EXPECT_EQ(br.GetStyle(), c.style) << c.text;
+    EXPECT_EQ(br.GetHatch(), c.hatch) << c.text;
+    EXPECT_EQ(br.GetColorValue(), RGB(0, 200, 0)) << c.text;
+  }
+}
+
 TEST(GridTextForms, Fonts) {
   CString s;
   CGXFont::StandardFont().GetDescription(s);
@@ -237,7 +259,7 @@ TEST(GridStyleProfile, MalformedEntriesAreIgnoredOneByOne) {
   app.WriteProfileString("Bad", "Left", "1 1 0 0 0");
   app.WriteProfileString("Bad", "BaseStyle", "Nobody");
   app.WriteProfileString("Bad", "Font", ",,,,,,,,,");
-  app.WriteProfileString("Bad", "Interior", "9");
+  app.WriteProfileString("Bad", "Interior", "2");
   CGXStylesMap map;
   map.CreateStandardStyles();
   CGXStyle s;
@@ -251,7 +273,7 @@ TEST(GridStyleProfile, MalformedEntriesAreIgnoredOneByOne) {
   EXPECT_FALSE(s.GetIncludeBaseStyle());
   EXPECT_TRUE(s.GetIncludeFont());
   EXPECT_EQ(s.GetFont().GetIncludeBits(), 0u);
-  EXPECT_EQ(s.GetInterior().GetStyle(), 9u);
+  EXPECT_EQ(s.GetInterior().GetStyle(), 2u);
 
   app.WriteProfileString("Bad", "BaseStyle", "#52769");
   s.ReadProfile("Bad", &map);

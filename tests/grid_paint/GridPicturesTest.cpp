@@ -222,6 +222,37 @@ TEST_F(GridPictures, APastedBlockWithAFontTallerThanAnyIsRefusedAndTheZoomedPain
   ResetClipboard();
 }
 
+TEST_F(GridPictures, APastedDibPatternBrushIsPaintedSolid) {
+  // The pattern's hatch is the address of its bits in the process that wrote the block.
+  CGXStyle crafted;
+  crafted.SetValue("dib").SetInterior(CGXBrushValue(BS_DIBPATTERNPT, RGB(0, 200, 0), 0x4F000000));
+  const auto bytes = dravonix::test::StoreBytes([&](CArchive& ar) {
+    CObArray array;
+    array.Add(&crafted);
+    ar << DWORD(1) << DWORD(1) << static_cast<const CObject*>(&array);
+  });
+  HGLOBAL h = GlobalAlloc(GHND, bytes.size());
+  memcpy(GlobalLock(h), bytes.data(), bytes.size());
+  GlobalUnlock(h);
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  ::SetClipboardData(GXGetLibraryData().m_nClipboardFormat, h);
+  ::CloseClipboard();
+  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  EXPECT_TRUE(grid.Paste());
+  EXPECT_EQ(grid.GetValueRowCol(2, 2), "dib");
+  CGXStyle pasted;
+  grid.ComposeStyleRowCol(2, 2, &pasted);
+  EXPECT_EQ(pasted.GetInterior().GetStyle(), (UINT)BS_SOLID);
+  EXPECT_EQ(pasted.GetInterior().GetHatch(), 0u);
+  EXPECT_EQ(pasted.GetInterior().GetColor(), RGB(0, 200, 0));
+  grid.SetCurrentCell(5, 5);
+  PaintOver(RGB(255, 255, 255));
+  const CRect cell = grid.CalcRectFromRowCol(2, 2);
+  EXPECT_EQ(GetWindowPixel(grid.m_hWnd, POINT{cell.right - 4, cell.top + 3}), RGB(0, 200, 0));
+  ResetClipboard();
+}
+
 TEST_F(GridPictures, ZoomedFontHeightsScaleWideAndStayInIntRange) {
   const struct {
     LONG height;
@@ -246,4 +277,35 @@ TEST_F(GridPictures, ZoomedFontHeightsScaleWideAndStayInIntRange) {
     EXPECT_EQ(lf.lfHeight, c.want) << c.height << " at " << c.zoom;
     dc.SelectObject(old);
   }
+}
+
+TEST_F(GridPictures, RowHeadersAreDrawnPressedWhileTheirRowsAreSelectedWithTheMouse) {
+  // A pressed header has a dark line at its right edge, an unpressed one a light line just left
+  // of it; a selected header shows both inverted, so each is told from the header's own face.
+  const auto pressed = [&](ROWCOL row) {
+    const CRect r = grid.CalcRectFromRowCol(row, 0);
+    const auto at = [&](int x) { return GetWindowPixel(grid.m_hWnd, POINT{x, r.CenterPoint().y}); };
+    const COLORREF face = at(r.right - 8);
+    return at(r.right - 1) != face && at(r.right - 2) == face;
+  };
+  const auto post = [&](UINT msg, WPARAM flags, ROWCOL row) {
+    const CPoint pt = grid.CalcRectFromRowCol(row, 0).CenterPoint();
+    PostInputMessage(grid.m_hWnd, msg, flags, MAKELPARAM(pt.x, pt.y));
+  };
+  grid.m_bAutoScroll = FALSE;  // the press only captures, so the picture can be read between the messages
+  for (ROWCOL row = 5; row <= 10; ++row) EXPECT_FALSE(pressed(row)) << row;
+  post(WM_LBUTTONDOWN, MK_LBUTTON, 6);
+  for (ROWCOL row = 7; row <= 9; ++row) post(WM_MOUSEMOVE, MK_LBUTTON, row);
+  ::PumpMessages();
+  for (ROWCOL row = 5; row <= 10; ++row) EXPECT_EQ(pressed(row), row >= 6 && row <= 9) << "dragging " << row;
+  post(WM_MOUSEMOVE, MK_LBUTTON, 7);  // back: 8 and 9 leave the selection
+  ::PumpMessages();
+  for (ROWCOL row = 5; row <= 10; ++row) EXPECT_EQ(pressed(row), row >= 6 && row <= 7) << "back " << row;
+  post(WM_LBUTTONUP, 0, 7);
+  ::PumpMessages();
+  // Afterwards only the header of the current cell's row is pressed (none while a header cell is current).
+  ROWCOL cr = 0, cc = 0;
+  ASSERT_TRUE(grid.GetCurrentCell(cr, cc));
+  for (ROWCOL row = 5; row <= 10; ++row)
+    EXPECT_EQ(pressed(row), row == cr && cc > grid.GetHeaderCols()) << "released " << row;
 }
