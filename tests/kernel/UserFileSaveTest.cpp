@@ -3,6 +3,7 @@
 #include "comm/BinaryCodeViewerDlg.h"
 #include "kernel/dialogs/Motor.h"
 #include "kernel/e2rom/E2ROMSectionsArray.h"
+#include "kernel/setup/SetupArchive.h"
 #include "platform/core/FileSystem.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
@@ -103,9 +104,17 @@ TEST_F(UserFileSaveTest, AFailedWriteKeepsTheOldFileAndNamesIt) {
          return std::to_string(saved) + " " + sw.GetLastErrorText().GetString();
        },
        "0 Cannot write in file " + dir + "/image.sw! " + full},
+      {"setup file restored from an archive", dir + "/restored/setup.cfg",
+       [&] {
+         const int restored = RestoreDirectory((dir + "/archive.zip").c_str(), (dir + "/restored").c_str());
+         return std::to_string(restored) + " " + LastBox();
+       },
+       "0 " + full + "\r\n"},
       {"binary code viewer's source", planted + ".asm", [&] { return CompileInViewer("CPOS=100"); },
        "nothing sent Cannot write in file " + used + ".asm! " + full},
   };
+  WriteBytes(dir + "/packed/setup.cfg", std::string(1000, 'n'));
+  ASSERT_TRUE(ArchiveDirectory((dir + "/packed").c_str(), (dir + "/archive.zip").c_str()));
   for (const auto& c : kCases) {
     WriteBytes(c.target, old);
     if (c.target == planted + ".asm") WriteBytes(planted + ".out", old);
