@@ -13,8 +13,11 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/WinApp.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -262,14 +265,29 @@ WORD CBinaryCodeViewerDlg::DestinationAddress() const {
 void CBinaryCodeViewerDlg::CompileInstruction() {
   ReadFields();
   char folder[MAX_PATH], temp[MAX_PATH];
-  if (!GetTempPath(sizeof folder, folder) || !GetTempFileName(folder, "bcv", 0, temp)) {
-    ShowLastError(MB_ICONEXCLAMATION);
-    return;
+  CString asmFile, outFile;
+  // The scratch files must be the viewer's own: a name whose ".asm" or ".out" another file already
+  // has is given back for another, so that nothing of anyone else is written over or deleted.
+  for (int attempt = 0;; ++attempt) {
+    if (attempt == 100) SetLastError(ERROR_FILE_EXISTS);
+    if (attempt == 100 || !GetTempPath(sizeof folder, folder) || !GetTempFileName(folder, "bcv", 0, temp)) {
+      ShowLastError(MB_ICONEXCLAMATION);
+      return;
+    }
+    CString base = temp;
+    int dot = base.ReverseFind('.');
+    if (dot > base.ReverseFind('/') && dot > base.ReverseFind('\\')) base = base.Left(dot);
+    asmFile = base + ".asm";
+    outFile = base + ".out";
+    if (GetFileAttributes(outFile) == INVALID_FILE_ATTRIBUTES) {
+      const int fd = open(ResolvePath(asmFile).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (fd >= 0) {
+        close(fd);
+        break;
+      }
+    }
+    DeleteFile(temp);
   }
-  CString base = temp;
-  int dot = base.ReverseFind('.');
-  if (dot > base.ReverseFind('/') && dot > base.ReverseFind('\\')) base = base.Left(dot);
-  CString asmFile = base + ".asm", outFile = base + ".out";
   std::vector<BYTE> sent, reply;
   bool hasReply = false;
   CString error;
@@ -338,10 +356,20 @@ bool CBinaryCodeViewerDlg::BuildMessages(const CString& instruction, const CStri
   }
   FILE* f = std::fopen(ResolvePath(asmFile).c_str(), "wb");
   bool written = f && std::fprintf(f, "%s\r\n", instruction.GetString()) > 0;
-  if (f && std::fclose(f) != 0) written = false;
+  int cause = written ? 0 : errno;
+  if (f && std::fclose(f) != 0 && written) {
+    written = false;
+    cause = errno;
+  }
+  if (!written) {
+    // The box tells why; the compiler has nothing to say about a file it never got.
+    SetLastErrorFromErrno(cause);
+    ShowWriteFailure(ShownFileName(asmFile));
+    return false;
+  }
   WORD start = 0, length = 0;
   m_rSetup.GetDefaultDataSection(start, length);
-  if (!written || !m_rSetup.CompileFile(asmFile, 0x8000, 0x4000, 0x8000, start, length, 0x11, m_pCoff)) {
+  if (!m_rSetup.CompileFile(asmFile, 0x8000, 0x4000, 0x8000, start, length, 0x11, m_pCoff)) {
     // The compiler's first line, after its first ':' (the file name and line go).
     CString text = m_rSetup.GetCompilerErrorString();
     int nl = text.FindOneOf("\r\n");

@@ -1,6 +1,8 @@
 #include "editor/toolkit/SECImage.h"
 
 #include "platform/core/Exception.h"
+#include "platform/core/File.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
 
 #include <algorithm>
@@ -526,17 +528,25 @@ BOOL SECImage::LoadImage(LPCSTR lpszFileName) {
 }
 
 BOOL SECImage::SaveImage(LPCSTR lpszFileName) {
+  // Written beside the old file, which stays as it was unless the new image is complete.
+  CSaveBeside save(lpszFileName);
   CFile* file = m_pFile;
-  UINT mode = CFile::modeCreate | CFile::modeWrite;
+  const UINT mode = CFile::modeWrite;
   if (file) {
-    if (!file->Open(lpszFileName, mode)) return FALSE;
+    if (!file->OpenBeside(save, lpszFileName, mode)) return FALSE;
   } else {
-    file = new CFile(lpszFileName, mode);
+    file = new CFile;
     m_createdFiles.push_back(file);
+    CFileException error;
+    if (!file->OpenBeside(save, lpszFileName, mode, &error))
+      AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
   }
-  BOOL ok = SaveImage(file);
-  file->Close();
-  return ok;
+  if (!SaveImage(file)) {
+    file->Abort();
+    return FALSE;
+  }
+  file->CommitBeside(save);
+  return TRUE;
 }
 
 BOOL SECImage::PreLoadImage() {

@@ -237,27 +237,23 @@ int CMotor::WriteToUserDatabase(const char* motor) {
                               GetUserDatabase().GetString()) != IDYES)
     return 0;
   CreateDir(ResolveConfigFileName("Databases\\" + GetUserDatabase()));
-  FILE* f = OpenConfigFile(file, 1);
+  // Written beside the old entry, which stays as it was unless the new one is complete.
+  CConfigFileWriter writer(ShownFileName(file), ResolveConfigFileName(file));
+  FILE* f = writer.Open();
   if (!f) return 0;
-  UINT error = 0;
-  for (int i = 0; i < m_arrParameters.GetSize() && !error; ++i) {
+  for (int i = 0; i < m_arrParameters.GetSize(); ++i) {
     CMotorParameter* p = m_arrParameters[i];
     if (!p) {
-      error = IDS_SETUP_OUT_OF_MEMORY;
-      break;
+      writer.Close(TRUE);
+      ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_OUT_OF_MEMORY);
+      return 0;
     }
     CString line;
     if (p->IsNumerical()) line.Format("%s = %.5g\r\n", p->GetName().GetString(), p->m_dValue);
     else line.Format("%s = %s\r\n", p->GetName().GetString(), p->m_strValue.GetString());
-    if (fputs(line, f) < 0) error = IDS_SETUP_CANNOT_WRITE;
+    if (fputs(line, f) < 0) return writer.Close(FALSE);
   }
-  if (fclose(f) != 0 && !error) error = IDS_SETUP_CANNOT_WRITE;
-  if (error) {
-    if (error == IDS_SETUP_CANNOT_WRITE) ShowKernelMessage(MB_ICONEXCLAMATION, error, file.GetString());
-    else ShowKernelMessage(MB_ICONEXCLAMATION, error);
-    return 0;
-  }
-  return 1;
+  return writer.Close(TRUE) && writer.Commit() ? 1 : 0;
 }
 
 int CMotor::DeleteFromUserDatabase(const char* motor) {

@@ -7,6 +7,7 @@
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/setup/MC_Setup.h"
 #include "kernel/setup/SetupStringIds.h"
+#include "kernel/values/ConfigFile.h"
 #include "kernel/values/Utilities.h"
 #include "motion/cam/MC_CAMTables.h"
 #include "motion/model/MotionStringIds.h"
@@ -17,6 +18,7 @@
 #include "platform/core/Path.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -48,6 +50,8 @@ class NoCommBox {
  private:
   UINT m_saved;
 };
+
+constexpr UINT kCannotWriteBecause = 20022;  // "Cannot write in file %s! %s"
 
 struct FileCloser {
   void operator()(FILE* f) const {
@@ -218,7 +222,9 @@ int CE2ROMSectionsArray::Verify() {
 int CE2ROMSectionsArray::WriteSW(const char* path) {
   if (!Verify()) return 0;
   const char* name = path ? path : "";
-  FilePtr f(OpenFile(path, "wb"));
+  // Written beside the old file, which stays as it was unless the new one is complete.
+  CSaveBeside save(name);
+  FilePtr f(OpenFile(save.GetTempName(), "wb"));
   if (!f) return Fail(FormatKernelString(IDS_SW_CANNOT_OPEN, name));
   std::string text;
   for (int i = 0; i < GetSize(); ++i) {
@@ -228,9 +234,16 @@ int CE2ROMSectionsArray::WriteSW(const char* path) {
     text += "\r\n";
   }
   bool ok = std::fwrite(text.data(), 1, text.size(), f.get()) == text.size();
-  ok = std::fclose(f.release()) == 0 && ok;
-  if (!ok) return Fail(FormatKernelString(IDS_SW_CANNOT_OPEN, name));
-  return 1;
+  int cause = ok ? 0 : errno;
+  if (std::fclose(f.release()) != 0 && ok) {
+    ok = false;
+    cause = errno;
+  }
+  if (ok && save.Commit()) return 1;
+  if (!ok) SetLastErrorFromErrno(cause);
+  CString reason = ::GetLastErrorText();  // the system's, not this image's
+  reason.TrimRight("\r\n");
+  return Fail(FormatKernelString(kCannotWriteBecause, ShownFileName(name).GetString(), reason.GetString()));
 }
 
 int CE2ROMSectionsArray::ReadSW(const char* path) {

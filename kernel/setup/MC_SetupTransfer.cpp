@@ -10,6 +10,7 @@
 #include "kernel/setup/SetupStringIds.h"
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
 
 #include <cstring>
@@ -353,11 +354,19 @@ int CMC_Setup::ExportSetupImageToFile(const char* file) {
     bytes[2 * i] = (BYTE)table.get()[i];
     bytes[2 * i + 1] = (BYTE)(table.get()[i] >> 8);
   }
+  // Written beside the old file, which stays as it was unless the new one is complete.
+  CSaveBeside save(file);
+  CFile f;
+  CFileException error;
+  if (!f.OpenBeside(save, file, CFile::modeWrite, &error)) {
+    error.ReportError(MB_ICONSTOP);
+    return 0;
+  }
   try {
-    CFile f(file, CFile::modeCreate | CFile::modeWrite);
     f.Write(bytes.get(), (UINT)size * 2);
-    f.Close();
+    f.CommitBeside(save);
   } catch (CFileException* e) {
+    f.Abort();
     e->ReportError(MB_ICONSTOP);
     e->Delete();
     return 0;

@@ -1,5 +1,6 @@
 #include "platform/core/File.h"
 
+#include "platform/core/FileSystem.h"
 #include "platform/core/Path.h"
 
 #include <cerrno>
@@ -269,6 +270,50 @@ ULONGLONG CFile::GetPosition() const {
 void CFile::Flush() {
   // Writes go straight to the system; nothing is held here.
   if (m_hFile == hFileNull) return;
+}
+
+BOOL CFile::OpenBeside(const CSaveBeside& save, LPCTSTR fileName, UINT openFlags, CFileException* error) {
+  const CString name = fileName ? fileName : save.GetTarget().GetString();
+  if (save.GetTempName().IsEmpty()) {
+    FillException(error, CFileException::badPath, ENOENT, name);
+    return FALSE;
+  }
+  if (!Open(save.GetTempName(), openFlags | modeCreate, error)) {
+    if (error) error->m_strFileName = name;
+    return FALSE;
+  }
+  SetFilePath(name);
+  return TRUE;
+}
+
+void CFile::CommitBeside(CSaveBeside& save) {
+  const CString name = m_strFileName;
+  Close();
+  if (save.Commit()) return;
+  const DWORD error = GetLastError();
+  AfxThrowFileException(FileExceptionCauseOf(error), (LONG)error, name);
+}
+
+int FileExceptionCauseOf(DWORD win32Error) {
+  switch (win32Error) {
+    case ERROR_SUCCESS: return CFileException::none;
+    case ERROR_FILE_NOT_FOUND: return CFileException::fileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE: return CFileException::badPath;
+    case ERROR_TOO_MANY_OPEN_FILES: return CFileException::tooManyOpenFiles;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS: return CFileException::accessDenied;
+    case ERROR_INVALID_HANDLE: return CFileException::invalidFile;
+    case ERROR_SHARING_VIOLATION: return CFileException::sharingViolation;
+    case ERROR_LOCK_VIOLATION: return CFileException::lockViolation;
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_DISK_FULL: return CFileException::diskFull;
+    default: return CFileException::genericException;
+  }
 }
 
 void CFile::Close() {

@@ -8,6 +8,11 @@
 
 #include <cstdio>
 
+class CSaveBeside;
+
+// The CFileException cause of a Win32 error number (what GetLastError gives).
+int FileExceptionCauseOf(DWORD win32Error);
+
 // What GetStatus reports.
 struct CFileStatus {
   CTime m_ctime;  // creation (the last status change where the file system keeps no birth time)
@@ -61,6 +66,12 @@ class CFile : public CObject {
 
   // FALSE on failure, with the cause in *error when given.
   virtual BOOL Open(LPCTSTR fileName, UINT openFlags, CFileException* error = nullptr);
+  // Opens the temporary file of a save beside its target (modeCreate implied). The file goes by
+  // `fileName`, the name the user knows the target by, in its exceptions and in *error too.
+  BOOL OpenBeside(const CSaveBeside& save, LPCTSTR fileName, UINT openFlags, CFileException* error = nullptr);
+  // Closes the file and puts it in its target's place. A failure of either throws a CFileException
+  // naming the file; the temporary file then stays for the save to discard.
+  void CommitBeside(CSaveBeside& save);
   virtual UINT Read(void* buf, UINT count);
   virtual void Write(const void* buf, UINT count);
   virtual ULONGLONG Seek(LONGLONG off, UINT from);

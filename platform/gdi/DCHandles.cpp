@@ -1,6 +1,8 @@
 // The handle-based drawing functions, PNG snapshots and small wrappers that need a device context.
 #include "platform/gdi/DCImpl.h"
 #include "platform/gdi/Image.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Path.h"
 
 #include <algorithm>
 
@@ -229,7 +231,11 @@ BOOL CPalette::CreateHalftonePalette(CDC* dc) {
 BOOL SaveImage(cairo_surface_t* surface, LPCSTR path) {
   if (!surface || !path || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return FALSE;
   cairo_surface_flush(surface);
-  return cairo_surface_write_to_png(surface, path) == CAIRO_STATUS_SUCCESS;
+  // Written beside the old picture, which it replaces only once complete.
+  CSaveBeside save(path);
+  if (save.GetTempName().IsEmpty()) return FALSE;
+  if (cairo_surface_write_to_png(surface, ResolvePath(save.GetTempName()).c_str()) != CAIRO_STATUS_SUCCESS) return FALSE;
+  return save.Commit();
 }
 
 BOOL SaveImage(CDC* dc, LPCSTR path) {

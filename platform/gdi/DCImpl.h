@@ -5,9 +5,12 @@
 #include "platform/gdi/GdiInternal.h"
 #include "platform/gdi/MetaSink.h"
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <vector>
+
+class CSaveBeside;
 
 namespace gdi {
 
@@ -146,6 +149,9 @@ struct PrintJob {
   std::string path;
   std::string title;
   cairo_surface_t* pdf = nullptr;
+  // The document is written beside `path` and replaces what is there only when it ends well.
+  std::unique_ptr<CSaveBeside> save;
+  FILE* file = nullptr;  // the temporary file the PDF goes to
   int pageW = 0, pageH = 0;  // device pixels
   bool inDoc = false, inPage = false;
   int pages = 0;

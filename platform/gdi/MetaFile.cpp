@@ -2,11 +2,15 @@
 #include "platform/gdi/MetaFileDC.h"
 
 #include "platform/gdi/DCImpl.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Path.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <unordered_set>
 
@@ -730,7 +734,10 @@ class EmfSink : public MetaSink {
   DWORD m_records = 0;
 };
 
+// A metafile recorded into a file is written beside the file named, which it replaces only once
+// complete: a failed close leaves the old file as it was.
 struct MetaJob {
+  std::shared_ptr<CSaveBeside> save;  // null for a metafile in memory
   FILE* file = nullptr;
   bool enhanced = false;
 };
@@ -744,19 +751,32 @@ std::unordered_map<const CDC*, MetaJob>& Jobs() {
   return *j;
 }
 
+void DropJob(MetaJob& job) {
+  if (job.file) std::fclose(job.file);
+  job.file = nullptr;
+  if (job.save) job.save->Discard();
+}
+
 bool StartMeta(CDC* dc, LPCTSTR fileName, bool enhanced) {
-  FILE* f = nullptr;
+  MetaJob job{nullptr, nullptr, enhanced};
   if (fileName && *fileName) {
-    f = std::fopen(fileName, "wb");
-    if (!f) return false;
+    job.save = std::make_shared<CSaveBeside>(fileName);
+    job.file = job.save->GetTempName().IsEmpty() ? nullptr : std::fopen(ResolvePath(job.save->GetTempName()).c_str(), "wb");
+    if (!job.file) {
+      const int err = errno ? errno : ENOENT;
+      job.save->Discard();
+      SetLastErrorFromErrno(err);
+      return false;
+    }
   }
   std::lock_guard<std::mutex> g(JobLock());
   auto it = Jobs().find(dc);
-  if (it != Jobs().end() && it->second.file) std::fclose(it->second.file);
-  Jobs()[dc] = MetaJob{f, enhanced};
+  if (it != Jobs().end()) DropJob(it->second);
+  Jobs()[dc] = job;
   return true;
 }
 
+// False with the last error set when the file could not be written or put in place.
 bool EndMeta(CDC* dc, const std::vector<BYTE>& bytes) {
   MetaJob job;
   {
@@ -767,9 +787,22 @@ bool EndMeta(CDC* dc, const std::vector<BYTE>& bytes) {
     Jobs().erase(it);
   }
   if (!job.file) return true;
+  errno = 0;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), job.file) == bytes.size();
-  ok = std::fclose(job.file) == 0 && ok;
-  return ok;
+  int err = ok ? 0 : errno;
+  if (std::fclose(job.file) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  job.file = nullptr;
+  if (!ok) {
+    job.save->Discard();
+    SetLastErrorFromErrno(err ? err : EIO);
+    return false;
+  }
+  if (job.save->Commit()) return true;
+  job.save->Discard();
+  return false;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "platform/gdi/Printer.h"
 
 #include "platform/gdi/DCImpl.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Path.h"
 
 #include <cairo-pdf.h>
 
@@ -123,7 +125,28 @@ PrintJob::~PrintJob() {
     cairo_surface_finish(pdf);
     cairo_surface_destroy(pdf);
   }
+  if (file) std::fclose(file);
 }
+
+namespace {
+
+cairo_status_t WritePdf(void* closure, const unsigned char* data, unsigned int length) {
+  return std::fwrite(data, 1, length, static_cast<FILE*>(closure)) == length ? CAIRO_STATUS_SUCCESS
+                                                                           : CAIRO_STATUS_WRITE_ERROR;
+}
+
+// Ends the PDF and closes its file: false when any of it could not be written.
+bool FinishPdf(PrintJob& job) {
+  cairo_surface_finish(job.pdf);
+  bool written = cairo_surface_status(job.pdf) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(job.pdf);
+  job.pdf = nullptr;
+  written = std::fclose(job.file) == 0 && written;
+  job.file = nullptr;
+  return written;
+}
+
+}  // namespace
 
 }  // namespace gdi
 
@@ -171,7 +194,11 @@ int CDC::StartDoc(const DOCINFO* info) {
   job->pageW = d.horzRes;
   job->pageH = d.vertRes;
   double wPt = job->pageW * 72.0 / d.dpiX, hPt = job->pageH * 72.0 / d.dpiY;
-  job->pdf = cairo_pdf_surface_create(path.c_str(), wPt, hPt);
+  job->save = std::make_unique<CSaveBeside>(path.c_str());
+  if (job->save->GetTempName().IsEmpty()) return SP_ERROR;
+  job->file = std::fopen(ResolvePath(job->save->GetTempName()).c_str(), "wb");
+  if (!job->file) return SP_ERROR;
+  job->pdf = cairo_pdf_surface_create_for_stream(WritePdf, job->file, wPt, hPt);
   if (cairo_surface_status(job->pdf) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(job->pdf);
     job->pdf = nullptr;
@@ -214,22 +241,21 @@ int CDC::EndDoc() {
   if (d.job->inPage) EndPage();
   if (!d.job) return SP_ERROR;
   d.SetSurface(nullptr, POINT{0, 0}, Region::FromRect(0, 0, d.horzRes, d.vertRes), false);
-  cairo_surface_finish(d.job->pdf);
-  cairo_surface_destroy(d.job->pdf);
-  d.job->pdf = nullptr;
+  const bool written = gdi::FinishPdf(*d.job);
   d.job->inDoc = false;
-  return 1;
+  if (written && d.job->save->Commit()) return 1;
+  // A document not written whole leaves what the file held before.
+  d.job->save->Discard();
+  return SP_ERROR;
 }
 
 int CDC::AbortDoc() {
   Impl& d = *m_impl;
   if (!d.job || !d.job->inDoc) return SP_ERROR;
   d.SetSurface(nullptr, POINT{0, 0}, Region::FromRect(0, 0, d.horzRes, d.vertRes), false);
-  cairo_surface_finish(d.job->pdf);
-  cairo_surface_destroy(d.job->pdf);
-  d.job->pdf = nullptr;
-  std::error_code ec;
-  std::filesystem::remove(d.job->path, ec);
+  gdi::FinishPdf(*d.job);
+  // What the file held before stays.
+  d.job->save->Discard();
   d.job->inDoc = false;
   d.job->inPage = false;
   return 1;

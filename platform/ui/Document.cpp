@@ -3,6 +3,7 @@
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/FrameWnd.h"
@@ -138,10 +139,26 @@ BOOL CDocument::OnOpenDocument(LPCSTR lpszPathName) {
 }
 
 BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName) {
-  CFile file;
   CFileException fe;
-  if (!lpszPathName ||
-      !file.Open(lpszPathName, CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &fe)) {
+  if (!lpszPathName || !*lpszPathName) {
+    fe.m_cause = CFileException::badPath;
+    ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
+    return FALSE;
+  }
+  // A file that others keep from writing is refused as the target's own open would refuse it.
+  if (GetFileAttributes(lpszPathName) != INVALID_FILE_ATTRIBUTES) {
+    CFile probe;
+    if (!probe.Open(lpszPathName, CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareExclusive, &fe)) {
+      ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
+      return FALSE;
+    }
+    probe.Abort();
+  }
+  // The new file is written beside the old one and replaces it only once complete: a save that
+  // fails leaves the old file as it was.
+  CSaveBeside save(lpszPathName);
+  CFile file;
+  if (!file.OpenBeside(save, lpszPathName, CFile::modeReadWrite | CFile::shareExclusive, &fe)) {
     ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
     return FALSE;
   }
@@ -150,15 +167,10 @@ BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName) {
     ar.m_pDocument = this;
     Serialize(ar);
     ar.Close();
-    file.Close();
+    file.CommitBeside(save);
   } catch (CException* e) {
     file.Abort();
-    // A half-written file is worse than none.
-    try {
-      CFile::Remove(lpszPathName);
-    } catch (CException* e2) {
-      e2->Delete();
-    }
+    save.Discard();
     ReportSaveLoadException(lpszPathName, e, TRUE, 0);
     e->Delete();
     return FALSE;

@@ -4,6 +4,7 @@
 
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"
 #include "plot/graph/ColorFactory.h"
@@ -267,8 +268,13 @@ int CGraphFilter::WriteASCII(const char* path) {
     counts[(size_t)i] = c ? c->GetPointCount() : 0;
     rows = std::max(rows, counts[(size_t)i]);
   }
+  // Written beside the old file, which stays as it was unless the new one is complete.
+  CSaveBeside save(path);
+  CFile file;
   try {
-    CFile file(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+    CFileException error;
+    if (!file.OpenBeside(save, path, CFile::modeWrite | CFile::typeBinary, &error))
+      AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
     std::string buf;
     buf.reserve(4096 + 128);
     char num[2][64];
@@ -301,8 +307,9 @@ int CGraphFilter::WriteASCII(const char* path) {
       }
     }
     if (!buf.empty()) file.Write(buf.data(), (UINT)buf.size());
-    file.Close();
+    file.CommitBeside(save);
   } catch (CException* e) {
+    file.Abort();
     e->ReportError();
     e->Delete();
     return 0;

@@ -2,6 +2,7 @@
 #include "plot/graph/GraphWindow.h"
 
 #include "platform/core/Exception.h"
+#include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/MessageQueue.h"
@@ -184,8 +185,15 @@ void CGraphWindow::CreateWMF(const char* initialName) {
     mf.SetAttribDC(ref.m_hDC);
     DrawGraph(&mf, nullptr);
     HENHMETAFILE h = mf.CloseEnhanced();
+    const DWORD error = GetLastError();
     mf.ReleaseAttribDC();
-    if (h) DeleteEnhMetaFile(h);
+    if (h) {
+      DeleteEnhMetaFile(h);
+    } else {
+      // The file was not put in place (the old one stays): say which and why.
+      CFileException e(FileExceptionCauseOf(error), (LONG)error, path);
+      e.ReportError();
+    }
   }
   EndWaitCursor();
   m_nDrawMode = -1;
@@ -203,26 +211,42 @@ BOOL CSaveMetaFileDC::Create(const char* name) {
 
 HMETAFILE CSaveMetaFileDC::Close() {
   HMETAFILE h = CMetaFileDC::Close();
-  FILE* in = std::fopen(m_strTempName, "rb");
-  FILE* out = in ? std::fopen(m_strFileName, "wb") : nullptr;
-  if (in && out) {
-    const WORD words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, 8334, 6250, 1000, 0, 0};
-    WORD sum = 0;
-    for (WORD w : words) sum ^= w;
-    BYTE header[22];
-    for (int i = 0; i < 10; ++i) header[2 * i] = (BYTE)(words[i] & 0xFF), header[2 * i + 1] = (BYTE)(words[i] >> 8);
-    header[20] = (BYTE)(sum & 0xFF), header[21] = (BYTE)(sum >> 8);
-    std::fwrite(header, 1, sizeof header, out);
-    char block[2048];
-    size_t got;
-    do {
-      got = std::fread(block, 1, sizeof block, in);
-      std::fwrite(block, 1, got, out);
-    } while (got == sizeof block);
+  const DWORD closeError = GetLastError();
+  if (!m_strFileName.IsEmpty()) {
+    // The placeable file is written beside the old one, which stays as it was unless the new one
+    // is complete.
+    CSaveBeside save(m_strFileName);
+    CFile in, out;
+    try {
+      if (!h) AfxThrowFileException(FileExceptionCauseOf(closeError), (LONG)closeError, m_strFileName);
+      CFileException error;
+      if (!in.Open(m_strTempName, CFile::modeRead | CFile::shareDenyWrite, &error) ||
+          !out.OpenBeside(save, m_strFileName, CFile::modeWrite, &error))
+        AfxThrowFileException(error.m_cause, error.m_lOsError, m_strFileName);
+      in.SetFilePath(m_strFileName);  // its bytes are the file's own
+      const WORD words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, 8334, 6250, 1000, 0, 0};
+      WORD sum = 0;
+      for (WORD w : words) sum ^= w;
+      BYTE header[22];
+      for (int i = 0; i < 10; ++i) header[2 * i] = (BYTE)(words[i] & 0xFF), header[2 * i + 1] = (BYTE)(words[i] >> 8);
+      header[20] = (BYTE)(sum & 0xFF), header[21] = (BYTE)(sum >> 8);
+      out.Write(header, sizeof header);
+      BYTE block[2048];
+      UINT got;
+      do {
+        got = in.Read(block, sizeof block);
+        out.Write(block, got);
+      } while (got == sizeof block);
+      in.Close();
+      out.CommitBeside(save);
+    } catch (CException* e) {
+      in.Abort();
+      out.Abort();
+      e->ReportError();
+      e->Delete();
+    }
   }
-  if (out) std::fclose(out);
-  if (in) std::fclose(in);
-  if (!m_strTempName.IsEmpty()) std::remove(m_strTempName);
+  if (!m_strTempName.IsEmpty()) DeleteFile(m_strTempName);
   m_strFileName.Empty();
   m_strTempName.Empty();
   return h;

@@ -54,18 +54,35 @@ bool FileMayGo(const std::string& target, bool& exists) {
   return exists ? S_ISREG(st.st_mode) : errno == ENOENT;
 }
 
-bool WriteEntry(zip_t* za, zip_uint64_t index, const std::string& target) {
+// Writes the entry into the temporary file of `save`; false with the last error set.
+bool WriteEntry(zip_t* za, zip_uint64_t index, const CSaveBeside& save) {
   zip_file_t* zf = zip_fopen_index(za, index, 0);
-  if (!zf) return false;
-  FILE* out = std::fopen(target.c_str(), "wb");
+  if (!zf) {
+    SetLastError(ERROR_INVALID_DATA);
+    return false;
+  }
+  errno = 0;
+  FILE* out = save.GetTempName().IsEmpty() ? nullptr : std::fopen(save.GetTempName(), "wb");
+  int err = out ? 0 : (errno ? errno : EACCES);
   bool ok = out != nullptr;
   char buffer[65536];
-  zip_int64_t n;
-  while (ok && (n = zip_fread(zf, buffer, sizeof buffer)) > 0) ok = std::fwrite(buffer, 1, (size_t)n, out) == (size_t)n;
+  zip_int64_t n = 0;
+  while (ok && (n = zip_fread(zf, buffer, sizeof buffer)) > 0)
+    if (std::fwrite(buffer, 1, (size_t)n, out) != (size_t)n) {
+      ok = false;
+      err = errno;
+    }
   // A read error (a wrong checksum among them) ends in -1.
   if (ok && n < 0) ok = false;
-  if (out && std::fclose(out) != 0) ok = false;
+  if (out && std::fclose(out) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
   zip_fclose(zf);
+  if (!ok) {
+    if (err) SetLastErrorFromErrno(err);
+    else SetLastError(ERROR_INVALID_DATA);
+  }
   return ok;
 }
 
@@ -107,7 +124,9 @@ int Wiz_SingleEntryUnzip(int, char**, int, char**, DCL* dcl, USERFUNCTIONS* func
     if (!dcl->fKeepFolders) rel = folder ? std::string() : rel.substr(rel.rfind('/') + 1);
     ok = rel.empty() || (WalkFolders(dir, rel, nullptr) && (folder || FileMayGo(dir + "/" + rel, exists)));
   }
-  // What this call writes, so that a failure can take it back.
+  if (!ok) SetLastError(ERROR_INVALID_DATA);
+  // What this call writes, so that a failure can take it back. Each file is written beside the
+  // one it replaces and takes its place only once complete: a failure never leaves a file cut.
   std::vector<std::string> files, folders;
   for (size_t i = 0; ok && i < names.size(); ++i) {
     const std::string& rel = rels[i];
@@ -124,14 +143,18 @@ int Wiz_SingleEntryUnzip(int, char**, int, char**, DCL* dcl, USERFUNCTIONS* func
     }
     if (ok) {
       if (!exists) files.push_back(target);
-      ok = WriteEntry(za, (zip_uint64_t)i, target);
+      CSaveBeside save(target.c_str());
+      ok = WriteEntry(za, (zip_uint64_t)i, save) && save.Commit();
+    } else {
+      SetLastError(ERROR_INVALID_DATA);
     }
   }
   zip_close(za);
   if (ok) return 0;
+  const DWORD error = GetLastError();
   for (auto it = files.rbegin(); it != files.rend(); ++it) std::remove(it->c_str());
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) rmdir(it->c_str());
-  SetLastError(ERROR_INVALID_DATA);
+  SetLastError(error ? error : ERROR_INVALID_DATA);
   return 2;
 }
 

@@ -4,6 +4,7 @@
 #include "tests/editor_toolkit/ImageTestUtil.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,16 @@ TEST_F(SECJpegTest, LoadsExactlyWhatDjpegDecodes) {
   CObject* made = CRuntimeClass::FromName("SECJpeg")->CreateObject();
   EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(SECImage)));
   delete made;
+}
+
+TEST_F(SECJpegTest, AFailedSaveKeepsTheOldFile) {
+  TestImage img;
+  img.Make((DWORD)m_photo.w, (DWORD)m_photo.h, 24, m_photo.px);
+  const std::string path = Path("old.jpg");
+  std::ofstream(path, std::ios::binary) << "the user's own picture";
+  EXPECT_EQ("0", dravonix::test::WithFileSizeLimit(256, [&] { return std::to_string(img.SaveImage(path.c_str())); }));
+  EXPECT_EQ("the user's own picture", dravonix::test::ReadFileText(path));
+  EXPECT_TRUE(dravonix::test::SaveLeftovers(path).empty());
 }
 
 TEST_F(SECJpegTest, SavesByteForByteWhatCjpegMakesAndKeepsTheImage) {

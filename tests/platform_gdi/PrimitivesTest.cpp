@@ -1,5 +1,7 @@
 // Pixels of lines, shapes and fills with pens, brushes and raster operations.
 #include "GdiTestUtil.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -404,6 +406,12 @@ TEST(GdiImages, SaveImageWritesPngs) {
   info.CreateIC("DISPLAY", nullptr, nullptr, nullptr);
   EXPECT_FALSE(SaveImage(&info, p1.c_str()));  // no pixels
   EXPECT_FALSE(SaveImage(&c.dc, "/nonexistent-folder/x.png"));
+  // One that cannot be written whole keeps the picture that was there.
+  const std::string before = dravonix::test::ReadFileText(p1);
+  Canvas big(200, 200);
+  EXPECT_EQ("0", dravonix::test::WithFileSizeLimit(64, [&] { return std::to_string(SaveImage(&big.dc, p1.c_str())); }));
+  EXPECT_EQ(before, dravonix::test::ReadFileText(p1));
+  EXPECT_TRUE(dravonix::test::SaveLeftovers(p1).empty());
 }
 
 TEST(GdiBadInput, ExtremeCoordinatesNeitherCrashNorHang) {

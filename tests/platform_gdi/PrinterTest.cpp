@@ -3,6 +3,8 @@
 #include "platform/gdi/Printer.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/PrinterDC.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -186,6 +189,29 @@ TEST(GdiPrinter, DefaultsOutputFolderAndAbort) {
   bad.lpszDocName = "bad";
   bad.lpszOutput = "/nonexistent-dir/for/sure/x.pdf";
   EXPECT_EQ(dc.StartDoc(&bad), SP_ERROR);
+}
+
+TEST(GdiPrinter, PrintingOverAFileKeepsItUnlessTheDocumentEndsWell) {
+  const std::string pdf = dravonix::test::ScratchDir("printover") + "/old.pdf";
+  std::ofstream(pdf, std::ios::binary) << "the user's own file";
+  // One page: aborted, or ended on a full disk.
+  auto print = [&](bool abort) {
+    CDC dc;
+    if (!dc.CreateDC("winspool", GetPrinterDeviceName(), nullptr, nullptr)) return std::string("no printer");
+    DOCINFO di{};
+    di.cbSize = sizeof(di);
+    di.lpszDocName = "Over";
+    di.lpszOutput = pdf.c_str();
+    if (dc.StartDoc(&di) <= 0 || dc.StartPage() <= 0) return std::string("not started");
+    dc.Rectangle(100, 100, 2000, 2000);
+    dc.EndPage();
+    return std::to_string(abort ? dc.AbortDoc() : dc.EndDoc());
+  };
+  EXPECT_EQ("1", print(true));
+  EXPECT_EQ(dravonix::test::ReadFileText(pdf), "the user's own file");
+  EXPECT_EQ(std::to_string(SP_ERROR), dravonix::test::WithFileSizeLimit(64, [&] { return print(false); }));
+  EXPECT_EQ(dravonix::test::ReadFileText(pdf), "the user's own file");
+  EXPECT_TRUE(dravonix::test::SaveLeftovers(pdf).empty());
 }
 
 TEST(GdiPrinter, BitBltFromAScaledMemoryPictureFillsItsLogicalTarget) {

@@ -1,6 +1,8 @@
 // Motion sequence files, the generated-code viewer and the G-code import of the motion view.
 #include "grid/controls/GXTreeEdit.h"
 #include "platform/ui/Controls.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/views/MotionViewFixture.h"
 
 #include <fstream>
@@ -50,6 +52,25 @@ TEST_F(MotionViewFilesTest, ExportThenImportInsertsCopies) {
   Command(CMC_MotionView::ID_MOTION_IMPORT);
   EXPECT_EQ(Rows(), "W1 W2 -g .W2 .+g .W3 W2 +g W4");
   EXPECT_EQ(Rows(), Image());
+}
+
+TEST_F(MotionViewFilesTest, AFailedExportKeepsTheOldFileAndNamesIt) {
+  Main({Elem("Free Text", std::string(200, 'x').c_str())});
+  Open();
+  const std::string file = Path("old.msq");
+  std::ofstream(file, std::ios::binary) << "the user's own sequence";
+  Select(1, 1);
+  DialogAutomation::PushFileDialogResult(file.c_str());
+  Automation::Instance().PushMessageBoxAnswer(IDYES);  // replace it
+  const std::string result = dravonix::test::WithFileSizeLimit(64, [&] {
+    Automation::Instance().ClearMessageBoxes();
+    Command(CMC_MotionView::ID_MOTION_EXPORT);
+    const auto boxes = Boxes();
+    return boxes.empty() ? std::string("no box") : boxes.back();
+  });
+  EXPECT_EQ(result, "Cannot write in file " + file + "! There is not enough space on the disk.");
+  EXPECT_EQ(dravonix::test::ReadFileText(file), "the user's own sequence");
+  EXPECT_TRUE(dravonix::test::SaveLeftovers(file).empty());
 }
 
 TEST_F(MotionViewFilesTest, MalformedFileChangesNothing) {

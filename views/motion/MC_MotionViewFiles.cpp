@@ -67,11 +67,12 @@ void CMC_MotionView::OnExport() {
   for (int i = a; i <= b; ++i) run.Add(parent->GetAt(i));
   CString path;
   if (PromptMotionSequenceFile(FALSE, path, nullptr)) {
-    FILE* f = OpenSequenceFile(path, "wb");
-    // Nothing is written through a file that did not open; a failed write is told the same way.
-    const bool written = f && run.Save(f, 0);
-    if ((f && fclose(f) != 0) || !written)
-      ShowKernelMessage(MB_ICONEXCLAMATION | MB_OK, IDS_CANNOT_OPEN, path.GetString());
+    // Written beside the old file, which stays as it was unless the new one is complete; a failed
+    // write names the file and the reason.
+    CConfigFileWriter writer(path, path);
+    if (FILE* f = writer.Open()) {
+      if (writer.Close(run.Save(f, 0) ? TRUE : FALSE)) writer.Commit();
+    }
   }
   run.SetSize(0);  // the objects stay in the program
 }
