@@ -206,7 +206,15 @@ class EditCtl : public ControlImpl {
     ::SetScrollInfo(m_hwnd, SB_VERT, &si, TRUE);
   }
 
-  void ScrollToCaret() {
+  int WidestLine(MeasureDC& m) {
+    Layout();
+    int w = 0;
+    for (const Line& l : m_lines) w = std::max(w, Width(m, l.start, l.len));
+    return w;
+  }
+
+  // refit: the format width changed, so a scroll that is no longer needed goes.
+  void ScrollToCaret(bool refit = false) {
     Layout();
     size_t li = LineOf(m_caret);
     if (Multi()) {
@@ -220,8 +228,15 @@ class EditCtl : public ControlImpl {
       const Line& l = m_lines[li];
       int x = Width(m, l.start, std::min(m_caret - l.start, l.len));
       int w = FormatRect().Width();
-      if (x < m_xOffset) m_xOffset = std::max(0, x - w / 4);
-      else if (x > m_xOffset + w - 1) m_xOffset = x - w + w / 4;
+      if (w <= 0) {
+        // Nothing shows yet; an offset taken now would hide the text once the window is sized.
+        m_xOffset = 0;
+      } else {
+        // A caret on the right edge still shows in the margin.
+        if (x < m_xOffset) m_xOffset = std::max(0, x - w / 4);
+        else if (x > m_xOffset + w) m_xOffset = x - w + w / 4;
+        if (refit && m_xOffset > 0) m_xOffset = std::min(m_xOffset, std::max(0, WidestLine(m) - w));
+      }
     } else {
       m_xOffset = 0;
     }
@@ -532,7 +547,7 @@ class EditCtl : public ControlImpl {
       case WM_ERASEBKGND: return TRUE;
       case WM_SIZE:
         m_layoutValid = false;
-        ScrollToCaret();
+        ScrollToCaret(true);
         UpdateScrollBars();
         Redraw();
         return 0;
@@ -544,7 +559,7 @@ class EditCtl : public ControlImpl {
           ::CreateCaret(m_hwnd, nullptr, 1, LineHeight());
           ::ShowCaret(m_hwnd);
         }
-        ScrollToCaret();
+        ScrollToCaret(true);
         if (LOWORD(lp)) Redraw();
         return 0;
       }
@@ -719,7 +734,7 @@ class EditCtl : public ControlImpl {
           m_rectSet = false;
         }
         m_layoutValid = false;
-        ScrollToCaret();
+        ScrollToCaret(true);
         if (msg == EM_SETRECT) Redraw();
         return 0;
       case EM_GETRECT:

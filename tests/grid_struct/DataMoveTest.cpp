@@ -110,6 +110,38 @@ class GridDataMove : public ::testing::Test {
 
 }  // namespace
 
+// The editor moves from cell to cell; each time F2 shows the cell's text from its start, and typing
+// at its end shows the whole text.
+TEST_F(GridDataMove, F2ShowsTheCellsTextOnEveryCell) {
+  Put(1, 1, "abc"), Put(2, 1, "abc"), Put(3, 1, "abc");
+  grid.Redraw();
+  std::vector<COLORREF> selected, typed;
+  for (ROWCOL r = 1; r <= 3; ++r) {
+    SCOPED_TRACE(r);
+    ASSERT_TRUE(grid.SetCurrentCell(r, 1));
+    Key(VK_F2);
+    const std::vector<COLORREF> f2 = Pixels(r, 1, r, 1);
+    Key(VK_END);
+    Type('x');
+    const std::vector<COLORREF> x = Pixels(r, 1, r, 1);
+    Key(VK_ESCAPE);
+    if (r == 1) {
+      // The selected text's highlight, and then the text, start at the cell's left edge.
+      const int width = grid.CalcRectFromRowColEx(r, 1, r, 1).Width();
+      for (const auto* pic : {&f2, &x}) {
+        int left = width;
+        for (size_t i = 0; i < pic->size(); ++i)
+          if (GetGValue((*pic)[i]) < 100) left = std::min(left, (int)(i % (size_t)width));
+        EXPECT_LE(left, 5);
+      }
+      selected = f2, typed = x;
+      continue;
+    }
+    EXPECT_TRUE(f2 == selected);
+    EXPECT_TRUE(x == typed);
+  }
+}
+
 TEST_F(GridDataMove, TheCurrentCellEditsWhatTheSortPutThere) {
   const struct {
     const char* how;
@@ -137,7 +169,6 @@ TEST_F(GridDataMove, TheCurrentCellEditsWhatTheSortPutThere) {
     // How editing "a" looks, taken on the second row.
     ASSERT_TRUE(grid.SetCurrentCell(2, 1));
     Key(VK_F2);
-    Key(VK_HOME);
     const std::vector<COLORREF> editingA = Pixels(2, 1, 2, 1);
     ASSERT_GT(std::count_if(editingA.begin(), editingA.end(), [](COLORREF c) { return GetGValue(c) < 100; }), 10);
     Key(VK_ESCAPE);
@@ -148,7 +179,6 @@ TEST_F(GridDataMove, TheCurrentCellEditsWhatTheSortPutThere) {
     ASSERT_EQ(Column(1), "a,b,");
     ASSERT_TRUE(grid.IsCurrentCell(1, 1));
     Key(VK_F2);
-    Key(VK_HOME);
     EXPECT_TRUE(Pixels(1, 1, 1, 1) == editingA);
     Key(VK_END);
     Type('x');

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,69 @@ TEST_F(ControlEditTest, LimitReadOnlyPasswordAndNotifications) {
   m_edit.SetSel(-5, 1000);
   EXPECT_EQ(std::make_pair(4, 4), Sel());
   EXPECT_EQ(0, ::SendMessage(nullptr, EM_GETSEL, 0, 0));
+}
+
+// An edit given its text before its size (as a grid's cell editor is) shows the text from its first
+// character once sized, and keeps it there through End and typing while the text fits.
+TEST_F(ControlEditTest, TextSetBeforeTheWindowHasAWidthShowsFromItsFirstCharacter) {
+  for (DWORD style : {DWORD(ES_AUTOHSCROLL), DWORD(ES_MULTILINE | ES_AUTOHSCROLL)}) {
+    SCOPED_TRACE(style);
+    HWND e = MakeEdit(style, CRect(0, 0, 0, 0));
+    m_edit.SetWindowText("abc");
+    m_edit.SetSel(0, -1);
+    m_edit.MoveWindow(CRect(10, 10, 210, 34));
+    ::SetFocus(e);
+    UiAutomation::Pump();
+    EXPECT_EQ(1, m_edit.PosFromChar(0).x);
+    // The text's ink starts at the left margin.
+    int ink = -1;
+    for (int x = 0; x < 200 && ink < 0; ++x)
+      for (int y = 0; y < 24 && ink < 0; ++y)
+        if (GetGValue(GetWindowPixel(e, POINT{x, y})) < 100) ink = x;
+    EXPECT_GE(ink, 1);
+    EXPECT_LE(ink, 3);
+    UiAutomation::PressKey(e, VK_END);
+    UiAutomation::TypeText(e, "x");
+    EXPECT_EQ("abcx", Text());
+    EXPECT_EQ(1, m_edit.PosFromChar(0).x);
+    m_edit.DestroyWindow();
+  }
+}
+
+// Resizing keeps the caret in sight and never leaves text that fits scrolled out on the left.
+TEST_F(ControlEditTest, ASizeChangeKeepsTheCaretInSightAndHidesNoTextThatFits) {
+  for (DWORD style : {DWORD(ES_AUTOHSCROLL), DWORD(ES_MULTILINE | ES_AUTOHSCROLL)}) {
+    SCOPED_TRACE(style);
+    const char* text = "0123456789 0123456789 0123456789 0123456789";
+    const int n = (int)strlen(text);
+    MakeEdit(style, CRect(0, 0, 600, 24));
+    m_edit.SetWindowText(text);
+    const int width = m_edit.PosFromChar(n).x - m_edit.PosFromChar(0).x;
+    ASSERT_GT(width, 100);
+    m_edit.SetSel(n, n);
+    // Narrower than the text: the caret at its end stays visible.
+    m_edit.MoveWindow(CRect(0, 0, width / 2, 24));
+    EXPECT_LT(m_edit.PosFromChar(0).x, 0);
+    EXPECT_GE(m_edit.PosFromChar(n).x, 1);
+    EXPECT_LE(m_edit.PosFromChar(n).x, width / 2 - 1);
+    // A little wider, still too narrow: the end of the text moves to the right edge.
+    m_edit.MoveWindow(CRect(0, 0, width - 10, 24));
+    EXPECT_EQ(width - 11, m_edit.PosFromChar(n).x);
+    // Zero wide and back: no scroll survives.
+    m_edit.MoveWindow(CRect(0, 0, 0, 0));
+    m_edit.MoveWindow(CRect(0, 0, width + 10, 24));
+    EXPECT_EQ(1, m_edit.PosFromChar(0).x);
+    // From scrolled to wide enough: nothing is scrolled away.
+    m_edit.MoveWindow(CRect(0, 0, width / 2, 24));
+    ASSERT_LT(m_edit.PosFromChar(0).x, 0);
+    m_edit.MoveWindow(CRect(0, 0, width + 10, 24));
+    EXPECT_EQ(1, m_edit.PosFromChar(0).x);
+    // A text set shows from its first character.
+    m_edit.MoveWindow(CRect(0, 0, width / 2, 24));
+    m_edit.SetWindowText("short");
+    EXPECT_EQ(1, m_edit.PosFromChar(0).x);
+    m_edit.DestroyWindow();
+  }
 }
 
 TEST_F(ControlEditTest, SetTextNotifiesOnlyForASingleLineEdit) {
