@@ -15,6 +15,7 @@ const RESOURCE_STRING kStrings[] = {
     {20021, "Cannot find parameter with address 0x%04hX!"},
     {20022, "Cannot write in file %s! %s"},
     {20023, "Cannot write in folder %s! Check file system permissions."},
+    {20029, "Cannot complete or undo an interrupted save in folder %s! %s"},
     {20200, "Warning: %s GUI module returned 0 as IU scale factor for unit %s and variable/parameter %s."},
 };
 

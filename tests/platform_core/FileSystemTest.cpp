@@ -439,8 +439,10 @@ TEST(FileSystem, LeftoversOfKilledSavesGoButALiveSaveKeepsItsFile) {
   WriteText(target, "old");
   CSaveBeside live(target.c_str());
   WriteText(live.GetTempName().GetString(), "being written");
-  const char* kLeftovers[] = {"x.zip.~k3j9x2", "x.zip.~sav", "x.zip.~sav.Ab3xY9"};
-  const char* kOthers[] = {"y.zip.~k3j9x2", "x.zip.~K3J9X2", "x.zip.~k3j9x", "x.zip.~sav.Ab3xY", "x.zip.bak"};
+  const char* kLeftovers[] = {"x.zip.~dvx-k3j9x2", "x.zip.~dvx-backup"};
+  // A user's own backups keep their names, whatever they look like.
+  const char* kOthers[] = {"y.zip.~dvx-k3j9x2", "x.zip.~dvx-K3J9X2", "x.zip.~dvx-k3j9x", "x.zip.~backup",
+                           "x.zip.~k3j9x2", "x.zip.~sav", "x.zip.~sav.Ab3xY9", "x.zip.~dvx-old", "x.zip.bak"};
   for (const char* name : kLeftovers) WriteText(dir / name, "left");
   for (const char* name : kOthers) WriteText(dir / name, "other");
   CSaveBeside next(target.c_str());

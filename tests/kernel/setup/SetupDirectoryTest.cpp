@@ -298,9 +298,9 @@ TEST_F(SetupTest, BadFilesLeaveNoSetup) {
   // missing directory
   std::string none = dravonix::test::ScratchDir("nosuchsetup") + "/inner";
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(none.c_str()), nullptr);
-  EXPECT_EQ(LastBox(), "Cannot open file " + none + "\\setup.cfg!");
+  EXPECT_EQ(LastBox(), "Cannot open file " + none + "/setup.cfg!");
   EXPECT_EQ(CMC_Setup::Create(0x0E0E), nullptr);
-  EXPECT_NE(LastBox().find("Configurations\\0E\\0E\\setup.cfg!"), std::string::npos);
+  EXPECT_NE(LastBox().find("Configurations/0E/0E/setup.cfg!"), std::string::npos);
 
   // malformed parameters.cfg and variables.cfg
   std::string dir = MakeDir("badparams", Gen3Cfg());
@@ -320,13 +320,13 @@ TEST_F(SetupTest, BadFilesLeaveNoSetup) {
   std::filesystem::remove(dir + "/variables.cfg");
   ClearBoxes();
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
-  EXPECT_EQ(LastBox(), "Cannot open file " + dir + "\\variables.cfg!");
+  EXPECT_EQ(LastBox(), "Cannot open file " + dir + "/variables.cfg!");
 
   // a firmware folder that does not exist
   dir = MakeDir("nofirmware", Gen3Cfg("FirmwareID = F5ZZZ\n", {"FirmwareID"}));
   ClearBoxes();
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
-  EXPECT_NE(LastBox().find("Firmware\\F5ZZZ\\variables.cfg!"), std::string::npos) << LastBox();
+  EXPECT_NE(LastBox().find("Firmware/F5ZZZ/variables.cfg!"), std::string::npos) << LastBox();
 
   // quietly, when messages are off
   g_bShowErrors = FALSE;

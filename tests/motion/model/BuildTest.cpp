@@ -212,7 +212,7 @@ TEST_F(BuildTest, UserSourceSurvivesAndOrderOfWriting) {
 TEST_F(BuildTest, RelativeDirectoryAndCompilerErrors) {
   // Under the kernel folder, with a trailing backslash given; a missing folder is not created.
   EXPECT_EQ(m_motion->Build("BuildRel\\"), 0);
-  EXPECT_EQ(LastBox(), "Cannot open file " + std::string(GetKernelDirectory()) + "BuildRel\\motion.zur!");
+  EXPECT_EQ(LastBox(), "Cannot open file " + std::string(ShownFileName(GetKernelDirectory() + "BuildRel\\motion.zur")) + "!");
   std::filesystem::create_directory(Kernel("BuildRel"));
   m_motion->GetMain()->Add(Code("#error stop"));
   g_bShowErrors = TRUE;
