@@ -79,6 +79,7 @@ void CMC_Setup::GetEnabledHomeProcIDs(CUIntArray& ids) const {
 int CMC_Setup::ReadFromDirectory(CString& dir) {
   // The three files are read as one set, never half replaced by a save.
   CConfigFolderLock lock(dir);
+  if (lock.IsRefused()) return 0;
   if (!ReadSetupCfg(dir + "setup.cfg")) return 0;
   CString unitsFile = GetOptionNoError("Units_File");
   if (!m_Units.Initialize(unitsFile.IsEmpty() ? nullptr : unitsFile.GetString())) return 0;
@@ -352,6 +353,7 @@ int CMC_Setup::WriteToDirectory(CString& dir) {
   // Saves of one folder take turns from their first new file on, so that the files a stopped save
   // left are never taken for those of a live one.
   CConfigFolderLock lock(dir);
+  if (lock.IsRefused()) return 0;
   CConfigFileWriter setup(ShownFileName(dir + "setup.cfg")), parameters(ShownFileName(dir + "parameters.cfg")),
       variables(ShownFileName(dir + "variables.cfg"));
   return WriteSetupCfg(setup, 0) && m_Parameters.WriteFile(parameters) && m_Variables.WriteFile(variables) &&
