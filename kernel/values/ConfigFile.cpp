@@ -148,7 +148,7 @@ FILE* CConfigFileWriter::Open() {
   DWORD attr = GetFileAttributes(m_save.GetTarget());
   int cause = 0;
   if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-    m_file = fopen(ResolvePath(m_save.GetTempName()).c_str(), "wb");
+    m_file = fopen(m_save.GetTempName(), "wb");
     cause = m_file ? 0 : errno;
   }
   if (cause == EACCES || cause == EPERM || cause == EROFS) {
@@ -502,7 +502,8 @@ int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWrite
   for (CConfigFileWriter* w : files) {
     const CString& target = w->m_save.GetTarget();
     if (w->m_save.GetTempName() == target) continue;  // written in place
-    const std::string path = ResolvePath(target), name = LeafOf(path), parent = ParentOf(path);
+    const std::string& path = w->m_save.GetNativeTarget();
+    const std::string name = LeafOf(path), parent = ParentOf(path);
     // The set's record names files of its own folder only: a target that a link leads elsewhere is
     // not replaced with the others.
     if (!IsPlainName(name) || (parent != checkedParent && !IsSameFolder(parent, dir))) {
@@ -512,7 +513,7 @@ int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWrite
     }
     checkedParent = parent;
     // Refused as the replacement itself would refuse it, before anything is replaced.
-    const DWORD attr = GetFileAttributes(target);
+    const DWORD attr = GetFileAttributes(path.c_str());
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
       SetLastError(ERROR_ACCESS_DENIED);
       ShowWriteFailure(w->m_name);
@@ -531,7 +532,9 @@ int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWrite
     writers.push_back(w);
   }
   // What saves stopped before their record was in place left beside these files.
-  RemoveSaveLeftovers(dir, names);
+  std::vector<std::string> live;
+  for (const Replacement& r : set) live.push_back(r.temp);
+  RemoveSaveLeftovers(dir, names, live);
   auto fail = [&](CConfigFileWriter* w) {
     const DWORD error = GetLastError();
     DeleteExact(In(dir, kSetRecord));

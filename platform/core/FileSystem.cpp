@@ -416,12 +416,14 @@ bool SameFile(int fd, int dirFd, const char* name) {
 
 CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   struct stat st;
-  const std::string native = m_target.IsEmpty() ? std::string() : ResolvePath(m_target);
-  if (!native.empty() && lstat(native.c_str(), &st) == 0) {
+  m_native = m_target.IsEmpty() ? std::string() : ResolvePath(m_target);
+  if (!m_native.empty() && lstat(m_native.c_str(), &st) == 0) {
     if (S_ISLNK(st.st_mode)) {
       // The link stays; the file it leads to is the one replaced.
+      const std::string native = m_native;
       if (char* real = realpath(native.c_str(), nullptr)) {
         m_target = real;
+        m_native = real;
         free(real);
       }
       if (stat(native.c_str(), &st) != 0) st.st_mode = S_IFREG;
@@ -435,7 +437,7 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   }
   if (m_target.IsEmpty()) return;
   const DWORD error = GetLastError();
-  const std::string path = ResolvePath(m_target);
+  const std::string& path = m_native;
   const std::string leaf = LastComponent(path);
   const std::string stem = path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark;
   // Created exclusively under a fresh name; locked at once, and given up for another name when a
@@ -458,15 +460,22 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
 
 void CSaveBeside::TakeOldPermissions() const {
   if (m_committed || m_inPlace || m_temp.IsEmpty()) return;
-  struct stat old;
-  if (stat(ResolvePath(m_target).c_str(), &old) == 0 && S_ISREG(old.st_mode)) chmod(m_temp, old.st_mode & 07777);
+  struct stat old, made;
+  if (stat(m_native.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
+  if (m_lock >= 0 && fstat(m_lock, &made) == 0 && (made.st_mode & 07777) == (old.st_mode & 07777)) return;
+  chmod(m_temp, old.st_mode & 07777);
 }
 
 BOOL CSaveBeside::Commit() {
   if (m_committed || m_inPlace) return TRUE;
+  if (m_temp.IsEmpty()) return Fail(ERROR_INVALID_PARAMETER);
   // The new file keeps the old one's permissions, from the moment it takes the old one's place.
   TakeOldPermissions();
-  if (!MoveFileEx(m_temp, m_target, MOVEFILE_REPLACE_EXISTING)) return FALSE;
+  // A read-only file or a folder is not replaced, as Win32 replaces neither.
+  struct stat st;
+  if (lstat(m_native.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode))))
+    return Fail(ERROR_ACCESS_DENIED);
+  if (rename(m_temp, m_native.c_str()) != 0) return errno == ENOENT ? FailMissing(m_native) : FailErrno(errno);
   m_committed = true;
   Release();
   return TRUE;
@@ -488,7 +497,7 @@ void CSaveBeside::Release() {
 void CSaveBeside::RemoveLeftovers() const {
   if (m_inPlace || m_temp.IsEmpty()) return;
   const std::string temp = m_temp.GetString();
-  RemoveSaveLeftovers(ParentOf(temp), {LastComponent(ResolvePath(m_target))});
+  RemoveSaveLeftovers(ParentOf(temp), {LastComponent(m_native)}, {LastComponent(temp)});
 }
 
 bool IsSaveTempName(const std::string& name, const std::string& target) {
@@ -548,10 +557,14 @@ BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
 }
 
 BOOL MakeOldCopy(const std::string& existing, const std::string& copy) {
+  // A link never follows a link at either name, and fails where anything has the name.
+  int err = linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, copy.c_str(), 0) == 0 ? 0 : errno;
+  if (err == EEXIST) {
+    if (unlink(copy.c_str()) != 0 && errno != ENOENT) return FailErrno(errno);
+    err = linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, copy.c_str(), 0) == 0 ? 0 : errno;
+  }
+  if (err == 0) return TRUE;
   if (unlink(copy.c_str()) != 0 && errno != ENOENT) return FailErrno(errno);
-  // A link never follows a link at either name, and fails where anything took the name meanwhile.
-  if (linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, copy.c_str(), 0) == 0) return TRUE;
-  const int err = errno;
   if (err != EPERM && err != EOPNOTSUPP && err != EMLINK && err != ENOSYS && err != EXDEV) return FailErrno(err);
   const int in = open(existing.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (in < 0) return FailErrno(errno);
@@ -572,7 +585,8 @@ bool IsSameFolder(const std::string& a, const std::string& b) {
   return a == b || (stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino);
 }
 
-void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets) {
+void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
+                         const std::vector<std::string>& live) {
   const DWORD error = t_lastError;
   std::vector<std::string> stems;
   for (const std::string& t : targets) stems.push_back(TempStem(t));
@@ -583,7 +597,8 @@ void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::strin
   const size_t tail = (sizeof kTempMark - 1) + kRandomLetters;
   while (dirent* e = readdir(d)) {
     const std::string name = e->d_name;
-    if (!EndsInTempMark(name) || !std::binary_search(stems.begin(), stems.end(), name.substr(0, name.size() - tail)))
+    if (!EndsInTempMark(name) || !std::binary_search(stems.begin(), stems.end(), name.substr(0, name.size() - tail)) ||
+        std::find(live.begin(), live.end(), name) != live.end())
       continue;
     const int fd = openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;

@@ -216,6 +216,8 @@ class CSaveBeside {
   CSaveBeside& operator=(const CSaveBeside&) = delete;
 
   const CString& GetTarget() const { return m_target; }
+  // The target as the file system knows it (looked up once, when the object was made).
+  const std::string& GetNativeTarget() const { return m_native; }
   const CString& GetTempName() const { return m_temp; }
   // Gives the written temporary file the target's permissions (Commit does so too); for files
   // that someone other than Commit may put in place.
@@ -233,6 +235,7 @@ class CSaveBeside {
   void Release();
 
   CString m_target;
+  std::string m_native;
   CString m_temp;
   int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
   bool m_inPlace = false;
@@ -277,5 +280,7 @@ BOOL DeleteExact(const std::string& path);
 // True when the two paths name one folder (or file), however each is spelled.
 bool IsSameFolder(const std::string& a, const std::string& b);
 // Deletes in `folder` what saves of the files `targets` left behind when they were killed: their
-// temporary files that no live save holds. One pass over the folder; keeps the last error.
-void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets);
+// temporary files that no live save holds (the caller's own, named in `live`, are not looked at). One
+// pass over the folder; keeps the last error.
+void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
+                         const std::vector<std::string>& live = {});
