@@ -369,9 +369,24 @@ void DropOldCopies(const std::string& folder, const ReplacementSet& set) {
     if (!r.old.empty()) DeleteExact(In(folder, r.old));
 }
 
+// True when every new file in place has its old file beside it, to be put back.
+bool CanUndo(const std::string& folder, const ReplacementSet& set) {
+  for (const Replacement& r : set) {
+    CSaveFileIdentity temp, target, old;
+    if (GetSaveFileIdentity(In(folder, r.temp), temp) != 0 || r.old.empty()) continue;
+    if (GetSaveFileIdentity(In(folder, r.target), target) == 1 && target == r.made &&
+        GetSaveFileIdentity(In(folder, r.old), old) != 1) {
+      SetLastError(ERROR_FILE_NOT_FOUND);
+      return false;
+    }
+  }
+  return true;
+}
+
 // Puts the old files back and drops the new ones not yet in place; a target that is no longer the
-// set's new file is left as it stands.
+// set's new file is left as it stands. Nothing is done when an old file is missing.
 bool Undo(const std::string& folder, const ReplacementSet& set) {
+  if (!CanUndo(folder, set)) return false;
   bool ok = true;
   for (const Replacement& r : set) {
     CSaveFileIdentity temp, target;
@@ -433,16 +448,24 @@ Recovery RecoverFolder(const char* shown, const std::string& folder) {
     }
     if (read == 0 || !Describes(folder, set, true)) {
       SetAside(undo);
-    } else if (!Undo(folder, set)) {
-      const DWORD error = GetLastError();
-      if (!IsWhole(folder, set)) {
-        ShowUnfinished(shown, error);
-        return Recovery::kRefused;
+    } else {
+      bool done = Undo(folder, set);
+      // With an old file lost, the set is completed instead, where it can be.
+      if (!done && !CanUndo(folder, set) && Complete(folder, set)) {
+        DropOldCopies(folder, set);
+        done = true;
       }
-      SetLastError(error);
-      result = Recovery::kRecordLeft;
-    } else if (!DeleteExact(undo)) {
-      result = Recovery::kRecordLeft;
+      if (!done) {
+        const DWORD error = GetLastError();
+        if (!IsWhole(folder, set)) {
+          ShowUnfinished(shown, error);
+          return Recovery::kRefused;
+        }
+        SetLastError(error);
+        result = Recovery::kRecordLeft;
+      } else if (!DeleteExact(undo)) {
+        result = Recovery::kRecordLeft;
+      }
     }
   }
   if (!Exists(record)) return Exists(undo) ? Recovery::kRecordLeft : result;
@@ -459,8 +482,11 @@ Recovery RecoverFolder(const char* shown, const std::string& folder) {
     DropOldCopies(folder, set);
     return DeleteExact(record) ? result : Recovery::kRecordLeft;
   }
+  // Undone only where every old file is there to be put back; else the record stays, so that the
+  // set is completed once it can be.
   const DWORD error = GetLastError();
-  if (RenameExact(record, undo) && Undo(folder, set)) return DeleteExact(undo) ? result : Recovery::kRecordLeft;
+  if (CanUndo(folder, set) && RenameExact(record, undo) && Undo(folder, set))
+    return DeleteExact(undo) ? result : Recovery::kRecordLeft;
   if (!IsWhole(folder, set)) {
     ShowUnfinished(shown, error);
     return Recovery::kRefused;

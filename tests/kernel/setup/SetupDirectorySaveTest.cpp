@@ -8,6 +8,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -463,5 +464,66 @@ TEST_F(SetupSaveTest, ARecordStoppedWhileWrittenGoesWithTheNextSave) {
   ASSERT_TRUE(s->SaveToDirectory(dir.c_str()));
   WriteBytes(dir + "/~save.journal.~dvx-k3j9x2", "setup.cfg.~dvx-abcdef\tset");
   ASSERT_TRUE(s->SaveToDirectory(dir.c_str())) << LastBox();
+  EXPECT_EQ(Entries(dir), kOnlyTheSet);
+}
+
+TEST_F(SetupSaveTest, AFileOrRecordThatCannotBeCreatedIsReportedWithItsCause) {
+  SetupPtr s = Version("old");
+  ASSERT_TRUE(s);
+  const std::string dir = dravonix::test::ScratchDir("no-descriptors");
+  ASSERT_TRUE(s->SaveToDirectory(dir.c_str()));
+  const Files before = ReadSet(dir);
+  static auto takeAll = [] {
+    for (int fd; (fd = dup(0)) >= 0;) {
+    }
+  };
+  // The descriptors run out before the first file, or before the set's record.
+  for (bool atRecord : {false, true}) {
+    const std::string seen = dravonix::test::InChildProcess([&] {
+      rlimit r{64, 64};
+      setrlimit(RLIMIT_NOFILE, &r);
+      if (atRecord) {
+        g_pfnConfigCommitStep = [](int step) {
+          if (step == -1) takeAll();
+        };
+      } else {
+        takeAll();
+        close(63);  // one left, for the folder's lock
+      }
+      ClearBoxes();
+      const int saved = s->SaveToDirectory(dir.c_str());
+      return std::to_string(saved) + " " + LastBox();
+    });
+    EXPECT_EQ(seen, "0 Cannot write in file " + dir + "/setup.cfg! The system cannot open the file.") << atRecord;
+    EXPECT_EQ(ReadSet(dir), before);
+    EXPECT_EQ(Entries(dir), kOnlyTheSet);
+  }
+}
+
+TEST_F(SetupSaveTest, ASetThatCanBeNeitherCompletedNorUndoneRefusesLoadsAndSaves) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::map<std::string, Files> sets = {{"new", SavedBy(*newer, "new")}};
+  const std::string dir = dravonix::test::ScratchDir("stuck") + "/setup";
+  ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+  dravonix::test::InChildProcess([&] {
+    g_stopAt = 1;
+    g_pfnConfigCommitStep = StopAt;
+    return std::to_string(newer->SaveToDirectory(dir.c_str()));
+  });
+  // The last file may not be replaced, and the first one's old copy is gone.
+  fs::remove(dir + "/setup.cfg.~dvx-old");
+  fs::permissions(dir + "/variables.cfg", fs::perms::owner_write, fs::perm_options::remove);
+  const std::string box = "Cannot complete or undo an interrupted save in folder " + dir + "! Access is denied.";
+  ClearBoxes();
+  EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{box});
+  ClearBoxes();
+  EXPECT_EQ(older->SaveToDirectory(dir.c_str()), 0);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{box});
+  fs::permissions(dir + "/variables.cfg", fs::perms::owner_write, fs::perm_options::add);
+  SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
+  ASSERT_TRUE(loaded) << LastBox();
+  EXPECT_EQ(Tags(dir, sets), AllTagged("new"));
   EXPECT_EQ(Entries(dir), kOnlyTheSet);
 }
