@@ -411,7 +411,19 @@ TEST_F(SetupSaveTest, ASaveMakesItsOldCopiesAfreshAndKeepsTheUsersFiles) {
   fs::create_symlink("../elsewhere.txt", dir + "/parameters.cfg.~dvx-old");
   const Files users = {{"setup.cfg.~backup", "mine"}, {"parameters.cfg.~old", "mine too"}, {"variables.cfg.~1~", "and mine"}};
   for (auto& [name, bytes] : users) WriteBytes(dir + "/" + name, bytes);
+  // The old files are kept by a second name, not copied, where the file system allows it.
+  static std::string s_dir;
+  static bool s_linked;
+  s_dir = dir;
+  s_linked = false;
+  g_pfnConfigCommitStep = [](int step) {
+    struct stat file {}, copy {};
+    if (step == 0 && stat((s_dir + "/setup.cfg").c_str(), &file) == 0 && lstat((s_dir + "/setup.cfg.~dvx-old").c_str(), &copy) == 0)
+      s_linked = file.st_ino == copy.st_ino;
+  };
   ASSERT_TRUE(newer->SaveToDirectory(dir.c_str())) << LastBox();
+  g_pfnConfigCommitStep = nullptr;
+  EXPECT_TRUE(s_linked);
   EXPECT_EQ(ReadSet(dir), SavedBy(*newer, "new2"));
   EXPECT_EQ(ReadBytes(root + "/somewhere.txt"), "somewhere");
   EXPECT_EQ(ReadBytes(root + "/elsewhere.txt"), "elsewhere");
