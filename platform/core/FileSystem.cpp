@@ -459,7 +459,8 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
 }
 
 void CSaveBeside::TakeOldPermissions() const {
-  if (m_committed || m_inPlace || m_temp.IsEmpty()) return;
+  if (m_committed || m_inPlace || m_temp.IsEmpty() || m_permissionsTaken) return;
+  m_permissionsTaken = true;
   struct stat old, made;
   if (stat(m_native.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
   if (m_lock >= 0 && fstat(m_lock, &made) == 0 && (made.st_mode & 07777) == (old.st_mode & 07777)) return;

@@ -219,8 +219,8 @@ class CSaveBeside {
   // The target as the file system knows it (looked up once, when the object was made).
   const std::string& GetNativeTarget() const { return m_native; }
   const CString& GetTempName() const { return m_temp; }
-  // Gives the written temporary file the target's permissions (Commit does so too); for files
-  // that someone other than Commit may put in place.
+  // Gives the written temporary file the target's permissions (Commit does so too, unless this was
+  // done already); for files that someone other than Commit may put in place.
   void TakeOldPermissions() const;
   // Replaces the target; FALSE with the last error set (the temporary file stays until Discard).
   BOOL Commit();
@@ -240,6 +240,7 @@ class CSaveBeside {
   int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
   bool m_inPlace = false;
   bool m_committed = false;
+  mutable bool m_permissionsTaken = false;
 };
 
 // True when `name` matches the pattern (`*`, `?`) without regard to ASCII case. "*.*" matches every
