@@ -512,6 +512,10 @@ CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(
 }
 
 int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
+  return CommitConfigFiles(folder, std::vector<CConfigFileWriter*>(files));
+}
+
+int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files) {
   CConfigFolderLock lock(folder);
   if (lock.IsRefused()) return 0;
   const std::string dir = NativeFolder(folder);

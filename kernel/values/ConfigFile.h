@@ -71,7 +71,7 @@ class CConfigFileWriter {
   int Commit();
 
  private:
-  friend int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files);
+  friend int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files);
 
   CString m_name;
   CSaveBeside m_save;
@@ -100,6 +100,8 @@ class CConfigFolderLock {
 // folder finds all of them new or all of them old. A target that a link leads out of the folder is
 // refused, and so is a save while the record of an earlier set stays in the folder.
 int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files);
+// The same for a set whose size is known only at run time.
+int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files);
 // Patterns (matched without regard to case) of the names of what saves make for themselves beside
 // the user's files: set records, temporary files, old copies. Archives neither store nor restore them.
 extern const char* const g_pszSaveOwnFiles[];

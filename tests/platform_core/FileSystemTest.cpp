@@ -472,3 +472,18 @@ TEST(FileSystem, SaveBesideKeepsTheTempNameWithinTheNameLimit) {
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5);
 }
+
+TEST(FileSystem, OwnNamesOfLongTargetsFitAndStayApart) {
+  const std::string a = std::string(250, 'n') + "a.cfg", b = std::string(250, 'n') + "b.cfg";
+  EXPECT_EQ(SaveOldCopyName("setup.cfg"), "setup.cfg.~dvx-old");
+  EXPECT_NE(SaveOldCopyName(a), SaveOldCopyName(b));
+  EXPECT_LE(SaveOldCopyName(a).size(), 255u);
+  const fs::path dir = ScratchDir("fs-save-own-names");
+  CSaveBeside save((dir / a).c_str());
+  const std::string temp = fs::path(save.GetTempName().GetString()).filename().string();
+  EXPECT_TRUE(IsSaveTempName(temp, a));
+  EXPECT_FALSE(IsSaveTempName(temp, b));
+  EXPECT_TRUE(IsSaveTempName("setup.cfg.~dvx-k3j9x2", "setup.cfg"));
+  for (const char* other : {"setup.cfg.~backup", "setup.cfg.~dvx-K3J9X2", "setup.cfg.~dvx-old", "setup.cfg.~k3j9x2"})
+    EXPECT_FALSE(IsSaveTempName(other, "setup.cfg")) << other;
+}
