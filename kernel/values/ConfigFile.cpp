@@ -287,16 +287,13 @@ bool WriteSetRecord(const std::string& folder, const ReplacementSet& set) {
   return WriteWholeFile(In(folder, kSetRecord), text.data(), text.size()) != FALSE;
 }
 
-// 1: a whole record of our form; 0: anything else (not ours); -1: it cannot be read (last error set).
-int ReadSetRecord(const std::string& file, ReplacementSet& set) {
+// True for a whole record of our form (ours are always readable); false for anything else.
+bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
   set.clear();
   CSaveFileIdentity record;
-  if (GetSaveFileIdentity(file, record) != 1 || (long long)record.size > kMaxRecordBytes) return 0;
+  if (GetSaveFileIdentity(file, record) != 1 || (long long)record.size > kMaxRecordBytes) return false;
   FILE* f = fopen(file.c_str(), "rb");
-  if (!f) {
-    SetLastErrorFromErrno(errno);
-    return -1;
-  }
+  if (!f) return false;
   CString line;
   int lineNumber = 0;
   bool whole = false;
@@ -332,9 +329,9 @@ int ReadSetRecord(const std::string& file, ReplacementSet& set) {
   std::sort(targets.begin(), targets.end());
   if (!whole || std::adjacent_find(targets.begin(), targets.end()) != targets.end()) {
     set.clear();
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
 // Whether the record describes the files as they stand: none of them is a link or anything but a
@@ -441,12 +438,7 @@ Recovery RecoverFolder(const char* shown, const std::string& folder) {
   const std::string undo = In(folder, kUndoRecord), record = In(folder, kSetRecord);
   Recovery result = Recovery::kDone;
   if (Exists(undo)) {
-    const int read = ReadSetRecord(undo, set);
-    if (read < 0) {
-      ShowUnfinished(shown, GetLastError());
-      return Recovery::kRefused;
-    }
-    if (read == 0 || !Describes(folder, set, true)) {
+    if (!ReadSetRecord(undo, set) || !Describes(folder, set, true)) {
       SetAside(undo);
     } else {
       bool done = Undo(folder, set);
@@ -469,12 +461,7 @@ Recovery RecoverFolder(const char* shown, const std::string& folder) {
     }
   }
   if (!Exists(record)) return Exists(undo) ? Recovery::kRecordLeft : result;
-  const int read = ReadSetRecord(record, set);
-  if (read < 0) {
-    ShowUnfinished(shown, GetLastError());
-    return Recovery::kRefused;
-  }
-  if (read == 0 || !Describes(folder, set, false)) {
+  if (!ReadSetRecord(record, set) || !Describes(folder, set, false)) {
     SetAside(record);
     return Exists(record) ? Recovery::kRecordLeft : result;
   }
