@@ -1,33 +1,66 @@
 // Creating the sample generation-3 setup from its configuration folder (three files, the firmware's two
 // files and three plug-in loads), compared against loading only its parameters.cfg and variables.cfg
-// into the lists (the reading every setup needs); also the copy and the save of a setup.
+// into the lists (the reading every setup needs); also the copy of a setup, and its save and load as
+// one set: the save against the same three files each written to its own temporary and renamed (no
+// record, no lock) by the setup's own writers, and against their bytes written so by the C library;
+// the folder's lock with its recovery against the whole load.
+#include "bench/BenchNote.h"
 #include "kernel/values/ConfigFile.h"
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/setup/MC_Setup.h"
 
 #include <benchmark/benchmark.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
+
+// The setup's own writer of setup.cfg, for writing the three files one by one.
+struct CMC_SetupTestAccess {
+  static int WriteSetupCfg(CMC_Setup& s, CConfigFileWriter& writer) { return s.WriteSetupCfg(writer, 0); }
+};
 
 namespace {
+
+const char* const kSetFiles[] = {"setup.cfg", "parameters.cfg", "variables.cfg"};
 
 // The build tree's sample kernel folder lies beside the folder of this program.
 struct KernelFolder {
   std::string out;
+  CMC_Setup* setup = nullptr;
+  std::vector<std::string> bytes;  // of the three files, as a save writes them
   KernelFolder() {
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
     std::string kernel = (exe.parent_path().parent_path() / "kernel").string();
     setenv("DRAVONIX_KERNEL_DIR", kernel.c_str(), 1);
     out = (std::filesystem::temp_directory_path() / ("dravonix-setupbench-" + std::to_string(getpid()))).string();
     g_bShowErrors = FALSE;
+    setup = CMC_Setup::Create(0x0505);
+    std::filesystem::create_directories(out);
+    if (!setup || !setup->SaveToDirectory((out + "/sample").c_str())) return;
+    for (const char* name : kSetFiles) {
+      std::ifstream in(out + "/sample/" + name, std::ios::binary);
+      bytes.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
   }
   ~KernelFolder() {
+    CMC_Setup::Destroy(setup);
     std::error_code ec;
     std::filesystem::remove_all(out, ec);
+  }
+  // A folder holding the sample set, as saves and loads find it.
+  std::string Folder(const char* name) const {
+    const std::string dir = out + "/" + name;
+    std::filesystem::create_directories(dir);
+    for (const char* file : kSetFiles)
+      std::filesystem::copy_file(out + "/sample/" + file, dir + "/" + file, std::filesystem::copy_options::overwrite_existing);
+    return dir;
   }
 };
 
@@ -35,6 +68,87 @@ KernelFolder& Folder() {
   static KernelFolder f;
   return f;
 }
+
+// The three files, each written under its own temporary name and renamed over its target.
+bool WriteBeside(const std::string& dir) {
+  const KernelFolder& f = Folder();
+  for (size_t i = 0; i < f.bytes.size(); ++i) {
+    const std::string target = dir + "/" + kSetFiles[i], temp = target + ".~tmp";
+    FILE* file = fopen(temp.c_str(), "wb");
+    if (!file) return false;
+    const bool written = fwrite(f.bytes[i].data(), 1, f.bytes[i].size(), file) == f.bytes[i].size();
+    if (fclose(file) != 0 || !written || rename(temp.c_str(), target.c_str()) != 0) return false;
+  }
+  return true;
+}
+
+// The same three files as a save writes them, each written beside and put in place on its own.
+bool WriteEachBeside(const std::string& dir) {
+  CMC_Setup& s = *Folder().setup;
+  CConfigFileWriter setup((dir + "/setup.cfg").c_str()), parameters((dir + "/parameters.cfg").c_str()),
+      variables((dir + "/variables.cfg").c_str());
+  return CMC_SetupTestAccess::WriteSetupCfg(s, setup) && setup.Commit() && s.GetParameters().WriteFile(parameters) &&
+         parameters.Commit() && s.GetVariables().WriteFile(variables) && variables.Commit();
+}
+
+bool SaveSet(const std::string& dir) { return Folder().setup->SaveToDirectory(dir.c_str()) != 0; }
+
+bool LoadSet(const std::string& dir) {
+  CMC_Setup* s = CMC_Setup::CreateFromDirectory(dir.c_str());
+  CMC_Setup::Destroy(s);
+  return s != nullptr;
+}
+
+bool LockAndRecover(const std::string& dir) {
+  CConfigFolderLock lock((dir + "\\").c_str());
+  return !lock.IsRefused();
+}
+
+bool Ready(benchmark::State& state) {
+  if (Folder().bytes.size() == 3) return true;
+  state.SkipWithError("the sample configuration does not load or save");
+  return false;
+}
+
+// Registered first, so that they run first in the process (each alone: --benchmark_filter=First...).
+template <bool (*Run)(const std::string&)>
+void First(benchmark::State& state, const char* key) {
+  if (!Ready(state)) return;
+  const std::string dir = Folder().Folder(key);
+  for (auto _ : state)
+    if (!bench_note::Time([&] { return Run(dir); }, key)) state.SkipWithError("failed");
+}
+void BM_FirstWriteBeside(benchmark::State& state) { First<WriteBeside>(state, "first beside"); }
+void BM_FirstWriteEachBeside(benchmark::State& state) { First<WriteEachBeside>(state, "first each"); }
+void BM_FirstSave(benchmark::State& state) { First<SaveSet>(state, "first save"); }
+void BM_FirstLockAndRecovery(benchmark::State& state) { First<LockAndRecover>(state, "first lock"); }
+void BM_FirstLoad(benchmark::State& state) { First<LoadSet>(state, "first load"); }
+BENCHMARK(BM_FirstWriteBeside)->Iterations(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstWriteEachBeside)->Iterations(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstSave)->Iterations(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstLockAndRecovery)->Iterations(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstLoad)->Iterations(1)->Unit(benchmark::kMicrosecond);
+
+template <bool (*Run)(const std::string&)>
+void Steady(benchmark::State& state, const char* key) {
+  if (!Ready(state)) return;
+  const std::string dir = Folder().Folder(key);
+  double seconds = 0;
+  for (auto _ : state) seconds += bench_note::Time([&] {
+      if (!Run(dir)) state.SkipWithError("failed");
+    });
+  bench_note::Keep(key, seconds / (double)state.iterations());
+}
+void BM_WriteBeside(benchmark::State& state) { Steady<WriteBeside>(state, "beside"); }
+void BM_WriteEachBeside(benchmark::State& state) { Steady<WriteEachBeside>(state, "each"); }
+void BM_SaveSetup(benchmark::State& state) { Steady<SaveSet>(state, "save"); }
+void BM_LockAndRecovery(benchmark::State& state) { Steady<LockAndRecover>(state, "lock"); }
+void BM_LoadSetup(benchmark::State& state) { Steady<LoadSet>(state, "load"); }
+BENCHMARK(BM_WriteBeside)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WriteEachBeside)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SaveSetup)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LockAndRecovery)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadSetup)->Unit(benchmark::kMicrosecond);
 
 void BM_CreateSetup(benchmark::State& state) {
   Folder();
@@ -48,8 +162,7 @@ void BM_CreateSetup(benchmark::State& state) {
 BENCHMARK(BM_CreateSetup)->Unit(benchmark::kMicrosecond);
 
 void BM_ListsOnly(benchmark::State& state) {
-  Folder();
-  CMC_Setup* owner = CMC_Setup::Create(0x0505);
+  CMC_Setup* owner = Folder().setup;
   if (!owner) {
     state.SkipWithError("the sample configuration does not load");
     return;
@@ -60,13 +173,11 @@ void BM_ListsOnly(benchmark::State& state) {
     benchmark::DoNotOptimize(parameters.ReadFile("Configurations\\05\\05\\parameters.cfg", *owner));
     benchmark::DoNotOptimize(variables.ReadFile("Configurations\\05\\05\\variables.cfg", *owner));
   }
-  CMC_Setup::Destroy(owner);
 }
 BENCHMARK(BM_ListsOnly)->Unit(benchmark::kMicrosecond);
 
 void BM_CopySetup(benchmark::State& state) {
-  Folder();
-  CMC_Setup* s = CMC_Setup::Create(0x0505);
+  CMC_Setup* s = Folder().setup;
   if (!s) {
     state.SkipWithError("the sample configuration does not load");
     return;
@@ -76,22 +187,35 @@ void BM_CopySetup(benchmark::State& state) {
     benchmark::DoNotOptimize(c);
     CMC_Setup::Destroy(c);
   }
-  CMC_Setup::Destroy(s);
 }
 BENCHMARK(BM_CopySetup)->Unit(benchmark::kMicrosecond);
 
-void BM_SaveSetup(benchmark::State& state) {
-  KernelFolder& f = Folder();
-  CMC_Setup* s = CMC_Setup::Create(0x0505);
-  if (!s) {
-    state.SkipWithError("the sample configuration does not load");
-    return;
-  }
-  for (auto _ : state) benchmark::DoNotOptimize(s->SaveToDirectory(f.out.c_str()));
-  CMC_Setup::Destroy(s);
-}
-BENCHMARK(BM_SaveSetup)->Unit(benchmark::kMicrosecond);
-
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::printf("Saving and loading a setup as one set:\n");
+  bench_note::PrintRatio("save, steady state", "save", "each", 2.0);
+  bench_note::PrintRatio("save, first run", "first save", "first each", 2.0);
+  // For scale: the bytes alone, written by the C library (no formatting, no library writer).
+  auto scale = [](const char* label, const char* ours, const char* reference) {
+    auto& s = bench_note::Seconds();
+    if (!s.count(ours) || !s.count(reference) || s[reference] <= 0) return (void)std::printf("  %-34s not measured\n", label);
+    std::printf("  %-34s %9.2f ms against %9.2f ms: x%.2f\n", label, s[ours] * 1e3, s[reference] * 1e3, s[ours] / s[reference]);
+  };
+  scale("save against bytes, steady state", "save", "beside");
+  scale("save against bytes, first run", "first save", "first beside");
+  auto share = [](const char* label, const char* part, const char* whole) {
+    auto& s = bench_note::Seconds();
+    if (!s.count(part) || !s.count(whole) || s[whole] <= 0) return (void)std::printf("  %-34s not measured\n", label);
+    const double percent = 100 * s[part] / s[whole];
+    std::printf("  %-34s %9.3f ms of %9.3f ms: %.1f %% (target: under 5 %%) %s\n", label, s[part] * 1e3, s[whole] * 1e3,
+                percent, percent < 5 ? "met" : "NOT met");
+  };
+  share("lock and recovery, steady state", "lock", "load");
+  share("lock and recovery, first run", "first lock", "first load");
+  return 0;
+}

@@ -6,6 +6,7 @@
 #include "kernel/params/MC_Units.h"
 #include "platform/core/Exception.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
 
 #include <new>
 
@@ -61,7 +62,9 @@ int CMC_Parameters::ReadFile(const char* file, CMC_Setup& setup) {
   size_t expected = reader.CountLines();
   m_mapByName.Reserve(expected);
   m_mapByAddress.Reserve(expected);
-  const char* fileName = file ? file : "";
+  // Messages show the file in the platform's form.
+  const std::string shown = NativePath(file);
+  const char* fileName = shown.c_str();
   CString line, message;
   int lineNumber = 0;
   bool failed = false;

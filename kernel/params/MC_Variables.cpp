@@ -5,6 +5,7 @@
 #include "kernel/setup/MC_Setup.h"
 #include "kernel/params/MC_Units.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
 
 #include <cerrno>
 #include <cstring>
@@ -97,7 +98,9 @@ int CMC_Variables::ReadFile(const char* file, CMC_Setup& setup) {
   size_t expected = reader.CountLines();
   m_mapByName.Reserve(expected);
   m_halves.reserve(expected * 2);
-  const char* fileName = file ? file : "";
+  // Messages show the file in the platform's form.
+  const std::string shown = NativePath(file);
+  const char* fileName = shown.c_str();
   CString line, message;
   int lineNumber = 0;
   bool failed = false;

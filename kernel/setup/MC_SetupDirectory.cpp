@@ -11,6 +11,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
 
 #include <cstdlib>
 
@@ -99,6 +100,8 @@ int CMC_Setup::ReadFromDirectory(CString& dir) {
 int CMC_Setup::ReadSetupCfg(const CString& file) {
   FILE* f = OpenConfigFile(file, 0);
   if (!f) return 0;
+  // Messages show the file in the platform's form.
+  const CString shown(NativePath(file).c_str());
   m_arrPortFlags.RemoveAll();
   m_arrInputPortNames.RemoveAll();
   m_arrOutputPortNames.RemoveAll();
@@ -125,7 +128,7 @@ int CMC_Setup::ReadSetupCfg(const CString& file) {
   while (ReadConfigFileLine(f, line, lineNumber)) {
     if (!SplitKeyValue(line, key, value)) {
       CloseFile(f);
-      ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_SYNTAX, file.GetString(), lineNumber);
+      ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_SYNTAX, shown.GetString(), lineNumber);
       return 0;
     }
     if (key.CompareNoCase("FirmwareID") == 0) {
@@ -169,7 +172,7 @@ int CMC_Setup::ReadSetupCfg(const CString& file) {
       if (ScanString(upper, "HOME[%d]", &home) == 1) {
         if (mcVersion >= 3) {
           CloseFile(f);
-          ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_KEYWORD_NOT_ALLOWED, file.GetString(), lineNumber,
+          ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_KEYWORD_NOT_ALLOWED, shown.GetString(), lineNumber,
                             upper.GetString(), mcVersion);
           return 0;
         }
@@ -188,16 +191,16 @@ int CMC_Setup::ReadSetupCfg(const CString& file) {
                         : GetOptionNoError("GUI_File").IsEmpty()   ? "GUI_File"
                                                                    : nullptr;
   if (missing) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_FILE_LACKS_KEY, file.GetString(), missing);
+    ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_FILE_LACKS_KEY, shown.GetString(), missing);
     return 0;
   }
   if (m_wPVTSize > m_wRAMSize) {
-    ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_CANNOT_BE_BIGGER, file.GetString(), "PVTSize", "RAMSize");
+    ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_CANNOT_BE_BIGGER, shown.GetString(), "PVTSize", "RAMSize");
     return 0;
   }
   for (INT_PTR i = 0; i < m_arrHomingFiles.GetSize(); ++i) {
     if (m_arrHomingFiles[i].IsEmpty()) {
-      ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_HOMING_GAPS, file.GetString());
+      ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_HOMING_GAPS, shown.GetString());
       return 0;
     }
   }
@@ -205,7 +208,7 @@ int CMC_Setup::ReadSetupCfg(const CString& file) {
   if (GetMCVersion() >= 3) {
     for (int p = 0; p <= GetMaxIOPort(0); ++p) {
       if (IsIOPortInverted(p)) {
-        ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_NO_SOFTWARE_INVERSION, file.GetString(), p);
+        ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_NO_SOFTWARE_INVERSION, shown.GetString(), p);
         return 0;
       }
     }
@@ -219,6 +222,7 @@ int CMC_Setup::ReadFirmwareSetupCfg(const char* firmwareId) {
   const int mcVersion = GetMCVersion(firmwareId);
   FILE* f = OpenConfigFile(file, 0);
   if (!f) return 0;
+  const CString shown(NativePath(file).c_str());
   m_arrInterruptDesc.RemoveAll();
   m_arrSwProtectionDesc.RemoveAll();
   m_dwSwProtectionsMask = 0;
@@ -235,9 +239,9 @@ int CMC_Setup::ReadFirmwareSetupCfg(const char* firmwareId) {
   auto fail = [&](UINT id, const char* keyword) {
     CloseFile(f);
     if (id == IDS_SETUP_SYNTAX)
-      ShowKernelMessage(MB_ICONEXCLAMATION, id, file.GetString(), lineNumber);
+      ShowKernelMessage(MB_ICONEXCLAMATION, id, shown.GetString(), lineNumber);
     else
-      ShowKernelMessage(MB_ICONEXCLAMATION, id, file.GetString(), lineNumber, keyword, mcVersion);
+      ShowKernelMessage(MB_ICONEXCLAMATION, id, shown.GetString(), lineNumber, keyword, mcVersion);
     return 0;
   };
   while (ReadConfigFileLine(f, line, lineNumber)) {

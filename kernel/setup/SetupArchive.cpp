@@ -83,7 +83,10 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   CStringArray files;
   GetFilesOfDir(root, files);
   std::vector<std::string> paths;
-  for (INT_PTR i = 0; i < files.GetSize(); ++i) paths.emplace_back(files[i].GetString());
+  // What a save makes for itself (records, temporaries, old copies) acts only where it was made.
+  for (INT_PTR i = 0; i < files.GetSize(); ++i)
+    if (!IsSaveOwnFile(files[i].Mid(std::max(files[i].ReverseFind('\\'), files[i].ReverseFind('/')) + 1)))
+      paths.emplace_back(files[i].GetString());
   std::vector<char*> names;
   for (std::string& p : paths) names.push_back(p.data());
   ZIPUSERFUNCTIONS functions{};
@@ -113,7 +116,10 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   CreateDir(root);
   DCL options{zipFile, root, 1, 1, 1, 2};
   USERFUNCTIONS functions{DiscardPrint, nullptr, ReplaceAll, nullptr, nullptr};
-  if (Wiz_SingleEntryUnzip(0, nullptr, 0, nullptr, &options, &functions) == 0) return TRUE;
+  // Nor is what a save makes for itself restored, wherever it comes from.
+  std::vector<char*> exclusions;
+  for (int i = 0; i < g_nSaveOwnFiles; ++i) exclusions.push_back(const_cast<char*>(g_pszSaveOwnFiles[i]));
+  if (Wiz_SingleEntryUnzip(0, nullptr, (int)exclusions.size(), exclusions.data(), &options, &functions) == 0) return TRUE;
   DWORD error = GetLastError();
   // A folder that was there keeps what it held.
   if (!existed) RemoveDir(root, FALSE);

@@ -117,7 +117,7 @@ FILE* OpenConfigFile(const char* name, int write) {
   FILE* f = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)
                 ? nullptr
                 : fopen(ResolvePath(path).c_str(), write ? "wb" : "rb");
-  if (!f) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, path.GetString());
+  if (!f) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, ShownFileName(path).GetString());
   return f;
 }
 
@@ -148,16 +148,23 @@ FILE* CConfigFileWriter::Open() {
   DWORD attr = GetFileAttributes(m_save.GetTarget());
   int cause = 0;
   if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-    m_file = fopen(ResolvePath(m_save.GetTempName()).c_str(), "wb");
+    m_file = fopen(m_save.GetTempName(), "wb");
     cause = m_file ? 0 : errno;
   }
   if (cause == EACCES || cause == EPERM || cause == EROFS) {
     // The new file goes beside the old one, so it is the folder that refuses it.
     const int cut = std::max(m_name.ReverseFind('\\'), m_name.ReverseFind('/'));
     ShowKernelMessage(MB_ICONEXCLAMATION, 20023, cut > 0 ? m_name.Left(cut).GetString() : m_name.GetString());
+  } else if (!m_file && cause != 0 && cause != ENOENT && cause != ENOTDIR) {
+    // Out of space or of inodes, too many open files: the box says so.
+    SetLastErrorFromErrno(cause);
+    CString text = GetLastErrorText();
+    text.TrimRight("\r\n");
+    ShowKernelMessage(MB_ICONEXCLAMATION, 20022, m_name.GetString(), text.GetString());
   } else if (!m_file) {
     ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
   }
+  if (!m_file) SetLastErrorFromErrno(cause);
   errno = 0;
   return m_file;
 }
@@ -199,21 +206,38 @@ int CConfigFileWriter::Commit() {
 
 // ---- Sets of files replaced as one ----------------------------------------------------------
 //
-// A record of the set (temporary file, target, copy of the old file) is put in place whole, and
-// the old files are copied aside, before the first target is replaced. A reader or saver that
-// finds the record under the folder's lock completes the set from the temporary files left; one
-// that finds it renamed to the undo record puts the old files back. Either way is safe to repeat.
+// Before the first target is replaced, a record of the set is put in place whole. It names, for each
+// file, its temporary, its target and the copy of its old file, all by plain name in the folder, and
+// what tells the new file from any other (it is the temporary, and after the rename the target). A
+// reader or saver that finds the record under the folder's lock completes the set from the
+// temporaries left; one that finds it renamed to the undo record puts the old files back. Both are
+// safe to repeat, and neither acts on a file other than the one the record describes: a record
+// brought from another folder or machine, or older than the files, does nothing. A record that names
+// anything but the save's own files in its folder is set aside unread.
 
 void (*g_pfnConfigCommitStep)(int step) = nullptr;
+
+const char* const g_pszSaveOwnFiles[] = {"~save.journal", "~undo.journal", "*.~dvx-??????", "*.~dvx-old", "*.~dvx-aside"};
+const int g_nSaveOwnFiles = (int)(sizeof g_pszSaveOwnFiles / sizeof g_pszSaveOwnFiles[0]);
+
+bool IsSaveOwnFile(const char* name) {
+  for (const char* pattern : g_pszSaveOwnFiles)
+    if (name && MatchFilePattern(pattern, name)) return true;
+  return false;
+}
 
 namespace {
 
 const char kSetRecord[] = "~save.journal";
 const char kUndoRecord[] = "~undo.journal";
-const char kOldCopy[] = ".~old";
+const char kAsideMark[] = ".~dvx-aside";
+// No set has more files; a record naming more is none of ours, and is not read further.
+constexpr size_t kMaxSetFiles = 4096;
+constexpr long long kMaxRecordBytes = (long long)kMaxSetFiles * (3 * 256 + 3 * 21 + 8) + 8;
 
 struct Replacement {
-  CString temp, target, old;  // old: empty when there was no old file
+  std::string temp, target, old;  // names in the folder; old empty when there was no old file
+  CSaveFileIdentity made;         // the new file
 };
 using ReplacementSet = std::vector<Replacement>;
 
@@ -221,106 +245,251 @@ void CommitStep(int step) {
   if (g_pfnConfigCommitStep) g_pfnConfigCommitStep(step);
 }
 
-bool Exists(const CString& path) { return GetFileAttributes(path) != INVALID_FILE_ATTRIBUTES; }
-
-// The folder in the platform's form, ending in a separator.
-CString FolderPrefix(const char* folder) {
-  CString f = ShownFileName(folder);
-  if (f.IsEmpty() || f.Right(1) != "/") f += "/";
+// The folder as the file system knows it, without a trailing separator.
+std::string NativeFolder(const char* folder) {
+  std::string f = ResolvePath(ResolveConfigFileName(folder));
+  while (f.size() > 1 && f.back() == '/') f.pop_back();
   return f;
 }
 
-// Files of the folder are recorded by name alone, so that a folder moved meanwhile still recovers.
-CString RecordedName(const CString& prefix, const CString& path) {
-  const CString p = ShownFileName(path);
-  if (p.Left(prefix.GetLength()) == prefix && p.Find('/', prefix.GetLength()) < 0) return p.Mid(prefix.GetLength());
-  return p;
+// The folder as messages show it.
+CString ShownFolder(const char* folder) {
+  CString f = ShownFileName(folder);
+  while (f.GetLength() > 1 && f.Right(1) == "/") f = f.Left(f.GetLength() - 1);
+  return f;
 }
 
-CString RecordedPath(const CString& prefix, const CString& name) {
-  return name.IsEmpty() || name[0] == '/' ? name : prefix + name;
+std::string In(const std::string& folder, const std::string& name) { return folder + "/" + name; }
+
+// A name of a file directly in the folder: no separator, no drive, not "." or "..".
+bool IsPlainName(const std::string& name) {
+  if (name.empty() || name.size() > 255 || name == "." || name == "..") return false;
+  if (name.find_first_of(std::string("/\\\t\r\n\0", 6)) != std::string::npos) return false;
+  return !IsAbsolutePath(name.c_str());
 }
 
-bool WriteSetRecord(const CString& prefix, const ReplacementSet& set) {
-  CString text;
+bool ReadNumber(const CString& field, unsigned long long& out) {
+  const std::string& s = field.str();
+  if (s.empty() || s.size() > 20 || s.find_first_not_of("0123456789") != std::string::npos) return false;
+  errno = 0;
+  out = strtoull(s.c_str(), nullptr, 10);
+  return errno == 0;
+}
+
+std::string Number(unsigned long long v) { return std::to_string(v); }
+
+bool WriteSetRecord(const std::string& folder, const ReplacementSet& set) {
+  std::string text;
   for (const Replacement& r : set)
-    text += RecordedName(prefix, r.temp) + "\t" + RecordedName(prefix, r.target) + "\t" +
-            (r.old.IsEmpty() ? CString() : RecordedName(prefix, r.old)) + "\r\n";
+    text += r.temp + "\t" + r.target + "\t" + r.old + "\t" + Number(r.made.inode) + "\t" + Number(r.made.size) + "\t" +
+            Number((unsigned long long)r.made.modified) + "\r\n";
   text += "end\r\n";
-  CQuietErrors quiet;
-  CConfigFileWriter record(prefix + kSetRecord);
-  return record.WriteEntries(1, [&](FILE* f, int) {
-           return fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
-         }) &&
-         record.Commit();
+  return WriteWholeFile(In(folder, kSetRecord), text.data(), text.size()) != FALSE;
 }
 
-// False when the record is not whole (it always is once in place; anything else is not ours).
-bool ReadSetRecord(const CString& prefix, const CString& file, ReplacementSet& set) {
+// True for a whole record of our form (ours are always readable); false for anything else.
+bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
   set.clear();
-  FILE* f = fopen(ResolvePath(file).c_str(), "rb");
+  CSaveFileIdentity record;
+  if (GetSaveFileIdentity(file, record) != 1 || (long long)record.size > kMaxRecordBytes) return false;
+  FILE* f = fopen(file.c_str(), "rb");
   if (!f) return false;
   CString line;
   int lineNumber = 0;
   bool whole = false;
+  std::vector<std::string> targets;
   while (!whole && ReadLine(f, line, lineNumber)) {
     if (line == "end") {
       whole = true;
       break;
     }
-    const int a = line.Find('\t'), b = a < 0 ? -1 : line.Find('\t', a + 1);
-    if (a <= 0 || b <= a + 1) break;
-    set.push_back(Replacement{RecordedPath(prefix, line.Left(a)), RecordedPath(prefix, line.Mid(a + 1, b - a - 1)),
-                              RecordedPath(prefix, line.Mid(b + 1))});
+    if (set.size() == kMaxSetFiles) break;
+    std::vector<CString> fields;
+    for (int from = 0;;) {
+      const int tab = line.Find('\t', from);
+      fields.push_back(tab < 0 ? line.Mid(from) : line.Mid(from, tab - from));
+      if (tab < 0 || fields.size() > 6) break;
+      from = tab + 1;
+    }
+    Replacement r;
+    unsigned long long modified = 0;
+    if (fields.size() != 6 || !ReadNumber(fields[3], r.made.inode) || !ReadNumber(fields[4], r.made.size) ||
+        !ReadNumber(fields[5], modified))
+      break;
+    r.made.modified = (long long)modified;
+    r.temp = fields[0].str();
+    r.target = fields[1].str();
+    r.old = fields[2].str();
+    if (!IsPlainName(r.target) || !IsSaveTempName(r.temp, r.target) || (!r.old.empty() && r.old != SaveOldCopyName(r.target)))
+      break;
+    targets.push_back(r.target);
+    set.push_back(std::move(r));
   }
   if (f) fclose(f);
-  return whole;
+  std::sort(targets.begin(), targets.end());
+  if (!whole || std::adjacent_find(targets.begin(), targets.end()) != targets.end()) {
+    set.clear();
+    return false;
+  }
+  return true;
 }
 
-// Puts the old files back and drops the new ones not yet in place. A target whose new file is
-// still beside it was not replaced.
-bool Undo(const ReplacementSet& set) {
-  bool ok = true;
+// Whether the record describes the files as they stand: none of them is a link or anything but a
+// plain file, and each new file is still its temporary or has become its target (for a record of a
+// set being undone, one may be neither: it was put back already).
+bool Describes(const std::string& folder, const ReplacementSet& set, bool undoing) {
   for (const Replacement& r : set) {
-    if (Exists(r.temp)) {
-      if (!r.old.IsEmpty() && Exists(r.old)) DeleteFile(r.old);
-    } else if (!r.old.IsEmpty()) {
-      if (Exists(r.old) && !MoveFileEx(r.old, r.target, MOVEFILE_REPLACE_EXISTING)) ok = false;
-    } else if (Exists(r.target) && !DeleteFile(r.target)) {
-      ok = false;  // a file the set added
+    CSaveFileIdentity temp, target, old;
+    const int t = GetSaveFileIdentity(In(folder, r.temp), temp);
+    const int g = GetSaveFileIdentity(In(folder, r.target), target);
+    const int o = r.old.empty() ? 0 : GetSaveFileIdentity(In(folder, r.old), old);
+    if (t < 0 || g < 0 || o < 0) return false;
+    if (t == 1 ? temp != r.made : !undoing && (g != 1 || target != r.made)) return false;
+  }
+  return true;
+}
+
+// True when every new file of the set is in place, or none is: the folder holds one whole set.
+bool IsWhole(const std::string& folder, const ReplacementSet& set) {
+  size_t placed = 0;
+  for (const Replacement& r : set) {
+    CSaveFileIdentity temp, target;
+    if (GetSaveFileIdentity(In(folder, r.temp), temp) == 0 && GetSaveFileIdentity(In(folder, r.target), target) == 1 &&
+        target == r.made)
+      ++placed;
+  }
+  return placed == 0 || placed == set.size();
+}
+
+void DropOldCopies(const std::string& folder, const ReplacementSet& set) {
+  for (const Replacement& r : set)
+    if (!r.old.empty()) DeleteExact(In(folder, r.old));
+}
+
+// True when every new file in place has its old file beside it, to be put back.
+bool CanUndo(const std::string& folder, const ReplacementSet& set) {
+  for (const Replacement& r : set) {
+    CSaveFileIdentity temp, target, old;
+    if (GetSaveFileIdentity(In(folder, r.temp), temp) != 0 || r.old.empty()) continue;
+    if (GetSaveFileIdentity(In(folder, r.target), target) == 1 && target == r.made &&
+        GetSaveFileIdentity(In(folder, r.old), old) != 1) {
+      SetLastError(ERROR_FILE_NOT_FOUND);
+      return false;
     }
   }
-  for (const Replacement& r : set)
-    if (Exists(r.temp)) DeleteFile(r.temp);
-  return ok;
+  return true;
 }
 
-void DropOldCopies(const ReplacementSet& set) {
-  for (const Replacement& r : set)
-    if (!r.old.IsEmpty() && Exists(r.old)) DeleteFile(r.old);
+// Puts the old files back and drops the new ones not yet in place; a target that is no longer the
+// set's new file is left as it stands. Nothing is done when an old file is missing.
+bool Undo(const std::string& folder, const ReplacementSet& set) {
+  if (!CanUndo(folder, set)) return false;
+  bool ok = true;
+  for (const Replacement& r : set) {
+    CSaveFileIdentity temp, target;
+    if (GetSaveFileIdentity(In(folder, r.temp), temp) != 0) continue;  // not replaced
+    if (GetSaveFileIdentity(In(folder, r.target), target) != 1 || target != r.made) continue;
+    if (!(r.old.empty() ? DeleteExact(In(folder, r.target)) : RenameExact(In(folder, r.old), In(folder, r.target))))
+      ok = false;  // without an old file, the target is one the set added
+  }
+  if (!ok) return false;
+  for (const Replacement& r : set) DeleteExact(In(folder, r.temp));
+  DropOldCopies(folder, set);
+  return true;
 }
 
-void RecoverFolder(const CString& prefix) {
+// Puts the new files that are still beside their targets in place.
+bool Complete(const std::string& folder, const ReplacementSet& set) {
+  for (const Replacement& r : set) {
+    CSaveFileIdentity temp;
+    if (GetSaveFileIdentity(In(folder, r.temp), temp) != 1) continue;
+    // A read-only file is not replaced, as a save would not replace it.
+    const DWORD attr = GetFileAttributes(In(folder, r.target).c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY)) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+    if (!RenameExact(In(folder, r.temp), In(folder, r.target))) return false;
+  }
+  return true;
+}
+
+bool Exists(const std::string& path) {
+  CSaveFileIdentity unused;
+  return GetSaveFileIdentity(path, unused) != 0;
+}
+
+void SetAside(const std::string& record) { RenameExact(record, record + kAsideMark); }
+
+void ShowUnfinished(const char* folder, DWORD error) {
+  SetLastError(error);
+  CString text = GetLastErrorText();
+  text.TrimRight("\r\n");
+  ShowKernelMessage(MB_ICONEXCLAMATION, 20029, ShownFolder(folder).GetString(), text.GetString());
+}
+
+enum class Recovery { kDone, kRefused, kRecordLeft };
+
+// Completes or undoes what a stopped save left in the folder. Refused (the box shown) when the set can
+// be neither completed nor undone and the folder holds part of it; a record that stays beside a whole
+// set leaves its reason in the last error.
+Recovery RecoverFolder(const char* shown, const std::string& folder) {
   ReplacementSet set;
-  const CString undo = prefix + kUndoRecord, record = prefix + kSetRecord;
+  const std::string undo = In(folder, kUndoRecord), record = In(folder, kSetRecord);
+  Recovery result = Recovery::kDone;
   if (Exists(undo)) {
-    // The record goes only once the old files are back.
-    if (!ReadSetRecord(prefix, undo, set) || Undo(set)) DeleteFile(undo);
+    if (!ReadSetRecord(undo, set) || !Describes(folder, set, true)) {
+      SetAside(undo);
+    } else {
+      bool done = Undo(folder, set);
+      // With an old file lost, the set is completed instead, where it can be.
+      if (!done && !CanUndo(folder, set) && Complete(folder, set)) {
+        DropOldCopies(folder, set);
+        done = true;
+      }
+      if (!done) {
+        const DWORD error = GetLastError();
+        if (!IsWhole(folder, set)) {
+          ShowUnfinished(shown, error);
+          return Recovery::kRefused;
+        }
+        SetLastError(error);
+        result = Recovery::kRecordLeft;
+      } else if (!DeleteExact(undo)) {
+        result = Recovery::kRecordLeft;
+      }
+    }
   }
-  if (!Exists(record)) return;
-  if (!ReadSetRecord(prefix, record, set)) {
-    DeleteFile(record);
-    return;
+  if (!Exists(record)) return Exists(undo) ? Recovery::kRecordLeft : result;
+  if (!ReadSetRecord(record, set) || !Describes(folder, set, false)) {
+    SetAside(record);
+    return Exists(record) ? Recovery::kRecordLeft : result;
   }
-  bool done = true;
-  for (const Replacement& r : set)
-    if (Exists(r.temp) && !MoveFileEx(r.temp, r.target, MOVEFILE_REPLACE_EXISTING)) done = false;
-  if (done) {
-    DropOldCopies(set);
-    DeleteFile(record);
-  } else if (MoveFileEx(record, undo, MOVEFILE_REPLACE_EXISTING) && Undo(set)) {
-    DeleteFile(undo);
+  if (Complete(folder, set)) {
+    DropOldCopies(folder, set);
+    return DeleteExact(record) ? result : Recovery::kRecordLeft;
   }
+  // Undone only where every old file is there to be put back; else the record stays, so that the
+  // set is completed once it can be.
+  const DWORD error = GetLastError();
+  if (CanUndo(folder, set) && RenameExact(record, undo) && Undo(folder, set))
+    return DeleteExact(undo) ? result : Recovery::kRecordLeft;
+  if (!IsWhole(folder, set)) {
+    ShowUnfinished(shown, error);
+    return Recovery::kRefused;
+  }
+  SetLastError(error);
+  return Recovery::kRecordLeft;
+}
+
+std::string LeafOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ParentOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 }  // namespace
@@ -329,26 +498,50 @@ CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(
   while (m_lock.IsBusy()) {
     CString shown = ShownFileName(folder);
     if (shown.GetLength() > 1 && shown.Right(1) == "/") shown = shown.Left(shown.GetLength() - 1);
-    if (ShowKernelMessage(MB_RETRYCANCEL | MB_ICONEXCLAMATION, 20024, shown.GetString()) != IDRETRY) return;
+    if (ShowKernelMessage(MB_RETRYCANCEL | MB_ICONEXCLAMATION, 20024, shown.GetString()) != IDRETRY) {
+      m_refused = true;
+      return;
+    }
     m_lock.Retry();
   }
   // A nested hold finds the folder complete already.
-  if (m_lock.IsLocked() && m_lock.IsOutermost()) RecoverFolder(FolderPrefix(folder));
+  if (m_lock.IsLocked() && m_lock.IsOutermost())
+    m_refused = RecoverFolder(folder, NativeFolder(folder)) == Recovery::kRefused;
+}
+
+int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
+  return CommitConfigFiles(folder, std::vector<CConfigFileWriter*>(files));
 }
 
 int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files) {
   CConfigFolderLock lock(folder);
   if (lock.IsRefused()) return 0;
-  const CString prefix = FolderPrefix(folder);
+  const std::string dir = NativeFolder(folder);
+  // No set is saved over one that a record still describes.
+  if (Exists(In(dir, kSetRecord)) || Exists(In(dir, kUndoRecord))) {
+    const Recovery again = RecoverFolder(folder, dir);
+    if (again == Recovery::kRecordLeft) ShowUnfinished(folder, GetLastError());
+    if (again != Recovery::kDone) return 0;
+  }
   ReplacementSet set;
   std::vector<CConfigFileWriter*> writers;
+  std::vector<std::string> names{kSetRecord};
+  std::string checkedParent = dir;
   for (CConfigFileWriter* w : files) {
     const CString& target = w->m_save.GetTarget();
     if (w->m_save.GetTempName() == target) continue;  // written in place
-    // What a save stopped before its record left beside this target (a live save's file is kept).
-    w->m_save.RemoveLeftovers();
+    const std::string& path = w->m_save.GetNativeTarget();
+    const std::string name = LeafOf(path), parent = ParentOf(path);
+    // The set's record names files of its own folder only: a target that a link leads elsewhere is
+    // not replaced with the others.
+    if (!IsPlainName(name) || (parent != checkedParent && !IsSameFolder(parent, dir))) {
+      SetLastError(ERROR_NOT_SUPPORTED);
+      ShowWriteFailure(w->m_name);
+      return 0;
+    }
+    checkedParent = parent;
     // Refused as the replacement itself would refuse it, before anything is replaced.
-    const DWORD attr = GetFileAttributes(target);
+    const DWORD attr = GetFileAttributes(path.c_str());
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
       SetLastError(ERROR_ACCESS_DENIED);
       ShowWriteFailure(w->m_name);
@@ -356,12 +549,24 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     }
     // A set completed by the next reader after a stop is renamed as it stands.
     w->m_save.TakeOldPermissions();
-    set.push_back(Replacement{w->m_save.GetTempName(), target, attr == INVALID_FILE_ATTRIBUTES ? CString() : target + kOldCopy});
+    Replacement r{LeafOf(w->m_save.GetTempName().GetString()), name,
+                  attr == INVALID_FILE_ATTRIBUTES ? std::string() : SaveOldCopyName(name), {}};
+    if (GetSaveFileIdentity(In(dir, r.temp), r.made) != 1) {
+      ShowWriteFailure(w->m_name);
+      return 0;
+    }
+    set.push_back(std::move(r));
+    names.push_back(name);
     writers.push_back(w);
   }
+  // What saves stopped before their record was in place left beside these files.
+  std::vector<std::string> live;
+  for (const Replacement& r : set) live.push_back(r.temp);
+  RemoveSaveLeftovers(dir, names, live);
   auto fail = [&](CConfigFileWriter* w) {
     const DWORD error = GetLastError();
-    DropOldCopies(set);
+    DeleteExact(In(dir, kSetRecord));
+    DropOldCopies(dir, set);
     SetLastError(error);
     ShowWriteFailure(w->m_name);
     return 0;
@@ -369,29 +574,27 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   CommitStep(-1);
   if (set.empty()) return 1;
   // Completing the set needs no old file, so the copies may follow the record.
-  if (!WriteSetRecord(prefix, set)) return fail(writers[0]);
-  for (size_t i = 0; i < set.size(); ++i) {
-    if (!set[i].old.IsEmpty() && !CopyFile(set[i].target, set[i].old, FALSE)) {
-      const int result = fail(writers[i]);
-      DeleteFile(prefix + kSetRecord);
-      return result;
-    }
+  if (!WriteSetRecord(dir, set)) {
+    ShowWriteFailure(writers[0]->m_name);
+    return 0;
   }
+  for (size_t i = 0; i < set.size(); ++i)
+    if (!set[i].old.empty() && !MakeOldCopy(In(dir, set[i].target), In(dir, set[i].old))) return fail(writers[i]);
   for (size_t i = 0; i < set.size(); ++i) {
     CommitStep((int)i);
     if (writers[i]->m_save.Commit()) continue;
     const DWORD error = GetLastError();
     // The undo record first, so that a stop while the old files go back finishes taking them back.
-    const bool recorded = MoveFileEx(prefix + kSetRecord, prefix + kUndoRecord, MOVEFILE_REPLACE_EXISTING) != FALSE;
-    if (Undo(set)) DeleteFile(prefix + (recorded ? kUndoRecord : kSetRecord));
+    const bool recorded = RenameExact(In(dir, kSetRecord), In(dir, kUndoRecord)) != FALSE;
+    if (Undo(dir, set)) DeleteExact(In(dir, recorded ? kUndoRecord : kSetRecord));
     SetLastError(error);
     ShowWriteFailure(writers[i]->m_name);
     return 0;
   }
   CommitStep((int)set.size());
-  DropOldCopies(set);
+  DropOldCopies(dir, set);
   CommitStep((int)set.size() + 1);
-  DeleteFile(prefix + kSetRecord);
+  DeleteExact(In(dir, kSetRecord));
   return 1;
 }
 

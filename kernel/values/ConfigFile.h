@@ -86,21 +86,28 @@ class CConfigFolderLock {
  public:
   explicit CConfigFolderLock(const char* folder);
 
-  // True when another program held the folder and the user gave up waiting (the box was shown):
-  // the caller's load or save fails.
-  BOOL IsRefused() const { return m_lock.IsBusy(); }
+  // True when the caller's load or save must fail, a box having said why: another program held the
+  // folder and the user gave up waiting, or a save stopped part-way left part of a set that can be
+  // neither completed nor undone (a folder that may not be written).
+  BOOL IsRefused() const { return m_refused; }
 
  private:
   CFolderLock m_lock;
+  BOOL m_refused = FALSE;
 };
 
 // Replaces the targets of the writers (written and closed, all in `folder`) as one step: after a
 // failure (shown, naming the file) or a process stopped at any point, the next reader of the
-// folder finds all of them new or all of them old.
+// folder finds all of them new or all of them old. A target that a link leads out of the folder is
+// refused, and so is a save while the record of an earlier set stays in the folder.
+int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files);
+// The same for a set whose size is known only at run time.
 int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files);
-inline int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
-  return CommitConfigFiles(folder, std::vector<CConfigFileWriter*>(files));
-}
+// Patterns (matched without regard to case) of the names of what saves make for themselves beside
+// the user's files: set records, temporary files, old copies. Archives neither store nor restore them.
+extern const char* const g_pszSaveOwnFiles[];
+extern const int g_nSaveOwnFiles;
+bool IsSaveOwnFile(const char* name);
 // For tests that stop a process in CommitConfigFiles: called with -1 before the set is recorded,
 // then with the count of targets replaced so far (0 to n), and with n + 1 before the set's record
 // is removed.

@@ -47,7 +47,7 @@ int CMotionModule::Load(const char* path) {
       m_pfnEditMotionSequence && m_pfnTranslateMotionSequence)
     return 1;
   Unload();
-  ShowKernelMessage(MB_ICONEXCLAMATION, IDS_MM_INVALID_LIBRARY, path);
+  ShowKernelMessage(MB_ICONEXCLAMATION, IDS_MM_INVALID_LIBRARY, ShownFileName(path).GetString());
   return 0;
 }
 

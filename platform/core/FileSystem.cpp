@@ -360,15 +360,27 @@ namespace {
 
 constexpr size_t kNameMax = 255;  // bytes of one name on the file systems we run on
 constexpr size_t kRandomLetters = 6;
-constexpr char kTempMark[] = ".~";
+// A user's "<name>.~backup" or "<name>.~old" is no file of ours: our own names carry this mark.
+constexpr char kTempMark[] = ".~dvx-";
+constexpr char kOldCopyMark[] = ".~dvx-old";
 constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // one case: paths resolve without it
 
-// The target's name cut so that the temporary name fits, never in the middle of a UTF-8 character.
-std::string TempStem(const std::string& leaf) {
-  size_t n = std::min(leaf.size(), kNameMax - (sizeof kTempMark - 1) - kRandomLetters);
-  while (n > 0 && n < leaf.size() && ((unsigned char)leaf[n] & 0xC0) == 0x80) --n;
-  return leaf.substr(0, n);
+// The target's name, cut so that `room` bytes more fit in one name. A cut name ends in "~" and a
+// checksum of the whole name, so that two long names sharing their beginning never share it; the
+// cut never falls in the middle of a UTF-8 character.
+std::string MarkedStem(const std::string& leaf, size_t room) {
+  if (leaf.size() + room <= kNameMax) return leaf;
+  uint32_t sum = 2166136261u;  // FNV-1a
+  for (unsigned char c : leaf) sum = (sum ^ c) * 16777619u;
+  constexpr size_t kSum = 9;  // "~" and eight hexadecimal digits
+  size_t n = kNameMax - room - kSum;
+  while (n > 0 && ((unsigned char)leaf[n] & 0xC0) == 0x80) --n;
+  std::string stem = leaf.substr(0, n) + "~";
+  for (int shift = 28; shift >= 0; shift -= 4) stem += "0123456789abcdef"[(sum >> shift) & 0xF];
+  return stem;
 }
+
+std::string TempStem(const std::string& leaf) { return MarkedStem(leaf, (sizeof kTempMark - 1) + kRandomLetters); }
 
 std::string RandomLetters() {
   uint64_t bits = 0;
@@ -385,16 +397,13 @@ std::string RandomLetters() {
   return out;
 }
 
-// A temporary name of the target named `leaf`: ours, or one of the fixed names saves used before.
-bool IsTempNameOf(const std::string& name, const std::string& leaf) {
-  const std::string stem = TempStem(leaf) + kTempMark;
-  if (name.size() == stem.size() + kRandomLetters && name.compare(0, stem.size(), stem) == 0)
-    return name.find_first_not_of(kLetters, stem.size()) == std::string::npos;
-  const std::string fixed = leaf + ".~sav";
-  if (name == fixed) return true;
-  // The zip library's own temporary beside the fixed name: "<fixed>.XXXXXX".
-  return name.size() == fixed.size() + 1 + kRandomLetters && name.compare(0, fixed.size(), fixed) == 0 &&
-         name[fixed.size()] == '.';
+// The mark and six of our letters at the end of `name`, after at least one byte of a target's name.
+bool EndsInTempMark(const std::string& name) {
+  const size_t mark = sizeof kTempMark - 1;
+  if (name.size() < 1 + mark + kRandomLetters) return false;
+  const size_t at = name.size() - kRandomLetters - mark;
+  return name.compare(at, mark, kTempMark) == 0 &&
+         name.find_first_not_of(kLetters, at + mark) == std::string::npos;
 }
 
 bool SameFile(int fd, int dirFd, const char* name) {
@@ -407,12 +416,14 @@ bool SameFile(int fd, int dirFd, const char* name) {
 
 CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   struct stat st;
-  const std::string native = m_target.IsEmpty() ? std::string() : ResolvePath(m_target);
-  if (!native.empty() && lstat(native.c_str(), &st) == 0) {
+  m_native = m_target.IsEmpty() ? std::string() : ResolvePath(m_target);
+  if (!m_native.empty() && lstat(m_native.c_str(), &st) == 0) {
     if (S_ISLNK(st.st_mode)) {
       // The link stays; the file it leads to is the one replaced.
+      const std::string native = m_native;
       if (char* real = realpath(native.c_str(), nullptr)) {
         m_target = real;
+        m_native = real;
         free(real);
       }
       if (stat(native.c_str(), &st) != 0) st.st_mode = S_IFREG;
@@ -426,7 +437,7 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   }
   if (m_target.IsEmpty()) return;
   const DWORD error = GetLastError();
-  const std::string path = ResolvePath(m_target);
+  const std::string& path = m_native;
   const std::string leaf = LastComponent(path);
   const std::string stem = path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark;
   // Created exclusively under a fresh name; locked at once, and given up for another name when a
@@ -448,16 +459,24 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
 }
 
 void CSaveBeside::TakeOldPermissions() const {
-  if (m_committed || m_inPlace || m_temp.IsEmpty()) return;
-  struct stat old;
-  if (stat(ResolvePath(m_target).c_str(), &old) == 0 && S_ISREG(old.st_mode)) chmod(m_temp, old.st_mode & 07777);
+  if (m_committed || m_inPlace || m_temp.IsEmpty() || m_permissionsTaken) return;
+  m_permissionsTaken = true;
+  struct stat old, made;
+  if (stat(m_native.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
+  if (m_lock >= 0 && fstat(m_lock, &made) == 0 && (made.st_mode & 07777) == (old.st_mode & 07777)) return;
+  chmod(m_temp, old.st_mode & 07777);
 }
 
 BOOL CSaveBeside::Commit() {
   if (m_committed || m_inPlace) return TRUE;
+  if (m_temp.IsEmpty()) return Fail(ERROR_INVALID_PARAMETER);
   // The new file keeps the old one's permissions, from the moment it takes the old one's place.
   TakeOldPermissions();
-  if (!MoveFileEx(m_temp, m_target, MOVEFILE_REPLACE_EXISTING)) return FALSE;
+  // A read-only file or a folder is not replaced, as Win32 replaces neither.
+  struct stat st;
+  if (lstat(m_native.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode))))
+    return Fail(ERROR_ACCESS_DENIED);
+  if (rename(m_temp, m_native.c_str()) != 0) return errno == ENOENT ? FailMissing(m_native) : FailErrno(errno);
   m_committed = true;
   Release();
   return TRUE;
@@ -479,13 +498,109 @@ void CSaveBeside::Release() {
 void CSaveBeside::RemoveLeftovers() const {
   if (m_inPlace || m_temp.IsEmpty()) return;
   const std::string temp = m_temp.GetString();
-  const std::string own = LastComponent(temp);
-  const std::string leaf = LastComponent(ResolvePath(m_target));
-  DIR* d = opendir(ParentOf(temp).c_str());
+  RemoveSaveLeftovers(ParentOf(temp), {LastComponent(m_native)}, {LastComponent(temp)});
+}
+
+bool IsSaveTempName(const std::string& name, const std::string& target) {
+  const std::string stem = TempStem(target) + kTempMark;
+  return name.size() == stem.size() + kRandomLetters && name.compare(0, stem.size(), stem) == 0 &&
+         name.find_first_not_of(kLetters, stem.size()) == std::string::npos;
+}
+
+std::string SaveOldCopyName(const std::string& target) {
+  return MarkedStem(target, sizeof kOldCopyMark - 1) + kOldCopyMark;
+}
+
+int GetSaveFileIdentity(const std::string& path, CSaveFileIdentity& identity) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return 0;
+    FailErrno(errno);
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    t_lastError = ERROR_ACCESS_DENIED;
+    return -1;
+  }
+  identity.inode = (unsigned long long)st.st_ino;
+  identity.size = (unsigned long long)st.st_size;
+  identity.modified = (long long)st.st_mtim.tv_sec * 1000000000ll + st.st_mtim.tv_nsec;
+  return 1;
+}
+
+BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
+  const std::string stem = path.substr(0, path.size() - LastComponent(path).size()) + TempStem(LastComponent(path)) + kTempMark;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temp = stem + RandomLetters();
+    const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return FailErrno(errno);
+    }
+    // Locked while it is written, so that no sweep of leftovers takes it for one; renamed before
+    // the lock goes with the descriptor.
+    flock(fd, LOCK_EX | LOCK_NB);
+    int err = WriteAll(fd, (const char*)data, size) ? 0 : errno;
+    if (!err && rename(temp.c_str(), path.c_str()) != 0) err = errno;
+    if (err) {
+      unlink(temp.c_str());
+      close(fd);
+      return FailErrno(err);
+    }
+    if (close(fd) != 0) {
+      err = errno;
+      unlink(path.c_str());
+      return FailErrno(err);
+    }
+    return TRUE;
+  }
+  return Fail(ERROR_FILE_EXISTS);
+}
+
+BOOL MakeOldCopy(const std::string& existing, const std::string& copy) {
+  // A link never follows a link at either name, and fails where anything has the name.
+  int err = linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, copy.c_str(), 0) == 0 ? 0 : errno;
+  if (err == EEXIST) {
+    if (unlink(copy.c_str()) != 0 && errno != ENOENT) return FailErrno(errno);
+    err = linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, copy.c_str(), 0) == 0 ? 0 : errno;
+  }
+  if (err == 0) return TRUE;
+  if (unlink(copy.c_str()) != 0 && errno != ENOENT) return FailErrno(errno);
+  if (err != EPERM && err != EOPNOTSUPP && err != EMLINK && err != ENOSYS && err != EXDEV) return FailErrno(err);
+  const int in = open(existing.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (in < 0) return FailErrno(errno);
+  struct stat st;
+  const BOOL ok = fstat(in, &st) == 0 ? CopyOpenFile(in, st, copy, true) : FailErrno(errno);
+  close(in);
+  return ok;
+}
+
+BOOL RenameExact(const std::string& from, const std::string& to) {
+  return rename(from.c_str(), to.c_str()) == 0 ? TRUE : FailErrno(errno);
+}
+
+BOOL DeleteExact(const std::string& path) { return unlink(path.c_str()) == 0 ? TRUE : FailErrno(errno); }
+
+bool IsSameFolder(const std::string& a, const std::string& b) {
+  struct stat x, y;
+  return a == b || (stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino);
+}
+
+void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
+                         const std::vector<std::string>& live) {
+  const DWORD error = t_lastError;
+  std::vector<std::string> stems;
+  for (const std::string& t : targets) stems.push_back(TempStem(t));
+  std::sort(stems.begin(), stems.end());
+  DIR* d = opendir(folder.c_str());
   if (!d) return;
   const int dfd = dirfd(d);
+  const size_t tail = (sizeof kTempMark - 1) + kRandomLetters;
   while (dirent* e = readdir(d)) {
-    if (e->d_name == own || !IsTempNameOf(e->d_name, leaf)) continue;
+    const std::string name = e->d_name;
+    if (!EndsInTempMark(name) || !std::binary_search(stems.begin(), stems.end(), name.substr(0, name.size() - tail)) ||
+        std::find(live.begin(), live.end(), name) != live.end())
+      continue;
     const int fd = openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     // A live save holds its lock until its file is renamed or deleted.
@@ -495,6 +610,7 @@ void CSaveBeside::RemoveLeftovers() const {
     close(fd);
   }
   closedir(d);
+  t_lastError = error;
 }
 
 BOOL MoveFile(LPCSTR existingFile, LPCSTR newFile) {

@@ -203,11 +203,11 @@ class CFileFind {
 
 // A file written under a temporary name of its own beside its target, which replaces the target
 // only on Commit: a save that fails part-way leaves the old file as it was. The temporary file
-// ("<target name>.~" and six random letters or digits, the name cut so the whole fits in 255 bytes)
-// is created empty when the object is, so that saves of one target in several processes never
-// share it, and it stays locked (flock) while the object holds it. It goes when the object does,
-// unless it was committed. Through a symbolic link the file it leads to is replaced; a device or
-// pipe is written in place (the temporary name is the target).
+// (SaveTempName: the target's name, ".~dvx-" and six random letters or digits) is created empty
+// when the object is, so that saves of one target in several processes never share it, and it
+// stays locked (flock) while the object holds it. It goes when the object does, unless it was
+// committed. Through a symbolic link the file it leads to is replaced; a device or pipe is written
+// in place (the temporary name is the target).
 class CSaveBeside {
  public:
   explicit CSaveBeside(LPCSTR target);
@@ -216,29 +216,72 @@ class CSaveBeside {
   CSaveBeside& operator=(const CSaveBeside&) = delete;
 
   const CString& GetTarget() const { return m_target; }
+  // The target as the file system knows it (looked up once, when the object was made).
+  const std::string& GetNativeTarget() const { return m_native; }
   const CString& GetTempName() const { return m_temp; }
-  // Gives the written temporary file the target's permissions (Commit does so too); for files
-  // that someone other than Commit may put in place.
+  // Gives the written temporary file the target's permissions (Commit does so too, unless this was
+  // done already); for files that someone other than Commit may put in place.
   void TakeOldPermissions() const;
   // Replaces the target; FALSE with the last error set (the temporary file stays until Discard).
   BOOL Commit();
   // Deletes the temporary file, keeping the last error.
   void Discard();
   // Deletes the temporary files of this target that no live save holds (left by a save that was
-  // killed), including those of the earlier fixed names ("<target>.~sav", and the zip library's
-  // "<target>.~sav.XXXXXX"). Keeps the last error.
+  // killed). Only names with the save's own mark go: a user's "<target>.~backup" stays. Keeps the
+  // last error.
   void RemoveLeftovers() const;
 
  private:
   void Release();
 
   CString m_target;
+  std::string m_native;
   CString m_temp;
   int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
   bool m_inPlace = false;
   bool m_committed = false;
+  mutable bool m_permissionsTaken = false;
 };
 
 // True when `name` matches the pattern (`*`, `?`) without regard to ASCII case. "*.*" matches every
 // name, and a pattern ending in ".*" also matches the name without an extension.
 bool MatchFilePattern(const char* pattern, const char* name);
+
+// ---- The files a save makes for itself ----------------------------------------------------------
+// Their names carry a mark (".~dvx-") that no user's file is taken to have; a name that must be cut
+// to fit in 255 bytes keeps a checksum of the whole. Every name here is a file name without a
+// folder, and every path is taken exactly as spelled (one lstat, no look-up without regard to case,
+// no link followed).
+
+// True when `name` is a temporary name that a save of the file `target` makes.
+bool IsSaveTempName(const std::string& name, const std::string& target);
+// The name of the copy of the old `target` that a set of files replaced as one keeps until the set
+// is complete.
+std::string SaveOldCopyName(const std::string& target);
+
+// What tells one file from another that took its name: inode, size and time of the last change.
+struct CSaveFileIdentity {
+  unsigned long long inode = 0, size = 0;
+  long long modified = 0;  // nanoseconds since 1970
+  bool operator==(const CSaveFileIdentity&) const = default;
+};
+// 1 for a plain file (its identity filled in), 0 when nothing has the name, -1 for anything else (a
+// link, a folder, a device) or a name that cannot be looked at.
+int GetSaveFileIdentity(const std::string& path, CSaveFileIdentity& identity);
+// Writes `path` whole, under a temporary name of its own beside it that is then renamed over it.
+// FALSE with the last error set; nothing is left then.
+BOOL WriteWholeFile(const std::string& path, const void* data, size_t size);
+// Makes `copy` a new file with the bytes of `existing`: a second name of the same file where the file
+// system allows it, else a copy. A file of that name is deleted first; the new one is created
+// exclusively, never through a link. FALSE with the last error set.
+BOOL MakeOldCopy(const std::string& existing, const std::string& copy);
+// Renames or deletes exactly the names given; FALSE with the last error set.
+BOOL RenameExact(const std::string& from, const std::string& to);
+BOOL DeleteExact(const std::string& path);
+// True when the two paths name one folder (or file), however each is spelled.
+bool IsSameFolder(const std::string& a, const std::string& b);
+// Deletes in `folder` what saves of the files `targets` left behind when they were killed: their
+// temporary files that no live save holds (the caller's own, named in `live`, are not looked at). One
+// pass over the folder; keeps the last error.
+void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
+                         const std::vector<std::string>& live = {});

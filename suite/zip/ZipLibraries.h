@@ -53,7 +53,8 @@ struct USERFUNCTIONS {
   int (*service)(const char* name, unsigned long size);
 };
 
-// Extracts the archive's entries (all when ifnc is 0; none of the xfnv names). 0 on success. Every
+// Extracts the archive's entries (all when ifnc is 0; none whose file name, its folders left aside,
+// matches one of the xfnv patterns, without regard to case). 0 on success. Every
 // entry name is checked before anything is written: an absolute one, one with a drive letter or a
 // ".." component, or one whose path below the folder passes a link or a file where a folder belongs
 // (or ends on something other than a plain file) fails the whole extraction. A failed extraction

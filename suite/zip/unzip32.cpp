@@ -90,7 +90,7 @@ bool WriteEntry(zip_t* za, zip_uint64_t index, const CSaveBeside& save) {
 
 extern "C" {
 
-int Wiz_SingleEntryUnzip(int, char**, int, char**, DCL* dcl, USERFUNCTIONS* functions) {
+int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCTIONS* functions) {
   if (!dcl || !dcl->lpszZipFN) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 10;
@@ -122,6 +122,8 @@ int Wiz_SingleEntryUnzip(int, char**, int, char**, DCL* dcl, USERFUNCTIONS* func
     rel = NativePath(names[i].c_str());
     bool folder = !rel.empty() && rel.back() == '/', exists;
     if (!dcl->fKeepFolders) rel = folder ? std::string() : rel.substr(rel.rfind('/') + 1);
+    for (int x = 0; !folder && x < xfnc && xfnv; ++x)
+      if (xfnv[x] && MatchFilePattern(xfnv[x], rel.substr(rel.rfind('/') + 1).c_str())) rel.clear();
     ok = rel.empty() || (WalkFolders(dir, rel, nullptr) && (folder || FileMayGo(dir + "/" + rel, exists)));
   }
   if (!ok) SetLastError(ERROR_INVALID_DATA);

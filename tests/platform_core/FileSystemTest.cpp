@@ -439,8 +439,10 @@ TEST(FileSystem, LeftoversOfKilledSavesGoButALiveSaveKeepsItsFile) {
   WriteText(target, "old");
   CSaveBeside live(target.c_str());
   WriteText(live.GetTempName().GetString(), "being written");
-  const char* kLeftovers[] = {"x.zip.~k3j9x2", "x.zip.~sav", "x.zip.~sav.Ab3xY9"};
-  const char* kOthers[] = {"y.zip.~k3j9x2", "x.zip.~K3J9X2", "x.zip.~k3j9x", "x.zip.~sav.Ab3xY", "x.zip.bak"};
+  const char* kLeftovers[] = {"x.zip.~dvx-k3j9x2", "x.zip.~dvx-backup"};
+  // A user's own backups keep their names, whatever they look like.
+  const char* kOthers[] = {"y.zip.~dvx-k3j9x2", "x.zip.~dvx-K3J9X2", "x.zip.~dvx-k3j9x", "x.zip.~backup",
+                           "x.zip.~k3j9x2", "x.zip.~sav", "x.zip.~sav.Ab3xY9", "x.zip.~dvx-old", "x.zip.bak"};
   for (const char* name : kLeftovers) WriteText(dir / name, "left");
   for (const char* name : kOthers) WriteText(dir / name, "other");
   CSaveBeside next(target.c_str());
@@ -469,4 +471,19 @@ TEST(FileSystem, SaveBesideKeepsTheTempNameWithinTheNameLimit) {
     EXPECT_EQ(ReadFileText(dir / name), name);
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5);
+}
+
+TEST(FileSystem, OwnNamesOfLongTargetsFitAndStayApart) {
+  const std::string a = std::string(250, 'n') + "a.cfg", b = std::string(250, 'n') + "b.cfg";
+  EXPECT_EQ(SaveOldCopyName("setup.cfg"), "setup.cfg.~dvx-old");
+  EXPECT_NE(SaveOldCopyName(a), SaveOldCopyName(b));
+  EXPECT_LE(SaveOldCopyName(a).size(), 255u);
+  const fs::path dir = ScratchDir("fs-save-own-names");
+  CSaveBeside save((dir / a).c_str());
+  const std::string temp = fs::path(save.GetTempName().GetString()).filename().string();
+  EXPECT_TRUE(IsSaveTempName(temp, a));
+  EXPECT_FALSE(IsSaveTempName(temp, b));
+  EXPECT_TRUE(IsSaveTempName("setup.cfg.~dvx-k3j9x2", "setup.cfg"));
+  for (const char* other : {"setup.cfg.~backup", "setup.cfg.~dvx-K3J9X2", "setup.cfg.~dvx-old", "setup.cfg.~k3j9x2"})
+    EXPECT_FALSE(IsSaveTempName(other, "setup.cfg")) << other;
 }

@@ -156,7 +156,7 @@ TEST_F(SetupTest, ImportNeedsACompatibleProductAndAnEditor) {
   s->SetTestPerformedDuringEdit(1);
   std::string none = dravonix::test::ScratchDir("import_none") + "/inner";
   EXPECT_EQ(s->ImportFromDirectory(none.c_str()), 0);
-  EXPECT_EQ(LastBox(), "Cannot open file " + none + "\\setup.cfg!");
+  EXPECT_EQ(LastBox(), "Cannot open file " + none + "/setup.cfg!");
   EXPECT_FALSE(s->WasTestPerformedDuringEdit());
   EXPECT_EQ(GuiCount("EditSetup"), 0);
 }

@@ -2,11 +2,16 @@
 // folder, and the boxes of failed saves and exports naming what the user chose.
 #include "kernel/setup/SetupArchive.h"
 #include "platform/core/MessageBox.h"
+#include "suite/zip/ZipLibraries.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <map>
@@ -254,4 +259,283 @@ TEST_F(SetupSaveTest, FailedSavesAndExportsNameWhatTheUserChose) {
   EXPECT_TRUE(fs::is_empty(dir + "/mixed"));
   fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
   DialogAutomation::Reset();
+}
+
+namespace {
+
+// What a record must give of a file so that a recovery takes it for the one it wrote.
+std::string Identity(const std::string& path) {
+  struct stat st {};
+  stat(path.c_str(), &st);
+  return std::to_string(st.st_ino) + "\t" + std::to_string(st.st_size) + "\t" +
+         std::to_string((long long)st.st_mtim.tv_sec * 1000000000ll + st.st_mtim.tv_nsec);
+}
+
+// Every file below `dir` with its bytes (links by where they lead), but for those of the folder `skip`.
+Files Tree(const std::string& dir, const std::string& skip) {
+  Files tree;
+  for (auto& e : fs::recursive_directory_iterator(dir)) {
+    if (e.path().parent_path() == skip) continue;
+    const std::string rel = fs::relative(e.path(), dir).string();
+    if (fs::is_symlink(e.symlink_status())) tree[rel] = "-> " + fs::read_symlink(e.path()).string();
+    else if (e.is_regular_file()) tree[rel] = dravonix::test::ReadFileText(e.path().string());
+  }
+  return tree;
+}
+
+bool IsRecord(const std::string& name) { return name == "~save.journal" || name == "~undo.journal"; }
+
+}  // namespace
+
+TEST_F(SetupSaveTest, ARecordFromElsewhereActsOnNothingButIsSetAside) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const Files oldFiles = SavedBy(*older, "old"), newFiles = SavedBy(*newer, "new");
+  const std::map<std::string, Files> sets = {{"old", oldFiles}, {"new", newFiles}};
+  using Plant = std::function<void(const std::string& root, const std::string& dir)>;
+  auto record = [&](const char* name, std::function<std::string(const std::string&, const std::string&)> text) -> Plant {
+    return [=](const std::string& root, const std::string& dir) { WriteBytes(dir + "/" + name, text(root, dir)); };
+  };
+  const std::string kEnd = "end\r\n";
+  const struct {
+    const char* what;
+    Plant plant;
+  } kCases[] = {
+      {"an absolute path", record("~undo.journal", [&](auto& root, auto&) { return "none\t" + root + "/notes.txt\t\r\n" + kEnd; })},
+      {"an absolute path with its file's identity", record("~undo.journal", [&](auto& root, auto&) {
+         return "notes.txt.~dvx-aaaaaa\t" + root + "/notes.txt\t\t" + Identity(root + "/notes.txt") + "\r\n" + kEnd;
+       })},
+      {"../ paths", [&](auto& root, auto& dir) {
+         WriteBytes(root + "/notes.txt.~dvx-aaaaaa", "planted");
+         WriteBytes(dir + "/~save.journal", "../../../notes.txt.~dvx-aaaaaa\t../../../notes.txt\t\t" +
+                                                Identity(root + "/notes.txt.~dvx-aaaaaa") + "\r\n" + kEnd);
+       }},
+      {"a temporary that is a link out", [&](auto& root, auto& dir) {
+         fs::create_symlink(root + "/notes.txt", dir + "/setup.cfg.~dvx-aaaaaa");
+         WriteBytes(dir + "/~save.journal", "setup.cfg.~dvx-aaaaaa\tsetup.cfg\t\t" + Identity(root + "/notes.txt") + "\r\n" + kEnd);
+       }},
+      {"a target that is a link out", [&](auto& root, auto& dir) {
+         fs::create_symlink(root + "/notes.txt", dir + "/notes.cfg");
+         WriteBytes(dir + "/~undo.journal", "notes.cfg.~dvx-aaaaaa\tnotes.cfg\t\t" + Identity(root + "/notes.txt") + "\r\n" + kEnd);
+       }},
+      {"the folder's own files swapped", [&](auto&, auto& dir) {
+         WriteBytes(dir + "/setup.cfg.~dvx-aaaaaa", ReadBytes(dir + "/setup.cfg"));
+         WriteBytes(dir + "/~save.journal", "setup.cfg.~dvx-aaaaaa\tvariables.cfg\t\t" + Identity(dir + "/setup.cfg.~dvx-aaaaaa") + "\r\n" + kEnd);
+       }},
+      {"an entry naming the folder", record("~undo.journal", [&](auto&, auto&) { return "none\tsetup.cfg\t\r\nnone\t.\t\r\n" + kEnd; })},
+      {"a record cut short", [&](auto&, auto& dir) {
+         WriteBytes(dir + "/setup.cfg.~dvx-aaaaaa", "cut");
+         WriteBytes(dir + "/~save.journal", "setup.cfg.~dvx-aaaaaa\tsetup.cfg\t\t" + Identity(dir + "/setup.cfg.~dvx-aaaaaa") + "\r\n");
+       }},
+      {"300,000 entries", record("~undo.journal", [&](auto& root, auto&) {
+         std::string text;
+         text.reserve(300000 * 40);
+         for (int i = 0; i < 300000; ++i) text += "none\tnotes.cfg\t\r\n";
+         return text + "none\t" + root + "/notes.txt\t\r\n" + kEnd;
+       })},
+  };
+  for (const auto& c : kCases) {
+    for (bool save : {false, true}) {
+      const std::string root = dravonix::test::ScratchDir("crafted"), dir = root + "/a/b/setup";
+      fs::create_directories(dir);
+      ASSERT_TRUE(older->SaveToDirectory(dir.c_str())) << LastBox();
+      WriteBytes(root + "/notes.txt", "the user's notes");
+      WriteBytes(root + "/a/other.txt", "another file");
+      c.plant(root, dir);
+      const Files outside = Tree(root, dir);
+      ClearBoxes();
+      const auto start = std::chrono::steady_clock::now();
+      if (save) {
+        EXPECT_EQ(1, newer->SaveToDirectory(dir.c_str())) << c.what << ": " << LastBox();
+      } else {
+        SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
+        ASSERT_TRUE(loaded) << c.what << ": " << LastBox();
+        EXPECT_EQ(CString("old"), loaded->GetOptionNoError("Who")) << c.what;
+      }
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << c.what;
+      EXPECT_EQ(Tags(dir, sets), AllTagged(save ? "new" : "old")) << c.what << " " << save;
+      EXPECT_EQ(Tree(root, dir), outside) << c.what << " " << save;
+      for (const std::string& name : Entries(dir)) EXPECT_FALSE(IsRecord(name)) << c.what << " " << save;
+      for (const std::string& name : kOnlyTheSet) EXPECT_FALSE(fs::is_symlink(dir + "/" + name)) << c.what << " " << save;
+      // Nothing is replayed against the files saved after it.
+      SetupPtr again(CMC_Setup::CreateFromDirectory(dir.c_str()));
+      ASSERT_TRUE(again) << c.what << ": " << LastBox();
+      EXPECT_EQ(CString(save ? "new" : "old"), again->GetOptionNoError("Who")) << c.what;
+    }
+  }
+}
+
+TEST_F(SetupSaveTest, ArchivesNeitherCarryNorRestoreASavesOwnFiles) {
+  SetupPtr older = Version("old");
+  ASSERT_TRUE(older);
+  const std::string root = dravonix::test::ScratchDir("carried"), dir = root + "/from";
+  ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+  const Files oldFiles = ReadSet(dir);
+  const char* const kOwn[] = {"~undo.journal", "~save.journal", "setup.cfg.~dvx-abc123", "setup.cfg.~dvx-old",
+                              "~save.journal.~dvx-x1y2z3"};
+  for (const char* name : kOwn) WriteBytes(dir + "/" + name, "none\t../../victim.txt\t\r\nend\r\n");
+  // Made by the archive function, and by hand as another program would pack the folder.
+  ASSERT_TRUE(ArchiveDirectory(dir.c_str(), (root + "/made.t.zip").c_str())) << LastBox();
+  std::vector<std::string> paths;
+  for (const std::string& name : Entries(dir)) paths.push_back(dir + "/" + name);
+  std::vector<char*> names;
+  for (std::string& p : paths) names.push_back(p.data());
+  ZIPUSERFUNCTIONS functions{};
+  ZPOPT options{};
+  options.szRootDir = dir.c_str();
+  options.fLevel = '6';
+  const std::string packed = root + "/packed.t.zip";
+  ZCL zcl{(int)names.size(), packed.c_str(), names.data()};
+  ASSERT_TRUE(ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(zcl) == 0);
+  for (const char* zip : {"made.t.zip", "packed.t.zip"}) {
+    const std::string to = root + "/x/y/" + zip;
+    fs::create_directories(root + "/x/y");
+    WriteBytes(root + "/x/victim.txt", "the user's file");
+    ASSERT_TRUE(RestoreDirectory((root + "/" + zip).c_str(), to.c_str())) << zip << " " << LastBox();
+    EXPECT_EQ(Entries(to), kOnlyTheSet) << zip;
+    SetupPtr loaded(CMC_Setup::CreateFromDirectory(to.c_str()));
+    ASSERT_TRUE(loaded) << LastBox();
+    EXPECT_EQ(ReadSet(to), oldFiles) << zip;
+    EXPECT_EQ(ReadBytes(root + "/x/victim.txt"), "the user's file") << zip;
+  }
+}
+
+TEST_F(SetupSaveTest, ASaveMakesItsOldCopiesAfreshAndKeepsTheUsersFiles) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::string root = dravonix::test::ScratchDir("planted"), dir = root + "/setup";
+  ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+  WriteBytes(root + "/somewhere.txt", "somewhere");
+  WriteBytes(root + "/elsewhere.txt", "elsewhere");
+  fs::create_symlink("../somewhere.txt", dir + "/setup.cfg.~old");
+  fs::create_symlink("../elsewhere.txt", dir + "/parameters.cfg.~dvx-old");
+  const Files users = {{"setup.cfg.~backup", "mine"}, {"parameters.cfg.~old", "mine too"}, {"variables.cfg.~1~", "and mine"}};
+  for (auto& [name, bytes] : users) WriteBytes(dir + "/" + name, bytes);
+  // The old files are kept by a second name, not copied, where the file system allows it.
+  static std::string s_dir;
+  static bool s_linked;
+  s_dir = dir;
+  s_linked = false;
+  g_pfnConfigCommitStep = [](int step) {
+    struct stat file {}, copy {};
+    if (step == 0 && stat((s_dir + "/setup.cfg").c_str(), &file) == 0 && lstat((s_dir + "/setup.cfg.~dvx-old").c_str(), &copy) == 0)
+      s_linked = file.st_ino == copy.st_ino;
+  };
+  ASSERT_TRUE(newer->SaveToDirectory(dir.c_str())) << LastBox();
+  g_pfnConfigCommitStep = nullptr;
+  EXPECT_TRUE(s_linked);
+  EXPECT_EQ(ReadSet(dir), SavedBy(*newer, "new2"));
+  EXPECT_EQ(ReadBytes(root + "/somewhere.txt"), "somewhere");
+  EXPECT_EQ(ReadBytes(root + "/elsewhere.txt"), "elsewhere");
+  for (auto& [name, bytes] : users) EXPECT_EQ(ReadBytes(dir + "/" + name), bytes) << name;
+  EXPECT_TRUE(fs::is_symlink(dir + "/setup.cfg.~old"));  // the user's link
+  std::set<std::string> expected(kOnlyTheSet);
+  for (auto& [name, bytes] : users) expected.insert(name);
+  expected.insert("setup.cfg.~old");
+  EXPECT_EQ(Entries(dir), expected);
+}
+
+TEST_F(SetupSaveTest, AStoppedSaveInAFolderMadeReadOnlyLoadsWholeOrIsRefused) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  const std::string dir = dravonix::test::ScratchDir("readonly-stopped") + "/setup";
+  const std::string refused = "refused Cannot complete or undo an interrupted save in folder " + dir + "! Access is denied.";
+  const struct {
+    int step;
+    std::string seen;
+  } kStops[] = {{0, "loaded old"}, {1, refused}, {2, refused}, {3, "loaded new"}, {4, "loaded new"}};
+  for (const auto& c : kStops) {
+    fs::remove_all(dir);
+    ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+    dravonix::test::InChildProcess([&] {
+      g_stopAt = c.step;
+      g_pfnConfigCommitStep = StopAt;
+      return std::to_string(newer->SaveToDirectory(dir.c_str()));
+    });
+    fs::permissions(dir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
+    const std::string seen = dravonix::test::AsOrdinaryUser([&] {
+      ClearBoxes();
+      SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
+      return loaded ? "loaded " + std::string(loaded->GetOptionNoError("Who")) : "refused " + LastBox();
+    });
+    EXPECT_EQ(seen, c.seen) << c.step;
+    // Once the folder may be written again, the next reader puts it right.
+    fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
+    SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
+    ASSERT_TRUE(loaded) << LastBox();
+    EXPECT_EQ(Tags(dir, sets), AllTagged("new")) << c.step;
+    EXPECT_EQ(Entries(dir), kOnlyTheSet) << c.step;
+  }
+}
+
+TEST_F(SetupSaveTest, ARecordStoppedWhileWrittenGoesWithTheNextSave) {
+  SetupPtr s = Version("old");
+  ASSERT_TRUE(s);
+  const std::string dir = dravonix::test::ScratchDir("record-left");
+  ASSERT_TRUE(s->SaveToDirectory(dir.c_str()));
+  WriteBytes(dir + "/~save.journal.~dvx-k3j9x2", "setup.cfg.~dvx-abcdef\tset");
+  ASSERT_TRUE(s->SaveToDirectory(dir.c_str())) << LastBox();
+  EXPECT_EQ(Entries(dir), kOnlyTheSet);
+}
+
+TEST_F(SetupSaveTest, AFileOrRecordThatCannotBeCreatedIsReportedWithItsCause) {
+  SetupPtr s = Version("old");
+  ASSERT_TRUE(s);
+  const std::string dir = dravonix::test::ScratchDir("no-descriptors");
+  ASSERT_TRUE(s->SaveToDirectory(dir.c_str()));
+  const Files before = ReadSet(dir);
+  static auto takeAll = [] {
+    for (int fd; (fd = dup(0)) >= 0;) {
+    }
+  };
+  // The descriptors run out before the first file, or before the set's record.
+  for (bool atRecord : {false, true}) {
+    const std::string seen = dravonix::test::InChildProcess([&] {
+      rlimit r{64, 64};
+      setrlimit(RLIMIT_NOFILE, &r);
+      if (atRecord) {
+        g_pfnConfigCommitStep = [](int step) {
+          if (step == -1) takeAll();
+        };
+      } else {
+        takeAll();
+        close(63);  // one left, for the folder's lock
+      }
+      ClearBoxes();
+      const int saved = s->SaveToDirectory(dir.c_str());
+      return std::to_string(saved) + " " + LastBox();
+    });
+    EXPECT_EQ(seen, "0 Cannot write in file " + dir + "/setup.cfg! The system cannot open the file.") << atRecord;
+    EXPECT_EQ(ReadSet(dir), before);
+    EXPECT_EQ(Entries(dir), kOnlyTheSet);
+  }
+}
+
+TEST_F(SetupSaveTest, ASetThatCanBeNeitherCompletedNorUndoneRefusesLoadsAndSaves) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::map<std::string, Files> sets = {{"new", SavedBy(*newer, "new")}};
+  const std::string dir = dravonix::test::ScratchDir("stuck") + "/setup";
+  ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+  dravonix::test::InChildProcess([&] {
+    g_stopAt = 1;
+    g_pfnConfigCommitStep = StopAt;
+    return std::to_string(newer->SaveToDirectory(dir.c_str()));
+  });
+  // The last file may not be replaced, and the first one's old copy is gone.
+  fs::remove(dir + "/setup.cfg.~dvx-old");
+  fs::permissions(dir + "/variables.cfg", fs::perms::owner_write, fs::perm_options::remove);
+  const std::string box = "Cannot complete or undo an interrupted save in folder " + dir + "! Access is denied.";
+  ClearBoxes();
+  EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{box});
+  ClearBoxes();
+  EXPECT_EQ(older->SaveToDirectory(dir.c_str()), 0);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{box});
+  fs::permissions(dir + "/variables.cfg", fs::perms::owner_write, fs::perm_options::add);
+  SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
+  ASSERT_TRUE(loaded) << LastBox();
+  EXPECT_EQ(Tags(dir, sets), AllTagged("new"));
+  EXPECT_EQ(Entries(dir), kOnlyTheSet);
 }

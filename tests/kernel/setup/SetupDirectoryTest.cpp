@@ -108,7 +108,7 @@ TEST_F(SetupTest, DirectoryWithoutConfigurationId) {
   std::string cfg = Gen3Cfg("", {"ConfigurationID"});
   std::string dir = MakeDir("noconfigid", cfg);
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
-  EXPECT_EQ(LastBox(), "File " + dir + "\\setup.cfg doesn't contain ConfigurationID (case insensitive).");
+  EXPECT_EQ(LastBox(), "File " + dir + "/setup.cfg doesn't contain ConfigurationID (case insensitive).");
 
   // Through Create(id) the id is already set.
   WriteBytes(Kernel("Configurations/0A/01/setup.cfg"), cfg);
@@ -151,13 +151,13 @@ TEST_F(SetupTest, MissingKeysAndBadValuesOfSetupCfg) {
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
   int lines = 0;
   for (char ch : Gen3Cfg()) lines += ch == '\n';
-  EXPECT_EQ(LastBox(), "Invalid syntax in file " + dir + "\\setup.cfg, line " + std::to_string(lines + 1));
+  EXPECT_EQ(LastBox(), "Invalid syntax in file " + dir + "/setup.cfg, line " + std::to_string(lines + 1));
 
   // HOME[n] of a generation-3 firmware
   dir = MakeDir("home3", "FirmwareID = F505H\nHOME[0] = a.cfg\n" + Gen3Cfg("", {"FirmwareID"}));
   ClearBoxes();
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
-  EXPECT_EQ(LastBox(), "Error in file " + dir + "\\setup.cfg line 2:\n Keyword \"HOME[0]\" is not allowed  for MC version 3!");
+  EXPECT_EQ(LastBox(), "Error in file " + dir + "/setup.cfg line 2:\n Keyword \"HOME[0]\" is not allowed  for MC version 3!");
   // ... passes before the FirmwareID line; the firmware's own list replaces it
   dir = MakeDir("home3before", "home[0] = a.cfg\n" + Gen3Cfg());
   ClearBoxes();
@@ -171,7 +171,7 @@ TEST_F(SetupTest, HomingFilesOfAnOlderFirmware) {
   std::string g2 = ReadBytes(Kernel("Configurations/02/10/setup.cfg"));
   std::string dir = MakeDir("homegap", g2 + "HOME[4] = x.cfg\n", "Configurations/02/10");
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
-  EXPECT_EQ(LastBox(), dir + "\\setup.cfg: homing procedures array has gaps!");
+  EXPECT_EQ(LastBox(), dir + "/setup.cfg: homing procedures array has gaps!");
 
   dir = MakeDir("homecut", g2 + "HOME[3] = last.cfg  trailing words\n", "Configurations/02/10");
   SetupPtr s(CMC_Setup::CreateFromDirectory(dir.c_str()));
@@ -258,12 +258,12 @@ TEST_F(SetupTest, FirmwareFileRules) {
     std::string line;
     std::string message;
   } cases[] = {
-      {"Unknown = 1\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 1"},
-      {"InterruptDesc[1] = unquoted\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 1"},
-      {"Other[1] = \"x\"\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 1"},
-      {"# comment\nHomeProcCount = -1\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 2"},
-      {"no equal sign\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 1"},
-      {"HomeProcCount = 2000000000\n", "Invalid syntax in file Firmware\\F5T01\\setup.cfg, line 1"},
+      {"Unknown = 1\n", "Invalid syntax in file Firmware/F5T01/setup.cfg, line 1"},
+      {"InterruptDesc[1] = unquoted\n", "Invalid syntax in file Firmware/F5T01/setup.cfg, line 1"},
+      {"Other[1] = \"x\"\n", "Invalid syntax in file Firmware/F5T01/setup.cfg, line 1"},
+      {"# comment\nHomeProcCount = -1\n", "Invalid syntax in file Firmware/F5T01/setup.cfg, line 2"},
+      {"no equal sign\n", "Invalid syntax in file Firmware/F5T01/setup.cfg, line 1"},
+      {"HomeProcCount = 2000000000\n", "Invalid syntax in file Firmware/F5T01/setup.cfg, line 1"},
   };
   for (const Case& c : cases) {
     WriteBytes(Kernel(fw + "setup.cfg"), c.line);
@@ -288,26 +288,26 @@ TEST_F(SetupTest, FirmwareFileRules) {
   WriteBytes(Kernel("Firmware/F2T01/setup.cfg"), "InterruptDesc[0] = \"a\"\nHomeProcCount = 1\n");
   ClearBoxes();
   EXPECT_FALSE(s->SetFirmwareID("F2T01"));
-  EXPECT_EQ(LastBox(), "Error in file Firmware\\F2T01\\setup.cfg line 2:\n Keyword \"HomeProcCount\" is not allowed  for MC version 2!");
+  EXPECT_EQ(LastBox(), "Error in file Firmware/F2T01/setup.cfg line 2:\n Keyword \"HomeProcCount\" is not allowed  for MC version 2!");
   WriteBytes(Kernel("Firmware/F2T01/setup.cfg"), "DefaultHomeProc[0] = \"a\"\n");
   EXPECT_FALSE(s->SetFirmwareID("F2T01"));
-  EXPECT_EQ(LastBox(), "Error in file Firmware\\F2T01\\setup.cfg line 1:\n Keyword \"DefaultHomeProc\" is not allowed  for MC version 2!");
+  EXPECT_EQ(LastBox(), "Error in file Firmware/F2T01/setup.cfg line 1:\n Keyword \"DefaultHomeProc\" is not allowed  for MC version 2!");
 }
 
 TEST_F(SetupTest, BadFilesLeaveNoSetup) {
   // missing directory
   std::string none = dravonix::test::ScratchDir("nosuchsetup") + "/inner";
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(none.c_str()), nullptr);
-  EXPECT_EQ(LastBox(), "Cannot open file " + none + "\\setup.cfg!");
+  EXPECT_EQ(LastBox(), "Cannot open file " + none + "/setup.cfg!");
   EXPECT_EQ(CMC_Setup::Create(0x0E0E), nullptr);
-  EXPECT_NE(LastBox().find("Configurations\\0E\\0E\\setup.cfg!"), std::string::npos);
+  EXPECT_NE(LastBox().find("Configurations/0E/0E/setup.cfg!"), std::string::npos);
 
   // malformed parameters.cfg and variables.cfg
   std::string dir = MakeDir("badparams", Gen3Cfg());
   WriteBytes(dir + "/parameters.cfg", "INT\tKp\t@0x0100\t=1\nINT\tKP\t@0x0101\t=1\n");
   ClearBoxes();
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
-  EXPECT_EQ(LastBox(), "Error in file " + dir + "\\parameters.cfg line 2:\n The parameter KP is already defined.");
+  EXPECT_EQ(LastBox(), "Error in file " + dir + "/parameters.cfg line 2:\n The parameter KP is already defined.");
   WriteBytes(dir + "/parameters.cfg", "INT\tKp\t[furlong]\t@0x0100\t=1\n");
   ClearBoxes();
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
@@ -316,17 +316,17 @@ TEST_F(SetupTest, BadFilesLeaveNoSetup) {
   WriteBytes(dir + "/variables.cfg", "LONG\tX\t@0x0100\tjunk\n");
   ClearBoxes();
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
-  EXPECT_EQ(LastBox(), "Invalid syntax in file " + dir + "\\variables.cfg, line 1");
+  EXPECT_EQ(LastBox(), "Invalid syntax in file " + dir + "/variables.cfg, line 1");
   std::filesystem::remove(dir + "/variables.cfg");
   ClearBoxes();
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
-  EXPECT_EQ(LastBox(), "Cannot open file " + dir + "\\variables.cfg!");
+  EXPECT_EQ(LastBox(), "Cannot open file " + dir + "/variables.cfg!");
 
   // a firmware folder that does not exist
   dir = MakeDir("nofirmware", Gen3Cfg("FirmwareID = F5ZZZ\n", {"FirmwareID"}));
   ClearBoxes();
   EXPECT_EQ(CMC_Setup::CreateFromDirectory(dir.c_str()), nullptr);
-  EXPECT_NE(LastBox().find("Firmware\\F5ZZZ\\variables.cfg!"), std::string::npos) << LastBox();
+  EXPECT_NE(LastBox().find("Firmware/F5ZZZ/variables.cfg!"), std::string::npos) << LastBox();
 
   // quietly, when messages are off
   g_bShowErrors = FALSE;

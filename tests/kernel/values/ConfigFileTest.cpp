@@ -126,7 +126,7 @@ TEST(ConfigFile, KernelFolderAndMissingFiles) {
   g_bShowErrors = TRUE;
   EXPECT_EQ(OpenConfigFile("no-such.cfg", 0), nullptr);
   ASSERT_EQ(Automation::Instance().MessageBoxes().size(), 1u);
-  EXPECT_EQ(Automation::Instance().MessageBoxes()[0].text, "Cannot open file " + std::string(dir) + "no-such.cfg!");
+  EXPECT_EQ(Automation::Instance().MessageBoxes()[0].text, "Cannot open file " + std::string(ShownFileName(dir)) + "no-such.cfg!");
   g_bShowErrors = FALSE;
   EXPECT_EQ(OpenConfigFile("no-such.cfg", 0), nullptr);
   EXPECT_EQ(Automation::Instance().MessageBoxes().size(), 1u);

@@ -431,7 +431,7 @@ TEST_F(MotionModel, AnUnreadableSetupSettingsProcedureFailsTheCreation) {
   EXPECT_EQ(CMC_Motion::Create(setup.get()), nullptr);
   const auto boxes = OtherBoxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("MotionProcedures\\missing.cfg!"), std::string::npos) << boxes[0];
+  EXPECT_NE(boxes[0].find("MotionProcedures/missing.cfg!"), std::string::npos) << boxes[0];
 }
 
 TEST_F(MotionModel, OlderFirmwareTakesHomingBodiesFromMotionProcedures) {

@@ -102,7 +102,7 @@ TEST_F(MotionModuleTest, LoadsTheFolderInClassAndOrderIdOrder) {
   std::vector<std::string> boxes = BoxTexts();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0], "The motion module 'MOVE' is already defined!\nIgnoring the new module...");
-  EXPECT_EQ(boxes[1], "Invalid motion module library (" + ModulePath("mm_noexport.so") + ").");
+  EXPECT_EQ(boxes[1], "Invalid motion module library (" + std::string(ShownFileName(ModulePath("mm_noexport.so").c_str())) + ").");
   for (auto& b : Automation::Instance().MessageBoxes()) EXPECT_NE(b.type & MB_ICONEXCLAMATION, 0u);
 
   // Loading again starts afresh; without the message flag nothing is shown.
@@ -245,7 +245,7 @@ TEST_F(MotionModuleTest, LoadFailures) {
   EXPECT_NE(Automation::Instance().MessageBoxes()[0].type & MB_ICONEXCLAMATION, 0u);
 
   EXPECT_EQ(module.Load(ModulePath("mm_noexport.so").c_str()), 0);
-  EXPECT_EQ(BoxTexts().back(), "Invalid motion module library (" + ModulePath("mm_noexport.so") + ").");
+  EXPECT_EQ(BoxTexts().back(), "Invalid motion module library (" + std::string(ShownFileName(ModulePath("mm_noexport.so").c_str())) + ").");
   // Nothing of the refused library stays reachable.
   EXPECT_EQ(module.GetName(), nullptr);
   EXPECT_EQ(module.GetOrderID(), 65535);
