@@ -182,7 +182,8 @@ void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo,
   else range.SetColRange(first, last);
   if (first == 0 || first > last || last > count) return;
   MoveCurrentCell(bRows ? GX_TOP : GX_LEFT, 1, TRUE);
-  EndCurrentCellEdit(TRUE, GX_UPDATENOW, TRUE);
+  // A refused edit stays for the user to mend; sorting under it would throw the typed text away.
+  if (!EndCurrentCellEdit(TRUE, GX_UPDATENOW, TRUE)) return;
 
   CGXOperationProgress progress;
   progress.SetStatusText(bRows ? "Sort Rows" : "Sort Columns");
