@@ -3,10 +3,12 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXPrintDevice.h"
 #include "grid/engine/GXStyleBlock.h"
 #include "grid/engine/GXStylesMap.h"
 #include "grid/engine/ZAZAzedAze.h"
 #include "platform/core/Module.h"
+#include "platform/gdi/Printer.h"
 #include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +48,12 @@ struct Source {
     grid.DelayMergeCells(CGXRange().SetCellRange(1, 1, 12, 6));
     grid.DelayFloatCells(CGXRange().SetCellRange(1, 1, 12, 6));
     grid.GetParam()->m_strSheetName = "Sheet";
+    auto* printer = new CGXPrintDevice;
+    const std::vector<BYTE> names = GetPrinterDevNames();
+    DEVMODE mode{};
+    GetPrinterDevMode(&mode);
+    printer->SetDevice(names.data(), (DWORD)names.size(), &mode, sizeof mode);
+    grid.GetParam()->SetPrintDevice(printer, TRUE);
   }
   ~Source() {
     grid.DestroyWindow();
