@@ -6,6 +6,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXSortInfo.h"
 #include "grid/engine/ZAZAzedAze.h"
+#include "platform/core/Automation.h"
 #include "platform/core/Module.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
@@ -273,19 +274,22 @@ TEST_F(GridDataMove, MergedAndFloatedCellsFollowTheNewOrder) {
   }
 }
 
-// Text typed into the current cell goes into the sort; text the cell refuses stops it and stays.
+// Text typed into the current cell goes into the sort; text the cell refuses stops it, is told once
+// and stays.
 TEST_F(GridDataMove, ASortStoresTheTypedTextOrLeavesARefusedOneAsTyped) {
   const struct {
     char typed;
     const char* column1;
     ROWCOL currentRow;
     const char* edit;
-  } cases[] = {{'3', "1,3,4,", 1, ""}, {'9', "1,4,2,", 3, "9"}};
+    size_t boxes;
+  } cases[] = {{'3', "1,3,4,", 1, "", 0}, {'9', "1,4,2,", 3, "9", 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
     grid.SetRowCount(3);
     CGXStyle atMostFive;
-    atMostFive.SetUserAttribute(51012, "5");
+    atMostFive.SetUserAttribute(51012, "5").SetUserAttribute(51013, "At most 5");
+    Automation::Instance().ClearMessageBoxes();
     grid.SetStyleRange(CGXRange().SetColRange(1, 1), &atMostFive);
     Put(1, 1, "1"), Put(2, 1, "4"), Put(3, 1, "2");
     ASSERT_TRUE(grid.SetCurrentCell(3, 1));
@@ -300,6 +304,7 @@ TEST_F(GridDataMove, ASortStoresTheTypedTextOrLeavesARefusedOneAsTyped) {
     CString text;
     if (edit && edit->IsActive()) edit->GetWindowText(text);
     EXPECT_EQ(text.str(), c.edit);
+    EXPECT_EQ(Automation::Instance().MessageBoxes().size(), c.boxes);
     Key(VK_ESCAPE);
   }
 }
