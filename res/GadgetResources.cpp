@@ -21,11 +21,13 @@ const DLGITEM_ENTRY kShowVarItems[] = {
 };
 GADGET(kShowVar, 120, 14, kShowVarItems);
 
+// The value box is no wider than a limit label: at the narrowest width (three labels and a margin,
+// a sizing frame included) it still stands between them.
 const DLGITEM_ENTRY kGaugeHorzItems[] = {
-    {"Static", 14009, kText, 0, 2, 3, 30, 8, ""},
-    {"Static", 14008, kRight, 0, 88, 3, 30, 8, ""},
+    {"Static", 14009, kText, 0, 2, 3, 32, 8, ""},
+    {"Static", 14008, kRight, 0, 86, 3, 32, 8, ""},
     {PROGRESS_CLASS, 14007, WS_VISIBLE | WS_BORDER, 0, 2, 16, 116, 16, ""},
-    {"Edit", 14000, kShown, 0, 40, 1, 40, 12, ""},
+    {"Edit", 14000, kShown, 0, 44, 1, 32, 12, ""},
 };
 GADGET(kGaugeHorz, 120, 34, kGaugeHorzItems);
 
@@ -40,9 +42,9 @@ const DLGITEM_ENTRY kGaugeVertItems[] = {
 GADGET(kGaugeVert, 50, 120, kGaugeVertItems);
 
 const DLGITEM_ENTRY kSliderHorzItems[] = {
-    {"Edit", 14000, kTyped, 0, 40, 11, 40, 12, ""},
-    {"Static", 14008, kRight, 0, 88, 13, 30, 8, ""},
-    {"Static", 14009, kText, 0, 2, 13, 30, 8, ""},
+    {"Edit", 14000, kTyped, 0, 44, 11, 32, 12, ""},
+    {"Static", 14008, kRight, 0, 86, 13, 32, 8, ""},
+    {"Static", 14009, kText, 0, 2, 13, 32, 8, ""},
     {TRACKBAR_CLASS, 14010, WS_VISIBLE | WS_TABSTOP, 0, 2, 26, 116, 16, ""},
     {"Static", 14001, kText, 0, 2, 2, 116, 8, ""},
 };
@@ -73,11 +75,12 @@ const DLGITEM_ENTRY kOutputItems[] = {
 };
 GADGET(kOutput, 80, 26, kOutputItems);
 
+// At a quarter of this width the digit still fits inside a sizing frame.
 const DLGITEM_ENTRY kBitItems[] = {
-    {"Static", 14001, kText, 0, 1, 2, 40, 10, ""},
-    {"Edit", 14000, kShown | ES_CENTER, 0, 42, 1, 17, 12, ""},
+    {"Static", 14001, kText, 0, 1, 2, 63, 10, ""},
+    {"Edit", 14000, kShown | ES_CENTER, 0, 66, 1, 13, 12, ""},
 };
-GADGET(kBit, 60, 14, kBitItems);
+GADGET(kBit, 80, 14, kBitItems);
 
 // High enough for a line of the default font inside a sizing frame.
 const DLGITEM_ENTRY kTextItems[] = {{"Static", 14001, kText, 0, 1, 1, 78, 14, ""}};

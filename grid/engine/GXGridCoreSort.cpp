@@ -181,8 +181,11 @@ void CGXGridCore::DoSort(BOOL bRows, CGXRange range, CGXSortInfoArray& sortInfo,
   if (bRows) range.SetRowRange(first, last);
   else range.SetColRange(first, last);
   if (first == 0 || first > last || last > count) return;
+  m_bWarningShown = FALSE;
   MoveCurrentCell(bRows ? GX_TOP : GX_LEFT, 1, TRUE);
-  EndCurrentCellEdit(TRUE, GX_UPDATENOW, TRUE);
+  // A refused edit stays for the user to mend, told once; sorting under it would throw the typed
+  // text away.
+  if (m_bWarningShown || !EndCurrentCellEdit(TRUE, GX_UPDATENOW, TRUE)) return;
 
   CGXOperationProgress progress;
   progress.SetStatusText(bRows ? "Sort Rows" : "Sort Columns");

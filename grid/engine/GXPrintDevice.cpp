@@ -137,5 +137,8 @@ void CGXPrintDevice::Serialize(CArchive& ar) {
   };
   const std::vector<BYTE> names = readBlock();
   const std::vector<BYTE> mode = readBlock();
+  // Printing reads the offsets and fields of these headers: blocks too short for them are corrupt.
+  if ((!names.empty() && names.size() < sizeof(DEVNAMES)) || (!mode.empty() && mode.size() < DEVMODE_MIN_SIZE))
+    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
   SetDevice(names.data(), (DWORD)names.size(), mode.data(), (DWORD)mode.size());
 }

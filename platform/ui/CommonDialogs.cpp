@@ -266,17 +266,28 @@ CString DevName(HGLOBAL names, int which) {
   return s;
 }
 
+// Blocks too short for their headers (from a file, say) are replaced as missing ones are: the dialog
+// and the device context read and write their fields.
 void FillDefaults(PRINTDLG* pd) {
-  if (!pd->hDevMode || !GlobalSize(pd->hDevMode)) pd->hDevMode = NewDevMode();
-  if (!pd->hDevNames || !GlobalSize(pd->hDevNames)) pd->hDevNames = NewDevNames();
+  if (pd->hDevMode && GlobalSize(pd->hDevMode) < DEVMODE_MIN_SIZE) pd->hDevMode = GlobalFree(pd->hDevMode);
+  if (pd->hDevNames && GlobalSize(pd->hDevNames) < sizeof(DEVNAMES)) pd->hDevNames = GlobalFree(pd->hDevNames);
+  if (!pd->hDevMode) pd->hDevMode = NewDevMode();
+  if (!pd->hDevNames) pd->hDevNames = NewDevNames();
 }
 
 HDC CreateDCFrom(const PRINTDLG* pd, bool ic) {
   CString driver = DevName(pd->hDevNames, 0), device = DevName(pd->hDevNames, 1), port = DevName(pd->hDevNames, 2);
-  const DEVMODE* dm = pd->hDevMode ? (const DEVMODE*)GlobalLock(pd->hDevMode) : nullptr;
-  HDC dc = ic ? ::CreateIC(driver, device, port, dm) : ::CreateDC(driver, device, port, dm);
-  if (pd->hDevMode) GlobalUnlock(pd->hDevMode);
-  return dc;
+  // A copy: the block may be shorter than the structure the device context reads.
+  DEVMODE copy{};
+  const DEVMODE* dm = nullptr;
+  const SIZE_T have = pd->hDevMode ? GlobalSize(pd->hDevMode) : 0;
+  if (have >= DEVMODE_MIN_SIZE)
+    if (const void* p = GlobalLock(pd->hDevMode)) {
+      std::memcpy(&copy, p, std::min<SIZE_T>(have, sizeof(copy)));
+      dm = &copy;
+      GlobalUnlock(pd->hDevMode);
+    }
+  return ic ? ::CreateIC(driver, device, port, dm) : ::CreateDC(driver, device, port, dm);
 }
 
 }  // namespace

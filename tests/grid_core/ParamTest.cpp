@@ -2,6 +2,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXDelayedRange.h"
 #include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXPrintDevice.h"
 #include "grid/engine/GXProperties.h"
 #include "grid/engine/GXSpanCellPool.h"
 #include "grid/engine/GXStylesMap.h"
@@ -156,5 +157,25 @@ TEST(GridParam, PoolsOwnedTwiceOrOfAnotherClassAreRefused) {
     }
     // Read as a document reads it: the block is an object of the archive, so it can be named.
     EXPECT_EQ(Load(bytes, [](CArchive& ar) { delete ar.ReadObject(RUNTIME_CLASS(CGXGridParam)); }), c.cause) << c.name;
+  }
+}
+
+// A printer's blocks too short for their headers would be read past their ends when printing.
+TEST(GridParam, PrinterBlocksShorterThanTheirHeadersAreRefused) {
+  const struct {
+    DWORD names, mode;
+    int cause;
+  } cases[] = {{sizeof(DEVNAMES) + 6, sizeof(DEVMODE), -1},
+               {0, 0, -1},
+               {sizeof(DEVNAMES) - 1, sizeof(DEVMODE), CArchiveException::badIndex},
+               {sizeof(DEVNAMES) + 6, DEVMODE_MIN_SIZE - 1, CArchiveException::badIndex},
+               {sizeof(DEVNAMES) + 6, 4, CArchiveException::badIndex}};
+  for (const auto& c : cases) {
+    CGXPrintDevice device;
+    const std::vector<BYTE> names(c.names, 1), mode(c.mode, 2);
+    device.SetDevice(names.data(), c.names, mode.data(), c.mode);
+    const Bytes bytes = Store([&](CArchive& ar) { device.Serialize(ar); });
+    CGXPrintDevice back;
+    EXPECT_EQ(Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), c.cause) << c.names << " " << c.mode;
   }
 }

@@ -6,6 +6,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXSortInfo.h"
 #include "grid/engine/ZAZAzedAze.h"
+#include "platform/core/Automation.h"
 #include "platform/core/Module.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
@@ -270,5 +271,40 @@ TEST_F(GridDataMove, MergedAndFloatedCellsFollowTheNewOrder) {
     EvaluateSpansAfresh();
     EXPECT_EQ(spans(), s.spans) << s.what;
     EXPECT_TRUE(Pixels(1, 1, 4, 3) == picture) << s.what;
+  }
+}
+
+// Text typed into the current cell goes into the sort; text the cell refuses stops it, is told once
+// and stays.
+TEST_F(GridDataMove, ASortStoresTheTypedTextOrLeavesARefusedOneAsTyped) {
+  const struct {
+    char typed;
+    const char* column1;
+    ROWCOL currentRow;
+    const char* edit;
+    size_t boxes;
+  } cases[] = {{'3', "1,3,4,", 1, "", 0}, {'9', "1,4,2,", 3, "9", 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    grid.SetRowCount(3);
+    CGXStyle atMostFive;
+    atMostFive.SetUserAttribute(51012, "5").SetUserAttribute(51013, "At most 5");
+    Automation::Instance().ClearMessageBoxes();
+    grid.SetStyleRange(CGXRange().SetColRange(1, 1), &atMostFive);
+    Put(1, 1, "1"), Put(2, 1, "4"), Put(3, 1, "2");
+    ASSERT_TRUE(grid.SetCurrentCell(3, 1));
+    ::PumpMessages();
+    Key(VK_F2), Key(VK_END), Key(VK_BACK), Type(c.typed);
+    CGXSortInfoArray keys = Keys(1, FALSE);
+    grid.SortRows(CGXRange().SetRowRange(1, 3), keys);
+    ::PumpMessages();
+    EXPECT_EQ(Column(1), c.column1);
+    EXPECT_TRUE(grid.IsCurrentCell(c.currentRow, 1));
+    auto* edit = dynamic_cast<CGXEditControl*>(grid.GetCurrentCellControl());
+    CString text;
+    if (edit && edit->IsActive()) edit->GetWindowText(text);
+    EXPECT_EQ(text.str(), c.edit);
+    EXPECT_EQ(Automation::Instance().MessageBoxes().size(), c.boxes);
+    Key(VK_ESCAPE);
   }
 }

@@ -3,6 +3,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/gdi/DC.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/ShellDialogs.h"
@@ -196,3 +197,25 @@ TEST_F(DialogCommonTest, FindReplaceIsModelessAndReportsThroughItsRegisteredMess
 }
 
 }  // namespace
+
+// Printer blocks too short for their headers (read from a file, say) are neither read nor written past
+// their ends: the device context leaves them aside and the dialog replaces them.
+TEST_F(DialogCommonTest, PrinterBlocksTooShortForTheirHeadersAreReplaced) {
+  DialogAutomation::CommonAnswer a;
+  a.ok = true;
+  a.orientation = DMORIENT_LANDSCAPE;
+  a.copies = 3;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, a);
+  CPrintDialog print(FALSE, PD_USEDEVMODECOPIES);
+  print.m_pd.hDevMode = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4);
+  print.m_pd.hDevNames = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 3);
+  ASSERT_NE(nullptr, print.CreatePrinterDC());
+  ASSERT_EQ(IDOK, print.DoModal());
+  ASSERT_EQ(GlobalSize(print.m_pd.hDevMode), sizeof(DEVMODE));
+  EXPECT_GE(GlobalSize(print.m_pd.hDevNames), sizeof(DEVNAMES));
+  EXPECT_STREQ("Dravonix PDF Printer", print.GetDeviceName());
+  const auto* dm = static_cast<const DEVMODE*>(GlobalLock(print.m_pd.hDevMode));
+  EXPECT_EQ(dm->dmOrientation, DMORIENT_LANDSCAPE);
+  EXPECT_EQ(dm->dmCopies, 3);
+  GlobalUnlock(print.m_pd.hDevMode);
+}
