@@ -26,6 +26,22 @@ using dravonix::test::OutputPath;
 
 namespace {
 
+// The grid's own clipboard format holding one cell: 1 x 1, then the array of styles.
+void PutBlockOnClipboard(CGXStyle& style) {
+  const auto bytes = dravonix::test::StoreBytes([&](CArchive& ar) {
+    CObArray array;
+    array.Add(&style);
+    ar << DWORD(1) << DWORD(1) << static_cast<const CObject*>(&array);
+  });
+  HGLOBAL h = GlobalAlloc(GHND, bytes.size());
+  memcpy(GlobalLock(h), bytes.data(), bytes.size());
+  GlobalUnlock(h);
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  ::SetClipboardData(GXGetLibraryData().m_nClipboardFormat, h);
+  ::CloseClipboard();
+}
+
 class GridPictures : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -198,21 +214,10 @@ TEST_F(GridPictures, ZoomScalesSizesAndTextAndTheEditFollows) {
 }
 
 TEST_F(GridPictures, APastedBlockWithAFontTallerThanAnyIsRefusedAndTheZoomedPaintStaysClean) {
-  // The grid's own clipboard format: R x C, then the array of styles, this one with a damaged font height.
+  // A block whose font height is damaged.
   CGXStyle crafted;
   crafted.SetValue("big").SetFont(CGXFont().SetHeight(1325400052));
-  const auto bytes = dravonix::test::StoreBytes([&](CArchive& ar) {
-    CObArray array;
-    array.Add(&crafted);
-    ar << DWORD(1) << DWORD(1) << static_cast<const CObject*>(&array);
-  });
-  HGLOBAL h = GlobalAlloc(GHND, bytes.size());
-  memcpy(GlobalLock(h), bytes.data(), bytes.size());
-  GlobalUnlock(h);
-  ASSERT_TRUE(::OpenClipboard(nullptr));
-  ::EmptyClipboard();
-  ::SetClipboardData(GXGetLibraryData().m_nClipboardFormat, h);
-  ::CloseClipboard();
+  PutBlockOnClipboard(crafted);
   ASSERT_TRUE(grid.SetCurrentCell(2, 2));
   EXPECT_FALSE(grid.Paste());
   EXPECT_EQ(grid.GetValueRowCol(2, 2), "R2C2");
@@ -226,18 +231,7 @@ TEST_F(GridPictures, APastedDibPatternBrushIsPaintedSolid) {
   // The pattern's hatch is the address of its bits in the process that wrote the block.
   CGXStyle crafted;
   crafted.SetValue("dib").SetInterior(CGXBrushValue(BS_DIBPATTERNPT, RGB(0, 200, 0), 0x4F000000));
-  const auto bytes = dravonix::test::StoreBytes([&](CArchive& ar) {
-    CObArray array;
-    array.Add(&crafted);
-    ar << DWORD(1) << DWORD(1) << static_cast<const CObject*>(&array);
-  });
-  HGLOBAL h = GlobalAlloc(GHND, bytes.size());
-  memcpy(GlobalLock(h), bytes.data(), bytes.size());
-  GlobalUnlock(h);
-  ASSERT_TRUE(::OpenClipboard(nullptr));
-  ::EmptyClipboard();
-  ::SetClipboardData(GXGetLibraryData().m_nClipboardFormat, h);
-  ::CloseClipboard();
+  PutBlockOnClipboard(crafted);
   ASSERT_TRUE(grid.SetCurrentCell(2, 2));
   EXPECT_TRUE(grid.Paste());
   EXPECT_EQ(grid.GetValueRowCol(2, 2), "dib");
