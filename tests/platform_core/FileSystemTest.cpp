@@ -3,6 +3,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,19 @@ TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
 
   EXPECT_FALSE(CopyFile(nullptr, "x", FALSE));
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+}
+
+TEST(FileSystem, CopyOverAFileThatFailsPartWayKeepsTheOldFile) {
+  const fs::path dir = ScratchDir("fs-copy-over");
+  WriteText(dir / "big.bin", std::string(200000, 'n'));
+  WriteText(dir / "user.cfg", "the user's own");
+  const std::string out = dravonix::test::WithFileSizeLimit(65536, [&] {
+    const BOOL ok = CopyFile(Win(dir / "big.bin").c_str(), Win(dir / "USER.CFG").c_str(), FALSE);
+    return std::to_string(ok) + " " + std::to_string(GetLastError());
+  });
+  EXPECT_EQ(out, "0 " + std::to_string(ERROR_DISK_FULL));
+  EXPECT_EQ(ReadFileText(dir / "user.cfg"), "the user's own");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);  // no copy left
 }
 
 TEST(FileSystem, DeleteMoveAndFolders) {
