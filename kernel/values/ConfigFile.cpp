@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -527,14 +528,17 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   std::vector<CConfigFileWriter*> writers;
   std::vector<std::string> names{kSetRecord};
   std::string checkedParent = dir;
+  std::unordered_set<std::string> seen;
   for (CConfigFileWriter* w : files) {
     const CString& target = w->m_save.GetTarget();
     if (w->m_save.GetTempName() == target) continue;  // written in place
     const std::string& path = w->m_save.GetNativeTarget();
     const std::string name = LeafOf(path), parent = ParentOf(path);
     // The set's record names files of its own folder only: a target that a link leads elsewhere is
-    // not replaced with the others.
-    if (!IsPlainName(name) || (parent != checkedParent && !IsSameFolder(parent, dir))) {
+    // not replaced with the others. Nor is one that a link makes another target of the set, or one of
+    // the save's own files: one file would take the bytes of two.
+    if (!IsPlainName(name) || (parent != checkedParent && !IsSameFolder(parent, dir)) ||
+        !seen.insert(name).second || IsSaveOwnFile(name.c_str())) {
       SetLastError(ERROR_NOT_SUPPORTED);
       ShowWriteFailure(w->m_name);
       return 0;

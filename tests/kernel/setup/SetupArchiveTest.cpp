@@ -260,6 +260,11 @@ TEST_F(SetupArchiveTest, LinksAndFilesOnTheWayRefuseTheRestoreWithNothingWritten
          fs::create_symlink(outside + "/x.txt", s + "/x.txt");
        },
        {"sub1.zip"}},
+      {"link at the file's name in other case", [&](const std::string& s) {
+         fs::create_directories(s);
+         fs::create_symlink(outside + "/x.txt", s + "/X.TXT");
+       },
+       {"sub1.zip"}},
   };
   for (const Case& c : cases)
     for (const char* zip : c.zips) {

@@ -276,7 +276,7 @@ Files Tree(const std::string& dir, const std::string& skip) {
   Files tree;
   for (auto& e : fs::recursive_directory_iterator(dir)) {
     if (e.path().parent_path() == skip) continue;
-    const std::string rel = fs::relative(e.path(), dir).string();
+    const std::string rel = e.path().lexically_relative(dir).string();
     if (fs::is_symlink(e.symlink_status())) tree[rel] = "-> " + fs::read_symlink(e.path()).string();
     else if (e.is_regular_file()) tree[rel] = dravonix::test::ReadFileText(e.path().string());
   }
@@ -538,4 +538,33 @@ TEST_F(SetupSaveTest, ASetThatCanBeNeitherCompletedNorUndoneRefusesLoadsAndSaves
   ASSERT_TRUE(loaded) << LastBox();
   EXPECT_EQ(Tags(dir, sets), AllTagged("new"));
   EXPECT_EQ(Entries(dir), kOnlyTheSet);
+}
+
+TEST_F(SetupSaveTest, ALinkAtAFileOfTheSetRefusesTheSaveButALinkedFolderSaves) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::map<std::string, std::string> kLinks = {{"out of the folder", "../outside.cfg"}, {"to another file of the set", "variables.cfg"}};
+  for (auto& [what, to] : kLinks) {
+    const std::string root = dravonix::test::ScratchDir("linked-file"), dir = root + "/setup";
+    ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+    WriteBytes(root + "/outside.cfg", "the user's file");
+    fs::remove(dir + "/setup.cfg");
+    fs::create_symlink(to, dir + "/setup.cfg");
+    const Files before = Tree(root, "");
+    ClearBoxes();
+    EXPECT_EQ(0, newer->SaveToDirectory(dir.c_str())) << what;
+    EXPECT_EQ(1u, Boxes().size()) << what;
+    EXPECT_NE(std::string::npos, LastBox().find("The request is not supported.")) << what << ": " << LastBox();
+    EXPECT_EQ(Tree(root, ""), before) << what;
+  }
+  // A folder of the user's own reached through a link is saved and loaded as any other.
+  const std::string root = dravonix::test::ScratchDir("linked-folder");
+  ASSERT_TRUE(older->SaveToDirectory((root + "/setup").c_str()));
+  fs::create_directory_symlink(root + "/setup", root + "/link");
+  ClearBoxes();
+  ASSERT_TRUE(newer->SaveToDirectory((root + "/link").c_str())) << LastBox();
+  SetupPtr loaded(CMC_Setup::CreateFromDirectory((root + "/link").c_str()));
+  ASSERT_TRUE(loaded) << LastBox();
+  EXPECT_EQ(CString("new"), loaded->GetOptionNoError("Who"));
+  EXPECT_EQ(Entries(root + "/setup"), kOnlyTheSet);
 }
