@@ -6,12 +6,15 @@
 #include "platform/core/Format.h"
 #include "platform/core/Map.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -350,7 +353,11 @@ int RemoveDir(const CString& path, int showErrors) {
   return 0;
 }
 
-void GetFilesOfDir(const CString& dir, CStringArray& files) {
+namespace {
+
+// `ancestors`: the folders on the way down, as the file system knows them. A link that leads back to
+// one of them (to its own folder or above) is not walked again, else the walk would not end.
+void FilesOfDir(const CString& dir, CStringArray& files, std::vector<std::string>& ancestors) {
   CStringArray folders;
   {
     CFileFind find;
@@ -361,7 +368,20 @@ void GetFilesOfDir(const CString& dir, CStringArray& files) {
       else if (find.GetFileName().Left(1) != ".") folders.Add(find.GetFilePath());
     }
   }
-  for (INT_PTR i = 0; i < folders.GetSize(); ++i) GetFilesOfDir(folders[i], files);
+  ancestors.push_back(ResolvePath(dir));
+  for (INT_PTR i = 0; i < folders.GetSize(); ++i) {
+    const std::string folder = ResolvePath(folders[i]);
+    if (std::none_of(ancestors.begin(), ancestors.end(), [&](const std::string& a) { return IsSameFolder(folder, a); }))
+      FilesOfDir(folders[i], files, ancestors);
+  }
+  ancestors.pop_back();
+}
+
+}  // namespace
+
+void GetFilesOfDir(const CString& dir, CStringArray& files) {
+  std::vector<std::string> ancestors;
+  FilesOfDir(dir, files, ancestors);
 }
 
 int CopyFiles(const CStringArray& from, const CStringArray& to, int showErrors) {

@@ -70,6 +70,20 @@ TEST_F(SetupArchiveTest, ATreeTravelsByteForByteThroughAnArchive) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(SetupArchiveTest, LinksThatLeadBackIntoTheTreeAreNotWalkedAgain) {
+  WriteBytes(m_dir + "/tree/top.cfg", "1");
+  WriteBytes(m_dir + "/tree/a/x.dat", "2");
+  fs::create_directory_symlink(".", m_dir + "/tree/self");
+  fs::create_directory_symlink("..", m_dir + "/tree/a/up");
+  const std::string zip = m_dir + "/loops.zip";
+  const std::string out = dravonix::test::InChildProcess([&] {
+    alarm(10);
+    return std::to_string(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  });
+  EXPECT_EQ("1", out);
+  EXPECT_EQ("a/x.dat 8\ntop.cfg 8\n", Python(kListing, zip));
+}
+
 TEST_F(SetupArchiveTest, FailuresLeaveNoArchiveAndNoFolderBehind) {
   WriteBytes(m_dir + "/tree/one.cfg", "1");
   std::string zip = m_dir + "/good.zip";
