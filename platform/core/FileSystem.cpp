@@ -83,9 +83,9 @@ bool WriteAll(int fd, const char* data, size_t n) {
   return true;
 }
 
-// Copies an open file's bytes, permissions and modification time to an open file; 0 or the errno
-// of the failure.
-int CopyBytes(int in, const struct stat& srcStat, int out) {
+// Copies an open file's bytes to an open file, and with `asSource` its permissions and modification
+// time; 0 or the errno of the failure.
+int CopyBytes(int in, const struct stat& srcStat, int out, bool asSource = true) {
   char buf[65536];
   for (;;) {
     ssize_t r = read(in, buf, sizeof buf);
@@ -96,6 +96,7 @@ int CopyBytes(int in, const struct stat& srcStat, int out) {
     if (r == 0) break;
     if (!WriteAll(out, buf, (size_t)r)) return errno;
   }
+  if (!asSource) return 0;
   struct timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
   futimens(out, times);
   return fchmod(out, srcStat.st_mode & 07777) != 0 ? errno : 0;
@@ -122,7 +123,7 @@ int OpenSaveTemp(const std::string& path, std::string& temp);
 
 // Copies an open file over `dst`: written under a temporary name beside it and renamed over it, so
 // that a copy that fails part-way leaves the old file as it was. Through a link the file it leads
-// to is replaced; a device or pipe is written in place.
+// to is replaced.
 BOOL CopyOpenFileOver(int in, const struct stat& srcStat, std::string dst) {
   struct stat ds;
   if (lstat(dst.c_str(), &ds) == 0 && S_ISLNK(ds.st_mode)) {
@@ -131,21 +132,24 @@ BOOL CopyOpenFileOver(int in, const struct stat& srcStat, std::string dst) {
       free(real);
     }
   }
-  if (stat(dst.c_str(), &ds) == 0 && !S_ISREG(ds.st_mode)) {
+  const bool exists = stat(dst.c_str(), &ds) == 0;
+  std::string temp;
+  const int made = exists && !S_ISREG(ds.st_mode) ? -1 : OpenSaveTemp(dst, temp);
+  if (made < 0) {
+    // A device or pipe, or a file in a folder that takes no new file (as Win32 copies there): the
+    // existing file is written in place, and keeps its permissions.
+    if (!exists || (S_ISREG(ds.st_mode) && errno != EACCES && errno != EPERM)) return FailStat(dst, errno);
     int out = open(dst.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (out < 0) return FailStat(dst, errno);
-    int err = CopyBytes(in, srcStat, out);
+    int err = CopyBytes(in, srcStat, out, false);
     if (close(out) != 0 && !err) err = errno;
     return err ? FailErrno(err) : TRUE;
   }
-  std::string temp;
-  const int out = OpenSaveTemp(dst, temp);
-  if (out < 0) return FailStat(dst, errno);
-  int err = CopyBytes(in, srcStat, out);
+  int err = CopyBytes(in, srcStat, made);
   // Renamed before the lock goes with the descriptor, so no sweep of leftovers takes it.
   if (!err && rename(temp.c_str(), dst.c_str()) != 0) err = errno;
   if (err) unlink(temp.c_str());
-  close(out);
+  close(made);
   return err ? FailErrno(err) : TRUE;
 }
 

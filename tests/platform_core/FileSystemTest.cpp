@@ -12,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -105,6 +107,19 @@ TEST(FileSystem, CopyOverAFileThatFailsPartWayKeepsTheOldFile) {
   EXPECT_EQ(out, "0 " + std::to_string(ERROR_DISK_FULL));
   EXPECT_EQ(ReadFileText(dir / "user.cfg"), "the user's own");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);  // no copy left
+  // A folder that takes no new file: a file that may be written is still copied over, in place, as
+  // Win32 copies it; and a device keeps its permissions.
+  fs::permissions(dir / "user.cfg", fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec & ~fs::perms::others_exec);
+  fs::permissions(dir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
+  WriteText(dir.parent_path() / "small.bin", "small");
+  EXPECT_EQ("1", dravonix::test::AsOrdinaryUser([&] {
+    return std::to_string(CopyFile((dir.parent_path() / "small.bin").c_str(), (dir / "user.cfg").c_str(), FALSE));
+  }));
+  fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(ReadFileText(dir / "user.cfg"), "small");
+  ASSERT_EQ(0, mknod((dir / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)));
+  EXPECT_TRUE(CopyFile((dir.parent_path() / "small.bin").c_str(), (dir / "null").c_str(), FALSE));
+  EXPECT_EQ(fs::status(dir / "null").permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(FileSystem, DeleteMoveAndFolders) {
