@@ -563,6 +563,12 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     names.push_back(name);
     writers.push_back(w);
   }
+  // No more than a record may name: a larger one would be taken for none of ours after a stop.
+  if (set.size() > kMaxSetFiles) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    ShowWriteFailure(writers[kMaxSetFiles]->m_name);
+    return 0;
+  }
   // What saves stopped before their record was in place left beside these files.
   std::vector<std::string> live;
   for (const Replacement& r : set) live.push_back(r.temp);

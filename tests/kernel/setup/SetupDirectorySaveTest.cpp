@@ -568,3 +568,21 @@ TEST_F(SetupSaveTest, ALinkAtAFileOfTheSetRefusesTheSaveButALinkedFolderSaves) {
   EXPECT_EQ(CString("new"), loaded->GetOptionNoError("Who"));
   EXPECT_EQ(Entries(root + "/setup"), kOnlyTheSet);
 }
+
+TEST_F(SetupSaveTest, ASetLargerThanARecordNamesIsRefusedBeforeAnythingIsReplaced) {
+  const std::string dir = dravonix::test::ScratchDir("many-files");
+  std::vector<std::unique_ptr<CConfigFileWriter>> writers;
+  std::vector<CConfigFileWriter*> files;
+  for (int i = 0; i <= 4096; ++i) {
+    // Each new file is made empty at once, which is all the set needs of it.
+    const std::string name = dir + "/t" + std::to_string(i) + ".cam";
+    WriteBytes(name, "old");
+    writers.push_back(std::make_unique<CConfigFileWriter>(name.c_str()));
+    files.push_back(writers.back().get());
+  }
+  ClearBoxes();
+  EXPECT_EQ(0, CommitConfigFiles(dir.c_str(), files));
+  EXPECT_EQ(1u, Boxes().size());
+  EXPECT_EQ("old", ReadBytes(dir + "/t0.cam"));
+  EXPECT_EQ("old", ReadBytes(dir + "/t4096.cam"));
+}
