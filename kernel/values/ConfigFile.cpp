@@ -218,7 +218,7 @@ int CConfigFileWriter::Commit() {
 
 void (*g_pfnConfigCommitStep)(int step) = nullptr;
 
-const char* const g_pszSaveOwnFiles[] = {"~save.journal", "~undo.journal", "*.~dvx-??????", "*.~dvx-old", "*.~dvx-aside"};
+const char* const g_pszSaveOwnFiles[] = {"~save.journal", "~undo.journal", "*.~dvx-??????", "*.~dvx-old", "*.~dvx-aside", "*.~dvx-aside?"};
 const int g_nSaveOwnFiles = (int)(sizeof g_pszSaveOwnFiles / sizeof g_pszSaveOwnFiles[0]);
 
 bool IsSaveOwnFile(const char* name) {
@@ -420,7 +420,12 @@ bool Exists(const std::string& path) {
   return GetSaveFileIdentity(path, unused) != 0;
 }
 
-void SetAside(const std::string& record) { RenameExact(record, record + kAsideMark); }
+// Under the first set-aside name that takes it: one that a folder of that name (or a record that is
+// a folder) refuses is passed over, so that nothing planted keeps the record's name taken.
+void SetAside(const std::string& record) {
+  for (int n = 0; n < 10; ++n)
+    if (RenameExact(record, record + kAsideMark + (n ? std::to_string(n) : std::string()))) return;
+}
 
 void ShowUnfinished(const char* folder, DWORD error) {
   SetLastError(error);

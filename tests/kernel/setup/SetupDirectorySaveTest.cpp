@@ -327,6 +327,17 @@ TEST_F(SetupSaveTest, ARecordFromElsewhereActsOnNothingButIsSetAside) {
          WriteBytes(dir + "/setup.cfg.~dvx-aaaaaa", "cut");
          WriteBytes(dir + "/~save.journal", "setup.cfg.~dvx-aaaaaa\tsetup.cfg\t\t" + Identity(dir + "/setup.cfg.~dvx-aaaaaa") + "\r\n");
        }},
+      {"records that are a folder and a pipe", [&](auto& root, auto& dir) {
+         fs::create_directories(dir + "/~undo.journal/x");
+         mkfifo((dir + "/~save.journal").c_str(), 0600);
+         WriteBytes(root + "/record.txt", "none\t" + root + "/notes.txt\t\r\n" + kEnd);
+         fs::create_symlink(root + "/record.txt", dir + "/~save.journal.~dvx-aside");
+       }},
+      {"a record that is a link, its set-aside name taken by a folder", [&](auto& root, auto& dir) {
+         WriteBytes(root + "/record.txt", "none\t" + root + "/notes.txt\t\r\n" + kEnd);
+         fs::create_symlink(root + "/record.txt", dir + "/~undo.journal");
+         fs::create_directories(dir + "/~undo.journal.~dvx-aside/x");
+       }},
       {"300,000 entries", record("~undo.journal", [&](auto& root, auto&) {
          std::string text;
          text.reserve(300000 * 40);
