@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <csignal>
 #include <cstdio>
@@ -84,6 +85,18 @@ TEST_F(SetupArchiveTest, LinksThatLeadBackIntoTheTreeAreNotWalkedAgain) {
   EXPECT_EQ("a/x.dat 8\ntop.cfg 8\n", Python(kListing, zip));
 }
 
+TEST_F(SetupArchiveTest, PipesAndDevicesInTheTreeAreNotPacked) {
+  WriteBytes(m_dir + "/tree/top.cfg", "1");
+  ASSERT_EQ(0, mkfifo((m_dir + "/tree/pipe").c_str(), 0600));
+  ASSERT_EQ(0, mknod((m_dir + "/tree/null").c_str(), S_IFCHR | 0600, makedev(1, 3)));
+  const std::string zip = m_dir + "/special.zip";
+  EXPECT_EQ("1", dravonix::test::InChildProcess([&] {
+    alarm(10);
+    return std::to_string(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  }));
+  EXPECT_EQ("top.cfg 8\n", Python(kListing, zip));
+}
+
 TEST_F(SetupArchiveTest, FailuresLeaveNoArchiveAndNoFolderBehind) {
   WriteBytes(m_dir + "/tree/one.cfg", "1");
   std::string zip = m_dir + "/good.zip";
@@ -147,26 +160,21 @@ TEST_F(SetupArchiveTest, AFailedArchiveKeepsTheOldOneAndSaysWhy) {
 }
 
 TEST_F(SetupArchiveTest, AnArchiveSaveKilledMidwayLeavesNothingAfterTheNextSave) {
-  WriteBytes(m_dir + "/tree/one.cfg", "1");
+  std::string bytes(100000, '\0');
+  std::mt19937 rng(3);
+  for (char& c : bytes) c = (char)rng();
+  WriteBytes(m_dir + "/tree/one.cfg", bytes);
   const std::string zip = m_dir + "/killed.zip";
   ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
-  // A pipe in the tree holds the save while it packs, until the save is killed.
-  const std::string pipe = m_dir + "/tree/pipe";
-  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
-  dravonix::test::ChildProcess killed([&] {
+  // Killed by the system while it writes the archive, past a file-size limit.
+  EXPECT_EQ("child failed: signal " + std::to_string(SIGXFSZ) + " ", dravonix::test::InChildProcess([&] {
+    rlimit none{0, 0}, size{16384, 16384};
+    setrlimit(RLIMIT_CORE, &none);
+    setrlimit(RLIMIT_FSIZE, &size);
+    signal(SIGXFSZ, SIG_DFL);
     ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str());
-    return std::string("not held");
-  });
-  int held = -1;
-  for (int i = 0; i < 10000 && held < 0 && !killed.Ended(); ++i) {
-    held = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);  // succeeds once the save reads the pipe
-    if (held < 0) usleep(1000);
-  }
-  ASSERT_GE(held, 0);
-  kill(killed.Pid(), SIGKILL);
-  EXPECT_EQ(killed.Wait(), "child failed: signal 9 ");
-  close(held);
-  fs::remove(pipe);
+    return std::string("not killed");
+  }));
   auto left = [&] {
     std::set<std::string> names;
     for (auto& e : fs::directory_iterator(m_dir)) names.insert(e.path().filename().string());
