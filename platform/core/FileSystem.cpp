@@ -156,7 +156,8 @@ BOOL CopyOpenFileOver(int in, const struct stat& srcStat, std::string dst) {
 BOOL CopyResolved(const std::string& src, const std::string& dst, BOOL failIfExists) {
   struct stat ss;
   if (stat(src.c_str(), &ss) != 0) return FailStat(src, errno);
-  if (S_ISDIR(ss.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  // A folder, pipe or device is no file to copy: a pipe would hold the copy, a device never end it.
+  if (!S_ISREG(ss.st_mode)) return Fail(ERROR_ACCESS_DENIED);
   struct stat ds;
   const bool exists = stat(dst.c_str(), &ds) == 0;
   if (exists) {

@@ -120,6 +120,16 @@ TEST(FileSystem, CopyOverAFileThatFailsPartWayKeepsTheOldFile) {
   ASSERT_EQ(0, mknod((dir / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)));
   EXPECT_TRUE(CopyFile((dir.parent_path() / "small.bin").c_str(), (dir / "null").c_str(), FALSE));
   EXPECT_EQ(fs::status(dir / "null").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  // Nor is a pipe or a device copied from, which would hold the copy or never end it.
+  ASSERT_EQ(0, mkfifo((dir / "pipe").c_str(), 0600));
+  EXPECT_EQ("0 5 0 5", dravonix::test::InChildProcess([&] {
+    alarm(5);
+    const BOOL pipe = CopyFile((dir / "pipe").c_str(), (dir / "from-pipe").c_str(), FALSE);
+    const DWORD pipeError = GetLastError();
+    const BOOL device = CopyFile((dir / "null").c_str(), (dir / "from-device").c_str(), TRUE);
+    return std::to_string(pipe) + " " + std::to_string(pipeError) + " " + std::to_string(device) + " " + std::to_string(GetLastError());
+  }));
+  EXPECT_FALSE(fs::exists(dir / "from-device"));
 }
 
 TEST(FileSystem, DeleteMoveAndFolders) {
