@@ -96,7 +96,7 @@ TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
 }
 
-TEST(FileSystem, CopyOverAFileThatFailsPartWayKeepsTheOldFile) {
+TEST(FileSystem, CopyOverAFileKeepsItWholeOnFailureAndCopiesPlainFilesOnly) {
   const fs::path dir = ScratchDir("fs-copy-over");
   WriteText(dir / "big.bin", std::string(200000, 'n'));
   WriteText(dir / "user.cfg", "the user's own");
