@@ -332,7 +332,8 @@ bool RemoveDirRecursive(const CString& dir) {
     while (more) {
       more = find.FindNextFile();
       if (find.IsDots()) continue;
-      (find.IsDirectory() ? folders : files).Add(find.GetFilePath());
+      // A link goes itself; what it leads to is not the folder's to delete.
+      (find.IsDirectory() && !find.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT) ? folders : files).Add(find.GetFilePath());
     }
   }
   for (INT_PTR i = 0; i < files.GetSize(); ++i) {
@@ -348,7 +349,11 @@ bool RemoveDirRecursive(const CString& dir) {
 }  // namespace
 
 int RemoveDir(const CString& path, int showErrors) {
-  if (RemoveDirRecursive(path)) return 1;
+  // A folder that is a link goes as a link.
+  CFileFind self;
+  const bool link = self.FindFile(path) && (self.FindNextFile(), self.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT));
+  self.Close();
+  if (link ? DeleteFile(path) != 0 : RemoveDirRecursive(path)) return 1;
   if (showErrors) ShowLastError(MB_ICONEXCLAMATION);
   return 0;
 }

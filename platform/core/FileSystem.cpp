@@ -1052,7 +1052,8 @@ BOOL CFileFind::FindFile(LPCSTR name, DWORD) {
   if (pattern.find_first_of("*?") == std::string::npos) {
     // One name: look it up instead of reading the whole folder.
     std::string full = ResolvePath((m_nativeRoot == "." ? pattern : m_nativeRoot + "/" + pattern).c_str());
-    struct stat st;
+    struct stat st, own;
+    const bool link = lstat(full.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
     if (stat(full.c_str(), &st) != 0 && lstat(full.c_str(), &st) != 0) {
       int err = errno;
       m_root.clear();
@@ -1062,7 +1063,7 @@ BOOL CFileFind::FindFile(LPCSTR name, DWORD) {
     }
     Entry entry;
     entry.name = pattern == "." || pattern == ".." ? pattern : LastComponent(full);
-    entry.attributes = AttributesOf(entry.name, st);
+    entry.attributes = AttributesOf(entry.name, st) | (link ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
     entry.length = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
     entry.writeTime = (LONGLONG)st.st_mtim.tv_sec;
     m_entries.push_back(std::move(entry));
@@ -1082,8 +1083,11 @@ BOOL CFileFind::FindFile(LPCSTR name, DWORD) {
     Entry entry;
     entry.name = e->d_name;
     struct stat st;
+    struct stat own;
+    const bool link = e->d_type == DT_LNK || (e->d_type == DT_UNKNOWN && fstatat(dfd, e->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                              S_ISLNK(own.st_mode));
     if (fstatat(dfd, e->d_name, &st, 0) == 0 || fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-      entry.attributes = AttributesOf(entry.name, st);
+      entry.attributes = AttributesOf(entry.name, st) | (link ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
       entry.length = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
       entry.writeTime = (LONGLONG)st.st_mtim.tv_sec;
     } else {

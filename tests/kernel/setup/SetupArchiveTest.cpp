@@ -232,6 +232,22 @@ TEST_F(SetupArchiveTest, CustomDataTravelsUnderTheMarkerAndComesBack) {
   for (const char* dir : {"Firmware/F1234", "Configurations/1A"}) fs::remove_all(Kernel(dir));
 }
 
+TEST_F(SetupArchiveTest, RemovingCustomDataRemovesLinksNotWhatTheyLeadTo) {
+  const std::string outside = m_dir + "/outside", marker = m_dir + "/project/~_#CUSTOM_DATA#_~";
+  WriteBytes(outside + "/sub/keep.bin", "the user's");
+  WriteBytes(marker + "/Firmware/F1234/f.bin", "f");
+  fs::create_directory_symlink(outside, marker + "/Firmware/F5678");
+  fs::create_symlink(outside + "/sub/keep.bin", marker + "/MotionProcedures");
+  RemoveCustomData((m_dir + "/project").c_str());
+  EXPECT_FALSE(fs::exists(fs::symlink_status(marker)));
+  EXPECT_EQ("the user's", ReadBytes(outside + "/sub/keep.bin"));
+  // The marker itself a link.
+  fs::create_directory_symlink(outside, marker);
+  RemoveCustomData((m_dir + "/project").c_str());
+  EXPECT_FALSE(fs::exists(fs::symlink_status(marker)));
+  EXPECT_EQ("the user's", ReadBytes(outside + "/sub/keep.bin"));
+}
+
 TEST_F(SetupArchiveTest, ASetupExportsAsALibraryArchive) {
   SetupPtr s(CMC_Setup::Create(0x0505));
   ASSERT_TRUE(s);
