@@ -1079,7 +1079,8 @@ BOOL CFileFind::FindFile(LPCSTR name, DWORD) {
   }
   int dfd = dirfd(d);
   while (dirent* e = readdir(d)) {
-    if (!MatchFilePattern(pattern.c_str(), e->d_name)) continue;
+    // A name with "\" in it is none that Win32 lists: spelled into a path, it would name another file.
+    if (!MatchFilePattern(pattern.c_str(), e->d_name) || strchr(e->d_name, '\\')) continue;
     Entry entry;
     entry.name = e->d_name;
     struct stat st;

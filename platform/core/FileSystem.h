@@ -153,7 +153,8 @@ DWORD GetCurrentThreadId();
 DWORD GetCurrentProcessId();
 
 // Enumerates the entries of one folder that match a pattern with `*` and `?`, without regard to case.
-// A symbolic link has the attributes of what it leads to, and REPARSE_POINT, as Win32 gives them.
+// A symbolic link has the attributes of what it leads to, and REPARSE_POINT, as Win32 gives them. A
+// name holding "\" (no name in Win32) is not listed.
 // Entries come sorted without regard to case ("." and ".." first), so every machine sees one order.
 // Typical use: `BOOL more = ff.FindFile(p); while (more) { more = ff.FindNextFile(); ... }`.
 class CFileFind {

@@ -241,6 +241,12 @@ TEST_F(SetupArchiveTest, RemovingCustomDataRemovesLinksNotWhatTheyLeadTo) {
   RemoveCustomData((m_dir + "/project").c_str());
   EXPECT_FALSE(fs::exists(fs::symlink_status(marker)));
   EXPECT_EQ("the user's", ReadBytes(outside + "/sub/keep.bin"));
+  // A name that would be a path in the platform's spelling ("\\" separates) names nothing else.
+  WriteBytes(m_dir + "/victim.txt", "the user's");
+  WriteBytes(marker + "/Firmware/..\\..\\..\\victim.txt", "planted");
+  RemoveCustomData((m_dir + "/project").c_str());
+  EXPECT_EQ("the user's", ReadBytes(m_dir + "/victim.txt"));
+  fs::remove_all(marker);
   // The marker itself a link.
   fs::create_directory_symlink(outside, marker);
   RemoveCustomData((m_dir + "/project").c_str());
