@@ -232,6 +232,19 @@ TEST_F(SetupArchiveTest, CustomDataTravelsUnderTheMarkerAndComesBack) {
   for (const char* dir : {"Firmware/F1234", "Configurations/1A"}) fs::remove_all(Kernel(dir));
 }
 
+TEST_F(SetupArchiveTest, CustomDataThatCannotBeRestoredKeepsTheKernelsOldFolder) {
+  WriteBytes(Kernel("Firmware/F1234/f.bin"), "old");
+  WriteBytes(Kernel("Firmware/F1234/only-old.bin"), "old too");
+  const std::string project = m_dir + "/project";
+  WriteBytes(project + "/~_#CUSTOM_DATA#_~/Firmware/F1234/f.bin", std::string(100000, 'n'));
+  EXPECT_EQ("0", dravonix::test::WithFileSizeLimit(16384, [&] { return std::to_string(RestoreCustomData(project.c_str())); }));
+  EXPECT_EQ("old", ReadBytes(Kernel("Firmware/F1234/f.bin")));
+  EXPECT_EQ("old too", ReadBytes(Kernel("Firmware/F1234/only-old.bin")));
+  EXPECT_FALSE(fs::exists(Kernel("Firmware/~F1234.~dvx-new")));
+  EXPECT_FALSE(fs::exists(Kernel("Firmware/~F1234.~dvx-old")));
+  fs::remove_all(Kernel("Firmware/F1234"));
+}
+
 TEST_F(SetupArchiveTest, RemovingCustomDataRemovesLinksNotWhatTheyLeadTo) {
   const std::string outside = m_dir + "/outside", marker = m_dir + "/project/~_#CUSTOM_DATA#_~";
   WriteBytes(outside + "/sub/keep.bin", "the user's");
