@@ -11,6 +11,10 @@
 #include "platform/core/Module.h"
 #include "platform/core/Path.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -115,9 +119,17 @@ FILE* OpenConfigFile(const char* name, int write) {
   }
   // A folder is not a file, though the C library would open it for reading.
   DWORD attr = GetFileAttributes(path);
-  FILE* f = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)
-                ? nullptr
-                : fopen(ResolvePath(path).c_str(), write ? "wb" : "rb");
+  const bool folder = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+  FILE* f = nullptr;
+  if (!folder && write) {
+    f = fopen(ResolvePath(path).c_str(), "wb");
+  } else if (!folder) {
+    // Nor is a pipe or a device, whose reading would wait for a writer or never end.
+    const int fd = open(ResolvePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fcntl(fd, F_SETFL, 0) == 0) f = fdopen(fd, "rb");
+    if (!f && fd >= 0) close(fd);
+  }
   if (!f) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, ShownFileName(path).GetString());
   return f;
 }
