@@ -124,13 +124,26 @@ FILE* OpenConfigFile(const char* name, int write) {
   if (!folder && write) {
     f = fopen(ResolvePath(path).c_str(), "wb");
   } else if (!folder) {
-    // Nor is a pipe or a device, whose reading would wait for a writer or never end.
-    const int fd = open(ResolvePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat st;
-    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fcntl(fd, F_SETFL, 0) == 0) f = fdopen(fd, "rb");
-    if (!f && fd >= 0) close(fd);
+    f = OpenPlainFileToRead(ResolvePath(path).c_str());
   }
   if (!f) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, ShownFileName(path).GetString());
+  return f;
+}
+
+FILE* OpenPlainFileToRead(const char* nativePath) {
+  const int fd = nativePath ? open(nativePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+  if (fd < 0) return nullptr;
+  struct stat st;
+  FILE* f = nullptr;
+  if (fstat(fd, &st) == 0) {
+    if (!S_ISREG(st.st_mode)) errno = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+    else if (fcntl(fd, F_SETFL, 0) == 0) f = fdopen(fd, "rb");
+  }
+  if (!f) {
+    const int err = errno;
+    close(fd);
+    errno = err;
+  }
   return f;
 }
 
