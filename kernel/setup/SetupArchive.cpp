@@ -50,6 +50,27 @@ bool CopyTree(const CString& from, const CString& to) {
   return files.GetSize() == 0 || CopyFiles(files, targets, TRUE);
 }
 
+// Puts a copy of the folder `from` in the place of the folder `to`: made beside it under a name of
+// the save's own, then swapped in, so that a copy that fails keeps every old file.
+bool ReplaceTree(const CString& from, const CString& to) {
+  const int cut = std::max(to.ReverseFind('\\'), to.ReverseFind('/'));
+  const CString stem = to.Left(cut + 1) + "~" + to.Mid(cut + 1);
+  const CString fresh = stem + ".~dvx-new", old = stem + ".~dvx-old";
+  // What a restore that was stopped left.
+  RemoveDir(fresh, FALSE);
+  RemoveDir(old, FALSE);
+  const bool had = ExistDirectory(to) != 0;
+  if (!CreateDir(fresh) || !CopyTree(from, fresh) || (had && !MoveFile(to, old)) || !MoveFile(fresh, to)) {
+    const DWORD error = GetLastError();
+    if (had && !ExistDirectory(to)) MoveFile(old, to);
+    RemoveDir(fresh, FALSE);
+    SetLastError(error);
+    return false;
+  }
+  if (had) RemoveDir(old, FALSE);
+  return true;
+}
+
 // The names of the sub-folders (or of the files) directly in a folder.
 void ListEntries(const CString& dir, bool folders, CStringArray& names) {
   CFileFind find;
@@ -167,17 +188,15 @@ int RestoreCustomData(const CString& dir) {
   ListEntries(marker + "Firmware", true, names);
   for (INT_PTR i = 0; i < names.GetSize(); ++i) {
     if (!IsCustomFirmware(names[i])) continue;
-    RemoveDir(kernel + "\\Firmware\\" + names[i], FALSE);
-    if (!CopyTree(marker + "Firmware\\" + names[i], kernel + "\\Firmware\\" + names[i])) return FALSE;
+    if (!ReplaceTree(marker + "Firmware\\" + names[i], kernel + "\\Firmware\\" + names[i])) return FALSE;
   }
   names.RemoveAll();
   ListEntries(marker + "Configurations", true, names);
   for (INT_PTR i = 0; i < names.GetSize(); ++i) {
     unsigned short id = 0;
     if (names[i].GetLength() != 4 || std::sscanf(names[i], "%hx", &id) != 1 || !IsUserConfiguration(id)) continue;
-    CString target = kernel + "\\Configurations\\" + ConfigurationFolder(id);
-    RemoveDir(target, FALSE);
-    if (!CopyTree(marker + "Configurations\\" + names[i], target)) return FALSE;
+    if (!ReplaceTree(marker + "Configurations\\" + names[i], kernel + "\\Configurations\\" + ConfigurationFolder(id)))
+      return FALSE;
   }
   names.RemoveAll();
   ListEntries(marker + "MotionProcedures", false, names);

@@ -11,6 +11,10 @@
 #include "platform/core/Module.h"
 #include "platform/core/Path.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -19,6 +23,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -114,10 +119,31 @@ FILE* OpenConfigFile(const char* name, int write) {
   }
   // A folder is not a file, though the C library would open it for reading.
   DWORD attr = GetFileAttributes(path);
-  FILE* f = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)
-                ? nullptr
-                : fopen(ResolvePath(path).c_str(), write ? "wb" : "rb");
+  const bool folder = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+  FILE* f = nullptr;
+  if (!folder && write) {
+    f = fopen(ResolvePath(path).c_str(), "wb");
+  } else if (!folder) {
+    f = OpenPlainFileToRead(ResolvePath(path).c_str());
+  }
   if (!f) ShowKernelMessage(MB_ICONEXCLAMATION, 20001, ShownFileName(path).GetString());
+  return f;
+}
+
+FILE* OpenPlainFileToRead(const char* nativePath) {
+  const int fd = nativePath ? open(nativePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+  if (fd < 0) return nullptr;
+  struct stat st;
+  FILE* f = nullptr;
+  if (fstat(fd, &st) == 0) {
+    if (!S_ISREG(st.st_mode)) errno = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+    else if (fcntl(fd, F_SETFL, 0) == 0) f = fdopen(fd, "rb");
+  }
+  if (!f) {
+    const int err = errno;
+    close(fd);
+    errno = err;
+  }
   return f;
 }
 
@@ -217,7 +243,7 @@ int CConfigFileWriter::Commit() {
 
 void (*g_pfnConfigCommitStep)(int step) = nullptr;
 
-const char* const g_pszSaveOwnFiles[] = {"~save.journal", "~undo.journal", "*.~dvx-??????", "*.~dvx-old", "*.~dvx-aside"};
+const char* const g_pszSaveOwnFiles[] = {"~save.journal", "~undo.journal", "*.~dvx-??????", "*.~dvx-old", "*.~dvx-aside", "*.~dvx-aside?"};
 const int g_nSaveOwnFiles = (int)(sizeof g_pszSaveOwnFiles / sizeof g_pszSaveOwnFiles[0]);
 
 bool IsSaveOwnFile(const char* name) {
@@ -419,7 +445,12 @@ bool Exists(const std::string& path) {
   return GetSaveFileIdentity(path, unused) != 0;
 }
 
-void SetAside(const std::string& record) { RenameExact(record, record + kAsideMark); }
+// Under the first set-aside name that takes it: one that a folder of that name (or a record that is
+// a folder) refuses is passed over, so that nothing planted keeps the record's name taken.
+void SetAside(const std::string& record) {
+  for (int n = 0; n < 10; ++n)
+    if (RenameExact(record, record + kAsideMark + (n ? std::to_string(n) : std::string()))) return;
+}
 
 void ShowUnfinished(const char* folder, DWORD error) {
   SetLastError(error);
@@ -527,14 +558,17 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   std::vector<CConfigFileWriter*> writers;
   std::vector<std::string> names{kSetRecord};
   std::string checkedParent = dir;
+  std::unordered_set<std::string> seen;
   for (CConfigFileWriter* w : files) {
     const CString& target = w->m_save.GetTarget();
     if (w->m_save.GetTempName() == target) continue;  // written in place
     const std::string& path = w->m_save.GetNativeTarget();
     const std::string name = LeafOf(path), parent = ParentOf(path);
     // The set's record names files of its own folder only: a target that a link leads elsewhere is
-    // not replaced with the others.
-    if (!IsPlainName(name) || (parent != checkedParent && !IsSameFolder(parent, dir))) {
+    // not replaced with the others. Nor is one that a link makes another target of the set, or one of
+    // the save's own files: one file would take the bytes of two.
+    if (!IsPlainName(name) || (parent != checkedParent && !IsSameFolder(parent, dir)) ||
+        !seen.insert(name).second || IsSaveOwnFile(name.c_str())) {
       SetLastError(ERROR_NOT_SUPPORTED);
       ShowWriteFailure(w->m_name);
       return 0;
@@ -558,6 +592,12 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     set.push_back(std::move(r));
     names.push_back(name);
     writers.push_back(w);
+  }
+  // No more than a record may name: a larger one would be taken for none of ours after a stop.
+  if (set.size() > kMaxSetFiles) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    ShowWriteFailure(writers[kMaxSetFiles]->m_name);
+    return 0;
   }
   // What saves stopped before their record was in place left beside these files.
   std::vector<std::string> live;

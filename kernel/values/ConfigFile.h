@@ -38,6 +38,9 @@ CString ReplaceExtensionWithChm(const CString& path);
 // Absolute names (leading backslash or drive letter) are used as given, others go under the kernel folder.
 CString ResolveConfigFileName(const char* name);
 FILE* OpenConfigFile(const char* name, int write);
+// Opens a plain file for reading ("rb"), by its name as the file system knows it; a folder, pipe or
+// device (whose reading would wait for a writer or never end) is refused. Null with errno set.
+FILE* OpenPlainFileToRead(const char* nativePath);
 // `name` as messages show it: resolved as configuration files are, in the platform's form.
 CString ShownFileName(const char* name);
 int ExistConfigFile(const char* name);

@@ -6,12 +6,15 @@
 #include "platform/core/Format.h"
 #include "platform/core/Map.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -329,7 +332,8 @@ bool RemoveDirRecursive(const CString& dir) {
     while (more) {
       more = find.FindNextFile();
       if (find.IsDots()) continue;
-      (find.IsDirectory() ? folders : files).Add(find.GetFilePath());
+      // A link goes itself; what it leads to is not the folder's to delete.
+      (find.IsDirectory() && !find.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT) ? folders : files).Add(find.GetFilePath());
     }
   }
   for (INT_PTR i = 0; i < files.GetSize(); ++i) {
@@ -345,12 +349,20 @@ bool RemoveDirRecursive(const CString& dir) {
 }  // namespace
 
 int RemoveDir(const CString& path, int showErrors) {
-  if (RemoveDirRecursive(path)) return 1;
+  // A folder that is a link goes as a link.
+  CFileFind self;
+  const bool link = self.FindFile(path) && (self.FindNextFile(), self.MatchesMask(FILE_ATTRIBUTE_REPARSE_POINT));
+  self.Close();
+  if (link ? DeleteFile(path) != 0 : RemoveDirRecursive(path)) return 1;
   if (showErrors) ShowLastError(MB_ICONEXCLAMATION);
   return 0;
 }
 
-void GetFilesOfDir(const CString& dir, CStringArray& files) {
+namespace {
+
+// `ancestors`: the folders on the way down, as the file system knows them. A link that leads back to
+// one of them (to its own folder or above) is not walked again, else the walk would not end.
+void FilesOfDir(const CString& dir, CStringArray& files, std::vector<std::string>& ancestors) {
   CStringArray folders;
   {
     CFileFind find;
@@ -361,7 +373,20 @@ void GetFilesOfDir(const CString& dir, CStringArray& files) {
       else if (find.GetFileName().Left(1) != ".") folders.Add(find.GetFilePath());
     }
   }
-  for (INT_PTR i = 0; i < folders.GetSize(); ++i) GetFilesOfDir(folders[i], files);
+  ancestors.push_back(ResolvePath(dir));
+  for (INT_PTR i = 0; i < folders.GetSize(); ++i) {
+    const std::string folder = ResolvePath(folders[i]);
+    if (std::none_of(ancestors.begin(), ancestors.end(), [&](const std::string& a) { return IsSameFolder(folder, a); }))
+      FilesOfDir(folders[i], files, ancestors);
+  }
+  ancestors.pop_back();
+}
+
+}  // namespace
+
+void GetFilesOfDir(const CString& dir, CStringArray& files) {
+  std::vector<std::string> ancestors;
+  FilesOfDir(dir, files, ancestors);
 }
 
 int CopyFiles(const CStringArray& from, const CStringArray& to, int showErrors) {

@@ -10,6 +10,7 @@
 #include "platform/core/Path.h"
 
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -30,7 +31,8 @@ FILE* OpenCamFile(const char* path, const char* mode) {
     return nullptr;
   }
   errno = 0;
-  FILE* f = std::fopen(ResolvePath(resolved).c_str(), mode);
+  FILE* f = strcmp(mode, "rb") == 0 ? OpenPlainFileToRead(ResolvePath(resolved).c_str())
+                                    : std::fopen(ResolvePath(resolved).c_str(), mode);
   if (!f) SetLastErrorFromErrno(errno ? errno : ENOENT);
   return f;
 }

@@ -83,35 +83,34 @@ bool WriteAll(int fd, const char* data, size_t n) {
   return true;
 }
 
-// Copies an open file's bytes, permissions and modification time to `dst`; removes a partial copy.
-BOOL CopyOpenFile(int in, const struct stat& srcStat, const std::string& dst, bool exclusive) {
-  int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (exclusive ? O_EXCL : 0);
-  int out = open(dst.c_str(), flags, 0600);
+// Copies an open file's bytes to an open file, and with `asSource` its permissions and modification
+// time; 0 or the errno of the failure.
+int CopyBytes(int in, const struct stat& srcStat, int out, bool asSource = true) {
+  char buf[65536];
+  for (;;) {
+    ssize_t r = read(in, buf, sizeof buf);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (r == 0) break;
+    if (!WriteAll(out, buf, (size_t)r)) return errno;
+  }
+  if (!asSource) return 0;
+  struct timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
+  futimens(out, times);
+  return fchmod(out, srcStat.st_mode & 07777) != 0 ? errno : 0;
+}
+
+// Copies an open file to `dst`, which must not exist (no link followed); removes a partial copy.
+BOOL CopyOpenFile(int in, const struct stat& srcStat, const std::string& dst) {
+  int out = open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (out < 0) {
     int err = errno;
     if (err == EEXIST) return Fail(ERROR_FILE_EXISTS);
     return FailStat(dst, err);
   }
-  char buf[65536];
-  int err = 0;
-  for (;;) {
-    ssize_t r = read(in, buf, sizeof buf);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-    if (r == 0) break;
-    if (!WriteAll(out, buf, (size_t)r)) {
-      err = errno;
-      break;
-    }
-  }
-  if (!err) {
-    struct timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
-    futimens(out, times);
-    if (fchmod(out, srcStat.st_mode & 07777) != 0) err = errno;
-  }
+  int err = CopyBytes(in, srcStat, out);
   if (close(out) != 0 && !err) err = errno;
   if (err) {
     unlink(dst.c_str());
@@ -120,19 +119,55 @@ BOOL CopyOpenFile(int in, const struct stat& srcStat, const std::string& dst, bo
   return TRUE;
 }
 
+int OpenSaveTemp(const std::string& path, std::string& temp);
+
+// Copies an open file over `dst`: written under a temporary name beside it and renamed over it, so
+// that a copy that fails part-way leaves the old file as it was. Through a link the file it leads
+// to is replaced.
+BOOL CopyOpenFileOver(int in, const struct stat& srcStat, std::string dst) {
+  struct stat ds;
+  if (lstat(dst.c_str(), &ds) == 0 && S_ISLNK(ds.st_mode)) {
+    if (char* real = realpath(dst.c_str(), nullptr)) {
+      dst = real;
+      free(real);
+    }
+  }
+  const bool exists = stat(dst.c_str(), &ds) == 0;
+  std::string temp;
+  const int made = exists && !S_ISREG(ds.st_mode) ? -1 : OpenSaveTemp(dst, temp);
+  if (made < 0) {
+    // A device or pipe, or a file in a folder that takes no new file (as Win32 copies there): the
+    // existing file is written in place, and keeps its permissions.
+    if (!exists || (S_ISREG(ds.st_mode) && errno != EACCES && errno != EPERM)) return FailStat(dst, errno);
+    int out = open(dst.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (out < 0) return FailStat(dst, errno);
+    int err = CopyBytes(in, srcStat, out, false);
+    if (close(out) != 0 && !err) err = errno;
+    return err ? FailErrno(err) : TRUE;
+  }
+  int err = CopyBytes(in, srcStat, made);
+  // Renamed before the lock goes with the descriptor, so no sweep of leftovers takes it.
+  if (!err && rename(temp.c_str(), dst.c_str()) != 0) err = errno;
+  if (err) unlink(temp.c_str());
+  close(made);
+  return err ? FailErrno(err) : TRUE;
+}
+
 BOOL CopyResolved(const std::string& src, const std::string& dst, BOOL failIfExists) {
   struct stat ss;
   if (stat(src.c_str(), &ss) != 0) return FailStat(src, errno);
-  if (S_ISDIR(ss.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  // A folder, pipe or device is no file to copy: a pipe would hold the copy, a device never end it.
+  if (!S_ISREG(ss.st_mode)) return Fail(ERROR_ACCESS_DENIED);
   struct stat ds;
-  if (stat(dst.c_str(), &ds) == 0) {
+  const bool exists = stat(dst.c_str(), &ds) == 0;
+  if (exists) {
     if (failIfExists) return Fail(ERROR_FILE_EXISTS);
     if (S_ISDIR(ds.st_mode) || IsReadOnlyMode(ds.st_mode)) return Fail(ERROR_ACCESS_DENIED);
     if (ds.st_dev == ss.st_dev && ds.st_ino == ss.st_ino) return Fail(ERROR_SHARING_VIOLATION);
   }
   int in = open(src.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return FailStat(src, errno);
-  BOOL ok = CopyOpenFile(in, ss, dst, failIfExists != FALSE);
+  BOOL ok = failIfExists ? CopyOpenFile(in, ss, dst) : CopyOpenFileOver(in, ss, dst);
   close(in);
   return ok;
 }
@@ -528,33 +563,46 @@ int GetSaveFileIdentity(const std::string& path, CSaveFileIdentity& identity) {
   return 1;
 }
 
-BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
+namespace {
+
+// A new file beside `path` under a temporary name of the save's own (`temp`), created exclusively
+// (never through a link) and locked, so that no sweep of leftovers takes it while it is written;
+// -1 with errno set on failure.
+int OpenSaveTemp(const std::string& path, std::string& temp) {
   const std::string stem = path.substr(0, path.size() - LastComponent(path).size()) + TempStem(LastComponent(path)) + kTempMark;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp = stem + RandomLetters();
+    temp = stem + RandomLetters();
     const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return FailErrno(errno);
+    if (fd >= 0) {
+      flock(fd, LOCK_EX | LOCK_NB);
+      return fd;
     }
-    // Locked while it is written, so that no sweep of leftovers takes it for one; renamed before
-    // the lock goes with the descriptor.
-    flock(fd, LOCK_EX | LOCK_NB);
-    int err = WriteAll(fd, (const char*)data, size) ? 0 : errno;
-    if (!err && rename(temp.c_str(), path.c_str()) != 0) err = errno;
-    if (err) {
-      unlink(temp.c_str());
-      close(fd);
-      return FailErrno(err);
-    }
-    if (close(fd) != 0) {
-      err = errno;
-      unlink(path.c_str());
-      return FailErrno(err);
-    }
-    return TRUE;
+    if (errno != EEXIST) return -1;
   }
-  return Fail(ERROR_FILE_EXISTS);
+  errno = EEXIST;
+  return -1;
+}
+
+}  // namespace
+
+BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
+  std::string temp;
+  const int fd = OpenSaveTemp(path, temp);
+  if (fd < 0) return FailErrno(errno);
+  // Renamed before the lock goes with the descriptor.
+  int err = WriteAll(fd, (const char*)data, size) ? 0 : errno;
+  if (!err && rename(temp.c_str(), path.c_str()) != 0) err = errno;
+  if (err) {
+    unlink(temp.c_str());
+    close(fd);
+    return FailErrno(err);
+  }
+  if (close(fd) != 0) {
+    err = errno;
+    unlink(path.c_str());
+    return FailErrno(err);
+  }
+  return TRUE;
 }
 
 BOOL MakeOldCopy(const std::string& existing, const std::string& copy) {
@@ -570,7 +618,7 @@ BOOL MakeOldCopy(const std::string& existing, const std::string& copy) {
   const int in = open(existing.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (in < 0) return FailErrno(errno);
   struct stat st;
-  const BOOL ok = fstat(in, &st) == 0 ? CopyOpenFile(in, st, copy, true) : FailErrno(errno);
+  const BOOL ok = fstat(in, &st) == 0 ? CopyOpenFile(in, st, copy) : FailErrno(errno);
   close(in);
   return ok;
 }
@@ -1004,7 +1052,8 @@ BOOL CFileFind::FindFile(LPCSTR name, DWORD) {
   if (pattern.find_first_of("*?") == std::string::npos) {
     // One name: look it up instead of reading the whole folder.
     std::string full = ResolvePath((m_nativeRoot == "." ? pattern : m_nativeRoot + "/" + pattern).c_str());
-    struct stat st;
+    struct stat st, own;
+    const bool link = lstat(full.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
     if (stat(full.c_str(), &st) != 0 && lstat(full.c_str(), &st) != 0) {
       int err = errno;
       m_root.clear();
@@ -1014,7 +1063,7 @@ BOOL CFileFind::FindFile(LPCSTR name, DWORD) {
     }
     Entry entry;
     entry.name = pattern == "." || pattern == ".." ? pattern : LastComponent(full);
-    entry.attributes = AttributesOf(entry.name, st);
+    entry.attributes = AttributesOf(entry.name, st) | (link ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
     entry.length = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
     entry.writeTime = (LONGLONG)st.st_mtim.tv_sec;
     m_entries.push_back(std::move(entry));
@@ -1030,12 +1079,16 @@ BOOL CFileFind::FindFile(LPCSTR name, DWORD) {
   }
   int dfd = dirfd(d);
   while (dirent* e = readdir(d)) {
-    if (!MatchFilePattern(pattern.c_str(), e->d_name)) continue;
+    // A name with "\" in it is none that Win32 lists: spelled into a path, it would name another file.
+    if (!MatchFilePattern(pattern.c_str(), e->d_name) || strchr(e->d_name, '\\')) continue;
     Entry entry;
     entry.name = e->d_name;
     struct stat st;
+    struct stat own;
+    const bool link = e->d_type == DT_LNK || (e->d_type == DT_UNKNOWN && fstatat(dfd, e->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                              S_ISLNK(own.st_mode));
     if (fstatat(dfd, e->d_name, &st, 0) == 0 || fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-      entry.attributes = AttributesOf(entry.name, st);
+      entry.attributes = AttributesOf(entry.name, st) | (link ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
       entry.length = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
       entry.writeTime = (LONGLONG)st.st_mtim.tv_sec;
     } else {

@@ -71,6 +71,7 @@
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define FILE_ATTRIBUTE_TEMPORARY 0x00000100
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 
 // MoveFileEx flags
@@ -152,6 +153,8 @@ DWORD GetCurrentThreadId();
 DWORD GetCurrentProcessId();
 
 // Enumerates the entries of one folder that match a pattern with `*` and `?`, without regard to case.
+// A symbolic link has the attributes of what it leads to, and REPARSE_POINT, as Win32 gives them. A
+// name holding "\" (no name in Win32) is not listed.
 // Entries come sorted without regard to case ("." and ".." first), so every machine sees one order.
 // Typical use: `BOOL more = ff.FindFile(p); while (more) { more = ff.FindNextFile(); ... }`.
 class CFileFind {

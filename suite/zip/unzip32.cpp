@@ -47,7 +47,8 @@ bool WalkFolders(const std::string& dir, const std::string& rel, std::vector<std
   return true;
 }
 
-// A file may replace a plain file only.
+// A file may replace a plain file only. `target` is the name as the save will find it: the name
+// spelled in another case where the spelled one is missing.
 bool FileMayGo(const std::string& target, bool& exists) {
   struct stat st;
   exists = lstat(target.c_str(), &st) == 0;
@@ -124,7 +125,7 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
     if (!dcl->fKeepFolders) rel = folder ? std::string() : rel.substr(rel.rfind('/') + 1);
     for (int x = 0; !folder && x < xfnc && xfnv; ++x)
       if (xfnv[x] && MatchFilePattern(xfnv[x], rel.substr(rel.rfind('/') + 1).c_str())) rel.clear();
-    ok = rel.empty() || (WalkFolders(dir, rel, nullptr) && (folder || FileMayGo(dir + "/" + rel, exists)));
+    ok = rel.empty() || (WalkFolders(dir, rel, nullptr) && (folder || FileMayGo(ResolvePath((dir + "/" + rel).c_str()), exists)));
   }
   if (!ok) SetLastError(ERROR_INVALID_DATA);
   // What this call writes, so that a failure can take it back. Each file is written beside the
@@ -135,7 +136,8 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
     if (rel.empty()) continue;
     ok = WalkFolders(dir, rel, &folders);
     if (rel.back() == '/') continue;
-    std::string target = dir + "/" + rel;
+    // A name in another case that is a link must not lead the save out of the folder.
+    std::string target = ResolvePath((dir + "/" + rel).c_str());
     bool exists = false;
     ok = ok && FileMayGo(target, exists);
     if (ok && exists && !dcl->fOverwriteAll && functions && functions->replace) {

@@ -6,6 +6,7 @@
 #include <zip.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -92,9 +93,13 @@ int ZpArchive(ZCL c) {
   }
   zip_source_keep(out);
   int level = g_options.fLevel >= '0' && g_options.fLevel <= '9' ? g_options.fLevel - '0' : 6;
+  int added = 0;
   for (int i = 0; i < c.argc; ++i) {
     std::string name;
     std::string file = c.FNV[i] ? ResolvePath(c.FNV[i]) : std::string();
+    // Pipes and devices hold no file to pack: one would be read without end.
+    struct stat st;
+    if (!file.empty() && stat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) continue;
     zip_source_t* src = file.empty() || !EntryName(c.FNV[i], name) ? nullptr : zip_source_file(za, file.c_str(), 0, -1);
     zip_int64_t at = src ? zip_file_add(za, name.c_str(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
     // A name that is not UTF-8 is stored as its bytes, without the UTF-8 flag.
@@ -109,6 +114,7 @@ int ZpArchive(ZCL c) {
       return 3;
     }
     zip_set_file_compression(za, (zip_uint64_t)at, ZIP_CM_DEFLATE, (zip_uint32_t)level);
+    ++added;
   }
   // The files are read when the archive closes; a file gone by then fails the whole archive.
   if (zip_close(za) != 0) {
@@ -121,7 +127,7 @@ int ZpArchive(ZCL c) {
     return 4;
   }
   // An archive without entries is no file at all.
-  const bool written = c.argc == 0 ? DeleteFile(zipPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND
+  const bool written = added == 0 ? DeleteFile(zipPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND
                                    : WriteSource(out, zipPath);
   zip_source_free(out);
   return written ? 0 : 4;

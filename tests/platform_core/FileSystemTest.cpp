@@ -3,6 +3,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -91,6 +94,42 @@ TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
 
   EXPECT_FALSE(CopyFile(nullptr, "x", FALSE));
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+}
+
+TEST(FileSystem, CopyOverAFileKeepsItWholeOnFailureAndCopiesPlainFilesOnly) {
+  const fs::path dir = ScratchDir("fs-copy-over");
+  WriteText(dir / "big.bin", std::string(200000, 'n'));
+  WriteText(dir / "user.cfg", "the user's own");
+  const std::string out = dravonix::test::WithFileSizeLimit(65536, [&] {
+    const BOOL ok = CopyFile(Win(dir / "big.bin").c_str(), Win(dir / "USER.CFG").c_str(), FALSE);
+    return std::to_string(ok) + " " + std::to_string(GetLastError());
+  });
+  EXPECT_EQ(out, "0 " + std::to_string(ERROR_DISK_FULL));
+  EXPECT_EQ(ReadFileText(dir / "user.cfg"), "the user's own");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);  // no copy left
+  // A folder that takes no new file: a file that may be written is still copied over, in place, as
+  // Win32 copies it; and a device keeps its permissions.
+  fs::permissions(dir / "user.cfg", fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec & ~fs::perms::others_exec);
+  fs::permissions(dir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
+  WriteText(dir.parent_path() / "small.bin", "small");
+  EXPECT_EQ("1", dravonix::test::AsOrdinaryUser([&] {
+    return std::to_string(CopyFile((dir.parent_path() / "small.bin").c_str(), (dir / "user.cfg").c_str(), FALSE));
+  }));
+  fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(ReadFileText(dir / "user.cfg"), "small");
+  ASSERT_EQ(0, mknod((dir / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)));
+  EXPECT_TRUE(CopyFile((dir.parent_path() / "small.bin").c_str(), (dir / "null").c_str(), FALSE));
+  EXPECT_EQ(fs::status(dir / "null").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  // Nor is a pipe or a device copied from, which would hold the copy or never end it.
+  ASSERT_EQ(0, mkfifo((dir / "pipe").c_str(), 0600));
+  EXPECT_EQ("0 5 0 5", dravonix::test::InChildProcess([&] {
+    alarm(5);
+    const BOOL pipe = CopyFile((dir / "pipe").c_str(), (dir / "from-pipe").c_str(), FALSE);
+    const DWORD pipeError = GetLastError();
+    const BOOL device = CopyFile((dir / "null").c_str(), (dir / "from-device").c_str(), TRUE);
+    return std::to_string(pipe) + " " + std::to_string(pipeError) + " " + std::to_string(device) + " " + std::to_string(GetLastError());
+  }));
+  EXPECT_FALSE(fs::exists(dir / "from-device"));
 }
 
 TEST(FileSystem, DeleteMoveAndFolders) {

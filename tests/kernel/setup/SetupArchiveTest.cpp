@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <csignal>
 #include <cstdio>
@@ -68,6 +69,32 @@ TEST_F(SetupArchiveTest, ATreeTravelsByteForByteThroughAnArchive) {
   ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
   EXPECT_EQ(Tree(m_dir + "/tree"), Tree(m_dir + "/copy"));
   EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(SetupArchiveTest, LinksThatLeadBackIntoTheTreeAreNotWalkedAgain) {
+  WriteBytes(m_dir + "/tree/top.cfg", "1");
+  WriteBytes(m_dir + "/tree/a/x.dat", "2");
+  fs::create_directory_symlink(".", m_dir + "/tree/self");
+  fs::create_directory_symlink("..", m_dir + "/tree/a/up");
+  const std::string zip = m_dir + "/loops.zip";
+  const std::string out = dravonix::test::InChildProcess([&] {
+    alarm(10);
+    return std::to_string(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  });
+  EXPECT_EQ("1", out);
+  EXPECT_EQ("a/x.dat 8\ntop.cfg 8\n", Python(kListing, zip));
+}
+
+TEST_F(SetupArchiveTest, PipesAndDevicesInTheTreeAreNotPacked) {
+  WriteBytes(m_dir + "/tree/top.cfg", "1");
+  ASSERT_EQ(0, mkfifo((m_dir + "/tree/pipe").c_str(), 0600));
+  ASSERT_EQ(0, mknod((m_dir + "/tree/null").c_str(), S_IFCHR | 0600, makedev(1, 3)));
+  const std::string zip = m_dir + "/special.zip";
+  EXPECT_EQ("1", dravonix::test::InChildProcess([&] {
+    alarm(10);
+    return std::to_string(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  }));
+  EXPECT_EQ("top.cfg 8\n", Python(kListing, zip));
 }
 
 TEST_F(SetupArchiveTest, FailuresLeaveNoArchiveAndNoFolderBehind) {
@@ -133,26 +160,21 @@ TEST_F(SetupArchiveTest, AFailedArchiveKeepsTheOldOneAndSaysWhy) {
 }
 
 TEST_F(SetupArchiveTest, AnArchiveSaveKilledMidwayLeavesNothingAfterTheNextSave) {
-  WriteBytes(m_dir + "/tree/one.cfg", "1");
+  std::string bytes(100000, '\0');
+  std::mt19937 rng(3);
+  for (char& c : bytes) c = (char)rng();
+  WriteBytes(m_dir + "/tree/one.cfg", bytes);
   const std::string zip = m_dir + "/killed.zip";
   ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
-  // A pipe in the tree holds the save while it packs, until the save is killed.
-  const std::string pipe = m_dir + "/tree/pipe";
-  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
-  dravonix::test::ChildProcess killed([&] {
+  // Killed by the system while it writes the archive, past a file-size limit.
+  EXPECT_EQ("child failed: signal " + std::to_string(SIGXFSZ) + " ", dravonix::test::InChildProcess([&] {
+    rlimit none{0, 0}, size{16384, 16384};
+    setrlimit(RLIMIT_CORE, &none);
+    setrlimit(RLIMIT_FSIZE, &size);
+    signal(SIGXFSZ, SIG_DFL);
     ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str());
-    return std::string("not held");
-  });
-  int held = -1;
-  for (int i = 0; i < 10000 && held < 0 && !killed.Ended(); ++i) {
-    held = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);  // succeeds once the save reads the pipe
-    if (held < 0) usleep(1000);
-  }
-  ASSERT_GE(held, 0);
-  kill(killed.Pid(), SIGKILL);
-  EXPECT_EQ(killed.Wait(), "child failed: signal 9 ");
-  close(held);
-  fs::remove(pipe);
+    return std::string("not killed");
+  }));
   auto left = [&] {
     std::set<std::string> names;
     for (auto& e : fs::directory_iterator(m_dir)) names.insert(e.path().filename().string());
@@ -210,6 +232,41 @@ TEST_F(SetupArchiveTest, CustomDataTravelsUnderTheMarkerAndComesBack) {
   for (const char* dir : {"Firmware/F1234", "Configurations/1A"}) fs::remove_all(Kernel(dir));
 }
 
+TEST_F(SetupArchiveTest, CustomDataThatCannotBeRestoredKeepsTheKernelsOldFolder) {
+  WriteBytes(Kernel("Firmware/F1234/f.bin"), "old");
+  WriteBytes(Kernel("Firmware/F1234/only-old.bin"), "old too");
+  const std::string project = m_dir + "/project";
+  WriteBytes(project + "/~_#CUSTOM_DATA#_~/Firmware/F1234/f.bin", std::string(100000, 'n'));
+  EXPECT_EQ("0", dravonix::test::WithFileSizeLimit(16384, [&] { return std::to_string(RestoreCustomData(project.c_str())); }));
+  EXPECT_EQ("old", ReadBytes(Kernel("Firmware/F1234/f.bin")));
+  EXPECT_EQ("old too", ReadBytes(Kernel("Firmware/F1234/only-old.bin")));
+  EXPECT_FALSE(fs::exists(Kernel("Firmware/~F1234.~dvx-new")));
+  EXPECT_FALSE(fs::exists(Kernel("Firmware/~F1234.~dvx-old")));
+  fs::remove_all(Kernel("Firmware/F1234"));
+}
+
+TEST_F(SetupArchiveTest, RemovingCustomDataRemovesLinksNotWhatTheyLeadTo) {
+  const std::string outside = m_dir + "/outside", marker = m_dir + "/project/~_#CUSTOM_DATA#_~";
+  WriteBytes(outside + "/sub/keep.bin", "the user's");
+  WriteBytes(marker + "/Firmware/F1234/f.bin", "f");
+  fs::create_directory_symlink(outside, marker + "/Firmware/F5678");
+  fs::create_symlink(outside + "/sub/keep.bin", marker + "/MotionProcedures");
+  RemoveCustomData((m_dir + "/project").c_str());
+  EXPECT_FALSE(fs::exists(fs::symlink_status(marker)));
+  EXPECT_EQ("the user's", ReadBytes(outside + "/sub/keep.bin"));
+  // A name that would be a path in the platform's spelling ("\\" separates) names nothing else.
+  WriteBytes(m_dir + "/victim.txt", "the user's");
+  WriteBytes(marker + "/Firmware/..\\..\\..\\victim.txt", "planted");
+  RemoveCustomData((m_dir + "/project").c_str());
+  EXPECT_EQ("the user's", ReadBytes(m_dir + "/victim.txt"));
+  fs::remove_all(marker);
+  // The marker itself a link.
+  fs::create_directory_symlink(outside, marker);
+  RemoveCustomData((m_dir + "/project").c_str());
+  EXPECT_FALSE(fs::exists(fs::symlink_status(marker)));
+  EXPECT_EQ("the user's", ReadBytes(outside + "/sub/keep.bin"));
+}
+
 TEST_F(SetupArchiveTest, ASetupExportsAsALibraryArchive) {
   SetupPtr s(CMC_Setup::Create(0x0505));
   ASSERT_TRUE(s);
@@ -258,6 +315,11 @@ TEST_F(SetupArchiveTest, LinksAndFilesOnTheWayRefuseTheRestoreWithNothingWritten
       {"link at the file's place", [&](const std::string& s) {
          fs::create_directories(s);
          fs::create_symlink(outside + "/x.txt", s + "/x.txt");
+       },
+       {"sub1.zip"}},
+      {"link at the file's name in other case", [&](const std::string& s) {
+         fs::create_directories(s);
+         fs::create_symlink(outside + "/x.txt", s + "/X.TXT");
        },
        {"sub1.zip"}},
   };

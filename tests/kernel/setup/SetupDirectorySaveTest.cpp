@@ -276,7 +276,7 @@ Files Tree(const std::string& dir, const std::string& skip) {
   Files tree;
   for (auto& e : fs::recursive_directory_iterator(dir)) {
     if (e.path().parent_path() == skip) continue;
-    const std::string rel = fs::relative(e.path(), dir).string();
+    const std::string rel = e.path().lexically_relative(dir).string();
     if (fs::is_symlink(e.symlink_status())) tree[rel] = "-> " + fs::read_symlink(e.path()).string();
     else if (e.is_regular_file()) tree[rel] = dravonix::test::ReadFileText(e.path().string());
   }
@@ -326,6 +326,17 @@ TEST_F(SetupSaveTest, ARecordFromElsewhereActsOnNothingButIsSetAside) {
       {"a record cut short", [&](auto&, auto& dir) {
          WriteBytes(dir + "/setup.cfg.~dvx-aaaaaa", "cut");
          WriteBytes(dir + "/~save.journal", "setup.cfg.~dvx-aaaaaa\tsetup.cfg\t\t" + Identity(dir + "/setup.cfg.~dvx-aaaaaa") + "\r\n");
+       }},
+      {"records that are a folder and a pipe", [&](auto& root, auto& dir) {
+         fs::create_directories(dir + "/~undo.journal/x");
+         mkfifo((dir + "/~save.journal").c_str(), 0600);
+         WriteBytes(root + "/record.txt", "none\t" + root + "/notes.txt\t\r\n" + kEnd);
+         fs::create_symlink(root + "/record.txt", dir + "/~save.journal.~dvx-aside");
+       }},
+      {"a record that is a link, its set-aside name taken by a folder", [&](auto& root, auto& dir) {
+         WriteBytes(root + "/record.txt", "none\t" + root + "/notes.txt\t\r\n" + kEnd);
+         fs::create_symlink(root + "/record.txt", dir + "/~undo.journal");
+         fs::create_directories(dir + "/~undo.journal.~dvx-aside/x");
        }},
       {"300,000 entries", record("~undo.journal", [&](auto& root, auto&) {
          std::string text;
@@ -538,4 +549,51 @@ TEST_F(SetupSaveTest, ASetThatCanBeNeitherCompletedNorUndoneRefusesLoadsAndSaves
   ASSERT_TRUE(loaded) << LastBox();
   EXPECT_EQ(Tags(dir, sets), AllTagged("new"));
   EXPECT_EQ(Entries(dir), kOnlyTheSet);
+}
+
+TEST_F(SetupSaveTest, ALinkAtAFileOfTheSetRefusesTheSaveButALinkedFolderSaves) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::map<std::string, std::string> kLinks = {{"out of the folder", "../outside.cfg"}, {"to another file of the set", "variables.cfg"}};
+  for (auto& [what, to] : kLinks) {
+    const std::string root = dravonix::test::ScratchDir("linked-file"), dir = root + "/setup";
+    ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+    WriteBytes(root + "/outside.cfg", "the user's file");
+    fs::remove(dir + "/setup.cfg");
+    fs::create_symlink(to, dir + "/setup.cfg");
+    const Files before = Tree(root, "");
+    ClearBoxes();
+    EXPECT_EQ(0, newer->SaveToDirectory(dir.c_str())) << what;
+    EXPECT_EQ(1u, Boxes().size()) << what;
+    EXPECT_NE(std::string::npos, LastBox().find("The request is not supported.")) << what << ": " << LastBox();
+    EXPECT_EQ(Tree(root, ""), before) << what;
+  }
+  // A folder of the user's own reached through a link is saved and loaded as any other.
+  const std::string root = dravonix::test::ScratchDir("linked-folder");
+  ASSERT_TRUE(older->SaveToDirectory((root + "/setup").c_str()));
+  fs::create_directory_symlink(root + "/setup", root + "/link");
+  ClearBoxes();
+  ASSERT_TRUE(newer->SaveToDirectory((root + "/link").c_str())) << LastBox();
+  SetupPtr loaded(CMC_Setup::CreateFromDirectory((root + "/link").c_str()));
+  ASSERT_TRUE(loaded) << LastBox();
+  EXPECT_EQ(CString("new"), loaded->GetOptionNoError("Who"));
+  EXPECT_EQ(Entries(root + "/setup"), kOnlyTheSet);
+}
+
+TEST_F(SetupSaveTest, ASetLargerThanARecordNamesIsRefusedBeforeAnythingIsReplaced) {
+  const std::string dir = dravonix::test::ScratchDir("many-files");
+  std::vector<std::unique_ptr<CConfigFileWriter>> writers;
+  std::vector<CConfigFileWriter*> files;
+  for (int i = 0; i <= 4096; ++i) {
+    // Each new file is made empty at once, which is all the set needs of it.
+    const std::string name = dir + "/t" + std::to_string(i) + ".cam";
+    WriteBytes(name, "old");
+    writers.push_back(std::make_unique<CConfigFileWriter>(name.c_str()));
+    files.push_back(writers.back().get());
+  }
+  ClearBoxes();
+  EXPECT_EQ(0, CommitConfigFiles(dir.c_str(), files));
+  EXPECT_EQ(1u, Boxes().size());
+  EXPECT_EQ("old", ReadBytes(dir + "/t0.cam"));
+  EXPECT_EQ("old", ReadBytes(dir + "/t4096.cam"));
 }

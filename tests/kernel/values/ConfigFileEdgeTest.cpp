@@ -1,4 +1,8 @@
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/ChildProcess.h"
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <fstream>
 
@@ -42,4 +46,21 @@ TEST_F(ConfigFileEdge, CommentsBlanksAndTheLastLine) {
   EXPECT_EQ(lines[0], std::make_pair(1, std::string("abc")));
   EXPECT_EQ(lines[1], std::make_pair(4, std::string("last")));
   EXPECT_EQ(ReadLines("a\nb"), ReadLines("a\r\nb\r\n"));
+}
+
+TEST_F(ConfigFileEdge, APipeOrDeviceIsNoFileToReadFrom) {
+  const std::string dir = dravonix::test::ScratchDir("cfg_pipe");
+  ASSERT_EQ(0, mkfifo((dir + "/setup.cfg").c_str(), 0600));
+  ASSERT_EQ(0, mknod((dir + "/zero.cfg").c_str(), S_IFCHR | 0600, makedev(1, 5)));
+  EXPECT_EQ("refused refused", dravonix::test::InChildProcess([&] {
+    alarm(5);
+    std::string seen;
+    for (const char* name : {"/setup.cfg", "/zero.cfg"}) {
+      FILE* f = OpenConfigFile((dir + name).c_str(), 0);
+      seen += seen.empty() ? "" : " ";
+      seen += f ? "opened" : "refused";
+      if (f) fclose(f);
+    }
+    return seen;
+  }));
 }

@@ -1,8 +1,11 @@
 #include "kernel/document/KernelGlobals.h"
 #include "motion/cam/MC_CAM.h"
 #include "motion/model/MotionStringIds.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -30,4 +33,14 @@ TEST(CamEdge, OnePointImageIsEightWords) {
   EXPECT_EQ(w[6], 0xFFFF);
   EXPECT_EQ(w[7], (WORD)(0x5678 + 0x1234 + 0xFFFE + 0xFFFF));
   EXPECT_EQ(w[7], cam.GetChecksum());
+}
+
+TEST(CamEdge, APipeInTheFolderIsNoTableToLoad) {
+  const std::string pipe = dravonix::test::ScratchDir("cam-pipe") + "/x.cam";
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  EXPECT_EQ("0", dravonix::test::InChildProcess([&] {
+    alarm(5);
+    CMC_CAM cam;
+    return std::to_string(cam.Load(pipe.c_str()));
+  }));
 }
