@@ -358,8 +358,12 @@ int CMC_Setup::WriteToDirectory(CString& dir) {
   // left are never taken for those of a live one.
   CConfigFolderLock lock(dir);
   if (lock.IsRefused()) return 0;
-  CConfigFileWriter setup(ShownFileName(dir + "setup.cfg")), parameters(ShownFileName(dir + "parameters.cfg")),
-      variables(ShownFileName(dir + "variables.cfg"));
+  const CString names[] = {ShownFileName(dir + "setup.cfg"), ShownFileName(dir + "parameters.cfg"),
+                           ShownFileName(dir + "variables.cfg")};
+  // A file that a link leads out of the folder is refused before any new file is made beside it.
+  for (const CString& name : names)
+    if (!CheckConfigSetFile(dir, name)) return 0;
+  CConfigFileWriter setup(names[0]), parameters(names[1]), variables(names[2]);
   return WriteSetupCfg(setup, 0) && m_Parameters.WriteFile(parameters) && m_Variables.WriteFile(variables) &&
          CommitConfigFiles(dir, {&setup, &parameters, &variables});
 }

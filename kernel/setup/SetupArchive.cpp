@@ -135,6 +135,12 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   CString root = WithoutTrailingSeparator(dir);
   bool existed = ExistDirectory(root) != 0;
   CreateDir(root);
+  // The restored files are written as a save writes them: no load or save of the folder comes between.
+  CConfigFolderLock lock(root);
+  if (lock.IsRefused()) {
+    if (!existed) RemoveDir(root, FALSE);
+    return FALSE;
+  }
   DCL options{zipFile, root, 1, 1, 1, 2};
   USERFUNCTIONS functions{DiscardPrint, nullptr, ReplaceAll, nullptr, nullptr};
   // Nor is what a save makes for itself restored, wherever it comes from.

@@ -161,11 +161,20 @@ void ShowWriteFailure(const char* name) {
 CConfigFileWriter::CConfigFileWriter(const char* name, const char* path)
     : m_name(name ? name : ""), m_save(path ? CString(path) : ResolveConfigFileName(name)) {}
 
+CConfigFileWriter::CConfigFileWriter(const char* name, SetMember)
+    : m_name(name ? name : ""),
+      m_refused(!CheckConfigSetFile(nullptr, name)),
+      m_save(m_refused ? CString() : ResolveConfigFileName(name)) {}
+
 CConfigFileWriter::~CConfigFileWriter() {
   if (m_file) fclose(m_file);
 }
 
 FILE* CConfigFileWriter::Open() {
+  if (m_refused) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return nullptr;
+  }
   if (m_save.GetTarget().IsEmpty()) {
     ShowKernelMessage(MB_ICONEXCLAMATION, 20000);
     return nullptr;
@@ -523,6 +532,28 @@ std::string ParentOf(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+// The file a save of `native` replaces: through a link, the file it leads to (as CSaveBeside takes it).
+std::string ReplacedFile(const std::string& native) {
+  struct stat st;
+  if (lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return native;
+  char* real = realpath(native.c_str(), nullptr);
+  if (!real) return native;  // a link to nothing is itself replaced
+  std::string replaced = real;
+  free(real);
+  return replaced;
+}
+
+// The set's record names files of its own folder only: a file that a link leads elsewhere is not
+// replaced with the others, nor is one of the save's own files. `checkedParent` is a folder known
+// to be `dir`.
+bool IsSetTarget(const std::string& dir, const std::string& replaced, std::string& checkedParent) {
+  const std::string name = LeafOf(replaced), parent = ParentOf(replaced);
+  if (!IsPlainName(name) || IsSaveOwnFile(name.c_str()) || (parent != checkedParent && !IsSameFolder(parent, dir)))
+    return false;
+  checkedParent = parent;
+  return true;
+}
+
 }  // namespace
 
 CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(folder)) {
@@ -560,20 +591,17 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   std::string checkedParent = dir;
   std::unordered_set<std::string> seen;
   for (CConfigFileWriter* w : files) {
+    if (w->m_refused) return 0;  // its box was shown when it was made
     const CString& target = w->m_save.GetTarget();
     if (w->m_save.GetTempName() == target) continue;  // written in place
     const std::string& path = w->m_save.GetNativeTarget();
-    const std::string name = LeafOf(path), parent = ParentOf(path);
-    // The set's record names files of its own folder only: a target that a link leads elsewhere is
-    // not replaced with the others. Nor is one that a link makes another target of the set, or one of
-    // the save's own files: one file would take the bytes of two.
-    if (!IsPlainName(name) || (parent != checkedParent && !IsSameFolder(parent, dir)) ||
-        !seen.insert(name).second || IsSaveOwnFile(name.c_str())) {
+    const std::string name = LeafOf(path);
+    // Nor is a target that a link makes another target of the set: one file would take the bytes of two.
+    if (!IsSetTarget(dir, path, checkedParent) || !seen.insert(name).second) {
       SetLastError(ERROR_NOT_SUPPORTED);
       ShowWriteFailure(w->m_name);
       return 0;
     }
-    checkedParent = parent;
     // Refused as the replacement itself would refuse it, before anything is replaced.
     const DWORD attr = GetFileAttributes(path.c_str());
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
@@ -636,6 +664,18 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   CommitStep((int)set.size() + 1);
   DeleteExact(In(dir, kSetRecord));
   return 1;
+}
+
+int CheckConfigSetFile(const char* folder, const char* name) {
+  const CString path = ResolveConfigFileName(name);
+  if (path.IsEmpty()) return 1;  // the writer's own open tells why
+  const std::string native = ResolvePath(path);
+  const std::string dir = folder ? NativeFolder(folder) : ParentOf(native);
+  std::string checked = dir;
+  if (IsSetTarget(dir, ReplacedFile(native), checked)) return 1;
+  SetLastError(ERROR_NOT_SUPPORTED);
+  ShowWriteFailure(name);
+  return 0;
 }
 
 int ExistConfigFile(const char* name) {

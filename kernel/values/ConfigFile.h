@@ -56,6 +56,10 @@ class CConfigFileWriter {
   // `name` is shown in messages; `path` is where the file goes (by default `name` resolved as
   // configuration files are).
   explicit CConfigFileWriter(const char* name, const char* path = nullptr);
+  // One file of a set saved as one (CommitConfigFiles) in the folder `name` is in: where
+  // CheckConfigSetFile refuses it, no temporary file is made and Open fails (the box shown already).
+  enum SetMember { kSetMember };
+  CConfigFileWriter(const char* name, SetMember);
   ~CConfigFileWriter();
   CConfigFileWriter(const CConfigFileWriter&) = delete;
   CConfigFileWriter& operator=(const CConfigFileWriter&) = delete;
@@ -77,6 +81,7 @@ class CConfigFileWriter {
   friend int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files);
 
   CString m_name;
+  bool m_refused = false;
   CSaveBeside m_save;
   FILE* m_file = nullptr;
 };
@@ -106,6 +111,12 @@ class CConfigFolderLock {
 int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files);
 // The same for a set whose size is known only at run time.
 int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files);
+// Whether the file `name` (as CConfigFileWriter takes it) may be saved as one of a set of `folder`
+// (null: the folder `name` is in), checked as CommitConfigFiles checks it: the file a save would
+// replace, a link followed, lies in the folder itself and is none of the save's own. Otherwise the
+// failed write is shown, naming `name`, and 0 returned. Called before the set's writers are made,
+// so that a refused save makes no file outside the folder.
+int CheckConfigSetFile(const char* folder, const char* name);
 // Patterns (matched without regard to case) of the names of what saves make for themselves beside
 // the user's files: set records, temporary files, old copies. Archives neither store nor restore them.
 extern const char* const g_pszSaveOwnFiles[];

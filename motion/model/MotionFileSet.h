@@ -9,9 +9,10 @@
 class CMotionFileSet {
  public:
   // A new member for the file `name` (relative to the kernel folder or absolute, either
-  // separator); its messages show the name in the platform's form.
+  // separator); its messages show the name in the platform's form. A file that a link leads out of
+  // its folder is refused before any new file is made for it.
   CConfigFileWriter& Add(const CString& name) {
-    m_writers.push_back(std::make_unique<CConfigFileWriter>(ShownFileName(name)));
+    m_writers.push_back(std::make_unique<CConfigFileWriter>(ShownFileName(name), CConfigFileWriter::kSetMember));
     return *m_writers.back();
   }
   // Replaces the old files of `folder` with every member, written and closed, as one step.

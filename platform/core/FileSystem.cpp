@@ -133,6 +133,8 @@ BOOL CopyOpenFileOver(int in, const struct stat& srcStat, std::string dst) {
     }
   }
   const bool exists = stat(dst.c_str(), &ds) == 0;
+  // What a copy over the file that was killed part-way left beside it (a live copy holds its own).
+  if (exists && S_ISREG(ds.st_mode)) RemoveSaveLeftovers(ParentOf(dst), {LastComponent(dst)}, {});
   std::string temp;
   const int made = exists && !S_ISREG(ds.st_mode) ? -1 : OpenSaveTemp(dst, temp);
   if (made < 0) {
@@ -573,11 +575,13 @@ int OpenSaveTemp(const std::string& path, std::string& temp) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = stem + RandomLetters();
     const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      flock(fd, LOCK_EX | LOCK_NB);
-      return fd;
+    if (fd < 0) {
+      if (errno != EEXIST) return -1;
+      continue;
     }
-    if (errno != EEXIST) return -1;
+    // Given up for another name when a sweep of leftovers took it between the creation and the lock.
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 ? SameFile(fd, AT_FDCWD, temp.c_str()) : errno != EWOULDBLOCK) return fd;
+    close(fd);
   }
   errno = EEXIST;
   return -1;

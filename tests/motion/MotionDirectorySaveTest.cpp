@@ -5,6 +5,9 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
 
+#include <sys/inotify.h>
+
+#include <climits>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -170,6 +173,26 @@ TEST_F(MotionSaveTest, ARefusedFileLeavesEveryOldFileAndABoxNamingIt) {
     EXPECT_EQ(result, "0 | Cannot write in file " + dir + "/" + c.file + "! " + c.reason) << c.file;
     EXPECT_EQ(State(dir), kWholeOld) << c.file;
     EXPECT_EQ(Entries(dir, true), Names(m_oldFiles)) << c.file;
+  }
+}
+
+TEST_F(MotionSaveTest, AFileLinkedOutOfTheFolderIsRefusedWithNothingMadeOutside) {
+  for (const char* file : {"main.cfg", "Cam1.cam"}) {
+    const std::string dir = OldFolder(std::string("linked-") + file), outside = dravonix::test::ScratchDir("outside");
+    WriteBytes(outside + "/user.txt", "the user's file");
+    fs::remove(dir + "/" + file);
+    fs::create_symlink(outside + "/user.txt", dir + "/" + file);
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(watch, outside.c_str(), IN_CREATE | IN_MOVED_TO | IN_MODIFY), 0);
+    ClearBoxes();
+    EXPECT_EQ(0, m_new->SaveToDirectory(dir.c_str())) << file;
+    alignas(inotify_event) char events[sizeof(inotify_event) + NAME_MAX + 1];
+    EXPECT_LT(read(watch, events, sizeof events), 0) << file << ": something was made outside";
+    close(watch);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot write in file " + dir + "/" + file + "! The request is not supported."});
+    EXPECT_EQ(ReadBytes(outside + "/user.txt"), "the user's file");
+    EXPECT_EQ(Entries(outside, true), std::set<std::string>{"user.txt"});
+    EXPECT_EQ(Entries(dir, true), Names(m_oldFiles)) << file;
   }
 }
 

@@ -8,10 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -130,6 +133,28 @@ TEST(FileSystem, CopyOverAFileKeepsItWholeOnFailureAndCopiesPlainFilesOnly) {
     return std::to_string(pipe) + " " + std::to_string(pipeError) + " " + std::to_string(device) + " " + std::to_string(GetLastError());
   }));
   EXPECT_FALSE(fs::exists(dir / "from-device"));
+}
+
+TEST(FileSystem, ACopyOverAFileRemovesWhatAKilledCopyLeftBesideIt) {
+  const fs::path dir = ScratchDir("fs-copy-killed");
+  const std::string big(200000, 'n');
+  WriteText(dir / "big.bin", big);
+  WriteText(dir / "user.cfg", "old");
+  const std::string killed = dravonix::test::InChildProcess([&] {
+    rlimit r{};
+    getrlimit(RLIMIT_FSIZE, &r);
+    r.rlim_cur = 65536;
+    setrlimit(RLIMIT_FSIZE, &r);
+    signal(SIGXFSZ, SIG_DFL);
+    return std::to_string(CopyFile((dir / "big.bin").c_str(), (dir / "user.cfg").c_str(), FALSE));
+  });
+  ASSERT_EQ(killed.rfind("child failed: signal " + std::to_string(SIGXFSZ), 0), 0u) << killed;
+  ASSERT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);  // its copy is left
+  EXPECT_TRUE(CopyFile((dir / "big.bin").c_str(), (dir / "user.cfg").c_str(), FALSE));
+  std::set<std::string> names;
+  for (auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"big.bin", "user.cfg"}));
+  EXPECT_EQ(ReadFileText(dir / "user.cfg"), big);
 }
 
 TEST(FileSystem, DeleteMoveAndFolders) {

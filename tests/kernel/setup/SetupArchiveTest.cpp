@@ -1,6 +1,7 @@
 // Setup archives: folder trees through zip files (checked with python's zipfile), custom kernel
 // data under a project folder, and the export of a setup for the drive-language library.
 #include "kernel/setup/SetupArchive.h"
+#include "platform/core/FolderLock.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
@@ -16,9 +17,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <random>
 #include <set>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -95,6 +98,32 @@ TEST_F(SetupArchiveTest, PipesAndDevicesInTheTreeAreNotPacked) {
     return std::to_string(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
   }));
   EXPECT_EQ("top.cfg 8\n", Python(kListing, zip));
+}
+
+TEST_F(SetupArchiveTest, ARestoreWaitsForTheFoldersLockAndGivenUpWritesNothing) {
+  WriteBytes(m_dir + "/tree/setup.cfg", "new");
+  const std::string zip = m_dir + "/set.zip", target = m_dir + "/target";
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  WriteBytes(target + "/setup.cfg", "old");
+  // Another thread holds the folder, as a save or a load of it does.
+  std::promise<void> held, release;
+  std::thread holder([&] {
+    CFolderLock lock(target.c_str());
+    held.set_value();
+    release.get_future().wait();
+  });
+  held.get_future().wait();
+  const DWORD wait = g_dwFolderLockWait;
+  g_dwFolderLockWait = 50;
+  ClearBoxes();
+  const int restored = RestoreDirectory(zip.c_str(), target.c_str());
+  g_dwFolderLockWait = wait;
+  release.set_value();
+  holder.join();
+  EXPECT_FALSE(restored);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"The folder " + target +
+                                              " is in use by another program.\nChoose Retry to wait for it again."});
+  EXPECT_EQ(Tree(target), (std::map<std::string, std::string>{{"setup.cfg", "old"}}));
 }
 
 TEST_F(SetupArchiveTest, FailuresLeaveNoArchiveAndNoFolderBehind) {
