@@ -111,7 +111,7 @@ int CMC_Motion::WriteSlaveAxisToDirectory(const char* directory) {
     line.Format("%c\t= %s\r\n", (char)('A' + i), EscapeString(m_arrSlaveAxis[i]->GetName()).GetString());
     text += line;
   }
-  CConfigFileWriter writer(ShownFileName(dir + "slaveaxis.cfg"));
+  CConfigFileWriter writer(ShownFileName(dir + "slaveaxis.cfg"), CConfigFileWriter::kSetMember);
   return writer.WriteEntries(1, [&](FILE* f, int) {
            return fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
          }) &&
