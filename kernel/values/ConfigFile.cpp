@@ -522,32 +522,11 @@ Recovery RecoverFolder(const char* shown, const std::string& folder) {
   return Recovery::kRecordLeft;
 }
 
-std::string LeafOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string ParentOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-// The file a save of `native` replaces: through a link, the file it leads to (as CSaveBeside takes it).
-std::string ReplacedFile(const std::string& native) {
-  struct stat st;
-  if (lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return native;
-  char* real = realpath(native.c_str(), nullptr);
-  if (!real) return native;  // a link to nothing is itself replaced
-  std::string replaced = real;
-  free(real);
-  return replaced;
-}
-
 // The set's record names files of its own folder only: a file that a link leads elsewhere is not
 // replaced with the others, nor is one of the save's own files. `checkedParent` is a folder known
 // to be `dir`.
 bool IsSetTarget(const std::string& dir, const std::string& replaced, std::string& checkedParent) {
-  const std::string name = LeafOf(replaced), parent = ParentOf(replaced);
+  const std::string name = LastComponent(replaced), parent = ParentOf(replaced);
   if (!IsPlainName(name) || IsSaveOwnFile(name.c_str()) || (parent != checkedParent && !IsSameFolder(parent, dir)))
     return false;
   checkedParent = parent;
@@ -558,9 +537,7 @@ bool IsSetTarget(const std::string& dir, const std::string& replaced, std::strin
 
 CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(folder)) {
   while (m_lock.IsBusy()) {
-    CString shown = ShownFileName(folder);
-    if (shown.GetLength() > 1 && shown.Right(1) == "/") shown = shown.Left(shown.GetLength() - 1);
-    if (ShowKernelMessage(MB_RETRYCANCEL | MB_ICONEXCLAMATION, 20024, shown.GetString()) != IDRETRY) {
+    if (ShowKernelMessage(MB_RETRYCANCEL | MB_ICONEXCLAMATION, 20024, ShownFolder(folder).GetString()) != IDRETRY) {
       m_refused = true;
       return;
     }
@@ -585,6 +562,12 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     if (again == Recovery::kRecordLeft) ShowUnfinished(folder, GetLastError());
     if (again != Recovery::kDone) return 0;
   }
+  // Refused before anything is replaced, the failed write shown with `error` as its cause.
+  auto refuse = [](CConfigFileWriter* w, DWORD error) {
+    SetLastError(error);
+    ShowWriteFailure(w->m_name);
+    return 0;
+  };
   ReplacementSet set;
   std::vector<CConfigFileWriter*> writers;
   std::vector<std::string> names{kSetRecord};
@@ -595,23 +578,16 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     const CString& target = w->m_save.GetTarget();
     if (w->m_save.GetTempName() == target) continue;  // written in place
     const std::string& path = w->m_save.GetNativeTarget();
-    const std::string name = LeafOf(path);
+    const std::string name = LastComponent(path);
     // Nor is a target that a link makes another target of the set: one file would take the bytes of two.
-    if (!IsSetTarget(dir, path, checkedParent) || !seen.insert(name).second) {
-      SetLastError(ERROR_NOT_SUPPORTED);
-      ShowWriteFailure(w->m_name);
-      return 0;
-    }
+    if (!IsSetTarget(dir, path, checkedParent) || !seen.insert(name).second) return refuse(w, ERROR_NOT_SUPPORTED);
     // Refused as the replacement itself would refuse it, before anything is replaced.
     const DWORD attr = GetFileAttributes(path.c_str());
-    if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
-      SetLastError(ERROR_ACCESS_DENIED);
-      ShowWriteFailure(w->m_name);
-      return 0;
-    }
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+      return refuse(w, ERROR_ACCESS_DENIED);
     // A set completed by the next reader after a stop is renamed as it stands.
     w->m_save.TakeOldPermissions();
-    Replacement r{LeafOf(w->m_save.GetTempName().GetString()), name,
+    Replacement r{LastComponent(w->m_save.GetTempName().GetString()), name,
                   attr == INVALID_FILE_ATTRIBUTES ? std::string() : SaveOldCopyName(name), {}};
     if (GetSaveFileIdentity(In(dir, r.temp), r.made) != 1) {
       ShowWriteFailure(w->m_name);
@@ -622,11 +598,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     writers.push_back(w);
   }
   // No more than a record may name: a larger one would be taken for none of ours after a stop.
-  if (set.size() > kMaxSetFiles) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    ShowWriteFailure(writers[kMaxSetFiles]->m_name);
-    return 0;
-  }
+  if (set.size() > kMaxSetFiles) return refuse(writers[kMaxSetFiles], ERROR_NOT_SUPPORTED);
   // What saves stopped before their record was in place left beside these files.
   std::vector<std::string> live;
   for (const Replacement& r : set) live.push_back(r.temp);
@@ -635,9 +607,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     const DWORD error = GetLastError();
     DeleteExact(In(dir, kSetRecord));
     DropOldCopies(dir, set);
-    SetLastError(error);
-    ShowWriteFailure(w->m_name);
-    return 0;
+    return refuse(w, error);
   };
   CommitStep(-1);
   if (set.empty()) return 1;
@@ -655,9 +625,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     // The undo record first, so that a stop while the old files go back finishes taking them back.
     const bool recorded = RenameExact(In(dir, kSetRecord), In(dir, kUndoRecord)) != FALSE;
     if (Undo(dir, set)) DeleteExact(In(dir, recorded ? kUndoRecord : kSetRecord));
-    SetLastError(error);
-    ShowWriteFailure(writers[i]->m_name);
-    return 0;
+    return refuse(writers[i], error);
   }
   CommitStep((int)set.size());
   DropOldCopies(dir, set);
@@ -672,7 +640,7 @@ int CheckConfigSetFile(const char* folder, const char* name) {
   const std::string native = ResolvePath(path);
   const std::string dir = folder ? NativeFolder(folder) : ParentOf(native);
   std::string checked = dir;
-  if (IsSetTarget(dir, ReplacedFile(native), checked)) return 1;
+  if (IsSetTarget(dir, SaveReplacedFile(native), checked)) return 1;
   SetLastError(ERROR_NOT_SUPPORTED);
   ShowWriteFailure(name);
   return 0;

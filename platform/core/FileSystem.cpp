@@ -33,18 +33,6 @@ BOOL FailErrno(int err) {
   return FALSE;
 }
 
-std::string ParentOf(const std::string& native) {
-  size_t slash = native.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return native.substr(0, slash);
-}
-
-std::string LastComponent(const std::string& native) {
-  size_t slash = native.find_last_of('/');
-  return slash == std::string::npos ? native : native.substr(slash + 1);
-}
-
 // Win32 tells a missing file in an existing folder from a missing folder.
 BOOL FailMissing(const std::string& native) {
   struct stat st;
@@ -451,19 +439,26 @@ bool SameFile(int fd, int dirFd, const char* name) {
 
 }  // namespace
 
+std::string SaveReplacedFile(const std::string& native) {
+  struct stat st;
+  if (lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return native;
+  // The link stays; the file it leads to is the one replaced. A link to nothing is itself replaced.
+  char* real = realpath(native.c_str(), nullptr);
+  if (!real) return native;
+  std::string replaced = real;
+  free(real);
+  return replaced;
+}
+
 CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   struct stat st;
   m_native = m_target.IsEmpty() ? std::string() : ResolvePath(m_target);
   if (!m_native.empty() && lstat(m_native.c_str(), &st) == 0) {
     if (S_ISLNK(st.st_mode)) {
-      // The link stays; the file it leads to is the one replaced.
-      const std::string native = m_native;
-      if (char* real = realpath(native.c_str(), nullptr)) {
-        m_target = real;
-        m_native = real;
-        free(real);
-      }
-      if (stat(native.c_str(), &st) != 0) st.st_mode = S_IFREG;
+      const std::string link = m_native;
+      m_native = SaveReplacedFile(link);
+      if (m_native != link) m_target = m_native.c_str();
+      if (stat(link.c_str(), &st) != 0) st.st_mode = S_IFREG;
     }
     // A device or pipe holds no file to keep, and must not become one: it is written in place.
     m_inPlace = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);

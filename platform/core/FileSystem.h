@@ -256,6 +256,8 @@ bool MatchFilePattern(const char* pattern, const char* name);
 // folder, and every path is taken exactly as spelled (one lstat, no look-up without regard to case,
 // no link followed).
 
+// The file a save of the native path `native` replaces: through a symbolic link, the file it leads to.
+std::string SaveReplacedFile(const std::string& native);
 // True when `name` is a temporary name that a save of the file `target` makes.
 bool IsSaveTempName(const std::string& name, const std::string& target);
 // The name of the copy of the old `target` that a set of files replaced as one keeps until the set

@@ -105,3 +105,15 @@ std::string ResolvePath(const char* path) {
   if (native.back() == '/' && (result.empty() || result.back() != '/')) result += '/';
   return result;
 }
+
+std::string ParentOf(const std::string& native) {
+  size_t slash = native.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return native.substr(0, slash);
+}
+
+std::string LastComponent(const std::string& native) {
+  size_t slash = native.find_last_of('/');
+  return slash == std::string::npos ? native : native.substr(slash + 1);
+}

@@ -18,6 +18,9 @@ std::string NativePath(const char* path);
 // file, the parent is resolved and the missing components are kept as spelled, so new files are
 // created in the folder that exists. Nothing is cached; a path that exists as spelled costs one stat.
 std::string ResolvePath(const char* path);
+// The folder part of a native path ("." for a bare name, "/" at the root) and its last component.
+std::string ParentOf(const std::string& native);
+std::string LastComponent(const std::string& native);
 // True when the two bytes are equal without regard to ASCII case.
 inline bool EqualNoCaseAscii(char a, char b) {
   unsigned char x = (unsigned char)a, y = (unsigned char)b;
