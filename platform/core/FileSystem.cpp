@@ -514,6 +514,23 @@ BOOL CSaveBeside::Commit() {
   return TRUE;
 }
 
+FILE* CSaveBeside::OpenStream() const {
+  if (m_inPlace) return m_native.empty() ? nullptr : std::fopen(m_native.c_str(), "wb");
+  if (m_lock < 0) {
+    errno = EBADF;
+    return nullptr;
+  }
+  const int fd = fcntl(m_lock, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return nullptr;
+  FILE* f = fdopen(fd, "wb");
+  if (!f) {
+    const int err = errno;
+    close(fd);
+    errno = err;
+  }
+  return f;
+}
+
 void CSaveBeside::Discard() {
   if (m_committed || m_inPlace || m_temp.IsEmpty()) return;
   // The exact name (not looked up without regard to case): the file is ours, whatever its permissions.

@@ -7,6 +7,7 @@
 #include "platform/core/Types.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -222,6 +223,12 @@ class CSaveBeside {
   // The target as the file system knows it (looked up once, when the object was made).
   const std::string& GetNativeTarget() const { return m_native; }
   const CString& GetTempName() const { return m_temp; }
+  // The temporary file's own descriptor, -1 when there is none (or the target is written in place).
+  // A save writes, syncs and closes its file only through it: its name is never opened again.
+  int GetDescriptor() const { return m_lock; }
+  // A stream of its own over the temporary file ("wb"; a device or pipe is opened in place), null
+  // with errno set. Closing it leaves the save's hold on the file.
+  FILE* OpenStream() const;
   // Gives the written temporary file the target's permissions (Commit does so too, unless this was
   // done already); for files that someone other than Commit may put in place.
   void TakeOldPermissions() const;
