@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <pwd.h>
 #include <stdio.h>
 #include <sys/file.h>
@@ -644,6 +645,28 @@ BOOL RenameExact(const std::string& from, const std::string& to) {
 }
 
 BOOL DeleteExact(const std::string& path) { return unlink(path.c_str()) == 0 ? TRUE : FailErrno(errno); }
+
+void (*g_pfnSyncStep)(const char* path) = nullptr;
+
+BOOL SyncFile(int fd) {
+  if (g_pfnSyncStep) {
+    char link[64], path[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t n = readlink(link, path, sizeof path - 1);
+    path[n > 0 ? n : 0] = 0;
+    g_pfnSyncStep(path);
+  }
+  return fsync(fd) == 0 ? TRUE : FailErrno(errno);
+}
+
+BOOL SyncFolder(const std::string& nativeFolder) {
+  if (g_pfnSyncStep) g_pfnSyncStep(nativeFolder.c_str());
+  const int fd = open(nativeFolder.empty() ? "." : nativeFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return FailErrno(errno);
+  const int err = fsync(fd) == 0 ? 0 : errno;
+  close(fd);
+  return err ? FailErrno(err) : TRUE;
+}
 
 bool IsSameFolder(const std::string& a, const std::string& b) {
   struct stat x, y;

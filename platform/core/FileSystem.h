@@ -290,6 +290,14 @@ BOOL MakeOldCopy(const std::string& existing, const std::string& copy);
 // Renames or deletes exactly the names given; FALSE with the last error set.
 BOOL RenameExact(const std::string& from, const std::string& to);
 BOOL DeleteExact(const std::string& path);
+// Puts what was written to the open file `fd` on the disk (fsync); FALSE with the last error set.
+BOOL SyncFile(int fd);
+// Puts the names made, renamed or removed in the folder `nativeFolder` on the disk; FALSE with the
+// last error set.
+BOOL SyncFolder(const std::string& nativeFolder);
+// For tests that record a save's syncs in their order: called before each sync with the native path
+// of the file or folder synced.
+extern void (*g_pfnSyncStep)(const char* path);
 // True when the two paths name one folder (or file), however each is spelled.
 bool IsSameFolder(const std::string& a, const std::string& b);
 // Deletes in `folder` what saves of the files `targets` left behind when they were killed: their
