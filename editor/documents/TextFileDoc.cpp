@@ -265,7 +265,8 @@ void CTextFileDoc::InsertTextAtEnd(const char* pszText) {
 }
 
 void CTextFileDoc::InsertLineAtEnd(const char* pszText) {
-  tagLINEDESC* first = InsertTextAtEndOfList(pszText);
+  tagLINEDESC* last = SECEdit::GetLastLine(m_edit.m_pLine);
+  tagLINEDESC* first = last && last->nLength == 0 ? FillEmptyLastLine(last, pszText) : InsertTextAtEndOfList(pszText);
   if (first && first->pNext) {
     int cut = 0;
     for (tagLINEDESC* p = first->pNext; p; p = p->pNext) ++cut;
@@ -277,6 +278,25 @@ void CTextFileDoc::InsertLineAtEnd(const char* pszText) {
   }
   m_edit.ClearUndo();
   UpdateAllViews(nullptr, -86, reinterpret_cast<CObject*>(first));
+}
+
+// The empty last line takes the text's first line itself, so that no window of the text is left holding
+// a freed record as its caret, top or selection line.
+tagLINEDESC* CTextFileDoc::FillEmptyLastLine(tagLINEDESC* pLast, const char* pszText) {
+  if (!pszText || !*pszText) return nullptr;
+  tagLINEDESC* chain = m_edit.SplitIntoLines(pszText);
+  if (!chain) return nullptr;
+  const int n = chain->nLength;
+  tagLINEDESC* line = nullptr;
+  if (SECEdit::GrowLine(pLast, n + 1)) {
+    memcpy(pLast->pText, chain->pText, (size_t)n);
+    pLast->pText[n] = 0;
+    pLast->nLength = n;
+    m_edit.TextChangedAt(m_edit.LineNumber(pLast) - 1);
+    line = pLast;
+  }
+  SECEdit::FreeLineList(chain);
+  return line;
 }
 
 void CTextFileDoc::BindLines(tagLINEDESC* a, tagLINEDESC* b) {

@@ -140,6 +140,7 @@ class CTextFileDoc : public CDocument {
  protected:
   void InitializeDoc(const char* pszPath, BOOL bDetect);
   tagLINEDESC* InsertTextAtEndOfList(const char* pszText);
+  tagLINEDESC* FillEmptyLastLine(tagLINEDESC* pLast, const char* pszText);
   void ResetText(const char* pszLine);
   tagLINEDESC* ResetMark(uint32_t nFlag);
   BOOL SetMark(int n, uint32_t nFlag, bool bShow);

@@ -304,6 +304,57 @@ TEST_F(TextFileViewTest, OutputWindowFollowsAppendedTextOnlyFromTheLastLine) {
   v.Close();
 }
 
+TEST_F(TextFileViewTest, ALineAppendedAfterAClearLeavesEveryViewOnLiveLines) {
+  struct Case {
+    const char* name;
+    void (*prepare)(Doc&);
+    const char* line;  // appended with InsertLineAtEnd while two views are open
+    const char* want;  // the lines afterwards
+  } cases[] = {
+      {"new document", [](Doc& d) { d.OnNewDocument(); }, "first", "first"},
+      {"output after a clear",
+       [](Doc& d) {
+         d.InitializeOutputDoc();
+         d.InsertTextAtEnd("compiled\n");
+         d.ClearEdit();
+       },
+       "done\nignored", "done"},
+      {"output ending in an empty line",
+       [](Doc& d) {
+         d.InitializeOutputDoc();
+         d.InsertTextAtEnd("compiled\n");
+       },
+       "done", "compiled|done"},
+  };
+  for (const Case& c : cases) {
+    Doc doc;
+    c.prepare(doc);
+    View& v = *new View;
+    View& w = *new View;
+    ASSERT_TRUE(v.Open(&doc));
+    ASSERT_TRUE(w.Open(&doc, 500));
+    w.GoToTextEnd(TRUE);
+    UA::Pump();
+    doc.InsertLineAtEnd(c.line);
+    UA::Pump();  // paints every row from the top line
+    EXPECT_EQ(Text(doc), c.want) << c.name;
+    SECEdit* e = doc.GetEdit();
+    for (View* x : {&v, &w}) {
+      // The views hold lines of the text at the numbers they show.
+      EXPECT_EQ(x->m_pTopLine, e->FindLine(x->m_nTopLine)) << c.name;
+      EXPECT_EQ(x->m_pCurLine, e->FindLine(x->m_nCurLine)) << c.name;
+      EXPECT_EQ(x->m_nTopLine, 1) << c.name;
+    }
+    EXPECT_EQ(w.m_nCurLine, e->m_nLineCount) << c.name;
+    doc.InsertLineAtEnd("next");
+    UA::Pump();
+    EXPECT_EQ(Text(doc), std::string(c.want) + "|next") << c.name;
+    EXPECT_EQ(w.m_pCurLine, e->FindLine(w.m_nCurLine)) << c.name;
+    w.Close();
+    v.Close();
+  }
+}
+
 TEST_F(TextFileViewTest, ASavedFontChangeRebuildsTheCaretAtTheNewLineHeight) {
   Doc doc;
   doc.OnNewDocument();
