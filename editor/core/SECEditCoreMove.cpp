@@ -380,6 +380,23 @@ void SECEditCoreBase::EnsureCaretVisible() {
     m_pTopLine = m_pCurLine;
     m_nTopLine = m_nCurLine;
   }
+  if (!m_rcFindDlg.IsRectEmpty() && m_pWnd->GetSafeHwnd()) {
+    // A match under the Replace dialog is moved to the side of it with more room.
+    CRect dlg = m_rcFindDlg;
+    m_pWnd->ScreenToClient(&dlg);
+    const int h = m_nLineHeight;
+    int y = (m_nCurLine - m_nTopLine) * h;
+    if (y >= dlg.top && y + h <= dlg.bottom) {
+      const int above = dlg.top > 0 ? dlg.top / h : 0;
+      const int below = m_rcClient.bottom > dlg.bottom ? (m_rcClient.bottom - dlg.bottom) / h : 0;
+      if (above > below) {
+        m_pTopLine = m_pCurLine;
+        m_nTopLine = m_nCurLine;
+      } else {
+        for (; y < dlg.bottom && m_pTopLine->pPrev; y += h) m_pTopLine = m_pTopLine->pPrev, --m_nTopLine;
+      }
+    }
+  }
   m_rcFindDlg.SetRectEmpty();
   if (!m_bShowMessages || !m_pWnd->GetSafeHwnd()) return;
   if (oldTop != m_nTopLine || oldLeft != m_nLeftCol) Redraw(FALSE);

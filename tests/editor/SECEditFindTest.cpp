@@ -383,3 +383,64 @@ TEST_F(EditFind, TheDialogOpensAtTheFrameTopUnlessItWouldCoverTheCaretRow) {
     frame.DestroyWindow();
   }
 }
+
+TEST_F(EditFind, AMatchUnderTheReplaceDialogIsScrolledOutFromUnderIt) {
+  CWinApp app("EditFindTest");
+  ClearFindProfile(app);
+  struct Case {
+    int firstRow, endRow;  // the dialog hides rows firstRow .. endRow - 1 (counted from the bottom when negative)
+    int decoyRow;          // with Replace: the first match, replaced before the one under test; -1 none
+    int matchRow;          // the match's row before the find (from the bottom when negative)
+    const char* want;      // "up": moved up until the row starts below the dialog; "top": the caret line on top;
+                           // "stay"
+  } cases[] = {
+      {0, 5, -1, 2, "up"},        // more room below: the text moves down under the dialog
+      {-6, -2, -1, -4, "top"},    // more room above: the caret line becomes the top line
+      {-6, -2, -1, -8, "stay"},   // a match above the dialog does not scroll
+      {-6, -2, -1, -2, "stay"},   // a row only partly covered is not hidden
+      {-6, -2, -8, -4, "top"},    // Replace finds the next match under the dialog
+  };
+  const int top = 21;
+  for (const Case& c : cases) {
+    CTestEditWnd w;
+    w.edit.SetLineEndMode(2);
+    ASSERT_TRUE(w.Open("x\n"));
+    const int h = w.m_nLineHeight, rows = w.VisibleRows();
+    auto row = [&](int r) { return r < 0 ? rows + r : r; };
+    const int matchLine = top + row(c.matchRow);
+    const int decoyLine = c.decoyRow == -1 ? 0 : top + row(c.decoyRow);
+    std::string text;
+    for (int i = 1; i <= 100; ++i) text += (i == matchLine || i == decoyLine ? "match\n" : "line\n");
+    SetText(w.edit, text);
+    w.InitView();
+    w.Command(ID_EDIT_REPLACE);
+    CDialog* rep = w.m_pReplaceDlg;
+    ASSERT_NE(rep, nullptr);
+    const CRect client(0, row(c.firstRow) * h - 2, 300, row(c.endRow) * h + 1);
+    CRect dlg = client;
+    w.ClientToScreen(&dlg);
+    rep->MoveWindow(&dlg);
+    w.GoToLineColumn(top, 0);
+    w.m_pTopLine = w.edit.FindLine(top);
+    w.m_nTopLine = top;
+    Press(rep, "match", IDOK, FALSE);
+    if (c.decoyRow != -1) {
+      ASSERT_EQ(w.Caret(), std::make_pair(decoyLine, 5));
+      EXPECT_EQ(w.m_nTopLine, top);
+      Press(rep, "match", IDC_OEFIND_REPLACEBTN, FALSE, "M");
+    }
+    ASSERT_EQ(w.Caret(), std::make_pair(matchLine, 5)) << c.matchRow;
+    const int want = std::string(c.want) == "stay" ? top
+                     : std::string(c.want) == "top" ? matchLine
+                                                    : matchLine - (row(c.endRow) + 1);
+    EXPECT_EQ(w.m_nTopLine, want) << c.want << " " << c.matchRow;
+    EXPECT_EQ((int)w.edit.LineNumber(w.m_pTopLine), want);
+    EXPECT_TRUE(w.m_rcFindDlg.IsRectEmpty());
+    if (std::string(c.want) == "up") {
+      EXPECT_GE((matchLine - w.m_nTopLine) * h, client.bottom);
+    }
+    rep->SendMessage(WM_COMMAND, IDCANCEL);
+    UA::Pump();
+  }
+  ClearFindProfile(app);
+}
