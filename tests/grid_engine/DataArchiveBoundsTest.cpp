@@ -8,7 +8,6 @@
 #include <sys/resource.h>
 
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 
