@@ -3,6 +3,7 @@
 
 #include "platform/core/Archive.h"
 
+#include <new>
 #include <vector>
 
 IMPLEMENT_SERIAL(CGXData, CObject, 1)
@@ -11,7 +12,8 @@ namespace {
 
 const WORD kSchema = 1;
 const DWORD kEndMark = 0xFFFFFFFF;
-// More entries than any grid holds: a larger stored size is a corrupted archive.
+// More entries than any grid holds: a larger stored size is a corrupted archive, and one load
+// allocates no more entries than that in all its arrays together.
 const DWORD kMaxStoredSize = 1u << 28;
 
 void ReadSchema(CArchive& ar) {
@@ -20,7 +22,9 @@ void ReadSchema(CArchive& ar) {
   if (schema != kSchema) AfxThrowArchiveException(CArchiveException::badSchema);
 }
 
-DWORD ReadSize(CArchive& ar) {
+// The schema and the stored size that start an array.
+DWORD ReadHead(CArchive& ar) {
+  ReadSchema(ar);
   DWORD size = 0;
   ar >> size;
   if (size > kMaxStoredSize) AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
@@ -29,72 +33,99 @@ DWORD ReadSize(CArchive& ar) {
 
 // Indexes come in increasing order; a repeated one would free an object the archive may still
 // refer back to.
-DWORD ReadIndex(CArchive& ar, const CPtrArray& a, int64_t& last) {
+DWORD ReadIndex(CArchive& ar, INT_PTR size, int64_t& last) {
   DWORD index = 0;
   ar >> index;
   if (index == kEndMark) return index;
-  if ((INT_PTR)index >= a.GetSize()) AfxThrowInvalidArgException();
+  if ((INT_PTR)index >= size) AfxThrowInvalidArgException();
   if ((int64_t)index <= last) AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
   last = index;
   return index;
 }
 
-// Schema, size, then index and entry until the end mark; the array is emptied and sized first.
-template <class ARRAY, class READ>
-void LoadEntries(CArchive& ar, ARRAY& a, READ read) {
-  ReadSchema(ar);
-  const DWORD size = ReadSize(ar);
-  a.DeleteAll();
-  a.SetSize(size);
-  for (int64_t last = -1;;) {
-    const DWORD index = ReadIndex(ar, a, last);
-    if (index == kEndMark) break;
-    read(ar, index);
+// Index and entry until the end mark. The array grows only as far as the entries read: the stored
+// size may be claimed by a few bytes, the entries allocated by all arrays of a load come out of one
+// allowance, and an allocation that fails refuses the archive instead of ending the program.
+template <class READ>
+void LoadEntries(CArchive& ar, CPtrArray& a, INT_PTR size, INT_PTR& allowance, READ read) {
+  try {
+    for (int64_t last = -1;;) {
+      const DWORD index = ReadIndex(ar, size, last);
+      if (index == kEndMark) break;
+      const INT_PTR grow = (INT_PTR)index + 1 - a.GetSize();
+      if (grow > allowance) AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+      allowance -= grow;
+      a.SetSize((INT_PTR)index + 1);
+      read(ar, index);
+    }
+  } catch (const std::bad_alloc&) {
+    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
   }
-}
-
-// Moves `count` entries from `from` so that the block starts at `dest`; pointers move, nothing is
-// copied or deleted.
-void MoveBlock(CPtrArray& a, INT_PTR from, INT_PTR count, INT_PTR dest) {
-  if (dest == from || count == 0) return;
-  if (from >= a.GetSize() && dest >= a.GetSize()) return;
-  INT_PTR insertAt = dest, src = from;
-  if (dest < from) src = from + count;
-  else insertAt = dest + count;
-  a.InsertAt(insertAt, nullptr, count);
-  for (INT_PTR i = 0; i < count && src + i < a.GetSize(); ++i)
-    if (a[src + i]) a[insertAt + i] = a[src + i];
-  if (src < a.GetSize()) a.RemoveAt(src, std::min(count, a.GetSize() - src));
-}
-
-void Reorder(CPtrArray& a, INT_PTR top, const CDWordArray& order) {
-  const INT_PTR n = order.GetSize();
-  std::vector<void*> temp((size_t)n, nullptr);
-  for (INT_PTR i = 0; i < n; ++i) {
-    const INT_PTR old = top + (INT_PTR)order[i];
-    if (old < a.GetSize()) temp[(size_t)i] = a[old];
-  }
-  const bool grown = a.GetSize() < top + n + 1;
-  if (grown) a.SetSize(top + n + 1);
-  for (INT_PTR i = 0; i < n; ++i) a[top + i] = temp[(size_t)i];
-  if (grown) {
-    INT_PTR size = a.GetSize();
-    while (size > 0 && !a[size - 1]) --size;
-    a.SetSize(size);
-  }
-}
-
-void RemoveEntries(CPtrArray& a, INT_PTR from, INT_PTR to, void (*free)(void*)) {
-  if (from >= a.GetSize() || to < from) return;
-  const INT_PTR last = std::min(to, a.GetSize() - 1);
-  for (INT_PTR i = from; i <= last; ++i) free(a[i]);
-  a.RemoveAt(from, last - from + 1);
 }
 
 void FreeStyle(void* p) { delete static_cast<CGXStyle*>(p); }
 void FreeRow(void* p) { delete static_cast<CGXStylePtrArray*>(p); }
 
 }  // namespace
+
+// ---- CGXSizedPtrArray -------------------------------------------------------------------------------
+
+void CGXSizedPtrArray::InsertNulls(INT_PTR at, INT_PTR count) {
+  if (count <= 0) return;
+  const INT_PTR size = GetStoredSize();
+  m_nStoredSize = at < size ? size + count : at + count;
+  if (at < GetSize()) InsertAt(at, nullptr, count);
+}
+
+void CGXSizedPtrArray::RemoveRange(INT_PTR from, INT_PTR to, void (*free)(void*)) {
+  const INT_PTR size = GetStoredSize();
+  if (from >= size || to < from) return;
+  m_nStoredSize = size - (std::min(to, size - 1) - from + 1);
+  if (from >= GetSize()) return;
+  const INT_PTR last = std::min(to, GetSize() - 1);
+  for (INT_PTR i = from; i <= last; ++i) free(GetAt(i));
+  RemoveAt(from, last - from + 1);
+}
+
+void CGXSizedPtrArray::MoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest) {
+  const INT_PTR size = GetStoredSize();
+  if (dest == from || count == 0) return;
+  if (from >= size && dest >= size) return;
+  INT_PTR insertAt = dest, src = from;
+  if (dest < from) src = from + count;
+  else insertAt = dest + count;
+  const INT_PTR inserted = insertAt < size ? size + count : insertAt + count;
+  m_nStoredSize = src < inserted ? inserted - std::min(count, inserted - src) : inserted;
+  // Nulls past the allocated end stay unallocated; an entry moved there grows the array.
+  if (insertAt < GetSize()) InsertAt(insertAt, nullptr, count);
+  for (INT_PTR i = 0; i < count && src + i < GetSize(); ++i) {
+    void* p = GetAt(src + i);
+    if (!p) continue;
+    if (insertAt + i >= GetSize()) SetSize(insertAt + i + 1);
+    SetAt(insertAt + i, p);
+  }
+  if (src < GetSize()) RemoveAt(src, std::min(count, GetSize() - src));
+}
+
+void CGXSizedPtrArray::Reorder(INT_PTR top, const CDWordArray& order) {
+  const INT_PTR n = order.GetSize();
+  std::vector<void*> temp((size_t)n, nullptr);
+  INT_PTR used = 0;
+  for (INT_PTR i = 0; i < n; ++i) {
+    const INT_PTR old = top + (INT_PTR)order[i];
+    if (old < GetSize()) temp[(size_t)i] = GetAt(old);
+    if (temp[(size_t)i]) used = i + 1;
+  }
+  const bool grown = GetStoredSize() < top + n + 1;
+  if (top + used > GetSize()) SetSize(top + used);
+  for (INT_PTR i = 0; i < n && top + i < GetSize(); ++i) SetAt(top + i, temp[(size_t)i]);
+  if (grown) {
+    INT_PTR size = GetSize();
+    while (size > 0 && !GetAt(size - 1)) --size;
+    SetSize(size);
+    m_nStoredSize = size;
+  }
+}
 
 // ---- CGXStylePtrArray -------------------------------------------------------------------------------
 
@@ -103,19 +134,21 @@ CGXStylePtrArray::~CGXStylePtrArray() { DeleteAll(); }
 void CGXStylePtrArray::DeleteAll() {
   for (INT_PTR i = 0; i < GetSize(); ++i) delete static_cast<CGXStyle*>(GetAt(i));
   RemoveAll();
+  m_nStoredSize = 0;
 }
 
 void CGXStylePtrArray::CopyFrom(const CGXStylePtrArray& src) {
   if (&src == this) return;
   DeleteAll();
   SetSize(src.GetSize());
+  m_nStoredSize = src.GetStoredSize();
   for (INT_PTR i = 0; i < src.GetSize(); ++i)
     if (CGXStyle* s = src.GetStyle(i)) SetAt(i, s->Clone());
 }
 
 void CGXStylePtrArray::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
-    ar << kSchema << (DWORD)GetSize();
+    ar << kSchema << (DWORD)GetStoredSize();
     for (INT_PTR i = 0; i < GetSize(); ++i) {
       if (!GetAt(i)) continue;
       ar << (DWORD)i;
@@ -124,7 +157,15 @@ void CGXStylePtrArray::Serialize(CArchive& ar) {
     ar << kEndMark;
     return;
   }
-  LoadEntries(ar, *this, [this](CArchive& a, DWORD index) {
+  INT_PTR allowance = kMaxStoredSize;
+  Load(ar, allowance);
+}
+
+void CGXStylePtrArray::Load(CArchive& ar, INT_PTR& allowance) {
+  const DWORD size = ReadHead(ar);
+  DeleteAll();
+  m_nStoredSize = size;
+  LoadEntries(ar, *this, size, allowance, [this](CArchive& a, DWORD index) {
     const size_t before = a.GetLoadMapSize();
     auto* style = static_cast<CGXStyle*>(a.ReadObject(RUNTIME_CLASS(CGXStyle)));
     // A back-reference names a style another entry owns: that entry keeps it, this one a copy.
@@ -140,12 +181,14 @@ CGXStylePtrArrayPtrArray::~CGXStylePtrArrayPtrArray() { DeleteAll(); }
 void CGXStylePtrArrayPtrArray::DeleteAll() {
   for (INT_PTR i = 0; i < GetSize(); ++i) delete GetRow(i);
   RemoveAll();
+  m_nStoredSize = 0;
 }
 
 void CGXStylePtrArrayPtrArray::CopyFrom(const CGXStylePtrArrayPtrArray& src) {
   if (&src == this) return;
   DeleteAll();
   SetSize(src.GetSize());
+  m_nStoredSize = src.GetStoredSize();
   for (INT_PTR i = 0; i < src.GetSize(); ++i) {
     if (CGXStylePtrArray* row = src.GetRow(i)) {
       auto* copy = new CGXStylePtrArray;
@@ -157,7 +200,7 @@ void CGXStylePtrArrayPtrArray::CopyFrom(const CGXStylePtrArrayPtrArray& src) {
 
 void CGXStylePtrArrayPtrArray::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
-    ar << kSchema << (DWORD)GetSize();
+    ar << kSchema << (DWORD)GetStoredSize();
     for (INT_PTR i = 0; i < GetSize(); ++i) {
       if (!GetRow(i)) continue;
       ar << (DWORD)i;
@@ -166,10 +209,18 @@ void CGXStylePtrArrayPtrArray::Serialize(CArchive& ar) {
     ar << kEndMark;
     return;
   }
-  LoadEntries(ar, *this, [this](CArchive& a, DWORD index) {
+  INT_PTR allowance = kMaxStoredSize;
+  Load(ar, allowance);
+}
+
+void CGXStylePtrArrayPtrArray::Load(CArchive& ar, INT_PTR& allowance) {
+  const DWORD size = ReadHead(ar);
+  DeleteAll();
+  m_nStoredSize = size;
+  LoadEntries(ar, *this, size, allowance, [this, &allowance](CArchive& a, DWORD index) {
     auto* row = new CGXStylePtrArray;
     SetAt(index, row);
-    row->Serialize(a);
+    row->Load(a, allowance);
   });
 }
 
@@ -209,24 +260,24 @@ BOOL CGXData::SetColCount(ROWCOL nCols) {
 
 BOOL CGXData::InsertRows(ROWCOL nRow, ROWCOL nCount) {
   if (nCount == 0) return TRUE;
-  m_apRowBaseStyle.InsertAt(nRow, nullptr, nCount);
-  m_apapCellStyle.InsertAt(nRow, nullptr, nCount);
+  m_apRowBaseStyle.InsertNulls(nRow, nCount);
+  m_apapCellStyle.InsertNulls(nRow, nCount);
   m_nRows += nCount;
   return TRUE;
 }
 
 BOOL CGXData::InsertCols(ROWCOL nCol, ROWCOL nCount) {
   if (nCount == 0) return TRUE;
-  m_apColBaseStyle.InsertAt(nCol, nullptr, nCount);
+  m_apColBaseStyle.InsertNulls(nCol, nCount);
   for (INT_PTR r = 0; r < m_apapCellStyle.GetSize(); ++r)
-    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) row->InsertAt(nCol, nullptr, nCount);
+    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) row->InsertNulls(nCol, nCount);
   m_nCols += nCount;
   return TRUE;
 }
 
 BOOL CGXData::RemoveRows(ROWCOL nFromRow, ROWCOL nToRow) {
-  RemoveEntries(m_apRowBaseStyle, nFromRow, nToRow, FreeStyle);
-  RemoveEntries(m_apapCellStyle, nFromRow, nToRow, FreeRow);
+  m_apRowBaseStyle.RemoveRange(nFromRow, nToRow, FreeStyle);
+  m_apapCellStyle.RemoveRange(nFromRow, nToRow, FreeRow);
   if (nToRow >= nFromRow) {
     const uint64_t n = (uint64_t)nToRow - nFromRow + 1;
     m_nRows = n >= m_nRows ? 0 : (ROWCOL)(m_nRows - n);
@@ -235,9 +286,9 @@ BOOL CGXData::RemoveRows(ROWCOL nFromRow, ROWCOL nToRow) {
 }
 
 BOOL CGXData::RemoveCols(ROWCOL nFromCol, ROWCOL nToCol) {
-  RemoveEntries(m_apColBaseStyle, nFromCol, nToCol, FreeStyle);
+  m_apColBaseStyle.RemoveRange(nFromCol, nToCol, FreeStyle);
   for (INT_PTR r = 0; r < m_apapCellStyle.GetSize(); ++r)
-    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) RemoveEntries(*row, nFromCol, nToCol, FreeStyle);
+    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) row->RemoveRange(nFromCol, nToCol, FreeStyle);
   if (nToCol >= nFromCol) {
     const uint64_t n = (uint64_t)nToCol - nFromCol + 1;
     m_nCols = n >= m_nCols ? 0 : (ROWCOL)(m_nCols - n);
@@ -248,17 +299,17 @@ BOOL CGXData::RemoveCols(ROWCOL nFromCol, ROWCOL nToCol) {
 BOOL CGXData::MoveRows(ROWCOL nFromRow, ROWCOL nToRow, ROWCOL nDestRow) {
   if (nToRow < nFromRow) return TRUE;
   const INT_PTR count = (INT_PTR)nToRow - (INT_PTR)nFromRow + 1;
-  MoveBlock(m_apRowBaseStyle, nFromRow, count, nDestRow);
-  MoveBlock(m_apapCellStyle, nFromRow, count, nDestRow);
+  m_apRowBaseStyle.MoveBlock(nFromRow, count, nDestRow);
+  m_apapCellStyle.MoveBlock(nFromRow, count, nDestRow);
   return TRUE;
 }
 
 BOOL CGXData::MoveCols(ROWCOL nFromCol, ROWCOL nToCol, ROWCOL nDestCol) {
   if (nToCol < nFromCol) return TRUE;
   const INT_PTR count = (INT_PTR)nToCol - (INT_PTR)nFromCol + 1;
-  MoveBlock(m_apColBaseStyle, nFromCol, count, nDestCol);
+  m_apColBaseStyle.MoveBlock(nFromCol, count, nDestCol);
   for (INT_PTR r = 0; r < m_apapCellStyle.GetSize(); ++r)
-    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) MoveBlock(*row, nFromCol, count, nDestCol);
+    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) row->MoveBlock(nFromCol, count, nDestCol);
   return TRUE;
 }
 
@@ -312,29 +363,33 @@ BOOL CGXData::GetStyleAt(ROWCOL nRow, ROWCOL nCol, CGXStyle& style, int mode, in
 }
 
 BOOL CGXData::ReorderRows(const CGXRange& range, const CDWordArray& order) {
-  Reorder(m_apapCellStyle, range.m_nTop, order);
-  Reorder(m_apRowBaseStyle, range.m_nTop, order);
+  m_apapCellStyle.Reorder(range.m_nTop, order);
+  m_apRowBaseStyle.Reorder(range.m_nTop, order);
   return TRUE;
 }
 
 BOOL CGXData::ReorderCols(const CGXRange& range, const CDWordArray& order) {
   for (INT_PTR r = 0; r < m_apapCellStyle.GetSize(); ++r)
-    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) Reorder(*row, range.m_nLeft, order);
-  Reorder(m_apColBaseStyle, range.m_nLeft, order);
+    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) row->Reorder(range.m_nLeft, order);
+  m_apColBaseStyle.Reorder(range.m_nLeft, order);
   return TRUE;
 }
 
 void CGXData::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << kSchema << (DWORD)m_nRows << (DWORD)m_nCols;
-  } else {
-    ReadSchema(ar);
-    DWORD rows, cols;
-    ar >> rows >> cols;
-    m_nRows = rows;
-    m_nCols = cols;
+    m_apapCellStyle.Serialize(ar);
+    m_apRowBaseStyle.Serialize(ar);
+    m_apColBaseStyle.Serialize(ar);
+    return;
   }
-  m_apapCellStyle.Serialize(ar);
-  m_apRowBaseStyle.Serialize(ar);
-  m_apColBaseStyle.Serialize(ar);
+  ReadSchema(ar);
+  DWORD rows, cols;
+  ar >> rows >> cols;
+  m_nRows = rows;
+  m_nCols = cols;
+  INT_PTR allowance = kMaxStoredSize;
+  m_apapCellStyle.Load(ar, allowance);
+  m_apRowBaseStyle.Load(ar, allowance);
+  m_apColBaseStyle.Load(ar, allowance);
 }

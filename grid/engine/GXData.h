@@ -5,8 +5,29 @@
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Array.h"
 
+#include <algorithm>
+
+// A pointer array whose size may run past its allocated entries: entries past the end are null, so a
+// size read from an archive or grown by inserting nulls costs nothing until something is stored there.
+class CGXSizedPtrArray : public CPtrArray {
+ public:
+  // The size as the archive keeps it, null entries past the allocated ones included.
+  INT_PTR GetStoredSize() const { return std::max(m_nStoredSize, GetSize()); }
+  // Structure changes, with the result an array of the stored size would have.
+  void InsertNulls(INT_PTR at, INT_PTR count);
+  // Entries from..to (as far as the array reaches) are passed to `free` and removed.
+  void RemoveRange(INT_PTR from, INT_PTR to, void (*free)(void*));
+  // Moves `count` entries from `from` so that the block starts at `dest`; pointers move.
+  void MoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest);
+  // New entry top + i is old entry top + order[i].
+  void Reorder(INT_PTR top, const CDWordArray& order);
+
+ protected:
+  INT_PTR m_nStoredSize = 0;
+};
+
 // Styles by index, null where nothing is stored; the array owns what it points to.
-class CGXStylePtrArray : public CPtrArray {
+class CGXStylePtrArray : public CGXSizedPtrArray {
  public:
   CGXStylePtrArray() = default;
   ~CGXStylePtrArray() override;
@@ -16,10 +37,12 @@ class CGXStylePtrArray : public CPtrArray {
   // A deep copy (clones of the styles, nulls kept).
   void CopyFrom(const CGXStylePtrArray& src);
   void Serialize(CArchive& ar) override;
+  // Loading with what is left of one load's allowance of allocated entries.
+  void Load(CArchive& ar, INT_PTR& allowance);
 };
 
 // Row arrays by row, null for a row without stored cells; owned.
-class CGXStylePtrArrayPtrArray : public CPtrArray {
+class CGXStylePtrArrayPtrArray : public CGXSizedPtrArray {
  public:
   CGXStylePtrArrayPtrArray() = default;
   ~CGXStylePtrArrayPtrArray() override;
@@ -29,6 +52,7 @@ class CGXStylePtrArrayPtrArray : public CPtrArray {
   void DeleteAll();
   void CopyFrom(const CGXStylePtrArrayPtrArray& src);
   void Serialize(CArchive& ar) override;
+  void Load(CArchive& ar, INT_PTR& allowance);
 };
 
 class CGXData : public CObject {

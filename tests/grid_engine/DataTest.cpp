@@ -146,6 +146,7 @@ TEST(GridData, ArchiveRoundTripKeepsNullsSizesAndCounts) {
   EXPECT_EQ(bytes[0], 1);  // schema
   CGXData back;
   ASSERT_EQ(Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), -1);
+  EXPECT_EQ(Store([&](CArchive& ar) { back.Serialize(ar); }), bytes);
   EXPECT_EQ(back.GetRowCount(), 9u);
   EXPECT_EQ(back.GetColCount(), 4u);
   ASSERT_EQ(back.GetCells().GetSize(), d.GetCells().GetSize());
