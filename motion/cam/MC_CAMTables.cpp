@@ -9,6 +9,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
 
 #include <cstdio>
 #include <new>
@@ -43,6 +44,8 @@ CMC_CAMTables& CMC_CAMTables::operator=(const CMC_CAMTables& other) {
   if (this != &other) {
     m_selected.CopyDuplicatedElements(other.m_selected);
     m_available.CopyDuplicatedElements(other.m_available);
+    m_heldFiles.Copy(other.m_heldFiles);
+    m_heldFolder = other.m_heldFolder;
   }
   return *this;
 }
@@ -189,6 +192,8 @@ int CMC_CAMTables::DemoteAllSelected() {
 int CMC_CAMTables::Load(const char* directory) {
   m_selected.RemoveAll();
   m_available.RemoveAll();
+  m_heldFiles.RemoveAll();
+  m_heldFolder.clear();
   CString dir(directory ? directory : "");
   // Read as the save replaced them: a save stopped part-way is completed or undone first.
   CConfigFolderLock lock(dir + "\\");
@@ -208,14 +213,16 @@ int CMC_CAMTables::Load(const char* directory) {
     cam->SetName(finder.GetFileTitle());
     CString path;
     path.Format("%s\\%s", dir.GetString(), finder.GetFileName().GetString());
-    // Messages name the file in the platform's form.
-    if (cam->Load(ShownFileName(path))) {
+    // Messages name the file as the directory was given, in the platform's form.
+    if (cam->Load(GivenFileName(path))) {
       m_available.Add(cam);
     } else {
       delete cam;
       result = 0;
     }
   }
+  // Only the files read whole are this program's: one it could not read is never deleted by it.
+  HoldFilesOfTables(directory);
   FILE* f = OpenConfigFile(ShownFileName(dir + "\\cam.cfg"), 0);
   if (!f) return 0;
   CString line;
@@ -247,18 +254,35 @@ int CMC_CAMTables::Write(const char* directory, CMotionFileSet& set) const {
   });
 }
 
-void CMC_CAMTables::RemoveStaleFiles(const char* directory) const {
+void CMC_CAMTables::HoldFilesOfTables(const char* directory) {
+  m_heldFiles.RemoveAll();
+  for (const CObArrayEx<CMC_CAM>* list : {&m_selected, &m_available})
+    for (int i = 0; i < list->GetSize(); ++i) m_heldFiles.Add(list->GetAt(i)->GetName());
+  m_heldFolder = ResolvePath(ResolveConfigFileName(directory ? directory : ""));
+}
+
+void CMC_CAMTables::RemoveStaleFiles(const char* directory) {
   const CString dir(directory ? directory : "");
-  CFileFind finder;
-  BOOL more = finder.FindFile(ResolveConfigFileName(dir + "\\*.cam"));
   CStringArray stale;
-  while (more) {
-    more = finder.FindNextFile();
-    if (finder.IsDots() || finder.IsDirectory()) continue;
-    if (!IsNameUsed(finder.GetFileTitle(), nullptr)) stale.Add(finder.GetFilePath());
+  if (!m_heldFolder.empty() && IsSameFolder(m_heldFolder, ResolvePath(ResolveConfigFileName(dir)))) {
+    auto held = [&](const CString& title) {
+      for (INT_PTR i = 0; i < m_heldFiles.GetSize(); ++i)
+        if (m_heldFiles[i].CompareNoCase(title) == 0) return true;
+      return false;
+    };
+    CFileFind finder;
+    BOOL more = finder.FindFile(ResolveConfigFileName(dir + "\\*.cam"));
+    while (more) {
+      more = finder.FindNextFile();
+      if (finder.IsDots() || finder.IsDirectory()) continue;
+      const CString title = finder.GetFileTitle();
+      if (!IsNameUsed(title, nullptr) && held(title)) stale.Add(finder.GetFilePath());
+    }
+    finder.Close();
   }
-  finder.Close();
   for (INT_PTR i = 0; i < stale.GetSize(); ++i) DeleteFile(stale[i]);
+  // The files now in the folder are the tables' own.
+  HoldFilesOfTables(directory);
 }
 
 int CMC_CAMTables::Save(const char* directory) {

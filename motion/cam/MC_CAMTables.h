@@ -8,6 +8,8 @@
 #include "platform/core/StringArray.h"
 #include "platform/core/Types.h"
 
+#include <string>
+
 class CMotionFileSet;
 
 class CMC_CAMTables : public CObject {
@@ -52,8 +54,10 @@ class CMC_CAMTables : public CObject {
   // Every table's file, then cam.cfg, written as members of `set` (not yet in place); 0 at the
   // first failure (shown).
   int Write(const char* directory, CMotionFileSet& set) const;
-  // Deletes the directory's .cam files whose titles name no table.
-  void RemoveStaleFiles(const char* directory) const;
+  // Deletes the directory's .cam files of tables this program read or wrote there and no longer
+  // holds (removed or renamed). A file whose table could not be read, or that another program put
+  // there, stays. Call once the tables' files are in place.
+  void RemoveStaleFiles(const char* directory);
 
   // ---- Drive ---------------------------------------------------------------------------------
   // The selected tables back to back in the E2ROM area at `address`.
@@ -69,6 +73,13 @@ class CMC_CAMTables : public CObject {
   CString UniqueName(const CString& title) const;
   int ImportFrom(const char* path, bool text);
 
+  // The tables' names, as the titles of the files they were read from or written to.
+  void HoldFilesOfTables(const char* directory);
+
   CObArrayEx<CMC_CAM> m_selected;
   CObArrayEx<CMC_CAM> m_available;
+  // The titles of the .cam files read or written by this program, and the folder they are in
+  // (native); only these may be deleted by a save.
+  CStringArray m_heldFiles;
+  std::string m_heldFolder;
 };

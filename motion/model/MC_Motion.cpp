@@ -4,6 +4,7 @@
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/values/QuietErrors.h"
 #include "kernel/setup/MC_Setup.h"
+#include "motion/model/MotionFileSet.h"
 #include "motion/modules/MotionModule.h"
 #include "platform/core/MessageBox.h"
 
@@ -120,11 +121,11 @@ CMC_Motion* CMC_Motion::CreateFromDirectory(CMC_Setup*& setup, const char* direc
     motion->m_pCAMTables->Load(directory);
     const CString dir = CString(directory) + "\\";
     motion->ReadSourceText(dir);
-    // Messages name the files in the platform's form.
-    int ok = motion->m_Main.Load("Main", ShownFileName(dir + "main.cfg"), 0) &&
-             motion->m_HomingProcedures.Load("Homing Modes", ShownFileName(dir + "homingmodes.cfg"), 1) &&
-             motion->m_Functions.Load("Functions", ShownFileName(dir + "functions.cfg"), 1) &&
-             motion->m_Interrupts.Load("Interrupts", ShownFileName(dir + "interrupts.cfg"), 1) &&
+    // Messages name the files as the directory was given, in the platform's form.
+    int ok = motion->m_Main.Load("Main", GivenFileName(dir + "main.cfg"), 0) &&
+             motion->m_HomingProcedures.Load("Homing Modes", GivenFileName(dir + "homingmodes.cfg"), 1) &&
+             motion->m_Functions.Load("Functions", GivenFileName(dir + "functions.cfg"), 1) &&
+             motion->m_Interrupts.Load("Interrupts", GivenFileName(dir + "interrupts.cfg"), 1) &&
              motion->CorrectHomingProcedures(setupChanged) && motion->CorrectInterrupts(firmwareChanged);
     if (!ok) {
       delete motion;

@@ -6,6 +6,7 @@
 #include "kernel/document/MC_Document.h"
 #include "kernel/setup/MC_Setup.h"
 #include "kernel/setup/MC_AxisData.h"
+#include "motion/model/MotionFileSet.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
 
@@ -47,7 +48,8 @@ int CMC_Motion::ReadSlaveAxisFromDirectory(CMC_Document* document, const char* d
   const CString dir = CString(directory) + "\\";
   CConfigFolderLock lock(dir);
   if (lock.IsRefused()) return 0;
-  const CString file = ShownFileName(dir + "slaveaxis.cfg");
+  // Messages name the file as the directory was given, in the platform's form.
+  const CString file = GivenFileName(dir + "slaveaxis.cfg");
   FILE* f = OpenConfigFile(file, 0);
   if (!f) return 0;
   CString line, error, name;

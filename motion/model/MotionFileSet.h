@@ -2,9 +2,20 @@
 #pragma once
 
 #include "kernel/values/ConfigFile.h"
+#include "platform/core/Path.h"
 
+#include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
+
+// `name` as the caller gave it (relative to the kernel folder, or absolute) in the platform's form:
+// the name the motion directory's load messages show, before the kernel folder is put in front.
+inline CString GivenFileName(const char* name) {
+  std::string p = NativePath(name);
+  p.erase(std::unique(p.begin(), p.end(), [](char a, char b) { return a == '/' && b == '/'; }), p.end());
+  return CString(p.c_str());
+}
 
 class CMotionFileSet {
  public:

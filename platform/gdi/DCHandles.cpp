@@ -2,9 +2,10 @@
 #include "platform/gdi/DCImpl.h"
 #include "platform/gdi/Image.h"
 #include "platform/core/FileSystem.h"
-#include "platform/core/Path.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 
 using namespace gdi;
 
@@ -228,13 +229,50 @@ BOOL CPalette::CreateHalftonePalette(CDC* dc) {
 
 // ---- PNG snapshots ----
 
+namespace {
+
+// errno of the first failed write: the PNG writer's own answer does not say why.
+struct PngOut {
+  FILE* file;
+  int error;
+};
+
+cairo_status_t WritePng(void* closure, const unsigned char* data, unsigned int length) {
+  auto* out = static_cast<PngOut*>(closure);
+  if (out->error) return CAIRO_STATUS_WRITE_ERROR;
+  errno = 0;
+  if (std::fwrite(data, 1, length, out->file) == length) return CAIRO_STATUS_SUCCESS;
+  out->error = errno ? errno : EIO;
+  return CAIRO_STATUS_WRITE_ERROR;
+}
+
+}  // namespace
+
 BOOL SaveImage(cairo_surface_t* surface, LPCSTR path) {
   if (!surface || !path || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return FALSE;
   cairo_surface_flush(surface);
-  // Written beside the old picture, which it replaces only once complete.
+  // Written beside the old picture, which it replaces only once complete, and only through the
+  // descriptor that made the temporary file: its name is never opened again.
+  errno = 0;
   CSaveBeside save(path);
-  if (save.GetTempName().IsEmpty()) return FALSE;
-  if (cairo_surface_write_to_png(surface, ResolvePath(save.GetTempName()).c_str()) != CAIRO_STATUS_SUCCESS) return FALSE;
+  const int made = errno;  // why no temporary file could be made, if none was
+  PngOut out{save.GetTempName().IsEmpty() ? nullptr : save.OpenStream(), 0};
+  if (!out.file) {
+    const int err = errno;
+    save.Discard();
+    SetLastErrorFromErrno(err == EBADF && made ? made : err ? err : ENOENT);
+    return FALSE;
+  }
+  const bool png = cairo_surface_write_to_png_stream(surface, WritePng, &out) == CAIRO_STATUS_SUCCESS;
+  errno = 0;
+  if (!out.error && (std::fflush(out.file) != 0 || std::ferror(out.file))) out.error = errno ? errno : EIO;
+  if (std::fclose(out.file) != 0 && !out.error) out.error = errno ? errno : EIO;
+  if (!out.error && !png) out.error = EIO;
+  if (out.error) {
+    save.Discard();
+    SetLastErrorFromErrno(out.error);
+    return FALSE;
+  }
   return save.Commit();
 }
 

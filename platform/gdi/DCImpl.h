@@ -152,6 +152,8 @@ struct PrintJob {
   // The document is written beside `path` and replaces what is there only when it ends well.
   std::unique_ptr<CSaveBeside> save;
   FILE* file = nullptr;  // the temporary file the PDF goes to
+  // errno of the first write to it that failed: the PDF surface goes on answering success after.
+  int writeError = 0;
   int pageW = 0, pageH = 0;  // device pixels
   bool inDoc = false, inPage = false;
   int pages = 0;

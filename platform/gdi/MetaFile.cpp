@@ -760,10 +760,13 @@ void DropJob(MetaJob& job) {
 bool StartMeta(CDC* dc, LPCTSTR fileName, bool enhanced) {
   MetaJob job{nullptr, nullptr, enhanced};
   if (fileName && *fileName) {
+    errno = 0;
     job.save = std::make_shared<CSaveBeside>(fileName);
-    job.file = job.save->GetTempName().IsEmpty() ? nullptr : std::fopen(ResolvePath(job.save->GetTempName()).c_str(), "wb");
+    const int made = errno;  // why no temporary file could be made, if none was
+    // Only through the descriptor that made the temporary file: its name is never opened again.
+    job.file = job.save->OpenStream();
     if (!job.file) {
-      const int err = errno ? errno : ENOENT;
+      const int err = errno == EBADF && made ? made : errno ? errno : ENOENT;
       job.save->Discard();
       SetLastErrorFromErrno(err);
       return false;
@@ -788,7 +791,7 @@ bool EndMeta(CDC* dc, const std::vector<BYTE>& bytes) {
   }
   if (!job.file) return true;
   errno = 0;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), job.file) == bytes.size();
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), job.file) == bytes.size() && std::fflush(job.file) == 0;
   int err = ok ? 0 : errno;
   if (std::fclose(job.file) != 0 && ok) {
     ok = false;

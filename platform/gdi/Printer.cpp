@@ -2,11 +2,11 @@
 
 #include "platform/gdi/DCImpl.h"
 #include "platform/core/FileSystem.h"
-#include "platform/core/Path.h"
 
 #include <cairo-pdf.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -131,19 +131,30 @@ PrintJob::~PrintJob() {
 namespace {
 
 cairo_status_t WritePdf(void* closure, const unsigned char* data, unsigned int length) {
-  return std::fwrite(data, 1, length, static_cast<FILE*>(closure)) == length ? CAIRO_STATUS_SUCCESS
-                                                                           : CAIRO_STATUS_WRITE_ERROR;
+  auto* job = static_cast<PrintJob*>(closure);
+  if (job->writeError) return CAIRO_STATUS_WRITE_ERROR;
+  errno = 0;
+  if (std::fwrite(data, 1, length, job->file) == length) return CAIRO_STATUS_SUCCESS;
+  job->writeError = errno ? errno : EIO;
+  return CAIRO_STATUS_WRITE_ERROR;
 }
 
-// Ends the PDF and closes its file: false when any of it could not be written.
+// Ends the PDF and closes its file: false with the last error set when any of it could not be
+// written.
 bool FinishPdf(PrintJob& job) {
   cairo_surface_finish(job.pdf);
-  bool written = cairo_surface_status(job.pdf) == CAIRO_STATUS_SUCCESS;
+  const bool finished = cairo_surface_status(job.pdf) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(job.pdf);
   job.pdf = nullptr;
-  written = std::fclose(job.file) == 0 && written;
+  // A write the stream buffered may fail only now, and one that failed earlier leaves the buffer
+  // empty, so that closing alone would answer success.
+  errno = 0;
+  if (!job.writeError && (std::fflush(job.file) != 0 || std::ferror(job.file))) job.writeError = errno ? errno : EIO;
+  if (std::fclose(job.file) != 0 && !job.writeError) job.writeError = errno ? errno : EIO;
   job.file = nullptr;
-  return written;
+  if (!job.writeError && !finished) job.writeError = EIO;
+  if (job.writeError) SetLastErrorFromErrno(job.writeError);
+  return !job.writeError;
 }
 
 }  // namespace
@@ -194,11 +205,17 @@ int CDC::StartDoc(const DOCINFO* info) {
   job->pageW = d.horzRes;
   job->pageH = d.vertRes;
   double wPt = job->pageW * 72.0 / d.dpiX, hPt = job->pageH * 72.0 / d.dpiY;
+  errno = 0;
   job->save = std::make_unique<CSaveBeside>(path.c_str());
+  const int made = errno;  // why no temporary file could be made, if none was
   if (job->save->GetTempName().IsEmpty()) return SP_ERROR;
-  job->file = std::fopen(ResolvePath(job->save->GetTempName()).c_str(), "wb");
-  if (!job->file) return SP_ERROR;
-  job->pdf = cairo_pdf_surface_create_for_stream(WritePdf, job->file, wPt, hPt);
+  // Only through the descriptor that made the temporary file: its name is never opened again.
+  job->file = job->save->OpenStream();
+  if (!job->file) {
+    SetLastErrorFromErrno(errno == EBADF && made ? made : errno ? errno : EBADF);
+    return SP_ERROR;
+  }
+  job->pdf = cairo_pdf_surface_create_for_stream(WritePdf, job.get(), wPt, hPt);
   if (cairo_surface_status(job->pdf) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(job->pdf);
     job->pdf = nullptr;
@@ -244,7 +261,7 @@ int CDC::EndDoc() {
   const bool written = gdi::FinishPdf(*d.job);
   d.job->inDoc = false;
   if (written && d.job->save->Commit()) return 1;
-  // A document not written whole leaves what the file held before.
+  // A document not written whole leaves what the file held before; the last error says why.
   d.job->save->Discard();
   return SP_ERROR;
 }

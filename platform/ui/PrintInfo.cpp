@@ -1,5 +1,7 @@
 #include "platform/ui/PrintInfo.h"
 
+#include "platform/core/File.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Resource.h"
 #include "platform/gdi/DC.h"
@@ -255,13 +257,23 @@ void CView::OnFilePrint() {
     if (toEnd && info.GetMaxPage() > last) last = std::min<UINT>(info.GetMaxPage(), 0xFFFF);
   }
   CString file = dc.GetPrintFileName();
+  bool failed = false;
+  DWORD cause = 0;
   if (!error && dc.EndDoc() > 0) {
     std::lock_guard<std::mutex> g(g_lastLock);
     g_lastPrintFile = file;
+  } else if (!error) {
+    // The file could not be written whole (what it held before stays): say which and why.
+    failed = true;
+    cause = GetLastError();
   } else {
     dc.AbortDoc();
   }
   if (hMain && ::IsWindow(hMain)) ::EnableWindow(hMain, TRUE);
+  if (failed) {
+    CFileException e(FileExceptionCauseOf(cause), (LONG)cause, file);
+    e.ReportError();
+  }
   if (::IsWindow(self)) OnEndPrinting(&dc, &info);
   dc.Detach();
   g_cancelPrinting = false;

@@ -244,6 +244,9 @@ HMETAFILE CSaveMetaFileDC::Close() {
       out.Abort();
       e->ReportError();
       e->Delete();
+      // No picture file: no success either.
+      if (h) DeleteMetaFile(h);
+      h = nullptr;
     }
   }
   if (!m_strTempName.IsEmpty()) DeleteFile(m_strTempName);

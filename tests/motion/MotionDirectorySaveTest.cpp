@@ -201,26 +201,73 @@ TEST_F(MotionSaveTest, LoadBoxesNameTheFilesInThePlatformsForm) {
     const char* file;
     const char* bytes;  // null: removed
     std::string box;
+    bool asGiven;  // the file as the directory was given; else the whole path the opener tried
   } kCases[] = {
-      {"main.cfg", nullptr, "Cannot open file %s!"},
-      {"interrupts.cfg", "End\r\n", "Invalid syntax in file %s, line 1"},
-      {"Cam1.cam", "bad!", "The file \"%s\" isn't a valid CAM file!"},
-      {"cam.cfg", nullptr, "Cannot open file %s!"},
+      {"main.cfg", nullptr, "Cannot open file %s!", false},
+      {"interrupts.cfg", "End\r\n", "Invalid syntax in file %s, line 1", true},
+      {"Cam1.cam", "bad!", "The file \"%s\" isn't a valid CAM file!", true},
+      {"cam.cfg", nullptr, "Cannot open file %s!", false},
   };
-  for (const auto& c : kCases) {
-    const std::string dir = OldFolder(std::string("load-") + c.file);
-    if (c.bytes) WriteBytes(dir + "/" + c.file, c.bytes);
-    else fs::remove(dir + "/" + c.file);
-    ClearBoxes();
-    CMC_Setup* setup = m_setup.get();
-    MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
-    CString box;
-    box.Format(c.box.c_str(), (dir + "/" + c.file).c_str());
-    std::vector<std::string> aboutTheFolder;
-    for (const std::string& b : Boxes())
-      if (b.find(dir) != std::string::npos) aboutTheFolder.push_back(b);
-    EXPECT_EQ(aboutTheFolder, std::vector<std::string>{box.GetString()}) << c.file;
-  }
+  for (const auto& c : kCases)
+    for (const bool relative : {false, true}) {
+      // An absolute directory, or one named relative to the kernel folder, as projects name them.
+      const std::string leaf = std::string(relative ? "rel-" : "load-") + c.file;
+      const std::string dir = relative ? dravonix::test::KernelDir() + "/Motion/" + leaf : OldFolder(leaf);
+      const std::string given = relative ? "Motion\\" + leaf : dir;
+      if (relative) {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        for (auto& [file, bytes] : m_oldFiles) WriteBytes(dir + "/" + file, bytes);
+      }
+      if (c.bytes) WriteBytes(dir + "/" + c.file, c.bytes);
+      else fs::remove(dir + "/" + c.file);
+      ClearBoxes();
+      CMC_Setup* setup = m_setup.get();
+      MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, given.c_str()));
+      CString box;
+      box.Format(c.box.c_str(), ((relative && c.asGiven ? "Motion/" + leaf : dir) + "/" + c.file).c_str());
+      std::vector<std::string> aboutTheFolder;
+      for (const std::string& b : Boxes())
+        if (b.find(leaf) != std::string::npos) aboutTheFolder.push_back(b);
+      EXPECT_EQ(aboutTheFolder, std::vector<std::string>{box.GetString()}) << given;
+    }
+}
+
+TEST_F(MotionSaveTest, ASaveKeepsATableFileTheLoadCouldNotRead) {
+  const std::string dir = OldFolder("cam-unread");
+  // The new program's second table, edited by another program: its sum no longer matches.
+  std::string cam2 = m_newFiles.at("Cam2.cam");
+  cam2[10] ^= 0x01;
+  WriteBytes(dir + "/Cam2.cam", cam2);
+  ClearBoxes();
+  CMC_Setup* setup = m_setup.get();
+  MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
+  ASSERT_TRUE(loaded) << LastBox();
+  EXPECT_EQ(LastBox(), "The file \"" + dir + "/Cam2.cam\" isn't a valid CAM file!");
+  EXPECT_EQ(1, loaded->GetCAMsCount());
+  ASSERT_EQ(1, loaded->SaveToDirectory(dir.c_str())) << LastBox();
+  EXPECT_EQ(cam2, ReadBytes(dir + "/Cam2.cam"));
+  EXPECT_EQ(m_oldFiles.at("Cam1.cam"), ReadBytes(dir + "/Cam1.cam"));
+}
+
+TEST_F(MotionSaveTest, ASaveDeletesOnlyTheFilesOfTablesTheUserRemoved) {
+  const std::string dir = dravonix::test::ScratchDir("cam-removed");
+  for (auto& [file, bytes] : m_newFiles) WriteBytes(dir + "/" + file, bytes);
+  CMC_Setup* setup = m_setup.get();
+  MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
+  ASSERT_TRUE(loaded) << LastBox();
+  CMC_CAMTables* cams = loaded->GetCAMTables();
+  ASSERT_EQ(2, cams->GetCAMsCount());
+  ASSERT_EQ(1, cams->DemoteSelectedToAvailable(1));
+  cams->RemoveAvailable(0);  // Cam2
+  ASSERT_EQ(1, cams->RenameSelCAM(0, "Renamed"));
+  // A table file that another program put there since the load is none of this program's.
+  WriteBytes(dir + "/Other.cam", m_newFiles.at("Cam2.cam"));
+  ASSERT_EQ(1, loaded->SaveToDirectory(dir.c_str())) << LastBox();
+  EXPECT_EQ(Entries(dir, true), (std::set<std::string>{"Other.cam", "Renamed.cam", "cam.cfg", "functions.cfg",
+                                                       "homingmodes.cfg", "interrupts.cfg", "main.cfg", "motion.zur"}));
+  EXPECT_EQ(m_newFiles.at("Cam1.cam"), ReadBytes(dir + "/Renamed.cam"));
+  EXPECT_EQ(m_newFiles.at("Cam2.cam"), ReadBytes(dir + "/Other.cam"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The PDF printer: documents, pages, abort procedures and printer defaults.
 #include "GdiTestUtil.h"
+#include "platform/core/FileSystem.h"
 #include "platform/gdi/Printer.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/PrinterDC.h"
@@ -192,26 +193,37 @@ TEST(GdiPrinter, DefaultsOutputFolderAndAbort) {
 }
 
 TEST(GdiPrinter, PrintingOverAFileKeepsItUnlessTheDocumentEndsWell) {
-  const std::string pdf = dravonix::test::ScratchDir("printover") + "/old.pdf";
+  const std::string dir = dravonix::test::ScratchDir("printover");
+  const std::string pdf = dir + "/old.pdf";
   std::ofstream(pdf, std::ios::binary) << "the user's own file";
-  // One page: aborted, or ended on a full disk.
-  auto print = [&](bool abort) {
+  // One page with text (its font is written last, when the document ends): aborted, or ended.
+  auto print = [&](const std::string& path, bool abort) {
     CDC dc;
     if (!dc.CreateDC("winspool", GetPrinterDeviceName(), nullptr, nullptr)) return std::string("no printer");
     DOCINFO di{};
     di.cbSize = sizeof(di);
     di.lpszDocName = "Over";
-    di.lpszOutput = pdf.c_str();
+    di.lpszOutput = path.c_str();
     if (dc.StartDoc(&di) <= 0 || dc.StartPage() <= 0) return std::string("not started");
     dc.Rectangle(100, 100, 2000, 2000);
+    dc.TextOut(200, 200, "Printed over the user's file", 28);
     dc.EndPage();
-    return std::to_string(abort ? dc.AbortDoc() : dc.EndDoc());
+    if (abort) return std::to_string(dc.AbortDoc());
+    SetLastError(0);
+    const int ended = dc.EndDoc();
+    return std::to_string(ended) + (ended > 0 ? "" : " error " + std::to_string(GetLastError()));
   };
-  EXPECT_EQ("1", print(true));
+  EXPECT_EQ("1", print(pdf, true));
   EXPECT_EQ(dravonix::test::ReadFileText(pdf), "the user's own file");
-  EXPECT_EQ(std::to_string(SP_ERROR), dravonix::test::WithFileSizeLimit(64, [&] { return print(false); }));
-  EXPECT_EQ(dravonix::test::ReadFileText(pdf), "the user's own file");
-  EXPECT_TRUE(dravonix::test::SaveLeftovers(pdf).empty());
+  // The whole document is larger than every limit: each cuts it somewhere.
+  ASSERT_EQ("1", print(dir + "/whole.pdf", false));
+  ASSERT_GT(fs::file_size(dir + "/whole.pdf"), 6000u);
+  const std::string failed = std::to_string(SP_ERROR) + " error " + std::to_string(ERROR_DISK_FULL);
+  for (rlim_t limit : {64, 500, 1000, 1500, 2000, 2500, 3000, 3500, 4000, 4500, 5000, 5500, 6000}) {
+    EXPECT_EQ(failed, dravonix::test::WithFileSizeLimit(limit, [&] { return print(pdf, false); })) << limit;
+    EXPECT_EQ(dravonix::test::ReadFileText(pdf), "the user's own file") << limit;
+    EXPECT_TRUE(dravonix::test::SaveLeftovers(pdf).empty()) << limit;
+  }
 }
 
 TEST(GdiPrinter, BitBltFromAScaledMemoryPictureFillsItsLogicalTarget) {

@@ -9,6 +9,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WinApp.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestKernel.h"
 
 #include "platform/ui/DialogAutomation.h"
@@ -248,6 +249,24 @@ TEST_F(PrintTest, AbortProcedureStopsTheJob) {
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
   EXPECT_EQ(6u, g_log.size());
   EXPECT_EQ(1u, Pdfs().size());
+}
+
+TEST_F(PrintTest, APrintThatCannotBeWrittenShowsABoxNamingTheFile) {
+  const std::string file = m_dir + "/Three pages.pdf";
+  for (rlim_t limit : {64, 2000, 6000}) {
+    const std::string seen = dravonix::test::WithFileSizeLimit(limit, [&] {
+      const CString before = AfxGetLastPrintFileName();
+      Automation::Instance().ClearMessageBoxes();
+      m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
+      std::string out;
+      for (const auto& box : Automation::Instance().MessageBoxes()) out += box.text + "|";
+      if (AfxGetLastPrintFileName() != before) out += " recorded as the last print";
+      return out;
+    });
+    EXPECT_EQ("Disk full while accessing " + file + ".|", seen) << limit;
+    // Nothing is left of the cut document.
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir)) << limit;
+  }
 }
 
 TEST_F(PrintTest, PreviewRendersPageImages) {

@@ -337,15 +337,22 @@ TEST_F(CamTest, DirectoryRoundTrip) {
   std::filesystem::create_directories(KernelDir() + "/Motion/prog");
   const char* rel = "Motion\\prog";
   std::string abs = KernelDir() + "/Motion/prog";
-  WriteBytes(abs + "/stale.cam", {0, 0});
+  WriteBytes(abs + "/foreign.cam", {0, 0});
   CMC_CAMTables t;
+  t.AddNewSelCAM("stale");
+  ASSERT_EQ(t.Save(rel), 1);
+  t.DemoteSelectedToAvailable(0);
+  t.RemoveAvailable(0);
   t.AddNewSelCAM("second");
   t.AddNewSelCAM("First#1");
   t.AddNewSelCAM("kept");
   *t.GetSelCAM(0) = MakeCam("second", 4, -20, {3, 4, 5});
   t.DemoteSelectedToAvailable(2);
   ASSERT_EQ(t.Save(rel), 1);
+  // The file of a table this program wrote and removed goes; one it never read stays.
   EXPECT_FALSE(std::filesystem::exists(abs + "/stale.cam"));
+  EXPECT_TRUE(std::filesystem::exists(abs + "/foreign.cam"));
+  std::filesystem::remove(abs + "/foreign.cam");
   EXPECT_EQ(ReadFileText(abs + "/cam.cfg"), "\"second\"\r\n\"First\\d1\"\r\n");
 
   CMC_CAMTables back;

@@ -546,6 +546,30 @@ TEST_F(SlaveAxes, WrittenBindingsReadBack) {
   EXPECT_EQ(changed, 0);
 }
 
+TEST_F(SlaveAxes, MessagesNameTheFileAsTheDirectoryWasGiven) {
+  // Named relative to the kernel folder, as projects name their motion directories.
+  const std::string dir = dravonix::test::KernelDir() + "/Motion/slaves-given";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const struct {
+    const char* text;
+    std::string box;
+  } kCases[] = {
+      {"A \"X\"\r\n", "Invalid syntax in file Motion/slaves-given/slaveaxis.cfg, line 1"},
+      {"E = \"X\"\r\n", "Error in file Motion/slaves-given/slaveaxis.cfg, line 1:\nInvalid label \"E\"!"},
+      {"B = \"Nobody\"\r\n",
+       "Error in file Motion/slaves-given/slaveaxis.cfg, line 1:\nProject doesn't contain an application named "
+       "\"Nobody\"!"},
+  };
+  for (const auto& c : kCases) {
+    WriteFile(dir + "/slaveaxis.cfg", c.text);
+    Automation::Instance().ClearMessageBoxes();
+    EXPECT_EQ(m_master->ReadSlaveAxisFromDirectory(&m_doc, "Motion\\slaves-given"), 0) << c.text;
+    auto boxes = Automation::Instance().MessageBoxes();
+    EXPECT_EQ(boxes.empty() ? std::string() : boxes.back().text, c.box) << c.text;
+  }
+}
+
 TEST_F(SlaveAxes, BadLinesStopTheRead) {
   CTestAxis* x = m_doc.Add("X", 2, m_setup.get());
   m_doc.Add("Sub controller", 5, m_controller.get());

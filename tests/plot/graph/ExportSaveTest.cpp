@@ -62,3 +62,37 @@ TEST(ExportSave, AFailedExportKeepsTheOldFileAndNamesIt) {
   }
   DialogAutomation::Reset();
 }
+
+TEST(ExportSave, APlaceableMetafileNotWrittenClosesWithoutAHandle) {
+  const std::string path = dravonix::test::ScratchDir("plot-placeable") + "/picture.wmf";
+  auto draw = [](CMetaFileDC& mf) {
+    for (int i = 0; i < 50; ++i) mf.Rectangle(i, i, 100 + i, 100 + i);
+  };
+  // The recording fits under the limit; the file, 22 bytes of header more, does not.
+  CMetaFileDC memory;
+  ASSERT_TRUE(memory.Create(nullptr));
+  draw(memory);
+  HMETAFILE recorded = memory.Close();
+  const UINT size = GetMetaFileBitsEx(recorded, 0, nullptr);
+  DeleteMetaFile(recorded);
+  ASSERT_GT(size, 0u);
+  {
+    FILE* f = fopen(path.c_str(), "wb");
+    fputs("the user's own file", f);
+    fclose(f);
+  }
+  const std::string seen = dravonix::test::WithFileSizeLimit(size + 11, [&] {
+    Automation::Instance().ClearMessageBoxes();
+    CSaveMetaFileDC mf;
+    if (!mf.Create(path.c_str())) return std::string("not created");
+    draw(mf);
+    HMETAFILE h = mf.Close();
+    DeleteMetaFile(h);
+    std::string out = h ? "a handle" : "no handle";
+    for (const auto& box : Automation::Instance().MessageBoxes()) out += "|" + box.text;
+    return out;
+  });
+  EXPECT_EQ("no handle|Disk full while accessing " + path + ".", seen);
+  EXPECT_EQ("the user's own file", dravonix::test::ReadFileText(path));
+  EXPECT_TRUE(dravonix::test::SaveLeftovers(path).empty());
+}
