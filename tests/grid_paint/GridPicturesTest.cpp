@@ -374,3 +374,42 @@ TEST_F(GridPictures, TheColumnsRightOfAResizedOneShowAtTheirNewPlaces) {
     EXPECT_TRUE(moved == Pixels(band)) << "B at " << w;
   }
 }
+
+TEST_F(GridPictures, StoringCellsRepaintsThemAndTheSpansTheyMakeOrEnd) {
+  grid.SetFloatCellsMode(1, FALSE);
+  grid.SetTopRow(155);  // rows from 151 on are empty: texts may float there
+  ASSERT_TRUE(grid.SetCoveredCellsRowCol(165, 2, 166, 3));
+  PaintOver(RGB(255, 0, 255));
+  CRect band;
+  grid.GetClientRect(&band);
+  band.top = grid.CalcRectFromRowCol(159, 1).top, band.bottom = grid.CalcRectFromRowCol(172, 1).bottom;
+  const CString longText = "A rather long text that floats over C and D";
+  struct Case {
+    CGXRange range;
+    const char* value;
+    CGXRange repainted;
+  } cases[] = {
+      {CGXRange().SetCellRange(160, 2, 160, 2), "x", CGXRange().SetCellRange(160, 2, 160, 2)},
+      {CGXRange().SetCellRange(162, 2, 162, 2), longText, CGXRange().SetCellRange(162, 2, 162, 4)},  // floats from now
+      {CGXRange().SetCellRange(162, 2, 162, 2), "x", CGXRange().SetCellRange(162, 2, 162, 4)},       // no longer
+      {CGXRange().SetCellRange(166, 1, 166, 4), "y", CGXRange().SetCellRange(165, 1, 166, 4)},  // across the block
+      {CGXRange().SetRowRange(170, 171), "z", CGXRange().SetCellRange(170, 0, 171, 12)},
+  };
+  for (const Case& c : cases) {
+    grid.SetStyleRange(c.range, &CGXStyle().SetValue(c.value), 0, 0, nullptr, GX_INVALIDATE);
+    CRect invalid;
+    ::GetUpdateRect(grid.m_hWnd, &invalid, FALSE);
+    const CGXRange& r = c.repainted;
+    CRect want, area;
+    grid.GetGridRect(&area);
+    want.IntersectRect(grid.CalcRectFromRowColEx(r.m_nTop, r.m_nLeft, r.m_nBottom, r.m_nRight), &area);
+    EXPECT_EQ((std::vector<LONG>{invalid.left, invalid.top, invalid.right, invalid.bottom}),
+              (std::vector<LONG>{want.left, want.top, want.right, want.bottom}))
+        << r.m_nTop << "," << r.m_nLeft;
+    ::PumpMessages();
+  }
+  // What the window shows then is what a paint of the whole window shows.
+  const std::vector<COLORREF> shown = Pixels(band);
+  PaintOver(RGB(255, 0, 255));
+  EXPECT_TRUE(shown == Pixels(band));
+}
