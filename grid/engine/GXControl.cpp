@@ -21,6 +21,17 @@
 
 namespace {
 
+// A control's cell is evaluated again and the whole grid repainted: the control's window, moved or
+// hidden meanwhile, is then drawn again wherever it stands, and nothing of it stays behind.
+void RepaintControlCell(CGXGridCore& grid, ROWCOL nRow, ROWCOL nCol) {
+  const CGXRange cell = CGXRange().SetCellRange(nRow, nCol, nRow, nCol);
+  grid.DelayFloatCells(cell);
+  grid.DelayMergeCells(cell);
+  CWnd* wnd = grid.m_pGridWnd;
+  if (grid.GetParam() && !grid.GetParam()->m_bLockUpdate && wnd && wnd->GetSafeHwnd() && wnd->IsWindowVisible())
+    grid.Redraw(GX_UPDATENOW, FALSE);
+}
+
 std::vector<std::string> Lines(LPCTSTR list) {
   std::vector<std::string> out;
   const char* p = list;
@@ -95,10 +106,7 @@ void CGXControl::Init(ROWCOL nRow, ROWCOL nCol) {
 
 void CGXControl::Deactivate() {
   // A modified or active control leaves its cell to be drawn afresh.
-  if ((GetModify() || IsActive()) && m_pGrid && m_bInit) {
-    const CGXRange cell = CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol);
-    m_pGrid->UpdateStyleRange(cell, nullptr, 0, 0, GX_UPDATENOW, FALSE);
-  }
+  if ((GetModify() || IsActive()) && m_pGrid && m_bInit) RepaintControlCell(*m_pGrid, m_nRow, m_nCol);
   Hide();
   SetModify(FALSE);
   SetActive(FALSE);
@@ -234,7 +242,7 @@ int CGXControl::FindStringInChoiceList(CString& text, LPCTSTR pszValue, LPCTSTR 
 void CGXControl::Refresh() {
   if (!m_bInit) return;
   Hide();
-  if (m_pGrid) m_pGrid->UpdateStyleRange(CGXRange().SetCellRange(m_nRow, m_nCol, m_nRow, m_nCol), nullptr, 0, 0, GX_UPDATENOW, FALSE);
+  if (m_pGrid) RepaintControlCell(*m_pGrid, m_nRow, m_nCol);
 }
 
 BOOL CGXControl::GetSelectedText(CString& text) {

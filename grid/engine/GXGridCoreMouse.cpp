@@ -128,16 +128,29 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
       const BOOL inner = row > hr && col > hc && (allow & 0x08);
       if (rowHeader || colHeader || inner) {
         if (shift) {
-          if (sel.IsEmpty() || !m_posSelRange) {
+          const BOOL added = sel.IsEmpty() || !m_posSelRange;
+          if (added) {
             m_posSelRange = sel.AddTail(new CGXRange());
             m_nAnchorRow = hasCurrent ? curRow : row, m_nAnchorCol = hasCurrent ? curCol : col;
           }
-          const CGXRange range = CGXRange().SetCellRange(std::min(m_nAnchorRow, row), std::min(m_nAnchorCol, col),
-                                          std::max(m_nAnchorRow, row), std::max(m_nAnchorCol, col));
+          // A row header extends whole rows (no columns), a column header whole columns (no rows).
+          const ROWCOL top = colHeader ? 0 : std::min(m_nAnchorRow, row);
+          const ROWCOL bottom = colHeader ? 0 : std::max(m_nAnchorRow, row);
+          const ROWCOL left = rowHeader ? 0 : std::min(m_nAnchorCol, col);
+          const ROWCOL right = rowHeader ? 0 : std::max(m_nAnchorCol, col);
+          CGXRange range;
+          if (top && left) range.SetCellRange(top, left, bottom, right);
+          else if (top) range.SetRowRange(top, bottom);
+          else if (left) range.SetColRange(left, right);
+          else range.SetWholeTable();
           if (OnChangingSelection(&range, FALSE, FALSE)) {
-            SetSelection(m_posSelRange, rowHeader ? 0 : range.m_nTop, colHeader ? 0 : range.m_nLeft,
-                         rowHeader ? 0 : range.m_nBottom, colHeader ? 0 : range.m_nRight);
+            SetSelection(m_posSelRange, top, left, bottom, right);
             OnChangedSelection(sel.GetAt(m_posSelRange), FALSE, FALSE);
+          } else if (added) {
+            // A refused change leaves no empty range behind.
+            delete sel.GetAt(m_posSelRange);
+            sel.RemoveAt(m_posSelRange);
+            m_posSelRange = nullptr;
           }
         } else {
           m_posSelRange = sel.AddTail(new CGXRange());

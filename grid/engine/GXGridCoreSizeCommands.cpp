@@ -62,6 +62,9 @@ BOOL CGXGridCore::SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, const int* a
     if (c == nTo) break;
   }
   if (!changed) return FALSE;
+  // A text floats as far as the widths let it: the changed columns and the one after them are due again
+  // (an anchor further left is reached through the columns it floats over).
+  DelayFloatCells(CGXRange().SetCellRange(0, nFrom, GetRowCount(), nTo + 1));
   UpdateChangedColWidths(nFrom, nTo, old.get(), flags, TRUE);
   if (Records(m_pParam, ctCmd)) {
     AddCommand(new CGXSetColWidthCmd(nFrom, nTo, old.release()), ctCmd);
@@ -81,6 +84,9 @@ BOOL CGXGridCore::SetDefaultRowHeight(int nHeight, UINT flags, GXCmdType ctCmd) 
 BOOL CGXGridCore::SetDefaultColWidth(int nWidth, UINT flags, GXCmdType ctCmd) {
   const int old = GetDefaultColWidth();
   if (!StoreDefaultColWidth(nWidth)) return FALSE;
+  const CGXRange table = CGXRange().SetCellRange(0, 0, GetRowCount(), GetColCount());
+  DelayMergeCells(table);
+  DelayFloatCells(table);
   UpdateChangedColWidths(1, std::max<ROWCOL>(1, GetColCount()), nullptr, flags, TRUE);
   if (Records(m_pParam, ctCmd)) AddCommand(new CGXSetDefaultColWidthCmd(old), ctCmd);
   return TRUE;
@@ -144,7 +150,16 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
                                          BOOL bCreateHint) {
   m_nLastVisibleClientCol = kNone;
   if (nTo == 0) nTo = nFrom;
+  // Spans on screen that the new widths change (a text floating farther or less far) repaint the grid:
+  // the scroll below would move them along with the columns they covered.
+  BOOL spansChanged = FALSE;
   if (m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
+    const ROWCOL last = std::min(nTo, GetColCount());
+    spansChanged = nFrom <= last &&
+                   EvalVisibleFloatMergeCells(CGXRange().SetCellRange(0, nFrom, GetRowCount(), last + 1), FALSE);
+    if (spansChanged) Redraw(flags, FALSE);
+  }
+  if (!spansChanged && m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
     const UINT f = flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART);
     CRect g;
     GetGridRect(&g);
@@ -387,6 +402,8 @@ BOOL CGXGridCore::StoreZoom(int nZoom, BOOL bCreateHint) {
 
 void CGXGridCore::UpdateZoom(int nOldZoom, UINT flags, BOOL bCreateHint) {
   RecalcCharSize(&m_nCharWidth, &m_nCharHeight);
+  // Zoomed texts need other widths: every float is due again.
+  DelayFloatCells(CGXRange().SetCellRange(0, 0, GetRowCount(), GetColCount()));
   if (m_pParam && !m_pParam->m_bLockUpdate && nOldZoom != GetZoom()) Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateZoom, m_nViewID);

@@ -503,7 +503,8 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
     // Above the screen: the same rows (columns) show, under new numbers.
     const CRect h = headers(origin);
     ::InvalidateRect(hwnd, &h, FALSE);
-  } else if (first <= (bRows ? CalcLastVisibleRow(g) : CalcLastVisibleCol(g)) + (nOp == opInsert ? 1 : 0)) {
+  } else if (first <= (bRows ? CalcLastVisibleRow(g) : CalcLastVisibleCol(g)) + (nOp == opMove ? 0 : 1)) {
+    // One past the last shown: where rows (columns) open at the end, or where the removed last ones were.
     const LONG pos = bRows ? CalcTopOfClientRow(GetClientRow(first)) : CalcLeftOfClientCol(GetClientCol(first));
     const ROWCOL count = bRows ? GetRowCount() : GetColCount();
     LONG ext = -1;
@@ -550,6 +551,8 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
   const ROWCOL count = bRows ? GetRowCount() : GetColCount();
   // The current cell follows its row (column); one that was removed is gone.
   const ROWCOL curBefore = bRows ? m_nCurrentRow : m_nCurrentCol;
+  const ROWCOL markedBefore = bRows ? m_nCurrentCol : m_nCurrentRow;
+  const BOOL hadCurrent = m_bCurrentCellValid;
   if (m_bCurrentCellValid) {
     ROWCOL& cur = bRows ? m_nCurrentRow : m_nCurrentCol;
     if (nOp == opInsert && cur >= a) cur += b;
@@ -579,6 +582,12 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
   top = std::max<ROWCOL>(top, frozen + 1);
   if (!m_pParam->m_bLockUpdate && (flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART))) {
     const BOOL oldLock = LockScrollBars(TRUE);
+    // A removed current cell no longer marks the header of its column (row).
+    if (hadCurrent && !m_bCurrentCellValid && IsGridWndVisible()) {
+      const CRect mark = bRows ? CalcSpannedRangeRect(0, markedBefore, GetHeaderRows(), markedBefore)
+                               : CalcSpannedRangeRect(markedBefore, 0, markedBefore, GetHeaderCols());
+      if (!mark.IsRectEmpty()) m_pGridWnd->InvalidateRect(&mark, FALSE);
+    }
     RedrawStructureChange(bRows, nOp, a, b, c, flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART), pOldSizes, topBefore);
     LockScrollBars(oldLock);
     if (flags & (GX_UPDATENOW | GX_SMART)) RefreshScrollBars();

@@ -408,9 +408,25 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
   // Stored values change what merges and floats there.
   DelayFloatCells(range);
   DelayMergeCells(range);
-  if (!(m_pParam && m_pParam->m_bLockUpdate) && m_pGridWnd && m_pGridWnd->GetSafeHwnd() &&
-      m_pGridWnd->IsWindowVisible())
-    Redraw(flags, FALSE);
+  if (m_pParam && !m_pParam->m_bLockUpdate && range.IsValid() && IsGridWndVisible()) {
+    // Only the cells stored repaint, with the spans that hold them: the covered blocks they reach into,
+    // and on screen the merged and floating spans that the new styles make or end (old and new extent).
+    FreeObjectCache();  // no cached composition of the stored cells outlives them
+    CGXRange cells = range;
+    cells.ExpandRange(0, 0, GetRowCount(), GetColCount());
+    CGXRange spans;
+    EvalVisibleFloatMergeCells(cells, FALSE, &spans);
+    if (spans.IsValid()) cells.UnionRange(CGXRange(cells), spans);
+    for (BOOL grew = TRUE; grew;) {
+      grew = FALSE;
+      for (POSITION pos = m_pParam->m_CoveredCellsList.GetHeadPosition(); pos;) {
+        const CGXRange* block = m_pParam->m_CoveredCellsList.GetNext(pos);
+        const CGXRange before = cells;
+        if (CGXRange().IntersectRange(cells, *block)) grew |= cells.UnionRange(before, *block) && before != cells;
+      }
+    }
+    RedrawRowCol(cells.m_nTop, cells.m_nLeft, cells.m_nBottom, cells.m_nRight, flags, FALSE);
+  }
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateStyleRange, m_nViewID);
     hint.m_range = range;

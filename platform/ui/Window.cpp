@@ -1772,24 +1772,30 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, LPCRECT scrollRect, LPCRECT clipRe
   if (scrollRect) src.IntersectRect(&client, scrollRect);
   CRect clip = client;
   if (clipRect) clip.IntersectRect(&client, clipRect);
+  // The bits of the scroll rectangle inside the clip move by dx, dy; where they land only the clip
+  // limits (so a part may scroll out of the scroll rectangle into the rest of the clip).
   CRect area;
   area.IntersectRect(&src, &clip);
+  CRect dest = area, covered;
+  dest.OffsetRect(dx, dy);
+  covered.IntersectRect(&dest, &clip);
   CUpdateRegion exposed;
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());
-    if (G().backend && (dx || dy) && !area.IsRectEmpty()) G().backend->ScrollPixels(hwnd, area, dx, dy);
+    if (G().backend && (dx || dy) && !area.IsRectEmpty()) {
+      // Scrolled as one rectangle holding source and destination, only the destination is written.
+      CRect both = area;
+      if (!covered.IsRectEmpty()) both.UnionRect(&area, &covered);
+      G().backend->ScrollPixels(hwnd, both, dx, dy);
+    }
     // What was waiting to be painted moves with the pixels.
     CUpdateRegion moving = hwnd->update;
     moving.IntersectWith(area);
     hwnd->update.Subtract(area);
     moving.Offset(dx, dy);
-    moving.IntersectWith(area);
+    moving.IntersectWith(covered);
     hwnd->update.Add(moving);
     exposed.Add(area);
-    CRect shifted = src;
-    shifted.OffsetRect(dx, dy);
-    CRect covered;
-    covered.IntersectRect(&shifted, &area);
     exposed.Subtract(covered);
     if (!hwnd->update.IsEmpty()) MarkDirty(hwnd);
   }

@@ -303,3 +303,113 @@ TEST_F(GridPictures, RowHeadersAreDrawnPressedWhileTheirRowsAreSelectedWithTheMo
   for (ROWCOL row = 5; row <= 10; ++row)
     EXPECT_EQ(pressed(row), row == cr && cc > grid.GetHeaderCols()) << "released " << row;
 }
+
+TEST_F(GridPictures, AColumnsNewWidthDecidesAgainHowFarItsTextFloats) {
+  // Rows from 151 on hold nothing, so a text in column B may float over C and D.
+  grid.SetFloatCellsMode(1, FALSE);
+  grid.SetTopRow(155);
+  const ROWCOL empty = 175;
+  const auto strip = [&](ROWCOL row, ROWCOL from, ROWCOL to) {
+    const CRect a = grid.CalcRectFromRowCol(row, from), b = grid.CalcRectFromRowCol(row, to);
+    return Pixels(CRect(a.left, a.top, b.right, a.bottom));
+  };
+  struct Case {
+    bool drag;  // by the column's edge, else by the program
+    int from, to;
+    ROWCOL floatsTo;  // 0: the text stays in B
+  } cases[] = {{false, 90, 320, 0}, {false, 320, 100, 4}, {true, 90, 320, 0}, {true, 320, 100, 4}};
+  ROWCOL row = 158;
+  for (const Case& c : cases) {
+    row += 3;
+    grid.SetColWidth(2, 2, c.from);
+    grid.SetStyleRange(CGXRange().SetCellRange(row, 2, row, 2),
+                       &CGXStyle().SetValue("A rather long text that floats over C and D"));
+    ::PumpMessages();
+    CGXRange span;
+    ASSERT_EQ(grid.GetFloatedCellsRowCol(row, 2, span), c.from < 100) << c.from;
+    if (c.drag) {
+      const CRect header = grid.CalcRectFromRowCol(0, 2);
+      const CPoint edge(header.right, header.top + 2), to(header.right + c.to - c.from, header.top + 2);
+      PostInputMessage(grid.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge.x, edge.y));
+      PostInputMessage(grid.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+      PostInputMessage(grid.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    } else {
+      grid.SetColWidth(2, 2, c.to);
+    }
+    ::PumpMessages();
+    ASSERT_NEAR(grid.GetColWidth(2), c.to, 1) << c.drag;  // the drag line may sit a pixel off the edge
+    span = CGXRange();
+    const BOOL floats = grid.GetFloatedCellsRowCol(row, 2, span);
+    EXPECT_EQ(floats ? span.m_nRight : 0, c.floatsTo) << c.drag << " " << c.to;
+    // Floating, the text goes on over C instead of being cut at B's edge; not floating, C and D show
+    // as empty cells again, grid lines and all.
+    if (c.floatsTo) EXPECT_FALSE(strip(row, 3, 3) == strip(empty, 3, 3)) << c.drag << " " << c.to;
+    else EXPECT_TRUE(strip(row, 3, 4) == strip(empty, 3, 4)) << c.drag << " " << c.to;
+  }
+  // A new default width decides it for the columns without a width of their own (A here).
+  row += 3;
+  grid.SetStyleRange(CGXRange().SetCellRange(row, 1, row, 1), &CGXStyle().SetValue("A text longer than column A"));
+  ::PumpMessages();
+  CGXRange span;
+  ASSERT_TRUE(grid.GetFloatedCellsRowCol(row, 1, span));
+  grid.SetDefaultColWidth(320);
+  ::PumpMessages();
+  EXPECT_FALSE(grid.GetFloatedCellsRowCol(row, 1, span));
+  EXPECT_TRUE(strip(row, 2, 2) == strip(empty, 2, 2));
+}
+
+TEST_F(GridPictures, TheColumnsRightOfAResizedOneShowAtTheirNewPlaces) {
+  // The window moves its pixels instead of painting anew; what it shows must be what a paint shows
+  // (the header and the first rows across the whole width).
+  CRect band;
+  grid.GetClientRect(&band);
+  band.bottom = grid.CalcRectFromRowCol(4, 1).bottom;
+  PaintOver(RGB(255, 0, 255));
+  const int widths[] = {320, 100, 250, 40};
+  for (int w : widths) {
+    grid.SetColWidth(2, 2, w);
+    ::PumpMessages();
+    const std::vector<COLORREF> moved = Pixels(band);
+    PaintOver(RGB(255, 0, 255));
+    EXPECT_TRUE(moved == Pixels(band)) << "B at " << w;
+  }
+}
+
+TEST_F(GridPictures, StoringCellsRepaintsThemAndTheSpansTheyMakeOrEnd) {
+  grid.SetFloatCellsMode(1, FALSE);
+  grid.SetTopRow(155);  // rows from 151 on are empty: texts may float there
+  ASSERT_TRUE(grid.SetCoveredCellsRowCol(165, 2, 166, 3));
+  PaintOver(RGB(255, 0, 255));
+  CRect band;
+  grid.GetClientRect(&band);
+  band.top = grid.CalcRectFromRowCol(159, 1).top, band.bottom = grid.CalcRectFromRowCol(172, 1).bottom;
+  const CString longText = "A rather long text that floats over C and D";
+  struct Case {
+    CGXRange range;
+    const char* value;
+    CGXRange repainted;
+  } cases[] = {
+      {CGXRange().SetCellRange(160, 2, 160, 2), "x", CGXRange().SetCellRange(160, 2, 160, 2)},
+      {CGXRange().SetCellRange(162, 2, 162, 2), longText, CGXRange().SetCellRange(162, 2, 162, 4)},  // floats from now
+      {CGXRange().SetCellRange(162, 2, 162, 2), "x", CGXRange().SetCellRange(162, 2, 162, 4)},       // no longer
+      {CGXRange().SetCellRange(166, 1, 166, 4), "y", CGXRange().SetCellRange(165, 1, 166, 4)},  // across the block
+      {CGXRange().SetRowRange(170, 171), "z", CGXRange().SetCellRange(170, 0, 171, 12)},
+  };
+  for (const Case& c : cases) {
+    grid.SetStyleRange(c.range, &CGXStyle().SetValue(c.value), 0, 0, nullptr, GX_INVALIDATE);
+    CRect invalid;
+    ::GetUpdateRect(grid.m_hWnd, &invalid, FALSE);
+    const CGXRange& r = c.repainted;
+    CRect want, area;
+    grid.GetGridRect(&area);
+    want.IntersectRect(grid.CalcRectFromRowColEx(r.m_nTop, r.m_nLeft, r.m_nBottom, r.m_nRight), &area);
+    EXPECT_EQ((std::vector<LONG>{invalid.left, invalid.top, invalid.right, invalid.bottom}),
+              (std::vector<LONG>{want.left, want.top, want.right, want.bottom}))
+        << r.m_nTop << "," << r.m_nLeft;
+    ::PumpMessages();
+  }
+  // What the window shows then is what a paint of the whole window shows.
+  const std::vector<COLORREF> shown = Pixels(band);
+  PaintOver(RGB(255, 0, 255));
+  EXPECT_TRUE(shown == Pixels(band));
+}

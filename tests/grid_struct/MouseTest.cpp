@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -54,6 +56,13 @@ class RecordingGrid : public ZAZAzedAze {
     return TRUE;
   }
   BOOL OnSelDragColsMove(ROWCOL, ROWCOL, ROWCOL nDest) override { return nDest != refusedCol; }
+  BOOL OnStartSelection(ROWCOL r, ROWCOL c, UINT flags, CPoint pt) override {
+    return !refuseStart && ZAZAzedAze::OnStartSelection(r, c, flags, pt);
+  }
+  BOOL OnChangingSelection(const CGXRange* range, BOOL b1, BOOL b2) override {
+    return !refuseChange && ZAZAzedAze::OnChangingSelection(range, b1, b2);
+  }
+  bool refuseStart = false, refuseChange = false;
   ROWCOL refusedCol = 0;
   std::vector<WORD> middle;
   std::vector<ROWCOL> middleDouble;
@@ -89,6 +98,23 @@ class GridMouse : public ::testing::Test {
     ::PumpMessages();
   }
   CPoint Centre(ROWCOL r, ROWCOL c) { return grid.CalcRectFromRowCol(r, c).CenterPoint(); }
+  // The selection as text: "r2-4" whole rows, "c2-4" whole columns, "t" the table, "2,3-4,5" cells.
+  std::string Selection() {
+    std::string out;
+    const CGXRangeList& sel = grid.GetParam()->m_SelRects;
+    for (POSITION pos = sel.GetHeadPosition(); pos;) {
+      const CGXRange* r = sel.GetNext(pos);
+      char text[64];
+      if (r->IsTable()) snprintf(text, sizeof text, "t");
+      else if (r->IsRows()) snprintf(text, sizeof text, "r%u-%u", (unsigned)r->m_nTop, (unsigned)r->m_nBottom);
+      else if (r->IsCols()) snprintf(text, sizeof text, "c%u-%u", (unsigned)r->m_nLeft, (unsigned)r->m_nRight);
+      else
+        snprintf(text, sizeof text, "%u,%u-%u,%u", (unsigned)r->m_nTop, (unsigned)r->m_nLeft, (unsigned)r->m_nBottom,
+                 (unsigned)r->m_nRight);
+      out += (out.empty() ? "" : " ") + std::string(text);
+    }
+    return out;
+  }
   CWnd parent;
   RecordingGrid grid;
   HWND h = nullptr;
@@ -134,6 +160,49 @@ TEST_F(GridMouse, ClickSelectsNothingAndShiftClickSelectsFromTheCurrentCell) {
   r = const_cast<CGXRangeList&>(sel).GetHead();
   EXPECT_EQ((std::vector<ROWCOL>{r->m_nTop, r->m_nLeft, r->m_nBottom, r->m_nRight}),
             (std::vector<ROWCOL>{2, 2, 4, 3}));
+}
+
+TEST_F(GridMouse, ShiftClickOnAHeaderExtendsToThePressedRowsOrColumnsOnly) {
+  struct Case {
+    CPoint first, shifted;  // (row, column) of the plain click and of the Shift+click
+    const char* selected;
+  } cases[] = {
+      {{2, 0}, {4, 0}, "r2-4"},
+      {{4, 0}, {2, 0}, "r2-4"},
+      {{0, 2}, {0, 4}, "c2-4"},
+      {{0, 5}, {0, 3}, "c3-5"},
+      {{2, 3}, {4, 0}, "r2-4"},  // anchored at the current cell
+      {{2, 3}, {0, 5}, "c3-5"},
+  };
+  for (const Case& c : cases) {
+    grid.SetSelection(nullptr);
+    Click(Centre(c.first.x, c.first.y));
+    Click(Centre(c.shifted.x, c.shifted.y), MK_SHIFT);
+    EXPECT_EQ(Selection(), c.selected) << c.first.x << "," << c.first.y << " to " << c.shifted.x << "," << c.shifted.y;
+  }
+  // Where no selection may start or change, a Shift+click leaves the selection as it was.
+  struct Refusal {
+    CPoint first;
+    bool start, change;
+    WORD allow;
+    const char* selected;
+  } refusals[] = {
+      {{2, 0}, true, false, 0x00FF, "r2-2"},
+      {{2, 0}, false, true, 0x00FF, "r2-2"},
+      {{2, 3}, false, true, 0x00FF, ""},       // nothing selected yet: nothing added either
+      {{2, 0}, false, false, 0x00FE, "r2-2"},  // row headers select nothing
+      {{2, 0}, false, false, 0x00DF, "r4-4"},  // Shift does not count: a plain click
+  };
+  for (const Refusal& r : refusals) {
+    grid.SetSelection(nullptr);
+    grid.GetParam()->m_wAllowSelection = 0x00FF;
+    Click(Centre(r.first.x, r.first.y));
+    grid.refuseStart = r.start, grid.refuseChange = r.change;
+    grid.GetParam()->m_wAllowSelection = r.allow;
+    Click(Centre(4, 0), MK_SHIFT);
+    EXPECT_EQ(Selection(), r.selected) << r.start << r.change << r.allow;
+    grid.refuseStart = grid.refuseChange = false;
+  }
 }
 
 TEST_F(GridMouse, ColumnEdgeDragAndDoubleClick) {

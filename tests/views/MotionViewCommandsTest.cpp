@@ -2,6 +2,8 @@
 #include "platform/core/MessageBox.h"
 #include "tests/views/MotionViewFixture.h"
 
+#include <vector>
+
 namespace {
 
 CMC_MotionGroup* GroupAt(CMC_MotionGroup* g, int i) { return DYNAMIC_DOWNCAST(CMC_MotionGroup, g->GetAt(i)); }
@@ -188,4 +190,47 @@ TEST_F(MotionViewCommandsTest, EnableDisableDeleteAndTheirRules) {
   ASSERT_EQ(help.size(), 1u);
   EXPECT_EQ(help[0].data, 4135u);
   EXPECT_EQ(help[0].command, 15u);
+}
+
+
+TEST_F(MotionViewCommandsTest, ShiftClickOnARowHeaderDeletesOnlyTheRowsUpToItAndTheWindowShowsTheRest) {
+  // The pixels of the view down to below the ninth row, to be compared with a paint of the whole window.
+  int bottom = 0;
+  const auto picture = [&] {
+    CRect client;
+    view->GetClientRect(&client);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < bottom; ++y)
+      for (int x = 0; x < client.right; ++x) pixels.push_back(GetWindowPixel(view->m_hWnd, POINT{x, y}));
+    return pixels;
+  };
+  struct Case {
+    DWORD clicked, shifted;
+    const char* left;
+  } cases[] = {{2, 4, "W1 W5 W6 W7 W8 W9"}, {7, 9, "W1 W2 W3 W4 W5 W6"}, {5, 5, "W1 W2 W3 W4 W6 W7 W8 W9"}};
+  Open();
+  for (const Case& c : cases) {
+    while (motion->GetMain()->GetSize()) motion->GetMain()->DeleteAt(0, 1);
+    Main({W(1), W(2), W(3), W(4), W(5), W(6), W(7), W(8), W(9)});
+    view->OnUpdate(nullptr, -100, nullptr);
+    UiAutomation::Pump();
+    bottom = CellRect(9).bottom + 2;
+    UiAutomation::Click(view->m_hWnd, CellRect(c.clicked).CenterPoint());
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(view->m_hWnd, CellRect(c.shifted, 0).CenterPoint(), UiAutomation::kShift);
+    CDWordArray rows;
+    view->GetSelectedRows(rows, TRUE, FALSE);
+    ASSERT_EQ(rows.GetSize(), (INT_PTR)(c.shifted - c.clicked + 1)) << c.clicked;
+    for (INT_PTR i = 0; i < rows.GetSize(); ++i) EXPECT_EQ(rows[i], c.clicked + (DWORD)i);
+    EXPECT_EQ(view->m_nSelectedRows, c.shifted - c.clicked + 1);
+
+    UiAutomation::PressKey(view->m_hWnd, VK_DELETE);
+    EXPECT_EQ(Image(), c.left) << c.clicked;
+    EXPECT_EQ(Rows(), c.left) << c.clicked;
+    const std::vector<COLORREF> shown = picture();
+    view->Invalidate();
+    view->CWnd::UpdateWindow();
+    EXPECT_TRUE(shown == picture()) << "stale pixels after deleting " << c.clicked << ".." << c.shifted;
+  }
+  Picture("motion-view-after-delete.png");
 }
