@@ -6,14 +6,23 @@
 #include "kernel/values/QuietErrors.h"
 #include "kernel/values/Utilities.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/Path.h"
 #include "platform/ui/CommonDialogs.h"
 #include "suite/zip/ZipLibraries.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 const char* const kCustomDataMarker = "\\~_#CUSTOM_DATA#_~\\";
+void (*g_pfnRestoreStep)(int step) = nullptr;
 
 namespace {
 
@@ -97,10 +106,110 @@ void Clean(CStringArray& list, Keep keep, Same same) {
 int DiscardPrint(const char*, unsigned long size) { return (int)size; }
 int ReplaceAll(char*) { return 1; }
 
+void RestoreStep(int step) {
+  if (g_pfnRestoreStep) g_pfnRestoreStep(step);
+}
+
+// The plain files below `dir` by path relative to it ("/" between parts); no link is followed.
+void ListExtracted(const std::string& dir, const std::string& rel, std::vector<std::string>& files) {
+  DIR* d = opendir((rel.empty() ? dir : dir + "/" + rel).c_str());
+  if (!d) return;
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d))
+    if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
+  closedir(d);
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    const std::string sub = rel.empty() ? name : rel + "/" + name;
+    struct stat st;
+    if (lstat((dir + "/" + sub).c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode)) ListExtracted(dir, sub, files);
+    else if (S_ISREG(st.st_mode)) files.push_back(sub);
+  }
+}
+
+// Each folder on the way from `root` to `rel` is a folder (not a link) or missing, and the file
+// there, as a save would find it, is a plain file or missing.
+bool PlaceIsFree(const std::string& root, const std::string& rel) {
+  struct stat st;
+  for (size_t at = rel.find('/'); at != std::string::npos; at = rel.find('/', at + 1)) {
+    if (lstat(ResolvePath((root + "/" + rel.substr(0, at)).c_str()).c_str(), &st) == 0) {
+      if (!S_ISDIR(st.st_mode)) return false;
+    } else if (errno != ENOENT) {
+      return false;
+    }
+  }
+  const std::string target = ResolvePath((root + "/" + rel).c_str());
+  return lstat(target.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT;
+}
+
+// Copies the extracted file `from` into `out`: TRUE when every byte was written, else FALSE with
+// the cause in errno.
+int CopyBytes(const std::string& from, FILE* out) {
+  FILE* in = OpenPlainFileToRead(from.c_str());
+  if (!in) return FALSE;
+  char buffer[65536];
+  bool ok = true;
+  for (size_t n; ok && (n = fread(buffer, 1, sizeof buffer, in)) > 0;) ok = fwrite(buffer, 1, n, out) == n;
+  if (ok && ferror(in)) {
+    ok = false;
+    errno = EIO;
+  }
+  const int err = errno;
+  fclose(in);
+  errno = err;
+  return ok ? TRUE : FALSE;
+}
+
+// Puts the extracted file `from` at `rel` below `root` as a save puts a file: written beside it
+// through the save's own descriptor, then renamed over it. The folders on the way are made.
+bool PlaceFile(const std::string& from, const std::string& root, const std::string& rel) {
+  for (size_t at = rel.find('/'); at != std::string::npos; at = rel.find('/', at + 1)) {
+    const std::string part = ResolvePath((root + "/" + rel.substr(0, at)).c_str());
+    if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+      SetLastErrorFromErrno(errno);
+      return false;
+    }
+  }
+  if (!PlaceIsFree(root, rel)) {
+    SetLastError(ERROR_INVALID_DATA);
+    return false;
+  }
+  CSaveBeside save(ResolvePath((root + "/" + rel).c_str()).c_str());
+  FILE* out = save.OpenStream();
+  if (!out) {
+    SetLastErrorFromErrno(errno ? errno : EACCES);
+    return false;
+  }
+  int ok = CopyBytes(from, out);
+  int err = errno;
+  if (fflush(out) != 0 && ok) {
+    ok = FALSE;
+    err = errno;
+  }
+  if (ok && !SyncFile(fileno(out))) {
+    ok = FALSE;
+    err = 0;
+  }
+  if (fclose(out) != 0 && ok) {
+    ok = FALSE;
+    err = errno;
+  }
+  if (!ok) {
+    if (err) SetLastErrorFromErrno(err);
+    return false;
+  }
+  return save.Commit() != FALSE;
+}
+
 }  // namespace
 
 int ArchiveDirectory(const CString& dir, const char* zipFile) {
   CString root = WithoutTrailingSeparator(dir);
+  // Packed as the next load would find it: a save stopped in the folder completed or undone first,
+  // since the archive carries no record of it.
+  CConfigFolderLock lock(root);
+  if (lock.IsRefused()) return FALSE;
   CStringArray files;
   GetFilesOfDir(root, files);
   std::vector<std::string> paths;
@@ -135,24 +244,71 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   CString root = WithoutTrailingSeparator(dir);
   bool existed = ExistDirectory(root) != 0;
   CreateDir(root);
-  // The restored files are written as a save writes them: no load or save of the folder comes between.
+  // The restored files are put in place as a save puts them: no load or save of the folder comes
+  // between, and what a stopped restore or save left is put right first.
   CConfigFolderLock lock(root);
   if (lock.IsRefused()) {
     if (!existed) RemoveDir(root, FALSE);
     return FALSE;
   }
-  DCL options{zipFile, root, 1, 1, 1, 2};
+  std::string native = ResolvePath(root);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  const std::string fresh = native + "/" + g_szRestoreFolder;
+  // `shown`: the failure was shown already.
+  auto fail = [&](bool shown) {
+    const DWORD error = GetLastError();
+    RemoveRestoreLeftovers(native);
+    // A folder that was there keeps what it held.
+    if (!existed) RemoveDir(root, FALSE);
+    SetLastError(error);
+    if (!shown) ShowFailure();
+    return FALSE;
+  };
+  RemoveRestoreLeftovers(native);
+  if (mkdir(fresh.c_str(), 0700) != 0) {
+    SetLastErrorFromErrno(errno);
+    return fail(false);
+  }
+  RestoreStep(0);
+  // Everything is extracted beside the folder's files first; nothing of it counts until the set is
+  // put in place.
+  DCL options{zipFile, fresh.c_str(), 1, 1, 1, 2};
   USERFUNCTIONS functions{DiscardPrint, nullptr, ReplaceAll, nullptr, nullptr};
-  // Nor is what a save makes for itself restored, wherever it comes from.
+  // Nor is what a save makes for itself restored, wherever it comes from, file or folder.
   std::vector<char*> exclusions;
   for (int i = 0; i < g_nSaveOwnFiles; ++i) exclusions.push_back(const_cast<char*>(g_pszSaveOwnFiles[i]));
-  if (Wiz_SingleEntryUnzip(0, nullptr, (int)exclusions.size(), exclusions.data(), &options, &functions) == 0) return TRUE;
-  DWORD error = GetLastError();
-  // A folder that was there keeps what it held.
-  if (!existed) RemoveDir(root, FALSE);
-  SetLastError(error);
-  ShowFailure();
-  return FALSE;
+  if (Wiz_SingleEntryUnzip(0, nullptr, (int)exclusions.size(), exclusions.data(), &options, &functions) != 0)
+    return fail(false);
+  RestoreStep(1);
+  std::vector<std::string> extracted;
+  ListExtracted(fresh, std::string(), extracted);
+  // Nothing is written where a link or a file stands on the way to a file below the folder.
+  for (const std::string& rel : extracted)
+    if (rel.find('/') != std::string::npos && !PlaceIsFree(native, rel)) {
+      SetLastError(ERROR_INVALID_DATA);
+      return fail(false);
+    }
+  // The files directly in the folder are one set, written beside their targets.
+  std::vector<std::unique_ptr<CConfigFileWriter>> writers;
+  std::vector<CConfigFileWriter*> set;
+  for (const std::string& rel : extracted) {
+    if (rel.find('/') != std::string::npos) continue;
+    writers.push_back(std::make_unique<CConfigFileWriter>((native + "/" + rel).c_str(), CConfigFileWriter::kSetMember));
+    CConfigFileWriter& w = *writers.back();
+    FILE* out = w.Open();
+    if (!out) return fail(true);
+    if (!w.Close(CopyBytes(fresh + "/" + rel, out))) return fail(true);
+    set.push_back(&w);
+  }
+  RestoreStep(2);
+  // The files below it, each whole.
+  for (const std::string& rel : extracted)
+    if (rel.find('/') != std::string::npos && !PlaceFile(fresh + "/" + rel, native, rel)) return fail(false);
+  if (!set.empty() && !CommitConfigFiles(root, set)) return fail(true);
+  RestoreStep(3);
+  writers.clear();
+  RemoveRestoreLeftovers(native);
+  return TRUE;
 }
 
 int ArchiveCustomData(CStringArray& firmwareIds, CWordArray& configurationIds, CStringArray& procedureFiles,

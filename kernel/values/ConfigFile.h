@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 class CMC_Setup;
@@ -122,6 +123,13 @@ int CheckConfigSetFile(const char* folder, const char* name);
 extern const char* const g_pszSaveOwnFiles[];
 extern const int g_nSaveOwnFiles;
 bool IsSaveOwnFile(const char* name);
+// The folder, inside the folder it restores, that a restore extracts into before it puts the files
+// in place as one set; what a stopped restore left goes with the next hold of the folder's lock.
+extern const char g_szRestoreFolder[];
+// Removes what a restore into the folder `nativeFolder` left: the folder it extracted into (a link
+// there goes as a link, nothing it leads to is touched) and the temporaries of the files in it that
+// no live save holds.
+void RemoveRestoreLeftovers(const std::string& nativeFolder);
 // For tests that stop a process in CommitConfigFiles: called with -1 before the set is recorded,
 // then with the count of targets replaced so far (0 to n), and with n + 1 before the set's record
 // is removed.
