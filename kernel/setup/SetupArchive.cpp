@@ -143,8 +143,8 @@ bool PlaceIsFree(const std::string& root, const std::string& rel) {
   return lstat(target.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT;
 }
 
-// Copies the extracted file `from` into `out`: TRUE when every byte was written, else FALSE with
-// the cause in errno.
+// Copies the extracted file `from` into `out` and puts it on the disk: TRUE when every byte was
+// written, else FALSE with the cause in errno.
 int CopyBytes(const std::string& from, FILE* out) {
   FILE* in = OpenPlainFileToRead(from.c_str());
   if (!in) return FALSE;
@@ -158,6 +158,8 @@ int CopyBytes(const std::string& from, FILE* out) {
   const int err = errno;
   fclose(in);
   errno = err;
+  if (ok && fflush(out) != 0) return FALSE;
+  if (ok && !SyncFile(fileno(out))) return FALSE;
   return ok ? TRUE : FALSE;
 }
 
@@ -183,14 +185,6 @@ bool PlaceFile(const std::string& from, const std::string& root, const std::stri
   }
   int ok = CopyBytes(from, out);
   int err = errno;
-  if (fflush(out) != 0 && ok) {
-    ok = FALSE;
-    err = errno;
-  }
-  if (ok && !SyncFile(fileno(out))) {
-    ok = FALSE;
-    err = 0;
-  }
   if (fclose(out) != 0 && ok) {
     ok = FALSE;
     err = errno;
@@ -254,9 +248,11 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   std::string native = ResolvePath(root);
   while (native.size() > 1 && native.back() == '/') native.pop_back();
   const std::string fresh = native + "/" + g_szRestoreFolder;
+  std::vector<std::unique_ptr<CConfigFileWriter>> writers;
   // `shown`: the failure was shown already.
   auto fail = [&](bool shown) {
     const DWORD error = GetLastError();
+    writers.clear();
     RemoveRestoreLeftovers(native);
     // A folder that was there keeps what it held.
     if (!existed) RemoveDir(root, FALSE);
@@ -289,7 +285,6 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
       return fail(false);
     }
   // The files directly in the folder are one set, written beside their targets.
-  std::vector<std::unique_ptr<CConfigFileWriter>> writers;
   std::vector<CConfigFileWriter*> set;
   for (const std::string& rel : extracted) {
     if (rel.find('/') != std::string::npos) continue;

@@ -639,7 +639,9 @@ void RemoveRestoreLeftovers(const std::string& folder) {
   } else if (fd >= 0) {
     close(fd);
   }
-  if (!names.empty()) RemoveSaveLeftovers(folder, names);
+  // Not while a record stays: the temporaries it names are what would complete its set.
+  if (!names.empty() && !RecordAt(In(folder, kSetRecord)) && !RecordAt(In(folder, kUndoRecord)))
+    RemoveSaveLeftovers(folder, names);
   RemoveTreeExact(AT_FDCWD, fresh.c_str());
   SetLastError(error);
 }
