@@ -110,7 +110,8 @@ void RestoreStep(int step) {
   if (g_pfnRestoreStep) g_pfnRestoreStep(step);
 }
 
-// The plain files below `dir` by path relative to it ("/" between parts); no link is followed.
+// The plain files below `dir` by path relative to it ("/" between parts), but for what is named like
+// a save's own file and what is below such a folder; no link is followed.
 void ListExtracted(const std::string& dir, const std::string& rel, std::vector<std::string>& files) {
   DIR* d = opendir((rel.empty() ? dir : dir + "/" + rel).c_str());
   if (!d) return;
@@ -120,6 +121,7 @@ void ListExtracted(const std::string& dir, const std::string& rel, std::vector<s
   closedir(d);
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
+    if (IsSaveOwnFile(name.c_str())) continue;
     const std::string sub = rel.empty() ? name : rel + "/" + name;
     struct stat st;
     if (lstat((dir + "/" + sub).c_str(), &st) != 0) continue;
@@ -270,12 +272,12 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   // put in place.
   DCL options{zipFile, fresh.c_str(), 1, 1, 1, 2};
   USERFUNCTIONS functions{DiscardPrint, nullptr, ReplaceAll, nullptr, nullptr};
-  // Nor is what a save makes for itself restored, wherever it comes from, file or folder.
-  std::vector<char*> exclusions;
-  for (int i = 0; i < g_nSaveOwnFiles; ++i) exclusions.push_back(const_cast<char*>(g_pszSaveOwnFiles[i]));
-  if (Wiz_SingleEntryUnzip(0, nullptr, (int)exclusions.size(), exclusions.data(), &options, &functions) != 0)
-    return fail(false);
+  if (Wiz_SingleEntryUnzip(0, nullptr, 0, nullptr, &options, &functions) != 0) return fail(false);
+  // An archive of a folder that held a stopped save (packed by another program) is taken as the
+  // save would have left it: completed or undone where it was extracted, or refused.
+  if (!RecoverStoppedSave(root, fresh)) return fail(true);
   RestoreStep(1);
+  // What a save makes for itself, file or folder, is not restored, wherever it comes from.
   std::vector<std::string> extracted;
   ListExtracted(fresh, std::string(), extracted);
   // Nothing is written where a link or a file stands on the way to a file below the folder.

@@ -646,6 +646,10 @@ void RemoveRestoreLeftovers(const std::string& folder) {
   SetLastError(error);
 }
 
+int RecoverStoppedSave(const char* shown, const std::string& nativeFolder) {
+  return RecoverSet(shown, nativeFolder) != Recovery::kRefused;
+}
+
 namespace {
 
 Recovery RecoverFolder(const char* shown, const std::string& folder) {

@@ -130,6 +130,10 @@ extern const char g_szRestoreFolder[];
 // there goes as a link, nothing it leads to is touched) and the temporaries of the files in it that
 // no live save holds.
 void RemoveRestoreLeftovers(const std::string& nativeFolder);
+// Completes or undoes what a save stopped part-way left in the folder `nativeFolder`, as the next
+// hold of its lock does; 0 when it can be neither and the folder holds part of it (the box naming
+// `shown` said so).
+int RecoverStoppedSave(const char* shown, const std::string& nativeFolder);
 // For tests that stop a process in CommitConfigFiles: called with -1 before the set is recorded,
 // then with the count of targets replaced so far (0 to n), and with n + 1 before the set's record
 // is removed.

@@ -655,6 +655,21 @@ void WriteEarlierRecord(const std::string& dir) {
 
 void Shell(const std::string& command) { ASSERT_EQ(0, std::system(command.c_str())) << command; }
 
+// Packs every file below `from`, as another program packs a folder.
+void PackByHand(const std::string& from, const std::string& zip) {
+  std::vector<std::string> paths;
+  for (auto& e : fs::recursive_directory_iterator(from))
+    if (e.is_regular_file()) paths.push_back(e.path().string());
+  std::vector<char*> names;
+  for (std::string& p : paths) names.push_back(p.data());
+  ZIPUSERFUNCTIONS functions{};
+  ZPOPT options{};
+  options.szRootDir = from.c_str();
+  options.fLevel = '6';
+  ZCL zcl{(int)names.size(), zip.c_str(), names.data()};
+  ASSERT_TRUE(ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(zcl) == 0);
+}
+
 }  // namespace
 
 TEST_F(SetupSaveTest, ACopyOfAFolderHoldingAStoppedSaveLoadsWholeOrIsRefused) {
@@ -677,6 +692,12 @@ TEST_F(SetupSaveTest, ACopyOfAFolderHoldingAStoppedSaveLoadsWholeOrIsRefused) {
        [](auto& from, auto& to) {
          ASSERT_TRUE(ArchiveDirectory(from.c_str(), (from + ".t.zip").c_str())) << LastBox();
          ASSERT_TRUE(RestoreDirectory((from + ".t.zip").c_str(), to.c_str())) << LastBox();
+       },
+       false, false},
+      {"another program's archive and back",
+       [](auto& from, auto& to) {
+         PackByHand(from, from + ".zip");
+         ASSERT_TRUE(RestoreDirectory((from + ".zip").c_str(), to.c_str())) << LastBox();
        },
        false, false},
       {"a copy that left out the temporaries and old copies",
@@ -717,24 +738,21 @@ TEST_F(SetupSaveTest, FoldersNamedLikeASavesOwnFilesNeitherTravelNorBlockASave) 
   const std::string root = dravonix::test::ScratchDir("own-folders"), from = root + "/from";
   ASSERT_TRUE(older->SaveToDirectory(from.c_str()));
   for (const char* name : kFolders) WriteBytes(from + "/" + name + "/inside.txt", "none\tsetup.cfg\t\r\nend\r\n");
-  // Packed by hand, as another program packs the folder.
-  std::vector<std::string> paths;
-  for (auto& e : fs::recursive_directory_iterator(from))
-    if (e.is_regular_file()) paths.push_back(e.path().string());
-  std::vector<char*> names;
-  for (std::string& p : paths) names.push_back(p.data());
-  ZIPUSERFUNCTIONS functions{};
-  ZPOPT options{};
-  options.szRootDir = from.c_str();
-  options.fLevel = '6';
   const std::string zip = root + "/folders.t.zip";
-  ZCL zcl{(int)names.size(), zip.c_str(), names.data()};
-  ASSERT_TRUE(ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(zcl) == 0);
+  PackByHand(from, zip);
+  // The unzip library leaves them out too, files or folders, when told to.
+  const std::string unzipped = root + "/unzipped";
+  fs::create_directories(unzipped);
+  DCL options{zip.c_str(), unzipped.c_str(), 1, 1, 1, 2};
+  std::vector<char*> exclusions;
+  for (int i = 0; i < g_nSaveOwnFiles; ++i) exclusions.push_back(const_cast<char*>(g_pszSaveOwnFiles[i]));
+  ASSERT_EQ(0, Wiz_SingleEntryUnzip(0, nullptr, (int)exclusions.size(), exclusions.data(), &options, nullptr));
+  EXPECT_EQ(Entries(unzipped), kOnlyTheSet);
   // Restored, loaded and saved; and the same folders made where the setup is, by hand.
   for (const std::string& dir : {root + "/restored", from}) {
     ClearBoxes();
     if (dir != from) {
-      ASSERT_TRUE(RestoreDirectory((root + "/folders.t.zip").c_str(), dir.c_str())) << LastBox();
+      ASSERT_TRUE(RestoreDirectory(zip.c_str(), dir.c_str())) << LastBox();
       EXPECT_EQ(Entries(dir), kOnlyTheSet);
     }
     SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
