@@ -604,7 +604,8 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   return Recovery::kRecordLeft;
 }
 
-// Removes the folder `path` with everything in it, never following a link: a link goes as itself.
+// Removes `name` in the folder `parent` with everything in it, never following a link: a link goes
+// as itself.
 void RemoveTreeExact(int parent, const char* name) {
   const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {

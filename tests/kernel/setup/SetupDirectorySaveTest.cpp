@@ -795,12 +795,16 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
                 {-2, -1, "old", false}, {-2, 0, "new", false}, {-2, 1, "new", false}, {-2, 2, "new", false},
                 {-2, 3, "new", false},  {-2, 4, "new", false}, {3, -2, "new", false}, {-2, 1, "old", true}};
   const std::string dir = root + "/setup";
-  auto check = [&](const std::string& what, const char* whole) {
+  // `recordWritten`: a stop while the set's record was written leaves its temporary, which the next
+  // restore or save removes.
+  auto check = [&](const std::string& what, const char* whole, bool recordWritten = false) {
     SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
     ASSERT_TRUE(loaded) << what << ": " << LastBox();
     EXPECT_EQ(CString(whole), loaded->GetOptionNoError("Who")) << what;
     EXPECT_EQ(Tags(dir, sets), AllTagged(whole)) << what;
-    EXPECT_EQ(Entries(dir), kOnlyTheSet) << what;
+    std::set<std::string> left = Entries(dir);
+    if (recordWritten) std::erase_if(left, [](const std::string& n) { return IsSaveTempName(n, "~save.journal"); });
+    EXPECT_EQ(left, kOnlyTheSet) << what;
   };
   for (const auto& c : kStops) {
     const std::string what = std::to_string(c.restoreStep) + "/" + std::to_string(c.commitStep);
@@ -834,6 +838,8 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
     SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
     ASSERT_TRUE(loaded) << i << ": " << LastBox();
     const std::string whole(loaded->GetOptionNoError("Who"));
-    check("at random " + std::to_string(i), whole == "new" ? "new" : "old");
+    check("at random " + std::to_string(i), whole == "new" ? "new" : "old", true);
+    ASSERT_TRUE(RestoreDirectory((root + "/old.t.zip").c_str(), dir.c_str())) << LastBox();
+    EXPECT_EQ(Entries(dir), kOnlyTheSet) << i;
   }
 }
