@@ -10,19 +10,15 @@
 #include "platform/ui/CommonDialogs.h"
 #include "suite/zip/ZipLibraries.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 const char* const kCustomDataMarker = "\\~_#CUSTOM_DATA#_~\\";
-void (*g_pfnRestoreStep)(int step) = nullptr;
 
 namespace {
 
@@ -106,45 +102,6 @@ void Clean(CStringArray& list, Keep keep, Same same) {
 int DiscardPrint(const char*, unsigned long size) { return (int)size; }
 int ReplaceAll(char*) { return 1; }
 
-void RestoreStep(int step) {
-  if (g_pfnRestoreStep) g_pfnRestoreStep(step);
-}
-
-// The plain files below `dir` by path relative to it ("/" between parts), but for what is named like
-// a save's own file and what is below such a folder; no link is followed.
-void ListExtracted(const std::string& dir, const std::string& rel, std::vector<std::string>& files) {
-  DIR* d = opendir((rel.empty() ? dir : dir + "/" + rel).c_str());
-  if (!d) return;
-  std::vector<std::string> names;
-  while (dirent* e = readdir(d))
-    if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
-  closedir(d);
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) {
-    if (IsSaveOwnFile(name.c_str())) continue;
-    const std::string sub = rel.empty() ? name : rel + "/" + name;
-    struct stat st;
-    if (lstat((dir + "/" + sub).c_str(), &st) != 0) continue;
-    if (S_ISDIR(st.st_mode)) ListExtracted(dir, sub, files);
-    else if (S_ISREG(st.st_mode)) files.push_back(sub);
-  }
-}
-
-// Each folder on the way from `root` to `rel` is a folder (not a link) or missing, and the file
-// there, as a save would find it, is a plain file or missing.
-bool PlaceIsFree(const std::string& root, const std::string& rel) {
-  struct stat st;
-  for (size_t at = rel.find('/'); at != std::string::npos; at = rel.find('/', at + 1)) {
-    if (lstat(ResolvePath((root + "/" + rel.substr(0, at)).c_str()).c_str(), &st) == 0) {
-      if (!S_ISDIR(st.st_mode)) return false;
-    } else if (errno != ENOENT) {
-      return false;
-    }
-  }
-  const std::string target = ResolvePath((root + "/" + rel).c_str());
-  return lstat(target.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT;
-}
-
 // Copies the extracted file `from` into `out` and puts it on the disk: TRUE when every byte was
 // written, else FALSE with the cause in errno.
 int CopyBytes(const std::string& from, FILE* out) {
@@ -163,39 +120,6 @@ int CopyBytes(const std::string& from, FILE* out) {
   if (ok && fflush(out) != 0) return FALSE;
   if (ok && !SyncFile(fileno(out))) return FALSE;
   return ok ? TRUE : FALSE;
-}
-
-// Puts the extracted file `from` at `rel` below `root` as a save puts a file: written beside it
-// through the save's own descriptor, then renamed over it. The folders on the way are made.
-bool PlaceFile(const std::string& from, const std::string& root, const std::string& rel) {
-  for (size_t at = rel.find('/'); at != std::string::npos; at = rel.find('/', at + 1)) {
-    const std::string part = ResolvePath((root + "/" + rel.substr(0, at)).c_str());
-    if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-      SetLastErrorFromErrno(errno);
-      return false;
-    }
-  }
-  if (!PlaceIsFree(root, rel)) {
-    SetLastError(ERROR_INVALID_DATA);
-    return false;
-  }
-  CSaveBeside save(ResolvePath((root + "/" + rel).c_str()).c_str());
-  FILE* out = save.OpenStream();
-  if (!out) {
-    SetLastErrorFromErrno(errno ? errno : EACCES);
-    return false;
-  }
-  int ok = CopyBytes(from, out);
-  int err = errno;
-  if (fclose(out) != 0 && ok) {
-    ok = FALSE;
-    err = errno;
-  }
-  if (!ok) {
-    if (err) SetLastErrorFromErrno(err);
-    return false;
-  }
-  return save.Commit() != FALSE;
 }
 
 }  // namespace
@@ -255,19 +179,19 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   auto fail = [&](bool shown) {
     const DWORD error = GetLastError();
     writers.clear();
-    RemoveRestoreLeftovers(native);
+    FinishRestore(native, false);
     // A folder that was there keeps what it held.
     if (!existed) RemoveDir(root, FALSE);
     SetLastError(error);
     if (!shown) ShowFailure();
     return FALSE;
   };
-  RemoveRestoreLeftovers(native);
+  FinishRestore(native, false);
   if (mkdir(fresh.c_str(), 0700) != 0) {
     SetLastErrorFromErrno(errno);
     return fail(false);
   }
-  RestoreStep(0);
+  if (g_pfnRestoreStep) g_pfnRestoreStep(0);
   // Everything is extracted beside the folder's files first; nothing of it counts until the set is
   // put in place.
   DCL options{zipFile, fresh.c_str(), 1, 1, 1, 2};
@@ -276,17 +200,15 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   // An archive of a folder that held a stopped save (packed by another program) is taken as the
   // save would have left it: completed or undone where it was extracted, or refused.
   if (!RecoverStoppedSave(root, fresh)) return fail(true);
-  RestoreStep(1);
+  if (g_pfnRestoreStep) g_pfnRestoreStep(1);
   // What a save makes for itself, file or folder, is not restored, wherever it comes from.
   std::vector<std::string> extracted;
-  ListExtracted(fresh, std::string(), extracted);
+  GetExtractedFiles(native, extracted);
   // Nothing is written where a link or a file stands on the way to a file below the folder.
   for (const std::string& rel : extracted)
-    if (rel.find('/') != std::string::npos && !PlaceIsFree(native, rel)) {
-      SetLastError(ERROR_INVALID_DATA);
-      return fail(false);
-    }
-  // The files directly in the folder are one set, written beside their targets.
+    if (rel.find('/') != std::string::npos && !CanPlaceExtracted(native, rel)) return fail(false);
+  // The files directly in the folder are one set, written beside their targets; those below it
+  // follow once the set is in place (here, or by the next hold of the folder's lock).
   std::vector<CConfigFileWriter*> set;
   for (const std::string& rel : extracted) {
     if (rel.find('/') != std::string::npos) continue;
@@ -297,14 +219,12 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
     if (!w.Close(CopyBytes(fresh + "/" + rel, out))) return fail(true);
     set.push_back(&w);
   }
-  RestoreStep(2);
-  // The files below it, each whole.
-  for (const std::string& rel : extracted)
-    if (rel.find('/') != std::string::npos && !PlaceFile(fresh + "/" + rel, native, rel)) return fail(false);
+  if (g_pfnRestoreStep) g_pfnRestoreStep(2);
+  if (!SealRestore(native)) return fail(false);
   if (!set.empty() && !CommitConfigFiles(root, set)) return fail(true);
-  RestoreStep(3);
+  if (g_pfnRestoreStep) g_pfnRestoreStep(3);
   writers.clear();
-  RemoveRestoreLeftovers(native);
+  FinishRestore(native, true);
   return TRUE;
 }
 

@@ -17,14 +17,11 @@ extern const char* const kCustomDataMarker;  // "\~_#CUSTOM_DATA#_~\"
 // the cause (while errors are shown).
 int ArchiveDirectory(const CString& dir, const char* zipFile);
 // Unpacks `zipFile` into `dir` (created when missing): extracted into a folder of its own inside
-// `dir` first, then the files directly in `dir` put in place as one set (CommitConfigFiles), so that
-// a restore stopped at any point leaves the old or the new files, and the next hold of the folder's
-// lock removes what it extracted. A failure removes the folder if this call created it and shows the
+// `dir` first, then the files directly in `dir` put in place as one set (CommitConfigFiles) and those
+// below it after them, so that a restore stopped at any point leaves the old or the new files once
+// the folder's lock is next held (FinishRestore), and nothing of what it extracted. A failure removes the folder if this call created it and shows the
 // cause (while errors are shown).
 int RestoreDirectory(const char* zipFile, const CString& dir);
-// For tests that stop a process in RestoreDirectory: 0 once its folder is made, 1 once the archive is
-// extracted, 2 once the set's files are written beside their targets, 3 once they are in place.
-extern void (*g_pfnRestoreStep)(int step);
 // Copies the custom firmware folders, user configurations and user motion procedures named in the
 // lists (cleaned in place of other and repeated entries) from the kernel folder under `dir`'s marker.
 int ArchiveCustomData(CStringArray& firmwareIds, CWordArray& configurationIds, CStringArray& procedureFiles,

@@ -783,8 +783,14 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
   ASSERT_TRUE(older && newer);
   const std::string root = dravonix::test::ScratchDir("restores");
   const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  // The setup, and files in folders below it.
+  const char* const kBelow[] = {"sub/a.txt", "sub/deep/b.txt"};
+  auto save = [&](CMC_Setup& s, const std::string& to, const std::string& tag) {
+    ASSERT_TRUE(s.SaveToDirectory(to.c_str()));
+    for (const char* rel : kBelow) WriteBytes(to + "/" + rel, tag + " " + rel);
+  };
   for (auto& [tag, s] : {std::pair<std::string, CMC_Setup*>{"old", older.get()}, {"new", newer.get()}}) {
-    ASSERT_TRUE(s->SaveToDirectory((root + "/" + tag).c_str()));
+    save(*s, root + "/" + tag, tag);
     ASSERT_TRUE(ArchiveDirectory((root + "/" + tag).c_str(), (root + "/" + tag + ".t.zip").c_str()));
   }
   const struct {
@@ -793,8 +799,11 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
     bool thenRestore;  // the next hold of the folder is a restore of the old set, not a load
   } kStops[] = {{0, -2, "old", false}, {1, -2, "old", false}, {2, -2, "old", false}, {2, -2, "old", true},
                 {-2, -1, "old", false}, {-2, 0, "new", false}, {-2, 1, "new", false}, {-2, 2, "new", false},
-                {-2, 3, "new", false},  {-2, 4, "new", false}, {3, -2, "new", false}, {-2, 1, "old", true}};
+                {-2, 3, "new", false},  {-2, 4, "new", false}, {3, -2, "new", false}, {4, -2, "new", false},
+                {5, -2, "new", false},  {5, -2, "old", true},  {-2, 1, "old", true}};
   const std::string dir = root + "/setup";
+  std::set<std::string> kOnlyTheFiles(kOnlyTheSet);
+  kOnlyTheFiles.insert("sub");
   // `recordWritten`: a stop while the set's record was written leaves its temporary, which the next
   // restore or save removes.
   auto check = [&](const std::string& what, const char* whole, bool recordWritten = false) {
@@ -802,14 +811,16 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
     ASSERT_TRUE(loaded) << what << ": " << LastBox();
     EXPECT_EQ(CString(whole), loaded->GetOptionNoError("Who")) << what;
     EXPECT_EQ(Tags(dir, sets), AllTagged(whole)) << what;
+    for (const char* rel : kBelow) EXPECT_EQ(ReadBytes(dir + "/" + rel), std::string(whole) + " " + rel) << what;
     std::set<std::string> left = Entries(dir);
     if (recordWritten) std::erase_if(left, [](const std::string& n) { return IsSaveTempName(n, "~save.journal"); });
-    EXPECT_EQ(left, kOnlyTheSet) << what;
+    EXPECT_EQ(left, kOnlyTheFiles) << what;
+    EXPECT_EQ(Entries(dir + "/sub"), (std::set<std::string>{"a.txt", "deep"})) << what;
   };
   for (const auto& c : kStops) {
     const std::string what = std::to_string(c.restoreStep) + "/" + std::to_string(c.commitStep);
     fs::remove_all(dir);
-    ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+    save(*older, dir, "old");
     const std::string result = dravonix::test::InChildProcess([&] {
       g_restoreStopAt = c.restoreStep;
       g_pfnRestoreStep = StopRestoreAt;
@@ -827,7 +838,7 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
   std::mt19937 rng(11);
   for (int i = 0; i < 6; ++i) {
     fs::remove_all(dir);
-    ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+    save(*older, dir, "old");
     dravonix::test::ChildProcess restorer([&] {
       for (int n = 0;; ++n) RestoreDirectory((root + (n % 2 ? "/old.t.zip" : "/new.t.zip")).c_str(), dir.c_str());
       return std::string();
@@ -840,6 +851,6 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
     const std::string whole(loaded->GetOptionNoError("Who"));
     check("at random " + std::to_string(i), whole == "new" ? "new" : "old", true);
     ASSERT_TRUE(RestoreDirectory((root + "/old.t.zip").c_str(), dir.c_str())) << LastBox();
-    EXPECT_EQ(Entries(dir), kOnlyTheSet) << i;
+    EXPECT_EQ(Entries(dir), kOnlyTheFiles) << i;
   }
 }
