@@ -6,10 +6,15 @@
 #include "kernel/values/QuietErrors.h"
 #include "kernel/values/Utilities.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/Path.h"
 #include "platform/ui/CommonDialogs.h"
 #include "suite/zip/ZipLibraries.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -97,10 +102,34 @@ void Clean(CStringArray& list, Keep keep, Same same) {
 int DiscardPrint(const char*, unsigned long size) { return (int)size; }
 int ReplaceAll(char*) { return 1; }
 
+// Copies the extracted file `from` into `out` and puts it on the disk: TRUE when every byte was
+// written, else FALSE with the cause in errno.
+int CopyBytes(const std::string& from, FILE* out) {
+  FILE* in = OpenPlainFileToRead(from.c_str());
+  if (!in) return FALSE;
+  char buffer[65536];
+  bool ok = true;
+  for (size_t n; ok && (n = fread(buffer, 1, sizeof buffer, in)) > 0;) ok = fwrite(buffer, 1, n, out) == n;
+  if (ok && ferror(in)) {
+    ok = false;
+    errno = EIO;
+  }
+  const int err = errno;
+  fclose(in);
+  errno = err;
+  if (ok && fflush(out) != 0) return FALSE;
+  if (ok && !SyncFile(fileno(out))) return FALSE;
+  return ok ? TRUE : FALSE;
+}
+
 }  // namespace
 
 int ArchiveDirectory(const CString& dir, const char* zipFile) {
   CString root = WithoutTrailingSeparator(dir);
+  // Packed as the next load would find it: a save stopped in the folder completed or undone first,
+  // since the archive carries no record of it.
+  CConfigFolderLock lock(root);
+  if (lock.IsRefused()) return FALSE;
   CStringArray files;
   GetFilesOfDir(root, files);
   std::vector<std::string> paths;
@@ -135,24 +164,68 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   CString root = WithoutTrailingSeparator(dir);
   bool existed = ExistDirectory(root) != 0;
   CreateDir(root);
-  // The restored files are written as a save writes them: no load or save of the folder comes between.
+  // The restored files are put in place as a save puts them: no load or save of the folder comes
+  // between, and what a stopped restore or save left is put right first.
   CConfigFolderLock lock(root);
   if (lock.IsRefused()) {
     if (!existed) RemoveDir(root, FALSE);
     return FALSE;
   }
-  DCL options{zipFile, root, 1, 1, 1, 2};
+  std::string native = ResolvePath(root);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  const std::string fresh = native + "/" + g_szRestoreFolder;
+  std::vector<std::unique_ptr<CConfigFileWriter>> writers;
+  // `shown`: the failure was shown already.
+  auto fail = [&](bool shown) {
+    const DWORD error = GetLastError();
+    writers.clear();
+    FinishRestore(native, false);
+    // A folder that was there keeps what it held.
+    if (!existed) RemoveDir(root, FALSE);
+    SetLastError(error);
+    if (!shown) ShowFailure();
+    return FALSE;
+  };
+  FinishRestore(native, false);
+  if (mkdir(fresh.c_str(), 0700) != 0) {
+    SetLastErrorFromErrno(errno);
+    return fail(false);
+  }
+  if (g_pfnRestoreStep) g_pfnRestoreStep(0);
+  // Everything is extracted beside the folder's files first; nothing of it counts until the set is
+  // put in place.
+  DCL options{zipFile, fresh.c_str(), 1, 1, 1, 2};
   USERFUNCTIONS functions{DiscardPrint, nullptr, ReplaceAll, nullptr, nullptr};
-  // Nor is what a save makes for itself restored, wherever it comes from.
-  std::vector<char*> exclusions;
-  for (int i = 0; i < g_nSaveOwnFiles; ++i) exclusions.push_back(const_cast<char*>(g_pszSaveOwnFiles[i]));
-  if (Wiz_SingleEntryUnzip(0, nullptr, (int)exclusions.size(), exclusions.data(), &options, &functions) == 0) return TRUE;
-  DWORD error = GetLastError();
-  // A folder that was there keeps what it held.
-  if (!existed) RemoveDir(root, FALSE);
-  SetLastError(error);
-  ShowFailure();
-  return FALSE;
+  if (Wiz_SingleEntryUnzip(0, nullptr, 0, nullptr, &options, &functions) != 0) return fail(false);
+  // An archive of a folder that held a stopped save (packed by another program) is taken as the
+  // save would have left it: completed or undone where it was extracted, or refused.
+  if (!RecoverStoppedSave(root, fresh)) return fail(true);
+  if (g_pfnRestoreStep) g_pfnRestoreStep(1);
+  // What a save makes for itself, file or folder, is not restored, wherever it comes from.
+  std::vector<std::string> extracted;
+  GetExtractedFiles(native, extracted);
+  // Nothing is written where a link or a file stands on the way to a file below the folder.
+  for (const std::string& rel : extracted)
+    if (rel.find('/') != std::string::npos && !CanPlaceExtracted(native, rel)) return fail(false);
+  // The files directly in the folder are one set, written beside their targets; those below it
+  // follow once the set is in place (here, or by the next hold of the folder's lock).
+  std::vector<CConfigFileWriter*> set;
+  for (const std::string& rel : extracted) {
+    if (rel.find('/') != std::string::npos) continue;
+    writers.push_back(std::make_unique<CConfigFileWriter>((native + "/" + rel).c_str(), CConfigFileWriter::kSetMember));
+    CConfigFileWriter& w = *writers.back();
+    FILE* out = w.Open();
+    if (!out) return fail(true);
+    if (!w.Close(CopyBytes(fresh + "/" + rel, out))) return fail(true);
+    set.push_back(&w);
+  }
+  if (g_pfnRestoreStep) g_pfnRestoreStep(2);
+  if (!SealRestore(native)) return fail(false);
+  if (!set.empty() && !CommitConfigFiles(root, set)) return fail(true);
+  if (g_pfnRestoreStep) g_pfnRestoreStep(3);
+  writers.clear();
+  FinishRestore(native, true);
+  return TRUE;
 }
 
 int ArchiveCustomData(CStringArray& firmwareIds, CWordArray& configurationIds, CStringArray& procedureFiles,

@@ -16,8 +16,11 @@ extern const char* const kCustomDataMarker;  // "\~_#CUSTOM_DATA#_~\"
 // the old one, which it replaces when complete; a failure keeps the old one and names the file and
 // the cause (while errors are shown).
 int ArchiveDirectory(const CString& dir, const char* zipFile);
-// Unpacks `zipFile` into `dir` (created when missing). A failure removes the folder if this call
-// created it and shows the last error (while errors are shown).
+// Unpacks `zipFile` into `dir` (created when missing): extracted into a folder of its own inside
+// `dir` first, then the files directly in `dir` put in place as one set (CommitConfigFiles) and those
+// below it after them, so that a restore stopped at any point leaves the old or the new files once
+// the folder's lock is next held (FinishRestore), and nothing of what it extracted. A failure removes the folder if this call created it and shows the
+// cause (while errors are shown).
 int RestoreDirectory(const char* zipFile, const CString& dir);
 // Copies the custom firmware folders, user configurations and user motion procedures named in the
 // lists (cleaned in place of other and repeated entries) from the kernel folder under `dir`'s marker.

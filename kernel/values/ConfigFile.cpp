@@ -11,6 +11,7 @@
 #include "platform/core/Module.h"
 #include "platform/core/Path.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +23,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <mutex>
+#include <random>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -243,17 +245,19 @@ int CConfigFileWriter::Commit() {
 //
 // Before the first target is replaced, a record of the set is put in place whole. It names, for each
 // file, its temporary, its target and the copy of its old file, all by plain name in the folder, and
-// what tells the new file from any other (it is the temporary, and after the rename the target). A
-// reader or saver that finds the record under the folder's lock completes the set from the
-// temporaries left; one that finds it renamed to the undo record puts the old files back. Both are
-// safe to repeat, and neither acts on a file other than the one the record describes: a record
-// brought from another folder or machine, or older than the files, does nothing. A record that names
-// anything but the save's own files in its folder is set aside unread.
+// what tells the new file from any other: its size and a checksum of its content, which a copy of
+// the folder keeps. A reader or saver that finds the record under the folder's lock completes the
+// set from the temporaries left; one that finds it renamed to the undo record puts the old files
+// back. Both are safe to repeat, and neither acts on a file other than the one the record
+// describes. A record that names anything but the save's own plain files in its folder, or of whose
+// set nothing is found, is set aside unread; one whose set is there in part, but not as the record
+// describes it, refuses the folder rather than let it load a mix.
 
 void (*g_pfnConfigCommitStep)(int step) = nullptr;
 
 const char* const g_pszSaveOwnFiles[] = {"~save.journal", "~undo.journal", "*.~dvx-??????", "*.~dvx-old", "*.~dvx-aside", "*.~dvx-aside?"};
 const int g_nSaveOwnFiles = (int)(sizeof g_pszSaveOwnFiles / sizeof g_pszSaveOwnFiles[0]);
+const char g_szRestoreFolder[] = "~restore.~dvx-unpack";
 
 bool IsSaveOwnFile(const char* name) {
   for (const char* pattern : g_pszSaveOwnFiles)
@@ -273,6 +277,10 @@ constexpr long long kMaxRecordBytes = (long long)kMaxSetFiles * (3 * 256 + 3 * 2
 struct Replacement {
   std::string temp, target, old;  // names in the folder; old empty when there was no old file
   CSaveFileIdentity made;         // the new file
+  // A record of the earlier form named the new file by inode, size and time of the last change; of
+  // these a copy keeps the size and, copied with its times (cp -a), the time.
+  bool byTime = false;
+  long long modified = 0;
 };
 using ReplacementSet = std::vector<Replacement>;
 
@@ -311,22 +319,94 @@ bool ReadNumber(const CString& field, unsigned long long& out) {
   return errno == 0;
 }
 
+bool ReadChecksum(const CString& field, unsigned long long& out) {
+  const std::string& s = field.str();
+  if (s.size() != 16 || s.find_first_not_of("0123456789abcdef") != std::string::npos) return false;
+  out = strtoull(s.c_str(), nullptr, 16);
+  return true;
+}
+
 std::string Number(unsigned long long v) { return std::to_string(v); }
+
+// What has the name, looked at without following a link: 1 a plain file, 0 nothing, -1 anything
+// else or a name that cannot be looked at.
+int Kind(const std::string& path, struct stat* st = nullptr) {
+  struct stat own;
+  struct stat& s = st ? *st : own;
+  if (lstat(path.c_str(), &s) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return 0;
+    SetLastErrorFromErrno(errno);
+    return -1;
+  }
+  if (S_ISREG(s.st_mode)) return 1;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return -1;
+}
+
+// 1 when `path` is the set's new file `r.made`, 2 when it is another plain file, else as Kind. The
+// content is read only where the size agrees.
+int Match(const std::string& path, const Replacement& r) {
+  struct stat st;
+  const int kind = Kind(path, &st);
+  if (kind != 1) return kind;
+  if ((unsigned long long)st.st_size != r.made.size) return 2;
+  if (r.byTime) return (long long)st.st_mtim.tv_sec * 1000000000ll + st.st_mtim.tv_nsec == r.modified ? 1 : 2;
+  CSaveFileIdentity id;
+  const int read = GetSaveFileIdentity(path, id);
+  return read != 1 ? read : id == r.made ? 1 : 2;
+}
+
+// A record stands at `path`: anything but a folder. A folder under a record's name is no record.
+bool RecordAt(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 ? !S_ISDIR(st.st_mode) : errno != ENOENT && errno != ENOTDIR;
+}
+
+// Under the first set-aside name that takes it: one that a folder of that name (or a record that is
+// a folder) refuses is passed over, so that nothing planted keeps the record's name taken; past
+// those, under a name of the save's own letters.
+bool SetAside(const std::string& record) {
+  for (int n = 0; n < 10; ++n)
+    if (RenameExact(record, record + kAsideMark + (n ? std::to_string(n) : std::string()))) return true;
+  const DWORD error = GetLastError();
+  std::random_device random;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    std::string aside = record + ".~dvx-";
+    for (int i = 0; i < 6; ++i) aside += "abcdefghijklmnopqrstuvwxyz0123456789"[random() % 36];
+    // Never renamed over what the folder holds already.
+    if (Kind(aside) == 0 && RenameExact(record, aside)) return true;
+  }
+  SetLastError(error);
+  return false;
+}
 
 bool WriteSetRecord(const std::string& folder, const ReplacementSet& set) {
   std::string text;
-  for (const Replacement& r : set)
-    text += r.temp + "\t" + r.target + "\t" + r.old + "\t" + Number(r.made.inode) + "\t" + Number(r.made.size) + "\t" +
-            Number((unsigned long long)r.made.modified) + "\r\n";
+  char checksum[17];
+  for (const Replacement& r : set) {
+    snprintf(checksum, sizeof checksum, "%016llx", r.made.checksum);
+    text += r.temp + "\t" + r.target + "\t" + r.old + "\t" + Number(r.made.size) + "\t" + checksum + "\r\n";
+  }
   text += "end\r\n";
-  return WriteWholeFile(In(folder, kSetRecord), text.data(), text.size()) != FALSE;
+  // A folder under the record's name or an old copy's is none of the set's, but it would take the
+  // name the set needs: it goes aside, with what it holds.
+  const std::string path = In(folder, kSetRecord);
+  auto clear = [](const std::string& name) {
+    struct stat st;
+    if (lstat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) SetAside(name);
+  };
+  clear(path);
+  for (const Replacement& r : set)
+    if (!r.old.empty()) clear(In(folder, r.old));
+  return WriteWholeFile(path, text.data(), text.size()) != FALSE;
 }
 
-// True for a whole record of our form (ours are always readable); false for anything else.
+// True for a whole record of our form, or of the earlier form (ours are always readable); false for
+// anything else.
 bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
   set.clear();
-  CSaveFileIdentity record;
-  if (GetSaveFileIdentity(file, record) != 1 || (long long)record.size > kMaxRecordBytes) return false;
+  struct stat st;
+  if (Kind(file, &st) != 1 || (long long)st.st_size > kMaxRecordBytes) return false;
   FILE* f = fopen(file.c_str(), "rb");
   if (!f) return false;
   CString line;
@@ -347,11 +427,16 @@ bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
       from = tab + 1;
     }
     Replacement r;
-    unsigned long long modified = 0;
-    if (fields.size() != 6 || !ReadNumber(fields[3], r.made.inode) || !ReadNumber(fields[4], r.made.size) ||
-        !ReadNumber(fields[5], modified))
+    unsigned long long inode = 0, modified = 0;
+    if (fields.size() == 5) {
+      if (!ReadNumber(fields[3], r.made.size) || !ReadChecksum(fields[4], r.made.checksum)) break;
+    } else if (fields.size() == 6) {
+      if (!ReadNumber(fields[3], inode) || !ReadNumber(fields[4], r.made.size) || !ReadNumber(fields[5], modified)) break;
+      r.byTime = true;
+      r.modified = (long long)modified;
+    } else {
       break;
-    r.made.modified = (long long)modified;
+    }
     r.temp = fields[0].str();
     r.target = fields[1].str();
     r.old = fields[2].str();
@@ -369,30 +454,33 @@ bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
   return true;
 }
 
-// Whether the record describes the files as they stand: none of them is a link or anything but a
-// plain file, and each new file is still its temporary or has become its target (for a record of a
-// set being undone, one may be neither: it was put back already).
-bool Describes(const std::string& folder, const ReplacementSet& set, bool undoing) {
+enum class Verdict { kDescribes, kForeign, kPartOfAnother };
+
+// How the record stands to the files. It describes them when each new file is still its temporary
+// or has become its target (for a set being undone, one may be neither: it was put back already).
+// It is foreign when it names anything but plain files (a link, a folder), or when nothing of its
+// set is there: no temporary, no new file. Else the folder holds part of a set that the record does
+// not describe (a copy that lost or changed some of its files): neither completed nor undone, it
+// would load as a mix.
+Verdict Judge(const std::string& folder, const ReplacementSet& set, bool undoing) {
+  bool describes = true, found = false;
   for (const Replacement& r : set) {
-    CSaveFileIdentity temp, target, old;
-    const int t = GetSaveFileIdentity(In(folder, r.temp), temp);
-    const int g = GetSaveFileIdentity(In(folder, r.target), target);
-    const int o = r.old.empty() ? 0 : GetSaveFileIdentity(In(folder, r.old), old);
-    if (t < 0 || g < 0 || o < 0) return false;
-    if (t == 1 ? temp != r.made : !undoing && (g != 1 || target != r.made)) return false;
+    const int t = Match(In(folder, r.temp), r);
+    const int g = Match(In(folder, r.target), r);
+    const int o = r.old.empty() ? 0 : Kind(In(folder, r.old));
+    if (t < 0 || g < 0 || o < 0) return Verdict::kForeign;
+    found = found || t != 0 || g == 1;
+    if (t != 0 ? t != 1 : !undoing && g != 1) describes = false;
   }
-  return true;
+  if (describes) return Verdict::kDescribes;
+  return found ? Verdict::kPartOfAnother : Verdict::kForeign;
 }
 
 // True when every new file of the set is in place, or none is: the folder holds one whole set.
 bool IsWhole(const std::string& folder, const ReplacementSet& set) {
   size_t placed = 0;
-  for (const Replacement& r : set) {
-    CSaveFileIdentity temp, target;
-    if (GetSaveFileIdentity(In(folder, r.temp), temp) == 0 && GetSaveFileIdentity(In(folder, r.target), target) == 1 &&
-        target == r.made)
-      ++placed;
-  }
+  for (const Replacement& r : set)
+    if (Kind(In(folder, r.temp)) == 0 && Match(In(folder, r.target), r) == 1) ++placed;
   return placed == 0 || placed == set.size();
 }
 
@@ -404,10 +492,8 @@ void DropOldCopies(const std::string& folder, const ReplacementSet& set) {
 // True when every new file in place has its old file beside it, to be put back.
 bool CanUndo(const std::string& folder, const ReplacementSet& set) {
   for (const Replacement& r : set) {
-    CSaveFileIdentity temp, target, old;
-    if (GetSaveFileIdentity(In(folder, r.temp), temp) != 0 || r.old.empty()) continue;
-    if (GetSaveFileIdentity(In(folder, r.target), target) == 1 && target == r.made &&
-        GetSaveFileIdentity(In(folder, r.old), old) != 1) {
+    if (Kind(In(folder, r.temp)) != 0 || r.old.empty()) continue;
+    if (Match(In(folder, r.target), r) == 1 && Kind(In(folder, r.old)) != 1) {
       SetLastError(ERROR_FILE_NOT_FOUND);
       return false;
     }
@@ -421,9 +507,8 @@ bool Undo(const std::string& folder, const ReplacementSet& set) {
   if (!CanUndo(folder, set)) return false;
   bool ok = true;
   for (const Replacement& r : set) {
-    CSaveFileIdentity temp, target;
-    if (GetSaveFileIdentity(In(folder, r.temp), temp) != 0) continue;  // not replaced
-    if (GetSaveFileIdentity(In(folder, r.target), target) != 1 || target != r.made) continue;
+    if (Kind(In(folder, r.temp)) != 0) continue;  // not replaced
+    if (Match(In(folder, r.target), r) != 1) continue;
     if (!(r.old.empty() ? DeleteExact(In(folder, r.target)) : RenameExact(In(folder, r.old), In(folder, r.target))))
       ok = false;  // without an old file, the target is one the set added
   }
@@ -436,8 +521,7 @@ bool Undo(const std::string& folder, const ReplacementSet& set) {
 // Puts the new files that are still beside their targets in place.
 bool Complete(const std::string& folder, const ReplacementSet& set) {
   for (const Replacement& r : set) {
-    CSaveFileIdentity temp;
-    if (GetSaveFileIdentity(In(folder, r.temp), temp) != 1) continue;
+    if (Kind(In(folder, r.temp)) != 1) continue;
     // A read-only file is not replaced, as a save would not replace it.
     const DWORD attr = GetFileAttributes(In(folder, r.target).c_str());
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY)) {
@@ -447,18 +531,6 @@ bool Complete(const std::string& folder, const ReplacementSet& set) {
     if (!RenameExact(In(folder, r.temp), In(folder, r.target))) return false;
   }
   return true;
-}
-
-bool Exists(const std::string& path) {
-  CSaveFileIdentity unused;
-  return GetSaveFileIdentity(path, unused) != 0;
-}
-
-// Under the first set-aside name that takes it: one that a folder of that name (or a record that is
-// a folder) refuses is passed over, so that nothing planted keeps the record's name taken.
-void SetAside(const std::string& record) {
-  for (int n = 0; n < 10; ++n)
-    if (RenameExact(record, record + kAsideMark + (n ? std::to_string(n) : std::string()))) return;
 }
 
 void ShowUnfinished(const char* folder, DWORD error) {
@@ -473,12 +545,17 @@ enum class Recovery { kDone, kRefused, kRecordLeft };
 // Completes or undoes what a stopped save left in the folder. Refused (the box shown) when the set can
 // be neither completed nor undone and the folder holds part of it; a record that stays beside a whole
 // set leaves its reason in the last error.
-Recovery RecoverFolder(const char* shown, const std::string& folder) {
+Recovery RecoverSet(const char* shown, const std::string& folder) {
   ReplacementSet set;
   const std::string undo = In(folder, kUndoRecord), record = In(folder, kSetRecord);
   Recovery result = Recovery::kDone;
-  if (Exists(undo)) {
-    if (!ReadSetRecord(undo, set) || !Describes(folder, set, true)) {
+  if (RecordAt(undo)) {
+    const Verdict verdict = ReadSetRecord(undo, set) ? Judge(folder, set, true) : Verdict::kForeign;
+    if (verdict == Verdict::kPartOfAnother) {
+      ShowUnfinished(shown, ERROR_INVALID_DATA);
+      return Recovery::kRefused;
+    }
+    if (verdict == Verdict::kForeign) {
       SetAside(undo);
     } else {
       bool done = Undo(folder, set);
@@ -500,10 +577,15 @@ Recovery RecoverFolder(const char* shown, const std::string& folder) {
       }
     }
   }
-  if (!Exists(record)) return Exists(undo) ? Recovery::kRecordLeft : result;
-  if (!ReadSetRecord(record, set) || !Describes(folder, set, false)) {
+  if (!RecordAt(record)) return RecordAt(undo) ? Recovery::kRecordLeft : result;
+  const Verdict verdict = ReadSetRecord(record, set) ? Judge(folder, set, false) : Verdict::kForeign;
+  if (verdict == Verdict::kPartOfAnother) {
+    ShowUnfinished(shown, ERROR_INVALID_DATA);
+    return Recovery::kRefused;
+  }
+  if (verdict == Verdict::kForeign) {
     SetAside(record);
-    return Exists(record) ? Recovery::kRecordLeft : result;
+    return RecordAt(record) ? Recovery::kRecordLeft : result;
   }
   if (Complete(folder, set)) {
     DropOldCopies(folder, set);
@@ -520,6 +602,159 @@ Recovery RecoverFolder(const char* shown, const std::string& folder) {
   }
   SetLastError(error);
   return Recovery::kRecordLeft;
+}
+
+// Removes `name` in the folder `parent` with everything in it, never following a link: a link goes
+// as itself.
+void RemoveTreeExact(int parent, const char* name) {
+  const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    unlinkat(parent, name, 0);
+    return;
+  }
+  if (DIR* d = fdopendir(fd)) {
+    std::vector<std::string> names;
+    while (dirent* e = readdir(d))
+      if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
+    for (const std::string& n : names) RemoveTreeExact(dirfd(d), n.c_str());
+    closedir(d);
+  } else {
+    close(fd);
+  }
+  unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+}  // namespace
+
+void (*g_pfnRestoreStep)(int step) = nullptr;
+
+namespace {
+
+// In a restore's folder: the extraction is whole and its files are on the disk. Named as a save's
+// own file, so that no archive brings it.
+const char kRestoreSealed[] = "~restore.~dvx-sealed";
+
+void RestoreStep(int step) {
+  if (g_pfnRestoreStep) g_pfnRestoreStep(step);
+}
+
+// The plain files below `dir` by path relative to it ("/" between parts), but for what is named like
+// a save's own file and what is below such a folder; no link is followed.
+void ListExtracted(const std::string& dir, const std::string& rel, std::vector<std::string>& files) {
+  DIR* d = opendir((rel.empty() ? dir : In(dir, rel)).c_str());
+  if (!d) return;
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d))
+    if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0 && !IsSaveOwnFile(e->d_name)) names.push_back(e->d_name);
+  closedir(d);
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    const std::string sub = rel.empty() ? name : rel + "/" + name;
+    struct stat st;
+    if (lstat(In(dir, sub).c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode)) ListExtracted(dir, sub, files);
+    else if (S_ISREG(st.st_mode)) files.push_back(sub);
+  }
+}
+
+// Moves the extracted file `from` to `rel` below `folder`: the folders on the way made, none of them
+// a link; the file it replaces (a plain file only) gives it its permissions. `make` false: only
+// whether it could be.
+bool PlaceExtracted(const std::string& from, const std::string& folder, const std::string& rel, bool make) {
+  struct stat st;
+  for (size_t at = rel.find('/'); at != std::string::npos; at = rel.find('/', at + 1)) {
+    const std::string part = ResolvePath(In(folder, rel.substr(0, at)).c_str());
+    const bool exists = lstat(part.c_str(), &st) == 0;
+    if (exists ? !S_ISDIR(st.st_mode) : errno != ENOENT) return false;
+    if (exists || !make) continue;
+    if ((mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) || lstat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+      return false;
+  }
+  const std::string target = ResolvePath(In(folder, rel).c_str());
+  if (lstat(target.c_str(), &st) == 0) {
+    // A read-only file is not replaced, as a save would not replace it.
+    if (!S_ISREG(st.st_mode) || (GetFileAttributes(target.c_str()) & FILE_ATTRIBUTE_READONLY)) return false;
+    if (make) chmod(from.c_str(), st.st_mode & 07777);  // in the restore's own folder
+  } else if (errno != ENOENT) {
+    return false;
+  }
+  return !make || rename(from.c_str(), target.c_str()) == 0;
+}
+
+}  // namespace
+
+void GetExtractedFiles(const std::string& nativeFolder, std::vector<std::string>& files) {
+  ListExtracted(In(nativeFolder, g_szRestoreFolder), std::string(), files);
+}
+
+int CanPlaceExtracted(const std::string& nativeFolder, const std::string& rel) {
+  if (PlaceExtracted(std::string(), nativeFolder, rel, false)) return 1;
+  SetLastError(ERROR_INVALID_DATA);
+  return 0;
+}
+
+int SealRestore(const std::string& nativeFolder) {
+  const std::string fresh = In(nativeFolder, g_szRestoreFolder);
+  std::vector<std::string> files;
+  ListExtracted(fresh, std::string(), files);
+  for (const std::string& rel : files) {
+    if (rel.find('/') == std::string::npos) continue;  // the set's files are synced where they are written
+    const int fd = open(In(fresh, rel).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const bool synced = fd >= 0 ? SyncFile(fd) != FALSE : (SetLastErrorFromErrno(errno), false);
+    if (fd >= 0) close(fd);
+    if (!synced) return 0;
+  }
+  const int fd = open(In(fresh, kRestoreSealed).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return 0;
+  }
+  const bool synced = SyncFile(fd) != FALSE;
+  close(fd);
+  return synced && SyncFolder(fresh);
+}
+
+void FinishRestore(const std::string& folder, bool place) {
+  const std::string fresh = In(folder, g_szRestoreFolder);
+  struct stat st;
+  if (lstat(fresh.c_str(), &st) != 0) return;
+  const DWORD error = GetLastError();
+  std::vector<std::string> files, names, below;
+  if (S_ISDIR(st.st_mode)) ListExtracted(fresh, std::string(), files);
+  for (const std::string& rel : files) (rel.find('/') == std::string::npos ? names : below).push_back(rel);
+  // Not while a record stays: the temporaries it names are what would complete its set.
+  const bool recorded = RecordAt(In(folder, kSetRecord)) || RecordAt(In(folder, kUndoRecord));
+  // The set is in place when the folder's files are those extracted: the files below it follow.
+  bool placed = place && !recorded && !below.empty() && Kind(In(fresh, kRestoreSealed)) == 1;
+  for (size_t i = 0; placed && i < names.size(); ++i) {
+    CSaveFileIdentity extracted, there;
+    placed = GetSaveFileIdentity(In(fresh, names[i]), extracted) == 1 &&
+             GetSaveFileIdentity(ResolvePath(In(folder, names[i]).c_str()), there) == 1 && extracted == there;
+  }
+  std::vector<std::string> parents;
+  for (size_t i = 0; placed && i < below.size(); ++i) {
+    RestoreStep(4 + (int)i);
+    if (PlaceExtracted(In(fresh, below[i]), folder, below[i], true))
+      parents.push_back(ParentOf(ResolvePath(In(folder, below[i]).c_str())));
+  }
+  std::sort(parents.begin(), parents.end());
+  parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+  for (const std::string& parent : parents) SyncFolder(parent);
+  if (!names.empty() && !recorded) RemoveSaveLeftovers(folder, names);
+  RemoveTreeExact(AT_FDCWD, fresh.c_str());
+  SetLastError(error);
+}
+
+int RecoverStoppedSave(const char* shown, const std::string& nativeFolder) {
+  return RecoverSet(shown, nativeFolder) != Recovery::kRefused;
+}
+
+namespace {
+
+Recovery RecoverFolder(const char* shown, const std::string& folder) {
+  const Recovery result = RecoverSet(shown, folder);
+  if (result == Recovery::kDone) FinishRestore(folder, true);
+  return result;
 }
 
 // The set's record names files of its own folder only: a file that a link leads elsewhere is not
@@ -557,7 +792,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   if (lock.IsRefused()) return 0;
   const std::string dir = NativeFolder(folder);
   // No set is saved over one that a record still describes.
-  if (Exists(In(dir, kSetRecord)) || Exists(In(dir, kUndoRecord))) {
+  if (RecordAt(In(dir, kSetRecord)) || RecordAt(In(dir, kUndoRecord))) {
     const Recovery again = RecoverFolder(folder, dir);
     if (again == Recovery::kRecordLeft) ShowUnfinished(folder, GetLastError());
     if (again != Recovery::kDone) return 0;
@@ -589,7 +824,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     w->m_save.TakeOldPermissions();
     Replacement r{LastComponent(w->m_save.GetTempName().GetString()), name,
                   attr == INVALID_FILE_ATTRIBUTES ? std::string() : SaveOldCopyName(name), {}};
-    if (GetSaveFileIdentity(In(dir, r.temp), r.made) != 1) {
+    if (!GetSaveFileIdentity(w->m_save.GetDescriptor(), r.made)) {
       ShowWriteFailure(w->m_name);
       return 0;
     }

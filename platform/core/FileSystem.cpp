@@ -561,21 +561,80 @@ std::string SaveOldCopyName(const std::string& target) {
   return MarkedStem(target, sizeof kOldCopyMark - 1) + kOldCopyMark;
 }
 
+namespace {
+
+// Size and checksum of what `fd` holds, read from offset 0 in blocks (pread: the position is kept).
+// Words of eight bytes are mixed in turn, so the sum does not depend on how the reads fall.
+bool ContentIdentity(int fd, CSaveFileIdentity& identity) {
+  constexpr size_t kBlock = 65536;
+  unsigned char buffer[kBlock];
+  uint64_t sum = 0x6a09e667f3bcc908ull;
+  auto mix = [&sum](uint64_t word) {
+    sum = (sum ^ word) * 0x9e3779b97f4a7c15ull;
+    sum ^= sum >> 31;
+  };
+  unsigned long long size = 0;
+  for (;;) {
+    size_t got = 0;
+    while (got < kBlock) {
+      const ssize_t n = pread(fd, buffer + got, kBlock - got, (off_t)(size + got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return false;
+      if (n == 0) break;
+      got += (size_t)n;
+    }
+    size_t i = 0;
+    for (; i + 8 <= got; i += 8) {
+      uint64_t word;
+      memcpy(&word, buffer + i, 8);
+      mix(word);
+    }
+    if (i < got) {
+      uint64_t word = 0;
+      memcpy(&word, buffer + i, got - i);
+      mix(word ^ ((uint64_t)(got - i) << 56));
+    }
+    size += got;
+    if (got < kBlock) break;
+  }
+  mix(size);
+  identity.size = size;
+  identity.checksum = sum;
+  return true;
+}
+
+}  // namespace
+
 int GetSaveFileIdentity(const std::string& path, CSaveFileIdentity& identity) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) {
+  struct stat named, opened;
+  if (lstat(path.c_str(), &named) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return 0;
     FailErrno(errno);
     return -1;
   }
-  if (!S_ISREG(st.st_mode)) {
+  if (!S_ISREG(named.st_mode)) {
     t_lastError = ERROR_ACCESS_DENIED;
     return -1;
   }
-  identity.inode = (unsigned long long)st.st_ino;
-  identity.size = (unsigned long long)st.st_size;
-  identity.modified = (long long)st.st_mtim.tv_sec * 1000000000ll + st.st_mtim.tv_nsec;
-  return 1;
+  // Read only where the name still holds that plain file: never through a link or from a pipe.
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    FailErrno(errno);
+    return -1;
+  }
+  const bool same = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_dev == named.st_dev &&
+                    opened.st_ino == named.st_ino;
+  const bool read = same && ContentIdentity(fd, identity);
+  const int err = errno;
+  close(fd);
+  if (read) return 1;
+  if (same) FailErrno(err);
+  else t_lastError = ERROR_ACCESS_DENIED;
+  return -1;
+}
+
+BOOL GetSaveFileIdentity(int fd, CSaveFileIdentity& identity) {
+  return ContentIdentity(fd, identity) ? TRUE : FailErrno(errno);
 }
 
 namespace {

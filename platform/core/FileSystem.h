@@ -271,15 +271,18 @@ bool IsSaveTempName(const std::string& name, const std::string& target);
 // is complete.
 std::string SaveOldCopyName(const std::string& target);
 
-// What tells one file from another that took its name: inode, size and time of the last change.
+// What tells the file a save made from another that took its name, and survives a copy of the
+// folder (cp, an archive, a file manager): the size and a checksum of the content.
 struct CSaveFileIdentity {
-  unsigned long long inode = 0, size = 0;
-  long long modified = 0;  // nanoseconds since 1970
+  unsigned long long size = 0, checksum = 0;
   bool operator==(const CSaveFileIdentity&) const = default;
 };
-// 1 for a plain file (its identity filled in), 0 when nothing has the name, -1 for anything else (a
-// link, a folder, a device) or a name that cannot be looked at.
+// 1 for a plain file (its identity filled in from its content), 0 when nothing has the name, -1 for
+// anything else (a link, a folder, a device) or a name that cannot be looked at or read.
 int GetSaveFileIdentity(const std::string& path, CSaveFileIdentity& identity);
+// The identity of the file open as `fd` (read from its start, the position kept); FALSE with the
+// last error set.
+BOOL GetSaveFileIdentity(int fd, CSaveFileIdentity& identity);
 // Writes `path` whole, under a temporary name of its own beside it that is then renamed over it.
 // FALSE with the last error set; nothing is left then.
 BOOL WriteWholeFile(const std::string& path, const void* data, size_t size);

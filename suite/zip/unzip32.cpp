@@ -63,7 +63,8 @@ bool WriteEntry(zip_t* za, zip_uint64_t index, const CSaveBeside& save) {
     return false;
   }
   errno = 0;
-  FILE* out = save.GetTempName().IsEmpty() ? nullptr : std::fopen(save.GetTempName(), "wb");
+  // Through the descriptor that made the temporary: its name is never opened again.
+  FILE* out = save.OpenStream();
   int err = out ? 0 : (errno ? errno : EACCES);
   bool ok = out != nullptr;
   char buffer[65536];
@@ -85,6 +86,20 @@ bool WriteEntry(zip_t* za, zip_uint64_t index, const CSaveBeside& save) {
     else SetLastError(ERROR_INVALID_DATA);
   }
   return ok;
+}
+
+// An entry left out: one of its parts, file or folder, matches an exclusion. What is below an
+// excluded folder goes with it.
+bool Excluded(const std::string& rel, int count, char** patterns) {
+  for (size_t start = 0; start < rel.size();) {
+    size_t end = rel.find('/', start);
+    if (end == std::string::npos) end = rel.size();
+    const std::string part = rel.substr(start, end - start);
+    for (int x = 0; patterns && x < count; ++x)
+      if (patterns[x] && !part.empty() && MatchFilePattern(patterns[x], part.c_str())) return true;
+    start = end + 1;
+  }
+  return false;
 }
 
 }  // namespace
@@ -123,8 +138,7 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
     rel = NativePath(names[i].c_str());
     bool folder = !rel.empty() && rel.back() == '/', exists;
     if (!dcl->fKeepFolders) rel = folder ? std::string() : rel.substr(rel.rfind('/') + 1);
-    for (int x = 0; !folder && x < xfnc && xfnv; ++x)
-      if (xfnv[x] && MatchFilePattern(xfnv[x], rel.substr(rel.rfind('/') + 1).c_str())) rel.clear();
+    if (Excluded(rel, xfnc, xfnv)) rel.clear();
     ok = rel.empty() || (WalkFolders(dir, rel, nullptr) && (folder || FileMayGo(ResolvePath((dir + "/" + rel).c_str()), exists)));
   }
   if (!ok) SetLastError(ERROR_INVALID_DATA);

@@ -15,9 +15,13 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <random>
 #include <set>
+#include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -382,7 +386,9 @@ TEST_F(SetupSaveTest, ARecordFromElsewhereActsOnNothingButIsSetAside) {
       EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << c.what;
       EXPECT_EQ(Tags(dir, sets), AllTagged(save ? "new" : "old")) << c.what << " " << save;
       EXPECT_EQ(Tree(root, dir), outside) << c.what << " " << save;
-      for (const std::string& name : Entries(dir)) EXPECT_FALSE(IsRecord(name)) << c.what << " " << save;
+      // A folder under a record's name is no record: it stays as it is.
+      for (const std::string& name : Entries(dir))
+        EXPECT_FALSE(IsRecord(name) && !fs::is_directory(fs::symlink_status(dir + "/" + name))) << c.what << " " << save;
       for (const std::string& name : kOnlyTheSet) EXPECT_FALSE(fs::is_symlink(dir + "/" + name)) << c.what << " " << save;
       // Nothing is replayed against the files saved after it.
       SetupPtr again(CMC_Setup::CreateFromDirectory(dir.c_str()));
@@ -615,4 +621,236 @@ TEST_F(SetupSaveTest, ASetLargerThanARecordNamesIsRefusedBeforeAnythingIsReplace
   EXPECT_EQ(1u, Boxes().size());
   EXPECT_EQ("old", ReadBytes(dir + "/t0.cam"));
   EXPECT_EQ("old", ReadBytes(dir + "/t4096.cam"));
+}
+
+namespace {
+
+// The folder with the set saved by `older`, and the record, temporaries and old copies of a save of
+// `newer` killed once its first file was replaced.
+std::string StoppedAfterTheFirstFile(CMC_Setup& older, CMC_Setup& newer, const std::string& name) {
+  const std::string dir = dravonix::test::ScratchDir(name) + "/setup";
+  EXPECT_TRUE(older.SaveToDirectory(dir.c_str()));
+  dravonix::test::InChildProcess([&] {
+    g_stopAt = 1;
+    g_pfnConfigCommitStep = StopAt;
+    return std::to_string(newer.SaveToDirectory(dir.c_str()));
+  });
+  return dir;
+}
+
+// The record rewritten in the form of the version before: each new file named by its inode, size
+// and time of the last change.
+void WriteEarlierRecord(const std::string& dir) {
+  std::istringstream lines(dravonix::test::ReadFileText(dir + "/~save.journal"));
+  std::string text;
+  for (std::string line; std::getline(lines, line) && line != "end\r";) {
+    std::vector<std::string> f;
+    std::istringstream fields(line);
+    for (std::string field; std::getline(fields, field, '\t');) f.push_back(field);
+    const std::string made = fs::exists(dir + "/" + f[0]) ? f[0] : f[1];
+    text += f[0] + "\t" + f[1] + "\t" + f[2] + "\t" + Identity(dir + "/" + made) + "\r\n";
+  }
+  std::ofstream(dir + "/~save.journal", std::ios::binary | std::ios::trunc) << text << "end\r\n";
+}
+
+void Shell(const std::string& command) { ASSERT_EQ(0, std::system(command.c_str())) << command; }
+
+// Packs every file below `from`, as another program packs a folder.
+void PackByHand(const std::string& from, const std::string& zip) {
+  std::vector<std::string> paths;
+  for (auto& e : fs::recursive_directory_iterator(from))
+    if (e.is_regular_file()) paths.push_back(e.path().string());
+  std::vector<char*> names;
+  for (std::string& p : paths) names.push_back(p.data());
+  ZIPUSERFUNCTIONS functions{};
+  ZPOPT options{};
+  options.szRootDir = from.c_str();
+  options.fLevel = '6';
+  ZCL zcl{(int)names.size(), zip.c_str(), names.data()};
+  ASSERT_TRUE(ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(zcl) == 0);
+}
+
+}  // namespace
+
+TEST_F(SetupSaveTest, ACopyOfAFolderHoldingAStoppedSaveLoadsWholeOrIsRefused) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  const std::string refused = "refused Cannot complete or undo an interrupted save in folder ";
+  using Copy = std::function<void(const std::string& from, const std::string& to)>;
+  const Copy cp = [](auto& from, auto& to) { Shell("cp -r '" + from + "' '" + to + "'"); };
+  const Copy cpA = [](auto& from, auto& to) { Shell("cp -a '" + from + "' '" + to + "'"); };
+  const struct {
+    const char* what;
+    Copy copy;
+    bool earlierRecord;
+    bool refused;
+  } kCopies[] = {
+      {"cp", cp, false, false},
+      {"cp -a", cpA, false, false},
+      {"an archive and back",
+       [](auto& from, auto& to) {
+         ASSERT_TRUE(ArchiveDirectory(from.c_str(), (from + ".t.zip").c_str())) << LastBox();
+         ASSERT_TRUE(RestoreDirectory((from + ".t.zip").c_str(), to.c_str())) << LastBox();
+       },
+       false, false},
+      {"another program's archive and back",
+       [](auto& from, auto& to) {
+         PackByHand(from, from + ".zip");
+         ASSERT_TRUE(RestoreDirectory((from + ".zip").c_str(), to.c_str())) << LastBox();
+       },
+       false, false},
+      {"a copy that left out the temporaries and old copies",
+       [](auto& from, auto& to) { Shell("mkdir '" + to + "' && cd '" + from + "' && cp *.cfg ~save.journal '" + to + "'"); },
+       false, true},
+      {"an earlier record, in place", [](auto& from, auto& to) { fs::rename(from, to); }, true, false},
+      {"an earlier record, cp -a", cpA, true, false},
+      {"an earlier record, cp", cp, true, true},
+  };
+  for (const auto& c : kCopies) {
+    const std::string dir = StoppedAfterTheFirstFile(*older, *newer, "copied"), copy = dir + "-copy";
+    if (c.earlierRecord) WriteEarlierRecord(dir);
+    c.copy(dir, copy);
+    ClearBoxes();
+    SetupPtr loaded(CMC_Setup::CreateFromDirectory(copy.c_str()));
+    const std::string seen = loaded ? "loaded " + std::string(loaded->GetOptionNoError("Who")) : "refused " + LastBox();
+    if (c.refused) {
+      EXPECT_EQ(seen, refused + copy + "! The data is invalid.") << c.what;
+      EXPECT_EQ(0, older->SaveToDirectory(copy.c_str())) << c.what;
+      EXPECT_EQ(LastBox(), refused.substr(8) + copy + "! The data is invalid.") << c.what;
+      continue;
+    }
+    EXPECT_EQ(seen, "loaded new") << c.what;
+    EXPECT_EQ(Tags(copy, sets), AllTagged("new")) << c.what;
+    EXPECT_EQ(Entries(copy), kOnlyTheSet) << c.what;
+  }
+}
+
+TEST_F(SetupSaveTest, FoldersNamedLikeASavesOwnFilesNeitherTravelNorBlockASave) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  const char* const kFolders[] = {"~save.journal", "~undo.journal", "~save.journal.~dvx-aside", "~save.journal.~dvx-aside1",
+                                  "~save.journal.~dvx-aside2", "~save.journal.~dvx-aside3", "~save.journal.~dvx-aside4",
+                                  "~save.journal.~dvx-aside5", "~save.journal.~dvx-aside6", "~save.journal.~dvx-aside7",
+                                  "~save.journal.~dvx-aside8", "~save.journal.~dvx-aside9", "setup.cfg.~dvx-abc123",
+                                  "setup.cfg.~dvx-old"};
+  const std::string root = dravonix::test::ScratchDir("own-folders"), from = root + "/from";
+  ASSERT_TRUE(older->SaveToDirectory(from.c_str()));
+  for (const char* name : kFolders) WriteBytes(from + "/" + name + "/inside.txt", "none\tsetup.cfg\t\r\nend\r\n");
+  const std::string zip = root + "/folders.t.zip";
+  PackByHand(from, zip);
+  // The unzip library leaves them out too, files or folders, when told to.
+  const std::string unzipped = root + "/unzipped";
+  fs::create_directories(unzipped);
+  DCL options{zip.c_str(), unzipped.c_str(), 1, 1, 1, 2};
+  std::vector<char*> exclusions;
+  for (int i = 0; i < g_nSaveOwnFiles; ++i) exclusions.push_back(const_cast<char*>(g_pszSaveOwnFiles[i]));
+  ASSERT_EQ(0, Wiz_SingleEntryUnzip(0, nullptr, (int)exclusions.size(), exclusions.data(), &options, nullptr));
+  EXPECT_EQ(Entries(unzipped), kOnlyTheSet);
+  // Restored, loaded and saved; and the same folders made where the setup is, by hand.
+  for (const std::string& dir : {root + "/restored", from}) {
+    ClearBoxes();
+    if (dir != from) {
+      ASSERT_TRUE(RestoreDirectory(zip.c_str(), dir.c_str())) << LastBox();
+      EXPECT_EQ(Entries(dir), kOnlyTheSet);
+    }
+    SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
+    ASSERT_TRUE(loaded) << dir << ": " << LastBox();
+    EXPECT_EQ(CString("old"), loaded->GetOptionNoError("Who"));
+    EXPECT_EQ(1, newer->SaveToDirectory(dir.c_str())) << dir << ": " << LastBox();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{}) << dir;
+    EXPECT_EQ(Tags(dir, sets), AllTagged("new")) << dir;
+  }
+  // What the user's folders held is kept.
+  size_t kept = 0;
+  for (auto& e : fs::recursive_directory_iterator(from))
+    kept += e.path().filename() == "inside.txt" && ReadBytes(e.path().string()) == "none\tsetup.cfg\t\r\nend\r\n";
+  EXPECT_EQ(kept, std::size(kFolders));
+}
+
+namespace {
+
+int g_restoreStopAt = -1;
+void StopRestoreAt(int step) {
+  if (step == g_restoreStopAt) raise(SIGKILL);
+}
+
+}  // namespace
+
+TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::string root = dravonix::test::ScratchDir("restores");
+  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  // The setup, and files in folders below it.
+  const char* const kBelow[] = {"sub/a.txt", "sub/deep/b.txt"};
+  auto save = [&](CMC_Setup& s, const std::string& to, const std::string& tag) {
+    ASSERT_TRUE(s.SaveToDirectory(to.c_str()));
+    for (const char* rel : kBelow) WriteBytes(to + "/" + rel, tag + " " + rel);
+  };
+  for (auto& [tag, s] : {std::pair<std::string, CMC_Setup*>{"old", older.get()}, {"new", newer.get()}}) {
+    save(*s, root + "/" + tag, tag);
+    ASSERT_TRUE(ArchiveDirectory((root + "/" + tag).c_str(), (root + "/" + tag + ".t.zip").c_str()));
+  }
+  const struct {
+    int restoreStep, commitStep;  // -2: not stopped there
+    const char* whole;
+    bool thenRestore;  // the next hold of the folder is a restore of the old set, not a load
+  } kStops[] = {{0, -2, "old", false}, {1, -2, "old", false}, {2, -2, "old", false}, {2, -2, "old", true},
+                {-2, -1, "old", false}, {-2, 0, "new", false}, {-2, 1, "new", false}, {-2, 2, "new", false},
+                {-2, 3, "new", false},  {-2, 4, "new", false}, {3, -2, "new", false}, {4, -2, "new", false},
+                {5, -2, "new", false},  {5, -2, "old", true},  {-2, 1, "old", true}};
+  const std::string dir = root + "/setup";
+  std::set<std::string> kOnlyTheFiles(kOnlyTheSet);
+  kOnlyTheFiles.insert("sub");
+  // `recordWritten`: a stop while the set's record was written leaves its temporary, which the next
+  // restore or save removes.
+  auto check = [&](const std::string& what, const char* whole, bool recordWritten = false) {
+    SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
+    ASSERT_TRUE(loaded) << what << ": " << LastBox();
+    EXPECT_EQ(CString(whole), loaded->GetOptionNoError("Who")) << what;
+    EXPECT_EQ(Tags(dir, sets), AllTagged(whole)) << what;
+    for (const char* rel : kBelow) EXPECT_EQ(ReadBytes(dir + "/" + rel), std::string(whole) + " " + rel) << what;
+    std::set<std::string> left = Entries(dir);
+    if (recordWritten) std::erase_if(left, [](const std::string& n) { return IsSaveTempName(n, "~save.journal"); });
+    EXPECT_EQ(left, kOnlyTheFiles) << what;
+    EXPECT_EQ(Entries(dir + "/sub"), (std::set<std::string>{"a.txt", "deep"})) << what;
+  };
+  for (const auto& c : kStops) {
+    const std::string what = std::to_string(c.restoreStep) + "/" + std::to_string(c.commitStep);
+    fs::remove_all(dir);
+    save(*older, dir, "old");
+    const std::string result = dravonix::test::InChildProcess([&] {
+      g_restoreStopAt = c.restoreStep;
+      g_pfnRestoreStep = StopRestoreAt;
+      g_stopAt = c.commitStep;
+      g_pfnConfigCommitStep = StopAt;
+      return std::to_string(RestoreDirectory((root + "/new.t.zip").c_str(), dir.c_str()));
+    });
+    EXPECT_EQ(result.rfind("child failed: signal 9", 0), 0u) << what << ": " << result;
+    if (c.thenRestore) {
+      ASSERT_TRUE(RestoreDirectory((root + "/old.t.zip").c_str(), dir.c_str())) << what << ": " << LastBox();
+    }
+    check(what, c.whole);
+  }
+  // Killed from outside at moments nobody chose, while restoring one set and the other in turn.
+  std::mt19937 rng(11);
+  for (int i = 0; i < 6; ++i) {
+    fs::remove_all(dir);
+    save(*older, dir, "old");
+    dravonix::test::ChildProcess restorer([&] {
+      for (int n = 0;; ++n) RestoreDirectory((root + (n % 2 ? "/old.t.zip" : "/new.t.zip")).c_str(), dir.c_str());
+      return std::string();
+    });
+    std::this_thread::sleep_for(std::chrono::microseconds(1000 + rng() % 20000));
+    kill(restorer.Pid(), SIGKILL);
+    restorer.Wait();
+    SetupPtr loaded(CMC_Setup::CreateFromDirectory(dir.c_str()));
+    ASSERT_TRUE(loaded) << i << ": " << LastBox();
+    const std::string whole(loaded->GetOptionNoError("Who"));
+    check("at random " + std::to_string(i), whole == "new" ? "new" : "old", true);
+    ASSERT_TRUE(RestoreDirectory((root + "/old.t.zip").c_str(), dir.c_str())) << LastBox();
+    EXPECT_EQ(Entries(dir), kOnlyTheFiles) << i;
+  }
 }
