@@ -229,16 +229,10 @@ BOOL CPalette::CreateHalftonePalette(CDC* dc) {
 
 // ---- PNG snapshots ----
 
-namespace {
+namespace gdi {
 
-// errno of the first failed write: the PNG writer's own answer does not say why.
-struct PngOut {
-  FILE* file;
-  int error;
-};
-
-cairo_status_t WritePng(void* closure, const unsigned char* data, unsigned int length) {
-  auto* out = static_cast<PngOut*>(closure);
+cairo_status_t CairoFileOut::Write(void* closure, const unsigned char* data, unsigned int length) {
+  auto* out = static_cast<CairoFileOut*>(closure);
   if (out->error) return CAIRO_STATUS_WRITE_ERROR;
   errno = 0;
   if (std::fwrite(data, 1, length, out->file) == length) return CAIRO_STATUS_SUCCESS;
@@ -246,7 +240,19 @@ cairo_status_t WritePng(void* closure, const unsigned char* data, unsigned int l
   return CAIRO_STATUS_WRITE_ERROR;
 }
 
-}  // namespace
+bool CairoFileOut::Close(bool finished) {
+  // A write the stream buffered may fail only now, and one that failed earlier leaves the buffer
+  // empty, so that closing alone would answer success.
+  errno = 0;
+  if (!error && (std::fflush(file) != 0 || std::ferror(file))) error = errno ? errno : EIO;
+  if (std::fclose(file) != 0 && !error) error = errno ? errno : EIO;
+  file = nullptr;
+  if (!error && !finished) error = EIO;
+  if (error) SetLastErrorFromErrno(error);
+  return !error;
+}
+
+}  // namespace gdi
 
 BOOL SaveImage(cairo_surface_t* surface, LPCSTR path) {
   if (!surface || !path || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return FALSE;
@@ -256,21 +262,16 @@ BOOL SaveImage(cairo_surface_t* surface, LPCSTR path) {
   errno = 0;
   CSaveBeside save(path);
   const int made = errno;  // why no temporary file could be made, if none was
-  PngOut out{save.GetTempName().IsEmpty() ? nullptr : save.OpenStream(), 0};
+  gdi::CairoFileOut out{save.GetTempName().IsEmpty() ? nullptr : save.OpenStream(), 0};
   if (!out.file) {
     const int err = errno;
     save.Discard();
     SetLastErrorFromErrno(err == EBADF && made ? made : err ? err : ENOENT);
     return FALSE;
   }
-  const bool png = cairo_surface_write_to_png_stream(surface, WritePng, &out) == CAIRO_STATUS_SUCCESS;
-  errno = 0;
-  if (!out.error && (std::fflush(out.file) != 0 || std::ferror(out.file))) out.error = errno ? errno : EIO;
-  if (std::fclose(out.file) != 0 && !out.error) out.error = errno ? errno : EIO;
-  if (!out.error && !png) out.error = EIO;
-  if (out.error) {
+  const bool png = cairo_surface_write_to_png_stream(surface, gdi::CairoFileOut::Write, &out) == CAIRO_STATUS_SUCCESS;
+  if (!out.Close(png)) {
     save.Discard();
-    SetLastErrorFromErrno(out.error);
     return FALSE;
   }
   return save.Commit();

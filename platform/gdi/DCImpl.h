@@ -151,9 +151,7 @@ struct PrintJob {
   cairo_surface_t* pdf = nullptr;
   // The document is written beside `path` and replaces what is there only when it ends well.
   std::unique_ptr<CSaveBeside> save;
-  FILE* file = nullptr;  // the temporary file the PDF goes to
-  // errno of the first write to it that failed: the PDF surface goes on answering success after.
-  int writeError = 0;
+  CairoFileOut out;  // the temporary file the PDF goes to
   int pageW = 0, pageH = 0;  // device pixels
   bool inDoc = false, inPage = false;
   int pages = 0;

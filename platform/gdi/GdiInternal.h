@@ -5,12 +5,24 @@
 
 #include <cairo.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 namespace gdi {
+
+// A file that Cairo writes a picture or document into: the first failed write is kept, since
+// Cairo goes on answering success after its write callback failed.
+struct CairoFileOut {
+  FILE* file = nullptr;
+  int error = 0;  // errno of the first failed write
+  static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length);
+  // Flushes and closes the file: false with the last error set when any of it, or (`finished`
+  // false) the picture itself, could not be written.
+  bool Close(bool finished);
+};
 
 // A region kept as y-x banded rectangles: sorted by top, then left; rectangles of one band share top and
 // bottom and never touch; bands never overlap.

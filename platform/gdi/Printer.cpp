@@ -125,19 +125,10 @@ PrintJob::~PrintJob() {
     cairo_surface_finish(pdf);
     cairo_surface_destroy(pdf);
   }
-  if (file) std::fclose(file);
+  if (out.file) std::fclose(out.file);
 }
 
 namespace {
-
-cairo_status_t WritePdf(void* closure, const unsigned char* data, unsigned int length) {
-  auto* job = static_cast<PrintJob*>(closure);
-  if (job->writeError) return CAIRO_STATUS_WRITE_ERROR;
-  errno = 0;
-  if (std::fwrite(data, 1, length, job->file) == length) return CAIRO_STATUS_SUCCESS;
-  job->writeError = errno ? errno : EIO;
-  return CAIRO_STATUS_WRITE_ERROR;
-}
 
 // Ends the PDF and closes its file: false with the last error set when any of it could not be
 // written.
@@ -146,15 +137,7 @@ bool FinishPdf(PrintJob& job) {
   const bool finished = cairo_surface_status(job.pdf) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(job.pdf);
   job.pdf = nullptr;
-  // A write the stream buffered may fail only now, and one that failed earlier leaves the buffer
-  // empty, so that closing alone would answer success.
-  errno = 0;
-  if (!job.writeError && (std::fflush(job.file) != 0 || std::ferror(job.file))) job.writeError = errno ? errno : EIO;
-  if (std::fclose(job.file) != 0 && !job.writeError) job.writeError = errno ? errno : EIO;
-  job.file = nullptr;
-  if (!job.writeError && !finished) job.writeError = EIO;
-  if (job.writeError) SetLastErrorFromErrno(job.writeError);
-  return !job.writeError;
+  return job.out.Close(finished);
 }
 
 }  // namespace
@@ -210,12 +193,12 @@ int CDC::StartDoc(const DOCINFO* info) {
   const int made = errno;  // why no temporary file could be made, if none was
   if (job->save->GetTempName().IsEmpty()) return SP_ERROR;
   // Only through the descriptor that made the temporary file: its name is never opened again.
-  job->file = job->save->OpenStream();
-  if (!job->file) {
+  job->out.file = job->save->OpenStream();
+  if (!job->out.file) {
     SetLastErrorFromErrno(errno == EBADF && made ? made : errno ? errno : EBADF);
     return SP_ERROR;
   }
-  job->pdf = cairo_pdf_surface_create_for_stream(WritePdf, job.get(), wPt, hPt);
+  job->pdf = cairo_pdf_surface_create_for_stream(CairoFileOut::Write, &job->out, wPt, hPt);
   if (cairo_surface_status(job->pdf) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(job->pdf);
     job->pdf = nullptr;
