@@ -149,7 +149,7 @@ FILE* OpenPlainFileToRead(const char* nativePath) {
 
 void ShowWriteFailure(const char* name) {
   const DWORD cause = GetLastError();
-  if (cause == ERROR_SUCCESS || cause == ERROR_ACCESS_DENIED || cause == ERROR_WRITE_PROTECT) {
+  if (cause == ERROR_SUCCESS || cause == ERROR_ACCESS_DENIED) {
     ShowKernelMessage(MB_ICONEXCLAMATION, 20015, name ? name : "");
     return;
   }
@@ -183,15 +183,16 @@ FILE* CConfigFileWriter::Open() {
   DWORD attr = GetFileAttributes(m_save.GetTarget());
   int cause = 0;
   if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-    m_file = fopen(m_save.GetTempName(), "wb");
+    // Through the descriptor that created the temporary file, never by its name again.
+    m_file = m_save.OpenStream();
     cause = m_file ? 0 : errno;
   }
-  if (cause == EACCES || cause == EPERM || cause == EROFS) {
+  if (cause == EACCES || cause == EPERM) {
     // The new file goes beside the old one, so it is the folder that refuses it.
     const int cut = std::max(m_name.ReverseFind('\\'), m_name.ReverseFind('/'));
     ShowKernelMessage(MB_ICONEXCLAMATION, 20023, cut > 0 ? m_name.Left(cut).GetString() : m_name.GetString());
   } else if (!m_file && cause != 0 && cause != ENOENT && cause != ENOTDIR) {
-    // Out of space or of inodes, too many open files: the box says so.
+    // Out of space or of inodes, too many open files, write-protected media: the box says so.
     SetLastErrorFromErrno(cause);
     CString text = GetLastErrorText();
     text.TrimRight("\r\n");
@@ -478,6 +479,7 @@ Recovery RecoverFolder(const char* shown, const std::string& folder) {
   const std::string undo = In(folder, kUndoRecord), record = In(folder, kSetRecord);
   Recovery result = Recovery::kDone;
   if (Exists(undo)) {
+    ForgetSweptLeftovers(folder);
     if (!ReadSetRecord(undo, set) || !Describes(folder, set, true)) {
       SetAside(undo);
     } else {
@@ -501,6 +503,7 @@ Recovery RecoverFolder(const char* shown, const std::string& folder) {
     }
   }
   if (!Exists(record)) return Exists(undo) ? Recovery::kRecordLeft : result;
+  ForgetSweptLeftovers(folder);
   if (!ReadSetRecord(record, set) || !Describes(folder, set, false)) {
     SetAside(record);
     return Exists(record) ? Recovery::kRecordLeft : result;
@@ -593,6 +596,8 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
       ShowWriteFailure(w->m_name);
       return 0;
     }
+    // On the disk before the record that lets a reader complete the set from it.
+    if (!w->m_save.Sync()) return refuse(w, GetLastError());
     set.push_back(std::move(r));
     names.push_back(name);
     writers.push_back(w);
@@ -600,9 +605,13 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   // No more than a record may name: a larger one would be taken for none of ours after a stop.
   if (set.size() > kMaxSetFiles) return refuse(writers[kMaxSetFiles], ERROR_NOT_SUPPORTED);
   // What saves stopped before their record was in place left beside these files.
+  // (Once while the folder changes only by this process's saves: listing a large folder costs more
+  // than the save.)
   std::vector<std::string> live;
   for (const Replacement& r : set) live.push_back(r.temp);
-  RemoveSaveLeftovers(dir, names, live);
+  long long unchangedSince = writers.empty() ? -1 : writers[0]->m_save.GetFolderChangeTime();
+  for (const CConfigFileWriter* w : writers) unchangedSince = std::min(unchangedSince, w->m_save.GetFolderChangeTime());
+  SweepSaveLeftovers(dir, unchangedSince, names, live);
   auto fail = [&](CConfigFileWriter* w) {
     const DWORD error = GetLastError();
     DeleteExact(In(dir, kSetRecord));
@@ -620,17 +629,20 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     if (!set[i].old.empty() && !MakeOldCopy(In(dir, set[i].target), In(dir, set[i].old))) return fail(writers[i]);
   for (size_t i = 0; i < set.size(); ++i) {
     CommitStep((int)i);
-    if (writers[i]->m_save.Commit()) continue;
+    if (writers[i]->m_save.Replace()) continue;
     const DWORD error = GetLastError();
     // The undo record first, so that a stop while the old files go back finishes taking them back.
     const bool recorded = RenameExact(In(dir, kSetRecord), In(dir, kUndoRecord)) != FALSE;
     if (Undo(dir, set)) DeleteExact(In(dir, recorded ? kUndoRecord : kSetRecord));
     return refuse(writers[i], error);
   }
+  // The new names on the disk before the record goes, and its removal after.
+  const bool synced = SyncFolder(dir) != FALSE;
   CommitStep((int)set.size());
   DropOldCopies(dir, set);
   CommitStep((int)set.size() + 1);
-  DeleteExact(In(dir, kSetRecord));
+  if (synced && DeleteExact(In(dir, kSetRecord))) SyncFolder(dir);
+  SettleSweptLeftovers(dir, unchangedSince);
   return 1;
 }
 
