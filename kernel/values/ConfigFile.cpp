@@ -180,9 +180,8 @@ FILE* CConfigFileWriter::Open() {
     return nullptr;
   }
   // A folder in the way is not replaced.
-  DWORD attr = GetFileAttributes(m_save.GetTarget());
   int cause = 0;
-  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+  if (!m_save.IsFolder()) {
     // Through the descriptor that created the temporary file, never by its name again.
     m_file = m_save.OpenStream();
     cause = m_file ? 0 : errno;
@@ -585,13 +584,12 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     // Nor is a target that a link makes another target of the set: one file would take the bytes of two.
     if (!IsSetTarget(dir, path, checkedParent) || !seen.insert(name).second) return refuse(w, ERROR_NOT_SUPPORTED);
     // Refused as the replacement itself would refuse it, before anything is replaced.
-    const DWORD attr = GetFileAttributes(path.c_str());
-    if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-      return refuse(w, ERROR_ACCESS_DENIED);
+    struct stat old;
+    const bool exists = stat(path.c_str(), &old) == 0;
+    if (exists && (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR))) return refuse(w, ERROR_ACCESS_DENIED);
     // A set completed by the next reader after a stop is renamed as it stands.
-    w->m_save.TakeOldPermissions();
-    Replacement r{LastComponent(w->m_save.GetTempName().GetString()), name,
-                  attr == INVALID_FILE_ATTRIBUTES ? std::string() : SaveOldCopyName(name), {}};
+    if (exists) w->m_save.TakeOldPermissions(old.st_mode);
+    Replacement r{LastComponent(w->m_save.GetTempName().GetString()), name, exists ? SaveOldCopyName(name) : std::string(), {}};
     if (GetSaveFileIdentity(In(dir, r.temp), r.made) != 1) {
       ShowWriteFailure(w->m_name);
       return 0;
@@ -649,10 +647,14 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
 int CheckConfigSetFile(const char* folder, const char* name) {
   const CString path = ResolveConfigFileName(name);
   if (path.IsEmpty()) return 1;  // the writer's own open tells why
-  const std::string native = ResolvePath(path);
+  // Looked up once where the name exists as spelled and is no link.
+  std::string native = NativePath(path);
+  struct stat st;
+  const bool plain = lstat(native.c_str(), &st) == 0 && !S_ISLNK(st.st_mode);
+  if (!plain) native = ResolvePath(path);
   const std::string dir = folder ? NativeFolder(folder) : ParentOf(native);
   std::string checked = dir;
-  if (IsSetTarget(dir, SaveReplacedFile(native), checked)) return 1;
+  if (IsSetTarget(dir, plain ? native : SaveReplacedFile(native), checked)) return 1;
   SetLastError(ERROR_NOT_SUPPORTED);
   ShowWriteFailure(name);
   return 0;

@@ -435,6 +435,11 @@ bool EndsInTempMark(const std::string& name) {
          name.find_first_not_of(kLetters, at + mark) == std::string::npos;
 }
 
+bool IsPlainFile(const char* path) {
+  struct stat st;
+  return lstat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool SameFile(int fd, int dirFd, const char* name) {
   struct stat a, b;
   return fstat(fd, &a) == 0 && fstatat(dirFd, name, &b, AT_SYMLINK_NOFOLLOW) == 0 && a.st_dev == b.st_dev &&
@@ -456,8 +461,14 @@ std::string SaveReplacedFile(const std::string& native) {
 
 CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   struct stat st;
-  m_native = m_target.IsEmpty() ? std::string() : ResolvePath(m_target);
-  if (!m_native.empty() && lstat(m_native.c_str(), &st) == 0) {
+  // A name that exists as spelled is looked up once; only another is resolved without regard to case.
+  m_native = NativePath(m_target);
+  bool exists = !m_native.empty() && lstat(m_native.c_str(), &st) == 0;
+  if (!exists && !m_native.empty()) {
+    m_native = ResolvePath(m_target);
+    exists = lstat(m_native.c_str(), &st) == 0;
+  }
+  if (exists) {
     if (S_ISLNK(st.st_mode)) {
       const std::string link = m_native;
       m_native = SaveReplacedFile(link);
@@ -466,6 +477,7 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
     }
     // A device or pipe holds no file to keep, and must not become one: it is written in place.
     m_inPlace = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    m_folder = S_ISDIR(st.st_mode);
   }
   if (m_inPlace) {
     m_temp = m_target;
@@ -505,15 +517,17 @@ void CSaveBeside::Step() const {
 
 bool CSaveBeside::HoldsTempName() const { return m_lock >= 0 && SameFile(m_lock, AT_FDCWD, m_temp); }
 
-void CSaveBeside::TakeOldPermissions() const {
+void CSaveBeside::TakeOldPermissions(unsigned oldMode) const {
   if (m_committed || m_inPlace || m_lock < 0 || m_permissionsTaken) return;
   m_permissionsTaken = true;
-  struct stat old, made;
-  if (stat(m_native.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
-  if (fstat(m_lock, &made) == 0 && (made.st_mode & 07777) == (old.st_mode & 07777)) return;
+  if (oldMode == kUnknownMode) {
+    struct stat old;
+    if (stat(m_native.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
+    oldMode = old.st_mode;
+  }
   Step();
   // Through the descriptor: whatever the name leads to by now keeps its mode.
-  fchmod(m_lock, old.st_mode & 07777);
+  fchmod(m_lock, oldMode & 07777);
 }
 
 BOOL CSaveBeside::Sync() const {
@@ -550,6 +564,13 @@ BOOL CSaveBeside::Replace() {
   // never put in the target's place.
   if (!HoldsTempName()) return Fail(ERROR_ACCESS_DENIED);
   if (rename(m_temp, m_native.c_str()) != 0) return errno == ENOENT ? FailMissing(m_native) : FailErrno(errno);
+  // A link, pipe or device swapped in between the look and the rename does not stay in the target's
+  // place, where a later save would follow it. (A plain file there may be another save's, renamed
+  // since.)
+  if (!IsPlainFile(m_native.c_str())) {
+    unlink(m_native.c_str());
+    return Fail(ERROR_ACCESS_DENIED);
+  }
   m_committed = true;
   Release();
   return TRUE;
@@ -658,6 +679,10 @@ BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
   ok = ok && SyncFile(fd);
   ok = ok && (SameFile(fd, AT_FDCWD, temp.c_str()) ? TRUE : Fail(ERROR_ACCESS_DENIED));
   ok = ok && (rename(temp.c_str(), path.c_str()) == 0 ? TRUE : FailErrno(errno));
+  if (ok && !IsPlainFile(path.c_str())) {
+    unlink(path.c_str());  // swapped in for the temporary name: not the file written
+    ok = Fail(ERROR_ACCESS_DENIED);
+  }
   if (!ok) {
     const DWORD error = t_lastError;
     if (SameFile(fd, AT_FDCWD, temp.c_str())) unlink(temp.c_str());

@@ -225,6 +225,8 @@ class CSaveBeside {
   const CString& GetTempName() const { return m_temp; }
   // The folder's FolderChangeTime before this save made its temporary file there.
   long long GetFolderChangeTime() const { return m_folderChanged; }
+  // The target is a folder (a link followed), which no save replaces.
+  bool IsFolder() const { return m_folder; }
   // A device or pipe, written in place: the temporary name is the target.
   bool IsInPlace() const { return m_inPlace; }
   // The temporary file's own descriptor, -1 when there is none (or the target is written in place).
@@ -236,8 +238,10 @@ class CSaveBeside {
   // with errno set. Closing it leaves the save's hold on the file.
   FILE* OpenStream() const;
   // Gives the written temporary file the target's permissions (Commit does so too, unless this was
-  // done already); for files that someone other than Commit may put in place.
-  void TakeOldPermissions() const;
+  // done already); for files that someone other than Commit may put in place. A caller that looked
+  // at the target already gives its st_mode.
+  static constexpr unsigned kUnknownMode = ~0u;
+  void TakeOldPermissions(unsigned oldMode = kUnknownMode) const;
   // Puts what was written on the disk (through the descriptor); FALSE with the last error set.
   BOOL Sync() const;
   // Replaces the target, the temporary file synced before and the folder after, so that a save
@@ -268,6 +272,7 @@ class CSaveBeside {
   int m_createError = 0;  // why the temporary file could not be made
   long long m_folderChanged = -1;  // FolderChangeTime of the folder before the temporary was made
   bool m_inPlace = false;
+  bool m_folder = false;
   bool m_committed = false;
   mutable bool m_permissionsTaken = false;
 };
