@@ -500,8 +500,13 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
       if (errno == EEXIST) continue;
       break;  // Duplicate and OpenStream tell why
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0 ? SameFile(fd, AT_FDCWD, m_temp) : errno != EWOULDBLOCK) {
+    struct stat made, named;
+    const bool locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (locked ? fstat(fd, &made) == 0 && lstat(m_temp, &named) == 0 && made.st_dev == named.st_dev &&
+                     made.st_ino == named.st_ino
+               : errno != EWOULDBLOCK) {
       m_lock = fd;
+      m_madeMode = locked ? made.st_mode & 07777 : kUnknownMode;
       break;
     }
     close(fd);
@@ -525,6 +530,7 @@ void CSaveBeside::TakeOldPermissions(unsigned oldMode) const {
     if (stat(m_native.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
     oldMode = old.st_mode;
   }
+  if ((oldMode & 07777) == m_madeMode) return;
   Step();
   // Through the descriptor: whatever the name leads to by now keeps its mode.
   fchmod(m_lock, oldMode & 07777);

@@ -270,6 +270,7 @@ class CSaveBeside {
   CString m_temp;
   int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
   int m_createError = 0;  // why the temporary file could not be made
+  unsigned m_madeMode = kUnknownMode;  // the temporary file's mode when it was made
   long long m_folderChanged = -1;  // FolderChangeTime of the folder before the temporary was made
   bool m_inPlace = false;
   bool m_folder = false;
