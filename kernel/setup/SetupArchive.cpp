@@ -12,6 +12,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -129,13 +130,16 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   options.fSystem = 1;
   options.fQuiet = 1;
   options.fLevel = '6';
-  // Packed beside the old archive, which stays until the new one is complete. What a killed save of
-  // it left there goes first.
+  // Packed beside the old archive, which stays until the new one is complete; its commit sweeps what
+  // a killed save of it left there.
   CSaveBeside save(zipFile);
   // The library writes by name: the name of the temporary file's own descriptor, never the
   // temporary name, which anyone who may write in the folder can swap for a link.
   char descriptor[32] = "";
-  if (save.GetDescriptor() >= 0) std::snprintf(descriptor, sizeof descriptor, "/proc/self/fd/%d", save.GetDescriptor());
+  if (save.GetDescriptor() >= 0)
+    std::snprintf(descriptor, sizeof descriptor, "/proc/self/fd/%d", save.GetDescriptor());
+  else
+    SetLastErrorFromErrno(save.Duplicate() < 0 ? errno : 0);  // why no temporary file could be made
   ZCL c{(int)names.size(), descriptor, names.data()};
   if (*descriptor && ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0 && save.Commit())
     return TRUE;
