@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <pwd.h>
 #include <stdio.h>
 #include <sys/file.h>
@@ -411,7 +412,11 @@ std::string MarkedStem(const std::string& leaf, size_t room) {
 
 std::string TempStem(const std::string& leaf) { return MarkedStem(leaf, (sizeof kTempMark - 1) + kRandomLetters); }
 
-std::string RandomLetters() {
+// Bumped in the child of every fork, so that parent and child never draw the same names.
+std::atomic<unsigned> g_forks{0};
+[[maybe_unused]] const int g_forkHandler = pthread_atfork(nullptr, nullptr, [] { g_forks.fetch_add(1); });
+
+uint64_t SystemRandom() {
   uint64_t bits = 0;
   if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != (ssize_t)sizeof bits) {
     static std::atomic<uint64_t> counter{0};
@@ -420,6 +425,22 @@ std::string RandomLetters() {
     bits = ((uint64_t)getpid() << 32) ^ (uint64_t)now.tv_nsec ^ ((uint64_t)now.tv_sec << 20) ^
            (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
   }
+  return bits;
+}
+
+// Drawn from a generator that the system's randomness seeds once per thread (and process): names
+// no one can guess, without a system call for each.
+std::string RandomLetters() {
+  thread_local uint64_t state = 0;
+  thread_local unsigned seededAt = ~0u;
+  if (seededAt != g_forks.load()) {
+    state = SystemRandom();
+    seededAt = g_forks.load();
+  }
+  uint64_t bits = (state += 0x9E3779B97F4A7C15ull);  // splitmix64
+  bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9ull;
+  bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBull;
+  bits ^= bits >> 31;
   constexpr size_t kCount = sizeof kLetters - 1;
   std::string out;
   for (size_t i = 0; i < kRandomLetters; ++i, bits /= kCount) out += kLetters[bits % kCount];
