@@ -103,23 +103,16 @@ BENCHMARK(BM_FirstSave)->Iterations(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstSyncedBesideCrowded)->Iterations(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstSaveCrowded)->Iterations(1)->Unit(benchmark::kMicrosecond);
 
-template <bool (*Run)(const std::string&), int crowd>
-void Steady(benchmark::State& state, const char* key) {
+// The save and its baseline in turns, each in a folder of its own.
+template <int crowd>
+void InTurns(benchmark::State& state, const char* ours, const char* base) {
   if (!Ready(state)) return;
-  const std::string dir = Get().Folder(key, crowd);
-  double seconds = 0;
-  for (auto _ : state) seconds += bench_note::Time([&] {
-      if (!Run(dir)) state.SkipWithError("failed");
-    });
-  bench_note::Keep(key, seconds / (double)state.iterations());
+  const std::string a = Get().Folder(ours, crowd), b = Get().Folder(base, crowd);
+  bench_note::RunInTurns(state, ours, [&] { return Save(a); }, base, [&] { return SyncedBeside(b); });
 }
-void BM_SyncedBeside(benchmark::State& state) { Steady<SyncedBeside, 0>(state, "synced"); }
-void BM_Save(benchmark::State& state) { Steady<Save, 0>(state, "save"); }
-void BM_SyncedBesideCrowded(benchmark::State& state) { Steady<SyncedBeside, kCrowd>(state, "synced crowded"); }
-void BM_SaveCrowded(benchmark::State& state) { Steady<Save, kCrowd>(state, "save crowded"); }
-BENCHMARK(BM_SyncedBeside)->Unit(benchmark::kMicrosecond);
+void BM_Save(benchmark::State& state) { InTurns<0>(state, "save", "synced"); }
+void BM_SaveCrowded(benchmark::State& state) { InTurns<kCrowd>(state, "save crowded", "synced crowded"); }
 BENCHMARK(BM_Save)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_SyncedBesideCrowded)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveCrowded)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

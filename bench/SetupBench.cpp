@@ -154,21 +154,24 @@ void Steady(benchmark::State& state, const char* key) {
     });
   bench_note::Keep(key, seconds / (double)state.iterations());
 }
-void BM_SyncedBeside(benchmark::State& state) { Steady<WriteSyncedBeside>(state, "synced"); }
 void BM_WriteBeside(benchmark::State& state) { Steady<WriteBeside>(state, "beside"); }
 void BM_WriteEachBeside(benchmark::State& state) { Steady<WriteEachBeside>(state, "each"); }
-void BM_SaveSetup(benchmark::State& state) { Steady<SaveSet>(state, "save"); }
+// The save and its baseline in turns, each in a folder of its own.
+template <int crowd>
+void InTurns(benchmark::State& state, const char* ours, const char* base) {
+  if (!Ready(state)) return;
+  const std::string a = Folder().Folder(ours, crowd), b = Folder().Folder(base, crowd);
+  bench_note::RunInTurns(state, ours, [&] { return SaveSet(a); }, base, [&] { return WriteSyncedBeside(b); });
+}
+void BM_SaveSetup(benchmark::State& state) { InTurns<0>(state, "save", "synced"); }
 void BM_LockAndRecovery(benchmark::State& state) { Steady<LockAndRecover>(state, "lock"); }
 void BM_LoadSetup(benchmark::State& state) { Steady<LoadSet>(state, "load"); }
-void BM_SyncedBesideCrowded(benchmark::State& state) { Steady<WriteSyncedBeside, kCrowd>(state, "synced crowded"); }
-void BM_SaveSetupCrowded(benchmark::State& state) { Steady<SaveSet, kCrowd>(state, "save crowded"); }
-BENCHMARK(BM_SyncedBeside)->Unit(benchmark::kMicrosecond);
+void BM_SaveSetupCrowded(benchmark::State& state) { InTurns<kCrowd>(state, "save crowded", "synced crowded"); }
 BENCHMARK(BM_WriteBeside)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteEachBeside)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveSetup)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LockAndRecovery)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadSetup)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_SyncedBesideCrowded)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveSetupCrowded)->Unit(benchmark::kMicrosecond);
 
 void BM_CreateSetup(benchmark::State& state) {

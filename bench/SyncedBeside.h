@@ -3,6 +3,9 @@
 // baseline of the save benchmarks; and a folder crowded with other files, as a user's may be.
 #pragma once
 
+#include "bench/BenchNote.h"
+
+#include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -28,6 +31,23 @@ inline bool WriteSyncedBeside(const std::string& dir, const std::vector<std::str
   ok = fd >= 0 && fsync(fd) == 0 && ok;
   if (fd >= 0) close(fd);
   return ok;
+}
+
+// Runs `ours` and `base` in turns, so that both meet the same disk (whose syncs cost what every
+// other writer on it leaves to write), and keeps the median time of each.
+template <class Ours, class Base>
+void RunInTurns(benchmark::State& state, const std::string& oursKey, Ours ours, const std::string& baseKey, Base base) {
+  std::vector<double> a, b;
+  for (auto _ : state) {
+    b.push_back(Time([&] {
+      if (!base()) state.SkipWithError("baseline failed");
+    }));
+    a.push_back(Time([&] {
+      if (!ours()) state.SkipWithError("failed");
+    }));
+  }
+  Keep(oursKey, Median(a));
+  Keep(baseKey, Median(b));
 }
 
 // Fills `dir` with `count` empty files of other names.

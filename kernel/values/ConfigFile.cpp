@@ -570,6 +570,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     ShowWriteFailure(w->m_name);
     return 0;
   };
+  for (CConfigFileWriter* w : files) w->m_save.StartSync();
   ReplacementSet set;
   std::vector<CConfigFileWriter*> writers;
   std::vector<std::string> names{kSetRecord};

@@ -557,6 +557,10 @@ void CSaveBeside::TakeOldPermissions(unsigned oldMode) const {
   fchmod(m_lock, oldMode & 07777);
 }
 
+void CSaveBeside::StartSync() const {
+  if (!m_committed && !m_inPlace && m_lock >= 0) sync_file_range(m_lock, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 BOOL CSaveBeside::Sync() const {
   if (m_committed || m_inPlace) return TRUE;
   if (m_lock < 0) return Fail(ERROR_INVALID_HANDLE);

@@ -246,6 +246,9 @@ class CSaveBeside {
   void TakeOldPermissions(unsigned oldMode = kUnknownMode) const;
   // Puts what was written on the disk (through the descriptor); FALSE with the last error set.
   BOOL Sync() const;
+  // Starts putting it there without waiting: a set starts all its files before it waits for the
+  // first, so that the disk takes them in one go.
+  void StartSync() const;
   // Replaces the target, the temporary file synced before and the folder after, so that a save
   // that reported success survives a power cut; then deletes what killed saves of the target left
   // beside it (once per process). FALSE with the last error set (the temporary file stays until
