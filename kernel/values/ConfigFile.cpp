@@ -546,8 +546,10 @@ CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(
     m_lock.Retry();
   }
   // A nested hold finds the folder complete already.
-  if (m_lock.IsLocked() && m_lock.IsOutermost())
-    m_refused = RecoverFolder(folder, NativeFolder(folder)) == Recovery::kRefused;
+  if (!m_lock.IsLocked()) return;
+  m_native = m_lock.GetNativePath();  // looked up once, by the lock
+  while (m_native.size() > 1 && m_native.back() == '/') m_native.pop_back();
+  if (m_lock.IsOutermost()) m_refused = RecoverFolder(folder, m_native) == Recovery::kRefused;
 }
 
 int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
@@ -557,7 +559,7 @@ int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWrite
 int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files) {
   CConfigFolderLock lock(folder);
   if (lock.IsRefused()) return 0;
-  const std::string dir = NativeFolder(folder);
+  const std::string dir = lock.GetNativeFolder().empty() ? NativeFolder(folder) : lock.GetNativeFolder();
   // No set is saved over one that a record still describes.
   if (Exists(In(dir, kSetRecord)) || Exists(In(dir, kUndoRecord))) {
     const Recovery again = RecoverFolder(folder, dir);

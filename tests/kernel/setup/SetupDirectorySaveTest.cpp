@@ -671,7 +671,7 @@ TEST_F(SetupSaveTest, ALinkSwappedForAnyOwnNameAtAnyStepChangesNothingOutsideThe
   }
   g_pfnConfigCommitStep = nullptr;
   g_pfnSaveStep = nullptr;
-  EXPECT_GE(steps, 14);  // the set's six, and three for each file: its stream, sync and rename
+  EXPECT_EQ(steps, 18);  // the set's six, and four for each file: its stream, mode, sync and rename
 }
 
 TEST_F(SetupSaveTest, LinksSwappedWhileSavesRunChangeNothingOutsideTheFolder) {
