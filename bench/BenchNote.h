@@ -2,10 +2,12 @@
 // the targets printed after them: steady state and the first run of the fresh process.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace bench_note {
 
@@ -25,6 +27,13 @@ double Time(F f, const std::string& key = std::string()) {
 }
 
 inline void Keep(const std::string& key, double seconds) { Seconds()[key] = seconds; }
+
+// The median of times taken one by one (a time spoilt by a neighbour's burst of writes counts once).
+inline double Median(std::vector<double> times) {
+  if (times.empty()) return 0;
+  std::nth_element(times.begin(), times.begin() + (ptrdiff_t)(times.size() / 2), times.end());
+  return times[times.size() / 2];
+}
 
 // "label: 12.3 ms against 4.1 ms, x3.00 (target: at most x3)" for a time against a reference time.
 inline void PrintRatio(const char* label, const std::string& ours, const std::string& reference, double target) {

@@ -1,10 +1,13 @@
 // Creating the sample generation-3 setup from its configuration folder (three files, the firmware's two
 // files and three plug-in loads), compared against loading only its parameters.cfg and variables.cfg
 // into the lists (the reading every setup needs); also the copy of a setup, and its save and load as
-// one set: the save against the same three files each written to its own temporary and renamed (no
-// record, no lock) by the setup's own writers, and against their bytes written so by the C library;
-// the folder's lock with its recovery against the whole load.
+// one set: the save (synced, as every save is) against the same three files each written beside,
+// synced and renamed, the folder synced after (no record, no lock), also in a folder that holds
+// 20,000 other files; for scale, against the setup's own writers each putting its file in place, and
+// the bytes written unsynced by the C library; the folder's lock with its recovery against the
+// whole load.
 #include "bench/BenchNote.h"
+#include "bench/SyncedBeside.h"
 #include "kernel/values/ConfigFile.h"
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/setup/MC_Setup.h"
@@ -29,6 +32,7 @@ struct CMC_SetupTestAccess {
 namespace {
 
 const char* const kSetFiles[] = {"setup.cfg", "parameters.cfg", "variables.cfg"};
+constexpr int kCrowd = 20000;
 
 // The build tree's sample kernel folder lies beside the folder of this program.
 struct KernelFolder {
@@ -55,9 +59,10 @@ struct KernelFolder {
     std::filesystem::remove_all(out, ec);
   }
   // A folder holding the sample set, as saves and loads find it.
-  std::string Folder(const char* name) const {
+  std::string Folder(const char* name, int crowd = 0) const {
     const std::string dir = out + "/" + name;
     std::filesystem::create_directories(dir);
+    bench_note::Crowd(dir, crowd);
     for (const char* file : kSetFiles)
       std::filesystem::copy_file(out + "/sample/" + file, dir + "/" + file, std::filesystem::copy_options::overwrite_existing);
     return dir;
@@ -80,6 +85,10 @@ bool WriteBeside(const std::string& dir) {
     if (fclose(file) != 0 || !written || rename(temp.c_str(), target.c_str()) != 0) return false;
   }
   return true;
+}
+
+bool WriteSyncedBeside(const std::string& dir) {
+  return bench_note::WriteSyncedBeside(dir, {std::begin(kSetFiles), std::end(kSetFiles)}, Folder().bytes);
 }
 
 // The same three files as a save writes them, each written beside and put in place on its own.
@@ -111,28 +120,34 @@ bool Ready(benchmark::State& state) {
 }
 
 // Registered first, so that they run first in the process (each alone: --benchmark_filter=First...).
-template <bool (*Run)(const std::string&)>
+template <bool (*Run)(const std::string&), int crowd = 0>
 void First(benchmark::State& state, const char* key) {
   if (!Ready(state)) return;
-  const std::string dir = Folder().Folder(key);
+  const std::string dir = Folder().Folder(key, crowd);
   for (auto _ : state)
     if (!bench_note::Time([&] { return Run(dir); }, key)) state.SkipWithError("failed");
 }
+void BM_FirstSyncedBeside(benchmark::State& state) { First<WriteSyncedBeside>(state, "first synced"); }
 void BM_FirstWriteBeside(benchmark::State& state) { First<WriteBeside>(state, "first beside"); }
 void BM_FirstWriteEachBeside(benchmark::State& state) { First<WriteEachBeside>(state, "first each"); }
 void BM_FirstSave(benchmark::State& state) { First<SaveSet>(state, "first save"); }
 void BM_FirstLockAndRecovery(benchmark::State& state) { First<LockAndRecover>(state, "first lock"); }
 void BM_FirstLoad(benchmark::State& state) { First<LoadSet>(state, "first load"); }
+void BM_FirstSyncedBesideCrowded(benchmark::State& state) { First<WriteSyncedBeside, kCrowd>(state, "first synced crowded"); }
+void BM_FirstSaveCrowded(benchmark::State& state) { First<SaveSet, kCrowd>(state, "first save crowded"); }
+BENCHMARK(BM_FirstSyncedBeside)->Iterations(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstWriteBeside)->Iterations(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstWriteEachBeside)->Iterations(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstSave)->Iterations(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstLockAndRecovery)->Iterations(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstLoad)->Iterations(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstSyncedBesideCrowded)->Iterations(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstSaveCrowded)->Iterations(1)->Unit(benchmark::kMicrosecond);
 
-template <bool (*Run)(const std::string&)>
+template <bool (*Run)(const std::string&), int crowd = 0>
 void Steady(benchmark::State& state, const char* key) {
   if (!Ready(state)) return;
-  const std::string dir = Folder().Folder(key);
+  const std::string dir = Folder().Folder(key, crowd);
   double seconds = 0;
   for (auto _ : state) seconds += bench_note::Time([&] {
       if (!Run(dir)) state.SkipWithError("failed");
@@ -141,14 +156,23 @@ void Steady(benchmark::State& state, const char* key) {
 }
 void BM_WriteBeside(benchmark::State& state) { Steady<WriteBeside>(state, "beside"); }
 void BM_WriteEachBeside(benchmark::State& state) { Steady<WriteEachBeside>(state, "each"); }
-void BM_SaveSetup(benchmark::State& state) { Steady<SaveSet>(state, "save"); }
+// The save and its baseline in turns, each in a folder of its own.
+template <int crowd>
+void InTurns(benchmark::State& state, const char* ours, const char* base) {
+  if (!Ready(state)) return;
+  const std::string a = Folder().Folder(ours, crowd), b = Folder().Folder(base, crowd);
+  bench_note::RunInTurns(state, ours, [&] { return SaveSet(a); }, base, [&] { return WriteSyncedBeside(b); });
+}
+void BM_SaveSetup(benchmark::State& state) { InTurns<0>(state, "save", "synced"); }
 void BM_LockAndRecovery(benchmark::State& state) { Steady<LockAndRecover>(state, "lock"); }
 void BM_LoadSetup(benchmark::State& state) { Steady<LoadSet>(state, "load"); }
+void BM_SaveSetupCrowded(benchmark::State& state) { InTurns<kCrowd>(state, "save crowded", "synced crowded"); }
 BENCHMARK(BM_WriteBeside)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteEachBeside)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveSetup)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LockAndRecovery)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadSetup)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SaveSetupCrowded)->Unit(benchmark::kMicrosecond);
 
 void BM_CreateSetup(benchmark::State& state) {
   Folder();
@@ -197,15 +221,20 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  std::printf("Saving and loading a setup as one set:\n");
-  bench_note::PrintRatio("save, steady state", "save", "each", 2.0);
-  bench_note::PrintRatio("save, first run", "first save", "first each", 2.0);
-  // For scale: the bytes alone, written by the C library (no formatting, no library writer).
+  std::printf("Saving and loading a setup as one set (against the same files written beside, synced, renamed):\n");
+  bench_note::PrintRatio("save, steady state", "save", "synced", 2.0);
+  bench_note::PrintRatio("save, first run", "first save", "first synced", 2.0);
+  bench_note::PrintRatio("save, 20,000 others, steady state", "save crowded", "synced crowded", 2.0);
+  bench_note::PrintRatio("save, 20,000 others, first run", "first save crowded", "first synced crowded", 2.0);
+  // For scale: the library's own writers each putting its file in place, and the bytes alone
+  // written unsynced by the C library (no formatting, no library writer).
   auto scale = [](const char* label, const char* ours, const char* reference) {
     auto& s = bench_note::Seconds();
     if (!s.count(ours) || !s.count(reference) || s[reference] <= 0) return (void)std::printf("  %-34s not measured\n", label);
     std::printf("  %-34s %9.2f ms against %9.2f ms: x%.2f\n", label, s[ours] * 1e3, s[reference] * 1e3, s[ours] / s[reference]);
   };
+  scale("save against each, steady state", "save", "each");
+  scale("save against each, first run", "first save", "first each");
   scale("save against bytes, steady state", "save", "beside");
   scale("save against bytes, first run", "first save", "first beside");
   auto share = [](const char* label, const char* part, const char* whole) {

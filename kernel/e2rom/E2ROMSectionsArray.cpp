@@ -224,7 +224,7 @@ int CE2ROMSectionsArray::WriteSW(const char* path) {
   const char* name = path ? path : "";
   // Written beside the old file, which stays as it was unless the new one is complete.
   CSaveBeside save(name);
-  FilePtr f(OpenFile(save.GetTempName(), "wb"));
+  FilePtr f(save.OpenStream());
   if (!f) return Fail(FormatKernelString(IDS_SW_CANNOT_OPEN, name));
   std::string text;
   for (int i = 0; i < GetSize(); ++i) {

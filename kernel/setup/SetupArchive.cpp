@@ -134,9 +134,19 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   GetFilesOfDir(root, files);
   std::vector<std::string> paths;
   // What a save makes for itself (records, temporaries, old copies) acts only where it was made.
-  for (INT_PTR i = 0; i < files.GetSize(); ++i)
-    if (!IsSaveOwnFile(files[i].Mid(std::max(files[i].ReverseFind('\\'), files[i].ReverseFind('/')) + 1)))
+  // Nor does a pipe or device, which holds no file to pack.
+  for (INT_PTR i = 0; i < files.GetSize(); ++i) {
+    struct stat st;
+    if (!IsSaveOwnFile(files[i].Mid(std::max(files[i].ReverseFind('\\'), files[i].ReverseFind('/')) + 1)) &&
+        (stat(ResolvePath(files[i]).c_str(), &st) != 0 || S_ISREG(st.st_mode)))
       paths.emplace_back(files[i].GetString());
+  }
+  // An empty tree makes no archive: the old one goes, as nothing replaces it.
+  if (paths.empty()) {
+    if (DeleteFile(zipFile) || GetLastError() == ERROR_FILE_NOT_FOUND) return TRUE;
+    ShowWriteFailure(zipFile);
+    return FALSE;
+  }
   std::vector<char*> names;
   for (std::string& p : paths) names.push_back(p.data());
   ZIPUSERFUNCTIONS functions{};
@@ -145,16 +155,19 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   options.fSystem = 1;
   options.fQuiet = 1;
   options.fLevel = '6';
-  // Packed beside the old archive, which stays until the new one is complete. What a killed save of
-  // it left there goes first.
+  // Packed beside the old archive, which stays until the new one is complete; its commit sweeps what
+  // a killed save of it left there.
   CSaveBeside save(zipFile);
-  save.RemoveLeftovers();
-  ZCL c{(int)names.size(), save.GetTempName(), names.data()};
-  if (ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0) {
-    // An empty tree makes no archive: the old one goes, as nothing replaces it.
-    if (!ExistFile(save.GetTempName())) return DeleteFile(zipFile) || GetLastError() == ERROR_FILE_NOT_FOUND;
-    if (save.Commit()) return TRUE;
-  }
+  // The library writes by name: the name of the temporary file's own descriptor, never the
+  // temporary name, which anyone who may write in the folder can swap for a link.
+  char descriptor[32] = "";
+  if (save.GetDescriptor() >= 0)
+    std::snprintf(descriptor, sizeof descriptor, "/proc/self/fd/%d", save.GetDescriptor());
+  else
+    SetLastErrorFromErrno(save.Duplicate() < 0 ? errno : 0);  // why no temporary file could be made
+  ZCL c{(int)names.size(), descriptor, names.data()};
+  if (*descriptor && ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0 && save.Commit())
+    return TRUE;
   save.Discard();
   ShowWriteFailure(zipFile);
   return FALSE;

@@ -151,7 +151,7 @@ FILE* OpenPlainFileToRead(const char* nativePath) {
 
 void ShowWriteFailure(const char* name) {
   const DWORD cause = GetLastError();
-  if (cause == ERROR_SUCCESS || cause == ERROR_ACCESS_DENIED || cause == ERROR_WRITE_PROTECT) {
+  if (cause == ERROR_SUCCESS || cause == ERROR_ACCESS_DENIED) {
     ShowKernelMessage(MB_ICONEXCLAMATION, 20015, name ? name : "");
     return;
   }
@@ -182,18 +182,18 @@ FILE* CConfigFileWriter::Open() {
     return nullptr;
   }
   // A folder in the way is not replaced.
-  DWORD attr = GetFileAttributes(m_save.GetTarget());
   int cause = 0;
-  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-    m_file = fopen(m_save.GetTempName(), "wb");
+  if (!m_save.IsFolder()) {
+    // Through the descriptor that created the temporary file, never by its name again.
+    m_file = m_save.OpenStream();
     cause = m_file ? 0 : errno;
   }
-  if (cause == EACCES || cause == EPERM || cause == EROFS) {
+  if (cause == EACCES || cause == EPERM) {
     // The new file goes beside the old one, so it is the folder that refuses it.
     const int cut = std::max(m_name.ReverseFind('\\'), m_name.ReverseFind('/'));
     ShowKernelMessage(MB_ICONEXCLAMATION, 20023, cut > 0 ? m_name.Left(cut).GetString() : m_name.GetString());
   } else if (!m_file && cause != 0 && cause != ENOENT && cause != ENOTDIR) {
-    // Out of space or of inodes, too many open files: the box says so.
+    // Out of space or of inodes, too many open files, write-protected media: the box says so.
     SetLastErrorFromErrno(cause);
     CString text = GetLastErrorText();
     text.TrimRight("\r\n");
@@ -542,6 +542,15 @@ void ShowUnfinished(const char* folder, DWORD error) {
 
 enum class Recovery { kDone, kRefused, kRecordLeft };
 
+// Removes a record once what it describes is done: the renames reach the disk before the record
+// goes, and its removal after, so that a power cut never keeps a record of a set half done.
+bool DropRecord(const std::string& folder, const std::string& record) {
+  SyncFolder(folder);
+  if (!DeleteExact(record)) return false;
+  SyncFolder(folder);
+  return true;
+}
+
 // Completes or undoes what a stopped save left in the folder. Refused (the box shown) when the set can
 // be neither completed nor undone and the folder holds part of it; a record that stays beside a whole
 // set leaves its reason in the last error.
@@ -550,6 +559,7 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   const std::string undo = In(folder, kUndoRecord), record = In(folder, kSetRecord);
   Recovery result = Recovery::kDone;
   if (RecordAt(undo)) {
+    ForgetSweptLeftovers(folder);
     const Verdict verdict = ReadSetRecord(undo, set) ? Judge(folder, set, true) : Verdict::kForeign;
     if (verdict == Verdict::kPartOfAnother) {
       ShowUnfinished(shown, ERROR_INVALID_DATA);
@@ -572,12 +582,13 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
         }
         SetLastError(error);
         result = Recovery::kRecordLeft;
-      } else if (!DeleteExact(undo)) {
+      } else if (!DropRecord(folder, undo)) {
         result = Recovery::kRecordLeft;
       }
     }
   }
   if (!RecordAt(record)) return RecordAt(undo) ? Recovery::kRecordLeft : result;
+  ForgetSweptLeftovers(folder);
   const Verdict verdict = ReadSetRecord(record, set) ? Judge(folder, set, false) : Verdict::kForeign;
   if (verdict == Verdict::kPartOfAnother) {
     ShowUnfinished(shown, ERROR_INVALID_DATA);
@@ -589,13 +600,13 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   }
   if (Complete(folder, set)) {
     DropOldCopies(folder, set);
-    return DeleteExact(record) ? result : Recovery::kRecordLeft;
+    return DropRecord(folder, record) ? result : Recovery::kRecordLeft;
   }
   // Undone only where every old file is there to be put back; else the record stays, so that the
   // set is completed once it can be.
   const DWORD error = GetLastError();
   if (CanUndo(folder, set) && RenameExact(record, undo) && Undo(folder, set))
-    return DeleteExact(undo) ? result : Recovery::kRecordLeft;
+    return DropRecord(folder, undo) ? result : Recovery::kRecordLeft;
   if (!IsWhole(folder, set)) {
     ShowUnfinished(shown, error);
     return Recovery::kRefused;
@@ -779,8 +790,10 @@ CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(
     m_lock.Retry();
   }
   // A nested hold finds the folder complete already.
-  if (m_lock.IsLocked() && m_lock.IsOutermost())
-    m_refused = RecoverFolder(folder, NativeFolder(folder)) == Recovery::kRefused;
+  if (!m_lock.IsLocked()) return;
+  m_native = m_lock.GetNativePath();  // looked up once, by the lock
+  while (m_native.size() > 1 && m_native.back() == '/') m_native.pop_back();
+  if (m_lock.IsOutermost()) m_refused = RecoverFolder(folder, m_native) == Recovery::kRefused;
 }
 
 int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
@@ -790,7 +803,7 @@ int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWrite
 int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files) {
   CConfigFolderLock lock(folder);
   if (lock.IsRefused()) return 0;
-  const std::string dir = NativeFolder(folder);
+  const std::string dir = lock.GetNativeFolder().empty() ? NativeFolder(folder) : lock.GetNativeFolder();
   // No set is saved over one that a record still describes.
   if (RecordAt(In(dir, kSetRecord)) || RecordAt(In(dir, kUndoRecord))) {
     const Recovery again = RecoverFolder(folder, dir);
@@ -803,6 +816,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     ShowWriteFailure(w->m_name);
     return 0;
   };
+  for (CConfigFileWriter* w : files) w->m_save.StartSync();
   ReplacementSet set;
   std::vector<CConfigFileWriter*> writers;
   std::vector<std::string> names{kSetRecord};
@@ -817,17 +831,18 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     // Nor is a target that a link makes another target of the set: one file would take the bytes of two.
     if (!IsSetTarget(dir, path, checkedParent) || !seen.insert(name).second) return refuse(w, ERROR_NOT_SUPPORTED);
     // Refused as the replacement itself would refuse it, before anything is replaced.
-    const DWORD attr = GetFileAttributes(path.c_str());
-    if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-      return refuse(w, ERROR_ACCESS_DENIED);
+    struct stat old;
+    const bool exists = stat(path.c_str(), &old) == 0;
+    if (exists && (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR))) return refuse(w, ERROR_ACCESS_DENIED);
     // A set completed by the next reader after a stop is renamed as it stands.
-    w->m_save.TakeOldPermissions();
-    Replacement r{LastComponent(w->m_save.GetTempName().GetString()), name,
-                  attr == INVALID_FILE_ATTRIBUTES ? std::string() : SaveOldCopyName(name), {}};
+    if (exists) w->m_save.TakeOldPermissions(old.st_mode);
+    Replacement r{LastComponent(w->m_save.GetTempName().GetString()), name, exists ? SaveOldCopyName(name) : std::string(), {}};
     if (!GetSaveFileIdentity(w->m_save.GetDescriptor(), r.made)) {
       ShowWriteFailure(w->m_name);
       return 0;
     }
+    // On the disk before the record that lets a reader complete the set from it.
+    if (!w->m_save.Sync()) return refuse(w, GetLastError());
     set.push_back(std::move(r));
     names.push_back(name);
     writers.push_back(w);
@@ -835,9 +850,13 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   // No more than a record may name: a larger one would be taken for none of ours after a stop.
   if (set.size() > kMaxSetFiles) return refuse(writers[kMaxSetFiles], ERROR_NOT_SUPPORTED);
   // What saves stopped before their record was in place left beside these files.
+  // (Once while the folder changes only by this process's saves: listing a large folder costs more
+  // than the save.)
   std::vector<std::string> live;
   for (const Replacement& r : set) live.push_back(r.temp);
-  RemoveSaveLeftovers(dir, names, live);
+  long long unchangedSince = writers.empty() ? -1 : writers[0]->m_save.GetFolderChangeTime();
+  for (const CConfigFileWriter* w : writers) unchangedSince = std::min(unchangedSince, w->m_save.GetFolderChangeTime());
+  SweepSaveLeftovers(dir, unchangedSince, names, live);
   auto fail = [&](CConfigFileWriter* w) {
     const DWORD error = GetLastError();
     DeleteExact(In(dir, kSetRecord));
@@ -855,27 +874,34 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     if (!set[i].old.empty() && !MakeOldCopy(In(dir, set[i].target), In(dir, set[i].old))) return fail(writers[i]);
   for (size_t i = 0; i < set.size(); ++i) {
     CommitStep((int)i);
-    if (writers[i]->m_save.Commit()) continue;
+    if (writers[i]->m_save.Replace()) continue;
     const DWORD error = GetLastError();
     // The undo record first, so that a stop while the old files go back finishes taking them back.
     const bool recorded = RenameExact(In(dir, kSetRecord), In(dir, kUndoRecord)) != FALSE;
     if (Undo(dir, set)) DeleteExact(In(dir, recorded ? kUndoRecord : kSetRecord));
     return refuse(writers[i], error);
   }
+  // The new names on the disk before the record goes, and its removal after.
+  const bool synced = SyncFolder(dir) != FALSE;
   CommitStep((int)set.size());
   DropOldCopies(dir, set);
   CommitStep((int)set.size() + 1);
-  DeleteExact(In(dir, kSetRecord));
+  if (synced && DeleteExact(In(dir, kSetRecord))) SyncFolder(dir);
+  SettleSweptLeftovers(dir, unchangedSince);
   return 1;
 }
 
 int CheckConfigSetFile(const char* folder, const char* name) {
   const CString path = ResolveConfigFileName(name);
   if (path.IsEmpty()) return 1;  // the writer's own open tells why
-  const std::string native = ResolvePath(path);
+  // Looked up once where the name exists as spelled and is no link.
+  std::string native = NativePath(path);
+  struct stat st;
+  const bool plain = lstat(native.c_str(), &st) == 0 && !S_ISLNK(st.st_mode);
+  if (!plain) native = ResolvePath(path);
   const std::string dir = folder ? NativeFolder(folder) : ParentOf(native);
   std::string checked = dir;
-  if (IsSetTarget(dir, SaveReplacedFile(native), checked)) return 1;
+  if (IsSetTarget(dir, plain ? native : SaveReplacedFile(native), checked)) return 1;
   SetLastError(ERROR_NOT_SUPPORTED);
   ShowWriteFailure(name);
   return 0;

@@ -99,9 +99,12 @@ class CConfigFolderLock {
   // folder and the user gave up waiting, or a save stopped part-way left part of a set that can be
   // neither completed nor undone (a folder that may not be written).
   BOOL IsRefused() const { return m_refused; }
+  // The folder as the file system knows it, without a trailing separator; empty when not locked.
+  const std::string& GetNativeFolder() const { return m_native; }
 
  private:
   CFolderLock m_lock;
+  std::string m_native;
   BOOL m_refused = FALSE;
 };
 

@@ -83,8 +83,7 @@ int StoreArchiveFile(const char* path, const std::function<void(CArchive&)>& wri
   CSaveBeside save(path);
   CFile file;
   CFileException error;
-  if (!file.Open(save.GetTempName(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &error)) {
-    error.m_strFileName = path;
+  if (!file.OpenBeside(save, path, CFile::modeReadWrite | CFile::shareExclusive, &error)) {
     error.ReportError(MB_ICONSTOP);
     return 0;
   }

@@ -177,6 +177,10 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error) {
     FillException(error, CFileException::OsErrorToException(err), err, fileName);
     return FALSE;
   }
+  return TakeDescriptor(fd, fileName, openFlags, error);
+}
+
+BOOL CFile::TakeDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error) {
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
@@ -203,6 +207,10 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error) {
   m_nOpenFlags = openFlags;
   m_bCloseOnDelete = true;
   return TRUE;
+}
+
+BOOL CFile::OpenDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error) {
+  return TakeDescriptor(fd, fileName, openFlags, error);
 }
 
 UINT CFile::Read(void* buf, UINT count) {
@@ -278,12 +286,28 @@ BOOL CFile::OpenBeside(const CSaveBeside& save, LPCTSTR fileName, UINT openFlags
     FillException(error, CFileException::badPath, ENOENT, name);
     return FALSE;
   }
-  if (!Open(save.GetTempName(), openFlags | modeCreate, error)) {
-    if (error) error->m_strFileName = name;
+  // A device or pipe is written in place, by its own name.
+  if (save.IsInPlace()) {
+    if (!Open(save.GetTempName(), openFlags | modeCreate, error)) {
+      if (error) error->m_strFileName = name;
+      return FALSE;
+    }
+    SetFilePath(name);
+    return TRUE;
+  }
+  if (m_hFile != hFileNull || (openFlags & 3) == 3) {
+    FillException(error, CFileException::genericException, m_hFile != hFileNull ? EBUSY : EINVAL, name);
     return FALSE;
   }
-  SetFilePath(name);
-  return TRUE;
+  // The file the save created, through a descriptor of its own: the name is never opened again, so
+  // nothing swapped in for it since is written.
+  const int fd = save.Duplicate();
+  if (fd < 0) {
+    const int err = errno;
+    FillException(error, CFileException::OsErrorToException(err), err, name);
+    return FALSE;
+  }
+  return OpenDescriptor(fd, name, openFlags | modeCreate, error);
 }
 
 void CFile::CommitBeside(CSaveBeside& save) {
@@ -436,6 +460,19 @@ BOOL CStdioFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error) {
     return FALSE;
   }
   if (!CFile::Open(fileName, openFlags, error)) return FALSE;
+  return OpenStream(fileName, openFlags, error);
+}
+
+BOOL CStdioFile::OpenDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error) {
+  if (m_pStream) {
+    ::close(fd);
+    FillException(error, CFileException::genericException, EBUSY, fileName);
+    return FALSE;
+  }
+  return CFile::OpenDescriptor(fd, fileName, openFlags, error) && OpenStream(fileName, openFlags, error);
+}
+
+BOOL CStdioFile::OpenStream(LPCTSTR fileName, UINT openFlags, CFileException* error) {
   const char* mode = (openFlags & 3) == modeWrite ? "w" : (openFlags & 3) == modeReadWrite ? "r+" : "r";
   m_pStream = fdopen(m_hFile, mode);
   if (!m_pStream) {

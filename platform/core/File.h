@@ -66,8 +66,9 @@ class CFile : public CObject {
 
   // FALSE on failure, with the cause in *error when given.
   virtual BOOL Open(LPCTSTR fileName, UINT openFlags, CFileException* error = nullptr);
-  // Opens the temporary file of a save beside its target (modeCreate implied). The file goes by
-  // `fileName`, the name the user knows the target by, in its exceptions and in *error too.
+  // Opens the temporary file of a save beside its target (modeCreate implied), through a duplicate of
+  // the descriptor that created it. The file goes by `fileName`, the name the user knows the target
+  // by, in its exceptions and in *error too.
   BOOL OpenBeside(const CSaveBeside& save, LPCTSTR fileName, UINT openFlags, CFileException* error = nullptr);
   // Closes the file and puts it in its target's place. A failure of either throws a CFileException
   // naming the file; the temporary file then stays for the save to discard.
@@ -100,6 +101,12 @@ class CFile : public CObject {
   int m_hFile;
 
  protected:
+  // Takes `fd`, opened with `openFlags`, as the file `fileName` under the sharing rules (and
+  // truncates it for modeCreate); closes it on failure.
+  BOOL TakeDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error);
+  // What OpenBeside does with the descriptor it made; a class that reads or writes through more
+  // than the descriptor builds that here too.
+  virtual BOOL OpenDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error);
   // Leaves the process's share table; closes nothing.
   void ReleaseShare();
   [[noreturn]] void ThrowErrno(int err) const;
@@ -139,7 +146,11 @@ class CStdioFile : public CFile {
 
   FILE* m_pStream = nullptr;
 
+ protected:
+  BOOL OpenDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error) override;
+
  private:
+  BOOL OpenStream(LPCTSTR fileName, UINT openFlags, CFileException* error);
   int GetChar();
   bool m_bText = true;
 };

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <pwd.h>
 #include <stdio.h>
 #include <sys/file.h>
@@ -19,6 +20,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <set>
 
 namespace {
 
@@ -408,7 +412,11 @@ std::string MarkedStem(const std::string& leaf, size_t room) {
 
 std::string TempStem(const std::string& leaf) { return MarkedStem(leaf, (sizeof kTempMark - 1) + kRandomLetters); }
 
-std::string RandomLetters() {
+// Bumped in the child of every fork, so that parent and child never draw the same names.
+std::atomic<unsigned> g_forks{0};
+[[maybe_unused]] const int g_forkHandler = pthread_atfork(nullptr, nullptr, [] { g_forks.fetch_add(1); });
+
+uint64_t SystemRandom() {
   uint64_t bits = 0;
   if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != (ssize_t)sizeof bits) {
     static std::atomic<uint64_t> counter{0};
@@ -417,6 +425,22 @@ std::string RandomLetters() {
     bits = ((uint64_t)getpid() << 32) ^ (uint64_t)now.tv_nsec ^ ((uint64_t)now.tv_sec << 20) ^
            (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
   }
+  return bits;
+}
+
+// Drawn from a generator that the system's randomness seeds once per thread (and process): names
+// no one can guess, without a system call for each.
+std::string RandomLetters() {
+  thread_local uint64_t state = 0;
+  thread_local unsigned seededAt = ~0u;
+  if (seededAt != g_forks.load()) {
+    state = SystemRandom();
+    seededAt = g_forks.load();
+  }
+  uint64_t bits = (state += 0x9E3779B97F4A7C15ull);  // splitmix64
+  bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9ull;
+  bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBull;
+  bits ^= bits >> 31;
   constexpr size_t kCount = sizeof kLetters - 1;
   std::string out;
   for (size_t i = 0; i < kRandomLetters; ++i, bits /= kCount) out += kLetters[bits % kCount];
@@ -430,6 +454,11 @@ bool EndsInTempMark(const std::string& name) {
   const size_t at = name.size() - kRandomLetters - mark;
   return name.compare(at, mark, kTempMark) == 0 &&
          name.find_first_not_of(kLetters, at + mark) == std::string::npos;
+}
+
+bool IsPlainFile(const char* path) {
+  struct stat st;
+  return lstat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool SameFile(int fd, int dirFd, const char* name) {
@@ -453,8 +482,14 @@ std::string SaveReplacedFile(const std::string& native) {
 
 CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   struct stat st;
-  m_native = m_target.IsEmpty() ? std::string() : ResolvePath(m_target);
-  if (!m_native.empty() && lstat(m_native.c_str(), &st) == 0) {
+  // A name that exists as spelled is looked up once; only another is resolved without regard to case.
+  m_native = NativePath(m_target);
+  bool exists = !m_native.empty() && lstat(m_native.c_str(), &st) == 0;
+  if (!exists && !m_native.empty()) {
+    m_native = ResolvePath(m_target);
+    exists = lstat(m_native.c_str(), &st) == 0;
+  }
+  if (exists) {
     if (S_ISLNK(st.st_mode)) {
       const std::string link = m_native;
       m_native = SaveReplacedFile(link);
@@ -463,6 +498,7 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
     }
     // A device or pipe holds no file to keep, and must not become one: it is written in place.
     m_inPlace = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    m_folder = S_ISDIR(st.st_mode);
   }
   if (m_inPlace) {
     m_temp = m_target;
@@ -471,6 +507,8 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   if (m_target.IsEmpty()) return;
   const DWORD error = GetLastError();
   const std::string& path = m_native;
+  // The folder as this save found it, before its own file changes it.
+  m_folderChanged = FolderChangeTime(ParentOf(path));
   const std::string leaf = LastComponent(path);
   const std::string stem = path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark;
   // Created exclusively under a fresh name; locked at once, and given up for another name when a
@@ -479,11 +517,17 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
     m_temp = stem + RandomLetters();
     const int fd = open(m_temp, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
+      m_createError = errno;
       if (errno == EEXIST) continue;
-      break;  // the caller's own open of the name tells why
+      break;  // Duplicate and OpenStream tell why
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0 ? SameFile(fd, AT_FDCWD, m_temp) : errno != EWOULDBLOCK) {
+    struct stat made, named;
+    const bool locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (locked ? fstat(fd, &made) == 0 && lstat(m_temp, &named) == 0 && made.st_dev == named.st_dev &&
+                     made.st_ino == named.st_ino
+               : errno != EWOULDBLOCK) {
       m_lock = fd;
+      m_madeMode = locked ? made.st_mode & 07777 : kUnknownMode;
       break;
     }
     close(fd);
@@ -491,13 +535,37 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   SetLastError(error);
 }
 
-void CSaveBeside::TakeOldPermissions() const {
-  if (m_committed || m_inPlace || m_temp.IsEmpty() || m_permissionsTaken) return;
+void (*g_pfnSaveStep)(const char* temp) = nullptr;
+
+void CSaveBeside::Step() const {
+  if (g_pfnSaveStep && !m_inPlace && !m_temp.IsEmpty()) g_pfnSaveStep(m_temp);
+}
+
+bool CSaveBeside::HoldsTempName() const { return m_lock >= 0 && SameFile(m_lock, AT_FDCWD, m_temp); }
+
+void CSaveBeside::TakeOldPermissions(unsigned oldMode) const {
+  if (m_committed || m_inPlace || m_lock < 0 || m_permissionsTaken) return;
   m_permissionsTaken = true;
-  struct stat old, made;
-  if (stat(m_native.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
-  if (m_lock >= 0 && fstat(m_lock, &made) == 0 && (made.st_mode & 07777) == (old.st_mode & 07777)) return;
-  chmod(m_temp, old.st_mode & 07777);
+  if (oldMode == kUnknownMode) {
+    struct stat old;
+    if (stat(m_native.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
+    oldMode = old.st_mode;
+  }
+  if ((oldMode & 07777) == m_madeMode) return;
+  Step();
+  // Through the descriptor: whatever the name leads to by now keeps its mode.
+  fchmod(m_lock, oldMode & 07777);
+}
+
+void CSaveBeside::StartSync() const {
+  if (!m_committed && !m_inPlace && m_lock >= 0) sync_file_range(m_lock, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+BOOL CSaveBeside::Sync() const {
+  if (m_committed || m_inPlace) return TRUE;
+  if (m_lock < 0) return Fail(ERROR_INVALID_HANDLE);
+  Step();
+  return SyncFile(m_lock);
 }
 
 BOOL CSaveBeside::Commit() {
@@ -505,23 +573,52 @@ BOOL CSaveBeside::Commit() {
   if (m_temp.IsEmpty()) return Fail(ERROR_INVALID_PARAMETER);
   // The new file keeps the old one's permissions, from the moment it takes the old one's place.
   TakeOldPermissions();
+  // On the disk before it counts: the file before its rename, the folder's new name after it.
+  if (!Sync() || !Replace()) return FALSE;
+  const std::string folder = ParentOf(m_native);
+  SyncFolder(folder);
+  // What saves of this file that were killed left beside it.
+  SweepSaveLeftovers(folder, m_folderChanged, {LastComponent(m_native)});
+  SettleSweptLeftovers(folder, m_folderChanged);
+  return TRUE;
+}
+
+BOOL CSaveBeside::Replace() {
+  if (m_committed || m_inPlace) return TRUE;
+  if (m_temp.IsEmpty()) return Fail(ERROR_INVALID_PARAMETER);
   // A read-only file or a folder is not replaced, as Win32 replaces neither.
   struct stat st;
   if (lstat(m_native.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode))))
     return Fail(ERROR_ACCESS_DENIED);
+  Step();
+  // The name must still be the file this save wrote: a link or another file swapped in for it is
+  // never put in the target's place.
+  if (!HoldsTempName()) return Fail(ERROR_ACCESS_DENIED);
   if (rename(m_temp, m_native.c_str()) != 0) return errno == ENOENT ? FailMissing(m_native) : FailErrno(errno);
+  // A link, pipe or device swapped in between the look and the rename does not stay in the target's
+  // place, where a later save would follow it. (A plain file there may be another save's, renamed
+  // since.)
+  if (!IsPlainFile(m_native.c_str())) {
+    unlink(m_native.c_str());
+    return Fail(ERROR_ACCESS_DENIED);
+  }
   m_committed = true;
   Release();
   return TRUE;
 }
 
+int CSaveBeside::Duplicate() const {
+  if (m_lock < 0) {
+    errno = m_createError ? m_createError : EBADF;
+    return -1;
+  }
+  Step();
+  return fcntl(m_lock, F_DUPFD_CLOEXEC, 0);
+}
+
 FILE* CSaveBeside::OpenStream() const {
   if (m_inPlace) return m_native.empty() ? nullptr : std::fopen(m_native.c_str(), "wb");
-  if (m_lock < 0) {
-    errno = EBADF;
-    return nullptr;
-  }
-  const int fd = fcntl(m_lock, F_DUPFD_CLOEXEC, 0);
+  const int fd = Duplicate();
   if (fd < 0) return nullptr;
   FILE* f = fdopen(fd, "wb");
   if (!f) {
@@ -534,8 +631,9 @@ FILE* CSaveBeside::OpenStream() const {
 
 void CSaveBeside::Discard() {
   if (m_committed || m_inPlace || m_temp.IsEmpty()) return;
-  // The exact name (not looked up without regard to case): the file is ours, whatever its permissions.
-  unlink(m_temp);
+  // The exact name (not looked up without regard to case), and only while it is still this save's
+  // file: whatever was swapped in for it is not ours to delete.
+  if (m_lock >= 0 && HoldsTempName()) unlink(m_temp);
   Release();
 }
 
@@ -665,18 +763,28 @@ BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
   std::string temp;
   const int fd = OpenSaveTemp(path, temp);
   if (fd < 0) return FailErrno(errno);
-  // Renamed before the lock goes with the descriptor.
-  int err = WriteAll(fd, (const char*)data, size) ? 0 : errno;
-  if (!err && rename(temp.c_str(), path.c_str()) != 0) err = errno;
-  if (err) {
-    unlink(temp.c_str());
-    close(fd);
-    return FailErrno(err);
+  // Synced before its rename and the folder after, as every save; renamed before the lock goes with
+  // the descriptor, and only while the name is still the file written.
+  BOOL ok = WriteAll(fd, (const char*)data, size) ? TRUE : FailErrno(errno);
+  ok = ok && SyncFile(fd);
+  ok = ok && (SameFile(fd, AT_FDCWD, temp.c_str()) ? TRUE : Fail(ERROR_ACCESS_DENIED));
+  ok = ok && (rename(temp.c_str(), path.c_str()) == 0 ? TRUE : FailErrno(errno));
+  if (ok && !IsPlainFile(path.c_str())) {
+    unlink(path.c_str());  // swapped in for the temporary name: not the file written
+    ok = Fail(ERROR_ACCESS_DENIED);
   }
-  if (close(fd) != 0) {
-    err = errno;
+  if (!ok) {
+    const DWORD error = t_lastError;
+    if (SameFile(fd, AT_FDCWD, temp.c_str())) unlink(temp.c_str());
+    close(fd);
+    return Fail(error);
+  }
+  ok = SyncFolder(ParentOf(path));
+  if (close(fd) != 0 && ok) ok = FailErrno(errno);
+  if (!ok) {
+    const DWORD error = t_lastError;
     unlink(path.c_str());
-    return FailErrno(err);
+    return Fail(error);
   }
   return TRUE;
 }
@@ -732,14 +840,15 @@ bool IsSameFolder(const std::string& a, const std::string& b) {
   return a == b || (stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino);
 }
 
-void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
-                         const std::vector<std::string>& live) {
-  const DWORD error = t_lastError;
+namespace {
+
+// One pass over `folder`; false when it cannot be listed.
+bool SweepFolder(const std::string& folder, const std::vector<std::string>& targets, const std::vector<std::string>& live) {
   std::vector<std::string> stems;
   for (const std::string& t : targets) stems.push_back(TempStem(t));
   std::sort(stems.begin(), stems.end());
   DIR* d = opendir(folder.c_str());
-  if (!d) return;
+  if (!d) return false;
   const int dfd = dirfd(d);
   const size_t tail = (sizeof kTempMark - 1) + kRandomLetters;
   while (dirent* e = readdir(d)) {
@@ -756,7 +865,64 @@ void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::strin
     close(fd);
   }
   closedir(d);
+  return true;
+}
+
+// What this process swept: per folder, the targets whose leftovers are gone as of the folder's
+// time of last change; a change by anyone else since makes every target due again.
+struct SweptFolder {
+  long long changed = -1;
+  std::set<std::string> targets;
+};
+std::mutex g_sweptMutex;
+std::map<std::string, SweptFolder> g_swept;
+
+}  // namespace
+
+long long FolderChangeTime(const std::string& folder) {
+  struct stat st;
+  if (stat(folder.empty() ? "." : folder.c_str(), &st) != 0) return -1;
+  return (long long)st.st_mtim.tv_sec * 1000000000ll + st.st_mtim.tv_nsec;
+}
+
+void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
+                         const std::vector<std::string>& live) {
+  const DWORD error = t_lastError;
+  SweepFolder(folder, targets, live);
   t_lastError = error;
+}
+
+void SweepSaveLeftovers(const std::string& folder, long long unchangedSince, const std::vector<std::string>& targets,
+                        const std::vector<std::string>& live) {
+  std::vector<std::string> due;
+  {
+    std::lock_guard<std::mutex> guard(g_sweptMutex);
+    SweptFolder& f = g_swept[folder];
+    if (unchangedSince < 0 || f.changed != unchangedSince) f.targets.clear();
+    f.changed = unchangedSince;
+    for (const std::string& t : targets)
+      if (!f.targets.count(t)) due.push_back(t);
+  }
+  if (due.empty()) return;
+  const DWORD error = t_lastError;
+  if (SweepFolder(folder, due, live)) {
+    std::lock_guard<std::mutex> guard(g_sweptMutex);
+    SweptFolder& f = g_swept[folder];
+    if (f.changed == unchangedSince) f.targets.insert(due.begin(), due.end());
+  }
+  t_lastError = error;
+}
+
+void SettleSweptLeftovers(const std::string& folder, long long unchangedSince) {
+  const long long now = FolderChangeTime(folder);
+  std::lock_guard<std::mutex> guard(g_sweptMutex);
+  auto it = g_swept.find(folder);
+  if (it != g_swept.end() && it->second.changed == unchangedSince && unchangedSince >= 0) it->second.changed = now;
+}
+
+void ForgetSweptLeftovers(const std::string& folder) {
+  std::lock_guard<std::mutex> guard(g_sweptMutex);
+  g_swept.erase(folder);
 }
 
 BOOL MoveFile(LPCSTR existingFile, LPCSTR newFile) {

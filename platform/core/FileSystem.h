@@ -210,8 +210,10 @@ class CFileFind {
 // (SaveTempName: the target's name, ".~dvx-" and six random letters or digits) is created empty
 // when the object is, so that saves of one target in several processes never share it, and it
 // stays locked (flock) while the object holds it. It goes when the object does, unless it was
-// committed. Through a symbolic link the file it leads to is replaced; a device or pipe is written
-// in place (the temporary name is the target).
+// committed. It is written, given its mode and synced only through the descriptor that created it,
+// never opened by name again, so that a link swapped in for the name leads nowhere. Through a
+// symbolic link the file it leads to is replaced; a device or pipe is written in place (the
+// temporary name is the target).
 class CSaveBeside {
  public:
   explicit CSaveBeside(LPCSTR target);
@@ -223,17 +225,40 @@ class CSaveBeside {
   // The target as the file system knows it (looked up once, when the object was made).
   const std::string& GetNativeTarget() const { return m_native; }
   const CString& GetTempName() const { return m_temp; }
+  // The folder's FolderChangeTime before this save made its temporary file there.
+  long long GetFolderChangeTime() const { return m_folderChanged; }
+  // The target is a folder (a link followed), which no save replaces.
+  bool IsFolder() const { return m_folder; }
+  // A device or pipe, written in place: the temporary name is the target.
+  bool IsInPlace() const { return m_inPlace; }
   // The temporary file's own descriptor, -1 when there is none (or the target is written in place).
   // A save writes, syncs and closes its file only through it: its name is never opened again.
   int GetDescriptor() const { return m_lock; }
+  // A descriptor of the caller's own over the temporary file (close-on-exec), -1 with errno set.
+  int Duplicate() const;
   // A stream of its own over the temporary file ("wb"; a device or pipe is opened in place), null
   // with errno set. Closing it leaves the save's hold on the file.
   FILE* OpenStream() const;
   // Gives the written temporary file the target's permissions (Commit does so too, unless this was
-  // done already); for files that someone other than Commit may put in place.
-  void TakeOldPermissions() const;
-  // Replaces the target; FALSE with the last error set (the temporary file stays until Discard).
+  // done already); for files that someone other than Commit may put in place. A caller that looked
+  // at the target already gives its st_mode.
+  static constexpr unsigned kUnknownMode = ~0u;
+  void TakeOldPermissions(unsigned oldMode = kUnknownMode) const;
+  // Puts what was written on the disk (through the descriptor); FALSE with the last error set.
+  BOOL Sync() const;
+  // Starts putting it there without waiting: a set starts all its files before it waits for the
+  // first, so that the disk takes them in one go.
+  void StartSync() const;
+  // Replaces the target, the temporary file synced before and the folder after, so that a save
+  // that reported success survives a power cut; then deletes what killed saves of the target left
+  // beside it (once per process). FALSE with the last error set (the temporary file stays until
+  // Discard).
   BOOL Commit();
+  // Replaces the target and syncs nothing: for a set that syncs its files and folder as one.
+  BOOL Replace();
+  // True while the temporary name still names the file this save made and writes: no link or other
+  // file was swapped in for it. Neither Replace nor Discard acts on a name that fails this.
+  bool HoldsTempName() const;
   // Deletes the temporary file, keeping the last error.
   void Discard();
   // Deletes the temporary files of this target that no live save holds (left by a save that was
@@ -243,12 +268,17 @@ class CSaveBeside {
 
  private:
   void Release();
+  void Step() const;
 
   CString m_target;
   std::string m_native;
   CString m_temp;
   int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
+  int m_createError = 0;  // why the temporary file could not be made
+  unsigned m_madeMode = kUnknownMode;  // the temporary file's mode when it was made
+  long long m_folderChanged = -1;  // FolderChangeTime of the folder before the temporary was made
   bool m_inPlace = false;
+  bool m_folder = false;
   bool m_committed = false;
   mutable bool m_permissionsTaken = false;
 };
@@ -301,6 +331,10 @@ BOOL SyncFolder(const std::string& nativeFolder);
 // For tests that record a save's syncs in their order: called before each sync with the native path
 // of the file or folder synced.
 extern void (*g_pfnSyncStep)(const char* path);
+// For tests that swap what a save's own names lead to: called with the temporary file's name before
+// each step of a CSaveBeside that uses it (a descriptor or stream made over it, its mode set, its
+// sync, its rename).
+extern void (*g_pfnSaveStep)(const char* temp);
 // True when the two paths name one folder (or file), however each is spelled.
 bool IsSameFolder(const std::string& a, const std::string& b);
 // Deletes in `folder` what saves of the files `targets` left behind when they were killed: their
@@ -308,3 +342,15 @@ bool IsSameFolder(const std::string& a, const std::string& b);
 // pass over the folder; keeps the last error.
 void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
                          const std::vector<std::string>& live = {});
+// The time of the folder's last change (nanoseconds since 1970), -1 when it cannot be looked at.
+long long FolderChangeTime(const std::string& folder);
+// RemoveSaveLeftovers for a save that found the folder as it was at `unchangedSince` (its
+// FolderChangeTime before the save made anything there): the targets this process swept while
+// the folder has not changed since are passed over, since listing a large folder on every save
+// costs more than the save. SettleSweptLeftovers once the save is done: its own changes leave
+// nothing to sweep.
+void SweepSaveLeftovers(const std::string& folder, long long unchangedSince, const std::vector<std::string>& targets,
+                        const std::vector<std::string>& live = {});
+void SettleSweptLeftovers(const std::string& folder, long long unchangedSince);
+// Sweeps the folder again at its next save: a recovery there found what a killed save left.
+void ForgetSweptLeftovers(const std::string& folder);

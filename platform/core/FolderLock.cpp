@@ -116,7 +116,13 @@ CFolderLock::CFolderLock(LPCSTR folder) : m_path(folder ? folder : "") { Take();
 void CFolderLock::Take() {
   m_busy = false;
   if (m_path.empty()) return;
-  const int fd = open(ResolvePath(m_path.c_str()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // As spelled; only a name that finds nothing is looked up without regard to case.
+  m_native = NativePath(m_path.c_str());
+  int fd = open(m_native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+    m_native = ResolvePath(m_path.c_str());
+    fd = open(m_native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  }
   if (fd < 0) return;
   struct stat st;
   if (fstat(fd, &st) != 0) {

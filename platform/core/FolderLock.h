@@ -31,11 +31,14 @@ class CFolderLock {
   // The thread's first hold of the folder, not one nested in it: work done once per hold (such as
   // completing what a stopped holder left) belongs here.
   BOOL IsOutermost() const { return m_outermost; }
+  // The folder as the file system knows it (valid once locked).
+  const std::string& GetNativePath() const { return m_native; }
 
  private:
   void Take();
 
   std::string m_path;
+  std::string m_native;
   dev_t m_device = 0;
   ino_t m_inode = 0;
   bool m_locked = false;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -145,6 +146,7 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
   // What this call writes, so that a failure can take it back. Each file is written beside the
   // one it replaces and takes its place only once complete: a failure never leaves a file cut.
   std::vector<std::string> files, folders;
+  std::set<std::string> written;  // the folders files were put in
   for (size_t i = 0; ok && i < names.size(); ++i) {
     const std::string& rel = rels[i];
     if (rel.empty()) continue;
@@ -162,12 +164,18 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
     if (ok) {
       if (!exists) files.push_back(target);
       CSaveBeside save(target.c_str());
-      ok = WriteEntry(za, (zip_uint64_t)i, save) && save.Commit();
+      // Replaced without the sweep of a save's leftovers: the archive may hold files of such names,
+      // written by this very call. The folders are synced once all is written.
+      ok = WriteEntry(za, (zip_uint64_t)i, save);
+      if (ok) save.TakeOldPermissions();
+      ok = ok && save.Sync() && save.Replace();
+      if (ok) written.insert(ParentOf(save.GetNativeTarget()));
     } else {
       SetLastError(ERROR_INVALID_DATA);
     }
   }
   zip_close(za);
+  for (const std::string& folder : written) ok = ok && SyncFolder(folder);
   if (ok) return 0;
   const DWORD error = GetLastError();
   for (auto it = files.rbegin(); it != files.rend(); ++it) std::remove(it->c_str());

@@ -1,11 +1,18 @@
 #include "platform/core/File.h"
 
-#include "tests/support/TestKernel.h"
+#include "platform/core/FileSystem.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/SwappedLinks.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -325,4 +332,70 @@ TEST(File, OpensThroughBackslashesAndAnyCase) {
   // The same file under another spelling is one file to the share table.
   CFile g;
   EXPECT_EQ(OpenCause(g, dir + "/Firmware/Setup.cfg", CFile::modeWrite), CFileException::sharingViolation);
+}
+
+TEST(File, ASaveBesideWritesOnlyTheFileItMadeWhateverItsNameLeadsTo) {
+  const std::string root = dravonix::test::ScratchDir("file-beside-swapped"), dir = root + "/folder";
+  const dravonix::test::Outside outside(root + "/outside");
+  const auto before = outside.State();
+  mkdir(dir.c_str(), 0777);
+  const struct {
+    const char* what;
+    bool absent;  // the link leads where nothing is
+    std::function<CFile*()> make;
+  } kCases[] = {
+      {"file", false, [] { return new CFile; }},
+      {"text file", false, [] { return new CStdioFile; }},
+      {"file through a link to nothing", true, [] { return new CFile; }},
+  };
+  for (const auto& c : kCases) {
+    const std::string target = dir + "/doc.bin";
+    Spit(target, "old");
+    chmod(target.c_str(), 0600);
+    CSaveBeside save(target.c_str());
+    // Swapped between the making of the temporary file and its open.
+    dravonix::test::SwapOwnNamesForLinks(dir, outside, c.absent);
+    std::unique_ptr<CFile> file(c.make());
+    CFileException error;
+    ASSERT_TRUE(file->OpenBeside(save, target.c_str(), CFile::modeWrite | CFile::typeBinary, &error)) << c.what;
+    file->Write("new", 3);
+    // The rename finds a link where its file was, and refuses to put it in the target's place.
+    bool refused = false;
+    try {
+      file->CommitBeside(save);
+    } catch (CFileException* e) {
+      refused = e->m_strFileName == target.c_str();
+      e->Delete();
+    }
+    EXPECT_TRUE(refused) << c.what;
+    save.Discard();
+    EXPECT_EQ(outside.State(), before) << c.what;
+    EXPECT_EQ(ReadFileText(target), "old") << c.what;
+  }
+}
+
+TEST(File, ASaveSweepsWhatAKilledSaveOfItsFileLeft) {
+  const std::string dir = dravonix::test::ScratchDir("file-beside-killed"), target = dir + "/doc.bin";
+  Spit(target, "old");
+  Spit(dir + "/other.bin.~dvx-k3j9x2", "another file's");
+  auto save = [&](const char* bytes) {
+    CSaveBeside beside(target.c_str());
+    CStdioFile file;
+    if (!file.OpenBeside(beside, target.c_str(), CFile::modeWrite | CFile::typeBinary)) return;
+    file.Write(bytes, (UINT)strlen(bytes));
+    if (strcmp(bytes, "killed") == 0) raise(SIGKILL);
+    file.CommitBeside(beside);
+  };
+  save("first");  // the process has saved the file before
+  usleep(10000);  // on a later tick of the folder's clock
+  EXPECT_EQ(dravonix::test::InChildProcess([&] {
+              save("killed");
+              return std::string();
+            }),
+            "child failed: signal 9 ");
+  ASSERT_EQ(dravonix::test::SaveLeftovers(target).size(), 1u);
+  save("new");
+  EXPECT_TRUE(dravonix::test::SaveLeftovers(target).empty());
+  EXPECT_EQ(ReadFileText(target), "new");
+  EXPECT_EQ(ReadFileText(dir + "/other.bin.~dvx-k3j9x2"), "another file's");
 }

@@ -4,14 +4,19 @@
 #include "platform/core/Automation.h"
 #include "platform/ui/Document.h"
 #include "tests/support/FileContents.h"
+#include "platform/core/FileSystem.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/SwappedLinks.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <functional>
+#include <regex>
+#include <vector>
 #include <string>
 
 namespace {
@@ -81,3 +86,59 @@ TEST(DocumentSaveTest, AFailedSaveKeepsTheOldFileAndNamesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+struct SwapAt {
+  static inline int step = 0, at = -1;
+  static inline std::string dir;
+  static inline const dravonix::test::Outside* outside = nullptr;
+};
+
+}  // namespace
+
+TEST(DocumentSaveTest, ALinkSwappedForItsTemporaryAtAnyStepChangesNothingOutsideTheFolder) {
+  const std::string root = dravonix::test::ScratchDir("ui-doc-swapped");
+  const dravonix::test::Outside outside(root + "/outside");
+  const auto before = outside.State();
+  SwapAt::outside = &outside;
+  g_pfnSaveStep = [](const char*) {
+    if (SwapAt::step++ == SwapAt::at) dravonix::test::SwapOwnNamesForLinks(SwapAt::dir, *SwapAt::outside, SwapAt::at % 2);
+  };
+  int steps = 0;
+  for (int at = -1; at < steps; ++at) {
+    SwapAt::dir = root + "/doc" + std::to_string(at + 1);
+    std::filesystem::create_directories(SwapAt::dir);
+    const std::string path = SwapAt::dir + "/doc.bin";
+    FILE* f = fopen(path.c_str(), "wb");
+    fputs("old", f);
+    fclose(f);
+    chmod(path.c_str(), 0600);  // so that the new file takes the old one's mode
+    SwapAt::step = 0;
+    SwapAt::at = at;
+    const std::string result = Save(path, 100, false);
+    if (at < 0) {
+      EXPECT_EQ(result, "saved");
+      steps = SwapAt::step;
+    } else {
+      EXPECT_EQ(result, "failed | Access to " + path + " was denied.") << at;
+      EXPECT_EQ(dravonix::test::ReadFileText(path), "old") << at;
+    }
+    EXPECT_EQ(outside.State(), before) << "swapped at step " << at;
+  }
+  g_pfnSaveStep = nullptr;
+  EXPECT_EQ(steps, 4);  // its descriptor, its mode, its sync and its rename
+}
+
+TEST(DocumentSaveTest, ASaveSyncsItsFileBeforeTheRenameAndTheFolderAfter) {
+  const std::string dir = std::filesystem::canonical(dravonix::test::ScratchDir("ui-doc-synced")).string();
+  static std::vector<std::string> s_calls;
+  s_calls.clear();
+  g_pfnSyncStep = [](const char* path) {
+    s_calls.push_back(std::regex_replace(std::string(path), std::regex("~dvx-[a-z0-9]{6}$"), "~dvx-XXXXXX"));
+  };
+  const std::string result = Save(dir + "/doc.bin", 100, false);
+  g_pfnSyncStep = nullptr;
+  EXPECT_EQ(result, "saved");
+  EXPECT_EQ(s_calls, (std::vector<std::string>{dir + "/doc.bin.~dvx-XXXXXX", dir}));
+}

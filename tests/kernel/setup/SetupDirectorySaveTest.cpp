@@ -1,17 +1,22 @@
 // Saving a setup directory as one set: a save stopped at any point, two processes saving one
 // folder, and the boxes of failed saves and exports naming what the user chose.
 #include "kernel/setup/SetupArchive.h"
+#include "platform/core/File.h"
 #include "platform/core/MessageBox.h"
 #include "suite/zip/ZipLibraries.h"
 #include "platform/ui/DialogAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/SwappedLinks.h"
 
+#include <sched.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -19,6 +24,7 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -853,4 +859,143 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
     ASSERT_TRUE(RestoreDirectory((root + "/old.t.zip").c_str(), dir.c_str())) << LastBox();
     EXPECT_EQ(Entries(dir), kOnlyTheFiles) << i;
   }
+}
+
+namespace {
+
+// The steps of a save (the set's and its files'), counted; at one of them every own name of the
+// folder is swapped for a link out of it.
+struct SwapAt {
+  static inline int step = 0, at = -1;
+  static inline std::string dir;
+  static inline const dravonix::test::Outside* outside = nullptr;
+  static inline std::vector<std::string> names;  // swapped whether there or not
+  static void Step() {
+    if (step++ == at) dravonix::test::SwapOwnNamesForLinks(dir, *outside, at % 2 == 1, names);
+  }
+};
+
+}  // namespace
+
+TEST_F(SetupSaveTest, ALinkSwappedForAnyOwnNameAtAnyStepChangesNothingOutsideTheFolder) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const Files oldFiles = SavedBy(*older, "old");
+  const std::string root = dravonix::test::ScratchDir("swap-at-steps");
+  const dravonix::test::Outside outside(root + "/outside");
+  const auto before = outside.State();
+  SwapAt::outside = &outside;
+  SwapAt::names = {"~save.journal", "~undo.journal"};
+  for (const char* name : kSetupFiles) SwapAt::names.push_back(std::string(name) + ".~dvx-old");
+  g_pfnConfigCommitStep = [](int) { SwapAt::Step(); };
+  g_pfnSaveStep = [](const char*) { SwapAt::Step(); };
+  int steps = 0;
+  for (int at = -1; at < steps; ++at) {
+    SwapAt::dir = root + "/set" + std::to_string(at + 1);
+    fs::create_directories(SwapAt::dir);
+    for (auto& [name, bytes] : oldFiles) {
+      WriteBytes(SwapAt::dir + "/" + name, bytes);
+      fs::permissions(SwapAt::dir + "/" + name, fs::perms::owner_read | fs::perms::owner_write);
+    }
+    SwapAt::step = 0;
+    SwapAt::at = at;
+    const int saved = newer->SaveToDirectory(SwapAt::dir.c_str());
+    if (at < 0) {
+      ASSERT_TRUE(saved) << LastBox();
+      steps = SwapAt::step;
+    }
+    EXPECT_EQ(outside.State(), before) << "swapped at step " << at;
+  }
+  g_pfnConfigCommitStep = nullptr;
+  g_pfnSaveStep = nullptr;
+  EXPECT_EQ(steps, 18);  // the set's six, and four for each file: its stream, mode, sync and rename
+}
+
+TEST_F(SetupSaveTest, LinksSwappedWhileSavesRunChangeNothingOutsideTheFolder) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const Files oldFiles = SavedBy(*older, "old");
+  const std::string root = dravonix::test::ScratchDir("swap-meanwhile"), dir = root + "/set";
+  const dravonix::test::Outside outside(root + "/outside");
+  const auto before = outside.State();
+  fs::create_directories(dir);
+  std::atomic<bool> stop{false};
+  std::thread swapper([&] {
+    for (bool absent = false; !stop; absent = !absent) dravonix::test::SwapOwnNamesForLinks(dir, outside, absent);
+  });
+  int saves = 0;
+  for (auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+       std::chrono::steady_clock::now() < until; ++saves) {
+    // A file put back by an undo through a swapped old copy is a link: the set starts again whole.
+    for (auto& [name, bytes] : oldFiles)
+      if (fs::is_symlink(dir + "/" + name) || !fs::exists(dir + "/" + name)) {
+        fs::remove(dir + "/" + name);
+        WriteBytes(dir + "/" + name, bytes);
+      }
+    newer->SaveToDirectory(dir.c_str());
+    // And single files, as a configuration file and as a document are saved.
+    CConfigFileWriter single((dir + "/single.cfg").c_str());
+    if (FILE* f = single.Open(); f && single.Close(fputs("single\r\n", f) >= 0)) single.Commit();
+    const std::string document = dir + "/document.bin";
+    CSaveBeside save(document.c_str());
+    CFile file;
+    try {
+      if (file.OpenBeside(save, document.c_str(), CFile::modeWrite)) {
+        file.Write("document", 8);
+        file.CommitBeside(save);
+      }
+    } catch (CException* e) {
+      e->Delete();
+    }
+  }
+  stop = true;
+  swapper.join();
+  EXPECT_EQ(outside.State(), before) << saves << " saves";
+  ClearBoxes();
+}
+
+TEST_F(SetupSaveTest, ASaveSyncsItsFilesAndRecordBeforeTheFirstRenameAndTheFolderAfter) {
+  SetupPtr s = Version("old");
+  ASSERT_TRUE(s);
+  const std::string dir = fs::canonical(dravonix::test::ScratchDir("synced")).string();
+  ASSERT_TRUE(s->SaveToDirectory(dir.c_str())) << LastBox();
+  static std::vector<std::string> s_calls;
+  static std::string s_dir;
+  s_calls.clear();
+  s_dir = dir;
+  // The temporary names end in six letters of chance.
+  g_pfnSyncStep = [](const char* path) {
+    std::string p = std::regex_replace(std::string(path), std::regex("~dvx-[a-z0-9]{6}$"), "~dvx-XXXXXX");
+    s_calls.push_back(p.rfind(s_dir, 0) == 0 ? "sync " + p.substr(s_dir.size()) : "sync " + p);
+  };
+  g_pfnConfigCommitStep = [](int step) { s_calls.push_back("step " + std::to_string(step)); };
+  const int saved = s->SaveToDirectory(dir.c_str());
+  g_pfnSyncStep = nullptr;
+  g_pfnConfigCommitStep = nullptr;
+  ASSERT_TRUE(saved) << LastBox();
+  // Steps 0 to 2 rename the three files; step 4 removes the record.
+  EXPECT_EQ(s_calls, (std::vector<std::string>{"sync /setup.cfg.~dvx-XXXXXX", "sync /parameters.cfg.~dvx-XXXXXX",
+                                               "sync /variables.cfg.~dvx-XXXXXX", "step -1",
+                                               "sync /~save.journal.~dvx-XXXXXX", "sync ", "step 0", "step 1", "step 2",
+                                               "sync ", "step 3", "step 4", "sync "}));
+}
+
+TEST_F(SetupSaveTest, ASaveOntoWriteProtectedMediaSaysSo) {
+  SetupPtr s = Version("old");
+  ASSERT_TRUE(s);
+  const std::string dir = dravonix::test::ScratchDir("write-protected");
+  ASSERT_TRUE(s->SaveToDirectory(dir.c_str())) << LastBox();
+  const Files files = ReadSet(dir);
+  // The folder mounted read-only where only this process sees it.
+  const std::string result = dravonix::test::InChildProcess([&]() -> std::string {
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || mount(dir.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+        mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+      return "no read-only mount";
+    ClearBoxes();
+    const int saved = s->SaveToDirectory(dir.c_str());
+    return std::to_string(saved) + " " + LastBox();
+  });
+  if (result == "no read-only mount") GTEST_SKIP() << "no read-only mount can be made here";
+  EXPECT_EQ(result, "0 Cannot write in file " + dir + "/setup.cfg! The media is write protected.");
+  EXPECT_EQ(ReadSet(dir), files);
 }

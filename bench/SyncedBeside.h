@@ -1,0 +1,63 @@
+// The least a save that survives a power cut does, without a set, lock or record: each file written
+// beside its target, synced, then each renamed over its target, then the folder synced. The
+// baseline of the save benchmarks; and a folder crowded with other files, as a user's may be.
+#pragma once
+
+#include "bench/BenchNote.h"
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace bench_note {
+
+inline bool WriteSyncedBeside(const std::string& dir, const std::vector<std::string>& names,
+                              const std::vector<std::string>& bytes) {
+  bool ok = true;
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string temp = dir + "/" + names[i] + ".~tmp";
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    ok = write(fd, bytes[i].data(), bytes[i].size()) == (ssize_t)bytes[i].size() && fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+  }
+  for (const std::string& name : names)
+    ok = rename((dir + "/" + name + ".~tmp").c_str(), (dir + "/" + name).c_str()) == 0 && ok;
+  const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ok = fd >= 0 && fsync(fd) == 0 && ok;
+  if (fd >= 0) close(fd);
+  return ok;
+}
+
+// Runs `ours` and `base` in turns, so that both meet the same disk (whose syncs cost what every
+// other writer on it leaves to write), and keeps the median time of each.
+template <class Ours, class Base>
+void RunInTurns(benchmark::State& state, const std::string& oursKey, Ours ours, const std::string& baseKey, Base base) {
+  std::vector<double> a, b;
+  for (auto _ : state) {
+    b.push_back(Time([&] {
+      if (!base()) state.SkipWithError("baseline failed");
+    }));
+    a.push_back(Time([&] {
+      if (!ours()) state.SkipWithError("failed");
+    }));
+  }
+  Keep(oursKey, Median(a));
+  Keep(baseKey, Median(b));
+}
+
+// Fills `dir` with `count` empty files of other names.
+inline void Crowd(const std::string& dir, int count) {
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/other%05d.dat", i);
+    const int fd = open((dir + name).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0) close(fd);
+  }
+}
+
+}  // namespace bench_note
