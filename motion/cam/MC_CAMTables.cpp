@@ -265,20 +265,14 @@ void CMC_CAMTables::RemoveStaleFiles(const char* directory) {
   const CString dir(directory ? directory : "");
   CStringArray stale;
   if (!m_heldFolder.empty() && IsSameFolder(m_heldFolder, ResolvePath(ResolveConfigFileName(dir)))) {
-    auto held = [&](const CString& title) {
-      for (INT_PTR i = 0; i < m_heldFiles.GetSize(); ++i)
-        if (m_heldFiles[i].CompareNoCase(title) == 0) return true;
-      return false;
-    };
-    CFileFind finder;
-    BOOL more = finder.FindFile(ResolveConfigFileName(dir + "\\*.cam"));
-    while (more) {
-      more = finder.FindNextFile();
-      if (finder.IsDots() || finder.IsDirectory()) continue;
-      const CString title = finder.GetFileTitle();
-      if (!IsNameUsed(title, nullptr) && held(title)) stale.Add(finder.GetFilePath());
+    // Looked up by name, not by listing the folder, which may hold many other files.
+    for (INT_PTR i = 0; i < m_heldFiles.GetSize(); ++i) {
+      const CString& title = m_heldFiles[i];
+      if (IsNameUsed(title, nullptr)) continue;
+      const CString path = ResolveConfigFileName(dir + "\\" + title + ".cam");
+      const DWORD attr = GetFileAttributes(path);
+      if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY)) stale.Add(path);
     }
-    finder.Close();
   }
   for (INT_PTR i = 0; i < stale.GetSize(); ++i) DeleteFile(stale[i]);
   // The files now in the folder are the tables' own.
