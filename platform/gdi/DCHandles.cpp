@@ -259,14 +259,12 @@ BOOL SaveImage(cairo_surface_t* surface, LPCSTR path) {
   cairo_surface_flush(surface);
   // Written beside the old picture, which it replaces only once complete, and only through the
   // descriptor that made the temporary file: its name is never opened again.
-  errno = 0;
   CSaveBeside save(path);
-  const int made = errno;  // why no temporary file could be made, if none was
   gdi::CairoFileOut out{save.GetTempName().IsEmpty() ? nullptr : save.OpenStream(), 0};
   if (!out.file) {
     const int err = errno;
     save.Discard();
-    SetLastErrorFromErrno(err == EBADF && made ? made : err ? err : ENOENT);
+    SetLastErrorFromErrno(err ? err : ENOENT);
     return FALSE;
   }
   const bool png = cairo_surface_write_to_png_stream(surface, gdi::CairoFileOut::Write, &out) == CAIRO_STATUS_SUCCESS;

@@ -760,13 +760,11 @@ void DropJob(MetaJob& job) {
 bool StartMeta(CDC* dc, LPCTSTR fileName, bool enhanced) {
   MetaJob job{nullptr, nullptr, enhanced};
   if (fileName && *fileName) {
-    errno = 0;
     job.save = std::make_shared<CSaveBeside>(fileName);
-    const int made = errno;  // why no temporary file could be made, if none was
     // Only through the descriptor that made the temporary file: its name is never opened again.
     job.file = job.save->OpenStream();
     if (!job.file) {
-      const int err = errno == EBADF && made ? made : errno ? errno : ENOENT;
+      const int err = errno ? errno : ENOENT;
       job.save->Discard();
       SetLastErrorFromErrno(err);
       return false;

@@ -188,14 +188,12 @@ int CDC::StartDoc(const DOCINFO* info) {
   job->pageW = d.horzRes;
   job->pageH = d.vertRes;
   double wPt = job->pageW * 72.0 / d.dpiX, hPt = job->pageH * 72.0 / d.dpiY;
-  errno = 0;
   job->save = std::make_unique<CSaveBeside>(path.c_str());
-  const int made = errno;  // why no temporary file could be made, if none was
   if (job->save->GetTempName().IsEmpty()) return SP_ERROR;
   // Only through the descriptor that made the temporary file: its name is never opened again.
   job->out.file = job->save->OpenStream();
   if (!job->out.file) {
-    SetLastErrorFromErrno(errno == EBADF && made ? made : errno ? errno : EBADF);
+    SetLastErrorFromErrno(errno ? errno : EBADF);
     return SP_ERROR;
   }
   job->pdf = cairo_pdf_surface_create_for_stream(CairoFileOut::Write, &job->out, wPt, hPt);
