@@ -123,9 +123,6 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("Saving a motion directory as one set (against the same files written beside, synced, renamed):\n");
-  bench_note::PrintRatio("save, steady state", "save", "synced", 2.0);
-  bench_note::PrintRatio("save, first run", "first save", "first synced", 2.0);
-  bench_note::PrintRatio("save, 20,000 others, steady state", "save crowded", "synced crowded", 2.0);
-  bench_note::PrintRatio("save, 20,000 others, first run", "first save crowded", "first synced crowded", 2.0);
+  bench_note::PrintSaveRatios();
   return 0;
 }

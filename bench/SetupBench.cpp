@@ -222,10 +222,7 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("Saving and loading a setup as one set (against the same files written beside, synced, renamed):\n");
-  bench_note::PrintRatio("save, steady state", "save", "synced", 2.0);
-  bench_note::PrintRatio("save, first run", "first save", "first synced", 2.0);
-  bench_note::PrintRatio("save, 20,000 others, steady state", "save crowded", "synced crowded", 2.0);
-  bench_note::PrintRatio("save, 20,000 others, first run", "first save crowded", "first synced crowded", 2.0);
+  bench_note::PrintSaveRatios();
   // For scale: the library's own writers each putting its file in place, and the bytes alone
   // written unsynced by the C library (no formatting, no library writer).
   auto scale = [](const char* label, const char* ours, const char* reference) {

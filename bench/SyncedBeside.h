@@ -50,6 +50,15 @@ void RunInTurns(benchmark::State& state, const std::string& oursKey, Ours ours, 
   Keep(baseKey, Median(b));
 }
 
+// A save against its synced baseline, alone and among 20,000 other files, steady and in a fresh
+// process: at most twice the baseline's time.
+inline void PrintSaveRatios() {
+  PrintRatio("save, steady state", "save", "synced", 2.0);
+  PrintRatio("save, first run", "first save", "first synced", 2.0);
+  PrintRatio("save, 20,000 others, steady state", "save crowded", "synced crowded", 2.0);
+  PrintRatio("save, 20,000 others, first run", "first save crowded", "first synced crowded", 2.0);
+}
+
 // Fills `dir` with `count` empty files of other names.
 inline void Crowd(const std::string& dir, int count) {
   for (int i = 0; i < count; ++i) {

@@ -551,6 +551,19 @@ bool DropRecord(const std::string& folder, const std::string& record) {
   return true;
 }
 
+// Reads the record found at `record` (`undoing`: the undo record) into `set` and judges it. A
+// record of none of ours is set aside; one of which the folder holds only part is refused, its box
+// shown.
+Verdict Examine(const char* shown, const std::string& folder, const std::string& record, bool undoing,
+                ReplacementSet& set) {
+  // What the stopped save left beside its files is looked for again.
+  ForgetSweptLeftovers(folder);
+  const Verdict verdict = ReadSetRecord(record, set) ? Judge(folder, set, undoing) : Verdict::kForeign;
+  if (verdict == Verdict::kPartOfAnother) ShowUnfinished(shown, ERROR_INVALID_DATA);
+  if (verdict == Verdict::kForeign) SetAside(record);
+  return verdict;
+}
+
 // Completes or undoes what a stopped save left in the folder. Refused (the box shown) when the set can
 // be neither completed nor undone and the folder holds part of it; a record that stays beside a whole
 // set leaves its reason in the last error.
@@ -559,15 +572,9 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   const std::string undo = In(folder, kUndoRecord), record = In(folder, kSetRecord);
   Recovery result = Recovery::kDone;
   if (RecordAt(undo)) {
-    ForgetSweptLeftovers(folder);
-    const Verdict verdict = ReadSetRecord(undo, set) ? Judge(folder, set, true) : Verdict::kForeign;
-    if (verdict == Verdict::kPartOfAnother) {
-      ShowUnfinished(shown, ERROR_INVALID_DATA);
-      return Recovery::kRefused;
-    }
-    if (verdict == Verdict::kForeign) {
-      SetAside(undo);
-    } else {
+    const Verdict verdict = Examine(shown, folder, undo, true, set);
+    if (verdict == Verdict::kPartOfAnother) return Recovery::kRefused;
+    if (verdict != Verdict::kForeign) {
       bool done = Undo(folder, set);
       // With an old file lost, the set is completed instead, where it can be.
       if (!done && !CanUndo(folder, set) && Complete(folder, set)) {
@@ -588,16 +595,9 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
     }
   }
   if (!RecordAt(record)) return RecordAt(undo) ? Recovery::kRecordLeft : result;
-  ForgetSweptLeftovers(folder);
-  const Verdict verdict = ReadSetRecord(record, set) ? Judge(folder, set, false) : Verdict::kForeign;
-  if (verdict == Verdict::kPartOfAnother) {
-    ShowUnfinished(shown, ERROR_INVALID_DATA);
-    return Recovery::kRefused;
-  }
-  if (verdict == Verdict::kForeign) {
-    SetAside(record);
-    return RecordAt(record) ? Recovery::kRecordLeft : result;
-  }
+  const Verdict verdict = Examine(shown, folder, record, false, set);
+  if (verdict == Verdict::kPartOfAnother) return Recovery::kRefused;
+  if (verdict == Verdict::kForeign) return RecordAt(record) ? Recovery::kRecordLeft : result;
   if (Complete(folder, set)) {
     DropOldCopies(folder, set);
     return DropRecord(folder, record) ? result : Recovery::kRecordLeft;
