@@ -160,13 +160,10 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   CSaveBeside save(zipFile);
   // The library writes by name: the name of the temporary file's own descriptor, never the
   // temporary name, which anyone who may write in the folder can swap for a link.
-  char descriptor[32] = "";
-  if (save.GetDescriptor() >= 0)
-    std::snprintf(descriptor, sizeof descriptor, "/proc/self/fd/%d", save.GetDescriptor());
-  else
-    SetLastErrorFromErrno(save.Duplicate() < 0 ? errno : 0);  // why no temporary file could be made
-  ZCL c{(int)names.size(), descriptor, names.data()};
-  if (*descriptor && ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0 && save.Commit())
+  const std::string descriptor = save.GetDescriptor() >= 0 ? DescriptorPath(save.GetDescriptor()) : std::string();
+  if (descriptor.empty()) SetLastErrorFromErrno(save.Duplicate() < 0 ? errno : 0);  // why no temporary file could be made
+  ZCL c{(int)names.size(), descriptor.c_str(), names.data()};
+  if (!descriptor.empty() && ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0 && save.Commit())
     return TRUE;
   save.Discard();
   ShowWriteFailure(zipFile);
@@ -186,7 +183,6 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   }
   std::string native = ResolvePath(root);
   while (native.size() > 1 && native.back() == '/') native.pop_back();
-  const std::string fresh = native + "/" + g_szRestoreFolder;
   std::vector<std::unique_ptr<CConfigFileWriter>> writers;
   // `shown`: the failure was shown already.
   auto fail = [&](bool shown) {
@@ -200,8 +196,16 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
     return FALSE;
   };
   FinishRestore(native, false);
-  if (mkdir(fresh.c_str(), 0700) != 0) {
+  if (mkdir((native + "/" + g_szRestoreFolder).c_str(), 0700) != 0) {
     SetLastErrorFromErrno(errno);
+    return fail(false);
+  }
+  // Reached only through its descriptor from here on: a link swapped in for its name leads nothing
+  // that is extracted or read out of the folder.
+  const CRestoreFolder opened(native);
+  const std::string& fresh = opened.GetPath();
+  if (fresh.empty()) {
+    SetLastError(ERROR_ACCESS_DENIED);
     return fail(false);
   }
   if (g_pfnRestoreStep) g_pfnRestoreStep(0);
@@ -216,7 +220,7 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   if (g_pfnRestoreStep) g_pfnRestoreStep(1);
   // What a save makes for itself, file or folder, is not restored, wherever it comes from.
   std::vector<std::string> extracted;
-  GetExtractedFiles(native, extracted);
+  GetExtractedFiles(fresh, extracted);
   // Nothing is written where a link or a file stands on the way to a file below the folder.
   for (const std::string& rel : extracted)
     if (rel.find('/') != std::string::npos && !CanPlaceExtracted(native, rel)) return fail(false);
@@ -233,11 +237,11 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
     set.push_back(&w);
   }
   if (g_pfnRestoreStep) g_pfnRestoreStep(2);
-  if (!SealRestore(native)) return fail(false);
+  if (!SealRestore(fresh)) return fail(false);
   if (!set.empty() && !CommitConfigFiles(root, set)) return fail(true);
   if (g_pfnRestoreStep) g_pfnRestoreStep(3);
   writers.clear();
-  FinishRestore(native, true);
+  FinishRestore(native, true, &opened);
   return TRUE;
 }
 

@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstring>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <string>
@@ -694,8 +695,23 @@ bool PlaceExtracted(const std::string& from, const std::string& folder, const st
 
 }  // namespace
 
-void GetExtractedFiles(const std::string& nativeFolder, std::vector<std::string>& files) {
-  ListExtracted(In(nativeFolder, g_szRestoreFolder), std::string(), files);
+CRestoreFolder::CRestoreFolder(const std::string& nativeFolder) {
+  m_fd = open(In(nativeFolder, g_szRestoreFolder).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st;
+  // A folder another user put under the name is none of this restore's.
+  if (m_fd >= 0 && (fstat(m_fd, &st) != 0 || st.st_uid != geteuid())) {
+    close(m_fd);
+    m_fd = -1;
+  }
+  if (m_fd >= 0) m_path = DescriptorPath(m_fd);
+}
+
+CRestoreFolder::~CRestoreFolder() {
+  if (m_fd >= 0) close(m_fd);
+}
+
+void GetExtractedFiles(const std::string& fresh, std::vector<std::string>& files) {
+  if (!fresh.empty()) ListExtracted(fresh, std::string(), files);
 }
 
 int CanPlaceExtracted(const std::string& nativeFolder, const std::string& rel) {
@@ -704,8 +720,11 @@ int CanPlaceExtracted(const std::string& nativeFolder, const std::string& rel) {
   return 0;
 }
 
-int SealRestore(const std::string& nativeFolder) {
-  const std::string fresh = In(nativeFolder, g_szRestoreFolder);
+int SealRestore(const std::string& fresh) {
+  if (fresh.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return 0;
+  }
   std::vector<std::string> files;
   ListExtracted(fresh, std::string(), files);
   for (const std::string& rel : files) {
@@ -725,13 +744,14 @@ int SealRestore(const std::string& nativeFolder) {
   return synced && SyncFolder(fresh);
 }
 
-void FinishRestore(const std::string& folder, bool place) {
-  const std::string fresh = In(folder, g_szRestoreFolder);
+void FinishRestore(const std::string& folder, bool place, const CRestoreFolder* opened) {
   struct stat st;
-  if (lstat(fresh.c_str(), &st) != 0) return;
+  if (!opened && lstat(In(folder, g_szRestoreFolder).c_str(), &st) != 0) return;
   const DWORD error = GetLastError();
+  const std::unique_ptr<CRestoreFolder> byName(opened ? nullptr : new CRestoreFolder(folder));
+  const std::string& fresh = (opened ? opened : byName.get())->GetPath();
   std::vector<std::string> files, names, below;
-  if (S_ISDIR(st.st_mode)) ListExtracted(fresh, std::string(), files);
+  if (!fresh.empty()) ListExtracted(fresh, std::string(), files);
   for (const std::string& rel : files) (rel.find('/') == std::string::npos ? names : below).push_back(rel);
   // Not while a record stays: the temporaries it names are what would complete its set.
   const bool recorded = RecordAt(In(folder, kSetRecord)) || RecordAt(In(folder, kUndoRecord));
@@ -752,7 +772,7 @@ void FinishRestore(const std::string& folder, bool place) {
   parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
   for (const std::string& parent : parents) SyncFolder(parent);
   if (!names.empty() && !recorded) RemoveSaveLeftovers(folder, names);
-  RemoveTreeExact(AT_FDCWD, fresh.c_str());
+  RemoveTreeExact(AT_FDCWD, In(folder, g_szRestoreFolder).c_str());
   SetLastError(error);
 }
 

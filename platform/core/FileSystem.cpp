@@ -815,11 +815,12 @@ BOOL DeleteExact(const std::string& path) { return unlink(path.c_str()) == 0 ? T
 
 void (*g_pfnSyncStep)(const char* path) = nullptr;
 
+std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
 BOOL SyncFile(int fd) {
   if (g_pfnSyncStep) {
-    char link[64], path[PATH_MAX];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t n = readlink(link, path, sizeof path - 1);
+    char path[PATH_MAX];
+    const ssize_t n = readlink(DescriptorPath(fd).c_str(), path, sizeof path - 1);
     path[n > 0 ? n : 0] = 0;
     g_pfnSyncStep(path);
   }

@@ -323,6 +323,9 @@ BOOL MakeOldCopy(const std::string& existing, const std::string& copy);
 // Renames or deletes exactly the names given; FALSE with the last error set.
 BOOL RenameExact(const std::string& from, const std::string& to);
 BOOL DeleteExact(const std::string& path);
+// A path that names what the open descriptor `fd` refers to, whatever its name is now: for libraries
+// that take a name, so that nothing swapped in for the name meanwhile is read or written.
+std::string DescriptorPath(int fd);
 // Puts what was written to the open file `fd` on the disk (fsync); FALSE with the last error set.
 BOOL SyncFile(int fd);
 // Puts the names made, renamed or removed in the folder `nativeFolder` on the disk; FALSE with the

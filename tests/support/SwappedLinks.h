@@ -32,7 +32,8 @@ struct Outside {
     for (auto& e : std::filesystem::directory_iterator(dir)) {
       struct stat st;
       lstat(e.path().c_str(), &st);
-      state[e.path().filename().string()] = std::to_string(st.st_mode) + " " + ReadFileText(e.path().string());
+      state[e.path().filename().string()] =
+          std::to_string(st.st_mode) + " " + (S_ISREG(st.st_mode) ? ReadFileText(e.path().string()) : std::string());
     }
     return state;
   }

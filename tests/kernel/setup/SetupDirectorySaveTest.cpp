@@ -861,6 +861,37 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
   }
 }
 
+TEST_F(SetupSaveTest, ALinkSwappedForTheRestoresFolderLeadsNothingOutOfTheFolder) {
+  SetupPtr older = Version("old"), newer = Version("new");
+  ASSERT_TRUE(older && newer);
+  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  const std::string root = dravonix::test::ScratchDir("restore-swapped"), dir = root + "/setup";
+  ASSERT_TRUE(newer->SaveToDirectory((root + "/new").c_str()));
+  WriteBytes(root + "/new/sub/a.txt", "new sub/a.txt");
+  ASSERT_TRUE(ArchiveDirectory((root + "/new").c_str(), (root + "/new.t.zip").c_str()));
+  ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
+  static const dravonix::test::Outside* s_outside;
+  static std::string s_dir;
+  const dravonix::test::Outside outside(root + "/outside");
+  s_outside = &outside;
+  s_dir = dir;
+  const auto before = outside.State();
+  // Once the restore's folder is made, it is moved away and a link to a folder elsewhere put in its place.
+  g_pfnRestoreStep = [](int step) {
+    if (step != 0) return;
+    const std::string fresh = s_dir + "/" + g_szRestoreFolder;
+    ASSERT_EQ(0, rename(fresh.c_str(), (s_dir + "/moved").c_str()));
+    ASSERT_EQ(0, symlink(s_outside->dir.c_str(), fresh.c_str()));
+  };
+  const int restored = RestoreDirectory((root + "/new.t.zip").c_str(), dir.c_str());
+  g_pfnRestoreStep = nullptr;
+  EXPECT_EQ(outside.State(), before);
+  EXPECT_TRUE(restored) << LastBox();
+  EXPECT_EQ(Tags(dir, sets), AllTagged("new"));
+  EXPECT_EQ(ReadBytes(dir + "/sub/a.txt"), "new sub/a.txt");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir + "/" + g_szRestoreFolder)));
+}
+
 namespace {
 
 // The steps of a save (the set's and its files'), counted; at one of them every own name of the
