@@ -118,10 +118,7 @@ BENCHMARK(BM_SaveCrowded)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench_note::RunAll(argc, argv)) return 1;
   std::printf("Saving a motion directory as one set (against the same files written beside, synced, renamed):\n");
   bench_note::PrintSaveRatios();
   return 0;

@@ -217,10 +217,7 @@ BENCHMARK(BM_CopySetup)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench_note::RunAll(argc, argv)) return 1;
   std::printf("Saving and loading a setup as one set (against the same files written beside, synced, renamed):\n");
   bench_note::PrintSaveRatios();
   // For scale: the library's own writers each putting its file in place, and the bytes alone

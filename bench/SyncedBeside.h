@@ -50,6 +50,15 @@ void RunInTurns(benchmark::State& state, const std::string& oursKey, Ours ours, 
   Keep(baseKey, Median(b));
 }
 
+// Runs the benchmarks the command line names; false on words it does not know.
+inline bool RunAll(int& argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return false;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return true;
+}
+
 // A save against its synced baseline, alone and among 20,000 other files, steady and in a fresh
 // process: at most twice the baseline's time.
 inline void PrintSaveRatios() {
