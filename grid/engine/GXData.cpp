@@ -63,6 +63,18 @@ void LoadEntries(CArchive& ar, CPtrArray& a, INT_PTR size, INT_PTR& allowance, R
   }
 }
 
+// Schema, stored size, then index and entry for every entry held, and the end mark.
+template <class WRITE>
+void StoreEntries(CArchive& ar, const CGXSizedPtrArray& a, WRITE write) {
+  ar << kSchema << (DWORD)a.GetStoredSize();
+  for (INT_PTR i = 0; i < a.GetSize(); ++i) {
+    if (!a.GetAt(i)) continue;
+    ar << (DWORD)i;
+    write(ar, i);
+  }
+  ar << kEndMark;
+}
+
 void FreeStyle(void* p) { delete static_cast<CGXStyle*>(p); }
 void FreeRow(void* p) { delete static_cast<CGXStylePtrArray*>(p); }
 
@@ -148,13 +160,7 @@ void CGXStylePtrArray::CopyFrom(const CGXStylePtrArray& src) {
 
 void CGXStylePtrArray::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
-    ar << kSchema << (DWORD)GetStoredSize();
-    for (INT_PTR i = 0; i < GetSize(); ++i) {
-      if (!GetAt(i)) continue;
-      ar << (DWORD)i;
-      ar.WriteObject(GetStyle(i));
-    }
-    ar << kEndMark;
+    StoreEntries(ar, *this, [this](CArchive& a, INT_PTR i) { a.WriteObject(GetStyle(i)); });
     return;
   }
   INT_PTR allowance = kMaxStoredSize;
@@ -200,13 +206,7 @@ void CGXStylePtrArrayPtrArray::CopyFrom(const CGXStylePtrArrayPtrArray& src) {
 
 void CGXStylePtrArrayPtrArray::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
-    ar << kSchema << (DWORD)GetStoredSize();
-    for (INT_PTR i = 0; i < GetSize(); ++i) {
-      if (!GetRow(i)) continue;
-      ar << (DWORD)i;
-      GetRow(i)->Serialize(ar);
-    }
-    ar << kEndMark;
+    StoreEntries(ar, *this, [this](CArchive& a, INT_PTR i) { GetRow(i)->Serialize(a); });
     return;
   }
   INT_PTR allowance = kMaxStoredSize;

@@ -102,8 +102,8 @@ void Clean(CStringArray& list, Keep keep, Same same) {
 int DiscardPrint(const char*, unsigned long size) { return (int)size; }
 int ReplaceAll(char*) { return 1; }
 
-// Copies the extracted file `from` into `out` and puts it on the disk: TRUE when every byte was
-// written, else FALSE with the cause in errno.
+// Copies the extracted file `from` into `out` (the set's commit puts it on the disk): TRUE when every
+// byte was written, else FALSE with the cause in errno.
 int CopyBytes(const std::string& from, FILE* out) {
   FILE* in = OpenPlainFileToRead(from.c_str());
   if (!in) return FALSE;
@@ -117,8 +117,6 @@ int CopyBytes(const std::string& from, FILE* out) {
   const int err = errno;
   fclose(in);
   errno = err;
-  if (ok && fflush(out) != 0) return FALSE;
-  if (ok && !SyncFile(fileno(out))) return FALSE;
   return ok ? TRUE : FALSE;
 }
 

@@ -24,7 +24,6 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <random>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -290,11 +289,12 @@ void CommitStep(int step) {
 }
 
 // The folder as the file system knows it, without a trailing separator.
-std::string NativeFolder(const char* folder) {
-  std::string f = ResolvePath(ResolveConfigFileName(folder));
+std::string WithoutTrailingSlash(std::string f) {
   while (f.size() > 1 && f.back() == '/') f.pop_back();
   return f;
 }
+
+std::string NativeFolder(const char* folder) { return WithoutTrailingSlash(ResolvePath(ResolveConfigFileName(folder))); }
 
 // The folder as messages show it.
 CString ShownFolder(const char* folder) {
@@ -370,10 +370,8 @@ bool SetAside(const std::string& record) {
   for (int n = 0; n < 10; ++n)
     if (RenameExact(record, record + kAsideMark + (n ? std::to_string(n) : std::string()))) return true;
   const DWORD error = GetLastError();
-  std::random_device random;
   for (int attempt = 0; attempt < 10; ++attempt) {
-    std::string aside = record + ".~dvx-";
-    for (int i = 0; i < 6; ++i) aside += "abcdefghijklmnopqrstuvwxyz0123456789"[random() % 36];
+    const std::string aside = NewSaveTempName(record);
     // Never renamed over what the folder holds already.
     if (Kind(aside) == 0 && RenameExact(record, aside)) return true;
   }
@@ -809,10 +807,12 @@ CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(
     }
     m_lock.Retry();
   }
+  if (!m_lock.IsLocked()) {
+    m_native = NativeFolder(folder);
+    return;
+  }
+  m_native = WithoutTrailingSlash(m_lock.GetNativePath());  // looked up once, by the lock
   // A nested hold finds the folder complete already.
-  if (!m_lock.IsLocked()) return;
-  m_native = m_lock.GetNativePath();  // looked up once, by the lock
-  while (m_native.size() > 1 && m_native.back() == '/') m_native.pop_back();
   if (m_lock.IsOutermost()) m_refused = RecoverFolder(folder, m_native) == Recovery::kRefused;
 }
 
@@ -823,7 +823,7 @@ int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWrite
 int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files) {
   CConfigFolderLock lock(folder);
   if (lock.IsRefused()) return 0;
-  const std::string dir = lock.GetNativeFolder().empty() ? NativeFolder(folder) : lock.GetNativeFolder();
+  const std::string& dir = lock.GetNativeFolder();
   // No set is saved over one that a record still describes.
   if (RecordAt(In(dir, kSetRecord)) || RecordAt(In(dir, kUndoRecord))) {
     const Recovery again = RecoverFolder(folder, dir);

@@ -99,7 +99,7 @@ class CConfigFolderLock {
   // folder and the user gave up waiting, or a save stopped part-way left part of a set that can be
   // neither completed nor undone (a folder that may not be written).
   BOOL IsRefused() const { return m_refused; }
-  // The folder as the file system knows it, without a trailing separator; empty when not locked.
+  // The folder as the file system knows it, without a trailing separator (empty when refused).
   const std::string& GetNativeFolder() const { return m_native; }
 
  private:

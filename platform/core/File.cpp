@@ -177,10 +177,11 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error) {
     FillException(error, CFileException::OsErrorToException(err), err, fileName);
     return FALSE;
   }
-  return TakeDescriptor(fd, fileName, openFlags, error);
+  // Not the virtual one: a stream file opens its stream itself, once its descriptor is taken.
+  return CFile::OpenDescriptor(fd, fileName, openFlags, error);
 }
 
-BOOL CFile::TakeDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error) {
+BOOL CFile::OpenDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error) {
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
@@ -207,10 +208,6 @@ BOOL CFile::TakeDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileExcept
   m_nOpenFlags = openFlags;
   m_bCloseOnDelete = true;
   return TRUE;
-}
-
-BOOL CFile::OpenDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error) {
-  return TakeDescriptor(fd, fileName, openFlags, error);
 }
 
 UINT CFile::Read(void* buf, UINT count) {

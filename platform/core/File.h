@@ -102,10 +102,8 @@ class CFile : public CObject {
 
  protected:
   // Takes `fd`, opened with `openFlags`, as the file `fileName` under the sharing rules (and
-  // truncates it for modeCreate); closes it on failure.
-  BOOL TakeDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error);
-  // What OpenBeside does with the descriptor it made; a class that reads or writes through more
-  // than the descriptor builds that here too.
+  // truncates it for modeCreate); closes it on failure. Open and OpenBeside end here; a class that
+  // reads or writes through more than the descriptor builds that here too.
   virtual BOOL OpenDescriptor(int fd, LPCTSTR fileName, UINT openFlags, CFileException* error);
   // Leaves the process's share table; closes nothing.
   void ReleaseShare();

@@ -113,6 +113,8 @@ BOOL CopyOpenFile(int in, const struct stat& srcStat, const std::string& dst) {
 }
 
 int OpenSaveTemp(const std::string& path, std::string& temp);
+bool SameFile(int fd, int dirFd, const char* name);
+BOOL PlaceOwnTemp(int fd, const std::string& temp, const std::string& target);
 
 // Copies an open file over `dst`: written under a temporary name beside it and renamed over it, so
 // that a copy that fails part-way leaves the old file as it was. Through a link the file it leads
@@ -140,12 +142,16 @@ BOOL CopyOpenFileOver(int in, const struct stat& srcStat, std::string dst) {
     if (close(out) != 0 && !err) err = errno;
     return err ? FailErrno(err) : TRUE;
   }
-  int err = CopyBytes(in, srcStat, made);
-  // Renamed before the lock goes with the descriptor, so no sweep of leftovers takes it.
-  if (!err && rename(temp.c_str(), dst.c_str()) != 0) err = errno;
-  if (err) unlink(temp.c_str());
+  const int err = CopyBytes(in, srcStat, made);
+  // On the disk before it counts, as every save; renamed before the lock goes with the descriptor,
+  // so no sweep of leftovers takes it.
+  const BOOL ok = (err ? FailErrno(err) : TRUE) && SyncFile(made) && PlaceOwnTemp(made, temp, dst);
+  const DWORD error = t_lastError;
+  if (!ok && SameFile(made, AT_FDCWD, temp.c_str())) unlink(temp.c_str());
   close(made);
-  return err ? FailErrno(err) : TRUE;
+  if (!ok) return Fail(error);
+  SyncFolder(ParentOf(dst));
+  return TRUE;
 }
 
 BOOL CopyResolved(const std::string& src, const std::string& dst, BOOL failIfExists) {
@@ -467,6 +473,19 @@ bool SameFile(int fd, int dirFd, const char* name) {
          a.st_ino == b.st_ino;
 }
 
+// Puts the written temporary `temp` (open as `fd`) in the place of `target`, only while the name is
+// still that file: a link or another file swapped in for it is never renamed into the target's
+// place, and one swapped in between the look and the rename does not stay there, where a later
+// save would follow it. (A plain file there may be another save's, renamed since.) FALSE with the
+// last error set; the caller syncs the file before and the folder after.
+BOOL PlaceOwnTemp(int fd, const std::string& temp, const std::string& target) {
+  if (!SameFile(fd, AT_FDCWD, temp.c_str())) return Fail(ERROR_ACCESS_DENIED);
+  if (rename(temp.c_str(), target.c_str()) != 0) return errno == ENOENT ? FailMissing(target) : FailErrno(errno);
+  if (IsPlainFile(target.c_str())) return TRUE;
+  unlink(target.c_str());
+  return Fail(ERROR_ACCESS_DENIED);
+}
+
 }  // namespace
 
 std::string SaveReplacedFile(const std::string& native) {
@@ -509,29 +528,12 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   const std::string& path = m_native;
   // The folder as this save found it, before its own file changes it.
   m_folderChanged = FolderChangeTime(ParentOf(path));
-  const std::string leaf = LastComponent(path);
-  const std::string stem = path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark;
-  // Created exclusively under a fresh name; locked at once, and given up for another name when a
-  // sweep of leftovers took it between the creation and the lock.
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    m_temp = stem + RandomLetters();
-    const int fd = open(m_temp, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      m_createError = errno;
-      if (errno == EEXIST) continue;
-      break;  // Duplicate and OpenStream tell why
-    }
-    struct stat made, named;
-    const bool locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (locked ? fstat(fd, &made) == 0 && lstat(m_temp, &named) == 0 && made.st_dev == named.st_dev &&
-                     made.st_ino == named.st_ino
-               : errno != EWOULDBLOCK) {
-      m_lock = fd;
-      m_madeMode = locked ? made.st_mode & 07777 : kUnknownMode;
-      break;
-    }
-    close(fd);
-  }
+  std::string temp;
+  m_lock = OpenSaveTemp(path, temp);
+  m_temp = temp.c_str();
+  struct stat made;
+  if (m_lock < 0) m_createError = errno;  // Duplicate and OpenStream tell why
+  else if (fstat(m_lock, &made) == 0) m_madeMode = made.st_mode & 07777;
   SetLastError(error);
 }
 
@@ -571,16 +573,20 @@ BOOL CSaveBeside::Sync() const {
 BOOL CSaveBeside::Commit() {
   if (m_committed || m_inPlace) return TRUE;
   if (m_temp.IsEmpty()) return Fail(ERROR_INVALID_PARAMETER);
-  // The new file keeps the old one's permissions, from the moment it takes the old one's place.
-  TakeOldPermissions();
   // On the disk before it counts: the file before its rename, the folder's new name after it.
-  if (!Sync() || !Replace()) return FALSE;
+  if (!ReplaceSynced()) return FALSE;
   const std::string folder = ParentOf(m_native);
   SyncFolder(folder);
   // What saves of this file that were killed left beside it.
   SweepSaveLeftovers(folder, m_folderChanged, {LastComponent(m_native)});
   SettleSweptLeftovers(folder, m_folderChanged);
   return TRUE;
+}
+
+BOOL CSaveBeside::ReplaceSynced() {
+  // The new file keeps the old one's permissions, from the moment it takes the old one's place.
+  TakeOldPermissions();
+  return Sync() && Replace();
 }
 
 BOOL CSaveBeside::Replace() {
@@ -591,17 +597,8 @@ BOOL CSaveBeside::Replace() {
   if (lstat(m_native.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode))))
     return Fail(ERROR_ACCESS_DENIED);
   Step();
-  // The name must still be the file this save wrote: a link or another file swapped in for it is
-  // never put in the target's place.
-  if (!HoldsTempName()) return Fail(ERROR_ACCESS_DENIED);
-  if (rename(m_temp, m_native.c_str()) != 0) return errno == ENOENT ? FailMissing(m_native) : FailErrno(errno);
-  // A link, pipe or device swapped in between the look and the rename does not stay in the target's
-  // place, where a later save would follow it. (A plain file there may be another save's, renamed
-  // since.)
-  if (!IsPlainFile(m_native.c_str())) {
-    unlink(m_native.c_str());
-    return Fail(ERROR_ACCESS_DENIED);
-  }
+  if (m_lock < 0) return Fail(ERROR_ACCESS_DENIED);
+  if (!PlaceOwnTemp(m_lock, m_temp.GetString(), m_native)) return FALSE;
   m_committed = true;
   Release();
   return TRUE;
@@ -647,6 +644,11 @@ void CSaveBeside::RemoveLeftovers() const {
   if (m_inPlace || m_temp.IsEmpty()) return;
   const std::string temp = m_temp.GetString();
   RemoveSaveLeftovers(ParentOf(temp), {LastComponent(m_native)}, {LastComponent(temp)});
+}
+
+std::string NewSaveTempName(const std::string& path) {
+  const std::string leaf = LastComponent(path);
+  return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + RandomLetters();
 }
 
 bool IsSaveTempName(const std::string& name, const std::string& target) {
@@ -741,9 +743,8 @@ namespace {
 // (never through a link) and locked, so that no sweep of leftovers takes it while it is written;
 // -1 with errno set on failure.
 int OpenSaveTemp(const std::string& path, std::string& temp) {
-  const std::string stem = path.substr(0, path.size() - LastComponent(path).size()) + TempStem(LastComponent(path)) + kTempMark;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = stem + RandomLetters();
+    temp = NewSaveTempName(path);
     const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno != EEXIST) return -1;
@@ -766,13 +767,7 @@ BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
   // Synced before its rename and the folder after, as every save; renamed before the lock goes with
   // the descriptor, and only while the name is still the file written.
   BOOL ok = WriteAll(fd, (const char*)data, size) ? TRUE : FailErrno(errno);
-  ok = ok && SyncFile(fd);
-  ok = ok && (SameFile(fd, AT_FDCWD, temp.c_str()) ? TRUE : Fail(ERROR_ACCESS_DENIED));
-  ok = ok && (rename(temp.c_str(), path.c_str()) == 0 ? TRUE : FailErrno(errno));
-  if (ok && !IsPlainFile(path.c_str())) {
-    unlink(path.c_str());  // swapped in for the temporary name: not the file written
-    ok = Fail(ERROR_ACCESS_DENIED);
-  }
+  ok = ok && SyncFile(fd) && PlaceOwnTemp(fd, temp, path);
   if (!ok) {
     const DWORD error = t_lastError;
     if (SameFile(fd, AT_FDCWD, temp.c_str())) unlink(temp.c_str());

@@ -254,6 +254,10 @@ class CSaveBeside {
   // beside it (once per process). FALSE with the last error set (the temporary file stays until
   // Discard).
   BOOL Commit();
+  // Gives the new file the old one's permissions, syncs it and replaces the target, leaving the
+  // folder's sync and the sweep of leftovers to the caller: for one that puts many files in place
+  // and syncs their folders once.
+  BOOL ReplaceSynced();
   // Replaces the target and syncs nothing: for a set that syncs its files and folder as one.
   BOOL Replace();
   // True while the temporary name still names the file this save made and writes: no link or other
@@ -295,6 +299,8 @@ bool MatchFilePattern(const char* pattern, const char* name);
 
 // The file a save of the native path `native` replaces: through a symbolic link, the file it leads to.
 std::string SaveReplacedFile(const std::string& native);
+// A fresh temporary name that a save of the file `path` makes beside it (nothing is created).
+std::string NewSaveTempName(const std::string& path);
 // True when `name` is a temporary name that a save of the file `target` makes.
 bool IsSaveTempName(const std::string& name, const std::string& target);
 // The name of the copy of the old `target` that a set of files replaced as one keeps until the set

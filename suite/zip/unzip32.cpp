@@ -166,9 +166,7 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
       CSaveBeside save(target.c_str());
       // Replaced without the sweep of a save's leftovers: the archive may hold files of such names,
       // written by this very call. The folders are synced once all is written.
-      ok = WriteEntry(za, (zip_uint64_t)i, save);
-      if (ok) save.TakeOldPermissions();
-      ok = ok && save.Sync() && save.Replace();
+      ok = WriteEntry(za, (zip_uint64_t)i, save) && save.ReplaceSynced();
       if (ok) written.insert(ParentOf(save.GetNativeTarget()));
     } else {
       SetLastError(ERROR_INVALID_DATA);

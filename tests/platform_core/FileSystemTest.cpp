@@ -67,6 +67,20 @@ TEST(FileSystem, LastErrorIsPerThread) {
   EXPECT_EQ(Win32ErrorFromErrno(EEXIST), (DWORD)ERROR_ALREADY_EXISTS);
 }
 
+TEST(FileSystem, ACopyOverAFileIsOnTheDiskBeforeItsRenameAndTheFolderAfter) {
+  const fs::path dir = fs::canonical(ScratchDir("fs-copy-synced"));
+  WriteText(dir / "src.bin", "new");
+  WriteText(dir / "dst.bin", "old");
+  static std::vector<std::string> s_synced;
+  s_synced.clear();
+  g_pfnSyncStep = [](const char* path) { s_synced.push_back(fs::path(path).filename().string().substr(0, 13)); };
+  const BOOL copied = CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "dst.bin").c_str(), FALSE);
+  g_pfnSyncStep = nullptr;
+  ASSERT_TRUE(copied);
+  EXPECT_EQ(ReadFileText(dir / "dst.bin"), "new");
+  EXPECT_EQ(s_synced, (std::vector<std::string>{"dst.bin.~dvx-", dir.filename().string().substr(0, 13)}));
+}
+
 TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
   const fs::path dir = ScratchDir("fs-copy");
   WriteText(dir / "Src.bin", std::string("a\0b\r\nc", 6));
