@@ -138,7 +138,7 @@ CNetMasterDlg::CNetMasterDlg() : CDialog(IDD_NETMASTER) { GetNetServerAuth(m_str
 CNetMasterDlg::~CNetMasterDlg() {
   m_socket.ResetAndClose();
   delete m_pFile;
-  if (!m_strTempPath.IsEmpty()) ::DeleteFile(m_strTempPath);
+  m_pSave.reset();  // a partial received file goes with its save
   SaveNetServerAuth(m_strUser, CString());
 }
 
@@ -730,24 +730,18 @@ void CNetMasterDlg::OnTransfer(const BYTE* payload, size_t length) {
 }
 
 bool CNetMasterDlg::OpenReceivedFile(const CString& path, CString& error) {
-  const int slash = std::max(path.ReverseFind('\\'), path.ReverseFind('/'));
-  const CString dir = slash > 0 ? path.Left(slash) : CString(".");
-  char temp[MAX_PATH] = {};
-  if (!::GetTempFileName(dir, "~nm", 0, temp)) {
-    error = SystemErrorText(::GetLastError());
-    return false;
-  }
+  // Only through the descriptor that made the file beside the target: its name is never opened again.
+  auto save = std::make_unique<CSaveBeside>(path);
   auto* file = new CFile;
   CFileException failure;
-  if (!file->Open(temp, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite, &failure)) {
+  if (!file->OpenBeside(*save, path, CFile::modeWrite | CFile::shareDenyWrite, &failure)) {
     delete file;
-    ::DeleteFile(temp);
     error = ErrorText(failure);
     return false;
   }
   m_pFile = file;
   m_strFilePath = path;
-  m_strTempPath = temp;
+  m_pSave = std::move(save);
   return true;
 }
 
@@ -761,11 +755,12 @@ bool CNetMasterDlg::CompleteReceivedFile(CString& error) {
   }
   delete m_pFile;
   m_pFile = nullptr;
-  if (!::MoveFileEx(m_strTempPath, m_strFilePath, MOVEFILE_REPLACE_EXISTING)) {
+  // On the disk before it takes the target's place, and the folder after.
+  if (!m_pSave->Commit()) {
     error = SystemErrorText(::GetLastError());
     return false;
   }
-  m_strTempPath.Empty();
+  m_pSave.reset();
   m_strFilePath.Empty();
   return true;
 }
@@ -777,8 +772,7 @@ void CNetMasterDlg::EndTransfer(bool tellPartner) {
     m_pFile = nullptr;
   }
   // A partial received file is not kept; what the target held before stays.
-  if (!m_strTempPath.IsEmpty()) ::DeleteFile(m_strTempPath);
-  m_strTempPath.Empty();
+  m_pSave.reset();
   m_strFilePath.Empty();
   m_strFolderRoot.Empty();
   m_folderFiles.clear();

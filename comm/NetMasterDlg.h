@@ -7,8 +7,10 @@
 #include "editor/documents/ConversationEditCtrl.h"
 #include "editor/toolkit/SECProgressCtrl.h"
 #include "platform/core/File.h"
+#include "platform/core/FileSystem.h"
 #include "platform/ui/Dialog.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -107,7 +109,7 @@ class CNetMasterDlg : public CDialog {
   int m_nState = NMS_IDLE;
   CFile* m_pFile = nullptr;
   CString m_strFilePath;  // the received file's target
-  CString m_strTempPath;  // where it is written until complete
+  std::unique_ptr<CSaveBeside> m_pSave;  // where it is written until complete
   CString m_strFolderRoot;
   std::vector<CString> m_folderFiles;  // relative paths still to send
   DWORD m_dwRead = 0;                  // bytes read or received of the current transfer

@@ -200,20 +200,15 @@ int SECEdit::WriteToFile(const char* pszPath) {
       return ErrorOf(ex, ERROR_ACCESS_DENIED);
     probe.Abort();
   }
-  // The new text goes to a file beside the old one, which it replaces only once complete.
-  std::string path(pszPath);
-  size_t slash = path.find_last_of("\\/");
-  std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-  char temp[MAX_PATH + 16] = {0};
-  if (!GetTempFileName(dir.c_str(), "sec", 0, temp)) return LastErrorOr(ERROR_CANNOT_MAKE);
+  // The new text goes to a file beside the old one, which it replaces only once complete and on the
+  // disk; the temporary file is written only through the descriptor that made it.
+  CSaveBeside save(pszPath);
   int code = 0;
   {
     CFile f;
     CFileException ex;
-    if (!f.Open(temp, CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite | CFile::typeBinary, &ex)) {
-      DeleteFile(temp);
+    if (!f.OpenBeside(save, pszPath, CFile::modeReadWrite | CFile::shareDenyWrite | CFile::typeBinary, &ex))
       return ErrorOf(ex, ERROR_CANNOT_MAKE);
-    }
     try {
       std::vector<char> out;
       out.reserve(1 << 16);
@@ -231,11 +226,8 @@ int SECEdit::WriteToFile(const char* pszPath) {
       f.Abort();
     }
   }
-  if (!code && !MoveFileEx(temp, pszPath, MOVEFILE_REPLACE_EXISTING)) code = LastErrorOr(ERROR_WRITE_FAULT);
-  if (code) {
-    DeleteFile(temp);
-    return code;
-  }
+  if (!code && !save.Commit()) code = LastErrorOr(ERROR_WRITE_FAULT);
+  if (code) return code;
   if (m_bLockFiles) code = KeepFileOpen(pszPath);
   SetModified(FALSE);
   MarkClean();

@@ -10,7 +10,9 @@
 #include "platform/ui/CommonDialogs.h"
 #include "suite/zip/ZipLibraries.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -316,18 +318,26 @@ CString ExportSetupForVKS_Lib(const char* defaultName, CMC_Setup* setup, CMC_Cof
   CString folder = last < 0 ? CString(".") : path.Left(last);
   // The files are made in a temporary folder beside the archive; a failure there names the archive.
   const CString shown = ShownFileName(path);
+  // Its own (no one else may write in it), and reached only through its descriptor once made: a
+  // link swapped in for its name leads nothing written out of the folder.
   char temp[MAX_PATH];
-  if (!GetTempFileName(folder, "~vk", 0, temp) || !DeleteFile(temp) || !CreateDirectory(temp)) {
+  int fd = -1;
+  if (GetTempFileName(folder, "~vk", 0, temp) && DeleteFile(temp) && mkdir(ResolvePath(temp).c_str(), 0700) == 0)
+    fd = open(ResolvePath(temp).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
     ShowWriteFailure(shown);
     return CString();
   }
+  const CString made = DescriptorPath(fd).c_str();
   bool exported;
   {
     CQuietErrors quiet;
-    exported = setup->ExportForVKS_Lib(temp, coff) != 0;
+    exported = setup->ExportForVKS_Lib(made, coff) != 0;
   }
   if (!exported) ShowWriteFailure(shown);
-  const bool ok = exported && ArchiveDirectory(temp, path);
+  const bool ok = exported && ArchiveDirectory(made, path);
+  close(fd);
+  // By its name: a link swapped in for it goes as a link.
   RemoveDir(temp, FALSE);
   return ok ? path : CString();
 }

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -243,59 +244,31 @@ std::string Serialize(const IniFile& f) {
   return out;
 }
 
-// Writes the file (replacing it atomically when it exists) and caches the new state.
+// Writes the file as every save does (beside it, on the disk, then renamed over it; through a link
+// the file it leads to) and caches the new state.
 bool Store(const std::string& path, std::shared_ptr<IniFile> f) {
   std::string content = Serialize(*f);
+  CSaveBeside save(path.c_str());
   struct stat st;
-  std::string target = path;
-  bool exists = lstat(path.c_str(), &st) == 0;
-  if (exists && S_ISLNK(st.st_mode)) {
-    if (char* real = realpath(path.c_str(), nullptr)) {
-      target = real;
-      free(real);
-    }
-    exists = stat(target.c_str(), &st) == 0;
-  }
-  if (exists && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0)) {
+  if (save.IsFolder() || (stat(save.GetNativeTarget().c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0)) {
     SetLastError(ERROR_ACCESS_DENIED);
     g_cache.erase(path);
     return false;
   }
-  int fd;
-  std::string temp;
-  if (exists) {
-    temp = target + ".XXXXXX";
-    fd = mkstemp(temp.data());
-    if (fd >= 0) fchmod(fd, st.st_mode & 07777);
-  } else {
-    fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  }
-  if (fd < 0) {
-    int err = errno;
-    SetLastError(err == ENOENT || err == ENOTDIR ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(err));
-    g_cache.erase(path);
-    return false;
-  }
-  const char* p = content.data();
-  size_t left = content.size();
-  int err = 0;
-  while (left > 0) {
-    ssize_t w = write(fd, p, left);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-    p += w;
-    left -= (size_t)w;
-  }
+  // Only through the descriptor that made the temporary file: its name is never opened again.
+  FILE* out = save.OpenStream();
+  int err = out ? 0 : errno;
   struct stat written;
-  if (!err && fstat(fd, &written) != 0) err = errno;
-  if (close(fd) != 0 && !err) err = errno;
-  if (!err && exists && rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err) {
-    unlink(exists ? temp.c_str() : target.c_str());
-    SetLastErrorFromErrno(err);
+  if (out) {
+    errno = 0;
+    if (std::fwrite(content.data(), 1, content.size(), out) != content.size() || std::fflush(out) != 0 ||
+        fstat(fileno(out), &written) != 0)
+      err = errno ? errno : EIO;
+    if (std::fclose(out) != 0 && !err) err = errno;
+  }
+  if (err || !save.Commit()) {
+    if (err) SetLastError(err == ENOENT || err == ENOTDIR ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(err));
+    save.Discard();
     g_cache.erase(path);
     return false;
   }

@@ -21,6 +21,8 @@
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
 
+#include "platform/core/FileSystem.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -542,10 +544,16 @@ TEST_F(NetMasterTest, ReceivedNamesStayInTheChosenFolderAndAbortsDeleteTheFile) 
   m_peer->Command("transfer 0105000000" + HexOf("part.zip") + "00");
   ASSERT_TRUE(WaitState(NMS_RECEIVING));
   m_peer->Command("transfer 026162636465");
+  // On the disk before it takes the old one's place, and the folder after.
+  static std::vector<std::string> s_synced;
+  s_synced.clear();
+  g_pfnSyncStep = [](const char* path) { s_synced.push_back(fs::path(path).filename().string().substr(0, 14)); };
   m_peer->Command("transfer 03");
   ASSERT_TRUE(WaitState(NMS_CHANNEL));
+  g_pfnSyncStep = nullptr;
   EXPECT_EQ("abcde", ReadFileText(target));
   EXPECT_EQ(std::vector<std::string>{"part.zip"}, files());
+  EXPECT_EQ(s_synced, (std::vector<std::string>{"part.zip.~dvx-", fs::path(dir).filename().string().substr(0, 14)}));
 }
 
 TEST_F(NetMasterTest, APeerThatStallsDropsOrSendsGarbageEndsTheRequest) {

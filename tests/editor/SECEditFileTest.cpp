@@ -189,6 +189,24 @@ TEST(SECEditFile, WriteKeepsLineEndsAndLeavesNoTemporaryFile) {
   EXPECT_EQ(names, (std::vector<std::string>{"m.txt"}));
 }
 
+TEST(SECEditFile, WriteIsOnTheDiskBeforeItsRenameAndTheFolderAfter) {
+  const std::string dir = ScratchDir("write-synced"), path = dir + "/m.txt";
+  WriteBytes(path, "old\n");
+  SECEdit e;
+  ASSERT_EQ(e.ReadFromFile(path.c_str()), 0);
+  static std::vector<std::string> s_synced;
+  s_synced.clear();
+  g_pfnSyncStep = [](const char* synced) {
+    const std::string name = synced;
+    s_synced.push_back(name.substr(name.find_last_of('/') + 1, 11));
+  };
+  const int written = e.WriteToFile(path.c_str());
+  g_pfnSyncStep = nullptr;
+  ASSERT_EQ(written, 0);
+  EXPECT_EQ(ReadFileText(path), "old\n");
+  EXPECT_EQ(s_synced, (std::vector<std::string>{"m.txt.~dvx-", dir.substr(dir.find_last_of('/') + 1, 11)}));
+}
+
 TEST(SECEditFile, RenameRules) {
   std::string dir = ScratchDir("rename");
   std::string a = dir + "/a.txt", b = dir + "/b.txt", A = dir + "/A.TXT";

@@ -62,6 +62,19 @@ const char kSample[] =
 
 }  // namespace
 
+TEST(Ini, AWriteIsOnTheDiskBeforeItsRenameAndTheFolderAfter) {
+  const std::string dir = fs::canonical(ScratchDir("ini-synced")).string(), file = dir + "/s.ini";
+  ASSERT_TRUE(WritePrivateProfileString("A", "k", "1", file.c_str()));
+  static std::vector<std::string> s_synced;
+  s_synced.clear();
+  g_pfnSyncStep = [](const char* path) { s_synced.push_back(fs::path(path).filename().string().substr(0, 11)); };
+  const BOOL written = WritePrivateProfileString("A", "k", "2", file.c_str());
+  g_pfnSyncStep = nullptr;
+  ASSERT_TRUE(written);
+  EXPECT_EQ(dravonix::test::ReadFileText(file), "[A]\r\nk=2\r\n");
+  EXPECT_EQ(s_synced, (std::vector<std::string>{"s.ini.~dvx-", fs::path(dir).filename().string().substr(0, 11)}));
+}
+
 TEST(Ini, KeysAndSectionsMatchWithoutRegardToCaseAndValuesAreTrimmed) {
   const fs::path file = fs::path(ScratchDir("ini-read")) / "kernel.cfg";
   WriteText(file, kSample);

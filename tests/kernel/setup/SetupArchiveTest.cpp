@@ -320,6 +320,34 @@ TEST_F(SetupArchiveTest, ASetupExportsAsALibraryArchive) {
   DialogAutomation::Reset();
 }
 
+TEST_F(SetupArchiveTest, ALinkSwappedForTheExportsFolderLeadsNothingOutOfTheFolder) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s);
+  static std::string s_dir, s_outside;
+  s_dir = m_dir + "/export-swapped";
+  s_outside = m_dir + "/export-outside";
+  fs::create_directories(s_dir);
+  fs::create_directories(s_outside);
+  // At the first step of its first file's save, the export's folder is moved away and a link to a
+  // folder elsewhere put at its name.
+  g_pfnSaveStep = [](const char*) {
+    g_pfnSaveStep = nullptr;
+    for (auto& e : fs::directory_iterator(s_dir))
+      if (e.path().filename().string().rfind("~vk", 0) == 0) {
+        fs::rename(e.path(), s_dir + "/moved");
+        fs::create_directory_symlink(s_outside, e.path());
+      }
+  };
+  const std::string out = s_dir + "/axis.t.zip";
+  DialogAutomation::PushFileDialogResult(out.c_str());
+  const CString exported = ExportSetupForVKS_Lib("axis", s.get(), nullptr);
+  g_pfnSaveStep = nullptr;
+  DialogAutomation::Reset();
+  EXPECT_TRUE(fs::is_empty(s_outside));
+  EXPECT_EQ(CString(out.c_str()), exported);
+  EXPECT_EQ("setup.cfg 8\nvariables.cfg 8\n", Python(kListing, out));
+}
+
 TEST_F(SetupArchiveTest, LinksAndFilesOnTheWayRefuseTheRestoreWithNothingWritten) {
   // Archives naming a file below "sub", and a file beside it that comes first.
   const char* kMake = "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1],'w')\nz.writestr('first.txt','1')\n"
