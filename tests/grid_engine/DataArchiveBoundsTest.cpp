@@ -149,6 +149,7 @@ TEST(GridDataArchiveBounds, SparseArchiveKeepsItsValuesAndSizes) {
   ExpectCheap(measured, "a,b,c,r5,c2,-,-,-,100000000,5000000 same", "sparse");
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
 // Runs `body` with about `slackKiB` of memory left: the address space is limited to what the child
 // has mapped and the heap's free space is taken first, so the result does not depend on what earlier
 // tests left free. Everything is given back before the result is returned.
@@ -189,6 +190,8 @@ static std::string Tight(long slackKiB, const std::function<std::string()>& body
   setrlimit(RLIMIT_AS, &old);
   return result;
 }
+
+#endif
 
 TEST(GridDataArchiveBounds, FailedAllocationRefusesTheArchive) {
 #if defined(__SANITIZE_ADDRESS__)
