@@ -354,8 +354,10 @@ struct AtExit {
   }
 } g_atExit;
 
-// The folder of a file that is to be written: refusals known before anything is held back.
-bool CanWrite(const std::string& path) {
+// The folder of a file that is to be written: refusals known before anything is held back (checked
+// by the first write of a burst; a later change shows when the file is written).
+bool CanWrite(const std::string& path, const IniFile& f) {
+  if (f.pending && !f.flushError) return true;
   struct stat st;
   if (stat(path.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0) {
@@ -500,13 +502,13 @@ BOOL WriteValue(const char* section, const char* key, const char* value, const c
   const Section* s = f->Find(section);
   if (!key) {
     if (!s) return TRUE;
-    if (!CanWrite(path)) return FALSE;
+    if (!CanWrite(path, *f)) return FALSE;
     std::string folded = Fold(Trim(std::string(section)));
     RemoveSectionLines(*f, [&](const std::string& n) { return Fold(n) == folded; });
   } else if (!value) {
     std::string folded = Fold(Trim(std::string(key)));
     if (!s || !s->keys.count(folded)) return TRUE;
-    if (!CanWrite(path)) return FALSE;
+    if (!CanWrite(path, *f)) return FALSE;
     std::vector<Line> kept;
     kept.reserve(f->lines.size());
     bool inSection = false;
@@ -527,10 +529,10 @@ BOOL WriteValue(const char* section, const char* key, const char* value, const c
       std::string ending = l.raw.substr(bodyEnd);
       std::string text = l.name + "=" + value;
       if (l.value == Trim(std::string(value)) && l.raw.compare(0, bodyEnd, text) == 0) return TRUE;
-      if (!CanWrite(path)) return FALSE;
+      if (!CanWrite(path, *f)) return FALSE;
       l.raw = text + ending;
       Classify(l);
-    } else if (!CanWrite(path)) {
+    } else if (!CanWrite(path, *f)) {
       return FALSE;
     } else if (s) {
       size_t at = InsertPoint(*f, *s);
@@ -664,7 +666,7 @@ BOOL WritePrivateProfileSection(LPCSTR section, LPCSTR entries, LPCSTR fileName)
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  if (!CanWrite(path)) return FALSE;
+  if (!CanWrite(path, *f)) return FALSE;
   std::vector<Line> fresh;
   for (const std::string& item : items) fresh.push_back(MakeLine(item));
   const Section* s = f->Find(section);
@@ -814,7 +816,7 @@ bool DeleteSectionTree(const char* fileName, const std::string& section) {
   bool any = false;
   for (const Section& s : f->sections) any = any || match(s.name);
   if (!any) return true;
-  if (!CanWrite(path)) return false;
+  if (!CanWrite(path, *f)) return false;
   RemoveSectionLines(*f, match);
   BuildIndex(*f);
   return HoldBack(path, f);
