@@ -342,9 +342,13 @@ void BeforeNamedAccess() {
   FlushAll();
 }
 
+// Set once the exit flush has run: a write after it is made at once.
+bool g_exited = false;
+
 struct AtExit {
   ~AtExit() {
     Locked lock;
+    g_exited = true;
     std::vector<std::pair<std::string, std::shared_ptr<IniFile>>> held;
     for (auto& e : g_cache)
       if (e.second->pending) held.emplace_back(e);
@@ -382,7 +386,7 @@ bool CanWrite(const std::string& path, const IniFile& f) {
 // write and sync. After a failed attempt each change is written at once, so that its call reports
 // whether the file took it.
 bool HoldBack(const std::string& path, std::shared_ptr<IniFile> f) {
-  if (f->flushError) return Store(path, f);
+  if (f->flushError || g_exited) return Store(path, f);
   if (!f->pending) {
     f->pending = true;
     ++g_pending;

@@ -10,6 +10,7 @@
 // Parsed files are cached by path and checked against the file's size, times and identity on every
 // call, so changes made by other writers are seen at once. A file changed in the last 100 ms is read
 // again on each call, since a change within one time-stamp tick could leave size and times alike.
+// A file with writes held back (see WritePrivateProfileString) is read from the cache alone.
 #pragma once
 
 #include "platform/core/Types.h"
