@@ -96,8 +96,12 @@ void FreeAll(Layout& l, void (*free)(void*)) {
 
 void CGXSizedPtrArray::Layout::Add(INT_PTR index, void* p) {
   if (far.empty() && PaidFor(index, count + 1)) {
-    if ((size_t)index >= dense.size()) dense.resize((size_t)index + 1);
-    dense[(size_t)index] = p;
+    if ((size_t)index == dense.size()) {
+      dense.push_back(p);
+    } else {
+      if ((size_t)index > dense.size()) dense.resize((size_t)index + 1);
+      dense[(size_t)index] = p;
+    }
   } else {
     far.emplace_hint(far.end(), index, p);
   }
@@ -109,10 +113,8 @@ INT_PTR CGXSizedPtrArray::GetStoredSize() const {
   return std::max({m_nStoredSize, GetSize(), farEnd});
 }
 
-void* CGXSizedPtrArray::GetEntry(INT_PTR i) const {
-  if (i < 0) return nullptr;
-  if (i < GetSize()) return m_data[(size_t)i];
-  if (m_far.empty()) return nullptr;
+void* CGXSizedPtrArray::GetFarEntry(INT_PTR i) const {
+  if (i < 0 || m_far.empty()) return nullptr;
   auto it = m_far.find(i);
   return it == m_far.end() ? nullptr : it->second;
 }
@@ -158,6 +160,11 @@ void CGXSizedPtrArray::Clear() noexcept {
 }
 
 void CGXSizedPtrArray::Adopt(Layout& layout) noexcept {
+  if (layout.patchOnly) {
+    std::copy(layout.patch.begin(), layout.patch.end(), m_data.begin() + layout.patchAt);
+    m_nCount = layout.count;
+    return;
+  }
   m_data.swap(layout.dense);
   m_far.swap(layout.far);
   m_nStoredSize = layout.stored;
@@ -166,6 +173,7 @@ void CGXSizedPtrArray::Adopt(Layout& layout) noexcept {
 
 CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanInsertNulls(INT_PTR at, INT_PTR count) const {
   Layout l;
+  l.dense.reserve((size_t)GetSize());
   const INT_PTR size = GetStoredSize();
   if (count <= 0) {
     AddRange(l, *this, 0, INTPTR_MAX, 0);
@@ -181,6 +189,7 @@ CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanInsertNulls(INT_PTR at, INT_PTR c
 CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanRemoveRange(INT_PTR from, INT_PTR to,
                                                            std::vector<void*>& removed) const {
   Layout l;
+  l.dense.reserve((size_t)GetSize());
   const INT_PTR size = GetStoredSize();
   if (from >= size || to < from) {
     AddRange(l, *this, 0, INTPTR_MAX, 0);
@@ -196,6 +205,7 @@ CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanRemoveRange(INT_PTR from, INT_PTR
 
 CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanMoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest) const {
   Layout l;
+  l.dense.reserve((size_t)GetSize());
   const INT_PTR size = GetStoredSize();
   if (dest == from || count == 0 || (from >= size && dest >= size)) {
     AddRange(l, *this, 0, INTPTR_MAX, 0);
@@ -227,6 +237,16 @@ CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanReorder(INT_PTR top, const CDWord
   std::vector<void*> temp((size_t)n, nullptr);
   for (INT_PTR i = 0; i < n; ++i) temp[(size_t)i] = GetEntry(top + (INT_PTR)order[i]);
   Layout l;
+  if (top >= 0 && top + n <= GetSize() && GetStoredSize() >= top + n + 1) {
+    // Inside the array's own entries: written over them in place.
+    l.count = m_nCount;
+    for (INT_PTR i = 0; i < n; ++i) l.count += (temp[(size_t)i] != nullptr) - (m_data[(size_t)(top + i)] != nullptr);
+    l.patchOnly = true;
+    l.patchAt = top;
+    l.patch = std::move(temp);
+    return l;
+  }
+  l.dense.reserve((size_t)GetSize());
   AddRange(l, *this, 0, top, 0);
   for (INT_PTR i = 0; i < n; ++i)
     if (temp[(size_t)i]) l.Add(top + i, temp[(size_t)i]);

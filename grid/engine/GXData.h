@@ -22,7 +22,10 @@ class CGXSizedPtrArray : public CPtrArray {
   INT_PTR GetStoredSize() const;
   // Non-null entries held.
   INT_PTR GetEntryCount() const { return m_nCount; }
-  void* GetEntry(INT_PTR i) const;
+  void* GetEntry(INT_PTR i) const {
+    if (i >= 0 && i < GetSize()) return m_data[(size_t)i];
+    return GetFarEntry(i);
+  }
   // Stores an entry; null clears it. Grows as needed.
   void SetEntry(INT_PTR i, void* p);
   // Calls fn(index, pointer) for every non-null entry in increasing index.
@@ -56,6 +59,7 @@ class CGXSizedPtrArray : public CPtrArray {
   void Adopt(Layout& layout) noexcept;
 
  protected:
+  void* GetFarEntry(INT_PTR i) const;
   // Empties the array without freeing what it points to.
   void Clear() noexcept;
 
@@ -69,6 +73,10 @@ struct CGXSizedPtrArray::Layout {
   std::map<INT_PTR, void*> far;
   INT_PTR stored = 0;
   INT_PTR count = 0;
+  // Instead of all of the above: entries at..at + patch size written over those of the array.
+  bool patchOnly = false;
+  INT_PTR patchAt = 0;
+  std::vector<void*> patch;
   // Appends an entry above every one added so far.
   void Add(INT_PTR index, void* p);
 };
