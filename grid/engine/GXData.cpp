@@ -87,7 +87,8 @@ void AddRange(Layout& l, const CGXSizedPtrArray& src, INT_PTR lo, INT_PTR hi, IN
 void FreeAll(Layout& l, void (*free)(void*)) {
   for (void* p : l.dense)
     if (p) free(p);
-  for (auto& e : l.far) free(e.second);
+  if (l.far)
+    for (auto& e : *l.far) free(e.second);
 }
 
 }  // namespace
@@ -95,7 +96,7 @@ void FreeAll(Layout& l, void (*free)(void*)) {
 // ---- CGXSizedPtrArray -------------------------------------------------------------------------------
 
 void CGXSizedPtrArray::Layout::Add(INT_PTR index, void* p) {
-  if (far.empty() && PaidFor(index, count + 1)) {
+  if (!far && PaidFor(index, count + 1)) {
     if ((size_t)index == dense.size()) {
       dense.push_back(p);
     } else {
@@ -103,20 +104,21 @@ void CGXSizedPtrArray::Layout::Add(INT_PTR index, void* p) {
       dense[(size_t)index] = p;
     }
   } else {
-    far.emplace_hint(far.end(), index, p);
+    if (!far) far = std::make_unique<std::map<INT_PTR, void*>>();
+    far->emplace_hint(far->end(), index, p);
   }
   ++count;
 }
 
 INT_PTR CGXSizedPtrArray::GetStoredSize() const {
-  const INT_PTR farEnd = m_far.empty() ? 0 : m_far.rbegin()->first + 1;
-  return std::max({m_nStoredSize, GetSize(), farEnd});
+  const INT_PTR farEnd = HasFar() ? m_far->rbegin()->first + 1 : 0;
+  return std::max({(INT_PTR)m_nStoredSize, GetSize(), farEnd});
 }
 
 void* CGXSizedPtrArray::GetFarEntry(INT_PTR i) const {
-  if (i < 0 || m_far.empty()) return nullptr;
-  auto it = m_far.find(i);
-  return it == m_far.end() ? nullptr : it->second;
+  if (i < 0 || !HasFar()) return nullptr;
+  auto it = m_far->find(i);
+  return it == m_far->end() ? nullptr : it->second;
 }
 
 void CGXSizedPtrArray::SetEntry(INT_PTR i, void* p) {
@@ -127,89 +129,130 @@ void CGXSizedPtrArray::SetEntry(INT_PTR i, void* p) {
     e = p;
     return;
   }
-  auto it = m_far.find(i);
-  if (it != m_far.end()) {
+  auto it = m_far ? m_far->find(i) : std::map<INT_PTR, void*>::iterator();
+  if (m_far && it != m_far->end()) {
     if (p) {
       it->second = p;
     } else {
-      m_far.erase(it);
+      m_far->erase(it);
       --m_nCount;
     }
     return;
   }
   if (!p) return;
-  if (PaidFor(i, m_nCount + 1)) {
+  if (PaidFor(i, (INT_PTR)m_nCount + 1)) {
     SetSize(i + 1);
     // Entries kept aside that now lie inside the array move into it.
-    while (!m_far.empty() && m_far.begin()->first <= i) {
-      m_data[(size_t)m_far.begin()->first] = m_far.begin()->second;
-      m_far.erase(m_far.begin());
+    while (HasFar() && m_far->begin()->first <= i) {
+      m_data[(size_t)m_far->begin()->first] = m_far->begin()->second;
+      m_far->erase(m_far->begin());
     }
     m_data[(size_t)i] = p;
   } else {
-    m_far.emplace(i, p);
+    if (!m_far) m_far = std::make_unique<std::map<INT_PTR, void*>>();
+    m_far->emplace(i, p);
   }
   ++m_nCount;
 }
 
 void CGXSizedPtrArray::Clear() noexcept {
   m_data.clear();
-  m_far.clear();
+  m_far.reset();
   m_nStoredSize = 0;
   m_nCount = 0;
 }
 
 void CGXSizedPtrArray::Adopt(Layout& layout) noexcept {
-  if (layout.patchOnly) {
-    std::copy(layout.patch.begin(), layout.patch.end(), m_data.begin() + layout.patchAt);
-    m_nCount = layout.count;
-    return;
+  auto at = [&](INT_PTR i) { return m_data.begin() + i; };
+  switch (layout.kind) {
+    case Layout::Rebuild:
+      m_data.swap(layout.dense);
+      m_far.swap(layout.far);
+      break;
+    case Layout::Patch:
+      std::copy(layout.patch.begin(), layout.patch.end(), at(layout.at));
+      break;
+    case Layout::Insert:
+      if (layout.at < GetSize()) m_data.insert(at(layout.at), (size_t)layout.n, nullptr);
+      break;
+    case Layout::Erase:
+      m_data.erase(at(layout.at), at(layout.at + layout.n));
+      break;
+    case Layout::Move:
+      m_data.insert(at(layout.at), (size_t)layout.n, nullptr);
+      for (INT_PTR i = 0; i < layout.n && layout.src + i < GetSize(); ++i)
+        if (void* p = m_data[(size_t)(layout.src + i)]) m_data[(size_t)(layout.at + i)] = p;
+      if (layout.src < GetSize()) m_data.erase(at(layout.src), at(layout.src + std::min(layout.n, GetSize() - layout.src)));
+      break;
   }
-  m_data.swap(layout.dense);
-  m_far.swap(layout.far);
-  m_nStoredSize = layout.stored;
-  m_nCount = layout.count;
+  if (layout.kind != Layout::Patch) m_nStoredSize = (DWORD)std::min<INT_PTR>(layout.stored, 0xFFFFFFFF);
+  m_nCount = (DWORD)layout.count;
 }
 
-CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanInsertNulls(INT_PTR at, INT_PTR count) const {
+// In place while nothing is kept aside and the array stays within what its entries pay for: room
+// is reserved here, so that putting the change in place allocates nothing.
+bool CGXSizedPtrArray::GrowsInPlace(INT_PTR at, INT_PTR count) {
+  if (HasFar() || at >= GetSize() || !PaidFor(GetSize() + count - 1, (INT_PTR)m_nCount)) return false;
+  m_data.reserve((size_t)(GetSize() + count));
+  return true;
+}
+
+CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanInsertNulls(INT_PTR at, INT_PTR count) {
   Layout l;
-  l.dense.reserve((size_t)GetSize());
   const INT_PTR size = GetStoredSize();
+  l.count = m_nCount;
+  l.stored = size;
   if (count <= 0) {
-    AddRange(l, *this, 0, INTPTR_MAX, 0);
-    l.stored = size;
+    l.kind = Layout::Insert;
+    l.at = GetSize();
     return l;
   }
+  if ((!HasFar() && at >= GetSize()) || GrowsInPlace(at, count)) {
+    l.kind = Layout::Insert;
+    l.at = at;
+    l.n = count;
+    l.stored = at < size ? size + count : at + count;
+    return l;
+  }
+  l.count = 0;
+  l.dense.reserve((size_t)GetSize());
   AddRange(l, *this, 0, at, 0);
   AddRange(l, *this, at, INTPTR_MAX, count);
   l.stored = at < size ? size + count : at + count;
   return l;
 }
 
-CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanRemoveRange(INT_PTR from, INT_PTR to,
-                                                           std::vector<void*>& removed) const {
+CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanRemoveRange(INT_PTR from, INT_PTR to, std::vector<void*>& removed) {
   Layout l;
-  l.dense.reserve((size_t)GetSize());
   const INT_PTR size = GetStoredSize();
-  if (from >= size || to < from) {
-    AddRange(l, *this, 0, INTPTR_MAX, 0);
-    l.stored = size;
+  l.kind = Layout::Erase;
+  l.count = m_nCount;
+  l.stored = size;
+  if (from >= size || to < from) return l;
+  l.stored = size - (std::min(to, size - 1) - from + 1);
+  if (!HasFar()) {
+    l.at = std::min(from, GetSize());
+    l.n = std::max<INT_PTR>(0, std::min(to + 1, GetSize()) - l.at);
+    ForEachIn(l.at, l.at + l.n, [&](INT_PTR, void* p) { removed.push_back(p), --l.count; });
     return l;
   }
+  l.kind = Layout::Rebuild;
+  l.count = 0;
+  l.dense.reserve((size_t)GetSize());
   AddRange(l, *this, 0, from, 0);
   ForEachIn(from, to + 1, [&](INT_PTR, void* p) { removed.push_back(p); });
   AddRange(l, *this, to + 1, INTPTR_MAX, -(to - from + 1));
-  l.stored = size - (std::min(to, size - 1) - from + 1);
   return l;
 }
 
-CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanMoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest) const {
+CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanMoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest) {
   Layout l;
-  l.dense.reserve((size_t)GetSize());
   const INT_PTR size = GetStoredSize();
+  l.count = m_nCount;
+  l.stored = size;
   if (dest == from || count == 0 || (from >= size && dest >= size)) {
-    AddRange(l, *this, 0, INTPTR_MAX, 0);
-    l.stored = size;
+    l.kind = Layout::Insert;
+    l.at = GetSize();
     return l;
   }
   // count nulls go in at the insertion point, the block is copied there and removed from its source.
@@ -218,6 +261,15 @@ CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanMoveBlock(INT_PTR from, INT_PTR c
   else insertAt = dest + count;
   const INT_PTR inserted = insertAt < size ? size + count : insertAt + count;
   l.stored = src < inserted ? inserted - std::min(count, inserted - src) : inserted;
+  if (GrowsInPlace(insertAt, count)) {
+    l.kind = Layout::Move;
+    l.at = insertAt;
+    l.src = src;
+    l.n = count;
+    return l;
+  }
+  l.count = 0;
+  l.dense.reserve((size_t)GetSize());
   if (dest < from) {
     AddRange(l, *this, 0, dest, 0);
     AddRange(l, *this, from, from + count, dest - from);
@@ -232,7 +284,7 @@ CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanMoveBlock(INT_PTR from, INT_PTR c
   return l;
 }
 
-CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanReorder(INT_PTR top, const CDWordArray& order) const {
+CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanReorder(INT_PTR top, const CDWordArray& order) {
   const INT_PTR n = order.GetSize();
   std::vector<void*> temp((size_t)n, nullptr);
   for (INT_PTR i = 0; i < n; ++i) temp[(size_t)i] = GetEntry(top + (INT_PTR)order[i]);
@@ -241,8 +293,8 @@ CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanReorder(INT_PTR top, const CDWord
     // Inside the array's own entries: written over them in place.
     l.count = m_nCount;
     for (INT_PTR i = 0; i < n; ++i) l.count += (temp[(size_t)i] != nullptr) - (m_data[(size_t)(top + i)] != nullptr);
-    l.patchOnly = true;
-    l.patchAt = top;
+    l.kind = Layout::Patch;
+    l.at = top;
     l.patch = std::move(temp);
     return l;
   }
@@ -255,8 +307,8 @@ CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanReorder(INT_PTR top, const CDWord
   const INT_PTR size = GetStoredSize();
   if (size >= top + n + 1) {
     l.stored = size;
-  } else if (!l.far.empty()) {
-    l.stored = l.far.rbegin()->first + 1;
+  } else if (l.far) {
+    l.stored = l.far->rbegin()->first + 1;
   } else {
     l.stored = (INT_PTR)l.dense.size();
   }
@@ -458,7 +510,7 @@ BOOL CGXData::ChangeArrays(BOOL bRows, PLAN plan) {
 
 BOOL CGXData::InsertRows(ROWCOL nRow, ROWCOL nCount) {
   if (nCount == 0) return TRUE;
-  if (!ChangeArrays(TRUE, [&](const CGXSizedPtrArray& a, std::vector<void*>&) {
+  if (!ChangeArrays(TRUE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
         return a.PlanInsertNulls(nRow, nCount);
       }))
     return FALSE;
@@ -468,7 +520,7 @@ BOOL CGXData::InsertRows(ROWCOL nRow, ROWCOL nCount) {
 
 BOOL CGXData::InsertCols(ROWCOL nCol, ROWCOL nCount) {
   if (nCount == 0) return TRUE;
-  if (!ChangeArrays(FALSE, [&](const CGXSizedPtrArray& a, std::vector<void*>&) {
+  if (!ChangeArrays(FALSE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
         return a.PlanInsertNulls(nCol, nCount);
       }))
     return FALSE;
@@ -477,7 +529,7 @@ BOOL CGXData::InsertCols(ROWCOL nCol, ROWCOL nCount) {
 }
 
 BOOL CGXData::RemoveRows(ROWCOL nFromRow, ROWCOL nToRow) {
-  if (!ChangeArrays(TRUE, [&](const CGXSizedPtrArray& a, std::vector<void*>& removed) {
+  if (!ChangeArrays(TRUE, [&](CGXSizedPtrArray& a, std::vector<void*>& removed) {
         return a.PlanRemoveRange(nFromRow, nToRow, removed);
       }))
     return FALSE;
@@ -489,7 +541,7 @@ BOOL CGXData::RemoveRows(ROWCOL nFromRow, ROWCOL nToRow) {
 }
 
 BOOL CGXData::RemoveCols(ROWCOL nFromCol, ROWCOL nToCol) {
-  if (!ChangeArrays(FALSE, [&](const CGXSizedPtrArray& a, std::vector<void*>& removed) {
+  if (!ChangeArrays(FALSE, [&](CGXSizedPtrArray& a, std::vector<void*>& removed) {
         return a.PlanRemoveRange(nFromCol, nToCol, removed);
       }))
     return FALSE;
@@ -503,7 +555,7 @@ BOOL CGXData::RemoveCols(ROWCOL nFromCol, ROWCOL nToCol) {
 BOOL CGXData::MoveRows(ROWCOL nFromRow, ROWCOL nToRow, ROWCOL nDestRow) {
   if (nToRow < nFromRow) return TRUE;
   const INT_PTR count = (INT_PTR)nToRow - (INT_PTR)nFromRow + 1;
-  return ChangeArrays(TRUE, [&](const CGXSizedPtrArray& a, std::vector<void*>&) {
+  return ChangeArrays(TRUE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
     return a.PlanMoveBlock(nFromRow, count, nDestRow);
   });
 }
@@ -511,7 +563,7 @@ BOOL CGXData::MoveRows(ROWCOL nFromRow, ROWCOL nToRow, ROWCOL nDestRow) {
 BOOL CGXData::MoveCols(ROWCOL nFromCol, ROWCOL nToCol, ROWCOL nDestCol) {
   if (nToCol < nFromCol) return TRUE;
   const INT_PTR count = (INT_PTR)nToCol - (INT_PTR)nFromCol + 1;
-  return ChangeArrays(FALSE, [&](const CGXSizedPtrArray& a, std::vector<void*>&) {
+  return ChangeArrays(FALSE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
     return a.PlanMoveBlock(nFromCol, count, nDestCol);
   });
 }
@@ -573,13 +625,13 @@ BOOL CGXData::GetStyleAt(ROWCOL nRow, ROWCOL nCol, CGXStyle& style, int mode, in
 }
 
 BOOL CGXData::ReorderRows(const CGXRange& range, const CDWordArray& order) {
-  return ChangeArrays(TRUE, [&](const CGXSizedPtrArray& a, std::vector<void*>&) {
+  return ChangeArrays(TRUE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
     return a.PlanReorder(range.m_nTop, order);
   });
 }
 
 BOOL CGXData::ReorderCols(const CGXRange& range, const CDWordArray& order) {
-  return ChangeArrays(FALSE, [&](const CGXSizedPtrArray& a, std::vector<void*>&) {
+  return ChangeArrays(FALSE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
     return a.PlanReorder(range.m_nLeft, order);
   });
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <vector>
 
 // A pointer array whose size may run past its allocated entries: entries past the end are null, so a
@@ -37,12 +38,14 @@ class CGXSizedPtrArray : public CPtrArray {
   void ForEachIn(INT_PTR lo, INT_PTR hi, FN fn) const {
     for (INT_PTR i = std::max<INT_PTR>(lo, 0); i < std::min(hi, GetSize()); ++i)
       if (void* p = m_data[(size_t)i]) fn(i, p);
-    for (auto it = m_far.lower_bound(lo); it != m_far.end() && it->first < hi; ++it) fn(it->first, it->second);
+    if (m_far)
+      for (auto it = m_far->lower_bound(lo); it != m_far->end() && it->first < hi; ++it) fn(it->first, it->second);
   }
 
   // Structure changes, with the result an array of the stored size would have. Each allocates what
   // the result needs before anything changes, so a failed allocation (std::bad_alloc) leaves the
-  // array as it was. Planned here, put in place by Adopt, which cannot fail.
+  // array as it was. Planned here (which may reserve room in the array), put in place by Adopt, which
+  // allocates nothing and cannot fail.
   void InsertNulls(INT_PTR at, INT_PTR count);
   // Entries from..to (as far as the array reaches) are passed to `free` and removed.
   void RemoveRange(INT_PTR from, INT_PTR to, void (*free)(void*));
@@ -51,31 +54,37 @@ class CGXSizedPtrArray : public CPtrArray {
   // New entry top + i is old entry top + order[i].
   void Reorder(INT_PTR top, const CDWordArray& order);
 
-  Layout PlanInsertNulls(INT_PTR at, INT_PTR count) const;
+  Layout PlanInsertNulls(INT_PTR at, INT_PTR count);
   // What the removed entries point to is added to `removed` (to be freed once adopted).
-  Layout PlanRemoveRange(INT_PTR from, INT_PTR to, std::vector<void*>& removed) const;
-  Layout PlanMoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest) const;
-  Layout PlanReorder(INT_PTR top, const CDWordArray& order) const;
+  Layout PlanRemoveRange(INT_PTR from, INT_PTR to, std::vector<void*>& removed);
+  Layout PlanMoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest);
+  Layout PlanReorder(INT_PTR top, const CDWordArray& order);
   void Adopt(Layout& layout) noexcept;
 
  protected:
   void* GetFarEntry(INT_PTR i) const;
+  bool GrowsInPlace(INT_PTR at, INT_PTR count);
   // Empties the array without freeing what it points to.
   void Clear() noexcept;
 
-  INT_PTR m_nStoredSize = 0;
-  INT_PTR m_nCount = 0;
-  std::map<INT_PTR, void*> m_far;  // every key at or past GetSize()
+  // As the archive keeps sizes; with the map's pointer they keep a row array as small as a plain one.
+  DWORD m_nStoredSize = 0;
+  DWORD m_nCount = 0;
+  // Entries kept aside, every key at or past GetSize(); made with the first of them.
+  std::unique_ptr<std::map<INT_PTR, void*>> m_far;
+  bool HasFar() const { return m_far && !m_far->empty(); }
 };
 
 struct CGXSizedPtrArray::Layout {
   std::vector<void*> dense;
-  std::map<INT_PTR, void*> far;
+  std::unique_ptr<std::map<INT_PTR, void*>> far;
   INT_PTR stored = 0;
   INT_PTR count = 0;
-  // Instead of all of the above: entries at..at + patch size written over those of the array.
-  bool patchOnly = false;
-  INT_PTR patchAt = 0;
+  // Rebuild: the array becomes dense and far. The others change the array's own entries in place:
+  // Patch writes `patch` over at.., Insert puts n nulls at at, Erase removes n entries from at, Move
+  // puts n nulls at at, copies the block from src into them and removes it there.
+  enum Kind { Rebuild, Patch, Insert, Erase, Move } kind = Rebuild;
+  INT_PTR at = 0, n = 0, src = 0;
   std::vector<void*> patch;
   // Appends an entry above every one added so far.
   void Add(INT_PTR index, void* p);
