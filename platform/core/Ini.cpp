@@ -601,8 +601,9 @@ UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR f
 
 BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
   if (!section && !key && !value) {
-    // Puts the writes held back in the file (all files without a name) and forgets the parse; the
-    // last error is 0 when they reached the disk, else why not (they stay held back).
+    // Puts the writes held back in the file (all files without a name), else forgets the parse so
+    // that the file is read again; the last error is 0 when they reached the disk, else why not (they
+    // stay held back).
     Locked lock;
     DWORD error = 0;
     if (fileName) {
@@ -610,11 +611,14 @@ BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR 
       bool exists;
       const std::string path = IniPath(fileName, st, exists);
       auto it = g_cache.find(path);
-      if (it != g_cache.end() && it->second->pending && !Store(path, it->second)) error = GetLastError();
-      Forget(path);
+      if (it == g_cache.end() || !it->second->pending) Forget(path);
+      else if (!Store(path, it->second)) error = GetLastError();
     } else {
+      std::vector<std::string> read;
+      for (auto& e : g_cache)
+        if (!e.second->pending) read.push_back(e.first);
+      for (const std::string& path : read) g_cache.erase(path);
       error = FlushAll();
-      for (auto it = g_cache.begin(); it != g_cache.end();) it = it->second->pending ? std::next(it) : g_cache.erase(it);
     }
     SetLastError(error);
     return FALSE;
