@@ -109,6 +109,9 @@ BOOL CGXGridCore::HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BOOL* abH
     }
   }
   if (!changed) return FALSE;
+  const CGXRange rows = CGXRange().SetCellRange(nFrom, 0, nTo, GetColCount());
+  DelayMergeCells(rows);
+  DelayFloatCells(rows);
   UpdateChangedRowHeights(nFrom, nTo, heights.get(), flags, TRUE);
   if (Records(m_pParam, ctCmd)) {
     AddCommand(new CGXHideRowsCmd(nFrom, nTo, hidden.release()), ctCmd);
@@ -134,6 +137,10 @@ BOOL CGXGridCore::HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BOOL* abH
     }
   }
   if (!changed) return FALSE;
+  // As with a new width: the columns and the one after them, through which an anchor further left is reached.
+  const CGXRange cols = CGXRange().SetCellRange(0, nFrom, GetRowCount(), nTo + 1);
+  DelayMergeCells(cols);
+  DelayFloatCells(cols);
   UpdateChangedColWidths(nFrom, nTo, widths.get(), flags, TRUE);
   if (Records(m_pParam, ctCmd)) {
     AddCommand(new CGXHideColsCmd(nFrom, nTo, hidden.release()), ctCmd);

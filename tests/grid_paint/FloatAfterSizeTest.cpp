@@ -1,0 +1,126 @@
+// A text floating over its neighbours while the columns under it are hidden, shown again or resized:
+// the window must show what a paint of the whole window shows, and the text floats as far as it needs.
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/ZAZAzedAze.h"
+#include "platform/gdi/DC.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WindowPaint.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+const char kLongText[] = "A rather long text that floats over C and D";
+
+class FloatAfterSize : public ::testing::Test {
+ protected:
+  static constexpr ROWCOL kRow = 6;
+  void SetUp() override {
+    GXStartGridLibrary();
+    parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 640, 300), nullptr, 0);
+    ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(0, 0, 640, 300), &parent, 3));
+    ASSERT_TRUE(grid.Initialize());
+    grid.SetRowCount(20);
+    grid.SetColCount(9);
+    grid.SetFloatCellsMode(1, FALSE);
+    CGXData& data = *grid.GetParam()->GetData();
+    for (ROWCOL c = 1; c <= 9; ++c) data.StoreStyleAt(kRow - 1, c, &CGXStyle().SetValue("x"), 0, 0);
+    // A block of three cells of column F merged from top to bottom below the text.
+    grid.SetMergeCellsMode(1, FALSE);
+    for (ROWCOL r = kRow + 1; r <= kRow + 3; ++r)
+      data.StoreStyleAt(r, 6, &CGXStyle().SetValue("merged").SetMergeCell(2).SetVerticalAlignment(DT_VCENTER), 0, 0);
+    ::PumpMessages();
+  }
+  void TearDown() override {
+    grid.DestroyWindow();
+    parent.DestroyWindow();
+  }
+  std::vector<COLORREF> Band() {
+    CRect client;
+    grid.GetClientRect(&client);
+    const CRect a = grid.CalcRectFromRowCol(kRow - 1, 1), b = grid.CalcRectFromRowCol(kRow + 4, 1);
+    std::vector<COLORREF> out;
+    for (int y = a.top; y < b.bottom; ++y)
+      for (int x = client.left; x < client.right; ++x) out.push_back(GetWindowPixel(grid.m_hWnd, POINT{x, y}));
+    return out;
+  }
+  // The window painted anew over a surface no paint leaves behind.
+  void PaintOver() {
+    CRect client;
+    grid.GetClientRect(&client);
+    CClientDC(&grid).FillSolidRect(&client, RGB(255, 0, 255));
+    grid.Invalidate(FALSE);
+    ::PumpMessages();
+  }
+  ROWCOL FloatsTo() {
+    CGXRange span;
+    return grid.GetFloatedCellsRowCol(kRow, 2, span) && span.m_nLeft == 2 ? span.m_nRight : 2;
+  }
+  // B, C and D as wide as given, the text stored in B and the window painted whole.
+  void Start(int b, int c, int d) {
+    const int widths[] = {b, c, d};
+    grid.SetColWidth(2, 4, 0, widths);
+    grid.SetStyleRange(CGXRange().SetCellRange(kRow, 2, kRow, 2), &CGXStyle().SetValue(kLongText));
+    PaintOver();
+  }
+  CWnd parent;
+  ZAZAzedAze grid;
+};
+
+}  // namespace
+
+TEST_F(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
+  struct Case {
+    const char* what;
+    std::function<void(ZAZAzedAze&)> change;
+    ROWCOL floatsTo;
+  } cases[] = {
+      {"B narrower", [](ZAZAzedAze& g) { g.SetColWidth(2, 2, 50); }, 4},
+      {"B wider", [](ZAZAzedAze& g) { g.SetColWidth(2, 2, 70); }, 4},
+      {"C narrower", [](ZAZAzedAze& g) { g.SetColWidth(3, 3, 70); }, 4},
+      {"B and C narrower", [](ZAZAzedAze& g) { g.SetColWidth(2, 3, 55); }, 4},
+      {"B by its edge", [](ZAZAzedAze& g) {
+         const CRect header = g.CalcRectFromRowCol(0, 2);
+         const int y = header.top + 2;
+         PostInputMessage(g.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(header.right, y));
+         PostInputMessage(g.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(header.right - 10, y));
+         PostInputMessage(g.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(header.right - 10, y));
+       }, 4},
+      {"C hidden", [](ZAZAzedAze& g) { g.HideCols(3, 3); }, 5},
+      {"C hidden and shown", [](ZAZAzedAze& g) {
+         g.HideCols(3, 3);
+         ::PumpMessages();
+         g.HideCols(3, 3, FALSE);
+       }, 4},
+      {"D hidden", [](ZAZAzedAze& g) { g.HideCols(4, 4); }, 5},
+      {"the row above hidden and shown", [](ZAZAzedAze& g) {
+         g.HideRows(kRow - 1, kRow - 1);
+         ::PumpMessages();
+         g.HideRows(kRow - 1, kRow - 1, FALSE);
+       }, 4},
+      {"a row of the merged block hidden", [](ZAZAzedAze& g) { g.HideRows(kRow + 2, kRow + 2); }, 4},
+      {"a row of the merged block lower", [](ZAZAzedAze& g) { g.SetRowHeight(kRow + 2, kRow + 2, 8); }, 4},
+  };
+  for (const Case& c : cases) {
+    Start(60, 80, 120);
+    ASSERT_EQ(4u, FloatsTo()) << c.what;
+    CGXRange merged;
+    ASSERT_TRUE(grid.GetMergedCellsRowCol(kRow + 2, 6, merged)) << c.what;
+    ASSERT_EQ(kRow + 1, merged.m_nTop) << c.what;
+    ASSERT_EQ(kRow + 3, merged.m_nBottom) << c.what;
+    c.change(grid);
+    ::PumpMessages();
+    EXPECT_EQ(c.floatsTo, FloatsTo()) << c.what;
+    const std::vector<COLORREF> shown = Band();
+    PaintOver();
+    EXPECT_EQ(c.floatsTo, FloatsTo()) << c.what;
+    EXPECT_TRUE(shown == Band()) << c.what;
+    grid.HideCols(1, 9, FALSE);
+    grid.HideRows(1, 20, FALSE);
+  }
+}
