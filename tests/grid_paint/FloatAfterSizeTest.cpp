@@ -1,5 +1,6 @@
 // A text floating over its neighbours while the columns under it are hidden, shown again or resized:
 // the window must show what a paint of the whole window shows, and the text floats as far as it needs.
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/ZAZAzedAze.h"
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -40,10 +43,10 @@ class FloatAfterSize : public ::testing::Test {
     grid.DestroyWindow();
     parent.DestroyWindow();
   }
-  std::vector<COLORREF> Band() {
+  std::vector<COLORREF> Band(ROWCOL rows = 6) {
     CRect client;
     grid.GetClientRect(&client);
-    const CRect a = grid.CalcRectFromRowCol(kRow - 1, 1), b = grid.CalcRectFromRowCol(kRow + 4, 1);
+    const CRect a = grid.CalcRectFromRowCol(kRow - 1, 1), b = grid.CalcRectFromRowCol(kRow + rows - 2, 1);
     std::vector<COLORREF> out;
     for (int y = a.top; y < b.bottom; ++y)
       for (int x = client.left; x < client.right; ++x) out.push_back(GetWindowPixel(grid.m_hWnd, POINT{x, y}));
@@ -122,5 +125,61 @@ TEST_F(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
     EXPECT_TRUE(shown == Band()) << c.what;
     grid.HideCols(1, 9, FALSE);
     grid.HideRows(1, 20, FALSE);
+  }
+}
+
+// Hiding, showing and resizing of the columns under the text, played step by step: after each step the
+// window shows what a paint shows, and the text floats exactly as far as the widths make it need.
+class FloatSteps : public FloatAfterSize {
+ protected:
+  struct Step {
+    ROWCOL from, to;
+    int width;  // -1 hides, -2 shows
+  };
+  void SetUp() override {
+    FloatAfterSize::SetUp();
+    Start(60, 80, 120);
+    CGXStyle* style = grid.CreateStyle();
+    grid.ComposeStyleRowCol(kRow, 2, style);
+    need = grid.GetRegisteredControl(style->GetControl())->CalcSize(grid.GetClientDC(), kRow, 2, *style).cx;
+    grid.RecycleStyle(style);
+    for (ROWCOL c = 1; c <= 9; ++c) width[c] = grid.GetColWidth(c);
+  }
+  ROWCOL ModelFloatsTo() const {
+    const auto shown = [&](ROWCOL c) { return hidden[c] ? 0 : width[c]; };
+    ROWCOL last = 2;
+    for (LONG rest = need; rest > shown(last) && last < 9; ++last) rest -= shown(last);
+    return last;
+  }
+  void Play(const Step& s) {
+    if (s.width < 0) grid.HideCols(s.from, s.to, s.width == -1);
+    else grid.SetColWidth(s.from, s.to, s.width);
+    for (ROWCOL c = s.from; c <= s.to; ++c) (s.width < 0 ? void(hidden[c] = s.width == -1) : void(width[c] = s.width));
+    played += " " + std::to_string(s.from) + ".." + std::to_string(s.to) + ":" + std::to_string(s.width);
+    ::PumpMessages();
+    ASSERT_EQ(ModelFloatsTo(), FloatsTo()) << played;
+    const std::vector<COLORREF> shown = Band(1);
+    PaintOver();
+    ASSERT_TRUE(shown == Band(1)) << played;
+  }
+  LONG need = 0;
+  int width[10] = {};
+  bool hidden[10] = {};
+  std::string played;
+};
+
+TEST_F(FloatSteps, Random) {
+  std::mt19937 rng(72);
+  for (int step = 0; step < 150 && !HasFatalFailure(); ++step) {
+    const ROWCOL c = 2 + rng() % 5, to = std::min<ROWCOL>(c + rng() % 2, 6);
+    Play(rng() % 3 ? Step{c, to, 20 + (int)(rng() % 130)} : Step{c, c, hidden[c] ? -2 : -1});
+  }
+}
+
+// Found by the random steps: D hidden after E and F were made narrow.
+TEST_F(FloatSteps, HidingAfterNarrowing) {
+  for (const Step& s : {Step{5, 6, 24}, Step{4, 4, -1}}) {
+    Play(s);
+    if (HasFatalFailure()) return;
   }
 }
