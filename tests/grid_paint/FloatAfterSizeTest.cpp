@@ -43,10 +43,11 @@ class FloatAfterSize : public ::testing::Test {
     grid.DestroyWindow();
     parent.DestroyWindow();
   }
-  std::vector<COLORREF> Band(ROWCOL rows = 6) {
+  // Rows from the one above the text down to the last one given, across the window.
+  std::vector<COLORREF> Band(ROWCOL last = kRow + 4) {
     CRect client;
     grid.GetClientRect(&client);
-    const CRect a = grid.CalcRectFromRowCol(kRow - 1, 1), b = grid.CalcRectFromRowCol(kRow + rows - 2, 1);
+    const CRect a = grid.CalcRectFromRowCol(kRow - 1, 1), b = grid.CalcRectFromRowCol(last, 1);
     std::vector<COLORREF> out;
     for (int y = a.top; y < b.bottom; ++y)
       for (int x = client.left; x < client.right; ++x) out.push_back(GetWindowPixel(grid.m_hWnd, POINT{x, y}));
@@ -158,9 +159,9 @@ class FloatSteps : public FloatAfterSize {
     played += " " + std::to_string(s.from) + ".." + std::to_string(s.to) + ":" + std::to_string(s.width);
     ::PumpMessages();
     ASSERT_EQ(ModelFloatsTo(), FloatsTo()) << played;
-    const std::vector<COLORREF> shown = Band(1);
+    const std::vector<COLORREF> shown = Band(kRow);
     PaintOver();
-    ASSERT_TRUE(shown == Band(1)) << played;
+    ASSERT_TRUE(shown == Band(kRow)) << played;
   }
   LONG need = 0;
   int width[10] = {};
@@ -176,9 +177,16 @@ TEST_F(FloatSteps, Random) {
   }
 }
 
-// Found by the random steps: D hidden after E and F were made narrow.
-TEST_F(FloatSteps, HidingAfterNarrowing) {
+// Found by the random steps.
+TEST_F(FloatSteps, HidingDAfterNarrowingEAndF) {
   for (const Step& s : {Step{5, 6, 24}, Step{4, 4, -1}}) {
+    Play(s);
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST_F(FloatSteps, HidingBWhereTheTextIsThenWideningIt) {
+  for (const Step& s : {Step{2, 2, -1}, Step{2, 2, 136}}) {
     Play(s);
     if (HasFatalFailure()) return;
   }
