@@ -160,10 +160,11 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
   // Spans on screen that the new widths change (a text floating farther or less far) repaint the grid:
   // the scroll below would move them along with the columns they covered.
   BOOL spansChanged = FALSE;
+  CGXRange spans;
   if (m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
     const ROWCOL last = std::min(nTo, GetColCount());
-    spansChanged = nFrom <= last &&
-                   EvalVisibleFloatMergeCells(CGXRange().SetCellRange(0, nFrom, GetRowCount(), last + 1), FALSE);
+    spansChanged = nFrom <= last && EvalVisibleFloatMergeCells(
+                                        CGXRange().SetCellRange(0, nFrom, GetRowCount(), last + 1), FALSE, &spans);
     if (spansChanged) Redraw(flags, FALSE);
   }
   if (!spansChanged && m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
@@ -217,6 +218,12 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateChangedColWidths, m_nViewID);
     hint.m_nCol1 = nFrom, hint.m_nCol2 = nTo, hint.m_pHintPtr = (void*)anOldWidths, hint.m_flags = flags;
+    // The spans changed for every window on the parameter object, and the others still show the old
+    // ones: they repaint from the first column a changed span holds instead of moving their pictures.
+    if (spansChanged) {
+      if (spans.IsValid()) hint.m_nCol1 = std::min(nFrom, spans.m_nLeft);
+      hint.m_pHintPtr = nullptr;
+    }
     SendHint(hint);
   }
 }

@@ -19,6 +19,15 @@ namespace {
 
 const char kLongText[] = "A rather long text that floats over C and D";
 
+// A grid window that hands its hints to another one on the same parameter object.
+class CLinkedGrid : public ZAZAzedAze {
+ public:
+  void UpdateAllViews(CView*, LPARAM lHint, CObject* pHint) override {
+    if (peer) peer->OnGridUpdate(nullptr, lHint, pHint);
+  }
+  CGXGridCore* peer = nullptr;
+};
+
 class FloatAfterSize : public ::testing::Test {
  protected:
   static constexpr ROWCOL kRow = 6;
@@ -73,7 +82,7 @@ class FloatAfterSize : public ::testing::Test {
     PaintOver();
   }
   CWnd parent;
-  ZAZAzedAze grid;
+  CLinkedGrid grid;
 };
 
 }  // namespace
@@ -127,6 +136,51 @@ TEST_F(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
     grid.HideCols(1, 9, FALSE);
     grid.HideRows(1, 20, FALSE);
   }
+}
+
+TEST_F(FloatAfterSize, AnotherWindowOnTheSameGridFollowsTheFloat) {
+  CWnd parent2;
+  ZAZAzedAze other;
+  parent2.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 300, 640, 600), nullptr, 0);
+  ASSERT_TRUE(other.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+                           CRect(0, 0, 640, 300), &parent2, 3));
+  other.SetParam(grid.GetParam(), FALSE);
+  ASSERT_TRUE(other.Initialize());
+  grid.m_bUpdateHints = TRUE;
+  grid.peer = &other;
+  const auto picture = [&]() {
+    std::vector<COLORREF> out;
+    const CRect r = other.CalcRectFromRowColEx(kRow, 1, kRow, 7);
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) out.push_back(GetWindowPixel(other.m_hWnd, POINT{x, y}));
+    return out;
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+  } steps[] = {
+      {"C hidden", [&] { grid.HideCols(3, 3); }},
+      {"C shown", [&] { grid.HideCols(3, 3, FALSE); }},
+      {"D narrower", [&] { grid.SetColWidth(4, 4, 100); }},
+      {"C wider", [&] { grid.SetColWidth(3, 3, 150); }},
+  };
+  Start(60, 80, 120);
+  for (const Step& s : steps) {
+    other.Invalidate();
+    ::PumpMessages();
+    s.change();
+    ::PumpMessages();
+    const std::vector<COLORREF> shown = picture();
+    CRect client;
+    other.GetClientRect(&client);
+    CClientDC(&other).FillSolidRect(&client, RGB(255, 0, 255));
+    other.Invalidate(FALSE);
+    ::PumpMessages();
+    EXPECT_TRUE(shown == picture()) << s.what;
+  }
+  grid.peer = nullptr;
+  other.DestroyWindow();
+  parent2.DestroyWindow();
 }
 
 // Hiding, showing and resizing of the columns under the text, played step by step: after each step the
