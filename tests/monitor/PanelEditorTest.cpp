@@ -20,6 +20,8 @@
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
 
+#include <functional>
+
 namespace {
 
 enum : UINT { kPanelResource = 9410, kBarTemplate = 9411 };
@@ -423,6 +425,57 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   button->SetFocus();
   EXPECT_EQ(GetFocus(), m_main->m_hWnd);
   bar.DestroyWindow();
+}
+
+// However the mouse is taken from the bar mid-drag, the drag ends there: no clip, no selected
+// button, and a later release over the panel adds nothing.
+TEST_F(PanelEditorTest, GadgetsBarDragEndsWhenTheMouseIsTakenAway) {
+  CMC_ControlPanelView* v = Open({});
+  ASSERT_TRUE(v);
+  CWnd other;
+  ASSERT_TRUE(other.CreateEx(0, AfxRegisterWndClass(0), "other", WS_POPUP | WS_VISIBLE, CRect(600, 500, 700, 600), nullptr, 0));
+  const CRect screen(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  const struct {
+    const char* how;
+    std::function<void(CGadgetsBar&)> take;
+  } cases[] = {
+      {"another window captures", [&](CGadgetsBar&) { other.SetCapture(); }},
+      {"capture released", [](CGadgetsBar&) { ::ReleaseCapture(); }},
+      {"cancel mode", [](CGadgetsBar& bar) { bar.SendMessage(WM_CANCELMODE); }},
+      {"bar destroyed", [](CGadgetsBar& bar) { bar.DestroyWindow(); }},
+  };
+  for (const auto& c : cases) {
+    CGadgetsBar bar;
+    ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+    CGadgetBtn* button = bar.m_aButtons[3];
+    Clock::Advance(1000);
+    PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    UiAutomation::Pump();
+    CRect clip;
+    ASSERT_TRUE(GetClipCursor(&clip));
+    ASSERT_NE(clip, screen) << c.how;
+    ASSERT_TRUE(bar.m_bDragging && button->m_bSelected) << c.how;
+    const HWND hwnd = bar.m_hWnd;
+
+    c.take(bar);
+    UiAutomation::Pump();
+    EXPECT_FALSE(bar.m_bDragging) << c.how;
+    EXPECT_EQ(bar.m_nDragId, -1) << c.how;
+    EXPECT_FALSE(button->m_bSelected) << c.how;
+    ASSERT_TRUE(GetClipCursor(&clip));
+    EXPECT_EQ(clip, screen) << c.how;
+    EXPECT_NE(GetCapture(), hwnd) << c.how;
+    if (bar.m_hWnd) {
+      CPoint over(200, 100);
+      v->ClientToScreen(&over);
+      bar.ScreenToClient(&over);
+      Post(&bar, WM_LBUTTONUP, over);
+      bar.DestroyWindow();
+    }
+    ::ReleaseCapture();
+    EXPECT_EQ(v->m_pPanel->GetSize(), 0) << c.how;
+  }
+  other.DestroyWindow();
 }
 
 TEST_F(PanelEditorTest, DroppedShowValueShowsTheDriveAndSavesWhereItWasDropped) {
