@@ -21,6 +21,8 @@
 #include "tests/support/SimulatedDrive.h"
 
 #include <functional>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -475,6 +477,80 @@ TEST_F(PanelEditorTest, GadgetsBarDragEndsWhenTheMouseIsTakenAway) {
     ::ReleaseCapture();
     EXPECT_EQ(v->m_pPanel->GetSize(), 0) << c.how;
   }
+  other.DestroyWindow();
+}
+
+// Random presses, moves, releases and capture losses against a model of the drag: dragging or
+// not, and how many gadgets the panel holds.
+TEST_F(PanelEditorTest, GadgetsBarDragFollowsItsModelUnderRandomInput) {
+  CMC_ControlPanelView* v = Open({});
+  ASSERT_TRUE(v);
+  CGadgetsBar bar;
+  ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+  CWnd other;
+  ASSERT_TRUE(other.CreateEx(0, AfxRegisterWndClass(0), "other", WS_POPUP | WS_VISIBLE, CRect(600, 500, 700, 600), nullptr, 0));
+  const CRect screen(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  // Drops go to points of the view in turn; one that lands on a gadget dropped before adds nothing.
+  auto panelPoint = [&](int step) {
+    CPoint p(10 + step % 7 * 60, 10 + step / 7 % 8 * 30);
+    v->ClientToScreen(&p);
+    return p;
+  };
+  auto inBar = [&](CPoint screenPt) {
+    bar.ScreenToClient(&screenPt);
+    return screenPt;
+  };
+  const CPoint elsewhere(2, 2);
+  CGadgetBtn* button = bar.m_aButtons[0];
+  bool dragging = false, otherHasMouse = false, overView = false;
+  int items = 0;
+  std::mt19937 rng(7211);
+  std::string trail;
+  for (int step = 0; step < 400; ++step) {
+    const int op = (int)(rng() % 8);
+    trail += std::to_string(op);
+    Clock::Advance(1000);  // never a double click
+    switch (op) {
+      case 0:  // a press reaches the button only while no window holds the mouse
+        if (!dragging && !otherHasMouse) {
+          PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+          UiAutomation::Pump();
+          dragging = true;
+        }
+        break;
+      case 1:
+        overView = CWnd::WindowFromPoint(panelPoint(step)) == v;
+        Post(&bar, WM_MOUSEMOVE, inBar(panelPoint(step)));
+        break;
+      case 2: Post(&bar, WM_MOUSEMOVE, elsewhere); break;
+      case 3: {
+        const CPoint at = panelPoint(step);
+        items += dragging && CWnd::WindowFromPoint(at) == v;
+        Post(&bar, WM_LBUTTONUP, inBar(at));
+        dragging = false;
+        break;
+      }
+      case 4: Post(&bar, WM_LBUTTONUP, elsewhere), dragging = false; break;
+      case 5: other.SetCapture(), dragging = false, otherHasMouse = true; break;
+      case 6: ::ReleaseCapture(), dragging = false, otherHasMouse = false; break;
+      case 7: bar.SendMessage(WM_CANCELMODE), dragging = false; break;
+    }
+    UiAutomation::Pump();
+    CRect clip;
+    GetClipCursor(&clip);
+    ASSERT_EQ((bool)bar.m_bDragging, dragging) << trail;
+    ASSERT_EQ(bar.m_nDragId, dragging ? 14000 : -1) << trail;
+    ASSERT_EQ((bool)button->m_bSelected, dragging) << trail;
+    ASSERT_EQ(clip != screen, dragging) << trail;
+    ASSERT_EQ(GetCapture() == bar.m_hWnd, dragging) << trail;
+    if (dragging && (op == 1 || op == 2)) {
+      ASSERT_EQ(GetCursor(), op == 1 && overView ? bar.m_hCursorDrop : bar.m_hCursorNoDrop) << trail;
+    }
+    ASSERT_EQ(v->m_pPanel->GetSize(), items) << trail;
+  }
+  EXPECT_GT(items, 0);
+  ::ReleaseCapture();
+  bar.DestroyWindow();
   other.DestroyWindow();
 }
 
