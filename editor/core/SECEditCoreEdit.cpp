@@ -138,8 +138,9 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
 }
 
 void SECEditCoreBase::KeepLinesLive() {
+  if (!m_pCurLine) return;  // no text bound yet: nothing held, and none to be made for asking
   SECEdit* e = GetEdit();
-  if (!e || !m_pCurLine || m_nLinesSeen == e->m_nLinesFreed) return;
+  if (!e || m_nLinesSeen == e->m_nLinesFreed) return;
   tagLINEDESC* top = m_pTopLine;
   BOOL sel = m_bSelection;
   ReanchorLines(m_nCurLine);

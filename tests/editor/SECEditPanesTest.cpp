@@ -4,6 +4,7 @@
 #include "editor/documents/TextFileDoc.h"
 #include "editor/documents/TextFileView.h"
 #include "platform/core/Clock.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 
@@ -11,7 +12,7 @@
 
 #include <memory>
 #include <random>
-#include <set>
+#include <map>
 #include <sstream>
 
 namespace UA = UiAutomation;
@@ -43,10 +44,11 @@ struct Pane : CTextFileView {
   }
 };
 
-// What the panes must hold: lines of the text, or none for an absent selection end.
+// What the panes must hold: lines of the text, or none for an absent selection end; a selection starts
+// at or before its end.
 std::string DeadLines(SECEdit& e, Pane& p, const char* name) {
-  std::set<tagLINEDESC*> live;
-  for (tagLINEDESC* l = e.m_pLine; l; l = l->pNext) live.insert(l);
+  std::map<tagLINEDESC*, int> live;
+  for (tagLINEDESC* l = e.m_pLine; l; l = l->pNext) live.emplace(l, (int)live.size());
   std::string bad;
   auto need = [&](tagLINEDESC* l, const char* what, bool mayBeNull) {
     if ((l || !mayBeNull) && !live.count(l)) bad += std::string(name) + "." + what + " ";
@@ -56,12 +58,15 @@ std::string DeadLines(SECEdit& e, Pane& p, const char* name) {
   need(p.m_selStart.pLine, "selStart", !p.m_bSelection);
   need(p.m_selEnd.pLine, "selEnd", !p.m_bSelection);
   need(p.m_selAnchor.pLine, "selAnchor", true);
+  if (bad.empty() && p.m_bSelection && live[p.m_selStart.pLine] > live[p.m_selEnd.pLine])
+    bad += std::string(name) + ".selOrder ";
   return bad;
 }
 
-enum Op { kType, kEnter, kDelete, kBackspace, kSelectAll, kSelDown, kSelRight, kDown, kUndo, kRedo, kAppend, kClear };
-const char* const kOpNames[] = {"type", "enter", "delete", "backspace", "selall", "seldown",
-                                "selright", "down", "undo", "redo", "append", "clear"};
+enum Op { kType, kEnter, kDelete, kBackspace, kSelectAll, kSelDown, kSelRight, kDown, kCut, kPaste, kUndo, kRedo,
+          kAppend, kClear };
+const char* const kOpNames[] = {"type", "enter", "delete", "backspace", "selall", "seldown", "selright",
+                                "down", "cut",   "paste", "undo",   "redo",      "append", "clear"};
 
 struct Step {
   int pane;
@@ -73,6 +78,7 @@ class EditPanes : public ::testing::Test {
   void SetUp() override { Clock::UseVirtualTime(); }
   void TearDown() override {
     Stop();
+    ResetClipboard();
     Clock::UseRealTime();
   }
   // A fresh text of five lines in two panes.
@@ -107,6 +113,8 @@ class EditPanes : public ::testing::Test {
       case kSelDown: p.Cmd(ID_SECEDIT_SELDOWN); break;
       case kSelRight: p.Cmd(ID_SECEDIT_SELRIGHT); break;
       case kDown: p.Cmd(ID_SECEDIT_LINEDOWN); break;
+      case kCut: p.Cmd(ID_EDIT_CUT); break;
+      case kPaste: p.Cmd(ID_EDIT_PASTE); break;
       case kUndo: p.Cmd(ID_EDIT_UNDO); break;
       case kRedo: p.Cmd(ID_EDIT_REDO); break;
       case kAppend: doc->InsertTextAtEnd("more\r\nand more\r\n"); break;
@@ -161,12 +169,12 @@ TEST_F(EditPanes, LinesFreedInOnePaneLeaveTheOtherOnLiveLines) {
 // Random edits in both panes; after each step both hold only lines of the text.
 TEST_F(EditPanes, RandomEditsInTwoPanesKeepBothOnLiveLines) {
   std::mt19937 rng(7201);
-  const Op ops[] = {kType, kType, kEnter, kEnter, kDelete, kBackspace, kSelectAll, kSelDown,
-                    kSelRight, kDown, kUndo, kRedo, kAppend, kClear};
-  for (int round = 0; round < 150; ++round) {
+  const Op ops[] = {kType,    kType, kEnter, kEnter, kDelete, kBackspace, kSelectAll, kSelDown,
+                    kSelRight, kDown, kCut,   kPaste, kUndo,   kRedo,      kAppend,    kClear};
+  for (int round = 0; round < 120; ++round) {
     Start();
     std::vector<Step> steps;
-    for (int i = 0; i < 14; ++i)
+    for (int i = 0; i < 16; ++i)
       steps.push_back({(int)(rng() % 2), ops[rng() % (sizeof ops / sizeof ops[0])]});
     std::string failure = Run(steps);
     ASSERT_EQ(failure, "") << "round " << round;
