@@ -147,22 +147,30 @@ class EditPanes : public ::testing::Test {
 TEST_F(EditPanes, LinesFreedInOnePaneLeaveTheOtherOnLiveLines) {
   // Pane B selects from line 2 into line 3 first, then types and deletes at the end.
   const std::vector<Step> selectInB = {{1, kDown}, {1, kSelDown}, {1, kSelRight}};
-  const std::vector<std::vector<Step>> cases = {
-      {{0, kSelectAll}, {0, kDelete}},
-      {{0, kSelectAll}, {0, kDelete}, {0, kUndo}},
-      {{0, kSelectAll}, {0, kDelete}, {0, kUndo}, {0, kRedo}},
-      {{0, kSelectAll}, {0, kDelete}, {1, kUndo}, {1, kRedo}},
-      {{0, kSelectAll}, {0, kType}},
+  const struct {
+    std::vector<Step> steps;
+    bool keepsSelection;  // pane B's, before it types
+  } cases[] = {
+      {{{0, kSelectAll}, {0, kDelete}}, false},
+      {{{0, kSelectAll}, {0, kDelete}, {0, kUndo}}, false},
+      {{{0, kSelectAll}, {0, kDelete}, {0, kUndo}, {0, kRedo}}, false},
+      {{{0, kSelectAll}, {0, kDelete}, {1, kUndo}, {1, kRedo}}, false},
+      {{{0, kSelectAll}, {0, kType}}, false},
+      // Lines freed elsewhere leave the selection as it was.
+      {{{0, kDown}, {0, kDown}, {0, kDown}, {0, kDown}, {0, kBackspace}, {0, kUndo}}, true},
       // An undo in one pane frees the line the other pane's Enter put its caret on.
-      {{1, kEnter}, {0, kUndo}},
+      {{{1, kEnter}, {0, kUndo}}, false},
   };
   for (const auto& c : cases) {
     Start();
-    std::vector<Step> steps = selectInB;
-    steps.insert(steps.end(), c.begin(), c.end());
-    steps.push_back({1, kType});
-    steps.push_back({1, kDelete});
-    EXPECT_EQ(Run(steps), "");
+    ASSERT_EQ(Run(selectInB), "");
+    const SECSelEnd start = pb->m_selStart, end = pb->m_selEnd;
+    ASSERT_EQ(Run(c.steps), "");
+    EXPECT_EQ(pb->m_bSelection, c.keepsSelection);
+    const bool same = pb->m_selStart.pLine == start.pLine && pb->m_selStart.nCol == start.nCol &&
+                      pb->m_selEnd.pLine == end.pLine && pb->m_selEnd.nCol == end.nCol;
+    EXPECT_EQ(same, c.keepsSelection);
+    EXPECT_EQ(Run({{1, kType}, {1, kDelete}}), "");
   }
 }
 
