@@ -99,6 +99,7 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
     return found == p && found && (int)e->LineNumber(found) == n ? n : 0;
   };
   at[kCaret] = atNumber(m_pCurLine, m_nCurLine);
+  if (!at[kCaret]) at[kCaret] = atNumber(m_pCurLine, nOldCaretLine);
   at[kTop] = atNumber(m_pTopLine, m_nTopLine);
   bool walk = !at[kCaret] || !at[kTop];
   for (int i = kStart; i < kHeld; ++i) walk = walk || held[i];
