@@ -17,8 +17,9 @@ bool KeyDown(int vk) { return ::GetKeyState(vk) < 0; }
 }  // namespace
 
 BOOL CGXGridCore::FindNextSelectableCell(int direction, ROWCOL& nRow, ROWCOL& nCol) {
-  // Moves never land on the header row 0 or column 0.
-  if (direction < GX_UP || direction > GX_RIGHT || nRow == 0 || nCol == 0) return FALSE;
+  // A header cell is a start like any other (a header click makes it current); stepping up or left
+  // stops at row or column 1 all the same.
+  if (direction < GX_UP || direction > GX_RIGHT) return FALSE;
   const ROWCOL rows = GetRowCount(), cols = GetColCount();
   const bool vertical = direction == GX_UP || direction == GX_DOWN;
   ROWCOL r = nRow, c = nCol;
@@ -179,7 +180,7 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
   return moved;
 }
 
-CGXRange* CGXGridCore::KeySelRange() {
+CGXRange* CGXGridCore::AnchorRange() {
   if (!m_pParam || !m_posSelRange) return nullptr;
   // The selection list may have been emptied since the anchor was made.
   for (POSITION pos = m_pParam->m_SelRects.GetHeadPosition(); pos; m_pParam->m_SelRects.GetNext(pos))
@@ -193,33 +194,45 @@ BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
   const BOOL bExtend = KeyDown(VK_SHIFT) && (m_pParam->m_wAllowSelection & 0x40);
   const WORD mode = m_pParam->m_wListBoxSelectionMode;
   ROWCOL r, c;
+  // The keys share the mouse's anchor: a range the mouse started is the one Shift+arrows extend.
   auto newAnchor = [&]() {
     m_posSelRange = m_pParam->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(r, c, r, c)));
-    m_nKeySelAnchorRow = r, m_nKeySelAnchorCol = c;
+    m_nAnchorRow = r, m_nAnchorCol = c;
+  };
+  auto dropNewAnchor = [&]() {
+    delete m_pParam->m_SelRects.GetAt(m_posSelRange);
+    m_pParam->m_SelRects.RemoveAt(m_posSelRange);
+    m_posSelRange = nullptr;
   };
   if (mode == 1 || mode == 2) {
     if (!GetCurrentCell(r, c)) return MoveCurrentCell(direction, nCell, TRUE);
-    if (!(KeySelRange() && bExtend && mode == 2)) {
+    if (!(AnchorRange() && bExtend && mode == 2)) {
       if (!OnChangingSelection(nullptr, FALSE, FALSE)) return FALSE;
       SetSelection(nullptr);
       newAnchor();
     }
-    const CGXRange* anchor = KeySelRange();
+    const CGXRange* anchor = AnchorRange();
     if (!anchor || !OnChangingSelection(anchor, FALSE, FALSE)) return FALSE;
     MoveCurrentCell(direction, nCell, TRUE);
     GetCurrentCell(r, c);
-    if (const CGXRange* range = KeySelRange()) {
-      SetSelection(m_posSelRange, mode == 2 && bExtend ? m_nKeySelAnchorRow : r, 0, r, 0);
+    if (const CGXRange* range = AnchorRange()) {
+      SetSelection(m_posSelRange, mode == 2 && bExtend ? m_nAnchorRow : r, 0, r, 0);
       OnChangedSelection(range, FALSE, FALSE);
     }
-    if (!bExtend) m_nKeySelAnchorRow = r, m_nKeySelAnchorCol = c;
+    if (!bExtend) m_nAnchorRow = r, m_nAnchorCol = c;
     return TRUE;
   }
   if (bExtend) {
-    if (!KeySelRange() && GetCurrentCell(r, c) && OnStartSelection(r, c, 0, CPoint())) newAnchor();
+    BOOL added = FALSE;
+    if (!AnchorRange() && GetCurrentCell(r, c) && OnStartSelection(r, c, 0, CPoint())) newAnchor(), added = TRUE;
+    // A refused change leaves the current cell, the selection and the anchor as they were.
+    if (const CGXRange* anchor = AnchorRange(); anchor && !OnChangingSelection(anchor, FALSE, FALSE)) {
+      if (added) dropNewAnchor();
+      return FALSE;
+    }
     MoveCurrentCell(direction, nCell, FALSE);
-    if (const CGXRange* range = KeySelRange(); range && GetCurrentCell(r, c)) {
-      SetSelection(m_posSelRange, m_nKeySelAnchorRow, m_nKeySelAnchorCol, r, c);
+    if (const CGXRange* range = AnchorRange(); range && GetCurrentCell(r, c)) {
+      SetSelection(m_posSelRange, m_nAnchorRow, m_nAnchorCol, r, c);
       OnChangedSelection(range, FALSE, FALSE);
     }
     return TRUE;
@@ -444,9 +457,14 @@ BOOL CGXGridCore::OnRButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDra
 BOOL CGXGridCore::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint) {
   if (!m_pParam || !(nFlags & MK_CONTROL)) return FALSE;
   const bool rowHeader = nCol <= GetHeaderCols(), colHeader = nRow <= GetHeaderRows();
-  if ((!rowHeader && !colHeader) || !m_pParam->m_SelRects.IsCellInList(nRow, nCol)) return FALSE;
+  // The press has just selected the header's row (column) as the anchor range; only another range
+  // tells that it was selected before the click.
+  if ((!rowHeader && !colHeader) || !m_pParam->m_SelRects.IsCellInList(nRow, nCol, AnchorRange() ? m_posSelRange : nullptr))
+    return FALSE;
+  const CGXRange range = rowHeader ? CGXRange().SetRowRange(nRow, nRow) : CGXRange().SetColRange(nCol, nCol);
+  if (!OnChangingSelection(&range, FALSE, FALSE)) return FALSE;
   m_posSelRange = nullptr;
-  SelectRange(rowHeader ? CGXRange().SetRowRange(nRow, nRow) : CGXRange().SetColRange(nCol, nCol), FALSE, TRUE);
+  SelectRange(range, FALSE, TRUE);
   return TRUE;
 }
 

@@ -423,6 +423,9 @@ int CMC_MotionView::SelectedRows(CDWordArray& rows) { return GetSelectedRows(row
 void CMC_MotionView::SelectRows(DWORD a, DWORD b) {
   SetSelection(nullptr);
   SelectRange(CGXRange().SetRowRange(a, b), TRUE, TRUE);
+  // The rows are what a Shift+click on a row header or a Shift+arrow extends: whole rows from a.
+  m_posSelRange = GetParam()->m_SelRects.GetTailPosition();
+  m_nAnchorRow = a, m_nAnchorCol = 0;
 }
 
 BOOL CMC_MotionView::SelectedRun(CDWordArray& rows, CMC_MotionGroup*& pGroup, int& nFirst, int& nLast) {
