@@ -881,6 +881,9 @@ class CGXGridCore {
   // The range that Shift extends from (m_nAnchorRow, m_nAnchorCol), by mouse and keys alike; null
   // when the selection list no longer holds it.
   CGXRange* AnchorRange();
+  // What Shift selects from the anchor to a cell: whole rows to a row header, whole columns to a
+  // column header (from the first row or column when the anchor has none), else the rectangle.
+  CGXRange RangeFromAnchor(ROWCOL nAnchorRow, ROWCOL nAnchorCol, ROWCOL nRow, ROWCOL nCol);
   // Button 0 left, 1 middle, 2 right.
   BOOL HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt, UINT nFlags,
                  WORD nHitState);

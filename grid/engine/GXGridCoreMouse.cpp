@@ -163,27 +163,11 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
           } else if (!pos) {
             anchorRow = hasCurrent ? curRow : row, anchorCol = hasCurrent ? curCol : col;
           }
-          // A row header extends whole rows from the anchor's row, a column header whole columns;
-          // an anchor without a row (column) starts at the first one below (right of) the headers.
-          ROWCOL top, left, bottom, right;
-          if (rowHeader) {
-            top = std::max(anchorRow, hr + 1), bottom = row, left = right = 0;
-          } else if (colHeader) {
-            left = std::max(anchorCol, hc + 1), right = col, top = bottom = 0;
-          } else {
-            top = anchorRow, bottom = row, left = anchorCol, right = col;
-          }
-          if (top > bottom) std::swap(top, bottom);
-          if (left > right) std::swap(left, right);
-          CGXRange range;
-          if (top && left) range.SetCellRange(top, left, bottom, right);
-          else if (top) range.SetRowRange(top, bottom);
-          else if (left) range.SetColRange(left, right);
-          else range.SetWholeTable();
+          const CGXRange range = RangeFromAnchor(anchorRow, anchorCol, row, col);
           if (OnChangingSelection(&range, FALSE, FALSE)) {
             if (!pos) pos = sel.AddTail(new CGXRange());
             m_posSelRange = pos, m_nAnchorRow = anchorRow, m_nAnchorCol = anchorCol;
-            SetSelection(m_posSelRange, top, left, bottom, right);
+            SetSelection(m_posSelRange, range.m_nTop, range.m_nLeft, range.m_nBottom, range.m_nRight);
             OnChangedSelection(sel.GetAt(m_posSelRange), FALSE, FALSE);
             m_wMouseAction |= 0x02;
           }

@@ -189,6 +189,22 @@ CGXRange* CGXGridCore::AnchorRange() {
   return nullptr;
 }
 
+CGXRange CGXGridCore::RangeFromAnchor(ROWCOL nAnchorRow, ROWCOL nAnchorCol, ROWCOL nRow, ROWCOL nCol) {
+  const ROWCOL hr = GetHeaderRows(), hc = GetHeaderCols();
+  ROWCOL top = nAnchorRow, left = nAnchorCol, bottom = nRow, right = nCol;
+  if (nRow <= hr && nCol <= hc) top = left = bottom = right = 0;
+  else if (nCol <= hc) top = std::max(top, hr + 1), left = right = 0;
+  else if (nRow <= hr) left = std::max(left, hc + 1), top = bottom = 0;
+  if (top > bottom) std::swap(top, bottom);
+  if (left > right) std::swap(left, right);
+  CGXRange range;
+  if (top && left) range.SetCellRange(top, left, bottom, right);
+  else if (top) range.SetRowRange(top, bottom);
+  else if (left) range.SetColRange(left, right);
+  else range.SetWholeTable();
+  return range;
+}
+
 BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
   if (!m_pParam) return FALSE;
   const BOOL bExtend = KeyDown(VK_SHIFT) && (m_pParam->m_wAllowSelection & 0x40);
@@ -231,8 +247,10 @@ BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
       return FALSE;
     }
     MoveCurrentCell(direction, nCell, FALSE);
+    // As a Shift+click on the new current cell would.
     if (const CGXRange* range = AnchorRange(); range && GetCurrentCell(r, c)) {
-      SetSelection(m_posSelRange, m_nAnchorRow, m_nAnchorCol, r, c);
+      const CGXRange to = RangeFromAnchor(m_nAnchorRow, m_nAnchorCol, r, c);
+      SetSelection(m_posSelRange, to.m_nTop, to.m_nLeft, to.m_nBottom, to.m_nRight);
       OnChangedSelection(range, FALSE, FALSE);
     }
     return TRUE;

@@ -102,6 +102,14 @@ struct Model {
     if (l > r) std::swap(l, r);
     return {t && l ? 0 : t ? 1 : l ? 2 : 3, t, l, b, r};
   }
+  // What Shift selects from the anchor to a cell, as a click there: whole rows to a row header,
+  // whole columns to a column header, from the first row or column when the anchor has none.
+  static Range Extend(ROWCOL a, ROWCOL b, ROWCOL row, ROWCOL col) {
+    if (row == 0 && col == 0) return {3, 0, 0, 0, 0};
+    if (col == 0) return Rect(std::max<ROWCOL>(a, 1), 0, row, 0);
+    if (row == 0) return Rect(0, std::max<ROWCOL>(b, 1), 0, col);
+    return Rect(a, b, row, col);
+  }
   bool AnyTable() const {
     for (const Range& r : sel)
       if (r.kind == 3) return true;
@@ -168,9 +176,7 @@ struct Model {
       } else if (pos < 0) {
         a = cr, b = cc;
       }
-      const Range r = rowHeader ? Rect(std::max<ROWCOL>(a, 1), 0, row, 0)
-                      : colHeader ? Rect(0, std::max<ROWCOL>(b, 1), 0, col)
-                                  : Rect(a, b, row, col);
+      const Range r = Extend(a, b, row, col);
       if (!refuse) {
         if (pos < 0) sel.push_back(r), pos = (int)sel.size() - 1;
         sel[pos] = r, anchor = pos, ar = a, ac = b, selecting = true;
@@ -212,7 +218,7 @@ struct Model {
       case VK_NEXT: if (cr > 0) cr = kRows; break;  // the page holds every row
       case VK_PRIOR: cr = 1; break;
     }
-    if (shift) sel[anchor] = Rect(ar, ac, cr, cc);
+    if (shift) sel[anchor] = Extend(ar, ac, cr, cc);
     else anchor = -1;
   }
   std::string Text() const {
@@ -298,7 +304,8 @@ TEST_F(SelectionInput, MouseAndKeysExtendFromOneAnchor) {
       {"0,3 sR", "c3-4", "0,4"},
       {"0,3 sD", "c3-3", "1,3"},
       // The corner: the table, then what Shift extends from it.
-      {"0,0 sD", "t", "1,0"},
+      {"0,0 sD", "r1-1", "1,0"},
+      {"0,0 sR", "c1-1", "0,1"},
       {"0,0 s0,5", "c1-5", "0,5"},
       {"0,0 s5,0", "r1-5", "5,0"},
       {"0,0 0,0", "", "0,0"},
@@ -310,11 +317,15 @@ TEST_F(SelectionInput, MouseAndKeysExtendFromOneAnchor) {
       {"3,0 s0,5", "c1-5", "0,5"},
       {"0,4 s7,0", "r1-7", "7,0"},
       {"3,0 sD s0,2", "c1-2", "0,2"},
+      {"3,0 s0,2 sU", "c1-2", "0,2"},
+      {"5,0 s0,3 sU sL", "c1-2", "0,2"},
       // Plain arrows drop the anchor; Shift then starts at the current cell.
       {"3,0 sD R sD", "r3-4 4,1-5,1", "5,1"},
       {"3,2 s5,3 sPD", "3,2-12,3", "12,3"},
       {"6,2 sPU", "1,2-6,2", "1,2"},
       {"6,2 s7,3 A", "6,2-7,3", "7,3"},
+      // Found by the random sequences: a page key after a Shift+click on a header.
+      {"8,6 s0,3 sPU", "1,3-8,6", "1,3"},
   };
   for (const Case& c : cases) {
     grid.SetSelection(nullptr);

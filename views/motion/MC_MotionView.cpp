@@ -440,6 +440,8 @@ BOOL CMC_MotionView::CanSelectCurrentCell(BOOL bSelect, ROWCOL nRow, ROWCOL nCol
 }
 
 BOOL CMC_MotionView::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt) {
+  // The header cell cannot be current, so its row's cell is: Shift+arrows go on from the row clicked.
+  if (nRow != 0 && nCol == 0) SetCurrentCell(nRow, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   if (nRow == 0 || (nCol == 0 && (nFlags & MK_SHIFT)))
     return CGXGridView::OnLButtonClickedRowCol(nRow, nCol, nFlags, pt);
   SelectRows(nRow, nRow);
