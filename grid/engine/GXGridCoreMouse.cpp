@@ -176,7 +176,8 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
           CGXRange range;
           if (top && left) range.SetCellRange(top, left, top, left);
           else if (top) range.SetRowRange(top, top);
-          else range.SetColRange(left, left);
+          else if (left) range.SetColRange(left, left);
+          else range.SetWholeTable();
           if (OnChangingSelection(&range, FALSE, FALSE)) {
             m_posSelRange = sel.AddTail(new CGXRange());
             m_nAnchorRow = row, m_nAnchorCol = col;

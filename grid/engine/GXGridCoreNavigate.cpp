@@ -125,7 +125,7 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
     case GX_PGUP: {
       if (GetTopRow() <= frozenRows + 1) {
         nr = std::min<ROWCOL>(headerRows + 1, rows);
-        found = FindNextSelectableCell(GX_DOWN, nr, nc);
+        found = rows > headerRows && FindNextSelectableCell(GX_DOWN, nr, nc);
         break;
       }
       CRect area;
@@ -147,19 +147,20 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
     case GX_TOP: case GX_BOTTOM: case GX_MOSTLEFT: case GX_MOSTRIGHT: case GX_TOPLEFT: case GX_BOTTOMRIGHT: {
       BOOL rowFound = FALSE, colFound = FALSE;
       if (direction == GX_TOP || direction == GX_TOPLEFT) {
+        // Without data rows (columns) the headers are no target.
         nr = std::min<ROWCOL>(headerRows + 1, rows);
-        rowFound = FindNextSelectableCell(GX_DOWN, nr, nc);
+        rowFound = rows > headerRows && FindNextSelectableCell(GX_DOWN, nr, nc);
       } else if (direction == GX_BOTTOM || direction == GX_BOTTOMRIGHT) {
         nr = rows;
-        rowFound = FindNextSelectableCell(GX_UP, nr, nc);
+        rowFound = rows > headerRows && FindNextSelectableCell(GX_UP, nr, nc);
       }
       if (direction == GX_MOSTLEFT || direction == GX_TOPLEFT) {
         if (GetLeftCol() != frozenCols + 1) SetLeftCol(frozenCols + 1);
         nc = std::min<ROWCOL>(headerCols + 1, cols);
-        colFound = FindNextSelectableCell(GX_RIGHT, nr, nc);
+        colFound = cols > headerCols && FindNextSelectableCell(GX_RIGHT, nr, nc);
       } else if (direction == GX_MOSTRIGHT || direction == GX_BOTTOMRIGHT) {
         nc = cols;
-        colFound = FindNextSelectableCell(GX_LEFT, nr, nc);
+        colFound = cols > headerCols && FindNextSelectableCell(GX_LEFT, nr, nc);
       }
       found = rowFound || colFound;
       break;
