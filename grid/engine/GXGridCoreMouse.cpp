@@ -138,7 +138,11 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
       ROWCOL curRow = 0, curCol = 0;
       const BOOL hasCurrent = GetCurrentCell(curRow, curCol);
       if (!shift && !ctrl) {
-        if (!sel.IsEmpty() && OnChangingSelection(nullptr, FALSE, FALSE)) SetSelection(nullptr);
+        // Every removal is reported, so that views keeping a selection state see it go.
+        if (!sel.IsEmpty() && OnChangingSelection(nullptr, FALSE, FALSE)) {
+          SetSelection(nullptr);
+          OnChangedSelection(nullptr, FALSE, FALSE);
+        }
       } else if (ctrl && !shift && sel.IsEmpty() && hasCurrent && !(behave & 3) &&
                  !(curRow == row && curCol == col) && curRow > GetHeaderRows() && curCol > GetHeaderCols()) {
         // A header cell is no cell range of its own.
@@ -303,7 +307,10 @@ BOOL CGXGridCore::OnLButtonUp(UINT nFlags, CPoint point) {
                             m_nAnchorCol && !(m_pParam->m_wSelectionBehavior & 3);
     const CGXRange clicked = CGXRange().SetCellRange(m_nAnchorRow, m_nAnchorCol, m_nAnchorRow, m_nAnchorCol);
     if (plainClick && !(m_wMouseAction & 0x80)) {
-      if (!m_pParam->m_bInvertCurrentCellFrame && OnChangingSelection(nullptr, FALSE, FALSE)) SetSelection(nullptr);
+      if (!m_pParam->m_bInvertCurrentCellFrame && OnChangingSelection(nullptr, FALSE, FALSE)) {
+        SetSelection(nullptr);
+        OnChangedSelection(nullptr, FALSE, TRUE);
+      }
       m_wMouseAction &= (WORD)~0x02;
     } else if (plainClick) {
       if (OnChangingSelection(&clicked, FALSE, FALSE)) {
@@ -433,8 +440,10 @@ BOOL CGXGridCore::OnCancelMode() {
     OnCancelTracking();
   } else if (m_wMouseAction) {
     const CGXRange marked = MarkedRange(*this);
+    const BOOL had = m_pParam && !m_pParam->m_SelRects.IsEmpty();
     SetSelection(nullptr);
     m_wMouseAction = 0;
+    if (had) OnChangedSelection(nullptr, FALSE, FALSE);
     RedrawMarkedHeaders(*this, marked);
   } else if (m_bSelDragActive) {
     OnSelDragCancel();

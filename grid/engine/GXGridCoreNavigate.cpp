@@ -338,7 +338,10 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
         }
         ScrollCellInView(r, c, GX_UPDATENOW);
       }
-      if (m_pParam && !m_pParam->m_bSelectionFollowsCurrentCell) SetSelection(nullptr);
+      if (m_pParam && !m_pParam->m_bSelectionFollowsCurrentCell && !m_pParam->m_SelRects.IsEmpty()) {
+        SetSelection(nullptr);
+        OnChangedSelection(nullptr, FALSE, TRUE);
+      }
       break;
     case 33: case 34:
       MoveCurrentCellBySelection(nChar == 33 ? GX_PGUP : GX_PGDOWN, 1);

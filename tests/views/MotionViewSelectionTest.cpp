@@ -1,6 +1,8 @@
 // The motion view's selection by clicks and keys, read back and through what Delete removes.
 #include "tests/views/MotionViewFixture.h"
 
+#include <algorithm>
+#include <random>
 #include <sstream>
 
 class MotionViewSelectionTest : public MotionViewTest {
@@ -61,6 +63,9 @@ TEST_F(MotionViewSelectionTest, DeleteRemovesTheRowsThatClicksAndKeysSelected) {
       // Only whole rows are deleted: the title's column or cells alone remove nothing.
       {"2 t sD", "", "W1 W2 W3 W4 W5 W6 W7 W8 W9"},
       {"4 E sD", "", "W1 W2 W3 W4 W5 W6 W7 W8 W9"},
+      // Found by the random input: a selection removed by a key or a click leaves no count behind.
+      {"cs2 sE", "", "W1 W2 W3 W4 W5 W6 W7 W8 W9"},
+      {"2 sh4 t", "", "W1 W2 W3 W4 W5 W6 W7 W8 W9"},
   };
   Open(400, 400);
   for (const Case& c : cases) {
@@ -70,9 +75,46 @@ TEST_F(MotionViewSelectionTest, DeleteRemovesTheRowsThatClicksAndKeysSelected) {
     UiAutomation::Pump();
     ASSERT_GT(CellRect(9).bottom, 0);
     Play(c.script);
-    EXPECT_EQ(SelectedRows(), c.selected) << c.script;
+    const std::string selected = SelectedRows();
+    EXPECT_EQ(selected, c.selected) << c.script;
+    EXPECT_EQ(view->m_nSelectedRows, (DWORD)std::count(selected.begin(), selected.end(), ' ') + !selected.empty())
+        << c.script;
     UiAutomation::PressKey(view->m_hWnd, VK_DELETE);
     EXPECT_EQ(Image(), c.left) << c.script;
     EXPECT_EQ(Rows(), c.left) << c.script;
+  }
+}
+
+// Random clicks and keys, then Delete: exactly the rows shown selected go, with their objects.
+TEST_F(MotionViewSelectionTest, RandomInputThenDeleteRemovesExactlyTheSelectedRows) {
+  std::mt19937 rng(72);
+  const char* const keys[] = {"D", "U", "PD", "PU", "E"};
+  const char* const mods[] = {"", "s", "c", "cs"};
+  Open(400, 400);
+  for (int sequence = 0; sequence < 150; ++sequence) {
+    while (motion->GetMain()->GetSize()) motion->GetMain()->DeleteAt(0, 1);
+    Main({W(1), W(2), W(3), W(4), W(5), W(6), W(7), W(8), W(9)});
+    view->OnUpdate(nullptr, -100, nullptr);
+    UiAutomation::Pump();
+    std::string script;
+    for (int i = 0, n = 1 + (int)(rng() % 6); i < n; ++i) {
+      const unsigned what = rng() % 10;
+      std::string token = what < 6 ? std::string(mods[rng() % 4]) : std::string(rng() % 2 ? "s" : "");
+      if (what < 3) token += std::to_string(1 + rng() % 9);
+      else if (what < 5) token += "h" + std::to_string(1 + rng() % 9);
+      else if (what < 6) token += rng() % 2 ? "t" : "k";
+      else token += keys[rng() % 5];
+      script += (script.empty() ? "" : " ") + token;
+    }
+    Play(script);
+    const std::string selected = SelectedRows();
+    EXPECT_EQ(view->m_nSelectedRows, (DWORD)std::count(selected.begin(), selected.end(), ' ') + !selected.empty()) << script;
+    std::string left;
+    for (int w = 1; w <= 9; ++w)
+      if ((" " + selected + " ").find(" " + std::to_string(w) + " ") == std::string::npos)
+        left += (left.empty() ? "W" : " W") + std::to_string(w);
+    UiAutomation::PressKey(view->m_hWnd, VK_DELETE);
+    ASSERT_EQ(Image(), left) << script;
+    ASSERT_EQ(Rows(), left) << script;
   }
 }
