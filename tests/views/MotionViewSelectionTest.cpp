@@ -91,7 +91,7 @@ TEST_F(MotionViewSelectionTest, RandomInputThenDeleteRemovesExactlyTheSelectedRo
   const char* const keys[] = {"D", "U", "PD", "PU", "E"};
   const char* const mods[] = {"", "s", "c", "cs"};
   Open(400, 400);
-  for (int sequence = 0; sequence < 150; ++sequence) {
+  for (int sequence = 0; sequence < 100; ++sequence) {
     while (motion->GetMain()->GetSize()) motion->GetMain()->DeleteAt(0, 1);
     Main({W(1), W(2), W(3), W(4), W(5), W(6), W(7), W(8), W(9)});
     view->OnUpdate(nullptr, -100, nullptr);
