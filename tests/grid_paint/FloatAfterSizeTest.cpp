@@ -225,7 +225,7 @@ class FloatSteps : public FloatAfterSize {
 
 TEST_F(FloatSteps, Random) {
   std::mt19937 rng(72);
-  for (int step = 0; step < 150 && !HasFatalFailure(); ++step) {
+  for (int step = 0; step < 100 && !HasFatalFailure(); ++step) {
     const ROWCOL c = 2 + rng() % 5, to = std::min<ROWCOL>(c + rng() % 2, 6);
     Play(rng() % 3 ? Step{c, to, 20 + (int)(rng() % 130)} : Step{c, c, hidden[c] ? -2 : -1});
   }
