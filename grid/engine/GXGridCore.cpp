@@ -63,7 +63,8 @@ namespace {
 CGXStylesMap* NewStylesMap(CRuntimeClass* pStyleClass) {
   auto* map = new CGXStylesMap(pStyleClass);
   map->CreateStandardStyles();
-  if (CGXAbstractControlFactory* factory = GXGetLibraryData().m_pControlFactory) factory->RegisterAllUserAttributes(map);
+  if (CGXAbstractControlFactory* factory = GXGetLibraryData().m_pControlFactory)
+    factory->RegisterAllUserAttributes(map);
   map->ReadProfile();
   return map;
 }

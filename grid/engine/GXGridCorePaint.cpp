@@ -289,8 +289,9 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
       // The span's lines go on its outermost shown column and row: a hidden one has no width to hold
       // them, and a paint that starts right of it would not draw them.
       ROWCOL lineCol = rb ? span.m_nRight : span.m_nLeft, lineRow = rb ? span.m_nBottom : span.m_nTop;
-      while (lineCol != (rb ? span.m_nLeft : span.m_nRight) && grid.GetColWidth(lineCol) <= 0) rb ? --lineCol : ++lineCol;
-      while (lineRow != (rb ? span.m_nTop : span.m_nBottom) && grid.GetRowHeight(lineRow) <= 0) rb ? --lineRow : ++lineRow;
+      const ROWCOL farCol = rb ? span.m_nLeft : span.m_nRight, farRow = rb ? span.m_nTop : span.m_nBottom;
+      while (lineCol != farCol && grid.GetColWidth(lineCol) <= 0) rb ? --lineCol : ++lineCol;
+      while (lineRow != farRow && grid.GetRowHeight(lineRow) <= 0) rb ? --lineRow : ++lineRow;
       BOOL first = TRUE;
       for (ROWCOL ii = i; ii < ctx.m_nRows && ctx.m_anRow[ii] <= span.m_nBottom; ++ii) {
         if (ctx.m_anRow[ii] < span.m_nTop) continue;

@@ -333,7 +333,6 @@ CRect CGXGridCore::CalcSpannedRangeRect(ROWCOL nRow1, ROWCOL nCol1, ROWCOL nRow2
   ROWCOL lastRow = 0, lastCol = 0;
   CalcLastVisibleRowCol(g, &lastRow, &lastCol);
   for (BOOL grew = TRUE; grew;) {
-    grew = FALSE;
     const std::vector<ROWCOL> rows = SpanProbes(range.m_nTop, range.m_nBottom, GetFrozenRows(), GetTopRow(), lastRow);
     const std::vector<ROWCOL> cols = SpanProbes(range.m_nLeft, range.m_nRight, GetFrozenCols(), GetLeftCol(), lastCol);
     const CGXRange before = range;
