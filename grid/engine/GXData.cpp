@@ -182,7 +182,8 @@ void CGXSizedPtrArray::Adopt(Layout& layout) noexcept {
       m_data.insert(at(layout.at), (size_t)layout.n, nullptr);
       for (INT_PTR i = 0; i < layout.n && layout.src + i < GetSize(); ++i)
         if (void* p = m_data[(size_t)(layout.src + i)]) m_data[(size_t)(layout.at + i)] = p;
-      if (layout.src < GetSize()) m_data.erase(at(layout.src), at(layout.src + std::min(layout.n, GetSize() - layout.src)));
+      if (layout.src < GetSize())
+        m_data.erase(at(layout.src), at(layout.src + std::min(layout.n, GetSize() - layout.src)));
       break;
   }
   if (layout.kind != Layout::Patch) m_nStoredSize = (DWORD)std::min<INT_PTR>(layout.stored, 0xFFFFFFFF);

@@ -127,7 +127,8 @@ TEST(Ini, HeldWritesReachTheFileAtExitAndAFailedFlushIsReported) {
     chmod(own.c_str(), 0555);
     WritePrivateProfileString(nullptr, nullptr, nullptr, f.c_str());
     out += " " + std::to_string(GetLastError()) + " " + Get("A", "x", "", f);
-    out += " " + std::to_string(WritePrivateProfileString("A", "y", "2", f.c_str())) + " " + std::to_string(GetLastError());
+    const BOOL refused = WritePrivateProfileString("A", "y", "2", f.c_str());
+    out += " " + std::to_string(refused) + " " + std::to_string(GetLastError());
     chmod(own.c_str(), 0755);
     WritePrivateProfileString(nullptr, nullptr, nullptr, f.c_str());
     out += " " + std::to_string(GetLastError()) + " " + OnDisk(f);
