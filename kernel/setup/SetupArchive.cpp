@@ -1,6 +1,7 @@
 #include "kernel/setup/SetupArchive.h"
 
 #include "kernel/values/ConfigFile.h"
+#include "kernel/setup/RestorePlacement.h"
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/setup/MC_Setup.h"
 #include "kernel/values/QuietErrors.h"
