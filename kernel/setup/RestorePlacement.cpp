@@ -2,6 +2,7 @@
 
 #include "kernel/values/ConfigFile.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/FolderNames.h"
 #include "platform/core/Path.h"
 
 #include <dirent.h>
@@ -21,11 +22,54 @@ void (*g_pfnRestoreStep)(int step) = nullptr;
 
 namespace {
 
-std::string In(const std::string& folder, const std::string& name) { return folder + "/" + name; }
+// In a restore's folder: the extraction is whole and its files are on the disk. Named as a save's
+// own file, so that no archive brings it.
+const char kRestoreSealed[] = "~restore.~dvx-sealed";
 
-bool IsPlainFile(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+void RestoreStep(int step) {
+  if (g_pfnRestoreStep) g_pfnRestoreStep(step);
+}
+
+// A folder opened from its parent's descriptor without following a link; closed with the object.
+struct OpenFolder {
+  int fd;
+  OpenFolder(int parent, const char* name) : fd(openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {}
+  ~OpenFolder() {
+    if (fd >= 0) close(fd);
+  }
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
+};
+
+struct Entry {
+  std::string name;
+  bool folder;
+};
+
+// What the folder `dir` holds but "." and "..", sorted; plain files and folders only, unless `all`.
+std::vector<Entry> List(int dir, bool all = false) {
+  std::vector<Entry> entries;
+  const int fd = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* d = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (!d) {
+    if (fd >= 0) close(fd);
+    return entries;
+  }
+  while (dirent* e = readdir(d)) {
+    if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
+    unsigned char type = e->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat st;
+      type = fstatat(dir, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ? DT_UNKNOWN
+             : S_ISDIR(st.st_mode)                                  ? DT_DIR
+             : S_ISREG(st.st_mode)                                  ? DT_REG
+                                                                    : DT_UNKNOWN;
+    }
+    if (all || type == DT_DIR || type == DT_REG) entries.push_back({e->d_name, type == DT_DIR});
+  }
+  closedir(d);
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  return entries;
 }
 
 // Removes `name` in the folder `parent` with everything in it, never following a link: a link goes
@@ -36,73 +80,92 @@ void RemoveTreeExact(int parent, const char* name) {
     unlinkat(parent, name, 0);
     return;
   }
-  if (DIR* d = fdopendir(fd)) {
-    std::vector<std::string> names;
-    while (dirent* e = readdir(d))
-      if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
-    for (const std::string& n : names) RemoveTreeExact(dirfd(d), n.c_str());
-    closedir(d);
-  } else {
-    close(fd);
-  }
+  for (const Entry& e : List(fd, true)) RemoveTreeExact(fd, e.name.c_str());
+  close(fd);
   unlinkat(parent, name, AT_REMOVEDIR);
 }
 
-// In a restore's folder: the extraction is whole and its files are on the disk. Named as a save's
-// own file, so that no archive brings it.
-const char kRestoreSealed[] = "~restore.~dvx-sealed";
+// As the layer takes a file for read-only.
+bool IsReadOnly(const struct stat& st) { return (st.st_mode & S_IWUSR) == 0; }
 
-void RestoreStep(int step) {
-  if (g_pfnRestoreStep) g_pfnRestoreStep(step);
-}
-
-// The plain files below `dir` by path relative to it ("/" between parts), but for what is named like
-// a save's own file and what is below such a folder; no link is followed.
-void ListExtracted(const std::string& dir, const std::string& rel, std::vector<std::string>& files) {
-  DIR* d = opendir((rel.empty() ? dir : In(dir, rel)).c_str());
-  if (!d) return;
-  std::vector<std::string> names;
-  while (dirent* e = readdir(d))
-    if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0 && !IsSaveOwnFile(e->d_name)) names.push_back(e->d_name);
-  closedir(d);
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) {
-    const std::string sub = rel.empty() ? name : rel + "/" + name;
+// Walks the extracted folder `from` against the folder `to` where its entries go (-1: missing
+// there, so all of it goes whole). `top`: the folder restored, whose plain files are the set's.
+// Checking (`moves` null), what is named like a save's own file goes and false is returned at the
+// first entry that may not go where it belongs. Placing, each entry is moved: whole where nothing
+// is in its place, else a folder into the folder there, a file over the plain file there; `to` is
+// synced once something moved into it. False when something could not be moved (the rest is).
+bool Walk(int from, int to, bool top, int* moves) {
+  bool ok = true, moved = false;
+  CFolderNames names(to);
+  for (const Entry& e : List(from, moves == nullptr)) {
+    if (IsSaveOwnFile(e.name.c_str())) {
+      if (!moves) RemoveTreeExact(from, e.name.c_str());
+      continue;
+    }
+    if (top && !e.folder) continue;  // the set's
     struct stat st;
-    if (lstat(In(dir, sub).c_str(), &st) != 0) continue;
-    if (S_ISDIR(st.st_mode)) ListExtracted(dir, sub, files);
-    else if (S_ISREG(st.st_mode)) files.push_back(sub);
+    // As the layer's path look-ups find it: a name in another case is the one replaced.
+    const std::string there = to < 0 ? std::string() : names.Find(e.name, e.folder, st);
+    bool fits = to < 0 || (there.empty() ? errno == ENOENT
+                           : e.folder    ? S_ISDIR(st.st_mode)
+                                         : S_ISREG(st.st_mode) && !IsReadOnly(st));
+    // Into a folder both hold; and checking, into one that goes whole, for what must not go with it.
+    if (fits && e.folder && (!there.empty() || !moves)) {
+      const OpenFolder extracted(from, e.name.c_str());
+      const std::unique_ptr<OpenFolder> target(there.empty() ? nullptr : new OpenFolder(to, there.c_str()));
+      fits = extracted.fd >= 0 && (!target || target->fd >= 0) && Walk(extracted.fd, target ? target->fd : -1, false, moves);
+    } else if (fits && moves) {
+      // A file takes the permissions of the one it replaces (in the restore's own folder).
+      if (!there.empty()) fchmodat(from, e.name.c_str(), st.st_mode & 07777, 0);
+      RestoreStep(4 + (*moves)++);
+      if (renameat(from, e.name.c_str(), to, there.empty() ? e.name.c_str() : there.c_str()) == 0) {
+        moved = true;
+      } else {
+        SetLastErrorFromErrno(errno);
+        ok = false;
+      }
+      continue;
+    }
+    if (fits) continue;
+    SetLastError(ERROR_INVALID_DATA);
+    if (!moves) return false;
+    ok = false;
   }
+  if (moved && !SyncFile(to)) ok = false;
+  return ok;
 }
 
-// Moves the extracted file `from` to `rel` below `folder`: the folders on the way made, none of them
-// a link; the file it replaces (a plain file only) gives it its permissions. `make` false: only
-// whether it could be.
-bool PlaceExtracted(const std::string& from, const std::string& folder, const std::string& rel, bool make) {
+// Whether the file `name` of the folder `a` and the one of that name in `b` are plain files of one content.
+bool SameFile(int a, int b, const std::string& name) {
+  CSaveFileIdentity x, y;
   struct stat st;
-  for (size_t at = rel.find('/'); at != std::string::npos; at = rel.find('/', at + 1)) {
-    const std::string part = ResolvePath(In(folder, rel.substr(0, at)).c_str());
-    const bool exists = lstat(part.c_str(), &st) == 0;
-    if (exists ? !S_ISDIR(st.st_mode) : errno != ENOENT) return false;
-    if (exists || !make) continue;
-    if ((mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) || lstat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-      return false;
-  }
-  const std::string target = ResolvePath(In(folder, rel).c_str());
-  if (lstat(target.c_str(), &st) == 0) {
-    // A read-only file is not replaced, as a save would not replace it.
-    if (!S_ISREG(st.st_mode) || (GetFileAttributes(target.c_str()) & FILE_ATTRIBUTE_READONLY)) return false;
-    if (make) chmod(from.c_str(), st.st_mode & 07777);  // in the restore's own folder
-  } else if (errno != ENOENT) {
-    return false;
-  }
-  return !make || rename(from.c_str(), target.c_str()) == 0;
+  CFolderNames names(b);
+  const std::string there = names.Find(name, false, st);
+  if (there.empty()) return false;
+  const int fa = openat(a, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  const int fb = openat(b, there.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat sa, sb;
+  const bool same = fa >= 0 && fb >= 0 && fstat(fa, &sa) == 0 && fstat(fb, &sb) == 0 && S_ISREG(sa.st_mode) &&
+                    S_ISREG(sb.st_mode) && sa.st_size == sb.st_size && GetSaveFileIdentity(fa, x) &&
+                    GetSaveFileIdentity(fb, y) && x == y;
+  if (fa >= 0) close(fa);
+  if (fb >= 0) close(fb);
+  return same;
 }
 
 }  // namespace
 
-CRestoreFolder::CRestoreFolder(const std::string& nativeFolder) {
-  m_fd = open(In(nativeFolder, g_szRestoreFolder).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+CRestoreFolder::CRestoreFolder(const std::string& nativeFolder, bool make) {
+  m_folder = open(nativeFolder.empty() ? "." : nativeFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (m_folder < 0) {
+    SetLastErrorFromErrno(errno);
+    return;
+  }
+  if (make && mkdirat(m_folder, g_szRestoreFolder, 0700) != 0) {
+    SetLastErrorFromErrno(errno);
+    return;
+  }
+  m_fd = openat(m_folder, g_szRestoreFolder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   struct stat st;
   // A folder another user put under the name is none of this restore's.
   if (m_fd >= 0 && (fstat(m_fd, &st) != 0 || st.st_uid != geteuid())) {
@@ -110,74 +173,58 @@ CRestoreFolder::CRestoreFolder(const std::string& nativeFolder) {
     m_fd = -1;
   }
   if (m_fd >= 0) m_path = DescriptorPath(m_fd);
+  else SetLastError(ERROR_ACCESS_DENIED);
 }
 
 CRestoreFolder::~CRestoreFolder() {
   if (m_fd >= 0) close(m_fd);
+  if (m_folder >= 0) close(m_folder);
 }
 
-void GetExtractedFiles(const std::string& fresh, std::vector<std::string>& files) {
-  if (!fresh.empty()) ListExtracted(fresh, std::string(), files);
+void GetExtractedFiles(const CRestoreFolder& restore, std::vector<std::string>& names) {
+  if (restore.GetDescriptor() < 0) return;
+  for (const Entry& e : List(restore.GetDescriptor()))
+    if (!e.folder && !IsSaveOwnFile(e.name.c_str())) names.push_back(e.name);
 }
 
-int CanPlaceExtracted(const std::string& nativeFolder, const std::string& rel) {
-  if (PlaceExtracted(std::string(), nativeFolder, rel, false)) return 1;
+int CanPlaceExtracted(const CRestoreFolder& restore) {
+  if (restore.GetDescriptor() >= 0 && Walk(restore.GetDescriptor(), restore.GetFolder(), true, nullptr)) return 1;
   SetLastError(ERROR_INVALID_DATA);
   return 0;
 }
 
-int SealRestore(const std::string& fresh) {
-  if (fresh.empty()) {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return 0;
-  }
-  std::vector<std::string> files;
-  ListExtracted(fresh, std::string(), files);
-  for (const std::string& rel : files) {
-    if (rel.find('/') == std::string::npos) continue;  // the set's files are synced where they are written
-    const int fd = open(In(fresh, rel).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    const bool synced = fd >= 0 ? SyncFile(fd) != FALSE : (SetLastErrorFromErrno(errno), false);
-    if (fd >= 0) close(fd);
-    if (!synced) return 0;
-  }
-  const int fd = open(In(fresh, kRestoreSealed).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+int SealRestore(const CRestoreFolder& restore) {
+  const int fd = restore.GetDescriptor() < 0 ? -1
+                 : openat(restore.GetDescriptor(), kRestoreSealed, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) {
-    SetLastErrorFromErrno(errno);
+    SetLastErrorFromErrno(restore.GetDescriptor() < 0 ? ENOENT : errno);
     return 0;
   }
-  const bool synced = SyncFile(fd) != FALSE;
   close(fd);
-  return synced && SyncFolder(fresh);
+  // The restore's folder with the mark, then the folder with the restore's folder in it.
+  return SyncFile(restore.GetDescriptor()) && SyncFile(restore.GetFolder());
 }
 
-void FinishRestore(const std::string& folder, bool place, const CRestoreFolder* opened) {
+int FinishRestore(const std::string& folder, bool place, const CRestoreFolder* opened) {
   struct stat st;
-  if (!opened && lstat(In(folder, g_szRestoreFolder).c_str(), &st) != 0) return;
+  if (!opened && lstat((folder + "/" + g_szRestoreFolder).c_str(), &st) != 0) return 1;
   const DWORD error = GetLastError();
-  const std::unique_ptr<CRestoreFolder> byName(opened ? nullptr : new CRestoreFolder(folder));
-  const std::string& fresh = (opened ? opened : byName.get())->GetPath();
-  std::vector<std::string> files, names, below;
-  if (!fresh.empty()) ListExtracted(fresh, std::string(), files);
-  for (const std::string& rel : files) (rel.find('/') == std::string::npos ? names : below).push_back(rel);
+  const std::unique_ptr<CRestoreFolder> byName(opened ? nullptr : new CRestoreFolder(folder, false));
+  const CRestoreFolder& restore = opened ? *opened : *byName;
+  const int fresh = restore.GetDescriptor(), dir = restore.GetFolder();
+  std::vector<std::string> names;
+  GetExtractedFiles(restore, names);
   // Not while a record stays: the temporaries it names are what would complete its set.
   const bool recorded = HasSetRecord(folder);
-  // The set is in place when the folder's files are those extracted: the files below it follow.
-  bool placed = place && !recorded && !below.empty() && IsPlainFile(In(fresh, kRestoreSealed));
-  for (size_t i = 0; placed && i < names.size(); ++i) {
-    CSaveFileIdentity extracted, there;
-    placed = GetSaveFileIdentity(In(fresh, names[i]), extracted) == 1 &&
-             GetSaveFileIdentity(ResolvePath(In(folder, names[i]).c_str()), there) == 1 && extracted == there;
-  }
-  std::vector<std::string> parents;
-  for (size_t i = 0; placed && i < below.size(); ++i) {
-    RestoreStep(4 + (int)i);
-    if (PlaceExtracted(In(fresh, below[i]), folder, below[i], true))
-      parents.push_back(ParentOf(ResolvePath(In(folder, below[i]).c_str())));
-  }
-  std::sort(parents.begin(), parents.end());
-  parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
-  for (const std::string& parent : parents) SyncFolder(parent);
+  // The set is in place when the folder's files are those extracted: what is below it follows.
+  bool placed = place && !recorded && fresh >= 0 && fstatat(fresh, kRestoreSealed, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(st.st_mode);
+  for (size_t i = 0; placed && i < names.size(); ++i) placed = SameFile(fresh, dir, names[i]);
+  int moves = 0;
+  const bool ok = !placed || Walk(fresh, dir, true, &moves);
+  const DWORD failure = GetLastError();
   if (!names.empty() && !recorded) RemoveSaveLeftovers(folder, names);
-  RemoveTreeExact(AT_FDCWD, In(folder, g_szRestoreFolder).c_str());
-  SetLastError(error);
+  if (dir >= 0) RemoveTreeExact(dir, g_szRestoreFolder);
+  SetLastError(ok ? error : failure);
+  return ok;
 }

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -105,22 +106,42 @@ void Clean(CStringArray& list, Keep keep, Same same) {
 int DiscardPrint(const char*, unsigned long size) { return (int)size; }
 int ReplaceAll(char*) { return 1; }
 
-// Copies the extracted file `from` into `out` (the set's commit puts it on the disk): TRUE when every
-// byte was written, else FALSE with the cause in errno.
-int CopyBytes(const std::string& from, FILE* out) {
-  FILE* in = OpenPlainFileToRead(from.c_str());
-  if (!in) return FALSE;
+// Copies the extracted file `name` of the folder `dir` into `out` (the set's commit puts it on the
+// disk): TRUE when every byte was written, else FALSE with the cause in errno.
+int CopyBytes(int dir, const std::string& name, FILE* out) {
+  const int fd = openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return FALSE;
   char buffer[65536];
   bool ok = true;
-  for (size_t n; ok && (n = fread(buffer, 1, sizeof buffer, in)) > 0;) ok = fwrite(buffer, 1, n, out) == n;
-  if (ok && ferror(in)) {
-    ok = false;
-    errno = EIO;
+  ssize_t n;
+  while (ok && (n = read(fd, buffer, sizeof buffer)) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0 && fwrite(buffer, 1, (size_t)n, out) == (size_t)n;
   }
   const int err = errno;
-  fclose(in);
+  close(fd);
   errno = err;
   return ok ? TRUE : FALSE;
+}
+
+// The folder `dir` as the file system knows it, without a trailing separator: a relative name taken
+// against the current folder, never the kernel folder.
+std::string FolderFromHere(const CString& dir) {
+  std::string native = ResolvePath(dir);
+  if (native.empty() || native[0] != '/') {
+    char here[PATH_MAX];
+    native = std::string(getcwd(here, sizeof here) ? here : ".") + "/" + native;
+  }
+  // Without "." parts and doubled separators, as messages show it.
+  std::string clean;
+  for (size_t at = 0; at < native.size();) {
+    size_t end = native.find('/', at);
+    if (end == std::string::npos) end = native.size();
+    const std::string part = native.substr(at, end - at);
+    if (!part.empty() && part != ".") clean += "/" + part;
+    at = end + 1;
+  }
+  return clean.empty() ? "/" : clean;
 }
 
 }  // namespace
@@ -172,9 +193,18 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
 }
 
 int RestoreDirectory(const char* zipFile, const CString& dir) {
-  CString root = WithoutTrailingSeparator(dir);
-  bool existed = ExistDirectory(root) != 0;
+  // Looked up once, a relative name against the current folder; every file is named from it.
+  const std::string native = FolderFromHere(WithoutTrailingSeparator(dir));
+  const CString root(native.c_str());
+  std::vector<std::string> made;  // the folders CreateDir makes, the deepest first
+  for (std::string f = native; f.size() > 1 && access(f.c_str(), F_OK) != 0 && errno == ENOENT; f = ParentOf(f)) made.push_back(f);
   CreateDir(root);
+  // Each folder made on the disk with its name in its parent.
+  if (!made.empty() && ExistDirectory(root)) {
+    made.push_back(ParentOf(made.back()));
+    for (const std::string& f : made) SyncFolder(f);
+  }
+  const bool existed = made.empty();
   // The restored files are put in place as a save puts them: no load or save of the folder comes
   // between, and what a stopped restore or save left is put right first.
   CConfigFolderLock lock(root);
@@ -182,8 +212,6 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
     if (!existed) RemoveDir(root, FALSE);
     return FALSE;
   }
-  std::string native = ResolvePath(root);
-  while (native.size() > 1 && native.back() == '/') native.pop_back();
   std::vector<std::unique_ptr<CConfigFileWriter>> writers;
   // `shown`: the failure was shown already.
   auto fail = [&](bool shown) {
@@ -197,18 +225,11 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
     return FALSE;
   };
   FinishRestore(native, false);
-  if (mkdir((native + "/" + g_szRestoreFolder).c_str(), 0700) != 0) {
-    SetLastErrorFromErrno(errno);
-    return fail(false);
-  }
   // Reached only through its descriptor from here on: a link swapped in for its name leads nothing
   // that is extracted or read out of the folder.
-  const CRestoreFolder opened(native);
+  const CRestoreFolder opened(native, true);
   const std::string& fresh = opened.GetPath();
-  if (fresh.empty()) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return fail(false);
-  }
+  if (fresh.empty()) return fail(false);
   if (g_pfnRestoreStep) g_pfnRestoreStep(0);
   // Everything is extracted beside the folder's files first; nothing of it counts until the set is
   // put in place.
@@ -219,31 +240,30 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   // save would have left it: completed or undone where it was extracted, or refused.
   if (!RecoverStoppedSave(root, fresh)) return fail(true);
   if (g_pfnRestoreStep) g_pfnRestoreStep(1);
-  // What a save makes for itself, file or folder, is not restored, wherever it comes from.
+  // What a save makes for itself, file or folder, is not restored, wherever it comes from; nothing
+  // is written where a link or a file stands on the way to what goes below the folder.
+  if (!CanPlaceExtracted(opened)) return fail(false);
   std::vector<std::string> extracted;
-  GetExtractedFiles(fresh, extracted);
-  // Nothing is written where a link or a file stands on the way to a file below the folder.
-  for (const std::string& rel : extracted)
-    if (rel.find('/') != std::string::npos && !CanPlaceExtracted(native, rel)) return fail(false);
-  // The files directly in the folder are one set, written beside their targets; those below it
-  // follow once the set is in place (here, or by the next hold of the folder's lock).
+  GetExtractedFiles(opened, extracted);
+  // The files directly in the folder are one set, written beside their targets; what is below it
+  // follows once the set is in place (here, or by the next hold of the folder's lock).
   std::vector<CConfigFileWriter*> set;
-  for (const std::string& rel : extracted) {
-    if (rel.find('/') != std::string::npos) continue;
-    writers.push_back(std::make_unique<CConfigFileWriter>((native + "/" + rel).c_str(), CConfigFileWriter::kSetMember));
+  for (const std::string& name : extracted) {
+    writers.push_back(std::make_unique<CConfigFileWriter>((native + "/" + name).c_str(), CConfigFileWriter::kSetMember));
     CConfigFileWriter& w = *writers.back();
     FILE* out = w.Open();
     if (!out) return fail(true);
-    if (!w.Close(CopyBytes(fresh + "/" + rel, out))) return fail(true);
+    if (!w.Close(CopyBytes(opened.GetDescriptor(), name, out))) return fail(true);
     set.push_back(&w);
   }
   if (g_pfnRestoreStep) g_pfnRestoreStep(2);
-  if (!SealRestore(fresh)) return fail(false);
+  if (!SealRestore(opened)) return fail(false);
   if (!set.empty() && !CommitConfigFiles(root, set)) return fail(true);
   if (g_pfnRestoreStep) g_pfnRestoreStep(3);
   writers.clear();
-  FinishRestore(native, true, &opened);
-  return TRUE;
+  if (FinishRestore(native, true, &opened)) return TRUE;
+  ShowFailure();
+  return FALSE;
 }
 
 int ArchiveCustomData(CStringArray& firmwareIds, CWordArray& configurationIds, CStringArray& procedureFiles,
