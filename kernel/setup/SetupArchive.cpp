@@ -11,13 +11,16 @@
 #include "platform/ui/CommonDialogs.h"
 #include "suite/zip/ZipLibraries.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,6 +127,49 @@ int CopyBytes(int dir, const std::string& name, FILE* out) {
   return ok ? TRUE : FALSE;
 }
 
+// What an archive of the folder open as `dir` holds below `rel` ("" or ending in "/"): its plain
+// files, and a folder below which nothing is packed, all reached without following a link. What a
+// save makes for itself and folders whose names begin with "." are passed over; links, pipes and
+// devices are left out and named in `leftOut`. The count of entries it adds.
+size_t ListPacked(int dir, const std::string& rel, std::vector<std::string>& packed, std::vector<std::string>& leftOut) {
+  std::vector<std::pair<std::string, unsigned char>> entries;
+  const int fd = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (DIR* d = fd >= 0 ? fdopendir(fd) : nullptr) {
+    while (dirent* e = readdir(d))
+      if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) entries.emplace_back(e->d_name, e->d_type);
+    closedir(d);
+  } else if (fd >= 0) {
+    close(fd);
+  }
+  std::sort(entries.begin(), entries.end());
+  size_t added = 0;
+  for (auto& [name, type] : entries) {
+    if (type == DT_UNKNOWN) {
+      struct stat st;
+      type = fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ? DT_UNKNOWN
+             : S_ISDIR(st.st_mode)                                     ? DT_DIR
+             : S_ISREG(st.st_mode)                                     ? DT_REG
+                                                                       : DT_LNK;
+    }
+    if (type == DT_UNKNOWN || IsSaveOwnFile(name.c_str()) || (type == DT_DIR && name[0] == '.')) continue;
+    if (type == DT_REG) {
+      packed.push_back(rel + name);
+      ++added;
+    } else if (type != DT_DIR) {
+      leftOut.push_back(rel + name);
+    } else if (const int sub = openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); sub >= 0) {
+      added += ListPacked(sub, rel + name + "/", packed, leftOut);
+      close(sub);
+    }
+  }
+  // A folder with nothing to pack travels as itself, so that the archive restores the same tree.
+  if (added == 0 && !rel.empty()) {
+    packed.push_back(rel);
+    added = 1;
+  }
+  return added;
+}
+
 // The folder `dir` as the file system knows it, without a trailing separator: a relative name taken
 // against the current folder, never the kernel folder.
 std::string FolderFromHere(const CString& dir) {
@@ -147,33 +193,27 @@ std::string FolderFromHere(const CString& dir) {
 }  // namespace
 
 int ArchiveDirectory(const CString& dir, const char* zipFile) {
-  CString root = WithoutTrailingSeparator(dir);
+  const std::string native = FolderFromHere(WithoutTrailingSeparator(dir));
+  const CString root(native.c_str());
   // Packed as the next load would find it: a save stopped in the folder completed or undone first,
   // since the archive carries no record of it.
   CConfigFolderLock lock(root);
   if (lock.IsRefused()) return FALSE;
-  CStringArray files;
-  GetFilesOfDir(root, files);
-  std::vector<std::string> paths;
-  // What a save makes for itself (records, temporaries, old copies) acts only where it was made.
-  // Nor does a pipe or device, which holds no file to pack.
-  for (INT_PTR i = 0; i < files.GetSize(); ++i) {
-    struct stat st;
-    if (!IsSaveOwnFile(files[i].Mid(std::max(files[i].ReverseFind('\\'), files[i].ReverseFind('/')) + 1)) &&
-        (stat(ResolvePath(files[i]).c_str(), &st) != 0 || S_ISREG(st.st_mode)))
-      paths.emplace_back(files[i].GetString());
-  }
-  // An empty tree makes no archive: the old one goes, as nothing replaces it.
-  if (paths.empty()) {
-    if (DeleteFile(zipFile) || GetLastError() == ERROR_FILE_NOT_FOUND) return TRUE;
+  std::vector<std::string> paths, leftOut;
+  const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
     ShowWriteFailure(zipFile);
     return FALSE;
   }
+  ListPacked(fd, std::string(), paths, leftOut);
+  close(fd);
+  for (std::string& p : paths) p = native + "/" + p;
   std::vector<char*> names;
   for (std::string& p : paths) names.push_back(p.data());
   ZIPUSERFUNCTIONS functions{};
   ZPOPT options{};
-  options.szRootDir = root;
+  options.szRootDir = native.c_str();
   options.fSystem = 1;
   options.fQuiet = 1;
   options.fLevel = '6';
@@ -185,8 +225,14 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   const std::string descriptor = save.GetDescriptor() >= 0 ? DescriptorPath(save.GetDescriptor()) : std::string();
   if (descriptor.empty()) SetLastErrorFromErrno(save.Duplicate() < 0 ? errno : 0);  // why no temporary file could be made
   ZCL c{(int)names.size(), descriptor.c_str(), names.data()};
-  if (!descriptor.empty() && ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0 && save.Commit())
+  if (!descriptor.empty() && ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0 && save.Commit()) {
+    if (!leftOut.empty()) {
+      std::string list;
+      for (const std::string& name : leftOut) list += (list.empty() ? "" : "\n") + name;
+      ShowKernelMessage(MB_ICONINFORMATION, 20030, zipFile, list.c_str());
+    }
     return TRUE;
+  }
   save.Discard();
   ShowWriteFailure(zipFile);
   return FALSE;

@@ -238,7 +238,7 @@ TEST_F(SetupRestoreTest, AFolderWithoutFilesPacksIntoAnArchiveThatRestoresTheSam
   } kCases[] = {{"nothing", {}, {}},
                 {"a folder", {"empty"}, {}},
                 {"folders in folders", {"a/b/c", "a/d"}, {}},
-                {"only a save's own names", {"keep"}, {"~save.journal", "x.cfg.~dvx-old"}}};
+                {"only a save's own names", {"keep"}, {"y.cfg.~dvx-abc123", "x.cfg.~dvx-old"}}};
   for (const auto& c : kCases) {
     const std::string tree = m_dir + "/empty-tree", zip = m_dir + "/empty.zip", copy = m_dir + "/empty-copy";
     fs::remove_all(tree);
