@@ -3,8 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <map>
 #include <string>
-#include <vector>
 
 // Looks names up in the folder open as `dir` (not owned): as spelled, else the first (in byte
 // order) that differs only in ASCII case. The folder is listed once, at the first name missing as
@@ -12,7 +12,9 @@
 // is a name like any other.
 class CFolderNames {
  public:
-  explicit CFolderNames(int dir) : m_dir(dir) {}
+  // `made`: the caller made the folder, so it holds only what is told with Added; nothing is looked
+  // up on the disk for a name not there.
+  explicit CFolderNames(int dir, bool made = false) : m_dir(dir), m_listed(made), m_made(made) {}
   // The name found (`st` filled without following a link), empty when none (errno set). One in
   // another case is taken only where it is a folder when `needDir`.
   std::string Find(const std::string& name, bool needDir, struct stat& st);
@@ -20,6 +22,6 @@ class CFolderNames {
 
  private:
   int m_dir;
-  bool m_listed = false;
-  std::vector<std::string> m_names;  // sorted
+  bool m_listed, m_made;
+  std::multimap<std::string, std::string> m_names;  // by the name in lower case
 };

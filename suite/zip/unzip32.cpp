@@ -50,6 +50,7 @@ class Folders {
   // made: `make` false) or refused (`refused` set).
   int Open(const std::string& rel, bool make, bool& refused) {
     if (auto it = m_open.find(rel); it != m_open.end()) return it->second.fd;
+    if (!make && m_missing.count(rel)) return -1;
     const size_t cut = rel.rfind('/');
     const std::string parentRel = cut == std::string::npos ? std::string() : rel.substr(0, cut);
     const std::string part = rel.substr(cut == std::string::npos ? 0 : cut + 1);
@@ -61,7 +62,7 @@ class Folders {
     bool made = false;
     if (name.empty()) {
       if (errno != ENOENT) return refused = true, -1;
-      if (!make) return -1;
+      if (!make) return m_missing.insert(rel), -1;
       if (mkdirat(parent, part.c_str(), 0777) != 0) return refused = true, -1;
       p.names.Added(part);
       name = part;
@@ -72,7 +73,7 @@ class Folders {
       if (made) unlinkat(parent, name.c_str(), AT_REMOVEDIR);
       return refused = true, -1;
     }
-    m_open.emplace(rel, Folder{fd, made, CFolderNames(fd)});
+    m_open.emplace(rel, Folder{fd, made, CFolderNames(fd, made)});
     if (made) m_made.push_back({parentRel, name});
     return fd;
   }
@@ -107,6 +108,7 @@ class Folders {
   };
   std::map<std::string, Folder> m_open;
   std::vector<std::pair<std::string, std::string>> m_made;  // parent, name
+  std::set<std::string> m_missing;  // found missing while nothing is made
 };
 
 // The folder part of `rel` ("" for none) and its last part.
@@ -222,9 +224,7 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
     }
   }
   if (!ok) SetLastError(ERROR_INVALID_DATA);
-  // What this call writes, so that a failure can take it back. Each file is written beside the
-  // one it replaces and takes its place only once complete and synced: a failure never leaves a
-  // file cut.
+  // What this call writes, so that a failure can take it back: a failure never leaves a file cut.
   std::vector<std::pair<std::string, std::string>> files;  // folder, name of the files made
   std::set<std::string> written;  // the folders files were put in
   for (size_t i = 0; ok && i < names.size(); ++i) {
@@ -255,7 +255,9 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
       buffer.push_back(0);
       if (!functions->replace(buffer.data())) continue;
     }
-    const std::string temp = NewSaveTempName(name);
+    // A file that replaces another is written beside it and takes its place once complete and
+    // synced; a new one is made under its own name, which nothing else may have meanwhile.
+    const std::string temp = exists ? NewSaveTempName(name) : name;
     const int fd = openat(parent, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
       SetLastErrorFromErrno(errno);
@@ -265,7 +267,7 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
     // The new file keeps the old one's permissions.
     if (exists) fchmod(fd, st.st_mode & 07777);
     ok = WriteEntry(za, (zip_uint64_t)i, fd);
-    if (ok && renameat(parent, temp.c_str(), parent, name.c_str()) != 0) {
+    if (ok && exists && renameat(parent, temp.c_str(), parent, name.c_str()) != 0) {
       SetLastErrorFromErrno(errno);
       ok = false;
     }

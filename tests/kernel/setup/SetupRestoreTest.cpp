@@ -172,6 +172,7 @@ TEST_F(SetupRestoreTest, ALinkSwappedForASubFolderAtAnyStepLeadsNothingOutOfTheF
 }
 
 TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParent) {
+  fs::create_directories(m_dir + "/synced.tree/none");
   const std::string zip = Pack("synced", {{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}});
   static std::vector<std::string> s_calls;
   static std::string s_dir;
@@ -189,8 +190,8 @@ TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParen
                          // The folders made for the restore, each before its parent.
                          "/made/target", "/made", "",
                          // The extraction: each file once, then each folder that was made or written, deepest first.
-                         fresh + "/a.cfg.~dvx-X", fresh + "/sub/b.txt.~dvx-X", fresh + "/sub/deep/c.txt.~dvx-X",
-                         fresh + "/sub/deep", fresh + "/sub", fresh,
+                         fresh + "/a.cfg", fresh + "/sub/b.txt", fresh + "/sub/deep/c.txt",
+                         fresh + "/sub/deep", fresh + "/none", fresh + "/sub", fresh,
                          // The extraction marked whole.
                          fresh, "/made/target",
                          // The folder's own files as one set.
@@ -199,6 +200,7 @@ TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParen
                          // The folder below it moved into place.
                          "/made/target"}));
   EXPECT_EQ(Files(m_dir + "/made/target"), (Tree{{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}}));
+  EXPECT_TRUE(fs::is_directory(m_dir + "/made/target/none"));
 }
 
 TEST_F(SetupRestoreTest, AnArchiveHoldsNothingThatALinkLeadsTo) {
