@@ -75,11 +75,16 @@ int OpenBelow(int root, const std::string& rel, bool& folder) {
     if (next < 0) return -1;
     dir = next;
   }
-  // Not kept waiting by a pipe: what is neither file nor folder is refused before it is read.
-  const int fd = openat(dir, rel.c_str() + at, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  // What is neither file nor folder is not even opened (a pipe would keep the archive waiting, a
+  // device may act on its opening); nor is it read should it take the name meanwhile.
+  struct stat st;
+  const bool kind = fstatat(dir, rel.c_str() + at, &st, AT_SYMLINK_NOFOLLOW) == 0;
+  if (kind && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) errno = EACCES;
+  const int fd = kind && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
+                     ? openat(dir, rel.c_str() + at, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                     : -1;
   const int err = errno;
   if (dir != root) close(dir);
-  struct stat st;
   if (fd < 0 || fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) || fcntl(fd, F_SETFL, 0) != 0) {
     if (fd >= 0) close(fd);
     errno = fd < 0 ? err : EACCES;

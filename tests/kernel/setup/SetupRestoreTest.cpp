@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <map>
+#include <random>
 #include <regex>
 #include <string>
 #include <vector>
@@ -256,5 +257,56 @@ TEST_F(SetupRestoreTest, AFolderWithoutFilesPacksIntoAnArchiveThatRestoresTheSam
     for (const std::string& f : c.files) fs::remove(tree + "/" + f);
     EXPECT_EQ(Snapshot(copy), Snapshot(tree)) << c.what;
     EXPECT_TRUE(Boxes().empty()) << c.what;
+  }
+}
+
+TEST_F(SetupRestoreTest, ARestoreOverlaysTheArchiveOnTheFolderOrRefusesAndChangesNothing) {
+  // The rule: every file of the archive ends where the archive puts it and every other file stays,
+  // unless a file of the folder stands where the archive needs a folder, or a folder where it puts a
+  // file: then nothing changes.
+  auto model = [](const Tree& old, const Tree& archived, Tree& result) {
+    auto isFile = [](const Tree& t, const std::string& p) { return t.count(p) != 0; };
+    auto isFolder = [](const Tree& t, const std::string& p) {
+      auto at = t.lower_bound(p + "/");
+      return at != t.end() && at->first.compare(0, p.size() + 1, p + "/") == 0;
+    };
+    for (auto& [rel, bytes] : archived) {
+      if (isFolder(old, rel)) return false;
+      for (size_t cut = rel.find('/'); cut != std::string::npos; cut = rel.find('/', cut + 1))
+        if (isFile(old, rel.substr(0, cut))) return false;
+    }
+    result = old;
+    for (auto& [rel, bytes] : archived) result[rel] = bytes;
+    return true;
+  };
+  std::mt19937 rng(5);
+  auto randomTree = [&](const std::string& tag) {
+    Tree t;
+    for (int n = (int)(rng() % 6); n > 0; --n) {
+      std::string rel;
+      for (int depth = (int)(rng() % 3); depth >= 0; --depth) rel += std::string(rel.empty() ? "" : "/") + "abc"[rng() % 3];
+      // A name that a folder of the tree has is left out, as one tree cannot hold both.
+      bool clash = false;
+      for (auto& [other, bytes] : t) clash = clash || other.rfind(rel + "/", 0) == 0 || rel.rfind(other + "/", 0) == 0;
+      if (!clash) t[rel] = tag + " " + rel;
+    }
+    return t;
+  };
+  const std::string dir = m_dir + "/overlay";
+  for (int round = 0; round < 60; ++round) {
+    const Tree old = randomTree("old"), archived = randomTree("new");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (auto& [rel, bytes] : old) WriteBytes(dir + "/" + rel, bytes);
+    fs::remove_all(m_dir + "/overlay.tree");
+    fs::create_directories(m_dir + "/overlay.tree");
+    const std::string zip = Pack("overlay", archived);
+    Tree expected;
+    const bool fits = model(old, archived, expected);
+    ClearBoxes();
+    const int restored = RestoreDirectory(zip.c_str(), dir.c_str());
+    EXPECT_EQ(restored, fits ? 1 : 0) << round << ": " << LastBox();
+    EXPECT_EQ(Files(dir), fits ? expected : old) << round;
+    EXPECT_EQ(Boxes().size(), fits ? 0u : 1u) << round;
   }
 }
