@@ -3,6 +3,7 @@
 
 #include "platform/core/Archive.h"
 
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -12,9 +13,12 @@ namespace {
 
 const WORD kSchema = 1;
 const DWORD kEndMark = 0xFFFFFFFF;
-// More entries than any grid holds: a larger stored size is a corrupted archive, and one load
-// allocates no more entries than that in all its arrays together.
+// More entries than any grid holds: a larger stored size is a corrupted archive.
 const DWORD kMaxStoredSize = 1u << 28;
+
+// An index lies in the array itself while the array's length stays within what its entries pay
+// for; further out it is kept aside.
+bool PaidFor(INT_PTR index, INT_PTR entries) { return index < 64 + 16 * entries; }
 
 void ReadSchema(CArchive& ar) {
   WORD schema = 0;
@@ -43,19 +47,15 @@ DWORD ReadIndex(CArchive& ar, INT_PTR size, int64_t& last) {
   return index;
 }
 
-// Index and entry until the end mark. The array grows only as far as the entries read: the stored
-// size may be claimed by a few bytes, the entries allocated by all arrays of a load come out of one
-// allowance, and an allocation that fails refuses the archive instead of ending the program.
+// Index and entry until the end mark. Only entries read take memory, so what a load allocates is
+// bounded by the archive's length; an allocation that fails refuses the archive instead of ending
+// the program.
 template <class READ>
-void LoadEntries(CArchive& ar, CPtrArray& a, INT_PTR size, INT_PTR& allowance, READ read) {
+void LoadEntries(CArchive& ar, INT_PTR size, READ read) {
   try {
     for (int64_t last = -1;;) {
       const DWORD index = ReadIndex(ar, size, last);
       if (index == kEndMark) break;
-      const INT_PTR grow = (INT_PTR)index + 1 - a.GetSize();
-      if (grow > allowance) AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
-      allowance -= grow;
-      a.SetSize((INT_PTR)index + 1);
       read(ar, index);
     }
   } catch (const std::bad_alloc&) {
@@ -67,76 +67,275 @@ void LoadEntries(CArchive& ar, CPtrArray& a, INT_PTR size, INT_PTR& allowance, R
 template <class WRITE>
 void StoreEntries(CArchive& ar, const CGXSizedPtrArray& a, WRITE write) {
   ar << kSchema << (DWORD)a.GetStoredSize();
-  for (INT_PTR i = 0; i < a.GetSize(); ++i) {
-    if (!a.GetAt(i)) continue;
+  a.ForEachEntry([&](INT_PTR i, void* p) {
     ar << (DWORD)i;
-    write(ar, i);
-  }
+    write(ar, p);
+  });
   ar << kEndMark;
 }
 
 void FreeStyle(void* p) { delete static_cast<CGXStyle*>(p); }
 void FreeRow(void* p) { delete static_cast<CGXStylePtrArray*>(p); }
 
+using Layout = CGXSizedPtrArray::Layout;
+
+// Adds the entries of src in [lo, hi) moved by delta.
+void AddRange(Layout& l, const CGXSizedPtrArray& src, INT_PTR lo, INT_PTR hi, INT_PTR delta) {
+  if (lo < hi) src.ForEachIn(lo, hi, [&](INT_PTR i, void* p) { l.Add(i + delta, p); });
+}
+
+void FreeAll(Layout& l, void (*free)(void*)) {
+  for (void* p : l.dense)
+    if (p) free(p);
+  if (l.far)
+    for (auto& e : *l.far) free(e.second);
+}
+
 }  // namespace
 
 // ---- CGXSizedPtrArray -------------------------------------------------------------------------------
 
-void CGXSizedPtrArray::InsertNulls(INT_PTR at, INT_PTR count) {
-  if (count <= 0) return;
-  const INT_PTR size = GetStoredSize();
-  m_nStoredSize = at < size ? size + count : at + count;
-  if (at < GetSize()) InsertAt(at, nullptr, count);
+void CGXSizedPtrArray::Layout::Add(INT_PTR index, void* p) {
+  if (!far && PaidFor(index, count + 1)) {
+    if ((size_t)index == dense.size()) {
+      dense.push_back(p);
+    } else {
+      if ((size_t)index > dense.size()) dense.resize((size_t)index + 1);
+      dense[(size_t)index] = p;
+    }
+  } else {
+    if (!far) far = std::make_unique<std::map<INT_PTR, void*>>();
+    far->emplace_hint(far->end(), index, p);
+  }
+  ++count;
 }
 
-void CGXSizedPtrArray::RemoveRange(INT_PTR from, INT_PTR to, void (*free)(void*)) {
-  const INT_PTR size = GetStoredSize();
-  if (from >= size || to < from) return;
-  m_nStoredSize = size - (std::min(to, size - 1) - from + 1);
-  if (from >= GetSize()) return;
-  const INT_PTR last = std::min(to, GetSize() - 1);
-  for (INT_PTR i = from; i <= last; ++i) free(GetAt(i));
-  RemoveAt(from, last - from + 1);
+INT_PTR CGXSizedPtrArray::GetStoredSize() const {
+  const INT_PTR farEnd = HasFar() ? m_far->rbegin()->first + 1 : 0;
+  return std::max({(INT_PTR)m_nStoredSize, GetSize(), farEnd});
 }
 
-void CGXSizedPtrArray::MoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest) {
+void* CGXSizedPtrArray::GetFarEntry(INT_PTR i) const {
+  if (i < 0 || !HasFar()) return nullptr;
+  auto it = m_far->find(i);
+  return it == m_far->end() ? nullptr : it->second;
+}
+
+void CGXSizedPtrArray::SetEntry(INT_PTR i, void* p) {
+  if (i < 0) AfxThrowInvalidArgException();
+  if (i < GetSize()) {
+    void*& e = m_data[(size_t)i];
+    m_nCount += (p != nullptr) - (e != nullptr);
+    e = p;
+    return;
+  }
+  auto it = m_far ? m_far->find(i) : std::map<INT_PTR, void*>::iterator();
+  if (m_far && it != m_far->end()) {
+    if (p) {
+      it->second = p;
+    } else {
+      m_far->erase(it);
+      --m_nCount;
+    }
+    return;
+  }
+  if (!p) return;
+  if (PaidFor(i, (INT_PTR)m_nCount + 1)) {
+    SetSize(i + 1);
+    // Entries kept aside that now lie inside the array move into it.
+    while (HasFar() && m_far->begin()->first <= i) {
+      m_data[(size_t)m_far->begin()->first] = m_far->begin()->second;
+      m_far->erase(m_far->begin());
+    }
+    m_data[(size_t)i] = p;
+  } else {
+    if (!m_far) m_far = std::make_unique<std::map<INT_PTR, void*>>();
+    m_far->emplace(i, p);
+  }
+  ++m_nCount;
+}
+
+void CGXSizedPtrArray::Clear() noexcept {
+  m_data.clear();
+  m_far.reset();
+  m_nStoredSize = 0;
+  m_nCount = 0;
+}
+
+void CGXSizedPtrArray::Adopt(Layout& layout) noexcept {
+  auto at = [&](INT_PTR i) { return m_data.begin() + i; };
+  switch (layout.kind) {
+    case Layout::Rebuild:
+      m_data.swap(layout.dense);
+      m_far.swap(layout.far);
+      break;
+    case Layout::Patch:
+      std::copy(layout.patch.begin(), layout.patch.end(), at(layout.at));
+      break;
+    case Layout::Insert:
+      if (layout.at < GetSize()) m_data.insert(at(layout.at), (size_t)layout.n, nullptr);
+      break;
+    case Layout::Erase:
+      m_data.erase(at(layout.at), at(layout.at + layout.n));
+      break;
+    case Layout::Move:
+      m_data.insert(at(layout.at), (size_t)layout.n, nullptr);
+      for (INT_PTR i = 0; i < layout.n && layout.src + i < GetSize(); ++i)
+        if (void* p = m_data[(size_t)(layout.src + i)]) m_data[(size_t)(layout.at + i)] = p;
+      if (layout.src < GetSize())
+        m_data.erase(at(layout.src), at(layout.src + std::min(layout.n, GetSize() - layout.src)));
+      break;
+  }
+  if (layout.kind != Layout::Patch) m_nStoredSize = (DWORD)std::min<INT_PTR>(layout.stored, 0xFFFFFFFF);
+  m_nCount = (DWORD)layout.count;
+}
+
+// In place while nothing is kept aside and the array stays within what its entries pay for: room
+// is reserved here, so that putting the change in place allocates nothing.
+bool CGXSizedPtrArray::GrowsInPlace(INT_PTR at, INT_PTR count) {
+  if (HasFar() || at >= GetSize() || !PaidFor(GetSize() + count - 1, (INT_PTR)m_nCount)) return false;
+  m_data.reserve((size_t)(GetSize() + count));
+  return true;
+}
+
+CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanInsertNulls(INT_PTR at, INT_PTR count) {
+  Layout l;
   const INT_PTR size = GetStoredSize();
-  if (dest == from || count == 0) return;
-  if (from >= size && dest >= size) return;
+  l.count = m_nCount;
+  l.stored = size;
+  if (count <= 0) {
+    l.kind = Layout::Insert;
+    l.at = GetSize();
+    return l;
+  }
+  if ((!HasFar() && at >= GetSize()) || GrowsInPlace(at, count)) {
+    l.kind = Layout::Insert;
+    l.at = at;
+    l.n = count;
+    l.stored = at < size ? size + count : at + count;
+    return l;
+  }
+  l.count = 0;
+  l.dense.reserve((size_t)GetSize());
+  AddRange(l, *this, 0, at, 0);
+  AddRange(l, *this, at, INTPTR_MAX, count);
+  l.stored = at < size ? size + count : at + count;
+  return l;
+}
+
+CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanRemoveRange(INT_PTR from, INT_PTR to, std::vector<void*>& removed) {
+  Layout l;
+  const INT_PTR size = GetStoredSize();
+  l.kind = Layout::Erase;
+  l.count = m_nCount;
+  l.stored = size;
+  if (from >= size || to < from) return l;
+  l.stored = size - (std::min(to, size - 1) - from + 1);
+  if (!HasFar()) {
+    l.at = std::min(from, GetSize());
+    l.n = std::max<INT_PTR>(0, std::min(to + 1, GetSize()) - l.at);
+    ForEachIn(l.at, l.at + l.n, [&](INT_PTR, void* p) { removed.push_back(p), --l.count; });
+    return l;
+  }
+  l.kind = Layout::Rebuild;
+  l.count = 0;
+  l.dense.reserve((size_t)GetSize());
+  AddRange(l, *this, 0, from, 0);
+  ForEachIn(from, to + 1, [&](INT_PTR, void* p) { removed.push_back(p); });
+  AddRange(l, *this, to + 1, INTPTR_MAX, -(to - from + 1));
+  return l;
+}
+
+CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanMoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest) {
+  Layout l;
+  const INT_PTR size = GetStoredSize();
+  l.count = m_nCount;
+  l.stored = size;
+  if (dest == from || count == 0 || (from >= size && dest >= size)) {
+    l.kind = Layout::Insert;
+    l.at = GetSize();
+    return l;
+  }
+  // count nulls go in at the insertion point, the block is copied there and removed from its source.
   INT_PTR insertAt = dest, src = from;
   if (dest < from) src = from + count;
   else insertAt = dest + count;
   const INT_PTR inserted = insertAt < size ? size + count : insertAt + count;
-  m_nStoredSize = src < inserted ? inserted - std::min(count, inserted - src) : inserted;
-  // Nulls past the allocated end stay unallocated; an entry moved there grows the array.
-  if (insertAt < GetSize()) InsertAt(insertAt, nullptr, count);
-  for (INT_PTR i = 0; i < count && src + i < GetSize(); ++i) {
-    void* p = GetAt(src + i);
-    if (!p) continue;
-    if (insertAt + i >= GetSize()) SetSize(insertAt + i + 1);
-    SetAt(insertAt + i, p);
+  l.stored = src < inserted ? inserted - std::min(count, inserted - src) : inserted;
+  if (GrowsInPlace(insertAt, count)) {
+    l.kind = Layout::Move;
+    l.at = insertAt;
+    l.src = src;
+    l.n = count;
+    return l;
   }
-  if (src < GetSize()) RemoveAt(src, std::min(count, GetSize() - src));
+  l.count = 0;
+  l.dense.reserve((size_t)GetSize());
+  if (dest < from) {
+    AddRange(l, *this, 0, dest, 0);
+    AddRange(l, *this, from, from + count, dest - from);
+    AddRange(l, *this, dest, from, count);
+    AddRange(l, *this, from + count, INTPTR_MAX, 0);
+  } else {
+    AddRange(l, *this, 0, from, 0);
+    AddRange(l, *this, from + count, dest + count, -count);
+    AddRange(l, *this, from, from + count, dest - from);
+    AddRange(l, *this, dest + count, INTPTR_MAX, 0);
+  }
+  return l;
+}
+
+CGXSizedPtrArray::Layout CGXSizedPtrArray::PlanReorder(INT_PTR top, const CDWordArray& order) {
+  const INT_PTR n = order.GetSize();
+  std::vector<void*> temp((size_t)n, nullptr);
+  for (INT_PTR i = 0; i < n; ++i) temp[(size_t)i] = GetEntry(top + (INT_PTR)order[i]);
+  Layout l;
+  if (top >= 0 && top + n <= GetSize() && GetStoredSize() >= top + n + 1) {
+    // Inside the array's own entries: written over them in place.
+    l.count = m_nCount;
+    for (INT_PTR i = 0; i < n; ++i) l.count += (temp[(size_t)i] != nullptr) - (m_data[(size_t)(top + i)] != nullptr);
+    l.kind = Layout::Patch;
+    l.at = top;
+    l.patch = std::move(temp);
+    return l;
+  }
+  l.dense.reserve((size_t)GetSize());
+  AddRange(l, *this, 0, top, 0);
+  for (INT_PTR i = 0; i < n; ++i)
+    if (temp[(size_t)i]) l.Add(top + i, temp[(size_t)i]);
+  AddRange(l, *this, top + n, INTPTR_MAX, 0);
+  // Grown for the reorder, the array ends after its last entry again.
+  const INT_PTR size = GetStoredSize();
+  if (size >= top + n + 1) {
+    l.stored = size;
+  } else if (l.far) {
+    l.stored = l.far->rbegin()->first + 1;
+  } else {
+    l.stored = (INT_PTR)l.dense.size();
+  }
+  return l;
+}
+
+void CGXSizedPtrArray::InsertNulls(INT_PTR at, INT_PTR count) {
+  Layout l = PlanInsertNulls(at, count);
+  Adopt(l);
+}
+
+void CGXSizedPtrArray::RemoveRange(INT_PTR from, INT_PTR to, void (*free)(void*)) {
+  std::vector<void*> removed;
+  Layout l = PlanRemoveRange(from, to, removed);
+  Adopt(l);
+  for (void* p : removed) free(p);
+}
+
+void CGXSizedPtrArray::MoveBlock(INT_PTR from, INT_PTR count, INT_PTR dest) {
+  Layout l = PlanMoveBlock(from, count, dest);
+  Adopt(l);
 }
 
 void CGXSizedPtrArray::Reorder(INT_PTR top, const CDWordArray& order) {
-  const INT_PTR n = order.GetSize();
-  std::vector<void*> temp((size_t)n, nullptr);
-  INT_PTR used = 0;
-  for (INT_PTR i = 0; i < n; ++i) {
-    const INT_PTR old = top + (INT_PTR)order[i];
-    if (old < GetSize()) temp[(size_t)i] = GetAt(old);
-    if (temp[(size_t)i]) used = i + 1;
-  }
-  const bool grown = GetStoredSize() < top + n + 1;
-  if (top + used > GetSize()) SetSize(top + used);
-  for (INT_PTR i = 0; i < n && top + i < GetSize(); ++i) SetAt(top + i, temp[(size_t)i]);
-  if (grown) {
-    INT_PTR size = GetSize();
-    while (size > 0 && !GetAt(size - 1)) --size;
-    SetSize(size);
-    m_nStoredSize = size;
-  }
+  Layout l = PlanReorder(top, order);
+  Adopt(l);
 }
 
 // ---- CGXStylePtrArray -------------------------------------------------------------------------------
@@ -144,39 +343,54 @@ void CGXSizedPtrArray::Reorder(INT_PTR top, const CDWordArray& order) {
 CGXStylePtrArray::~CGXStylePtrArray() { DeleteAll(); }
 
 void CGXStylePtrArray::DeleteAll() {
-  for (INT_PTR i = 0; i < GetSize(); ++i) delete static_cast<CGXStyle*>(GetAt(i));
-  RemoveAll();
-  m_nStoredSize = 0;
+  ForEachEntry([](INT_PTR, void* p) { FreeStyle(p); });
+  Clear();
 }
 
 void CGXStylePtrArray::CopyFrom(const CGXStylePtrArray& src) {
   if (&src == this) return;
+  Layout l;
+  try {
+    src.ForEachEntry([&](INT_PTR i, void* p) {
+      std::unique_ptr<CGXStyle> copy(static_cast<CGXStyle*>(p)->Clone());
+      l.Add(i, copy.get());
+      copy.release();
+    });
+  } catch (...) {
+    FreeAll(l, FreeStyle);
+    throw;
+  }
+  l.stored = src.GetStoredSize();
   DeleteAll();
-  SetSize(src.GetSize());
-  m_nStoredSize = src.GetStoredSize();
-  for (INT_PTR i = 0; i < src.GetSize(); ++i)
-    if (CGXStyle* s = src.GetStyle(i)) SetAt(i, s->Clone());
+  Adopt(l);
 }
 
 void CGXStylePtrArray::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
-    StoreEntries(ar, *this, [this](CArchive& a, INT_PTR i) { a.WriteObject(GetStyle(i)); });
+    StoreEntries(ar, *this, [](CArchive& a, void* p) { a.WriteObject(static_cast<CGXStyle*>(p)); });
     return;
   }
-  INT_PTR allowance = kMaxStoredSize;
-  Load(ar, allowance);
+  Load(ar);
 }
 
-void CGXStylePtrArray::Load(CArchive& ar, INT_PTR& allowance) {
+void CGXStylePtrArray::Load(CArchive& ar) {
   const DWORD size = ReadHead(ar);
   DeleteAll();
   m_nStoredSize = size;
-  LoadEntries(ar, *this, size, allowance, [this](CArchive& a, DWORD index) {
+  LoadEntries(ar, size, [this](CArchive& a, DWORD index) {
     const size_t before = a.GetLoadMapSize();
     auto* style = static_cast<CGXStyle*>(a.ReadObject(RUNTIME_CLASS(CGXStyle)));
+    if (!style) return;
     // A back-reference names a style another entry owns: that entry keeps it, this one a copy.
-    if (style && a.GetLoadMapSize() == before) style = style->Clone();
-    SetAt(index, style);
+    std::unique_ptr<CGXStyle> copy(a.GetLoadMapSize() == before ? style->Clone() : nullptr);
+    try {
+      SetEntry(index, copy ? copy.get() : style);
+    } catch (...) {
+      // A new style is not in the archive's map of loaded objects: nobody else frees it.
+      if (!copy) delete style;
+      throw;
+    }
+    copy.release();
   });
 }
 
@@ -185,42 +399,46 @@ void CGXStylePtrArray::Load(CArchive& ar, INT_PTR& allowance) {
 CGXStylePtrArrayPtrArray::~CGXStylePtrArrayPtrArray() { DeleteAll(); }
 
 void CGXStylePtrArrayPtrArray::DeleteAll() {
-  for (INT_PTR i = 0; i < GetSize(); ++i) delete GetRow(i);
-  RemoveAll();
-  m_nStoredSize = 0;
+  ForEachEntry([](INT_PTR, void* p) { FreeRow(p); });
+  Clear();
 }
 
 void CGXStylePtrArrayPtrArray::CopyFrom(const CGXStylePtrArrayPtrArray& src) {
   if (&src == this) return;
-  DeleteAll();
-  SetSize(src.GetSize());
-  m_nStoredSize = src.GetStoredSize();
-  for (INT_PTR i = 0; i < src.GetSize(); ++i) {
-    if (CGXStylePtrArray* row = src.GetRow(i)) {
-      auto* copy = new CGXStylePtrArray;
-      copy->CopyFrom(*row);
-      SetAt(i, copy);
-    }
+  Layout l;
+  try {
+    src.ForEachEntry([&](INT_PTR i, void* p) {
+      auto copy = std::make_unique<CGXStylePtrArray>();
+      copy->CopyFrom(*static_cast<CGXStylePtrArray*>(p));
+      l.Add(i, copy.get());
+      copy.release();
+    });
+  } catch (...) {
+    FreeAll(l, FreeRow);
+    throw;
   }
+  l.stored = src.GetStoredSize();
+  DeleteAll();
+  Adopt(l);
 }
 
 void CGXStylePtrArrayPtrArray::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
-    StoreEntries(ar, *this, [this](CArchive& a, INT_PTR i) { GetRow(i)->Serialize(a); });
+    StoreEntries(ar, *this, [](CArchive& a, void* p) { static_cast<CGXStylePtrArray*>(p)->Serialize(a); });
     return;
   }
-  INT_PTR allowance = kMaxStoredSize;
-  Load(ar, allowance);
+  Load(ar);
 }
 
-void CGXStylePtrArrayPtrArray::Load(CArchive& ar, INT_PTR& allowance) {
+void CGXStylePtrArrayPtrArray::Load(CArchive& ar) {
   const DWORD size = ReadHead(ar);
   DeleteAll();
   m_nStoredSize = size;
-  LoadEntries(ar, *this, size, allowance, [this, &allowance](CArchive& a, DWORD index) {
-    auto* row = new CGXStylePtrArray;
-    SetAt(index, row);
-    row->Load(a, allowance);
+  LoadEntries(ar, size, [this](CArchive& a, DWORD index) {
+    auto row = std::make_unique<CGXStylePtrArray>();
+    SetEntry(index, row.get());
+    // Owned by this array from here, so a failure below frees it with the array.
+    row.release()->Load(a);
   });
 }
 
@@ -258,26 +476,64 @@ BOOL CGXData::SetColCount(ROWCOL nCols) {
   return TRUE;
 }
 
+// Plans the change of every array first and puts them in place after: a failed allocation leaves
+// the store as it was and refuses the operation.
+template <class PLAN>
+BOOL CGXData::ChangeArrays(BOOL bRows, PLAN plan) {
+  struct Change {
+    CGXSizedPtrArray* array;
+    void (*free)(void*);
+    Layout layout;
+  };
+  std::vector<Change> changes;
+  std::vector<void*> removed[2];  // styles, row arrays
+  try {
+    auto add = [&](CGXSizedPtrArray& a, void (*free)(void*)) {
+      changes.push_back({&a, free, {}});
+      changes.back().layout = plan(a, removed[free == FreeRow]);
+    };
+    if (bRows) {
+      add(m_apRowBaseStyle, FreeStyle);
+      add(m_apapCellStyle, FreeRow);
+    } else {
+      changes.reserve((size_t)m_apapCellStyle.GetEntryCount() + 1);
+      add(m_apColBaseStyle, FreeStyle);
+      m_apapCellStyle.ForEachEntry([&](INT_PTR, void* row) { add(*static_cast<CGXStylePtrArray*>(row), FreeStyle); });
+    }
+  } catch (const std::bad_alloc&) {
+    return FALSE;
+  }
+  for (Change& c : changes) c.array->Adopt(c.layout);
+  for (void* p : removed[0]) FreeStyle(p);
+  for (void* p : removed[1]) FreeRow(p);
+  return TRUE;
+}
+
 BOOL CGXData::InsertRows(ROWCOL nRow, ROWCOL nCount) {
   if (nCount == 0) return TRUE;
-  m_apRowBaseStyle.InsertNulls(nRow, nCount);
-  m_apapCellStyle.InsertNulls(nRow, nCount);
+  if (!ChangeArrays(TRUE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
+        return a.PlanInsertNulls(nRow, nCount);
+      }))
+    return FALSE;
   m_nRows += nCount;
   return TRUE;
 }
 
 BOOL CGXData::InsertCols(ROWCOL nCol, ROWCOL nCount) {
   if (nCount == 0) return TRUE;
-  m_apColBaseStyle.InsertNulls(nCol, nCount);
-  for (INT_PTR r = 0; r < m_apapCellStyle.GetSize(); ++r)
-    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) row->InsertNulls(nCol, nCount);
+  if (!ChangeArrays(FALSE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
+        return a.PlanInsertNulls(nCol, nCount);
+      }))
+    return FALSE;
   m_nCols += nCount;
   return TRUE;
 }
 
 BOOL CGXData::RemoveRows(ROWCOL nFromRow, ROWCOL nToRow) {
-  m_apRowBaseStyle.RemoveRange(nFromRow, nToRow, FreeStyle);
-  m_apapCellStyle.RemoveRange(nFromRow, nToRow, FreeRow);
+  if (!ChangeArrays(TRUE, [&](CGXSizedPtrArray& a, std::vector<void*>& removed) {
+        return a.PlanRemoveRange(nFromRow, nToRow, removed);
+      }))
+    return FALSE;
   if (nToRow >= nFromRow) {
     const uint64_t n = (uint64_t)nToRow - nFromRow + 1;
     m_nRows = n >= m_nRows ? 0 : (ROWCOL)(m_nRows - n);
@@ -286,9 +542,10 @@ BOOL CGXData::RemoveRows(ROWCOL nFromRow, ROWCOL nToRow) {
 }
 
 BOOL CGXData::RemoveCols(ROWCOL nFromCol, ROWCOL nToCol) {
-  m_apColBaseStyle.RemoveRange(nFromCol, nToCol, FreeStyle);
-  for (INT_PTR r = 0; r < m_apapCellStyle.GetSize(); ++r)
-    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) row->RemoveRange(nFromCol, nToCol, FreeStyle);
+  if (!ChangeArrays(FALSE, [&](CGXSizedPtrArray& a, std::vector<void*>& removed) {
+        return a.PlanRemoveRange(nFromCol, nToCol, removed);
+      }))
+    return FALSE;
   if (nToCol >= nFromCol) {
     const uint64_t n = (uint64_t)nToCol - nFromCol + 1;
     m_nCols = n >= m_nCols ? 0 : (ROWCOL)(m_nCols - n);
@@ -299,18 +556,17 @@ BOOL CGXData::RemoveCols(ROWCOL nFromCol, ROWCOL nToCol) {
 BOOL CGXData::MoveRows(ROWCOL nFromRow, ROWCOL nToRow, ROWCOL nDestRow) {
   if (nToRow < nFromRow) return TRUE;
   const INT_PTR count = (INT_PTR)nToRow - (INT_PTR)nFromRow + 1;
-  m_apRowBaseStyle.MoveBlock(nFromRow, count, nDestRow);
-  m_apapCellStyle.MoveBlock(nFromRow, count, nDestRow);
-  return TRUE;
+  return ChangeArrays(TRUE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
+    return a.PlanMoveBlock(nFromRow, count, nDestRow);
+  });
 }
 
 BOOL CGXData::MoveCols(ROWCOL nFromCol, ROWCOL nToCol, ROWCOL nDestCol) {
   if (nToCol < nFromCol) return TRUE;
   const INT_PTR count = (INT_PTR)nToCol - (INT_PTR)nFromCol + 1;
-  m_apColBaseStyle.MoveBlock(nFromCol, count, nDestCol);
-  for (INT_PTR r = 0; r < m_apapCellStyle.GetSize(); ++r)
-    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) row->MoveBlock(nFromCol, count, nDestCol);
-  return TRUE;
+  return ChangeArrays(FALSE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
+    return a.PlanMoveBlock(nFromCol, count, nDestCol);
+  });
 }
 
 BOOL CGXData::StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType) {
@@ -322,28 +578,35 @@ BOOL CGXData::StoreStyleAt(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int
   if (nCol > m_nCols) m_nCols = nCol;
   CGXStylePtrArray* array;
   INT_PTR index;
-  if (nType == -1) {
-    array = nRow ? &m_apRowBaseStyle : &m_apColBaseStyle;
-    index = nRow ? nRow : nCol;
-  } else {
-    array = m_apapCellStyle.GetRow(nRow);
-    index = nCol;
-    if (!array) {
-      if (!pStyle || mode == 3) return TRUE;
-      array = new CGXStylePtrArray;
-      m_apapCellStyle.SetAtGrow(nRow, array);
+  try {
+    if (nType == -1) {
+      array = nRow ? &m_apRowBaseStyle : &m_apColBaseStyle;
+      index = nRow ? nRow : nCol;
+    } else {
+      array = m_apapCellStyle.GetRow(nRow);
+      index = nCol;
+      if (!array) {
+        if (!pStyle || mode == 3) return TRUE;
+        auto row = std::make_unique<CGXStylePtrArray>();
+        m_apapCellStyle.SetEntry(nRow, row.get());
+        array = row.release();
+      }
     }
-  }
-  CGXStyle* stored = array->GetStyle(index);
-  if (!pStyle) {
-    if (stored) {
-      delete stored;
-      array->SetAt(index, nullptr);
+    CGXStyle* stored = array->GetStyle(index);
+    if (!pStyle) {
+      if (stored) {
+        array->SetEntry(index, nullptr);
+        delete stored;
+      }
+    } else if (stored) {
+      stored->ChangeStyle(*pStyle, mode);
+    } else if (mode != 3) {
+      std::unique_ptr<CGXStyle> copy(pStyle->Clone());
+      array->SetEntry(index, copy.get());
+      copy.release();
     }
-  } else if (stored) {
-    stored->ChangeStyle(*pStyle, mode);
-  } else if (mode != 3) {
-    array->SetAtGrow(index, pStyle->Clone());
+  } catch (const std::bad_alloc&) {
+    return FALSE;
   }
   return TRUE;
 }
@@ -363,16 +626,15 @@ BOOL CGXData::GetStyleAt(ROWCOL nRow, ROWCOL nCol, CGXStyle& style, int mode, in
 }
 
 BOOL CGXData::ReorderRows(const CGXRange& range, const CDWordArray& order) {
-  m_apapCellStyle.Reorder(range.m_nTop, order);
-  m_apRowBaseStyle.Reorder(range.m_nTop, order);
-  return TRUE;
+  return ChangeArrays(TRUE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
+    return a.PlanReorder(range.m_nTop, order);
+  });
 }
 
 BOOL CGXData::ReorderCols(const CGXRange& range, const CDWordArray& order) {
-  for (INT_PTR r = 0; r < m_apapCellStyle.GetSize(); ++r)
-    if (CGXStylePtrArray* row = m_apapCellStyle.GetRow(r)) row->Reorder(range.m_nLeft, order);
-  m_apColBaseStyle.Reorder(range.m_nLeft, order);
-  return TRUE;
+  return ChangeArrays(FALSE, [&](CGXSizedPtrArray& a, std::vector<void*>&) {
+    return a.PlanReorder(range.m_nLeft, order);
+  });
 }
 
 void CGXData::Serialize(CArchive& ar) {
@@ -388,8 +650,7 @@ void CGXData::Serialize(CArchive& ar) {
   ar >> rows >> cols;
   m_nRows = rows;
   m_nCols = cols;
-  INT_PTR allowance = kMaxStoredSize;
-  m_apapCellStyle.Load(ar, allowance);
-  m_apRowBaseStyle.Load(ar, allowance);
-  m_apColBaseStyle.Load(ar, allowance);
+  m_apapCellStyle.Load(ar);
+  m_apRowBaseStyle.Load(ar);
+  m_apColBaseStyle.Load(ar);
 }

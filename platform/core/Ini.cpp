@@ -15,6 +15,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -72,6 +73,9 @@ struct IniFile {
   // File systems stamp times in coarse ticks: a change made within a tick of the read could keep
   // size and times, so a parse is trusted only once the file's times lie safely before the read.
   bool trusted = false;
+  // Written here and not yet in the file; the error of the last attempt to put it there.
+  bool pending = false;
+  DWORD flushError = 0;
 
   const Section* Find(const std::string& section) const {
     auto it = sectionIndex.find(Fold(Trim(section)));
@@ -180,14 +184,41 @@ constexpr size_t kMaxCachedFiles = 64;
 
 std::mutex g_mutex;
 std::unordered_map<std::string, std::shared_ptr<IniFile>> g_cache;
+std::atomic<int> g_pending{0};
+// Set while this thread works on the cache: its own path look-ups put nothing in files.
+thread_local bool t_quiet = false;
+
+struct Locked {
+  std::lock_guard<std::mutex> lock{g_mutex};
+  bool old = t_quiet;
+  Locked() { t_quiet = true; }
+  ~Locked() { t_quiet = old; }
+};
+
+// Makes room for one more parse; files with writes held back stay.
+void MakeRoom() {
+  if (g_cache.size() < kMaxCachedFiles) return;
+  for (auto it = g_cache.begin(); it != g_cache.end();) it = it->second->pending ? std::next(it) : g_cache.erase(it);
+}
+
+// Drops a parse unless it holds writes not yet in the file.
+void Forget(const std::string& path) {
+  auto it = g_cache.find(path);
+  if (it != g_cache.end() && !it->second->pending) g_cache.erase(it);
+}
 
 // The native path of an INI file name: one stat when it exists as spelled.
+// A relative name is made absolute: writes held back go to the file named when they were made.
 std::string IniPath(const char* fileName, struct stat& st, bool& exists) {
   std::string p = NativePath(fileName);
   exists = stat(p.c_str(), &st) == 0;
   if (!exists) {
     p = ResolvePath(fileName);
     exists = stat(p.c_str(), &st) == 0;
+  }
+  if (!p.empty() && p[0] != '/') {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd)) p = std::string(cwd) + "/" + p;
   }
   return p;
 }
@@ -200,6 +231,11 @@ std::shared_ptr<IniFile> Load(const char* fileName, std::string* pathOut = nullp
   std::string path = IniPath(fileName, st, exists);
   if (pathOut) *pathOut = path;
   if (readable) *readable = exists;
+  auto held = g_cache.find(path);
+  if (held != g_cache.end() && held->second->pending) {
+    if (readable) *readable = true;
+    return held->second;
+  }
   if (!exists || !S_ISREG(st.st_mode)) {
     g_cache.erase(path);
     if (readable && exists) *readable = false;
@@ -230,7 +266,7 @@ std::shared_ptr<IniFile> Load(const char* fileName, std::string* pathOut = nullp
   Parse(*f, content);
   f->content = std::move(content);
   SetIdentity(*f, opened, &readStart);
-  if (g_cache.size() >= kMaxCachedFiles) g_cache.clear();
+  MakeRoom();
   g_cache[path] = f;
   return f;
 }
@@ -245,16 +281,19 @@ std::string Serialize(const IniFile& f) {
 }
 
 // Writes the file as every save does (beside it, on the disk, then renamed over it; through a link
-// the file it leads to) and caches the new state.
+// the file it leads to) and caches the new state. A failure keeps writes held back for the next try.
 bool Store(const std::string& path, std::shared_ptr<IniFile> f) {
   std::string content = Serialize(*f);
   CSaveBeside save(path.c_str());
   struct stat st;
-  if (save.IsFolder() || (stat(save.GetNativeTarget().c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    g_cache.erase(path);
+  auto fail = [&](DWORD error) {
+    SetLastError(error);
+    f->flushError = error;
+    Forget(path);
     return false;
-  }
+  };
+  if (save.IsFolder() || (stat(save.GetNativeTarget().c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0))
+    return fail(ERROR_ACCESS_DENIED);
   // Only through the descriptor that made the temporary file: its name is never opened again.
   FILE* out = save.OpenStream();
   int err = out ? 0 : errno;
@@ -268,15 +307,100 @@ bool Store(const std::string& path, std::shared_ptr<IniFile> f) {
   }
   if (err || !save.Commit()) {
     if (err) SetLastError(err == ENOENT || err == ENOTDIR ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(err));
+    const DWORD error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
     save.Discard();
-    g_cache.erase(path);
-    return false;
+    return fail(error);
   }
   f->content = std::move(content);
   SetIdentity(*f, written, nullptr);
-  if (g_cache.size() >= kMaxCachedFiles) g_cache.clear();
+  f->flushError = 0;
+  if (f->pending) {
+    f->pending = false;
+    --g_pending;
+  }
+  MakeRoom();
   g_cache[path] = f;
   return true;
+}
+
+// Puts every held-back write in its file; the first error, 0 when all went there.
+DWORD FlushAll() {
+  DWORD first = 0;
+  std::vector<std::pair<std::string, std::shared_ptr<IniFile>>> held;
+  for (auto& e : g_cache)
+    if (e.second->pending) held.emplace_back(e);
+  for (auto& [path, f] : held)
+    if (!Store(path, f) && !first) first = GetLastError();
+  return first;
+}
+
+// A file with writes held back reaches its file before anything else in the process opens a file
+// by name, and at exit; see WritePrivateProfileString.
+void BeforeNamedAccess() {
+  if (t_quiet || g_pending.load() == 0) return;
+  Locked lock;
+  FlushAll();
+}
+
+// Set once the exit flush has run: a write after it is made at once.
+bool g_exited = false;
+
+struct AtExit {
+  ~AtExit() {
+    Locked lock;
+    g_exited = true;
+    std::vector<std::pair<std::string, std::shared_ptr<IniFile>>> held;
+    for (auto& e : g_cache)
+      if (e.second->pending) held.emplace_back(e);
+    for (auto& [path, f] : held)
+      if (!Store(path, f))
+        fprintf(stderr, "Settings could not be written to %s (error %u).\n", path.c_str(), (unsigned)GetLastError());
+  }
+} g_atExit;
+
+// The folder of a file that is to be written: refusals known before anything is held back (checked
+// by the first write of a burst; a later change shows when the file is written).
+bool CanWrite(const std::string& path, const IniFile& f) {
+  if (f.pending && !f.flushError) return true;
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+  } else {
+    const std::string folder = ParentOf(path);
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      SetLastError(ERROR_PATH_NOT_FOUND);
+      return false;
+    }
+  }
+  if (access(ParentOf(path).c_str(), W_OK) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return true;
+}
+
+// Holds a change back instead of writing the file: a burst of writes to one file pays for one
+// write and sync. After a failed attempt each change is written at once, so that its call reports
+// whether the file took it.
+bool HoldBack(const std::string& path, std::shared_ptr<IniFile> f) {
+  if (f->flushError || g_exited) return Store(path, f);
+  if (!f->pending) {
+    f->pending = true;
+    ++g_pending;
+    g_pfnBeforeNamedAccess.store(&BeforeNamedAccess, std::memory_order_release);
+  }
+  MakeRoom();
+  g_cache[path] = f;
+  return true;
+}
+
+// What a write edits: after a failed attempt a copy, so that a change its call reports as refused
+// leaves the held ones as they were.
+std::shared_ptr<IniFile> Editable(std::shared_ptr<IniFile> f) {
+  return f->flushError ? std::make_shared<IniFile>(*f) : f;
 }
 
 bool HasLineBreak(const char* s) { return s && strpbrk(s, "\r\n") != nullptr; }
@@ -373,7 +497,7 @@ DWORD CopyValue(const std::string& v, LPSTR buf, DWORD size) {
 BOOL WriteValue(const char* section, const char* key, const char* value, const char* fileName) {
   std::string path;
   bool readable = false;
-  auto f = Load(fileName, &path, &readable);
+  auto f = Editable(Load(fileName, &path, &readable));
   struct stat st;
   if (!readable && stat(path.c_str(), &st) == 0) {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -382,11 +506,13 @@ BOOL WriteValue(const char* section, const char* key, const char* value, const c
   const Section* s = f->Find(section);
   if (!key) {
     if (!s) return TRUE;
+    if (!CanWrite(path, *f)) return FALSE;
     std::string folded = Fold(Trim(std::string(section)));
     RemoveSectionLines(*f, [&](const std::string& n) { return Fold(n) == folded; });
   } else if (!value) {
     std::string folded = Fold(Trim(std::string(key)));
     if (!s || !s->keys.count(folded)) return TRUE;
+    if (!CanWrite(path, *f)) return FALSE;
     std::vector<Line> kept;
     kept.reserve(f->lines.size());
     bool inSection = false;
@@ -407,8 +533,11 @@ BOOL WriteValue(const char* section, const char* key, const char* value, const c
       std::string ending = l.raw.substr(bodyEnd);
       std::string text = l.name + "=" + value;
       if (l.value == Trim(std::string(value)) && l.raw.compare(0, bodyEnd, text) == 0) return TRUE;
+      if (!CanWrite(path, *f)) return FALSE;
       l.raw = text + ending;
       Classify(l);
+    } else if (!CanWrite(path, *f)) {
+      return FALSE;
     } else if (s) {
       size_t at = InsertPoint(*f, *s);
       EnsureLineEnds(*f, at);
@@ -420,7 +549,7 @@ BOOL WriteValue(const char* section, const char* key, const char* value, const c
     }
   }
   BuildIndex(*f);
-  return Store(path, f) ? TRUE : FALSE;
+  return HoldBack(path, f) ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -438,7 +567,7 @@ DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, L
     std::string def = Trim(std::string(defaultValue ? defaultValue : ""));
     return CopyValue(def, returnedString, size);
   }
-  std::lock_guard<std::mutex> lock(g_mutex);
+  Locked lock;
   auto f = Load(fileName);
   if (!section) {
     std::vector<std::string> names;
@@ -472,21 +601,33 @@ UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR f
 
 BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
   if (!section && !key && !value) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    // Puts the writes held back in the file (all files without a name), else forgets the parse so
+    // that the file is read again; the last error is 0 when they reached the disk, else why not (they
+    // stay held back).
+    Locked lock;
+    DWORD error = 0;
     if (fileName) {
       struct stat st;
       bool exists;
-      g_cache.erase(IniPath(fileName, st, exists));
+      const std::string path = IniPath(fileName, st, exists);
+      auto it = g_cache.find(path);
+      if (it == g_cache.end() || !it->second->pending) Forget(path);
+      else if (!Store(path, it->second)) error = GetLastError();
     } else {
-      g_cache.clear();
+      std::vector<std::string> read;
+      for (auto& e : g_cache)
+        if (!e.second->pending) read.push_back(e.first);
+      for (const std::string& path : read) g_cache.erase(path);
+      error = FlushAll();
     }
+    SetLastError(error);
     return FALSE;
   }
   if (!fileName || !*fileName || !ValidSection(section) || (key && !ValidKey(key)) || HasLineBreak(value)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::lock_guard<std::mutex> lock(g_mutex);
+  Locked lock;
   return WriteValue(section, key, value, fileName);
 }
 
@@ -494,7 +635,7 @@ DWORD GetPrivateProfileSection(LPCSTR section, LPSTR returnedString, DWORD size,
   if (!returnedString || size == 0) return 0;
   std::vector<std::string> entries;
   if (section && fileName) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    Locked lock;
     auto f = Load(fileName);
     if (const Section* s = f->Find(section))
       for (size_t h : s->headers)
@@ -523,16 +664,17 @@ BOOL WritePrivateProfileSection(LPCSTR section, LPCSTR entries, LPCSTR fileName)
     }
     items.emplace_back(p);
   }
-  std::lock_guard<std::mutex> lock(g_mutex);
+  Locked lock;
   if (!entries) return WriteValue(section, nullptr, nullptr, fileName);
   std::string path;
   bool readable = false;
-  auto f = Load(fileName, &path, &readable);
+  auto f = Editable(Load(fileName, &path, &readable));
   struct stat st;
   if (!readable && stat(path.c_str(), &st) == 0) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  if (!CanWrite(path, *f)) return FALSE;
   std::vector<Line> fresh;
   for (const std::string& item : items) fresh.push_back(MakeLine(item));
   const Section* s = f->Find(section);
@@ -568,7 +710,7 @@ BOOL WritePrivateProfileSection(LPCSTR section, LPCSTR entries, LPCSTR fileName)
     f->lines = std::move(kept);
   }
   BuildIndex(*f);
-  return Store(path, f) ? TRUE : FALSE;
+  return HoldBack(path, f) ? TRUE : FALSE;
 }
 
 BOOL GetPrivateProfileStruct(LPCSTR section, LPCSTR key, LPVOID data, UINT size, LPCSTR fileName) {
@@ -635,7 +777,7 @@ namespace dravonix::ini {
 
 bool GetValue(const char* fileName, const std::string& section, const std::string& key, std::string& value) {
   if (!fileName) return false;
-  std::lock_guard<std::mutex> lock(g_mutex);
+  Locked lock;
   auto f = Load(fileName);
   const Line* l = f->FindKey(section, key);
   if (!l) return false;
@@ -646,7 +788,7 @@ bool GetValue(const char* fileName, const std::string& section, const std::strin
 std::vector<std::string> SectionNames(const char* fileName) {
   std::vector<std::string> names;
   if (!fileName) return names;
-  std::lock_guard<std::mutex> lock(g_mutex);
+  Locked lock;
   auto f = Load(fileName);
   for (const Section& s : f->sections) names.push_back(s.name);
   return names;
@@ -655,7 +797,7 @@ std::vector<std::string> SectionNames(const char* fileName) {
 std::vector<std::string> KeyNames(const char* fileName, const std::string& section) {
   std::vector<std::string> keys;
   if (!fileName) return keys;
-  std::lock_guard<std::mutex> lock(g_mutex);
+  Locked lock;
   auto f = Load(fileName);
   if (const Section* s = f->Find(section))
     for (size_t i : s->keyLines) keys.push_back(f->lines[i].name);
@@ -664,15 +806,15 @@ std::vector<std::string> KeyNames(const char* fileName, const std::string& secti
 
 bool SectionExists(const char* fileName, const std::string& section) {
   if (!fileName) return false;
-  std::lock_guard<std::mutex> lock(g_mutex);
+  Locked lock;
   return Load(fileName)->Find(section) != nullptr;
 }
 
 bool DeleteSectionTree(const char* fileName, const std::string& section) {
   if (!fileName) return false;
-  std::lock_guard<std::mutex> lock(g_mutex);
+  Locked lock;
   std::string path;
-  auto f = Load(fileName, &path);
+  auto f = Editable(Load(fileName, &path));
   const std::string folded = Fold(Trim(section));
   const std::string prefix = folded + "\\";
   auto match = [&](const std::string& n) {
@@ -682,9 +824,13 @@ bool DeleteSectionTree(const char* fileName, const std::string& section) {
   bool any = false;
   for (const Section& s : f->sections) any = any || match(s.name);
   if (!any) return true;
+  if (!CanWrite(path, *f)) return false;
   RemoveSectionLines(*f, match);
   BuildIndex(*f);
-  return Store(path, f);
+  return HoldBack(path, f);
 }
+
+OwnLookups::OwnLookups() : m_old(t_quiet) { t_quiet = true; }
+OwnLookups::~OwnLookups() { t_quiet = m_old; }
 
 }  // namespace dravonix::ini

@@ -10,6 +10,7 @@
 // Parsed files are cached by path and checked against the file's size, times and identity on every
 // call, so changes made by other writers are seen at once. A file changed in the last 100 ms is read
 // again on each call, since a change within one time-stamp tick could leave size and times alike.
+// A file with writes held back (see WritePrivateProfileString) is read from the cache alone.
 #pragma once
 
 #include "platform/core/Types.h"
@@ -29,8 +30,13 @@ inline DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
 // The value read as a signed decimal number (leading digits only; 0 when there are none); the
 // default when the key is missing or its value empty.
 UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
-// key null deletes the section; value null deletes the key. All three null flushes the cache of
-// the file and returns FALSE, as Win32 does. The file is created when missing (its folder must exist).
+// key null deletes the section; value null deletes the key. The file is created when missing (its
+// folder must exist). Writes are held in this process's cache, where reads see them, and put in the
+// file together (whole, synced): when a call passes all three null (for that file, or every file when
+// the name is null too; FALSE as Win32 returns, the last error 0 once they are on the disk), before
+// this layer next reaches any file or folder by name, and at exit. A refusal known at once (no
+// folder, no right to write) fails the call; once putting them in the file has failed, each write
+// is made at once and its call reports whether it was.
 BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
 // The "key=value" entries of a section, as a NUL-separated list like the key list.
 DWORD GetPrivateProfileSection(LPCSTR section, LPSTR returnedString, DWORD size, LPCSTR fileName);
@@ -54,5 +60,18 @@ bool SectionExists(const char* fileName, const std::string& section);
 // Deletes every section whose name is `section` or begins with `section` + `\` (a key and its
 // subkeys). True when the file was left consistent (also when nothing matched).
 bool DeleteSectionTree(const char* fileName, const std::string& section);
+
+// While one lives, this thread's path look-ups leave writes held back where they are: for the
+// settings' own look-ups around a write.
+class OwnLookups {
+ public:
+  OwnLookups();
+  ~OwnLookups();
+  OwnLookups(const OwnLookups&) = delete;
+  OwnLookups& operator=(const OwnLookups&) = delete;
+
+ private:
+  bool m_old;
+};
 
 }  // namespace dravonix::ini

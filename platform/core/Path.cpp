@@ -57,7 +57,10 @@ bool IsAbsolutePath(const char* path) {
   return IsDriveSpec(path);
 }
 
+std::atomic<void (*)()> g_pfnBeforeNamedAccess{nullptr};
+
 std::string NativePath(const char* path) {
+  if (auto before = g_pfnBeforeNamedAccess.load(std::memory_order_acquire)) before();
   if (!path) return std::string();
   std::string s;
   if (IsDriveSpec(path)) {

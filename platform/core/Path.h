@@ -6,12 +6,16 @@
 // drive paths therefore land under "/" rather than relative to the current folder.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 // True for names beginning with `\`, `/` or a drive letter and colon.
 bool IsAbsolutePath(const char* path);
 // The path with `\` turned into `/` and a leading drive letter mapped to the root (no look-up).
+// Every name the layer reaches a file or folder by passes here, so writes that are held back
+// (the profile cache) are put in their files first: set by their owner, called before each.
 std::string NativePath(const char* path);
+extern std::atomic<void (*)()> g_pfnBeforeNamedAccess;
 // The native path of an existing file or folder, found without regard to case (ASCII letters) when
 // the spelled one is missing. Where several names match a component, the one spelled exactly wins,
 // else the first in byte order (a folder is preferred where more components follow). For a missing

@@ -132,6 +132,7 @@ BOOL CAppProfile::WriteProfileString(LPCSTR section, LPCSTR entry, LPCSTR value)
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  dravonix::ini::OwnLookups own;
   if (!EnsureFolder()) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return FALSE;

@@ -10,12 +10,17 @@
 #include "platform/core/Module.h"
 #include "platform/gdi/Printer.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 
 using dravonix::test::Bytes;
@@ -113,4 +118,42 @@ TEST(GridArchiveFuzz, MutatedBlocksLoadOrAreRefused) {
       if (rows && cols && rows <= 64 && cols <= 64) GXReadStyleBlock(ar, rows, cols);
     });
   });
+}
+
+TEST(GridArchiveFuzz, FarEntriesOfAGridBlockLoadCheaplyAndTakeRows) {
+  const ROWCOL last = (1u << 28) - 1;
+  Bytes param;
+  {
+    Source src;
+    CGXStyle s;
+    s.SetValue("far");
+    CGXData* data = src.grid.GetParam()->m_pData;
+    data->StoreStyleAt(last, 0, &s, 2, -1);
+    data->StoreStyleAt(0, last, &s, 2, -1);
+    data->StoreStyleAt(last, last, &s, 2, 0);
+    param = dravonix::test::StoreBytes([&](CArchive& ar) { ar.WriteObject(src.grid.GetParam()); });
+  }
+  const std::string result = dravonix::test::InChildProcess([&]() -> std::string {
+    std::ifstream statm("/proc/self/statm");
+    rlim_t pages = 0;
+    statm >> pages;
+    const rlimit limit{pages * (rlim_t)sysconf(_SC_PAGESIZE) + (rlim_t(64) << 20), RLIM_INFINITY};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) return "setrlimit failed";
+    Source dest;
+    const auto start = std::chrono::steady_clock::now();
+    CGXGridParam* loaded = nullptr;
+    const int cause = dravonix::test::LoadCause(param, [&](CArchive& ar) {
+      loaded = static_cast<CGXGridParam*>(ar.ReadObject(RUNTIME_CLASS(CGXGridParam)));
+    });
+    if (cause != -1 || !loaded) return "refused " + std::to_string(cause);
+    dest.grid.SetParam(loaded, TRUE);
+    const BOOL inserted = dest.grid.InsertRows(1, 1) && dest.grid.InsertCols(1, 1);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    CGXStyle cell;
+    const CGXData* data = dest.grid.GetParam()->m_pData;
+    data->GetStyleAt(last + 1, last + 1, cell, 2, 0);
+    return std::to_string(inserted) + " " + cell.GetValue().GetString() + " " +
+           (ms.count() < 1000 * dravonix::test::kTimeFactor ? "fast" : std::to_string(ms.count()) + " ms");
+  });
+  EXPECT_EQ(result, "1 far fast");
 }

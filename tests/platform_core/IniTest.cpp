@@ -2,6 +2,7 @@
 #include "platform/core/Ini.h"
 
 #include "platform/core/FileSystem.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
 
@@ -9,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -62,17 +65,76 @@ const char kSample[] =
 
 }  // namespace
 
-TEST(Ini, AWriteIsOnTheDiskBeforeItsRenameAndTheFolderAfter) {
+// The bytes on the disk, read past the layer as another program reads them.
+std::string OnDisk(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Ini, ABurstOfWritesIsSyncedOnceWhenTheFileIsNextNeeded) {
   const std::string dir = fs::canonical(ScratchDir("ini-synced")).string(), file = dir + "/s.ini";
-  ASSERT_TRUE(WritePrivateProfileString("A", "k", "1", file.c_str()));
-  static std::vector<std::string> s_synced;
-  s_synced.clear();
-  g_pfnSyncStep = [](const char* path) { s_synced.push_back(fs::path(path).filename().string().substr(0, 11)); };
-  const BOOL written = WritePrivateProfileString("A", "k", "2", file.c_str());
-  g_pfnSyncStep = nullptr;
-  ASSERT_TRUE(written);
-  EXPECT_EQ(dravonix::test::ReadFileText(file), "[A]\r\nk=2\r\n");
-  EXPECT_EQ(s_synced, (std::vector<std::string>{"s.ini.~dvx-", fs::path(dir).filename().string().substr(0, 11)}));
+  const std::string synced = "s.ini.~dvx- " + fs::path(dir).filename().string().substr(0, 11) + " ";
+  const struct Case {
+    const char* name;
+    std::function<void()> flush;
+  } cases[] = {
+      {"flush of the file", [&] { WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str()); }},
+      {"flush of all files", [] { WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr); }},
+      {"another file reached by name", [&] { GetFileAttributes((dir + "/other").c_str()); }},
+  };
+  static std::string s_synced;
+  for (const Case& c : cases) {
+    fs::remove(file);
+    s_synced.clear();
+    g_pfnSyncStep = [](const char* path) { s_synced += fs::path(path).filename().string().substr(0, 11) + " "; };
+    std::string expected = "[A]\r\n";
+    for (int i = 0; i < 20; ++i) {
+      const std::string key = "k" + std::to_string(i);
+      EXPECT_TRUE(WritePrivateProfileString("A", key.c_str(), "v", file.c_str())) << c.name;
+      expected += key + "=v\r\n";
+    }
+    const std::string during = s_synced, before = OnDisk(file);
+    EXPECT_EQ(Get("A", "k19", "", file), "v") << c.name;
+    c.flush();
+    g_pfnSyncStep = nullptr;
+    EXPECT_EQ(during, "") << c.name;
+    EXPECT_EQ(before, "") << c.name;
+    EXPECT_EQ(s_synced, synced) << c.name;
+    EXPECT_EQ(OnDisk(file), expected) << c.name;
+  }
+}
+
+TEST(Ini, HeldWritesReachTheFileAtExitAndAFailedFlushIsReported) {
+  const std::string dir = fs::canonical(ScratchDir("ini-exit")).string(), file = dir + "/e.ini";
+  fs::remove(file);
+  // The child ends with exit(), as a program does.
+  dravonix::test::ChildProcess child([&]() -> std::string {
+    WritePrivateProfileString("A", "k", "1", file.c_str());
+    exit(0);
+  });
+  child.Wait();
+  EXPECT_EQ(OnDisk(file), "[A]\r\nk=1\r\n");
+
+  // A folder that takes no more files: the flush says so and keeps the write held; the next write is
+  // refused at once; once the folder takes files again, the held write reaches it.
+  fs::permissions(dir, fs::perms::all, fs::perm_options::add);
+  const std::string result = dravonix::test::AsOrdinaryUser([&]() -> std::string {
+    const std::string own = dir + "/own";
+    fs::remove_all(own);
+    fs::create_directory(own);
+    const std::string f = own + "/s.ini";
+    std::string out = std::to_string(WritePrivateProfileString("A", "x", "1", f.c_str()));
+    chmod(own.c_str(), 0555);
+    WritePrivateProfileString(nullptr, nullptr, nullptr, f.c_str());
+    out += " " + std::to_string(GetLastError()) + " " + Get("A", "x", "", f);
+    const BOOL refused = WritePrivateProfileString("A", "y", "2", f.c_str());
+    out += " " + std::to_string(refused) + " " + std::to_string(GetLastError());
+    chmod(own.c_str(), 0755);
+    WritePrivateProfileString(nullptr, nullptr, nullptr, f.c_str());
+    out += " " + std::to_string(GetLastError()) + " " + OnDisk(f);
+    return out;
+  });
+  EXPECT_EQ(result, "1 5 1 0 5 0 [A]\r\nx=1\r\n");
 }
 
 TEST(Ini, KeysAndSectionsMatchWithoutRegardToCaseAndValuesAreTrimmed) {

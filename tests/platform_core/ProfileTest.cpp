@@ -162,3 +162,22 @@ TEST(Profile, BadInputFailsCleanly) {
   EXPECT_FALSE(app.WriteProfileString("S", "k", "v"));
   EXPECT_EQ(app.GetProfileString("S", "k", "d"), "d");
 }
+
+TEST(Profile, ASettingsDialogsWritesAreSyncedOnceBothModes) {
+  static int s_syncs;
+  for (const char* company : {"", "Maker"}) {
+    CAppProfile app("Burst Host");
+    app.SetRegistryKey(company);
+    s_syncs = 0;
+    g_pfnSyncStep = [](const char*) { ++s_syncs; };
+    for (int i = 0; i < 30; ++i) EXPECT_TRUE(app.WriteProfileInt("Dialog", ("k" + std::to_string(i)).c_str(), i));
+    const int during = s_syncs;
+    const UINT read = app.GetProfileInt("Dialog", "k29", -1);
+    WritePrivateProfileString(nullptr, nullptr, nullptr, app.GetProfileFile());
+    g_pfnSyncStep = nullptr;
+    EXPECT_EQ(during, 0) << company;
+    EXPECT_EQ(read, 29u) << company;
+    EXPECT_EQ(s_syncs, 2) << company;
+    EXPECT_EQ(GetLastError(), 0u) << company;
+  }
+}

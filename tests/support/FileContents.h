@@ -1,5 +1,7 @@
 // A whole file read into memory, for tests that check what the code wrote.
 #pragma once
+#include "platform/core/Path.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -10,8 +12,9 @@
 namespace dravonix::test {
 
 // The file's bytes; empty when it cannot be read.
+// Reached by name through the layer, as the code under test reaches files.
 inline std::string ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(NativePath(path.c_str()), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

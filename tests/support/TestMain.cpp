@@ -1,5 +1,7 @@
 #include "tests/support/TestKernel.h"
 
+#include "platform/core/Ini.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -46,6 +48,8 @@ const std::string& KernelDir() {
 
 std::string ScratchDir(const std::string& name) {
   fs::path p = ScratchRoot() / name;
+  // Settings written into a folder go there before it is emptied.
+  WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr);
   fs::remove_all(p);
   fs::create_directories(p);
   return p.string();
@@ -69,6 +73,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   int rc = RUN_ALL_TESTS();
   if (!getenv("DRAVONIX_KEEP_SCRATCH")) {
+    WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr);
     std::error_code ec;
     fs::remove_all(fs::temp_directory_path() / ("dravonix-test-" + std::to_string(getpid())), ec);
   }
