@@ -81,15 +81,22 @@ namespace {
 const char kAsideMark[] = ".~dvx-aside";
 // No set has more files; a record naming more is none of ours, and is not read further.
 constexpr size_t kMaxSetFiles = 4096;
+// Nor has any set more bytes, one file or all together: a record naming more is none of ours and
+// none of what it names is read, so that a planted record cannot make each load read gigabytes.
+constexpr unsigned long long kMaxSetBytes = 256ull << 20;
 constexpr long long kMaxRecordBytes = (long long)kMaxSetFiles * (3 * 256 + 3 * 21 + 8) + 8;
 
 struct Replacement {
-  std::string temp, target, old;  // names in the folder; old empty when there was no old file
+  // Names in the folder; old empty when there was no old file. A removal has no temporary (and no
+  // new file): the target goes, its old copy kept until the set is complete.
+  std::string temp, target, old;
   CSaveFileIdentity made;         // the new file
   // A record of the earlier form named the new file by inode, size and time of the last change; of
   // these a copy keeps the size and, copied with its times (cp -a), the time.
   bool byTime = false;
   long long modified = 0;
+
+  bool IsRemoval() const { return temp.empty(); }
 };
 using ReplacementSet = std::vector<Replacement>;
 
@@ -198,6 +205,7 @@ bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
   int lineNumber = 0;
   bool whole = false;
   std::vector<std::string> targets;
+  unsigned long long bytes = 0;
   while (!whole && ReadLine(f, line, lineNumber)) {
     if (line == "end") {
       whole = true;
@@ -225,8 +233,10 @@ bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
     r.temp = fields[0].str();
     r.target = fields[1].str();
     r.old = fields[2].str();
-    if (!IsPlainName(r.target) || !IsSaveTempName(r.temp, r.target) || (!r.old.empty() && r.old != SaveOldCopyName(r.target)))
-      break;
+    if (!IsPlainName(r.target) || (!r.old.empty() && r.old != SaveOldCopyName(r.target))) break;
+    if (r.IsRemoval() ? r.old.empty() || r.byTime || r.made.size != 0 : !IsSaveTempName(r.temp, r.target)) break;
+    bytes += r.made.size;
+    if (r.made.size > kMaxSetBytes || bytes > kMaxSetBytes) break;
     targets.push_back(r.target);
     set.push_back(std::move(r));
   }
@@ -239,33 +249,49 @@ bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
   return true;
 }
 
-enum class Verdict { kDescribes, kForeign, kPartOfAnother };
+enum class Verdict { kDescribes, kForeign, kPartOfAnother, kNoneInPlace };
 
 // How the record stands to the files. It describes them when each new file is still its temporary
-// or has become its target (for a set being undone, one may be neither: it was put back already).
-// It is foreign when it names anything but plain files (a link, a folder), or when nothing of its
-// set is there: no temporary, no new file. Else the folder holds part of a set that the record does
-// not describe (a copy that lost or changed some of its files): neither completed nor undone, it
-// would load as a mix.
+// or has become its target (for a set being undone, one may be neither: it was put back already);
+// a target to remove may be there or gone. It is foreign when it names anything but plain files (a
+// link, a folder), or when nothing of its set is there: no temporary, no new file. Where no target
+// is the new file and none is removed, every target is still the old file, whatever temporaries a
+// power cut lost: undone, the folder holds the whole old set. Else the folder holds part of a set
+// that the record does not describe (a copy that lost or changed some of its files): neither
+// completed nor undone, it would load as a mix.
 Verdict Judge(const std::string& folder, const ReplacementSet& set, bool undoing) {
-  bool describes = true, found = false;
+  bool describes = true, found = false, placed = false;
   for (const Replacement& r : set) {
+    if (r.IsRemoval()) {
+      const int g = Kind(In(folder, r.target)), o = Kind(In(folder, r.old));
+      if (g < 0 || o < 0) return Verdict::kForeign;
+      placed = placed || g == 0;
+      continue;
+    }
     const int t = Match(In(folder, r.temp), r);
     const int g = Match(In(folder, r.target), r);
     const int o = r.old.empty() ? 0 : Kind(In(folder, r.old));
     if (t < 0 || g < 0 || o < 0) return Verdict::kForeign;
     found = found || t != 0 || g == 1;
+    placed = placed || g == 1;
     if (t != 0 ? t != 1 : !undoing && g != 1) describes = false;
   }
   if (describes) return Verdict::kDescribes;
-  return found ? Verdict::kPartOfAnother : Verdict::kForeign;
+  if (!found) return Verdict::kForeign;
+  return placed ? Verdict::kPartOfAnother : Verdict::kNoneInPlace;
 }
 
-// True when every new file of the set is in place, or none is: the folder holds one whole set.
+// The set's change to `r` is made: its new file is in place, or the file it removes is gone.
+bool IsPlaced(const std::string& folder, const Replacement& r) {
+  if (r.IsRemoval()) return Kind(In(folder, r.target)) == 0;
+  return Kind(In(folder, r.temp)) == 0 && Match(In(folder, r.target), r) == 1;
+}
+
+// True when every change of the set is made, or none is: the folder holds one whole set.
 bool IsWhole(const std::string& folder, const ReplacementSet& set) {
   size_t placed = 0;
   for (const Replacement& r : set)
-    if (Kind(In(folder, r.temp)) == 0 && Match(In(folder, r.target), r) == 1) ++placed;
+    if (IsPlaced(folder, r)) ++placed;
   return placed == 0 || placed == set.size();
 }
 
@@ -274,11 +300,11 @@ void DropOldCopies(const std::string& folder, const ReplacementSet& set) {
     if (!r.old.empty()) DeleteExact(In(folder, r.old));
 }
 
-// True when every new file in place has its old file beside it, to be put back.
+// True when every change made has its old file beside it, to be put back.
 bool CanUndo(const std::string& folder, const ReplacementSet& set) {
   for (const Replacement& r : set) {
-    if (Kind(In(folder, r.temp)) != 0 || r.old.empty()) continue;
-    if (Match(In(folder, r.target), r) == 1 && Kind(In(folder, r.old)) != 1) {
+    if (r.old.empty() || !IsPlaced(folder, r)) continue;
+    if (Kind(In(folder, r.old)) != 1) {
       SetLastError(ERROR_FILE_NOT_FOUND);
       return false;
     }
@@ -292,20 +318,24 @@ bool Undo(const std::string& folder, const ReplacementSet& set) {
   if (!CanUndo(folder, set)) return false;
   bool ok = true;
   for (const Replacement& r : set) {
-    if (Kind(In(folder, r.temp)) != 0) continue;  // not replaced
-    if (Match(In(folder, r.target), r) != 1) continue;
+    if (!IsPlaced(folder, r)) continue;
     if (!(r.old.empty() ? DeleteExact(In(folder, r.target)) : RenameExact(In(folder, r.old), In(folder, r.target))))
       ok = false;  // without an old file, the target is one the set added
   }
   if (!ok) return false;
-  for (const Replacement& r : set) DeleteExact(In(folder, r.temp));
+  for (const Replacement& r : set)
+    if (!r.IsRemoval()) DeleteExact(In(folder, r.temp));
   DropOldCopies(folder, set);
   return true;
 }
 
-// Puts the new files that are still beside their targets in place.
+// Puts the new files that are still beside their targets in place, and removes what the set removes.
 bool Complete(const std::string& folder, const ReplacementSet& set) {
   for (const Replacement& r : set) {
+    if (r.IsRemoval()) {
+      if (Kind(In(folder, r.target)) == 1 && !DeleteExact(In(folder, r.target))) return false;
+      continue;
+    }
     if (Kind(In(folder, r.temp)) != 1) continue;
     // A read-only file is not replaced, as a save would not replace it.
     const DWORD attr = GetFileAttributes(In(folder, r.target).c_str());
@@ -383,6 +413,10 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   const Verdict verdict = Examine(shown, folder, record, false, set);
   if (verdict == Verdict::kPartOfAnother) return Recovery::kRefused;
   if (verdict == Verdict::kForeign) return RecordAt(record) ? Recovery::kRecordLeft : result;
+  if (verdict == Verdict::kNoneInPlace) {
+    if (RenameExact(record, undo) && Undo(folder, set)) return DropRecord(folder, undo) ? result : Recovery::kRecordLeft;
+    return Recovery::kRecordLeft;
+  }
   if (Complete(folder, set)) {
     DropOldCopies(folder, set);
     return DropRecord(folder, record) ? result : Recovery::kRecordLeft;
@@ -399,6 +433,7 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   SetLastError(error);
   return Recovery::kRecordLeft;
 }
+
 }  // namespace
 
 int RecoverStoppedSave(const char* shown, const std::string& nativeFolder) {
@@ -447,7 +482,8 @@ int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWrite
   return CommitConfigFiles(folder, std::vector<CConfigFileWriter*>(files));
 }
 
-int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files) {
+int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files,
+                      const std::vector<CString>& removals) {
   CConfigFolderLock lock(folder);
   if (lock.IsRefused()) return 0;
   const std::string& dir = lock.GetNativeFolder();
@@ -458,17 +494,19 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     if (again != Recovery::kDone) return 0;
   }
   // Refused before anything is replaced, the failed write shown with `error` as its cause.
-  auto refuse = [](CConfigFileWriter* w, DWORD error) {
+  auto refuse = [](const CString& shown, DWORD error) {
     SetLastError(error);
-    ShowWriteFailure(w->m_name);
+    ShowWriteFailure(shown);
     return 0;
   };
   for (CConfigFileWriter* w : files) w->m_save.StartSync();
   ReplacementSet set;
+  std::vector<CString> shown;  // each change of the set as its messages name it
   std::vector<CConfigFileWriter*> writers;
   std::vector<std::string> names{kSetRecord};
   std::string checkedParent = dir;
   std::unordered_set<std::string> seen;
+  unsigned long long bytes = 0;
   for (CConfigFileWriter* w : files) {
     if (w->m_refused) return 0;  // its box was shown when it was made
     const CString& target = w->m_save.GetTarget();
@@ -476,11 +514,11 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     const std::string& path = w->m_save.GetNativeTarget();
     const std::string name = LastComponent(path);
     // Nor is a target that a link makes another target of the set: one file would take the bytes of two.
-    if (!IsSetTarget(dir, path, checkedParent) || !seen.insert(name).second) return refuse(w, ERROR_NOT_SUPPORTED);
+    if (!IsSetTarget(dir, path, checkedParent) || !seen.insert(name).second) return refuse(w->m_name, ERROR_NOT_SUPPORTED);
     // Refused as the replacement itself would refuse it, before anything is replaced.
     struct stat old;
     const bool exists = stat(path.c_str(), &old) == 0;
-    if (exists && (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR))) return refuse(w, ERROR_ACCESS_DENIED);
+    if (exists && (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR))) return refuse(w->m_name, ERROR_ACCESS_DENIED);
     // A set completed by the next reader after a stop is renamed as it stands.
     if (exists) w->m_save.TakeOldPermissions(old.st_mode);
     Replacement r{LastComponent(w->m_save.GetTempName().GetString()), name, exists ? SaveOldCopyName(name) : std::string(), {}};
@@ -488,54 +526,72 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
       ShowWriteFailure(w->m_name);
       return 0;
     }
+    // No more than a record may name: a larger set would be taken for none of ours after a stop.
+    bytes += r.made.size;
+    if (bytes > kMaxSetBytes) return refuse(w->m_name, ERROR_NOT_SUPPORTED);
     // On the disk before the record that lets a reader complete the set from it.
-    if (!w->m_save.Sync()) return refuse(w, GetLastError());
+    if (!w->m_save.Sync()) return refuse(w->m_name, GetLastError());
     set.push_back(std::move(r));
+    shown.push_back(w->m_name);
     names.push_back(name);
     writers.push_back(w);
   }
-  // No more than a record may name: a larger one would be taken for none of ours after a stop.
-  if (set.size() > kMaxSetFiles) return refuse(writers[kMaxSetFiles], ERROR_NOT_SUPPORTED);
+  // Removed with the set, so that a stop brings back none of them unless it brings back every old
+  // file. Only a writable plain file of the folder itself goes; anything else stays as it is.
+  for (const CString& removed : removals) {
+    const std::string path = ResolvePath(ResolveConfigFileName(removed));
+    const std::string name = LastComponent(path);
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR) ||
+        !IsSetTarget(dir, path, checkedParent) || !seen.insert(name).second)
+      continue;
+    set.push_back(Replacement{std::string(), name, SaveOldCopyName(name), {}});
+    shown.push_back(ShownFileName(removed));
+  }
+  if (set.size() > kMaxSetFiles) return refuse(shown[kMaxSetFiles], ERROR_NOT_SUPPORTED);
   // What saves stopped before their record was in place left beside these files.
   // (Once while the folder changes only by this process's saves: listing a large folder costs more
   // than the save.)
   std::vector<std::string> live;
-  for (const Replacement& r : set) live.push_back(r.temp);
+  for (const CConfigFileWriter* w : writers) live.push_back(LastComponent(w->m_save.GetTempName().GetString()));
   long long unchangedSince = writers.empty() ? -1 : writers[0]->m_save.GetFolderChangeTime();
   for (const CConfigFileWriter* w : writers) unchangedSince = std::min(unchangedSince, w->m_save.GetFolderChangeTime());
   SweepSaveLeftovers(dir, unchangedSince, names, live);
-  auto fail = [&](CConfigFileWriter* w) {
+  auto fail = [&](const CString& name) {
     const DWORD error = GetLastError();
     DeleteExact(In(dir, kSetRecord));
     DropOldCopies(dir, set);
-    return refuse(w, error);
+    return refuse(name, error);
   };
   CommitStep(-1);
   if (set.empty()) return 1;
   // Completing the set needs no old file, so the copies may follow the record.
   if (!WriteSetRecord(dir, set)) {
-    ShowWriteFailure(writers[0]->m_name);
+    ShowWriteFailure(shown[0]);
     return 0;
   }
   for (size_t i = 0; i < set.size(); ++i)
-    if (!set[i].old.empty() && !MakeOldCopy(In(dir, set[i].target), In(dir, set[i].old))) return fail(writers[i]);
+    if (!set[i].old.empty() && !MakeOldCopy(In(dir, set[i].target), In(dir, set[i].old))) return fail(shown[i]);
   for (size_t i = 0; i < set.size(); ++i) {
     CommitStep((int)i);
-    if (writers[i]->m_save.Replace()) continue;
+    if (set[i].IsRemoval() ? DeleteExact(In(dir, set[i].target)) : writers[i]->m_save.Replace()) continue;
     const DWORD error = GetLastError();
     // The undo record first, so that a stop while the old files go back finishes taking them back.
     const bool recorded = RenameExact(In(dir, kSetRecord), In(dir, kUndoRecord)) != FALSE;
     if (Undo(dir, set)) DeleteExact(In(dir, recorded ? kUndoRecord : kSetRecord));
-    return refuse(writers[i], error);
+    return refuse(shown[i], error);
   }
-  // The new names on the disk before the record goes, and its removal after.
+  // The new names on the disk before the record goes, and its removal after. A failed sync is a
+  // failed save: the set is in place, but may not survive a power cut; the record stays for the
+  // next hold of the lock to settle.
   const bool synced = SyncFolder(dir) != FALSE;
+  const DWORD syncError = GetLastError();
   CommitStep((int)set.size());
   DropOldCopies(dir, set);
   CommitStep((int)set.size() + 1);
   if (synced && DeleteExact(In(dir, kSetRecord))) SyncFolder(dir);
   SettleSweptLeftovers(dir, unchangedSince);
-  return 1;
+  return synced ? 1 : refuse(shown[0], syncError);
 }
 
 int CheckConfigSetFile(const char* folder, const char* name) {
