@@ -576,11 +576,13 @@ BOOL CSaveBeside::Commit() {
   // On the disk before it counts: the file before its rename, the folder's new name after it.
   if (!ReplaceSynced()) return FALSE;
   const std::string folder = ParentOf(m_native);
-  SyncFolder(folder);
+  const BOOL synced = SyncFolder(folder);
+  const DWORD error = t_lastError;
   // What saves of this file that were killed left beside it.
   SweepSaveLeftovers(folder, m_folderChanged, {LastComponent(m_native)});
   SettleSweptLeftovers(folder, m_folderChanged);
-  return TRUE;
+  // In place, but a power cut may still take it: the save has failed.
+  return synced ? TRUE : Fail(error);
 }
 
 BOOL CSaveBeside::ReplaceSynced() {
@@ -809,21 +811,33 @@ BOOL RenameExact(const std::string& from, const std::string& to) {
 BOOL DeleteExact(const std::string& path) { return unlink(path.c_str()) == 0 ? TRUE : FailErrno(errno); }
 
 void (*g_pfnSyncStep)(const char* path) = nullptr;
+int (*g_pfnSyncFault)(const char* path) = nullptr;
 
 std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
+namespace {
+
+// The errno a test makes the sync of `path` fail with, 0 for none.
+int SyncHooks(const char* path) {
+  if (g_pfnSyncStep) g_pfnSyncStep(path);
+  return g_pfnSyncFault ? g_pfnSyncFault(path) : 0;
+}
+
+}  // namespace
+
 BOOL SyncFile(int fd) {
-  if (g_pfnSyncStep) {
+  if (g_pfnSyncStep || g_pfnSyncFault) {
     char path[PATH_MAX];
     const ssize_t n = readlink(DescriptorPath(fd).c_str(), path, sizeof path - 1);
     path[n > 0 ? n : 0] = 0;
-    g_pfnSyncStep(path);
+    if (const int err = SyncHooks(path)) return FailErrno(err);
   }
   return fsync(fd) == 0 ? TRUE : FailErrno(errno);
 }
 
 BOOL SyncFolder(const std::string& nativeFolder) {
-  if (g_pfnSyncStep) g_pfnSyncStep(nativeFolder.c_str());
+  if (g_pfnSyncStep || g_pfnSyncFault)
+    if (const int err = SyncHooks(nativeFolder.c_str())) return FailErrno(err);
   const int fd = open(nativeFolder.empty() ? "." : nativeFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return FailErrno(errno);
   const int err = fsync(fd) == 0 ? 0 : errno;

@@ -340,6 +340,9 @@ BOOL SyncFolder(const std::string& nativeFolder);
 // For tests that record a save's syncs in their order: called before each sync with the native path
 // of the file or folder synced.
 extern void (*g_pfnSyncStep)(const char* path);
+// For tests that make a sync fail: called before each sync with the same path; a nonzero errno it
+// gives fails that sync with it.
+extern int (*g_pfnSyncFault)(const char* path);
 // For tests that swap what a save's own names lead to: called with the temporary file's name before
 // each step of a CSaveBeside that uses it (a descriptor or stream made over it, its mode set, its
 // sync, its rename).
