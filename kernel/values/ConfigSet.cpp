@@ -156,6 +156,12 @@ int Match(const std::string& path, const Replacement& r) {
   return read != 1 ? read : id == r.made ? 1 : 2;
 }
 
+// A record stands under `name` in the folder open as `dirFd`, as RecordAt.
+bool RecordIn(int dirFd, const char* name) {
+  struct stat st;
+  return fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 ? !S_ISDIR(st.st_mode) : errno != ENOENT && errno != ENOTDIR;
+}
+
 // Under the first set-aside name that takes it: one that a folder of that name (or a record that is
 // a folder) refuses is passed over, so that nothing planted keeps the record's name taken; past
 // those, under a name of the save's own letters.
@@ -386,7 +392,8 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   ReplacementSet set;
   const std::string undo = In(folder, kUndoRecord), record = In(folder, kSetRecord);
   Recovery result = Recovery::kDone;
-  if (RecordAt(undo)) {
+  const bool undoFound = RecordAt(undo);
+  if (undoFound) {
     const Verdict verdict = Examine(shown, folder, undo, true, set);
     if (verdict == Verdict::kPartOfAnother) return Recovery::kRefused;
     if (verdict != Verdict::kForeign) {
@@ -409,7 +416,7 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
       }
     }
   }
-  if (!RecordAt(record)) return RecordAt(undo) ? Recovery::kRecordLeft : result;
+  if (!RecordAt(record)) return undoFound && RecordAt(undo) ? Recovery::kRecordLeft : result;
   const Verdict verdict = Examine(shown, folder, record, false, set);
   if (verdict == Verdict::kPartOfAnother) return Recovery::kRefused;
   if (verdict == Verdict::kForeign) return RecordAt(record) ? Recovery::kRecordLeft : result;
@@ -475,7 +482,15 @@ CConfigFolderLock::CConfigFolderLock(const char* folder) : m_lock(ShownFileName(
   }
   m_native = WithoutTrailingSlash(m_lock.GetNativePath());  // looked up once, by the lock
   // A nested hold finds the folder complete already.
-  if (m_lock.IsOutermost()) m_refused = RecoverFolder(folder, m_native) == Recovery::kRefused;
+  if (!m_lock.IsOutermost()) return;
+  // Most holds find nothing to complete: looked up from the folder's own descriptor, and a folder
+  // without sub-folders holds no restore's folder.
+  const int fd = m_lock.GetDescriptor();
+  if (fd >= 0 && !RecordIn(fd, kUndoRecord) && !RecordIn(fd, kSetRecord)) {
+    if (m_lock.MayHoldFolders()) FinishRestore(m_native, true);
+    return;
+  }
+  m_refused = RecoverFolder(folder, m_native) == Recovery::kRefused;
 }
 
 int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files) {
