@@ -279,7 +279,9 @@ Verdict Judge(const std::string& folder, const ReplacementSet& set, bool undoing
     const int o = r.old.empty() ? 0 : Kind(In(folder, r.old));
     if (t < 0 || g < 0 || o < 0) return Verdict::kForeign;
     found = found || t != 0 || g == 1;
-    placed = placed || g == 1;
+    // A record of the earlier form knows its new files by time, which a copy may not keep: one of
+    // them in place may go unrecognised.
+    placed = placed || g == 1 || r.byTime;
     if (t != 0 ? t != 1 : !undoing && g != 1) describes = false;
   }
   if (describes) return Verdict::kDescribes;
@@ -564,14 +566,14 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     shown.push_back(ShownFileName(removed));
   }
   if (set.size() > kMaxSetFiles) return refuse(shown[kMaxSetFiles], ERROR_NOT_SUPPORTED);
-  // What saves stopped before their record was in place left beside these files.
-  // (Once while the folder changes only by this process's saves: listing a large folder costs more
-  // than the save.)
-  std::vector<std::string> live;
-  for (const CConfigFileWriter* w : writers) live.push_back(LastComponent(w->m_save.GetTempName().GetString()));
-  long long unchangedSince = writers.empty() ? -1 : writers[0]->m_save.GetFolderChangeTime();
-  for (const CConfigFileWriter* w : writers) unchangedSince = std::min(unchangedSince, w->m_save.GetFolderChangeTime());
-  SweepSaveLeftovers(dir, unchangedSince, names, live);
+  // What saves stopped before their record was in place left beside these files, where there is a
+  // sign of it: listing a large folder costs more than the save.
+  std::vector<std::string> live, due;
+  for (const CConfigFileWriter* w : writers) {
+    live.push_back(LastComponent(w->m_save.GetTempName().GetString()));
+    if (w->m_save.FoundFirstNameTaken()) due.push_back(LastComponent(w->m_save.GetNativeTarget()));
+  }
+  SweepSaveLeftovers(dir, names, due, live);
   auto fail = [&](const CString& name) {
     const DWORD error = GetLastError();
     DeleteExact(In(dir, kSetRecord));
@@ -605,7 +607,6 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   DropOldCopies(dir, set);
   CommitStep((int)set.size() + 1);
   if (synced && DeleteExact(In(dir, kSetRecord))) SyncFolder(dir);
-  SettleSweptLeftovers(dir, unchangedSince);
   return synced ? 1 : refuse(shown[0], syncError);
 }
 

@@ -225,8 +225,9 @@ class CSaveBeside {
   // The target as the file system knows it (looked up once, when the object was made).
   const std::string& GetNativeTarget() const { return m_native; }
   const CString& GetTempName() const { return m_temp; }
-  // The folder's FolderChangeTime before this save made its temporary file there.
-  long long GetFolderChangeTime() const { return m_folderChanged; }
+  // The temporary file's first name (the one a save of the target tries first) was taken when this
+  // save made its own: a sign that a save of the target was killed there, or runs beside this one.
+  bool FoundFirstNameTaken() const { return m_firstNameTaken; }
   // The target is a folder (a link followed), which no save replaces.
   bool IsFolder() const { return m_folder; }
   // A device or pipe, written in place: the temporary name is the target.
@@ -280,7 +281,7 @@ class CSaveBeside {
   int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
   int m_createError = 0;  // why the temporary file could not be made
   unsigned m_madeMode = kUnknownMode;  // the temporary file's mode when it was made
-  long long m_folderChanged = -1;  // FolderChangeTime of the folder before the temporary was made
+  bool m_firstNameTaken = false;
   bool m_inPlace = false;
   bool m_folder = false;
   bool m_committed = false;
@@ -301,6 +302,9 @@ bool MatchFilePattern(const char* pattern, const char* name);
 std::string SaveReplacedFile(const std::string& native);
 // A fresh temporary name that a save of the file `path` makes beside it (nothing is created).
 std::string NewSaveTempName(const std::string& path);
+// The temporary name that every save of the file `path` tries first: a file under it is one a save
+// of the target made (a killed one's, or a live one's).
+std::string FirstSaveTempName(const std::string& path);
 // True when `name` is a temporary name that a save of the file `target` makes.
 bool IsSaveTempName(const std::string& name, const std::string& target);
 // The name of the copy of the old `target` that a set of files replaced as one keeps until the set
@@ -356,13 +360,11 @@ void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::strin
                          const std::vector<std::string>& live = {});
 // The time of the folder's last change (nanoseconds since 1970), -1 when it cannot be looked at.
 long long FolderChangeTime(const std::string& folder);
-// RemoveSaveLeftovers for a save that found the folder as it was at `unchangedSince` (its
-// FolderChangeTime before the save made anything there): the targets this process swept while
-// the folder has not changed since are passed over, since listing a large folder on every save
-// costs more than the save. SettleSweptLeftovers once the save is done: its own changes leave
-// nothing to sweep.
-void SweepSaveLeftovers(const std::string& folder, long long unchangedSince, const std::vector<std::string>& targets,
-                        const std::vector<std::string>& live = {});
-void SettleSweptLeftovers(const std::string& folder, long long unchangedSince);
-// Sweeps the folder again at its next save: a recovery there found what a killed save left.
+// RemoveSaveLeftovers where a killed save may have left something: for the targets `due` (those
+// whose save found its first temporary name taken), and for every one of `targets` once a recovery
+// in the folder found a killed save there (ForgetSweptLeftovers). A save makes its temporary under
+// the first name unless another save of the target holds it, so a killed save's is found there,
+// and a save in a large folder seldom lists it.
+void SweepSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
+                        const std::vector<std::string>& due, const std::vector<std::string>& live = {});
 void ForgetSweptLeftovers(const std::string& folder);

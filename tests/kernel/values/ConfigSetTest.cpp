@@ -181,4 +181,30 @@ TEST_F(ConfigSetTest, AFailedSyncOfTheFolderFailsTheSaveWithItsBoxAndTheFolderSt
   }
 }
 
+TEST_F(ConfigSetTest, ASaveListsTheFolderOnlyWhereAKilledSaveLeftASign) {
+  // Killed before its record was in place, in a process of its own; the next save, in another,
+  // finds its temporaries under their first names.
+  const std::string dir = Folder("killed-before-record", kOld);
+  for (const int stopAt : {-1, -2}) {
+    const std::string result = dravonix::test::InChildProcess([&] {
+      g_stopAt = stopAt;
+      g_pfnConfigCommitStep = [](int step) {
+        if (step == g_stopAt) raise(SIGKILL);
+      };
+      return std::to_string(Save(dir, kNew));
+    });
+    EXPECT_EQ(result.rfind(stopAt == -1 ? "child failed: signal 9" : "1", 0), 0u) << result;
+  }
+  EXPECT_EQ(Read(dir), kNew);
+  // A temporary under another name is left only by a save killed while another save of its target
+  // ran: the next save does not list the folder for it, unless the first name is taken too.
+  const std::string drawn = dir + "/a.cfg.~dvx-k3j9x2";
+  Write(drawn, "left");
+  ASSERT_EQ(1, Save(dir, kOld));
+  EXPECT_TRUE(fs::exists(drawn));
+  Write(FirstSaveTempName(dir + "/b.cfg"), "left");
+  ASSERT_EQ(1, Save(dir, kNew));
+  EXPECT_EQ(Read(dir), (Files{{"a.cfg", "new a, longer"}, {"a.cfg.~dvx-k3j9x2", "left"}, {"b.cfg", "new b, longer"}, {"c.cfg", "new c, longer"}}));
+}
+
 }  // namespace
