@@ -60,19 +60,34 @@ function(dravonix_test folder)
 endfunction()
 
 # The sample kernel folder assembled in the build tree: the fixture files plus
-# the plug-ins built from suite/. Tests and the example host copy it.
+# the plug-ins built from suite/. The example host copies it, and it is installed.
 set(DRAVONIX_KERNEL_FOLDER ${CMAKE_BINARY_DIR}/kernel CACHE INTERNAL "")
 set(DRAVONIX_INSTALL_KERNEL_DIR ${CMAKE_INSTALL_DATADIR}/dravonix/kernel)
+# The tests' own kernel folder: the sample one plus the plug-ins made to fail, which a host
+# must never meet. Tests copy it.
+set(DRAVONIX_TEST_KERNEL_FOLDER ${CMAKE_BINARY_DIR}/test-kernel CACHE INTERNAL "")
 
-# dravonix_plugin(name SUBDIR sub SOURCES ... [LIBS ...]): a plug-in module
-# `name.so` placed in the kernel folder's `sub` (empty for the top).
+# dravonix_plugin(name SUBDIR sub SOURCES ... [LIBS ...] [TEST_ONLY]): a plug-in module
+# `name.so` placed in the kernel folder's `sub` (empty for the top); with TEST_ONLY only in the
+# tests' kernel folder, and not installed.
 function(dravonix_plugin name)
-  cmake_parse_arguments(A "" "SUBDIR" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(A "TEST_ONLY" "SUBDIR" "SOURCES;LIBS" ${ARGN})
   add_library(${name} MODULE ${A_SOURCES})
+  set(folder ${DRAVONIX_KERNEL_FOLDER})
+  if(A_TEST_ONLY)
+    set(folder ${DRAVONIX_TEST_KERNEL_FOLDER})
+  endif()
   set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".so"
-    LIBRARY_OUTPUT_DIRECTORY ${DRAVONIX_KERNEL_FOLDER}/${A_SUBDIR})
+    LIBRARY_OUTPUT_DIRECTORY ${folder}/${A_SUBDIR})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE dravonix dravonix-platform ${A_LIBS})
+  if(A_TEST_ONLY)
+    add_dependencies(test_kernel_folder ${name})
+    # A build tree made before the split may still hold it in the sample folder.
+    add_custom_command(TARGET ${name} POST_BUILD
+                       COMMAND ${CMAKE_COMMAND} -E rm -f ${DRAVONIX_KERNEL_FOLDER}/${A_SUBDIR}/${name}.so)
+    return()
+  endif()
   add_dependencies(kernel_folder ${name})
   # Installed into the sample kernel folder, finding the libraries from there.
   set(dest ${DRAVONIX_INSTALL_KERNEL_DIR})

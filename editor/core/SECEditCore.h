@@ -162,6 +162,8 @@ class SECEditCoreBase {
   int DeleteSelection(BOOL bRedraw, BOOL bUndo);
   int DeleteColumnSelection(BOOL bRedraw, BOOL bUndo);
   void ReanchorLines(int nOldCaretLine);
+  // Re-anchors when lines of the text were freed since this window last looked (by another window too).
+  void KeepLinesLive();
   int OnEditUndo();
   int OnEditRedo();
 
@@ -264,6 +266,7 @@ class SECEditCoreBase {
   CFont m_font;
 
   static BOOL ms_bInMouseMove;  // one mouse move at a time, process-wide
+  uint32_t m_nLinesSeen;  // the text's count of line frees when the lines held here were last checked
   tagLINEDESC* m_pCarryLine;  // the row being painted and its block-comment state, carried down
   uint32_t m_nCarryState;
 
@@ -306,6 +309,7 @@ class SECEditCore : public BASE, public SECEditCoreBase {
 
   virtual void OnDraw(CDC*) {}
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    KeepLinesLive();
     if (message == FindReplaceMessage()) return OnFindReplace(wParam, lParam);
     return BASE::WindowProc(message, wParam, lParam);
   }

@@ -84,25 +84,68 @@ void SECEditCoreBase::RedrawBelow(int nRow) {
   m_pWnd->UpdateWindow();
 }
 
+// The lines held here may have been freed: they are only compared with lines of the text, never read,
+// until found among them.
 void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
   SECEdit* e = GetEdit();
-  int n = nOldCaretLine < 1 ? 1 : nOldCaretLine;
-  bool caretThere = m_pCurLine && e->FindLine(n) == m_pCurLine;
-  if (!caretThere) {
-    m_pCurLine = e->FindLine(n);
-    m_nCurLine = (int)GetEdit()->LineNumber(m_pCurLine);
+  if (!e) return;
+  m_nLinesSeen = e->m_nLinesFreed;
+  enum { kCaret, kTop, kStart, kEnd, kAnchor, kHeld };
+  tagLINEDESC* const held[kHeld] = {m_pCurLine, m_pTopLine, m_selStart.pLine, m_selEnd.pLine, m_selAnchor.pLine};
+  int at[kHeld] = {0, 0, 0, 0, 0};  // number in the text, 0 when gone or null
+  // A caret and top line still at their numbers need no walk; a selection always has one.
+  auto atNumber = [e](tagLINEDESC* p, int n) {
+    tagLINEDESC* found = p && n >= 1 ? e->FindLine(n) : nullptr;
+    return found == p && found && (int)e->LineNumber(found) == n ? n : 0;
+  };
+  at[kCaret] = atNumber(m_pCurLine, m_nCurLine);
+  if (!at[kCaret]) at[kCaret] = atNumber(m_pCurLine, nOldCaretLine);
+  at[kTop] = atNumber(m_pTopLine, m_nTopLine);
+  bool walk = !at[kCaret] || !at[kTop];
+  for (int i = kStart; i < kHeld; ++i) walk = walk || held[i];
+  if (walk) {
+    int n = 0, left = 0;
+    for (int i = 0; i < kHeld; ++i) left += held[i] && !at[i];
+    for (tagLINEDESC* p = SECEdit::GetFirstLine(e->m_pLine); p && left > 0; p = p->pNext) {
+      ++n;
+      for (int i = 0; i < kHeld; ++i)
+        if (held[i] == p && !at[i]) at[i] = n, --left;
+    }
+  }
+  if (at[kCaret]) {
+    m_nCurLine = at[kCaret];
+    // The top line stays while it is still a line above the caret.
+    if (at[kTop] && at[kTop] <= at[kCaret]) {
+      m_nTopLine = at[kTop];
+    } else {
+      m_pTopLine = m_pCurLine;
+      m_nTopLine = m_nCurLine;
+    }
+  } else {
+    m_pCurLine = e->FindLine(nOldCaretLine < 1 ? 1 : nOldCaretLine);
+    m_nCurLine = (int)e->LineNumber(m_pCurLine);
     m_pTopLine = m_pCurLine;
     m_nTopLine = m_nCurLine;
-    return;
   }
-  m_nCurLine = (int)GetEdit()->LineNumber(m_pCurLine);
-  // The top line is kept when it is still found above the caret; it may have gone with the text.
-  tagLINEDESC* p = m_pCurLine;
-  for (int k = m_nCurLine - m_nTopLine; k > 0 && p; --k) p = p->pPrev;
-  if (m_nTopLine > m_nCurLine || p != m_pTopLine) {
-    m_pTopLine = m_pCurLine;
-    m_nTopLine = m_nCurLine;
+  // A selection that lost a line goes with it.
+  bool selLive = at[kStart] && at[kEnd] && at[kStart] <= at[kEnd] && (at[kAnchor] || !m_selAnchor.pLine);
+  if (held[kStart] || held[kEnd] || held[kAnchor] || m_bSelection) {
+    if (!selLive) {
+      ClearSelection(FALSE);
+      m_selStart = m_selEnd = m_selAnchor = SECSelEnd{};
+      m_nSelMode = 1;
+    }
   }
+}
+
+void SECEditCoreBase::KeepLinesLive() {
+  if (!m_pCurLine) return;  // no text bound yet: nothing held, and none to be made for asking
+  SECEdit* e = GetEdit();
+  if (!e || m_nLinesSeen == e->m_nLinesFreed) return;
+  tagLINEDESC* top = m_pTopLine;
+  BOOL sel = m_bSelection;
+  ReanchorLines(m_nCurLine);
+  if (top != m_pTopLine || sel != m_bSelection) Redraw(FALSE);
 }
 
 // The edit operations keep the line count current, so only the scroll range follows it.

@@ -393,7 +393,9 @@ void SECEditCoreBase::EnsureCaretVisible() {
         m_pTopLine = m_pCurLine;
         m_nTopLine = m_nCurLine;
       } else {
-        for (; y < dlg.bottom && m_pTopLine->pPrev; y += h) m_pTopLine = m_pTopLine->pPrev, --m_nTopLine;
+        // A dialog taller than the window would push the match out of it: the last whole row is as far as it goes.
+        const int last = (rows - 1) * h;
+        for (; y < dlg.bottom && y < last && m_pTopLine->pPrev; y += h) m_pTopLine = m_pTopLine->pPrev, --m_nTopLine;
       }
     }
   }

@@ -69,6 +69,7 @@ void CConversationEditCtrl::ClearEdit() {
   SECEdit* e = GetEdit();
   e->TextChangedAt(0);
   SECEdit::FreeLineList(e->m_pLine);
+  ++e->m_nLinesFreed;
   e->ClearUndo();
   e->m_pLine = SECEdit::NewLine(64);
   if (e->m_pLine) e->m_pLine->nLength = 0;

@@ -216,6 +216,7 @@ void CTextFileDoc::InitializeInterpreterDoc() {
 void CTextFileDoc::ResetText(const char* pszLine) {
   m_edit.TextChangedAt(0);
   SECEdit::FreeLineList(m_edit.m_pLine);
+  ++m_edit.m_nLinesFreed;
   m_edit.m_numberShifts.clear();
   m_edit.ClearUndo();
   int n = (int)strlen(pszLine);

@@ -230,6 +230,7 @@ void CTextFileView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
     SECEditView::OnUpdate(pSender, lHint, pHint);
     return;
   }
+  KeepLinesLive();
   auto* line = reinterpret_cast<tagLINEDESC*>(pHint);
   int kind = d->GetType();
   bool window = kind == CTextFileDoc::FILETYPE_OUTPUT || kind == CTextFileDoc::FILETYPE_INTERPRETER;

@@ -73,6 +73,7 @@ void SECEdit::FreeAll() {
   TextChangedAt(0);
   m_numberShifts.clear();
   FreeLineList(m_pLine);
+  ++m_nLinesFreed;
   m_pLine = nullptr;
   if (m_pUndo) {
     ClearUndo();

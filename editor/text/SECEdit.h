@@ -297,6 +297,8 @@ class SECEdit {
   char m_szLineEnd[4];
   BOOL m_bInComment;
   int m_nLineCount;  // kept current by the edit and file operations
+  // Moves whenever lines of the text are freed: windows holding line pointers look them up again.
+  uint32_t m_nLinesFreed = 0;
   BOOL m_bModified;
   BOOL m_bReadOnly;
   BOOL m_bWordWrap;

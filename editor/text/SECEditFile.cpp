@@ -128,6 +128,7 @@ int SECEdit::ReadLinesFromHandle(CFile* pFile, char* pBuffer, int nChunk, tagLIN
     *ppFirst = head;
   } else if (head) {
     FreeLineList(m_pLine);
+    ++m_nLinesFreed;
     m_pLine = head;
     m_nLineCount = lines;
     TextChangedAt(0);
@@ -171,6 +172,7 @@ int SECEdit::ReadFromFile(const char* pszPath) {
     count = 1;
   }
   FreeLineList(m_pLine);
+  ++m_nLinesFreed;
   m_pLine = first;
   m_nLineCount = count;  // the lines come numbered
   m_numberShifts.clear();

@@ -234,6 +234,7 @@ int SECEdit::DeleteText(SECEditPos& start, SECEditPos& end, BOOL bUndo) {
       ++removed;
       p = next;
     }
+    if (removed) ++m_nLinesFreed;
     A->pNext = after;
     if (after) after->pPrev = A;
     m_nLineCount -= removed;
@@ -407,6 +408,7 @@ int SECEdit::JoinLines(SECEditPos& pos, BOOL bUndo) {
     const int no = NumberOf(A);
     UnlinkLine(B);
     FreeLine(B);
+    ++m_nLinesFreed;
     if (--m_nLineCount < 1) m_nLineCount = 1;
     ShiftNumbers((uint32_t)no + 1, -1, nullptr, nullptr, 0);
     if (bUndo) {

@@ -60,6 +60,7 @@ void SECEditView::CoreSetScrollPos(int nBar, int nPos, BOOL bRedraw) {
 }
 
 void SECEditView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
+  KeepLinesLive();
   int row = 0, col = 0;
   CSplitterWnd* split = lHint == SECEDIT_HINT_MOVED ? GetSplitter(&row, &col) : nullptr;
   if (split) {

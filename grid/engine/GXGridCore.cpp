@@ -56,14 +56,68 @@ void CGXGridCore::SetOperationPercent(int nPercent) {
   if (progress.nLevel > 0) progress.nPercent = (DWORD)std::clamp(nPercent, 0, 100);
 }
 
+namespace {
+
+// A styles map as the grid makes one: the built-in styles and the cell types' user attributes (so
+// that styles holding them are written and read whole), then what the profile keeps.
+CGXStylesMap* NewStylesMap(CRuntimeClass* pStyleClass) {
+  auto* map = new CGXStylesMap(pStyleClass);
+  map->CreateStandardStyles();
+  if (CGXAbstractControlFactory* factory = GXGetLibraryData().m_pControlFactory)
+    factory->RegisterAllUserAttributes(map);
+  map->ReadProfile();
+  return map;
+}
+
+// Gives a parameter object the parts it lacks: properties, a styles map and data.
+void CompleteParam(CGXGridParam& param, CRuntimeClass* pStyleClass, BOOL bData) {
+  if (!param.m_pProperties) {
+    auto* props = new CGXProperties;
+    props->AddDefaultUserProperties();
+    props->ReadProfile();
+    param.SetProperties(props, TRUE);
+  }
+  if (!param.m_pStylesMap) param.SetStylesMap(NewStylesMap(pStyleClass), TRUE);
+  if (bData && !param.m_pData) param.SetData(new CGXData, TRUE);
+}
+
+void LookupBaseStyles(CGXGridCore& grid) {
+  grid.m_pStyleColHeader = grid.m_pStyleRowHeader = grid.m_pStyleStandard = nullptr;
+  CGXStylesMap* map = grid.GetParam() ? grid.GetParam()->m_pStylesMap : nullptr;
+  if (!map) return;
+  map->LookupStyle(map->GetColHeaderStyleId(), grid.m_pStyleColHeader);
+  map->LookupStyle(map->GetRowHeaderStyleId(), grid.m_pStyleRowHeader);
+  map->LookupStyle(map->GetStandardStyleId(), grid.m_pStyleStandard);
+}
+
+}  // namespace
+
 void CGXGridCore::SetParam(CGXGridParam* pParam, BOOL bMustDelete) {
   if (!pParam) {
     pParam = new CGXGridParam;
     bMustDelete = TRUE;
   }
-  if (m_bOwnParam && m_pParam != pParam) delete m_pParam;
+  const BOOL bOther = m_pParam != pParam;
+  if (bOther) {
+    // The composed styles, the base styles and the selection range point into the old object.
+    const int lock = m_nLockUpdate;
+    m_nLockUpdate = 0;
+    FreeObjectCache();
+    m_nLockUpdate = lock;
+    m_pStyleColHeader = m_pStyleRowHeader = m_pStyleStandard = nullptr;
+    m_posSelRange = nullptr;
+    if (m_bOwnParam) delete m_pParam;
+  }
   m_pParam = pParam;
   m_bOwnParam = bMustDelete;
+  if (!bOther || !m_bInitialized) return;
+  CompleteParam(*m_pParam, m_pStyleClass, TRUE);
+  LookupBaseStyles(*this);
+  if (!m_pParam->m_SelRects.IsEmpty()) m_posSelRange = m_pParam->m_SelRects.GetTailPosition();
+  m_nZoom = m_pParam->m_pProperties->GetZoom();
+  TakeCharSize();
+  m_nTopRow = std::max<ROWCOL>(m_nTopRow, GetFrozenRows() + 1);
+  m_nLeftCol = std::max<ROWCOL>(m_nLeftCol, GetFrozenCols() + 1);
 }
 
 // ---- life and document ---------------------------------------------------------------------------------
@@ -100,23 +154,8 @@ BOOL CGXGridCore::Initialize() {
   if (!m_pCurrentCellStyle) m_pCurrentCellStyle = CreateStyle();
   if (!m_pParam) SetParam(new CGXGridParam, TRUE);
   FreeObjectCache();
-  if (!m_pParam->m_pProperties) {
-    auto* props = new CGXProperties;
-    props->AddDefaultUserProperties();
-    props->ReadProfile();
-    m_pParam->SetProperties(props, TRUE);
-  }
-  if (!m_pParam->m_pStylesMap) {
-    auto* map = new CGXStylesMap(m_pStyleClass);
-    map->CreateStandardStyles();
-    map->ReadProfile();
-    m_pParam->SetStylesMap(map, TRUE);
-  }
-  m_pStyleColHeader = m_pStyleRowHeader = m_pStyleStandard = nullptr;
-  CGXStylesMap* map = m_pParam->m_pStylesMap;
-  map->LookupStyle(map->GetColHeaderStyleId(), m_pStyleColHeader);
-  map->LookupStyle(map->GetRowHeaderStyleId(), m_pStyleRowHeader);
-  map->LookupStyle(map->GetStandardStyleId(), m_pStyleStandard);
+  CompleteParam(*m_pParam, m_pStyleClass, FALSE);
+  LookupBaseStyles(*this);
   if (CGXAbstractControlFactory* factory = GXGetLibraryData().m_pControlFactory) {
     UINT id = m_pStyleStandard ? m_pStyleStandard->GetControl() : 0;
     CGXControl* control = factory->CreateControl(id, this);

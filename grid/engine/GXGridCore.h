@@ -551,7 +551,6 @@ class CGXGridCore {
   // The last row that shows, at least partly, in the grid area.
   ROWCOL LastRowInView();
   ROWCOL LastColInView();
-  ROWCOL m_nKeySelAnchorRow = 0, m_nKeySelAnchorCol = 0;
   BOOL m_bDraggedWhilePressed = FALSE;
   BYTE m_nPressState = 0;
   BYTE m_cLeadByte = 0;
@@ -879,8 +878,12 @@ class CGXGridCore {
   friend class CGXBlockCmd;
 
  private:
-  // The range the keyboard extends, null when the selection list no longer holds it.
-  CGXRange* KeySelRange();
+  // The range that Shift extends from (m_nAnchorRow, m_nAnchorCol), by mouse and keys alike; null
+  // when the selection list no longer holds it.
+  CGXRange* AnchorRange();
+  // What Shift selects from the anchor to a cell: whole rows to a row header, whole columns to a
+  // column header (from the first row or column when the anchor has none), else the rectangle.
+  CGXRange RangeFromAnchor(ROWCOL nAnchorRow, ROWCOL nAnchorCol, ROWCOL nRow, ROWCOL nCol);
   // Button 0 left, 1 middle, 2 right.
   BOOL HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt, UINT nFlags,
                  WORD nHitState);

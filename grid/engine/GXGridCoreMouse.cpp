@@ -58,7 +58,12 @@ BOOL CGXGridCore::StartSelDragByMouse(ROWCOL nRow, ROWCOL nCol) {
     if (rowHeader && r->IsRows() && nRow >= r->m_nTop && nRow <= r->m_nBottom) whole = TRUE;
   }
   if (!whole) return FALSE;
-  if (OnSelDragStart(colHeader ? 0 : nRow, colHeader ? nCol : 0)) return TRUE;
+  if (OnSelDragStart(colHeader ? 0 : nRow, colHeader ? nCol : 0)) {
+    // The dragged range is the one a later Shift extends, from its first row (column).
+    if (const CGXRange* dragged = AnchorRange())
+      m_nAnchorRow = dragged->IsRows() ? dragged->m_nTop : 0, m_nAnchorCol = dragged->IsCols() ? dragged->m_nLeft : 0;
+    return TRUE;
+  }
   m_nSelDragKind = 0;
   if (const HWND hwnd = GridHwnd(m_pGridWnd)) ::SendMessage(hwnd, WM_CANCELMODE, 0, 0);
   return FALSE;
@@ -96,18 +101,34 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
   }
   CGXRangeList& sel = m_pParam->m_SelRects;
   const WORD allow = m_pParam->m_wAllowSelection, behave = m_pParam->m_wSelectionBehavior;
+  // A refused drag of selected rows sends WM_CANCELMODE; no mouse action may run yet, or the cancel
+  // would take the selection with it.
+  m_wMouseAction = 0;
+  if (!(row == 0 && col == 0) && StartSelDragByMouse(row, col)) {
+    CaptureOrAutoScroll(row, col);
+    return TRUE;
+  }
   m_wMouseAction = 1;
   m_nPressRow = row, m_nPressCol = col;
   if (IsCurrentCell(row, col) && IsCurrentCellActive()) m_wMouseAction |= 0x100;
   if (row == 0 && col == 0) {
     if ((allow & 0x04) && OnStartSelection(0, 0, nFlags, point)) {
-      const BOOL whole = !sel.IsEmpty() && sel.GetHead()->IsTable();
-      SelectRange(CGXRange().SetWholeTable(), !whole, TRUE);
+      BOOL whole = FALSE;
+      for (POSITION pos = sel.GetHeadPosition(); pos && !whole;) whole = sel.GetNext(pos)->IsTable();
+      const CGXRange table = CGXRange().SetWholeTable();
+      if (OnChangingSelection(whole ? nullptr : &table, FALSE, FALSE)) {
+        if (whole) {
+          SelectRange(table, FALSE, TRUE);
+          m_posSelRange = nullptr;
+        } else {
+          // The table becomes the selection and the range a Shift+click or Shift+arrow extends.
+          SetSelection(nullptr);
+          SelectRange(table, TRUE, TRUE);
+          m_posSelRange = sel.GetTailPosition();
+          m_nAnchorRow = m_nAnchorCol = 0;
+        }
+      }
     }
-  } else if (StartSelDragByMouse(row, col)) {
-    m_wMouseAction = 0;
-    CaptureOrAutoScroll(row, col);
-    return TRUE;
   } else {
     BOOL ctrl = (nFlags & MK_CONTROL) && (allow & 0x10), shift = (nFlags & MK_SHIFT) && (allow & 0x20);
     if (behave & 0x02) ctrl = shift = TRUE;
@@ -117,10 +138,16 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
       ROWCOL curRow = 0, curCol = 0;
       const BOOL hasCurrent = GetCurrentCell(curRow, curCol);
       if (!shift && !ctrl) {
-        SetSelection(nullptr);
+        // Every removal is reported, so that views keeping a selection state see it go.
+        if (!sel.IsEmpty() && OnChangingSelection(nullptr, FALSE, FALSE)) {
+          SetSelection(nullptr);
+          OnChangedSelection(nullptr, FALSE, FALSE);
+        }
       } else if (ctrl && !shift && sel.IsEmpty() && hasCurrent && !(behave & 3) &&
-                 !(curRow == row && curCol == col)) {
-        SelectRange(CGXRange().SetCellRange(curRow, curCol, curRow, curCol), TRUE, TRUE);
+                 !(curRow == row && curCol == col) && curRow > GetHeaderRows() && curCol > GetHeaderCols()) {
+        // A header cell is no cell range of its own.
+        const CGXRange first = CGXRange().SetCellRange(curRow, curCol, curRow, curCol);
+        if (OnChangingSelection(&first, FALSE, FALSE)) SelectRange(first, TRUE, TRUE);
       }
       const ROWCOL hr = GetHeaderRows(), hc = GetHeaderCols();
       const BOOL rowHeader = col == 0 && row > hr && (allow & 0x01);
@@ -128,40 +155,44 @@ BOOL CGXGridCore::OnLButtonDown(UINT nFlags, CPoint point) {
       const BOOL inner = row > hr && col > hc && (allow & 0x08);
       if (rowHeader || colHeader || inner) {
         if (shift) {
-          const BOOL added = sel.IsEmpty() || !m_posSelRange;
-          if (added) {
-            m_posSelRange = sel.AddTail(new CGXRange());
-            m_nAnchorRow = hasCurrent ? curRow : row, m_nAnchorCol = hasCurrent ? curCol : col;
+          // The last selected range is extended: the anchored one, else the tail from its first
+          // cell, else a new one from the current cell.
+          POSITION pos = AnchorRange() ? m_posSelRange : nullptr;
+          ROWCOL anchorRow = m_nAnchorRow, anchorCol = m_nAnchorCol;
+          if (!pos && !sel.IsEmpty()) {
+            pos = sel.GetTailPosition();
+            const CGXRange* tail = sel.GetAt(pos);
+            anchorRow = tail->IsCols() || tail->IsTable() ? 0 : tail->m_nTop;
+            anchorCol = tail->IsRows() || tail->IsTable() ? 0 : tail->m_nLeft;
+          } else if (!pos) {
+            anchorRow = hasCurrent ? curRow : row, anchorCol = hasCurrent ? curCol : col;
           }
-          // A row header extends whole rows (no columns), a column header whole columns (no rows).
-          const ROWCOL top = colHeader ? 0 : std::min(m_nAnchorRow, row);
-          const ROWCOL bottom = colHeader ? 0 : std::max(m_nAnchorRow, row);
-          const ROWCOL left = rowHeader ? 0 : std::min(m_nAnchorCol, col);
-          const ROWCOL right = rowHeader ? 0 : std::max(m_nAnchorCol, col);
-          CGXRange range;
-          if (top && left) range.SetCellRange(top, left, bottom, right);
-          else if (top) range.SetRowRange(top, bottom);
-          else if (left) range.SetColRange(left, right);
-          else range.SetWholeTable();
+          const CGXRange range = RangeFromAnchor(anchorRow, anchorCol, row, col);
           if (OnChangingSelection(&range, FALSE, FALSE)) {
-            SetSelection(m_posSelRange, top, left, bottom, right);
+            if (!pos) pos = sel.AddTail(new CGXRange());
+            m_posSelRange = pos, m_nAnchorRow = anchorRow, m_nAnchorCol = anchorCol;
+            SetSelection(m_posSelRange, range.m_nTop, range.m_nLeft, range.m_nBottom, range.m_nRight);
             OnChangedSelection(sel.GetAt(m_posSelRange), FALSE, FALSE);
-          } else if (added) {
-            // A refused change leaves no empty range behind.
-            delete sel.GetAt(m_posSelRange);
-            sel.RemoveAt(m_posSelRange);
-            m_posSelRange = nullptr;
+            m_wMouseAction |= 0x02;
           }
         } else {
-          m_posSelRange = sel.AddTail(new CGXRange());
-          m_nAnchorRow = row, m_nAnchorCol = col;
-          if (rowHeader || colHeader || (behave & 3)) {
-            const ROWCOL top = colHeader ? 0 : row, left = rowHeader || (behave & 3) ? 0 : col;
-            SetSelection(m_posSelRange, top, left, top, left);
-            OnChangedSelection(sel.GetAt(m_posSelRange), FALSE, FALSE);
+          const ROWCOL top = colHeader ? 0 : row, left = rowHeader || (behave & 3) ? 0 : col;
+          CGXRange range;
+          if (top && left) range.SetCellRange(top, left, top, left);
+          else if (top) range.SetRowRange(top, top);
+          else if (left) range.SetColRange(left, left);
+          else range.SetWholeTable();
+          if (OnChangingSelection(&range, FALSE, FALSE)) {
+            m_posSelRange = sel.AddTail(new CGXRange());
+            m_nAnchorRow = row, m_nAnchorCol = col;
+            // A press on an ordinary cell selects nothing until the mouse moves.
+            if (rowHeader || colHeader || (behave & 3)) {
+              SetSelection(m_posSelRange, top, left, top, left);
+              OnChangedSelection(sel.GetAt(m_posSelRange), FALSE, FALSE);
+            }
+            m_wMouseAction |= 0x02;
           }
         }
-        m_wMouseAction |= 0x02;
         RedrawMarkedHeaders(*this, MarkedRange(*this));
       }
     }
@@ -274,12 +305,18 @@ BOOL CGXGridCore::OnLButtonUp(UINT nFlags, CPoint point) {
   if ((m_wMouseAction & 0x02) && m_posSelRange && (m_nAnchorRow || m_nAnchorCol)) {
     const BOOL plainClick = m_nLastHitRow == m_nAnchorRow && m_nLastHitCol == m_nAnchorCol && m_nAnchorRow &&
                             m_nAnchorCol && !(m_pParam->m_wSelectionBehavior & 3);
+    const CGXRange clicked = CGXRange().SetCellRange(m_nAnchorRow, m_nAnchorCol, m_nAnchorRow, m_nAnchorCol);
     if (plainClick && !(m_wMouseAction & 0x80)) {
-      if (!m_pParam->m_bInvertCurrentCellFrame) SetSelection(nullptr);
+      if (!m_pParam->m_bInvertCurrentCellFrame && OnChangingSelection(nullptr, FALSE, FALSE)) {
+        SetSelection(nullptr);
+        OnChangedSelection(nullptr, FALSE, TRUE);
+      }
       m_wMouseAction &= (WORD)~0x02;
     } else if (plainClick) {
-      SetSelection(m_posSelRange, m_nAnchorRow, m_nAnchorCol, m_nAnchorRow, m_nAnchorCol);
-      OnChangedSelection(m_pParam->m_SelRects.GetAt(m_posSelRange), FALSE, TRUE);
+      if (OnChangingSelection(&clicked, FALSE, FALSE)) {
+        SetSelection(m_posSelRange, m_nAnchorRow, m_nAnchorCol, m_nAnchorRow, m_nAnchorCol);
+        OnChangedSelection(m_pParam->m_SelRects.GetAt(m_posSelRange), FALSE, TRUE);
+      }
     } else {
       OnChangedSelection(m_pParam->m_SelRects.GetAt(m_posSelRange), FALSE, TRUE);
     }
@@ -403,8 +440,10 @@ BOOL CGXGridCore::OnCancelMode() {
     OnCancelTracking();
   } else if (m_wMouseAction) {
     const CGXRange marked = MarkedRange(*this);
+    const BOOL had = m_pParam && !m_pParam->m_SelRects.IsEmpty();
     SetSelection(nullptr);
     m_wMouseAction = 0;
+    if (had) OnChangedSelection(nullptr, FALSE, FALSE);
     RedrawMarkedHeaders(*this, marked);
   } else if (m_bSelDragActive) {
     OnSelDragCancel();

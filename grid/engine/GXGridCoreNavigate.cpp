@@ -17,8 +17,9 @@ bool KeyDown(int vk) { return ::GetKeyState(vk) < 0; }
 }  // namespace
 
 BOOL CGXGridCore::FindNextSelectableCell(int direction, ROWCOL& nRow, ROWCOL& nCol) {
-  // Moves never land on the header row 0 or column 0.
-  if (direction < GX_UP || direction > GX_RIGHT || nRow == 0 || nCol == 0) return FALSE;
+  // A header cell is a start like any other (a header click makes it current); stepping up or left
+  // stops at row or column 1 all the same.
+  if (direction < GX_UP || direction > GX_RIGHT) return FALSE;
   const ROWCOL rows = GetRowCount(), cols = GetColCount();
   const bool vertical = direction == GX_UP || direction == GX_DOWN;
   ROWCOL r = nRow, c = nCol;
@@ -124,7 +125,7 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
     case GX_PGUP: {
       if (GetTopRow() <= frozenRows + 1) {
         nr = std::min<ROWCOL>(headerRows + 1, rows);
-        found = FindNextSelectableCell(GX_DOWN, nr, nc);
+        found = rows > headerRows && FindNextSelectableCell(GX_DOWN, nr, nc);
         break;
       }
       CRect area;
@@ -146,19 +147,20 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
     case GX_TOP: case GX_BOTTOM: case GX_MOSTLEFT: case GX_MOSTRIGHT: case GX_TOPLEFT: case GX_BOTTOMRIGHT: {
       BOOL rowFound = FALSE, colFound = FALSE;
       if (direction == GX_TOP || direction == GX_TOPLEFT) {
+        // Without data rows (columns) the headers are no target.
         nr = std::min<ROWCOL>(headerRows + 1, rows);
-        rowFound = FindNextSelectableCell(GX_DOWN, nr, nc);
+        rowFound = rows > headerRows && FindNextSelectableCell(GX_DOWN, nr, nc);
       } else if (direction == GX_BOTTOM || direction == GX_BOTTOMRIGHT) {
         nr = rows;
-        rowFound = FindNextSelectableCell(GX_UP, nr, nc);
+        rowFound = rows > headerRows && FindNextSelectableCell(GX_UP, nr, nc);
       }
       if (direction == GX_MOSTLEFT || direction == GX_TOPLEFT) {
         if (GetLeftCol() != frozenCols + 1) SetLeftCol(frozenCols + 1);
         nc = std::min<ROWCOL>(headerCols + 1, cols);
-        colFound = FindNextSelectableCell(GX_RIGHT, nr, nc);
+        colFound = cols > headerCols && FindNextSelectableCell(GX_RIGHT, nr, nc);
       } else if (direction == GX_MOSTRIGHT || direction == GX_BOTTOMRIGHT) {
         nc = cols;
-        colFound = FindNextSelectableCell(GX_LEFT, nr, nc);
+        colFound = cols > headerCols && FindNextSelectableCell(GX_LEFT, nr, nc);
       }
       found = rowFound || colFound;
       break;
@@ -179,7 +181,7 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
   return moved;
 }
 
-CGXRange* CGXGridCore::KeySelRange() {
+CGXRange* CGXGridCore::AnchorRange() {
   if (!m_pParam || !m_posSelRange) return nullptr;
   // The selection list may have been emptied since the anchor was made.
   for (POSITION pos = m_pParam->m_SelRects.GetHeadPosition(); pos; m_pParam->m_SelRects.GetNext(pos))
@@ -188,38 +190,68 @@ CGXRange* CGXGridCore::KeySelRange() {
   return nullptr;
 }
 
+CGXRange CGXGridCore::RangeFromAnchor(ROWCOL nAnchorRow, ROWCOL nAnchorCol, ROWCOL nRow, ROWCOL nCol) {
+  const ROWCOL hr = GetHeaderRows(), hc = GetHeaderCols();
+  ROWCOL top = nAnchorRow, left = nAnchorCol, bottom = nRow, right = nCol;
+  if (nRow <= hr && nCol <= hc) top = left = bottom = right = 0;
+  else if (nCol <= hc) top = std::max(top, hr + 1), left = right = 0;
+  else if (nRow <= hr) left = std::max(left, hc + 1), top = bottom = 0;
+  if (top > bottom) std::swap(top, bottom);
+  if (left > right) std::swap(left, right);
+  CGXRange range;
+  if (top && left) range.SetCellRange(top, left, bottom, right);
+  else if (top) range.SetRowRange(top, bottom);
+  else if (left) range.SetColRange(left, right);
+  else range.SetWholeTable();
+  return range;
+}
+
 BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
   if (!m_pParam) return FALSE;
   const BOOL bExtend = KeyDown(VK_SHIFT) && (m_pParam->m_wAllowSelection & 0x40);
   const WORD mode = m_pParam->m_wListBoxSelectionMode;
   ROWCOL r, c;
+  // The keys share the mouse's anchor: a range the mouse started is the one Shift+arrows extend.
   auto newAnchor = [&]() {
     m_posSelRange = m_pParam->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(r, c, r, c)));
-    m_nKeySelAnchorRow = r, m_nKeySelAnchorCol = c;
+    m_nAnchorRow = r, m_nAnchorCol = c;
+  };
+  auto dropNewAnchor = [&]() {
+    delete m_pParam->m_SelRects.GetAt(m_posSelRange);
+    m_pParam->m_SelRects.RemoveAt(m_posSelRange);
+    m_posSelRange = nullptr;
   };
   if (mode == 1 || mode == 2) {
     if (!GetCurrentCell(r, c)) return MoveCurrentCell(direction, nCell, TRUE);
-    if (!(KeySelRange() && bExtend && mode == 2)) {
+    if (!(AnchorRange() && bExtend && mode == 2)) {
       if (!OnChangingSelection(nullptr, FALSE, FALSE)) return FALSE;
       SetSelection(nullptr);
       newAnchor();
     }
-    const CGXRange* anchor = KeySelRange();
+    const CGXRange* anchor = AnchorRange();
     if (!anchor || !OnChangingSelection(anchor, FALSE, FALSE)) return FALSE;
     MoveCurrentCell(direction, nCell, TRUE);
     GetCurrentCell(r, c);
-    if (const CGXRange* range = KeySelRange()) {
-      SetSelection(m_posSelRange, mode == 2 && bExtend ? m_nKeySelAnchorRow : r, 0, r, 0);
+    if (const CGXRange* range = AnchorRange()) {
+      SetSelection(m_posSelRange, mode == 2 && bExtend ? m_nAnchorRow : r, 0, r, 0);
       OnChangedSelection(range, FALSE, FALSE);
     }
-    if (!bExtend) m_nKeySelAnchorRow = r, m_nKeySelAnchorCol = c;
+    if (!bExtend) m_nAnchorRow = r, m_nAnchorCol = c;
     return TRUE;
   }
   if (bExtend) {
-    if (!KeySelRange() && GetCurrentCell(r, c) && OnStartSelection(r, c, 0, CPoint())) newAnchor();
+    BOOL added = FALSE;
+    if (!AnchorRange() && GetCurrentCell(r, c) && OnStartSelection(r, c, 0, CPoint())) newAnchor(), added = TRUE;
+    // A refused change leaves the current cell, the selection and the anchor as they were.
+    if (const CGXRange* anchor = AnchorRange(); anchor && !OnChangingSelection(anchor, FALSE, FALSE)) {
+      if (added) dropNewAnchor();
+      return FALSE;
+    }
     MoveCurrentCell(direction, nCell, FALSE);
-    if (const CGXRange* range = KeySelRange(); range && GetCurrentCell(r, c)) {
-      SetSelection(m_posSelRange, m_nKeySelAnchorRow, m_nKeySelAnchorCol, r, c);
+    // As a Shift+click on the new current cell would.
+    if (const CGXRange* range = AnchorRange(); range && GetCurrentCell(r, c)) {
+      const CGXRange to = RangeFromAnchor(m_nAnchorRow, m_nAnchorCol, r, c);
+      SetSelection(m_posSelRange, to.m_nTop, to.m_nLeft, to.m_nBottom, to.m_nRight);
       OnChangedSelection(range, FALSE, FALSE);
     }
     return TRUE;
@@ -306,7 +338,10 @@ BOOL CGXGridCore::OnGridKeyDown(UINT nChar, UINT, UINT) {
         }
         ScrollCellInView(r, c, GX_UPDATENOW);
       }
-      if (m_pParam && !m_pParam->m_bSelectionFollowsCurrentCell) SetSelection(nullptr);
+      if (m_pParam && !m_pParam->m_bSelectionFollowsCurrentCell && !m_pParam->m_SelRects.IsEmpty()) {
+        SetSelection(nullptr);
+        OnChangedSelection(nullptr, FALSE, TRUE);
+      }
       break;
     case 33: case 34:
       MoveCurrentCellBySelection(nChar == 33 ? GX_PGUP : GX_PGDOWN, 1);
@@ -444,9 +479,14 @@ BOOL CGXGridCore::OnRButtonHitRowCol(ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDra
 BOOL CGXGridCore::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint) {
   if (!m_pParam || !(nFlags & MK_CONTROL)) return FALSE;
   const bool rowHeader = nCol <= GetHeaderCols(), colHeader = nRow <= GetHeaderRows();
-  if ((!rowHeader && !colHeader) || !m_pParam->m_SelRects.IsCellInList(nRow, nCol)) return FALSE;
+  // The press has just selected the header's row (column) as the anchor range; only another range
+  // tells that it was selected before the click.
+  if ((!rowHeader && !colHeader) || !m_pParam->m_SelRects.IsCellInList(nRow, nCol, AnchorRange() ? m_posSelRange : nullptr))
+    return FALSE;
+  const CGXRange range = rowHeader ? CGXRange().SetRowRange(nRow, nRow) : CGXRange().SetColRange(nCol, nCol);
+  if (!OnChangingSelection(&range, FALSE, FALSE)) return FALSE;
   m_posSelRange = nullptr;
-  SelectRange(rowHeader ? CGXRange().SetRowRange(nRow, nRow) : CGXRange().SetColRange(nCol, nCol), FALSE, TRUE);
+  SelectRange(range, FALSE, TRUE);
   return TRUE;
 }
 

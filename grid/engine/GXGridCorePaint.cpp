@@ -286,6 +286,12 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
     } else {
       CGXStyle* s = StyleOf(grid, ctx, k, span.m_nTop, span.m_nLeft);
       ctx.m_apStyle[k] = s = const_cast<CGXStyle*>(&grid.LookupStyleRowCol(span.m_nTop, span.m_nLeft));
+      // The span's lines go on its outermost shown column and row: a hidden one has no width to hold
+      // them, and a paint that starts right of it would not draw them.
+      ROWCOL lineCol = rb ? span.m_nRight : span.m_nLeft, lineRow = rb ? span.m_nBottom : span.m_nTop;
+      const ROWCOL farCol = rb ? span.m_nLeft : span.m_nRight, farRow = rb ? span.m_nTop : span.m_nBottom;
+      while (lineCol != farCol && grid.GetColWidth(lineCol) <= 0) rb ? --lineCol : ++lineCol;
+      while (lineRow != farRow && grid.GetRowHeight(lineRow) <= 0) rb ? --lineRow : ++lineRow;
       BOOL first = TRUE;
       for (ROWCOL ii = i; ii < ctx.m_nRows && ctx.m_anRow[ii] <= span.m_nBottom; ++ii) {
         if (ctx.m_anRow[ii] < span.m_nTop) continue;
@@ -299,8 +305,7 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
           first = FALSE;
           ctx.m_apStyle[kk] = s;
           const ROWCOL r = ctx.m_anRow[ii];
-          const BOOL vertSide = rb ? c == span.m_nRight : c == span.m_nLeft;
-          const BOOL horzSide = rb ? r == span.m_nBottom : r == span.m_nTop;
+          const BOOL vertSide = c == lineCol, horzSide = r == lineRow;
           if (vertSide) w |= HasBorder(*s, rb ? 1 : 0) ? kSideBits[rb ? 1 : 0] : WORD(flagVertLine);
           if (horzSide) w |= HasBorder(*s, rb ? 3 : 2) ? kSideBits[rb ? 3 : 2] : WORD(flagHorzLine);
           if (c == span.m_nRight && c > ctx.m_nHeaderCols && c == ctx.m_nFrozenCols && !HasBorder(*s, 1))

@@ -80,6 +80,7 @@ BOOL CGXGridCore::StoreSelectRange(const CGXRange& range, BOOL bSelect) {
     if (in.m_nBottom < e.m_nBottom) add(in.m_nBottom + 1, e.m_nLeft, e.m_nBottom, e.m_nRight, rowsKind, FALSE);
     if (e.m_nLeft < in.m_nLeft) add(e.m_nTop, e.m_nLeft, e.m_nBottom, in.m_nLeft - 1, FALSE, colsKind);
     if (in.m_nRight < e.m_nRight) add(e.m_nTop, in.m_nRight + 1, e.m_nBottom, e.m_nRight, FALSE, colsKind);
+    if (at == m_posSelRange) m_posSelRange = nullptr;  // a freed node must not pass for the anchor
     delete s;
     list.RemoveAt(at);
   }

@@ -109,6 +109,9 @@ BOOL CGXGridCore::HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BOOL* abH
     }
   }
   if (!changed) return FALSE;
+  const CGXRange rows = CGXRange().SetCellRange(nFrom, 0, nTo, GetColCount());
+  DelayMergeCells(rows);
+  DelayFloatCells(rows);
   UpdateChangedRowHeights(nFrom, nTo, heights.get(), flags, TRUE);
   if (Records(m_pParam, ctCmd)) {
     AddCommand(new CGXHideRowsCmd(nFrom, nTo, hidden.release()), ctCmd);
@@ -134,6 +137,10 @@ BOOL CGXGridCore::HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BOOL* abH
     }
   }
   if (!changed) return FALSE;
+  // As with a new width: the columns and the one after them, through which an anchor further left is reached.
+  const CGXRange cols = CGXRange().SetCellRange(0, nFrom, GetRowCount(), nTo + 1);
+  DelayMergeCells(cols);
+  DelayFloatCells(cols);
   UpdateChangedColWidths(nFrom, nTo, widths.get(), flags, TRUE);
   if (Records(m_pParam, ctCmd)) {
     AddCommand(new CGXHideColsCmd(nFrom, nTo, hidden.release()), ctCmd);
@@ -153,10 +160,11 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
   // Spans on screen that the new widths change (a text floating farther or less far) repaint the grid:
   // the scroll below would move them along with the columns they covered.
   BOOL spansChanged = FALSE;
+  CGXRange spans;
   if (m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
     const ROWCOL last = std::min(nTo, GetColCount());
-    spansChanged = nFrom <= last &&
-                   EvalVisibleFloatMergeCells(CGXRange().SetCellRange(0, nFrom, GetRowCount(), last + 1), FALSE);
+    spansChanged = nFrom <= last && EvalVisibleFloatMergeCells(
+                                        CGXRange().SetCellRange(0, nFrom, GetRowCount(), last + 1), FALSE, &spans);
     if (spansChanged) Redraw(flags, FALSE);
   }
   if (!spansChanged && m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
@@ -210,6 +218,12 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateChangedColWidths, m_nViewID);
     hint.m_nCol1 = nFrom, hint.m_nCol2 = nTo, hint.m_pHintPtr = (void*)anOldWidths, hint.m_flags = flags;
+    // The spans changed for every window on the parameter object, and the others still show the old
+    // ones: they repaint from the first column a changed span holds instead of moving their pictures.
+    if (spansChanged) {
+      if (spans.IsValid()) hint.m_nCol1 = std::min(nFrom, spans.m_nLeft);
+      hint.m_pHintPtr = nullptr;
+    }
     SendHint(hint);
   }
 }

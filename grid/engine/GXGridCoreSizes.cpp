@@ -9,6 +9,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -300,20 +301,57 @@ CRect CGXGridCore::CalcCoveredCellRect(ROWCOL nRow, ROWCOL nCol) {
   return CalcRectFromRowCol(nRow, nCol);
 }
 
-CRect CGXGridCore::CalcSpannedRangeRect(ROWCOL nRow1, ROWCOL nCol1, ROWCOL nRow2, ROWCOL nCol2) {
-  ROWCOL top = std::min(nRow1, nRow2), bottom = std::max(nRow1, nRow2);
-  ROWCOL left = std::min(nCol1, nCol2), right = std::max(nCol1, nCol2);
-  // The corners widen by the spans that hold them.
-  const ROWCOL corners[4][2] = {{top, left}, {top, right}, {bottom, left}, {bottom, right}};
-  for (const auto& c : corners) {
-    CGXRange span;
-    if (GetMergedCellsRowCol(c[0], c[1], span) || GetFloatedCellsRowCol(c[0], c[1], span) ||
-        GetCoveredCellsRowCol(c[0], c[1], span)) {
-      top = std::min(top, span.m_nTop), left = std::min(left, span.m_nLeft);
-      bottom = std::max(bottom, span.m_nBottom), right = std::max(right, span.m_nRight);
+namespace {
+
+// The rows (columns) of from..to whose spans can reach the window: both ends and those on screen.
+std::vector<ROWCOL> SpanProbes(ROWCOL from, ROWCOL to, ROWCOL frozen, ROWCOL first, ROWCOL last) {
+  std::vector<ROWCOL> out{from, to};
+  const auto add = [&](ROWCOL a, ROWCOL b) {
+    a = std::max(a, from), b = std::min(b, to);
+    if (a > b) return;
+    for (ROWCOL i = a;; ++i) {
+      out.push_back(i);
+      if (i == b) break;
     }
+  };
+  add(0, frozen);
+  add(first, last);
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
+}  // namespace
+
+CRect CGXGridCore::CalcSpannedRangeRect(ROWCOL nRow1, ROWCOL nCol1, ROWCOL nRow2, ROWCOL nCol2) {
+  CGXRange range = CGXRange().SetCellRange(std::min(nRow1, nRow2), std::min(nCol1, nCol2), std::max(nRow1, nRow2),
+                                           std::max(nCol1, nCol2));
+  // A span over any shown cell of the range repaints whole: a text laid out over several columns
+  // changes wherever one of them changes. Cells off screen count only at the range's edges.
+  CRect g;
+  GetGridRect(&g);
+  ROWCOL lastRow = 0, lastCol = 0;
+  CalcLastVisibleRowCol(g, &lastRow, &lastCol);
+  for (BOOL grew = TRUE; grew;) {
+    const std::vector<ROWCOL> rows = SpanProbes(range.m_nTop, range.m_nBottom, GetFrozenRows(), GetTopRow(), lastRow);
+    const std::vector<ROWCOL> cols = SpanProbes(range.m_nLeft, range.m_nRight, GetFrozenCols(), GetLeftCol(), lastCol);
+    const CGXRange before = range;
+    for (ROWCOL r : rows)
+      for (ROWCOL c : cols) {
+        CGXRange span;
+        for (int kind = 0; kind < 3; ++kind) {
+          const BOOL found = kind == 0   ? GetMergedCellsRowCol(r, c, span)
+                             : kind == 1 ? GetFloatedCellsRowCol(r, c, span)
+                                         : GetCoveredCellsRowCol(r, c, span);
+          if (!found) continue;
+          range.m_nTop = std::min(range.m_nTop, span.m_nTop), range.m_nLeft = std::min(range.m_nLeft, span.m_nLeft);
+          range.m_nBottom = std::max(range.m_nBottom, span.m_nBottom);
+          range.m_nRight = std::max(range.m_nRight, span.m_nRight);
+        }
+      }
+    grew = !(before == range);
   }
-  return CalcRectFromRowColEx(top, left, bottom, right);
+  return CalcRectFromRowColEx(range.m_nTop, range.m_nLeft, range.m_nBottom, range.m_nRight);
 }
 
 // ---- stores -------------------------------------------------------------------------------------------------

@@ -145,6 +145,7 @@ ON_MESSAGE(CGadgetBtn::WM_GADGET_BUTTON_FOCUSED, &CGadgetsBar::OnButtonFocused)
 END_MESSAGE_MAP()
 
 CGadgetsBar::~CGadgetsBar() {
+  if (m_bDragging) ::ClipCursor(nullptr);
   if (m_hCursorDrop) ::DestroyCursor(m_hCursorDrop);
   if (m_hCursorNoDrop) ::DestroyCursor(m_hCursorNoDrop);
 }
@@ -226,15 +227,21 @@ void CGadgetsBar::OnMouseMove(UINT nFlags, CPoint point) {
   CDialogBar::OnMouseMove(nFlags, point);
 }
 
+int CGadgetsBar::EndDrag() {
+  const int index = m_nDragId - IDC_FIRST_BUTTON;
+  m_bDragging = 0;
+  m_nDragId = -1;
+  if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+  ::ClipCursor(nullptr);
+  m_hCursorCurrent = nullptr;
+  ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+  if (index >= 0 && index < m_aButtons.GetSize()) m_aButtons[index]->SetSel(FALSE);
+  return index;
+}
+
 void CGadgetsBar::OnLButtonUp(UINT nFlags, CPoint point) {
   if (m_bDragging) {
-    m_bDragging = 0;
-    ::ReleaseCapture();
-    ::ClipCursor(nullptr);
-    m_hCursorCurrent = nullptr;
-    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
-    const int index = m_nDragId - IDC_FIRST_BUTTON;
-    if (index >= 0 && index < m_aButtons.GetSize()) m_aButtons[index]->SetSel(FALSE);
+    const int index = EndDrag();
     CPoint screen = point;
     ClientToScreen(&screen);
     CWnd* under = CWnd::WindowFromPoint(screen);
@@ -242,7 +249,23 @@ void CGadgetsBar::OnLButtonUp(UINT nFlags, CPoint point) {
       view->ScreenToClient(&screen);
       view->AddNewItem(screen, index);
     }
-    m_nDragId = -1;
   }
   CDialogBar::OnLButtonUp(nFlags, point);
+}
+
+// Whoever takes the mouse away (a message box, another drag) ends the drag without a drop: the
+// release would never reach the bar, and the cursor would stay clipped.
+void CGadgetsBar::OnCaptureChanged(CWnd* pWnd) {
+  if (m_bDragging && pWnd != this) EndDrag();
+  CDialogBar::OnCaptureChanged(pWnd);
+}
+
+void CGadgetsBar::OnCancelMode() {
+  if (m_bDragging) EndDrag();
+  CDialogBar::OnCancelMode();
+}
+
+void CGadgetsBar::OnDestroy() {
+  if (m_bDragging) EndDrag();
+  CDialogBar::OnDestroy();
 }

@@ -71,6 +71,9 @@ class CGadgetsBar : public CDialogBar {
   int OnCreate(LPCREATESTRUCT lpCreateStruct) override;
   void OnMouseMove(UINT nFlags, CPoint point) override;
   void OnLButtonUp(UINT nFlags, CPoint point) override;
+  void OnCaptureChanged(CWnd* pWnd) override;
+  void OnCancelMode() override;
+  void OnDestroy() override;
   LRESULT OnButtonPressed(WPARAM wParam, LPARAM lParam);
   LRESULT OnButtonFocused(WPARAM wParam, LPARAM lParam);
 
@@ -78,4 +81,6 @@ class CGadgetsBar : public CDialogBar {
 
  private:
   void SetDragCursor(HCURSOR cursor);
+  // Ends a drag: capture and clip released, the button deselected; returns the dragged kind.
+  int EndDrag();
 };

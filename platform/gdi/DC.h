@@ -234,7 +234,7 @@ class CDC {
   int EndDoc();
   int AbortDoc();
   int SetAbortProc(ABORTPROC proc);
-  // The PDF file the printer context's current or last document went to.
+  // The PDF file the printer context's current or last document went to, or was refused by.
   CString GetPrintFileName() const;
 
   // ---- Layer extensions ----

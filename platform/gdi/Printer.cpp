@@ -188,24 +188,33 @@ int CDC::StartDoc(const DOCINFO* info) {
   job->pageW = d.horzRes;
   job->pageH = d.vertRes;
   double wPt = job->pageW * 72.0 / d.dpiX, hPt = job->pageH * 72.0 / d.dpiY;
+  job->abort = d.job ? d.job->abort : nullptr;
+  // A job that cannot start stays as the context's last one, so GetPrintFileName names its file.
+  auto refuse = [&] {
+    d.job = std::move(job);
+    return SP_ERROR;
+  };
   job->save = std::make_unique<CSaveBeside>(path.c_str());
-  if (job->save->GetTempName().IsEmpty()) return SP_ERROR;
+  if (job->save->GetTempName().IsEmpty()) {
+    if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_INVALID_NAME);
+    return refuse();
+  }
   // Only through the descriptor that made the temporary file: its name is never opened again.
   job->out.file = job->save->OpenStream();
   if (!job->out.file) {
     SetLastErrorFromErrno(errno ? errno : EBADF);
-    return SP_ERROR;
+    return refuse();
   }
   job->pdf = cairo_pdf_surface_create_for_stream(CairoFileOut::Write, &job->out, wPt, hPt);
   if (cairo_surface_status(job->pdf) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(job->pdf);
     job->pdf = nullptr;
-    return SP_ERROR;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return refuse();
   }
   cairo_pdf_surface_set_metadata(job->pdf, CAIRO_PDF_METADATA_TITLE, job->title.c_str());
   cairo_pdf_surface_set_metadata(job->pdf, CAIRO_PDF_METADATA_CREATOR, "dravonix");
   job->inDoc = true;
-  job->abort = d.job ? d.job->abort : nullptr;
   d.job = std::move(job);
   d.SetSurface(d.job->pdf, POINT{0, 0}, Region::FromRect(0, 0, d.horzRes, d.vertRes), false, 72.0 / d.dpiX);
   static int jobId = 0;

@@ -129,6 +129,8 @@ void UpdateItems(HMENU menu, CWnd* owner) {
     if ((it.flags & (MF_SEPARATOR | MF_POPUP)) || it.id == 0) continue;
     CMenuCmdUI ui;
     ui.m_menu = menu;
+    // Handlers tell a menu item from a button by this, and read the item's own text through it.
+    ui.m_pMenu = CMenu::FromHandle(menu);
     ui.m_nIndex = i;
     ui.m_nIndexMax = (UINT)menu->items.size();
     ui.m_nID = (UINT)it.id;

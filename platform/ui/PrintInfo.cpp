@@ -197,6 +197,29 @@ CString JobTitle(CView* view) {
 
 }  // namespace
 
+void AfxReportPrintStartFailure(const CString& file, DWORD cause) {
+  AfxEnsurePrintResources();
+  if (file.IsEmpty()) {
+    AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT);
+    return;
+  }
+  CString text;
+  if (cause == ERROR_SUCCESS || cause == ERROR_ACCESS_DENIED) {
+    text.Format("Cannot write in file %s! Check file system permissions.", file.GetString());
+  } else {
+    char reason[512] = {};
+    CString why;
+    if (FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, cause, 0, reason,
+                      sizeof reason, nullptr))
+      why = reason;
+    else
+      why.Format("Error code 0x%lX", cause);
+    why.TrimRight("\r\n");
+    text.Format("Cannot write in file %s! %s", file.GetString(), why.GetString());
+  }
+  AfxMessageBox(text, MB_ICONEXCLAMATION);
+}
+
 void CView::OnFilePrint() {
   AfxEnsurePrintResources();
   CPrintInfo info;
@@ -226,10 +249,12 @@ void CView::OnFilePrint() {
   HWND hMain = mainWnd ? mainWnd->GetSafeHwnd() : nullptr;
   if (hMain) ::EnableWindow(hMain, FALSE);
   if (dc.StartDoc(&di) <= 0) {
+    const DWORD cause = GetLastError();
+    const CString refused = dc.GetPrintFileName();
     if (hMain && ::IsWindow(hMain)) ::EnableWindow(hMain, TRUE);
     OnEndPrinting(&dc, &info);
     dc.Detach();
-    AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT);
+    AfxReportPrintStartFailure(refused, cause);
     return;
   }
   UINT first, last;

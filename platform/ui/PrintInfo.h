@@ -65,6 +65,10 @@ BOOL AfxAbortProc(HDC hdc, int code);
 void AfxCancelPrinting();
 BOOL AfxIsPrintingCancelled();
 
+// Tells why a print job could not start: the file it was refused and the cause (the last error
+// `cause`), in the words a failed save of a file uses; the framework's plain message without a file.
+void AfxReportPrintStartFailure(const CString& file, DWORD cause);
+
 // The PDF file the last print job of a view went to (empty when none was written).
 CString AfxGetLastPrintFileName();
 

@@ -119,8 +119,10 @@ void CGraphWindow::PrintGraph() {
   di.cbSize = sizeof di;
   di.lpszDocName = title;
   if (dc.StartDoc(&di) <= 0) {
+    const DWORD cause = GetLastError();
+    const CString refused = dc.GetPrintFileName();
     dc.Detach();
-    AfxMessageBox(AFX_IDP_FAILED_TO_START_PRINT);
+    AfxReportPrintStartFailure(refused, cause);
     dlg.DestroyWindow();
     return;
   }

@@ -13,6 +13,12 @@ IMPLEMENT_DYNCREATE(CGraphWindow, CWnd)
 const char CGraphWindow::m_cszGraphWndClass[] = "QWGraphWindow";
 int CGraphWindow::m_bGraphWndRegistred = 0;
 
+namespace {
+// Registered when the kernel is loaded: the class redraws a plot whole whenever its size changes,
+// since every pixel of the picture scales with the window.
+[[maybe_unused]] const int g_graphClassRegistered = CGraphWindow::RegisterGraphWindowClass(nullptr, AfxGetInstanceHandle());
+}  // namespace
+
 // CreateObject makes a display window of style 2 that its owner deletes.
 CGraphWindow::CGraphWindow(int exStyle, int selfDelete) : m_nExStyle(exStyle), m_bSelfDelete(selfDelete) {}
 

@@ -392,13 +392,14 @@ TEST_F(EditFind, AMatchUnderTheReplaceDialogIsScrolledOutFromUnderIt) {
     int decoyRow;          // with Replace: the first match, replaced before the one under test; -1 none
     int matchRow;          // the match's row before the find (from the bottom when negative)
     const char* want;      // "up": moved up until the row starts below the dialog; "top": the caret line on top;
-                           // "stay"
+                           // "last": on the last whole row; "stay"
   } cases[] = {
       {0, 5, -1, 2, "up"},        // more room below: the text moves down under the dialog
       {-6, -2, -1, -4, "top"},    // more room above: the caret line becomes the top line
       {-6, -2, -1, -8, "stay"},   // a match above the dialog does not scroll
       {-6, -2, -1, -2, "stay"},   // a row only partly covered is not hidden
       {-6, -2, -8, -4, "top"},    // Replace finds the next match under the dialog
+      {0, 40, -1, 5, "last"},     // a dialog taller than the window: the match stops at its last row
   };
   const int top = 21;
   for (const Case& c : cases) {
@@ -430,9 +431,10 @@ TEST_F(EditFind, AMatchUnderTheReplaceDialogIsScrolledOutFromUnderIt) {
       Press(rep, "match", IDC_OEFIND_REPLACEBTN, FALSE, "M");
     }
     ASSERT_EQ(w.Caret(), std::make_pair(matchLine, 5)) << c.matchRow;
-    const int want = std::string(c.want) == "stay" ? top
-                     : std::string(c.want) == "top" ? matchLine
-                                                    : matchLine - (row(c.endRow) + 1);
+    const int want = std::string(c.want) == "stay"   ? top
+                     : std::string(c.want) == "top"  ? matchLine
+                     : std::string(c.want) == "last" ? matchLine - (rows - 1)
+                                                     : matchLine - (row(c.endRow) + 1);
     EXPECT_EQ(w.m_nTopLine, want) << c.want << " " << c.matchRow;
     EXPECT_EQ((int)w.edit.LineNumber(w.m_pTopLine), want);
     EXPECT_TRUE(w.m_rcFindDlg.IsRectEmpty());

@@ -20,6 +20,10 @@
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
 
+#include <functional>
+#include <random>
+#include <string>
+
 namespace {
 
 enum : UINT { kPanelResource = 9410, kBarTemplate = 9411 };
@@ -423,6 +427,131 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   button->SetFocus();
   EXPECT_EQ(GetFocus(), m_main->m_hWnd);
   bar.DestroyWindow();
+}
+
+// However the mouse is taken from the bar mid-drag, the drag ends there: no clip, no selected
+// button, and a later release over the panel adds nothing.
+TEST_F(PanelEditorTest, GadgetsBarDragEndsWhenTheMouseIsTakenAway) {
+  CMC_ControlPanelView* v = Open({});
+  ASSERT_TRUE(v);
+  CWnd other;
+  ASSERT_TRUE(other.CreateEx(0, AfxRegisterWndClass(0), "other", WS_POPUP | WS_VISIBLE, CRect(600, 500, 700, 600), nullptr, 0));
+  const CRect screen(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  const struct {
+    const char* how;
+    std::function<void(CGadgetsBar&)> take;
+  } cases[] = {
+      {"another window captures", [&](CGadgetsBar&) { other.SetCapture(); }},
+      {"capture released", [](CGadgetsBar&) { ::ReleaseCapture(); }},
+      {"cancel mode", [](CGadgetsBar& bar) { bar.SendMessage(WM_CANCELMODE); }},
+      {"bar destroyed", [](CGadgetsBar& bar) { bar.DestroyWindow(); }},
+  };
+  for (const auto& c : cases) {
+    CGadgetsBar bar;
+    ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+    CGadgetBtn* button = bar.m_aButtons[3];
+    Clock::Advance(1000);
+    PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    UiAutomation::Pump();
+    CRect clip;
+    ASSERT_TRUE(GetClipCursor(&clip));
+    ASSERT_NE(clip, screen) << c.how;
+    ASSERT_TRUE(bar.m_bDragging && button->m_bSelected) << c.how;
+    const HWND hwnd = bar.m_hWnd;
+
+    c.take(bar);
+    UiAutomation::Pump();
+    EXPECT_FALSE(bar.m_bDragging) << c.how;
+    EXPECT_EQ(bar.m_nDragId, -1) << c.how;
+    EXPECT_FALSE(button->m_bSelected) << c.how;
+    ASSERT_TRUE(GetClipCursor(&clip));
+    EXPECT_EQ(clip, screen) << c.how;
+    EXPECT_NE(GetCapture(), hwnd) << c.how;
+    if (bar.m_hWnd) {
+      CPoint over(200, 100);
+      v->ClientToScreen(&over);
+      bar.ScreenToClient(&over);
+      Post(&bar, WM_LBUTTONUP, over);
+      bar.DestroyWindow();
+    }
+    ::ReleaseCapture();
+    EXPECT_EQ(v->m_pPanel->GetSize(), 0) << c.how;
+  }
+  other.DestroyWindow();
+}
+
+// Random presses, moves, releases and capture losses against a model of the drag: dragging or
+// not, and how many gadgets the panel holds.
+TEST_F(PanelEditorTest, GadgetsBarDragFollowsItsModelUnderRandomInput) {
+  CMC_ControlPanelView* v = Open({});
+  ASSERT_TRUE(v);
+  CGadgetsBar bar;
+  ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+  CWnd other;
+  ASSERT_TRUE(other.CreateEx(0, AfxRegisterWndClass(0), "other", WS_POPUP | WS_VISIBLE, CRect(600, 500, 700, 600), nullptr, 0));
+  const CRect screen(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  // Drops go to points of the view in turn; one that lands on a gadget dropped before adds nothing.
+  auto panelPoint = [&](int step) {
+    CPoint p(10 + step % 7 * 60, 10 + step / 7 % 8 * 30);
+    v->ClientToScreen(&p);
+    return p;
+  };
+  auto inBar = [&](CPoint screenPt) {
+    bar.ScreenToClient(&screenPt);
+    return screenPt;
+  };
+  const CPoint elsewhere(2, 2);
+  CGadgetBtn* button = bar.m_aButtons[0];
+  bool dragging = false, otherHasMouse = false, overView = false;
+  int items = 0;
+  std::mt19937 rng(7211);
+  std::string trail;
+  for (int step = 0; step < 400; ++step) {
+    const int op = (int)(rng() % 8);
+    trail += std::to_string(op);
+    Clock::Advance(1000);  // never a double click
+    switch (op) {
+      case 0:  // a press reaches the button only while no window holds the mouse
+        if (!dragging && !otherHasMouse) {
+          PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+          UiAutomation::Pump();
+          dragging = true;
+        }
+        break;
+      case 1:
+        overView = CWnd::WindowFromPoint(panelPoint(step)) == v;
+        Post(&bar, WM_MOUSEMOVE, inBar(panelPoint(step)));
+        break;
+      case 2: Post(&bar, WM_MOUSEMOVE, elsewhere); break;
+      case 3: {
+        const CPoint at = panelPoint(step);
+        items += dragging && CWnd::WindowFromPoint(at) == v;
+        Post(&bar, WM_LBUTTONUP, inBar(at));
+        dragging = false;
+        break;
+      }
+      case 4: Post(&bar, WM_LBUTTONUP, elsewhere), dragging = false; break;
+      case 5: other.SetCapture(), dragging = false, otherHasMouse = true; break;
+      case 6: ::ReleaseCapture(), dragging = false, otherHasMouse = false; break;
+      case 7: bar.SendMessage(WM_CANCELMODE), dragging = false; break;
+    }
+    UiAutomation::Pump();
+    CRect clip;
+    GetClipCursor(&clip);
+    ASSERT_EQ((bool)bar.m_bDragging, dragging) << trail;
+    ASSERT_EQ(bar.m_nDragId, dragging ? 14000 : -1) << trail;
+    ASSERT_EQ((bool)button->m_bSelected, dragging) << trail;
+    ASSERT_EQ(clip != screen, dragging) << trail;
+    ASSERT_EQ(GetCapture() == bar.m_hWnd, dragging) << trail;
+    if (dragging && (op == 1 || op == 2)) {
+      ASSERT_EQ(GetCursor(), op == 1 && overView ? bar.m_hCursorDrop : bar.m_hCursorNoDrop) << trail;
+    }
+    ASSERT_EQ(v->m_pPanel->GetSize(), items) << trail;
+  }
+  EXPECT_GT(items, 0);
+  ::ReleaseCapture();
+  bar.DestroyWindow();
+  other.DestroyWindow();
 }
 
 TEST_F(PanelEditorTest, DroppedShowValueShowsTheDriveAndSavesWhereItWasDropped) {

@@ -9,6 +9,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WinApp.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestKernel.h"
 
@@ -16,7 +17,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
+
 #include <cstdio>
+#include <fstream>
+#include <functional>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -266,6 +272,64 @@ TEST_F(PrintTest, APrintThatCannotBeWrittenShowsABoxNamingTheFile) {
     EXPECT_EQ("Disk full while accessing " + file + ".|", seen) << limit;
     // Nothing is left of the cut document.
     EXPECT_TRUE(std::filesystem::is_empty(m_dir)) << limit;
+  }
+}
+
+// A job that cannot even start names the file it could not write and why, as a failed save does.
+TEST_F(PrintTest, APrintThatCannotStartNamesTheFileAndTheCause) {
+  const std::string file = m_dir + "/Three pages.pdf";
+  const std::string notAFolder = m_dir + "/plain";
+  std::ofstream(notAFolder) << "x";
+  auto print = [&]() -> std::string {
+    Automation::Instance().ClearMessageBoxes();
+    m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
+    std::string out;
+    for (const auto& box : Automation::Instance().MessageBoxes()) out += box.text + "|";
+    return out;
+  };
+  const struct {
+    const char* how;
+    std::function<std::string()> run;
+    std::string box;
+  } cases[] = {
+      {"read-only folder",
+       [&] {
+         namespace fs = std::filesystem;
+         fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
+         std::string out = dravonix::test::AsOrdinaryUser(print);
+         fs::permissions(m_dir, fs::perms::owner_all);
+         return out;
+       },
+       "Cannot write in file " + file + "! Check file system permissions.|"},
+      {"read-only mount",
+       [&] {
+         return dravonix::test::InChildProcess([&]() -> std::string {
+           if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+               mount(m_dir.c_str(), m_dir.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+               mount(nullptr, m_dir.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+             return "no read-only mount";
+           return print();
+         });
+       },
+       "Cannot write in file " + file + "! The media is write protected.|"},
+      {"folder is a file",
+       [&] {
+         SetPrinterOutputFolder(notAFolder.c_str());
+         std::string out = print();
+         SetPrinterOutputFolder(m_dir.c_str());
+         return out;
+       },
+       "Cannot write in file " + notAFolder + "/Three pages.pdf! The system cannot find the path specified.|"},
+  };
+  for (const auto& c : cases) {
+    const std::string seen = c.run();
+    if (seen == "no read-only mount") continue;  // no namespaces here: the other cases still count
+    EXPECT_EQ(c.box, seen) << c.how;
+    // Nothing is left behind: no document, no temporary.
+    std::vector<std::string> left;
+    for (auto& e : std::filesystem::directory_iterator(m_dir)) left.push_back(e.path().filename().string());
+    EXPECT_EQ(std::vector<std::string>{"plain"}, left) << c.how;
   }
 }
 

@@ -1,4 +1,4 @@
-// Per-process test environment: a private copy of the sample kernel folder, a
+// Per-process test environment: a private copy of the tests' kernel folder, a
 // private profile file and a folder for pictures that people look at.
 #pragma once
 #include <string>
@@ -7,6 +7,11 @@ namespace dravonix::test {
 
 // The private kernel folder of this test process (already set as DRAVONIX_KERNEL_DIR).
 const std::string& KernelDir();
+// The folder KernelDir was copied from: the tests' own kernel folder (the sample one plus the
+// plug-ins made to fail), or another named by DRAVONIX_TEST_KERNEL_SOURCE.
+const std::string& KernelSource();
+// The sample kernel folder that hosts get, as built.
+std::string SampleKernelFolder();
 // A fresh empty folder under the process's scratch area.
 std::string ScratchDir(const std::string& name);
 // Where tests save PNGs and other output for people: <build>/test-output/<name>.

@@ -24,11 +24,21 @@ fs::path& ScratchRoot() {
 
 }  // namespace
 
+const std::string& KernelSource() {
+  static const std::string source = [] {
+    const char* named = getenv("DRAVONIX_TEST_KERNEL_SOURCE");
+    return std::string(named && *named ? named : DRAVONIX_KERNEL_FOLDER);
+  }();
+  return source;
+}
+
+std::string SampleKernelFolder() { return DRAVONIX_SAMPLE_KERNEL_FOLDER; }
+
 const std::string& KernelDir() {
   static std::string dir = [] {
     fs::path k = ScratchRoot() / "kernel";
     fs::create_directories(k);
-    fs::copy(DRAVONIX_KERNEL_FOLDER, k, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::copy(KernelSource(), k, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     return k.string();
   }();
   return dir;

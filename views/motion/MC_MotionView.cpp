@@ -423,6 +423,9 @@ int CMC_MotionView::SelectedRows(CDWordArray& rows) { return GetSelectedRows(row
 void CMC_MotionView::SelectRows(DWORD a, DWORD b) {
   SetSelection(nullptr);
   SelectRange(CGXRange().SetRowRange(a, b), TRUE, TRUE);
+  // The rows are what a Shift+click on a row header or a Shift+arrow extends: whole rows from a.
+  m_posSelRange = GetParam()->m_SelRects.GetTailPosition();
+  m_nAnchorRow = a, m_nAnchorCol = 0;
 }
 
 BOOL CMC_MotionView::SelectedRun(CDWordArray& rows, CMC_MotionGroup*& pGroup, int& nFirst, int& nLast) {
@@ -437,6 +440,8 @@ BOOL CMC_MotionView::CanSelectCurrentCell(BOOL bSelect, ROWCOL nRow, ROWCOL nCol
 }
 
 BOOL CMC_MotionView::OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt) {
+  // The header cell cannot be current, so its row's cell is: Shift+arrows go on from the row clicked.
+  if (nRow != 0 && nCol == 0) SetCurrentCell(nRow, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   if (nRow == 0 || (nCol == 0 && (nFlags & MK_SHIFT)))
     return CGXGridView::OnLButtonClickedRowCol(nRow, nCol, nFlags, pt);
   SelectRows(nRow, nRow);

@@ -7,6 +7,7 @@
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPaint.h"
 #include "plot/documents/GraphView.h"
 #include "tests/plot/GraphWindowTestSupport.h"
 #include "tests/support/PrintedPage.h"
@@ -17,6 +18,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace graphtest;
@@ -125,6 +128,52 @@ TEST(GraphView, ArrangementsByRankAndGreyedCommands) {
   EXPECT_FALSE(one.Enabled(ID_PLOT_ARRANGE_VERT));
   EXPECT_TRUE(one.Enabled(ID_PLOT_OPTIONS));
   EXPECT_TRUE(one.Enabled(ID_PLOT_EXPORT_ASCII));
+}
+
+// Samples of a window's picture, every third pixel.
+std::vector<COLORREF> Picture(CWnd* w) {
+  CRect c;
+  w->GetClientRect(&c);
+  std::vector<COLORREF> px;
+  for (int y = 0; y < c.bottom; y += 3)
+    for (int x = 0; x < c.right; x += 3) px.push_back(GetWindowPixel(w->m_hWnd, CPoint(x, y)));
+  return px;
+}
+
+// After a rearrangement, a maximize or a resize each plot shows what a full repaint would show.
+TEST(GraphView, PlotsRepaintWholeWhenTheirSizeChanges) {
+  Viewer v(2);
+  const struct {
+    const char* step;
+    std::function<void(Viewer&)> act;
+  } steps[] = {
+      {"arrange vertically", [](Viewer& t) { t.view->SendMessage(WM_COMMAND, ID_PLOT_ARRANGE_VERT); }},
+      {"arrange horizontally", [](Viewer& t) { t.view->SendMessage(WM_COMMAND, ID_PLOT_ARRANGE_HORZ); }},
+      {"maximize", [](Viewer& t) { t.frame->ShowWindow(SW_MAXIMIZE); }},
+      {"restore", [](Viewer& t) { t.frame->ShowWindow(SW_RESTORE); }},
+      {"frame narrower", [](Viewer& t) { t.frame->SetWindowPos(nullptr, 0, 0, 700, 600, SWP_NOMOVE | SWP_NOZORDER); }},
+      {"frame taller", [](Viewer& t) { t.frame->SetWindowPos(nullptr, 0, 0, 700, 700, SWP_NOMOVE | SWP_NOZORDER); }},
+      {"view resized", [](Viewer& t) { t.view->SetWindowPos(nullptr, 0, 0, 640, 500, SWP_NOMOVE | SWP_NOZORDER); }},
+  };
+  for (const auto& s : steps) {
+    const CRect before = v.Rect(0);
+    s.act(v);
+    UiAutomation::Pump();
+    ASSERT_NE(before.Size(), v.Rect(0).Size()) << s.step;
+    for (int i = 0; i < 2; ++i) {
+      CGraphWindow* w = v.view->GetGraphWindow(i);
+      const std::vector<COLORREF> shown = Picture(w);
+      w->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      const std::vector<COLORREF> full = Picture(w);
+      ASSERT_EQ(shown.size(), full.size());
+      int differ = 0;
+      for (size_t k = 0; k < shown.size(); ++k) differ += shown[k] != full[k];
+      EXPECT_EQ(differ, 0) << s.step << ", plot " << i;
+    }
+  }
+  char cls[64] = {};
+  ::GetClassName(v.view->GetGraphWindow(0)->m_hWnd, cls, sizeof cls);
+  EXPECT_STREQ(cls, "QWGraphWindow");
 }
 
 // Equal shares of the integer width or height; only a fourth rectangle takes the remainder.

@@ -484,6 +484,26 @@ TEST(GraphMouse, PointDragStoresTheValuesAndNotifies) {
 
 // ---- Output ----
 
+// A plot's print that cannot start names the file and the cause.
+TEST(GraphOutput, APrintThatCannotStartNamesTheFile) {
+  const std::string dir = dravonix::test::ScratchDir("graph-print-refused");
+  std::ofstream(dir + "/plain") << "x";
+  SetPrinterOutputFolder((dir + "/plain").c_str());
+  FullPlot p;
+  p.plot.m_strTitle = "Refused";
+  Host h(&p.plot, 400, 300);
+  Automation::Instance().ClearMessageBoxes();
+  DialogAutomation::CommonAnswer ok;
+  ok.ok = true;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, ok);
+  h.graph.PrintGraph();
+  SetPrinterOutputFolder(nullptr);
+  const auto boxes = Automation::Instance().MessageBoxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_EQ("Cannot write in file " + dir + "/plain/Refused.pdf! The system cannot find the path specified.", boxes[0].text);
+  EXPECT_EQ(-1, h.graph.GetDrawingMode());
+}
+
 TEST(GraphOutput, PrintingTheGraphOnAPage) {
   std::string dir = dravonix::test::ScratchDir("graph-print");
   SetPrinterOutputFolder(dir.c_str());

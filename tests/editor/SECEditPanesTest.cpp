@@ -1,0 +1,190 @@
+// Two windows on one text: whatever one of them does to the lines, the other keeps only lines of the
+// text as its caret, top and selection lines, paints and takes keys.
+#include "EditTestUtil.h"
+#include "editor/documents/TextFileDoc.h"
+#include "editor/documents/TextFileView.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <map>
+#include <sstream>
+
+namespace UA = UiAutomation;
+
+namespace {
+
+struct Doc : CTextFileDoc {
+  Doc() { m_bAutoDelete = FALSE; }
+};
+
+struct Pane : CTextFileView {
+  bool Open(CDocument* doc, int x) {
+    if (!CreateEx(0, AfxRegisterWndClass(CS_DBLCLKS), "pane", WS_POPUP | WS_VISIBLE, CRect(x, 0, x + 300, 160), nullptr,
+                  0))
+      return false;
+    doc->AddView(this);
+    OnInitialUpdate();
+    return true;
+  }
+  void Close() {
+    m_pDocument->RemoveView(this);
+    DestroyWindow();
+  }
+  void Cmd(UINT id) { SendMessage(WM_COMMAND, id, 0); }
+  void Char(char c) { SendMessage(WM_CHAR, (BYTE)c, 1); }
+  void Paint() {
+    Invalidate(FALSE);
+    UpdateWindow();
+  }
+};
+
+// What the panes must hold: lines of the text, or none for an absent selection end; a selection starts
+// at or before its end.
+std::string DeadLines(SECEdit& e, Pane& p, const char* name) {
+  std::map<tagLINEDESC*, int> live;
+  for (tagLINEDESC* l = e.m_pLine; l; l = l->pNext) live.emplace(l, (int)live.size());
+  std::string bad;
+  auto need = [&](tagLINEDESC* l, const char* what, bool mayBeNull) {
+    if ((l || !mayBeNull) && !live.count(l)) bad += std::string(name) + "." + what + " ";
+  };
+  need(p.m_pTopLine, "top", false);
+  need(p.m_pCurLine, "caret", false);
+  need(p.m_selStart.pLine, "selStart", !p.m_bSelection);
+  need(p.m_selEnd.pLine, "selEnd", !p.m_bSelection);
+  need(p.m_selAnchor.pLine, "selAnchor", true);
+  if (bad.empty() && p.m_bSelection && live[p.m_selStart.pLine] > live[p.m_selEnd.pLine])
+    bad += std::string(name) + ".selOrder ";
+  return bad;
+}
+
+enum Op { kType, kEnter, kDelete, kBackspace, kSelectAll, kSelDown, kSelRight, kDown, kCut, kPaste, kUndo, kRedo,
+          kAppend, kClear };
+const char* const kOpNames[] = {"type", "enter", "delete", "backspace", "selall", "seldown", "selright",
+                                "down", "cut",   "paste", "undo",   "redo",      "append", "clear"};
+
+struct Step {
+  int pane;
+  Op op;
+};
+
+class EditPanes : public ::testing::Test {
+ protected:
+  void SetUp() override { Clock::UseVirtualTime(); }
+  void TearDown() override {
+    Stop();
+    ResetClipboard();
+    Clock::UseRealTime();
+  }
+  // A fresh text of five lines in two panes.
+  void Start() {
+    Stop();
+    doc = std::make_unique<Doc>();
+    doc->OnNewDocument();
+    SetText(*doc->GetEdit(), "alpha\r\nbeta\r\ngamma\r\ndelta\r\nepsilon\r\n");
+    doc->GetEdit()->m_nLineCount = 5;
+    pa = new Pane;  // panes delete themselves with their windows
+    pb = new Pane;
+    ASSERT_TRUE(pa->Open(doc.get(), 0));
+    ASSERT_TRUE(pb->Open(doc.get(), 320));
+    UA::Pump();
+  }
+  void Stop() {
+    if (!doc) return;
+    pb->Close();
+    pa->Close();
+    UA::Pump();
+    doc.reset();
+  }
+  void Play(const Step& s) {
+    Pane& p = s.pane ? *pb : *pa;
+    if (s.op <= kRedo) p.SetFocus();  // the pane typed into has the focus and shows its selection
+    switch (s.op) {
+      case kType: p.Char('x'); break;
+      case kEnter: p.Char(13); break;
+      case kDelete: p.Cmd(ID_EDIT_CLEAR); break;
+      case kBackspace: p.Cmd(ID_SECEDIT_BACKSPACE); break;
+      case kSelectAll: p.Cmd(ID_SECEDIT_SELECTALL); break;
+      case kSelDown: p.Cmd(ID_SECEDIT_SELDOWN); break;
+      case kSelRight: p.Cmd(ID_SECEDIT_SELRIGHT); break;
+      case kDown: p.Cmd(ID_SECEDIT_LINEDOWN); break;
+      case kCut: p.Cmd(ID_EDIT_CUT); break;
+      case kPaste: p.Cmd(ID_EDIT_PASTE); break;
+      case kUndo: p.Cmd(ID_EDIT_UNDO); break;
+      case kRedo: p.Cmd(ID_EDIT_REDO); break;
+      case kAppend: doc->InsertTextAtEnd("more\r\nand more\r\n"); break;
+      case kClear: doc->ClearEdit(); break;
+    }
+    UA::Pump();
+  }
+  // Plays the steps; after each, both panes hold live lines, paint and take a key there and then.
+  std::string Run(const std::vector<Step>& steps) {
+    SECEdit& e = *doc->GetEdit();
+    std::string trail;
+    for (const Step& s : steps) {
+      Play(s);
+      trail += std::string(s.pane ? "B." : "A.") + kOpNames[s.op] + " ";
+      std::string bad = DeadLines(e, *pa, "A") + DeadLines(e, *pb, "B");
+      if (!bad.empty()) return trail + "-> " + bad;
+      pa->Paint();
+      pb->Paint();
+    }
+    return "";
+  }
+  CWinApp app{"EditPanesTest"};
+  std::unique_ptr<Doc> doc;
+  Pane* pa = nullptr;
+  Pane* pb = nullptr;
+};
+
+}  // namespace
+
+TEST_F(EditPanes, LinesFreedInOnePaneLeaveTheOtherOnLiveLines) {
+  // Pane B selects from line 2 into line 3 first, then types and deletes at the end.
+  const std::vector<Step> selectInB = {{1, kDown}, {1, kSelDown}, {1, kSelRight}};
+  const struct {
+    std::vector<Step> steps;
+    bool keepsSelection;  // pane B's, before it types
+  } cases[] = {
+      {{{0, kSelectAll}, {0, kDelete}}, false},
+      {{{0, kSelectAll}, {0, kDelete}, {0, kUndo}}, false},
+      {{{0, kSelectAll}, {0, kDelete}, {0, kUndo}, {0, kRedo}}, false},
+      {{{0, kSelectAll}, {0, kDelete}, {1, kUndo}, {1, kRedo}}, false},
+      {{{0, kSelectAll}, {0, kType}}, false},
+      // Lines freed elsewhere leave the selection as it was.
+      {{{0, kDown}, {0, kDown}, {0, kDown}, {0, kDown}, {0, kBackspace}, {0, kUndo}}, true},
+      // An undo in one pane frees the line the other pane's Enter put its caret on.
+      {{{1, kEnter}, {0, kUndo}}, false},
+  };
+  for (const auto& c : cases) {
+    Start();
+    ASSERT_EQ(Run(selectInB), "");
+    const SECSelEnd start = pb->m_selStart, end = pb->m_selEnd;
+    ASSERT_EQ(Run(c.steps), "");
+    EXPECT_EQ(pb->m_bSelection, c.keepsSelection);
+    const bool same = pb->m_selStart.pLine == start.pLine && pb->m_selStart.nCol == start.nCol &&
+                      pb->m_selEnd.pLine == end.pLine && pb->m_selEnd.nCol == end.nCol;
+    EXPECT_EQ(same, c.keepsSelection);
+    EXPECT_EQ(Run({{1, kType}, {1, kDelete}}), "");
+  }
+}
+
+// Random edits in both panes; after each step both hold only lines of the text.
+TEST_F(EditPanes, RandomEditsInTwoPanesKeepBothOnLiveLines) {
+  std::mt19937 rng(7201);
+  const Op ops[] = {kType,    kType, kEnter, kEnter, kDelete, kBackspace, kSelectAll, kSelDown,
+                    kSelRight, kDown, kCut,   kPaste, kUndo,   kRedo,      kAppend,    kClear};
+  for (int round = 0; round < 120; ++round) {
+    Start();
+    std::vector<Step> steps;
+    for (int i = 0; i < 16; ++i)
+      steps.push_back({(int)(rng() % 2), ops[rng() % (sizeof ops / sizeof ops[0])]});
+    std::string failure = Run(steps);
+    ASSERT_EQ(failure, "") << "round " << round;
+  }
+}

@@ -1,0 +1,84 @@
+// The grid view's Undo and Redo items in a popup menu of the platform's own: their texts name the
+// step they would take.
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridView.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+
+#include "tests/support/ViewFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+class CUndoMenuView : public CGXGridView {
+  DECLARE_DYNCREATE(CUndoMenuView)
+};
+IMPLEMENT_DYNCREATE(CUndoMenuView, CGXGridView)
+
+class CUndoMenuDoc : public CDocument {};
+
+std::vector<std::string> ShownItems(CWnd* owner, const char* undoText) {
+  CMenu menu;
+  menu.CreatePopupMenu();
+  menu.AppendMenu(MF_STRING, ID_EDIT_UNDO, undoText);
+  menu.AppendMenu(MF_STRING, ID_EDIT_REDO, "");
+  MenuAutomation::Reset();
+  menu.TrackPopupMenu(TPM_LEFTALIGN, 0, 0, owner);
+  auto shown = MenuAutomation::ShownMenus();
+  return shown.empty() ? std::vector<std::string>{} : shown.back().items;
+}
+
+void Table(CGXGridView* view) {
+  view->GetParam()->GetData()->SetRowCount(5);
+  view->GetParam()->GetData()->SetColCount(5);
+}
+
+TEST(GridUndoMenu, PopupItemsNameTheStep) {
+  GXStartGridLibrary();
+  CUndoMenuDoc doc;
+  doc.m_bAutoDelete = FALSE;
+  auto* frame = new CFrameWnd;
+  ASSERT_TRUE(OpenViewFrame(*frame, RUNTIME_CLASS(CUndoMenuView), &doc, CRect(0, 0, 300, 200)));
+  auto* view = static_cast<CUndoMenuView*>(frame->GetActiveView());
+  ASSERT_TRUE(view);
+  Table(view);
+
+  const struct {
+    const char* step;
+    std::function<void()> act;
+    std::vector<std::string> items;
+  } steps[] = {
+      {"fresh", [] {}, {"Undo  [grayed]", "Redo  [grayed]"}},
+      {"cover", [&] { view->SetCoveredCellsRowCol(1, 1, 2, 2); }, {"Undo Cover Cells", "Redo  [grayed]"}},
+      {"undo", [&] { view->Undo(); }, {"Undo  [grayed]", "Redo Cover Cells"}},
+      {"redo", [&] { view->Redo(); }, {"Undo Cover Cells", "Redo  [grayed]"}},
+  };
+  for (const auto& s : steps) {
+    s.act();
+    EXPECT_EQ(ShownItems(view, ""), s.items) << s.step;
+  }
+  // The item's own text is the pattern when the grid has none cached yet.
+  CUndoMenuDoc doc2;
+  doc2.m_bAutoDelete = FALSE;
+  auto* frame2 = new CFrameWnd;
+  ASSERT_TRUE(OpenViewFrame(*frame2, RUNTIME_CLASS(CUndoMenuView), &doc2, CRect(0, 0, 300, 200)));
+  auto* view2 = static_cast<CUndoMenuView*>(frame2->GetActiveView());
+  Table(view2);
+  view2->SetCoveredCellsRowCol(1, 1, 2, 2);
+  EXPECT_EQ(ShownItems(view2, "Take back %1"), (std::vector<std::string>{"Take back Cover Cells", "Redo  [grayed]"}));
+
+  frame2->DestroyWindow();
+  frame->DestroyWindow();
+  UiAutomation::Pump();
+}
+
+}  // namespace

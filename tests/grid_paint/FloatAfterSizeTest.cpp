@@ -1,0 +1,247 @@
+// A text floating over its neighbours while the columns under it are hidden, shown again or resized:
+// the window must show what a paint of the whole window shows, and the text floats as far as it needs.
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/ZAZAzedAze.h"
+#include "platform/gdi/DC.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WindowPaint.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kLongText[] = "A rather long text that floats over C and D";
+
+// A grid window that hands its hints to another one on the same parameter object.
+class CLinkedGrid : public ZAZAzedAze {
+ public:
+  void UpdateAllViews(CView*, LPARAM lHint, CObject* pHint) override {
+    if (peer) peer->OnGridUpdate(nullptr, lHint, pHint);
+  }
+  CGXGridCore* peer = nullptr;
+};
+
+class FloatAfterSize : public ::testing::Test {
+ protected:
+  static constexpr ROWCOL kRow = 6;
+  void SetUp() override {
+    GXStartGridLibrary();
+    parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 640, 300), nullptr, 0);
+    ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(0, 0, 640, 300), &parent, 3));
+    ASSERT_TRUE(grid.Initialize());
+    grid.SetRowCount(20);
+    grid.SetColCount(9);
+    grid.SetFloatCellsMode(1, FALSE);
+    CGXData& data = *grid.GetParam()->GetData();
+    for (ROWCOL c = 1; c <= 9; ++c) data.StoreStyleAt(kRow - 1, c, &CGXStyle().SetValue("x"), 0, 0);
+    // A block of three cells of column F merged from top to bottom below the text.
+    grid.SetMergeCellsMode(1, FALSE);
+    for (ROWCOL r = kRow + 1; r <= kRow + 3; ++r)
+      data.StoreStyleAt(r, 6, &CGXStyle().SetValue("merged").SetMergeCell(2).SetVerticalAlignment(DT_VCENTER), 0, 0);
+    ::PumpMessages();
+  }
+  void TearDown() override {
+    grid.DestroyWindow();
+    parent.DestroyWindow();
+  }
+  // Rows from the one above the text down to the last one given, across the window.
+  std::vector<COLORREF> Band(ROWCOL last = kRow + 4) {
+    CRect client;
+    grid.GetClientRect(&client);
+    const CRect a = grid.CalcRectFromRowCol(kRow - 1, 1), b = grid.CalcRectFromRowCol(last, 1);
+    std::vector<COLORREF> out;
+    for (int y = a.top; y < b.bottom; ++y)
+      for (int x = client.left; x < client.right; ++x) out.push_back(GetWindowPixel(grid.m_hWnd, POINT{x, y}));
+    return out;
+  }
+  // The window painted anew over a surface no paint leaves behind.
+  void PaintOver() {
+    CRect client;
+    grid.GetClientRect(&client);
+    CClientDC(&grid).FillSolidRect(&client, RGB(255, 0, 255));
+    grid.Invalidate(FALSE);
+    ::PumpMessages();
+  }
+  ROWCOL FloatsTo() {
+    CGXRange span;
+    return grid.GetFloatedCellsRowCol(kRow, 2, span) && span.m_nLeft == 2 ? span.m_nRight : 2;
+  }
+  // B, C and D as wide as given, the text stored in B and the window painted whole.
+  void Start(int b, int c, int d) {
+    const int widths[] = {b, c, d};
+    grid.SetColWidth(2, 4, 0, widths);
+    grid.SetStyleRange(CGXRange().SetCellRange(kRow, 2, kRow, 2), &CGXStyle().SetValue(kLongText));
+    PaintOver();
+  }
+  CWnd parent;
+  CLinkedGrid grid;
+};
+
+}  // namespace
+
+TEST_F(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
+  struct Case {
+    const char* what;
+    std::function<void(ZAZAzedAze&)> change;
+    ROWCOL floatsTo;
+  } cases[] = {
+      {"B narrower", [](ZAZAzedAze& g) { g.SetColWidth(2, 2, 50); }, 4},
+      {"B wider", [](ZAZAzedAze& g) { g.SetColWidth(2, 2, 70); }, 4},
+      {"C narrower", [](ZAZAzedAze& g) { g.SetColWidth(3, 3, 70); }, 4},
+      {"B and C narrower", [](ZAZAzedAze& g) { g.SetColWidth(2, 3, 55); }, 4},
+      {"B by its edge", [](ZAZAzedAze& g) {
+         const CRect header = g.CalcRectFromRowCol(0, 2);
+         const int y = header.top + 2;
+         PostInputMessage(g.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(header.right, y));
+         PostInputMessage(g.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(header.right - 10, y));
+         PostInputMessage(g.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(header.right - 10, y));
+       }, 4},
+      {"C hidden", [](ZAZAzedAze& g) { g.HideCols(3, 3); }, 5},
+      {"C hidden and shown", [](ZAZAzedAze& g) {
+         g.HideCols(3, 3);
+         ::PumpMessages();
+         g.HideCols(3, 3, FALSE);
+       }, 4},
+      {"D hidden", [](ZAZAzedAze& g) { g.HideCols(4, 4); }, 5},
+      {"the row above hidden and shown", [](ZAZAzedAze& g) {
+         g.HideRows(kRow - 1, kRow - 1);
+         ::PumpMessages();
+         g.HideRows(kRow - 1, kRow - 1, FALSE);
+       }, 4},
+      {"a row of the merged block hidden", [](ZAZAzedAze& g) { g.HideRows(kRow + 2, kRow + 2); }, 4},
+      {"a row of the merged block lower", [](ZAZAzedAze& g) { g.SetRowHeight(kRow + 2, kRow + 2, 8); }, 4},
+  };
+  for (const Case& c : cases) {
+    Start(60, 80, 120);
+    ASSERT_EQ(4u, FloatsTo()) << c.what;
+    CGXRange merged;
+    ASSERT_TRUE(grid.GetMergedCellsRowCol(kRow + 2, 6, merged)) << c.what;
+    ASSERT_EQ(kRow + 1, merged.m_nTop) << c.what;
+    ASSERT_EQ(kRow + 3, merged.m_nBottom) << c.what;
+    c.change(grid);
+    ::PumpMessages();
+    EXPECT_EQ(c.floatsTo, FloatsTo()) << c.what;
+    const std::vector<COLORREF> shown = Band();
+    PaintOver();
+    EXPECT_EQ(c.floatsTo, FloatsTo()) << c.what;
+    EXPECT_TRUE(shown == Band()) << c.what;
+    grid.HideCols(1, 9, FALSE);
+    grid.HideRows(1, 20, FALSE);
+  }
+}
+
+TEST_F(FloatAfterSize, AnotherWindowOnTheSameGridFollowsTheFloat) {
+  CWnd parent2;
+  ZAZAzedAze other;
+  parent2.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 300, 640, 600), nullptr, 0);
+  ASSERT_TRUE(other.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+                           CRect(0, 0, 640, 300), &parent2, 3));
+  other.SetParam(grid.GetParam(), FALSE);
+  ASSERT_TRUE(other.Initialize());
+  grid.m_bUpdateHints = TRUE;
+  grid.peer = &other;
+  const auto picture = [&]() {
+    std::vector<COLORREF> out;
+    const CRect r = other.CalcRectFromRowColEx(kRow, 1, kRow, 7);
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) out.push_back(GetWindowPixel(other.m_hWnd, POINT{x, y}));
+    return out;
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+  } steps[] = {
+      {"C hidden", [&] { grid.HideCols(3, 3); }},
+      {"C shown", [&] { grid.HideCols(3, 3, FALSE); }},
+      {"D narrower", [&] { grid.SetColWidth(4, 4, 100); }},
+      {"C wider", [&] { grid.SetColWidth(3, 3, 150); }},
+  };
+  Start(60, 80, 120);
+  for (const Step& s : steps) {
+    other.Invalidate();
+    ::PumpMessages();
+    s.change();
+    ::PumpMessages();
+    const std::vector<COLORREF> shown = picture();
+    CRect client;
+    other.GetClientRect(&client);
+    CClientDC(&other).FillSolidRect(&client, RGB(255, 0, 255));
+    other.Invalidate(FALSE);
+    ::PumpMessages();
+    EXPECT_TRUE(shown == picture()) << s.what;
+  }
+  grid.peer = nullptr;
+  other.DestroyWindow();
+  parent2.DestroyWindow();
+}
+
+// Hiding, showing and resizing of the columns under the text, played step by step: after each step the
+// window shows what a paint shows, and the text floats exactly as far as the widths make it need.
+class FloatSteps : public FloatAfterSize {
+ protected:
+  struct Step {
+    ROWCOL from, to;
+    int width;  // -1 hides, -2 shows
+  };
+  void SetUp() override {
+    FloatAfterSize::SetUp();
+    Start(60, 80, 120);
+    CGXStyle* style = grid.CreateStyle();
+    grid.ComposeStyleRowCol(kRow, 2, style);
+    need = grid.GetRegisteredControl(style->GetControl())->CalcSize(grid.GetClientDC(), kRow, 2, *style).cx;
+    grid.RecycleStyle(style);
+    for (ROWCOL c = 1; c <= 9; ++c) width[c] = grid.GetColWidth(c);
+  }
+  ROWCOL ModelFloatsTo() const {
+    const auto shown = [&](ROWCOL c) { return hidden[c] ? 0 : width[c]; };
+    ROWCOL last = 2;
+    for (LONG rest = need; rest > shown(last) && last < 9; ++last) rest -= shown(last);
+    return last;
+  }
+  void Play(const Step& s) {
+    if (s.width < 0) grid.HideCols(s.from, s.to, s.width == -1);
+    else grid.SetColWidth(s.from, s.to, s.width);
+    for (ROWCOL c = s.from; c <= s.to; ++c) (s.width < 0 ? void(hidden[c] = s.width == -1) : void(width[c] = s.width));
+    played += " " + std::to_string(s.from) + ".." + std::to_string(s.to) + ":" + std::to_string(s.width);
+    ::PumpMessages();
+    ASSERT_EQ(ModelFloatsTo(), FloatsTo()) << played;
+    const std::vector<COLORREF> shown = Band(kRow);
+    PaintOver();
+    ASSERT_TRUE(shown == Band(kRow)) << played;
+  }
+  LONG need = 0;
+  int width[10] = {};
+  bool hidden[10] = {};
+  std::string played;
+};
+
+TEST_F(FloatSteps, Random) {
+  std::mt19937 rng(72);
+  for (int step = 0; step < 100 && !HasFatalFailure(); ++step) {
+    const ROWCOL c = 2 + rng() % 5, to = std::min<ROWCOL>(c + rng() % 2, 6);
+    Play(rng() % 3 ? Step{c, to, 20 + (int)(rng() % 130)} : Step{c, c, hidden[c] ? -2 : -1});
+  }
+}
+
+// Found by the random steps.
+TEST_F(FloatSteps, HidingDAfterNarrowingEAndF) {
+  for (const Step& s : {Step{5, 6, 24}, Step{4, 4, -1}}) {
+    Play(s);
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST_F(FloatSteps, HidingBWhereTheTextIsThenWideningIt) {
+  for (const Step& s : {Step{2, 2, -1}, Step{2, 2, 136}}) {
+    Play(s);
+    if (HasFatalFailure()) return;
+  }
+}
