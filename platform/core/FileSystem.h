@@ -207,13 +207,13 @@ class CFileFind {
 
 // A file written under a temporary name of its own beside its target, which replaces the target
 // only on Commit: a save that fails part-way leaves the old file as it was. The temporary file
-// (SaveTempName: the target's name, ".~dvx-" and six random letters or digits) is created empty
-// when the object is, so that saves of one target in several processes never share it, and it
-// stays locked (flock) while the object holds it. It goes when the object does, unless it was
-// committed. It is written, given its mode and synced only through the descriptor that created it,
-// never opened by name again, so that a link swapped in for the name leads nowhere. Through a
-// symbolic link the file it leads to is replaced; a device or pipe is written in place (the
-// temporary name is the target).
+// (the target's name, ".~dvx-" and six letters or digits: FirstSaveTempName where that is free,
+// else drawn by chance) is created empty when the object is, so that saves of one target in
+// several processes never share it, and it stays locked (flock) while the object holds it. It
+// goes when the object does, unless it was committed. It is written, given its mode and synced
+// only through the descriptor that created it, never opened by name again, so that a link swapped
+// in for the name leads nowhere. Through a symbolic link the file it leads to is replaced; a
+// device or pipe is written in place (the temporary name is the target).
 class CSaveBeside {
  public:
   explicit CSaveBeside(LPCSTR target);
