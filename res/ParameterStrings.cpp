@@ -17,6 +17,7 @@ const RESOURCE_STRING kStrings[] = {
     {20023, "Cannot write in folder %s! Check file system permissions."},
     {20024, "The folder %s is in use by another program.\nChoose Retry to wait for it again."},
     {20029, "Cannot complete or undo an interrupted save in folder %s! %s"},
+    {20030, "Links, pipes and devices are not packed into %s:\n%s"},
     {20200, "Warning: %s GUI module returned 0 as IU scale factor for unit %s and variable/parameter %s."},
 };
 

@@ -1,6 +1,7 @@
 #include "kernel/setup/SetupArchive.h"
 
 #include "kernel/values/ConfigFile.h"
+#include "kernel/setup/RestorePlacement.h"
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/setup/MC_Setup.h"
 #include "kernel/values/QuietErrors.h"
@@ -10,12 +11,16 @@
 #include "platform/ui/CommonDialogs.h"
 #include "suite/zip/ZipLibraries.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,54 +109,111 @@ void Clean(CStringArray& list, Keep keep, Same same) {
 int DiscardPrint(const char*, unsigned long size) { return (int)size; }
 int ReplaceAll(char*) { return 1; }
 
-// Copies the extracted file `from` into `out` (the set's commit puts it on the disk): TRUE when every
-// byte was written, else FALSE with the cause in errno.
-int CopyBytes(const std::string& from, FILE* out) {
-  FILE* in = OpenPlainFileToRead(from.c_str());
-  if (!in) return FALSE;
+// Copies the extracted file `name` of the folder `dir` into `out` (the set's commit puts it on the
+// disk): TRUE when every byte was written, else FALSE with the cause in errno.
+int CopyBytes(int dir, const std::string& name, FILE* out) {
+  const int fd = openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return FALSE;
   char buffer[65536];
   bool ok = true;
-  for (size_t n; ok && (n = fread(buffer, 1, sizeof buffer, in)) > 0;) ok = fwrite(buffer, 1, n, out) == n;
-  if (ok && ferror(in)) {
-    ok = false;
-    errno = EIO;
+  ssize_t n;
+  while (ok && (n = read(fd, buffer, sizeof buffer)) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0 && fwrite(buffer, 1, (size_t)n, out) == (size_t)n;
   }
   const int err = errno;
-  fclose(in);
+  close(fd);
   errno = err;
   return ok ? TRUE : FALSE;
+}
+
+// What an archive of the folder open as `dir` holds below `rel` ("" or ending in "/"): its plain
+// files, and a folder below which nothing is packed, all reached without following a link. What a
+// save makes for itself and folders whose names begin with "." are passed over; links, pipes and
+// devices are left out and named in `leftOut`. The count of entries it adds.
+size_t ListPacked(int dir, const std::string& rel, std::vector<std::string>& packed, std::vector<std::string>& leftOut) {
+  std::vector<std::pair<std::string, unsigned char>> entries;
+  const int fd = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (DIR* d = fd >= 0 ? fdopendir(fd) : nullptr) {
+    while (dirent* e = readdir(d))
+      if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) entries.emplace_back(e->d_name, e->d_type);
+    closedir(d);
+  } else if (fd >= 0) {
+    close(fd);
+  }
+  std::sort(entries.begin(), entries.end());
+  size_t added = 0;
+  for (auto& [name, type] : entries) {
+    if (type == DT_UNKNOWN) {
+      struct stat st;
+      type = fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ? DT_UNKNOWN
+             : S_ISDIR(st.st_mode)                                     ? DT_DIR
+             : S_ISREG(st.st_mode)                                     ? DT_REG
+                                                                       : DT_LNK;
+    }
+    if (type == DT_UNKNOWN || IsSaveOwnFile(name.c_str()) || (type == DT_DIR && name[0] == '.')) continue;
+    if (type == DT_REG) {
+      packed.push_back(rel + name);
+      ++added;
+    } else if (type != DT_DIR) {
+      leftOut.push_back(rel + name);
+    } else if (const int sub = openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); sub >= 0) {
+      added += ListPacked(sub, rel + name + "/", packed, leftOut);
+      close(sub);
+    }
+  }
+  // A folder with nothing to pack travels as itself, so that the archive restores the same tree.
+  if (added == 0 && !rel.empty()) {
+    packed.push_back(rel);
+    added = 1;
+  }
+  return added;
+}
+
+// The folder `dir` as the file system knows it, without a trailing separator: a relative name taken
+// against the current folder, never the kernel folder.
+std::string FolderFromHere(const CString& dir) {
+  std::string native = ResolvePath(dir);
+  if (native.empty() || native[0] != '/') {
+    char here[PATH_MAX];
+    native = std::string(getcwd(here, sizeof here) ? here : ".") + "/" + native;
+  }
+  // Without "." parts and doubled separators, as messages show it.
+  std::string clean;
+  for (size_t at = 0; at < native.size();) {
+    size_t end = native.find('/', at);
+    if (end == std::string::npos) end = native.size();
+    const std::string part = native.substr(at, end - at);
+    if (!part.empty() && part != ".") clean += "/" + part;
+    at = end + 1;
+  }
+  return clean.empty() ? "/" : clean;
 }
 
 }  // namespace
 
 int ArchiveDirectory(const CString& dir, const char* zipFile) {
-  CString root = WithoutTrailingSeparator(dir);
+  const std::string native = FolderFromHere(WithoutTrailingSeparator(dir));
+  const CString root(native.c_str());
   // Packed as the next load would find it: a save stopped in the folder completed or undone first,
   // since the archive carries no record of it.
   CConfigFolderLock lock(root);
   if (lock.IsRefused()) return FALSE;
-  CStringArray files;
-  GetFilesOfDir(root, files);
-  std::vector<std::string> paths;
-  // What a save makes for itself (records, temporaries, old copies) acts only where it was made.
-  // Nor does a pipe or device, which holds no file to pack.
-  for (INT_PTR i = 0; i < files.GetSize(); ++i) {
-    struct stat st;
-    if (!IsSaveOwnFile(files[i].Mid(std::max(files[i].ReverseFind('\\'), files[i].ReverseFind('/')) + 1)) &&
-        (stat(ResolvePath(files[i]).c_str(), &st) != 0 || S_ISREG(st.st_mode)))
-      paths.emplace_back(files[i].GetString());
-  }
-  // An empty tree makes no archive: the old one goes, as nothing replaces it.
-  if (paths.empty()) {
-    if (DeleteFile(zipFile) || GetLastError() == ERROR_FILE_NOT_FOUND) return TRUE;
+  std::vector<std::string> paths, leftOut;
+  const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
     ShowWriteFailure(zipFile);
     return FALSE;
   }
+  ListPacked(fd, std::string(), paths, leftOut);
+  close(fd);
+  for (std::string& p : paths) p = native + "/" + p;
   std::vector<char*> names;
   for (std::string& p : paths) names.push_back(p.data());
   ZIPUSERFUNCTIONS functions{};
   ZPOPT options{};
-  options.szRootDir = root;
+  options.szRootDir = native.c_str();
   options.fSystem = 1;
   options.fQuiet = 1;
   options.fLevel = '6';
@@ -163,17 +225,32 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
   const std::string descriptor = save.GetDescriptor() >= 0 ? DescriptorPath(save.GetDescriptor()) : std::string();
   if (descriptor.empty()) SetLastErrorFromErrno(save.Duplicate() < 0 ? errno : 0);  // why no temporary file could be made
   ZCL c{(int)names.size(), descriptor.c_str(), names.data()};
-  if (!descriptor.empty() && ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0 && save.Commit())
+  if (!descriptor.empty() && ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(c) == 0 && save.Commit()) {
+    if (!leftOut.empty()) {
+      std::string list;
+      for (const std::string& name : leftOut) list += (list.empty() ? "" : "\n") + name;
+      ShowKernelMessage(MB_ICONINFORMATION, 20030, zipFile, list.c_str());
+    }
     return TRUE;
+  }
   save.Discard();
   ShowWriteFailure(zipFile);
   return FALSE;
 }
 
 int RestoreDirectory(const char* zipFile, const CString& dir) {
-  CString root = WithoutTrailingSeparator(dir);
-  bool existed = ExistDirectory(root) != 0;
+  // Looked up once, a relative name against the current folder; every file is named from it.
+  const std::string native = FolderFromHere(WithoutTrailingSeparator(dir));
+  const CString root(native.c_str());
+  std::vector<std::string> made;  // the folders CreateDir makes, the deepest first
+  for (std::string f = native; f.size() > 1 && access(f.c_str(), F_OK) != 0 && errno == ENOENT; f = ParentOf(f)) made.push_back(f);
   CreateDir(root);
+  // Each folder made on the disk with its name in its parent.
+  if (!made.empty() && ExistDirectory(root)) {
+    made.push_back(ParentOf(made.back()));
+    for (const std::string& f : made) SyncFolder(f);
+  }
+  const bool existed = made.empty();
   // The restored files are put in place as a save puts them: no load or save of the folder comes
   // between, and what a stopped restore or save left is put right first.
   CConfigFolderLock lock(root);
@@ -181,8 +258,6 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
     if (!existed) RemoveDir(root, FALSE);
     return FALSE;
   }
-  std::string native = ResolvePath(root);
-  while (native.size() > 1 && native.back() == '/') native.pop_back();
   std::vector<std::unique_ptr<CConfigFileWriter>> writers;
   // `shown`: the failure was shown already.
   auto fail = [&](bool shown) {
@@ -196,18 +271,11 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
     return FALSE;
   };
   FinishRestore(native, false);
-  if (mkdir((native + "/" + g_szRestoreFolder).c_str(), 0700) != 0) {
-    SetLastErrorFromErrno(errno);
-    return fail(false);
-  }
   // Reached only through its descriptor from here on: a link swapped in for its name leads nothing
   // that is extracted or read out of the folder.
-  const CRestoreFolder opened(native);
+  const CRestoreFolder opened(native, true);
   const std::string& fresh = opened.GetPath();
-  if (fresh.empty()) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return fail(false);
-  }
+  if (fresh.empty()) return fail(false);
   if (g_pfnRestoreStep) g_pfnRestoreStep(0);
   // Everything is extracted beside the folder's files first; nothing of it counts until the set is
   // put in place.
@@ -218,31 +286,30 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   // save would have left it: completed or undone where it was extracted, or refused.
   if (!RecoverStoppedSave(root, fresh)) return fail(true);
   if (g_pfnRestoreStep) g_pfnRestoreStep(1);
-  // What a save makes for itself, file or folder, is not restored, wherever it comes from.
+  // What a save makes for itself, file or folder, is not restored, wherever it comes from; nothing
+  // is written where a link or a file stands on the way to what goes below the folder.
+  if (!CanPlaceExtracted(opened)) return fail(false);
   std::vector<std::string> extracted;
-  GetExtractedFiles(fresh, extracted);
-  // Nothing is written where a link or a file stands on the way to a file below the folder.
-  for (const std::string& rel : extracted)
-    if (rel.find('/') != std::string::npos && !CanPlaceExtracted(native, rel)) return fail(false);
-  // The files directly in the folder are one set, written beside their targets; those below it
-  // follow once the set is in place (here, or by the next hold of the folder's lock).
+  GetExtractedFiles(opened, extracted);
+  // The files directly in the folder are one set, written beside their targets; what is below it
+  // follows once the set is in place (here, or by the next hold of the folder's lock).
   std::vector<CConfigFileWriter*> set;
-  for (const std::string& rel : extracted) {
-    if (rel.find('/') != std::string::npos) continue;
-    writers.push_back(std::make_unique<CConfigFileWriter>((native + "/" + rel).c_str(), CConfigFileWriter::kSetMember));
+  for (const std::string& name : extracted) {
+    writers.push_back(std::make_unique<CConfigFileWriter>((native + "/" + name).c_str(), CConfigFileWriter::kSetMember));
     CConfigFileWriter& w = *writers.back();
     FILE* out = w.Open();
     if (!out) return fail(true);
-    if (!w.Close(CopyBytes(fresh + "/" + rel, out))) return fail(true);
+    if (!w.Close(CopyBytes(opened.GetDescriptor(), name, out))) return fail(true);
     set.push_back(&w);
   }
   if (g_pfnRestoreStep) g_pfnRestoreStep(2);
-  if (!SealRestore(fresh)) return fail(false);
+  if (!SealRestore(opened)) return fail(false);
   if (!set.empty() && !CommitConfigFiles(root, set)) return fail(true);
   if (g_pfnRestoreStep) g_pfnRestoreStep(3);
   writers.clear();
-  FinishRestore(native, true, &opened);
-  return TRUE;
+  if (FinishRestore(native, true, &opened)) return TRUE;
+  ShowFailure();
+  return FALSE;
 }
 
 int ArchiveCustomData(CStringArray& firmwareIds, CWordArray& configurationIds, CStringArray& procedureFiles,

@@ -1,6 +1,6 @@
-#include "kernel/values/ConfigSet.h"
-
 #include "kernel/values/ConfigFile.h"
+
+#include "kernel/setup/RestorePlacement.h"
 #include "kernel/values/QuietErrors.h"
 #include "kernel/values/Utilities.h"
 #include "platform/core/FileSystem.h"
@@ -44,7 +44,7 @@ bool IsSaveOwnFile(const char* name) {
   return false;
 }
 
-namespace saveset {
+namespace {
 
 const char kSetRecord[] = "~save.journal";
 const char kUndoRecord[] = "~undo.journal";
@@ -53,7 +53,7 @@ std::string In(const std::string& folder, const std::string& name) { return fold
 
 // What has the name, looked at without following a link: 1 a plain file, 0 nothing, -1 anything
 // else or a name that cannot be looked at.
-int Kind(const std::string& path, struct stat* st) {
+int Kind(const std::string& path, struct stat* st = nullptr) {
   struct stat own;
   struct stat& s = st ? *st : own;
   if (lstat(path.c_str(), &s) != 0) {
@@ -71,12 +71,6 @@ bool RecordAt(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0 ? !S_ISDIR(st.st_mode) : errno != ENOENT && errno != ENOTDIR;
 }
-
-}  // namespace saveset
-
-using namespace saveset;
-
-namespace {
 
 const char kAsideMark[] = ".~dvx-aside";
 // No set has more files; a record naming more is none of ours, and is not read further.
@@ -447,6 +441,10 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
 
 int RecoverStoppedSave(const char* shown, const std::string& nativeFolder) {
   return RecoverSet(shown, nativeFolder) != Recovery::kRefused;
+}
+
+bool HasSetRecord(const std::string& nativeFolder) {
+  return RecordAt(In(nativeFolder, kSetRecord)) || RecordAt(In(nativeFolder, kUndoRecord));
 }
 
 namespace {

@@ -21,7 +21,9 @@ struct ZPOPT {
   char fLevel;            // compression level '0'..'9'
 };
 
-// The archive to write and the full paths of the files that go into it.
+// The archive to write and the full paths of the files (or folders, which go in as themselves) that
+// go into it. Each is reached from the root folder without following a link, when it is added and
+// again when it is read; a link, pipe or device is left out.
 struct ZCL {
   int argc;
   const char* lpszZipFN;
@@ -32,7 +34,8 @@ struct ZCL {
 int ZpInit(ZIPUSERFUNCTIONS* functions);
 // Nonzero on success.
 int ZpSetOptions(ZPOPT* options);
-// 0 on success; a failure leaves no archive behind.
+// 0 on success; a failure leaves no archive behind. An archive without entries is an end record
+// alone.
 int ZpArchive(ZCL c);
 
 // ---- unzip32 ----
@@ -58,7 +61,9 @@ struct USERFUNCTIONS {
 // entry name is checked before anything is written: an absolute one, one with a drive letter or a
 // ".." component, or one whose path below the folder passes a link or a file where a folder belongs
 // (or ends on something other than a plain file) fails the whole extraction. A failed extraction
-// removes what it wrote.
+// removes what it wrote. Everything below the folder is reached from its descriptor without
+// following a link; each file is synced once, then every folder written or made and the parent of
+// each folder made.
 int Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char** xfnv, DCL* dcl, USERFUNCTIONS* functions);
 
 }  // extern "C"

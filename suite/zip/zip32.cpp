@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -63,6 +64,98 @@ bool WriteSource(zip_source_t* src, const std::string& path) {
   return false;
 }
 
+// Opens `rel` ("/" between parts) below the folder open as `root` without following a link on the
+// way or at its end; a plain file or a folder only (`folder` tells which). -1 with errno set.
+int OpenBelow(int root, const std::string& rel, bool& folder) {
+  int dir = root;
+  size_t at = 0;
+  for (size_t slash; (slash = rel.find('/', at)) != std::string::npos; at = slash + 1) {
+    const int next = openat(dir, rel.substr(at, slash - at).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir != root) close(dir);
+    if (next < 0) return -1;
+    dir = next;
+  }
+  // What is neither file nor folder is not even opened (a pipe would keep the archive waiting, a
+  // device may act on its opening); nor is it read should it take the name meanwhile.
+  struct stat st;
+  const bool kind = fstatat(dir, rel.c_str() + at, &st, AT_SYMLINK_NOFOLLOW) == 0;
+  if (kind && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) errno = EACCES;
+  const int fd = kind && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
+                     ? openat(dir, rel.c_str() + at, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                     : -1;
+  const int err = errno;
+  if (dir != root) close(dir);
+  if (fd < 0 || fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) || fcntl(fd, F_SETFL, 0) != 0) {
+    if (fd >= 0) close(fd);
+    errno = fd < 0 ? err : EACCES;
+    return -1;
+  }
+  folder = S_ISDIR(st.st_mode);
+  return fd;
+}
+
+// A file below the root read when the archive is written: opened again then the way it was
+// found, never through a link swapped in meanwhile.
+struct FileBelow {
+  int root;
+  std::string rel;
+  time_t modified;
+  zip_uint64_t size;  // as found: an archive whose files keep their sizes needs no 64-bit fields
+  int fd = -1;
+  zip_error_t error;
+
+  static zip_int64_t Call(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    FileBelow& f = *static_cast<FileBelow*>(state);
+    switch (command) {
+      case ZIP_SOURCE_OPEN: {
+        bool folder = false;
+        f.fd = OpenBelow(f.root, f.rel, folder);
+        if (f.fd >= 0 && folder) {
+          close(f.fd);
+          f.fd = -1;
+          errno = EISDIR;
+        }
+        if (f.fd >= 0) return 0;
+        zip_error_set(&f.error, ZIP_ER_OPEN, errno);
+        return -1;
+      }
+      case ZIP_SOURCE_READ:
+        for (;;) {
+          const ssize_t n = read(f.fd, data, (size_t)std::min<zip_uint64_t>(length, 1u << 30));
+          if (n >= 0) return n;
+          if (errno == EINTR) continue;
+          zip_error_set(&f.error, ZIP_ER_READ, errno);
+          return -1;
+        }
+      case ZIP_SOURCE_CLOSE:
+        if (f.fd >= 0) close(f.fd);
+        f.fd = -1;
+        return 0;
+      case ZIP_SOURCE_STAT: {
+        zip_stat_t* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->mtime = f.modified;
+        st->size = f.size;
+        st->valid |= ZIP_STAT_MTIME | ZIP_STAT_SIZE;
+        return sizeof *st;
+      }
+      case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&f.error, data, length);
+      case ZIP_SOURCE_FREE:
+        if (f.fd >= 0) close(f.fd);
+        zip_error_fini(&f.error);
+        delete &f;
+        return 0;
+      case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SUPPORTS, -1);
+      default:
+        zip_error_set(&f.error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+  }
+};
+
 }  // namespace
 
 extern "C" {
@@ -94,41 +187,74 @@ int ZpArchive(ZCL c) {
   zip_source_keep(out);
   int level = g_options.fLevel >= '0' && g_options.fLevel <= '9' ? g_options.fLevel - '0' : 6;
   int added = 0;
+  // Everything is reached from the root's descriptor, never through a link.
+  const int root = open(ResolvePath(g_root.c_str()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  auto fail = [&](DWORD error, int code) {
+    zip_discard(za);
+    zip_source_free(out);
+    if (root >= 0) close(root);
+    DeleteFile(zipPath.c_str());
+    SetLastError(error);
+    return code;
+  };
+  if (root < 0) return fail(ERROR_PATH_NOT_FOUND, 3);
   for (int i = 0; i < c.argc; ++i) {
     std::string name;
-    std::string file = c.FNV[i] ? ResolvePath(c.FNV[i]) : std::string();
-    // Pipes and devices hold no file to pack: one would be read without end.
+    if (!c.FNV[i] || !EntryName(c.FNV[i], name)) return fail(ERROR_INVALID_NAME, 3);
+    while (name.size() > 1 && name.back() == '/') name.pop_back();  // a folder's
+    bool folder = false;
+    const int fd = OpenBelow(root, name, folder);
     struct stat st;
-    if (!file.empty() && stat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) continue;
-    zip_source_t* src = file.empty() || !EntryName(c.FNV[i], name) ? nullptr : zip_source_file(za, file.c_str(), 0, -1);
-    zip_int64_t at = src ? zip_file_add(za, name.c_str(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
+    const bool found = fd >= 0 && fstat(fd, &st) == 0;
+    if (fd >= 0) close(fd);
+    // A link, pipe or device holds no file to pack: one would lead out of the folder or be read without end.
+    if (!found && errno != ENOENT) continue;
+    if (!found) return fail(ERROR_FILE_NOT_FOUND, 3);
+    zip_int64_t at;
+    if (folder) {
+      at = zip_dir_add(za, name.c_str(), ZIP_FL_ENC_UTF_8);
+      if (at < 0 && zip_error_code_zip(zip_get_error(za)) == ZIP_ER_INVAL) at = zip_dir_add(za, name.c_str(), ZIP_FL_ENC_CP437);
+      if (at < 0) return fail(ERROR_INVALID_NAME, 3);
+      ++added;
+      continue;
+    }
+    FileBelow* file = new FileBelow{root, name, st.st_mtime, (zip_uint64_t)st.st_size, -1, {}};
+    zip_error_init(&file->error);
+    zip_source_t* src = zip_source_function(za, FileBelow::Call, file);
+    if (!src) {
+      zip_error_fini(&file->error);
+      delete file;
+      return fail(ERROR_NOT_ENOUGH_MEMORY, 3);
+    }
+    at = zip_file_add(za, name.c_str(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
     // A name that is not UTF-8 is stored as its bytes, without the UTF-8 flag.
-    if (at < 0 && src && zip_error_code_zip(zip_get_error(za)) == ZIP_ER_INVAL)
+    if (at < 0 && zip_error_code_zip(zip_get_error(za)) == ZIP_ER_INVAL)
       at = zip_file_add(za, name.c_str(), src, ZIP_FL_ENC_CP437 | ZIP_FL_OVERWRITE);
     if (at < 0) {
-      if (src) zip_source_free(src);
-      zip_discard(za);
-      zip_source_free(out);
-      DeleteFile(zipPath.c_str());
-      SetLastError(file.empty() || name.empty() ? ERROR_INVALID_NAME : ERROR_FILE_NOT_FOUND);
-      return 3;
+      zip_source_free(src);
+      return fail(ERROR_INVALID_NAME, 3);
     }
     zip_set_file_compression(za, (zip_uint64_t)at, ZIP_CM_DEFLATE, (zip_uint32_t)level);
     ++added;
   }
+  // An archive without entries is the end record alone, which unpacks to nothing.
+  if (added == 0) {
+    zip_discard(za);
+    zip_source_free(out);
+    close(root);
+    static const char kEmpty[22] = {'P', 'K', 5, 6};
+    zip_source_t* empty = zip_source_buffer_create(kEmpty, sizeof kEmpty, 0, nullptr);
+    const bool written = empty && WriteSource(empty, zipPath);
+    if (empty) zip_source_free(empty);
+    return written ? 0 : 4;
+  }
   // The files are read when the archive closes; a file gone by then fails the whole archive.
   if (zip_close(za) != 0) {
     SetCloseError(za);
-    const DWORD cause = GetLastError();
-    zip_discard(za);
-    zip_source_free(out);
-    DeleteFile(zipPath.c_str());
-    SetLastError(cause);
-    return 4;
+    return fail(GetLastError(), 4);
   }
-  // An archive without entries is no file at all.
-  const bool written = added == 0 ? DeleteFile(zipPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND
-                                   : WriteSource(out, zipPath);
+  close(root);
+  const bool written = WriteSource(out, zipPath);
   zip_source_free(out);
   return written ? 0 : 4;
 }

@@ -1,5 +1,6 @@
 // Saving a setup directory as one set: a save stopped at any point, two processes saving one
 // folder, and the boxes of failed saves and exports naming what the user chose.
+#include "kernel/setup/RestorePlacement.h"
 #include "kernel/setup/SetupArchive.h"
 #include "platform/core/File.h"
 #include "platform/core/MessageBox.h"

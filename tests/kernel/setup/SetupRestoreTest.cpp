@@ -1,0 +1,312 @@
+// Restoring and packing folder trees: where a restore writes, what it syncs and in which order,
+// what a link swapped in below the folder leads to, and what an archive of links or of no files holds.
+#include "kernel/setup/RestorePlacement.h"
+#include "kernel/setup/SetupArchive.h"
+#include "kernel/values/ConfigFile.h"
+#include "platform/core/FileSystem.h"
+#include "suite/zip/ZipLibraries.h"
+#include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/ChildProcess.h"
+
+#include <sys/stat.h>
+#include <csignal>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Tree = std::map<std::string, std::string>;
+
+// Every entry below `dir`, not following links: files with their bytes, folders as "/", links as
+// "-> target", each with its mode.
+Tree Snapshot(const std::string& dir) {
+  Tree t;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(dir, ec); it != fs::recursive_directory_iterator(); ++it) {
+    struct stat st;
+    lstat(it->path().c_str(), &st);
+    std::string what = S_ISDIR(st.st_mode)   ? "/"
+                       : S_ISLNK(st.st_mode) ? "-> " + fs::read_symlink(it->path()).string()
+                                             : dravonix::test::ReadFileText(it->path().string());
+    t[fs::relative(it->path(), dir).generic_string()] = std::to_string(st.st_mode & 07777) + " " + what;
+  }
+  return t;
+}
+
+// Plain files only, by relative path.
+Tree Files(const std::string& dir) {
+  Tree t;
+  std::error_code ec;
+  for (auto& e : fs::recursive_directory_iterator(dir, ec))
+    if (e.is_regular_file() && !e.is_symlink()) t[fs::relative(e.path(), dir).generic_string()] = dravonix::test::ReadFileText(e.path());
+  return t;
+}
+
+// The entries of a zip file, one a line, sorted, by python's zipfile.
+std::string Listing(const std::string& zip) {
+  const std::string cmd = "python3 -c \"import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
+                          "print(' '.join(sorted(z.namelist())))\" '" + zip + "' 2>&1";
+  std::string out;
+  char buf[512];
+  FILE* p = popen(cmd.c_str(), "r");
+  while (p && fgets(buf, sizeof buf, p)) out += buf;
+  if (p) pclose(p);
+  return out;
+}
+
+class SetupRestoreTest : public SetupTest {
+ protected:
+  std::string m_dir = fs::canonical(dravonix::test::ScratchDir("restore")).string();
+  // Packs `files` (relative path -> bytes) from a tree of their own; the archive's path.
+  std::string Pack(const std::string& name, const Tree& files) {
+    const std::string tree = m_dir + "/" + name + ".tree";
+    for (auto& [rel, bytes] : files) WriteBytes(tree + "/" + rel, bytes);
+    const std::string zip = m_dir + "/" + name + ".zip";
+    EXPECT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+    return zip;
+  }
+};
+
+const Tree kArchived = {{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}};
+
+}  // namespace
+
+TEST_F(SetupRestoreTest, ARelativeFolderIsTakenFromTheCurrentFolderNeverTheKernelFolder) {
+  const std::string zip = Pack("rel", kArchived);
+  const std::string cwd = fs::current_path().string(), here = m_dir + "/here";
+  fs::create_directories(here);
+  ASSERT_EQ(0, chdir(here.c_str()));
+  const struct {
+    std::string folder, zip;  // as given
+    std::string where;        // relative to the current folder
+  } kCases[] = {{"r1", zip, "r1"},
+                {"r2", "../rel.zip", "r2"},
+                {".\\r3\\", "../rel.zip", "r3"},
+                {"rel44\\deep", zip, "rel44/deep"},
+                {here + "/r5", "../rel.zip", "r5"},
+                {here + "\\r6\\", zip, "r6"}};
+  for (bool kernelTwin : {false, true})
+    for (const auto& c : kCases) {
+      const std::string what = c.folder + (kernelTwin ? " with a twin in the kernel folder" : "");
+      // A folder of the same name in the kernel folder, which must stay as it is.
+      const std::string twin = Kernel(c.where);
+      if (kernelTwin) WriteBytes(twin + "/mine.txt", "kernel's");
+      fs::remove_all(here + "/" + c.where);
+      ClearBoxes();
+      EXPECT_TRUE(RestoreDirectory(c.zip.c_str(), c.folder.c_str())) << what << ": " << LastBox();
+      EXPECT_EQ(Files(here + "/" + c.where), kArchived) << what;
+      if (kernelTwin) EXPECT_EQ(Files(twin), (Tree{{"mine.txt", "kernel's"}})) << what;
+      else EXPECT_FALSE(fs::exists(twin)) << what;
+      fs::remove_all(Kernel(c.where.substr(0, c.where.find('/'))));
+    }
+  ASSERT_EQ(0, chdir(cwd.c_str()));
+}
+
+namespace {
+
+// At one step of a restore, a sub-folder of the target is moved aside and a link to a folder
+// elsewhere put in its place.
+struct SwapSubFolder {
+  static inline int at = -1, seen = 0;
+  static inline std::string dir, sub, outside;
+  static void Step(int step) {
+    seen = std::max(seen, step);
+    if (step != at) return;
+    const std::string path = dir + "/" + sub;
+    if (rename(path.c_str(), (dir + "/moved").c_str()) != 0) return;
+    symlink((outside + "/" + sub).c_str(), path.c_str());
+  }
+};
+
+}  // namespace
+
+TEST_F(SetupRestoreTest, ALinkSwappedForASubFolderAtAnyStepLeadsNothingOutOfTheFolder) {
+  const std::string zip = Pack("swap", {{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/new.txt", "new"},
+                                        {"sub/deep/c.txt", "new c"}, {"sub/deep/more/d.txt", "new d"}});
+  const std::string outside = m_dir + "/outside", dir = m_dir + "/target";
+  for (const char* rel : {"sub/b.txt", "sub/deep/c.txt", "sub/deep/more/d.txt"}) WriteBytes(outside + "/" + rel, "outside's");
+  chmod((outside + "/sub/b.txt").c_str(), 0640);
+  const Tree before = Snapshot(outside);
+  auto oldTarget = [&] {
+    fs::remove_all(dir);
+    for (const char* rel : {"a.cfg", "sub/b.txt", "sub/deep/c.txt", "sub/deep/more/d.txt"}) WriteBytes(dir + "/" + rel, "old");
+  };
+  SwapSubFolder::dir = dir;
+  SwapSubFolder::outside = outside;
+  g_pfnRestoreStep = SwapSubFolder::Step;
+  oldTarget();
+  SwapSubFolder::at = -1;
+  ASSERT_TRUE(RestoreDirectory(zip.c_str(), dir.c_str())) << LastBox();
+  const int steps = SwapSubFolder::seen;
+  EXPECT_GE(steps, 4);
+  for (bool completion : {false, true})
+    for (const char* sub : {"sub", "sub/deep", "sub/deep/more"})
+      for (int at = completion ? 4 : 0; at <= steps; ++at) {
+        const std::string what = std::string(sub) + " at step " + std::to_string(at) + (completion ? " of the next load" : "");
+        oldTarget();
+        SwapSubFolder::sub = sub;
+        SwapSubFolder::at = at;
+        if (completion) {
+          // Stopped once the folder's own files are in place; the next hold of the folder completes it.
+          const std::string result = dravonix::test::InChildProcess([&] {
+            g_pfnRestoreStep = [](int step) {
+              if (step == 4) raise(SIGKILL);
+            };
+            return std::to_string(RestoreDirectory(zip.c_str(), dir.c_str()));
+          });
+          EXPECT_EQ(result.rfind("child failed: signal 9", 0), 0u) << what << ": " << result;
+          CConfigFolderLock lock(dir.c_str());
+        } else {
+          RestoreDirectory(zip.c_str(), dir.c_str());
+        }
+        EXPECT_EQ(Snapshot(outside), before) << what;
+      }
+  g_pfnRestoreStep = nullptr;
+}
+
+TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParent) {
+  fs::create_directories(m_dir + "/synced.tree/none");
+  const std::string zip = Pack("synced", {{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}});
+  static std::vector<std::string> s_calls;
+  static std::string s_dir;
+  s_calls.clear();
+  s_dir = m_dir;
+  g_pfnSyncStep = [](const char* path) {
+    std::string p = std::regex_replace(std::string(path), std::regex("~dvx-(?!unpack$)[a-z0-9]{6}$"), "~dvx-X");
+    s_calls.push_back(p.rfind(s_dir, 0) == 0 ? p.substr(s_dir.size()) : p);
+  };
+  const int restored = RestoreDirectory(zip.c_str(), (m_dir + "/made/target").c_str());
+  g_pfnSyncStep = nullptr;
+  ASSERT_TRUE(restored) << LastBox();
+  const std::string fresh = std::string("/made/target/") + g_szRestoreFolder;
+  EXPECT_EQ(s_calls, (std::vector<std::string>{
+                         // The folders made for the restore, each before its parent.
+                         "/made/target", "/made", "",
+                         // The extraction: each file once, then each folder that was made or written, deepest first.
+                         fresh + "/a.cfg", fresh + "/sub/b.txt", fresh + "/sub/deep/c.txt",
+                         fresh + "/sub/deep", fresh + "/none", fresh + "/sub", fresh,
+                         // The extraction marked whole.
+                         fresh, "/made/target",
+                         // The folder's own files as one set.
+                         "/made/target/a.cfg.~dvx-X", "/made/target/~save.journal.~dvx-X", "/made/target",
+                         "/made/target", "/made/target",
+                         // The folder below it moved into place.
+                         "/made/target"}));
+  EXPECT_EQ(Files(m_dir + "/made/target"), (Tree{{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}}));
+  EXPECT_TRUE(fs::is_directory(m_dir + "/made/target/none"));
+}
+
+TEST_F(SetupRestoreTest, AnArchiveHoldsNothingThatALinkLeadsTo) {
+  const std::string tree = m_dir + "/tree", outside = m_dir + "/outside";
+  WriteBytes(tree + "/setup.cfg", "mine");
+  WriteBytes(tree + "/sub/plain.txt", "plain");
+  WriteBytes(outside + "/secret.txt", "secret");
+  WriteBytes(outside + "/folder/inner.txt", "inner secret");
+  fs::create_symlink(outside + "/secret.txt", tree + "/notes.txt");
+  fs::create_directory_symlink(outside + "/folder", tree + "/extra");
+  fs::create_symlink("plain.txt", tree + "/sub/again.txt");
+  const std::string zip = m_dir + "/links.zip";
+  ClearBoxes();
+  ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+  EXPECT_EQ(Listing(zip), "setup.cfg sub/plain.txt\n");
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Links, pipes and devices are not packed into " + zip +
+                                              ":\nextra\nnotes.txt\nsub/again.txt"});
+  // Nor does the zip library follow a link it is given, or a folder on the way that is one.
+  ZIPUSERFUNCTIONS functions{};
+  ZPOPT options{};
+  options.szRootDir = tree.c_str();
+  options.fLevel = '6';
+  std::vector<std::string> names = {tree + "/setup.cfg", tree + "/notes.txt", tree + "/extra/inner.txt"};
+  std::vector<char*> argv;
+  for (std::string& n : names) argv.push_back(n.data());
+  const std::string direct = m_dir + "/direct.zip";
+  ASSERT_EQ(0, ZpInit(&functions));
+  ASSERT_NE(0, ZpSetOptions(&options));
+  ASSERT_EQ(0, ZpArchive(ZCL{(int)argv.size(), direct.c_str(), argv.data()}));
+  EXPECT_EQ(Listing(direct), "setup.cfg\n");
+}
+
+TEST_F(SetupRestoreTest, AFolderWithoutFilesPacksIntoAnArchiveThatRestoresTheSameTree) {
+  const struct {
+    const char* what;
+    std::vector<std::string> folders, files;
+  } kCases[] = {{"nothing", {}, {}},
+                {"a folder", {"empty"}, {}},
+                {"folders in folders", {"a/b/c", "a/d"}, {}},
+                {"only a save's own names", {"keep"}, {"y.cfg.~dvx-abc123", "x.cfg.~dvx-old"}}};
+  for (const auto& c : kCases) {
+    const std::string tree = m_dir + "/empty-tree", zip = m_dir + "/empty.zip", copy = m_dir + "/empty-copy";
+    fs::remove_all(tree);
+    fs::remove_all(copy);
+    fs::create_directories(tree);
+    for (const std::string& f : c.folders) fs::create_directories(tree + "/" + f);
+    for (const std::string& f : c.files) WriteBytes(tree + "/" + f, "own");
+    WriteBytes(zip, "the old archive");
+    ClearBoxes();
+    ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << c.what << ": " << LastBox();
+    EXPECT_NE(ReadBytes(zip), "the old archive") << c.what;
+    ASSERT_TRUE(RestoreDirectory(zip.c_str(), copy.c_str())) << c.what << ": " << LastBox();
+    for (const std::string& f : c.files) fs::remove(tree + "/" + f);
+    EXPECT_EQ(Snapshot(copy), Snapshot(tree)) << c.what;
+    EXPECT_TRUE(Boxes().empty()) << c.what;
+  }
+}
+
+TEST_F(SetupRestoreTest, ARestoreOverlaysTheArchiveOnTheFolderOrRefusesAndChangesNothing) {
+  // The rule: every file of the archive ends where the archive puts it and every other file stays,
+  // unless a file of the folder stands where the archive needs a folder, or a folder where it puts a
+  // file: then nothing changes.
+  auto model = [](const Tree& old, const Tree& archived, Tree& result) {
+    auto isFile = [](const Tree& t, const std::string& p) { return t.count(p) != 0; };
+    auto isFolder = [](const Tree& t, const std::string& p) {
+      auto at = t.lower_bound(p + "/");
+      return at != t.end() && at->first.compare(0, p.size() + 1, p + "/") == 0;
+    };
+    for (auto& [rel, bytes] : archived) {
+      if (isFolder(old, rel)) return false;
+      for (size_t cut = rel.find('/'); cut != std::string::npos; cut = rel.find('/', cut + 1))
+        if (isFile(old, rel.substr(0, cut))) return false;
+    }
+    result = old;
+    for (auto& [rel, bytes] : archived) result[rel] = bytes;
+    return true;
+  };
+  std::mt19937 rng(5);
+  auto randomTree = [&](const std::string& tag) {
+    Tree t;
+    for (int n = (int)(rng() % 6); n > 0; --n) {
+      std::string rel;
+      for (int depth = (int)(rng() % 3); depth >= 0; --depth) rel += std::string(rel.empty() ? "" : "/") + "abc"[rng() % 3];
+      // A name that a folder of the tree has is left out, as one tree cannot hold both.
+      bool clash = false;
+      for (auto& [other, bytes] : t) clash = clash || other.rfind(rel + "/", 0) == 0 || rel.rfind(other + "/", 0) == 0;
+      if (!clash) t[rel] = tag + " " + rel;
+    }
+    return t;
+  };
+  const std::string dir = m_dir + "/overlay";
+  for (int round = 0; round < 60; ++round) {
+    const Tree old = randomTree("old"), archived = randomTree("new");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (auto& [rel, bytes] : old) WriteBytes(dir + "/" + rel, bytes);
+    fs::remove_all(m_dir + "/overlay.tree");
+    fs::create_directories(m_dir + "/overlay.tree");
+    const std::string zip = Pack("overlay", archived);
+    Tree expected;
+    const bool fits = model(old, archived, expected);
+    ClearBoxes();
+    const int restored = RestoreDirectory(zip.c_str(), dir.c_str());
+    EXPECT_EQ(restored, fits ? 1 : 0) << round << ": " << LastBox();
+    EXPECT_EQ(Files(dir), fits ? expected : old) << round;
+    EXPECT_EQ(Boxes().size(), fits ? 0u : 1u) << round;
+  }
+}
