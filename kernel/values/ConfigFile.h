@@ -79,7 +79,8 @@ class CConfigFileWriter {
   int Commit();
 
  private:
-  friend int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files);
+  friend int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files,
+                               const std::vector<CString>& removals);
 
   CString m_name;
   bool m_refused = false;
@@ -113,8 +114,10 @@ class CConfigFolderLock {
 // folder finds all of them new or all of them old. A target that a link leads out of the folder is
 // refused, and so is a save while the record of an earlier set stays in the folder.
 int CommitConfigFiles(const char* folder, std::initializer_list<CConfigFileWriter*> files);
-// The same for a set whose size is known only at run time.
-int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files);
+// The same for a set whose size is known only at run time; the files `removals` (named as
+// CConfigFileWriter takes them) go with the set: all of them with the new files, none with the old.
+int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files,
+                      const std::vector<CString>& removals = {});
 // Whether the file `name` (as CConfigFileWriter takes it) may be saved as one of a set of `folder`
 // (null: the folder `name` is in), checked as CommitConfigFiles checks it: the file a save would
 // replace, a link followed, lies in the folder itself and is none of the save's own. Otherwise the

@@ -247,6 +247,12 @@ int CMC_CAMTables::Write(const char* directory, CMotionFileSet& set) const {
       path.Format("%s\\%s.%s", dir.GetString(), list->GetAt(i)->GetName().GetString(), "cam");
       if (!list->GetAt(i)->Save(set.Add(path))) return 0;
     }
+  // The files of tables this program read or wrote there and holds no more go with the set.
+  if (!m_heldFolder.empty() && IsSameFolder(m_heldFolder, ResolvePath(ResolveConfigFileName(dir)))) {
+    // Looked up by name, not by listing the folder, which may hold many other files.
+    for (INT_PTR i = 0; i < m_heldFiles.GetSize(); ++i)
+      if (!IsNameUsed(m_heldFiles[i], nullptr)) set.Remove(dir + "\\" + m_heldFiles[i] + ".cam");
+  }
   CString text;
   for (int i = 0; i < m_selected.GetSize(); ++i) text += EscapeString(m_selected[i]->GetName()) + "\r\n";
   return set.Add(dir + "\\cam.cfg").WriteEntries(1, [&](FILE* f, int) {
@@ -261,32 +267,13 @@ void CMC_CAMTables::HoldFilesOfTables(const char* directory) {
   m_heldFolder = ResolvePath(ResolveConfigFileName(directory ? directory : ""));
 }
 
-void CMC_CAMTables::RemoveStaleFiles(const char* directory) {
-  const CString dir(directory ? directory : "");
-  CStringArray stale;
-  if (!m_heldFolder.empty() && IsSameFolder(m_heldFolder, ResolvePath(ResolveConfigFileName(dir)))) {
-    // Looked up by name, not by listing the folder, which may hold many other files.
-    for (INT_PTR i = 0; i < m_heldFiles.GetSize(); ++i) {
-      const CString& title = m_heldFiles[i];
-      if (IsNameUsed(title, nullptr)) continue;
-      const CString path = ResolveConfigFileName(dir + "\\" + title + ".cam");
-      const DWORD attr = GetFileAttributes(path);
-      if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY)) stale.Add(path);
-    }
-  }
-  for (INT_PTR i = 0; i < stale.GetSize(); ++i) DeleteFile(stale[i]);
-  // The files now in the folder are the tables' own.
-  HoldFilesOfTables(directory);
-}
-
 int CMC_CAMTables::Save(const char* directory) {
   const CString dir = CString(directory ? directory : "") + "\\";
   CConfigFolderLock lock(dir);
   if (lock.IsRefused()) return 0;
   CMotionFileSet set;
   if (!Write(directory, set) || !set.Commit(dir)) return 0;
-  // Only once the new files are in place: a failed save keeps every old one.
-  RemoveStaleFiles(directory);
+  HoldFilesOfTables(directory);
   return 1;
 }
 

@@ -48,16 +48,16 @@ class CMC_CAMTables : public CObject {
 
   // ---- Files (directory relative to the kernel folder) ---------------------------------------
   int Load(const char* directory);
-  // The tables' files replace the old ones as one set; then the .cam files of tables no longer
-  // held are deleted.
+  // The tables' files replace the old ones, and the .cam files of tables no longer held go, as one
+  // set.
   int Save(const char* directory);
-  // Every table's file, then cam.cfg, written as members of `set` (not yet in place); 0 at the
-  // first failure (shown).
+  // Every table's file, then cam.cfg, written as members of `set` (not yet in place), and the
+  // directory's .cam files of tables this program read or wrote there and no longer holds (removed
+  // or renamed) named for removal with it; 0 at the first failure (shown). A file whose table could
+  // not be read, or that another program put there, stays.
   int Write(const char* directory, CMotionFileSet& set) const;
-  // Deletes the directory's .cam files of tables this program read or wrote there and no longer
-  // holds (removed or renamed). A file whose table could not be read, or that another program put
-  // there, stays. Call once the tables' files are in place.
-  void RemoveStaleFiles(const char* directory);
+  // Call once the set Write filled is in place: the tables' files in the directory are those held.
+  void HoldFilesOfTables(const char* directory);
 
   // ---- Drive ---------------------------------------------------------------------------------
   // The selected tables back to back in the E2ROM area at `address`.
@@ -72,9 +72,6 @@ class CMC_CAMTables : public CObject {
   // `title`, or `title#2`, `title#3`, ... whichever no table has.
   CString UniqueName(const CString& title) const;
   int ImportFrom(const char* path, bool text);
-
-  // The tables' names, as the titles of the files they were read from or written to.
-  void HoldFilesOfTables(const char* directory);
 
   CObArrayEx<CMC_CAM> m_selected;
   CObArrayEx<CMC_CAM> m_available;

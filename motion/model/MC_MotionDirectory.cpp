@@ -33,7 +33,7 @@ int CMC_Motion::SaveToDirectory(const char* directory) {
       !m_Functions.Save(set.Add(dir + "functions.cfg")) || !m_Interrupts.Save(set.Add(dir + "interrupts.cfg")) ||
       !m_pCAMTables->Write(directory, set) || !set.Commit(dir))
     return 0;
-  m_pCAMTables->RemoveStaleFiles(directory);
+  m_pCAMTables->HoldFilesOfTables(directory);
   return 1;
 }
 

@@ -26,14 +26,18 @@ class CMotionFileSet {
     m_writers.push_back(std::make_unique<CConfigFileWriter>(ShownFileName(name), CConfigFileWriter::kSetMember));
     return *m_writers.back();
   }
-  // Replaces the old files of `folder` with every member, written and closed, as one step.
+  // The file `name` (as Add takes it) goes with the set.
+  void Remove(const CString& name) { m_removals.push_back(name); }
+  // Replaces the old files of `folder` with every member, written and closed, and removes what is
+  // to go, as one step.
   int Commit(const char* folder) const {
     std::vector<CConfigFileWriter*> files;
     files.reserve(m_writers.size());
     for (const auto& w : m_writers) files.push_back(w.get());
-    return CommitConfigFiles(folder, files);
+    return CommitConfigFiles(folder, files, m_removals);
   }
 
  private:
   std::vector<std::unique_ptr<CConfigFileWriter>> m_writers;
+  std::vector<CString> m_removals;
 };

@@ -112,7 +112,7 @@ BOOL CopyOpenFile(int in, const struct stat& srcStat, const std::string& dst) {
   return TRUE;
 }
 
-int OpenSaveTemp(const std::string& path, std::string& temp);
+int OpenSaveTemp(const std::string& path, std::string& temp, bool* firstNameTaken = nullptr);
 bool SameFile(int fd, int dirFd, const char* name);
 BOOL PlaceOwnTemp(int fd, const std::string& temp, const std::string& target);
 
@@ -526,10 +526,8 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
   if (m_target.IsEmpty()) return;
   const DWORD error = GetLastError();
   const std::string& path = m_native;
-  // The folder as this save found it, before its own file changes it.
-  m_folderChanged = FolderChangeTime(ParentOf(path));
   std::string temp;
-  m_lock = OpenSaveTemp(path, temp);
+  m_lock = OpenSaveTemp(path, temp, &m_firstNameTaken);
   m_temp = temp.c_str();
   struct stat made;
   if (m_lock < 0) m_createError = errno;  // Duplicate and OpenStream tell why
@@ -576,11 +574,13 @@ BOOL CSaveBeside::Commit() {
   // On the disk before it counts: the file before its rename, the folder's new name after it.
   if (!ReplaceSynced()) return FALSE;
   const std::string folder = ParentOf(m_native);
-  SyncFolder(folder);
+  const BOOL synced = SyncFolder(folder);
+  const DWORD error = t_lastError;
   // What saves of this file that were killed left beside it.
-  SweepSaveLeftovers(folder, m_folderChanged, {LastComponent(m_native)});
-  SettleSweptLeftovers(folder, m_folderChanged);
-  return TRUE;
+  const std::string target = LastComponent(m_native);
+  SweepSaveLeftovers(folder, {target}, m_firstNameTaken ? std::vector<std::string>{target} : std::vector<std::string>{});
+  // In place, but a power cut may still take it: the save has failed.
+  return synced ? TRUE : Fail(error);
 }
 
 BOOL CSaveBeside::ReplaceSynced() {
@@ -649,6 +649,11 @@ void CSaveBeside::RemoveLeftovers() const {
 std::string NewSaveTempName(const std::string& path) {
   const std::string leaf = LastComponent(path);
   return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + RandomLetters();
+}
+
+std::string FirstSaveTempName(const std::string& path) {
+  const std::string leaf = LastComponent(path);
+  return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + std::string(kRandomLetters, '0');
 }
 
 bool IsSaveTempName(const std::string& name, const std::string& target) {
@@ -741,13 +746,16 @@ namespace {
 
 // A new file beside `path` under a temporary name of the save's own (`temp`), created exclusively
 // (never through a link) and locked, so that no sweep of leftovers takes it while it is written;
-// -1 with errno set on failure.
-int OpenSaveTemp(const std::string& path, std::string& temp) {
+// -1 with errno set on failure. The first name tried is the same for every save of the target, so
+// that what a killed save left is found without listing the folder (`firstNameTaken`); the others
+// are drawn by chance.
+int OpenSaveTemp(const std::string& path, std::string& temp, bool* firstNameTaken) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = NewSaveTempName(path);
+    temp = attempt == 0 ? FirstSaveTempName(path) : NewSaveTempName(path);
     const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno != EEXIST) return -1;
+      if (attempt == 0 && firstNameTaken) *firstNameTaken = true;
       continue;
     }
     // Given up for another name when a sweep of leftovers took it between the creation and the lock.
@@ -762,8 +770,11 @@ int OpenSaveTemp(const std::string& path, std::string& temp) {
 
 BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
   std::string temp;
-  const int fd = OpenSaveTemp(path, temp);
+  bool firstNameTaken = false;
+  const int fd = OpenSaveTemp(path, temp, &firstNameTaken);
   if (fd < 0) return FailErrno(errno);
+  // What a killed write of the file left beside it.
+  if (firstNameTaken) RemoveSaveLeftovers(ParentOf(path), {LastComponent(path)}, {LastComponent(temp)});
   // Synced before its rename and the folder after, as every save; renamed before the lock goes with
   // the descriptor, and only while the name is still the file written.
   BOOL ok = WriteAll(fd, (const char*)data, size) ? TRUE : FailErrno(errno);
@@ -809,21 +820,33 @@ BOOL RenameExact(const std::string& from, const std::string& to) {
 BOOL DeleteExact(const std::string& path) { return unlink(path.c_str()) == 0 ? TRUE : FailErrno(errno); }
 
 void (*g_pfnSyncStep)(const char* path) = nullptr;
+int (*g_pfnSyncFault)(const char* path) = nullptr;
 
 std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
+namespace {
+
+// The errno a test makes the sync of `path` fail with, 0 for none.
+int SyncHooks(const char* path) {
+  if (g_pfnSyncStep) g_pfnSyncStep(path);
+  return g_pfnSyncFault ? g_pfnSyncFault(path) : 0;
+}
+
+}  // namespace
+
 BOOL SyncFile(int fd) {
-  if (g_pfnSyncStep) {
+  if (g_pfnSyncStep || g_pfnSyncFault) {
     char path[PATH_MAX];
     const ssize_t n = readlink(DescriptorPath(fd).c_str(), path, sizeof path - 1);
     path[n > 0 ? n : 0] = 0;
-    g_pfnSyncStep(path);
+    if (const int err = SyncHooks(path)) return FailErrno(err);
   }
   return fsync(fd) == 0 ? TRUE : FailErrno(errno);
 }
 
 BOOL SyncFolder(const std::string& nativeFolder) {
-  if (g_pfnSyncStep) g_pfnSyncStep(nativeFolder.c_str());
+  if (g_pfnSyncStep || g_pfnSyncFault)
+    if (const int err = SyncHooks(nativeFolder.c_str())) return FailErrno(err);
   const int fd = open(nativeFolder.empty() ? "." : nativeFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return FailErrno(errno);
   const int err = fsync(fd) == 0 ? 0 : errno;
@@ -864,14 +887,9 @@ bool SweepFolder(const std::string& folder, const std::vector<std::string>& targ
   return true;
 }
 
-// What this process swept: per folder, the targets whose leftovers are gone as of the folder's
-// time of last change; a change by anyone else since makes every target due again.
-struct SweptFolder {
-  long long changed = -1;
-  std::set<std::string> targets;
-};
+// The folders where a recovery found a killed save: their next save sweeps all its targets.
 std::mutex g_sweptMutex;
-std::map<std::string, SweptFolder> g_swept;
+std::set<std::string> g_killedIn;
 
 }  // namespace
 
@@ -888,37 +906,19 @@ void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::strin
   t_lastError = error;
 }
 
-void SweepSaveLeftovers(const std::string& folder, long long unchangedSince, const std::vector<std::string>& targets,
-                        const std::vector<std::string>& live) {
-  std::vector<std::string> due;
+void SweepSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
+                        const std::vector<std::string>& due, const std::vector<std::string>& live) {
+  bool killed;
   {
     std::lock_guard<std::mutex> guard(g_sweptMutex);
-    SweptFolder& f = g_swept[folder];
-    if (unchangedSince < 0 || f.changed != unchangedSince) f.targets.clear();
-    f.changed = unchangedSince;
-    for (const std::string& t : targets)
-      if (!f.targets.count(t)) due.push_back(t);
+    killed = g_killedIn.erase(folder) > 0;
   }
-  if (due.empty()) return;
-  const DWORD error = t_lastError;
-  if (SweepFolder(folder, due, live)) {
-    std::lock_guard<std::mutex> guard(g_sweptMutex);
-    SweptFolder& f = g_swept[folder];
-    if (f.changed == unchangedSince) f.targets.insert(due.begin(), due.end());
-  }
-  t_lastError = error;
-}
-
-void SettleSweptLeftovers(const std::string& folder, long long unchangedSince) {
-  const long long now = FolderChangeTime(folder);
-  std::lock_guard<std::mutex> guard(g_sweptMutex);
-  auto it = g_swept.find(folder);
-  if (it != g_swept.end() && it->second.changed == unchangedSince && unchangedSince >= 0) it->second.changed = now;
+  if (killed || !due.empty()) RemoveSaveLeftovers(folder, killed ? targets : due, live);
 }
 
 void ForgetSweptLeftovers(const std::string& folder) {
   std::lock_guard<std::mutex> guard(g_sweptMutex);
-  g_swept.erase(folder);
+  g_killedIn.insert(folder);
 }
 
 BOOL MoveFile(LPCSTR existingFile, LPCSTR newFile) {

@@ -207,13 +207,13 @@ class CFileFind {
 
 // A file written under a temporary name of its own beside its target, which replaces the target
 // only on Commit: a save that fails part-way leaves the old file as it was. The temporary file
-// (SaveTempName: the target's name, ".~dvx-" and six random letters or digits) is created empty
-// when the object is, so that saves of one target in several processes never share it, and it
-// stays locked (flock) while the object holds it. It goes when the object does, unless it was
-// committed. It is written, given its mode and synced only through the descriptor that created it,
-// never opened by name again, so that a link swapped in for the name leads nowhere. Through a
-// symbolic link the file it leads to is replaced; a device or pipe is written in place (the
-// temporary name is the target).
+// (the target's name, ".~dvx-" and six letters or digits: FirstSaveTempName where that is free,
+// else drawn by chance) is created empty when the object is, so that saves of one target in
+// several processes never share it, and it stays locked (flock) while the object holds it. It
+// goes when the object does, unless it was committed. It is written, given its mode and synced
+// only through the descriptor that created it, never opened by name again, so that a link swapped
+// in for the name leads nowhere. Through a symbolic link the file it leads to is replaced; a
+// device or pipe is written in place (the temporary name is the target).
 class CSaveBeside {
  public:
   explicit CSaveBeside(LPCSTR target);
@@ -225,8 +225,9 @@ class CSaveBeside {
   // The target as the file system knows it (looked up once, when the object was made).
   const std::string& GetNativeTarget() const { return m_native; }
   const CString& GetTempName() const { return m_temp; }
-  // The folder's FolderChangeTime before this save made its temporary file there.
-  long long GetFolderChangeTime() const { return m_folderChanged; }
+  // The temporary file's first name (the one a save of the target tries first) was taken when this
+  // save made its own: a sign that a save of the target was killed there, or runs beside this one.
+  bool FoundFirstNameTaken() const { return m_firstNameTaken; }
   // The target is a folder (a link followed), which no save replaces.
   bool IsFolder() const { return m_folder; }
   // A device or pipe, written in place: the temporary name is the target.
@@ -280,7 +281,7 @@ class CSaveBeside {
   int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
   int m_createError = 0;  // why the temporary file could not be made
   unsigned m_madeMode = kUnknownMode;  // the temporary file's mode when it was made
-  long long m_folderChanged = -1;  // FolderChangeTime of the folder before the temporary was made
+  bool m_firstNameTaken = false;
   bool m_inPlace = false;
   bool m_folder = false;
   bool m_committed = false;
@@ -301,6 +302,9 @@ bool MatchFilePattern(const char* pattern, const char* name);
 std::string SaveReplacedFile(const std::string& native);
 // A fresh temporary name that a save of the file `path` makes beside it (nothing is created).
 std::string NewSaveTempName(const std::string& path);
+// The temporary name that every save of the file `path` tries first: a file under it is one a save
+// of the target made (a killed one's, or a live one's).
+std::string FirstSaveTempName(const std::string& path);
 // True when `name` is a temporary name that a save of the file `target` makes.
 bool IsSaveTempName(const std::string& name, const std::string& target);
 // The name of the copy of the old `target` that a set of files replaced as one keeps until the set
@@ -340,6 +344,9 @@ BOOL SyncFolder(const std::string& nativeFolder);
 // For tests that record a save's syncs in their order: called before each sync with the native path
 // of the file or folder synced.
 extern void (*g_pfnSyncStep)(const char* path);
+// For tests that make a sync fail: called before each sync with the same path; a nonzero errno it
+// gives fails that sync with it.
+extern int (*g_pfnSyncFault)(const char* path);
 // For tests that swap what a save's own names lead to: called with the temporary file's name before
 // each step of a CSaveBeside that uses it (a descriptor or stream made over it, its mode set, its
 // sync, its rename).
@@ -353,13 +360,11 @@ void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::strin
                          const std::vector<std::string>& live = {});
 // The time of the folder's last change (nanoseconds since 1970), -1 when it cannot be looked at.
 long long FolderChangeTime(const std::string& folder);
-// RemoveSaveLeftovers for a save that found the folder as it was at `unchangedSince` (its
-// FolderChangeTime before the save made anything there): the targets this process swept while
-// the folder has not changed since are passed over, since listing a large folder on every save
-// costs more than the save. SettleSweptLeftovers once the save is done: its own changes leave
-// nothing to sweep.
-void SweepSaveLeftovers(const std::string& folder, long long unchangedSince, const std::vector<std::string>& targets,
-                        const std::vector<std::string>& live = {});
-void SettleSweptLeftovers(const std::string& folder, long long unchangedSince);
-// Sweeps the folder again at its next save: a recovery there found what a killed save left.
+// RemoveSaveLeftovers where a killed save may have left something: for the targets `due` (those
+// whose save found its first temporary name taken), and for every one of `targets` once a recovery
+// in the folder found a killed save there (ForgetSweptLeftovers). A save makes its temporary under
+// the first name unless another save of the target holds it, so a killed save's is found there,
+// and a save in a large folder seldom lists it.
+void SweepSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
+                        const std::vector<std::string>& due, const std::vector<std::string>& live = {});
 void ForgetSweptLeftovers(const std::string& folder);

@@ -131,6 +131,7 @@ void CFolderLock::Take() {
   }
   m_device = st.st_dev;
   m_inode = st.st_ino;
+  m_links = st.st_nlink;
   if (Held* h = FindHeld(m_device, m_inode)) {
     close(fd);
     ++h->count;
@@ -151,6 +152,11 @@ void CFolderLock::Take() {
   t_held.push_back(Held{m_device, m_inode, fd, 1});
   m_locked = true;
   m_outermost = true;
+}
+
+int CFolderLock::GetDescriptor() const {
+  const Held* h = m_locked ? FindHeld(m_device, m_inode) : nullptr;
+  return h ? h->fd : -1;
 }
 
 BOOL CFolderLock::Retry() {

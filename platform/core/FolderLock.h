@@ -33,6 +33,11 @@ class CFolderLock {
   BOOL IsOutermost() const { return m_outermost; }
   // The folder as the file system knows it (valid once locked).
   const std::string& GetNativePath() const { return m_native; }
+  // The folder's descriptor while it is locked (-1 otherwise), for looking up names in it.
+  int GetDescriptor() const;
+  // False when the folder held no sub-folder as it was locked (its link count, where the file system
+  // keeps one that way, says so).
+  bool MayHoldFolders() const { return m_links != 2; }
 
  private:
   void Take();
@@ -41,6 +46,7 @@ class CFolderLock {
   std::string m_native;
   dev_t m_device = 0;
   ino_t m_inode = 0;
+  nlink_t m_links = 0;
   bool m_locked = false;
   bool m_busy = false;
   bool m_outermost = false;

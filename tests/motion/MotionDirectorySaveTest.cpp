@@ -270,6 +270,37 @@ TEST_F(MotionSaveTest, ASaveDeletesOnlyTheFilesOfTablesTheUserRemoved) {
   EXPECT_EQ(m_newFiles.at("Cam2.cam"), ReadBytes(dir + "/Other.cam"));
 }
 
+TEST_F(MotionSaveTest, ARemovedTableNeverComesBackWhereverTheSaveStops) {
+  // Before the set is recorded, after each of its changes (six files written, one removed), and
+  // before its record goes; past the last step the save runs to its end.
+  for (int step = -1; step <= 9; ++step) {
+    const std::string dir = dravonix::test::ScratchDir("cam-removal" + std::to_string(step));
+    for (auto& [file, bytes] : m_newFiles) WriteBytes(dir + "/" + file, bytes);
+    CMC_Setup* setup = m_setup.get();
+    MotionPtr loaded(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
+    ASSERT_TRUE(loaded) << LastBox();
+    ASSERT_EQ(1, loaded->GetCAMTables()->DemoteSelectedToAvailable(1));
+    loaded->GetCAMTables()->RemoveAvailable(0);  // Cam2
+    const std::string result = dravonix::test::InChildProcess([&] {
+      g_stopAt = step;
+      g_pfnConfigCommitStep = StopAt;
+      return std::to_string(loaded->SaveToDirectory(dir.c_str()));
+    });
+    EXPECT_TRUE(result == "1" || result.rfind("child failed: signal 9", 0) == 0) << step << ": " << result;
+    MotionPtr again(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
+    ASSERT_TRUE(again) << step << ": " << LastBox();
+    const CMC_CAMTables* cams = again->GetCAMTables();
+    const std::string state = std::to_string(cams->GetCAMsCount()) + " selected, " +
+                              std::to_string(cams->GetAvailableCount()) + " available, " +
+                              (fs::exists(dir + "/Cam2.cam") ? "Cam2.cam there" : "no Cam2.cam");
+    EXPECT_EQ(state, step < 0 ? "2 selected, 0 available, Cam2.cam there" : "1 selected, 0 available, no Cam2.cam")
+        << step;
+    if (step >= 0) {
+      EXPECT_EQ(Entries(dir, true), Entries(dir, false)) << step;
+    }
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -514,7 +514,7 @@ TEST_F(SetupSaveTest, ARecordStoppedWhileWrittenGoesWithTheNextSave) {
   ASSERT_TRUE(s);
   const std::string dir = dravonix::test::ScratchDir("record-left");
   ASSERT_TRUE(s->SaveToDirectory(dir.c_str()));
-  WriteBytes(dir + "/~save.journal.~dvx-k3j9x2", "setup.cfg.~dvx-abcdef\tset");
+  WriteBytes(FirstSaveTempName(dir + "/~save.journal"), "setup.cfg.~dvx-abcdef\tset");
   ASSERT_TRUE(s->SaveToDirectory(dir.c_str())) << LastBox();
   EXPECT_EQ(Entries(dir), kOnlyTheSet);
 }

@@ -1,0 +1,210 @@
+// Sets of files replaced as one: what a stopped save, a lost name, a failed sync or a planted record
+// leaves the next hold of the folder's lock.
+#include "kernel/values/ConfigFile.h"
+
+#include "kernel/document/KernelGlobals.h"
+#include "platform/core/Automation.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+const Files kOld = {{"a.cfg", "old a"}, {"b.cfg", "old b"}, {"c.cfg", "old c"}};
+const Files kNew = {{"a.cfg", "new a, longer"}, {"b.cfg", "new b, longer"}, {"c.cfg", "new c, longer"}};
+
+class ConfigSetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_bShowErrors = TRUE;
+    Automation::Instance().Reset();
+  }
+  void TearDown() override {
+    g_pfnConfigCommitStep = nullptr;
+    g_pfnSyncFault = nullptr;
+    Automation::Instance().Reset();
+  }
+
+  static std::vector<std::string> Boxes() {
+    std::vector<std::string> texts;
+    for (auto& b : Automation::Instance().MessageBoxes()) texts.push_back(b.text);
+    return texts;
+  }
+  static void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+  static std::string Folder(const std::string& name, const Files& files) {
+    const std::string dir = fs::canonical(dravonix::test::ScratchDir(name)).string();
+    for (auto& [file, bytes] : files) Write(dir + "/" + file, bytes);
+    return dir;
+  }
+  static Files Read(const std::string& dir) {
+    Files files;
+    for (auto& e : fs::directory_iterator(dir))
+      files[e.path().filename().string()] = dravonix::test::ReadFileText(e.path().string());
+    return files;
+  }
+  // Saves `files` into `dir` as one set.
+  static int Save(const std::string& dir, const Files& files) {
+    std::vector<std::unique_ptr<CConfigFileWriter>> writers;
+    std::vector<CConfigFileWriter*> set;
+    for (auto& [name, bytes] : files) {
+      writers.push_back(std::make_unique<CConfigFileWriter>((dir + "/" + name).c_str(), CConfigFileWriter::kSetMember));
+      set.push_back(writers.back().get());
+      const std::string& b = bytes;
+      if (!set.back()->WriteEntries(1, [&](FILE* f, int) { return fwrite(b.data(), 1, b.size(), f) == b.size() ? 1 : 0; }))
+        return 0;
+    }
+    return CommitConfigFiles(dir.c_str(), set);
+  }
+};
+
+int g_stopAt = -2;
+
+TEST_F(ConfigSetTest, ARecordWhoseTemporariesAPowerCutLostIsUndoneWhenNoTargetIsNew) {
+  const struct {
+    const char* what;
+    std::set<std::string> lost;  // targets whose temporary lost its name
+  } kCases[] = {
+      {"the first", {"a.cfg"}},
+      {"the last", {"c.cfg"}},
+      {"all but one", {"a.cfg", "c.cfg"}},
+  };
+  for (const auto& c : kCases) {
+    const std::string dir = Folder("lost-temporary", kOld);
+    // Stopped with the record and every temporary in place, before the first target is replaced.
+    dravonix::test::InChildProcess([&] {
+      g_stopAt = 0;
+      g_pfnConfigCommitStep = [](int step) {
+        if (step == g_stopAt) raise(SIGKILL);
+      };
+      return std::to_string(Save(dir, kNew));
+    });
+    ASSERT_TRUE(fs::exists(dir + "/~save.journal")) << c.what;
+    for (auto& e : fs::directory_iterator(dir)) {
+      const std::string name = e.path().filename().string();
+      for (const std::string& target : c.lost)
+        if (IsSaveTempName(name, target)) fs::remove(e.path());
+    }
+    Automation::Instance().ClearMessageBoxes();
+    CConfigFolderLock lock(dir.c_str());
+    EXPECT_FALSE(lock.IsRefused()) << c.what;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{}) << c.what;
+    EXPECT_EQ(Read(dir), kOld) << c.what;
+  }
+}
+
+TEST_F(ConfigSetTest, ARecordNamingMoreBytesThanAnySetWritesIsSetAsideUnread) {
+  const struct {
+    const char* what;
+    std::vector<unsigned long long> sizes;
+  } kCases[] = {
+      {"one file of 32 GB", {32ull << 30}},
+      {"two files of 200 MB", {200ull << 20, 200ull << 20}},
+  };
+  for (const auto& c : kCases) {
+    const std::string dir = Folder("huge-record", kOld);
+    std::string record;
+    const char* const kTargets[] = {"a.cfg", "b.cfg"};
+    for (size_t i = 0; i < c.sizes.size(); ++i) {
+      const std::string temp = std::string(kTargets[i]) + ".~dvx-aaaaaa";
+      Write(dir + "/" + temp, "");
+      fs::resize_file(dir + "/" + temp, c.sizes[i]);  // sparse: nothing on the disk
+      record += temp + "\t" + kTargets[i] + "\t\t" + std::to_string(c.sizes[i]) + "\t0123456789abcdef\r\n";
+    }
+    Write(dir + "/~save.journal", record + "end\r\n");
+    const auto start = std::chrono::steady_clock::now();
+    {
+      CConfigFolderLock lock(dir.c_str());
+      EXPECT_FALSE(lock.IsRefused()) << c.what;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1) * dravonix::test::kTimeFactor) << c.what;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{}) << c.what;
+    EXPECT_FALSE(fs::exists(dir + "/~save.journal")) << c.what;
+    EXPECT_TRUE(fs::exists(dir + "/~save.journal.~dvx-aside")) << c.what;
+    for (auto& [name, bytes] : kOld) EXPECT_EQ(bytes, dravonix::test::ReadFileText(dir + "/" + name)) << c.what;
+    fs::remove_all(dir);
+  }
+}
+
+TEST_F(ConfigSetTest, AFailedSyncOfTheFolderFailsTheSaveWithItsBoxAndTheFolderStaysLoadable) {
+  static std::string s_dir;
+  static int s_error = 0;
+  static bool s_armed = false;
+  g_pfnSyncFault = [](const char* path) { return s_armed && s_dir == path ? s_error : 0; };
+  const struct {
+    int error;
+    const char* cause;
+  } kCases[] = {
+      {ENOSPC, "There is not enough space on the disk."},
+      {EFBIG, "There is not enough space on the disk."},
+      {EIO, "The request could not be performed because of an I/O device error."},
+  };
+  for (const auto& c : kCases) {
+    s_error = c.error;
+    // A set: the folder's sync after its last rename fails.
+    s_dir = Folder("sync-fails", kOld);
+    s_armed = false;
+    g_pfnConfigCommitStep = [](int step) { s_armed = s_armed || step == 2; };
+    Automation::Instance().ClearMessageBoxes();
+    EXPECT_EQ(0, Save(s_dir, kNew)) << c.error;
+    g_pfnConfigCommitStep = nullptr;
+    s_armed = false;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot write in file " + s_dir + "/a.cfg! " + c.cause}) << c.error;
+    {
+      CConfigFolderLock lock(s_dir.c_str());
+      EXPECT_FALSE(lock.IsRefused()) << c.error;
+    }
+    EXPECT_EQ(Read(s_dir), kNew) << c.error;
+    // A single file: the sync of its folder after the rename fails.
+    s_dir = Folder("sync-fails-single", {{"one.txt", "old"}});
+    Automation::Instance().ClearMessageBoxes();
+    CConfigFileWriter writer((s_dir + "/one.txt").c_str());
+    ASSERT_TRUE(writer.WriteEntries(1, [](FILE* f, int) { return fputs("new", f) >= 0 ? 1 : 0; }));
+    s_armed = true;
+    EXPECT_EQ(0, writer.Commit()) << c.error;
+    s_armed = false;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot write in file " + s_dir + "/one.txt! " + c.cause}) << c.error;
+    EXPECT_EQ(Read(s_dir), (Files{{"one.txt", "new"}})) << c.error;
+  }
+}
+
+TEST_F(ConfigSetTest, ASaveListsTheFolderOnlyWhereAKilledSaveLeftASign) {
+  // Killed before its record was in place, in a process of its own; the next save, in another,
+  // finds its temporaries under their first names.
+  const std::string dir = Folder("killed-before-record", kOld);
+  for (const int stopAt : {-1, -2}) {
+    const std::string result = dravonix::test::InChildProcess([&] {
+      g_stopAt = stopAt;
+      g_pfnConfigCommitStep = [](int step) {
+        if (step == g_stopAt) raise(SIGKILL);
+      };
+      return std::to_string(Save(dir, kNew));
+    });
+    EXPECT_EQ(result.rfind(stopAt == -1 ? "child failed: signal 9" : "1", 0), 0u) << result;
+  }
+  EXPECT_EQ(Read(dir), kNew);
+  // A temporary under another name is left only by a save killed while another save of its target
+  // ran: the next save does not list the folder for it, unless the first name is taken too.
+  const std::string drawn = dir + "/a.cfg.~dvx-k3j9x2";
+  Write(drawn, "left");
+  ASSERT_EQ(1, Save(dir, kOld));
+  EXPECT_TRUE(fs::exists(drawn));
+  Write(FirstSaveTempName(dir + "/b.cfg"), "left");
+  ASSERT_EQ(1, Save(dir, kNew));
+  EXPECT_EQ(Read(dir), (Files{{"a.cfg", "new a, longer"}, {"a.cfg.~dvx-k3j9x2", "left"}, {"b.cfg", "new b, longer"}, {"c.cfg", "new c, longer"}}));
+}
+
+}  // namespace
