@@ -866,6 +866,7 @@ bool SweepFolder(const std::string& folder, const std::vector<std::string>& targ
   std::vector<std::string> stems;
   for (const std::string& t : targets) stems.push_back(TempStem(t));
   std::sort(stems.begin(), stems.end());
+  if (g_pfnFolderListed) g_pfnFolderListed(folder.c_str());
   DIR* d = opendir(folder.c_str());
   if (!d) return false;
   const int dfd = dirfd(d);

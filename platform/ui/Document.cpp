@@ -11,6 +11,8 @@
 #include "platform/ui/View.h"
 #include "platform/ui/WinApp.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
@@ -145,18 +147,22 @@ BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName) {
     ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
     return FALSE;
   }
-  // A file that others keep from writing is refused as the target's own open would refuse it.
-  if (GetFileAttributes(lpszPathName) != INVALID_FILE_ATTRIBUTES) {
+  // The new file is written beside the old one and replaces it only once complete: a save that
+  // fails leaves the old file as it was.
+  CSaveBeside save(lpszPathName);
+  // A file that others keep from writing is refused as the target's own open would refuse it. The
+  // name the save found is probed, so that a crowded folder is not searched again for another case.
+  struct stat st;
+  const std::string& native = save.GetNativeTarget();
+  if (!native.empty() && stat(native.c_str(), &st) == 0) {
     CFile probe;
-    if (!probe.Open(lpszPathName, CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareExclusive, &fe)) {
+    if (!probe.Open(native.c_str(), CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareExclusive, &fe)) {
+      fe.m_strFileName = lpszPathName;
       ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
       return FALSE;
     }
     probe.Abort();
   }
-  // The new file is written beside the old one and replaces it only once complete: a save that
-  // fails leaves the old file as it was.
-  CSaveBeside save(lpszPathName);
   CFile file;
   if (!file.OpenBeside(save, lpszPathName, CFile::modeReadWrite | CFile::shareExclusive, &fe)) {
     ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
