@@ -5,6 +5,8 @@
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -191,20 +193,24 @@ int SECEdit::ReadFromFile(const char* pszPath) {
 
 int SECEdit::WriteToFile(const char* pszPath) {
   if (!pszPath || !*pszPath) return ERROR_INVALID_NAME;
-  if (IsReadOnlyFile(pszPath)) return SECEDIT_READONLY;
+  // The new text goes to a file beside the old one, which it replaces only once complete and on the
+  // disk; the temporary file is written only through the descriptor that made it. The checks below
+  // take the name the save found, so that a crowded folder is searched for another case only once.
+  CSaveBeside save(pszPath);
+  const std::string& native = save.GetNativeTarget();
+  struct stat st;
+  const bool exists = !native.empty() && stat(native.c_str(), &st) == 0;
+  if (exists && IsReadOnlyFile(native.c_str())) return SECEDIT_READONLY;
   CloseKeptFile();
-  if (GetFileAttributes(pszPath) != INVALID_FILE_ATTRIBUTES) {
+  if (exists) {
     // A file that others keep from writing (or a folder) is not replaced either.
     CFile probe;
     CFileException ex;
-    if (!probe.Open(pszPath, CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareDenyNone | CFile::typeBinary,
-                    &ex))
+    if (!probe.Open(native.c_str(),
+                    CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareDenyNone | CFile::typeBinary, &ex))
       return ErrorOf(ex, ERROR_ACCESS_DENIED);
     probe.Abort();
   }
-  // The new text goes to a file beside the old one, which it replaces only once complete and on the
-  // disk; the temporary file is written only through the descriptor that made it.
-  CSaveBeside save(pszPath);
   int code = 0;
   {
     CFile f;
