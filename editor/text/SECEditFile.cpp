@@ -4,6 +4,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/Path.h"
 
 #include <sys/stat.h>
 
@@ -193,13 +194,11 @@ int SECEdit::ReadFromFile(const char* pszPath) {
 
 int SECEdit::WriteToFile(const char* pszPath) {
   if (!pszPath || !*pszPath) return ERROR_INVALID_NAME;
-  // The new text goes to a file beside the old one, which it replaces only once complete and on the
-  // disk; the temporary file is written only through the descriptor that made it. The checks below
-  // take the name the save found, so that a crowded folder is searched for another case only once.
-  CSaveBeside save(pszPath);
-  const std::string& native = save.GetNativeTarget();
+  // The name is looked up once for the checks and the save, so that a crowded folder is searched
+  // for another case only once.
+  const std::string native = ResolvePath(pszPath);
   struct stat st;
-  const bool exists = !native.empty() && stat(native.c_str(), &st) == 0;
+  const bool exists = stat(native.c_str(), &st) == 0;
   if (exists && IsReadOnlyFile(native.c_str())) return SECEDIT_READONLY;
   CloseKeptFile();
   if (exists) {
@@ -211,6 +210,9 @@ int SECEdit::WriteToFile(const char* pszPath) {
       return ErrorOf(ex, ERROR_ACCESS_DENIED);
     probe.Abort();
   }
+  // The new text goes to a file beside the old one, which it replaces only once complete and on the
+  // disk; the temporary file is written only through the descriptor that made it.
+  CSaveBeside save(pszPath, native);
   int code = 0;
   {
     CFile f;

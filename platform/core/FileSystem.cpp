@@ -508,7 +508,17 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
     m_native = ResolvePath(m_target);
     exists = lstat(m_native.c_str(), &st) == 0;
   }
-  if (exists) {
+  Prepare(exists ? &st : nullptr);
+}
+
+CSaveBeside::CSaveBeside(LPCSTR target, const std::string& resolved) : m_target(target ? target : ""), m_native(resolved) {
+  struct stat st;
+  Prepare(!m_native.empty() && lstat(m_native.c_str(), &st) == 0 ? &st : nullptr);
+}
+
+void CSaveBeside::Prepare(struct stat* found) {
+  if (found) {
+    struct stat& st = *found;
     if (S_ISLNK(st.st_mode)) {
       const std::string link = m_native;
       m_native = SaveReplacedFile(link);

@@ -5,6 +5,7 @@
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
@@ -147,14 +148,12 @@ BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName) {
     ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
     return FALSE;
   }
-  // The new file is written beside the old one and replaces it only once complete: a save that
-  // fails leaves the old file as it was.
-  CSaveBeside save(lpszPathName);
   // A file that others keep from writing is refused as the target's own open would refuse it. The
-  // name the save found is probed, so that a crowded folder is not searched again for another case.
+  // name is looked up once for the probe and the save, so that a crowded folder is searched for
+  // another case only once.
+  const std::string native = ResolvePath(lpszPathName);
   struct stat st;
-  const std::string& native = save.GetNativeTarget();
-  if (!native.empty() && stat(native.c_str(), &st) == 0) {
+  if (stat(native.c_str(), &st) == 0) {
     CFile probe;
     if (!probe.Open(native.c_str(), CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareExclusive, &fe)) {
       fe.m_strFileName = lpszPathName;
@@ -163,6 +162,9 @@ BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName) {
     }
     probe.Abort();
   }
+  // The new file is written beside the old one and replaces it only once complete: a save that
+  // fails leaves the old file as it was.
+  CSaveBeside save(lpszPathName, native);
   CFile file;
   if (!file.OpenBeside(save, lpszPathName, CFile::modeReadWrite | CFile::shareExclusive, &fe)) {
     ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
