@@ -7,6 +7,7 @@
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
+#include "tests/support/TextFileWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -19,23 +20,10 @@ namespace UA = UiAutomation;
 
 namespace {
 
-struct Doc : CTextFileDoc {
-  Doc() { m_bAutoDelete = FALSE; }
-};
+using testtext::Doc;
 
-struct Pane : CTextFileView {
-  bool Open(CDocument* doc, int x) {
-    if (!CreateEx(0, AfxRegisterWndClass(CS_DBLCLKS), "pane", WS_POPUP | WS_VISIBLE, CRect(x, 0, x + 300, 160), nullptr,
-                  0))
-      return false;
-    doc->AddView(this);
-    OnInitialUpdate();
-    return true;
-  }
-  void Close() {
-    m_pDocument->RemoveView(this);
-    DestroyWindow();
-  }
+struct Pane : testtext::View {
+  bool Open(CDocument* doc, int x) { return View::Open(doc, x, 300, 160, "pane"); }
   void Cmd(UINT id) { SendMessage(WM_COMMAND, id, 0); }
   void Char(char c) { SendMessage(WM_CHAR, (BYTE)c, 1); }
   void Paint() {

@@ -7,11 +7,14 @@
 #include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStylesMap.h"
 #include "grid/engine/ZAZAzedAze.h"
+#include "tests/grid_engine/GridTestUtil.h"
 #include "platform/ui/MessageQueue.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+using gridtest::ProfileScope;
 
 namespace {
 
@@ -41,17 +44,6 @@ class GridWindow {
   ZAZAzedAze grid;
 };
 
-class ProfileScope {
- public:
-  ProfileScope(const char* app, bool registry) : m_app(app) {
-    if (registry) m_app.SetRegistryKey("Grid Tests");
-    GXSetAppProfile(&m_app);
-  }
-  ~ProfileScope() { GXSetAppProfile(nullptr); }
-
- private:
-  CAppProfile m_app;
-};
 
 // A complete parameter object whose standard style and headers write in their own colours.
 CGXGridParam* ColouredParam(COLORREF standard, COLORREF headers) {

@@ -1,6 +1,7 @@
 // Helpers of the grid engine tests: archive round trips and member-by-member style comparison.
 #pragma once
 
+#include "grid/engine/GXProfile.h"
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Archive.h"
 #include "platform/core/File.h"
@@ -110,5 +111,19 @@ inline CGXStyle FullStyle() {
       .SetMergeCell(5);
   return s;
 }
+
+// Points the grid's profile at an application profile of its own for the scope.
+class ProfileScope {
+ public:
+  ProfileScope(const char* app, bool registry) : m_app(app) {
+    if (registry) m_app.SetRegistryKey("Grid Tests");
+    GXSetAppProfile(&m_app);
+  }
+  ~ProfileScope() { GXSetAppProfile(nullptr); }
+  CAppProfile& App() { return m_app; }
+
+ private:
+  CAppProfile m_app;
+};
 
 }  // namespace gridtest

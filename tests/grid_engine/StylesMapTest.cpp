@@ -16,22 +16,11 @@ using gridtest::ExpectSameFont;
 using gridtest::ExpectSameStyle;
 using gridtest::FullStyle;
 using gridtest::Load;
+using gridtest::ProfileScope;
 using gridtest::Store;
 
 namespace {
 
-class ProfileScope {
- public:
-  ProfileScope(const char* app, bool registry) : m_app(app) {
-    if (registry) m_app.SetRegistryKey("Grid Tests");
-    GXSetAppProfile(&m_app);
-  }
-  ~ProfileScope() { GXSetAppProfile(nullptr); }
-  CAppProfile& App() { return m_app; }
-
- private:
-  CAppProfile m_app;
-};
 
 CGXStyle Totals() {
   CGXStyle s;

@@ -11,6 +11,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "editor/documents/TextFileView.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/TextFileWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -28,24 +29,9 @@ class CHostDoc : public CMC_Document {
   CTextFileDoc* GetInterpreterDoc() override { return interpreter; }
 };
 
-struct Doc : CTextFileDoc {
-  Doc() { m_bAutoDelete = FALSE; }
-};
+using testtext::Doc;
 
-// Views delete themselves when their windows go, as the framework's do.
-struct View : CTextFileView {
-  bool Open(CDocument* doc, int x = 0) {
-    if (!CreateEx(0, AfxRegisterWndClass(CS_DBLCLKS), "view", WS_POPUP | WS_VISIBLE, CRect(x, 0, x + 400, 300), nullptr,
-                  0))
-      return false;
-    doc->AddView(this);
-    OnInitialUpdate();
-    return true;
-  }
-  void Close() {
-    m_pDocument->RemoveView(this);
-    DestroyWindow();
-  }
+struct View : testtext::View {
   struct UI : CCmdUI {
     BOOL on = -1;
     CString text = "unset";
