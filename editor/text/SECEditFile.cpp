@@ -4,6 +4,9 @@
 #include "platform/core/Exception.h"
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/Path.h"
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -191,20 +194,25 @@ int SECEdit::ReadFromFile(const char* pszPath) {
 
 int SECEdit::WriteToFile(const char* pszPath) {
   if (!pszPath || !*pszPath) return ERROR_INVALID_NAME;
-  if (IsReadOnlyFile(pszPath)) return SECEDIT_READONLY;
+  // The name is looked up once for the checks and the save, so that a crowded folder is searched
+  // for another case only once.
+  const std::string native = ResolvePath(pszPath);
+  struct stat st;
+  const bool exists = stat(native.c_str(), &st) == 0;
+  if (exists && IsReadOnlyFile(native.c_str())) return SECEDIT_READONLY;
   CloseKeptFile();
-  if (GetFileAttributes(pszPath) != INVALID_FILE_ATTRIBUTES) {
+  if (exists) {
     // A file that others keep from writing (or a folder) is not replaced either.
     CFile probe;
     CFileException ex;
-    if (!probe.Open(pszPath, CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareDenyNone | CFile::typeBinary,
-                    &ex))
+    if (!probe.Open(native.c_str(),
+                    CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareDenyNone | CFile::typeBinary, &ex))
       return ErrorOf(ex, ERROR_ACCESS_DENIED);
     probe.Abort();
   }
   // The new text goes to a file beside the old one, which it replaces only once complete and on the
   // disk; the temporary file is written only through the descriptor that made it.
-  CSaveBeside save(pszPath);
+  CSaveBeside save(pszPath, native);
   int code = 0;
   {
     CFile f;

@@ -508,7 +508,17 @@ CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
     m_native = ResolvePath(m_target);
     exists = lstat(m_native.c_str(), &st) == 0;
   }
-  if (exists) {
+  Prepare(exists ? &st : nullptr);
+}
+
+CSaveBeside::CSaveBeside(LPCSTR target, const std::string& resolved) : m_target(target ? target : ""), m_native(resolved) {
+  struct stat st;
+  Prepare(!m_native.empty() && lstat(m_native.c_str(), &st) == 0 ? &st : nullptr);
+}
+
+void CSaveBeside::Prepare(struct stat* found) {
+  if (found) {
+    struct stat& st = *found;
     if (S_ISLNK(st.st_mode)) {
       const std::string link = m_native;
       m_native = SaveReplacedFile(link);
@@ -866,6 +876,7 @@ bool SweepFolder(const std::string& folder, const std::vector<std::string>& targ
   std::vector<std::string> stems;
   for (const std::string& t : targets) stems.push_back(TempStem(t));
   std::sort(stems.begin(), stems.end());
+  if (g_pfnFolderListed) g_pfnFolderListed(folder.c_str());
   DIR* d = opendir(folder.c_str());
   if (!d) return false;
   const int dfd = dirfd(d);

@@ -217,6 +217,9 @@ class CFileFind {
 class CSaveBeside {
  public:
   explicit CSaveBeside(LPCSTR target);
+  // For a caller that looked the target up already (ResolvePath) to check it before the save: the
+  // name found is taken as it is, so that a folder is not searched twice for another case.
+  CSaveBeside(LPCSTR target, const std::string& resolved);
   ~CSaveBeside() { Discard(); }
   CSaveBeside(const CSaveBeside&) = delete;
   CSaveBeside& operator=(const CSaveBeside&) = delete;
@@ -272,6 +275,7 @@ class CSaveBeside {
   void RemoveLeftovers() const;
 
  private:
+  void Prepare(struct stat* found);  // what the target's lstat found, null when it is missing
   void Release();
   void Step() const;
 

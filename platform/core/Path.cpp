@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+void (*g_pfnFolderListed)(const char* folder) = nullptr;
+
 namespace {
 
 bool IsDriveSpec(const char* p) {
@@ -33,6 +35,7 @@ std::string Join(const std::string& dir, const std::string& name) {
 // The entry of `dir` that equals `name` without regard to case; the first in byte order wins, and a
 // folder is required when `needDir` is set. Empty when none matches.
 std::string FindNoCase(const std::string& dir, const std::string& name, bool needDir) {
+  if (g_pfnFolderListed) g_pfnFolderListed(dir.empty() ? "." : dir.c_str());
   DIR* d = opendir(dir.empty() ? "." : dir.c_str());
   if (!d) return std::string();
   std::vector<std::string> matches;

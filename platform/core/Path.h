@@ -22,6 +22,9 @@ extern std::atomic<void (*)()> g_pfnBeforeNamedAccess;
 // file, the parent is resolved and the missing components are kept as spelled, so new files are
 // created in the folder that exists. Nothing is cached; a path that exists as spelled costs one stat.
 std::string ResolvePath(const char* path);
+// For tests that count what a save costs: called with the folder before each listing that looks a
+// name up without regard to case or sweeps a save's leftovers.
+extern void (*g_pfnFolderListed)(const char* folder);
 // The folder part of a native path ("." for a bare name, "/" at the root) and its last component.
 std::string ParentOf(const std::string& native);
 std::string LastComponent(const std::string& native);

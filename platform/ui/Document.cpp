@@ -5,11 +5,14 @@
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Path.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WinApp.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -145,10 +148,15 @@ BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName) {
     ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
     return FALSE;
   }
-  // A file that others keep from writing is refused as the target's own open would refuse it.
-  if (GetFileAttributes(lpszPathName) != INVALID_FILE_ATTRIBUTES) {
+  // A file that others keep from writing is refused as the target's own open would refuse it. The
+  // name is looked up once for the probe and the save, so that a crowded folder is searched for
+  // another case only once.
+  const std::string native = ResolvePath(lpszPathName);
+  struct stat st;
+  if (stat(native.c_str(), &st) == 0) {
     CFile probe;
-    if (!probe.Open(lpszPathName, CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareExclusive, &fe)) {
+    if (!probe.Open(native.c_str(), CFile::modeReadWrite | CFile::modeNoTruncate | CFile::shareExclusive, &fe)) {
+      fe.m_strFileName = lpszPathName;
       ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);
       return FALSE;
     }
@@ -156,7 +164,7 @@ BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName) {
   }
   // The new file is written beside the old one and replaces it only once complete: a save that
   // fails leaves the old file as it was.
-  CSaveBeside save(lpszPathName);
+  CSaveBeside save(lpszPathName, native);
   CFile file;
   if (!file.OpenBeside(save, lpszPathName, CFile::modeReadWrite | CFile::shareExclusive, &fe)) {
     ReportSaveLoadException(lpszPathName, &fe, TRUE, 0);

@@ -13,7 +13,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <regex>
 #include <vector>
@@ -141,4 +143,59 @@ TEST(DocumentSaveTest, ASaveSyncsItsFileBeforeTheRenameAndTheFolderAfter) {
   g_pfnSyncStep = nullptr;
   EXPECT_EQ(result, "saved");
   EXPECT_EQ(s_calls, (std::vector<std::string>{dir + "/doc.bin.~dvx-XXXXXX", dir}));
+}
+
+namespace {
+
+int s_listings = 0;
+
+// The names in `dir` other than the crowd's, with their contents.
+std::vector<std::string> OwnFiles(const std::string& dir) {
+  std::vector<std::string> out;
+  for (auto& e : std::filesystem::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (name.rfind("other", 0) != 0) out.push_back(name + "=" + dravonix::test::ReadFileText(e.path().string()));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+}  // namespace
+
+TEST(DocumentSaveTest, ASaveListsItsFolderAtMostOnceAndFindsTheFileInAnyCase) {
+  const std::string root = dravonix::test::ScratchDir("ui-doc-listed");
+  const struct {
+    const char* what;
+    const char* existing;  // the file there before ("old"), null for none
+    bool locked;           // held by another, exclusively
+    int listings;
+    std::string box;       // after "failed | ", empty for a save that succeeds
+    std::vector<std::string> after;
+  } kCases[] = {
+      {"a new document", nullptr, false, 1, "", {"doc.bin=nnn"}},
+      {"over the file as spelled", "doc.bin", false, 0, "", {"doc.bin=nnn"}},
+      {"over the file in another case", "Doc.BIN", false, 1, "", {"Doc.BIN=nnn"}},
+      {"over a file held by another, in another case", "Doc.BIN", true, 1, "A sharing violation occurred while accessing ",
+       {"Doc.BIN=old"}},
+  };
+  int n = 0;
+  for (const auto& c : kCases) {
+    const std::string dir = root + "/" + std::to_string(++n);
+    std::filesystem::create_directories(dir);
+    for (int i = 0; i < 20; ++i) std::ofstream(dir + "/other" + std::to_string(i));
+    if (c.existing) std::ofstream(dir + "/" + c.existing) << "old";
+    CFile holder;
+    if (c.locked) {
+      ASSERT_TRUE(holder.Open((dir + "/" + c.existing).c_str(), CFile::modeReadWrite | CFile::shareExclusive));
+    }
+    const std::string path = dir + "/doc.bin";
+    s_listings = 0;
+    g_pfnFolderListed = [](const char*) { ++s_listings; };
+    const std::string result = Save(path, 3, false);
+    g_pfnFolderListed = nullptr;
+    if (c.locked) holder.Close();
+    EXPECT_EQ(result, c.box.empty() ? "saved" : "failed | " + c.box + path + ".") << c.what;
+    EXPECT_EQ(s_listings, c.listings) << c.what;
+    EXPECT_EQ(OwnFiles(dir), c.after) << c.what;
+  }
 }
