@@ -19,17 +19,6 @@ namespace {
 
 int s_listings = 0;
 
-// The names in `dir` other than the crowd's, with their contents.
-std::vector<std::string> OwnFiles(const std::string& dir) {
-  std::vector<std::string> out;
-  for (auto& e : std::filesystem::directory_iterator(dir)) {
-    const std::string name = e.path().filename().string();
-    if (name.rfind("other", 0) != 0) out.push_back(name + "=" + dravonix::test::ReadFileText(e.path().string()));
-  }
-  std::sort(out.begin(), out.end());
-  return out;
-}
-
 }  // namespace
 
 TEST(SECEditFileListing, AWriteListsItsFolderAtMostOnceAndFindsTheFileInAnyCase) {
@@ -72,6 +61,6 @@ TEST(SECEditFileListing, AWriteListsItsFolderAtMostOnceAndFindsTheFileInAnyCase)
     g_pfnFolderListed = nullptr;
     EXPECT_EQ(result, c.result) << c.what;
     EXPECT_EQ(s_listings, c.listings) << c.what;
-    EXPECT_EQ(OwnFiles(dir), c.after) << c.what;
+    EXPECT_EQ(dravonix::test::NamesAndContents(dir, "other"), c.after) << c.what;
   }
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include "platform/core/Path.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +32,17 @@ inline std::vector<std::string> SaveLeftovers(const std::string& path) {
   for (auto& e : std::filesystem::directory_iterator(target.parent_path()))
     if (e.path().filename().string().rfind(prefix, 0) == 0) names.push_back(e.path().filename().string());
   return names;
+}
+
+// "name=contents" of each file in `dir` whose name does not begin with `skip`, sorted by name.
+inline std::vector<std::string> NamesAndContents(const std::string& dir, const std::string& skip) {
+  std::vector<std::string> out;
+  for (auto& e : std::filesystem::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (skip.empty() || name.rfind(skip, 0) != 0) out.push_back(name + "=" + ReadFileText(e.path().string()));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 }  // namespace dravonix::test
