@@ -49,26 +49,8 @@ struct Entry {
 // What the folder `dir` holds but "." and "..", sorted; plain files and folders only, unless `all`.
 std::vector<Entry> List(int dir, bool all = false) {
   std::vector<Entry> entries;
-  const int fd = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* d = fd >= 0 ? fdopendir(fd) : nullptr;
-  if (!d) {
-    if (fd >= 0) close(fd);
-    return entries;
-  }
-  while (dirent* e = readdir(d)) {
-    if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
-    unsigned char type = e->d_type;
-    if (type == DT_UNKNOWN) {
-      struct stat st;
-      type = fstatat(dir, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ? DT_UNKNOWN
-             : S_ISDIR(st.st_mode)                                  ? DT_DIR
-             : S_ISREG(st.st_mode)                                  ? DT_REG
-                                                                    : DT_UNKNOWN;
-    }
-    if (all || type == DT_DIR || type == DT_REG) entries.push_back({e->d_name, type == DT_DIR});
-  }
-  closedir(d);
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  for (const FolderEntry& e : ListFolder(dir))
+    if (all || e.type == DT_DIR || e.type == DT_REG) entries.push_back({e.name, e.type == DT_DIR});
   return entries;
 }
 

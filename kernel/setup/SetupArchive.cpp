@@ -7,6 +7,7 @@
 #include "kernel/values/QuietErrors.h"
 #include "kernel/values/Utilities.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/FolderNames.h"
 #include "platform/core/Path.h"
 #include "platform/ui/CommonDialogs.h"
 #include "suite/zip/ZipLibraries.h"
@@ -132,25 +133,10 @@ int CopyBytes(int dir, const std::string& name, FILE* out) {
 // save makes for itself and folders whose names begin with "." are passed over; links, pipes and
 // devices are left out and named in `leftOut`. The count of entries it adds.
 size_t ListPacked(int dir, const std::string& rel, std::vector<std::string>& packed, std::vector<std::string>& leftOut) {
-  std::vector<std::pair<std::string, unsigned char>> entries;
-  const int fd = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (DIR* d = fd >= 0 ? fdopendir(fd) : nullptr) {
-    while (dirent* e = readdir(d))
-      if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) entries.emplace_back(e->d_name, e->d_type);
-    closedir(d);
-  } else if (fd >= 0) {
-    close(fd);
-  }
-  std::sort(entries.begin(), entries.end());
   size_t added = 0;
-  for (auto& [name, type] : entries) {
-    if (type == DT_UNKNOWN) {
-      struct stat st;
-      type = fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ? DT_UNKNOWN
-             : S_ISDIR(st.st_mode)                                     ? DT_DIR
-             : S_ISREG(st.st_mode)                                     ? DT_REG
-                                                                       : DT_LNK;
-    }
+  for (const FolderEntry& e : ListFolder(dir)) {
+    const std::string& name = e.name;
+    const unsigned char type = e.type;
     if (type == DT_UNKNOWN || IsSaveOwnFile(name.c_str()) || (type == DT_DIR && name[0] == '.')) continue;
     if (type == DT_REG) {
       packed.push_back(rel + name);

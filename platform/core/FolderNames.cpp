@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -17,6 +18,29 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
+std::vector<FolderEntry> ListFolder(int dir) {
+  std::vector<FolderEntry> entries;
+  // A descriptor of its own: the listing moves its offset and closes it.
+  const int fd = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* d = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (!d) {
+    if (fd >= 0) close(fd);
+    return entries;
+  }
+  while (dirent* e = readdir(d)) {
+    if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
+    unsigned char type = e->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat st;
+      if (fstatat(dir, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) type = IFTODT(st.st_mode);
+    }
+    entries.push_back({e->d_name, type});
+  }
+  closedir(d);
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
 std::string CFolderNames::Find(const std::string& name, bool needDir, struct stat& st) {
   const std::string lower = Lower(name);
   bool known = !m_made;
@@ -25,14 +49,7 @@ std::string CFolderNames::Find(const std::string& name, bool needDir, struct sta
   if (known && errno != ENOENT) return std::string();
   if (!m_listed) {
     m_listed = true;
-    const int fd = openat(m_dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (DIR* d = fd >= 0 ? fdopendir(fd) : nullptr) {
-      while (dirent* e = readdir(d))
-        if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) m_names.emplace(Lower(e->d_name), e->d_name);
-      closedir(d);
-    } else if (fd >= 0) {
-      close(fd);
-    }
+    for (const FolderEntry& e : ListFolder(m_dir)) m_names.emplace(Lower(e.name), e.name);
   }
   std::string best;
   for (auto [at, end] = m_names.equal_range(lower); at != end; ++at) {

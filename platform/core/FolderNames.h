@@ -5,6 +5,17 @@
 
 #include <map>
 #include <string>
+#include <vector>
+
+// An entry of a folder as listed: its name and kind (a `DT_` value; `DT_UNKNOWN` where it could not
+// be told, such as a name gone meanwhile).
+struct FolderEntry {
+  std::string name;
+  unsigned char type;
+  bool operator<(const FolderEntry& o) const { return name < o.name; }
+};
+// What the folder open as `dir` holds but "." and "..", sorted by name; nothing is followed.
+std::vector<FolderEntry> ListFolder(int dir);
 
 // Looks names up in the folder open as `dir` (not owned): as spelled, else the first (in byte
 // order) that differs only in ASCII case. The folder is listed once, at the first name missing as

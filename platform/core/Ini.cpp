@@ -323,14 +323,19 @@ bool Store(const std::string& path, std::shared_ptr<IniFile> f) {
   return true;
 }
 
-// Puts every held-back write in its file; the first error, 0 when all went there.
-DWORD FlushAll() {
+// Puts every held-back write in its file; the first error, 0 when all went there. `tell` names
+// each file that could not be written on the standard error.
+DWORD FlushAll(bool tell = false) {
   DWORD first = 0;
   std::vector<std::pair<std::string, std::shared_ptr<IniFile>>> held;
   for (auto& e : g_cache)
     if (e.second->pending) held.emplace_back(e);
-  for (auto& [path, f] : held)
-    if (!Store(path, f) && !first) first = GetLastError();
+  for (auto& [path, f] : held) {
+    if (Store(path, f)) continue;
+    if (!first) first = GetLastError();
+    if (tell)
+      fprintf(stderr, "Settings could not be written to %s (error %u).\n", path.c_str(), (unsigned)GetLastError());
+  }
   return first;
 }
 
@@ -349,12 +354,7 @@ struct AtExit {
   ~AtExit() {
     Locked lock;
     g_exited = true;
-    std::vector<std::pair<std::string, std::shared_ptr<IniFile>>> held;
-    for (auto& e : g_cache)
-      if (e.second->pending) held.emplace_back(e);
-    for (auto& [path, f] : held)
-      if (!Store(path, f))
-        fprintf(stderr, "Settings could not be written to %s (error %u).\n", path.c_str(), (unsigned)GetLastError());
+    FlushAll(true);
   }
 } g_atExit;
 

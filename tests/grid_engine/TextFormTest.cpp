@@ -11,24 +11,7 @@
 
 using gridtest::ExpectSameStyle;
 using gridtest::FullStyle;
-
-namespace {
-
-// Points the grid at a profile of its own for the life of a test.
-class ProfileScope {
- public:
-  explicit ProfileScope(const char* app, bool registry) : m_app(app) {
-    if (registry) m_app.SetRegistryKey("Grid Tests");
-    GXSetAppProfile(&m_app);
-  }
-  ~ProfileScope() { GXSetAppProfile(nullptr); }
-  CAppProfile& App() { return m_app; }
-
- private:
-  CAppProfile m_app;
-};
-
-}  // namespace
+using gridtest::ProfileScope;
 
 TEST(GridTextForms, Pens) {
   CGXPenValue pen(2, 3, RGB(10, 20, 30) | 0xF6000000);
