@@ -410,15 +410,8 @@ int CopyFiles(const CStringArray& from, const CStringArray& to, int showErrors) 
 }
 
 CString GetLastErrorText() {
-  DWORD code = GetLastError();
-  if (code == 0) return "Unknown error";
-  char buffer[1024];
-  DWORD n = FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                          MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
-  if (n) return CString(buffer, (int)n);
-  CString text;
-  text.Format("Error code 0x%lX", code);
-  return text;
+  const DWORD code = GetLastError();
+  return code == 0 ? CString("Unknown error") : ErrorTextOf(code);
 }
 
 void ShowLastError(UINT style) { AfxMessageBox(GetLastErrorText(), style); }

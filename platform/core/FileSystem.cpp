@@ -1127,6 +1127,16 @@ DWORD GetFullPathName(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* 
 
 // ---- messages ----------------------------------------------------------------------------------
 
+CString ErrorTextOf(DWORD code) {
+  char buffer[1024];
+  const DWORD n = FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+                                sizeof buffer, nullptr);
+  if (n) return CString(buffer, (int)n);
+  CString text;
+  text.Format("Error code 0x%lX", code);
+  return text;
+}
+
 DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
                     va_list* arguments) {
   std::string text;

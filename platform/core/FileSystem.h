@@ -145,6 +145,8 @@ DWORD GetFullPathName(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* 
 DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer, DWORD size,
                     va_list* arguments);
 HANDLE LocalFree(HANDLE mem);
+// The system's text of an error number (ending in "\r\n"), else "Error code 0x" and the number in hex.
+CString ErrorTextOf(DWORD code);
 
 // The signed-in user; `size` is in: buffer size, out: length with the NUL (or the size needed).
 BOOL GetUserName(LPSTR buffer, LPDWORD size);

@@ -207,13 +207,7 @@ void AfxReportPrintStartFailure(const CString& file, DWORD cause) {
   if (cause == ERROR_SUCCESS || cause == ERROR_ACCESS_DENIED) {
     text.Format("Cannot write in file %s! Check file system permissions.", file.GetString());
   } else {
-    char reason[512] = {};
-    CString why;
-    if (FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, cause, 0, reason,
-                      sizeof reason, nullptr))
-      why = reason;
-    else
-      why.Format("Error code 0x%lX", cause);
+    CString why = ErrorTextOf(cause);
     why.TrimRight("\r\n");
     text.Format("Cannot write in file %s! %s", file.GetString(), why.GetString());
   }
