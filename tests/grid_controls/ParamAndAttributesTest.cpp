@@ -8,6 +8,7 @@
 #include "grid/engine/GXStylesMap.h"
 #include "grid/engine/ZAZAzedAze.h"
 #include "tests/grid_engine/GridTestUtil.h"
+#include "tests/support/GridWindow.h"
 #include "platform/ui/MessageQueue.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +22,7 @@ namespace {
 class GridWindow {
  public:
   GridWindow() {
-    GXStartGridLibrary();
-    parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
-    grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200),
-                &parent, 3);
-    grid.Initialize();
+    OpenGridWindow(parent, grid, CRect(0, 0, 300, 200));
     grid.SetRowCount(5);
     grid.SetColCount(5);
   }

@@ -7,6 +7,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/GridWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -32,11 +33,7 @@ class FloatAfterSize : public ::testing::Test {
  protected:
   static constexpr ROWCOL kRow = 6;
   void SetUp() override {
-    GXStartGridLibrary();
-    parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 640, 300), nullptr, 0);
-    ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "",
-                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(0, 0, 640, 300), &parent, 3));
-    ASSERT_TRUE(grid.Initialize());
+    ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(0, 0, 640, 300), WS_VISIBLE | WS_VSCROLL | WS_HSCROLL));
     grid.SetRowCount(20);
     grid.SetColCount(9);
     grid.SetFloatCellsMode(1, FALSE);
@@ -141,11 +138,7 @@ TEST_F(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
 TEST_F(FloatAfterSize, AnotherWindowOnTheSameGridFollowsTheFloat) {
   CWnd parent2;
   ZAZAzedAze other;
-  parent2.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 300, 640, 600), nullptr, 0);
-  ASSERT_TRUE(other.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
-                           CRect(0, 0, 640, 300), &parent2, 3));
-  other.SetParam(grid.GetParam(), FALSE);
-  ASSERT_TRUE(other.Initialize());
+  ASSERT_TRUE(OpenGridWindow(parent2, other, CRect(0, 300, 640, 600), WS_VISIBLE, grid.GetParam()));
   grid.m_bUpdateHints = TRUE;
   grid.peer = &other;
   const auto picture = [&]() {
