@@ -218,7 +218,8 @@ struct Model {
       case VK_NEXT: if (cr > 0) cr = kRows; break;  // the page holds every row
       case VK_PRIOR: cr = 1; break;
     }
-    if (shift) sel[anchor] = Extend(ar, ac, cr, cc);
+    // From a column header's anchor to a cell the keys take the rectangle of cells below the header.
+    if (shift) sel[anchor] = ar == 0 && ac > 0 && cr > 0 && cc > 0 ? Rect(1, ac, cr, cc) : Extend(ar, ac, cr, cc);
     else anchor = -1;
   }
   std::string Text() const {
@@ -302,7 +303,9 @@ TEST_F(SelectionInput, MouseAndKeysExtendFromOneAnchor) {
       {"3,0 sR", "r3-3", "3,1"},
       // A whole-column anchor.
       {"0,3 sR", "c3-4", "0,4"},
-      {"0,3 sD", "c3-3", "1,3"},
+      {"0,3 sD", "1,3-1,3", "1,3"},
+      {"0,3 sD sL sD", "1,2-2,3", "2,2"},
+      {"c0,1 cs7,5 sR", "1,1-1,1 1,1-7,6", "7,6"},
       // The corner: the table, then what Shift extends from it.
       {"0,0 sD", "r1-1", "1,0"},
       {"0,0 sR", "c1-1", "0,1"},

@@ -47,6 +47,7 @@ TEST_F(MotionViewDragDropTest, BlocksLandWhereDropped) {
       {5, 5, 1, 0, "W4 W1 W2 -g .W3 W5"},                         // at the start, level 0
       {6, 6, 4, 0, "W1 W2 -g .W5 .W3 W4"},                        // below the open group: its start
       {1, 2, 2, 0, "W1 W2 -g .W3 W4 W5"},                         // inside the block
+      {1, 2, 2, UiAutomation::kShift, "W1 W2 -g .W3 W4 W5"},      // nor copied there
       {2, 3, 6, 0, "W1 W2 -g .W3 W4 W5"},                         // ends in an open group: refused
       {1, 2, 6, 0, "-g .W3 W4 W1 W2 W5"},                         // down within the sequence
       {1, 1, 5, UiAutomation::kShift, "W1 W2 -g .W3 .W1 W4 W5"},  // Shift copies

@@ -9,6 +9,8 @@
 #include "platform/ui/WinThread.h"
 #include "views/motion/MC_MotionView.h"
 
+#include <algorithm>
+
 BEGIN_MESSAGE_MAP(CMC_MotionView, CGXGridView)
 ON_COMMAND(ID_MOTION_EDIT, &CMC_MotionView::OnEdit)
 ON_COMMAND(ID_MOTION_INSERT, &CMC_MotionView::OnInsert)
@@ -197,6 +199,7 @@ void CMC_MotionView::OnHelp() {
 void CMC_MotionView::OnDelete() {
   CloseActiveEditControl();
   CDWordArray rows;
+  DWORD removed = 0;
   for (INT_PTR i = SelectedRows(rows) - 1; i >= 0; --i) {
     CMC_MotionGroup* group = nullptr;
     int index = -1;
@@ -204,7 +207,11 @@ void CMC_MotionView::OnDelete() {
     const DWORD descendants = GetChildrenCount(rows[i]);
     group->DeleteAt(index, 1);
     RemoveRows(rows[i], rows[i] + descendants, GX_UPDATENOW);
+    removed = rows[i];
   }
+  // The row that took the place of the first one removed is current, so that Shift+arrows and
+  // Shift+clicks extend from there.
+  if (removed && GetRowCount()) SetCurrentCell(std::min<DWORD>(removed, GetRowCount()), 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   Notify();
   SetSelectionState();
 }
