@@ -115,7 +115,7 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
       for (ROWCOL i = 0; i < count && step(direction); ++i) found = TRUE;
       break;
     case GX_PGDOWN: {
-      if (GetTopRow() > rows) break;
+      if (GetTopRow() >= rows) break;  // the last row is at the top already
       const ROWCOL page = std::max<ROWCOL>(1, LastRowInView() - GetTopRow());
       ScrollGrid(GX_DOWN, page);
       if (r > frozenRows) nr = std::min<ROWCOL>(r + page, rows);

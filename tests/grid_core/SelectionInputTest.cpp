@@ -416,3 +416,18 @@ TEST_F(SelectionInput, RandomSequencesFollowTheModel) {
   EXPECT_GT(played, sequences * 5);
   grid.refuse = false;
 }
+
+// Page Down does nothing once the top row is the last row; before that it moves by the page.
+TEST_F(SelectionInput, PageDownStopsWhenTheLastRowIsAtTheTop) {
+  struct Case {
+    ROWCOL top, current;
+    const char* after;
+  } cases[] = {{kRows, 3, "3,1"}, {kRows - 1, kRows - 1, "12,1"}};
+  for (const Case& c : cases) {
+    grid.SetCurrentCell(c.current, 1);
+    grid.SetTopRow(c.top);
+    ASSERT_EQ(grid.GetTopRow(), c.top);
+    UiAutomation::PressKey(grid.m_hWnd, VK_NEXT);
+    EXPECT_EQ(Current(), c.after) << c.top;
+  }
+}
