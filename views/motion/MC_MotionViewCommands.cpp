@@ -211,7 +211,8 @@ void CMC_MotionView::OnDelete() {
   }
   // The row that took the place of the first one removed is current, so that Shift+arrows and
   // Shift+clicks extend from there.
-  if (removed && GetRowCount()) SetCurrentCell(std::min<DWORD>(removed, GetRowCount()), 1, GX_UPDATENOW | GX_SCROLLINVIEW);
+  if (removed && GetRowCount())
+    SetCurrentCell(std::min<DWORD>(removed, GetRowCount()), 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   Notify();
   SetSelectionState();
 }
