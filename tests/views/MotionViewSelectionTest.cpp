@@ -135,7 +135,7 @@ TEST_F(MotionViewSelectionTest, RandomInputChangesObjectsOnlyByDeletingTheRowsDr
   const char* const keys[] = {"D", "U", "PD", "PU", "E"};
   const char* const mods[] = {"", "s", "c", "cs"};
   Open(400, 400);
-  for (int sequence = 0; sequence < 200; ++sequence) {
+  for (int sequence = 0; sequence < 120; ++sequence) {
     Reset(9);
     std::vector<std::string> model;
     for (int w = 1; w <= 9; ++w) model.push_back("W" + std::to_string(w));
