@@ -18,7 +18,8 @@ class MotionViewSelectionTest : public MotionViewTest {
     Clock::UseRealTime();
   }
   // Steps: "4" clicks row 4's text, "h4" its header, "t" the title, "k" the corner; the prefixes
-  // s (Shift), c (Ctrl), cs (both); the keys D U PD PU, with s for Shift; E for Escape, X for Delete.
+  // s (Shift), c (Ctrl), cs (both); the keys D U PD PU, with s for Shift; E for Escape, X for Delete;
+  // the commands mu, md (move up, down), gr (group) and ug (ungroup).
   void Play(const std::string& script) {
     std::istringstream in(script);
     for (std::string t; in >> t;) Step(t);
@@ -34,6 +35,12 @@ class MotionViewSelectionTest : public MotionViewTest {
                                                         {"PU", VK_PRIOR}, {"E", VK_ESCAPE}, {"X", VK_DELETE}};
     for (auto [name, vk] : keys)
       if (rest == name) return UiAutomation::PressKey(view->m_hWnd, vk, mods);
+    static const std::pair<const char*, UINT> commands[] = {{"mu", CMC_MotionView::ID_MOTION_MOVE_UP},
+                                                            {"md", CMC_MotionView::ID_MOTION_MOVE_DOWN},
+                                                            {"gr", CMC_MotionView::ID_MOTION_GROUP},
+                                                            {"ug", CMC_MotionView::ID_MOTION_UNGROUP}};
+    for (auto [name, id] : commands)
+      if (rest == name) return Command(id);
     CPoint at;
     if (rest == "t") at = CellRect(0, 1).CenterPoint();
     else if (rest == "k") at = CellRect(0, 0).CenterPoint();
@@ -89,6 +96,11 @@ TEST_F(MotionViewSelectionTest, DeleteRemovesTheRowsDrawnSelected) {
       {"3 X sD", "3 4", "W1 W2 W6 W7 W8 W9"},
       {"3 X sh5", "3 4 5", "W1 W2 W7 W8 W9"},
       {"h8 sh9 X sU", "6 7", "W1 W2 W3 W4 W5"},
+      // The rows a command leaves selected are where Shift extends from.
+      {"3 mu sD", "2 3", "W1 W4 W5 W6 W7 W8 W9"},
+      {"3 md sD", "4 5", "W1 W2 W4 W6 W7 W8 W9"},
+      {"3 sh4 gr sD", "3 4", "W1 W2 W6 W7 W8 W9"},
+      {"3 sh4 gr ug sD", "3 4", "W1 W2 W5 W6 W7 W8 W9"},
       // Found by the random input.
       {"cs5 k X sU", "4 5", "W1 W2 W3 W7 W8 W9"},
       {"cst E cs5 k X sPU", "1 2 3 4 5", "W7 W8 W9"},
@@ -115,7 +127,7 @@ TEST_F(MotionViewSelectionTest, DeleteRemovesTheRowsDrawnSelected) {
       const std::string before = Image();
       Step(t);
       EXPECT_EQ(Rows(), Image()) << c.script << " at " << t;
-      if (t != "X") {
+      if (!(t == "X" || t == "mu" || t == "md" || t == "gr" || t == "ug")) {
         EXPECT_EQ(Image(), before) << c.script << " at " << t;
       }
     }

@@ -136,7 +136,7 @@ BOOL CMC_MotionView::EditElem(DWORD nRow) {
   CloseActiveEditControl();
   if (!motion->Edit(e)) return FALSE;
   UpdateRow(nRow, GetTreeNodeAttrib(kLevelAttrib, nRow), e);
-  SetCurrentCell(nRow, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(nRow, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
   return TRUE;
 }
@@ -239,6 +239,8 @@ void CMC_MotionView::SetEnabled(int enable) {
 }
 
 // ---- group and ungroup ----------------------------------------------------------------------------------------
+// A command's first row becomes current in column 1 (a header cell cannot be current), so that
+// Shift+arrows go on from the rows it leaves selected.
 
 void CMC_MotionView::OnGroup() {
   auto* added = new CMC_MotionGroup("Untitled");
@@ -262,7 +264,7 @@ void CMC_MotionView::OnGroup() {
   UpdateRow(first, level, added);
   Notify();
   SelectRows(first, first);
-  SetCurrentCell(first, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(first, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -287,7 +289,7 @@ void CMC_MotionView::OnUngroup() {
     SelectRows(row, row + (DWORD)children.GetSize() - 1);
   }
   Notify();
-  SetCurrentCell(row, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(row, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -308,7 +310,7 @@ void CMC_MotionView::OnMoveUp() {
   MoveRows(first, last + GetChildrenCount(last), prev, GX_UPDATENOW);
   Notify();
   SelectRows(prev, prev + (last - first));
-  SetCurrentCell(prev, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(prev, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -328,7 +330,7 @@ void CMC_MotionView::OnMoveDown() {
   MoveRows(next, next + c, first, GX_UPDATENOW);
   Notify();
   SelectRows(first + c + 1, last + c + 1);
-  SetCurrentCell(first + c + 1, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(first + c + 1, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
