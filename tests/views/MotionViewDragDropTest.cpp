@@ -99,4 +99,25 @@ TEST_F(MotionViewDragDropTest, CopyAnswersFalseAndGapsAreRefused) {
   EXPECT_FALSE(view->OnSelDragDrop(1, 0, 3, 0));
   EXPECT_EQ(Rows(), "W1 -e W2");
   EXPECT_EQ(Rows(), Image());
+  // A collapsed group is copied and moved with all its content.
+  motion->GetMain()->DeleteAll();
+  Main({W(1), G("c", {W(2), W(3)}), W(4)});
+  view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+  Select(2, 2);
+  Drag(4, UiAutomation::kShift);
+  Select(2, 2);
+  Drag(1);
+  EXPECT_EQ(Rows(), "+c W1 W4 +c");
+  EXPECT_EQ(Rows(), Image());
+  for (INT_PTR i : {0, 3}) EXPECT_EQ(static_cast<CMC_MotionGroup*>(motion->GetMain()->GetAt(i))->GetSize(), 2) << i;
+  // Rows 2-3 and row 4 selected as two ranges, dragged by the first: the whole block moves, rows
+  // and objects alike.
+  motion->GetMain()->DeleteAll();
+  Main({W(1), W(2), W(3), W(4), W(5), W(6)});
+  view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+  Select(2, 3);
+  view->SelectRange(CGXRange().SetRowRange(4, 4));
+  Drag(6);
+  EXPECT_EQ(Rows(), "W1 W5 W2 W3 W4 W6");
+  EXPECT_EQ(Rows(), Image());
 }

@@ -16,6 +16,12 @@ void CMC_MotionView::SetDragCursor() {
 }
 
 BOOL CMC_MotionView::OnSelDragStart(ROWCOL nRow, ROWCOL nCol) {
+  // The grid moves the one range under the mouse, the drop every selected row: a block selected as
+  // several ranges becomes one range first, so that rows and objects move together.
+  CDWordArray rows;
+  if (nRow && GetParam() && GetParam()->m_SelRects.GetCount() > 1 && SelectedRows(rows) &&
+      (DWORD)rows.GetSize() == rows[rows.GetSize() - 1] - rows[0] + 1)
+    SelectRows(rows[0], rows[rows.GetSize() - 1]);
   const BOOL ok = CGXGridView::OnSelDragStart(nRow, nCol);
   if (ok) SetDragCursor();
   return ok;
