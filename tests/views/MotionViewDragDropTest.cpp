@@ -3,6 +3,9 @@
 #include "platform/ui/MessageQueue.h"
 #include "tests/views/MotionViewFixture.h"
 
+#include <algorithm>
+#include <random>
+
 class MotionViewDragDropTest : public MotionViewTest {
  protected:
   void Reset() {
@@ -120,4 +123,28 @@ TEST_F(MotionViewDragDropTest, CopyAnswersFalseAndGapsAreRefused) {
   Drag(6);
   EXPECT_EQ(Rows(), "W1 W5 W2 W3 W4 W6");
   EXPECT_EQ(Rows(), Image());
+}
+
+// Random blocks (one or two ranges, groups open and closed) dragged anywhere, moved or copied:
+// the rows stay the image of the objects after every drop.
+TEST_F(MotionViewDragDropTest, RandomDropsKeepRowsAndObjectsInStep) {
+  std::mt19937 rng(103);
+  Main({});
+  Open(400, 500);
+  const UINT keys[] = {0, UiAutomation::kShift, UiAutomation::kShift | UiAutomation::kControl};
+  for (int i = 0; i < 300; ++i) {
+    if (i % 10 == 0) {
+      motion->GetMain()->DeleteAll();
+      Main({W(1), G("a", {W(2), G("b", {W(3)}, 1)}, 1), W(4), G("c", {W(5)}), W(6), W(7)});
+      view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+    }
+    const DWORD count = view->GetRowCount();
+    if (count < 2 || count > 16) continue;
+    const DWORD a = 1 + rng() % count, b = std::min<DWORD>(count, a + rng() % 3), drop = 1 + rng() % (count + 1);
+    Select(a, b);
+    if (rng() % 3 == 0 && b < count) view->SelectRange(CGXRange().SetRowRange(b + 1, b + 1));
+    const std::string before = Rows();
+    Drag(drop, keys[rng() % 3]);
+    ASSERT_EQ(Rows(), Image()) << i << ": " << before << " rows " << a << ".." << b << " to " << drop;
+  }
 }
