@@ -125,7 +125,7 @@ TEST_F(MotionViewDragDropTest, CopyAnswersFalseAndGapsAreRefused) {
   EXPECT_EQ(Rows(), Image());
 }
 
-// Random blocks (one or two ranges, groups open and closed) dragged anywhere, moved or copied:
+// Random blocks (one range or two, groups open and closed) dragged anywhere, moved or copied:
 // the rows stay the image of the objects after every drop.
 TEST_F(MotionViewDragDropTest, RandomDropsKeepRowsAndObjectsInStep) {
   std::mt19937 rng(103);
@@ -142,7 +142,9 @@ TEST_F(MotionViewDragDropTest, RandomDropsKeepRowsAndObjectsInStep) {
     if (count < 2 || count > 16) continue;
     const DWORD a = 1 + rng() % count, b = std::min<DWORD>(count, a + rng() % 3), drop = 1 + rng() % (count + 1);
     Select(a, b);
-    if (rng() % 3 == 0 && b < count) view->SelectRange(CGXRange().SetRowRange(b + 1, b + 1));
+    // a second range: whole rows or the cells of a Shift+arrow, next to the first or after a gap
+    if (const DWORD c = b + 1 + rng() % 2; rng() % 3 == 0 && c <= count)
+      view->SelectRange(rng() % 2 ? CGXRange().SetRowRange(c, c) : CGXRange().SetCellRange(c, 1, c, 1));
     const std::string before = Rows();
     Drag(drop, keys[rng() % 3]);
     ASSERT_EQ(Rows(), Image()) << i << ": " << before << " rows " << a << ".." << b << " to " << drop;
