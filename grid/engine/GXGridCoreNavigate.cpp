@@ -115,7 +115,7 @@ BOOL CGXGridCore::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRang
       for (ROWCOL i = 0; i < count && step(direction); ++i) found = TRUE;
       break;
     case GX_PGDOWN: {
-      if (GetTopRow() > rows) break;
+      if (GetTopRow() >= rows) break;  // the last row is at the top already
       const ROWCOL page = std::max<ROWCOL>(1, LastRowInView() - GetTopRow());
       ScrollGrid(GX_DOWN, page);
       if (r > frozenRows) nr = std::min<ROWCOL>(r + page, rows);
@@ -248,9 +248,14 @@ BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
       return FALSE;
     }
     MoveCurrentCell(direction, nCell, FALSE);
-    // As a Shift+click on the new current cell would.
+    // As a Shift+click on the new current cell would; but from an anchor in a column's header to a
+    // cell below it the keys select that rectangle of cells, not whole columns (the header itself
+    // is no cell to select).
     if (const CGXRange* range = AnchorRange(); range && GetCurrentCell(r, c)) {
-      const CGXRange to = RangeFromAnchor(m_nAnchorRow, m_nAnchorCol, r, c);
+      const ROWCOL hr = GetHeaderRows(), hc = GetHeaderCols();
+      const CGXRange to = m_nAnchorRow <= hr && m_nAnchorCol > hc && r > hr && c > hc
+                              ? CGXRange().SetCellRange(hr + 1, m_nAnchorCol, r, c)
+                              : RangeFromAnchor(m_nAnchorRow, m_nAnchorCol, r, c);
       SetSelection(m_posSelRange, to.m_nTop, to.m_nLeft, to.m_nBottom, to.m_nRight);
       OnChangedSelection(range, FALSE, FALSE);
     }

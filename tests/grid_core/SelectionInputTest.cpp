@@ -218,7 +218,8 @@ struct Model {
       case VK_NEXT: if (cr > 0) cr = kRows; break;  // the page holds every row
       case VK_PRIOR: cr = 1; break;
     }
-    if (shift) sel[anchor] = Extend(ar, ac, cr, cc);
+    // From a column header's anchor to a cell the keys take the rectangle of cells below the header.
+    if (shift) sel[anchor] = ar == 0 && ac > 0 && cr > 0 && cc > 0 ? Rect(1, ac, cr, cc) : Extend(ar, ac, cr, cc);
     else anchor = -1;
   }
   std::string Text() const {
@@ -302,7 +303,9 @@ TEST_F(SelectionInput, MouseAndKeysExtendFromOneAnchor) {
       {"3,0 sR", "r3-3", "3,1"},
       // A whole-column anchor.
       {"0,3 sR", "c3-4", "0,4"},
-      {"0,3 sD", "c3-3", "1,3"},
+      {"0,3 sD", "1,3-1,3", "1,3"},
+      {"0,3 sD sL sD", "1,2-2,3", "2,2"},
+      {"c0,1 cs7,5 sR", "1,1-1,1 1,1-7,6", "7,6"},
       // The corner: the table, then what Shift extends from it.
       {"0,0 sD", "r1-1", "1,0"},
       {"0,0 sR", "c1-1", "0,1"},
@@ -412,4 +415,19 @@ TEST_F(SelectionInput, RandomSequencesFollowTheModel) {
   }
   EXPECT_GT(played, sequences * 5);
   grid.refuse = false;
+}
+
+// Page Down does nothing once the top row is the last row; before that it moves by the page.
+TEST_F(SelectionInput, PageDownStopsWhenTheLastRowIsAtTheTop) {
+  struct Case {
+    ROWCOL top, current;
+    const char* after;
+  } cases[] = {{kRows, 3, "3,1"}, {kRows - 1, kRows - 1, "12,1"}};
+  for (const Case& c : cases) {
+    grid.SetCurrentCell(c.current, 1);
+    grid.SetTopRow(c.top);
+    ASSERT_EQ(grid.GetTopRow(), c.top);
+    UiAutomation::PressKey(grid.m_hWnd, VK_NEXT);
+    EXPECT_EQ(Current(), c.after) << c.top;
+  }
 }

@@ -722,6 +722,12 @@ TEST(GcodeOutput, SegmentBuffering) {
   EXPECT_NE(els[2].m_strParameters.Find(" CSPD[mm/min]=0 "), -1);
   els = RunProgram("G20 G1 X1\n(split)\nG1 X2 F20");
   EXPECT_NE(els[2].m_strParameters.Find(" CSPD[in/min]=" + CString(E(20).c_str()) + " "), -1);
+  // the same number in other units is another speed: F10 stays 10, now in inches a minute
+  for (const char* program : {"G1 X1\nG20 (split)\nG1 X2", "G20 G1 X1\nG21 (split)\nG1 X2"}) {
+    els = RunProgram(program);
+    ASSERT_EQ(els.size(), 3u) << program;
+    EXPECT_EQ(Items(els[2].m_strParameters)["CSPD"], E(10)) << program;
+  }
 
   els = RunProgram("G1 A10");
   items = Items(els[0].m_strParameters);

@@ -3,6 +3,9 @@
 #include "platform/ui/MessageQueue.h"
 #include "tests/views/MotionViewFixture.h"
 
+#include <algorithm>
+#include <random>
+
 class MotionViewDragDropTest : public MotionViewTest {
  protected:
   void Reset() {
@@ -47,6 +50,7 @@ TEST_F(MotionViewDragDropTest, BlocksLandWhereDropped) {
       {5, 5, 1, 0, "W4 W1 W2 -g .W3 W5"},                         // at the start, level 0
       {6, 6, 4, 0, "W1 W2 -g .W5 .W3 W4"},                        // below the open group: its start
       {1, 2, 2, 0, "W1 W2 -g .W3 W4 W5"},                         // inside the block
+      {1, 2, 2, UiAutomation::kShift, "W1 W2 -g .W3 W4 W5"},      // nor copied there
       {2, 3, 6, 0, "W1 W2 -g .W3 W4 W5"},                         // ends in an open group: refused
       {1, 2, 6, 0, "-g .W3 W4 W1 W2 W5"},                         // down within the sequence
       {1, 1, 5, UiAutomation::kShift, "W1 W2 -g .W3 .W1 W4 W5"},  // Shift copies
@@ -98,4 +102,51 @@ TEST_F(MotionViewDragDropTest, CopyAnswersFalseAndGapsAreRefused) {
   EXPECT_FALSE(view->OnSelDragDrop(1, 0, 3, 0));
   EXPECT_EQ(Rows(), "W1 -e W2");
   EXPECT_EQ(Rows(), Image());
+  // A collapsed group is copied and moved with all its content.
+  motion->GetMain()->DeleteAll();
+  Main({W(1), G("c", {W(2), W(3)}), W(4)});
+  view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+  Select(2, 2);
+  Drag(4, UiAutomation::kShift);
+  Select(2, 2);
+  Drag(1);
+  EXPECT_EQ(Rows(), "+c W1 W4 +c");
+  EXPECT_EQ(Rows(), Image());
+  for (INT_PTR i : {0, 3}) EXPECT_EQ(static_cast<CMC_MotionGroup*>(motion->GetMain()->GetAt(i))->GetSize(), 2) << i;
+  // Rows 2-3 and row 4 selected as two ranges, dragged by the first: the whole block moves, rows
+  // and objects alike.
+  motion->GetMain()->DeleteAll();
+  Main({W(1), W(2), W(3), W(4), W(5), W(6)});
+  view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+  Select(2, 3);
+  view->SelectRange(CGXRange().SetRowRange(4, 4));
+  Drag(6);
+  EXPECT_EQ(Rows(), "W1 W5 W2 W3 W4 W6");
+  EXPECT_EQ(Rows(), Image());
+}
+
+// Random blocks (one range or two, groups open and closed) dragged anywhere, moved or copied:
+// the rows stay the image of the objects after every drop.
+TEST_F(MotionViewDragDropTest, RandomDropsKeepRowsAndObjectsInStep) {
+  std::mt19937 rng(103);
+  Main({});
+  Open(400, 500);
+  const UINT keys[] = {0, UiAutomation::kShift, UiAutomation::kShift | UiAutomation::kControl};
+  for (int i = 0; i < 300; ++i) {
+    if (i % 10 == 0) {
+      motion->GetMain()->DeleteAll();
+      Main({W(1), G("a", {W(2), G("b", {W(3)}, 1)}, 1), W(4), G("c", {W(5)}), W(6), W(7)});
+      view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+    }
+    const DWORD count = view->GetRowCount();
+    if (count < 2 || count > 16) continue;
+    const DWORD a = 1 + rng() % count, b = std::min<DWORD>(count, a + rng() % 3), drop = 1 + rng() % (count + 1);
+    Select(a, b);
+    // a second range: whole rows or the cells of a Shift+arrow, next to the first or after a gap
+    if (const DWORD c = b + 1 + rng() % 2; rng() % 3 == 0 && c <= count)
+      view->SelectRange(rng() % 2 ? CGXRange().SetRowRange(c, c) : CGXRange().SetCellRange(c, 1, c, 1));
+    const std::string before = Rows();
+    Drag(drop, keys[rng() % 3]);
+    ASSERT_EQ(Rows(), Image()) << i << ": " << before << " rows " << a << ".." << b << " to " << drop;
+  }
 }

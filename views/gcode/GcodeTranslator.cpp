@@ -37,6 +37,7 @@ CGcodeTranslator::CGcodeTranslator(const tagGcodeSettings& settings) : m_setting
   m_nBufferType = m_nBufferMask = 0;
   m_nPrevType = m_nPrevMask = 0;
   m_dPrevSpeed = 0;
+  m_pszPrevSpeedUnit = "";
   ResetGcodeState();
 }
 
@@ -55,6 +56,7 @@ void CGcodeTranslator::BeginRun() {
   for (auto& v : m_arrSegValue) v.clear();
   m_nPrevType = m_nPrevMask = 0;
   m_dPrevSpeed = 0;
+  m_pszPrevSpeedUnit = "";
   for (int i = 0; i < 3; i++) m_bCycleDepth[i] = false;
   m_bCycleR = false;
   for (int i = 0; i < WORD_COUNT; i++) m_bWord[i] = false;

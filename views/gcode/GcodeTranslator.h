@@ -234,6 +234,7 @@ class CGcodeTranslator {
   std::vector<double> m_arrSegValue[3];
   int m_nPrevType, m_nPrevMask;
   double m_dPrevSpeed;
+  const char* m_pszPrevSpeedUnit = "";  // the unit of m_dPrevSpeed, one of the literals of a flush
 
   std::vector<tagGcodeElement> m_arrElements;
 

@@ -133,7 +133,9 @@ void CGcodeTranslator::AppendSpeedList(CString& params, int configure, const cha
   for (size_t i = 0; i < n; i++) {
     if (i) speeds += ',';
     const double s = m_arrSegSpeed[i];
-    if (i == 0 ? (configure == 0 && s == m_dPrevSpeed) : s == m_arrSegSpeed[i - 1])
+    // The same number in other units (after G20 or G21) is another speed.
+    if (i == 0 ? (configure == 0 && s == m_dPrevSpeed && std::strcmp(speedUnit, m_pszPrevSpeedUnit) == 0)
+               : s == m_arrSegSpeed[i - 1])
       speeds += '0';
     else
       FormatAppendFloat(speeds, s, 'e', 14);
@@ -248,6 +250,7 @@ void CGcodeTranslator::FlushGcodeSegments() {
   m_nPrevType = type;
   m_nPrevMask = mask;
   m_dPrevSpeed = m_arrSegSpeed.back();
+  m_pszPrevSpeedUnit = speedUnit;
   m_nBufferType = m_nBufferMask = 0;
   m_arrSegSpeed.clear();
   m_arrSegKind.clear();

@@ -418,7 +418,16 @@ void CMC_MotionView::OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) {
 
 // ---- selection ----------------------------------------------------------------------------------------------
 
-int CMC_MotionView::SelectedRows(CDWordArray& rows) { return GetSelectedRows(rows, TRUE, FALSE); }
+// Every row with a selected cell, as drawn; the header row is no object's.
+int CMC_MotionView::SelectedRows(CDWordArray& rows) {
+  GetSelectedRows(rows, FALSE, FALSE);
+  const DWORD count = GetRowCount();
+  INT_PTR kept = 0;
+  for (INT_PTR i = 0; i < rows.GetSize(); ++i)
+    if (rows[i] >= 1 && rows[i] <= count) rows[kept++] = rows[i];
+  rows.SetSize(kept);
+  return (int)kept;
+}
 
 void CMC_MotionView::SelectRows(DWORD a, DWORD b) {
   SetSelection(nullptr);

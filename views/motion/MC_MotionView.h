@@ -159,7 +159,7 @@ class CMC_MotionView : public CGXGridView {
   void SetEnabled(int enable);
   // Marks the document modified (the kernel's way for a kernel document).
   void Notify();
-  // The selected rows (whole rows), in ascending order.
+  // The selected rows (the ranges expanded to rows), in ascending order.
   int SelectedRows(CDWordArray& rows);
   // Clears the selection and selects rows a..b.
   void SelectRows(DWORD a, DWORD b);

@@ -9,6 +9,8 @@
 #include "platform/ui/WinThread.h"
 #include "views/motion/MC_MotionView.h"
 
+#include <algorithm>
+
 BEGIN_MESSAGE_MAP(CMC_MotionView, CGXGridView)
 ON_COMMAND(ID_MOTION_EDIT, &CMC_MotionView::OnEdit)
 ON_COMMAND(ID_MOTION_INSERT, &CMC_MotionView::OnInsert)
@@ -134,7 +136,7 @@ BOOL CMC_MotionView::EditElem(DWORD nRow) {
   CloseActiveEditControl();
   if (!motion->Edit(e)) return FALSE;
   UpdateRow(nRow, GetTreeNodeAttrib(kLevelAttrib, nRow), e);
-  SetCurrentCell(nRow, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(nRow, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
   return TRUE;
 }
@@ -197,6 +199,7 @@ void CMC_MotionView::OnHelp() {
 void CMC_MotionView::OnDelete() {
   CloseActiveEditControl();
   CDWordArray rows;
+  DWORD removed = 0;
   for (INT_PTR i = SelectedRows(rows) - 1; i >= 0; --i) {
     CMC_MotionGroup* group = nullptr;
     int index = -1;
@@ -204,7 +207,12 @@ void CMC_MotionView::OnDelete() {
     const DWORD descendants = GetChildrenCount(rows[i]);
     group->DeleteAt(index, 1);
     RemoveRows(rows[i], rows[i] + descendants, GX_UPDATENOW);
+    removed = rows[i];
   }
+  // The row that took the place of the first one removed is current, so that Shift+arrows and
+  // Shift+clicks extend from there.
+  if (removed && GetRowCount())
+    SetCurrentCell(std::min<DWORD>(removed, GetRowCount()), 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   Notify();
   SetSelectionState();
 }
@@ -231,6 +239,8 @@ void CMC_MotionView::SetEnabled(int enable) {
 }
 
 // ---- group and ungroup ----------------------------------------------------------------------------------------
+// A command's first row becomes current in column 1 (a header cell cannot be current), so that
+// Shift+arrows go on from the rows it leaves selected.
 
 void CMC_MotionView::OnGroup() {
   auto* added = new CMC_MotionGroup("Untitled");
@@ -254,7 +264,7 @@ void CMC_MotionView::OnGroup() {
   UpdateRow(first, level, added);
   Notify();
   SelectRows(first, first);
-  SetCurrentCell(first, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(first, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -279,7 +289,7 @@ void CMC_MotionView::OnUngroup() {
     SelectRows(row, row + (DWORD)children.GetSize() - 1);
   }
   Notify();
-  SetCurrentCell(row, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(row, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -300,7 +310,7 @@ void CMC_MotionView::OnMoveUp() {
   MoveRows(first, last + GetChildrenCount(last), prev, GX_UPDATENOW);
   Notify();
   SelectRows(prev, prev + (last - first));
-  SetCurrentCell(prev, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(prev, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 
@@ -320,7 +330,7 @@ void CMC_MotionView::OnMoveDown() {
   MoveRows(next, next + c, first, GX_UPDATENOW);
   Notify();
   SelectRows(first + c + 1, last + c + 1);
-  SetCurrentCell(first + c + 1, 0, GX_UPDATENOW | GX_SCROLLINVIEW);
+  SetCurrentCell(first + c + 1, 1, GX_UPDATENOW | GX_SCROLLINVIEW);
   SetSelectionState();
 }
 

@@ -16,6 +16,12 @@ void CMC_MotionView::SetDragCursor() {
 }
 
 BOOL CMC_MotionView::OnSelDragStart(ROWCOL nRow, ROWCOL nCol) {
+  // The grid moves the one range under the mouse, the drop every selected row: a block selected as
+  // several ranges becomes one range first, so that rows and objects move together.
+  CDWordArray rows;
+  if (nRow && GetParam() && GetParam()->m_SelRects.GetCount() > 1 && SelectedRows(rows) &&
+      (DWORD)rows.GetSize() == rows[rows.GetSize() - 1] - rows[0] + 1)
+    SelectRows(rows[0], rows[rows.GetSize() - 1]);
   const BOOL ok = CGXGridView::OnSelDragStart(nRow, nCol);
   if (ok) SetDragCursor();
   return ok;
@@ -53,8 +59,9 @@ BOOL CMC_MotionView::OnSelDragDrop(ROWCOL nStartRow, ROWCOL nStartCol, ROWCOL nD
   const DWORD first = rows[0], last = rows[rows.GetSize() - 1];
   // The grid moves one range of rows: a selection with gaps would part rows and model.
   if ((DWORD)rows.GetSize() != last - first + 1) return FALSE;
+  // Onto itself, as a press on a selected header lets go without a move: neither moved nor copied.
+  if (nDropRow >= first && nDropRow <= last) return FALSE;
   const BOOL copy = IsCopyGesture();
-  if (!copy && nDropRow >= first && nDropRow <= last) return FALSE;
   CMC_MotionGroup *target = nullptr, *source = nullptr;
   int index = 0, level = 0, a = 0, b = 0;
   if (!DropTarget(nDropRow, target, index, level)) return FALSE;
