@@ -614,3 +614,40 @@ TEST(GraphOutput, NoPlotAndTinyWindowsDrawNothing) {
 }
 
 }  // namespace
+
+TEST(GraphCurves, MissingSamplesBreakTheLineAndMarkersFollowTheStyle) {
+  // y is 0.5 everywhere but sample 5, which is missing: the line stops at 4 and starts again at 6.
+  Plot p;
+  p.AddCurve("t", Ramp(11));
+  std::vector<double> y(11, 0.5);
+  y[5] = 1e100;
+  p.AddCurve("v", y);
+  p.AddCurve("w", std::vector<double>(11, 0.25));
+  p.Draw(0, 1, 1, RGB(255, 0, 255));
+  p.Draw(0, 2, 1, RGB(0, 160, 0));
+  {
+    Host h(&p.plot, 400, 300);
+    const int row = h.graph.MapY(0.5, 1);
+    auto lit = [&](double from, double to) {
+      int n = 0;
+      for (int x = h.graph.MapX(from); x <= h.graph.MapX(to); ++x) n += h.Pixel(x, row) == RGB(255, 0, 255);
+      return n;
+    };
+    EXPECT_GT(lit(1, 4), h.graph.MapX(4) - h.graph.MapX(1) - 2);
+    EXPECT_EQ(0, lit(4.2, 5.8));
+    EXPECT_GT(lit(6, 9), h.graph.MapX(9) - h.graph.MapX(6) - 2);
+  }
+  // Style 3 fills the boxes of the marked samples only, in the curve's colour.
+  CDWordArray marked;
+  marked.Add(2);
+  marked.Add(40);  // past the last sample: ignored
+  Host h3(&p.plot, 400, 300, 3);
+  h3.graph.SetMarkedSamples(&marked);
+  h3.graph.Invalidate();
+  UiAutomation::Pump();
+  const int row = h3.graph.MapY(0.25, 1);
+  SaveWindowImage(&h3.graph, dravonix::test::OutputPath("plot/marked-samples.png").c_str());
+  EXPECT_EQ(RGB(0, 160, 0), h3.Pixel(h3.graph.MapX(2) + 1, row + 1));
+  EXPECT_NE(RGB(0, 160, 0), h3.Pixel(h3.graph.MapX(3) + 1, row + 1));
+  h3.graph.SetMarkedSamples(nullptr);
+}
