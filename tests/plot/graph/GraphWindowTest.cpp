@@ -651,3 +651,51 @@ TEST(GraphCurves, MissingSamplesBreakTheLineAndMarkersFollowTheStyle) {
   EXPECT_NE(RGB(0, 160, 0), h3.Pixel(h3.graph.MapX(3) + 1, row + 1));
   h3.graph.SetMarkedSamples(nullptr);
 }
+
+TEST(GraphMouse, ZoomStackAndZoomsWithAndWithoutABand) {
+  CZoomStack stack;
+  EXPECT_TRUE(stack.IsEmpty());
+  EXPECT_EQ(nullptr, stack.GetTop());
+  EXPECT_EQ(0, stack.Pop());
+  EXPECT_EQ(1, stack.Push(1, 2, 3, 4, 5, 6));
+  EXPECT_EQ(1, stack.Push(7, 8, 9, 10, 11, 12));
+  ASSERT_NE(nullptr, stack.GetTop());
+  EXPECT_EQ(7, stack.GetTop()->m_dXMin);
+  EXPECT_EQ(1, stack.Pop());
+  EXPECT_EQ(1, stack.GetTop()->m_dXMin);
+  stack.Flush();
+  EXPECT_TRUE(stack.IsEmpty());
+
+  Plot p;
+  p.AddCurve("t", Ramp(101));
+  p.AddCurve("v", Ramp(101));
+  p.Draw(0, 1);
+  Host h(&p.plot, 600, 400, 2);
+  CGraphWindow& g = h.graph;
+  double view[6] = {0, 100, 0, 100, 0, 40}, v[6];
+  // Asked by the owner: a quarter of each span off each end.
+  g.SetViewRange(view);
+  g.DoZoomIn();
+  g.GetViewRange(v);
+  EXPECT_EQ((std::vector<double>{25, 75, 25, 75, 10, 30}), std::vector<double>(v, v + 6));
+  // A band: its X and Y values widened by a twentieth of their span.
+  g.SetViewRange(view);
+  const CPoint a(g.MapX(20), g.MapY(60, 1)), b(g.MapX(60), g.MapY(20, 1));
+  UiAutomation::Drag(g.m_hWnd, a, b);
+  g.GetViewRange(v);
+  EXPECT_NEAR(20 - 2, v[0], 0.5);
+  EXPECT_NEAR(60 + 2, v[1], 0.5);
+  EXPECT_NEAR(20 - 2, v[2], 0.5);
+  EXPECT_NEAR(60 + 2, v[3], 0.5);
+  // A double-click goes back one view at a time.
+  UiAutomation::DoubleClick(g.m_hWnd, CPoint(300, 200));
+  g.GetViewRange(v);
+  EXPECT_EQ(100, v[1]);
+  UiAutomation::DoubleClick(g.m_hWnd, CPoint(300, 200));
+  g.GetViewRange(v);
+  EXPECT_EQ(100, v[1]);  // the owner's zoom was stacked too: back to the same view
+  EXPECT_TRUE(g.IsEmptyZoomStack());
+  UiAutomation::DoubleClick(g.m_hWnd, CPoint(300, 200));  // nothing stacked: nothing changes
+  g.GetViewRange(v);
+  EXPECT_EQ(0, v[0]);
+}
