@@ -302,19 +302,20 @@ int CBarGraph::Refuse(const char* text) {
 }
 
 int CBarGraph::SetLeftLimit(double v) {
-  if (v > m_right) return Refuse("Left value cannot be greater than the right value");
+  // Written as "not within" so that NaN is refused too.
+  if (!(v <= m_right)) return Refuse("Left value cannot be greater than the right value");
   m_left = v;
   return Accept();
 }
 
 int CBarGraph::SetRightLimit(double v) {
-  if (v < m_left) return Refuse("Right value cannot be less than the left value");
+  if (!(v >= m_left)) return Refuse("Right value cannot be less than the left value");
   m_right = v;
   return Accept();
 }
 
 int CBarGraph::SetLimits(double left, double right) {
-  if (left > right) return Refuse("Right value cannot be less than the left value");
+  if (!(left <= right)) return Refuse("Right value cannot be less than the left value");
   m_left = left;
   m_right = right;
   return Accept();
@@ -322,7 +323,7 @@ int CBarGraph::SetLimits(double left, double right) {
 
 int CBarGraph::SetWithin(double& field, double v, const char* above, const char* below) {
   // Outside the limits the field takes the limit it crossed, and nothing repaints.
-  if (v > m_right || v < m_left) {
+  if (!(v <= m_right && v >= m_left)) {
     field = v > m_right ? m_right : m_left;
     return Refuse(v > m_right ? above : below);
   }
@@ -376,7 +377,13 @@ void CBarGraph::DoPaint(CDC& dc, CRect rect) {
   double range = m_right - m_left;
   if (range > 0) {
     auto at = [&](double v) {
-      return vertical ? (int)(a.bottom - (v - m_left) * a.Height() / range) : (int)(a.left + (v - m_left) * a.Width() / range);
+      const int size = vertical ? a.Height() : a.Width();
+      double d = (v - m_left) * size / range;
+      if (!std::isfinite(d))  // a span near the double range: halved, it stays finite
+        d = (v / 2 - m_left / 2) / (m_right / 2 - m_left / 2) * size;
+      // Infinite limits leave no finite position: such a bar starts at the area's edge.
+      d = std::isfinite(d) ? std::clamp(d, 0.0, (double)size) : 0.0;
+      return vertical ? (int)(a.bottom - d) : (int)(a.left + d);
     };
     int p0 = std::min(at(m_reference), at(m_value)), p1 = std::max(at(m_reference), at(m_value));
     dc.SelectObject(&bar);

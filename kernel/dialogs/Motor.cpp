@@ -195,7 +195,8 @@ int CMotor::ReadFromSetup(CMC_Setup* setup, BOOL keysOnly) {
         continue;
       }
     } else {
-      param = setup->FindParameter(p->GetName());
+      // The setup's own look-up is quiet; this one names the missing parameter.
+      param = setup->GetParameters().FindParameter(p->GetName());
       if (!param) {
         Cleanup();
         return 0;

@@ -9,7 +9,8 @@ IMPLEMENT_DYNCREATE(CControlPanelScopeItem, CControlPanelItem)
 IMPLEMENT_DYNCREATE(CControlPanelDoubleScopeItem, CControlPanelItem)
 IMPLEMENT_DYNCREATE(CControlPanelYXScopeItem, CControlPanelDoubleScopeItem)
 
-WORD ScopeMaxAge(WORD periodSeconds) { return (WORD)std::min<int>(periodSeconds * 1000 / 100, 0xFFFF); }
+// The cache takes a 16-bit age: periods above 6553 s wrap, which only reads the words more often.
+WORD ScopeMaxAge(WORD periodSeconds) { return (WORD)(periodSeconds * 1000 / 100); }
 
 CControlPanelScopeItem::CControlPanelScopeItem(const CControlPanelScopeItem& other) : CControlPanelItem(other) {
   operator=(static_cast<const CControlPanelItem&>(other));

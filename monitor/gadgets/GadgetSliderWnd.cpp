@@ -8,6 +8,7 @@
 #include "plot/graph/GraphWindow.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 IMPLEMENT_DYNCREATE(CGadgetSliderWnd, CGadgetWnd)
@@ -73,6 +74,8 @@ void CGadgetSliderWnd::GetRangeAndPosition(DWORD& range, int& position) const {
     CMC_Value value;
     range = value.GetRangeForSliderCtrl(var.GetVarType(), a, b);
   }
+  // A track bar's positions are ints: a span of an unsigned long is stepped more coarsely.
+  range = std::min<DWORD>(range, INT_MAX);
   const double at = (v - a) / (b - a) * range;
   // A value that is no number, or equal limits, stand at the start.
   position = std::isfinite(at) ? (int)QW_FRound(at) : 0;
@@ -159,7 +162,9 @@ void CGadgetSliderWnd::ApplyTypedValue() {
   GetDlgItemText(IDC_VALUE, text);
   double value;
   if (!item->m_var.TextToValue(text, value)) return;
-  m_dLastValue = std::clamp(value, item->m_var.m_dMin, item->m_var.m_dMax);
+  // Not std::clamp: limits read from a panel file may come in the wrong order.
+  const double lo = item->m_var.m_dMin, hi = item->m_var.m_dMax;
+  m_dLastValue = value < lo ? lo : value > hi ? hi : value;
   if (ValueDiffers(m_dLastValue, item->m_var.m_dValue)) WriteLastValue();
 }
 

@@ -68,7 +68,7 @@ CString CScopeSetupDlg::FormatTime(double seconds, int steps) {
 CString CScopeSetupDlg::FormatUnitsPerDiv(double value, CMC_Setup* setup, const char* unit) {
   const bool internal = !unit || !*unit || CMC_Units::IsInternalUnit(unit);
   CString text;
-  if (!(value > 0)) {
+  if (!(value > 0) || !std::isfinite(value)) {
     // A stored file can hold such a scale: it has no decade to pick a prefix from.
     text.Format("%lg %s/div", value, internal ? "IU" : unit);
     return text;
@@ -99,7 +99,7 @@ CString CScopeSetupDlg::FormatUnitsPerDiv(double value, CMC_Setup* setup, const 
     index = std::max(3 - (-e3) / 3, 0);
     for (int i = 3; i > index; --i) factor /= 1000;
   }
-  text.Format("%lu ", (DWORD)std::floor(value / factor + 0.5));
+  text.Format("%lu ", (DWORD)std::min(std::floor(value / factor + 0.5), 4294967295.0));
   if (index >= 0) text += kPrefixes[index];
   text += "IU/div";
   return text;

@@ -58,6 +58,8 @@ int CSplineCubic::Init(int m, const double* x, const double* y) {
   if (m < 4 || !x || !y) return 0;
   for (int i = 1; i < m; ++i)
     if (!(x[i - 1] < x[i])) return 0;  // also refuses NaN
+  // Knot differences must stay finite, or the basis values turn into NaN.
+  if (!std::isfinite(x[m - 1] - x[0])) return 0;
 
   std::vector<double> xs(x, x + m), ys(y, y + m), w((size_t)m, 1.0);
   int n = m + 4;
@@ -146,6 +148,7 @@ int CSplineCubic::Compute(int m, double* x, double* y, double* w, double* fp) {
     double v = z[(size_t)i];
     for (int k = 1; k < 4 && i + k < nk1; ++k) v -= c[(size_t)(i + k)] * row[k];
     c[(size_t)i] = v / row[0];
+    if (!std::isfinite(c[(size_t)i])) return 0;
   }
   m_pCoeffs = c.release();
   return 1;

@@ -53,10 +53,13 @@ void Draw3dFrame(CDC* dc, RECT r, int w, int flags) {
 }
 
 void FitRectToAspect(LPRECT r, int cx, int cy) {
-  if (!r || cy == 0) return;
+  // No ratio to fit to (an empty bitmap): the rectangle stays.
+  if (!r || cx == 0 || cy == 0) return;
   double ratio = (double)cx / cy;
   int W = r->right - r->left, H = r->bottom - r->top;
-  if (H != 0 && (double)W / H > ratio) {
+  // W / H > ratio, with no height counting as infinitely wide.
+  bool wider = H == 0 ? W > 0 : (double)W / H > ratio;
+  if (wider) {
     r->right = r->left + (int)(H * ratio);
   } else {
     int d = (H - (int)(W / ratio)) / 2;

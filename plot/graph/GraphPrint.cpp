@@ -203,12 +203,18 @@ void CGraphWindow::CreateWMF(const char* initialName) {
 }
 
 BOOL CSaveMetaFileDC::Create(const char* name) {
+  // A second Create would orphan the first recording and its temporary file.
+  if (GetSafeHdc()) return FALSE;
   m_strFileName = name ? name : "";
   char dir[_MAX_PATH], temp[_MAX_PATH];
   // Recording goes to a temporary file; the placeable header is written in front of it on Close.
   if (!GetTempPath(sizeof dir, dir) || !GetTempFileName(dir, "wmf", 0, temp)) return FALSE;
   m_strTempName = temp;
-  return CMetaFileDC::Create(m_strTempName);
+  if (CMetaFileDC::Create(m_strTempName)) return TRUE;
+  DeleteFile(m_strTempName);
+  m_strTempName.Empty();
+  m_strFileName.Empty();
+  return FALSE;
 }
 
 HMETAFILE CSaveMetaFileDC::Close() {

@@ -112,7 +112,7 @@ TEST_F(GadgetItemsTest, BitsPortsAndScopesLocateAndRead) {
   EXPECT_NE(input.m_nAddress, 0);
   EXPECT_EQ(input.m_nMask, 8);
 
-  const struct { WORD period; WORD age; } ages[] = {{2, 20}, {0, 0}, {6553, 65530}, {7000, 65535}};
+  const struct { WORD period; WORD age; } ages[] = {{2, 20}, {0, 0}, {6553, 65530}, {7000, 70000 % 65536}, {65535, 655350 % 65536}};
   for (const auto& a : ages) EXPECT_EQ(ScopeMaxAge(a.period), a.age) << a.period;
 
   CControlPanelDoubleScopeItem scope;

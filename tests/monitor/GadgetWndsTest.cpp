@@ -986,3 +986,27 @@ TEST_F(GadgetWndsTest, DesignFramesSurviveARepaintOfTheView) {
   for (size_t i = 0; i < std::size(framed); ++i) EXPECT_EQ(FramePixels(framed[i]), before[i]) << i;
   SaveWindowImage(m_panel->m_pFrame, dravonix::test::OutputPath("monitor/design-after.png").c_str());
 }
+
+TEST_F(GadgetWndsTest, ASliderOverTheWholeUnsignedLongRangeKeepsItsThumbInside) {
+  auto* slider = Add<CControlPanelSliderItem>();
+  slider->m_var.m_strName = "ulong@0x8304";
+  slider->m_var.m_dMin = 0;
+  slider->m_var.m_dMax = 4294967295.0;
+  Open();
+  auto* wnd = Gadget<CGadgetSliderWnd>(0);
+  ASSERT_TRUE(wnd);
+  Start();
+  const int top = wnd->m_slider.GetRangeMax();
+  EXPECT_GT(top, 0);
+  EXPECT_EQ(0, wnd->m_slider.GetRangeMin());
+  slider->m_var.m_dValue = 4294967295.0;
+  wnd->OnUpdateValues();
+  EXPECT_EQ(top, wnd->m_slider.GetPos());
+  slider->m_var.m_dValue = 2147483648.0;
+  wnd->OnUpdateValues();
+  EXPECT_NEAR(top / 2.0, wnd->m_slider.GetPos(), 1);
+  // The thumb at the end writes the maximum.
+  wnd->m_slider.SetPos(top);
+  wnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), (LPARAM)wnd->m_slider.m_hWnd);
+  EXPECT_EQ(InterpreterLog(), "0x0010\tulong@0x8304 = 4294967295;UPD\n");
+}

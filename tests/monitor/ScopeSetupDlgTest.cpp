@@ -5,6 +5,8 @@
 #include "plot/curves/XYCurve.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
 
+#include <cmath>
+
 namespace {
 
 using DialogAutomation::ClickControl;
@@ -47,7 +49,10 @@ TEST_F(ScopeSetupDlgTest, ScaleTextsAndSteps) {
     const char* text;
   } texts[] = {{0.002, "", "2 mIU/div"},     {0.002, "rad", "2 mrad/div"}, {0.002, "rot", "0.002 rot/div"},
                {2, "rad", "2 rad/div"},      {1, "", "1 IU/div"},          {2000, "", "2 KIU/div"},
-               {0, "rad", "0 rad/div"},      {-1, "", "-1 IU/div"}};
+               {0, "rad", "0 rad/div"},      {-1, "", "-1 IU/div"},
+               // From a damaged file: no decade, or more giga-units than 32 bits count.
+               {INFINITY, "", "1.#INF IU/div"}, {NAN, "rad", "1.#QNAN rad/div"}, {1e20, "", "4294967295 GIU/div"},
+               {1e300, "rad", "1e+300 rad/div"}};
   for (const Text& t : texts) EXPECT_EQ(std::string(Dlg::FormatUnitsPerDiv(t.value, m_setup.get(), t.unit)), t.text);
 
   struct Step {

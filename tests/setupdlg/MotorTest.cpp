@@ -112,7 +112,7 @@ TEST_F(MotorTest, BadReferenceFilesAndMissingNamesFail) {
       {"", "Cannot find option 'ReferenceName'"},
       {"Bad1", "Invalid syntax in file ReferenceMotors\\Bad1.cfg, line 1"},
       {"Bad2", "Invalid syntax in file ReferenceMotors\\Bad2.cfg, line 2"},
-      {"Bad3", ""},
+      {"Bad3", "Cannot find parameter BogusParameter!"},
       {"Absent", "Cannot open file "},
   };
   for (const Case& c : cases) {

@@ -157,4 +157,38 @@ TEST_F(DriveDiagramTest, BarGraphRefusesValuesOutsideItsLimitsWithTheirTexts) {
   // Equal limits draw the frame and the area only.
   bar.SetLimits(4, 4);
   EXPECT_EQ(kWhite, At(bar, 80, 30));
+
+  // NaN is outside every range; infinite and huge limits still paint.
+  bar.SetLimits(0, 10);
+  const double nan = std::nan("");
+  const Case bad[] = {
+      {[&] { return bar.SetCurrentValue(nan); }, "Current value cannot be less than the left value"},
+      {[&] { return bar.SetDrawingReference(nan); }, "Drawing reference cannot be less than the left value"},
+      {[&] { return bar.SetLeftLimit(nan); }, "Left value cannot be greater than the right value"},
+      {[&] { return bar.SetRightLimit(nan); }, "Right value cannot be less than the left value"},
+      {[&] { return bar.SetLimits(nan, 1); }, "Right value cannot be less than the left value"},
+      {[&] { return bar.SetLimits(0, nan); }, "Right value cannot be less than the left value"},
+  };
+  for (const Case& c : bad) {
+    EXPECT_EQ(0, c.call()) << c.text;
+    EXPECT_EQ(CString(c.text), bar.LastError());
+    EXPECT_FALSE(std::isnan(bar.GetCurrentValue()) || std::isnan(bar.GetDrawingReference()) ||
+                 std::isnan(bar.GetLeftLimit()) || std::isnan(bar.GetRightLimit()))
+        << c.text;
+  }
+  EXPECT_EQ(0, bar.GetLeftLimit());
+  EXPECT_EQ(10, bar.GetRightLimit());
+  const double inf = INFINITY;
+  for (auto limits : {std::pair{-inf, inf}, std::pair{-1e308, 1e308}, std::pair{0.0, inf}}) {
+    ASSERT_NE(0, bar.SetLimits(limits.first, limits.second));
+    ASSERT_NE(0, bar.SetDrawingReference(limits.first));
+    ASSERT_NE(0, bar.SetCurrentValue(limits.second));
+    At(bar, 80, 30);  // paints without an undefined conversion
+  }
+  // The span near the double range still maps: half way is the middle.
+  bar.SetLimits(-1e308, 1e308);
+  bar.SetDrawingReference(-1e308);
+  bar.SetCurrentValue(0);
+  EXPECT_EQ(RGB(0, 0, 255), At(bar, 90, 30));
+  EXPECT_EQ(kWhite, At(bar, 110, 30));
 }

@@ -140,6 +140,18 @@ TEST(SplineCubic, RefusesBadInputAndStaysEmpty) {
   EXPECT_EQ(s.Init(4, nanx, y), 0);
   EXPECT_EQ(s.Init(4, nullptr, y), 0);
   EXPECT_EQ(s.GetY(1.0), 0.0);
+  // Overflowing knot spans or values fail rather than give NaN later.
+  const double wide[4] = {-1e308, -1e307, 1e307, 1e308}, big[4] = {1e308, -1e308, 1e308, -1e308};
+  const double infy[4] = {1, INFINITY, 3, 4}, sharp[4] = {0, 1e-300, 2e-300, 3e-300};
+  struct {
+    const double *x, *y;
+  } overflow[] = {{wide, y}, {ok, infy}, {sharp, big}};
+  for (auto& c : overflow) {
+    ASSERT_EQ(s.Init(4, ok, y), 1);
+    EXPECT_EQ(s.Init(4, c.x, c.y), 0);
+    EXPECT_TRUE(s.IsEmpty());
+    EXPECT_EQ(s.GetY(c.x[1]), 0.0);
+  }
   s.Clean();
   EXPECT_EQ(s.GetKnotCount(), 0);
 }

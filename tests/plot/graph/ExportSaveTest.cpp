@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -95,4 +96,29 @@ TEST(ExportSave, APlaceableMetafileNotWrittenClosesWithoutAHandle) {
   EXPECT_EQ("no handle|Disk full while accessing " + path + ".", seen);
   EXPECT_EQ("the user's own file", dravonix::test::ReadFileText(path));
   EXPECT_TRUE(dravonix::test::SaveLeftovers(path).empty());
+}
+
+TEST(ExportSave, ASecondCreateOfAPlaceableMetafileIsRefusedAndLeavesNoTemporary) {
+  const std::string dir = dravonix::test::ScratchDir("plot-placeable-twice");
+  const std::string tmp = dir + "/tmp";
+  std::filesystem::create_directories(tmp);
+  const char* oldTmp = getenv("TMPDIR");
+  const std::string keep = oldTmp ? oldTmp : "";
+  setenv("TMPDIR", tmp.c_str(), 1);
+  {
+    CSaveMetaFileDC mf;
+    ASSERT_TRUE(mf.Create((dir + "/a.wmf").c_str()));
+    EXPECT_FALSE(mf.Create((dir + "/b.wmf").c_str()));
+    mf.Rectangle(0, 0, 10, 10);
+    DeleteMetaFile(mf.Close());
+    EXPECT_TRUE(std::filesystem::exists(dir + "/a.wmf"));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/b.wmf"));
+    // Closed, it records again.
+    ASSERT_TRUE(mf.Create((dir + "/c.wmf").c_str()));
+    DeleteMetaFile(mf.Close());
+    EXPECT_TRUE(std::filesystem::exists(dir + "/c.wmf"));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(tmp));
+  if (oldTmp) setenv("TMPDIR", keep.c_str(), 1);
+  else unsetenv("TMPDIR");
 }

@@ -614,3 +614,88 @@ TEST(GraphOutput, NoPlotAndTinyWindowsDrawNothing) {
 }
 
 }  // namespace
+
+TEST(GraphCurves, MissingSamplesBreakTheLineAndMarkersFollowTheStyle) {
+  // y is 0.5 everywhere but sample 5, which is missing: the line stops at 4 and starts again at 6.
+  Plot p;
+  p.AddCurve("t", Ramp(11));
+  std::vector<double> y(11, 0.5);
+  y[5] = 1e100;
+  p.AddCurve("v", y);
+  p.AddCurve("w", std::vector<double>(11, 0.25));
+  p.Draw(0, 1, 1, RGB(255, 0, 255));
+  p.Draw(0, 2, 1, RGB(0, 160, 0));
+  {
+    Host h(&p.plot, 400, 300);
+    const int row = h.graph.MapY(0.5, 1);
+    auto lit = [&](double from, double to) {
+      int n = 0;
+      for (int x = h.graph.MapX(from); x <= h.graph.MapX(to); ++x) n += h.Pixel(x, row) == RGB(255, 0, 255);
+      return n;
+    };
+    EXPECT_GT(lit(1, 4), h.graph.MapX(4) - h.graph.MapX(1) - 2);
+    EXPECT_EQ(0, lit(4.2, 5.8));
+    EXPECT_GT(lit(6, 9), h.graph.MapX(9) - h.graph.MapX(6) - 2);
+  }
+  // Style 3 fills the boxes of the marked samples only, in the curve's colour.
+  CDWordArray marked;
+  marked.Add(2);
+  marked.Add(40);  // past the last sample: ignored
+  Host h3(&p.plot, 400, 300, 3);
+  h3.graph.SetMarkedSamples(&marked);
+  h3.graph.Invalidate();
+  UiAutomation::Pump();
+  const int row = h3.graph.MapY(0.25, 1);
+  SaveWindowImage(&h3.graph, dravonix::test::OutputPath("plot/marked-samples.png").c_str());
+  EXPECT_EQ(RGB(0, 160, 0), h3.Pixel(h3.graph.MapX(2) + 1, row + 1));
+  EXPECT_NE(RGB(0, 160, 0), h3.Pixel(h3.graph.MapX(3) + 1, row + 1));
+  h3.graph.SetMarkedSamples(nullptr);
+}
+
+TEST(GraphMouse, ZoomStackAndZoomsWithAndWithoutABand) {
+  CZoomStack stack;
+  EXPECT_TRUE(stack.IsEmpty());
+  EXPECT_EQ(nullptr, stack.GetTop());
+  EXPECT_EQ(0, stack.Pop());
+  EXPECT_EQ(1, stack.Push(1, 2, 3, 4, 5, 6));
+  EXPECT_EQ(1, stack.Push(7, 8, 9, 10, 11, 12));
+  ASSERT_NE(nullptr, stack.GetTop());
+  EXPECT_EQ(7, stack.GetTop()->m_dXMin);
+  EXPECT_EQ(1, stack.Pop());
+  EXPECT_EQ(1, stack.GetTop()->m_dXMin);
+  stack.Flush();
+  EXPECT_TRUE(stack.IsEmpty());
+
+  Plot p;
+  p.AddCurve("t", Ramp(101));
+  p.AddCurve("v", Ramp(101));
+  p.Draw(0, 1);
+  Host h(&p.plot, 600, 400, 2);
+  CGraphWindow& g = h.graph;
+  double view[6] = {0, 100, 0, 100, 0, 40}, v[6];
+  // Asked by the owner: a quarter of each span off each end.
+  g.SetViewRange(view);
+  g.DoZoomIn();
+  g.GetViewRange(v);
+  EXPECT_EQ((std::vector<double>{25, 75, 25, 75, 10, 30}), std::vector<double>(v, v + 6));
+  // A band: its X and Y values widened by a twentieth of their span.
+  g.SetViewRange(view);
+  const CPoint a(g.MapX(20), g.MapY(60, 1)), b(g.MapX(60), g.MapY(20, 1));
+  UiAutomation::Drag(g.m_hWnd, a, b);
+  g.GetViewRange(v);
+  EXPECT_NEAR(20 - 2, v[0], 0.5);
+  EXPECT_NEAR(60 + 2, v[1], 0.5);
+  EXPECT_NEAR(20 - 2, v[2], 0.5);
+  EXPECT_NEAR(60 + 2, v[3], 0.5);
+  // A double-click goes back one view at a time.
+  UiAutomation::DoubleClick(g.m_hWnd, CPoint(300, 200));
+  g.GetViewRange(v);
+  EXPECT_EQ(100, v[1]);
+  UiAutomation::DoubleClick(g.m_hWnd, CPoint(300, 200));
+  g.GetViewRange(v);
+  EXPECT_EQ(100, v[1]);  // the owner's zoom was stacked too: back to the same view
+  EXPECT_TRUE(g.IsEmptyZoomStack());
+  UiAutomation::DoubleClick(g.m_hWnd, CPoint(300, 200));  // nothing stacked: nothing changes
+  g.GetViewRange(v);
+  EXPECT_EQ(0, v[0]);
+}
