@@ -376,7 +376,7 @@ class StatusCtl : public ControlImpl {
         out[2] = 2;
         return TRUE;
       }
-      case SB_SETMINHEIGHT: m_minHeight = (int)wp; Align(); return 0;
+      case SB_SETMINHEIGHT: m_minHeight = (int)wp; Align(); return TRUE;
       case SB_SIMPLE: m_simple = wp != 0; Redraw(); return 0;
       case SB_GETRECT: {
         if (!lp || wp >= m_parts.size()) return FALSE;

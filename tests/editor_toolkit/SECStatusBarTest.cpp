@@ -175,6 +175,18 @@ TEST_F(StatusBarTest, BitmapPaneFitsTheBitmapAndRaisesTheBar) {
   bar.SetPaneInfoEx(nullptr, TRUE);
 }
 
+TEST_F(StatusBarTest, TheControlTakesAMinimumHeightAndTheBarKeepsIt) {
+  CountingBar<SECStatusBar> plain;
+  Make(plain, {ID_SEPARATOR, ID_PANE_A});
+  TestCustomBar custom;
+  Make(custom, {ID_SEPARATOR, ID_PANE_A});
+  for (SECStatusBar* bar : {static_cast<SECStatusBar*>(&plain), static_cast<SECStatusBar*>(&custom)}) {
+    EXPECT_NE(0, bar->SendMessage(SB_SETMINHEIGHT, 40));
+    EXPECT_EQ(40, bar->GetMinHeight());
+    EXPECT_EQ(40, bar->CalcFixedLayout(TRUE, TRUE).cy);
+  }
+}
+
 TEST_F(StatusBarTest, RegisteredWindowsAreInsetAndHiddenDuringProgress) {
   TestCustomBar bar;
   Make(bar, {ID_PANE_A, ID_PANE_B}, 300, 20);
