@@ -154,7 +154,7 @@ TEST_F(StatusBarTest, CustomPanesAreOwnerDrawnWithTheAttributesInForce) {
   SaveWindowImage(&m_host, dravonix::test::OutputPath("custom-status-bar.png").c_str());
 }
 
-TEST_F(StatusBarTest, AlignedTextStartsFromTheItsEdgeAndPanesFitWindowsOrContent) {
+TEST_F(StatusBarTest, AlignedTextStartsFromItsEdgeAndPanesFitWindowsOrContent) {
   TestCustomBar bar;
   Make(bar, {ID_SEPARATOR, ID_PANE_A, ID_PANE_B}, 400);
   bar.SetPaneText(0, "Ready");
