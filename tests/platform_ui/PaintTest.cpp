@@ -147,13 +147,18 @@ TEST(PaintTest, AParentPaintingOverAChildsFrameHasTheFrameDrawnAgain) {
   top.DestroyWindow();
 }
 
-TEST(PaintTest, BeginPaintOnABareWindowErasesWithTheClassBrush) {
+// A 40-pixel popup of a bare class with the button-face brush.
+HWND BarePopup(LPCSTR className) {
   WNDCLASS wc{};
   wc.lpfnWndProc = DefWindowProc;
-  wc.lpszClassName = "PaintBare";
+  wc.lpszClassName = className;
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   RegisterClass(&wc);
-  HWND h = CreateWindowEx(0, "PaintBare", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+  return CreateWindowEx(0, className, "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+}
+
+TEST(PaintTest, BeginPaintOnABareWindowErasesWithTheClassBrush) {
+  HWND h = BarePopup("PaintBare");
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(h, &ps);
   ASSERT_TRUE(dc);
@@ -322,12 +327,7 @@ void Apply(MdiScene& scene, const Step& s) {
 
 TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
   // A bare popup paints its class brush through the default paint.
-  WNDCLASS wc{};
-  wc.lpfnWndProc = DefWindowProc;
-  wc.lpszClassName = "PaintBrushPopup";
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  RegisterClass(&wc);
-  HWND popup = CreateWindowEx(0, "PaintBrushPopup", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+  HWND popup = BarePopup("PaintBrushPopup");
   PumpMessages();
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), GetWindowPixel(popup, POINT{20, 20}));
   EXPECT_EQ(0, PixelsOffFullRepaint(popup));
