@@ -180,6 +180,11 @@ TEST_F(ControlListTest, ListsShowTheirScrollBarsOnlyWhileThereIsSomethingToScrol
       EXPECT_EQ(c.want.vMax, got.vMax) << c.items;
     }
     EXPECT_EQ(c.extent, list.GetHorizontalExtent());
+    // Scrolled right as far as it goes, the extent's end meets the box's right edge.
+    CRect client;
+    list.GetClientRect(&client);
+    list.SendMessage(WM_HSCROLL, SB_RIGHT);
+    EXPECT_EQ(got.h ? c.extent - client.Width() : 0, list.GetScrollPos(SB_HORZ)) << c.extent;
     // Emptied, the bar goes; filled again, it comes back.
     list.ResetContent();
     EXPECT_FALSE(bars(list.m_hWnd).v);
