@@ -166,7 +166,7 @@ TEST_F(ControlListTest, ListsShowTheirScrollBarsOnlyWhileThereIsSomethingToScrol
   } cases[] = {
       {WS_VSCROLL, 30, 0, {true, false, 29}},      {WS_VSCROLL, 3, 0, {false, false, 2}},
       {WS_VSCROLL | WS_HSCROLL, 0, 0, {false, false, 0}}, {WS_HSCROLL, 3, 500, {false, true, 0}},
-      {WS_HSCROLL, 3, 100, {false, false, 0}},
+      {WS_HSCROLL, 3, 100, {false, false, 0}},    {WS_HSCROLL, 3, INT_MAX, {false, true, 0}},
   };
   for (const auto& c : cases) {
     CListBox list;
