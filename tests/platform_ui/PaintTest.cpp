@@ -159,6 +159,7 @@ HWND BarePopup(LPCSTR className) {
 
 TEST(PaintTest, BeginPaintOnABareWindowErasesWithTheClassBrush) {
   HWND h = BarePopup("PaintBare");
+  EXPECT_EQ(0, SendMessage(h, WM_ERASEBKGND, 0, 0));  // nothing to paint on: not erased
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(h, &ps);
   ASSERT_TRUE(dc);
