@@ -333,7 +333,8 @@ void CGXTabWnd::OnRenameTab(int nTab) {
   if (rect.right > client.right) rect.OffsetRect(client.right - rect.right, 0);
   if (rect.left < 0) rect.left = 0, rect.right = std::min(width, (int)client.right);
   m_pRenamePopup = new CGXEditLabelPopup;
-  if (!m_pRenamePopup->Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_DLGFRAME | ES_AUTOHSCROLL, rect, this,
+  // A dialog frame alone: with WS_BORDER it would be a caption, leaving no room for the text.
+  if (!m_pRenamePopup->Create(WS_CHILD | WS_VISIBLE | WS_DLGFRAME | ES_AUTOHSCROLL, rect, this,
                               GX_IDW_TAB_RENAME)) {
     delete m_pRenamePopup;
     m_pRenamePopup = nullptr;

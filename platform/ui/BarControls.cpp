@@ -292,7 +292,10 @@ class StatusCtl : public ControlImpl {
           const Part& part = m_parts[i];
           if (!(part.type & SBT_NOBORDERS)) Draw3DFrame(dc, r, !(part.type & SBT_POPOUT), false);
           if (part.type & SBT_OWNERDRAW) {
-            DRAWITEMSTRUCT dis{0, (UINT)Id(), (UINT)i, ODA_DRAWENTIRE, 0, m_hwnd, dc.GetSafeHdc(), r, (ULONG_PTR)part.data};
+            // The owner draws inside the pane's border.
+            CRect item = r;
+            if (!(part.type & SBT_NOBORDERS)) item.DeflateRect(1, 1);
+            DRAWITEMSTRUCT dis{0, (UINT)Id(), (UINT)i, ODA_DRAWENTIRE, 0, m_hwnd, dc.GetSafeHdc(), item, (ULONG_PTR)part.data};
             int saved = dc.SaveDC();
             ::SendMessage(Parent(), WM_DRAWITEM, (WPARAM)Id(), (LPARAM)&dis);
             dc.RestoreDC(saved);
@@ -376,7 +379,12 @@ class StatusCtl : public ControlImpl {
         out[2] = 2;
         return TRUE;
       }
-      case SB_SETMINHEIGHT: m_minHeight = (int)wp; Align(); return 0;
+      case SB_SETMINHEIGHT: m_minHeight = (int)wp; Align(); return TRUE;
+      // The font it draws with, also while none was set, so that callers measure as it draws.
+      case WM_GETFONT: {
+        LRESULT set = Default(msg, wp, lp);
+        return set ? set : (LRESULT)DefaultControlFont();
+      }
       case SB_SIMPLE: m_simple = wp != 0; Redraw(); return 0;
       case SB_GETRECT: {
         if (!lp || wp >= m_parts.size()) return FALSE;

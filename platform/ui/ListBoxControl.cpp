@@ -53,6 +53,10 @@ class ListCtl : public ControlImpl {
   bool m_checks = false;
   bool m_redraw = true;
   HWND m_combo = nullptr;  // the combo box this list belongs to
+  // The bars asked for at creation: the live style loses a bar while it has nothing to scroll.
+  DWORD m_bars = 0;
+  int m_extent = 0;  // LB_SETHORIZONTALEXTENT
+  int m_left = 0;    // pixels scrolled to the left
 
   DWORD LStyle() const {
     DWORD s = Style();
@@ -181,11 +185,31 @@ class ListCtl : public ControlImpl {
     return std::max(1, n);
   }
 
+  int ClientWidth() {
+    CRect r;
+    ::GetClientRect(m_hwnd, &r);
+    return r.Width();
+  }
+
   void UpdateScrollBar() {
-    if (!(Style() & WS_VSCROLL)) return;
-    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, Count() - 1), (UINT)VisibleFrom(m_top), m_top, 0};
-    if (LStyle() & LBS_DISABLENOSCROLL) si.fMask |= SIF_DISABLENOSCROLL;
-    ::SetScrollInfo(m_hwnd, SB_VERT, &si, TRUE);
+    if (m_bars & WS_VSCROLL) {
+      SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, Count() - 1), (UINT)VisibleFrom(m_top), m_top, 0};
+      if (LStyle() & LBS_DISABLENOSCROLL) si.fMask |= SIF_DISABLENOSCROLL;
+      ::SetScrollInfo(m_hwnd, SB_VERT, &si, TRUE);
+    }
+    if (m_bars & WS_HSCROLL) {
+      m_left = std::clamp(m_left, 0, std::max(0, m_extent - ClientWidth()));
+      SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, m_extent - 1), (UINT)ClientWidth(), m_left, 0};
+      ::SetScrollInfo(m_hwnd, SB_HORZ, &si, TRUE);
+    }
+  }
+
+  void SetLeft(int left) {
+    left = std::clamp(left, 0, std::max(0, m_extent - ClientWidth()));
+    if (left == m_left) return;
+    m_left = left;
+    UpdateScrollBar();
+    Redraw();
   }
 
   void SetTop(int top) {
@@ -310,6 +334,7 @@ class ListCtl : public ControlImpl {
         return Default(msg, wp, lp);
       case WM_CREATE: {
         LRESULT r = Default(msg, wp, lp);
+        m_bars = (lp ? ((CREATESTRUCT*)lp)->style : Style()) & (WS_VSCROLL | WS_HSCROLL);
         if ((LStyle() & LBS_OWNERDRAWFIXED) && !m_combo) {
           Item probe;
           Measure(0, probe);
@@ -403,6 +428,22 @@ class ListCtl : public ControlImpl {
           default: return 0;
         }
         SetTop(top);
+        return 0;
+      }
+      case WM_HSCROLL: {
+        int left = m_left, step = std::max(1, DefaultHeight());
+        switch (LOWORD(wp)) {
+          case SB_LINELEFT: left -= step; break;
+          case SB_LINERIGHT: left += step; break;
+          case SB_PAGELEFT: left -= ClientWidth(); break;
+          case SB_PAGERIGHT: left += ClientWidth(); break;
+          case SB_THUMBPOSITION:
+          case SB_THUMBTRACK: left = (short)HIWORD(wp); break;
+          case SB_LEFT: left = 0; break;
+          case SB_RIGHT: left = m_extent; break;
+          default: return 0;
+        }
+        SetLeft(left);
         return 0;
       }
       case WM_KEYDOWN: {
@@ -563,8 +604,12 @@ class ListCtl : public ControlImpl {
       case LB_INITSTORAGE: m_items.reserve(m_items.size() + wp); return Count();
       case LB_SETTABSTOPS:
       case LB_SETHORIZONTALEXTENT:
+        m_extent = std::max(0, (int)wp);
+        UpdateScrollBar();
+        Redraw();
+        return 0;
       case LB_SETCOLUMNWIDTH: return TRUE;
-      case LB_GETHORIZONTALEXTENT: return 0;
+      case LB_GETHORIZONTALEXTENT: return m_extent;
       case LBX_SETCHECK:
         if (!Valid((long)(int)wp)) return LB_ERR;
         m_items[wp].check = (int)lp;
@@ -609,7 +654,7 @@ class ListCtl : public ControlImpl {
     int y = 0;
     for (int i = m_top; i < Count() && y < c.bottom; ++i) {
       int h = HeightOf(i);
-      CRect r(c.left, y, c.right, y + h);
+      CRect r(c.left - m_left, y, std::max(c.right, m_extent) - m_left, y + h);
       y += h;
       const Item& it = m_items[(size_t)i];
       bool sel = it.sel && !(LStyle() & LBS_NOSEL);

@@ -4,6 +4,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowImpl.h"
+#include "platform/ui/WindowPaint.h"
 
 #include <algorithm>
 #include <cstring>
@@ -162,12 +163,16 @@ HWND NextTopLevelToActivate(ThreadQueue* q, HWND except) {
   return nullptr;
 }
 
-void InvalidateTree(HWND h, const CRect& clientRect, bool erase);
+void InvalidateTree(HWND h, const CRect& clientRect, bool erase, bool allChildren = false);
+void InvalidateChildren(HWND h, const CRect& parentClientRect, bool erase);
+
+// An area uncovered shows every window under it again, whether or not its parent clips children.
+void ExposeTree(HWND h, const CRect& clientRect) { InvalidateTree(h, clientRect, true, true); }
 
 void InvalidateParentArea(HWND h) {
   HWND p = h->parent;
   if (!p || p == G().desktop || !(p->style & WS_VISIBLE)) return;
-  InvalidateTree(p, h->rcWindow, true);
+  ExposeTree(p, h->rcWindow);
 }
 
 // Keeps the caller's memory of a window safe across a call that may destroy it.
@@ -368,7 +373,7 @@ void RecalcClient(HWND h) {
 
 namespace {
 
-void InvalidateTree(HWND h, const CRect& clientRect, bool erase) {
+void InvalidateTree(HWND h, const CRect& clientRect, bool erase, bool allChildren) {
   if (!(h->style & WS_VISIBLE) || h->dead) return;
   CRect client(0, 0, h->rcClient.Width(), h->rcClient.Height());
   CRect r;
@@ -377,27 +382,31 @@ void InvalidateTree(HWND h, const CRect& clientRect, bool erase) {
   if (erase) h->erase = true;
   ++h->invalidateSerial;
   MarkDirty(h);
-  if (!(h->style & WS_CLIPCHILDREN)) {
-    for (HWND c : h->children) {
-      if (!(c->style & WS_VISIBLE)) continue;
-      CRect cr;
-      if (!cr.IntersectRect(&r, &c->rcWindow)) continue;
-      // The parent's paint covers the child's frame too, so the frame is drawn again after it.
-      CRect clientInParent = c->rcClient;
-      clientInParent.OffsetRect(c->rcWindow.left, c->rcWindow.top);
-      CRect inClient;
-      if (!c->dead && (!inClient.IntersectRect(&cr, &clientInParent) || inClient != cr)) {
-        c->ncPaint = true;
-        MarkDirty(c);
-      }
-      cr.OffsetRect(-c->rcWindow.left - c->rcClient.left, -c->rcWindow.top - c->rcClient.top);
-      InvalidateTree(c, cr, erase);
+  if (allChildren || !(h->style & WS_CLIPCHILDREN)) InvalidateChildren(h, r, erase);
+}
+
+void InvalidateChildren(HWND h, const CRect& r, bool erase) {
+  for (HWND c : h->children) {
+    if (!(c->style & WS_VISIBLE)) continue;
+    CRect cr;
+    if (!cr.IntersectRect(&r, &c->rcWindow)) continue;
+    // The parent's paint covers the child's frame too, so the frame is drawn again after it.
+    CRect clientInParent = c->rcClient;
+    clientInParent.OffsetRect(c->rcWindow.left, c->rcWindow.top);
+    CRect inClient;
+    if (!c->dead && (!inClient.IntersectRect(&cr, &clientInParent) || inClient != cr)) {
+      c->ncPaint = true;
+      MarkDirty(c);
     }
+    cr.OffsetRect(-c->rcWindow.left - c->rcClient.left, -c->rcWindow.top - c->rcClient.top);
+    // What the parent paints over covers the child's own children too, clipped or not.
+    InvalidateTree(c, cr, erase, true);
   }
 }
 
 void InvalidateWhole(HWND h) {
   h->ncPaint = true;
+  MarkDirty(h);
   InvalidateTree(h, CRect(0, 0, h->rcClient.Width(), h->rcClient.Height()), true);
   // Showing a window shows its visible children too.
   for (HWND c : h->children)
@@ -1331,7 +1340,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     } else if (isVisible && IsWindowVisible(hwnd)) {
       if ((moved || sized) && (hwnd->style & WS_CHILD)) {
         HWND p = hwnd->parent;
-        if (p && (p->style & WS_VISIBLE)) InvalidateTree(p, oldWin, true);
+        if (p && (p->style & WS_VISIBLE)) ExposeTree(p, oldWin);
       }
       if (flags & SWP_FRAMECHANGED) hwnd->ncPaint = true;
       if (clientSized) {
@@ -1345,12 +1354,21 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
           CUpdateRegion exposed;
           exposed.Add(all);
           exposed.Subtract(CRect(0, 0, oldClient.Width(), oldClient.Height()));
-          for (const CRect& r : exposed.Rects()) InvalidateTree(hwnd, r, true);
+          for (const CRect& r : exposed.Rects()) ExposeTree(hwnd, r);
         }
         hwnd->ncPaint = true;
       } else if ((moved || sized) && (hwnd->style & WS_CHILD)) {
-        InvalidateTree(hwnd, CRect(0, 0, newClient.Width(), newClient.Height()), true);
+        // The surface keeps no moved bits: the child and its children paint at the new place.
+        hwnd->ncPaint = true;
+        ExposeTree(hwnd, CRect(0, 0, newClient.Width(), newClient.Height()));
       }
+      // A top-level surface keeps its old pixels only where its client area stayed put.
+      if (IsTopLevel(hwnd) && (sized || (flags & SWP_FRAMECHANGED)) && newClient.TopLeft() != oldClient.TopLeft()) {
+        hwnd->ncPaint = true;
+        ExposeTree(hwnd, CRect(0, 0, newClient.Width(), newClient.Height()));
+      }
+      // A frame to draw again is pending even where the client area is empty.
+      if (hwnd->ncPaint) MarkDirty(hwnd);
     }
   }
   if (sized && IsTopLevel(hwnd) && G().backend) G().backend->WindowResized(hwnd);
@@ -1738,12 +1756,15 @@ BOOL UpdateWindow(HWND hwnd) {
   if (!Checked(hwnd)) return FALSE;
   if (hwnd->queue != CurrentQueue()) return FALSE;
   if (!IsWindowVisible(hwnd) || PaintHeld(hwnd)) return TRUE;
-  if (hwnd->update.IsEmpty() && !hwnd->internalPaint) return TRUE;
+  if (hwnd->update.IsEmpty() && !hwnd->internalPaint && !hwnd->ncPaint) return TRUE;
   Hold hold(hwnd);
   unsigned serial = hwnd->invalidateSerial;
   Deliver(hwnd, WM_PAINT, 0, 0);
   // A handler that neither painted nor invalidated again would be asked for ever.
-  if (!hwnd->dead && hwnd->invalidateSerial == serial) ValidateRect(hwnd, nullptr);
+  if (!hwnd->dead && hwnd->invalidateSerial == serial) {
+    ValidateRect(hwnd, nullptr);
+    hwnd->ncPaint = false;
+  }
   return TRUE;
 }
 
@@ -1852,6 +1873,10 @@ BOOL UiBeginPaint(HWND hwnd, HDC hdc, RECT* paintRect, BOOL* eraseNeeded) {
   }
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());
+    // A parent that does not clip its children paints over them: they paint again after it, even
+    // those that painted since the parent was invalidated.
+    if (!(hwnd->style & WS_CLIPCHILDREN))
+      for (const CRect& r : hwnd->update.Rects()) InvalidateChildren(hwnd, r, true);
     hwnd->update.SetEmpty();
     hwnd->internalPaint = false;
   }
@@ -2154,8 +2179,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: return EraseBackground(hwnd, (HDC)wParam);
     case WM_NCPAINT: PaintNonClient(hwnd); return 0;
     case WM_PAINT: {
-      UiBeginPaint(hwnd, nullptr, nullptr, nullptr);
-      UiEndPaint(hwnd);
+      PAINTSTRUCT ps;
+      BeginPaint(hwnd, &ps);
+      EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_ACTIVATE:
@@ -2205,7 +2231,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFYFORMAT: return NFR_ANSI;
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM: return -1;
-    case WM_NCACTIVATE: return TRUE;
+    case WM_NCACTIVATE:
+      // The caption shows the new state once activation has settled.
+      if ((hwnd->style & WS_CAPTION) == WS_CAPTION && (hwnd->style & WS_VISIBLE)) {
+        std::lock_guard<std::recursive_mutex> lock(WmLock());
+        hwnd->ncPaint = true;
+        MarkDirty(hwnd);
+      }
+      return TRUE;
     default: return 0;
   }
 }

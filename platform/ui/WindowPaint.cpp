@@ -214,11 +214,13 @@ void WindowDrawVisible(HWND hwnd, DrawArea area, std::vector<RECT>& visible) {
     CRect pc(CPoint(po.x - own.x, po.y - own.y), p->rcClient.Size());
     vis.IntersectWith(pc);
   }
-  // Windows above clip siblings that ask for it (the top-level surface is the window's own).
-  if ((hwnd->style & WS_CLIPSIBLINGS) && hwnd->parent && hwnd->parent != Desktop()) {
-    POINT po = ClientOrigin(hwnd->parent);
-    for (HWND s : hwnd->parent->children) {
-      if (s == hwnd) break;
+  // Windows above clip siblings that ask for it, and what clips a window clips its children too
+  // (the top-level surface is the window's own).
+  for (HWND w = hwnd; w->parent && w->parent != Desktop(); w = w->parent) {
+    if (!(w->style & WS_CLIPSIBLINGS)) continue;
+    POINT po = ClientOrigin(w->parent);
+    for (HWND s : w->parent->children) {
+      if (s == w) break;
       if (!(s->style & WS_VISIBLE)) continue;
       CRect r = s->rcWindow;
       r.OffsetRect(po.x - own.x, po.y - own.y);
@@ -260,8 +262,8 @@ void WindowEndDrawPaint(HWND hwnd, const PAINTSTRUCT*) { UiEndPaint(hwnd); }
 
 BOOL EraseBackground(HWND h, HDC hdc) {
   HBRUSH b = h->cls->background;
-  if (!b) return FALSE;
-  if (!hdc) return TRUE;
+  // Nothing painted is no erase: the paint handler must still clear the area.
+  if (!b || !hdc) return FALSE;
   // Class brushes given as a system colour index plus one.
   if ((UINT_PTR)b <= 40) b = GetSysColorBrush((int)(UINT_PTR)b - 1);
   RECT r{0, 0, h->rcClient.Width(), h->rcClient.Height()};

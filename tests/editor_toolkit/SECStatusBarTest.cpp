@@ -150,7 +150,70 @@ TEST_F(StatusBarTest, CustomPanesAreOwnerDrawnWithTheAttributesInForce) {
   CRect r1;
   bar.GetItemRect(1, &r1);
   EXPECT_EQ(RGB(255, 255, 0), GetWindowPixel(bar.m_hWnd, POINT{r1.right - 2, r1.bottom - 3}));
+  EXPECT_EQ(::GetSysColor(COLOR_BTNSHADOW), GetWindowPixel(bar.m_hWnd, POINT{r1.left + 5, r1.top}));  // its border stays
   SaveWindowImage(&m_host, dravonix::test::OutputPath("custom-status-bar.png").c_str());
+}
+
+TEST_F(StatusBarTest, AlignedTextStartsFromItsEdgeAndPanesFitWindowsOrContent) {
+  TestCustomBar bar;
+  Make(bar, {ID_SEPARATOR, ID_PANE_A, ID_PANE_B}, 400);
+  bar.SetPaneText(0, "Ready");
+  const struct {
+    UINT align;
+    const char* at;
+  } cases[] = {{TA_LEFT, "ExtTextOut(11,"}, {TA_RIGHT, "ExtTextOut(109,"}, {TA_CENTER, "ExtTextOut(60,"}};
+  for (const auto& c : cases) {
+    tagPaneInfoEx info;
+    info.dwMask = SBP_TEXTALIGN;
+    info.nTextAlign = c.align;
+    bar.SetPaneInfoEx(&info);
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CRecordingDC rec(dc);
+    DRAWITEMSTRUCT dis{};
+    dis.hDC = dc.GetSafeHdc();
+    dis.rcItem = CRect(10, 2, 110, 20);
+    bar.DrawItem(&dis);
+    EXPECT_NE(-1, rec.Text().Find(c.at)) << c.align << "\n" << rec.Text().GetString();
+  }
+  // A copy takes every field; an assignment all but the text and the cursor.
+  tagPaneInfoEx a;
+  a.iIndex = 2;
+  a.strText = "text";
+  a.hCursor = ::LoadCursor(nullptr, IDC_CROSS);
+  a.dwMask = SBP_TEXT | SBP_CURSOR;
+  tagPaneInfoEx copied(a), assigned;
+  assigned = a;
+  EXPECT_EQ(CString("text"), copied.strText);
+  EXPECT_EQ(a.hCursor, copied.hCursor);
+  EXPECT_EQ(CString(""), assigned.strText);
+  EXPECT_EQ(nullptr, assigned.hCursor);
+  EXPECT_EQ(2, assigned.iIndex);
+  EXPECT_EQ(a.dwMask, assigned.dwMask);
+  // A window fitted to its pane, a pane fitted to its window; the text panes to their texts.
+  CWnd fitted, wide;
+  fitted.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 5, 5), &bar, 51);
+  wide.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 77, 5), &bar, 52);
+  bar.RegisterWndToPane(1, &fitted, SECCustomStatusBar::Fit, 0);
+  CRect pane, placed;
+  bar.GetItemRect(1, &pane);
+  fitted.GetWindowRect(&placed);
+  bar.ScreenToClient(&placed);
+  EXPECT_EQ(pane, placed);
+  bar.RegisterWndToPane(2, &wide, SECCustomStatusBar::FitPaneToWindow, 0);
+  UINT id, style;
+  int width;
+  bar.GetPaneInfo(2, id, style, width);
+  EXPECT_EQ(77, width);
+  bar.GetItemRect(2, &pane);
+  EXPECT_EQ(2, bar.GetIndexFromPoint(pane.CenterPoint()));
+  EXPECT_EQ(-1, bar.GetIndexFromPoint(CPoint(-5, -5)));
+  bar.RegisterWndToPane(1, nullptr, SECCustomStatusBar::Fit, SBWND_INSET);
+  bar.FitPanesToContent();
+  bar.GetPaneInfo(1, id, style, width);
+  EXPECT_EQ(ui::MeasureDC(nullptr).dc.GetTextExtent("AXIS 1").cx, width);
+  fitted.DestroyWindow();
+  wide.DestroyWindow();
 }
 
 TEST_F(StatusBarTest, BitmapPaneFitsTheBitmapAndRaisesTheBar) {
@@ -173,6 +236,18 @@ TEST_F(StatusBarTest, BitmapPaneFitsTheBitmapAndRaisesTheBar) {
   info.iIndex = 9;
   bar.SetPaneInfoEx(&info, TRUE);
   bar.SetPaneInfoEx(nullptr, TRUE);
+}
+
+TEST_F(StatusBarTest, TheControlTakesAMinimumHeightAndTheBarKeepsIt) {
+  CountingBar<SECStatusBar> plain;
+  Make(plain, {ID_SEPARATOR, ID_PANE_A});
+  TestCustomBar custom;
+  Make(custom, {ID_SEPARATOR, ID_PANE_A});
+  for (SECStatusBar* bar : {static_cast<SECStatusBar*>(&plain), static_cast<SECStatusBar*>(&custom)}) {
+    EXPECT_NE(0, bar->SendMessage(SB_SETMINHEIGHT, 40));
+    EXPECT_EQ(40, bar->GetMinHeight());
+    EXPECT_EQ(40, bar->CalcFixedLayout(TRUE, TRUE).cy);
+  }
 }
 
 TEST_F(StatusBarTest, RegisteredWindowsAreInsetAndHiddenDuringProgress) {

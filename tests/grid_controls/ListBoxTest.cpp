@@ -106,3 +106,24 @@ TEST_F(ListBoxCell, AValueMatchingNoLineSurvivesEnteringAndLeaving) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ListBoxCell, TheActiveListScrollsVerticallyOnlyWhenItsLinesOverflow) {
+  const struct {
+    const char* lines;
+    bool vertical;
+  } cases[] = {{kLines, true}, {"A\nB", false}};
+  for (const auto& c : cases) {
+    Put(52522, "A", c.lines);
+    Store(2, 2);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+    Key(VK_SHIFT);
+    ASSERT_TRUE(List()->IsActive());
+    const DWORD bars = List()->GetStyle() & (WS_VSCROLL | WS_HSCROLL);
+    EXPECT_EQ(bars, c.vertical ? WS_VSCROLL : 0u) << c.lines;
+    ASSERT_TRUE(grid.SetCurrentCell(4, 4));
+  }
+}
+
+}  // namespace

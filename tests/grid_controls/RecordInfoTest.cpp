@@ -9,6 +9,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -165,5 +166,8 @@ TEST_F(RecordInfoTest, TheNumberOpensAnEditAndEnterGoesToTheTypedRecord) {
     Beam().UpdateWindow();
     edit->GetWindowRect(&shown);
     EXPECT_TRUE(shown.IsRectEmpty()) << c.typed;  // the number is drawn again
+    CRect beam;
+    Beam().GetClientRect(&beam);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(Beam().m_hWnd, &beam)) << c.typed;
   }
 }

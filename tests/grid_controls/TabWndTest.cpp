@@ -11,6 +11,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -249,6 +250,42 @@ TEST_F(TabWndTest, DoubleClickTypingAndEnterRenameTheTab) {
   CClientDC dc(&Beam());
   dc.SelectObject(&Beam().m_fontBold);
   EXPECT_EQ(dc.GetTextExtent(CString("Orders")).cx + 7, Beam().GetTab(0).nWidth);
+}
+
+TEST_F(TabWndTest, TheRenamePopupIsAFramedEditTallEnoughForItsTextAndLeavesNoGhost) {
+  // A sheet that paints itself, so that whatever the popup leaves behind would show.
+  auto* sheet = new CSheet;
+  sheet->Create(AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1)), "One", WS_CHILD | WS_VISIBLE,
+                CRect(0, 0, 10, 10), &m_tabs, AFX_IDW_PANE_FIRST + 1);
+  m_sheets.emplace_back(sheet);
+  m_tabs.AttachWnd(sheet, "One");
+  UiAutomation::Pump();
+  for (UINT end : {VK_ESCAPE, VK_RETURN}) {
+    UiAutomation::DoubleClick(Beam().m_hWnd, TabCentre(0));
+    CEdit* popup = m_tabs.GetRenamePopup();
+    ASSERT_NE(nullptr, popup);
+    const DWORD style = popup->GetStyle();
+    EXPECT_NE(WS_CAPTION, style & WS_CAPTION);
+    EXPECT_NE(0u, style & (WS_DLGFRAME | WS_BORDER));
+    CClientDC dc(&Beam());
+    dc.SelectObject(&Beam().GetNormalFont());
+    TEXTMETRIC tm{};
+    dc.GetTextMetrics(&tm);
+    CRect client;
+    popup->GetClientRect(&client);
+    EXPECT_GE(client.Height(), tm.tmHeight);
+    EXPECT_EQ(15 * dc.GetTextExtent("W", 1).cx - 2 * ::GetSystemMetrics(SM_CXDLGFRAME), client.Width());
+    // Where the popup is (sheet and beam share a row whose look depends on which painted last).
+    CRect place;
+    popup->GetWindowRect(&place);
+    m_owner.ScreenToClient(&place);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_owner.m_hWnd, &place));
+    if (end == VK_ESCAPE) SaveWindowImage(&m_owner, dravonix::test::OutputPath("tabwnd-rename.png").c_str());
+    UiAutomation::PressKey(popup->m_hWnd, end);
+    UiAutomation::Pump();
+    EXPECT_EQ(nullptr, m_tabs.GetRenamePopup());
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_owner.m_hWnd, &place)) << end;
+  }
 }
 
 TEST_F(TabWndTest, TabRecordsAndBadIndexes) {

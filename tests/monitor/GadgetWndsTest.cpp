@@ -598,7 +598,7 @@ TEST_F(GadgetWndsTest, GadgetsPaintTheirColours) {
   gauge->m_var.m_strUnit = "rot";
   auto* input = Add<CControlPanelInputItem>(CRect(10, 100, 0, 0));
   input->m_nPort = 3;
-  auto* bit = Add<CControlPanelBitItem>(CRect(10, 150, 0, 0));
+  auto* bit = Add<CControlPanelBitItem>(CRect(150, 150, 0, 0));  // clear of the input gadget above it
   bit->m_strVariable = "APOS";
   bit->m_crColor1 = 0xFF0000;
   auto* label = Add<CControlPanelTextItem>(CRect(10, 200, 0, 0));
@@ -844,7 +844,7 @@ TEST_F(GadgetWndsTest, BitDialogClampsTheBitToTheTypedVariable) {
 // descenders.
 TEST_F(GadgetWndsTest, EveryControlIsWholeInsideTheSizingFrameAndTheBorder) {
   const CPoint places[13] = {{10, 10},  {200, 10}, {10, 160}, {10, 80},   {390, 10}, {190, 160}, {420, 160},
-                             {10, 360}, {520, 10}, {140, 80}, {100, 160}, {330, 80}, {620, 10}};
+                             {10, 360}, {520, 10}, {140, 80}, {100, 160}, {330, 80}, {480, 80}};
   int labelInk[2] = {};
   for (int design = 1; design >= 0; --design) {
     SCOPED_TRACE(design ? "design" : "run");

@@ -147,6 +147,65 @@ TEST_F(ControlListTest, StringListsFindSelectAndCheck) {
   EXPECT_EQ(2, items[2]);
 }
 
+// A list keeps the bars asked for at creation and shows each only while it has something to scroll.
+TEST_F(ControlListTest, ListsShowTheirScrollBarsOnlyWhileThereIsSomethingToScroll) {
+  struct Bars {
+    bool v, h;
+    int vMax;
+  };
+  auto bars = [](HWND h) {
+    DWORD st = (DWORD)::GetWindowLongPtr(h, GWL_STYLE);
+    SCROLLINFO si{sizeof si, SIF_RANGE, 0, 0, 0, 0, 0};
+    ::GetScrollInfo(h, SB_VERT, &si);
+    return Bars{(st & WS_VSCROLL) != 0, (st & WS_HSCROLL) != 0, si.nMax};
+  };
+  const struct {
+    DWORD style;
+    int items, extent;
+    Bars want;
+  } cases[] = {
+      {WS_VSCROLL, 30, 0, {true, false, 29}},      {WS_VSCROLL, 3, 0, {false, false, 2}},
+      {WS_VSCROLL | WS_HSCROLL, 0, 0, {false, false, 0}}, {WS_HSCROLL, 3, 500, {false, true, 0}},
+      {WS_HSCROLL, 3, 100, {false, false, 0}},    {WS_HSCROLL, 3, INT_MAX, {false, true, 0}},
+  };
+  for (const auto& c : cases) {
+    CListBox list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_NOTIFY | c.style, CRect(10, 10, 160, 90), &m_host, 5));
+    for (int i = 0; i < c.items; ++i) list.AddString(("item " + std::to_string(i)).c_str());
+    list.SetHorizontalExtent(c.extent);
+    Bars got = bars(list.m_hWnd);
+    EXPECT_EQ(c.want.v, got.v) << c.style << " " << c.items;
+    EXPECT_EQ(c.want.h, got.h) << c.style << " " << c.extent;
+    if (c.style & WS_VSCROLL) {
+      EXPECT_EQ(c.want.vMax, got.vMax) << c.items;
+    }
+    EXPECT_EQ(c.extent, list.GetHorizontalExtent());
+    // Scrolled right as far as it goes, the extent's end meets the box's right edge.
+    CRect client;
+    list.GetClientRect(&client);
+    list.SendMessage(WM_HSCROLL, SB_RIGHT);
+    EXPECT_EQ(got.h ? c.extent - client.Width() : 0, list.GetScrollPos(SB_HORZ)) << c.extent;
+    // Emptied, the bar goes; filled again, it comes back.
+    list.ResetContent();
+    EXPECT_FALSE(bars(list.m_hWnd).v);
+    for (int i = 0; i < c.items; ++i) list.AddString("again");
+    EXPECT_EQ(c.want.v, bars(list.m_hWnd).v) << c.style << " " << c.items;
+    list.DestroyWindow();
+  }
+  // The list of a drop-down list with 20 items scrolls.
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, CRect(10, 10, 160, 200), &m_host, 8));
+  for (int i = 0; i < 20; ++i) combo.AddString(("choice " + std::to_string(i)).c_str());
+  combo.ShowDropDown(TRUE);
+  HWND dropped = ::GetCapture();
+  ASSERT_NE(nullptr, dropped);
+  Bars got = bars(dropped);
+  EXPECT_TRUE(got.v);
+  EXPECT_FALSE(got.h);
+  EXPECT_EQ(19, got.vMax);
+  combo.ShowDropDown(FALSE);
+}
+
 TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
   CComboBox combo;
   ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, CRect(10, 10, 160, 200), &m_host, 8));

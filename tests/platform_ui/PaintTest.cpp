@@ -1,15 +1,20 @@
 // Painting windows through the drawing layer: paint contexts see the update region, children are
 // clipped out, scrolling moves pixels, scroll views keep their bars, and windows save as PNG.
 #include "platform/gdi/DC.h"
+#include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/View.h"
+#include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -142,13 +147,19 @@ TEST(PaintTest, AParentPaintingOverAChildsFrameHasTheFrameDrawnAgain) {
   top.DestroyWindow();
 }
 
-TEST(PaintTest, BeginPaintOnABareWindowErasesWithTheClassBrush) {
+// A 40-pixel popup of a bare class with the button-face brush.
+HWND BarePopup(LPCSTR className) {
   WNDCLASS wc{};
   wc.lpfnWndProc = DefWindowProc;
-  wc.lpszClassName = "PaintBare";
+  wc.lpszClassName = className;
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   RegisterClass(&wc);
-  HWND h = CreateWindowEx(0, "PaintBare", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+  return CreateWindowEx(0, className, "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+}
+
+TEST(PaintTest, BeginPaintOnABareWindowErasesWithTheClassBrush) {
+  HWND h = BarePopup("PaintBare");
+  EXPECT_EQ(0, SendMessage(h, WM_ERASEBKGND, 0, 0));  // nothing to paint on: not erased
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(h, &ps);
   ASSERT_TRUE(dc);
@@ -220,6 +231,156 @@ TEST(PaintTest, SaveWindowImageWritesAFramedWindow) {
   EXPECT_EQ(RGB(255, 255, 224), GetWindowPixel(top.m_hWnd, POINT{5, 5}));
   EXPECT_FALSE(SaveWindowImage((HWND) nullptr, path.c_str()));
   top.DestroyWindow();
+}
+
+// ---- Uncovered windows paint again ----------------------------------------------------------------
+
+using dravonix::test::PixelsOffFullRepaint;
+
+// A pane filling an MDI child; it clips an inner child of its own.
+class CPane : public CColourWnd {
+ public:
+  void PostNcDestroy() override { delete this; }
+};
+
+// An MDI frame whose children each hold a pane with an inner child.
+class MdiScene {
+ public:
+  MdiScene() : m_app("PaintScene") {
+    m_main = new CMDIFrameWnd;
+    m_main->Create(nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 480, 360));
+  }
+  ~MdiScene() {
+    if (::IsWindow(MainWnd())) m_main->DestroyWindow();
+  }
+  HWND MainWnd() const { return m_main->m_hWnd; }
+  HWND Workspace() const { return m_main->m_hWndMDIClient; }
+  // The children, topmost first.
+  std::vector<HWND> Children() {
+    std::vector<HWND> out;
+    for (HWND h = ::GetTopWindow(Workspace()); h; h = ::GetWindow(h, GW_HWNDNEXT)) out.push_back(h);
+    return out;
+  }
+  HWND AddChild(const CRect& r) {
+    auto* child = new CMDIChildWnd;
+    child->Create(nullptr, "child", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main);
+    auto* pane = new CPane;
+    pane->m_colour = RGB(40 * (int)(Children().size() % 6), 90, 200);
+    pane->Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 10, 10), child,
+                 AFX_IDW_PANE_FIRST);
+    auto* inner = new CPane;
+    inner->m_colour = RGB(250, 200, 0);
+    inner->Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(8, 8, 48, 32), pane, 1);
+    child->RecalcLayout();
+    return child->m_hWnd;
+  }
+
+  CWinApp m_app;
+  CMDIFrameWnd* m_main;
+};
+
+// Window operations on the scene; a, b, c, d pick the child and the place.
+enum Op { kShowHide, kMove, kDestroy, kCreate, kMinimize, kRestore, kMaximize, kFrameMin, kFrameRestore, kFrameSize, kArrange, kOps };
+struct Step {
+  Op op;
+  int a, b, c, d;
+};
+
+std::string Describe(const std::vector<Step>& steps) {
+  std::ostringstream o;
+  for (const Step& s : steps) o << "{" << s.op << "," << s.a << "," << s.b << "," << s.c << "," << s.d << "} ";
+  return o.str();
+}
+
+void Apply(MdiScene& scene, const Step& s) {
+  std::vector<HWND> kids = scene.Children();
+  HWND child = kids.empty() ? nullptr : kids[(size_t)s.a % kids.size()];
+  const CRect place(s.b, s.c, s.b + 60 + s.d, s.c + 50 + s.d);
+  switch (s.op) {
+    case kShowHide:
+      if (child) ::ShowWindow(child, ::IsWindowVisible(child) ? SW_HIDE : SW_SHOW);
+      break;
+    case kMove:
+      if (child) ::MoveWindow(child, place.left, place.top, place.Width(), place.Height(), TRUE);
+      break;
+    case kDestroy:
+      if (child) ::SendMessage(scene.Workspace(), WM_MDIDESTROY, (WPARAM)child, 0);
+      break;
+    case kCreate: scene.AddChild(place); break;
+    case kMinimize:
+      if (child) ::ShowWindow(child, SW_MINIMIZE);
+      break;
+    case kRestore:
+      if (child) ::ShowWindow(child, SW_RESTORE);
+      break;
+    case kMaximize:
+      if (child) ::ShowWindow(child, SW_MAXIMIZE);
+      break;
+    case kFrameMin: ::ShowWindow(scene.MainWnd(), SW_MINIMIZE); break;
+    case kFrameRestore: ::ShowWindow(scene.MainWnd(), SW_RESTORE); break;
+    case kFrameSize:
+      ::SetWindowPos(scene.MainWnd(), nullptr, 0, 0, 300 + 2 * s.b, 240 + 2 * s.c, SWP_NOMOVE | SWP_NOZORDER);
+      break;
+    case kArrange: scene.m_main->MDICascade(); break;
+    case kOps: break;
+  }
+}
+
+TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
+  // A bare popup paints its class brush through the default paint.
+  HWND popup = BarePopup("PaintBrushPopup");
+  PumpMessages();
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), GetWindowPixel(popup, POINT{20, 20}));
+  EXPECT_EQ(0, PixelsOffFullRepaint(popup));
+  DestroyWindow(popup);
+
+  // The workspace shows its class brush; closing, hiding and moving children leave no image.
+  const std::vector<Step> cases[] = {
+      {},
+      {{kCreate, 0, 10, 10, 60}, {kDestroy, 0, 0, 0, 0}},
+      {{kCreate, 0, 10, 10, 60}, {kCreate, 0, 40, 30, 20}, {kShowHide, 1, 0, 0, 0}},
+      {{kCreate, 0, 10, 10, 60}, {kCreate, 0, 40, 30, 20}, {kMove, 1, 150, 100, 0}},
+      {{kCreate, 0, 10, 10, 60}, {kFrameMin, 0, 0, 0, 0}, {kFrameRestore, 0, 0, 0, 0}},
+      {{kCreate, 0, 10, 10, 60}, {kFrameSize, 0, 20, 10, 0}, {kFrameSize, 0, 120, 90, 0}},
+      // Sequences the random test below found, shortened.
+      {{kCreate, 0, 158, 123, 3}, {kCreate, 1, 92, 76, 83}, {kDestroy, 1, 108, 42, 76}},
+      {{kFrameMin, 3, 135, 74, 78}, {kFrameSize, 0, 174, 94, 99}},
+      {{kFrameMin, 0, 78, 23, 14}, {kFrameSize, 2, 78, 87, 18}, {kFrameMin, 2, 191, 110, 2}},
+      {{kArrange, 0, 53, 33, 36}, {kMinimize, 0, 57, 80, 24}},
+      {{kCreate, 3, 85, 9, 31}, {kCreate, 3, 43, 32, 62}, {kDestroy, 3, 20, 34, 21}, {kArrange, 2, 193, 62, 76}},
+  };
+  for (const auto& steps : cases) {
+    MdiScene scene;
+    scene.AddChild(CRect(10, 10, 200, 150));
+    for (const Step& s : steps) {
+      Apply(scene, s);
+      EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << Describe(steps);
+    }
+    PumpMessages();
+    CRect ws;
+    ::GetClientRect(scene.Workspace(), &ws);
+    const POINT corner{ws.right - 2, ws.bottom - 2};
+    if (!::IsIconic(scene.MainWnd()) && ::ChildWindowFromPointEx(scene.Workspace(), corner, CWP_ALL) == scene.Workspace()) {
+      EXPECT_EQ(GetSysColor(COLOR_APPWORKSPACE), GetWindowPixel(scene.Workspace(), corner)) << Describe(steps);
+    }
+  }
+}
+
+TEST(PaintTest, RandomWindowOperationsMatchAFullRepaint) {
+  std::mt19937 rng(76);
+  for (int round = 0; round < 4; ++round) {
+    MdiScene scene;
+    scene.AddChild(CRect(10, 10, 200, 150));
+    std::vector<Step> done;
+    for (int i = 0; i < 30; ++i) {
+      Step s{(Op)(rng() % kOps), (int)(rng() % 4), (int)(rng() % 200), (int)(rng() % 150), (int)(rng() % 100)};
+      if (s.op == kCreate && scene.Children().size() >= 4) s.op = kArrange;
+      done.push_back(s);
+      Apply(scene, s);
+      const int off = PixelsOffFullRepaint(scene.MainWnd());
+      ASSERT_EQ(0, off) << Describe(done);
+    }
+  }
 }
 
 }  // namespace

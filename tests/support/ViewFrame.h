@@ -8,7 +8,8 @@ inline bool OpenViewFrame(CFrameWnd& frame, CRuntimeClass* viewClass, CDocument*
   CCreateContext ctx;
   ctx.m_pNewViewClass = viewClass;
   ctx.m_pCurrentDoc = doc;
-  if (!frame.Create(nullptr, "grid", WS_POPUP | WS_VISIBLE, rect, nullptr, nullptr, 0, &ctx)) return false;
+  // As the application's frames, it clips its views: they repaint only what they lose.
+  if (!frame.Create(nullptr, "grid", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, rect, nullptr, nullptr, 0, &ctx)) return false;
   frame.InitialUpdateFrame(doc, TRUE);
   UiAutomation::Pump();
   return true;

@@ -1,0 +1,61 @@
+// A top-level window's picture as it stands after its pending paints, against the picture a full
+// repaint draws on a blank surface: what differs is stale (a ghost, a window left blank).
+#pragma once
+
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowPaint.h"
+
+#include <cairo.h>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace dravonix::test {
+
+inline std::vector<uint32_t> RootPixels(HWND root) {
+  cairo_surface_t* s = ui::WindowSurface(root);
+  if (!s) return {};
+  cairo_surface_flush(s);
+  const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+  const int stride = cairo_image_surface_get_stride(s);
+  const unsigned char* data = cairo_image_surface_get_data(s);
+  std::vector<uint32_t> out((size_t)w * (size_t)h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint32_t px;
+      memcpy(&px, data + (size_t)y * (size_t)stride + (size_t)x * 4, 4);
+      out[(size_t)y * (size_t)w + (size_t)x] = px & 0xFFFFFF;
+    }
+  return out;
+}
+
+// How many pixels of the window's top-level window differ from a full repaint of it; with `area`
+// (client coordinates of `h`), only those inside it.
+inline int PixelsOffFullRepaint(HWND h, const RECT* area = nullptr) {
+  HWND root = ::GetAncestor(h, GA_ROOT);
+  if (!::IsWindow(root)) return -1;
+  const POINT at = ui::WindowDrawOrigin(h, DrawArea::Client);
+  ::PumpMessages();
+  const std::vector<uint32_t> now = RootPixels(root);
+  // A colour no window paints shows what the full repaint leaves out.
+  cairo_surface_t* s = ui::WindowSurface(root);
+  cairo_t* cr = cairo_create(s);
+  cairo_set_source_rgb(cr, 1, 0, 1);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  ::RedrawWindow(root, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  ::PumpMessages();
+  const std::vector<uint32_t> full = RootPixels(root);
+  if (full.size() != now.size()) return (int)full.size();
+  const int width = cairo_image_surface_get_width(s);
+  int off = 0;
+  for (size_t i = 0; i < now.size(); ++i) {
+    const int x = (int)(i % (size_t)width) - at.x, y = (int)(i / (size_t)width) - at.y;
+    if (area && (x < area->left || x >= area->right || y < area->top || y >= area->bottom)) continue;
+    off += now[i] != full[i];
+  }
+  return off;
+}
+
+}  // namespace dravonix::test
