@@ -238,7 +238,9 @@ void CGXBCalendar::Fill() {
     b.m_bChanged = !Same(b.m_date, d);
     b.m_date = d;
     b.m_bOtherMonth = !in;
-    b.m_nBorder = in ? m_nMonthBorder : m_nOtherBorder;
+    UINT border = in ? m_nMonthBorder : m_nOtherBorder;
+    if (b.m_nBorder != border) b.m_bDirty = TRUE;
+    b.m_nBorder = border;
     UINT flags = m_nStyle;
     if (!in) {
       flags &= ~ringDays;
@@ -271,7 +273,11 @@ BOOL CGXBCalendar::SelectDate(const COleDateTime& date, BOOL bSelect) {
     m_anchor = d;
     m_bAnchor = TRUE;
   }
+  else if (Same(m_anchor, d)) {
+    m_bAnchor = FALSE;  // a deselected day must not come back raised when its month is refilled
+  }
   BOOL found = FALSE;
+  m_pSelected = nullptr;
   for (CGXBDayBox& b : m_days) {
     if (Same(b.m_date, d)) {
       b.SetRaised(bSelect && (b.m_nFlags & raiseDays));
@@ -361,12 +367,13 @@ BOOL CGXBCalendar::Step(const COleDateTimeSpan& span, BOOL bMove) { return bMove
 
 // The first day of the next (n > 0) or the previous month.
 COleDateTime CGXBCalendar::MonthStep(const COleDateTime& from, int n) {
-  COleDateTime d = from;
+  // From the 1st: 27 days on from a later day could pass the next month's 1st.
+  COleDateTime d(from.GetYear(), from.GetMonth(), 1, 12, 0, 0);
   if (n > 0) {
     d += COleDateTimeSpan(27, 0, 0, 0);
     while (d.GetDay() != 1) d += COleDateTimeSpan(1, 0, 0, 0);
   } else {
-    d -= COleDateTimeSpan(from.GetDay(), 0, 0, 0);  // the last day of the month before
+    d -= COleDateTimeSpan(1, 0, 0, 0);  // the last day of the month before
     while (d.GetDay() != 1) d -= COleDateTimeSpan(1, 0, 0, 0);
   }
   return d;
@@ -382,20 +389,13 @@ BOOL CGXBCalendar::PrevMonth(BOOL bMove) {
   return Step(MonthStep(from, -1) - from, bMove);
 }
 
-BOOL CGXBCalendar::NextYear(BOOL bMove) {
+// The same day of the month a year on or back, clipped to that month's last day.
+BOOL CGXBCalendar::YearStep(int n, BOOL bMove) {
   COleDateTime from = bMove && m_pSelected ? m_pSelected->m_date : m_date;
-  COleDateTime to(from.GetYear() + 1, from.GetMonth(), std::min(from.GetDay(), 28), 12, 0, 0);
-  if (to.GetStatus() != COleDateTime::valid || !IsYearInRange(from.GetYear() + 1)) {
-    Beep();
-    return FALSE;
-  }
-  return Step(to - from, bMove);
-}
-
-BOOL CGXBCalendar::PrevYear(BOOL bMove) {
-  COleDateTime from = bMove && m_pSelected ? m_pSelected->m_date : m_date;
-  COleDateTime to(from.GetYear() - 1, from.GetMonth(), std::min(from.GetDay(), 28), 12, 0, 0);
-  if (to.GetStatus() != COleDateTime::valid || !IsYearInRange(from.GetYear() - 1)) {
+  int y = from.GetYear() + n, day = from.GetDay();
+  COleDateTime to(y, from.GetMonth(), day, 12, 0, 0);
+  while (to.GetStatus() != COleDateTime::valid && day > 28) to = COleDateTime(y, from.GetMonth(), --day, 12, 0, 0);
+  if (to.GetStatus() != COleDateTime::valid || !IsYearInRange(y)) {
     Beep();
     return FALSE;
   }
@@ -553,18 +553,20 @@ CGXBDayBox* CGXBCalendar::DayBoxAt(CPoint pt) {
   return nullptr;
 }
 
-void CGXBCalendar::ScrollToBoxMonth(CGXBDayBox* b) {
-  if (b->m_bOtherMonth && !(m_nStyle & selectNeighbours)) {
-    COleDateTime d = b->m_date;
-    SetDate(d, TRUE);
-  }
+// The box clicked keeps its date, not its place: scrolling refills the boxes.
+CGXBDayBox* CGXBCalendar::ScrollToBoxMonth(CGXBDayBox* b) {
+  if (!b->m_bOtherMonth || (m_nStyle & selectNeighbours)) return b;
+  COleDateTime d = b->m_date;
+  SetDate(d, TRUE);
+  for (CGXBDayBox& box : m_days)
+    if (Same(box.m_date, d)) return &box;
+  return b;
 }
 
 void CGXBCalendar::OnLButtonDown(UINT, CPoint point) {
   CGXBDayBox* b = DayBoxAt(point);
   if (!b) return;
-  ScrollToBoxMonth(b);
-  b = DayBoxAt(point);
+  b = ScrollToBoxMonth(b);
   COleDateTime d = b->m_date;
   if (d.GetMonth() == m_date.GetMonth() && d.GetYear() == m_date.GetYear()) m_pressed = d;
   if (m_nStyle & clickSelects) SelectDate(d, TRUE);
@@ -624,8 +626,7 @@ void CGXBCalendar::OnLButtonDblClk(UINT, CPoint point) {
 void CGXBCalendar::OnRButtonDown(UINT, CPoint point) {
   CGXBDayBox* b = DayBoxAt(point);
   if (!b) return;
-  ScrollToBoxMonth(b);
-  b = DayBoxAt(point);
+  b = ScrollToBoxMonth(b);
   ToggleMark(b->m_date);
 }
 
