@@ -164,6 +164,33 @@ TEST_F(CalendarTest, PopupReportsChoiceOnDeactivationAndCancelOnEscape) {
   EXPECT_EQ(2008u, m_owner.m_got[0].first);
 }
 
+// Window-style bit 1 hangs the popup from the anchor's left edge, else from its right edge; near the
+// screen's edges it flips above the anchor or to its other side.
+TEST_F(CalendarTest, PopupPlacesItselfBesideTheAnchorWithinTheScreen) {
+  const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+  struct Case {
+    DWORD style;
+    CRect anchor;
+    bool above, flipped;  // flipped: to the anchor's other horizontal side
+  } cases[] = {
+      {0x90040001, CRect(120, 120, 300, 140), false, false}, {0x90040001, CRect(120, sh - 30, 300, sh - 10), true, false},
+      {0x90040001, CRect(sw - 60, 120, sw - 10, 140), false, true}, {0x90040000, CRect(120, 120, 300, 140), false, false},
+      {0x90040000, CRect(sw - 100, 120, sw - 60, 140), false, true}, {0x90040000, CRect(120, sh - 30, 300, sh - 10), true, false},
+  };
+  for (const Case& c : cases) {
+    CGXBPopupCalendar pop;
+    ASSERT_TRUE(pop.CreatePopup(c.style, c.anchor, &m_owner));
+    CRect w;
+    pop.GetWindowRect(&w);
+    const bool left = c.style & 1;
+    EXPECT_EQ(c.above ? c.anchor.top - w.Height() : c.anchor.bottom, w.top) << c.anchor.left << "," << c.anchor.top;
+    const int x = left ? (c.flipped ? c.anchor.right - w.Width() : c.anchor.left)
+                       : (c.flipped ? c.anchor.left - w.Width() : c.anchor.right);
+    EXPECT_EQ(x, w.left) << c.anchor.left << "," << c.anchor.top;
+    pop.DetachOwner();
+  }
+}
+
 // ---- Dates after keys and clicks, against the standard library's calendar ----
 
 namespace cr = std::chrono;
