@@ -221,9 +221,15 @@ struct CalModel {
   cr::year_month shown;
   std::optional<Ymd> anchor;
   std::set<int> marks;  // days since the epoch
+  bool neighbours = false;    // style 0x200: grey days are chosen where they stand
+  bool clickSelects = false;  // style 0x1000000: a click never lowers a day
 
+  bool Shows(Ymd d) const {
+    cr::sys_days first{BoxDate(shown, 0)};
+    return cr::sys_days{d} >= first && cr::sys_days{d} < first + cr::days{42};
+  }
   std::optional<Ymd> Selected() const {
-    if (anchor && anchor->year() / anchor->month() == shown) return anchor;
+    if (anchor && (anchor->year() / anchor->month() == shown || (neighbours && Shows(*anchor)))) return anchor;
     return std::nullopt;
   }
   void MoveTo(Ymd t) {
@@ -240,8 +246,8 @@ struct CalModel {
     }
     if (s.act == kClick || s.act == kRightClick) {
       Ymd d = BoxDate(shown, (int)s.what);
-      shown = d.year() / d.month();
-      if (s.act == kClick) anchor = anchor == d ? std::nullopt : std::optional<Ymd>(d);
+      if (!neighbours) shown = d.year() / d.month();
+      if (s.act == kClick) anchor = anchor == d && !clickSelects ? std::nullopt : std::optional<Ymd>(d);
       else if (!marks.erase(cr::sys_days{d}.time_since_epoch().count())) marks.insert(cr::sys_days{d}.time_since_epoch().count());
       return;
     }
@@ -295,17 +301,18 @@ class CalendarDatesTest : public CalendarTest {
       bool in = d.month() == m.shown.month();
       int inset = b.m_nInset;
       bool stale = !b.m_bDirty && (b.ComputeInsets(), b.m_nInset != inset);
-      if (ToYmd(b.m_date) != d || !b.m_bOtherMonth != in || !b.m_bRaised != !(in && sel == d) ||
+      if (ToYmd(b.m_date) != d || !b.m_bOtherMonth != in || !b.m_bRaised != !((in || m.neighbours) && sel == d) ||
           !b.m_bRing != !(in && m.marks.count(cr::sys_days{d}.time_since_epoch().count())) ||
           stale)
         out << " box " << i;
     }
     return out.str();
   }
-  void Run(const std::vector<Step>& steps, Ymd shown, std::optional<Ymd> chosen, const char* name) {
+  void Run(const std::vector<Step>& steps, Ymd shown, std::optional<Ymd> chosen, const char* name, UINT style = 0) {
     CGXBCalendar cal;
+    cal.m_nStyle |= style;
     Open(cal, shown, chosen);
-    CalModel m{shown.year() / shown.month(), chosen, {}};
+    CalModel m{shown.year() / shown.month(), chosen, {}, (style & 0x200) != 0, (style & 0x1000000) != 0};
     for (size_t i = 0; i < steps.size(); ++i) {
       Do(cal, steps[i]);
       m.Apply(steps[i]);
@@ -414,7 +421,9 @@ TEST_F(CalendarDatesTest, RandomInputsFollowTheDateModel) {
         default: steps.push_back({kButton, buttons[rng() % 4]}); break;
       }
     }
-    Run(steps, 2023y / 5 / 17, 2023y / 5 / 17, ("seed sequence " + std::to_string(seq)).c_str());
+    // Every other sequence with grey days chosen in place and clicks that only select.
+    Run(steps, 2023y / 5 / 17, 2023y / 5 / 17, ("seed sequence " + std::to_string(seq)).c_str(),
+        seq % 2 ? 0x1000200 : 0);
   }
 }
 
