@@ -10,7 +10,9 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/GridWindow.h"
 #include "tests/support/TestKernel.h"
+#include "platform/ui/UiAutomation.h"
 
 #include <gtest/gtest.h>
 
@@ -342,6 +344,42 @@ TEST_F(EditCell, TheWindowStyleFollowsTheCell) {
     EXPECT_GE(client.Height(), lineHeight + 1);
     // The window takes the word, save the scroll bar that the edit window shows only when its text needs it.
     EXPECT_EQ(cell->GetStyle() & ~(WS_VSCROLL | ES_READONLY), c.style & ~WS_VSCROLL);
+  }
+}
+
+// The text stays where it was when the cell's edit window takes over.
+TEST(EditCellPicture, ActivatingKeepsTheTextInPlace) {
+  for (const UINT align : {DT_CENTER, DT_RIGHT}) {
+    CWnd parent;
+    ZAZAzedAze grid;
+    ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(100, 100, 500, 300)));
+    grid.SetRowCount(4);
+    grid.SetColCount(3);
+    grid.SetColWidth(1, 3, 100);
+    CGXStyle style;
+    style.SetControl(52512).SetValue("WWW").SetHorizontalAlignment(align);
+    grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &style);
+    grid.SetFocus();
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    PumpMessages();
+    // The columns of the text's ink inside the cell, away from the current cell's frame.
+    auto ink = [&] {
+      const CRect c = grid.CalcRectFromRowCol(1, 1);
+      int lo = INT_MAX, hi = -1;
+      for (int y = c.top + 3; y < c.bottom - 3; ++y)
+        for (int x = c.left + 3; x < c.right - 3; ++x) {
+          const COLORREF p = GetWindowPixel(grid.m_hWnd, CPoint(x, y));
+          if (GetRValue(p) + GetGValue(p) + GetBValue(p) < 300) lo = std::min(lo, x), hi = std::max(hi, x);
+        }
+      return std::make_pair(lo, hi);
+    };
+    const auto resting = ink();
+    UiAutomation::PressKey(grid.m_hWnd, VK_END);
+    ASSERT_TRUE(grid.GetControl(1, 1)->IsActive());
+    EXPECT_EQ(resting, ink()) << align;
+    grid.DestroyWindow();
+    parent.DestroyWindow();
+    PumpMessages();
   }
 }
 
