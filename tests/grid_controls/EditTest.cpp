@@ -349,34 +349,44 @@ TEST_F(EditCell, TheWindowStyleFollowsTheCell) {
 
 // The text stays where it was when the cell's edit window takes over.
 TEST(EditCellPicture, ActivatingKeepsTheTextInPlace) {
-  for (const UINT align : {DT_CENTER, DT_RIGHT}) {
+  const struct {
+    UINT align;
+    int rowHeight;
+  } cases[] = {{DT_CENTER, 20}, {DT_RIGHT, 20}, {DT_CENTER | DT_VCENTER, 44}, {DT_RIGHT | DT_BOTTOM, 44}};
+  for (const auto& c : cases) {
     CWnd parent;
     ZAZAzedAze grid;
     ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(100, 100, 500, 300)));
     grid.SetRowCount(4);
     grid.SetColCount(3);
     grid.SetColWidth(1, 3, 100);
+    grid.SetRowHeight(1, 1, c.rowHeight);
     CGXStyle style;
-    style.SetControl(52512).SetValue("WWW").SetHorizontalAlignment(align);
+    style.SetControl(52512).SetValue("WWW").SetWrapText(FALSE).SetHorizontalAlignment(c.align & 3).SetVerticalAlignment(c.align & 12);
     grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &style);
     grid.SetFocus();
     ASSERT_TRUE(grid.SetCurrentCell(1, 1));
     PumpMessages();
-    // The columns of the text's ink inside the cell, away from the current cell's frame.
+    // The box of the text's ink inside the cell, away from the current cell's frame.
     auto ink = [&] {
-      const CRect c = grid.CalcRectFromRowCol(1, 1);
-      int lo = INT_MAX, hi = -1;
-      for (int y = c.top + 3; y < c.bottom - 3; ++y)
-        for (int x = c.left + 3; x < c.right - 3; ++x) {
+      const CRect r = grid.CalcRectFromRowCol(1, 1);
+      CRect box(INT_MAX, INT_MAX, -1, -1);
+      for (int y = r.top + 3; y < r.bottom - 3; ++y)
+        for (int x = r.left + 3; x < r.right - 3; ++x) {
           const COLORREF p = GetWindowPixel(grid.m_hWnd, CPoint(x, y));
-          if (GetRValue(p) + GetGValue(p) + GetBValue(p) < 300) lo = std::min(lo, x), hi = std::max(hi, x);
+          if (GetRValue(p) + GetGValue(p) + GetBValue(p) >= 300) continue;
+          box.SetRect(std::min<int>(box.left, x), std::min<int>(box.top, y), std::max<int>(box.right, x),
+                      std::max<int>(box.bottom, y));
         }
-      return std::make_pair(lo, hi);
+      return box;
     };
-    const auto resting = ink();
+    const CRect resting = ink();
     UiAutomation::PressKey(grid.m_hWnd, VK_END);
     ASSERT_TRUE(grid.GetControl(1, 1)->IsActive());
-    EXPECT_EQ(resting, ink()) << align;
+    const CRect active = ink();
+    EXPECT_TRUE(resting == active) << c.align << ": " << resting.left << "," << resting.top << " " << resting.right << ","
+                                   << resting.bottom << " became " << active.left << "," << active.top << " "
+                                   << active.right << "," << active.bottom;
     grid.DestroyWindow();
     parent.DestroyWindow();
     PumpMessages();
