@@ -14,7 +14,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/support/GridHostWnd.h"
-#include "tests/support/GridWindow.h"
+#include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -592,12 +592,9 @@ TEST_F(TabbedCell, WideEntriesAreCutAndEmptyListsOpenEmpty) {
 // entry browsed to with the arrow keys.
 TEST(ComboCellInGridWindow, EscKeepsTheBrowsedEntryHoweverTheListOpened) {
   for (const bool byArrow : {false, true}) {
-    CWnd parent;
-    ZAZAzedAze grid;
-    ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(100, 100, 500, 400)));
-    grid.SetRowCount(4);
-    grid.SetColCount(3);
-    grid.SetColWidth(1, 3, 100);
+    CellGridWindow window(CRect(100, 100, 500, 400));
+    ASSERT_TRUE(window.opened);
+    ZAZAzedAze& grid = window.grid;
     CGXStyle style;
     style.SetControl(52531).SetValue("2").SetChoiceList("One\nTwo\nThree");
     grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &style);
@@ -624,9 +621,6 @@ TEST(ComboCellInGridWindow, EscKeepsTheBrowsedEntryHoweverTheListOpened) {
     EXPECT_EQ(text, "Three") << byArrow;
     ASSERT_TRUE(grid.SetCurrentCell(2, 1));
     EXPECT_EQ(grid.GetValueRowCol(1, 1), "3") << byArrow;
-    grid.DestroyWindow();
-    parent.DestroyWindow();
-    PumpMessages();
   }
 }
 

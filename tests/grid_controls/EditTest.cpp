@@ -10,7 +10,6 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
-#include "tests/support/GridWindow.h"
 #include "tests/support/TestKernel.h"
 #include "platform/ui/UiAutomation.h"
 
@@ -354,12 +353,9 @@ TEST(EditCellPicture, ActivatingKeepsTheTextInPlace) {
     int rowHeight;
   } cases[] = {{DT_CENTER, 20}, {DT_RIGHT, 20}, {DT_CENTER | DT_VCENTER, 44}, {DT_RIGHT | DT_BOTTOM, 44}};
   for (const auto& c : cases) {
-    CWnd parent;
-    ZAZAzedAze grid;
-    ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(100, 100, 500, 300)));
-    grid.SetRowCount(4);
-    grid.SetColCount(3);
-    grid.SetColWidth(1, 3, 100);
+    CellGridWindow window(CRect(100, 100, 500, 300));
+    ASSERT_TRUE(window.opened);
+    ZAZAzedAze& grid = window.grid;
     grid.SetRowHeight(1, 1, c.rowHeight);
     CGXStyle style;
     style.SetControl(52512).SetValue("WWW").SetWrapText(FALSE).SetHorizontalAlignment(c.align & 3).SetVerticalAlignment(c.align & 12);
@@ -387,9 +383,6 @@ TEST(EditCellPicture, ActivatingKeepsTheTextInPlace) {
     EXPECT_TRUE(resting == active) << c.align << ": " << resting.left << "," << resting.top << " " << resting.right << ","
                                    << resting.bottom << " became " << active.left << "," << active.top << " "
                                    << active.right << "," << active.bottom;
-    grid.DestroyWindow();
-    parent.DestroyWindow();
-    PumpMessages();
   }
 }
 
