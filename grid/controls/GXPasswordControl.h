@@ -17,4 +17,8 @@ class CGXPasswordControl : public CGXEditControl {
 
   BOOL m_bHideText = TRUE;
   char m_chPasswordChar = '*';
+
+ protected:
+  // Plain edit handling: a press in the selection must not drag the hidden text out.
+  void OnLButtonDown(UINT nFlags, CPoint point) override { CEdit::OnLButtonDown(nFlags, point); }
 };

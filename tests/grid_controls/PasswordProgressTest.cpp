@@ -1,4 +1,5 @@
 // Password and progress cells in a grid window.
+#include "grid/controls/GXEditControl.h"
 #include "grid/controls/GXPasswordControl.h"
 #include "grid/controls/GXProgressCtrl.h"
 #include "grid/engine/GXGridCore.h"
@@ -18,6 +19,40 @@ struct CPeekPassword : CGXPasswordControl {
   int Flag() const { return m_nExtra; }
 };
 using ProgressCell = CellGrid;
+
+class CDragCountingGrid : public CCellTestGrid {
+ public:
+  BOOL StartOleDrag(ROWCOL, ROWCOL) override {
+    ++drags;
+    return FALSE;
+  }
+  int drags = 0;
+};
+using PasswordDrag = CellGridOf<CDragCountingGrid>;
+
+// A press inside the selection drags an edit cell's text, never a password's.
+TEST_F(PasswordDrag, APressInTheSelectionStartsNoDrag) {
+  const struct {
+    UINT id;
+    int drags;
+  } cases[] = {{52512, 1}, {52537, 0}};
+  for (const auto& c : cases) {
+    Put(c.id, "abcdef");
+    Store(1, 1);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+    const CRect cell = grid.CalcRectFromRowCol(1, 1);
+    Click(CPoint(cell.left + 4, cell.CenterPoint().y));
+    auto* edit = dynamic_cast<CGXEditControl*>(Control(1, 1));
+    ASSERT_TRUE(edit && edit->IsActive()) << c.id;
+    edit->SetSel(0, -1);
+    grid.drags = 0;
+    CRect client;
+    edit->GetClientRect(&client);
+    edit->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, client.Height() / 2));
+    edit->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(4, client.Height() / 2));
+    EXPECT_EQ(c.drags, grid.drags) << c.id;
+  }
+}
 
 TEST_F(PasswordCell, ShowsAsterisksEchoesInTheWindowAndStoresTheRealText) {
   EXPECT_EQ(CPeekPassword(&grid, 15030).Flag(), 1);
