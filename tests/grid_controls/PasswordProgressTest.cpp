@@ -3,6 +3,7 @@
 #include "grid/controls/GXPasswordControl.h"
 #include "grid/controls/GXProgressCtrl.h"
 #include "grid/engine/GXGridCore.h"
+#include "platform/ui/Clipboard.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
@@ -28,10 +29,34 @@ class CDragCountingGrid : public CCellTestGrid {
   }
   int drags = 0;
 };
-using PasswordDrag = CellGridOf<CDragCountingGrid>;
+using PasswordActive = CellGridOf<CDragCountingGrid>;
+
+// Ctrl+C and Ctrl+X in an active password cell put echo characters on the clipboard, as copying an
+// inactive one does.
+TEST_F(PasswordActive, CopyAndCutTakeEchoCharacters) {
+  for (const UINT key : {3u, 24u}) {
+    Put(52537, "abcdef");
+    Store(1, 1);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+    const CRect cell = grid.CalcRectFromRowCol(1, 1);
+    Click(CPoint(cell.left + 4, cell.CenterPoint().y));
+    auto* pw = dynamic_cast<CGXPasswordControl*>(Control(1, 1));
+    ASSERT_TRUE(pw && pw->IsActive());
+    pw->SetSel(1, 4);
+    HoldKeys({VK_CONTROL});
+    pw->SendMessage(WM_CHAR, key, 1);
+    HoldKeys({});
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    HGLOBAL data = ::GetClipboardData(CF_TEXT);
+    const std::string copied = data ? static_cast<const char*>(::GlobalLock(data)) : "";
+    if (data) ::GlobalUnlock(data);
+    ::CloseClipboard();
+    EXPECT_EQ("***", copied) << key;
+  }
+}
 
 // A press inside the selection drags an edit cell's text, never a password's.
-TEST_F(PasswordDrag, APressInTheSelectionStartsNoDrag) {
+TEST_F(PasswordActive, APressInTheSelectionStartsNoDrag) {
   const struct {
     UINT id;
     int drags;
