@@ -421,23 +421,38 @@ void CGXBCalendar::MakeFonts() {
   }
 }
 
-CSize CGXBCalendar::MeasureNeeds(CDC& dc) {
-  HGDIOBJ old = dc.SelectObject((HGDIOBJ)(HFONT)m_fonts[2]);
-  CSize day = dc.GetTextExtent("88", 2);
-  day.cx = (int)(day.cx * 1.25) + 2 * (m_nPanelBorder + 1);
-  day.cy = (int)(day.cy * 1.25) + 2 * (m_nPanelBorder + 1);
-  dc.SelectObject((HGDIOBJ)(HFONT)m_fonts[1]);
-  CString wed;
-  GetDayName(wed, 4, (m_dayBar.m_nBorder & 0x20000000) != 0);
-  CSize bar = dc.GetTextExtent(wed);
-  bar.cx *= 7;
-  dc.SelectObject((HGDIOBJ)(HFONT)m_fonts[0]);
-  const char* sample = (m_title.m_nBorder & 0x10000000) ? "September, 2000" : "Sep, 2000";
-  CSize title = dc.GetTextExtent(sample, (int)strlen(sample));
-  bool buttons = (m_nStyle & (monthButtons | yearButtons)) != 0;
-  title.cx = (int)(title.cx * (buttons ? 2.2 : 1.2));
-  title.cy = (int)(title.cy * 1.2);
+// What the title (0), the weekday bar (1) or a day box of the shown month (2) needs in a font.
+CSize CGXBCalendar::PanelNeed(CDC& dc, int nPanel, const LOGFONT& lf) {
+  CFont font;
+  font.CreateFontIndirect(&lf);
+  HGDIOBJ old = dc.SelectObject((HGDIOBJ)(HFONT)font);
+  CSize need;
+  if (nPanel == 0) {
+    const char* sample = (m_title.m_nBorder & 0x10000000) ? "September, 2000" : "Sep, 2000";
+    const CSize ext = dc.GetTextExtent(sample, (int)strlen(sample));
+    const bool buttons = (m_nStyle & (monthButtons | yearButtons)) != 0;
+    need = CSize((int)(ext.cx * (buttons ? 2.2 : 1.2)), (int)(ext.cy * 1.2));
+  } else if (nPanel == 1) {
+    CString wed;
+    GetDayName(wed, 4, (m_dayBar.m_nBorder & 0x20000000) != 0);
+    const CSize ext = dc.GetTextExtent(wed);
+    need = CSize(7 * ext.cx, ext.cy);
+  } else {
+    const CSize ext = dc.GetTextExtent("88", 2);
+    const double grow = (m_nMonthBorder & 0x80) ? 1.25 : 1.25 * 1.5;
+    // The frame's widest state: outer line and bevel, raised or flat.
+    auto inset = [&](UINT line, UINT bevel) {
+      return ((m_nMonthBorder & line) ? 1 : 0) + ((m_nMonthBorder & bevel) ? m_nPanelBorder : 0);
+    };
+    const int frame = 2 * std::max(inset(0x8, 0x2), inset(0x10, 0x4));
+    need = CSize(std::max((int)(ext.cx * grow), (int)ext.cx + frame), std::max((int)(ext.cy * grow), (int)ext.cy + frame));
+  }
   dc.SelectObject(old);
+  return need;
+}
+
+CSize CGXBCalendar::MeasureNeeds(CDC& dc) {
+  const CSize title = PanelNeed(dc, 0, m_lf[0]), bar = PanelNeed(dc, 1, m_lf[1]), day = PanelNeed(dc, 2, m_lf[2]);
   return CSize(std::max({(int)title.cx, (int)bar.cx, 7 * (int)day.cx}), title.cy + bar.cy + 6 * day.cy);
 }
 
@@ -458,38 +473,32 @@ void CGXBCalendar::LayOut() {
   }
 }
 
-// A calendar that is not a popup grows its fonts to its boxes.
+// A calendar that is not a popup fits its fonts to the boxes of its layout: doubled while the need
+// stays below the box, then shrunk until it fits.
 void CGXBCalendar::FitFonts() {
   if (m_bPopup) return;
   CClientDC dc(this);
-  CSize box(m_days[0].m_rect.Width(), m_days[0].m_rect.Height());
+  const CGXBDayBox* day = std::find_if(std::begin(m_days), std::end(m_days), [](const CGXBDayBox& b) { return !b.m_bOtherMonth; });
+  const CRect boxes[3] = {m_title.m_rect, m_dayBar.m_rect, day->m_rect};
   for (int i = 0; i < 3; ++i) {
+    const CSize target(boxes[i].Width(), boxes[i].Height());
     LOGFONT lf = m_lf[i];
-    CSize target = i == 0 ? CSize(m_title.m_rect.Width() / 3, m_title.m_rect.Height())
-                  : i == 1 ? CSize(m_dayBar.m_rect.Width() / 7, m_dayBar.m_rect.Height())
-                           : box;
-    const char* sample = i == 2 ? "88" : i == 1 ? "Wed" : "Sep 2000";
-    auto need = [&](const LOGFONT& l) {
-      CFont f;
-      f.CreateFontIndirect(&l);
-      HGDIOBJ old = dc.SelectObject((HGDIOBJ)(HFONT)f);
-      CSize s = dc.GetTextExtent(sample, (int)strlen(sample));
-      dc.SelectObject(old);
-      return CSize((int)(s.cx * 1.25), (int)(s.cy * 1.25));
-    };
-    for (int k = 0; k < 8; ++k) {
-      CSize n = need(lf);
-      if (n.cx * 2 >= target.cx || n.cy * 2 >= target.cy) break;
+    for (int k = 0; k < 12; ++k) {
+      const CSize n = PanelNeed(dc, i, lf);
+      if (n.cx >= target.cx || n.cy >= target.cy) break;
       lf.lfHeight *= 2;
       lf.lfWidth *= 2;
     }
-    double f = i == 0 ? 0.95 : 0.9;
-    for (int k = 0; k < 60; ++k) {
-      CSize n = need(lf);
-      if ((n.cx <= target.cx && n.cy <= target.cy) || std::abs(lf.lfHeight) < 2) break;
-      LONG nh = (LONG)(lf.lfHeight * f), nw = (LONG)(lf.lfWidth * f);
-      lf.lfHeight = nh == lf.lfHeight ? lf.lfHeight - (lf.lfHeight > 0 ? 1 : -1) : nh;
-      lf.lfWidth = nw == lf.lfWidth && lf.lfWidth > 0 ? lf.lfWidth - 1 : nw;
+    const double f = i == 0 ? 0.95 : 0.9;
+    auto shrink = [f](LONG v) {
+      const LONG n = (LONG)(v * f);
+      return n != v ? n : v - (v > 0 ? 1 : -1);
+    };
+    for (;;) {
+      const CSize n = PanelNeed(dc, i, lf);
+      if ((n.cx <= target.cx && n.cy <= target.cy) || std::abs(lf.lfHeight) <= 1) break;
+      lf.lfHeight = shrink(lf.lfHeight);
+      if (lf.lfWidth) lf.lfWidth = std::abs(lf.lfWidth) > 1 ? shrink(lf.lfWidth) : lf.lfWidth;
     }
     m_lf[i] = lf;
     m_fonts[i].DeleteObject();

@@ -160,6 +160,7 @@ class CGXBCalendar : public CWnd {
   void LayOut();
   void MakeFonts();
   void FitFonts();
+  CSize PanelNeed(CDC& dc, int nPanel, const LOGFONT& lf);
   void Post(UINT msg, WPARAM wp, LPARAM lp);
   void Close(UINT msg);
   BOOL Step(const COleDateTimeSpan& span, BOOL bMove);

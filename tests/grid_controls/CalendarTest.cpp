@@ -4,6 +4,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
+#include "platform/gdi/DC.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
@@ -162,6 +163,31 @@ TEST_F(CalendarTest, PopupReportsChoiceOnDeactivationAndCancelOnEscape) {
   UiAutomation::PressKey(esc.m_hWnd, VK_ESCAPE);
   ASSERT_EQ(1u, m_owner.m_got.size());
   EXPECT_EQ(2008u, m_owner.m_got[0].first);
+}
+
+// A calendar that is not a popup takes for each panel the largest font whose need fits the panel:
+// the need fits, the need of the font twice as high does not.
+TEST_F(CalendarTest, FontsFitTheirPanels) {
+  struct CPeek : CGXBCalendar {
+    using CGXBCalendar::m_lf;
+    using CGXBCalendar::PanelNeed;
+  };
+  for (const CSize size : {CSize(280, 220), CSize(400, 300), CSize(160, 140)}) {
+    CPeek cal;
+    cal.SetDate(COleDateTime(2024, 2, 10, 0, 0, 0), FALSE);
+    ASSERT_TRUE(cal.Create(WS_CHILD | WS_VISIBLE, CRect(CPoint(0, 0), size), &m_owner));
+    CClientDC dc(&cal);
+    const CRect boxes[3] = {cal.GetTitle().m_rect, cal.GetDayBar().m_rect, cal.GetDayBox(10)->m_rect};
+    for (int i = 0; i < 3; ++i) {
+      const CSize need = cal.PanelNeed(dc, i, cal.m_lf[i]);
+      EXPECT_TRUE(need.cx <= boxes[i].Width() && need.cy <= boxes[i].Height()) << size.cx << " panel " << i;
+      LOGFONT twice = cal.m_lf[i];
+      twice.lfHeight *= 2;
+      twice.lfWidth *= 2;
+      const CSize more = cal.PanelNeed(dc, i, twice);
+      EXPECT_TRUE(more.cx > boxes[i].Width() || more.cy > boxes[i].Height()) << size.cx << " panel " << i;
+    }
+  }
 }
 
 // Window-style bit 1 hangs the popup from the anchor's left edge, else from its right edge; near the
