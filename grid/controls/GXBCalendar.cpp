@@ -159,6 +159,11 @@ void CGXBCalTitle::SetTitle(const COleDateTime& date) {
 }
 
 void CGXBCalTitle::DrawContent(CDC& dc) {
+  // The scroll buttons take the title's font.
+  const HGDIOBJ font = ::GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT);
+  for (CButton& button : m_buttons)
+    if (button.GetSafeHwnd() && (HGDIOBJ)button.SendMessage(WM_GETFONT) != font)
+      button.SendMessage(WM_SETFONT, (WPARAM)font, TRUE);
   CRect r = Interior();
   dc.DrawText(m_strText, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }

@@ -167,8 +167,9 @@ TEST_F(CalendarTest, PopupReportsChoiceOnDeactivationAndCancelOnEscape) {
 
 // A calendar that is not a popup takes for each panel the largest font whose need fits the panel:
 // the need fits, the need of the font twice as high does not.
-TEST_F(CalendarTest, FontsFitTheirPanels) {
+TEST_F(CalendarTest, FontsFitTheirPanelsAndLetterTheButtons) {
   struct CPeek : CGXBCalendar {
+    using CGXBCalendar::m_fonts;
     using CGXBCalendar::m_lf;
     using CGXBCalendar::PanelNeed;
   };
@@ -187,6 +188,10 @@ TEST_F(CalendarTest, FontsFitTheirPanels) {
       const CSize more = cal.PanelNeed(dc, i, twice);
       EXPECT_TRUE(more.cx > boxes[i].Width() || more.cy > boxes[i].Height()) << size.cx << " panel " << i;
     }
+    // The title's buttons are lettered in the title's font once it is drawn.
+    UiAutomation::Pump();
+    for (CButton& button : cal.GetTitle().m_buttons)
+      EXPECT_EQ((HFONT)cal.m_fonts[0], (HFONT)button.SendMessage(WM_GETFONT)) << size.cx;
   }
 }
 
