@@ -315,6 +315,7 @@ BOOL CGXBCalendar::ToggleDate(const COleDateTime& date) {
 
 BOOL CGXBCalendar::MarkDate(const COleDateTime& date, BOOL bMark) {
   COleDateTime d = Noon(date);
+  if (d.GetStatus() != COleDateTime::valid) return FALSE;
   for (CGXBDayBox& b : m_days) {
     if (!Same(b.m_date, d)) continue;
     b.SetRing(bMark && (b.m_nFlags & ringDays));

@@ -395,6 +395,11 @@ TEST_F(CalendarDatesTest, KeysAndClicksLandOnTheCalendarsDates) {
   Do(cal, {kRightClick, 0});
   ASSERT_EQ(1u, cal.GetMarkedDates().size());
   EXPECT_EQ(COleDateTime(2024, 1, 28, 12, 0, 0), cal.GetMarkedDates()[0]);
+  // An invalid date is no mark.
+  COleDateTime bad;
+  bad.SetStatus(COleDateTime::invalid);
+  EXPECT_FALSE(cal.MarkDate(bad, TRUE));
+  EXPECT_EQ(1u, cal.GetMarkedDates().size());
   // Choosing a day that is not shown leaves none chosen.
   EXPECT_TRUE(cal.SelectDate(2024, 1, 3, TRUE));
   EXPECT_FALSE(cal.SelectDate(2024, 6, 3, TRUE));
