@@ -277,8 +277,7 @@ BOOL CGXBCalendar::SelectDate(const COleDateTime& date, BOOL bSelect) {
   if (bSelect) {
     m_anchor = d;
     m_bAnchor = TRUE;
-  }
-  else if (Same(m_anchor, d)) {
+  } else if (Same(m_anchor, d)) {
     m_bAnchor = FALSE;  // a deselected day must not come back raised when its month is refilled
   }
   BOOL found = FALSE;
@@ -451,7 +450,8 @@ CSize CGXBCalendar::PanelNeed(CDC& dc, int nPanel, const LOGFONT& lf) {
       return ((m_nMonthBorder & line) ? 1 : 0) + ((m_nMonthBorder & bevel) ? m_nPanelBorder : 0);
     };
     const int frame = 2 * std::max(inset(0x8, 0x2), inset(0x10, 0x4));
-    need = CSize(std::max((int)(ext.cx * grow), (int)ext.cx + frame), std::max((int)(ext.cy * grow), (int)ext.cy + frame));
+    need = CSize(std::max((int)(ext.cx * grow), (int)ext.cx + frame),
+                 std::max((int)(ext.cy * grow), (int)ext.cy + frame));
   }
   dc.SelectObject(old);
   return need;
@@ -484,7 +484,8 @@ void CGXBCalendar::LayOut() {
 void CGXBCalendar::FitFonts() {
   if (m_bPopup) return;
   CClientDC dc(this);
-  const CGXBDayBox* day = std::find_if(std::begin(m_days), std::end(m_days), [](const CGXBDayBox& b) { return !b.m_bOtherMonth; });
+  const CGXBDayBox* day =
+      std::find_if(std::begin(m_days), std::end(m_days), [](const CGXBDayBox& b) { return !b.m_bOtherMonth; });
   const CRect boxes[3] = {m_title.m_rect, m_dayBar.m_rect, day->m_rect};
   for (int i = 0; i < 3; ++i) {
     const CSize target(boxes[i].Width(), boxes[i].Height());

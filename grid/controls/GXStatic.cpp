@@ -86,9 +86,7 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
   if (HGLOBAL dib = GetPoolBitmap(text)) {
     CRect inner;
     GetCellInnerRect(inner, nRow, nCol, &rect, &style);
-    const UINT align = (style.GetIncludeHorizontalAlignment() ? style.GetHorizontalAlignment() : 0) |
-                       (style.GetIncludeVerticalAlignment() ? style.GetVerticalAlignment() : 0);
-    CGXDIB::Draw(pDC, dib, inner, 0, align);
+    CGXDIB::Draw(pDC, dib, inner, 0, GetTextFormat(style) & (DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM));
     if (erase) m_pGrid->m_bEraseCellBackground = FALSE;
     CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
     if (erase) m_pGrid->m_bEraseCellBackground = TRUE;

@@ -204,9 +204,12 @@ TEST_F(CalendarTest, PopupPlacesItselfBesideTheAnchorWithinTheScreen) {
     CRect anchor;
     bool above, flipped;  // flipped: to the anchor's other horizontal side
   } cases[] = {
-      {0x90040001, CRect(120, 120, 300, 140), false, false}, {0x90040001, CRect(120, sh - 30, 300, sh - 10), true, false},
-      {0x90040001, CRect(sw - 60, 120, sw - 10, 140), false, true}, {0x90040000, CRect(120, 120, 300, 140), false, false},
-      {0x90040000, CRect(sw - 100, 120, sw - 60, 140), false, true}, {0x90040000, CRect(120, sh - 30, 300, sh - 10), true, false},
+      {0x90040001, CRect(120, 120, 300, 140), false, false},
+      {0x90040001, CRect(120, sh - 30, 300, sh - 10), true, false},
+      {0x90040001, CRect(sw - 60, 120, sw - 10, 140), false, true},
+      {0x90040000, CRect(120, 120, 300, 140), false, false},
+      {0x90040000, CRect(sw - 100, 120, sw - 60, 140), false, true},
+      {0x90040000, CRect(120, sh - 30, 300, sh - 10), true, false},
   };
   for (const Case& c : cases) {
     CGXBPopupCalendar pop;
@@ -279,7 +282,7 @@ struct CalModel {
       Ymd d = BoxDate(shown, (int)s.what);
       if (!neighbours) shown = d.year() / d.month();
       if (s.act == kClick) anchor = anchor == d && !clickSelects ? std::nullopt : std::optional<Ymd>(d);
-      else if (!marks.erase(cr::sys_days{d}.time_since_epoch().count())) marks.insert(cr::sys_days{d}.time_since_epoch().count());
+      else if (const int day = cr::sys_days{d}.time_since_epoch().count(); !marks.erase(day)) marks.insert(day);
       return;
     }
     if (s.what == VK_HOME) return MoveTo(firstOf(shown));

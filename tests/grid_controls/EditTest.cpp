@@ -358,7 +358,8 @@ TEST(EditCellPicture, ActivatingKeepsTheTextInPlace) {
     ZAZAzedAze& grid = window.grid;
     grid.SetRowHeight(1, 1, c.rowHeight);
     CGXStyle style;
-    style.SetControl(52512).SetValue("WWW").SetWrapText(FALSE).SetHorizontalAlignment(c.align & 3).SetVerticalAlignment(c.align & 12);
+    style.SetControl(52512).SetValue("WWW").SetWrapText(FALSE);
+    style.SetHorizontalAlignment(c.align & 3).SetVerticalAlignment(c.align & 12);
     grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &style);
     grid.SetFocus();
     ASSERT_TRUE(grid.SetCurrentCell(1, 1));
