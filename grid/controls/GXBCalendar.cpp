@@ -159,6 +159,11 @@ void CGXBCalTitle::SetTitle(const COleDateTime& date) {
 }
 
 void CGXBCalTitle::DrawContent(CDC& dc) {
+  // The scroll buttons take the title's font.
+  const HGDIOBJ font = ::GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT);
+  for (CButton& button : m_buttons)
+    if (button.GetSafeHwnd() && (HGDIOBJ)button.SendMessage(WM_GETFONT) != font)
+      button.SendMessage(WM_SETFONT, (WPARAM)font, TRUE);
   CRect r = Interior();
   dc.DrawText(m_strText, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
@@ -238,7 +243,9 @@ void CGXBCalendar::Fill() {
     b.m_bChanged = !Same(b.m_date, d);
     b.m_date = d;
     b.m_bOtherMonth = !in;
-    b.m_nBorder = in ? m_nMonthBorder : m_nOtherBorder;
+    UINT border = in ? m_nMonthBorder : m_nOtherBorder;
+    if (b.m_nBorder != border) b.m_bDirty = TRUE;
+    b.m_nBorder = border;
     UINT flags = m_nStyle;
     if (!in) {
       flags &= ~ringDays;
@@ -270,8 +277,11 @@ BOOL CGXBCalendar::SelectDate(const COleDateTime& date, BOOL bSelect) {
   if (bSelect) {
     m_anchor = d;
     m_bAnchor = TRUE;
+  } else if (Same(m_anchor, d)) {
+    m_bAnchor = FALSE;  // a deselected day must not come back raised when its month is refilled
   }
   BOOL found = FALSE;
+  m_pSelected = nullptr;
   for (CGXBDayBox& b : m_days) {
     if (Same(b.m_date, d)) {
       b.SetRaised(bSelect && (b.m_nFlags & raiseDays));
@@ -304,6 +314,7 @@ BOOL CGXBCalendar::ToggleDate(const COleDateTime& date) {
 
 BOOL CGXBCalendar::MarkDate(const COleDateTime& date, BOOL bMark) {
   COleDateTime d = Noon(date);
+  if (d.GetStatus() != COleDateTime::valid) return FALSE;
   for (CGXBDayBox& b : m_days) {
     if (!Same(b.m_date, d)) continue;
     b.SetRing(bMark && (b.m_nFlags & ringDays));
@@ -361,12 +372,13 @@ BOOL CGXBCalendar::Step(const COleDateTimeSpan& span, BOOL bMove) { return bMove
 
 // The first day of the next (n > 0) or the previous month.
 COleDateTime CGXBCalendar::MonthStep(const COleDateTime& from, int n) {
-  COleDateTime d = from;
+  // From the 1st: 27 days on from a later day could pass the next month's 1st.
+  COleDateTime d(from.GetYear(), from.GetMonth(), 1, 12, 0, 0);
   if (n > 0) {
     d += COleDateTimeSpan(27, 0, 0, 0);
     while (d.GetDay() != 1) d += COleDateTimeSpan(1, 0, 0, 0);
   } else {
-    d -= COleDateTimeSpan(from.GetDay(), 0, 0, 0);  // the last day of the month before
+    d -= COleDateTimeSpan(1, 0, 0, 0);  // the last day of the month before
     while (d.GetDay() != 1) d -= COleDateTimeSpan(1, 0, 0, 0);
   }
   return d;
@@ -382,20 +394,13 @@ BOOL CGXBCalendar::PrevMonth(BOOL bMove) {
   return Step(MonthStep(from, -1) - from, bMove);
 }
 
-BOOL CGXBCalendar::NextYear(BOOL bMove) {
+// The same day of the month a year on or back, clipped to that month's last day.
+BOOL CGXBCalendar::YearStep(int n, BOOL bMove) {
   COleDateTime from = bMove && m_pSelected ? m_pSelected->m_date : m_date;
-  COleDateTime to(from.GetYear() + 1, from.GetMonth(), std::min(from.GetDay(), 28), 12, 0, 0);
-  if (to.GetStatus() != COleDateTime::valid || !IsYearInRange(from.GetYear() + 1)) {
-    Beep();
-    return FALSE;
-  }
-  return Step(to - from, bMove);
-}
-
-BOOL CGXBCalendar::PrevYear(BOOL bMove) {
-  COleDateTime from = bMove && m_pSelected ? m_pSelected->m_date : m_date;
-  COleDateTime to(from.GetYear() - 1, from.GetMonth(), std::min(from.GetDay(), 28), 12, 0, 0);
-  if (to.GetStatus() != COleDateTime::valid || !IsYearInRange(from.GetYear() - 1)) {
+  int y = from.GetYear() + n, day = from.GetDay();
+  COleDateTime to(y, from.GetMonth(), day, 12, 0, 0);
+  while (to.GetStatus() != COleDateTime::valid && day > 28) to = COleDateTime(y, from.GetMonth(), --day, 12, 0, 0);
+  if (to.GetStatus() != COleDateTime::valid || !IsYearInRange(y)) {
     Beep();
     return FALSE;
   }
@@ -421,23 +426,39 @@ void CGXBCalendar::MakeFonts() {
   }
 }
 
-CSize CGXBCalendar::MeasureNeeds(CDC& dc) {
-  HGDIOBJ old = dc.SelectObject((HGDIOBJ)(HFONT)m_fonts[2]);
-  CSize day = dc.GetTextExtent("88", 2);
-  day.cx = (int)(day.cx * 1.25) + 2 * (m_nPanelBorder + 1);
-  day.cy = (int)(day.cy * 1.25) + 2 * (m_nPanelBorder + 1);
-  dc.SelectObject((HGDIOBJ)(HFONT)m_fonts[1]);
-  CString wed;
-  GetDayName(wed, 4, (m_dayBar.m_nBorder & 0x20000000) != 0);
-  CSize bar = dc.GetTextExtent(wed);
-  bar.cx *= 7;
-  dc.SelectObject((HGDIOBJ)(HFONT)m_fonts[0]);
-  const char* sample = (m_title.m_nBorder & 0x10000000) ? "September, 2000" : "Sep, 2000";
-  CSize title = dc.GetTextExtent(sample, (int)strlen(sample));
-  bool buttons = (m_nStyle & (monthButtons | yearButtons)) != 0;
-  title.cx = (int)(title.cx * (buttons ? 2.2 : 1.2));
-  title.cy = (int)(title.cy * 1.2);
+// What the title (0), the weekday bar (1) or a day box of the shown month (2) needs in a font.
+CSize CGXBCalendar::PanelNeed(CDC& dc, int nPanel, const LOGFONT& lf) {
+  CFont font;
+  font.CreateFontIndirect(&lf);
+  HGDIOBJ old = dc.SelectObject((HGDIOBJ)(HFONT)font);
+  CSize need;
+  if (nPanel == 0) {
+    const char* sample = (m_title.m_nBorder & 0x10000000) ? "September, 2000" : "Sep, 2000";
+    const CSize ext = dc.GetTextExtent(sample, (int)strlen(sample));
+    const bool buttons = (m_nStyle & (monthButtons | yearButtons)) != 0;
+    need = CSize((int)(ext.cx * (buttons ? 2.2 : 1.2)), (int)(ext.cy * 1.2));
+  } else if (nPanel == 1) {
+    CString wed;
+    GetDayName(wed, 4, (m_dayBar.m_nBorder & 0x20000000) != 0);
+    const CSize ext = dc.GetTextExtent(wed);
+    need = CSize(7 * ext.cx, ext.cy);
+  } else {
+    const CSize ext = dc.GetTextExtent("88", 2);
+    const double grow = (m_nMonthBorder & 0x80) ? 1.25 : 1.25 * 1.5;
+    // The frame's widest state: outer line and bevel, raised or flat.
+    auto inset = [&](UINT line, UINT bevel) {
+      return ((m_nMonthBorder & line) ? 1 : 0) + ((m_nMonthBorder & bevel) ? m_nPanelBorder : 0);
+    };
+    const int frame = 2 * std::max(inset(0x8, 0x2), inset(0x10, 0x4));
+    need = CSize(std::max((int)(ext.cx * grow), (int)ext.cx + frame),
+                 std::max((int)(ext.cy * grow), (int)ext.cy + frame));
+  }
   dc.SelectObject(old);
+  return need;
+}
+
+CSize CGXBCalendar::MeasureNeeds(CDC& dc) {
+  const CSize title = PanelNeed(dc, 0, m_lf[0]), bar = PanelNeed(dc, 1, m_lf[1]), day = PanelNeed(dc, 2, m_lf[2]);
   return CSize(std::max({(int)title.cx, (int)bar.cx, 7 * (int)day.cx}), title.cy + bar.cy + 6 * day.cy);
 }
 
@@ -458,38 +479,33 @@ void CGXBCalendar::LayOut() {
   }
 }
 
-// A calendar that is not a popup grows its fonts to its boxes.
+// A calendar that is not a popup fits its fonts to the boxes of its layout: doubled while the need
+// stays below the box, then shrunk until it fits.
 void CGXBCalendar::FitFonts() {
   if (m_bPopup) return;
   CClientDC dc(this);
-  CSize box(m_days[0].m_rect.Width(), m_days[0].m_rect.Height());
+  const CGXBDayBox* day =
+      std::find_if(std::begin(m_days), std::end(m_days), [](const CGXBDayBox& b) { return !b.m_bOtherMonth; });
+  const CRect boxes[3] = {m_title.m_rect, m_dayBar.m_rect, day->m_rect};
   for (int i = 0; i < 3; ++i) {
+    const CSize target(boxes[i].Width(), boxes[i].Height());
     LOGFONT lf = m_lf[i];
-    CSize target = i == 0 ? CSize(m_title.m_rect.Width() / 3, m_title.m_rect.Height())
-                  : i == 1 ? CSize(m_dayBar.m_rect.Width() / 7, m_dayBar.m_rect.Height())
-                           : box;
-    const char* sample = i == 2 ? "88" : i == 1 ? "Wed" : "Sep 2000";
-    auto need = [&](const LOGFONT& l) {
-      CFont f;
-      f.CreateFontIndirect(&l);
-      HGDIOBJ old = dc.SelectObject((HGDIOBJ)(HFONT)f);
-      CSize s = dc.GetTextExtent(sample, (int)strlen(sample));
-      dc.SelectObject(old);
-      return CSize((int)(s.cx * 1.25), (int)(s.cy * 1.25));
-    };
-    for (int k = 0; k < 8; ++k) {
-      CSize n = need(lf);
-      if (n.cx * 2 >= target.cx || n.cy * 2 >= target.cy) break;
+    for (int k = 0; k < 12; ++k) {
+      const CSize n = PanelNeed(dc, i, lf);
+      if (n.cx >= target.cx || n.cy >= target.cy) break;
       lf.lfHeight *= 2;
       lf.lfWidth *= 2;
     }
-    double f = i == 0 ? 0.95 : 0.9;
-    for (int k = 0; k < 60; ++k) {
-      CSize n = need(lf);
-      if ((n.cx <= target.cx && n.cy <= target.cy) || std::abs(lf.lfHeight) < 2) break;
-      LONG nh = (LONG)(lf.lfHeight * f), nw = (LONG)(lf.lfWidth * f);
-      lf.lfHeight = nh == lf.lfHeight ? lf.lfHeight - (lf.lfHeight > 0 ? 1 : -1) : nh;
-      lf.lfWidth = nw == lf.lfWidth && lf.lfWidth > 0 ? lf.lfWidth - 1 : nw;
+    const double f = i == 0 ? 0.95 : 0.9;
+    auto shrink = [f](LONG v) {
+      const LONG n = (LONG)(v * f);
+      return n != v ? n : v - (v > 0 ? 1 : -1);
+    };
+    for (;;) {
+      const CSize n = PanelNeed(dc, i, lf);
+      if ((n.cx <= target.cx && n.cy <= target.cy) || std::abs(lf.lfHeight) <= 1) break;
+      lf.lfHeight = shrink(lf.lfHeight);
+      if (lf.lfWidth) lf.lfWidth = std::abs(lf.lfWidth) > 1 ? shrink(lf.lfWidth) : lf.lfWidth;
     }
     m_lf[i] = lf;
     m_fonts[i].DeleteObject();
@@ -553,18 +569,20 @@ CGXBDayBox* CGXBCalendar::DayBoxAt(CPoint pt) {
   return nullptr;
 }
 
-void CGXBCalendar::ScrollToBoxMonth(CGXBDayBox* b) {
-  if (b->m_bOtherMonth && !(m_nStyle & selectNeighbours)) {
-    COleDateTime d = b->m_date;
-    SetDate(d, TRUE);
-  }
+// The box clicked keeps its date, not its place: scrolling refills the boxes.
+CGXBDayBox* CGXBCalendar::ScrollToBoxMonth(CGXBDayBox* b) {
+  if (!b->m_bOtherMonth || (m_nStyle & selectNeighbours)) return b;
+  COleDateTime d = b->m_date;
+  SetDate(d, TRUE);
+  for (CGXBDayBox& box : m_days)
+    if (Same(box.m_date, d)) return &box;
+  return b;
 }
 
 void CGXBCalendar::OnLButtonDown(UINT, CPoint point) {
   CGXBDayBox* b = DayBoxAt(point);
   if (!b) return;
-  ScrollToBoxMonth(b);
-  b = DayBoxAt(point);
+  b = ScrollToBoxMonth(b);
   COleDateTime d = b->m_date;
   if (d.GetMonth() == m_date.GetMonth() && d.GetYear() == m_date.GetYear()) m_pressed = d;
   if (m_nStyle & clickSelects) SelectDate(d, TRUE);
@@ -624,8 +642,7 @@ void CGXBCalendar::OnLButtonDblClk(UINT, CPoint point) {
 void CGXBCalendar::OnRButtonDown(UINT, CPoint point) {
   CGXBDayBox* b = DayBoxAt(point);
   if (!b) return;
-  ScrollToBoxMonth(b);
-  b = DayBoxAt(point);
+  b = ScrollToBoxMonth(b);
   ToggleMark(b->m_date);
 }
 

@@ -96,8 +96,8 @@ class CGXBCalendar : public CWnd {
   virtual BOOL PrevWeek(BOOL bMove) { return Step(COleDateTimeSpan(-7, 0, 0, 0), bMove); }
   virtual BOOL NextMonth(BOOL bMove);
   virtual BOOL PrevMonth(BOOL bMove);
-  virtual BOOL NextYear(BOOL bMove);
-  virtual BOOL PrevYear(BOOL bMove);
+  virtual BOOL NextYear(BOOL bMove) { return YearStep(1, bMove); }
+  virtual BOOL PrevYear(BOOL bMove) { return YearStep(-1, bMove); }
   virtual BOOL MoveBy(const CTimeSpan& span);
   virtual BOOL MoveBy(const COleDateTimeSpan& span);
   virtual BOOL ScrollBy(const CTimeSpan& span);
@@ -160,11 +160,13 @@ class CGXBCalendar : public CWnd {
   void LayOut();
   void MakeFonts();
   void FitFonts();
+  CSize PanelNeed(CDC& dc, int nPanel, const LOGFONT& lf);
   void Post(UINT msg, WPARAM wp, LPARAM lp);
   void Close(UINT msg);
   BOOL Step(const COleDateTimeSpan& span, BOOL bMove);
   static COleDateTime MonthStep(const COleDateTime& from, int nMonths);
-  void ScrollToBoxMonth(CGXBDayBox* box);
+  BOOL YearStep(int nYears, BOOL bMove);
+  CGXBDayBox* ScrollToBoxMonth(CGXBDayBox* box);
   static BOOL Same(const COleDateTime& a, const COleDateTime& b);
 
   void OnPaint() override;

@@ -52,7 +52,7 @@ void CGXHeader::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
   GetDisplayText(value, nRow, nCol, nullptr, &style);
   const UINT align = (style.GetIncludeHorizontalAlignment() ? style.GetHorizontalAlignment() : 0) |
                      (style.GetIncludeVerticalAlignment() ? style.GetVerticalAlignment() : 0);
-  if (HGLOBAL dib = value.IsEmpty() ? nullptr : CGXDIBPool::GetPool()->GetDIB(value)) {
+  if (HGLOBAL dib = GetPoolBitmap(value)) {
     CGXDIB::Draw(pDC, dib, inner, 0, align);
   } else if (!value.IsEmpty()) {
     const BOOL wrap = style.GetIncludeWrapText() && style.GetWrapText();

@@ -16,15 +16,25 @@ BOOL CGXPasswordControl::CreateEditWnd(DWORD dwStyle, const CRect& rect) {
   return CGXEditControl::CreateEditWnd((dwStyle & ~(DWORD)ES_MULTILINE) | ES_PASSWORD, rect);
 }
 
-BOOL CGXPasswordControl::GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTSTR pszValue,
-                                        const CGXStyle* pStyle) {
-  const BOOL ok = CGXControl::GetDisplayText(text, nRow, nCol, pszValue, pStyle);
-  if (!m_bHideText) return ok;
-  // One echo character per character: a double-byte character counts once.
+// One echo character per character: a double-byte character counts once.
+void CGXPasswordControl::Echo(CString& text) const {
   int count = 0;
   for (int i = 0; i < text.GetLength(); ++i, ++count)
     if (IsDBCSLeadByte((BYTE)text[i]) && i + 1 < text.GetLength()) ++i;
   text = CString(m_chPasswordChar, count);
+}
+
+BOOL CGXPasswordControl::GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTSTR pszValue,
+                                        const CGXStyle* pStyle) {
+  const BOOL ok = CGXControl::GetDisplayText(text, nRow, nCol, pszValue, pStyle);
+  if (m_bHideText) Echo(text);
+  return ok;
+}
+
+// What copying and cutting take: the hidden text stays hidden on the clipboard too.
+BOOL CGXPasswordControl::GetSelectedText(CString& text) {
+  const BOOL ok = CGXEditControl::GetSelectedText(text);
+  if (m_bHideText) Echo(text);
   return ok;
 }
 

@@ -14,7 +14,13 @@ class CGXPasswordControl : public CGXEditControl {
   BOOL GetDisplayText(CString& text, ROWCOL nRow, ROWCOL nCol, LPCTSTR pszValue, const CGXStyle* pStyle) override;
   BOOL CreateEditWnd(DWORD dwStyle, const CRect& rect) override;
   DWORD GetEditStyle(CRect& rect, int& nLineHeight) override;
+  BOOL GetSelectedText(CString& text) override;
 
   BOOL m_bHideText = TRUE;
   char m_chPasswordChar = '*';
+
+ protected:
+  // Plain edit handling: a press in the selection must not drag the hidden text out.
+  void OnLButtonDown(UINT nFlags, CPoint point) override { CEdit::OnLButtonDown(nFlags, point); }
+  void Echo(CString& text) const;
 };

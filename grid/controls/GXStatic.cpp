@@ -1,11 +1,13 @@
 #include "grid/controls/GXStatic.h"
 
 #include "grid/controls/GXButton.h"
+#include "grid/engine/GXDIB.h"
 #include "grid/engine/GXDrawUtils.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXProperties.h"
 #include "platform/gdi/DC.h"
+#include "platform/ui/Controls.h"
 
 #include <algorithm>
 
@@ -53,6 +55,11 @@ BOOL CGXStatic::CanFloatCell(ROWCOL, ROWCOL, const CGXStyle& style, BOOL bFloat)
   return bFloat == !style.GetValue().IsEmpty();
 }
 
+HGLOBAL CGXStatic::GetPoolBitmap(const CString& text) {
+  if (text.IsEmpty() || dynamic_cast<CEdit*>(GetWnd())) return nullptr;  // edit cells show the text itself
+  return CGXDIBPool::GetPool()->GetDIB(text);
+}
+
 void CGXStatic::GetTextColors(const CGXStyle& style, COLORREF& text, COLORREF& back) {
   const CGXProperties* props = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->GetProperties() : nullptr;
   if (props && props->GetBlackWhite()) {
@@ -76,6 +83,15 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
   // The background goes first: erased after the text it would wipe the text out.
   const BOOL erase = m_pGrid && m_pGrid->m_bEraseCellBackground;
   if (erase) DrawBackground(pDC, rect, style, TRUE);
+  if (HGLOBAL dib = GetPoolBitmap(text)) {
+    CRect inner;
+    GetCellInnerRect(inner, nRow, nCol, &rect, &style);
+    CGXDIB::Draw(pDC, dib, inner, 0, GetTextFormat(style) & (DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM));
+    if (erase) m_pGrid->m_bEraseCellBackground = FALSE;
+    CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+    if (erase) m_pGrid->m_bEraseCellBackground = TRUE;
+    return;
+  }
   CFont* oldFont = GXSelectCellFont(m_pGrid, pDC, style);
   CRect inner;
   GetCellInnerRect(inner, nRow, nCol, &rect, &style);
@@ -94,6 +110,13 @@ void CGXStatic::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
 CSize CGXStatic::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle*, BOOL bHeight) {
   CString text;
   GetDisplayText(text, nRow, nCol, nullptr, &style);
+  if (HGLOBAL dib = GetPoolBitmap(text)) {
+    CGXDIB bitmap;
+    bitmap.Attach(dib);
+    const CSize size(bitmap.GetWidth(), bitmap.GetHeight());
+    bitmap.Detach();  // the pool keeps it
+    return CGXControl::GrowSizeByBorders(size, style);
+  }
   CRect extent;
   if (m_pGrid) {
     CGXRange covered;

@@ -24,6 +24,8 @@ class CGXStatic : public CGXControl {
   // The text colour and background the cell draws with (black on white while printing in black and white).
   void GetTextColors(const CGXStyle& style, COLORREF& text, COLORREF& back);
   UINT GetTextFormat(const CGXStyle& style) const;
+  // The pool's bitmap that the text names; none for edit cells.
+  HGLOBAL GetPoolBitmap(const CString& text);
   // The style's font at the grid's zoom, made afresh into `font` (left empty without a font).
   void CreateZoomedFont(CFont& font, const CGXStyle& style);
 };

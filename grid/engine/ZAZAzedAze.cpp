@@ -122,8 +122,8 @@ BOOL ZAZAzedAze::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       return TRUE;
     }
     case WM_KILLFOCUS:
-      // A drop-down list taking the focus leaves the grid focused.
-      if (!GXGetLibraryData().m_nFocusLock) m_bGridHasFocus = FALSE;
+      // A drop-down list or the current cell's own window taking the focus leaves the grid focused.
+      if (!GXGetLibraryData().m_nFocusLock && !(wParam && ::IsChild(m_hWnd, (HWND)wParam))) m_bGridHasFocus = FALSE;
       result = Default();
       CGXGridCore::OnKillFocus(CWnd::FromHandle((HWND)wParam));
       return TRUE;

@@ -8,6 +8,7 @@
 #include "platform/core/Module.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/GridWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,24 @@ inline ROWCOL CurrentColOf(CGXGridCore& grid) {
   grid.GetCurrentCell(r, c);
   return c;
 }
+
+// A grid window of 4 rows and 3 columns 100 pixels wide in its own top-level parent, closed at the end.
+struct CellGridWindow {
+  explicit CellGridWindow(const CRect& rect) {
+    opened = OpenGridWindow(parent, grid, rect);
+    grid.SetRowCount(4);
+    grid.SetColCount(3);
+    grid.SetColWidth(1, 3, 100);
+  }
+  ~CellGridWindow() {
+    grid.DestroyWindow();
+    parent.DestroyWindow();
+    PumpMessages();
+  }
+  CWnd parent;
+  ZAZAzedAze grid;
+  bool opened = false;
+};
 
 // Sets the keyboard state to only these keys held.
 inline void HoldKeys(std::initializer_list<int> keys) {

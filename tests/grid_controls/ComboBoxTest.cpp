@@ -14,6 +14,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/support/GridHostWnd.h"
+#include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -585,6 +586,42 @@ TEST_F(TabbedCell, WideEntriesAreCutAndEmptyListsOpenEmpty) {
   UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_RETURN);
   EXPECT_FALSE(combo->IsDroppedDown());
   EXPECT_EQ(EditText(combo), "");
+}
+
+// In the grid's own window the cell's edit holds the focus when the list opens; Esc still keeps the
+// entry browsed to with the arrow keys.
+TEST(ComboCellInGridWindow, EscKeepsTheBrowsedEntryHoweverTheListOpened) {
+  for (const bool byArrow : {false, true}) {
+    CellGridWindow window(CRect(100, 100, 500, 400));
+    ASSERT_TRUE(window.opened);
+    ZAZAzedAze& grid = window.grid;
+    CGXStyle style;
+    style.SetControl(52531).SetValue("2").SetChoiceList("One\nTwo\nThree");
+    grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &style);
+    grid.SetFocus();
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    PumpMessages();
+    auto* combo = dynamic_cast<CGXComboBox*>(grid.GetControl(1, 1));
+    ASSERT_NE(combo, nullptr);
+    if (byArrow) {
+      grid.Invalidate(FALSE);
+      PumpMessages();
+      combo->LayoutChildren(1, 1, grid.CalcRectFromRowCol(1, 1));
+      UiAutomation::Click(grid.m_hWnd, combo->m_pButton->GetRect().CenterPoint());
+    } else {
+      UiAutomation::PressKey(grid.m_hWnd, VK_DOWN, UiAutomation::kAlt);
+    }
+    ASSERT_TRUE(combo->IsDroppedDown()) << byArrow;
+    HWND list = combo->GetDropDownWnd()->GetListBox()->GetSafeHwnd();
+    UiAutomation::PressKey(list, VK_DOWN);
+    UiAutomation::PressKey(list, VK_ESCAPE);
+    EXPECT_FALSE(combo->IsDroppedDown());
+    CString text;
+    combo->GetWindowText(text);
+    EXPECT_EQ(text, "Three") << byArrow;
+    ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+    EXPECT_EQ(grid.GetValueRowCol(1, 1), "3") << byArrow;
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
+#include "platform/ui/UiAutomation.h"
 
 #include <gtest/gtest.h>
 
@@ -342,6 +343,47 @@ TEST_F(EditCell, TheWindowStyleFollowsTheCell) {
     EXPECT_GE(client.Height(), lineHeight + 1);
     // The window takes the word, save the scroll bar that the edit window shows only when its text needs it.
     EXPECT_EQ(cell->GetStyle() & ~(WS_VSCROLL | ES_READONLY), c.style & ~WS_VSCROLL);
+  }
+}
+
+// The text stays where it was when the cell's edit window takes over.
+TEST(EditCellPicture, ActivatingKeepsTheTextInPlace) {
+  const struct {
+    UINT align;
+    int rowHeight;
+  } cases[] = {{DT_CENTER, 20}, {DT_RIGHT, 20}, {DT_CENTER | DT_VCENTER, 44}, {DT_RIGHT | DT_BOTTOM, 44}};
+  for (const auto& c : cases) {
+    CellGridWindow window(CRect(100, 100, 500, 300));
+    ASSERT_TRUE(window.opened);
+    ZAZAzedAze& grid = window.grid;
+    grid.SetRowHeight(1, 1, c.rowHeight);
+    CGXStyle style;
+    style.SetControl(52512).SetValue("WWW").SetWrapText(FALSE);
+    style.SetHorizontalAlignment(c.align & 3).SetVerticalAlignment(c.align & 12);
+    grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &style);
+    grid.SetFocus();
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    PumpMessages();
+    // The box of the text's ink inside the cell, away from the current cell's frame.
+    auto ink = [&] {
+      const CRect r = grid.CalcRectFromRowCol(1, 1);
+      CRect box(INT_MAX, INT_MAX, -1, -1);
+      for (int y = r.top + 3; y < r.bottom - 3; ++y)
+        for (int x = r.left + 3; x < r.right - 3; ++x) {
+          const COLORREF p = GetWindowPixel(grid.m_hWnd, CPoint(x, y));
+          if (GetRValue(p) + GetGValue(p) + GetBValue(p) >= 300) continue;
+          box.SetRect(std::min<int>(box.left, x), std::min<int>(box.top, y), std::max<int>(box.right, x),
+                      std::max<int>(box.bottom, y));
+        }
+      return box;
+    };
+    const CRect resting = ink();
+    UiAutomation::PressKey(grid.m_hWnd, VK_END);
+    ASSERT_TRUE(grid.GetControl(1, 1)->IsActive());
+    const CRect active = ink();
+    EXPECT_TRUE(resting == active) << c.align << ": " << resting.left << "," << resting.top << " " << resting.right << ","
+                                   << resting.bottom << " became " << active.left << "," << active.top << " "
+                                   << active.right << "," << active.bottom;
   }
 }
 

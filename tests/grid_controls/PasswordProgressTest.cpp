@@ -1,7 +1,9 @@
 // Password and progress cells in a grid window.
+#include "grid/controls/GXEditControl.h"
 #include "grid/controls/GXPasswordControl.h"
 #include "grid/controls/GXProgressCtrl.h"
 #include "grid/engine/GXGridCore.h"
+#include "platform/ui/Clipboard.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
@@ -18,6 +20,64 @@ struct CPeekPassword : CGXPasswordControl {
   int Flag() const { return m_nExtra; }
 };
 using ProgressCell = CellGrid;
+
+class CDragCountingGrid : public CCellTestGrid {
+ public:
+  BOOL StartOleDrag(ROWCOL, ROWCOL) override {
+    ++drags;
+    return FALSE;
+  }
+  int drags = 0;
+};
+using PasswordActive = CellGridOf<CDragCountingGrid>;
+
+// Ctrl+C and Ctrl+X in an active password cell put echo characters on the clipboard, as copying an
+// inactive one does.
+TEST_F(PasswordActive, CopyAndCutTakeEchoCharacters) {
+  for (const UINT key : {3u, 24u}) {
+    Put(52537, "abcdef");
+    Store(1, 1);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+    const CRect cell = grid.CalcRectFromRowCol(1, 1);
+    Click(CPoint(cell.left + 4, cell.CenterPoint().y));
+    auto* pw = dynamic_cast<CGXPasswordControl*>(Control(1, 1));
+    ASSERT_TRUE(pw && pw->IsActive());
+    pw->SetSel(1, 4);
+    HoldKeys({VK_CONTROL});
+    pw->SendMessage(WM_CHAR, key, 1);
+    HoldKeys({});
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    HGLOBAL data = ::GetClipboardData(CF_TEXT);
+    const std::string copied = data ? static_cast<const char*>(::GlobalLock(data)) : "";
+    if (data) ::GlobalUnlock(data);
+    ::CloseClipboard();
+    EXPECT_EQ("***", copied) << key;
+  }
+}
+
+// A press inside the selection drags an edit cell's text, never a password's.
+TEST_F(PasswordActive, APressInTheSelectionStartsNoDrag) {
+  const struct {
+    UINT id;
+    int drags;
+  } cases[] = {{52512, 1}, {52537, 0}};
+  for (const auto& c : cases) {
+    Put(c.id, "abcdef");
+    Store(1, 1);
+    ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+    const CRect cell = grid.CalcRectFromRowCol(1, 1);
+    Click(CPoint(cell.left + 4, cell.CenterPoint().y));
+    auto* edit = dynamic_cast<CGXEditControl*>(Control(1, 1));
+    ASSERT_TRUE(edit && edit->IsActive()) << c.id;
+    edit->SetSel(0, -1);
+    grid.drags = 0;
+    CRect client;
+    edit->GetClientRect(&client);
+    edit->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, client.Height() / 2));
+    edit->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(4, client.Height() / 2));
+    EXPECT_EQ(c.drags, grid.drags) << c.id;
+  }
+}
 
 TEST_F(PasswordCell, ShowsAsterisksEchoesInTheWindowAndStoresTheRealText) {
   EXPECT_EQ(CPeekPassword(&grid, 15030).Flag(), 1);

@@ -134,4 +134,25 @@ TEST_F(StaticCell, MeasuresAndConsentsToFloat) {
   delete made;
 }
 
+// A text naming a pool bitmap shows the bitmap (here the 9 x 9 node image, grey frame on white) and
+// is measured by it; an edit cell shows the text itself.
+TEST_F(StaticCell, PoolBitmapIsDrawnAndMeasuredInsteadOfItsName) {
+  Put(1, 1, "#BMP(14004)", RGB(0, 0, 0));
+  Repaint();
+  CRect inner;
+  const CRect rect = grid.CalcRectFromRowCol(1, 1);
+  cell->GetCellInnerRect(inner, 1, 1, &rect);
+  EXPECT_EQ(RGB(128, 128, 128), GetWindowPixel(wnd.m_hWnd, inner.TopLeft()));
+  EXPECT_EQ(RGB(255, 255, 255), GetWindowPixel(wnd.m_hWnd, inner.TopLeft() + CPoint(4, 4)));
+  EXPECT_EQ(0, Count(1, 1, RGB(0, 0, 0)));
+  CClientDC dc(&wnd);
+  CGXStyle style;
+  style.SetValue("#BMP(14004)");
+  EXPECT_EQ(cell->CGXControl::GrowSizeByBorders(CSize(9, 9), style), cell->CalcSize(&dc, 1, 1, style));
+  CGXControl* edit = GXGetLibraryData().m_pControlFactory->CreateControl(52512, &grid);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_GT(edit->CalcSize(&dc, 1, 1, style).cx, 40);
+  delete edit;
+}
+
 }  // namespace
