@@ -63,8 +63,11 @@ void CGXCollMapDWordToLong::Remap(F shift) {
 
 void CGXCollMapDWordToLong::InsertKeys(DWORD at, DWORD count) {
   if (count == 0 || IsEmpty()) return;
+  // A key pushed past the largest index leaves the map rather than wrap onto a small one.
   Remap([&](DWORD& key) {
-    if (key >= at) key += count;
+    if (key < at) return true;
+    if ((uint64_t)key + count > 0xFFFFFFFFu) return false;
+    key += count;
     return true;
   });
 }
@@ -84,8 +87,11 @@ void CGXCollMapDWordToLong::MoveKeys(DWORD from, DWORD to, DWORD dest) {
   if (to < from || dest == from || IsEmpty()) return;
   const uint64_t n = (uint64_t)to - from + 1;
   Remap([&](DWORD& key) {
-    if (key >= from && key <= to) key = (DWORD)(dest + (key - from));
-    else if (dest < from && key >= dest && key < from) key = (DWORD)(key + n);
+    if (key >= from && key <= to) {
+      const uint64_t moved = (uint64_t)dest + (key - from);
+      if (moved > 0xFFFFFFFFu) return false;
+      key = (DWORD)moved;
+    } else if (dest < from && key >= dest && key < from) key = (DWORD)(key + n);
     else if (dest > from && key > to && key < dest + n) key = (DWORD)(key - n);
     return true;
   });
@@ -138,7 +144,7 @@ CGXCollMapStringToHandle::~CGXCollMapStringToHandle() { RemoveAll(); }
 
 UINT CGXCollMapStringToHandle::HashKey(LPCTSTR key) {
   UINT h = 0;
-  for (const unsigned char* p = (const unsigned char*)(key ? key : ""); *p; ++p) h = h * 33 + *p;
+  for (const signed char* p = (const signed char*)(key ? key : ""); *p; ++p) h = h * 33 + (UINT)(int)*p;
   return h;
 }
 

@@ -351,8 +351,7 @@ BOOL GXLoadSysColorBitmap(CBitmap& bitmap, LPCTSTR pszResource) {
   if (p && size >= sizeof(BITMAPINFOHEADER)) {
     auto* bih = reinterpret_cast<BITMAPINFOHEADER*>(p);
     const int colors = GXDibNumColors(bih);
-    const size_t offBits = bih->biSize + (size_t)colors * 4;
-    if (offBits <= size) {
+    if (const size_t offBits = PackedDibBitsOffset(p, size)) {
       struct Mapping {
         COLORREF from;
         int sysColor;
@@ -374,9 +373,8 @@ BOOL GXLoadSysColorBitmap(CBitmap& bitmap, LPCTSTR pszResource) {
       if (bih->biBitCount == 24 && bih->biCompression == 0) {
         const size_t stride = ((size_t)bih->biWidth * 3 + 3) & ~(size_t)3;
         const size_t rows = (size_t)std::abs(bih->biHeight);
-        if (bih->biWidth > 0 && offBits + stride * rows <= size)
-          for (size_t y = 0; y < rows; ++y)
-            for (LONG x = 0; x < bih->biWidth; ++x) mapTriple(p + offBits + y * stride + (size_t)x * 3);
+        for (size_t y = 0; y < rows; ++y)
+          for (LONG x = 0; x < bih->biWidth; ++x) mapTriple(p + offBits + y * stride + (size_t)x * 3);
       }
       CDC screen;
       screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);

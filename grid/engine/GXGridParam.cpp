@@ -10,6 +10,7 @@
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Archive.h"
 
+#include <new>
 #include <utility>
 
 IMPLEMENT_SERIAL(CGXGridParam, CObject, 6)
@@ -142,7 +143,15 @@ void CGXGridParam::Serialize(CArchive& ar) {
   }
   // Read into a fresh block so that a failure part-way changes nothing here.
   CGXGridParam loaded;
-  loaded.Load(ar, m_bOwnStylesMap ? nullptr : m_pStylesMap);
+  try {
+    loaded.Load(ar, m_bOwnStylesMap ? nullptr : m_pStylesMap);
+  } catch (const std::bad_alloc&) {
+    // Whatever the archive claims, running out of memory refuses it rather than end the program.
+    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+  } catch (CMemoryException* e) {
+    e->Delete();
+    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+  }
   TakeArchived(loaded);
 }
 

@@ -88,7 +88,22 @@ CString EncodeChoiceList(const CString& list) {
   return CString(std::move(out));
 }
 
-CString DecodeChoiceList(const CString& text) {
+// A value keeps its one-line text as it is; a line break becomes backslash and "n", and a backslash
+// is doubled only where the reader would otherwise take it for the start of one of these.
+CString EncodeValue(const CString& value) {
+  const std::string& in = value.str();
+  std::string out;
+  for (size_t i = 0; i < in.size(); ++i) {
+    const char c = in[i], next = i + 1 < in.size() ? in[i + 1] : 0;
+    if (c == '\r' && next == '\n') continue;
+    if (c == '\r' || c == '\n') out += "\\n";
+    else if (c == '\\' && (next == 'n' || next == '\\' || next == '\r' || next == '\n')) out += "\\\\";
+    else out += c;
+  }
+  return CString(std::move(out));
+}
+
+CString DecodeLineBreaks(const CString& text) {
   const std::string& in = text.str();
   std::string out;
   for (size_t i = 0; i < in.size(); ++i) {
@@ -110,9 +125,11 @@ CString DecodeChoiceList(const CString& text) {
 void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const {
   if (!pszSection) return;
   CAppProfile& app = GXGetAppProfile();
-  auto put = [&](LPCTSTR key, DWORD bit, const CString& value) {
-    app.WriteProfileString(pszSection, key, Has(bit) ? value.GetString() : nullptr);
+  // A value the profile refuses must not leave the entry it had before.
+  auto write = [&](LPCTSTR key, LPCTSTR value) {
+    if (!app.WriteProfileString(pszSection, key, value) && value) app.WriteProfileString(pszSection, key, nullptr);
   };
+  auto put = [&](LPCTSTR key, DWORD bit, const CString& value) { write(key, Has(bit) ? value.GetString() : nullptr); };
   auto num = [](DWORD n) { return CString(FormatString("%lu", n)); };
   auto flag = [&](WORD f) { return num(Flag(f) ? 1 : 0); };
 
@@ -130,11 +147,10 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
   const CGXStylesMap::BaseStyleEntry* base = nullptr;
   if (Has(inclBaseStyle) && pMap) base = pMap->GetBaseStyleEntry(m_nBaseStyle);
   if (base)
-    app.WriteProfileString(pszSection, "BaseStyle",
-                           base->nResourceId ? FormatString("#%lu", (DWORD)base->nResourceId).c_str()
-                                             : base->strName.GetString());
+    write("BaseStyle", base->nResourceId ? FormatString("#%lu", (DWORD)base->nResourceId).c_str()
+                                         : base->strName.GetString());
   else
-    app.WriteProfileString(pszSection, "BaseStyle", nullptr);
+    write("BaseStyle", nullptr);
 
   put("TextColor", inclTextColor,
       CString(FormatString("%d %d %d", GetRValue(m_clrText), GetGValue(m_clrText), GetBValue(m_clrText))));
@@ -143,7 +159,7 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
   put("AllowEnter", inclAllowEnter, flag(flagAllowEnter));
   put("Enabled", inclEnabled, flag(flagEnabled));
   put("TriState", inclTriState, flag(flagTriState));
-  put("Value", inclValue, m_strValue);
+  put("Value", inclValue, EncodeValue(m_strValue));
   CString text;
   if (Has(inclInterior)) m_brInterior.GetDescription(text);
   put("Interior", inclInterior, text);
@@ -152,15 +168,11 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
   else text.Empty();
   put("Font", inclFont, text);
   const bool borders = Has(inclBorders) && m_pBorders;
-  app.WriteProfileString(pszSection, "Borders", borders ? "1" : nullptr);
+  write("Borders", borders ? "1" : nullptr);
   if (borders) {
     for (int i = 0; i < 4; ++i) {
-      if (m_pBorders[i].GetInclude()) {
-        m_pBorders[i].GetDescription(text);
-        app.WriteProfileString(pszSection, kSideKeys[i], text);
-      } else {
-        app.WriteProfileString(pszSection, kSideKeys[i], nullptr);
-      }
+      if (m_pBorders[i].GetInclude()) m_pBorders[i].GetDescription(text);
+      write(kSideKeys[i], m_pBorders[i].GetInclude() ? text.GetString() : nullptr);
     }
   }
   if (m_pUserAttributes) {
@@ -169,7 +181,7 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
       DWORD id;
       CString value;
       m_pUserAttributes->GetNextAssoc(pos, id, value);
-      app.WriteProfileString(pszSection, FormatString("UA%lu", id).c_str(), value);
+      write(FormatString("UA%lu", id).c_str(), EncodeValue(value));
     }
   }
 }
@@ -209,7 +221,7 @@ BOOL CGXStyle::ReadProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) {
   bit("AllowEnter", flagAllowEnter, inclAllowEnter);
   bit("Enabled", flagEnabled, inclEnabled);
   bit("TriState", flagTriState, inclTriState);
-  if (get("Value")) SetValue(s.GetString());
+  if (get("Value")) SetValue(DecodeLineBreaks(s).GetString());
   if (get("BaseStyle")) {
     if (s[0] == '#') {
       WORD id = 0;
@@ -220,7 +232,7 @@ BOOL CGXStyle::ReadProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) {
       if (pMap && pMap->LookupBaseStyleName(s, id)) SetBaseStyle(id);
     }
   }
-  if (get("ChoicesList")) SetChoiceList(DecodeChoiceList(s));
+  if (get("ChoicesList")) SetChoiceList(DecodeLineBreaks(s));
   if (get("Font")) {
     CGXFont font;
     font.ParseDescription(s);
@@ -246,7 +258,7 @@ BOOL CGXStyle::ReadProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) {
       DWORD id;
       CGXStylesMap::UserAttributeEntry* e;
       pMap->GetUserAttributeMap().GetNextAssoc(pos, id, e);
-      if (get(FormatString("UA%lu", id).c_str())) SetUserAttribute(id, s);
+      if (get(FormatString("UA%lu", id).c_str())) SetUserAttribute(id, DecodeLineBreaks(s));
     }
   }
   return TRUE;

@@ -1,6 +1,11 @@
-// The value store read from hostile bytes: a stored size costs nothing until entries fill it, so a
-// few bytes cannot make a load take gigabytes or end the program.
+// The value store and the grid parameter block read from hostile bytes: a stored size costs nothing
+// until entries fill it, so a few bytes cannot make a load take gigabytes or end the program; and
+// running out of memory refuses a load, a store or a structure change instead of ending it.
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXSpanCellPool.h"
+#include "platform/core/FileSystem.h"
+#include "platform/ui/Clipboard.h"
 #include "tests/grid_engine/GridTestUtil.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestKernel.h"
@@ -12,6 +17,7 @@
 #include <cstdlib>
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -90,6 +96,41 @@ std::string LoadAndStoreAgain(const Bytes& bytes) {
   return std::to_string(cause) + (again == bytes ? " same" : " changed");
 }
 
+// A column table of a span pool: the size, then each line's index and entries.
+Bytes SpanTable(DWORD size, const std::vector<std::pair<DWORD, std::vector<DWORD>>>& lines) {
+  return Store([&](CArchive& ar) {
+    ar << WORD(1) << size;
+    for (const auto& [i, entries] : lines) {
+      ar << i;
+      ar.WriteCount(entries.size());
+      for (DWORD e : entries) ar << e;
+    }
+    ar << kEnd;
+  });
+}
+
+// A grid parameter block whose float-cell pool has the given column table and an empty row table.
+Bytes BlockWithSpans(const Bytes& colTable) {
+  CGXGridParam p;
+  p.m_pFloatCellsPool = new CGXSpanCellPool;
+  Bytes b = Store([&](CArchive& ar) { p.Serialize(ar); });
+  const Bytes empty = SpanTable(0, {});
+  auto at = std::search(b.begin(), b.end(), empty.begin(), empty.end());
+  EXPECT_NE(at, b.end());
+  at = b.erase(at, at + (std::ptrdiff_t)empty.size());
+  b.insert(at, colTable.begin(), colTable.end());
+  return b;
+}
+
+CGXSpanCellPool& FloatPool(CGXGridParam& p) { return *static_cast<CGXSpanCellPool*>(p.m_pFloatCellsPool); }
+
+std::string SpanAt(const CGXSpanCellPool& pool, ROWCOL row, ROWCOL col) {
+  CGXRange r = CGXRange().SetCellRange(row, col, row, col);
+  if (!pool.Lookup(row, col, r)) return "-";
+  return std::to_string(r.m_nTop) + "," + std::to_string(r.m_nLeft) + "-" + std::to_string(r.m_nBottom) + "," +
+         std::to_string(r.m_nRight);
+}
+
 }  // namespace
 
 TEST(GridDataArchiveBounds, HugeStoredSizesLoadInLittleTimeAndMemory) {
@@ -104,6 +145,24 @@ TEST(GridDataArchiveBounds, HugeStoredSizesLoadInLittleTimeAndMemory) {
   EXPECT_EQ(cases[0].bytes.size(), 40u);
   EXPECT_EQ(cases[2].bytes.size(), 1020u);
   for (const Case& c : cases) ExpectCheap(Measured([&] { return LoadAndStoreAgain(c.bytes); }), "-1 same", c.name);
+}
+
+TEST(GridParamArchiveBounds, FarSpanLinesLoadInLittleTimeAndMemory) {
+  // Column 2^28 - 1 floats rows 1 and 2; the table also has an empty line 0.
+  const Bytes bytes = BlockWithSpans(SpanTable(kHuge, {{0, {}}, {kHuge - 1, {0, 1, 1}}}));
+  EXPECT_LT(bytes.size(), 256u);
+  const std::string measured = Measured([&] {
+    CGXGridParam p;
+    std::string out = std::to_string(Load(bytes, [&](CArchive& ar) { p.Serialize(ar); }));
+    CGXSpanCellPool& pool = FloatPool(p);
+    out += " " + SpanAt(pool, 2, kHuge - 1);
+    pool.InsertRows(1, 5);
+    out += " " + SpanAt(pool, 7, kHuge - 1) + " " + SpanAt(pool, 2, kHuge - 1);
+    pool.InsertCols(1, 1);  // pushes the far column past the last index
+    out += " " + SpanAt(pool, 7, kHuge - 1);
+    return out;
+  });
+  ExpectCheap(measured, "-1 1,268435455-2,268435455 6,268435455-7,268435455 - -", "far span line");
 }
 
 TEST(GridDataArchiveBounds, SparseArchiveKeepsItsValuesAndSizes) {
@@ -249,6 +308,75 @@ TEST(GridDataArchiveBounds, FailedAllocationRefusesAStructureChangeAndKeepsTheSt
   });
   EXPECT_EQ(measured.substr(0, measured.rfind(';') + 1),
             "insert rows=0 kept;remove rows=1 changed;move rows=1 changed;insert cols=0 kept;");
+}
+
+TEST(GridParamArchiveBounds, RunningOutOfMemoryRefusesTheLoadAndKeepsTheSpansOnAStructureChange) {
+  // Three columns whose rows are spans of two: 32,767 runs each.
+  std::vector<DWORD> rows(65534);
+  for (size_t i = 0; i < rows.size(); ++i) rows[i] = (DWORD)(i | 1);
+  const Bytes bytes = BlockWithSpans(SpanTable(10, {{3, rows}, {4, rows}, {5, rows}}));
+  const std::string measured = Measured([&] {
+    CGXGridParam p;
+    Bytes copy = bytes;  // read in place: the load alone allocates
+    CMemFile file(copy.data(), (UINT)copy.size());
+    CArchive ar(&file, CArchive::load);
+    std::string out = Tight(256, [&] {
+      try {
+        p.Serialize(ar);
+      } catch (CArchiveException* e) {
+        const int cause = e->m_cause;
+        e->Delete();
+        return std::to_string(cause);
+      }
+      return std::string("loaded");
+    });
+    CGXGridParam whole;
+    if (Load(bytes, [&](CArchive& a) { whole.Serialize(a); }) != -1) return out + " refused";
+    CGXSpanCellPool& pool = FloatPool(whole);
+    const std::string before = SpanAt(pool, 5, 3) + " " + SpanAt(pool, 65533, 3);
+    for (auto change : {+[](CGXSpanCellPool& s) { s.InsertRows(1, 7); }, +[](CGXSpanCellPool& s) { s.MoveRows(1, 9, 60000); },
+                        +[](CGXSpanCellPool& s) { s.RemoveRows(2, 2); }}) {
+      out += " " + Tight(64, [&] {
+        change(pool);
+        return std::string("ran");
+      });
+      out += SpanAt(pool, 5, 3) + " " + SpanAt(pool, 65533, 3) == before ? " kept" : " changed";
+    }
+    return out;
+  });
+  EXPECT_EQ(measured.substr(0, measured.rfind(' ', measured.rfind(' ') - 1)),
+            std::to_string(CArchiveException::badIndex) + " ran kept ran kept ran kept")
+      << measured;
+}
+
+TEST(GridDataArchiveBounds, RefusedCellStoreLeavesNoRowArrayNorCount) {
+  CGXStyle big;
+  big.SetValue(std::string(32u << 20, 'x').c_str());
+  const std::string measured = Measured([&] {
+    CGXData d;
+    const BOOL stored = Tight(1024, [&] { return std::to_string(d.StoreStyleAt(7, 3, &big, 2, 0)); }) == "1";
+    return std::to_string(stored) + " " + std::to_string(d.GetCells().GetEntryCount()) + " " +
+           std::to_string(d.GetRowCount()) + "," + std::to_string(d.GetColCount());
+  });
+  EXPECT_EQ(measured.substr(0, measured.find(' ', measured.find(' ', measured.find(' ') + 1) + 1)), "0 0 0,0")
+      << measured;
+}
+
+TEST(GridMemoryBlocks, NoMemoryIsANullHandle) {
+  const std::string measured = Measured([&] {
+    std::string out = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)1 << 30) ? "block" : "null";
+    out += GetLastError() == ERROR_NOT_ENOUGH_MEMORY ? ",no memory" : ",?";
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4);
+    static_cast<BYTE*>(GlobalLock(h))[0] = 9;
+    GlobalUnlock(h);
+    out += GlobalReAlloc(h, (SIZE_T)1 << 30, GMEM_MOVEABLE) ? " grown" : " null";
+    out += GlobalSize(h) == 4 && static_cast<BYTE*>(GlobalLock(h))[0] == 9 ? ",kept" : ",lost";
+    GlobalUnlock(h);
+    GlobalFree(h);
+    return out;
+  });
+  EXPECT_EQ(measured.substr(0, measured.rfind(' ', measured.rfind(' ') - 1)), "null,no memory null,kept")
+      << measured;
 }
 #endif
 

@@ -285,6 +285,29 @@ TEST(GridDib, ReferencesAndPoolCache) {
   EXPECT_EQ(text, "#BMP(\"8\")");
 }
 
+TEST(GridDib, ShortBlocksAreNotDrawn) {
+  // 200 x 200 at 24 bits needs 40 + 600 x 200 bytes; shorter blocks are not read past their end.
+  HGLOBAL full = SolidDib(200, 200, kRed);
+  const SIZE_T need = GlobalSize(full);
+  struct Case {
+    SIZE_T bytes;
+    bool drawn;
+  } cases[] = {{40 + 100, false}, {need - 1, false}, {need, true}};
+  for (const Case& c : cases) {
+    HGLOBAL cut = GlobalAlloc(GMEM_MOVEABLE, c.bytes);
+    std::memcpy(GlobalLock(cut), GlobalLock(full), c.bytes);
+    GlobalUnlock(full);
+    GlobalUnlock(cut);
+    for (int mode : {0, 1, 2}) {
+      Canvas canvas(60, 60);
+      CGXDIB::Draw(&canvas.dc, cut, CRect(0, 0, 60, 60), mode, 0);
+      EXPECT_EQ(!canvas.InkBox().IsRectEmpty(), c.drawn) << c.bytes << " bytes, mode " << mode;
+    }
+    GlobalFree(cut);
+  }
+  GlobalFree(full);
+}
+
 TEST(GridDib, DrawingModes) {
   HGLOBAL dib = SolidDib(100, 50, kRed);
   struct Case {

@@ -196,6 +196,48 @@ TEST(GridStyleProfile, ChoiceListsEscapeLineBreaksAndBackslashes) {
   EXPECT_FALSE(back.ReadProfile(nullptr, nullptr));
 }
 
+TEST(GridStyleProfile, ValuesKeepTheirLinesAndNoRefusedWriteLeavesTheOldEntry) {
+  struct Case {
+    const char* value;
+    const char* stored;
+    const char* back;
+  } cases[] = {
+      {"line1\r\nline2", "line1\\nline2", "line1\r\nline2"},
+      {"a\nb\rc", "a\\nb\\nc", "a\r\nb\r\nc"},  // every line break comes back as CR LF
+      {"C:\\dir\\file\\", "C:\\dir\\file\\", "C:\\dir\\file\\"},
+      {"C:\\new", "C:\\\\new", "C:\\new"},
+      {"a\\\\b\\\r\n", "a\\\\\\b\\\\\\n", "a\\\\b\\\r\n"},
+  };
+  for (bool registry : {false, true}) {
+    ProfileScope scope(registry ? "GridProfileLinesReg" : "GridProfileLinesIni", registry);
+    CAppProfile& app = scope.App();
+    CGXStylesMap map;
+    map.AddUserAttribute(51013);
+    for (const Case& c : cases) {
+      CGXStyle old;
+      old.SetValue("old").SetUserAttribute(51013, "old");
+      old.WriteProfile("Lines", &map);
+      CGXStyle s;
+      s.SetValue(c.value).SetUserAttribute(51013, c.value);
+      s.WriteProfile("Lines", &map);
+      EXPECT_EQ(app.GetProfileString("Lines", "Value"), c.stored) << c.value;
+      EXPECT_EQ(app.GetProfileString("Lines", "UA51013"), c.stored) << c.value;
+      CGXStyle back;
+      back.ReadProfile("Lines", &map);
+      EXPECT_EQ(back.GetValue(), c.back) << c.value;
+      EXPECT_EQ(back.GetUserAttribute(51013), c.back) << c.value;
+    }
+    // A face name with a line break cannot be stored: the earlier font must not read back.
+    CGXStyle arial;
+    arial.SetFont(CGXFont().SetFaceName("Arial"));
+    arial.WriteProfile("Lines", &map);
+    CGXStyle broken;
+    broken.SetFont(CGXFont().SetFaceName("Ari\nal"));
+    broken.WriteProfile("Lines", &map);
+    EXPECT_EQ(app.GetProfileString("Lines", "Font", "none"), "none");
+  }
+}
+
 TEST(GridStyleProfile, RoundTripKeepsWhatTheTextFormsKeep) {
   for (bool registry : {false, true}) {
     ProfileScope scope(registry ? "GridProfileRoundTripReg" : "GridProfileRoundTripIni", registry);
