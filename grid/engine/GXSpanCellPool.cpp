@@ -108,46 +108,55 @@ DWORD CGXRunArray::RunEnd(DWORD i) const {
   return i <= it->second.last ? it->second.last : i;
 }
 
-void CGXRunArray::Fill(DWORD first, DWORD last, DWORD v) {
+namespace {
+
+// Sets first..last of a map of runs (by first index; each with its last index and a value) to v;
+// a null v clears. Equal neighbours join.
+template <class RUN, class V>
+void FillRuns(std::map<DWORD, RUN>& runs, DWORD first, DWORD last, V v) {
   if (last < first) return;
   // Cut the runs that reach into first..last, keeping what lies outside.
-  auto it = m_runs.upper_bound(first);
-  if (it != m_runs.begin()) {
+  auto it = runs.upper_bound(first);
+  if (it != runs.begin()) {
     auto prev = std::prev(it);
     if (prev->second.last >= first) {
-      const Run old = prev->second;
-      if (old.last > last) m_runs.emplace_hint(it, last + 1, old);
+      const RUN old = prev->second;
+      if (old.last > last) runs.emplace_hint(it, last + 1, old);
       if (prev->first < first) prev->second.last = first - 1;
-      else m_runs.erase(prev);
+      else runs.erase(prev);
     }
   }
-  for (it = m_runs.lower_bound(first); it != m_runs.end() && it->first <= last;) {
-    const Run old = it->second;
-    it = m_runs.erase(it);
+  for (it = runs.lower_bound(first); it != runs.end() && it->first <= last;) {
+    const RUN old = it->second;
+    it = runs.erase(it);
     if (old.last > last) {
-      m_runs.emplace_hint(it, last + 1, old);
+      runs.emplace_hint(it, last + 1, old);
       break;
     }
   }
   if (!v) return;
   // Equal neighbours join the new run.
   DWORD end = last;
-  it = last < 0xFFFFFFFFu ? m_runs.find(last + 1) : m_runs.end();
-  if (it != m_runs.end() && it->second.value == v) {
+  it = last < 0xFFFFFFFFu ? runs.find(last + 1) : runs.end();
+  if (it != runs.end() && it->second.value == v) {
     end = it->second.last;
-    it = m_runs.erase(it);
+    it = runs.erase(it);
   } else {
-    it = m_runs.lower_bound(first);
+    it = runs.lower_bound(first);
   }
-  if (it != m_runs.begin()) {
+  if (it != runs.begin()) {
     auto prev = std::prev(it);
     if (prev->second.last + 1 == first && prev->second.value == v) {
       prev->second.last = end;
       return;
     }
   }
-  m_runs.emplace_hint(it, first, Run{end, v});
+  runs.emplace_hint(it, first, RUN{end, v});
 }
+
+}  // namespace
+
+void CGXRunArray::Fill(DWORD first, DWORD last, DWORD v) { FillRuns(m_runs, first, last, v); }
 
 template <class TO, class VALUE>
 CGXRunArray::Runs CGXRunArray::Renumbered(std::initializer_list<DWORD> cuts, TO to, VALUE value) const {
@@ -335,37 +344,49 @@ void CGXSpanCellPool::Serialize(CArchive& ar) {
 // ---- covered-cell pool ----
 
 POSITION CGXCoveredCellPool::Lookup(ROWCOL nRow, ROWCOL nCol) const {
-  if ((INT_PTR)nRow >= m_Rows.GetSize()) return nullptr;
-  const CPtrArray* a = m_Rows.GetAt((INT_PTR)nRow);
-  return a && (INT_PTR)nCol < a->GetSize() ? (POSITION)a->GetAt((INT_PTR)nCol) : nullptr;
+  auto band = m_bands.upper_bound(nRow);
+  if (band == m_bands.begin() || nRow > (--band)->second.last) return nullptr;
+  const auto& cols = band->second.cols;
+  auto run = cols.upper_bound(nCol);
+  if (run == cols.begin() || nCol > (--run)->second.last) return nullptr;
+  return run->second.value;
+}
+
+void CGXCoveredCellPool::CutAt(DWORD row) {
+  auto band = m_bands.lower_bound(row);
+  if (band == m_bands.begin() || (band != m_bands.end() && band->first == row)) return;
+  --band;
+  if (band->second.last < row) return;
+  m_bands.emplace(row, band->second);
+  band->second.last = row - 1;
 }
 
 BOOL CGXCoveredCellPool::SetSpan(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, POSITION pos) {
-  if (nToRow < nRow || nToCol < nCol || nToRow >= kMaxEntries || nToCol >= kMaxEntries) return FALSE;
+  if (nToRow < nRow || nToCol < nCol) return FALSE;
   try {
-    for (ROWCOL row = nRow; row <= nToRow; ++row) {
-      if (!pos && (INT_PTR)row >= m_Rows.GetSize()) break;
-      if ((INT_PTR)row >= m_Rows.GetSize()) m_Rows.SetSize((INT_PTR)row + 1);
-      CPtrArray*& a = m_Rows.ElementAt((INT_PTR)row);
-      if (!a) {
-        if (!pos) continue;
-        a = new CPtrArray;
+    CutAt(nRow);
+    if (nToRow < 0xFFFFFFFFu) CutAt(nToRow + 1);
+    if (pos) {
+      // Rows of the block without a band yet get an empty one.
+      uint64_t next = nRow;
+      for (auto it = m_bands.lower_bound(nRow); it != m_bands.end() && it->first <= nToRow; ++it) {
+        if (it->first > next) m_bands.emplace_hint(it, (DWORD)next, Band{it->first - 1, {}});
+        next = (uint64_t)it->second.last + 1;
       }
-      for (ROWCOL col = nCol; col <= nToCol; ++col) {
-        if (!pos && (INT_PTR)col >= a->GetSize()) break;
-        a->SetAtGrow((INT_PTR)col, (void*)pos);
-      }
+      if (next <= nToRow) m_bands.emplace((DWORD)next, Band{nToRow, {}});
+    }
+    for (auto it = m_bands.lower_bound(nRow); it != m_bands.end() && it->first <= nToRow;) {
+      FillRuns(it->second.cols, nCol, nToCol, pos);
+      it = it->second.cols.empty() ? m_bands.erase(it) : std::next(it);
     }
     return TRUE;
-  } catch (CMemoryException* e) {
-    e->Delete();
   } catch (const std::bad_alloc&) {
   }
   return FALSE;
 }
 
 void CGXCoveredCellPool::RebuildFromList(const CGXRangeList& list) {
-  m_Rows.DeleteAll();
+  m_bands.clear();
   for (POSITION pos = list.GetHeadPosition(); pos;) {
     const POSITION at = pos;
     const CGXRange* r = list.GetNext(pos);

@@ -109,5 +109,21 @@ class CGXCoveredCellPool : public CObject {
   void RebuildFromList(const CGXRangeList& list);
   void Serialize(CArchive&) override {}
 
-  CGXPtrArrayPtrArray m_Rows;
+  // Rows covered alike share a band: by first row, its last row and its runs of columns (by first
+  // column), so a block costs a band and a run however many cells it covers.
+  struct Cols {
+    DWORD last;
+    POSITION value;
+  };
+  struct Band {
+    DWORD last;
+    std::map<DWORD, Cols> cols;
+  };
+  const std::map<DWORD, Band>& GetBands() const { return m_bands; }
+
+ private:
+  // The band that holds `row` and the row before it is cut so that `row` starts a band.
+  void CutAt(DWORD row);
+
+  std::map<DWORD, Band> m_bands;
 };

@@ -165,6 +165,64 @@ TEST(GridParamArchiveBounds, FarSpanLinesLoadInLittleTimeAndMemory) {
   ExpectCheap(measured, "-1 1,268435455-2,268435455 6,268435455-7,268435455 - -", "far span line");
 }
 
+TEST(GridCoveredCells, HugeAndFarBlocksCostABandEach) {
+  const std::string measured = Measured([&] {
+    CGXRangeList list;
+    const POSITION a = list.AddTail(new CGXRange(CGXRange().SetCellRange(2, 3, 100000000, 4000000)));
+    const POSITION b = list.AddTail(new CGXRange(CGXRange().SetCellRange(0x80000000u, 5, 0x80000000u, 6)));
+    const POSITION c = list.AddTail(new CGXRange(CGXRange().SetCellRange(5, 5000000, 5, 5000001)));
+    CGXCoveredCellPool pool;
+    pool.RebuildFromList(list);
+    const struct {
+      ROWCOL row, col;
+    } at[] = {{2, 3}, {100000000, 4000000}, {100000001, 3}, {1, 3}, {0x80000000u, 6}, {5, 5000001}, {5, 4000001}, {55, 3}};
+    auto look = [&] {
+      std::string out;
+      for (const auto& p : at) {
+        const POSITION pos = pool.Lookup(p.row, p.col);
+        out += pos == a ? "a" : pos == b ? "b" : pos == c ? "c" : "-";
+      }
+      return out + std::to_string(pool.GetBands().size());
+    };
+    std::string out = look();
+    pool.SetSpan(50, 3, 60, 4000000, nullptr);
+    out += " " + look();
+    list.DeleteAll();
+    return out;
+  });
+  ExpectCheap(measured, "aa--bc-a4 aa--bc--5", "covered blocks");
+}
+
+// Random fills of a run line against a model of its entries; the archive form is the plain entries.
+TEST(GridSpanRuns, RandomFillsMatchAModelOfTheEntries) {
+  std::mt19937 rng(78);
+  CGXRunArray line;
+  std::map<DWORD, DWORD> model;
+  for (int step = 0; step < 1200; ++step) {
+    const DWORD first = rng() % 60, last = first + rng() % 8, v = rng() % 3 ? rng() % 4 + 1 : 0;
+    line.Fill(first, last, v);
+    for (DWORD i = first; i <= last; ++i)
+      if (v) model[i] = v;
+      else model.erase(i);
+    std::string got, want;
+    for (DWORD i = 0; i < 70; ++i) {
+      got += std::to_string(line.Get(i)) + ":" + std::to_string(line.RunEnd(i)) + " ";
+      DWORD end = i;
+      while (model.count(i) && model.count(end + 1) && model[end + 1] == model[i]) ++end;
+      want += std::to_string(model.count(i) ? model[i] : 0) + ":" + std::to_string(end) + " ";
+    }
+    ASSERT_EQ(got, want) << "step " << step;
+    ASSERT_EQ(line.GetSize(), model.empty() ? 0 : model.rbegin()->first + 1) << "step " << step;
+    if (step % 200 == 0) {
+      const Bytes bytes = Store([&](CArchive& ar) { line.Serialize(ar); });
+      CGXRunArray back;
+      ASSERT_EQ(Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), -1);
+      ASSERT_EQ(Store([&](CArchive& ar) { back.Serialize(ar); }), bytes);
+      ASSERT_EQ(bytes.size(), 2 + 4 * (size_t)line.GetSize());
+    }
+  }
+}
+
 TEST(GridDataArchiveBounds, SparseArchiveKeepsItsValuesAndSizes) {
   // Honest counts of a big, nearly empty table: sizes one past the counts, a few values near the top.
   const DWORD rows = 100000000, cols = 5000000;
