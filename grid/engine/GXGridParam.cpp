@@ -207,9 +207,8 @@ void CGXGridParam::Load(CArchive& ar, const CGXStylesMap* pBorrowedMap) {
   WORD schema = 0;
   ar >> schema;
   if (schema > kSchema) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
-  // This block is fresh: nothing is owned yet.
-  m_RowHeights.RemoveAll();
-  m_ColWidths.RemoveAll();
+  // This block is fresh: nothing is owned yet, and the header sizes it was made with stay unless
+  // the archive sets them, as the size maps are read over what they hold.
   ReadByte(ar, m_bScrollThumbTrack);
   ReadByte(ar, m_bSheetNameEditable);
   ReadByte(ar, m_bReadOnly);

@@ -165,6 +165,31 @@ TEST(GridParamArchiveBounds, FarSpanLinesLoadInLittleTimeAndMemory) {
   ExpectCheap(measured, "-1 1,268435455-2,268435455 6,268435455-7,268435455 - -", "far span line");
 }
 
+TEST(GridParamArchive, SizeMapsAreReadOverTheHeaderSizesOfAFreshBlock) {
+  CGXGridParam src;
+  src.m_RowHeights.RemoveKey(0);
+  src.m_RowHeights[5] = 3000;
+  src.m_ColWidths[0] = 7000;
+  const Bytes bytes = Store([&](CArchive& ar) { src.Serialize(ar); });
+  CGXGridParam back;
+  back.m_RowHeights[9] = 1;  // a loaded block takes the archive's sizes, not what it had
+  ASSERT_EQ(Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), -1);
+  std::string sizes;
+  for (const CGXMapDWordToLong* m : {&back.m_RowHeights, &back.m_ColWidths}) {
+    std::map<DWORD, LONG> sorted;
+    POSITION pos = m->GetStartPosition();
+    while (pos) {
+      DWORD k;
+      LONG v;
+      m->GetNextAssoc(pos, k, v);
+      sorted[k] = v;
+    }
+    for (auto [k, v] : sorted) sizes += std::to_string(k) + "=" + std::to_string(v) + " ";
+    sizes += "/ ";
+  }
+  EXPECT_EQ(sizes, "0=1400 5=3000 / 0=7000 / ");
+}
+
 TEST(GridCoveredCells, HugeAndFarBlocksCostABandEach) {
   const std::string measured = Measured([&] {
     CGXRangeList list;
