@@ -420,7 +420,8 @@ int EnumFontFamilies(HDC, LPCSTR family, FONTENUMPROC proc, LPARAM lParam) {
     tm.tmCharSet = f.charSet;
     tm.tmWeight = FW_NORMAL;
     // The metric's pitch bit is set for variable pitch.
-    tm.tmPitchAndFamily = (BYTE)((f.fixed ? 0 : TMPF_FIXED_PITCH) | (type == TRUETYPE_FONTTYPE ? TMPF_VECTOR | TMPF_TRUETYPE : 0));
+    tm.tmPitchAndFamily =
+        (BYTE)((f.fixed ? 0 : TMPF_FIXED_PITCH) | (type == TRUETYPE_FONTTYPE ? TMPF_VECTOR | TMPF_TRUETYPE : 0));
     result = proc(&lf, &tm, type, lParam);
     if (!result) break;
   }

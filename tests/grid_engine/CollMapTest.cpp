@@ -189,3 +189,23 @@ TEST(GridPrintDevice, DefaultPrinterArchiveAndBadInput) {
   EXPECT_EQ(Load(Bytes(bytes.begin(), bytes.end() - 3), [&](CArchive& ar) { back.Serialize(ar); }),
             CArchiveException::endOfFile);
 }
+
+TEST(GridPrintDevice, ABlockThatCannotBeMadeRaisesAMemoryExceptionAfterBothWereTried) {
+  CGXPrintDevice pd;
+  HGLOBAL names = (HGLOBAL)1, mode = (HGLOBAL)1;
+  pd.GetDeviceCopies(names, mode);  // nothing held: none for either
+  EXPECT_FALSE(names);
+  EXPECT_FALSE(mode);
+  const char mode10[10] = {7};
+  bool thrown = false;
+  try {
+    pd.SetDevice("n", 0xFFFFFFF0u, mode10, 10);
+  } catch (CMemoryException* e) {
+    e->Delete();
+    thrown = true;
+  }
+  EXPECT_TRUE(thrown);
+  EXPECT_FALSE(pd.GetDevNames());
+  ASSERT_TRUE(pd.GetDevMode());
+  EXPECT_EQ(GlobalSize(pd.GetDevMode()), 10u);
+}

@@ -200,7 +200,8 @@ TEST(GridCoveredCells, HugeAndFarBlocksCostABandEach) {
     pool.RebuildFromList(list);
     const struct {
       ROWCOL row, col;
-    } at[] = {{2, 3}, {100000000, 4000000}, {100000001, 3}, {1, 3}, {0x80000000u, 6}, {5, 5000001}, {5, 4000001}, {55, 3}};
+    } at[] = {{2, 3},           {100000000, 4000000}, {100000001, 3}, {1, 3},
+              {0x80000000u, 6}, {5, 5000001},         {5, 4000001},   {55, 3}};
     auto look = [&] {
       std::string out;
       for (const auto& p : at) {
@@ -417,7 +418,8 @@ TEST(GridParamArchiveBounds, RunningOutOfMemoryRefusesTheLoadAndKeepsTheSpansOnA
     if (Load(bytes, [&](CArchive& a) { whole.Serialize(a); }) != -1) return out + " refused";
     CGXSpanCellPool& pool = FloatPool(whole);
     const std::string before = SpanAt(pool, 5, 3) + " " + SpanAt(pool, 65533, 3);
-    for (auto change : {+[](CGXSpanCellPool& s) { s.InsertRows(1, 7); }, +[](CGXSpanCellPool& s) { s.MoveRows(1, 9, 60000); },
+    for (auto change : {+[](CGXSpanCellPool& s) { s.InsertRows(1, 7); },
+                        +[](CGXSpanCellPool& s) { s.MoveRows(1, 9, 60000); },
                         +[](CGXSpanCellPool& s) { s.RemoveRows(2, 2); }}) {
       out += " " + Tight(64, [&] {
         change(pool);

@@ -145,6 +145,17 @@ TEST(GridDrawUtils, WrappingAndHitTesting) {
   EXPECT_EQ(GXHitTestMultiLineText(&c.dc, "ab\ncd", -1, area, DT_WORDBREAK, CPoint(1, lineH + 1)), 3);
   EXPECT_EQ(GXHitTestMultiLineText(&c.dc, "ab\ncd", -1, area, DT_WORDBREAK, CPoint(1, lineH * 3)), -1);
   EXPECT_EQ(GXHitTestMultiLineText(&c.dc, "ab\ncd", -1, area, DT_WORDBREAK, CPoint(140, 1)), -1);
+
+  // Characters of several bytes are never cut: lines break between them, and a hit anywhere on one
+  // gives its first byte.
+  const char* const e4 = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";  // four e-acute
+  const int e = c.dc.GetTextExtent(e4, 2).cx;
+  CRect two(0, 0, 2 * e - 1, lineH * 6);
+  int starts[32], lengths[32];
+  ASSERT_EQ(GXWrapTextLines(&c.dc, e4, -1, two, DT_WORDBREAK, starts, lengths, 32), 2);
+  EXPECT_EQ(std::make_pair(starts[1], lengths[1]), std::make_pair(4, 4));
+  for (int x : {1, e - 1, e + 1, 2 * e - 1})
+    EXPECT_EQ(GXHitTestMultiLineText(&c.dc, e4, -1, area, 0, CPoint(x, 1)), x < e ? 0 : 2) << x;
 }
 
 TEST(GridDrawUtils, ChoiceLists) {
