@@ -324,6 +324,24 @@ static std::string Tight(long slackKiB, const std::function<std::string()>& body
   return result;
 }
 
+// Loads `bytes` into `into` with about `slackKiB` of memory left: the archive exception's cause, or
+// "loaded". The bytes are read in place, so the load alone allocates.
+static std::string LoadTight(const Bytes& bytes, CObject& into, long slackKiB) {
+  Bytes copy = bytes;
+  CMemFile file(copy.data(), (UINT)copy.size());
+  CArchive ar(&file, CArchive::load);
+  return Tight(slackKiB, [&] {
+    try {
+      into.Serialize(ar);
+    } catch (CArchiveException* e) {
+      const int cause = e->m_cause;
+      e->Delete();
+      return std::to_string(cause);
+    }
+    return std::string("loaded");
+  });
+}
+
 TEST(GridDataArchiveBounds, FailedAllocationRefusesTheArchive) {
   // 100,000 row styles, each a back-reference to the first: a copy each, more than the child may take.
   CGXStyle s;
@@ -338,19 +356,7 @@ TEST(GridDataArchiveBounds, FailedAllocationRefusesTheArchive) {
   });
   const std::string measured = Measured([&] {
     CGXData back;
-    Bytes copy = bytes;  // read in place: the load alone allocates
-    CMemFile file(copy.data(), (UINT)copy.size());
-    CArchive ar(&file, CArchive::load);
-    return Tight(256, [&] {
-      try {
-        back.Serialize(ar);
-      } catch (CArchiveException* e) {
-        const int cause = e->m_cause;
-        e->Delete();
-        return std::to_string(cause);
-      }
-      return std::string("loaded");
-    });
+    return LoadTight(bytes, back, 256);
   });
   EXPECT_EQ(measured.substr(0, measured.find(' ')), std::to_string(CArchiveException::badIndex)) << measured;
 }
@@ -401,19 +407,7 @@ TEST(GridParamArchiveBounds, RunningOutOfMemoryRefusesTheLoadAndKeepsTheSpansOnA
   const Bytes bytes = BlockWithSpans(SpanTable(10, {{3, rows}, {4, rows}, {5, rows}}));
   const std::string measured = Measured([&] {
     CGXGridParam p;
-    Bytes copy = bytes;  // read in place: the load alone allocates
-    CMemFile file(copy.data(), (UINT)copy.size());
-    CArchive ar(&file, CArchive::load);
-    std::string out = Tight(256, [&] {
-      try {
-        p.Serialize(ar);
-      } catch (CArchiveException* e) {
-        const int cause = e->m_cause;
-        e->Delete();
-        return std::to_string(cause);
-      }
-      return std::string("loaded");
-    });
+    std::string out = LoadTight(bytes, p, 256);
     CGXGridParam whole;
     if (Load(bytes, [&](CArchive& a) { whole.Serialize(a); }) != -1) return out + " refused";
     CGXSpanCellPool& pool = FloatPool(whole);
