@@ -3,6 +3,7 @@
 
 #include "platform/core/Archive.h"
 
+#include <new>
 #include <vector>
 
 IMPLEMENT_SERIAL(CGXCollMapDWordToLong, CObject, 1)
@@ -45,19 +46,24 @@ void CGXCollMapDWordToLong::GetNextAssoc(POSITION& pos, DWORD& key, LONG& value)
 
 template <class F>
 void CGXCollMapDWordToLong::Remap(F shift) {
-  // Through a temporary map, as the entries come back in its bucket order.
-  CGXHashTable<DWORD, LONG> temp(m_table.GetHashTableSize());
-  POSITION pos = m_table.GetStartPosition();
-  while (pos) {
-    auto* n = m_table.GetNext(pos);
-    DWORD key = n->key;
-    if (shift(key)) temp.Get(key, Hash(key))->value = n->value;
-  }
-  m_table.RemoveAll();
-  pos = temp.GetStartPosition();
-  while (pos) {
-    auto* n = temp.GetNext(pos);
-    m_table.Get(n->key, Hash(n->key))->value = n->value;
+  // Through a temporary map, as the entries come back in its bucket order. Both are made before the
+  // map changes: when memory runs out the shift is refused and the map stays as it was.
+  try {
+    CGXHashTable<DWORD, LONG> temp(m_table.GetHashTableSize());
+    POSITION pos = m_table.GetStartPosition();
+    while (pos) {
+      auto* n = m_table.GetNext(pos);
+      DWORD key = n->key;
+      if (shift(key)) temp.Get(key, Hash(key))->value = n->value;
+    }
+    CGXHashTable<DWORD, LONG> back(m_table.GetHashTableSize());
+    pos = temp.GetStartPosition();
+    while (pos) {
+      auto* n = temp.GetNext(pos);
+      back.Get(n->key, Hash(n->key))->value = n->value;
+    }
+    m_table.Swap(back);
+  } catch (const std::bad_alloc&) {
   }
 }
 

@@ -1,6 +1,7 @@
 // The value store and the grid parameter block read from hostile bytes: a stored size costs nothing
 // until entries fill it, so a few bytes cannot make a load take gigabytes or end the program; and
 // running out of memory refuses a load, a store or a structure change instead of ending it.
+#include "grid/engine/GXCollMap.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXSpanCellPool.h"
@@ -426,6 +427,27 @@ TEST(GridParamArchiveBounds, RunningOutOfMemoryRefusesTheLoadAndKeepsTheSpansOnA
   EXPECT_EQ(measured.substr(0, measured.rfind(' ', measured.rfind(' ') - 1)),
             std::to_string(CArchiveException::badIndex) + " ran kept ran kept ran kept")
       << measured;
+}
+
+TEST(GridMaps, AShiftThatRunsOutOfMemoryIsRefusedAndKeepsTheMap) {
+  const std::string measured = Measured([&] {
+    CGXMapDWordToLong m;
+    for (DWORD k = 0; k < 100000; ++k) m[k] = (LONG)k;
+    std::string out;
+    for (auto shift : {+[](CGXMapDWordToLong& s) { s.InsertKeys(0, 1); },
+                       +[](CGXMapDWordToLong& s) { s.RemoveKeys(5, 5); },
+                       +[](CGXMapDWordToLong& s) { s.MoveKeys(1, 2, 50000); }}) {
+      out += Tight(64, [&] {
+        shift(m);
+        return std::string("ran");
+      });
+      LONG v5 = -1, vLast = -1;
+      const bool kept = m.GetCount() == 100000 && m.Lookup(5, v5) && v5 == 5 && m.Lookup(99999, vLast) && vLast == 99999;
+      out += kept ? " kept;" : " changed;";
+    }
+    return out;
+  });
+  EXPECT_EQ(measured.substr(0, measured.rfind(';') + 1), "ran kept;ran kept;ran kept;") << measured;
 }
 
 TEST(GridDataArchiveBounds, RefusedCellStoreLeavesNoRowArrayNorCount) {
