@@ -238,6 +238,17 @@ void Pack(CByteArray& bits, const std::vector<bool>& v) {
     if (v[i]) bits[(INT_PTR)(i / 8)] |= (BYTE)(1u << (i % 8));
 }
 
+// Runs a change of the bits on an unpacked copy: when memory runs out it is refused and the bits
+// stay as they were.
+template <class F>
+void ChangeBits(CByteArray& bits, F change) {
+  try {
+    std::vector<bool> v = Unpack(bits);
+    if (change(v)) Pack(bits, v);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 }  // namespace
 
 BOOL GXGetBit(const CByteArray& bits, DWORD index) {
@@ -262,27 +273,30 @@ BOOL GXSetBit(CByteArray& bits, DWORD index, BOOL value) {
 
 void GXInsertBits(CByteArray& bits, DWORD at, DWORD count) {
   if (count == 0 || (INT_PTR)(at / 8) >= bits.GetSize()) return;  // nothing set at or after `at`
-  std::vector<bool> v = Unpack(bits);
-  v.insert(v.begin() + at, count, false);
-  Pack(bits, v);
+  ChangeBits(bits, [&](std::vector<bool>& v) {
+    v.insert(v.begin() + at, count, false);
+    return true;
+  });
 }
 
 void GXRemoveBits(CByteArray& bits, DWORD from, DWORD to) {
-  std::vector<bool> v = Unpack(bits);
-  if (to < from || from >= v.size()) return;
-  const size_t end = std::min<size_t>((size_t)to + 1, v.size());
-  v.erase(v.begin() + from, v.begin() + end);
-  Pack(bits, v);
+  ChangeBits(bits, [&](std::vector<bool>& v) {
+    if (to < from || from >= v.size()) return false;
+    const size_t end = std::min<size_t>((size_t)to + 1, v.size());
+    v.erase(v.begin() + from, v.begin() + end);
+    return true;
+  });
 }
 
 void GXMoveBits(CByteArray& bits, DWORD from, DWORD to, DWORD dest) {
   if (to < from || dest == from) return;
-  std::vector<bool> v = Unpack(bits);
-  const size_t n = (size_t)to - from + 1;
-  v.resize(std::max(v.size(), (size_t)std::max(to, dest) + n), false);
-  std::vector<bool> band(v.begin() + from, v.begin() + from + n);
-  v.erase(v.begin() + from, v.begin() + from + n);
-  v.insert(v.begin() + dest, band.begin(), band.end());
-  while (!v.empty() && !v.back()) v.pop_back();
-  Pack(bits, v);
+  ChangeBits(bits, [&](std::vector<bool>& v) {
+    const size_t n = (size_t)to - from + 1;
+    v.resize(std::max(v.size(), (size_t)std::max(to, dest) + n), false);
+    std::vector<bool> band(v.begin() + from, v.begin() + from + n);
+    v.erase(v.begin() + from, v.begin() + from + n);
+    v.insert(v.begin() + dest, band.begin(), band.end());
+    while (!v.empty() && !v.back()) v.pop_back();
+    return true;
+  });
 }

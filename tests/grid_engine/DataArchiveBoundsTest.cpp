@@ -429,7 +429,7 @@ TEST(GridParamArchiveBounds, RunningOutOfMemoryRefusesTheLoadAndKeepsTheSpansOnA
       << measured;
 }
 
-TEST(GridMaps, AShiftThatRunsOutOfMemoryIsRefusedAndKeepsTheMap) {
+TEST(GridMaps, AShiftThatRunsOutOfMemoryIsRefusedAndKeepsTheMapOrBits) {
   const std::string measured = Measured([&] {
     CGXMapDWordToLong m;
     for (DWORD k = 0; k < 100000; ++k) m[k] = (LONG)k;
@@ -445,9 +445,21 @@ TEST(GridMaps, AShiftThatRunsOutOfMemoryIsRefusedAndKeepsTheMap) {
       const bool kept = m.GetCount() == 100000 && m.Lookup(5, v5) && v5 == 5 && m.Lookup(99999, vLast) && vLast == 99999;
       out += kept ? " kept;" : " changed;";
     }
+    // Hidden rows: a bit set far out, shifted by more than the memory left holds.
+    CByteArray bits;
+    GXSetBit(bits, 100000, TRUE);
+    for (auto shift : {+[](CByteArray& b) { GXInsertBits(b, 0, 0x7FFFFFFF); },
+                       +[](CByteArray& b) { GXMoveBits(b, 0, 0x10000000, 0x70000000); }}) {
+      out += Tight(64, [&] {
+        shift(bits);
+        return std::string("ran");
+      });
+      out += bits.GetSize() == 12501 && GXGetBit(bits, 100000) ? " kept;" : " changed;";
+    }
     return out;
   });
-  EXPECT_EQ(measured.substr(0, measured.rfind(';') + 1), "ran kept;ran kept;ran kept;") << measured;
+  EXPECT_EQ(measured.substr(0, measured.rfind(';') + 1), "ran kept;ran kept;ran kept;ran kept;ran kept;")
+      << measured;
 }
 
 TEST(GridDataArchiveBounds, RefusedCellStoreLeavesNoRowArrayNorCount) {
