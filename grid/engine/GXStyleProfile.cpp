@@ -88,38 +88,6 @@ CString EncodeChoiceList(const CString& list) {
   return CString(std::move(out));
 }
 
-// A value keeps its one-line text as it is; a line break becomes backslash and "n", and a backslash
-// is doubled only where the reader would otherwise take it for the start of one of these.
-CString EncodeValue(const CString& value) {
-  const std::string& in = value.str();
-  std::string out;
-  for (size_t i = 0; i < in.size(); ++i) {
-    const char c = in[i], next = i + 1 < in.size() ? in[i + 1] : 0;
-    if (c == '\r' && next == '\n') continue;
-    if (c == '\r' || c == '\n') out += "\\n";
-    else if (c == '\\' && (next == 'n' || next == '\\' || next == '\r' || next == '\n')) out += "\\\\";
-    else out += c;
-  }
-  return CString(std::move(out));
-}
-
-CString DecodeLineBreaks(const CString& text) {
-  const std::string& in = text.str();
-  std::string out;
-  for (size_t i = 0; i < in.size(); ++i) {
-    if (in[i] == '\\' && i + 1 < in.size() && in[i + 1] == '\\') {
-      out += '\\';
-      ++i;
-    } else if (in[i] == '\\' && i + 1 < in.size() && in[i + 1] == 'n') {
-      out += "\r\n";
-      ++i;
-    } else {
-      out += in[i];
-    }
-  }
-  return CString(std::move(out));
-}
-
 }  // namespace
 
 void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const {
@@ -159,7 +127,7 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
   put("AllowEnter", inclAllowEnter, flag(flagAllowEnter));
   put("Enabled", inclEnabled, flag(flagEnabled));
   put("TriState", inclTriState, flag(flagTriState));
-  put("Value", inclValue, EncodeValue(m_strValue));
+  put("Value", inclValue, GXEncodeProfileValue(m_strValue));
   CString text;
   if (Has(inclInterior)) m_brInterior.GetDescription(text);
   put("Interior", inclInterior, text);
@@ -181,7 +149,7 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
       DWORD id;
       CString value;
       m_pUserAttributes->GetNextAssoc(pos, id, value);
-      write(FormatString("UA%lu", id).c_str(), EncodeValue(value));
+      write(FormatString("UA%lu", id).c_str(), GXEncodeProfileValue(value));
     }
   }
 }
@@ -221,7 +189,7 @@ BOOL CGXStyle::ReadProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) {
   bit("AllowEnter", flagAllowEnter, inclAllowEnter);
   bit("Enabled", flagEnabled, inclEnabled);
   bit("TriState", flagTriState, inclTriState);
-  if (get("Value")) SetValue(DecodeLineBreaks(s).GetString());
+  if (get("Value")) SetValue(GXDecodeProfileValue(s).GetString());
   if (get("BaseStyle")) {
     if (s[0] == '#') {
       WORD id = 0;
@@ -232,7 +200,7 @@ BOOL CGXStyle::ReadProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) {
       if (pMap && pMap->LookupBaseStyleName(s, id)) SetBaseStyle(id);
     }
   }
-  if (get("ChoicesList")) SetChoiceList(DecodeLineBreaks(s));
+  if (get("ChoicesList")) SetChoiceList(GXDecodeProfileValue(s));
   if (get("Font")) {
     CGXFont font;
     font.ParseDescription(s);
@@ -258,7 +226,7 @@ BOOL CGXStyle::ReadProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) {
       DWORD id;
       CGXStylesMap::UserAttributeEntry* e;
       pMap->GetUserAttributeMap().GetNextAssoc(pos, id, e);
-      if (get(FormatString("UA%lu", id).c_str())) SetUserAttribute(id, DecodeLineBreaks(s));
+      if (get(FormatString("UA%lu", id).c_str())) SetUserAttribute(id, GXDecodeProfileValue(s));
     }
   }
   return TRUE;

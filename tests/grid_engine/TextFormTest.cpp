@@ -1,5 +1,6 @@
 // One-line text forms of pens, brushes and fonts, and a style's profile entries.
 #include "grid/engine/GXProfile.h"
+#include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStyle.h"
 #include "grid/engine/GXStylesMap.h"
 #include "grid/engine/GXTextForms.h"
@@ -227,6 +228,18 @@ TEST(GridStyleProfile, ValuesKeepTheirLinesAndNoRefusedWriteLeavesTheOldEntry) {
       EXPECT_EQ(back.GetValue(), c.back) << c.value;
       EXPECT_EQ(back.GetUserAttribute(51013), c.back) << c.value;
     }
+    // User properties of the grid keep their lines the same way.
+    CGXProperties props;
+    CGXStyle line;
+    props.AddUserProperty(51013, line.SetValue("old"));
+    props.SetSection("Lines");
+    props.WriteProfile();
+    props.AddUserProperty(51013, line.SetValue("line1\r\nline2"));
+    props.WriteProfile();
+    EXPECT_EQ(app.GetProfileString("Lines", "UP51013"), "line1\\nline2");
+    props.AddUserProperty(51013, line.SetValue(""));
+    ASSERT_TRUE(props.ReadProfile());
+    EXPECT_EQ(props.GetUserProperty(51013)->GetValue(), "line1\r\nline2");
     // A face name with a line break cannot be stored: the earlier font must not read back.
     CGXStyle arial;
     arial.SetFont(CGXFont().SetFaceName("Arial"));
