@@ -3,6 +3,7 @@
 
 #include "platform/core/Archive.h"
 
+#include <new>
 #include <vector>
 
 IMPLEMENT_SERIAL(CGXCollMapDWordToLong, CObject, 1)
@@ -45,26 +46,34 @@ void CGXCollMapDWordToLong::GetNextAssoc(POSITION& pos, DWORD& key, LONG& value)
 
 template <class F>
 void CGXCollMapDWordToLong::Remap(F shift) {
-  // Through a temporary map, as the entries come back in its bucket order.
-  CGXHashTable<DWORD, LONG> temp(m_table.GetHashTableSize());
-  POSITION pos = m_table.GetStartPosition();
-  while (pos) {
-    auto* n = m_table.GetNext(pos);
-    DWORD key = n->key;
-    if (shift(key)) temp.Get(key, Hash(key))->value = n->value;
-  }
-  m_table.RemoveAll();
-  pos = temp.GetStartPosition();
-  while (pos) {
-    auto* n = temp.GetNext(pos);
-    m_table.Get(n->key, Hash(n->key))->value = n->value;
+  // Through a temporary map, as the entries come back in its bucket order. Both are made before the
+  // map changes: when memory runs out the shift is refused and the map stays as it was.
+  try {
+    CGXHashTable<DWORD, LONG> temp(m_table.GetHashTableSize());
+    POSITION pos = m_table.GetStartPosition();
+    while (pos) {
+      auto* n = m_table.GetNext(pos);
+      DWORD key = n->key;
+      if (shift(key)) temp.Get(key, Hash(key))->value = n->value;
+    }
+    CGXHashTable<DWORD, LONG> back(m_table.GetHashTableSize());
+    pos = temp.GetStartPosition();
+    while (pos) {
+      auto* n = temp.GetNext(pos);
+      back.Get(n->key, Hash(n->key))->value = n->value;
+    }
+    m_table.Swap(back);
+  } catch (const std::bad_alloc&) {
   }
 }
 
 void CGXCollMapDWordToLong::InsertKeys(DWORD at, DWORD count) {
   if (count == 0 || IsEmpty()) return;
+  // A key pushed past the largest index leaves the map rather than wrap onto a small one.
   Remap([&](DWORD& key) {
-    if (key >= at) key += count;
+    if (key < at) return true;
+    if ((uint64_t)key + count > 0xFFFFFFFFu) return false;
+    key += count;
     return true;
   });
 }
@@ -84,8 +93,11 @@ void CGXCollMapDWordToLong::MoveKeys(DWORD from, DWORD to, DWORD dest) {
   if (to < from || dest == from || IsEmpty()) return;
   const uint64_t n = (uint64_t)to - from + 1;
   Remap([&](DWORD& key) {
-    if (key >= from && key <= to) key = (DWORD)(dest + (key - from));
-    else if (dest < from && key >= dest && key < from) key = (DWORD)(key + n);
+    if (key >= from && key <= to) {
+      const uint64_t moved = (uint64_t)dest + (key - from);
+      if (moved > 0xFFFFFFFFu) return false;
+      key = (DWORD)moved;
+    } else if (dest < from && key >= dest && key < from) key = (DWORD)(key + n);
     else if (dest > from && key > to && key < dest + n) key = (DWORD)(key - n);
     return true;
   });
@@ -138,7 +150,7 @@ CGXCollMapStringToHandle::~CGXCollMapStringToHandle() { RemoveAll(); }
 
 UINT CGXCollMapStringToHandle::HashKey(LPCTSTR key) {
   UINT h = 0;
-  for (const unsigned char* p = (const unsigned char*)(key ? key : ""); *p; ++p) h = h * 33 + *p;
+  for (const signed char* p = (const signed char*)(key ? key : ""); *p; ++p) h = h * 33 + (UINT)(int)*p;
   return h;
 }
 
@@ -226,6 +238,17 @@ void Pack(CByteArray& bits, const std::vector<bool>& v) {
     if (v[i]) bits[(INT_PTR)(i / 8)] |= (BYTE)(1u << (i % 8));
 }
 
+// Runs a change of the bits on an unpacked copy: when memory runs out it is refused and the bits
+// stay as they were.
+template <class F>
+void ChangeBits(CByteArray& bits, F change) {
+  try {
+    std::vector<bool> v = Unpack(bits);
+    if (change(v)) Pack(bits, v);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 }  // namespace
 
 BOOL GXGetBit(const CByteArray& bits, DWORD index) {
@@ -250,27 +273,30 @@ BOOL GXSetBit(CByteArray& bits, DWORD index, BOOL value) {
 
 void GXInsertBits(CByteArray& bits, DWORD at, DWORD count) {
   if (count == 0 || (INT_PTR)(at / 8) >= bits.GetSize()) return;  // nothing set at or after `at`
-  std::vector<bool> v = Unpack(bits);
-  v.insert(v.begin() + at, count, false);
-  Pack(bits, v);
+  ChangeBits(bits, [&](std::vector<bool>& v) {
+    v.insert(v.begin() + at, count, false);
+    return true;
+  });
 }
 
 void GXRemoveBits(CByteArray& bits, DWORD from, DWORD to) {
-  std::vector<bool> v = Unpack(bits);
-  if (to < from || from >= v.size()) return;
-  const size_t end = std::min<size_t>((size_t)to + 1, v.size());
-  v.erase(v.begin() + from, v.begin() + end);
-  Pack(bits, v);
+  ChangeBits(bits, [&](std::vector<bool>& v) {
+    if (to < from || from >= v.size()) return false;
+    const size_t end = std::min<size_t>((size_t)to + 1, v.size());
+    v.erase(v.begin() + from, v.begin() + end);
+    return true;
+  });
 }
 
 void GXMoveBits(CByteArray& bits, DWORD from, DWORD to, DWORD dest) {
   if (to < from || dest == from) return;
-  std::vector<bool> v = Unpack(bits);
-  const size_t n = (size_t)to - from + 1;
-  v.resize(std::max(v.size(), (size_t)std::max(to, dest) + n), false);
-  std::vector<bool> band(v.begin() + from, v.begin() + from + n);
-  v.erase(v.begin() + from, v.begin() + from + n);
-  v.insert(v.begin() + dest, band.begin(), band.end());
-  while (!v.empty() && !v.back()) v.pop_back();
-  Pack(bits, v);
+  ChangeBits(bits, [&](std::vector<bool>& v) {
+    const size_t n = (size_t)to - from + 1;
+    v.resize(std::max(v.size(), (size_t)std::max(to, dest) + n), false);
+    std::vector<bool> band(v.begin() + from, v.begin() + from + n);
+    v.erase(v.begin() + from, v.begin() + from + n);
+    v.insert(v.begin() + dest, band.begin(), band.end());
+    while (!v.empty() && !v.back()) v.pop_back();
+    return true;
+  });
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 // Iteration follows the buckets and, inside a bucket, the chain (newest first), which is also the
 // archive order. A side index finds a key in constant time however long the chains grow, since
@@ -72,6 +73,11 @@ class CGXHashTable {
       m_pHashTable = nullptr;
     }
     m_index.clear();
+  }
+  void Swap(CGXHashTable& other) noexcept {
+    std::swap(m_pHashTable, other.m_pHashTable);
+    std::swap(m_nHashTableSize, other.m_nHashTableSize);
+    m_index.swap(other.m_index);
   }
   // Entries are dropped; the new size holds from the next insertion on.
   void InitHashTable(UINT size) {

@@ -3,6 +3,7 @@
 
 #include "grid/engine/GXDrawUtils.h"
 #include "platform/core/Format.h"
+#include "platform/gdi/PackedDib.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -103,8 +104,8 @@ void CGXDIB::Draw(CDC* pDC, HGLOBAL hDIB, CRect rect, int nMode, UINT nFlags, LP
   const BYTE* p = static_cast<const BYTE*>(GlobalLock(hDIB));
   if (!p) return;
   const auto* bih = reinterpret_cast<const BITMAPINFOHEADER*>(p);
-  const size_t offBits = bih->biSize + (size_t)info.colors * 4;
-  if (offBits < GlobalSize(hDIB)) {
+  // A block cut short of its last scan line is not drawn at all.
+  if (const size_t offBits = PackedDibBitsOffset(p, GlobalSize(hDIB))) {
     // DIB rows count from the bottom.
     const int ySrc = bih->biHeight > 0 ? info.height - src.bottom : src.top;
     pDC->StretchDIBits(rect.left, rect.top, rect.Width(), rect.Height(), src.left, ySrc, src.Width(), src.Height(),

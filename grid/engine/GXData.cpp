@@ -574,40 +574,44 @@ BOOL CGXData::StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle,
 }
 
 BOOL CGXData::StoreStyleAt(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType) {
-  if (nRow > m_nRows) m_nRows = nRow;
-  if (nCol > m_nCols) m_nCols = nCol;
-  CGXStylePtrArray* array;
-  INT_PTR index;
+  // What can fail comes before anything changes: a refused store leaves no trace, not even a row
+  // array or a grown count.
   try {
+    CGXStylePtrArray* array;
+    INT_PTR index;
+    std::unique_ptr<CGXStylePtrArray> newRow;
     if (nType == -1) {
       array = nRow ? &m_apRowBaseStyle : &m_apColBaseStyle;
       index = nRow ? nRow : nCol;
     } else {
       array = m_apapCellStyle.GetRow(nRow);
       index = nCol;
-      if (!array) {
-        if (!pStyle || mode == 3) return TRUE;
-        auto row = std::make_unique<CGXStylePtrArray>();
-        m_apapCellStyle.SetEntry(nRow, row.get());
-        array = row.release();
+      if (!array && pStyle && mode != 3) {
+        newRow = std::make_unique<CGXStylePtrArray>();
+        array = newRow.get();
       }
     }
-    CGXStyle* stored = array->GetStyle(index);
-    if (!pStyle) {
-      if (stored) {
+    if (CGXStyle* stored = array ? array->GetStyle(index) : nullptr) {
+      if (!pStyle) {
         array->SetEntry(index, nullptr);
         delete stored;
+      } else {
+        stored->ChangeStyle(*pStyle, mode);
       }
-    } else if (stored) {
-      stored->ChangeStyle(*pStyle, mode);
-    } else if (mode != 3) {
+    } else if (pStyle && mode != 3) {
       std::unique_ptr<CGXStyle> copy(pStyle->Clone());
       array->SetEntry(index, copy.get());
       copy.release();
+      if (newRow) {
+        m_apapCellStyle.SetEntry(nRow, newRow.get());
+        newRow.release();
+      }
     }
   } catch (const std::bad_alloc&) {
     return FALSE;
   }
+  if (nRow > m_nRows) m_nRows = nRow;
+  if (nCol > m_nCols) m_nCols = nCol;
   return TRUE;
 }
 

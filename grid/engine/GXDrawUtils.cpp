@@ -20,6 +20,36 @@ int Extent(CDC* dc, LPCTSTR s, int n) { return n > 0 ? dc->GetTextExtent(s, n).c
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+// Bytes of the UTF-8 sequence a lead byte starts; 0 for a byte that starts none.
+int SequenceBytes(unsigned char c) {
+  if (c < 0x80) return 1;
+  if (c < 0xC2) return 0;
+  return c < 0xE0 ? 2 : c < 0xF0 ? 3 : c <= 0xF4 ? 4 : 0;
+}
+
+// The drawing layer reads a text as UTF-8 when it is valid UTF-8, else a byte a character; lines and
+// hits must then step by whole characters.
+struct Chars {
+  LPCTSTR text;
+  int len;
+  bool utf8 = true;
+  Chars(LPCTSTR t, int n) : text(t), len(n) {
+    for (int i = 0; i < len && utf8;) {
+      const int k = SequenceBytes((unsigned char)text[i]);
+      utf8 = k > 0 && i + k <= len;
+      for (int j = 1; utf8 && j < k; ++j) utf8 = ((unsigned char)text[i + j] & 0xC0) == 0x80;
+      i += k ? k : 1;
+    }
+  }
+  // Where the character after the one at i starts.
+  int Next(int i) const { return utf8 ? std::min(len, i + std::max(1, SequenceBytes((unsigned char)text[i]))) : i + 1; }
+  // The first byte of the character that holds byte i.
+  int Start(int i) const {
+    while (utf8 && i > 0 && ((unsigned char)text[i] & 0xC0) == 0x80) --i;
+    return i;
+  }
+};
+
 int LineHeight(CDC* dc, TEXTMETRIC& tm) {
   std::memset(&tm, 0, sizeof(tm));
   dc->GetTextMetrics(&tm);
@@ -43,6 +73,7 @@ int GXWrapTextLines(CDC* pDC, LPCTSTR pszText, int nLength, CRect& rect, UINT nF
                     int nMaxLines) {
   if (!pDC || !pszText || nMaxLines <= 0) return 0;
   const int len = nLength < 0 ? (int)std::strlen(pszText) : nLength;
+  const Chars chars(pszText, len);
   const int width = rect.right - rect.left + 1;
   TEXTMETRIC tm;
   const int lineH = LineHeight(pDC, tm);
@@ -70,7 +101,8 @@ int GXWrapTextLines(CDC* pDC, LPCTSTR pszText, int nLength, CRect& rect, UINT nF
       }
       if (pos == start || last) {
         // Too wide on its own, or the last line: as many characters as fit, at least one.
-        while (pos < end && (pos == start || Extent(pDC, pszText + start, pos + 1 - start) <= width)) ++pos;
+        while (pos < end && (pos == start || Extent(pDC, pszText + start, chars.Next(pos) - start) <= width))
+          pos = chars.Next(pos);
       }
       break;
     }
@@ -119,10 +151,11 @@ void GXDrawMultiLineText(CDC* pDC, LPCTSTR pszText, int nLength, CRect rect, UIN
   for (int i = 0; i < n; ++i, y += lineH) {
     LPCTSTR s = pszText + starts[i];
     const int x = AlignedX(pDC, rect, s, lengths[i], nFlags);
-    if (lengths[i] == 1 && Extent(pDC, s, 1) > rect.right - rect.left) {
+    const bool oneChar = lengths[i] > 0 && Chars(s, lengths[i]).Next(0) == lengths[i];
+    if (oneChar && Extent(pDC, s, lengths[i]) > rect.right - rect.left) {
       const int state = pDC->SaveDC();
       pDC->IntersectClipRect(&rect);
-      pDC->TextOut(x, y, s, 1);
+      pDC->TextOut(x, y, s, lengths[i]);
       pDC->RestoreDC(state);
     } else {
       pDC->TextOut(x, y, s, lengths[i]);
@@ -145,11 +178,12 @@ int GXHitTestMultiLineText(CDC* pDC, LPCTSTR pszText, int nLength, CRect rect, U
   LPCTSTR s = pszText + starts[line];
   const int x0 = AlignedX(pDC, rect, s, lengths[line], nFlags);
   if (pt.x < x0 - margin) return -1;
-  for (int i = 0; i < lengths[line]; ++i) {
-    if (x0 + Extent(pDC, s, i + 1) > pt.x) return starts[line] + i;
+  const Chars chars(s, lengths[line]);
+  for (int i = 0; i < lengths[line]; i = chars.Next(i)) {
+    if (x0 + Extent(pDC, s, chars.Next(i)) > pt.x) return starts[line] + i;
   }
   if (pt.x > x0 + Extent(pDC, s, lengths[line]) + margin) return -1;
-  return starts[line] + std::max(0, lengths[line] - 1);
+  return starts[line] + chars.Start(std::max(0, lengths[line] - 1));
 }
 
 // ---- frames and fills ----------------------------------------------------------------------------------
@@ -351,8 +385,7 @@ BOOL GXLoadSysColorBitmap(CBitmap& bitmap, LPCTSTR pszResource) {
   if (p && size >= sizeof(BITMAPINFOHEADER)) {
     auto* bih = reinterpret_cast<BITMAPINFOHEADER*>(p);
     const int colors = GXDibNumColors(bih);
-    const size_t offBits = bih->biSize + (size_t)colors * 4;
-    if (offBits <= size) {
+    if (const size_t offBits = PackedDibBitsOffset(p, size)) {
       struct Mapping {
         COLORREF from;
         int sysColor;
@@ -374,9 +407,8 @@ BOOL GXLoadSysColorBitmap(CBitmap& bitmap, LPCTSTR pszResource) {
       if (bih->biBitCount == 24 && bih->biCompression == 0) {
         const size_t stride = ((size_t)bih->biWidth * 3 + 3) & ~(size_t)3;
         const size_t rows = (size_t)std::abs(bih->biHeight);
-        if (bih->biWidth > 0 && offBits + stride * rows <= size)
-          for (size_t y = 0; y < rows; ++y)
-            for (LONG x = 0; x < bih->biWidth; ++x) mapTriple(p + offBits + y * stride + (size_t)x * 3);
+        for (size_t y = 0; y < rows; ++y)
+          for (LONG x = 0; x < bih->biWidth; ++x) mapTriple(p + offBits + y * stride + (size_t)x * 3);
       }
       CDC screen;
       screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);

@@ -10,6 +10,7 @@
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Archive.h"
 
+#include <new>
 #include <utility>
 
 IMPLEMENT_SERIAL(CGXGridParam, CObject, 6)
@@ -142,7 +143,15 @@ void CGXGridParam::Serialize(CArchive& ar) {
   }
   // Read into a fresh block so that a failure part-way changes nothing here.
   CGXGridParam loaded;
-  loaded.Load(ar, m_bOwnStylesMap ? nullptr : m_pStylesMap);
+  try {
+    loaded.Load(ar, m_bOwnStylesMap ? nullptr : m_pStylesMap);
+  } catch (const std::bad_alloc&) {
+    // Whatever the archive claims, running out of memory refuses it rather than end the program.
+    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+  } catch (CMemoryException* e) {
+    e->Delete();
+    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+  }
   TakeArchived(loaded);
 }
 
@@ -198,9 +207,8 @@ void CGXGridParam::Load(CArchive& ar, const CGXStylesMap* pBorrowedMap) {
   WORD schema = 0;
   ar >> schema;
   if (schema > kSchema) AfxThrowArchiveException(CArchiveException::badSchema, ar.m_strFileName);
-  // This block is fresh: nothing is owned yet.
-  m_RowHeights.RemoveAll();
-  m_ColWidths.RemoveAll();
+  // This block is fresh: nothing is owned yet, and the header sizes it was made with stay unless
+  // the archive sets them, as the size maps are read over what they hold.
   ReadByte(ar, m_bScrollThumbTrack);
   ReadByte(ar, m_bSheetNameEditable);
   ReadByte(ar, m_bReadOnly);

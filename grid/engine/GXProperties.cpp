@@ -2,6 +2,7 @@
 #include "grid/engine/GXProperties.h"
 
 #include "grid/engine/GXProfile.h"
+#include "grid/engine/GXTextForms.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Format.h"
@@ -233,8 +234,10 @@ void CGXProperties::WriteProfile() const {
     void* p;
     m_UserPropertiesMap.GetNextAssoc(pos, id, p);
     const auto* prop = static_cast<const UserProperty*>(p);
-    app.WriteProfileString(sec, FormatString("UP%u", (unsigned)id).c_str(),
-                           prop->pStyle ? prop->pStyle->GetValue().GetString() : "");
+    // A value the profile refuses must not leave the entry it had before.
+    const std::string key = FormatString("UP%u", (unsigned)id);
+    if (!app.WriteProfileString(sec, key.c_str(), prop->pStyle ? GXEncodeProfileValue(prop->pStyle->GetValue()) : ""))
+      app.WriteProfileString(sec, key.c_str(), nullptr);
   }
   for (const PrintEntry& e : kPrintEntries) num(e.name, this->*e.field);
   app.WriteProfileString(
@@ -275,7 +278,8 @@ BOOL CGXProperties::ReadProfile() {
     m_UserPropertiesMap.GetNextAssoc(pos, id, p);
     auto* prop = static_cast<UserProperty*>(p);
     CString s;
-    if (prop->pStyle && text(FormatString("UP%u", (unsigned)id).c_str(), s)) prop->pStyle->SetValue(s);
+    if (prop->pStyle && text(FormatString("UP%u", (unsigned)id).c_str(), s))
+      prop->pStyle->SetValue(GXDecodeProfileValue(s).GetString());
   }
   for (const PrintEntry& e : kPrintEntries) num(e.name, this->*e.field);
   CString s;

@@ -10,11 +10,15 @@ CGXScreenFontTable& CGXScreenFontTable::Get() {
 CGXScreenFontTable::CGXScreenFontTable() {
   CDC ic;
   if (!ic.CreateIC("DISPLAY", nullptr, nullptr, nullptr)) return;
-  // The drawing layer has no face enumeration, so faces arrive through SetFace; a face the
-  // table lacks gives character set 0, which is what the layer's Western faces report anyway.
+  ::EnumFontFamilies(ic.GetSafeHdc(), nullptr, &CGXScreenFontTable::AddFace, (LPARAM)this);
   m_nLogPixelsY = ic.GetDeviceCaps(LOGPIXELSY);
   m_nLogPixelsX = ic.GetDeviceCaps(LOGPIXELSX);
   ic.DeleteDC();
+}
+
+int CGXScreenFontTable::AddFace(const LOGFONT* lf, const TEXTMETRIC* tm, DWORD fontType, LPARAM table) {
+  reinterpret_cast<CGXScreenFontTable*>(table)->SetFace(lf->lfFaceName, (WORD)((fontType << 8) | tm->tmCharSet));
+  return 1;
 }
 
 BOOL CGXScreenFontTable::Lookup(LPCTSTR faceName, WORD& value) const {

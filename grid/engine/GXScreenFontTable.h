@@ -3,6 +3,7 @@
 
 #include "platform/core/String.h"
 #include "platform/core/Types.h"
+#include "platform/gdi/GdiDefs.h"
 
 #include <unordered_map>
 
@@ -25,6 +26,8 @@ class CGXScreenFontTable {
 
  private:
   CGXScreenFontTable();
+  // Each face the drawing layer enumerates; the enumeration always goes on.
+  static int AddFace(const LOGFONT* lf, const TEXTMETRIC* tm, DWORD fontType, LPARAM table);
 
   std::unordered_map<std::string, WORD> m_faces;
   int m_nLogPixelsX = 96;

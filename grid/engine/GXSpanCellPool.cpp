@@ -1,7 +1,9 @@
 #include "grid/engine/GXSpanCellPool.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
+#include <utility>
 
 IMPLEMENT_SERIAL(CGXDWordArrayPtrArray, CObject, 1)
 IMPLEMENT_DYNAMIC(CGXPtrArrayPtrArray, CObject)
@@ -11,211 +13,224 @@ IMPLEMENT_SERIAL(CGXCoveredCellPool, CObject, 1)
 namespace {
 
 const ROWCOL kHuge = 0x80000000u;
-// Tables never grow past this many entries: a grid that large has no screen to show spans on.
+// No entry lies past this index: the archive keeps every entry of a line up to its last one, and a
+// grid that large has no screen to show spans on.
 const ROWCOL kMaxEntries = 1u << 28;
 const ROWCOL kToEnd = 0xFFFFFFFEu;
+const int64_t kGone = -1;
 
 DWORD Entry(const CGXDWordArrayPtrArray& t, DWORD major, DWORD minor) {
   const CGXRunArray* a = t.Find(major);
   return a ? a->Get(minor) : 0;
 }
 
-void Put(CGXDWordArrayPtrArray& t, DWORD major, DWORD minor, DWORD v) {
-  if (!v) {
-    if (CGXRunArray* a = t.Find(major)) a->Set(minor, 0);
-    return;
-  }
-  t.Get(major)->Set(minor, v);
-}
-
-// The last index of the run of equal non-zero entries that holds `minor`.
-DWORD RunEnd(const CGXDWordArrayPtrArray& t, DWORD major, DWORD minor) {
-  const CGXRunArray* a = t.Find(major);
-  const DWORD v = Entry(t, major, minor);
-  DWORD e = minor;
-  while (e + 1 < a->GetSize() && a->Get(e + 1) == v) ++e;
-  return e;
-}
-
 // Writes start over minor..toMinor of `major`.
 void WriteRun(CGXDWordArrayPtrArray& t, DWORD major, DWORD minor, DWORD toMinor, DWORD start) {
   // The runs that held the first and the last cell end here now.
   const DWORD oldFirst = Entry(t, major, minor), oldLast = Entry(t, major, toMinor);
-  for (DWORD m = minor;; ++m) {
-    Put(t, major, m, start);
-    if (m == toMinor) break;
-  }
-  for (DWORD m = toMinor + 1;; ++m) {
-    const DWORD e = Entry(t, major, m);
+  CGXRunArray* a = t.Get(major);
+  a->Fill(minor, toMinor, start);
+  for (DWORD m = toMinor + 1;;) {
+    const DWORD e = a->Get(m);
     if (!e || (e != oldFirst && e != oldLast)) break;
-    Put(t, major, m, 0);
+    const DWORD end = a->RunEnd(m);
+    a->Fill(m, end, 0);
+    m = end + 1;
   }
 }
 
 void ClearRect(CGXDWordArrayPtrArray& t, DWORD major1, DWORD major2, DWORD minor1, DWORD minor2) {
-  for (DWORD j = major1;; ++j) {
-    if (CGXRunArray* a = t.Find(j))
-      for (DWORD m = minor1; m < a->GetSize() && m <= minor2; ++m) a->Set(m, 0);
-    if (j == major2) break;
-  }
+  const auto& lines = t.GetLines();
+  for (auto it = lines.lower_bound(major1); it != lines.end() && it->first <= major2; ++it)
+    it->second->Fill(minor1, minor2, 0);
 }
 
-// The three structural edits on a whole sequence, as rows and columns move.
-template <class T>
-void InsertIn(std::vector<T>& v, DWORD at, DWORD count) {
-  if (at < v.size() && count) v.insert(v.begin() + at, count, T{});
-}
-
-template <class T>
-void RemoveFrom(std::vector<T>& v, DWORD from, DWORD to) {
-  if (from >= v.size()) return;
-  const size_t last = std::min<size_t>(to, v.size() - 1);
-  v.erase(v.begin() + from, v.begin() + last + 1);
-}
-
-// Moves the band from..to so that it starts at dest of the sequence without it.
-template <class T>
-void MoveIn(std::vector<T>& v, DWORD from, DWORD to, DWORD dest) {
-  if (from >= v.size() && dest >= v.size()) return;
-  const size_t n = (size_t)to - from + 1;
-  v.resize(std::max({v.size(), (size_t)to + 1, (size_t)dest + n}));
-  if (dest < from) std::rotate(v.begin() + dest, v.begin() + from, v.begin() + to + 1);
-  else std::rotate(v.begin() + from, v.begin() + to + 1, v.begin() + dest + n);
-}
-
-// Where an index of the edited dimension goes: a span's first index that was removed becomes the first
-// index after the removed band.
-DWORD InsertedIndex(DWORD v, DWORD at, DWORD count) { return v >= at ? v + count : v; }
-DWORD RemovedIndex(DWORD v, DWORD from, DWORD to) {
+// Where an index goes as rows or columns are inserted, removed or moved; kGone when it is removed.
+// Each maps the stretches between the edit's cuts as a whole.
+int64_t InsertedIndex(DWORD v, DWORD at, DWORD count) { return v >= at ? (int64_t)v + count : v; }
+int64_t RemovedIndex(DWORD v, DWORD from, DWORD to) {
   if (v < from) return v;
-  if (to == kToEnd || v <= to) return from;
-  return v - (to - from + 1);
+  if (to == kToEnd || v <= to) return kGone;
+  return (int64_t)v - (to - from + 1);
 }
-DWORD MovedIndex(DWORD v, DWORD from, DWORD to, DWORD dest) {
-  const DWORD n = to - from + 1;
-  if (v >= from && v <= to) return v - from + dest;
+int64_t MovedIndex(DWORD v, DWORD from, DWORD to, DWORD dest) {
+  const int64_t n = (int64_t)to - from + 1;
+  if (v >= from && v <= to) return (int64_t)v - from + dest;
   if (dest > from && v > to && v < dest + n) return v - n;
   if (dest < from && v >= dest && v < from) return v + n;
   return v;
 }
 
 // An edit of the moved dimension: the table indexed by it moves its lines, the other table the
-// entries of each line, whose values (first indexes of that dimension) follow through `remap`.
-// Lines removed are freed.
-template <class OP, class REMAP>
-void BothTables(CGXDWordArrayPtrArray& major, CGXDWordArrayPtrArray& minor, OP op, REMAP remap) {
-  std::vector<CGXRunArray*> lines = major.Expand();
-  std::vector<CGXRunArray*> before = lines;
-  op(lines);
-  std::sort(before.begin(), before.end());
-  std::vector<CGXRunArray*> after = lines;
-  std::sort(after.begin(), after.end());
-  for (CGXRunArray* p : before)
-    if (p && !std::binary_search(after.begin(), after.end(), p)) delete p;
-  major.Compact(std::move(lines));
-  for (DWORD i = 0; i < minor.GetSize(); ++i) {
-    if (CGXRunArray* a = minor.Find(i)) {
-      std::vector<DWORD> full = a->Expand();
-      op(full);
-      for (DWORD& v : full)
-        if (v) v = remap(v);
-      a->Compact(std::move(full));
+// entries of each line, whose values (first indexes of that dimension) follow too: a span's first
+// index that was removed becomes the first index after the removed band. Lines and entries pushed
+// past the last index go. Everything is planned first, so a failed allocation changes nothing.
+template <class TO>
+void BothTables(CGXDWordArrayPtrArray& major, CGXDWordArrayPtrArray& minor, std::initializer_list<DWORD> cuts,
+                TO to, int64_t removedTo) {
+  try {
+    CGXDWordArrayPtrArray::Lines lines;
+    std::vector<CGXRunArray*> gone;
+    for (const auto& [i, a] : major.GetLines()) {
+      const int64_t k = to(i);
+      if (k < 0 || k >= kMaxEntries) gone.push_back(a);
+      else lines.emplace_hint(lines.end(), k, a);
     }
+    auto value = [&](DWORD v) {
+      const int64_t k = to(v);
+      return (DWORD)(k < 0 ? removedTo : std::min<int64_t>(k, kMaxEntries - 1));
+    };
+    std::vector<std::pair<CGXRunArray*, CGXRunArray::Runs>> runs;
+    runs.reserve(minor.GetLines().size());
+    for (const auto& [i, a] : minor.GetLines()) runs.emplace_back(a, a->Renumbered(cuts, to, value));
+    major.Adopt(lines);
+    for (CGXRunArray* a : gone) delete a;
+    for (auto& [a, r] : runs) a->Adopt(r);
+  } catch (const std::bad_alloc&) {
   }
 }
 
 }  // namespace
 
-void CGXRunArray::Set(DWORD i, DWORD v) {
-  if (i >= kMaxEntries) AfxThrowMemoryException();
-  if (m_v.empty()) {
-    if (!v) return;
-    m_nBase = i;
-  }
-  if (i < m_nBase) {
-    if (!v) return;
-    m_v.insert(m_v.begin(), m_nBase - i, 0);
-    m_nBase = i;
-  }
-  if (i - m_nBase >= m_v.size()) {
-    if (!v) return;
-    m_v.resize(i - m_nBase + 1, 0);
-  }
-  m_v[i - m_nBase] = v;
+// ---- run lines ----
+
+DWORD CGXRunArray::Get(DWORD i) const {
+  auto it = m_runs.upper_bound(i);
+  if (it == m_runs.begin()) return 0;
+  --it;
+  return i <= it->second.last ? it->second.value : 0;
 }
 
-std::vector<DWORD> CGXRunArray::Expand() const {
-  std::vector<DWORD> full(GetSize(), 0);
-  std::copy(m_v.begin(), m_v.end(), full.begin() + (m_v.empty() ? 0 : m_nBase));
-  return full;
+DWORD CGXRunArray::RunEnd(DWORD i) const {
+  auto it = m_runs.upper_bound(i);
+  if (it == m_runs.begin()) return i;
+  --it;
+  return i <= it->second.last ? it->second.last : i;
 }
 
-void CGXRunArray::Compact(std::vector<DWORD>&& full) {
-  size_t first = 0;
-  while (first < full.size() && !full[first]) ++first;
-  m_nBase = (DWORD)first;
-  m_v.assign(full.begin() + (std::ptrdiff_t)first, full.end());
-  while (!m_v.empty() && !m_v.back()) m_v.pop_back();
-  if (m_v.empty()) m_nBase = 0;
+namespace {
+
+// Sets first..last of a map of runs (by first index; each with its last index and a value) to v;
+// a null v clears. Equal neighbours join.
+template <class RUN, class V>
+void FillRuns(std::map<DWORD, RUN>& runs, DWORD first, DWORD last, V v) {
+  if (last < first) return;
+  // Cut the runs that reach into first..last, keeping what lies outside.
+  auto it = runs.upper_bound(first);
+  if (it != runs.begin()) {
+    auto prev = std::prev(it);
+    if (prev->second.last >= first) {
+      const RUN old = prev->second;
+      if (old.last > last) runs.emplace_hint(it, last + 1, old);
+      if (prev->first < first) prev->second.last = first - 1;
+      else runs.erase(prev);
+    }
+  }
+  for (it = runs.lower_bound(first); it != runs.end() && it->first <= last;) {
+    const RUN old = it->second;
+    it = runs.erase(it);
+    if (old.last > last) {
+      runs.emplace_hint(it, last + 1, old);
+      break;
+    }
+  }
+  if (!v) return;
+  // Equal neighbours join the new run.
+  DWORD end = last;
+  it = last < 0xFFFFFFFFu ? runs.find(last + 1) : runs.end();
+  if (it != runs.end() && it->second.value == v) {
+    end = it->second.last;
+    it = runs.erase(it);
+  } else {
+    it = runs.lower_bound(first);
+  }
+  if (it != runs.begin()) {
+    auto prev = std::prev(it);
+    if (prev->second.last + 1 == first && prev->second.value == v) {
+      prev->second.last = end;
+      return;
+    }
+  }
+  runs.emplace_hint(it, first, RUN{end, v});
+}
+
+}  // namespace
+
+void CGXRunArray::Fill(DWORD first, DWORD last, DWORD v) { FillRuns(m_runs, first, last, v); }
+
+template <class TO, class VALUE>
+CGXRunArray::Runs CGXRunArray::Renumbered(std::initializer_list<DWORD> cuts, TO to, VALUE value) const {
+  Runs out;
+  for (const auto& [first, run] : m_runs) {
+    for (DWORD a = first;;) {
+      DWORD b = run.last;
+      for (DWORD c : cuts)
+        if (c > a && c <= b) b = c - 1;
+      const int64_t k = to(a);
+      const DWORD v = value(run.value);
+      if (k >= 0 && k < kMaxEntries && v)
+        out.emplace(k, Run{(DWORD)std::min<int64_t>(k + (b - a), kMaxEntries - 1), v});
+      if (b == run.last) break;
+      a = b + 1;
+    }
+  }
+  for (auto it = out.begin(); it != out.end();) {
+    auto next = std::next(it);
+    if (next != out.end() && it->second.last + 1 == next->first && next->second.value == it->second.value) {
+      it->second.last = next->second.last;
+      out.erase(next);
+    } else {
+      it = next;
+    }
+  }
+  return out;
 }
 
 void CGXRunArray::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar.WriteCount(GetSize());
-    for (DWORD i = 0; i < GetSize(); ++i) ar << Get(i);
+    DWORD i = 0;
+    for (const auto& [first, run] : m_runs) {
+      for (; i < first; ++i) ar << (DWORD)0;
+      for (; i <= run.last; ++i) ar << run.value;
+    }
     return;
   }
-  m_v.clear();
-  m_nBase = 0;
+  m_runs.clear();
   const DWORD_PTR count = ar.ReadCount();
-  for (DWORD_PTR i = 0; i < count; ++i) {
+  if (count > kMaxEntries) AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+  for (DWORD i = 0; i < (DWORD)count; ++i) {
     DWORD v = 0;
     ar >> v;
-    if (v) Set((DWORD)i, v);
+    if (!v) continue;
+    if (!m_runs.empty() && m_runs.rbegin()->second.last + 1 == i && m_runs.rbegin()->second.value == v)
+      m_runs.rbegin()->second.last = i;
+    else
+      m_runs.emplace_hint(m_runs.end(), i, Run{i, v});
   }
 }
 
+// ---- line tables ----
+
 void CGXDWordArrayPtrArray::DeleteAll() {
-  for (CGXRunArray* p : m_lines) delete p;
+  for (auto& [i, a] : m_lines) delete a;
   m_lines.clear();
-  m_nBase = 0;
 }
 
 CGXRunArray* CGXDWordArrayPtrArray::Get(DWORD i) {
-  if (i >= kMaxEntries) AfxThrowMemoryException();
-  if (m_lines.empty()) m_nBase = i;
-  if (i < m_nBase) {
-    m_lines.insert(m_lines.begin(), m_nBase - i, nullptr);
-    m_nBase = i;
-  }
-  if (i - m_nBase >= m_lines.size()) m_lines.resize(i - m_nBase + 1, nullptr);
-  CGXRunArray*& a = m_lines[i - m_nBase];
+  CGXRunArray*& a = m_lines[i];
   if (!a) a = new CGXRunArray;
   return a;
 }
 
-std::vector<CGXRunArray*> CGXDWordArrayPtrArray::Expand() const {
-  std::vector<CGXRunArray*> full(GetSize(), nullptr);
-  std::copy(m_lines.begin(), m_lines.end(), full.begin() + (m_lines.empty() ? 0 : m_nBase));
-  return full;
-}
-
-void CGXDWordArrayPtrArray::Compact(std::vector<CGXRunArray*>&& full) {
-  size_t first = 0;
-  while (first < full.size() && !full[first]) ++first;
-  m_nBase = (DWORD)first;
-  m_lines.assign(full.begin() + (std::ptrdiff_t)first, full.end());
-  while (!m_lines.empty() && !m_lines.back()) m_lines.pop_back();
-  if (m_lines.empty()) m_nBase = 0;
-}
+void CGXDWordArrayPtrArray::Adopt(Lines& lines) noexcept { m_lines.swap(lines); }
 
 void CGXDWordArrayPtrArray::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << (WORD)1 << GetSize();
-    for (DWORD i = 0; i < GetSize(); ++i) {
-      if (!Find(i)) continue;
+    for (const auto& [i, a] : m_lines) {
       ar << i;
-      Find(i)->Serialize(ar);
+      a->Serialize(ar);
     }
     ar << (DWORD)0xFFFFFFFF;
     return;
@@ -248,20 +263,19 @@ BOOL CGXSpanCellPool::Lookup(ROWCOL nRow, ROWCOL nCol, CGXRange& range) const {
   BOOL found = FALSE;
   if (DWORD first = Entry(m_RowTable, nRow, nCol)) {
     range.m_nLeft = first;
-    range.m_nRight = RunEnd(m_RowTable, nRow, nCol);
+    range.m_nRight = m_RowTable.Find(nRow)->RunEnd(nCol);
     found = TRUE;
   }
   if (DWORD first = Entry(m_ColTable, nCol, nRow)) {
     range.m_nTop = first;
-    range.m_nBottom = RunEnd(m_ColTable, nCol, nRow);
+    range.m_nBottom = m_ColTable.Find(nCol)->RunEnd(nRow);
     found = TRUE;
   }
   return found;
 }
 
 BOOL CGXSpanCellPool::SetSpan(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, BOOL bSet) {
-  if (nRow >= kHuge || nCol >= kHuge || nToRow >= kHuge || nToCol >= kHuge || nToRow < nRow || nToCol < nCol)
-    return FALSE;
+  if (nToRow >= kMaxEntries || nToCol >= kMaxEntries || nToRow < nRow || nToCol < nCol) return FALSE;
   try {
     {
       // Setting starts from a clean slate where the first cell's old span lay.
@@ -291,39 +305,35 @@ BOOL CGXSpanCellPool::SetSpan(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nT
 }
 
 void CGXSpanCellPool::InsertRows(ROWCOL nRow, ROWCOL nCount) {
-  if (nRow >= kHuge || nCount >= kHuge) return;
-  BothTables(m_RowTable, m_ColTable, [&](auto& v) { InsertIn(v, nRow, nCount); },
-             [&](DWORD v) { return InsertedIndex(v, nRow, nCount); });
+  if (nRow >= kHuge || nCount >= kHuge || !nCount) return;
+  BothTables(m_RowTable, m_ColTable, {nRow}, [&](DWORD v) { return InsertedIndex(v, nRow, nCount); }, 0);
 }
 
 void CGXSpanCellPool::RemoveRows(ROWCOL nFrom, ROWCOL nTo) {
   if (nFrom >= kHuge || (nTo >= kHuge && nTo != kToEnd) || nTo < nFrom) return;
-  BothTables(m_RowTable, m_ColTable, [&](auto& v) { RemoveFrom(v, nFrom, nTo); },
-             [&](DWORD v) { return RemovedIndex(v, nFrom, nTo); });
+  BothTables(m_RowTable, m_ColTable, {nFrom, nTo + 1}, [&](DWORD v) { return RemovedIndex(v, nFrom, nTo); }, nFrom);
 }
 
 void CGXSpanCellPool::MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   if (nFrom >= kHuge || nTo >= kHuge || nDest >= kHuge || nTo < nFrom || nDest == nFrom) return;
-  BothTables(m_RowTable, m_ColTable, [&](auto& v) { MoveIn(v, nFrom, nTo, nDest); },
-             [&](DWORD v) { return MovedIndex(v, nFrom, nTo, nDest); });
+  BothTables(m_RowTable, m_ColTable, {nFrom, nTo + 1, nDest, nDest + (nTo - nFrom + 1)},
+             [&](DWORD v) { return MovedIndex(v, nFrom, nTo, nDest); }, 0);
 }
 
 void CGXSpanCellPool::InsertCols(ROWCOL nCol, ROWCOL nCount) {
-  if (nCol >= kHuge || nCount >= kHuge) return;
-  BothTables(m_ColTable, m_RowTable, [&](auto& v) { InsertIn(v, nCol, nCount); },
-             [&](DWORD v) { return InsertedIndex(v, nCol, nCount); });
+  if (nCol >= kHuge || nCount >= kHuge || !nCount) return;
+  BothTables(m_ColTable, m_RowTable, {nCol}, [&](DWORD v) { return InsertedIndex(v, nCol, nCount); }, 0);
 }
 
 void CGXSpanCellPool::RemoveCols(ROWCOL nFrom, ROWCOL nTo) {
   if (nFrom >= kHuge || (nTo >= kHuge && nTo != kToEnd) || nTo < nFrom) return;
-  BothTables(m_ColTable, m_RowTable, [&](auto& v) { RemoveFrom(v, nFrom, nTo); },
-             [&](DWORD v) { return RemovedIndex(v, nFrom, nTo); });
+  BothTables(m_ColTable, m_RowTable, {nFrom, nTo + 1}, [&](DWORD v) { return RemovedIndex(v, nFrom, nTo); }, nFrom);
 }
 
 void CGXSpanCellPool::MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   if (nFrom >= kHuge || nTo >= kHuge || nDest >= kHuge || nTo < nFrom || nDest == nFrom) return;
-  BothTables(m_ColTable, m_RowTable, [&](auto& v) { MoveIn(v, nFrom, nTo, nDest); },
-             [&](DWORD v) { return MovedIndex(v, nFrom, nTo, nDest); });
+  BothTables(m_ColTable, m_RowTable, {nFrom, nTo + 1, nDest, nDest + (nTo - nFrom + 1)},
+             [&](DWORD v) { return MovedIndex(v, nFrom, nTo, nDest); }, 0);
 }
 
 void CGXSpanCellPool::Serialize(CArchive& ar) {
@@ -334,37 +344,49 @@ void CGXSpanCellPool::Serialize(CArchive& ar) {
 // ---- covered-cell pool ----
 
 POSITION CGXCoveredCellPool::Lookup(ROWCOL nRow, ROWCOL nCol) const {
-  if ((INT_PTR)nRow >= m_Rows.GetSize()) return nullptr;
-  const CPtrArray* a = m_Rows.GetAt((INT_PTR)nRow);
-  return a && (INT_PTR)nCol < a->GetSize() ? (POSITION)a->GetAt((INT_PTR)nCol) : nullptr;
+  auto band = m_bands.upper_bound(nRow);
+  if (band == m_bands.begin() || nRow > (--band)->second.last) return nullptr;
+  const auto& cols = band->second.cols;
+  auto run = cols.upper_bound(nCol);
+  if (run == cols.begin() || nCol > (--run)->second.last) return nullptr;
+  return run->second.value;
+}
+
+void CGXCoveredCellPool::CutAt(DWORD row) {
+  auto band = m_bands.lower_bound(row);
+  if (band == m_bands.begin() || (band != m_bands.end() && band->first == row)) return;
+  --band;
+  if (band->second.last < row) return;
+  m_bands.emplace(row, band->second);
+  band->second.last = row - 1;
 }
 
 BOOL CGXCoveredCellPool::SetSpan(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, POSITION pos) {
-  if (nToRow < nRow || nToCol < nCol || nToRow >= kMaxEntries || nToCol >= kMaxEntries) return FALSE;
+  if (nToRow < nRow || nToCol < nCol) return FALSE;
   try {
-    for (ROWCOL row = nRow; row <= nToRow; ++row) {
-      if (!pos && (INT_PTR)row >= m_Rows.GetSize()) break;
-      if ((INT_PTR)row >= m_Rows.GetSize()) m_Rows.SetSize((INT_PTR)row + 1);
-      CPtrArray*& a = m_Rows.ElementAt((INT_PTR)row);
-      if (!a) {
-        if (!pos) continue;
-        a = new CPtrArray;
+    CutAt(nRow);
+    if (nToRow < 0xFFFFFFFFu) CutAt(nToRow + 1);
+    if (pos) {
+      // Rows of the block without a band yet get an empty one.
+      uint64_t next = nRow;
+      for (auto it = m_bands.lower_bound(nRow); it != m_bands.end() && it->first <= nToRow; ++it) {
+        if (it->first > next) m_bands.emplace_hint(it, (DWORD)next, Band{it->first - 1, {}});
+        next = (uint64_t)it->second.last + 1;
       }
-      for (ROWCOL col = nCol; col <= nToCol; ++col) {
-        if (!pos && (INT_PTR)col >= a->GetSize()) break;
-        a->SetAtGrow((INT_PTR)col, (void*)pos);
-      }
+      if (next <= nToRow) m_bands.emplace((DWORD)next, Band{nToRow, {}});
+    }
+    for (auto it = m_bands.lower_bound(nRow); it != m_bands.end() && it->first <= nToRow;) {
+      FillRuns(it->second.cols, nCol, nToCol, pos);
+      it = it->second.cols.empty() ? m_bands.erase(it) : std::next(it);
     }
     return TRUE;
-  } catch (CMemoryException* e) {
-    e->Delete();
   } catch (const std::bad_alloc&) {
   }
   return FALSE;
 }
 
 void CGXCoveredCellPool::RebuildFromList(const CGXRangeList& list) {
-  m_Rows.DeleteAll();
+  m_bands.clear();
   for (POSITION pos = list.GetHeadPosition(); pos;) {
     const POSITION at = pos;
     const CGXRange* r = list.GetNext(pos);

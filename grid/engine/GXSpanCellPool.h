@@ -4,50 +4,67 @@
 #include "grid/engine/GXRange.h"
 #include "platform/core/Array.h"
 
+#include <initializer_list>
+#include <map>
 #include <vector>
 
-// One run table line: DWORD entries by index, stored from the first non-zero one on, so a line
-// touched only near row 500,000 does not hold half a million zeros. Archived as a CDWordArray.
+// One run table line: entries by index, kept as runs of equal non-zero entries, so a span costs
+// one run however long it is and however far out it lies. Archived as a CDWordArray.
 class CGXRunArray {
  public:
-  DWORD Get(DWORD i) const { return i >= m_nBase && i - m_nBase < m_v.size() ? m_v[i - m_nBase] : 0; }
-  void Set(DWORD i, DWORD v);
-  // One past the last stored entry.
-  DWORD GetSize() const { return m_v.empty() ? 0 : m_nBase + (DWORD)m_v.size(); }
-  // Structural changes work on the whole line, then store it compact again.
-  std::vector<DWORD> Expand() const;
-  void Compact(std::vector<DWORD>&& full);
+  DWORD Get(DWORD i) const;
+  // The last index of the run that holds i (i itself where the entry is 0).
+  DWORD RunEnd(DWORD i) const;
+  // Sets first..last to v; 0 clears.
+  void Fill(DWORD first, DWORD last, DWORD v);
+  void Set(DWORD i, DWORD v) { Fill(i, i, v); }
+  // One past the last non-zero entry.
+  DWORD GetSize() const { return m_runs.empty() ? 0 : m_runs.rbegin()->second.last + 1; }
+  BOOL IsEmpty() const { return m_runs.empty(); }
+
+  struct Run {
+    DWORD last;
+    DWORD value;
+  };
+  using Runs = std::map<DWORD, Run>;  // by first index
+  // Indexes move through `to` (-1: the entry goes), which must shift each stretch between two
+  // `cuts` as a whole; values move through `value`. Returns the new runs without changing these.
+  template <class TO, class VALUE>
+  Runs Renumbered(std::initializer_list<DWORD> cuts, TO to, VALUE value) const;
+  void Adopt(Runs& runs) noexcept { m_runs.swap(runs); }
   void Serialize(CArchive& ar);
 
  private:
-  DWORD m_nBase = 0;
-  std::vector<DWORD> m_v;
+  Runs m_runs;
 };
 
-// Owned run lines by index, null where nothing was written; held from the first line written on.
+// Owned run lines by index, none where nothing was written.
 class CGXDWordArrayPtrArray : public CObject {
   DECLARE_SERIAL(CGXDWordArrayPtrArray)
 
  public:
+  using Lines = std::map<DWORD, CGXRunArray*>;
+
   CGXDWordArrayPtrArray() = default;
   CGXDWordArrayPtrArray(const CGXDWordArrayPtrArray&) = delete;
   CGXDWordArrayPtrArray& operator=(const CGXDWordArrayPtrArray&) = delete;
   ~CGXDWordArrayPtrArray() override { DeleteAll(); }
   void DeleteAll();
   CGXRunArray* Find(DWORD i) const {
-    return i >= m_nBase && i - m_nBase < m_lines.size() ? m_lines[i - m_nBase] : nullptr;
+    auto it = m_lines.find(i);
+    return it == m_lines.end() ? nullptr : it->second;
   }
   CGXRunArray* Get(DWORD i);  // made on demand
-  DWORD GetSize() const { return m_lines.empty() ? 0 : m_nBase + (DWORD)m_lines.size(); }
-  // Structural changes work on the whole table, then store it compact again.
-  std::vector<CGXRunArray*> Expand() const;
-  void Compact(std::vector<CGXRunArray*>&& full);
+  // One past the last line.
+  DWORD GetSize() const { return m_lines.empty() ? 0 : m_lines.rbegin()->first + 1; }
+  const Lines& GetLines() const { return m_lines; }
+  // Swaps in lines renumbered from these (same objects), freeing those left out; cannot fail.
+  void Adopt(Lines& lines) noexcept;
   // Version word 1, the size, then index and line of each entry, ended by -1.
   void Serialize(CArchive& ar) override;
 
  private:
-  DWORD m_nBase = 0;
-  std::vector<CGXRunArray*> m_lines;
+  Lines m_lines;
 };
 
 // Owned pointer arrays by index.
@@ -92,5 +109,21 @@ class CGXCoveredCellPool : public CObject {
   void RebuildFromList(const CGXRangeList& list);
   void Serialize(CArchive&) override {}
 
-  CGXPtrArrayPtrArray m_Rows;
+  // Rows covered alike share a band: by first row, its last row and its runs of columns (by first
+  // column), so a block costs a band and a run however many cells it covers.
+  struct Cols {
+    DWORD last;
+    POSITION value;
+  };
+  struct Band {
+    DWORD last;
+    std::map<DWORD, Cols> cols;
+  };
+  const std::map<DWORD, Band>& GetBands() const { return m_bands; }
+
+ private:
+  // The band that holds `row` and the row before it is cut so that `row` starts a band.
+  void CutAt(DWORD row);
+
+  std::map<DWORD, Band> m_bands;
 };

@@ -88,31 +88,16 @@ CString EncodeChoiceList(const CString& list) {
   return CString(std::move(out));
 }
 
-CString DecodeChoiceList(const CString& text) {
-  const std::string& in = text.str();
-  std::string out;
-  for (size_t i = 0; i < in.size(); ++i) {
-    if (in[i] == '\\' && i + 1 < in.size() && in[i + 1] == '\\') {
-      out += '\\';
-      ++i;
-    } else if (in[i] == '\\' && i + 1 < in.size() && in[i + 1] == 'n') {
-      out += "\r\n";
-      ++i;
-    } else {
-      out += in[i];
-    }
-  }
-  return CString(std::move(out));
-}
-
 }  // namespace
 
 void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const {
   if (!pszSection) return;
   CAppProfile& app = GXGetAppProfile();
-  auto put = [&](LPCTSTR key, DWORD bit, const CString& value) {
-    app.WriteProfileString(pszSection, key, Has(bit) ? value.GetString() : nullptr);
+  // A value the profile refuses must not leave the entry it had before.
+  auto write = [&](LPCTSTR key, LPCTSTR value) {
+    if (!app.WriteProfileString(pszSection, key, value) && value) app.WriteProfileString(pszSection, key, nullptr);
   };
+  auto put = [&](LPCTSTR key, DWORD bit, const CString& value) { write(key, Has(bit) ? value.GetString() : nullptr); };
   auto num = [](DWORD n) { return CString(FormatString("%lu", n)); };
   auto flag = [&](WORD f) { return num(Flag(f) ? 1 : 0); };
 
@@ -130,11 +115,10 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
   const CGXStylesMap::BaseStyleEntry* base = nullptr;
   if (Has(inclBaseStyle) && pMap) base = pMap->GetBaseStyleEntry(m_nBaseStyle);
   if (base)
-    app.WriteProfileString(pszSection, "BaseStyle",
-                           base->nResourceId ? FormatString("#%lu", (DWORD)base->nResourceId).c_str()
-                                             : base->strName.GetString());
+    write("BaseStyle", base->nResourceId ? FormatString("#%lu", (DWORD)base->nResourceId).c_str()
+                                         : base->strName.GetString());
   else
-    app.WriteProfileString(pszSection, "BaseStyle", nullptr);
+    write("BaseStyle", nullptr);
 
   put("TextColor", inclTextColor,
       CString(FormatString("%d %d %d", GetRValue(m_clrText), GetGValue(m_clrText), GetBValue(m_clrText))));
@@ -143,7 +127,7 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
   put("AllowEnter", inclAllowEnter, flag(flagAllowEnter));
   put("Enabled", inclEnabled, flag(flagEnabled));
   put("TriState", inclTriState, flag(flagTriState));
-  put("Value", inclValue, m_strValue);
+  put("Value", inclValue, GXEncodeProfileValue(m_strValue));
   CString text;
   if (Has(inclInterior)) m_brInterior.GetDescription(text);
   put("Interior", inclInterior, text);
@@ -152,15 +136,11 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
   else text.Empty();
   put("Font", inclFont, text);
   const bool borders = Has(inclBorders) && m_pBorders;
-  app.WriteProfileString(pszSection, "Borders", borders ? "1" : nullptr);
+  write("Borders", borders ? "1" : nullptr);
   if (borders) {
     for (int i = 0; i < 4; ++i) {
-      if (m_pBorders[i].GetInclude()) {
-        m_pBorders[i].GetDescription(text);
-        app.WriteProfileString(pszSection, kSideKeys[i], text);
-      } else {
-        app.WriteProfileString(pszSection, kSideKeys[i], nullptr);
-      }
+      if (m_pBorders[i].GetInclude()) m_pBorders[i].GetDescription(text);
+      write(kSideKeys[i], m_pBorders[i].GetInclude() ? text.GetString() : nullptr);
     }
   }
   if (m_pUserAttributes) {
@@ -169,7 +149,7 @@ void CGXStyle::WriteProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) const 
       DWORD id;
       CString value;
       m_pUserAttributes->GetNextAssoc(pos, id, value);
-      app.WriteProfileString(pszSection, FormatString("UA%lu", id).c_str(), value);
+      write(FormatString("UA%lu", id).c_str(), GXEncodeProfileValue(value));
     }
   }
 }
@@ -209,7 +189,7 @@ BOOL CGXStyle::ReadProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) {
   bit("AllowEnter", flagAllowEnter, inclAllowEnter);
   bit("Enabled", flagEnabled, inclEnabled);
   bit("TriState", flagTriState, inclTriState);
-  if (get("Value")) SetValue(s.GetString());
+  if (get("Value")) SetValue(GXDecodeProfileValue(s).GetString());
   if (get("BaseStyle")) {
     if (s[0] == '#') {
       WORD id = 0;
@@ -220,7 +200,7 @@ BOOL CGXStyle::ReadProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) {
       if (pMap && pMap->LookupBaseStyleName(s, id)) SetBaseStyle(id);
     }
   }
-  if (get("ChoicesList")) SetChoiceList(DecodeChoiceList(s));
+  if (get("ChoicesList")) SetChoiceList(GXDecodeProfileValue(s));
   if (get("Font")) {
     CGXFont font;
     font.ParseDescription(s);
@@ -246,7 +226,7 @@ BOOL CGXStyle::ReadProfile(LPCTSTR pszSection, const CGXStylesMap* pMap) {
       DWORD id;
       CGXStylesMap::UserAttributeEntry* e;
       pMap->GetUserAttributeMap().GetNextAssoc(pos, id, e);
-      if (get(FormatString("UA%lu", id).c_str())) SetUserAttribute(id, s);
+      if (get(FormatString("UA%lu", id).c_str())) SetUserAttribute(id, GXDecodeProfileValue(s));
     }
   }
   return TRUE;

@@ -342,6 +342,10 @@ BOOL ExtTextOut(HDC dc, int x, int y, UINT options, LPCRECT r, LPCSTR s, UINT n,
 int DrawText(HDC dc, LPCSTR s, int n, LPRECT r, UINT format);
 BOOL GetTextExtentPoint32(HDC dc, LPCSTR s, int n, LPSIZE size);
 BOOL GetTextMetrics(HDC dc, LPTEXTMETRIC tm);
+typedef int (*FONTENUMPROC)(const LOGFONT* lf, const TEXTMETRIC* tm, DWORD fontType, LPARAM lParam);
+// Calls `proc` once for each font family of the drawing layer's font configuration (only for
+// `family` when one is named), in name order; stops when `proc` returns 0 and returns its last result.
+int EnumFontFamilies(HDC dc, LPCSTR family, FONTENUMPROC proc, LPARAM lParam);
 UINT SetTextAlign(HDC dc, UINT flags);
 HPALETTE SelectPalette(HDC dc, HPALETTE pal, BOOL forceBackground);
 UINT RealizePalette(HDC dc);

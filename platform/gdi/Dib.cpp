@@ -1,6 +1,7 @@
 // Device-independent bitmaps: decoding, GetDIBits/SetDIBits, DIB-made bitmaps and brushes.
 #include "platform/core/Resource.h"
 #include "platform/gdi/DCImpl.h"
+#include "platform/gdi/PackedDib.h"
 
 #include <algorithm>
 #include <cstring>
@@ -338,6 +339,15 @@ HBRUSH CreateDIBPatternBrushPt(const void* packedDib, UINT usage) {
   HBRUSH hb = b.get();
   RegisterObject(b);
   return hb;
+}
+
+size_t PackedDibBitsOffset(const void* dib, size_t size, UINT usage) {
+  if (!dib || size < sizeof(BITMAPINFOHEADER)) return 0;
+  BITMAPINFOHEADER h;
+  std::memcpy(&h, dib, sizeof(h));
+  DibLayout lay;
+  if (!LayoutOf(h, usage, lay) || lay.bitsAt > size || lay.imageBytes > size - lay.bitsAt) return 0;
+  return (size_t)lay.bitsAt;
 }
 
 // ---- Bitmap resources ---------------------------------------------------------------------------------

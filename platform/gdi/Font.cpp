@@ -1,4 +1,5 @@
 // Font realisation through fontconfig and Cairo, with integer metrics like the platform's.
+#include "platform/gdi/DC.h"
 #include "platform/gdi/GdiInternal.h"
 
 #include <cairo-ft.h>
@@ -373,3 +374,56 @@ void DecodeText(const char* s, int n, std::vector<uint32_t>& out, std::vector<in
 }
 
 }  // namespace gdi
+
+int EnumFontFamilies(HDC, LPCSTR family, FONTENUMPROC proc, LPARAM lParam) {
+  if (!proc) return 0;
+  struct Face {
+    DWORD type = 0;
+    BYTE charSet = SYMBOL_CHARSET;
+    bool fixed = true;
+  };
+  std::map<std::string, Face> faces;
+  {
+    std::lock_guard<std::mutex> lock(gdi::FontLock());
+    FcPattern* pat = FcPatternCreate();
+    if (family && *family) FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_SCALABLE, FC_CHARSET, FC_SPACING, nullptr);
+    FcFontSet* set = FcFontList(gdi::Config(), pat, os);
+    FcObjectSetDestroy(os);
+    FcPatternDestroy(pat);
+    for (int i = 0; set && i < set->nfont; ++i) {
+      FcChar8* name = nullptr;
+      if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &name) != FcResultMatch || !name || !*name) continue;
+      Face& f = faces[reinterpret_cast<const char*>(name)];
+      FcBool scalable = FcFalse;
+      FcPatternGetBool(set->fonts[i], FC_SCALABLE, 0, &scalable);
+      f.type |= scalable ? TRUETYPE_FONTTYPE : RASTER_FONTTYPE;
+      // A face without Latin letters is a symbol face, as the system reports such faces.
+      FcCharSet* chars = nullptr;
+      if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &chars) == FcResultMatch && FcCharSetHasChar(chars, 'A'))
+        f.charSet = ANSI_CHARSET;
+      int spacing = FC_PROPORTIONAL;
+      FcPatternGetInteger(set->fonts[i], FC_SPACING, 0, &spacing);
+      f.fixed = f.fixed && spacing >= FC_MONO;
+    }
+    if (set) FcFontSetDestroy(set);
+  }
+  int result = 0;
+  for (const auto& [name, f] : faces) {
+    const DWORD type = f.type & TRUETYPE_FONTTYPE ? TRUETYPE_FONTTYPE : f.type;
+    LOGFONT lf{};
+    std::strncpy(lf.lfFaceName, name.c_str(), sizeof(lf.lfFaceName) - 1);
+    lf.lfCharSet = f.charSet;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfPitchAndFamily = (BYTE)(f.fixed ? FIXED_PITCH : VARIABLE_PITCH);
+    TEXTMETRIC tm{};
+    tm.tmCharSet = f.charSet;
+    tm.tmWeight = FW_NORMAL;
+    // The metric's pitch bit is set for variable pitch.
+    tm.tmPitchAndFamily =
+        (BYTE)((f.fixed ? 0 : TMPF_FIXED_PITCH) | (type == TRUETYPE_FONTTYPE ? TMPF_VECTOR | TMPF_TRUETYPE : 0));
+    result = proc(&lf, &tm, type, lParam);
+    if (!result) break;
+  }
+  return result;
+}

@@ -298,6 +298,9 @@ typedef HENHMETAFILE__* HENHMETAFILE;
 #define TMPF_VECTOR 0x02
 #define TMPF_TRUETYPE 0x04
 #define TMPF_DEVICE 0x08
+#define RASTER_FONTTYPE 0x0001
+#define DEVICE_FONTTYPE 0x0002
+#define TRUETYPE_FONTTYPE 0x0004
 
 // GetDeviceCaps indices and values
 #define DRIVERVERSION 0

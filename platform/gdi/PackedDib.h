@@ -9,3 +9,7 @@
 // A BMP file loses its file header, a packed DIB is copied as it is, a PNG image becomes a bottom-up
 // 24-bit DIB (transparent parts on white). Empty when the bytes are none of these or are cut short.
 std::vector<BYTE> PackedDibFromImageBytes(const BYTE* bytes, size_t size);
+
+// Where the pixels of a packed DIB of `size` bytes begin, or 0 when its header is none the layer
+// draws or the block cannot hold its header, colour masks and table and every scan line.
+size_t PackedDibBitsOffset(const void* dib, size_t size, UINT usage = DIB_RGB_COLORS);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <new>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -107,11 +108,22 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  auto* b = new GlobalBlock;
-  b->bytes.resize(bytes);
-  b->flags = flags;
-  std::lock_guard<std::mutex> lk(MemLock());
-  Blocks().insert(b);
+  // As the system's: no memory is a null handle, not an exception.
+  auto* b = new (std::nothrow) GlobalBlock;
+  if (!b) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  try {
+    b->bytes.resize(bytes);
+    b->flags = flags;
+    std::lock_guard<std::mutex> lk(MemLock());
+    Blocks().insert(b);
+  } catch (const std::bad_alloc&) {
+    delete b;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   return (HGLOBAL)b;
 }
 
@@ -130,7 +142,12 @@ HGLOBAL GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  b->bytes.resize(bytes, 0);
+  try {
+    b->bytes.resize(bytes, 0);
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   return mem;
 }
 

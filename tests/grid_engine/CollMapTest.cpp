@@ -40,6 +40,21 @@ TEST(GridMaps, ShiftOperationsRenumberKeys) {
       {"remove 4..6", [](CGXCollMapDWordToLong& m) { m.RemoveKeys(4, 6); }, {{3, 30}, {6, 90}}},
       {"move 3 to 8", [](CGXCollMapDWordToLong& m) { m.MoveKeys(3, 3, 8); }, {{4, 50}, {8, 30}, {9, 90}}},
       {"move 9 to 3", [](CGXCollMapDWordToLong& m) { m.MoveKeys(9, 9, 3); }, {{3, 90}, {4, 30}, {6, 50}}},
+      // Keys pushed past the largest index leave; none wraps onto a small key.
+      {"insert 5, 2 beside the last keys",
+       [](CGXCollMapDWordToLong& m) {
+         m[0] = 1;
+         m[0xFFFFFFFE] = 2;
+         m[0xFFFFFFFD] = 3;
+         m.InsertKeys(5, 2);
+       },
+       {{0, 1}, {3, 30}, {7, 50}, {11, 90}, {0xFFFFFFFF, 3}}},
+      {"move 9 past the last key",
+       [](CGXCollMapDWordToLong& m) {
+         m[10] = 100;
+         m.MoveKeys(9, 10, 0xFFFFFFFF);
+       },
+       {{3, 30}, {5, 50}, {0xFFFFFFFF, 90}}},
   };
   for (const Case& c : cases) {
     CGXMapDWordToLong m;
@@ -98,7 +113,8 @@ TEST(GridMaps, StringAndCellMaps) {
   HANDLE h = nullptr;
   EXPECT_TRUE(names.Lookup("bitmap", h));
   EXPECT_FALSE(names.Lookup("BITMAP", h));  // keys keep their case
-  EXPECT_EQ(CGXCollMapStringToHandle::HashKey("\xE9"), 0xE9u);  // bytes count unsigned
+  EXPECT_EQ(CGXCollMapStringToHandle::HashKey("\xE9"), 0xFFFFFFE9u);  // bytes count signed
+  EXPECT_EQ(CGXCollMapStringToHandle::HashKey("a\xE9"), 97u * 33 - 23);
 
   CGXMapCellToOb cells;
   CGXStyle* a = new CGXStyle;
@@ -172,4 +188,24 @@ TEST(GridPrintDevice, DefaultPrinterArchiveAndBadInput) {
   EXPECT_EQ(Load(schema2, [&](CArchive& ar) { back.Serialize(ar); }), CArchiveException::badSchema);
   EXPECT_EQ(Load(Bytes(bytes.begin(), bytes.end() - 3), [&](CArchive& ar) { back.Serialize(ar); }),
             CArchiveException::endOfFile);
+}
+
+TEST(GridPrintDevice, ABlockThatCannotBeMadeRaisesAMemoryExceptionAfterBothWereTried) {
+  CGXPrintDevice pd;
+  HGLOBAL names = (HGLOBAL)1, mode = (HGLOBAL)1;
+  pd.GetDeviceCopies(names, mode);  // nothing held: none for either
+  EXPECT_FALSE(names);
+  EXPECT_FALSE(mode);
+  const char mode10[10] = {7};
+  bool thrown = false;
+  try {
+    pd.SetDevice("n", 0xFFFFFFF0u, mode10, 10);
+  } catch (CMemoryException* e) {
+    e->Delete();
+    thrown = true;
+  }
+  EXPECT_TRUE(thrown);
+  EXPECT_FALSE(pd.GetDevNames());
+  ASSERT_TRUE(pd.GetDevMode());
+  EXPECT_EQ(GlobalSize(pd.GetDevMode()), 10u);
 }

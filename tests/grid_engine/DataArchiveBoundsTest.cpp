@@ -1,6 +1,12 @@
-// The value store read from hostile bytes: a stored size costs nothing until entries fill it, so a
-// few bytes cannot make a load take gigabytes or end the program.
+// The value store and the grid parameter block read from hostile bytes: a stored size costs nothing
+// until entries fill it, so a few bytes cannot make a load take gigabytes or end the program; and
+// running out of memory refuses a load, a store or a structure change instead of ending it.
+#include "grid/engine/GXCollMap.h"
 #include "grid/engine/GXData.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXSpanCellPool.h"
+#include "platform/core/FileSystem.h"
+#include "platform/ui/Clipboard.h"
 #include "tests/grid_engine/GridTestUtil.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestKernel.h"
@@ -12,6 +18,7 @@
 #include <cstdlib>
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -90,6 +97,41 @@ std::string LoadAndStoreAgain(const Bytes& bytes) {
   return std::to_string(cause) + (again == bytes ? " same" : " changed");
 }
 
+// A column table of a span pool: the size, then each line's index and entries.
+Bytes SpanTable(DWORD size, const std::vector<std::pair<DWORD, std::vector<DWORD>>>& lines) {
+  return Store([&](CArchive& ar) {
+    ar << WORD(1) << size;
+    for (const auto& [i, entries] : lines) {
+      ar << i;
+      ar.WriteCount(entries.size());
+      for (DWORD e : entries) ar << e;
+    }
+    ar << kEnd;
+  });
+}
+
+// A grid parameter block whose float-cell pool has the given column table and an empty row table.
+Bytes BlockWithSpans(const Bytes& colTable) {
+  CGXGridParam p;
+  p.m_pFloatCellsPool = new CGXSpanCellPool;
+  Bytes b = Store([&](CArchive& ar) { p.Serialize(ar); });
+  const Bytes empty = SpanTable(0, {});
+  auto at = std::search(b.begin(), b.end(), empty.begin(), empty.end());
+  EXPECT_NE(at, b.end());
+  at = b.erase(at, at + (std::ptrdiff_t)empty.size());
+  b.insert(at, colTable.begin(), colTable.end());
+  return b;
+}
+
+CGXSpanCellPool& FloatPool(CGXGridParam& p) { return *static_cast<CGXSpanCellPool*>(p.m_pFloatCellsPool); }
+
+std::string SpanAt(const CGXSpanCellPool& pool, ROWCOL row, ROWCOL col) {
+  CGXRange r = CGXRange().SetCellRange(row, col, row, col);
+  if (!pool.Lookup(row, col, r)) return "-";
+  return std::to_string(r.m_nTop) + "," + std::to_string(r.m_nLeft) + "-" + std::to_string(r.m_nBottom) + "," +
+         std::to_string(r.m_nRight);
+}
+
 }  // namespace
 
 TEST(GridDataArchiveBounds, HugeStoredSizesLoadInLittleTimeAndMemory) {
@@ -104,6 +146,108 @@ TEST(GridDataArchiveBounds, HugeStoredSizesLoadInLittleTimeAndMemory) {
   EXPECT_EQ(cases[0].bytes.size(), 40u);
   EXPECT_EQ(cases[2].bytes.size(), 1020u);
   for (const Case& c : cases) ExpectCheap(Measured([&] { return LoadAndStoreAgain(c.bytes); }), "-1 same", c.name);
+}
+
+TEST(GridParamArchiveBounds, FarSpanLinesLoadInLittleTimeAndMemory) {
+  // Column 2^28 - 1 floats rows 1 and 2; the table also has an empty line 0.
+  const Bytes bytes = BlockWithSpans(SpanTable(kHuge, {{0, {}}, {kHuge - 1, {0, 1, 1}}}));
+  EXPECT_LT(bytes.size(), 256u);
+  const std::string measured = Measured([&] {
+    CGXGridParam p;
+    std::string out = std::to_string(Load(bytes, [&](CArchive& ar) { p.Serialize(ar); }));
+    CGXSpanCellPool& pool = FloatPool(p);
+    out += " " + SpanAt(pool, 2, kHuge - 1);
+    pool.InsertRows(1, 5);
+    out += " " + SpanAt(pool, 7, kHuge - 1) + " " + SpanAt(pool, 2, kHuge - 1);
+    pool.InsertCols(1, 1);  // pushes the far column past the last index
+    out += " " + SpanAt(pool, 7, kHuge - 1);
+    return out;
+  });
+  ExpectCheap(measured, "-1 1,268435455-2,268435455 6,268435455-7,268435455 - -", "far span line");
+}
+
+TEST(GridParamArchive, SizeMapsAreReadOverTheHeaderSizesOfAFreshBlock) {
+  CGXGridParam src;
+  src.m_RowHeights.RemoveKey(0);
+  src.m_RowHeights[5] = 3000;
+  src.m_ColWidths[0] = 7000;
+  const Bytes bytes = Store([&](CArchive& ar) { src.Serialize(ar); });
+  CGXGridParam back;
+  back.m_RowHeights[9] = 1;  // a loaded block takes the archive's sizes, not what it had
+  ASSERT_EQ(Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), -1);
+  std::string sizes;
+  for (const CGXMapDWordToLong* m : {&back.m_RowHeights, &back.m_ColWidths}) {
+    std::map<DWORD, LONG> sorted;
+    POSITION pos = m->GetStartPosition();
+    while (pos) {
+      DWORD k;
+      LONG v;
+      m->GetNextAssoc(pos, k, v);
+      sorted[k] = v;
+    }
+    for (auto [k, v] : sorted) sizes += std::to_string(k) + "=" + std::to_string(v) + " ";
+    sizes += "/ ";
+  }
+  EXPECT_EQ(sizes, "0=1400 5=3000 / 0=7000 / ");
+}
+
+TEST(GridCoveredCells, HugeAndFarBlocksCostABandEach) {
+  const std::string measured = Measured([&] {
+    CGXRangeList list;
+    const POSITION a = list.AddTail(new CGXRange(CGXRange().SetCellRange(2, 3, 100000000, 4000000)));
+    const POSITION b = list.AddTail(new CGXRange(CGXRange().SetCellRange(0x80000000u, 5, 0x80000000u, 6)));
+    const POSITION c = list.AddTail(new CGXRange(CGXRange().SetCellRange(5, 5000000, 5, 5000001)));
+    CGXCoveredCellPool pool;
+    pool.RebuildFromList(list);
+    const struct {
+      ROWCOL row, col;
+    } at[] = {{2, 3},           {100000000, 4000000}, {100000001, 3}, {1, 3},
+              {0x80000000u, 6}, {5, 5000001},         {5, 4000001},   {55, 3}};
+    auto look = [&] {
+      std::string out;
+      for (const auto& p : at) {
+        const POSITION pos = pool.Lookup(p.row, p.col);
+        out += pos == a ? "a" : pos == b ? "b" : pos == c ? "c" : "-";
+      }
+      return out + std::to_string(pool.GetBands().size());
+    };
+    std::string out = look();
+    pool.SetSpan(50, 3, 60, 4000000, nullptr);
+    out += " " + look();
+    list.DeleteAll();
+    return out;
+  });
+  ExpectCheap(measured, "aa--bc-a4 aa--bc--5", "covered blocks");
+}
+
+// Random fills of a run line against a model of its entries; the archive form is the plain entries.
+TEST(GridSpanRuns, RandomFillsMatchAModelOfTheEntries) {
+  std::mt19937 rng(78);
+  CGXRunArray line;
+  std::map<DWORD, DWORD> model;
+  for (int step = 0; step < 1200; ++step) {
+    const DWORD first = rng() % 60, last = first + rng() % 8, v = rng() % 3 ? rng() % 4 + 1 : 0;
+    line.Fill(first, last, v);
+    for (DWORD i = first; i <= last; ++i)
+      if (v) model[i] = v;
+      else model.erase(i);
+    std::string got, want;
+    for (DWORD i = 0; i < 70; ++i) {
+      got += std::to_string(line.Get(i)) + ":" + std::to_string(line.RunEnd(i)) + " ";
+      DWORD end = i;
+      while (model.count(i) && model.count(end + 1) && model[end + 1] == model[i]) ++end;
+      want += std::to_string(model.count(i) ? model[i] : 0) + ":" + std::to_string(end) + " ";
+    }
+    ASSERT_EQ(got, want) << "step " << step;
+    ASSERT_EQ(line.GetSize(), model.empty() ? 0 : model.rbegin()->first + 1) << "step " << step;
+    if (step % 200 == 0) {
+      const Bytes bytes = Store([&](CArchive& ar) { line.Serialize(ar); });
+      CGXRunArray back;
+      ASSERT_EQ(Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), -1);
+      ASSERT_EQ(Store([&](CArchive& ar) { back.Serialize(ar); }), bytes);
+      ASSERT_EQ(bytes.size(), 2 + 4 * (size_t)line.GetSize());
+    }
+  }
 }
 
 TEST(GridDataArchiveBounds, SparseArchiveKeepsItsValuesAndSizes) {
@@ -181,6 +325,24 @@ static std::string Tight(long slackKiB, const std::function<std::string()>& body
   return result;
 }
 
+// Loads `bytes` into `into` with about `slackKiB` of memory left: the archive exception's cause, or
+// "loaded". The bytes are read in place, so the load alone allocates.
+static std::string LoadTight(const Bytes& bytes, CObject& into, long slackKiB) {
+  Bytes copy = bytes;
+  CMemFile file(copy.data(), (UINT)copy.size());
+  CArchive ar(&file, CArchive::load);
+  return Tight(slackKiB, [&] {
+    try {
+      into.Serialize(ar);
+    } catch (CArchiveException* e) {
+      const int cause = e->m_cause;
+      e->Delete();
+      return std::to_string(cause);
+    }
+    return std::string("loaded");
+  });
+}
+
 TEST(GridDataArchiveBounds, FailedAllocationRefusesTheArchive) {
   // 100,000 row styles, each a back-reference to the first: a copy each, more than the child may take.
   CGXStyle s;
@@ -195,19 +357,7 @@ TEST(GridDataArchiveBounds, FailedAllocationRefusesTheArchive) {
   });
   const std::string measured = Measured([&] {
     CGXData back;
-    Bytes copy = bytes;  // read in place: the load alone allocates
-    CMemFile file(copy.data(), (UINT)copy.size());
-    CArchive ar(&file, CArchive::load);
-    return Tight(256, [&] {
-      try {
-        back.Serialize(ar);
-      } catch (CArchiveException* e) {
-        const int cause = e->m_cause;
-        e->Delete();
-        return std::to_string(cause);
-      }
-      return std::string("loaded");
-    });
+    return LoadTight(bytes, back, 256);
   });
   EXPECT_EQ(measured.substr(0, measured.find(' ')), std::to_string(CArchiveException::badIndex)) << measured;
 }
@@ -249,6 +399,97 @@ TEST(GridDataArchiveBounds, FailedAllocationRefusesAStructureChangeAndKeepsTheSt
   });
   EXPECT_EQ(measured.substr(0, measured.rfind(';') + 1),
             "insert rows=0 kept;remove rows=1 changed;move rows=1 changed;insert cols=0 kept;");
+}
+
+TEST(GridParamArchiveBounds, RunningOutOfMemoryRefusesTheLoadAndKeepsTheSpansOnAStructureChange) {
+  // Three columns whose rows are spans of two: 32,767 runs each.
+  std::vector<DWORD> rows(65534);
+  for (size_t i = 0; i < rows.size(); ++i) rows[i] = (DWORD)(i | 1);
+  const Bytes bytes = BlockWithSpans(SpanTable(10, {{3, rows}, {4, rows}, {5, rows}}));
+  const std::string measured = Measured([&] {
+    CGXGridParam p;
+    std::string out = LoadTight(bytes, p, 256);
+    CGXGridParam whole;
+    if (Load(bytes, [&](CArchive& a) { whole.Serialize(a); }) != -1) return out + " refused";
+    CGXSpanCellPool& pool = FloatPool(whole);
+    const std::string before = SpanAt(pool, 5, 3) + " " + SpanAt(pool, 65533, 3);
+    for (auto change : {+[](CGXSpanCellPool& s) { s.InsertRows(1, 7); },
+                        +[](CGXSpanCellPool& s) { s.MoveRows(1, 9, 60000); },
+                        +[](CGXSpanCellPool& s) { s.RemoveRows(2, 2); }}) {
+      out += " " + Tight(64, [&] {
+        change(pool);
+        return std::string("ran");
+      });
+      out += SpanAt(pool, 5, 3) + " " + SpanAt(pool, 65533, 3) == before ? " kept" : " changed";
+    }
+    return out;
+  });
+  EXPECT_EQ(measured.substr(0, measured.rfind(' ', measured.rfind(' ') - 1)),
+            std::to_string(CArchiveException::badIndex) + " ran kept ran kept ran kept")
+      << measured;
+}
+
+TEST(GridMaps, AShiftThatRunsOutOfMemoryIsRefusedAndKeepsTheMapOrBits) {
+  const std::string measured = Measured([&] {
+    CGXMapDWordToLong m;
+    for (DWORD k = 0; k < 100000; ++k) m[k] = (LONG)k;
+    std::string out;
+    for (auto shift : {+[](CGXMapDWordToLong& s) { s.InsertKeys(0, 1); },
+                       +[](CGXMapDWordToLong& s) { s.RemoveKeys(5, 5); },
+                       +[](CGXMapDWordToLong& s) { s.MoveKeys(1, 2, 50000); }}) {
+      out += Tight(64, [&] {
+        shift(m);
+        return std::string("ran");
+      });
+      LONG v5 = -1, vLast = -1;
+      const bool kept = m.GetCount() == 100000 && m.Lookup(5, v5) && v5 == 5 && m.Lookup(99999, vLast) && vLast == 99999;
+      out += kept ? " kept;" : " changed;";
+    }
+    // Hidden rows: a bit set far out, shifted by more than the memory left holds.
+    CByteArray bits;
+    GXSetBit(bits, 100000, TRUE);
+    for (auto shift : {+[](CByteArray& b) { GXInsertBits(b, 0, 0x7FFFFFFF); },
+                       +[](CByteArray& b) { GXMoveBits(b, 0, 0x10000000, 0x70000000); }}) {
+      out += Tight(64, [&] {
+        shift(bits);
+        return std::string("ran");
+      });
+      out += bits.GetSize() == 12501 && GXGetBit(bits, 100000) ? " kept;" : " changed;";
+    }
+    return out;
+  });
+  EXPECT_EQ(measured.substr(0, measured.rfind(';') + 1), "ran kept;ran kept;ran kept;ran kept;ran kept;")
+      << measured;
+}
+
+TEST(GridDataArchiveBounds, RefusedCellStoreLeavesNoRowArrayNorCount) {
+  CGXStyle big;
+  big.SetValue(std::string(32u << 20, 'x').c_str());
+  const std::string measured = Measured([&] {
+    CGXData d;
+    const BOOL stored = Tight(1024, [&] { return std::to_string(d.StoreStyleAt(7, 3, &big, 2, 0)); }) == "1";
+    return std::to_string(stored) + " " + std::to_string(d.GetCells().GetEntryCount()) + " " +
+           std::to_string(d.GetRowCount()) + "," + std::to_string(d.GetColCount());
+  });
+  EXPECT_EQ(measured.substr(0, measured.find(' ', measured.find(' ', measured.find(' ') + 1) + 1)), "0 0 0,0")
+      << measured;
+}
+
+TEST(GridMemoryBlocks, NoMemoryIsANullHandle) {
+  const std::string measured = Measured([&] {
+    std::string out = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)1 << 30) ? "block" : "null";
+    out += GetLastError() == ERROR_NOT_ENOUGH_MEMORY ? ",no memory" : ",?";
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4);
+    static_cast<BYTE*>(GlobalLock(h))[0] = 9;
+    GlobalUnlock(h);
+    out += GlobalReAlloc(h, (SIZE_T)1 << 30, GMEM_MOVEABLE) ? " grown" : " null";
+    out += GlobalSize(h) == 4 && static_cast<BYTE*>(GlobalLock(h))[0] == 9 ? ",kept" : ",lost";
+    GlobalUnlock(h);
+    GlobalFree(h);
+    return out;
+  });
+  EXPECT_EQ(measured.substr(0, measured.rfind(' ', measured.rfind(' ') - 1)), "null,no memory null,kept")
+      << measured;
 }
 #endif
 

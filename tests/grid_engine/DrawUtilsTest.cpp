@@ -145,6 +145,17 @@ TEST(GridDrawUtils, WrappingAndHitTesting) {
   EXPECT_EQ(GXHitTestMultiLineText(&c.dc, "ab\ncd", -1, area, DT_WORDBREAK, CPoint(1, lineH + 1)), 3);
   EXPECT_EQ(GXHitTestMultiLineText(&c.dc, "ab\ncd", -1, area, DT_WORDBREAK, CPoint(1, lineH * 3)), -1);
   EXPECT_EQ(GXHitTestMultiLineText(&c.dc, "ab\ncd", -1, area, DT_WORDBREAK, CPoint(140, 1)), -1);
+
+  // Characters of several bytes are never cut: lines break between them, and a hit anywhere on one
+  // gives its first byte.
+  const char* const e4 = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";  // four e-acute
+  const int e = c.dc.GetTextExtent(e4, 2).cx;
+  CRect two(0, 0, 2 * e - 1, lineH * 6);
+  int starts[32], lengths[32];
+  ASSERT_EQ(GXWrapTextLines(&c.dc, e4, -1, two, DT_WORDBREAK, starts, lengths, 32), 2);
+  EXPECT_EQ(std::make_pair(starts[1], lengths[1]), std::make_pair(4, 4));
+  for (int x : {1, e - 1, e + 1, 2 * e - 1})
+    EXPECT_EQ(GXHitTestMultiLineText(&c.dc, e4, -1, area, 0, CPoint(x, 1)), x < e ? 0 : 2) << x;
 }
 
 TEST(GridDrawUtils, ChoiceLists) {
@@ -283,6 +294,29 @@ TEST(GridDib, ReferencesAndPoolCache) {
   EXPECT_EQ(text, "#BMP(7)");
   pool.FormatQuotedBitmapRef(8, text);
   EXPECT_EQ(text, "#BMP(\"8\")");
+}
+
+TEST(GridDib, ShortBlocksAreNotDrawn) {
+  // 200 x 200 at 24 bits needs 40 + 600 x 200 bytes; shorter blocks are not read past their end.
+  HGLOBAL full = SolidDib(200, 200, kRed);
+  const SIZE_T need = GlobalSize(full);
+  struct Case {
+    SIZE_T bytes;
+    bool drawn;
+  } cases[] = {{40 + 100, false}, {need - 1, false}, {need, true}};
+  for (const Case& c : cases) {
+    HGLOBAL cut = GlobalAlloc(GMEM_MOVEABLE, c.bytes);
+    std::memcpy(GlobalLock(cut), GlobalLock(full), c.bytes);
+    GlobalUnlock(full);
+    GlobalUnlock(cut);
+    for (int mode : {0, 1, 2}) {
+      Canvas canvas(60, 60);
+      CGXDIB::Draw(&canvas.dc, cut, CRect(0, 0, 60, 60), mode, 0);
+      EXPECT_EQ(!canvas.InkBox().IsRectEmpty(), c.drawn) << c.bytes << " bytes, mode " << mode;
+    }
+    GlobalFree(cut);
+  }
+  GlobalFree(full);
 }
 
 TEST(GridDib, DrawingModes) {

@@ -3,9 +3,12 @@
 #include "grid/engine/GXScreenFontTable.h"
 #include "grid/engine/GXStyle.h"
 #include "tests/grid_engine/GridTestUtil.h"
+#include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using gridtest::ExpectSameStyle;
 using gridtest::FullStyle;
@@ -76,6 +79,28 @@ TEST(GridStyle, PointSizesAt96Dpi) {
   target.ChangeFont(odd, 0);
   EXPECT_EQ(target.GetHeight(), -15);
   EXPECT_TRUE(target.IsSubSet(odd));  // -14 and -15 are both 11 points
+}
+
+TEST(GridStyle, TheScreenFontTableHoldsEveryFaceTheDrawingLayerKnows) {
+  std::map<std::string, WORD> faces;
+  ::EnumFontFamilies(
+      nullptr, nullptr,
+      [](const LOGFONT* lf, const TEXTMETRIC* tm, DWORD type, LPARAM to) {
+        (*reinterpret_cast<std::map<std::string, WORD>*>(to))[lf->lfFaceName] = (WORD)((type << 8) | tm->tmCharSet);
+        return 1;
+      },
+      (LPARAM)&faces);
+  ASSERT_TRUE(faces.count("Liberation Sans"));
+  EXPECT_EQ(faces["Liberation Sans"], (TRUETYPE_FONTTYPE << 8) | ANSI_CHARSET);
+  EXPECT_EQ(faces["Liberation Mono"], (TRUETYPE_FONTTYPE << 8) | ANSI_CHARSET);
+  for (const auto& [name, value] : faces) {
+    WORD stored = 0;
+    EXPECT_TRUE(CGXScreenFontTable::Get().Lookup(name.c_str(), stored)) << name;
+    EXPECT_EQ(stored, value) << name;
+  }
+  CGXFont f;
+  f.SetFaceName("Liberation Serif");
+  EXPECT_EQ(f.GetLogFont().lfCharSet, ANSI_CHARSET);
 }
 
 TEST(GridStyle, FaceNamesTakeTheirCharacterSetFromTheTable) {

@@ -1,5 +1,6 @@
 // One-line text forms of pens, brushes and fonts, and a style's profile entries.
 #include "grid/engine/GXProfile.h"
+#include "grid/engine/GXProperties.h"
 #include "grid/engine/GXStyle.h"
 #include "grid/engine/GXStylesMap.h"
 #include "grid/engine/GXTextForms.h"
@@ -194,6 +195,60 @@ TEST(GridStyleProfile, ChoiceListsEscapeLineBreaksAndBackslashes) {
   EXPECT_EQ(back.GetChoiceList(), "a\r\nb\\c");
   EXPECT_EQ(back.GetIncludeMask(), (DWORD)CGXStyle::inclChoiceList);
   EXPECT_FALSE(back.ReadProfile(nullptr, nullptr));
+}
+
+TEST(GridStyleProfile, ValuesKeepTheirLinesAndNoRefusedWriteLeavesTheOldEntry) {
+  struct Case {
+    const char* value;
+    const char* stored;
+    const char* back;
+  } cases[] = {
+      {"line1\r\nline2", "line1\\nline2", "line1\r\nline2"},
+      {"a\nb\rc", "a\\nb\\nc", "a\r\nb\r\nc"},  // every line break comes back as CR LF
+      {"C:\\dir\\file\\", "C:\\dir\\file\\", "C:\\dir\\file\\"},
+      {"C:\\new", "C:\\\\new", "C:\\new"},
+      {"a\\\\b\\\r\n", "a\\\\\\b\\\\\\n", "a\\\\b\\\r\n"},
+  };
+  for (bool registry : {false, true}) {
+    ProfileScope scope(registry ? "GridProfileLinesReg" : "GridProfileLinesIni", registry);
+    CAppProfile& app = scope.App();
+    CGXStylesMap map;
+    map.AddUserAttribute(51013);
+    for (const Case& c : cases) {
+      CGXStyle old;
+      old.SetValue("old").SetUserAttribute(51013, "old");
+      old.WriteProfile("Lines", &map);
+      CGXStyle s;
+      s.SetValue(c.value).SetUserAttribute(51013, c.value);
+      s.WriteProfile("Lines", &map);
+      EXPECT_EQ(app.GetProfileString("Lines", "Value"), c.stored) << c.value;
+      EXPECT_EQ(app.GetProfileString("Lines", "UA51013"), c.stored) << c.value;
+      CGXStyle back;
+      back.ReadProfile("Lines", &map);
+      EXPECT_EQ(back.GetValue(), c.back) << c.value;
+      EXPECT_EQ(back.GetUserAttribute(51013), c.back) << c.value;
+    }
+    // User properties of the grid keep their lines the same way.
+    CGXProperties props;
+    CGXStyle line;
+    props.AddUserProperty(51013, line.SetValue("old"));
+    props.SetSection("Lines");
+    props.WriteProfile();
+    props.AddUserProperty(51013, line.SetValue("line1\r\nline2"));
+    props.WriteProfile();
+    EXPECT_EQ(app.GetProfileString("Lines", "UP51013"), "line1\\nline2");
+    props.AddUserProperty(51013, line.SetValue(""));
+    ASSERT_TRUE(props.ReadProfile());
+    EXPECT_EQ(props.GetUserProperty(51013)->GetValue(), "line1\r\nline2");
+    // A face name with a line break cannot be stored: the earlier font must not read back.
+    CGXStyle arial;
+    arial.SetFont(CGXFont().SetFaceName("Arial"));
+    arial.WriteProfile("Lines", &map);
+    CGXStyle broken;
+    broken.SetFont(CGXFont().SetFaceName("Ari\nal"));
+    broken.WriteProfile("Lines", &map);
+    EXPECT_EQ(app.GetProfileString("Lines", "Font", "none"), "none");
+  }
 }
 
 TEST(GridStyleProfile, RoundTripKeepsWhatTheTextFormsKeep) {
