@@ -204,6 +204,34 @@ TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParen
   EXPECT_TRUE(fs::is_directory(m_dir + "/made/target/none"));
 }
 
+TEST_F(SetupRestoreTest, EachSyncOfARestoreThatFailsFailsItAndLeavesNoPartOfTheTree) {
+  const std::string zip = Pack("sync-fails", kArchived);
+  static std::vector<std::string> s_syncs;
+  static int s_fail = -1;
+  struct Unhook {
+    ~Unhook() { g_pfnSyncFault = nullptr; }
+  } unhook;
+  g_pfnSyncFault = [](const char* path) {
+    s_syncs.push_back(path);
+    return (int)s_syncs.size() - 1 == s_fail ? EIO : 0;
+  };
+  const std::string target = m_dir + "/made/nested/target";
+  ASSERT_TRUE(RestoreDirectory(zip.c_str(), target.c_str())) << LastBox();
+  const size_t syncs = s_syncs.size();
+  for (s_fail = 0; s_fail < (int)syncs; ++s_fail) {
+    const std::string at = "sync " + std::to_string(s_fail) + " of " + s_syncs[(size_t)s_fail];
+    fs::remove_all(m_dir + "/made");
+    s_syncs.clear();
+    ClearBoxes();
+    EXPECT_FALSE(RestoreDirectory(zip.c_str(), target.c_str())) << at;
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << at;
+    EXPECT_NE(boxes[0].find("The request could not be performed because of an I/O device error."), std::string::npos) << at;
+    // Whole, or not there: a restore into a folder it made takes the folder with it.
+    EXPECT_TRUE(!fs::exists(target) || Files(target) == kArchived) << at;
+  }
+}
+
 TEST_F(SetupRestoreTest, AnArchiveHoldsNothingThatALinkLeadsTo) {
   const std::string tree = m_dir + "/tree", outside = m_dir + "/outside";
   WriteBytes(tree + "/setup.cfg", "mine");
