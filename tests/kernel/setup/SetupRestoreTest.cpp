@@ -217,9 +217,9 @@ TEST_F(SetupRestoreTest, EachSyncOfARestoreThatFailsFailsItAndLeavesNoPartOfTheT
   };
   const std::string target = m_dir + "/made/nested/target";
   ASSERT_TRUE(RestoreDirectory(zip.c_str(), target.c_str())) << LastBox();
-  const size_t syncs = s_syncs.size();
-  for (s_fail = 0; s_fail < (int)syncs; ++s_fail) {
-    const std::string at = "sync " + std::to_string(s_fail) + " of " + s_syncs[(size_t)s_fail];
+  const std::vector<std::string> syncs = s_syncs;
+  for (s_fail = 0; s_fail < (int)syncs.size(); ++s_fail) {
+    const std::string at = "sync " + std::to_string(s_fail) + " of " + syncs[(size_t)s_fail];
     fs::remove_all(m_dir + "/made");
     s_syncs.clear();
     ClearBoxes();
