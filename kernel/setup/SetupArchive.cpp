@@ -298,7 +298,16 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   }
   if (g_pfnRestoreStep) g_pfnRestoreStep(2);
   if (!SealRestore(opened)) return fail(false);
-  if (!set.empty() && !CommitConfigFiles(root, set)) return fail(true);
+  if (!set.empty() && !CommitConfigFiles(root, set)) {
+    if (!existed) return fail(true);
+    // The set may be in place though a sync failed: what goes below it follows, here or, while
+    // its record stays, with the next hold of the lock, so that the folder holds one whole tree.
+    const DWORD error = GetLastError();
+    writers.clear();
+    FinishRestore(native, true, &opened);
+    SetLastError(error);
+    return FALSE;
+  }
   if (g_pfnRestoreStep) g_pfnRestoreStep(3);
   writers.clear();
   if (FinishRestore(native, true, &opened)) return TRUE;
