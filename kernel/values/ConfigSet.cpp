@@ -366,6 +366,14 @@ bool Undo(const std::string& folder, const ReplacementSet& set) {
   return true;
 }
 
+// Takes back a set none of whose changes is made (every target still its old file): its
+// temporaries and old copies go, and nothing is put back.
+void DropUnmade(const std::string& folder, const ReplacementSet& set) {
+  for (const Replacement& r : set)
+    if (!r.IsRemoval()) DeleteExact(In(folder, r.temp));
+  DropOldCopies(folder, set);
+}
+
 // Puts the new files that are still beside their targets in place, and removes what the set removes.
 bool Complete(const std::string& folder, const ReplacementSet& set) {
   for (const Replacement& r : set) {
@@ -449,8 +457,9 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   if (verdict == Verdict::kPartOfAnother) return Recovery::kRefused;
   if (verdict == Verdict::kForeign) return RecordAt(record) ? Recovery::kRecordLeft : result;
   if (verdict == Verdict::kNoneInPlace) {
-    if (RenameExact(record, undo) && Undo(folder, set)) return DropRecord(folder, undo) ? result : Recovery::kRecordLeft;
-    return Recovery::kRecordLeft;
+    if (!RenameExact(record, undo)) return Recovery::kRecordLeft;
+    DropUnmade(folder, set);
+    return DropRecord(folder, undo) ? result : Recovery::kRecordLeft;
   }
   if (verdict == Verdict::kComplete) {
     DropOldCopies(folder, set);
