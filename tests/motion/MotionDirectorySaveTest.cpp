@@ -320,18 +320,21 @@ TEST_F(MotionSaveTest, ARemovedTableGoesFromEveryFolderTheProgramSavedItTo) {
 }
 
 TEST_F(MotionSaveTest, AStoppedSaveThatLostATemporaryLoadsWholeOldBesideFilesThatDoNotChange) {
-  const std::string dir = OldFolder("lost-temporary");
-  dravonix::test::InChildProcess([&] {
-    g_stopAt = 0;
-    g_pfnConfigCommitStep = StopAt;
-    return std::to_string(m_new->SaveToDirectory(dir.c_str()));
-  });
-  ASSERT_TRUE(fs::exists(dir + "/~save.journal"));
-  for (auto& e : fs::directory_iterator(dir))
-    if (IsSaveTempName(e.path().filename().string(), "main.cfg")) fs::remove(e.path());
-  ClearBoxes();
-  EXPECT_EQ(State(dir), kWholeOld);
-  for (const std::string& box : Boxes()) EXPECT_EQ(box.find(dir), std::string::npos) << box;
+  // Killed before its first replacement; the temporary of each file in turn lost.
+  for (const char* lost : {"motion.zur", "main.cfg", "functions.cfg", "Cam1.cam", "Cam2.cam", "cam.cfg"}) {
+    const std::string dir = OldFolder("lost-temporary");
+    dravonix::test::InChildProcess([&] {
+      g_stopAt = 0;
+      g_pfnConfigCommitStep = StopAt;
+      return std::to_string(m_new->SaveToDirectory(dir.c_str()));
+    });
+    ASSERT_TRUE(fs::exists(dir + "/~save.journal")) << lost;
+    for (auto& e : fs::directory_iterator(dir))
+      if (IsSaveTempName(e.path().filename().string(), lost)) fs::remove(e.path());
+    ClearBoxes();
+    EXPECT_EQ(State(dir), kWholeOld) << lost;
+    for (const std::string& box : Boxes()) EXPECT_EQ(box.find(dir), std::string::npos) << lost << ": " << box;
+  }
 }
 
 }  // namespace
