@@ -164,12 +164,20 @@ void InTurns(benchmark::State& state, const char* ours, const char* base) {
   bench_note::RunInTurns(state, ours, [&] { return SaveSet(a); }, base, [&] { return WriteSyncedBeside(b); });
 }
 void BM_SaveSetup(benchmark::State& state) { InTurns<0>(state, "save", "synced"); }
+// Each file of the folder changed before each save: none is left out as unchanged.
+void BM_SaveSetupChanged(benchmark::State& state) {
+  if (!Ready(state)) return;
+  const std::string a = Folder().Folder("save changed"), b = Folder().Folder("synced changed");
+  bench_note::RunInTurns(state, "save changed", [&] { return SaveSet(a); }, "synced changed", [&] { return WriteSyncedBeside(b); },
+                         [&] { bench_note::ChangeEach(a, {std::begin(kSetFiles), std::end(kSetFiles)}); });
+}
 void BM_LockAndRecovery(benchmark::State& state) { Steady<LockAndRecover>(state, "lock"); }
 void BM_LoadSetup(benchmark::State& state) { Steady<LoadSet>(state, "load"); }
 void BM_SaveSetupCrowded(benchmark::State& state) { InTurns<kCrowd>(state, "save crowded", "synced crowded"); }
 BENCHMARK(BM_WriteBeside)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteEachBeside)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveSetup)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SaveSetupChanged)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LockAndRecovery)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadSetup)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveSetupCrowded)->Unit(benchmark::kMicrosecond);

@@ -95,7 +95,12 @@ bool Walk(int from, int to, bool top, int* moves) {
     if (fits && e.folder && (!there.empty() || !moves)) {
       const OpenFolder extracted(from, e.name.c_str());
       const std::unique_ptr<OpenFolder> target(there.empty() ? nullptr : new OpenFolder(to, there.c_str()));
-      fits = extracted.fd >= 0 && (!target || target->fd >= 0) && Walk(extracted.fd, target ? target->fd : -1, false, moves);
+      fits = extracted.fd >= 0 && (!target || target->fd >= 0);
+      if (fits && !Walk(extracted.fd, target ? target->fd : -1, false, moves)) {
+        if (!moves) return false;
+        ok = false;  // with the cause the walk below left
+        continue;
+      }
     } else if (fits && moves) {
       // A file takes the permissions of the one it replaces (in the restore's own folder).
       if (!there.empty()) fchmodat(from, e.name.c_str(), st.st_mode & 07777, 0);
@@ -199,14 +204,15 @@ int FinishRestore(const std::string& folder, bool place, const CRestoreFolder* o
   // Not while a record stays: the temporaries it names are what would complete its set.
   const bool recorded = HasSetRecord(folder);
   // The set is in place when the folder's files are those extracted: what is below it follows.
-  bool placed = place && !recorded && fresh >= 0 && fstatat(fresh, kRestoreSealed, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISREG(st.st_mode);
+  const bool sealed = fresh >= 0 && fstatat(fresh, kRestoreSealed, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+  bool placed = place && !recorded && sealed;
   for (size_t i = 0; placed && i < names.size(); ++i) placed = SameFile(fresh, dir, names[i]);
   int moves = 0;
   const bool ok = !placed || Walk(fresh, dir, true, &moves);
   const DWORD failure = GetLastError();
   if (!names.empty() && !recorded) RemoveSaveLeftovers(folder, names);
-  if (dir >= 0) RemoveTreeExact(dir, g_szRestoreFolder);
+  // A sealed extraction stays while a record does: what goes below follows once the set is complete.
+  if (dir >= 0 && !(recorded && sealed)) RemoveTreeExact(dir, g_szRestoreFolder);
   SetLastError(ok ? error : failure);
   return ok;
 }

@@ -231,12 +231,20 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   std::vector<std::string> made;  // the folders CreateDir makes, the deepest first
   for (std::string f = native; f.size() > 1 && access(f.c_str(), F_OK) != 0 && errno == ENOENT; f = ParentOf(f)) made.push_back(f);
   CreateDir(root);
-  // Each folder made on the disk with its name in its parent.
-  if (!made.empty() && ExistDirectory(root)) {
-    made.push_back(ParentOf(made.back()));
-    for (const std::string& f : made) SyncFolder(f);
-  }
   const bool existed = made.empty();
+  // Each folder made on the disk with its name in its parent: a power cut would take the restore's
+  // files with a folder whose name was not.
+  if (!existed && ExistDirectory(root)) {
+    made.push_back(ParentOf(made.back()));
+    for (const std::string& f : made)
+      if (!SyncFolder(f)) {
+        const DWORD error = GetLastError();
+        RemoveDir(root, FALSE);
+        SetLastError(error);
+        ShowFailure();
+        return FALSE;
+      }
+  }
   // The restored files are put in place as a save puts them: no load or save of the folder comes
   // between, and what a stopped restore or save left is put right first.
   CConfigFolderLock lock(root);
@@ -290,7 +298,16 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   }
   if (g_pfnRestoreStep) g_pfnRestoreStep(2);
   if (!SealRestore(opened)) return fail(false);
-  if (!set.empty() && !CommitConfigFiles(root, set)) return fail(true);
+  if (!set.empty() && !CommitConfigFiles(root, set)) {
+    if (!existed) return fail(true);
+    // The set may be in place though a sync failed: what goes below it follows, here or, while
+    // its record stays, with the next hold of the lock, so that the folder holds one whole tree.
+    const DWORD error = GetLastError();
+    writers.clear();
+    FinishRestore(native, true, &opened);
+    SetLastError(error);
+    return FALSE;
+  }
   if (g_pfnRestoreStep) g_pfnRestoreStep(3);
   writers.clear();
   if (FinishRestore(native, true, &opened)) return TRUE;

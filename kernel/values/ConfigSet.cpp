@@ -249,38 +249,73 @@ bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
   return true;
 }
 
-enum class Verdict { kDescribes, kForeign, kPartOfAnother, kNoneInPlace };
+enum class Verdict { kDescribes, kForeign, kPartOfAnother, kNoneInPlace, kComplete };
+
+// Whether the plain files `a` and `b` are one file under two names, or two of one content.
+bool SameContent(const std::string& a, const std::string& b) {
+  struct stat x, y;
+  if (lstat(a.c_str(), &x) != 0 || lstat(b.c_str(), &y) != 0 || !S_ISREG(x.st_mode) || !S_ISREG(y.st_mode)) return false;
+  if (x.st_dev == y.st_dev && x.st_ino == y.st_ino) return true;
+  CSaveFileIdentity p, q;
+  return x.st_size == y.st_size && GetSaveFileIdentity(a, p) == 1 && GetSaveFileIdentity(b, q) == 1 && p == q;
+}
 
 // How the record stands to the files. It describes them when each new file is still its temporary
 // or has become its target (for a set being undone, one may be neither: it was put back already);
 // a target to remove may be there or gone. It is foreign when it names anything but plain files (a
-// link, a folder), or when nothing of its set is there: no temporary, no new file. Where no target
-// is the new file and none is removed, every target is still the old file, whatever temporaries a
-// power cut lost: undone, the folder holds the whole old set. Else the folder holds part of a set
-// that the record does not describe (a copy that lost or changed some of its files): neither
-// completed nor undone, it would load as a mix.
+// link, a folder), or when nothing of its set is there: no temporary, no new file, no old copy
+// that its target still is. Where every target is provably still the old file (its kept copy, or,
+// no copy made yet, the file the save found), whatever temporaries a power cut lost, undoing leaves
+// the whole old set. Else the folder holds part of a set that the record does not describe (a copy
+// that lost some of its files, a target changed after the save stopped): neither completed nor
+// undone, it would load as a mix. A record whose targets are all its new files, though its
+// temporaries' names were taken since, describes a complete set.
 Verdict Judge(const std::string& folder, const ReplacementSet& set, bool undoing) {
-  bool describes = true, found = false, placed = false;
+  struct Seen {
+    int temp, target, old;
+  };
+  std::vector<Seen> seen;
+  seen.reserve(set.size());
+  // Copies are made in the set's order before any target is replaced, and dropped only once every
+  // target is: while a temporary is left, a copy missing past the last one made was not made yet.
+  size_t copiesMade = 0;
+  bool tempLeft = false;
   for (const Replacement& r : set) {
+    Seen s{0, 0, r.old.empty() ? 0 : Kind(In(folder, r.old))};
     if (r.IsRemoval()) {
-      const int g = Kind(In(folder, r.target)), o = Kind(In(folder, r.old));
-      if (g < 0 || o < 0) return Verdict::kForeign;
-      placed = placed || g == 0;
-      continue;
+      s.target = Kind(In(folder, r.target));
+    } else {
+      s.temp = Match(In(folder, r.temp), r);
+      s.target = Match(In(folder, r.target), r);
     }
-    const int t = Match(In(folder, r.temp), r);
-    const int g = Match(In(folder, r.target), r);
-    const int o = r.old.empty() ? 0 : Kind(In(folder, r.old));
-    if (t < 0 || g < 0 || o < 0) return Verdict::kForeign;
-    found = found || t != 0 || g == 1;
-    // A record of the earlier form knows its new files by time, which a copy may not keep: one of
-    // them in place may go unrecognised.
-    placed = placed || g == 1 || r.byTime;
-    if (t != 0 ? t != 1 : !undoing && g != 1) describes = false;
+    if (s.temp < 0 || s.target < 0 || s.old < 0) return Verdict::kForeign;
+    if (s.old == 1) copiesMade = seen.size() + 1;
+    tempLeft = tempLeft || s.temp == 1;
+    seen.push_back(s);
+  }
+  bool describes = true, found = false, allOld = true, allNew = true;
+  for (size_t i = 0; i < set.size(); ++i) {
+    const Replacement& r = set[i];
+    const Seen& s = seen[i];
+    const bool notCopiedYet = !r.old.empty() && s.old == 0 && tempLeft && i >= copiesMade;
+    // A record of the earlier form knows its new files by time, which a copy may not keep: none of
+    // its targets is known to be old.
+    const bool old = r.byTime ? false
+                     : r.old.empty() ? s.target == 0
+                                     : s.target != 0 && (s.old == 1 ? SameContent(In(folder, r.target), In(folder, r.old)) : notCopiedYet);
+    allOld = allOld && old;
+    allNew = allNew && (r.IsRemoval() ? s.target == 0 : s.target == 1 && !r.byTime);
+    // A kept copy that its target still is belongs to the set too.
+    found = found || (old && s.old == 1);
+    if (r.IsRemoval()) continue;
+    found = found || s.temp != 0 || s.target == 1;
+    if (s.temp != 0 ? s.temp != 1 : !undoing && s.target != 1) describes = false;
   }
   if (describes) return Verdict::kDescribes;
+  // Every target the new file, whatever has a temporary's name since (the next save's own).
+  if (allNew && !undoing) return Verdict::kComplete;
   if (!found) return Verdict::kForeign;
-  return placed ? Verdict::kPartOfAnother : Verdict::kNoneInPlace;
+  return allOld ? Verdict::kNoneInPlace : Verdict::kPartOfAnother;
 }
 
 // The set's change to `r` is made: its new file is in place, or the file it removes is gone.
@@ -331,6 +366,14 @@ bool Undo(const std::string& folder, const ReplacementSet& set) {
   return true;
 }
 
+// Takes back a set none of whose changes is made (every target still its old file): its
+// temporaries and old copies go, and nothing is put back.
+void DropUnmade(const std::string& folder, const ReplacementSet& set) {
+  for (const Replacement& r : set)
+    if (!r.IsRemoval()) DeleteExact(In(folder, r.temp));
+  DropOldCopies(folder, set);
+}
+
 // Puts the new files that are still beside their targets in place, and removes what the set removes.
 bool Complete(const std::string& folder, const ReplacementSet& set) {
   for (const Replacement& r : set) {
@@ -362,10 +405,7 @@ enum class Recovery { kDone, kRefused, kRecordLeft };
 // Removes a record once what it describes is done: the renames reach the disk before the record
 // goes, and its removal after, so that a power cut never keeps a record of a set half done.
 bool DropRecord(const std::string& folder, const std::string& record) {
-  SyncFolder(folder);
-  if (!DeleteExact(record)) return false;
-  SyncFolder(folder);
-  return true;
+  return SyncFolder(folder) && DeleteExact(record) && SyncFolder(folder);
 }
 
 // Reads the record found at `record` (`undoing`: the undo record) into `set` and judges it. A
@@ -417,8 +457,13 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   if (verdict == Verdict::kPartOfAnother) return Recovery::kRefused;
   if (verdict == Verdict::kForeign) return RecordAt(record) ? Recovery::kRecordLeft : result;
   if (verdict == Verdict::kNoneInPlace) {
-    if (RenameExact(record, undo) && Undo(folder, set)) return DropRecord(folder, undo) ? result : Recovery::kRecordLeft;
-    return Recovery::kRecordLeft;
+    if (!RenameExact(record, undo)) return Recovery::kRecordLeft;
+    DropUnmade(folder, set);
+    return DropRecord(folder, undo) ? result : Recovery::kRecordLeft;
+  }
+  if (verdict == Verdict::kComplete) {
+    DropOldCopies(folder, set);
+    return DropRecord(folder, record) ? result : Recovery::kRecordLeft;
   }
   if (Complete(folder, set)) {
     DropOldCopies(folder, set);
@@ -518,7 +563,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   ReplacementSet set;
   std::vector<CString> shown;  // each change of the set as its messages name it
   std::vector<CConfigFileWriter*> writers;
-  std::vector<std::string> names{kSetRecord};
+  std::vector<std::string> names{kSetRecord}, due;
   std::string checkedParent = dir;
   std::unordered_set<std::string> seen;
   unsigned long long bytes = 0;
@@ -541,6 +586,16 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
       ShowWriteFailure(w->m_name);
       return 0;
     }
+    names.push_back(name);
+    // A file whose content does not change stays out of the set: after a stop it would be both its
+    // old and its new file, and tell nothing of how far the set got.
+    CSaveFileIdentity found;
+    if (exists && S_ISREG(old.st_mode) && (unsigned long long)old.st_size == r.made.size &&
+        GetSaveFileIdentity(path, found) == 1 && found == r.made) {
+      if (w->m_save.FoundFirstNameTaken()) due.push_back(name);
+      w->m_save.Discard();
+      continue;
+    }
     // No more than a record may name: a larger set would be taken for none of ours after a stop.
     bytes += r.made.size;
     if (bytes > kMaxSetBytes) return refuse(w->m_name, ERROR_NOT_SUPPORTED);
@@ -548,7 +603,6 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     if (!w->m_save.Sync()) return refuse(w->m_name, GetLastError());
     set.push_back(std::move(r));
     shown.push_back(w->m_name);
-    names.push_back(name);
     writers.push_back(w);
   }
   // Removed with the set, so that a stop brings back none of them unless it brings back every old
@@ -566,7 +620,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   if (set.size() > kMaxSetFiles) return refuse(shown[kMaxSetFiles], ERROR_NOT_SUPPORTED);
   // What saves stopped before their record was in place left beside these files, where there is a
   // sign of it: listing a large folder costs more than the save.
-  std::vector<std::string> live, due;
+  std::vector<std::string> live;
   for (const CConfigFileWriter* w : writers) {
     live.push_back(LastComponent(w->m_save.GetTempName().GetString()));
     if (w->m_save.FoundFirstNameTaken()) due.push_back(LastComponent(w->m_save.GetNativeTarget()));
@@ -604,8 +658,10 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   CommitStep((int)set.size());
   DropOldCopies(dir, set);
   CommitStep((int)set.size() + 1);
-  if (synced && DeleteExact(In(dir, kSetRecord))) SyncFolder(dir);
-  return synced ? 1 : refuse(shown[0], syncError);
+  if (!synced) return refuse(shown[0], syncError);
+  // Nor is a save whose record may come back after a power cut done.
+  if (!DeleteExact(In(dir, kSetRecord)) || !SyncFolder(dir)) return refuse(shown[0], GetLastError());
+  return 1;
 }
 
 int CheckConfigSetFile(const char* folder, const char* name) {

@@ -44,8 +44,7 @@ CMC_CAMTables& CMC_CAMTables::operator=(const CMC_CAMTables& other) {
   if (this != &other) {
     m_selected.CopyDuplicatedElements(other.m_selected);
     m_available.CopyDuplicatedElements(other.m_available);
-    m_heldFiles.Copy(other.m_heldFiles);
-    m_heldFolder = other.m_heldFolder;
+    m_held = other.m_held;
   }
   return *this;
 }
@@ -192,8 +191,7 @@ int CMC_CAMTables::DemoteAllSelected() {
 int CMC_CAMTables::Load(const char* directory) {
   m_selected.RemoveAll();
   m_available.RemoveAll();
-  m_heldFiles.RemoveAll();
-  m_heldFolder.clear();
+  m_held.clear();
   CString dir(directory ? directory : "");
   // Read as the save replaced them: a save stopped part-way is completed or undone first.
   CConfigFolderLock lock(dir + "\\");
@@ -248,11 +246,12 @@ int CMC_CAMTables::Write(const char* directory, CMotionFileSet& set) const {
       if (!list->GetAt(i)->Save(set.Add(path))) return 0;
     }
   // The files of tables this program read or wrote there and holds no more go with the set.
-  if (!m_heldFolder.empty() && IsSameFolder(m_heldFolder, ResolvePath(ResolveConfigFileName(dir)))) {
-    // Looked up by name, not by listing the folder, which may hold many other files.
-    for (INT_PTR i = 0; i < m_heldFiles.GetSize(); ++i)
-      if (!IsNameUsed(m_heldFiles[i], nullptr)) set.Remove(dir + "\\" + m_heldFiles[i] + ".cam");
-  }
+  // Looked up by name, not by listing the folder, which may hold many other files.
+  const std::string native = ResolvePath(ResolveConfigFileName(dir));
+  for (const HeldFiles& held : m_held)
+    if (IsSameFolder(held.folder, native))
+      for (const CString& title : held.titles)
+        if (!IsNameUsed(title, nullptr)) set.Remove(dir + "\\" + title + ".cam");
   CString text;
   for (int i = 0; i < m_selected.GetSize(); ++i) text += EscapeString(m_selected[i]->GetName()) + "\r\n";
   return set.Add(dir + "\\cam.cfg").WriteEntries(1, [&](FILE* f, int) {
@@ -261,10 +260,12 @@ int CMC_CAMTables::Write(const char* directory, CMotionFileSet& set) const {
 }
 
 void CMC_CAMTables::HoldFilesOfTables(const char* directory) {
-  m_heldFiles.RemoveAll();
+  HeldFiles held{ResolvePath(ResolveConfigFileName(directory ? directory : "")), {}};
   for (const CObArrayEx<CMC_CAM>* list : {&m_selected, &m_available})
-    for (int i = 0; i < list->GetSize(); ++i) m_heldFiles.Add(list->GetAt(i)->GetName());
-  m_heldFolder = ResolvePath(ResolveConfigFileName(directory ? directory : ""));
+    for (int i = 0; i < list->GetSize(); ++i) held.titles.push_back(list->GetAt(i)->GetName());
+  for (auto it = m_held.begin(); it != m_held.end();)
+    it = IsSameFolder(it->folder, held.folder) ? m_held.erase(it) : it + 1;
+  m_held.push_back(std::move(held));
 }
 
 int CMC_CAMTables::Save(const char* directory) {

@@ -9,6 +9,7 @@
 #include "platform/core/Types.h"
 
 #include <string>
+#include <vector>
 
 class CMotionFileSet;
 
@@ -56,7 +57,8 @@ class CMC_CAMTables : public CObject {
   // or renamed) named for removal with it; 0 at the first failure (shown). A file whose table could
   // not be read, or that another program put there, stays.
   int Write(const char* directory, CMotionFileSet& set) const;
-  // Call once the set Write filled is in place: the tables' files in the directory are those held.
+  // Call once the set Write filled is in place: the tables' files in the directory are those held
+  // (those of other folders are kept in mind for the saves to them).
   void HoldFilesOfTables(const char* directory);
 
   // ---- Drive ---------------------------------------------------------------------------------
@@ -75,8 +77,11 @@ class CMC_CAMTables : public CObject {
 
   CObArrayEx<CMC_CAM> m_selected;
   CObArrayEx<CMC_CAM> m_available;
-  // The titles of the .cam files read or written by this program, and the folder they are in
-  // (native); only these may be deleted by a save.
-  CStringArray m_heldFiles;
-  std::string m_heldFolder;
+  // For each folder (native) this program read its tables from or saved them to, the titles of the
+  // .cam files it read or wrote there; only these may be deleted by a save to that folder.
+  struct HeldFiles {
+    std::string folder;
+    std::vector<CString> titles;
+  };
+  std::vector<HeldFiles> m_held;
 };

@@ -133,8 +133,9 @@ const char kWholeOld[] = "loaded f_old with 1 tables, old";
 const char kWholeNew[] = "loaded f_new with 2 tables, new";
 
 TEST_F(MotionSaveTest, ASaveStoppedAtAnyStepLeavesTheWholeOldOrTheWholeNewProgram) {
-  // Before the set is recorded, after 0 to 8 of its files are replaced, and before its record goes.
-  for (int step = -1; step <= 9; ++step) {
+  // Before the set is recorded, after 0 to 6 of its files are replaced (the two that do not change
+  // stay out of it), and before its record goes.
+  for (int step = -1; step <= 7; ++step) {
     const std::string dir = OldFolder("stopped" + std::to_string(step));
     const std::string result = dravonix::test::InChildProcess([&] {
       g_stopAt = step;
@@ -298,6 +299,41 @@ TEST_F(MotionSaveTest, ARemovedTableNeverComesBackWhereverTheSaveStops) {
     if (step >= 0) {
       EXPECT_EQ(Entries(dir, true), Entries(dir, false)) << step;
     }
+  }
+}
+
+TEST_F(MotionSaveTest, ARemovedTableGoesFromEveryFolderTheProgramSavedItTo) {
+  const std::string a = dravonix::test::ScratchDir("cam-folder-a"), b = dravonix::test::ScratchDir("cam-folder-b");
+  ASSERT_EQ(1, m_new->SaveToDirectory(a.c_str())) << LastBox();
+  ASSERT_EQ(1, m_new->SaveToDirectory(b.c_str())) << LastBox();
+  CMC_CAMTables* cams = m_new->GetCAMTables();
+  ASSERT_EQ(1, cams->DemoteSelectedToAvailable(1));
+  cams->RemoveAvailable(0);  // Cam2
+  for (const std::string& dir : {a, b}) {
+    ASSERT_EQ(1, m_new->SaveToDirectory(dir.c_str())) << LastBox();
+    EXPECT_FALSE(fs::exists(dir + "/Cam2.cam")) << dir;
+    CMC_Setup* setup = m_setup.get();
+    MotionPtr again(CMC_Motion::CreateFromDirectory(setup, dir.c_str()));
+    ASSERT_TRUE(again) << LastBox();
+    EXPECT_EQ(again->GetCAMTables()->GetCAMsCount() + again->GetCAMTables()->GetAvailableCount(), 1) << dir;
+  }
+}
+
+TEST_F(MotionSaveTest, AStoppedSaveThatLostATemporaryLoadsWholeOldBesideFilesThatDoNotChange) {
+  // Killed before its first replacement; the temporary of each file in turn lost.
+  for (const char* lost : {"motion.zur", "main.cfg", "functions.cfg", "Cam1.cam", "Cam2.cam", "cam.cfg"}) {
+    const std::string dir = OldFolder("lost-temporary");
+    dravonix::test::InChildProcess([&] {
+      g_stopAt = 0;
+      g_pfnConfigCommitStep = StopAt;
+      return std::to_string(m_new->SaveToDirectory(dir.c_str()));
+    });
+    ASSERT_TRUE(fs::exists(dir + "/~save.journal")) << lost;
+    for (auto& e : fs::directory_iterator(dir))
+      if (IsSaveTempName(e.path().filename().string(), lost)) fs::remove(e.path());
+    ClearBoxes();
+    EXPECT_EQ(State(dir), kWholeOld) << lost;
+    for (const std::string& box : Boxes()) EXPECT_EQ(box.find(dir), std::string::npos) << lost << ": " << box;
   }
 }
 

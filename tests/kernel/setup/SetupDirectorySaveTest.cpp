@@ -510,20 +510,20 @@ TEST_F(SetupSaveTest, AStoppedSaveInAFolderMadeReadOnlyLoadsWholeOrIsRefused) {
 }
 
 TEST_F(SetupSaveTest, ARecordStoppedWhileWrittenGoesWithTheNextSave) {
-  SetupPtr s = Version("old");
-  ASSERT_TRUE(s);
+  SetupPtr older = Version("old"), s = Version("new");
+  ASSERT_TRUE(older && s);
   const std::string dir = dravonix::test::ScratchDir("record-left");
-  ASSERT_TRUE(s->SaveToDirectory(dir.c_str()));
+  ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
   WriteBytes(FirstSaveTempName(dir + "/~save.journal"), "setup.cfg.~dvx-abcdef\tset");
   ASSERT_TRUE(s->SaveToDirectory(dir.c_str())) << LastBox();
   EXPECT_EQ(Entries(dir), kOnlyTheSet);
 }
 
 TEST_F(SetupSaveTest, AFileOrRecordThatCannotBeCreatedIsReportedWithItsCause) {
-  SetupPtr s = Version("old");
-  ASSERT_TRUE(s);
+  SetupPtr older = Version("old"), s = Version("new");
+  ASSERT_TRUE(older && s);
   const std::string dir = dravonix::test::ScratchDir("no-descriptors");
-  ASSERT_TRUE(s->SaveToDirectory(dir.c_str()));
+  ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
   const Files before = ReadSet(dir);
   static auto takeAll = [] {
     for (int fd; (fd = dup(0)) >= 0;) {
@@ -987,10 +987,10 @@ TEST_F(SetupSaveTest, LinksSwappedWhileSavesRunChangeNothingOutsideTheFolder) {
 }
 
 TEST_F(SetupSaveTest, ASaveSyncsItsFilesAndRecordBeforeTheFirstRenameAndTheFolderAfter) {
-  SetupPtr s = Version("old");
-  ASSERT_TRUE(s);
+  SetupPtr older = Version("old"), s = Version("new");
+  ASSERT_TRUE(older && s);
   const std::string dir = fs::canonical(dravonix::test::ScratchDir("synced")).string();
-  ASSERT_TRUE(s->SaveToDirectory(dir.c_str())) << LastBox();
+  ASSERT_TRUE(older->SaveToDirectory(dir.c_str())) << LastBox();
   static std::vector<std::string> s_calls;
   static std::string s_dir;
   s_calls.clear();

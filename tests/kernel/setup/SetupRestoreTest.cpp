@@ -204,6 +204,52 @@ TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParen
   EXPECT_TRUE(fs::is_directory(m_dir + "/made/target/none"));
 }
 
+TEST_F(SetupRestoreTest, EachSyncOfARestoreThatFailsFailsItAndLeavesTheWholeOldOrNewTree) {
+  const std::string zip = Pack("sync-fails", kArchived);
+  static std::vector<std::string> s_syncs;
+  static int s_fail = -1;
+  struct Unhook {
+    ~Unhook() { g_pfnSyncFault = nullptr; }
+  } unhook;
+  g_pfnSyncFault = [](const char* path) {
+    s_syncs.push_back(path);
+    return (int)s_syncs.size() - 1 == s_fail ? EIO : 0;
+  };
+  const Tree kOld = {{"a.cfg", "old a"}, {"sub/b.txt", "old b"}, {"sub/deep/c.txt", "old c"}};
+  // Into a nested folder the restore makes, and over a folder holding an older tree.
+  for (const bool existing : {false, true}) {
+    const std::string target = m_dir + "/made/nested/target";
+    auto prepare = [&] {
+      fs::remove_all(m_dir + "/made");
+      if (existing)
+        for (auto& [rel, bytes] : kOld) WriteBytes(target + "/" + rel, bytes);
+    };
+    prepare();
+    s_fail = -1;
+    s_syncs.clear();
+    ASSERT_TRUE(RestoreDirectory(zip.c_str(), target.c_str())) << LastBox();
+    const std::vector<std::string> syncs = s_syncs;
+    for (s_fail = 0; s_fail < (int)syncs.size(); ++s_fail) {
+      const std::string at = std::to_string(existing) + " sync " + std::to_string(s_fail) + " of " + syncs[(size_t)s_fail];
+      prepare();
+      s_syncs.clear();
+      ClearBoxes();
+      EXPECT_FALSE(RestoreDirectory(zip.c_str(), target.c_str())) << at;
+      const std::vector<std::string> boxes = Boxes();
+      ASSERT_EQ(boxes.size(), 1u) << at;
+      EXPECT_NE(boxes[0].find("The request could not be performed because of an I/O device error."), std::string::npos) << at;
+      // As the next load finds it: whole, or not there (a restore into a folder it made takes the
+      // folder with it).
+      const int failed = s_fail;
+      s_fail = -1;
+      if (fs::exists(target)) CConfigFolderLock lock(target.c_str());
+      const Tree found = fs::exists(target) ? Files(target) : Tree();
+      EXPECT_TRUE(found == kArchived || found == (existing ? kOld : Tree())) << at;
+      s_fail = failed;
+    }
+  }
+}
+
 TEST_F(SetupRestoreTest, AnArchiveHoldsNothingThatALinkLeadsTo) {
   const std::string tree = m_dir + "/tree", outside = m_dir + "/outside";
   WriteBytes(tree + "/setup.cfg", "mine");

@@ -160,11 +160,27 @@ TEST(ConfigFile, CommunicationSettings) {
   GetPrivateProfileString("Communication", "BaudRate", "", buf, sizeof buf, ini);
   EXPECT_STREQ(buf, "57600");
 
+  // A stored password goes when the user name is saved; the one given is never stored.
+  WritePrivateProfileString("Network", "ServerPassword", "stored", ini);
   SaveNetServerAuth("alice", "secret");
   CString user, password;
   GetNetServerAuth(user, password);
   EXPECT_EQ(user, "alice");
   EXPECT_TRUE(password.IsEmpty());
+  GetPrivateProfileString("Network", "ServerPassword", "(none)", buf, sizeof buf, ini);
+  EXPECT_STREQ(buf, "(none)");
+  // An empty user name reads as the signed-in user's; a channel reads at most 127 characters.
+  WritePrivateProfileString("Network", "ServerUserName", "", ini);
+  char me[256];
+  DWORD n = sizeof me;
+  ASSERT_TRUE(GetUserName(me, &n));
+  GetNetServerAuth(user, password);
+  EXPECT_EQ(user, me);
+  WritePrivateProfileString("Communication", "Channel", std::string(200, 'c').c_str(), ini);
+  LoadCommunicationSettings(offline, flag, type, channel, baud, host, active, prot);
+  EXPECT_EQ(channel, CString(std::string(127, 'c').c_str()));
+  WritePrivateProfileString("Communication", "Channel", nullptr, ini);
+  WritePrivateProfileString("Network", "ServerUserName", nullptr, ini);
 }
 
 TEST(ConfigFile, LineEndingsAbsoluteNamesAndFolders) {

@@ -11,9 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -56,8 +58,10 @@ class ConfigSetTest : public ::testing::Test {
       files[e.path().filename().string()] = dravonix::test::ReadFileText(e.path().string());
     return files;
   }
-  // Saves `files` into `dir` as one set.
+  // Saves `files` into `dir` as one set, under the folder's lock as every saver does.
   static int Save(const std::string& dir, const Files& files) {
+    CConfigFolderLock lock(dir.c_str());
+    if (lock.IsRefused()) return 0;
     std::vector<std::unique_ptr<CConfigFileWriter>> writers;
     std::vector<CConfigFileWriter*> set;
     for (auto& [name, bytes] : files) {
@@ -72,6 +76,20 @@ class ConfigSetTest : public ::testing::Test {
 };
 
 int g_stopAt = -2;
+
+// Saves `files` into `dir` in a process of its own, killed at the commit step `stopAt`.
+void SaveKilledAt(int stopAt, const std::string& dir, const Files& files, int (*save)(const std::string&, const Files&)) {
+  dravonix::test::InChildProcess([&] {
+    g_stopAt = stopAt;
+    g_pfnConfigCommitStep = [](int step) {
+      if (step == g_stopAt) raise(SIGKILL);
+    };
+    return std::to_string(save(dir, files));
+  });
+}
+
+const char kUnfinished[] = "Cannot complete or undo an interrupted save in folder ";
+const char kIoError[] = "The request could not be performed because of an I/O device error.";
 
 TEST_F(ConfigSetTest, ARecordWhoseTemporariesAPowerCutLostIsUndoneWhenNoTargetIsNew) {
   const struct {
@@ -104,6 +122,139 @@ TEST_F(ConfigSetTest, ARecordWhoseTemporariesAPowerCutLostIsUndoneWhenNoTargetIs
     EXPECT_EQ(Boxes(), std::vector<std::string>{}) << c.what;
     EXPECT_EQ(Read(dir), kOld) << c.what;
   }
+}
+
+TEST_F(ConfigSetTest, ATargetChangedAfterAStopIsNeverTakenForItsOldFile) {
+  // The first target edited in place once the save was killed after 0 to 3 replacements, or before
+  // its record went.
+  const struct {
+    const char* what;
+    std::function<std::string(const std::string&)> edit;
+  } kEdits[] = {
+      {"same size", [](const std::string& bytes) { return std::string(bytes.size(), 'x'); }},
+      {"cut", [](const std::string& bytes) { return bytes.substr(0, bytes.size() / 2); }},
+  };
+  for (const auto& e : kEdits)
+    for (int step = 0; step <= 4; ++step) {
+      const std::string dir = Folder("edited", kOld);
+      SaveKilledAt(step, dir, kNew, Save);
+      const std::string a = dir + "/a.cfg", edit = e.edit(dravonix::test::ReadFileText(a));
+      std::fstream(a, std::ios::in | std::ios::out | std::ios::binary) << edit;
+      fs::resize_file(a, edit.size());
+      const Files edited = Read(dir);
+      Automation::Instance().ClearMessageBoxes();
+      CConfigFolderLock lock(dir.c_str());
+      // Killed before any replacement, the record's temporaries complete the set.
+      if (step == 0) {
+        EXPECT_FALSE(lock.IsRefused()) << e.what << " " << step;
+        EXPECT_EQ(Read(dir), kNew) << e.what << " " << step;
+        continue;
+      }
+      EXPECT_TRUE(lock.IsRefused()) << e.what << " " << step;
+      EXPECT_EQ(Boxes(), std::vector<std::string>{kUnfinished + dir + "! The data is invalid."}) << e.what << " " << step;
+      EXPECT_EQ(Read(dir), edited) << e.what << " " << step;
+    }
+}
+
+TEST_F(ConfigSetTest, AStoppedSetHoldingFilesThatDoNotChangeLoadsWholeOld) {
+  const Files kOnlyAChanges = {{"a.cfg", "new a, longer"}, {"b.cfg", "old b"}, {"c.cfg", "old c"}};
+  const struct {
+    const char* what;
+    // Done once the save was killed before its first replacement: a record naming unchanged files
+    // (as earlier saves wrote one) is made by giving b.cfg its new content as its old one.
+    bool unchangedInRecord;
+    // The old copies were not made yet (a power cut before them), and b.cfg's temporary lost too.
+    bool beforeCopies;
+  } kCases[] = {{"a save of unchanged files", false, false},
+                {"a record naming an unchanged file", true, false},
+                {"a record naming an unchanged file, stopped before its copies", true, true}};
+  for (const auto& c : kCases) {
+    const std::string dir = Folder("unchanged", kOld);
+    SaveKilledAt(0, dir, c.unchangedInRecord ? kNew : kOnlyAChanges, Save);
+    ASSERT_TRUE(fs::exists(dir + "/~save.journal")) << c.what;
+    Files expected = kOld;
+    if (c.unchangedInRecord) {
+      fs::remove(dir + "/b.cfg");
+      fs::remove(dir + "/b.cfg.~dvx-old");
+      Write(dir + "/b.cfg", kNew.at("b.cfg"));
+      fs::create_hard_link(dir + "/b.cfg", dir + "/b.cfg.~dvx-old");
+      expected["b.cfg"] = kNew.at("b.cfg");
+    }
+    // The temporary of the file that changes lost.
+    for (auto& f : fs::directory_iterator(dir)) {
+      const std::string name = f.path().filename().string();
+      if (IsSaveTempName(name, "a.cfg") || (c.beforeCopies && (IsSaveTempName(name, "b.cfg") || name.ends_with(".~dvx-old"))))
+        fs::remove(f.path());
+    }
+    Automation::Instance().ClearMessageBoxes();
+    CConfigFolderLock lock(dir.c_str());
+    EXPECT_FALSE(lock.IsRefused()) << c.what;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{}) << c.what;
+    EXPECT_EQ(Read(dir), expected) << c.what;
+  }
+}
+
+// Fails the sync whose index in the call is `s_fail` with EIO, counting every sync in `s_syncs`.
+std::vector<std::string> s_syncs;
+int s_fail = -1;
+int FailOneSync(const char* path) {
+  s_syncs.push_back(path);
+  return (int)s_syncs.size() - 1 == s_fail ? EIO : 0;
+}
+
+TEST_F(ConfigSetTest, EachSyncOfASaveThatFailsFailsItWithItsBoxAndTheFolderLoadsWhole) {
+  g_pfnSyncFault = FailOneSync;
+  const std::string counted = Folder("sync-each-counted", kOld);
+  s_syncs.clear();
+  s_fail = -1;
+  ASSERT_EQ(1, Save(counted, kNew));
+  const std::vector<std::string> syncs = s_syncs;
+  ASSERT_EQ(syncs.size(), 7u);  // three files, the record, the folder twice after it
+  for (s_fail = 0; s_fail < (int)syncs.size(); ++s_fail) {
+    const std::string dir = Folder("sync-each", kOld), failed = syncs[(size_t)s_fail];
+    // The box names the file whose temporary failed, else the set's first.
+    std::string named = "a.cfg";
+    for (const char* target : {"b.cfg", "c.cfg"})
+      if (IsSaveTempName(failed.substr(failed.rfind('/') + 1), target)) named = target;
+    s_syncs.clear();
+    Automation::Instance().ClearMessageBoxes();
+    EXPECT_EQ(0, Save(dir, kNew)) << failed;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot write in file " + dir + "/" + named + "! " + kIoError}) << failed;
+    const int at = s_fail;
+    s_fail = -1;
+    {
+      CConfigFolderLock lock(dir.c_str());
+      EXPECT_FALSE(lock.IsRefused()) << failed;
+    }
+    const Files loaded = Read(dir);
+    EXPECT_TRUE(loaded == kOld || loaded == kNew) << failed;
+    s_fail = at;
+  }
+}
+
+TEST_F(ConfigSetTest, ALoadCompletingAStoppedSaveKeepsItsRecordUntilTheRemovalIsOnTheDisk) {
+  g_pfnSyncFault = FailOneSync;
+  // Killed after its first replacement, or before its record went; the load's syncs before and
+  // after the record's removal fail in turn.
+  for (const int stopAt : {1, 4})
+    for (const int failing : {0, 1}) {
+      const std::string at = std::to_string(stopAt) + " " + std::to_string(failing);
+      const std::string dir = Folder("sync-completing", kOld);
+      s_fail = -1;
+      SaveKilledAt(stopAt, dir, kNew, Save);
+      s_syncs.clear();
+      s_fail = failing;
+      CConfigFolderLock lock(dir.c_str());
+      s_fail = -1;
+      EXPECT_FALSE(lock.IsRefused()) << at;
+      EXPECT_EQ(s_syncs.size(), failing == 0 ? 1u : 2u) << at;
+      EXPECT_EQ(fs::exists(dir + "/~save.journal"), failing == 0) << at;
+      // A save under the same hold finds the set complete and drops the record first.
+      Automation::Instance().ClearMessageBoxes();
+      EXPECT_EQ(1, Save(dir, kOld)) << at;
+      EXPECT_EQ(Boxes(), std::vector<std::string>{}) << at;
+      EXPECT_EQ(Read(dir), kOld) << at;
+    }
 }
 
 TEST_F(ConfigSetTest, ARecordNamingMoreBytesThanAnySetWritesIsSetAsideUnread) {
