@@ -95,10 +95,10 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
       break;
     case gxHintUpdateChangedRowCount: UpdateChangedRowCount(hint->m_nRow1, f, FALSE); break;
     case gxHintUpdateChangedColCount: UpdateChangedColCount(hint->m_nCol1, f, FALSE); break;
-    case gxHintUpdateInsertCols: UpdateInsertCols(hint->m_nCol1, hint->m_nCol2, f, FALSE); break;
-    case gxHintUpdateInsertRows: UpdateInsertRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;
-    case gxHintUpdateRemoveCols: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, nullptr, f, FALSE); break;
-    case gxHintUpdateRemoveRows: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, nullptr, f, FALSE); break;
+    case gxHintUpdateInsertCols: UpdateInsertCols(hint->m_nCol1, hint->m_dwParam, f, FALSE); break;
+    case gxHintUpdateInsertRows: UpdateInsertRows(hint->m_nRow1, hint->m_dwParam, f, FALSE); break;
+    case gxHintUpdateRemoveCols: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, static_cast<const DWORD*>(hint->m_pHintPtr), f, FALSE); break;
+    case gxHintUpdateRemoveRows: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, static_cast<const DWORD*>(hint->m_pHintPtr), f, FALSE); break;
     case gxHintUpdateMoveCols: UpdateMoveCols(hint->m_nCol1, hint->m_nCol2, hint->m_nCol3, f, FALSE); break;
     case gxHintUpdateMoveRows: UpdateMoveRows(hint->m_nRow1, hint->m_nRow2, hint->m_nRow3, f, FALSE); break;
     case gxHintUpdateFrozenRows: UpdateFrozenRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;
