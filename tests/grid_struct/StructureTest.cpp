@@ -411,4 +411,8 @@ TEST_F(GridStructure, ADerivedGridsCountsAreTheOnesTheEngineUses) {
   ASSERT_TRUE(counted.SetRowCount(50));
   EXPECT_EQ(Data().GetRowCount(), 10u);
   EXPECT_TRUE(counted.IsFrozenRow(3));
+  // A current cell below the stored rows but within the grid's own count stays.
+  counted.SetCurrent(30, 6);
+  ROWCOL r = 0, c = 0;
+  EXPECT_TRUE(counted.GetCurrentCell(r, c));
 }
