@@ -297,7 +297,7 @@ TEST_F(FloatStores, Random) {
     PaintOver();
     played = merge ? "merged:" : "plain:";
     std::mt19937 rng(76);
-    for (int step = 0; step < 60 && !HasFatalFailure(); ++step) {
+    for (int step = 0; step < 40 && !HasFatalFailure(); ++step) {
       const ROWCOL c = 2 + rng() % 8;
       switch (rng() % 4) {
         case 0:
