@@ -16,6 +16,9 @@ void CGXGridCore::SendHint(CGXGridHint& hint) { UpdateAllViews(nullptr, 0, &hint
 void CGXGridCore::RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags,
                                BOOL bCreateHint) {
   if (!flags || !m_pParam || m_pParam->m_bLockUpdate || !IsGridWndVisible()) return;
+  // What is drawn again may merge anew.
+  DelayMergeCells(CGXRange().SetCellRange(std::min(nTop, nBottom), std::min(nLeft, nRight), std::max(nTop, nBottom),
+                                          std::max(nLeft, nRight)));
   CRect r = CalcSpannedRangeRect(nTop, nLeft, nBottom, nRight);
   if (!r.IsRectEmpty()) m_pGridWnd->InvalidateRect(&r, TRUE);
   if (flags & GX_UPDATENOW) UpdateWindow();
@@ -32,6 +35,9 @@ void CGXGridCore::Redraw(UINT flags, BOOL bCreateHint) {
   if (GetRowCount() < GetTopRow() && GetRowCount() > GetFrozenRows()) SetTopRow(GetRowCount(), 0, TRUE);
   if (GetColCount() < GetLeftCol() && GetColCount() > GetFrozenCols()) SetLeftCol(GetColCount(), 0, TRUE);
   FreeObjectCache();
+  CRect area;
+  GetGridRect(&area);
+  DelayMergeCells(CGXRange().SetCellRange(0, 0, CalcLastVisibleRow(area), GetFrozenCols()));
   if (IsGridWndVisible()) {
     CRect g;
     GetGridRect(&g);

@@ -563,3 +563,16 @@ TEST_F(GridPaint, BadInputDrawsNothing) {
 }
 
 }  // namespace
+
+TEST_F(GridPaint, ARedrawRequestLooksAgainAtTheMergedCellsItCovers) {
+  grid.SetMergeCellsMode(1, FALSE);
+  Repaint();
+  CGXRange span;
+  for (ROWCOL c = 2; c <= 3; ++c) Data().StoreStyleAt(3, c, &CGXStyle().SetValue("same").SetMergeCell(1), 0, 0);
+  Repaint();
+  ASSERT_FALSE(grid.GetMergedCellsRowCol(3, 2, span));  // stored behind the grid's back: nothing asks yet
+  grid.RedrawRowCol(3, 2, 3, 3, GX_INVALIDATE);
+  PumpMessages();
+  ASSERT_TRUE(grid.GetMergedCellsRowCol(3, 2, span));
+  EXPECT_EQ((std::vector<ROWCOL>{span.m_nLeft, span.m_nRight}), (std::vector<ROWCOL>{2, 3}));
+}
