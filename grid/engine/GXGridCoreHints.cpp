@@ -89,8 +89,10 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
   const BOOL sameSplitter = m_pParam->m_wFloatCellsMode != 0 || (hint->m_pHintPtr && hint->m_pHintPtr == m_pSplitterWnd);
   switch (hint->m_id) {
     case gxHintRedraw: Redraw(f, FALSE); break;
-    case gxHintRedrawRowCol:
     case gxHintUpdateCoveredCellsRowCol:
+      UpdateCoveredCellsRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE);
+      break;
+    case gxHintRedrawRowCol:
     case gxHintSetFloatedCellsRowCol:
     case gxHintSetMergedCellsRowCol: RedrawRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE); break;
     case gxHintUpdateChangedRowHeights:

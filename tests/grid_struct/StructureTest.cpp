@@ -416,3 +416,13 @@ TEST_F(GridStructure, ADerivedGridsCountsAreTheOnesTheEngineUses) {
   ROWCOL r = 0, c = 0;
   EXPECT_TRUE(counted.GetCurrentCell(r, c));
 }
+
+TEST_F(GridStructure, AnotherViewsCurrentCellLeavesACellThatBecameCovered) {
+  CStructGrid other;
+  other.SetParam(grid.GetParam(), FALSE);
+  grid.peer = &other;
+  grid.m_bUpdateHints = TRUE;
+  other.SetCurrent(3, 3);
+  ASSERT_TRUE(grid.CGXGridCore::SetCoveredCellsRowCol(2, 2, 4, 3));
+  EXPECT_EQ((std::vector<ROWCOL>{other.CurrentRow(), other.CurrentCol()}), (std::vector<ROWCOL>{2, 2}));
+}
