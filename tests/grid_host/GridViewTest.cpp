@@ -698,6 +698,13 @@ TEST_F(GridView, ScrollMessagesHonourThumbTrackingTheLockAndTellTheControlFirst)
     EXPECT_EQ(control->told, told) << c.what;
     view->m_nLockUpdate = 0;
   }
+  // Page up goes back by the rows that fit above the top one.
+  CRect area;
+  view->GetGridRect(&area);
+  const ROWCOL fit = (ROWCOL)((area.Height() - view->GetRowHeight(0)) / 20);
+  view->SetTopRow(40);
+  ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0);
+  EXPECT_EQ(view->GetTopRow(), 40 - fit);
   // Called directly, the handler tells the control too.
   control->told.clear();
   view->SetTopRow(1);
