@@ -294,7 +294,7 @@ BOOL CGXGridCore::GetCurrentCell(ROWCOL& nRow, ROWCOL& nCol, BOOL bIgnorePrintin
   nRow = m_nCurrentRow;
   nCol = m_nCurrentCol;
   if (m_bCurrentCellValid && m_pParam && m_pParam->m_pData &&
-      (m_nCurrentRow > m_pParam->m_pData->GetRowCount() || m_nCurrentCol > m_pParam->m_pData->GetColCount()))
+      (m_nCurrentRow > GetRowCount() || m_nCurrentCol > GetColCount()))
     m_bCurrentCellValid = FALSE;
   return m_bCurrentCellValid && (bIgnorePrinting || !m_bPrinting);
 }

@@ -153,7 +153,7 @@ class CGXGridCore {
   BOOL m_bPrintVisibleOnly = FALSE;
   virtual void OnUpdate(CView*, LPARAM, CObject*) {}
   // Focus in or out: the current cell's control is activated or stored and made inactive.
-  virtual void OnActivateGrid(BOOL bActivate);
+  virtual BOOL OnActivateGrid(BOOL bActivate);
   // The drawing area: the print rectangle while printing, else the rectangle set, else the client area.
   virtual void GetGridRect(RECT* pRect);
   void SetGridRect(BOOL bSet, LPCRECT pRect = nullptr);
@@ -203,7 +203,7 @@ class CGXGridCore {
   BOOL OtherButtonUp(int nButton, UINT nFlags, CPoint point);
   BOOL OtherButtonDblClk(int nButton, UINT nFlags, CPoint point);
   void SelDragTarget(CPoint point, ROWCOL& nRow, ROWCOL& nCol);
-  virtual BOOL OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message, int& nResult);
+  virtual BOOL OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message, LRESULT* pResult);
   // Notifications of the current cell's windows go to its control.
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
   virtual BOOL OnSettingChange(UINT uFlags, LPCTSTR pszSection);
@@ -363,12 +363,17 @@ class CGXGridCore {
   ROWCOL GetLeftCol() const { return m_bPrinting ? m_nPrintLeftCol : m_nLeftCol; }
   virtual BOOL SetTopRow(ROWCOL nRow, UINT flags = GX_UPDATENOW, BOOL bRedraw = TRUE);
   virtual BOOL SetLeftCol(ROWCOL nCol, UINT flags = GX_UPDATENOW, BOOL bRedraw = TRUE);
-  ROWCOL GetRowCount() const;
-  ROWCOL GetColCount() const;
-  ROWCOL GetHeaderRows() const { return m_pParam ? m_pParam->m_nHeaderRows : 0; }
-  ROWCOL GetHeaderCols() const { return m_pParam ? m_pParam->m_nHeaderCols : 0; }
-  ROWCOL GetFrozenRows() const { return m_pParam ? m_pParam->m_nFrozenRows : 0; }
-  ROWCOL GetFrozenCols() const { return m_pParam ? m_pParam->m_nFrozenCols : 0; }
+  virtual ROWCOL GetRowCount() const;
+  virtual ROWCOL GetColCount() const;
+  virtual ROWCOL GetHeaderRows() const { return m_pParam ? m_pParam->m_nHeaderRows : 0; }
+  virtual ROWCOL GetHeaderCols() const { return m_pParam ? m_pParam->m_nHeaderCols : 0; }
+  // A pane below (right of) the first pane row (column) scrolls the frozen rows (columns) with the rest.
+  virtual ROWCOL GetFrozenRows() const {
+    return m_pParam && (m_nSplitRow == 0 || m_bPrinting) ? m_pParam->m_nFrozenRows : 0;
+  }
+  virtual ROWCOL GetFrozenCols() const {
+    return m_pParam && (m_nSplitCol == 0 || m_bPrinting) ? m_pParam->m_nFrozenCols : 0;
+  }
   virtual BOOL MoveCurrentCell(int direction, UINT nCell = 1, BOOL bCanSelectRange = TRUE);
   // Hooks a virtual grid overrides; the base answers nothing (sizes) or does nothing (sort).
   virtual void OnTestGridDimension(ROWCOL, ROWCOL) {}

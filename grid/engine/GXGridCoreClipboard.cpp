@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 namespace {
 
@@ -352,30 +353,45 @@ BOOL CGXGridCore::ClearCells(const CGXRangeList& list, BOOL bRemoveStyles) {
   progress.SetStatusText(LoadText(52302));
   CGXRangeList widened;
   WidenList(list, widened, GetHeaderRows() + 1, GetHeaderCols() + 1, GetRowCount(), GetColCount());
-  const Block block(widened, GetRowCount(), GetColCount());
+  // Each range clears its own cells only: the crossing of separate ranges was not selected. A cell
+  // in several ranges is cleared once, by the first.
+  std::vector<CGXRange> ranges;
+  for (POSITION pos = widened.GetHeadPosition(); pos;) {
+    const CGXRange& r = *widened.GetNext(pos);
+    if (r.IsValid() && r.m_nTop <= r.m_nBottom && r.m_nLeft <= r.m_nRight) ranges.push_back(r);
+  }
+  auto inEarlier = [&](size_t i, ROWCOL row, ROWCOL col) {
+    for (size_t k = 0; k < i; ++k)
+      if (ranges[k].IsCellInRange(row, col)) return true;
+    return false;
+  };
   bool aborted = false;
   try {
     if (!bRemoveStyles) {
-      const unsigned long long total = block.rows * block.cols;
-      unsigned long long done = 0;
+      unsigned long long total = 0, done = 0;
+      for (const CGXRange& r : ranges)
+        total += ((unsigned long long)r.m_nBottom - r.m_nTop + 1) * ((unsigned long long)r.m_nRight - r.m_nLeft + 1);
       CGXStyle* style = CreateStyle();
-      aborted = !block.ForEach([&](ROWCOL r, ROWCOL c, bool) {
-        style->Free();
-        ComposeStyleRowCol(r, c, style);
-        StoreTextRowCol(r, c, "", GX_INVALIDATE, style);
-        return !Aborted(progress, done, done + 1, total);
-      });
+      for (size_t i = 0; !aborted && i < ranges.size(); ++i)
+        for (ROWCOL r = ranges[i].m_nTop; !aborted; ++r) {
+          for (ROWCOL c = ranges[i].m_nLeft; !aborted; ++c) {
+            if (!inEarlier(i, r, c)) {
+              style->Free();
+              ComposeStyleRowCol(r, c, style);
+              StoreTextRowCol(r, c, "", GX_INVALIDATE, style);
+            }
+            aborted = Aborted(progress, done, done + 1, total);
+            if (c == ranges[i].m_nRight) break;
+          }
+          if (r == ranges[i].m_nBottom) break;
+        }
       RecycleStyle(style);
     } else {
-      const unsigned long long total = (unsigned long long)block.rowFrom.GetSize() * block.colFrom.GetSize();
       unsigned long long done = 0;
-      for (INT_PTR ri = 0; !aborted && ri < block.rowFrom.GetSize(); ++ri)
-        for (INT_PTR ci = 0; !aborted && ci < block.colFrom.GetSize(); ++ci) {
-          SetStyleRange(
-              CGXRange().SetCellRange(block.rowFrom[ri], block.colFrom[ci], block.rowTo[ri], block.colTo[ci]),
-              nullptr, 4);
-          aborted = Aborted(progress, done, done + 1, total);
-        }
+      for (size_t i = 0; !aborted && i < ranges.size(); ++i) {
+        SetStyleRange(ranges[i], nullptr, 4);
+        aborted = Aborted(progress, done, done + 1, ranges.size());
+      }
     }
   } catch (CException* e) {
     e->Delete();

@@ -16,6 +16,9 @@ void CGXGridCore::SendHint(CGXGridHint& hint) { UpdateAllViews(nullptr, 0, &hint
 void CGXGridCore::RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags,
                                BOOL bCreateHint) {
   if (!flags || !m_pParam || m_pParam->m_bLockUpdate || !IsGridWndVisible()) return;
+  // What is drawn again may merge anew.
+  DelayMergeCells(CGXRange().SetCellRange(std::min(nTop, nBottom), std::min(nLeft, nRight), std::max(nTop, nBottom),
+                                          std::max(nLeft, nRight)));
   CRect r = CalcSpannedRangeRect(nTop, nLeft, nBottom, nRight);
   if (!r.IsRectEmpty()) m_pGridWnd->InvalidateRect(&r, TRUE);
   if (flags & GX_UPDATENOW) UpdateWindow();
@@ -32,6 +35,9 @@ void CGXGridCore::Redraw(UINT flags, BOOL bCreateHint) {
   if (GetRowCount() < GetTopRow() && GetRowCount() > GetFrozenRows()) SetTopRow(GetRowCount(), 0, TRUE);
   if (GetColCount() < GetLeftCol() && GetColCount() > GetFrozenCols()) SetLeftCol(GetColCount(), 0, TRUE);
   FreeObjectCache();
+  CRect area;
+  GetGridRect(&area);
+  DelayMergeCells(CGXRange().SetCellRange(0, 0, CalcLastVisibleRow(area), GetFrozenCols()));
   if (IsGridWndVisible()) {
     CRect g;
     GetGridRect(&g);
@@ -83,8 +89,10 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
   const BOOL sameSplitter = m_pParam->m_wFloatCellsMode != 0 || (hint->m_pHintPtr && hint->m_pHintPtr == m_pSplitterWnd);
   switch (hint->m_id) {
     case gxHintRedraw: Redraw(f, FALSE); break;
-    case gxHintRedrawRowCol:
     case gxHintUpdateCoveredCellsRowCol:
+      UpdateCoveredCellsRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE);
+      break;
+    case gxHintRedrawRowCol:
     case gxHintSetFloatedCellsRowCol:
     case gxHintSetMergedCellsRowCol: RedrawRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE); break;
     case gxHintUpdateChangedRowHeights:
@@ -95,10 +103,10 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
       break;
     case gxHintUpdateChangedRowCount: UpdateChangedRowCount(hint->m_nRow1, f, FALSE); break;
     case gxHintUpdateChangedColCount: UpdateChangedColCount(hint->m_nCol1, f, FALSE); break;
-    case gxHintUpdateInsertCols: UpdateInsertCols(hint->m_nCol1, hint->m_nCol2, f, FALSE); break;
-    case gxHintUpdateInsertRows: UpdateInsertRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;
-    case gxHintUpdateRemoveCols: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, nullptr, f, FALSE); break;
-    case gxHintUpdateRemoveRows: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, nullptr, f, FALSE); break;
+    case gxHintUpdateInsertCols: UpdateInsertCols(hint->m_nCol1, hint->m_dwParam, f, FALSE); break;
+    case gxHintUpdateInsertRows: UpdateInsertRows(hint->m_nRow1, hint->m_dwParam, f, FALSE); break;
+    case gxHintUpdateRemoveCols: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, static_cast<const DWORD*>(hint->m_pHintPtr), f, FALSE); break;
+    case gxHintUpdateRemoveRows: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, static_cast<const DWORD*>(hint->m_pHintPtr), f, FALSE); break;
     case gxHintUpdateMoveCols: UpdateMoveCols(hint->m_nCol1, hint->m_nCol2, hint->m_nCol3, f, FALSE); break;
     case gxHintUpdateMoveRows: UpdateMoveRows(hint->m_nRow1, hint->m_nRow2, hint->m_nRow3, f, FALSE); break;
     case gxHintUpdateFrozenRows: UpdateFrozenRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;

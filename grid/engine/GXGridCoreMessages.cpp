@@ -27,11 +27,6 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
       return TRUE;
     case WM_VSCROLL:
     case WM_HSCROLL:
-      if (CGXControl* control = m_bInitialized ? GetCurrentCellControl() : nullptr)
-        if (control->OnGridWindowMessage(message, wParam, lParam)) {
-          result = 0;
-          return TRUE;
-        }
       if (message == WM_HSCROLL) return coreFirst(OnHScroll(LOWORD(wParam), HIWORD(wParam), nullptr));
       return coreFirst(OnVScroll(LOWORD(wParam), HIWORD(wParam), nullptr));
     case WM_SIZE: return coreFirst(OnSize(flags, (short)LOWORD(lParam), (short)HIWORD(lParam)));
@@ -85,18 +80,10 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_CANCELMODE:
       OnCancelMode();
       return windowDefault();
-    case WM_MOUSEACTIVATE: {
-      int answer = 0;
-      CGXControl* control = m_bInitialized ? GetCurrentCellControl() : nullptr;
-      if (control && control->OnGridMouseActivate(CWnd::FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam), answer)) {
-        result = answer;
-        return TRUE;
-      }
-      if (!OnMouseActivate(CWnd::FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam), answer))
+    case WM_MOUSEACTIVATE:
+      if (!OnMouseActivate(CWnd::FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam), &result))
         return windowDefault();
-      result = answer;
       return TRUE;
-    }
     case WM_SETTINGCHANGE:
       OnSettingChange((UINT)wParam, (LPCTSTR)lParam);
       return windowDefault();

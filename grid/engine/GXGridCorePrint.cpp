@@ -1,7 +1,9 @@
 // The grid core's printing: the table or the selection cut into pages by column and row breaks,
 // each page drawn by the cell painter inside the margins, centred, framed, with header and footer.
+#include "grid/engine/GXDelayedRange.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXProperties.h"
+#include "grid/engine/GXSpanCellPool.h"
 #include "platform/core/Exception.h"
 #include "platform/gdi/DC.h"
 #include "platform/ui/CommonDialogs.h"
@@ -73,6 +75,12 @@ void CGXGridCore::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
   m_awColBreaks.RemoveAll(), m_awRowBreaks.RemoveAll();
   const ROWCOL screenTop = GetTopRow(), screenLeft = GetLeftCol();
   SetPrinting(TRUE, FALSE);
+  // The printer's sizes give floats of their own: the screen's stay as they are.
+  if (!m_pParam->m_pPrintFloatCellsPool && !m_pParam->m_pPrintDelayedFloatCellsPool) {
+    m_pParam->m_pPrintFloatCellsPool = new CGXSpanCellPool;
+    m_pParam->m_pPrintDelayedFloatCellsPool = new CGXDelayedRangePool;
+    DelayFloatCells(CGXRange().SetCellRange(0, 0, GetRowCount(), GetColCount()));
+  }
   CFont* old = SelectPrintFont(pDC);
   pInfo->m_rectDraw = PrintPageRect(pDC);
   OnAdjustPrintRectangle(pDC, pInfo);
@@ -118,6 +126,10 @@ void CGXGridCore::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
 void CGXGridCore::OnEndPrinting(CDC*, CPrintInfo*) {
   m_awColBreaks.RemoveAll(), m_awRowBreaks.RemoveAll();
   if (IsGridWndVisible()) m_pGridWnd->Invalidate(TRUE);
+  if (!m_pParam) return;
+  delete m_pParam->m_pPrintFloatCellsPool;
+  delete m_pParam->m_pPrintDelayedFloatCellsPool;
+  m_pParam->m_pPrintFloatCellsPool = m_pParam->m_pPrintDelayedFloatCellsPool = nullptr;
 }
 
 void CGXGridCore::OnPrint(CDC* pDC, CPrintInfo* pInfo) {

@@ -372,20 +372,44 @@ BOOL CGXGridCore::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar*) { return OnScr
 BOOL CGXGridCore::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar*) { return OnScrollBar(FALSE, nSBCode, nPos); }
 
 BOOL CGXGridCore::OnScrollBar(BOOL bVertical, UINT nSBCode, UINT nPos) {
-  if (!m_bInitialized) return FALSE;
+  if (!m_bInitialized || m_nLockUpdate > 0) return FALSE;
+  // The cell's control hears of the scroll first (a dropped list closes).
+  if (CGXControl* control = GetCurrentCellControl())
+    if (control->OnGridWindowMessage(bVertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(nSBCode, nPos), 0)) return TRUE;
   const ROWCOL top = bVertical ? m_nTopRow : m_nLeftCol;
   const ROWCOL first = (bVertical ? GetFrozenRows() : GetFrozenCols()) + 1;
+  const ROWCOL count = bVertical ? GetRowCount() : GetColCount();
+  if (count == 0 || count <= first) return TRUE;
   const ROWCOL maxTop = bVertical ? CalcMaxTopRow() : CalcMaxLeftCol();
   const ROWCOL page = std::max<ROWCOL>(1, (bVertical ? LastRowInView() : LastColInView()) - top);
   const int back = bVertical ? GX_UP : GX_LEFT, forth = bVertical ? GX_DOWN : GX_RIGHT;
+  // The rows (columns) above the top one that fit into the scrolled part of the window.
+  auto pageBack = [&] {
+    CRect area;
+    GetGridRect(&area);
+    const long room = bVertical ? area.bottom - ScrollOriginY() : area.right - ScrollOriginX();
+    long sum = 0;
+    ROWCOL n = 0;
+    for (ROWCOL r = top; r > first;) {
+      const int s = bVertical ? GetRowHeight(--r) : GetColWidth(--r);
+      if (sum + s > room) break;
+      sum += s;
+      ++n;
+    }
+    return std::max<ROWCOL>(1, n);
+  };
   switch (nSBCode) {
     case SB_LINEUP: ScrollGrid(back, 1); break;
     case SB_LINEDOWN: ScrollGrid(forth, 1); break;
-    case SB_PAGEUP: ScrollGrid(back, page); break;
+    case SB_PAGEUP:
+      if (top > 1) ScrollGrid(back, pageBack());
+      break;
     case SB_PAGEDOWN: ScrollGrid(forth, page); break;
     case SB_TOP: MoveTopLeft(bVertical, first, GX_UPDATENOW); break;
     case SB_BOTTOM: MoveTopLeft(bVertical, maxTop, GX_UPDATENOW); break;
     case SB_THUMBTRACK:
+      if (!m_pParam || !m_pParam->m_bScrollThumbTrack) break;
+      [[fallthrough]];
     case SB_THUMBPOSITION: {
       const int factor = std::max(1, bVertical ? m_nSBThumbFactorV : m_nSBThumbFactorH);
       const ROWCOL target = std::clamp<ROWCOL>((ROWCOL)nPos * (ROWCOL)factor, first, std::max(first, maxTop));

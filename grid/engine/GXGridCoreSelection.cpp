@@ -197,8 +197,17 @@ void CGXGridCore::UpdateSelectRange(const CGXRange& range, const CGXRangeList* p
   CGXRangeList& list = m_pParam->m_SelRects;
   DrawSelectionMarker(dc.Get(), TRUE, list.IsEmpty() ? nullptr : list.GetTail());
   if (list.IsEmpty()) m_bMarkerShown = FALSE;
+  const ROWCOL rows = GetRowCount(), cols = GetColCount();
   CGXRange cells = range;
-  cells.ExpandRange(0, 0, GetRowCount(), GetColCount());
+  cells.ExpandRange(0, 0, rows, cols);
+  // A range taken out of a wider one leaves parts of another kind: the header cells of a whole table,
+  // say, are no longer selected when one row is taken out of it.
+  if (cells.IsValid() && pOldList)
+    for (POSITION pos = pOldList->GetHeadPosition(); pos;) {
+      CGXRange old = *pOldList->GetNext(pos), in;
+      old.ExpandRange(0, 0, rows, cols);
+      if (in.IntersectRange(old, cells)) cells.UnionRange(CGXRange(cells), old);
+    }
   if (cells.IsValid())
     InvertChanged(
         *this, dc.Get(), cells.m_nTop, cells.m_nLeft, cells.m_nBottom, cells.m_nRight,

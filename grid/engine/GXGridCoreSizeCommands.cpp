@@ -199,16 +199,19 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
           m_pGridWnd->ScrollWindowEx((int)(newSum - oldSum), 0, &scroll, &clip, nullptr, nullptr,
                                      SW_INVALIDATE | SW_SCROLLCHILDREN);
           if (newSum < oldSum && (f & 6)) {
-            const ROWCOL freed = CalcClientColFromPt(CPoint(g.right - (int)(oldSum - newSum), g.top));
-            const int freedLeft = freed == kNone ? g.right : CalcLeftOfClientCol(std::max<ROWCOL>(1, freed));
+            // The strip the scroll left behind lies outside what it moved: beyond the table's end too.
+            const int strip = g.right - (int)(oldSum - newSum);
+            const ROWCOL freed = CalcClientColFromPt(CPoint(strip, g.top));
+            const int freedLeft = freed == kNone ? strip : CalcLeftOfClientCol(std::max<ROWCOL>(1, freed));
             CRect r(freedLeft, g.top, g.right, g.bottom);
             m_pGridWnd->InvalidateRect(&r, TRUE);
             UpdateWindow();
           }
-          CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
-          m_pGridWnd->InvalidateRect(&cols, TRUE);
         }
       }
+      // Spans over the changed columns that start left of them are laid out anew too.
+      CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
+      m_pGridWnd->InvalidateRect(&cols, TRUE);
     }
     if (f & 2) {
       UpdateWindow();
@@ -264,16 +267,17 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
           m_pGridWnd->ScrollWindowEx(0, (int)(newSum - oldSum), &scroll, &clip, nullptr, nullptr,
                                      SW_INVALIDATE | SW_SCROLLCHILDREN);
           if (newSum < oldSum && (f & 6)) {
-            const ROWCOL freed = CalcClientRowFromPt(CPoint(g.left, g.bottom - (int)(oldSum - newSum)));
-            const int freedTop = freed == kNone ? g.bottom : CalcTopOfClientRow(std::max<ROWCOL>(1, freed));
+            const int strip = g.bottom - (int)(oldSum - newSum);
+            const ROWCOL freed = CalcClientRowFromPt(CPoint(g.left, strip));
+            const int freedTop = freed == kNone ? strip : CalcTopOfClientRow(std::max<ROWCOL>(1, freed));
             CRect r(g.left, freedTop, g.right, g.bottom);
             m_pGridWnd->InvalidateRect(&r, TRUE);
             UpdateWindow();
           }
-          CRect rows = CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount());
-          m_pGridWnd->InvalidateRect(&rows, TRUE);
         }
       }
+      CRect rows = CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount());
+      m_pGridWnd->InvalidateRect(&rows, TRUE);
     }
     if (f & 2) {
       UpdateWindow();

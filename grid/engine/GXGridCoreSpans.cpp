@@ -498,12 +498,15 @@ BOOL EvalFloatAnchor(CGXGridCore& grid, StyleCache& cache, ROWCOL row, ROWCOL co
   const CGXStyle& style = cache.Get(row, col);
   CGXControl* control = cache.Control(style);
   ROWCOL last = col;
-  if (grid.CanFloatCell(control, row, col, style, TRUE)) {
+  // A hidden cell's text shows nowhere; hidden cells on the way are passed over, they show nothing.
+  if (!grid.IsColHidden(col) && grid.CanFloatCell(control, row, col, style, TRUE)) {
     LONG need = control->CalcSize(grid.GetClientDC(), row, col, style, nullptr, FALSE).cx;
     const ROWCOL cols = grid.GetColCount();
     while (need > grid.GetColWidth(last) && last < cols) {
-      const CGXStyle& next = cache.Get(row, last + 1);
-      if (!grid.CanFloatCell(cache.Control(next), row, last + 1, next, FALSE)) break;
+      if (!grid.IsColHidden(last + 1)) {
+        const CGXStyle& next = cache.Get(row, last + 1);
+        if (!grid.CanFloatCell(cache.Control(next), row, last + 1, next, FALSE)) break;
+      }
       need -= grid.GetColWidth(last);
       ++last;
     }
@@ -522,10 +525,27 @@ BOOL EvalFloatCell(CGXGridCore& grid, StyleCache& cache, ROWCOL row, ROWCOL col,
   CGXRange left;
   if (grid.GetFloatedCellsRowCol(row, col - 1, left)) anchor = left.m_nLeft;
   const BOOL hasAnchor = anchor > grid.GetHeaderCols();
+  // Storing one span rewrites the other's cells in the pool: each is measured from before either changed,
+  // so that both extents, old and new, repaint.
+  auto right = [&](ROWCOL c) {
+    CGXRange span;
+    return grid.GetFloatedCellsRowCol(row, c, span) && span.m_nLeft == c ? span.m_nRight : c;
+  };
+  const ROWCOL first = hasAnchor ? anchor : col;
+  const ROWCOL anchorBefore = right(first), ownBefore = right(col);
   BOOL changed = FALSE;
+  // A cell flooded from the left floats no more: its own span goes first, else the cells it held
+  // beyond the anchor's new span would still name it.
+  if (flooded && hasAnchor && ownBefore != col) changed |= grid.SetFloatedCellsRowCol(row, col, row, col);
   if (flooded && hasAnchor) changed |= EvalFloatAnchor(grid, cache, row, anchor, pUpdated);
   changed |= EvalFloatAnchor(grid, cache, row, col, pUpdated);
   if (!flooded && hasAnchor) changed |= EvalFloatAnchor(grid, cache, row, anchor, pUpdated);
+  const ROWCOL anchorAfter = right(first), ownAfter = right(col);
+  if (anchorAfter != anchorBefore || ownAfter != ownBefore) {
+    changed = TRUE;
+    const ROWCOL from = anchorAfter != anchorBefore ? first : col;
+    Note(pUpdated, CGXRange().SetCellRange(row, from, row, std::max({anchorBefore, ownBefore, anchorAfter, ownAfter})));
+  }
   return changed;
 }
 

@@ -597,8 +597,13 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
                                    {gxHintUpdateInsertRows, gxHintUpdateRemoveRows, gxHintUpdateMoveRows}};
     CGXGridHint hint(ids[bRows ? 1 : 0][nOp], m_nViewID);
     (bRows ? hint.m_nRow1 : hint.m_nCol1) = a;
-    (bRows ? hint.m_nRow2 : hint.m_nCol2) = b;
-    (bRows ? hint.m_nRow3 : hint.m_nCol3) = c;
+    if (nOp == opInsert) {
+      hint.m_dwParam = (DWORD)b;  // the count
+    } else {
+      (bRows ? hint.m_nRow2 : hint.m_nCol2) = b;
+      (bRows ? hint.m_nRow3 : hint.m_nCol3) = c;
+    }
+    if (nOp == opRemove) hint.m_pHintPtr = const_cast<DWORD*>(pOldSizes);
     hint.m_flags = flags;
     SendHint(hint);
   }

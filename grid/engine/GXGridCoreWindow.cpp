@@ -107,18 +107,21 @@ BOOL CGXGridCore::OnKillFocus(CWnd* pNewWnd) {
   return TRUE;
 }
 
-void CGXGridCore::OnActivateGrid(BOOL bActivate) {
+BOOL CGXGridCore::OnActivateGrid(BOOL bActivate) {
   m_bActive = bActivate;
   if (bActivate) GXGetLibraryData().m_pLastActiveGrid = this;
-  if (m_bInCanSwitchSheet || !m_pParam || m_bInWarning) return;
+  if (m_bInCanSwitchSheet || !m_pParam || m_bInWarning) return FALSE;
   const HWND hwnd = Hwnd(m_pGridWnd);
   if (!bActivate && hwnd && ::GetCapture() == hwnd) ::SendMessage(hwnd, WM_CANCELMODE, 0, 0);
+  BOOL ok = TRUE;
   ROWCOL row, col;
   CGXControl* control = GetCurrentCell(row, col) ? GetCurrentCellControl() : nullptr;
   if (control && !bActivate) {
     if (!control->IsActive()) {
       RedrawRowCol(row, col, row, col);
-    } else if (CanSelectCurrentCell(FALSE, 0, (ROWCOL)-1, 0, (ROWCOL)-1) && (!control->GetModify() || control->Store())) {
+    } else if (!CanSelectCurrentCell(FALSE, 0, (ROWCOL)-1, 0, (ROWCOL)-1) || (control->GetModify() && !control->Store())) {
+      ok = FALSE;  // the edit stays for the user to mend
+    } else {
       control->SetActive(FALSE);
       control->SetModify(FALSE);
       control->Refresh();
@@ -132,21 +135,32 @@ void CGXGridCore::OnActivateGrid(BOOL bActivate) {
     RefreshScrollBars(FALSE, FALSE);
   }
   m_bLayoutChanged = FALSE;
+  return ok;
 }
 
-BOOL CGXGridCore::OnMouseActivate(CWnd*, UINT nHitTest, UINT, int& nResult) {
+BOOL CGXGridCore::OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message, LRESULT* pResult) {
+  LRESULT ignored = 0;
+  LRESULT& result = pResult ? *pResult : ignored;
+  // Otherwise the current cell's control answers.
+  auto control = [&]() -> BOOL {
+    CGXControl* ctl = m_bInitialized ? GetCurrentCellControl() : nullptr;
+    int answer = 0;
+    if (!ctl || !ctl->OnGridMouseActivate(pDesktopWnd, nHitTest, message, answer)) return FALSE;
+    result = answer;
+    return TRUE;
+  };
   const HWND hwnd = Hwnd(m_pGridWnd);
-  if (!hwnd || !m_pParam || !m_pParam->m_bTakeFocusOnMouse || nHitTest != HTCLIENT) return FALSE;
+  if (!hwnd || !m_pParam || !m_pParam->m_bTakeFocusOnMouse || nHitTest != HTCLIENT) return control();
   CFrameWnd* frame = m_pGridWnd->GetParentFrame();
   const HWND last = Hwnd(m_pLastFocusWnd);
   if (!last || last == hwnd || (frame && frame->GetSafeHwnd() && ::GetActiveWindow() != frame->GetSafeHwnd() &&
                                 ::GetActiveWindow() != ::GetAncestor(frame->GetSafeHwnd(), GA_ROOT)))
-    return FALSE;
+    return control();
   // A child of the grid that kept the focus keeps it.
-  if (::IsChild(hwnd, last)) return FALSE;
+  if (::IsChild(hwnd, last)) return control();
   m_pGridWnd->SetFocus();
   m_pLastFocusWnd = m_pGridWnd;
-  nResult = MA_ACTIVATEANDEAT;
+  result = MA_ACTIVATEANDEAT;
   return TRUE;
 }
 

@@ -428,3 +428,39 @@ TEST_F(GridClipboard, CommandTests) {
   EXPECT_FALSE(grid.CanPaste());
   EXPECT_FALSE(grid.CanClear());
 }
+
+// Two or more ranges clear their own cells only, never the crossing of the others; Undo brings all back.
+TEST_F(GridClipboard, ClearingSeveralRangesClearsOnlyTheirCells) {
+  struct Case {
+    std::vector<CGXRange> ranges;
+    BOOL removeStyles;
+    size_t cleared;
+  };
+  Data().SetRowCount(12);
+  const std::vector<Case> cases = {
+      {{CGXRange().SetColRange(4, 4), CGXRange().SetRowRange(9, 9)}, FALSE, 17},
+      {{CGXRange().SetColRange(4, 4), CGXRange().SetRowRange(9, 9)}, TRUE, 17},
+      {{Cells(5, 2, 5, 2), CGXRange().SetColRange(4, 4)}, FALSE, 13},
+      {{Cells(5, 2, 5, 2), CGXRange().SetColRange(4, 4)}, TRUE, 13},
+      {{Cells(2, 2, 3, 3), Cells(3, 3, 4, 5)}, FALSE, 9},
+  };
+  for (const Case& t : cases) {
+    for (ROWCOL r = 1; r <= 12; ++r)
+      for (ROWCOL c = 1; c <= 6; ++c) Put(r, c, "x");
+    CGXRangeList list;
+    for (const CGXRange& r : t.ranges) list.AddTail(new CGXRange(r));
+    ASSERT_TRUE(grid.ClearCells(list, t.removeStyles));
+    size_t cleared = 0;
+    for (ROWCOL r = 1; r <= 12; ++r)
+      for (ROWCOL c = 1; c <= 6; ++c) {
+        bool inside = false;
+        for (const CGXRange& range : t.ranges) inside = inside || range.IsCellInRange(r, c);
+        EXPECT_EQ(Value(r, c), inside ? "" : "x") << r << "," << c;
+        cleared += Value(r, c).IsEmpty();
+      }
+    EXPECT_EQ(cleared, t.cleared);
+    ASSERT_TRUE(grid.Undo());
+    for (ROWCOL r = 1; r <= 12; ++r)
+      for (ROWCOL c = 1; c <= 6; ++c) EXPECT_EQ(Value(r, c), "x") << r << "," << c;
+  }
+}

@@ -57,6 +57,7 @@ class CTypedControl : public CGXControl {
   void GetCurrentText(CString& t) override { t = text; }
   BOOL Store() override {
     ++stores;
+    if (failStore) return FALSE;
     return StoreCellText(m_nRow, m_nCol, text, 0, nullptr);
   }
   BOOL OnValidate() override {
@@ -65,11 +66,27 @@ class CTypedControl : public CGXControl {
     return FALSE;
   }
   void Hide() override { hiddenAtTop.push_back(Grid()->GetTopRow()); }
+  BOOL OnGridWindowMessage(UINT message, WPARAM wParam, LPARAM) override {
+    told.push_back({message, Grid()->GetTopRow(), LOWORD(wParam)});
+    return FALSE;
+  }
+  BOOL OnGridMouseActivate(CWnd*, UINT, UINT, int& result) override {
+    result = mouseActivate;
+    return mouseActivate != 0;
+  }
+  struct Told {
+    UINT message;
+    ROWCOL topRow;
+    UINT code;
+    bool operator==(const Told&) const = default;
+  };
+  std::vector<Told> told;
+  int mouseActivate = 0;
   void Type(const char* t) {
     active = modified = TRUE;
     text = t;
   }
-  BOOL active = FALSE, modified = FALSE, refuse = FALSE;
+  BOOL active = FALSE, modified = FALSE, refuse = FALSE, failStore = FALSE;
   CString text;
   int stores = 0;
   std::vector<ROWCOL> hiddenAtTop;
@@ -621,4 +638,97 @@ TEST_F(GridView, AWindowGrownRepaintsOnlyWhatItUncovers) {
   view->SendMessage(0x7CB, 0);
   UiAutomation::Pump();
   EXPECT_GE(view->cellsDrawn, all);
+}
+
+TEST_F(GridView, APaneBelowOrRightOfTheFirstScrollsTheFrozenRowsAndColumns) {
+  Open(TRUE);
+  Table(200, 30);
+  CSplitterWnd& s = frame->m_split;
+  ASSERT_TRUE(s.SplitRow(120));
+  ASSERT_TRUE(s.SplitColumn(150));
+  ASSERT_TRUE(view->SetFrozenRows(2));
+  ASSERT_TRUE(view->SetFrozenCols(3));
+  const struct {
+    int row, col;
+    ROWCOL frozenRows, frozenCols;
+  } panes[] = {{0, 0, 2, 3}, {1, 0, 0, 3}, {0, 1, 2, 0}, {1, 1, 0, 0}};
+  for (const auto& p : panes) {
+    auto* pane = dynamic_cast<CGXGridCore*>(s.GetPane(p.row, p.col));
+    ASSERT_TRUE(pane);
+    EXPECT_EQ(pane->GetFrozenRows(), p.frozenRows) << p.row << "," << p.col;
+    EXPECT_EQ(pane->GetFrozenCols(), p.frozenCols) << p.row << "," << p.col;
+    pane->m_bPrinting = TRUE;  // a printout holds them in every pane
+    EXPECT_EQ(pane->GetFrozenRows(), 2u);
+    EXPECT_EQ(pane->GetFrozenCols(), 3u);
+    pane->m_bPrinting = FALSE;
+  }
+  // The lower pane scrolls row 1 away.
+  auto* lower = dynamic_cast<CGXGridCore*>(s.GetPane(1, 0));
+  lower->SetTopRow(1);
+  EXPECT_TRUE(lower->DoScroll(3, 1));
+  EXPECT_EQ(lower->GetTopRow(), 2u);
+}
+
+TEST_F(GridView, ScrollMessagesHonourThumbTrackingTheLockAndTellTheControlFirst) {
+  Open();
+  Table(500, 5);
+  ASSERT_TRUE(view->SetCurrentCell(2, 2));
+  const struct {
+    const char* what;
+    UINT code;
+    BOOL thumbTrack;
+    int lock;
+    ROWCOL top;
+  } cases[] = {
+      {"thumb tracking off", SB_THUMBTRACK, FALSE, 0, 1},
+      {"thumb tracking on", SB_THUMBTRACK, TRUE, 0, 40},
+      {"thumb position with tracking off", SB_THUMBPOSITION, FALSE, 0, 40},
+      {"locked", SB_LINEDOWN, TRUE, 1, 1},
+      {"line down", SB_LINEDOWN, TRUE, 0, 2},
+  };
+  for (const auto& c : cases) {
+    view->SetTopRow(1);
+    view->GetParam()->m_bScrollThumbTrack = c.thumbTrack;
+    view->m_nLockUpdate = c.lock;
+    control->told.clear();
+    ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(c.code, 40), 0);
+    EXPECT_EQ(view->GetTopRow(), c.top) << c.what;
+    const std::vector<CTypedControl::Told> told =
+        c.lock ? std::vector<CTypedControl::Told>{} : std::vector<CTypedControl::Told>{{WM_VSCROLL, 1, c.code}};
+    EXPECT_EQ(control->told, told) << c.what;
+    view->m_nLockUpdate = 0;
+  }
+  // Page up goes back by the rows that fit above the top one.
+  CRect area;
+  view->GetGridRect(&area);
+  const ROWCOL fit = (ROWCOL)((area.Height() - view->GetRowHeight(0)) / 20);
+  view->SetTopRow(40);
+  ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0);
+  EXPECT_EQ(view->GetTopRow(), 40 - fit);
+  // Called directly, the handler tells the control too.
+  control->told.clear();
+  view->SetTopRow(1);
+  EXPECT_TRUE(view->CGXGridCore::OnHScroll(SB_LINEDOWN, 0, nullptr));
+  EXPECT_EQ(control->told, (std::vector<CTypedControl::Told>{{WM_HSCROLL, 1, SB_LINEDOWN}}));
+}
+
+TEST_F(GridView, ActivationReportsAFailedStoreAndTheControlAnswersAMouseActivation) {
+  Open();
+  Table(20, 5);
+  ASSERT_TRUE(view->SetCurrentCell(2, 2));
+  control->Type("x");
+  control->failStore = TRUE;
+  EXPECT_FALSE(view->OnActivateGrid(FALSE));
+  EXPECT_TRUE(control->active);  // the edit stays
+  control->failStore = FALSE;
+  EXPECT_TRUE(view->OnActivateGrid(FALSE));
+  EXPECT_FALSE(control->active);
+  EXPECT_TRUE(view->OnActivateGrid(TRUE));
+
+  LRESULT result = 0;
+  control->mouseActivate = MA_NOACTIVATE;
+  EXPECT_TRUE(view->CGXGridCore::OnMouseActivate(nullptr, HTCLIENT, WM_LBUTTONDOWN, &result));
+  EXPECT_EQ(result, MA_NOACTIVATE);
+  control->mouseActivate = 0;
+  EXPECT_FALSE(view->CGXGridCore::OnMouseActivate(nullptr, HTCLIENT, WM_LBUTTONDOWN, &result));
 }

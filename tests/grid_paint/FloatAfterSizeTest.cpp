@@ -196,6 +196,7 @@ class FloatSteps : public FloatAfterSize {
   ROWCOL ModelFloatsTo() const {
     const auto shown = [&](ROWCOL c) { return hidden[c] ? 0 : width[c]; };
     ROWCOL last = 2;
+    if (hidden[2]) return last;  // a hidden text shows nowhere
     for (LONG rest = need; rest > shown(last) && last < 9; ++last) rest -= shown(last);
     return last;
   }
@@ -237,4 +238,97 @@ TEST_F(FloatSteps, HidingBWhereTheTextIsThenWideningIt) {
     Play(s);
     if (HasFatalFailure()) return;
   }
+}
+
+// Stores into the floating row, width changes and hides played at random, with and without merged
+// cells: after each step the window shows what a paint of the whole window shows, and no hidden
+// cell's text shows.
+class FloatStores : public FloatAfterSize {
+ protected:
+  struct Op {
+    enum Kind { store, width, hide, show } kind;
+    ROWCOL col;
+    int arg;  // store: the text's index; width: the width
+  };
+  static constexpr const char* kTexts[] = {"", "x", kLongText, "Another long text over two cells"};
+  void SetUp() override {
+    FloatAfterSize::SetUp();
+    // Three equal cells of row 10 merged along it.
+    CGXData& data = *grid.GetParam()->GetData();
+    for (ROWCOL c = 3; c <= 5; ++c) data.StoreStyleAt(kRow + 4, c, &CGXStyle().SetValue("wide merged").SetMergeCell(1), 0, 0);
+    grid.DelayMergeCells(CGXRange().SetWholeTable());
+    PaintOver();
+  }
+  void Play(const Op& op) {
+    switch (op.kind) {
+      case Op::store:
+        grid.SetStyleRange(CGXRange().SetCellRange(kRow, op.col, kRow, op.col), &CGXStyle().SetValue(kTexts[op.arg]));
+        break;
+      case Op::width: grid.SetColWidth(op.col, op.col, op.arg); break;
+      case Op::hide: grid.HideCols(op.col, op.col); break;
+      case Op::show: grid.HideCols(op.col, op.col, FALSE); break;
+    }
+    played += " " + std::to_string(op.kind) + ":" + std::to_string(op.col) + ":" + std::to_string(op.arg);
+    ::PumpMessages();
+    const std::vector<COLORREF> shown = Band();
+    PaintOver();
+    ASSERT_TRUE(shown == Band()) << played;
+    // A hidden anchor floats nowhere.
+    for (ROWCOL c = 2; c <= 9; ++c) {
+      CGXRange span;
+      if (grid.IsColHidden(c) && grid.GetFloatedCellsRowCol(kRow, c, span)) {
+        ASSERT_NE(span.m_nLeft, c) << played;
+      }
+    }
+  }
+  void PlayAll(std::initializer_list<Op> ops) {
+    for (const Op& op : ops) {
+      Play(op);
+      if (HasFatalFailure()) return;
+    }
+  }
+  std::string played;
+};
+
+TEST_F(FloatStores, Random) {
+  for (WORD merge : {1, 0}) {
+    grid.SetMergeCellsMode(merge, TRUE);
+    grid.HideCols(1, 9, FALSE);
+    PaintOver();
+    played = merge ? "merged:" : "plain:";
+    std::mt19937 rng(76);
+    for (int step = 0; step < 40 && !HasFatalFailure(); ++step) {
+      const ROWCOL c = 2 + rng() % 8;
+      switch (rng() % 4) {
+        case 0:
+        case 1: Play({Op::store, c, (int)(rng() % 4)}); break;
+        case 2: Play({Op::width, c, 20 + (int)(rng() % 110)}); break;
+        default: Play({grid.IsColHidden(c) ? Op::show : Op::hide, c, 0}); break;
+      }
+    }
+  }
+}
+
+// Found by the random steps, and by hand.
+TEST_F(FloatStores, HidingTheLastColumnOfATableThatEndsInTheWindow) {
+  PlayAll({{Op::hide, 4, 0}, {Op::width, 3, 112}, {Op::hide, 2, 0}, {Op::hide, 7, 0}, {Op::hide, 9, 0}});
+}
+
+TEST_F(FloatStores, StoringIntoACellANeighboursFloatCovers) { PlayAll({{Op::store, 6, 2}, {Op::store, 7, 3}}); }
+
+TEST_F(FloatStores, AnEmptiedCellGivesUpItsSpanToTheTextOnItsLeft) {
+  PlayAll({{Op::store, 8, 2}, {Op::hide, 7, 0}, {Op::store, 5, 3}, {Op::store, 6, 3}, {Op::store, 6, 0}});
+}
+
+TEST_F(FloatStores, HidingTheLastColumnUnderAFloatThatRunsPastTheWindow) {
+  PlayAll({{Op::hide, 5, 0}, {Op::hide, 6, 0}, {Op::hide, 8, 0}, {Op::store, 7, 3}, {Op::width, 4, 125}, {Op::hide, 9, 0}});
+}
+
+TEST_F(FloatStores, AHiddenCellsTextFloatsNowhere) {
+  PlayAll({{Op::store, 3, 2}, {Op::hide, 3, 0}, {Op::store, 3, 3}, {Op::show, 3, 0}});
+}
+
+TEST_F(FloatStores, StoringUnderAFloat) {
+  PlayAll({{Op::store, 3, 1}, {Op::store, 2, 2}, {Op::store, 3, 1}, {Op::store, 3, 0}, {Op::store, 2, 2},
+           {Op::hide, 3, 0}, {Op::store, 3, 1}, {Op::store, 3, 0}});
 }

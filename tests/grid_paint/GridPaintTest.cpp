@@ -563,3 +563,39 @@ TEST_F(GridPaint, BadInputDrawsNothing) {
 }
 
 }  // namespace
+
+TEST_F(GridPaint, ARedrawRequestLooksAgainAtTheMergedCellsItCovers) {
+  grid.SetMergeCellsMode(1, FALSE);
+  Repaint();
+  CGXRange span;
+  for (ROWCOL c = 2; c <= 3; ++c) Data().StoreStyleAt(3, c, &CGXStyle().SetValue("same").SetMergeCell(1), 0, 0);
+  Repaint();
+  ASSERT_FALSE(grid.GetMergedCellsRowCol(3, 2, span));  // stored behind the grid's back: nothing asks yet
+  grid.RedrawRowCol(3, 2, 3, 3, GX_INVALIDATE);
+  PumpMessages();
+  ASSERT_TRUE(grid.GetMergedCellsRowCol(3, 2, span));
+  EXPECT_EQ((std::vector<ROWCOL>{span.m_nLeft, span.m_nRight}), (std::vector<ROWCOL>{2, 3}));
+}
+
+// The last row (column) hidden where the table ends inside the window: the strip it leaves shows the
+// window's background, as a paint of the whole window does.
+TEST_F(GridPaint, HidingTheLastRowOrColumnOfATableThatEndsInTheWindow) {
+  Data().SetRowCount(4);
+  Data().SetColCount(2);
+  // Taller (wider) than what lies beyond it in the window.
+  grid.SetRowHeight(4, 4, 100);
+  grid.SetColWidth(2, 2, 200);
+  for (BOOL rows : {TRUE, FALSE}) {
+    Repaint();
+    rows ? grid.HideRows(4, 4) : grid.HideCols(2, 2);
+    PumpMessages();
+    std::vector<COLORREF> shown;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 400; ++x) shown.push_back(Pixel(x, y));
+    Repaint();
+    std::vector<COLORREF> painted;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 400; ++x) painted.push_back(Pixel(x, y));
+    EXPECT_TRUE(shown == painted) << rows;
+  }
+}

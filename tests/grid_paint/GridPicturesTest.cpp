@@ -413,3 +413,25 @@ TEST_F(GridPictures, StoringCellsRepaintsThemAndTheSpansTheyMakeOrEnd) {
   PaintOver(RGB(255, 0, 255));
   EXPECT_TRUE(shown == Pixels(band));
 }
+
+TEST_F(GridPictures, HeaderMarksAfterACtrlClickOnARowHeaderInsideTheWholeTable) {
+  grid.m_bAutoScroll = FALSE;
+  const auto click = [&](ROWCOL row, ROWCOL col, WPARAM keys) {
+    const CPoint pt = grid.CalcRectFromRowCol(row, col).CenterPoint();
+    PostInputMessage(grid.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(pt.x, pt.y));
+    PostInputMessage(grid.m_hWnd, WM_LBUTTONUP, keys, MAKELPARAM(pt.x, pt.y));
+    ::PumpMessages();
+  };
+  CRect client;
+  grid.GetClientRect(&client);
+  const struct {
+    ROWCOL row, col;
+    WPARAM keys;
+  } clicks[] = {{3, 3, 0}, {0, 0, 0}, {5, 0, MK_CONTROL}, {8, 0, MK_CONTROL}, {5, 0, MK_CONTROL}, {0, 0, 0}, {0, 3, MK_CONTROL}, {4, 4, 0}};
+  for (const auto& c : clicks) {
+    click(c.row, c.col, c.keys);
+    const std::vector<COLORREF> shown = Pixels(client);
+    PaintOver(RGB(255, 0, 255));
+    EXPECT_TRUE(shown == Pixels(client)) << c.row << "," << c.col;
+  }
+}

@@ -3,11 +3,14 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "platform/core/Exception.h"
 #include "platform/gdi/DC.h"
 #include "platform/gdi/Printer.h"
 #include "platform/ui/CommonDialogs.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/PrintInfo.h"
+#include "tests/support/GridWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -105,4 +108,30 @@ TEST_F(GridPrint, LargeTablesAndTheVisiblePart) {
   sel.m_nCurPage = 1;
   grid.OnPrint(&dc, &sel);
   EXPECT_FALSE(sel.m_bContinuePrinting);
+}
+
+TEST_F(GridPrint, APrintoutLaysItsFloatsOutApartFromTheScreen) {
+  CWnd parent;
+  ZAZAzedAze shown;
+  ASSERT_TRUE(OpenGridWindow(parent, shown, CRect(0, 0, 400, 200)));
+  shown.SetRowCount(5);
+  shown.SetColCount(5);
+  shown.SetFloatCellsMode(1, FALSE);
+  ::PumpMessages();  // the screen is up to date
+  // A long text the screen has not looked at yet.
+  shown.GetParam()->GetData()->StoreStyleAt(2, 2, &CGXStyle().SetValue("A rather long text that floats"), 0, 0);
+  CPrintInfo info;
+  shown.OnBeginPrinting(&dc, &info);
+  info.m_nCurPage = 1;
+  shown.OnPrint(&dc, &info);
+  CGXRange span;
+  shown.m_bPrinting = TRUE;
+  EXPECT_TRUE(shown.GetFloatedCellsRowCol(2, 2, span));  // the page laid it out for itself
+  shown.m_bPrinting = FALSE;
+  shown.OnEndPrinting(&dc, &info);
+  EXPECT_FALSE(shown.GetFloatedCellsRowCol(2, 2, span));  // the screen's spans are its own
+  EXPECT_EQ(shown.GetParam()->m_pPrintFloatCellsPool, nullptr);
+  EXPECT_EQ(shown.GetParam()->m_pPrintDelayedFloatCellsPool, nullptr);
+  shown.DestroyWindow();
+  parent.DestroyWindow();
 }

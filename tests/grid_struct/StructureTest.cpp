@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ class CStructGrid : public CGXGridCore {
   BOOL HasCurrent() const { return m_bCurrentCellValid; }
   ROWCOL CurrentRow() const { return m_nCurrentRow; }
   void UpdateAllViews(CView* pSender, LPARAM l, CObject* pHint) override {
+    if (auto* h = dynamic_cast<CGXGridHint*>(pHint)) sent.push_back({h->m_id, h->m_nRow1, h->m_nCol1, h->m_dwParam});
     if (peer) peer->OnGridUpdate(pSender, l, pHint);
   }
   BOOL SetCoveredCellsRowCol(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, UINT, GXCmdType ctCmd) override {
@@ -57,6 +59,14 @@ class CStructGrid : public CGXGridCore {
     return out;
   }
   CStructGrid* peer = nullptr;
+  struct Sent {
+    UINT id;
+    ROWCOL row, col;
+    DWORD param;
+    bool operator==(const Sent&) const = default;
+  };
+  std::vector<Sent> sent;
+  ROWCOL CurrentCol() const { return m_nCurrentCol; }
 };
 
 class GridStructure : public ::testing::Test {
@@ -237,6 +247,10 @@ TEST_F(GridStructure, ASecondViewFollowsThroughHints) {
   EXPECT_EQ(other.CurrentRow(), 1u);
   ASSERT_TRUE(grid.SetFrozenCols(2));
   EXPECT_EQ(other.GetLeftCol(), 3u);
+  // A cell that became covered is left for the block's anchor.
+  other.SetCurrent(3, 3);
+  ASSERT_TRUE(grid.CGXGridCore::SetCoveredCellsRowCol(2, 2, 4, 3));
+  EXPECT_EQ((std::vector<ROWCOL>{other.CurrentRow(), other.CurrentCol()}), (std::vector<ROWCOL>{2, 2}));
 }
 
 namespace {
@@ -348,4 +362,61 @@ TEST_F(GridStructure, SelectionDragAndFreezing) {
   EXPECT_EQ(Column1(), "7,8,1,4,5,6,2,3,9,10,");
   ASSERT_TRUE(grid.Undo());
   EXPECT_EQ(grid.GetFrozenRows(), 2u);
+}
+
+// Inserting rows (columns) sends their count in the hint's parameter word.
+TEST_F(GridStructure, InsertHintsCarryTheirCountInTheParameter) {
+  struct Case {
+    bool rows;
+    UINT id;
+  } cases[] = {{true, 8}, {false, 7}};
+  Data().SetColCount(10);
+  for (const Case& t : cases) {
+    CStructGrid other;
+    other.SetParam(grid.GetParam(), FALSE);
+    other.SetCurrent(8, 8);
+    CGXGridHint hint(t.id, -1);
+    (t.rows ? hint.m_nRow1 : hint.m_nCol1) = 2;
+    hint.m_dwParam = 3;
+    other.OnGridUpdate(nullptr, 0, &hint);
+    EXPECT_EQ(t.rows ? other.CurrentRow() : other.CurrentCol(), 11u) << t.id;
+
+    grid.m_bUpdateHints = TRUE;
+    grid.sent.clear();
+    ASSERT_TRUE(t.rows ? grid.InsertRows(4, 2) : grid.InsertCols(4, 2));
+    EXPECT_NE(std::find(grid.sent.begin(), grid.sent.end(), CStructGrid::Sent{t.id, t.rows ? 4u : 0u, t.rows ? 0u : 4u, 2u}),
+              grid.sent.end());
+  }
+}
+
+namespace {
+
+// Counts of its own, whatever the parameter object holds.
+class CCountedGrid : public CStructGrid {
+ public:
+  ROWCOL GetRowCount() const override { return 50; }
+  ROWCOL GetColCount() const override { return 7; }
+  ROWCOL GetFrozenRows() const override { return 3; }
+  ROWCOL GetFrozenCols() const override { return 2; }
+  ROWCOL GetHeaderRows() const override { return 1; }
+  ROWCOL GetHeaderCols() const override { return 0; }
+};
+
+}  // namespace
+
+TEST_F(GridStructure, ADerivedGridsCountsAreTheOnesTheEngineUses) {
+  CCountedGrid counted;
+  counted.SetParam(grid.GetParam(), FALSE);
+  const CGXGridCore& core = counted;
+  EXPECT_EQ((std::vector<ROWCOL>{core.GetRowCount(), core.GetColCount(), core.GetFrozenRows(), core.GetFrozenCols(),
+                                 core.GetHeaderRows(), core.GetHeaderCols()}),
+            (std::vector<ROWCOL>{50, 7, 3, 2, 1, 0}));
+  // Already 50 rows: nothing to insert.
+  ASSERT_TRUE(counted.SetRowCount(50));
+  EXPECT_EQ(Data().GetRowCount(), 10u);
+  EXPECT_TRUE(counted.IsFrozenRow(3));
+  // A current cell below the stored rows but within the grid's own count stays.
+  counted.SetCurrent(30, 6);
+  ROWCOL r = 0, c = 0;
+  EXPECT_TRUE(counted.GetCurrentCell(r, c));
 }
