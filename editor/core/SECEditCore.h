@@ -88,8 +88,6 @@ class SECEditCoreBase {
   virtual BOOL CoreGetScrollInfo(int nBar, SCROLLINFO* pInfo);
   virtual void OnPostScroll() {}
   virtual int NewLine(BOOL bRedraw, BOOL bUndo);
-  // A click inside the selection: TRUE when a drag took place (the view form drags the text).
-  virtual BOOL StartDrag(CPoint) { return FALSE; }
   // Drag and drop.
   virtual COleDataSource* CreateDataSource();
   virtual BOOL CacheDragData(COleDataSource* pSource, UINT nFormat, HGLOBAL hMem);
@@ -267,6 +265,7 @@ class SECEditCoreBase {
 
   static BOOL ms_bInMouseMove;  // one mouse move at a time, process-wide
   uint32_t m_nLinesSeen;  // the text's count of line frees when the lines held here were last checked
+  uint32_t m_nRenumberSeen;  // and its count of renumberings
   tagLINEDESC* m_pCarryLine;  // the row being painted and its block-comment state, carried down
   uint32_t m_nCarryState;
 

@@ -90,6 +90,7 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
   SECEdit* e = GetEdit();
   if (!e) return;
   m_nLinesSeen = e->m_nLinesFreed;
+  m_nRenumberSeen = e->m_nLinesRenumbered;
   enum { kCaret, kTop, kStart, kEnd, kAnchor, kHeld };
   tagLINEDESC* const held[kHeld] = {m_pCurLine, m_pTopLine, m_selStart.pLine, m_selEnd.pLine, m_selAnchor.pLine};
   int at[kHeld] = {0, 0, 0, 0, 0};  // number in the text, 0 when gone or null
@@ -141,11 +142,13 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
 void SECEditCoreBase::KeepLinesLive() {
   if (!m_pCurLine) return;  // no text bound yet: nothing held, and none to be made for asking
   SECEdit* e = GetEdit();
-  if (!e || m_nLinesSeen == e->m_nLinesFreed) return;
+  if (!e || (m_nLinesSeen == e->m_nLinesFreed && m_nRenumberSeen == e->m_nLinesRenumbered)) return;
   tagLINEDESC* top = m_pTopLine;
   BOOL sel = m_bSelection;
+  const int caretRow = m_nCurLine - m_nTopLine;
   ReanchorLines(m_nCurLine);
   if (top != m_pTopLine || sel != m_bSelection) Redraw(FALSE);
+  if (caretRow != m_nCurLine - m_nTopLine) UpdateCaretPos();
 }
 
 // The edit operations keep the line count current, so only the scroll range follows it.

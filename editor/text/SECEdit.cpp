@@ -364,6 +364,7 @@ void SECEdit::NumberNewLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t n
 }
 
 void SECEdit::ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) {
+  if (nDelta != 0) ++m_nLinesRenumbered;
   if (m_numberShifts.size() + 1 >= SECEDIT_MAX_SHIFTS) {
     // The log is full: one walk over the text settles every number.
     RenumberAll();
