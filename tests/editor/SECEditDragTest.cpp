@@ -1,4 +1,5 @@
 #include "EditTestUtil.h"
+#include "editor/documents/ConversationEditCtrl.h"
 #include "editor/view/SECEditCtrl.h"
 #include "editor/view/SECEditView.h"
 #include "platform/core/Clock.h"
@@ -44,11 +45,14 @@ struct EditView : Selectable<SECEditView> {
 };
 
 // The control form, on its own text.
-struct EditCtrlWnd : Selectable<SECEditCtrl> {
+template <class C>
+struct ControlWnd : Selectable<C> {
   bool Open(int x) {
-    return CreateEx(0, AfxRegisterWndClass(0), "ctrl", WS_POPUP | WS_VISIBLE, CRect(x, 0, x + 300, 200), nullptr, 0);
+    return this->CreateEx(0, AfxRegisterWndClass(0), "ctrl", WS_POPUP | WS_VISIBLE, CRect(x, 0, x + 300, 200), nullptr,
+                          0);
   }
 };
+using EditCtrlWnd = ControlWnd<SECEditCtrl>;
 
 // Presses the button inside `from`'s selection and lets go over `to` at `at` (without a move: a click).
 void Drag(CWnd* from, CPoint grab, CWnd* to, CPoint at, bool move = true) {
@@ -130,4 +134,14 @@ TEST_F(EditDrag, ControlDragsItsSelection) {
   EXPECT_FALSE(a.m_bSelection);
   EXPECT_EQ(a.m_nCurCol, 4);
   EXPECT_EQ(AllText(*a.GetEdit()), "  threetwo\r\n");
+  // The read-only log gives a copy and keeps its lines.
+  ControlWnd<CConversationEditCtrl> log;
+  ASSERT_TRUE(log.Open(800));
+  log.GetEdit()->SetReadOnly(TRUE);
+  log.GetEdit()->SetLineEndMode(2);
+  log.AppendText("sent 12\n");
+  log.Select(1, 0, 1, 4);
+  Drag(&log, log.Cell(1, 1), &b, b.Cell(1, 0));
+  EXPECT_STREQ(log.GetLogText(), "sent 12\n");
+  EXPECT_EQ(AllText(*b.GetEdit()), "sentxyzone\r\n");
 }
