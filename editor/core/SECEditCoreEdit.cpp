@@ -115,8 +115,8 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
   }
   if (at[kCaret]) {
     m_nCurLine = at[kCaret];
-    // The top line stays while it is still a line above the caret.
-    if (at[kTop] && at[kTop] <= at[kCaret]) {
+    // A top line still in the text stays, also above a caret scrolled out of view.
+    if (at[kTop]) {
       m_nTopLine = at[kTop];
     } else {
       m_pTopLine = m_pCurLine;
@@ -145,9 +145,11 @@ void SECEditCoreBase::KeepLinesLive() {
   if (!e || (m_nLinesSeen == e->m_nLinesFreed && m_nRenumberSeen == e->m_nLinesRenumbered)) return;
   tagLINEDESC* top = m_pTopLine;
   BOOL sel = m_bSelection;
-  const int caretRow = m_nCurLine - m_nTopLine;
+  const int topNo = m_nTopLine, caretRow = m_nCurLine - m_nTopLine;
   ReanchorLines(m_nCurLine);
   if (top != m_pTopLine || sel != m_bSelection) Redraw(FALSE);
+  // Only this window's thumb: the other panes count their own lines again.
+  if (topNo != m_nTopLine) SECEditCoreBase::CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
   if (caretRow != m_nCurLine - m_nTopLine) UpdateCaretPos();
 }
 

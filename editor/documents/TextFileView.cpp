@@ -279,11 +279,14 @@ void CTextFileView::OnLinesAppended(tagLINEDESC* pFirstNew) {
   CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
   const int newNo = pFirstNew ? (int)e->LineNumber(pFirstNew) : 1;
   if (!IsOutputOrInterpreter()) {
+    const tagLINEDESC* top = m_pTopLine;
     if (m_nCurLine != 1) {
       m_pTopLine = m_pCurLine = SECEdit::GetFirstLine(e->m_pLine);
       m_nTopLine = m_nCurLine = 1;
+      SECEditCoreBase::CoreSetScrollPos(SB_VERT, 0, TRUE);
     }
-    RedrawBelow(newNo > m_nTopLine ? RowOf(newNo) : 0);
+    // Back at the top, every row shows other lines.
+    RedrawBelow(top == m_pTopLine && newNo > m_nTopLine ? RowOf(newNo) : 0);
     UpdateCaretPos();
     return;
   }

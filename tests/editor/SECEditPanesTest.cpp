@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <map>
@@ -34,7 +35,7 @@ struct Pane : testtext::View {
   std::vector<COLORREF> Picture() {
     UpdateWindow();
     std::vector<COLORREF> px;
-    for (int y = 0; y < 160; y += 2)
+    for (int y = 0; y < 160; y += 3)
       for (int x = 0; x < 300; ++x) px.push_back(GetWindowPixel(m_hWnd, POINT{x, y}));
     return px;
   }
@@ -82,10 +83,21 @@ std::string TypeWhereDrawn(SECEdit& e, Pane& p, const char* name) {
   return std::string(name) + ".caret drawn on " + std::to_string(drawn) + ", typed into " + std::to_string(landed) + " ";
 }
 
+// The scroll bar's thumb stands at the top line, as far as the bar lets it.
+std::string Thumb(SECEdit& e, Pane& p, const char* name) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  p.GetScrollInfo(SB_VERT, &si);
+  const int last = std::max(si.nMin, si.nMax - std::max((int)si.nPage, 1) + 1);
+  const int at = si.nPos, want = std::min(((int)e.LineNumber(p.m_pTopLine) - 1) / p.m_nScrollScale, last);
+  return at == want ? "" : std::string(name) + ".thumb " + std::to_string(at) + " for " + std::to_string(want) + " ";
+}
+
 enum Op { kType, kEnter, kDelete, kBackspace, kSelectAll, kSelDown, kSelRight, kDown, kCut, kPaste, kUndo, kRedo,
-          kAppend, kClear };
+          kAppend, kClear, kScroll };
 const char* const kOpNames[] = {"type", "enter", "delete", "backspace", "selall", "seldown", "selright",
-                                "down", "cut",   "paste", "undo",   "redo",      "append", "clear"};
+                                "down", "cut",   "paste", "undo",   "redo",      "append", "clear", "scroll"};
 
 struct Step {
   int pane;
@@ -140,6 +152,7 @@ class EditPanes : public ::testing::Test {
       case kRedo: p.Cmd(ID_EDIT_REDO); break;
       case kAppend: doc->InsertTextAtEnd("more\r\nand more\r\n"); break;
       case kClear: doc->ClearEdit(); break;
+      case kScroll: p.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
     }
     UA::Pump();
     return bad;
@@ -153,6 +166,7 @@ class EditPanes : public ::testing::Test {
       std::string bad = Play(s);
       trail += std::string(s.pane ? "B." : "A.") + kOpNames[s.op] + " ";
       bad += DeadLines(e, *pa, "A") + DeadLines(e, *pb, "B");
+      if (bad.empty()) bad += Thumb(e, *pa, "A") + Thumb(e, *pb, "B");
       if (pictures && bad.empty() && pa->Stale()) bad += "A.picture ";
       if (pictures && bad.empty() && pb->Stale()) bad += "B.picture ";
       if (!bad.empty()) return trail + "-> " + bad;
@@ -208,12 +222,22 @@ TEST_F(EditPanes, LinesAddedAboveTheOtherPanesCaretMoveItDown) {
       // Lines given back by an undo in A, above B's caret.
       {{1, kDown}, {1, kDown}, {0, kEnter}, {0, kUndo}, {0, kRedo}, {1, kType}},
       {{1, kEnter}, {0, kEnter}, {1, kType}},
+      // Text appended while B is scrolled down takes B back to the top, thumb and all.
+      {{0, kAppend}, {0, kAppend}, {0, kAppend}, {1, kDown}, {1, kScroll}, {1, kScroll}, {0, kAppend}},
   };
   for (const auto& steps : cases) {
     Start();
     ClipboardSetText(nullptr, "p\r\nq\r\n", 6);
     EXPECT_EQ(Run(steps, true), "");
   }
+  // Scrolled down, B's thumb follows its top line as lines come above it.
+  Start();
+  ASSERT_EQ(Run({{0, kAppend}, {0, kAppend}, {0, kAppend}, {0, kAppend}, {0, kAppend}}), "");
+  for (int i = 0; i < 3; ++i) pb->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+  ASSERT_EQ(pb->GetScrollPos(SB_VERT), 3);
+  EXPECT_EQ(Run({{0, kEnter}, {0, kEnter}}), "");
+  EXPECT_EQ(pb->GetScrollPos(SB_VERT), (int)doc->GetEdit()->LineNumber(pb->m_pTopLine) - 1);
+  EXPECT_EQ(Run({{1, kType}}), "");
 }
 
 // Random edits in both panes; after each step both hold only lines of the text, and typing lands on the line
@@ -221,7 +245,7 @@ TEST_F(EditPanes, LinesAddedAboveTheOtherPanesCaretMoveItDown) {
 TEST_F(EditPanes, RandomEditsInTwoPanesKeepBothOnLiveLines) {
   std::mt19937 rng(7201);
   const Op ops[] = {kType,    kType, kEnter, kEnter, kDelete, kBackspace, kSelectAll, kSelDown,
-                    kSelRight, kDown, kCut,   kPaste, kUndo,   kRedo,      kAppend,    kClear};
+                    kSelRight, kDown, kCut,   kPaste, kUndo,   kRedo,      kAppend,    kClear, kScroll};
   for (int round = 0; round < 120; ++round) {
     Start();
     std::vector<Step> steps;
