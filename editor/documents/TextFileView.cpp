@@ -500,8 +500,6 @@ BOOL CTextFileView::PreTranslateMessage(MSG* pMsg) {
   if (pMsg->message == WM_KEYDOWN && IsConsole() && m_pCurLine && !m_pCurLine->pNext &&
       (pMsg->wParam == VK_UP || (pMsg->wParam == VK_DOWN && m_pRecall)))
     return Recall(pMsg->wParam == VK_UP);
-  if (pMsg->message == WM_KEYDOWN && IsConsole() && m_pCurLine && !m_pCurLine->pNext && pMsg->wParam == VK_DOWN)
-    return TRUE;
   return SECEditView::PreTranslateMessage(pMsg);
 }
 

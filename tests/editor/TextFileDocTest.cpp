@@ -6,6 +6,7 @@
 #include "platform/ui/View.h"
 #include "platform/ui/WinApp.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/TextFileWindows.h"
 
 #include <gtest/gtest.h>
 #include <utime.h>
@@ -258,4 +259,21 @@ TEST(TextFileDocSettings, OptionsWriteOnlyChangesAndTellTheRightDocuments) {
     delete docs[i];
   }
   remove(mol.c_str());
+}
+
+// Down on the console's last line with nothing recalled is the editor's own Down: "End of file.".
+TEST(TextFileDoc, ConsoleDownWithoutRecallIsTheEditorsDown) {
+  CWinApp app("TextDocConsole");
+  Boxes().Reset();
+  testtext::Doc console;
+  console.InitializeInterpreterDoc();
+  auto* v = new testtext::View;  // deletes itself with its window
+  ASSERT_TRUE(v->Open(&console));
+  v->SetFocus();
+  MSG down{v->m_hWnd, WM_KEYDOWN, VK_DOWN, 1, 0, {0, 0}};
+  if (!v->PreTranslateMessage(&down)) v->SendMessage(WM_KEYDOWN, VK_DOWN, 1);
+  ASSERT_EQ(Boxes().MessageBoxes().size(), 1u);
+  EXPECT_EQ(Boxes().MessageBoxes()[0].text, "End of file.");
+  EXPECT_EQ(AllText(*console.GetEdit()), "VKS> ");
+  v->Close();
 }
