@@ -587,6 +587,7 @@ void SECImage::OnCleanupAllocFiles() {
 template <class Reader>
 BOOL SECImage::LoadDib(const BYTE fh[14], Reader read, ULONGLONG available) {
   Empty();
+  const bool lengthUnknown = available == ~0ull;
   ULONGLONG offset = GetLE(fh + 10, 4);
   if (fh[0] != 'B' || fh[1] != 'M' || offset < 14 + kInfoSize || offset > 14 + kInfoSize + 4 * 256 + 1024) return FALSE;
   size_t headerBytes = (size_t)offset - 14;
@@ -601,7 +602,7 @@ BOOL SECImage::LoadDib(const BYTE fh[14], Reader read, ULONGLONG available) {
   if (h.biSize < kInfoSize || h.biSize > headerBytes || !KnownDepth(bpp) || h.biWidth <= 0 || h.biHeight <= 0 ||
       (bpp <= 8 && h.biClrUsed > (1u << bpp)) ||
       (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) || headerBytes < h.biSize + 4ull * ColorsOf(bpp) ||
-      pixels > kMaxPixelBytes || pixels > available || !ReadBits(read, (size_t)pixels, available == ~0ull))
+      pixels > kMaxPixelBytes || pixels > available || !ReadBits(read, (size_t)pixels, lengthUnknown))
     return Empty(), FALSE;
   m_wBitsPerPixel = bpp;
   m_dwWidth = (DWORD)h.biWidth;
