@@ -219,6 +219,8 @@ void CTextFileView::ResetToTop() {
   m_nCurCol = m_nLeftCol = 0;
   m_pRecall = nullptr;
   CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
+  SECEditCoreBase::CoreSetScrollPos(SB_VERT, 0, TRUE);
+  SECEditCoreBase::CoreSetScrollPos(SB_HORZ, 0, TRUE);
   Invalidate(FALSE);
   UpdateCaretPos();
 }

@@ -83,7 +83,7 @@ std::string TypeWhereDrawn(SECEdit& e, Pane& p, const char* name) {
   return std::string(name) + ".caret drawn on " + std::to_string(drawn) + ", typed into " + std::to_string(landed) + " ";
 }
 
-// The scroll bar's thumb stands at the top line, as far as the bar lets it.
+// The scroll bars' thumbs stand at the top line, as far as the bar lets it, and at the left column.
 std::string Thumb(SECEdit& e, Pane& p, const char* name) {
   SCROLLINFO si{};
   si.cbSize = sizeof si;
@@ -91,13 +91,14 @@ std::string Thumb(SECEdit& e, Pane& p, const char* name) {
   p.GetScrollInfo(SB_VERT, &si);
   const int last = std::max(si.nMin, si.nMax - std::max((int)si.nPage, 1) + 1);
   const int at = si.nPos, want = std::min(((int)e.LineNumber(p.m_pTopLine) - 1) / p.m_nScrollScale, last);
-  return at == want ? "" : std::string(name) + ".thumb " + std::to_string(at) + " for " + std::to_string(want) + " ";
+  if (at != want) return std::string(name) + ".thumb " + std::to_string(at) + " for " + std::to_string(want) + " ";
+  return p.GetScrollPos(SB_HORZ) == p.m_nLeftCol ? "" : std::string(name) + ".column thumb ";
 }
 
 enum Op { kType, kEnter, kDelete, kBackspace, kSelectAll, kSelDown, kSelRight, kDown, kCut, kPaste, kUndo, kRedo,
-          kAppend, kClear, kScroll };
+          kAppend, kClear, kScroll, kReload };
 const char* const kOpNames[] = {"type", "enter", "delete", "backspace", "selall", "seldown", "selright",
-                                "down", "cut",   "paste", "undo",   "redo",      "append", "clear", "scroll"};
+                                "down", "cut",   "paste", "undo",   "redo",      "append", "clear", "scroll", "reload"};
 
 struct Step {
   int pane;
@@ -153,6 +154,7 @@ class EditPanes : public ::testing::Test {
       case kAppend: doc->InsertTextAtEnd("more\r\nand more\r\n"); break;
       case kClear: doc->ClearEdit(); break;
       case kScroll: p.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
+      case kReload: doc->UpdateAllViews(nullptr, -83); break;
     }
     UA::Pump();
     return bad;
@@ -213,7 +215,7 @@ TEST_F(EditPanes, LinesFreedInOnePaneLeaveTheOtherOnLiveLines) {
   }
 }
 
-TEST_F(EditPanes, LinesAddedAboveTheOtherPanesCaretMoveItDown) {
+TEST_F(EditPanes, LinesAddedOrReloadedElsewhereKeepCaretThumbAndPicture) {
   const std::vector<std::vector<Step>> cases = {
       // B's caret on line 4; A's Enter on line 2, then B types, and types again.
       {{1, kDown}, {1, kDown}, {1, kDown}, {0, kDown}, {0, kEnter}, {1, kType}, {1, kType}},
@@ -224,6 +226,8 @@ TEST_F(EditPanes, LinesAddedAboveTheOtherPanesCaretMoveItDown) {
       {{1, kEnter}, {0, kEnter}, {1, kType}},
       // Text appended while B is scrolled down takes B back to the top, thumb and all.
       {{0, kAppend}, {0, kAppend}, {0, kAppend}, {1, kDown}, {1, kScroll}, {1, kScroll}, {0, kAppend}},
+      // A reload takes B to the top, thumb and all.
+      {{0, kAppend}, {0, kAppend}, {0, kAppend}, {1, kScroll}, {1, kScroll}, {0, kReload}},
   };
   for (const auto& steps : cases) {
     Start();
@@ -245,7 +249,7 @@ TEST_F(EditPanes, LinesAddedAboveTheOtherPanesCaretMoveItDown) {
 TEST_F(EditPanes, RandomEditsInTwoPanesKeepBothOnLiveLines) {
   std::mt19937 rng(7201);
   const Op ops[] = {kType,    kType, kEnter, kEnter, kDelete, kBackspace, kSelectAll, kSelDown,
-                    kSelRight, kDown, kCut,   kPaste, kUndo,   kRedo,      kAppend,    kClear, kScroll};
+                    kSelRight, kDown, kCut,   kPaste, kUndo,   kRedo,      kAppend,    kClear, kScroll, kReload};
   for (int round = 0; round < 120; ++round) {
     Start();
     std::vector<Step> steps;
