@@ -113,6 +113,12 @@ void CTextFileView::OnActivateView(BOOL bActivate, CView* pActivateView, CView* 
   SECEditView::OnActivateView(bActivate, pActivateView, pDeactiveView);
 }
 
+// A view that goes while active is active no longer: the next view must not start from it.
+void CTextFileView::OnDestroy() {
+  if (CTextFileDoc* d = GetDocument(); d && d->m_pActiveView == this) d->m_pActiveView = nullptr;
+  SECEditView::OnDestroy();
+}
+
 // ---- Marks ----
 
 void CTextFileView::DrawMarks(CDC* pDC, RECT* prc, tagLINEDESC* pLine) {

@@ -22,6 +22,7 @@ class CTextFileView : public SECEditView {
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
   void UpdateViews(CWnd* pSender, LPARAM lHint, CObject* pHint) override;
   void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView) override;
+  void OnDestroy() override;
   BOOL PreTranslateMessage(MSG* pMsg) override;
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
   BOOL HandleEditCommand(UINT nID) override;

@@ -1,5 +1,6 @@
 #include "EditTestUtil.h"
 #include "editor/documents/TextFileDoc.h"
+#include "kernel/document/MC_Document.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Ini.h"
 #include "platform/core/MessageBox.h"
@@ -276,4 +277,42 @@ TEST(TextFileDoc, ConsoleDownWithoutRecallIsTheEditorsDown) {
   EXPECT_EQ(Boxes().MessageBoxes()[0].text, "End of file.");
   EXPECT_EQ(AllText(*console.GetEdit()), "VKS> ");
   v->Close();
+}
+
+// The active view closing, taken off the document first or with its window, leaves no view active, and the
+// next view starts at the top.
+TEST(TextFileDoc, AClosedActiveViewIsActiveNoLonger) {
+  CWinApp app("TextDocViews");
+  testtext::Doc doc;
+  doc.OnNewDocument();
+  SetText(*doc.GetEdit(), "a\r\nb\r\nc\r\n");
+  for (const bool removedFirst : {true, false}) {
+    auto* v = new testtext::View;  // deletes itself with its window
+    ASSERT_TRUE(v->Open(&doc));
+    v->GoToLineColumn(3, 1);
+    v->OnActivateView(TRUE, v, nullptr);
+    ASSERT_EQ(doc.m_pActiveView, v);
+    if (removedFirst)
+      v->Close();
+    else
+      v->DestroyWindow();
+    EXPECT_EQ(doc.m_pActiveView, nullptr) << removedFirst;
+  }
+  auto* next = new testtext::View;
+  ASSERT_TRUE(next->Open(&doc));
+  EXPECT_EQ(next->m_nCurLine, 1);
+  next->Close();
+  // A console shown in a view of the host's main document.
+  struct Host : CMC_Document {
+    CTextFileDoc* console = nullptr;
+    CTextFileDoc* GetInterpreterDoc() override { return console; }
+  } host;
+  host.m_bAutoDelete = FALSE;
+  host.console = &doc;
+  auto* shown = new testtext::View;
+  ASSERT_TRUE(shown->Open(&host));
+  shown->OnActivateView(TRUE, shown, nullptr);
+  ASSERT_EQ(doc.m_pActiveView, shown);
+  shown->DestroyWindow();
+  EXPECT_EQ(doc.m_pActiveView, nullptr);
 }
