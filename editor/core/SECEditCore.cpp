@@ -61,7 +61,7 @@ int SECEditCoreBase::InitView() {
   m_rcFindDlg.SetRectEmpty();
   LOGFONT lf{};
   strncpy(lf.lfFaceName, e->m_strFontName, LF_FACESIZE - 1);
-  lf.lfHeight = -MulDiv(e->m_nFontSize, 96, 72);
+  lf.lfHeight = MulDiv(e->m_nFontSize, -96, 72);
   lf.lfWeight = e->m_nFontWeight;
   lf.lfItalic = (BYTE)e->m_bFontItalic;
   lf.lfCharSet = (BYTE)e->m_nCharSet;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <utime.h>
 
+#include <climits>
 #include <cstdio>
 #include <fstream>
 
@@ -315,4 +316,24 @@ TEST(TextFileDoc, AClosedActiveViewIsActiveNoLonger) {
   ASSERT_EQ(doc.m_pActiveView, shown);
   shown->DestroyWindow();
   EXPECT_EQ(doc.m_pActiveView, nullptr);
+}
+
+// Font sizes of any int in the profile give a height (-1 where it cannot be had) and a window that opens.
+TEST(TextFileDocSettings, AnyFontSizeGivesAHeightWithoutOverflow) {
+  CWinApp app("TextDocFonts");
+  const struct {
+    int points;
+    LONG height;  // at 96 pixels per inch
+  } cases[] = {{9, -12}, {0, 0}, {-5, 7}, {INT_MAX, -1}, {INT_MIN, -1}, {-1610612736, -1}};
+  for (const auto& c : cases) {
+    app.WriteProfileInt("Text Editor\\Default Files", "Font size", c.points);
+    LOGFONT lf;
+    CTextFileDoc::GetFontFromRegistry(CTextFileDoc::FILETYPE_DEFAULT, &lf, nullptr);
+    EXPECT_EQ(lf.lfHeight, c.height) << c.points;
+    testtext::Doc doc;
+    doc.OnNewDocument();
+    auto* v = new testtext::View;  // deletes itself with its window
+    EXPECT_TRUE(v->Open(&doc)) << c.points;
+    v->Close();
+  }
 }
