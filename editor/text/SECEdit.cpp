@@ -95,7 +95,8 @@ BOOL SECEdit::SetWordWrap(BOOL b) { return m_bWordWrap = b; }
 BOOL SECEdit::GetWordWrap() { return m_bWordWrap; }
 BOOL SECEdit::SetInsertMode(BOOL b) { return m_bInsertMode = b; }
 BOOL SECEdit::GetInsertMode() { return m_bInsertMode; }
-int SECEdit::SetTabSize(int n) { return m_nTabSize = n < 1 ? 1 : n; }
+// No tab is wider than a line can be.
+int SECEdit::SetTabSize(int n) { return m_nTabSize = n < 1 ? 1 : n > SECEDIT_MAX_LINE ? SECEDIT_MAX_LINE : n; }
 int SECEdit::GetTabSize() { return m_nTabSize; }
 
 void SECEdit::SetProfileSection(const char* pszSection) { m_strProfileSection = pszSection ? pszSection : ""; }
