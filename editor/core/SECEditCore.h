@@ -312,7 +312,10 @@ class SECEditCore : public BASE, public SECEditCoreBase {
     if (message == FindReplaceMessage()) return OnFindReplace(wParam, lParam);
     return BASE::WindowProc(message, wParam, lParam);
   }
-  BOOL PreTranslateMessage(MSG* pMsg) override { return HandlePreTranslate(pMsg) || BASE::PreTranslateMessage(pMsg); }
+  BOOL PreTranslateMessage(MSG* pMsg) override {
+    KeepLinesLive();  // keys are looked at before the window hears of freed lines
+    return HandlePreTranslate(pMsg) || BASE::PreTranslateMessage(pMsg);
+  }
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override {
     return HandleCmdMsg(nID, nCode, pExtra) || BASE::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
   }

@@ -477,6 +477,9 @@ static void CopyLine(SECEdit* e, tagLINEDESC* from, tagLINEDESC* to) {
 BOOL CTextFileView::Recall(bool bUp) {
   SECEdit* e = GetEdit();
   tagLINEDESC* last = m_pCurLine;
+  // Lines freed since the recall (a clear this view did not hear of) may have taken the recalled one.
+  if (m_pRecall && m_nRecallFreed != e->m_nLinesFreed) m_pRecall = nullptr;
+  m_nRecallFreed = e->m_nLinesFreed;
   if (bUp) {
     tagLINEDESC* p = m_pRecall ? m_pRecall->pPrev : last->pPrev;
     while (p && !IsPromptLine(p)) p = p->pPrev;
@@ -505,6 +508,7 @@ BOOL CTextFileView::Recall(bool bUp) {
 }
 
 BOOL CTextFileView::PreTranslateMessage(MSG* pMsg) {
+  KeepLinesLive();  // keys are looked at here before the window hears of freed lines
   if (pMsg->message == WM_KEYDOWN && IsConsole() && m_pCurLine && !m_pCurLine->pNext &&
       (pMsg->wParam == VK_UP || (pMsg->wParam == VK_DOWN && m_pRecall)))
     return Recall(pMsg->wParam == VK_UP);

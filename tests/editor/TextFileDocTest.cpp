@@ -337,3 +337,26 @@ TEST(TextFileDocSettings, AnyFontSizeGivesAHeightWithoutOverflow) {
     v->Close();
   }
 }
+
+// A console view that did not hear the text cleared (its notices went to another document) recalls no freed line.
+TEST(TextFileDoc, RecallAfterAnUnheardClearReadsNoFreedLine) {
+  CWinApp app("TextDocRecall");
+  testtext::Doc console, other;
+  console.InitializeInterpreterDoc();
+  auto* v = new testtext::View;  // deletes itself with its window
+  ASSERT_TRUE(v->Open(&console));
+  v->SetFocus();
+  for (char c : std::string("A=1;\r")) v->SendMessage(WM_CHAR, (BYTE)c, 1);
+  auto up = [&] {
+    MSG m{v->m_hWnd, WM_KEYDOWN, VK_UP, 1, 0, {0, 0}};
+    EXPECT_TRUE(v->PreTranslateMessage(&m));
+  };
+  up();
+  EXPECT_EQ(Lines(*console.GetEdit()).back(), "VKS> A=1;\r\n");
+  console.m_pUpdateTarget = &other;
+  console.ClearInterpreterEdit();
+  up();
+  EXPECT_EQ(AllText(*console.GetEdit()), "VKS> ");
+  console.m_pUpdateTarget = nullptr;
+  v->Close();
+}
