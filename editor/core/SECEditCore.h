@@ -317,6 +317,7 @@ class SECEditCore : public BASE, public SECEditCoreBase {
     return HandlePreTranslate(pMsg) || BASE::PreTranslateMessage(pMsg);
   }
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override {
+    KeepLinesLive();  // commands come through the frame, not through this window
     return HandleCmdMsg(nID, nCode, pExtra) || BASE::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
   }
 

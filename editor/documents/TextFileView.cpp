@@ -353,6 +353,7 @@ int CTextFileView::UpdateState(UINT nID, CCmdUI* pCmdUI) {
 }
 
 BOOL CTextFileView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+  KeepLinesLive();  // commands come through the frame, not through this window
   if (nCode == (int)CN_UPDATE_COMMAND_UI) {
     auto* ui = static_cast<CCmdUI*>(pExtra);
     int on = UpdateState(nID, ui);

@@ -338,7 +338,7 @@ TEST(TextFileDocSettings, AnyFontSizeGivesAHeightWithoutOverflow) {
   }
 }
 
-// A console view that did not hear the text cleared (its notices went to another document) recalls no freed line.
+// A console view that did not hear the text cleared (its notices went to another document) reads no freed line.
 TEST(TextFileDoc, RecallAfterAnUnheardClearReadsNoFreedLine) {
   CWinApp app("TextDocRecall");
   testtext::Doc console, other;
@@ -355,6 +355,14 @@ TEST(TextFileDoc, RecallAfterAnUnheardClearReadsNoFreedLine) {
   EXPECT_EQ(Lines(*console.GetEdit()).back(), "VKS> A=1;\r\n");
   console.m_pUpdateTarget = &other;
   console.ClearInterpreterEdit();
+  // The frame asks for the commands' state before any key.
+  struct : CCmdUI {
+    BOOL on = -1;
+    void Enable(BOOL b = TRUE) override { on = b; }
+  } clear;
+  clear.m_nID = ID_EDIT_CLEAR;
+  v->OnCmdMsg(ID_EDIT_CLEAR, (int)CN_UPDATE_COMMAND_UI, &clear, nullptr);
+  EXPECT_EQ(clear.on, TRUE);
   up();
   EXPECT_EQ(AllText(*console.GetEdit()), "VKS> ");
   console.m_pUpdateTarget = nullptr;
