@@ -160,7 +160,8 @@ class SECEditCoreBase {
   int DeleteSelection(BOOL bRedraw, BOOL bUndo);
   int DeleteColumnSelection(BOOL bRedraw, BOOL bUndo);
   void ReanchorLines(int nOldCaretLine);
-  // Re-anchors when lines of the text were freed since this window last looked (by another window too).
+  // Re-anchors when lines of the text were freed or renumbered since this window last looked (by another
+  // window too).
   void KeepLinesLive();
   int OnEditUndo();
   int OnEditRedo();
