@@ -26,7 +26,7 @@ SECEditCoreBase::SECEditCoreBase(CWnd* pWnd)
       m_nTimer(0), m_nScrollScale(1), m_bSkipTick(FALSE), m_ptLastMouse(0, 0), m_bInScroll(FALSE),
       m_bFindDlgOpen(FALSE), m_bReplaceDlgOpen(FALSE), m_rcFindDlg(0, 0, 0, 0), m_bWrapSearch(TRUE),
       m_pFindDlg(nullptr), m_pReplaceDlg(nullptr), m_hFindDlgWnd(nullptr), m_bReplaceFollows(FALSE),
-      m_nLinesSeen(0), m_pCarryLine(nullptr), m_nCarryState(0) {
+      m_nLinesSeen(0), m_nRenumberSeen(0), m_pCarryLine(nullptr), m_nCarryState(0) {
   // Made from the rows of bitmap 24701 as a one-bit bitmap, so the brush paints in text and background colours.
   m_bmPattern.CreateBitmap(8, 8, 1, 1, kPattern);
   m_brushPattern.CreatePatternBrush(&m_bmPattern);
@@ -50,6 +50,7 @@ int SECEditCoreBase::InitView() {
   e->m_nBookmarks = marks;
   m_selStart = m_selEnd = m_selAnchor = SECSelEnd{};
   m_nLinesSeen = e->m_nLinesFreed;
+  m_nRenumberSeen = e->m_nLinesRenumbered;
   m_nLeftCol = 0;
   m_nSelMode = 1;
   m_bSelection = m_bCapture = FALSE;
@@ -60,7 +61,7 @@ int SECEditCoreBase::InitView() {
   m_rcFindDlg.SetRectEmpty();
   LOGFONT lf{};
   strncpy(lf.lfFaceName, e->m_strFontName, LF_FACESIZE - 1);
-  lf.lfHeight = -MulDiv(e->m_nFontSize, 96, 72);
+  lf.lfHeight = MulDiv(e->m_nFontSize, -96, 72);
   lf.lfWeight = e->m_nFontWeight;
   lf.lfItalic = (BYTE)e->m_bFontItalic;
   lf.lfCharSet = (BYTE)e->m_nCharSet;

@@ -88,8 +88,6 @@ class SECEditCoreBase {
   virtual BOOL CoreGetScrollInfo(int nBar, SCROLLINFO* pInfo);
   virtual void OnPostScroll() {}
   virtual int NewLine(BOOL bRedraw, BOOL bUndo);
-  // A click inside the selection: TRUE when a drag took place (the view form drags the text).
-  virtual BOOL StartDrag(CPoint) { return FALSE; }
   // Drag and drop.
   virtual COleDataSource* CreateDataSource();
   virtual BOOL CacheDragData(COleDataSource* pSource, UINT nFormat, HGLOBAL hMem);
@@ -162,7 +160,8 @@ class SECEditCoreBase {
   int DeleteSelection(BOOL bRedraw, BOOL bUndo);
   int DeleteColumnSelection(BOOL bRedraw, BOOL bUndo);
   void ReanchorLines(int nOldCaretLine);
-  // Re-anchors when lines of the text were freed since this window last looked (by another window too).
+  // Re-anchors when lines of the text were freed or renumbered since this window last looked (by another
+  // window too).
   void KeepLinesLive();
   int OnEditUndo();
   int OnEditRedo();
@@ -267,6 +266,7 @@ class SECEditCoreBase {
 
   static BOOL ms_bInMouseMove;  // one mouse move at a time, process-wide
   uint32_t m_nLinesSeen;  // the text's count of line frees when the lines held here were last checked
+  uint32_t m_nRenumberSeen;  // and its count of renumberings
   tagLINEDESC* m_pCarryLine;  // the row being painted and its block-comment state, carried down
   uint32_t m_nCarryState;
 
@@ -313,8 +313,12 @@ class SECEditCore : public BASE, public SECEditCoreBase {
     if (message == FindReplaceMessage()) return OnFindReplace(wParam, lParam);
     return BASE::WindowProc(message, wParam, lParam);
   }
-  BOOL PreTranslateMessage(MSG* pMsg) override { return HandlePreTranslate(pMsg) || BASE::PreTranslateMessage(pMsg); }
+  BOOL PreTranslateMessage(MSG* pMsg) override {
+    KeepLinesLive();  // keys are looked at before the window hears of freed lines
+    return HandlePreTranslate(pMsg) || BASE::PreTranslateMessage(pMsg);
+  }
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override {
+    KeepLinesLive();  // commands come through the frame, not through this window
     return HandleCmdMsg(nID, nCode, pExtra) || BASE::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
   }
 

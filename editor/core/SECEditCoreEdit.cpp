@@ -90,6 +90,7 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
   SECEdit* e = GetEdit();
   if (!e) return;
   m_nLinesSeen = e->m_nLinesFreed;
+  m_nRenumberSeen = e->m_nLinesRenumbered;
   enum { kCaret, kTop, kStart, kEnd, kAnchor, kHeld };
   tagLINEDESC* const held[kHeld] = {m_pCurLine, m_pTopLine, m_selStart.pLine, m_selEnd.pLine, m_selAnchor.pLine};
   int at[kHeld] = {0, 0, 0, 0, 0};  // number in the text, 0 when gone or null
@@ -114,8 +115,8 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
   }
   if (at[kCaret]) {
     m_nCurLine = at[kCaret];
-    // The top line stays while it is still a line above the caret.
-    if (at[kTop] && at[kTop] <= at[kCaret]) {
+    // A top line still in the text stays, also above a caret scrolled out of view.
+    if (at[kTop]) {
       m_nTopLine = at[kTop];
     } else {
       m_pTopLine = m_pCurLine;
@@ -141,11 +142,15 @@ void SECEditCoreBase::ReanchorLines(int nOldCaretLine) {
 void SECEditCoreBase::KeepLinesLive() {
   if (!m_pCurLine) return;  // no text bound yet: nothing held, and none to be made for asking
   SECEdit* e = GetEdit();
-  if (!e || m_nLinesSeen == e->m_nLinesFreed) return;
+  if (!e || (m_nLinesSeen == e->m_nLinesFreed && m_nRenumberSeen == e->m_nLinesRenumbered)) return;
   tagLINEDESC* top = m_pTopLine;
   BOOL sel = m_bSelection;
+  const int topNo = m_nTopLine, caretRow = m_nCurLine - m_nTopLine;
   ReanchorLines(m_nCurLine);
   if (top != m_pTopLine || sel != m_bSelection) Redraw(FALSE);
+  // Only this window's thumb: the other panes count their own lines again.
+  if (topNo != m_nTopLine) SECEditCoreBase::CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+  if (caretRow != m_nCurLine - m_nTopLine) UpdateCaretPos();
 }
 
 // The edit operations keep the line count current, so only the scroll range follows it.

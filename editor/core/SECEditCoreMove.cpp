@@ -556,7 +556,7 @@ void SECEditCoreBase::HandleLButtonDown(UINT nFlags, CPoint point) {
       return;
     }
     if (IsPointInSelection(point.x, point.y)) {
-      if (StartDrag(point)) return;
+      if (DoDragCopy() != 0) return;
       ClearSelection(TRUE);
       SetCaretFromPoint(point.x, point.y);
       return;

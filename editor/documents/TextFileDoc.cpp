@@ -8,6 +8,7 @@
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/WinApp.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -52,6 +53,13 @@ void CTextFileDoc::DeleteContents() {
   }
   CDocument::DeleteContents();
   CloseChangeNotification();
+}
+
+// A view taken off the document is no longer its active view.
+void CTextFileDoc::OnChangedViewList() {
+  if (m_pActiveView && std::find(m_viewList.begin(), m_viewList.end(), m_pActiveView) == m_viewList.end())
+    m_pActiveView = nullptr;
+  CDocument::OnChangedViewList();
 }
 
 CString CTextFileDoc::GetRegistrySubKey(int nType) {

@@ -58,6 +58,7 @@ class CTextFileDoc : public CDocument {
   void UpdateAllViews(CView* pSender, LPARAM lHint = 0L, CObject* pHint = nullptr);
 
   void DeleteContents() override;
+  void OnChangedViewList() override;
   BOOL OnNewDocument() override;
   BOOL OnOpenDocument(LPCSTR lpszPathName) override;
   BOOL OnSaveDocument(LPCSTR lpszPathName) override;

@@ -140,7 +140,8 @@ void CTextFileDoc::GetFontFromRegistry(int nType, LOGFONT* plf, CDC* pDC) {
   memset(plf, 0, sizeof *plf);
   CString face = GetStr(key, Name(21019), "Courier New");
   strncpy(plf->lfFaceName, face, 31);
-  plf->lfHeight = MulDiv(-GetInt(key, Name(21020), 9), PixelsPerInch(pDC), 72);
+  // Points and heights have opposite signs; the sign goes on the factor, which any int can take.
+  plf->lfHeight = MulDiv(GetInt(key, Name(21020), 9), -PixelsPerInch(pDC), 72);
   plf->lfWeight = GetInt(key, msc_pszFontWeight, 400);
   plf->lfItalic = (BYTE)GetInt(key, msc_pszFontItalic, 0);
   plf->lfPitchAndFamily = 0x31;
@@ -213,8 +214,8 @@ BOOL CTextFileDoc::SetFileTypeOptions(int nType, const tagFileTypeOpt& opt) {
   }
   wrote |= PutStr(key, Name(21019), "Courier New", opt.lf.lfFaceName);
   int dpi = PixelsPerInch(nullptr);
-  if (MulDiv(-GetInt(key, Name(21020), 9), dpi, 72) != opt.lf.lfHeight)
-    wrote |= PutInt(key, Name(21020), 9, MulDiv(-opt.lf.lfHeight, 72, dpi));
+  if (MulDiv(GetInt(key, Name(21020), 9), -dpi, 72) != opt.lf.lfHeight)
+    wrote |= PutInt(key, Name(21020), 9, MulDiv(opt.lf.lfHeight, -72, dpi));
   wrote |= PutInt(key, msc_pszFontWeight, 400, opt.lf.lfWeight);
   wrote |= PutInt(key, msc_pszFontItalic, 0, opt.lf.lfItalic);
   wrote |= PutColor(key, msc_pszText, "0,0,0", opt.crText);

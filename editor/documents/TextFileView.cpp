@@ -113,6 +113,12 @@ void CTextFileView::OnActivateView(BOOL bActivate, CView* pActivateView, CView* 
   SECEditView::OnActivateView(bActivate, pActivateView, pDeactiveView);
 }
 
+// A view that goes while active is active no longer: the next view must not start from it.
+void CTextFileView::OnDestroy() {
+  if (CTextFileDoc* d = GetDocument(); d && d->m_pActiveView == this) d->m_pActiveView = nullptr;
+  SECEditView::OnDestroy();
+}
+
 // ---- Marks ----
 
 void CTextFileView::DrawMarks(CDC* pDC, RECT* prc, tagLINEDESC* pLine) {
@@ -219,6 +225,8 @@ void CTextFileView::ResetToTop() {
   m_nCurCol = m_nLeftCol = 0;
   m_pRecall = nullptr;
   CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
+  SECEditCoreBase::CoreSetScrollPos(SB_VERT, 0, TRUE);
+  SECEditCoreBase::CoreSetScrollPos(SB_HORZ, 0, TRUE);
   Invalidate(FALSE);
   UpdateCaretPos();
 }
@@ -279,11 +287,14 @@ void CTextFileView::OnLinesAppended(tagLINEDESC* pFirstNew) {
   CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
   const int newNo = pFirstNew ? (int)e->LineNumber(pFirstNew) : 1;
   if (!IsOutputOrInterpreter()) {
+    const tagLINEDESC* top = m_pTopLine;
     if (m_nCurLine != 1) {
       m_pTopLine = m_pCurLine = SECEdit::GetFirstLine(e->m_pLine);
       m_nTopLine = m_nCurLine = 1;
+      SECEditCoreBase::CoreSetScrollPos(SB_VERT, 0, TRUE);
     }
-    RedrawBelow(newNo > m_nTopLine ? RowOf(newNo) : 0);
+    // Back at the top, every row shows other lines.
+    RedrawBelow(top == m_pTopLine && newNo > m_nTopLine ? RowOf(newNo) : 0);
     UpdateCaretPos();
     return;
   }
@@ -342,6 +353,7 @@ int CTextFileView::UpdateState(UINT nID, CCmdUI* pCmdUI) {
 }
 
 BOOL CTextFileView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+  KeepLinesLive();  // commands come through the frame, not through this window
   if (nCode == (int)CN_UPDATE_COMMAND_UI) {
     auto* ui = static_cast<CCmdUI*>(pExtra);
     int on = UpdateState(nID, ui);
@@ -466,6 +478,9 @@ static void CopyLine(SECEdit* e, tagLINEDESC* from, tagLINEDESC* to) {
 BOOL CTextFileView::Recall(bool bUp) {
   SECEdit* e = GetEdit();
   tagLINEDESC* last = m_pCurLine;
+  // Lines freed since the recall (a clear this view did not hear of) may have taken the recalled one.
+  if (m_pRecall && m_nRecallFreed != e->m_nLinesFreed) m_pRecall = nullptr;
+  m_nRecallFreed = e->m_nLinesFreed;
   if (bUp) {
     tagLINEDESC* p = m_pRecall ? m_pRecall->pPrev : last->pPrev;
     while (p && !IsPromptLine(p)) p = p->pPrev;
@@ -494,11 +509,10 @@ BOOL CTextFileView::Recall(bool bUp) {
 }
 
 BOOL CTextFileView::PreTranslateMessage(MSG* pMsg) {
+  KeepLinesLive();  // keys are looked at here before the window hears of freed lines
   if (pMsg->message == WM_KEYDOWN && IsConsole() && m_pCurLine && !m_pCurLine->pNext &&
       (pMsg->wParam == VK_UP || (pMsg->wParam == VK_DOWN && m_pRecall)))
     return Recall(pMsg->wParam == VK_UP);
-  if (pMsg->message == WM_KEYDOWN && IsConsole() && m_pCurLine && !m_pCurLine->pNext && pMsg->wParam == VK_DOWN)
-    return TRUE;
   return SECEditView::PreTranslateMessage(pMsg);
 }
 

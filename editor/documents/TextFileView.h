@@ -22,6 +22,7 @@ class CTextFileView : public SECEditView {
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
   void UpdateViews(CWnd* pSender, LPARAM lHint, CObject* pHint) override;
   void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView) override;
+  void OnDestroy() override;
   BOOL PreTranslateMessage(MSG* pMsg) override;
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
   BOOL HandleEditCommand(UINT nID) override;
@@ -42,6 +43,7 @@ class CTextFileView : public SECEditView {
 
   BOOL m_bSelectionMargin = TRUE;
   tagLINEDESC* m_pRecall = nullptr;  // the command line last copied by recall
+  uint32_t m_nRecallFreed = 0;  // the text's count of line frees when the recall was made
   static int ms_nShownLine;  // the position the pane shows, once for all views
   static int ms_nShownCol;
 

@@ -95,7 +95,8 @@ BOOL SECEdit::SetWordWrap(BOOL b) { return m_bWordWrap = b; }
 BOOL SECEdit::GetWordWrap() { return m_bWordWrap; }
 BOOL SECEdit::SetInsertMode(BOOL b) { return m_bInsertMode = b; }
 BOOL SECEdit::GetInsertMode() { return m_bInsertMode; }
-int SECEdit::SetTabSize(int n) { return m_nTabSize = n < 1 ? 1 : n; }
+// No tab is wider than a line can be.
+int SECEdit::SetTabSize(int n) { return m_nTabSize = n < 1 ? 1 : n > SECEDIT_MAX_LINE ? SECEDIT_MAX_LINE : n; }
 int SECEdit::GetTabSize() { return m_nTabSize; }
 
 void SECEdit::SetProfileSection(const char* pszSection) { m_strProfileSection = pszSection ? pszSection : ""; }
@@ -364,6 +365,7 @@ void SECEdit::NumberNewLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t n
 }
 
 void SECEdit::ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) {
+  if (nDelta != 0) ++m_nLinesRenumbered;
   if (m_numberShifts.size() + 1 >= SECEDIT_MAX_SHIFTS) {
     // The log is full: one walk over the text settles every number.
     RenumberAll();

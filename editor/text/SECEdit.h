@@ -299,6 +299,8 @@ class SECEdit {
   int m_nLineCount;  // kept current by the edit and file operations
   // Moves whenever lines of the text are freed: windows holding line pointers look them up again.
   uint32_t m_nLinesFreed = 0;
+  // Moves whenever lines come or go, so that line numbers held by windows are counted again.
+  uint32_t m_nLinesRenumbered = 0;
   BOOL m_bModified;
   BOOL m_bReadOnly;
   BOOL m_bWordWrap;

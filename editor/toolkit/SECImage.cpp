@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <numbers>
 
 IMPLEMENT_SERIAL(SECImage, CObject, 0xFFFF)
@@ -18,6 +19,8 @@ namespace {
 const size_t kInfoSize = 40;
 // Pixel blocks beyond this come from a bad header, not from an image.
 const ULONGLONG kMaxPixelBytes = 1ull << 31;
+// The first piece of pixel data read from a source that cannot tell its length.
+const size_t kFirstBitsChunk = 1u << 20;
 
 bool KnownDepth(UINT bpp) { return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32; }
 
@@ -584,6 +587,7 @@ void SECImage::OnCleanupAllocFiles() {
 template <class Reader>
 BOOL SECImage::LoadDib(const BYTE fh[14], Reader read, ULONGLONG available) {
   Empty();
+  const bool lengthUnknown = available == ~0ull;
   ULONGLONG offset = GetLE(fh + 10, 4);
   if (fh[0] != 'B' || fh[1] != 'M' || offset < 14 + kInfoSize || offset > 14 + kInfoSize + 4 * 256 + 1024) return FALSE;
   size_t headerBytes = (size_t)offset - 14;
@@ -598,8 +602,7 @@ BOOL SECImage::LoadDib(const BYTE fh[14], Reader read, ULONGLONG available) {
   if (h.biSize < kInfoSize || h.biSize > headerBytes || !KnownDepth(bpp) || h.biWidth <= 0 || h.biHeight <= 0 ||
       (bpp <= 8 && h.biClrUsed > (1u << bpp)) ||
       (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) || headerBytes < h.biSize + 4ull * ColorsOf(bpp) ||
-      pixels > kMaxPixelBytes || pixels > available || !AllocBits((size_t)pixels) ||
-      read(m_lpSrcBits, (size_t)pixels) != pixels)
+      pixels > kMaxPixelBytes || pixels > available || !ReadBits(read, (size_t)pixels, lengthUnknown))
     return Empty(), FALSE;
   m_wBitsPerPixel = bpp;
   m_dwWidth = (DWORD)h.biWidth;
@@ -610,6 +613,24 @@ BOOL SECImage::LoadDib(const BYTE fh[14], Reader read, ULONGLONG available) {
   return TRUE;
 }
 
+// A source of unknown length (an archive) gets memory only as its bytes arrive: the block at most doubles
+// what was read, so a header cannot claim more than the data fills.
+template <class Reader>
+BOOL SECImage::ReadBits(Reader read, size_t bytes, bool lengthUnknown) {
+  size_t size = lengthUnknown ? std::min(bytes, kFirstBitsChunk) : bytes, have = 0;
+  if (!AllocBits(size)) return FALSE;
+  for (;;) {
+    if (read(m_lpSrcBits + have, size - have) != size - have) return FALSE;
+    have = size;
+    if (have == bytes) return TRUE;
+    size = have + std::min(bytes - have, have);
+    ::GlobalUnlock(m_hImage);
+    m_lpSrcBits = nullptr;
+    if (!::GlobalReAlloc(m_hImage, size, GMEM_MOVEABLE)) return FALSE;
+    m_lpSrcBits = static_cast<BYTE*>(::GlobalLock(m_hImage));
+  }
+}
+
 BOOL SECImage::SECLoadDibArchive(CArchive& ar) {
   BYTE fh[14];
   auto read = [&ar](void* p, size_t n) -> size_t { return ar.Read(p, (UINT)n); };
@@ -618,9 +639,10 @@ BOOL SECImage::SECLoadDibArchive(CArchive& ar) {
     return LoadDib(fh, read, ~0ull);
   } catch (CException* e) {
     e->Delete();
-    Empty();
-    return FALSE;
+  } catch (const std::bad_alloc&) {
   }
+  Empty();
+  return FALSE;
 }
 
 BOOL SECImage::SECLoadDib(CFile* pFile) {
@@ -634,9 +656,10 @@ BOOL SECImage::SECLoadDib(CFile* pFile) {
     return LoadDib(fh, read, length - start - 14);
   } catch (CException* e) {
     e->Delete();
-    Empty();
-    return FALSE;
+  } catch (const std::bad_alloc&) {
   }
+  Empty();
+  return FALSE;
 }
 
 void SECImage::Serialize(CArchive& ar) {

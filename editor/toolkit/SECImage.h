@@ -104,5 +104,7 @@ class SECImage : public CObject {
   // Reads a bitmap file image (file header already in `fh`) through `read`, which fills a buffer.
   template <class Reader>
   BOOL LoadDib(const BYTE fh[14], Reader read, ULONGLONG available);
+  template <class Reader>
+  BOOL ReadBits(Reader read, size_t bytes, bool lengthUnknown);
   void Empty();
 };

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 extern "C" {
 #include <jpeglib.h>
@@ -246,7 +247,12 @@ BOOL SECJpeg::DoLoadImage(CFile* pFile) {
     m_dwWidth = m_dwHeight = 0;
     return FALSE;
   }
-  BOOL ok = Decode(&cinfo, pFile);
+  BOOL ok = FALSE;
+  try {
+    ok = Decode(&cinfo, pFile);
+  } catch (const std::bad_alloc&) {
+    // The pixel block the header asks for is not to be had: the load fails, the program goes on.
+  }
   jpeg_destroy_decompress(&cinfo);
   if (!ok) {
     FreeBits();

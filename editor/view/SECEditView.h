@@ -27,7 +27,6 @@ class SECEditView : public SECEditCore<CView> {
   BOOL OnDrop(COleDataObject* pData, DWORD dropEffect, CPoint point) override {
     return CoreDrop(pData, dropEffect, point);
   }
-  BOOL StartDrag(CPoint) override { return DoDragCopy() != 0; }
 
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
   // A pane of a splitter tells the other panes where it scrolled.

@@ -1,4 +1,6 @@
 #include "EditTestUtil.h"
+#include "editor/documents/ConversationEditCtrl.h"
+#include "editor/view/SECEditCtrl.h"
 #include "editor/view/SECEditView.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Clipboard.h"
@@ -10,8 +12,27 @@
 
 namespace {
 
+// Places a selection from (l1, c1) to (l2, c2) in either form of the editor.
+template <class W>
+struct Selectable : W {
+  CPoint Cell(int line, int col) const {
+    return CPoint(this->m_nMargin + col * this->m_nCharWidth + 1, (line - 1) * this->m_nLineHeight + 2);
+  }
+  void Select(int l1, int c1, int l2, int c2, int mode = 1) {
+    SECEdit* e = this->GetEdit();
+    this->m_pCurLine = e->FindLine(l1);
+    this->m_nCurLine = l1;
+    this->m_nCurCol = c1;
+    this->BeginSelection(mode, FALSE);
+    this->m_pCurLine = e->FindLine(l2);
+    this->m_nCurLine = l2;
+    this->m_nCurCol = c2;
+    this->ExtendSelection(FALSE);
+  }
+};
+
 // An editor view on a text of its own; views delete themselves with their windows.
-struct EditView : SECEditView {
+struct EditView : Selectable<SECEditView> {
   SECEdit* text = nullptr;
   SECEdit* GetEdit() override { return text; }
   static EditView* Open(SECEdit* e, int x) {
@@ -21,26 +42,22 @@ struct EditView : SECEditView {
     v->InitView();
     return v;
   }
-  CPoint Cell(int line, int col) const {
-    return CPoint(m_nMargin + col * m_nCharWidth + 1, (line - 1) * m_nLineHeight + 2);
-  }
-  void Select(int l1, int c1, int l2, int c2, int mode = 1) {
-    m_pCurLine = text->FindLine(l1);
-    m_nCurLine = l1;
-    m_nCurCol = c1;
-    BeginSelection(mode, FALSE);
-    m_pCurLine = text->FindLine(l2);
-    m_nCurLine = l2;
-    m_nCurCol = c2;
-    ExtendSelection(FALSE);
-  }
 };
 
-// Presses the button inside `from`'s selection and lets go over `to` at `at`.
-void Drag(EditView* from, CPoint grab, EditView* to, CPoint at) {
+// The control form, on its own text.
+template <class C>
+struct ControlWnd : Selectable<C> {
+  bool Open(int x) {
+    return this->CreateEx(0, AfxRegisterWndClass(0), "ctrl", WS_POPUP | WS_VISIBLE, CRect(x, 0, x + 300, 200), nullptr,
+                          0);
+  }
+};
+using EditCtrlWnd = ControlWnd<SECEditCtrl>;
+
+// Presses the button inside `from`'s selection and lets go over `to` at `at` (without a move: a click).
+void Drag(CWnd* from, CPoint grab, CWnd* to, CPoint at, bool move = true) {
   DragDropAutomation::SetDragHandler([&] {
-    UiAutomation::MouseMove(to->m_hWnd, at, 0);
-    UiAutomation::MouseMove(to->m_hWnd, at, 0);
+    for (int i = 0; move && i < 2; ++i) UiAutomation::MouseMove(to->m_hWnd, at, 0);
     // The release is told in the coordinates of the window that holds the capture.
     CPoint p = at;
     to->ClientToScreen(&p);
@@ -93,4 +110,38 @@ TEST_F(EditDrag, MovesInsideAndBetweenEditors) {
   EXPECT_EQ(AllText(a), "ad\r\neh\r\n");
   va->DestroyWindow();
   vb->DestroyWindow();
+}
+
+TEST_F(EditDrag, ControlDragsItsSelection) {
+  EditCtrlWnd a, b;
+  ASSERT_TRUE(a.Open(0));
+  ASSERT_TRUE(b.Open(400));
+  SetText(*a.GetEdit(), "one two three\r\n");
+  SetText(*b.GetEdit(), "xyz\r\n");
+  a.InitView();
+  b.InitView();
+  // Inside one control the word moves; into another control it leaves the first.
+  a.Select(1, 4, 1, 7);
+  Drag(&a, a.Cell(1, 5), &a, a.Cell(1, 13));
+  EXPECT_EQ(AllText(*a.GetEdit()), "one  threetwo\r\n");
+  a.Select(1, 0, 1, 3);
+  Drag(&a, a.Cell(1, 1), &b, b.Cell(1, 3));
+  EXPECT_EQ(AllText(*a.GetEdit()), "  threetwo\r\n");
+  EXPECT_EQ(AllText(*b.GetEdit()), "xyzone\r\n");
+  // A press and release inside the selection without a move clears it and places the caret.
+  a.Select(1, 2, 1, 7);
+  Drag(&a, a.Cell(1, 4), &a, a.Cell(1, 4), false);
+  EXPECT_FALSE(a.m_bSelection);
+  EXPECT_EQ(a.m_nCurCol, 4);
+  EXPECT_EQ(AllText(*a.GetEdit()), "  threetwo\r\n");
+  // The read-only log gives a copy and keeps its lines.
+  ControlWnd<CConversationEditCtrl> log;
+  ASSERT_TRUE(log.Open(800));
+  log.GetEdit()->SetReadOnly(TRUE);
+  log.GetEdit()->SetLineEndMode(2);
+  log.AppendText("sent 12\n");
+  log.Select(1, 0, 1, 4);
+  Drag(&log, log.Cell(1, 1), &b, b.Cell(1, 0));
+  EXPECT_STREQ(log.GetLogText(), "sent 12\n");
+  EXPECT_EQ(AllText(*b.GetEdit()), "sentxyzone\r\n");
 }

@@ -6,11 +6,13 @@
 #include "platform/core/Clock.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/UiAutomation.h"
+#include "platform/ui/WindowPaint.h"
 #include "platform/ui/WinApp.h"
 #include "tests/support/TextFileWindows.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <map>
@@ -29,6 +31,19 @@ struct Pane : testtext::View {
   void Paint() {
     Invalidate(FALSE);
     UpdateWindow();
+  }
+  std::vector<COLORREF> Picture() {
+    UpdateWindow();
+    std::vector<COLORREF> px;
+    for (int y = 0; y < 160; y += 3)
+      for (int x = 0; x < 300; ++x) px.push_back(GetWindowPixel(m_hWnd, POINT{x, y}));
+    return px;
+  }
+  // The picture as it stands is the one a full repaint gives.
+  bool Stale() {
+    const std::vector<COLORREF> now = Picture();
+    Paint();
+    return now != Picture();
   }
 };
 
@@ -51,10 +66,39 @@ std::string DeadLines(SECEdit& e, Pane& p, const char* name) {
   return bad;
 }
 
+// Types into a pane with the focus and no selection: the character must land on the line its caret is drawn on.
+std::string TypeWhereDrawn(SECEdit& e, Pane& p, const char* name) {
+  if (p.m_bSelection || !p.m_bCaretCreated) {
+    p.Char('x');
+    return "";
+  }
+  const int drawn = (int)e.LineNumber(p.m_pTopLine) + CWnd::GetCaretPos().y / p.m_nLineHeight;
+  const std::vector<std::string> before = Lines(e);
+  p.Char('x');
+  const std::vector<std::string> after = Lines(e);
+  int landed = 0;
+  for (size_t i = 0; i < before.size() && i < after.size() && !landed; ++i)
+    if (before[i] != after[i]) landed = (int)i + 1;
+  if (before.size() != after.size() || landed == drawn) return "";
+  return std::string(name) + ".caret drawn on " + std::to_string(drawn) + ", typed into " + std::to_string(landed) + " ";
+}
+
+// The scroll bars' thumbs stand at the top line, as far as the bar lets it, and at the left column.
+std::string Thumb(SECEdit& e, Pane& p, const char* name) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  p.GetScrollInfo(SB_VERT, &si);
+  const int last = std::max(si.nMin, si.nMax - std::max((int)si.nPage, 1) + 1);
+  const int at = si.nPos, want = std::min(((int)e.LineNumber(p.m_pTopLine) - 1) / p.m_nScrollScale, last);
+  if (at != want) return std::string(name) + ".thumb " + std::to_string(at) + " for " + std::to_string(want) + " ";
+  return p.GetScrollPos(SB_HORZ) == p.m_nLeftCol ? "" : std::string(name) + ".column thumb ";
+}
+
 enum Op { kType, kEnter, kDelete, kBackspace, kSelectAll, kSelDown, kSelRight, kDown, kCut, kPaste, kUndo, kRedo,
-          kAppend, kClear };
+          kAppend, kClear, kScroll, kReload };
 const char* const kOpNames[] = {"type", "enter", "delete", "backspace", "selall", "seldown", "selright",
-                                "down", "cut",   "paste", "undo",   "redo",      "append", "clear"};
+                                "down", "cut",   "paste", "undo",   "redo",      "append", "clear", "scroll", "reload"};
 
 struct Step {
   int pane;
@@ -89,11 +133,13 @@ class EditPanes : public ::testing::Test {
     UA::Pump();
     doc.reset();
   }
-  void Play(const Step& s) {
+  // Plays a step; "" or what went wrong.
+  std::string Play(const Step& s) {
     Pane& p = s.pane ? *pb : *pa;
     if (s.op <= kRedo) p.SetFocus();  // the pane typed into has the focus and shows its selection
+    std::string bad;
     switch (s.op) {
-      case kType: p.Char('x'); break;
+      case kType: bad = TypeWhereDrawn(*doc->GetEdit(), p, s.pane ? "B" : "A"); break;
       case kEnter: p.Char(13); break;
       case kDelete: p.Cmd(ID_EDIT_CLEAR); break;
       case kBackspace: p.Cmd(ID_SECEDIT_BACKSPACE); break;
@@ -107,17 +153,24 @@ class EditPanes : public ::testing::Test {
       case kRedo: p.Cmd(ID_EDIT_REDO); break;
       case kAppend: doc->InsertTextAtEnd("more\r\nand more\r\n"); break;
       case kClear: doc->ClearEdit(); break;
+      case kScroll: p.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
+      case kReload: doc->UpdateAllViews(nullptr, -83); break;
     }
     UA::Pump();
+    return bad;
   }
-  // Plays the steps; after each, both panes hold live lines, paint and take a key there and then.
-  std::string Run(const std::vector<Step>& steps) {
+  // Plays the steps; after each, both panes hold live lines (and show what a full repaint shows), paint and
+  // take a key there and then.
+  std::string Run(const std::vector<Step>& steps, bool pictures = false) {
     SECEdit& e = *doc->GetEdit();
     std::string trail;
     for (const Step& s : steps) {
-      Play(s);
+      std::string bad = Play(s);
       trail += std::string(s.pane ? "B." : "A.") + kOpNames[s.op] + " ";
-      std::string bad = DeadLines(e, *pa, "A") + DeadLines(e, *pb, "B");
+      bad += DeadLines(e, *pa, "A") + DeadLines(e, *pb, "B");
+      if (bad.empty()) bad += Thumb(e, *pa, "A") + Thumb(e, *pb, "B");
+      if (pictures && bad.empty() && pa->Stale()) bad += "A.picture ";
+      if (pictures && bad.empty() && pb->Stale()) bad += "B.picture ";
       if (!bad.empty()) return trail + "-> " + bad;
       pa->Paint();
       pb->Paint();
@@ -162,11 +215,41 @@ TEST_F(EditPanes, LinesFreedInOnePaneLeaveTheOtherOnLiveLines) {
   }
 }
 
-// Random edits in both panes; after each step both hold only lines of the text.
+TEST_F(EditPanes, LinesAddedOrReloadedElsewhereKeepCaretThumbAndPicture) {
+  const std::vector<std::vector<Step>> cases = {
+      // B's caret on line 4; A's Enter on line 2, then B types, and types again.
+      {{1, kDown}, {1, kDown}, {1, kDown}, {0, kDown}, {0, kEnter}, {1, kType}, {1, kType}},
+      {{1, kDown}, {1, kDown}, {0, kPaste}, {1, kType}},
+      {{1, kDown}, {1, kDown}, {0, kAppend}, {0, kEnter}, {0, kEnter}, {1, kType}},
+      // Lines given back by an undo in A, above B's caret.
+      {{1, kDown}, {1, kDown}, {0, kEnter}, {0, kUndo}, {0, kRedo}, {1, kType}},
+      {{1, kEnter}, {0, kEnter}, {1, kType}},
+      // Text appended while B is scrolled down takes B back to the top, thumb and all.
+      {{0, kAppend}, {0, kAppend}, {0, kAppend}, {1, kDown}, {1, kScroll}, {1, kScroll}, {0, kAppend}},
+      // A reload takes B to the top, thumb and all.
+      {{0, kAppend}, {0, kAppend}, {0, kAppend}, {1, kScroll}, {1, kScroll}, {0, kReload}},
+  };
+  for (const auto& steps : cases) {
+    Start();
+    ClipboardSetText(nullptr, "p\r\nq\r\n", 6);
+    EXPECT_EQ(Run(steps, true), "");
+  }
+  // Scrolled down, B's thumb follows its top line as lines come above it.
+  Start();
+  ASSERT_EQ(Run({{0, kAppend}, {0, kAppend}, {0, kAppend}, {0, kAppend}, {0, kAppend}}), "");
+  for (int i = 0; i < 3; ++i) pb->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+  ASSERT_EQ(pb->GetScrollPos(SB_VERT), 3);
+  EXPECT_EQ(Run({{0, kEnter}, {0, kEnter}}), "");
+  EXPECT_EQ(pb->GetScrollPos(SB_VERT), (int)doc->GetEdit()->LineNumber(pb->m_pTopLine) - 1);
+  EXPECT_EQ(Run({{1, kType}}), "");
+}
+
+// Random edits in both panes; after each step both hold only lines of the text, and typing lands on the line
+// the caret is drawn on.
 TEST_F(EditPanes, RandomEditsInTwoPanesKeepBothOnLiveLines) {
   std::mt19937 rng(7201);
   const Op ops[] = {kType,    kType, kEnter, kEnter, kDelete, kBackspace, kSelectAll, kSelDown,
-                    kSelRight, kDown, kCut,   kPaste, kUndo,   kRedo,      kAppend,    kClear};
+                    kSelRight, kDown, kCut,   kPaste, kUndo,   kRedo,      kAppend,    kClear, kScroll, kReload};
   for (int round = 0; round < 120; ++round) {
     Start();
     std::vector<Step> steps;
@@ -176,3 +259,4 @@ TEST_F(EditPanes, RandomEditsInTwoPanesKeepBothOnLiveLines) {
     ASSERT_EQ(failure, "") << "round " << round;
   }
 }
+

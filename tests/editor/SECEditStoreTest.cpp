@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -39,6 +41,10 @@ TEST(SECEditStore, SettersAndTabSizeFloor) {
   EXPECT_EQ(e.SetTabSize(0), 1);
   EXPECT_EQ(e.SetTabSize(-5), 1);
   EXPECT_EQ(e.SetTabSize(8), 8);
+  // No tab is wider than a line can be, so that widths stay countable.
+  EXPECT_EQ(e.SetTabSize(INT_MAX), SECEDIT_MAX_LINE);
+  EXPECT_EQ(e.GetTextWidth("a\tb\tc", 5), 2 * SECEDIT_MAX_LINE + 1);
+  e.SetTabSize(8);
   EXPECT_EQ(e.SetReadOnly(TRUE), TRUE);
   EXPECT_TRUE(e.IsReadOnly());
   EXPECT_EQ(e.SetInsertMode(FALSE), FALSE);

@@ -1,15 +1,18 @@
 #include "EditTestUtil.h"
 #include "editor/documents/TextFileDoc.h"
+#include "kernel/document/MC_Document.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Ini.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WinApp.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/TextFileWindows.h"
 
 #include <gtest/gtest.h>
 #include <utime.h>
 
+#include <climits>
 #include <cstdio>
 #include <fstream>
 
@@ -258,4 +261,110 @@ TEST(TextFileDocSettings, OptionsWriteOnlyChangesAndTellTheRightDocuments) {
     delete docs[i];
   }
   remove(mol.c_str());
+}
+
+// Down on the console's last line with nothing recalled is the editor's own Down: "End of file.".
+TEST(TextFileDoc, ConsoleDownWithoutRecallIsTheEditorsDown) {
+  CWinApp app("TextDocConsole");
+  Boxes().Reset();
+  testtext::Doc console;
+  console.InitializeInterpreterDoc();
+  auto* v = new testtext::View;  // deletes itself with its window
+  ASSERT_TRUE(v->Open(&console));
+  v->SetFocus();
+  MSG down{v->m_hWnd, WM_KEYDOWN, VK_DOWN, 1, 0, {0, 0}};
+  if (!v->PreTranslateMessage(&down)) v->SendMessage(WM_KEYDOWN, VK_DOWN, 1);
+  ASSERT_EQ(Boxes().MessageBoxes().size(), 1u);
+  EXPECT_EQ(Boxes().MessageBoxes()[0].text, "End of file.");
+  EXPECT_EQ(AllText(*console.GetEdit()), "VKS> ");
+  v->Close();
+}
+
+// The active view closing, taken off the document first or with its window, leaves no view active, and the
+// next view starts at the top.
+TEST(TextFileDoc, AClosedActiveViewIsActiveNoLonger) {
+  CWinApp app("TextDocViews");
+  testtext::Doc doc;
+  doc.OnNewDocument();
+  SetText(*doc.GetEdit(), "a\r\nb\r\nc\r\n");
+  for (const bool removedFirst : {true, false}) {
+    auto* v = new testtext::View;  // deletes itself with its window
+    ASSERT_TRUE(v->Open(&doc));
+    v->GoToLineColumn(3, 1);
+    v->OnActivateView(TRUE, v, nullptr);
+    ASSERT_EQ(doc.m_pActiveView, v);
+    if (removedFirst)
+      v->Close();
+    else
+      v->DestroyWindow();
+    EXPECT_EQ(doc.m_pActiveView, nullptr) << removedFirst;
+  }
+  auto* next = new testtext::View;
+  ASSERT_TRUE(next->Open(&doc));
+  EXPECT_EQ(next->m_nCurLine, 1);
+  next->Close();
+  // A console shown in a view of the host's main document.
+  struct Host : CMC_Document {
+    CTextFileDoc* console = nullptr;
+    CTextFileDoc* GetInterpreterDoc() override { return console; }
+  } host;
+  host.m_bAutoDelete = FALSE;
+  host.console = &doc;
+  auto* shown = new testtext::View;
+  ASSERT_TRUE(shown->Open(&host));
+  shown->OnActivateView(TRUE, shown, nullptr);
+  ASSERT_EQ(doc.m_pActiveView, shown);
+  shown->DestroyWindow();
+  EXPECT_EQ(doc.m_pActiveView, nullptr);
+}
+
+// Font sizes of any int in the profile give a height (-1 where it cannot be had) and a window that opens.
+TEST(TextFileDocSettings, AnyFontSizeGivesAHeightWithoutOverflow) {
+  CWinApp app("TextDocFonts");
+  const struct {
+    int points;
+    LONG height;  // at 96 pixels per inch
+  } cases[] = {{9, -12}, {0, 0}, {-5, 7}, {INT_MAX, -1}, {INT_MIN, -1}, {-1610612736, -1}};
+  for (const auto& c : cases) {
+    app.WriteProfileInt("Text Editor\\Default Files", "Font size", c.points);
+    LOGFONT lf;
+    CTextFileDoc::GetFontFromRegistry(CTextFileDoc::FILETYPE_DEFAULT, &lf, nullptr);
+    EXPECT_EQ(lf.lfHeight, c.height) << c.points;
+    testtext::Doc doc;
+    doc.OnNewDocument();
+    auto* v = new testtext::View;  // deletes itself with its window
+    EXPECT_TRUE(v->Open(&doc)) << c.points;
+    v->Close();
+  }
+}
+
+// A console view that did not hear the text cleared (its notices went to another document) reads no freed line.
+TEST(TextFileDoc, RecallAfterAnUnheardClearReadsNoFreedLine) {
+  CWinApp app("TextDocRecall");
+  testtext::Doc console, other;
+  console.InitializeInterpreterDoc();
+  auto* v = new testtext::View;  // deletes itself with its window
+  ASSERT_TRUE(v->Open(&console));
+  v->SetFocus();
+  for (char c : std::string("A=1;\r")) v->SendMessage(WM_CHAR, (BYTE)c, 1);
+  auto up = [&] {
+    MSG m{v->m_hWnd, WM_KEYDOWN, VK_UP, 1, 0, {0, 0}};
+    EXPECT_TRUE(v->PreTranslateMessage(&m));
+  };
+  up();
+  EXPECT_EQ(Lines(*console.GetEdit()).back(), "VKS> A=1;\r\n");
+  console.m_pUpdateTarget = &other;
+  console.ClearInterpreterEdit();
+  // The frame asks for the commands' state before any key.
+  struct : CCmdUI {
+    BOOL on = -1;
+    void Enable(BOOL b = TRUE) override { on = b; }
+  } clear;
+  clear.m_nID = ID_EDIT_CLEAR;
+  v->OnCmdMsg(ID_EDIT_CLEAR, (int)CN_UPDATE_COMMAND_UI, &clear, nullptr);
+  EXPECT_EQ(clear.on, TRUE);
+  up();
+  EXPECT_EQ(AllText(*console.GetEdit()), "VKS> ");
+  console.m_pUpdateTarget = nullptr;
+  v->Close();
 }

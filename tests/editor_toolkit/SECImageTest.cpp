@@ -4,8 +4,13 @@
 #include "tests/editor_toolkit/ImageTestUtil.h"
 #include "tests/editor_toolkit/ToolkitTestUtil.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestKernel.h"
 
+#include <sys/resource.h>
+
+#include <chrono>
+#include <fstream>
 #include <numeric>
 
 using dravonix::test::Bytes;
@@ -149,6 +154,13 @@ TEST(SECImage, ArchivesAsABitmapFileAndReadsItBack) {
   EXPECT_EQ(8u, back.m_wBitsPerPixel);
   EXPECT_EQ(0, memcmp(table.data(), back.m_lpRGB, 1024));
   EXPECT_EQ(pal.Rows(), back.Rows());
+  // Pixels of several megabytes come back whole.
+  TestImage big;
+  big.Make(1000, 1100, 24, Sequence(3300000, 7));
+  TestImage bigBack;
+  ASSERT_EQ(nullptr, dravonix::test::LoadBytes(dravonix::test::StoreBytes([&](CArchive& ar) { big.Serialize(ar); }),
+                                               [&](CArchive& ar) { bigBack.Serialize(ar); }));
+  EXPECT_EQ(big.Rows(), bigBack.Rows());
 }
 
 TEST(SECImage, BadBitmapHeadersGiveAnEmptyImage) {
@@ -180,6 +192,42 @@ TEST(SECImage, BadBitmapHeadersGiveAnEmptyImage) {
   CMemFile whole(const_cast<BYTE*>(good.data()), (UINT)good.size());
   EXPECT_TRUE(back.SECLoadDib(&whole));
   EXPECT_EQ(img.Rows(), back.Rows());
+}
+
+// The most address space the process has held.
+long VmPeakKiB() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmPeak:", 0) == 0) return std::stol(line.substr(7));
+  return 0;
+}
+
+// A header's claim costs no more memory than the archive's bytes fill, and a load never ends the process.
+TEST(SECImage, AnArchiveClaimingGigabytesIsRefusedCheaply) {
+  Bytes bytes(143, 0x5A);  // file and information headers, then 89 bytes of pixels
+  const std::pair<size_t, DWORD> fields[] = {{0, 0x4D42}, {2, 143}, {10, 54}, {14, 40}, {18, 26000},
+                                             {22, 27000}, {26, 1},   {28, 24},  {30, 0}};
+  for (const auto& [at, value] : fields)
+    for (size_t i = 0; i < (at == 0 || at == 26 || at == 28 ? 2u : 4u); ++i) bytes[at + i] = (BYTE)(value >> (8 * i));
+  for (const rlim_t limitMiB : {rlim_t(0), rlim_t(512)}) {
+    const std::string got = dravonix::test::InChildProcess([&]() -> std::string {
+#if !defined(__SANITIZE_ADDRESS__)
+      const rlimit limit{limitMiB << 20, RLIM_INFINITY};
+      if (limitMiB && setrlimit(RLIMIT_AS, &limit) != 0) return "setrlimit failed";
+#endif
+      const long before = VmPeakKiB();
+      const auto start = std::chrono::steady_clock::now();
+      TestImage back;
+      CException* e = dravonix::test::LoadBytes(bytes, [&](CArchive& ar) { back.Serialize(ar); });
+      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+      if (e) e->Delete();
+      std::string out = e || back.m_lpSrcBits || back.dwGetWidth() ? "loaded" : "refused";
+      if (VmPeakKiB() - before > 64 * 1024) out += " over 64 MB";
+      if (ms.count() > 1000 * dravonix::test::kTimeFactor) out += " over a second";
+      return out;
+    });
+    EXPECT_EQ(got, "refused") << limitMiB;
+  }
 }
 
 TEST(SECImage, APaletteHoldsNoMoreEntriesThanTheDepthAllows) {

@@ -7,6 +7,7 @@
 #include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -218,6 +219,24 @@ TEST_F(SECJpegTest, FilesThatAreNoJpegFail) {
   }
   TestImage none;
   EXPECT_FALSE(none.SaveImage(Path("nothing.jpg").c_str()));
+}
+
+TEST_F(SECJpegTest, AHeaderAskingMoreMemoryThanThereIsFailsTheLoad) {
+  std::vector<BYTE> bytes = ReadFileBytes(Path("in.jpg"));
+  size_t sof = 0;
+  for (size_t i = 0; i + 9 < bytes.size() && !sof; ++i)
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) sof = i;
+  ASSERT_GT(sof, 0u);
+  for (size_t at : {sof + 5, sof + 7}) bytes[at] = 20000 >> 8, bytes[at + 1] = 20000 & 0xFF;  // 20000 x 20000
+  WriteBytes(Path("huge.jpg"), bytes);
+#if !defined(__SANITIZE_ADDRESS__)
+  EXPECT_EQ("0", dravonix::test::InChildProcess([&] {
+    const rlimit limit{rlim_t(512) << 20, RLIM_INFINITY};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) return std::string("setrlimit failed");
+    TestImage img;
+    return std::to_string(img.LoadImage(Path("huge.jpg").c_str()) || img.m_lpSrcBits);
+  }));
+#endif
 }
 
 }  // namespace
