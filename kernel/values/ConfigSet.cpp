@@ -633,7 +633,12 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     return refuse(name, error);
   };
   CommitStep(-1);
-  if (set.empty()) return 1;
+  if (set.empty()) {
+    // Nothing to replace; a record's temporary under its first name is all a stop can have left here.
+    struct stat st;
+    if (lstat(FirstSaveTempName(In(dir, kSetRecord)).c_str(), &st) == 0) RemoveSaveLeftovers(dir, {kSetRecord}, {});
+    return 1;
+  }
   // Completing the set needs no old file, so the copies may follow the record.
   if (!WriteSetRecord(dir, set)) {
     ShowWriteFailure(shown[0]);

@@ -356,6 +356,11 @@ TEST_F(ConfigSetTest, ASaveListsTheFolderOnlyWhereAKilledSaveLeftASign) {
   Write(FirstSaveTempName(dir + "/b.cfg"), "left");
   ASSERT_EQ(1, Save(dir, kNew));
   EXPECT_EQ(Read(dir), (Files{{"a.cfg", "new a, longer"}, {"a.cfg.~dvx-k3j9x2", "left"}, {"b.cfg", "new b, longer"}, {"c.cfg", "new c, longer"}}));
+  // A save that changes nothing writes no record, but still takes away what a killed one left of it.
+  fs::remove(drawn);
+  Write(FirstSaveTempName(dir + "/~save.journal"), "a record cut short");
+  ASSERT_EQ(1, Save(dir, kNew));
+  EXPECT_EQ(Read(dir), kNew);
 }
 
 }  // namespace
