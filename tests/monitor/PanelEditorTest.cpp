@@ -312,6 +312,38 @@ TEST_F(PanelEditorTest, SpacingAligningOrderingDuplicatingAndDeleting) {
   EXPECT_EQ(v->m_aGadgets.GetSize(), 3);
 }
 
+TEST_F(PanelEditorTest, TheScrollSizeIsTheFarthestEdgesWithRoomInDesignMode) {
+  struct Case {
+    std::vector<CRect> rects;
+    int design;
+    CSize size;
+  } cases[] = {
+      {{}, 1, CSize(50, 50)},
+      {{}, 0, CSize(10, 10)},
+      {{CRect(0, 0, 4, 3)}, 0, CSize(10, 10)},
+      {{CRect(10, 200, 120, 230), CRect(300, 5, 310, 15)}, 1, CSize(360, 280)},
+      {{CRect(10, 200, 120, 230), CRect(300, 5, 310, 15)}, 0, CSize(310, 230)},
+  };
+  CMC_ControlPanelView* v = nullptr;
+  for (const Case& c : cases) {
+    v = Open({});
+    ASSERT_TRUE(v);
+    for (const CRect& r : c.rects) {
+      auto* item = new CControlPanelShowVarItem;
+      item->m_rect = r;
+      v->m_pPanel->Add(item);
+    }
+    CMC_ControlPanel::ms_bInCustomize = c.design;
+    v->OnUpdate(nullptr, CMC_ControlPanelView::HINT_REBUILD_ALL, nullptr);
+    EXPECT_EQ(v->GetTotalSize(), c.size) << c.rects.size() << " " << c.design;
+  }
+  // Deleting the farthest gadget shrinks it.
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Select(v, {1}, 1);
+  Command(v, kClear);
+  EXPECT_EQ(v->GetTotalSize(), CSize(170, 280));
+}
+
 TEST_F(PanelEditorTest, AddingKeepsTheItemOnlyWhenTheDialogIsConfirmed) {
   CMC_ControlPanelView* v = Open({});
   ASSERT_TRUE(v);

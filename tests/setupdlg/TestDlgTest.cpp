@@ -208,10 +208,12 @@ TEST_F(TestDlgTest, ModulePageRunsWithAndWithoutAWindow) {
             "Step 0 of 2\nDownloading the test program...\nStep 1 of 2\nWaiting for the drive...\nTest succeeded\n");
 
   COLORREF icon = 0, button = 0;
-  bool okEnabled = false;
+  bool okEnabled = false, detailsAtStart = true, detailsAfter = true;
   std::string status;
   DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
+    detailsAtStart = ::IsWindowVisible(::GetDlgItem(d->m_hWnd, 10003));
     DialogAutomation::ClickControl(d, 10000);
+    detailsAfter = ::IsWindowVisible(::GetDlgItem(d->m_hWnd, 10003));
     char buf[64] = "";
     ::GetDlgItemText(d->m_hWnd, 10002, buf, sizeof buf);
     status = buf;
@@ -232,6 +234,8 @@ TEST_F(TestDlgTest, ModulePageRunsWithAndWithoutAWindow) {
   });
   EXPECT_EQ(run(m_setup.get(), 1, nullptr), 1);
   EXPECT_EQ(status, "Test succeeded");
+  EXPECT_FALSE(detailsAtStart);  // no failure yet, no details
+  EXPECT_FALSE(detailsAfter);
   EXPECT_TRUE(okEnabled);
   EXPECT_EQ(icon, RGB(0, 160, 0));    // the "SUCCESS" icon
   EXPECT_EQ(button, RGB(0, 150, 0));  // the start bitmap's triangle
