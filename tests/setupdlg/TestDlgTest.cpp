@@ -2,6 +2,7 @@
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_Comm.h"
 #include "kernel/dialogs/MC_TestDlg.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/WindowPaint.h"
@@ -196,6 +197,29 @@ TEST_F(TestDlgTest, ALoggerThatCannotStartStopsBeforeTheGoto) {
   EXPECT_EQ(page.ExecuteCodeTest(CMC_TestDlg::GetOutPath("at4100.out"), nullptr, &logger, nullptr, nullptr), 0);
   EXPECT_EQ(InterpreterLog().find("goto"), std::string::npos);
   page.TestFailed(1);
+}
+
+TEST_F(TestDlgTest, TheLoggerBufferFollowsTheProgramAndOnlyTheScopeBeginsItsUpload) {
+  CMC_TestDlg page(*m_setup, 0);
+  page.OnBtnStartStop();
+  CMC_SingleAxisLogger single(m_setup.get(), nullptr);
+  single.AddVariable("APOS", 0);
+  CMC_ScopeLogger scope(m_setup.get(), nullptr);
+  scope.ChangeSettings(0.05, CMC_ScopeLogger::TRIGGER_NONE, CMC_ScopeLogger::SLOPE_RISING, "", 0, 0);
+  scope.AddVariable("APOS", 0);
+  struct Case {
+    CMC_Logger* logger;
+    WORD end, bufferStart;
+    int uploading;
+  } cases[] = {{&single, 0x9001, 0x9004, 0}, {&scope, 0x9101, 0x9104, 1}, {&single, 0x8000, 0x8200, 0}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(page.RunCodeTest(c.logger, 0x4100, c.end), 1) << c.end;
+    const WORD start = c.logger == &scope ? scope.GetBufferStart() : single.GetBufferStart();
+    EXPECT_EQ(start, c.bufferStart) << c.end;
+    EXPECT_EQ(c.logger->UploadInProgress() != 0, c.uploading != 0) << c.end;
+    EXPECT_EQ(page.GetStartAddress(), 0x4100);
+  }
+  page.TestSucceeded(1);
 }
 
 TEST_F(TestDlgTest, ModulePageRunsWithAndWithoutAWindow) {
