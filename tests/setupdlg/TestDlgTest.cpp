@@ -231,38 +231,49 @@ TEST_F(TestDlgTest, ModulePageRunsWithAndWithoutAWindow) {
   EXPECT_EQ(std::string(log()),
             "Step 0 of 2\nDownloading the test program...\nStep 1 of 2\nWaiting for the drive...\nTest succeeded\n");
 
-  COLORREF icon = 0, button = 0;
-  bool okEnabled = false, detailsAtStart = true, detailsAfter = true;
-  std::string status;
-  DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
-    detailsAtStart = ::IsWindowVisible(::GetDlgItem(d->m_hWnd, 10003));
-    DialogAutomation::ClickControl(d, 10000);
-    detailsAfter = ::IsWindowVisible(::GetDlgItem(d->m_hWnd, 10003));
-    char buf[64] = "";
-    ::GetDlgItemText(d->m_hWnd, 10002, buf, sizeof buf);
-    status = buf;
-    okEnabled = ::IsWindowEnabled(::GetDlgItem(d->m_hWnd, IDOK));
-    ::UpdateWindow(d->m_hWnd);
-    SaveWindowImage(d, dravonix::test::OutputPath("setup-test-page.png").c_str());
-    // A pixel of a control, from its top-left corner.
-    auto pixel = [&](int id, int x, int y) {
-      RECT r;
-      ::GetWindowRect(::GetDlgItem(d->m_hWnd, id), &r);
-      POINT p{r.left + x, r.top + y};
-      ::ScreenToClient(d->m_hWnd, &p);
-      return GetWindowPixel(d->m_hWnd, p);
-    };
-    icon = pixel(10004, 16, 8);
-    button = pixel(10000, 30, 12);
-    d->SendMessage(WM_COMMAND, IDOK);
-  });
-  EXPECT_EQ(run(m_setup.get(), 1, nullptr), 1);
-  EXPECT_EQ(status, "Test succeeded");
-  EXPECT_FALSE(detailsAtStart);  // no failure yet, no details
-  EXPECT_FALSE(detailsAfter);
-  EXPECT_TRUE(okEnabled);
-  EXPECT_EQ(icon, RGB(0, 160, 0));    // the "SUCCESS" icon
-  EXPECT_EQ(button, RGB(0, 150, 0));  // the start bitmap's triangle
+  // With a window: a run that succeeds, then one whose program option is gone.
+  struct Case {
+    bool program;
+    int result;
+    const char* status;
+    bool details, okEnabled;
+    COLORREF icon;
+  } cases[] = {{true, 1, "Test succeeded", false, true, RGB(0, 160, 0)}, {false, 0, "Test failed", true, false, RGB(200, 0, 0)}};
+  for (const Case& c : cases) {
+    if (!c.program) m_setup->ClearOption("TestProgram");
+    COLORREF icon = 0, button = 0;
+    bool okEnabled = !c.okEnabled, detailsAtStart = true, detailsAfter = !c.details;
+    std::string status;
+    DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
+      detailsAtStart = ::IsWindowVisible(::GetDlgItem(d->m_hWnd, 10003));
+      DialogAutomation::ClickControl(d, 10000);
+      detailsAfter = ::IsWindowVisible(::GetDlgItem(d->m_hWnd, 10003));
+      char buf[64] = "";
+      ::GetDlgItemText(d->m_hWnd, 10002, buf, sizeof buf);
+      status = buf;
+      okEnabled = ::IsWindowEnabled(::GetDlgItem(d->m_hWnd, IDOK));
+      ::UpdateWindow(d->m_hWnd);
+      SaveWindowImage(d, dravonix::test::OutputPath("setup-test-page-" + std::to_string(c.result) + ".png").c_str());
+      // A pixel of a control, from its top-left corner.
+      auto pixel = [&](int id, int x, int y) {
+        RECT r;
+        ::GetWindowRect(::GetDlgItem(d->m_hWnd, id), &r);
+        POINT p{r.left + x, r.top + y};
+        ::ScreenToClient(d->m_hWnd, &p);
+        return GetWindowPixel(d->m_hWnd, p);
+      };
+      icon = pixel(10004, 16, 8);
+      button = pixel(10000, 30, 12);
+      d->SendMessage(WM_COMMAND, c.result ? IDOK : IDCANCEL);
+    });
+    EXPECT_EQ(run(m_setup.get(), 1, nullptr), c.result);
+    EXPECT_EQ(status, c.status);
+    EXPECT_FALSE(detailsAtStart);  // no failure yet, no details
+    EXPECT_EQ(detailsAfter, c.details) << c.status;
+    EXPECT_EQ(okEnabled, c.okEnabled) << c.status;
+    EXPECT_EQ(icon, c.icon) << c.status;  // "SUCCESS" or "FAILED"
+    EXPECT_EQ(button, RGB(0, 150, 0));  // the start bitmap's triangle
+  }
 }
 
 }  // namespace
