@@ -184,6 +184,17 @@ TEST_F(TestDlgTest, StepsStopsAndVariables) {
   EXPECT_EQ(on, 1);
   EXPECT_TRUE(page.GetEndInit(on));
   EXPECT_EQ(on, 1);
+  // A status word that cannot be read fails the running test, with the drive put back.
+  page.OnBtnStartStop();
+  ASSERT_TRUE(page.IsRunning());
+  const UINT box = CMC_Comm::nShowErr;
+  CMC_Comm::nShowErr = 0;
+  DriveSimulator::FailNextCalls(1, "Time-out", "DAV_ReceiveData");
+  EXPECT_FALSE(page.GetAxisOn(on));
+  CMC_Comm::nShowErr = box;
+  EXPECT_FALSE(page.IsRunning());
+  EXPECT_EQ(page.GetStatusText(), "Test failed");
+  EXPECT_EQ(Word(2, 0x7FFF), 0x7F80);
   EXPECT_EQ(page.GetOutPathName("TestProgram"), CMC_TestDlg::GetOutPath("at4100.out"));
   m_setup->ClearOption("TestProgram");
   EXPECT_EQ(page.GetOutPathName("TestProgram"), "");
