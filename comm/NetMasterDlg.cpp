@@ -214,10 +214,13 @@ void CNetMasterDlg::DoDataExchange(CDataExchange* pDX) {
 
 void CNetMasterDlg::Show(const CString& text, bool flash) {
   m_messages.AppendText(text);
-  if (flash && m_bInactive && !m_bFlashing) {
-    m_bFlashing = true;
-    SetTimer(kFlashTimer, 500);
-  }
+  if (flash) Flash();
+}
+
+void CNetMasterDlg::Flash() {
+  if (!m_bInactive || m_bFlashing) return;
+  m_bFlashing = true;
+  SetTimer(kFlashTimer, 500);
 }
 
 void CNetMasterDlg::OnTimer(UINT_PTR nIDEvent) {
@@ -400,6 +403,7 @@ LRESULT CNetMasterDlg::OnPacket(WPARAM, LPARAM lParam) {
     case kTransferIn: OnTransfer(payload, length); break;
     case kClientList: {
       if (m_nState != NMS_LIST_REQUESTED) break;
+      Flash();
       std::vector<CString> names;
       CString rest((const char*)payload, (int)length);
       while (!rest.IsEmpty()) {

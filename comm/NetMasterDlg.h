@@ -55,6 +55,8 @@ class CNetMasterDlg : public CDialog {
   int GetState() const { return m_nState; }
   // The application lost activation, as last told by the gate.
   bool IsAppInactive() const { return m_bInactive; }
+  // The window flashes for news that came while the application was inactive.
+  bool IsFlashing() const { return m_bFlashing; }
 
   CMasterSocket m_socket;
   CConversationEditCtrl m_messages;
@@ -91,6 +93,7 @@ class CNetMasterDlg : public CDialog {
   void SetState(int state);
   void Disconnect();
   void Show(const CString& text, bool flash = false);
+  void Flash();
   void Send(BYTE code, const void* payload, size_t length);
   void SendTransfer(BYTE subType, const void* data = nullptr, size_t length = 0);
   void ReplyText(UINT textId);

@@ -230,7 +230,6 @@ int CMC_TestDlg::SetUserVariableValue(CMC_CoffFormat& coff, const char* name, do
   return 1;
 }
 
-// Reads one bit of the drive's status word; a failed read fails the test.
 int CMC_TestDlg::ReadStatusBit(unsigned mask, int& bit) {
   CMC_Variable* msr = m_rSetup.FindVariable("MSR", 1);
   if (!msr || !msr->ReadFromChip()) {

@@ -34,7 +34,6 @@ class CMC_TestDlg : public CMC_EditSetupDlg {
   int SetUserVariableValue(CMC_CoffFormat& coff, const char* name, double value, CString& error);
   int GetAxisOn(int& on);
   int GetEndInit(int& done);
-  int ReadStatusBit(unsigned mask, int& bit);
   void SetInfoText(const char* text);
   void TestFailed(int restore);
   void TestSucceeded(int restore);
@@ -79,6 +78,8 @@ class CMC_TestDlg : public CMC_EditSetupDlg {
   DECLARE_MESSAGE_MAP()
 
  private:
+  // Reads one bit of the drive's status word; a failed read fails the test.
+  int ReadStatusBit(unsigned mask, int& bit);
   void Start();
   void Stop();
   // The E2ROM part of the clean-up; false when the E2ROM could not be unlocked.

@@ -65,18 +65,18 @@ const DLGITEM_ENTRY kTestItems[] = {
     {"Static", 10014, kText, 0, 7, 18, 200, 8, "Press Start"},
     {"Button", 10000, WS_VISIBLE | WS_TABSTOP | BS_BITMAP, 0, 7, 32, 43, 16, "Start"},
     {"Static", 10004, WS_VISIBLE | SS_ICON, 0, 60, 32, 21, 20, ""},
-    {"Static", 10001, kText, 0, 7, 56, 200, 20, ""},
-    {"Static", 10002, kText, 0, 7, 80, 120, 8, ""},
-    {"Button", 10003, kPush, 0, 130, 78, 50, 14, "Details..."},
-    {"Button", IDOK, kPush | BS_DEFPUSHBUTTON, 0, 100, 100, 45, 14, "OK"},
-    {"Button", IDCANCEL, kPush, 0, 150, 100, 45, 14, "Cancel"},
+    {"Static", 10001, kText, 0, 7, 54, 200, 26, ""},
+    {"Static", 10002, kText, 0, 7, 84, 120, 8, ""},
+    {"Button", 10003, WS_TABSTOP | BS_PUSHBUTTON, 0, 130, 82, 50, 14, "Details..."},  // shown for a failure's details
+    {"Button", IDOK, kPush | BS_DEFPUSHBUTTON, 0, 100, 104, 45, 14, "OK"},
+    {"Button", IDCANCEL, kPush, 0, 150, 104, 45, 14, "Cancel"},
 };
 
 #define TEMPLATE(items, cx, cy, caption) \
   {kDialog, 0, 0, 0, cx, cy, caption, "MS Sans Serif", 8, items, sizeof items / sizeof items[0], nullptr}
 const DIALOG_RESOURCE kSettings = TEMPLATE(kSettingsItems, 390, 170, "Drive settings");
 const DIALOG_RESOURCE kModulePage = TEMPLATE(kModulePageItems, 120, 45, "Module page 14038");
-const DIALOG_RESOURCE kTest = TEMPLATE(kTestItems, 215, 120, "Setup test");
+const DIALOG_RESOURCE kTest = TEMPLATE(kTestItems, 215, 124, "Setup test");
 
 const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(100), &kSettings, sizeof kSettings},

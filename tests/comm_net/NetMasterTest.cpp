@@ -189,6 +189,29 @@ TEST_F(NetMasterTest, LogInAndChannelFollowTheStates) {
   EXPECT_EQ(0, CMC_Comm::m_bNetChannelUp);
 }
 
+TEST_F(NetMasterTest, AClientListWhileTheApplicationIsInactiveFlashesTheWindow) {
+  Start();
+  LogIn();
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  auto* dlg = static_cast<CNetMasterDlg*>(CWnd::FromHandlePermanent(m_dlg));
+  auto flashing = [&] { return UiCallOnWindowThread(m_dlg, [&] { return (LRESULT)dlg->IsFlashing(); }) != 0; };
+  CMC_Comm::OnActivateApp(FALSE, 1);  // another application took the activation
+  ASSERT_TRUE(PumpUntil([&] { return UiCallOnWindowThread(m_dlg, [&] { return (LRESULT)dlg->IsAppInactive(); }) != 0; }));
+  EXPECT_FALSE(flashing());
+  bool flashingAtList = false;
+  m_peer->Command("nextlist a,b");
+  UiAutomation::AddModalLoopHandler("COpenChannelDlg", [&](CWnd* d) {
+    flashingAtList = dlg->IsFlashing();
+    d->PostMessage(WM_COMMAND, IDCANCEL);
+  });
+  Click(IDC_NM_CHANNEL);
+  ASSERT_TRUE(WaitState(NMS_LIST_REQUESTED));
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  EXPECT_TRUE(flashingAtList);
+  CMC_Comm::OnActivateApp(TRUE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !flashing(); }));
+}
+
 TEST_F(NetMasterTest, TheDialogPicturesItsLogInMessages) {
   Start();
   LogIn();

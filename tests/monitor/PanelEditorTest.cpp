@@ -312,6 +312,114 @@ TEST_F(PanelEditorTest, SpacingAligningOrderingDuplicatingAndDeleting) {
   EXPECT_EQ(v->m_aGadgets.GetSize(), 3);
 }
 
+TEST_F(PanelEditorTest, EditingCommandsKeepGadgetsAndItemsTogetherUnderRandomSequences) {
+  CMC_ControlPanelView* v = Open({CRect(0, 0, 30, 20), CRect(40, 0, 70, 20), CRect(80, 30, 110, 50), CRect(0, 60, 30, 80)});
+  ASSERT_TRUE(v);
+  std::vector<CObject*> model;  // the items in list order
+  for (int i = 0; i < v->m_pPanel->GetSize(); ++i) model.push_back(v->m_pPanel->GetAt(i));
+  std::mt19937 rng(5143);
+  std::string trail;
+  for (int step = 0; step < 300; ++step) {
+    const int n = (int)model.size(), op = (int)(rng() % 6);
+    trail += std::to_string(op);
+    std::vector<bool> selected(n);
+    for (int i = 0; i < n; ++i) selected[i] = v->m_aGadgets[i]->m_bSelected;
+    const int current = v->m_aGadgets.Find(v->m_pCurrentGadget);
+    int count = 0;  // a command that is disabled is not run
+    for (bool b : selected) count += b;
+    switch (op) {
+      case 0: {  // a new selection, its current one of it or none
+        std::vector<int> which;
+        for (int i = 0; i < n; ++i)
+          if (rng() % 2) which.push_back(i);
+        Select(v, {}, -1);
+        for (int i : which) v->m_aGadgets[i]->SetSelected(1);
+        v->m_pCurrentGadget = which.empty() || rng() % 4 == 0 ? nullptr : v->m_aGadgets[which[rng() % which.size()]];
+        break;
+      }
+      case 1:
+      case 2: {  // bring to front, send to back
+        const bool front = op == 1;
+        Command(v, front ? kBringFront : kBringFront - 1);
+        if (current >= 0 && n >= 2 && count == 1 && current != (front ? 0 : n - 1)) {
+          CObject* item = model[current];
+          model.erase(model.begin() + current);
+          model.insert(front ? model.begin() : model.end(), item);
+        }
+        break;
+      }
+      case 3: {  // duplicate: copies of the selection, in list order, in front
+        if (n > 12) break;
+        const int copies = count;
+        Command(v, kCopyItems);
+        ASSERT_EQ(v->m_pPanel->GetSize(), n + copies) << trail;
+        std::vector<CObject*> now;
+        for (int i = 0; i < copies; ++i) now.push_back(v->m_pPanel->GetAt(i));
+        now.insert(now.end(), model.begin(), model.end());
+        model = now;
+        EXPECT_EQ(v->GetSelectedCount(), copies) << trail;
+        break;
+      }
+      case 4: {  // delete the selection
+        Command(v, kClear);
+        std::vector<CObject*> kept;
+        for (int i = 0; i < n; ++i)
+          if (!selected[i] || current < 0) kept.push_back(model[i]);
+        model = kept;
+        break;
+      }
+      default:
+        Command(v, rng() % 2 ? kSpaceAcross : kAlignLeft);
+        break;
+    }
+    ASSERT_EQ(v->m_pPanel->GetSize(), (int)model.size()) << trail;
+    ASSERT_EQ(v->m_aGadgets.GetSize(), (int)model.size()) << trail;
+    for (int i = 0; i < (int)model.size(); ++i) {
+      ASSERT_EQ(v->m_pPanel->GetAt(i), model[i]) << trail << " at " << i;
+      ASSERT_EQ(v->m_aGadgets[i]->m_pItem, model[i]) << trail << " at " << i;
+    }
+    ASSERT_TRUE(!v->m_pCurrentGadget || v->m_aGadgets.Find(v->m_pCurrentGadget) >= 0) << trail;
+    if (model.empty()) {  // start again from one gadget
+      Command(v, kClear);
+      v = Open({CRect(0, 0, 30, 20)});
+      ASSERT_TRUE(v);
+      model = {v->m_pPanel->GetAt(0)};
+    }
+  }
+}
+
+TEST_F(PanelEditorTest, TheScrollSizeIsTheFarthestEdgesWithRoomInDesignMode) {
+  struct Case {
+    std::vector<CRect> rects;
+    int design;
+    CSize size;
+  } cases[] = {
+      {{}, 1, CSize(50, 50)},
+      {{}, 0, CSize(10, 10)},
+      {{CRect(0, 0, 4, 3)}, 0, CSize(10, 10)},
+      {{CRect(10, 200, 120, 230), CRect(300, 5, 310, 15)}, 1, CSize(360, 280)},
+      {{CRect(10, 200, 120, 230), CRect(300, 5, 310, 15)}, 0, CSize(310, 230)},
+  };
+  CMC_ControlPanelView* v = nullptr;
+  for (const Case& c : cases) {
+    v = Open({});
+    ASSERT_TRUE(v);
+    for (const CRect& r : c.rects) {
+      auto* item = new CControlPanelShowVarItem;
+      item->m_rect = r;
+      v->m_pPanel->Add(item);
+    }
+    CMC_ControlPanel::ms_bInCustomize = c.design;
+    v->OnUpdate(nullptr, CMC_ControlPanelView::HINT_REBUILD_ALL, nullptr);
+    EXPECT_EQ(v->GetTotalSize(), c.size) << c.rects.size() << " " << c.design;
+  }
+  // Deleting the farthest gadget shrinks it.
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Select(v, {1}, 1);
+  Command(v, kClear);
+  EXPECT_EQ(v->GetTotalSize(), CSize(170, 280));
+}
+
 TEST_F(PanelEditorTest, AddingKeepsTheItemOnlyWhenTheDialogIsConfirmed) {
   CMC_ControlPanelView* v = Open({});
   ASSERT_TRUE(v);

@@ -2,6 +2,7 @@
 #include "comm/MC_CoffFormat.h"
 #include "comm/MC_Comm.h"
 #include "kernel/dialogs/MC_TestDlg.h"
+#include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/WindowPaint.h"
@@ -183,6 +184,17 @@ TEST_F(TestDlgTest, StepsStopsAndVariables) {
   EXPECT_EQ(on, 1);
   EXPECT_TRUE(page.GetEndInit(on));
   EXPECT_EQ(on, 1);
+  // A status word that cannot be read fails the running test, with the drive put back.
+  page.OnBtnStartStop();
+  ASSERT_TRUE(page.IsRunning());
+  const UINT box = CMC_Comm::nShowErr;
+  CMC_Comm::nShowErr = 0;
+  DriveSimulator::FailNextCalls(1, "Time-out", "DAV_ReceiveData");
+  EXPECT_FALSE(page.GetAxisOn(on));
+  CMC_Comm::nShowErr = box;
+  EXPECT_FALSE(page.IsRunning());
+  EXPECT_EQ(page.GetStatusText(), "Test failed");
+  EXPECT_EQ(Word(2, 0x7FFF), 0x7F80);
   EXPECT_EQ(page.GetOutPathName("TestProgram"), CMC_TestDlg::GetOutPath("at4100.out"));
   m_setup->ClearOption("TestProgram");
   EXPECT_EQ(page.GetOutPathName("TestProgram"), "");
@@ -198,6 +210,29 @@ TEST_F(TestDlgTest, ALoggerThatCannotStartStopsBeforeTheGoto) {
   page.TestFailed(1);
 }
 
+TEST_F(TestDlgTest, TheLoggerBufferFollowsTheProgramAndOnlyTheScopeBeginsItsUpload) {
+  CMC_TestDlg page(*m_setup, 0);
+  page.OnBtnStartStop();
+  CMC_SingleAxisLogger single(m_setup.get(), nullptr);
+  single.AddVariable("APOS", 0);
+  CMC_ScopeLogger scope(m_setup.get(), nullptr);
+  scope.ChangeSettings(0.05, CMC_ScopeLogger::TRIGGER_NONE, CMC_ScopeLogger::SLOPE_RISING, "", 0, 0);
+  scope.AddVariable("APOS", 0);
+  struct Case {
+    CMC_Logger* logger;
+    WORD end, bufferStart;
+    int uploading;
+  } cases[] = {{&single, 0x9001, 0x9004, 0}, {&scope, 0x9101, 0x9104, 1}, {&single, 0x8000, 0x8200, 0}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(page.RunCodeTest(c.logger, 0x4100, c.end), 1) << c.end;
+    const WORD start = c.logger == &scope ? scope.GetBufferStart() : single.GetBufferStart();
+    EXPECT_EQ(start, c.bufferStart) << c.end;
+    EXPECT_EQ(c.logger->UploadInProgress() != 0, c.uploading != 0) << c.end;
+    EXPECT_EQ(page.GetStartAddress(), 0x4100);
+  }
+  page.TestSucceeded(1);
+}
+
 TEST_F(TestDlgTest, ModulePageRunsWithAndWithoutAWindow) {
   auto run = reinterpret_cast<int (*)(CMC_Setup*, int, CMC_Logger*)>(GetProcAddress(m_gui, "GuiStandIn_RunTestPage"));
   auto log = reinterpret_cast<const char* (*)()>(GetProcAddress(m_gui, "GuiStandIn_PageLog"));
@@ -207,34 +242,49 @@ TEST_F(TestDlgTest, ModulePageRunsWithAndWithoutAWindow) {
   EXPECT_EQ(std::string(log()),
             "Step 0 of 2\nDownloading the test program...\nStep 1 of 2\nWaiting for the drive...\nTest succeeded\n");
 
-  COLORREF icon = 0, button = 0;
-  bool okEnabled = false;
-  std::string status;
-  DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
-    DialogAutomation::ClickControl(d, 10000);
-    char buf[64] = "";
-    ::GetDlgItemText(d->m_hWnd, 10002, buf, sizeof buf);
-    status = buf;
-    okEnabled = ::IsWindowEnabled(::GetDlgItem(d->m_hWnd, IDOK));
-    ::UpdateWindow(d->m_hWnd);
-    SaveWindowImage(d, dravonix::test::OutputPath("setup-test-page.png").c_str());
-    // A pixel of a control, from its top-left corner.
-    auto pixel = [&](int id, int x, int y) {
-      RECT r;
-      ::GetWindowRect(::GetDlgItem(d->m_hWnd, id), &r);
-      POINT p{r.left + x, r.top + y};
-      ::ScreenToClient(d->m_hWnd, &p);
-      return GetWindowPixel(d->m_hWnd, p);
-    };
-    icon = pixel(10004, 16, 8);
-    button = pixel(10000, 30, 12);
-    d->SendMessage(WM_COMMAND, IDOK);
-  });
-  EXPECT_EQ(run(m_setup.get(), 1, nullptr), 1);
-  EXPECT_EQ(status, "Test succeeded");
-  EXPECT_TRUE(okEnabled);
-  EXPECT_EQ(icon, RGB(0, 160, 0));    // the "SUCCESS" icon
-  EXPECT_EQ(button, RGB(0, 150, 0));  // the start bitmap's triangle
+  // With a window: a run that succeeds, then one whose program option is gone.
+  struct Case {
+    bool program;
+    int result;
+    const char* status;
+    bool details, okEnabled;
+    COLORREF icon;
+  } cases[] = {{true, 1, "Test succeeded", false, true, RGB(0, 160, 0)}, {false, 0, "Test failed", true, false, RGB(200, 0, 0)}};
+  for (const Case& c : cases) {
+    if (!c.program) m_setup->ClearOption("TestProgram");
+    COLORREF icon = 0, button = 0;
+    bool okEnabled = !c.okEnabled, detailsAtStart = true, detailsAfter = !c.details;
+    std::string status;
+    DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
+      detailsAtStart = ::IsWindowVisible(::GetDlgItem(d->m_hWnd, 10003));
+      DialogAutomation::ClickControl(d, 10000);
+      detailsAfter = ::IsWindowVisible(::GetDlgItem(d->m_hWnd, 10003));
+      char buf[64] = "";
+      ::GetDlgItemText(d->m_hWnd, 10002, buf, sizeof buf);
+      status = buf;
+      okEnabled = ::IsWindowEnabled(::GetDlgItem(d->m_hWnd, IDOK));
+      ::UpdateWindow(d->m_hWnd);
+      SaveWindowImage(d, dravonix::test::OutputPath("setup-test-page-" + std::to_string(c.result) + ".png").c_str());
+      // A pixel of a control, from its top-left corner.
+      auto pixel = [&](int id, int x, int y) {
+        RECT r;
+        ::GetWindowRect(::GetDlgItem(d->m_hWnd, id), &r);
+        POINT p{r.left + x, r.top + y};
+        ::ScreenToClient(d->m_hWnd, &p);
+        return GetWindowPixel(d->m_hWnd, p);
+      };
+      icon = pixel(10004, 16, 8);
+      button = pixel(10000, 30, 12);
+      d->SendMessage(WM_COMMAND, c.result ? IDOK : IDCANCEL);
+    });
+    EXPECT_EQ(run(m_setup.get(), 1, nullptr), c.result);
+    EXPECT_EQ(status, c.status);
+    EXPECT_FALSE(detailsAtStart);  // no failure yet, no details
+    EXPECT_EQ(detailsAfter, c.details) << c.status;
+    EXPECT_EQ(okEnabled, c.okEnabled) << c.status;
+    EXPECT_EQ(icon, c.icon) << c.status;  // "SUCCESS" or "FAILED"
+    EXPECT_EQ(button, RGB(0, 150, 0));  // the start bitmap's triangle
+  }
 }
 
 }  // namespace
