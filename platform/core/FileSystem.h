@@ -146,7 +146,10 @@ DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD language
                     va_list* arguments);
 HANDLE LocalFree(HANDLE mem);
 // The system's text of an error number (ending in "\r\n"), else "Error code 0x" and the number in hex.
+// A text that names a file ("%1 is not a valid Win32 application.") names the one given with the
+// last error of that number (SetLastErrorNaming), as the system's own box does.
 CString ErrorTextOf(DWORD code);
+void SetLastErrorNaming(DWORD error, const std::string& name);
 
 // The signed-in user; `size` is in: buffer size, out: length with the NUL (or the size needed).
 BOOL GetUserName(LPSTR buffer, LPDWORD size);
@@ -232,7 +235,8 @@ class CSaveBeside {
   const CString& GetTempName() const { return m_temp; }
   // The temporary file's first name (the one a save of the target tries first) was taken when this
   // save made its own: a sign that a save of the target was killed there, or runs beside this one.
-  bool FoundFirstNameTaken() const { return m_firstNameTaken; }
+  // A save under a drawn name (one that found the first taken) was killed, or runs, too.
+  bool FoundFirstNameTaken() const;
   // The target is a folder (a link followed), which no save replaces.
   bool IsFolder() const { return m_folder; }
   // A device or pipe, written in place: the temporary name is the target.
@@ -285,6 +289,7 @@ class CSaveBeside {
   std::string m_native;
   CString m_temp;
   int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
+  int m_mark = -1;  // the drawn saves' mark, held while this save's file has a drawn name
   int m_createError = 0;  // why the temporary file could not be made
   unsigned m_madeMode = kUnknownMode;  // the temporary file's mode when it was made
   bool m_firstNameTaken = false;

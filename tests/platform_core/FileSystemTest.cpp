@@ -81,6 +81,21 @@ TEST(FileSystem, ACopyOverAFileIsOnTheDiskBeforeItsRenameAndTheFolderAfter) {
   EXPECT_EQ(s_synced, (std::vector<std::string>{"dst.bin.~dvx-", dir.filename().string().substr(0, 13)}));
 }
 
+TEST(FileSystem, ACopyWhoseSyncFailsFailsWithTheSyncError) {
+  const fs::path dir = fs::canonical(ScratchDir("fs-copy-sync-fault"));
+  WriteText(dir / "src.bin", "new");
+  static std::string s_failing;
+  g_pfnSyncFault = [](const char* path) { return s_failing == path ? ENOSPC : 0; };
+  for (const fs::path& failing : {dir / "dst.bin.~dvx-000000", dir}) {
+    WriteText(dir / "dst.bin", "old");
+    s_failing = failing.string();
+    SetLastError(0);
+    EXPECT_FALSE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "dst.bin").c_str(), FALSE)) << failing;
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL) << failing;
+  }
+  g_pfnSyncFault = nullptr;
+}
+
 TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
   const fs::path dir = ScratchDir("fs-copy");
   WriteText(dir / "Src.bin", std::string("a\0b\r\nc", 6));
@@ -533,6 +548,40 @@ TEST(FileSystem, LeftoversOfKilledSavesGoButALiveSaveKeepsItsFile) {
   EXPECT_TRUE(fs::exists(next.GetTempName().GetString()));
   ASSERT_TRUE(live.Commit());
   EXPECT_EQ(ReadFileText(target), "being written");
+}
+
+TEST(FileSystem, ASaveKilledUnderADrawnNameLeavesNothingAfterTheNextSave) {
+  const fs::path dir = ScratchDir("fs-save-drawn-killed");
+  const std::string target = (dir / "doc.bin").string();
+  WriteText(target, "old");
+  static int s_listed;
+  s_listed = 0;
+  g_pfnFolderListed = [](const char*) { ++s_listed; };
+  auto save = [&](const char* text) {
+    CSaveBeside s(target.c_str());
+    WriteText(s.GetTempName().GetString(), text);
+    return s.Commit();
+  };
+  {
+    CSaveBeside first(target.c_str());
+    dravonix::test::ChildProcess killed([&] {
+      CSaveBeside drawn(target.c_str());
+      WriteText(drawn.GetTempName().GetString(), "killed");
+      raise(SIGKILL);
+      return std::string();
+    });
+    EXPECT_EQ(killed.Wait(), "child failed: signal 9 ");
+    WriteText(first.GetTempName().GetString(), "first");
+    EXPECT_TRUE(first.Commit());
+  }
+  EXPECT_TRUE(save("next"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  // Saves that find nothing killed list nothing.
+  s_listed = 0;
+  EXPECT_TRUE(save("last"));
+  EXPECT_EQ(s_listed, 0);
+  g_pfnFolderListed = nullptr;
+  EXPECT_EQ(ReadFileText(target), "last");
 }
 
 TEST(FileSystem, SaveBesideKeepsTheTempNameWithinTheNameLimit) {
