@@ -97,8 +97,7 @@ bool Walk(int from, int to, bool top, int* moves) {
       const std::unique_ptr<OpenFolder> target(there.empty() ? nullptr : new OpenFolder(to, there.c_str()));
       fits = extracted.fd >= 0 && (!target || target->fd >= 0) && Walk(extracted.fd, target ? target->fd : -1, false, moves);
     } else if (fits && moves) {
-      // A file takes the permissions of the one it replaces (in the restore's own folder).
-      if (!there.empty()) fchmodat(from, e.name.c_str(), st.st_mode & 07777, 0);
+      // A file keeps the permissions the archive gave it.
       RestoreStep(4 + (*moves)++);
       if (renameat(from, e.name.c_str(), to, there.empty() ? e.name.c_str() : there.c_str()) == 0) {
         moved = true;

@@ -285,6 +285,9 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
     CConfigFileWriter& w = *writers.back();
     FILE* out = w.Open();
     if (!out) return fail(true);
+    // The permissions the archive gave it.
+    struct stat st;
+    if (fstatat(opened.GetDescriptor(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) w.SetPermissions(st.st_mode & 0777);
     if (!w.Close(CopyBytes(opened.GetDescriptor(), name, out))) return fail(true);
     set.push_back(&w);
   }
