@@ -579,17 +579,19 @@ class FlushLock {
       }
       if (fd < 0) return;
       struct stat a, b;
+      if (fstat(fd, &a) != 0 || !S_ISREG(a.st_mode)) {
+        close(fd);
+        return;
+      }
       int r;
       while ((r = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
       }
-      if (r == 0 && fstat(fd, &a) == 0 && S_ISREG(a.st_mode) && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-          a.st_ino == b.st_ino) {
+      if (r == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) {
         m_fd = fd;
         m_made = made;
         return;
       }
       close(fd);
-      if (r == 0 && !S_ISREG(a.st_mode)) return;
     }
   }
   ~FlushLock() {
