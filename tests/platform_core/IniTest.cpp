@@ -14,6 +14,7 @@
 #include <functional>
 #include <set>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -417,6 +418,81 @@ TEST(Ini, OneFileSpelledFourWaysIsOneFile) {
   EXPECT_EQ(GetLastError(), 0u);
   fs::current_path(saved);
   EXPECT_EQ(OnDisk((dir / "f.ini").string()), "[S]\r\na=1\r\nb=1\r\nc=1\r\nd=1\r\n");
+}
+
+// Held writes, flushes and other processes' flushes (a new file renamed in) in random order, against
+// a model: every read shows the other's file with this process's held changes over it, and every
+// flush leaves exactly that on the disk.
+TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
+  using Model = std::map<std::string, std::map<std::string, std::string>>;
+  const fs::path dir = fs::canonical(ScratchDir("ini-model"));
+  fs::create_directories(dir / "sub");
+  const std::string file = (dir / "m.ini").string();
+  const std::string names[] = {file, (dir / "sub/../m.ini").string(), (dir / "./m.ini").string()};
+  auto parse = [](const std::string& text) {
+    Model m;
+    std::istringstream in(text);
+    std::string section;
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty() && line[0] == '[') section = line.substr(1, line.size() - 2), m[section];
+      else if (line.find('=') != std::string::npos) m[section][line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
+    }
+    return m;
+  };
+  struct Op {
+    int kind;  // 0 set, 1 delete key, 2 delete section
+    std::string section, key, value;
+  };
+  auto apply = [](Model m, const std::vector<Op>& ops) {
+    for (const Op& op : ops) {
+      if (op.kind == 0) m[op.section][op.key] = op.value;
+      else if (op.kind == 1 && m.count(op.section)) m[op.section].erase(op.key);
+      else if (op.kind == 2) m.erase(op.section);
+    }
+    return m;
+  };
+  fs::remove(file);
+  Model disk;
+  std::vector<Op> held;
+  uint32_t seed = 77;
+  auto next = [&](uint32_t n) { return seed = seed * 1103515245u + 12345u, ((seed >> 16) & 0x7FFF) % n; };
+  for (int step = 0; step < 400; ++step) {
+    const std::string section = "s" + std::to_string(next(3)), key = "k" + std::to_string(next(4)),
+                      value = std::to_string(step), name = names[next(3)];
+    const uint32_t what = next(20);
+    // A write that changes nothing in what this process sees is none.
+    const Model view = apply(disk, held);
+    const auto in = view.find(section);
+    const bool has = in != view.end() && in->second.count(key);
+    if (what < 8) {
+      held.push_back({0, section, key, value});
+      ASSERT_TRUE(WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), name.c_str())) << step;
+    } else if (what < 10) {
+      if (has) held.push_back({1, section, key, ""});
+      ASSERT_TRUE(WritePrivateProfileString(section.c_str(), key.c_str(), nullptr, name.c_str())) << step;
+    } else if (what < 11) {
+      if (in != view.end()) held.push_back({2, section, "", ""});
+      ASSERT_TRUE(WritePrivateProfileString(section.c_str(), nullptr, nullptr, name.c_str())) << step;
+    } else if (what < 12) {
+      WritePrivateProfileString(nullptr, nullptr, nullptr, name.c_str());
+      disk = apply(disk, held);
+      held.clear();
+      ASSERT_EQ(parse(OnDisk(file)), disk) << step;
+    } else if (what < 15) {
+      if (next(3)) disk[section][key] = "o" + value;
+      else if (disk.count(section)) disk[section].erase(key);
+      std::string text;
+      for (auto& [s, keys] : disk) {
+        text += "[" + s + "]\r\n";
+        for (auto& [k, v] : keys) text += k + "=" + v + "\r\n";
+      }
+      WriteText(dir / "other.tmp", text);
+      fs::rename(dir / "other.tmp", file);
+    } else {
+      ASSERT_EQ(Get(section.c_str(), key.c_str(), "-", name), has ? in->second.at(key) : "-") << step;
+    }
+  }
 }
 
 TEST(Ini, FileNamesFollowThePathRules) {
