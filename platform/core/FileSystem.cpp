@@ -1,6 +1,7 @@
 #include "platform/core/FileSystem.h"
 
 #include "platform/core/Path.h"
+#include "platform/core/Resource.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -1182,6 +1183,17 @@ DWORD GetFullPathName(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* 
 namespace {
 thread_local DWORD t_namedError = 0;
 thread_local std::string t_errorName;
+
+// The text of a message in the module's message table (null: the main program's); null when none.
+const char* ModuleMessageText(HMODULE module, DWORD id) {
+  HRSRC found = FindResource(module, MAKEINTRESOURCE(1), RT_MESSAGETABLE);
+  const auto* entries = found ? static_cast<const RESOURCE_STRING*>(LockResource(LoadResource(module, found))) : nullptr;
+  const DWORD count = entries ? SizeofResource(module, found) / sizeof(RESOURCE_STRING) : 0;
+  for (DWORD i = 0; i < count; ++i)
+    if (entries[i].id == id && entries[i].text) return entries[i].text;
+  return nullptr;
+}
+
 }  // namespace
 
 void SetLastErrorNaming(DWORD error, const std::string& name) {
@@ -1199,6 +1211,8 @@ CString ErrorTextOf(DWORD code) {
     if (at != std::string::npos && code == t_namedError) text.replace(at, 2, t_errorName);
     return CString(text.c_str());
   }
+  // The program's own numbers have their texts in its own message table.
+  if (const char* own = ModuleMessageText(nullptr, code)) return CString(own);
   CString text;
   text.Format("Error code 0x%lX", code);
   return text;
@@ -1214,14 +1228,15 @@ DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD, LPSTR b
       return 0;
     }
     text = static_cast<const char*>(source);
-  } else if (flags & FORMAT_MESSAGE_FROM_SYSTEM) {
-    const char* t = SystemMessageText(messageId);
+  } else if (flags & (FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_FROM_HMODULE)) {
+    // The module's table first, as Win32 searches them.
+    const char* t = flags & FORMAT_MESSAGE_FROM_HMODULE ? ModuleMessageText((HMODULE)source, messageId) : nullptr;
+    if (!t && (flags & FORMAT_MESSAGE_FROM_SYSTEM)) fromSystem = (t = SystemMessageText(messageId)) != nullptr;
     if (!t) {
       t_lastError = ERROR_MR_MID_NOT_FOUND;
       return 0;
     }
     text = t;
-    fromSystem = true;
   } else {
     t_lastError = ERROR_INVALID_PARAMETER;
     return 0;

@@ -140,6 +140,8 @@ DWORD GetFullPathName(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* 
 // FORMAT_MESSAGE_FROM_SYSTEM: Win32's English texts for the common error numbers, each ending in
 // "\r\n". Unknown numbers fail with ERROR_MR_MID_NOT_FOUND. FORMAT_MESSAGE_FROM_STRING: the source
 // with %1..%99 inserted from `arguments` as strings (or left as they stand with IGNORE_INSERTS).
+// FORMAT_MESSAGE_FROM_HMODULE: the message table of the module `source` (null: the main program),
+// searched before the system's when both are asked for.
 // With FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a char** that receives memory to be
 // released with LocalFree. Returns the length of the text, 0 on failure.
 DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer, DWORD size,
@@ -147,7 +149,8 @@ DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD language
 HANDLE LocalFree(HANDLE mem);
 // The system's text of an error number (ending in "\r\n"), else "Error code 0x" and the number in hex.
 // A text that names a file ("%1 is not a valid Win32 application.") names the one given with the
-// last error of that number (SetLastErrorNaming), as the system's own box does.
+// last error of that number (SetLastErrorNaming), as the system's own box does. A number the system
+// has no text for takes the main program's own message table's (platform/core/Resource.h).
 CString ErrorTextOf(DWORD code);
 void SetLastErrorNaming(DWORD error, const std::string& name);
 

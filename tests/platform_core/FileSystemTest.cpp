@@ -1,5 +1,6 @@
 // Win32 file functions over POSIX: results, error numbers and texts, and folder enumeration.
 #include "platform/core/FileSystem.h"
+#include "platform/core/Resource.h"
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
@@ -342,6 +343,22 @@ TEST(FileSystem, SystemMessageTexts) {
 
   EXPECT_EQ(FormatFromString(buf, sizeof buf, "%2 then %1%n100%%", "one", "two"), 18u);
   EXPECT_STREQ(buf, "two then one\r\n100%");
+}
+
+TEST(FileSystem, TheProgramsOwnNumbersTakeTheTextsOfItsMessageTable) {
+  static const RESOURCE_STRING kMessages[] = {{0x20000077, "Axis not referenced.\r\n"}, {5, "Not the system's.\r\n"}};
+  static const RESOURCE_ENTRY kEntries[] = {{RT_MESSAGETABLE, MAKEINTRESOURCE(1), kMessages, sizeof kMessages}};
+  static const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, 1};
+  ASSERT_TRUE(AfxRegisterResourceTable(&kTable));
+  char buf[64];
+  const DWORD n = FormatMessage(FORMAT_MESSAGE_FROM_HMODULE, nullptr, 0x20000077, 0, buf, sizeof buf, nullptr);
+  const std::string own(buf, n), system = ErrorTextOf(5).GetString(), known = ErrorTextOf(0x20000077).GetString(),
+                    unknown = ErrorTextOf(0x20000078).GetString();
+  AfxUnregisterResourceTable(&kTable);
+  EXPECT_EQ(own, "Axis not referenced.\r\n");
+  EXPECT_EQ(system, "Access is denied.\r\n");  // the system's text first
+  EXPECT_EQ(known, "Axis not referenced.\r\n");
+  EXPECT_EQ(unknown, "Error code 0x20000078");
 }
 
 TEST(FileSystem, UserMachineAndIds) {
