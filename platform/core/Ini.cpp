@@ -162,8 +162,8 @@ void Parse(IniFile& f, const std::string& content) {
 
 // A file with writes held back is its own writer's view: only a new file in its place (another
 // process's flush) or a change of its size or times makes it read again, however recent.
-bool SameIdentity(const IniFile& f, const struct stat& st) {
-  return f.exists && (f.trusted || f.pending) && f.dev == st.st_dev && f.ino == st.st_ino && f.size == st.st_size &&
+bool SameIdentity(const IniFile& f, const struct stat& st, bool anyAge = false) {
+  return f.exists && (f.trusted || f.pending || anyAge) && f.dev == st.st_dev && f.ino == st.st_ino && f.size == st.st_size &&
          f.mtime.tv_sec == st.st_mtim.tv_sec && f.mtime.tv_nsec == st.st_mtim.tv_nsec &&
          f.ctime.tv_sec == st.st_ctim.tv_sec && f.ctime.tv_nsec == st.st_ctim.tv_nsec;
 }
@@ -589,6 +589,7 @@ class FlushLock {
       if (r == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) {
         m_fd = fd;
         m_made = made;
+        m_st = b;
         return;
       }
       close(fd);
@@ -600,6 +601,8 @@ class FlushLock {
   FlushLock(const FlushLock&) = delete;
   FlushLock& operator=(const FlushLock&) = delete;
 
+  // The file locked as it was found, null when none is.
+  const struct stat* Identity() const { return m_fd >= 0 && !m_made ? &m_st : nullptr; }
   // The file as it is now (false when it cannot be read); empty when there is none.
   bool Read(std::string& content) const {
     if (m_fd >= 0) return lseek(m_fd, 0, SEEK_SET) == 0 && ReadWhole(m_fd, content);
@@ -622,6 +625,7 @@ class FlushLock {
   std::string m_path;
   int m_fd = -1;
   bool m_made = false;
+  struct stat m_st {};
 };
 
 // Puts the held changes in the file under its flush lock: the file as it is then with each change
@@ -639,15 +643,20 @@ bool Store(const std::string& key, std::shared_ptr<IniFile> f) {
   if (stat(path.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0))
     return fail(ERROR_ACCESS_DENIED);
   const FlushLock lock(path);
-  std::string base;
-  if (!lock.Read(base)) {
-    lock.DropMade();
-    return fail(ERROR_ACCESS_DENIED);
-  }
+  // The parse is of the file as it is now where nothing has replaced or changed it since: the held
+  // changes are already applied to it.
+  const bool current = lock.Identity() && SameIdentity(*f, *lock.Identity(), true);
   IniFile merged;
-  Parse(merged, base);
-  for (const Change& c : f->held) Apply(merged, c);
-  std::string content = Serialize(merged);
+  if (!current) {
+    std::string base;
+    if (!lock.Read(base)) {
+      lock.DropMade();
+      return fail(ERROR_ACCESS_DENIED);
+    }
+    Parse(merged, base);
+    for (const Change& c : f->held) Apply(merged, c);
+  }
+  std::string content = Serialize(current ? *f : merged);
   CSaveBeside save(path.c_str());
   if (save.IsFolder()) return fail(ERROR_ACCESS_DENIED);
   // Only through the descriptor that made the temporary file: its name is never opened again.
@@ -668,11 +677,18 @@ bool Store(const std::string& key, std::shared_ptr<IniFile> f) {
     lock.DropMade();
     return fail(error);
   }
+  // Its identity in its place (a rename may stamp it).
+  struct stat placed;
+  if (stat(path.c_str(), &placed) == 0 && placed.st_dev == written.st_dev && placed.st_ino == written.st_ino)
+    written = placed;
   if (f->pending) --g_pending;
-  merged.content = std::move(content);
-  merged.path = path;
-  SetIdentity(merged, written, nullptr);
-  *f = std::move(merged);
+  if (!current) *f = std::move(merged);
+  f->content = std::move(content);
+  f->path = path;
+  f->pending = false;
+  f->flushError = 0;
+  f->held.clear();
+  SetIdentity(*f, written, nullptr);
   Index(*f, key);
   MakeRoom();
   g_cache[key] = f;
