@@ -220,7 +220,9 @@ class CFileFind {
 // several processes never share it, and it stays locked (flock) while the object holds it. It
 // goes when the object does, unless it was committed. It is written, given its mode and synced
 // only through the descriptor that created it, never opened by name again, so that a link swapped
-// in for the name leads nowhere. Through a symbolic link the file it leads to is replaced; a
+// in for the name leads nowhere. A save under a drawn name holds a mark beside it (shared flock, the
+// target's last own name) while it lives: one killed leaves the mark, and the next save of the
+// target sweeps what it left. Through a symbolic link the file it leads to is replaced; a
 // device or pipe is written in place (the temporary name is the target).
 class CSaveBeside {
  public:
