@@ -474,7 +474,10 @@ TEST_F(SetupArchiveTest, FilesKeepTheirOwnModesThroughAnArchiveAndARestore) {
   // Into a new folder, and over files of other modes: the stored ones, never more than the umask allows.
   ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
   EXPECT_EQ(stored, Modes(m_dir + "/copy"));
-  for (const auto& f : files) ASSERT_EQ(0, chmod((m_dir + "/copy/" + f.name).c_str(), 0640));
+  for (const auto& f : files) {
+    WriteBytes(m_dir + "/copy/" + f.name, "edited");
+    ASSERT_EQ(0, chmod((m_dir + "/copy/" + f.name).c_str(), 0640));
+  }
   ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
   EXPECT_EQ(stored, Modes(m_dir + "/copy"));
   umask(077);
