@@ -351,6 +351,7 @@ std::set<std::string> Keys(const std::string& prefix, int from, int to) {
 TEST(Ini, TwoProcessesFlushingOneFileKeepEachOthersKeys) {
   const std::string file = fs::canonical(ScratchDir("ini-two")).string() + "/two.ini";
   fs::remove(file);
+  WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr);  // the children start with nothing held
   {
     dravonix::test::ChildProcess a([&] { return WriteKeys(file, "a", 300, 10); });
     dravonix::test::ChildProcess b([&] { return WriteKeys(file, "b", 300, 10); });
