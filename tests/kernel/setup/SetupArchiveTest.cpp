@@ -474,12 +474,14 @@ TEST_F(SetupArchiveTest, FilesKeepTheirOwnModesThroughAnArchiveAndARestore) {
   // Into a new folder, and over files of other modes: the stored ones, never more than the umask allows.
   ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
   EXPECT_EQ(stored, Modes(m_dir + "/copy"));
-  for (const auto& f : files) {
-    WriteBytes(m_dir + "/copy/" + f.name, "edited");
-    ASSERT_EQ(0, chmod((m_dir + "/copy/" + f.name).c_str(), 0640));
+  for (const char* content : {"", "edited"}) {
+    for (const auto& f : files) {
+      if (*content) WriteBytes(m_dir + "/copy/" + f.name, content);
+      ASSERT_EQ(0, chmod((m_dir + "/copy/" + f.name).c_str(), 0640));
+    }
+    ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
+    EXPECT_EQ(stored, Modes(m_dir + "/copy")) << content;
   }
-  ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
-  EXPECT_EQ(stored, Modes(m_dir + "/copy"));
   umask(077);
   ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/private").c_str()));
   EXPECT_EQ("notes.txt 0600\nrun.sh 0700\nsetup.cfg 0600\nsub/key.cfg 0600\nsub/tool.sh 0700\n", Modes(m_dir + "/private"));
