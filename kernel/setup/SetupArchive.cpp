@@ -306,10 +306,10 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   if (g_pfnRestoreStep) g_pfnRestoreStep(2);
   if (!SealRestore(opened)) return fail(false);
   if (!set.empty() && !CommitConfigFiles(root, set)) return fail(true);
-  // A file that kept its bytes, and so was not replaced, takes the archive's permissions too.
-  for (const auto& [name, mode] : modes) GiveMode(native + "/" + name, mode);
   if (g_pfnRestoreStep) g_pfnRestoreStep(3);
   writers.clear();
+  // A file that kept its bytes, and so was not replaced, takes the archive's permissions too.
+  for (const auto& [name, mode] : modes) GiveMode(native + "/" + name, mode);
   if (FinishRestore(native, true, &opened)) return TRUE;
   ShowFailure();
   return FALSE;
