@@ -102,8 +102,7 @@ bool Walk(int from, int to, bool top, int* moves) {
         continue;
       }
     } else if (fits && moves) {
-      // A file takes the permissions of the one it replaces (in the restore's own folder).
-      if (!there.empty()) fchmodat(from, e.name.c_str(), st.st_mode & 07777, 0);
+      // A file keeps the permissions the archive gave it.
       RestoreStep(4 + (*moves)++);
       if (renameat(from, e.name.c_str(), to, there.empty() ? e.name.c_str() : there.c_str()) == 0) {
         moved = true;

@@ -77,6 +77,8 @@ class CConfigFileWriter {
   int WriteEntries(int count, const std::function<int(FILE*, int)>& write);
   // Replaces the target (the write failure shown on failure).
   int Commit();
+  // The new file's permissions, for one that brings its own (else it takes the old file's).
+  void SetPermissions(unsigned mode) { m_save.TakeOldPermissions(mode); }
 
  private:
   friend int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files,

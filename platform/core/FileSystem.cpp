@@ -1,6 +1,7 @@
 #include "platform/core/FileSystem.h"
 
 #include "platform/core/Path.h"
+#include "platform/core/Resource.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -112,7 +113,9 @@ BOOL CopyOpenFile(int in, const struct stat& srcStat, const std::string& dst) {
   return TRUE;
 }
 
-int OpenSaveTemp(const std::string& path, std::string& temp, bool* firstNameTaken = nullptr);
+int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken = nullptr);
+bool DrawnSaveKilled(const std::string& path);
+void DropDrawnSaveMark(const std::string& path, int& mark);
 bool SameFile(int fd, int dirFd, const char* name);
 BOOL PlaceOwnTemp(int fd, const std::string& temp, const std::string& target);
 
@@ -131,7 +134,8 @@ BOOL CopyOpenFileOver(int in, const struct stat& srcStat, std::string dst) {
   // What a copy over the file that was killed part-way left beside it (a live copy holds its own).
   if (exists && S_ISREG(ds.st_mode)) RemoveSaveLeftovers(ParentOf(dst), {LastComponent(dst)}, {});
   std::string temp;
-  const int made = exists && !S_ISREG(ds.st_mode) ? -1 : OpenSaveTemp(dst, temp);
+  int mark = -1;
+  const int made = exists && !S_ISREG(ds.st_mode) ? -1 : OpenSaveTemp(dst, temp, mark);
   if (made < 0) {
     // A device or pipe, or a file in a folder that takes no new file (as Win32 copies there): the
     // existing file is written in place, and keeps its permissions.
@@ -149,9 +153,10 @@ BOOL CopyOpenFileOver(int in, const struct stat& srcStat, std::string dst) {
   const DWORD error = t_lastError;
   if (!ok && SameFile(made, AT_FDCWD, temp.c_str())) unlink(temp.c_str());
   close(made);
+  DropDrawnSaveMark(dst, mark);
   if (!ok) return Fail(error);
-  SyncFolder(ParentOf(dst));
-  return TRUE;
+  // In place, but a power cut may still take it: the copy has failed.
+  return SyncFolder(ParentOf(dst));
 }
 
 BOOL CopyResolved(const std::string& src, const std::string& dst, BOOL failIfExists) {
@@ -400,6 +405,9 @@ constexpr size_t kRandomLetters = 6;
 constexpr char kTempMark[] = ".~dvx-";
 constexpr char kOldCopyMark[] = ".~dvx-old";
 constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // one case: paths resolve without it
+// The last name of a target's own names: held (shared) by every save under a drawn name while it
+// lives, so that one left with no holder shows a save killed under a name no one tries.
+constexpr char kDrawnMark[] = "zzzzzz";
 
 // The target's name, cut so that `room` bytes more fit in one name. A cut name ends in "~" and a
 // checksum of the whole name, so that two long names sharing their beginning never share it; the
@@ -537,7 +545,7 @@ void CSaveBeside::Prepare(struct stat* found) {
   const DWORD error = GetLastError();
   const std::string& path = m_native;
   std::string temp;
-  m_lock = OpenSaveTemp(path, temp, &m_firstNameTaken);
+  m_lock = OpenSaveTemp(path, temp, m_mark, &m_firstNameTaken);
   m_temp = temp.c_str();
   struct stat made;
   if (m_lock < 0) m_createError = errno;  // Duplicate and OpenStream tell why
@@ -588,7 +596,7 @@ BOOL CSaveBeside::Commit() {
   const DWORD error = t_lastError;
   // What saves of this file that were killed left beside it.
   const std::string target = LastComponent(m_native);
-  SweepSaveLeftovers(folder, {target}, m_firstNameTaken ? std::vector<std::string>{target} : std::vector<std::string>{});
+  SweepSaveLeftovers(folder, {target}, FoundFirstNameTaken() ? std::vector<std::string>{target} : std::vector<std::string>{});
   // In place, but a power cut may still take it: the save has failed.
   return synced ? TRUE : Fail(error);
 }
@@ -645,10 +653,13 @@ void CSaveBeside::Discard() {
 }
 
 void CSaveBeside::Release() {
+  DropDrawnSaveMark(m_native, m_mark);
   if (m_lock < 0) return;
   close(m_lock);
   m_lock = -1;
 }
+
+bool CSaveBeside::FoundFirstNameTaken() const { return m_firstNameTaken || (!m_native.empty() && DrawnSaveKilled(m_native)); }
 
 void CSaveBeside::RemoveLeftovers() const {
   if (m_inPlace || m_temp.IsEmpty()) return;
@@ -658,7 +669,9 @@ void CSaveBeside::RemoveLeftovers() const {
 
 std::string NewSaveTempName(const std::string& path) {
   const std::string leaf = LastComponent(path);
-  return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + RandomLetters();
+  std::string letters = RandomLetters();
+  while (letters == kDrawnMark) letters = RandomLetters();
+  return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + letters;
 }
 
 std::string FirstSaveTempName(const std::string& path) {
@@ -754,14 +767,51 @@ BOOL GetSaveFileIdentity(int fd, CSaveFileIdentity& identity) {
 
 namespace {
 
+// The name a save under a drawn name holds while it lives.
+std::string DrawnSaveMark(const std::string& path) {
+  const std::string leaf = LastComponent(path);
+  return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + kDrawnMark;
+}
+
+// The mark held (shared) for a save about to draw a name; -1 when it cannot be made.
+int HoldDrawnSaveMark(const std::string& path) {
+  const std::string mark = DrawnSaveMark(path);
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    const int fd = open(mark.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    int r;
+    while ((r = flock(fd, LOCK_SH)) != 0 && errno == EINTR) {
+    }
+    // A sweep that took it meanwhile leaves a name no one holds: made again.
+    if (r == 0 && SameFile(fd, AT_FDCWD, mark.c_str())) return fd;
+    close(fd);
+  }
+  return -1;
+}
+
+// Lets go of the mark; the last save to hold it removes it.
+void DropDrawnSaveMark(const std::string& path, int& mark) {
+  if (mark < 0) return;
+  if (flock(mark, LOCK_EX | LOCK_NB) == 0 && SameFile(mark, AT_FDCWD, DrawnSaveMark(path).c_str()))
+    unlink(DrawnSaveMark(path).c_str());
+  close(mark);
+  mark = -1;
+}
+
+// True when the mark is there: a save under a drawn name runs, or was killed and left its file.
+bool DrawnSaveKilled(const std::string& path) {
+  return faccessat(AT_FDCWD, DrawnSaveMark(path).c_str(), F_OK, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 // A new file beside `path` under a temporary name of the save's own (`temp`), created exclusively
 // (never through a link) and locked, so that no sweep of leftovers takes it while it is written;
 // -1 with errno set on failure. The first name tried is the same for every save of the target, so
 // that what a killed save left is found without listing the folder (`firstNameTaken`); the others
-// are drawn by chance.
-int OpenSaveTemp(const std::string& path, std::string& temp, bool* firstNameTaken) {
+// are drawn by chance, under the drawn saves' mark (`mark`, held until the file is placed or gone).
+int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = attempt == 0 ? FirstSaveTempName(path) : NewSaveTempName(path);
+    if (attempt == 1 && mark < 0) mark = HoldDrawnSaveMark(path);
     const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno != EEXIST) return -1;
@@ -781,10 +831,11 @@ int OpenSaveTemp(const std::string& path, std::string& temp, bool* firstNameTake
 BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
   std::string temp;
   bool firstNameTaken = false;
-  const int fd = OpenSaveTemp(path, temp, &firstNameTaken);
+  int mark = -1;
+  const int fd = OpenSaveTemp(path, temp, mark, &firstNameTaken);
   if (fd < 0) return FailErrno(errno);
   // What a killed write of the file left beside it.
-  if (firstNameTaken) RemoveSaveLeftovers(ParentOf(path), {LastComponent(path)}, {LastComponent(temp)});
+  if (firstNameTaken || DrawnSaveKilled(path)) RemoveSaveLeftovers(ParentOf(path), {LastComponent(path)}, {LastComponent(temp)});
   // Synced before its rename and the folder after, as every save; renamed before the lock goes with
   // the descriptor, and only while the name is still the file written.
   BOOL ok = WriteAll(fd, (const char*)data, size) ? TRUE : FailErrno(errno);
@@ -793,8 +844,10 @@ BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
     const DWORD error = t_lastError;
     if (SameFile(fd, AT_FDCWD, temp.c_str())) unlink(temp.c_str());
     close(fd);
+    DropDrawnSaveMark(path, mark);
     return Fail(error);
   }
+  DropDrawnSaveMark(path, mark);
   ok = SyncFolder(ParentOf(path));
   if (close(fd) != 0 && ok) ok = FailErrno(errno);
   if (!ok) {
@@ -1127,11 +1180,39 @@ DWORD GetFullPathName(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* 
 
 // ---- messages ----------------------------------------------------------------------------------
 
+namespace {
+thread_local DWORD t_namedError = 0;
+thread_local std::string t_errorName;
+
+// The text of a message in the module's message table (null: the main program's); null when none.
+const char* ModuleMessageText(HMODULE module, DWORD id) {
+  HRSRC found = FindResource(module, MAKEINTRESOURCE(1), RT_MESSAGETABLE);
+  const auto* entries = found ? static_cast<const RESOURCE_STRING*>(LockResource(LoadResource(module, found))) : nullptr;
+  const DWORD count = entries ? SizeofResource(module, found) / sizeof(RESOURCE_STRING) : 0;
+  for (DWORD i = 0; i < count; ++i)
+    if (entries[i].id == id && entries[i].text) return entries[i].text;
+  return nullptr;
+}
+
+}  // namespace
+
+void SetLastErrorNaming(DWORD error, const std::string& name) {
+  t_lastError = t_namedError = error;
+  t_errorName = name;
+}
+
 CString ErrorTextOf(DWORD code) {
   char buffer[1024];
   const DWORD n = FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
                                 sizeof buffer, nullptr);
-  if (n) return CString(buffer, (int)n);
+  if (n) {
+    std::string text(buffer, n);
+    const size_t at = text.find("%1");
+    if (at != std::string::npos && code == t_namedError) text.replace(at, 2, t_errorName);
+    return CString(text.c_str());
+  }
+  // The program's own numbers have their texts in its own message table.
+  if (const char* own = ModuleMessageText(nullptr, code)) return CString(own);
   CString text;
   text.Format("Error code 0x%lX", code);
   return text;
@@ -1147,14 +1228,15 @@ DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD, LPSTR b
       return 0;
     }
     text = static_cast<const char*>(source);
-  } else if (flags & FORMAT_MESSAGE_FROM_SYSTEM) {
-    const char* t = SystemMessageText(messageId);
+  } else if (flags & (FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_FROM_HMODULE)) {
+    // The module's table first, as Win32 searches them.
+    const char* t = flags & FORMAT_MESSAGE_FROM_HMODULE ? ModuleMessageText((HMODULE)source, messageId) : nullptr;
+    if (!t && (flags & FORMAT_MESSAGE_FROM_SYSTEM)) fromSystem = (t = SystemMessageText(messageId)) != nullptr;
     if (!t) {
       t_lastError = ERROR_MR_MID_NOT_FOUND;
       return 0;
     }
     text = t;
-    fromSystem = true;
   } else {
     t_lastError = ERROR_INVALID_PARAMETER;
     return 0;

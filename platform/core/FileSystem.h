@@ -140,13 +140,19 @@ DWORD GetFullPathName(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* 
 // FORMAT_MESSAGE_FROM_SYSTEM: Win32's English texts for the common error numbers, each ending in
 // "\r\n". Unknown numbers fail with ERROR_MR_MID_NOT_FOUND. FORMAT_MESSAGE_FROM_STRING: the source
 // with %1..%99 inserted from `arguments` as strings (or left as they stand with IGNORE_INSERTS).
+// FORMAT_MESSAGE_FROM_HMODULE: the message table of the module `source` (null: the main program),
+// searched before the system's when both are asked for.
 // With FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a char** that receives memory to be
 // released with LocalFree. Returns the length of the text, 0 on failure.
 DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer, DWORD size,
                     va_list* arguments);
 HANDLE LocalFree(HANDLE mem);
 // The system's text of an error number (ending in "\r\n"), else "Error code 0x" and the number in hex.
+// A text that names a file ("%1 is not a valid Win32 application.") names the one given with the
+// last error of that number (SetLastErrorNaming), as the system's own box does. A number the system
+// has no text for takes the main program's own message table's (platform/core/Resource.h).
 CString ErrorTextOf(DWORD code);
+void SetLastErrorNaming(DWORD error, const std::string& name);
 
 // The signed-in user; `size` is in: buffer size, out: length with the NUL (or the size needed).
 BOOL GetUserName(LPSTR buffer, LPDWORD size);
@@ -214,7 +220,9 @@ class CFileFind {
 // several processes never share it, and it stays locked (flock) while the object holds it. It
 // goes when the object does, unless it was committed. It is written, given its mode and synced
 // only through the descriptor that created it, never opened by name again, so that a link swapped
-// in for the name leads nowhere. Through a symbolic link the file it leads to is replaced; a
+// in for the name leads nowhere. A save under a drawn name holds a mark beside it (shared flock, the
+// target's last own name) while it lives: one killed leaves the mark, and the next save of the
+// target sweeps what it left. Through a symbolic link the file it leads to is replaced; a
 // device or pipe is written in place (the temporary name is the target).
 class CSaveBeside {
  public:
@@ -232,7 +240,8 @@ class CSaveBeside {
   const CString& GetTempName() const { return m_temp; }
   // The temporary file's first name (the one a save of the target tries first) was taken when this
   // save made its own: a sign that a save of the target was killed there, or runs beside this one.
-  bool FoundFirstNameTaken() const { return m_firstNameTaken; }
+  // A save under a drawn name (one that found the first taken) was killed, or runs, too.
+  bool FoundFirstNameTaken() const;
   // The target is a folder (a link followed), which no save replaces.
   bool IsFolder() const { return m_folder; }
   // A device or pipe, written in place: the temporary name is the target.
@@ -285,6 +294,7 @@ class CSaveBeside {
   std::string m_native;
   CString m_temp;
   int m_lock = -1;  // the temporary file, open and flock-ed while this save holds it
+  int m_mark = -1;  // the drawn saves' mark, held while this save's file has a drawn name
   int m_createError = 0;  // why the temporary file could not be made
   unsigned m_madeMode = kUnknownMode;  // the temporary file's mode when it was made
   bool m_firstNameTaken = false;

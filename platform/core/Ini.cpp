@@ -4,6 +4,7 @@
 #include "platform/core/Path.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -43,6 +44,14 @@ std::string StripQuotes(const std::string& v) {
   return v;
 }
 
+// One write held back, as its call made it.
+struct Change {
+  enum Kind { SetKey, DeleteKey, DeleteSection, ReplaceSection, DeleteTree };
+  Kind kind;
+  std::string section, key, value;
+  std::vector<std::string> entries;  // ReplaceSection's "key=value" lines
+};
+
 struct Line {
   enum Kind { Other, Section, Key };
   std::string raw;  // the bytes of the line, its line end included
@@ -76,6 +85,11 @@ struct IniFile {
   // Written here and not yet in the file; the error of the last attempt to put it there.
   bool pending = false;
   DWORD flushError = 0;
+  // Where held changes go (absolute: the file named when they were made), and the changes, in
+  // order: the parse is the file's bytes with them applied, and a flush applies them again to the
+  // file as it is then, so that another process's changes made meanwhile stay.
+  std::string path;
+  std::vector<Change> held;
 
   const Section* Find(const std::string& section) const {
     auto it = sectionIndex.find(Fold(Trim(section)));
@@ -146,8 +160,10 @@ void Parse(IniFile& f, const std::string& content) {
   BuildIndex(f);
 }
 
-bool SameIdentity(const IniFile& f, const struct stat& st) {
-  return f.exists && f.trusted && f.dev == st.st_dev && f.ino == st.st_ino && f.size == st.st_size &&
+// A file with writes held back is its own writer's view: only a new file in its place (another
+// process's flush) or a change of its size or times makes it read again, however recent.
+bool SameIdentity(const IniFile& f, const struct stat& st, bool anyAge = false) {
+  return f.exists && (f.trusted || f.pending || anyAge) && f.dev == st.st_dev && f.ino == st.st_ino && f.size == st.st_size &&
          f.mtime.tv_sec == st.st_mtim.tv_sec && f.mtime.tv_nsec == st.st_mtim.tv_nsec &&
          f.ctime.tv_sec == st.st_ctim.tv_sec && f.ctime.tv_nsec == st.st_ctim.tv_nsec;
 }
@@ -180,10 +196,220 @@ bool ReadWhole(int fd, std::string& out) {
   }
 }
 
+// ---- Edits: each call's change, applied to a parse ----------------------------------------------
+
+// Makes sure the last line ends, so a line can follow it.
+void EndLastLine(IniFile& f) {
+  if (!f.lines.empty() && !f.lines.back().raw.empty() && f.lines.back().raw.back() != '\n') f.lines.back().raw += "\r\n";
+}
+
+Line MakeLine(const std::string& text) {
+  Line l;
+  l.raw = text + "\r\n";
+  Classify(l);
+  return l;
+}
+
+// The index after the last line of the block that starts at `header`.
+size_t BlockEnd(const IniFile& f, size_t header) {
+  size_t i = header + 1;
+  while (i < f.lines.size() && f.lines[i].kind != Line::Section) ++i;
+  return i;
+}
+
+// Where a new key of the section goes: after the last key of its first block (or after its header).
+size_t InsertPoint(const IniFile& f, const Section& s) {
+  size_t header = s.headers.front();
+  size_t end = BlockEnd(f, header);
+  size_t at = header + 1;
+  for (size_t i = header + 1; i < end; ++i)
+    if (f.lines[i].kind == Line::Key) at = i + 1;
+  return at;
+}
+
+void EnsureLineEnds(IniFile& f, size_t before) {
+  if (before > 0 && before == f.lines.size()) EndLastLine(f);
+  else if (before > 0 && !f.lines[before - 1].raw.empty() && f.lines[before - 1].raw.back() != '\n')
+    f.lines[before - 1].raw += "\r\n";
+}
+
+void RemoveSectionLines(IniFile& f, const std::function<bool(const std::string&)>& match) {
+  std::vector<Line> kept;
+  kept.reserve(f.lines.size());
+  bool dropping = false;
+  for (Line& l : f.lines) {
+    if (l.kind == Line::Section) dropping = match(l.name);
+    if (!dropping) kept.push_back(std::move(l));
+  }
+  f.lines = std::move(kept);
+}
+
+std::function<bool(const std::string&)> TreeMatch(const std::string& section) {
+  const std::string folded = Fold(Trim(section));
+  return [folded](const std::string& n) {
+    const std::string fn = Fold(n);
+    return fn == folded || (fn.size() > folded.size() && fn.compare(0, folded.size(), folded) == 0 && fn[folded.size()] == '\\');
+  };
+}
+
+// The line a key's value is written as, with the line end it keeps.
+std::string KeyLineText(const Line& l, const std::string& value, std::string* ending = nullptr) {
+  size_t bodyEnd = l.raw.size();
+  while (bodyEnd > 0 && (l.raw[bodyEnd - 1] == '\n' || l.raw[bodyEnd - 1] == '\r')) --bodyEnd;
+  if (ending) *ending = l.raw.substr(bodyEnd);
+  return l.name + "=" + value;
+}
+
+// Whether the change alters the parse: a write that changes nothing is no write.
+bool Alters(const IniFile& f, const Change& c) {
+  const Section* s = f.Find(c.section);
+  switch (c.kind) {
+    case Change::DeleteSection:
+      return s != nullptr;
+    case Change::DeleteKey:
+      return s && s->keys.count(Fold(Trim(c.key)));
+    case Change::SetKey: {
+      auto it = s ? s->keys.find(Fold(Trim(c.key))) : decltype(s->keys)::const_iterator();
+      if (!s || it == s->keys.end()) return true;
+      const Line& l = f.lines[it->second];
+      const std::string text = KeyLineText(l, c.value);
+      return !(l.value == Trim(c.value) && l.raw.compare(0, text.size(), text) == 0 &&
+               l.raw.find_first_not_of("\r\n", text.size()) == std::string::npos);
+    }
+    case Change::ReplaceSection:
+      return true;
+    case Change::DeleteTree: {
+      const auto match = TreeMatch(c.section);
+      for (const Section& any : f.sections)
+        if (match(any.name)) return true;
+      return false;
+    }
+  }
+  return true;
+}
+
+void Apply(IniFile& f, const Change& c) {
+  const Section* s = f.Find(c.section);
+  const std::string folded = Fold(Trim(c.section));
+  switch (c.kind) {
+    case Change::DeleteSection:
+      if (!s) return;
+      RemoveSectionLines(f, [&](const std::string& n) { return Fold(n) == folded; });
+      break;
+    case Change::DeleteTree:
+      RemoveSectionLines(f, TreeMatch(c.section));
+      break;
+    case Change::DeleteKey: {
+      const std::string key = Fold(Trim(c.key));
+      if (!s || !s->keys.count(key)) return;
+      std::vector<Line> kept;
+      kept.reserve(f.lines.size());
+      bool inSection = false;
+      for (Line& l : f.lines) {
+        if (l.kind == Line::Section) inSection = Fold(l.name) == folded;
+        if (inSection && l.kind == Line::Key && Fold(l.name) == key) continue;
+        kept.push_back(std::move(l));
+      }
+      f.lines = std::move(kept);
+      break;
+    }
+    case Change::SetKey: {
+      const std::string k = Trim(c.key);
+      auto it = s ? s->keys.find(Fold(k)) : decltype(s->keys)::const_iterator();
+      if (s && it != s->keys.end()) {
+        // The same line, the same index: nothing to index again.
+        Line& l = f.lines[it->second];
+        std::string ending;
+        l.raw = KeyLineText(l, c.value, &ending) + ending;
+        Classify(l);
+        return;
+      }
+      if (s) {
+        size_t at = InsertPoint(f, *s);
+        EnsureLineEnds(f, at);
+        f.lines.insert(f.lines.begin() + (ptrdiff_t)at, MakeLine(k + "=" + c.value));
+      } else {
+        EndLastLine(f);
+        f.lines.push_back(MakeLine("[" + Trim(c.section) + "]"));
+        f.lines.push_back(MakeLine(k + "=" + c.value));
+      }
+      break;
+    }
+    case Change::ReplaceSection: {
+      std::vector<Line> fresh;
+      for (const std::string& item : c.entries) fresh.push_back(MakeLine(item));
+      if (!s) {
+        EndLastLine(f);
+        f.lines.push_back(MakeLine("[" + Trim(c.section) + "]"));
+        for (Line& l : fresh) f.lines.push_back(std::move(l));
+        break;
+      }
+      // Keep the first header and the blank lines that end its block; drop every other line of the
+      // section, then put the new entries under the header.
+      size_t first = s->headers.front();
+      std::vector<Line> kept;
+      bool inSection = false;
+      for (size_t i = 0; i < f.lines.size(); ++i) {
+        Line& l = f.lines[i];
+        if (l.kind == Line::Section) inSection = Fold(l.name) == folded;
+        if (!inSection) {
+          kept.push_back(std::move(l));
+          continue;
+        }
+        if (i != first) continue;
+        EnsureLineEnds(f, i + 1);
+        kept.push_back(std::move(l));
+        for (Line& n : fresh) kept.push_back(std::move(n));
+        size_t end = BlockEnd(f, first);
+        size_t tail = end;
+        while (tail > first + 1 && Trim(f.lines[tail - 1].raw).find_first_not_of("\r\n") == std::string::npos) --tail;
+        for (size_t j = tail; j < end; ++j) kept.push_back(std::move(f.lines[j]));
+        i = end - 1;
+        inSection = false;
+      }
+      f.lines = std::move(kept);
+      break;
+    }
+  }
+  BuildIndex(f);
+}
+
+// Holds a change; an earlier one of the same key that nothing of its section followed is spent.
+void Record(IniFile& f, Change c) {
+  if (c.kind == Change::SetKey || c.kind == Change::DeleteKey) {
+    const std::string section = Fold(Trim(c.section)), key = Fold(Trim(c.key));
+    for (size_t i = f.held.size(); i-- > 0;) {
+      const Change& h = f.held[i];
+      const bool sameSection = Fold(Trim(h.section)) == section;
+      if (h.kind != Change::SetKey && h.kind != Change::DeleteKey) {
+        if (sameSection || h.kind == Change::DeleteTree) break;
+      } else if (sameSection && Fold(Trim(h.key)) == key) {
+        f.held.erase(f.held.begin() + (ptrdiff_t)i);
+        break;
+      }
+    }
+  }
+  f.held.push_back(std::move(c));
+}
+
+// ---- The cache -----------------------------------------------------------------------------------
+
 constexpr size_t kMaxCachedFiles = 64;
 
+struct FileId {
+  dev_t dev;
+  ino_t ino;
+  bool operator==(const FileId&) const = default;
+};
+struct FileIdHash {
+  size_t operator()(const FileId& id) const { return std::hash<uint64_t>()((uint64_t)id.ino * 31 + (uint64_t)id.dev); }
+};
+
 std::mutex g_mutex;
+// Keyed by the file itself (its folder's identity and its name), however a caller spells it.
 std::unordered_map<std::string, std::shared_ptr<IniFile>> g_cache;
+// The key of each cached file by its identity: a file read before is found with one look at it.
+std::unordered_map<FileId, std::string, FileIdHash> g_keyOf;
 std::atomic<int> g_pending{0};
 // Set while this thread works on the cache: its own path look-ups put nothing in files.
 thread_local bool t_quiet = false;
@@ -195,6 +421,11 @@ struct Locked {
   ~Locked() { t_quiet = old; }
 };
 
+void Index(const IniFile& f, const std::string& key) {
+  if (g_keyOf.size() >= 4 * kMaxCachedFiles) g_keyOf.clear();
+  g_keyOf[{f.dev, f.ino}] = key;
+}
+
 // Makes room for one more parse; files with writes held back stay.
 void MakeRoom() {
   if (g_cache.size() < kMaxCachedFiles) return;
@@ -202,18 +433,23 @@ void MakeRoom() {
 }
 
 // Drops a parse unless it holds writes not yet in the file.
-void Forget(const std::string& path) {
-  auto it = g_cache.find(path);
+void Forget(const std::string& key) {
+  auto it = g_cache.find(key);
   if (it != g_cache.end() && !it->second->pending) g_cache.erase(it);
 }
 
-// The native path of an INI file name: one stat when it exists as spelled.
-// A relative name is made absolute: writes held back go to the file named when they were made.
+// The native path of an INI file name: one look when it exists as spelled. A relative name is made
+// absolute (writes held back go to the file named when they were made); through a link, the file
+// it leads to.
 std::string IniPath(const char* fileName, struct stat& st, bool& exists) {
   std::string p = NativePath(fileName);
-  exists = stat(p.c_str(), &st) == 0;
+  exists = lstat(p.c_str(), &st) == 0;
   if (!exists) {
     p = ResolvePath(fileName);
+    exists = lstat(p.c_str(), &st) == 0;
+  }
+  if (exists && S_ISLNK(st.st_mode)) {
+    p = SaveReplacedFile(p);
     exists = stat(p.c_str(), &st) == 0;
   }
   if (!p.empty() && p[0] != '/') {
@@ -223,28 +459,76 @@ std::string IniPath(const char* fileName, struct stat& st, bool& exists) {
   return p;
 }
 
+// The cache key of a file: "f.ini", "./f.ini" and "sub/../f.ini" are one file.
+std::string CacheKey(const std::string& path) {
+  struct stat st;
+  if (stat(ParentOf(path).c_str(), &st) != 0) return path;
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/" + LastComponent(path);
+}
+
+// A parse of `content` (the file's bytes as `opened` found them, or no file when null) with the
+// held changes of `cached` applied again: another process's flushes show beside this one's writes.
+std::shared_ptr<IniFile> Rebase(const std::string& key, const std::string& path, const std::shared_ptr<IniFile>& cached,
+                                std::string content, const struct stat* opened, const timespec* readStart) {
+  auto f = std::make_shared<IniFile>();
+  Parse(*f, content);
+  f->content = std::move(content);
+  f->path = path;
+  if (opened) {
+    SetIdentity(*f, *opened, readStart);
+    Index(*f, key);
+  }
+  if (cached && cached->pending) {
+    f->path = cached->path;
+    f->pending = true;
+    f->flushError = cached->flushError;
+    f->held = cached->held;
+    for (const Change& c : f->held) Apply(*f, c);
+  }
+  MakeRoom();
+  g_cache[key] = f;
+  return f;
+}
+
 // The parsed file, from the cache when the file is unchanged. Call with g_mutex held. A missing or
 // unreadable file gives an empty parse; `readable` tells which.
-std::shared_ptr<IniFile> Load(const char* fileName, std::string* pathOut = nullptr, bool* readable = nullptr) {
+std::shared_ptr<IniFile> Load(const char* fileName, std::string* keyOut = nullptr, std::string* pathOut = nullptr,
+                              bool* readable = nullptr) {
   struct stat st;
   bool exists = false;
-  std::string path = IniPath(fileName, st, exists);
+  const std::string path = IniPath(fileName, st, exists);
   if (pathOut) *pathOut = path;
   if (readable) *readable = exists;
-  auto held = g_cache.find(path);
-  if (held != g_cache.end() && held->second->pending) {
-    if (readable) *readable = true;
-    return held->second;
+  const bool plain = exists && S_ISREG(st.st_mode);
+  if (plain) {
+    auto known = g_keyOf.find({st.st_dev, st.st_ino});
+    auto it = known == g_keyOf.end() ? g_cache.end() : g_cache.find(known->second);
+    if (it != g_cache.end() && SameIdentity(*it->second, st)) {
+      if (keyOut) *keyOut = known->second;
+      return it->second;
+    }
   }
-  if (!exists || !S_ISREG(st.st_mode)) {
-    g_cache.erase(path);
+  const std::string key = CacheKey(path);
+  if (keyOut) *keyOut = key;
+  auto it = g_cache.find(key);
+  const std::shared_ptr<IniFile> cached = it == g_cache.end() ? nullptr : it->second;
+  const bool held = cached && cached->pending;
+  if (!plain) {
+    if (held) {
+      if (readable) *readable = true;
+      return cached->exists ? Rebase(key, path, cached, std::string(), nullptr, nullptr) : cached;
+    }
+    if (cached) g_cache.erase(it);
     if (readable && exists) *readable = false;
-    return std::make_shared<IniFile>();
+    auto f = std::make_shared<IniFile>();
+    f->path = path;
+    return f;
   }
-  auto it = g_cache.find(path);
-  if (it != g_cache.end() && SameIdentity(*it->second, st)) return it->second;
+  if (cached && SameIdentity(*cached, st)) {
+    Index(*cached, key);
+    return cached;
+  }
 
-  auto f = std::make_shared<IniFile>();
   timespec readStart;
   clock_gettime(CLOCK_REALTIME, &readStart);
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -253,22 +537,21 @@ std::shared_ptr<IniFile> Load(const char* fileName, std::string* pathOut = nullp
   if (fd < 0 || fstat(fd, &opened) != 0 || !ReadWhole(fd, content)) {
     if (fd >= 0) close(fd);
     if (readable) *readable = false;
-    g_cache.erase(path);
+    if (held) return cached;
+    if (cached) g_cache.erase(key);
+    auto f = std::make_shared<IniFile>();
+    f->path = path;
     return f;
   }
   close(fd);
-  if (it != g_cache.end() && it->second->content == content) {
+  if (cached && cached->content == content) {
     // Unchanged bytes (a recent file read again): keep the parse. Cached parses change only
     // under the lock, and edits work on copies.
-    SetIdentity(*it->second, opened, &readStart);
-    return it->second;
+    SetIdentity(*cached, opened, &readStart);
+    Index(*cached, key);
+    return cached;
   }
-  Parse(*f, content);
-  f->content = std::move(content);
-  SetIdentity(*f, opened, &readStart);
-  MakeRoom();
-  g_cache[path] = f;
-  return f;
+  return Rebase(key, path, cached, std::move(content), &opened, &readStart);
 }
 
 std::string Serialize(const IniFile& f) {
@@ -280,20 +563,102 @@ std::string Serialize(const IniFile& f) {
   return out;
 }
 
-// Writes the file as every save does (beside it, on the disk, then renamed over it; through a link
-// the file it leads to) and caches the new state. A failure keeps writes held back for the next try.
-bool Store(const std::string& path, std::shared_ptr<IniFile> f) {
-  std::string content = Serialize(*f);
-  CSaveBeside save(path.c_str());
-  struct stat st;
+// Held while a flush reads the file again and replaces it, so that flushes of one file in several
+// processes take turns, each over what the one before put there. A missing file is made empty to
+// be locked; one replaced while the lock was awaited is locked again.
+class FlushLock {
+ public:
+  explicit FlushLock(const std::string& path) : m_path(path) {
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+      bool made = false;
+      int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      if (fd < 0 && errno == ENOENT) {
+        fd = open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        made = fd >= 0;
+        if (fd < 0 && errno == EEXIST) continue;
+      }
+      if (fd < 0) return;
+      struct stat a, b;
+      if (fstat(fd, &a) != 0 || !S_ISREG(a.st_mode)) {
+        close(fd);
+        return;
+      }
+      int r;
+      while ((r = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+      }
+      if (r == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) {
+        m_fd = fd;
+        m_made = made;
+        m_st = b;
+        return;
+      }
+      close(fd);
+    }
+  }
+  ~FlushLock() {
+    if (m_fd >= 0) close(m_fd);
+  }
+  FlushLock(const FlushLock&) = delete;
+  FlushLock& operator=(const FlushLock&) = delete;
+
+  // The file locked as it was found, null when none is.
+  const struct stat* Identity() const { return m_fd >= 0 && !m_made ? &m_st : nullptr; }
+  // The file as it is now (false when it cannot be read); empty when there is none.
+  bool Read(std::string& content) const {
+    if (m_fd >= 0) return lseek(m_fd, 0, SEEK_SET) == 0 && ReadWhole(m_fd, content);
+    const int fd = open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT;
+    struct stat st;
+    const bool ok = fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || ReadWhole(fd, content));
+    close(fd);
+    return ok;
+  }
+  // A failed flush leaves no file where there was none.
+  void DropMade() const {
+    struct stat a, b;
+    if (m_made && fstat(m_fd, &a) == 0 && a.st_size == 0 && lstat(m_path.c_str(), &b) == 0 && a.st_ino == b.st_ino &&
+        a.st_dev == b.st_dev)
+      unlink(m_path.c_str());
+  }
+
+ private:
+  std::string m_path;
+  int m_fd = -1;
+  bool m_made = false;
+  struct stat m_st {};
+};
+
+// Puts the held changes in the file under its flush lock: the file as it is then with each change
+// applied again, written as every save writes (beside it, on the disk, then renamed over it; through
+// a link the file it leads to), and caches the new state. A failure keeps them held for the next try.
+bool Store(const std::string& key, std::shared_ptr<IniFile> f) {
+  const std::string path = f->path;
   auto fail = [&](DWORD error) {
     SetLastError(error);
     f->flushError = error;
-    Forget(path);
+    Forget(key);
     return false;
   };
-  if (save.IsFolder() || (stat(save.GetNativeTarget().c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0))
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0))
     return fail(ERROR_ACCESS_DENIED);
+  const FlushLock lock(path);
+  // The parse is of the file as it is now where nothing has replaced or changed it since: the held
+  // changes are already applied to it.
+  const bool current = lock.Identity() && SameIdentity(*f, *lock.Identity(), true);
+  IniFile merged;
+  if (!current) {
+    std::string base;
+    if (!lock.Read(base)) {
+      lock.DropMade();
+      return fail(ERROR_ACCESS_DENIED);
+    }
+    Parse(merged, base);
+    for (const Change& c : f->held) Apply(merged, c);
+  }
+  std::string content = Serialize(current ? *f : merged);
+  CSaveBeside save(path.c_str());
+  if (save.IsFolder()) return fail(ERROR_ACCESS_DENIED);
   // Only through the descriptor that made the temporary file: its name is never opened again.
   FILE* out = save.OpenStream();
   int err = out ? 0 : errno;
@@ -309,17 +674,24 @@ bool Store(const std::string& path, std::shared_ptr<IniFile> f) {
     if (err) SetLastError(err == ENOENT || err == ENOTDIR ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(err));
     const DWORD error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
     save.Discard();
+    lock.DropMade();
     return fail(error);
   }
+  // Its identity in its place (a rename may stamp it).
+  struct stat placed;
+  if (stat(path.c_str(), &placed) == 0 && placed.st_dev == written.st_dev && placed.st_ino == written.st_ino)
+    written = placed;
+  if (f->pending) --g_pending;
+  if (!current) *f = std::move(merged);
   f->content = std::move(content);
-  SetIdentity(*f, written, nullptr);
+  f->path = path;
+  f->pending = false;
   f->flushError = 0;
-  if (f->pending) {
-    f->pending = false;
-    --g_pending;
-  }
+  f->held.clear();
+  SetIdentity(*f, written, nullptr);
+  Index(*f, key);
   MakeRoom();
-  g_cache[path] = f;
+  g_cache[key] = f;
   return true;
 }
 
@@ -330,11 +702,11 @@ DWORD FlushAll(bool tell = false) {
   std::vector<std::pair<std::string, std::shared_ptr<IniFile>>> held;
   for (auto& e : g_cache)
     if (e.second->pending) held.emplace_back(e);
-  for (auto& [path, f] : held) {
-    if (Store(path, f)) continue;
+  for (auto& [key, f] : held) {
+    if (Store(key, f)) continue;
     if (!first) first = GetLastError();
     if (tell)
-      fprintf(stderr, "Settings could not be written to %s (error %u).\n", path.c_str(), (unsigned)GetLastError());
+      fprintf(stderr, "Settings could not be written to %s (error %u).\n", f->path.c_str(), (unsigned)GetLastError());
   }
   return first;
 }
@@ -385,15 +757,15 @@ bool CanWrite(const std::string& path, const IniFile& f) {
 // Holds a change back instead of writing the file: a burst of writes to one file pays for one
 // write and sync. After a failed attempt each change is written at once, so that its call reports
 // whether the file took it.
-bool HoldBack(const std::string& path, std::shared_ptr<IniFile> f) {
-  if (f->flushError || g_exited) return Store(path, f);
+bool HoldBack(const std::string& key, std::shared_ptr<IniFile> f) {
+  if (f->flushError || g_exited) return Store(key, f);
   if (!f->pending) {
     f->pending = true;
     ++g_pending;
     g_pfnBeforeNamedAccess.store(&BeforeNamedAccess, std::memory_order_release);
   }
   MakeRoom();
-  g_cache[path] = f;
+  g_cache[key] = f;
   return true;
 }
 
@@ -401,6 +773,24 @@ bool HoldBack(const std::string& path, std::shared_ptr<IniFile> f) {
 // leaves the held ones as they were.
 std::shared_ptr<IniFile> Editable(std::shared_ptr<IniFile> f) {
   return f->flushError ? std::make_shared<IniFile>(*f) : f;
+}
+
+// One write: refused where the file may not be written (or, with `readFirst`, read), held back
+// where it changes something.
+bool Edit(const char* fileName, Change c, bool readFirst) {
+  std::string key, path;
+  bool readable = false;
+  auto f = Editable(Load(fileName, &key, &path, &readable));
+  struct stat st;
+  if (readFirst && !readable && stat(path.c_str(), &st) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (!Alters(*f, c)) return true;
+  if (!CanWrite(path, *f)) return false;
+  Apply(*f, c);
+  Record(*f, std::move(c));
+  return HoldBack(key, f);
 }
 
 bool HasLineBreak(const char* s) { return s && strpbrk(s, "\r\n") != nullptr; }
@@ -411,52 +801,6 @@ bool ValidKey(const char* k) {
   if (!k || HasLineBreak(k) || strchr(k, '=')) return false;
   std::string t = Trim(std::string(k));
   return !t.empty() && t[0] != '[' && t[0] != ';';
-}
-
-// Makes sure the last line ends, so a line can follow it.
-void EndLastLine(IniFile& f) {
-  if (!f.lines.empty() && !f.lines.back().raw.empty() && f.lines.back().raw.back() != '\n') f.lines.back().raw += "\r\n";
-}
-
-Line MakeLine(const std::string& text) {
-  Line l;
-  l.raw = text + "\r\n";
-  Classify(l);
-  return l;
-}
-
-// The index after the last line of the block that starts at `header`.
-size_t BlockEnd(const IniFile& f, size_t header) {
-  size_t i = header + 1;
-  while (i < f.lines.size() && f.lines[i].kind != Line::Section) ++i;
-  return i;
-}
-
-// Where a new key of the section goes: after the last key of its first block (or after its header).
-size_t InsertPoint(const IniFile& f, const Section& s) {
-  size_t header = s.headers.front();
-  size_t end = BlockEnd(f, header);
-  size_t at = header + 1;
-  for (size_t i = header + 1; i < end; ++i)
-    if (f.lines[i].kind == Line::Key) at = i + 1;
-  return at;
-}
-
-void EnsureLineEnds(IniFile& f, size_t before) {
-  if (before > 0 && before == f.lines.size()) EndLastLine(f);
-  else if (before > 0 && !f.lines[before - 1].raw.empty() && f.lines[before - 1].raw.back() != '\n')
-    f.lines[before - 1].raw += "\r\n";
-}
-
-void RemoveSectionLines(IniFile& f, const std::function<bool(const std::string&)>& match) {
-  std::vector<Line> kept;
-  kept.reserve(f.lines.size());
-  bool dropping = false;
-  for (Line& l : f.lines) {
-    if (l.kind == Line::Section) dropping = match(l.name);
-    if (!dropping) kept.push_back(std::move(l));
-  }
-  f.lines = std::move(kept);
 }
 
 // Copies a NUL-separated list into a caller's buffer with Win32's truncation.
@@ -491,65 +835,10 @@ DWORD CopyValue(const std::string& v, LPSTR buf, DWORD size) {
   return (DWORD)n;
 }
 
-// Edits change the cached parse in place (all under the lock); a failed write drops it from the
-// cache, so the next call reads the file again.
-
 BOOL WriteValue(const char* section, const char* key, const char* value, const char* fileName) {
-  std::string path;
-  bool readable = false;
-  auto f = Editable(Load(fileName, &path, &readable));
-  struct stat st;
-  if (!readable && stat(path.c_str(), &st) == 0) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  const Section* s = f->Find(section);
-  if (!key) {
-    if (!s) return TRUE;
-    if (!CanWrite(path, *f)) return FALSE;
-    std::string folded = Fold(Trim(std::string(section)));
-    RemoveSectionLines(*f, [&](const std::string& n) { return Fold(n) == folded; });
-  } else if (!value) {
-    std::string folded = Fold(Trim(std::string(key)));
-    if (!s || !s->keys.count(folded)) return TRUE;
-    if (!CanWrite(path, *f)) return FALSE;
-    std::vector<Line> kept;
-    kept.reserve(f->lines.size());
-    bool inSection = false;
-    std::string fs = Fold(Trim(std::string(section)));
-    for (Line& l : f->lines) {
-      if (l.kind == Line::Section) inSection = Fold(l.name) == fs;
-      if (inSection && l.kind == Line::Key && Fold(l.name) == folded) continue;
-      kept.push_back(std::move(l));
-    }
-    f->lines = std::move(kept);
-  } else {
-    std::string k = Trim(std::string(key));
-    auto it = s ? s->keys.find(Fold(k)) : decltype(s->keys)::const_iterator();
-    if (s && it != s->keys.end()) {
-      Line& l = f->lines[it->second];
-      size_t bodyEnd = l.raw.size();
-      while (bodyEnd > 0 && (l.raw[bodyEnd - 1] == '\n' || l.raw[bodyEnd - 1] == '\r')) --bodyEnd;
-      std::string ending = l.raw.substr(bodyEnd);
-      std::string text = l.name + "=" + value;
-      if (l.value == Trim(std::string(value)) && l.raw.compare(0, bodyEnd, text) == 0) return TRUE;
-      if (!CanWrite(path, *f)) return FALSE;
-      l.raw = text + ending;
-      Classify(l);
-    } else if (!CanWrite(path, *f)) {
-      return FALSE;
-    } else if (s) {
-      size_t at = InsertPoint(*f, *s);
-      EnsureLineEnds(*f, at);
-      f->lines.insert(f->lines.begin() + (ptrdiff_t)at, MakeLine(k + "=" + value));
-    } else {
-      EndLastLine(*f);
-      f->lines.push_back(MakeLine("[" + Trim(std::string(section)) + "]"));
-      f->lines.push_back(MakeLine(k + "=" + value));
-    }
-  }
-  BuildIndex(*f);
-  return HoldBack(path, f) ? TRUE : FALSE;
+  Change c{!key ? Change::DeleteSection : !value ? Change::DeleteKey : Change::SetKey, section, key ? key : "",
+           value ? value : "", {}};
+  return Edit(fileName, std::move(c), true) ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -609,10 +898,10 @@ BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR 
     if (fileName) {
       struct stat st;
       bool exists;
-      const std::string path = IniPath(fileName, st, exists);
-      auto it = g_cache.find(path);
-      if (it == g_cache.end() || !it->second->pending) Forget(path);
-      else if (!Store(path, it->second)) error = GetLastError();
+      const std::string cacheKey = CacheKey(IniPath(fileName, st, exists));
+      auto it = g_cache.find(cacheKey);
+      if (it == g_cache.end() || !it->second->pending) Forget(cacheKey);
+      else if (!Store(cacheKey, it->second)) error = GetLastError();
     } else {
       std::vector<std::string> read;
       for (auto& e : g_cache)
@@ -666,51 +955,7 @@ BOOL WritePrivateProfileSection(LPCSTR section, LPCSTR entries, LPCSTR fileName)
   }
   Locked lock;
   if (!entries) return WriteValue(section, nullptr, nullptr, fileName);
-  std::string path;
-  bool readable = false;
-  auto f = Editable(Load(fileName, &path, &readable));
-  struct stat st;
-  if (!readable && stat(path.c_str(), &st) == 0) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  if (!CanWrite(path, *f)) return FALSE;
-  std::vector<Line> fresh;
-  for (const std::string& item : items) fresh.push_back(MakeLine(item));
-  const Section* s = f->Find(section);
-  if (!s) {
-    EndLastLine(*f);
-    f->lines.push_back(MakeLine("[" + Trim(std::string(section)) + "]"));
-    for (Line& l : fresh) f->lines.push_back(std::move(l));
-  } else {
-    // Keep the first header and the blank lines that end its block; drop every other line of the
-    // section, then put the new entries under the header.
-    std::string folded = Fold(Trim(std::string(section)));
-    size_t first = s->headers.front();
-    std::vector<Line> kept;
-    bool inSection = false;
-    for (size_t i = 0; i < f->lines.size(); ++i) {
-      Line& l = f->lines[i];
-      if (l.kind == Line::Section) inSection = Fold(l.name) == folded;
-      if (!inSection) {
-        kept.push_back(std::move(l));
-        continue;
-      }
-      if (i != first) continue;
-      EnsureLineEnds(*f, i + 1);
-      kept.push_back(std::move(l));
-      for (Line& n : fresh) kept.push_back(std::move(n));
-      size_t end = BlockEnd(*f, first);
-      size_t tail = end;
-      while (tail > first + 1 && Trim(f->lines[tail - 1].raw).find_first_not_of("\r\n") == std::string::npos) --tail;
-      for (size_t j = tail; j < end; ++j) kept.push_back(std::move(f->lines[j]));
-      i = end - 1;
-      inSection = false;
-    }
-    f->lines = std::move(kept);
-  }
-  BuildIndex(*f);
-  return HoldBack(path, f) ? TRUE : FALSE;
+  return Edit(fileName, Change{Change::ReplaceSection, section, "", "", std::move(items)}, true) ? TRUE : FALSE;
 }
 
 BOOL GetPrivateProfileStruct(LPCSTR section, LPCSTR key, LPVOID data, UINT size, LPCSTR fileName) {
@@ -813,21 +1058,7 @@ bool SectionExists(const char* fileName, const std::string& section) {
 bool DeleteSectionTree(const char* fileName, const std::string& section) {
   if (!fileName) return false;
   Locked lock;
-  std::string path;
-  auto f = Editable(Load(fileName, &path));
-  const std::string folded = Fold(Trim(section));
-  const std::string prefix = folded + "\\";
-  auto match = [&](const std::string& n) {
-    std::string fn = Fold(n);
-    return fn == folded || fn.compare(0, prefix.size(), prefix) == 0;
-  };
-  bool any = false;
-  for (const Section& s : f->sections) any = any || match(s.name);
-  if (!any) return true;
-  if (!CanWrite(path, *f)) return false;
-  RemoveSectionLines(*f, match);
-  BuildIndex(*f);
-  return HoldBack(path, f);
+  return Edit(fileName, Change{Change::DeleteTree, section, "", "", {}}, false);
 }
 
 OwnLookups::OwnLookups() : m_old(t_quiet) { t_quiet = true; }

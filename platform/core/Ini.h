@@ -7,10 +7,12 @@
 // keeps them and every other untouched line byte for byte. New lines end in CR LF. A relative file
 // name is taken relative to the current folder (the original system used its Windows folder).
 //
-// Parsed files are cached by path and checked against the file's size, times and identity on every
-// call, so changes made by other writers are seen at once. A file changed in the last 100 ms is read
-// again on each call, since a change within one time-stamp tick could leave size and times alike.
-// A file with writes held back (see WritePrivateProfileString) is read from the cache alone.
+// Parsed files are cached by the file itself (however its name is spelled) and checked against the
+// file's size, times and identity on every call, so changes made by other writers are seen at once.
+// A file changed in the last 100 ms is read again on each call, since a change within one time-stamp
+// tick could leave size and times alike. A file with writes held back (see WritePrivateProfileString)
+// is read again when another file takes its place (another process's flush), and shows that
+// process's keys with this one's held writes over them.
 #pragma once
 
 #include "platform/core/Types.h"
@@ -32,7 +34,8 @@ inline DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
 UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
 // key null deletes the section; value null deletes the key. The file is created when missing (its
 // folder must exist). Writes are held in this process's cache, where reads see them, and put in the
-// file together (whole, synced): when a call passes all three null (for that file, or every file when
+// file together (whole, synced; under a lock on the file, into the file as it is then, key by key, so
+// that other processes' flushed writes stay): when a call passes all three null (for that file, or every file when
 // the name is null too; FALSE as Win32 returns, the last error 0 once they are on the disk), before
 // this layer next reaches any file or folder by name, and at exit. A refusal known at once (no
 // folder, no right to write) fails the call; once putting them in the file has failed, each write

@@ -220,7 +220,7 @@ HMODULE LoadLibrary(const char* name) {
   if (!h) {
     const char* why = dlerror();
     t_loaderMessage = why ? why : "";
-    Fail(error);
+    SetLastErrorNaming(error, name);
     return nullptr;
   }
   const link_map* lm = LinkMapOf(h);

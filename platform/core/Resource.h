@@ -19,6 +19,7 @@ typedef uintptr_t ULONG_PTR;
 #define RT_STRING MAKEINTRESOURCE(6)
 #define RT_ACCELERATOR MAKEINTRESOURCE(9)
 #define RT_RCDATA MAKEINTRESOURCE(10)
+#define RT_MESSAGETABLE MAKEINTRESOURCE(11)
 #define RT_GROUP_CURSOR MAKEINTRESOURCE(12)
 #define RT_GROUP_ICON MAKEINTRESOURCE(14)
 #define RT_TOOLBAR MAKEINTRESOURCE(241)
@@ -26,6 +27,8 @@ typedef uintptr_t ULONG_PTR;
 // A module's resources as C++ data. Types and names are numbers (MAKEINTRESOURCE) or texts; texts
 // match without regard to case and "#123" means the number 123. Bitmaps, icons and cursors hold the
 // bytes of PNG files; dialogs, menus, toolbars and accelerators hold the window layer's structures.
+// A message table (RT_MESSAGETABLE, named 1, as FormatMessage's FORMAT_MESSAGE_FROM_HMODULE reads it)
+// holds RESOURCE_STRING entries: a message number and its text.
 struct RESOURCE_STRING {
   UINT id;
   const char* text;

@@ -153,6 +153,17 @@ bool WriteEntry(zip_t* za, zip_uint64_t index, int fd) {
   return ok;
 }
 
+// The permissions a Unix entry was packed with (never a set-id bit; readable by its owner, who
+// must read it back), -1 for an entry that has none: the system's default, or an old file's.
+int StoredMode(zip_t* za, zip_uint64_t index) {
+  zip_uint8_t system = 0;
+  zip_uint32_t attributes = 0;
+  if (zip_file_get_external_attributes(za, index, 0, &system, &attributes) != 0 || system != ZIP_OPSYS_UNIX) return -1;
+  const mode_t mode = (mode_t)(attributes >> 16);
+  if (mode == 0 || ((mode & S_IFMT) != 0 && !S_ISREG(mode))) return -1;
+  return (int)((mode & 0777) | S_IRUSR);
+}
+
 // An entry left out: one of its parts, file or folder, matches an exclusion. What is below an
 // excluded folder goes with it.
 bool Excluded(const std::string& rel, int count, char** patterns) {
@@ -258,14 +269,17 @@ int Wiz_SingleEntryUnzip(int, char**, int xfnc, char** xfnv, DCL* dcl, USERFUNCT
     // A file that replaces another is written beside it and takes its place once complete and
     // synced; a new one is made under its own name, which nothing else may have meanwhile.
     const std::string temp = exists ? NewSaveTempName(name) : name;
-    const int fd = openat(parent, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // The entry's own permissions as far as the umask allows (made so, the umask applies), else
+    // the old file's.
+    const int stored = StoredMode(za, (zip_uint64_t)i);
+    const int fd = openat(parent, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          stored >= 0 ? (mode_t)stored : (mode_t)0666);
     if (fd < 0) {
       SetLastErrorFromErrno(errno);
       ok = false;
       break;
     }
-    // The new file keeps the old one's permissions.
-    if (exists) fchmod(fd, st.st_mode & 07777);
+    if (exists && stored < 0) fchmod(fd, st.st_mode & 07777);
     ok = WriteEntry(za, (zip_uint64_t)i, fd);
     if (ok && exists && renameat(parent, temp.c_str(), parent, name.c_str()) != 0) {
       SetLastErrorFromErrno(errno);

@@ -156,6 +156,13 @@ struct FileBelow {
   }
 };
 
+// The entry keeps the file's own permissions (as the file was opened to be packed), as every unzip
+// reads them; set-user and set-group bits stay behind.
+void SetUnixMode(zip_t* za, zip_int64_t at, mode_t mode) {
+  const zip_uint32_t kept = (zip_uint32_t)((mode & S_IFMT) | (mode & 0777));
+  zip_file_set_external_attributes(za, (zip_uint64_t)at, 0, ZIP_OPSYS_UNIX, (kept << 16) | (S_ISDIR(mode) ? 0x10u : 0u));
+}
+
 }  // namespace
 
 extern "C" {
@@ -215,6 +222,7 @@ int ZpArchive(ZCL c) {
       at = zip_dir_add(za, name.c_str(), ZIP_FL_ENC_UTF_8);
       if (at < 0 && zip_error_code_zip(zip_get_error(za)) == ZIP_ER_INVAL) at = zip_dir_add(za, name.c_str(), ZIP_FL_ENC_CP437);
       if (at < 0) return fail(ERROR_INVALID_NAME, 3);
+      SetUnixMode(za, at, st.st_mode);
       ++added;
       continue;
     }
@@ -235,6 +243,7 @@ int ZpArchive(ZCL c) {
       return fail(ERROR_INVALID_NAME, 3);
     }
     zip_set_file_compression(za, (zip_uint64_t)at, ZIP_CM_DEFLATE, (zip_uint32_t)level);
+    SetUnixMode(za, at, st.st_mode);
     ++added;
   }
   // An archive without entries is the end record alone, which unpacks to nothing.

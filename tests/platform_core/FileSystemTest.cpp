@@ -1,5 +1,6 @@
 // Win32 file functions over POSIX: results, error numbers and texts, and folder enumeration.
 #include "platform/core/FileSystem.h"
+#include "platform/core/Resource.h"
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
@@ -79,6 +80,21 @@ TEST(FileSystem, ACopyOverAFileIsOnTheDiskBeforeItsRenameAndTheFolderAfter) {
   ASSERT_TRUE(copied);
   EXPECT_EQ(ReadFileText(dir / "dst.bin"), "new");
   EXPECT_EQ(s_synced, (std::vector<std::string>{"dst.bin.~dvx-", dir.filename().string().substr(0, 13)}));
+}
+
+TEST(FileSystem, ACopyWhoseSyncFailsFailsWithTheSyncError) {
+  const fs::path dir = fs::canonical(ScratchDir("fs-copy-sync-fault"));
+  WriteText(dir / "src.bin", "new");
+  static std::string s_failing;
+  g_pfnSyncFault = [](const char* path) { return s_failing == path ? ENOSPC : 0; };
+  for (const fs::path& failing : {dir / "dst.bin.~dvx-000000", dir}) {
+    WriteText(dir / "dst.bin", "old");
+    s_failing = failing.string();
+    SetLastError(0);
+    EXPECT_FALSE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "dst.bin").c_str(), FALSE)) << failing;
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL) << failing;
+  }
+  g_pfnSyncFault = nullptr;
 }
 
 TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
@@ -329,6 +345,22 @@ TEST(FileSystem, SystemMessageTexts) {
   EXPECT_STREQ(buf, "two then one\r\n100%");
 }
 
+TEST(FileSystem, TheProgramsOwnNumbersTakeTheTextsOfItsMessageTable) {
+  static const RESOURCE_STRING kMessages[] = {{0x20000077, "Axis not referenced.\r\n"}, {5, "Not the system's.\r\n"}};
+  static const RESOURCE_ENTRY kEntries[] = {{RT_MESSAGETABLE, MAKEINTRESOURCE(1), kMessages, sizeof kMessages}};
+  static const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, 1};
+  ASSERT_TRUE(AfxRegisterResourceTable(&kTable));
+  char buf[64];
+  const DWORD n = FormatMessage(FORMAT_MESSAGE_FROM_HMODULE, nullptr, 0x20000077, 0, buf, sizeof buf, nullptr);
+  const std::string own(buf, n), system = ErrorTextOf(5).GetString(), known = ErrorTextOf(0x20000077).GetString(),
+                    unknown = ErrorTextOf(0x20000078).GetString();
+  AfxUnregisterResourceTable(&kTable);
+  EXPECT_EQ(own, "Axis not referenced.\r\n");
+  EXPECT_EQ(system, "Access is denied.\r\n");  // the system's text first
+  EXPECT_EQ(known, "Axis not referenced.\r\n");
+  EXPECT_EQ(unknown, "Error code 0x20000078");
+}
+
 TEST(FileSystem, UserMachineAndIds) {
   char buf[UNLEN + 1];
   DWORD size = sizeof buf;
@@ -533,6 +565,40 @@ TEST(FileSystem, LeftoversOfKilledSavesGoButALiveSaveKeepsItsFile) {
   EXPECT_TRUE(fs::exists(next.GetTempName().GetString()));
   ASSERT_TRUE(live.Commit());
   EXPECT_EQ(ReadFileText(target), "being written");
+}
+
+TEST(FileSystem, ASaveKilledUnderADrawnNameLeavesNothingAfterTheNextSave) {
+  const fs::path dir = ScratchDir("fs-save-drawn-killed");
+  const std::string target = (dir / "doc.bin").string();
+  WriteText(target, "old");
+  static int s_listed;
+  s_listed = 0;
+  g_pfnFolderListed = [](const char*) { ++s_listed; };
+  auto save = [&](const char* text) {
+    CSaveBeside s(target.c_str());
+    WriteText(s.GetTempName().GetString(), text);
+    return s.Commit();
+  };
+  {
+    CSaveBeside first(target.c_str());
+    dravonix::test::ChildProcess killed([&] {
+      CSaveBeside drawn(target.c_str());
+      WriteText(drawn.GetTempName().GetString(), "killed");
+      raise(SIGKILL);
+      return std::string();
+    });
+    EXPECT_EQ(killed.Wait(), "child failed: signal 9 ");
+    WriteText(first.GetTempName().GetString(), "first");
+    EXPECT_TRUE(first.Commit());
+  }
+  EXPECT_TRUE(save("next"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  // Saves that find nothing killed list nothing.
+  s_listed = 0;
+  EXPECT_TRUE(save("last"));
+  EXPECT_EQ(s_listed, 0);
+  g_pfnFolderListed = nullptr;
+  EXPECT_EQ(ReadFileText(target), "last");
 }
 
 TEST(FileSystem, SaveBesideKeepsTheTempNameWithinTheNameLimit) {

@@ -10,8 +10,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <csignal>
 #include <functional>
+#include <set>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -305,6 +308,192 @@ TEST(Ini, ChangesByOtherWritersAreSeen) {
   EXPECT_FALSE(WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str()));
   EXPECT_FALSE(WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ(Get("S", "k", "", file), "3");
+}
+
+namespace {
+
+// Writes `count` keys "<prefix><i>" into section S, flushing after every `every` of them; with
+// `killAt` the process kills itself after that many writes, flushed or not.
+std::string WriteKeys(const std::string& file, const std::string& prefix, int count, int every, int killAt = -1) {
+  std::string failed;
+  for (int i = 0; i < count; ++i) {
+    if (i == killAt) raise(SIGKILL);
+    const std::string key = prefix + std::to_string(i);
+    if (!WritePrivateProfileString("S", key.c_str(), key.c_str(), file.c_str())) failed += key + " ";
+    if ((i + 1) % every == 0) WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+  }
+  WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+  return failed;
+}
+
+// The keys of section S as the file holds them, read past the layer; "bad line" for a line that
+// is neither the header nor a key this test writes.
+std::set<std::string> KeysOnDisk(const std::string& file) {
+  std::set<std::string> keys;
+  std::istringstream in(OnDisk(file));
+  for (std::string line; std::getline(in, line);) {
+    if (line == "[S]\r") continue;
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos || line != line.substr(0, eq) + "=" + line.substr(0, eq) + "\r") keys.insert("bad line");
+    else keys.insert(line.substr(0, eq));
+  }
+  return keys;
+}
+
+std::set<std::string> Keys(const std::string& prefix, int from, int to) {
+  std::set<std::string> keys;
+  for (int i = from; i < to; ++i) keys.insert(prefix + std::to_string(i));
+  return keys;
+}
+
+}  // namespace
+
+TEST(Ini, TwoProcessesFlushingOneFileKeepEachOthersKeys) {
+  const std::string file = fs::canonical(ScratchDir("ini-two")).string() + "/two.ini";
+  fs::remove(file);
+  WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr);  // the children start with nothing held
+  {
+    dravonix::test::ChildProcess a([&] { return WriteKeys(file, "a", 300, 10); });
+    dravonix::test::ChildProcess b([&] { return WriteKeys(file, "b", 300, 10); });
+    EXPECT_EQ(a.Wait(), "");
+    EXPECT_EQ(b.Wait(), "");
+  }
+  std::set<std::string> all = Keys("a", 0, 300), b = Keys("b", 0, 300);
+  all.insert(b.begin(), b.end());
+  EXPECT_EQ(KeysOnDisk(file), all);
+
+  // A process killed between its writes and their flush loses those alone, beside a live one.
+  fs::remove(file);
+  {
+    dravonix::test::ChildProcess killed([&] { return WriteKeys(file, "k", 300, 10, 125); });
+    dravonix::test::ChildProcess live([&] { return WriteKeys(file, "b", 300, 10); });
+    EXPECT_EQ(killed.Wait(), "child failed: signal 9 ");
+    EXPECT_EQ(live.Wait(), "");
+  }
+  all = Keys("k", 0, 120);
+  all.insert(b.begin(), b.end());
+  EXPECT_EQ(KeysOnDisk(file), all);
+}
+
+TEST(Ini, HeldWritesAreReadBesideAnotherProcesssFlushedOnes) {
+  const std::string file = fs::canonical(ScratchDir("ini-held-other")).string() + "/h.ini";
+  WriteText(file, "[S]\r\nold=1\r\ngone=1\r\n");
+  // The other process starts before this one holds anything, and writes once it does.
+  WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr);
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  dravonix::test::ChildProcess other([&] {
+    char byte;
+    if (read(go[0], &byte, 1) != 1) return std::string("no start");
+    WritePrivateProfileString("S", "theirs", "2", file.c_str());
+    WritePrivateProfileString("S", "old", "3", file.c_str());
+    WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+    return std::string();
+  });
+  ASSERT_TRUE(WritePrivateProfileString("S", "mine", "1", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileString("S", "gone", nullptr, file.c_str()));
+  ASSERT_EQ(write(go[1], "x", 1), 1);
+  EXPECT_EQ(other.Wait(), "");
+  close(go[0]);
+  close(go[1]);
+  EXPECT_EQ(Get("S", "theirs", "", file) + Get("S", "old", "", file) + Get("S", "mine", "", file) +
+                Get("S", "gone", "-", file),
+            "231-");
+  WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+  EXPECT_EQ(OnDisk(file), "[S]\r\nold=3\r\ntheirs=2\r\nmine=1\r\n");
+}
+
+TEST(Ini, OneFileSpelledFourWaysIsOneFile) {
+  const fs::path dir = fs::canonical(ScratchDir("ini-spellings"));
+  fs::create_directories(dir / "sub");
+  fs::remove(dir / "f.ini");
+  const fs::path saved = fs::current_path();
+  fs::current_path(dir);
+  const char* names[] = {"f.ini", "./f.ini", ".\\f.ini", "sub/../f.ini"};
+  const char* keys[] = {"a", "b", "c", "d"};
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(WritePrivateProfileString("S", keys[i], "1", names[i])) << names[i];
+  std::string seen;
+  for (const char* name : names) seen += Get("S", nullptr, "", name, 64) + "|";
+  EXPECT_EQ(seen, BYTES("a\0b\0c\0d\0|a\0b\0c\0d\0|a\0b\0c\0d\0|a\0b\0c\0d\0|"));
+  WritePrivateProfileString(nullptr, nullptr, nullptr, names[3]);
+  EXPECT_EQ(GetLastError(), 0u);
+  fs::current_path(saved);
+  EXPECT_EQ(OnDisk((dir / "f.ini").string()), "[S]\r\na=1\r\nb=1\r\nc=1\r\nd=1\r\n");
+}
+
+// Held writes, flushes and other processes' flushes (a new file renamed in) in random order, against
+// a model: every read shows the other's file with this process's held changes over it, and every
+// flush leaves exactly that on the disk.
+TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
+  using Model = std::map<std::string, std::map<std::string, std::string>>;
+  const fs::path dir = fs::canonical(ScratchDir("ini-model"));
+  fs::create_directories(dir / "sub");
+  const std::string file = (dir / "m.ini").string();
+  const std::string names[] = {file, (dir / "sub/../m.ini").string(), (dir / "./m.ini").string()};
+  auto parse = [](const std::string& text) {
+    Model m;
+    std::istringstream in(text);
+    std::string section;
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty() && line[0] == '[') section = line.substr(1, line.size() - 2), m[section];
+      else if (line.find('=') != std::string::npos) m[section][line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
+    }
+    return m;
+  };
+  struct Op {
+    int kind;  // 0 set, 1 delete key, 2 delete section
+    std::string section, key, value;
+  };
+  auto apply = [](Model m, const std::vector<Op>& ops) {
+    for (const Op& op : ops) {
+      if (op.kind == 0) m[op.section][op.key] = op.value;
+      else if (op.kind == 1 && m.count(op.section)) m[op.section].erase(op.key);
+      else if (op.kind == 2) m.erase(op.section);
+    }
+    return m;
+  };
+  fs::remove(file);
+  Model disk;
+  std::vector<Op> held;
+  uint32_t seed = 77;
+  auto next = [&](uint32_t n) { return seed = seed * 1103515245u + 12345u, ((seed >> 16) & 0x7FFF) % n; };
+  for (int step = 0; step < 400; ++step) {
+    const std::string section = "s" + std::to_string(next(3)), key = "k" + std::to_string(next(4)),
+                      value = std::to_string(step), name = names[next(3)];
+    const uint32_t what = next(20);
+    // A write that changes nothing in what this process sees is none.
+    const Model view = apply(disk, held);
+    const auto in = view.find(section);
+    const bool has = in != view.end() && in->second.count(key);
+    if (what < 8) {
+      held.push_back({0, section, key, value});
+      ASSERT_TRUE(WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), name.c_str())) << step;
+    } else if (what < 10) {
+      if (has) held.push_back({1, section, key, ""});
+      ASSERT_TRUE(WritePrivateProfileString(section.c_str(), key.c_str(), nullptr, name.c_str())) << step;
+    } else if (what < 11) {
+      if (in != view.end()) held.push_back({2, section, "", ""});
+      ASSERT_TRUE(WritePrivateProfileString(section.c_str(), nullptr, nullptr, name.c_str())) << step;
+    } else if (what < 12) {
+      WritePrivateProfileString(nullptr, nullptr, nullptr, name.c_str());
+      disk = apply(disk, held);
+      held.clear();
+      ASSERT_EQ(parse(OnDisk(file)), disk) << step;
+    } else if (what < 15) {
+      if (next(3)) disk[section][key] = "o" + value;
+      else if (disk.count(section)) disk[section].erase(key);
+      std::string text;
+      for (auto& [s, keys] : disk) {
+        text += "[" + s + "]\r\n";
+        for (auto& [k, v] : keys) text += k + "=" + v + "\r\n";
+      }
+      WriteText(dir / "other.tmp", text);
+      fs::rename(dir / "other.tmp", file);
+    } else {
+      ASSERT_EQ(Get(section.c_str(), key.c_str(), "-", name), has ? in->second.at(key) : "-") << step;
+    }
+  }
 }
 
 TEST(Ini, FileNamesFollowThePathRules) {

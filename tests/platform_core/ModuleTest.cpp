@@ -335,6 +335,7 @@ TEST(ModuleTest, BadInputFailsCleanly) {
   std::ofstream(bogus) << "MZ not a shared object";
   EXPECT_EQ(LoadLibrary(bogus.c_str()), nullptr);
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_BAD_EXE_FORMAT);
+  EXPECT_STREQ(ErrorTextOf(GetLastError()), (bogus + " is not a valid Win32 application.\r\n").c_str());
   EXPECT_NE(AfxGetModuleLoadMessage().find("bogus.dll"), std::string::npos) << AfxGetModuleLoadMessage();
 
   HMODULE h = LoadLibrary(PluginDll().c_str());

@@ -21,6 +21,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -412,5 +413,78 @@ TEST_F(SetupArchiveTest, NamesThatAreNotUtf8TravelAsTheirBytes) {
   ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
   EXPECT_EQ(Tree(m_dir + "/tree"), Tree(m_dir + "/copy"));
   EXPECT_EQ("latin", ReadBytes(m_dir + "/copy/" + latin1));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+namespace {
+
+// "name mode" lines of the files under `dir`, sorted.
+std::string Modes(const std::string& dir) {
+  std::set<std::string> lines;
+  for (auto& e : fs::recursive_directory_iterator(dir)) {
+    struct stat st;
+    if (e.is_regular_file() && lstat(e.path().c_str(), &st) == 0) {
+      char mode[8];
+      snprintf(mode, sizeof mode, "%04o", (unsigned)(st.st_mode & 07777));
+      lines.insert(fs::relative(e.path(), dir).generic_string() + " " + mode);
+    }
+  }
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
+}
+
+// What one command prints, or "failed".
+std::string Output(const std::string& cmd) {
+  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
+  std::string out;
+  char buf[512];
+  while (p && fgets(buf, sizeof buf, p)) out += buf;
+  return p && pclose(p) == 0 ? out : "failed: " + out;
+}
+
+}  // namespace
+
+TEST_F(SetupArchiveTest, FilesKeepTheirOwnModesThroughAnArchiveAndARestore) {
+  const mode_t oldMask = umask(022);
+  const struct {
+    const char* name;
+    mode_t mode;
+  } files[] = {{"setup.cfg", 0600}, {"run.sh", 0755}, {"notes.txt", 0644}, {"sub/key.cfg", 0600},
+               {"sub/tool.sh", 06755}};
+  for (const auto& f : files) {
+    WriteBytes(m_dir + "/tree/" + f.name, f.name);
+    ASSERT_EQ(0, chmod((m_dir + "/tree/" + f.name).c_str(), f.mode));
+  }
+  const std::string zip = m_dir + "/modes.zip";
+  ASSERT_TRUE(ArchiveDirectory((m_dir + "/tree").c_str(), zip.c_str()));
+  const std::string stored = "notes.txt 0644\nrun.sh 0755\nsetup.cfg 0600\nsub/key.cfg 0600\nsub/tool.sh 0755\n";
+  EXPECT_EQ(stored, Python("import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1])\n"
+                           "print(chr(10).join(sorted(i.filename+' '+format(i.external_attr>>16&0o7777,'04o') "
+                           "for i in z.infolist() if not i.is_dir())))",
+                           zip));
+  std::string listed;
+  std::istringstream zipinfo(Output("unzip -Z '" + zip + "'"));
+  for (std::string line; std::getline(zipinfo, line);)
+    if (line.size() > 10 && line[0] == '-') listed += line.substr(0, 10) + " " + line.substr(line.rfind(' ') + 1) + "\n";
+  EXPECT_EQ("-rw-r--r-- notes.txt\n-rwxr-xr-x run.sh\n-rw------- setup.cfg\n-rw------- sub/key.cfg\n"
+            "-rwxr-xr-x sub/tool.sh\n",
+            listed);
+
+  // Into a new folder, and over files of other modes: the stored ones, never more than the umask allows.
+  ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
+  EXPECT_EQ(stored, Modes(m_dir + "/copy"));
+  for (const char* content : {"", "edited"}) {
+    for (const auto& f : files) {
+      if (*content) WriteBytes(m_dir + "/copy/" + f.name, content);
+      ASSERT_EQ(0, chmod((m_dir + "/copy/" + f.name).c_str(), 0640));
+    }
+    ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
+    EXPECT_EQ(stored, Modes(m_dir + "/copy")) << content;
+  }
+  umask(077);
+  ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/private").c_str()));
+  EXPECT_EQ("notes.txt 0600\nrun.sh 0700\nsetup.cfg 0600\nsub/key.cfg 0600\nsub/tool.sh 0700\n", Modes(m_dir + "/private"));
+  umask(oldMask);
   EXPECT_TRUE(Boxes().empty());
 }
