@@ -3,6 +3,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/ResourceDib.h"
+#include "tests/support/PackedDibs.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +12,7 @@
 
 namespace {
 
-// A 2x1 bottom-up 24-bit DIB: red, then blue.
-std::vector<BYTE> TwoPixels(bool cut) {
-  std::vector<BYTE> b(sizeof(BITMAPINFOHEADER) + 8, 0);
-  BITMAPINFOHEADER h{};
-  h.biSize = sizeof h;
-  h.biWidth = 2;
-  h.biHeight = 1;
-  h.biPlanes = 1;
-  h.biBitCount = 24;
-  std::memcpy(b.data(), &h, sizeof h);
-  const BYTE px[6] = {0, 0, 255, 255, 0, 0};
-  std::memcpy(b.data() + sizeof h, px, 6);
-  if (cut) b.resize(sizeof h + 3);
-  return b;
-}
-
-const std::vector<BYTE> g_good = TwoPixels(false), g_cut = TwoPixels(true);
+const std::vector<BYTE> g_good = dravonix::test::TwoPixelDib(), g_cut = dravonix::test::TwoPixelDib(true);
 const BYTE g_junk[] = "not a picture at all";
 const RESOURCE_ENTRY kEntries[] = {
     {RT_BITMAP, "DIB_GOOD", g_good.data(), (DWORD)g_good.size()},

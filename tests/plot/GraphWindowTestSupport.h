@@ -30,6 +30,26 @@ inline std::vector<double> Sine(int n, double periods, double amplitude = 1.0) {
   return v;
 }
 
+// A white memory device context of the given size.
+struct Canvas {
+  CDC dc;
+  CBitmap bm;
+  Canvas(int w, int h) {
+    CDC screen;
+    screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
+    dc.CreateCompatibleDC(&screen);
+    bm.CreateCompatibleBitmap(&screen, w, h);
+    dc.SelectObject(&bm);
+    dc.FillSolidRect(0, 0, w, h, RGB(255, 255, 255));
+  }
+  int Lit(int x0, int y0, int x1, int y1, COLORREF c) {
+    int n = 0;
+    for (int y = y0; y <= y1; ++y)
+      for (int x = x0; x <= x1; ++x) n += dc.GetPixel(x, y) == c;
+    return n;
+  }
+};
+
 // A plot over its own curve list.
 struct Plot {
   CCurveArray list;

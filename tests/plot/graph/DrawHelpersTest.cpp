@@ -3,6 +3,8 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageQueue.h"
 #include "plot/graph/DrawHelpers.h"
+#include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/support/PackedDibs.h"
 
 #include <gtest/gtest.h>
 
@@ -54,13 +56,8 @@ TEST(DrawHelpers, GetTabFieldCopiesOneFieldUpToTheLimit) {
 }
 
 TEST(DrawHelpers, Draw3dFrameLinesFollowTheFlags) {
-  CDC screen;
-  screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
-  CDC dc;
-  dc.CreateCompatibleDC(&screen);
-  CBitmap bm;
-  bm.CreateCompatibleBitmap(&screen, 40, 40);
-  dc.SelectObject(&bm);
+  graphtest::Canvas canvas(40, 40);
+  CDC& dc = canvas.dc;
   const RECT r{0, 0, 20, 10};
   auto lines = [&](int width, int flags) {
     CRecordingDC rec(dc);
@@ -99,25 +96,10 @@ TEST(DrawHelpers, ResourcesAndPackedBitmaps) {
   EXPECT_EQ(nullptr, LoadCursorResource(12345));
   EXPECT_EQ(nullptr, LoadBitmapResource("NO_SUCH_BITMAP", nullptr));
 
-  // A 2x1 24-bit packed bitmap, red then blue, stretched over 20x10 keeping its aspect.
-  std::vector<BYTE> dib(sizeof(BITMAPINFOHEADER) + 8, 0);
-  BITMAPINFOHEADER h{};
-  h.biSize = sizeof h;
-  h.biWidth = 2;
-  h.biHeight = 1;
-  h.biPlanes = 1;
-  h.biBitCount = 24;
-  std::memcpy(dib.data(), &h, sizeof h);
-  const BYTE pixels[8] = {0, 0, 255, 255, 0, 0, 0, 0};  // BGR red, BGR blue, row padding
-  std::memcpy(dib.data() + sizeof h, pixels, sizeof pixels);
-  CDC screen;
-  screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
-  CDC dc;
-  dc.CreateCompatibleDC(&screen);
-  CBitmap bm;
-  bm.CreateCompatibleBitmap(&screen, 40, 40);
-  dc.SelectObject(&bm);
-  dc.FillSolidRect(0, 0, 40, 40, RGB(255, 255, 255));
+  // A 2x1 packed bitmap, red then blue, stretched over 20x10 keeping its aspect.
+  std::vector<BYTE> dib = dravonix::test::TwoPixelDib();
+  graphtest::Canvas canvas(40, 40);
+  CDC& dc = canvas.dc;
   DrawDibResource(dib.data(), &dc, RECT{0, 0, 20, 20}, TRUE);
   EXPECT_EQ(RGB(255, 0, 0), dc.GetPixel(4, 10));
   EXPECT_EQ(RGB(0, 0, 255), dc.GetPixel(15, 10));

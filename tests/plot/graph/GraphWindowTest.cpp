@@ -34,25 +34,6 @@ bool HaveTool(const char* name) { return std::system((std::string("command -v ")
 using dravonix::test::ReadFileText;
 
 // A memory context of the given size, white.
-struct Canvas {
-  CDC dc;
-  CBitmap bm;
-  Canvas(int w, int h) {
-    CDC screen;
-    screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
-    dc.CreateCompatibleDC(&screen);
-    bm.CreateCompatibleBitmap(&screen, w, h);
-    dc.SelectObject(&bm);
-    dc.FillSolidRect(0, 0, w, h, RGB(255, 255, 255));
-  }
-  int Lit(int x0, int y0, int x1, int y1, COLORREF c) {
-    int n = 0;
-    for (int y = y0; y <= y1; ++y)
-      for (int x = x0; x <= x1; ++x) n += dc.GetPixel(x, y) == c;
-    return n;
-  }
-};
-
 TEST(GraphNumbers, RoundingStepsScalesAndTexts) {
   EXPECT_EQ(3.0, QW_FRound(2.5));
   EXPECT_EQ(-3.0, QW_FRound(-2.5));
