@@ -6,6 +6,7 @@
 #include "motion/model/MC_Motion.h"
 #include "motion/model/MC_MotionElem.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Automation.h"
 #include "tests/motion/MotionTestSupport.h"
 
 #include <filesystem>
@@ -206,4 +207,16 @@ TEST_F(BuildEdgeTest, WithoutAHomingTableOnlyTheHomingBodiesAreWritten) {
             kHeader + std::string(m_motion->GetHomingProcedureName(0)) + ":\r\nH;\r\n\tRET;\r\n\r\n");
   EXPECT_EQ(File("setup_interrupts.zur"),
             kHeader + "\tFunctionTable_pointer = FunctionTable; // Set begin address of function table\r\n");
+}
+
+TEST_F(BuildEdgeTest, AWriteThatFailsShowsTheSystemErrorAndStopsTheBuild) {
+  std::filesystem::create_symlink("/dev/full", m_dir + "/main.zur");
+  Automation::Instance().ClearMessageBoxes();
+  EXPECT_EQ(Build(), 0);
+  const auto& boxes = Automation::Instance().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "There is not enough space on the disk.\r\n");
+  EXPECT_EQ(boxes[0].type & MB_ICONMASK, (UINT)MB_ICONSTOP);
+  EXPECT_FALSE(std::filesystem::exists(m_dir + "/copy_sequence.zur"));
+  EXPECT_FALSE(std::filesystem::exists(m_dir + "/motion.out"));
 }

@@ -94,3 +94,28 @@ TEST_F(MotionModelEdge, SelectionOutsideTheTableHasNoName) {
   EXPECT_EQ(m->GetSelectionName(), "CAMs");
   EXPECT_EQ(m->GetCAMSelection(), nullptr);
 }
+
+// User bodies that survive a correction take the slot's label: homing slots only on firmware
+// generation 3 and later, interrupts always.
+TEST_F(MotionModelEdge, KeptUserSlotsTakeTheirSlotLabels) {
+  const struct {
+    WORD id;
+    const char* homing;
+  } cases[] = {{0x0505, "home1"}, {0x0210, "mine"}};
+  for (const auto& c : cases) {
+    SetupPtr setup(CMC_Setup::Create(c.id));
+    ASSERT_TRUE(setup);
+    MotionPtr m(CMC_Motion::Create(setup.get()));
+    ASSERT_TRUE(m);
+    m->GetHomingProcedure(0)->m_strName = "mine";
+    m->EnableHomingProcedure(0, TRUE);
+    m->GetInterrupt(1)->m_strName = "handler";
+    m->SetUserInterrupt(1, TRUE);
+    MotionPtr copy(m->CreateCopy(setup.get()));
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->GetHomingProcedureName(0), c.homing) << c.id;
+    EXPECT_TRUE(copy->IsHomingProcedureEnable(0)) << c.id;
+    EXPECT_EQ(copy->GetInterruptName(1), "int1") << c.id;
+    EXPECT_TRUE(copy->IsUserInterrupt(1)) << c.id;
+  }
+}
