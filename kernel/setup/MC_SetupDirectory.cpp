@@ -375,12 +375,12 @@ int CMC_Setup::SaveToDirectory(const char* dir) {
     if (g_bShowErrors) ShowLastError(MB_ICONSTOP);
     return 0;
   }
-  CString d = CString(dir) + "\\";
+  CString d = FolderFilePrefix(dir);
   return WriteToDirectory(d);
 }
 
 int CMC_Setup::ExportForVKS_Lib(const char* dir, CMC_CoffFormat* coff) {
-  CString d = CString(dir ? dir : "") + "\\";
+  const CString d = FolderFilePrefix(dir);
   CConfigFileWriter setupCfg(ShownFileName(d + "setup.cfg"));
   if (!WriteSetupCfg(setupCfg, 1) || !setupCfg.Commit()) return 0;
   // Written as the other files are, so that a failure leaves its cause for the caller.

@@ -106,6 +106,8 @@ CString ResolveConfigFileName(const char* name) {
   return dir + (name ? name : "");
 }
 
+CString FolderFilePrefix(const char* dir) { return dir && *dir ? CString(dir) + "\\" : CString(); }
+
 CString ShownFileName(const char* name) {
   CString resolved = ResolveConfigFileName(name);
   std::string p = NativePath(resolved.IsEmpty() ? name : resolved.GetString());
