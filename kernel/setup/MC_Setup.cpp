@@ -59,7 +59,7 @@ CMC_Setup* CMC_Setup::Create(WORD configurationId) {
 CMC_Setup* CMC_Setup::CreateFromDirectory(const char* dir) {
   CMC_Setup* s = NewSetup();
   if (!s) return nullptr;
-  CString d = CString(dir ? dir : "") + "\\";
+  CString d = FolderFilePrefix(dir);
   if (!s->ReadFromDirectory(d)) {
     Destroy(s);
     return nullptr;

@@ -13,6 +13,8 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/Path.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -69,7 +71,8 @@ void CMC_Setup::GetEnabledHomeProcIDs(CUIntArray& ids) const {
     CString item = k < 0 ? text : text.Left(k);
     text = k < 0 ? CString() : text.Mid(k);
     text.TrimLeft(seps);
-    int id = atoi(item);
+    // A number beyond int stands as the largest, never cut to a small id.
+    const long long id = std::clamp(strtoll(item, nullptr, 10), (long long)INT_MIN, (long long)INT_MAX);
     if (id < 1) break;
     ids.Add((UINT)id);
   }
@@ -375,12 +378,12 @@ int CMC_Setup::SaveToDirectory(const char* dir) {
     if (g_bShowErrors) ShowLastError(MB_ICONSTOP);
     return 0;
   }
-  CString d = CString(dir) + "\\";
+  CString d = FolderFilePrefix(dir);
   return WriteToDirectory(d);
 }
 
 int CMC_Setup::ExportForVKS_Lib(const char* dir, CMC_CoffFormat* coff) {
-  CString d = CString(dir ? dir : "") + "\\";
+  const CString d = FolderFilePrefix(dir);
   CConfigFileWriter setupCfg(ShownFileName(d + "setup.cfg"));
   if (!WriteSetupCfg(setupCfg, 1) || !setupCfg.Commit()) return 0;
   // Written as the other files are, so that a failure leaves its cause for the caller.

@@ -35,7 +35,11 @@ CString WithoutTrailingSeparator(CString path) {
   return path;
 }
 
-CString Marker(const CString& dir) { return WithoutTrailingSeparator(dir) + kCustomDataMarker; }
+// An empty project folder is the current folder, as for archives, never the root.
+CString Marker(const CString& dir) {
+  const CString folder = WithoutTrailingSeparator(dir);
+  return folder.IsEmpty() ? CString(kCustomDataMarker + 1) : folder + kCustomDataMarker;
+}
 
 void ShowFailure() {
   if (g_bShowErrors) ShowLastError(MB_ICONEXCLAMATION);

@@ -106,6 +106,8 @@ CString ResolveConfigFileName(const char* name) {
   return dir + (name ? name : "");
 }
 
+CString FolderFilePrefix(const char* dir) { return dir && *dir ? CString(dir) + "\\" : CString(); }
+
 CString ShownFileName(const char* name) {
   CString resolved = ResolveConfigFileName(name);
   std::string p = NativePath(resolved.IsEmpty() ? name : resolved.GetString());
@@ -252,8 +254,9 @@ namespace {
 // Blanks and tabs are trimmed from configuration lines; CRs are dropped wherever they stand.
 bool IsTrimmedOrCR(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// The next physical line in the thread's buffer, without its LF; false at the end of the file.
-bool ReadRawLine(FILE* file, const char*& text, size_t& length) {
+// The next physical line in the thread's buffer, without its LF (`lf` tells whether it had one);
+// false at the end of the file.
+bool ReadRawLine(FILE* file, const char*& text, size_t& length, bool* lf = nullptr) {
   // One buffer per thread, grown by getline and kept from line to line.
   thread_local struct Buffer {
     char* p = nullptr;
@@ -263,7 +266,9 @@ bool ReadRawLine(FILE* file, const char*& text, size_t& length) {
   ssize_t n = getline(&buffer.p, &buffer.size, file);
   if (n <= 0) return false;
   length = (size_t)n;
-  if (buffer.p[length - 1] == '\n') --length;
+  const bool ended = buffer.p[length - 1] == '\n';
+  if (ended) --length;
+  if (lf) *lf = ended;
   text = buffer.p;
   return true;
 }
@@ -297,10 +302,12 @@ int ReadLine(FILE*& file, CString& line, int& lineNumber) {
   line.Empty();
   const char* text;
   size_t length;
-  if (!file || !ReadRawLine(file, text, length)) return 0;
-  ++lineNumber;
-  // CRs are dropped wherever they stand; a last line of nothing but CRs still counts as a line.
+  bool lf = false;
+  if (!file || !ReadRawLine(file, text, length, &lf)) return 0;
+  // CRs are dropped wherever they stand, so a last line of nothing but CRs holds no text: the end.
   AssignWithoutCR(text, length, line.str());
+  if (!lf && line.IsEmpty()) return 0;
+  ++lineNumber;
   return 1;
 }
 

@@ -38,6 +38,10 @@ CString ReplaceExtensionWithChm(const CString& path);
 
 // Absolute names (leading backslash or drive letter) are used as given, others go under the kernel folder.
 CString ResolveConfigFileName(const char* name);
+// `dir` + "\\", the front of the names of the files in the folder `dir`. An empty or null folder gives
+// "", so that its files are taken under the kernel folder, where a lone backslash would put them at
+// the root of the file system.
+CString FolderFilePrefix(const char* dir);
 FILE* OpenConfigFile(const char* name, int write);
 // Opens a plain file for reading ("rb"), by its name as the file system knows it; a folder, pipe or
 // device (whose reading would wait for a writer or never end) is refused. Null with errno set.

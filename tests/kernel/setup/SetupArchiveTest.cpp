@@ -262,6 +262,25 @@ TEST_F(SetupArchiveTest, CustomDataTravelsUnderTheMarkerAndComesBack) {
   for (const char* dir : {"Firmware/F1234", "Configurations/1A"}) fs::remove_all(Kernel(dir));
 }
 
+TEST_F(SetupArchiveTest, CustomDataOfAnEmptyProjectNameIsInTheCurrentFolder) {
+  WriteBytes(Kernel("Firmware/F1234/f.bin"), "f");
+  const std::string cwd = fs::current_path().string(), here = m_dir + "/here";
+  fs::create_directories(here);
+  ASSERT_EQ(0, chdir(here.c_str()));
+  CStringArray firmware, procedures;
+  firmware.Add("F1234");
+  CWordArray configurations;
+  EXPECT_TRUE(ArchiveCustomData(firmware, configurations, procedures, CString()));
+  EXPECT_EQ("f", ReadBytes(here + "/~_#CUSTOM_DATA#_~/Firmware/F1234/f.bin"));
+  fs::remove_all(Kernel("Firmware/F1234"));
+  EXPECT_TRUE(RestoreCustomData(CString()));
+  EXPECT_EQ("f", ReadBytes(Kernel("Firmware/F1234/f.bin")));
+  RemoveCustomData(CString());
+  EXPECT_FALSE(fs::exists(here + "/~_#CUSTOM_DATA#_~"));
+  ASSERT_EQ(0, chdir(cwd.c_str()));
+  fs::remove_all(Kernel("Firmware/F1234"));
+}
+
 TEST_F(SetupArchiveTest, CustomDataThatCannotBeRestoredKeepsTheKernelsOldFolder) {
   WriteBytes(Kernel("Firmware/F1234/f.bin"), "old");
   WriteBytes(Kernel("Firmware/F1234/only-old.bin"), "old too");

@@ -96,6 +96,30 @@ TEST_F(SetupTest, RegisterDescriptionsBeyondBit31AreSkipped) {
   EXPECT_EQ(s->GetHomingProceduresCount(), 0);  // a generation-3 firmware without HomeProcCount
 }
 
+TEST_F(SetupTest, EnabledHomingIdsAreReadUntilOneBelowOne) {
+  SetupPtr s(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(s) << LastBox();
+  WriteBytes(Kernel("Firmware/F5H03/setup.cfg"), "HomeProcCount = 3\n");
+  const struct {
+    const char* ids;
+    const char* files;  // the three homing files, ";" after each
+  } cases[] = {
+      {"1 3,0 2", "home1.cfg;;home3.cfg;"},
+      // huge ids are no ids below 1, nor small ones
+      {"99999999999999999999 2", ";home2.cfg;;"},
+      {"4294967298 3", ";;home3.cfg;"},
+      {"4,\t2", ";home2.cfg;;"},
+      {"-1 2", ";;;"},
+  };
+  for (const auto& c : cases) {
+    s->SetOption("EnabledHomeProcIDs", c.ids);
+    ASSERT_TRUE(s->SetFirmwareID("F5H03")) << LastBox();
+    std::string files;
+    for (int i = 0; i < s->GetHomingProceduresCount(); ++i) files += std::string(s->GetHomingProcedureFile(i)) + ";";
+    EXPECT_EQ(files, c.files) << c.ids;
+  }
+}
+
 TEST_F(SetupTest, ImportTakesTheSourcesLimitsForAValueOutsideOwn) {
   SetupPtr s(CMC_Setup::Create(0x0505));
   ASSERT_TRUE(s);

@@ -349,6 +349,17 @@ TEST_F(SetupTest, SaveCreatesTheFolderAndReportsFailures) {
   // relative names resolve against the kernel folder
   ASSERT_TRUE(s->SaveToDirectory("SavedSetups"));
   EXPECT_TRUE(std::filesystem::exists(Kernel("SavedSetups/setup.cfg")));
+  // an empty folder name is the kernel folder, never the root of the file system
+  for (const char* name : {"", static_cast<const char*>(nullptr)}) {
+    SCOPED_TRACE(name ? "empty" : "null");
+    ASSERT_TRUE(s->SaveToDirectory(name));
+    EXPECT_TRUE(std::filesystem::exists(Kernel("parameters.cfg")));
+    SetupPtr back(CMC_Setup::CreateFromDirectory(name));
+    EXPECT_TRUE(back) << LastBox();
+    ASSERT_TRUE(s->ExportForVKS_Lib(name, nullptr));
+    EXPECT_NE(ReadBytes(Kernel("variables.cfg")).find("#Firmware variables"), std::string::npos);
+    for (const char* f : kFiles) std::filesystem::remove(Kernel(f));
+  }
 }
 
 TEST_F(SetupTest, ImportTakesValuesThroughTheEditor) {

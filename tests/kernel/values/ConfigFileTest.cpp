@@ -40,6 +40,27 @@ TEST(ConfigFile, LinesCommentsAndNumbering) {
   EXPECT_EQ(lines[1], std::make_pair(4, std::string("def")));
 }
 
+TEST(ConfigFile, PhysicalLinesEndAtTheLastText) {
+  const struct {
+    std::string bytes, lines;  // the lines read, each with its number, ";" after each
+  } cases[] = {
+      {"a\n\r", "1 a;"},
+      {"a\r\n\r\r", "1 a;"},
+      {"a\n\r\n", "1 a;2 ;"},
+      {"\r\nb\rc", "1 ;2 bc;"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    FILE* f = OpenConfigFile(WriteFile("raw.cfg", c.bytes).c_str(), 0);
+    std::string lines;
+    CString line;
+    int n = 0;
+    while (ReadLine(f, line, n)) lines += std::to_string(n) + " " + line.GetString() + ";";
+    fclose(f);
+    EXPECT_EQ(lines, c.lines) << c.bytes;
+  }
+}
+
 TEST(ConfigFile, BlockReaderGivesTheLinesOfTheLineReader) {
   const std::string longLine(70000, 'x');
   const struct {
