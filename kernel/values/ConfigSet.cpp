@@ -625,6 +625,9 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     live.push_back(LastComponent(w->m_save.GetTempName().GetString()));
     if (w->m_save.FoundFirstNameTaken()) due.push_back(LastComponent(w->m_save.GetNativeTarget()));
   }
+  // A set that writes no record of its own cannot find a stopped one's under the first name.
+  struct stat record;
+  if (set.empty() && lstat(FirstSaveTempName(In(dir, kSetRecord)).c_str(), &record) == 0) due.push_back(kSetRecord);
   SweepSaveLeftovers(dir, names, due, live);
   auto fail = [&](const CString& name) {
     const DWORD error = GetLastError();
@@ -633,12 +636,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     return refuse(name, error);
   };
   CommitStep(-1);
-  if (set.empty()) {
-    // Nothing to replace; a record's temporary under its first name is all a stop can have left here.
-    struct stat st;
-    if (lstat(FirstSaveTempName(In(dir, kSetRecord)).c_str(), &st) == 0) RemoveSaveLeftovers(dir, {kSetRecord}, {});
-    return 1;
-  }
+  if (set.empty()) return 1;
   // Completing the set needs no old file, so the copies may follow the record.
   if (!WriteSetRecord(dir, set)) {
     ShowWriteFailure(shown[0]);

@@ -792,8 +792,8 @@ int HoldDrawnSaveMark(const std::string& path) {
 // Lets go of the mark; the last save to hold it removes it.
 void DropDrawnSaveMark(const std::string& path, int& mark) {
   if (mark < 0) return;
-  if (flock(mark, LOCK_EX | LOCK_NB) == 0 && SameFile(mark, AT_FDCWD, DrawnSaveMark(path).c_str()))
-    unlink(DrawnSaveMark(path).c_str());
+  const std::string name = DrawnSaveMark(path);
+  if (flock(mark, LOCK_EX | LOCK_NB) == 0 && SameFile(mark, AT_FDCWD, name.c_str())) unlink(name.c_str());
   close(mark);
   mark = -1;
 }
