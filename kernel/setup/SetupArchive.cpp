@@ -114,14 +114,6 @@ void Clean(CStringArray& list, Keep keep, Same same) {
 int DiscardPrint(const char*, unsigned long size) { return (int)size; }
 int ReplaceAll(char*) { return 1; }
 
-// The plain file `path` (never a link) given `mode`, where it has another.
-void GiveMode(const std::string& path, mode_t mode) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  struct stat st;
-  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07777) != mode) fchmod(fd, mode);
-  if (fd >= 0) close(fd);
-}
-
 // Copies the extracted file `name` of the folder `dir` into `out` (the set's commit puts it on the
 // disk): TRUE when every byte was written, else FALSE with the cause in errno.
 int CopyBytes(int dir, const std::string& name, FILE* out) {
@@ -300,7 +292,6 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   // The files directly in the folder are one set, written beside their targets; what is below it
   // follows once the set is in place (here, or by the next hold of the folder's lock).
   std::vector<CConfigFileWriter*> set;
-  std::vector<std::pair<std::string, mode_t>> modes;
   for (const std::string& name : extracted) {
     writers.push_back(std::make_unique<CConfigFileWriter>((native + "/" + name).c_str(), CConfigFileWriter::kSetMember));
     CConfigFileWriter& w = *writers.back();
@@ -308,10 +299,7 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
     if (!out) return fail(true);
     // The permissions the archive gave it.
     struct stat st;
-    if (fstatat(opened.GetDescriptor(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-      w.SetPermissions(st.st_mode & 0777);
-      modes.emplace_back(name, st.st_mode & 0777);
-    }
+    if (fstatat(opened.GetDescriptor(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) w.SetPermissions(st.st_mode & 0777);
     if (!w.Close(CopyBytes(opened.GetDescriptor(), name, out))) return fail(true);
     set.push_back(&w);
   }
@@ -329,8 +317,6 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   }
   if (g_pfnRestoreStep) g_pfnRestoreStep(3);
   writers.clear();
-  // A file that kept its bytes, and so was not replaced, takes the archive's permissions too.
-  for (const auto& [name, mode] : modes) GiveMode(native + "/" + name, mode);
   if (FinishRestore(native, true, &opened)) return TRUE;
   ShowFailure();
   return FALSE;

@@ -260,6 +260,14 @@ bool SameContent(const std::string& a, const std::string& b) {
   return x.st_size == y.st_size && GetSaveFileIdentity(a, p) == 1 && GetSaveFileIdentity(b, q) == 1 && p == q;
 }
 
+// The plain file `path` (never through a link) given `mode`.
+void GiveMode(const std::string& path, mode_t mode) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat st;
+  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) fchmod(fd, mode);
+  if (fd >= 0) close(fd);
+}
+
 // How the record stands to the files. It describes them when each new file is still its temporary
 // or has become its target (for a set being undone, one may be neither: it was put back already);
 // a target to remove may be there or gone. It is foreign when it names anything but plain files (a
@@ -592,6 +600,10 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     CSaveFileIdentity found;
     if (exists && S_ISREG(old.st_mode) && (unsigned long long)old.st_size == r.made.size &&
         GetSaveFileIdentity(path, found) == 1 && found == r.made) {
+      // It still takes the permissions its writer was given (a restore's from its archive).
+      struct stat made;
+      if (fstat(w->m_save.GetDescriptor(), &made) == 0 && (made.st_mode & 07777) != (old.st_mode & 07777))
+        GiveMode(path, made.st_mode & 07777);
       if (w->m_save.FoundFirstNameTaken()) due.push_back(name);
       w->m_save.Discard();
       continue;
