@@ -11,25 +11,6 @@
 namespace ui {
 namespace {
 
-void DrawArrow(CDC& dc, const CRect& r, int dir, bool disabled) {
-  // dir: 0 up, 1 down, 2 left, 3 right
-  int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-  int s = std::max(2, std::min(r.Width(), r.Height()) / 4);
-  POINT t[3];
-  switch (dir) {
-    case 0: t[0] = {cx - s, cy + s / 2}; t[1] = {cx + s, cy + s / 2}; t[2] = {cx, cy - s / 2 - 1}; break;
-    case 1: t[0] = {cx - s, cy - s / 2}; t[1] = {cx + s, cy - s / 2}; t[2] = {cx, cy + s / 2 + 1}; break;
-    case 2: t[0] = {cx + s / 2, cy - s}; t[1] = {cx + s / 2, cy + s}; t[2] = {cx - s / 2 - 1, cy}; break;
-    default: t[0] = {cx - s / 2, cy - s}; t[1] = {cx - s / 2, cy + s}; t[2] = {cx + s / 2 + 1, cy}; break;
-  }
-  CBrush b(::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-  CPen none(PS_NULL, 0, (COLORREF)0);
-  HGDIOBJ ob = dc.SelectObject((HGDIOBJ)b.m_hObject);
-  HGDIOBJ op = dc.SelectObject((HGDIOBJ)none.m_hObject);
-  dc.Polygon(t, 3);
-  dc.SelectObject(ob);
-  dc.SelectObject(op);
-}
 
 // ---- Scroll bar ------------------------------------------------------------------------------
 class ScrollCtl : public ControlImpl {
@@ -57,15 +38,11 @@ class ScrollCtl : public ControlImpl {
     ::GetClientRect(m_hwnd, &c);
     return Vert() ? c.Width() : c.Height();
   }
-  void Thumb(int& start, int& size) const {
-    int arrow = std::min(Breadth(), Length() / 2);
-    int track = std::max(0, Length() - 2 * arrow);
-    int range = m_max - m_min + 1;
-    size = m_page ? std::max(8, (int)((long long)track * (long long)m_page / std::max(1, range))) : std::min(track, 16);
-    size = std::min(size, track);
-    int span = MaxPos() - m_min;
-    start = arrow + (span > 0 ? (int)((long long)(track - size) * (m_pos - m_min) / span) : 0);
+  ScrollBarLook Look() const {
+    const bool dis = (Style() & WS_DISABLED) != 0;
+    return {m_min, m_max, m_page, m_pos, dis ? (UINT)ESB_DISABLE_BOTH : m_arrows, !dis && m_max > m_min};
   }
+  void Thumb(int& start, int& size) const { ScrollThumb(Length(), Breadth(), Look(), start, size); }
   LRESULT Proc(UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
       case WM_PAINT: {
@@ -73,24 +50,7 @@ class ScrollCtl : public ControlImpl {
         CDC& dc = p.dc();
         CRect c;
         ::GetClientRect(m_hwnd, &c);
-        dc.FillSolidRect(&c, RGB(224, 224, 224));
-        int a = std::min(Breadth(), Length() / 2);
-        bool dis = (Style() & WS_DISABLED) != 0;
-        CRect a1 = Vert() ? CRect(0, 0, c.right, a) : CRect(0, 0, a, c.bottom);
-        CRect a2 = Vert() ? CRect(0, c.bottom - a, c.right, c.bottom) : CRect(c.right - a, 0, c.right, c.bottom);
-        for (const CRect* r : {&a1, &a2}) {
-          FillSys(dc, *r, COLOR_BTNFACE);
-          Draw3DFrame(dc, *r, false);
-        }
-        DrawArrow(dc, a1, Vert() ? 0 : 2, dis || (m_arrows & 1));
-        DrawArrow(dc, a2, Vert() ? 1 : 3, dis || (m_arrows & 2));
-        if (!dis && m_max > m_min) {
-          int s, z;
-          Thumb(s, z);
-          CRect t = Vert() ? CRect(0, s, c.right, s + z) : CRect(s, 0, s + z, c.bottom);
-          FillSys(dc, t, COLOR_BTNFACE);
-          Draw3DFrame(dc, t, false);
-        }
+        DrawScrollBar(dc, c, Vert(), Look());
         return 0;
       }
       case WM_ERASEBKGND: return TRUE;

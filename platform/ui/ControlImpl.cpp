@@ -2,6 +2,7 @@
 
 #include "platform/gdi/GdiObject.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ui {
@@ -105,6 +106,58 @@ void Draw3DFrame(CDC& dc, RECT r, bool sunken, bool thick) {
 }
 
 void FillSys(CDC& dc, const RECT& r, int color) { dc.FillSolidRect(&r, ::GetSysColor(color)); }
+
+void DrawArrow(CDC& dc, const CRect& r, int dir, bool disabled) {
+  int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  int s = std::max(2, std::min(r.Width(), r.Height()) / 4);
+  POINT t[3];
+  switch (dir) {
+    case 0: t[0] = {cx - s, cy + s / 2}; t[1] = {cx + s, cy + s / 2}; t[2] = {cx, cy - s / 2 - 1}; break;
+    case 1: t[0] = {cx - s, cy - s / 2}; t[1] = {cx + s, cy - s / 2}; t[2] = {cx, cy + s / 2 + 1}; break;
+    case 2: t[0] = {cx + s / 2, cy - s}; t[1] = {cx + s / 2, cy + s}; t[2] = {cx - s / 2 - 1, cy}; break;
+    default: t[0] = {cx - s / 2, cy - s}; t[1] = {cx - s / 2, cy + s}; t[2] = {cx + s / 2 + 1, cy}; break;
+  }
+  CBrush b(::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+  CPen none(PS_NULL, 0, (COLORREF)0);
+  HGDIOBJ ob = dc.SelectObject((HGDIOBJ)b.m_hObject);
+  HGDIOBJ op = dc.SelectObject((HGDIOBJ)none.m_hObject);
+  dc.Polygon(t, 3);
+  dc.SelectObject(ob);
+  dc.SelectObject(op);
+}
+
+int ScrollArrowLength(int length, int breadth) { return std::max(0, std::min(breadth, length / 2)); }
+
+void ScrollThumb(int length, int breadth, const ScrollBarLook& look, int& start, int& size) {
+  const int arrow = ScrollArrowLength(length, breadth), track = std::max(0, length - 2 * arrow);
+  const long long range = std::max(1LL, (long long)look.max - look.min + 1);
+  size = look.page ? std::max(8, (int)((long long)track * look.page / range)) : std::min(track, arrow);
+  size = std::min(size, track);
+  const long long span = std::max((long long)look.min, (long long)look.max - (look.page ? (int)look.page - 1 : 0)) - look.min;
+  start = arrow + (span > 0 ? (int)((long long)(track - size) * ((long long)look.pos - look.min) / span) : 0);
+}
+
+void DrawScrollBar(CDC& dc, const CRect& r, bool vertical, const ScrollBarLook& look) {
+  FillSys(dc, r, COLOR_SCROLLBAR);
+  const int length = vertical ? r.Height() : r.Width(), breadth = vertical ? r.Width() : r.Height();
+  const int a = ScrollArrowLength(length, breadth);
+  const CRect first = vertical ? CRect(r.left, r.top, r.right, r.top + a) : CRect(r.left, r.top, r.left + a, r.bottom);
+  const CRect last =
+      vertical ? CRect(r.left, r.bottom - a, r.right, r.bottom) : CRect(r.right - a, r.top, r.right, r.bottom);
+  for (const CRect* b : {&first, &last}) {
+    FillSys(dc, *b, COLOR_BTNFACE);
+    Draw3DFrame(dc, *b, false);
+  }
+  DrawArrow(dc, first, vertical ? 0 : 2, (look.grey & ESB_DISABLE_LTUP) != 0);
+  DrawArrow(dc, last, vertical ? 1 : 3, (look.grey & ESB_DISABLE_RTDN) != 0);
+  if (!look.thumb) return;
+  int s, z;
+  ScrollThumb(length, breadth, look, s, z);
+  if (z <= 0) return;
+  const CRect t = vertical ? CRect(r.left, r.top + s, r.right, r.top + s + z) : CRect(r.left + s, r.top, r.left + s + z, r.bottom);
+  FillSys(dc, t, COLOR_BTNFACE);
+  Draw3DFrame(dc, t, false);
+}
 
 }  // namespace ui
 

@@ -96,5 +96,22 @@ class ControlPaint {
 
 void Draw3DFrame(CDC& dc, RECT r, bool sunken, bool thick = true);
 void FillSys(CDC& dc, const RECT& r, int color);
+// An arrow glyph centred in `r` (dir: 0 up, 1 down, 2 left, 3 right), grey when it cannot act.
+void DrawArrow(CDC& dc, const CRect& r, int dir, bool disabled);
+
+// A scroll bar's state as drawn, the control's and a window's bar alike. `grey` holds ESB_DISABLE_LTUP
+// and ESB_DISABLE_RTDN for arrows that cannot scroll.
+struct ScrollBarLook {
+  int min = 0, max = 0;
+  UINT page = 0;
+  int pos = 0;
+  UINT grey = 0;
+  bool thumb = true;
+};
+// The arrow buttons' length along a bar of `length` and `breadth`.
+int ScrollArrowLength(int length, int breadth);
+// Where the thumb starts along the bar and how long it is.
+void ScrollThumb(int length, int breadth, const ScrollBarLook& look, int& start, int& size);
+void DrawScrollBar(CDC& dc, const CRect& r, bool vertical, const ScrollBarLook& look);
 
 }  // namespace ui

@@ -154,7 +154,6 @@ class ListCtl : public ControlImpl {
     if (m_cur == i) m_cur = -1;
     else if (m_cur > i) --m_cur;
     if (m_anchor >= i) m_anchor = std::max(-1, m_anchor - 1);
-    if (m_top >= Count()) m_top = std::max(0, Count() - 1);
     Changed();
     return Count();
   }
@@ -179,10 +178,38 @@ class ListCtl : public ControlImpl {
     return r.Height();
   }
 
-  int VisibleFrom(int top) {
-    int h = ClientHeight(), n = 0, y = 0;
-    for (int i = top; i < Count() && y + HeightOf(i) <= h; ++i, ++n) y += HeightOf(i);
+  // How many items from `top` fit in `height` pixels (at least one).
+  int FitFrom(int top, int height) {
+    int n = 0, y = 0;
+    for (int i = top; i < Count() && y + HeightOf(i) <= height; ++i, ++n) y += HeightOf(i);
     return std::max(1, n);
+  }
+  int VisibleFrom(int top) { return FitFrom(top, ClientHeight()); }
+
+  // The top of the last page: as many items from the end as fit.
+  int MaxTop(int height) {
+    int y = 0, i = Count() - 1;
+    for (; i >= 0 && y + HeightOf(i) <= height; --i) y += HeightOf(i);
+    return std::clamp(i + 1, 0, std::max(0, Count() - 1));
+  }
+
+  // The bars the items and the extent need and the client they leave. Each bar takes room from the
+  // other's direction, so one bar coming can bring the other.
+  struct Layout {
+    bool v, h;
+    int width, height;
+  };
+  Layout Bars() {
+    CRect r;
+    ::GetClientRect(m_hwnd, &r);
+    const int cx = ::GetSystemMetrics(SM_CXVSCROLL), cy = ::GetSystemMetrics(SM_CYHSCROLL);
+    const int w = r.Width() + ((Style() & WS_VSCROLL) ? cx : 0), h = r.Height() + ((Style() & WS_HSCROLL) ? cy : 0);
+    auto needV = [&](int height) {
+      return (m_bars & WS_VSCROLL) && ((LStyle() & LBS_DISABLENOSCROLL) || FitFrom(0, height) < Count());
+    };
+    bool v = needV(h), hz = (m_bars & WS_HSCROLL) && m_extent > w - (v ? cx : 0);
+    if (hz && !v) v = needV(h - cy);
+    return {v, hz, w - (v ? cx : 0), h - (hz ? cy : 0)};
   }
 
   int ClientWidth() {
@@ -191,15 +218,18 @@ class ListCtl : public ControlImpl {
     return r.Width();
   }
 
+  // Both bars are set from the client they leave together, so setting one cannot undo the other.
   void UpdateScrollBar() {
+    const Layout l = Bars();
+    m_top = std::clamp(m_top, 0, MaxTop(l.height));
+    m_left = std::clamp(m_left, 0, std::max(0, m_extent - l.width));
     if (m_bars & WS_VSCROLL) {
-      SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, Count() - 1), (UINT)VisibleFrom(m_top), m_top, 0};
+      SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, Count() - 1), (UINT)FitFrom(m_top, l.height), m_top, 0};
       if (LStyle() & LBS_DISABLENOSCROLL) si.fMask |= SIF_DISABLENOSCROLL;
       ::SetScrollInfo(m_hwnd, SB_VERT, &si, TRUE);
     }
     if (m_bars & WS_HSCROLL) {
-      m_left = std::clamp(m_left, 0, std::max(0, m_extent - ClientWidth()));
-      SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, m_extent - 1), (UINT)ClientWidth(), m_left, 0};
+      SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, m_extent - 1), (UINT)l.width, m_left, 0};
       ::SetScrollInfo(m_hwnd, SB_HORZ, &si, TRUE);
     }
   }
@@ -213,14 +243,7 @@ class ListCtl : public ControlImpl {
   }
 
   void SetTop(int top) {
-    int maxTop = std::max(0, Count() - VisibleFrom(std::max(0, Count() - 1)));
-    // The last page: as many items from the end as fit.
-    {
-      int h = ClientHeight(), y = 0, i = Count() - 1;
-      for (; i >= 0 && y + HeightOf(i) <= h; --i) y += HeightOf(i);
-      maxTop = std::max(0, i + 1);
-    }
-    top = std::clamp(top, 0, maxTop);
+    top = std::clamp(top, 0, MaxTop(Bars().height));
     if (top != m_top) {
       m_top = top;
       UpdateScrollBar();
@@ -345,7 +368,12 @@ class ListCtl : public ControlImpl {
       }
       case WM_PAINT: Paint(wp); return 0;
       case WM_ERASEBKGND: return TRUE;
-      case WM_SIZE: SetTop(m_top); UpdateScrollBar(); return Default(msg, wp, lp);
+      case WM_SIZE: {
+        const int top = m_top, left = m_left;
+        UpdateScrollBar();
+        if (top != m_top || left != m_left) Redraw();
+        return Default(msg, wp, lp);
+      }
       case WM_SETREDRAW:
         m_redraw = wp != 0;
         if (m_redraw) Changed();

@@ -89,6 +89,8 @@ DWORD KeyState(WPARAM mk) {
   return k;
 }
 
+bool ButtonHeld() { return (GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000; }
+
 // What the user's keys ask for among what the target offers.
 DROPEFFECT Filter(DROPEFFECT e, DWORD allowed) {
   DROPEFFECT scroll = e & DROPEFFECT_SCROLL;
@@ -323,6 +325,13 @@ DROPEFFECT COleDataSource::DoDragDrop(DWORD dwEffects, LPCRECT lpRectStartDrag, 
   if (std::function<void()> h = Handler()) h();
   MSG msg;
   while (!d.done && IsWindow(tracker)) {
+    // With nothing left to read and no button held the release will never come (a press that was sent
+    // rather than made): the drag ends as if let go where the mouse was last seen.
+    if (!ButtonHeld() && !PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (d.moved) Drop(d, d.last, d.lastMk);
+      else Finish(d, DROPEFFECT_NONE);
+      break;
+    }
     int got = UiGetMessageTimeout(&msg, Clock::IsVirtual() ? 10000 : 0x7FFFFFFF);
     if (got == 0) {
       PostQuitMessage((int)msg.wParam);

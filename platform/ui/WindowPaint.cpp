@@ -2,6 +2,7 @@
 
 #include "platform/gdi/DC.h"
 #include "platform/gdi/Image.h"
+#include "platform/ui/ControlImpl.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
@@ -323,31 +324,12 @@ void PaintNonClient(HWND h) {
     dc.DrawText(title.c_str(), (int)title.size(), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   }
   dc.RestoreDC(-1);
+  // A bar that cannot scroll, or the bars of a disabled window, grey both arrows and lose the thumb.
+  const bool enabled = !(h->style & WS_DISABLED);
   auto drawBar = [&](CRect r, bool vertical, const ScrollState& s) {
-    dc.FillSolidRect(&r, GetSysColor(COLOR_SCROLLBAR));
-    CRect a = r, z = r;
-    if (vertical) {
-      a.bottom = a.top + sb;
-      z.top = z.bottom - sb;
-    } else {
-      a.right = a.left + sb;
-      z.left = z.right - sb;
-    }
-    for (CRect* btn : {&a, &z}) {
-      dc.FillSolidRect(btn, GetSysColor(COLOR_BTNFACE));
-      dc.Draw3dRect(btn, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
-    }
-    int track = (vertical ? r.Height() : r.Width()) - 2 * sb;
-    int range = s.nMax - s.nMin + 1;
-    if (track <= 8 || range <= 0) return;
-    int size = s.nPage ? std::max(8, (int)((long long)track * s.nPage / range)) : sb;
-    size = std::min(size, track);
-    int span = range - std::max<int>((int)s.nPage, 1);
-    int at = span > 0 ? (int)((long long)(track - size) * (s.nPos - s.nMin) / span) : 0;
-    CRect thumb = vertical ? CRect(r.left, r.top + sb + at, r.right, r.top + sb + at + size)
-                           : CRect(r.left + sb + at, r.top, r.left + sb + at + size, r.bottom);
-    dc.FillSolidRect(&thumb, GetSysColor(COLOR_BTNFACE));
-    dc.Draw3dRect(&thumb, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+    const bool scrolls = enabled && s.nMax > s.nMin && (int)s.nPage <= s.nMax - s.nMin;
+    const UINT grey = scrolls ? s.disabled : (UINT)ESB_DISABLE_BOTH;
+    DrawScrollBar(dc, r, vertical, {s.nMin, s.nMax, s.nPage, s.nPos, grey, grey != ESB_DISABLE_BOTH});
   };
   if (vs) drawBar(CRect(c.right, c.top, c.right + sb, c.bottom), true, h->scroll[SB_VERT]);
   if (hs) drawBar(CRect(c.left, c.bottom, c.right, c.bottom + sb), false, h->scroll[SB_HORZ]);

@@ -1,6 +1,7 @@
 #include "EditCoreTestUtil.h"
 #include "platform/core/Automation.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
@@ -227,4 +228,35 @@ TEST_F(EditCore, MouseSelection) {
   EXPECT_TRUE(w.m_bSelection);
   EXPECT_FALSE(w.m_nTimer);
   w.DestroyWindow();
+}
+
+// The mouse over the gutter shows the gutter cursor; over the text the window's own.
+TEST_F(EditCore, TheGutterShowsItsOwnCursor) {
+  CWinApp app("gutter");
+  CTestEditWnd w;
+  ASSERT_TRUE(w.Open(Numbered(20), 400, 150));
+  const int lh = w.m_nLineHeight, x = w.m_nMargin + 2 * w.m_nCharWidth;
+  const struct {
+    POINT at;
+    UINT cursor;
+  } cases[] = {{{1, lh + 2}, IDC_SECEDIT_GUTTER}, {{x, lh + 2}, 32512}, {{2, 2 * lh + 2}, IDC_SECEDIT_GUTTER}};
+  for (const auto& c : cases) {
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+    UA::MouseMove(w.m_hWnd, c.at);
+    UA::Pump();
+    ASSERT_NE(::GetCursor(), nullptr);
+    EXPECT_EQ(::GetCursor()->id, c.cursor) << c.at.x;
+  }
+}
+
+// Every cursor the suite registers, whether as a group or as a single image, is found by name.
+TEST_F(EditCore, EveryRegisteredCursorLoads) {
+  CWinApp app("cursors");
+  AfxEnsureFrameworkStrings();  // the framework's table joins the chain on first use
+  for (UINT id : {(UINT)AFX_IDC_MAGNIFY, 14000u, 14001u, 14002u, 14003u, 23191u, 23201u, 23202u, 23203u, 23205u, 23206u,
+                  (UINT)IDC_SECEDIT_GUTTER}) {
+    HCURSOR c = app.LoadCursor(id);
+    ASSERT_NE(c, nullptr) << id;
+    EXPECT_EQ(c->id, id);
+  }
 }

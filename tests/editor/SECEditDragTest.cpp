@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 // Places a selection from (l1, c1) to (l2, c2) in either form of the editor.
@@ -144,4 +146,20 @@ TEST_F(EditDrag, ControlDragsItsSelection) {
   Drag(&log, log.Cell(1, 1), &b, b.Cell(1, 0));
   EXPECT_STREQ(log.GetLogText(), "sent 12\n");
   EXPECT_EQ(AllText(*b.GetEdit()), "sentxyzone\r\n");
+}
+
+// A press sent inside the selection, with no mouse button down, returns at once and moves nothing.
+TEST_F(EditDrag, ASentPressWithNoButtonDownReturnsAtOnce) {
+  EditCtrlWnd a;
+  ASSERT_TRUE(a.Open(0));
+  SetText(*a.GetEdit(), "one two three\r\n");
+  a.InitView();
+  a.Select(1, 4, 1, 7);
+  const BYTE up[256] = {};
+  SetKeyboardState(up);
+  const auto start = std::chrono::steady_clock::now();
+  a.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.Cell(1, 5).x, a.Cell(1, 5).y));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(::GetCapture(), nullptr);
+  EXPECT_EQ(AllText(*a.GetEdit()), "one two three\r\n");
 }

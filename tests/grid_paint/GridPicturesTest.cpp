@@ -14,6 +14,7 @@
 
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -434,4 +435,14 @@ TEST_F(GridPictures, HeaderMarksAfterACtrlClickOnARowHeaderInsideTheWholeTable) 
     PaintOver(RGB(255, 0, 255));
     EXPECT_TRUE(shown == Pixels(client)) << c.row << "," << c.col;
   }
+}
+
+// The grid's own bars show their arrows, black while they scroll, grey on a disabled grid.
+TEST_F(GridPictures, TheBarsArrowsShowBlackWhileTheyScrollAndGreyWhenDisabled) {
+  EXPECT_EQ(dravonix::test::ArrowGlyphs(grid.m_hWnd), "kkkk");
+  grid.SetTopRow(200);
+  EXPECT_EQ(dravonix::test::ArrowGlyphs(grid.m_hWnd), "kkkk");
+  grid.EnableWindow(FALSE);
+  grid.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+  EXPECT_EQ(dravonix::test::ArrowGlyphs(grid.m_hWnd), "gggg");
 }

@@ -6,6 +6,7 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -158,3 +159,41 @@ TEST_F(ControlButtonTest, StaticsScrollBarsAndBadInput) {
 }
 
 }  // namespace
+
+// A window's own bars draw their arrows as the control does: black while the bar can scroll that way,
+// grey when its range leaves nothing to scroll, the arrow is disabled or the window is.
+TEST_F(ControlButtonTest, WindowBarsDrawTheControlsArrowsGreyedWhereTheyCannotScroll) {
+  const struct {
+    DWORD bars;
+    int vMax;  // the vertical range's end, shown greyed when it leaves nothing to scroll
+    UINT hArrows;
+    bool disabled;
+    const char* want;
+  } cases[] = {
+      {WS_VSCROLL | WS_HSCROLL, 100, ESB_ENABLE_BOTH, false, "kkkk"}, {WS_VSCROLL, 100, ESB_ENABLE_BOTH, false, "kk--"},
+      {WS_HSCROLL, 100, ESB_ENABLE_BOTH, false, "--kk"},              {WS_VSCROLL | WS_HSCROLL, 0, ESB_ENABLE_BOTH, false, "ggkk"},
+      {WS_VSCROLL | WS_HSCROLL, 100, ESB_DISABLE_LEFT, false, "kkgk"}, {WS_VSCROLL | WS_HSCROLL, 100, ESB_DISABLE_BOTH, false, "kkgg"},
+      {WS_VSCROLL | WS_HSCROLL, 100, ESB_ENABLE_BOTH, true, "gggg"},
+  };
+  for (const auto& c : cases) {
+    CWnd w;
+    ASSERT_TRUE(w.CreateEx(0, AfxRegisterWndClass(0), "bars", WS_CHILD | WS_VISIBLE | c.bars, CRect(10, 10, 210, 160), &m_host, 40));
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, c.vMax, 10, 0, 0};
+    if (c.bars & WS_VSCROLL) {
+      w.SetScrollInfo(SB_VERT, &si);
+      w.ShowScrollBar(SB_VERT, TRUE);  // kept when it has nothing to scroll
+    }
+    if (c.bars & WS_HSCROLL) w.EnableScrollBar(SB_HORZ, c.hArrows);
+    w.EnableWindow(!c.disabled);
+    w.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    EXPECT_EQ(dravonix::test::ArrowGlyphs(w.m_hWnd), c.want) << c.bars << " " << c.vMax << " " << c.hArrows << " " << c.disabled;
+    w.DestroyWindow();
+  }
+  // The control's own arrows, for comparison.
+  CScrollBar bar;
+  bar.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(300, 10, 316, 210), &m_host, 20);
+  bar.EnableScrollBar(ESB_DISABLE_UP);
+  UiAutomation::Pump();
+  EXPECT_EQ(GetWindowPixel(bar.m_hWnd, POINT{8, 8}), ::GetSysColor(COLOR_GRAYTEXT));
+  EXPECT_EQ(GetWindowPixel(bar.m_hWnd, POINT{8, 192}), ::GetSysColor(COLOR_BTNTEXT));
+}

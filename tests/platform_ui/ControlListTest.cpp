@@ -10,9 +10,12 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -204,6 +207,104 @@ TEST_F(ControlListTest, ListsShowTheirScrollBarsOnlyWhileThereIsSomethingToScrol
   EXPECT_FALSE(got.h);
   EXPECT_EQ(19, got.vMax);
   combo.ShowDropDown(FALSE);
+}
+
+namespace {
+
+// Steps on a list box with both bars: add n items, insert at, delete at, delete the first n, set the
+// top index, scroll, set the horizontal extent, empty it.
+enum ListOp { kAdd, kInsert, kDelete, kDeleteFirst, kTop, kScroll, kExtent, kReset, kListOps };
+struct ListStep {
+  ListOp op;
+  int a;
+};
+
+std::string Describe(int height, const std::vector<ListStep>& steps) {
+  std::ostringstream o;
+  o << "height " << height << ":";
+  for (const ListStep& s : steps) o << " {" << s.op << ", " << s.a << "}";
+  return o.str();
+}
+
+void Apply(CListBox& list, const ListStep& s) {
+  const int n = list.GetCount();
+  switch (s.op) {
+    case kAdd:
+      for (int i = 0; i < s.a; ++i) list.AddString(("item " + std::to_string(list.GetCount())).c_str());
+      break;
+    case kInsert: list.InsertString(s.a % (n + 1), "new"); break;
+    case kDelete:
+      if (n) list.DeleteString((UINT)(s.a % n));
+      break;
+    case kDeleteFirst:
+      for (int i = 0; i < s.a && list.GetCount(); ++i) list.DeleteString(0);
+      break;
+    case kTop: list.SetTopIndex(n ? s.a % n : 0); break;
+    case kScroll: list.SendMessage(WM_VSCROLL, MAKEWPARAM(s.a % 8, s.a)); break;  // SB_LINEUP..SB_BOTTOM
+    case kExtent: list.SetHorizontalExtent(s.a); break;
+    default: list.ResetContent(); break;
+  }
+}
+
+// No row is left blank while items are hidden above, each bar shows exactly while there is something
+// to scroll (counting the room the other bar takes), and the picture is what a full repaint draws.
+::testing::AssertionResult ListStaysFull(CListBox& list, int width, int height) {
+  const int ih = list.GetItemHeight(0), n = list.GetCount(), extent = list.GetHorizontalExtent(), sb = 16;
+  bool v = n > std::max(1, height / ih), h = extent > width - (v ? sb : 0);
+  if (h && !v) v = n > std::max(1, (height - sb) / ih);
+  const DWORD style = list.GetStyle();
+  if (((style & WS_VSCROLL) != 0) != v || ((style & WS_HSCROLL) != 0) != h)
+    return ::testing::AssertionFailure() << "bars " << !!(style & WS_VSCROLL) << !!(style & WS_HSCROLL) << ", want " << v << h;
+  const int rows = std::max(1, (height - (h ? sb : 0)) / ih);
+  if (list.GetTopIndex() < 0 || list.GetTopIndex() > std::max(0, n - rows))
+    return ::testing::AssertionFailure() << "top " << list.GetTopIndex() << " of " << n << " in " << rows << " rows";
+  if (int off = dravonix::test::PixelsOffFullRepaint(list.m_hWnd))
+    return ::testing::AssertionFailure() << off << " pixels off a full repaint";
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+TEST_F(ControlListTest, ListsKeepTheirLastPageFullAndEachBarCountsTheOther) {
+  const int width = 150;
+  const struct {
+    int height;
+    std::vector<ListStep> steps;
+  } cases[] = {
+      {100, {{kAdd, 30}, {kTop, 29}, {kDeleteFirst, 24}}},  // scrolled to the end, then deleted down to 6
+      {100, {{kAdd, 30}, {kScroll, SB_BOTTOM}, {kDelete, 29}, {kDelete, 3}}},
+      {39, {{kAdd, 2}, {kExtent, 386}}},  // the horizontal bar leaves room for one item only
+      {130, {{kExtent, 386}, {kAdd, 10}, {kExtent, 0}}},  // ten items fit again once it goes
+  };
+  for (const auto& c : cases) {
+    CListBox list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY, CRect(10, 10, 10 + width, 10 + c.height),
+                            &m_host, 5));
+    for (const ListStep& s : c.steps) {
+      Apply(list, s);
+      EXPECT_TRUE(ListStaysFull(list, width, c.height)) << Describe(c.height, c.steps);
+    }
+    list.DestroyWindow();
+  }
+  // Random steps from a fixed seed.
+  std::mt19937 rng(4);
+  for (int height : {39, 70, 100, 160}) {
+    CListBox list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY, CRect(10, 10, 10 + width, 10 + height),
+                            &m_host, 5));
+    std::vector<ListStep> done;
+    for (int i = 0; i < 50; ++i) {
+      ListStep s{(ListOp)(rng() % kListOps), (int)(rng() % 40)};
+      if (s.op == kAdd) s.a %= 12;
+      if (s.op == kDeleteFirst) s.a %= 4;
+      if (s.op == kExtent) s.a = rng() % 3 ? (int)(rng() % 300) : 0;
+      if (s.op == kReset && rng() % 3) s.op = kAdd;
+      done.push_back(s);
+      Apply(list, s);
+      ASSERT_TRUE(ListStaysFull(list, width, height)) << Describe(height, done);
+    }
+    list.DestroyWindow();
+  }
 }
 
 TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -128,6 +129,28 @@ TEST_F(DragDropTest, LeavingRefusingAndEscapeEndWithoutADrop) {
   EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop());
   EXPECT_TRUE(target.m_events.empty());
   EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop(0));
+}
+
+// A press that was sent, not made, leaves no button down: the drag ends at once rather than waiting
+// for a release that never comes, letting go where the mouse was last seen.
+TEST_F(DragDropTest, WithNoButtonDownTheDragEndsPromptly) {
+  CRecordingTarget target;
+  ASSERT_TRUE(target.Register(&m_target));
+  COleDataSource source;
+  source.CacheGlobalData(CF_TEXT, Text("sent"));
+  const BYTE up[256] = {};
+  for (bool moved : {false, true}) {
+    SCOPED_TRACE(moved);
+    SetKeyboardState(up);
+    DragDropAutomation::SetDragHandler([&] {
+      if (moved) UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(source.DoDragDrop(DROPEFFECT_COPY), moved ? (DROPEFFECT)DROPEFFECT_COPY : (DROPEFFECT)DROPEFFECT_NONE);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(target.m_dropped, moved ? "sent" : "");
+    EXPECT_EQ(::GetCapture(), nullptr);
+  }
 }
 
 TEST_F(DragDropTest, DataObjectsReadTheClipboardToo) {

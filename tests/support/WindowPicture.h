@@ -9,6 +9,7 @@
 #include <cairo.h>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace dravonix::test {
@@ -56,6 +57,28 @@ inline int PixelsOffFullRepaint(HWND h, const RECT* area = nullptr) {
     off += now[i] != full[i];
   }
   return off;
+}
+
+// The glyphs of a window's own scroll-bar arrows, up, down, left, right: 'k' black, 'g' grey, '-' no
+// bar there, '?' anything else (a blank button).
+inline std::string ArrowGlyphs(HWND h) {
+  ::PumpMessages();
+  RECT c;
+  ::GetClientRect(h, &c);
+  const LONG_PTR style = ::GetWindowLongPtr(h, GWL_STYLE);
+  const int half = ::GetSystemMetrics(SM_CXVSCROLL) / 2;
+  const POINT at[] = {{c.right + half, half}, {c.right + half, c.bottom - half}, {half, c.bottom + half},
+                      {c.right - half, c.bottom + half}};
+  std::string out;
+  for (int i = 0; i < 4; ++i) {
+    if (!(style & (i < 2 ? WS_VSCROLL : WS_HSCROLL))) {
+      out += '-';
+      continue;
+    }
+    const COLORREF px = GetWindowPixel(h, at[i]);
+    out += px == ::GetSysColor(COLOR_BTNTEXT) ? 'k' : px == ::GetSysColor(COLOR_GRAYTEXT) ? 'g' : '?';
+  }
+  return out;
 }
 
 }  // namespace dravonix::test

@@ -12,6 +12,7 @@
 #include "editor/documents/TextFileView.h"
 #include "tests/support/SimulatedDrive.h"
 #include "tests/support/TextFileWindows.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -363,5 +364,18 @@ TEST_F(TextFileViewTest, ASavedFontChangeRebuildsTheCaretAtTheNewLineHeight) {
   EXPECT_EQ(GetUiCaretInfo().height, v.m_nLineHeight);
   EXPECT_EQ(v.m_nMargin, v.m_nLineHeight * 3 / 2);
   app.WriteProfileInt(doc.GetRegistrySubKey(), "Font size", 9);
+  v.Close();
+}
+
+// The view's bars stay once the text has been longer than the view, their arrows grey while it fits.
+TEST_F(TextFileViewTest, TheBarsArrowsGreyWhileTheTextFits) {
+  Doc doc;
+  doc.InitializeOutputDoc();
+  View& v = *new View;
+  ASSERT_TRUE(v.Open(&doc));
+  for (int i = 0; i < 100; ++i) doc.InsertTextAtEnd("compiled\n");
+  EXPECT_EQ(dravonix::test::ArrowGlyphs(v.m_hWnd), "kkkk");
+  doc.ClearEdit();
+  EXPECT_EQ(dravonix::test::ArrowGlyphs(v.m_hWnd), "ggkk");
   v.Close();
 }
