@@ -356,3 +356,62 @@ TEST_F(SetupRestoreTest, ARestoreOverlaysTheArchiveOnTheFolderOrRefusesAndChange
     EXPECT_EQ(Boxes().size(), fits ? 0u : 1u) << round;
   }
 }
+
+TEST_F(SetupRestoreTest, ARefusedOrStoppedRestoreLeavesEveryFilesModeAndACompletedOneGivesTheArchives) {
+  const mode_t mask = umask(022);
+  // From elsewhere: "same.cfg" read-only in the archive, with the bytes it has here.
+  const std::string tree = m_dir + "/modes.tree", zip = m_dir + "/modes.zip", target = m_dir + "/modes";
+  WriteBytes(tree + "/same.cfg", "same");
+  WriteBytes(tree + "/z.cfg", "new z");
+  ASSERT_EQ(0, chmod((tree + "/same.cfg").c_str(), 0444));
+  ASSERT_EQ(0, chmod((tree + "/z.cfg").c_str(), 0640));
+  ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+  auto entry = [](mode_t mode, const char* bytes) { return std::to_string(mode) + " " + bytes; };
+  const Tree kNew = {{"same.cfg", entry(0444, "same")}, {"z.cfg", entry(0640, "new z")}};
+  static int s_stopAt;
+  const struct {
+    const char* what;
+    mode_t oldZ;
+    int stopAt;  // the commit step the restore is killed at; -2 for none
+    bool done;   // the new files and modes, at once or by the next hold of the folder's lock
+  } kCases[] = {
+      {"read-only target", 0444, -2, false}, {"killed before its record", 0644, -1, false},
+      {"killed after its record", 0644, 0, true}, {"killed after a rename", 0644, 1, true},
+      {"completed", 0644, -2, true},
+  };
+  for (const auto& c : kCases) {
+    fs::remove_all(target);
+    WriteBytes(target + "/same.cfg", "same");
+    WriteBytes(target + "/z.cfg", "old z");
+    ASSERT_EQ(0, chmod((target + "/same.cfg").c_str(), 0644));
+    ASSERT_EQ(0, chmod((target + "/z.cfg").c_str(), c.oldZ));
+    const Tree old = {{"same.cfg", entry(0644, "same")}, {"z.cfg", entry(c.oldZ, "old z")}};
+    ClearBoxes();
+    s_stopAt = c.stopAt;
+    auto restore = [&] {
+      const int restored = RestoreDirectory(zip.c_str(), target.c_str());
+      return std::to_string(restored) + " " + LastBox();
+    };
+    const std::string result = c.stopAt == -2 ? restore() : dravonix::test::InChildProcess([&] {
+      g_pfnConfigCommitStep = [](int step) {
+        if (step == s_stopAt) raise(SIGKILL);
+      };
+      return restore();
+    });
+    auto targets = [&] {
+      Tree t = Snapshot(target);
+      return Tree{{"same.cfg", t["same.cfg"]}, {"z.cfg", t["z.cfg"]}};
+    };
+    // As the kill left them: what was renamed already, and no mode changed.
+    Tree stopped = old;
+    if (c.stopAt > 0) stopped["z.cfg"] = kNew.at("z.cfg");
+    if (c.stopAt == -2) {
+      EXPECT_EQ(result, c.done ? "1 " : "0 Cannot write in file " + target + "/z.cfg! Check file system permissions.") << c.what;
+    } else {
+      EXPECT_EQ(targets(), stopped) << c.what;
+    }
+    { CConfigFolderLock lock(target.c_str()); }
+    EXPECT_EQ(targets(), c.done ? kNew : old) << c.what;
+  }
+  umask(mask);
+}
