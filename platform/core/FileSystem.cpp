@@ -1218,6 +1218,8 @@ void SetLastErrorNaming(DWORD error, const std::string& name) {
   t_errorName = name;
 }
 
+std::string LastErrorName() { return t_lastError != ERROR_SUCCESS && t_lastError == t_namedError ? t_errorName : std::string(); }
+
 CString ErrorTextOf(DWORD code) {
   char buffer[1024];
   const DWORD n = FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
