@@ -415,3 +415,25 @@ TEST_F(SetupRestoreTest, ARefusedOrStoppedRestoreLeavesEveryFilesModeAndAComplet
   }
   umask(mask);
 }
+
+TEST_F(SetupRestoreTest, AModeThatCannotBeGivenRefusesTheRestoreAndTakesBackTheRest) {
+  const mode_t mask = umask(022);
+  const std::string tree = m_dir + "/modes.tree", zip = m_dir + "/modes.zip", target = m_dir + "/modes";
+  WriteBytes(tree + "/same.cfg", "same");
+  WriteBytes(tree + "/z.cfg", "new z");
+  ASSERT_EQ(0, chmod((tree + "/same.cfg").c_str(), 0444));
+  ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+  // The ordinary user's folder, where another user's file (its own mode theirs to give) may be written.
+  WriteBytes(target + "/same.cfg", "same");
+  WriteBytes(target + "/z.cfg", "old z");
+  ASSERT_EQ(0, chmod((target + "/same.cfg").c_str(), 0666));
+  for (const std::string& p : {target, target + "/z.cfg"}) ASSERT_EQ(0, chown(p.c_str(), 65534, 65534));
+  const std::string result = dravonix::test::AsOrdinaryUser([&] {
+    ClearBoxes();
+    const int restored = RestoreDirectory(zip.c_str(), target.c_str());
+    return std::to_string(restored) + " " + LastBox();
+  });
+  EXPECT_EQ(result, "0 Cannot write in file " + target + "/same.cfg! Check file system permissions.");
+  EXPECT_EQ(Snapshot(target), (Tree{{"same.cfg", std::to_string(0666) + " same"}, {"z.cfg", std::to_string(0644) + " old z"}}));
+  umask(mask);
+}
