@@ -437,3 +437,69 @@ TEST_F(SetupRestoreTest, AModeThatCannotBeGivenRefusesTheRestoreAndTakesBackTheR
   EXPECT_EQ(Snapshot(target), (Tree{{"same.cfg", std::to_string(0666) + " same"}, {"z.cfg", std::to_string(0644) + " old z"}}));
   umask(mask);
 }
+
+namespace {
+
+// A folder of top-level files and what one restore does to it: killed at a commit step, refused by a
+// read-only target, or done. The next hold of the folder's lock finds it whole old or whole new,
+// bytes and modes.
+struct ModeRound {
+  struct File {
+    bool same;  // the folder's bytes are the archive's
+    mode_t oldMode, newMode;
+  };
+  std::vector<File> files;
+  int stopAt;  // -2: never
+};
+
+int g_modeStopAt = -2;
+
+}  // namespace
+
+TEST_F(SetupRestoreTest, ARestoreKilledAtAnyStepLeavesEveryFilesBytesAndModeWholeOldOrNew) {
+  const mode_t mask = umask(022);
+  const mode_t kModes[] = {0444, 0600, 0640, 0644, 0664};
+  std::vector<ModeRound> rounds = {
+      {{{true, 0644, 0444}, {false, 0444, 0644}}, -2},  // a read-only target after a kept file
+      {{{true, 0644, 0600}, {false, 0644, 0644}}, 1},   // killed between a rename and a mode
+  };
+  std::mt19937 rng(11);
+  for (int n = 0; n < 24; ++n) {
+    ModeRound r;
+    for (int f = (int)(rng() % 4) + 1; f > 0; --f) r.files.push_back({rng() % 2 == 0, kModes[rng() % 5], kModes[rng() % 5]});
+    r.stopAt = (int)(rng() % 7) - 2;
+    rounds.push_back(r);
+  }
+  const std::string tree = m_dir + "/round.tree", zip = m_dir + "/round.zip", target = m_dir + "/round";
+  for (size_t i = 0; i < rounds.size(); ++i) {
+    const ModeRound& r = rounds[i];
+    Tree old, fresh;
+    bool refused = false;
+    fs::remove_all(tree);
+    fs::remove_all(target);
+    for (size_t f = 0; f < r.files.size(); ++f) {
+      const std::string name = "f" + std::to_string(f) + ".cfg", bytes = "new " + name;
+      const ModeRound::File& file = r.files[f];
+      WriteBytes(tree + "/" + name, bytes);
+      WriteBytes(target + "/" + name, file.same ? bytes : "old " + name);
+      ASSERT_EQ(0, chmod((tree + "/" + name).c_str(), file.newMode));
+      ASSERT_EQ(0, chmod((target + "/" + name).c_str(), file.oldMode));
+      old[name] = std::to_string(file.oldMode) + " " + (file.same ? bytes : "old " + name);
+      fresh[name] = std::to_string(file.newMode & 0755) + " " + bytes;  // within the umask
+      refused = refused || !(file.oldMode & S_IWUSR);
+    }
+    ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+    g_modeStopAt = r.stopAt;
+    const std::string result = dravonix::test::InChildProcess([&] {
+      g_pfnConfigCommitStep = [](int step) {
+        if (step == g_modeStopAt) raise(SIGKILL);
+      };
+      return std::to_string(RestoreDirectory(zip.c_str(), target.c_str()));
+    });
+    { CConfigFolderLock lock(target.c_str()); }
+    // Killed before its record or refused: old; else done, at once or by the lock's next holder.
+    const bool done = !refused && r.stopAt != -1;
+    EXPECT_EQ(Snapshot(target), done ? fresh : old) << "round " << i << " " << result;
+  }
+  umask(mask);
+}
