@@ -73,6 +73,15 @@ class SetupRestoreTest : public SetupTest {
     EXPECT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
     return zip;
   }
+  // An archive from elsewhere of "same.cfg", read-only, and "z.cfg" of `zMode`; its path.
+  std::string PackModes(mode_t zMode) {
+    const std::string zip = Pack("modes", {{"same.cfg", "same"}, {"z.cfg", "new z"}});
+    const std::string tree = m_dir + "/modes.tree";
+    EXPECT_EQ(0, chmod((tree + "/same.cfg").c_str(), 0444));
+    EXPECT_EQ(0, chmod((tree + "/z.cfg").c_str(), zMode));
+    EXPECT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+    return zip;
+  }
 };
 
 const Tree kArchived = {{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}};
@@ -359,13 +368,8 @@ TEST_F(SetupRestoreTest, ARestoreOverlaysTheArchiveOnTheFolderOrRefusesAndChange
 
 TEST_F(SetupRestoreTest, ARefusedOrStoppedRestoreLeavesEveryFilesModeAndACompletedOneGivesTheArchives) {
   const mode_t mask = umask(022);
-  // From elsewhere: "same.cfg" read-only in the archive, with the bytes it has here.
-  const std::string tree = m_dir + "/modes.tree", zip = m_dir + "/modes.zip", target = m_dir + "/modes";
-  WriteBytes(tree + "/same.cfg", "same");
-  WriteBytes(tree + "/z.cfg", "new z");
-  ASSERT_EQ(0, chmod((tree + "/same.cfg").c_str(), 0444));
-  ASSERT_EQ(0, chmod((tree + "/z.cfg").c_str(), 0640));
-  ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+  // "same.cfg" has the archive's bytes here.
+  const std::string zip = PackModes(0640), target = m_dir + "/modes";
   auto entry = [](mode_t mode, const char* bytes) { return std::to_string(mode) + " " + bytes; };
   const Tree kNew = {{"same.cfg", entry(0444, "same")}, {"z.cfg", entry(0640, "new z")}};
   static int s_stopAt;
@@ -418,11 +422,7 @@ TEST_F(SetupRestoreTest, ARefusedOrStoppedRestoreLeavesEveryFilesModeAndAComplet
 
 TEST_F(SetupRestoreTest, AModeThatCannotBeGivenRefusesTheRestoreAndTakesBackTheRest) {
   const mode_t mask = umask(022);
-  const std::string tree = m_dir + "/modes.tree", zip = m_dir + "/modes.zip", target = m_dir + "/modes";
-  WriteBytes(tree + "/same.cfg", "same");
-  WriteBytes(tree + "/z.cfg", "new z");
-  ASSERT_EQ(0, chmod((tree + "/same.cfg").c_str(), 0444));
-  ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+  const std::string zip = PackModes(0644), target = m_dir + "/modes";
   // The ordinary user's folder, where another user's file (its own mode theirs to give) may be written.
   WriteBytes(target + "/same.cfg", "same");
   WriteBytes(target + "/z.cfg", "old z");
