@@ -45,6 +45,15 @@ void ShowFailure() {
   if (g_bShowErrors) ShowLastError(MB_ICONEXCLAMATION);
 }
 
+// The archive's write failure; a file of its folder that could not be read is named with the cause.
+void ShowArchiveFailure(const char* zipFile) {
+  const std::string file = LastErrorName();
+  if (file.empty()) return ShowWriteFailure(zipFile);
+  CString text = GetLastErrorText();
+  text.TrimRight("\r\n");
+  ShowKernelMessage(MB_ICONEXCLAMATION, 20022, zipFile, (file + ": " + text.GetString()).c_str());
+}
+
 bool IsCustomFirmware(const CString& id) {
   return id.GetLength() == 5 && id[0] == 'F' && CString("02579").Find(id[1]) < 0;
 }
@@ -135,10 +144,19 @@ int CopyBytes(int dir, const std::string& name, FILE* out) {
 // What an archive of the folder open as `dir` holds below `rel` ("" or ending in "/"): its plain
 // files, and a folder below which nothing is packed, all reached without following a link. What a
 // save makes for itself and folders whose names begin with "." are passed over; links, pipes and
-// devices are left out and named in `leftOut`. The count of entries it adds.
-size_t ListPacked(int dir, const std::string& rel, std::vector<std::string>& packed, std::vector<std::string>& leftOut) {
-  size_t added = 0;
-  for (const FolderEntry& e : ListFolder(dir)) {
+// devices are left out and named in `leftOut`. The count of entries it adds; -1 with the folder
+// that could not be listed (or opened) in `failed` and the cause in errno.
+long ListPacked(int dir, const std::string& rel, std::vector<std::string>& packed, std::vector<std::string>& leftOut,
+                std::string& failed) {
+  long added = 0;
+  int error = 0;
+  const std::vector<FolderEntry> entries = ListFolder(dir, &error);
+  if (error) {
+    failed = rel.substr(0, rel.empty() ? 0 : rel.size() - 1);
+    errno = error;
+    return -1;
+  }
+  for (const FolderEntry& e : entries) {
     const std::string& name = e.name;
     const unsigned char type = e.type;
     if (type == DT_UNKNOWN || IsSaveOwnFile(name.c_str()) || (type == DT_DIR && name[0] == '.')) continue;
@@ -147,9 +165,20 @@ size_t ListPacked(int dir, const std::string& rel, std::vector<std::string>& pac
       ++added;
     } else if (type != DT_DIR) {
       leftOut.push_back(rel + name);
-    } else if (const int sub = openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); sub >= 0) {
-      added += ListPacked(sub, rel + name + "/", packed, leftOut);
-      close(sub);
+    } else {
+      // A folder gone meanwhile (or a link now) holds nothing to pack; one that cannot be read fails
+      // the archive.
+      const int sub = openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (sub < 0 && (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)) continue;
+      const long below = sub < 0 ? -1 : ListPacked(sub, rel + name + "/", packed, leftOut, failed);
+      const int err = errno;
+      if (sub >= 0) close(sub);
+      if (below < 0) {
+        if (sub < 0) failed = rel + name;
+        errno = err;
+        return -1;
+      }
+      added += below;
     }
   }
   // A folder with nothing to pack travels as itself, so that the archive restores the same tree.
@@ -196,8 +225,18 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
     ShowWriteFailure(zipFile);
     return FALSE;
   }
-  ListPacked(fd, std::string(), paths, leftOut);
+  // Every file of the folder goes in, or no archive is made: one that cannot be read is named.
+  SetLastErrorNaming(ERROR_SUCCESS, std::string());
+  std::string failed;
+  const bool listed = ListPacked(fd, std::string(), paths, leftOut, failed) >= 0;
+  const int err = errno;
   close(fd);
+  if (!listed) {
+    SetLastErrorFromErrno(err);
+    SetLastErrorNaming(GetLastError(), failed.empty() ? native : native + "/" + failed);
+    ShowArchiveFailure(zipFile);
+    return FALSE;
+  }
   for (std::string& p : paths) p = native + "/" + p;
   std::vector<char*> names;
   for (std::string& p : paths) names.push_back(p.data());
@@ -224,7 +263,7 @@ int ArchiveDirectory(const CString& dir, const char* zipFile) {
     return TRUE;
   }
   save.Discard();
-  ShowWriteFailure(zipFile);
+  ShowArchiveFailure(zipFile);
   return FALSE;
 }
 

@@ -89,8 +89,12 @@ struct Replacement {
   // these a copy keeps the size and, copied with its times (cp -a), the time.
   bool byTime = false;
   long long modified = 0;
+  // A file the set leaves as it is (`made`) but for its permissions: `mode` in place of `oldMode`.
+  bool modeOnly = false;
+  unsigned mode = 0, oldMode = 0;
 
-  bool IsRemoval() const { return temp.empty(); }
+  bool IsRemoval() const { return temp.empty() && !modeOnly; }
+  bool HasTemp() const { return !temp.empty(); }
 };
 using ReplacementSet = std::vector<Replacement>;
 
@@ -126,6 +130,13 @@ bool ReadNumber(const CString& field, unsigned long long& out) {
   errno = 0;
   out = strtoull(s.c_str(), nullptr, 10);
   return errno == 0;
+}
+
+bool ReadMode(const CString& field, unsigned& out) {
+  const std::string& s = field.str();
+  if (s.empty() || s.size() > 4 || s.find_first_not_of("01234567") != std::string::npos) return false;
+  out = (unsigned)strtoul(s.c_str(), nullptr, 8);
+  return true;
 }
 
 bool ReadChecksum(const CString& field, unsigned long long& out) {
@@ -177,7 +188,13 @@ bool WriteSetRecord(const std::string& folder, const ReplacementSet& set) {
   char checksum[17];
   for (const Replacement& r : set) {
     snprintf(checksum, sizeof checksum, "%016llx", r.made.checksum);
-    text += r.temp + "\t" + r.target + "\t" + r.old + "\t" + Number(r.made.size) + "\t" + checksum + "\r\n";
+    text += r.temp + "\t" + r.target + "\t" + r.old + "\t" + Number(r.made.size) + "\t" + checksum;
+    if (r.modeOnly) {
+      char modes[16];
+      snprintf(modes, sizeof modes, "\t%o\t%o", r.mode, r.oldMode);
+      text += modes;
+    }
+    text += "\r\n";
   }
   text += "end\r\n";
   // A folder under the record's name or an old copy's is none of the set's, but it would take the
@@ -216,13 +233,16 @@ bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
     for (int from = 0;;) {
       const int tab = line.Find('\t', from);
       fields.push_back(tab < 0 ? line.Mid(from) : line.Mid(from, tab - from));
-      if (tab < 0 || fields.size() > 6) break;
+      if (tab < 0 || fields.size() > 7) break;
       from = tab + 1;
     }
     Replacement r;
     unsigned long long inode = 0, modified = 0;
-    if (fields.size() == 5) {
+    if (fields.size() == 5 || fields.size() == 7) {
       if (!ReadNumber(fields[3], r.made.size) || !ReadChecksum(fields[4], r.made.checksum)) break;
+      r.modeOnly = fields.size() == 7;
+      if (r.modeOnly && (!fields[0].IsEmpty() || !fields[2].IsEmpty() || !ReadMode(fields[5], r.mode) || !ReadMode(fields[6], r.oldMode)))
+        break;
     } else if (fields.size() == 6) {
       if (!ReadNumber(fields[3], inode) || !ReadNumber(fields[4], r.made.size) || !ReadNumber(fields[5], modified)) break;
       r.byTime = true;
@@ -234,7 +254,7 @@ bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
     r.target = fields[1].str();
     r.old = fields[2].str();
     if (!IsPlainName(r.target) || (!r.old.empty() && r.old != SaveOldCopyName(r.target))) break;
-    if (r.IsRemoval() ? r.old.empty() || r.byTime || r.made.size != 0 : !IsSaveTempName(r.temp, r.target)) break;
+    if (r.IsRemoval() ? r.old.empty() || r.byTime || r.made.size != 0 : !r.modeOnly && !IsSaveTempName(r.temp, r.target)) break;
     bytes += r.made.size;
     if (r.made.size > kMaxSetBytes || bytes > kMaxSetBytes) break;
     targets.push_back(r.target);
@@ -260,12 +280,25 @@ bool SameContent(const std::string& a, const std::string& b) {
   return x.st_size == y.st_size && GetSaveFileIdentity(a, p) == 1 && GetSaveFileIdentity(b, q) == 1 && p == q;
 }
 
-// The plain file `path` (never through a link) given `mode`.
-void GiveMode(const std::string& path, mode_t mode) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+// The plain file `path` (never through a link) given `mode`; a file its owner may not read too.
+bool GiveMode(const std::string& path, unsigned mode) {
+  const int fd = open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
   struct stat st;
-  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) fchmod(fd, mode);
+  int err = fd < 0 || fstat(fd, &st) != 0 ? errno : !S_ISREG(st.st_mode) ? EACCES : 0;
+  if (!err && (st.st_mode & 07777) != mode && chmod(DescriptorPath(fd).c_str(), mode) != 0) err = errno;
   if (fd >= 0) close(fd);
+  if (err) SetLastErrorFromErrno(err);
+  return err == 0;
+}
+
+// Each file the set leaves as it is, while it still is, given its mode after the set (`after`) or
+// before it.
+bool ChangeModes(const std::string& folder, const ReplacementSet& set, bool after) {
+  bool ok = true;
+  for (const Replacement& r : set)
+    if (r.modeOnly && Match(In(folder, r.target), r) == 1 && !GiveMode(In(folder, r.target), after ? r.mode : r.oldMode))
+      ok = false;
+  return ok;
 }
 
 // How the record stands to the files. It describes them when each new file is still its temporary
@@ -292,7 +325,7 @@ Verdict Judge(const std::string& folder, const ReplacementSet& set, bool undoing
     Seen s{0, 0, r.old.empty() ? 0 : Kind(In(folder, r.old))};
     if (r.IsRemoval()) {
       s.target = Kind(In(folder, r.target));
-    } else {
+    } else if (r.HasTemp()) {
       s.temp = Match(In(folder, r.temp), r);
       s.target = Match(In(folder, r.target), r);
     }
@@ -305,6 +338,8 @@ Verdict Judge(const std::string& folder, const ReplacementSet& set, bool undoing
   for (size_t i = 0; i < set.size(); ++i) {
     const Replacement& r = set[i];
     const Seen& s = seen[i];
+    // Its mode is given or taken back with whatever the set comes to.
+    if (r.modeOnly) continue;
     const bool notCopiedYet = !r.old.empty() && s.old == 0 && tempLeft && i >= copiesMade;
     // A record of the earlier form knows its new files by time, which a copy may not keep: none of
     // its targets is known to be old.
@@ -326,18 +361,22 @@ Verdict Judge(const std::string& folder, const ReplacementSet& set, bool undoing
   return allOld ? Verdict::kNoneInPlace : Verdict::kPartOfAnother;
 }
 
-// The set's change to `r` is made: its new file is in place, or the file it removes is gone.
+// The set's change to `r` is made: its new file is in place, or the file it removes is gone. A file
+// left as it is counts with neither: its mode follows the others.
 bool IsPlaced(const std::string& folder, const Replacement& r) {
+  if (r.modeOnly) return false;
   if (r.IsRemoval()) return Kind(In(folder, r.target)) == 0;
   return Kind(In(folder, r.temp)) == 0 && Match(In(folder, r.target), r) == 1;
 }
 
 // True when every change of the set is made, or none is: the folder holds one whole set.
 bool IsWhole(const std::string& folder, const ReplacementSet& set) {
-  size_t placed = 0;
-  for (const Replacement& r : set)
-    if (IsPlaced(folder, r)) ++placed;
-  return placed == 0 || placed == set.size();
+  size_t placed = 0, changes = 0;
+  for (const Replacement& r : set) {
+    changes += !r.modeOnly;
+    placed += IsPlaced(folder, r);
+  }
+  return placed == 0 || placed == changes;
 }
 
 void DropOldCopies(const std::string& folder, const ReplacementSet& set) {
@@ -367,9 +406,9 @@ bool Undo(const std::string& folder, const ReplacementSet& set) {
     if (!(r.old.empty() ? DeleteExact(In(folder, r.target)) : RenameExact(In(folder, r.old), In(folder, r.target))))
       ok = false;  // without an old file, the target is one the set added
   }
-  if (!ok) return false;
+  if (!ok || !ChangeModes(folder, set, false)) return false;
   for (const Replacement& r : set)
-    if (!r.IsRemoval()) DeleteExact(In(folder, r.temp));
+    if (r.HasTemp()) DeleteExact(In(folder, r.temp));
   DropOldCopies(folder, set);
   return true;
 }
@@ -377,8 +416,9 @@ bool Undo(const std::string& folder, const ReplacementSet& set) {
 // Takes back a set none of whose changes is made (every target still its old file): its
 // temporaries and old copies go, and nothing is put back.
 void DropUnmade(const std::string& folder, const ReplacementSet& set) {
+  ChangeModes(folder, set, false);
   for (const Replacement& r : set)
-    if (!r.IsRemoval()) DeleteExact(In(folder, r.temp));
+    if (r.HasTemp()) DeleteExact(In(folder, r.temp));
   DropOldCopies(folder, set);
 }
 
@@ -389,7 +429,7 @@ bool Complete(const std::string& folder, const ReplacementSet& set) {
       if (Kind(In(folder, r.target)) == 1 && !DeleteExact(In(folder, r.target))) return false;
       continue;
     }
-    if (Kind(In(folder, r.temp)) != 1) continue;
+    if (!r.HasTemp() || Kind(In(folder, r.temp)) != 1) continue;
     // A read-only file is not replaced, as a save would not replace it.
     const DWORD attr = GetFileAttributes(In(folder, r.target).c_str());
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY)) {
@@ -398,7 +438,7 @@ bool Complete(const std::string& folder, const ReplacementSet& set) {
     }
     if (!RenameExact(In(folder, r.temp), In(folder, r.target))) return false;
   }
-  return true;
+  return ChangeModes(folder, set, true);
 }
 
 void ShowUnfinished(const char* folder, DWORD error) {
@@ -470,6 +510,7 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
     return DropRecord(folder, undo) ? result : Recovery::kRecordLeft;
   }
   if (verdict == Verdict::kComplete) {
+    if (!ChangeModes(folder, set, true)) return Recovery::kRecordLeft;
     DropOldCopies(folder, set);
     return DropRecord(folder, record) ? result : Recovery::kRecordLeft;
   }
@@ -575,6 +616,8 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   std::string checkedParent = dir;
   std::unordered_set<std::string> seen;
   unsigned long long bytes = 0;
+  ReplacementSet modes;  // files left as they are but for their permissions, with their names
+  std::vector<CString> modesShown;
   for (CConfigFileWriter* w : files) {
     if (w->m_refused) return 0;  // its box was shown when it was made
     const CString& target = w->m_save.GetTarget();
@@ -600,10 +643,18 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     CSaveFileIdentity found;
     if (exists && S_ISREG(old.st_mode) && (unsigned long long)old.st_size == r.made.size &&
         GetSaveFileIdentity(path, found) == 1 && found == r.made) {
-      // It still takes the permissions its writer was given (a restore's from its archive).
+      // It still takes the permissions its writer was given (a restore's from its archive), with
+      // the set: a set refused or stopped leaves it its own.
       struct stat made;
-      if (fstat(w->m_save.GetDescriptor(), &made) == 0 && (made.st_mode & 07777) != (old.st_mode & 07777))
-        GiveMode(path, made.st_mode & 07777);
+      if (fstat(w->m_save.GetDescriptor(), &made) == 0 && (made.st_mode & 07777) != (old.st_mode & 07777)) {
+        r.temp.clear();
+        r.old.clear();
+        r.modeOnly = true;
+        r.mode = made.st_mode & 07777;
+        r.oldMode = old.st_mode & 07777;
+        modes.push_back(std::move(r));
+        modesShown.push_back(w->m_name);
+      }
       if (w->m_save.FoundFirstNameTaken()) due.push_back(name);
       w->m_save.Discard();
       continue;
@@ -629,6 +680,12 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     set.push_back(Replacement{std::string(), name, SaveOldCopyName(name), {}});
     shown.push_back(ShownFileName(removed));
   }
+  for (Replacement& r : modes) {
+    bytes += r.made.size;  // read again by whoever completes the set
+    if (bytes > kMaxSetBytes) return refuse(modesShown[&r - modes.data()], ERROR_NOT_SUPPORTED);
+    set.push_back(std::move(r));
+  }
+  shown.insert(shown.end(), modesShown.begin(), modesShown.end());
   if (set.size() > kMaxSetFiles) return refuse(shown[kMaxSetFiles], ERROR_NOT_SUPPORTED);
   // What saves stopped before their record was in place left beside these files, where there is a
   // sign of it: listing a large folder costs more than the save.
@@ -658,7 +715,11 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     if (!set[i].old.empty() && !MakeOldCopy(In(dir, set[i].target), In(dir, set[i].old))) return fail(shown[i]);
   for (size_t i = 0; i < set.size(); ++i) {
     CommitStep((int)i);
-    if (set[i].IsRemoval() ? DeleteExact(In(dir, set[i].target)) : writers[i]->m_save.Replace()) continue;
+    const Replacement& r = set[i];
+    if (r.modeOnly ? GiveMode(In(dir, r.target), r.mode)
+        : r.IsRemoval() ? DeleteExact(In(dir, r.target))
+                        : writers[i]->m_save.Replace())
+      continue;
     const DWORD error = GetLastError();
     // The undo record first, so that a stop while the old files go back finishes taking them back.
     const bool recorded = RenameExact(In(dir, kSetRecord), In(dir, kUndoRecord)) != FALSE;

@@ -475,6 +475,13 @@ bool IsPlainFile(const char* path) {
   return lstat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool IsEmptyPlainFile(const struct stat& st) { return S_ISREG(st.st_mode) && st.st_size == 0; }
+
+bool IsEmptyPlainFile(int fd) {
+  struct stat st;
+  return fstat(fd, &st) == 0 && IsEmptyPlainFile(st);
+}
+
 bool SameFile(int fd, int dirFd, const char* name) {
   struct stat a, b;
   return fstat(fd, &a) == 0 && fstatat(dirFd, name, &b, AT_SYMLINK_NOFOLLOW) == 0 && a.st_dev == b.st_dev &&
@@ -773,12 +780,17 @@ std::string DrawnSaveMark(const std::string& path) {
   return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + kDrawnMark;
 }
 
-// The mark held (shared) for a save about to draw a name; -1 when it cannot be made.
+// The mark held (shared) for a save about to draw a name; -1 when it cannot be made. A file with
+// content under the mark's name is the user's: the save goes without a mark and leaves it be.
 int HoldDrawnSaveMark(const std::string& path) {
   const std::string mark = DrawnSaveMark(path);
   for (int attempt = 0; attempt < 10; ++attempt) {
     const int fd = open(mark.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
+    if (!IsEmptyPlainFile(fd)) {
+      close(fd);
+      return -1;
+    }
     int r;
     while ((r = flock(fd, LOCK_SH)) != 0 && errno == EINTR) {
     }
@@ -793,14 +805,16 @@ int HoldDrawnSaveMark(const std::string& path) {
 void DropDrawnSaveMark(const std::string& path, int& mark) {
   if (mark < 0) return;
   const std::string name = DrawnSaveMark(path);
-  if (flock(mark, LOCK_EX | LOCK_NB) == 0 && SameFile(mark, AT_FDCWD, name.c_str())) unlink(name.c_str());
+  if (flock(mark, LOCK_EX | LOCK_NB) == 0 && IsEmptyPlainFile(mark) && SameFile(mark, AT_FDCWD, name.c_str()))
+    unlink(name.c_str());
   close(mark);
   mark = -1;
 }
 
 // True when the mark is there: a save under a drawn name runs, or was killed and left its file.
 bool DrawnSaveKilled(const std::string& path) {
-  return faccessat(AT_FDCWD, DrawnSaveMark(path).c_str(), F_OK, AT_SYMLINK_NOFOLLOW) == 0;
+  struct stat st;
+  return lstat(DrawnSaveMark(path).c_str(), &st) == 0 && IsEmptyPlainFile(st);
 }
 
 // A new file beside `path` under a temporary name of the save's own (`temp`), created exclusively
@@ -941,9 +955,12 @@ bool SweepFolder(const std::string& folder, const std::vector<std::string>& targ
       continue;
     const int fd = openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    // A live save holds its lock until its file is renamed or deleted.
+    // A live save holds its lock until its file is renamed or deleted; the drawn saves' mark is ours
+    // only as it was made, empty.
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, dfd, e->d_name))
+    const bool mark = name.compare(name.size() - kRandomLetters, kRandomLetters, kDrawnMark) == 0;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && (!mark || IsEmptyPlainFile(fd)) &&
+        SameFile(fd, dfd, e->d_name))
       unlinkat(dfd, e->d_name, 0);
     close(fd);
   }
@@ -1200,6 +1217,8 @@ void SetLastErrorNaming(DWORD error, const std::string& name) {
   t_lastError = t_namedError = error;
   t_errorName = name;
 }
+
+std::string LastErrorName() { return t_lastError != ERROR_SUCCESS && t_lastError == t_namedError ? t_errorName : std::string(); }
 
 CString ErrorTextOf(DWORD code) {
   char buffer[1024];

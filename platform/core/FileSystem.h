@@ -153,6 +153,9 @@ HANDLE LocalFree(HANDLE mem);
 // has no text for takes the main program's own message table's (platform/core/Resource.h).
 CString ErrorTextOf(DWORD code);
 void SetLastErrorNaming(DWORD error, const std::string& name);
+// The file named with the last error by SetLastErrorNaming while that error is still the last one;
+// empty when none.
+std::string LastErrorName();
 
 // The signed-in user; `size` is in: buffer size, out: length with the NUL (or the size needed).
 BOOL GetUserName(LPSTR buffer, LPDWORD size);

@@ -18,16 +18,23 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
-std::vector<FolderEntry> ListFolder(int dir) {
+std::vector<FolderEntry> ListFolder(int dir, int* error) {
   std::vector<FolderEntry> entries;
   // A descriptor of its own: the listing moves its offset and closes it.
   const int fd = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR* d = fd >= 0 ? fdopendir(fd) : nullptr;
   if (!d) {
+    if (error) *error = errno;
     if (fd >= 0) close(fd);
     return entries;
   }
-  while (dirent* e = readdir(d)) {
+  for (;;) {
+    errno = 0;
+    dirent* e = readdir(d);
+    if (!e) {
+      if (error) *error = errno;
+      break;
+    }
     if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
     unsigned char type = e->d_type;
     if (type == DT_UNKNOWN) {

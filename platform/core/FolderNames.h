@@ -15,7 +15,8 @@ struct FolderEntry {
   bool operator<(const FolderEntry& o) const { return name < o.name; }
 };
 // What the folder open as `dir` holds but "." and "..", sorted by name; nothing is followed.
-std::vector<FolderEntry> ListFolder(int dir);
+// `error`, when given, gets why the folder could not be listed whole (0 when it was).
+std::vector<FolderEntry> ListFolder(int dir, int* error = nullptr);
 
 // Looks names up in the folder open as `dir` (not owned): as spelled, else the first (in byte
 // order) that differs only in ASCII case. The folder is listed once, at the first name missing as

@@ -17,6 +17,7 @@ namespace {
 
 ZPOPT g_options{};
 std::string g_root;
+std::string g_unread;  // the entry whose file could not be opened or read as the archive was written
 
 // The entry name: the path below the root, with "/" between its parts.
 bool EntryName(const std::string& path, std::string& name) {
@@ -28,13 +29,22 @@ bool EntryName(const std::string& path, std::string& name) {
   return true;
 }
 
-// The cause of a failed close as the system gave it (a full disk, say), else a write fault.
+// The full path of the entry `rel`, as the caller named it.
+std::string BelowRoot(const std::string& rel) {
+  std::string root = NativePath(g_root.c_str());
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+  return root + "/" + rel;
+}
+
+// The cause of a failed close as the system gave it (a full disk, say), else a write fault; a file
+// that could not be read is named with it.
 void SetCloseError(zip_t* za) {
   zip_error_t* e = zip_get_error(za);
   if (zip_error_system_type(e) == ZIP_ET_SYS && zip_error_code_system(e) != 0)
     SetLastErrorFromErrno(zip_error_code_system(e));
   else
     SetLastError(ERROR_WRITE_FAULT);
+  if (!g_unread.empty()) SetLastErrorNaming(GetLastError(), BelowRoot(g_unread));
 }
 
 // Writes what `src` holds into the file at `path` (created or emptied); a failed write removes it.
@@ -65,13 +75,17 @@ bool WriteSource(zip_source_t* src, const std::string& path) {
 }
 
 // Opens `rel` ("/" between parts) below the folder open as `root` without following a link on the
-// way or at its end; a plain file or a folder only (`folder` tells which). -1 with errno set.
+// way or at its end; a plain file or a folder only (`folder` tells which). -1 with errno set: ELOOP
+// for what is reached only through a link, or is neither file nor folder.
 int OpenBelow(int root, const std::string& rel, bool& folder) {
   int dir = root;
   size_t at = 0;
   for (size_t slash; (slash = rel.find('/', at)) != std::string::npos; at = slash + 1) {
     const int next = openat(dir, rel.substr(at, slash - at).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (next < 0 && errno == ENOTDIR) errno = ELOOP;
+    const int err = errno;
     if (dir != root) close(dir);
+    errno = err;
     if (next < 0) return -1;
     dir = next;
   }
@@ -79,7 +93,7 @@ int OpenBelow(int root, const std::string& rel, bool& folder) {
   // device may act on its opening); nor is it read should it take the name meanwhile.
   struct stat st;
   const bool kind = fstatat(dir, rel.c_str() + at, &st, AT_SYMLINK_NOFOLLOW) == 0;
-  if (kind && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) errno = EACCES;
+  if (kind && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) errno = ELOOP;
   const int fd = kind && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
                      ? openat(dir, rel.c_str() + at, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
                      : -1;
@@ -87,7 +101,7 @@ int OpenBelow(int root, const std::string& rel, bool& folder) {
   if (dir != root) close(dir);
   if (fd < 0 || fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) || fcntl(fd, F_SETFL, 0) != 0) {
     if (fd >= 0) close(fd);
-    errno = fd < 0 ? err : EACCES;
+    errno = fd < 0 ? err : ELOOP;
     return -1;
   }
   folder = S_ISDIR(st.st_mode);
@@ -117,6 +131,7 @@ struct FileBelow {
         }
         if (f.fd >= 0) return 0;
         zip_error_set(&f.error, ZIP_ER_OPEN, errno);
+        g_unread = f.rel;
         return -1;
       }
       case ZIP_SOURCE_READ:
@@ -125,6 +140,7 @@ struct FileBelow {
           if (n >= 0) return n;
           if (errno == EINTR) continue;
           zip_error_set(&f.error, ZIP_ER_READ, errno);
+          g_unread = f.rel;
           return -1;
         }
       case ZIP_SOURCE_CLOSE:
@@ -196,12 +212,15 @@ int ZpArchive(ZCL c) {
   int added = 0;
   // Everything is reached from the root's descriptor, never through a link.
   const int root = open(ResolvePath(g_root.c_str()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  auto fail = [&](DWORD error, int code) {
+  g_unread.clear();
+  // `unread`: the entry whose file could not be looked at, named with the error.
+  auto fail = [&](DWORD error, int code, const std::string& unread = std::string()) {
     zip_discard(za);
     zip_source_free(out);
     if (root >= 0) close(root);
     DeleteFile(zipPath.c_str());
-    SetLastError(error);
+    if (unread.empty()) SetLastError(error);
+    else SetLastErrorNaming(error, BelowRoot(unread));
     return code;
   };
   if (root < 0) return fail(ERROR_PATH_NOT_FOUND, 3);
@@ -213,10 +232,15 @@ int ZpArchive(ZCL c) {
     const int fd = OpenBelow(root, name, folder);
     struct stat st;
     const bool found = fd >= 0 && fstat(fd, &st) == 0;
+    const int err = errno;
     if (fd >= 0) close(fd);
-    // A link, pipe or device holds no file to pack: one would lead out of the folder or be read without end.
-    if (!found && errno != ENOENT) continue;
-    if (!found) return fail(ERROR_FILE_NOT_FOUND, 3);
+    // A link, pipe or device holds no file to pack: one would lead out of the folder or be read
+    // without end. Any other file that cannot be opened fails the archive, which would lack it.
+    if (!found && err == ELOOP) continue;
+    if (!found) {
+      SetLastErrorFromErrno(err);
+      return fail(GetLastError(), 3, name);
+    }
     zip_int64_t at;
     if (folder) {
       at = zip_dir_add(za, name.c_str(), ZIP_FL_ENC_UTF_8);

@@ -1,5 +1,6 @@
 // Win32 file functions over POSIX: results, error numbers and texts, and folder enumeration.
 #include "platform/core/FileSystem.h"
+#include "platform/core/Ini.h"
 #include "platform/core/Resource.h"
 
 #include "tests/support/ChildProcess.h"
@@ -12,6 +13,8 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -599,6 +602,40 @@ TEST(FileSystem, ASaveKilledUnderADrawnNameLeavesNothingAfterTheNextSave) {
   EXPECT_EQ(s_listed, 0);
   g_pfnFolderListed = nullptr;
   EXPECT_EQ(ReadFileText(target), "last");
+}
+
+TEST(FileSystem, AUsersFileNamedLikeTheDrawnSavesMarkOutlivesEverySave) {
+  const fs::path dir = ScratchDir("fs-save-users-mark");
+  const struct {
+    const char* what;
+    std::function<bool(const std::string&)> save;
+  } kSaves[] = {
+      {"document", [](const std::string& t) {
+         CSaveBeside s(t.c_str());
+         WriteText(s.GetTempName().GetString(), "[A]\r\nk=new\r\n");
+         return s.Commit() != FALSE;
+       }},
+      {"whole", [](const std::string& t) { return WriteWholeFile(t, "[A]\r\nk=new\r\n", 12) != FALSE; }},
+      {"profile", [](const std::string& t) {
+         const bool held = WritePrivateProfileString("A", "k", "new", t.c_str());
+         WritePrivateProfileString(nullptr, nullptr, nullptr, t.c_str());
+         return held;
+       }},
+  };
+  for (const auto& c : kSaves)
+    for (const bool drawn : {false, true}) {
+      // Drawn: another save holds the first temporary name, so this one draws a name under the mark.
+      const std::string target = (dir / (std::string(c.what) + (drawn ? "-drawn.ini" : ".ini"))).string();
+      const std::string mark = target + ".~dvx-zzzzzz";
+      WriteText(target, "[A]\r\nk=old\r\n");
+      WriteText(mark, "the user's");
+      for (int round = 0; round < 2; ++round) {
+        std::unique_ptr<CSaveBeside> other(drawn ? new CSaveBeside(target.c_str()) : nullptr);
+        EXPECT_TRUE(c.save(target)) << c.what << drawn;
+      }
+      EXPECT_EQ(ReadFileText(mark), "the user's") << c.what << drawn;
+      EXPECT_EQ(ReadFileText(target), "[A]\r\nk=new\r\n") << c.what << drawn;
+    }
 }
 
 TEST(FileSystem, SaveBesideKeepsTheTempNameWithinTheNameLimit) {

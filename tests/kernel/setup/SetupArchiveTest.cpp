@@ -1,6 +1,7 @@
 // Setup archives: folder trees through zip files (checked with python's zipfile), custom kernel
 // data under a project folder, and the export of a setup for the drive-language library.
 #include "kernel/setup/SetupArchive.h"
+#include "suite/zip/ZipLibraries.h"
 #include "platform/core/FolderLock.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/DialogAutomation.h"
@@ -506,4 +507,64 @@ TEST_F(SetupArchiveTest, FilesKeepTheirOwnModesThroughAnArchiveAndARestore) {
   EXPECT_EQ("notes.txt 0600\nrun.sh 0700\nsetup.cfg 0600\nsub/key.cfg 0600\nsub/tool.sh 0700\n", Modes(m_dir + "/private"));
   umask(oldMask);
   EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(SetupArchiveTest, AFileOrFolderThatCannotBeReadRefusesTheArchiveNamedAndKeepsTheOldOne) {
+  const std::string tree = m_dir + "/tree", zip = m_dir + "/kept.t.zip";
+  const struct {
+    const char* what;
+    const char* path;  // made below the tree: a folder where it ends in "/"
+    mode_t mode;
+    uid_t owner;
+    const char* named;  // what the box names
+  } kCases[] = {
+      {"another user's file", "secret.cfg", 0600, 0, "secret.cfg"},
+      {"a file its owner may not read", "sub/write-only.cfg", 0200, 65534, "sub/write-only.cfg"},
+      {"a folder that cannot be listed", "sub/hidden/", 0300, 65534, "sub/hidden"},
+      {"a folder that cannot be passed", "sub/closed/", 0600, 65534, "sub/closed"},
+  };
+  for (const auto& c : kCases) {
+    fs::remove_all(m_dir);
+    WriteBytes(tree + "/one.cfg", "1");
+    WriteBytes(tree + "/sub/two.cfg", "2");
+    ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+    const std::string old = ReadBytes(zip);
+    const std::string made = tree + "/" + c.path;
+    if (made.back() == '/') WriteBytes(made + "inner.cfg", "3");
+    else WriteBytes(made, "3");
+    // Everything the ordinary user's but what it may not read.
+    for (auto& e : fs::recursive_directory_iterator(m_dir)) ASSERT_EQ(0, lchown(e.path().c_str(), 65534, 65534));
+    ASSERT_EQ(0, chown(m_dir.c_str(), 65534, 65534));
+    const std::string unread = made.back() == '/' ? made.substr(0, made.size() - 1) : made;
+    ASSERT_EQ(0, chown(unread.c_str(), c.owner, c.owner));
+    ASSERT_EQ(0, chmod(unread.c_str(), c.mode));
+    const std::string result = dravonix::test::AsOrdinaryUser([&] {
+      ClearBoxes();
+      const int packed = ArchiveDirectory(tree.c_str(), zip.c_str());
+      return std::to_string(packed) + " " + LastBox();
+    });
+    EXPECT_EQ(result, "0 Cannot write in file " + zip + "! " + tree + "/" + c.named + ": Access is denied.") << c.what;
+    EXPECT_EQ(ReadBytes(zip), old) << c.what;
+    std::set<std::string> left;
+    for (auto& e : fs::directory_iterator(m_dir)) left.insert(e.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"kept.t.zip", "tree"})) << c.what;
+    ASSERT_EQ(0, chmod(unread.c_str(), 0700));
+  }
+}
+
+TEST_F(SetupArchiveTest, AFileThatFailsToReadMidwayFailsTheZipLibraryNamed) {
+  // This process's memory reads as a file that fails at its first unmapped page.
+  const std::string root = "/proc/" + std::to_string(getpid()), mem = root + "/mem", zip = m_dir + "/mem.zip";
+  ZIPUSERFUNCTIONS functions{};
+  ZPOPT options{};
+  options.szRootDir = root.c_str();
+  options.fLevel = '6';
+  std::string name = mem;
+  char* argv[] = {name.data()};
+  ASSERT_EQ(0, ZpInit(&functions));
+  ASSERT_NE(0, ZpSetOptions(&options));
+  EXPECT_NE(0, ZpArchive(ZCL{1, zip.c_str(), argv}));
+  EXPECT_EQ(LastErrorName(), mem);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_IO_DEVICE);
+  EXPECT_FALSE(fs::exists(zip));
 }

@@ -73,6 +73,15 @@ class SetupRestoreTest : public SetupTest {
     EXPECT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
     return zip;
   }
+  // An archive from elsewhere of "same.cfg", read-only, and "z.cfg" of `zMode`; its path.
+  std::string PackModes(mode_t zMode) {
+    const std::string zip = Pack("modes", {{"same.cfg", "same"}, {"z.cfg", "new z"}});
+    const std::string tree = m_dir + "/modes.tree";
+    EXPECT_EQ(0, chmod((tree + "/same.cfg").c_str(), 0444));
+    EXPECT_EQ(0, chmod((tree + "/z.cfg").c_str(), zMode));
+    EXPECT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+    return zip;
+  }
 };
 
 const Tree kArchived = {{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}};
@@ -355,4 +364,142 @@ TEST_F(SetupRestoreTest, ARestoreOverlaysTheArchiveOnTheFolderOrRefusesAndChange
     EXPECT_EQ(Files(dir), fits ? expected : old) << round;
     EXPECT_EQ(Boxes().size(), fits ? 0u : 1u) << round;
   }
+}
+
+TEST_F(SetupRestoreTest, ARefusedOrStoppedRestoreLeavesEveryFilesModeAndACompletedOneGivesTheArchives) {
+  const mode_t mask = umask(022);
+  // "same.cfg" has the archive's bytes here.
+  const std::string zip = PackModes(0640), target = m_dir + "/modes";
+  auto entry = [](mode_t mode, const char* bytes) { return std::to_string(mode) + " " + bytes; };
+  const Tree kNew = {{"same.cfg", entry(0444, "same")}, {"z.cfg", entry(0640, "new z")}};
+  static int s_stopAt;
+  const struct {
+    const char* what;
+    mode_t oldZ;
+    int stopAt;  // the commit step the restore is killed at; -2 for none
+    bool done;   // the new files and modes, at once or by the next hold of the folder's lock
+  } kCases[] = {
+      {"read-only target", 0444, -2, false}, {"killed before its record", 0644, -1, false},
+      {"killed after its record", 0644, 0, true}, {"killed after a rename", 0644, 1, true},
+      {"completed", 0644, -2, true},
+  };
+  for (const auto& c : kCases) {
+    fs::remove_all(target);
+    WriteBytes(target + "/same.cfg", "same");
+    WriteBytes(target + "/z.cfg", "old z");
+    ASSERT_EQ(0, chmod((target + "/same.cfg").c_str(), 0644));
+    ASSERT_EQ(0, chmod((target + "/z.cfg").c_str(), c.oldZ));
+    const Tree old = {{"same.cfg", entry(0644, "same")}, {"z.cfg", entry(c.oldZ, "old z")}};
+    ClearBoxes();
+    s_stopAt = c.stopAt;
+    auto restore = [&] {
+      const int restored = RestoreDirectory(zip.c_str(), target.c_str());
+      return std::to_string(restored) + " " + LastBox();
+    };
+    const std::string result = c.stopAt == -2 ? restore() : dravonix::test::InChildProcess([&] {
+      g_pfnConfigCommitStep = [](int step) {
+        if (step == s_stopAt) raise(SIGKILL);
+      };
+      return restore();
+    });
+    auto targets = [&] {
+      Tree t = Snapshot(target);
+      return Tree{{"same.cfg", t["same.cfg"]}, {"z.cfg", t["z.cfg"]}};
+    };
+    // As the kill left them: what was renamed already, and no mode changed.
+    Tree stopped = old;
+    if (c.stopAt > 0) stopped["z.cfg"] = kNew.at("z.cfg");
+    if (c.stopAt == -2) {
+      EXPECT_EQ(result, c.done ? "1 " : "0 Cannot write in file " + target + "/z.cfg! Check file system permissions.") << c.what;
+    } else {
+      EXPECT_EQ(targets(), stopped) << c.what;
+    }
+    { CConfigFolderLock lock(target.c_str()); }
+    EXPECT_EQ(targets(), c.done ? kNew : old) << c.what;
+  }
+  umask(mask);
+}
+
+TEST_F(SetupRestoreTest, AModeThatCannotBeGivenRefusesTheRestoreAndTakesBackTheRest) {
+  const mode_t mask = umask(022);
+  const std::string zip = PackModes(0644), target = m_dir + "/modes";
+  // The ordinary user's folder, where another user's file (its own mode theirs to give) may be written.
+  WriteBytes(target + "/same.cfg", "same");
+  WriteBytes(target + "/z.cfg", "old z");
+  ASSERT_EQ(0, chmod((target + "/same.cfg").c_str(), 0666));
+  for (const std::string& p : {target, target + "/z.cfg"}) ASSERT_EQ(0, chown(p.c_str(), 65534, 65534));
+  const std::string result = dravonix::test::AsOrdinaryUser([&] {
+    ClearBoxes();
+    const int restored = RestoreDirectory(zip.c_str(), target.c_str());
+    return std::to_string(restored) + " " + LastBox();
+  });
+  EXPECT_EQ(result, "0 Cannot write in file " + target + "/same.cfg! Check file system permissions.");
+  EXPECT_EQ(Snapshot(target), (Tree{{"same.cfg", std::to_string(0666) + " same"}, {"z.cfg", std::to_string(0644) + " old z"}}));
+  umask(mask);
+}
+
+namespace {
+
+// A folder of top-level files and what one restore does to it: killed at a commit step, refused by a
+// read-only target, or done. The next hold of the folder's lock finds it whole old or whole new,
+// bytes and modes.
+struct ModeRound {
+  struct File {
+    bool same;  // the folder's bytes are the archive's
+    mode_t oldMode, newMode;
+  };
+  std::vector<File> files;
+  int stopAt;  // -2: never
+};
+
+int g_modeStopAt = -2;
+
+}  // namespace
+
+TEST_F(SetupRestoreTest, ARestoreKilledAtAnyStepLeavesEveryFilesBytesAndModeWholeOldOrNew) {
+  const mode_t mask = umask(022);
+  const mode_t kModes[] = {0444, 0600, 0640, 0644, 0664};
+  std::vector<ModeRound> rounds = {
+      {{{true, 0644, 0444}, {false, 0444, 0644}}, -2},  // a read-only target after a kept file
+      {{{true, 0644, 0600}, {false, 0644, 0644}}, 1},   // killed between a rename and a mode
+  };
+  std::mt19937 rng(11);
+  for (int n = 0; n < 24; ++n) {
+    ModeRound r;
+    for (int f = (int)(rng() % 4) + 1; f > 0; --f) r.files.push_back({rng() % 2 == 0, kModes[rng() % 5], kModes[rng() % 5]});
+    r.stopAt = (int)(rng() % 7) - 2;
+    rounds.push_back(r);
+  }
+  const std::string tree = m_dir + "/round.tree", zip = m_dir + "/round.zip", target = m_dir + "/round";
+  for (size_t i = 0; i < rounds.size(); ++i) {
+    const ModeRound& r = rounds[i];
+    Tree old, fresh;
+    bool refused = false;
+    fs::remove_all(tree);
+    fs::remove_all(target);
+    for (size_t f = 0; f < r.files.size(); ++f) {
+      const std::string name = "f" + std::to_string(f) + ".cfg", bytes = "new " + name;
+      const ModeRound::File& file = r.files[f];
+      WriteBytes(tree + "/" + name, bytes);
+      WriteBytes(target + "/" + name, file.same ? bytes : "old " + name);
+      ASSERT_EQ(0, chmod((tree + "/" + name).c_str(), file.newMode));
+      ASSERT_EQ(0, chmod((target + "/" + name).c_str(), file.oldMode));
+      old[name] = std::to_string(file.oldMode) + " " + (file.same ? bytes : "old " + name);
+      fresh[name] = std::to_string(file.newMode & 0755) + " " + bytes;  // within the umask
+      refused = refused || !(file.oldMode & S_IWUSR);
+    }
+    ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+    g_modeStopAt = r.stopAt;
+    const std::string result = dravonix::test::InChildProcess([&] {
+      g_pfnConfigCommitStep = [](int step) {
+        if (step == g_modeStopAt) raise(SIGKILL);
+      };
+      return std::to_string(RestoreDirectory(zip.c_str(), target.c_str()));
+    });
+    { CConfigFolderLock lock(target.c_str()); }
+    // Killed before its record or refused: old; else done, at once or by the lock's next holder.
+    const bool done = !refused && r.stopAt != -1;
+    EXPECT_EQ(Snapshot(target), done ? fresh : old) << "round " << i << " " << result;
+  }
+  umask(mask);
 }

@@ -363,4 +363,19 @@ TEST_F(ConfigSetTest, ASaveListsTheFolderOnlyWhereAKilledSaveLeftASign) {
   EXPECT_EQ(Read(dir), kNew);
 }
 
+TEST_F(ConfigSetTest, AUsersFileNamedLikeTheDrawnSavesMarkOutlivesTheSetsSaves) {
+  for (const bool drawn : {false, true}) {
+    const std::string dir = Folder(drawn ? "users-mark-drawn" : "users-mark", kOld), mark = dir + "/a.cfg.~dvx-zzzzzz";
+    Write(mark, "the user's");
+    for (const Files& files : {kNew, kOld}) {
+      // Drawn: another save holds the first temporary name, so the set's writer draws one.
+      std::unique_ptr<CSaveBeside> other(drawn ? new CSaveBeside((dir + "/a.cfg").c_str()) : nullptr);
+      ASSERT_EQ(1, Save(dir, files)) << drawn;
+    }
+    Files expected = kOld;
+    expected["a.cfg.~dvx-zzzzzz"] = "the user's";
+    EXPECT_EQ(Read(dir), expected) << drawn;
+  }
+}
+
 }  // namespace
