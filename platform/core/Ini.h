@@ -20,6 +20,11 @@
 #include <string>
 #include <vector>
 
+// How long a flush waits for another process's lock on the file, in milliseconds of real time (that
+// process's pace no virtual clock sets); past it the flush fails with ERROR_LOCK_VIOLATION and the
+// writes stay held.
+extern DWORD g_dwProfileLockWait;
+
 // section null: the section names; key null: the section's keys (each NUL-terminated, the list ended
 // by a second NUL; when the buffer is too small the list is cut, ended by two NULs, and the result
 // is size - 2). Otherwise the value or the default (trailing blanks dropped), cut to size - 1.

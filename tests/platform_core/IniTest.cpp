@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <csignal>
@@ -15,8 +16,13 @@
 #include <set>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <sstream>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -419,6 +425,105 @@ TEST(Ini, OneFileSpelledFourWaysIsOneFile) {
   EXPECT_EQ(GetLastError(), 0u);
   fs::current_path(saved);
   EXPECT_EQ(OnDisk((dir / "f.ini").string()), "[S]\r\na=1\r\nb=1\r\nc=1\r\nd=1\r\n");
+}
+
+namespace {
+
+// Another process holding a file's flush lock until released (at most 3 s, so that a flush that
+// waits for it without a bound ends too).
+class HeldLock {
+ public:
+  explicit HeldLock(const std::string& file) {
+    if (pipe(m_ready) != 0 || pipe(m_go) != 0) return;
+    m_child = std::make_unique<dravonix::test::ChildProcess>([&] {
+      const int fd = open(file.c_str(), O_RDONLY);
+      if (fd < 0 || flock(fd, LOCK_EX) != 0) return std::string("no lock");
+      if (write(m_ready[1], "x", 1) != 1) return std::string("no pipe");
+      pollfd p{m_go[0], POLLIN, 0};
+      poll(&p, 1, 3000);
+      return std::string();
+    });
+    char byte;
+    m_locked = read(m_ready[0], &byte, 1) == 1;
+  }
+  ~HeldLock() {
+    Release();
+    for (int fd : {m_ready[0], m_ready[1], m_go[0], m_go[1]}) close(fd);
+  }
+  bool Locked() const { return m_locked; }
+  std::string Release() {
+    if (!m_child) return "no child";
+    if (write(m_go[1], "x", 1) != 1) return "no pipe";
+    std::string out = m_child->Wait();
+    m_child.reset();
+    return out;
+  }
+
+ private:
+  int m_ready[2] = {-1, -1}, m_go[2] = {-1, -1};
+  bool m_locked = false;
+  std::unique_ptr<dravonix::test::ChildProcess> m_child;
+};
+
+int64_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+template <class F>
+int64_t TimeOf(F&& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return MillisecondsSince(start);
+}
+
+}  // namespace
+
+TEST(Ini, AnotherProcesssLockHoldsAFlushABoundedTimeAndTheWritesStay) {
+  const std::string dir = fs::canonical(ScratchDir("ini-locked")).string(), file = dir + "/l.ini";
+  const std::string other = dir + "/other";
+  WriteText(file, "[S]\r\nold=1\r\n");
+  const DWORD savedWait = g_dwProfileLockWait;
+  g_dwProfileLockWait = 300;
+  {
+    HeldLock held(file);
+    ASSERT_TRUE(held.Locked());
+    ASSERT_TRUE(WritePrivateProfileString("S", "k", "1", file.c_str()));
+    const int64_t open = TimeOf([&] { GetFileAttributes(other.c_str()); });
+    DWORD error = 0;
+    const int64_t flush = TimeOf([&] {
+      WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+      error = GetLastError();
+    });
+    // Once the lock is known to be busy, opening another file does not wait for it again.
+    const int64_t again = TimeOf([&] { GetFileAttributes(other.c_str()); });
+    EXPECT_LT(open, 2000);
+    EXPECT_GE(flush, 300);
+    EXPECT_LT(flush, 2000);
+    EXPECT_LT(again, 300);
+    EXPECT_EQ(error, (DWORD)ERROR_LOCK_VIOLATION);
+    EXPECT_EQ(Get("S", "k", "", file), "1");
+    EXPECT_EQ(OnDisk(file), "[S]\r\nold=1\r\n");
+    EXPECT_EQ(held.Release(), "");
+  }
+  WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(OnDisk(file), "[S]\r\nold=1\r\nk=1\r\n");
+
+  // A process ending with a write held for a locked file ends within the bound.
+  {
+    HeldLock held(file);
+    ASSERT_TRUE(held.Locked());
+    const auto start = std::chrono::steady_clock::now();
+    dravonix::test::ChildProcess exiting([&]() -> std::string {
+      WritePrivateProfileString("S", "e", "1", file.c_str());
+      exit(0);
+    });
+    while (!exiting.Ended() && MillisecondsSince(start) < 5000) usleep(5000);
+    EXPECT_LT(MillisecondsSince(start), 2000);
+    EXPECT_EQ(held.Release(), "");
+  }
+  EXPECT_EQ(OnDisk(file), "[S]\r\nold=1\r\nk=1\r\n");
+  g_dwProfileLockWait = savedWait;
 }
 
 // Held writes, flushes and other processes' flushes (a new file renamed in) in random order, against
