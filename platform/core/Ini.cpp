@@ -506,9 +506,11 @@ std::shared_ptr<IniFile> Load(const char* fileName, std::string* keyOut = nullpt
   if (readable) *readable = exists;
   const bool plain = exists && S_ISREG(st.st_mode);
   if (plain) {
+    // Only under the name it was found by: a hard link's other name is a file of its own, which a
+    // save through a temporary parts from this one.
     auto known = g_keyOf.find({st.st_dev, st.st_ino});
     auto it = known == g_keyOf.end() ? g_cache.end() : g_cache.find(known->second);
-    if (it != g_cache.end() && SameIdentity(*it->second, st)) {
+    if (it != g_cache.end() && it->second->path == path && SameIdentity(*it->second, st)) {
       if (keyOut) *keyOut = known->second;
       return it->second;
     }

@@ -526,6 +526,37 @@ TEST(Ini, AnotherProcesssLockHoldsAFlushABoundedTimeAndTheWritesStay) {
   g_dwProfileLockWait = savedWait;
 }
 
+TEST(Ini, AWriteThroughAHardLinkLandsInTheFileOfThatName) {
+  const fs::path dir = fs::canonical(ScratchDir("ini-links"));
+  const struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> flush;
+  } cases[] = {
+      {"flush of the name", [](const fs::path& g) { WritePrivateProfileString(nullptr, nullptr, nullptr, g.c_str()); }},
+      {"flush of all files", [](const fs::path&) { WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr); }},
+      {"exit", [](const fs::path&) { exit(0); }},
+  };
+  for (const Case& c : cases) {
+    WriteText(dir / (std::string(c.name) + ".f"), "[S]\r\na=1\r\n");
+    fs::create_hard_link(dir / (std::string(c.name) + ".f"), dir / (std::string(c.name) + ".g"));
+  }
+  // Old enough to be read once and trusted.
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  for (const Case& c : cases) {
+    const fs::path f = dir / (std::string(c.name) + ".f"), g = dir / (std::string(c.name) + ".g");
+    const std::string result = dravonix::test::InChildProcess([&] {
+      const std::string read = Get("S", "a", "", f);
+      WritePrivateProfileString("S", "b", "2", g.c_str());
+      c.flush(g);
+      return read + " " + std::to_string(GetLastError());
+    });
+    EXPECT_EQ(OnDisk(g.string()), "[S]\r\na=1\r\nb=2\r\n") << c.name;
+    if (std::string(c.name) != "exit") {
+      EXPECT_EQ(result, "1 0") << c.name;
+    }
+  }
+}
+
 // Held writes, flushes and other processes' flushes (a new file renamed in) in random order, against
 // a model: every read shows the other's file with this process's held changes over it, and every
 // flush leaves exactly that on the disk.
