@@ -464,11 +464,23 @@ std::string IniPath(const char* fileName, struct stat& st, bool& exists) {
   return p;
 }
 
-// The cache key of a file: "f.ini", "./f.ini" and "sub/../f.ini" are one file.
-std::string CacheKey(const std::string& path) {
+// The cache key of a file: "f.ini", "./f.ini" and "sub/../f.ini" are one file, and so are "new.ini"
+// and "NEW.INI" while neither exists, as the file layer finds names without regard to case. Writes
+// held for a missing file go to the one that has since come under another spelling; a file whose
+// name differs only in case from another existing one is a file of its own.
+std::string CacheKey(const std::string& path, bool exists) {
   struct stat st;
   if (stat(ParentOf(path).c_str(), &st) != 0) return path;
-  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/" + LastComponent(path);
+  const std::string name = LastComponent(path);
+  const std::string key = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/" + Fold(name),
+                    own = key + "/" + name;
+  if (g_cache.count(own)) return own;
+  auto it = g_cache.find(key);
+  if (!exists || it == g_cache.end() || it->second->path == path) return key;
+  const std::string& other = it->second->path;
+  if (LastComponent(other) != name && lstat(other.c_str(), &st) == 0) return own;
+  if (it->second->pending) it->second->path = path;
+  return key;
 }
 
 // A parse of `content` (the file's bytes as `opened` found them, or no file when null) with the
@@ -515,7 +527,7 @@ std::shared_ptr<IniFile> Load(const char* fileName, std::string* keyOut = nullpt
       return it->second;
     }
   }
-  const std::string key = CacheKey(path);
+  const std::string key = CacheKey(path, exists);
   if (keyOut) *keyOut = key;
   auto it = g_cache.find(key);
   const std::shared_ptr<IniFile> cached = it == g_cache.end() ? nullptr : it->second;
@@ -658,14 +670,17 @@ class FlushLock {
 // applied again, written as every save writes (beside it, on the disk, then renamed over it; through
 // a link the file it leads to), and caches the new state. A failure keeps them held for the next try.
 bool Store(const std::string& key, std::shared_ptr<IniFile> f, Clock::time_point until) {
-  const std::string path = f->path;
+  std::string path = f->path;
+  // Writes held for a missing file go where another program has since made it, under any spelling.
+  struct stat st;
+  bool exists;
+  if (lstat(path.c_str(), &st) != 0) path = IniPath(path.c_str(), st, exists);
   auto fail = [&](DWORD error) {
     SetLastError(error);
     f->flushError = error;
     Forget(key);
     return false;
   };
-  struct stat st;
   if (stat(path.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0))
     return fail(ERROR_ACCESS_DENIED);
   const FlushLock lock(path, until);
@@ -933,7 +948,8 @@ BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR 
     if (fileName) {
       struct stat st;
       bool exists;
-      const std::string cacheKey = CacheKey(IniPath(fileName, st, exists));
+      const std::string path = IniPath(fileName, st, exists);
+      const std::string cacheKey = CacheKey(path, exists);
       auto it = g_cache.find(cacheKey);
       if (it == g_cache.end() || !it->second->pending) Forget(cacheKey);
       else if (!Store(cacheKey, it->second, LockDeadline())) error = GetLastError();

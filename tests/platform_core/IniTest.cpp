@@ -557,6 +557,34 @@ TEST(Ini, AWriteThroughAHardLinkLandsInTheFileOfThatName) {
   }
 }
 
+TEST(Ini, HeldWritesToANewFileUnderTwoCaseSpellingsMeetInOneFile) {
+  const fs::path dir = fs::canonical(ScratchDir("ini-new-case"));
+  auto files = [&] {
+    std::string names;
+    for (const auto& e : fs::directory_iterator(dir)) names += e.path().filename().string() + " ";
+    return names;
+  };
+  ASSERT_TRUE(WritePrivateProfileString("A", "x", "1", (dir / "new.ini").c_str()));
+  ASSERT_TRUE(WritePrivateProfileString("a", "y", "2", (dir / "NEW.INI").c_str()));
+  EXPECT_EQ(List("A", dir / "new.ini"), BYTES("x\0y\0\0"));
+  EXPECT_EQ(List("A", dir / "NEW.INI"), BYTES("x\0y\0\0"));
+  WritePrivateProfileString(nullptr, nullptr, nullptr, (dir / "New.Ini").c_str());
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(files(), "new.ini ");
+  EXPECT_EQ(OnDisk((dir / "new.ini").string()), "[A]\r\nx=1\r\ny=2\r\n");
+
+  // Another program makes the file under a third spelling while the writes are held: they go there.
+  fs::remove(dir / "new.ini");
+  ASSERT_TRUE(WritePrivateProfileString("A", "x", "1", (dir / "new.ini").c_str()));
+  WriteText(dir / "New.Ini", "[B]\r\nz=3\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("a", "y", "2", (dir / "NEW.INI").c_str()));
+  EXPECT_EQ(List(nullptr, dir / "new.ini"), BYTES("B\0A\0\0"));
+  WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(files(), "New.Ini ");
+  EXPECT_EQ(OnDisk((dir / "New.Ini").string()), "[B]\r\nz=3\r\n[A]\r\nx=1\r\ny=2\r\n");
+}
+
 // Held writes, flushes and other processes' flushes (a new file renamed in) in random order, against
 // a model: every read shows the other's file with this process's held changes over it, and every
 // flush leaves exactly that on the disk.
