@@ -379,7 +379,9 @@ void Apply(IniFile& f, const Change& c) {
   BuildIndex(f);
 }
 
-// Holds a change; an earlier one of the same key that nothing of its section followed is spent.
+// Holds a change; earlier ones of the same key that nothing of its section followed are spent by a
+// new value. A deleted key's earlier value stays: its header, put in a file without the section,
+// stays listed as it does in the file written at once.
 void Record(IniFile& f, Change c) {
   if (c.kind == Change::SetKey || c.kind == Change::DeleteKey) {
     const std::string section = Fold(Trim(c.section)), key = Fold(Trim(c.key));
@@ -389,8 +391,8 @@ void Record(IniFile& f, Change c) {
       if (h.kind != Change::SetKey && h.kind != Change::DeleteKey) {
         if (sameSection || h.kind == Change::DeleteTree) break;
       } else if (sameSection && Fold(Trim(h.key)) == key) {
+        if (c.kind == Change::DeleteKey && h.kind == Change::SetKey) break;
         f.held.erase(f.held.begin() + (ptrdiff_t)i);
-        break;
       }
     }
   }

@@ -585,15 +585,46 @@ TEST(Ini, HeldWritesToANewFileUnderTwoCaseSpellingsMeetInOneFile) {
   EXPECT_EQ(OnDisk((dir / "New.Ini").string()), "[B]\r\nz=3\r\n[A]\r\nx=1\r\ny=2\r\n");
 }
 
-// Held writes, flushes and other processes' flushes (a new file renamed in) in random order, against
-// a model: every read shows the other's file with this process's held changes over it, and every
-// flush leaves exactly that on the disk.
-TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
+TEST(Ini, ASectionEmptiedByHeldWritesStaysListed) {
+  const fs::path file = fs::path(ScratchDir("ini-emptied")) / "e.ini";
+  const struct Case {
+    const char* before;
+    bool removed;  // by another program between the key's write and its deletion
+    std::string listed, after;
+  } cases[] = {
+      {"", false, BYTES("N\0\0"), "[N]\r\n"},
+      {"[S]\r\na=1\r\n", false, BYTES("S\0N\0\0"), "[S]\r\na=1\r\n[N]\r\n"},
+      {"[N]\r\nk=0\r\n", true, BYTES("N\0\0"), "[N]\r\n"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(file);
+    if (*c.before) WriteText(file, c.before);
+    ASSERT_TRUE(WritePrivateProfileString("N", "k", "v", file.c_str()));
+    if (c.removed) fs::remove(file);
+    ASSERT_TRUE(WritePrivateProfileString("n", "K", nullptr, file.c_str()));
+    EXPECT_EQ(List(nullptr, file), c.listed) << c.before;
+    WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+    EXPECT_EQ(OnDisk(file.string()), c.after) << c.before;
+  }
+}
+
+// Held writes, flushes and other processes' flushes (a new file renamed in, or the file removed and
+// made again under another spelling) in random order, through names spelled in several ways,
+// against a model: every read shows the other's file with this process's held changes over it, and
+// every flush leaves exactly that on the disk, in one file.
+void FollowTheModel(uint32_t seed, int steps) {
   using Model = std::map<std::string, std::map<std::string, std::string>>;
   const fs::path dir = fs::canonical(ScratchDir("ini-model"));
   fs::create_directories(dir / "sub");
-  const std::string file = (dir / "m.ini").string();
-  const std::string names[] = {file, (dir / "sub/../m.ini").string(), (dir / "./m.ini").string()};
+  const std::string names[] = {(dir / "m.ini").string(), (dir / "sub/../M.INI").string(), (dir / "./m.Ini").string()};
+  const char* spellings[] = {"m.ini", "M.ini", "M.INI"};
+  // The one file the names lead to, "" while there is none.
+  auto file = [&] {
+    std::string found;
+    for (const auto& e : fs::directory_iterator(dir))
+      if (e.path().extension() != ".tmp" && e.is_regular_file()) found += e.path().string();
+    return found;
+  };
   auto parse = [](const std::string& text) {
     Model m;
     std::istringstream in(text);
@@ -617,15 +648,13 @@ TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
     }
     return m;
   };
-  fs::remove(file);
   Model disk;
   std::vector<Op> held;
-  uint32_t seed = 77;
   auto next = [&](uint32_t n) { return seed = seed * 1103515245u + 12345u, ((seed >> 16) & 0x7FFF) % n; };
-  for (int step = 0; step < 400; ++step) {
+  for (int step = 0; step < steps; ++step) {
     const std::string section = "s" + std::to_string(next(3)), key = "k" + std::to_string(next(4)),
                       value = std::to_string(step), name = names[next(3)];
-    const uint32_t what = next(20);
+    const uint32_t what = next(21);
     // A write that changes nothing in what this process sees is none.
     const Model view = apply(disk, held);
     const auto in = view.find(section);
@@ -643,7 +672,7 @@ TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
       WritePrivateProfileString(nullptr, nullptr, nullptr, name.c_str());
       disk = apply(disk, held);
       held.clear();
-      ASSERT_EQ(parse(OnDisk(file)), disk) << step;
+      ASSERT_EQ(parse(OnDisk(file())), disk) << step;
     } else if (what < 15) {
       if (next(3)) disk[section][key] = "o" + value;
       else if (disk.count(section)) disk[section].erase(key);
@@ -653,11 +682,19 @@ TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
         for (auto& [k, v] : keys) text += k + "=" + v + "\r\n";
       }
       WriteText(dir / "other.tmp", text);
-      fs::rename(dir / "other.tmp", file);
+      const std::string there = file();
+      fs::rename(dir / "other.tmp", there.empty() ? dir / spellings[next(3)] : fs::path(there));
+    } else if (what < 16) {
+      if (!file().empty()) fs::remove(file());
+      disk.clear();
     } else {
       ASSERT_EQ(Get(section.c_str(), key.c_str(), "-", name), has ? in->second.at(key) : "-") << step;
     }
   }
+}
+
+TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
+  FollowTheModel(77, 400);
 }
 
 TEST(Ini, FileNamesFollowThePathRules) {
