@@ -494,12 +494,22 @@ TEST(Ini, AnotherProcesssLockHoldsAFlushABoundedTimeAndTheWritesStay) {
       WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
       error = GetLastError();
     });
-    // Once the lock is known to be busy, opening another file does not wait for it again.
+    // Once the lock is known to be busy, opening another file does not wait for it again, and a
+    // write, made at once after a failed flush, is refused at once.
     const int64_t again = TimeOf([&] { GetFileAttributes(other.c_str()); });
+    BOOL written = TRUE;
+    DWORD refusal = 0;
+    const int64_t write = TimeOf([&] {
+      written = WritePrivateProfileString("S", "w", "1", file.c_str());
+      refusal = GetLastError();
+    });
     EXPECT_LT(open, 2000);
     EXPECT_GE(flush, 300);
     EXPECT_LT(flush, 2000);
     EXPECT_LT(again, 300);
+    EXPECT_LT(write, 300);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(refusal, (DWORD)ERROR_LOCK_VIOLATION);
     EXPECT_EQ(error, (DWORD)ERROR_LOCK_VIOLATION);
     EXPECT_EQ(Get("S", "k", "", file), "1");
     EXPECT_EQ(OnDisk(file), "[S]\r\nold=1\r\n");
