@@ -443,12 +443,15 @@ class HeldLock {
       poll(&p, 1, 3000);
       return std::string();
     });
+    // The child's end only: a child that failed leaves the read at an end.
+    close(m_ready[1]);
+    m_ready[1] = -1;
     char byte;
     m_locked = read(m_ready[0], &byte, 1) == 1;
   }
   ~HeldLock() {
     Release();
-    for (int fd : {m_ready[0], m_ready[1], m_go[0], m_go[1]}) close(fd);
+    for (int fd : {m_ready[0], m_go[0], m_go[1]}) close(fd);
   }
   bool Locked() const { return m_locked; }
   std::string Release() {
