@@ -9,7 +9,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +20,10 @@
 #include <memory>
 #include <atomic>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
+
+DWORD g_dwProfileLockWait = 5000;
 
 namespace {
 
@@ -374,7 +379,9 @@ void Apply(IniFile& f, const Change& c) {
   BuildIndex(f);
 }
 
-// Holds a change; an earlier one of the same key that nothing of its section followed is spent.
+// Holds a change; earlier ones of the same key that nothing of its section followed are spent by a
+// new value. A deleted key's earlier value stays: its header, put in a file without the section,
+// stays listed as it does in the file written at once.
 void Record(IniFile& f, Change c) {
   if (c.kind == Change::SetKey || c.kind == Change::DeleteKey) {
     const std::string section = Fold(Trim(c.section)), key = Fold(Trim(c.key));
@@ -384,8 +391,8 @@ void Record(IniFile& f, Change c) {
       if (h.kind != Change::SetKey && h.kind != Change::DeleteKey) {
         if (sameSection || h.kind == Change::DeleteTree) break;
       } else if (sameSection && Fold(Trim(h.key)) == key) {
+        if (c.kind == Change::DeleteKey && h.kind == Change::SetKey) break;
         f.held.erase(f.held.begin() + (ptrdiff_t)i);
-        break;
       }
     }
   }
@@ -459,11 +466,23 @@ std::string IniPath(const char* fileName, struct stat& st, bool& exists) {
   return p;
 }
 
-// The cache key of a file: "f.ini", "./f.ini" and "sub/../f.ini" are one file.
-std::string CacheKey(const std::string& path) {
+// The cache key of a file: "f.ini", "./f.ini" and "sub/../f.ini" are one file, and so are "new.ini"
+// and "NEW.INI" while neither exists, as the file layer finds names without regard to case. Writes
+// held for a missing file go to the one that has since come under another spelling; a file whose
+// name differs only in case from another existing one is a file of its own.
+std::string CacheKey(const std::string& path, bool exists) {
   struct stat st;
   if (stat(ParentOf(path).c_str(), &st) != 0) return path;
-  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/" + LastComponent(path);
+  const std::string name = LastComponent(path);
+  const std::string key = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/" + Fold(name),
+                    own = key + "/" + name;
+  if (g_cache.count(own)) return own;
+  auto it = g_cache.find(key);
+  if (!exists || it == g_cache.end() || it->second->path == path) return key;
+  const std::string& other = it->second->path;
+  if (LastComponent(other) != name && lstat(other.c_str(), &st) == 0) return own;
+  if (it->second->pending) it->second->path = path;
+  return key;
 }
 
 // A parse of `content` (the file's bytes as `opened` found them, or no file when null) with the
@@ -501,14 +520,16 @@ std::shared_ptr<IniFile> Load(const char* fileName, std::string* keyOut = nullpt
   if (readable) *readable = exists;
   const bool plain = exists && S_ISREG(st.st_mode);
   if (plain) {
+    // Only under the name it was found by: a hard link's other name is a file of its own, which a
+    // save through a temporary parts from this one.
     auto known = g_keyOf.find({st.st_dev, st.st_ino});
     auto it = known == g_keyOf.end() ? g_cache.end() : g_cache.find(known->second);
-    if (it != g_cache.end() && SameIdentity(*it->second, st)) {
+    if (it != g_cache.end() && it->second->path == path && SameIdentity(*it->second, st)) {
       if (keyOut) *keyOut = known->second;
       return it->second;
     }
   }
-  const std::string key = CacheKey(path);
+  const std::string key = CacheKey(path, exists);
   if (keyOut) *keyOut = key;
   auto it = g_cache.find(key);
   const std::shared_ptr<IniFile> cached = it == g_cache.end() ? nullptr : it->second;
@@ -563,12 +584,18 @@ std::string Serialize(const IniFile& f) {
   return out;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// The end of a wait for other processes' locks that starts now.
+Clock::time_point LockDeadline() { return Clock::now() + std::chrono::milliseconds(g_dwProfileLockWait); }
+
 // Held while a flush reads the file again and replaces it, so that flushes of one file in several
 // processes take turns, each over what the one before put there. A missing file is made empty to
-// be locked; one replaced while the lock was awaited is locked again.
+// be locked; one replaced while the lock was awaited is locked again. Another process keeping the
+// lock past `until` leaves it busy: that process may be stopped, and must not stop this one.
 class FlushLock {
  public:
-  explicit FlushLock(const std::string& path) : m_path(path) {
+  FlushLock(const std::string& path, Clock::time_point until) : m_path(path) {
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
       bool made = false;
       int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -584,7 +611,17 @@ class FlushLock {
         return;
       }
       int r;
-      while ((r = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+      auto pause = std::chrono::milliseconds(1);
+      while ((r = flock(fd, LOCK_EX | LOCK_NB)) != 0 && (errno == EINTR || errno == EWOULDBLOCK)) {
+        const auto now = Clock::now();
+        if (errno == EINTR) continue;
+        if (now >= until) {
+          m_busy = true;
+          close(fd);
+          return;
+        }
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, until - now));
+        pause = std::min(pause * 2, std::chrono::milliseconds(16));
       }
       if (r == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) {
         m_fd = fd;
@@ -601,6 +638,8 @@ class FlushLock {
   FlushLock(const FlushLock&) = delete;
   FlushLock& operator=(const FlushLock&) = delete;
 
+  // Another process kept the lock for the whole wait.
+  bool Busy() const { return m_busy; }
   // The file locked as it was found, null when none is.
   const struct stat* Identity() const { return m_fd >= 0 && !m_made ? &m_st : nullptr; }
   // The file as it is now (false when it cannot be read); empty when there is none.
@@ -625,24 +664,29 @@ class FlushLock {
   std::string m_path;
   int m_fd = -1;
   bool m_made = false;
+  bool m_busy = false;
   struct stat m_st {};
 };
 
 // Puts the held changes in the file under its flush lock: the file as it is then with each change
 // applied again, written as every save writes (beside it, on the disk, then renamed over it; through
 // a link the file it leads to), and caches the new state. A failure keeps them held for the next try.
-bool Store(const std::string& key, std::shared_ptr<IniFile> f) {
-  const std::string path = f->path;
+bool Store(const std::string& key, std::shared_ptr<IniFile> f, Clock::time_point until) {
+  std::string path = f->path;
+  // Writes held for a missing file go where another program has since made it, under any spelling.
+  struct stat st;
+  bool exists;
+  if (lstat(path.c_str(), &st) != 0) path = IniPath(path.c_str(), st, exists);
   auto fail = [&](DWORD error) {
     SetLastError(error);
     f->flushError = error;
     Forget(key);
     return false;
   };
-  struct stat st;
   if (stat(path.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0))
     return fail(ERROR_ACCESS_DENIED);
-  const FlushLock lock(path);
+  const FlushLock lock(path, until);
+  if (lock.Busy()) return fail(ERROR_LOCK_VIOLATION);
   // The parse is of the file as it is now where nothing has replaced or changed it since: the held
   // changes are already applied to it.
   const bool current = lock.Identity() && SameIdentity(*f, *lock.Identity(), true);
@@ -695,15 +739,23 @@ bool Store(const std::string& key, std::shared_ptr<IniFile> f) {
   return true;
 }
 
-// Puts every held-back write in its file; the first error, 0 when all went there. `tell` names
-// each file that could not be written on the standard error.
-DWORD FlushAll(bool tell = false) {
+// How long a flush the caller did not ask for waits for the file's lock: not again once another
+// process was found keeping it, so that every open of a file is not held up in turn.
+Clock::time_point Unasked(const IniFile& f, Clock::time_point until) {
+  return f.flushError == ERROR_LOCK_VIOLATION ? Clock::time_point::min() : until;
+}
+
+// Puts every held-back write in its file, all waiting for locks within one bound; the first error,
+// 0 when all went there. `asked` by the caller (or the exit): each file waits for its lock. `tell`
+// names each file that could not be written on the standard error.
+DWORD FlushAll(bool asked, bool tell = false) {
   DWORD first = 0;
   std::vector<std::pair<std::string, std::shared_ptr<IniFile>>> held;
   for (auto& e : g_cache)
     if (e.second->pending) held.emplace_back(e);
+  const auto until = LockDeadline();
   for (auto& [key, f] : held) {
-    if (Store(key, f)) continue;
+    if (Store(key, f, asked ? until : Unasked(*f, until))) continue;
     if (!first) first = GetLastError();
     if (tell)
       fprintf(stderr, "Settings could not be written to %s (error %u).\n", f->path.c_str(), (unsigned)GetLastError());
@@ -716,7 +768,7 @@ DWORD FlushAll(bool tell = false) {
 void BeforeNamedAccess() {
   if (t_quiet || g_pending.load() == 0) return;
   Locked lock;
-  FlushAll();
+  FlushAll(false);
 }
 
 // Set once the exit flush has run: a write after it is made at once.
@@ -726,7 +778,7 @@ struct AtExit {
   ~AtExit() {
     Locked lock;
     g_exited = true;
-    FlushAll(true);
+    FlushAll(true, true);
   }
 } g_atExit;
 
@@ -758,7 +810,7 @@ bool CanWrite(const std::string& path, const IniFile& f) {
 // write and sync. After a failed attempt each change is written at once, so that its call reports
 // whether the file took it.
 bool HoldBack(const std::string& key, std::shared_ptr<IniFile> f) {
-  if (f->flushError || g_exited) return Store(key, f);
+  if (f->flushError || g_exited) return Store(key, f, Unasked(*f, LockDeadline()));
   if (!f->pending) {
     f->pending = true;
     ++g_pending;
@@ -898,16 +950,17 @@ BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR 
     if (fileName) {
       struct stat st;
       bool exists;
-      const std::string cacheKey = CacheKey(IniPath(fileName, st, exists));
+      const std::string path = IniPath(fileName, st, exists);
+      const std::string cacheKey = CacheKey(path, exists);
       auto it = g_cache.find(cacheKey);
       if (it == g_cache.end() || !it->second->pending) Forget(cacheKey);
-      else if (!Store(cacheKey, it->second)) error = GetLastError();
+      else if (!Store(cacheKey, it->second, LockDeadline())) error = GetLastError();
     } else {
       std::vector<std::string> read;
       for (auto& e : g_cache)
         if (!e.second->pending) read.push_back(e.first);
       for (const std::string& path : read) g_cache.erase(path);
-      error = FlushAll();
+      error = FlushAll(true);
     }
     SetLastError(error);
     return FALSE;

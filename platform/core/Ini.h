@@ -7,8 +7,10 @@
 // keeps them and every other untouched line byte for byte. New lines end in CR LF. A relative file
 // name is taken relative to the current folder (the original system used its Windows folder).
 //
-// Parsed files are cached by the file itself (however its name is spelled) and checked against the
-// file's size, times and identity on every call, so changes made by other writers are seen at once.
+// Parsed files are cached by the file itself (however its name is spelled; a missing file's name
+// without regard to case, as an existing one is found; each name of a file with hard links apart,
+// since a save through a temporary parts them) and checked against the file's size, times and
+// identity on every call, so changes made by other writers are seen at once.
 // A file changed in the last 100 ms is read again on each call, since a change within one time-stamp
 // tick could leave size and times alike. A file with writes held back (see WritePrivateProfileString)
 // is read again when another file takes its place (another process's flush), and shows that
@@ -19,6 +21,11 @@
 
 #include <string>
 #include <vector>
+
+// How long a flush waits for another process's lock on the file, in milliseconds of real time (that
+// process's pace no virtual clock sets); past it the flush fails with ERROR_LOCK_VIOLATION and the
+// writes stay held.
+extern DWORD g_dwProfileLockWait;
 
 // section null: the section names; key null: the section's keys (each NUL-terminated, the list ended
 // by a second NUL; when the buffer is too small the list is cut, ended by two NULs, and the result
@@ -37,7 +44,9 @@ UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR f
 // file together (whole, synced; under a lock on the file, into the file as it is then, key by key, so
 // that other processes' flushed writes stay): when a call passes all three null (for that file, or every file when
 // the name is null too; FALSE as Win32 returns, the last error 0 once they are on the disk), before
-// this layer next reaches any file or folder by name, and at exit. A refusal known at once (no
+// this layer next reaches any file or folder by name, and at exit. Each of these waits for another
+// process's lock at most g_dwProfileLockWait in all (a reach by name not again for a file already
+// found locked). A refusal known at once (no
 // folder, no right to write) fails the call; once putting them in the file has failed, each write
 // is made at once and its call reports whether it was.
 BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <csignal>
@@ -15,8 +16,13 @@
 #include <set>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <sstream>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -421,15 +427,217 @@ TEST(Ini, OneFileSpelledFourWaysIsOneFile) {
   EXPECT_EQ(OnDisk((dir / "f.ini").string()), "[S]\r\na=1\r\nb=1\r\nc=1\r\nd=1\r\n");
 }
 
-// Held writes, flushes and other processes' flushes (a new file renamed in) in random order, against
-// a model: every read shows the other's file with this process's held changes over it, and every
-// flush leaves exactly that on the disk.
-TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
+namespace {
+
+// Another process holding a file's flush lock until released (at most 3 s, so that a flush that
+// waits for it without a bound ends too).
+class HeldLock {
+ public:
+  explicit HeldLock(const std::string& file) {
+    if (pipe(m_ready) != 0 || pipe(m_go) != 0) return;
+    m_child = std::make_unique<dravonix::test::ChildProcess>([&] {
+      const int fd = open(file.c_str(), O_RDONLY);
+      if (fd < 0 || flock(fd, LOCK_EX) != 0) return std::string("no lock");
+      if (write(m_ready[1], "x", 1) != 1) return std::string("no pipe");
+      pollfd p{m_go[0], POLLIN, 0};
+      poll(&p, 1, 3000);
+      return std::string();
+    });
+    // The child's end only: a child that failed leaves the read at an end.
+    close(m_ready[1]);
+    m_ready[1] = -1;
+    char byte;
+    m_locked = read(m_ready[0], &byte, 1) == 1;
+  }
+  ~HeldLock() {
+    Release();
+    for (int fd : {m_ready[0], m_go[0], m_go[1]}) close(fd);
+  }
+  bool Locked() const { return m_locked; }
+  std::string Release() {
+    if (!m_child) return "no child";
+    if (write(m_go[1], "x", 1) != 1) return "no pipe";
+    std::string out = m_child->Wait();
+    m_child.reset();
+    return out;
+  }
+
+ private:
+  int m_ready[2] = {-1, -1}, m_go[2] = {-1, -1};
+  bool m_locked = false;
+  std::unique_ptr<dravonix::test::ChildProcess> m_child;
+};
+
+int64_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+template <class F>
+int64_t TimeOf(F&& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return MillisecondsSince(start);
+}
+
+}  // namespace
+
+TEST(Ini, AnotherProcesssLockHoldsAFlushABoundedTimeAndTheWritesStay) {
+  const std::string dir = fs::canonical(ScratchDir("ini-locked")).string(), file = dir + "/l.ini";
+  const std::string other = dir + "/other";
+  WriteText(file, "[S]\r\nold=1\r\n");
+  const DWORD savedWait = g_dwProfileLockWait;
+  g_dwProfileLockWait = 300;
+  {
+    HeldLock held(file);
+    ASSERT_TRUE(held.Locked());
+    ASSERT_TRUE(WritePrivateProfileString("S", "k", "1", file.c_str()));
+    const int64_t open = TimeOf([&] { GetFileAttributes(other.c_str()); });
+    DWORD error = 0;
+    const int64_t flush = TimeOf([&] {
+      WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+      error = GetLastError();
+    });
+    // Once the lock is known to be busy, opening another file does not wait for it again, and a
+    // write, made at once after a failed flush, is refused at once.
+    const int64_t again = TimeOf([&] { GetFileAttributes(other.c_str()); });
+    BOOL written = TRUE;
+    DWORD refusal = 0;
+    const int64_t write = TimeOf([&] {
+      written = WritePrivateProfileString("S", "w", "1", file.c_str());
+      refusal = GetLastError();
+    });
+    EXPECT_LT(open, 2000);
+    EXPECT_GE(flush, 300);
+    EXPECT_LT(flush, 2000);
+    EXPECT_LT(again, 300);
+    EXPECT_LT(write, 300);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(refusal, (DWORD)ERROR_LOCK_VIOLATION);
+    EXPECT_EQ(error, (DWORD)ERROR_LOCK_VIOLATION);
+    EXPECT_EQ(Get("S", "k", "", file), "1");
+    EXPECT_EQ(OnDisk(file), "[S]\r\nold=1\r\n");
+    EXPECT_EQ(held.Release(), "");
+  }
+  WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(OnDisk(file), "[S]\r\nold=1\r\nk=1\r\n");
+
+  // A process ending with a write held for a locked file ends within the bound.
+  {
+    HeldLock held(file);
+    ASSERT_TRUE(held.Locked());
+    const auto start = std::chrono::steady_clock::now();
+    dravonix::test::ChildProcess exiting([&]() -> std::string {
+      WritePrivateProfileString("S", "e", "1", file.c_str());
+      exit(0);
+    });
+    while (!exiting.Ended() && MillisecondsSince(start) < 5000) usleep(5000);
+    EXPECT_LT(MillisecondsSince(start), 2000);
+    EXPECT_EQ(held.Release(), "");
+  }
+  EXPECT_EQ(OnDisk(file), "[S]\r\nold=1\r\nk=1\r\n");
+  g_dwProfileLockWait = savedWait;
+}
+
+TEST(Ini, AWriteThroughAHardLinkLandsInTheFileOfThatName) {
+  const fs::path dir = fs::canonical(ScratchDir("ini-links"));
+  const struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> flush;
+  } cases[] = {
+      {"flush of the name", [](const fs::path& g) { WritePrivateProfileString(nullptr, nullptr, nullptr, g.c_str()); }},
+      {"flush of all files", [](const fs::path&) { WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr); }},
+      {"exit", [](const fs::path&) { exit(0); }},
+  };
+  for (const Case& c : cases) {
+    WriteText(dir / (std::string(c.name) + ".f"), "[S]\r\na=1\r\n");
+    fs::create_hard_link(dir / (std::string(c.name) + ".f"), dir / (std::string(c.name) + ".g"));
+  }
+  // Old enough to be read once and trusted.
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  for (const Case& c : cases) {
+    const fs::path f = dir / (std::string(c.name) + ".f"), g = dir / (std::string(c.name) + ".g");
+    const std::string result = dravonix::test::InChildProcess([&] {
+      const std::string read = Get("S", "a", "", f);
+      WritePrivateProfileString("S", "b", "2", g.c_str());
+      c.flush(g);
+      return read + " " + std::to_string(GetLastError());
+    });
+    EXPECT_EQ(OnDisk(g.string()), "[S]\r\na=1\r\nb=2\r\n") << c.name;
+    if (std::string(c.name) != "exit") {
+      EXPECT_EQ(result, "1 0") << c.name;
+    }
+  }
+}
+
+TEST(Ini, HeldWritesToANewFileUnderTwoCaseSpellingsMeetInOneFile) {
+  const fs::path dir = fs::canonical(ScratchDir("ini-new-case"));
+  auto files = [&] {
+    std::string names;
+    for (const auto& e : fs::directory_iterator(dir)) names += e.path().filename().string() + " ";
+    return names;
+  };
+  ASSERT_TRUE(WritePrivateProfileString("A", "x", "1", (dir / "new.ini").c_str()));
+  ASSERT_TRUE(WritePrivateProfileString("a", "y", "2", (dir / "NEW.INI").c_str()));
+  EXPECT_EQ(List("A", dir / "new.ini"), BYTES("x\0y\0\0"));
+  EXPECT_EQ(List("A", dir / "NEW.INI"), BYTES("x\0y\0\0"));
+  WritePrivateProfileString(nullptr, nullptr, nullptr, (dir / "New.Ini").c_str());
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(files(), "new.ini ");
+  EXPECT_EQ(OnDisk((dir / "new.ini").string()), "[A]\r\nx=1\r\ny=2\r\n");
+
+  // Another program makes the file under a third spelling while the writes are held: they go there.
+  fs::remove(dir / "new.ini");
+  ASSERT_TRUE(WritePrivateProfileString("A", "x", "1", (dir / "new.ini").c_str()));
+  WriteText(dir / "New.Ini", "[B]\r\nz=3\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("a", "y", "2", (dir / "NEW.INI").c_str()));
+  EXPECT_EQ(List(nullptr, dir / "new.ini"), BYTES("B\0A\0\0"));
+  WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(files(), "New.Ini ");
+  EXPECT_EQ(OnDisk((dir / "New.Ini").string()), "[B]\r\nz=3\r\n[A]\r\nx=1\r\ny=2\r\n");
+}
+
+TEST(Ini, ASectionEmptiedByHeldWritesStaysListed) {
+  const fs::path file = fs::path(ScratchDir("ini-emptied")) / "e.ini";
+  const struct Case {
+    const char* before;
+    bool removed;  // by another program between the key's write and its deletion
+    std::string listed, after;
+  } cases[] = {
+      {"", false, BYTES("N\0\0"), "[N]\r\n"},
+      {"[S]\r\na=1\r\n", false, BYTES("S\0N\0\0"), "[S]\r\na=1\r\n[N]\r\n"},
+      {"[N]\r\nk=0\r\n", true, BYTES("N\0\0"), "[N]\r\n"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(file);
+    if (*c.before) WriteText(file, c.before);
+    ASSERT_TRUE(WritePrivateProfileString("N", "k", "v", file.c_str()));
+    if (c.removed) fs::remove(file);
+    ASSERT_TRUE(WritePrivateProfileString("n", "K", nullptr, file.c_str()));
+    EXPECT_EQ(List(nullptr, file), c.listed) << c.before;
+    WritePrivateProfileString(nullptr, nullptr, nullptr, file.c_str());
+    EXPECT_EQ(OnDisk(file.string()), c.after) << c.before;
+  }
+}
+
+// Held writes, flushes and other processes' flushes (a new file renamed in, or the file removed and
+// made again under another spelling) in random order, through names spelled in several ways,
+// against a model: every read shows the other's file with this process's held changes over it, and
+// every flush leaves exactly that on the disk, in one file.
+void FollowTheModel(uint32_t seed, int steps) {
   using Model = std::map<std::string, std::map<std::string, std::string>>;
   const fs::path dir = fs::canonical(ScratchDir("ini-model"));
   fs::create_directories(dir / "sub");
-  const std::string file = (dir / "m.ini").string();
-  const std::string names[] = {file, (dir / "sub/../m.ini").string(), (dir / "./m.ini").string()};
+  const std::string names[] = {(dir / "m.ini").string(), (dir / "sub/../M.INI").string(), (dir / "./m.Ini").string()};
+  const char* spellings[] = {"m.ini", "M.ini", "M.INI"};
+  // The one file the names lead to, "" while there is none.
+  auto file = [&] {
+    std::string found;
+    for (const auto& e : fs::directory_iterator(dir))
+      if (e.path().extension() != ".tmp" && e.is_regular_file()) found += e.path().string();
+    return found;
+  };
   auto parse = [](const std::string& text) {
     Model m;
     std::istringstream in(text);
@@ -453,15 +661,13 @@ TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
     }
     return m;
   };
-  fs::remove(file);
   Model disk;
   std::vector<Op> held;
-  uint32_t seed = 77;
   auto next = [&](uint32_t n) { return seed = seed * 1103515245u + 12345u, ((seed >> 16) & 0x7FFF) % n; };
-  for (int step = 0; step < 400; ++step) {
+  for (int step = 0; step < steps; ++step) {
     const std::string section = "s" + std::to_string(next(3)), key = "k" + std::to_string(next(4)),
                       value = std::to_string(step), name = names[next(3)];
-    const uint32_t what = next(20);
+    const uint32_t what = next(21);
     // A write that changes nothing in what this process sees is none.
     const Model view = apply(disk, held);
     const auto in = view.find(section);
@@ -479,7 +685,7 @@ TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
       WritePrivateProfileString(nullptr, nullptr, nullptr, name.c_str());
       disk = apply(disk, held);
       held.clear();
-      ASSERT_EQ(parse(OnDisk(file)), disk) << step;
+      ASSERT_EQ(parse(OnDisk(file())), disk) << step;
     } else if (what < 15) {
       if (next(3)) disk[section][key] = "o" + value;
       else if (disk.count(section)) disk[section].erase(key);
@@ -489,11 +695,19 @@ TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
         for (auto& [k, v] : keys) text += k + "=" + v + "\r\n";
       }
       WriteText(dir / "other.tmp", text);
-      fs::rename(dir / "other.tmp", file);
+      const std::string there = file();
+      fs::rename(dir / "other.tmp", there.empty() ? dir / spellings[next(3)] : fs::path(there));
+    } else if (what < 16) {
+      if (!file().empty()) fs::remove(file());
+      disk.clear();
     } else {
       ASSERT_EQ(Get(section.c_str(), key.c_str(), "-", name), has ? in->second.at(key) : "-") << step;
     }
   }
+}
+
+TEST(Ini, HeldWritesOverOtherProcessesFlushesFollowAModel) {
+  FollowTheModel(77, 400);
 }
 
 TEST(Ini, FileNamesFollowThePathRules) {
