@@ -357,7 +357,8 @@ BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCO
     needle = (find.bCase ? find.strFind : find.strFindUpper).str();
     int start = 0, end = 0;
     GetSel(start, end);
-    from = (size_t)std::max(start, 0) + 1;  // past the match already selected
+    // A replace takes the match at the selection; a further search passes over it.
+    from = (size_t)std::max(std::min(start, end), 0) + (bCurrent ? 0 : 1);
   } else {
     SearchTexts(find, nRow, nCol, text, hay, needle);
   }
@@ -374,6 +375,15 @@ BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCO
   SendMessage(EM_SCROLLCARET);
   if (!here) Refresh();
   return TRUE;
+}
+
+BOOL CGXEditControl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol) {
+  if (!m_pGrid || !IsInitAt(nRow, nCol) || !IsActive() || !m_hWnd) return CGXStatic::ReplaceAll(find, nRow, nCol);
+  CString text;
+  GetWindowText(text);
+  int start = 0, end = 0;
+  GetSel(start, end);
+  return ReplaceAllIn(find, nRow, nCol, text, (size_t)std::max(std::min(start, end), 0));
 }
 
 BOOL CGXEditControl::KeepsKey(UINT nChar) {

@@ -256,11 +256,15 @@ TEST_F(EditCell, FindRunsInTheTypedTextAndActivatesAnotherCell) {
   find.strFindUpper = "ABC";
   Edit(1, 1, "xAbc abc", 1, 4);  // the first match is selected
   int s = -1, e = -1;
-  EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));  // a replace takes the selected match
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 1);
+  EXPECT_EQ(e, 4);
+  EXPECT_TRUE(edit->FindText(find, 1, 1, FALSE, TRUE));  // a further search passes over it
   edit->GetSel(s, e);
   EXPECT_EQ(s, 5);
   EXPECT_EQ(e, 8);
-  EXPECT_FALSE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  EXPECT_FALSE(edit->FindText(find, 1, 1, FALSE, TRUE));
   find.bCase = TRUE;
   edit->SetSel(0, 0);
   EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));

@@ -135,6 +135,66 @@ TEST_P(FindDialog, ItsButtonsFindReplaceAndReplaceAll) {
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "ABC", "zabc"}));
 }
 
+// Replace takes only the match it found and selected, in a cell being edited or not; Replace All
+// takes an edit not stored yet. A click in the dialog takes the focus from the cell, which ends its
+// edit; a button invoked through the automation interface leaves the cell as it is.
+TEST_P(FindDialog, ReplaceTakesOnlyTheSelectedMatch) {
+  const char* values[] = {"abc1", "x", "abc3", "abc4 abc", "zz"};
+  for (ROWCOL r = 1; r <= 5; ++r) grid->SetRangeValueText(CGXRange().SetCellRange(r, 1, r, 1), values[r - 1]);
+  ASSERT_TRUE(grid->SetCurrentCell(1, 1));
+  grid->OnShowFindReplaceDialog(FALSE);
+  CFindReplaceDialog* dlg = GXGetFindReplaceState().pDialog;
+  ASSERT_NE(dlg, nullptr);
+  DialogAutomation::TypeInto(dlg, edt1, "abc");
+  enum How { Click, Invoke, ToRow1 };
+  using Texts = std::vector<std::string>;
+  struct Press {
+    How how;
+    int button;
+    const char* replace;
+    bool editing;  // the cell is being edited when the button goes down
+    Texts shown;
+    ROWCOL row;
+    size_t beeps;
+  } presses[] = {
+      {Click, IDOK, "Y", false, {"abc1", "x", "abc3", "abc4 abc", "zz"}, 3, 0},  // the current cell is passed over
+      {Invoke, psh1, "Y", true, {"abc1", "x", "Y3", "abc4 abc", "zz"}, 4, 0},
+      {Invoke, psh1, "Y", true, {"abc1", "x", "Y3", "Y4 abc", "zz"}, 4, 0},  // the cell's next match is selected
+      {Invoke, psh2, "Z", true, {"abc1", "x", "Y3", "Y4 Z", "zz"}, 4, 0},    // from the typed text's selection on
+      {Click, psh1, "Y", false, {"abc1", "x", "Y3", "Y4 Z", "zz"}, 4, 1},
+      {ToRow1, 0, "Y", false, {"abc1", "x", "Y3", "Y4 Z", "zz"}, 1, 1},
+      {Click, psh1, "Y", false, {"Y1", "x", "Y3", "Y4 Z", "zz"}, 1, 2},  // not edited: only the match goes
+      {Click, psh1, "Y", false, {"Y1", "x", "Y3", "Y4 Z", "zz"}, 1, 3},
+  };
+  Automation::Instance().ClearBeeps();
+  for (const Press& p : presses) {
+    const size_t step = (size_t)(&p - presses);
+    if (p.how == Click) {
+      DialogAutomation::TypeInto(dlg, edt2, p.replace);
+      EXPECT_EQ(grid->GetCurrentCellControl()->IsActive(), p.editing) << "press " << step;
+      DialogAutomation::ClickControl(dlg, p.button);
+    } else if (p.how == Invoke) {
+      dlg->SetDlgItemText(edt2, p.replace);
+      EXPECT_EQ(grid->GetCurrentCellControl()->IsActive(), p.editing) << "press " << step;
+      dlg->SendMessage(WM_COMMAND, MAKEWPARAM(p.button, BN_CLICKED), (LPARAM)dlg->GetDlgItem(p.button)->m_hWnd);
+    } else {
+      ASSERT_TRUE(grid->SetCurrentCell(1, 1));
+    }
+    UiAutomation::Pump();
+    Texts shown;
+    for (ROWCOL r = 1; r <= 5; ++r) {
+      CString text = grid->GetValueRowCol(r, 1);
+      if (r == CurrentRow()) grid->GetCurrentCellControl()->GetCurrentText(text);
+      shown.push_back(text.str());
+    }
+    EXPECT_EQ(shown, p.shown) << "press " << step;
+    EXPECT_EQ(CurrentRow(), p.row) << "press " << step;
+    EXPECT_EQ(Automation::Instance().Beeps().size(), p.beeps) << "press " << step;
+  }
+  ASSERT_TRUE(grid->SetCurrentCell(2, 1));
+  EXPECT_EQ(Column(), (std::vector<std::string>{"Y1", "x", "Y3", "Y4 Z", "zz"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothHosts, FindDialog, ::testing::Bool(),
                          [](const auto& p) { return p.param ? "View" : "Window"; });
 
