@@ -7,6 +7,7 @@
 #include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Automation.h"
+#include "platform/core/Clock.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/Document.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,12 +27,17 @@
 namespace {
 
 int g_paints = 0;  // paints of the grid in either host
+std::function<void(ROWCOL)> g_composed;  // a cell of column 1 composed: time passes, keys arrive
 
 class CFindView : public CGXGridView {
   DECLARE_DYNCREATE(CFindView)
   void OnGridDraw(CDC* pDC) override {
     ++g_paints;
     CGXGridView::OnGridDraw(pDC);
+  }
+  void ComposeStyleRowCol(ROWCOL r, ROWCOL c, CGXStyle* style, BOOL standard) override {
+    if (g_composed && c == 1) g_composed(r);
+    CGXGridView::ComposeStyleRowCol(r, c, style, standard);
   }
 };
 IMPLEMENT_DYNCREATE(CFindView, CGXGridView)
@@ -39,6 +46,10 @@ class CFindWnd : public ZAZAzedAze {
   void OnGridDraw(CDC* pDC) override {
     ++g_paints;
     ZAZAzedAze::OnGridDraw(pDC);
+  }
+  void ComposeStyleRowCol(ROWCOL r, ROWCOL c, CGXStyle* style, BOOL standard) override {
+    if (g_composed && c == 1) g_composed(r);
+    ZAZAzedAze::ComposeStyleRowCol(r, c, style, standard);
   }
 };
 
@@ -195,6 +206,55 @@ TEST_P(FindDialog, ReplaceTakesOnlyTheSelectedMatch) {
   }
   ASSERT_TRUE(grid->SetCurrentCell(2, 1));
   EXPECT_EQ(Column(), (std::vector<std::string>{"Y1", "x", "Y3", "Y4 Z", "zz"}));
+}
+
+// Esc during Replace All asks whether to abort: Retry takes back what was replaced, Abort keeps it
+// as one undo step, Ignore goes on to the end.
+TEST_P(FindDialog, EscDuringReplaceAllAsks) {
+  struct VirtualTime {
+    VirtualTime() { Clock::UseVirtualTime(); }
+    ~VirtualTime() { Clock::UseRealTime(); }
+  } time;
+  const ROWCOL rows = 400;
+  grid->SetRowCount(rows);
+  grid->OnShowFindReplaceDialog(FALSE);
+  CFindReplaceDialog* dlg = GXGetFindReplaceState().pDialog;
+  ASSERT_NE(dlg, nullptr);
+  DialogAutomation::TypeInto(dlg, edt1, "b");
+  DialogAutomation::TypeInto(dlg, edt2, "-");
+  const struct {
+    int answer;
+    bool some, all;  // rows replaced afterwards
+  } cases[] = {{IDRETRY, false, false}, {IDABORT, true, false}, {IDIGNORE, true, true}};
+  for (const auto& c : cases) {
+    for (ROWCOL r = 1; r <= rows; ++r) grid->GetParam()->GetData()->StoreStyleAt(r, 1, &CGXStyle().SetValue("abc"), 0, 0);
+    grid->GetParam()->EmptyUndoList();
+    ASSERT_TRUE(grid->SetCurrentCell(1, 1));
+    Automation::Instance().ClearMessageBoxes();
+    Automation::Instance().PushMessageBoxAnswer(c.answer);
+    bool pressed = false;
+    g_composed = [&](ROWCOL r) {  // each cell takes 5 ms; Esc comes at row 100
+      Clock::Advance(5);
+      if (r == 100 && !pressed) pressed = ::PostMessage(grid->m_pGridWnd->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    };
+    DialogAutomation::ClickControl(dlg, psh2);
+    g_composed = nullptr;
+    const auto boxes = Automation::Instance().MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << c.answer;
+    EXPECT_EQ(boxes[0].text, "Do you want to abort the operation?");
+    EXPECT_EQ(boxes[0].type & MB_TYPEMASK, (UINT)MB_ABORTRETRYIGNORE);
+    ROWCOL replaced = 0;
+    while (replaced < rows && grid->GetValueRowCol(replaced + 1, 1) == "a-c") ++replaced;
+    for (ROWCOL r = replaced + 1; r <= rows; ++r) ASSERT_EQ(grid->GetValueRowCol(r, 1), "abc") << r;
+    EXPECT_EQ(replaced > 0, c.some) << c.answer;
+    EXPECT_EQ(replaced == rows, c.all) << c.answer;
+    if (c.some) {
+      ASSERT_TRUE(grid->Undo());
+      EXPECT_EQ(grid->GetValueRowCol(1, 1), "abc");
+      EXPECT_EQ(grid->GetValueRowCol(replaced, 1), "abc");
+    }
+    EXPECT_FALSE(grid->CanUndo()) << c.answer;
+  }
 }
 
 // The cells' texts as a user sees them, the current cell and its edit, against what the dialog's
