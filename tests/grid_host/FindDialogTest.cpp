@@ -6,6 +6,7 @@
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXOperationProgress.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/CommonDialogs.h"
@@ -208,13 +209,30 @@ TEST_P(FindDialog, ReplaceTakesOnlyTheSelectedMatch) {
   EXPECT_EQ(Column(), (std::vector<std::string>{"Y1", "x", "Y3", "Y4 Z", "zz"}));
 }
 
-// Esc during Replace All asks whether to abort: Retry takes back what was replaced, Abort keeps it
-// as one undo step, Ignore goes on to the end.
+// The status lines the progress of long operations shows in the main window.
+class CStatusLines : public CWnd {
+ public:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == 0x362) lines.emplace_back(reinterpret_cast<const char*>(lParam));
+    return CWnd::WindowProc(message, wParam, lParam);
+  }
+  std::vector<std::string> lines;
+};
+
+// Replace All shows its progress; Esc asks whether to abort: Retry takes back what was replaced,
+// Abort keeps it as one undo step, Ignore goes on to the end.
 TEST_P(FindDialog, EscDuringReplaceAllAsks) {
   struct VirtualTime {
     VirtualTime() { Clock::UseVirtualTime(); }
-    ~VirtualTime() { Clock::UseRealTime(); }
+    ~VirtualTime() {
+      Clock::UseRealTime();
+      GXGetProgressSettings().bMainWndFound = FALSE;
+    }
   } time;
+  CStatusLines status;
+  ASSERT_TRUE(status.CreateEx(0, AfxRegisterWndClass(0), "main", WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0));
+  GXGetProgressSettings().hMainWnd = status.m_hWnd;
+  GXGetProgressSettings().bMainWndFound = TRUE;
   const ROWCOL rows = 400;
   grid->SetRowCount(rows);
   grid->OnShowFindReplaceDialog(FALSE);
@@ -243,6 +261,10 @@ TEST_P(FindDialog, EscDuringReplaceAllAsks) {
     ASSERT_EQ(boxes.size(), 1u) << c.answer;
     EXPECT_EQ(boxes[0].text, "Do you want to abort the operation?");
     EXPECT_EQ(boxes[0].type & MB_TYPEMASK, (UINT)MB_ABORTRETRYIGNORE);
+    ASSERT_GE(status.lines.size(), 2u);
+    EXPECT_EQ(status.lines[0], "Replacing values ...  37%.    Press ESC to cancel");  // at 750 ms, row 150
+    EXPECT_EQ(status.lines.back(), "Done.");
+    status.lines.clear();
     ROWCOL replaced = 0;
     while (replaced < rows && grid->GetValueRowCol(replaced + 1, 1) == "a-c") ++replaced;
     for (ROWCOL r = replaced + 1; r <= rows; ++r) ASSERT_EQ(grid->GetValueRowCol(r, 1), "abc") << r;
@@ -255,6 +277,7 @@ TEST_P(FindDialog, EscDuringReplaceAllAsks) {
     }
     EXPECT_FALSE(grid->CanUndo()) << c.answer;
   }
+  status.DestroyWindow();
 }
 
 // The cells' texts as a user sees them, the current cell and its edit, against what the dialog's
