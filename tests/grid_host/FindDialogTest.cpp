@@ -209,6 +209,41 @@ TEST_P(FindDialog, ReplaceTakesOnlyTheSelectedMatch) {
   EXPECT_EQ(Column(), (std::vector<std::string>{"Y1", "x", "Y3", "Y4 Z", "zz"}));
 }
 
+// The dialog opens on the current cell's selected text, the whole text of a cell at rest, else the
+// last find text; without a current cell the first cell shown becomes current.
+TEST_P(FindDialog, OpensOnTheSelectedText) {
+  grid->SetRangeValueText(CGXRange().SetCellRange(3, 1, 3, 1), "");
+  const struct {
+    ROWCOL row;  // 0: no current cell
+    int selected;  // characters selected from the end with the cell being edited, 0: at rest
+    const char* text;
+  } cases[] = {{0, 0, "abc"}, {2, 0, "x"}, {5, 3, "abc"}, {3, 0, "last"}};
+  for (const auto& c : cases) {
+    GXGetFindReplaceState().strFind = "last";
+    if (c.row)
+      ASSERT_TRUE(grid->SetCurrentCell(c.row, 1));
+    else
+      ASSERT_FALSE(grid->IsCurrentCell());  // the first case starts on a fresh grid
+    UiAutomation::Pump();
+    if (c.selected) UiAutomation::PressKey(grid->m_pGridWnd->m_hWnd, VK_END);
+    for (int i = 0; i < c.selected; ++i) UiAutomation::PressKey(nullptr, VK_LEFT, UiAutomation::kShift);
+    if (GetParam())
+      grid->m_pGridWnd->SendMessage(WM_COMMAND, ID_EDIT_FIND);
+    else
+      grid->OnShowFindReplaceDialog(TRUE);
+    UiAutomation::Pump();
+    CFindReplaceDialog* dlg = GXGetFindReplaceState().pDialog;
+    ASSERT_NE(dlg, nullptr);
+    CString text;
+    dlg->GetDlgItemText(edt1, text);
+    EXPECT_EQ(text, c.text) << c.row;
+    EXPECT_EQ(CurrentRow(), c.row ? c.row : 1u);
+    EXPECT_EQ(GXGetFindReplaceState().strFind, "last");  // opening keeps the last find text
+    dlg->SendMessage(WM_CLOSE);
+    UiAutomation::Pump();
+  }
+}
+
 // The status lines the progress of long operations shows in the main window.
 class CStatusLines : public CWnd {
  public:
