@@ -357,7 +357,8 @@ BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCO
     needle = (find.bCase ? find.strFind : find.strFindUpper).str();
     int start = 0, end = 0;
     GetSel(start, end);
-    from = (size_t)std::max(start, 0) + 1;  // past the match already selected
+    // A replace takes the match at the selection; a further search passes over it.
+    from = (size_t)std::max(std::min(start, end), 0) + (bCurrent ? 0 : 1);
   } else {
     SearchTexts(find, nRow, nCol, text, hay, needle);
   }
@@ -374,6 +375,15 @@ BOOL CGXEditControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCO
   SendMessage(EM_SCROLLCARET);
   if (!here) Refresh();
   return TRUE;
+}
+
+BOOL CGXEditControl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol) {
+  if (!m_pGrid || !IsInitAt(nRow, nCol) || !IsActive() || !m_hWnd) return CGXStatic::ReplaceAll(find, nRow, nCol);
+  CString text;
+  GetWindowText(text);
+  int start = 0, end = 0;
+  GetSel(start, end);
+  return ReplaceAllIn(find, nRow, nCol, text, (size_t)std::max(std::min(start, end), 0));
 }
 
 BOOL CGXEditControl::KeepsKey(UINT nChar) {
@@ -548,6 +558,8 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
   const UINT hAlign = style.GetIncludeHorizontalAlignment() ? style.GetHorizontalAlignment() : 0;
   m_nAlignment = hAlign == DT_CENTER ? 1 : hAlign == DT_RIGHT ? 2 : 0;
   if (hAlign == DT_RIGHT) text.right += 1;  // the window's right margin: the text ends where the static cell ends it
+  // The grid paints around the window, never over it: the window has painted itself by the end.
+  if (pDC) pDC->ExcludeClipRect(&text);
   DrawBackground(pDC, rect, style);
   if (m_font.m_hObject) SetFont(&m_font, FALSE);
   MoveWindow(text, FALSE);
@@ -569,4 +581,5 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
   SendMessage(EM_SCROLLCARET);
   UpdateWindow();
   CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  AddRectToGridList(text);
 }

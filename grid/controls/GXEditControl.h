@@ -41,6 +41,8 @@ class CGXEditControl : public CEdit, public CGXStatic {
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   // In the bound active cell the search runs in the typed text from behind the selection's start.
   BOOL FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSetSel) override;
+  // In the bound active cell every match from the selection's start on, in the typed text.
+  BOOL ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol) override;
   BOOL Copy() override { return CGXStatic::Copy(); }
   BOOL Paste() override { return CGXStatic::Paste(); }
   BOOL Cut() override { return CGXStatic::Cut(); }

@@ -13,6 +13,7 @@
 #include "platform/ui/SharedFile.h"
 #include "platform/ui/Wnd.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -498,26 +499,39 @@ BOOL CGXControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nC
   return TRUE;
 }
 
+bool CGXControl::ReplaceMatches(const GXFindReplaceState& find, const CString& text, size_t from, bool every,
+                                CString& out) {
+  const std::string hay = (find.bCase ? text : Upper(text)).str();
+  const std::string needle = (find.bCase ? find.strFind : find.strFindUpper).str();
+  if (needle.empty()) return false;
+  std::string result(text.str(), 0, std::min(from, hay.size()));
+  size_t hit;
+  bool replaced = false;
+  while ((hit = hay.find(needle, from)) != std::string::npos && (every || !replaced)) {
+    result.append(text.str(), from, hit - from);
+    result += find.strReplace.str();
+    from = hit + needle.size();
+    replaced = true;
+  }
+  if (!replaced) return false;
+  result.append(text.str(), std::min(from, hay.size()), std::string::npos);
+  out = CString(std::move(result));
+  return true;
+}
+
 BOOL CGXControl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol) {
   if (!m_pGrid) return FALSE;
   CString text;
   std::string hay, needle;
   SearchTexts(find, nRow, nCol, text, hay, needle);
-  if (needle.empty()) return FALSE;
-  // Left to right, never rescanning what was inserted; the result grows as it needs.
-  std::string out;
-  size_t from = 0, hit;
-  bool replaced = false;
-  while ((hit = hay.find(needle, from)) != std::string::npos) {
-    out.append(text.str(), from, hit - from);
-    out += find.strReplace.str();
-    from = hit + needle.size();
-    replaced = true;
-  }
-  if (!replaced) return FALSE;
-  out.append(text.str(), from, std::string::npos);
+  return ReplaceAllIn(find, nRow, nCol, text, 0);
+}
+
+BOOL CGXControl::ReplaceAllIn(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, const CString& text, size_t from) {
+  CString out;
+  if (!ReplaceMatches(find, text, from, true, out)) return FALSE;
   CGXStyle value;
-  value.SetValue(CString(std::move(out)));
+  value.SetValue(out);
   return m_pGrid->SetStyleRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), &value, 0, 0, nullptr, GX_UPDATENOW, CmdDo);
 }
 

@@ -126,6 +126,10 @@ class CGXControl {
   // FALSE for the current cell unless bCurrent; with bSelect a found cell becomes current.
   virtual BOOL FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, BOOL bCurrent, BOOL bSelect);
   virtual BOOL ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol);
+  // `text` with the matches from `from` on replaced (every one, or only the first), left to right
+  // without rescanning what was inserted; false when there was none.
+  static bool ReplaceMatches(const GXFindReplaceState& find, const CString& text, size_t from, bool every,
+                             CString& out);
   // The text a sort compares for the cell: its value.
   virtual void GetSortKey(ROWCOL, ROWCOL, const CGXSortInfo&, const CGXStyle& style, CString& key) {
     key = style.GetIncludeValue() ? style.GetValue() : CString();
@@ -176,6 +180,8 @@ class CGXControl {
   // The cell's display text and the texts a search compares.
   void SearchTexts(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, CString& text, std::string& hay,
                    std::string& needle);
+  // Every match in `text` from `from` on replaced and the result stored as the cell's value.
+  BOOL ReplaceAllIn(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, const CString& text, size_t from);
 
   // A press and a release of button 0 (left), 1 (middle) or 2 (right), through the children first.
   BOOL ButtonDown(int nButton, UINT flags, CPoint pt);

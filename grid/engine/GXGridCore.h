@@ -501,14 +501,6 @@ class CGXGridCore {
   UINT m_nClipboardFlags = 0x38;
   CString m_strColSep;  // empty: a tab
   ROWCOL m_nRowsCopied = 0, m_nColsCopied = 0;
-  virtual BOOL Copy();
-  virtual BOOL Cut();
-  virtual BOOL Paste();
-  virtual BOOL ClearSelection(BOOL bRemoveStyles = FALSE);
-  virtual BOOL CanCopy();
-  virtual BOOL CanCut();
-  virtual BOOL CanPaste();
-  virtual BOOL CanClear();
   // ---- OLE drag and drop of cell blocks (GXGridCoreDragDrop.cpp) ----
   // Drags the selection from a cell of it; FALSE when no drag could start.
   virtual BOOL StartOleDrag(ROWCOL nRow, ROWCOL nCol);
@@ -525,6 +517,16 @@ class CGXGridCore {
   virtual DWORD OnDropEx(COleDataObject* pData, DWORD dropDefault, DWORD dropList, CPoint point);
   virtual DWORD OnDragScroll(DWORD dwKeyState, CPoint point);
   virtual void DrawDropFrame(CPoint point, BOOL bEraseOld, BOOL bShowNew);
+  // ---- the clipboard commands: after drag and drop in the table of virtual operations ----
+  virtual BOOL Copy();
+  virtual BOOL Paste();
+  virtual BOOL Cut();
+  virtual BOOL ClearSelection(BOOL bRemoveStyles = FALSE);
+  virtual BOOL CanCopy();
+  virtual BOOL CanCut();
+  virtual BOOL CanPaste();
+  virtual BOOL CanClear();
+  // The grid window's timer while a drag scrolls it.
   virtual BOOL OnDragTimer(UINT_PTR nIDEvent);
   BOOL DoDragScroll(CPoint screenPoint);
   // The cell a block dropped at the point would start on; FALSE when none.

@@ -562,6 +562,7 @@ BOOL CGXGridCore::PasteTextFormat(const char* text, size_t n, const CGXRange& ta
   const CString seps = m_strColSep.IsEmpty() ? CString("\t") : m_strColSep;
   auto isSep = [&](char c) { return c && std::memchr(seps.GetString(), c, (size_t)seps.GetLength()) != nullptr; };
   ROWCOL row = target.m_nTop, col = target.m_nLeft, maxCol = col;
+  const ROWCOL oldRows = GetRowCount(), oldCols = GetColCount();
   bool failed = false, aborted = false;
   unsigned long long cells = 0;
   CGXStyle* style = CreateStyle();
@@ -600,6 +601,19 @@ BOOL CGXGridCore::PasteTextFormat(const char* text, size_t n, const CGXRange& ta
   m_pParam->m_bLockUpdate = oldLock;
   if (aborted) Rollback();
   else CommitTrans();
+  // Rows and columns added under the lock were not drawn, nor their headers, nor the grid's end
+  // beyond them; nor did the scroll bars learn of them.
+  const ROWCOL rows = GetRowCount(), cols = GetColCount();
+  if ((rows != oldRows || cols != oldCols) && !oldLock && IsGridWndVisible()) {
+    CRect grid;
+    GetGridRect(&grid);
+    const CRect row1 = CalcRectFromRowCol(oldRows + 1, 0), col1 = CalcRectFromRowCol(0, oldCols + 1);
+    if (rows > oldRows && !row1.IsRectEmpty())
+      m_pGridWnd->InvalidateRect(CRect(grid.left, row1.top, grid.right, grid.bottom), TRUE);
+    if (cols > oldCols && !col1.IsRectEmpty())
+      m_pGridWnd->InvalidateRect(CRect(col1.left, grid.top, grid.right, grid.bottom), TRUE);
+    RefreshScrollBars();
+  }
   RedrawRowCol(target.m_nTop, target.m_nLeft, row, maxCol);
   return !failed;
 }

@@ -46,6 +46,18 @@ bool RowAborted(CGXOperationProgress& progress, unsigned long long& counter, ROW
   return progress.CheckAbort(abort) && abort;
 }
 
+// A control that took no selection (it cannot edit in place) gets its whole text back with only
+// the first match replaced.
+void ReplaceFirstMatch(CGXControl& control, const GXFindReplaceState& state) {
+  if (control.IsActive()) {
+    control.ReplaceSelectedText(state.strReplace);
+    return;
+  }
+  CString text, out;
+  control.GetCurrentText(text);
+  if (CGXControl::ReplaceMatches(state, text, 0, false, out)) control.ReplaceSelectedText(out);
+}
+
 }  // namespace
 
 void GXShowFindReplaceDialog(BOOL bFindOnly, LPCTSTR pszFind, CWnd* pParent) {
@@ -169,8 +181,9 @@ void CGXGridCore::ReplaceText(LPCTSTR pszFind, BOOL bDown, BOOL bCase, LPCTSTR p
   m_nFindRow = row;
   CGXControl* control = GetCurrentCellControl();
   BOOL found = FALSE;
-  if (control && control->FindText(state, row, col, TRUE, FALSE)) {
-    control->ReplaceSelectedText(state.strReplace);
+  // Only the match at the current position goes: it is selected first, which activates the cell.
+  if (control && control->FindText(state, row, col, TRUE, TRUE) && (control = GetCurrentCellControl()) != nullptr) {
+    ReplaceFirstMatch(*control, state);
     control = GetCurrentCellControl();
     found = control && control->FindText(state, row, col, TRUE, FALSE) && control->FindText(state, row, col, TRUE, TRUE);
   }

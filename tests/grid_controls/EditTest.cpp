@@ -5,17 +5,21 @@
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXLibrary.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 #include "platform/ui/UiAutomation.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -256,11 +260,15 @@ TEST_F(EditCell, FindRunsInTheTypedTextAndActivatesAnotherCell) {
   find.strFindUpper = "ABC";
   Edit(1, 1, "xAbc abc", 1, 4);  // the first match is selected
   int s = -1, e = -1;
-  EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));  // a replace takes the selected match
+  edit->GetSel(s, e);
+  EXPECT_EQ(s, 1);
+  EXPECT_EQ(e, 4);
+  EXPECT_TRUE(edit->FindText(find, 1, 1, FALSE, TRUE));  // a further search passes over it
   edit->GetSel(s, e);
   EXPECT_EQ(s, 5);
   EXPECT_EQ(e, 8);
-  EXPECT_FALSE(edit->FindText(find, 1, 1, TRUE, TRUE));
+  EXPECT_FALSE(edit->FindText(find, 1, 1, FALSE, TRUE));
   find.bCase = TRUE;
   edit->SetSel(0, 0);
   EXPECT_TRUE(edit->FindText(find, 1, 1, TRUE, TRUE));
@@ -384,6 +392,77 @@ TEST(EditCellPicture, ActivatingKeepsTheTextInPlace) {
     EXPECT_TRUE(resting == active) << c.align << ": " << resting.left << "," << resting.top << " " << resting.right << ","
                                    << resting.bottom << " became " << active.left << "," << active.top << " "
                                    << active.right << "," << active.bottom;
+  }
+}
+
+// The clipboard keys pressed in the window, on the cell being edited and on a cell at rest: what
+// the cell keeps once left, what the clipboard holds, and a picture as a full repaint draws it.
+TEST(EditCellWindow, ClipboardKeysFromTheKeyboard) {
+  using UiAutomation::kControl;
+  using UiAutomation::kNone;
+  using UiAutomation::kShift;
+  struct Key {
+    UINT vk, modifiers;
+  };
+  const struct {
+    std::vector<Key> keys;  // from the grid at rest on "abcd", "xy" on the clipboard
+    const char* value;
+    const char* clipboard;
+  } cases[] = {
+      {{{VK_END, kNone}, {VK_LEFT, kShift}, {VK_LEFT, kShift}, {'C', kControl}}, "abcd", "cd"},
+      {{{VK_END, kNone}, {VK_LEFT, kShift}, {'X', kControl}}, "abc", "d"},
+      {{{VK_END, kNone}, {VK_LEFT, kShift}, {VK_DELETE, kShift}}, "abc", "d"},
+      {{{VK_END, kNone}, {'V', kControl}}, "abcdxy", "xy"},
+      {{{VK_HOME, kNone}, {VK_RIGHT, kShift}, {VK_INSERT, kShift}}, "xybcd", "xy"},
+      {{{'C', kControl}}, "abcd", "abcd"},  // at rest the grid copies the cell
+      {{{'V', kControl}}, "xy", "xy"},
+      {{{'X', kControl}}, "", "abcd"},
+  };
+  for (const auto& c : cases) {
+    CellGridWindow window(CRect(100, 100, 500, 300));
+    ASSERT_TRUE(window.opened);
+    ZAZAzedAze& grid = window.grid;
+    grid.SetRangeValueText(CGXRange().SetCellRange(1, 1, 1, 1), "abcd");
+    grid.SetFocus();
+    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    PumpMessages();
+    ResetClipboard();
+    ASSERT_TRUE(ClipboardSetText(nullptr, "xy", 2));
+    for (const Key& k : c.keys) UiAutomation::PressKey(nullptr, k.vk, k.modifiers);
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << c.value;
+    UiAutomation::PressKey(nullptr, VK_DOWN);
+    EXPECT_EQ(CurrentRowOf(grid), 2u) << c.value;
+    EXPECT_EQ(grid.GetValueRowCol(1, 1), c.value);
+    std::string clip;
+    EXPECT_TRUE(ClipboardGetText(nullptr, clip));
+    EXPECT_EQ(clip, c.clipboard) << c.value;
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << c.value;
+    ResetClipboard();
+  }
+}
+
+// Typing into an AutoSize cell widens its column (heightens its row when it wraps) as it goes; the
+// window shows what a full repaint shows, also after the grid alone repaints the cell being edited.
+TEST(EditCellWindow, AutoSizeGrowsWhileTyping) {
+  for (const BOOL wrap : {FALSE, TRUE}) {
+    CellGridWindow window(CRect(100, 100, 600, 300));
+    ASSERT_TRUE(window.opened);
+    ZAZAzedAze& grid = window.grid;
+    grid.SetStyleRange(CGXRange().SetCellRange(1, 2, 1, 2), &CGXStyle().SetAutoSize(TRUE).SetWrapText(wrap));
+    grid.SetFocus();
+    ASSERT_TRUE(grid.SetCurrentCell(1, 2));
+    PumpMessages();
+    const int width = grid.GetColWidth(2), height = grid.GetRowHeight(1);
+    UiAutomation::TypeText(grid.m_hWnd, "a rather long text that needs more room");
+    EXPECT_EQ(grid.GetColWidth(2) > width, !wrap);
+    EXPECT_EQ(grid.GetRowHeight(1) > height, wrap);
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << wrap;
+    const CRect cell = grid.CalcRectFromRowCol(1, 2);
+    grid.InvalidateRect(&cell);
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << wrap;
+    UiAutomation::PressKey(nullptr, VK_DOWN);
+    EXPECT_EQ(grid.GetValueRowCol(1, 2), "a rather long text that needs more room");
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << wrap;
   }
 }
 

@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -463,4 +466,22 @@ TEST_F(GridClipboard, ClearingSeveralRangesClearsOnlyTheirCells) {
     for (ROWCOL r = 1; r <= 12; ++r)
       for (ROWCOL c = 1; c <= 6; ++c) EXPECT_EQ(Value(r, c), "x") << r << "," << c;
   }
+}
+
+// Derived grids are built against the order of the virtual operations: the clipboard commands come
+// right after the drag and drop ones, Copy, Paste, then Cut.
+TEST(GridClipboardSlots, CommandsFollowDragAndDrop) {
+  auto slot = [](auto op) {  // a virtual operation's table offset + 1
+    std::ptrdiff_t v = 0;
+    std::memcpy(&v, &op, sizeof v);
+    return v;
+  };
+  const std::ptrdiff_t first = slot(&CGXGridCore::StartOleDrag), step = sizeof(void*);
+  EXPECT_EQ(slot(&CGXGridCore::ConfirmPasteSizeMismatch), first - step);
+  const std::pair<std::ptrdiff_t, int> after[] = {
+      {slot(&CGXGridCore::DrawDropFrame), 11}, {slot(&CGXGridCore::Copy), 12},
+      {slot(&CGXGridCore::Paste), 13},         {slot(&CGXGridCore::Cut), 14},
+      {slot(&CGXGridCore::ClearSelection), 15}, {slot(&CGXGridCore::CanClear), 19},
+  };
+  for (const auto& [at, n] : after) EXPECT_EQ(at, first + n * step) << n;
 }

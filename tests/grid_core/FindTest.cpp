@@ -117,3 +117,23 @@ TEST_F(GridFind, OneDialogPerProcessFollowsItsOwner) {
   grid.m_pGridWnd = nullptr;
   host.DestroyWindow();
 }
+
+// A cell whose control does not edit in place keeps its text round the replaced match.
+TEST_F(GridFind, ReplaceInACellNotEditedInPlaceTakesOnlyTheMatch) {
+  const struct {
+    ROWCOL row;       // current before the press
+    const char* was;  // that cell's value afterwards
+    ROWCOL next;      // current afterwards
+    size_t beeps;
+  } presses[] = {{3, "A-C", 5, 0}, {5, "a-c", 5, 1}, {5, "a-c", 5, 2}};
+  ASSERT_TRUE(grid.SetCurrentCell(3, 2));
+  Automation::Instance().ClearBeeps();
+  for (const auto& p : presses) {
+    EXPECT_EQ(CurrentRow(), p.row);
+    grid.ReplaceText("b", TRUE, FALSE, "-");
+    EXPECT_EQ(grid.GetValueRowCol(p.row, 2), p.was);
+    EXPECT_EQ(CurrentRow(), p.next);
+    EXPECT_EQ(Automation::Instance().Beeps().size(), p.beeps);
+  }
+  EXPECT_EQ(grid.GetValueRowCol(2, 3), "abc");
+}

@@ -15,6 +15,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -140,10 +141,12 @@ TEST_F(GridDragDrop, ABlockGrabbedByItsMiddleMovesOrCopiesWithinTheGrid) {
     EXPECT_TRUE(*const_cast<CGXRangeList&>(sel).GetHead() == Cells(10, 9, 11, 11));
     EXPECT_FALSE(g.GetParam()->m_bDragging);
     EXPECT_FALSE(GXGetLibraryData().m_bGridDragging);
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(g.m_hWnd), 0) << c.undoName;  // no frame or cell left stale
     // One undo step puts everything back.
     ASSERT_TRUE(g.Undo());
     EXPECT_EQ(Values(g, source), Expected(source));
     EXPECT_EQ(Values(g, Cells(10, 9, 11, 11)), std::vector<std::string>(6, ""));
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(g.m_hWnd), 0) << c.undoName;
     g.SetStyleRange(Cells(1, 1, 30, 12), nullptr, 4);
   }
   // With both flag words carrying the grid's format the source ends without styles.
@@ -377,8 +380,10 @@ TEST_F(GridDragDrop, ThePressedSelectionOfAnEditCellMovesAsItsText) {
   EXPECT_EQ(g.GetValueRowCol(5, 5), "world");
   EXPECT_EQ(g.GetValueRowCol(2, 2), "hello ");
   EXPECT_EQ(UndoName(g), "Move");
+  EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(g.m_hWnd), 0);
   ASSERT_TRUE(g.Undo());
   EXPECT_EQ(g.GetValueRowCol(5, 5), "");
+  EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(g.m_hWnd), 0);
 }
 
 TEST_F(GridDragDrop, TheSourceScrollsWhileTheDragIsOutsideItButOverTheMainWindow) {
