@@ -503,9 +503,11 @@ BOOL TranslateMessage(const MSG* msg) {
   bool ctrl = GetKeyState(VK_CONTROL) < 0;
   bool alt = GetKeyState(VK_MENU) < 0;
   bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
-  int ch = KeyChar((UINT)msg->wParam, shift, ctrl && !alt, caps);
-  if (!ch) return FALSE;
-  UINT charMsg = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
+  // F1 asks for help: the window's default handling turns it into WM_HELP.
+  const bool help = msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && !ctrl;
+  int ch = help ? 0 : KeyChar((UINT)msg->wParam, shift, ctrl && !alt, caps);
+  if (!ch && !help) return FALSE;
+  UINT charMsg = help ? WM_KEYF1 : msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
   ThreadQueue* q = CurrentQueue();
   MSG m{msg->hwnd, charMsg, (WPARAM)(BYTE)ch, msg->lParam, msg->time, msg->pt};
   {
