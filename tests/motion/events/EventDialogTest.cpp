@@ -5,6 +5,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/motion/EventTestSupport.h"
+#include "tests/support/WindowPicture.h"
 
 #include <functional>
 
@@ -273,4 +274,75 @@ TEST_F(EventTest, ReferenceAndVariablePages) {
             1);
   EXPECT_EQ(seen, std::vector<std::string>{"'pos' is not a 32-bit variable!"});
   EXPECT_STREQ(var.GenerateMLCode(), "  !VO CPOS, TPOS;\r\n");
+}
+
+TEST_F(EventTest, EnterOnAControllerPageNamesWhatIsMissing) {
+  // A fresh controller event has no slave: Enter runs OK, which asks for the slave or the axes.
+  const struct {
+    int type;
+    UINT page;
+    const char* box;
+    int focus;
+  } cases[] = {{3, 14046, "Please select an item!", 14004},
+               {5, 14047, "Please select an item!", 14006},
+               {6, 14048, "Please select an item!", 14010},
+               {8, 14049, "Please select at least one slave axis!", 14000},
+               {1, 14044, "Please select at least one slave axis!", 14000},
+               {9, 14050, nullptr, 0}};
+  for (const auto& c : cases) {
+    CMotionEvent ev = ControllerEvent();
+    ev.m_nType = c.type;
+    std::vector<std::string> seen;
+    int focus = 0;
+    EXPECT_EQ(EditWith(ev, c.page,
+                       [&](CWnd* d) {
+                         EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << c.page;
+                         UiAutomation::PressKey(nullptr, VK_RETURN);
+                         seen = Boxes();
+                         focus = ::GetDlgCtrlID(::GetFocus());
+                         if (::IsWindowVisible(d->m_hWnd)) UiAutomation::PressKey(nullptr, VK_ESCAPE);
+                       }),
+              c.box ? 0 : 1)
+        << c.page;
+    EXPECT_EQ(seen, c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}) << c.page;
+    EXPECT_EQ(focus, c.box ? c.focus : focus) << c.page;
+    ClearBoxes();
+  }
+}
+
+TEST_F(EventTest, UnitAndSlaveChosenInTheirCombos) {
+  // The time page in milliseconds: the edit follows the new unit.
+  CMotionEvent time = DriveEvent();
+  CString params = "EvType=4 EvSourceType=0 EventATIME[s]=2", errors;
+  ASSERT_EQ(time.ReadParameters(params, errors), 1);
+  EXPECT_EQ(EditWith(time, 14024,
+                     [](CWnd* d) {
+                       EXPECT_TRUE(DialogAutomation::SelectItem(d, 14003, "ms"));
+                       CString shown;
+                       d->GetDlgItemText(14002, shown);
+                       EXPECT_STREQ(shown, "2000");
+                       UiAutomation::PressKey(nullptr, VK_RETURN);
+                     }),
+            1);
+  CString written;
+  time.WriteParameters(written);
+  EXPECT_STREQ(written, "EvType=4 EvSourceType=0 EventATIME[ms]=2000");
+
+  // A controller position page with no slave: choosing A offers its feedbacks and binds the motor.
+  CMotionEvent pos = ControllerEvent();
+  params = "EvType=2 EvSlaveAxis=1 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0";
+  pos.ReadParameters(params, errors);
+  EXPECT_EQ(EditWith(pos, 14045,
+                     [](CWnd* d) {
+                       EXPECT_FALSE(Enabled(d, 14012) || Enabled(d, 14000));
+                       EXPECT_TRUE(DialogAutomation::SelectItem(d, 14007, "A"));
+                       EXPECT_TRUE(Enabled(d, 14012) && Enabled(d, 14013) && Enabled(d, 14000));
+                       EXPECT_FALSE(Enabled(d, 14001));
+                       EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
+                       UiAutomation::PressKey(nullptr, VK_RETURN);
+                     }),
+            1);
+  written.Empty();
+  pos.WriteParameters(written);
+  EXPECT_STREQ(written, "EvType=2 EvSlaveAxis=0 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0 EventAPOS_MT[rot]=1");
 }
