@@ -31,6 +31,10 @@ void ForgetWindowInQueue(HWND h) {
     d.erase(std::remove_if(d.begin(), d.end(), [h](const MSG& m) { return m.hwnd == h; }), d.end());
   };
   drop(q->posted);
+  // Keys belong to the thread, not to a window: they go to whichever window has the focus when
+  // they are read, and their key state counts even when none does.
+  for (MSG& m : q->input)
+    if (m.hwnd == h && m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) m.hwnd = nullptr;
   drop(q->input);
 }
 
@@ -306,7 +310,10 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
       }
       bool gotInput = false;
       for (auto it = q->input.begin(); it != q->input.end(); ++it) {
-        if (!HwndMatches(hwnd, it->hwnd) || !InRange(it->message, lo, hi)) continue;
+        if (!it->hwnd) it->hwnd = q->focus ? q->focus : q->active;
+        if (!it->hwnd && (!remove || hwnd)) continue;
+        if (it->hwnd && !HwndMatches(hwnd, it->hwnd)) continue;
+        if (!InRange(it->message, lo, hi)) continue;
         *msg = *it;
         if (remove) q->input.erase(it);
         gotInput = true;
@@ -316,8 +323,8 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
         lk.unlock();
         wl.unlock();
         if (!remove) return true;
-        if (ProcessInput(q, *msg)) return true;
-        continue;  // eaten by mouse activation
+        if (ProcessInput(q, *msg) && msg->hwnd) return true;
+        continue;  // eaten by mouse activation, or a key with no window to take it
       }
     }
     if (InRange(WM_PAINT, lo, hi) && FindPaint(q, hwnd, msg)) return true;
