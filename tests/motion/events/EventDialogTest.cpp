@@ -19,6 +19,12 @@ void Picture(CWnd* d, const char* name) {
 }
 void Press(CWnd* d, int id) { ::SendMessage(d->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
+// Reads an event's fields from its parameter line.
+void Read(CMotionEvent& ev, const char* line) {
+  CString params = line, errors;
+  ASSERT_EQ(ev.ReadParameters(params, errors), 1) << errors.GetString();
+}
+
 // Runs the page of `templateId` through `Edit` with `script`; returns Edit's result.
 int EditWith(CMotionEvent& ev, UINT templateId, const std::function<void(CWnd*)>& script) {
   bool ran = false;
@@ -115,8 +121,7 @@ TEST_F(EventTest, SlaveBoxesFollowTheSlaves) {
 
 TEST_F(EventTest, BadNumberIsRefusedOnlyByOk) {
   CMotionEvent ev = DriveEvent();
-  CString params = "EvType=4 EvSourceType=0 EventATIME[s]=2", errors;
-  ASSERT_EQ(ev.ReadParameters(params, errors), 1);
+  Read(ev, "EvType=4 EvSourceType=0 EventATIME[s]=2");
   std::vector<std::string> afterClick, afterOk;
   EXPECT_EQ(EditWith(ev, 14024,
                      [&](CWnd* d) {
@@ -221,8 +226,7 @@ TEST_F(EventTest, InputPageOffersWhatTheDriveHas) {
 
 TEST_F(EventTest, MotionCompletePageSetsTheSettleBand) {
   CMotionEvent ev = DriveEvent();
-  CString params = "EvType=1 EvMCType=1", errors;
-  ASSERT_EQ(ev.ReadParameters(params, errors), 1);
+  Read(ev, "EvType=1 EvMCType=1");
   EXPECT_EQ(EditWith(ev, 14028,
                      [](CWnd* d) {
                        EXPECT_TRUE(Checked(d, 14028));
@@ -313,8 +317,7 @@ TEST_F(EventTest, EnterOnAControllerPageNamesWhatIsMissing) {
 TEST_F(EventTest, UnitAndSlaveChosenInTheirCombos) {
   // The time page in milliseconds: the edit follows the new unit.
   CMotionEvent time = DriveEvent();
-  CString params = "EvType=4 EvSourceType=0 EventATIME[s]=2", errors;
-  ASSERT_EQ(time.ReadParameters(params, errors), 1);
+  Read(time, "EvType=4 EvSourceType=0 EventATIME[s]=2");
   EXPECT_EQ(EditWith(time, 14024,
                      [](CWnd* d) {
                        EXPECT_TRUE(DialogAutomation::SelectItem(d, 14003, "ms"));
@@ -330,8 +333,8 @@ TEST_F(EventTest, UnitAndSlaveChosenInTheirCombos) {
 
   // A controller position page with no slave: choosing A offers its feedbacks and binds the motor.
   CMotionEvent pos = ControllerEvent();
-  params = "EvType=2 EvSlaveAxis=1 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0";
-  pos.ReadParameters(params, errors);
+  CString params = "EvType=2 EvSlaveAxis=1 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0", errors;
+  pos.ReadParameters(params, errors);  // slave B has no position sensor to name
   EXPECT_EQ(EditWith(pos, 14045,
                      [](CWnd* d) {
                        EXPECT_FALSE(Enabled(d, 14012) || Enabled(d, 14000));
