@@ -236,13 +236,19 @@ TEST_F(EventTest, MotionCompletePageSetsTheSettleBand) {
                        EXPECT_TRUE(Enabled(d, 14029) && Enabled(d, 14032));
                        Picture(d, "motion-complete");
                        DialogAutomation::TypeInto(d, 14031, "20");
-                       Press(d, IDOK);
+                       // A new unit takes the typed value over and shows it in that unit.
+                       EXPECT_TRUE(DialogAutomation::SelectItem(d, 14032, "s"));
+                       CString shown;
+                       d->GetDlgItemText(14031, shown);
+                       EXPECT_STREQ(shown, "0.02");
+                       EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
+                       UiAutomation::PressKey(nullptr, VK_RETURN);
                      }),
             1);
   CString written;
   ev.WriteParameters(written);
   EXPECT_EQ(written.Left(42), "EvType=1 EvMCType=0 EvMCSetParameters=1 Ev");
-  EXPECT_NE(written.Find("EventTONPOSOK[ms]=20"), -1) << written.GetString();
+  EXPECT_NE(written.Find("EventTONPOSOK[s]=0.02"), -1) << written.GetString();
 }
 
 TEST_F(EventTest, ReferenceAndVariablePages) {
