@@ -19,6 +19,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/WindowPicture.h"
 
 namespace {
 
@@ -441,6 +442,7 @@ TEST_F(PanelFrameTest, PanelsClosedByTheUserLeaveThePolling) {
   EXPECT_EQ((std::vector<int>{panels.FindFrame(0), panels.FindFrame(1)}), (std::vector<int>{1, 0}));
   EXPECT_EQ(panels.m_cache.GetCount(), 2);
   EXPECT_EQ(m_main->MDIGetActive(), panels.m_aPanels[0]->m_pFrame);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
   LONG count = 0;
   EXPECT_TRUE(m_doc.OnIdle(count));
   // The test's document has no view of its own: its last frame would ask to save it.
