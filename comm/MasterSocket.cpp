@@ -45,11 +45,12 @@ int CMasterSocket::SendNetMessage(unsigned char code, unsigned short length, con
   if (length && payload) memcpy(packet.data() + 3, payload, length);
   m_queue.push_back(std::move(packet));
   OnSend(0);
-  return 1;
+  // A failed send closed the socket and dropped the packet: the caller must not take it as sent.
+  return m_hSocket != INVALID_SOCKET ? 1 : 0;
 }
 
 void CMasterSocket::OnSend(int) {
-  while (!m_queue.empty() && m_hSocket != INVALID_SOCKET) {
+  while (!m_queue.empty()) {
     const std::vector<BYTE>& head = m_queue.front();
     int n = Send(head.data() + m_nSent, (int)(head.size() - m_nSent));
     if (n == SOCKET_ERROR) {

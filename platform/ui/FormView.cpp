@@ -1,5 +1,7 @@
 #include "platform/ui/FormView.h"
 
+#include "platform/ui/FrameWnd.h"
+
 #include <cstring>
 
 IMPLEMENT_DYNAMIC(CFormView, CScrollView)
@@ -45,6 +47,9 @@ BOOL CFormView::PreTranslateMessage(MSG* pMsg) {
   if (!pMsg || !m_hWnd) return FALSE;
   if (CScrollView::PreTranslateMessage(pMsg)) return TRUE;
   if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST) return FALSE;
+  // The dialog keys would take every key: the frames' own keys (accelerators, MDI keys) come first.
+  for (CFrameWnd* frame = GetParentFrame(); frame; frame = frame->GetParentFrame())
+    if (frame->PreTranslateMessage(pMsg)) return TRUE;
   return ::IsDialogMessage(m_hWnd, pMsg);
 }
 

@@ -323,10 +323,13 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_MDIACTIVATE: MdiActivate(h, (HWND)wp); return 0;
     case WM_MDINEXT: {
-      HWND a = MdiActive(h);
-      HWND n = a ? GetWindow(a, GW_HWNDNEXT) : nullptr;
+      // Next: the child behind the active one, which goes to the back; previous: the one at the back.
+      HWND a = wp ? (HWND)wp : MdiActive(h);
+      HWND n = lp ? GetWindow(GetTopWindow(h), GW_HWNDLAST) : a ? GetWindow(a, GW_HWNDNEXT) : nullptr;
       if (!n) n = GetTopWindow(h);
-      if (n && n != a) MdiActivate(h, n);
+      if (!n || n == a) return 0;
+      MdiActivate(h, n);
+      if (a && !lp && IsWindow(a)) SetWindowPos(a, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       return 0;
     }
     case WM_MDIDESTROY: {
@@ -357,6 +360,22 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+}  // namespace
+
+BOOL TranslateMDISysAccel(HWND client, LPMSG msg) {
+  if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) || !IsWindow(client)) return FALSE;
+  if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return FALSE;
+  HWND active = MdiActive(client);
+  if (!active || !IsWindow(active) || !IsWindowEnabled(active)) return FALSE;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (msg->wParam == VK_F4 && !shift) SendMessage(active, WM_SYSCOMMAND, SC_CLOSE, 0);
+  else if (msg->wParam == VK_F6 || msg->wParam == VK_TAB) SendMessage(client, WM_MDINEXT, (WPARAM)active, shift);
+  else return FALSE;
+  return TRUE;
+}
+
+namespace {
+
 void RegisterMdiClient() {
   static bool once = [] {
     WNDCLASS wc{};
@@ -377,6 +396,10 @@ BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
 END_MESSAGE_MAP()
 
 CMDIFrameWnd::CMDIFrameWnd() = default;
+
+BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg) {
+  return ::TranslateMDISysAccel(m_hWndMDIClient, pMsg) || CFrameWnd::PreTranslateMessage(pMsg);
+}
 
 BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext*) { return CreateClient(lpcs, nullptr); }
 

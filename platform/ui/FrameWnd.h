@@ -90,6 +90,7 @@ class CMDIFrameWnd : public CFrameWnd {
   void MDICascade();
   CFrameWnd* GetActiveFrame() override;
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+  BOOL PreTranslateMessage(MSG* pMsg) override;
   virtual BOOL CreateClient(LPCREATESTRUCT lpCreateStruct, CMenu* pWindowMenu);
   void OnUpdateFrameTitle(BOOL bAddToTitle) override;
 

@@ -31,6 +31,10 @@ void ForgetWindowInQueue(HWND h) {
     d.erase(std::remove_if(d.begin(), d.end(), [h](const MSG& m) { return m.hwnd == h; }), d.end());
   };
   drop(q->posted);
+  // Keys belong to the thread, not to a window: they go to whichever window has the focus when
+  // they are read, and their key state counts even when none does.
+  for (MSG& m : q->input)
+    if (m.hwnd == h && m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) m.hwnd = nullptr;
   drop(q->input);
 }
 
@@ -306,7 +310,10 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
       }
       bool gotInput = false;
       for (auto it = q->input.begin(); it != q->input.end(); ++it) {
-        if (!HwndMatches(hwnd, it->hwnd) || !InRange(it->message, lo, hi)) continue;
+        if (!it->hwnd) it->hwnd = q->focus ? q->focus : q->active;
+        if (!it->hwnd && (!remove || hwnd)) continue;
+        if (it->hwnd && !HwndMatches(hwnd, it->hwnd)) continue;
+        if (!InRange(it->message, lo, hi)) continue;
         *msg = *it;
         if (remove) q->input.erase(it);
         gotInput = true;
@@ -316,8 +323,8 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
         lk.unlock();
         wl.unlock();
         if (!remove) return true;
-        if (ProcessInput(q, *msg)) return true;
-        continue;  // eaten by mouse activation
+        if (ProcessInput(q, *msg) && msg->hwnd) return true;
+        continue;  // eaten by mouse activation, or a key with no window to take it
       }
     }
     if (InRange(WM_PAINT, lo, hi) && FindPaint(q, hwnd, msg)) return true;
@@ -503,9 +510,11 @@ BOOL TranslateMessage(const MSG* msg) {
   bool ctrl = GetKeyState(VK_CONTROL) < 0;
   bool alt = GetKeyState(VK_MENU) < 0;
   bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
-  int ch = KeyChar((UINT)msg->wParam, shift, ctrl && !alt, caps);
-  if (!ch) return FALSE;
-  UINT charMsg = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
+  // F1 asks for help: the window's default handling turns it into WM_HELP.
+  const bool help = msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && !ctrl;
+  int ch = help ? 0 : KeyChar((UINT)msg->wParam, shift, ctrl && !alt, caps);
+  if (!ch && !help) return FALSE;
+  UINT charMsg = help ? WM_KEYF1 : msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
   ThreadQueue* q = CurrentQueue();
   MSG m{msg->hwnd, charMsg, (WPARAM)(BYTE)ch, msg->lParam, msg->time, msg->pt};
   {

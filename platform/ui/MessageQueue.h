@@ -83,6 +83,9 @@ int CopyAcceleratorTable(HACCEL accel, LPACCEL dst, int count);
 // Finds the table among the module's resources (RT_ACCELERATOR holding ACCEL entries).
 HACCEL LoadAccelerators(HINSTANCE instance, LPCSTR name);
 int TranslateAccelerator(HWND hwnd, HACCEL accel, LPMSG msg);
+// The MDI keys: Ctrl+F4 closes the client's active child, Ctrl+F6 and Ctrl+Tab activate the next one
+// (with Shift, the previous one).
+BOOL TranslateMDISysAccel(HWND client, LPMSG msg);
 
 // ---- Timers -------------------------------------------------------------------------------------
 // Timers run on the layer's clock. A due timer has at most one WM_TIMER waiting: timers that fall

@@ -2212,6 +2212,12 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       SetCursor(LoadCursor(nullptr, IDC_ARROW));
       return TRUE;
     }
+    case WM_KEYF1: {
+      HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, GetDlgCtrlID(hwnd), (HANDLE)hwnd, 0, {}};
+      GetCursorPos(&info.MousePos);
+      SendMessage(hwnd, WM_HELP, 0, (LPARAM)&info);
+      return 0;
+    }
     case WM_HELP:
     case WM_CONTEXTMENU:
     case WM_MOUSEWHEEL:

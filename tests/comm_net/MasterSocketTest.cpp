@@ -22,7 +22,12 @@ using dravonix::test::PumpUntil;
 class CRecorderWnd : public CWnd {
  public:
   std::vector<std::vector<BYTE>> m_packets;
+  std::vector<std::string> m_errors;
   int m_sent = 0, m_closed = 0, m_connected = -1;
+  LRESULT OnError(WPARAM, LPARAM lParam) {
+    m_errors.emplace_back((const char*)lParam);
+    return 0;
+  }
   LRESULT OnPacket(WPARAM, LPARAM lParam) {
     auto* p = (BYTE*)lParam;
     m_packets.emplace_back(p, p + 3 + (p[1] | p[2] << 8));
@@ -39,6 +44,7 @@ BEGIN_MESSAGE_MAP(CRecorderWnd, CWnd)
   ON_MESSAGE(WM_MASTERSOCKET_SENT, &CRecorderWnd::OnSent)
   ON_MESSAGE(WM_MASTERSOCKET_CLOSED, &CRecorderWnd::OnClosed)
   ON_MESSAGE(WM_MASTERSOCKET_CONNECTED, &CRecorderWnd::OnConnected)
+  ON_MESSAGE(WM_MASTERSOCKET_ERROR, &CRecorderWnd::OnError)
 END_MESSAGE_MAP()
 
 class Peer : public CAsyncSocket {
@@ -111,6 +117,17 @@ TEST(MasterSocket, FramesPacketsAndKeepsThePartlySentHead) {
   // The peer's close reaches the window once.
   server.conn->Close();
   ASSERT_TRUE(PumpUntil([&] { return wnd.m_closed == 1; }));
+
+  // A send on a closed socket fails at once: the error line, no packet kept, a failure result.
+  CMasterSocket neverOpened;
+  for (CMasterSocket* closed : {&master, &neverOpened}) {
+    wnd.m_errors.clear();
+    EXPECT_EQ(0, closed->SendNetMessage(6, 2, "xy"));
+    EXPECT_EQ(0u, closed->QueuedPackets());
+    EXPECT_EQ((std::vector<std::string>{">>> ERROR: Not a socket (10038)\n"}), wnd.m_errors);
+  }
+  ::PumpMessages();
+  EXPECT_EQ(1, wnd.m_closed);
   app.m_pMainWnd = nullptr;
   wnd.DestroyWindow();
   WSACleanup();

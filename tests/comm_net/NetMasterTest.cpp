@@ -42,6 +42,8 @@ namespace {
 class CHostWnd : public CWnd {
  public:
   std::vector<int> m_states;
+  int m_keys = 0;
+  LRESULT OnKey(WPARAM, LPARAM) { return ++m_keys, 0; }
   LRESULT OnNetMaster(WPARAM wParam, LPARAM lParam) {
     m_states.push_back((int)wParam);
     CMC_Comm::ReceiveNetMasterSerialMsg((int)wParam, (tagNetMessage*)lParam);
@@ -51,6 +53,7 @@ class CHostWnd : public CWnd {
 };
 BEGIN_MESSAGE_MAP(CHostWnd, CWnd)
   ON_MESSAGE(WM_NETMASTER_FRAME, &CHostWnd::OnNetMaster)
+  ON_MESSAGE(WM_KEYDOWN, &CHostWnd::OnKey)
 END_MESSAGE_MAP()
 
 bool PumpUntil(const std::function<bool()>& done, int ms = 10000) { return dravonix::test::PumpUntil(done, ms); }
@@ -652,8 +655,13 @@ TEST_F(NetMasterTest, AFrozenPeersRequestFailsWithinItsTimeOut) {
   // Once the peer answers, the next request goes through with its own reply, not the late one.
   CMC_Comm::nShowErr = 0;
   m_peer->Command("answer");
+  // A key the user presses meanwhile waits for the request's end.
+  ::PostMessage(m_host.m_hWnd, WM_KEYDOWN, 'A', 1);
   ASSERT_TRUE(CMC_Comm::ReceiveData(got.data(), 0x8100, 1, 8));
   EXPECT_EQ(b, got);
+  EXPECT_EQ(0, m_host.m_keys);
+  ::PumpMessages();
+  EXPECT_EQ(1, m_host.m_keys);
 }
 
 TEST_F(NetMasterTest, AStrayFrameShiftsNoLaterReply) {

@@ -13,11 +13,13 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/WindowPicture.h"
 
 namespace {
 
@@ -423,3 +425,30 @@ TEST_F(PanelFrameTest, OpenPanelsArePolledThroughOneCache) {
 }
 
 }  // namespace
+
+TEST_F(PanelFrameTest, PanelsClosedByTheUserLeaveThePolling) {
+  ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
+  ASSERT_TRUE(CMC_Comm::SetActiveBoard(1));
+  AddPanel("Motor")->Add(Item("APOS", 100));
+  AddPanel("Load")->Add(Item("APOS_LD", 100));
+  CMC_ControlPanel& panels = m_doc.m_panels;
+  ASSERT_TRUE(panels.OpenFrame(0, &m_doc) && panels.OpenFrame(1, &m_doc));
+  CMC_ControlPanel::ms_bStarted = 1;
+  panels.BuildMemoryArray(&m_doc);
+  ASSERT_EQ(panels.m_cache.GetCount(), 4);
+  // A click into a panel and Ctrl+F4 close it; the other's words stay polled, and its frame takes over.
+  UiAutomation::Click(ViewOf(panels.m_aPanels[1])->m_hWnd, CPoint(2, 2));
+  UiAutomation::PressKey(nullptr, VK_F4, UiAutomation::kControl);
+  EXPECT_EQ((std::vector<int>{panels.FindFrame(0), panels.FindFrame(1)}), (std::vector<int>{1, 0}));
+  EXPECT_EQ(panels.m_cache.GetCount(), 2);
+  EXPECT_EQ(m_main->MDIGetActive(), panels.m_aPanels[0]->m_pFrame);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
+  LONG count = 0;
+  EXPECT_TRUE(m_doc.OnIdle(count));
+  // The test's document has no view of its own: its last frame would ask to save it.
+  m_doc.SetModifiedFlag(FALSE);
+  UiAutomation::PressKey(nullptr, VK_F4, UiAutomation::kControl);
+  EXPECT_FALSE(panels.HasOpenedControlPanels());
+  EXPECT_FALSE(m_doc.OnIdle(count));
+  EXPECT_FALSE(CMC_ControlPanel::ms_bStarted);
+}

@@ -4,8 +4,10 @@
 #include "platform/core/Resource.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/FormView.h"
+#include "platform/ui/FrameWnd.h"
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
 
@@ -149,11 +151,23 @@ class CTestForm : public CFormView {
   void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_F, m_value); }
 };
 
+// A frame with one key of its own, as an accelerator would be.
+class CKeyFrame : public CFrameWnd {
+ public:
+  int m_keys = 0;
+  BOOL PreTranslateMessage(MSG* pMsg) override {
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F5) return ++m_keys;
+    return CFrameWnd::PreTranslateMessage(pMsg);
+  }
+};
+
 TEST_F(DialogSheetTest, AFormViewCarriesItsTemplateControls) {
-  CWnd frame;
-  frame.CreateEx(0, AfxRegisterWndClass(0), "frame", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0);
+  CWinApp app("DialogSheetTest");
+  auto* frame = new CKeyFrame;
+  ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 300)));
+  app.m_pMainWnd = frame;
   auto* form = new CTestForm;
-  ASSERT_TRUE(form->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 400, 300), &frame, AFX_IDW_PANE_FIRST));
+  ASSERT_TRUE(form->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 400, 300), frame, AFX_IDW_PANE_FIRST));
   form->OnInitialUpdate();
   HWND edit = ::GetDlgItem(form->m_hWnd, IDC_F);
   ASSERT_NE(nullptr, edit);
@@ -164,7 +178,11 @@ TEST_F(DialogSheetTest, AFormViewCarriesItsTemplateControls) {
   EXPECT_TRUE(form->UpdateData(TRUE));
   EXPECT_EQ(34, form->m_value);
   EXPECT_EQ(IDD_FORM, form->GetTemplateID());
-  frame.DestroyWindow();
+  // The frame's keys reach it before the form's dialog keys could take them.
+  UiAutomation::PressKey(edit, VK_F5);
+  EXPECT_EQ(1, frame->m_keys);
+  app.m_pMainWnd = nullptr;
+  frame->DestroyWindow();
 }
 
 }  // namespace

@@ -86,8 +86,13 @@ class CValuesDlg : public CDialog {
   int m_combo = 2;
   CString m_name = "axis";
   int m_initCount = 0;
+  int m_helpCtrl = 0;
 
  protected:
+  BOOL OnHelpInfo(HELPINFO* info) override {
+    m_helpCtrl = info->iCtrlId;
+    return TRUE;
+  }
   BOOL OnInitDialog() override {
     ++m_initCount;
     for (const char* s : {"Position", "Velocity", "Current"}) {
@@ -223,6 +228,9 @@ TEST_F(DialogTest, TabArrowsAndEscapeMoveAndCloseAsTheDialogManagerDoes) {
     EXPECT_EQ(::GetDlgItem(h, IDC_R2), ::GetFocus());
     EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(h, IDC_R2));
     EXPECT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(h, IDC_R1));
+    // F1 asks the dialog for help about the focused control.
+    UiAutomation::PressKey(nullptr, VK_F1);
+    EXPECT_EQ(IDC_R2, dlg.m_helpCtrl);
     UiAutomation::PressKey(nullptr, VK_ESCAPE);
   });
   EXPECT_EQ(IDCANCEL, dlg.DoModal());

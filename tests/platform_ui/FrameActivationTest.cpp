@@ -69,3 +69,46 @@ TEST(FrameActivation, AFrameActivatedAgainTellsItsView) {
   two->DestroyWindow();
   one->DestroyWindow();
 }
+
+TEST(FrameActivation, CtrlF6AndCtrlF4MoveBetweenAndCloseMdiChildren) {
+  Automation::Instance().Reset();
+  UiAutomation::Reset();
+  CWinApp app("FrameActivationTest");
+  auto* main = new CMDIFrameWnd;
+  ASSERT_TRUE(main->Create(nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 500, 400)));
+  app.m_pMainWnd = main;
+  std::vector<CMDIChildWnd*> children;
+  for (const char* name : {"a", "b", "c"}) {
+    auto* child = new CMDIChildWnd;
+    ASSERT_TRUE(child->Create(nullptr, name, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, CRect(0, 0, 200, 150), main));
+    AddView(child, name);
+    child->MDIActivate();
+    children.push_back(child);
+  }
+  UiAutomation::Pump();
+  auto active = [&] {
+    CMDIChildWnd* a = main->MDIGetActive();
+    CString t;
+    if (a) a->GetWindowText(t);
+    return std::string(t.GetString());
+  };
+  const struct {
+    UINT key, modifiers;
+    const char* active;
+  } steps[] = {{VK_F6, UiAutomation::kControl, "b"},
+               {VK_F6, UiAutomation::kControl | UiAutomation::kShift, "c"},
+               {VK_TAB, UiAutomation::kControl, "b"},
+               {VK_F4, UiAutomation::kControl, "a"},
+               {VK_F4, UiAutomation::kNone, "a"},
+               {VK_F4, UiAutomation::kControl, "c"}};
+  for (const auto& s : steps) {
+    UiAutomation::PressKey(nullptr, s.key, s.modifiers);
+    EXPECT_EQ(active(), s.active) << s.key << " " << s.modifiers;
+    // The key-ups meant for a closed child's focus still count.
+    EXPECT_GE(::GetKeyState(VK_CONTROL), 0);
+  }
+  EXPECT_EQ(::GetWindow(main->m_hWndMDIClient, GW_CHILD), children[2]->m_hWnd);
+  EXPECT_EQ(::GetWindow(children[2]->m_hWnd, GW_HWNDNEXT), nullptr);
+  app.m_pMainWnd = nullptr;
+  main->DestroyWindow();
+}

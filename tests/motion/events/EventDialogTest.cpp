@@ -2,8 +2,10 @@
 #include "kernel/params/MC_Parameter.h"
 #include "motion/events/MotionEventDlg.h"
 #include "platform/core/Automation.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/motion/EventTestSupport.h"
+#include "tests/support/WindowPicture.h"
 
 #include <functional>
 
@@ -16,6 +18,12 @@ void Picture(CWnd* d, const char* name) {
   EXPECT_TRUE(SaveWindowImage(d, dravonix::test::OutputPath(std::string("event-") + name + ".png").c_str()));
 }
 void Press(CWnd* d, int id) { ::SendMessage(d->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+// Reads an event's fields from its parameter line.
+void Read(CMotionEvent& ev, const char* line) {
+  CString params = line, errors;
+  ASSERT_EQ(ev.ReadParameters(params, errors), 1) << errors.GetString();
+}
 
 // Runs the page of `templateId` through `Edit` with `script`; returns Edit's result.
 int EditWith(CMotionEvent& ev, UINT templateId, const std::function<void(CWnd*)>& script) {
@@ -113,8 +121,7 @@ TEST_F(EventTest, SlaveBoxesFollowTheSlaves) {
 
 TEST_F(EventTest, BadNumberIsRefusedOnlyByOk) {
   CMotionEvent ev = DriveEvent();
-  CString params = "EvType=4 EvSourceType=0 EventATIME[s]=2", errors;
-  ASSERT_EQ(ev.ReadParameters(params, errors), 1);
+  Read(ev, "EvType=4 EvSourceType=0 EventATIME[s]=2");
   std::vector<std::string> afterClick, afterOk;
   EXPECT_EQ(EditWith(ev, 14024,
                      [&](CWnd* d) {
@@ -205,6 +212,7 @@ TEST_F(EventTest, InputPageOffersWhatTheDriveHas) {
                        Picture(d, "input");
                        EXPECT_TRUE(DialogAutomation::SelectItem(d, 14006, "Fault"));
                        Press(d, 57671);
+                       UiAutomation::PressKey(nullptr, VK_F1);
                        Press(d, IDOK);
                      }),
             1);
@@ -212,15 +220,13 @@ TEST_F(EventTest, InputPageOffersWhatTheDriveHas) {
   EXPECT_EQ(ev.m_nInput, 4);
   EXPECT_EQ(ev.m_nInputPort, 1);
   auto help = Automation::Instance().HelpCalls();
-  ASSERT_EQ(help.size(), 1u);
-  EXPECT_EQ(help[0].data, 4125u);
-  EXPECT_EQ(help[0].command, 15u);
+  ASSERT_EQ(help.size(), 2u);  // the Help button, then F1
+  for (const auto& call : help) EXPECT_TRUE(call.data == 4125u && call.command == 15u);
 }
 
 TEST_F(EventTest, MotionCompletePageSetsTheSettleBand) {
   CMotionEvent ev = DriveEvent();
-  CString params = "EvType=1 EvMCType=1", errors;
-  ASSERT_EQ(ev.ReadParameters(params, errors), 1);
+  Read(ev, "EvType=1 EvMCType=1");
   EXPECT_EQ(EditWith(ev, 14028,
                      [](CWnd* d) {
                        EXPECT_TRUE(Checked(d, 14028));
@@ -230,13 +236,19 @@ TEST_F(EventTest, MotionCompletePageSetsTheSettleBand) {
                        EXPECT_TRUE(Enabled(d, 14029) && Enabled(d, 14032));
                        Picture(d, "motion-complete");
                        DialogAutomation::TypeInto(d, 14031, "20");
-                       Press(d, IDOK);
+                       // A new unit takes the typed value over and shows it in that unit.
+                       EXPECT_TRUE(DialogAutomation::SelectItem(d, 14032, "s"));
+                       CString shown;
+                       d->GetDlgItemText(14031, shown);
+                       EXPECT_STREQ(shown, "0.02");
+                       EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
+                       UiAutomation::PressKey(nullptr, VK_RETURN);
                      }),
             1);
   CString written;
   ev.WriteParameters(written);
   EXPECT_EQ(written.Left(42), "EvType=1 EvMCType=0 EvMCSetParameters=1 Ev");
-  EXPECT_NE(written.Find("EventTONPOSOK[ms]=20"), -1) << written.GetString();
+  EXPECT_NE(written.Find("EventTONPOSOK[s]=0.02"), -1) << written.GetString();
 }
 
 TEST_F(EventTest, ReferenceAndVariablePages) {
@@ -272,4 +284,74 @@ TEST_F(EventTest, ReferenceAndVariablePages) {
             1);
   EXPECT_EQ(seen, std::vector<std::string>{"'pos' is not a 32-bit variable!"});
   EXPECT_STREQ(var.GenerateMLCode(), "  !VO CPOS, TPOS;\r\n");
+}
+
+TEST_F(EventTest, EnterOnAControllerPageNamesWhatIsMissing) {
+  // A fresh controller event has no slave: Enter runs OK, which asks for the slave or the axes.
+  const struct {
+    int type;
+    UINT page;
+    const char* box;
+    int focus;
+  } cases[] = {{3, 14046, "Please select an item!", 14004},
+               {5, 14047, "Please select an item!", 14006},
+               {6, 14048, "Please select an item!", 14010},
+               {8, 14049, "Please select at least one slave axis!", 14000},
+               {1, 14044, "Please select at least one slave axis!", 14000},
+               {9, 14050, nullptr, 0}};
+  for (const auto& c : cases) {
+    CMotionEvent ev = ControllerEvent();
+    ev.m_nType = c.type;
+    std::vector<std::string> seen;
+    int focus = 0;
+    EXPECT_EQ(EditWith(ev, c.page,
+                       [&](CWnd* d) {
+                         EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << c.page;
+                         UiAutomation::PressKey(nullptr, VK_RETURN);
+                         seen = Boxes();
+                         focus = ::GetDlgCtrlID(::GetFocus());
+                         if (::IsWindowVisible(d->m_hWnd)) UiAutomation::PressKey(nullptr, VK_ESCAPE);
+                       }),
+              c.box ? 0 : 1)
+        << c.page;
+    EXPECT_EQ(seen, c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}) << c.page;
+    EXPECT_EQ(focus, c.box ? c.focus : focus) << c.page;
+    ClearBoxes();
+  }
+}
+
+TEST_F(EventTest, UnitAndSlaveChosenInTheirCombos) {
+  // The time page in milliseconds: the edit follows the new unit.
+  CMotionEvent time = DriveEvent();
+  Read(time, "EvType=4 EvSourceType=0 EventATIME[s]=2");
+  EXPECT_EQ(EditWith(time, 14024,
+                     [](CWnd* d) {
+                       EXPECT_TRUE(DialogAutomation::SelectItem(d, 14003, "ms"));
+                       CString shown;
+                       d->GetDlgItemText(14002, shown);
+                       EXPECT_STREQ(shown, "2000");
+                       UiAutomation::PressKey(nullptr, VK_RETURN);
+                     }),
+            1);
+  CString written;
+  time.WriteParameters(written);
+  EXPECT_STREQ(written, "EvType=4 EvSourceType=0 EventATIME[ms]=2000");
+
+  // A controller position page with no slave: choosing A offers its feedbacks and binds the motor.
+  CMotionEvent pos = ControllerEvent();
+  CString params = "EvType=2 EvSlaveAxis=1 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0", errors;
+  pos.ReadParameters(params, errors);  // slave B has no position sensor to name
+  EXPECT_EQ(EditWith(pos, 14045,
+                     [](CWnd* d) {
+                       EXPECT_FALSE(Enabled(d, 14012) || Enabled(d, 14000));
+                       EXPECT_TRUE(DialogAutomation::SelectItem(d, 14007, "A"));
+                       EXPECT_TRUE(Enabled(d, 14012) && Enabled(d, 14013) && Enabled(d, 14000));
+                       EXPECT_FALSE(Enabled(d, 14001));
+                       EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
+                       UiAutomation::PressKey(nullptr, VK_RETURN);
+                     }),
+            1);
+  written.Empty();
+  pos.WriteParameters(written);
+  EXPECT_STREQ(written, "EvType=2 EvSlaveAxis=0 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0 EventAPOS_MT[rot]=1");
 }
