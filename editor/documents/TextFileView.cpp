@@ -101,6 +101,8 @@ int CTextFileView::InitView() {
     SetScrollRanges();
   }
   m_nMargin = GutterWidth();
+  // The top line may have moved from the first: the thumb goes with it.
+  SECEditCoreBase::CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
   if (GetSafeHwnd()) {
     GetClientRect(&m_rcClient);
     Invalidate(TRUE);

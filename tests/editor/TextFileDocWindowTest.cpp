@@ -1,0 +1,164 @@
+// Text documents met through their windows: a file rewritten by another program and reloaded or
+// kept, compiler errors walked in the output window, and the console's appends. After each step the
+// view shows what a full repaint shows, holds its top and caret lines at their numbers, and its thumb
+// stands at its top line.
+#include "EditTestUtil.h"
+#include "platform/core/Automation.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/UiAutomation.h"
+#include "tests/support/TestKernel.h"
+#include "tests/support/TextFileWindows.h"
+#include "tests/support/WindowPicture.h"
+
+#include <gtest/gtest.h>
+#include <utime.h>
+
+#include <fstream>
+
+namespace UA = UiAutomation;
+
+namespace {
+
+struct Window : testtext::View {
+  // "" or what the window shows or holds wrongly.
+  std::string Wrong() {
+    SECEdit& e = *GetEdit();
+    std::string bad;
+    if (m_nTopLine != (int)e.LineNumber(m_pTopLine)) bad += "top number ";
+    if (m_nCurLine != (int)e.LineNumber(m_pCurLine)) bad += "caret number ";
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(SB_VERT, &si);
+    if (si.nPos != std::min(m_nTopLine - 1, std::max(si.nMin, si.nMax - std::max((int)si.nPage, 1) + 1)))
+      bad += "thumb " + std::to_string(si.nPos) + " top " + std::to_string(m_nTopLine) + " ";
+    if (dravonix::test::PixelsOffFullRepaint(m_hWnd) != 0) bad += "picture ";
+    return bad;
+  }
+};
+
+void Rewrite(const std::string& path, const std::string& text, time_t t) {
+  std::ofstream(path, std::ios::binary) << text;
+  utimbuf times{t, t};
+  utime(path.c_str(), &times);
+}
+
+struct TextFileWindows : ::testing::Test {
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    Automation::Instance().Reset();
+  }
+  void TearDown() override { Clock::UseRealTime(); }
+  Window* Show(CDocument* doc) {
+    auto* w = new Window;  // deletes itself with its window
+    EXPECT_TRUE(w->Open(doc, 0, 300, 160));
+    UA::Pump();
+    return w;
+  }
+  CWinApp app{"TextFileWindows"};
+};
+
+}  // namespace
+
+TEST_F(TextFileWindows, AFileRewrittenElsewhereIsReloadedOrKeptInItsWindow) {
+  auto* tmpl = new CTextFileDocTemplate(0, RUNTIME_CLASS(CTextFileDoc), nullptr, nullptr);
+  app.AddDocTemplate(tmpl);
+  const std::string path = dravonix::test::ScratchDir("text-windows") + "/prog.txt";
+  std::string text;
+  for (int i = 1; i <= 30; ++i) text += "line " + std::to_string(i) + "\r\n";
+  Rewrite(path, text, 3000000);
+  testtext::Doc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(path.c_str()));
+  doc.SetPathName(path.c_str(), FALSE);
+  tmpl->AddDocument(&doc);
+  Window* w = Show(&doc);
+  // The user reads further down, the caret on a line there.
+  for (int i = 0; i < 12; ++i) w->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+  UA::Click(w->m_hWnd, CPoint(60, w->m_nLineHeight * 2 + 2));
+  ASSERT_EQ(w->m_nTopLine, 13);
+  ASSERT_EQ(w->Wrong(), "");
+  // A second window on the text starts where the active one stands, its thumb too.
+  doc.m_pActiveView = w;
+  Window* second = Show(&doc);
+  EXPECT_EQ(second->m_nTopLine, 13);
+  EXPECT_EQ(second->Wrong(), "");
+  second->Close();
+
+  // Rewritten shorter; Yes reloads: the window goes to the top of the new text.
+  Rewrite(path, "alpha\r\nbeta\r\n", 3000004);
+  Automation::Instance().PushMessageBoxAnswer(IDYES);
+  tmpl->OnIdle(0);
+  UA::Pump();
+  EXPECT_EQ(Lines(*doc.GetEdit()), (std::vector<std::string>{"alpha\r\n", "beta\r\n"}));
+  EXPECT_EQ(std::make_pair(w->m_nTopLine, w->m_nCurLine), std::make_pair(1, 1));
+  EXPECT_EQ(w->Wrong(), "");
+
+  // Typed into, rewritten again: the warning's default button, No, keeps the typed text.
+  UA::TypeText(w->m_hWnd, "x");
+  UA::Pump();
+  Rewrite(path, "gamma\r\n", 3000008);
+  const int defaultButton = IDNO;
+  Automation::Instance().PushMessageBoxAnswer(defaultButton);
+  tmpl->OnIdle(0);
+  UA::Pump();
+  ASSERT_EQ(Automation::Instance().MessageBoxes().size(), 2u);
+  EXPECT_EQ(Automation::Instance().MessageBoxes()[1].type & 0xF00u, (UINT)MB_DEFBUTTON2);
+  EXPECT_EQ(Lines(*doc.GetEdit())[0], "xalpha\r\n");
+  EXPECT_TRUE(doc.GetEdit()->IsModified());
+  EXPECT_EQ(w->Wrong(), "");
+  w->Close();
+  tmpl->RemoveDocument(&doc);
+}
+
+TEST_F(TextFileWindows, CompilerErrorsWalkedInTheOutputWindow) {
+  testtext::Doc doc;
+  doc.InitializeOutputDoc();
+  std::string out = "compiling\r\n";
+  for (int i = 0; i < 12; ++i) out += "note\r\n";
+  out += "\"a.zur\", line 3: bad\r\nmore\r\n\"b.zur\", line 7: worse\r\n";
+  doc.InsertTextAtEnd(out.c_str());
+  Window* w = Show(&doc);
+  EXPECT_EQ(w->Wrong(), "");
+  const struct {
+    bool next;  // else previous
+    bool found;
+    int line;  // the caret's line after the step
+  } steps[] = {{true, true, 14}, {true, true, 16}, {true, false, 16}, {false, true, 16}, {false, true, 14}};
+  for (const auto& s : steps) {
+    CString file;
+    int number = 0;
+    const BOOL found = s.next ? doc.OutputGetNextErrorLine(file, number) : doc.OutputGetPrevErrorLine(file, number);
+    EXPECT_EQ(found != FALSE, s.found);
+    UA::Pump();
+    EXPECT_EQ(w->m_nCurLine, s.line) << s.next;
+    EXPECT_EQ(w->Wrong(), "") << s.next << " " << s.line;
+  }
+  w->Close();
+}
+
+TEST_F(TextFileWindows, TheConsoleAppendsAfterItsPromptAndClears) {
+  testtext::Doc doc;
+  doc.InitializeInterpreterDoc();
+  Window* w = Show(&doc);
+  const struct {
+    int op;  // 0 text, 1 one line, 2 clear
+    const char* text;
+    std::vector<std::string> lines;
+  } steps[] = {
+      {0, "out\r\n", {"VKS> ", "out\r\n"}},
+      {1, "first\r\nsecond\r\n", {"VKS> ", "out\r\n", "first\r\n"}},
+      {2, "", {"VKS> "}},
+      {0, "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj\r\nk\r\nl\r\n", {}},
+  };
+  for (const auto& s : steps) {
+    if (s.op == 0) doc.InsertTextAtEnd(s.text);
+    if (s.op == 1) doc.InsertLineAtEnd(s.text);
+    if (s.op == 2) doc.ClearInterpreterEdit();
+    UA::Pump();
+    if (!s.lines.empty()) {
+      EXPECT_EQ(Lines(*doc.GetEdit()), s.lines);
+    }
+    EXPECT_EQ(w->Wrong(), "") << s.text;
+  }
+  w->Close();
+}
