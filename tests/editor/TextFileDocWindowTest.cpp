@@ -136,6 +136,34 @@ TEST_F(TextFileWindows, CompilerErrorsWalkedInTheOutputWindow) {
   w->Close();
 }
 
+// The debugger's current statement and a compiler error marked in a source window: the window goes to
+// the line, and a mark taken off leaves no trace.
+TEST_F(TextFileWindows, MarksSetAndResetInASourceWindow) {
+  testtext::Doc doc;
+  doc.OnNewDocument();
+  std::string text;
+  for (int i = 1; i <= 40; ++i) text += "statement " + std::to_string(i) + "\r\n";
+  SetText(*doc.GetEdit(), text);
+  Window* w = Show(&doc);
+  const struct {
+    int op;  // 0 statement, 1 statement off, 2 error, 3 error off
+    int line;
+    int caret;  // the caret's line after the step
+  } steps[] = {{0, 25, 25}, {2, 30, 30}, {1, 0, 30}, {0, 3, 3}, {3, 0, 3}, {2, 26, 26}, {0, 27, 27}, {1, 0, 27}};
+  for (const auto& s : steps) {
+    BOOL set = TRUE;
+    if (s.op == 0) set = doc.SetCurrentStmt(s.line);
+    if (s.op == 1) doc.ResetCurrentStmt();
+    if (s.op == 2) set = doc.SetCurrentErrorLine(s.line);
+    if (s.op == 3) doc.ResetCurrentErrorLine();
+    EXPECT_TRUE(set);
+    UA::Pump();
+    EXPECT_EQ(w->m_nCurLine, s.caret) << s.op << " " << s.line;
+    EXPECT_EQ(w->Wrong(), "") << s.op << " " << s.line;
+  }
+  w->Close();
+}
+
 TEST_F(TextFileWindows, TheConsoleAppendsAfterItsPromptAndClears) {
   testtext::Doc doc;
   doc.InitializeInterpreterDoc();
