@@ -54,13 +54,7 @@ void CConversationEditCtrl::AppendText(LPCSTR lpszText) {
   m_pCurLine = SECEdit::GetLastLine(first);
   m_nCurLine = e->m_nLineCount;
   m_nCurCol = 0;
-  const int rows = VisibleRows();
-  if (rows > 0 && m_nCurLine >= m_nTopLine + rows) {
-    // The newest line takes the bottom row, under as much of the log as fits.
-    m_nTopLine = m_nCurLine - rows + 1;
-    m_pTopLine = FindLine(m_nTopLine);
-    CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
-  }
+  ScrollCaretUpToBottomRow();
   EnsureCaretVisible();
   Invalidate(FALSE);
   SyncWindowText();

@@ -311,6 +311,7 @@ void CTextFileView::OnLinesAppended(tagLINEDESC* pFirstNew) {
     if (GetSafeHwnd()) UpdateWindow();
   }
   if (!m_pCurLine->pNext && (e->m_nLineCount - m_nTopLine + 1) * m_nLineHeight > m_rcClient.Height()) {
+    ScrollCaretUpToBottomRow();
     EnsureCaretVisible();
     Invalidate(FALSE);
   } else {

@@ -110,6 +110,36 @@ TEST_F(TextFileWindows, AFileRewrittenElsewhereIsReloadedOrKeptInItsWindow) {
   tmpl->RemoveDocument(&doc);
 }
 
+// The output window follows its growing text while its caret stands on the last line: the newest line
+// on the bottom row; a user reading further up is left where he is.
+TEST_F(TextFileWindows, TheOutputWindowFollowsItsEndOnlyFromTheLastLine) {
+  testtext::Doc doc;
+  doc.InitializeOutputDoc();
+  Window* w = Show(&doc);
+  enum { kAppend, kClickRow2, kCtrlEnd };
+  const struct {
+    int op;
+    bool follows;  // after the step: the last line is the caret's, on the bottom row
+  } steps[] = {{kAppend, true}, {kAppend, true}, {kAppend, true}, {kAppend, true}, {kAppend, true},
+               {kClickRow2, false}, {kAppend, false}, {kAppend, false}, {kCtrlEnd, true}, {kAppend, true}};
+  int step = 0;
+  for (const auto& s : steps) {
+    const int top = w->m_nTopLine;
+    if (s.op == kAppend) doc.InsertTextAtEnd("x\r\ny\r\nz\r\n");
+    if (s.op == kClickRow2) UA::Click(w->m_hWnd, CPoint(30, w->m_nLineHeight * 2 + 2));
+    if (s.op == kCtrlEnd) UA::PressKey(w->m_hWnd, VK_END, UA::kControl);
+    UA::Pump();
+    const int lines = doc.GetEdit()->m_nLineCount, rows = w->VisibleRows();
+    const bool follows = w->m_nCurLine == lines && w->m_nTopLine == std::max(1, lines - rows + 1);
+    EXPECT_EQ(follows, s.follows) << step << ": top " << w->m_nTopLine << " of " << lines;
+    const bool kept = s.op != kAppend || s.follows || w->m_nTopLine == top;
+    EXPECT_TRUE(kept) << step;
+    EXPECT_EQ(w->Wrong(), "") << step;
+    ++step;
+  }
+  w->Close();
+}
+
 TEST_F(TextFileWindows, CompilerErrorsWalkedInTheOutputWindow) {
   testtext::Doc doc;
   doc.InitializeOutputDoc();
