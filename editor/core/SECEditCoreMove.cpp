@@ -444,6 +444,11 @@ void SECEditCoreBase::CoreSetScrollRange(int nBar, int nMin, int nMax, BOOL bRed
     }
     si.nMax = nMax / m_nScrollScale;
     si.nPage = (UINT)(page / m_nScrollScale);
+    // A position the old range held back follows the top line in the new one.
+    if (m_pTopLine) {
+      si.fMask |= SIF_POS;
+      si.nPos = (m_nTopLine - 1) / m_nScrollScale;
+    }
   }
   if (m_pWnd->GetSafeHwnd()) m_pWnd->SetScrollInfo(nBar, &si, bRedraw);
 }

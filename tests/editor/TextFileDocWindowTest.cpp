@@ -14,6 +14,7 @@
 #include <utime.h>
 
 #include <fstream>
+#include <random>
 
 namespace UA = UiAutomation;
 
@@ -219,4 +220,77 @@ TEST_F(TextFileWindows, TheConsoleAppendsAfterItsPromptAndClears) {
     EXPECT_EQ(w->Wrong(), "") << s.text;
   }
   w->Close();
+}
+
+namespace {
+
+enum OutputOp { kText, kTail, kError, kOneLine, kClear, kUp, kDown, kClickRow2, kCtrlEnd, kCtrlHome, kNextError, kOps };
+const char* const kOutputOpNames[] = {"text", "tail", "error", "oneline", "clear", "up", "down", "click", "ctrlend",
+                                      "ctrlhome", "nexterror"};
+
+// Plays the steps on an output (or console) window; "" or the steps up to the first that went wrong, and what.
+std::string PlayOutput(const std::vector<OutputOp>& ops, bool console = false) {
+  testtext::Doc doc;
+  if (console)
+    doc.InitializeInterpreterDoc();
+  else
+    doc.InitializeOutputDoc();
+  auto* w = new Window;
+  if (!w->Open(&doc, 0, 300, 160)) return "no window";
+  UA::Pump();
+  std::vector<std::string> model{console ? "VKS> " : ""};
+  auto append = [&](std::vector<std::string> add, bool oneLine) {
+    if (oneLine) add.resize(1);
+    if (model.back().empty() && oneLine)
+      model.back() = add[0];
+    else
+      model.insert(model.back().empty() ? model.end() - 1 : model.end(), add.begin(), add.end());
+  };
+  std::string trail, bad;
+  for (OutputOp op : ops) {
+    trail += std::string(kOutputOpNames[op]) + " ";
+    CString file;
+    int line = 0;
+    switch (op) {
+      case kText: doc.InsertTextAtEnd("x\r\ny\r\nz\r\n"), append({"x\r\n", "y\r\n", "z\r\n"}, false); break;
+      case kTail: doc.InsertTextAtEnd("tail"), append({"tail"}, false); break;
+      case kError: doc.InsertTextAtEnd("\"a.zur\", line 2: bad\r\n"), append({"\"a.zur\", line 2: bad\r\n"}, false); break;
+      case kOneLine: doc.InsertLineAtEnd("one\r\ntwo\r\n"), append({"one\r\n"}, true); break;
+      case kClear: doc.ClearEdit(), model = {""}; break;
+      case kUp: w->SendMessage(WM_VSCROLL, SB_LINEUP, 0); break;
+      case kDown: w->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
+      case kClickRow2: UA::Click(w->m_hWnd, CPoint(30, w->m_nLineHeight * 2 + 2)); break;
+      case kCtrlEnd: UA::PressKey(w->m_hWnd, VK_END, UA::kControl); break;
+      case kCtrlHome: UA::PressKey(w->m_hWnd, VK_HOME, UA::kControl); break;
+      case kNextError: doc.OutputGetNextErrorLine(file, line); break;
+      case kOps: break;
+    }
+    UA::Pump();
+    bad = Lines(*doc.GetEdit()) == model ? w->Wrong() : "lines ";
+    if (!bad.empty()) break;
+  }
+  w->Close();
+  return bad.empty() ? "" : trail + "-> " + bad;
+}
+
+}  // namespace
+
+// Output arriving in the output window or the console while the user scrolls, clicks and walks the
+// errors, against the lines the text must hold: appended before an empty last line, else after the last.
+TEST_F(TextFileWindows, OutputAndUserActions) {
+  const std::vector<std::vector<OutputOp>> cases = {
+      // Scrolled past the end while all fits, then one line more: the thumb goes with the top line.
+      {kText, kText, kText, kDown, kError},
+  };
+  for (const auto& ops : cases) EXPECT_EQ(PlayOutput(ops), "");
+}
+
+TEST_F(TextFileWindows, RandomOutputAndUserActions) {
+  std::mt19937 rng(9101);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<OutputOp> ops;
+    for (int i = 0; i < 20; ++i) ops.push_back((OutputOp)(rng() % kOps));
+    const std::string failure = PlayOutput(ops, round % 2);
+    ASSERT_EQ(failure, "") << "round " << round;
+  }
 }
