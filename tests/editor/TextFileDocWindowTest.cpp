@@ -1,7 +1,7 @@
 // Text documents met through their windows: a file rewritten by another program and reloaded or
-// kept, compiler errors walked in the output window, and the console's appends. After each step the
-// view shows what a full repaint shows, holds its top and caret lines at their numbers, and its thumb
-// stands at its top line.
+// kept, marks, compiler errors walked in the output window, and output arriving in it and the console.
+// After each step the view shows what a full repaint shows, holds its top and caret lines at their
+// numbers, and its thumb stands at its top line.
 #include "EditTestUtil.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
@@ -195,33 +195,6 @@ TEST_F(TextFileWindows, MarksSetAndResetInASourceWindow) {
   w->Close();
 }
 
-TEST_F(TextFileWindows, TheConsoleAppendsAfterItsPromptAndClears) {
-  testtext::Doc doc;
-  doc.InitializeInterpreterDoc();
-  Window* w = Show(&doc);
-  const struct {
-    int op;  // 0 text, 1 one line, 2 clear
-    const char* text;
-    std::vector<std::string> lines;
-  } steps[] = {
-      {0, "out\r\n", {"VKS> ", "out\r\n"}},
-      {1, "first\r\nsecond\r\n", {"VKS> ", "out\r\n", "first\r\n"}},
-      {2, "", {"VKS> "}},
-      {0, "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj\r\nk\r\nl\r\n", {}},
-  };
-  for (const auto& s : steps) {
-    if (s.op == 0) doc.InsertTextAtEnd(s.text);
-    if (s.op == 1) doc.InsertLineAtEnd(s.text);
-    if (s.op == 2) doc.ClearInterpreterEdit();
-    UA::Pump();
-    if (!s.lines.empty()) {
-      EXPECT_EQ(Lines(*doc.GetEdit()), s.lines);
-    }
-    EXPECT_EQ(w->Wrong(), "") << s.text;
-  }
-  w->Close();
-}
-
 namespace {
 
 enum OutputOp { kText, kTail, kError, kOneLine, kClear, kUp, kDown, kClickRow2, kCtrlEnd, kCtrlHome, kNextError, kOps };
@@ -246,6 +219,7 @@ std::string PlayOutput(const std::vector<OutputOp>& ops, bool console = false) {
     else
       model.insert(model.back().empty() ? model.end() - 1 : model.end(), add.begin(), add.end());
   };
+  const char* const kErrorLine = "\"a.zur\", line 2: bad\r\n";
   std::string trail, bad;
   for (OutputOp op : ops) {
     trail += std::string(kOutputOpNames[op]) + " ";
@@ -254,7 +228,7 @@ std::string PlayOutput(const std::vector<OutputOp>& ops, bool console = false) {
     switch (op) {
       case kText: doc.InsertTextAtEnd("x\r\ny\r\nz\r\n"), append({"x\r\n", "y\r\n", "z\r\n"}, false); break;
       case kTail: doc.InsertTextAtEnd("tail"), append({"tail"}, false); break;
-      case kError: doc.InsertTextAtEnd("\"a.zur\", line 2: bad\r\n"), append({"\"a.zur\", line 2: bad\r\n"}, false); break;
+      case kError: doc.InsertTextAtEnd(kErrorLine), append({kErrorLine}, false); break;
       case kOneLine: doc.InsertLineAtEnd("one\r\ntwo\r\n"), append({"one\r\n"}, true); break;
       case kClear: doc.ClearEdit(), model = {""}; break;
       case kUp: w->SendMessage(WM_VSCROLL, SB_LINEUP, 0); break;
