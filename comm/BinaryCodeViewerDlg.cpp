@@ -175,7 +175,8 @@ BOOL CBinaryCodeViewerDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       CompileInstruction();
       return TRUE;
     }
-    if (id == IDCANCEL) ReadFields();  // what the user typed is kept for the next time
+    // Enter (OK), Escape and Close all end the dialog: what the user typed is kept for the next time.
+    if (id == IDOK || id == IDCANCEL) ReadFields();
     if (id >= IDC_RS232 && id <= IDC_VKS) {
       m_nProtocol = id;
       SetUpSenderButtons();

@@ -140,6 +140,8 @@ class SECEditCoreBase {
   void BeginSelection(int nMode, BOOL bShow);
   void ExtendSelection(BOOL bShow);
   void EnsureCaretVisible();
+  // Text come below the window: the caret's line, when below the window, takes its bottom row.
+  void ScrollCaretUpToBottomRow();
   BOOL OnScroll(UINT nScrollCode, UINT nPos, BOOL bDoScroll);
   int VisibleRows() const;
   int VisibleCols() const;

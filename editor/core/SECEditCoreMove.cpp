@@ -366,6 +366,14 @@ void SECEditCoreBase::ExtendSelection(BOOL bShow) {
   for (int n = std::max(lo, m_nTopLine); n <= hi && n <= m_nTopLine + VisibleRows(); ++n) InvalidateRow(RowOf(n));
 }
 
+void SECEditCoreBase::ScrollCaretUpToBottomRow() {
+  const int rows = VisibleRows();
+  if (rows <= 0 || m_nCurLine < m_nTopLine + rows) return;
+  m_nTopLine = m_nCurLine - rows + 1;
+  m_pTopLine = FindLine(m_nTopLine);
+  SECEditCoreBase::CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
+}
+
 void SECEditCoreBase::EnsureCaretVisible() {
   SECEdit* e = GetEdit();
   if (!e || !Ready() || m_nCharWidth <= 0 || m_nLineHeight <= 0) return;
@@ -436,6 +444,11 @@ void SECEditCoreBase::CoreSetScrollRange(int nBar, int nMin, int nMax, BOOL bRed
     }
     si.nMax = nMax / m_nScrollScale;
     si.nPage = (UINT)(page / m_nScrollScale);
+    // A position the old range held back follows the top line in the new one.
+    if (m_pTopLine) {
+      si.fMask |= SIF_POS;
+      si.nPos = (m_nTopLine - 1) / m_nScrollScale;
+    }
   }
   if (m_pWnd->GetSafeHwnd()) m_pWnd->SetScrollInfo(nBar, &si, bRedraw);
 }

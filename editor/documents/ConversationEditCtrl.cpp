@@ -54,6 +54,7 @@ void CConversationEditCtrl::AppendText(LPCSTR lpszText) {
   m_pCurLine = SECEdit::GetLastLine(first);
   m_nCurLine = e->m_nLineCount;
   m_nCurCol = 0;
+  ScrollCaretUpToBottomRow();
   EnsureCaretVisible();
   Invalidate(FALSE);
   SyncWindowText();

@@ -248,21 +248,21 @@ tagLINEDESC* CTextFileDoc::InsertTextAtEndOfList(const char* pszText) {
   tagLINEDESC* tail = SECEdit::GetLastLine(first);
   int count = 0;
   for (tagLINEDESC* p = first; p; p = p->pNext) ++count;
-  uint32_t number;
   if (last && last->nLength > 0) {
-    number = m_edit.LineNumber(last) + 1;
     BindLines(last, first);
+    m_edit.NumberNewLines(first, nullptr, m_edit.LineNumber(last) + 1);
   } else if (last) {
-    number = m_edit.LineNumber(last);
+    // The empty last line moves down: windows holding it count their lines again.
+    const uint32_t number = m_edit.LineNumber(last);
     BindLines(last->pPrev, first);
     if (!last->pPrev) m_edit.m_pLine = first;
     BindLines(tail, last);
     last->pNext = nullptr;
+    m_edit.ShiftNumbers(number - 1, count, first, tail, number);
   } else {
-    number = 1;
     m_edit.m_pLine = first;
+    m_edit.NumberNewLines(first, nullptr, 1);
   }
-  m_edit.NumberNewLines(first, nullptr, number);
   m_edit.m_nLineCount += count;
   m_edit.TextChangedAt(m_edit.LineNumber(first) - 1);
   return first;

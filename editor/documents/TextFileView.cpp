@@ -101,6 +101,8 @@ int CTextFileView::InitView() {
     SetScrollRanges();
   }
   m_nMargin = GutterWidth();
+  // The top line may have moved from the first: the thumb goes with it.
+  SECEditCoreBase::CoreSetScrollPos(SB_VERT, m_nTopLine - 1, TRUE);
   if (GetSafeHwnd()) {
     GetClientRect(&m_rcClient);
     Invalidate(TRUE);
@@ -309,6 +311,7 @@ void CTextFileView::OnLinesAppended(tagLINEDESC* pFirstNew) {
     if (GetSafeHwnd()) UpdateWindow();
   }
   if (!m_pCurLine->pNext && (e->m_nLineCount - m_nTopLine + 1) * m_nLineHeight > m_rcClient.Height()) {
+    ScrollCaretUpToBottomRow();
     EnsureCaretVisible();
     Invalidate(FALSE);
   } else {

@@ -182,6 +182,9 @@ class SECEdit {
   uint32_t LineNumber(tagLINEDESC* pLine) const;
   // Numbers new lines pFirst.. (to pLast, or to the end when null) from nFirst as current.
   void NumberNewLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) const;
+  // After lines were added or removed: numbers above nAbove move by nDelta; the new lines pFirst..pLast
+  // are numbered from nFirst.
+  void ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst);
 
   // Lines and measurement against this object's tab size and line end.
   tagLINEDESC* GetLine(int nNumber);
@@ -362,9 +365,6 @@ class SECEdit {
   static SECLineArena* NewArena();
   static void EndArena(SECLineArena* pArena);
   void ShowLongLineWarning();
-  // After lines were added or removed: numbers above nAbove move by nDelta; the new lines pFirst..pLast
-  // are numbered from nFirst.
-  void ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst);
   int NumberOf(tagLINEDESC* pLine) const { return (int)LineNumber(pLine); }
   int GainLineEnd(tagLINEDESC* pLine);
   int ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);

@@ -29,7 +29,8 @@ bool CMC_IUScaleCache::Fill(CMC_Setup& setup, const char* baseUnit, const char* 
   }
   m_dFactor = factorFct(&setup, baseUnit, name);
   m_dOffset = offsetFct(&setup, baseUnit, name);
-  if (m_dFactor == 0.0) {
+  m_bRefused = m_dFactor == 0.0;
+  if (m_bRefused) {
     ShowKernelMessage(MB_ICONEXCLAMATION, 20200, setup.GetGUIModuleName().GetString(), baseUnit, name);
     m_dFactor = NOT_AVAILABLE_VALUE;
     return false;
@@ -519,6 +520,7 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
   m_strUnit.Empty();
   m_wAddress = 0;
   m_Value.zero();
+  m_Scale.m_bRefused = false;
 
   UINT error = 20002;
   // Parsed in place: the caller's line is a scratch buffer that a failure replaces with the message.
@@ -556,6 +558,11 @@ int CMC_Parameter::ReadFromConfig(CString& line, const char* file, int lineNumbe
       rest[end] = saved;
       pos = end;
       while (pos < rest.size() && IsSeparator(rest[pos])) ++pos;
+    }
+    if (!ok && m_Scale.m_bRefused) {
+      // The module's scale of this parameter was refused with its own warning; the line is sound.
+      line.Empty();
+      return FALSE;
     }
     if (!ok) break;
     if (IsNegativeIUFactor()) {

@@ -24,6 +24,7 @@ typedef double (*MC_SCALE_FCT)(CMC_Setup* setup, const char* baseUnit, const cha
 struct CMC_IUScaleCache {
   double m_dFactor = NOT_AVAILABLE_VALUE;
   double m_dOffset = NOT_AVAILABLE_VALUE;
+  bool m_bRefused = false;  // the module's last answer was a factor of 0, and the user was told
 
   bool IsCached() const { return m_dFactor != NOT_AVAILABLE_VALUE; }
   void Invalidate() { m_dFactor = NOT_AVAILABLE_VALUE; }
@@ -227,7 +228,8 @@ class CMC_Parameter : public CObject, public CMC_QuantityUnits<CMC_Parameter> {
   int InitializeMotionParam(tagVarType type, const char* name, const char* unit, const CString& value, double factor,
                             double offset);
 
-  // One line of parameters.cfg.
+  // One line of parameters.cfg. A failed read leaves its message in the line, or empties it when the
+  // GUI module's refused scale was the fault (its warning has been shown).
   int WriteToConfig(FILE* file);
   int ReadFromConfig(CString& line, const char* file, int lineNumber);
 

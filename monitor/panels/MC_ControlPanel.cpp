@@ -22,7 +22,8 @@ CMC_ControlPanel& CMC_ControlPanel::operator=(const CMC_ControlPanel& other) {
   return *this;
 }
 
-CMC_ControlPanel::~CMC_ControlPanel() = default;
+// A frame must not outlive the panel it shows, here as in operator=.
+CMC_ControlPanel::~CMC_ControlPanel() { CloseAllFrames(); }
 
 int CMC_ControlPanel::FindFrame(int index) { return IsValidIndex(index) && m_aPanels[index]->m_pFrame != nullptr; }
 

@@ -350,6 +350,7 @@ void CGraphWindow::OnLButtonUp(UINT flags, CPoint pt) {
         m_nSelPoint < c->m_pXCurve->GetSize() && m_nSelPoint < c->m_pYCurve->GetSize()) {
       c->m_pXCurve->SetAt(m_nSelPoint, c->TransformXCoordToSavedUnit(GetXCoord(pt.x), units));
       c->m_pYCurve->SetAt(m_nSelPoint, c->TransformYCoordToSavedUnit(GetYCoord(pt.y, c->m_nAxis), units));
+      EndTracking();  // a paint while tracking draws nothing
       RefreshWindow();
     }
     NotifyParent(m_WMGraphCursorMove, m_nSelCurve, m_nSelPoint);

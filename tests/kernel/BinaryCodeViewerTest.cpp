@@ -26,11 +26,15 @@ class BinaryCodeViewerTest : public SetupTest {
     m_setup.reset();
     SetupTest::TearDown();
   }
-  // Opens the viewer and runs `body` on it before closing it.
-  void Run(std::function<void(CWnd*)> body) {
+  // Opens the viewer and runs `body` on it before closing it with Close, or with a key pressed in the
+  // control that has the focus.
+  void Run(std::function<void(CWnd*)> body, UINT closingKey = 0) {
     DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
       body(d);
-      DialogAutomation::ClickControl(d, IDCANCEL);
+      if (closingKey)
+        ::PostMessage(::GetFocus(), WM_KEYDOWN, closingKey, 0);
+      else
+        DialogAutomation::ClickControl(d, IDCANCEL);
     });
     m_setup->DoBinaryCodeViewer(nullptr);
   }
@@ -137,18 +141,32 @@ TEST_F(BinaryCodeViewerTest, AQueryOnRs232AndTheFailuresItShows) {
 }
 
 TEST_F(BinaryCodeViewerTest, SettingsComeBackWhenTheViewerOpensAgain) {
-  Run([](CWnd* d) {
-    DialogAutomation::ClickControl(d, Ids::IDC_VKSCAN);
-    DialogAutomation::ClickControl(d, Ids::IDC_GROUP);
-    DialogAutomation::TypeInto(d, Ids::IDC_SOURCE, "?IQ");
-    DialogAutomation::TypeInto(d, Ids::IDC_DESTINATION_ID, "3");
-  });
-  Run([](CWnd* d) {
-    EXPECT_EQ(CString("?IQ"), Text(d, Ids::IDC_SOURCE));
-    EXPECT_EQ((UINT)BST_CHECKED, d->IsDlgButtonChecked(Ids::IDC_VKSCAN));
-    EXPECT_EQ((UINT)BST_CHECKED, d->IsDlgButtonChecked(Ids::IDC_GROUP));
-    EXPECT_EQ(CString("3"), Text(d, Ids::IDC_DESTINATION_ID));
-  });
+  const struct {
+    UINT key;  // 0: the Close button
+    const char* source;
+  } closings[] = {{0, "?IQ"}, {VK_RETURN, "?TPOS"}, {VK_ESCAPE, "?IQ;?TPOS"}};
+  for (const auto& c : closings) {
+    Run([&](CWnd* d) {
+      DialogAutomation::ClickControl(d, Ids::IDC_VKSCAN);
+      DialogAutomation::ClickControl(d, Ids::IDC_GROUP);
+      DialogAutomation::TypeInto(d, Ids::IDC_DESTINATION_ID, "3");
+      DialogAutomation::TypeInto(d, Ids::IDC_SENDER_AXIS, "7");
+      DialogAutomation::TypeInto(d, Ids::IDC_SOURCE, c.source);
+    }, c.key);
+    Run([&](CWnd* d) {
+      EXPECT_EQ(CString(c.source), Text(d, Ids::IDC_SOURCE)) << c.key;
+      EXPECT_EQ((UINT)BST_CHECKED, d->IsDlgButtonChecked(Ids::IDC_VKSCAN));
+      EXPECT_EQ((UINT)BST_CHECKED, d->IsDlgButtonChecked(Ids::IDC_GROUP));
+      EXPECT_EQ(CString("3"), Text(d, Ids::IDC_DESTINATION_ID)) << c.key;
+      EXPECT_EQ(CString("7"), Text(d, Ids::IDC_SENDER_AXIS)) << c.key;
+      // The next round types its own values.
+      DialogAutomation::ClickControl(d, Ids::IDC_RS485);
+      DialogAutomation::ClickControl(d, Ids::IDC_AXIS);
+      DialogAutomation::TypeInto(d, Ids::IDC_SOURCE, "");
+      DialogAutomation::TypeInto(d, Ids::IDC_SENDER_AXIS, "1");
+      DialogAutomation::TypeInto(d, Ids::IDC_DESTINATION_ID, "1");
+    });
+  }
 }
 
 TEST_F(BinaryCodeViewerTest, CanProtocolsCarryTheOpcodeInTheIdentifier) {

@@ -185,6 +185,7 @@ TEST_F(ControlPanelTest, OpenPanelsRegisterTheirEnabledItems) {
   open->LocateVars(nullptr, nullptr);
   EXPECT_FALSE(open->HasValidVars());
   EXPECT_FALSE(manager.HasValidOpenedControlPanels());
+  open->m_pFrame = nullptr;  // a stand-in, no window for the manager to close
 }
 
 TEST_F(ControlPanelTest, FrameOperationsOnClosedPanels) {

@@ -261,6 +261,20 @@ TEST_F(PanelFrameTest, FramesOpenCloseMoveAndRetitle) {
   EXPECT_EQ(FrameCount(), 0);
 }
 
+// A panel list that goes with a frame still open takes the frame with it: the frame must not be left
+// showing a freed panel.
+TEST_F(PanelFrameTest, AListDestroyedWithAFrameOpenClosesTheFrame) {
+  auto list = std::make_unique<CMC_ControlPanel>();
+  auto* panel = new CControlPanelItemArray("MAIN");
+  panel->Add(Item("APOS", 100));
+  list->m_aPanels.Add(panel);
+  ASSERT_TRUE(list->OpenFrame(0, &m_doc));
+  ASSERT_EQ(FrameCount(), 1);
+  list.reset();
+  EXPECT_EQ(FrameCount(), 0);
+  ::PumpMessages();
+}
+
 TEST_F(PanelFrameTest, GadgetsTakeTheirTemplateSizeLimitsAndStyles) {
   CWnd parent;
   ASSERT_TRUE(parent.CreateEx(0, "Static", "p", WS_POPUP, CRect(0, 0, 600, 400), nullptr, 0));

@@ -154,6 +154,12 @@ class DocumentTest : public SetupTest {
     ASSERT_TRUE(CMC_Comm::Open("COM1", 115200, 0, 0, 0));
     DriveSimulator::ClearCallLog();
   }
+  // A panel manager whose stand-in frames are taken off before it closes its frames.
+  struct Panels : CMC_ControlPanel {
+    ~Panels() override {
+      for (int i = 0; i < m_aPanels.GetSize(); ++i) m_aPanels[i]->m_pFrame = nullptr;
+    }
+  };
   // A panel with one word item, shown in a frame when `open`.
   static CControlPanelItemArray* AddPanel(CMC_ControlPanel& panels, bool open, WordItem** item = nullptr) {
     auto* panel = new CControlPanelItemArray("Panel");
@@ -267,7 +273,7 @@ TEST_F(DocumentTest, IdleWithNothingToDoAsksForNoMorePasses) {
   EXPECT_EQ(count, 7);
   EXPECT_TRUE(m_view.m_hints.empty());
   // A panel manager that is not started and loggers that do not upload change nothing.
-  CMC_ControlPanel panels;
+  Panels panels;
   AddPanel(panels, true);
   CMC_SingleAxisLogger logger(nullptr, nullptr);
   CMC_MultiAxisLogger multi(&m_doc);
@@ -286,7 +292,7 @@ TEST_F(DocumentTest, PolledPanelsReadTheDriveAndAskForMore) {
   OpenDrive();
   WORD word = 0x1234;
   ASSERT_TRUE(DriveSimulator::WriteMemory(1, 1, 0x8200, &word, 1));
-  CMC_ControlPanel panels;
+  Panels panels;
   WordItem* item = nullptr;
   AddPanel(panels, true, &item);
   WordItem* hidden = nullptr;
@@ -315,7 +321,7 @@ TEST_F(DocumentTest, PolledPanelsReadTheDriveAndAskForMore) {
 
 TEST_F(DocumentTest, FailedPanelReadStopsPollingOnce) {
   OpenDrive();
-  CMC_ControlPanel panels;
+  Panels panels;
   WordItem* item = nullptr;
   AddPanel(panels, true, &item);
   panels.BuildMemoryArray(&m_doc);

@@ -175,6 +175,13 @@ TEST_F(ParameterTest, ZeroScaleFactorIsRefusedAndAskedAgain) {
   EXPECT_EQ(p.GetValueInInternalUnit(), 3);
   m_setup.SetScale("m", "Kv", 0.001);
   EXPECT_DOUBLE_EQ(p.GetValue(), 3);
+  // A line the refused factor cannot convert leaves no message of its own: the warning said it.
+  m_setup.SetScale("m", "Kv", 0);
+  p.InvalidateIUCache();
+  ClearBoxes();
+  EXPECT_FALSE(Read(p, "INT Kv [mm] @0x10 =1", 40));
+  EXPECT_EQ(std::string(m_line), "");
+  EXPECT_EQ(Boxes().size(), 1u);
 }
 
 TEST_F(ParameterTest, CacheIsAskedOnlyOnceWhileTheSetupAllowsIt) {

@@ -254,6 +254,11 @@ TEST_F(SetupModulesTest, ScaleTableOfTheGuiModule) {
   EXPECT_EQ(s->GetParameterValue("Ipeak"), NOT_AVAILABLE_VALUE);
   EXPECT_EQ(LastBox(),
             "Warning: drvgui.dll GUI module returned 0 as IU scale factor for unit A and variable/parameter Ipeak.");
+  // a setup whose parameters.cfg meets the refused factor says so once, and nothing of its syntax
+  ClearBoxes();
+  EXPECT_FALSE(SetupPtr(CMC_Setup::Create(0x0505)));
+  EXPECT_EQ(Boxes(), std::vector<std::string>{
+      "Warning: drvgui.dll GUI module returned 0 as IU scale factor for unit A and variable/parameter Ipeak."});
   // a negative one turns the limits round
   Script("drvgui.dll", "GuiStandIn_Script", "scale A Ipeak -0.001 0");
   EXPECT_DOUBLE_EQ(s->GetParameterValue("Ipeak"), -10);

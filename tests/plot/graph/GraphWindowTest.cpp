@@ -15,6 +15,7 @@
 #include "tests/plot/PlotTestUnits.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -461,6 +462,8 @@ TEST(GraphMouse, PointDragStoresTheValuesAndNotifies) {
   EXPECT_EQ(2, g.GetSelectedPoint());
   EXPECT_NEAR(g.GetXCoord(to.x), p.list.GetAt(0)->GetAt(2), 1e-9);
   EXPECT_NEAR(3.5, p.list.GetAt(1)->GetAt(2), 0.05);
+  // The line is drawn through the point's new place at once.
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
 }
 
 // ---- Output ----

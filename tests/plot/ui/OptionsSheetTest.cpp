@@ -3,6 +3,7 @@
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
+#include "plot/graph/ColorFactory.h"
 #include "plot/ui/OptionsSheet.h"
 #include "tests/plot/GraphWindowTestSupport.h"
 
@@ -74,6 +75,35 @@ TEST(PlotSheets, SetupAssignsCurvesOnTheAddingRowAndKeepsLayouts) {
   EXPECT_EQ(1u, d.plot->GetAt(0)->m_nYCurve);
   EXPECT_EQ(300u, app.GetProfileInt("PlotOptionGrid", "Col0", 0));
   EXPECT_EQ(1000u, app.GetProfileInt("PlotOption1Variables", "Col0", 0));
+}
+
+// Curves added one by one take the palette's curve colours; a colour given back by a removed curve is
+// the next one taken.
+TEST(PlotSheets, CurvesAddedInTheSetupTakeThePalettesColours) {
+  Doc d;
+  CColorFactory::m_nColorIdx = 0;
+  COptionsSheet sheet(d.doc, nullptr, 0);
+  UiAutomation::AddModalLoopHandler("COptionsSheet", [&](CWnd* w) {
+    auto* page = ActivePage<COptionsPage>(w);
+    CRect item, row;
+    page->m_availList.GetItemRect(1, &item);
+    auto add = [&] { UiAutomation::DoubleClick(page->m_availList.m_hWnd, item.CenterPoint()); };
+    for (int i = 0; i < 6; ++i) add();
+    ASSERT_EQ(6, page->m_plot.GetSize());
+    page->m_axisList.GetItemRect(0, &row);
+    UiAutomation::Click(page->m_axisList.m_hWnd, row.CenterPoint());
+    DialogAutomation::ClickControl(page, 14005);
+    page->m_axisList.GetItemRect(5, &row);  // the adding row
+    UiAutomation::Click(page->m_axisList.m_hWnd, row.CenterPoint());
+    add();
+    ::PostMessage(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);  // OK is the default button
+  });
+  EXPECT_EQ(IDOK, sheet.DoModal());
+  std::vector<DWORD> colours;
+  for (int i = 0; i < d.plot->GetSize(); ++i) colours.push_back(d.plot->GetAt(i)->m_crColor);
+  // Red, yellow, sky and blue violet first, then palette entries 0 on, skipping yellow (entry 1).
+  EXPECT_EQ(colours, (std::vector<DWORD>{0x00FFFF, 0xFFC000, 0xFF00C0, 0xFFFFFF, 0x00C0FF, 0x0000FF}));
+  CColorFactory::m_nColorIdx = 0;
 }
 
 TEST(PlotSheets, OptionsUnitsSpreadRestrictedControlsAndCancel) {
