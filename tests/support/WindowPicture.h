@@ -2,6 +2,7 @@
 // repaint draws on a blank surface: what differs is stale (a ghost, a window left blank).
 #pragma once
 
+#include "platform/gdi/GdiObject.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
