@@ -1240,6 +1240,13 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   return wasDisabled;
 }
 
+namespace {
+// An MDI child shown maximized or restored becomes the active one, in front of the others.
+void ActivateMdiChild(HWND h) {
+  if ((h->exStyle & WS_EX_MDICHILD) && h->parent && !h->dead) SendMessage(h->parent, WM_MDIACTIVATE, (WPARAM)h, 0);
+}
+}  // namespace
+
 BOOL ShowWindow(HWND hwnd, int cmd) {
   if (!Owned(hwnd)) return FALSE;
   Hold hold(hwnd);
@@ -1315,6 +1322,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
         if (hwnd->dead) return wasVisible;
       }
       if (top) SetActiveWindow(hwnd);
+      else ActivateMdiChild(hwnd);
       return wasVisible;
     }
     default: {
@@ -1335,6 +1343,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
       }
       if (hwnd->dead) return wasVisible;
       if (activate) SetActiveWindow(hwnd);
+      if (restore && (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL)) ActivateMdiChild(hwnd);
       return wasVisible;
     }
   }

@@ -296,6 +296,34 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
   }
 }
 
+// A maximized child comes to the front as the active one; Cascade restores it and leaves icons
+// where they lie.
+TEST(PaintTest, MaximizeRaisesAndCascadeLeavesIcons) {
+  PaneScene scene;
+  HWND icon = scene.AddChild(0, CRect(40, 30, 220, 170));
+  scene.AddChild(0, CRect(70, 50, 240, 190));
+  HWND low = scene.AddChild(0, CRect(10, 10, 200, 150));
+  ASSERT_EQ(low, scene.Children().back());
+  ::ShowWindow(icon, SW_MINIMIZE);
+  CRect iconAt, at;
+  ::GetWindowRect(icon, &iconAt);
+  ::ShowWindow(low, SW_MAXIMIZE);
+  EXPECT_EQ(low, scene.Children().front());
+  CMDIChildWnd* active = scene.m_main->MDIGetActive();
+  EXPECT_EQ(low, active ? active->m_hWnd : nullptr);
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd()));
+  scene.m_main->MDICascade();
+  EXPECT_FALSE(::IsZoomed(low));
+  EXPECT_TRUE(::IsIconic(icon));
+  ::GetWindowRect(icon, &at);
+  EXPECT_EQ(iconAt, at);
+  ::GetWindowRect(low, &at);
+  POINT corner = at.TopLeft();
+  ::ScreenToClient(scene.Workspace(), &corner);
+  EXPECT_EQ(CPoint(0, 0), CPoint(corner));
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd()));
+}
+
 TEST(PaintTest, RandomWindowOperationsMatchAFullRepaint) {
   RunRandomSteps<PaneScene>(76, 4, 30, 4);
 }

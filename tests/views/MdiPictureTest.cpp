@@ -93,6 +93,6 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
   }
 }
 
-TEST(MdiPicture, RandomWindowOperationsMatchAFullRepaint) { RunRandomSteps<ViewScene>(122, 3, 25, 3); }
+TEST(MdiPicture, RandomWindowOperationsMatchAFullRepaint) { RunRandomSteps<ViewScene>(122, 5, 30, 3); }
 
 }  // namespace
