@@ -85,6 +85,10 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
        {kCreate, K::kGrid, 3, 33, 82}, {kMove, 3, 42, 102, 82}},
       {{kCreate, K::kPlot, 9, 128, 48}, {kClick, 1, 70, 41, 67}, {kCreate, K::kGrid, 43, 105, 15},
        {kMove, 2, 168, 32, 36}, {kCreate, K::kText, 123, 109, 59}, {kDestroy, 0, 165, 139, 63}},
+      // A second text window on the same text takes the focus from the one showing its selection.
+      {{kCreate, K::kText, 7, 74, 64}, {kNext, 3, 195, 33, 19}, {kCreate, K::kGrid, 12, 3, 74}, {kDestroy, 1, 0, 0, 0},
+       {kFrameMin, 0, 0, 0, 0}, {kFrameSize, 3, 13, 54, 66}, {kDestroy, 0, 0, 0, 0}, {kClick, 3, 120, 46, 97},
+       {kFrameMin, 0, 0, 0, 0}, {kCreate, K::kText, 173, 3, 53}, {kFrameRestore, 0, 0, 0, 0}},
   };
   for (const auto& steps : cases) {
     ViewScene scene;
