@@ -275,6 +275,9 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
       {{kCreate, 0, 10, 10, 60}, {kCreate, 0, 40, 30, 20}, {kMove, 1, 150, 100, 0}},
       {{kCreate, 0, 10, 10, 60}, {kFrameMin, 0, 0, 0, 0}, {kFrameRestore, 0, 0, 0, 0}},
       {{kCreate, 0, 10, 10, 60}, {kFrameSize, 0, 20, 10, 0}, {kFrameSize, 0, 120, 90, 0}},
+      // Places off the workspace, sizes below nothing.
+      {{kMove, 0, -80, -60, 0}, {kMove, 0, 5000, 4000, 0}, {kMove, 0, 20, 20, -200}, {kRestore, 0, 0, 0, 0}},
+      {{kCreate, 0, 40, 30, 20}, {kFrameSize, 0, -200, -200, 0}, {kFrameSize, 0, 60, 40, 0}, {kToTop, 1, 0, 0, 0}},
       // Sequences the random test below found, shortened.
       {{kCreate, 0, 158, 123, 3}, {kCreate, 1, 92, 76, 83}, {kDestroy, 1, 108, 42, 76}},
       {{kFrameMin, 3, 135, 74, 78}, {kFrameSize, 0, 174, 94, 99}},
