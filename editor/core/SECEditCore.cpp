@@ -162,7 +162,12 @@ void SECEditCoreBase::ShowCaretHere() {
 }
 
 void SECEditCoreBase::HandleSetFocus() {
-  if (SECEdit* e = GetEdit()) e->m_pFocusWnd = m_pWnd;
+  if (SECEdit* e = GetEdit()) {
+    // Another window on the same text that showed its selection until now shows it no more.
+    const HWND was = e->m_hFocusWnd;
+    e->m_hFocusWnd = m_pWnd->GetSafeHwnd();
+    if (was && was != e->m_hFocusWnd && ::IsWindow(was)) ::InvalidateRect(was, nullptr, FALSE);
+  }
   if (m_bSelection) Redraw(FALSE);
   ShowCaretHere();
   UpdateCaretPos();

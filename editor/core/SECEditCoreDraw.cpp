@@ -157,7 +157,7 @@ void SECEditCoreBase::DrawLine(SECEdit* pEdit, tagLINEDESC* pLine, const char* t
 
 BOOL SECEditCoreBase::IsSelectionVisibleHere() {
   SECEdit* e = GetEdit();
-  return m_bSelection && e && e->m_pFocusWnd == m_pWnd;
+  return m_bSelection && e && e->m_hFocusWnd == m_pWnd->GetSafeHwnd();
 }
 
 void SECEditCoreBase::HandlePaint() {

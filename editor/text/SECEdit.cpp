@@ -50,7 +50,7 @@ SECEdit::SECEdit()
       m_crKeyword(RGB(0, 0, 255)), m_crKeywordDefault(RGB(0, 0, 255)), m_crQuote(RGB(255, 0, 0)), m_crSQuote(0), m_crComment(RGB(0, 128, 0)), m_crText(0),
       m_crBackground(RGB(255, 255, 255)), m_anExtraChars{}, m_anTermChars{}, m_anStartChars{}, m_szCommentStart1{},
       m_szCommentEnd1{}, m_szCommentStart2{}, m_szCommentEnd2{}, m_pKeywords(nullptr), m_pKeywordImage(nullptr),
-      m_nKeywordImageSize(0), m_pSearchScratch(nullptr), m_pFocusWnd(nullptr), m_nCommentValid(0) {
+      m_nKeywordImageSize(0), m_pSearchScratch(nullptr), m_hFocusWnd(nullptr), m_nCommentValid(0) {
   m_pLine = NewLine(64);
   if (m_pLine) m_pLine->nLength = 0;
   m_pUndo = static_cast<SECEditUndoRecord*>(calloc(SECEDIT_UNDO_SIZE, sizeof(SECEditUndoRecord)));

@@ -8,6 +8,7 @@
 
 class CFile;
 class CWnd;
+struct HWND__;
 struct SECLineArena;
 
 // Marks kept in a line's flags word.
@@ -342,7 +343,7 @@ class SECEdit {
   char* m_pKeywordImage;
   int m_nKeywordImageSize;
   char* m_pSearchScratch;
-  CWnd* m_pFocusWnd;  // the editor window that last took the focus: only it shows the selection
+  HWND__* m_hFocusWnd;  // the editor window that last took the focus: only it shows the selection
   uint32_t m_nCommentValid;  // cached comment states of lines numbered up to this are current
   std::vector<tagLINEDESC*> m_lineIndex;  // [i] is line i * SECEDIT_INDEX_STEP + 1, found on demand
   // Pending moves of line numbers: entry i moves numbers above nAbove by nDelta, for lines numbered

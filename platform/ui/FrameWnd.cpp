@@ -7,6 +7,7 @@
 #include "platform/ui/WinApp.h"
 
 #include <algorithm>
+#include <vector>
 
 // ---- CWnd members that need the frame classes ------------------------------------------------------
 
@@ -341,11 +342,19 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MDIMAXIMIZE: ShowWindow((HWND)wp, SW_MAXIMIZE); return 0;
     case WM_MDIRESTORE: ShowWindow((HWND)wp, SW_RESTORE); return 0;
     case WM_MDICASCADE: {
-      int i = 0;
+      // Icons stay where they lie; a maximized child takes its place in the cascade restored.
+      std::vector<HWND> kids;
+      for (HWND c = GetTopWindow(h); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (!IsIconic(c)) kids.push_back(c);
       RECT r;
       GetClientRect(h, &r);
-      for (HWND c = GetTopWindow(h); c; c = GetWindow(c, GW_HWNDNEXT), ++i)
+      int i = 0;
+      for (HWND c : kids) {
+        if (!IsWindow(c)) continue;
+        if (IsZoomed(c)) ShowWindow(c, SW_SHOWNOACTIVATE);
         MoveWindow(c, 24 * i, 24 * i, (r.right * 3) / 4, (r.bottom * 3) / 4, TRUE);
+        ++i;
+      }
       return 0;
     }
     case WM_PARENTNOTIFY:
@@ -498,7 +507,7 @@ BOOL CMDIChildWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwS
     w = client.right * 3 / 4;
     h = client.bottom * 3 / 4;
   }
-  return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, x, y, w, h, pParentWnd->m_hWndMDIClient,
+  return CreateEx(WS_EX_MDICHILD, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, x, y, w, h, pParentWnd->m_hWndMDIClient,
                   nullptr, (LPVOID)pContext);
 }
 

@@ -169,11 +169,16 @@ void InvalidateChildren(HWND h, const CRect& parentClientRect, bool erase);
 // An area uncovered shows every window under it again, whether or not its parent clips children.
 void ExposeTree(HWND h, const CRect& clientRect) { InvalidateTree(h, clientRect, true, true); }
 
-void InvalidateParentArea(HWND h) {
-  HWND p = h->parent;
-  if (!p || p == G().desktop || !(p->style & WS_VISIBLE)) return;
-  ExposeTree(p, h->rcWindow);
-}
+// What a window shows on its top-level surface: its frame and client area as far as ancestors and
+// the siblings above leave them, in surface coordinates.
+struct Shown {
+  HWND parent = nullptr, root = nullptr;
+  CUpdateRegion frame, client;
+  POINT window{0, 0}, clientAt{0, 0}, parentClientAt{0, 0};
+  CSize clientSize;
+};
+Shown ShownNow(HWND h);
+void Expose(HWND h, const Shown& was, bool frameChanged = false);
 
 // Keeps the caller's memory of a window safe across a call that may destroy it.
 struct Hold {
@@ -411,6 +416,71 @@ void InvalidateWhole(HWND h) {
   // Showing a window shows its visible children too.
   for (HWND c : h->children)
     if (c->style & WS_VISIBLE) InvalidateWhole(c);
+}
+
+bool SamePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+
+Shown ShownNow(HWND h) {
+  Shown s;
+  s.parent = h->parent;
+  s.root = Root(h);
+  s.clientSize = h->rcClient.Size();
+  if (s.parent && s.parent != G().desktop) s.parentClientAt = WindowDrawOrigin(s.parent, DrawArea::Client);
+  std::vector<RECT> visible;
+  WindowDrawVisible(h, DrawArea::Window, visible);
+  if (visible.empty()) return s;
+  s.window = WindowDrawOrigin(h, DrawArea::Window);
+  s.clientAt = WindowDrawOrigin(h, DrawArea::Client);
+  for (const RECT& r : visible) {
+    CRect at(r);
+    at.OffsetRect(s.window.x, s.window.y);
+    s.frame.Add(at);
+  }
+  const CRect client(CPoint(s.clientAt), s.clientSize);
+  s.client = s.frame;
+  s.client.IntersectWith(client);
+  s.frame.Subtract(client);
+  return s;
+}
+
+// The one exposure rule. Whatever the window no longer shows shows what lies under it again;
+// whatever it shows now and did not show at the same place before is drawn again, frame and
+// children included. The surface keeps no moved pixels.
+void Expose(HWND h, const Shown& was, bool frameChanged) {
+  const Shown now = ShownNow(h);
+  const bool sameRoot = now.root == was.root;
+  HWND p = was.parent;
+  if (p && p != G().desktop && IsLive(p) && !p->dead && IsWindowVisible(p)) {
+    CUpdateRegion lost = was.frame;
+    lost.Add(was.client);
+    if (sameRoot) {
+      lost.Subtract(now.frame);
+      lost.Subtract(now.client);
+    }
+    lost.Offset(-was.parentClientAt.x, -was.parentClientAt.y);
+    for (const CRect& r : lost.Rects()) ExposeTree(p, r);
+  }
+  if (h->dead || (now.frame.IsEmpty() && now.client.IsEmpty())) return;
+  CUpdateRegion frame = now.frame, client = now.client;
+  if (sameRoot && SamePoint(now.window, was.window) && SamePoint(now.clientAt, was.clientAt)) {
+    frame.Subtract(was.frame);
+    client.Subtract(was.client);
+  }
+  // A new size is new content where the class asks for it, and a new frame.
+  const CSize size = h->rcClient.Size();
+  if (size != was.clientSize) {
+    const UINT cs = h->cls->style;
+    if (((cs & CS_HREDRAW) && size.cx != was.clientSize.cx) || ((cs & CS_VREDRAW) && size.cy != was.clientSize.cy))
+      InvalidateTree(h, CRect(CPoint(0, 0), size), true);
+    frameChanged = true;
+  }
+  if (frameChanged || !frame.IsEmpty()) {
+    // A frame to draw again is pending even where the client area is empty.
+    h->ncPaint = true;
+    MarkDirty(h);
+  }
+  client.Offset(-now.clientAt.x, -now.clientAt.y);
+  for (const CRect& r : client.Rects()) ExposeTree(h, r);
 }
 
 }  // namespace
@@ -730,9 +800,9 @@ BOOL DestroyWindow(HWND hwnd) {
   for (HWND w : owned)
     if (IsWindow(w)) DestroyWindow(w);
   if (hwnd->dead || hwnd->destroying) return !hwnd->dead;
-  bool wasVisible = (hwnd->style & WS_VISIBLE) != 0;
+  const Shown was = ShownNow(hwnd);
   hwnd->style &= ~WS_VISIBLE;
-  if (wasVisible && (hwnd->style & WS_CHILD)) InvalidateParentArea(hwnd);
+  Expose(hwnd, was);
   if (q->capture && IsDescendant(hwnd, q->capture)) ReleaseCapture();
   if (q->focus && IsDescendant(hwnd, q->focus)) {
     HWND old = q->focus;
@@ -777,12 +847,11 @@ HWND SetParent(HWND child, HWND newParent) {
     return nullptr;
   }
   HWND old = child->parent;
-  bool wasVisible = (child->style & WS_VISIBLE) != 0;
-  if (wasVisible) InvalidateParentArea(child);
+  const Shown was = ShownNow(child);
   Unlink(child);
   child->parent = newParent;
   LinkAt(child, HWND_TOP);
-  if (wasVisible && IsWindowVisible(child)) InvalidateWhole(child);
+  Expose(child, was);
   return old == G().desktop ? G().desktop : old;
 }
 
@@ -1171,6 +1240,13 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   return wasDisabled;
 }
 
+namespace {
+// An MDI child shown maximized or restored becomes the active one, in front of the others.
+void ActivateMdiChild(HWND h) {
+  if ((h->exStyle & WS_EX_MDICHILD) && h->parent && !h->dead) SendMessage(h->parent, WM_MDIACTIVATE, (WPARAM)h, 0);
+}
+}  // namespace
+
 BOOL ShowWindow(HWND hwnd, int cmd) {
   if (!Owned(hwnd)) return FALSE;
   Hold hold(hwnd);
@@ -1246,6 +1322,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
         if (hwnd->dead) return wasVisible;
       }
       if (top) SetActiveWindow(hwnd);
+      else ActivateMdiChild(hwnd);
       return wasVisible;
     }
     default: {
@@ -1266,6 +1343,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
       }
       if (hwnd->dead) return wasVisible;
       if (activate) SetActiveWindow(hwnd);
+      if (restore && (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL)) ActivateMdiChild(hwnd);
       return wasVisible;
     }
   }
@@ -1303,7 +1381,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   flags = wp.flags;
   CRect oldWin = hwnd->rcWindow;
   CRect oldClient = hwnd->rcClient;
-  bool wasVisible = (hwnd->style & WS_VISIBLE) != 0;
+  const Shown was = ShownNow(hwnd);
   CRect newWin(wp.x, wp.y, wp.x + std::max(0, wp.cx), wp.y + std::max(0, wp.cy));
   bool moved = newWin.TopLeft() != oldWin.TopLeft();
   bool sized = newWin.Size() != oldWin.Size();
@@ -1332,45 +1410,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   CRect newClient = hwnd->rcClient;
   bool clientSized = newClient.Size() != oldClient.Size();
   bool clientMoved = moved || newClient.TopLeft() != oldClient.TopLeft();
-  if (!(flags & SWP_NOREDRAW)) {
-    if (wasVisible && !isVisible) {
-      InvalidateParentArea(hwnd);
-    } else if (!wasVisible && isVisible) {
-      if (IsWindowVisible(hwnd)) InvalidateWhole(hwnd);
-    } else if (isVisible && IsWindowVisible(hwnd)) {
-      if ((moved || sized) && (hwnd->style & WS_CHILD)) {
-        HWND p = hwnd->parent;
-        if (p && (p->style & WS_VISIBLE)) ExposeTree(p, oldWin);
-      }
-      if (flags & SWP_FRAMECHANGED) hwnd->ncPaint = true;
-      if (clientSized) {
-        UINT cs = hwnd->cls->style;
-        bool whole = ((cs & CS_HREDRAW) && newClient.Width() != oldClient.Width()) ||
-                     ((cs & CS_VREDRAW) && newClient.Height() != oldClient.Height()) || (hwnd->style & WS_CHILD && moved);
-        CRect all(0, 0, newClient.Width(), newClient.Height());
-        if (whole) {
-          InvalidateTree(hwnd, all, true);
-        } else {
-          CUpdateRegion exposed;
-          exposed.Add(all);
-          exposed.Subtract(CRect(0, 0, oldClient.Width(), oldClient.Height()));
-          for (const CRect& r : exposed.Rects()) ExposeTree(hwnd, r);
-        }
-        hwnd->ncPaint = true;
-      } else if ((moved || sized) && (hwnd->style & WS_CHILD)) {
-        // The surface keeps no moved bits: the child and its children paint at the new place.
-        hwnd->ncPaint = true;
-        ExposeTree(hwnd, CRect(0, 0, newClient.Width(), newClient.Height()));
-      }
-      // A top-level surface keeps its old pixels only where its client area stayed put.
-      if (IsTopLevel(hwnd) && (sized || (flags & SWP_FRAMECHANGED)) && newClient.TopLeft() != oldClient.TopLeft()) {
-        hwnd->ncPaint = true;
-        ExposeTree(hwnd, CRect(0, 0, newClient.Width(), newClient.Height()));
-      }
-      // A frame to draw again is pending even where the client area is empty.
-      if (hwnd->ncPaint) MarkDirty(hwnd);
-    }
-  }
+  if (!(flags & SWP_NOREDRAW)) Expose(hwnd, was, (flags & SWP_FRAMECHANGED) != 0);
   if (sized && IsTopLevel(hwnd) && G().backend) G().backend->WindowResized(hwnd);
   if (!clientSized && !(flags & SWP_FRAMECHANGED)) wp.flags |= SWP_NOCLIENTSIZE;
   if (!clientMoved) wp.flags |= SWP_NOCLIENTMOVE;

@@ -166,7 +166,12 @@ void CGraphWindow::LabelBoxes(CDC* dc, CRect boxes[4], bool vertical[4]) {
 }
 
 void CGraphWindow::DrawAxis(CDC* dc, LPCRECT rect) {
-  if (!m_pPlot || !Meets(rect, m_rcDraw)) return;
+  // The scales stand around the drawing rectangle and the lines end on its far edges: an update
+  // among them alone draws them too.
+  CRect lines(m_rcDraw);
+  lines.InflateRect(0, 0, 1, 1);
+  const CRect scales(0, 0, m_nClientW, m_nClientH - m_nBands[bandLegend]);
+  if (!m_pPlot || !(Meets(rect, lines) || Meets(rect, scales))) return;
   if (IsOsc()) {
     DrawOscAxis(dc);
     return;

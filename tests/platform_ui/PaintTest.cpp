@@ -8,13 +8,11 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 #include "tests/support/TestKernel.h"
-#include "tests/support/WindowPicture.h"
+#include "tests/support/MdiScene.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -235,7 +233,7 @@ TEST(PaintTest, SaveWindowImageWritesAFramedWindow) {
 
 // ---- Uncovered windows paint again ----------------------------------------------------------------
 
-using dravonix::test::PixelsOffFullRepaint;
+using namespace dravonix::test;
 
 // A pane filling an MDI child; it clips an inner child of its own.
 class CPane : public CColourWnd {
@@ -244,24 +242,9 @@ class CPane : public CColourWnd {
 };
 
 // An MDI frame whose children each hold a pane with an inner child.
-class MdiScene {
+class PaneScene : public MdiScene {
  public:
-  MdiScene() : m_app("PaintScene") {
-    m_main = new CMDIFrameWnd;
-    m_main->Create(nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 480, 360));
-  }
-  ~MdiScene() {
-    if (::IsWindow(MainWnd())) m_main->DestroyWindow();
-  }
-  HWND MainWnd() const { return m_main->m_hWnd; }
-  HWND Workspace() const { return m_main->m_hWndMDIClient; }
-  // The children, topmost first.
-  std::vector<HWND> Children() {
-    std::vector<HWND> out;
-    for (HWND h = ::GetTopWindow(Workspace()); h; h = ::GetWindow(h, GW_HWNDNEXT)) out.push_back(h);
-    return out;
-  }
-  HWND AddChild(const CRect& r) {
+  HWND AddChild(int, const CRect& r) override {
     auto* child = new CMDIChildWnd;
     child->Create(nullptr, "child", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main);
     auto* pane = new CPane;
@@ -274,57 +257,7 @@ class MdiScene {
     child->RecalcLayout();
     return child->m_hWnd;
   }
-
-  CWinApp m_app;
-  CMDIFrameWnd* m_main;
 };
-
-// Window operations on the scene; a, b, c, d pick the child and the place.
-enum Op { kShowHide, kMove, kDestroy, kCreate, kMinimize, kRestore, kMaximize, kFrameMin, kFrameRestore, kFrameSize, kArrange, kOps };
-struct Step {
-  Op op;
-  int a, b, c, d;
-};
-
-std::string Describe(const std::vector<Step>& steps) {
-  std::ostringstream o;
-  for (const Step& s : steps) o << "{" << s.op << "," << s.a << "," << s.b << "," << s.c << "," << s.d << "} ";
-  return o.str();
-}
-
-void Apply(MdiScene& scene, const Step& s) {
-  std::vector<HWND> kids = scene.Children();
-  HWND child = kids.empty() ? nullptr : kids[(size_t)s.a % kids.size()];
-  const CRect place(s.b, s.c, s.b + 60 + s.d, s.c + 50 + s.d);
-  switch (s.op) {
-    case kShowHide:
-      if (child) ::ShowWindow(child, ::IsWindowVisible(child) ? SW_HIDE : SW_SHOW);
-      break;
-    case kMove:
-      if (child) ::MoveWindow(child, place.left, place.top, place.Width(), place.Height(), TRUE);
-      break;
-    case kDestroy:
-      if (child) ::SendMessage(scene.Workspace(), WM_MDIDESTROY, (WPARAM)child, 0);
-      break;
-    case kCreate: scene.AddChild(place); break;
-    case kMinimize:
-      if (child) ::ShowWindow(child, SW_MINIMIZE);
-      break;
-    case kRestore:
-      if (child) ::ShowWindow(child, SW_RESTORE);
-      break;
-    case kMaximize:
-      if (child) ::ShowWindow(child, SW_MAXIMIZE);
-      break;
-    case kFrameMin: ::ShowWindow(scene.MainWnd(), SW_MINIMIZE); break;
-    case kFrameRestore: ::ShowWindow(scene.MainWnd(), SW_RESTORE); break;
-    case kFrameSize:
-      ::SetWindowPos(scene.MainWnd(), nullptr, 0, 0, 300 + 2 * s.b, 240 + 2 * s.c, SWP_NOMOVE | SWP_NOZORDER);
-      break;
-    case kArrange: scene.m_main->MDICascade(); break;
-    case kOps: break;
-  }
-}
 
 TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
   // A bare popup paints its class brush through the default paint.
@@ -335,13 +268,16 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
   DestroyWindow(popup);
 
   // The workspace shows its class brush; closing, hiding and moving children leave no image.
-  const std::vector<Step> cases[] = {
+  const std::vector<MdiStep> cases[] = {
       {},
       {{kCreate, 0, 10, 10, 60}, {kDestroy, 0, 0, 0, 0}},
       {{kCreate, 0, 10, 10, 60}, {kCreate, 0, 40, 30, 20}, {kShowHide, 1, 0, 0, 0}},
       {{kCreate, 0, 10, 10, 60}, {kCreate, 0, 40, 30, 20}, {kMove, 1, 150, 100, 0}},
       {{kCreate, 0, 10, 10, 60}, {kFrameMin, 0, 0, 0, 0}, {kFrameRestore, 0, 0, 0, 0}},
       {{kCreate, 0, 10, 10, 60}, {kFrameSize, 0, 20, 10, 0}, {kFrameSize, 0, 120, 90, 0}},
+      // Places off the workspace, sizes below nothing.
+      {{kMove, 0, -80, -60, 0}, {kMove, 0, 5000, 4000, 0}, {kMove, 0, 20, 20, -200}, {kRestore, 0, 0, 0, 0}},
+      {{kCreate, 0, 40, 30, 20}, {kFrameSize, 0, -200, -200, 0}, {kFrameSize, 0, 60, 40, 0}, {kToTop, 1, 0, 0, 0}},
       // Sequences the random test below found, shortened.
       {{kCreate, 0, 158, 123, 3}, {kCreate, 1, 92, 76, 83}, {kDestroy, 1, 108, 42, 76}},
       {{kFrameMin, 3, 135, 74, 78}, {kFrameSize, 0, 174, 94, 99}},
@@ -350,12 +286,9 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
       {{kCreate, 3, 85, 9, 31}, {kCreate, 3, 43, 32, 62}, {kDestroy, 3, 20, 34, 21}, {kArrange, 2, 193, 62, 76}},
   };
   for (const auto& steps : cases) {
-    MdiScene scene;
-    scene.AddChild(CRect(10, 10, 200, 150));
-    for (const Step& s : steps) {
-      Apply(scene, s);
-      EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << Describe(steps);
-    }
+    PaneScene scene;
+    scene.AddChild(0, CRect(10, 10, 200, 150));
+    ExpectPicturesHold(scene, steps);
     PumpMessages();
     CRect ws;
     ::GetClientRect(scene.Workspace(), &ws);
@@ -366,21 +299,36 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
   }
 }
 
+// A maximized child comes to the front as the active one; Cascade restores it and leaves icons
+// where they lie.
+TEST(PaintTest, MaximizeRaisesAndCascadeLeavesIcons) {
+  PaneScene scene;
+  HWND icon = scene.AddChild(0, CRect(40, 30, 220, 170));
+  scene.AddChild(0, CRect(70, 50, 240, 190));
+  HWND low = scene.AddChild(0, CRect(10, 10, 200, 150));
+  ASSERT_EQ(low, scene.Children().back());
+  ::ShowWindow(icon, SW_MINIMIZE);
+  CRect iconAt, at;
+  ::GetWindowRect(icon, &iconAt);
+  ::ShowWindow(low, SW_MAXIMIZE);
+  EXPECT_EQ(low, scene.Children().front());
+  CMDIChildWnd* active = scene.m_main->MDIGetActive();
+  EXPECT_EQ(low, active ? active->m_hWnd : nullptr);
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd()));
+  scene.m_main->MDICascade();
+  EXPECT_FALSE(::IsZoomed(low));
+  EXPECT_TRUE(::IsIconic(icon));
+  ::GetWindowRect(icon, &at);
+  EXPECT_EQ(iconAt, at);
+  ::GetWindowRect(low, &at);
+  POINT corner = at.TopLeft();
+  ::ScreenToClient(scene.Workspace(), &corner);
+  EXPECT_EQ(CPoint(0, 0), CPoint(corner));
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd()));
+}
+
 TEST(PaintTest, RandomWindowOperationsMatchAFullRepaint) {
-  std::mt19937 rng(76);
-  for (int round = 0; round < 4; ++round) {
-    MdiScene scene;
-    scene.AddChild(CRect(10, 10, 200, 150));
-    std::vector<Step> done;
-    for (int i = 0; i < 30; ++i) {
-      Step s{(Op)(rng() % kOps), (int)(rng() % 4), (int)(rng() % 200), (int)(rng() % 150), (int)(rng() % 100)};
-      if (s.op == kCreate && scene.Children().size() >= 4) s.op = kArrange;
-      done.push_back(s);
-      Apply(scene, s);
-      const int off = PixelsOffFullRepaint(scene.MainWnd());
-      ASSERT_EQ(0, off) << Describe(done);
-    }
-  }
+  RunRandomSteps<PaneScene>(76, 4, 30, 4);
 }
 
 }  // namespace

@@ -180,6 +180,11 @@ TEST(GraphDrawing, PlotWithTitlesLegendAndBothAxes) {
   EXPECT_NE(-1, text.Find("\" {YR}current[A] \""));
   EXPECT_NE(-1, text.Find("\" time[s] \""));
   EXPECT_EQ(-1, g.GetDrawingMode());
+  // An update among the scales alone, as a window above moving off them leaves, draws them again.
+  const CRect below(r.left, r.bottom + 4, r.right, r.bottom + 12);
+  CRecordingDC strip(cv.dc);
+  g.DrawGraph(&cv.dc, &below);
+  EXPECT_NE(-1, strip.Text().Find("\"x1e3\""));
 }
 
 TEST(GraphDrawing, LegendKeepsFourEntries) {

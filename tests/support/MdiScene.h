@@ -1,0 +1,126 @@
+// Window operations on an MDI frame's children, each step's picture held against a full repaint:
+// the scene, its steps and their runs, shared by the layer's own tests and those with real views.
+#pragma once
+
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
+#include "tests/support/WindowPicture.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace dravonix::test {
+
+// An MDI frame; what a child holds is the test's (`kind` picks it).
+class MdiScene {
+ public:
+  explicit MdiScene(DWORD frameStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE) : m_app("MdiScene") {
+    m_main = new CMDIFrameWnd;
+    m_main->Create(nullptr, "main", frameStyle, CRect(0, 0, 480, 360));
+  }
+  virtual ~MdiScene() { Close(); }
+  MdiScene(const MdiScene&) = delete;
+  MdiScene& operator=(const MdiScene&) = delete;
+  void Close() {
+    if (::IsWindow(MainWnd())) m_main->DestroyWindow();
+  }
+  virtual HWND AddChild(int kind, const CRect& r) = 0;
+  HWND MainWnd() const { return m_main->m_hWnd; }
+  HWND Workspace() const { return m_main->m_hWndMDIClient; }
+  // The children, topmost first.
+  std::vector<HWND> Children() const {
+    std::vector<HWND> out;
+    for (HWND h = ::GetTopWindow(Workspace()); h; h = ::GetWindow(h, GW_HWNDNEXT)) out.push_back(h);
+    return out;
+  }
+
+  CWinApp m_app;
+  CMDIFrameWnd* m_main;
+};
+
+// a picks the child (or the kind of a new one), b, c, d the place.
+enum MdiOp {
+  kShowHide, kMove, kDestroy, kCreate, kMinimize, kRestore, kMaximize, kFrameMin, kFrameRestore, kFrameSize,
+  kArrange, kActivate, kToTop, kBringToTop, kNext, kClick, kMdiOps
+};
+struct MdiStep {
+  MdiOp op;
+  int a, b, c, d;
+};
+
+inline std::string Describe(const std::vector<MdiStep>& steps) {
+  std::ostringstream o;
+  for (const MdiStep& s : steps) o << "{" << s.op << "," << s.a << "," << s.b << "," << s.c << "," << s.d << "} ";
+  return o.str();
+}
+
+inline void Apply(MdiScene& scene, const MdiStep& s) {
+  const std::vector<HWND> kids = scene.Children();
+  HWND child = kids.empty() ? nullptr : kids[(size_t)s.a % kids.size()];
+  const CRect place(s.b, s.c, s.b + 60 + s.d, s.c + 50 + s.d);
+  const bool onFrame = s.op == kCreate || s.op == kNext || (s.op >= kFrameMin && s.op <= kArrange);
+  if (!child && !onFrame) return;
+  switch (s.op) {
+    case kShowHide: ::ShowWindow(child, ::IsWindowVisible(child) ? SW_HIDE : SW_SHOW); break;
+    case kMove: ::MoveWindow(child, place.left, place.top, place.Width(), place.Height(), TRUE); break;
+    case kDestroy: ::SendMessage(scene.Workspace(), WM_MDIDESTROY, (WPARAM)child, 0); break;
+    case kCreate: scene.AddChild(s.a, place); break;
+    case kMinimize: ::ShowWindow(child, SW_MINIMIZE); break;
+    case kRestore: ::ShowWindow(child, SW_RESTORE); break;
+    case kMaximize: ::ShowWindow(child, SW_MAXIMIZE); break;
+    case kFrameMin: ::ShowWindow(scene.MainWnd(), SW_MINIMIZE); break;
+    case kFrameRestore: ::ShowWindow(scene.MainWnd(), SW_RESTORE); break;
+    case kFrameSize:
+      ::SetWindowPos(scene.MainWnd(), nullptr, 0, 0, 300 + 2 * s.b, 240 + 2 * s.c, SWP_NOMOVE | SWP_NOZORDER);
+      break;
+    case kArrange: scene.m_main->MDICascade(); break;
+    case kActivate: scene.m_main->MDIActivate(CWnd::FromHandle(child)); break;
+    case kToTop: ::SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); break;
+    case kBringToTop: ::BringWindowToTop(child); break;
+    case kNext: scene.m_main->MDINext(); break;
+    case kClick: {
+      // Into the child's client area, as a user picks a window from under the others.
+      POINT at{8 + s.b % 30, 8 + s.c % 20};
+      ::ClientToScreen(child, &at);
+      HWND under = ::WindowFromPoint(at);
+      ::ScreenToClient(under, &at);
+      UiAutomation::Click(under, at);
+      break;
+    }
+    case kMdiOps: break;
+  }
+}
+
+// Each step's picture matches a full repaint.
+inline void ExpectPicturesHold(MdiScene& scene, const std::vector<MdiStep>& steps) {
+  for (const MdiStep& s : steps) {
+    Apply(scene, s);
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << Describe(steps);
+  }
+}
+
+// `rounds` random runs of `length` steps, each on a new scene; stops at the first stale picture.
+template <class Scene>
+void RunRandomSteps(unsigned seed, int rounds, int length, size_t maxChildren) {
+  std::mt19937 rng(seed);
+  for (int round = 0; round < rounds; ++round) {
+    Scene scene;
+    scene.AddChild(0, CRect(10, 10, 200, 150));
+    std::vector<MdiStep> done;
+    for (int i = 0; i < length; ++i) {
+      MdiStep s{(MdiOp)(rng() % kMdiOps), (int)(rng() % 4), (int)(rng() % 200), (int)(rng() % 150),
+                (int)(rng() % 100)};
+      if (s.op == kCreate && scene.Children().size() >= maxChildren) s.op = kArrange;
+      done.push_back(s);
+      Apply(scene, s);
+      ASSERT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << Describe(done);
+    }
+  }
+}
+
+}  // namespace dravonix::test

@@ -1,0 +1,102 @@
+// An application frame's MDI children holding a grid, a plot and a text view: whatever a raise, a
+// restore or a move uncovers is drawn again, frames and children included.
+#include "editor/documents/TextFileDoc.h"
+#include "editor/documents/TextFileView.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridView.h"
+#include "grid/engine/GXLibrary.h"
+#include "plot/documents/GraphView.h"
+#include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/support/MdiScene.h"
+
+#include <gtest/gtest.h>
+
+using namespace dravonix::test;
+
+namespace {
+
+class CGridDoc : public CDocument {};
+
+// An application's main frame: it clips its children, as the framework makes it.
+class ViewScene : public MdiScene {
+ public:
+  enum Kind { kGrid, kPlot, kText, kKinds };
+  ViewScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
+    GXStartGridLibrary();
+    for (CDocument* d : {(CDocument*)&m_grid, (CDocument*)&m_plot, (CDocument*)&m_text}) d->m_bAutoDelete = FALSE;
+    m_plot.m_curves.Add(graphtest::NewCurve("time", graphtest::Ramp(50, 0.1), "s"));
+    m_plot.m_curves.Add(graphtest::NewCurve("pos", graphtest::Sine(50, 1), "m"));
+    auto* p = new CGraphFilter;
+    auto* c = new CXYCurve;
+    c->m_nXCurve = 0, c->m_nYCurve = 1, c->m_crColor = RGB(255, 255, 0);
+    p->Add(c);
+    m_plot.m_graph.Add(p);
+    m_plot.m_graph.SetSource(&m_plot.m_curves, &m_plot.m_units);
+    p->ComputeLimits();
+    m_text.OnNewDocument();
+    for (const char* line : {"x = 1", "goto start", "; a comment line", "y = x * 2"}) m_text.InsertLineAtEnd(line);
+  }
+  ~ViewScene() override { Close(); }
+  HWND AddChild(int kind, const CRect& r) override {
+    static CRuntimeClass* const classes[kKinds] = {RUNTIME_CLASS(CGXGridView), RUNTIME_CLASS(CGraphView),
+                                                   RUNTIME_CLASS(CTextFileView)};
+    CDocument* docs[kKinds] = {&m_grid, &m_plot, &m_text};
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = classes[kind % kKinds];
+    ctx.m_pCurrentDoc = docs[kind % kKinds];
+    auto* child = new CMDIChildWnd;
+    if (!child->Create(nullptr, "child", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
+    child->InitialUpdateFrame(ctx.m_pCurrentDoc, TRUE);
+    if (auto* grid = dynamic_cast<CGXGridView*>(child->GetActiveView())) {
+      grid->GetParam()->GetData()->SetRowCount(30);
+      grid->GetParam()->GetData()->SetColCount(8);
+      CGXStyle value;
+      value.SetValue("12.5");
+      grid->SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &value);
+      grid->Redraw();
+    }
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+
+  CGridDoc m_grid;
+  CGraphViewerDoc m_plot;
+  struct : CTextFileDoc {
+  } m_text;
+};
+
+using K = ViewScene::Kind;
+
+// Two and three overlapping children of each kind, brought forward, restored, moved.
+TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
+  const std::vector<MdiStep> cases[] = {
+      {{kFrameMin, 0, 0, 0, 0}, {kFrameRestore, 0, 0, 0, 0}},
+      {{kCreate, K::kPlot, 60, 40, 90}, {kActivate, 1, 0, 0, 0}},
+      {{kCreate, K::kText, 60, 40, 90}, {kToTop, 1, 0, 0, 0}},
+      {{kCreate, K::kGrid, 60, 40, 90}, {kCreate, K::kPlot, 110, 80, 60}, {kBringToTop, 2, 0, 0, 0}},
+      {{kCreate, K::kText, 60, 40, 90}, {kCreate, K::kGrid, 110, 80, 60}, {kNext, 0, 0, 0, 0}, {kNext, 0, 0, 0, 0}},
+      {{kCreate, K::kPlot, 60, 40, 90}, {kCreate, K::kText, 110, 80, 60}, {kClick, 2, 0, 0, 0}},
+      {{kCreate, K::kGrid, 60, 40, 90}, {kMaximize, 1, 0, 0, 0}, {kActivate, 1, 0, 0, 0}},
+      // Sequences the random test below found, shortened.
+      {{kCreate, K::kPlot, 102, 16, 97}, {kCreate, K::kGrid, 182, 108, 33}, {kMinimize, 3, 0, 0, 0}},
+      {{kCreate, K::kGrid, 101, 130, 58}, {kCreate, K::kPlot, 12, 61, 50}, {kMove, 0, 177, 124, 94},
+       {kMaximize, 1, 27, 133, 97}},
+      {{kCreate, K::kPlot, 129, 106, 22}, {kCreate, K::kText, 148, 88, 43}, {kCreate, K::kPlot, 70, 5, 99},
+       {kCreate, K::kGrid, 3, 33, 82}, {kMove, 3, 42, 102, 82}},
+      {{kCreate, K::kPlot, 9, 128, 48}, {kClick, 1, 70, 41, 67}, {kCreate, K::kGrid, 43, 105, 15},
+       {kMove, 2, 168, 32, 36}, {kCreate, K::kText, 123, 109, 59}, {kDestroy, 0, 165, 139, 63}},
+      // A second text window on the same text takes the focus from the one showing its selection.
+      {{kCreate, K::kText, 7, 74, 64}, {kNext, 3, 195, 33, 19}, {kCreate, K::kGrid, 12, 3, 74}, {kDestroy, 1, 0, 0, 0},
+       {kFrameMin, 0, 0, 0, 0}, {kFrameSize, 3, 13, 54, 66}, {kDestroy, 0, 0, 0, 0}, {kClick, 3, 120, 46, 97},
+       {kFrameMin, 0, 0, 0, 0}, {kCreate, K::kText, 173, 3, 53}, {kFrameRestore, 0, 0, 0, 0}},
+  };
+  for (const auto& steps : cases) {
+    ViewScene scene;
+    scene.AddChild(K::kGrid, CRect(10, 10, 200, 150));
+    ExpectPicturesHold(scene, steps);
+  }
+}
+
+TEST(MdiPicture, RandomWindowOperationsMatchAFullRepaint) { RunRandomSteps<ViewScene>(122, 5, 30, 3); }
+
+}  // namespace
