@@ -12,6 +12,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/GridHostWnd.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,22 @@ TEST_F(DateCell, FirstCharacterOnlyActivatesThenKeysEditAndStore) {
   PumpMessages();
   Post(cell->m_hWnd, WM_KEYDOWN, VK_DELETE);
   EXPECT_EQ(Value(1, 2), "");
+}
+
+TEST_F(DateCell, DeleteShowsTheEmptyDateAtOnce) {
+  // An emptied date cell shows today's date in its fields, the cell's window gone.
+  for (const char* value : {"3/15/2024", ""}) {
+    Put(1, 2, value);
+    ASSERT_TRUE(grid.SetCurrentCell(1, 2));
+    Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+    wnd.Invalidate(FALSE);
+    PumpMessages();
+    ASSERT_TRUE(cell->IsWindowVisible()) << value;
+    Post(cell->m_hWnd, WM_KEYDOWN, VK_DELETE);
+    EXPECT_EQ(Value(1, 2), "");
+    EXPECT_FALSE(cell->IsWindowVisible()) << value;
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(wnd.m_hWnd), 0) << value;
+  }
 }
 
 TEST_F(DateCell, AttributesFixFieldsAndSetTheRange) {
