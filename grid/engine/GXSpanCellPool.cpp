@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <new>
 #include <utility>
+#include <vector>
 
 IMPLEMENT_SERIAL(CGXDWordArrayPtrArray, CObject, 1)
 IMPLEMENT_DYNAMIC(CGXPtrArrayPtrArray, CObject)
@@ -277,6 +278,26 @@ BOOL CGXSpanCellPool::Lookup(ROWCOL nRow, ROWCOL nCol, CGXRange& range) const {
 BOOL CGXSpanCellPool::SetSpan(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, BOOL bSet) {
   if (nToRow >= kMaxEntries || nToCol >= kMaxEntries || nToRow < nRow || nToCol < nCol) return FALSE;
   try {
+    // Spans the new one covers in part end: each crosses its border, and what lies outside holds no span.
+    if (bSet && (nRow != nToRow || nCol != nToCol)) {
+      std::vector<CGXRange> crossed;
+      auto note = [&](ROWCOL row, ROWCOL col) {
+        CGXRange span = CGXRange().SetCellRange(row, col, row, col);
+        if (Lookup(row, col, span)) crossed.push_back(span);
+      };
+      for (ROWCOL row = nRow;; ++row) {
+        note(row, nCol), note(row, nToCol);
+        if (row == nToRow) break;
+      }
+      for (ROWCOL col = nCol;; ++col) {
+        note(nRow, col), note(nToRow, col);
+        if (col == nToCol) break;
+      }
+      for (const CGXRange& span : crossed) {
+        ClearRect(m_RowTable, span.m_nTop, span.m_nBottom, span.m_nLeft, span.m_nRight);
+        ClearRect(m_ColTable, span.m_nLeft, span.m_nRight, span.m_nTop, span.m_nBottom);
+      }
+    }
     {
       // Setting starts from a clean slate where the first cell's old span lay.
       CGXRange span = CGXRange().SetCellRange(nRow, nCol, nRow, nCol);

@@ -134,6 +134,28 @@ std::string SpanAt(const CGXSpanCellPool& pool, ROWCOL row, ROWCOL col) {
 
 }  // namespace
 
+TEST(GridSpanPool, ASpanStoredOverPartOfAnotherEndsThatOne) {
+  // The old span's cells outside the new one hold no span at all, in either table.
+  const struct {
+    CGXRange before, now;
+    ROWCOL row, col;
+    const char* span;
+  } cases[] = {
+      {CGXRange().SetCellRange(6, 7, 6, 9), CGXRange().SetCellRange(6, 4, 6, 8), 6, 9, "-"},
+      {CGXRange().SetCellRange(6, 7, 6, 9), CGXRange().SetCellRange(6, 4, 6, 8), 6, 8, "6,4-6,8"},
+      {CGXRange().SetCellRange(6, 2, 6, 5), CGXRange().SetCellRange(6, 4, 6, 8), 6, 2, "-"},
+      {CGXRange().SetCellRange(2, 3, 9, 3), CGXRange().SetCellRange(5, 3, 7, 3), 9, 3, "-"},
+      {CGXRange().SetCellRange(2, 3, 9, 3), CGXRange().SetCellRange(5, 3, 7, 3), 2, 3, "-"},
+      {CGXRange().SetCellRange(2, 3, 9, 3), CGXRange().SetCellRange(5, 3, 7, 3), 6, 3, "5,3-7,3"},
+  };
+  for (const auto& c : cases) {
+    CGXSpanCellPool pool;
+    ASSERT_TRUE(pool.SetSpan(c.before.m_nTop, c.before.m_nLeft, c.before.m_nBottom, c.before.m_nRight, TRUE));
+    ASSERT_TRUE(pool.SetSpan(c.now.m_nTop, c.now.m_nLeft, c.now.m_nBottom, c.now.m_nRight, TRUE));
+    EXPECT_EQ(SpanAt(pool, c.row, c.col), c.span) << c.row << "," << c.col;
+  }
+}
+
 TEST(GridDataArchiveBounds, HugeStoredSizesLoadInLittleTimeAndMemory) {
   struct Case {
     const char* name;
