@@ -484,6 +484,37 @@ TEST(GridMaps, AShiftThatRunsOutOfMemoryIsRefusedAndKeepsTheMapOrBits) {
       << measured;
 }
 
+TEST(GridSpanPool, ASpanRefusedForWantOfMemoryChangesNothing) {
+  // Spans of 30 cells in rows 1, 2, ... until one is refused, with a little more memory left each time,
+  // so that the refusal comes at other places: that row holds nothing, the row before keeps its span,
+  // and the pool takes further spans and structure changes.
+  const std::string measured = Measured([&] {
+    auto span = [](ROWCOL r, ROWCOL from, ROWCOL to) {
+      return std::to_string(r) + "," + std::to_string(from) + "-" + std::to_string(r) + "," + std::to_string(to);
+    };
+    std::string out;
+    for (long slack = 0; slack < 24; ++slack) {
+      CGXSpanCellPool pool;
+      ROWCOL refused = 0;
+      Tight(slack, [&] {
+        for (ROWCOL r = 1; r < 10000000 && !refused; ++r)
+          if (!pool.SetSpan(r, 1 + r % 7, r, 30 + r % 7, TRUE)) refused = r;
+        return std::string();
+      });
+      bool clean = refused > 0;
+      for (ROWCOL c = 1; c <= 40 && clean; ++c) clean = SpanAt(pool, refused, c) == "-";
+      const ROWCOL before = refused - 1;
+      clean = clean && (!before || SpanAt(pool, before, 2 + before % 7) == span(before, 1 + before % 7, 30 + before % 7));
+      pool.SetSpan(refused, 2, refused, 4, TRUE);
+      pool.InsertRows(1, 1);
+      clean = clean && SpanAt(pool, refused + 1, 3) == span(refused + 1, 2, 4);
+      if (!clean) out += " " + std::to_string(slack);
+    }
+    return "changed at" + out;
+  });
+  EXPECT_EQ(measured.substr(0, measured.rfind(' ', measured.rfind(' ') - 1)), "changed at") << measured;
+}
+
 TEST(GridDataArchiveBounds, RefusedCellStoreLeavesNoRowArrayNorCount) {
   CGXStyle big;
   big.SetValue(std::string(32u << 20, 'x').c_str());
