@@ -277,12 +277,15 @@ TEST_F(DateCell, AttributesFixFieldsAndSetTheRange) {
   EXPECT_EQ(hi, COleDateTime(2958465.0));
 }
 
+// Text pasted under a short-date format and the date stored from it.
+struct PasteCase {
+  const char* shortDate;
+  const char* text;
+  COleDateTime expect;
+};
+
 TEST_F(DateCell, PastedTextFillsTheFieldsInScreenOrder) {
-  const struct {
-    const char* shortDate;
-    const char* text;
-    COleDateTime expect;
-  } cases[] = {
+  const PasteCase cases[] = {
       {"dd.MM.yyyy", "1\r\n2\r\n2026", COleDateTime(2026, 2, 1, 0, 0, 0)},
       {"M/d/yyyy", "1\r\n2\r\n2026", COleDateTime(2026, 1, 2, 0, 0, 0)},
       {"M/d/yyyy", "7,4 1999", COleDateTime(1999, 7, 4, 0, 0, 0)},
@@ -323,11 +326,7 @@ TEST_F(DateCell, CtrlVSplitsTextIntoAnIdleCellAndFillsTheActiveField) {
     PostInputMessage(to, WM_KEYUP, VK_CONTROL, 0xC0000001);
     PumpMessages();
   };
-  const struct {
-    const char* shortDate;
-    const char* text;
-    COleDateTime expect;
-  } cases[] = {
+  const PasteCase cases[] = {
       {"dd.MM.yyyy", "1 2 2026", COleDateTime(2026, 2, 1, 0, 0, 0)},
       {"M/d/yyyy", "7,4 1999", COleDateTime(1999, 7, 4, 0, 0, 0)},
       {"M/d/yyyy", "5", COleDateTime(2000, 5, 1, 0, 0, 0)},  // the first field only
