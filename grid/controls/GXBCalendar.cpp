@@ -330,8 +330,10 @@ BOOL CGXBCalendar::MarkDate(const COleDateTime& date, BOOL bMark) {
 
 BOOL CGXBCalendar::ToggleMark(const COleDateTime& date) {
   COleDateTime d = Noon(date);
+  // The list, not the ring: grey days show no ring, yet they are marked.
+  const bool marked = std::any_of(m_marked.begin(), m_marked.end(), [&](const COleDateTime& m) { return Same(m, d); });
   for (CGXBDayBox& b : m_days)
-    if (Same(b.m_date, d)) return MarkDate(d, !b.m_bRing);
+    if (Same(b.m_date, d)) return MarkDate(d, !marked);
   return FALSE;
 }
 
@@ -579,10 +581,19 @@ CGXBDayBox* CGXBCalendar::ScrollToBoxMonth(CGXBDayBox* b) {
   return b;
 }
 
+CGXBDayBox* CGXBCalendar::HeldDayAt(CPoint pt) {
+  if (m_pressBox.PtInRect(pt))
+    for (CGXBDayBox& box : m_days)
+      if (Same(box.m_date, m_pressDay)) return &box;
+  return DayBoxAt(pt);
+}
+
 void CGXBCalendar::OnLButtonDown(UINT, CPoint point) {
   CGXBDayBox* b = DayBoxAt(point);
   if (!b) return;
+  m_pressBox = b->m_rect;
   b = ScrollToBoxMonth(b);
+  m_pressDay = b->m_date;
   COleDateTime d = b->m_date;
   if (d.GetMonth() == m_date.GetMonth() && d.GetYear() == m_date.GetYear()) m_pressed = d;
   if (m_nStyle & clickSelects) SelectDate(d, TRUE);
@@ -604,7 +615,7 @@ void CGXBCalendar::OnMouseMove(UINT, CPoint point) {
     }
     return;
   }
-  CGXBDayBox* b = DayBoxAt(point);
+  CGXBDayBox* b = HeldDayAt(point);
   if (b && !b->m_bRaised) SelectDate(b->m_date, TRUE);
 }
 
@@ -614,7 +625,8 @@ void CGXBCalendar::OnLButtonUp(UINT, CPoint point) {
   ::ReleaseCapture();
   CRect c;
   GetClientRect(&c);
-  CGXBDayBox* b = DayBoxAt(point);
+  CGXBDayBox* b = HeldDayAt(point);
+  m_pressBox.SetRectEmpty();
   if (b) {
     SelectDate(b->m_date, TRUE);
     if (m_nStyle & confirmClick) Close(2007);
@@ -629,6 +641,7 @@ void CGXBCalendar::OnCancelMode() {
   if (!m_bCaptured) return;
   m_bCaptured = FALSE;
   ::ReleaseCapture();
+  m_pressBox.SetRectEmpty();
   if (m_pressed.GetStatus() == COleDateTime::valid) SelectDate(m_pressed, TRUE);
 }
 

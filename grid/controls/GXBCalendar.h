@@ -150,6 +150,10 @@ class CGXBCalendar : public CWnd {
   BOOL m_bCaptured = FALSE;
   BOOL m_bPressed = FALSE;
   COleDateTime m_pressed;
+  // Where the captured press went down and the day it chose: a press that scrolled to the day's month
+  // left another day in that place.
+  CRect m_pressBox;
+  COleDateTime m_pressDay;
   std::vector<COleDateTime> m_marked;
   LOGFONT m_lf[3] = {};
   CFont m_fonts[3];  // title, weekday bar, days
@@ -167,6 +171,8 @@ class CGXBCalendar : public CWnd {
   static COleDateTime MonthStep(const COleDateTime& from, int nMonths);
   BOOL YearStep(int nYears, BOOL bMove);
   CGXBDayBox* ScrollToBoxMonth(CGXBDayBox* box);
+  // The day under the mouse while a press is held.
+  CGXBDayBox* HeldDayAt(CPoint pt);
   static BOOL Same(const COleDateTime& a, const COleDateTime& b);
 
   void OnPaint() override;

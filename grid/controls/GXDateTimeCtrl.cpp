@@ -322,6 +322,7 @@ void CGXDateTimeCtrl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const
     else DrawButtonGadget(*pDC, g);
   }
   pDC->RestoreDC(saved);
+  if (m_pGrid) m_pGrid->m_bEraseCellBackground = FALSE;  // the fields stand on it already
   CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
 }
 

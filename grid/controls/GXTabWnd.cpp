@@ -363,6 +363,16 @@ void CGXTabWnd::OnRenameDone() {
   if (tab < 0) return;
   m_pBeam->GetTab(tab).sLabel = name;
   m_pBeam->AdjustTabSize(tab);
+  // The beam's top row is the sheet's bottom one: both repaint it, in the order a whole paint takes
+  // (the beam first).
+  m_pBeam->UpdateWindow();
+  if (m_pActivePane && m_pActivePane->GetSafeHwnd()) {
+    CRect row;
+    m_pBeam->GetWindowRect(&row);
+    row.bottom = row.top + 1;
+    m_pActivePane->ScreenToClient(&row);
+    m_pActivePane->InvalidateRect(&row, TRUE);
+  }
   if (CWnd* wnd = m_pBeam->GetTab(tab).pExtra) wnd->SendMessage(GX_WM_SHEETNAME_CHANGED, (WPARAM)tab);
 }
 

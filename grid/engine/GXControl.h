@@ -150,6 +150,8 @@ class CGXControl {
   virtual int GetCount() const { return m_pChildren ? (int)m_pChildren->GetCount() : 0; }
   virtual CObject* GetFocusChild() { return m_pActiveChild; }
   virtual void SetFocusChild(CObject* pChild) { m_pActiveChild = pChild; }
+  // Whether a child (a button) took the last press and holds it.
+  BOOL HasCaptureChild() const { return m_pCaptureChild != nullptr; }
   virtual void LayoutChildren(ROWCOL, ROWCOL, const CRect&) {}
   virtual BOOL ValidateText(const CString&) { return TRUE; }
   virtual void OnInvalidKeyPressed(LPCTSTR) {}

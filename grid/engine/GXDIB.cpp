@@ -6,6 +6,8 @@
 #include "platform/gdi/PackedDib.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
@@ -22,11 +24,16 @@ bool ReadInfo(HGLOBAL h, DibInfo& info) {
   if (!h || GlobalSize(h) < sizeof(BITMAPINFOHEADER)) return false;
   const auto* bih = static_cast<const BITMAPINFOHEADER*>(GlobalLock(h));
   if (!bih) return false;
-  info.colors = GXDibNumColors(bih);
-  info.width = bih->biWidth;
-  info.height = std::abs(bih->biHeight);
+  // No scan line, or one longer than an int counts: no bitmap to measure or draw.
+  const uint64_t stride = ((uint64_t)std::max<LONG>(0, bih->biWidth) * std::max<WORD>(1, bih->biBitCount) + 31) / 32 * 4;
+  const bool drawable = bih->biWidth > 0 && bih->biHeight != INT_MIN && stride <= INT_MAX;
+  if (drawable) {
+    info.colors = GXDibNumColors(bih);
+    info.width = bih->biWidth;
+    info.height = std::abs(bih->biHeight);
+  }
   GlobalUnlock(h);
-  return true;
+  return drawable;
 }
 
 // Places a length inside a span: 1 centred, 2 at the end, else at the start.

@@ -6,6 +6,7 @@
 #include "grid/engine/GXSpanCellPool.h"
 #include "platform/core/Exception.h"
 #include "platform/gdi/DC.h"
+#include "platform/ui/CmdTarget.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/View.h"
@@ -71,6 +72,7 @@ void CGXGridCore::LayoutBreaks(BOOL bRows, ROWCOL nFirst, ROWCOL nLast, ROWCOL n
 void CGXGridCore::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
   if (!pDC || !pInfo || !m_pParam) return;
   if (m_nPreloadMode == 1 || (m_nPreloadMode == 2 && !pInfo->m_bPreview)) PreloadCells(0xFFFFFFFE, 0xFFFFFFFE);
+  CWaitCursor wait;  // laying out a large table takes a while
   PrepareDC(pDC, pInfo);
   m_awColBreaks.RemoveAll(), m_awRowBreaks.RemoveAll();
   const ROWCOL screenTop = GetTopRow(), screenLeft = GetLeftCol();
@@ -168,6 +170,12 @@ void CGXGridCore::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
     AfxThrowInvalidArgException();
   }
   m_nPrintTopRow = m_awRowBreaks[pageRow], m_nPrintLeftCol = m_awColBreaks[pageCol];
+  // A data source is asked for the page's cells, with room to spare.
+  if (!m_bPrintVisibleOnly) {
+    const int dh = std::max(1, GetDefaultRowHeight()), dw = std::max(1, GetDefaultColWidth());
+    PreloadCells(m_nPrintTopRow + (ROWCOL)(2 * std::max(0, (int)m_rectPrint.Height()) / dh),
+                 m_nPrintLeftCol + (ROWCOL)(4 * std::max(0, (int)m_rectPrint.Width()) / dw));
+  }
   auto lastClient = [&](BOOL rows, INT_PTR index) {
     const CDWordArray& breaks = rows ? m_awRowBreaks : m_awColBreaks;
     const ROWCOL count = rows ? GetRowCount() : GetColCount();

@@ -492,7 +492,11 @@ BOOL CGXGridCore::AutoScroll(UINT nEndMessage, BOOL bVertical, BOOL bHorizontal)
       break;
     }
     const long moved = std::abs(screen.x - startPt.x) + std::abs(screen.y - startPt.y);
-    if ((::GetTickCount() - start >= 750 || moved >= 6) && (pt.x != reported.x || pt.y != reported.y)) mouseMove(pt);
+    // A held child button repeats on mouse moves: it hears the pointer on every pass, still or not.
+    const CGXControl* current = GetCurrentCellControl();
+    if ((current && current->HasCaptureChild()) ||
+        ((::GetTickCount() - start >= 750 || moved >= 6) && (pt.x != reported.x || pt.y != reported.y)))
+      mouseMove(pt);
     ::Sleep(1);  // nothing to do until the mouse or a message moves
   }
   if (::GetCapture() == hwnd) ::ReleaseCapture();

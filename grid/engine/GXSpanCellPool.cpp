@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 IMPLEMENT_SERIAL(CGXDWordArrayPtrArray, CObject, 1)
 IMPLEMENT_DYNAMIC(CGXPtrArrayPtrArray, CObject)
@@ -218,9 +220,11 @@ void CGXDWordArrayPtrArray::DeleteAll() {
 }
 
 CGXRunArray* CGXDWordArrayPtrArray::Get(DWORD i) {
-  CGXRunArray*& a = m_lines[i];
-  if (!a) a = new CGXRunArray;
-  return a;
+  if (CGXRunArray* a = Find(i)) return a;
+  // The line first: a map entry without one would be a null line.
+  std::unique_ptr<CGXRunArray> a(new CGXRunArray);
+  m_lines.emplace(i, a.get());
+  return a.release();
 }
 
 void CGXDWordArrayPtrArray::Adopt(Lines& lines) noexcept { m_lines.swap(lines); }
@@ -276,26 +280,62 @@ BOOL CGXSpanCellPool::Lookup(ROWCOL nRow, ROWCOL nCol, CGXRange& range) const {
 
 BOOL CGXSpanCellPool::SetSpan(ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow, ROWCOL nToCol, BOOL bSet) {
   if (nToRow >= kMaxEntries || nToCol >= kMaxEntries || nToRow < nRow || nToCol < nCol) return FALSE;
+  const bool write = bSet && (nRow != nToRow || nCol != nToCol);
   try {
-    {
-      // Setting starts from a clean slate where the first cell's old span lay.
-      CGXRange span = CGXRange().SetCellRange(nRow, nCol, nRow, nCol);
-      Lookup(nRow, nCol, span);
-      const ROWCOL t = std::min(nRow, span.m_nTop), l = std::min(nCol, span.m_nLeft);
-      const ROWCOL b = std::max(nToRow, span.m_nBottom), r = std::max(nToCol, span.m_nRight);
-      ClearRect(m_RowTable, t, b, l, r);
-      ClearRect(m_ColTable, l, r, t, b);
-      if (!bSet) return TRUE;
-    }
-    if (nRow == nToRow && nCol == nToCol) return TRUE;
-    for (ROWCOL row = nRow;; ++row) {
-      WriteRun(m_RowTable, row, nCol, nToCol, nCol);
+    // Setting starts from a clean slate where the first cell's old span lay; spans the new one covers
+    // in part end too: each crosses its border, and what lies outside holds no span.
+    std::vector<CGXRange> cleared;
+    CGXRange first = CGXRange().SetCellRange(nRow, nCol, nRow, nCol);
+    Lookup(nRow, nCol, first);
+    cleared.push_back(CGXRange().SetCellRange(std::min(nRow, first.m_nTop), std::min(nCol, first.m_nLeft),
+                                              std::max(nToRow, first.m_nBottom), std::max(nToCol, first.m_nRight)));
+    auto note = [&](ROWCOL row, ROWCOL col) {
+      CGXRange span = CGXRange().SetCellRange(row, col, row, col);
+      if (Lookup(row, col, span)) cleared.push_back(span);
+    };
+    for (ROWCOL row = nRow; write; ++row) {
+      note(row, nCol), note(row, nToCol);
       if (row == nToRow) break;
     }
-    for (ROWCOL col = nCol;; ++col) {
-      WriteRun(m_ColTable, col, nRow, nToRow, nRow);
+    for (ROWCOL col = nCol; write; ++col) {
+      note(nRow, col), note(nToRow, col);
       if (col == nToCol) break;
     }
+    CGXRange touched = cleared.front();
+    for (const CGXRange& r : cleared)
+      touched.SetCellRange(std::min(touched.m_nTop, r.m_nTop), std::min(touched.m_nLeft, r.m_nLeft),
+                           std::max(touched.m_nBottom, r.m_nBottom), std::max(touched.m_nRight, r.m_nRight));
+    // The work is done on copies of the lines it touches and swapped in at the end, so that a failed
+    // allocation leaves the pool as it was (lines made for the span stay, empty).
+    for (ROWCOL row = nRow; write; ++row) {
+      m_RowTable.Get(row);
+      if (row == nToRow) break;
+    }
+    for (ROWCOL col = nCol; write; ++col) {
+      m_ColTable.Get(col);
+      if (col == nToCol) break;
+    }
+    CGXDWordArrayPtrArray rows, cols;
+    auto copy = [](const CGXDWordArrayPtrArray& from, CGXDWordArrayPtrArray& to, DWORD lo, DWORD hi) {
+      const auto& lines = from.GetLines();
+      for (auto it = lines.lower_bound(lo); it != lines.end() && it->first <= hi; ++it) *to.Get(it->first) = *it->second;
+    };
+    copy(m_RowTable, rows, touched.m_nTop, touched.m_nBottom);
+    copy(m_ColTable, cols, touched.m_nLeft, touched.m_nRight);
+    for (const CGXRange& r : cleared) {
+      ClearRect(rows, r.m_nTop, r.m_nBottom, r.m_nLeft, r.m_nRight);
+      ClearRect(cols, r.m_nLeft, r.m_nRight, r.m_nTop, r.m_nBottom);
+    }
+    for (ROWCOL row = nRow; write; ++row) {
+      WriteRun(rows, row, nCol, nToCol, nCol);
+      if (row == nToRow) break;
+    }
+    for (ROWCOL col = nCol; write; ++col) {
+      WriteRun(cols, col, nRow, nToRow, nRow);
+      if (col == nToCol) break;
+    }
+    for (const auto& [i, a] : rows.GetLines()) m_RowTable.Find(i)->Swap(*a);
+    for (const auto& [i, a] : cols.GetLines()) m_ColTable.Find(i)->Swap(*a);
     return TRUE;
   } catch (CMemoryException* e) {
     e->Delete();

@@ -32,6 +32,7 @@ class CGXRunArray {
   template <class TO, class VALUE>
   Runs Renumbered(std::initializer_list<DWORD> cuts, TO to, VALUE value) const;
   void Adopt(Runs& runs) noexcept { m_runs.swap(runs); }
+  void Swap(CGXRunArray& other) noexcept { m_runs.swap(other.m_runs); }
   void Serialize(CArchive& ar);
 
  private:

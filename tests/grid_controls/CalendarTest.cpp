@@ -329,6 +329,9 @@ class CalendarDatesTest : public CalendarTest {
     std::optional<Ymd> sel = m.Selected();
     if ((got.GetStatus() == COleDateTime::valid) != sel.has_value() || (sel && ToYmd(got) != *sel))
       out << " selected " << (got.GetStatus() == COleDateTime::valid ? (double)got : -1.0);
+    std::set<int> marked;
+    for (const COleDateTime& d : cal.GetMarkedDates()) marked.insert(cr::sys_days{ToYmd(d)}.time_since_epoch().count());
+    if (marked != m.marks) out << " marks";
     for (int i = 0; i < 42 && out.str().empty(); ++i) {
       CGXBDayBox& b = *cal.GetDayBox(i);
       Ymd d = BoxDate(m.shown, i);
@@ -440,6 +443,10 @@ TEST_F(CalendarDatesTest, KeptSequencesFollowTheDateModel) {
   using namespace std::chrono;
   // A day clicked off stays off when its month comes back.
   Run({{kClick, 17}, {kButton, 23241}, {kButton, 23244}}, 2024y / 2 / 10, 2024y / 2 / 14, "lowered day");
+  // A grey day pressed where clicks only select: its month comes and that day stays chosen.
+  Run({{kClick, 37}}, 2024y / 2 / 10, std::nullopt, "grey 5 March", 0x1000000);
+  // A grey day chosen where it stands loses its mark on the second right click.
+  Run({{kRightClick, 37}, {kRightClick, 37}}, 2024y / 2 / 10, std::nullopt, "grey mark", 0x200);
 }
 
 // Random keys, clicks and title buttons against the model; sequences it once found are kept as cases.
@@ -460,9 +467,9 @@ TEST_F(CalendarDatesTest, RandomInputsFollowTheDateModel) {
         default: steps.push_back({kButton, buttons[rng() % 4]}); break;
       }
     }
-    // Every other sequence with grey days chosen in place and clicks that only select.
-    Run(steps, 2023y / 5 / 17, 2023y / 5 / 17, ("seed sequence " + std::to_string(seq)).c_str(),
-        seq % 2 ? 0x1000200 : 0);
+    // Grey days chosen in place (0x200), clicks that only select (0x1000000), each, both or neither.
+    const UINT styles[] = {0, 0x1000200, 0x1000000, 0x200};
+    Run(steps, 2023y / 5 / 17, 2023y / 5 / 17, ("seed sequence " + std::to_string(seq)).c_str(), styles[seq % 4]);
   }
 }
 

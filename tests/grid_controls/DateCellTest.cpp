@@ -8,13 +8,16 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/SystemInfo.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/GridHostWnd.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -184,6 +187,58 @@ TEST_F(DateCell, FirstCharacterOnlyActivatesThenKeysEditAndStore) {
   EXPECT_EQ(Value(1, 2), "");
 }
 
+TEST_F(DateCell, DeleteShowsTheEmptyDateAtOnce) {
+  // An emptied date cell shows today's date in its fields, the cell's window gone.
+  for (const char* value : {"3/15/2024", ""}) {
+    Put(1, 2, value);
+    ASSERT_TRUE(grid.SetCurrentCell(1, 2));
+    Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+    wnd.Invalidate(FALSE);
+    PumpMessages();
+    ASSERT_TRUE(cell->IsWindowVisible()) << value;
+    Post(cell->m_hWnd, WM_KEYDOWN, VK_DELETE);
+    EXPECT_EQ(Value(1, 2), "");
+    EXPECT_FALSE(cell->IsWindowVisible()) << value;
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(wnd.m_hWnd), 0) << value;
+  }
+}
+
+TEST_F(DateCell, AltDownOpensTheCalendarWhoseClickedDayTheCellStores) {
+  Put(1, 2, "3/15/2024");
+  ASSERT_TRUE(grid.SetCurrentCell(1, 2));
+  PostInputMessage(wnd.m_hWnd, WM_SYSKEYDOWN, VK_DOWN, 0x20000001);
+  PumpMessages();
+  ASSERT_TRUE(cell->IsActive());
+  CGXBPopupCalendar* cal = cell->GetCalendar();
+  ASSERT_NE(cal, nullptr);
+  EXPECT_TRUE(cal->IsWindowVisible());
+  EXPECT_EQ(cal->GetSelectedDate(), COleDateTime(2024, 3, 15, 12, 0, 0));
+  int box = 0;
+  while (box < 42 && cal->GetDayBox(box)->m_date != COleDateTime(2024, 3, 20, 12, 0, 0)) ++box;
+  ASSERT_LT(box, 42);
+  const CPoint at = cal->GetDayBox(box)->m_rect.CenterPoint();
+  PostInputMessage(cal->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  PostInputMessage(cal->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  PumpMessages();
+  EXPECT_EQ(cell->GetCalendar(), nullptr);
+  EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 3, 20, 0, 0, 0));
+  EXPECT_TRUE(cell->GetModify());
+  EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(wnd.m_hWnd), 0);
+  // Enter in the cell's window stores the day; Alt+Down there opens the calendar again.
+  Post(cell->m_hWnd, WM_KEYDOWN, VK_RETURN);
+  EXPECT_EQ(Stored(1, 2), COleDateTime(2024, 3, 20, 0, 0, 0));
+  Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+  wnd.Invalidate(FALSE);
+  PumpMessages();
+  PostInputMessage(cell->m_hWnd, WM_SYSKEYDOWN, VK_DOWN, 0x20000001);
+  PumpMessages();
+  ASSERT_NE(cell->GetCalendar(), nullptr);
+  PostInputMessage(cell->GetCalendar()->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+  PumpMessages();
+  EXPECT_EQ(cell->GetCalendar(), nullptr);
+  EXPECT_EQ(Stored(1, 2), COleDateTime(2024, 3, 20, 0, 0, 0));
+}
+
 TEST_F(DateCell, AttributesFixFieldsAndSetTheRange) {
   Put(1, 1, "3/19/2024", {{51034, "1"}, {51035, "3/1/2024"}, {51036, "3/20/2024"}, {51037, "2"}});
   ASSERT_TRUE(grid.SetCurrentCell(1, 1));
@@ -222,12 +277,15 @@ TEST_F(DateCell, AttributesFixFieldsAndSetTheRange) {
   EXPECT_EQ(hi, COleDateTime(2958465.0));
 }
 
+// Text pasted under a short-date format and the date stored from it.
+struct PasteCase {
+  const char* shortDate;
+  const char* text;
+  COleDateTime expect;
+};
+
 TEST_F(DateCell, PastedTextFillsTheFieldsInScreenOrder) {
-  const struct {
-    const char* shortDate;
-    const char* text;
-    COleDateTime expect;
-  } cases[] = {
+  const PasteCase cases[] = {
       {"dd.MM.yyyy", "1\r\n2\r\n2026", COleDateTime(2026, 2, 1, 0, 0, 0)},
       {"M/d/yyyy", "1\r\n2\r\n2026", COleDateTime(2026, 1, 2, 0, 0, 0)},
       {"M/d/yyyy", "7,4 1999", COleDateTime(1999, 7, 4, 0, 0, 0)},
@@ -248,6 +306,53 @@ TEST_F(DateCell, PastedTextFillsTheFieldsInScreenOrder) {
   grid.GetParam()->GetData()->StoreStyleAt(3, 1, &ro, 0);
   grid.FreeObjectCache();
   EXPECT_FALSE(grid.StoreTextRowCol(3, 1, "2/2/2002", 2, nullptr));
+}
+
+TEST_F(DateCell, CtrlVSplitsTextIntoAnIdleCellAndFillsTheActiveField) {
+  auto clip = [&](const char* text) {
+    ASSERT_TRUE(::OpenClipboard(wnd.m_hWnd));
+    ::EmptyClipboard();
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    std::memcpy(::GlobalLock(h), text, strlen(text) + 1);
+    ::GlobalUnlock(h);
+    ::SetClipboardData(CF_TEXT, h);
+    ::CloseClipboard();
+  };
+  auto ctrlV = [&](HWND to) {
+    PostInputMessage(to, WM_KEYDOWN, VK_CONTROL, 1);
+    PostInputMessage(to, WM_KEYDOWN, 'V', 1);
+    PostInputMessage(to, WM_CHAR, 22, 1);
+    PostInputMessage(to, WM_KEYUP, 'V', 0xC0000001);
+    PostInputMessage(to, WM_KEYUP, VK_CONTROL, 0xC0000001);
+    PumpMessages();
+  };
+  const PasteCase cases[] = {
+      {"dd.MM.yyyy", "1 2 2026", COleDateTime(2026, 2, 1, 0, 0, 0)},
+      {"M/d/yyyy", "7,4 1999", COleDateTime(1999, 7, 4, 0, 0, 0)},
+      {"M/d/yyyy", "5", COleDateTime(2000, 5, 1, 0, 0, 0)},  // the first field only
+  };
+  for (const auto& c : cases) {
+    SetLocaleInfoForTesting(LOCALE_SSHORTDATE, c.shortDate);
+    Put(2, 2, "1/1/2000");
+    ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+    clip(c.text);
+    ctrlV(wnd.m_hWnd);
+    EXPECT_FALSE(cell->IsActive()) << c.text;
+    EXPECT_EQ(Stored(2, 2), c.expect) << c.shortDate << " " << Value(2, 2).GetString();
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(wnd.m_hWnd), 0) << c.text;
+  }
+  // In the active cell the text goes to the marked field: the month (first in M/d/yyyy) becomes 9.
+  Put(2, 2, "3/15/2024");
+  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+  wnd.Invalidate(FALSE);
+  PumpMessages();
+  ASSERT_TRUE(cell->IsActive());
+  clip("9");
+  ctrlV(cell->m_hWnd);
+  EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 9, 15, 0, 0, 0));
+  Post(cell->m_hWnd, WM_KEYDOWN, VK_RETURN);
+  EXPECT_EQ(Stored(2, 2), COleDateTime(2024, 9, 15, 0, 0, 0));
 }
 
 TEST_F(DateCell, InactiveCellsPaintTheirFields) {

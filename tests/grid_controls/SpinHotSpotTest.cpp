@@ -3,12 +3,14 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXStylesMap.h"
+#include "platform/core/Clock.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -91,6 +93,37 @@ TEST_F(SpinCell, StepsWithinBoundsWrapAndStartValue) {
     for (int x = cell.right - 15; x < cell.right - 1; ++x) dark += Dark(Pixel(x, y));
     EXPECT_GT(dark, 0) << y;
   }
+}
+
+TEST_F(SpinCell, ArrowHeldStillRepeatsFasterAndFaster) {
+  // Held 1.2 s without a move: a step at once, after 500 ms, then 150, 145, 140, 135 ms.
+  Put(52519, "0");
+  Store(2, 2);
+  const CRect cell = grid.CalcRectFromRowCol(2, 2);
+  const CPoint up(cell.right - 8, cell.top + 5);
+  Clock::UseVirtualTime(10000);
+  const ULONGLONG pressed = Clock::Now();
+  std::vector<ULONGLONG> steps;
+  std::string last = "0";
+  auto shown = [&] {
+    CString text;
+    if (CGXControl* c = Control(2, 2)) c->GetCurrentText(text);
+    return std::string(text.GetString());
+  };
+  bool released = false;
+  const int hook = Clock::AddHook([&](ULONGLONG, ULONGLONG now) {
+    if (shown() != last) last = shown(), steps.push_back(now - pressed);
+    if (now - pressed >= 1200 && !released) released = true, Post(WM_LBUTTONUP, 0, up);
+  });
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, up);
+  ::PumpMessages();
+  Clock::RemoveHook(hook);
+  Clock::UseRealTime();
+  EXPECT_TRUE(released);
+  EXPECT_EQ(shown(), "6");
+  // Each step is seen at the first tick after it.
+  const std::vector<ULONGLONG> due = {1, 501, 651, 796, 936, 1071};
+  EXPECT_EQ(steps, due);
 }
 
 TEST_F(SpinCell, ButtonsTakeTheirRoom) {

@@ -260,7 +260,11 @@ TEST_F(TabWndTest, TheRenamePopupIsAFramedEditTallEnoughForItsTextAndLeavesNoGho
   m_sheets.emplace_back(sheet);
   m_tabs.AttachWnd(sheet, "One");
   UiAutomation::Pump();
-  for (UINT end : {VK_ESCAPE, VK_RETURN}) {
+  const struct {
+    UINT end;
+    const char* typed;
+  } cases[] = {{VK_ESCAPE, ""}, {VK_RETURN, ""}, {VK_RETURN, "Orders"}, {VK_RETURN, "A"}, {VK_ESCAPE, "Lost"}};
+  for (const auto& [end, typed] : cases) {
     UiAutomation::DoubleClick(Beam().m_hWnd, TabCentre(0));
     CEdit* popup = m_tabs.GetRenamePopup();
     ASSERT_NE(nullptr, popup);
@@ -281,10 +285,11 @@ TEST_F(TabWndTest, TheRenamePopupIsAFramedEditTallEnoughForItsTextAndLeavesNoGho
     m_owner.ScreenToClient(&place);
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_owner.m_hWnd, &place));
     if (end == VK_ESCAPE) SaveWindowImage(&m_owner, dravonix::test::OutputPath("tabwnd-rename.png").c_str());
+    UiAutomation::TypeText(popup->m_hWnd, typed);
     UiAutomation::PressKey(popup->m_hWnd, end);
     UiAutomation::Pump();
     EXPECT_EQ(nullptr, m_tabs.GetRenamePopup());
-    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_owner.m_hWnd, &place)) << end;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_owner.m_hWnd)) << end << " " << typed;
   }
 }
 

@@ -134,6 +134,28 @@ std::string SpanAt(const CGXSpanCellPool& pool, ROWCOL row, ROWCOL col) {
 
 }  // namespace
 
+TEST(GridSpanPool, ASpanStoredOverPartOfAnotherEndsThatOne) {
+  // The old span's cells outside the new one hold no span at all, in either table.
+  const struct {
+    CGXRange before, now;
+    ROWCOL row, col;
+    const char* span;
+  } cases[] = {
+      {CGXRange().SetCellRange(6, 7, 6, 9), CGXRange().SetCellRange(6, 4, 6, 8), 6, 9, "-"},
+      {CGXRange().SetCellRange(6, 7, 6, 9), CGXRange().SetCellRange(6, 4, 6, 8), 6, 8, "6,4-6,8"},
+      {CGXRange().SetCellRange(6, 2, 6, 5), CGXRange().SetCellRange(6, 4, 6, 8), 6, 2, "-"},
+      {CGXRange().SetCellRange(2, 3, 9, 3), CGXRange().SetCellRange(5, 3, 7, 3), 9, 3, "-"},
+      {CGXRange().SetCellRange(2, 3, 9, 3), CGXRange().SetCellRange(5, 3, 7, 3), 2, 3, "-"},
+      {CGXRange().SetCellRange(2, 3, 9, 3), CGXRange().SetCellRange(5, 3, 7, 3), 6, 3, "5,3-7,3"},
+  };
+  for (const auto& c : cases) {
+    CGXSpanCellPool pool;
+    ASSERT_TRUE(pool.SetSpan(c.before.m_nTop, c.before.m_nLeft, c.before.m_nBottom, c.before.m_nRight, TRUE));
+    ASSERT_TRUE(pool.SetSpan(c.now.m_nTop, c.now.m_nLeft, c.now.m_nBottom, c.now.m_nRight, TRUE));
+    EXPECT_EQ(SpanAt(pool, c.row, c.col), c.span) << c.row << "," << c.col;
+  }
+}
+
 TEST(GridDataArchiveBounds, HugeStoredSizesLoadInLittleTimeAndMemory) {
   struct Case {
     const char* name;
@@ -460,6 +482,37 @@ TEST(GridMaps, AShiftThatRunsOutOfMemoryIsRefusedAndKeepsTheMapOrBits) {
   });
   EXPECT_EQ(measured.substr(0, measured.rfind(';') + 1), "ran kept;ran kept;ran kept;ran kept;ran kept;")
       << measured;
+}
+
+TEST(GridSpanPool, ASpanRefusedForWantOfMemoryChangesNothing) {
+  // Spans of 30 cells in rows 1, 2, ... until one is refused, with a little more memory left each time,
+  // so that the refusal comes at other places: that row holds nothing, the row before keeps its span,
+  // and the pool takes further spans and structure changes.
+  const std::string measured = Measured([&] {
+    auto span = [](ROWCOL r, ROWCOL from, ROWCOL to) {
+      return std::to_string(r) + "," + std::to_string(from) + "-" + std::to_string(r) + "," + std::to_string(to);
+    };
+    std::string out;
+    for (long slack = 0; slack < 24; ++slack) {
+      CGXSpanCellPool pool;
+      ROWCOL refused = 0;
+      Tight(slack, [&] {
+        for (ROWCOL r = 1; r < 10000000 && !refused; ++r)
+          if (!pool.SetSpan(r, 1 + r % 7, r, 30 + r % 7, TRUE)) refused = r;
+        return std::string();
+      });
+      bool clean = refused > 0;
+      for (ROWCOL c = 1; c <= 40 && clean; ++c) clean = SpanAt(pool, refused, c) == "-";
+      const ROWCOL before = refused - 1;
+      clean = clean && (!before || SpanAt(pool, before, 2 + before % 7) == span(before, 1 + before % 7, 30 + before % 7));
+      pool.SetSpan(refused, 2, refused, 4, TRUE);
+      pool.InsertRows(1, 1);
+      clean = clean && SpanAt(pool, refused + 1, 3) == span(refused + 1, 2, 4);
+      if (!clean) out += " " + std::to_string(slack);
+    }
+    return "changed at" + out;
+  });
+  EXPECT_EQ(measured.substr(0, measured.rfind(' ', measured.rfind(' ') - 1)), "changed at") << measured;
 }
 
 TEST(GridDataArchiveBounds, RefusedCellStoreLeavesNoRowArrayNorCount) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -317,6 +318,30 @@ TEST(GridDib, ShortBlocksAreNotDrawn) {
     GlobalFree(cut);
   }
   GlobalFree(full);
+}
+
+TEST(GridDib, WidthsWithoutAScanLineAreNoBitmap) {
+  // A header only: nothing to draw, whatever it claims.
+  const struct {
+    LONG width, height;
+    WORD bits;
+  } cases[] = {{-5, 10, 24}, {INT_MIN, 10, 24}, {0, 10, 24}, {0x7FFFFFFF, 10, 24}, {0x40000000, 1, 32}, {10, INT_MIN, 24}};
+  for (const auto& c : cases) {
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER bih{};
+    bih.biSize = sizeof(bih), bih.biWidth = c.width, bih.biHeight = c.height, bih.biPlanes = 1, bih.biBitCount = c.bits;
+    std::memcpy(GlobalLock(h), &bih, sizeof(bih));
+    GlobalUnlock(h);
+    for (int mode : {0, 1, 2})
+      for (UINT flags : {0u, 1u | 4u, 2u | 8u}) {
+        Canvas canvas(20, 20);
+        CGXDIB::Draw(&canvas.dc, h, CRect(0, 0, 20, 20), mode, flags);
+        EXPECT_TRUE(canvas.InkBox().IsRectEmpty()) << c.width << " x " << c.height;
+      }
+    CGXDIB dib;
+    dib.Attach(h);
+    EXPECT_EQ(CSize(dib.GetWidth(), dib.GetHeight()), CSize(0, 0)) << c.width << " x " << c.height;
+  }
 }
 
 TEST(GridDib, DrawingModes) {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <string>
@@ -248,7 +249,7 @@ class FloatStores : public FloatAfterSize {
   struct Op {
     enum Kind { store, width, hide, show } kind;
     ROWCOL col;
-    int arg;  // store: the text's index; width: the width
+    int arg;  // store: the text's index; width: the width; hide, show: the last column (0: col alone)
   };
   static constexpr const char* kTexts[] = {"", "x", kLongText, "Another long text over two cells"};
   void SetUp() override {
@@ -256,6 +257,8 @@ class FloatStores : public FloatAfterSize {
     // Three equal cells of row 10 merged along it.
     CGXData& data = *grid.GetParam()->GetData();
     for (ROWCOL c = 3; c <= 5; ++c) data.StoreStyleAt(kRow + 4, c, &CGXStyle().SetValue("wide merged").SetMergeCell(1), 0, 0);
+    // And four of row 8, from B.
+    for (ROWCOL c = 2; c <= 5; ++c) data.StoreStyleAt(kRow + 2, c, &CGXStyle().SetValue("same").SetMergeCell(1), 0, 0);
     grid.DelayMergeCells(CGXRange().SetWholeTable());
     PaintOver();
   }
@@ -265,16 +268,18 @@ class FloatStores : public FloatAfterSize {
         grid.SetStyleRange(CGXRange().SetCellRange(kRow, op.col, kRow, op.col), &CGXStyle().SetValue(kTexts[op.arg]));
         break;
       case Op::width: grid.SetColWidth(op.col, op.col, op.arg); break;
-      case Op::hide: grid.HideCols(op.col, op.col); break;
-      case Op::show: grid.HideCols(op.col, op.col, FALSE); break;
+      case Op::hide: grid.HideCols(op.col, std::max<ROWCOL>(op.col, (ROWCOL)op.arg)); break;
+      case Op::show: grid.HideCols(op.col, std::max<ROWCOL>(op.col, (ROWCOL)op.arg), FALSE); break;
     }
     played += " " + std::to_string(op.kind) + ":" + std::to_string(op.col) + ":" + std::to_string(op.arg);
     ::PumpMessages();
     const std::vector<COLORREF> shown = Band();
     PaintOver();
     ASSERT_TRUE(shown == Band()) << played;
-    // A hidden anchor floats nowhere.
-    for (ROWCOL c = 2; c <= 9; ++c) {
+    // A hidden anchor on screen floats nowhere (spans off screen are laid out when they come in).
+    CRect area;
+    grid.GetGridRect(&area);
+    for (ROWCOL c = 2; c <= std::min<ROWCOL>(9, grid.CalcLastVisibleCol(area)); ++c) {
       CGXRange span;
       if (grid.IsColHidden(c) && grid.GetFloatedCellsRowCol(kRow, c, span)) {
         ASSERT_NE(span.m_nLeft, c) << played;
@@ -295,15 +300,19 @@ TEST_F(FloatStores, Random) {
     grid.SetMergeCellsMode(merge, TRUE);
     grid.HideCols(1, 9, FALSE);
     PaintOver();
-    played = merge ? "merged:" : "plain:";
+    played += merge ? " merged:" : " plain:";
     std::mt19937 rng(76);
     for (int step = 0; step < 40 && !HasFatalFailure(); ++step) {
-      const ROWCOL c = 2 + rng() % 8;
+      const ROWCOL c = 1 + rng() % 9;
       switch (rng() % 4) {
         case 0:
         case 1: Play({Op::store, c, (int)(rng() % 4)}); break;
         case 2: Play({Op::width, c, 20 + (int)(rng() % 110)}); break;
-        default: Play({grid.IsColHidden(c) ? Op::show : Op::hide, c, 0}); break;
+        default: {
+          const int to = (int)std::min<ROWCOL>(c + rng() % 3, 9);  // a run of columns now and then
+          Play({grid.IsColHidden(c) ? Op::show : Op::hide, c, to});
+          break;
+        }
       }
     }
   }
@@ -326,6 +335,10 @@ TEST_F(FloatStores, HidingTheLastColumnUnderAFloatThatRunsPastTheWindow) {
 
 TEST_F(FloatStores, AHiddenCellsTextFloatsNowhere) {
   PlayAll({{Op::store, 3, 2}, {Op::hide, 3, 0}, {Op::store, 3, 3}, {Op::show, 3, 0}});
+}
+
+TEST_F(FloatStores, AFloatOverAHiddenTextsCellsEndsItsSpan) {
+  PlayAll({{Op::store, 7, 2}, {Op::store, 4, 3}, {Op::hide, 9, 0}, {Op::hide, 5, 7}, {Op::width, 9, 128}});
 }
 
 TEST_F(FloatStores, StoringUnderAFloat) {

@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 class GridPrint : public ::testing::Test {
@@ -36,7 +39,56 @@ class GridPrint : public ::testing::Test {
   CDC dc;
 };
 
+// A grid that notes the cursor while the pages are laid out and the cells it is asked to load.
+class CWatchedGrid : public CGXGridCore {
+ public:
+  void OnAdjustPrintRectangle(CDC* pDC, CPrintInfo* pInfo) override {
+    CGXGridCore::OnAdjustPrintRectangle(pDC, pInfo);
+    waitShown = ::GetCursor() == ::LoadCursor(nullptr, IDC_WAIT);
+    page = pInfo->m_rectDraw, dh = GetDefaultRowHeight(), dw = GetDefaultColWidth();
+  }
+  void PreloadCells(ROWCOL nRow, ROWCOL nCol) override { preloads.push_back({nRow, nCol}); }
+  bool waitShown = false;
+  CRect page;
+  int dh = 0, dw = 0;
+  std::vector<std::pair<ROWCOL, ROWCOL>> preloads;
+};
+
 }  // namespace
+
+TEST_F(GridPrint, LayoutShowsTheWaitCursorAndEachPageLoadsItsCells) {
+  CWatchedGrid watched;
+  ASSERT_TRUE(watched.Initialize());
+  watched.GetParam()->GetData()->SetRowCount(400);
+  watched.GetParam()->GetData()->SetColCount(40);
+  const HCURSOR arrow = ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+  const struct {
+    BOOL preview;
+    std::vector<std::pair<ROWCOL, ROWCOL>> begin;  // what the layout loads
+  } cases[] = {{FALSE, {{0xFFFFFFFE, 0xFFFFFFFE}}}, {TRUE, {}}};
+  for (const auto& c : cases) {
+    CPrintInfo info;
+    info.m_bPreview = c.preview;
+    watched.preloads.clear();
+    watched.waitShown = false;
+    watched.OnBeginPrinting(&dc, &info);
+    EXPECT_TRUE(watched.waitShown) << c.preview;
+    EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, IDC_ARROW)) << c.preview;
+    EXPECT_EQ(watched.preloads, c.begin) << c.preview;
+    // The second page row's first page: from its top row two pages down, from its left column four across.
+    const UINT C = (UINT)watched.m_awColBreaks.GetSize() - 1;
+    info.m_nCurPage = C + 1;
+    watched.preloads.clear();
+    watched.OnPrint(&dc, &info);
+    ASSERT_GT(watched.dh, 0);
+    const std::vector<std::pair<ROWCOL, ROWCOL>> page = {
+        {watched.m_nPrintTopRow + (ROWCOL)(2 * watched.page.Height() / watched.dh),
+         watched.m_nPrintLeftCol + (ROWCOL)(4 * watched.page.Width() / watched.dw)}};
+    EXPECT_EQ(watched.preloads, page) << c.preview;
+    watched.OnEndPrinting(&dc, &info);
+  }
+  ::SetCursor(arrow);
+}
 
 TEST_F(GridPrint, BreaksPagesAndNumbering) {
   Size(5, 3);
