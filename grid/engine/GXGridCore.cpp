@@ -37,6 +37,8 @@ CGXGridCore::~CGXGridCore() {
   DestroyDragLine();
   for (auto& entry : m_ControlMap) delete entry.second;
   m_ControlMap.clear();
+  // Cells drawn outside a paint leave their windows' rectangles behind.
+  while (!m_ControlRectList.IsEmpty()) delete static_cast<RECT*>(m_ControlRectList.RemoveHead());
   m_pDefaultControl = m_pLastControl = m_pCurrentCellControl = nullptr;
   m_nLockUpdate = 0;
   FreeObjectCache();

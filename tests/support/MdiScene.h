@@ -22,15 +22,17 @@ class MdiScene {
   explicit MdiScene(DWORD frameStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE) : m_app("MdiScene") {
     m_main = new CMDIFrameWnd;
     m_main->Create(nullptr, "main", frameStyle, CRect(0, 0, 480, 360));
+    m_hMain = m_main->m_hWnd;
   }
   virtual ~MdiScene() { Close(); }
   MdiScene(const MdiScene&) = delete;
   MdiScene& operator=(const MdiScene&) = delete;
   void Close() {
-    if (::IsWindow(MainWnd())) m_main->DestroyWindow();
+    // The frame deletes itself when destroyed: only its handle is asked after that.
+    if (::IsWindow(m_hMain)) ::DestroyWindow(m_hMain);
   }
   virtual HWND AddChild(int kind, const CRect& r) = 0;
-  HWND MainWnd() const { return m_main->m_hWnd; }
+  HWND MainWnd() const { return m_hMain; }
   HWND Workspace() const { return m_main->m_hWndMDIClient; }
   // The children, topmost first.
   std::vector<HWND> Children() const {
@@ -41,6 +43,7 @@ class MdiScene {
 
   CWinApp m_app;
   CMDIFrameWnd* m_main;
+  HWND m_hMain;
 };
 
 // a picks the child (or the kind of a new one), b, c, d the place.
