@@ -363,9 +363,7 @@ void CGXTabWnd::OnRenameDone() {
   if (tab < 0) return;
   m_pBeam->GetTab(tab).sLabel = name;
   m_pBeam->AdjustTabSize(tab);
-  // The beam's top row is the sheet's bottom one: both repaint it, in the order a whole paint takes
-  // (the beam first).
-  m_pBeam->UpdateWindow();
+  // The beam's top row is the sheet's bottom one: both repaint it.
   if (m_pActivePane && m_pActivePane->GetSafeHwnd()) {
     CRect row;
     m_pBeam->GetWindowRect(&row);

@@ -262,26 +262,65 @@ void CheckTimers(ThreadQueue* q) {
   }
 }
 
+bool WaitsForPaint(HWND h, ThreadQueue* q, HWND filter) {
+  // The cheap fields first: most windows walked wait for nothing.
+  return h->queue == q && (!h->update.IsEmpty() || h->internalPaint || h->ncPaint) && NeedsPaint(h) &&
+         HwndMatches(filter, h);
+}
+
+// The first window of a subtree that waits for its paint, in the walk a whole repaint takes: a parent
+// before its children, siblings front first.
+HWND FirstToPaint(HWND h, ThreadQueue* q, HWND filter) {
+  if (!(h->style & WS_VISIBLE) || !h->redraw) return nullptr;
+  if (WaitsForPaint(h, q, filter)) return h;
+  for (HWND c : h->children)
+    if (HWND found = FirstToPaint(c, q, filter)) return found;
+  return nullptr;
+}
+
+// Paints are taken in that walk's order, not in the order windows became invalid: siblings that do
+// not clip each other overlap, and the one painted last shows. Only the trees holding dirty windows
+// are walked (the filter's, if any), and only when more than one is dirty.
 bool FindPaint(ThreadQueue* q, HWND filter, MSG* out) {
   std::lock_guard<std::recursive_mutex> lock(WmLock());
   auto& d = q->dirty;
-  for (size_t i = 0; i < d.size();) {
-    HWND h = d[i];
-    if (!NeedsPaint(h)) {
-      h->inDirtyList = false;
-      d.erase(d.begin() + (long)i);
-      continue;
+  size_t painted = 0;  // those painted since the last call are at the front, usually
+  while (painted < d.size() && !NeedsPaint(d[painted])) d[painted++]->inDirtyList = false;
+  d.erase(d.begin(), d.begin() + (long)painted);
+  if (d.empty()) return false;
+  HWND first = nullptr;
+  if (filter && filter != (HWND)-1) {
+    if (IsLive(filter) && IsWindowVisible(filter) && !PaintHeld(filter)) first = FirstToPaint(filter, q, filter);
+  } else if (!filter && d.size() > 1) {
+    std::vector<HWND> roots;
+    for (HWND h : d) {
+      while (h->parent && h->parent != Desktop()) h = h->parent;
+      if (std::find(roots.begin(), roots.end(), h) == roots.end()) roots.push_back(h);
     }
-    if (!PaintHeld(h) && HwndMatches(filter, h)) {
-      // A parent paints before its children, so that its erase never covers a child painted earlier.
-      for (HWND p = h->parent; p && p != Desktop(); p = p->parent)
-        if (p->queue == q && NeedsPaint(p) && HwndMatches(filter, p)) h = p;
-      *out = MSG{h, WM_PAINT, 0, 0, GetTickCount(), CursorPosition()};
-      return true;
-    }
-    ++i;
+    for (HWND top : Desktop()->children)
+      if (std::find(roots.begin(), roots.end(), top) != roots.end() && (first = FirstToPaint(top, q, nullptr)))
+        break;
   }
-  return false;
+  if (!first) {
+    d.erase(std::remove_if(d.begin(), d.end(),
+                           [](HWND h) {
+                             if (NeedsPaint(h)) return false;
+                             h->inDirtyList = false;
+                             return true;
+                           }),
+            d.end());
+    for (HWND h : d)
+      if (!PaintHeld(h) && HwndMatches(filter, h)) {
+        first = h;
+        break;
+      }
+    if (!first) return false;
+  }
+  // A parent paints before its children, so that its erase never covers a child painted earlier.
+  for (HWND p = first->parent; p && p != Desktop(); p = p->parent)
+    if (WaitsForPaint(p, q, filter)) first = p;
+  *out = MSG{first, WM_PAINT, 0, 0, GetTickCount(), CursorPosition()};
+  return true;
 }
 
 bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {

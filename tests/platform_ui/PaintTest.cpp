@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -112,6 +114,38 @@ TEST(PaintTest, AParentPaintsBeforeItsChildrenAndHeldRedrawWaits) {
   EXPECT_EQ(child.m_paints, paints[1] + 1);
   EXPECT_EQ(RGB(0, 255, 0), GetWindowPixel(h, POINT{5, 5}));
   EXPECT_EQ(RGB(0, 0, 255), GetWindowPixel(h, POINT{60, 30}));
+  top.DestroyWindow();
+}
+
+// Siblings that do not clip each other overlap: the one painted last shows, so pending paints take
+// the order a whole repaint takes, whatever order the windows became invalid in.
+TEST(PaintTest, PendingPaintsOfOverlappingSiblingsFollowTheWindowTree) {
+  CColourWnd top;
+  MakeTop(top, WS_POPUP | WS_VISIBLE, CRect(10, 10, 210, 110));
+  CColourWnd a, b, c;  // c is a's child, under b
+  const struct {
+    CColourWnd* w;
+    CWnd* parent;
+    CRect r;
+    COLORREF colour;
+  } made[] = {{&a, &top, CRect(10, 10, 100, 80), RGB(0, 0, 255)},
+              {&b, &top, CRect(60, 30, 150, 90), RGB(0, 255, 0)},
+              {&c, &a, CRect(60, 30, 85, 60), RGB(255, 255, 0)}};
+  for (const auto& m : made) {
+    m.w->m_colour = m.colour;
+    m.w->Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, m.r, m.parent, 1);
+  }
+  PumpMessages();
+  for (HWND filter : {HWND(nullptr), top.m_hWnd}) {
+    std::string order = "abc";
+    do {
+      for (char w : order) made[w - 'a'].w->Invalidate();
+      MSG m;
+      while (PeekMessage(&m, filter, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessage(&m);
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(top.m_hWnd))
+          << "invalidated " << order << (filter ? ", peeked for the parent" : "");
+    } while (std::next_permutation(order.begin(), order.end()));
+  }
   top.DestroyWindow();
 }
 
