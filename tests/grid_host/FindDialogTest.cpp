@@ -95,6 +95,15 @@ class FindDialog : public ::testing::TestWithParam<bool> {
     for (ROWCOL r = 1; r <= 5; ++r) out.push_back(grid->GetValueRowCol(r, 1).str());
     return out;
   }
+  // Through the view's menu command in the view host, else the grid's own call.
+  CFindReplaceDialog* OpenDialog(BOOL find) {
+    if (GetParam())
+      grid->m_pGridWnd->SendMessage(WM_COMMAND, find ? ID_EDIT_FIND : ID_EDIT_REPLACE);
+    else
+      grid->OnShowFindReplaceDialog(find);
+    UiAutomation::Pump();
+    return GXGetFindReplaceState().pDialog;
+  }
   ROWCOL CurrentRow() {
     ROWCOL r = 0, c = 0;
     grid->GetCurrentCell(r, c);
@@ -110,12 +119,7 @@ class FindDialog : public ::testing::TestWithParam<bool> {
 
 TEST_P(FindDialog, ItsButtonsFindReplaceAndReplaceAll) {
   ASSERT_TRUE(grid->SetCurrentCell(1, 1));
-  if (GetParam())
-    grid->m_pGridWnd->SendMessage(WM_COMMAND, ID_EDIT_REPLACE);
-  else
-    grid->OnShowFindReplaceDialog(FALSE);
-  UiAutomation::Pump();
-  CFindReplaceDialog* dlg = GXGetFindReplaceState().pDialog;
+  CFindReplaceDialog* dlg = OpenDialog(FALSE);
   ASSERT_NE(dlg, nullptr);
   DialogAutomation::TypeInto(dlg, edt1, "abc");
   DialogAutomation::TypeInto(dlg, edt2, "xyz");
@@ -227,12 +231,7 @@ TEST_P(FindDialog, OpensOnTheSelectedText) {
     UiAutomation::Pump();
     if (c.selected) UiAutomation::PressKey(grid->m_pGridWnd->m_hWnd, VK_END);
     for (int i = 0; i < c.selected; ++i) UiAutomation::PressKey(nullptr, VK_LEFT, UiAutomation::kShift);
-    if (GetParam())
-      grid->m_pGridWnd->SendMessage(WM_COMMAND, ID_EDIT_FIND);
-    else
-      grid->OnShowFindReplaceDialog(TRUE);
-    UiAutomation::Pump();
-    CFindReplaceDialog* dlg = GXGetFindReplaceState().pDialog;
+    CFindReplaceDialog* dlg = OpenDialog(TRUE);
     ASSERT_NE(dlg, nullptr);
     CString text;
     dlg->GetDlgItemText(edt1, text);
