@@ -186,6 +186,8 @@ ULONGLONG Now();
 CRect NonClientInsets(HWND h);
 // Draws a window's frame, caption and scroll bars (the default WM_NCPAINT).
 void PaintNonClient(HWND h);
+// Draws a window's own scroll bars now, where the window shows.
+void PaintScrollBars(HWND h);
 // Fills the client area with the class background (the default WM_ERASEBKGND); FALSE without one.
 BOOL EraseBackground(HWND h, HDC hdc);
 // The framework's hook: attaches its object to a window before the window's first message.
