@@ -77,6 +77,12 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
       {{kCreate, K::kText, 60, 40, 90}, {kCreate, K::kGrid, 110, 80, 60}, {kNext, 0, 0, 0, 0}, {kNext, 0, 0, 0, 0}},
       {{kCreate, K::kPlot, 60, 40, 90}, {kCreate, K::kText, 110, 80, 60}, {kClick, 2, 0, 0, 0}},
       {{kCreate, K::kGrid, 60, 40, 90}, {kMaximize, 1, 0, 0, 0}, {kActivate, 1, 0, 0, 0}},
+      // Ctrl+F6 and Ctrl+Shift+F6 through maximized children, Ctrl+F4 and a close on a maximized one, a
+      // frame sized while it is an icon.
+      {{kCreate, K::kPlot, 60, 40, 90}, {kMaximize, 0, 0, 0, 0}, {kKey, 0, 0, 0, 0}, {kKey, 0, 1, 0, 0}},
+      {{kCreate, K::kText, 60, 40, 90}, {kCreate, K::kPlot, 110, 80, 60}, {kMaximize, 0, 0, 0, 0},
+       {kKey, 0, 2, 0, 0}, {kDestroy, 0, 0, 0, 0}},
+      {{kFrameMin, 0, 0, 0, 0}, {kFrameSize, 0, 40, 30, 0}, {kFrameRestore, 0, 0, 0, 0}},
       // Sequences the random test below found, shortened.
       {{kCreate, K::kPlot, 102, 16, 97}, {kCreate, K::kGrid, 182, 108, 33}, {kMinimize, 3, 0, 0, 0}},
       {{kCreate, K::kGrid, 101, 130, 58}, {kCreate, K::kPlot, 12, 61, 50}, {kMove, 0, 177, 124, 94},
