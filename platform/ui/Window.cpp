@@ -1989,8 +1989,11 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
   }
   if (redraw && IsWindow(hwnd) && IsWindowVisible(hwnd)) {
     std::unique_lock<std::recursive_mutex> lock(WmLock());
-    // Drawn at once: a paint under way may have drawn the frame before the bar changed.
-    if (hwnd->queue == CurrentQueue() && !PaintHeld(hwnd)) {
+    // Drawn at once, unless a frame paint is pending: a paint under way may have drawn the frame
+    // before the bar changed.
+    if (hwnd->ncPaint) {
+      MarkDirty(hwnd);
+    } else if (hwnd->queue == CurrentQueue() && !PaintHeld(hwnd)) {
       lock.unlock();
       PaintScrollBars(hwnd);
     } else {

@@ -349,6 +349,7 @@ void PaintScrollBars(HWND h) {
   if (!IsWindow(h) || !(h->style & (WS_VSCROLL | WS_HSCROLL))) return;
   CWindowSurfaceProvider prov(h);
   CDC dc;
+  // Both, in the frame's order: in a window smaller than its bars they overlap.
   if (dc.AttachSurface(&prov, DrawArea::Window)) DrawBars(h, dc);
 }
 

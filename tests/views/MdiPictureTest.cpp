@@ -95,6 +95,8 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
       {{kCreate, K::kText, 7, 74, 64}, {kNext, 3, 195, 33, 19}, {kCreate, K::kGrid, 12, 3, 74}, {kDestroy, 1, 0, 0, 0},
        {kFrameMin, 0, 0, 0, 0}, {kFrameSize, 3, 13, 54, 66}, {kDestroy, 0, 0, 0, 0}, {kClick, 3, 120, 46, 97},
        {kFrameMin, 0, 0, 0, 0}, {kCreate, K::kText, 173, 3, 53}, {kFrameRestore, 0, 0, 0, 0}},
+      // A click has a text window smaller than its bars draw them at once: overlapping, as a frame paint does.
+      {{kCreate, K::kText, 0, 0, 0}, {kClick, 1, 0, 0, 0}},
       // Grids restored by a cascade from maximized draw their thumbs for the new size.
       {{kCreate, K::kGrid, 0, 0, 0}, {kFrameSize, 2, 145, 137, 0}, {kCreate, K::kPlot, 0, 0, 0},
        {kCreate, K::kGrid, 0, 0, 0}, {kFrameMin, 3, 0, 0, 0}, {kArrange, 0, 0, 0, 0}, {kActivate, 2, 0, 0, 0},
