@@ -143,6 +143,7 @@ struct HWND__ {
   unsigned invalidateSerial = 0;
   bool redraw = true;  // WM_SETREDRAW
   ui::ScrollState scroll[2];
+  std::vector<int> barsDrawn;  // what the scroll bars showed, and where, when last drawn
   UINT showCmd = SW_SHOWNORMAL;
   CRect rcNormal;  // restored position while minimised or maximised
 };

@@ -273,6 +273,14 @@ BOOL EraseBackground(HWND h, HDC hdc) {
 }
 
 namespace {
+std::vector<int> BarsKey(HWND h) {
+  const CRect& c = h->rcClient;
+  std::vector<int> k{h->rcWindow.Width(), h->rcWindow.Height(), c.left, c.top, c.right, c.bottom,
+                     (int)(h->style & (WS_VSCROLL | WS_HSCROLL | WS_DISABLED))};
+  for (const ScrollState& s : h->scroll) k.insert(k.end(), {s.nMin, s.nMax, (int)s.nPage, s.nPos, (int)s.disabled});
+  return k;
+}
+
 void DrawBars(HWND h, CDC& dc) {
   const CRect c = h->rcClient;
   const int sb = UiSystemMetric(SM_CXVSCROLL);
@@ -287,6 +295,7 @@ void DrawBars(HWND h, CDC& dc) {
   if (vs) drawBar(CRect(c.right, c.top, c.right + sb, c.bottom), true, h->scroll[SB_VERT]);
   if (hs) drawBar(CRect(c.left, c.bottom, c.right, c.bottom + sb), false, h->scroll[SB_HORZ]);
   if (vs && hs) dc.FillSolidRect(CRect(c.right, c.bottom, c.right + sb, c.bottom + sb), GetSysColor(COLOR_BTNFACE));
+  h->barsDrawn = BarsKey(h);
 }
 }  // namespace
 
@@ -346,7 +355,8 @@ void PaintNonClient(HWND h) {
 }
 
 void PaintScrollBars(HWND h) {
-  if (!IsWindow(h) || !(h->style & (WS_VSCROLL | WS_HSCROLL))) return;
+  // Bars that show what they showed are not drawn again.
+  if (!IsWindow(h) || !(h->style & (WS_VSCROLL | WS_HSCROLL)) || h->barsDrawn == BarsKey(h)) return;
   CWindowSurfaceProvider prov(h);
   CDC dc;
   // Both, in the frame's order: in a window smaller than its bars they overlap.
