@@ -116,7 +116,8 @@ int CGXGridCore::SetScrollPos(int nBar, int nPos, BOOL bRedraw) {
   if (mode == 0 || !m_pGridWnd || !m_pGridWnd->GetSafeHwnd()) return 0;
   const int factor = std::max(1, nBar == SB_VERT ? m_nSBThumbFactorV : m_nSBThumbFactorH);
   const int pos = nPos < factor ? 0 : nPos / factor, old = m_pGridWnd->GetScrollPos(nBar);
-  if (old != pos) m_pGridWnd->SetScrollPos(nBar, pos, bRedraw);
+  // Even an unchanged position redraws: a range set just before without redraw shows with it.
+  m_pGridWnd->SetScrollPos(nBar, pos, bRedraw);
   return old * factor;
 }
 

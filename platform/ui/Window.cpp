@@ -1988,9 +1988,18 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
     }
   }
   if (redraw && IsWindow(hwnd) && IsWindowVisible(hwnd)) {
-    std::lock_guard<std::recursive_mutex> lock(WmLock());
-    hwnd->ncPaint = true;
-    MarkDirty(hwnd);
+    std::unique_lock<std::recursive_mutex> lock(WmLock());
+    // Drawn at once, unless a frame paint is pending: a paint under way may have drawn the frame
+    // before the bar changed.
+    if (hwnd->ncPaint) {
+      MarkDirty(hwnd);
+    } else if (hwnd->queue == CurrentQueue() && !PaintHeld(hwnd)) {
+      lock.unlock();
+      PaintScrollBars(hwnd);
+    } else {
+      hwnd->ncPaint = true;
+      MarkDirty(hwnd);
+    }
   }
   return pos;
 }

@@ -143,6 +143,7 @@ struct HWND__ {
   unsigned invalidateSerial = 0;
   bool redraw = true;  // WM_SETREDRAW
   ui::ScrollState scroll[2];
+  std::vector<int> barsDrawn;  // what the scroll bars showed, and where, when last drawn
   UINT showCmd = SW_SHOWNORMAL;
   CRect rcNormal;  // restored position while minimised or maximised
 };
@@ -186,6 +187,8 @@ ULONGLONG Now();
 CRect NonClientInsets(HWND h);
 // Draws a window's frame, caption and scroll bars (the default WM_NCPAINT).
 void PaintNonClient(HWND h);
+// Draws a window's own scroll bars now, where the window shows.
+void PaintScrollBars(HWND h);
 // Fills the client area with the class background (the default WM_ERASEBKGND); FALSE without one.
 BOOL EraseBackground(HWND h, HDC hdc);
 // The framework's hook: attaches its object to a window before the window's first message.

@@ -272,6 +272,33 @@ BOOL EraseBackground(HWND h, HDC hdc) {
   return TRUE;
 }
 
+namespace {
+std::vector<int> BarsKey(HWND h) {
+  const CRect& c = h->rcClient;
+  std::vector<int> k{h->rcWindow.Width(), h->rcWindow.Height(), c.left, c.top, c.right, c.bottom,
+                     (int)(h->style & (WS_VSCROLL | WS_HSCROLL | WS_DISABLED))};
+  for (const ScrollState& s : h->scroll) k.insert(k.end(), {s.nMin, s.nMax, (int)s.nPage, s.nPos, (int)s.disabled});
+  return k;
+}
+
+void DrawBars(HWND h, CDC& dc) {
+  const CRect c = h->rcClient;
+  const int sb = UiSystemMetric(SM_CXVSCROLL);
+  const bool vs = (h->style & WS_VSCROLL) != 0, hs = (h->style & WS_HSCROLL) != 0;
+  // A bar that cannot scroll, or the bars of a disabled window, grey both arrows and lose the thumb.
+  const bool enabled = !(h->style & WS_DISABLED);
+  auto drawBar = [&](CRect r, bool vertical, const ScrollState& s) {
+    const bool scrolls = enabled && s.nMax > s.nMin && (int)s.nPage <= s.nMax - s.nMin;
+    const UINT grey = scrolls ? s.disabled : (UINT)ESB_DISABLE_BOTH;
+    DrawScrollBar(dc, r, vertical, {s.nMin, s.nMax, s.nPage, s.nPos, grey, grey != ESB_DISABLE_BOTH});
+  };
+  if (vs) drawBar(CRect(c.right, c.top, c.right + sb, c.bottom), true, h->scroll[SB_VERT]);
+  if (hs) drawBar(CRect(c.left, c.bottom, c.right, c.bottom + sb), false, h->scroll[SB_HORZ]);
+  if (vs && hs) dc.FillSolidRect(CRect(c.right, c.bottom, c.right + sb, c.bottom + sb), GetSysColor(COLOR_BTNFACE));
+  h->barsDrawn = BarsKey(h);
+}
+}  // namespace
+
 void PaintNonClient(HWND h) {
   if (!IsWindow(h)) return;
   CRect in = NonClientInsets(h);
@@ -324,16 +351,16 @@ void PaintNonClient(HWND h) {
     dc.DrawText(title.c_str(), (int)title.size(), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   }
   dc.RestoreDC(-1);
-  // A bar that cannot scroll, or the bars of a disabled window, grey both arrows and lose the thumb.
-  const bool enabled = !(h->style & WS_DISABLED);
-  auto drawBar = [&](CRect r, bool vertical, const ScrollState& s) {
-    const bool scrolls = enabled && s.nMax > s.nMin && (int)s.nPage <= s.nMax - s.nMin;
-    const UINT grey = scrolls ? s.disabled : (UINT)ESB_DISABLE_BOTH;
-    DrawScrollBar(dc, r, vertical, {s.nMin, s.nMax, s.nPage, s.nPos, grey, grey != ESB_DISABLE_BOTH});
-  };
-  if (vs) drawBar(CRect(c.right, c.top, c.right + sb, c.bottom), true, h->scroll[SB_VERT]);
-  if (hs) drawBar(CRect(c.left, c.bottom, c.right, c.bottom + sb), false, h->scroll[SB_HORZ]);
-  if (vs && hs) dc.FillSolidRect(CRect(c.right, c.bottom, c.right + sb, c.bottom + sb), GetSysColor(COLOR_BTNFACE));
+  DrawBars(h, dc);
+}
+
+void PaintScrollBars(HWND h) {
+  // Bars that show what they showed are not drawn again.
+  if (!IsWindow(h) || !(h->style & (WS_VSCROLL | WS_HSCROLL)) || h->barsDrawn == BarsKey(h)) return;
+  CWindowSurfaceProvider prov(h);
+  CDC dc;
+  // Both, in the frame's order: in a window smaller than its bars they overlap.
+  if (dc.AttachSurface(&prov, DrawArea::Window)) DrawBars(h, dc);
 }
 
 }  // namespace ui

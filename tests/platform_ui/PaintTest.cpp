@@ -244,6 +244,35 @@ TEST(PaintTest, ScrollViewScrollsByItsBars) {
   view.DestroyWindow();
 }
 
+// Sets its own bar while it paints, as a grid does: the range without redraw, then the position with it.
+class CBarWnd : public CWnd {
+ public:
+  UINT m_page = 5;
+
+ protected:
+  void OnPaint() override {
+    CPaintDC dc(this);
+    CRect r;
+    GetClientRect(&r);
+    dc.FillSolidRect(&r, RGB(255, 255, 255));
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 9, m_page, 0, 0};
+    SetScrollInfo(SB_HORZ, &si, FALSE);
+    SetScrollPos(SB_HORZ, 1, TRUE);
+  }
+};
+
+TEST(PaintTest, ABarSetWithRedrawShowsAtOnceEvenWhileItsWindowPaints) {
+  CBarWnd w;
+  HWND h = MakeTop(w, WS_POPUP | WS_VISIBLE | WS_HSCROLL, CRect(10, 10, 210, 110));
+  PumpMessages();
+  for (UINT page : {2u, 8u, 4u}) {
+    w.m_page = page;
+    w.Invalidate(FALSE);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(h)) << page;
+  }
+  w.DestroyWindow();
+}
+
 TEST(PaintTest, SaveWindowImageWritesAFramedWindow) {
   CColourWnd top;
   top.m_colour = RGB(255, 255, 224);

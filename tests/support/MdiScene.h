@@ -49,7 +49,7 @@ class MdiScene {
 // a picks the child (or the kind of a new one), b, c, d the place.
 enum MdiOp {
   kShowHide, kMove, kDestroy, kCreate, kMinimize, kRestore, kMaximize, kFrameMin, kFrameRestore, kFrameSize,
-  kArrange, kActivate, kToTop, kBringToTop, kNext, kClick, kMdiOps
+  kArrange, kActivate, kToTop, kBringToTop, kNext, kClick, kKey, kMdiOps
 };
 struct MdiStep {
   MdiOp op;
@@ -66,7 +66,7 @@ inline void Apply(MdiScene& scene, const MdiStep& s) {
   const std::vector<HWND> kids = scene.Children();
   HWND child = kids.empty() ? nullptr : kids[(size_t)s.a % kids.size()];
   const CRect place(s.b, s.c, s.b + 60 + s.d, s.c + 50 + s.d);
-  const bool onFrame = s.op == kCreate || s.op == kNext || (s.op >= kFrameMin && s.op <= kArrange);
+  const bool onFrame = s.op == kCreate || s.op == kNext || s.op == kKey || (s.op >= kFrameMin && s.op <= kArrange);
   if (!child && !onFrame) return;
   switch (s.op) {
     case kShowHide: ::ShowWindow(child, ::IsWindowVisible(child) ? SW_HIDE : SW_SHOW); break;
@@ -93,6 +93,12 @@ inline void Apply(MdiScene& scene, const MdiStep& s) {
       HWND under = ::WindowFromPoint(at);
       ::ScreenToClient(under, &at);
       UiAutomation::Click(under, at);
+      break;
+    }
+    case kKey: {
+      // Ctrl+F6, Ctrl+Shift+F6 and Ctrl+F4 to the focus: the next child, the one before, close.
+      const UINT ctrl = UiAutomation::kControl, mods[] = {ctrl, ctrl | UiAutomation::kShift, ctrl};
+      UiAutomation::PressKey(nullptr, s.b % 3 == 2 ? VK_F4 : VK_F6, mods[s.b % 3]);
       break;
     }
     case kMdiOps: break;

@@ -77,6 +77,12 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
       {{kCreate, K::kText, 60, 40, 90}, {kCreate, K::kGrid, 110, 80, 60}, {kNext, 0, 0, 0, 0}, {kNext, 0, 0, 0, 0}},
       {{kCreate, K::kPlot, 60, 40, 90}, {kCreate, K::kText, 110, 80, 60}, {kClick, 2, 0, 0, 0}},
       {{kCreate, K::kGrid, 60, 40, 90}, {kMaximize, 1, 0, 0, 0}, {kActivate, 1, 0, 0, 0}},
+      // Ctrl+F6 and Ctrl+Shift+F6 through maximized children, Ctrl+F4 and a close on a maximized one, a
+      // frame sized while it is an icon.
+      {{kCreate, K::kPlot, 60, 40, 90}, {kMaximize, 0, 0, 0, 0}, {kKey, 0, 0, 0, 0}, {kKey, 0, 1, 0, 0}},
+      {{kCreate, K::kText, 60, 40, 90}, {kCreate, K::kPlot, 110, 80, 60}, {kMaximize, 0, 0, 0, 0},
+       {kKey, 0, 2, 0, 0}, {kDestroy, 0, 0, 0, 0}},
+      {{kFrameMin, 0, 0, 0, 0}, {kFrameSize, 0, 40, 30, 0}, {kFrameRestore, 0, 0, 0, 0}},
       // Sequences the random test below found, shortened.
       {{kCreate, K::kPlot, 102, 16, 97}, {kCreate, K::kGrid, 182, 108, 33}, {kMinimize, 3, 0, 0, 0}},
       {{kCreate, K::kGrid, 101, 130, 58}, {kCreate, K::kPlot, 12, 61, 50}, {kMove, 0, 177, 124, 94},
@@ -89,6 +95,13 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
       {{kCreate, K::kText, 7, 74, 64}, {kNext, 3, 195, 33, 19}, {kCreate, K::kGrid, 12, 3, 74}, {kDestroy, 1, 0, 0, 0},
        {kFrameMin, 0, 0, 0, 0}, {kFrameSize, 3, 13, 54, 66}, {kDestroy, 0, 0, 0, 0}, {kClick, 3, 120, 46, 97},
        {kFrameMin, 0, 0, 0, 0}, {kCreate, K::kText, 173, 3, 53}, {kFrameRestore, 0, 0, 0, 0}},
+      // A click has a text window smaller than its bars draw them at once: overlapping, as a frame paint does.
+      {{kCreate, K::kText, 0, 0, 0}, {kClick, 1, 0, 0, 0}},
+      // Grids restored by a cascade from maximized draw their thumbs for the new size.
+      {{kCreate, K::kGrid, 0, 0, 0}, {kFrameSize, 2, 145, 137, 0}, {kCreate, K::kPlot, 0, 0, 0},
+       {kCreate, K::kGrid, 0, 0, 0}, {kFrameMin, 3, 0, 0, 0}, {kArrange, 0, 0, 0, 0}, {kActivate, 2, 0, 0, 0},
+       {kMaximize, 1, 0, 0, 0}, {kMaximize, 3, 0, 0, 0}, {kMaximize, 1, 0, 0, 0}, {kFrameSize, 2, 0, 80, 0},
+       {kCreate, K::kText, 0, 0, 0}, {kNext, 3, 0, 0, 0}, {kCreate, K::kText, 0, 0, 0}, {kArrange, 1, 0, 0, 0}},
   };
   for (const auto& steps : cases) {
     ViewScene scene;
@@ -100,3 +113,4 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
 TEST(MdiPicture, RandomWindowOperationsMatchAFullRepaint) { RunRandomSteps<ViewScene>(122, 5, 30, 3); }
 
 }  // namespace
+
