@@ -285,6 +285,7 @@ namespace {
 
 const char kMdiClientClass[] = "MDIClient";
 const char kActiveProp[] = "dravonix.mdi.active";
+const char kClosingProp[] = "dravonix.mdi.closing";
 
 HWND MdiActive(HWND client) { return (HWND)GetProp(client, kActiveProp); }
 
@@ -296,12 +297,35 @@ HWND NextChild(HWND client, HWND except) {
   return nullptr;
 }
 
+void Restore(HWND child) {
+  if (IsWindowVisible(child)) {
+    ShowWindow(child, SW_SHOWNOACTIVATE);
+    return;
+  }
+  // A hidden one is put back to its own place without being shown.
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(child, &wp);
+  SetWindowLongPtr(child, GWL_STYLE, GetWindowLongPtr(child, GWL_STYLE) & ~(LONG_PTR)WS_MAXIMIZE);
+  const CRect r(wp.rcNormalPosition);
+  SetWindowPos(child, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+// One child at most is maximized, and it is the active one: the maximized state goes with the
+// activation, also from a child being closed (left as it is).
 void MdiActivate(HWND client, HWND child) {
   HWND old = MdiActive(client);
+  HWND closing = (HWND)GetProp(client, kClosingProp);
   if (old && !IsWindow(old)) old = nullptr;
+  const bool zoom = (closing && IsZoomed(closing)) || (old && old != child && IsZoomed(old));
+  if (old != child) SetProp(client, kActiveProp, child);
+  if (child && old != child) SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Maximized first, in front, so the one restored behind it shows nothing on the way.
+  if (zoom && child && IsWindowVisible(child) && !IsZoomed(child)) ShowWindow(child, SW_MAXIMIZE);
+  if (child && IsWindow(child) && IsZoomed(child))
+    for (HWND c = GetTopWindow(client); c; c = GetWindow(c, GW_HWNDNEXT))
+      if (c != child && c != closing && IsZoomed(c)) Restore(c);
   if (old == child) return;
-  SetProp(client, kActiveProp, child);
-  if (child) SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (old) SendMessage(old, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
   if (child && IsWindow(child)) {
     SendMessage(child, WM_CHILDACTIVATE, 0, 0);
@@ -362,7 +386,9 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         // The active child is going: the next one takes its place.
         SetProp(h, kActiveProp, nullptr);
         HWND next = NextChild(h, (HWND)lp);
+        SetProp(h, kClosingProp, (HANDLE)lp);
         if (next) MdiActivate(h, next);
+        RemoveProp(h, kClosingProp);
       }
       return 0;
     default: return DefWindowProc(h, msg, wp, lp);

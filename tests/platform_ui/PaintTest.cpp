@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -388,6 +389,52 @@ TEST(PaintTest, MaximizeRaisesAndCascadeLeavesIcons) {
   ::ScreenToClient(scene.Workspace(), &corner);
   EXPECT_EQ(CPoint(0, 0), CPoint(corner));
   EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd()));
+}
+
+// At most one child is maximized: maximizing one, or making another the active one while the
+// active one is maximized, passes the maximized state on, as does closing the maximized child.
+TEST(PaintTest, OneMaximizedChildAtATime) {
+  const struct {
+    std::vector<std::pair<MdiOp, char>> steps;  // kKey: 'F' Ctrl+F6, 'S' Ctrl+Shift+F6, 'X' Ctrl+F4
+    const char *zoomed, active;
+  } cases[] = {
+      {{{kMaximize, 'a'}, {kMaximize, 'b'}}, "b", 'b'},
+      {{{kMaximize, 'a'}, {kActivate, 'b'}}, "b", 'b'},
+      {{{kMaximize, 'a'}, {kKey, 'F'}}, "c", 'c'},
+      {{{kMaximize, 'a'}, {kKey, 'S'}}, "b", 'b'},
+      {{{kMaximize, 'a'}, {kKey, 'X'}}, "c", 'c'},
+      {{{kMaximize, 'a'}, {kDestroy, 'a'}}, "c", 'c'},
+      {{{kMaximize, 'c'}, {kMaximize, 'a'}, {kActivate, 'b'}, {kKey, 'X'}}, "a", 'a'},
+      {{{kMaximize, 'a'}, {kRestore, 'a'}, {kClick, 'b'}}, "", 'b'},
+      // A hidden child gives its maximized state up too, for when it is shown again.
+      {{{kMaximize, 'b'}, {kShowHide, 'b'}, {kNext, '-'}, {kShowHide, 'b'}}, "c", 'c'},
+  };
+  for (const auto& t : cases) {
+    PaneScene scene;
+    std::map<char, HWND> kids;
+    for (char n : {'a', 'b', 'c'}) {
+      // Side by side, so each can be clicked; c ends up in front and active.
+      kids[n] = scene.AddChild(0, CRect(150 * (n - 'a'), 0, 150 * (n - 'a') + 140, 100));
+      scene.m_main->MDIActivate(CWnd::FromHandle(kids[n]));
+    }
+    std::string seen;
+    for (const auto& [op, on] : t.steps) {
+      const std::vector<HWND> z = scene.Children();
+      const int at = kids.count(on) ? (int)(std::find(z.begin(), z.end(), kids[on]) - z.begin()) : 0;
+      Apply(scene, MdiStep{op, at, on == 'S' ? 1 : on == 'X' ? 2 : 0, 0, 0});
+      EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << seen << op;
+      seen += std::to_string(op) + on + " ";
+    }
+    std::string zoomed;
+    char active = 0;
+    CMDIChildWnd* a = scene.m_main->MDIGetActive();
+    for (const auto& [n, h] : kids) {
+      if (::IsWindow(h) && ::IsZoomed(h)) zoomed += n;
+      if (a && a->m_hWnd == h) active = n;
+    }
+    EXPECT_EQ(t.zoomed, zoomed) << seen;
+    EXPECT_EQ(t.active, active) << seen;
+  }
 }
 
 TEST(PaintTest, RandomWindowOperationsMatchAFullRepaint) {

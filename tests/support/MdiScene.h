@@ -128,6 +128,9 @@ void RunRandomSteps(unsigned seed, int rounds, int length, size_t maxChildren) {
       done.push_back(s);
       Apply(scene, s);
       ASSERT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << Describe(done);
+      int zoomed = 0;
+      for (HWND h : scene.Children()) zoomed += ::IsWindowVisible(h) && ::IsZoomed(h);
+      ASSERT_LE(zoomed, 1) << Describe(done);
     }
   }
 }
