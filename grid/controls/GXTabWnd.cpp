@@ -39,7 +39,7 @@ LRESULT AutoCreateProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, in
 
 HCURSOR SizingCursor() {
   static HCURSOR cursor = [] {
-    HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCE(23204), RT_GROUP_CURSOR);
+    HINSTANCE module = AfxFindCursorHandle(MAKEINTRESOURCE(23204));
     HCURSOR c = ::LoadCursor(module ? module : AfxGetResourceHandle(), MAKEINTRESOURCE(23204));
     return c ? c : ::LoadCursor(nullptr, IDC_SIZEWE);
   }();

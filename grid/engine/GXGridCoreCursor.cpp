@@ -30,8 +30,7 @@ void CGXGridCore::ShowContextCursor(UINT nID, LPCSTR pszSystemCursor) {
   CursorCache& c = Cache();
   if (nID != c.id) {
     LPCSTR name = MAKEINTRESOURCE(nID);
-    HINSTANCE module = AfxFindResourceHandle(name, RT_GROUP_CURSOR);
-    if (!module) module = AfxFindResourceHandle(name, RT_CURSOR);
+    HINSTANCE module = AfxFindCursorHandle(name);
     HCURSOR cursor = ::LoadCursor(module ? module : AfxGetResourceHandle(), name);
     HCURSOR old = c.loaded;
     c.loaded = cursor;

@@ -208,7 +208,7 @@ void GXStartGridLibrary(UINT, int, int) {
   // The library's own cursors and bitmap must be there.
   for (UINT id : kCursors) {
     LPCSTR name = MAKEINTRESOURCE(id);
-    HINSTANCE module = AfxFindResourceHandle(name, RT_CURSOR);
+    HINSTANCE module = AfxFindCursorHandle(name);
     if (!::LoadCursor(module ? module : res, name)) AfxThrowResourceException();
   }
   CBitmap check;

@@ -154,8 +154,7 @@ int CGadgetsBar::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   if (CDialogBar::OnCreate(lpCreateStruct) == -1) return -1;
   auto cursor = [](UINT id) {
     LPCSTR name = MAKEINTRESOURCE(id);
-    HINSTANCE module = AfxFindResourceHandle(name, RT_GROUP_CURSOR);
-    if (!module) module = AfxFindResourceHandle(name, RT_CURSOR);
+    HINSTANCE module = AfxFindCursorHandle(name);
     return module ? ::LoadCursor(module, name) : nullptr;
   };
   m_hCursorDrop = cursor(IDC_CURSOR_DROP);

@@ -196,6 +196,11 @@ HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type) {
   return nullptr;
 }
 
+HINSTANCE AfxFindCursorHandle(LPCSTR name) {
+  HINSTANCE module = AfxFindResourceHandle(name, RT_GROUP_CURSOR);
+  return module ? module : AfxFindResourceHandle(name, RT_CURSOR);
+}
+
 HINSTANCE AfxFindStringResourceHandle(UINT id) {
   HMODULE main = AfxGetInstanceHandle();
   Chain& c = TheChain();

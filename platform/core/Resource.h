@@ -78,6 +78,8 @@ std::vector<HMODULE> AfxGetResourceChain();
 // The first module along the chain holding the resource; null when none does.
 HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
 HINSTANCE AfxFindStringResourceHandle(UINT id);
+// The first module holding the cursor, registered as a group or as a single image.
+HINSTANCE AfxFindCursorHandle(LPCSTR name);
 
 // Win32-style access within one module (null: the main program).
 HRSRC FindResource(HMODULE module, LPCSTR name, LPCSTR type);

@@ -144,17 +144,7 @@ void CWinApp::HtmlHelp(DWORD_PTR dwData, UINT nCmd) {
   ::HtmlHelp(main ? main->GetSafeHwnd() : nullptr, m_pszHelpFilePath ? m_pszHelpFilePath : "", nCmd, dwData);
 }
 
-namespace {
-// Cursors are registered either as groups or as single images: the chain is searched for both.
-HINSTANCE CursorModule(LPCSTR name) {
-  HINSTANCE module = AfxFindResourceHandle(name, RT_GROUP_CURSOR);
-  return module ? module : AfxFindResourceHandle(name, RT_CURSOR);
-}
-}  // namespace
-
-HCURSOR CWinApp::LoadCursor(LPCSTR name) const {
-  return ::LoadCursor(CursorModule(name), name);
-}
+HCURSOR CWinApp::LoadCursor(LPCSTR name) const { return ::LoadCursor(AfxFindCursorHandle(name), name); }
 HCURSOR CWinApp::LoadCursor(UINT id) const { return LoadCursor(MAKEINTRESOURCE(id)); }
 HCURSOR CWinApp::LoadStandardCursor(LPCSTR name) const { return ::LoadCursor(nullptr, name); }
 HCURSOR CWinApp::LoadOEMCursor(UINT id) const { return ::LoadCursor(nullptr, MAKEINTRESOURCE(id)); }

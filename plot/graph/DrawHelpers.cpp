@@ -127,7 +127,7 @@ HGLOBAL LoadBitmapResource(LPCSTR name, HMODULE module) {
 }
 
 HCURSOR LoadCursorResource(WORD id) {
-  HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCE(id), RT_GROUP_CURSOR);
+  HINSTANCE module = AfxFindCursorHandle(MAKEINTRESOURCE(id));
   return module ? ::LoadCursor(module, MAKEINTRESOURCE(id)) : nullptr;
 }
 
