@@ -4,6 +4,7 @@
 #include "platform/ui/UpdateRegion.h"
 #include "platform/ui/WinDefs.h"
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -143,7 +144,7 @@ struct HWND__ {
   unsigned invalidateSerial = 0;
   bool redraw = true;  // WM_SETREDRAW
   ui::ScrollState scroll[2];
-  std::vector<int> barsDrawn;  // what the scroll bars showed, and where, when last drawn
+  std::array<int, 17> barsDrawn{};  // what the scroll bars showed, and where, when last drawn
   UINT showCmd = SW_SHOWNORMAL;
   CRect rcNormal;  // restored position while minimised or maximised
 };

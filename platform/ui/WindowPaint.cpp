@@ -273,12 +273,12 @@ BOOL EraseBackground(HWND h, HDC hdc) {
 }
 
 namespace {
-std::vector<int> BarsKey(HWND h) {
+std::array<int, 17> BarsKey(HWND h) {
   const CRect& c = h->rcClient;
-  std::vector<int> k{h->rcWindow.Width(), h->rcWindow.Height(), c.left, c.top, c.right, c.bottom,
-                     (int)(h->style & (WS_VSCROLL | WS_HSCROLL | WS_DISABLED))};
-  for (const ScrollState& s : h->scroll) k.insert(k.end(), {s.nMin, s.nMax, (int)s.nPage, s.nPos, (int)s.disabled});
-  return k;
+  const ScrollState &v = h->scroll[0], &z = h->scroll[1];
+  return {h->rcWindow.Width(), h->rcWindow.Height(), c.left, c.top, c.right, c.bottom,
+          (int)(h->style & (WS_VSCROLL | WS_HSCROLL | WS_DISABLED)), v.nMin, v.nMax, (int)v.nPage, v.nPos,
+          (int)v.disabled, z.nMin, z.nMax, (int)z.nPage, z.nPos, (int)z.disabled};
 }
 
 void DrawBars(HWND h, CDC& dc) {
