@@ -95,7 +95,7 @@ class ViewHints : public ::testing::Test {
     CGXData* data = view->GetParam()->GetData();
     data->SetRowCount(30);
     data->SetColCount(10);
-    view->GetParam()->m_bCurrentCellHint = scene != kTabs;
+    view->GetParam()->m_bCurrentCellHint = TRUE;
     for (CCountingView* v : frame->views) {
       v->m_bUpdateHints = hints;
       v->RefreshScrollBars(FALSE, FALSE);
