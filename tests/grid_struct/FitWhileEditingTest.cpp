@@ -46,35 +46,22 @@ class FitWhileEditing : public ::testing::Test {
     stored[r][c] = text;
   }
   // Input a second apart: only a double click makes a double click.
-  void Post(UINT msg, WPARAM flags, CPoint pt) { PostInputMessage(grid.m_hWnd, msg, flags, MAKELPARAM(pt.x, pt.y)); }
   void Click(CPoint pt) {
-    Post(WM_LBUTTONDOWN, MK_LBUTTON, pt);
-    Post(WM_LBUTTONUP, 0, pt);
-    ::PumpMessages();
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(grid.m_hWnd, pt);
   }
   void DoubleClick(CPoint pt) {
     UiAutomation::AdvanceClock(1000);
-    Click(pt);
-    Click(pt);
+    UiAutomation::DoubleClick(grid.m_hWnd, pt);
   }
   void Drag(CPoint from, CPoint to) {
     UiAutomation::AdvanceClock(1000);
-    Post(WM_LBUTTONDOWN, MK_LBUTTON, from);
-    Post(WM_MOUSEMOVE, MK_LBUTTON, to);
-    Post(WM_LBUTTONUP, 0, to);
-    ::PumpMessages();
+    UiAutomation::Drag(grid.m_hWnd, from, to, 1);
+    UiAutomation::Pump();
   }
-  // A key or a character for the window that has the focus.
-  void Key(UINT vk) {
-    HWND to = ::GetFocus() ? ::GetFocus() : grid.m_hWnd;
-    PostInputMessage(to, WM_KEYDOWN, vk, 1);
-    PostInputMessage(to, WM_KEYUP, vk, 0xC0000001);
-    ::PumpMessages();
-  }
-  void Char(char ch) {
-    PostInputMessage(::GetFocus() ? ::GetFocus() : grid.m_hWnd, WM_CHAR, (BYTE)ch, 1);
-    ::PumpMessages();
-  }
+  // Keys and characters go where the focus is: the grid, or the edit of the cell being edited.
+  static void Key(UINT vk) { UiAutomation::PressKey(nullptr, vk); }
+  static void Char(char ch) { UiAutomation::TypeText(nullptr, std::string(1, ch).c_str()); }
   // Row n's lower edge in the row headers, column n's right edge in the column headers.
   CPoint Edge(bool row, ROWCOL n) {
     const CRect r = grid.CalcRectFromRowCol(row ? n : 0, row ? 0 : n);
@@ -110,7 +97,6 @@ class FitWhileEditing : public ::testing::Test {
 TEST_F(FitWhileEditing, AFitByDoubleClickKeepsTheEditedCell) {
   for (bool row : {true, false}) {
     SCOPED_TRACE(row ? "row 2" : "column C");
-    UiAutomation::AdvanceClock(1000);
     Click(grid.CalcRectFromRowCol(11, 2).CenterPoint());
     ASSERT_TRUE(Edit()->IsActive());
     DoubleClick(Edge(row, row ? 2 : 3));
@@ -139,7 +125,6 @@ TEST_F(FitWhileEditing, RandomSizingWhileEditingKeepsEveryText) {
     std::pair<int, int> sel;  // the edit's selection, the caret where both ends meet
     for (int step = 0; step < 24; ++step) {
       const int what = cr ? pick(8) : 0;
-      UiAutomation::AdvanceClock(1000);
       if (what == 0) {
         const ROWCOL r = 1 + pick(kRows), c = 1 + pick(kCols);
         const CPoint at = grid.CalcRectFromRowCol(r, c).CenterPoint();
@@ -195,7 +180,6 @@ TEST_F(FitWhileEditing, RandomSizingWhileEditingKeepsEveryText) {
       ASSERT_EQ((bool)Edit()->GetModify(), modified) << log;
     }
     // Leaving the cell stores what was typed.
-    UiAutomation::AdvanceClock(1000);
     if (modified) stored[cr][cc] = text;
     if (cr) Key(cr < kRows ? VK_DOWN : VK_UP);
     ASSERT_TRUE(StoredAsTyped()) << log;
