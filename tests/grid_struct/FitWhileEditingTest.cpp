@@ -117,7 +117,7 @@ TEST_F(FitWhileEditing, RandomSizingWhileEditingKeepsEveryText) {
   auto pick = [&](int n) { return (int)(rng() % (unsigned)n); };
   CRect area;
   grid.GetGridRect(&area);
-  for (int seq = 0; seq < 40; ++seq) {
+  for (int seq = 0; seq < 12; ++seq) {
     std::string log;
     ROWCOL cr = 0, cc = 0;
     bool active = false, modified = false;
