@@ -168,7 +168,7 @@ BOOL CGXRadioButton::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lPar
   if (IsCellReadOnly(style)) return FALSE;
   // The bound cell's own entries, not the ones of the cell drawn last.
   const int next = ChosenIndex(style) + 1;
+  // Stored as a click stores, but only a release of the mouse reports a click.
   Choose(next < (int)Entries(style).size() ? next : 0);
-  OnClickedButton(nullptr);
   return TRUE;
 }

@@ -40,10 +40,10 @@ BOOL CGXTreeCellLook::HasNode(CGXGridCore* pGrid, ROWCOL nRow, ROWCOL nCol, ROWC
   if (nCol == (ROWCOL)-1) nCol = nBoundCol;
   CGXStyle* style = pGrid->CreateStyle();
   pGrid->ComposeStyleRowCol(nRow, nCol, style);
-  const BOOL has = style->HasUserAttribute(kStateOfNode);
-  const CString state = style->GetUserAttribute(kStateOfNode);
+  // A row without a state is no group: it gets neither the box nor the click that opens a group.
+  const CString state = style->HasUserAttribute(kStateOfNode) ? style->GetUserAttribute(kStateOfNode) : CString();
   pGrid->RecycleStyle(style);
-  return !has || state == "1" || state == "0";
+  return state == "1" || state == "0";
 }
 
 CRect CGXTreeCellLook::ButtonRect(const CRect& cell, int nLevel) {

@@ -16,8 +16,8 @@ class CGXTreeCellLook {
   // The level of a cell; all ones stand for the bound cell's row or column; -1 without a grid.
   static int GetTreeLevel(CGXGridCore* pGrid, ROWCOL nRow, ROWCOL nCol, ROWCOL nBoundRow, ROWCOL nBoundCol);
   static CRect ButtonRect(const CRect& cell, int nLevel);
-  // Whether the cell has the node button: not for a "State of node" other than "1" (open) or "0"
-  // (closed), such as an element's "-1".
+  // Whether the cell has the node button: only for a "State of node" of "1" (open) or "0" (closed),
+  // not for an element's "-1" nor for a cell without the attribute.
   static BOOL HasNode(CGXGridCore* pGrid, ROWCOL nRow, ROWCOL nCol, ROWCOL nBoundRow, ROWCOL nBoundCol);
   // The clickable node button, owned by the control's children; a click reaches the grid's
   // OnClickedButtonRowCol, where the view opens or closes the group.

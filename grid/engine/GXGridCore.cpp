@@ -216,7 +216,7 @@ void CGXGridCore::UpdateReadOnly(BOOL, BOOL bCreateHint) {
   }
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateReadOnly, m_nViewID);
-    UpdateAllViews(nullptr, 0, &hint);
+    SendHint(hint);
   }
 }
 
@@ -260,7 +260,7 @@ void CGXGridCore::OnTabRenamed(int nTab) {
   m_pParam->m_strSheetName = label;
   if (m_bUpdateHints) {
     CGXGridHint hint(gxHintUpdateSheetName, m_nViewID);
-    UpdateAllViews(nullptr, 0, &hint);
+    SendHint(hint);
   }
 }
 

@@ -77,6 +77,8 @@ class CGXGridCore {
   virtual void SetPrinting(BOOL bPrint, BOOL bClientToPrint = FALSE);
   virtual void SetModifiedFlag(BOOL bModified = TRUE);
   virtual void UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint);
+  // A hint for the document's other views: the grid's own view has made the change already.
+  void SendHint(CGXGridHint& hint);
   // Prepares a grid whose window exists; not supported before the library registered "GXWND".
   virtual BOOL Initialize();
   BOOL IsInitialized() const { return m_bInitialized; }
@@ -832,7 +834,6 @@ class CGXGridCore {
   int SizeCharHeight() const { return m_bPrinting ? m_nPrintCharHeight : m_nCharHeight; }
   int SizeCharWidth() const { return m_bPrinting ? m_nPrintCharWidth : m_nCharWidth; }
   BOOL IsGridWndVisible() const;
-  void SendHint(CGXGridHint& hint);
   // The cached walk of CalcClientCellRectCached.
   struct CellRectCache {
     ROWCOL row = (ROWCOL)-1, col = (ROWCOL)-1;

@@ -221,7 +221,7 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
     hint.m_nRow1 = nRow, hint.m_nCol1 = nCol;
     // The other views neither pass it on nor take the focus.
     hint.m_flags = flags | GX_NOSETFOCUS | GX_NOCURRENTCELLHINT;
-    UpdateAllViews(nullptr, 0, &hint);
+    SendHint(hint);
   }
   if (m_pParam && m_pParam->m_bSelectionFollowsCurrentCell && !bBound && !(flags & GX_KEEPSELECTION) &&
       !m_pParam->m_SelRects.IsCellInList(nRow, nCol)) {
@@ -261,7 +261,7 @@ BOOL CGXGridCore::EndCurrentCellEdit(BOOL bStore, UINT flags, BOOL bNotify) {
     hint.m_lParam = bStore;
     hint.m_flags = flags;
     hint.m_dwParam = TRUE;
-    UpdateAllViews(nullptr, 0, &hint);
+    SendHint(hint);
     result = hint.m_bAccept && hint.m_dwParam;
   }
   return result;

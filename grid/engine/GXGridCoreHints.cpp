@@ -3,6 +3,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXProperties.h"
 #include "platform/ui/SplitterWnd.h"
+#include "platform/ui/View.h"
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
@@ -11,7 +12,9 @@ namespace {
 const ROWCOL kNone = (ROWCOL)-1;
 }
 
-void CGXGridCore::SendHint(CGXGridHint& hint) { UpdateAllViews(nullptr, 0, &hint); }
+// Were the sender left out, the document would hand the hint back to the view that sent it, which
+// would then invert its selection or move its columns a second time.
+void CGXGridCore::SendHint(CGXGridHint& hint) { UpdateAllViews(DYNAMIC_DOWNCAST(CView, m_pGridWnd), 0, &hint); }
 
 void CGXGridCore::RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags,
                                BOOL bCreateHint) {

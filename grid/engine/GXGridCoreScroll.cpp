@@ -18,6 +18,11 @@ namespace {
 // Rows (columns) scrolled by a thumb jump farther than this are redrawn, not moved.
 constexpr ROWCOL kMaxMovedRows = 64;
 
+// A sheet hidden behind the other sheets of its tab window: the bars it borrows show the sheet shown.
+bool HiddenSheet(const CGXGridCore& grid, int nBar) {
+  return !(grid.m_pGridWnd->GetStyle() & WS_VISIBLE) && grid.GetScrollBarCtrl(nBar);
+}
+
 }  // namespace
 
 int CGXGridCore::ScrollOriginY() {
@@ -84,7 +89,7 @@ BOOL CGXGridCore::LockScrollBars(BOOL bLock) {
 
 void CGXGridCore::SetScrollRange(int nBar, int nFirst, int nLast, BOOL bRedraw) {
   const UINT mode = nBar == SB_VERT ? m_nVScrollMode : m_nHScrollMode;
-  if (mode == 0 || !m_pGridWnd || !m_pGridWnd->GetSafeHwnd()) return;
+  if (mode == 0 || !m_pGridWnd || !m_pGridWnd->GetSafeHwnd() || HiddenSheet(*this, nBar)) return;
   const int factor = std::max(nLast, 0) / 32767 + 1;
   (nBar == SB_VERT ? m_nSBThumbFactorV : m_nSBThumbFactorH) = factor;
   SCROLLINFO info{};
@@ -113,7 +118,7 @@ void CGXGridCore::SetScrollRange(int nBar, int nFirst, int nLast, BOOL bRedraw) 
 
 int CGXGridCore::SetScrollPos(int nBar, int nPos, BOOL bRedraw) {
   const UINT mode = nBar == SB_VERT ? m_nVScrollMode : m_nHScrollMode;
-  if (mode == 0 || !m_pGridWnd || !m_pGridWnd->GetSafeHwnd()) return 0;
+  if (mode == 0 || !m_pGridWnd || !m_pGridWnd->GetSafeHwnd() || HiddenSheet(*this, nBar)) return 0;
   const int factor = std::max(1, nBar == SB_VERT ? m_nSBThumbFactorV : m_nSBThumbFactorH);
   const int pos = nPos < factor ? 0 : nPos / factor, old = m_pGridWnd->GetScrollPos(nBar);
   // Even an unchanged position redraws: a range set just before without redraw shows with it.

@@ -355,8 +355,8 @@ static BOOL ResizeToFit(CGXGridCore& grid, CGXRange range, BOOL bCoveredCells, U
       CGXStyle* style = grid.CreateStyle();
       grid.ComposeStyleRowCol(row, col, style);
       if (CGXControl* control = grid.GetControl(row, col)) {
-        // Rebinding the cell being edited would throw away its typed text.
-        if (!control->IsInitAt(row, col)) control->Init(row, col);
+        // Measured from the composed style, unbound: one control serves every cell of its type, and
+        // binding it here would take it from the cell being edited, typed text and caret with it.
         const CSize size = control->CalcSize(dc, row, col, *style, nullptr, bRows);
         largest = std::max(largest, (int)(bRows ? size.cy : size.cx) - less);
       }

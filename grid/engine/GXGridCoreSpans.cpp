@@ -346,7 +346,7 @@ static BOOL StoreSpan(CGXGridCore& grid, CGXSpanCellPool* pool, ROWCOL nRow, ROW
     CGXGridHint hint(hintId, grid.m_nViewID);
     hint.m_nRow1 = both.m_nTop, hint.m_nCol1 = both.m_nLeft, hint.m_nRow2 = both.m_nBottom, hint.m_nCol2 = both.m_nRight;
     hint.m_flags = flags;
-    grid.UpdateAllViews(nullptr, 0, &hint);
+    grid.SendHint(hint);
   }
   return TRUE;
 }

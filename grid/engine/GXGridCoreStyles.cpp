@@ -431,7 +431,7 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
     CGXGridHint hint(gxHintUpdateStyleRange, m_nViewID);
     hint.m_range = range;
     hint.m_flags = flags;
-    UpdateAllViews(nullptr, 0, &hint);
+    SendHint(hint);
   }
 }
 
@@ -496,7 +496,7 @@ void CGXGridCore::UpdateStylesMap(UINT flags, BOOL bCreateHint) {
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateStylesMap, m_nViewID);
-    UpdateAllViews(nullptr, 0, &hint);
+    SendHint(hint);
   }
 }
 
@@ -504,7 +504,7 @@ void CGXGridCore::UpdateProperties(UINT flags, BOOL bCreateHint) {
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateProperties, m_nViewID);
-    UpdateAllViews(nullptr, 0, &hint);
+    SendHint(hint);
   }
 }
 
@@ -519,7 +519,7 @@ void CGXGridCore::UpdateBaseStyle(WORD nId, UINT flags, BOOL bCreateHint) {
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateBaseStyle, m_nViewID);
     hint.m_flags = nId;
-    UpdateAllViews(nullptr, 0, &hint);
+    SendHint(hint);
   }
 }
 

@@ -551,6 +551,15 @@ class EditCtl : public ControlImpl {
         UpdateScrollBars();
         Redraw();
         return 0;
+      case WM_STYLECHANGED:
+        // Whether lines wrap follows the style: lines laid out under the old one are laid out anew.
+        if (wp == (WPARAM)GWL_STYLE) {
+          m_layoutValid = false;
+          ScrollToCaret(true);
+          UpdateScrollBars();
+          Redraw();
+        }
+        return Default(msg, wp, lp);
       case WM_SETFONT: {
         Default(msg, wp, lp);
         m_layoutValid = false;

@@ -15,6 +15,7 @@
 #include "platform/core/Module.h"
 #include "platform/gdi/DC.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
@@ -221,13 +222,37 @@ TEST_F(ButtonCells, RadioCountsEntriesAndSpaceWraps) {
     EXPECT_TRUE(cell->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1));
     EXPECT_STREQ(Value(1, 1), value);
   }
-  EXPECT_EQ(grid.clicks.size(), 4u);  // reported as a click is
+  EXPECT_TRUE(grid.clicks.empty());
   // A read-only cell ignores the space bar.
   Put(52515, "1", "one\ntwo").SetReadOnly(TRUE);
   Store(2, 1);
   cell = Current(2, 1);
   EXPECT_FALSE(cell->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1));
   EXPECT_STREQ(Value(2, 1), "1");
+}
+
+using RadioCell = CellGrid;
+
+TEST_F(RadioCell, SpaceStoresTheNextEntryAndOnlyAClickReports) {
+  Put(52515, "", "one\ntwo\nthree");
+  Store(2, 2);
+  Click(Centre(2, 3));
+  Key(VK_LEFT);
+  ASSERT_EQ(CurrentCol(), 2u);
+  UiAutomation::TypeText(grid.m_hWnd, "  ");
+  EXPECT_EQ(Value(2, 2), "1");
+  EXPECT_TRUE(grid.clicks.empty());
+  // The first entry's text clicked.
+  const CRect cell = grid.CalcRectFromRowCol(2, 2);
+  CRect inner;
+  Control(2, 2)->GetCellInnerRect(inner, 2, 2, &cell, &grid.LookupStyleRowCol(2, 2));
+  CClientDC dc(&grid);
+  CFont* old = GXSelectCellFont(&grid, &dc, grid.LookupStyleRowCol(2, 2));
+  const int lh = CGXRadioButton::LineHeight(&dc);
+  if (old) dc.SelectObject(old);
+  Click(CPoint(inner.left + 22, inner.top + lh / 2));
+  EXPECT_EQ(Value(2, 2), "0");
+  EXPECT_EQ(grid.clicks, (std::vector<std::pair<ROWCOL, ROWCOL>>{{2, 2}}));
 }
 
 TEST_F(ButtonCells, FlatRadioCircleAndClicks) {

@@ -10,6 +10,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
+#include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +58,7 @@ TEST_F(KernelCells, TreeCellsIndentByLevel) {
   CGXTreeEdit edit(&grid, 15001);
   for (const auto& c : cases) {
     CGXStyle s;
-    s.SetControl(15002).SetValue("text");
+    s.SetControl(15002).SetValue("text").SetUserAttribute(15004, "1");
     if (c.level) s.SetUserAttribute(15003, c.level);
     Put(1, 1, s);
     CRect plain, inner, editInner;
@@ -128,6 +129,37 @@ TEST_F(KernelCells, NodeButtonClickReachesTheGrid) {
   CGXStyle after;
   grid.ComposeStyleRowCol(1, 1, &after);
   EXPECT_EQ(after.GetUserAttribute(15004), CString("1"));
+}
+
+using TreeCell = CellGrid;
+
+// Only a "State of node" of "1" or "0" makes a node: its box is drawn and a click on it is reported.
+TEST_F(TreeCell, OnlyAnOpenOrClosedNodeHasABoxAndAClick) {
+  grid.RegisterControl(15001, new CGXTreeEdit(&grid, 0), FALSE, FALSE);
+  grid.RegisterControl(15002, new CGXTreeStatic(&grid), FALSE, FALSE);
+  const char* states[] = {nullptr, "-1", "1", "0"};  // nullptr: no attribute
+  for (UINT id : {15002u, 15001u}) {
+    SCOPED_TRACE(id);
+    const ROWCOL col = id == 15002 ? 1 : 2;
+    for (ROWCOL r = 1; r <= 4; ++r) {
+      style = CGXStyle();
+      style.SetControl(id).SetValue("node").SetUserAttribute(15003, "1");
+      if (states[r - 1]) style.SetUserAttribute(15004, states[r - 1]);
+      Store(r, col);
+    }
+    Repaint();
+    grid.clicks.clear();
+    for (ROWCOL r = 1; r <= 4; ++r) {
+      const CRect box = CGXTreeCellLook::ButtonRect(grid.CalcRectFromRowCol(r, col), 1);
+      int ink = 0;
+      for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x) ink += Pixel(x, y) != Pixel(box.left - 1, box.top);  // the background between the strip and the box
+      EXPECT_EQ(ink > 0, r >= 3) << "row " << r << ": " << ink << " pixels of a box";
+      Click(box.CenterPoint());
+      Click(box.CenterPoint() + CPoint(60, 0));  // a second click elsewhere, no double click
+    }
+    EXPECT_EQ(grid.clicks, (std::vector<std::pair<ROWCOL, ROWCOL>>{{3, col}, {4, col}}));
+  }
 }
 
 TEST_F(KernelCells, HexCellFormatsItsValue) {

@@ -78,6 +78,18 @@ TEST_F(ControlEditTest, MultiLineTextWrapsAtWordsAndKeepsHardBreaks) {
   MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 130, 200));
   m_edit.SetWindowText("alpha beta gamma delta epsilon zeta eta theta\r\nsecond");
   EXPECT_EQ(2, m_edit.GetLineCount());
+  // The style changed in place lays the lines out anew, both ways; End goes to the line's end.
+  const struct {
+    DWORD remove, add;
+    int lines;
+  } changes[] = {{ES_AUTOHSCROLL, 0, lines}, {0, ES_AUTOHSCROLL, 2}};
+  for (const auto& c : changes) {
+    m_edit.ModifyStyle(c.remove, c.add);
+    EXPECT_EQ(c.lines, m_edit.GetLineCount()) << c.add;
+  }
+  m_edit.SetSel(3, 3);
+  UiAutomation::PressKey(m_edit.m_hWnd, VK_END);
+  EXPECT_EQ(Sel(), std::make_pair((int)Text().find('\r'), (int)Text().find('\r')));
   (void)e;
 }
 
