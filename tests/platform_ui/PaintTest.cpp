@@ -367,9 +367,9 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
 // where they lie.
 TEST(PaintTest, MaximizeRaisesAndCascadeLeavesIcons) {
   PaneScene scene;
+  HWND low = scene.AddChild(0, CRect(10, 10, 200, 150));
   HWND icon = scene.AddChild(0, CRect(40, 30, 220, 170));
   scene.AddChild(0, CRect(70, 50, 240, 190));
-  HWND low = scene.AddChild(0, CRect(10, 10, 200, 150));
   ASSERT_EQ(low, scene.Children().back());
   ::ShowWindow(icon, SW_MINIMIZE);
   CRect iconAt, at;
@@ -406,8 +406,9 @@ TEST(PaintTest, OneMaximizedChildAtATime) {
       {{{kMaximize, 'a'}, {kDestroy, 'a'}}, "c", 'c'},
       {{{kMaximize, 'c'}, {kMaximize, 'a'}, {kActivate, 'b'}, {kKey, 'X'}}, "a", 'a'},
       {{{kMaximize, 'a'}, {kRestore, 'a'}, {kClick, 'b'}}, "", 'b'},
-      // A hidden child gives its maximized state up too, for when it is shown again.
-      {{{kMaximize, 'b'}, {kShowHide, 'b'}, {kNext, '-'}, {kShowHide, 'b'}}, "c", 'c'},
+      // A hidden child gives its maximized state up; shown again it is the active one and takes it back.
+      {{{kMaximize, 'b'}, {kShowHide, 'b'}, {kNext, '-'}}, "a", 'a'},
+      {{{kMaximize, 'b'}, {kShowHide, 'b'}, {kNext, '-'}, {kShowHide, 'b'}}, "b", 'b'},
   };
   for (const auto& t : cases) {
     PaneScene scene;
