@@ -1423,7 +1423,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (sized && IsTopLevel(hwnd) && G().backend) G().backend->WindowResized(hwnd);
   if (!clientSized && !(flags & SWP_FRAMECHANGED)) wp.flags |= SWP_NOCLIENTSIZE;
   if (!clientMoved) wp.flags |= SWP_NOCLIENTMOVE;
-  if (flags & SWP_NOSIZE) wp.flags |= SWP_NOCLIENTSIZE;
+  // A frame change that takes or gives client room (a bar shown or hidden) is a size change.
+  if ((flags & SWP_NOSIZE) && !clientSized) wp.flags |= SWP_NOCLIENTSIZE;
   wp.x = newWin.left;
   wp.y = newWin.top;
   wp.cx = newWin.Width();
