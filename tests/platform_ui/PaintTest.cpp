@@ -348,6 +348,7 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
       {{kFrameMin, 0, 78, 23, 14}, {kFrameSize, 2, 78, 87, 18}, {kFrameMin, 2, 191, 110, 2}},
       {{kArrange, 0, 53, 33, 36}, {kMinimize, 0, 57, 80, 24}},
       {{kCreate, 3, 85, 9, 31}, {kCreate, 3, 43, 32, 62}, {kDestroy, 3, 20, 34, 21}, {kArrange, 2, 193, 62, 76}},
+      {{kToTop, 1, 128, 119, 1}},  // a raise activates
   };
   for (const auto& steps : cases) {
     PaneScene scene;

@@ -155,11 +155,13 @@ inline bool ActiveIsTopmostShown(const MdiScene& scene) {
   return (a ? a->m_hWnd : nullptr) == top;
 }
 
-// Each step's picture matches a full repaint.
+// Each step's picture matches a full repaint; a step that activates leaves the topmost child shown active.
 inline void ExpectPicturesHold(MdiScene& scene, const std::vector<MdiStep>& steps) {
   for (const MdiStep& s : steps) {
+    const bool activates = Activates(scene, s);
     Apply(scene, s);
     EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << Describe(steps);
+    EXPECT_TRUE(!activates || ActiveIsTopmostShown(scene)) << Describe(steps);
   }
 }
 

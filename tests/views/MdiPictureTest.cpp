@@ -99,6 +99,8 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
       {{kCreate, K::kText, 7, 74, 64}, {kNext, 3, 195, 33, 19}, {kCreate, K::kGrid, 12, 3, 74}, {kDestroy, 1, 0, 0, 0},
        {kFrameMin, 0, 0, 0, 0}, {kFrameSize, 3, 13, 54, 66}, {kDestroy, 0, 0, 0, 0}, {kClick, 3, 120, 46, 97},
        {kFrameMin, 0, 0, 0, 0}, {kCreate, K::kText, 173, 3, 53}, {kFrameRestore, 0, 0, 0, 0}},
+      // The only child hidden leaves none active.
+      {{kClick, 1, 82, 105, 36}, {kActivate, 2, 153, 87, 68}, {kShowHide, 3, 4, 118, 38}},
       // A click has a text window smaller than its bars draw them at once: overlapping, as a frame paint does.
       {{kCreate, K::kText, 0, 0, 0}, {kClick, 1, 0, 0, 0}},
       // Grids restored by a cascade from maximized draw their thumbs for the new size.
