@@ -627,7 +627,9 @@ int CMDIChildWnd::OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message
 }
 
 void CMDIChildWnd::OnMDIActivate(BOOL bActivate, CWnd*, CWnd*) {
-  if (bActivate && m_pViewActive) m_pViewActive->OnActivateView(TRUE, m_pViewActive, m_pViewActive);
+  // The view of the child that goes hears it too: what it showed for being active (a hint, the
+  // document's active view) is no longer so.
+  if (m_pViewActive) m_pViewActive->OnActivateView(bActivate, m_pViewActive, m_pViewActive);
   if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(TRUE);
 }
 
