@@ -5,6 +5,7 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowImpl.h"
 
 #include <algorithm>
 #include <vector>
@@ -289,12 +290,28 @@ const char kClosingProp[] = "dravonix.mdi.closing";
 
 HWND MdiActive(HWND client) { return (HWND)GetProp(client, kActiveProp); }
 
+// Hidden children are passed over: none of them becomes the active one by a close, a hide or a key.
 HWND NextChild(HWND client, HWND except) {
   for (HWND c = GetTopWindow(client); c; c = GetWindow(c, GW_HWNDNEXT))
     if (c != except && IsWindowVisible(c)) return c;
-  for (HWND c = GetTopWindow(client); c; c = GetWindow(c, GW_HWNDNEXT))
-    if (c != except) return c;
   return nullptr;
+}
+
+// The shown child after `from` in the z-order, from the top again past the last; or before it,
+// from the bottom again.
+HWND ShownChildAfter(HWND client, HWND from, bool previous) {
+  const UINT step = previous ? GW_HWNDPREV : GW_HWNDNEXT;
+  HWND first = previous ? GetWindow(GetTopWindow(client), GW_HWNDLAST) : GetTopWindow(client);
+  HWND c = from ? GetWindow(from, step) : first;
+  for (bool wrapped = false;; c = GetWindow(c, step)) {
+    if (!c) {
+      if (wrapped || !from) return nullptr;
+      wrapped = true;
+      c = first;
+    }
+    if (c == from) return nullptr;
+    if (IsWindowVisible(c)) return c;
+  }
 }
 
 void Restore(HWND child) {
@@ -350,8 +367,7 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MDINEXT: {
       // Next: the child behind the active one, which goes to the back; previous: the one at the back.
       HWND a = wp ? (HWND)wp : MdiActive(h);
-      HWND n = lp ? GetWindow(GetTopWindow(h), GW_HWNDLAST) : a ? GetWindow(a, GW_HWNDNEXT) : nullptr;
-      if (!n) n = GetTopWindow(h);
+      HWND n = lp ? ShownChildAfter(h, nullptr, true) : ShownChildAfter(h, a, false);
       if (!n || n == a) return 0;
       MdiActivate(h, n);
       if (a && !lp && IsWindow(a)) SetWindowPos(a, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -396,6 +412,12 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+void ui::MdiChildHidden(HWND child) {
+  HWND client = GetParent(child);
+  if (!client || MdiActive(client) != child) return;
+  MdiActivate(client, NextChild(client, child));
+}
 
 BOOL TranslateMDISysAccel(HWND client, LPMSG msg) {
   if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) || !IsWindow(client)) return FALSE;
@@ -605,7 +627,9 @@ int CMDIChildWnd::OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message
 }
 
 void CMDIChildWnd::OnMDIActivate(BOOL bActivate, CWnd*, CWnd*) {
-  if (bActivate && m_pViewActive) m_pViewActive->OnActivateView(TRUE, m_pViewActive, m_pViewActive);
+  // The view of the child that goes hears it too: what it showed for being active (a hint, the
+  // document's active view) is no longer so.
+  if (m_pViewActive) m_pViewActive->OnActivateView(bActivate, m_pViewActive, m_pViewActive);
   if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(TRUE);
 }
 

@@ -213,8 +213,10 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     if (!IsWindow(h)) return false;
   }
   if (buttonDown) {
+    // Asked on every press, also in the active window: a child window behind others (an MDI child,
+    // a pane) becomes the active one by it even where the focus already is.
     HWND top = GetAncestor(h, GA_ROOT);
-    if (top && (q->active != top || q->focus != h)) {
+    if (top) {
       LRESULT r = SendMessage(h, WM_MOUSEACTIVATE, (WPARAM)top, MAKELPARAM(HTCLIENT, m.message));
       if (!IsWindow(h)) return false;
       if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT) && q->active != top) {

@@ -57,6 +57,7 @@ class ListCtl : public ControlImpl {
   DWORD m_bars = 0;
   int m_extent = 0;  // LB_SETHORIZONTALEXTENT
   int m_left = 0;    // pixels scrolled to the left
+  int m_width = -1;  // the client width items were last laid out to
 
   DWORD LStyle() const {
     DWORD s = Style();
@@ -369,9 +370,11 @@ class ListCtl : public ControlImpl {
       case WM_PAINT: Paint(wp); return 0;
       case WM_ERASEBKGND: return TRUE;
       case WM_SIZE: {
-        const int top = m_top, left = m_left;
+        // Items, their selection and focus frames span the client's width: a new width draws them anew.
+        const int top = m_top, left = m_left, width = m_width;
+        m_width = LOWORD(lp);
         UpdateScrollBar();
-        if (top != m_top || left != m_left) Redraw();
+        if (top != m_top || left != m_left || width != m_width) Redraw();
         return Default(msg, wp, lp);
       }
       case WM_SETREDRAW:

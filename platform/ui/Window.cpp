@@ -1241,9 +1241,10 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
 }
 
 namespace {
-// An MDI child shown maximized or restored becomes the active one, in front of the others.
-void ActivateMdiChild(HWND h) {
-  if ((h->exStyle & WS_EX_MDICHILD) && h->parent && !h->dead) SendMessage(h->parent, WM_MDIACTIVATE, (WPARAM)h, 0);
+// A child shown, raised, maximized or restored with activation hears it; an MDI child becomes the
+// active one, in front of the others.
+void ActivateChild(HWND h) {
+  if ((h->style & (WS_CHILD | WS_VISIBLE)) == (WS_CHILD | WS_VISIBLE) && !h->dead) Deliver(h, WM_CHILDACTIVATE, 0, 0);
 }
 }  // namespace
 
@@ -1321,8 +1322,15 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
                      SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW | SWP_NOACTIVATE);
         if (hwnd->dead) return wasVisible;
       }
+      // A hidden child kept maximized is shown.
+      if (!wasVisible && !(hwnd->style & WS_VISIBLE)) {
+        Deliver(hwnd, WM_SHOWWINDOW, TRUE, 0);
+        if (hwnd->dead) return wasVisible;
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, swp | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        if (hwnd->dead) return wasVisible;
+      }
       if (top) SetActiveWindow(hwnd);
-      else ActivateMdiChild(hwnd);
+      else ActivateChild(hwnd);
       return wasVisible;
     }
     default: {
@@ -1343,7 +1351,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
       }
       if (hwnd->dead) return wasVisible;
       if (activate) SetActiveWindow(hwnd);
-      if (restore && (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL)) ActivateMdiChild(hwnd);
+      if (!top && (restore || !wasVisible) && cmd != SW_SHOWNOACTIVATE && cmd != SW_SHOWNA) ActivateChild(hwnd);
       return wasVisible;
     }
   }
@@ -1381,6 +1389,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   flags = wp.flags;
   CRect oldWin = hwnd->rcWindow;
   CRect oldClient = hwnd->rcClient;
+  const bool wasShown = (hwnd->style & WS_VISIBLE) != 0;
   const Shown was = ShownNow(hwnd);
   CRect newWin(wp.x, wp.y, wp.x + std::max(0, wp.cx), wp.y + std::max(0, wp.cy));
   bool moved = newWin.TopLeft() != oldWin.TopLeft();
@@ -1414,13 +1423,22 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (sized && IsTopLevel(hwnd) && G().backend) G().backend->WindowResized(hwnd);
   if (!clientSized && !(flags & SWP_FRAMECHANGED)) wp.flags |= SWP_NOCLIENTSIZE;
   if (!clientMoved) wp.flags |= SWP_NOCLIENTMOVE;
-  if (flags & SWP_NOSIZE) wp.flags |= SWP_NOCLIENTSIZE;
+  // A frame change that takes or gives client room (a bar shown or hidden) is a size change.
+  if ((flags & SWP_NOSIZE) && !clientSized) wp.flags |= SWP_NOCLIENTSIZE;
   wp.x = newWin.left;
   wp.y = newWin.top;
   wp.cx = newWin.Width();
   wp.cy = newWin.Height();
   if (!(flags & SWP_NOACTIVATE) && IsTopLevel(hwnd) && isVisible && hwnd->queue->active != hwnd) {
     SetActiveWindow(hwnd);
+    if (hwnd->dead) return TRUE;
+  }
+  if (!(flags & SWP_NOACTIVATE) && !IsTopLevel(hwnd)) {
+    ActivateChild(hwnd);
+    if (hwnd->dead) return TRUE;
+  }
+  if ((flags & SWP_HIDEWINDOW) && wasShown && (hwnd->exStyle & WS_EX_MDICHILD)) {
+    MdiChildHidden(hwnd);
     if (hwnd->dead) return TRUE;
   }
   Deliver(hwnd, WM_WINDOWPOSCHANGED, 0, (LPARAM)&wp);
@@ -2238,6 +2256,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         HWND f = CurrentQueue()->focus;
         if (!f || !IsDescendant(hwnd, f)) SetFocus(hwnd);
       }
+      return 0;
+    case WM_CHILDACTIVATE:
+      if ((hwnd->exStyle & WS_EX_MDICHILD) && hwnd->parent && (hwnd->style & WS_VISIBLE) &&
+          (HWND)SendMessage(hwnd->parent, WM_MDIGETACTIVE, 0, 0) != hwnd)
+        SendMessage(hwnd->parent, WM_MDIACTIVATE, (WPARAM)hwnd, 0);
       return 0;
     case WM_MOUSEACTIVATE:
       if ((hwnd->style & WS_CHILD) && hwnd->parent && hwnd->parent != G().desktop) {

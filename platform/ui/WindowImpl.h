@@ -199,5 +199,7 @@ void WakeQueue(ThreadQueue* q);
 // WM_PARENTNOTIFY up the parent chain of a child: for create and destroy lp is the child; for a
 // mouse press give the point in screen units and each parent gets it in its own client units.
 void NotifyParents(HWND h, UINT event, LPARAM lp, const POINT* screen = nullptr);
+// The MDI workspace's part when a child of it is hidden: the active one gives way to the topmost shown.
+void MdiChildHidden(HWND child);
 
 }  // namespace ui

@@ -307,6 +307,35 @@ TEST_F(ControlListTest, ListsKeepTheirLastPageFullAndEachBarCountsTheOther) {
   }
 }
 
+// A list box sized with the focus on an item shows the item's focus frame at its new width, with no
+// piece of the old one left, whichever way it goes; also where a bar comes or goes with the height.
+TEST_F(ControlListTest, SizedListsDrawTheirFocusedItemAtTheNewWidth) {
+  using dravonix::test::PixelsOffFullRepaint;
+  const struct {
+    DWORD style;
+    int items;
+    std::vector<CSize> sizes;
+  } cases[] = {
+      {0, 5, {{190, 80}, {110, 80}, {150, 120}, {150, 40}, {200, 130}, {100, 30}}},
+      {WS_VSCROLL, 3, {{150, 30}, {150, 80}, {180, 25}}},  // the bar comes and goes with the height
+      {WS_VSCROLL | WS_HSCROLL, 12, {{190, 80}, {120, 60}}},
+      {0, 0, {{190, 80}, {110, 80}}},  // an empty list shows the focus frame alone
+  };
+  for (const auto& c : cases) {
+    CListBox list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_NOTIFY | c.style, CRect(10, 10, 160, 90), &m_host, 5));
+    for (int i = 0; i < c.items; ++i) list.AddString(("item " + std::to_string(i)).c_str());
+    list.SetCurSel(c.items ? 1 : -1);
+    list.SetFocus();
+    EXPECT_EQ(0, PixelsOffFullRepaint(list.m_hWnd));
+    for (const CSize& size : c.sizes) {
+      list.MoveWindow(10, 10, size.cx, size.cy);
+      EXPECT_EQ(0, PixelsOffFullRepaint(m_host.m_hWnd)) << c.style << " " << c.items << ": " << size.cx << "x" << size.cy;
+    }
+    list.DestroyWindow();
+  }
+}
+
 TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
   CComboBox combo;
   ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, CRect(10, 10, 160, 200), &m_host, 8));

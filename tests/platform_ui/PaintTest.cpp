@@ -348,6 +348,7 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
       {{kFrameMin, 0, 78, 23, 14}, {kFrameSize, 2, 78, 87, 18}, {kFrameMin, 2, 191, 110, 2}},
       {{kArrange, 0, 53, 33, 36}, {kMinimize, 0, 57, 80, 24}},
       {{kCreate, 3, 85, 9, 31}, {kCreate, 3, 43, 32, 62}, {kDestroy, 3, 20, 34, 21}, {kArrange, 2, 193, 62, 76}},
+      {{kToTop, 1, 128, 119, 1}},  // a raise activates
   };
   for (const auto& steps : cases) {
     PaneScene scene;
@@ -367,9 +368,9 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
 // where they lie.
 TEST(PaintTest, MaximizeRaisesAndCascadeLeavesIcons) {
   PaneScene scene;
+  HWND low = scene.AddChild(0, CRect(10, 10, 200, 150));
   HWND icon = scene.AddChild(0, CRect(40, 30, 220, 170));
   scene.AddChild(0, CRect(70, 50, 240, 190));
-  HWND low = scene.AddChild(0, CRect(10, 10, 200, 150));
   ASSERT_EQ(low, scene.Children().back());
   ::ShowWindow(icon, SW_MINIMIZE);
   CRect iconAt, at;
@@ -406,8 +407,9 @@ TEST(PaintTest, OneMaximizedChildAtATime) {
       {{{kMaximize, 'a'}, {kDestroy, 'a'}}, "c", 'c'},
       {{{kMaximize, 'c'}, {kMaximize, 'a'}, {kActivate, 'b'}, {kKey, 'X'}}, "a", 'a'},
       {{{kMaximize, 'a'}, {kRestore, 'a'}, {kClick, 'b'}}, "", 'b'},
-      // A hidden child gives its maximized state up too, for when it is shown again.
-      {{{kMaximize, 'b'}, {kShowHide, 'b'}, {kNext, '-'}, {kShowHide, 'b'}}, "c", 'c'},
+      // A hidden child gives its maximized state up; shown again it is the active one and takes it back.
+      {{{kMaximize, 'b'}, {kShowHide, 'b'}, {kNext, '-'}}, "a", 'a'},
+      {{{kMaximize, 'b'}, {kShowHide, 'b'}, {kNext, '-'}, {kShowHide, 'b'}}, "b", 'b'},
   };
   for (const auto& t : cases) {
     PaneScene scene;

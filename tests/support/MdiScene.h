@@ -62,9 +62,23 @@ inline std::string Describe(const std::vector<MdiStep>& steps) {
   return o.str();
 }
 
-inline void Apply(MdiScene& scene, const MdiStep& s) {
+// The child a step works on.
+inline HWND StepChild(const MdiScene& scene, const MdiStep& s) {
   const std::vector<HWND> kids = scene.Children();
-  HWND child = kids.empty() ? nullptr : kids[(size_t)s.a % kids.size()];
+  return kids.empty() ? nullptr : kids[(size_t)s.a % kids.size()];
+}
+
+// Where a click step presses: into the child's client area, in the window found there.
+inline HWND ClickTarget(HWND child, const MdiStep& s, POINT& at) {
+  at = POINT{8 + s.b % 30, 8 + s.c % 20};
+  ::ClientToScreen(child, &at);
+  HWND under = ::WindowFromPoint(at);
+  ::ScreenToClient(under, &at);
+  return under;
+}
+
+inline void Apply(MdiScene& scene, const MdiStep& s) {
+  HWND child = StepChild(scene, s);
   const CRect place(s.b, s.c, s.b + 60 + s.d, s.c + 50 + s.d);
   const bool onFrame = s.op == kCreate || s.op == kNext || s.op == kKey || (s.op >= kFrameMin && s.op <= kArrange);
   if (!child && !onFrame) return;
@@ -87,11 +101,9 @@ inline void Apply(MdiScene& scene, const MdiStep& s) {
     case kBringToTop: ::BringWindowToTop(child); break;
     case kNext: scene.m_main->MDINext(); break;
     case kClick: {
-      // Into the child's client area, as a user picks a window from under the others.
-      POINT at{8 + s.b % 30, 8 + s.c % 20};
-      ::ClientToScreen(child, &at);
-      HWND under = ::WindowFromPoint(at);
-      ::ScreenToClient(under, &at);
+      // As a user picks a window from under the others.
+      POINT at;
+      HWND under = ClickTarget(child, s, at);
       UiAutomation::Click(under, at);
       break;
     }
@@ -105,11 +117,51 @@ inline void Apply(MdiScene& scene, const MdiStep& s) {
   }
 }
 
-// Each step's picture matches a full repaint.
+// Whether a step makes a child the active one (or passes the activation on from one that goes), as
+// a raise, a show, a restore, a click, Ctrl+F6 or a close does; asked before the step.
+inline bool Activates(const MdiScene& scene, const MdiStep& s) {
+  HWND child = StepChild(scene, s);
+  CMDIChildWnd* a = scene.m_main->MDIGetActive();
+  HWND active = a ? a->m_hWnd : nullptr;
+  const bool shown = child && ::IsWindowVisible(child);
+  bool anyShown = false;
+  for (HWND h : scene.Children()) anyShown |= ::IsWindowVisible(h) != FALSE;
+  HWND focus = ::GetFocus();
+  switch (s.op) {
+    case kCreate: return true;
+    case kMaximize: return child != nullptr;
+    case kActivate: case kToTop: case kBringToTop: return shown;
+    case kRestore: return child && (!shown || ::IsIconic(child) || ::IsZoomed(child));
+    case kShowHide: return child && (!shown || child == active);
+    case kDestroy: return child && child == active;
+    case kNext: return anyShown;
+    case kKey: return anyShown && active && focus && (focus == scene.MainWnd() || ::IsChild(scene.MainWnd(), focus));
+    case kClick: {
+      POINT at;
+      HWND h = child ? ClickTarget(child, s, at) : nullptr;
+      while (h && ::GetParent(h) && ::GetParent(h) != scene.Workspace()) h = ::GetParent(h);
+      return h && ::GetParent(h) == scene.Workspace();
+    }
+    default: return false;
+  }
+}
+
+// The active child is the topmost one shown, or none when none is shown.
+inline bool ActiveIsTopmostShown(const MdiScene& scene) {
+  HWND top = nullptr;
+  for (HWND h : scene.Children())
+    if (!top && ::IsWindowVisible(h)) top = h;
+  CMDIChildWnd* a = scene.m_main->MDIGetActive();
+  return (a ? a->m_hWnd : nullptr) == top;
+}
+
+// Each step's picture matches a full repaint; a step that activates leaves the topmost child shown active.
 inline void ExpectPicturesHold(MdiScene& scene, const std::vector<MdiStep>& steps) {
   for (const MdiStep& s : steps) {
+    const bool activates = Activates(scene, s);
     Apply(scene, s);
     EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << Describe(steps);
+    EXPECT_TRUE(!activates || ActiveIsTopmostShown(scene)) << Describe(steps);
   }
 }
 
@@ -126,8 +178,10 @@ void RunRandomSteps(unsigned seed, int rounds, int length, size_t maxChildren) {
                 (int)(rng() % 100)};
       if (s.op == kCreate && scene.Children().size() >= maxChildren) s.op = kArrange;
       done.push_back(s);
+      const bool activates = Activates(scene, s);
       Apply(scene, s);
       ASSERT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << Describe(done);
+      ASSERT_TRUE(!activates || ActiveIsTopmostShown(scene)) << Describe(done);
       int zoomed = 0;
       for (HWND h : scene.Children()) zoomed += ::IsWindowVisible(h) && ::IsZoomed(h);
       ASSERT_LE(zoomed, 1) << Describe(done);

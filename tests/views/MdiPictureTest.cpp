@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <string>
+
 using namespace dravonix::test;
 
 namespace {
@@ -95,6 +99,8 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
       {{kCreate, K::kText, 7, 74, 64}, {kNext, 3, 195, 33, 19}, {kCreate, K::kGrid, 12, 3, 74}, {kDestroy, 1, 0, 0, 0},
        {kFrameMin, 0, 0, 0, 0}, {kFrameSize, 3, 13, 54, 66}, {kDestroy, 0, 0, 0, 0}, {kClick, 3, 120, 46, 97},
        {kFrameMin, 0, 0, 0, 0}, {kCreate, K::kText, 173, 3, 53}, {kFrameRestore, 0, 0, 0, 0}},
+      // The only child hidden leaves none active.
+      {{kClick, 1, 82, 105, 36}, {kActivate, 2, 153, 87, 68}, {kShowHide, 3, 4, 118, 38}},
       // A click has a text window smaller than its bars draw them at once: overlapping, as a frame paint does.
       {{kCreate, K::kText, 0, 0, 0}, {kClick, 1, 0, 0, 0}},
       // Grids restored by a cascade from maximized draw their thumbs for the new size.
@@ -107,6 +113,80 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
     ViewScene scene;
     scene.AddChild(K::kGrid, CRect(10, 10, 200, 150));
     ExpectPicturesHold(scene, steps);
+  }
+}
+
+// A raise, a show or a click makes a child the active one, past hidden ones: its view hears it, the
+// frame's title follows and Ctrl+F4 closes it, not the one behind.
+TEST(MdiPicture, RaisedShownOrClickedChildBecomesActive) {
+  enum { kToTopQuietly = kMdiOps + 1, kFocusView };
+  const struct {
+    std::vector<std::pair<int, char>> steps;  // kKey: 'F' Ctrl+F6, 'S' Ctrl+Shift+F6, 'X' Ctrl+F4
+    char active;                              // '-' none
+  } cases[] = {
+      {{{kBringToTop, 'a'}}, 'a'},
+      {{{kToTop, 'a'}}, 'a'},
+      {{{kToTopQuietly, 'a'}}, 'c'},
+      {{{kClick, 'a'}}, 'a'},
+      {{{kClick, 'b'}}, 'b'},
+      {{{kFocusView, 'a'}, {kClick, 'a'}}, 'a'},
+      {{{kShowHide, 'a'}, {kShowHide, 'a'}}, 'a'},
+      {{{kShowHide, 'a'}, {kRestore, 'a'}}, 'a'},
+      {{{kShowHide, 'a'}, {kMaximize, 'a'}}, 'a'},
+      {{{kShowHide, 'b'}, {kNext, '-'}}, 'a'},
+      {{{kShowHide, 'b'}, {kKey, 'F'}}, 'a'},
+      {{{kShowHide, 'a'}, {kKey, 'S'}}, 'b'},
+      {{{kShowHide, 'b'}, {kKey, 'X'}}, 'a'},
+      {{{kShowHide, 'c'}}, 'b'},
+      {{{kShowHide, 'a'}, {kShowHide, 'b'}, {kShowHide, 'c'}}, '-'},
+      {{{kMaximize, 'c'}, {kShowHide, 'a'}, {kShowHide, 'b'}, {kShowHide, 'c'}, {kMaximize, 'c'}}, 'c'},
+  };
+  for (const auto& t : cases) {
+    ViewScene scene;
+    scene.m_text.SetTitle("notes");
+    scene.m_grid.SetTitle("table");
+    std::map<char, HWND> kids;
+    const struct {
+      char name;
+      int kind;
+    } made[] = {{'a', K::kText}, {'b', K::kGrid}, {'c', K::kText}};
+    for (const auto& m : made) {
+      const int i = m.name - 'a';
+      kids[m.name] = scene.AddChild(m.kind, CRect(40 * i, 30 * i, 40 * i + 200, 30 * i + 150));
+    }
+    std::string seen;
+    for (const auto& [op, on] : t.steps) {
+      const std::vector<HWND> z = scene.Children();
+      const int at = kids.count(on) ? (int)(std::find(z.begin(), z.end(), kids[on]) - z.begin()) : 0;
+      seen += std::to_string(op) + on + " ";
+      if (op == kToTopQuietly)
+        ::SetWindowPos(kids[on], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      else if (op == kFocusView)
+        ::SetFocus(::GetDlgItem(kids[on], AFX_IDW_PANE_FIRST));
+      else
+        Apply(scene, MdiStep{(MdiOp)op, at, on == 'S' ? 1 : on == 'X' ? 2 : 0, 0, 0});
+      UiAutomation::Pump();
+      EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << seen;
+    }
+    CMDIChildWnd* a = scene.m_main->MDIGetActive();
+    char active = '-';
+    for (const auto& [n, h] : kids) active = a && a->m_hWnd == h ? n : active;
+    EXPECT_EQ(t.active, active) << seen;
+    EXPECT_TRUE(!a || a->IsWindowVisible()) << seen;
+    CString title;
+    scene.m_main->GetWindowText(title);
+    const bool plain = !a || ::IsZoomed(a->m_hWnd);
+    EXPECT_EQ(plain ? "main" : active == 'b' ? "main - table" : "main - notes", std::string(title)) << seen;
+    // The text's active view is the active child's, none while the grid's child is active or none is.
+    EXPECT_EQ(scene.m_text.m_pActiveView, a && active != 'b' ? a->GetActiveView() : nullptr) << seen;
+    // Ctrl+F4 closes the active child and only that one.
+    std::map<char, bool> open;
+    for (const auto& [n, h] : kids) open[n] = ::IsWindow(h);
+    UiAutomation::PressKey(nullptr, VK_F4, UiAutomation::kControl);
+    std::string closed;
+    for (const auto& [n, h] : kids) closed += open[n] && !::IsWindow(h) ? std::string(1, n) : "";
+    EXPECT_EQ(t.active == '-' ? "" : std::string(1, t.active), closed) << seen;
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << seen;
   }
 }
 
