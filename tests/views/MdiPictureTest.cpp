@@ -7,6 +7,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "plot/documents/GraphView.h"
 #include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/MdiScene.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,26 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
     ViewScene scene;
     scene.AddChild(K::kGrid, CRect(10, 10, 200, 150));
     ExpectPicturesHold(scene, steps);
+  }
+}
+
+// Presses on the own bars of a grid and a text view, each in an MDI child half covered by the other.
+TEST(MdiPicture, PressesOnAViewsBarsScrollIt) {
+  // Rows and columns from 1 for the grid (a page of 9 rows), lines and columns from 0 for the text.
+  const std::vector<BarPressRow> grid = {
+      {kDownArrow, "de", 2},    {kPageBelow, "De", 11},    {kThumbDown, "tttpe", 19}, {kPageAbove, "Ue", 10},
+      {kUpArrow, "ue", 9},      {kHeldDown, "ddddde", 14}, {kDisabledUp, "", 14},     {kRightArrow, "de", 2},
+      {kPageRight, "De", 3},    {kThumbRight, "tpe", 4},   {kPageLeft, "Ue", 3},      {kLeftArrow, "ue", 2}};
+  const std::vector<BarPressRow> text = {
+      {kDownArrow, "de", 1},     {kPageBelow, "De", 11},    {kThumbDown, "tttpe", 28},   {kPageAbove, "Ue", 18},
+      {kUpArrow, "ue", 17},      {kHeldDown, "ddddde", 22}, {kDisabledUp, "", 22},       {kRightArrow, "de", 1},
+      {kPageRight, "De", 33},    {kThumbRight, "tttpe", 2696}, {kPageLeft, "Ue", 2664}, {kLeftArrow, "ue", 2663}};
+  for (int kind : {K::kGrid, K::kText}) {
+    ViewScene scene;
+    for (int i = 0; i < 60; ++i) scene.m_text.InsertLineAtEnd("a line of the text long enough to scroll sideways too");
+    HWND child = scene.AddChild(kind, CRect(10, 10, 260, 200));
+    scene.AddChild(K::kPlot, CRect(40, 50, 170, 150));
+    ExpectBarPresses(::GetTopWindow(child), kind == K::kGrid ? grid : text, kind == K::kGrid ? "grid" : "text");
   }
 }
 
