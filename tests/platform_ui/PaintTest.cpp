@@ -274,6 +274,27 @@ TEST(PaintTest, ABarSetWithRedrawShowsAtOnceEvenWhileItsWindowPaints) {
   w.DestroyWindow();
 }
 
+// Disabling or enabling a window's own arrows shows at once, as setting the bar with redraw does.
+TEST(PaintTest, EnablingAWindowsBarArrowsRedrawsThem) {
+  const struct {
+    UINT bar, arrows;
+    const char* want;
+  } steps[] = {{SB_BOTH, ESB_DISABLE_BOTH, "gggg"}, {SB_BOTH, ESB_ENABLE_BOTH, "kkkk"}, {SB_VERT, ESB_DISABLE_UP, "gkkk"},
+               {SB_VERT, ESB_DISABLE_DOWN, "kgkk"}, {SB_HORZ, ESB_DISABLE_LEFT, "kggk"}, {SB_HORZ, ESB_DISABLE_RIGHT, "kgkg"},
+               {SB_VERT, ESB_DISABLE_BOTH, "ggkg"}, {SB_BOTH, ESB_ENABLE_BOTH, "kkkk"}};
+  CColourWnd w;
+  HWND h = MakeTop(w, WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(10, 10, 210, 160));
+  SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 20, 30, 0};
+  for (int bar : {SB_VERT, SB_HORZ}) ::SetScrollInfo(h, bar, &si, TRUE);
+  PumpMessages();
+  for (const auto& s : steps) {
+    ::EnableScrollBar(h, s.bar, s.arrows);
+    EXPECT_EQ(dravonix::test::ArrowGlyphs(h), s.want);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(h)) << s.want;
+  }
+  w.DestroyWindow();
+}
+
 TEST(PaintTest, SaveWindowImageWritesAFramedWindow) {
   CColourWnd top;
   top.m_colour = RGB(255, 255, 224);
