@@ -96,6 +96,13 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
       {{kCreate, K::kText, 7, 74, 64}, {kNext, 3, 195, 33, 19}, {kCreate, K::kGrid, 12, 3, 74}, {kDestroy, 1, 0, 0, 0},
        {kFrameMin, 0, 0, 0, 0}, {kFrameSize, 3, 13, 54, 66}, {kDestroy, 0, 0, 0, 0}, {kClick, 3, 120, 46, 97},
        {kFrameMin, 0, 0, 0, 0}, {kCreate, K::kText, 173, 3, 53}, {kFrameRestore, 0, 0, 0, 0}},
+      // Scrolls move only what the scrolled view shows: a grid behind a plot and a text by its bar and keys,
+      // maximized views in a small frame by the bar and the wheel.
+      {{kCreate, K::kPlot, 60, 40, 90}, {kCreate, K::kText, 110, 80, 60}, {kScrollKey, 2, 0, 0, 0},
+       {kScrollBar, 2, 0, 0, 0}, {kScrollBar, 2, 2, 0, 0}, {kWheel, 2, 1, 0, 0}},
+      {{kMaximize, 0, 0, 0, 0}, {kFrameSize, 0, 64, 19, 0}, {kScrollBar, 0, 0, 0, 0}, {kScrollKey, 0, 1, 0, 0}},
+      {{kDestroy, 0, 0, 0, 0}, {kCreate, K::kText, 57, 106, 45}, {kMaximize, 0, 0, 0, 0}, {kFrameSize, 0, 64, 19, 0},
+       {kWheel, 0, 1, 0, 0}},
       // A click has a text window smaller than its bars draw them at once: overlapping, as a frame paint does.
       {{kCreate, K::kText, 0, 0, 0}, {kClick, 1, 0, 0, 0}},
       // Grids restored by a cascade from maximized draw their thumbs for the new size.
@@ -134,4 +141,3 @@ TEST(MdiPicture, PressesOnAViewsBarsScrollIt) {
 TEST(MdiPicture, RandomWindowOperationsMatchAFullRepaint) { RunRandomSteps<ViewScene>(122, 5, 30, 3); }
 
 }  // namespace
-
