@@ -295,7 +295,7 @@ TEST(PaintTest, AScrollMovesOnlyWhatTheWindowShows) {
     UINT flags;
     int dx, dy;
   } cases[] = {{SW_INVALIDATE | SW_ERASE, 0, -18}, {SW_INVALIDATE | SW_ERASE, 0, 18}, {SW_INVALIDATE, -14, 0},
-               {SW_INVALIDATE | SW_ERASE | SW_SCROLLCHILDREN, 0, -18}};
+               {SW_INVALIDATE | SW_ERASE | SW_SCROLLCHILDREN, 0, -18}, {SW_INVALIDATE | SW_SCROLLCHILDREN, 0, 18}};
   for (const auto& c : cases) {
     CColourWnd top, above, box;
     CStripeWnd back;
