@@ -113,5 +113,8 @@ int ScrollArrowLength(int length, int breadth);
 // Where the thumb starts along the bar and how long it is.
 void ScrollThumb(int length, int breadth, const ScrollBarLook& look, int& start, int& size);
 void DrawScrollBar(CDC& dc, const CRect& r, bool vertical, const ScrollBarLook& look);
+// A window's own bar: where it lies (window coordinates) and what it shows, for drawing and presses.
+CRect WindowBarRect(HWND h, int bar);
+ScrollBarLook WindowBarLook(HWND h, int bar);
 
 }  // namespace ui

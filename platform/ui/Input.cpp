@@ -176,6 +176,21 @@ bool RouteMouse(ThreadQueue* q, MSG& m) {
   return true;
 }
 
+// Mouse input over a window's frame, caption or scroll bars, while no window holds the capture,
+// comes as the non-client message with the hit code and the point in screen coordinates. Points
+// the window does not claim stay the client input of the window they were posted to.
+int ToNonClient(ThreadQueue* q, MSG& m) {
+  if (q->capture || m.message < WM_MOUSEMOVE || m.message > WM_MBUTTONDBLCLK) return HTCLIENT;
+  POINT pt{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
+  ClientToScreen(m.hwnd, &pt);
+  const int hit = (int)SendMessage(m.hwnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+  if (hit <= HTCLIENT || !IsWindow(m.hwnd)) return HTCLIENT;
+  m.message += WM_NCMOUSEMOVE - WM_MOUSEMOVE;
+  m.wParam = (WPARAM)hit;
+  m.lParam = MAKELPARAM(pt.x, pt.y);
+  return hit;
+}
+
 }  // namespace
 
 // Applies a retrieved input message: key state, routing, double clicks, activation and the cursor
@@ -186,6 +201,7 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     ApplyInput(S().sync, m.message, m.wParam);
   }
   if (!IsMouse(m.message) || !IsWindow(m.hwnd)) return true;
+  if (TrackScrollBarInput(m)) return false;
   if (m.message != WM_MOUSEWHEEL && !RouteMouse(q, m)) return false;
   HWND h = m.hwnd;
   if (IsButtonDown(m.message)) {
@@ -206,10 +222,12 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     if (h->style & WS_CHILD) NotifyParents(h, m.message, 0, &pt);
     if (!IsWindow(h)) return false;
   }
-  bool buttonDown = IsButtonDown(m.message) || m.message == WM_LBUTTONDBLCLK || m.message == WM_RBUTTONDBLCLK ||
-                    m.message == WM_MBUTTONDBLCLK;
-  if (!q->capture && (m.message == WM_MOUSEMOVE || buttonDown)) {
-    SendMessage(h, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(HTCLIENT, m.message));
+  const UINT msg = m.message;
+  const int hit = ToNonClient(q, m);
+  if (!IsWindow(h)) return false;
+  bool buttonDown = IsButtonDown(msg) || msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+  if (!q->capture && (msg == WM_MOUSEMOVE || buttonDown)) {
+    SendMessage(h, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(hit, msg));
     if (!IsWindow(h)) return false;
   }
   if (buttonDown) {
@@ -217,7 +235,7 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     // a pane) becomes the active one by it even where the focus already is.
     HWND top = GetAncestor(h, GA_ROOT);
     if (top) {
-      LRESULT r = SendMessage(h, WM_MOUSEACTIVATE, (WPARAM)top, MAKELPARAM(HTCLIENT, m.message));
+      LRESULT r = SendMessage(h, WM_MOUSEACTIVATE, (WPARAM)top, MAKELPARAM(hit, msg));
       if (!IsWindow(h)) return false;
       if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT) && q->active != top) {
         SetActiveWindow(top);

@@ -1842,6 +1842,28 @@ int GetUpdateRects(HWND hwnd, RECT* rects, int maxRects) {
   return (int)v.size();
 }
 
+namespace {
+// The part of a region (client coordinates) that the window shows: inside its ancestors, not under
+// the siblings above it that clip it, nor under children that stay where they are. A hidden window
+// shows it all, so that its bookkeeping stays as if nothing covered it.
+CUpdateRegion ShownForScroll(HWND h, const CUpdateRegion& region, const std::vector<HWND>& along) {
+  if (!IsWindowVisible(h)) return region;
+  std::vector<RECT> visible;
+  WindowDrawVisible(h, DrawArea::Window, visible);
+  CUpdateRegion shown;
+  for (const RECT& v : visible) {
+    CRect at(v);
+    at.OffsetRect(-h->rcClient.left, -h->rcClient.top);
+    CUpdateRegion piece = region;
+    piece.IntersectWith(at);
+    shown.Add(piece);
+  }
+  for (HWND c : h->children)
+    if ((c->style & WS_VISIBLE) && std::find(along.begin(), along.end(), c) == along.end()) shown.Subtract(c->rcWindow);
+  return shown;
+}
+}  // namespace
+
 int ScrollWindowEx(HWND hwnd, int dx, int dy, LPCRECT scrollRect, LPCRECT clipRect, HRGN, LPRECT updateRect,
                    UINT flags) {
   if (!Owned(hwnd)) return ERROR;
@@ -1859,13 +1881,23 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, LPCRECT scrollRect, LPCRECT clipRe
   dest.OffsetRect(dx, dy);
   covered.IntersectRect(&dest, &clip);
   CUpdateRegion exposed;
+  std::vector<HWND> kids;
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());
-    if (G().backend && (dx || dy) && !area.IsRectEmpty()) {
-      // Scrolled as one rectangle holding source and destination, only the destination is written.
-      CRect both = area;
-      if (!covered.IsRectEmpty()) both.UnionRect(&area, &covered);
-      G().backend->ScrollPixels(hwnd, both, dx, dy);
+    if (flags & SW_SCROLLCHILDREN)
+      for (HWND c : hwnd->children)
+        if (!scrollRect || CRect().IntersectRect(&c->rcWindow, &src)) kids.push_back(c);
+    // Only what the window shows moves, and only to where it shows: never the pixels of the windows
+    // above it, nor of children that do not move along. Every other place it lands on paints again.
+    CUpdateRegion moved;
+    moved.Add(area);
+    moved = ShownForScroll(hwnd, moved, kids);
+    moved.Offset(dx, dy);
+    moved.IntersectWith(covered);
+    moved = ShownForScroll(hwnd, moved, kids);
+    if (G().backend && (dx || dy) && !moved.IsEmpty()) {
+      std::vector<RECT> to(moved.Rects().begin(), moved.Rects().end());
+      G().backend->ScrollPixels(hwnd, to, dx, dy);
     }
     // What was waiting to be painted moves with the pixels.
     CUpdateRegion moving = hwnd->update;
@@ -1875,7 +1907,8 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, LPCRECT scrollRect, LPCRECT clipRe
     moving.IntersectWith(covered);
     hwnd->update.Add(moving);
     exposed.Add(area);
-    exposed.Subtract(covered);
+    exposed.Add(covered);
+    exposed.Subtract(moved);
     if (!hwnd->update.IsEmpty()) MarkDirty(hwnd);
   }
   if ((flags & SW_INVALIDATE) && !exposed.IsEmpty() && IsWindowVisible(hwnd)) {
@@ -1883,18 +1916,10 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, LPCRECT scrollRect, LPCRECT clipRe
     for (const CRect& r : exposed.Rects()) InvalidateTree(hwnd, r, (flags & SW_ERASE) != 0);
   }
   if (updateRect) *updateRect = exposed.GetBounds();
-  if (flags & SW_SCROLLCHILDREN) {
-    std::vector<HWND> kids;
-    {
-      std::lock_guard<std::recursive_mutex> lock(WmLock());
-      for (HWND c : hwnd->children)
-        if (!scrollRect || CRect().IntersectRect(&c->rcWindow, &src)) kids.push_back(c);
-    }
-    for (HWND c : kids)
-      if (IsWindow(c))
-        SetWindowPos(c, nullptr, c->rcWindow.left + dx, c->rcWindow.top + dy, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-  }
+  for (HWND c : kids)
+    if (IsWindow(c))
+      SetWindowPos(c, nullptr, c->rcWindow.left + dx, c->rcWindow.top + dy, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
   return exposed.Complexity();
 }
 
@@ -1970,6 +1995,22 @@ void ClampScroll(ScrollState& s) {
 
 bool Scrollable(const ScrollState& s) { return s.nMax > s.nMin && (int)s.nPage <= s.nMax - s.nMin; }
 
+void RedrawBars(HWND hwnd) {
+  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) return;
+  std::unique_lock<std::recursive_mutex> lock(WmLock());
+  // Drawn at once, unless a frame paint is pending: a paint under way may have drawn the frame
+  // before the bar changed.
+  if (hwnd->ncPaint) {
+    MarkDirty(hwnd);
+  } else if (hwnd->queue == CurrentQueue() && !PaintHeld(hwnd)) {
+    lock.unlock();
+    PaintScrollBars(hwnd);
+  } else {
+    hwnd->ncPaint = true;
+    MarkDirty(hwnd);
+  }
+}
+
 void ShowBarStyle(HWND hwnd, int bar, bool show) {
   DWORD bits = bar == SB_HORZ ? WS_HSCROLL : bar == SB_VERT ? WS_VSCROLL : (WS_HSCROLL | WS_VSCROLL);
   DWORD style = show ? (hwnd->style | bits) : (hwnd->style & ~bits);
@@ -2005,20 +2046,7 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
       ShowBarStyle(hwnd, bar, false);
     }
   }
-  if (redraw && IsWindow(hwnd) && IsWindowVisible(hwnd)) {
-    std::unique_lock<std::recursive_mutex> lock(WmLock());
-    // Drawn at once, unless a frame paint is pending: a paint under way may have drawn the frame
-    // before the bar changed.
-    if (hwnd->ncPaint) {
-      MarkDirty(hwnd);
-    } else if (hwnd->queue == CurrentQueue() && !PaintHeld(hwnd)) {
-      lock.unlock();
-      PaintScrollBars(hwnd);
-    } else {
-      hwnd->ncPaint = true;
-      MarkDirty(hwnd);
-    }
-  }
+  if (redraw) RedrawBars(hwnd);
   return pos;
 }
 
@@ -2033,7 +2061,10 @@ BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
   }
   if (info->fMask & SIF_PAGE) info->nPage = s.nPage;
   if (info->fMask & SIF_POS) info->nPos = s.nPos;
-  if (info->fMask & SIF_TRACKPOS) info->nTrackPos = s.nTrackPos;
+  if (info->fMask & SIF_TRACKPOS) {
+    info->nTrackPos = s.nTrackPos;
+    ScrollThumbTracked(hwnd, bar, &info->nTrackPos);
+  }
   return (info->fMask & SIF_ALL) ? TRUE : FALSE;
 }
 
@@ -2092,12 +2123,11 @@ BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show) {
 BOOL EnableScrollBar(HWND hwnd, UINT bar, UINT arrows) {
   if (!Checked(hwnd)) return FALSE;
   if (bar == SB_CTL) return (BOOL)SendMessage(hwnd, SBM_ENABLE_ARROWS, arrows, 0);
-  if (bar == SB_BOTH) {
-    hwnd->scroll[0].disabled = hwnd->scroll[1].disabled = arrows;
-    return TRUE;
-  }
-  if (bar > SB_VERT) return FALSE;
-  hwnd->scroll[bar].disabled = arrows;
+  if (bar > SB_BOTH) return FALSE;
+  for (int b : {SB_HORZ, SB_VERT})
+    if (bar == SB_BOTH || (int)bar == b) hwnd->scroll[b].disabled = arrows;
+  // Shown as setting the bar with redraw shows it.
+  RedrawBars(hwnd);
   return TRUE;
 }
 
@@ -2176,6 +2206,12 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_NCHITTEST: return HitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      // A press on a bar is the system command that tracks it; other parts of the frame only activate.
+      if (wParam == HTVSCROLL || wParam == HTHSCROLL)
+        SendMessage(hwnd, WM_SYSCOMMAND, (wParam == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | wParam, lParam);
+      return 0;
     case WM_SETTEXT: {
       std::lock_guard<std::recursive_mutex> lock(WmLock());
       hwnd->text = lParam ? (const char*)lParam : "";
@@ -2211,6 +2247,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); break;
+        case SC_VSCROLL:
+        case SC_HSCROLL:
+          TrackScrollBar(hwnd, (wParam & 0xFFF0) == SC_VSCROLL ? SB_VERT : SB_HORZ,
+                         POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          break;
         default: break;
       }
       return 0;

@@ -4,9 +4,15 @@
 
 #include "platform/ui/WinDefs.h"
 
+#include <vector>
+
 // The virtual desktop the layer's windows live on.
 #define DRAVONIX_DESKTOP_WIDTH 1280
 #define DRAVONIX_DESKTOP_HEIGHT 1024
+
+// A held scroll-bar arrow or page area acts again after this delay, then at this period (ms).
+#define DRAVONIX_SCROLL_REPEAT_DELAY 200
+#define DRAVONIX_SCROLL_REPEAT_RATE 50
 
 // Window metrics used for frames, captions and scroll bars.
 int UiSystemMetric(int index);
@@ -137,8 +143,9 @@ void UiEndPaint(HWND hwnd);
 class IWindowPaintBackend {
  public:
   virtual ~IWindowPaintBackend() = default;
-  // Scrolls the pixels of `clientRect` (client coordinates) of the window by dx, dy.
-  virtual void ScrollPixels(HWND hwnd, const RECT& clientRect, int dx, int dy) = 0;
+  // Moves pixels of the window's client area: each destination rectangle (client coordinates) gets
+  // the pixels dx, dy away from it, as they were before any of them moved.
+  virtual void ScrollPixels(HWND hwnd, const std::vector<RECT>& dest, int dx, int dy) = 0;
   // A window is destroyed: drop anything kept for it.
   virtual void WindowDestroyed(HWND hwnd) = 0;
   // A top-level window changed size.

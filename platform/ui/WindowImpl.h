@@ -190,6 +190,12 @@ CRect NonClientInsets(HWND h);
 void PaintNonClient(HWND h);
 // Draws a window's own scroll bars now, where the window shows.
 void PaintScrollBars(HWND h);
+// A press on a window's own scroll bar (screen point): tracked into WM_VSCROLL/WM_HSCROLL until the
+// button goes up. The mouse input that the tracking takes is not delivered (true).
+void TrackScrollBar(HWND h, int bar, POINT screen);
+bool TrackScrollBarInput(const MSG& m);
+// Whether the bar's thumb is being dragged, and where it is held.
+bool ScrollThumbTracked(HWND h, int bar, int* pos);
 // Fills the client area with the class background (the default WM_ERASEBKGND); FALSE without one.
 BOOL EraseBackground(HWND h, HDC hdc);
 // The framework's hook: attaches its object to a window before the window's first message.

@@ -66,24 +66,36 @@ class Backend : public IWindowPaintBackend {
     cairo_surface_mark_dirty_rectangle(surf, dst.left, dst.top, dst.Width(), dst.Height());
     return true;
   }
-  void ScrollPixels(HWND hwnd, const RECT& clientRect, int dx, int dy) override {
+  void ScrollPixels(HWND hwnd, const std::vector<RECT>& dest, int dx, int dy) override {
     cairo_surface_t* surf = WindowSurface(hwnd);
-    if (!surf) return;
-    POINT o = WindowDrawOrigin(hwnd, DrawArea::Client);
-    CRect area(clientRect);
-    area.OffsetRect(o.x, o.y);
-    if (area.IsRectEmpty()) return;
+    if (!surf || dest.empty()) return;
+    const POINT o = WindowDrawOrigin(hwnd, DrawArea::Client);
     cairo_surface_flush(surf);
-    if (MovePixelsInPlace(surf, area, dx, dy)) return;
-    cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_RGB24, area.Width(), area.Height());
+    // One rectangle moves within the box of its source and itself.
+    if (dest.size() == 1) {
+      CRect box(dest[0]), from(dest[0]);
+      from.OffsetRect(-dx, -dy);
+      box.UnionRect(&box, &from);
+      box.OffsetRect(o.x, o.y);
+      if (MovePixelsInPlace(surf, box, dx, dy)) return;
+    }
+    // Several take their sources from a copy, so that none reads what another has written.
+    CRect sources;
+    for (const RECT& r : dest) {
+      CRect from(r);
+      from.OffsetRect(o.x - dx, o.y - dy);
+      sources.UnionRect(&sources, &from);
+    }
+    if (sources.IsRectEmpty()) return;
+    cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_RGB24, sources.Width(), sources.Height());
     cairo_t* cr = cairo_create(copy);
-    cairo_set_source_surface(cr, surf, -area.left, -area.top);
+    cairo_set_source_surface(cr, surf, -sources.left, -sources.top);
     cairo_paint(cr);
     cairo_destroy(cr);
     cr = cairo_create(surf);
-    cairo_rectangle(cr, area.left, area.top, area.Width(), area.Height());
+    for (const RECT& r : dest) cairo_rectangle(cr, r.left + o.x, r.top + o.y, r.right - r.left, r.bottom - r.top);
     cairo_clip(cr);
-    cairo_set_source_surface(cr, copy, area.left + dx, area.top + dy);
+    cairo_set_source_surface(cr, copy, sources.left + dx, sources.top + dy);
     cairo_paint(cr);
     cairo_destroy(cr);
     cairo_surface_destroy(copy);
@@ -272,28 +284,38 @@ BOOL EraseBackground(HWND h, HDC hdc) {
   return TRUE;
 }
 
+CRect WindowBarRect(HWND h, int bar) {
+  const CRect c = h->rcClient;
+  const int sb = UiSystemMetric(SM_CXVSCROLL);
+  return bar == SB_VERT ? CRect(c.right, c.top, c.right + sb, c.bottom) : CRect(c.left, c.bottom, c.right, c.bottom + sb);
+}
+
+ScrollBarLook WindowBarLook(HWND h, int bar) {
+  const ScrollState& s = h->scroll[bar];
+  // A bar that cannot scroll, or the bars of a disabled window, grey both arrows and lose the thumb.
+  const bool scrolls = !(h->style & WS_DISABLED) && s.nMax > s.nMin && (int)s.nPage <= s.nMax - s.nMin;
+  const UINT grey = scrolls ? s.disabled : (UINT)ESB_DISABLE_BOTH;
+  int pos = s.nPos;
+  ScrollThumbTracked(h, bar, &pos);
+  return {s.nMin, s.nMax, s.nPage, pos, grey, grey != ESB_DISABLE_BOTH};
+}
+
 namespace {
 std::array<int, 17> BarsKey(HWND h) {
   const CRect& c = h->rcClient;
   const ScrollState &v = h->scroll[0], &z = h->scroll[1];
   return {h->rcWindow.Width(), h->rcWindow.Height(), c.left, c.top, c.right, c.bottom,
-          (int)(h->style & (WS_VSCROLL | WS_HSCROLL | WS_DISABLED)), v.nMin, v.nMax, (int)v.nPage, v.nPos,
-          (int)v.disabled, z.nMin, z.nMax, (int)z.nPage, z.nPos, (int)z.disabled};
+          (int)(h->style & (WS_VSCROLL | WS_HSCROLL | WS_DISABLED)), v.nMin, v.nMax, (int)v.nPage,
+          WindowBarLook(h, 0).pos, (int)v.disabled, z.nMin, z.nMax, (int)z.nPage, WindowBarLook(h, 1).pos,
+          (int)z.disabled};
 }
 
 void DrawBars(HWND h, CDC& dc) {
   const CRect c = h->rcClient;
   const int sb = UiSystemMetric(SM_CXVSCROLL);
   const bool vs = (h->style & WS_VSCROLL) != 0, hs = (h->style & WS_HSCROLL) != 0;
-  // A bar that cannot scroll, or the bars of a disabled window, grey both arrows and lose the thumb.
-  const bool enabled = !(h->style & WS_DISABLED);
-  auto drawBar = [&](CRect r, bool vertical, const ScrollState& s) {
-    const bool scrolls = enabled && s.nMax > s.nMin && (int)s.nPage <= s.nMax - s.nMin;
-    const UINT grey = scrolls ? s.disabled : (UINT)ESB_DISABLE_BOTH;
-    DrawScrollBar(dc, r, vertical, {s.nMin, s.nMax, s.nPage, s.nPos, grey, grey != ESB_DISABLE_BOTH});
-  };
-  if (vs) drawBar(CRect(c.right, c.top, c.right + sb, c.bottom), true, h->scroll[SB_VERT]);
-  if (hs) drawBar(CRect(c.left, c.bottom, c.right, c.bottom + sb), false, h->scroll[SB_HORZ]);
+  if (vs) DrawScrollBar(dc, WindowBarRect(h, SB_VERT), true, WindowBarLook(h, SB_VERT));
+  if (hs) DrawScrollBar(dc, WindowBarRect(h, SB_HORZ), false, WindowBarLook(h, SB_HORZ));
   if (vs && hs) dc.FillSolidRect(CRect(c.right, c.bottom, c.right + sb, c.bottom + sb), GetSysColor(COLOR_BTNFACE));
   h->barsDrawn = BarsKey(h);
 }

@@ -5,6 +5,7 @@
 #include "EditCoreTestUtil.h"
 #include "editor/documents/ConversationEditCtrl.h"
 #include "platform/core/Automation.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
@@ -136,4 +137,18 @@ TEST_F(ConversationLog, RandomEntriesAndUserActions) {
     for (int i = 0; i < 24; ++i) ops.push_back((Op)(rng() % (kType + 1)));
     ASSERT_EQ(Run(ops), "") << "round " << round;
   }
+}
+
+// The log's own bars, pressed: the window hears the codes and shows the lines and columns they ask.
+TEST_F(ConversationLog, PressesOnItsBarsScrollIt) {
+  using namespace dravonix::test;
+  Start();
+  for (int i = 0; i < 30; ++i) log->AppendText("an entry of the log\n");
+  log->SendMessage(WM_VSCROLL, SB_THUMBPOSITION, 0);
+  UA::Pump();
+  ExpectBarPresses(log->m_hWnd,
+                   {{kDownArrow, "de", 1}, {kPageBelow, "De", 8}, {kThumbDown, "tttpe", 20}, {kPageAbove, "Ue", 13},
+                    {kUpArrow, "ue", 12}, {kHeldDown, "ddddde", 17}, {kDisabledUp, "", 17}, {kRightArrow, "de", 1},
+                    {kPageRight, "De", 33}, {kThumbRight, "tttpe", 2133}, {kPageLeft, "Ue", 2101}, {kLeftArrow, "ue", 2100}},
+                   "log");
 }

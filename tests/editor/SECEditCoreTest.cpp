@@ -5,6 +5,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WinApp.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -193,6 +194,19 @@ TEST_F(EditCore, PagesAndScrollBarScale) {
   w.GoToTextEnd(TRUE);
   EXPECT_EQ(w.m_nCurLine, 65536);
   EXPECT_EQ(w.m_nTopLine, 65536 - rows + 1);
+  w.DestroyWindow();
+}
+
+// The editor window's own bars, pressed: the window hears the codes and shows the lines and columns they ask.
+TEST_F(EditCore, PressesOnItsBarsScrollIt) {
+  using namespace dravonix::test;
+  CTestEditWnd w;
+  ASSERT_TRUE(w.Open(Numbered(100), 300, 200));
+  ExpectBarPresses(w.m_hWnd,
+                   {{kDownArrow, "de", 1}, {kPageBelow, "De", 14}, {kThumbDown, "tttpe", 33}, {kPageAbove, "Ue", 20},
+                    {kUpArrow, "ue", 19}, {kHeldDown, "ddddde", 24}, {kDisabledUp, "", 24}, {kRightArrow, "de", 1},
+                    {kPageRight, "De", 33}, {kThumbRight, "tttpe", 2011}, {kPageLeft, "Ue", 1979}, {kLeftArrow, "ue", 1978}},
+                   "editor");
   w.DestroyWindow();
 }
 

@@ -274,6 +274,67 @@ TEST(PaintTest, ABarSetWithRedrawShowsAtOnceEvenWhileItsWindowPaints) {
   w.DestroyWindow();
 }
 
+// Stripes that scroll: what it shows depends on how far it has been scrolled.
+class CStripeWnd : public CWnd {
+ public:
+  int m_top = 120;  // of the content at the window's top, in pixels
+
+ protected:
+  void OnPaint() override {
+    CPaintDC dc(this);
+    dc.FillSolidRect(0, 0, 400, 400, RGB(255, 255, 255));
+    for (int y = m_top / 12 * 12; y < m_top + 400; y += 12)
+      dc.FillSolidRect(0, y - m_top, 400, 6, (y / 12) % 2 ? RGB(0, 0, 0) : RGB(0, 160, 0));
+  }
+};
+
+// A scroll moves only what the window shows: not the pixels of a sibling above it, nor those of a child
+// that stays where it is; the places the moved pixels would have come from hidden parts paint again.
+TEST(PaintTest, AScrollMovesOnlyWhatTheWindowShows) {
+  const struct {
+    UINT flags;
+    int dx, dy;
+  } cases[] = {{SW_INVALIDATE | SW_ERASE, 0, -18}, {SW_INVALIDATE | SW_ERASE, 0, 18}, {SW_INVALIDATE, -14, 0},
+               {SW_INVALIDATE | SW_ERASE | SW_SCROLLCHILDREN, 0, -18}, {SW_INVALIDATE | SW_SCROLLCHILDREN, 0, 18}};
+  for (const auto& c : cases) {
+    CColourWnd top, above, box;
+    CStripeWnd back;
+    HWND h = MakeTop(top, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 300, 200));
+    back.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                CRect(10, 10, 210, 170), &top, 1);
+    above.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, CRect(60, 60, 160, 120), &top, 2);
+    above.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    box.m_colour = RGB(0, 0, 255);
+    box.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(20, 100, 80, 140), &back, 3);
+    PumpMessages();
+    back.m_top -= c.dy;  // stripes only: sideways they look the same
+    ::ScrollWindowEx(back.m_hWnd, c.dx, c.dy, nullptr, nullptr, nullptr, nullptr, c.flags);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(h)) << c.flags << " " << c.dx << " " << c.dy;
+    top.DestroyWindow();
+  }
+}
+
+// Disabling or enabling a window's own arrows shows at once, as setting the bar with redraw does.
+TEST(PaintTest, EnablingAWindowsBarArrowsRedrawsThem) {
+  const struct {
+    UINT bar, arrows;
+    const char* want;
+  } steps[] = {{SB_BOTH, ESB_DISABLE_BOTH, "gggg"}, {SB_BOTH, ESB_ENABLE_BOTH, "kkkk"}, {SB_VERT, ESB_DISABLE_UP, "gkkk"},
+               {SB_VERT, ESB_DISABLE_DOWN, "kgkk"}, {SB_HORZ, ESB_DISABLE_LEFT, "kggk"}, {SB_HORZ, ESB_DISABLE_RIGHT, "kgkg"},
+               {SB_VERT, ESB_DISABLE_BOTH, "ggkg"}, {SB_BOTH, ESB_ENABLE_BOTH, "kkkk"}};
+  CColourWnd w;
+  HWND h = MakeTop(w, WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(10, 10, 210, 160));
+  SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 20, 30, 0};
+  for (int bar : {SB_VERT, SB_HORZ}) ::SetScrollInfo(h, bar, &si, TRUE);
+  PumpMessages();
+  for (const auto& s : steps) {
+    ::EnableScrollBar(h, s.bar, s.arrows);
+    EXPECT_EQ(dravonix::test::ArrowGlyphs(h), s.want);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(h)) << s.want;
+  }
+  w.DestroyWindow();
+}
+
 TEST(PaintTest, SaveWindowImageWritesAFramedWindow) {
   CColourWnd top;
   top.m_colour = RGB(255, 255, 224);

@@ -49,7 +49,7 @@ class MdiScene {
 // a picks the child (or the kind of a new one), b, c, d the place.
 enum MdiOp {
   kShowHide, kMove, kDestroy, kCreate, kMinimize, kRestore, kMaximize, kFrameMin, kFrameRestore, kFrameSize,
-  kArrange, kActivate, kToTop, kBringToTop, kNext, kClick, kKey, kMdiOps
+  kArrange, kActivate, kToTop, kBringToTop, kNext, kClick, kKey, kScrollBar, kScrollKey, kWheel, kMdiOps
 };
 struct MdiStep {
   MdiOp op;
@@ -111,6 +111,23 @@ inline void Apply(MdiScene& scene, const MdiStep& s) {
       // Ctrl+F6, Ctrl+Shift+F6 and Ctrl+F4 to the focus: the next child, the one before, close.
       const UINT ctrl = UiAutomation::kControl, mods[] = {ctrl, ctrl | UiAutomation::kShift, ctrl};
       UiAutomation::PressKey(nullptr, s.b % 3 == 2 ? VK_F4 : VK_F6, mods[s.b % 3]);
+      break;
+    }
+    case kScrollBar:
+    case kScrollKey:
+    case kWheel: {
+      // The child's view scrolled as a user does, covered or not: a press on its vertical bar (an
+      // arrow, or a third of the way down or up), a key, the wheel.
+      HWND view = ::GetTopWindow(child);
+      if (!view) break;
+      RECT c;
+      ::GetClientRect(view, &c);
+      const int half = ::GetSystemMetrics(SM_CXVSCROLL) / 2, at[] = {c.bottom - half, half, 2 * c.bottom / 3, c.bottom / 3};
+      const UINT keys[] = {VK_DOWN, VK_NEXT, VK_END, VK_HOME};
+      if (s.op == kScrollBar && (::GetWindowLongPtr(view, GWL_STYLE) & WS_VSCROLL))
+        UiAutomation::Click(view, POINT{c.right + half, at[s.b % 4]});
+      if (s.op == kScrollKey) UiAutomation::PressKey(view, keys[s.b % 4], s.b % 4 > 1 ? (UINT)UiAutomation::kControl : 0u);
+      if (s.op == kWheel) UiAutomation::Wheel(view, POINT{c.right / 2, c.bottom / 2}, s.b % 2 ? -120 : 120);
       break;
     }
     case kMdiOps: break;

@@ -7,6 +7,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "plot/documents/GraphView.h"
 #include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/MdiScene.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,13 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
        {kFrameMin, 0, 0, 0, 0}, {kCreate, K::kText, 173, 3, 53}, {kFrameRestore, 0, 0, 0, 0}},
       // The only child hidden leaves none active.
       {{kClick, 1, 82, 105, 36}, {kActivate, 2, 153, 87, 68}, {kShowHide, 3, 4, 118, 38}},
+      // Scrolls move only what the scrolled view shows: a grid behind a plot and a text by its bar and keys,
+      // maximized views in a small frame by the bar and the wheel.
+      {{kCreate, K::kPlot, 60, 40, 90}, {kCreate, K::kText, 110, 80, 60}, {kScrollKey, 2, 0, 0, 0},
+       {kScrollBar, 2, 0, 0, 0}, {kScrollBar, 2, 2, 0, 0}, {kWheel, 2, 1, 0, 0}},
+      {{kMaximize, 0, 0, 0, 0}, {kFrameSize, 0, 64, 19, 0}, {kScrollBar, 0, 0, 0, 0}, {kScrollKey, 0, 1, 0, 0}},
+      {{kDestroy, 0, 0, 0, 0}, {kCreate, K::kText, 57, 106, 45}, {kMaximize, 0, 0, 0, 0}, {kFrameSize, 0, 64, 19, 0},
+       {kWheel, 0, 1, 0, 0}},
       // A click has a text window smaller than its bars draw them at once: overlapping, as a frame paint does.
       {{kCreate, K::kText, 0, 0, 0}, {kClick, 1, 0, 0, 0}},
       // Grids restored by a cascade from maximized draw their thumbs for the new size.
@@ -190,7 +198,26 @@ TEST(MdiPicture, RaisedShownOrClickedChildBecomesActive) {
   }
 }
 
+// Presses on the own bars of a grid and a text view, each in an MDI child half covered by the other.
+TEST(MdiPicture, PressesOnAViewsBarsScrollIt) {
+  // Rows and columns from 1 for the grid (a page of 9 rows), lines and columns from 0 for the text.
+  const std::vector<BarPressRow> grid = {
+      {kDownArrow, "de", 2},    {kPageBelow, "De", 11},    {kThumbDown, "tttpe", 19}, {kPageAbove, "Ue", 10},
+      {kUpArrow, "ue", 9},      {kHeldDown, "ddddde", 14}, {kDisabledUp, "", 14},     {kRightArrow, "de", 2},
+      {kPageRight, "De", 3},    {kThumbRight, "tpe", 4},   {kPageLeft, "Ue", 3},      {kLeftArrow, "ue", 2}};
+  const std::vector<BarPressRow> text = {
+      {kDownArrow, "de", 1},     {kPageBelow, "De", 11},    {kThumbDown, "tttpe", 28},   {kPageAbove, "Ue", 18},
+      {kUpArrow, "ue", 17},      {kHeldDown, "ddddde", 22}, {kDisabledUp, "", 22},       {kRightArrow, "de", 1},
+      {kPageRight, "De", 33},    {kThumbRight, "tttpe", 2696}, {kPageLeft, "Ue", 2664}, {kLeftArrow, "ue", 2663}};
+  for (int kind : {K::kGrid, K::kText}) {
+    ViewScene scene;
+    for (int i = 0; i < 60; ++i) scene.m_text.InsertLineAtEnd("a line of the text long enough to scroll sideways too");
+    HWND child = scene.AddChild(kind, CRect(10, 10, 260, 200));
+    scene.AddChild(K::kPlot, CRect(40, 50, 170, 150));
+    ExpectBarPresses(::GetTopWindow(child), kind == K::kGrid ? grid : text, kind == K::kGrid ? "grid" : "text");
+  }
+}
+
 TEST(MdiPicture, RandomWindowOperationsMatchAFullRepaint) { RunRandomSteps<ViewScene>(122, 5, 30, 3); }
 
 }  // namespace
-
