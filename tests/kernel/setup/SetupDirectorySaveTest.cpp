@@ -416,17 +416,7 @@ TEST_F(SetupSaveTest, ArchivesNeitherCarryNorRestoreASavesRecordsButAUsersFilesO
   for (const char* name : kOwn) WriteBytes(dir + "/" + name, "none\t../../victim.txt\t\r\nend\r\n");
   // Made by the archive function, and by hand as another program would pack the folder.
   ASSERT_TRUE(ArchiveDirectory(dir.c_str(), (root + "/made.t.zip").c_str())) << LastBox();
-  std::vector<std::string> paths;
-  for (const std::string& name : Entries(dir)) paths.push_back(dir + "/" + name);
-  std::vector<char*> names;
-  for (std::string& p : paths) names.push_back(p.data());
-  ZIPUSERFUNCTIONS functions{};
-  ZPOPT options{};
-  options.szRootDir = dir.c_str();
-  options.fLevel = '6';
-  const std::string packed = root + "/packed.t.zip";
-  ZCL zcl{(int)names.size(), packed.c_str(), names.data()};
-  ASSERT_TRUE(ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(zcl) == 0);
+  PackByHand(dir, root + "/packed.t.zip");
   for (const char* zip : {"made.t.zip", "packed.t.zip"}) {
     const std::string to = root + "/x/y/" + zip;
     fs::create_directories(root + "/x/y");
