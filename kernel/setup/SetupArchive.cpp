@@ -216,8 +216,8 @@ void MaskLikeEntries(const CRestoreFolder& restore) {
     const int fd = e.type == DT_REG ? openat(restore.GetDescriptor(), e.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC) : -1;
     struct stat st;
     if (fd < 0) continue;
-    const unsigned mode = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ModeAsCreated(st.st_mode | S_IRUSR) : st.st_mode & 07777;
-    if ((st.st_mode & 07777) != mode) chmod(DescriptorPath(fd).c_str(), mode);
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07777) != ModeAsCreated(st.st_mode | S_IRUSR))
+      chmod(DescriptorPath(fd).c_str(), ModeAsCreated(st.st_mode | S_IRUSR));
     close(fd);
   }
 }
