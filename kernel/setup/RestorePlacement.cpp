@@ -80,11 +80,13 @@ bool Walk(int from, int to, bool top, int* moves) {
   bool ok = true, moved = false;
   CFolderNames names(to);
   for (const Entry& e : List(from, moves == nullptr)) {
-    if (IsSaveOwnFile(e.name.c_str())) {
+    if (IsSaveLeftover(from, e.name.c_str(), e.folder) || (top && e.name == kRestoreSealed)) {
       if (!moves) RemoveTreeExact(from, e.name.c_str());
       continue;
     }
-    if (top && !e.folder) continue;  // the set's
+    // The set's; a user's file named like a save's own cannot be one of a set, which makes such
+    // names beside its targets, and is moved in after it.
+    if (top && !e.folder && !IsSaveOwnFile(e.name.c_str())) continue;
     struct stat st;
     // As the layer's path look-ups find it: a name in another case is the one replaced.
     const std::string there = to < 0 ? std::string() : names.Find(e.name, e.folder, st);
@@ -206,10 +208,15 @@ int FinishRestore(const std::string& folder, bool place, const CRestoreFolder* o
   const bool sealed = fresh >= 0 && fstatat(fresh, kRestoreSealed, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
   bool placed = place && !recorded && sealed;
   for (size_t i = 0; placed && i < names.size(); ++i) placed = SameFile(fresh, dir, names[i]);
+  // Files named like a save's own that the restore brings are the user's, not leftovers to sweep.
+  std::vector<std::string> brought;
+  if (fresh >= 0)
+    for (const Entry& e : List(fresh))
+      if (!e.folder && IsSaveOwnFile(e.name.c_str()) && e.name != kRestoreSealed) brought.push_back(e.name);
   int moves = 0;
   const bool ok = !placed || Walk(fresh, dir, true, &moves);
   const DWORD failure = GetLastError();
-  if (!names.empty() && !recorded) RemoveSaveLeftovers(folder, names);
+  if (!names.empty() && !recorded) RemoveSaveLeftovers(folder, names, brought);
   // A sealed extraction stays while a record does: what goes below follows once the set is complete.
   if (dir >= 0 && !(recorded && sealed)) RemoveTreeExact(dir, g_szRestoreFolder);
   SetLastError(ok ? error : failure);

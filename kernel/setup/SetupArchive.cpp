@@ -142,8 +142,8 @@ int CopyBytes(int dir, const std::string& name, FILE* out) {
 }
 
 // What an archive of the folder open as `dir` holds below `rel` ("" or ending in "/"): its plain
-// files, and a folder below which nothing is packed, all reached without following a link. What a
-// save makes for itself and folders whose names begin with "." are passed over; links, pipes and
+// files, and a folder below which nothing is packed, all reached without following a link. What is
+// provably a save's own and folders whose names begin with "." are passed over; links, pipes and
 // devices are left out and named in `leftOut`. The count of entries it adds; -1 with the folder
 // that could not be listed (or opened) in `failed` and the cause in errno.
 long ListPacked(int dir, const std::string& rel, std::vector<std::string>& packed, std::vector<std::string>& leftOut,
@@ -159,7 +159,7 @@ long ListPacked(int dir, const std::string& rel, std::vector<std::string>& packe
   for (const FolderEntry& e : entries) {
     const std::string& name = e.name;
     const unsigned char type = e.type;
-    if (type == DT_UNKNOWN || IsSaveOwnFile(name.c_str()) || (type == DT_DIR && name[0] == '.')) continue;
+    if (type == DT_UNKNOWN || IsSaveLeftover(dir, name.c_str(), type == DT_DIR) || (type == DT_DIR && name[0] == '.')) continue;
     if (type == DT_REG) {
       packed.push_back(rel + name);
       ++added;
@@ -207,6 +207,19 @@ std::string FolderFromHere(const CString& dir) {
     at = end + 1;
   }
   return clean.empty() ? "/" : clean;
+}
+
+// The files an archive put directly in the restore's folder with the permissions its entries would
+// have been given, whatever a record of a stopped save among them gave them since.
+void MaskLikeEntries(const CRestoreFolder& restore) {
+  for (const FolderEntry& e : ListFolder(restore.GetDescriptor())) {
+    const int fd = e.type == DT_REG ? openat(restore.GetDescriptor(), e.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC) : -1;
+    struct stat st;
+    if (fd < 0) continue;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07777) != ModeAsCreated(st.st_mode | S_IRUSR))
+      chmod(DescriptorPath(fd).c_str(), ModeAsCreated(st.st_mode | S_IRUSR));
+    close(fd);
+  }
 }
 
 }  // namespace
@@ -322,6 +335,7 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   // An archive of a folder that held a stopped save (packed by another program) is taken as the
   // save would have left it: completed or undone where it was extracted, or refused.
   if (!RecoverStoppedSave(root, fresh)) return fail(true);
+  MaskLikeEntries(opened);
   if (g_pfnRestoreStep) g_pfnRestoreStep(1);
   // What a save makes for itself, file or folder, is not restored, wherever it comes from; nothing
   // is written where a link or a file stands on the way to what goes below the folder.

@@ -44,6 +44,17 @@ bool IsSaveOwnFile(const char* name) {
   return false;
 }
 
+bool IsSaveLeftover(int dir, const char* name, bool folder) {
+  if (!name) return false;
+  if (folder) return IsSaveOwnFile(name);
+  // Records, their temporaries and those set aside are the save's by their names alone: a restore
+  // never carries another folder's record in. A temporary or old copy of any other file may be a
+  // user's file of that name.
+  for (const char* pattern : {"~save.journal", "~undo.journal", "~save.journal.*", "~undo.journal.*"})
+    if (MatchFilePattern(pattern, name)) return true;
+  return IsSaveTempLeftover(dir, name);
+}
+
 namespace {
 
 const char kSetRecord[] = "~save.journal";
@@ -135,7 +146,8 @@ bool ReadNumber(const CString& field, unsigned long long& out) {
 bool ReadMode(const CString& field, unsigned& out) {
   const std::string& s = field.str();
   if (s.empty() || s.size() > 4 || s.find_first_not_of("01234567") != std::string::npos) return false;
-  out = (unsigned)strtoul(s.c_str(), nullptr, 8);
+  // A record never makes a file set-id or sticky, whoever wrote it.
+  out = (unsigned)strtoul(s.c_str(), nullptr, 8) & 0777;
   return true;
 }
 

@@ -901,6 +901,41 @@ int (*g_pfnSyncFault)(const char* path) = nullptr;
 
 std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
+unsigned ModeAsCreated(unsigned mode) {
+  // Read where the system tells it: setting it to learn it would race with other threads' files.
+  unsigned mask = 022;
+  if (FILE* f = fopen("/proc/self/status", "re")) {
+    char line[256];
+    while (fgets(line, sizeof line, f))
+      if (sscanf(line, "Umask: %o", &mask) == 1) break;
+    fclose(f);
+  }
+  return mode & 0777 & ~mask;
+}
+
+bool IsSaveTempLeftover(int dir, const std::string& name) {
+  if (!EndsInTempMark(name)) return false;
+  const int fd = openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0) return false;
+  const std::string letters = name.substr(name.size() - kRandomLetters);
+  bool own = false;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (letters == kDrawnMark) {
+      own = IsEmptyPlainFile(st);
+    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      own = errno == EWOULDBLOCK;
+    } else if (letters == std::string(kRandomLetters, '0')) {
+      // Every save of the target tries this name first; no one else makes it.
+      struct stat target;
+      const std::string stem = name.substr(0, name.size() - kRandomLetters - (sizeof kTempMark - 1));
+      own = fstatat(dir, stem.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode);
+    }
+  }
+  close(fd);
+  return own;
+}
+
 namespace {
 
 // The errno a test makes the sync of `path` fail with, 0 for none.

@@ -352,6 +352,14 @@ BOOL MakeOldCopy(const std::string& existing, const std::string& copy);
 // Renames or deletes exactly the names given; FALSE with the last error set.
 BOOL RenameExact(const std::string& from, const std::string& to);
 BOOL DeleteExact(const std::string& path);
+// The permissions a file made now with `mode` gets: no set-id or sticky bit, nothing the process's
+// umask takes away.
+unsigned ModeAsCreated(unsigned mode);
+// Whether the plain file `name` of the folder open as `dir` is provably one that a save made beside
+// its target and still holds or left when it was killed: the drawn saves' mark as made (empty), a
+// temporary a live save holds, or the first temporary name of a target of the folder that no save
+// holds. A user's file that merely has a name of that form is none of these.
+bool IsSaveTempLeftover(int dir, const std::string& name);
 // A path that names what the open descriptor `fd` refers to, whatever its name is now: for libraries
 // that take a name, so that nothing swapped in for the name meanwhile is read or written.
 std::string DescriptorPath(int fd);

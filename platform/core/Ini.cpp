@@ -1,6 +1,7 @@
 #include "platform/core/Ini.h"
 
 #include "platform/core/FileSystem.h"
+#include "platform/core/FolderNames.h"
 #include "platform/core/Path.h"
 
 #include <fcntl.h>
@@ -20,6 +21,7 @@
 #include <memory>
 #include <atomic>
 #include <mutex>
+#include <random>
 #include <thread>
 #include <unordered_map>
 
@@ -589,6 +591,22 @@ using Clock = std::chrono::steady_clock;
 // The end of a wait for other processes' locks that starts now.
 Clock::time_point LockDeadline() { return Clock::now() + std::chrono::milliseconds(g_dwProfileLockWait); }
 
+// Another name of the folder that differs from `path`'s only in case (the first in byte order);
+// empty when there is none.
+std::string OtherSpelling(const std::string& path) {
+  const std::string folder = ParentOf(path), name = LastComponent(path), folded = Fold(name);
+  const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return std::string();
+  std::string other;
+  for (const FolderEntry& e : ListFolder(dir))
+    if (e.name != name && Fold(e.name) == folded) {
+      other = path.substr(0, path.size() - name.size()) + e.name;
+      break;
+    }
+  close(dir);
+  return other;
+}
+
 // Held while a flush reads the file again and replaces it, so that flushes of one file in several
 // processes take turns, each over what the one before put there. A missing file is made empty to
 // be locked; one replaced while the lock was awaited is locked again. Another process keeping the
@@ -598,9 +616,9 @@ class FlushLock {
   FlushLock(const std::string& path, Clock::time_point until) : m_path(path) {
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
       bool made = false;
-      int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      int fd = open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
       if (fd < 0 && errno == ENOENT) {
-        fd = open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = open(m_path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         made = fd >= 0;
         if (fd < 0 && errno == EEXIST) continue;
       }
@@ -623,11 +641,22 @@ class FlushLock {
         std::this_thread::sleep_for(std::min<Clock::duration>(pause, until - now));
         pause = std::min(pause * 2, std::chrono::milliseconds(16));
       }
-      if (r == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) {
+      if (r == 0 && stat(m_path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) {
         m_fd = fd;
         m_made = made;
         m_st = b;
-        return;
+        // Another process may have made the file under another spelling at the same moment: all
+        // join the one that exists, so that one file takes every writer's keys. Whoever finds
+        // another drops its own, still empty; two that drop theirs at once try again at random
+        // times, so that one of them makes the file before the other looks.
+        const std::string other = made ? OtherSpelling(m_path) : std::string();
+        if (other.empty()) return;
+        DropMade();
+        close(fd);
+        m_fd = -1;
+        m_path = other;
+        std::this_thread::sleep_for(std::chrono::microseconds(100 + std::random_device()() % 2000));
+        continue;
       }
       close(fd);
     }
@@ -640,6 +669,8 @@ class FlushLock {
 
   // Another process kept the lock for the whole wait.
   bool Busy() const { return m_busy; }
+  // The file locked, under the spelling that exists.
+  const std::string& Path() const { return m_path; }
   // The file locked as it was found, null when none is.
   const struct stat* Identity() const { return m_fd >= 0 && !m_made ? &m_st : nullptr; }
   // The file as it is now (false when it cannot be read); empty when there is none.
@@ -687,6 +718,7 @@ bool Store(const std::string& key, std::shared_ptr<IniFile> f, Clock::time_point
     return fail(ERROR_ACCESS_DENIED);
   const FlushLock lock(path, until);
   if (lock.Busy()) return fail(ERROR_LOCK_VIOLATION);
+  path = lock.Path();
   // The parse is of the file as it is now where nothing has replaced or changed it since: the held
   // changes are already applied to it.
   const bool current = lock.Identity() && SameIdentity(*f, *lock.Identity(), true);

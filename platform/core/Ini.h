@@ -40,15 +40,16 @@ inline DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
 // default when the key is missing or its value empty.
 UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
 // key null deletes the section; value null deletes the key. The file is created when missing (its
-// folder must exist). Writes are held in this process's cache, where reads see them, and put in the
-// file together (whole, synced; under a lock on the file, into the file as it is then, key by key, so
-// that other processes' flushed writes stay): when a call passes all three null (for that file, or every file when
-// the name is null too; FALSE as Win32 returns, the last error 0 once they are on the disk), before
-// this layer next reaches any file or folder by name, and at exit. Each of these waits for another
-// process's lock at most g_dwProfileLockWait in all (a reach by name not again for a file already
-// found locked). A refusal known at once (no
-// folder, no right to write) fails the call; once putting them in the file has failed, each write
-// is made at once and its call reports whether it was.
+// folder must exist; one made at once by another process under another spelling is the one both
+// write). Writes are held in this process's cache, where reads see them, and put in the file
+// together (whole, synced; under a lock on the file, into the file as it is then, key by key, so
+// that other processes' flushed writes stay): when a call passes all three null (for that file, or
+// every file when the name is null too; FALSE as Win32 returns, the last error 0 once they are on
+// the disk), before this layer next reaches any file or folder by name, and at exit. Each of these
+// waits for another process's lock at most g_dwProfileLockWait in all (a reach by name not again
+// for a file already found locked). A refusal known at once (no folder, no right to write) fails
+// the call; once putting them in the file has failed, each write is made at once and its call
+// reports whether it was.
 BOOL WritePrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
 // The "key=value" entries of a section, as a NUL-separated list like the key list.
 DWORD GetPrivateProfileSection(LPCSTR section, LPSTR returnedString, DWORD size, LPCSTR fileName);

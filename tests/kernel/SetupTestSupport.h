@@ -7,6 +7,7 @@
 #include "kernel/setup/MC_Setup.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Module.h"
+#include "suite/zip/ZipLibraries.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
 
@@ -18,6 +19,21 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+// Packs every file below `from`, as another program packs a folder.
+inline void PackByHand(const std::string& from, const std::string& zip) {
+  std::vector<std::string> paths;
+  for (auto& e : std::filesystem::recursive_directory_iterator(from))
+    if (e.is_regular_file()) paths.push_back(e.path().string());
+  std::vector<char*> names;
+  for (std::string& p : paths) names.push_back(p.data());
+  ZIPUSERFUNCTIONS functions{};
+  ZPOPT options{};
+  options.szRootDir = from.c_str();
+  options.fLevel = '6';
+  ZCL zcl{(int)names.size(), zip.c_str(), names.data()};
+  ASSERT_TRUE(ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(zcl) == 0);
+}
 
 struct SetupDeleter {
   void operator()(CMC_Setup* s) const { CMC_Setup::Destroy(s); }

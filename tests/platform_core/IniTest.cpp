@@ -598,6 +598,49 @@ TEST(Ini, HeldWritesToANewFileUnderTwoCaseSpellingsMeetInOneFile) {
   EXPECT_EQ(OnDisk((dir / "New.Ini").string()), "[B]\r\nz=3\r\n[A]\r\nx=1\r\ny=2\r\n");
 }
 
+TEST(Ini, TwoProcessesMakingANewFileUnderTwoSpellingsAtOnceMakeOneFileWithBothKeys) {
+  const fs::path dir = fs::canonical(ScratchDir("ini-new-race"));
+  WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr);  // the children start with nothing held
+  constexpr int kFiles = 16;  // each flushed by both processes at once, one after the other
+  for (int round = 0; round < 12; ++round) {
+    for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
+    int go[2], done[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(done), 0);
+    auto writer = [&](const char* stem, const char* key) {
+      return [&, stem, key] {
+        close(go[1]);  // so that a test that stops pacing ends the child
+        auto file = [&](int i) { return (dir / (stem + std::to_string(i) + ".ini")).string(); };
+        for (int i = 0; i < kFiles; ++i)
+          if (!WritePrivateProfileString("S", key, key, file(i).c_str())) return std::string("write refused");
+        std::string failed;
+        char byte;
+        for (int i = 0; i < kFiles && read(go[0], &byte, 1) == 1; ++i) {
+          WritePrivateProfileString(nullptr, nullptr, nullptr, file(i).c_str());
+          if (GetLastError()) failed += " flush failed " + std::to_string(GetLastError());
+          if (write(done[1], "x", 1) != 1) return std::string("no report");
+        }
+        return failed;
+      };
+    };
+    dravonix::test::ChildProcess lower(writer("new", "lower")), upper(writer("NEW", "upper"));
+    char bytes[2];
+    bool paced = true;
+    for (int i = 0; i < kFiles && paced; ++i)
+      paced = write(go[1], "xx", 2) == 2 && read(done[0], bytes, 1) == 1 && read(done[0], bytes, 1) == 1;
+    for (int fd : {go[0], go[1], done[0], done[1]}) close(fd);
+    EXPECT_TRUE(paced) << round;
+    EXPECT_EQ(lower.Wait() + upper.Wait(), "") << round;
+    std::map<std::string, std::set<std::string>> files, expected;
+    for (const auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = KeysOnDisk(e.path().string());
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string first = "new" + std::to_string(i) + ".ini", second = "NEW" + std::to_string(i) + ".ini";
+      expected[files.count(second) ? second : first] = {"lower", "upper"};
+    }
+    EXPECT_EQ(files, expected) << round;
+  }
+}
+
 TEST(Ini, ASectionEmptiedByHeldWritesStaysListed) {
   const fs::path file = fs::path(ScratchDir("ini-emptied")) / "e.ini";
   const struct Case {

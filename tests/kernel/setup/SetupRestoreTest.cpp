@@ -8,6 +8,8 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/support/ChildProcess.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <csignal>
 #include <unistd.h>
@@ -296,7 +298,7 @@ TEST_F(SetupRestoreTest, AFolderWithoutFilesPacksIntoAnArchiveThatRestoresTheSam
   } kCases[] = {{"nothing", {}, {}},
                 {"a folder", {"empty"}, {}},
                 {"folders in folders", {"a/b/c", "a/d"}, {}},
-                {"only a save's own names", {"keep"}, {"y.cfg.~dvx-abc123", "x.cfg.~dvx-old"}}};
+                {"only records set aside", {"keep"}, {"~save.journal.~dvx-aside", "~undo.journal.~dvx-aside3"}}};
   for (const auto& c : kCases) {
     const std::string tree = m_dir + "/empty-tree", zip = m_dir + "/empty.zip", copy = m_dir + "/empty-copy";
     fs::remove_all(tree);
@@ -502,4 +504,69 @@ TEST_F(SetupRestoreTest, ARestoreKilledAtAnyStepLeavesEveryFilesBytesAndModeWhol
     EXPECT_EQ(Snapshot(target), done ? fresh : old) << "round " << i << " " << result;
   }
   umask(mask);
+}
+
+TEST_F(SetupRestoreTest, ARecordOfModesNeverGivesMoreThanAnArchivesEntryOrAnyFileWould) {
+  const mode_t mask = umask(022);
+  const struct {
+    const char* mode;                 // as the record gives it
+    mode_t fromArchive, inTheFolder;  // what the file ends with
+  } kCases[] = {{"4777", 0755, 0777}, {"666", 0644, 0666}};
+  for (const auto& c : kCases) {
+    // A file left as it is but for its mode, as a stopped restore's record names it.
+    const std::string tree = m_dir + "/record", folder = m_dir + "/record-folder", zip = m_dir + "/record.zip";
+    for (const std::string& dir : {tree, folder, m_dir + "/record-restored"}) fs::remove_all(dir);
+    for (const std::string& dir : {tree, folder}) {
+      WriteBytes(dir + "/setup.cfg", "cfg");
+      ASSERT_EQ(0, chmod((dir + "/setup.cfg").c_str(), 0644));
+      CSaveFileIdentity id;
+      ASSERT_EQ(1, GetSaveFileIdentity(dir + "/setup.cfg", id));
+      char checksum[17];
+      snprintf(checksum, sizeof checksum, "%016llx", id.checksum);
+      WriteBytes(dir + "/~save.journal",
+                 "\tsetup.cfg\t\t" + std::to_string(id.size) + "\t" + checksum + "\t" + c.mode + "\t644\r\nend\r\n");
+    }
+    PackByHand(tree, zip);
+    const std::string restored = m_dir + "/record-restored";
+    ClearBoxes();
+    EXPECT_TRUE(RestoreDirectory(zip.c_str(), restored.c_str())) << c.mode << ": " << LastBox();
+    EXPECT_EQ(Snapshot(restored), (Tree{{"setup.cfg", std::to_string(c.fromArchive) + " cfg"}})) << c.mode;
+    { CConfigFolderLock lock(folder.c_str()); }
+    EXPECT_EQ(Snapshot(folder), (Tree{{"setup.cfg", std::to_string(c.inTheFolder) + " cfg"}})) << c.mode;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{}) << c.mode;
+  }
+  umask(mask);
+}
+
+TEST_F(SetupRestoreTest, AUsersFilesNamedLikeASavesOwnTravelByteForByteAndOnlyItsLeftoversStay) {
+  const Tree kUsers = {{"notes.txt", "notes"},
+                       {"setup.cfg", "cfg"},
+                       {"notes.txt.~dvx-zzzzzz", "mine 1"},
+                       {"notes.txt.~dvx-backup", "mine 2"},
+                       {"setup.cfg.~dvx-old", "mine 3"},
+                       {"sub/a.txt.~dvx-backup", "mine 4"}};
+  // What a save provably left or holds: a killed save's first temporary, the drawn saves' mark as made,
+  // a record set aside, and a live save's temporary.
+  const Tree kLeftovers = {{"notes.txt.~dvx-000000", "half"},
+                           {"setup.cfg.~dvx-zzzzzz", ""},
+                           {"~save.journal.~dvx-aside", "not a record"},
+                           {"setup.cfg.~dvx-a1b2c3", "being written"}};
+  const std::string tree = m_dir + "/like", zip = m_dir + "/like.zip";
+  for (const Tree* t : {&kUsers, &kLeftovers})
+    for (auto& [rel, bytes] : *t) WriteBytes(tree + "/" + rel, bytes);
+  const int live = open((tree + "/setup.cfg.~dvx-a1b2c3").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(0, flock(live, LOCK_EX));
+  ClearBoxes();
+  ASSERT_TRUE(ArchiveDirectory(tree.c_str(), zip.c_str())) << LastBox();
+  close(live);
+  // Into a new folder, and over one that holds other bytes under the same names.
+  const std::string fresh = m_dir + "/like-new", over = m_dir + "/like-over";
+  for (auto& [rel, bytes] : kUsers) WriteBytes(over + "/" + rel, "old " + bytes);
+  for (const std::string& to : {fresh, over}) {
+    ASSERT_TRUE(RestoreDirectory(zip.c_str(), to.c_str())) << to << ": " << LastBox();
+    EXPECT_EQ(Files(to), kUsers) << to;
+    { CConfigFolderLock lock(to.c_str()); }
+    EXPECT_EQ(Files(to), kUsers) << to;
+  }
+  EXPECT_EQ(Boxes(), std::vector<std::string>{});
 }
