@@ -260,6 +260,15 @@ BOOL SpanOf(CGXGridCore& grid, ROWCOL row, ROWCOL col, CGXRange& span, BOOL& cov
   return grid.GetMergedCellsRowCol(row, col, span) || grid.GetFloatedCellsRowCol(row, col, span);
 }
 
+// A cell inside a span's rectangle that belongs to another one (a run along a row crossing one down
+// a column) shows that other span, whichever of the two a paint comes to first.
+BOOL ShowsOtherSpan(CGXGridCore& grid, ROWCOL row, ROWCOL col, const CGXRange& span, BOOL covered) {
+  if (covered) return FALSE;
+  CGXRange own;
+  BOOL c = FALSE;
+  return SpanOf(grid, row, col, own, c) && !(own == span);
+}
+
 void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j) {
   const size_t k = ctx.Index(i, j);
   const ROWCOL row = ctx.m_anRow[i], col = ctx.m_anCol[j];
@@ -299,7 +308,7 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
           const ROWCOL c = ctx.m_anCol[jj];
           if (c < span.m_nLeft || c > span.m_nRight) continue;
           const size_t kk = ctx.Index(ii, jj);
-          if (kk < k) continue;
+          if (kk < k || (kk != k && ShowsOtherSpan(grid, ctx.m_anRow[ii], c, span, covered))) continue;
           WORD w = covered ? (WORD)(flagSpan | flagCovered) : (WORD)flagSpan;
           if (!first) w |= flagNotOrigin;
           first = FALSE;
@@ -509,6 +518,15 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
         c.IntersectRect(&part, &ctx.m_rectClip);
         dc->IntersectClipRect(&c);
       }
+      int crossed = 0;
+      for (ROWCOL ii = 0; ii < ctx.m_nRows; ++ii)
+        for (ROWCOL jj = 0; jj < ctx.m_nCols; ++jj) {
+          const ROWCOL rr = ctx.m_anRow[ii], cc = ctx.m_anCol[jj];
+          if (!span.IsCellInRange(rr, cc) || !ShowsOtherSpan(grid, rr, cc, span, covered)) continue;
+          if (!clip && !crossed) crossed = dc->SaveDC();
+          dc->ExcludeClipRect(ctx.m_anColLeft[jj], ctx.m_anRowTop[ii], ctx.m_anColLeft[jj] + ctx.m_anColWidth[jj],
+                              ctx.m_anRowTop[ii] + ctx.m_anRowHeight[ii]);
+        }
       // No background run covers a span: its first cell fills it.
       grid.m_bDrawingSpannedCell = TRUE;
       grid.m_bEraseCellBackground = (f & flagFill) != 0;
@@ -524,6 +542,7 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
         }
       }
       if (clip) dc->RestoreDC(saved);
+      if (crossed) dc->RestoreDC(crossed);
     }
     return;
   }
