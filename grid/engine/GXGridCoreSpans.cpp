@@ -352,7 +352,6 @@ BOOL CGXGridCore::GetMergedCellsRowCol(ROWCOL nRow, ROWCOL nCol, CGXRange& range
   return found;
 }
 
-
 static BOOL StoreSpan(CGXGridCore& grid, CGXSpanCellPool* pool, ROWCOL nRow, ROWCOL nCol, ROWCOL nToRow,
                       ROWCOL nToCol, UINT flags, UINT hintId, BOOL bRows) {
   if (!pool) return FALSE;
