@@ -492,6 +492,13 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
     if (!SpanOf(grid, row, col, span, covered)) span.SetCellRange(row, col, row, col);
     const ROWCOL fr = ctx.m_nFrozenRows, fc = ctx.m_nFrozenCols;
     const ROWCOL lastRow = ctx.m_anRow[ctx.m_nRows - 1], lastCol = ctx.m_anCol[ctx.m_nCols - 1];
+    std::vector<CRect> others;
+    for (ROWCOL ii = 0; ii < ctx.m_nRows; ++ii)
+      for (ROWCOL jj = 0; jj < ctx.m_nCols; ++jj)
+        if (span.IsCellInRange(ctx.m_anRow[ii], ctx.m_anCol[jj]) &&
+            ShowsOtherSpan(grid, ctx.m_anRow[ii], ctx.m_anCol[jj], span, covered))
+          others.emplace_back(ctx.m_anColLeft[jj], ctx.m_anRowTop[ii], ctx.m_anColLeft[jj] + ctx.m_anColWidth[jj],
+                              ctx.m_anRowTop[ii] + ctx.m_anRowHeight[ii]);
     for (int q = 0; q < 4; ++q) {
       ROWCOL t = span.m_nTop, b = span.m_nBottom, l = span.m_nLeft, r = span.m_nRight;
       if (q >= 2) t = std::max(t, std::max(fr + 1, ctx.m_nTopRow)), b = std::min(b, lastRow);
@@ -518,15 +525,8 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
         c.IntersectRect(&part, &ctx.m_rectClip);
         dc->IntersectClipRect(&c);
       }
-      int crossed = 0;
-      for (ROWCOL ii = 0; ii < ctx.m_nRows; ++ii)
-        for (ROWCOL jj = 0; jj < ctx.m_nCols; ++jj) {
-          const ROWCOL rr = ctx.m_anRow[ii], cc = ctx.m_anCol[jj];
-          if (!span.IsCellInRange(rr, cc) || !ShowsOtherSpan(grid, rr, cc, span, covered)) continue;
-          if (!clip && !crossed) crossed = dc->SaveDC();
-          dc->ExcludeClipRect(ctx.m_anColLeft[jj], ctx.m_anRowTop[ii], ctx.m_anColLeft[jj] + ctx.m_anColWidth[jj],
-                              ctx.m_anRowTop[ii] + ctx.m_anRowHeight[ii]);
-        }
+      const int crossed = others.empty() || clip ? 0 : dc->SaveDC();
+      for (const CRect& other : others) dc->ExcludeClipRect(&other);
       // No background run covers a span: its first cell fills it.
       grid.m_bDrawingSpannedCell = TRUE;
       grid.m_bEraseCellBackground = (f & flagFill) != 0;
