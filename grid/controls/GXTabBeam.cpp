@@ -263,6 +263,7 @@ void CGXTabBeam::Paint(CDC* pDC, const CRect& area) {
 
 void CGXTabBeam::OnPaint() {
   CPaintDC dc(this);
+  if (auto* tabs = DYNAMIC_DOWNCAST(CGXTabWnd, GetParent())) tabs->RepaintSharedRow();
   CRect client;
   GetClientRect(&client);
   if (client.IsRectEmpty()) return;

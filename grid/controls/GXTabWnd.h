@@ -49,6 +49,9 @@ class CGXTabWnd : public CGXBeamFrameWnd {
   CRect GetSizingBoxRect();
   // The beam dropped the sheet's tab: an active sheet is forgotten.
   void OnTabDeleted(CWnd* pWnd);
+  // The beam's top row is the bottom row of the sheets: whenever the beam paints, what lies under
+  // that row paints it again, else a switch, rename, insert or delete leaves a line of the old tabs.
+  void RepaintSharedRow();
 
  protected:
   CWnd* GetShownSheet() const override { return m_pActivePane; }

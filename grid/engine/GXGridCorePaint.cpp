@@ -260,6 +260,15 @@ BOOL SpanOf(CGXGridCore& grid, ROWCOL row, ROWCOL col, CGXRange& span, BOOL& cov
   return grid.GetMergedCellsRowCol(row, col, span) || grid.GetFloatedCellsRowCol(row, col, span);
 }
 
+// A cell inside a span's rectangle that belongs to another one (a run along a row crossing one down
+// a column) shows that other span, whichever of the two a paint comes to first.
+BOOL ShowsOtherSpan(CGXGridCore& grid, ROWCOL row, ROWCOL col, const CGXRange& span, BOOL covered) {
+  if (covered) return FALSE;
+  CGXRange own;
+  BOOL c = FALSE;
+  return SpanOf(grid, row, col, own, c) && !(own == span);
+}
+
 void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j) {
   const size_t k = ctx.Index(i, j);
   const ROWCOL row = ctx.m_anRow[i], col = ctx.m_anCol[j];
@@ -299,7 +308,7 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
           const ROWCOL c = ctx.m_anCol[jj];
           if (c < span.m_nLeft || c > span.m_nRight) continue;
           const size_t kk = ctx.Index(ii, jj);
-          if (kk < k) continue;
+          if (kk < k || (kk != k && ShowsOtherSpan(grid, ctx.m_anRow[ii], c, span, covered))) continue;
           WORD w = covered ? (WORD)(flagSpan | flagCovered) : (WORD)flagSpan;
           if (!first) w |= flagNotOrigin;
           first = FALSE;
@@ -483,6 +492,13 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
     if (!SpanOf(grid, row, col, span, covered)) span.SetCellRange(row, col, row, col);
     const ROWCOL fr = ctx.m_nFrozenRows, fc = ctx.m_nFrozenCols;
     const ROWCOL lastRow = ctx.m_anRow[ctx.m_nRows - 1], lastCol = ctx.m_anCol[ctx.m_nCols - 1];
+    std::vector<CRect> others;
+    for (ROWCOL ii = 0; ii < ctx.m_nRows; ++ii)
+      for (ROWCOL jj = 0; jj < ctx.m_nCols; ++jj)
+        if (span.IsCellInRange(ctx.m_anRow[ii], ctx.m_anCol[jj]) &&
+            ShowsOtherSpan(grid, ctx.m_anRow[ii], ctx.m_anCol[jj], span, covered))
+          others.emplace_back(ctx.m_anColLeft[jj], ctx.m_anRowTop[ii], ctx.m_anColLeft[jj] + ctx.m_anColWidth[jj],
+                              ctx.m_anRowTop[ii] + ctx.m_anRowHeight[ii]);
     for (int q = 0; q < 4; ++q) {
       ROWCOL t = span.m_nTop, b = span.m_nBottom, l = span.m_nLeft, r = span.m_nRight;
       if (q >= 2) t = std::max(t, std::max(fr + 1, ctx.m_nTopRow)), b = std::min(b, lastRow);
@@ -509,6 +525,8 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
         c.IntersectRect(&part, &ctx.m_rectClip);
         dc->IntersectClipRect(&c);
       }
+      const int crossed = others.empty() || clip ? 0 : dc->SaveDC();
+      for (const CRect& other : others) dc->ExcludeClipRect(&other);
       // No background run covers a span: its first cell fills it.
       grid.m_bDrawingSpannedCell = TRUE;
       grid.m_bEraseCellBackground = (f & flagFill) != 0;
@@ -524,6 +542,7 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
         }
       }
       if (clip) dc->RestoreDC(saved);
+      if (crossed) dc->RestoreDC(crossed);
     }
     return;
   }

@@ -128,6 +128,26 @@ BOOL WalkRange(CGXGridCore& grid, CGXDelayedRangePool* delayed, int mode, const 
   return changed;
 }
 
+// Whether every row of the block runs across it and every column down it.
+BOOL IsMergedBlock(CGXGridParam& param, const CGXRange& block) {
+  auto* h = Pool<CGXSpanCellPool>(param.m_pMergeCellsPoolH);
+  auto* v = Pool<CGXSpanCellPool>(param.m_pMergeCellsPoolV);
+  if (!h || !v) return FALSE;
+  for (ROWCOL row = block.m_nTop;; ++row) {
+    CGXRange probe = CGXRange().SetCellRange(row, block.m_nLeft, row, block.m_nLeft);
+    if (!h->Lookup(row, block.m_nLeft, probe) || probe.m_nLeft != block.m_nLeft || probe.m_nRight != block.m_nRight)
+      return FALSE;
+    if (row == block.m_nBottom) break;
+  }
+  for (ROWCOL col = block.m_nLeft;; ++col) {
+    CGXRange probe = CGXRange().SetCellRange(block.m_nTop, col, block.m_nTop, col);
+    if (!v->Lookup(block.m_nTop, col, probe) || probe.m_nTop != block.m_nTop || probe.m_nBottom != block.m_nBottom)
+      return FALSE;
+    if (col == block.m_nRight) break;
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 // ---- covered cells ----
@@ -320,10 +340,14 @@ BOOL CGXGridCore::GetMergedCellsRowCol(ROWCOL nRow, ROWCOL nCol, CGXRange& range
   if (direction != 1)
     if (auto* h = Pool<CGXSpanCellPool>(m_pParam->m_pMergeCellsPoolH); h && h->Lookup(nRow, nCol, probe))
       span.m_nLeft = probe.m_nLeft, span.m_nRight = probe.m_nRight, found = span.m_nLeft != span.m_nRight;
+  const BOOL across = found;
   probe = CGXRange().SetCellRange(nRow, nCol, nRow, nCol);
   if (direction != 0)
     if (auto* v = Pool<CGXSpanCellPool>(m_pParam->m_pMergeCellsPoolV); v && v->Lookup(nRow, nCol, probe))
       if (probe.m_nTop != probe.m_nBottom) span.m_nTop = probe.m_nTop, span.m_nBottom = probe.m_nBottom, found = TRUE;
+  // Where a run along a row crosses one down a column without the two making one block, the cell
+  // belongs to its row's run: the rectangle of the two would take in cells of neither.
+  if (across && span.m_nTop != span.m_nBottom && !IsMergedBlock(*m_pParam, span)) span.m_nTop = span.m_nBottom = nRow;
   if (found) range = span;
   return found;
 }

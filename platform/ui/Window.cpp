@@ -1780,7 +1780,8 @@ BOOL RedrawWindow(HWND hwnd, LPCRECT rect, HRGN, UINT flags) {
       std::lock_guard<std::recursive_mutex> lock(WmLock());
       if (IsWindowVisible(w)) {
         CRect r = rect ? CRect(*rect) : CRect(0, 0, w->rcClient.Width(), w->rcClient.Height());
-        if (flags & RDW_FRAME) w->ncPaint = true;
+        // The frame repaints even where the area given misses the client area.
+        if (flags & RDW_FRAME) w->ncPaint = true, MarkDirty(w);
         InvalidateTree(w, r, (flags & RDW_ERASE) != 0);
         if (flags & RDW_ALLCHILDREN) {
           for (HWND c : w->children)

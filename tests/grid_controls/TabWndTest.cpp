@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,9 +68,10 @@ class TabWndTest : public ::testing::Test {
     UiAutomation::Pump();
     Clock::UseRealTime();
   }
-  CSheet* Add(const char* name) {
+  // `painted`: a sheet that paints itself, so that whatever the beam leaves on the row they share shows.
+  CSheet* Add(const char* name, bool painted = false) {
     auto* s = new CSheet;
-    s->Create(nullptr, name, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &m_tabs, AFX_IDW_PANE_FIRST + 1 + (UINT)m_sheets.size());
+    s->Create(painted ? AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1)) : nullptr, name, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &m_tabs, AFX_IDW_PANE_FIRST + 1 + (UINT)m_sheets.size());
     m_sheets.emplace_back(s);
     m_tabs.AttachWnd(s, name);
     return s;
@@ -290,6 +292,35 @@ TEST_F(TabWndTest, TheRenamePopupIsAFramedEditTallEnoughForItsTextAndLeavesNoGho
     UiAutomation::Pump();
     EXPECT_EQ(nullptr, m_tabs.GetRenamePopup());
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_owner.m_hWnd)) << end << " " << typed;
+  }
+}
+
+TEST_F(TabWndTest, EveryTabChangeRepaintsTheRowTheStripSharesWithTheSheet) {
+  for (const char* name : {"One", "Two", "Three"}) Add(name, true);
+  UiAutomation::Pump();
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    int current;
+  } steps[] = {
+      {"click on Two", [&] { UiAutomation::Click(Beam().m_hWnd, TabCentre(1)); }, 1},
+      {"click on Three", [&] { UiAutomation::Click(Beam().m_hWnd, TabCentre(2)); }, 2},
+      {"switch to One", [&] { m_tabs.SwitchTo(m_sheets[0].get()); }, 0},
+      {"sheet added", [&] { Add("A much longer fourth", true); }, 0},
+      {"tab inserted before the current", [&] { Beam().InsertTab(TRUE, "Inserted", nullptr, FALSE, -1, 0); }, 1},
+      {"tab before the current deleted", [&] { Beam().DeleteTab(0); }, 0},
+      {"current tab renamed", [&] {
+         CString name = "Renamed at length";
+         GXGetLibraryData().m_pTabWndInterface->AccessSheetName(m_sheets[0].get(), &name, TRUE);
+       }, 0},
+      {"current tab deleted", [&] { Beam().DeleteTab(0); }, 0},
+  };
+  for (const Step& s : steps) {
+    UiAutomation::AdvanceClock(1000);  // no double click
+    s.change();
+    UiAutomation::Pump();
+    EXPECT_EQ(s.current, Beam().GetCurrentTab()) << s.what;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_owner.m_hWnd)) << s.what;
   }
 }
 

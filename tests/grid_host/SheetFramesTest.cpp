@@ -16,10 +16,12 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -32,6 +34,7 @@ class CSheetFrame : public CFrameWnd {
   CGXGridView* sheets[2] = {};
   CGXRecordInfoWnd records;
   CGXGridView* list = nullptr;
+  CGXGridParam* shared = nullptr;  // the grid of another frame, shown by the first sheet
 
   void RecalcLayout(BOOL) override {
     CRect client;
@@ -47,7 +50,7 @@ class CSheetFrame : public CFrameWnd {
       sheets[i] = static_cast<CGXGridView*>(RUNTIME_CLASS(CGXGridView)->CreateObject());
       sheets[i]->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), &tabs, AFX_IDW_PANE_FIRST + 1 + i, ctx);
     }
-    sheets[0]->SetParam(new CGXGridParam, TRUE);
+    sheets[0]->SetParam(shared ? shared : new CGXGridParam, !shared);
     sheets[1]->SetParam(sheets[0]->GetParam(), FALSE);
     tabs.AttachWnd(sheets[0], "Orders");
     tabs.AttachWnd(sheets[1], "Stock");
@@ -66,13 +69,8 @@ class SheetFrames : public ::testing::Test {
     GXStartGridLibrary();
     doc = new CSheetDoc;
     doc->m_bAutoDelete = FALSE;
-    frame = new CSheetFrame;
-    CCreateContext ctx;
-    ctx.m_pCurrentDoc = doc;
-    ASSERT_TRUE(frame->Create(nullptr, "sheets", WS_POPUP | WS_VISIBLE, CRect(0, 0, 420, 300), nullptr, nullptr, 0, &ctx));
-    frame->SetActiveView(frame->sheets[0], FALSE);
-    frame->InitialUpdateFrame(doc, TRUE);
-    UiAutomation::Pump();
+    frame = Open(CRect(0, 0, 420, 300));
+    ASSERT_TRUE(frame);
     CGXData* data = frame->sheets[0]->GetParam()->GetData();
     data->SetRowCount(300);
     data->SetColCount(30);
@@ -83,6 +81,17 @@ class SheetFrames : public ::testing::Test {
       v->RefreshScrollBars(FALSE, FALSE);
       v->Invalidate();
     }
+  }
+  CSheetFrame* Open(const CRect& place, CGXGridParam* shared = nullptr) {
+    auto* f = new CSheetFrame;
+    f->shared = shared;
+    CCreateContext ctx;
+    ctx.m_pCurrentDoc = doc;
+    if (!f->Create(nullptr, "sheets", WS_POPUP | WS_VISIBLE, place, nullptr, nullptr, 0, &ctx)) return nullptr;
+    f->SetActiveView(f->sheets[0], FALSE);
+    f->InitialUpdateFrame(doc, TRUE);
+    UiAutomation::Pump();
+    return f;
   }
   void TearDown() override {
     if (frame && ::IsWindow(frame->m_hWnd)) frame->DestroyWindow();
@@ -160,6 +169,28 @@ TEST_F(SheetFrames, RenamingATabRenamesTheSheetAndTheOtherViewsTab) {
   UiAutomation::AdvanceClock(1000);
   UiAutomation::DoubleClick(Beam().m_hWnd, tab0);
   EXPECT_EQ(nullptr, frame->tabs.GetRenamePopup());
+}
+
+TEST_F(SheetFrames, TabChangesLeaveNoLineOfTheOldTabInEitherFrameOfTheGrid) {
+  CSheetFrame* other = Open(CRect(430, 0, 850, 300), frame->sheets[0]->GetParam());
+  ASSERT_TRUE(other);
+  const auto off = [&] {
+    return std::pair{dravonix::test::PixelsOffFullRepaint(frame->m_hWnd), dravonix::test::PixelsOffFullRepaint(other->m_hWnd)};
+  };
+  ASSERT_EQ((std::pair{0, 0}), off());
+  ClickTab(1);
+  EXPECT_EQ(1, Beam().GetCurrentTab());
+  EXPECT_EQ((std::pair{0, 0}), off()) << "switched by a click";
+  ClickTab(0);
+  EXPECT_EQ((std::pair{0, 0}), off()) << "switched back";
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::DoubleClick(Beam().m_hWnd, CPoint(Beam().GetTabX(0) + 20, 8));
+  ASSERT_NE(nullptr, frame->tabs.GetRenamePopup());
+  UiAutomation::TypeText(frame->tabs.GetRenamePopup()->m_hWnd, "A longer name\n");
+  UiAutomation::Pump();
+  EXPECT_EQ(CString("A longer name"), other->tabs.GetBeam().GetTab(0).sLabel);
+  EXPECT_EQ((std::pair{0, 0}), off()) << "renamed in the first frame";
+  other->DestroyWindow();
 }
 
 TEST_F(SheetFrames, TheRecordBeamMovesTheCurrentRowAndShowsIt) {

@@ -8,6 +8,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/GridWindow.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -295,13 +296,28 @@ class FloatStores : public FloatAfterSize {
   std::string played;
 };
 
-TEST_F(FloatStores, Random) {
+// Runs down columns too, one crossing the run across row 8 at D8, one through the floating row.
+class MergedFloatStores : public FloatStores {
+ protected:
+  void SetUp() override {
+    FloatStores::SetUp();
+    CGXData& data = *grid.GetParam()->GetData();
+    for (ROWCOL c = 2; c <= 5; ++c) data.StoreStyleAt(kRow + 2, c, &CGXStyle().SetValue("same").SetMergeCell(3), 0, 0);
+    for (ROWCOL r = kRow + 1; r <= kRow + 3; ++r)
+      data.StoreStyleAt(r, 4, &CGXStyle().SetValue("same").SetMergeCell(3), 0, 0);
+    for (ROWCOL r = kRow - 1; r <= kRow + 1; ++r) data.StoreStyleAt(r, 8, &CGXStyle().SetValue("down").SetMergeCell(2), 0, 0);
+    grid.DelayMergeCells(CGXRange().SetWholeTable());
+    PaintOver();
+  }
+};
+
+TEST_F(MergedFloatStores, Random) {
   for (WORD merge : {1, 0}) {
     grid.SetMergeCellsMode(merge, TRUE);
     grid.HideCols(1, 9, FALSE);
     PaintOver();
     played += merge ? " merged:" : " plain:";
-    std::mt19937 rng(76);
+    std::mt19937 rng(11);
     for (int step = 0; step < 40 && !HasFatalFailure(); ++step) {
       const ROWCOL c = 1 + rng() % 9;
       switch (rng() % 4) {
@@ -309,8 +325,10 @@ TEST_F(FloatStores, Random) {
         case 1: Play({Op::store, c, (int)(rng() % 4)}); break;
         case 2: Play({Op::width, c, 20 + (int)(rng() % 110)}); break;
         default: {
-          const int to = (int)std::min<ROWCOL>(c + rng() % 3, 9);  // a run of columns now and then
-          Play({grid.IsColHidden(c) ? Op::show : Op::hide, c, to});
+          // A few columns from here, or all from column A, or all to the last one.
+          const ROWCOL runs[3][2] = {{c, std::min<ROWCOL>(c + rng() % 3, 9)}, {1, c}, {c, 9}};
+          const ROWCOL* run = runs[rng() % 3];
+          Play({grid.IsColHidden(run[0]) ? Op::show : Op::hide, run[0], (int)run[1]});
           break;
         }
       }
@@ -345,3 +363,40 @@ TEST_F(FloatStores, StoringUnderAFloat) {
   PlayAll({{Op::store, 3, 1}, {Op::store, 2, 2}, {Op::store, 3, 1}, {Op::store, 3, 0}, {Op::store, 2, 2},
            {Op::hide, 3, 0}, {Op::store, 3, 1}, {Op::store, 3, 0}});
 }
+
+// A run across row 8 crossing one down column C, texts floating beside them, columns hidden from the left.
+TEST(MergedAfterHides, TheMergedTextShowsAsAPaintShowsIt) {
+  CWnd parent;
+  ZAZAzedAze grid;
+  ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(0, 0, 640, 240)));
+  grid.SetRowCount(10);
+  grid.SetColCount(7);
+  grid.SetFloatCellsMode(1, FALSE);
+  grid.SetStyleRange(CGXRange().SetCellRange(3, 2, 3, 2), &CGXStyle().SetValue("a text of forty characters, too wide...."));
+  grid.SetStyleRange(CGXRange().SetCellRange(5, 1, 5, 1), &CGXStyle().SetValue(kLongText));
+  grid.SetMergeCellsMode(1, FALSE);
+  CGXData& data = *grid.GetParam()->GetData();
+  for (ROWCOL r = 2; r <= 7; ++r) data.StoreStyleAt(r, 3, &CGXStyle().SetValue("same").SetMergeCell(3), 0, 0);
+  for (ROWCOL c = 2; c <= 5; ++c) data.StoreStyleAt(8, c, &CGXStyle().SetValue("same").SetMergeCell(3), 0, 0);
+  grid.Redraw();
+  ::PumpMessages();
+  grid.HideCols(1, 2);
+  ::PumpMessages();
+  grid.Invalidate();
+  ::PumpMessages();
+  grid.HideCols(4, 5);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
+  // Where the runs cross, the cell is its row's: the rectangle of both would hold cells of neither.
+  CGXRange block;
+  ASSERT_TRUE(grid.GetCellRangeRowCol(8, 3, block));
+  EXPECT_TRUE(block == CGXRange().SetCellRange(8, 2, 8, 5));
+  ASSERT_TRUE(grid.GetCellRangeRowCol(7, 3, block));
+  EXPECT_TRUE(block == CGXRange().SetCellRange(2, 3, 8, 3));
+  grid.DestroyWindow();
+  parent.DestroyWindow();
+}
+
+// Found by the random steps.
+TEST_F(MergedFloatStores, HidingColumnsFromAToTheCrossing) { PlayAll({{Op::hide, 1, 3}}); }
+
+TEST_F(MergedFloatStores, ShowingColumnsToTheEndAfterHidingThemFromA) { PlayAll({{Op::hide, 1, 6}, {Op::show, 4, 9}}); }
