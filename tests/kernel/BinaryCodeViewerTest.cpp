@@ -3,6 +3,7 @@
 #include "comm/BinaryCodeViewerDlg.h"
 #include "kernel/params/MC_Variable.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
 
 #include <cstdio>
@@ -196,4 +197,29 @@ TEST_F(BinaryCodeViewerTest, CanProtocolsCarryTheOpcodeInTheIdentifier) {
       EXPECT_EQ(CString(c.received), Text(d, Ids::IDC_RECEIVED)) << c.protocol;
     }
   });
+}
+
+// F1 in any of its fields opens the viewer's help as its Help button does; Alt+F4 closes it.
+TEST_F(BinaryCodeViewerTest, F1OpensItsHelpAndAltF4ClosesIt) {
+  Automation::Instance().ClearHelpCalls();
+  bool closed = false;
+  DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
+    d->GetDlgItem(Ids::IDC_SOURCE)->SetFocus();
+    PostInputMessage(::GetFocus(), WM_KEYDOWN, VK_F1, 1);
+    UiAutomation::Pump();
+    const HWND f = ::GetFocus();
+    PostInputMessage(f, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+    PostInputMessage(f, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+    PostInputMessage(f, WM_SYSKEYUP, VK_F4, (LPARAM)0xE0000001u);
+    PostInputMessage(f, WM_KEYUP, VK_MENU, (LPARAM)0xC0000001u);
+    UiAutomation::Pump();
+    closed = !d->IsWindowVisible();
+    if (!closed) DialogAutomation::ClickControl(d, IDCANCEL);
+  });
+  m_setup->DoBinaryCodeViewer(nullptr);
+  const auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(1u, help.size());
+  EXPECT_EQ(4132u, help[0].data);
+  EXPECT_EQ(15u, help[0].command);
+  EXPECT_TRUE(closed);
 }
