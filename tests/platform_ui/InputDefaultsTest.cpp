@@ -26,11 +26,23 @@ const DIALOG_RESOURCE kDlg = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 0
                               8, kItems, 3, nullptr};
 const DIALOG_RESOURCE kPage = {WS_CHILD | WS_CAPTION | DS_SETFONT, 0, 0, 0, 150, 60, "Page", "MS Sans Serif", 8, kItems,
                                1, nullptr};
+enum : WORD { IDD_MNEMONIC_DLG = 9303, IDC_GAIN = 1302, IDC_INVERTED = 1303, IDC_APPLY = 1304, IDC_NOTE = 1305 };
+const DLGITEM_ENTRY kMnemonicItems[] = {
+    {"Static", 0xFFFF, WS_VISIBLE, 0, 7, 9, 40, 8, "&Gain:"},
+    {"Edit", IDC_GAIN, WS_VISIBLE | WS_BORDER | WS_TABSTOP, 0, 50, 7, 60, 12, ""},
+    {"Button", IDC_INVERTED, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 7, 24, 80, 10, "&Inverted"},
+    {"Static", 0xFFFF, WS_VISIBLE | SS_NOPREFIX, 0, 7, 36, 40, 8, "&Note"},
+    {"Edit", IDC_NOTE, WS_VISIBLE | WS_BORDER | WS_TABSTOP, 0, 50, 36, 60, 12, "&Tom"},
+    {"Button", IDC_APPLY, WS_VISIBLE | WS_TABSTOP, 0, 7, 52, 50, 14, "&Apply"},
+};
+const DIALOG_RESOURCE kMnemonicDlg = {WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 150, 80, "Mnemonics", "MS Sans Serif",
+                                      8, kMnemonicItems, 6, nullptr};
 const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(IDD_INPUT_DLG), &kDlg, sizeof kDlg},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_INPUT_PAGE), &kPage, sizeof kPage},
+    {RT_DIALOG, MAKEINTRESOURCE(IDD_MNEMONIC_DLG), &kMnemonicDlg, sizeof kMnemonicDlg},
 };
-const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, 2};
+const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, 3};
 CResourceTableRegistration g_table(kTable);
 
 struct Seen {
@@ -187,6 +199,53 @@ TEST(InputDefaults, RightClickShiftF10AppsF1AndAltF4ReachWhatTheyAskFor) {
       found += m.at == at && m.msg == r.msg && (r.msg == WM_CLOSE || LOWORD(m.wp) == LOWORD(wp)) &&
                (r.msg != WM_CONTEXTMENU || m.lp == lp);
     EXPECT_EQ(1, found);
+  }
+}
+
+// Alt+letter acts on the control whose label or text marks the letter with '&'; a plain letter does
+// so only while a button has the focus; typed text and labels without prefixes mark nothing.
+TEST(InputDefaults, DialogMnemonicsFocusClickAndLeaveTypingAlone) {
+  const struct MnemonicRow {
+    int from;  // the control with the focus
+    bool alt;
+    char key;
+    int focus;  // where the focus is after
+    const char* gain;  // the gain box's text after
+    UINT checked;  // the check box's state after
+    int commands;  // Apply's clicks
+  } rows[] = {
+      {IDC_APPLY, true, 'G', IDC_GAIN, "", BST_UNCHECKED, 0},
+      {IDC_GAIN, true, 'I', IDC_INVERTED, "", BST_CHECKED, 0},
+      {IDC_GAIN, true, 'A', IDC_GAIN, "", BST_UNCHECKED, 1},
+      {IDC_APPLY, false, 'I', IDC_INVERTED, "", BST_CHECKED, 0},
+      {IDC_GAIN, false, 'I', IDC_GAIN, "i", BST_UNCHECKED, 0},
+      {IDC_APPLY, true, 'N', IDC_APPLY, "", BST_UNCHECKED, 0},
+      {IDC_APPLY, true, 'T', IDC_APPLY, "", BST_UNCHECKED, 0},
+  };
+  for (const MnemonicRow& r : rows) {
+    SCOPED_TRACE(testing::Message() << (r.alt ? "Alt+" : "") << r.key << " from " << r.from);
+    Logged<CDialog> dlg(IDD_MNEMONIC_DLG);
+    dlg.Create(IDD_MNEMONIC_DLG);
+    dlg.ShowWindow(SW_SHOW);
+    ::SetActiveWindow(dlg.m_hWnd);
+    dlg.GetDlgItem(r.from)->SetFocus();
+    PumpMessages();
+    g_seen.clear();
+    const HWND f = ::GetFocus();
+    if (r.alt) PostInputMessage(f, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+    PostInputMessage(f, r.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, (WPARAM)r.key, r.alt ? 0x20000001 : 1);
+    PostInputMessage(f, r.alt ? WM_SYSKEYUP : WM_KEYUP, (WPARAM)r.key, (LPARAM)(r.alt ? 0xE0000001u : 0xC0000001u));
+    if (r.alt) PostInputMessage(f, WM_KEYUP, VK_MENU, (LPARAM)0xC0000001u);
+    PumpMessages();
+    EXPECT_EQ(dlg.GetDlgItem(r.focus)->m_hWnd, ::GetFocus());
+    CString gain;
+    dlg.GetDlgItemText(IDC_GAIN, gain);
+    EXPECT_EQ(CString(r.gain), gain);
+    EXPECT_EQ(r.checked, dlg.IsDlgButtonChecked(IDC_INVERTED));
+    int applied = 0;
+    for (const Seen& m : g_seen) applied += m.msg == WM_COMMAND && m.wp == MAKEWPARAM(IDC_APPLY, BN_CLICKED);
+    EXPECT_EQ(r.commands, applied);
+    dlg.DestroyWindow();
   }
 }
 
