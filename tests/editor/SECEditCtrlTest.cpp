@@ -8,6 +8,7 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/WinApp.h"
+#include "tests/support/PostedGestures.h"
 
 #include <gtest/gtest.h>
 
@@ -235,14 +236,14 @@ struct CMdiEditView : SECEditView {
 // A right click, Shift+F10 and the Apps key open the editor's menu in each of its forms, and its
 // Toggle Bookmark marks the caret line.
 TEST_F(EditCtrl, ContextMenuKeysAndRightClickOpenTheMenuAndItsCommandWorks) {
-  enum Input { kRightClick, kShiftF10, kApps };
+  using G = dravonix::test::Gesture;
   enum Kind { kMdiView, kControl, kLog };
   const std::vector<std::string> items = {"&Undo [grayed]", "&Redo [grayed]", "", "Cu&t [grayed]", "&Copy [grayed]",
                                           "&Paste [grayed]", "", "Toggle &Bookmark"};
   CWinApp app("EditorMenus");
   for (Kind kind : {kMdiView, kControl, kLog}) {
-    for (Input in : {kRightClick, kShiftF10, kApps}) {
-      SCOPED_TRACE(testing::Message() << "kind " << kind << ", input " << in);
+    for (G in : {G::kRightClick, G::kShiftF10, G::kApps}) {
+      SCOPED_TRACE(testing::Message() << "kind " << kind << ", input " << (int)in);
       CParentWnd parent;
       CMDIFrameWnd* main = nullptr;  // deletes itself
       SECEditCore<CWnd>* ctrl = nullptr;
@@ -273,15 +274,7 @@ TEST_F(EditCtrl, ContextMenuKeysAndRightClickOpenTheMenuAndItsCommandWorks) {
       UA::Pump();
       MenuAutomation::Reset();
       MenuAutomation::PushMenuChoiceText("Toggle Bookmark");
-      auto key = [&](UINT msg, UINT vk) { PostInputMessage(target, msg, vk, msg == WM_KEYUP ? (LPARAM)0xC0000001u : 1); };
-      if (in == kRightClick) {
-        PostInputMessage(target, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 5));
-        PostInputMessage(target, WM_RBUTTONUP, 0, MAKELPARAM(30, 5));
-      } else if (in == kShiftF10) {
-        key(WM_KEYDOWN, VK_SHIFT), key(WM_SYSKEYDOWN, VK_F10), key(WM_KEYUP, VK_F10), key(WM_KEYUP, VK_SHIFT);
-      } else {
-        key(WM_KEYDOWN, VK_APPS), key(WM_KEYUP, VK_APPS);
-      }
+      dravonix::test::PostGesture(target, in, POINT{30, 5});
       UA::Pump();
       const auto shown = MenuAutomation::ShownMenus();
       EXPECT_EQ(1u, shown.size());

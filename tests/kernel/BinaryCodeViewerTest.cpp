@@ -5,6 +5,7 @@
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/UiAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/PostedGestures.h"
 
 #include <cstdio>
 #include <functional>
@@ -205,13 +206,9 @@ TEST_F(BinaryCodeViewerTest, F1OpensItsHelpAndAltF4ClosesIt) {
   bool closed = false;
   DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
     d->GetDlgItem(Ids::IDC_SOURCE)->SetFocus();
-    PostInputMessage(::GetFocus(), WM_KEYDOWN, VK_F1, 1);
+    dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1);
     UiAutomation::Pump();
-    const HWND f = ::GetFocus();
-    PostInputMessage(f, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
-    PostInputMessage(f, WM_SYSKEYDOWN, VK_F4, 0x20000001);
-    PostInputMessage(f, WM_SYSKEYUP, VK_F4, (LPARAM)0xE0000001u);
-    PostInputMessage(f, WM_KEYUP, VK_MENU, (LPARAM)0xC0000001u);
+    dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kAltF4);
     UiAutomation::Pump();
     closed = !d->IsWindowVisible();
     if (!closed) DialogAutomation::ClickControl(d, IDCANCEL);

@@ -7,6 +7,7 @@
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
+#include "tests/support/PostedGestures.h"
 
 #include <gtest/gtest.h>
 
@@ -66,32 +67,10 @@ class Logged : public Base {
   }
 };
 
-enum Input { kRightClick, kShiftF10, kApps, kF1, kAltF4 };
+using G = dravonix::test::Gesture;
 enum Kind { kMdiView, kFrameView, kDialog, kSheet };
 enum Role { kTarget, kTop };
 constexpr LPARAM kAtClick = -2;  // the click point in screen coordinates
-
-void Post(HWND t, Input in) {
-  const POINT at{10, 12};
-  auto key = [t](UINT msg, UINT vk, LPARAM lp) { PostInputMessage(t, msg, vk, lp); };
-  switch (in) {
-    case kRightClick:
-      PostInputMessage(t, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
-      PostInputMessage(t, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-      break;
-    case kShiftF10:
-      key(WM_KEYDOWN, VK_SHIFT, 1), key(WM_SYSKEYDOWN, VK_F10, 1);
-      key(WM_SYSKEYUP, VK_F10, (LPARAM)0xC0000001u), key(WM_KEYUP, VK_SHIFT, (LPARAM)0xC0000001u);
-      break;
-    case kApps: key(WM_KEYDOWN, VK_APPS, 1), key(WM_KEYUP, VK_APPS, (LPARAM)0xC0000001u); break;
-    case kF1: key(WM_KEYDOWN, VK_F1, 1), key(WM_KEYUP, VK_F1, (LPARAM)0xC0000001u); break;
-    case kAltF4:
-      key(WM_SYSKEYDOWN, VK_MENU, 0x20000001), key(WM_SYSKEYDOWN, VK_F4, 0x20000001);
-      key(WM_SYSKEYUP, VK_F4, (LPARAM)0xE0000001u), key(WM_KEYUP, VK_MENU, (LPARAM)0xC0000001u);
-      break;
-  }
-  PumpMessages();
-}
 
 class CPage : public CPropertyPage {
  public:
@@ -152,7 +131,7 @@ struct Scene {
 };
 
 struct Row {
-  Input in;
+  G in;
   Kind kind;
   Role role;  // where the message must arrive
   UINT msg;
@@ -162,28 +141,28 @@ struct Row {
 
 TEST(InputDefaults, RightClickShiftF10AppsF1AndAltF4ReachWhatTheyAskFor) {
   const Row rows[] = {
-      {kRightClick, kMdiView, kTarget, WM_CONTEXTMENU, 0, kAtClick},
-      {kShiftF10, kMdiView, kTarget, WM_CONTEXTMENU, 0, -1},
-      {kApps, kMdiView, kTarget, WM_CONTEXTMENU, 0, -1},
-      {kF1, kMdiView, kTop, WM_COMMAND, ID_HELP, 0},
-      {kAltF4, kMdiView, kTop, WM_SYSCOMMAND, SC_CLOSE, 0},
-      {kAltF4, kMdiView, kTop, WM_CLOSE, 0, 0},
-      {kRightClick, kFrameView, kTarget, WM_CONTEXTMENU, 0, kAtClick},
-      {kApps, kFrameView, kTarget, WM_CONTEXTMENU, 0, -1},
-      {kF1, kFrameView, kTop, WM_COMMAND, ID_HELP, 0},
-      {kAltF4, kFrameView, kTop, WM_CLOSE, 0, 0},
-      {kRightClick, kDialog, kTop, WM_CONTEXTMENU, 0, kAtClick},
-      {kShiftF10, kDialog, kTop, WM_CONTEXTMENU, 0, -1},
-      {kF1, kDialog, kTop, WM_COMMAND, ID_HELP, 0},
-      {kF1, kDialog, kTop, WM_COMMAND, ID_DEFAULT_HELP, 0},  // nobody took ID_HELP
-      {kAltF4, kDialog, kTop, WM_SYSCOMMAND, SC_CLOSE, 0},
-      {kAltF4, kDialog, kTop, WM_COMMAND, IDCANCEL, 0},
-      {kShiftF10, kSheet, kTop, WM_CONTEXTMENU, 0, -1},
-      {kF1, kSheet, kTop, WM_COMMAND, ID_HELP, 0},
-      {kAltF4, kSheet, kTop, WM_SYSCOMMAND, SC_CLOSE, 0},
+      {G::kRightClick, kMdiView, kTarget, WM_CONTEXTMENU, 0, kAtClick},
+      {G::kShiftF10, kMdiView, kTarget, WM_CONTEXTMENU, 0, -1},
+      {G::kApps, kMdiView, kTarget, WM_CONTEXTMENU, 0, -1},
+      {G::kF1, kMdiView, kTop, WM_COMMAND, ID_HELP, 0},
+      {G::kAltF4, kMdiView, kTop, WM_SYSCOMMAND, SC_CLOSE, 0},
+      {G::kAltF4, kMdiView, kTop, WM_CLOSE, 0, 0},
+      {G::kRightClick, kFrameView, kTarget, WM_CONTEXTMENU, 0, kAtClick},
+      {G::kApps, kFrameView, kTarget, WM_CONTEXTMENU, 0, -1},
+      {G::kF1, kFrameView, kTop, WM_COMMAND, ID_HELP, 0},
+      {G::kAltF4, kFrameView, kTop, WM_CLOSE, 0, 0},
+      {G::kRightClick, kDialog, kTop, WM_CONTEXTMENU, 0, kAtClick},
+      {G::kShiftF10, kDialog, kTop, WM_CONTEXTMENU, 0, -1},
+      {G::kF1, kDialog, kTop, WM_COMMAND, ID_HELP, 0},
+      {G::kF1, kDialog, kTop, WM_COMMAND, ID_DEFAULT_HELP, 0},  // nobody took ID_HELP
+      {G::kAltF4, kDialog, kTop, WM_SYSCOMMAND, SC_CLOSE, 0},
+      {G::kAltF4, kDialog, kTop, WM_COMMAND, IDCANCEL, 0},
+      {G::kShiftF10, kSheet, kTop, WM_CONTEXTMENU, 0, -1},
+      {G::kF1, kSheet, kTop, WM_COMMAND, ID_HELP, 0},
+      {G::kAltF4, kSheet, kTop, WM_SYSCOMMAND, SC_CLOSE, 0},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << "input " << r.in << ", kind " << r.kind << ", message " << r.msg);
+    SCOPED_TRACE(testing::Message() << "input " << (int)r.in << ", kind " << r.kind << ", message " << r.msg);
     Scene s(r.kind);
     POINT click{10, 12};
     ::ClientToScreen(s.target, &click);
@@ -193,7 +172,8 @@ TEST(InputDefaults, RightClickShiftF10AppsF1AndAltF4ReachWhatTheyAskFor) {
     while (from != at && ::GetParent(from) != at) from = ::GetParent(from);
     const WPARAM wp = r.msg == WM_CONTEXTMENU ? (WPARAM)from : r.wp;
     const LPARAM lp = r.lp == kAtClick ? MAKELPARAM(click.x, click.y) : r.lp;
-    Post(s.target, r.in);
+    dravonix::test::PostGesture(s.target, r.in);
+    PumpMessages();
     int found = 0;
     for (const Seen& m : g_seen)
       found += m.at == at && m.msg == r.msg && (r.msg == WM_CLOSE || LOWORD(m.wp) == LOWORD(wp)) &&

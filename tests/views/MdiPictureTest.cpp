@@ -10,6 +10,7 @@
 #include "tests/plot/GraphWindowTestSupport.h"
 #include "tests/support/BarPresses.h"
 #include "tests/support/MdiScene.h"
+#include "tests/support/PostedGestures.h"
 
 #include <gtest/gtest.h>
 
@@ -233,19 +234,19 @@ LRESULT MainRecorder(HWND h, UINT m, WPARAM w, LPARAM l) {
 // text view's own menu and its command, else the main frame's context menu at the point or at none
 // (-1), and the main frame's close.
 TEST(MdiPicture, ContextMenuInputAndAltF4ReachTheViewsAndTheMainFrame) {
-  enum Input { kRightClick, kApps, kShiftF10, kAltF4 };
+  using G = Gesture;
   const struct Row {
     K kind;
-    Input in;
+    G in;
     UINT msg;  // at the main frame; 0: the text view's menu
     bool atPoint;
   } rows[] = {
-      {K::kText, kRightClick, 0, true},          {K::kText, kApps, 0, false},
-      {K::kGrid, kApps, WM_CONTEXTMENU, false},  {K::kGrid, kShiftF10, WM_CONTEXTMENU, false},
-      {K::kPlot, kRightClick, WM_CONTEXTMENU, true}, {K::kPlot, kAltF4, WM_CLOSE, false},
+      {K::kText, G::kRightClick, 0, true},          {K::kText, G::kApps, 0, false},
+      {K::kGrid, G::kApps, WM_CONTEXTMENU, false},  {K::kGrid, G::kShiftF10, WM_CONTEXTMENU, false},
+      {K::kPlot, G::kRightClick, WM_CONTEXTMENU, true}, {K::kPlot, G::kAltF4, WM_CLOSE, false},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << "kind " << r.kind << ", input " << r.in);
+    SCOPED_TRACE(testing::Message() << "kind " << r.kind << ", input " << (int)r.in);
     ViewScene scene;
     auto* child = static_cast<CMDIChildWnd*>(CWnd::FromHandle(scene.AddChild(r.kind, CRect(10, 10, 300, 250))));
     CView* view = child->GetActiveView();
@@ -262,22 +263,7 @@ TEST(MdiPicture, ContextMenuInputAndAltF4ReachTheViewsAndTheMainFrame) {
     g_mainSeen.clear();
     MenuAutomation::Reset();
     MenuAutomation::PushMenuChoiceText("Toggle Bookmark");
-    const HWND f = ::GetFocus();
-    auto key = [f](UINT msg, UINT vk, LPARAM lp) { PostInputMessage(f, msg, vk, lp); };
-    switch (r.in) {
-      case kRightClick:
-        PostInputMessage(under, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
-        PostInputMessage(under, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-        break;
-      case kApps: key(WM_KEYDOWN, VK_APPS, 1), key(WM_KEYUP, VK_APPS, (LPARAM)0xC0000001u); break;
-      case kShiftF10:
-        key(WM_KEYDOWN, VK_SHIFT, 1), key(WM_SYSKEYDOWN, VK_F10, 1), key(WM_KEYUP, VK_SHIFT, (LPARAM)0xC0000001u);
-        break;
-      case kAltF4:
-        key(WM_SYSKEYDOWN, VK_MENU, 0x20000001), key(WM_SYSKEYDOWN, VK_F4, 0x20000001);
-        key(WM_KEYUP, VK_MENU, (LPARAM)0xC0000001u);
-        break;
-    }
+    dravonix::test::PostGesture(r.in == G::kRightClick ? under : ::GetFocus(), r.in, at);
     UiAutomation::Pump();
     if (!r.msg) {
       const auto shown = MenuAutomation::ShownMenus();
@@ -287,7 +273,7 @@ TEST(MdiPicture, ContextMenuInputAndAltF4ReachTheViewsAndTheMainFrame) {
       const LPARAM lp = r.msg != WM_CONTEXTMENU ? 0 : r.atPoint ? MAKELPARAM(screen.x, screen.y) : (LPARAM)-1;
       EXPECT_EQ(1, std::count(g_mainSeen.begin(), g_mainSeen.end(), std::make_pair(r.msg, lp)));
     }
-    if (r.in == kAltF4) EXPECT_FALSE(::IsWindow(scene.MainWnd()));
+    if (r.in == G::kAltF4) EXPECT_FALSE(::IsWindow(scene.MainWnd()));
     else ::SetWindowLongPtr(scene.MainWnd(), GWLP_WNDPROC, (LONG_PTR)g_mainProc);
   }
   MenuAutomation::Reset();

@@ -8,6 +8,7 @@
 #include "plot/graph/ColorFactory.h"
 #include "plot/ui/OptionsSheet.h"
 #include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/support/PostedGestures.h"
 #include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
@@ -183,8 +184,7 @@ TEST(PlotSheets, F1OpensTheHelpAndTheEndRepaintsTheParent) {
     ::PumpMessages();
     Automation::Instance().ClearHelpCalls();
     UiAutomation::AddModalLoopHandler(r.name, [&](CWnd* w) {
-      PostInputMessage(::GetFocus(), WM_KEYDOWN, VK_F1, 1);
-      PostInputMessage(::GetFocus(), WM_KEYUP, VK_F1, (LPARAM)0xC0000001u);
+      dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1);
       UiAutomation::Pump();
       parent.m_colour = RGB(0, 0, 128);
       static_cast<CPropertySheet*>(w)->PressButton(PSBTN_OK);
