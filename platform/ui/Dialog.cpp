@@ -15,6 +15,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -417,10 +418,67 @@ void MoveDefaultLook(HWND dlg, HWND to) {
 }
 }  // namespace
 
+namespace {
+// The letter a label's or button's text marks with '&' ("&&" is a plain '&'); 0 when none. Other
+// controls hold what the user typed, which marks nothing.
+char MnemonicOf(HWND c) {
+  const UINT code = DlgCode(c);
+  if (!(code & (DLGC_STATIC | DLGC_BUTTON))) return 0;
+  char cls[16] = {0};
+  ::GetClassName(c, cls, sizeof cls);
+  if (!strcasecmp(cls, "Static") && ((DWORD)::GetWindowLongPtr(c, GWL_STYLE) & SS_NOPREFIX)) return 0;
+  char text[256] = {0};
+  ::GetWindowText(c, text, sizeof text);
+  for (const char* p = text; *p; ++p) {
+    if (*p != '&') continue;
+    if (p[1] != '&') return (char)std::tolower((unsigned char)p[1]);
+    ++p;
+  }
+  return 0;
+}
+
+// Alt+letter, or a letter while a button has the focus, acts on the control it marks: a label
+// hands the focus to the control after it, a button is pressed, any other control takes the focus.
+bool GoToMnemonic(HWND dlg, char ch) {
+  ch = (char)std::tolower((unsigned char)ch);
+  if (!ch) return false;
+  std::vector<HWND> all;
+  CollectControls(dlg, all);
+  const auto usable = [](HWND c) { return ::IsWindowVisible(c) && ::IsWindowEnabled(c); };
+  const size_t n = all.size(), focus = (size_t)(std::find(all.begin(), all.end(), ::GetFocus()) - all.begin());
+  for (size_t k = 1; k <= n; ++k) {
+    size_t i = (focus + k) % n;
+    HWND c = all[i];
+    if (!usable(c) || MnemonicOf(c) != ch) continue;
+    if (DlgCode(c) & DLGC_STATIC) {
+      // A label or group box: the next control that is not one.
+      size_t j = i;
+      do j = (j + 1) % n;
+      while (j != i && (!usable(all[j]) || (DlgCode(all[j]) & DLGC_STATIC)));
+      if (j == i) return true;
+      c = all[j];
+    }
+    const UINT code = DlgCode(c);
+    if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
+      ::SendMessage(c, BM_CLICK, 0, 0);
+    } else {
+      SetDlgFocus(dlg, c);
+      MoveDefaultLook(dlg, c);
+      if (code & DLGC_BUTTON) ::SendMessage(c, BM_CLICK, 0, 0);
+    }
+    return true;
+  }
+  return false;
+}
+}  // namespace
+
 BOOL IsDialogMessage(HWND dlg, LPMSG msg) {
   if (!msg || !IsWindow(dlg)) return FALSE;
   if (msg->hwnd != dlg && !::IsChild(dlg, msg->hwnd)) return FALSE;
   HWND target = msg->hwnd;
+  if ((msg->message == WM_SYSCHAR || (msg->message == WM_CHAR && (DlgCode(target, msg) & DLGC_BUTTON))) &&
+      GoToMnemonic(dlg, (char)msg->wParam))
+    return TRUE;
   if (msg->message == WM_KEYDOWN) {
     UINT code = DlgCode(target, msg);
     if (!(code & DLGC_WANTALLKEYS)) {

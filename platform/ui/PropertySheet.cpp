@@ -86,6 +86,7 @@ CPropertySheet::CPropertySheet() { m_psh.dwSize = sizeof m_psh; }
 
 CPropertySheet::CPropertySheet(UINT nIDCaption, CWnd* pParentWnd, UINT iSelectPage) {
   m_psh.dwSize = sizeof m_psh;
+  m_psh.hwndParent = pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr;
   m_caption = LoadCaption(nIDCaption);
   m_pParentWnd = pParentWnd;
   m_psh.nStartPage = iSelectPage;
@@ -93,6 +94,7 @@ CPropertySheet::CPropertySheet(UINT nIDCaption, CWnd* pParentWnd, UINT iSelectPa
 
 CPropertySheet::CPropertySheet(LPCSTR pszCaption, CWnd* pParentWnd, UINT iSelectPage) {
   m_psh.dwSize = sizeof m_psh;
+  m_psh.hwndParent = pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr;
   m_caption = pszCaption ? pszCaption : "";
   m_pParentWnd = pParentWnd;
   m_psh.nStartPage = iSelectPage;
@@ -324,6 +326,9 @@ INT_PTR CPropertySheet::DoModal() {
   BuildTemplate();
   m_lpDialogTemplate = &m_sheetTemplate;
   m_active = -1;
+  // The window that owns the sheet while it runs, for whoever repaints it after.
+  CWnd* owner = CWnd::GetSafeOwner(m_pParentWnd);
+  m_psh.hwndParent = owner ? owner->GetSafeHwnd() : nullptr;
   INT_PTR r = CDialog::DoModal();
   m_lpDialogTemplate = nullptr;
   for (CPropertyPage* p : m_pages) p->m_bFirstSetActive = TRUE;

@@ -2178,6 +2178,19 @@ LRESULT HitTest(HWND hwnd, POINT pt) {
 }
 }  // namespace
 
+namespace {
+// Keys that stand for a mouse action or a system command: Shift+F10 and the Apps key ask for the
+// context menu at no point (-1), Alt+F4 closes the top-level window.
+void DefaultKeyDown(HWND hwnd, UINT msg, WPARAM vk, LPARAM lParam) {
+  if ((vk == VK_F10 && GetKeyState(VK_SHIFT) < 0) || vk == VK_APPS) {
+    SendMessage(hwnd, WM_CONTEXTMENU, (WPARAM)hwnd, (LPARAM)-1);
+  } else if (msg == WM_SYSKEYDOWN && vk == VK_F4 && ((lParam & 0x20000000) || GetKeyState(VK_MENU) < 0)) {
+    // Posted: the window that took the key may be destroyed with its top-level window.
+    if (HWND top = GetAncestor(hwnd, GA_ROOT)) PostMessage(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+}
+}  // namespace
+
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!Checked(hwnd) || hwnd == G().desktop) return 0;
   switch (msg) {
@@ -2326,6 +2339,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       SetCursor(LoadCursor(nullptr, IDC_ARROW));
       return TRUE;
     }
+    case WM_RBUTTONUP: {
+      POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ClientToScreen(hwnd, &pt);
+      SendMessage(hwnd, WM_CONTEXTMENU, (WPARAM)hwnd, MAKELPARAM(pt.x, pt.y));
+      return 0;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: DefaultKeyDown(hwnd, msg, wParam, lParam); return 0;
     case WM_KEYF1: {
       HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, GetDlgCtrlID(hwnd), (HANDLE)hwnd, 0, {}};
       GetCursorPos(&info.MousePos);

@@ -1073,7 +1073,13 @@ void CWnd::OnParentNotify(UINT, LPARAM) { Default(); }
 void CWnd::OnSysColorChange() { Default(); }
 void CWnd::OnSettingChange(UINT, LPCSTR) { Default(); }
 void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
-BOOL CWnd::OnHelpInfo(HELPINFO*) { return (BOOL)Default(); }
+// Help asked in a top-level window (F1 climbs to it) is its help command; a window that has none
+// may still offer the default help command, as a dialog's Help button does.
+BOOL CWnd::OnHelpInfo(HELPINFO*) {
+  if (GetStyle() & WS_CHILD) return (BOOL)Default();
+  if (!SendMessage(WM_COMMAND, ID_HELP) && ::IsWindow(m_hWnd)) SendMessage(WM_COMMAND, ID_DEFAULT_HELP);
+  return TRUE;
+}
 
 HBRUSH CWnd::OnCtlColor(CDC*, CWnd* pWnd, UINT) {
   LRESULT r = 0;

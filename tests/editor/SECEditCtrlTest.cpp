@@ -1,9 +1,14 @@
 #include "EditCoreTestUtil.h"
 #include "editor/documents/ConversationEditCtrl.h"
+#include "editor/view/SECEditView.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/WinApp.h"
+#include "tests/support/PostedGestures.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +225,69 @@ TEST_F(EditCtrl, ALogOnAnotherThreadAndAnEditorHereKeepTheirOwnTextsAndUndo) {
   for (int i = 0; i < 300; ++i) w.OnEditUndo();  // each pair is one step
   EXPECT_EQ(AllText(w.edit), "start\r\n");
   EXPECT_EQ(w.edit.m_nUndoPos, 0);
+}
+
+// An editor view over a text of its own; it deletes itself with its window.
+struct CMdiEditView : SECEditView {
+  SECEdit text;
+  SECEdit* GetEdit() override { return &text; }
+};
+
+// A right click, Shift+F10 and the Apps key open the editor's menu in each of its forms, and its
+// Toggle Bookmark marks the caret line.
+TEST_F(EditCtrl, ContextMenuKeysAndRightClickOpenTheMenuAndItsCommandWorks) {
+  using G = dravonix::test::Gesture;
+  enum Kind { kMdiView, kControl, kLog };
+  const std::vector<std::string> items = {"&Undo [grayed]", "&Redo [grayed]", "", "Cu&t [grayed]", "&Copy [grayed]",
+                                          "&Paste [grayed]", "", "Toggle &Bookmark"};
+  CWinApp app("EditorMenus");
+  for (Kind kind : {kMdiView, kControl, kLog}) {
+    for (G in : {G::kRightClick, G::kShiftF10, G::kApps}) {
+      SCOPED_TRACE(testing::Message() << "kind " << kind << ", input " << (int)in);
+      CParentWnd parent;
+      CMDIFrameWnd* main = nullptr;  // deletes itself
+      SECEditCore<CWnd>* ctrl = nullptr;
+      SECEditCtrl editCtrl;
+      CConversationEditCtrl log;
+      SECEditCoreBase* core = nullptr;
+      HWND target = nullptr;
+      if (kind == kMdiView) {
+        main = new CMDIFrameWnd;
+        main->Create(nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 480, 360));
+        auto* child = new CMDIChildWnd;
+        child->Create(nullptr, "child", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, CRect(10, 10, 400, 300), main);
+        auto* view = new CMdiEditView;
+        view->CreateEx(0, AfxRegisterWndClass(0), "view", WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200), child,
+                       AFX_IDW_PANE_FIRST);
+        SetText(view->text, "one\ntwo\n");
+        view->InitView();
+        core = view, target = view->m_hWnd;
+      } else {
+        ASSERT_TRUE(parent.Open());
+        if (kind == kControl) editCtrl.ReplaceDlgItem(14000, &parent, 0), ctrl = &editCtrl;
+        else log.AttachToDlgItem(14000, &parent), ctrl = &log;
+        SetText(*ctrl->GetEdit(), "one\ntwo\n");
+        ctrl->InitView();
+        core = ctrl, target = ctrl->m_hWnd;
+      }
+      ::SetFocus(target);
+      UA::Pump();
+      MenuAutomation::Reset();
+      MenuAutomation::PushMenuChoiceText("Toggle Bookmark");
+      dravonix::test::PostGesture(target, in, POINT{30, 5});
+      UA::Pump();
+      const auto shown = MenuAutomation::ShownMenus();
+      EXPECT_EQ(1u, shown.size());
+      if (!shown.empty()) {
+        EXPECT_EQ(items, shown[0].items);
+        EXPECT_EQ(target, shown[0].owner);
+      }
+      EXPECT_EQ(1, core->GetEdit()->m_nBookmarks);
+      EXPECT_TRUE(core->m_pCurLine && (core->m_pCurLine->dwFlags & LINE_BOOKMARK));
+      if (main) main->DestroyWindow();
+    }
+  }
+  MenuAutomation::Reset();
 }
 
 TEST(EditorLibrary, LoadingRegistersTheFindMessageAndInitialisesOle) {

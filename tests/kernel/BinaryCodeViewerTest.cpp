@@ -3,7 +3,9 @@
 #include "comm/BinaryCodeViewerDlg.h"
 #include "kernel/params/MC_Variable.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
+#include "tests/support/PostedGestures.h"
 
 #include <cstdio>
 #include <functional>
@@ -196,4 +198,25 @@ TEST_F(BinaryCodeViewerTest, CanProtocolsCarryTheOpcodeInTheIdentifier) {
       EXPECT_EQ(CString(c.received), Text(d, Ids::IDC_RECEIVED)) << c.protocol;
     }
   });
+}
+
+// F1 in any of its fields opens the viewer's help as its Help button does; Alt+F4 closes it.
+TEST_F(BinaryCodeViewerTest, F1OpensItsHelpAndAltF4ClosesIt) {
+  Automation::Instance().ClearHelpCalls();
+  bool closed = false;
+  DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
+    d->GetDlgItem(Ids::IDC_SOURCE)->SetFocus();
+    dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1);
+    UiAutomation::Pump();
+    dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kAltF4);
+    UiAutomation::Pump();
+    closed = !d->IsWindowVisible();
+    if (!closed) DialogAutomation::ClickControl(d, IDCANCEL);
+  });
+  m_setup->DoBinaryCodeViewer(nullptr);
+  const auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(1u, help.size());
+  EXPECT_EQ(4132u, help[0].data);
+  EXPECT_EQ(15u, help[0].command);
+  EXPECT_TRUE(closed);
 }

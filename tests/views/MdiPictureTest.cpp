@@ -5,10 +5,12 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/GXLibrary.h"
+#include "platform/ui/Menu.h"
 #include "plot/documents/GraphView.h"
 #include "tests/plot/GraphWindowTestSupport.h"
 #include "tests/support/BarPresses.h"
 #include "tests/support/MdiScene.h"
+#include "tests/support/PostedGestures.h"
 
 #include <gtest/gtest.h>
 
@@ -219,5 +221,62 @@ TEST(MdiPicture, PressesOnAViewsBarsScrollIt) {
 }
 
 TEST(MdiPicture, RandomWindowOperationsMatchAFullRepaint) { RunRandomSteps<ViewScene>(122, 5, 30, 3); }
+
+// What reaches the main frame of the messages a default may make.
+std::vector<std::pair<UINT, LPARAM>> g_mainSeen;
+WNDPROC g_mainProc = nullptr;
+LRESULT MainRecorder(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_CONTEXTMENU || m == WM_CLOSE) g_mainSeen.emplace_back(m, l);
+  return CallWindowProc(g_mainProc, h, m, w, l);
+}
+
+// In each kind of view a right click, the context-menu keys and Alt+F4 reach what they ask for: the
+// text view's own menu and its command, else the main frame's context menu at the point or at none
+// (-1), and the main frame's close.
+TEST(MdiPicture, ContextMenuInputAndAltF4ReachTheViewsAndTheMainFrame) {
+  using G = Gesture;
+  const struct Row {
+    K kind;
+    G in;
+    UINT msg;  // at the main frame; 0: the text view's menu
+    bool atPoint;
+  } rows[] = {
+      {K::kText, G::kRightClick, 0, true},          {K::kText, G::kApps, 0, false},
+      {K::kGrid, G::kApps, WM_CONTEXTMENU, false},  {K::kGrid, G::kShiftF10, WM_CONTEXTMENU, false},
+      {K::kPlot, G::kRightClick, WM_CONTEXTMENU, true}, {K::kPlot, G::kAltF4, WM_CLOSE, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << "kind " << r.kind << ", input " << (int)r.in);
+    ViewScene scene;
+    auto* child = static_cast<CMDIChildWnd*>(CWnd::FromHandle(scene.AddChild(r.kind, CRect(10, 10, 300, 250))));
+    CView* view = child->GetActiveView();
+    ASSERT_TRUE(view);
+    g_mainProc = (WNDPROC)::SetWindowLongPtr(scene.MainWnd(), GWLP_WNDPROC, (LONG_PTR)MainRecorder);
+    // The click goes to the window under the point, as the plot's graph window is.
+    POINT at{60, 40};
+    view->ClientToScreen(&at);
+    const POINT screen = at;
+    HWND under = ::WindowFromPoint(at);
+    ::ScreenToClient(under, &at);
+    ::SetFocus(view->m_hWnd);
+    UiAutomation::Pump();
+    g_mainSeen.clear();
+    MenuAutomation::Reset();
+    MenuAutomation::PushMenuChoiceText("Toggle Bookmark");
+    dravonix::test::PostGesture(r.in == G::kRightClick ? under : ::GetFocus(), r.in, at);
+    UiAutomation::Pump();
+    if (!r.msg) {
+      const auto shown = MenuAutomation::ShownMenus();
+      EXPECT_EQ(1u, shown.size());
+      EXPECT_EQ(1, scene.m_text.GetEdit()->m_nBookmarks);
+    } else {
+      const LPARAM lp = r.msg != WM_CONTEXTMENU ? 0 : r.atPoint ? MAKELPARAM(screen.x, screen.y) : (LPARAM)-1;
+      EXPECT_EQ(1, std::count(g_mainSeen.begin(), g_mainSeen.end(), std::make_pair(r.msg, lp)));
+    }
+    if (r.in == G::kAltF4) EXPECT_FALSE(::IsWindow(scene.MainWnd()));
+    else ::SetWindowLongPtr(scene.MainWnd(), GWLP_WNDPROC, (LONG_PTR)g_mainProc);
+  }
+  MenuAutomation::Reset();
+}
 
 }  // namespace

@@ -1,11 +1,15 @@
 // The plot set-up and options sheets, driven through the automation interface.
 #include "kernel/params/MC_Units.h"
+#include "kernel/values/ConfigFile.h"
+#include "platform/core/Automation.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "plot/graph/ColorFactory.h"
 #include "plot/ui/OptionsSheet.h"
 #include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/support/PostedGestures.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +153,52 @@ TEST(PlotSheets, OptionsUnitsSpreadRestrictedControlsAndCancel) {
   });
   EXPECT_EQ(IDCANCEL, sheet.DoModal());
   EXPECT_EQ(before, d.plot->GetAt(0)->m_crColor);
+}
+
+// The window a sheet is opened over: it shows what its owner last set, without being told.
+class CBehindWnd : public CWnd {
+ public:
+  COLORREF m_colour = RGB(255, 255, 255);
+
+ protected:
+  void OnPaint() override {
+    CPaintDC dc(this);
+    CRect r;
+    GetClientRect(&r);
+    dc.FillSolidRect(&r, m_colour);
+  }
+};
+
+// F1, the only way to the sheets' help, opens each at its own topic; once a sheet ends, the window it
+// was opened over is drawn afresh, showing what changed behind the sheet.
+TEST(PlotSheets, F1OpensTheHelpAndTheEndRepaintsTheParent) {
+  struct Row {
+    const char* name;
+    DWORD_PTR topic;
+  };
+  for (const Row& r : {Row{"COptionsSheet", 4140}, Row{"CExtrasSheet", 4141}}) {
+    SCOPED_TRACE(r.name);
+    Doc d;
+    CBehindWnd parent;
+    parent.CreateEx(0, AfxRegisterWndClass(0), "plot", WS_POPUP | WS_VISIBLE, CRect(0, 0, 700, 500), nullptr, 0);
+    ::PumpMessages();
+    Automation::Instance().ClearHelpCalls();
+    UiAutomation::AddModalLoopHandler(r.name, [&](CWnd* w) {
+      dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1);
+      UiAutomation::Pump();
+      parent.m_colour = RGB(0, 0, 128);
+      static_cast<CPropertySheet*>(w)->PressButton(PSBTN_OK);
+    });
+    INT_PTR ended = r.topic == 4140 ? COptionsSheet(d.doc, &parent, 0).DoModal() : CExtrasSheet(d.doc, &parent, 0, 0).DoModal();
+    EXPECT_EQ(IDOK, ended);
+    const auto help = Automation::Instance().HelpCalls();
+    ASSERT_EQ(1u, help.size());
+    EXPECT_EQ(r.topic, help[0].data);
+    EXPECT_EQ(15u, help[0].command);
+    EXPECT_EQ(GetKernelHelpFile(), CString(help[0].file.c_str()));
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(parent.m_hWnd));
+    parent.DestroyWindow();
+  }
 }
 
 }  // namespace
