@@ -55,6 +55,9 @@ function(dravonix_test folder)
   # Test bodies gain nothing from optimisation and take twice as long to compile with it; the
   # library code they call keeps the build's own flags.
   target_compile_options(${t} PRIVATE -O0)
+  if(TARGET dravonix_test_pch)
+    target_precompile_headers(${t} REUSE_FROM dravonix_test_pch)
+  endif()
   add_test(NAME ${folder} COMMAND ${t})
   set_tests_properties(${folder} PROPERTIES TIMEOUT 600)
 endfunction()

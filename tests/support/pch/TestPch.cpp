@@ -1,0 +1,1 @@
+// Carries the tests' precompiled header.
