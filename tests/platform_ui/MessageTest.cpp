@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -74,6 +75,35 @@ TEST_F(MessageTest, PostsFromAnotherThreadArriveInOrderAndSendWaitsForTheResult)
       ++received;
     }
   EXPECT_EQ(kCount, received);
+}
+
+// A window whose text is its own, not the one kept for it.
+LRESULT OwnTextProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_GETTEXTLENGTH) return 5;
+  if (msg == WM_GETTEXT && wp >= 6) return (LRESULT)strlen(strcpy((char*)lp, "asked"));
+  return DefWindowProc(h, msg, wp, lp);
+}
+
+TEST_F(MessageTest, AnotherThreadReadingAWindowsTextAsksTheWindow) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = OwnTextProc;
+  wc.lpszClassName = "OwnTextWnd";
+  RegisterClass(&wc);
+  HWND own = CreateWindowEx(0, "OwnTextWnd", "kept", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  char text[16] = {};
+  std::atomic<int> length{-1}, copied{-1};
+  std::thread t([&] {
+    length = GetWindowTextLength(own);
+    copied = GetWindowText(own, text, sizeof text);
+    PostMessage(m_wnd, WM_USER + 2, 0, 0);
+  });
+  MSG m;
+  while (GetMessage(&m, nullptr, 0, 0) > 0 && m.message != WM_USER + 2) DispatchMessage(&m);
+  t.join();
+  EXPECT_EQ(length.load(), 5);
+  EXPECT_EQ(copied.load(), 5);
+  EXPECT_STREQ(text, "asked");
+  DestroyWindow(own);
 }
 
 TEST_F(MessageTest, AThreadLoopEndsOnQuitAndLaterPostsFail) {
