@@ -77,6 +77,17 @@ TEST_F(MessageTest, PostsFromAnotherThreadArriveInOrderAndSendWaitsForTheResult)
   EXPECT_EQ(kCount, received);
 }
 
+namespace {
+
+// A popup of its own class with the procedure.
+HWND PopupWith(WNDPROC proc, const char* cls) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = cls;
+  RegisterClass(&wc);
+  return CreateWindowEx(0, cls, "kept", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+
 // A window whose text is its own, not the one kept for it.
 LRESULT OwnTextProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_GETTEXTLENGTH) return 5;
@@ -84,12 +95,10 @@ LRESULT OwnTextProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProc(h, msg, wp, lp);
 }
 
+}  // namespace
+
 TEST_F(MessageTest, AnotherThreadReadingAWindowsTextAsksTheWindow) {
-  WNDCLASS wc{};
-  wc.lpfnWndProc = OwnTextProc;
-  wc.lpszClassName = "OwnTextWnd";
-  RegisterClass(&wc);
-  HWND own = CreateWindowEx(0, "OwnTextWnd", "kept", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND own = PopupWith(OwnTextProc, "OwnTextWnd");
   char text[16] = {};
   std::atomic<int> length{-1}, copied{-1};
   std::thread t([&] {
@@ -386,11 +395,7 @@ LRESULT PingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST(MessageThreads, SendsBetweenTwoThreadsThatWaitOnEachOtherDoNotDeadlock) {
-  WNDCLASS wc{};
-  wc.lpfnWndProc = PingProc;
-  wc.lpszClassName = "PingWnd";
-  RegisterClass(&wc);
-  HWND mine = CreateWindowEx(0, "PingWnd", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND mine = PopupWith(PingProc, "PingWnd");
   g_peer = mine;
   std::atomic<HWND> theirs{nullptr};
   std::atomic<bool> stop{false};
