@@ -74,7 +74,8 @@ std::string WrongNumbers(SECEdit& e, bool stored) {
   std::string wrong;
   uint32_t i = 0;
   for (tagLINEDESC* p = e.m_pLine; p; p = p->pNext)
-    if (++i, stored && SECEdit::GetLineNumber(p) != i) wrong += " stored " + std::to_string(i) + ":" + std::to_string(p->nLineNumber);
+    if (++i, stored && SECEdit::GetLineNumber(p) != i)
+      wrong += " stored " + std::to_string(i) + ":" + std::to_string(p->nLineNumber);
   i = 0;
   for (tagLINEDESC* p = e.m_pLine; p; p = p->pNext)
     if (++i, e.LineNumber(p) != i) wrong += " " + std::to_string(i) + ":" + std::to_string(e.LineNumber(p));
