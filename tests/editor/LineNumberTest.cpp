@@ -107,6 +107,10 @@ TEST(LineNumbers, RenumberingALiveTextKeepsItsNumbersRight) {
       // The empty last line takes the number after the appended lines.
       {"appended before the empty last line", {{kAppend, 1, 0, 0, 0, "f\r\ng\r\n"}}, true},
       {"renumber, then append", {top, {kRenumber, 2}, {kAppend, 1, 0, 0, 0, "f\r\n"}}, false},
+      // Undoing the join gives the line no line end it did not have.
+      {"join a line without a line end, then undo",
+       {{kAppend, 1, 0, 0, 0, "r"}, {kAppend, 1, 0, 0, 0, "o\r\n"}, {kJoin, 6}, {kUndo}},
+       false},
   };
   for (const Case& c : cases) {
     Doc doc;
@@ -147,10 +151,7 @@ TEST(LineNumbers, RandomEditsAppendsAndRenumberingsAgainstAModel) {
       Step s{(Kind)pick(kRenumber + 1), line, offset};
       if (s.kind == kInsert) s.text = inserts[pick(4)];
       if (s.kind == kAppend) s.text = appends[pick(3)];
-      // A line without a line end before others (text appended after one) is not joined: undoing the join
-      // gives it one.
-      tagLINEDESC* at = e.GetLine(line);
-      if (s.kind == kJoin && (line == lines || e.TextLength(at) == at->nLength)) s.kind = kSplit;
+      if (s.kind == kJoin && line == lines) s.kind = kSplit;
       if (s.kind == kUndo && undo.empty()) s.kind = kRenumber;
       if (s.kind == kDelete) {
         s.endLine = line + pick(std::min(3, lines - line + 1));
