@@ -14,7 +14,6 @@ int CConversationEditCtrl::AttachToDlgItem(UINT nID, CWnd* pParent) {
   e->SetWordWrap(TRUE);
   e->SetReadOnly(TRUE);
   e->SetLineEndMode(2);
-  SyncWindowText();
   return 1;
 }
 
@@ -25,45 +24,22 @@ void CConversationEditCtrl::AppendText(LPCSTR lpszText) {
   int count = 0;
   tagLINEDESC* first = e->SplitIntoLines(lpszText, -1, &tail, &count);
   if (!first) return;
-  tagLINEDESC* last = SECEdit::GetLastLine(e->m_pLine);
-  uint32_t number = 1;
-  if (!last) {
-    e->m_pLine = first;
-  } else if (last->nLength > 0) {
-    number = e->LineNumber(last) + 1;
-    last->pNext = first;
-    first->pPrev = last;
-  } else {
-    // An empty last line stays last, after the new lines.
-    number = e->LineNumber(last);
-    first->pPrev = last->pPrev;
-    if (last->pPrev) last->pPrev->pNext = first;
-    else e->m_pLine = first;
-    tail->pNext = last;
-    last->pPrev = tail;
-    e->NumberNewLines(last, last, number + (uint32_t)count);
-  }
-  e->NumberNewLines(first, tail, number);
-  e->m_nLineCount += count;
-  e->TextChangedAt(number - 1);
+  // The last line is remembered, so that an entry costs the same however long the log has grown.
+  tagLINEDESC* end = m_pEnd && m_nEndFreed == e->m_nLinesFreed ? SECEdit::GetLastLine(m_pEnd) : nullptr;
+  e->AppendLines(first, tail, count, end);
+  m_pEnd = SECEdit::GetLastLine(tail);
+  m_nEndFreed = e->m_nLinesFreed;
   if (!GetSafeHwnd()) return;
   CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
   CoreSetScrollRange(SB_HORZ, 0, SECEDIT_MAX_LINE, TRUE);
   if (m_pTopLine && (int)e->LineNumber(m_pTopLine) != m_nTopLine) m_pTopLine = FindLine(m_nTopLine);
   // The caret goes to the last line, and the newest text into view.
-  m_pCurLine = SECEdit::GetLastLine(first);
+  m_pCurLine = m_pEnd;
   m_nCurLine = e->m_nLineCount;
   m_nCurCol = 0;
   ScrollCaretUpToBottomRow();
   EnsureCaretVisible();
   Invalidate(FALSE);
-  SyncWindowText();
-}
-
-// Other threads read a window's text without asking it: it is kept equal to the log.
-void CConversationEditCtrl::SyncWindowText() {
-  const CString text = GetLogText();
-  SECEditCtrl::WindowProc(WM_SETTEXT, 0, (LPARAM)text.GetString());
 }
 
 void CConversationEditCtrl::ClearEdit() {
@@ -86,7 +62,6 @@ void CConversationEditCtrl::ClearEdit() {
   CoreSetScrollPos(SB_VERT, 0, TRUE);
   Invalidate(TRUE);
   UpdateCaretPos();
-  SyncWindowText();
 }
 
 void CConversationEditCtrl::DrawMarks(CDC* pDC, RECT*, tagLINEDESC* pLine) {
@@ -95,21 +70,37 @@ void CConversationEditCtrl::DrawMarks(CDC* pDC, RECT*, tagLINEDESC* pLine) {
 }
 
 CString CConversationEditCtrl::GetLogText() {
-  std::string s;
-  for (tagLINEDESC* p = GetEdit()->m_pLine; p; p = p->pNext)
-    if (p->pText) s.append(p->pText, (size_t)p->nLength);
+  std::string s((size_t)LogLength(), '\0');
+  CopyLog(s.data(), s.size());
   return CString(s.c_str());
 }
 
-// The window text is the log, as an edit control's would be.
+size_t CConversationEditCtrl::LogLength() {
+  size_t n = 0;
+  for (tagLINEDESC* p = GetEdit()->m_pLine; p; p = p->pNext)
+    if (p->pText) n += (size_t)p->nLength;
+  return n;
+}
+
+size_t CConversationEditCtrl::CopyLog(char* pBuffer, size_t nMax) {
+  size_t n = 0;
+  for (tagLINEDESC* p = GetEdit()->m_pLine; p && n < nMax; p = p->pNext) {
+    if (!p->pText) continue;
+    const size_t k = std::min((size_t)p->nLength, nMax - n);
+    memcpy(pBuffer + n, p->pText, k);
+    n += k;
+  }
+  return n;
+}
+
+// The window text is the log, read from its lines when asked, as an edit control's would be.
 LRESULT CConversationEditCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_GETTEXTLENGTH) return GetLogText().GetLength();
+  if (message == WM_GETTEXTLENGTH) return (LRESULT)LogLength();
   if (message == WM_GETTEXT) {
     if (wParam == 0 || !lParam) return 0;
-    const CString text = GetLogText();
-    const size_t n = std::min((size_t)text.GetLength(), (size_t)wParam - 1);
-    memcpy(reinterpret_cast<char*>(lParam), text.GetString(), n);
-    reinterpret_cast<char*>(lParam)[n] = '\0';
+    char* buffer = reinterpret_cast<char*>(lParam);
+    const size_t n = CopyLog(buffer, (size_t)wParam - 1);
+    buffer[n] = '\0';
     return (LRESULT)n;
   }
   return SECEditCtrl::WindowProc(message, wParam, lParam);

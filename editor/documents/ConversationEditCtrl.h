@@ -21,5 +21,9 @@ class CConversationEditCtrl : public SECEditCtrl {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void SyncWindowText();
+  size_t LogLength();
+  // Copies at most nMax bytes of the log; returns how many.
+  size_t CopyLog(char* pBuffer, size_t nMax);
+  tagLINEDESC* m_pEnd = nullptr;  // the last line after the latest entry
+  uint32_t m_nEndFreed = 0;       // the text's count of freed lines then
 };

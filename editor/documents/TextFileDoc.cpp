@@ -242,29 +242,12 @@ void CTextFileDoc::ClearInterpreterEdit() { ResetText(kPrompt); }
 
 tagLINEDESC* CTextFileDoc::InsertTextAtEndOfList(const char* pszText) {
   if (!pszText || !*pszText) return nullptr;
-  tagLINEDESC* first = m_edit.SplitIntoLines(pszText);
-  if (!first) return nullptr;
-  tagLINEDESC* last = SECEdit::GetLastLine(m_edit.m_pLine);
-  tagLINEDESC* tail = SECEdit::GetLastLine(first);
+  tagLINEDESC* tail = nullptr;
   int count = 0;
-  for (tagLINEDESC* p = first; p; p = p->pNext) ++count;
-  if (last && last->nLength > 0) {
-    BindLines(last, first);
-    m_edit.NumberNewLines(first, nullptr, m_edit.LineNumber(last) + 1);
-  } else if (last) {
-    // The empty last line moves down: windows holding it count their lines again.
-    const uint32_t number = m_edit.LineNumber(last);
-    BindLines(last->pPrev, first);
-    if (!last->pPrev) m_edit.m_pLine = first;
-    BindLines(tail, last);
-    last->pNext = nullptr;
-    m_edit.ShiftNumbers(number - 1, count, first, tail, number);
-  } else {
-    m_edit.m_pLine = first;
-    m_edit.NumberNewLines(first, nullptr, 1);
-  }
-  m_edit.m_nLineCount += count;
-  m_edit.TextChangedAt(m_edit.LineNumber(first) - 1);
+  tagLINEDESC* first = m_edit.SplitIntoLines(pszText, -1, &tail, &count);
+  if (!first) return nullptr;
+  // The empty last line moves down: windows holding it count their lines again.
+  if (m_edit.AppendLines(first, tail, count)) ++m_edit.m_nLinesRenumbered;
   return first;
 }
 

@@ -327,23 +327,50 @@ tagLINEDESC* SECEdit::GetLastLine(tagLINEDESC* pLine) {
   return pLine;
 }
 
-int SECEdit::RenumberLines(tagLINEDESC* pLine) {
+// The lines carry the renumbered mark until their text sees it (SECEdit::SettleRenumbering): a bare list
+// has no log of moves, and a text's log must not apply to numbers taken after it.
+int SECEdit::RenumberLines(tagLINEDESC* pLine) { return NumberList(pLine, LINE_NUMBER_RENUMBERED); }
+
+int SECEdit::NumberList(tagLINEDESC* pLine, uint32_t dwEpochBits) {
   pLine = GetFirstLine(pLine);
   uint32_t n = 0;
   for (; pLine; pLine = pLine->pNext) {
     pLine->nLineNumber = ++n;
-    pLine->dwFlags &= ~LINE_NUMBER_EPOCH_MASK;
+    pLine->dwFlags = (pLine->dwFlags & ~LINE_NUMBER_EPOCH_MASK) | dwEpochBits;
   }
   return (int)n;
 }
 
 int SECEdit::RenumberAll() {
   m_numberShifts.clear();
-  return RenumberLines(m_pLine);
+  return NumberList(m_pLine, 0);
+}
+
+void SECEdit::SettleRenumbering(const tagLINEDESC* pProbe1, const tagLINEDESC* pProbe2) const {
+  const tagLINEDESC* seen = nullptr;
+  for (const tagLINEDESC* p : {(const tagLINEDESC*)m_pLine, pProbe1, pProbe2})
+    if (p && (p->dwFlags & LINE_NUMBER_EPOCH_MASK) == LINE_NUMBER_RENUMBERED) seen = p;
+  if (!seen) return;
+  // Every line was numbered afresh after the logged moves (lines linked in since are numbered by their
+  // caller next): the moves are spent.
+  m_numberShifts.clear();
+  for (tagLINEDESC* p = GetFirstLine(const_cast<tagLINEDESC*>(seen)); p; p = p->pNext)
+    p->dwFlags &= ~LINE_NUMBER_EPOCH_MASK;
+}
+
+void SECEdit::SettleBeforeNumbering(tagLINEDESC* pFirst, tagLINEDESC* pLast) const {
+  // Lines about to be numbered tell nothing of the text, even when they come renumbered as a list of
+  // their own; their neighbours do.
+  for (tagLINEDESC* p = pFirst; p; p = p->pNext) {
+    p->dwFlags &= ~LINE_NUMBER_EPOCH_MASK;
+    if (p == pLast) break;
+  }
+  SettleRenumbering(pFirst ? pFirst->pPrev : nullptr, pLast ? pLast->pNext : nullptr);
 }
 
 uint32_t SECEdit::LineNumber(tagLINEDESC* pLine) const {
   if (!pLine) return 0;
+  SettleRenumbering(pLine);
   const size_t now = m_numberShifts.size();
   const size_t epoch = (pLine->dwFlags & LINE_NUMBER_EPOCH_MASK) >> LINE_NUMBER_EPOCH_SHIFT;
   if (epoch >= now) return pLine->nLineNumber;
@@ -356,6 +383,7 @@ uint32_t SECEdit::LineNumber(tagLINEDESC* pLine) const {
 }
 
 void SECEdit::NumberNewLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) const {
+  SettleBeforeNumbering(pFirst, pLast);
   const uint32_t epoch = (uint32_t)m_numberShifts.size() << LINE_NUMBER_EPOCH_SHIFT;
   for (tagLINEDESC* p = pFirst; p; p = p->pNext) {
     p->nLineNumber = nFirst++;
@@ -366,6 +394,7 @@ void SECEdit::NumberNewLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t n
 
 void SECEdit::ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst) {
   if (nDelta != 0) ++m_nLinesRenumbered;
+  SettleBeforeNumbering(pFirst, pLast);
   if (m_numberShifts.size() + 1 >= SECEDIT_MAX_SHIFTS) {
     // The log is full: one walk over the text settles every number.
     RenumberAll();
@@ -373,6 +402,34 @@ void SECEdit::ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst,
   }
   if (nDelta != 0) m_numberShifts.push_back(NumberShift{nAbove, nDelta});
   NumberNewLines(pFirst, pLast, nFirst);
+}
+
+tagLINEDESC* SECEdit::AppendLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, int nLines, tagLINEDESC* pEnd) {
+  if (!pFirst) return nullptr;
+  if (!pEnd) pEnd = GetLastLine(m_pLine);
+  tagLINEDESC* before = nullptr;
+  if (!pEnd) {
+    m_pLine = pFirst;
+    NumberNewLines(pFirst, pLast, 1);
+  } else if (pEnd->nLength > 0) {
+    const uint32_t number = LineNumber(pEnd) + 1;
+    pEnd->pNext = pFirst;
+    pFirst->pPrev = pEnd;
+    NumberNewLines(pFirst, pLast, number);
+  } else {
+    // An empty last line stays last and takes the number after the new lines.
+    const uint32_t number = LineNumber(pEnd);
+    pFirst->pPrev = pEnd->pPrev;
+    if (pEnd->pPrev) pEnd->pPrev->pNext = pFirst;
+    else m_pLine = pFirst;
+    pLast->pNext = pEnd;
+    pEnd->pPrev = pLast;
+    NumberNewLines(pFirst, pEnd, number);
+    before = pEnd;
+  }
+  m_nLineCount += nLines;
+  TextChangedAt(LineNumber(pFirst) - 1);
+  return before;
 }
 
 // ---- Lines and measurement ----

@@ -51,6 +51,8 @@ struct SECLineArena;
 #define LINE_NUMBER_EPOCH_SHIFT 23
 #define LINE_NUMBER_EPOCH_MASK 0xFF800000u
 #define SECEDIT_MAX_SHIFTS 500
+// The epoch of lines numbered by SECEdit::RenumberLines, beyond every epoch of a log of moves.
+#define LINE_NUMBER_RENUMBERED LINE_NUMBER_EPOCH_MASK
 
 // Widest line in display columns, line end included.
 #define SECEDIT_MAX_LINE 16384
@@ -186,6 +188,10 @@ class SECEdit {
   // After lines were added or removed: numbers above nAbove move by nDelta; the new lines pFirst..pLast
   // are numbered from nFirst.
   void ShiftNumbers(uint32_t nAbove, int32_t nDelta, tagLINEDESC* pFirst, tagLINEDESC* pLast, uint32_t nFirst);
+  // Links a new chain of nLines lines in at the end, numbered and counted: after a non-empty last line, or
+  // before an empty one, which stays last. pEnd is the last line when the caller knows it. Returns the
+  // empty line that moved down, or null.
+  tagLINEDESC* AppendLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, int nLines, tagLINEDESC* pEnd = nullptr);
 
   // Lines and measurement against this object's tab size and line end.
   tagLINEDESC* GetLine(int nNumber);
@@ -352,7 +358,7 @@ class SECEdit {
     uint32_t nAbove;
     int32_t nDelta;
   };
-  std::vector<NumberShift> m_numberShifts;
+  mutable std::vector<NumberShift> m_numberShifts;
 
  protected:
   void AddKeywords(const char* pszNames);
@@ -366,6 +372,10 @@ class SECEdit {
   static SECLineArena* NewArena();
   static void EndArena(SECLineArena* pArena);
   void ShowLongLineWarning();
+  static int NumberList(tagLINEDESC* pLine, uint32_t dwEpochBits);
+  // Drops the log of moves once the text's lines were renumbered as a bare list (seen on the head or a probe).
+  void SettleRenumbering(const tagLINEDESC* pProbe1, const tagLINEDESC* pProbe2 = nullptr) const;
+  void SettleBeforeNumbering(tagLINEDESC* pFirst, tagLINEDESC* pLast) const;
   int NumberOf(tagLINEDESC* pLine) const { return (int)LineNumber(pLine); }
   int GainLineEnd(tagLINEDESC* pLine);
   int ReplaceBytes(tagLINEDESC* pLine, int nOffset, int nRemove, const char* pInsert, int nInsert);

@@ -403,6 +403,8 @@ int SECEdit::JoinLines(SECEditPos& pos, BOOL bUndo) {
   if (bUndo) BeginUndoGroup(TRUE);
   int r = PadLine(pos, bUndo);
   int joinOff = TextLength(A);
+  // A line without a line end of its own (text appended after it) gets none back on undo.
+  const BYTE noLineEnd = A->nLength == joinOff ? 1 : 0;
   if (!r) r = ReplaceBytes(A, joinOff, A->nLength - joinOff, B->pText, B->nLength);
   if (!r) {
     const int no = NumberOf(A);
@@ -412,7 +414,7 @@ int SECEdit::JoinLines(SECEditPos& pos, BOOL bUndo) {
     if (--m_nLineCount < 1) m_nLineCount = 1;
     ShiftNumbers((uint32_t)no + 1, -1, nullptr, nullptr, 0);
     if (bUndo) {
-      AddRecord(SECUNDO_JOINLINES, no, joinOff, no + 1, 0, nullptr);
+      AddRecord(SECUNDO_JOINLINES, no, joinOff, no + 1, 0, nullptr, noLineEnd);
     }
     SetModified(TRUE);
   }
@@ -611,6 +613,7 @@ int SECEdit::AddUndoRecord(const SECEditUndoRecord& record, const char* pszText,
   } else if (record.nKind == SECUNDO_SPLITLINE || record.nKind == SECUNDO_JOINLINES) {
     r.nEndLine = record.nEndLine;
     r.nEndOffset = record.nEndOffset;
+    r.chChar = record.chChar;
   } else if (IsCharKind(record.nKind)) {
     r.chChar = record.chChar;
     if (record.nKind == SECUNDO_OVERWRITECHAR) r.chOldChar = record.chOldChar;
@@ -717,7 +720,12 @@ int SECEdit::DoUndo(const SECEditUndoRecord& rec, tagLINEDESC** ppHint) {
     case SECUNDO_INSERTTEXT:
     case SECUNDO_INSERTFILE: return DeleteText(P, E, FALSE);
     case SECUNDO_SPLITLINE: return JoinLines(P, FALSE);
-    case SECUNDO_JOINLINES: return SplitLine(P, FALSE);
+    case SECUNDO_JOINLINES: {
+      int r = SplitLine(P, FALSE);
+      const int at = TextLength(P.pLine);
+      if (!r && rec.chChar) r = ReplaceBytes(P.pLine, at, P.pLine->nLength - at, nullptr, 0);
+      return r;
+    }
     case SECUNDO_OVERWRITECHAR:
       if (rec.chOldChar == (BYTE)m_szLineEnd[0]) return DeleteChar(P, FALSE);
       return InsertChar(P, rec.chOldChar, FALSE, FALSE);

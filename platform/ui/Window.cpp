@@ -1100,22 +1100,12 @@ int GetWindowText(HWND hwnd, LPSTR buf, int size) {
   if (!buf || size <= 0) return 0;
   buf[0] = 0;
   if (!Checked(hwnd)) return 0;
-  if (hwnd->queue != CurrentQueue()) {
-    std::lock_guard<std::recursive_mutex> lock(WmLock());
-    int len = std::min<int>((int)hwnd->text.size(), size - 1);
-    memcpy(buf, hwnd->text.data(), (size_t)len);
-    buf[len] = 0;
-    return len;
-  }
+  // A window of this process is asked, also from another thread: its text may be its own to answer.
   return (int)SendMessage(hwnd, WM_GETTEXT, (WPARAM)size, (LPARAM)buf);
 }
 
 int GetWindowTextLength(HWND hwnd) {
   if (!Checked(hwnd)) return 0;
-  if (hwnd->queue != CurrentQueue()) {
-    std::lock_guard<std::recursive_mutex> lock(WmLock());
-    return (int)hwnd->text.size();
-  }
   return (int)SendMessage(hwnd, WM_GETTEXTLENGTH, 0, 0);
 }
 

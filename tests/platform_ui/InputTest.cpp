@@ -5,9 +5,11 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/UpdateRegion.h"
 #include "platform/ui/Wnd.h"
+#include "tests/support/PumpUntil.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -220,13 +222,16 @@ TEST(InputTest, DialogItemNumbersEnumerationAndOtherThreadsText) {
   EnumChildWindows(parent.m_hWnd, [](HWND h, LPARAM lp) { ((std::vector<HWND>*)lp)->push_back(h); return TRUE; },
                    (LPARAM)&all);
   EXPECT_EQ(2u, all.size());
-  // Another thread reads the text without waiting on us.
+  // Another thread reading the text asks the window, answered while this thread pumps.
   std::string seen;
+  std::atomic<bool> read{false};
   std::thread t([&] {
     char buf[32];
     GetWindowText(parent.m_hWnd, buf, sizeof buf);
     seen = buf;
+    read = true;
   });
+  EXPECT_TRUE(dravonix::test::PumpUntil([&] { return read.load(); }));
   t.join();
   EXPECT_EQ("parent", seen);
   EXPECT_EQ(parent.m_hWnd, FindWindow(nullptr, "parent"));

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -74,6 +75,44 @@ TEST_F(MessageTest, PostsFromAnotherThreadArriveInOrderAndSendWaitsForTheResult)
       ++received;
     }
   EXPECT_EQ(kCount, received);
+}
+
+namespace {
+
+// A popup of its own class with the procedure.
+HWND PopupWith(WNDPROC proc, const char* cls) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = cls;
+  RegisterClass(&wc);
+  return CreateWindowEx(0, cls, "kept", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+
+// A window whose text is its own, not the one kept for it.
+LRESULT OwnTextProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_GETTEXTLENGTH) return 5;
+  if (msg == WM_GETTEXT && wp >= 6) return (LRESULT)strlen(strcpy((char*)lp, "asked"));
+  return DefWindowProc(h, msg, wp, lp);
+}
+
+}  // namespace
+
+TEST_F(MessageTest, AnotherThreadReadingAWindowsTextAsksTheWindow) {
+  HWND own = PopupWith(OwnTextProc, "OwnTextWnd");
+  char text[16] = {};
+  std::atomic<int> length{-1}, copied{-1};
+  std::thread t([&] {
+    length = GetWindowTextLength(own);
+    copied = GetWindowText(own, text, sizeof text);
+    PostMessage(m_wnd, WM_USER + 2, 0, 0);
+  });
+  MSG m;
+  while (GetMessage(&m, nullptr, 0, 0) > 0 && m.message != WM_USER + 2) DispatchMessage(&m);
+  t.join();
+  EXPECT_EQ(length.load(), 5);
+  EXPECT_EQ(copied.load(), 5);
+  EXPECT_STREQ(text, "asked");
+  DestroyWindow(own);
 }
 
 TEST_F(MessageTest, AThreadLoopEndsOnQuitAndLaterPostsFail) {
@@ -356,11 +395,7 @@ LRESULT PingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST(MessageThreads, SendsBetweenTwoThreadsThatWaitOnEachOtherDoNotDeadlock) {
-  WNDCLASS wc{};
-  wc.lpfnWndProc = PingProc;
-  wc.lpszClassName = "PingWnd";
-  RegisterClass(&wc);
-  HWND mine = CreateWindowEx(0, "PingWnd", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND mine = PopupWith(PingProc, "PingWnd");
   g_peer = mine;
   std::atomic<HWND> theirs{nullptr};
   std::atomic<bool> stop{false};
