@@ -215,6 +215,7 @@ void CGraphWindow::RefreshWindow() {
 void CGraphWindow::OnPaint() {
   if (m_bTracking) {
     CPaintDC dc(this);  // validates; the area is painted after the drag
+    m_rcHeldPaint.UnionRect(&m_rcHeldPaint, &dc.m_ps.rcPaint);
     return;
   }
   if (!m_pPlot || m_nDrawMode != -1) {

@@ -1,0 +1,249 @@
+// Plot views reached as a user reaches them: menu commands posted to the host's frame, the mouse on
+// the plot windows, sheets and file dialogs answered; each step's state and picture are checked.
+#include "platform/core/Automation.h"
+#include "platform/gdi/Printer.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/PrintInfo.h"
+#include "platform/ui/PropertySheet.h"
+#include "plot/ui/ColorCombo.h"
+#include "tests/plot/PlotScene.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+using namespace graphtest;
+using namespace dravonix::test;
+
+namespace {
+
+CRect RectInView(CGraphView* view, CGraphWindow* w) {
+  CRect r;
+  w->GetWindowRect(&r);
+  view->ScreenToClient(&r);
+  return r;
+}
+
+TEST(PlotWindows, MenuCommandsArrangeAndZoomThePlots) {
+  PlotScene scene;
+  scene.AddChild(PlotScene::kTwoPlots, CRect(10, 10, 420, 280));
+  CGraphView* view = scene.View();
+  ASSERT_NE(view, nullptr);
+  CRect c;
+  view->GetClientRect(&c);
+  const int midX = c.Width() / 2, midY = c.Height() / 2;
+  double before[6], range[6];
+  scene.Graph(0)->GetViewRange(before);
+  const struct {
+    UINT id;
+    CRect second;  // the second plot's place
+    bool zoomed;   // the first plot's zoom stack holds a view
+  } steps[] = {
+      {ID_PLOT_ARRANGE_VERT, CRect(0, midY, c.right, 2 * midY), false},
+      {ID_PLOT_ARRANGE_HORZ, CRect(midX, 0, 2 * midX, c.bottom), false},
+      {ID_PLOT_ZOOM_IN, CRect(midX, 0, 2 * midX, c.bottom), true},
+      {ID_PLOT_ZOOM_IN, CRect(midX, 0, 2 * midX, c.bottom), true},
+      {ID_PLOT_ZOOM_PREV, CRect(midX, 0, 2 * midX, c.bottom), true},
+      {ID_PLOT_ZOOM_OUT, CRect(midX, 0, 2 * midX, c.bottom), false},
+      {ID_PLOT_ARRANGE_AUTO, CRect(midX, 0, 2 * midX, c.bottom), false},
+  };
+  for (const auto& s : steps) {
+    scene.Command(s.id);
+    EXPECT_EQ(RectInView(view, scene.Graph(1)), s.second) << s.id;
+    EXPECT_EQ(!scene.Graph(0)->IsEmptyZoomStack(), s.zoomed) << s.id;
+    EXPECT_EQ(0, scene.PixelsOff()) << s.id;
+  }
+  scene.Graph(0)->GetViewRange(range);
+  EXPECT_EQ(std::vector<double>(range, range + 6), std::vector<double>(before, before + 6));
+  EXPECT_TRUE(scene.m_plots.IsModified());
+  scene.m_plots.SetModifiedFlag(FALSE);
+}
+
+TEST(PlotWindows, TheMouseReadsOutZoomsAndLeavesThePicture) {
+  PlotScene scene;
+  scene.AddChild(PlotScene::kTwoPlots, CRect(10, 10, 420, 280));
+  CGraphWindow* g = scene.Graph(1);
+  ASSERT_NE(g, nullptr);
+  const CRect r = g->GetDrawingRect();
+  const CPoint at(r.left + 20, r.top + 30);
+  UiAutomation::MouseMove(g->m_hWnd, at);
+  CString read;
+  read.Format("X=%10.6GYL=%10.6GYR=%10.6G", (double)(float)g->GetXCoord(at.x), g->GetYCoord(at.y, 1),
+              g->GetYCoord(at.y, 2));
+  CString pane = scene.PositionPane();
+  pane.Remove(' ');
+  read.Remove(' ');
+  EXPECT_EQ(pane, read);
+  EXPECT_EQ(1, scene.m_plots.m_nCurrentPlot);
+  UiAutomation::MouseMove(g->m_hWnd, CPoint(1, 1));
+  EXPECT_EQ(scene.PositionPane(), "");
+
+  // A band zooms the plot; a right click leaves it as it is.
+  double wide[6], zoomed[6];
+  g->GetViewRange(wide);
+  const double from = g->GetXCoord(r.left + 10), to = g->GetXCoord(r.CenterPoint().x);
+  UiAutomation::Drag(g->m_hWnd, CPoint(r.left + 10, r.top + 10), CPoint(r.CenterPoint()));
+  g->GetViewRange(zoomed);
+  // The band and a twentieth of it on each side.
+  EXPECT_NEAR(zoomed[0], from - (to - from) / 20, 1e-9);
+  EXPECT_NEAR(zoomed[1], to + (to - from) / 20, 1e-9);
+  EXPECT_EQ(0, scene.PixelsOff());
+  UiAutomation::RightClick(g->m_hWnd, r.CenterPoint());
+  EXPECT_EQ(0, scene.PixelsOff());
+  scene.Command(ID_PLOT_ZOOM_PREV);
+  EXPECT_EQ(0, scene.PixelsOff());
+}
+
+TEST(PlotWindows, ScopeScaleBoxesStepTheChannel) {
+  PlotScene scene;
+  scene.AddChild(PlotScene::kScope, CRect(10, 10, 460, 300));
+  CGraphWindow* g = scene.Graph(0);
+  ASSERT_NE(g, nullptr);
+  CCurve* pos = scene.m_scope.m_curves.GetAt(1);
+  ASSERT_FALSE(g->GetScaleBox(0, 0).IsRectEmpty());
+  const struct {
+    bool left;
+    double scale;
+  } clicks[] = {{true, 0.5}, {true, 0.2}, {false, 0.5}, {false, 1}, {false, 2}};
+  for (const auto& k : clicks) {
+    const CRect box = g->GetScaleBox(0, k.left ? 0 : 1);
+    UiAutomation::Click(g->m_hWnd, box.CenterPoint());
+    UiAutomation::AdvanceClock(1000);  // the next click is no double click
+    EXPECT_DOUBLE_EQ(pos->m_dOscScale, k.scale) << k.left;
+    EXPECT_EQ(0, scene.PixelsOff()) << k.scale;
+  }
+  scene.m_scope.SetModifiedFlag(FALSE);
+}
+
+TEST(PlotWindows, ExportsAndPrintsFromTheMenu) {
+  const std::string dir = ScratchDir("plot-windows");
+  PlotScene scene;
+  scene.AddChild(PlotScene::kTwoPlots, CRect(10, 10, 420, 280));
+  UiAutomation::MouseMove(scene.Graph(0)->m_hWnd, CPoint(5, 5));
+  DialogAutomation::PushFileDialogResult((dir + "/plot.txt").c_str());
+  scene.Command(ID_PLOT_EXPORT_ASCII);
+  const std::string text = ReadFileText(dir + "/plot.txt");
+  EXPECT_EQ(text.substr(0, text.find("\r\n")), "0.0000000e+000\t0.0000000e+000");
+  EXPECT_EQ(0, scene.PixelsOff());
+  DialogAutomation::PushFileDialogResult((dir + "/plot.wmf").c_str());
+  scene.Command(ID_PLOT_EXPORT_WMF);
+  EXPECT_GT(fs::file_size(dir + "/plot.wmf"), 100u);
+  EXPECT_EQ(0, scene.PixelsOff());
+  EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, IDC_ARROW));
+  DialogAutomation::PushFileDialogResult(nullptr);
+  scene.Command(ID_PLOT_EXPORT_WMF);
+  EXPECT_EQ(0, scene.PixelsOff());
+  // The host's File Print: the print dialog answered with OK.
+  SetPrinterOutputFolder(dir.c_str());
+  DialogAutomation::CommonAnswer ok;
+  ok.ok = true;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, ok);
+  const CString before = AfxGetLastPrintFileName();
+  scene.Command(ID_FILE_PRINT);
+  EXPECT_NE(AfxGetLastPrintFileName(), before);
+  EXPECT_TRUE(fs::exists(AfxGetLastPrintFileName().GetString()));
+  EXPECT_EQ(0, scene.PixelsOff());
+}
+
+// A plot that must repaint while the mouse drags a band paints once the drag ends.
+TEST(PlotWindows, PaintsHeldDuringADragComeAfterIt) {
+  PlotScene scene;
+  scene.AddChild(PlotScene::kTwoPlots, CRect(10, 10, 420, 280));
+  CGraphWindow* g = scene.Graph(0);
+  const CRect r = g->GetDrawingRect();
+  ::PostMessage(g->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 5, r.top + 5));
+  UiAutomation::MouseMove(g->m_hWnd, CPoint(r.left + 40, r.top + 40));
+  scene.m_plots.m_graph.GetAt(0)->GetAt(0)->m_crColor = RGB(255, 0, 0);
+  scene.m_plots.UpdateAllViews(nullptr, CGraphViewerDoc::kHintValues);
+  ::PostMessage(g->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 60, r.top + 60));
+  UiAutomation::Pump();
+  EXPECT_FALSE(g->IsEmptyZoomStack());
+  EXPECT_EQ(0, scene.PixelsOff());
+}
+
+// The scope's persist field turns on and off under the mouse; its panel shows it.
+TEST(PlotWindows, ThePersistFieldToggles) {
+  PlotScene scene;
+  scene.AddChild(PlotScene::kScope, CRect(10, 10, 460, 300));
+  CGraphWindow* g = scene.Graph(0);
+  const CRect box = g->GetPersistBox();
+  ASSERT_FALSE(box.IsRectEmpty());
+  auto field = [&] {
+    std::vector<COLORREF> px;
+    for (int y = box.top; y < box.bottom; ++y)
+      for (int x = box.left; x < box.right; ++x) px.push_back(GetWindowPixel(g->m_hWnd, CPoint(x, y)));
+    return px;
+  };
+  const std::vector<COLORREF> off = field();
+  for (bool on : {true, false}) {
+    UiAutomation::Click(g->m_hWnd, box.CenterPoint());
+    UiAutomation::AdvanceClock(1000);
+    EXPECT_EQ(0, scene.PixelsOff()) << on;
+    EXPECT_EQ(field() != off, on);
+  }
+}
+
+// The options sheet from the menu: the colour and pen-style combos are chosen by keys, the sheet's
+// picture holds, OK restyles the curve and the plot shows it.
+TEST(PlotWindows, OptionsSheetCombosRestyleTheCurve) {
+  PlotScene scene;
+  scene.AddChild(PlotScene::kTwoPlots, CRect(10, 10, 420, 280));
+  CXYCurve* curve = scene.m_plots.m_graph.GetAt(0)->GetAt(0);
+  const COLORREF before = curve->m_crColor;
+  COLORREF chosen = 0;
+  int sheetOff = -1;
+  HWND focusAfterTab = nullptr;
+  bool ran = false;
+  UiAutomation::AddModalLoopHandler("CExtrasSheet", [&](CWnd* sheet) {
+    ran = true;
+    CWnd* page = static_cast<CPropertySheet*>(sheet)->GetActivePage();
+    // Tab from the sheet's buttons reaches the page's controls.
+    ::SetFocus(sheet->GetDlgItem(IDOK)->m_hWnd);
+    for (int i = 0; i < 4 && !::IsChild(page->m_hWnd, ::GetFocus()); ++i) {
+      UiAutomation::PressKey(nullptr, VK_TAB);
+    }
+    focusAfterTab = ::IsChild(page->m_hWnd, ::GetFocus()) ? ::GetFocus() : nullptr;
+    auto* color = static_cast<CColorCombo*>(page->GetDlgItem(14006));
+    UiAutomation::PressKey(color->m_hWnd, VK_DOWN);
+    chosen = color->GetSelectedColor();
+    UiAutomation::PressKey(page->GetDlgItem(14007)->m_hWnd, VK_DOWN);
+    sheetOff = PixelsOffFullRepaint(sheet->m_hWnd);
+    DialogAutomation::ClickControl(sheet, IDOK);
+  });
+  scene.Command(ID_PLOT_OPTIONS);
+  ASSERT_TRUE(ran);
+  EXPECT_NE(focusAfterTab, nullptr);
+  EXPECT_EQ(sheetOff, 0);
+  EXPECT_NE(chosen, before);
+  EXPECT_EQ(curve->m_crColor, chosen);
+  EXPECT_EQ(curve->m_nPenStyle, 1);
+  EXPECT_EQ(0, scene.PixelsOff());
+  const CRect r = scene.Graph(0)->GetDrawingRect();
+  int shown = 0;
+  for (int x = r.left; x < r.right; ++x)
+    for (int y = r.top; y < r.bottom; ++y) shown += GetWindowPixel(scene.Graph(0)->m_hWnd, CPoint(x, y)) == chosen;
+  EXPECT_GT(shown, 20);
+  scene.m_plots.SetModifiedFlag(FALSE);
+}
+
+// Resized, maximized, covered and uncovered, the plots show what a full repaint shows.
+TEST(PlotWindows, ChildrenOverAndUnderOthersDrawAgain) {
+  using K = PlotScene::Kind;
+  const std::vector<MdiStep> cases[] = {
+      {{kMove, 0, 20, 20, 200}, {kMaximize, 0, 0, 0, 0}, {kRestore, 0, 0, 0, 0}},
+      {{kCreate, K::kScope, 60, 40, 150}, {kActivate, 1, 0, 0, 0}, {kMove, 1, 0, 0, 40}, {kToTop, 1, 0, 0, 0}},
+      {{kCreate, K::kScope, 100, 80, 300}, {kMinimize, 0, 0, 0, 0}, {kArrange, 0, 0, 0, 0}},
+      {{kFrameSize, 0, 200, 150, 0}, {kCreate, K::kTwoPlots, 10, 10, 30}, {kClick, 0, 50, 50, 0}},
+  };
+  for (const auto& steps : cases) {
+    PlotScene scene;
+    scene.AddChild(K::kTwoPlots, CRect(10, 10, 300, 220));
+    ExpectPicturesHold(scene, steps);
+  }
+}
+
+}  // namespace
