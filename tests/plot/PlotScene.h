@@ -8,6 +8,9 @@
 #include "tests/plot/GraphWindowTestSupport.h"
 #include "tests/support/MdiScene.h"
 
+#include <iterator>
+#include <string>
+
 namespace graphtest {
 
 class PlotScene : public dravonix::test::MdiScene {
@@ -18,6 +21,8 @@ class PlotScene : public dravonix::test::MdiScene {
   PlotScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
     m_app.m_pMainWnd = m_main;
     Clock::UseVirtualTime();
+    m_tools.Create(m_main);
+    m_tools.SetButtons(kButtons, (int)std::size(kButtons));
     m_status.Create(m_main);
     const UINT panes[] = {ID_SEPARATOR, ID_INDICATOR_POSITION};
     m_status.SetIndicators(panes, 2);
@@ -71,10 +76,22 @@ class PlotScene : public dravonix::test::MdiScene {
     return child ? dynamic_cast<CGraphView*>(child->GetActiveView()) : nullptr;
   }
   CGraphWindow* Graph(int i) const { return View() ? View()->GetGraphWindow(i) : nullptr; }
-  // A command of the host's menu or toolbar: posted to the main frame, which routes it to the view.
-  void Command(UINT id) {
-    ::PostMessage(MainWnd(), WM_COMMAND, id, 0);
+  // The host's toolbar: a click on a command's button, and the button's state after idle time.
+  void Press(UINT id) {
+    CRect r;
+    m_tools.GetItemRect(m_tools.CommandToIndex(id), &r);
+    UiAutomation::Click(m_tools.m_hWnd, r.CenterPoint());
+    UiAutomation::AdvanceClock(1000);  // the next click is no double click
+  }
+  // 'd' disabled, 'c' checked, '-' neither, per button in the toolbar's order.
+  std::string Buttons() {
     UiAutomation::Pump();
+    std::string out;
+    for (int i = 0; i < (int)std::size(kButtons); ++i) {
+      const UINT style = m_tools.GetButtonStyle(i);
+      out += style & TBBS_DISABLED ? 'd' : style & TBBS_CHECKED ? 'c' : '-';
+    }
+    return out;
   }
   int PixelsOff() { return dravonix::test::PixelsOffFullRepaint(MainWnd()); }
   CString PositionPane() {
@@ -82,6 +99,11 @@ class PlotScene : public dravonix::test::MdiScene {
     return m_status.GetPaneText(1);
   }
 
+  static constexpr UINT kButtons[] = {ID_PLOT_OPTIONS,      ID_PLOT_SETUP,        ID_PLOT_EXPORT_ASCII,
+                                      ID_PLOT_EXPORT_WMF,   ID_PLOT_ARRANGE_AUTO, ID_PLOT_ARRANGE_HORZ,
+                                      ID_PLOT_ARRANGE_VERT, ID_PLOT_ZOOM_IN,      ID_PLOT_ZOOM_OUT,
+                                      ID_PLOT_ZOOM_PREV,    ID_FILE_PRINT};
+  CToolBar m_tools;
   CStatusBar m_status;
   CGraphViewerDoc m_plots, m_scope;
 
