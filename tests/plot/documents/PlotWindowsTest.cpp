@@ -163,6 +163,33 @@ TEST(PlotWindows, ExportsAndPrintsFromTheMenu) {
   EXPECT_EQ(0, scene.PixelsOff());
 }
 
+// The set-up sheet from the toolbar: the first plot's only curve removed by its button, OK leaves the
+// second plot alone in the view.
+TEST(PlotWindows, SetupSheetRemovesAPlotsCurve) {
+  PlotScene scene;
+  scene.AddChild(PlotScene::kTwoPlots, CRect(10, 10, 420, 280));
+  bool ran = false;
+  UiAutomation::AddModalLoopHandler("COptionsSheet", [&](CWnd* sheet) {
+    ran = true;
+    CWnd* page = static_cast<CPropertySheet*>(sheet)->GetActivePage();
+    auto* rows = static_cast<CListBox*>(page->GetDlgItem(14003));
+    CRect first;
+    rows->GetItemRect(0, &first);
+    UiAutomation::Click(rows->m_hWnd, first.CenterPoint());
+    DialogAutomation::ClickControl(page, 14005);
+    DialogAutomation::ClickControl(sheet, IDOK);
+  });
+  scene.Press(ID_PLOT_SETUP);
+  ASSERT_TRUE(ran);
+  EXPECT_EQ(scene.m_plots.m_graph.GetAt(0)->GetSize(), 0);
+  EXPECT_EQ(scene.Graph(0), nullptr);
+  CRect view;
+  scene.View()->GetClientRect(&view);
+  EXPECT_EQ(RectInView(scene.View(), scene.Graph(1)), view);
+  EXPECT_EQ(0, scene.PixelsOff());
+  scene.m_plots.SetModifiedFlag(FALSE);
+}
+
 // A plot that must repaint while the mouse drags a band paints once the drag ends.
 TEST(PlotWindows, PaintsHeldDuringADragComeAfterIt) {
   PlotScene scene;
