@@ -161,6 +161,13 @@ TEST(PlotWindows, ExportsAndPrintsFromTheMenu) {
   EXPECT_NE(AfxGetLastPrintFileName(), before);
   EXPECT_TRUE(fs::exists(AfxGetLastPrintFileName().GetString()));
   EXPECT_EQ(0, scene.PixelsOff());
+  // File Print Preview from the host's menu draws the page as a picture.
+  AfxSetPreviewFolder(dir.c_str());
+  ::PostMessage(scene.MainWnd(), WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
+  UiAutomation::Pump();
+  AfxSetPreviewFolder(nullptr);
+  EXPECT_EQ(AfxGetLastPreviewImages().size(), 1u);
+  EXPECT_EQ(0, scene.PixelsOff());
 }
 
 // The set-up sheet from the toolbar: the first plot's only curve removed by its button, OK leaves the
@@ -286,7 +293,7 @@ TEST(PlotWindows, OptionsSheetCombosRestyleTheCurve) {
   scene.m_plots.SetModifiedFlag(FALSE);
 }
 
-// A step of use: ops below 12 are the window operations of MdiScene (d = b / 2), then a toolbar
+// A step of use: ops below kMdiOps are the window operations of MdiScene (d = b / 2), then a toolbar
 // button, a band dragged, a mouse move, a scale box clicked and the persist field clicked.
 struct UseStep {
   int op, a, b, c;
@@ -305,17 +312,18 @@ void Apply(PlotScene& scene, const UseStep& s) {
   const CRect r = g ? g->GetDrawingRect() : CRect();
   const int w = std::max(1, r.Width()), h = std::max(1, r.Height());
   const CPoint p(r.left + s.b % w, r.top + s.c % h);
-  if (s.op < 12) {
+  const int op = s.op - kMdiOps;
+  if (op < 0) {
     const bool full = s.op == kCreate && scene.Children().size() >= 3;
     Apply(scene, MdiStep{full ? kArrange : (MdiOp)s.op, s.a, s.b, s.c, s.b / 2});
-  } else if (s.op < 15) {
+  } else if (op < 3) {
     scene.Press(PlotScene::kButtons[4 + (size_t)(s.b % 6)]);
-  } else if (s.op < 17 && g) {
+  } else if (op < 5 && g) {
     UiAutomation::Drag(g->m_hWnd, p, CPoint(r.left + s.c % w, r.top + s.b % h));
-  } else if (s.op < 18 && g) {
+  } else if (op < 6 && g) {
     UiAutomation::MouseMove(g->m_hWnd, p);
   } else if (g) {
-    const CRect box = s.op == 18 ? g->GetScaleBox(0, s.a % 2) : g->GetPersistBox();
+    const CRect box = op == 6 ? g->GetScaleBox(0, s.a % 2) : g->GetPersistBox();
     UiAutomation::Click(g->m_hWnd, box.IsRectEmpty() ? p : box.CenterPoint());
     UiAutomation::AdvanceClock(1000);
   }
@@ -343,16 +351,16 @@ TEST(PlotWindows, ChildrenOverAndUnderOthersDrawAgain) {
       {{kCreate, 1, 60, 40}, {kActivate, 1, 0, 0}, {kMove, 1, 0, 0}, {kToTop, 1, 0, 0}},
       {{kCreate, 1, 100, 80}, {kMinimize, 0, 0, 0}, {kArrange, 0, 0, 0}},
       {{kFrameSize, 0, 200, 150}, {kCreate, 0, 10, 10}, {kClick, 0, 50, 50}},
-      {{12, 0, 116, 55}, {3, 0, 176, 110}, {3, 1, 195, 23}, {4, 3, 115, 37}, {3, 2, 11, 45}, {2, 2, 193, 116},
+      {{kMdiOps, 0, 116, 55}, {3, 0, 176, 110}, {3, 1, 195, 23}, {4, 3, 115, 37}, {3, 2, 11, 45}, {2, 2, 193, 116},
        {3, 2, 58, 100}, {1, 0, 63, 43}},
       {{2, 2, 172, 117}, {3, 3, 142, 72}, {7, 1, 118, 39}, {3, 0, 23, 86}, {3, 2, 77, 20}, {9, 1, 12, 37},
        {6, 2, 85, 76}, {0, 1, 46, 124}, {10, 2, 146, 83}, {2, 0, 103, 95}, {8, 3, 161, 97}},
       // Raised, a tiny plot repaints a column whose samples lie half a pixel beside it.
       {{2, 1, 159, 33}, {3, 2, 26, 88}, {3, 0, 161, 44}, {3, 0, 58, 126}, {11, 2, 194, 122}},
       // Plots stacked in a tiny child: too small to draw, they show the frame's face.
-      {{1, 0, 0, 143}, {14, 0, 128, 146}},
+      {{1, 0, 0, 143}, {kMdiOps + 2, 0, 128, 146}},
       // Uncovered, a compact plot repaints the row its curves draw on below the plot area.
-      {{2, 1, 178, 121}, {3, 2, 96, 108}, {3, 0, 11, 81}, {1, 3, 2, 68}, {11, 3, 74, 44}, {14, 1, 20, 148},
+      {{2, 1, 178, 121}, {3, 2, 96, 108}, {3, 0, 11, 81}, {1, 3, 2, 68}, {11, 3, 74, 44}, {kMdiOps + 2, 1, 20, 148},
        {11, 3, 102, 115}, {1, 0, 6, 100}, {2, 0, 177, 101}},
   };
   for (const auto& steps : cases) EXPECT_EQ(FirstStale(steps), -1) << Describe(steps);
@@ -365,7 +373,7 @@ TEST(PlotWindows, RandomUseMatchesAFullRepaint) {
   for (int round = 0; round < 4; ++round) {
     std::vector<UseStep> steps;
     for (int i = 0; i < 25; ++i)
-      steps.push_back({(int)(rng() % 20), (int)(rng() % 4), (int)(rng() % 200), (int)(rng() % 150)});
+      steps.push_back({(int)(rng() % (kMdiOps + 8)), (int)(rng() % 4), (int)(rng() % 200), (int)(rng() % 150)});
     const int stale = FirstStale(steps);
     if (stale < 0) continue;
     // Shrink to the steps that still leave a stale picture.
