@@ -293,8 +293,9 @@ TEST(PlotWindows, OptionsSheetCombosRestyleTheCurve) {
   scene.m_plots.SetModifiedFlag(FALSE);
 }
 
-// A step of use: ops below kMdiOps are the window operations of MdiScene (d = b / 2), then a toolbar
-// button, a band dragged, a mouse move, a scale box clicked and the persist field clicked.
+// A step of use: ops below kWindowOps are the window operations of MdiScene up to its keys (d = b / 2),
+// then a toolbar button, a band dragged, a mouse move, a scale box clicked and the persist field clicked.
+constexpr int kWindowOps = kKey + 1;
 struct UseStep {
   int op, a, b, c;
 };
@@ -312,7 +313,7 @@ void Apply(PlotScene& scene, const UseStep& s) {
   const CRect r = g ? g->GetDrawingRect() : CRect();
   const int w = std::max(1, r.Width()), h = std::max(1, r.Height());
   const CPoint p(r.left + s.b % w, r.top + s.c % h);
-  const int op = s.op - kMdiOps;
+  const int op = s.op - kWindowOps;
   if (op < 0) {
     const bool full = s.op == kCreate && scene.Children().size() >= 3;
     Apply(scene, MdiStep{full ? kArrange : (MdiOp)s.op, s.a, s.b, s.c, s.b / 2});
@@ -351,16 +352,16 @@ TEST(PlotWindows, ChildrenOverAndUnderOthersDrawAgain) {
       {{kCreate, 1, 60, 40}, {kActivate, 1, 0, 0}, {kMove, 1, 0, 0}, {kToTop, 1, 0, 0}},
       {{kCreate, 1, 100, 80}, {kMinimize, 0, 0, 0}, {kArrange, 0, 0, 0}},
       {{kFrameSize, 0, 200, 150}, {kCreate, 0, 10, 10}, {kClick, 0, 50, 50}},
-      {{kMdiOps, 0, 116, 55}, {3, 0, 176, 110}, {3, 1, 195, 23}, {4, 3, 115, 37}, {3, 2, 11, 45}, {2, 2, 193, 116},
+      {{kWindowOps, 0, 116, 55}, {3, 0, 176, 110}, {3, 1, 195, 23}, {4, 3, 115, 37}, {3, 2, 11, 45}, {2, 2, 193, 116},
        {3, 2, 58, 100}, {1, 0, 63, 43}},
       {{2, 2, 172, 117}, {3, 3, 142, 72}, {7, 1, 118, 39}, {3, 0, 23, 86}, {3, 2, 77, 20}, {9, 1, 12, 37},
        {6, 2, 85, 76}, {0, 1, 46, 124}, {10, 2, 146, 83}, {2, 0, 103, 95}, {8, 3, 161, 97}},
       // Raised, a tiny plot repaints a column whose samples lie half a pixel beside it.
       {{2, 1, 159, 33}, {3, 2, 26, 88}, {3, 0, 161, 44}, {3, 0, 58, 126}, {11, 2, 194, 122}},
       // Plots stacked in a tiny child: too small to draw, they show the frame's face.
-      {{1, 0, 0, 143}, {kMdiOps + 2, 0, 128, 146}},
+      {{1, 0, 0, 143}, {kWindowOps + 2, 0, 128, 146}},
       // Uncovered, a compact plot repaints the row its curves draw on below the plot area.
-      {{2, 1, 178, 121}, {3, 2, 96, 108}, {3, 0, 11, 81}, {1, 3, 2, 68}, {11, 3, 74, 44}, {kMdiOps + 2, 1, 20, 148},
+      {{2, 1, 178, 121}, {3, 2, 96, 108}, {3, 0, 11, 81}, {1, 3, 2, 68}, {11, 3, 74, 44}, {kWindowOps + 2, 1, 20, 148},
        {11, 3, 102, 115}, {1, 0, 6, 100}, {2, 0, 177, 101}},
   };
   for (const auto& steps : cases) EXPECT_EQ(FirstStale(steps), -1) << Describe(steps);
@@ -373,7 +374,7 @@ TEST(PlotWindows, RandomUseMatchesAFullRepaint) {
   for (int round = 0; round < 4; ++round) {
     std::vector<UseStep> steps;
     for (int i = 0; i < 25; ++i)
-      steps.push_back({(int)(rng() % (kMdiOps + 8)), (int)(rng() % 4), (int)(rng() % 200), (int)(rng() % 150)});
+      steps.push_back({(int)(rng() % (kWindowOps + 8)), (int)(rng() % 4), (int)(rng() % 200), (int)(rng() % 150)});
     const int stale = FirstStale(steps);
     if (stale < 0) continue;
     // Shrink to the steps that still leave a stale picture.
