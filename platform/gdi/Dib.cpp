@@ -30,8 +30,8 @@ bool LayoutOf(const BITMAPINFOHEADER& h, UINT usage, DibLayout& out) {
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
   bool fields = h.biCompression == BI_BITFIELDS;
   if (h.biCompression != BI_RGB && !(fields && (bpp == 16 || bpp == 32))) return false;
-  long long w = h.biWidth, ht = h.biHeight < 0 ? -(long long)h.biHeight : h.biHeight;
-  if (!SaneSize(w, ht)) return false;
+  int w, ht;
+  if (!DibHeaderSize(h, w, ht) || !SaneSize(w, ht)) return false;
   uint64_t used = h.biClrUsed;
   uint64_t most = bpp <= 8 ? 1ull << bpp : 256;
   if (used > most) return false;
