@@ -15,7 +15,8 @@ namespace graphtest {
 
 class PlotScene : public dravonix::test::MdiScene {
  public:
-  // Two plots (the second with a right axis, dashes and a spline), or one oscilloscope plot.
+  // Two plots (the second with a right axis, dashes and a spline), or one oscilloscope plot with two
+  // cursors.
   enum Kind { kTwoPlots, kScope, kKinds };
 
   PlotScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
@@ -45,6 +46,8 @@ class PlotScene : public dravonix::test::MdiScene {
     m_plots.m_graph.Add(second);
     auto* scope = new CGraphFilter;
     scope->m_bOscMode = 1;
+    scope->m_markers.Add(-2.0);
+    scope->m_markers.Add(1.0);
     Draw(scope, 1, 1, RGB(255, 255, 0), 0, CXYCurve::drawLines);
     m_scope.m_graph.Add(scope);
     for (CGraphViewerDoc* d : {&m_plots, &m_scope}) {

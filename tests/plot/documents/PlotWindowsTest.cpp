@@ -228,8 +228,9 @@ TEST(PlotWindows, ZoomedPlotsOfEverySizeMatchAFullRepaint) {
     }
 }
 
-// The scope's persist field turns on and off under the mouse; its panel shows it.
-TEST(PlotWindows, ThePersistFieldToggles) {
+// The scope's persist field turns on and off under the mouse, its panel shows it; a cursor dragged
+// lands on a tenth of a division.
+TEST(PlotWindows, ThePersistFieldAndTheCursorsFollowTheMouse) {
   PlotScene scene;
   scene.AddChild(PlotScene::kScope, CRect(10, 10, 460, 300));
   CGraphWindow* g = scene.Graph(0);
@@ -248,6 +249,10 @@ TEST(PlotWindows, ThePersistFieldToggles) {
     EXPECT_EQ(0, scene.PixelsOff()) << on;
     EXPECT_EQ(field() != off, on);
   }
+  const int mid = g->GetDrawingRect().CenterPoint().y;
+  UiAutomation::Drag(g->m_hWnd, CPoint(g->MapX(1.0), mid), CPoint(g->MapX(2.96), mid));
+  EXPECT_DOUBLE_EQ(scene.m_scope.m_graph.GetAt(0)->m_markers[1], 3.0);
+  EXPECT_EQ(0, scene.PixelsOff());
 }
 
 // The options sheet from the menu: the colour and pen-style combos are chosen by keys, the sheet's
