@@ -65,7 +65,9 @@ class PlotScene : public dravonix::test::MdiScene {
   HWND AddChild(int kind, const CRect& r) override {
     CCreateContext ctx;
     ctx.m_pNewViewClass = RUNTIME_CLASS(CGraphView);
-    ctx.m_pCurrentDoc = kind % kKinds == kScope ? &m_scope : &m_plots;
+    // One window on the scope: a cursor dragged in one window of a plot leaves the others as they were.
+    const bool scope = kind % kKinds == kScope && !m_scope.GetFirstViewPosition();
+    ctx.m_pCurrentDoc = scope ? &m_scope : &m_plots;
     auto* child = new CMDIChildWnd;
     if (!child->Create(nullptr, "plot", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
     child->InitialUpdateFrame(ctx.m_pCurrentDoc, TRUE);
