@@ -4,6 +4,7 @@
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
+#include "platform/gdi/PackedDib.h"
 
 #include <algorithm>
 #include <array>
@@ -147,9 +148,9 @@ void SECImage::FillHeader(WORD planes) {
 WORD SECImage::NumColors() const { return m_lpBMI ? ColorsOf(m_lpBMI->bmiHeader.biBitCount) : 0; }
 
 DWORD SECImage::NumBytes() const {
-  if (!m_lpBMI) return 0;
-  const BITMAPINFOHEADER& h = m_lpBMI->bmiHeader;
-  return CalcBytesPerLine(h.biBitCount, (DWORD)h.biWidth) * (DWORD)std::abs(h.biHeight);
+  int width, height;
+  if (!m_lpBMI || !DibHeaderSize(m_lpBMI->bmiHeader, width, height)) return 0;
+  return CalcBytesPerLine(m_lpBMI->bmiHeader.biBitCount, (DWORD)width) * (DWORD)height;
 }
 
 DWORD SECImage::CalcBytesPerLine(DWORD dwBitsPerPixel, DWORD dwWidth) {

@@ -7,6 +7,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXProperties.h"
 #include "platform/core/Clock.h"
+#include "platform/gdi/PackedDib.h"
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
@@ -165,7 +166,9 @@ CSize DibSize(HGLOBAL h) {
   CSize size(0, 0);
   if (!h || GlobalSize(h) < sizeof(BITMAPINFOHEADER)) return size;
   if (const auto* bi = static_cast<const BITMAPINFOHEADER*>(GlobalLock(h))) {
-    size = CSize(bi->biWidth, bi->biHeight < 0 ? -bi->biHeight : bi->biHeight);
+    int width, height;
+    DibHeaderSize(*bi, width, height);
+    size = CSize(width, height);
     GlobalUnlock(h);
   }
   return size;

@@ -7,6 +7,7 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/gdi/DC.h"
+#include "platform/gdi/PackedDib.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
@@ -56,9 +57,10 @@ HGLOBAL GXTabbedBitmap(LPCTSTR pszField) {
 CSize GXTabbedBitmapSize(HGLOBAL hDIB) {
   const auto* header = hDIB ? static_cast<const BITMAPINFOHEADER*>(::GlobalLock(hDIB)) : nullptr;
   if (!header) return CSize(0, 0);
-  const CSize size(header->biWidth, std::abs((int)header->biHeight));
+  int width, height;
+  DibHeaderSize(*header, width, height);
   ::GlobalUnlock(hDIB);
-  return size;
+  return CSize(width, height);
 }
 
 void GXTabbedLayout::ReadAttributes(const CGXStyle& style, BOOL bAll) {

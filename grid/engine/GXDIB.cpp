@@ -24,14 +24,8 @@ bool ReadInfo(HGLOBAL h, DibInfo& info) {
   if (!h || GlobalSize(h) < sizeof(BITMAPINFOHEADER)) return false;
   const auto* bih = static_cast<const BITMAPINFOHEADER*>(GlobalLock(h));
   if (!bih) return false;
-  // No scan line, or one longer than an int counts: no bitmap to measure or draw.
-  const uint64_t stride = ((uint64_t)std::max<LONG>(0, bih->biWidth) * std::max<WORD>(1, bih->biBitCount) + 31) / 32 * 4;
-  const bool drawable = bih->biWidth > 0 && bih->biHeight != INT_MIN && stride <= INT_MAX;
-  if (drawable) {
-    info.colors = GXDibNumColors(bih);
-    info.width = bih->biWidth;
-    info.height = std::abs(bih->biHeight);
-  }
+  const bool drawable = DibHeaderSize(*bih, info.width, info.height);
+  if (drawable) info.colors = GXDibNumColors(bih);
   GlobalUnlock(h);
   return drawable;
 }

@@ -84,7 +84,8 @@ HMODULE GetKernelModuleHandle() { return GetModuleHandle("dravonix.dll"); }
 
 int GetHelpFileOfModule(HINSTANCE module, CString& helpFile) {
   char path[781];
-  DWORD n = module ? GetModuleFileName((HMODULE)module, path, sizeof path) : 0;
+  // A null module is the host's executable.
+  DWORD n = GetModuleFileName((HMODULE)module, path, sizeof path);
   if (n == 0 || n >= sizeof path) {
     helpFile.Empty();
     return 0;

@@ -19,11 +19,13 @@ class SettingsReader {
  public:
   explicit SettingsReader(const CString& text) {
     CString token;
+    bool unit = false;
     for (int i = 0; i <= text.GetLength(); ++i) {
       const char c = i < text.GetLength() ? text[i] : '\t';
       if (c == '\t' || c == '[' || c == ']') {
-        if (!token.IsEmpty()) m_tokens.push_back(token);
+        if (!token.IsEmpty()) m_tokens.push_back({token, unit});
         token.Empty();
+        unit = c == '[';
       } else {
         token += c;
       }
@@ -31,9 +33,11 @@ class SettingsReader {
   }
   bool Text(CString& value) {
     if (m_next >= m_tokens.size()) return false;
-    value = m_tokens[m_next++];
+    value = m_tokens[m_next++].text;
     return true;
   }
+  // Only a scaled item is written with its unit in brackets.
+  bool NextIsUnit() const { return m_next < m_tokens.size() && m_tokens[m_next].unit; }
   bool Long(LONG& value, LONG lo, LONG hi) {
     CString t;
     return Text(t) && ScanString(t, "%ld", &value) == 1 && value >= lo && value <= hi;
@@ -51,7 +55,11 @@ class SettingsReader {
   }
 
  private:
-  std::vector<CString> m_tokens;
+  struct Token {
+    CString text;
+    bool unit;
+  };
+  std::vector<Token> m_tokens;
   size_t m_next = 0;
 };
 
@@ -70,9 +78,14 @@ CString ItemFields(const CMC_LoggerItem& item) {
   return text;
 }
 
-// Reads a located item's "[unit]" when it has a base unit: one the base unit converts to.
-bool ReadItemUnit(SettingsReader& reader, CMC_Setup* setup, CMC_LoggerItem& item) {
+// Reads a located item's "[unit]" when it has a base unit: one the base unit converts to. Without one
+// the item was logged unscaled and is located again as such.
+bool ReadItemUnit(SettingsReader& reader, CMC_ScopeLogger& scope, CMC_Setup* setup, CMC_LoggerItem& item) {
   if (item.m_strBaseUnit.IsEmpty()) return true;
+  if (!reader.NextIsUnit()) {
+    item.m_bScaled = 0;
+    return scope.LocateItem(&item);
+  }
   CString unit;
   if (!reader.Text(unit) || !setup->GetUnits().CompatibleUnits(item.m_strBaseUnit, unit)) return false;
   item.m_strUnit = unit;
@@ -152,7 +165,7 @@ int CMC_ScopeLogger::ParseSettingsText(const CString& text) {
     plot->Add(xy);
     double scale = 1.0, offset = 0.0;
     if (kind != CMC_LoggerItem::ITEM_NONE) {
-      if (!LocateItem(item) || !ReadItemUnit(reader, m_pSetup, *item) || !reader.Double(scale) || !(scale > 0) ||
+      if (!LocateItem(item) || !ReadItemUnit(reader, *this, m_pSetup, *item) || !reader.Double(scale) || !(scale > 0) ||
           !reader.Double(offset))
         return 0;
     }
@@ -187,7 +200,7 @@ int CMC_ScopeLogger::ParseSettingsText(const CString& text) {
     double level;
     if (!reader.Text(name) || !reader.Long(bit, -1, 31)) return 0;
     m_trigger = CMC_LoggerItem(name, (int)kind, (short)bit, 1);
-    if (!LocateItem(&m_trigger) || !ReadItemUnit(reader, m_pSetup, m_trigger) || !reader.Double(level)) return 0;
+    if (!LocateItem(&m_trigger) || !ReadItemUnit(reader, *this, m_pSetup, m_trigger) || !reader.Double(level)) return 0;
     m_trigger.SetValue(level);
   }
   LONG position, slope, fixed, count;

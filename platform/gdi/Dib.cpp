@@ -4,6 +4,7 @@
 #include "platform/gdi/PackedDib.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 using namespace gdi;
@@ -29,8 +30,8 @@ bool LayoutOf(const BITMAPINFOHEADER& h, UINT usage, DibLayout& out) {
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
   bool fields = h.biCompression == BI_BITFIELDS;
   if (h.biCompression != BI_RGB && !(fields && (bpp == 16 || bpp == 32))) return false;
-  long long w = h.biWidth, ht = h.biHeight < 0 ? -(long long)h.biHeight : h.biHeight;
-  if (!SaneSize(w, ht)) return false;
+  int w, ht;
+  if (!DibHeaderSize(h, w, ht) || !SaneSize(w, ht)) return false;
   uint64_t used = h.biClrUsed;
   uint64_t most = bpp <= 8 ? 1ull << bpp : 256;
   if (used > most) return false;
@@ -160,6 +161,16 @@ cairo_surface_t* DecodeDib(const BITMAPINFO* info, const void* bits, UINT usage,
 
 }  // namespace gdi
 
+bool DibHeaderSize(const BITMAPINFOHEADER& header, int& width, int& height) {
+  width = height = 0;
+  const uint64_t stride =
+      ((uint64_t)std::max<LONG>(0, header.biWidth) * std::max<WORD>(1, header.biBitCount) + 31) / 32 * 4;
+  if (header.biWidth <= 0 || header.biHeight == INT_MIN || stride > INT_MAX) return false;
+  width = header.biWidth;
+  height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+  return true;
+}
+
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
   if (width < 0 || height < 0) return nullptr;
   if (width == 0 || height == 0) return CreateBitmap(1, 1, 1, 1, nullptr);
@@ -178,8 +189,8 @@ BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int w, int h) {
 
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits, const BITMAPINFO* info,
                        UINT usage) {
-  if (!header) return nullptr;
-  int w = header->biWidth, h = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+  int w, h;
+  if (!header || !DibHeaderSize(*header, w, h)) return nullptr;
   HBITMAP bm = CreateCompatibleBitmap(dc, w, h);
   if (!bm) return nullptr;
   if ((init & CBM_INIT) && bits && info) SetDIBits(dc, bm, 0, (UINT)h, bits, info, usage);
@@ -271,9 +282,12 @@ int GetDIBits(HDC dc, HBITMAP hbm, UINT start, UINT lines, void* bits, BITMAPINF
   }
   int bpp = h.biBitCount;
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return 0;
-  int w = h.biWidth > 0 ? h.biWidth : bm->w;
-  int ht = h.biHeight != 0 ? (h.biHeight < 0 ? -h.biHeight : h.biHeight) : bm->h;
-  if (!SaneSize(w, ht)) return 0;
+  // No width or no height in the header asks for the bitmap's own.
+  BITMAPINFOHEADER asked = h;
+  if (asked.biWidth <= 0) asked.biWidth = bm->w;
+  if (asked.biHeight == 0) asked.biHeight = bm->h;
+  int w, ht;
+  if (!DibHeaderSize(asked, w, ht) || !SaneSize(w, ht)) return 0;
   size_t rowBytes = (size_t)((w * bpp + 31) / 32) * 4;
   h.biPlanes = 1;
   h.biCompression = BI_RGB;

@@ -13,3 +13,7 @@ std::vector<BYTE> PackedDibFromImageBytes(const BYTE* bytes, size_t size);
 // Where the pixels of a packed DIB of `size` bytes begin, or 0 when its header is none the layer
 // draws or the block cannot hold its header, colour masks and table and every scan line.
 size_t PackedDibBitsOffset(const void* dib, size_t size, UINT usage = DIB_RGB_COLORS);
+
+// The width and the number of scan lines of a DIB header, false (and 0 by 0) when it is no bitmap: a
+// width of 0 or less, a height whose magnitude no int holds, or a scan line longer than an int.
+bool DibHeaderSize(const BITMAPINFOHEADER& header, int& width, int& height);

@@ -11,14 +11,15 @@ namespace {
 const BITMAPINFOHEADER* HeaderOf(const void* p, SIZE_T size, size_t& bitsOffset) {
   if (!p || size < sizeof(BITMAPINFOHEADER)) return nullptr;
   auto* h = static_cast<const BITMAPINFOHEADER*>(p);
-  if (h->biSize < sizeof(BITMAPINFOHEADER) || h->biWidth <= 0 || h->biHeight == 0) return nullptr;
+  int width, height;
+  if (h->biSize < sizeof(BITMAPINFOHEADER) || !DibHeaderSize(*h, width, height) || height == 0) return nullptr;
   size_t colours = h->biClrUsed;
   if (!colours && h->biBitCount <= 8) colours = (size_t)1 << h->biBitCount;
   bitsOffset = h->biSize + colours * sizeof(RGBQUAD) + (h->biCompression == BI_BITFIELDS ? 12 : 0);
   if (bitsOffset > size) return nullptr;
   // Uncompressed rows must all be there.
-  const size_t rows = (size_t)(h->biHeight < 0 ? -(int64_t)h->biHeight : h->biHeight);
-  const size_t stride = (((size_t)h->biWidth * h->biBitCount + 31) / 32) * 4;
+  const size_t rows = (size_t)height;
+  const size_t stride = (((size_t)width * h->biBitCount + 31) / 32) * 4;
   const bool packed = h->biCompression == 0 || h->biCompression == BI_BITFIELDS;
   return !packed || stride * rows <= size - bitsOffset ? h : nullptr;
 }

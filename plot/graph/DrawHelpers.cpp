@@ -1,6 +1,7 @@
 #include "plot/graph/DrawHelpers.h"
 
 #include "platform/gdi/DC.h"
+#include "platform/gdi/PackedDib.h"
 #include "platform/ui/MessageQueue.h"
 
 #include <algorithm>
@@ -111,10 +112,12 @@ void DrawDibResource(HGLOBAL resource, CDC* dc, RECT r, int keep) {
     std::memcpy(&h, bytes, sizeof h);
     int colours = h.biBitCount == 1 ? 2 : h.biBitCount == 4 ? 16 : h.biBitCount == 8 ? 256 : 0;
     const BYTE* bits = bytes + sizeof h + 4 * colours;
-    int width = h.biWidth, height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-    if (keep) FitRectToAspect(&r, width, height);
-    dc->StretchDIBits(r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, width, height, bits,
-                      reinterpret_cast<const BITMAPINFO*>(bytes), DIB_RGB_COLORS, SRCCOPY);
+    int width, height;
+    if (DibHeaderSize(h, width, height)) {
+      if (keep) FitRectToAspect(&r, width, height);
+      dc->StretchDIBits(r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, width, height, bits,
+                        reinterpret_cast<const BITMAPINFO*>(bytes), DIB_RGB_COLORS, SRCCOPY);
+    }
   }
   dc->SetStretchBltMode(oldMode);
 }

@@ -136,12 +136,13 @@ void CGraphWindow::NarrowDrawDomain(CCurve* curve, int& first, int& last, double
 
 void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
   if (!m_pPlot || m_rcDraw.IsRectEmpty()) return;
+  // Curves draw on the drawing rectangle's far edges too: an update there alone draws them.
+  CRect clip(m_rcDraw.left, m_rcDraw.top, m_rcDraw.right + 1, m_rcDraw.bottom + 1);
   CRect upd;
-  if (rect && !upd.IntersectRect(rect, &m_rcDraw)) return;
+  if (rect && !upd.IntersectRect(rect, &clip)) return;
   CGraphFilter& p = *m_pPlot;
   CMC_Units* units = p.GetUnits();
   int oldBk = dc->SetBkMode(TRANSPARENT);
-  CRect clip(m_rcDraw.left, m_rcDraw.top, m_rcDraw.right + 1, m_rcDraw.bottom + 1);
   for (int ci = 0; ci < p.GetSize(); ++ci) {
     CXYCurve* c = p.GetAt(ci);
     if (!c || !c->m_pXCurve || !c->m_pYCurve) continue;
@@ -155,18 +156,17 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
       if (x0 > m_dXMax || x1 < m_dXMin || y0 > yhi || y1 < ylo) continue;
     }
     int first = 0, last = n;
-    if (Monotone(xs)) {
-      double lo = m_dXMin, hi = m_dXMax;
-      if (rect) lo = GetXCoord(upd.left), hi = GetXCoord(upd.right);
-      NarrowDrawDomain(xs, first, last, c->TransformXCoordToSavedUnit(lo, units),
-                       c->TransformXCoordToSavedUnit(hi, units));
-    }
-    if (last >= first && Monotone(ys)) {
-      double lo = ylo, hi = yhi;
-      if (rect) lo = GetYCoord(upd.bottom, axis), hi = GetYCoord(upd.top, axis);
-      NarrowDrawDomain(ys, first, last, c->TransformYCoordToSavedUnit(lo, units),
-                       c->TransformYCoordToSavedUnit(hi, units));
-    }
+    // The samples whose pixels fall in the area drawn: a sample's pixels reach half a pixel and its
+    // pen's width beyond its value. A dash pattern starts at the first point drawn, so a patterned
+    // curve starts where a whole repaint starts it and repainting a part shows the same dashes.
+    CRect area = rect && CDotDC::GetPattern(c->m_nPenStyle) == 0 ? upd : clip;
+    area.InflateRect(std::max(c->m_nWidth, 1) + 1, std::max(c->m_nWidth, 1) + 1);
+    if (Monotone(xs))
+      NarrowDrawDomain(xs, first, last, c->TransformXCoordToSavedUnit(GetXCoord(area.left), units),
+                       c->TransformXCoordToSavedUnit(GetXCoord(area.right), units));
+    if (last >= first && Monotone(ys))
+      NarrowDrawDomain(ys, first, last, c->TransformYCoordToSavedUnit(GetYCoord(area.bottom, axis), units),
+                       c->TransformYCoordToSavedUnit(GetYCoord(area.top, axis), units));
     if (last >= first) CurveLine(dc, c, first, last, n);
     if (m_nExStyle == 1) {
       for (int k = 0; k <= n; ++k) {

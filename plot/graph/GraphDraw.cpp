@@ -96,9 +96,13 @@ void CGraphWindow::DrawPrinterFrames(CDC* dc) {
 void CGraphWindow::FastFrame(CDC* dc) {
   COLORREF bk = m_pPlot->m_crBackground;
   if (IsCompact()) {
-    dc->FillSolidRect(CRect(3, 3, m_nClientW - 2, m_nClientH - 2), bk);
+    // The pixel beyond the plot area is the frame's face, where the scale's lines begin, as a full
+    // paint leaves it.
+    const CRect area(3, 3, m_nClientW - 2, m_nClientH - 2);
+    dc->FillSolidRect(&area, GetSysColor(COLOR_BTNFACE));
+    dc->FillSolidRect(&m_rcDraw, bk);
     int saved = dc->SaveDC();
-    dc->IntersectClipRect(&m_rcDraw);
+    dc->IntersectClipRect(&area);
     DrawAxis(dc, nullptr);
     dc->RestoreDC(saved);
     return;

@@ -215,13 +215,19 @@ void CGraphWindow::RefreshWindow() {
 void CGraphWindow::OnPaint() {
   if (m_bTracking) {
     CPaintDC dc(this);  // validates; the area is painted after the drag
+    m_rcHeldPaint.UnionRect(&m_rcHeldPaint, &dc.m_ps.rcPaint);
     return;
   }
-  if (!m_pPlot || m_nDrawMode != -1) {
+  if (m_nDrawMode != -1) {
     CWnd::OnPaint();
     return;
   }
   CPaintDC dc(this);
+  // With no plot, or too small to hold one, the window shows a frame's face, not what was there.
+  if (!m_pPlot || m_nClientW <= 0 || m_nClientH <= 0) {
+    dc.FillSolidRect(&dc.m_ps.rcPaint, GetSysColor(COLOR_BTNFACE));
+    return;
+  }
   m_nDrawMode = 1;
   CDC mem;
   CBitmap bm;

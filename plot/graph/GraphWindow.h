@@ -168,6 +168,7 @@ class CGraphWindow : public CWnd {
   int m_bBoxPress = 0;  // style 4: 1 a scale box, 2 the persist box was pressed
   CPoint m_ptStart{-1, -1};  // the dragged point's starting pixel
   CRect m_rcConfine{0, 0, 0, 0};  // where the mouse is confined while tracking
+  CRect m_rcHeldPaint{0, 0, 0, 0};  // what asked to be painted while tracking
   CGraphFilter* m_pPlot = nullptr;
   CDWordArray* m_pMarked = nullptr;
   std::vector<std::array<CRect, 2>> m_scaleBoxes;

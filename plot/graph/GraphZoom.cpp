@@ -176,6 +176,8 @@ void CGraphWindow::EndTracking() {
   m_bTracking = m_bBand = 0;
   m_nAnchorX = m_nCurX = m_nNextX = -1;
   m_rcFocus.SetRectEmpty();
+  if (!m_rcHeldPaint.IsRectEmpty() && m_hWnd) InvalidateRect(&m_rcHeldPaint, FALSE);
+  m_rcHeldPaint.SetRectEmpty();
 }
 
 void CGraphWindow::OnLButtonDown(UINT flags, CPoint pt) {

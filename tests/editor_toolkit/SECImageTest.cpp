@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <climits>
 #include <fstream>
 #include <numeric>
 
@@ -36,6 +37,15 @@ TEST(SECImage, RowSizesAndPaddingRoundTrip) {
   EXPECT_EQ(0, memcmp(img.m_lpSrcBits + 30, padded.data() + 32, 30));
   img.PadBits();
   EXPECT_EQ(padded, std::vector<BYTE>(img.m_lpSrcBits, img.m_lpSrcBits + 96));
+}
+
+TEST(SECImage, AHeightNoIntCanNegateHoldsNoBytes) {
+  TestImage img;
+  img.Make(2, 2, 24, Sequence(12));
+  EXPECT_EQ(16u, img.NumBytes());
+  img.m_lpBMI->bmiHeader.biHeight = INT_MIN;
+  EXPECT_EQ(0u, img.NumBytes());
+  img.m_lpBMI->bmiHeader.biHeight = 2;
 }
 
 TEST(SECImage, RotationsAndFlipsGiveThePixelsBackAtEveryDepth) {

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -423,6 +424,17 @@ class TabbedCell : public ComboCell {
     return widest;
   }
 };
+
+TEST(TabbedBitmap, AHeaderThatIsNoBitmapHasNoSize) {
+  for (LONG height : {-7, INT_MIN}) {
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BITMAPINFOHEADER));
+    auto* bih = static_cast<BITMAPINFOHEADER*>(GlobalLock(h));
+    bih->biSize = sizeof *bih, bih->biWidth = 5, bih->biHeight = height, bih->biPlanes = 1, bih->biBitCount = 24;
+    GlobalUnlock(h);
+    EXPECT_EQ(GXTabbedBitmapSize(h), height == INT_MIN ? CSize(0, 0) : CSize(5, 7));
+    GlobalFree(h);
+  }
+}
 
 TEST_F(TabbedCell, KeyColumnIsStoredTextColumnShown) {
   PutTabbed(1, 1, "1", kRows);

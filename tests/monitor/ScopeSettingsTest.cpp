@@ -3,6 +3,8 @@
 #include "plot/curves/GraphFilter.h"
 #include "tests/kernel/SetupTestSupport.h"
 
+#include <vector>
+
 namespace {
 
 class ScopeSettingsTest : public SetupTest {
@@ -71,6 +73,55 @@ TEST_F(ScopeSettingsTest, TwoChannelsWriteFourGroupsAndReadBackAsTwo) {
   EXPECT_EQ(m_scope->GetItems().GetSize(), 2);
   EXPECT_EQ(m_scope->GetItems()[0]->m_nType, CMC_LoggerItem::ITEM_NONE);
   EXPECT_EQ(m_scope->GetGraphDoc().GetAt(0)->m_markers.GetSize(), 2);
+}
+
+// Channels logged unscaled are written without a unit and read back unscaled; every field returns.
+TEST_F(ScopeSettingsTest, ScaledAndUnscaledChannelsReadBack) {
+  struct Channel {
+    const char* name;
+    int scaled;
+  };
+  struct Case {
+    std::vector<Channel> channels;
+    int triggerScaled;
+  } cases[] = {
+      {{{"IQ", 0}}, 1},
+      {{{"APOS", 1}, {"IQ", 0}, {"APOS", 0}}, 0},
+      {{{"IQ", 0}, {"APOS", 1}, {"IQ", 1}, {"APOS", 0}}, 1},
+  };
+  auto sameItem = [](const CMC_LoggerItem& a, const CMC_LoggerItem& b) {
+    return a.m_bScaled == b.m_bScaled && a.m_nType == b.m_nType && a.m_strName == b.m_strName &&
+           a.m_nBit == b.m_nBit && a.m_strUnit == b.m_strUnit && a.m_strBaseUnit == b.m_strBaseUnit &&
+           a.m_dFactor == b.m_dFactor && a.m_dOffset == b.m_dOffset && a.m_nAddress == b.m_nAddress &&
+           a.m_nVarType == b.m_nVarType;
+  };
+  for (const Case& c : cases) {
+    CMC_ScopeLogger scope(m_setup.get(), nullptr);
+    scope.ChangeSettings(0.05, CMC_ScopeLogger::TRIGGER_NORMAL, CMC_ScopeLogger::SLOPE_FALLING, "IQ", 0.25, 30);
+    scope.GetTrigger().m_bScaled = c.triggerScaled;
+    scope.GetTrigger().SetValue(0.25);
+    for (size_t i = 0; i < c.channels.size(); ++i) {
+      scope.AddVariable(c.channels[i].name, c.channels[i].scaled);
+      scope.GetCurves().GetAt((int)i + 1)->m_dOscScale = 0.5 + (double)i;
+      scope.GetCurves().GetAt((int)i + 1)->m_dOscOffset = 1.0 - (double)i;
+    }
+    ASSERT_TRUE(scope.LocateItems());
+    const CString text = scope.GetSettingsText();
+    ASSERT_TRUE(Load(text)) << text;
+    const int n = (int)c.channels.size();
+    ASSERT_EQ(m_scope->GetItems().GetSize(), n) << text;
+    for (int i = 0; i < n; ++i) {
+      EXPECT_TRUE(sameItem(*m_scope->GetItems()[i], *scope.GetItems()[i])) << text << " channel " << i;
+      const CCurve *got = m_scope->GetCurves().GetAt(i + 1), *want = scope.GetCurves().GetAt(i + 1);
+      EXPECT_EQ(got->m_strName, want->m_strName);
+      EXPECT_EQ(got->m_dOscScale, want->m_dOscScale);
+      EXPECT_EQ(got->m_dOscOffset, want->m_dOscOffset);
+    }
+    EXPECT_TRUE(sameItem(m_scope->GetTrigger(), scope.GetTrigger())) << text;
+    EXPECT_EQ(m_scope->GetSampling(), scope.GetSampling());
+    EXPECT_EQ(m_scope->GetTriggerMode(), scope.GetTriggerMode());
+    EXPECT_EQ(m_scope->GetSettingsText(), text);
+  }
 }
 
 TEST_F(ScopeSettingsTest, BadFieldsRestoreTheDefaults) {

@@ -1,9 +1,11 @@
 // Memory contexts, bitmaps, block transfers, DIBs and palettes.
 #include "GdiTestUtil.h"
+#include "platform/gdi/PackedDib.h"
 
 #include <gtest/gtest.h>
 
 #include <cairo.h>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -192,6 +194,35 @@ TEST(GdiBitmaps, GetDIBitsRoundTrip) {
   EXPECT_EQ(mem2.GetPixel(2, 1), RGB(200, 100, 50));
   mem2.SelectObject(o);
   DeleteObject(h);
+}
+
+// Every reader of a header measures it in one place; a header that is no bitmap makes none.
+TEST(GdiBitmaps, HeadersThatAreNoBitmap) {
+  const struct {
+    LONG width, height;
+    WORD bits;
+    bool ok;
+    int cx, cy;
+  } cases[] = {{3, -2, 24, true, 3, 2},          {3, INT_MIN + 1, 24, true, 3, INT_MAX},
+               {3, 0, 24, true, 3, 0},           {3, INT_MIN, 24, false, 0, 0},
+               {0, 2, 24, false, 0, 0},          {-3, 2, 24, false, 0, 0},
+               {0x40000000, 1, 32, false, 0, 0}, {0x3FFFFFFF, 1, 8, true, 0x3FFFFFFF, 1}};
+  for (const auto& c : cases) {
+    BITMAPINFOHEADER bih{};
+    bih.biSize = 40, bih.biWidth = c.width, bih.biHeight = c.height, bih.biPlanes = 1, bih.biBitCount = c.bits;
+    int cx = -1, cy = -1;
+    EXPECT_EQ(DibHeaderSize(bih, cx, cy), c.ok) << c.width << " x " << c.height;
+    EXPECT_EQ(CSize(cx, cy), CSize(c.cx, c.cy)) << c.width << " x " << c.height;
+  }
+  Canvas c;
+  std::vector<BYTE> info = DibInfo(3, INT_MIN, 24, {});
+  std::vector<BYTE> bits(64);
+  auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
+  EXPECT_EQ(CreateDIBitmap(c.dc.GetSafeHdc(), &bi->bmiHeader, CBM_INIT, bits.data(), bi, DIB_RGB_COLORS), nullptr);
+  CBitmap bm;
+  bm.CreateCompatibleBitmap(&c.dc, 3, 2);
+  for (void* out : {(void*)nullptr, (void*)bits.data()})
+    EXPECT_EQ(GetDIBits(c.dc.GetSafeHdc(), bm, 0, 2, out, bi, DIB_RGB_COLORS), 0);
 }
 
 TEST(GdiBitmaps, PalettesAndBadInput) {

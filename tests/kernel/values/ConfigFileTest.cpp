@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -274,7 +275,10 @@ TEST(ConfigFile, ModulesHelpFilesAndBuildVersion) {
   CString help;
   ASSERT_TRUE(GetHelpFileOfModule(kernel, help));
   EXPECT_EQ(help.Right(15), "libdravonix.chm");
-  EXPECT_FALSE(GetHelpFileOfModule(nullptr, help));
+  // No module is the host's executable; a handle of nothing loaded has no file.
+  ASSERT_TRUE(GetHelpFileOfModule(nullptr, help));
+  EXPECT_EQ(help, (std::filesystem::read_symlink("/proc/self/exe").string() + ".chm").c_str());
+  EXPECT_FALSE(GetHelpFileOfModule((HINSTANCE)&help, help));
   EXPECT_TRUE(help.IsEmpty());
   EXPECT_EQ(ReplaceExtensionWithChm("a.b\\c"), "a.b\\c.chm");
   EXPECT_EQ(ReplaceExtensionWithChm("x\\GUI.dll"), "x\\GUI.chm");

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -105,6 +106,11 @@ TEST(DrawHelpers, ResourcesAndPackedBitmaps) {
   EXPECT_EQ(RGB(0, 0, 255), dc.GetPixel(15, 10));
   EXPECT_EQ(RGB(255, 255, 255), dc.GetPixel(10, 2));  // fitted 20x10, centred
   DrawDibResource(nullptr, &dc, RECT{0, 0, 20, 20}, TRUE);  // nothing to lock: nothing drawn
+  // A height no int can negate is no bitmap: nothing drawn.
+  graphtest::Canvas blank(20, 20);
+  reinterpret_cast<BITMAPINFOHEADER*>(dib.data())->biHeight = INT_MIN;
+  for (int keep : {TRUE, FALSE}) DrawDibResource(dib.data(), &blank.dc, RECT{0, 0, 20, 20}, keep);
+  EXPECT_EQ(blank.Lit(0, 0, 19, 19, RGB(255, 255, 255)), 400);
 }
 
 }  // namespace
