@@ -77,6 +77,13 @@ class CellScene : public MdiScene {
     grid->GetCurrentCell(r, c);
     return std::to_string(r) + "," + std::to_string(c);
   }
+  // What the current cell's control shows now, typed text not yet stored included.
+  std::string Shown() {
+    ROWCOL r = 0, c = 0;
+    CString text;
+    if (grid->GetCurrentCell(r, c)) grid->GetControl(r, c)->GetCurrentText(text);
+    return (const char*)text;
+  }
   int Off() { return PixelsOffFullRepaint(MainWnd()); }
 
   CRuntimeClass* m_view;

@@ -1,8 +1,11 @@
 // The cell types as a user meets them in a grid view of an MDI child: posted clicks, drags and
 // keys, the values they leave and the picture against a full repaint after each.
+#include "grid/controls/GXComboBox.h"
 #include "tests/grid_controls/CellScene.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace dravonix::test;
 using UiAutomation::kAlt;
@@ -10,12 +13,17 @@ using UiAutomation::kControl;
 
 namespace {
 
+// A host that shows the count of clicks in cell (4, 2) at once.
 class CClickCountView : public CGXGridView {
   DECLARE_DYNCREATE(CClickCountView)
  public:
   void OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) override {
     ++clicks;
     CGXGridView::OnClickedButtonRowCol(nRow, nCol);
+    CGXStyle count;
+    count.SetValue(std::to_string(clicks).c_str());
+    SetStyleRange(CGXRange().SetCellRange(4, 2, 4, 2), &count);
+    CWnd::UpdateWindow();
   }
   int clicks = 0;
 };
@@ -52,6 +60,7 @@ TEST(ReachedCells, ButtonChildrenClickOnPressReleaseOrSpace) {
   s.Put(1, 2, Cell(52514, "Press"));
   s.Put(2, 2, Cell(52519, "5"));
   s.Put(3, 2, Cell(52518, "spot"));
+  s.Put(4, 2, Cell(52514, "0").SetChoiceList("Count"));
   auto clicks = [&](int n) { return [&view, n](CellScene&) { EXPECT_EQ(n, view.clicks); }; };
   const CPoint in = s.At(1, 2), out = s.At(4, 4);
   ExpectRows(s, {
@@ -93,6 +102,54 @@ TEST(ReachedCells, CheckBoxesToggleByClickAndSpace) {
                     {"read-only clicked", ACT(s.Click(3, 2, 9, 9)), 3, 2, "0", "3,2"},
                     {"read-only space", ACT(s.Key(VK_SPACE)), 3, 2, "0", "3,2"},
                     {"header follows", ACT(s.Key(VK_UP); s.Key(VK_RIGHT)), 2, 3, "", "2,3"},
+                });
+}
+
+// The combo at a cell: whether its list is open and what it shows.
+auto Combo(ROWCOL r, ROWCOL c, bool open, const char* shown) {
+  return [=](CellScene& s) {
+    auto* combo = dynamic_cast<CGXComboBox*>(s.grid->GetControl(r, c));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(open, combo->IsDroppedDown() != FALSE) << s.Current();
+    EXPECT_EQ(shown, s.Shown()) << s.Current();
+  };
+}
+// A click on the n-th line of the open list.
+void ClickLine(CellScene& s, ROWCOL r, ROWCOL c, int n) {
+  auto* combo = dynamic_cast<CGXComboBox*>(s.grid->GetControl(r, c));
+  ASSERT_TRUE(combo && combo->GetDropDownWnd());
+  HWND list = combo->GetDropDownWnd()->GetListBox()->GetSafeHwnd();
+  const int h = (int)::SendMessage(list, LB_GETITEMHEIGHT, 0, 0);
+  UiAutomation::Click(list, POINT{10, h * n + h / 2});
+}
+
+TEST(ReachedCells, ComboListsOpenTakeAndDropChoices) {
+  CellScene s;
+  const char* colours = "Red\nGreen\nBlue";
+  s.Put(1, 1, Cell(52517, "Red", colours));
+  s.Put(2, 1, Cell(52531, "2", "One\nTwo\nThree"));
+  s.Put(3, 1, Cell(52527, "", "ABC\nabd"));
+  s.Put(4, 1, Cell(52517, "Red", colours).SetReadOnly(TRUE));
+  s.Put(5, 1, Cell(52517, "Red", colours));
+  ExpectRows(s, {
+                    {"arrow opens", ACT(s.Click(1, 1, -8)), 1, 1, "Red", "1,1"},
+                    {"open", Combo(1, 1, true, "Red"), 1, 1, nullptr},
+                    {"arrow closes", ACT(s.Click(1, 1, -8)), 1, 1, "Red", "1,1"},
+                    {"closed", Combo(1, 1, false, "Red"), 1, 1, nullptr},
+                    {"Alt+Down", ACT(s.Key(VK_DOWN, kAlt); s.Key(VK_DOWN)), 1, 1, "Red", "1,1"},
+                    {"copied", Combo(1, 1, true, "Green"), 1, 1, nullptr},
+                    {"Esc", ACT(s.Key(VK_ESCAPE)), 1, 1, "Red", "1,1"},
+                    {"kept", Combo(1, 1, false, "Green"), 1, 1, nullptr},
+                    {"Enter stores", ACT(s.Key(VK_RETURN)), 1, 1, "Green"},
+                    {"index cell", ACT(s.Click(2, 1, -8); ClickLine(s, 2, 1, 0)), 2, 1, "2", "2,1"},
+                    {"line taken", Combo(2, 1, false, "One"), 1, 1, nullptr},
+                    {"stored as index", ACT(s.Click(5, 3)), 2, 1, "1", "5,3"},
+                    {"click while open", ACT(s.Click(2, 1, -8); s.Click(5, 3)), 2, 1, "1", "2,1"},
+                    {"closed by it", Combo(2, 1, false, "One"), 1, 1, nullptr},
+                    {"typed fits", ACT(s.Click(3, 1); s.Type("ab"); s.Key(VK_RETURN)), 3, 1, "ABC"},
+                    {"read-only", ACT(s.Click(4, 1, -8); s.Key(VK_DOWN); s.Key(VK_RETURN); s.Click(5, 3)), 4, 1, "Red"},
+                    {"Tab moves on",
+                     ACT(s.Click(5, 1, -8); s.Key(VK_DOWN); s.Key(VK_DOWN); s.Key(VK_TAB)), 5, 1, "Blue", "5,2"},
                 });
 }
 
