@@ -153,4 +153,25 @@ TEST(ReachedCells, ComboListsOpenTakeAndDropChoices) {
                 });
 }
 
+TEST(ReachedCells, ListBoxesSelectByClickAndKeysAndStoreOnLeaving) {
+  CellScene s;
+  s.grid->SetRowHeight(1, 4, 60);
+  const char* lines = "One\nTwo\nThree\nFour";
+  s.Put(2, 1, Cell(52522, "Three", lines));
+  s.Put(3, 1, Cell(52522, "Four", lines));
+  s.Put(4, 1, Cell(52522, "One", lines).SetReadOnly(TRUE));
+  auto shown = [](const char* text) { return [=](CellScene& sc) { EXPECT_EQ(text, sc.Shown()); }; };
+  ExpectRows(s, {
+                    {"click the top line", ACT(s.Click(2, 1, 0, 6)), 2, 1, "Three", "2,1"},
+                    {"selected", shown("One"), 2, 1, nullptr},
+                    {"Down", ACT(s.Key(VK_DOWN)), 2, 1, "Three", "2,1"},
+                    {"moved", shown("Two"), 2, 1, nullptr},
+                    {"Enter stores, moves", ACT(s.Key(VK_RETURN)), 2, 1, "Two", "2,2"},
+                    {"click, End", ACT(s.Click(3, 1, 0, 6); s.Key(VK_END)), 3, 1, "Four", "3,1"},
+                    {"Ctrl+Up to the grid", ACT(s.Key(VK_UP, kControl)), 3, 1, "Four", "1,1"},
+                    {"Right to the grid", ACT(s.Click(2, 1, 0, 6); s.Key(VK_RIGHT)), 2, 1, "One", "2,2"},
+                    {"read-only", ACT(s.Click(4, 1, 0, 6); s.Key(VK_DOWN); s.Key(VK_RETURN)), 4, 1, "One", "4,2"},
+                });
+}
+
 }  // namespace
