@@ -1,6 +1,7 @@
 // The cell types as a user meets them in a grid view of an MDI child: posted clicks, drags and
 // keys, the values they leave and the picture against a full repaint after each.
 #include "grid/controls/GXComboBox.h"
+#include "grid/controls/GXComboBoxWnd.h"
 #include "tests/grid_controls/CellScene.h"
 
 #include <gtest/gtest.h>
@@ -171,6 +172,38 @@ TEST(ReachedCells, ListBoxesSelectByClickAndKeysAndStoreOnLeaving) {
                     {"Ctrl+Up to the grid", ACT(s.Key(VK_UP, kControl)), 3, 1, "Four", "1,1"},
                     {"Right to the grid", ACT(s.Click(2, 1, 0, 6); s.Key(VK_RIGHT)), 2, 1, "One", "2,2"},
                     {"read-only", ACT(s.Click(4, 1, 0, 6); s.Key(VK_DOWN); s.Key(VK_RETURN)), 4, 1, "One", "4,2"},
+                });
+}
+
+TEST(ReachedCells, WindowsCombosChooseKeepAndClear) {
+  CellScene s;
+  const char* colours = "Red\nGreen\nBlue";
+  s.Put(2, 1, Cell(52529, "Gr", colours));
+  s.Put(3, 2, Cell(52528, "abc", colours));
+  s.Put(4, 1, Cell(52529, "Red", colours).SetReadOnly(TRUE));
+  auto state = [](ROWCOL r, ROWCOL c, bool open, const char* shown) {
+    return [=](CellScene& sc) {
+      auto* combo = dynamic_cast<CGXComboBoxWnd*>(sc.grid->GetControl(r, c));
+      ASSERT_NE(combo, nullptr);
+      EXPECT_EQ(open, combo->GetDroppedState() != FALSE);
+      EXPECT_EQ(shown, sc.Shown());
+    };
+  };
+  ExpectRows(s, {
+                    {"arrow opens", ACT(s.Click(2, 1, -8, 6)), 2, 1, "Gr", "2,1"},
+                    {"prefix selected", state(2, 1, true, "Green"), 2, 1, nullptr},
+                    {"Down, Enter", ACT(s.Key(VK_DOWN); s.Key(VK_RETURN)), 2, 1, "Gr", "2,1"},
+                    {"chosen", state(2, 1, false, "Blue"), 2, 1, nullptr},
+                    {"Tab stores", ACT(s.Key(VK_TAB)), 2, 1, "Blue", "2,2"},
+                    {"Esc, Delete clears", ACT(s.Click(2, 1, -8, 6); s.Key(VK_ESCAPE); s.Key(VK_DELETE)), 2, 1, "",
+                     "2,1"},
+                    {"caret moves", ACT(s.Click(3, 2, 8, 6); s.Key(VK_END); s.Key(VK_LEFT)), 3, 2, "abc", "3,2"},
+                    {"Left at the start", ACT(s.Key(VK_HOME); s.Key(VK_LEFT)), 3, 2, "abc", "3,1"},
+                    {"typed", ACT(s.Click(3, 2, 8, 6); s.Key(VK_END); s.Type("de"); s.Key(VK_TAB)), 3, 2, "abcde",
+                     "3,3"},
+                    {"read-only snaps back", ACT(s.Click(4, 1, -8, 6); s.Key(VK_DOWN); s.Key(VK_RETURN)), 4, 1, "Red"},
+                    {"shown back", state(4, 1, false, "Red"), 4, 1, nullptr},
+                    {"left", ACT(s.Key(VK_TAB)), 4, 1, "Red", "4,2"},
                 });
 }
 
