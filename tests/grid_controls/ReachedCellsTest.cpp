@@ -207,4 +207,29 @@ TEST(ReachedCells, WindowsCombosChooseKeepAndClear) {
                 });
 }
 
+TEST(ReachedCells, MaskedCellsTakeTypedCharactersByTheirPlace) {
+  CellScene s;
+  s.grid->SetColWidth(1, 1, 160);
+  auto mask = [](const char* m, const char* value) { return Cell(52535, value).SetUserAttribute(51023, m); };
+  s.Put(1, 1, mask("(###) ###-####", ""));
+  s.Put(2, 1, mask("LLL", ""));
+  s.Put(3, 1, mask("(###) ###-####", "123"));
+  s.Put(4, 1, mask("###-####", "1234567"));
+  auto shown = [](const char* text) { return [=](CellScene& sc) { EXPECT_EQ(text, sc.Shown()); }; };
+  ExpectRows(s, {
+                    {"digits fill the groups", ACT(s.Click(1, 1); s.Type("5551234567")), 1, 1, "", "1,1"},
+                    {"shown between literals", shown("(555) 123-4567"), 1, 1, nullptr},
+                    {"stored alone", ACT(s.Key(VK_RETURN)), 1, 1, "5551234567"},
+                    {"letters lowered", ACT(s.Click(2, 1); s.Type("AbC"); s.Key(VK_RETURN)), 2, 1, "abc"},
+                    {"a short value", ACT(s.Click(3, 1); s.Key(VK_END)), 3, 1, "123", "3,1"},
+                    {"prompts in the rest", shown("(123) ___-____"), 3, 1, nullptr},
+                    {"typed past the literal", ACT(s.Type("4"); s.Key(VK_RETURN)), 3, 1, "1234"},
+                    {"Backspace after a literal", ACT(s.Click(4, 1); s.Key(VK_HOME); for (int i = 0; i < 3; ++i) s.Key(VK_RIGHT);
+                                                      s.Key(VK_BACK)),
+                     4, 1, "1234567", "4,1"},
+                    {"shifted back", shown("124-567_"), 4, 1, nullptr},
+                    {"overwrite", ACT(s.Key(VK_INSERT); s.Type("9"); s.Key(VK_RETURN)), 4, 1, "129567"},
+                });
+}
+
 }  // namespace
