@@ -232,4 +232,30 @@ TEST(ReachedCells, MaskedCellsTakeTypedCharactersByTheirPlace) {
                 });
 }
 
+TEST(ReachedCells, TabbedCombosStoreTheKeyAndShowTheText) {
+  CellScene s;
+  const char* rows = "1\tRed\t#F00\n2\tGreen\t#0F0\n3\tBlue\t#00F";
+  auto tabbed = [&](UINT id, const char* value) {
+    return Cell(id, value, rows).SetUserAttribute(51028, "0").SetUserAttribute(51029, "1").SetUserAttribute(51031, "0");
+  };
+  s.Put(1, 1, tabbed(52541, "1"));
+  s.Put(2, 1, tabbed(52541, ""));
+  s.Put(3, 1, tabbed(52539, "2"));
+  s.Put(4, 1, tabbed(52540, "3"));
+  auto shown = [](const char* text) { return [=](CellScene& sc) { EXPECT_EQ(text, sc.Shown()); }; };
+  ExpectRows(s, {
+                    {"arrow opens", ACT(s.Click(1, 1, -8)), 1, 1, "1", "1,1"},
+                    {"Down, Enter", ACT(s.Key(VK_DOWN); s.Key(VK_RETURN)), 1, 1, "1", "1,1"},
+                    {"text shown", shown("Green"), 1, 1, nullptr},
+                    {"key stored", ACT(s.Key(VK_TAB)), 1, 1, "2", "1,2"},
+                    {"a letter completes", ACT(s.Click(2, 1); s.Type("B")), 2, 1, "", "2,1"},
+                    {"completed", shown("Blue"), 2, 1, nullptr},
+                    {"its key stored", ACT(s.Key(VK_TAB)), 2, 1, "3", "2,2"},
+                    {"Windows variant", ACT(s.Click(3, 1, -8, 6); s.Key(VK_DOWN); s.Key(VK_RETURN); s.Key(VK_TAB)), 3, 1,
+                     "3", "3,2"},
+                    {"drop-down list", ACT(s.Click(4, 1, -8, 6); s.Key(VK_UP); s.Key(VK_RETURN); s.Key(VK_TAB)), 4, 1,
+                     "2", "4,2"},
+                });
+}
+
 }  // namespace
