@@ -167,8 +167,10 @@ void CGXTabWnd::CreateChildren(DWORD dwStyle) {
   m_bCreated = TRUE;
   m_bHasHBar = (dwStyle & WS_HSCROLL) != 0;
   m_bHasVBar = (dwStyle & WS_VSCROLL) != 0;
+  // The bars' borders overlap at the corner: the vertical one, below, must not redraw its border over
+  // the horizontal one's whenever the sheet sets its range.
   if (!m_hBar.Create(WS_CHILD | WS_VISIBLE | SBS_HORZ, CRect(0, 0, 0, 0), this, GX_IDW_TAB_HSCROLL) ||
-      !m_vBar.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(0, 0, 0, 0), this, GX_IDW_TAB_VSCROLL))
+      !m_vBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBS_VERT, CRect(0, 0, 0, 0), this, GX_IDW_TAB_VSCROLL))
     AfxThrowResourceException();
   if (!m_bHasHBar) m_hBar.ShowWindow(SW_HIDE);
   if (!m_bHasVBar) m_vBar.ShowWindow(SW_HIDE);

@@ -2,10 +2,13 @@
 // keys, the values they leave and the picture against a full repaint after each.
 #include "grid/controls/GXComboBox.h"
 #include "grid/controls/GXComboBoxWnd.h"
+#include "grid/controls/GXTabWnd.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "tests/grid_controls/CellScene.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 using namespace dravonix::test;
@@ -256,6 +259,89 @@ TEST(ReachedCells, TabbedCombosStoreTheKeyAndShowTheText) {
                     {"drop-down list", ACT(s.Click(4, 1, -8, 6); s.Key(VK_UP); s.Key(VK_RETURN); s.Key(VK_TAB)), 4, 1,
                      "2", "4,2"},
                 });
+}
+
+// A sheet-tab window with three grid sheets in an MDI child, as a workbook host shows one.
+class TabScene : public MdiScene {
+ public:
+  TabScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
+    GXStartGridLibrary();
+    AddChild(0, CRect(0, 0, 420, 280));
+  }
+  ~TabScene() override { Close(); }
+  HWND AddChild(int, const CRect& r) override {
+    auto* child = new CMDIChildWnd;
+    child->Create(nullptr, "book", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main);
+    tabs = new CGXTabWnd;
+    tabs->CreateTabWndFrame(child);
+    CRect client;
+    child->GetClientRect(&client);
+    tabs->MoveWindow(client);
+    for (const char* name : {"One", "Two", "Three"}) {
+      auto& g = sheets.emplace_back(std::make_unique<ZAZAzedAze>());
+      g->Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), tabs,
+                AFX_IDW_PANE_FIRST + (UINT)sheets.size());
+      g->Initialize();
+      g->SetRowCount(8);
+      g->SetColCount(4);
+      tabs->AttachWnd(g.get(), name);
+    }
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  CGXTabBeam& Beam() { return tabs->GetBeam(); }
+  POINT Tab(int n) {
+    return CPoint(Beam().GetTabX(n) + Beam().m_nGap + Beam().GetTab(n).nWidth / 2, Beam().m_nHeight / 2);
+  }
+  std::string State() {
+    std::string out = std::to_string(Beam().GetCurrentTab()) + ":";
+    for (int i = 0; i < 3; ++i) out += (const char*)Beam().GetTab(i).sLabel + std::string(i < 2 ? "," : "");
+    return out;
+  }
+  CGXTabWnd* tabs = nullptr;
+  std::vector<std::unique_ptr<ZAZAzedAze>> sheets;
+};
+
+TEST(ReachedCells, SheetTabsSwitchRenameAndSize) {
+  TabScene s;
+  const struct {
+    const char* name;
+    std::function<void()> act;
+    const char* state;
+  } rows[] = {
+      {"click a tab", [&] { UiAutomation::Click(s.Beam().m_hWnd, s.Tab(2)); }, "2:One,Two,Three"},
+      {"rename", [&] {
+         UiAutomation::AdvanceClock(1000);
+         UiAutomation::DoubleClick(s.Beam().m_hWnd, s.Tab(0));
+         ASSERT_NE(nullptr, s.tabs->GetRenamePopup());
+         UiAutomation::TypeText(nullptr, "Orders");
+         UiAutomation::PressKey(nullptr, VK_RETURN);
+       }, "0:Orders,Two,Three"},
+      {"rename dropped", [&] {
+         UiAutomation::AdvanceClock(1000);
+         UiAutomation::DoubleClick(s.Beam().m_hWnd, s.Tab(1));
+         UiAutomation::TypeText(nullptr, "Lost");
+         UiAutomation::PressKey(nullptr, VK_ESCAPE);
+       }, "1:Orders,Two,Three"},
+      {"sizing box dragged", [&] {
+         const CRect box = s.tabs->GetSizingBoxRect();
+         UiAutomation::Drag(s.tabs->m_hWnd, box.CenterPoint(), box.CenterPoint() - CSize(60, 0));
+       }, "1:Orders,Two,Three"},
+      {"next tab button", [&] {
+         UiAutomation::AdvanceClock(1000);
+         UiAutomation::Click(s.Beam().m_hWnd, POINT{s.Beam().m_nButtonWidth * 3 / 2, s.Beam().m_nHeight / 2});
+       }, "1:Orders,Two,Three"},
+      {"just right of the buttons", [&] {
+         UiAutomation::AdvanceClock(1000);
+         UiAutomation::Click(s.Beam().m_hWnd, POINT{s.Beam().m_nButtonWidth * 2 + 2, s.Beam().m_nHeight / 2});
+       }, "0:Orders,Two,Three"},
+  };
+  for (const auto& r : rows) {
+    r.act();
+    EXPECT_EQ(r.state, s.State()) << r.name;
+    EXPECT_EQ(s.sheets[(size_t)s.Beam().GetCurrentTab()].get(), s.tabs->GetActivePane()) << r.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;
+  }
 }
 
 }  // namespace
