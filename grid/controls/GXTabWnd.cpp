@@ -271,21 +271,7 @@ void CGXTabWnd::OnTabDeleted(CWnd* pWnd) {
   if (pWnd && pWnd == m_pActivePane) m_pActivePane = nullptr;
 }
 
-void CGXTabWnd::RepaintSharedRow() {
-  if (!m_pBeam || !m_pBeam->GetSafeHwnd()) return;
-  CRect row;
-  m_pBeam->GetWindowRect(&row);
-  row.bottom = row.top + 1;
-  for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
-    if (child == m_pBeam || !child->IsWindowVisible()) continue;
-    CRect place, shared;
-    child->GetWindowRect(&place);
-    if (!shared.IntersectRect(&place, &row)) continue;
-    child->ScreenToClient(&shared);
-    // The row may lie in the child's frame, a scroll bar of its own say.
-    ::RedrawWindow(child->m_hWnd, &shared, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-  }
-}
+void CGXTabWnd::RepaintSharedRow() { CGXBeamFrameWnd::RepaintSharedRow(m_pBeam); }
 
 void CGXTabWnd::OnTabSwitched(int nTab) {
   if (!m_pBeam || nTab < 0 || nTab >= m_pBeam->GetCount()) return;

@@ -2,6 +2,8 @@
 // keys, the values they leave and the picture against a full repaint after each.
 #include "grid/controls/GXComboBox.h"
 #include "grid/controls/GXComboBoxWnd.h"
+#include "grid/controls/GXRecordInfoBeam.h"
+#include "grid/controls/GXRecordInfoWnd.h"
 #include "grid/controls/GXTabWnd.h"
 #include "grid/engine/ZAZAzedAze.h"
 #include "tests/grid_controls/CellScene.h"
@@ -340,6 +342,75 @@ TEST(ReachedCells, SheetTabsSwitchRenameAndSize) {
     r.act();
     EXPECT_EQ(r.state, s.State()) << r.name;
     EXPECT_EQ(s.sheets[(size_t)s.Beam().GetCurrentTab()].get(), s.tabs->GetActivePane()) << r.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;
+  }
+}
+
+// A record beam under a grid sheet in an MDI child.
+class RecordScene : public MdiScene {
+ public:
+  RecordScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
+    GXStartGridLibrary();
+    AddChild(0, CRect(0, 0, 420, 280));
+  }
+  ~RecordScene() override { Close(); }
+  HWND AddChild(int, const CRect& r) override {
+    auto* child = new CMDIChildWnd;
+    child->Create(nullptr, "records", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main);
+    frame = new CGXRecordInfoWnd;
+    frame->CreateRecordInfoFrame(child);
+    sheet.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), frame,
+                 AFX_IDW_PANE_FIRST);
+    sheet.Initialize();
+    sheet.SetRowCount(40);
+    sheet.SetColCount(3);
+    frame->AttachWnd(&sheet);
+    CRect client;
+    child->GetClientRect(&client);
+    frame->MoveWindow(client);
+    sheet.SetCurrentCell(1, 1);
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  CGXRecordInfoBeam& Beam() { return *frame->GetBeam(); }
+  std::string State() {
+    ROWCOL r = 0, c = 0;
+    sheet.GetCurrentCell(r, c);
+    return std::to_string(r) + "/" + std::to_string(Beam().GetCurrentRecord()) + " of " +
+           std::to_string(Beam().GetRecordCount());
+  }
+  CGXRecordInfoWnd* frame = nullptr;
+  ZAZAzedAze sheet;
+};
+
+TEST(ReachedCells, RecordButtonsAndNumberMoveTheSheet) {
+  RecordScene s;
+  auto button = [&](int n) {
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(s.Beam().m_hWnd, s.Beam().GetButtonRect(n).CenterPoint());
+  };
+  const struct {
+    const char* name;
+    std::function<void()> act;
+    const char* state;
+  } rows[] = {
+      {"a click in the sheet", [&] { UiAutomation::Click(s.sheet.m_hWnd, s.sheet.CalcRectFromRowCol(3, 2).CenterPoint()); },
+       "3/3 of 40"},
+      {"next", [&] { button(2); }, "4/4 of 40"},
+      {"previous", [&] { button(1); }, "3/3 of 40"},
+      {"last", [&] { button(3); }, "40/40 of 40"},
+      {"first", [&] { button(0); }, "1/1 of 40"},
+      {"a typed number", [&] {
+         UiAutomation::AdvanceClock(1000);
+         UiAutomation::Click(s.Beam().m_hWnd, s.Beam().GetNumberRect().CenterPoint());
+         UiAutomation::TypeText(nullptr, "12");
+         UiAutomation::PressKey(nullptr, VK_RETURN);
+       }, "12/12 of 40"},
+      {"a key in the sheet", [&] { UiAutomation::PressKey(s.sheet.m_hWnd, VK_DOWN); }, "13/13 of 40"},
+  };
+  for (const auto& r : rows) {
+    r.act();
+    EXPECT_EQ(r.state, s.State()) << r.name;
     EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;
   }
 }
