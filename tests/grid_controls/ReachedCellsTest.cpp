@@ -263,6 +263,29 @@ TEST(ReachedCells, TabbedCombosStoreTheKeyAndShowTheText) {
                 });
 }
 
+TEST(ReachedCells, RichCellsTakeTypedTextAndLeaveAtTheirEdges) {
+  CellScene s;
+  s.Put(1, 2, Cell(52534, "{old}"));
+  s.Put(2, 2, Cell(52534, ""));
+  // The stored document read back as text.
+  auto reads = [](ROWCOL r, ROWCOL c, const char* text) {
+    return [=](CellScene& sc) {
+      CString shown;
+      sc.grid->GetControl(r, c)->GetDisplayText(shown, r, c, nullptr, &sc.grid->LookupStyleRowCol(r, c));
+      EXPECT_EQ(text, std::string((const char*)shown));
+    };
+  };
+  ExpectRows(s, {
+                    {"typing replaces", ACT(s.Click(2, 2); s.Type("a{b}"); s.Key(VK_RETURN)), 2, 2, nullptr},
+                    {"stored", reads(2, 2, "a{b}"), 2, 2, nullptr},
+                    {"Ctrl+Left stays", ACT(s.Click(1, 2); s.Key(VK_END); s.Key(VK_LEFT, kControl)), 1, 2, "{old}", "1,2"},
+                    {"Left at 0 leaves", ACT(s.Key(VK_HOME); s.Key(VK_LEFT)), 1, 2, "{old}", "1,1"},
+                    {"typed at the end", ACT(s.Click(1, 2); s.Key(VK_END); s.Type("er"); s.Key(VK_TAB)), 1, 2, nullptr,
+                     "1,3"},
+                    {"stored too", reads(1, 2, "older"), 1, 2, nullptr},
+                });
+}
+
 // A sheet-tab window with three grid sheets in an MDI child, as a workbook host shows one.
 class TabScene : public MdiScene {
  public:
