@@ -1,6 +1,8 @@
 // The cell types as a user meets them in a grid view of an MDI child: posted clicks, drags and
 // keys, the values they leave and the picture against a full repaint after each.
 #include "grid/controls/GXComboBox.h"
+#include "grid/controls/GXBDTGadget.h"
+#include "grid/controls/GXBDateTimeCtrl.h"
 #include "grid/controls/GXComboBoxWnd.h"
 #include "grid/controls/GXRecordInfoBeam.h"
 #include "grid/controls/GXRecordInfoWnd.h"
@@ -284,6 +286,59 @@ TEST(ReachedCells, RichCellsTakeTypedTextAndLeaveAtTheirEdges) {
                      "1,3"},
                     {"stored too", reads(1, 2, "older"), 1, 2, nullptr},
                 });
+}
+
+// A date/time window on a form in an MDI child.
+class DateScene : public MdiScene {
+ public:
+  DateScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
+    GXStartGridLibrary();
+    AddChild(0, CRect(0, 0, 360, 200));
+  }
+  ~DateScene() override { Close(); }
+  HWND AddChild(int, const CRect& r) override {
+    auto* child = new CMDIChildWnd;
+    child->Create(nullptr, "form", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main);
+    dt.SetDateTime(COleDateTime(2024, 1, 31, 10, 0, 0));
+    dt.Create(0, WS_VISIBLE | WS_CHILD, CRect(10, 10, 250, 34), child, 40);
+    dt.SetFormat("MM/dd/yyyy");
+    dt.SetFocus();
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  std::string State() {
+    const COleDateTime v = dt.GetDateTime();
+    char out[32];
+    snprintf(out, sizeof out, "%04d-%02d-%02d @%d", v.GetYear(), v.GetMonth(), v.GetDay(), dt.GetCurrentGadget());
+    return out;
+  }
+  CGXBDateTimeCtrl dt;
+};
+
+TEST(ReachedCells, DateTimeFieldsTakeKeysAndClicks) {
+  DateScene s;
+  auto key = [&](UINT vk) { UiAutomation::PressKey(s.dt.m_hWnd, vk); };
+  auto type = [&](const char* t) { UiAutomation::TypeText(s.dt.m_hWnd, t); };
+  auto field = [&](int n) { return s.dt.GetGadget(n)->GetRect().CenterPoint(); };
+  const struct {
+    const char* name;
+    std::function<void()> act;
+    const char* state;
+  } rows[] = {
+      {"month typed, Right commits", [&] { type("2"); key(VK_RIGHT); }, "2024-02-29 @2"},
+      {"day up wraps", [&] { key(VK_UP); }, "2024-02-01 @2"},
+      {"day down wraps", [&] { key(VK_DOWN); }, "2024-02-29 @2"},
+      {"year clicked and typed", [&] { UiAutomation::Click(s.dt.m_hWnd, field(4)); type("1999"); key(VK_LEFT); },
+       "1999-02-28 @2"},
+      {"Home: the first day", [&] { key(VK_HOME); }, "1999-02-01 @2"},
+      {"End: the last day", [&] { key(VK_END); }, "1999-02-28 @2"},
+      {"month clicked, Down", [&] { UiAutomation::Click(s.dt.m_hWnd, field(0)); key(VK_DOWN); }, "1999-01-28 @0"},
+  };
+  for (const auto& r : rows) {
+    r.act();
+    EXPECT_EQ(r.state, s.State()) << r.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;
+  }
 }
 
 // A sheet-tab window with three grid sheets in an MDI child, as a workbook host shows one.
