@@ -4,6 +4,8 @@
 #include "grid/controls/GXBDTGadget.h"
 #include "grid/controls/GXBDateTimeCtrl.h"
 #include "grid/controls/GXComboBoxWnd.h"
+#include "grid/controls/GXDateTimeCtrl.h"
+#include "grid/controls/GXBCalendar.h"
 #include "grid/controls/GXRecordInfoBeam.h"
 #include "grid/controls/GXRecordInfoWnd.h"
 #include "grid/controls/GXTabWnd.h"
@@ -339,6 +341,30 @@ TEST(ReachedCells, DateTimeFieldsTakeKeysAndClicks) {
     EXPECT_EQ(r.state, s.State()) << r.name;
     EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;
   }
+}
+
+TEST(ReachedCells, TheCalendarOfADateCellPicksByKeys) {
+  CellScene s;
+  s.grid->SetColWidth(2, 2, 140);
+  s.Put(1, 2, Cell(52543, "3/15/2024"));
+  auto open = [](bool want) {
+    return [=](CellScene& sc) {
+      auto* cell = dynamic_cast<CGXDateTimeCtrl*>(sc.grid->GetControl(1, 2));
+      ASSERT_NE(cell, nullptr);
+      EXPECT_EQ(want, cell->GetCalendar() != nullptr);
+    };
+  };
+  auto shown = [](const char* text) { return [=](CellScene& sc) { EXPECT_EQ(text, sc.Shown()); }; };
+  ExpectRows(s, {
+                    {"Alt+Down opens", ACT(s.Click(1, 2); s.Key(VK_DOWN, kAlt)), 1, 2, nullptr, "1,2"},
+                    {"open", open(true), 1, 2, nullptr},
+                    {"Right, Enter", ACT(s.Key(VK_RIGHT); s.Key(VK_RETURN)), 1, 2, nullptr, "1,2"},
+                    {"closed", open(false), 1, 2, nullptr},
+                    {"the next day", shown("03/16/2024"), 1, 2, nullptr},
+                    {"Page Down, Esc", ACT(s.Key(VK_DOWN, kAlt); s.Key(VK_NEXT); s.Key(VK_ESCAPE)), 1, 2, nullptr},
+                    {"kept", shown("03/16/2024"), 1, 2, nullptr},
+                    {"stored", ACT(s.Key(VK_RETURN); s.Click(4, 4)), 1, 2, "03/16/2024", "4,4"},
+                });
 }
 
 // A sheet-tab window with three grid sheets in an MDI child, as a workbook host shows one.
