@@ -335,6 +335,12 @@ TEST(ReachedCells, DateTimeFieldsTakeKeysAndClicks) {
       {"Home: the first day", [&] { key(VK_HOME); }, "1999-02-01 @2"},
       {"End: the last day", [&] { key(VK_END); }, "1999-02-28 @2"},
       {"month clicked, Down", [&] { UiAutomation::Click(s.dt.m_hWnd, field(0)); key(VK_DOWN); }, "1999-01-28 @0"},
+      {"a month name typed", [&] {
+         s.dt.SetFormat("MMMM d, yyyy");
+         UiAutomation::Click(s.dt.m_hWnd, field(0));
+         type("m");
+       }, "1999-03-28 @0"},
+      {"the name stepped", [&] { key(VK_UP); }, "1999-04-28 @0"},
   };
   for (const auto& r : rows) {
     r.act();
