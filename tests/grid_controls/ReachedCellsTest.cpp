@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 
 using namespace dravonix::test;
@@ -113,6 +114,40 @@ TEST(ReachedCells, CheckBoxesToggleByClickAndSpace) {
                     {"read-only space", ACT(s.Key(VK_SPACE)), 3, 2, "0", "3,2"},
                     {"header follows", ACT(s.Key(VK_UP); s.Key(VK_RIGHT)), 2, 3, "", "2,3"},
                 });
+}
+
+// Clicks, strokes and Space on check boxes against a model of their values, each picture held.
+TEST(ReachedCells, RandomPressesOnCheckBoxesFollowTheModel) {
+  CellScene s;
+  s.Put(1, 2, Cell(52516, "0"));
+  s.Put(2, 2, Cell(52523, "1").SetTriState(TRUE));
+  s.Put(3, 2, Cell(52516, "0").SetReadOnly(TRUE));
+  std::string model[4] = {"", "0", "1", "0"};
+  auto toggle = [&](ROWCOL r) {
+    std::string& v = model[r];
+    if (r == 3) return;
+    v = v == "1" ? "0" : (r == 2 && v == "0") ? "" : "1";
+  };
+  std::mt19937 rnd(86);
+  ROWCOL current = 0;
+  std::string done;
+  for (int step = 0; step < 60; ++step) {
+    const int op = (int)(rnd() % 5);
+    const ROWCOL r = 1 + rnd() % 3;
+    const CPoint box = s.At(r, 2, 9, 9), out = s.At(r, 2, -5, -5);
+    done += std::to_string(op) + "@" + std::to_string(r) + " ";
+    switch (op) {
+      case 0: s.Click(r, 2, 9, 9), toggle(r), current = r; break;
+      case 1:
+        if (current) s.Key(VK_SPACE), toggle(current);
+        break;
+      case 2: s.Stroke({box, out}), current = r; break;
+      case 3: s.Stroke({box, out, box}), toggle(r), current = r; break;
+      default: s.Click(r, 3), current = 0; break;
+    }
+    for (ROWCOL row = 1; row <= 3; ++row) ASSERT_EQ(model[row], s.Value(row, 2)) << done;
+    ASSERT_EQ(0, s.Off()) << done;
+  }
 }
 
 // The combo at a cell: whether its list is open and what it shows.
