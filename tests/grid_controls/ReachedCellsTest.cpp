@@ -325,25 +325,50 @@ TEST(ReachedCells, RichCellsTakeTypedTextAndLeaveAtTheirEdges) {
                 });
 }
 
-// A date/time window on a form in an MDI child.
-class DateScene : public MdiScene {
+// An MDI frame with one child that a test fills with the window it drives.
+class ChildScene : public MdiScene {
  public:
-  DateScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
-    GXStartGridLibrary();
-    AddChild(0, CRect(0, 0, 360, 200));
-  }
-  ~DateScene() override { Close(); }
+  ChildScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) { GXStartGridLibrary(); }
+  ~ChildScene() override { Close(); }
   HWND AddChild(int, const CRect& r) override {
     auto* child = new CMDIChildWnd;
-    child->Create(nullptr, "form", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main);
-    dt.SetDateTime(COleDateTime(2024, 1, 31, 10, 0, 0));
-    dt.Create(0, WS_VISIBLE | WS_CHILD, CRect(10, 10, 250, 34), child, 40);
-    dt.SetFormat("MM/dd/yyyy");
-    dt.SetFocus();
+    child->Create(nullptr, "child", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main);
+    Fill(*child);
     UiAutomation::Pump();
     return child->m_hWnd;
   }
-  std::string State() {
+  virtual std::string State() = 0;
+
+ protected:
+  virtual void Fill(CMDIChildWnd& child) = 0;
+};
+
+struct Step {
+  const char* name;
+  std::function<void()> act;
+  const char* state;
+};
+// Each step in turn, then the scene's state and its picture against a full repaint.
+void ExpectSteps(ChildScene& s, std::initializer_list<Step> steps) {
+  for (const Step& r : steps) {
+    r.act();
+    EXPECT_EQ(r.state, s.State()) << r.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;
+  }
+}
+
+// A date/time window on a form in an MDI child.
+class DateScene : public ChildScene {
+ public:
+  DateScene() { AddChild(0, CRect(0, 0, 360, 200)); }
+  ~DateScene() override { Close(); }  // before the windows it holds go
+  void Fill(CMDIChildWnd& child) override {
+    dt.SetDateTime(COleDateTime(2024, 1, 31, 10, 0, 0));
+    dt.Create(0, WS_VISIBLE | WS_CHILD, CRect(10, 10, 250, 34), &child, 40);
+    dt.SetFormat("MM/dd/yyyy");
+    dt.SetFocus();
+  }
+  std::string State() override {
     const COleDateTime v = dt.GetDateTime();
     char out[32];
     snprintf(out, sizeof out, "%04d-%02d-%02d @%d", v.GetYear(), v.GetMonth(), v.GetDay(), dt.GetCurrentGadget());
@@ -357,11 +382,7 @@ TEST(ReachedCells, DateTimeFieldsTakeKeysAndClicks) {
   auto key = [&](UINT vk) { UiAutomation::PressKey(s.dt.m_hWnd, vk); };
   auto type = [&](const char* t) { UiAutomation::TypeText(s.dt.m_hWnd, t); };
   auto field = [&](int n) { return s.dt.GetGadget(n)->GetRect().CenterPoint(); };
-  const struct {
-    const char* name;
-    std::function<void()> act;
-    const char* state;
-  } rows[] = {
+  ExpectSteps(s, {
       {"month typed, Right commits", [&] { type("2"); key(VK_RIGHT); }, "2024-02-29 @2"},
       {"day up wraps", [&] { key(VK_UP); }, "2024-02-01 @2"},
       {"day down wraps", [&] { key(VK_DOWN); }, "2024-02-29 @2"},
@@ -376,12 +397,7 @@ TEST(ReachedCells, DateTimeFieldsTakeKeysAndClicks) {
          type("m");
        }, "1999-03-28 @0"},
       {"the name stepped", [&] { key(VK_UP); }, "1999-04-28 @0"},
-  };
-  for (const auto& r : rows) {
-    r.act();
-    EXPECT_EQ(r.state, s.State()) << r.name;
-    EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;
-  }
+  });
 }
 
 TEST(ReachedCells, TheCalendarOfADateCellPicksByKeys) {
@@ -409,20 +425,15 @@ TEST(ReachedCells, TheCalendarOfADateCellPicksByKeys) {
 }
 
 // A sheet-tab window with three grid sheets in an MDI child, as a workbook host shows one.
-class TabScene : public MdiScene {
+class TabScene : public ChildScene {
  public:
-  TabScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
-    GXStartGridLibrary();
-    AddChild(0, CRect(0, 0, 420, 280));
-  }
-  ~TabScene() override { Close(); }
-  HWND AddChild(int, const CRect& r) override {
-    auto* child = new CMDIChildWnd;
-    child->Create(nullptr, "book", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main);
+  TabScene() { AddChild(0, CRect(0, 0, 420, 280)); }
+  ~TabScene() override { Close(); }  // before the windows it holds go
+  void Fill(CMDIChildWnd& child) override {
     tabs = new CGXTabWnd;
-    tabs->CreateTabWndFrame(child);
+    tabs->CreateTabWndFrame(&child);
     CRect client;
-    child->GetClientRect(&client);
+    child.GetClientRect(&client);
     tabs->MoveWindow(client);
     for (const char* name : {"One", "Two", "Three"}) {
       auto& g = sheets.emplace_back(std::make_unique<ZAZAzedAze>());
@@ -433,17 +444,16 @@ class TabScene : public MdiScene {
       g->SetColCount(4);
       tabs->AttachWnd(g.get(), name);
     }
-    UiAutomation::Pump();
-    return child->m_hWnd;
   }
   CGXTabBeam& Beam() { return tabs->GetBeam(); }
   POINT Tab(int n) {
     return CPoint(Beam().GetTabX(n) + Beam().m_nGap + Beam().GetTab(n).nWidth / 2, Beam().m_nHeight / 2);
   }
-  std::string State() {
+  // The current tab, the labels, and whether the current tab's sheet is the one shown.
+  std::string State() override {
     std::string out = std::to_string(Beam().GetCurrentTab()) + ":";
     for (int i = 0; i < 3; ++i) out += (const char*)Beam().GetTab(i).sLabel + std::string(i < 2 ? "," : "");
-    return out;
+    return out + (sheets[(size_t)Beam().GetCurrentTab()].get() == tabs->GetActivePane() ? "" : " (another sheet)");
   }
   CGXTabWnd* tabs = nullptr;
   std::vector<std::unique_ptr<ZAZAzedAze>> sheets;
@@ -451,11 +461,7 @@ class TabScene : public MdiScene {
 
 TEST(ReachedCells, SheetTabsSwitchRenameAndSize) {
   TabScene s;
-  const struct {
-    const char* name;
-    std::function<void()> act;
-    const char* state;
-  } rows[] = {
+  ExpectSteps(s, {
       {"click a tab", [&] { UiAutomation::Click(s.Beam().m_hWnd, s.Tab(2)); }, "2:One,Two,Three"},
       {"rename", [&] {
          UiAutomation::AdvanceClock(1000);
@@ -482,28 +488,17 @@ TEST(ReachedCells, SheetTabsSwitchRenameAndSize) {
          UiAutomation::AdvanceClock(1000);
          UiAutomation::Click(s.Beam().m_hWnd, POINT{s.Beam().m_nButtonWidth * 2 + 2, s.Beam().m_nHeight / 2});
        }, "0:Orders,Two,Three"},
-  };
-  for (const auto& r : rows) {
-    r.act();
-    EXPECT_EQ(r.state, s.State()) << r.name;
-    EXPECT_EQ(s.sheets[(size_t)s.Beam().GetCurrentTab()].get(), s.tabs->GetActivePane()) << r.name;
-    EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;
-  }
+  });
 }
 
 // A record beam under a grid sheet in an MDI child.
-class RecordScene : public MdiScene {
+class RecordScene : public ChildScene {
  public:
-  RecordScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
-    GXStartGridLibrary();
-    AddChild(0, CRect(0, 0, 420, 280));
-  }
-  ~RecordScene() override { Close(); }
-  HWND AddChild(int, const CRect& r) override {
-    auto* child = new CMDIChildWnd;
-    child->Create(nullptr, "records", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main);
+  RecordScene() { AddChild(0, CRect(0, 0, 420, 280)); }
+  ~RecordScene() override { Close(); }  // before the windows it holds go
+  void Fill(CMDIChildWnd& child) override {
     frame = new CGXRecordInfoWnd;
-    frame->CreateRecordInfoFrame(child);
+    frame->CreateRecordInfoFrame(&child);
     sheet.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), frame,
                  AFX_IDW_PANE_FIRST);
     sheet.Initialize();
@@ -511,14 +506,12 @@ class RecordScene : public MdiScene {
     sheet.SetColCount(3);
     frame->AttachWnd(&sheet);
     CRect client;
-    child->GetClientRect(&client);
+    child.GetClientRect(&client);
     frame->MoveWindow(client);
     sheet.SetCurrentCell(1, 1);
-    UiAutomation::Pump();
-    return child->m_hWnd;
   }
   CGXRecordInfoBeam& Beam() { return *frame->GetBeam(); }
-  std::string State() {
+  std::string State() override {
     ROWCOL r = 0, c = 0;
     sheet.GetCurrentCell(r, c);
     return std::to_string(r) + "/" + std::to_string(Beam().GetCurrentRecord()) + " of " +
@@ -534,11 +527,7 @@ TEST(ReachedCells, RecordButtonsAndNumberMoveTheSheet) {
     UiAutomation::AdvanceClock(1000);
     UiAutomation::Click(s.Beam().m_hWnd, s.Beam().GetButtonRect(n).CenterPoint());
   };
-  const struct {
-    const char* name;
-    std::function<void()> act;
-    const char* state;
-  } rows[] = {
+  ExpectSteps(s, {
       {"a click in the sheet", [&] { UiAutomation::Click(s.sheet.m_hWnd, s.sheet.CalcRectFromRowCol(3, 2).CenterPoint()); },
        "3/3 of 40"},
       {"next", [&] { button(2); }, "4/4 of 40"},
@@ -552,12 +541,7 @@ TEST(ReachedCells, RecordButtonsAndNumberMoveTheSheet) {
          UiAutomation::PressKey(nullptr, VK_RETURN);
        }, "12/12 of 40"},
       {"a key in the sheet", [&] { UiAutomation::PressKey(s.sheet.m_hWnd, VK_DOWN); }, "13/13 of 40"},
-  };
-  for (const auto& r : rows) {
-    r.act();
-    EXPECT_EQ(r.state, s.State()) << r.name;
-    EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;
-  }
+  });
 }
 
 }  // namespace
