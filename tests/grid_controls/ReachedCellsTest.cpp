@@ -131,7 +131,7 @@ TEST(ReachedCells, RandomPressesOnCheckBoxesFollowTheModel) {
   std::mt19937 rnd(86);
   ROWCOL current = 0;
   std::string done;
-  for (int step = 0; step < 60; ++step) {
+  for (int step = 0; step < 40; ++step) {
     const int op = (int)(rnd() % 5);
     const ROWCOL r = 1 + rnd() % 3;
     const CPoint box = s.At(r, 2, 9, 9), out = s.At(r, 2, -5, -5);
