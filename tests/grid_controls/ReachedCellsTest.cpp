@@ -10,6 +10,7 @@
 #include "grid/controls/GXRecordInfoWnd.h"
 #include "grid/controls/GXTabWnd.h"
 #include "grid/engine/ZAZAzedAze.h"
+#include "platform/core/Clock.h"
 #include "tests/grid_controls/CellScene.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,30 @@ TEST(ReachedCells, ButtonChildrenClickOnPressReleaseOrSpace) {
                     {"hot spot", ACT(view.clicks = 0; s.Click(3, 2); s.Click(3, 2, -8, 7)), 3, 2, "spot", "3,2"},
                     {"hot spot reported", clicks(1), 3, 2, nullptr},
                 });
+}
+
+TEST(ReachedCells, AHeldSpinArrowStepsUntilReleased) {
+  Clock::UseVirtualTime(10000);
+  {
+    CellScene s;
+    s.Put(2, 2, Cell(52519, "0"));
+    s.Click(2, 2);
+    const CPoint up = s.At(2, 2, -8, 5);
+    const ULONGLONG pressed = Clock::Now();
+    bool released = false;
+    const int hook = Clock::AddHook([&](ULONGLONG, ULONGLONG now) {
+      if (now - pressed >= 1200 && !released)
+        released = true, PostInputMessage(s.View(), WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
+    });
+    PostInputMessage(s.View(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(up.x, up.y));
+    UiAutomation::Pump();
+    Clock::RemoveHook(hook);
+    EXPECT_TRUE(released);
+    // At once, after 500 ms, then 150, 145, 140, 135 ms.
+    EXPECT_EQ("6", s.Shown());
+    EXPECT_EQ(0, s.Off());
+  }
+  Clock::UseRealTime();
 }
 
 TEST(ReachedCells, CheckBoxesToggleByClickAndSpace) {
