@@ -51,3 +51,19 @@ void CGXBeamFrameWnd::OnSysColorChange() {
   m_brCorner.CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
   Invalidate();
 }
+
+void CGXBeamFrameWnd::RepaintSharedRow(CWnd* strip) {
+  if (!strip || !strip->GetSafeHwnd()) return;
+  CRect row;
+  strip->GetWindowRect(&row);
+  row.bottom = row.top + 1;
+  for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
+    if (child == strip || !child->IsWindowVisible()) continue;
+    CRect place, shared;
+    child->GetWindowRect(&place);
+    if (!shared.IntersectRect(&place, &row)) continue;
+    child->ScreenToClient(&shared);
+    // The row may lie in the child's frame, a scroll bar of its own say.
+    ::RedrawWindow(child->m_hWnd, &shared, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+  }
+}

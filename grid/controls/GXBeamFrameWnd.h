@@ -12,6 +12,10 @@ class CGXBeamFrameWnd : public CWnd {
  public:
   BOOL m_bDrawFrame = FALSE;
 
+  // A strip's top row is the bottom row of the windows above it: whenever the strip paints, what lies
+  // under that row paints it again, else the row keeps a line of what the strip showed before.
+  void RepaintSharedRow(CWnd* strip);
+
  protected:
   CGXBeamFrameWnd();
 

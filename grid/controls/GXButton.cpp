@@ -43,8 +43,11 @@ BOOL CGXButton::OnMouseMove(UINT, int x, int y) {
 }
 
 BOOL CGXButton::OnLButtonUp(UINT, int x, int y) {
-  // A release outside the button is no click.
+  // A release outside the button is no click. The click may paint other cells of the owner, which
+  // lay the button out in them: it is drawn released where it was pressed.
+  const CRect pressedAt = m_rect;
   if (m_bPressed && HitTest(x, y)) Click();
+  m_rect = pressedAt;
   m_bPressed = m_bTracking = FALSE;
   if (m_bRedrawOnChange) Invalidate();
   return TRUE;
@@ -59,7 +62,9 @@ BOOL CGXButton::OnKeyDown(UINT nChar, UINT, UINT) {
 
 BOOL CGXButton::OnKeyUp(UINT nChar, UINT, UINT) {
   if (nChar != VK_SPACE || !m_bPressed) return FALSE;
+  const CRect pressedAt = m_rect;
   Click();
+  m_rect = pressedAt;
   m_bPressed = FALSE;
   if (m_bRedrawOnChange) Invalidate();
   return TRUE;

@@ -214,7 +214,11 @@ BOOL CGXCheckBox::MouseMove(UINT flags, CPoint pt) {
 }
 
 BOOL CGXCheckBox::LButtonUp(UINT flags, CPoint pt) {
-  m_bPressed = FALSE;
+  // A release that toggles nothing (a read-only cell) stores nothing that would redraw the box.
+  if (m_bPressed) {
+    m_bPressed = FALSE;
+    Refresh();
+  }
   if (CGXControl::LButtonUp(flags, pt)) return TRUE;
   if (HitBox(pt)) OnClickedButton(nullptr);
   return TRUE;

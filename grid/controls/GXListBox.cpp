@@ -77,6 +77,7 @@ void CGXListBox::Init(ROWCOL nRow, ROWCOL nCol) {
 
 void CGXListBox::SetActive(BOOL bActive) {
   if (bActive && !m_hWnd) return;
+  if (bActive != m_bIsActive) m_bFilledActive = FALSE;
   m_bIsActive = bActive;
   if (bActive) GetCurrentStyle();
 }
@@ -241,7 +242,17 @@ void CGXListBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXS
     GXGetCellColors(m_pGrid, style, m_clrText, m_clrBack);
     m_brBack.DeleteObject();
     m_brBack.CreateSolidBrush(m_clrBack);
+    const BOOL keep = m_bFilledActive;
+    const int chosen = keep ? GetCurSel() : -1;
+    CString text;
+    if (chosen >= 0) GetText(chosen, text);
     FillListBox();
+    if (keep) {
+      CString now;
+      if (chosen >= 0 && chosen < CListBox::GetCount()) GetText(chosen, now);
+      SetCurSel(chosen < 0 ? -1 : now == text ? chosen : FindStringExact(-1, text));
+    }
+    m_bFilledActive = TRUE;
     CRect inner;
     GetCellInnerRect(inner, nRow, nCol, &rect, &style);
     DrawBackground(pDC, rect, style);

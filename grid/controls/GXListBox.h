@@ -51,6 +51,8 @@ class CGXListBox : public CListBox, public CGXControl {
 
   UINT m_nID;
   BOOL m_bIsActive = FALSE;
+  // The window holds the bound cell's lines since it became active: a repaint keeps the chosen line.
+  BOOL m_bFilledActive = FALSE;
   BOOL m_bModified = FALSE;
   CFont m_font;
   COLORREF m_clrText = 0, m_clrBack = 0xFFFFFF;

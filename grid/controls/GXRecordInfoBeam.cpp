@@ -3,6 +3,7 @@
 #include "grid/controls/GXRecordInfoBeam.h"
 
 #include "grid/controls/GXBeamDrawing.h"
+#include "grid/controls/GXBeamFrameWnd.h"
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/GXLocale.h"
 #include "platform/core/Exception.h"
@@ -127,6 +128,7 @@ void CGXRecordInfoBeam::DrawButtons(CDC* pDC) {
 
 void CGXRecordInfoBeam::OnPaint() {
   CPaintDC dc(this);
+  if (auto* frame = DYNAMIC_DOWNCAST(CGXBeamFrameWnd, GetParent())) frame->RepaintSharedRow(this);
   if (!m_font.m_hObject) CreateFontAndField();
   if (!m_brField.m_hObject) ReadColors();
   DrawButtons(&dc);

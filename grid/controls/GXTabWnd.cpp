@@ -167,8 +167,10 @@ void CGXTabWnd::CreateChildren(DWORD dwStyle) {
   m_bCreated = TRUE;
   m_bHasHBar = (dwStyle & WS_HSCROLL) != 0;
   m_bHasVBar = (dwStyle & WS_VSCROLL) != 0;
+  // The bars' borders overlap at the corner: the vertical one, below, must not redraw its border over
+  // the horizontal one's whenever the sheet sets its range.
   if (!m_hBar.Create(WS_CHILD | WS_VISIBLE | SBS_HORZ, CRect(0, 0, 0, 0), this, GX_IDW_TAB_HSCROLL) ||
-      !m_vBar.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(0, 0, 0, 0), this, GX_IDW_TAB_VSCROLL))
+      !m_vBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBS_VERT, CRect(0, 0, 0, 0), this, GX_IDW_TAB_VSCROLL))
     AfxThrowResourceException();
   if (!m_bHasHBar) m_hBar.ShowWindow(SW_HIDE);
   if (!m_bHasVBar) m_vBar.ShowWindow(SW_HIDE);
@@ -269,21 +271,7 @@ void CGXTabWnd::OnTabDeleted(CWnd* pWnd) {
   if (pWnd && pWnd == m_pActivePane) m_pActivePane = nullptr;
 }
 
-void CGXTabWnd::RepaintSharedRow() {
-  if (!m_pBeam || !m_pBeam->GetSafeHwnd()) return;
-  CRect row;
-  m_pBeam->GetWindowRect(&row);
-  row.bottom = row.top + 1;
-  for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
-    if (child == m_pBeam || !child->IsWindowVisible()) continue;
-    CRect place, shared;
-    child->GetWindowRect(&place);
-    if (!shared.IntersectRect(&place, &row)) continue;
-    child->ScreenToClient(&shared);
-    // The row may lie in the child's frame, a scroll bar of its own say.
-    ::RedrawWindow(child->m_hWnd, &shared, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-  }
-}
+void CGXTabWnd::RepaintSharedRow() { CGXBeamFrameWnd::RepaintSharedRow(m_pBeam); }
 
 void CGXTabWnd::OnTabSwitched(int nTab) {
   if (!m_pBeam || nTab < 0 || nTab >= m_pBeam->GetCount()) return;

@@ -558,7 +558,11 @@ void CGXGridCore::DrawCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const RECT& rect,
   CGXControl* control = GetRegisteredControl(pStyle->GetControl());
   if (!control) return;
   if (nRow && nCol && IsCurrentCell(nRow, nCol) && !control->IsInitAt(nRow, nCol)) control->Init(nRow, nCol);
+  const INT_PTR covered = m_ControlRectList.GetCount();
   control->Draw(pDC, CRect(rect), nRow, nCol, *pStyle, m_pStyleStandard);
+  // A window the control laid over its cell stays above whatever the grid draws after it.
+  for (POSITION pos = m_ControlRectList.FindIndex(covered); pos;)
+    pDC->ExcludeClipRect(static_cast<const RECT*>(m_ControlRectList.GetNext(pos)));
 }
 
 void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, CDC* pDC) {
