@@ -347,6 +347,14 @@ int CTextFileView::UpdateState(UINT nID, CCmdUI* pCmdUI) {
     case ID_EDIT_CLEAR:
       if (!console) return TRUE;
       return onLast && m_nCurCol >= kPromptLength && CanClearBlock();
+    // A selection is indented line by line from column 0, prompts and output included: the console
+    // takes a tab only as a typed one, at its input.
+    case ID_SECEDIT_TAB:
+      if (!console) return -1;
+      return onLast && m_nCurCol >= kPromptLength && !m_bSelection;
+    case ID_SECEDIT_BACKTAB:
+      if (!console) return -1;
+      return !m_bSelection;
     case ID_EDIT_CUT:
     case ID_EDIT_PASTE:
       if (!CanClearBlock()) return FALSE;
@@ -434,6 +442,8 @@ void CTextFileView::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     RunLastLine(nRepCnt ? nRepCnt : 1);
     return;
   }
+  // Typed over, a selection reaching into the prompt or the lines above would overwrite them.
+  if (m_bSelection && !CanClearBlock()) ClearSelection(TRUE);
   if (m_pCurLine->pNext)
     GoToTextEnd(FALSE);
   else if (m_nCurCol <= kPromptLength)

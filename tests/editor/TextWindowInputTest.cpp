@@ -1,0 +1,153 @@
+// Text windows in a host's MDI frame, used as a user does: keys, typing, clicks, drags and dialog
+// buttons posted to the queue and the loop run; after each step the state the step names and the
+// frame's picture, held against a full repaint.
+#include "EditorScene.h"
+#include "editor/core/OEFindDlg.h"
+#include "platform/ui/MessageQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+namespace UA = UiAutomation;
+
+namespace {
+
+// Text, caret, selection, top line, bookmarks, overtype, as one line to compare.
+std::string State(EditorScene& s) {
+  const CTextFileView* v = s.View();
+  std::string out = s.Text() + " @" + s.Caret() + " sel " + s.Selection() + " top " + std::to_string(v->m_nTopLine);
+  if (s.Edit().m_nBookmarks) out += " bm " + std::to_string(s.Edit().m_nBookmarks);
+  if (!s.Edit().GetInsertMode()) out += " ovr";
+  return out;
+}
+
+struct Step {
+  const char* what;
+  std::function<void(EditorScene&)> input;
+  const char* state;  // State() after the input
+};
+
+// Runs the steps in order on one scene: each leaves its state and a picture a full repaint agrees with.
+void RunSteps(EditorScene& s, const std::vector<Step>& steps, const std::function<std::string(EditorScene&)>& state = State) {
+  for (const Step& step : steps) {
+    step.input(s);
+    UA::Pump();
+    EXPECT_EQ(step.state, state(s)) << step.what;
+    EXPECT_EQ(0, s.PixelsOff()) << step.what;
+  }
+}
+
+auto Key(UINT vk, UINT mods = 0) {
+  return [=](EditorScene&) { UA::PressKey(nullptr, vk, mods); };
+}
+auto Type(const char* text) {
+  return [=](EditorScene&) { UA::TypeText(nullptr, text); };
+}
+auto Click(int row, int col, UINT mods = 0) {
+  return [=](EditorScene& s) { UA::Click(s.ViewWnd(), s.At(row, col), mods); };
+}
+auto Drag(int row, int col, int row2, int col2) {
+  return [=](EditorScene& s) { UA::Drag(s.ViewWnd(), s.At(row, col), s.At(row2, col2)); };
+}
+
+constexpr UINT Ctrl = UA::kControl, Shift = UA::kShift;
+
+}  // namespace
+
+TEST(TextWindowInput, PlainWindowByKeysAndMouse) {
+  EditorScene s(2, "alpha beta\r\ngamma\r\ndelta\r\n");
+  RunSteps(s, {
+    {"typing", Type("xy"), "xyalpha beta|gamma|delta| @1:2 sel none top 1"},
+    {"select all", Key('A', Ctrl), "xyalpha beta|gamma|delta| @3:5 sel 1:0-3:5 top 1"},
+    {"copy, end, paste", [](EditorScene&) { UA::PressKey(nullptr, 'C', Ctrl); UA::PressKey(nullptr, VK_END, Ctrl); UA::PressKey(nullptr, 'V', Ctrl); }, "xyalpha beta|gamma|deltaxyalpha beta|gamma|delta| @5:5 sel none top 1"},
+    {"undo", Key('Z', Ctrl), "xyalpha beta|gamma|delta| @3:5 sel none top 1"},
+    {"redo", Key('Z', Ctrl | Shift), "xyalpha beta|gamma|deltaxyalpha beta|gamma|delta| @3:5 sel none top 1"},
+    {"undo again", Key(VK_BACK, UA::kAlt), "xyalpha beta|gamma|delta| @3:5 sel none top 1"},
+    {"click", Click(2, 3), "xyalpha beta|gamma|delta| @2:3 sel none top 1"},
+    {"toggle bookmark", Key(VK_F2, Ctrl), "xyalpha beta|gamma|delta| @2:3 sel none top 1 bm 1"},
+    {"drag", Drag(1, 0, 2, 2), "xyalpha beta|gamma|delta| @2:2 sel 1:0-2:2 top 1 bm 1"},
+    {"double click", [](EditorScene& w) { UA::DoubleClick(w.ViewWnd(), w.At(1, 9)); }, "xyalpha beta|gamma|delta| @1:12 sel 1:8-1:12 top 1 bm 1"},
+    {"click in the gutter", [](EditorScene& w) { UA::Click(w.ViewWnd(), POINT{2, w.At(2, 0).y}); }, "xyalpha beta|gamma|delta| @3:0 sel 2:0-3:0 top 1 bm 1"},
+    {"shift click", Click(1, 3, Shift), "xyalpha beta|gamma|delta| @1:3 sel 1:3-2:0 top 1 bm 1"},
+    {"wheel down", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); }, "xyalpha beta|gamma|delta| @1:3 sel 1:3-2:0 top 2 bm 1"},
+    {"wheel up", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), 120); }, "xyalpha beta|gamma|delta| @1:3 sel 1:3-2:0 top 1 bm 1"},
+    {"overtype", [](EditorScene&) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, VK_INSERT); UA::TypeText(nullptr, "Q"); }, "Qyalpha beta|gamma|delta| @1:1 sel none top 1 bm 1 ovr"},
+    {"insert, delete, end, backspace", [](EditorScene&) { for (UINT k : {VK_INSERT, VK_DELETE, VK_END, VK_BACK}) UA::PressKey(nullptr, k); }, "Qalpha bet|gamma|delta| @1:10 sel none top 1 bm 1"},
+    {"tab and enter", [](EditorScene&) { UA::PressKey(nullptr, VK_TAB); UA::TypeText(nullptr, "\n"); }, "Qalpha bet\t||gamma|delta| @2:0 sel none top 1 bm 1"},
+    {"shift down, cut", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN, Shift); UA::PressKey(nullptr, 'X', Ctrl); }, "Qalpha bet\t|gamma|delta| @2:0 sel none top 1 bm 1"},
+    {"alt drag", [](EditorScene& w) { UA::KeyDown(nullptr, VK_MENU); UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(3, 3)); UA::KeyUp(nullptr, VK_MENU); }, "Qalpha bet\t|gamma|delta| @3:3 sel 1:1-3:3 block top 1 bm 1"},
+    {"column copied, pasted", [](EditorScene& w) { UA::PressKey(nullptr, 'C', Ctrl); UA::Click(w.ViewWnd(), w.At(2, 0)); UA::PressKey(nullptr, 'V', Ctrl); }, "Qalpha bet\t|algamma|amdelta|el| @2:0 sel none top 1 bm 1"},
+    {"selection dragged away", [](EditorScene& w) { UA::Click(w.ViewWnd(), w.At(1, 0)); UA::PressKey(nullptr, VK_RIGHT, Ctrl | Shift); UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(3, 2), 6); }, "bet\t|algamma|amQalpha delta|el| @3:2 sel none top 1 bm 1"},
+  });
+}
+
+TEST(TextWindowInput, LongTextScrolledByKeysWheelAndAHeldButton) {
+  std::string text;
+  for (int i = 1; i <= 40; ++i) text += "line " + std::to_string(i) + "\r\n";
+  EditorScene s(2, text);
+  const auto state = [](EditorScene& w) { return w.Caret() + " sel " + w.Selection() + " top " + std::to_string(w.View()->m_nTopLine); };
+  // The button held below the window: a line per 100 ms tick, the first tick skipped.
+  const auto holdBelow = [](int ms) {
+    return [=](EditorScene& w) {
+      RECT c;
+      ::GetClientRect(w.ViewWnd(), &c);
+      const POINT p = w.At(2, 2);
+      ::PostInputMessage(w.ViewWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+      ::PostInputMessage(w.ViewWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, c.bottom + 10));
+      UA::Pump();
+      UA::AdvanceClock((ULONGLONG)ms, 100);
+      ::PostInputMessage(w.ViewWnd(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, c.bottom + 10));
+      UA::AdvanceClock(300, 100);
+    };
+  };
+  RunSteps(s, {
+    {"page down", Key(VK_NEXT), "14:0 sel none top 14"},
+    {"shift page down", Key(VK_NEXT, Shift), "27:0 sel 14:0-27:0 top 27"},
+    {"ctrl end", Key(VK_END, Ctrl), "40:7 sel none top 28"},
+    {"ctrl home", Key(VK_HOME, Ctrl), "1:0 sel none top 1"},
+    {"wheel", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); }, "1:0 sel none top 3"},
+    {"held below", holdBelow(1000), "14:2 sel 4:2-14:2 top 3"},
+    {"click", Click(1, 0), "3:0 sel none top 3"},
+    {"held longer", holdBelow(3000), "34:2 sel 4:2-34:2 top 22"},
+  }, state);
+}
+
+TEST(TextWindowInput, ConsoleEditsOnlyItsInputAfterThePrompt) {
+  // Each case on a console holding one run command and "defg" typed after a new prompt.
+  const char* before = "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|";
+  const auto drag = [](int row, int col, int row2, int col2) {
+    return [=](EditorScene& w) { UA::Drag(w.ViewWnd(), w.At(row, col), w.At(row2, col2)); };
+  };
+  struct Case {
+    const char* what;
+    std::function<void(EditorScene&)> select, input;
+    const char* text;
+  } cases[] = {
+    {"typed over lines above", drag(1, 2, 3, 7), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> deqfg|"},
+    {"typed with the caret above", drag(3, 7, 1, 2), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defgq|"},
+    {"typed over the prompt", drag(3, 7, 3, 2), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> qdefg|"},
+    {"typed over the input", drag(3, 5, 3, 7), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> qfg|"},
+    {"tab over lines above", drag(1, 2, 3, 7), Key(VK_TAB), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"back tab over lines above", drag(1, 2, 3, 7), Key(VK_TAB, Shift), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"tab over the input", drag(3, 5, 3, 7), Key(VK_TAB), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"tab in the prompt", Key(VK_HOME), Key(VK_TAB), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"tab at the end", Key(VK_END), Key(VK_TAB), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg\t|"},
+    {"backspace in the prompt", Key(VK_HOME), Key(VK_BACK), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"delete in the prompt", Key(VK_HOME), Key(VK_DELETE), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"cut over lines above", drag(1, 2, 3, 7), Key('X', Ctrl), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"typed on a line above", Click(1, 6), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defgq|"},
+    {"recall and back", Key(VK_UP), Key(VK_DOWN), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |"},
+    {"recall and run", Key(VK_UP), Type("\n"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |"},
+  };
+  for (const Case& c : cases) {
+    EditorScene s(4);
+    UA::TypeText(nullptr, "abc\ndefg");
+    ASSERT_EQ(before, s.Text());
+    c.select(s);
+    c.input(s);
+    EXPECT_EQ(c.text, s.Text()) << c.what;
+    EXPECT_EQ(0, s.PixelsOff()) << c.what;
+  }
+}
