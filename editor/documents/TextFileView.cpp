@@ -444,8 +444,9 @@ void CTextFileView::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
   }
   // Typed over, a selection reaching into the prompt or the lines above would overwrite them.
   if (m_bSelection && !CanClearBlock()) ClearSelection(TRUE);
+  // Shown at once: a key that types nothing still moved the caret, and maybe the top line.
   if (m_pCurLine->pNext)
-    GoToTextEnd(FALSE);
+    GoToTextEnd(m_bShowMessages);
   else if (m_nCurCol <= kPromptLength)
     m_nCurCol = kPromptLength;
   HandleChar(nChar);
@@ -456,7 +457,8 @@ void CTextFileView::RunLastLine(UINT nRepeat) {
   CTextFileDoc* d = GetDocument();
   SECEdit* e = GetEdit();
   tagLINEDESC* last = e->GetLine(0);
-  if (last && last->nLength > kPromptLength) {
+  // Its text counts, not the line end a recalled line brings along: a bare prompt runs nothing.
+  if (last && e->TextLength(last) > kPromptLength) {
     std::string command(last->pText + kPromptLength, (size_t)(e->TextLength(last) > kPromptLength
                                                                    ? e->TextLength(last) - kPromptLength
                                                                    : 0));

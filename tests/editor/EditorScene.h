@@ -8,6 +8,7 @@
 #include "editor/toolkit/SECCustomStatusBar.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
+#include "platform/ui/Clipboard.h"
 #include "tests/support/MdiScene.h"
 
 #include <string>
@@ -19,6 +20,12 @@ class EditorScene : public dravonix::test::MdiScene {
       : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
     Clock::UseVirtualTime();
     Automation::Instance().Reset();
+    // Each scene starts as a session does: typing inserts, the clipboard holds nothing.
+    CTextFileDoc::ms_bInsertMode = 1;
+    if (::OpenClipboard(nullptr)) {
+      ::EmptyClipboard();
+      ::CloseClipboard();
+    }
     m_app.m_pMainWnd = m_main;  // as a host's: the frame gets the idle updates
     m_doc.m_bAutoDelete = m_other.m_bAutoDelete = FALSE;
     m_other.OnNewDocument();

@@ -138,7 +138,13 @@ TEST(TextWindowInput, ConsoleEditsOnlyItsInputAfterThePrompt) {
     {"delete in the prompt", Key(VK_HOME), Key(VK_DELETE), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
     {"cut over lines above", drag(1, 2, 3, 7), Key('X', Ctrl), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
     {"typed on a line above", Click(1, 6), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defgq|"},
+    {"a key typing nothing on a line above, scrolled",
+     [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); UA::Click(w.ViewWnd(), w.At(1, 1)); },
+     Key('X', Ctrl | Shift), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
     {"recall and back", Key(VK_UP), Key(VK_DOWN), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |"},
+    {"recalled, emptied and run", Key(VK_UP),
+     [](EditorScene&) { for (const char* k : {"\b", "\b", "\b", "\n"}) UA::TypeText(nullptr, k); },
+     "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |VKS> |"},
     {"recall and run", Key(VK_UP), Type("\n"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |"},
   };
   for (const Case& c : cases) {
@@ -149,5 +155,84 @@ TEST(TextWindowInput, ConsoleEditsOnlyItsInputAfterThePrompt) {
     c.input(s);
     EXPECT_EQ(c.text, s.Text()) << c.what;
     EXPECT_EQ(0, s.PixelsOff()) << c.what;
+  }
+}
+
+namespace {
+
+// A user action on the console's view: op picks it, the rest are its place, key and modifiers.
+struct ConsoleAction {
+  int op, row, col, row2, col2;
+  UINT key, mod;
+};
+
+std::string Describe(const std::vector<ConsoleAction>& done) {
+  std::string out;
+  for (const ConsoleAction& a : done)
+    out += "{" + std::to_string(a.op) + "," + std::to_string(a.row) + "," + std::to_string(a.col) + "," +
+           std::to_string(a.row2) + "," + std::to_string(a.col2) + "," + std::to_string(a.key) + "," +
+           std::to_string(a.mod) + "}, ";
+  return out;
+}
+
+// Applies an action; an Enter (op 9) also moves what the input line held into the expected history.
+void Apply(EditorScene& s, const ConsoleAction& a, std::string& history) {
+  switch (a.op) {
+    case 0: UA::PressKey(nullptr, a.key, a.mod); break;
+    case 1: UA::TypeText(nullptr, a.col % 2 ? "x" : "y"); break;
+    case 2: UA::Click(s.ViewWnd(), s.At(a.row, a.col), a.mod & Shift); break;
+    case 3: UA::Drag(s.ViewWnd(), s.At(a.row, a.col), s.At(a.row2, a.col2)); break;
+    case 4: UA::PressKey(nullptr, "XCVZ"[a.col % 4], Ctrl | (a.mod & Shift)); break;
+    case 5: UA::DoubleClick(s.ViewWnd(), s.At(a.row, a.col)); break;
+    case 6: UA::Wheel(s.ViewWnd(), s.At(1, 1), a.row % 2 ? 120 : -120); break;
+    default: {
+      const std::string text = s.Text();
+      const std::string last = text.substr(0, text.size() - 1).substr(history.size());
+      history += last + (last.size() > 5 ? "|FATAL ERROR: THERE IS NO SETUP!|" : "|");
+      UA::TypeText(nullptr, "\n");
+    }
+  }
+  UA::Pump();
+}
+
+ConsoleAction RandomConsoleAction(std::mt19937& rng) {
+  const UINT keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_BACK, VK_DELETE, VK_TAB, VK_INSERT};
+  const UINT mods[] = {0, Shift, Ctrl, Ctrl | Shift};
+  ConsoleAction a{(int)(rng() % 10), 1 + (int)(rng() % 8), (int)(rng() % 12), 1 + (int)(rng() % 8), (int)(rng() % 12),
+                  keys[rng() % 10], mods[rng() % 4]};
+  if (a.op >= 7 && rng() % 3) a.op = 0;  // Enter one step in ten or so
+  return a;
+}
+
+// The lines above the input as the runs left them, the input line with its prompt, and the picture.
+std::string ConsoleWrong(EditorScene& s, const std::string& history) {
+  const std::string text = s.Text();
+  if (text.compare(0, history.size(), history) != 0) return "history: " + text;
+  if (text.compare(history.size(), 5, "VKS> ") != 0) return "prompt: " + text;
+  if (text.find('|', history.size()) != text.size() - 1) return "input lines: " + text;
+  if (int off = s.PixelsOff()) return "pixels off " + std::to_string(off);
+  return "";
+}
+
+}  // namespace
+
+// Whatever a user does, the lines above the input stay as the runs left them, the input line keeps
+// its prompt, and the picture is the full repaint's.
+TEST(TextWindowInput, RandomInputLeavesTheConsoleHistoryAndPromptAlone) {
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    EditorScene s(4);
+    std::mt19937 rng(seed);
+    std::string history;
+    std::vector<ConsoleAction> done;
+    if (seed == 34 && ::OpenClipboard(nullptr)) {
+      HGLOBAL h = ::GetClipboardData(CF_TEXT);
+      printf("CLIP [%s]\n", h ? (const char*)::GlobalLock(h) : "(none)");
+      ::CloseClipboard();
+    }
+    for (int i = 0; i < 80; ++i) {
+      done.push_back(RandomConsoleAction(rng));
+      Apply(s, done.back(), history);
+      ASSERT_EQ("", ConsoleWrong(s, history)) << Describe(done);
+    }
   }
 }
