@@ -236,3 +236,59 @@ TEST(TextWindowInput, RandomInputLeavesTheConsoleHistoryAndPromptAlone) {
     }
   }
 }
+
+namespace {
+
+// A click in the middle of a dialog's control; into a combo box's edit field.
+auto ClickItem(OEFindDlg* (CTextFileView::*dialog), int id) {
+  return [=](EditorScene& w) {
+    OEFindDlg* d = w.View()->*dialog;
+    ASSERT_NE(nullptr, d);
+    HWND h = ::GetDlgItem(d->m_hWnd, id);
+    if (HWND edit = ::GetWindow(h, GW_CHILD)) h = edit;
+    RECT r;
+    ::GetClientRect(h, &r);
+    UA::Click(h, POINT{r.right / 2, r.bottom / 2});
+  };
+}
+
+// Text, caret, selection, the open dialog and the last message shown.
+std::string FindState(EditorScene& s) {
+  const CTextFileView* v = s.View();
+  const auto boxes = Automation::Instance().MessageBoxes();
+  return s.Text() + " @" + s.Caret() + " sel " + s.Selection() + (v->m_pFindDlg ? " find" : "") +
+         (v->m_pReplaceDlg ? " replace" : "") + (s.Edit().m_nBookmarks ? " bm " + std::to_string(s.Edit().m_nBookmarks) : "") +
+         (boxes.empty() ? "" : " \"" + boxes.back().text + "\"");
+}
+
+}  // namespace
+
+TEST(TextWindowInput, FindAndReplaceThroughTheirDialogs) {
+  EditorScene s(2, "one x two\r\nthree x\r\nfour\r\n");
+  for (const char* key : {"Find", "Replace"})
+    for (int n = 1; n <= 10; ++n) s.m_app.WriteProfileString("Settings\\Find", (key + std::to_string(n)).c_str(), "");
+  const auto find = &CTextFileView::m_pFindDlg, replace = &CTextFileView::m_pReplaceDlg;
+  RunSteps(s, {
+    {"replace opens", Key('H', Ctrl), "one x two|three x|four| @1:0 sel none replace"},
+    {"texts typed", [=](EditorScene& w) { UA::TypeText(nullptr, "x"); ClickItem(replace, IDC_OEFIND_REPLACE)(w); UA::TypeText(nullptr, "YY"); }, "one x two|three x|four| @1:0 sel none replace"},
+    {"replace", ClickItem(replace, IDC_OEFIND_REPLACEBTN), "one YY two|three x|four| @2:7 sel 2:6-2:7 replace"},
+    {"replace all", ClickItem(replace, IDC_OEFIND_REPLACEALL), "one YY two|three YY|four| @2:8 sel none"},
+    {"cancel", [=](EditorScene& w) { UA::PressKey(nullptr, 'H', Ctrl); ClickItem(replace, IDCANCEL)(w); }, "one YY two|three YY|four| @2:8 sel none"},
+    {"find from the top", [=](EditorScene& w) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, 'F', Ctrl); UA::TypeText(nullptr, "e"); ClickItem(find, IDOK)(w); }, "one YY two|three YY|four| @1:3 sel 1:2-1:3"},
+    {"find next", Key(VK_F3), "one YY two|three YY|four| @2:4 sel 2:3-2:4"},
+    {"mark all", [=](EditorScene& w) { UA::PressKey(nullptr, 'F', Ctrl); ClickItem(find, IDC_OEFIND_MARKALL)(w); }, "one YY two|three YY|four| @2:0 sel none bm 2"},
+    {"next bookmark", Key(VK_F2), "one YY two|three YY|four| @1:0 sel none bm 2"},
+  }, FindState);
+}
+
+TEST(TextWindowInput, OutputWindowIsReadAndClearedOnly) {
+  EditorScene s(3, "one\r\ntwo\r\n");
+  const auto state = [](EditorScene& w) { return w.Text() + " @" + w.Caret() + " sel " + w.Selection(); };
+  RunSteps(s, {
+    {"opened at the end", [](EditorScene&) {}, "one|two|| @3:0 sel none"},
+    {"typing", Type("q\n"), "one|two|| @3:0 sel none"},
+    {"paste", [](EditorScene&) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, VK_END, Shift); UA::PressKey(nullptr, 'C', Ctrl); UA::PressKey(nullptr, 'V', Ctrl); }, "one|two|| @1:3 sel 1:0-1:3"},
+    {"cut", Key('X', Ctrl), "one|two|| @1:3 sel 1:0-1:3"},
+    {"delete clears", Key(VK_DELETE), "| @1:0 sel none"},
+  }, state);
+}
