@@ -22,6 +22,7 @@ class EditorScene : public dravonix::test::MdiScene {
     Automation::Instance().Reset();
     // Each scene starts as a session does: typing inserts, the clipboard holds nothing.
     CTextFileDoc::ms_bInsertMode = 1;
+    CTextFileView::ms_nShownLine = CTextFileView::ms_nShownCol = -1;
     if (::OpenClipboard(nullptr)) {
       ::EmptyClipboard();
       ::CloseClipboard();
