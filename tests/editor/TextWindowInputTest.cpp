@@ -1,12 +1,15 @@
 // Text windows in a host's MDI frame, used as a user does: keys, typing, clicks, drags and dialog
 // buttons posted to the queue and the loop run; after each step the state the step names and the
 // frame's picture, held against a full repaint.
+#include "EditCoreTestUtil.h"
 #include "EditorScene.h"
 #include "editor/core/OEFindDlg.h"
 #include "platform/ui/MessageQueue.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <random>
 
@@ -349,4 +352,65 @@ TEST(TextWindowInput, StatusBarPanesCursorsAndProgressInTheFrame) {
     {"progress ended", [&bar](EditorScene&) { bar.UninitializeProgressControl(); }, "[][Line 1 Col 3][] cursor 32513 @1:2"},
     {"frame sized", frameSize(480, 360), "[][Line 1 Col 3][] cursor 32513 @1:2"},
   }, state);
+}
+
+// Comment delimiters typed and taken away recolour the lines they open and close at once.
+TEST(TextWindowInput, TypedBlockCommentsColourTheLinesTheyReach) {
+  EditorScene s(2, "a = 1\r\nb = 2\r\nc = 3\r\nd = 4\r\n");
+  const char* section = "Text Editor\\Scene";
+  for (auto [key, value] : {std::pair{"Comment Start 1", "/*"}, {"Comment End 1", "*/"}, {"Comment Start 2", "//"},
+                            {"Comment End 2", ""}})
+    s.m_app.WriteProfileString(section, key, value);
+  const std::string keywords = dravonix::test::ScratchDir("text-window-input") + "/kw.ini";
+  std::ofstream(keywords, std::ios::binary) << "[Keywords]\r\nbegin=\r\n";
+  s.m_app.WriteProfileString(section, "Keywords", keywords.c_str());
+  s.m_app.WriteProfileInt(section, "Chroma", 1);
+  s.Edit().SetProfileSection(section);
+  s.Edit().LoadSettings();
+  ::RedrawWindow(s.MainWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Which rows show the comment colour, '#' for each that does.
+  const auto state = [](EditorScene& w) {
+    std::string rows = w.Text() + " ";
+    const CTextFileView* v = w.View();
+    for (int row = 0; row < 4; ++row)
+      rows += AnyPixel(w.ViewWnd(), CRect(v->m_nMargin, row * v->m_nLineHeight, v->m_nMargin + 10 * v->m_nCharWidth, (row + 1) * v->m_nLineHeight),
+                       [](COLORREF c) { return GetGValue(c) > 70 && GetRValue(c) < 60 && GetBValue(c) < 60; })
+                  ? '#'
+                  : '.';
+    return rows;
+  };
+  RunSteps(s, {
+    {"plain", [](EditorScene&) {}, "a = 1|b = 2|c = 3|d = 4| ...."},
+    {"opened on the first line", Type("/*"), "/*a = 1|b = 2|c = 3|d = 4| ####"},
+    {"closed on the second", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN); UA::PressKey(nullptr, VK_END); UA::TypeText(nullptr, "*/"); }, "/*a = 1|b = 2*/|c = 3|d = 4| ##.."},
+    {"the close taken away", [](EditorScene&) { UA::PressKey(nullptr, VK_BACK); }, "/*a = 1|b = 2*|c = 3|d = 4| ####"},
+    {"the open taken away", [](EditorScene&) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, VK_DELETE); }, "*a = 1|b = 2*|c = 3|d = 4| ...."},
+    {"undone", Key('Z', Ctrl), "/*a = 1|b = 2*|c = 3|d = 4| ####"},
+    {"a line comment", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN); UA::PressKey(nullptr, VK_DOWN); UA::TypeText(nullptr, "//"); }, "/*a = 1|b = 2*|//c = 3|d = 4| ####"},
+  }, state);
+}
+
+// Text dragged from another window lands in the console only at its input, and only its first line.
+TEST(TextWindowInput, TextDroppedIntoTheConsoleOnlyAtItsInput) {
+  struct Case {
+    int row, col;
+    const char* text;
+  } cases[] = {{1, 2, "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg| / one two\r\n"}, {3, 2, "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg| / one two\r\n"}, {3, 7, "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> deone twofg| / one two\r\n"}};
+  for (const Case& c : cases) {
+    EditorScene s(4);
+    UA::TypeText(nullptr, "abc\ndefg");
+    CTextFileView* console = s.View();
+    SetText(*s.m_other.GetEdit(), "one two\r\nthree\r\n");
+    s.AddChild(1, CRect(0, 130, 400, 300));
+    HWND plain = s.ViewWnd();
+    UA::DoubleClick(plain, s.At(1, 1));
+    ASSERT_EQ("1:0-1:3", s.Selection());
+    UA::PressKey(nullptr, VK_DOWN, Shift);
+    POINT to = s.At(c.row, c.col, console);
+    ::MapWindowPoints(console->m_hWnd, plain, &to, 1);
+    UA::Drag(plain, s.At(1, 1), to, 6);
+    UA::Pump();
+    EXPECT_EQ(c.text, s.Text() + " / " + AllText(*s.m_other.GetEdit()).substr(0, 9)) << c.row << ":" << c.col;
+    EXPECT_EQ(0, s.PixelsOff()) << c.row << ":" << c.col;
+  }
 }
