@@ -250,7 +250,11 @@ void CTextFileView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
       const BOOL margin = m_bSelectionMargin;
       if (!window && AfxGetApp())
         m_bSelectionMargin = (BOOL)AfxGetApp()->GetProfileInt(d->GetRegistrySubKey(), "Selection Margin", 1);
-      if (!ActualizeFontFromRegistry() && margin == m_bSelectionMargin) break;
+      if (!ActualizeFontFromRegistry() && margin == m_bSelectionMargin) {
+        // The tabs and colours just handed to the text show only when it is drawn again.
+        if (lHint == -88) Invalidate(FALSE);
+        break;
+      }
       m_nMargin = GutterWidth();
       Invalidate(TRUE);
       break;

@@ -414,3 +414,38 @@ TEST(TextWindowInput, TextDroppedIntoTheConsoleOnlyAtItsInput) {
     EXPECT_EQ(0, s.PixelsOff()) << c.row << ":" << c.col;
   }
 }
+
+// Options the host's options dialog hands over reach the open windows at once.
+TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
+  EditorScene s(2, "a\tb\r\nkeep\r\n");
+  auto* tmpl = new CTextFileDocTemplate(0, RUNTIME_CLASS(CTextFileDoc), nullptr, nullptr);
+  s.m_app.AddDocTemplate(tmpl);
+  tmpl->AddDocument(&s.m_doc);
+  UA::PressKey(nullptr, VK_F2, Ctrl);
+  const auto state = [](EditorScene& w) {
+    const CTextFileView* v = w.View();
+    return "tab " + std::to_string(w.Edit().GetTabSize()) + " margin " + std::to_string(v->m_nMargin) + " line " +
+           std::to_string(v->m_nLineHeight);
+  };
+  const auto change = [](const std::function<void(tagSrcFileOpt&)>& edit) {
+    return [=](EditorScene&) {
+      tagSrcFileOpt opt;
+      CTextFileDoc::GetOptions(opt);
+      edit(opt);
+      CTextFileDoc::SetOptions(opt);
+    };
+  };
+  tagSrcFileOpt saved;
+  CTextFileDoc::GetOptions(saved);
+  RunSteps(s, {
+    {"tab size", change([](tagSrcFileOpt& o) { o.aFileType[1].nTabSize = 8; }), "tab 8 margin 21 line 14"},
+    {"background", change([](tagSrcFileOpt& o) { o.aFileType[1].crBackground = RGB(255, 255, 200); }), "tab 8 margin 21 line 14"},
+    {"text colour", change([](tagSrcFileOpt& o) { o.aFileType[1].crText = RGB(0, 0, 160); }), "tab 8 margin 21 line 14"},
+    {"show tabs", change([](tagSrcFileOpt& o) { o.aFileType[1].bShowTabs = 1; }), "tab 8 margin 21 line 14"},
+    {"bookmark colour", change([](tagSrcFileOpt& o) { o.crBookmark = RGB(200, 0, 200); }), "tab 8 margin 21 line 14"},
+    {"font size", change([](tagSrcFileOpt& o) { o.aFileType[1].lf.lfHeight *= 2; }), "tab 8 margin 40 line 27"},
+    {"no margin", change([](tagSrcFileOpt& o) { o.aFileType[1].bSelectionMargin = 0; }), "tab 8 margin 0 line 27"},
+    {"as before", change([&saved](tagSrcFileOpt& o) { o = saved; }), "tab 3 margin 21 line 14"},
+  }, state);
+  tmpl->RemoveDocument(&s.m_doc);
+}
