@@ -449,3 +449,52 @@ TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
   }, state);
   tmpl->RemoveDocument(&s.m_doc);
 }
+
+namespace {
+
+// "" or what a view of the scene's document holds or shows wrongly: top and caret lines against
+// their numbers, the caret inside its line's text.
+std::string ViewWrong(EditorScene& s, CTextFileView* v) {
+  SECEdit& e = s.Edit();
+  std::string bad;
+  if (v->m_nTopLine != (int)e.LineNumber(v->m_pTopLine)) bad += "top number ";
+  if (v->m_nCurLine != (int)e.LineNumber(v->m_pCurLine)) bad += "caret number ";
+  if (v->m_nTopLine > e.m_nLineCount || v->m_nCurLine > e.m_nLineCount) bad += "past the end ";
+  return bad;
+}
+
+}  // namespace
+
+// Two windows on one text, edited in turn by keys, typing and the mouse: each keeps its lines
+// and shows what a full repaint shows.
+TEST(TextWindowInput, RandomEditsInTwoWindowsOfOneText) {
+  std::string text;
+  for (int i = 1; i <= 24; ++i) text += "row " + std::to_string(i) + "\r\n";
+  for (unsigned seed = 1; seed <= 3; ++seed) {
+    EditorScene s(2, text);
+    s.AddChild(0, CRect(120, 60, 460, 300));
+    std::vector<CTextFileView*> views;
+    for (HWND child : s.Children()) views.push_back((CTextFileView*)CWnd::FromHandle(::GetTopWindow(child)));
+    std::mt19937 rng(seed);
+    std::string log;
+    for (int i = 0; i < 60; ++i) {
+      const UINT keys[] = {VK_UP, VK_DOWN, VK_NEXT, VK_PRIOR, VK_BACK, VK_DELETE, VK_RETURN, VK_END};
+      const int op = (int)(rng() % 8), row = 1 + (int)(rng() % 10), col = (int)(rng() % 8);
+      const UINT key = keys[rng() % 8], mod = rng() % 3 ? 0u : (UINT)Shift;
+      log += std::to_string(op) + "/" + std::to_string(row) + "/" + std::to_string(col) + "/" + std::to_string(key) +
+             "/" + std::to_string(mod) + " ";
+      switch (op) {
+        case 0: case 1: UA::PressKey(nullptr, key, mod); break;
+        case 2: UA::TypeText(nullptr, "k"); break;
+        case 3: UA::Click(s.ViewWnd(), s.At(row, col), mod); break;
+        case 4: UA::PressKey(nullptr, VK_F6, Ctrl); break;
+        case 5: UA::PressKey(nullptr, "XVZ"[col % 3], Ctrl); break;
+        case 6: UA::Drag(s.ViewWnd(), s.At(row, col), s.At(1 + (int)(rng() % 10), (int)(rng() % 8))); break;
+        case 7: UA::Wheel(s.ViewWnd(), s.At(1, 1), row % 2 ? 120 : -120); break;
+      }
+      UA::Pump();
+      for (CTextFileView* v : views) ASSERT_EQ("", ViewWrong(s, v)) << log;
+      ASSERT_EQ(0, s.PixelsOff()) << log;
+    }
+  }
+}
