@@ -86,7 +86,7 @@ TEST(TextWindowInput, PlainWindowByKeysAndMouse) {
   });
 }
 
-TEST(TextWindowInput, LongTextScrolledByKeysWheelAndAHeldButton) {
+TEST(TextWindowInput, LongTextScrolledByKeysWheelAHeldButtonAndSideways) {
   std::string text;
   for (int i = 1; i <= 40; ++i) text += "line " + std::to_string(i) + "\r\n";
   EditorScene s(2, text);
@@ -115,6 +115,17 @@ TEST(TextWindowInput, LongTextScrolledByKeysWheelAndAHeldButton) {
     {"click", Click(1, 0), "3:0 sel none top 3"},
     {"held longer", holdBelow(3000), "34:2 sel 4:2-34:2 top 22"},
   }, state);
+
+  // A long line: the view follows the caret sideways, and the bar moves the view alone.
+  EditorScene wide(2, "short\r\n" + std::string(150, 'w') + "\r\nend\r\n");
+  const auto sideways = [](EditorScene& w) { return w.Caret() + " left " + std::to_string(w.View()->m_nLeftCol); };
+  RunSteps(wide, {
+    {"end of the long line", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN); UA::PressKey(nullptr, VK_END); }, "2:150 left 102"},
+    {"typed there", Type("q"), "2:151 left 105"},
+    {"up to the short line", Key(VK_UP), "1:5 left 3"},
+    {"bar paged right", [](EditorScene& w) { UA::ScrollBarAction(w.ViewWnd(), SB_HORZ, SB_PAGEDOWN); }, "1:5 left 35"},
+    {"home", Key(VK_HOME), "1:0 left 0"},
+  }, sideways);
 }
 
 TEST(TextWindowInput, ConsoleEditsOnlyItsInputAfterThePrompt) {
