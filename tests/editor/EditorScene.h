@@ -51,7 +51,8 @@ class EditorScene : public dravonix::test::MdiScene {
     ctx.m_pNewViewClass = RUNTIME_CLASS(CTextFileView);
     ctx.m_pCurrentDoc = kind == 1 ? (CDocument*)&m_other : &m_doc;
     auto* child = new CMDIChildWnd;
-    if (!child->Create(nullptr, "text", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
+    // Hidden until its first update, as a document template makes it.
+    if (!child->Create(nullptr, "text", WS_CHILD | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
     child->InitialUpdateFrame(ctx.m_pCurrentDoc, TRUE);
     UiAutomation::Pump();
     return child->m_hWnd;
