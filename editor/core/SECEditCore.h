@@ -310,6 +310,15 @@ class SECEditCore : public BASE, public SECEditCoreBase {
   SECEditCore() : SECEditCoreBase(this) {}
 
   virtual void OnDraw(CDC*) {}
+  // The editor's own class: an I-beam over the text, double clicks, and no background, as every
+  // pixel is painted by the editor.
+  BOOL PreCreateWindow(CREATESTRUCT& cs) override {
+    static LPCSTR cls = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC | CS_BYTEALIGNCLIENT |
+                                                CS_BYTEALIGNWINDOW,
+                                            ::LoadCursor(nullptr, IDC_IBEAM), nullptr, nullptr);
+    cs.lpszClass = cls;
+    return BASE::PreCreateWindow(cs);
+  }
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     KeepLinesLive();
     if (message == FindReplaceMessage()) return OnFindReplace(wParam, lParam);

@@ -250,7 +250,11 @@ void CTextFileView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
       const BOOL margin = m_bSelectionMargin;
       if (!window && AfxGetApp())
         m_bSelectionMargin = (BOOL)AfxGetApp()->GetProfileInt(d->GetRegistrySubKey(), "Selection Margin", 1);
-      if (!ActualizeFontFromRegistry() && margin == m_bSelectionMargin) break;
+      if (!ActualizeFontFromRegistry() && margin == m_bSelectionMargin) {
+        // The tabs and colours just handed to the text show only when it is drawn again.
+        if (lHint == -88) Invalidate(FALSE);
+        break;
+      }
       m_nMargin = GutterWidth();
       Invalidate(TRUE);
       break;
@@ -347,6 +351,14 @@ int CTextFileView::UpdateState(UINT nID, CCmdUI* pCmdUI) {
     case ID_EDIT_CLEAR:
       if (!console) return TRUE;
       return onLast && m_nCurCol >= kPromptLength && CanClearBlock();
+    // A selection is indented line by line from column 0, prompts and output included: the console
+    // takes a tab only as a typed one, at its input.
+    case ID_SECEDIT_TAB:
+      if (!console) return -1;
+      return onLast && m_nCurCol >= kPromptLength && !m_bSelection;
+    case ID_SECEDIT_BACKTAB:
+      if (!console) return -1;
+      return !m_bSelection;
     case ID_EDIT_CUT:
     case ID_EDIT_PASTE:
       if (!CanClearBlock()) return FALSE;
@@ -434,8 +446,11 @@ void CTextFileView::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     RunLastLine(nRepCnt ? nRepCnt : 1);
     return;
   }
+  // Typed over, a selection reaching into the prompt or the lines above would overwrite them.
+  if (m_bSelection && !CanClearBlock()) ClearSelection(TRUE);
+  // Shown at once: a key that types nothing still moved the caret, and maybe the top line.
   if (m_pCurLine->pNext)
-    GoToTextEnd(FALSE);
+    GoToTextEnd(m_bShowMessages);
   else if (m_nCurCol <= kPromptLength)
     m_nCurCol = kPromptLength;
   HandleChar(nChar);
@@ -446,7 +461,8 @@ void CTextFileView::RunLastLine(UINT nRepeat) {
   CTextFileDoc* d = GetDocument();
   SECEdit* e = GetEdit();
   tagLINEDESC* last = e->GetLine(0);
-  if (last && last->nLength > kPromptLength) {
+  // Its text counts, not the line end a recalled line brings along: a bare prompt runs nothing.
+  if (last && e->TextLength(last) > kPromptLength) {
     std::string command(last->pText + kPromptLength, (size_t)(e->TextLength(last) > kPromptLength
                                                                    ? e->TextLength(last) - kPromptLength
                                                                    : 0));

@@ -321,6 +321,8 @@ LRESULT SECCustomStatusBar::OnSetFontMsg(WPARAM, LPARAM) {
 }
 
 LRESULT SECCustomStatusBar::OnSizeParentMsg(WPARAM wParam, LPARAM lParam) {
+  const auto* layout = (const AFX_SIZEPARENTPARAMS*)lParam;
+  const int givenWidth = layout ? layout->rect.right - layout->rect.left : 0;
   LRESULT r = CControlBar::OnSizeParent(wParam, lParam);
   if (!m_pProgressCtrl) {
     ResizeAllRegWnd();
@@ -328,6 +330,12 @@ LRESULT SECCustomStatusBar::OnSizeParentMsg(WPARAM wParam, LPARAM lParam) {
   }
   CRect client;
   GetClientRect(&client);
+  // A frame's layout moves the bar only when it ends: the client is the width given, less the borders.
+  if (layout && layout->hDWP && (GetStyle() & WS_VISIBLE)) {
+    CRect outer;
+    GetWindowRect(&outer);
+    client.right = client.left + givenWidth - (outer.Width() - client.Width());
+  }
   // Pane 0 spans the bar; its attributes stay in force.
   tagPaneInfoEx info;
   info.iIndex = 0;

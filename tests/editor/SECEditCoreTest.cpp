@@ -253,7 +253,7 @@ TEST_F(EditCore, TheGutterShowsItsOwnCursor) {
   const struct {
     POINT at;
     UINT cursor;
-  } cases[] = {{{1, lh + 2}, IDC_SECEDIT_GUTTER}, {{x, lh + 2}, 32512}, {{2, 2 * lh + 2}, IDC_SECEDIT_GUTTER}};
+  } cases[] = {{{1, lh + 2}, IDC_SECEDIT_GUTTER}, {{x, lh + 2}, 32513}, {{2, 2 * lh + 2}, IDC_SECEDIT_GUTTER}};
   for (const auto& c : cases) {
     ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
     UA::MouseMove(w.m_hWnd, c.at);

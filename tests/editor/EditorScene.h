@@ -1,0 +1,108 @@
+// A host's frame with text windows in MDI children, all on one text document, driven by posted input:
+// the shared scene of the tests that use the editor as a user does.
+#pragma once
+
+#include "EditTestUtil.h"
+#include "editor/documents/TextFileDoc.h"
+#include "editor/documents/TextFileView.h"
+#include "editor/toolkit/SECCustomStatusBar.h"
+#include "platform/core/Automation.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/Clipboard.h"
+#include "tests/support/MdiScene.h"
+
+#include <string>
+
+class EditorScene : public dravonix::test::MdiScene {
+ public:
+  // The document's kind: 1 a program, 2 a plain text, 3 the output, 4 the console; `text` its lines.
+  explicit EditorScene(int kind = 2, const std::string& text = "")
+      : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
+    Clock::UseVirtualTime();
+    Automation::Instance().Reset();
+    // Each scene starts as a session does: typing inserts, the clipboard holds nothing.
+    CTextFileDoc::ms_bInsertMode = 1;
+    CTextFileView::ms_nShownLine = CTextFileView::ms_nShownCol = -1;
+    if (::OpenClipboard(nullptr)) {
+      ::EmptyClipboard();
+      ::CloseClipboard();
+    }
+    m_app.m_pMainWnd = m_main;  // as a host's: the frame gets the idle updates
+    m_doc.m_bAutoDelete = m_other.m_bAutoDelete = FALSE;
+    m_other.OnNewDocument();
+    if (kind == 3) m_doc.InitializeOutputDoc();
+    else if (kind == 4) m_doc.InitializeInterpreterDoc();
+    else {
+      m_doc.OnNewDocument();
+      m_doc.m_nFileType = kind;
+      if (!text.empty()) SetText(*m_doc.GetEdit(), text);
+    }
+    if (kind >= 3 && !text.empty()) m_doc.InsertTextAtEnd(text.c_str());
+    AddChild(0, CRect(0, 0, 400, 240));
+  }
+  ~EditorScene() override {
+    m_app.m_pMainWnd = nullptr;  // closing the scene does not end the test's loop
+    Close();
+    Clock::UseRealTime();
+  }
+  // Kind 0 shows the scene's document, 1 a second, plain one (`m_other`).
+  HWND AddChild(int kind, const CRect& r) override {
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CTextFileView);
+    ctx.m_pCurrentDoc = kind == 1 ? (CDocument*)&m_other : &m_doc;
+    auto* child = new CMDIChildWnd;
+    // Hidden until its first update, as a document template makes it.
+    if (!child->Create(nullptr, "text", WS_CHILD | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
+    child->InitialUpdateFrame(ctx.m_pCurrentDoc, TRUE);
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  // The active child's view.
+  CTextFileView* View() const {
+    CMDIChildWnd* a = m_main->MDIGetActive();
+    return a ? (CTextFileView*)a->GetActiveView() : nullptr;
+  }
+  HWND ViewWnd() const { return View() ? View()->m_hWnd : nullptr; }
+  SECEdit& Edit() { return *m_doc.GetEdit(); }
+  // The lines of the document, without their line ends, each followed by '|'.
+  std::string Text() {
+    std::string out;
+    for (std::string l : Lines(Edit())) out += l.substr(0, l.find_first_of("\r\n")) + "|";
+    return out;
+  }
+  // Caret and selection of the active view: "line:col" and "line:col-line:col" (a column block marked)
+  // or "none".
+  std::string Caret() const {
+    const CTextFileView* v = View();
+    return std::to_string(v->m_nCurLine) + ":" + std::to_string(v->m_nCurCol);
+  }
+  std::string Selection() {
+    const CTextFileView* v = View();
+    if (!v->m_bSelection) return "none";
+    SECEdit& e = *const_cast<CTextFileView*>(v)->GetEdit();
+    return std::to_string(e.LineNumber(v->m_selStart.pLine)) + ":" + std::to_string(v->m_selStart.nCol) + "-" +
+           std::to_string(e.LineNumber(v->m_selEnd.pLine)) + ":" + std::to_string(v->m_selEnd.nCol) +
+           (v->m_nSelMode == 2 ? " block" : "");
+  }
+  // The client point of a row's (1-based, on screen) column in a view, the active one by default.
+  POINT At(int row, int col, const CTextFileView* v = nullptr) const {
+    if (!v) v = View();
+    return POINT{v->m_nMargin + col * v->m_nCharWidth + 1, (row - 1) * v->m_nLineHeight + v->m_nLineHeight / 2};
+  }
+  // The host's status bar: a message pane, the position and the overtype indicator.
+  SECCustomStatusBar& AddStatusBar() {
+    static const UINT ids[] = {ID_SEPARATOR, ID_INDICATOR_POSITION, ID_INDICATOR_OVR};
+    m_bar.Create(m_main, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM);
+    m_bar.SetIndicators(ids, 3);
+    m_main->RecalcLayout();
+    UiAutomation::Pump();
+    return m_bar;
+  }
+  int PixelsOff() const { return dravonix::test::PixelsOffFullRepaint(m_hMain); }
+
+  SECCustomStatusBar m_bar;
+  struct : CTextFileDoc {
+    using CTextFileDoc::m_nFileType;
+  } m_doc;
+  CTextFileDoc m_other;
+};

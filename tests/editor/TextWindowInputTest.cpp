@@ -1,0 +1,512 @@
+// Text windows in a host's MDI frame, used as a user does: keys, typing, clicks, drags and dialog
+// buttons posted to the queue and the loop run; after each step the state the step names and the
+// frame's picture, held against a full repaint.
+#include "EditCoreTestUtil.h"
+#include "EditorScene.h"
+#include "editor/core/OEFindDlg.h"
+#include "platform/ui/MessageQueue.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <random>
+
+namespace UA = UiAutomation;
+
+namespace {
+
+// Text, caret, selection, top line, bookmarks, overtype, as one line to compare.
+std::string State(EditorScene& s) {
+  const CTextFileView* v = s.View();
+  std::string out = s.Text() + " @" + s.Caret() + " sel " + s.Selection() + " top " + std::to_string(v->m_nTopLine);
+  if (s.Edit().m_nBookmarks) out += " bm " + std::to_string(s.Edit().m_nBookmarks);
+  if (!s.Edit().GetInsertMode()) out += " ovr";
+  return out;
+}
+
+struct Step {
+  const char* what;
+  std::function<void(EditorScene&)> input;
+  const char* state;  // State() after the input
+};
+
+// Runs the steps in order on one scene: each leaves its state and a picture a full repaint agrees with.
+void RunSteps(EditorScene& s, const std::vector<Step>& steps, const std::function<std::string(EditorScene&)>& state = State) {
+  for (const Step& step : steps) {
+    step.input(s);
+    UA::Pump();
+    EXPECT_EQ(step.state, state(s)) << step.what;
+    EXPECT_EQ(0, s.PixelsOff()) << step.what;
+  }
+}
+
+auto Key(UINT vk, UINT mods = 0) {
+  return [=](EditorScene&) { UA::PressKey(nullptr, vk, mods); };
+}
+auto Type(const char* text) {
+  return [=](EditorScene&) { UA::TypeText(nullptr, text); };
+}
+auto Click(int row, int col, UINT mods = 0) {
+  return [=](EditorScene& s) { UA::Click(s.ViewWnd(), s.At(row, col), mods); };
+}
+auto Drag(int row, int col, int row2, int col2) {
+  return [=](EditorScene& s) { UA::Drag(s.ViewWnd(), s.At(row, col), s.At(row2, col2)); };
+}
+
+constexpr UINT Ctrl = UA::kControl, Shift = UA::kShift;
+
+}  // namespace
+
+TEST(TextWindowInput, PlainWindowByKeysAndMouse) {
+  EditorScene s(2, "alpha beta\r\ngamma\r\ndelta\r\n");
+  RunSteps(s, {
+    {"typing", Type("xy"), "xyalpha beta|gamma|delta| @1:2 sel none top 1"},
+    {"select all", Key('A', Ctrl), "xyalpha beta|gamma|delta| @3:5 sel 1:0-3:5 top 1"},
+    {"copy, end, paste", [](EditorScene&) { UA::PressKey(nullptr, 'C', Ctrl); UA::PressKey(nullptr, VK_END, Ctrl); UA::PressKey(nullptr, 'V', Ctrl); }, "xyalpha beta|gamma|deltaxyalpha beta|gamma|delta| @5:5 sel none top 1"},
+    {"undo", Key('Z', Ctrl), "xyalpha beta|gamma|delta| @3:5 sel none top 1"},
+    {"redo", Key('Z', Ctrl | Shift), "xyalpha beta|gamma|deltaxyalpha beta|gamma|delta| @3:5 sel none top 1"},
+    {"undo again", Key(VK_BACK, UA::kAlt), "xyalpha beta|gamma|delta| @3:5 sel none top 1"},
+    {"click", Click(2, 3), "xyalpha beta|gamma|delta| @2:3 sel none top 1"},
+    {"toggle bookmark", Key(VK_F2, Ctrl), "xyalpha beta|gamma|delta| @2:3 sel none top 1 bm 1"},
+    {"drag", Drag(1, 0, 2, 2), "xyalpha beta|gamma|delta| @2:2 sel 1:0-2:2 top 1 bm 1"},
+    {"double click", [](EditorScene& w) { UA::DoubleClick(w.ViewWnd(), w.At(1, 9)); }, "xyalpha beta|gamma|delta| @1:12 sel 1:8-1:12 top 1 bm 1"},
+    {"click in the gutter", [](EditorScene& w) { UA::Click(w.ViewWnd(), POINT{2, w.At(2, 0).y}); }, "xyalpha beta|gamma|delta| @3:0 sel 2:0-3:0 top 1 bm 1"},
+    {"shift click", Click(1, 3, Shift), "xyalpha beta|gamma|delta| @1:3 sel 1:3-2:0 top 1 bm 1"},
+    {"wheel down", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); }, "xyalpha beta|gamma|delta| @1:3 sel 1:3-2:0 top 2 bm 1"},
+    {"wheel up", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), 120); }, "xyalpha beta|gamma|delta| @1:3 sel 1:3-2:0 top 1 bm 1"},
+    {"overtype", [](EditorScene&) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, VK_INSERT); UA::TypeText(nullptr, "Q"); }, "Qyalpha beta|gamma|delta| @1:1 sel none top 1 bm 1 ovr"},
+    {"insert, delete, end, backspace", [](EditorScene&) { for (UINT k : {VK_INSERT, VK_DELETE, VK_END, VK_BACK}) UA::PressKey(nullptr, k); }, "Qalpha bet|gamma|delta| @1:10 sel none top 1 bm 1"},
+    {"tab and enter", [](EditorScene&) { UA::PressKey(nullptr, VK_TAB); UA::TypeText(nullptr, "\n"); }, "Qalpha bet\t||gamma|delta| @2:0 sel none top 1 bm 1"},
+    {"shift down, cut", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN, Shift); UA::PressKey(nullptr, 'X', Ctrl); }, "Qalpha bet\t|gamma|delta| @2:0 sel none top 1 bm 1"},
+    {"alt drag", [](EditorScene& w) { UA::KeyDown(nullptr, VK_MENU); UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(3, 3)); UA::KeyUp(nullptr, VK_MENU); }, "Qalpha bet\t|gamma|delta| @3:3 sel 1:1-3:3 block top 1 bm 1"},
+    {"column copied, pasted", [](EditorScene& w) { UA::PressKey(nullptr, 'C', Ctrl); UA::Click(w.ViewWnd(), w.At(2, 0)); UA::PressKey(nullptr, 'V', Ctrl); }, "Qalpha bet\t|algamma|amdelta|el| @2:0 sel none top 1 bm 1"},
+    {"selection dragged away", [](EditorScene& w) { UA::Click(w.ViewWnd(), w.At(1, 0)); UA::PressKey(nullptr, VK_RIGHT, Ctrl | Shift); UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(3, 2), 6); }, "bet\t|algamma|amQalpha delta|el| @3:2 sel none top 1 bm 1"},
+  });
+}
+
+TEST(TextWindowInput, LongTextScrolledByKeysWheelAHeldButtonAndSideways) {
+  std::string text;
+  for (int i = 1; i <= 40; ++i) text += "line " + std::to_string(i) + "\r\n";
+  EditorScene s(2, text);
+  const auto state = [](EditorScene& w) { return w.Caret() + " sel " + w.Selection() + " top " + std::to_string(w.View()->m_nTopLine); };
+  // The button held below the window: a line per 100 ms tick, the first tick skipped.
+  const auto holdBelow = [](int ms) {
+    return [=](EditorScene& w) {
+      RECT c;
+      ::GetClientRect(w.ViewWnd(), &c);
+      const POINT p = w.At(2, 2);
+      ::PostInputMessage(w.ViewWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+      ::PostInputMessage(w.ViewWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, c.bottom + 10));
+      UA::Pump();
+      UA::AdvanceClock((ULONGLONG)ms, 100);
+      ::PostInputMessage(w.ViewWnd(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, c.bottom + 10));
+      UA::AdvanceClock(300, 100);
+    };
+  };
+  RunSteps(s, {
+    {"page down", Key(VK_NEXT), "14:0 sel none top 14"},
+    {"shift page down", Key(VK_NEXT, Shift), "27:0 sel 14:0-27:0 top 27"},
+    {"ctrl end", Key(VK_END, Ctrl), "40:7 sel none top 28"},
+    {"ctrl home", Key(VK_HOME, Ctrl), "1:0 sel none top 1"},
+    {"wheel", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); }, "1:0 sel none top 3"},
+    {"held below", holdBelow(1000), "14:2 sel 4:2-14:2 top 3"},
+    {"click", Click(1, 0), "3:0 sel none top 3"},
+    {"held longer", holdBelow(3000), "34:2 sel 4:2-34:2 top 22"},
+  }, state);
+
+  // A long line: the view follows the caret sideways, and the bar moves the view alone.
+  EditorScene wide(2, "short\r\n" + std::string(150, 'w') + "\r\nend\r\n");
+  const auto sideways = [](EditorScene& w) { return w.Caret() + " left " + std::to_string(w.View()->m_nLeftCol); };
+  RunSteps(wide, {
+    {"end of the long line", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN); UA::PressKey(nullptr, VK_END); }, "2:150 left 102"},
+    {"typed there", Type("q"), "2:151 left 105"},
+    {"up to the short line", Key(VK_UP), "1:5 left 3"},
+    {"bar paged right", [](EditorScene& w) { UA::ScrollBarAction(w.ViewWnd(), SB_HORZ, SB_PAGEDOWN); }, "1:5 left 35"},
+    {"home", Key(VK_HOME), "1:0 left 0"},
+  }, sideways);
+}
+
+TEST(TextWindowInput, ConsoleEditsOnlyItsInputAfterThePrompt) {
+  // Each case on a console holding one run command and "defg" typed after a new prompt.
+  const char* before = "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|";
+  const auto drag = [](int row, int col, int row2, int col2) {
+    return [=](EditorScene& w) { UA::Drag(w.ViewWnd(), w.At(row, col), w.At(row2, col2)); };
+  };
+  struct Case {
+    const char* what;
+    std::function<void(EditorScene&)> select, input;
+    const char* text;
+  } cases[] = {
+    {"typed over lines above", drag(1, 2, 3, 7), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> deqfg|"},
+    {"typed with the caret above", drag(3, 7, 1, 2), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defgq|"},
+    {"typed over the prompt", drag(3, 7, 3, 2), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> qdefg|"},
+    {"typed over the input", drag(3, 5, 3, 7), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> qfg|"},
+    {"tab over lines above", drag(1, 2, 3, 7), Key(VK_TAB), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"back tab over lines above", drag(1, 2, 3, 7), Key(VK_TAB, Shift), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"tab over the input", drag(3, 5, 3, 7), Key(VK_TAB), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"tab in the prompt", Key(VK_HOME), Key(VK_TAB), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"tab at the end", Key(VK_END), Key(VK_TAB), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg\t|"},
+    {"backspace in the prompt", Key(VK_HOME), Key(VK_BACK), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"delete in the prompt", Key(VK_HOME), Key(VK_DELETE), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"cut over lines above", drag(1, 2, 3, 7), Key('X', Ctrl), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"typed on a line above", Click(1, 6), Type("q"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defgq|"},
+    {"a key typing nothing on a line above, scrolled",
+     [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); UA::Click(w.ViewWnd(), w.At(1, 1)); },
+     Key('X', Ctrl | Shift), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
+    {"recall and back", Key(VK_UP), Key(VK_DOWN), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |"},
+    {"recalled, emptied and run", Key(VK_UP),
+     [](EditorScene&) { for (const char* k : {"\b", "\b", "\b", "\n"}) UA::TypeText(nullptr, k); },
+     "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |VKS> |"},
+    {"recall and run", Key(VK_UP), Type("\n"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |"},
+  };
+  for (const Case& c : cases) {
+    EditorScene s(4);
+    UA::TypeText(nullptr, "abc\ndefg");
+    ASSERT_EQ(before, s.Text());
+    c.select(s);
+    c.input(s);
+    EXPECT_EQ(c.text, s.Text()) << c.what;
+    EXPECT_EQ(0, s.PixelsOff()) << c.what;
+  }
+}
+
+namespace {
+
+// A user action on the console's view: op picks it, the rest are its place, key and modifiers.
+struct ConsoleAction {
+  int op, row, col, row2, col2;
+  UINT key, mod;
+};
+
+std::string Describe(const std::vector<ConsoleAction>& done) {
+  std::string out;
+  for (const ConsoleAction& a : done)
+    out += "{" + std::to_string(a.op) + "," + std::to_string(a.row) + "," + std::to_string(a.col) + "," +
+           std::to_string(a.row2) + "," + std::to_string(a.col2) + "," + std::to_string(a.key) + "," +
+           std::to_string(a.mod) + "}, ";
+  return out;
+}
+
+// Applies an action; an Enter (op 9) also moves what the input line held into the expected history.
+void Apply(EditorScene& s, const ConsoleAction& a, std::string& history) {
+  switch (a.op) {
+    case 0: UA::PressKey(nullptr, a.key, a.mod); break;
+    case 1: UA::TypeText(nullptr, a.col % 2 ? "x" : "y"); break;
+    case 2: UA::Click(s.ViewWnd(), s.At(a.row, a.col), a.mod & Shift); break;
+    case 3: UA::Drag(s.ViewWnd(), s.At(a.row, a.col), s.At(a.row2, a.col2)); break;
+    case 4: UA::PressKey(nullptr, "XCVZ"[a.col % 4], Ctrl | (a.mod & Shift)); break;
+    case 5: UA::DoubleClick(s.ViewWnd(), s.At(a.row, a.col)); break;
+    case 6: UA::Wheel(s.ViewWnd(), s.At(1, 1), a.row % 2 ? 120 : -120); break;
+    default: {
+      const std::string text = s.Text();
+      const std::string last = text.substr(0, text.size() - 1).substr(history.size());
+      history += last + (last.size() > 5 ? "|FATAL ERROR: THERE IS NO SETUP!|" : "|");
+      UA::TypeText(nullptr, "\n");
+    }
+  }
+  UA::Pump();
+}
+
+ConsoleAction RandomConsoleAction(std::mt19937& rng) {
+  const UINT keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_BACK, VK_DELETE, VK_TAB, VK_INSERT};
+  const UINT mods[] = {0, Shift, Ctrl, Ctrl | Shift};
+  ConsoleAction a{(int)(rng() % 10), 1 + (int)(rng() % 8), (int)(rng() % 12), 1 + (int)(rng() % 8), (int)(rng() % 12),
+                  keys[rng() % 10], mods[rng() % 4]};
+  if (a.op >= 7 && rng() % 3) a.op = 0;  // Enter one step in ten or so
+  return a;
+}
+
+// The lines above the input as the runs left them, the input line with its prompt, and the picture.
+std::string ConsoleWrong(EditorScene& s, const std::string& history) {
+  const std::string text = s.Text();
+  if (text.compare(0, history.size(), history) != 0) return "history: " + text;
+  if (text.compare(history.size(), 5, "VKS> ") != 0) return "prompt: " + text;
+  if (text.find('|', history.size()) != text.size() - 1) return "input lines: " + text;
+  if (int off = s.PixelsOff()) return "pixels off " + std::to_string(off);
+  return "";
+}
+
+}  // namespace
+
+// Whatever a user does, the lines above the input stay as the runs left them, the input line keeps
+// its prompt, and the picture is the full repaint's.
+TEST(TextWindowInput, RandomInputLeavesTheConsoleHistoryAndPromptAlone) {
+  for (unsigned seed = 1; seed <= 2; ++seed) {
+    EditorScene s(4);
+    std::mt19937 rng(seed);
+    std::string history;
+    std::vector<ConsoleAction> done;
+    if (seed == 34 && ::OpenClipboard(nullptr)) {
+      HGLOBAL h = ::GetClipboardData(CF_TEXT);
+      printf("CLIP [%s]\n", h ? (const char*)::GlobalLock(h) : "(none)");
+      ::CloseClipboard();
+    }
+    for (int i = 0; i < 80; ++i) {
+      done.push_back(RandomConsoleAction(rng));
+      Apply(s, done.back(), history);
+      ASSERT_EQ("", ConsoleWrong(s, history)) << Describe(done);
+    }
+  }
+}
+
+namespace {
+
+// A click in the middle of a dialog's control; into a combo box's edit field.
+auto ClickItem(OEFindDlg* (CTextFileView::*dialog), int id) {
+  return [=](EditorScene& w) {
+    OEFindDlg* d = w.View()->*dialog;
+    ASSERT_NE(nullptr, d);
+    HWND h = ::GetDlgItem(d->m_hWnd, id);
+    if (HWND edit = ::GetWindow(h, GW_CHILD)) h = edit;
+    RECT r;
+    ::GetClientRect(h, &r);
+    UA::Click(h, POINT{r.right / 2, r.bottom / 2});
+  };
+}
+
+// Text, caret, selection, the open dialog and the last message shown.
+std::string FindState(EditorScene& s) {
+  const CTextFileView* v = s.View();
+  const auto boxes = Automation::Instance().MessageBoxes();
+  return s.Text() + " @" + s.Caret() + " sel " + s.Selection() + (v->m_pFindDlg ? " find" : "") +
+         (v->m_pReplaceDlg ? " replace" : "") + (s.Edit().m_nBookmarks ? " bm " + std::to_string(s.Edit().m_nBookmarks) : "") +
+         (boxes.empty() ? "" : " \"" + boxes.back().text + "\"");
+}
+
+}  // namespace
+
+TEST(TextWindowInput, FindAndReplaceThroughTheirDialogs) {
+  EditorScene s(2, "one x two\r\nthree x\r\nfour\r\n");
+  for (const char* key : {"Find", "Replace"})
+    for (int n = 1; n <= 10; ++n) s.m_app.WriteProfileString("Settings\\Find", (key + std::to_string(n)).c_str(), "");
+  const auto find = &CTextFileView::m_pFindDlg, replace = &CTextFileView::m_pReplaceDlg;
+  RunSteps(s, {
+    {"replace opens", Key('H', Ctrl), "one x two|three x|four| @1:0 sel none replace"},
+    {"texts typed", [=](EditorScene& w) { UA::TypeText(nullptr, "x"); ClickItem(replace, IDC_OEFIND_REPLACE)(w); UA::TypeText(nullptr, "YY"); }, "one x two|three x|four| @1:0 sel none replace"},
+    {"replace", ClickItem(replace, IDC_OEFIND_REPLACEBTN), "one YY two|three x|four| @2:7 sel 2:6-2:7 replace"},
+    {"replace all", ClickItem(replace, IDC_OEFIND_REPLACEALL), "one YY two|three YY|four| @2:8 sel none"},
+    {"cancel", [=](EditorScene& w) { UA::PressKey(nullptr, 'H', Ctrl); ClickItem(replace, IDCANCEL)(w); }, "one YY two|three YY|four| @2:8 sel none"},
+    {"find from the top", [=](EditorScene& w) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, 'F', Ctrl); UA::TypeText(nullptr, "e"); ClickItem(find, IDOK)(w); }, "one YY two|three YY|four| @1:3 sel 1:2-1:3"},
+    {"find next", Key(VK_F3), "one YY two|three YY|four| @2:4 sel 2:3-2:4"},
+    {"mark all", [=](EditorScene& w) { UA::PressKey(nullptr, 'F', Ctrl); ClickItem(find, IDC_OEFIND_MARKALL)(w); }, "one YY two|three YY|four| @2:0 sel none bm 2"},
+    {"next bookmark", Key(VK_F2), "one YY two|three YY|four| @1:0 sel none bm 2"},
+  }, FindState);
+}
+
+TEST(TextWindowInput, OutputWindowIsReadAndClearedOnly) {
+  EditorScene s(3, "one\r\ntwo\r\n");
+  const auto state = [](EditorScene& w) { return w.Text() + " @" + w.Caret() + " sel " + w.Selection(); };
+  RunSteps(s, {
+    {"opened at the end", [](EditorScene&) {}, "one|two|| @3:0 sel none"},
+    {"typing", Type("q\n"), "one|two|| @3:0 sel none"},
+    {"paste", [](EditorScene&) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, VK_END, Shift); UA::PressKey(nullptr, 'C', Ctrl); UA::PressKey(nullptr, 'V', Ctrl); }, "one|two|| @1:3 sel 1:0-1:3"},
+    {"cut", Key('X', Ctrl), "one|two|| @1:3 sel 1:0-1:3"},
+    {"delete clears", Key(VK_DELETE), "| @1:0 sel none"},
+  }, state);
+}
+
+// The host's status bar follows the active text window, shows the cursor a pane asks for, and a
+// progress display across it draws as a full repaint does while the frame is used and sized.
+TEST(TextWindowInput, StatusBarPanesCursorsAndProgressInTheFrame) {
+  EditorScene s(2, "alpha\r\nbeta\r\ngamma\r\n");
+  SECCustomStatusBar& bar = s.AddStatusBar();
+  tagPaneInfoEx cross;
+  cross.iIndex = 2;
+  cross.hCursor = ::LoadCursor(nullptr, IDC_CROSS);
+  cross.dwMask = 0x100;
+  bar.SetPaneInfoEx(&cross, FALSE);
+  const auto state = [&bar](EditorScene& w) {
+    std::string out;
+    for (int i = 0; i < 3; ++i) out += "[" + std::string((const char*)bar.GetPaneText(i)) + "]";
+    // The cursor's resource: 32512 the arrow, 32513 the I-beam, 32515 the cross, 24702 the gutter's.
+    out += " cursor " + std::to_string(::GetCursor() ? ::GetCursor()->id : 0u);
+    if (SECProgressCtrl* p = bar.GetProgressCtrl()) {
+      CRect r, client;
+      p->GetWindowRect(&r);
+      bar.ScreenToClient(&r);
+      bar.GetClientRect(&client);
+      out += " progress " + std::to_string(p->GetPos()) + (r.right == client.right ? " to the edge" : " ends at " + std::to_string(r.right) + " of " + std::to_string(client.right));
+    }
+    return out + " @" + w.Caret();
+  };
+  const auto over = [](int x, int y) { return [=](EditorScene& w) { UA::MouseMove(w.ViewWnd(), POINT{x, y}); }; };
+  const auto overPane = [&bar](int pane) {
+    return [&bar, pane](EditorScene&) {
+      CRect r;
+      bar.GetItemRect(pane, &r);
+      UA::MouseMove(bar.m_hWnd, r.CenterPoint());
+    };
+  };
+  const auto frameSize = [](int cx, int cy) {
+    return [=](EditorScene& w) { ::SetWindowPos(w.MainWnd(), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER); };
+  };
+  ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+  RunSteps(s, {
+    {"opened", [](EditorScene&) {}, "[][Line 1 Col 1][] cursor 32512 @1:0"},
+    {"click", Click(2, 3), "[][Line 2 Col 4][] cursor 32513 @2:3"},
+    {"overtype", Key(VK_INSERT), "[][Line 2 Col 4][OVR] cursor 32513 @2:3"},
+    {"insert", Key(VK_INSERT), "[][Line 2 Col 4][] cursor 32513 @2:3"},
+    {"second window", [](EditorScene& w) { w.AddChild(0, CRect(60, 40, 400, 240)); }, "[][Line 2 Col 4][] cursor 32513 @2:3"},
+    {"click in it", Click(3, 1), "[][Line 3 Col 2][] cursor 32513 @3:1"},
+    {"back to the first", Key(VK_F6, Ctrl), "[][Line 2 Col 4][] cursor 32513 @2:3"},
+    {"over the gutter", over(2, 5), "[][Line 2 Col 4][] cursor 24702 @2:3"},
+    {"over the text", [](EditorScene& w) { UA::MouseMove(w.ViewWnd(), w.At(1, 2)); }, "[][Line 2 Col 4][] cursor 32513 @2:3"},
+    {"over a selection", [](EditorScene& w) { UA::PressKey(nullptr, VK_HOME, Shift); UA::MouseMove(w.ViewWnd(), w.At(2, 1)); }, "[][Line 2 Col 1][] cursor 32512 @2:0"},
+    {"over a pane with a cursor", overPane(2), "[][Line 2 Col 1][] cursor 32515 @2:0"},
+    {"over a plain pane", overPane(1), "[][Line 2 Col 1][] cursor 32512 @2:0"},
+    {"progress shown", [&bar](EditorScene&) { bar.InitializeProgressControl("Saving", 0, 10); }, "[Saving][Line 2 Col 1][] cursor 32512 progress 0 to the edge @2:0"},
+    {"progress moved", [&bar](EditorScene&) { bar.SetProgress(4); }, "[Saving][Line 2 Col 1][] cursor 32512 progress 4 to the edge @2:0"},
+    {"click while in progress", Click(1, 2), "[Saving][Line 1 Col 3][] cursor 32513 progress 4 to the edge @1:2"},
+    {"frame made smaller in progress", frameSize(420, 300), "[Saving][Line 1 Col 3][] cursor 32513 progress 4 to the edge @1:2"},
+    {"frame made larger in progress", frameSize(540, 380), "[Saving][Line 1 Col 3][] cursor 32513 progress 4 to the edge @1:2"},
+    {"progress ended", [&bar](EditorScene&) { bar.UninitializeProgressControl(); }, "[][Line 1 Col 3][] cursor 32513 @1:2"},
+    {"frame sized", frameSize(480, 360), "[][Line 1 Col 3][] cursor 32513 @1:2"},
+  }, state);
+}
+
+// Comment delimiters typed and taken away recolour the lines they open and close at once.
+TEST(TextWindowInput, TypedBlockCommentsColourTheLinesTheyReach) {
+  EditorScene s(2, "a = 1\r\nb = 2\r\nc = 3\r\nd = 4\r\n");
+  const char* section = "Text Editor\\Scene";
+  for (auto [key, value] : {std::pair{"Comment Start 1", "/*"}, {"Comment End 1", "*/"}, {"Comment Start 2", "//"},
+                            {"Comment End 2", ""}})
+    s.m_app.WriteProfileString(section, key, value);
+  const std::string keywords = dravonix::test::ScratchDir("text-window-input") + "/kw.ini";
+  std::ofstream(keywords, std::ios::binary) << "[Keywords]\r\nbegin=\r\n";
+  s.m_app.WriteProfileString(section, "Keywords", keywords.c_str());
+  s.m_app.WriteProfileInt(section, "Chroma", 1);
+  s.Edit().SetProfileSection(section);
+  s.Edit().LoadSettings();
+  ::RedrawWindow(s.MainWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Which rows show the comment colour, '#' for each that does.
+  const auto state = [](EditorScene& w) {
+    std::string rows = w.Text() + " ";
+    const CTextFileView* v = w.View();
+    for (int row = 0; row < 4; ++row)
+      rows += AnyPixel(w.ViewWnd(), CRect(v->m_nMargin, row * v->m_nLineHeight, v->m_nMargin + 10 * v->m_nCharWidth, (row + 1) * v->m_nLineHeight),
+                       [](COLORREF c) { return GetGValue(c) > 70 && GetRValue(c) < 60 && GetBValue(c) < 60; })
+                  ? '#'
+                  : '.';
+    return rows;
+  };
+  RunSteps(s, {
+    {"plain", [](EditorScene&) {}, "a = 1|b = 2|c = 3|d = 4| ...."},
+    {"opened on the first line", Type("/*"), "/*a = 1|b = 2|c = 3|d = 4| ####"},
+    {"closed on the second", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN); UA::PressKey(nullptr, VK_END); UA::TypeText(nullptr, "*/"); }, "/*a = 1|b = 2*/|c = 3|d = 4| ##.."},
+    {"the close taken away", [](EditorScene&) { UA::PressKey(nullptr, VK_BACK); }, "/*a = 1|b = 2*|c = 3|d = 4| ####"},
+    {"the open taken away", [](EditorScene&) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, VK_DELETE); }, "*a = 1|b = 2*|c = 3|d = 4| ...."},
+    {"undone", Key('Z', Ctrl), "/*a = 1|b = 2*|c = 3|d = 4| ####"},
+    {"a line comment", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN); UA::PressKey(nullptr, VK_DOWN); UA::TypeText(nullptr, "//"); }, "/*a = 1|b = 2*|//c = 3|d = 4| ####"},
+  }, state);
+}
+
+// Text dragged from another window lands in the console only at its input, and only its first line.
+TEST(TextWindowInput, TextDroppedIntoTheConsoleOnlyAtItsInput) {
+  struct Case {
+    int row, col;
+    const char* text;
+  } cases[] = {{1, 2, "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg| / one two\r\n"}, {3, 2, "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg| / one two\r\n"}, {3, 7, "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> deone twofg| / one two\r\n"}};
+  for (const Case& c : cases) {
+    EditorScene s(4);
+    UA::TypeText(nullptr, "abc\ndefg");
+    CTextFileView* console = s.View();
+    SetText(*s.m_other.GetEdit(), "one two\r\nthree\r\n");
+    s.AddChild(1, CRect(0, 130, 400, 300));
+    HWND plain = s.ViewWnd();
+    UA::DoubleClick(plain, s.At(1, 1));
+    ASSERT_EQ("1:0-1:3", s.Selection());
+    UA::PressKey(nullptr, VK_DOWN, Shift);
+    POINT to = s.At(c.row, c.col, console);
+    ::MapWindowPoints(console->m_hWnd, plain, &to, 1);
+    UA::Drag(plain, s.At(1, 1), to, 6);
+    UA::Pump();
+    EXPECT_EQ(c.text, s.Text() + " / " + AllText(*s.m_other.GetEdit()).substr(0, 9)) << c.row << ":" << c.col;
+    EXPECT_EQ(0, s.PixelsOff()) << c.row << ":" << c.col;
+  }
+}
+
+// Options the host's options dialog hands over reach the open windows at once.
+TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
+  EditorScene s(2, "a\tb\r\nkeep\r\n");
+  auto* tmpl = new CTextFileDocTemplate(0, RUNTIME_CLASS(CTextFileDoc), nullptr, nullptr);
+  s.m_app.AddDocTemplate(tmpl);
+  tmpl->AddDocument(&s.m_doc);
+  UA::PressKey(nullptr, VK_F2, Ctrl);
+  const auto state = [](EditorScene& w) {
+    const CTextFileView* v = w.View();
+    return "tab " + std::to_string(w.Edit().GetTabSize()) + " margin " + std::to_string(v->m_nMargin) + " line " +
+           std::to_string(v->m_nLineHeight);
+  };
+  const auto change = [](const std::function<void(tagSrcFileOpt&)>& edit) {
+    return [=](EditorScene&) {
+      tagSrcFileOpt opt;
+      CTextFileDoc::GetOptions(opt);
+      edit(opt);
+      CTextFileDoc::SetOptions(opt);
+    };
+  };
+  tagSrcFileOpt saved;
+  CTextFileDoc::GetOptions(saved);
+  RunSteps(s, {
+    {"tab size", change([](tagSrcFileOpt& o) { o.aFileType[1].nTabSize = 8; }), "tab 8 margin 21 line 14"},
+    {"background", change([](tagSrcFileOpt& o) { o.aFileType[1].crBackground = RGB(255, 255, 200); }), "tab 8 margin 21 line 14"},
+    {"text colour", change([](tagSrcFileOpt& o) { o.aFileType[1].crText = RGB(0, 0, 160); }), "tab 8 margin 21 line 14"},
+    {"show tabs", change([](tagSrcFileOpt& o) { o.aFileType[1].bShowTabs = 1; }), "tab 8 margin 21 line 14"},
+    {"bookmark colour", change([](tagSrcFileOpt& o) { o.crBookmark = RGB(200, 0, 200); }), "tab 8 margin 21 line 14"},
+    {"font size", change([](tagSrcFileOpt& o) { o.aFileType[1].lf.lfHeight *= 2; }), "tab 8 margin 40 line 27"},
+    {"no margin", change([](tagSrcFileOpt& o) { o.aFileType[1].bSelectionMargin = 0; }), "tab 8 margin 0 line 27"},
+    {"as before", change([&saved](tagSrcFileOpt& o) { o = saved; }), "tab 3 margin 21 line 14"},
+  }, state);
+  tmpl->RemoveDocument(&s.m_doc);
+}
+
+namespace {
+
+// "" or what a view of the scene's document holds or shows wrongly: top and caret lines against
+// their numbers, the caret inside its line's text.
+std::string ViewWrong(EditorScene& s, CTextFileView* v) {
+  SECEdit& e = s.Edit();
+  std::string bad;
+  if (v->m_nTopLine != (int)e.LineNumber(v->m_pTopLine)) bad += "top number ";
+  if (v->m_nCurLine != (int)e.LineNumber(v->m_pCurLine)) bad += "caret number ";
+  if (v->m_nTopLine > e.m_nLineCount || v->m_nCurLine > e.m_nLineCount) bad += "past the end ";
+  return bad;
+}
+
+}  // namespace
+
+// Two windows on one text, edited in turn by keys, typing and the mouse: each keeps its lines
+// and shows what a full repaint shows.
+TEST(TextWindowInput, RandomEditsInTwoWindowsOfOneText) {
+  std::string text;
+  for (int i = 1; i <= 24; ++i) text += "row " + std::to_string(i) + "\r\n";
+  for (unsigned seed = 1; seed <= 2; ++seed) {
+    EditorScene s(2, text);
+    s.AddChild(0, CRect(120, 60, 460, 300));
+    std::vector<CTextFileView*> views;
+    for (HWND child : s.Children()) views.push_back((CTextFileView*)CWnd::FromHandle(::GetTopWindow(child)));
+    std::mt19937 rng(seed);
+    std::string log;
+    for (int i = 0; i < 50; ++i) {
+      const UINT keys[] = {VK_UP, VK_DOWN, VK_NEXT, VK_PRIOR, VK_BACK, VK_DELETE, VK_RETURN, VK_END};
+      const int op = (int)(rng() % 8), row = 1 + (int)(rng() % 10), col = (int)(rng() % 8);
+      const UINT key = keys[rng() % 8], mod = rng() % 3 ? 0u : (UINT)Shift;
+      log += std::to_string(op) + "/" + std::to_string(row) + "/" + std::to_string(col) + "/" + std::to_string(key) +
+             "/" + std::to_string(mod) + " ";
+      switch (op) {
+        case 0: case 1: UA::PressKey(nullptr, key, mod); break;
+        case 2: UA::TypeText(nullptr, "k"); break;
+        case 3: UA::Click(s.ViewWnd(), s.At(row, col), mod); break;
+        case 4: UA::PressKey(nullptr, VK_F6, Ctrl); break;
+        case 5: UA::PressKey(nullptr, "XVZ"[col % 3], Ctrl); break;
+        case 6: UA::Drag(s.ViewWnd(), s.At(row, col), s.At(1 + (int)(rng() % 10), (int)(rng() % 8))); break;
+        case 7: UA::Wheel(s.ViewWnd(), s.At(1, 1), row % 2 ? 120 : -120); break;
+      }
+      UA::Pump();
+      for (CTextFileView* v : views) ASSERT_EQ("", ViewWrong(s, v)) << log;
+      ASSERT_EQ(0, s.PixelsOff()) << log;
+    }
+  }
+}
