@@ -2212,6 +2212,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       // A press on a bar is the system command that tracks it; other parts of the frame only activate.
       if (wParam == HTVSCROLL || wParam == HTHSCROLL)
         SendMessage(hwnd, WM_SYSCOMMAND, (wParam == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | wParam, lParam);
+      // The caption moves the window, the sizing frame sizes it (the low bits: the edge taken).
+      if (msg == WM_NCLBUTTONDOWN && wParam == HTCAPTION) SendMessage(hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
+      if (msg == WM_NCLBUTTONDOWN && wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT && (hwnd->style & WS_THICKFRAME))
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | (wParam - HTLEFT + 1), lParam);
       return 0;
     case WM_SETTEXT: {
       std::lock_guard<std::recursive_mutex> lock(WmLock());
@@ -2248,6 +2252,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); break;
+        case SC_MOVE:
+        case SC_SIZE:
+          TrackFrame(hwnd, (wParam & 0xFFF0) == SC_MOVE ? HTCAPTION : (int)(wParam & 0xF) + HTLEFT - 1,
+                     POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          break;
         case SC_VSCROLL:
         case SC_HSCROLL:
           TrackScrollBar(hwnd, (wParam & 0xFFF0) == SC_VSCROLL ? SB_VERT : SB_HORZ,

@@ -14,9 +14,11 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
+#include "tests/support/MdiViewHost.h"
 #include "views/motion/MC_MotionView.h"
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 class CTestMotionView : public CMC_MotionView {
@@ -58,6 +60,8 @@ class MotionViewTest : public SetupTest {
   void TearDown() override;
   // Opens the view in a frame of the given size on the document.
   void Open(int cx = 400, int cy = 300);
+  // Opens it in an MDI child of a host's main frame instead.
+  void OpenInHost(const CRect& child = CRect(0, 0, 440, 320));
 
   // "Wait" elements show "WAIT n;", written "Wn" in row texts.
   static CMC_MotionElem* W(int n, int enabled = 1);
@@ -84,5 +88,6 @@ class MotionViewTest : public SetupTest {
   MotionPtr motion;
   CMotionHostDoc doc;
   CFrameWnd* frame = nullptr;
+  std::unique_ptr<MdiViewHost> host;
   CTestMotionView* view = nullptr;
 };

@@ -1,0 +1,161 @@
+// The motion view as a user meets it: in an MDI child of the host's main frame, input posted to the
+// queue, menu commands sent to the main frame, and after every step the rows in step with the model
+// and the frame's picture the same as a full repaint.
+#include "grid/controls/GXTreeEdit.h"
+#include "platform/core/Clock.h"
+#include "tests/support/WindowPicture.h"
+#include "tests/views/MotionViewFixture.h"
+
+#include <algorithm>
+#include <sstream>
+
+using dravonix::test::PixelsOffFullRepaint;
+
+class MotionViewHostTest : public MotionViewTest {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    MotionViewTest::SetUp();
+  }
+  void TearDown() override {
+    MotionViewTest::TearDown();
+    Clock::UseRealTime();
+  }
+  // "4" clicks row 4's text, "h4" its header, "b4" its node button, "s"/"c" prefixes hold Shift/Ctrl;
+  // keys D U X (Delete) E (Escape) R (Enter) and "'text" typed; "w+"/"w-" the wheel; "z" sizes the
+  // child, "f" by its frame, "m" maximizes it; a command by its name comes from the host's menu, to the main frame.
+  void Step(const std::string& t) {
+    static const std::pair<const char*, UINT> commands[] = {
+        {"mu", CMC_MotionView::ID_MOTION_MOVE_UP}, {"md", CMC_MotionView::ID_MOTION_MOVE_DOWN},
+        {"gr", CMC_MotionView::ID_MOTION_GROUP},   {"ug", CMC_MotionView::ID_MOTION_UNGROUP},
+        {"du", CMC_MotionView::ID_MOTION_DUPLICATE}, {"en", CMC_MotionView::ID_MOTION_ENABLE},
+        {"di", CMC_MotionView::ID_MOTION_DISABLE}, {"de", CMC_MotionView::ID_MOTION_DELETE}};
+    for (auto [name, id] : commands)
+      if (t == name) {
+        ::PostMessage(host->MainWnd(), WM_COMMAND, id, 0);
+        UiAutomation::Pump();
+        return;
+      }
+    if (t[0] == '\'') return UiAutomation::TypeText(nullptr, t.c_str() + 1);
+    if (t == "w+" || t == "w-") return UiAutomation::Wheel(view->m_hWnd, CellRect(1).CenterPoint(), t == "w+" ? 120 : -120);
+    if (t == "z") return (void)frame->SetWindowPos(nullptr, 0, 0, 260, 200, SWP_NOMOVE | SWP_NOZORDER), (void)UiAutomation::Pump();
+    if (t == "f") {
+      // The child's frame taken by its bottom right corner and pulled in.
+      CRect w;
+      frame->GetWindowRect(&w);
+      CPoint from(w.right - 2, w.bottom - 2), to = from - CSize(150, 100);
+      frame->ScreenToClient(&from), frame->ScreenToClient(&to);
+      UiAutomation::Drag(frame->m_hWnd, from, to);
+      CRect now;
+      frame->GetWindowRect(&now);
+      EXPECT_EQ(now, CRect(w.TopLeft(), w.Size() - CSize(150, 100)));
+      return;
+    }
+    if (t == "m") return (void)frame->ShowWindow(SW_MAXIMIZE), (void)UiAutomation::Pump();
+    UINT mods = UiAutomation::kNone;
+    size_t i = 0;
+    for (; i + 1 < t.size() && (t[i] == 's' || t[i] == 'c'); ++i) mods |= t[i] == 's' ? UiAutomation::kShift : UiAutomation::kControl;
+    const std::string rest = t.substr(i);
+    static const std::pair<const char*, UINT> keys[] = {
+        {"D", VK_DOWN}, {"U", VK_UP}, {"X", VK_DELETE}, {"E", VK_ESCAPE}, {"R", VK_RETURN}, {"END", VK_END}};
+    for (auto [name, vk] : keys)
+      if (rest == name) return UiAutomation::PressKey(nullptr, vk, mods);
+    const DWORD row = (DWORD)atoi(rest.c_str() + (isdigit((unsigned char)rest[0]) ? 0 : 1));
+    CPoint at = rest[0] == 'h' ? CellRect(row, 0).CenterPoint()
+              : rest[0] == 'b' ? CGXTreeCellLook::ButtonRect(CellRect(row), view->GetTreeNodeAttrib(CMC_MotionView::kLevelAttrib, row)).CenterPoint()
+                               : CellRect(row).CenterPoint();
+    UiAutomation::AdvanceClock(1000);  // never a double click
+    UiAutomation::Click(view->m_hWnd, at, mods);
+  }
+};
+
+// Each script from a fresh sequence; after each step rows and model agree and nothing is stale.
+TEST_F(MotionViewHostTest, WhatAUserDoesShowsAtOnce) {
+  const struct {
+    const char* script;
+    const char* rows;
+    int changes;
+  } cases[] = {
+      {"b2", "W1 -g .W2 .W3 W4 ~ W5", 0},
+      {"b2 b2", "W1 +g W4 ~ W5", 0},
+      {"2 X", "W1 W4 ~ W5", 1},
+      {"3 sh5 X", "W1 +g", 1},
+      {"3 sh4 de", "W1 +g W5", 1},
+      {"3 sh4 gr", "W1 +g +Untitled W5", 1},
+      {"b2 2 ug", "W1 W2 W3 W4 ~ W5", 1},
+      {"3 mu", "W1 W4 +g ~ W5", 1},
+      {"1 md", "+g W1 W4 ~ W5", 1},
+      {"1 sh3 du", "W1 +g W4 W1 +g W4 ~ W5", 1},
+      {"3 di", "W1 +g W4 ~ W5", 1},
+      {"3 sh5 di 3 en", "W1 +g W4 ~ W5", 2},
+      {"4 END 'x 1", "W1 +g W4 ~x W5", 1},
+      {"w- w+", "W1 +g W4 ~ W5", 0},
+      {"b2 z", "W1 -g .W2 .W3 W4 ~ W5", 0},
+      {"b2 f", "W1 -g .W2 .W3 W4 ~ W5", 0},
+      {"m b2 3", "W1 -g .W2 .W3 W4 ~ W5", 0},
+  };
+  for (const auto& c : cases) {
+    Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), W(5)});
+    OpenInHost();
+    doc.changes = 0;
+    std::istringstream in(c.script);
+    for (std::string t; in >> t;) {
+      Step(t);
+      EXPECT_EQ(Rows(), Image()) << c.script << " at " << t;
+      EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd)) << c.script << " at " << t;
+    }
+    EXPECT_EQ(Rows(), c.rows) << c.script;
+    EXPECT_EQ(doc.changes, c.changes) << c.script;
+    CRect window;
+    view->GetWindowRect(&window);
+    EXPECT_EQ(view->GetColWidth(1), std::max(100, window.Width() - ::GetSystemMetrics(SM_CXVSCROLL) - 22)) << c.script;
+    host.reset(), frame = nullptr, view = nullptr;
+    motion->GetMain()->DeleteAll();
+  }
+}
+
+// The code viewer from the host's menu: its frame dragged by a corner sizes it, never below its
+// least size, the Close button keeps to the corner, and a click on it closes the viewer.
+TEST_F(MotionViewHostTest, TheCodeViewerSizesByItsFrame) {
+  Main({W(1), W(2)});
+  OpenInHost();
+  Step("1");
+  const struct {
+    int dx, dy;
+    CSize size;  // the window's
+  } drags[] = {{120, 80, {0, 0}}, {-2000, -2000, {200, 100}}, {60, 300, {260, 400}}};
+  std::vector<std::string> seen;
+  bool closed = false;
+  DialogAutomation::AddDialogHandler(14040, [&](CWnd* d) {
+    CRect start;
+    d->GetWindowRect(&start);
+    for (const auto& g : drags) {
+      CRect before, after, client, close, edit;
+      d->GetWindowRect(&before);
+      CPoint from(before.right - 2, before.bottom - 2), to = from + CSize(g.dx, g.dy);
+      d->ScreenToClient(&from), d->ScreenToClient(&to);
+      UiAutomation::Drag(d->m_hWnd, from, to);
+      d->GetWindowRect(&after);
+      const CSize want = g.size.cx ? g.size : before.Size() + CSize(g.dx, g.dy);
+      EXPECT_EQ(after.Size(), want) << g.dx;
+      EXPECT_EQ(after.TopLeft(), start.TopLeft()) << g.dx;
+      d->GetClientRect(&client);
+      d->GetDlgItem(IDCANCEL)->GetWindowRect(&close);
+      d->ScreenToClient(&close);
+      d->GetDlgItem(14000)->GetWindowRect(&edit);
+      d->ScreenToClient(&edit);
+      EXPECT_EQ(close.BottomRight(), client.BottomRight() - CSize(3, 3)) << g.dx;
+      EXPECT_EQ(edit, CRect(3, 3, client.right - 3, close.top - 3)) << g.dx;
+      EXPECT_EQ(0, PixelsOffFullRepaint(d->m_hWnd)) << g.dx;
+    }
+    CRect close;
+    d->GetDlgItem(IDCANCEL)->GetClientRect(&close);
+    UiAutomation::Click(d->GetDlgItem(IDCANCEL)->m_hWnd, close.CenterPoint());
+    closed = !::IsWindowVisible(d->m_hWnd) || !::IsWindow(d->m_hWnd);
+    if (!closed) ::SendMessage(d->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+  });
+  ::PostMessage(host->MainWnd(), WM_COMMAND, CMC_MotionView::ID_MOTION_VIEW_CODE, 0);
+  UiAutomation::Pump();
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+}
