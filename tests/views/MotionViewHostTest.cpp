@@ -21,9 +21,17 @@ class MotionViewHostTest : public MotionViewTest {
     MotionViewTest::TearDown();
     Clock::UseRealTime();
   }
-  // "4" clicks row 4's text, "h4" its header, "b4" its node button, "s"/"c" prefixes hold Shift/Ctrl;
+  // The rows, a Move element written "M".
+  std::string Shown() {
+    std::string s = Rows();
+    for (size_t at; (at = s.find("CPOS=0; CSPD=10; UPD;")) != std::string::npos;) s.replace(at, 21, "M");
+    return s;
+  }
+  static constexpr UINT kMove = CMC_MotionView::ID_MOTION_NEW_FIRST + 6;
+  // "4" clicks row 4's text, "d4" double-clicks it, "h4" its header, "b4" its node button, "s"/"c" prefixes hold Shift/Ctrl;
   // keys D U X (Delete) E (Escape) R (Enter) and "'text" typed; "w+"/"w-" the wheel; "z" sizes the
-  // child, "f" by its frame, "m" maximizes it; a command by its name comes from the host's menu, to the main frame.
+  // child, "f" by its frame, "m" maximizes it; "new" and "ins"
+  // make a Move element by the module toolbar and by the Insert menu; a command by its name comes from the host's menu, to the main frame.
   void Step(const std::string& t) {
     static const std::pair<const char*, UINT> commands[] = {
         {"mu", CMC_MotionView::ID_MOTION_MOVE_UP}, {"md", CMC_MotionView::ID_MOTION_MOVE_DOWN},
@@ -36,6 +44,13 @@ class MotionViewHostTest : public MotionViewTest {
         UiAutomation::Pump();
         return;
       }
+    if (t == "new" || t == "ins") {
+      // Move, from the module toolbar or chosen in the Insert menu.
+      if (t == "ins") MenuAutomation::PushMenuChoiceText("Move");
+      ::PostMessage(host->MainWnd(), WM_COMMAND, t == "ins" ? CMC_MotionView::ID_MOTION_INSERT : kMove, 0);
+      UiAutomation::Pump();
+      return;
+    }
     if (t[0] == '\'') return UiAutomation::TypeText(nullptr, t.c_str() + 1);
     if (t == "w+" || t == "w-") return UiAutomation::Wheel(view->m_hWnd, CellRect(1).CenterPoint(), t == "w+" ? 120 : -120);
     if (t == "z") return (void)frame->SetWindowPos(nullptr, 0, 0, 260, 200, SWP_NOMOVE | SWP_NOZORDER), (void)UiAutomation::Pump();
@@ -65,6 +80,7 @@ class MotionViewHostTest : public MotionViewTest {
               : rest[0] == 'b' ? CGXTreeCellLook::ButtonRect(CellRect(row), view->GetTreeNodeAttrib(CMC_MotionView::kLevelAttrib, row)).CenterPoint()
                                : CellRect(row).CenterPoint();
     UiAutomation::AdvanceClock(1000);  // never a double click
+    if (rest[0] == 'd') return UiAutomation::DoubleClick(view->m_hWnd, at, mods);
     UiAutomation::Click(view->m_hWnd, at, mods);
   }
 };
@@ -76,26 +92,31 @@ TEST_F(MotionViewHostTest, WhatAUserDoesShowsAtOnce) {
     const char* rows;
     int changes;
   } cases[] = {
-      {"b2", "W1 -g .W2 .W3 W4 ~ W5", 0},
-      {"b2 b2", "W1 +g W4 ~ W5", 0},
-      {"2 X", "W1 W4 ~ W5", 1},
+      {"b2", "W1 -g .W2 .W3 W4 ~ M", 0},
+      {"b2 b2", "W1 +g W4 ~ M", 0},
+      {"2 X", "W1 W4 ~ M", 1},
       {"3 sh5 X", "W1 +g", 1},
-      {"3 sh4 de", "W1 +g W5", 1},
-      {"3 sh4 gr", "W1 +g +Untitled W5", 1},
-      {"b2 2 ug", "W1 W2 W3 W4 ~ W5", 1},
-      {"3 mu", "W1 W4 +g ~ W5", 1},
-      {"1 md", "+g W1 W4 ~ W5", 1},
-      {"1 sh3 du", "W1 +g W4 W1 +g W4 ~ W5", 1},
-      {"3 di", "W1 +g W4 ~ W5", 1},
-      {"3 sh5 di 3 en", "W1 +g W4 ~ W5", 2},
-      {"4 END 'x 1", "W1 +g W4 ~x W5", 1},
-      {"w- w+", "W1 +g W4 ~ W5", 0},
-      {"b2 z", "W1 -g .W2 .W3 W4 ~ W5", 0},
-      {"b2 f", "W1 -g .W2 .W3 W4 ~ W5", 0},
-      {"m b2 3", "W1 -g .W2 .W3 W4 ~ W5", 0},
+      {"3 sh4 de", "W1 +g M", 1},
+      {"3 sh4 gr", "W1 +g +Untitled M", 1},
+      {"b2 2 ug", "W1 W2 W3 W4 ~ M", 1},
+      {"3 mu", "W1 W4 +g ~ M", 1},
+      {"1 md", "+g W1 W4 ~ M", 1},
+      {"1 sh3 du", "W1 +g W4 W1 +g W4 ~ M", 1},
+      {"3 di", "W1 +g W4 ~ M", 1},
+      {"3 sh5 di 3 en", "W1 +g W4 ~ M", 2},
+      {"4 END 'x 1", "W1 +g W4 ~x M", 1},
+      {"w- w+", "W1 +g W4 ~ M", 0},
+      {"b2 z", "W1 -g .W2 .W3 W4 ~ M", 0},
+      {"b2 f", "W1 -g .W2 .W3 W4 ~ M", 0},
+      // A new element is edited as it is made; a double click edits an element, not a group.
+      {"3 new", "W1 +g W4 M ~ M", 1},
+      {"b2 2 ins", "W1 -g .M .W2 .W3 W4 ~ M", 1},
+      {"3 new 4 d4", "W1 +g W4 M ~ M", 1},
+      {"d5 d5 d2", "W1 +g W4 ~ M", 1},
+      {"m b2 3", "W1 -g .W2 .W3 W4 ~ M", 0},
   };
   for (const auto& c : cases) {
-    Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), W(5)});
+    Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), Elem("Move", "CPOS=0 CSPD=10")});
     OpenInHost();
     doc.changes = 0;
     std::istringstream in(c.script);
@@ -104,7 +125,7 @@ TEST_F(MotionViewHostTest, WhatAUserDoesShowsAtOnce) {
       EXPECT_EQ(Rows(), Image()) << c.script << " at " << t;
       EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd)) << c.script << " at " << t;
     }
-    EXPECT_EQ(Rows(), c.rows) << c.script;
+    EXPECT_EQ(Shown(), c.rows) << c.script;
     EXPECT_EQ(doc.changes, c.changes) << c.script;
     CRect window;
     view->GetWindowRect(&window);
@@ -158,4 +179,20 @@ TEST_F(MotionViewHostTest, TheCodeViewerSizesByItsFrame) {
   UiAutomation::Pump();
   EXPECT_TRUE(closed);
   EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+}
+
+
+// A data row's height follows a drag of its lower edge in the row headers; the title row's does not.
+TEST_F(MotionViewHostTest, OnlyDataRowsTakeADraggedHeight) {
+  Main({W(1), W(2)});
+  OpenInHost();
+  for (DWORD row : {0u, 1u}) {
+    const int before = view->GetRowHeight(row);
+    const CRect cell = CellRect(row, 0);
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Drag(view->m_hWnd, CPoint(cell.CenterPoint().x, cell.bottom - 1), CPoint(cell.CenterPoint().x, cell.bottom + 11));
+    EXPECT_EQ(view->GetRowHeight(row), row ? before + 12 : before) << row;
+    EXPECT_EQ(Rows(), "W1 W2") << row;
+    EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd)) << row;
+  }
 }
