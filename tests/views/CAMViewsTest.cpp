@@ -15,7 +15,7 @@
 #include "plot/graph/ColorFactory.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/MdiViewHost.h"
-#include "tests/support/WindowPicture.h"
+#include "tests/views/HostSteps.h"
 
 #include <fstream>
 #include <functional>
@@ -371,42 +371,6 @@ TEST_F(CamEditorTest, WithoutATableEveryControlIsDisabled) {
   EXPECT_EQ(Points(), (std::vector<LONG>{5, -7}));
 }
 
-namespace {
-
-// Clicks list item i as a user does.
-void ClickItem(CWnd* view, int id, int i) {
-  HWND list = ::GetDlgItem(view->m_hWnd, id);
-  RECT r{};
-  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&r);
-  UiAutomation::AdvanceClock(1000);  // never a double click
-  UiAutomation::Click(list, POINT{r.left + 4, (r.top + r.bottom) / 2});
-}
-
-std::string Text(CWnd* view, int id) {
-  CString s;
-  view->GetDlgItemText(id, s);
-  return s.GetString();
-}
-
-// One user step on a view in the host's frame and what it shows.
-struct UserStep {
-  std::function<void(CWnd*)> act;
-  std::function<std::string(CWnd*)> state;
-  std::string expected;
-};
-
-void Play(CWnd* view, const std::vector<UserStep>& steps) {
-  int n = 0;
-  for (const auto& s : steps) {
-    s.act(view);
-    EXPECT_EQ(s.state(view), s.expected) << "step " << n;
-    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(view->m_hWnd)) << "step " << n;
-    ++n;
-  }
-}
-
-}  // namespace
-
 // Both views in MDI children of the host's frame, by clicks and typing only.
 TEST_F(CamEditorTest, InTheHostsFrameClicksAndTypingShowAtOnce) {
   Clock::UseVirtualTime();
@@ -417,17 +381,11 @@ TEST_F(CamEditorTest, InTheHostsFrameClicksAndTypingShowAtOnce) {
   auto click = [](int id) { return [=](CWnd* v) { DialogAutomation::ClickControl(v, id); }; };
   auto type = [](int id, const char* t) { return [=](CWnd* v) { DialogAutomation::TypeInto(v, id, t); }; };
   auto item = [](int id, int i) { return [=](CWnd* v) { ClickItem(v, id, i); }; };
-  auto list = [](int id) {
-    return [=](CWnd* v) {
-      std::string s;
-      for (const std::string& i : Items(v, id)) s += "[" + i + "]";
-      return s + " sel " + std::to_string(Selection(v, id));
-    };
-  };
+  auto list = [](int id) { return [=](CWnd* v) { return ListState(v, id); }; };
   auto points = [&](CWnd* v) {
     std::string s;
     for (LONG p : Points()) s += std::to_string(p) + " ";
-    return s + "| " + Text(v, 14023) + " " + std::to_string(Selection(v, 14014));
+    return s + "| " + ItemText(v, 14023) + " " + std::to_string(Selection(v, 14014));
   };
   Play(editor->GetActiveView(), {
       {item(14014, 1), points, "5 -7 | -7 1"},
@@ -450,7 +408,7 @@ TEST_F(CamEditorTest, InTheHostsFrameClicksAndTypingShowAtOnce) {
   Play(tables->GetActiveView(), {
       {[&](CWnd* v) { type(14003, "d")(v), click(14001)(v); }, list(14004), "[c1][d] sel 1"},
       {click(14011), list(14008), "[d] sel 0"},
-      {item(14004, 0), [&](CWnd* v) { return Text(v, 14003) + " " + std::to_string(Selection(v, 14008)); }, "c1 -1"},
+      {item(14004, 0), [&](CWnd* v) { return ItemText(v, 14003) + " " + std::to_string(Selection(v, 14008)); }, "c1 -1"},
       {click(14012), list(14008), "[d][c1] sel -1"},
       {click(14010), list(14004), "[d][c1] sel -1"},
       {item(14004, 1), [&](CWnd* v) { return std::to_string(Enabled(v, 14005)) + std::to_string(Enabled(v, 14006)); }, "10"},
