@@ -7,6 +7,7 @@
 #include "tests/views/MotionViewFixture.h"
 
 #include <algorithm>
+#include <random>
 #include <sstream>
 
 using dravonix::test::PixelsOffFullRepaint;
@@ -194,5 +195,34 @@ TEST_F(MotionViewHostTest, OnlyDataRowsTakeADraggedHeight) {
     EXPECT_EQ(view->GetRowHeight(row), row ? before + 12 : before) << row;
     EXPECT_EQ(Rows(), "W1 W2") << row;
     EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd)) << row;
+  }
+}
+
+// Random clicks, keys, menu commands, the wheel and sizes in the host's frame: rows and model stay
+// in step and nothing is left stale.
+TEST_F(MotionViewHostTest, RandomUseKeepsRowsAndPicture) {
+  std::mt19937 rng(86);
+  const char* const fixed[] = {"D", "U", "sD", "X", "E", "mu", "md", "gr", "ug", "du", "en", "di", "w+", "w-", "z", "f"};
+  for (int sequence = 0; sequence < 6; ++sequence) {
+    Main({W(1), G("g", {W(2), G("h", {W(3)}), W(4)}), W(5), Elem("Free Text", "~"), W(6), W(7)});
+    OpenInHost();
+    std::string script;
+    for (int i = 0; i < 14 && view->GetRowCount(); ++i) {
+      const DWORD n = view->GetRowCount();
+      std::string t;
+      switch (rng() % 4) {
+        case 0: t = (rng() % 3 ? "" : "s") + std::to_string(1 + rng() % n); break;
+        case 1: t = (rng() % 2 ? "h" : "b") + std::to_string(1 + rng() % n); break;
+        default: t = fixed[rng() % (sizeof fixed / sizeof fixed[0])]; break;
+      }
+      // The child is pulled in by its frame once, from its first size.
+      if (t == "f" && script.find_first_of("fz") != std::string::npos) t = "z";
+      script += t + " ";
+      Step(t);
+      ASSERT_EQ(Rows(), Image()) << script;
+      ASSERT_EQ(0, PixelsOffFullRepaint(view->m_hWnd)) << script;
+    }
+    host.reset(), frame = nullptr, view = nullptr;
+    motion->GetMain()->DeleteAll();
   }
 }
