@@ -1,5 +1,6 @@
 // Presses on a window's caption or sizing frame: the window, or the edge or corner taken, follows
-// the mouse until the button goes up, within the window's least and largest tracking sizes.
+// the mouse until the button goes up, within the window's least and largest tracking sizes. A press
+// on the close button closes the window if the button goes up on it.
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowImpl.h"
@@ -19,9 +20,10 @@ thread_local FrameDrag t_drag;
 
 void EndDrag(bool release) {
   const HWND h = t_drag.hwnd;
+  const bool sized = t_drag.hit != HTCLOSE;
   t_drag = FrameDrag{};
   if (release && IsWindow(h) && GetCapture() == h) ReleaseCapture();
-  if (IsWindow(h)) SendMessage(h, WM_EXITSIZEMOVE, 0, 0);
+  if (sized && IsWindow(h)) SendMessage(h, WM_EXITSIZEMOVE, 0, 0);
 }
 
 // The drag ended elsewhere: the window went, or another took the mouse.
@@ -59,21 +61,25 @@ CRect Dragged(POINT at) {
 
 void TrackFrame(HWND h, int hit, POINT screen) {
   if (t_drag.hwnd && !Lost()) return;
-  if (!IsWindow(h) || IsIconic(h) || IsZoomed(h) || !(GetKeyState(VK_LBUTTON) & 0x8000)) return;
+  if (!IsWindow(h) || !(GetKeyState(VK_LBUTTON) & 0x8000)) return;
+  if (hit != HTCLOSE && (IsIconic(h) || IsZoomed(h))) return;
   RECT w;
   GetWindowRect(h, &w);
   if (HWND parent = (GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr)
     MapWindowPoints(nullptr, parent, (POINT*)&w, 2);
   t_drag = FrameDrag{h, hit, screen, CRect(w)};
-  SendMessage(h, WM_ENTERSIZEMOVE, 0, 0);
+  if (hit != HTCLOSE) SendMessage(h, WM_ENTERSIZEMOVE, 0, 0);
   if (t_drag.hwnd == h && IsWindow(h)) SetCapture(h);
 }
 
 bool TrackFrameInput(const MSG& m) {
   if (m.message < WM_MOUSEMOVE || m.message > WM_MBUTTONDBLCLK || Lost()) return false;
   if (m.message == WM_LBUTTONUP) {
+    const HWND h = t_drag.hwnd;
+    const bool close = t_drag.hit == HTCLOSE && SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(m.pt.x, m.pt.y)) == HTCLOSE;
     EndDrag(true);
-  } else if (m.message == WM_MOUSEMOVE) {
+    if (close && IsWindow(h)) SendMessage(h, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(m.pt.x, m.pt.y));
+  } else if (m.message == WM_MOUSEMOVE && t_drag.hit != HTCLOSE) {
     const CRect r = Dragged(m.pt);
     SetWindowPos(t_drag.hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
   }

@@ -2216,6 +2216,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (msg == WM_NCLBUTTONDOWN && wParam == HTCAPTION) SendMessage(hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
       if (msg == WM_NCLBUTTONDOWN && wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT && (hwnd->style & WS_THICKFRAME))
         SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | (wParam - HTLEFT + 1), lParam);
+      // The close button closes when the press is released on it; a double click on the caption
+      // maximizes or restores.
+      if (msg == WM_NCLBUTTONDOWN && wParam == HTCLOSE) TrackFrame(hwnd, HTCLOSE, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (msg == WM_NCLBUTTONDBLCLK && wParam == HTCAPTION && (hwnd->style & WS_MAXIMIZEBOX))
+        SendMessage(hwnd, WM_SYSCOMMAND, (hwnd->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
       return 0;
     case WM_SETTEXT: {
       std::lock_guard<std::recursive_mutex> lock(WmLock());

@@ -183,6 +183,49 @@ TEST_F(MotionViewHostTest, TheCodeViewerSizesByItsFrame) {
 }
 
 
+// The caption: dragged it moves the child, a double click maximizes it; its close button closes the
+// code viewer when released on it.
+TEST_F(MotionViewHostTest, CaptionsAnswerClicks) {
+  Main({W(1), W(2)});
+  OpenInHost();
+  auto caption = [](CWnd* w, int fromRight) {
+    CRect r;
+    w->GetWindowRect(&r);
+    CPoint at(r.right - fromRight, r.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2);
+    w->ScreenToClient(&at);
+    return at;
+  };
+  // The caption dragged moves the child; a double click on it maximizes the child.
+  CRect before, after;
+  frame->GetWindowRect(&before);
+  UiAutomation::Drag(frame->m_hWnd, caption(frame, 120), caption(frame, 120) + CSize(30, 20));
+  frame->GetWindowRect(&after);
+  EXPECT_EQ(after, before + CPoint(30, 20));
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::DoubleClick(frame->m_hWnd, caption(frame, 120));
+  EXPECT_TRUE(frame->IsZoomed());
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+  Step("1");
+  bool closed = false;
+  bool kept = false;
+  DialogAutomation::AddDialogHandler(14040, [&](CWnd* d) {
+    // Released beside the close button, the press closes nothing.
+    const CPoint close = caption(d, ::GetSystemMetrics(SM_CXFRAME) + ::GetSystemMetrics(SM_CXSIZE) / 2);
+    UiAutomation::Drag(d->m_hWnd, close, close - CSize(60, 0));
+    kept = ::IsWindowVisible(d->m_hWnd) != FALSE;
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(d->m_hWnd, close);
+    closed = !::IsWindowVisible(d->m_hWnd);
+    if (!closed) ::SendMessage(d->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+  });
+  ::PostMessage(host->MainWnd(), WM_COMMAND, CMC_MotionView::ID_MOTION_VIEW_CODE, 0);
+  UiAutomation::Pump();
+  EXPECT_TRUE(kept);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+}
+
 // A data row's height follows a drag of its lower edge in the row headers; the title row's does not.
 TEST_F(MotionViewHostTest, OnlyDataRowsTakeADraggedHeight) {
   Main({W(1), W(2)});
