@@ -7,8 +7,9 @@
 
 class MdiViewHost {
  public:
-  MdiViewHost() {
-    m_main = new CMDIFrameWnd;
+  // `main`: the host's own frame class, if it has one.
+  explicit MdiViewHost(CMDIFrameWnd* main = nullptr) {
+    m_main = main ? main : new CMDIFrameWnd;
     m_main->Create(nullptr, "host", WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE, CRect(0, 0, 520, 420));
     m_hMain = m_main->m_hWnd;
   }

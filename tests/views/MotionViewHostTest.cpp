@@ -226,6 +226,63 @@ TEST_F(MotionViewHostTest, CaptionsAnswerClicks) {
   EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
 }
 
+// The host's main frame shows its context menu of the view's commands where the view asks for it.
+class CContextMenuHost : public CMDIFrameWnd {
+ public:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message != WM_CONTEXTMENU) return CMDIFrameWnd::WindowProc(message, wParam, lParam);
+    CMenu menu;
+    menu.CreatePopupMenu();
+    const std::pair<UINT, const char*> items[] = {
+        {CMC_MotionView::ID_MOTION_EDIT, "Edit"},   {CMC_MotionView::ID_MOTION_DELETE, "Delete"},
+        {CMC_MotionView::ID_MOTION_GROUP, "Group"}, {CMC_MotionView::ID_MOTION_UNGROUP, "Ungroup"},
+        {CMC_MotionView::ID_MOTION_ENABLE, "Enable"}, {CMC_MotionView::ID_MOTION_MOVE_UP, "Move Up"}};
+    for (auto [id, text] : items) menu.AppendMenu(MF_STRING, id, text);
+    menu.TrackPopupMenu(TPM_LEFTALIGN, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), this);
+    return 0;
+  }
+};
+
+// A right click on the rows: the host's menu with the commands the selection allows, and the one
+// chosen done.
+TEST_F(MotionViewHostTest, TheContextMenuOffersWhatTheSelectionAllows) {
+  const struct {
+    const char* script;  // before the right click on row 3
+    const char* choice;
+    const char* shown;
+    const char* rows;
+  } cases[] = {
+      {"3", "Delete", "Edit|Delete|Group|Ungroup [grayed]|Enable [grayed]|Move Up", "W1 +g ~ M"},
+      {"3 sh4", "Group", "Edit [grayed]|Delete|Group|Ungroup [grayed]|Enable [grayed]|Move Up", "W1 +g +Untitled M"},
+      {"2", "Ungroup", "Edit|Delete|Group|Ungroup|Enable [grayed]|Move Up", "W1 W2 W3 W4 ~ M"},
+      {"3 di 3", "Enable", "Edit|Delete|Group|Ungroup [grayed]|Enable|Move Up", "W1 +g W4 ~ M"},
+  };
+  for (const auto& c : cases) {
+    Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), Elem("Move", "CPOS=0 CSPD=10")});
+    host = std::make_unique<MdiViewHost>(new CContextMenuHost);
+    frame = host->Open(RUNTIME_CLASS(CTestMotionView), &doc);
+    ASSERT_TRUE(frame);
+    view = static_cast<CTestMotionView*>(frame->GetActiveView());
+    app.m_pMainWnd = host->m_main;
+    std::istringstream in(c.script);
+    for (std::string t; in >> t;) Step(t);
+    MenuAutomation::Reset();
+    MenuAutomation::PushMenuChoiceText(c.choice);
+    const DWORD row = view->m_nFirstSelectedRow ? view->m_nFirstSelectedRow : 3;
+    UiAutomation::RightClick(view->m_hWnd, CellRect(row).CenterPoint());
+    UiAutomation::Pump();
+    const auto shown = MenuAutomation::ShownMenus();
+    std::string items;
+    for (const std::string& i : shown.empty() ? std::vector<std::string>{} : shown[0].items) items += (items.empty() ? "" : "|") + i;
+    EXPECT_EQ(items, c.shown) << c.script;
+    EXPECT_EQ(Shown(), c.rows) << c.script;
+    EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd)) << c.script;
+    app.m_pMainWnd = nullptr;
+    host.reset(), frame = nullptr, view = nullptr;
+    motion->GetMain()->DeleteAll();
+  }
+}
+
 // A data row's height follows a drag of its lower edge in the row headers; the title row's does not.
 TEST_F(MotionViewHostTest, OnlyDataRowsTakeADraggedHeight) {
   Main({W(1), W(2)});
