@@ -6,6 +6,7 @@
 #include "kernel/document/MC_Document.h"
 #include "motion/model/MC_Motion.h"
 #include "platform/core/Automation.h"
+#include "platform/core/Clock.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/Menu.h"
@@ -90,4 +91,17 @@ class MotionViewTest : public SetupTest {
   CFrameWnd* frame = nullptr;
   std::unique_ptr<MdiViewHost> host;
   CTestMotionView* view = nullptr;
+};
+
+// Clicks on one place stay single clicks only when the clock moves between them.
+class MotionViewTimedTest : public MotionViewTest {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    MotionViewTest::SetUp();
+  }
+  void TearDown() override {
+    MotionViewTest::TearDown();
+    Clock::UseRealTime();
+  }
 };

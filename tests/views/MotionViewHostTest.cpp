@@ -12,16 +12,8 @@
 
 using dravonix::test::PixelsOffFullRepaint;
 
-class MotionViewHostTest : public MotionViewTest {
+class MotionViewHostTest : public MotionViewTimedTest {
  protected:
-  void SetUp() override {
-    Clock::UseVirtualTime();
-    MotionViewTest::SetUp();
-  }
-  void TearDown() override {
-    MotionViewTest::TearDown();
-    Clock::UseRealTime();
-  }
   // The rows, a Move element written "M".
   std::string Shown() {
     std::string s = Rows();
