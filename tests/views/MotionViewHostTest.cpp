@@ -3,6 +3,7 @@
 // and the frame's picture the same as a full repaint.
 #include "grid/controls/GXTreeEdit.h"
 #include "platform/core/Clock.h"
+#include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
 #include "tests/views/MotionViewFixture.h"
 
@@ -20,10 +21,11 @@ class MotionViewHostTest : public MotionViewTimedTest {
     for (size_t at; (at = s.find("CPOS=0; CSPD=10; UPD;")) != std::string::npos;) s.replace(at, 21, "M");
     return s;
   }
+  std::string scratch;
   static constexpr UINT kMove = CMC_MotionView::ID_MOTION_NEW_FIRST + 6;
   // "4" clicks row 4's text, "d4" double-clicks it, "h4" its header, "b4" its node button, "s"/"c" prefixes hold Shift/Ctrl;
   // keys D U X (Delete) E (Escape) R (Enter) and "'text" typed; "w+"/"w-" the wheel; "z" sizes the
-  // child, "f" by its frame, "m" maximizes it; "new" and "ins"
+  // child, "f" by its frame, "m" maximizes it; "ex" and "im" export and import the run; "new" and "ins"
   // make a Move element by the module toolbar and by the Insert menu; a command by its name comes from the host's menu, to the main frame.
   void Step(const std::string& t) {
     static const std::pair<const char*, UINT> commands[] = {
@@ -37,6 +39,16 @@ class MotionViewHostTest : public MotionViewTimedTest {
         UiAutomation::Pump();
         return;
       }
+    if (t == "ex" || t == "im") {
+      // Export to and import from one file, named in the file dialog.
+      // The folder is made empty once per test.
+      if (scratch.empty()) scratch = dravonix::test::ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+      const std::string file = scratch + "/run.msq";
+      DialogAutomation::PushFileDialogResult(file.c_str());
+      ::PostMessage(host->MainWnd(), WM_COMMAND, t == "ex" ? CMC_MotionView::ID_MOTION_EXPORT : CMC_MotionView::ID_MOTION_IMPORT, 0);
+      UiAutomation::Pump();
+      return;
+    }
     if (t == "new" || t == "ins") {
       // Move, from the module toolbar or chosen in the Insert menu.
       if (t == "ins") MenuAutomation::PushMenuChoiceText("Move");
@@ -106,6 +118,7 @@ TEST_F(MotionViewHostTest, WhatAUserDoesShowsAtOnce) {
       {"b2 2 ins", "W1 -g .M .W2 .W3 W4 ~ M", 1},
       {"3 new 4 d4", "W1 +g W4 M ~ M", 1},
       {"d5 d5 d2", "W1 +g W4 ~ M", 1},
+      {"2 ex 4 im", "W1 +g W4 ~ +g M", 1},
       {"m b2 3", "W1 -g .W2 .W3 W4 ~ M", 0},
   };
   for (const auto& c : cases) {
