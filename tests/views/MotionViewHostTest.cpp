@@ -308,7 +308,7 @@ TEST_F(MotionViewHostTest, OnlyDataRowsTakeADraggedHeight) {
 TEST_F(MotionViewHostTest, RandomUseKeepsRowsAndPicture) {
   std::mt19937 rng(86);
   const char* const fixed[] = {"D", "U", "sD", "X", "E", "mu", "md", "gr", "ug", "du", "en", "di", "w+", "w-", "z", "f"};
-  for (int sequence = 0; sequence < 6; ++sequence) {
+  for (int sequence = 0; sequence < 4; ++sequence) {
     Main({W(1), G("g", {W(2), G("h", {W(3)}), W(4)}), W(5), Elem("Free Text", "~"), W(6), W(7)});
     OpenInHost();
     std::string script;
