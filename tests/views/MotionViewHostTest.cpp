@@ -110,6 +110,8 @@ TEST_F(MotionViewHostTest, WhatAUserDoesShowsAtOnce) {
       {"3 di", "W1 +g W4 ~ M", 1},
       {"3 sh5 di 3 en", "W1 +g W4 ~ M", 2},
       {"4 END 'x 1", "W1 +g W4 ~x M", 1},
+      {"4 END R 'y 1", "W1 +g W4 ~\r\ny M", 1},
+      {"4 END 'x f", "W1 +g W4 ~x M", 1},
       {"w- w+", "W1 +g W4 ~ M", 0},
       {"b2 z", "W1 -g .W2 .W3 W4 ~ M", 0},
       {"b2 f", "W1 -g .W2 .W3 W4 ~ M", 0},
