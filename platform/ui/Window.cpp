@@ -2209,7 +2209,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCHITTEST: return HitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
-      // A press on a bar is the system command that tracks it; other parts of the frame only activate.
+      // A press on a bar is the system command that tracks it.
       if (wParam == HTVSCROLL || wParam == HTHSCROLL)
         SendMessage(hwnd, WM_SYSCOMMAND, (wParam == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | wParam, lParam);
       // The caption moves the window, the sizing frame sizes it (the low bits: the edge taken).
