@@ -213,6 +213,18 @@ TEST_F(MotionViewHostTest, CaptionsAnswerClicks) {
   UiAutomation::DoubleClick(frame->m_hWnd, caption(frame, 120));
   EXPECT_TRUE(frame->IsZoomed());
   EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+  // The host's frame pulled in by its corner: the maximized child and its column follow.
+  CRect main, client;
+  host->m_main->GetWindowRect(&main);
+  CPoint from(main.right - 2, main.bottom - 2), to = from - CSize(100, 80);
+  host->m_main->ScreenToClient(&from), host->m_main->ScreenToClient(&to);
+  UiAutomation::Drag(host->MainWnd(), from, to);
+  ::GetClientRect(host->m_main->m_hWndMDIClient, &client);
+  frame->GetClientRect(&after);
+  EXPECT_EQ(after.Size(), client.Size());
+  view->GetWindowRect(&after);
+  EXPECT_EQ(view->GetColWidth(1), std::max(100, after.Width() - ::GetSystemMetrics(SM_CXVSCROLL) - 22));
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
   Step("1");
   bool closed = false;
   bool kept = false;
