@@ -201,7 +201,7 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     ApplyInput(S().sync, m.message, m.wParam);
   }
   if (!IsMouse(m.message) || !IsWindow(m.hwnd)) return true;
-  if (TrackScrollBarInput(m)) return false;
+  if (TrackScrollBarInput(m) || TrackFrameInput(m)) return false;
   if (m.message != WM_MOUSEWHEEL && !RouteMouse(q, m)) return false;
   HWND h = m.hwnd;
   if (IsButtonDown(m.message)) {

@@ -2212,9 +2212,18 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCHITTEST: return HitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
-      // A press on a bar is the system command that tracks it; other parts of the frame only activate.
+      // A press on a bar is the system command that tracks it.
       if (wParam == HTVSCROLL || wParam == HTHSCROLL)
         SendMessage(hwnd, WM_SYSCOMMAND, (wParam == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | wParam, lParam);
+      // The caption moves the window, the sizing frame sizes it (the low bits: the edge taken).
+      if (msg == WM_NCLBUTTONDOWN && wParam == HTCAPTION) SendMessage(hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
+      if (msg == WM_NCLBUTTONDOWN && wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT && (hwnd->style & WS_THICKFRAME))
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | (wParam - HTLEFT + 1), lParam);
+      // The close button closes when the press is released on it; a double click on the caption
+      // maximizes or restores.
+      if (msg == WM_NCLBUTTONDOWN && wParam == HTCLOSE) TrackFrame(hwnd, HTCLOSE, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (msg == WM_NCLBUTTONDBLCLK && wParam == HTCAPTION && (hwnd->style & WS_MAXIMIZEBOX))
+        SendMessage(hwnd, WM_SYSCOMMAND, (hwnd->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
       return 0;
     case WM_SETTEXT: {
       std::lock_guard<std::recursive_mutex> lock(WmLock());
@@ -2251,6 +2260,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); break;
+        case SC_MOVE:
+        case SC_SIZE:
+          TrackFrame(hwnd, (wParam & 0xFFF0) == SC_MOVE ? HTCAPTION : (int)(wParam & 0xF) + HTLEFT - 1,
+                     POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          break;
         case SC_VSCROLL:
         case SC_HSCROLL:
           TrackScrollBar(hwnd, (wParam & 0xFFF0) == SC_VSCROLL ? SB_VERT : SB_HORZ,

@@ -194,6 +194,11 @@ void PaintScrollBars(HWND h);
 // button goes up. The mouse input that the tracking takes is not delivered (true).
 void TrackScrollBar(HWND h, int bar, POINT screen);
 bool TrackScrollBarInput(const MSG& m);
+// A press on a window's caption (HTCAPTION) or sizing frame (HTLEFT to HTBOTTOMRIGHT): the window
+// moves or sizes with the mouse until the button goes up; on its close button (HTCLOSE) it closes if
+// the button goes up there. The input the tracking takes is not delivered (true).
+void TrackFrame(HWND h, int hit, POINT screen);
+bool TrackFrameInput(const MSG& m);
 // Whether the bar's thumb is being dragged, and where it is held.
 bool ScrollThumbTracked(HWND h, int bar, int* pos);
 // Fills the client area with the class background (the default WM_ERASEBKGND); FALSE without one.

@@ -11,10 +11,14 @@
 #include "tests/motion/MotionPtr.h"
 #include "views/cam/MC_CAMTablesView.h"
 #include "views/cam/MC_CAMView.h"
+#include "platform/core/Clock.h"
 #include "plot/graph/ColorFactory.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/MdiViewHost.h"
+#include "tests/views/HostSteps.h"
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include <memory>
@@ -365,4 +369,51 @@ TEST_F(CamEditorTest, WithoutATableEveryControlIsDisabled) {
     EXPECT_FALSE(Enabled(m_view, id)) << id;
   Click(m_view, 14016);
   EXPECT_EQ(Points(), (std::vector<LONG>{5, -7}));
+}
+
+// Both views in MDI children of the host's frame, by clicks and typing only.
+TEST_F(CamEditorTest, InTheHostsFrameClicksAndTypingShowAtOnce) {
+  Clock::UseVirtualTime();
+  MdiViewHost host;
+  CMDIChildWnd* tables = host.Open(RUNTIME_CLASS(CMC_CAMTablesView), &m_doc, CRect(0, 0, 480, 380));
+  CMDIChildWnd* editor = host.Open(RUNTIME_CLASS(CMC_CAMView), &m_doc, CRect(20, 20, 500, 400));
+  ASSERT_TRUE(tables && editor);
+  auto click = [](int id) { return [=](CWnd* v) { DialogAutomation::ClickControl(v, id); }; };
+  auto type = [](int id, const char* t) { return [=](CWnd* v) { DialogAutomation::TypeInto(v, id, t); }; };
+  auto item = [](int id, int i) { return [=](CWnd* v) { ClickItem(v, id, i); }; };
+  auto list = [](int id) { return [=](CWnd* v) { return ListState(v, id); }; };
+  auto points = [&](CWnd* v) {
+    std::string s;
+    for (LONG p : Points()) s += std::to_string(p) + " ";
+    return s + "| " + ItemText(v, 14023) + " " + std::to_string(Selection(v, 14014));
+  };
+  Play(editor->GetActiveView(), {
+      {item(14014, 1), points, "5 -7 | -7 1"},
+      {[&](CWnd* v) { type(14023, "12")(v), click(14015)(v); }, points, "5 12 | 12 1"},
+      {[&](CWnd* v) { type(14023, "3")(v), click(14016)(v); }, points, "5 12 3 | 3 2"},
+      {click(14025), points, "5 12 3 | 12 1"},
+      {click(14017), points, "5 3 | 3 1"},
+      // A new master start is taken as the edit loses the focus to a click on the list.
+      {[&](CWnd* v) { type(14021, "200")(v), item(14014, 0)(v); }, list(14014),
+       "[       200          5][       204          3] sel 0"},
+      // A step out of range is refused with its message and the list click undone.
+      {[&](CWnd* v) { ClearBoxes(), type(14022, "8")(v), item(14014, 1)(v); },
+       [&](CWnd* v) { return (Boxes().empty() ? "" : Boxes()[0]) + " " + std::to_string(Selection(v, 14014)); },
+       "Please enter an integer between 0 and 7. 0"},
+      {[&](CWnd* v) { type(14022, "0")(v), item(14014, 1)(v); }, list(14014),
+       "[       200          5][       201          3] sel 1"},
+  });
+  ::SendMessage(host.m_main->m_hWndMDIClient, WM_MDIACTIVATE, (WPARAM)tables->m_hWnd, 0);
+  UiAutomation::Pump();
+  Play(tables->GetActiveView(), {
+      {[&](CWnd* v) { type(14003, "d")(v), click(14001)(v); }, list(14004), "[c1][d] sel 1"},
+      {click(14011), list(14008), "[d] sel 0"},
+      {item(14004, 0), [&](CWnd* v) { return ItemText(v, 14003) + " " + std::to_string(Selection(v, 14008)); }, "c1 -1"},
+      {click(14012), list(14008), "[d][c1] sel -1"},
+      {click(14010), list(14004), "[d][c1] sel -1"},
+      {item(14004, 1), [&](CWnd* v) { return std::to_string(Enabled(v, 14005)) + std::to_string(Enabled(v, 14006)); }, "10"},
+      {click(14005), list(14004), "[c1][d] sel 0"},
+  });
+  host.Close();
+  Clock::UseRealTime();
 }

@@ -2,12 +2,16 @@
 #include "kernel/setup/MC_AxisData.h"
 #include "kernel/document/MC_Document.h"
 #include "motion/model/MC_Motion.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/DialogAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/MdiViewHost.h"
 #include "tests/views/FolderHostDoc.h"
+#include "tests/views/HostSteps.h"
 #include "views/folders/MC_ControllerAxisSelectionView.h"
 
 #include <gtest/gtest.h>
@@ -157,4 +161,27 @@ TEST_F(AxisSelectionViewTest, HintOnlyForAController) {
   EXPECT_EQ(Lines(m_view->m_lbAvailable), "");
   Command(V::IDC_REMOVE);
   EXPECT_EQ(m_doc.changes, 0);
+}
+
+// In an MDI child of the host's frame, by clicks only.
+TEST_F(AxisSelectionViewTest, InTheHostsFrameClicksShowAtOnce) {
+  Clock::UseVirtualTime();
+  MdiViewHost host;
+  CMDIChildWnd* child = host.Open(RUNTIME_CLASS(V), &m_doc);
+  ASSERT_TRUE(child);
+  auto click = [](int id) { return [=](CWnd* v) { DialogAutomation::ClickControl(v, id); }; };
+  auto item = [](int id, int i) { return [=](CWnd* v) { ClickItem(v, id, i); }; };
+  auto lists = [](CWnd* v) { return ListState(v, V::IDC_SELECTED) + " " + ListState(v, V::IDC_AVAILABLE); };
+  Play(child->GetActiveView(), {
+      {item(V::IDC_AVAILABLE, 1), lists, "[A : <None>][B : <None>][C : <None>][D : <None>] sel 0 [Ctrl][X][Y] sel 1"},
+      {click(V::IDC_ADD), lists, "[A : X][B : <None>][C : <None>][D : <None>] sel 0 [Ctrl][Y] sel 1"},
+      {click(V::IDC_DOWN), lists, "[A : <None>][B : X][C : <None>][D : <None>] sel 1 [Ctrl][Y] sel 1"},
+      {item(V::IDC_SELECTED, 3), lists, "[A : <None>][B : X][C : <None>][D : <None>] sel 3 [Ctrl][Y] sel 1"},
+      {click(V::IDC_UP), lists, "[A : <None>][B : X][C : <None>][D : <None>] sel 2 [Ctrl][Y] sel 1"},
+      {item(V::IDC_SELECTED, 1), lists, "[A : <None>][B : X][C : <None>][D : <None>] sel 1 [Ctrl][Y] sel 1"},
+      {click(V::IDC_REMOVE), lists, "[A : <None>][B : <None>][C : <None>][D : <None>] sel 1 [Ctrl][X][Y] sel 2"},
+  });
+  EXPECT_EQ(m_doc.changes, 4);
+  host.Close();
+  Clock::UseRealTime();
 }

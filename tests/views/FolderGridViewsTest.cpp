@@ -5,13 +5,16 @@
 #include "kernel/document/MC_Document.h"
 #include "motion/model/MC_Motion.h"
 #include "platform/core/Automation.h"
+#include "platform/core/Clock.h"
 #include "platform/core/Module.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
+#include "tests/support/MdiViewHost.h"
 #include "tests/views/FolderHostDoc.h"
+#include "tests/views/HostSteps.h"
 #include "tests/views/TitleInk.h"
 #include "views/folders/MC_HomingProcsFolderView.h"
 #include "views/folders/MC_InterruptsFolderView.h"
@@ -335,4 +338,57 @@ TEST_F(FolderGridViewsTest, BoldTitleRowsHoldTheirWholeText) {
     EXPECT_EQ(ink.Height(), whole) << v.title;
     EXPECT_LT(ink.bottom, m_view->CalcRectFromRowCol(0, 1).bottom) << v.title;
   }
+}
+
+// Both views in MDI children of the host's frame: clicks on radios and buttons, the wheel and the
+// child's frame dragged narrower, each step's picture against a full repaint.
+TEST_F(FolderGridViewsTest, InTheHostsFrameClicksShowAtOnce) {
+  Clock::UseVirtualTime();
+  Load(0x0505);
+  MdiViewHost host;
+  CMDIChildWnd* homing = host.Open(RUNTIME_CLASS(CMC_HomingProcsFolderView), &m_doc, CRect(0, 0, 460, 200));
+  CMDIChildWnd* interrupts = host.Open(RUNTIME_CLASS(CMC_InterruptsFolderView), &m_doc, CRect(30, 60, 490, 300));
+  ASSERT_TRUE(homing && interrupts);
+  const int k = std::atoi(static_cast<CGXGridView*>(homing->GetActiveView())->GetValueRowCol(1, 3).GetString());
+  auto click = [&](ROWCOL r, ROWCOL c) { return [=, this](CWnd*) { UA::AdvanceClock(1000), Click(r, c); }; };
+  auto row = [&](ROWCOL r, ROWCOL last) {
+    return [=, this](CWnd*) {
+      std::string s;
+      for (ROWCOL c = 2; c < last; ++c) s += Cell(r, c) + " ";
+      return s + std::to_string(Style(r, last).GetEnabled());
+    };
+  };
+  auto narrower = [](CWnd* v) {
+    CWnd* child = v->GetParentFrame();
+    CRect w;
+    child->GetWindowRect(&w);
+    CPoint from(w.right - 2, w.CenterPoint().y), to = from - CSize(200, 0);
+    child->ScreenToClient(&from), child->ScreenToClient(&to);
+    UA::Drag(child->m_hWnd, from, to);
+  };
+  auto widths = [&](CWnd*) {
+    std::string s;
+    for (ROWCOL c = 0; c <= m_view->GetColCount(); ++c) s += std::to_string(m_view->GetColWidth(c)) + " ";
+    return s;
+  };
+  m_view = static_cast<CGXGridView*>(interrupts->GetActiveView());
+  Play(m_view, {
+      {click(2, 3), row(2, 4), "-1 0 1"},
+      {click(2, 4), [&](CWnd*) { return std::to_string(m_motion->IsUserInterrupt(1)); }, "1"},
+      {click(2, 2), row(2, 4), "0 -1 0"},
+      {[](CWnd* v) { UA::Wheel(v->m_hWnd, CPoint(50, 50), -120); },
+       [&](CWnd*) { return std::to_string(m_view->GetTopRow()); }, "2"},
+      {narrower, widths, "0 100 50 50 50 "},
+  });
+  ::SendMessage(host.m_main->m_hWndMDIClient, WM_MDIACTIVATE, (WPARAM)homing->m_hWnd, 0);
+  m_view = static_cast<CGXGridView*>(homing->GetActiveView());
+  Play(m_view, {
+      {click(2, 2), row(1, 3), "-1 1"},
+      {click(1, 2), [&](CWnd*) { return Cell(2, 2) + " " + std::to_string(m_motion->GetHomingProcedure(k)->m_bEnabled); },
+       "-1 0"},
+      {narrower, widths, "0 140 50 50 "},
+  });
+  m_view = nullptr;
+  host.Close();
+  Clock::UseRealTime();
 }

@@ -5,13 +5,17 @@
 #include "motion/model/MC_Motion.h"
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/Clock.h"
 #include "platform/core/Module.h"
+#include "platform/ui/DialogAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/MdiViewHost.h"
 #include "tests/views/FolderHostDoc.h"
+#include "tests/views/HostSteps.h"
 #include "views/folders/MC_FunctionsFolderView.h"
 
 #include <gtest/gtest.h>
@@ -77,10 +81,10 @@ class FunctionsFolderViewTest : public SetupTest {
     return s;
   }
   // The enabled buttons: Add, Rename, Delete, Up, Down as 1 or 0.
-  std::string Buttons() {
+  std::string Buttons(CWnd* view = nullptr) {
     std::string s;
     for (UINT id : {V::IDC_ADD, V::IDC_RENAME, V::IDC_DELETE, V::IDC_UP, V::IDC_DOWN})
-      s += m_view->GetDlgItem((int)id)->IsWindowEnabled() ? '1' : '0';
+      s += (view ? view : m_view)->GetDlgItem((int)id)->IsWindowEnabled() ? '1' : '0';
     return s;
   }
   std::vector<std::string> Boxes() {
@@ -184,4 +188,32 @@ TEST_F(FunctionsFolderViewTest, EditsKeepListAndModelTogether) {
   EXPECT_EQ(Buttons(), "00000");
   Command(V::IDC_ADD);
   EXPECT_EQ(m_motion->GetFunctionsCount(), 3);
+}
+
+// In an MDI child of the host's frame, by clicks and typing only.
+TEST_F(FunctionsFolderViewTest, InTheHostsFrameClicksAndTypingShowAtOnce) {
+  Clock::UseVirtualTime();
+  MdiViewHost host;
+  CMDIChildWnd* child = host.Open(RUNTIME_CLASS(V), &m_doc);
+  ASSERT_TRUE(child);
+  auto click = [](int id) { return [=](CWnd* v) { DialogAutomation::ClickControl(v, id); }; };
+  auto type = [](int id, const char* t) { return [=](CWnd* v) { DialogAutomation::TypeInto(v, id, t); }; };
+  auto lines = [&](CWnd* v) { return ListState(v, V::IDC_LIST) + " " + Buttons(v); };
+  Play(child->GetActiveView(), {
+      {type(V::IDC_NAME, "k"), lines, "[f][g][h] sel -1 10000"},
+      {click(V::IDC_ADD), lines, "[f][g][h][k] sel 3 11110"},
+      {[](CWnd* v) { ClickItem(v, V::IDC_LIST, 0); }, [](CWnd* v) { return ItemText(v, V::IDC_NAME); }, "f"},
+      {[&](CWnd* v) { type(V::IDC_NAME, "a")(v), click(V::IDC_RENAME)(v); }, lines, "[a][g][h][k] sel 0 11101"},
+      {click(V::IDC_DOWN), lines, "[g][a][h][k] sel 1 11111"},
+      {click(V::IDC_UP), lines, "[a][g][h][k] sel 0 11101"},
+      {[&](CWnd* v) { type(V::IDC_NAME, "1x")(v), click(V::IDC_RENAME)(v); },
+       [&](CWnd* v) { return Boxes().back() + " " + ListState(v, V::IDC_LIST); },
+       "Invalid name: this string should contain only alphanumeric characters and begin with a letter or underscore. "
+       "[a][g][h][k] sel 0"},
+      {[&](CWnd* v) { Automation::Instance().PushMessageBoxAnswer(IDYES), click(V::IDC_DELETE)(v); }, lines,
+       "[g][h][k] sel -1 10000"},
+  });
+  EXPECT_EQ(m_doc.changes, 5);
+  host.Close();
+  Clock::UseRealTime();
 }

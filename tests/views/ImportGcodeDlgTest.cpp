@@ -5,9 +5,11 @@
 #include "motion/model/MC_MotionElem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
+#include "tests/support/WindowPicture.h"
 #include "views/gcode/ImportGcodeDlg.h"
 
 #include <functional>
@@ -224,4 +226,53 @@ TEST_F(ImportGcodeTest, RunFillsTheGroupOrStopsAtTheFailingLine) {
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].filter, "G-code files (*.gnc)|*.gnc|All Files (*.*)|*.*||");
   EXPECT_EQ(requests[0].defExt, "gnc");
+}
+
+// The dialog by mouse and keys only: each step's effect, and the picture the same as a full repaint.
+TEST_F(ImportGcodeTest, UsersClicksAndKeysShowAtOnce) {
+  const std::string file = Program("one.gnc", "G1 X1\n");
+  auto click = [](int id) { return [=](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  auto key = [](int id, UINT vk) { return [=](CWnd* d) { UiAutomation::PressKey(::GetDlgItem(d->m_hWnd, id), vk); }; };
+  auto text = [](int id) {
+    return [=](CWnd* d) {
+      CString s;
+      d->GetDlgItemText(id, s);
+      return std::string(s);
+    };
+  };
+  const struct {
+    std::function<void(CWnd*)> act;
+    std::function<std::string(CWnd*)> state;
+    std::string expected;
+  } steps[] = {
+      {click(14010), [](CWnd* d) { return std::to_string(Enabled(d, 14013)); }, "1"},
+      {click(14010), [](CWnd* d) { return std::to_string(Enabled(d, 14013)); }, "0"},
+      {click(14016), [](CWnd* d) { return std::to_string(Enabled(d, 14023)) + std::to_string(Enabled(d, 14025)); }, "11"},
+      {key(14023, VK_DOWN), [](CWnd* d) { return ComboState(d, 14024); }, "Ready=12 Error=13 =25 sel -1"},
+      {key(14028, VK_UP), text(14026), "in/min or deg/min"},
+      {key(14028, VK_DOWN), text(14027), "mm/min or deg/min"},
+      {key(14002, VK_DOWN), [](CWnd* d) { return ComboState(d, 14002); }, "None=-1 A=0 B=1 sel 1"},
+      {[&](CWnd* d) { DialogAutomation::PushFileDialogResult(file.c_str()), click(14001)(d); }, text(14000), file},
+      // The coolant valve has no output line yet: OK keeps the dialog open with the message.
+      {click(IDOK), [](CWnd*) { return Boxes().empty() ? std::string() : Boxes().back(); }, "Please select an item!"},
+      {click(14016), [](CWnd* d) { return std::to_string(Enabled(d, 14023)); }, "0"},
+      {click(57671), [](CWnd*) { return std::to_string(Automation::Instance().HelpCalls().size()); }, "1"},
+  };
+  CImportGcodeDlg dlg(m_controller.get(), m_motion.get());
+  Automation::Instance().ClearHelpCalls();
+  int done = 0;
+  bool ended = false;
+  Show(dlg, [&](CWnd* d) {
+    for (const auto& s : steps) {
+      s.act(d);
+      EXPECT_EQ(s.state(d), s.expected) << "step " << done;
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << "step " << done;
+      ++done;
+    }
+    click(IDOK)(d);
+    ended = !Open(d);
+  });
+  EXPECT_TRUE(ended);
+  ASSERT_EQ(dlg.GetGroup().GetSize(), 2);
+  EXPECT_STREQ(static_cast<CMC_MotionElem*>(dlg.GetGroup().GetAt(1))->m_strType, "Vector Mode");
 }

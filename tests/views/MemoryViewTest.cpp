@@ -2,6 +2,7 @@
 #include "comm/MC_Comm.h"
 #include "kernel/document/MC_Document.h"
 #include "platform/core/Clock.h"
+#include "platform/ui/ControlBar.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
@@ -9,11 +10,14 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "views/memory/MemoryView.h"
+#include "tests/support/MdiViewHost.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 
 namespace UA = UiAutomation;
 
@@ -349,6 +353,103 @@ TEST_F(MemoryViewTest, KeysPanesActivationAndHelp) {
   EXPECT_EQ(help[0].data, 4144u);
   EXPECT_EQ(help[0].command, 15u);
   EXPECT_NE(help[0].file.find("kernel.chm"), std::string::npos) << help[0].file;
+}
+
+}  // namespace
+
+namespace {
+
+// The view in an MDI child of the host's frame, beside a second one, driven by posted input only.
+TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
+  m_setup.reset(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(m_setup);
+  m_doc.setup = m_setup.get();
+  MdiViewHost host;
+  CMDIChildWnd* other = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(200, 150, 480, 330));
+  CMDIChildWnd* child = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(0, 0, 460, 220));
+  ASSERT_TRUE(other && child);
+  m_view = static_cast<CProbeView*>(child->GetActiveView());
+  const HWND hwnd = m_view->m_hWnd;
+  const uint16_t word = 0x4242;
+  DWORD rows = 0;
+  // The host's status bar: its position pane follows the current cell.
+  CStatusBar status;
+  const UINT panes[] = {ID_SEPARATOR, CMemoryView::ID_PANE_POSITION};
+  ASSERT_TRUE(status.Create(host.m_main));
+  status.SetIndicators(panes, 2);  // pane 54 has no text of its own: FALSE, as the framework answers
+  host.m_main->RecalcLayout();
+  m_app.m_pMainWnd = host.m_main;
+  UA::Pump();
+  auto at = [&] {
+    ROWCOL row = 0, col = 0;
+    m_view->GetCurrentCell(row, col);
+    return std::to_string(row) + "," + std::to_string(col);
+  };
+  const struct {
+    std::function<void()> act;
+    std::function<std::string()> state;
+    std::string expected;
+  } steps[] = {
+      // The start address typed over its cell's text, aligned down.
+      {[&] {
+         UA::DoubleClick(hwnd, Centre(1, 0)), UA::PressKey(nullptr, VK_END);
+         UA::TypeText(nullptr, "\b\b\b\b840b"), UA::PressKey(nullptr, VK_RETURN);
+       },
+       [&] { return Cell(1, 0) + " " + Cell(2, 0); }, "8408 8410"},
+      // A word typed over is written and read back: a click beside its digits takes them all.
+      {[&] {
+         UA::AdvanceClock(1000), UA::Click(hwnd, m_view->CalcRectFromRowCol(1, 2).TopLeft() + CSize(2, 2));
+         UA::TypeText(nullptr, "beef"), UA::PressKey(nullptr, VK_RETURN);
+       },
+       [&] {
+         uint16_t w = 0;
+         DriveSimulator::ReadMemory(1, 0, 0x8409, &w, 1);
+         return Cell(1, 2) + " " + std::to_string(w == 0xBEEF);
+       },
+       "BEEF 1"},
+      {[&] { UA::AdvanceClock(1000), UA::Click(hwnd, Centre(1, 8)), UA::PressKey(hwnd, VK_RIGHT); },
+       [&] { return at() + " " + std::string(status.GetPaneText(1)); }, "2,1 PM Address 0x8410"},
+      {[&] { UA::PressKey(hwnd, VK_LEFT); }, [&] { return at(); }, "1,8"},
+      {[&] { UA::AdvanceClock(1000), UA::Click(hwnd, Centre(0, 3)); }, [&] { return at(); }, "1,8"},
+      // Refresh from the host's menu marks the word changed on the drive.
+      {[&] {
+         DriveSimulator::WriteMemory(1, 0, 0x840A, &word, 1);
+         ::PostMessage(host.MainWnd(), WM_COMMAND, CMemoryView::ID_VIEW_REFRESH, 0);
+         UA::Pump();
+       },
+       [&] { return Cell(1, 3) + " " + std::to_string(Red(1, 3)) + std::to_string(Red(1, 2)); }, "4242 10"},
+      // The child's frame pulled down by its corner: more rows, filled.
+      {[&] {
+         rows = Rows();
+         CRect w;
+         child->GetWindowRect(&w);
+         CPoint from(w.right - 2, w.bottom - 2), to = from + CSize(0, 60);
+         child->ScreenToClient(&from), child->ScreenToClient(&to);
+         UA::Drag(child->m_hWnd, from, to);
+       },
+       [&] {
+         CString last;
+         last.Format("%.4X", 0x8408 + 8 * (Rows() - 1));
+         return std::to_string(Rows() - rows) + " " + std::to_string(Cell(Rows(), 0) == last.GetString());
+       },
+       "4 1"},
+      // A click on the other child and back: the view shows its hint in the status bar as it activates.
+      {[&] {
+         status.SetPaneText(0, "");
+         UA::Click(other->GetActiveView()->m_hWnd, CPoint(40, 40));
+         UA::Click(hwnd, Centre(2, 2));
+       },
+       [&] { return std::string(status.GetPaneText(0)); }, "Hint: press F12 to refresh the data in memory view"},
+  };
+  int n = 0;
+  for (const auto& s : steps) {
+    s.act();
+    EXPECT_EQ(s.state(), s.expected) << "step " << n;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(hwnd)) << "step " << n;
+    ++n;
+  }
+  m_view = nullptr;
+  m_app.m_pMainWnd = &m_main;
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ void MotionViewTest::SetUp() {
 }
 
 void MotionViewTest::TearDown() {
+  if (host) host.reset(), frame = nullptr;
   if (frame && ::IsWindow(frame->m_hWnd)) frame->DestroyWindow();
   UiAutomation::Pump();
   DialogAutomation::Reset();
@@ -62,6 +63,14 @@ void MotionViewTest::Open(int cx, int cy) {
   ASSERT_TRUE(frame->Create(nullptr, "motion", WS_POPUP | WS_VISIBLE, CRect(0, 0, cx, cy), nullptr, nullptr, 0, &ctx));
   frame->InitialUpdateFrame(&doc, TRUE);
   UiAutomation::Pump();
+  view = static_cast<CTestMotionView*>(frame->GetActiveView());
+  ASSERT_TRUE(view);
+}
+
+void MotionViewTest::OpenInHost(const CRect& child) {
+  host = std::make_unique<MdiViewHost>();
+  frame = host->Open(RUNTIME_CLASS(CTestMotionView), &doc, child);
+  ASSERT_TRUE(frame);
   view = static_cast<CTestMotionView*>(frame->GetActiveView());
   ASSERT_TRUE(view);
 }

@@ -6,6 +6,7 @@
 #include "kernel/document/MC_Document.h"
 #include "motion/model/MC_Motion.h"
 #include "platform/core/Automation.h"
+#include "platform/core/Clock.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/Menu.h"
@@ -14,9 +15,11 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
+#include "tests/support/MdiViewHost.h"
 #include "views/motion/MC_MotionView.h"
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 class CTestMotionView : public CMC_MotionView {
@@ -58,6 +61,8 @@ class MotionViewTest : public SetupTest {
   void TearDown() override;
   // Opens the view in a frame of the given size on the document.
   void Open(int cx = 400, int cy = 300);
+  // Opens it in an MDI child of a host's main frame instead.
+  void OpenInHost(const CRect& child = CRect(0, 0, 440, 320));
 
   // "Wait" elements show "WAIT n;", written "Wn" in row texts.
   static CMC_MotionElem* W(int n, int enabled = 1);
@@ -84,5 +89,19 @@ class MotionViewTest : public SetupTest {
   MotionPtr motion;
   CMotionHostDoc doc;
   CFrameWnd* frame = nullptr;
+  std::unique_ptr<MdiViewHost> host;
   CTestMotionView* view = nullptr;
+};
+
+// Clicks on one place stay single clicks only when the clock moves between them.
+class MotionViewTimedTest : public MotionViewTest {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    MotionViewTest::SetUp();
+  }
+  void TearDown() override {
+    MotionViewTest::TearDown();
+    Clock::UseRealTime();
+  }
 };

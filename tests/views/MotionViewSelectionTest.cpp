@@ -6,17 +6,8 @@
 #include <random>
 #include <sstream>
 
-class MotionViewSelectionTest : public MotionViewTest {
+class MotionViewSelectionTest : public MotionViewTimedTest {
  protected:
-  // Clicks on one place stay single clicks only when the clock moves between them.
-  void SetUp() override {
-    Clock::UseVirtualTime();
-    MotionViewTest::SetUp();
-  }
-  void TearDown() override {
-    MotionViewTest::TearDown();
-    Clock::UseRealTime();
-  }
   // Steps: "4" clicks row 4's text, "h4" its header, "t" the title, "k" the corner; the prefixes
   // s (Shift), c (Ctrl), cs (both); the keys D U PD PU, with s for Shift; E for Escape, X for Delete;
   // the commands mu, md (move up, down), gr (group) and ug (ungroup).

@@ -5,6 +5,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Format.h"
 #include "platform/ui/DialogAutomation.h"
+#include "tests/support/WindowPicture.h"
 #include "views/memory/MemorySettingsDlg.h"
 
 #include <algorithm>
@@ -430,6 +431,7 @@ TEST_F(SetupTest, MemorySettingsDialogDrawsTheMapsAndChecksTheLayout) {
     EXPECT_STREQ(ItemText(d, 14004), "");
 
     DialogAutomation::ClickControl(d, 14007);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
     EXPECT_STREQ(ItemText(d, 14005), "0200");
     EXPECT_STREQ(ItemText(d, 14008), "4000..41FF - VKS Program\r\n4200..4E6F - free\r\n4E70..4EAF - CAM Tables\r\n"
                                      "4EB0..4FFF - Setup Table\r\n");
@@ -437,10 +439,12 @@ TEST_F(SetupTest, MemorySettingsDialogDrawsTheMapsAndChecksTheLayout) {
                                      "8300..87BF - Data Acquisitions\r\n87C0..87FF - CAM Tables\r\n");
     // Typing a size that does not fit empties the maps, silently and without moving the focus.
     DialogAutomation::TypeInto(d, 14005, "7000");
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
     EXPECT_STREQ(ItemText(d, 14008), "");
     EXPECT_STREQ(ItemText(d, 14009), "");
     EXPECT_EQ(::GetFocus(), ::GetDlgItem(d->m_hWnd, 14005));
     DialogAutomation::TypeInto(d, 14005, "80");
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
     EXPECT_STREQ(ItemText(d, 14009), "8000..80FF - PVT Buffer\r\n8100..817F - VKS Program\r\n"
                                      "8180..87BF - Data Acquisitions\r\n87C0..87FF - CAM Tables\r\n");
     EXPECT_TRUE(Automation::Instance().MessageBoxes().empty());

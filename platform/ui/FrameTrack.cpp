@@ -1,0 +1,89 @@
+// Presses on a window's caption or sizing frame: the window, or the edge or corner taken, follows
+// the mouse until the button goes up, within the window's least and largest tracking sizes. A press
+// on the close button closes the window if the button goes up on it.
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowImpl.h"
+
+#include <algorithm>
+
+namespace ui {
+namespace {
+
+struct FrameDrag {
+  HWND hwnd = nullptr;
+  int hit = HTNOWHERE;
+  POINT from{};
+  CRect start;  // where the window was, in its parent's client coordinates
+};
+thread_local FrameDrag t_drag;
+
+void EndDrag(bool release) {
+  const HWND h = t_drag.hwnd;
+  const bool sized = t_drag.hit != HTCLOSE;
+  t_drag = FrameDrag{};
+  if (release && IsWindow(h) && GetCapture() == h) ReleaseCapture();
+  if (sized && IsWindow(h)) SendMessage(h, WM_EXITSIZEMOVE, 0, 0);
+}
+
+// The drag ended elsewhere: the window went, or another took the mouse.
+bool Lost() {
+  if (!t_drag.hwnd) return true;
+  if (IsWindow(t_drag.hwnd) && GetCapture() == t_drag.hwnd) return false;
+  EndDrag(false);
+  return true;
+}
+
+// The window's place for the mouse at `at`: each edge taken moves with it, as far as the sizes allow.
+CRect Dragged(POINT at) {
+  const FrameDrag& d = t_drag;
+  const int dx = at.x - d.from.x, dy = at.y - d.from.y;
+  CRect r = d.start;
+  if (d.hit == HTCAPTION) {
+    r.OffsetRect(dx, dy);
+    return r;
+  }
+  MINMAXINFO mmi{};
+  mmi.ptMinTrackSize = POINT{UiSystemMetric(SM_CXMINTRACK), UiSystemMetric(SM_CYMINTRACK)};
+  mmi.ptMaxTrackSize = POINT{UiSystemMetric(SM_CXMAXTRACK), UiSystemMetric(SM_CYMAXTRACK)};
+  SendMessage(d.hwnd, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+  const int minX = mmi.ptMinTrackSize.x, maxX = std::max(minX, (int)mmi.ptMaxTrackSize.x);
+  const int minY = mmi.ptMinTrackSize.y, maxY = std::max(minY, (int)mmi.ptMaxTrackSize.y);
+  const int h = d.hit;
+  if (h == HTLEFT || h == HTTOPLEFT || h == HTBOTTOMLEFT) r.left = std::clamp(r.left + dx, r.right - maxX, r.right - minX);
+  if (h == HTRIGHT || h == HTTOPRIGHT || h == HTBOTTOMRIGHT) r.right = std::clamp(r.right + dx, r.left + minX, r.left + maxX);
+  if (h == HTTOP || h == HTTOPLEFT || h == HTTOPRIGHT) r.top = std::clamp(r.top + dy, r.bottom - maxY, r.bottom - minY);
+  if (h == HTBOTTOM || h == HTBOTTOMLEFT || h == HTBOTTOMRIGHT) r.bottom = std::clamp(r.bottom + dy, r.top + minY, r.top + maxY);
+  return r;
+}
+
+}  // namespace
+
+void TrackFrame(HWND h, int hit, POINT screen) {
+  if (t_drag.hwnd && !Lost()) return;
+  if (!IsWindow(h) || !(GetKeyState(VK_LBUTTON) & 0x8000)) return;
+  if (hit != HTCLOSE && (IsIconic(h) || IsZoomed(h))) return;
+  RECT w;
+  GetWindowRect(h, &w);
+  if (HWND parent = (GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr)
+    MapWindowPoints(nullptr, parent, (POINT*)&w, 2);
+  t_drag = FrameDrag{h, hit, screen, CRect(w)};
+  if (hit != HTCLOSE) SendMessage(h, WM_ENTERSIZEMOVE, 0, 0);
+  if (t_drag.hwnd == h && IsWindow(h)) SetCapture(h);
+}
+
+bool TrackFrameInput(const MSG& m) {
+  if (m.message < WM_MOUSEMOVE || m.message > WM_MBUTTONDBLCLK || Lost()) return false;
+  if (m.message == WM_LBUTTONUP) {
+    const HWND h = t_drag.hwnd;
+    const bool close = t_drag.hit == HTCLOSE && SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(m.pt.x, m.pt.y)) == HTCLOSE;
+    EndDrag(true);
+    if (close && IsWindow(h)) SendMessage(h, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(m.pt.x, m.pt.y));
+  } else if (m.message == WM_MOUSEMOVE && t_drag.hit != HTCLOSE) {
+    const CRect r = Dragged(m.pt);
+    SetWindowPos(t_drag.hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return true;
+}
+
+}  // namespace ui
