@@ -1,0 +1,154 @@
+// A grid view in an application's MDI child, driven only by posted keys, clicks and commands: after
+// each input the grid holds what the user asked for and shows it as a full repaint would.
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXGridView.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/core/Automation.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/MessageQueue.h"
+#include "tests/support/MdiScene.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace dravonix::test;
+using UiAutomation::kAlt;
+using UiAutomation::kControl;
+using UiAutomation::kNone;
+using UiAutomation::kShift;
+
+namespace {
+
+class CSheetDoc : public CDocument {};
+
+// The frame a host gives its grids: each child holds a view of one document, 30 rows by 8 columns.
+class GridScene : public MdiScene {
+ public:
+  GridScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
+    GXStartGridLibrary();
+    m_doc.m_bAutoDelete = FALSE;
+  }
+  ~GridScene() override { Close(); }
+  HWND AddChild(int, const CRect& r) override {
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CGXGridView);
+    ctx.m_pCurrentDoc = &m_doc;
+    auto* child = new CMDIChildWnd;
+    if (!child->Create(nullptr, "sheet", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
+    child->InitialUpdateFrame(&m_doc, TRUE);
+    auto* grid = static_cast<CGXGridView*>(child->GetActiveView());
+    if (!m_param) {
+      m_param = grid->GetParam();
+      m_param->GetData()->SetRowCount(30);
+      m_param->GetData()->SetColCount(8);
+      for (ROWCOL i : {1u, 2u}) {
+        CGXStyle s;
+        s.SetValue(std::to_string(11 * i).c_str());
+        m_param->GetData()->StoreStyleAt(i, i, &s, 0, 0);
+      }
+      grid->Redraw();
+    }
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  CGXGridView* View(size_t i = 0) const {
+    auto* child = static_cast<CMDIChildWnd*>(CWnd::FromHandle(Children().at(i)));
+    return static_cast<CGXGridView*>(child->GetActiveView());
+  }
+
+  CSheetDoc m_doc;
+  CGXGridParam* m_param = nullptr;
+};
+
+using Cell = std::pair<ROWCOL, ROWCOL>;
+
+class UserInput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Automation::Instance().Reset();
+    scene.AddChild(0, CRect(0, 0, 440, 280));
+    view = scene.View();
+  }
+  void TearDown() override {
+    scene.Close();
+    UiAutomation::Pump();
+    Automation::Instance().Reset();
+  }
+  void Key(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(view->m_hWnd, vk, modifiers); }
+  void Type(const char* text) { UiAutomation::TypeText(view->m_hWnd, text); }
+  POINT At(ROWCOL r, ROWCOL c) {
+    const CRect rc = view->CalcRectFromRowCol(r, c);
+    return POINT{rc.left + 3, rc.top + 3};
+  }
+  void ClickCell(ROWCOL r, ROWCOL c, UINT modifiers = kNone) { UiAutomation::Click(view->m_hWnd, At(r, c), modifiers); }
+  // A menu or toolbar command: the frame routes it to the active view.
+  void Command(UINT id) {
+    ::PostMessage(scene.MainWnd(), WM_COMMAND, id, 0);
+    UiAutomation::Pump();
+  }
+  Cell Current() {
+    ROWCOL r = 0, c = 0;
+    return view->GetCurrentCell(r, c) ? Cell(r, c) : Cell(0, 0);
+  }
+  std::string Value(ROWCOL r, ROWCOL c) { return (const char*)view->GetValueRowCol(r, c); }
+  CGXRange Selected() {
+    CGXRangeList& sel = view->GetParam()->m_SelRects;
+    return sel.GetCount() == 1 ? *sel.GetHead() : CGXRange();
+  }
+  int Off() { return PixelsOffFullRepaint(scene.MainWnd()); }
+
+  // One input and what must hold after it; every row also checks the picture.
+  struct Row {
+    const char* what;
+    std::function<void()> input;
+    std::function<bool()> holds;
+  };
+  void Run(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+      row.input();
+      EXPECT_TRUE(row.holds()) << row.what;
+      EXPECT_EQ(0, Off()) << row.what;
+    }
+  }
+
+  GridScene scene;
+  CGXGridView* view = nullptr;
+};
+
+}  // namespace
+
+// Keys and clicks move the current cell, type into it, store it and take it back.
+TEST_F(UserInput, KeysClicksAndTypingReachTheCells) {
+  Run({
+      {"a click makes a cell current", [&] { ClickCell(3, 2); }, [&] { return Current() == Cell(3, 2); }},
+      {"Down", [&] { Key(VK_DOWN); }, [&] { return Current() == Cell(4, 2); }},
+      {"Tab", [&] { Key(VK_TAB); }, [&] { return Current() == Cell(4, 3); }},
+      {"Shift+Tab", [&] { Key(VK_TAB, kShift); }, [&] { return Current() == Cell(4, 2); }},
+      {"typing edits in place", [&] { Type("5"); }, [&] { return view->IsCurrentCellActive() && Value(4, 2).empty(); }},
+      {"Enter stores and moves on", [&] { Key(VK_RETURN); }, [&] { return Value(4, 2) == "5" && Current() == Cell(4, 3); }},
+      {"typing then Escape discards", [&] { ClickCell(1, 1), Type("77"), Key(VK_ESCAPE); },
+       [&] { return Value(1, 1) == "11" && !view->GetCurrentCellControl()->GetModify(); }},
+      {"Ctrl+End", [&] { Key(VK_END, kControl); }, [&] { return Current() == Cell(30, 8); }},
+      {"Ctrl+Home", [&] { Key(VK_HOME, kControl); }, [&] { return Current() == Cell(1, 1); }},
+      {"Page Down", [&] { Key(VK_NEXT); }, [&] { return Current().first > 5 && view->GetTopRow() > 1; }},
+      {"Page Up", [&] { Key(VK_PRIOR); }, [&] { return Current().first == 1 && view->GetTopRow() == 1; }},
+      {"Shift+Down, Shift+Right select", [&] { ClickCell(2, 2), Key(VK_DOWN, kShift), Key(VK_RIGHT, kShift); },
+       [&] { return Selected() == CGXRange().SetCellRange(2, 2, 3, 3) && Current() == Cell(3, 3); }},
+      {"a click drops the selection", [&] { ClickCell(2, 2); }, [&] { return Selected() == CGXRange(); }},
+      {"Delete and Enter empty the cell", [&] { Key(VK_DELETE), Key(VK_RETURN); }, [&] { return Value(2, 2).empty(); }},
+      {"Ctrl+Z takes it back", [&] { Key('Z', kControl); }, [&] { return Value(2, 2) == "22"; }},
+      {"Ctrl+R does it again", [&] { Key('R', kControl); }, [&] { return Value(2, 2).empty(); }},
+      {"Alt+Backspace takes it back", [&] { Key(VK_BACK, kAlt); }, [&] { return Value(2, 2) == "22"; }},
+      {"Ctrl+Backspace does it again", [&] { Key(VK_BACK, kControl); }, [&] { return Value(2, 2).empty(); }},
+      {"Edit Undo", [&] { Command(ID_EDIT_UNDO); }, [&] { return Value(2, 2) == "22"; }},
+      {"Edit Redo", [&] { Command(ID_EDIT_REDO); }, [&] { return Value(2, 2).empty(); }},
+      {"F2 stores the typing and stays", [&] { ClickCell(5, 3), Type("9"), Key(VK_F2); },
+       [&] { return Value(5, 3) == "9" && Current() == Cell(5, 3) && !view->IsCurrentCellActive(); }},
+  });
+}
