@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,7 +26,25 @@ using UiAutomation::kShift;
 
 namespace {
 
-class CSheetDoc : public CDocument {};
+// A document holding one sheet that every view of it shows.
+class CSheetDoc : public CDocument {
+ public:
+  CGXGridParam* m_param = nullptr;
+};
+
+class CSheetView : public CGXGridView {
+  DECLARE_DYNCREATE(CSheetView)
+
+ public:
+  void OnInitialUpdate() override {
+    auto* doc = static_cast<CSheetDoc*>(GetDocument());
+    if (doc->m_param) SetParam(doc->m_param, FALSE);
+    m_bUpdateHints = TRUE;  // the other views show what this one changes
+    CGXGridView::OnInitialUpdate();
+    if (!doc->m_param) doc->m_param = GetParam(), m_bOwnParam = FALSE;
+  }
+};
+IMPLEMENT_DYNCREATE(CSheetView, CGXGridView)
 
 // The frame a host gives its grids: each child holds a view of one document, 30 rows by 8 columns.
 class GridScene : public MdiScene {
@@ -37,7 +56,7 @@ class GridScene : public MdiScene {
   ~GridScene() override { Close(); }
   HWND AddChild(int, const CRect& r) override {
     CCreateContext ctx;
-    ctx.m_pNewViewClass = RUNTIME_CLASS(CGXGridView);
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CSheetView);
     ctx.m_pCurrentDoc = &m_doc;
     auto* child = new CMDIChildWnd;
     if (!child->Create(nullptr, "sheet", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
@@ -45,6 +64,7 @@ class GridScene : public MdiScene {
     auto* grid = static_cast<CGXGridView*>(child->GetActiveView());
     if (!m_param) {
       m_param = grid->GetParam();
+      m_owned.reset(m_param);
       m_param->GetData()->SetRowCount(30);
       m_param->GetData()->SetColCount(8);
       for (ROWCOL i : {1u, 2u}) {
@@ -64,6 +84,7 @@ class GridScene : public MdiScene {
 
   CSheetDoc m_doc;
   CGXGridParam* m_param = nullptr;
+  std::unique_ptr<CGXGridParam> m_owned;  // outlives the views, as the document's would
 };
 
 using Cell = std::pair<ROWCOL, ROWCOL>;
@@ -81,12 +102,17 @@ class UserInput : public ::testing::Test {
     Automation::Instance().Reset();
   }
   void Key(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(view->m_hWnd, vk, modifiers); }
-  void Type(const char* text) { UiAutomation::TypeText(view->m_hWnd, text); }
-  POINT At(ROWCOL r, ROWCOL c) {
-    const CRect rc = view->CalcRectFromRowCol(r, c);
+  // Keys to the focus, as a user types.
+  void Type(const char* text) { UiAutomation::TypeText(nullptr, text); }
+  void FocusKey(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(nullptr, vk, modifiers); }
+  static POINT At(CGXGridView* in, ROWCOL r, ROWCOL c) {
+    const CRect rc = in->CalcRectFromRowCol(r, c);
     return POINT{rc.left + 3, rc.top + 3};
   }
-  void ClickCell(ROWCOL r, ROWCOL c, UINT modifiers = kNone) { UiAutomation::Click(view->m_hWnd, At(r, c), modifiers); }
+  void ClickCell(ROWCOL r, ROWCOL c, UINT modifiers = kNone, CGXGridView* in = nullptr) {
+    in = in ? in : view;
+    UiAutomation::Click(in->m_hWnd, At(in, r, c), modifiers);
+  }
   // A menu or toolbar command: the frame routes it to the active view.
   void Command(UINT id) {
     ::PostMessage(scene.MainWnd(), WM_COMMAND, id, 0);
@@ -150,5 +176,32 @@ TEST_F(UserInput, KeysClicksAndTypingReachTheCells) {
       {"Edit Redo", [&] { Command(ID_EDIT_REDO); }, [&] { return Value(2, 2).empty(); }},
       {"F2 stores the typing and stays", [&] { ClickCell(5, 3), Type("9"), Key(VK_F2); },
        [&] { return Value(5, 3) == "9" && Current() == Cell(5, 3) && !view->IsCurrentCellActive(); }},
+  });
+}
+
+// Two children on one sheet: what the user does in one shows in the other, the commands of the Edit
+// menu act on the active one.
+TEST_F(UserInput, TwoChildrenShowOneSheet) {
+  scene.AddChild(0, CRect(220, 60, 470, 300));
+  CGXGridView* other = scene.View(0);  // the new child, on top
+  ASSERT_NE(other, view);
+  HWND viewChild = ::GetParent(view->m_hWnd), otherChild = ::GetParent(other->m_hWnd);
+  Run({
+      {"a click in the covered child raises it", [&] { ClickCell(3, 1); },
+       [&] { return scene.Children()[0] == viewChild && Current() == Cell(3, 1); }},
+      {"typing there shows in both", [&] { Type("42\n"); }, [&] { return Value(3, 1) == "42"; }},
+      {"Ctrl+F6 to the other", [&] { FocusKey(VK_F6, kControl); },
+       [&] { return scene.Children()[0] == otherChild && ::GetFocus() == other->m_hWnd; }},
+      {"typing there shows in both", [&] { ClickCell(4, 1, kNone, other), Type("7\n"); },
+       [&] { return other->IsCurrentCell(4, 2) && Value(4, 1) == "7"; }},
+      {"Copy and Paste from the menu", [&] { FocusKey(VK_F6, kControl), ClickCell(2, 1), Key(VK_UP), Command(ID_EDIT_COPY),
+                                               Key(VK_DOWN), Key(VK_DOWN), Key(VK_DOWN), Key(VK_RIGHT), Command(ID_EDIT_PASTE); },
+       [&] { return Current() == Cell(4, 2) && Value(4, 2) == "11"; }},
+      {"Ctrl+Insert and Shift+Insert", [&] { Key(VK_UP), Key(VK_UP), Key(VK_INSERT, kControl), Key(VK_DOWN), Key(VK_DOWN), Key(VK_DOWN), Key(VK_INSERT, kShift); },
+       [&] { return Current() == Cell(5, 2) && Value(5, 2) == "22"; }},
+      {"Shift+Delete cuts", [&] { Key(VK_DELETE, kShift); }, [&] { return Value(5, 2).empty(); }},
+      {"Ctrl+V pastes what was cut", [&] { Key(VK_DOWN), Key('V', kControl); }, [&] { return Value(6, 2) == "22"; }},
+      {"Ctrl+Z in the other child", [&] { FocusKey(VK_F6, kControl), FocusKey('Z', kControl); },
+       [&] { return ::GetFocus() == other->m_hWnd && Value(6, 2).empty(); }},
   });
 }
