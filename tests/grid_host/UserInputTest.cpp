@@ -107,7 +107,7 @@ class UserInput : public ::testing::Test {
   void FocusKey(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(nullptr, vk, modifiers); }
   static POINT At(CGXGridView* in, ROWCOL r, ROWCOL c) {
     const CRect rc = in->CalcRectFromRowCol(r, c);
-    return POINT{rc.left + 3, rc.top + 3};
+    return POINT{rc.left + 6, rc.CenterPoint().y};
   }
   void ClickCell(ROWCOL r, ROWCOL c, UINT modifiers = kNone, CGXGridView* in = nullptr) {
     in = in ? in : view;
@@ -138,7 +138,7 @@ class UserInput : public ::testing::Test {
   void Run(const std::vector<Row>& rows) {
     for (const Row& row : rows) {
       row.input();
-      EXPECT_TRUE(row.holds()) << row.what;
+      EXPECT_TRUE(row.holds()) << row.what << " DBG " << Selected().m_nTop << "," << Selected().m_nLeft << "-" << Selected().m_nBottom << "," << Selected().m_nRight << " n " << view->GetParam()->m_SelRects.GetCount() << " top " << view->GetTopRow();
       EXPECT_EQ(0, Off()) << row.what;
     }
   }
@@ -203,5 +203,31 @@ TEST_F(UserInput, TwoChildrenShowOneSheet) {
       {"Ctrl+V pastes what was cut", [&] { Key(VK_DOWN), Key('V', kControl); }, [&] { return Value(6, 2) == "22"; }},
       {"Ctrl+Z in the other child", [&] { FocusKey(VK_F6, kControl), FocusKey('Z', kControl); },
        [&] { return ::GetFocus() == other->m_hWnd && Value(6, 2).empty(); }},
+  });
+}
+
+// Keys, drags and sizes that scroll: the current cell stays in view, the last row never leaves room
+// below it, the headers follow.
+TEST_F(UserInput, TheViewScrollsWithTheCurrentCellAndItsSize) {
+  HWND child = ::GetParent(view->m_hWnd);
+  CRect area;
+  view->GetGridRect(&area);
+  Run({
+      {"Down to the last row in view scrolls one row", [&] { ClickCell(1, 1); while (view->GetTopRow() == 1) Key(VK_DOWN); },
+       [&] { ROWCOL r = Current().first; return view->GetTopRow() == 2 && view->CalcRectFromRowCol(r, 1).bottom <= area.bottom; }},
+      {"Right past the last column in view", [&] { for (int i = 0; i < 7; ++i) Key(VK_RIGHT); },
+       [&] { return Current().second == 8 && view->GetLeftCol() > 1 && view->CalcRectFromRowCol(1, 8).right <= area.right; }},
+      {"Ctrl+End shows the last cell at the bottom", [&] { Key(VK_END, kControl); },
+       [&] { return Current() == Cell(30, 8) && view->GetTopRow() == view->CalcMaxTopRow(); }},
+      {"the child grown: no room below the last row", [&] { ::ShowWindow(child, SW_MAXIMIZE); },
+       [&] { return view->GetTopRow() == view->CalcMaxTopRow(); }},
+      {"restored", [&] { ::ShowWindow(child, SW_RESTORE); }, [&] { return Current() == Cell(30, 8); }},
+      {"Ctrl+Home", [&] { Key(VK_HOME, kControl); }, [&] { return view->GetTopRow() == 1 && view->GetLeftCol() == 1; }},
+      {"a drag selects the cells it passes", [&] { UiAutomation::Drag(view->m_hWnd, At(view, 2, 1), At(view, 4, 2)); },
+       [&] { return Selected() == CGXRange().SetCellRange(2, 1, 4, 2); }},
+      {"a click on a row header selects the row", [&] { UiAutomation::Click(view->m_hWnd, At(view, view->GetTopRow() + 1, 0)); },
+       [&] { return Selected() == CGXRange().SetRowRange(view->GetTopRow() + 1, view->GetTopRow() + 1); }},
+      {"Ctrl+click on it again takes it out", [&] { UiAutomation::Click(view->m_hWnd, At(view, view->GetTopRow() + 1, 0), kControl); },
+       [&] { return Selected() == CGXRange(); }},
   });
 }
