@@ -138,7 +138,7 @@ class UserInput : public ::testing::Test {
   void Run(const std::vector<Row>& rows) {
     for (const Row& row : rows) {
       row.input();
-      EXPECT_TRUE(row.holds()) << row.what << " DBG " << Selected().m_nTop << "," << Selected().m_nLeft << "-" << Selected().m_nBottom << "," << Selected().m_nRight << " n " << view->GetParam()->m_SelRects.GetCount() << " top " << view->GetTopRow();
+      EXPECT_TRUE(row.holds()) << row.what;
       EXPECT_EQ(0, Off()) << row.what;
     }
   }
@@ -229,5 +229,38 @@ TEST_F(UserInput, TheViewScrollsWithTheCurrentCellAndItsSize) {
        [&] { return Selected() == CGXRange().SetRowRange(view->GetTopRow() + 1, view->GetTopRow() + 1); }},
       {"Ctrl+click on it again takes it out", [&] { UiAutomation::Click(view->m_hWnd, At(view, view->GetTopRow() + 1, 0), kControl); },
        [&] { return Selected() == CGXRange(); }},
+  });
+}
+
+// Blocks larger than a cell, as the user meets them: a covered block is one cell to clicks and keys,
+// typed text floats over empty neighbours and stops at a filled one, equal texts merge.
+TEST_F(UserInput, CoveredFloatedAndMergedBlocksFollowWhatIsTyped) {
+  view->SetFloatCellsMode(1, FALSE);
+  view->SetMergeCellsMode(1, FALSE);
+  for (ROWCOL r = 5; r <= 7; ++r) view->GetParam()->GetData()->StoreStyleAt(r, 3, &CGXStyle().SetMergeCell(2), 0, 0);
+  // Static cells float; typed ones do not.
+  view->GetParam()->GetData()->StoreStyleAt(3, 1, &CGXStyle().SetControl(52513).SetValue("a text long enough to float"), 0, 0);
+  for (ROWCOL c = 2; c <= 4; ++c) view->GetParam()->GetData()->StoreStyleAt(3, c, &CGXStyle().SetControl(52513), 0, 0);
+  view->SetCoveredCellsRowCol(8, 1, 9, 2);
+  view->GetParam()->EmptyUndoList();
+  view->Redraw();
+  auto block = [&](ROWCOL r, ROWCOL c) {
+    CGXRange b;
+    return view->GetCellRangeRowCol(r, c, b) ? b : CGXRange().SetCellRange(r, c, r, c);
+  };
+  Run({
+      {"a click on a hidden cell of a covered block", [&] { ClickCell(9, 2); }, [&] { return Current() == Cell(8, 1); }},
+      {"Down leaves the block below", [&] { Key(VK_DOWN); }, [&] { return Current() == Cell(10, 1); }},
+      {"Up comes back to its anchor", [&] { Key(VK_UP); }, [&] { return Current() == Cell(8, 1); }},
+      {"Tab leaves it to the right", [&] { Key(VK_TAB); }, [&] { return Current() == Cell(8, 3); }},
+      {"a long text floats over empty cells", [&] { }, [&] { return block(3, 1) == CGXRange().SetCellRange(3, 1, 3, 2); }},
+      {"its column narrowed by a drag on the header line, it floats further", [&] {
+         const CRect h = view->CalcRectFromRowCol(0, 1);
+         UiAutomation::Drag(view->m_hWnd, POINT{h.right - 1, h.CenterPoint().y}, POINT{h.right - 51, h.CenterPoint().y});
+       },
+       [&] { return view->GetColWidth(1) < 60 && block(3, 1) == CGXRange().SetCellRange(3, 1, 3, 3); }},
+      {"equal texts typed one below the other merge", [&] { ClickCell(5, 3), Type("m\n"), ClickCell(6, 3), Type("m\n"); },
+       [&] { return block(5, 3) == CGXRange().SetCellRange(5, 3, 6, 3); }},
+      {"Ctrl+Z parts them", [&] { Key('Z', kControl); }, [&] { return block(5, 3) == CGXRange().SetCellRange(5, 3, 5, 3); }},
   });
 }
