@@ -6,7 +6,9 @@
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Automation.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/Menu.h"
 #include "platform/ui/MessageQueue.h"
 #include "tests/support/MdiScene.h"
 
@@ -357,4 +359,31 @@ TEST_F(UserInput, RandomInputKeepsTheValuesAndThePicture) {
     for (const auto& [cell, value] : model) ASSERT_EQ(Value(cell.first, cell.second), value) << Joined(done);
     ASSERT_EQ(0, Off()) << Joined(done);
   }
+}
+
+// The Edit menu of the application's frame, opened as a user opens it: its items follow the active
+// view's selection, clipboard and undo state, and a chosen item acts on that view.
+TEST_F(UserInput, TheFramesEditMenuFollowsTheActiveView) {
+  auto menu = [&](UINT choose = 0) {
+    CMenu m;
+    m.CreatePopupMenu();
+    for (UINT id : {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}) m.AppendMenu(MF_STRING, id, "x");
+    MenuAutomation::Reset();
+    if (choose) MenuAutomation::PushMenuChoice(choose);
+    m.TrackPopupMenu(TPM_LEFTALIGN, 0, 0, scene.m_main);
+    UiAutomation::Pump();
+    std::string grayed;
+    const auto shownMenus = MenuAutomation::ShownMenus();
+    for (const std::string& item : shownMenus.back().items) grayed += item.find("[grayed]") != std::string::npos ? 'g' : '-';
+    return grayed;
+  };
+  ::OpenClipboard(nullptr), ::EmptyClipboard(), ::CloseClipboard();
+  std::string shown;
+  Run({
+      {"nothing to undo, paste or copy", [&] { shown = menu(); }, [&] { return shown == "ggggg"; }},
+      {"a cell current", [&] { ClickCell(1, 1), Key(VK_DOWN); shown = menu(); }, [&] { return shown == "gg--g"; }},
+      {"typed and stored", [&] { Type("5\n"); shown = menu(); }, [&] { return shown == "-g--g"; }},
+      {"copied", [&] { Key(VK_UP), Key('C', kControl); shown = menu(); }, [&] { return shown == "-g---"; }},
+      {"Undo chosen from the menu", [&] { shown = menu(ID_EDIT_UNDO); }, [&] { return Value(2, 1).empty() && menu() == "g----"; }},
+  });
 }
