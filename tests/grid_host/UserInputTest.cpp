@@ -5,8 +5,10 @@
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/ZAZAzedAze.h"
 #include "platform/core/Automation.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageQueue.h"
@@ -386,4 +388,38 @@ TEST_F(UserInput, TheFramesEditMenuFollowsTheActiveView) {
       {"copied", [&] { Key(VK_UP), Key('C', kControl); shown = menu(); }, [&] { return shown == "-g---"; }},
       {"Undo chosen from the menu", [&] { shown = menu(ID_EDIT_UNDO); }, [&] { return Value(2, 1).empty() && menu() == "g----"; }},
   });
+}
+
+// A grid a dialog template names, beside an edit field: a click takes the focus from the field, and
+// arrows and Tab move the grid's current cell instead of the dialog's focus.
+TEST_F(UserInput, AGridInADialogTakesClicksArrowsAndTab) {
+  static const DLGITEM_ENTRY items[] = {
+      {"Edit", 10, WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 4, 4, 80, 12, ""},
+      {"ZAZAzedAze", 11, WS_VISIBLE | WS_TABSTOP, 0, 4, 20, 200, 100, ""},
+      {"Button", IDOK, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 4, 124, 50, 14, "OK"},
+  };
+  static const DIALOG_RESOURCE tmpl{WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0, 0, 220, 150, "Cells", nullptr, 0, items, 3, nullptr};
+  CDialog dlg;
+  ASSERT_TRUE(dlg.CreateIndirect(&tmpl, scene.m_main));
+  auto* grid = dynamic_cast<ZAZAzedAze*>(CWnd::FromHandlePermanent(::GetDlgItem(dlg.m_hWnd, 11)));
+  ASSERT_TRUE(grid);
+  grid->GetParam()->GetData()->SetRowCount(10);
+  grid->GetParam()->GetData()->SetColCount(4);
+  grid->Redraw();
+  HWND edit = ::GetDlgItem(dlg.m_hWnd, 10);
+  ::SetFocus(edit);
+  auto current = [&] {
+    ROWCOL r = 0, c = 0;
+    return grid->GetCurrentCell(r, c) ? Cell(r, c) : Cell(0, 0);
+  };
+  auto inGrid = [&] { return ::GetFocus() == grid->m_hWnd || ::IsChild(grid->m_hWnd, ::GetFocus()); };
+  const CRect cell = grid->CalcRectFromRowCol(2, 1);
+  Run({
+      {"a click in the grid takes the focus and the cell", [&] { UiAutomation::Click(grid->m_hWnd, cell.CenterPoint()); },
+       [&] { return inGrid() && current() == Cell(2, 1); }},
+      {"Down", [&] { FocusKey(VK_DOWN); }, [&] { return inGrid() && current() == Cell(3, 1); }},
+      {"Tab", [&] { FocusKey(VK_TAB); }, [&] { return inGrid() && current() == Cell(3, 2); }},
+      {"typed", [&] { Type("8"), FocusKey(VK_DOWN); }, [&] { return inGrid() && grid->GetValueRowCol(3, 2) == "8"; }},
+  });
+  dlg.DestroyWindow();
 }
