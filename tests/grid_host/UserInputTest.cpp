@@ -246,6 +246,7 @@ TEST_F(UserInput, CoveredFloatedAndMergedBlocksFollowWhatIsTyped) {
   // Static cells float; typed ones do not.
   view->GetParam()->GetData()->StoreStyleAt(3, 1, &CGXStyle().SetControl(52513).SetValue("a text long enough to float"), 0, 0);
   for (ROWCOL c = 2; c <= 4; ++c) view->GetParam()->GetData()->StoreStyleAt(3, c, &CGXStyle().SetControl(52513), 0, 0);
+  view->GetParam()->GetData()->StoreStyleAt(4, 2, &CGXStyle().SetControl(52513).SetValue("#BMP(23222)"), 0, 0);
   view->SetCoveredCellsRowCol(8, 1, 9, 2);
   view->GetParam()->EmptyUndoList();
   view->Redraw();
@@ -267,6 +268,9 @@ TEST_F(UserInput, CoveredFloatedAndMergedBlocksFollowWhatIsTyped) {
       {"equal texts typed one below the other merge", [&] { ClickCell(5, 3), Type("m\n"), ClickCell(6, 3), Type("m\n"); },
        [&] { return block(5, 3) == CGXRange().SetCellRange(5, 3, 6, 3); }},
       {"Ctrl+Z parts them", [&] { Key('Z', kControl); }, [&] { return block(5, 3) == CGXRange().SetCellRange(5, 3, 5, 3); }},
+      {"a bitmap cell clicked", [&] { ClickCell(4, 2); }, [&] { return Current() == Cell(4, 2); }},
+      {"the blocks and the bitmap scrolled by the bar", [&] { Apply(scene, MdiStep{kScrollBar, 0, 0, 0, 0}); },
+       [&] { return view->GetTopRow() == 2; }},
   });
 }
 
@@ -422,4 +426,30 @@ TEST_F(UserInput, AGridInADialogTakesClicksArrowsAndTab) {
       {"typed", [&] { Type("8"), FocusKey(VK_DOWN); }, [&] { return inGrid() && grid->GetValueRowCol(3, 2) == "8"; }},
   });
   dlg.DestroyWindow();
+}
+
+// A value the cell refuses: the warning shows once when the user leaves the cell, the keys typed
+// ahead of it are dropped, and the cell stays current with what was typed.
+TEST_F(UserInput, ARefusedValueWarnsOnceAndDropsTheKeysTypedAhead) {
+  CGXStyle limits;
+  limits.SetUserAttribute(51011, "1").SetUserAttribute(51012, "99").SetUserAttribute(51013, "From 1 to 99");
+  view->GetParam()->GetData()->StoreStyleAt(0, 3, &limits, 0, -1);  // the column's style
+  view->Redraw();
+  auto postKey = [](UINT vk) {
+    ::PostInputMessage(::GetFocus(), WM_KEYDOWN, vk, 1);
+    ::PostInputMessage(::GetFocus(), WM_KEYUP, vk, (LPARAM)0xC0000001u);
+  };
+  Run({
+      {"typed out of range", [&] { ClickCell(2, 3), Type("500"); }, [&] { return view->IsCurrentCellActive(); }},
+      {"Down and a key typed ahead", [&] { postKey(VK_DOWN), postKey('7'), UiAutomation::Pump(); },
+       [&] {
+         const auto boxes = Automation::Instance().MessageBoxes();
+         CString text;
+         view->GetCurrentCellControl()->GetCurrentText(text);
+         return boxes.size() == 1 && boxes[0].text == "From 1 to 99" && Current() == Cell(2, 3) && text == "500" &&
+                Value(2, 3).empty();
+       }},
+      {"a value in range is stored", [&] { FocusKey(VK_BACK), FocusKey(VK_BACK), FocusKey(VK_DOWN); },
+       [&] { return Value(2, 3) == "5" && Current() == Cell(3, 3) && Automation::Instance().MessageBoxes().size() == 1; }},
+  });
 }
