@@ -453,3 +453,46 @@ TEST_F(UserInput, ARefusedValueWarnsOnceAndDropsTheKeysTypedAhead) {
        [&] { return Value(2, 3) == "5" && Current() == Cell(3, 3) && Automation::Instance().MessageBoxes().size() == 1; }},
   });
 }
+
+// What a user holds: a key that repeats, a button during a drag, and double-clicks on a header.
+TEST_F(UserInput, HeldKeysDragsAndHeaderDoubleClicks) {
+  view->GetParam()->m_bSortRowsOnDblClk = TRUE;
+  view->GetParam()->m_bSortOption = TRUE;  // a second sort on the same column turns the order round
+  for (ROWCOL r = 1; r <= 30; ++r)
+    view->GetParam()->GetData()->StoreStyleAt(r, 3, &CGXStyle().SetValue(std::to_string(100 - r).c_str()), 0, 0);
+  view->GetParam()->EmptyUndoList();
+  auto held = [&](UINT vk, int repeats) {
+    HWND f = ::GetFocus();
+    // Repeats come at the keyboard's rate, each after the one before was handled.
+    for (int i = 0; i < repeats; ++i) ::PostInputMessage(f, WM_KEYDOWN, vk, i ? 0x40000001 : 1), UiAutomation::Pump();
+    ::PostInputMessage(f, WM_KEYUP, vk, (LPARAM)0xC0000001u);
+    UiAutomation::Pump();
+  };
+  Run({
+      {"Down held for five repeats", [&] { ClickCell(1, 1), held(VK_DOWN, 5); }, [&] { return Current() == Cell(6, 1); }},
+      {"Up held for three", [&] { held(VK_UP, 3); }, [&] { return Current() == Cell(3, 1); }},
+      {"Shift+Down held for two", [&] { UiAutomation::KeyDown(nullptr, VK_SHIFT), held(VK_DOWN, 2), UiAutomation::KeyUp(nullptr, VK_SHIFT); },
+       [&] { return Current() == Cell(5, 1) && Selected() == CGXRange().SetCellRange(3, 1, 5, 1); }},
+      {"Escape during a drag ends it and keeps the typing", [&] {
+         ClickCell(7, 2), Type("31");
+         const POINT from = At(view, 4, 1), to = At(view, 6, 2);
+         // Escape comes while the button is held: once the drag is under way.
+         static HWND target;
+         target = ::GetFocus();
+         ::SetTimer(nullptr, 86, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
+           ::KillTimer(nullptr, id);
+           ::PostInputMessage(target, WM_KEYDOWN, VK_ESCAPE, 1);
+         });
+         ::PostInputMessage(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+         ::PostInputMessage(view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+         UiAutomation::Pump();
+         ::PostInputMessage(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+         UiAutomation::Pump();
+       },
+       [&] { return ::GetCapture() == nullptr && Value(7, 2) == "31" && Current() == Cell(4, 1); }},
+      {"a double-click on a column header sorts up", [&] { UiAutomation::DoubleClick(view->m_hWnd, At(view, 0, 3)); },
+       [&] { return Value(1, 3) == "70" && Value(30, 3) == "99" && Current().first == 1; }},
+      {"a second one sorts down", [&] { UiAutomation::DoubleClick(view->m_hWnd, At(view, 0, 3)); },
+       [&] { return Value(1, 3) == "99" && Value(30, 3) == "70"; }},
+  });
+}
