@@ -217,6 +217,7 @@ TEST_F(UserInput, TheViewScrollsWithTheCurrentCellAndItsSize) {
   HWND child = ::GetParent(view->m_hWnd);
   CRect area;
   view->GetGridRect(&area);
+  ROWCOL page = 0;
   Run({
       {"Down to the last row in view scrolls one row", [&] { ClickCell(1, 1); while (view->GetTopRow() == 1) Key(VK_DOWN); },
        [&] { ROWCOL r = Current().first; return view->GetTopRow() == 2 && view->CalcRectFromRowCol(r, 1).bottom <= area.bottom; }},
@@ -228,6 +229,9 @@ TEST_F(UserInput, TheViewScrollsWithTheCurrentCellAndItsSize) {
        [&] { return view->GetTopRow() == view->CalcMaxTopRow(); }},
       {"restored", [&] { ::ShowWindow(child, SW_RESTORE); }, [&] { return Current() == Cell(30, 8); }},
       {"Ctrl+Home", [&] { Key(VK_HOME, kControl); }, [&] { return view->GetTopRow() == 1 && view->GetLeftCol() == 1; }},
+      {"Page Down moves the cell and the top row by a page", [&] { page = view->CalcLastVisibleRow(area) - 1, Key(VK_DOWN), Key(VK_NEXT); },
+       [&] { return view->GetTopRow() == 1 + page && Current() == Cell(2 + page, 1); }},
+      {"Page Up takes both back", [&] { Key(VK_PRIOR); }, [&] { return view->GetTopRow() == 1 && Current() == Cell(2, 1); }},
       {"a drag selects the cells it passes", [&] { UiAutomation::Drag(view->m_hWnd, At(view, 2, 1), At(view, 4, 2)); },
        [&] { return Selected() == CGXRange().SetCellRange(2, 1, 4, 2); }},
       {"a click on a row header selects the row", [&] { UiAutomation::Click(view->m_hWnd, At(view, view->GetTopRow() + 1, 0)); },
@@ -280,8 +284,8 @@ std::string Joined(const std::vector<std::string>& steps) {
   return out;
 }
 
-// Random posted input against a model of the values: what was typed, taken back and done again is
-// what the cells hold, and the picture is a full repaint's after every step.
+// Random posted input into two children on one sheet against a model of the values: what was typed,
+// taken back and done again is what the cells hold, and the picture is a full repaint's after every step.
 TEST_F(UserInput, RandomInputKeepsTheValuesAndThePicture) {
   std::mt19937 rng(86);
   struct Edit {
@@ -291,10 +295,12 @@ TEST_F(UserInput, RandomInputKeepsTheValuesAndThePicture) {
   std::map<Cell, std::string> model{{{1, 1}, "11"}, {{2, 2}, "22"}};
   std::vector<Edit> undo, redo;
   std::vector<std::string> done;
-  HWND child = ::GetParent(view->m_hWnd);
+  scene.AddChild(0, CRect(200, 90, 470, 320));
+  view = scene.View(0);
   int typed = 0;
   for (int step = 0; step < 120; ++step) {
-    const unsigned op = rng() % 9, a = rng();
+    const unsigned op = rng() % 10, a = rng();
+    HWND child = ::GetParent(view->m_hWnd);
     const Cell at = Current();
     CRect area;
     view->GetGridRect(&area);
@@ -312,6 +318,10 @@ TEST_F(UserInput, RandomInputKeepsTheValuesAndThePicture) {
         const ROWCOL r = view->GetTopRow() + a % 5, c = view->GetLeftCol() + (a >> 8) % 3;
         CRect cell = view->CalcRectFromRowCol(r, c), both;
         if (r > 30 || c > 8 || !both.IntersectRect(cell, area) || both != cell) break;  // only cells in full view
+        POINT screen = At(view, r, c);
+        ::ClientToScreen(view->m_hWnd, &screen);
+        HWND under = ::WindowFromPoint(screen);
+        if (under != view->m_hWnd && !::IsChild(view->m_hWnd, under)) break;  // under the other child
         done.push_back("click " + std::to_string(r) + "," + std::to_string(c));
         ClickCell(r, c);
         EXPECT_EQ(Current(), Cell(r, c)) << Joined(done);
@@ -354,6 +364,12 @@ TEST_F(UserInput, RandomInputKeepsTheValuesAndThePicture) {
         const int w = 200 + (int)(a % 240), h = 120 + (int)((a >> 8) % 160);
         done.push_back("size " + std::to_string(w) + "x" + std::to_string(h));
         ::MoveWindow(child, 0, 0, w, h, TRUE);
+        break;
+      }
+      case 8: {
+        done.push_back("Ctrl+F6");
+        FocusKey(VK_F6, kControl);
+        view = static_cast<CGXGridView*>(scene.m_main->MDIGetActive()->GetActiveView());
         break;
       }
       default: {
