@@ -232,6 +232,13 @@ TEST_F(UserInput, TheViewScrollsWithTheCurrentCellAndItsSize) {
       {"Page Down moves the cell and the top row by a page", [&] { page = view->CalcLastVisibleRow(area) - 1, Key(VK_DOWN), Key(VK_NEXT); },
        [&] { return view->GetTopRow() == 1 + page && Current() == Cell(2 + page, 1); }},
       {"Page Up takes both back", [&] { Key(VK_PRIOR); }, [&] { return view->GetTopRow() == 1 && Current() == Cell(2, 1); }},
+      {"the pointer over a column's edge in the header shows the sizing cursor", [&] {
+         const CRect h = view->CalcRectFromRowCol(0, 1);
+         UiAutomation::MouseMove(view->m_hWnd, POINT{h.right - 1, h.CenterPoint().y});
+       },
+       [&] { return ::GetCursor() != ::LoadCursor(nullptr, IDC_ARROW) && ::GetCursor() != nullptr; }},
+      {"over a cell the arrow", [&] { UiAutomation::MouseMove(view->m_hWnd, At(view, 3, 2)); },
+       [&] { return ::GetCursor() == ::LoadCursor(nullptr, IDC_ARROW); }},
       {"a drag selects the cells it passes", [&] { UiAutomation::Drag(view->m_hWnd, At(view, 2, 1), At(view, 4, 2)); },
        [&] { return Selected() == CGXRange().SetCellRange(2, 1, 4, 2); }},
       {"a click on a row header selects the row", [&] { UiAutomation::Click(view->m_hWnd, At(view, view->GetTopRow() + 1, 0)); },
