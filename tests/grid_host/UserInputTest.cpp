@@ -8,7 +8,9 @@
 #include "grid/engine/ZAZAzedAze.h"
 #include "platform/core/Automation.h"
 #include "platform/ui/Clipboard.h"
+#include "grid/engine/GXPrintDevice.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ui/DialogAutomation.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageQueue.h"
@@ -390,9 +392,9 @@ TEST_F(UserInput, RandomInputKeepsTheValuesAndThePicture) {
   }
 }
 
-// The Edit menu of the application's frame, opened as a user opens it: its items follow the active
+// The menus of the application's frame, opened as a user opens them: the Edit items follow the active
 // view's selection, clipboard and undo state, and a chosen item acts on that view.
-TEST_F(UserInput, TheFramesEditMenuFollowsTheActiveView) {
+TEST_F(UserInput, TheFramesMenusReachTheActiveView) {
   auto menu = [&](UINT choose = 0) {
     CMenu m;
     m.CreatePopupMenu();
@@ -414,6 +416,19 @@ TEST_F(UserInput, TheFramesEditMenuFollowsTheActiveView) {
       {"typed and stored", [&] { Type("5\n"); shown = menu(); }, [&] { return shown == "-g--g"; }},
       {"copied", [&] { Key(VK_UP), Key('C', kControl); shown = menu(); }, [&] { return shown == "-g---"; }},
       {"Undo chosen from the menu", [&] { shown = menu(ID_EDIT_UNDO); }, [&] { return Value(2, 1).empty() && menu() == "g----"; }},
+      {"Print Setup from the frame sets the sheet's printer", [&] {
+         DialogAutomation::CommonAnswer copies;
+         copies.ok = true, copies.copies = 4;
+         DialogAutomation::PushAnswer(DialogAutomation::CommonKind::PrintSetup, copies);
+         Command(ID_FILE_PRINT_SETUP);
+       },
+       [&] {
+         CWinApp* app = AfxGetApp();
+         if (!app->m_hDevMode) return false;
+         const int n = static_cast<DEVMODE*>(GlobalLock(app->m_hDevMode))->dmCopies;
+         GlobalUnlock(app->m_hDevMode);
+         return n == 4 && view->GetParam()->GetPrintDevice()->IsSameDevice(app->m_hDevNames, app->m_hDevMode);
+       }},
   });
 }
 
