@@ -307,7 +307,7 @@ TEST_F(UserInput, RandomInputKeepsTheValuesAndThePicture) {
   scene.AddChild(0, CRect(200, 90, 470, 320));
   view = scene.View(0);
   int typed = 0;
-  for (int step = 0; step < 120; ++step) {
+  for (int step = 0; step < 70; ++step) {
     const unsigned op = rng() % 10, a = rng();
     HWND child = ::GetParent(view->m_hWnd);
     const Cell at = Current();
