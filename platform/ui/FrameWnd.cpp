@@ -355,6 +355,20 @@ void MdiActivate(HWND client, HWND child) {
   }
 }
 
+// The child's client area covers the workspace; its frame lies outside, as maximizing placed it.
+void FillWorkspace(HWND client, HWND child) {
+  RECT area, outer, inner;
+  GetClientRect(client, &area);
+  GetWindowRect(child, &outer);
+  GetClientRect(child, &inner);
+  POINT origin{0, 0};
+  ClientToScreen(child, &origin);
+  const int left = origin.x - outer.left, top = origin.y - outer.top;
+  const int right = outer.right - (origin.x + inner.right), bottom = outer.bottom - (origin.y + inner.bottom);
+  SetWindowPos(child, nullptr, -left, -top, area.right + left + right, area.bottom + top + bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_MDIGETACTIVE: {
@@ -379,6 +393,11 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       DestroyWindow(c);
       return 0;
     }
+    case WM_SIZE:
+      // A maximized child keeps filling the workspace as the frame grows or shrinks.
+      for (HWND c = GetTopWindow(h); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (IsZoomed(c)) FillWorkspace(h, c);
+      return DefWindowProc(h, msg, wp, lp);
     case WM_MDIMAXIMIZE: ShowWindow((HWND)wp, SW_MAXIMIZE); return 0;
     case WM_MDIRESTORE: ShowWindow((HWND)wp, SW_RESTORE); return 0;
     case WM_MDICASCADE: {

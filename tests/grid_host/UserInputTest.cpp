@@ -229,6 +229,12 @@ TEST_F(UserInput, TheViewScrollsWithTheCurrentCellAndItsSize) {
        [&] { return Current() == Cell(30, 8) && view->GetTopRow() == view->CalcMaxTopRow(); }},
       {"the child grown: no room below the last row", [&] { ::ShowWindow(child, SW_MAXIMIZE); },
        [&] { return view->GetTopRow() == view->CalcMaxTopRow(); }},
+      {"the frame grown until every cell fits: no bars, the first row on top", [&] {
+         ::SetWindowPos(scene.MainWnd(), nullptr, 0, 0, 1000, 900, SWP_NOMOVE | SWP_NOZORDER);
+       },
+       [&] { return !(view->GetStyle() & (WS_VSCROLL | WS_HSCROLL)) && view->GetTopRow() == 1 && view->GetLeftCol() == 1; }},
+      {"shrunk again: the bars come back", [&] { ::SetWindowPos(scene.MainWnd(), nullptr, 0, 0, 480, 360, SWP_NOMOVE | SWP_NOZORDER); },
+       [&] { return (view->GetStyle() & WS_VSCROLL) && (view->GetStyle() & WS_HSCROLL); }},
       {"restored", [&] { ::ShowWindow(child, SW_RESTORE); }, [&] { return Current() == Cell(30, 8); }},
       {"Ctrl+Home", [&] { Key(VK_HOME, kControl); }, [&] { return view->GetTopRow() == 1 && view->GetLeftCol() == 1; }},
       {"Page Down moves the cell and the top row by a page", [&] { page = view->CalcLastVisibleRow(area) - 1, Key(VK_DOWN), Key(VK_NEXT); },
