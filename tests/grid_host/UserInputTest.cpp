@@ -540,3 +540,35 @@ TEST_F(UserInput, HeldKeysDragsAndHeaderDoubleClicks) {
        [&] { return Value(1, 3) == "99" && Value(30, 3) == "70"; }},
   });
 }
+
+// Frozen rows and columns stay put while the keys page and scroll the rest; the current cell stays
+// in view below and right of them.
+TEST_F(UserInput, FrozenRowsAndColumnsStayWhileTheRestPages) {
+  view->SetFrozenRows(2);
+  view->SetFrozenCols(1);
+  view->GetParam()->EmptyUndoList();
+  CRect area;
+  view->GetGridRect(&area);
+  ROWCOL top = 0;
+  auto shown = [&] {
+    const Cell at = Current();
+    const CRect r = view->CalcRectFromRowCol(at.first, at.second);
+    CRect both;
+    return at.first > 0 && both.IntersectRect(r, area) && both == r;
+  };
+  Run({
+      {"a click below the frozen rows", [&] { ClickCell(4, 2); }, [&] { return Current() == Cell(4, 2); }},
+      {"Page Down", [&] { Key(VK_NEXT); }, [&] { return view->GetTopRow() > 3 && shown(); }},
+      {"Page Down again", [&] { Key(VK_NEXT); }, [&] { return shown(); }},
+      {"Page Up", [&] { Key(VK_PRIOR); }, [&] { return shown(); }},
+      {"Ctrl+End", [&] { Key(VK_END, kControl); }, [&] { return Current() == Cell(30, 8) && shown(); }},
+      {"Ctrl+Home into the frozen part leaves the rows scrolled", [&] { top = view->GetTopRow(), Key(VK_HOME, kControl); },
+       [&] { return Current() == Cell(1, 1) && view->GetTopRow() == top && view->GetLeftCol() == 2; }},
+      {"Down from the last frozen row goes on at the top row", [&] { Key(VK_DOWN), Key(VK_DOWN); },
+       [&] { return Current() == Cell(top, 1); }},
+      {"Up from the top row takes the rows along", [&] { Key(VK_UP); },
+       [&] { return Current() == Cell(top - 1, 1) && view->GetTopRow() == top - 1; }},
+      {"Right past the window", [&] { for (int i = 0; i < 7; ++i) Key(VK_RIGHT); }, [&] { return Current().second == 8 && shown(); }},
+      {"a bar press", [&] { top = view->GetTopRow(), Apply(scene, MdiStep{kScrollBar, 0, 1, 0, 0}); }, [&] { return view->GetTopRow() == top - 1; }},
+  });
+}
