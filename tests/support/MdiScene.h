@@ -172,6 +172,18 @@ inline bool ActiveIsTopmostShown(const MdiScene& scene) {
   return (a ? a->m_hWnd : nullptr) == top;
 }
 
+// A shown maximized child's client area is the workspace, whatever the frame's size.
+inline bool ZoomedFillsWorkspace(const MdiScene& scene) {
+  RECT area, inner;
+  ::GetClientRect(scene.Workspace(), &area);
+  for (HWND h : scene.Children()) {
+    if (!::IsWindowVisible(h) || !::IsZoomed(h)) continue;
+    ::GetClientRect(h, &inner);
+    if (inner.right != area.right || inner.bottom != area.bottom) return false;
+  }
+  return true;
+}
+
 // Each step's picture matches a full repaint; a step that activates leaves the topmost child shown active.
 inline void ExpectPicturesHold(MdiScene& scene, const std::vector<MdiStep>& steps) {
   for (const MdiStep& s : steps) {
@@ -179,6 +191,7 @@ inline void ExpectPicturesHold(MdiScene& scene, const std::vector<MdiStep>& step
     Apply(scene, s);
     EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << Describe(steps);
     EXPECT_TRUE(!activates || ActiveIsTopmostShown(scene)) << Describe(steps);
+    EXPECT_TRUE(ZoomedFillsWorkspace(scene)) << Describe(steps);
   }
 }
 
@@ -202,6 +215,7 @@ void RunRandomSteps(unsigned seed, int rounds, int length, size_t maxChildren) {
       int zoomed = 0;
       for (HWND h : scene.Children()) zoomed += ::IsWindowVisible(h) && ::IsZoomed(h);
       ASSERT_LE(zoomed, 1) << Describe(done);
+      ASSERT_TRUE(ZoomedFillsWorkspace(scene)) << Describe(done);
     }
   }
 }

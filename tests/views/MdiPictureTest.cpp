@@ -90,6 +90,8 @@ TEST(MdiPicture, UncoveredChildrenAndFramesDrawAgain) {
       {{kCreate, K::kText, 60, 40, 90}, {kCreate, K::kPlot, 110, 80, 60}, {kMaximize, 0, 0, 0, 0},
        {kKey, 0, 2, 0, 0}, {kDestroy, 0, 0, 0, 0}},
       {{kFrameMin, 0, 0, 0, 0}, {kFrameSize, 0, 40, 30, 0}, {kFrameRestore, 0, 0, 0, 0}},
+      // A maximized child as the frame grows and shrinks.
+      {{kMaximize, 0, 0, 0, 0}, {kFrameSize, 0, 190, 150, 0}, {kFrameSize, 0, 20, 10, 0}},
       // Sequences the random test below found, shortened.
       {{kCreate, K::kPlot, 102, 16, 97}, {kCreate, K::kGrid, 182, 108, 33}, {kMinimize, 3, 0, 0, 0}},
       {{kCreate, K::kGrid, 101, 130, 58}, {kCreate, K::kPlot, 12, 61, 50}, {kMove, 0, 177, 124, 94},

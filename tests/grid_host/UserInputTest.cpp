@@ -1,0 +1,574 @@
+// A grid view in an application's MDI child, driven only by posted keys, clicks and commands: after
+// each input the grid holds what the user asked for and shows it as a full repaint would.
+#include "grid/engine/GXControl.h"
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXGridView.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/ZAZAzedAze.h"
+#include "platform/core/Automation.h"
+#include "platform/ui/Clipboard.h"
+#include "grid/engine/GXPrintDevice.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/DialogAutomation.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MessageQueue.h"
+#include "tests/support/MdiScene.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace dravonix::test;
+using UiAutomation::kAlt;
+using UiAutomation::kControl;
+using UiAutomation::kNone;
+using UiAutomation::kShift;
+
+namespace {
+
+// A document holding one sheet that every view of it shows.
+class CSheetDoc : public CDocument {
+ public:
+  CGXGridParam* m_param = nullptr;
+};
+
+class CSheetView : public CGXGridView {
+  DECLARE_DYNCREATE(CSheetView)
+
+ public:
+  void OnInitialUpdate() override {
+    auto* doc = static_cast<CSheetDoc*>(GetDocument());
+    if (doc->m_param) SetParam(doc->m_param, FALSE);
+    m_bUpdateHints = TRUE;  // the other views show what this one changes
+    CGXGridView::OnInitialUpdate();
+    if (!doc->m_param) doc->m_param = GetParam(), m_bOwnParam = FALSE;
+  }
+};
+IMPLEMENT_DYNCREATE(CSheetView, CGXGridView)
+
+// The frame a host gives its grids: each child holds a view of one document, 30 rows by 8 columns.
+class GridScene : public MdiScene {
+ public:
+  GridScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
+    GXStartGridLibrary();
+    m_doc.m_bAutoDelete = FALSE;
+  }
+  ~GridScene() override { Close(); }
+  HWND AddChild(int, const CRect& r) override {
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CSheetView);
+    ctx.m_pCurrentDoc = &m_doc;
+    auto* child = new CMDIChildWnd;
+    if (!child->Create(nullptr, "sheet", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
+    child->InitialUpdateFrame(&m_doc, TRUE);
+    auto* grid = static_cast<CGXGridView*>(child->GetActiveView());
+    if (!m_param) {
+      m_param = grid->GetParam();
+      m_owned.reset(m_param);
+      m_param->GetData()->SetRowCount(30);
+      m_param->GetData()->SetColCount(8);
+      for (ROWCOL i : {1u, 2u}) {
+        CGXStyle s;
+        s.SetValue(std::to_string(11 * i).c_str());
+        m_param->GetData()->StoreStyleAt(i, i, &s, 0, 0);
+      }
+      grid->Redraw();
+    }
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  CGXGridView* View(size_t i = 0) const {
+    auto* child = static_cast<CMDIChildWnd*>(CWnd::FromHandle(Children().at(i)));
+    return static_cast<CGXGridView*>(child->GetActiveView());
+  }
+
+  CSheetDoc m_doc;
+  CGXGridParam* m_param = nullptr;
+  std::unique_ptr<CGXGridParam> m_owned;  // outlives the views, as the document's would
+};
+
+using Cell = std::pair<ROWCOL, ROWCOL>;
+
+class UserInput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Automation::Instance().Reset();
+    scene.AddChild(0, CRect(0, 0, 440, 280));
+    view = scene.View();
+  }
+  void TearDown() override {
+    scene.Close();
+    UiAutomation::Pump();
+    Automation::Instance().Reset();
+  }
+  void Key(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(view->m_hWnd, vk, modifiers); }
+  // Keys to the focus, as a user types.
+  void Type(const char* text) { UiAutomation::TypeText(nullptr, text); }
+  void FocusKey(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(nullptr, vk, modifiers); }
+  static POINT At(CGXGridView* in, ROWCOL r, ROWCOL c) {
+    const CRect rc = in->CalcRectFromRowCol(r, c);
+    return POINT{rc.left + 6, rc.CenterPoint().y};
+  }
+  void ClickCell(ROWCOL r, ROWCOL c, UINT modifiers = kNone, CGXGridView* in = nullptr) {
+    in = in ? in : view;
+    UiAutomation::Click(in->m_hWnd, At(in, r, c), modifiers);
+  }
+  // A menu or toolbar command: the frame routes it to the active view.
+  void Command(UINT id) {
+    ::PostMessage(scene.MainWnd(), WM_COMMAND, id, 0);
+    UiAutomation::Pump();
+  }
+  Cell Current() {
+    ROWCOL r = 0, c = 0;
+    return view->GetCurrentCell(r, c) ? Cell(r, c) : Cell(0, 0);
+  }
+  std::string Value(ROWCOL r, ROWCOL c) { return (const char*)view->GetValueRowCol(r, c); }
+  CGXRange Selected() {
+    CGXRangeList& sel = view->GetParam()->m_SelRects;
+    return sel.GetCount() == 1 ? *sel.GetHead() : CGXRange();
+  }
+  int Off() { return PixelsOffFullRepaint(scene.MainWnd()); }
+
+  // One input and what must hold after it; every row also checks the picture.
+  struct Row {
+    const char* what;
+    std::function<void()> input;
+    std::function<bool()> holds;
+  };
+  void Run(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+      row.input();
+      EXPECT_TRUE(row.holds()) << row.what;
+      EXPECT_EQ(0, Off()) << row.what;
+    }
+  }
+
+  GridScene scene;
+  CGXGridView* view = nullptr;
+};
+
+}  // namespace
+
+// Keys and clicks move the current cell, type into it, store it and take it back.
+TEST_F(UserInput, KeysClicksAndTypingReachTheCells) {
+  Run({
+      {"a click makes a cell current", [&] { ClickCell(3, 2); }, [&] { return Current() == Cell(3, 2); }},
+      {"Down", [&] { Key(VK_DOWN); }, [&] { return Current() == Cell(4, 2); }},
+      {"Tab", [&] { Key(VK_TAB); }, [&] { return Current() == Cell(4, 3); }},
+      {"Shift+Tab", [&] { Key(VK_TAB, kShift); }, [&] { return Current() == Cell(4, 2); }},
+      {"typing edits in place", [&] { Type("5"); }, [&] { return view->IsCurrentCellActive() && Value(4, 2).empty(); }},
+      {"Enter stores and moves on", [&] { Key(VK_RETURN); }, [&] { return Value(4, 2) == "5" && Current() == Cell(4, 3); }},
+      {"typing then Escape discards", [&] { ClickCell(1, 1), Type("77"), Key(VK_ESCAPE); },
+       [&] { return Value(1, 1) == "11" && !view->GetCurrentCellControl()->GetModify(); }},
+      {"Ctrl+End", [&] { Key(VK_END, kControl); }, [&] { return Current() == Cell(30, 8); }},
+      {"Ctrl+Home", [&] { Key(VK_HOME, kControl); }, [&] { return Current() == Cell(1, 1); }},
+      {"Page Down", [&] { Key(VK_NEXT); }, [&] { return Current().first > 5 && view->GetTopRow() > 1; }},
+      {"Page Up", [&] { Key(VK_PRIOR); }, [&] { return Current().first == 1 && view->GetTopRow() == 1; }},
+      {"Shift+Down, Shift+Right select", [&] { ClickCell(2, 2), Key(VK_DOWN, kShift), Key(VK_RIGHT, kShift); },
+       [&] { return Selected() == CGXRange().SetCellRange(2, 2, 3, 3) && Current() == Cell(3, 3); }},
+      {"a click drops the selection", [&] { ClickCell(2, 2); }, [&] { return Selected() == CGXRange(); }},
+      {"Delete and Enter empty the cell", [&] { Key(VK_DELETE), Key(VK_RETURN); }, [&] { return Value(2, 2).empty(); }},
+      {"Ctrl+Z takes it back", [&] { Key('Z', kControl); }, [&] { return Value(2, 2) == "22"; }},
+      {"Ctrl+R does it again", [&] { Key('R', kControl); }, [&] { return Value(2, 2).empty(); }},
+      {"Alt+Backspace takes it back", [&] { Key(VK_BACK, kAlt); }, [&] { return Value(2, 2) == "22"; }},
+      {"Ctrl+Backspace does it again", [&] { Key(VK_BACK, kControl); }, [&] { return Value(2, 2).empty(); }},
+      {"Edit Undo", [&] { Command(ID_EDIT_UNDO); }, [&] { return Value(2, 2) == "22"; }},
+      {"Edit Redo", [&] { Command(ID_EDIT_REDO); }, [&] { return Value(2, 2).empty(); }},
+      {"F2 stores the typing and stays", [&] { ClickCell(5, 3), Type("9"), Key(VK_F2); },
+       [&] { return Value(5, 3) == "9" && Current() == Cell(5, 3) && !view->IsCurrentCellActive(); }},
+  });
+}
+
+// Two children on one sheet: what the user does in one shows in the other, the commands of the Edit
+// menu act on the active one.
+TEST_F(UserInput, TwoChildrenShowOneSheet) {
+  scene.AddChild(0, CRect(220, 60, 470, 300));
+  CGXGridView* other = scene.View(0);  // the new child, on top
+  ASSERT_NE(other, view);
+  HWND viewChild = ::GetParent(view->m_hWnd), otherChild = ::GetParent(other->m_hWnd);
+  Run({
+      {"a click in the covered child raises it", [&] { ClickCell(3, 1); },
+       [&] { return scene.Children()[0] == viewChild && Current() == Cell(3, 1); }},
+      {"typing there shows in both", [&] { Type("42\n"); }, [&] { return Value(3, 1) == "42"; }},
+      {"Ctrl+F6 to the other", [&] { FocusKey(VK_F6, kControl); },
+       [&] { return scene.Children()[0] == otherChild && ::GetFocus() == other->m_hWnd; }},
+      {"typing there shows in both", [&] { ClickCell(4, 1, kNone, other), Type("7\n"); },
+       [&] { return other->IsCurrentCell(4, 2) && Value(4, 1) == "7"; }},
+      {"Copy and Paste from the menu", [&] { FocusKey(VK_F6, kControl), ClickCell(2, 1), Key(VK_UP), Command(ID_EDIT_COPY),
+                                               Key(VK_DOWN), Key(VK_DOWN), Key(VK_DOWN), Key(VK_RIGHT), Command(ID_EDIT_PASTE); },
+       [&] { return Current() == Cell(4, 2) && Value(4, 2) == "11"; }},
+      {"Ctrl+Insert and Shift+Insert", [&] { Key(VK_UP), Key(VK_UP), Key(VK_INSERT, kControl), Key(VK_DOWN), Key(VK_DOWN), Key(VK_DOWN), Key(VK_INSERT, kShift); },
+       [&] { return Current() == Cell(5, 2) && Value(5, 2) == "22"; }},
+      {"Shift+Delete cuts", [&] { Key(VK_DELETE, kShift); }, [&] { return Value(5, 2).empty(); }},
+      {"Ctrl+V pastes what was cut", [&] { Key(VK_DOWN), Key('V', kControl); }, [&] { return Value(6, 2) == "22"; }},
+      {"Ctrl+Z in the other child", [&] { FocusKey(VK_F6, kControl), FocusKey('Z', kControl); },
+       [&] { return ::GetFocus() == other->m_hWnd && Value(6, 2).empty(); }},
+  });
+}
+
+// Keys, drags and sizes that scroll: the current cell stays in view, the last row never leaves room
+// below it, the headers follow.
+TEST_F(UserInput, TheViewScrollsWithTheCurrentCellAndItsSize) {
+  HWND child = ::GetParent(view->m_hWnd);
+  CRect area;
+  view->GetGridRect(&area);
+  ROWCOL page = 0;
+  Run({
+      {"Down to the last row in view scrolls one row", [&] { ClickCell(1, 1); while (view->GetTopRow() == 1) Key(VK_DOWN); },
+       [&] { ROWCOL r = Current().first; return view->GetTopRow() == 2 && view->CalcRectFromRowCol(r, 1).bottom <= area.bottom; }},
+      {"Right past the last column in view", [&] { for (int i = 0; i < 7; ++i) Key(VK_RIGHT); },
+       [&] { return Current().second == 8 && view->GetLeftCol() > 1 && view->CalcRectFromRowCol(1, 8).right <= area.right; }},
+      {"Ctrl+End shows the last cell at the bottom", [&] { Key(VK_END, kControl); },
+       [&] { return Current() == Cell(30, 8) && view->GetTopRow() == view->CalcMaxTopRow(); }},
+      {"the child grown: no room below the last row", [&] { ::ShowWindow(child, SW_MAXIMIZE); },
+       [&] { return view->GetTopRow() == view->CalcMaxTopRow(); }},
+      {"the frame grown until every cell fits: no bars, the first row on top", [&] {
+         ::SetWindowPos(scene.MainWnd(), nullptr, 0, 0, 1000, 900, SWP_NOMOVE | SWP_NOZORDER);
+       },
+       [&] { return !(view->GetStyle() & (WS_VSCROLL | WS_HSCROLL)) && view->GetTopRow() == 1 && view->GetLeftCol() == 1; }},
+      {"shrunk again: the bars come back", [&] { ::SetWindowPos(scene.MainWnd(), nullptr, 0, 0, 480, 360, SWP_NOMOVE | SWP_NOZORDER); },
+       [&] { return (view->GetStyle() & WS_VSCROLL) && (view->GetStyle() & WS_HSCROLL); }},
+      {"restored", [&] { ::ShowWindow(child, SW_RESTORE); }, [&] { return Current() == Cell(30, 8); }},
+      {"Ctrl+Home", [&] { Key(VK_HOME, kControl); }, [&] { return view->GetTopRow() == 1 && view->GetLeftCol() == 1; }},
+      {"Page Down moves the cell and the top row by a page", [&] { page = view->CalcLastVisibleRow(area) - 1, Key(VK_DOWN), Key(VK_NEXT); },
+       [&] { return view->GetTopRow() == 1 + page && Current() == Cell(2 + page, 1); }},
+      {"Page Up takes both back", [&] { Key(VK_PRIOR); }, [&] { return view->GetTopRow() == 1 && Current() == Cell(2, 1); }},
+      {"the pointer over a column's edge in the header shows the sizing cursor", [&] {
+         const CRect h = view->CalcRectFromRowCol(0, 1);
+         UiAutomation::MouseMove(view->m_hWnd, POINT{h.right - 1, h.CenterPoint().y});
+       },
+       [&] { return ::GetCursor() != ::LoadCursor(nullptr, IDC_ARROW) && ::GetCursor() != nullptr; }},
+      {"over a cell the arrow", [&] { UiAutomation::MouseMove(view->m_hWnd, At(view, 3, 2)); },
+       [&] { return ::GetCursor() == ::LoadCursor(nullptr, IDC_ARROW); }},
+      {"a drag selects the cells it passes", [&] { UiAutomation::Drag(view->m_hWnd, At(view, 2, 1), At(view, 4, 2)); },
+       [&] { return Selected() == CGXRange().SetCellRange(2, 1, 4, 2); }},
+      {"a click on a row header selects the row", [&] { UiAutomation::Click(view->m_hWnd, At(view, view->GetTopRow() + 1, 0)); },
+       [&] { return Selected() == CGXRange().SetRowRange(view->GetTopRow() + 1, view->GetTopRow() + 1); }},
+      {"Ctrl+click on it again takes it out", [&] { UiAutomation::Click(view->m_hWnd, At(view, view->GetTopRow() + 1, 0), kControl); },
+       [&] { return Selected() == CGXRange(); }},
+  });
+}
+
+// Blocks larger than a cell, as the user meets them: a covered block is one cell to clicks and keys,
+// typed text floats over empty neighbours and stops at a filled one, equal texts merge.
+TEST_F(UserInput, CoveredFloatedAndMergedBlocksFollowWhatIsTyped) {
+  view->SetFloatCellsMode(1, FALSE);
+  view->SetMergeCellsMode(1, FALSE);
+  for (ROWCOL r = 5; r <= 7; ++r) view->GetParam()->GetData()->StoreStyleAt(r, 3, &CGXStyle().SetMergeCell(2), 0, 0);
+  // Static cells float; typed ones do not.
+  view->GetParam()->GetData()->StoreStyleAt(3, 1, &CGXStyle().SetControl(52513).SetValue("a text long enough to float"), 0, 0);
+  for (ROWCOL c = 2; c <= 4; ++c) view->GetParam()->GetData()->StoreStyleAt(3, c, &CGXStyle().SetControl(52513), 0, 0);
+  view->GetParam()->GetData()->StoreStyleAt(4, 2, &CGXStyle().SetControl(52513).SetValue("#BMP(23222)"), 0, 0);
+  view->SetCoveredCellsRowCol(8, 1, 9, 2);
+  view->GetParam()->EmptyUndoList();
+  view->Redraw();
+  auto block = [&](ROWCOL r, ROWCOL c) {
+    CGXRange b;
+    return view->GetCellRangeRowCol(r, c, b) ? b : CGXRange().SetCellRange(r, c, r, c);
+  };
+  Run({
+      {"a click on a hidden cell of a covered block", [&] { ClickCell(9, 2); }, [&] { return Current() == Cell(8, 1); }},
+      {"Down leaves the block below", [&] { Key(VK_DOWN); }, [&] { return Current() == Cell(10, 1); }},
+      {"Up comes back to its anchor", [&] { Key(VK_UP); }, [&] { return Current() == Cell(8, 1); }},
+      {"Tab leaves it to the right", [&] { Key(VK_TAB); }, [&] { return Current() == Cell(8, 3); }},
+      {"a long text floats over empty cells", [&] { }, [&] { return block(3, 1) == CGXRange().SetCellRange(3, 1, 3, 2); }},
+      {"its column narrowed by a drag on the header line, it floats further", [&] {
+         const CRect h = view->CalcRectFromRowCol(0, 1);
+         UiAutomation::Drag(view->m_hWnd, POINT{h.right - 1, h.CenterPoint().y}, POINT{h.right - 51, h.CenterPoint().y});
+       },
+       [&] { return view->GetColWidth(1) < 60 && block(3, 1) == CGXRange().SetCellRange(3, 1, 3, 3); }},
+      {"equal texts typed one below the other merge", [&] { ClickCell(5, 3), Type("m\n"), ClickCell(6, 3), Type("m\n"); },
+       [&] { return block(5, 3) == CGXRange().SetCellRange(5, 3, 6, 3); }},
+      {"Ctrl+Z parts them", [&] { Key('Z', kControl); }, [&] { return block(5, 3) == CGXRange().SetCellRange(5, 3, 5, 3); }},
+      {"a bitmap cell clicked", [&] { ClickCell(4, 2); }, [&] { return Current() == Cell(4, 2); }},
+      {"the blocks and the bitmap scrolled by the bar", [&] { Apply(scene, MdiStep{kScrollBar, 0, 0, 0, 0}); },
+       [&] { return view->GetTopRow() == 2; }},
+  });
+}
+
+std::string Joined(const std::vector<std::string>& steps) {
+  std::string out;
+  for (const std::string& s : steps) out += s + "; ";
+  return out;
+}
+
+// Random posted input into two children on one sheet against a model of the values: what was typed,
+// taken back and done again is what the cells hold, and the picture is a full repaint's after every step.
+TEST_F(UserInput, RandomInputKeepsTheValuesAndThePicture) {
+  std::mt19937 rng(86);
+  struct Edit {
+    Cell cell;
+    std::string before, after;
+  };
+  std::map<Cell, std::string> model{{{1, 1}, "11"}, {{2, 2}, "22"}};
+  std::vector<Edit> undo, redo;
+  std::vector<std::string> done;
+  scene.AddChild(0, CRect(200, 90, 470, 320));
+  view = scene.View(0);
+  int typed = 0;
+  for (int step = 0; step < 70; ++step) {
+    const unsigned op = rng() % 10, a = rng();
+    HWND child = ::GetParent(view->m_hWnd);
+    const Cell at = Current();
+    CRect area;
+    view->GetGridRect(&area);
+    switch (op) {
+      case 0: {
+        static const UINT keys[][2] = {{VK_DOWN, kNone}, {VK_UP, kNone}, {VK_LEFT, kNone}, {VK_RIGHT, kNone},
+                                       {VK_TAB, kNone}, {VK_TAB, kShift}, {VK_NEXT, kNone}, {VK_PRIOR, kNone},
+                                       {VK_HOME, kControl}, {VK_END, kControl}, {VK_ESCAPE, kNone}};
+        const auto& k = keys[a % 11];
+        done.push_back("key " + std::to_string(k[0]) + "/" + std::to_string(k[1]));
+        Key(k[0], k[1]);
+        break;
+      }
+      case 1: {
+        const ROWCOL r = view->GetTopRow() + a % 5, c = view->GetLeftCol() + (a >> 8) % 3;
+        CRect cell = view->CalcRectFromRowCol(r, c), both;
+        if (r > 30 || c > 8 || !both.IntersectRect(cell, area) || both != cell) break;  // only cells in full view
+        POINT screen = At(view, r, c);
+        ::ClientToScreen(view->m_hWnd, &screen);
+        HWND under = ::WindowFromPoint(screen);
+        if (under != view->m_hWnd && !::IsChild(view->m_hWnd, under)) break;  // under the other child
+        done.push_back("click " + std::to_string(r) + "," + std::to_string(c));
+        ClickCell(r, c);
+        EXPECT_EQ(Current(), Cell(r, c)) << Joined(done);
+        break;
+      }
+      case 2:
+      case 3: {
+        if (at.first == 0 || at.second == 0) break;  // no cell, or a header
+        const std::string text = op == 2 ? std::to_string(++typed) : "";
+        if (text.empty() && Value(at.first, at.second).empty()) break;
+        // A click puts the caret into the text: typing then inserts, which the model leaves out.
+        if (view->IsCurrentCellActive() && !Value(at.first, at.second).empty()) break;
+        done.push_back("type '" + text + "'");
+        if (text.empty()) Key(VK_DELETE);
+        else Type(text.c_str());
+        Key(VK_RETURN);
+        undo.push_back({at, model[at], text});
+        redo.clear();
+        model[at] = text;
+        break;
+      }
+      case 4:
+      case 5: {
+        std::vector<Edit>& from = op == 4 ? undo : redo;
+        std::vector<Edit>& to = op == 4 ? redo : undo;
+        done.push_back(op == 4 ? "Ctrl+Z" : "Ctrl+R");
+        Key(op == 4 ? 'Z' : 'R', kControl);
+        if (from.empty()) break;
+        model[from.back().cell] = op == 4 ? from.back().before : from.back().after;
+        to.push_back(from.back());
+        from.pop_back();
+        break;
+      }
+      case 6: {
+        done.push_back("bar");
+        Apply(scene, MdiStep{kScrollBar, 0, (int)(a % 4), 0, 0});
+        break;
+      }
+      case 7: {
+        const int w = 200 + (int)(a % 240), h = 120 + (int)((a >> 8) % 160);
+        done.push_back("size " + std::to_string(w) + "x" + std::to_string(h));
+        ::MoveWindow(child, 0, 0, w, h, TRUE);
+        break;
+      }
+      case 8: {
+        done.push_back("Ctrl+F6");
+        FocusKey(VK_F6, kControl);
+        view = static_cast<CGXGridView*>(scene.m_main->MDIGetActive()->GetActiveView());
+        break;
+      }
+      default: {
+        done.push_back("click header");
+        UiAutomation::Click(view->m_hWnd, At(view, 0, view->GetLeftCol() + a % 2));
+        break;
+      }
+    }
+    for (const auto& [cell, value] : model) ASSERT_EQ(Value(cell.first, cell.second), value) << Joined(done);
+    ASSERT_EQ(0, Off()) << Joined(done);
+  }
+}
+
+// The menus of the application's frame, opened as a user opens them: the Edit items follow the active
+// view's selection, clipboard and undo state, and a chosen item acts on that view.
+TEST_F(UserInput, TheFramesMenusReachTheActiveView) {
+  auto menu = [&](UINT choose = 0) {
+    CMenu m;
+    m.CreatePopupMenu();
+    for (UINT id : {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}) m.AppendMenu(MF_STRING, id, "x");
+    MenuAutomation::Reset();
+    if (choose) MenuAutomation::PushMenuChoice(choose);
+    m.TrackPopupMenu(TPM_LEFTALIGN, 0, 0, scene.m_main);
+    UiAutomation::Pump();
+    std::string grayed;
+    const auto shownMenus = MenuAutomation::ShownMenus();
+    for (const std::string& item : shownMenus.back().items) grayed += item.find("[grayed]") != std::string::npos ? 'g' : '-';
+    return grayed;
+  };
+  ::OpenClipboard(nullptr), ::EmptyClipboard(), ::CloseClipboard();
+  std::string shown;
+  Run({
+      {"nothing to undo, paste or copy", [&] { shown = menu(); }, [&] { return shown == "ggggg"; }},
+      {"a cell current", [&] { ClickCell(1, 1), Key(VK_DOWN); shown = menu(); }, [&] { return shown == "gg--g"; }},
+      {"typed and stored", [&] { Type("5\n"); shown = menu(); }, [&] { return shown == "-g--g"; }},
+      {"copied", [&] { Key(VK_UP), Key('C', kControl); shown = menu(); }, [&] { return shown == "-g---"; }},
+      {"Undo chosen from the menu", [&] { shown = menu(ID_EDIT_UNDO); }, [&] { return Value(2, 1).empty() && menu() == "g----"; }},
+      {"Print Setup from the frame sets the sheet's printer", [&] {
+         DialogAutomation::CommonAnswer copies;
+         copies.ok = true, copies.copies = 4;
+         DialogAutomation::PushAnswer(DialogAutomation::CommonKind::PrintSetup, copies);
+         Command(ID_FILE_PRINT_SETUP);
+       },
+       [&] {
+         CWinApp* app = AfxGetApp();
+         if (!app->m_hDevMode) return false;
+         const int n = static_cast<DEVMODE*>(GlobalLock(app->m_hDevMode))->dmCopies;
+         GlobalUnlock(app->m_hDevMode);
+         return n == 4 && view->GetParam()->GetPrintDevice()->IsSameDevice(app->m_hDevNames, app->m_hDevMode);
+       }},
+  });
+}
+
+// A grid a dialog template names, beside an edit field: a click takes the focus from the field, and
+// arrows and Tab move the grid's current cell instead of the dialog's focus.
+TEST_F(UserInput, AGridInADialogTakesClicksArrowsAndTab) {
+  static const DLGITEM_ENTRY items[] = {
+      {"Edit", 10, WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 4, 4, 80, 12, ""},
+      {"ZAZAzedAze", 11, WS_VISIBLE | WS_TABSTOP, 0, 4, 20, 200, 100, ""},
+      {"Button", IDOK, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 4, 124, 50, 14, "OK"},
+  };
+  static const DIALOG_RESOURCE tmpl{WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0, 0, 220, 150, "Cells", nullptr, 0, items, 3, nullptr};
+  CDialog dlg;
+  ASSERT_TRUE(dlg.CreateIndirect(&tmpl, scene.m_main));
+  auto* grid = dynamic_cast<ZAZAzedAze*>(CWnd::FromHandlePermanent(::GetDlgItem(dlg.m_hWnd, 11)));
+  ASSERT_TRUE(grid);
+  grid->GetParam()->GetData()->SetRowCount(10);
+  grid->GetParam()->GetData()->SetColCount(4);
+  grid->Redraw();
+  HWND edit = ::GetDlgItem(dlg.m_hWnd, 10);
+  ::SetFocus(edit);
+  auto current = [&] {
+    ROWCOL r = 0, c = 0;
+    return grid->GetCurrentCell(r, c) ? Cell(r, c) : Cell(0, 0);
+  };
+  auto inGrid = [&] { return ::GetFocus() == grid->m_hWnd || ::IsChild(grid->m_hWnd, ::GetFocus()); };
+  const CRect cell = grid->CalcRectFromRowCol(2, 1);
+  Run({
+      {"a click in the grid takes the focus and the cell", [&] { UiAutomation::Click(grid->m_hWnd, cell.CenterPoint()); },
+       [&] { return inGrid() && current() == Cell(2, 1); }},
+      {"Down", [&] { FocusKey(VK_DOWN); }, [&] { return inGrid() && current() == Cell(3, 1); }},
+      {"Tab", [&] { FocusKey(VK_TAB); }, [&] { return inGrid() && current() == Cell(3, 2); }},
+      {"typed", [&] { Type("8"), FocusKey(VK_DOWN); }, [&] { return inGrid() && grid->GetValueRowCol(3, 2) == "8"; }},
+  });
+  dlg.DestroyWindow();
+}
+
+// A value the cell refuses: the warning shows once when the user leaves the cell, the keys typed
+// ahead of it are dropped, and the cell stays current with what was typed.
+TEST_F(UserInput, ARefusedValueWarnsOnceAndDropsTheKeysTypedAhead) {
+  CGXStyle limits;
+  limits.SetUserAttribute(51011, "1").SetUserAttribute(51012, "99").SetUserAttribute(51013, "From 1 to 99");
+  view->GetParam()->GetData()->StoreStyleAt(0, 3, &limits, 0, -1);  // the column's style
+  view->Redraw();
+  auto postKey = [](UINT vk) {
+    ::PostInputMessage(::GetFocus(), WM_KEYDOWN, vk, 1);
+    ::PostInputMessage(::GetFocus(), WM_KEYUP, vk, (LPARAM)0xC0000001u);
+  };
+  Run({
+      {"typed out of range", [&] { ClickCell(2, 3), Type("500"); }, [&] { return view->IsCurrentCellActive(); }},
+      {"Down and a key typed ahead", [&] { postKey(VK_DOWN), postKey('7'), UiAutomation::Pump(); },
+       [&] {
+         const auto boxes = Automation::Instance().MessageBoxes();
+         CString text;
+         view->GetCurrentCellControl()->GetCurrentText(text);
+         return boxes.size() == 1 && boxes[0].text == "From 1 to 99" && Current() == Cell(2, 3) && text == "500" &&
+                Value(2, 3).empty();
+       }},
+      {"a value in range is stored", [&] { FocusKey(VK_BACK), FocusKey(VK_BACK), FocusKey(VK_DOWN); },
+       [&] { return Value(2, 3) == "5" && Current() == Cell(3, 3) && Automation::Instance().MessageBoxes().size() == 1; }},
+  });
+}
+
+// What a user holds: a key that repeats, a button during a drag, and double-clicks on a header.
+TEST_F(UserInput, HeldKeysDragsAndHeaderDoubleClicks) {
+  view->GetParam()->m_bSortRowsOnDblClk = TRUE;
+  view->GetParam()->m_bSortOption = TRUE;  // a second sort on the same column turns the order round
+  for (ROWCOL r = 1; r <= 30; ++r)
+    view->GetParam()->GetData()->StoreStyleAt(r, 3, &CGXStyle().SetValue(std::to_string(100 - r).c_str()), 0, 0);
+  view->GetParam()->EmptyUndoList();
+  auto held = [&](UINT vk, int repeats) {
+    HWND f = ::GetFocus();
+    // Repeats come at the keyboard's rate, each after the one before was handled.
+    for (int i = 0; i < repeats; ++i) ::PostInputMessage(f, WM_KEYDOWN, vk, i ? 0x40000001 : 1), UiAutomation::Pump();
+    ::PostInputMessage(f, WM_KEYUP, vk, (LPARAM)0xC0000001u);
+    UiAutomation::Pump();
+  };
+  Run({
+      {"Down held for five repeats", [&] { ClickCell(1, 1), held(VK_DOWN, 5); }, [&] { return Current() == Cell(6, 1); }},
+      {"Up held for three", [&] { held(VK_UP, 3); }, [&] { return Current() == Cell(3, 1); }},
+      {"Shift+Down held for two", [&] { UiAutomation::KeyDown(nullptr, VK_SHIFT), held(VK_DOWN, 2), UiAutomation::KeyUp(nullptr, VK_SHIFT); },
+       [&] { return Current() == Cell(5, 1) && Selected() == CGXRange().SetCellRange(3, 1, 5, 1); }},
+      {"Escape during a drag ends it and keeps the typing", [&] {
+         ClickCell(7, 2), Type("31");
+         const POINT from = At(view, 4, 1), to = At(view, 6, 2);
+         // Escape comes while the button is held: once the drag is under way.
+         static HWND target;
+         target = ::GetFocus();
+         ::SetTimer(nullptr, 86, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
+           ::KillTimer(nullptr, id);
+           ::PostInputMessage(target, WM_KEYDOWN, VK_ESCAPE, 1);
+         });
+         ::PostInputMessage(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+         ::PostInputMessage(view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+         UiAutomation::Pump();
+         ::PostInputMessage(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+         UiAutomation::Pump();
+       },
+       [&] { return ::GetCapture() == nullptr && Value(7, 2) == "31" && Current() == Cell(4, 1); }},
+      {"a double-click on a column header sorts up", [&] { UiAutomation::DoubleClick(view->m_hWnd, At(view, 0, 3)); },
+       [&] { return Value(1, 3) == "70" && Value(30, 3) == "99" && Current().first == 1; }},
+      {"a second one sorts down", [&] { UiAutomation::DoubleClick(view->m_hWnd, At(view, 0, 3)); },
+       [&] { return Value(1, 3) == "99" && Value(30, 3) == "70"; }},
+  });
+}
+
+// Frozen rows and columns stay put while the keys page and scroll the rest; the current cell stays
+// in view below and right of them.
+TEST_F(UserInput, FrozenRowsAndColumnsStayWhileTheRestPages) {
+  view->SetFrozenRows(2);
+  view->SetFrozenCols(1);
+  view->GetParam()->EmptyUndoList();
+  CRect area;
+  view->GetGridRect(&area);
+  ROWCOL top = 0;
+  auto shown = [&] {
+    const Cell at = Current();
+    const CRect r = view->CalcRectFromRowCol(at.first, at.second);
+    CRect both;
+    return at.first > 0 && both.IntersectRect(r, area) && both == r;
+  };
+  Run({
+      {"a click below the frozen rows", [&] { ClickCell(4, 2); }, [&] { return Current() == Cell(4, 2); }},
+      {"Page Down", [&] { Key(VK_NEXT); }, [&] { return view->GetTopRow() > 3 && shown(); }},
+      {"Page Down again", [&] { Key(VK_NEXT); }, [&] { return shown(); }},
+      {"Page Up", [&] { Key(VK_PRIOR); }, [&] { return shown(); }},
+      {"Ctrl+End", [&] { Key(VK_END, kControl); }, [&] { return Current() == Cell(30, 8) && shown(); }},
+      {"Ctrl+Home into the frozen part leaves the rows scrolled", [&] { top = view->GetTopRow(), Key(VK_HOME, kControl); },
+       [&] { return Current() == Cell(1, 1) && view->GetTopRow() == top && view->GetLeftCol() == 2; }},
+      {"Down from the last frozen row goes on at the top row", [&] { Key(VK_DOWN), Key(VK_DOWN); },
+       [&] { return Current() == Cell(top, 1); }},
+      {"Up from the top row takes the rows along", [&] { Key(VK_UP); },
+       [&] { return Current() == Cell(top - 1, 1) && view->GetTopRow() == top - 1; }},
+      {"Right past the window", [&] { for (int i = 0; i < 7; ++i) Key(VK_RIGHT); }, [&] { return Current().second == 8 && shown(); }},
+      {"a bar press", [&] { top = view->GetTopRow(), Apply(scene, MdiStep{kScrollBar, 0, 1, 0, 0}); }, [&] { return view->GetTopRow() == top - 1; }},
+  });
+}
