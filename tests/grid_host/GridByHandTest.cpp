@@ -1,0 +1,219 @@
+// A grid view in an application's MDI child, driven only by posted mouse and key input: clicks,
+// drags and double clicks on cells, headers and boundaries, each step's state and its picture
+// against a full repaint.
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXGridView.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/Document.h"
+#include "tests/support/MdiScene.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+
+using namespace dravonix::test;
+
+namespace {
+
+class CByHandDoc : public CDocument {};
+
+// One MDI child holding a grid view of 30 rows by 8 columns, rows 20 and columns 50 pixels.
+class GridScene : public MdiScene {
+ public:
+  GridScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
+    GXStartGridLibrary();
+    m_doc.m_bAutoDelete = FALSE;
+  }
+  ~GridScene() override { Close(); }
+  HWND AddChild(int, const CRect& place) override {
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CGXGridView);
+    ctx.m_pCurrentDoc = &m_doc;
+    auto* child = new CMDIChildWnd;
+    if (!child->Create(nullptr, "grid", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, place, m_main, &ctx)) return nullptr;
+    child->InitialUpdateFrame(&m_doc, TRUE);
+    view = static_cast<CGXGridView*>(child->GetActiveView());
+    CGXGridParam* p = view->GetParam();
+    p->GetData()->SetRowCount(30);
+    p->GetData()->SetColCount(8);
+    view->CGXGridCore::UpdateWindow();  // painting measures the font first
+    view->StoreDefaultRowHeight(20);
+    view->StoreDefaultColWidth(50);
+    for (ROWCOL r = 1; r <= 30; ++r)
+      for (ROWCOL c = 1; c <= 8; ++c) {
+        CGXStyle s;
+        s.SetValue(std::to_string(r * 10 + c).c_str());
+        p->GetData()->StoreStyleAt(r, c, &s, 0, 0);
+      }
+    view->RefreshScrollBars(FALSE, FALSE);
+    view->Redraw();
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  CByHandDoc m_doc;
+  CGXGridView* view = nullptr;
+};
+
+std::string RangeText(const CGXRange& g) {
+  std::ostringstream o;
+  if (g.IsTable()) o << "t";
+  else if (g.IsRows()) o << "r" << g.m_nTop << "-" << g.m_nBottom;
+  else if (g.IsCols()) o << "c" << g.m_nLeft << "-" << g.m_nRight;
+  else o << g.m_nTop << "," << g.m_nLeft << "-" << g.m_nBottom << "," << g.m_nRight;
+  return o.str();
+}
+
+class GridByHand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    scene = std::make_unique<GridScene>();
+    scene->AddChild(0, CRect(10, 10, 420, 300));
+    view = scene->view;
+  }
+  void TearDown() override {
+    scene.reset();
+    UiAutomation::Pump();
+    Clock::UseRealTime();
+  }
+  HWND Wnd() const { return view->m_hWnd; }
+  CPoint At(ROWCOL r, ROWCOL c) { return view->CalcRectFromRowCol(r, c).CenterPoint(); }
+  // Column c's right edge in the header row, dx pixels off (the first pixel of the next column).
+  CPoint ColEdge(ROWCOL c, int dx = 0) {
+    const CRect h = view->CalcRectFromRowCol(0, c);
+    return CPoint(h.right + dx, h.CenterPoint().y);
+  }
+  CPoint RowEdge(ROWCOL r, int dy = 0) {
+    const CRect h = view->CalcRectFromRowCol(r, 0);
+    return CPoint(h.CenterPoint().x, h.bottom + dy);
+  }
+  // Clears the double-click window first, as a user's pause does.
+  void Drag(CPoint from, CPoint to, UINT modifiers = UiAutomation::kNone) {
+    UiAutomation::AdvanceClock(1000);
+    for (UINT m : {UiAutomation::kShift, UiAutomation::kControl})
+      if (modifiers & m) UiAutomation::KeyDown(Wnd(), m == UiAutomation::kShift ? VK_SHIFT : VK_CONTROL);
+    UiAutomation::Drag(Wnd(), from, to, 3, modifiers);
+    UiAutomation::Pump();
+    for (UINT m : {UiAutomation::kShift, UiAutomation::kControl})
+      if (modifiers & m) UiAutomation::KeyUp(Wnd(), m == UiAutomation::kShift ? VK_SHIFT : VK_CONTROL);
+  }
+  void Click(CPoint at, UINT modifiers = UiAutomation::kNone) { Drag(at, at, modifiers); }
+  void DoubleClick(CPoint at) {
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::DoubleClick(Wnd(), at);
+  }
+  // "current r,c; sel ...; top r,c".
+  std::string State() {
+    std::ostringstream o;
+    ROWCOL r = 0, c = 0;
+    view->GetCurrentCell(r, c);
+    o << "current " << r << "," << c << "; sel";
+    CGXRangeList& sel = view->GetParam()->m_SelRects;
+    for (POSITION pos = sel.GetHeadPosition(); pos;) o << " " << RangeText(*sel.GetNext(pos));
+    o << "; top " << view->GetTopRow() << "," << view->GetLeftCol();
+    return o.str();
+  }
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    std::string state;
+  };
+  // Each step's state, its picture against a full repaint, and no capture left behind.
+  void Run(const std::vector<Step>& steps) {
+    for (const Step& s : steps) {
+      s.act();
+      UiAutomation::Pump();
+      EXPECT_EQ(s.state, State()) << s.name;
+      EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
+      EXPECT_EQ(nullptr, ::GetCapture()) << s.name;
+    }
+  }
+  std::unique_ptr<GridScene> scene;
+  CGXGridView* view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(GridByHand, ClicksAndDragsSelectAndScroll) {
+  const int visible = 11;  // rows fully shown below the header
+  Run({
+      {"click C3", [&] { Click(At(3, 3)); }, "current 3,3; sel; top 1,1"},
+      {"Shift+click E6", [&] { Click(At(6, 5), UiAutomation::kShift); }, "current 6,5; sel 3,3-6,5; top 1,1"},
+      {"click B2 clears", [&] { Click(At(2, 2)); }, "current 2,2; sel; top 1,1"},
+      {"drag B2 to C4", [&] { Drag(At(2, 2), At(4, 3)); }, "current 2,2; sel 2,2-4,3; top 1,1"},
+      {"Ctrl+drag E6 to F7 adds", [&] { Drag(At(6, 5), At(7, 6), UiAutomation::kControl); },
+       "current 6,5; sel 2,2-4,3 6,5-7,6; top 1,1"},
+      {"column D's header", [&] { Click(At(0, 4)); }, "current 0,4; sel c4-4; top 1,1"},
+      {"row 5's header", [&] { Click(At(5, 0)); }, "current 5,0; sel r5-5; top 1,1"},
+      {"the corner", [&] { Click(At(0, 0)); }, "current 0,0; sel t; top 1,1"},
+      {"the corner again", [&] { Click(At(0, 0)); }, "current 0,0; sel; top 1,1"},
+      {"right press while the left is held cancels", [&] {
+         UiAutomation::AdvanceClock(1000);
+         const CPoint a = At(2, 2), b = At(4, 4);
+         ::PostMessage(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
+         ::PostMessage(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.x, b.y));
+         ::PostMessage(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(b.x, b.y));
+         ::PostMessage(Wnd(), WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(b.x, b.y));
+         ::PostMessage(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(b.x, b.y));
+       },
+       "current 2,2; sel; top 1,1"},
+      {"page down on the bar", [&] {
+         CRect c;
+         view->GetClientRect(&c);
+         Click(CPoint(c.right + 8, c.bottom - 40));
+       },
+       "current 2,2; sel; top " + std::to_string(1 + visible) + ",1"},
+  });
+}
+
+// Boundaries dragged and double-clicked in the headers, and the size changes undone from the menu.
+TEST_F(GridByHand, BoundariesDraggedAndDoubleClickedResize) {
+  CGXStyle wide;
+  wide.SetValue("a text far wider than fifty pixels");
+  view->SetStyleRange(CGXRange().SetCellRange(5, 3, 5, 3), &wide);
+  auto sizes = [&] {
+    std::ostringstream o;
+    o << "w";
+    for (ROWCOL c = 1; c <= 5; ++c) o << " " << view->GetColWidth(c);
+    o << "; h";
+    for (ROWCOL r = 1; r <= 5; ++r) o << " " << view->GetRowHeight(r);
+    return o.str();
+  };
+  auto undo = [&] { ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0); };
+  const struct {
+    const char* name;
+    std::function<void()> act;
+    const char* sizes;
+  } steps[] = {
+      {"column C's edge 20 right", [&] { Drag(ColEdge(3), ColEdge(3, 20)); }, "w 50 50 70 50 50; h 20 20 20 20 20"},
+      {"4 pixels right of B's edge grabs B", [&] { Drag(ColEdge(2, 4), ColEdge(2, 14)); },
+       "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"5 pixels right does not", [&] { Drag(ColEdge(2, 5), ColEdge(2, 15)); }, "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"a one-pixel move changes nothing", [&] { Drag(ColEdge(1), ColEdge(1, 1)); }, "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"row 4's edge 10 down", [&] { Drag(RowEdge(4), RowEdge(4, 10)); }, "w 50 64 70 50 50; h 20 20 20 30 20"},
+      {"undo", undo, "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"column D dragged to nothing hides it", [&] { Drag(ColEdge(4), ColEdge(4, -60)); },
+       "w 50 64 70 0 50; h 20 20 20 20 20"},
+      {"undo shows it", undo, "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"a double click on C's edge fits C to its text", [&] { DoubleClick(ColEdge(3)); },
+       "w 50 64 153 50 50; h 20 20 20 20 20"},
+      {"D hidden again", [&] { Drag(ColEdge(4), ColEdge(4, -60)); }, "w 50 64 153 0 50; h 20 20 20 20 20"},
+      {"with shows-hidden on, a double click on the edge shows D", [&] {
+         view->GetParam()->m_wAllowTrackColWidth |= 0x01;
+         DoubleClick(ColEdge(3));
+       },
+       "w 50 64 153 50 50; h 20 20 20 20 20"},
+  };
+  for (const auto& s : steps) {
+    s.act();
+    UiAutomation::Pump();
+    EXPECT_EQ(s.sizes, sizes()) << s.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
+    EXPECT_EQ(nullptr, ::GetCapture()) << s.name;
+  }
+}
