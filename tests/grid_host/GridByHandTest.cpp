@@ -217,3 +217,59 @@ TEST_F(GridByHand, BoundariesDraggedAndDoubleClickedResize) {
     EXPECT_EQ(nullptr, ::GetCapture()) << s.name;
   }
 }
+
+// Selected rows and columns dragged by their headers, a sort by a double click on a header, each
+// undone from the menu: the values in column A and row 1 show where the data went.
+TEST_F(GridByHand, HeadersDraggedAndDoubleClickedMoveAndSortTheData) {
+  for (ROWCOL r = 1; r <= 5; ++r) {
+    CGXStyle key;
+    key.SetValue(std::to_string((r * 3) % 5 * 10).c_str());  // 30 10 40 20 0
+    view->SetStyleRange(CGXRange().SetCellRange(r, 6, r, 6), &key);
+  }
+  view->GetParam()->m_bSortRowsOnDblClk = TRUE;
+  auto data = [&] {
+    std::ostringstream o;
+    o << "A";
+    for (ROWCOL r = 1; r <= 7; ++r) o << " " << (const char*)view->GetValueRowCol(r, 1);
+    o << "; 1";
+    for (ROWCOL c = 1; c <= 5; ++c) o << " " << (const char*)view->GetValueRowCol(1, c);
+    return o.str();
+  };
+  auto undo = [&] { ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0); };
+  const std::string start = "A 11 21 31 41 51 61 71; 1 11 12 13 14 15";
+  const struct {
+    const char* name;
+    std::function<void()> act;
+    std::string data;
+  } steps[] = {
+      {"rows 2 and 3 selected", [&] { Drag(At(2, 0), At(3, 0)); }, start},
+      {"dropped on row 7", [&] { Drag(At(2, 0), At(7, 0)); }, "A 11 41 51 61 21 31 71; 1 11 12 13 14 15"},
+      {"undo", undo, start},
+      {"rows 2 and 3 dropped on themselves", [&] {
+         Drag(At(2, 0), At(3, 0));
+         Drag(At(2, 0), At(3, 0));
+       },
+       start},
+      {"Ctrl+drag on selected rows starts no move", [&] {
+         Drag(At(2, 0), At(3, 0));
+         Drag(At(2, 0), At(6, 0), UiAutomation::kControl);
+       },
+       start},
+      {"columns B and C dropped on E", [&] {
+         Drag(At(0, 2), At(0, 3));
+         Drag(At(0, 2), At(0, 5));
+       },
+       "A 11 21 31 41 51 61 71; 1 11 14 12 13 15"},
+      {"undo", undo, start},
+      {"double click on F's header sorts by it", [&] { DoubleClick(At(0, 6)); },
+       "A 51 21 41 11 31 61 71; 1 51 52 53 54 55"},
+      {"undo", undo, start},
+  };
+  for (const auto& s : steps) {
+    s.act();
+    UiAutomation::Pump();
+    EXPECT_EQ(s.data, data()) << s.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
+    EXPECT_EQ(nullptr, ::GetCapture()) << s.name;
+  }
+}
