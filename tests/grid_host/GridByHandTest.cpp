@@ -15,14 +15,50 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 using namespace dravonix::test;
 
 namespace {
 
-class CByHandDoc : public CDocument {};
+// The document keeps the grid's data, so that each of its windows shows the same grid.
+class CByHandDoc : public CDocument {
+ public:
+  std::unique_ptr<CGXGridParam> param;
+};
 
-// One MDI child holding a grid view of 30 rows by 8 columns, rows 20 and columns 50 pixels.
+// Shares the document's grid and tells the document's other windows of each change.
+class CByHandView : public CGXGridView {
+  DECLARE_DYNCREATE(CByHandView)
+
+ public:
+  void OnInitialUpdate() override {
+    auto* doc = static_cast<CByHandDoc*>(GetDocument());
+    const bool first = !doc->param;
+    if (first) doc->param = std::make_unique<CGXGridParam>();
+    SetParam(doc->param.get(), FALSE);
+    m_bUpdateHints = TRUE;
+    CGXGridView::OnInitialUpdate();
+    if (!first) return;
+    CGXGridParam* p = GetParam();
+    p->GetData()->SetRowCount(30);
+    p->GetData()->SetColCount(8);
+    CGXGridCore::UpdateWindow();  // painting measures the font first
+    StoreDefaultRowHeight(20);
+    StoreDefaultColWidth(50);
+    for (ROWCOL r = 1; r <= 30; ++r)
+      for (ROWCOL c = 1; c <= 8; ++c) {
+        CGXStyle s;
+        s.SetValue(std::to_string(r * 10 + c).c_str());
+        p->GetData()->StoreStyleAt(r, c, &s, 0, 0);
+      }
+    RefreshScrollBars(FALSE, FALSE);
+  }
+};
+IMPLEMENT_DYNCREATE(CByHandView, CGXGridView)
+
+// MDI children holding windows of one document's grid of 30 rows by 8 columns, rows 20 and
+// columns 50 pixels.
 class GridScene : public MdiScene {
  public:
   GridScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
@@ -32,31 +68,18 @@ class GridScene : public MdiScene {
   ~GridScene() override { Close(); }
   HWND AddChild(int, const CRect& place) override {
     CCreateContext ctx;
-    ctx.m_pNewViewClass = RUNTIME_CLASS(CGXGridView);
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CByHandView);
     ctx.m_pCurrentDoc = &m_doc;
     auto* child = new CMDIChildWnd;
     if (!child->Create(nullptr, "grid", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, place, m_main, &ctx)) return nullptr;
     child->InitialUpdateFrame(&m_doc, TRUE);
-    view = static_cast<CGXGridView*>(child->GetActiveView());
-    CGXGridParam* p = view->GetParam();
-    p->GetData()->SetRowCount(30);
-    p->GetData()->SetColCount(8);
-    view->CGXGridCore::UpdateWindow();  // painting measures the font first
-    view->StoreDefaultRowHeight(20);
-    view->StoreDefaultColWidth(50);
-    for (ROWCOL r = 1; r <= 30; ++r)
-      for (ROWCOL c = 1; c <= 8; ++c) {
-        CGXStyle s;
-        s.SetValue(std::to_string(r * 10 + c).c_str());
-        p->GetData()->StoreStyleAt(r, c, &s, 0, 0);
-      }
-    view->RefreshScrollBars(FALSE, FALSE);
-    view->Redraw();
+    views.push_back(static_cast<CGXGridView*>(child->GetActiveView()));
+    views.back()->Redraw();
     UiAutomation::Pump();
     return child->m_hWnd;
   }
   CByHandDoc m_doc;
-  CGXGridView* view = nullptr;
+  std::vector<CGXGridView*> views;
 };
 
 std::string RangeText(const CGXRange& g) {
@@ -74,7 +97,7 @@ class GridByHand : public ::testing::Test {
     Clock::UseVirtualTime();
     scene = std::make_unique<GridScene>();
     scene->AddChild(0, CRect(10, 10, 420, 300));
-    view = scene->view;
+    view = scene->views[0];
   }
   void TearDown() override {
     scene.reset();
@@ -155,11 +178,11 @@ TEST_F(GridByHand, ClicksAndDragsSelectAndScroll) {
       {"right press while the left is held cancels", [&] {
          UiAutomation::AdvanceClock(1000);
          const CPoint a = At(2, 2), b = At(4, 4);
-         ::PostMessage(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
-         ::PostMessage(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.x, b.y));
-         ::PostMessage(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(b.x, b.y));
-         ::PostMessage(Wnd(), WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(b.x, b.y));
-         ::PostMessage(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(b.x, b.y));
+         ::PostInputMessage(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
+         ::PostInputMessage(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.x, b.y));
+         ::PostInputMessage(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(b.x, b.y));
+         ::PostInputMessage(Wnd(), WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(b.x, b.y));
+         ::PostInputMessage(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(b.x, b.y));
        },
        "current 2,2; sel; top 1,1"},
       {"page down on the bar", [&] {
@@ -269,6 +292,100 @@ TEST_F(GridByHand, HeadersDraggedAndDoubleClickedMoveAndSortTheData) {
     s.act();
     UiAutomation::Pump();
     EXPECT_EQ(s.data, data()) << s.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
+    EXPECT_EQ(nullptr, ::GetCapture()) << s.name;
+  }
+}
+
+// Two windows of one document side by side: what the user does in either shows in both.
+TEST_F(GridByHand, TwoWindowsOfOneDocumentShowEachChange) {
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+  scene->AddChild(0, CRect(232, 0, 462, 280));
+  CGXGridView* other = scene->views[1];
+  auto shown = [&](CGXGridView* v) {
+    std::ostringstream o;
+    o << (const char*)v->GetValueRowCol(2, 2) << " w" << v->GetColWidth(2) << " A";
+    for (ROWCOL r = 1; r <= 3; ++r) o << " " << (const char*)v->GetValueRowCol(r, 1);
+    return o.str();
+  };
+  auto undo = [&] { ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0); };
+  auto typeInto = [&](CGXGridView* v, const char* text) {
+    view = v;
+    Click(At(2, 2));
+    UiAutomation::TypeText(nullptr, text);
+    view = scene->views[0];
+  };
+  const struct {
+    const char* name;
+    std::function<void()> act;
+    const char* shown;
+  } steps[] = {
+      {"7 typed into B2", [&] { typeInto(view, "7\n"); }, "7 w50 A 11 21 31"},
+      {"column B 20 wider", [&] { Drag(ColEdge(2), ColEdge(2, 20)); }, "7 w70 A 11 21 31"},
+      {"rows 1 and 2 dropped on row 4", [&] {
+         Drag(At(1, 0), At(2, 0));
+         Drag(At(1, 0), At(4, 0));
+       },
+       "12 w70 A 31 11 21"},
+      {"undo", undo, "7 w70 A 11 21 31"},
+      {"undo", undo, "7 w50 A 11 21 31"},
+      {"8 typed into B2 of the other window", [&] { typeInto(other, "8\n"); }, "8 w50 A 11 21 31"},
+      {"undo", undo, "7 w50 A 11 21 31"},
+  };
+  for (const auto& s : steps) {
+    s.act();
+    UiAutomation::Pump();
+    EXPECT_EQ(s.shown, shown(view)) << s.name;
+    EXPECT_EQ(s.shown, shown(other)) << s.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
+  }
+}
+
+// Presses given up halfway, by Escape or by the other button: no line, marker or
+// size change is left behind and the mouse is free.
+TEST_F(GridByHand, PressesGivenUpLeaveNothingBehind) {
+  // All posted before the loop runs, as a user's hand gives them while a press holds the mouse.
+  auto half = [&](CPoint from, CPoint to, std::function<void()> end) {
+    UiAutomation::AdvanceClock(1000);
+    ::PostInputMessage(Wnd(), WM_MOUSEMOVE, 0, MAKELPARAM(from.x, from.y));
+    ::PostInputMessage(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    ::PostInputMessage(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    end();
+    ::PostInputMessage(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+  };
+  auto escape = [&] {
+    ::PostInputMessage(Wnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    ::PostInputMessage(Wnd(), WM_KEYUP, VK_ESCAPE, (LPARAM)0xC0000001u);
+  };
+  auto right = [&] {
+    ::PostInputMessage(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0);
+    ::PostInputMessage(Wnd(), WM_RBUTTONUP, MK_LBUTTON, 0);
+  };
+  auto state = [&] {
+    std::ostringstream o;
+    o << "w" << view->GetColWidth(2) << " h" << view->GetRowHeight(3) << " A " << (const char*)view->GetValueRowCol(2, 1)
+      << " sel";
+    CGXRangeList& sel = view->GetParam()->m_SelRects;
+    for (POSITION pos = sel.GetHeadPosition(); pos;) o << " " << RangeText(*sel.GetNext(pos));
+    return o.str();
+  };
+  const struct {
+    const char* name;
+    std::function<void()> act;
+    const char* state;
+  } steps[] = {
+      {"column edge, Escape", [&] { half(ColEdge(2), ColEdge(2, 30), escape); }, "w50 h20 A 21 sel"},
+      {"row edge, right button", [&] { half(RowEdge(3), RowEdge(3, 15), right); }, "w50 h20 A 21 sel"},
+      {"cells, right button", [&] { half(At(2, 2), At(4, 3), right); }, "w50 h20 A 21 sel"},
+      {"cells, Escape", [&] { half(At(2, 2), At(4, 3), escape); }, "w50 h20 A 21 sel"},
+      {"row 2 selected", [&] { Click(At(2, 0)); }, "w50 h20 A 21 sel r2-2"},
+      {"row 2 dragged, Escape", [&] { half(At(2, 0), At(6, 0), escape); }, "w50 h20 A 21 sel r2-2"},
+      {"row 2 dragged, right button", [&] { half(At(2, 0), At(6, 0), right); }, "w50 h20 A 21 sel r2-2"},
+  };
+  for (const auto& s : steps) {
+    s.act();
+    UiAutomation::Pump();
+    EXPECT_EQ(s.state, state()) << s.name;
     EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
     EXPECT_EQ(nullptr, ::GetCapture()) << s.name;
   }
