@@ -415,6 +415,14 @@ TEST_F(GridByHand, RandomInputKeepsThePictureWhole) {
     Apply(done.back());
     ASSERT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << Describe(done);
     ASSERT_EQ(nullptr, ::GetCapture()) << Describe(done);
+    // A header that became the current cell shows a dotted focus frame whose dots, moved by a
+    // scroll or a size change, keep the phase they were drawn with, as on any screen: a click on a
+    // cell takes the focus frame off the headers.
+    ROWCOL cr = 0, cc = 0;
+    if (view->GetCurrentCell(cr, cc) && (cr == 0 || cc == 0)) {
+      done.push_back({0, 1, 1});
+      Apply(done.back());
+    }
   }
 }
 
@@ -425,6 +433,8 @@ TEST_F(GridByHand, FoundSequencesKeepThePictureWhole) {
       // scrolls back in the middle of the redraw.
       {{3, 5, 0}, {12, 0, 0}, {5, 0, 3}},
       {{12, 0, 0}, {3, 4, 0}, {5, 0, 3}},
+      // A column narrowed to 2 pixels while its cell is edited: no room for the edit window.
+      {{5, 1, 1}, {5, 1, 1}, {5, 1, 1}, {0, 1, 1}, {5, 1, 1}},
   };
   for (const std::vector<Hand>& hands : cases) {
     TearDown();  // a new scene for each
@@ -460,39 +470,4 @@ void GridByHand::Apply(const Hand& h) {
     case 12: Click(a % 2 ? CPoint(client.right + 8, client.bottom - 8) : CPoint(client.right - 8, client.bottom + 8)); break;  // down, right arrow
   }
   UiAutomation::Pump();
-}
-
-TEST_F(GridByHand, ReplayHands) {
-  const char* text = getenv("F61_HANDS");
-  if (!text) GTEST_SKIP();
-  std::vector<Hand> hands;
-  std::istringstream in(text);
-  for (Hand h; in >> h.kind >> h.a >> h.b;) hands.push_back(h);
-  if (getenv("F61_NOSMART")) view->GetParam()->m_bSmartResize = FALSE;
-  std::vector<Hand> done;
-  for (const Hand& h : hands) {
-    done.push_back(h);
-    Apply(h);
-    ::PumpMessages();
-    HWND root = scene->MainWnd();
-    const std::vector<uint32_t> before = RootPixels(root);
-    const int off = PixelsOffFullRepaint(scene->MainWnd());
-    if (off) {
-      const std::vector<uint32_t> after = RootPixels(root);
-      const int w = cairo_image_surface_get_width(ui::WindowSurface(root));
-      int x0 = 99999, y0 = 99999, x1 = -1, y1 = -1;
-      for (size_t i = 0; i < after.size(); ++i)
-        if (after[i] != before[i]) {
-          int x = (int)(i % (size_t)w), y = (int)(i / (size_t)w);
-          x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-        }
-      POINT o = ui::WindowDrawOrigin(Wnd(), DrawArea::Client);
-      printf("box %d,%d-%d,%d (client %d,%d-%d,%d)\n", x0, y0, x1, y1, x0 - o.x, y0 - o.y, x1 - o.x, y1 - o.y);
-    }
-    if (off || ::GetCapture()) {
-      printf("FAIL at %zu off %d left %u\n", done.size(), off, (unsigned)view->GetLeftCol());
-      return;
-    }
-  }
-  printf("PASS\n");
 }
