@@ -47,12 +47,8 @@ BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
   if (hwnd && m_pParam && m_pParam->m_bSmartResize && !m_bGridRectSet && m_pGridWnd->GetParentFrame() &&
       (m_szPrevSize.cx || m_szPrevSize.cy) && window.TopLeft() == m_rectPrevWnd.TopLeft()) {
     if (maximized == m_bPrevMaximized) {
-      // Only the strips the new size uncovers repaint, besides what was due before the size changed
-      // (a scroll bar that comes or goes sizes the window in the middle of a redraw).
-      CRect due;
-      const BOOL pending = ::GetUpdateRect(hwnd, &due, FALSE);
+      // Only the strips the new size uncovers repaint.
       ::ValidateRect(hwnd, nullptr);
-      if (pending) ::InvalidateRect(hwnd, &due, FALSE);
       const CRect was(0, 0, m_szPrevSize.cx, m_szPrevSize.cy);
       const LONG lastX = std::min<LONG>(ScrollOriginX() + SumClientColWidths(GetClientCol(GetLeftCol()), GetColCount(), was.right), was.right);
       const LONG lastY = std::min<LONG>(ScrollOriginY() + SumClientRowHeights(GetClientRow(GetTopRow()), GetRowCount(), was.bottom), was.bottom);
