@@ -435,6 +435,8 @@ TEST_F(GridByHand, FoundSequencesKeepThePictureWhole) {
       {{12, 0, 0}, {3, 4, 0}, {5, 0, 3}},
       // A column narrowed to 2 pixels while its cell is edited: no room for the edit window.
       {{5, 1, 1}, {5, 1, 1}, {5, 1, 1}, {0, 1, 1}, {5, 1, 1}},
+      // Columns frozen and thawed under an edited cell, then scrolled.
+      {{7, 0, 2}, {5, 1, 2}, {0, 1, 1}, {10, 3, 5}, {10, 0, 4}, {12, 2, 1}},
   };
   for (const std::vector<Hand>& hands : cases) {
     TearDown();  // a new scene for each
@@ -444,6 +446,30 @@ TEST_F(GridByHand, FoundSequencesKeepThePictureWhole) {
       EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << Describe(hands);
     }
   }
+}
+
+// An edit under way while the program freezes and thaws columns: the edit window follows its cell
+// out of view and back, and keeps what was typed.
+TEST_F(GridByHand, FrozenColumnsMoveTheEditWithItsCell) {
+  Click(At(2, 2));
+  UiAutomation::TypeText(nullptr, "99");
+  HWND edit = nullptr;  // the window the typing opened over the cell
+  for (HWND h = ::GetTopWindow(Wnd()); h && !edit; h = ::GetWindow(h, GW_HWNDNEXT))
+    if (::IsWindowVisible(h)) edit = h;
+  ASSERT_TRUE(edit);
+  const struct {
+    ROWCOL frozen;
+    BOOL shown;
+    const char* name;
+  } steps[] = {{2, TRUE, "B frozen"}, {1, FALSE, "B thawed, scrolled out"}, {2, TRUE, "B frozen again"}};
+  for (const auto& s : steps) {
+    view->SetFrozenCols(s.frozen);
+    UiAutomation::Pump();
+    EXPECT_EQ(s.shown, ::IsWindowVisible(edit)) << s.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
+  }
+  UiAutomation::PressKey(nullptr, VK_RETURN);
+  EXPECT_EQ(CString("99"), view->GetValueRowCol(2, 2));
 }
 
 void GridByHand::Apply(const Hand& h) {
