@@ -370,7 +370,7 @@ std::string Describe(const std::vector<Hand>& hands) {
 TEST_F(GridByHand, RandomInputKeepsThePictureWhole) {
   std::mt19937 rng(86);
   std::vector<Hand> done;
-  for (int i = 0; i < 160; ++i) {
+  for (int i = 0; i < 50; ++i) {
     done.push_back({(int)(rng() % 13), (int)(rng() % 6), (int)(rng() % 6)});
     Apply(done.back());
     ASSERT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << Describe(done);
