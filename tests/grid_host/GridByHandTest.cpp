@@ -7,7 +7,9 @@
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/PrintInfo.h"
 #include "tests/support/MdiScene.h"
+#include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -439,6 +441,25 @@ TEST_F(GridByHand, FrozenColumnsMoveTheEditWithItsCell) {
   }
   UiAutomation::PressKey(nullptr, VK_RETURN);
   EXPECT_EQ(CString("99"), view->GetValueRowCol(2, 2));
+}
+
+// Print preview from the frame's menu, of the table as it fits one page and with every column
+// three times as wide (an edge dragged with the whole table selected): each shows its page and
+// leaves the windows as they were.
+TEST_F(GridByHand, PreviewFromTheMenuShowsAPage) {
+  AfxSetPreviewFolder(dravonix::test::ScratchDir("grid-by-hand-preview").c_str());
+  for (int wide = 0; wide < 2; ++wide) {
+    if (wide) {
+      Click(At(0, 0));
+      Drag(ColEdge(1), ColEdge(1, 100));
+      EXPECT_EQ(150, view->GetColWidth(8));
+    }
+    ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
+    UiAutomation::Pump();
+    EXPECT_EQ(1u, AfxGetLastPreviewImages().size()) << wide;
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << wide;
+  }
+  AfxSetPreviewFolder(nullptr);
 }
 
 void GridByHand::Apply(const Hand& h) {
