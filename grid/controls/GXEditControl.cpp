@@ -558,8 +558,9 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
   const UINT hAlign = style.GetIncludeHorizontalAlignment() ? style.GetHorizontalAlignment() : 0;
   m_nAlignment = hAlign == DT_CENTER ? 1 : hAlign == DT_RIGHT ? 2 : 0;
   if (hAlign == DT_RIGHT) text.right += 1;  // the window's right margin: the text ends where the static cell ends it
-  // The grid paints around the window, never over it: the window has painted itself by the end.
-  if (pDC) pDC->ExcludeClipRect(&text);
+  // The grid paints around the window, never over it: the window has painted itself by the end. A
+  // cell too small for any text leaves no window to paint around.
+  if (pDC && !text.IsRectEmpty()) pDC->ExcludeClipRect(&text);
   DrawBackground(pDC, rect, style);
   if (m_font.m_hObject) SetFont(&m_font, FALSE);
   MoveWindow(text, FALSE);

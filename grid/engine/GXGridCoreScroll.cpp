@@ -185,7 +185,12 @@ void CGXGridCore::RefreshScrollBars(BOOL bDeferRedraw, BOOL bOnlyIfCountsChanged
       }
     }
     if (!(mode & 4) && show != shown) {
+      // The bar sizes the window, and a smart resize repaints only what the new size uncovers: what
+      // was due before (a redraw under way) is still due.
+      CRect due;
+      const BOOL pending = wnd->GetUpdateRect(&due, FALSE);
       wnd->ShowScrollBar(bar, show);
+      if (pending) wnd->InvalidateRect(&due, FALSE);
       changed[bar] = true;
     }
   };

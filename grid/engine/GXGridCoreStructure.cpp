@@ -630,10 +630,18 @@ void CGXGridCore::UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT fl
   DoUpdateStructure(FALSE, opMove, nFrom, nTo, nDest, flags, bCreateHint);
 }
 
+// The current cell's place moved with the frozen block: an open edit window keeps its text and
+// shows again where the redraw finds the cell, or stays hidden when the cell scrolled out.
+static void HideActiveControlForRedraw(CGXGridCore& grid) {
+  CGXControl* control = grid.GetCurrentCellControl();
+  if (control && control->IsActive()) control->Hide();
+}
+
 void CGXGridCore::UpdateFrozenRows(ROWCOL nOldFrozenRows, ROWCOL nOldHeaderRows, UINT flags, BOOL bCreateHint) {
   if (!m_pParam) return;
   m_nTopRow = std::max<ROWCOL>(GetFrozenRows() + 1, m_nTopRow);
   if (m_bCurrentCellValid && m_nCurrentRow > GetRowCount()) m_bCurrentCellValid = FALSE;
+  HideActiveControlForRedraw(*this);
   CGXGridHint hint(gxHintUpdateFrozenRows, m_nViewID);
   hint.m_nRow1 = nOldFrozenRows, hint.m_nRow2 = nOldHeaderRows;
   RefreshAfterStructure(hint, flags, bCreateHint);
@@ -643,6 +651,7 @@ void CGXGridCore::UpdateFrozenCols(ROWCOL nOldFrozenCols, ROWCOL nOldHeaderCols,
   if (!m_pParam) return;
   m_nLeftCol = std::max<ROWCOL>(GetFrozenCols() + 1, m_nLeftCol);
   if (m_bCurrentCellValid && m_nCurrentCol > GetColCount()) m_bCurrentCellValid = FALSE;
+  HideActiveControlForRedraw(*this);
   CGXGridHint hint(gxHintUpdateFrozenCols, m_nViewID);
   hint.m_nCol1 = nOldFrozenCols, hint.m_nCol2 = nOldHeaderCols;
   RefreshAfterStructure(hint, flags, bCreateHint);

@@ -1,0 +1,484 @@
+// A grid view in an application's MDI child, driven only by posted mouse and key input: clicks,
+// drags and double clicks on cells, headers and boundaries, each step's state and its picture
+// against a full repaint.
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXGridView.h"
+#include "grid/engine/GXLibrary.h"
+#include "platform/core/Clock.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/PrintInfo.h"
+#include "tests/support/MdiScene.h"
+#include "tests/support/TestKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace dravonix::test;
+
+namespace {
+
+// The document keeps the grid's data, so that each of its windows shows the same grid.
+class CByHandDoc : public CDocument {
+ public:
+  std::unique_ptr<CGXGridParam> param;
+};
+
+// Shares the document's grid and tells the document's other windows of each change.
+class CByHandView : public CGXGridView {
+  DECLARE_DYNCREATE(CByHandView)
+
+ public:
+  void OnInitialUpdate() override {
+    auto* doc = static_cast<CByHandDoc*>(GetDocument());
+    const bool first = !doc->param;
+    if (first) doc->param = std::make_unique<CGXGridParam>();
+    SetParam(doc->param.get(), FALSE);
+    m_bUpdateHints = TRUE;
+    CGXGridView::OnInitialUpdate();
+    if (!first) return;
+    CGXGridParam* p = GetParam();
+    p->GetData()->SetRowCount(30);
+    p->GetData()->SetColCount(8);
+    CGXGridCore::UpdateWindow();  // painting measures the font first
+    StoreDefaultRowHeight(20);
+    StoreDefaultColWidth(50);
+    for (ROWCOL r = 1; r <= 30; ++r)
+      for (ROWCOL c = 1; c <= 8; ++c) {
+        CGXStyle s;
+        s.SetValue(std::to_string(r * 10 + c).c_str());
+        p->GetData()->StoreStyleAt(r, c, &s, 0, 0);
+      }
+    RefreshScrollBars(FALSE, FALSE);
+  }
+};
+IMPLEMENT_DYNCREATE(CByHandView, CGXGridView)
+
+// MDI children holding windows of one document's grid of 30 rows by 8 columns, rows 20 and
+// columns 50 pixels.
+class GridScene : public MdiScene {
+ public:
+  GridScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
+    GXStartGridLibrary();
+    m_doc.m_bAutoDelete = FALSE;
+  }
+  ~GridScene() override { Close(); }
+  HWND AddChild(int, const CRect& place) override {
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CByHandView);
+    ctx.m_pCurrentDoc = &m_doc;
+    auto* child = new CMDIChildWnd;
+    if (!child->Create(nullptr, "grid", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, place, m_main, &ctx)) return nullptr;
+    child->InitialUpdateFrame(&m_doc, TRUE);
+    views.push_back(static_cast<CGXGridView*>(child->GetActiveView()));
+    views.back()->Redraw();
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  CByHandDoc m_doc;
+  std::vector<CGXGridView*> views;
+};
+
+std::string RangeText(const CGXRange& g) {
+  std::ostringstream o;
+  if (g.IsTable()) o << "t";
+  else if (g.IsRows()) o << "r" << g.m_nTop << "-" << g.m_nBottom;
+  else if (g.IsCols()) o << "c" << g.m_nLeft << "-" << g.m_nRight;
+  else o << g.m_nTop << "," << g.m_nLeft << "-" << g.m_nBottom << "," << g.m_nRight;
+  return o.str();
+}
+
+// A hand on the grid: what (kind) and where (a, b), near the top left cell shown.
+struct Hand {
+  int kind, a, b;
+};
+
+class GridByHand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::UseVirtualTime();
+    scene = std::make_unique<GridScene>();
+    scene->AddChild(0, CRect(10, 10, 420, 300));
+    view = scene->views[0];
+  }
+  void TearDown() override {
+    scene.reset();
+    UiAutomation::Pump();
+    Clock::UseRealTime();
+  }
+  HWND Wnd() const { return view->m_hWnd; }
+  CPoint At(ROWCOL r, ROWCOL c) { return view->CalcRectFromRowCol(r, c).CenterPoint(); }
+  // Column c's right edge in the header row, dx pixels off (the first pixel of the next column).
+  CPoint ColEdge(ROWCOL c, int dx = 0) {
+    const CRect h = view->CalcRectFromRowCol(0, c);
+    return CPoint(h.right + dx, h.CenterPoint().y);
+  }
+  CPoint RowEdge(ROWCOL r, int dy = 0) {
+    const CRect h = view->CalcRectFromRowCol(r, 0);
+    return CPoint(h.CenterPoint().x, h.bottom + dy);
+  }
+  // Clears the double-click window first, as a user's pause does.
+  void Drag(CPoint from, CPoint to, UINT modifiers = UiAutomation::kNone) {
+    UiAutomation::AdvanceClock(1000);
+    for (UINT m : {UiAutomation::kShift, UiAutomation::kControl})
+      if (modifiers & m) UiAutomation::KeyDown(Wnd(), m == UiAutomation::kShift ? VK_SHIFT : VK_CONTROL);
+    UiAutomation::Drag(Wnd(), from, to, 3, modifiers);
+    UiAutomation::Pump();
+    for (UINT m : {UiAutomation::kShift, UiAutomation::kControl})
+      if (modifiers & m) UiAutomation::KeyUp(Wnd(), m == UiAutomation::kShift ? VK_SHIFT : VK_CONTROL);
+  }
+  void Click(CPoint at, UINT modifiers = UiAutomation::kNone) { Drag(at, at, modifiers); }
+  void DoubleClick(CPoint at) {
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::DoubleClick(Wnd(), at);
+  }
+  // "current r,c; sel ...; top r,c".
+  std::string State() {
+    std::ostringstream o;
+    ROWCOL r = 0, c = 0;
+    view->GetCurrentCell(r, c);
+    o << "current " << r << "," << c << "; sel";
+    CGXRangeList& sel = view->GetParam()->m_SelRects;
+    for (POSITION pos = sel.GetHeadPosition(); pos;) o << " " << RangeText(*sel.GetNext(pos));
+    o << "; top " << view->GetTopRow() << "," << view->GetLeftCol();
+    return o.str();
+  }
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    std::string state;
+  };
+  // Each step's state as `what` tells it, its picture against a full repaint, and no capture left
+  // behind.
+  void Run(const std::vector<Step>& steps, const std::function<std::string()>& what) {
+    for (const Step& s : steps) {
+      s.act();
+      UiAutomation::Pump();
+      EXPECT_EQ(s.state, what()) << s.name;
+      EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
+      EXPECT_EQ(nullptr, ::GetCapture()) << s.name;
+    }
+  }
+  void Apply(const Hand& h);
+  std::unique_ptr<GridScene> scene;
+  CGXGridView* view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(GridByHand, ClicksAndDragsSelectAndScroll) {
+  const int visible = 11;  // rows fully shown below the header
+  Run({
+      {"click C3", [&] { Click(At(3, 3)); }, "current 3,3; sel; top 1,1"},
+      {"Shift+click E6", [&] { Click(At(6, 5), UiAutomation::kShift); }, "current 6,5; sel 3,3-6,5; top 1,1"},
+      {"click B2 clears", [&] { Click(At(2, 2)); }, "current 2,2; sel; top 1,1"},
+      {"drag B2 to C4", [&] { Drag(At(2, 2), At(4, 3)); }, "current 2,2; sel 2,2-4,3; top 1,1"},
+      {"Ctrl+drag E6 to F7 adds", [&] { Drag(At(6, 5), At(7, 6), UiAutomation::kControl); },
+       "current 6,5; sel 2,2-4,3 6,5-7,6; top 1,1"},
+      {"column D's header", [&] { Click(At(0, 4)); }, "current 0,4; sel c4-4; top 1,1"},
+      {"row 5's header", [&] { Click(At(5, 0)); }, "current 5,0; sel r5-5; top 1,1"},
+      {"the corner", [&] { Click(At(0, 0)); }, "current 0,0; sel t; top 1,1"},
+      {"the corner again", [&] { Click(At(0, 0)); }, "current 0,0; sel; top 1,1"},
+      {"right press while the left is held cancels", [&] {
+         UiAutomation::AdvanceClock(1000);
+         const CPoint a = At(2, 2), b = At(4, 4);
+         ::PostInputMessage(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
+         ::PostInputMessage(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.x, b.y));
+         ::PostInputMessage(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(b.x, b.y));
+         ::PostInputMessage(Wnd(), WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(b.x, b.y));
+         ::PostInputMessage(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(b.x, b.y));
+       },
+       "current 2,2; sel; top 1,1"},
+      {"page down on the bar", [&] {
+         CRect c;
+         view->GetClientRect(&c);
+         Click(CPoint(c.right + 8, c.bottom - 40));
+       },
+       "current 2,2; sel; top " + std::to_string(1 + visible) + ",1"},
+      {"settings changed", [&] { ::PostMessage(Wnd(), WM_SETTINGCHANGE, 0, 0); }, "current 2,2; sel; top 12,1"},
+      {"system colours changed", [&] { ::PostMessage(Wnd(), WM_SYSCOLORCHANGE, 0, 0); }, "current 2,2; sel; top 12,1"},
+  }, [&] { return State(); });
+}
+
+// Boundaries dragged and double-clicked in the headers, and the size changes undone from the menu.
+TEST_F(GridByHand, BoundariesDraggedAndDoubleClickedResize) {
+  CGXStyle wide;
+  wide.SetValue("a text far wider than fifty pixels");
+  view->SetStyleRange(CGXRange().SetCellRange(5, 3, 5, 3), &wide);
+  auto sizes = [&] {
+    std::ostringstream o;
+    o << "w";
+    for (ROWCOL c = 1; c <= 5; ++c) o << " " << view->GetColWidth(c);
+    o << "; h";
+    for (ROWCOL r = 1; r <= 5; ++r) o << " " << view->GetRowHeight(r);
+    return o.str();
+  };
+  auto undo = [&] { ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0); };
+  Run({
+      {"column C's edge 20 right", [&] { Drag(ColEdge(3), ColEdge(3, 20)); }, "w 50 50 70 50 50; h 20 20 20 20 20"},
+      {"4 pixels right of B's edge grabs B", [&] { Drag(ColEdge(2, 4), ColEdge(2, 14)); },
+       "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"5 pixels right does not", [&] { Drag(ColEdge(2, 5), ColEdge(2, 15)); }, "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"a one-pixel move changes nothing", [&] { Drag(ColEdge(1), ColEdge(1, 1)); }, "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"row 4's edge 10 down", [&] { Drag(RowEdge(4), RowEdge(4, 10)); }, "w 50 64 70 50 50; h 20 20 20 30 20"},
+      {"undo", undo, "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"column D dragged to nothing hides it", [&] { Drag(ColEdge(4), ColEdge(4, -60)); },
+       "w 50 64 70 0 50; h 20 20 20 20 20"},
+      {"undo shows it", undo, "w 50 64 70 50 50; h 20 20 20 20 20"},
+      {"a double click on C's edge fits C to its text", [&] { DoubleClick(ColEdge(3)); },
+       "w 50 64 153 50 50; h 20 20 20 20 20"},
+      {"D hidden again", [&] { Drag(ColEdge(4), ColEdge(4, -60)); }, "w 50 64 153 0 50; h 20 20 20 20 20"},
+      {"with shows-hidden on, a double click on the edge shows D", [&] {
+         view->GetParam()->m_wAllowTrackColWidth |= 0x01;
+         DoubleClick(ColEdge(3));
+       },
+       "w 50 64 153 50 50; h 20 20 20 20 20"},
+  }, sizes);
+}
+
+// Selected rows and columns dragged by their headers, a sort by a double click on a header, each
+// undone from the menu: the values in column A and row 1 show where the data went.
+TEST_F(GridByHand, HeadersDraggedAndDoubleClickedMoveAndSortTheData) {
+  for (ROWCOL r = 1; r <= 5; ++r) {
+    CGXStyle key;
+    key.SetValue(std::to_string((r * 3) % 5 * 10).c_str());  // 30 10 40 20 0
+    view->SetStyleRange(CGXRange().SetCellRange(r, 6, r, 6), &key);
+  }
+  view->GetParam()->m_bSortRowsOnDblClk = TRUE;
+  auto data = [&] {
+    std::ostringstream o;
+    o << "A";
+    for (ROWCOL r = 1; r <= 7; ++r) o << " " << (const char*)view->GetValueRowCol(r, 1);
+    o << "; 1";
+    for (ROWCOL c = 1; c <= 5; ++c) o << " " << (const char*)view->GetValueRowCol(1, c);
+    return o.str();
+  };
+  auto undo = [&] { ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0); };
+  const std::string start = "A 11 21 31 41 51 61 71; 1 11 12 13 14 15";
+  Run({
+      {"rows 2 and 3 selected", [&] { Drag(At(2, 0), At(3, 0)); }, start},
+      {"dropped on row 7", [&] { Drag(At(2, 0), At(7, 0)); }, "A 11 41 51 61 21 31 71; 1 11 12 13 14 15"},
+      {"undo", undo, start},
+      {"rows 2 and 3 dropped on themselves", [&] {
+         Drag(At(2, 0), At(3, 0));
+         Drag(At(2, 0), At(3, 0));
+       },
+       start},
+      {"Ctrl+drag on selected rows starts no move", [&] {
+         Drag(At(2, 0), At(3, 0));
+         Drag(At(2, 0), At(6, 0), UiAutomation::kControl);
+       },
+       start},
+      {"columns B and C dropped on E", [&] {
+         Drag(At(0, 2), At(0, 3));
+         Drag(At(0, 2), At(0, 5));
+       },
+       "A 11 21 31 41 51 61 71; 1 11 14 12 13 15"},
+      {"undo", undo, start},
+      {"double click on F's header sorts by it", [&] { DoubleClick(At(0, 6)); },
+       "A 51 21 41 11 31 61 71; 1 51 52 53 54 55"},
+      {"undo", undo, start},
+  }, data);
+}
+
+// Two windows of one document side by side: what the user does in either shows in both.
+TEST_F(GridByHand, TwoWindowsOfOneDocumentShowEachChange) {
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+  scene->AddChild(0, CRect(232, 0, 462, 280));
+  CGXGridView* other = scene->views[1];
+  auto shown = [&](CGXGridView* v) {
+    std::ostringstream o;
+    o << (const char*)v->GetValueRowCol(2, 2) << " w" << v->GetColWidth(2) << " A";
+    for (ROWCOL r = 1; r <= 3; ++r) o << " " << (const char*)v->GetValueRowCol(r, 1);
+    return o.str();
+  };
+  auto undo = [&] { ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0); };
+  auto typeInto = [&](CGXGridView* v, const char* text) {
+    view = v;
+    Click(At(2, 2));
+    UiAutomation::TypeText(nullptr, text);
+    view = scene->views[0];
+  };
+  Run({
+      {"7 typed into B2", [&] { typeInto(view, "7\n"); }, "7 w50 A 11 21 31"},
+      {"column B 20 wider", [&] { Drag(ColEdge(2), ColEdge(2, 20)); }, "7 w70 A 11 21 31"},
+      {"rows 1 and 2 dropped on row 4", [&] {
+         Drag(At(1, 0), At(2, 0));
+         Drag(At(1, 0), At(4, 0));
+       },
+       "12 w70 A 31 11 21"},
+      {"undo", undo, "7 w70 A 11 21 31"},
+      {"undo", undo, "7 w50 A 11 21 31"},
+      {"8 typed into B2 of the other window", [&] { typeInto(other, "8\n"); }, "8 w50 A 11 21 31"},
+      {"undo", undo, "7 w50 A 11 21 31"},
+  }, [&] {
+    // Both windows show the same.
+    const std::string one = shown(view), two = shown(other);
+    return one == two ? one : one + " / other " + two;
+  });
+}
+
+// Presses given up halfway, by Escape or by the other button: no line, marker or
+// size change is left behind and the mouse is free.
+TEST_F(GridByHand, PressesGivenUpLeaveNothingBehind) {
+  // All posted before the loop runs, as a user's hand gives them while a press holds the mouse.
+  auto half = [&](CPoint from, CPoint to, std::function<void()> end) {
+    UiAutomation::AdvanceClock(1000);
+    ::PostInputMessage(Wnd(), WM_MOUSEMOVE, 0, MAKELPARAM(from.x, from.y));
+    ::PostInputMessage(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    ::PostInputMessage(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    end();
+    ::PostInputMessage(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+  };
+  auto escape = [&] {
+    ::PostInputMessage(Wnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    ::PostInputMessage(Wnd(), WM_KEYUP, VK_ESCAPE, (LPARAM)0xC0000001u);
+  };
+  auto right = [&] {
+    ::PostInputMessage(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0);
+    ::PostInputMessage(Wnd(), WM_RBUTTONUP, MK_LBUTTON, 0);
+  };
+  auto state = [&] {
+    std::ostringstream o;
+    o << "w" << view->GetColWidth(2) << " h" << view->GetRowHeight(3) << " A " << (const char*)view->GetValueRowCol(2, 1)
+      << " sel";
+    CGXRangeList& sel = view->GetParam()->m_SelRects;
+    for (POSITION pos = sel.GetHeadPosition(); pos;) o << " " << RangeText(*sel.GetNext(pos));
+    return o.str();
+  };
+  Run({
+      {"column edge, Escape", [&] { half(ColEdge(2), ColEdge(2, 30), escape); }, "w50 h20 A 21 sel"},
+      {"row edge, right button", [&] { half(RowEdge(3), RowEdge(3, 15), right); }, "w50 h20 A 21 sel"},
+      {"cells, right button", [&] { half(At(2, 2), At(4, 3), right); }, "w50 h20 A 21 sel"},
+      {"cells, Escape", [&] { half(At(2, 2), At(4, 3), escape); }, "w50 h20 A 21 sel"},
+      {"row 2 selected", [&] { Click(At(2, 0)); }, "w50 h20 A 21 sel r2-2"},
+      {"row 2 dragged, Escape", [&] { half(At(2, 0), At(6, 0), escape); }, "w50 h20 A 21 sel r2-2"},
+      {"row 2 dragged, right button", [&] { half(At(2, 0), At(6, 0), right); }, "w50 h20 A 21 sel r2-2"},
+  }, state);
+}
+
+std::string Describe(const std::vector<Hand>& hands) {
+  std::ostringstream o;
+  for (const Hand& h : hands) o << "{" << h.kind << "," << h.a << "," << h.b << "}, ";
+  return o.str();
+}
+
+// Random hands on the grid, frozen rows and columns among them: every step's picture matches a
+// full repaint and no press keeps the mouse.
+TEST_F(GridByHand, RandomInputKeepsThePictureWhole) {
+  std::mt19937 rng(86);
+  std::vector<Hand> done;
+  for (int i = 0; i < 50; ++i) {
+    done.push_back({(int)(rng() % 13), (int)(rng() % 6), (int)(rng() % 6)});
+    Apply(done.back());
+    ASSERT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << Describe(done);
+    ASSERT_EQ(nullptr, ::GetCapture()) << Describe(done);
+    // A header that became the current cell shows a dotted focus frame whose dots, moved by a
+    // scroll or a size change, keep the phase they were drawn with, as on any screen: a click on a
+    // cell takes the focus frame off the headers.
+    ROWCOL cr = 0, cc = 0;
+    if (view->GetCurrentCell(cr, cc) && (cr == 0 || cc == 0)) {
+      done.push_back({0, 1, 1});
+      Apply(done.back());
+    }
+  }
+}
+
+// Sequences the random hands found, shortened.
+TEST_F(GridByHand, FoundSequencesKeepThePictureWhole) {
+  const std::vector<Hand> cases[] = {
+      // Selected columns narrowed with the grid scrolled right: the scroll bar goes and the grid
+      // scrolls back in the middle of the redraw.
+      {{3, 5, 0}, {12, 0, 0}, {5, 0, 3}},
+      {{12, 0, 0}, {3, 4, 0}, {5, 0, 3}},
+      // A column narrowed to 2 pixels while its cell is edited: no room for the edit window.
+      {{5, 1, 1}, {5, 1, 1}, {5, 1, 1}, {0, 1, 1}, {5, 1, 1}},
+      // Columns frozen and thawed under an edited cell, then scrolled.
+      {{7, 0, 2}, {5, 1, 2}, {0, 1, 1}, {10, 3, 5}, {10, 0, 4}, {12, 2, 1}},
+  };
+  for (const std::vector<Hand>& hands : cases) {
+    TearDown();  // a new scene for each
+    SetUp();
+    for (const Hand& h : hands) {
+      Apply(h);
+      EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << Describe(hands);
+    }
+  }
+}
+
+// An edit under way while the program freezes and thaws columns: the edit window follows its cell
+// out of view and back, and keeps what was typed.
+TEST_F(GridByHand, FrozenColumnsMoveTheEditWithItsCell) {
+  Click(At(2, 2));
+  UiAutomation::TypeText(nullptr, "99");
+  HWND edit = nullptr;  // the window the typing opened over the cell
+  for (HWND h = ::GetTopWindow(Wnd()); h && !edit; h = ::GetWindow(h, GW_HWNDNEXT))
+    if (::IsWindowVisible(h)) edit = h;
+  ASSERT_TRUE(edit);
+  const struct {
+    ROWCOL frozen;
+    BOOL shown;
+    const char* name;
+  } steps[] = {{2, TRUE, "B frozen"}, {1, FALSE, "B thawed, scrolled out"}, {2, TRUE, "B frozen again"}};
+  for (const auto& s : steps) {
+    view->SetFrozenCols(s.frozen);
+    UiAutomation::Pump();
+    EXPECT_EQ(s.shown, ::IsWindowVisible(edit)) << s.name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
+  }
+  UiAutomation::PressKey(nullptr, VK_RETURN);
+  EXPECT_EQ(CString("99"), view->GetValueRowCol(2, 2));
+}
+
+// Print preview from the frame's menu, of the table as it fits one page and with every column
+// three times as wide (an edge dragged with the whole table selected): each shows its page and
+// leaves the windows as they were.
+TEST_F(GridByHand, PreviewFromTheMenuShowsAPage) {
+  AfxSetPreviewFolder(dravonix::test::ScratchDir("grid-by-hand-preview").c_str());
+  for (int wide = 0; wide < 2; ++wide) {
+    if (wide) {
+      Click(At(0, 0));
+      Drag(ColEdge(1), ColEdge(1, 100));
+      EXPECT_EQ(150, view->GetColWidth(8));
+    }
+    ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
+    UiAutomation::Pump();
+    EXPECT_EQ(1u, AfxGetLastPreviewImages().size()) << wide;
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << wide;
+  }
+  AfxSetPreviewFolder(nullptr);
+}
+
+void GridByHand::Apply(const Hand& h) {
+  CRect client;
+  view->GetClientRect(&client);
+  const int a = h.a, b = h.b;
+  const ROWCOL r = view->GetTopRow() + (ROWCOL)a, c = view->GetLeftCol() + (ROWCOL)b;
+  switch (h.kind) {
+    case 0: Click(At(r, c)); break;
+    case 1: Drag(At(r, c), At(r + 2, c + 1), b % 2 ? UiAutomation::kControl : UiAutomation::kShift); break;
+    case 2: Click(At(a ? r : 0, a ? 0 : c)); break;  // a header
+    case 3: Drag(At(0, c), At(0, c + (ROWCOL)a)); break;  // header to header
+    case 4: Drag(At(r, 0), At(r + (ROWCOL)b, 0)); break;
+    case 5: Drag(ColEdge(c), ColEdge(c, a * 8 - 20)); break;
+    case 6: Drag(RowEdge(r), RowEdge(r, b * 4 - 10)); break;
+    case 7: Click(CPoint(client.right + 8, a % 2 ? 25 : client.bottom - 25)); break;  // page up/down
+    case 8: Click(CPoint(b % 2 ? 25 : client.right - 25, client.bottom + 8)); break;  // page left/right
+    case 9: ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0); break;
+    case 10:
+      view->SetFrozenRows((ROWCOL)(a % 3));
+      view->SetFrozenCols((ROWCOL)(b % 3));
+      break;
+    case 11: UiAutomation::PressKey(Wnd(), a % 2 ? VK_DOWN : VK_RIGHT, b % 2 ? UiAutomation::kShift : 0u); break;
+    case 12:  // the bars' down and right arrows
+      Click(a % 2 ? CPoint(client.right + 8, client.bottom - 8) : CPoint(client.right - 8, client.bottom + 8));
+      break;
+  }
+  UiAutomation::Pump();
+}
