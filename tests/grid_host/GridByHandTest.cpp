@@ -8,6 +8,7 @@
 #include "platform/core/Clock.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/PrintInfo.h"
+#include "tests/grid_host/GridViewScene.h"
 #include "tests/support/MdiScene.h"
 #include "tests/support/TestKernel.h"
 
@@ -62,27 +63,16 @@ IMPLEMENT_DYNCREATE(CByHandView, CGXGridView)
 
 // MDI children holding windows of one document's grid of 30 rows by 8 columns, rows 20 and
 // columns 50 pixels.
-class GridScene : public MdiScene {
+class GridScene : public GridViewScene<CByHandDoc, CByHandView> {
  public:
-  GridScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
-    GXStartGridLibrary();
-    m_doc.m_bAutoDelete = FALSE;
-  }
-  ~GridScene() override { Close(); }
-  HWND AddChild(int, const CRect& place) override {
-    CCreateContext ctx;
-    ctx.m_pNewViewClass = RUNTIME_CLASS(CByHandView);
-    ctx.m_pCurrentDoc = &m_doc;
-    auto* child = new CMDIChildWnd;
-    if (!child->Create(nullptr, "grid", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, place, m_main, &ctx)) return nullptr;
-    child->InitialUpdateFrame(&m_doc, TRUE);
-    views.push_back(static_cast<CGXGridView*>(child->GetActiveView()));
-    views.back()->Redraw();
-    UiAutomation::Pump();
-    return child->m_hWnd;
-  }
-  CByHandDoc m_doc;
+  GridScene() : GridViewScene("grid") {}
   std::vector<CGXGridView*> views;
+
+ protected:
+  void ViewMade(CGXGridView* view) override {
+    views.push_back(view);
+    view->Redraw();
+  }
 };
 
 std::string RangeText(const CGXRange& g) {

@@ -14,6 +14,7 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageQueue.h"
+#include "tests/grid_host/GridViewScene.h"
 #include "tests/support/MdiScene.h"
 
 #include <gtest/gtest.h>
@@ -54,44 +55,32 @@ class CSheetView : public CGXGridView {
 IMPLEMENT_DYNCREATE(CSheetView, CGXGridView)
 
 // The frame a host gives its grids: each child holds a view of one document, 30 rows by 8 columns.
-class GridScene : public MdiScene {
+class GridScene : public GridViewScene<CSheetDoc, CSheetView> {
  public:
-  GridScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
-    GXStartGridLibrary();
-    m_doc.m_bAutoDelete = FALSE;
-  }
-  ~GridScene() override { Close(); }
-  HWND AddChild(int, const CRect& r) override {
-    CCreateContext ctx;
-    ctx.m_pNewViewClass = RUNTIME_CLASS(CSheetView);
-    ctx.m_pCurrentDoc = &m_doc;
-    auto* child = new CMDIChildWnd;
-    if (!child->Create(nullptr, "sheet", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
-    child->InitialUpdateFrame(&m_doc, TRUE);
-    auto* grid = static_cast<CGXGridView*>(child->GetActiveView());
-    if (!m_param) {
-      m_param = grid->GetParam();
-      m_owned.reset(m_param);
-      m_param->GetData()->SetRowCount(30);
-      m_param->GetData()->SetColCount(8);
-      for (ROWCOL i : {1u, 2u}) {
-        CGXStyle s;
-        s.SetValue(std::to_string(11 * i).c_str());
-        m_param->GetData()->StoreStyleAt(i, i, &s, 0, 0);
-      }
-      grid->Redraw();
-    }
-    UiAutomation::Pump();
-    return child->m_hWnd;
-  }
+  GridScene() : GridViewScene("sheet") {}
+  ~GridScene() override { Close(); }  // the views go before the parameters they share
   CGXGridView* View(size_t i = 0) const {
     auto* child = static_cast<CMDIChildWnd*>(CWnd::FromHandle(Children().at(i)));
     return static_cast<CGXGridView*>(child->GetActiveView());
   }
 
-  CSheetDoc m_doc;
   CGXGridParam* m_param = nullptr;
   std::unique_ptr<CGXGridParam> m_owned;  // outlives the views, as the document's would
+
+ protected:
+  void ViewMade(CGXGridView* grid) override {
+    if (m_param) return;
+    m_param = grid->GetParam();
+    m_owned.reset(m_param);
+    m_param->GetData()->SetRowCount(30);
+    m_param->GetData()->SetColCount(8);
+    for (ROWCOL i : {1u, 2u}) {
+      CGXStyle s;
+      s.SetValue(std::to_string(11 * i).c_str());
+      m_param->GetData()->StoreStyleAt(i, i, &s, 0, 0);
+    }
+    grid->Redraw();
+  }
 };
 
 using Cell = std::pair<ROWCOL, ROWCOL>;
