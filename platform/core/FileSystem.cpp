@@ -913,25 +913,36 @@ unsigned ModeAsCreated(unsigned mode) {
   return mode & 0777 & ~mask;
 }
 
+namespace {
+
+enum class SaveTemp { kNotOurs, kHeld, kLeft };
+
+// The one rule for what beside a target is provably a save's own: the drawn saves' mark as made
+// (empty), a temporary a live save holds, or the first temporary name of an existing target that no
+// save holds. `fd` is `name` of the folder `dir`, opened without following a link; when no save
+// holds it, it is left locked until closed, so that no save takes it meanwhile.
+SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name) {
+  struct stat st;
+  if (!EndsInTempMark(name) || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return SaveTemp::kNotOurs;
+  const std::string letters = name.substr(name.size() - kRandomLetters);
+  const bool mark = letters == kDrawnMark;
+  if (mark && !IsEmptyPlainFile(st)) return SaveTemp::kNotOurs;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? SaveTemp::kHeld : SaveTemp::kNotOurs;
+  if (mark) return SaveTemp::kLeft;
+  if (letters != std::string(kRandomLetters, '0')) return SaveTemp::kNotOurs;
+  // Every save of the target tries this name first; no one else makes it.
+  struct stat target;
+  const std::string stem = name.substr(0, name.size() - kRandomLetters - (sizeof kTempMark - 1));
+  return fstatat(dir, stem.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
+}
+
+}  // namespace
+
 bool IsSaveTempLeftover(int dir, const std::string& name) {
   if (!EndsInTempMark(name)) return false;
   const int fd = openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  struct stat st;
   if (fd < 0) return false;
-  const std::string letters = name.substr(name.size() - kRandomLetters);
-  bool own = false;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    if (letters == kDrawnMark) {
-      own = IsEmptyPlainFile(st);
-    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      own = errno == EWOULDBLOCK;
-    } else if (letters == std::string(kRandomLetters, '0')) {
-      // Every save of the target tries this name first; no one else makes it.
-      struct stat target;
-      const std::string stem = name.substr(0, name.size() - kRandomLetters - (sizeof kTempMark - 1));
-      own = fstatat(dir, stem.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode);
-    }
-  }
+  const bool own = ClassifySaveTemp(dir, fd, name) != SaveTemp::kNotOurs;
   close(fd);
   return own;
 }
@@ -990,13 +1001,8 @@ bool SweepFolder(const std::string& folder, const std::vector<std::string>& targ
       continue;
     const int fd = openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    // A live save holds its lock until its file is renamed or deleted; the drawn saves' mark is ours
-    // only as it was made, empty.
-    struct stat st;
-    const bool mark = name.compare(name.size() - kRandomLetters, kRandomLetters, kDrawnMark) == 0;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && (!mark || IsEmptyPlainFile(fd)) &&
-        SameFile(fd, dfd, e->d_name))
-      unlinkat(dfd, e->d_name, 0);
+    // A user's file that merely has a name of that form stays.
+    if (ClassifySaveTemp(dfd, fd, name) == SaveTemp::kLeft && SameFile(fd, dfd, e->d_name)) unlinkat(dfd, e->d_name, 0);
     close(fd);
   }
   closedir(d);
