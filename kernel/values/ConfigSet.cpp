@@ -230,11 +230,11 @@ bool IsOldCopyName(const std::string& name, const Replacement& r) {
 }
 
 // Where the set keeps the old `target` of the folder `dir` until it is complete: never in the place of
-// a user's file. Empty, the last error set, when no name is free.
+// whatever has the name already (a user's file, link or folder). Empty, the last error set, when no
+// name is free.
 std::string FreeOldCopyName(const std::string& dir, const std::string& target) {
   const std::string own = SaveOldCopyName(target);
-  struct stat st;
-  if (lstat(In(dir, own).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return own;
+  if (Kind(In(dir, own)) == 0) return own;
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::string drawn = LastComponent(NewSaveTempName(In(dir, target)));
     if (drawn != FirstSaveTempName(target) && Kind(In(dir, drawn)) == 0) return drawn;
