@@ -222,6 +222,27 @@ bool WriteSetRecord(const std::string& folder, const ReplacementSet& set) {
   return WriteWholeFile(path, text.data(), text.size()) != FALSE;
 }
 
+// The old copy's own name, or, where a user's file has that, a drawn name of the save's own other
+// than the first temporary name and the set's temporary.
+bool IsOldCopyName(const std::string& name, const Replacement& r) {
+  return name == SaveOldCopyName(r.target) ||
+         (IsSaveTempName(name, r.target) && name != r.temp && name != FirstSaveTempName(r.target));
+}
+
+// Where the set keeps the old `target` of the folder `dir` until it is complete: never in the place of
+// whatever has the name already (a user's file, link or folder). Empty, the last error set, when no
+// name is free.
+std::string FreeOldCopyName(const std::string& dir, const std::string& target) {
+  const std::string own = SaveOldCopyName(target);
+  if (Kind(In(dir, own)) == 0) return own;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::string drawn = LastComponent(NewSaveTempName(In(dir, target)));
+    if (drawn != FirstSaveTempName(target) && Kind(In(dir, drawn)) == 0) return drawn;
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return std::string();
+}
+
 // True for a whole record of our form, or of the earlier form (ours are always readable); false for
 // anything else.
 bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
@@ -265,7 +286,7 @@ bool ReadSetRecord(const std::string& file, ReplacementSet& set) {
     r.temp = fields[0].str();
     r.target = fields[1].str();
     r.old = fields[2].str();
-    if (!IsPlainName(r.target) || (!r.old.empty() && r.old != SaveOldCopyName(r.target))) break;
+    if (!IsPlainName(r.target) || (!r.old.empty() && !IsOldCopyName(r.old, r))) break;
     if (r.IsRemoval() ? r.old.empty() || r.byTime || r.made.size != 0 : !r.modeOnly && !IsSaveTempName(r.temp, r.target)) break;
     bytes += r.made.size;
     if (r.made.size > kMaxSetBytes || bytes > kMaxSetBytes) break;
@@ -644,7 +665,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     if (exists && (S_ISDIR(old.st_mode) || !(old.st_mode & S_IWUSR))) return refuse(w->m_name, ERROR_ACCESS_DENIED);
     // A set completed by the next reader after a stop is renamed as it stands.
     if (exists) w->m_save.TakeOldPermissions(old.st_mode);
-    Replacement r{LastComponent(w->m_save.GetTempName().GetString()), name, exists ? SaveOldCopyName(name) : std::string(), {}};
+    Replacement r{LastComponent(w->m_save.GetTempName().GetString()), name, std::string(), {}};
     if (!GetSaveFileIdentity(w->m_save.GetDescriptor(), r.made)) {
       ShowWriteFailure(w->m_name);
       return 0;
@@ -671,6 +692,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
       w->m_save.Discard();
       continue;
     }
+    if (exists && (r.old = FreeOldCopyName(dir, name)).empty()) return refuse(w->m_name, GetLastError());
     // No more than a record may name: a larger set would be taken for none of ours after a stop.
     bytes += r.made.size;
     if (bytes > kMaxSetBytes) return refuse(w->m_name, ERROR_NOT_SUPPORTED);
@@ -689,7 +711,9 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR) ||
         !IsSetTarget(dir, path, checkedParent) || !seen.insert(name).second)
       continue;
-    set.push_back(Replacement{std::string(), name, SaveOldCopyName(name), {}});
+    const std::string old = FreeOldCopyName(dir, name);
+    if (old.empty()) return refuse(ShownFileName(removed), GetLastError());
+    set.push_back(Replacement{std::string(), name, old, {}});
     shown.push_back(ShownFileName(removed));
   }
   for (Replacement& r : modes) {
@@ -709,7 +733,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
   // A set that writes no record of its own cannot find a stopped one's under the first name.
   struct stat record;
   if (set.empty() && lstat(FirstSaveTempName(In(dir, kSetRecord)).c_str(), &record) == 0) due.push_back(kSetRecord);
-  SweepSaveLeftovers(dir, names, due, live);
+  SweepSaveLeftovers(dir, names, due, live, {kSetRecord});
   auto fail = [&](const CString& name) {
     const DWORD error = GetLastError();
     DeleteExact(In(dir, kSetRecord));

@@ -848,8 +848,9 @@ BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
   int mark = -1;
   const int fd = OpenSaveTemp(path, temp, mark, &firstNameTaken);
   if (fd < 0) return FailErrno(errno);
-  // What a killed write of the file left beside it.
-  if (firstNameTaken || DrawnSaveKilled(path)) RemoveSaveLeftovers(ParentOf(path), {LastComponent(path)}, {LastComponent(temp)});
+  // What a killed write of the file left beside it goes once the file is there: a first temporary
+  // name is the save's only beside its target.
+  const bool killedBefore = firstNameTaken || DrawnSaveKilled(path);
   // Synced before its rename and the folder after, as every save; renamed before the lock goes with
   // the descriptor, and only while the name is still the file written.
   BOOL ok = WriteAll(fd, (const char*)data, size) ? TRUE : FailErrno(errno);
@@ -862,6 +863,7 @@ BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
     return Fail(error);
   }
   DropDrawnSaveMark(path, mark);
+  if (killedBefore) RemoveSaveLeftovers(ParentOf(path), {LastComponent(path)}, {LastComponent(temp)});
   ok = SyncFolder(ParentOf(path));
   if (close(fd) != 0 && ok) ok = FailErrno(errno);
   if (!ok) {
@@ -913,25 +915,37 @@ unsigned ModeAsCreated(unsigned mode) {
   return mode & 0777 & ~mask;
 }
 
+namespace {
+
+enum class SaveTemp { kNotOurs, kHeld, kLeft };
+
+// The one rule for what beside a target is provably a save's own: the drawn saves' mark as made
+// (empty), a temporary a live save holds, or the first temporary name of an existing target that no
+// save holds (`ownTarget`: of a file only the save writes, any temporary no save holds). `fd` is
+// `name` of the folder `dir`, opened without following a link; when no save holds it, it is left
+// locked until closed, so that no save takes it meanwhile.
+SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarget = false) {
+  struct stat st;
+  if (!EndsInTempMark(name) || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return SaveTemp::kNotOurs;
+  const std::string letters = name.substr(name.size() - kRandomLetters);
+  const bool mark = letters == kDrawnMark;
+  if (mark && !IsEmptyPlainFile(st)) return SaveTemp::kNotOurs;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? SaveTemp::kHeld : SaveTemp::kNotOurs;
+  if (mark || ownTarget) return SaveTemp::kLeft;
+  if (letters != std::string(kRandomLetters, '0')) return SaveTemp::kNotOurs;
+  // Every save of the target tries this name first; no one else makes it.
+  struct stat target;
+  const std::string stem = name.substr(0, name.size() - kRandomLetters - (sizeof kTempMark - 1));
+  return fstatat(dir, stem.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
+}
+
+}  // namespace
+
 bool IsSaveTempLeftover(int dir, const std::string& name) {
   if (!EndsInTempMark(name)) return false;
   const int fd = openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  struct stat st;
   if (fd < 0) return false;
-  const std::string letters = name.substr(name.size() - kRandomLetters);
-  bool own = false;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    if (letters == kDrawnMark) {
-      own = IsEmptyPlainFile(st);
-    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      own = errno == EWOULDBLOCK;
-    } else if (letters == std::string(kRandomLetters, '0')) {
-      // Every save of the target tries this name first; no one else makes it.
-      struct stat target;
-      const std::string stem = name.substr(0, name.size() - kRandomLetters - (sizeof kTempMark - 1));
-      own = fstatat(dir, stem.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode);
-    }
-  }
+  const bool own = ClassifySaveTemp(dir, fd, name) != SaveTemp::kNotOurs;
   close(fd);
   return own;
 }
@@ -974,9 +988,11 @@ bool IsSameFolder(const std::string& a, const std::string& b) {
 namespace {
 
 // One pass over `folder`; false when it cannot be listed.
-bool SweepFolder(const std::string& folder, const std::vector<std::string>& targets, const std::vector<std::string>& live) {
-  std::vector<std::string> stems;
+bool SweepFolder(const std::string& folder, const std::vector<std::string>& targets, const std::vector<std::string>& live,
+                 const std::vector<std::string>& own) {
+  std::vector<std::string> stems, ownStems;
   for (const std::string& t : targets) stems.push_back(TempStem(t));
+  for (const std::string& t : own) ownStems.push_back(TempStem(t));
   std::sort(stems.begin(), stems.end());
   if (g_pfnFolderListed) g_pfnFolderListed(folder.c_str());
   DIR* d = opendir(folder.c_str());
@@ -990,13 +1006,9 @@ bool SweepFolder(const std::string& folder, const std::vector<std::string>& targ
       continue;
     const int fd = openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    // A live save holds its lock until its file is renamed or deleted; the drawn saves' mark is ours
-    // only as it was made, empty.
-    struct stat st;
-    const bool mark = name.compare(name.size() - kRandomLetters, kRandomLetters, kDrawnMark) == 0;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && (!mark || IsEmptyPlainFile(fd)) &&
-        SameFile(fd, dfd, e->d_name))
-      unlinkat(dfd, e->d_name, 0);
+    // A user's file that merely has a name of that form stays.
+    const bool ownTarget = std::find(ownStems.begin(), ownStems.end(), name.substr(0, name.size() - tail)) != ownStems.end();
+    if (ClassifySaveTemp(dfd, fd, name, ownTarget) == SaveTemp::kLeft && SameFile(fd, dfd, e->d_name)) unlinkat(dfd, e->d_name, 0);
     close(fd);
   }
   closedir(d);
@@ -1016,20 +1028,21 @@ long long FolderChangeTime(const std::string& folder) {
 }
 
 void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
-                         const std::vector<std::string>& live) {
+                         const std::vector<std::string>& live, const std::vector<std::string>& own) {
   const DWORD error = t_lastError;
-  SweepFolder(folder, targets, live);
+  SweepFolder(folder, targets, live, own);
   t_lastError = error;
 }
 
 void SweepSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
-                        const std::vector<std::string>& due, const std::vector<std::string>& live) {
+                        const std::vector<std::string>& due, const std::vector<std::string>& live,
+                        const std::vector<std::string>& own) {
   bool killed;
   {
     std::lock_guard<std::mutex> guard(g_sweptMutex);
     killed = g_killedIn.erase(folder) > 0;
   }
-  if (killed || !due.empty()) RemoveSaveLeftovers(folder, killed ? targets : due, live);
+  if (killed || !due.empty()) RemoveSaveLeftovers(folder, killed ? targets : due, live, own);
 }
 
 void ForgetSweptLeftovers(const std::string& folder) {

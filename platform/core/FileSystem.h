@@ -381,10 +381,11 @@ extern void (*g_pfnSaveStep)(const char* temp);
 // True when the two paths name one folder (or file), however each is spelled.
 bool IsSameFolder(const std::string& a, const std::string& b);
 // Deletes in `folder` what saves of the files `targets` left behind when they were killed: their
-// temporary files that no live save holds (the caller's own, named in `live`, are not looked at). One
-// pass over the folder; keeps the last error.
+// temporary files that no live save holds and that IsSaveTempLeftover takes for a save's (the
+// caller's own, named in `live`, are not looked at; of the targets `own`, files that only the save
+// writes, every one no save holds). One pass over the folder; keeps the last error.
 void RemoveSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
-                         const std::vector<std::string>& live = {});
+                         const std::vector<std::string>& live = {}, const std::vector<std::string>& own = {});
 // The time of the folder's last change (nanoseconds since 1970), -1 when it cannot be looked at.
 long long FolderChangeTime(const std::string& folder);
 // RemoveSaveLeftovers where a killed save may have left something: for the targets `due` (those
@@ -393,5 +394,6 @@ long long FolderChangeTime(const std::string& folder);
 // the first name unless another save of the target holds it, so a killed save's is found there,
 // and a save in a large folder seldom lists it.
 void SweepSaveLeftovers(const std::string& folder, const std::vector<std::string>& targets,
-                        const std::vector<std::string>& due, const std::vector<std::string>& live = {});
+                        const std::vector<std::string>& due, const std::vector<std::string>& live = {},
+                        const std::vector<std::string>& own = {});
 void ForgetSweptLeftovers(const std::string& folder);

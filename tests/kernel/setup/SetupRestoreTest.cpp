@@ -422,6 +422,33 @@ TEST_F(SetupRestoreTest, ARefusedOrStoppedRestoreLeavesEveryFilesModeAndAComplet
   umask(mask);
 }
 
+TEST_F(SetupRestoreTest, AUsersFileUnderAnOldCopysNameOutlivesARestoreStoppedOrUndone) {
+  const std::string zip = Pack("old-copy", {{"setup.cfg", "new cfg"}, {"z.cfg", "new z"}}), target = m_dir + "/old-copy";
+  const Tree kOld = {{"setup.cfg", "old cfg"}, {"z.cfg", "old z"}, {"setup.cfg.~dvx-old", "mine"}};
+  static int s_stopAt;
+  const struct {
+    int stopAt;     // the commit step the restore is killed at; -2 for none
+    bool undone;    // after the stop, the last target is made read-only: the set is undone
+    bool complete;  // the folder ends with the archive's files
+  } kCases[] = {{-2, false, true}, {0, true, false}, {1, true, false}, {1, false, true}, {2, false, true}};
+  for (const auto& c : kCases) {
+    fs::remove_all(target);
+    for (auto& [name, bytes] : kOld) WriteBytes(target + "/" + name, bytes);
+    s_stopAt = c.stopAt;
+    dravonix::test::InChildProcess([&] {
+      g_pfnConfigCommitStep = [](int step) {
+        if (step == s_stopAt) raise(SIGKILL);
+      };
+      return std::to_string(RestoreDirectory(zip.c_str(), target.c_str()));
+    });
+    ASSERT_EQ(0, chmod((target + "/z.cfg").c_str(), c.undone ? 0444 : 0644));
+    { CConfigFolderLock lock(target.c_str()); }
+    Tree expected = kOld;
+    if (c.complete) expected["setup.cfg"] = "new cfg", expected["z.cfg"] = "new z";
+    EXPECT_EQ(Files(target), expected) << c.stopAt << c.undone;
+  }
+}
+
 TEST_F(SetupRestoreTest, AModeThatCannotBeGivenRefusesTheRestoreAndTakesBackTheRest) {
   const mode_t mask = umask(022);
   const std::string zip = PackModes(0644), target = m_dir + "/modes";

@@ -363,6 +363,30 @@ TEST_F(ConfigSetTest, ASaveListsTheFolderOnlyWhereAKilledSaveLeftASign) {
   EXPECT_EQ(Read(dir), kNew);
 }
 
+TEST_F(ConfigSetTest, AUsersFilesUnderTheOldCopiesNamesOutliveASetSavedStoppedOrUndone) {
+  const Files kUsers = {{"a.cfg.~dvx-old", "mine"}, {"c.cfg.~dvx-old", ""}};
+  const struct {
+    int stopAt;     // -2: never
+    bool undone;    // after the stop, the last target is made read-only: the set is undone
+    bool complete;  // the folder ends with the new set
+  } kCases[] = {{-2, false, true}, {-1, false, false}, {0, true, false}, {1, true, false},
+                {2, true, false}, {1, false, true},  {3, false, true}};
+  for (const auto& c : kCases) {
+    Files start = kOld;
+    start.insert(kUsers.begin(), kUsers.end());
+    const std::string dir = Folder("users-old-copy" + std::to_string(&c - kCases), start);
+    SaveKilledAt(c.stopAt, dir, kNew, Save);
+    if (c.undone) fs::permissions(dir + "/c.cfg", fs::perms::owner_write, fs::perm_options::remove);
+    { CConfigFolderLock lock(dir.c_str()); }
+    fs::permissions(dir + "/c.cfg", fs::perms::owner_write, fs::perm_options::add);
+    Files expected = c.complete ? kNew : kOld;
+    expected.insert(kUsers.begin(), kUsers.end());
+    Files left = Read(dir);
+    std::erase_if(left, [](auto& f) { return f.first.ends_with(".~dvx-000000"); });  // swept by the next save
+    EXPECT_EQ(left, expected) << c.stopAt << c.undone;
+  }
+}
+
 TEST_F(ConfigSetTest, AUsersFileNamedLikeTheDrawnSavesMarkOutlivesTheSetsSaves) {
   for (const bool drawn : {false, true}) {
     const std::string dir = Folder(drawn ? "users-mark-drawn" : "users-mark", kOld), mark = dir + "/a.cfg.~dvx-zzzzzz";
