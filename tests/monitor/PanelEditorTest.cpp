@@ -19,6 +19,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/WindowPicture.h"
 
 #include <functional>
 #include <random>
@@ -219,6 +220,50 @@ TEST_F(PanelEditorTest, MovingFollowsBeyondNinePixelsClicksTwiceToEditAndCtrlCop
   EXPECT_EQ(v->m_pCurrentGadget, nullptr);
   Post(v, WM_LBUTTONUP, CPoint(400, 200));
   EXPECT_EQ(v->m_rcBand, CRect(-1, -1, -1, -1));
+}
+
+// Moves, bands, copies and commands reached as the user reaches them leave the panel drawn as a full
+// repaint draws it: gadgets where their items say, selection frames on exactly the selected ones.
+TEST_F(PanelEditorTest, MouseAndMenuEditsLeaveThePanelAsAFullRepaintDrawsIt) {
+  CMC_ControlPanelView* v = Open({CRect(20, 20, 70, 40), CRect(120, 60, 170, 80)});
+  ASSERT_TRUE(v);
+  auto drag = [&](int i, CSize by, bool ctrl) {
+    const CPoint p = Press(v, i, CPoint(5, 5), ctrl);
+    Post(v, WM_MOUSEMOVE, p + CSize(by.cx / 2, by.cy / 2));
+    Post(v, WM_MOUSEMOVE, p + by);
+    Post(v, WM_LBUTTONUP, p + by);
+    SetCtrl(v, false);
+    Clock::Advance(1000);
+  };
+  auto band = [&](CPoint from, CPoint to) {
+    Post(v, WM_LBUTTONDOWN, from);
+    Post(v, WM_MOUSEMOVE, CPoint((from.x + to.x) / 2, (from.y + to.y) / 2));
+    Post(v, WM_MOUSEMOVE, to);
+    Post(v, WM_LBUTTONUP, to);
+  };
+  auto menu = [&](UINT id) {
+    m_main->PostMessage(WM_COMMAND, id);
+    UiAutomation::Pump();
+  };
+  const struct {
+    std::function<void()> act;
+    int gadgets, selected;
+    CRect first;  // item 0
+  } steps[] = {
+      {[&] { drag(0, CSize(30, 0), false); }, 2, 1, CRect(50, 20, 100, 40)},
+      {[&] { band(CPoint(300, 200), CPoint(10, 10)); }, 2, 2, CRect(50, 20, 100, 40)},
+      // The band's current gadget is the one nearest its press corner: the second.
+      {[&] { menu(kAlignLeft); }, 2, 2, CRect(120, 20, 170, 40)},
+      {[&] { drag(1, CSize(0, 40), true); }, 4, 2, CRect(120, 60, 170, 80)},
+      {[&] { menu(kClear); }, 2, 0, CRect(120, 20, 170, 40)},
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    steps[i].act();
+    EXPECT_EQ(v->m_aGadgets.GetSize(), steps[i].gadgets) << i;
+    EXPECT_EQ(v->GetSelectedCount(), steps[i].selected) << i;
+    EXPECT_EQ(ItemRect(v, 0), steps[i].first) << i;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd)) << i;
+  }
 }
 
 TEST_F(PanelEditorTest, SpacingAligningOrderingDuplicatingAndDeleting) {
