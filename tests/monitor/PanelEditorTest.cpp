@@ -519,6 +519,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   CGadgetsBar bar;
   ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
   ASSERT_EQ(bar.m_aButtons.GetSize(), 13);
+  m_main->RecalcLayout();  // as the host lays out its bars, clear of the panels
   CRect prev, r;
   int tallest = 0;
   for (int i = 0; i < 13; ++i) {
@@ -549,6 +550,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   EXPECT_TRUE(button->m_bSelected);
   EXPECT_FALSE(button->GetState() & BST_PUSHED);
   EXPECT_EQ(GetWindowPixel(button->m_hWnd, CPoint(2, 2)), RGB(0, 0, 128));
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
   EXPECT_EQ(GetCursor(), bar.m_hCursorNoDrop);
   CPoint over(200, 100);
   v->ClientToScreen(&over);
@@ -562,6 +564,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   EXPECT_FALSE(bar.m_bDragging);
   EXPECT_FALSE(button->m_bSelected);
   EXPECT_EQ(v->m_pPanel->GetSize(), 0);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
 
   // Released over a panel, designed or running, the gadget is added at the drop point.
   for (int customize : {1, 0}) {
@@ -575,6 +578,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   EXPECT_EQ(ItemRect(v, 0).TopLeft(), CPoint(200, 100));
   EXPECT_EQ(ItemRect(v, 1).TopLeft(), CPoint(200, 200));
   EXPECT_EQ(bar.m_nDragId, -1);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
 
   // A focused button hands the focus to the main window.
   button->SetFocus();
