@@ -202,6 +202,7 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
   }
   if (!IsMouse(m.message) || !IsWindow(m.hwnd)) return true;
   if (TrackScrollBarInput(m)) return false;
+  if (TrackFrameSizeInput(m)) return false;
   if (m.message != WM_MOUSEWHEEL && !RouteMouse(q, m)) return false;
   HWND h = m.hwnd;
   if (IsButtonDown(m.message)) {

@@ -2212,9 +2212,12 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCHITTEST: return HitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
-      // A press on a bar is the system command that tracks it; other parts of the frame only activate.
+      // A press on a bar or a sizing edge is the system command that tracks it; other parts of the
+      // frame only activate.
       if (wParam == HTVSCROLL || wParam == HTHSCROLL)
         SendMessage(hwnd, WM_SYSCOMMAND, (wParam == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | wParam, lParam);
+      else if (msg == WM_NCLBUTTONDOWN && wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT)
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | (wParam - HTLEFT + 1), lParam);
       return 0;
     case WM_SETTEXT: {
       std::lock_guard<std::recursive_mutex> lock(WmLock());
@@ -2251,6 +2254,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); break;
+        case SC_SIZE:
+          TrackFrameSize(hwnd, (int)(wParam & 0xF) + HTLEFT - 1, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          break;
         case SC_VSCROLL:
         case SC_HSCROLL:
           TrackScrollBar(hwnd, (wParam & 0xFFF0) == SC_VSCROLL ? SB_VERT : SB_HORZ,

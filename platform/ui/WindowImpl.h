@@ -194,6 +194,10 @@ void PaintScrollBars(HWND h);
 // button goes up. The mouse input that the tracking takes is not delivered (true).
 void TrackScrollBar(HWND h, int bar, POINT screen);
 bool TrackScrollBarInput(const MSG& m);
+// A press on a sizable window's frame (hit code, screen point): its edges follow the mouse until
+// the button goes up. The mouse input that the sizing takes is not delivered (true).
+void TrackFrameSize(HWND h, int hit, POINT screen);
+bool TrackFrameSizeInput(const MSG& m);
 // Whether the bar's thumb is being dragged, and where it is held.
 bool ScrollThumbTracked(HWND h, int bar, int* pos);
 // Fills the client area with the class background (the default WM_ERASEBKGND); FALSE without one.

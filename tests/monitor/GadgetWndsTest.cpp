@@ -26,6 +26,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/WindowPicture.h"
 
 #include <cmath>
 #include <functional>
@@ -949,6 +950,52 @@ TEST_F(GadgetWndsTest, EveryControlIsWholeInsideTheSizingFrameAndTheBorder) {
   }
   EXPECT_GT(labelInk[0], 0);
   EXPECT_EQ(labelInk[1], labelInk[0]);
+}
+
+// In design mode a gadget's frame, dragged by its lower right corner, sizes the gadget within its
+// limits; the item keeps the new rectangle and the gadget lays itself out again.
+TEST_F(GadgetWndsTest, DraggedFramesSizeTheGadgetWithinItsLimits) {
+  Add<CControlPanelGaugeItem>(CRect(10, 10, 0, 0));
+  Add<CControlPanelGaugeVertItem>(CRect(300, 10, 0, 0));
+  Add<CControlPanelTextItem>(CRect(10, 200, 0, 0));
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  UiAutomation::Pump();
+  m_doc.SetModifiedFlag(FALSE);
+  const struct {
+    int gadget;
+    CSize by, grown;  // grown: {-1, -1} for the gadget's least size
+  } rows[] = {{0, {60, 40}, {60, 0}}, {1, {0, -400}, {-1, -1}}, {2, {30, 20}, {30, 20}}};
+  for (const auto& r : rows) {
+    auto* g = Gadget<CGadgetWnd>(r.gadget);
+    CRect before, after;
+    g->GetWindowRect(&before);
+    CPoint corner(before.right - 1, before.bottom - 1);
+    g->ScreenToClient(&corner);
+    UiAutomation::Drag(g->m_hWnd, corner, corner + r.by);
+    UiAutomation::Pump();
+    g->GetWindowRect(&after);
+    if (r.grown.cx >= 0) {
+      EXPECT_EQ(after.Size(), before.Size() + r.grown) << r.gadget;
+    } else {
+      EXPECT_EQ(after.Height(), g->m_nMinHeight) << r.gadget;
+    }
+    EXPECT_EQ(after.TopLeft(), before.TopLeft()) << r.gadget;
+    View()->ScreenToClient(&after);
+    EXPECT_EQ(g->m_pItem->m_rect, after) << r.gadget;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd)) << r.gadget;
+  }
+  // The horizontal gauge's maximum and its bar follow the new right edge.
+  auto* gauge = Gadget<CGadgetGaugeWnd>(0);
+  CRect client, label, bar;
+  gauge->GetClientRect(&client);
+  gauge->GetDlgItem(CGadgetGaugeWnd::IDC_MAX)->GetWindowRect(&label);
+  gauge->GetDlgItem(CGadgetGaugeWnd::IDC_BAR)->GetWindowRect(&bar);
+  gauge->ScreenToClient(&label);
+  gauge->ScreenToClient(&bar);
+  EXPECT_EQ(label.right, client.right - 5);
+  EXPECT_EQ(bar.right, client.right - 5);
+  EXPECT_TRUE(m_doc.IsModified());
 }
 
 }  // namespace
