@@ -998,6 +998,29 @@ TEST_F(GadgetWndsTest, DraggedFramesSizeTheGadgetWithinItsLimits) {
   EXPECT_TRUE(m_doc.IsModified());
 }
 
+// A running panel repaints what its polls change, the traces included, as a full repaint draws it.
+TEST_F(GadgetWndsTest, PolledGadgetsShowWhatAFullRepaintShows) {
+  auto* gauge = Add<CControlPanelGaugeItem>();
+  gauge->m_var.m_strName = "int@0x8300";
+  gauge->m_var.m_dMax = 1000;
+  Add<CControlPanelGaugeVertItem>(CRect(600, 10, 0, 0))->m_var.m_strName = "int@0x8300";
+  Add<CControlPanelScopeItem>(CRect(10, 100, 0, 0))->m_var.m_strName = "int@0x8300";
+  auto* yx = Add<CControlPanelYXScopeItem>(CRect(300, 100, 0, 0));
+  yx->m_var.m_strName = "int@0x8300";
+  yx->m_var2.m_strName = "int@0x8302";
+  Add<CControlPanelInputItem>(CRect(10, 300, 0, 0))->m_nPort = 3;
+  Add<CControlPanelShowVarItem>(CRect(300, 300, 0, 0))->m_var.m_strName = "int@0x8302";
+  Open();
+  Start();
+  for (WORD k = 0; k < 6; ++k) {
+    const WORD words[2] = {(WORD)(k * 150), (WORD)(900 - k * 100)};
+    DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(0x8300), 0x8300, words, 2);
+    Poll();
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd)) << k;
+  }
+  EXPECT_EQ(Gadget<CGadgetScopeWnd>(2)->m_scope.m_nLastPoint, 5);
+}
+
 }  // namespace
 
 // Every pixel of a window's frame (its window rectangle outside the client area), as last painted.
