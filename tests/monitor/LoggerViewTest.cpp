@@ -21,8 +21,7 @@
 #include "plot/curves/XYCurve.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
 #include "tests/support/SimulatedDrive.h"
-#include "platform/ui/ControlBar.h"
-#include "tests/support/MdiScene.h"
+#include "tests/support/BarsScene.h"
 
 #include <cstring>
 #include <memory>
@@ -380,23 +379,10 @@ TEST_F(LoggerViewTest, AScopeSweepDrawsTheFirstChannelInItsColour) {
 
 // The logger view as a host shows it: in an MDI child of a main frame with the logger's tool-bar
 // buttons and the position pane; commands pressed on the bar, the mouse moved over the plots.
-class LoggerScene : public dravonix::test::MdiScene {
+class LoggerScene : public dravonix::test::BarsScene {
  public:
-  explicit LoggerScene(CDocument* doc) : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE), m_doc(doc) {
-    m_app.m_pMainWnd = m_main;
-    Clock::UseVirtualTime();
-    m_tools.Create(m_main);
-    m_tools.SetButtons(kButtons, (int)std::size(kButtons));
-    m_status.Create(m_main);
-    const UINT panes[] = {ID_SEPARATOR, ID_LOGGER_POSITION_PANE};
-    m_status.SetIndicators(panes, 2);
-    m_main->RecalcLayout();
-  }
-  ~LoggerScene() override {
-    m_app.m_pMainWnd = nullptr;
-    Close();
-    Clock::UseRealTime();
-  }
+  explicit LoggerScene(CDocument* doc)
+      : BarsScene(kButtons, (int)std::size(kButtons), ID_LOGGER_POSITION_PANE), m_doc(doc) {}
   HWND AddChild(int, const CRect& r) override {
     CCreateContext ctx;
     ctx.m_pNewViewClass = RUNTIME_CLASS(CMC_LoggerView);
@@ -411,31 +397,9 @@ class LoggerScene : public dravonix::test::MdiScene {
     CMDIChildWnd* child = m_main->MDIGetActive();
     return child ? dynamic_cast<CMC_LoggerView*>(child->GetActiveView()) : nullptr;
   }
-  void Press(UINT id) {
-    CRect r;
-    m_tools.GetItemRect(m_tools.CommandToIndex(id), &r);
-    UiAutomation::Click(m_tools.m_hWnd, r.CenterPoint());
-    UiAutomation::AdvanceClock(1000);
-  }
-  // 'd' disabled, 'c' checked, '-' neither, per button.
-  std::string Buttons() {
-    UiAutomation::Pump();
-    std::string out;
-    for (int i = 0; i < (int)std::size(kButtons); ++i) {
-      const UINT style = m_tools.GetButtonStyle(i);
-      out += style & TBBS_DISABLED ? 'd' : style & TBBS_CHECKED ? 'c' : '-';
-    }
-    return out;
-  }
-  std::string Pane() {
-    UiAutomation::Pump();
-    return std::string(m_status.GetPaneText(1));
-  }
   static constexpr UINT kButtons[] = {ID_LOGGER_VARS, ID_LOGGER_ARRANGE_AUTO, ID_LOGGER_ARRANGE_HORZ,
                                       ID_LOGGER_ARRANGE_VERT, ID_LOGGER_ZOOM_IN, ID_LOGGER_ZOOM_OUT};
   CDocument* m_doc;
-  CToolBar m_tools;
-  CStatusBar m_status;
 };
 
 TEST_F(LoggerViewTest, PlotsFollowTheBarsCommandsTheChildsSizeAndTheMouse) {
@@ -496,7 +460,7 @@ TEST_F(LoggerViewTest, PlotsFollowTheBarsCommandsTheChildsSizeAndTheMouse) {
     // Each takes its share, rounded down: the rest is the view's.
     EXPECT_EQ(second.BottomRight(), steps[i].vertical ? CPoint(c.right, c.bottom / 2 * 2) : CPoint(c.right / 2 * 2, c.bottom)) << i;
     if (steps[i].pane) {
-      EXPECT_EQ(scene.Pane().substr(0, strlen(steps[i].pane)), steps[i].pane) << i;
+      EXPECT_EQ(std::string(scene.PaneText()).substr(0, strlen(steps[i].pane)), steps[i].pane) << i;
     }
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(scene.MainWnd())) << i;
   }
