@@ -579,7 +579,7 @@ TEST_F(GadgetWndsTest, CodeButtonSendsOnlyWhileRunning) {
   EXPECT_EQ(InterpreterLog(), "");
   Start();
   EXPECT_TRUE(wnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->IsWindowEnabled());
-  wnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetCodeWnd::IDC_BUTTON, BN_CLICKED), 0);
+  DialogAutomation::ClickControl(wnd, CGadgetCodeWnd::IDC_BUTTON);
   EXPECT_EQ(InterpreterLog(), "0x0010\tAPOS=1;\n");
   code->m_strCode = "NOSUCH=1;";
   wnd->SendCode();
