@@ -2,6 +2,7 @@
 // and every kind's edit dialog opened as the user opens it.
 #include "comm/MC_Comm.h"
 #include "kernel/document/MC_Document.h"
+#include "monitor/gadgets/ControlPanelBitItem.h"
 #include "monitor/gadgets/GadgetEditDialogs.h"
 #include "monitor/gadgets/GadgetGaugeWnd.h"
 #include "monitor/gadgets/GadgetPortWnds.h"
@@ -1019,6 +1020,43 @@ TEST_F(GadgetWndsTest, PolledGadgetsShowWhatAFullRepaintShows) {
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd)) << k;
   }
   EXPECT_EQ(Gadget<CGadgetScopeWnd>(2)->m_scope.m_nLastPoint, 5);
+}
+
+// The edit dialogs' colour buttons: the colour chosen shows at once in its sample and is kept on OK.
+TEST_F(GadgetWndsTest, ColourButtonsShowTheChosenColourAndKeepIt) {
+  auto* gauge = Add<CControlPanelGaugeItem>();
+  gauge->m_var.m_strName = "int@0x8300";
+  auto* bit = Add<CControlPanelBitItem>(CRect(10, 100, 0, 0));
+  bit->m_strVariable = "int@0x8300";
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  const COLORREF red = RGB(200, 0, 0), blue = RGB(0, 0, 200);
+  const struct {
+    int gadget;
+    UINT dialog;
+    std::vector<std::pair<int, COLORREF>> buttons;  // button, colour chosen
+    std::function<std::vector<COLORREF>()> kept;
+  } rows[] = {
+      {0, IDD_GADGET_GAUGE, {{IDC_GADGET_COLOR, red}}, [&] { return std::vector<COLORREF>{gauge->m_crColor}; }},
+      {1, IDD_GADGET_BIT, {{IDC_GADGET_COLOR, red}, {IDC_GADGET_COLOR2, blue}},
+       [&] { return std::vector<COLORREF>{bit->m_crColor0, bit->m_crColor1}; }},
+  };
+  for (const auto& r : rows) {
+    std::vector<int> off;
+    DialogAutomation::AddDialogHandler(r.dialog, [&](CWnd* dlg) {
+      for (const auto& [button, colour] : r.buttons) {
+        DialogAutomation::PushColorResult(colour);
+        DialogAutomation::ClickControl(dlg, button);
+        off.push_back(dravonix::test::PixelsOffFullRepaint(dlg->m_hWnd));
+      }
+      DialogAutomation::ClickControl(dlg, IDOK);
+    });
+    Gadget<CGadgetWnd>(r.gadget)->EditProperties();
+    EXPECT_EQ(off, std::vector<int>(r.buttons.size(), 0)) << r.gadget;
+    std::vector<COLORREF> chosen;
+    for (const auto& b : r.buttons) chosen.push_back(b.second);
+    EXPECT_EQ(r.kept(), chosen) << r.gadget;
+  }
 }
 
 }  // namespace
