@@ -54,6 +54,8 @@ LRESULT ControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   ++impl->m_depth;
   LRESULT r = impl->Proc(msg, wp, lp);
   --impl->m_depth;
+  // Every control draws its disabled look, so each redraws when that changes.
+  if (msg == WM_ENABLE && !impl->m_dead) impl->Redraw();
   if (msg == WM_NCDESTROY) {
     impl->m_dead = true;
     ::SetWindowLongPtr(h, 0, 0);

@@ -10,6 +10,15 @@
 namespace ui {
 namespace {
 
+// The window's rectangle where SetWindowPos takes it: in its parent's client for a child.
+CRect ParentRect(HWND h) {
+  CRect r;
+  GetWindowRect(h, &r);
+  if (HWND parent = (GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr)
+    MapWindowPoints(nullptr, parent, (POINT*)&r, 2);
+  return r;
+}
+
 struct FrameDrag {
   HWND hwnd = nullptr;
   int hit = HTNOWHERE;
@@ -63,11 +72,7 @@ void TrackFrame(HWND h, int hit, POINT screen) {
   if (t_drag.hwnd && !Lost()) return;
   if (!IsWindow(h) || !(GetKeyState(VK_LBUTTON) & 0x8000)) return;
   if (hit != HTCLOSE && (IsIconic(h) || IsZoomed(h))) return;
-  RECT w;
-  GetWindowRect(h, &w);
-  if (HWND parent = (GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr)
-    MapWindowPoints(nullptr, parent, (POINT*)&w, 2);
-  t_drag = FrameDrag{h, hit, screen, CRect(w)};
+  t_drag = FrameDrag{h, hit, screen, ParentRect(h)};
   if (hit != HTCLOSE) SendMessage(h, WM_ENTERSIZEMOVE, 0, 0);
   if (t_drag.hwnd == h && IsWindow(h)) SetCapture(h);
 }
@@ -81,7 +86,9 @@ bool TrackFrameInput(const MSG& m) {
     if (close && IsWindow(h)) SendMessage(h, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(m.pt.x, m.pt.y));
   } else if (m.message == WM_MOUSEMOVE && t_drag.hit != HTCLOSE) {
     const CRect r = Dragged(m.pt);
-    SetWindowPos(t_drag.hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    // Without SWP_NOACTIVATE: a child the user moves or sizes hears WM_CHILDACTIVATE.
+    if (r != ParentRect(t_drag.hwnd))
+      SetWindowPos(t_drag.hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER);
   }
   return true;
 }

@@ -2,6 +2,7 @@
 // and every kind's edit dialog opened as the user opens it.
 #include "comm/MC_Comm.h"
 #include "kernel/document/MC_Document.h"
+#include "monitor/gadgets/ControlPanelBitItem.h"
 #include "monitor/gadgets/GadgetEditDialogs.h"
 #include "monitor/gadgets/GadgetGaugeWnd.h"
 #include "monitor/gadgets/GadgetPortWnds.h"
@@ -26,6 +27,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/WindowPicture.h"
 
 #include <cmath>
 #include <functional>
@@ -578,7 +580,7 @@ TEST_F(GadgetWndsTest, CodeButtonSendsOnlyWhileRunning) {
   EXPECT_EQ(InterpreterLog(), "");
   Start();
   EXPECT_TRUE(wnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->IsWindowEnabled());
-  wnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetCodeWnd::IDC_BUTTON, BN_CLICKED), 0);
+  DialogAutomation::ClickControl(wnd, CGadgetCodeWnd::IDC_BUTTON);
   EXPECT_EQ(InterpreterLog(), "0x0010\tAPOS=1;\n");
   code->m_strCode = "NOSUCH=1;";
   wnd->SendCode();
@@ -949,6 +951,112 @@ TEST_F(GadgetWndsTest, EveryControlIsWholeInsideTheSizingFrameAndTheBorder) {
   }
   EXPECT_GT(labelInk[0], 0);
   EXPECT_EQ(labelInk[1], labelInk[0]);
+}
+
+// In design mode a gadget's frame, dragged by its lower right corner, sizes the gadget within its
+// limits; the item keeps the new rectangle and the gadget lays itself out again.
+TEST_F(GadgetWndsTest, DraggedFramesSizeTheGadgetWithinItsLimits) {
+  Add<CControlPanelGaugeItem>(CRect(10, 10, 0, 0));
+  Add<CControlPanelGaugeVertItem>(CRect(300, 10, 0, 0));
+  Add<CControlPanelTextItem>(CRect(10, 200, 0, 0));
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  UiAutomation::Pump();
+  m_doc.SetModifiedFlag(FALSE);
+  const struct {
+    int gadget;
+    CSize by, grown;  // grown: {-1, -1} for the gadget's least size
+  } rows[] = {{0, {60, 40}, {60, 0}}, {1, {0, -400}, {-1, -1}}, {2, {30, 20}, {30, 20}}};
+  for (const auto& r : rows) {
+    auto* g = Gadget<CGadgetWnd>(r.gadget);
+    CRect before, after;
+    g->GetWindowRect(&before);
+    CPoint corner(before.right - 1, before.bottom - 1);
+    g->ScreenToClient(&corner);
+    UiAutomation::Drag(g->m_hWnd, corner, corner + r.by);
+    UiAutomation::Pump();
+    g->GetWindowRect(&after);
+    if (r.grown.cx >= 0) {
+      EXPECT_EQ(after.Size(), before.Size() + r.grown) << r.gadget;
+    } else {
+      EXPECT_EQ(after.Height(), g->m_nMinHeight) << r.gadget;
+    }
+    EXPECT_EQ(after.TopLeft(), before.TopLeft()) << r.gadget;
+    View()->ScreenToClient(&after);
+    EXPECT_EQ(g->m_pItem->m_rect, after) << r.gadget;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd)) << r.gadget;
+  }
+  // The horizontal gauge's maximum and its bar follow the new right edge.
+  auto* gauge = Gadget<CGadgetGaugeWnd>(0);
+  CRect client, label, bar;
+  gauge->GetClientRect(&client);
+  gauge->GetDlgItem(CGadgetGaugeWnd::IDC_MAX)->GetWindowRect(&label);
+  gauge->GetDlgItem(CGadgetGaugeWnd::IDC_BAR)->GetWindowRect(&bar);
+  gauge->ScreenToClient(&label);
+  gauge->ScreenToClient(&bar);
+  EXPECT_EQ(label.right, client.right - 5);
+  EXPECT_EQ(bar.right, client.right - 5);
+  EXPECT_TRUE(m_doc.IsModified());
+}
+
+// A running panel repaints what its polls change, the traces included, as a full repaint draws it.
+TEST_F(GadgetWndsTest, PolledGadgetsShowWhatAFullRepaintShows) {
+  auto* gauge = Add<CControlPanelGaugeItem>();
+  gauge->m_var.m_strName = "int@0x8300";
+  gauge->m_var.m_dMax = 1000;
+  Add<CControlPanelGaugeVertItem>(CRect(600, 10, 0, 0))->m_var.m_strName = "int@0x8300";
+  Add<CControlPanelScopeItem>(CRect(10, 100, 0, 0))->m_var.m_strName = "int@0x8300";
+  auto* yx = Add<CControlPanelYXScopeItem>(CRect(300, 100, 0, 0));
+  yx->m_var.m_strName = "int@0x8300";
+  yx->m_var2.m_strName = "int@0x8302";
+  Add<CControlPanelInputItem>(CRect(10, 300, 0, 0))->m_nPort = 3;
+  Add<CControlPanelShowVarItem>(CRect(300, 300, 0, 0))->m_var.m_strName = "int@0x8302";
+  Open();
+  Start();
+  for (WORD k = 0; k < 6; ++k) {
+    const WORD words[2] = {(WORD)(k * 150), (WORD)(900 - k * 100)};
+    DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(0x8300), 0x8300, words, 2);
+    Poll();
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd)) << k;
+  }
+  EXPECT_EQ(Gadget<CGadgetScopeWnd>(2)->m_scope.m_nLastPoint, 5);
+}
+
+// The edit dialogs' colour buttons: the colour chosen shows at once in its sample and is kept on OK.
+TEST_F(GadgetWndsTest, ColourButtonsShowTheChosenColourAndKeepIt) {
+  auto* gauge = Add<CControlPanelGaugeItem>();
+  gauge->m_var.m_strName = "int@0x8300";
+  auto* bit = Add<CControlPanelBitItem>(CRect(10, 100, 0, 0));
+  bit->m_strVariable = "int@0x8300";
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  const COLORREF red = RGB(200, 0, 0), blue = RGB(0, 0, 200);
+  const struct {
+    int gadget;
+    UINT dialog;
+    std::vector<std::pair<int, COLORREF>> buttons;  // button, colour chosen
+    std::function<std::vector<COLORREF>()> kept;
+  } rows[] = {
+      {0, IDD_GADGET_GAUGE, {{IDC_GADGET_COLOR, red}}, [&] { return std::vector<COLORREF>{gauge->m_crColor}; }},
+      {1, IDD_GADGET_BIT, {{IDC_GADGET_COLOR, red}, {IDC_GADGET_COLOR2, blue}},
+       [&] { return std::vector<COLORREF>{bit->m_crColor0, bit->m_crColor1}; }},
+  };
+  for (const auto& r : rows) {
+    std::vector<int> off;
+    DialogAutomation::AddDialogHandler(r.dialog, [&](CWnd* dlg) {
+      for (const auto& [button, colour] : r.buttons) {
+        DialogAutomation::PushColorResult(colour);
+        DialogAutomation::ClickControl(dlg, button);
+        off.push_back(dravonix::test::PixelsOffFullRepaint(dlg->m_hWnd));
+      }
+      DialogAutomation::ClickControl(dlg, IDOK);
+    });
+    Gadget<CGadgetWnd>(r.gadget)->EditProperties();
+    EXPECT_EQ(off, std::vector<int>(r.buttons.size(), 0)) << r.gadget;
+    std::vector<COLORREF> chosen;
+    for (const auto& b : r.buttons) chosen.push_back(b.second);
+    EXPECT_EQ(r.kept(), chosen) << r.gadget;
+  }
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include "monitor/loggers/ScopeChannelSelectionDlg.h"
 #include "monitor/loggers/ScopeSetupDlg.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "plot/curves/GraphFilter.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
+#include "tests/support/WindowPicture.h"
 
 namespace {
 
@@ -138,6 +140,53 @@ TEST_F(LoggerVariablesDlgTest, OkKeepsTheRemainingItemsWithTheirCurvesAndAppends
   EXPECT_EQ(curves.GetAt(2)->GetAt(0), 3.5);
   EXPECT_EQ(curves.GetAt(3)->GetSize(), 0);
   EXPECT_EQ(m_logger->GetLogType(), 2);
+}
+
+// Clicks the list's line `k` where the user sees it.
+void ClickListLine(CWnd* dlg, int k) {
+  HWND list = ::GetDlgItem(dlg->GetSafeHwnd(), 14000);
+  RECT r{};
+  ::SendMessage(list, LB_GETITEMRECT, k, (LPARAM)&r);
+  UiAutomation::Click(list, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+TEST_F(LoggerVariablesDlgTest, ClicksAndTypingKeepTheListButtonsBarAndPictureInStep) {
+  m_logger->ChangeSettings(10, CMC_Logger::LOG_TS_S, 1);
+  m_logger->ChangeMemBufferSettings(0x9000, 0x93FF);
+  for (const char* name : {"APOS", "IQ", "UDC"}) m_logger->AddVariable(name, 1);
+  struct Step {
+    std::function<void(CWnd*)> act;
+    int listed, selected;
+    bool del, delAll, add;
+    const char* bar;
+  };
+  const std::vector<Step> steps = {
+      {[](CWnd*) {}, 3, -1, false, true, false, nullptr},
+      {[](CWnd* w) { ClickListLine(w, 1); }, 3, 1, true, true, false, nullptr},
+      {[](CWnd* w) { ClickControl(w, 14005); }, 2, -1, false, true, false, nullptr},
+      {[](CWnd* w) { TypeInto(w, 14001, "TPOS"); }, 2, -1, false, true, true, nullptr},
+      {[](CWnd* w) { ClickControl(w, 14011); }, 3, 2, true, true, true, nullptr},
+      {[](CWnd* w) { TypeInto(w, 14003, "900"); }, 3, 2, true, true, true, nullptr},
+      {[](CWnd* w) { ClickControl(w, 14006); }, 0, -1, false, false, true, "1024 words"},
+  };
+  Single dlg(m_logger.get());
+  Run(dlg, Single::IDD, [&](CWnd* w) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+      const Step& s = steps[i];
+      s.act(w);
+      EXPECT_EQ(dlg.m_listVariables.GetCount(), s.listed) << i;
+      EXPECT_EQ(dlg.m_listVariables.GetCurSel(), s.selected) << i;
+      EXPECT_EQ(!!w->GetDlgItem(14005)->IsWindowEnabled(), s.del) << i;
+      EXPECT_EQ(!!w->GetDlgItem(14006)->IsWindowEnabled(), s.delAll) << i;
+      EXPECT_EQ(!!w->GetDlgItem(14011)->IsWindowEnabled(), s.add) << i;
+      if (s.bar) {
+        EXPECT_EQ(BarText(dlg), s.bar) << i;
+      }
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(w->GetSafeHwnd())) << i;
+    }
+    ClickControl(w, IDCANCEL);
+  });
+  EXPECT_EQ(m_logger->GetItems().GetSize(), 3);
 }
 
 TEST_F(LoggerVariablesDlgTest, ListAllVariablesTogglesTheNewVariableCombo) {

@@ -21,6 +21,7 @@
 #include "plot/curves/XYCurve.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/BarsScene.h"
 
 #include <cstring>
 #include <memory>
@@ -374,6 +375,97 @@ TEST_F(LoggerViewTest, AScopeSweepDrawsTheFirstChannelInItsColour) {
   Close();
   m_scope->DoForcedStop();
   dravonix::test::StopOnlineDrive();
+}
+
+// The logger view as a host shows it: in an MDI child of a main frame with the logger's tool-bar
+// buttons and the position pane; commands pressed on the bar, the mouse moved over the plots.
+class LoggerScene : public dravonix::test::BarsScene {
+ public:
+  explicit LoggerScene(CDocument* doc)
+      : BarsScene(kButtons, (int)std::size(kButtons), ID_LOGGER_POSITION_PANE), m_doc(doc) {}
+  HWND AddChild(int, const CRect& r) override {
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CMC_LoggerView);
+    ctx.m_pCurrentDoc = m_doc;
+    auto* child = new CMDIChildWnd;
+    if (!child->Create(nullptr, "logger", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
+    child->InitialUpdateFrame(m_doc, TRUE);
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  CMC_LoggerView* View() const {
+    CMDIChildWnd* child = m_main->MDIGetActive();
+    return child ? dynamic_cast<CMC_LoggerView*>(child->GetActiveView()) : nullptr;
+  }
+  static constexpr UINT kButtons[] = {ID_LOGGER_VARS, ID_LOGGER_ARRANGE_AUTO, ID_LOGGER_ARRANGE_HORZ,
+                                      ID_LOGGER_ARRANGE_VERT, ID_LOGGER_ZOOM_IN, ID_LOGGER_ZOOM_OUT};
+  CDocument* m_doc;
+};
+
+TEST_F(LoggerViewTest, PlotsFollowTheBarsCommandsTheChildsSizeAndTheMouse) {
+  m_logger->ChangeMemBufferSettings(0x9000, 0x93FF);
+  m_logger->AddVariable("APOS", 1);
+  m_logger->AddVariable("IQ", 1);
+  const double ramp[] = {0, 1, 2, 3, 4, 5};
+  for (int i = 0; i < 3; ++i) m_logger->GetCurves().GetAt(i)->InitCurve("c", "", "", 0.0, 1.0, 1.0, 0.0, 6, ramp);
+  Plots({true, true});
+  for (int i = 0; i < 2; ++i) m_logger->GetGraphDoc().GetAt(i)->ComputeLimits();
+  LoggerScene scene(&m_doc);
+  scene.AddChild(0, CRect(10, 10, 330, 230));
+  CMC_LoggerView* view = scene.View();
+  ASSERT_TRUE(view);
+  auto rect = [&](int i) {
+    CGraphWindow* w = view->GetGraphWindow(i);
+    CRect r(0, 0, 0, 0);
+    if (w) {
+      w->GetWindowRect(&r);
+      view->ScreenToClient(&r);
+    }
+    return r;
+  };
+  auto mouse = [&](int i, CPoint at) { UiAutomation::MouseMove(view->GetGraphWindow(i)->m_hWnd, at); };
+  struct Step {
+    std::function<void()> act;
+    const char* buttons;
+    bool vertical;        // one plot above the other, else side by side
+    const char* pane;     // null: not checked; "X": begins with it
+  };
+  const std::vector<Step> steps = {
+      {[] {}, "-c---d", false, nullptr},
+      {[&] { scene.Press(ID_LOGGER_ARRANGE_VERT); }, "---c-d", true, nullptr},
+      {[&] { scene.Press(ID_LOGGER_ARRANGE_HORZ); }, "--c--d", false, nullptr},
+      {[&] { ::MoveWindow(scene.Children()[0], 0, 0, 260, 300, TRUE); }, "--c--d", false, nullptr},
+      {[&] { scene.Press(ID_LOGGER_ARRANGE_AUTO); }, "-c---d", false, nullptr},
+      {[&] { mouse(1, CPoint(60, 60)); }, "-c---d", false, "X"},
+      {[&] { mouse(1, CPoint(1, 1)); }, "-c---d", false, ""},
+      {[&] { scene.Press(ID_LOGGER_ZOOM_IN); }, "-c----", false, nullptr},
+      {[&] { scene.Press(ID_LOGGER_ZOOM_OUT); }, "-c---d", false, nullptr},
+      {[&] {
+         DialogAutomation::AddDialogHandler(CSingleAxisLoggerVariablesDlg::IDD, [](CWnd* w) {
+           DialogAutomation::SelectItem(w, 14000, "IQ");
+           DialogAutomation::ClickControl(w, 14005);
+           DialogAutomation::ClickControl(w, IDOK);
+         });
+         scene.Press(ID_LOGGER_VARS);
+       },
+       "-c---d", false, nullptr},
+  };
+  for (size_t i = 0; i < steps.size(); ++i) {
+    steps[i].act();
+    EXPECT_EQ(scene.Buttons(), steps[i].buttons) << i;
+    CRect c;
+    view->GetClientRect(&c);
+    const CRect first = rect(0), second = rect(1);
+    EXPECT_EQ(first, steps[i].vertical ? CRect(0, 0, c.right, c.bottom / 2) : CRect(0, 0, c.right / 2, c.bottom)) << i;
+    // Each takes its share, rounded down: the rest is the view's.
+    EXPECT_EQ(second.BottomRight(), steps[i].vertical ? CPoint(c.right, c.bottom / 2 * 2) : CPoint(c.right / 2 * 2, c.bottom)) << i;
+    if (steps[i].pane) {
+      EXPECT_EQ(std::string(scene.PaneText()).substr(0, strlen(steps[i].pane)), steps[i].pane) << i;
+    }
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(scene.MainWnd())) << i;
+  }
+  EXPECT_TRUE(m_doc.IsModified());
+  EXPECT_EQ(m_logger->GetItems().GetSize(), 1);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/WindowPicture.h"
 
 #include <functional>
 #include <random>
@@ -219,6 +220,50 @@ TEST_F(PanelEditorTest, MovingFollowsBeyondNinePixelsClicksTwiceToEditAndCtrlCop
   EXPECT_EQ(v->m_pCurrentGadget, nullptr);
   Post(v, WM_LBUTTONUP, CPoint(400, 200));
   EXPECT_EQ(v->m_rcBand, CRect(-1, -1, -1, -1));
+}
+
+// Moves, bands, copies and commands reached as the user reaches them leave the panel drawn as a full
+// repaint draws it: gadgets where their items say, selection frames on exactly the selected ones.
+TEST_F(PanelEditorTest, MouseAndMenuEditsLeaveThePanelAsAFullRepaintDrawsIt) {
+  CMC_ControlPanelView* v = Open({CRect(20, 20, 70, 40), CRect(120, 60, 170, 80)});
+  ASSERT_TRUE(v);
+  auto drag = [&](int i, CSize by, bool ctrl) {
+    const CPoint p = Press(v, i, CPoint(5, 5), ctrl);
+    Post(v, WM_MOUSEMOVE, p + CSize(by.cx / 2, by.cy / 2));
+    Post(v, WM_MOUSEMOVE, p + by);
+    Post(v, WM_LBUTTONUP, p + by);
+    SetCtrl(v, false);
+    Clock::Advance(1000);
+  };
+  auto band = [&](CPoint from, CPoint to) {
+    Post(v, WM_LBUTTONDOWN, from);
+    Post(v, WM_MOUSEMOVE, CPoint((from.x + to.x) / 2, (from.y + to.y) / 2));
+    Post(v, WM_MOUSEMOVE, to);
+    Post(v, WM_LBUTTONUP, to);
+  };
+  auto menu = [&](UINT id) {
+    m_main->PostMessage(WM_COMMAND, id);
+    UiAutomation::Pump();
+  };
+  const struct {
+    std::function<void()> act;
+    int gadgets, selected;
+    CRect first;  // item 0
+  } steps[] = {
+      {[&] { drag(0, CSize(30, 0), false); }, 2, 1, CRect(50, 20, 100, 40)},
+      {[&] { band(CPoint(300, 200), CPoint(10, 10)); }, 2, 2, CRect(50, 20, 100, 40)},
+      // The band's current gadget is the one nearest its press corner: the second.
+      {[&] { menu(kAlignLeft); }, 2, 2, CRect(120, 20, 170, 40)},
+      {[&] { drag(1, CSize(0, 40), true); }, 4, 2, CRect(120, 60, 170, 80)},
+      {[&] { menu(kClear); }, 2, 0, CRect(120, 20, 170, 40)},
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    steps[i].act();
+    EXPECT_EQ(v->m_aGadgets.GetSize(), steps[i].gadgets) << i;
+    EXPECT_EQ(v->GetSelectedCount(), steps[i].selected) << i;
+    EXPECT_EQ(ItemRect(v, 0), steps[i].first) << i;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd)) << i;
+  }
 }
 
 TEST_F(PanelEditorTest, SpacingAligningOrderingDuplicatingAndDeleting) {
@@ -474,6 +519,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   CGadgetsBar bar;
   ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
   ASSERT_EQ(bar.m_aButtons.GetSize(), 13);
+  m_main->RecalcLayout();  // as the host lays out its bars, clear of the panels
   CRect prev, r;
   int tallest = 0;
   for (int i = 0; i < 13; ++i) {
@@ -504,6 +550,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   EXPECT_TRUE(button->m_bSelected);
   EXPECT_FALSE(button->GetState() & BST_PUSHED);
   EXPECT_EQ(GetWindowPixel(button->m_hWnd, CPoint(2, 2)), RGB(0, 0, 128));
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
   EXPECT_EQ(GetCursor(), bar.m_hCursorNoDrop);
   CPoint over(200, 100);
   v->ClientToScreen(&over);
@@ -517,6 +564,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   EXPECT_FALSE(bar.m_bDragging);
   EXPECT_FALSE(button->m_bSelected);
   EXPECT_EQ(v->m_pPanel->GetSize(), 0);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
 
   // Released over a panel, designed or running, the gadget is added at the drop point.
   for (int customize : {1, 0}) {
@@ -530,6 +578,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   EXPECT_EQ(ItemRect(v, 0).TopLeft(), CPoint(200, 100));
   EXPECT_EQ(ItemRect(v, 1).TopLeft(), CPoint(200, 200));
   EXPECT_EQ(bar.m_nDragId, -1);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
 
   // A focused button hands the focus to the main window.
   button->SetFocus();

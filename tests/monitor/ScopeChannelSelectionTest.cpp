@@ -2,6 +2,8 @@
 #include "monitor/loggers/ScopeChannelSelectionDlg.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
 #include "platform/ui/MessageQueue.h"
+#include "monitor/loggers/ScopeSetupDlg.h"
+#include "tests/support/WindowPicture.h"
 
 namespace {
 
@@ -122,6 +124,39 @@ TEST_F(ScopeChannelSelectionTest, EntryZeroTogglesTheListOfAllVariables) {
   EXPECT_TRUE(dropped);
   EXPECT_EQ(LoggerListAllVariables(), 1);
   LoggerListAllVariables() = 0;
+}
+
+// Opened from the set-up's channel button: each kind enables its own combos only, picture and all,
+// and the chosen variable shows on the channel's line.
+TEST_F(ScopeChannelSelectionTest, ChannelButtonOpensItAndEachKindEnablesItsCombos) {
+  const struct {
+    int radio;
+    const char* enabled;  // 14007..14013: 'e' enabled, '-' disabled
+  } kinds[] = {{14006, "-----ee"}, {14004, "---e---"}, {14002, "-e-----"}, {14000, "-------"}, {14001, "e------"}};
+  DialogAutomation::AddDialogHandler(Dlg::IDD, [&](CWnd* w) {
+    for (const auto& k : kinds) {
+      ClickControl(w, k.radio);
+      std::string on;
+      for (int id = 14007; id <= 14013; ++id) on += w->GetDlgItem(id)->IsWindowEnabled() ? 'e' : '-';
+      EXPECT_EQ(on, k.enabled) << k.radio;
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(w->GetSafeHwnd())) << k.radio;
+    }
+    DialogAutomation::TypeInto(w, 14007, "IQ");
+    ClickControl(w, IDOK);
+  });
+  CScopeSetupDlg setup(m_scope.get());
+  std::string signal, scale;
+  int off = -1;
+  Run(setup, CScopeSetupDlg::IDD, [&](CWnd* w) {
+    ClickControl(w, CScopeSetupDlg::IDC_CHANNEL + 1);
+    signal = TextOf(w, CScopeSetupDlg::IDC_SIGNAL + 1);
+    scale = TextOf(w, CScopeSetupDlg::IDC_SCALE + 1);
+    off = dravonix::test::PixelsOffFullRepaint(w->GetSafeHwnd());
+    ClickControl(w, IDCANCEL);
+  });
+  EXPECT_EQ(signal, "IQ");
+  EXPECT_EQ(scale, "1 A/div");
+  EXPECT_EQ(off, 0);
 }
 
 }  // namespace

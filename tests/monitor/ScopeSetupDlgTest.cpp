@@ -3,7 +3,9 @@
 #include "monitor/loggers/ScopeSetupDlg.h"
 #include "plot/curves/GraphFilter.h"
 #include "plot/curves/XYCurve.h"
+#include "platform/ui/UiAutomation.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
+#include "tests/support/WindowPicture.h"
 
 #include <cmath>
 
@@ -11,6 +13,7 @@ namespace {
 
 using DialogAutomation::ClickControl;
 using DialogAutomation::SelectItem;
+using DialogAutomation::TypeInto;
 using Dlg = CScopeSetupDlg;
 
 class ScopeSetupDlgTest : public LoggerDialogTest {};
@@ -95,6 +98,52 @@ TEST_F(ScopeSetupDlgTest, OkWithoutChangeCancelsAndANewChannelIsPlotted) {
   EXPECT_EQ(xy->m_nYCurve, 2u);
   EXPECT_EQ(xy->m_nWidth, 2);
   EXPECT_EQ(xy->m_crColor, CMC_ScopeLogger::msc_aChannelColors[1]);
+}
+
+// Clicks the upper or lower half of a spin control, as the user presses its arrows.
+void ClickSpin(CWnd* dlg, int id, bool up) {
+  HWND spin = ::GetDlgItem(dlg->GetSafeHwnd(), id);
+  RECT r{};
+  ::GetClientRect(spin, &r);
+  UiAutomation::Click(spin, POINT{r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4});
+}
+
+TEST_F(ScopeSetupDlgTest, SpinsRadiosAndTheLevelAnswerClicksWithTheirTextsAndPicture) {
+  m_scope->AddVariable("APOS", 1);
+  struct Step {
+    std::function<void(CWnd*)> act;
+    int id;             // the control whose text is checked
+    const char* text;   // null: not checked
+    int mode;
+    bool waitEnabled;
+  };
+  const std::vector<Step> steps = {
+      {[](CWnd* w) { ClickSpin(w, Dlg::IDC_SCALE_SPIN, true); }, Dlg::IDC_SCALE, "2 rad/div", -1, false},
+      {[](CWnd* w) { ClickSpin(w, Dlg::IDC_SCALE_SPIN, true); }, Dlg::IDC_SCALE, "5 rad/div", -1, false},
+      {[](CWnd* w) { ClickSpin(w, Dlg::IDC_SCALE_SPIN, false); }, Dlg::IDC_SCALE, "2 rad/div", -1, false},
+      {[](CWnd* w) { SelectItem(w, Dlg::IDC_OPERATING_MODE, "Normal"); }, Dlg::IDC_OPERATING_MODE, "Normal", 1, false},
+      {[](CWnd* w) { SelectItem(w, Dlg::IDC_TRIGGER_SOURCE, "APOS"); }, Dlg::IDC_TRIGGER_SOURCE, "APOS", 2, false},
+      {[](CWnd* w) { TypeInto(w, Dlg::IDC_POSITION, "37"); }, Dlg::IDC_POSITION, "37", 2, false},
+      {[](CWnd* w) { ClickSpin(w, Dlg::IDC_POSITION_SPIN, true); }, Dlg::IDC_POSITION, "40", 2, false},
+      {[](CWnd* w) { ClickSpin(w, Dlg::IDC_POSITION_SPIN, false); }, Dlg::IDC_POSITION, "30", 2, false},
+      {[](CWnd* w) { ClickControl(w, Dlg::IDC_MODE_AUTO); }, 0, nullptr, 8, true},
+      {[](CWnd* w) { ClickControl(w, Dlg::IDC_MODE_SINGLE); }, 0, nullptr, 4, false},
+      {[](CWnd* w) { TypeInto(w, Dlg::IDC_LEVEL, "12"); }, Dlg::IDC_LEVEL, "12", 4, false},
+      {[](CWnd* w) { ClickControl(w, Dlg::IDC_MODE_NORMAL); }, Dlg::IDC_LEVEL, "12", 2, false},
+  };
+  Dlg dlg(m_scope.get());
+  Run(dlg, Dlg::IDD, [&](CWnd* w) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+      const Step& s = steps[i];
+      s.act(w);
+      EXPECT_EQ(s.text ? TextOf(w, s.id) : "", s.text ? s.text : "") << i;
+      EXPECT_EQ(dlg.m_nTriggerMode, s.mode < 0 ? dlg.m_nTriggerMode : s.mode) << i;
+      EXPECT_EQ(!!w->GetDlgItem(Dlg::IDC_AUTO_WAIT)->IsWindowEnabled(), s.waitEnabled) << i;
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(w->GetSafeHwnd())) << i;
+    }
+    ClickControl(w, IDOK);
+  });
+  EXPECT_EQ(m_scope->GetCurves().GetAt(1)->m_dOscScale, 2.0);
 }
 
 }  // namespace

@@ -655,4 +655,20 @@ TEST_F(ControlListTest, StatusPartsReportTheirDrawingTypeAndOwnerDrawnDataSepara
   status.DestroyWindow();
 }
 
+
+// Controls that draw a greyed look show it, and lose it, as soon as they are disabled or enabled.
+TEST_F(ControlListTest, ControlsRedrawWhenEnabledOrDisabled) {
+  for (const char* cls : {"ListBox", "ScrollBar", UPDOWN_CLASS}) {
+    HWND c = ::CreateWindowEx(0, cls, "", WS_CHILD | WS_VISIBLE, 10, 10, 60, 40, m_host.m_hWnd, (HMENU)7, nullptr, nullptr);
+    ASSERT_TRUE(c) << cls;
+    ::SendMessage(c, LB_ADDSTRING, 0, (LPARAM) "item");
+    for (BOOL on : {FALSE, TRUE}) {
+      ::PumpMessages();
+      ::EnableWindow(c, on);
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(c)) << cls << on;
+    }
+    ::DestroyWindow(c);
+  }
+}
+
 }  // namespace

@@ -167,6 +167,51 @@ TEST(InputTest, HitTestingFindsFramePartsAsTheDefaultProcedureDoes) {
   w.DestroyWindow();
 }
 
+// A press on a sizable frame's edge or corner drags that edge, down to the window's least tracking
+// size; a child sized so is told it is the active one.
+TEST(InputTest, DraggedFrameEdgesSizeTheWindowWithinItsLimits) {
+  struct Limited : CWnd {
+    int activations = 0;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+      if (msg == WM_GETMINMAXINFO) reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = POINT{80, 60};
+      if (msg == WM_CHILDACTIVATE) ++activations;
+      return CWnd::WindowProc(msg, wp, lp);
+    }
+  } top, child;
+  top.CreateEx(0, AfxRegisterWndClass(0), "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(100, 100, 500, 400), nullptr, 0);
+  child.CreateEx(0, AfxRegisterWndClass(0), "", WS_CHILD | WS_THICKFRAME | WS_VISIBLE, CRect(20, 20, 220, 120), &top, 5);
+  const struct {
+    CWnd* w;
+    POINT at;  // screen
+    CSize by;
+    CRect want;  // screen
+  } rows[] = {
+      {&top, {499, 399}, {30, -20}, CRect(100, 100, 530, 380)},   // lower right corner
+      {&top, {100, 250}, {-10, 0}, CRect(90, 100, 530, 380)},     // left edge
+      {&top, {300, 379}, {0, -500}, CRect(90, 100, 530, 160)},    // bottom edge, stopped at 60 high
+  };
+  for (const auto& r : rows) {
+    CPoint from = r.at;
+    r.w->ScreenToClient(&from);
+    UiAutomation::Drag(r.w->m_hWnd, from, from + r.by);
+    UiAutomation::Pump();
+    CRect now;
+    r.w->GetWindowRect(&now);
+    EXPECT_EQ(now, r.want) << r.at.x << "," << r.at.y;
+  }
+  CRect c;
+  child.GetWindowRect(&c);
+  CPoint corner(c.right - 1, c.bottom - 1);
+  child.ScreenToClient(&corner);
+  UiAutomation::Drag(child.m_hWnd, corner, corner + CSize(-300, 15));
+  UiAutomation::Pump();
+  CRect sized;
+  child.GetWindowRect(&sized);
+  EXPECT_EQ(sized, CRect(c.left, c.top, c.left + 80, c.bottom + 15));
+  EXPECT_GT(child.activations, 0);
+  top.DestroyWindow();
+}
+
 TEST(InputTest, UpdateRegionsStayDisjoint) {
   CUpdateRegion r;
   r.Add(CRect(0, 0, 10, 10));

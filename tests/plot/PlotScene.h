@@ -6,28 +6,20 @@
 #include "platform/ui/ControlBar.h"
 #include "plot/documents/GraphView.h"
 #include "tests/plot/GraphWindowTestSupport.h"
-#include "tests/support/MdiScene.h"
+#include "tests/support/BarsScene.h"
 
 #include <iterator>
 #include <string>
 
 namespace graphtest {
 
-class PlotScene : public dravonix::test::MdiScene {
+class PlotScene : public dravonix::test::BarsScene {
  public:
   // Two plots (the second with a right axis, dashes and a spline), or one oscilloscope plot with two
   // cursors.
   enum Kind { kTwoPlots, kScope, kKinds };
 
-  PlotScene() : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
-    m_app.m_pMainWnd = m_main;
-    Clock::UseVirtualTime();
-    m_tools.Create(m_main);
-    m_tools.SetButtons(kButtons, (int)std::size(kButtons));
-    m_status.Create(m_main);
-    const UINT panes[] = {ID_SEPARATOR, ID_INDICATOR_POSITION};
-    m_status.SetIndicators(panes, 2);
-    m_main->RecalcLayout();
+  PlotScene() : BarsScene(kButtons, (int)std::size(kButtons), ID_INDICATOR_POSITION) {
     for (CGraphViewerDoc* d : {&m_plots, &m_scope}) {
       d->m_bAutoDelete = FALSE;
       d->m_curves.Add(NewCurve("time", Ramp(60, 0.1), "s"));
@@ -56,10 +48,9 @@ class PlotScene : public dravonix::test::MdiScene {
     }
   }
   ~PlotScene() override {
-    // Closing the main window would end the thread's loop for the tests after this one.
+    // Before the documents go.
     m_app.m_pMainWnd = nullptr;
     Close();
-    Clock::UseRealTime();
   }
 
   HWND AddChild(int kind, const CRect& r) override {
@@ -81,35 +72,13 @@ class PlotScene : public dravonix::test::MdiScene {
     return child ? dynamic_cast<CGraphView*>(child->GetActiveView()) : nullptr;
   }
   CGraphWindow* Graph(int i) const { return View() ? View()->GetGraphWindow(i) : nullptr; }
-  // The host's toolbar: a click on a command's button, and the button's state after idle time.
-  void Press(UINT id) {
-    CRect r;
-    m_tools.GetItemRect(m_tools.CommandToIndex(id), &r);
-    UiAutomation::Click(m_tools.m_hWnd, r.CenterPoint());
-    UiAutomation::AdvanceClock(1000);  // the next click is no double click
-  }
-  // 'd' disabled, 'c' checked, '-' neither, per button in the toolbar's order.
-  std::string Buttons() {
-    UiAutomation::Pump();
-    std::string out;
-    for (int i = 0; i < (int)std::size(kButtons); ++i) {
-      const UINT style = m_tools.GetButtonStyle(i);
-      out += style & TBBS_DISABLED ? 'd' : style & TBBS_CHECKED ? 'c' : '-';
-    }
-    return out;
-  }
   int PixelsOff() { return dravonix::test::PixelsOffFullRepaint(MainWnd()); }
-  CString PositionPane() {
-    UiAutomation::Pump();
-    return m_status.GetPaneText(1);
-  }
+  CString PositionPane() { return PaneText(); }
 
   static constexpr UINT kButtons[] = {ID_PLOT_OPTIONS,      ID_PLOT_SETUP,        ID_PLOT_EXPORT_ASCII,
                                       ID_PLOT_EXPORT_WMF,   ID_PLOT_ARRANGE_AUTO, ID_PLOT_ARRANGE_HORZ,
                                       ID_PLOT_ARRANGE_VERT, ID_PLOT_ZOOM_IN,      ID_PLOT_ZOOM_OUT,
                                       ID_PLOT_ZOOM_PREV,    ID_FILE_PRINT};
-  CToolBar m_tools;
-  CStatusBar m_status;
   CGraphViewerDoc m_plots, m_scope;
 
  private:
