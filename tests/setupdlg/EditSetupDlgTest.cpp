@@ -4,8 +4,10 @@
 #include "platform/core/Exception.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/FrameWnd.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "tests/setupdlg/SetupDlgSupport.h"
+#include "tests/support/WindowPicture.h"
 
 #include <functional>
 
@@ -331,6 +333,61 @@ TEST_F(EditSetupDlgTest, PageTemplatesComeFromTheModule) {
   EXPECT_EQ(captions, (std::vector<std::string>{"Module page 14038", "Drive settings"}));
   CMC_EditSetupDlg missing(*m_setup, 14039);  // the kernel has 14039, the module does not
   EXPECT_EQ(missing.DoModal(), -1);
+}
+
+
+// The page in a host's frame, driven only by posted mouse and key input: each row is what a user does
+// to one control and what the setup holds after it; the picture must match a full repaint each time.
+TEST_F(EditSetupDlgTest, PostedInputReachesEveryBinding) {
+  using namespace UiAutomation;
+  CFrameWnd* frame = new CFrameWnd;  // deletes itself when destroyed
+  ASSERT_TRUE(frame->Create(nullptr, "frame"));
+  CProbePage page(*m_setup, frame);
+  auto ctl = [&](int id) { return ::GetDlgItem(page.m_hWnd, id); };
+  auto middle = [&](int id) {
+    CRect r;
+    ::GetClientRect(ctl(id), &r);
+    return r.CenterPoint();
+  };
+  struct Row {
+    const char* what;
+    std::function<void()> act;
+    std::function<std::string()> state;
+    std::string expected;
+  };
+  const std::vector<Row> rows = {
+      {"type into the edit",
+       [&] {
+         Click(ctl(1000), middle(1000));
+         PressKey(ctl(1000), VK_HOME);
+         PressKey(ctl(1000), VK_END, kShift);
+         TypeText(ctl(1000), "7");
+       },
+       [&] { return std::to_string((int)Value("Ipeak")); }, "7"},
+      {"arrow down in the switch list", [&] { PressKey(ctl(1005), VK_DOWN); },
+       [&] { return std::to_string((int)Value("TransmissionType")); }, "1"},
+      {"arrow down again", [&] { PressKey(ctl(1005), VK_DOWN); },
+       [&] { return std::to_string((int)Value("TransmissionType")); }, "2"},
+      {"click the last radio", [&] { Click(ctl(1008), middle(1008)); },
+       [&] { return std::to_string((int)Value("LoadSensorType")); }, "2"},
+      {"space on the check box", [&] { PressKey(ctl(1004), VK_SPACE); },
+       [&] { return std::to_string((int)Value("isMotorInertiaUnknown")); }, "1"},
+      {"arrow right on the slider", [&] { PressKey(ctl(1010), VK_RIGHT); },
+       [&] { return std::to_string((int)m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); }, "11"},
+      {"arrow down in the unit list", [&] { PressKey(ctl(1001), VK_DOWN); },
+       [&] { return Text(&page, 1000) + " " + Text(&page, 1001); }, "7e+003 mA"},
+      {"click the next guideline", [&] { Click(ctl(10006), middle(10006)); }, [&] { return Text(&page, 10007); },
+       "two"},
+  };
+  Run(page, [&](CProbePage& p) {
+    for (const Row& row : rows) {
+      row.act();
+      Pump();
+      EXPECT_EQ(row.state(), row.expected) << row.what;
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(p.m_hWnd)) << row.what;
+    }
+  });
+  frame->DestroyWindow();
 }
 
 }  // namespace
