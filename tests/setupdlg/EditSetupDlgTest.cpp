@@ -370,12 +370,55 @@ TEST_F(EditSetupDlgTest, PostedInputReachesEveryBinding) {
        [&] { return std::to_string((int)Value("TransmissionType")); }, "2"},
       {"click the last radio", [&] { Click(ctl(1008), middle(1008)); },
        [&] { return std::to_string((int)Value("LoadSensorType")); }, "2"},
+      {"type what does not scan, then click away",
+       [&] {
+         Click(ctl(1000), middle(1000));
+         PressKey(ctl(1000), VK_HOME);
+         PressKey(ctl(1000), VK_END, kShift);
+         TypeText(ctl(1000), "x");
+         Click(ctl(1008), middle(1008));
+       },
+       [&] { return Text(&page, 1000) + " " + std::to_string((int)Value("Ipeak")); }, "7 7"},
       {"space on the check box", [&] { PressKey(ctl(1004), VK_SPACE); },
        [&] { return std::to_string((int)Value("isMotorInertiaUnknown")); }, "1"},
       {"arrow right on the slider", [&] { PressKey(ctl(1010), VK_RIGHT); },
        [&] { return std::to_string((int)m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); }, "11"},
+      {"click the upper spin's up arrow",
+       [&] {
+         CRect r;
+         ::GetClientRect(ctl(1014), &r);
+         Click(ctl(1014), CPoint(r.Width() / 2, r.Height() / 4));
+       },
+       [&] { return std::to_string((int)page.Upper()) + " " + std::to_string(::SendMessage(ctl(1010), TBM_GETPOS, 0, 0)); },
+       "200 5"},
+      {"click the lower spin's up arrow",
+       [&] {
+         CRect r;
+         ::GetClientRect(ctl(1013), &r);
+         Click(ctl(1013), CPoint(r.Width() / 2, r.Height() / 4));
+       },
+       [&] { return std::to_string(page.Lower()) + " " + std::to_string(::SendMessage(ctl(1010), TBM_GETPOS, 0, 0)); },
+       "11.000000 0"},
       {"arrow down in the unit list", [&] { PressKey(ctl(1001), VK_DOWN); },
        [&] { return Text(&page, 1000) + " " + Text(&page, 1001); }, "7e+003 mA"},
+      {"drop the switch list, arrow up, Enter",
+       [&] {
+         PressKey(ctl(1005), VK_DOWN, kAlt);
+         PressKey(ctl(1005), VK_UP);
+         PressKey(ctl(1005), VK_RETURN);
+       },
+       [&] { return std::to_string((int)Value("TransmissionType")); }, "1"},
+      {"drop the slider's unit list and click an entry",
+       [&] {
+         Click(ctl(1012), middle(1012));
+         HWND list = ::GetCapture();
+         CRect r;
+         ::SendMessage(list, LB_GETITEMRECT, ::SendMessage(ctl(1012), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "rad/s"),
+                       (LPARAM)&r);
+         Click(list, r.CenterPoint());
+       },
+       [&] { return std::string(m_setup->FindParameter("MaxSpeed")->GetUnitName()) + " " + Text(&page, 1011).substr(0, 6); },
+       "rad/s 345.57"},
       {"click the next guideline", [&] { Click(ctl(10006), middle(10006)); }, [&] { return Text(&page, 10007); },
        "two"},
   };
