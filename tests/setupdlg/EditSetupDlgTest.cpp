@@ -338,99 +338,138 @@ TEST_F(EditSetupDlgTest, PageTemplatesComeFromTheModule) {
 
 // The page in a host's frame, driven only by posted mouse and key input: each row is what a user does
 // to one control and what the setup holds after it; the picture must match a full repaint each time.
-TEST_F(EditSetupDlgTest, PostedInputReachesEveryBinding) {
-  using namespace UiAutomation;
-  CFrameWnd* frame = new CFrameWnd;  // deletes itself when destroyed
-  ASSERT_TRUE(frame->Create(nullptr, "frame"));
-  CProbePage page(*m_setup, frame);
-  auto ctl = [&](int id) { return ::GetDlgItem(page.m_hWnd, id); };
-  auto middle = [&](int id) {
-    CRect r;
-    ::GetClientRect(ctl(id), &r);
-    return r.CenterPoint();
-  };
+class PostedPageTest : public EditSetupDlgTest {
+ protected:
   struct Row {
     const char* what;
     std::function<void()> act;
     std::function<std::string()> state;
     std::string expected;
   };
+  HWND Ctl(int id) const { return ::GetDlgItem(m_page->m_hWnd, id); }
+  CPoint At(int id, int num = 1, int den = 2) const {
+    CRect r;
+    ::GetClientRect(Ctl(id), &r);
+    return CPoint(r.Width() / 2, r.Height() * num / den);
+  }
+  // Clicks into an edit (or a combo's edit field), selects its text and types over it.
+  void Retype(int id, const char* text) {
+    HWND edit = ::GetWindow(Ctl(id), GW_CHILD) ? ::GetWindow(Ctl(id), GW_CHILD) : Ctl(id);
+    CRect r;
+    ::GetClientRect(edit, &r);
+    UiAutomation::Click(edit, CPoint(2, r.Height() / 2));
+    UiAutomation::PressKey(edit, VK_HOME);
+    UiAutomation::PressKey(edit, VK_END, UiAutomation::kShift);
+    UiAutomation::TypeText(edit, text);
+  }
+  // Drops a combo with a click on its button and clicks the entry in the list.
+  void Pick(int id, const char* entry) {
+    CRect r;
+    ::GetClientRect(Ctl(id), &r);
+    UiAutomation::Click(Ctl(id), CPoint(r.right - 4, r.Height() / 2));
+    HWND list = ::GetCapture();
+    ::SendMessage(list, LB_GETITEMRECT, ::SendMessage(Ctl(id), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry), (LPARAM)&r);
+    UiAutomation::Click(list, r.CenterPoint());
+  }
+  std::string Num(double v) const { return std::to_string((long long)v); }
+  void Drive(const std::vector<Row>& rows) {
+    CFrameWnd* frame = new CFrameWnd;  // deletes itself when destroyed
+    ASSERT_TRUE(frame->Create(nullptr, "frame"));
+    CProbePage page(*m_setup, frame);
+    m_page = &page;
+    Run(page, [&](CProbePage& p) {
+      for (const Row& row : rows) {
+        row.act();
+        UiAutomation::Pump();
+        EXPECT_EQ(row.state(), row.expected) << row.what;
+        EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(p.m_hWnd)) << row.what;
+      }
+    });
+    m_page = nullptr;
+    frame->DestroyWindow();
+  }
+  CProbePage* m_page = nullptr;
+};
+
+TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
+  using namespace UiAutomation;
   const std::vector<Row> rows = {
       {"type into the edit",
-       [&] {
-         Click(ctl(1000), middle(1000));
-         PressKey(ctl(1000), VK_HOME);
-         PressKey(ctl(1000), VK_END, kShift);
-         TypeText(ctl(1000), "7");
-       },
-       [&] { return std::to_string((int)Value("Ipeak")); }, "7"},
-      {"arrow down in the switch list", [&] { PressKey(ctl(1005), VK_DOWN); },
-       [&] { return std::to_string((int)Value("TransmissionType")); }, "1"},
-      {"arrow down again", [&] { PressKey(ctl(1005), VK_DOWN); },
-       [&] { return std::to_string((int)Value("TransmissionType")); }, "2"},
-      {"click the last radio", [&] { Click(ctl(1008), middle(1008)); },
-       [&] { return std::to_string((int)Value("LoadSensorType")); }, "2"},
+       [&] { Retype(1000, "7"); },
+       [&] { return Num(Value("Ipeak")); }, "7"},
+      {"arrow down in the switch list", [&] { PressKey(Ctl(1005), VK_DOWN); },
+       [&] { return Num(Value("TransmissionType")); }, "1"},
+      {"arrow down again", [&] { PressKey(Ctl(1005), VK_DOWN); },
+       [&] { return Num(Value("TransmissionType")); }, "2"},
+      {"click the last radio", [&] { Click(Ctl(1008), At(1008)); },
+       [&] { return Num(Value("LoadSensorType")); }, "2"},
       {"type what does not scan, then click away",
        [&] {
-         Click(ctl(1000), middle(1000));
-         PressKey(ctl(1000), VK_HOME);
-         PressKey(ctl(1000), VK_END, kShift);
-         TypeText(ctl(1000), "x");
-         Click(ctl(1008), middle(1008));
+         Retype(1000, "x");
+         Click(Ctl(1008), At(1008));
        },
-       [&] { return Text(&page, 1000) + " " + std::to_string((int)Value("Ipeak")); }, "7 7"},
-      {"space on the check box", [&] { PressKey(ctl(1004), VK_SPACE); },
-       [&] { return std::to_string((int)Value("isMotorInertiaUnknown")); }, "1"},
-      {"arrow right on the slider", [&] { PressKey(ctl(1010), VK_RIGHT); },
-       [&] { return std::to_string((int)m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); }, "11"},
+       [&] { return Text(m_page, 1000) + " " + Num(Value("Ipeak")); }, "7 7"},
+      {"space on the check box", [&] { PressKey(Ctl(1004), VK_SPACE); },
+       [&] { return Num(Value("isMotorInertiaUnknown")); }, "1"},
+      {"arrow right on the slider", [&] { PressKey(Ctl(1010), VK_RIGHT); },
+       [&] { return Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); }, "11"},
       {"click the upper spin's up arrow",
-       [&] {
-         CRect r;
-         ::GetClientRect(ctl(1014), &r);
-         Click(ctl(1014), CPoint(r.Width() / 2, r.Height() / 4));
-       },
-       [&] { return std::to_string((int)page.Upper()) + " " + std::to_string(::SendMessage(ctl(1010), TBM_GETPOS, 0, 0)); },
+       [&] { UiAutomation::Click(Ctl(1014), At(1014, 1, 4)); },
+       [&] { return Num(m_page->Upper()) + " " + Num((double)::SendMessage(Ctl(1010), TBM_GETPOS, 0, 0)); },
        "200 5"},
       {"click the lower spin's up arrow",
-       [&] {
-         CRect r;
-         ::GetClientRect(ctl(1013), &r);
-         Click(ctl(1013), CPoint(r.Width() / 2, r.Height() / 4));
-       },
-       [&] { return std::to_string(page.Lower()) + " " + std::to_string(::SendMessage(ctl(1010), TBM_GETPOS, 0, 0)); },
+       [&] { UiAutomation::Click(Ctl(1013), At(1013, 1, 4)); },
+       [&] { return std::to_string(m_page->Lower()) + " " + Num((double)::SendMessage(Ctl(1010), TBM_GETPOS, 0, 0)); },
        "11.000000 0"},
-      {"arrow down in the unit list", [&] { PressKey(ctl(1001), VK_DOWN); },
-       [&] { return Text(&page, 1000) + " " + Text(&page, 1001); }, "7e+003 mA"},
+      {"arrow down in the unit list", [&] { PressKey(Ctl(1001), VK_DOWN); },
+       [&] { return Text(m_page, 1000) + " " + Text(m_page, 1001); }, "7e+003 mA"},
       {"drop the switch list, arrow up, Enter",
        [&] {
-         PressKey(ctl(1005), VK_DOWN, kAlt);
-         PressKey(ctl(1005), VK_UP);
-         PressKey(ctl(1005), VK_RETURN);
+         PressKey(Ctl(1005), VK_DOWN, kAlt);
+         PressKey(Ctl(1005), VK_UP);
+         PressKey(Ctl(1005), VK_RETURN);
        },
-       [&] { return std::to_string((int)Value("TransmissionType")); }, "1"},
+       [&] { return Num(Value("TransmissionType")); }, "1"},
       {"drop the slider's unit list and click an entry",
-       [&] {
-         Click(ctl(1012), middle(1012));
-         HWND list = ::GetCapture();
-         CRect r;
-         ::SendMessage(list, LB_GETITEMRECT, ::SendMessage(ctl(1012), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "rad/s"),
-                       (LPARAM)&r);
-         Click(list, r.CenterPoint());
-       },
-       [&] { return std::string(m_setup->FindParameter("MaxSpeed")->GetUnitName()) + " " + Text(&page, 1011).substr(0, 6); },
+       [&] { Pick(1012, "rad/s"); },
+       [&] { return std::string(m_setup->FindParameter("MaxSpeed")->GetUnitName()) + " " + Text(m_page, 1011).substr(0, 6); },
        "rad/s 345.57"},
-      {"click the next guideline", [&] { Click(ctl(10006), middle(10006)); }, [&] { return Text(&page, 10007); },
+      {"click the next guideline", [&] { Click(Ctl(10006), At(10006)); }, [&] { return Text(m_page, 10007); },
        "two"},
   };
-  Run(page, [&](CProbePage& p) {
-    for (const Row& row : rows) {
-      row.act();
-      Pump();
-      EXPECT_EQ(row.state(), row.expected) << row.what;
-      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(p.m_hWnd)) << row.what;
-    }
-  });
-  frame->DestroyWindow();
+  Drive(rows);
+}
+
+TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
+  using namespace UiAutomation;
+  auto options = [&] {
+    return std::string(m_setup->GetOptionNoError("DatabaseName")) + "/" + std::string(m_setup->GetOptionNoError("MotorName"));
+  };
+  auto enabled = [&](int id) { return std::string(::IsWindowEnabled(Ctl(id)) ? "on" : "off"); };
+  const std::vector<Row> rows = {
+      {"type a letter in the database list", [&] { TypeText(Ctl(10010), "l"); },
+       [&] { return options() + " [" + Text(m_page, 10011) + "]"; }, "Linear/ []"},
+      {"pick a motor from the name list", [&] { Pick(10011, "Numeric"); },
+       [&] { return options() + " " + Text(m_page, 1000) + " " + enabled(10012) + " " + enabled(10013); },
+       "Linear/Numeric 7.5 on off"},
+      {"type a new name", [&] { Retype(10011, "Mine"); },
+       [&] { return Text(m_page, 10011) + " " + enabled(10012) + " " + enabled(10013); }, "Mine on off"},
+      // Five significant digits in the file: the speed read back differs in its last printed digit.
+      {"click Save", [&] { Click(Ctl(10012), At(10012)); },
+       [&] { return options() + " " + Text(m_page, 10011) + " " + enabled(10013); }, "User/Mine Mine (modified) on"},
+      {"click Delete and answer Yes",
+       [&] {
+         Automation::Instance().PushMessageBoxAnswers({IDYES});
+         Click(Ctl(10013), At(10013));
+       },
+       [&] { return options() + " [" + Text(m_page, 10011) + "] " + enabled(10012) + " " + LastBox().substr(0, 49); },
+       "User/ [] off Are you sure you want to delete motor 'Mine' from"},
+      {"arrow down in the baud rates", [&] { PressKey(Ctl(10021), VK_DOWN); },
+       [&] { return Num(Value("CBR_table")); }, "0"},
+      {"and once more", [&] { PressKey(Ctl(10021), VK_DOWN); },
+       [&] { return Num(m_setup->FindParameter("CBR_table")->GetValueInInternalUnit()); }, std::to_string(0xEF6C)},
+  };
+  Drive(rows);
 }
 
 }  // namespace
