@@ -353,8 +353,9 @@ class PostedPageTest : public EditSetupDlgTest {
     return CPoint(r.Width() / 2, r.Height() * num / den);
   }
   // Clicks into an edit (or a combo's edit field), selects its text and types over it.
-  void Retype(int id, const char* text) {
-    HWND edit = ::GetWindow(Ctl(id), GW_CHILD) ? ::GetWindow(Ctl(id), GW_CHILD) : Ctl(id);
+  void Retype(int id, const char* text) { Retype(Ctl(id), text); }
+  static void Retype(HWND ctl, const char* text) {
+    HWND edit = ::GetWindow(ctl, GW_CHILD) ? ::GetWindow(ctl, GW_CHILD) : ctl;
     CRect r;
     ::GetClientRect(edit, &r);
     UiAutomation::Click(edit, CPoint(2, r.Height() / 2));
@@ -470,6 +471,42 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
        [&] { return Num(m_setup->FindParameter("CBR_table")->GetValueInInternalUnit()); }, std::to_string(0xEF6C)},
   };
   Drive(rows);
+}
+
+// The CANopen button opens the factor group dialog on the page; keys choose a bus unit and the
+// user-defined entry, whose details dialog takes a typed numerator.
+TEST_F(PostedPageTest, CanopenSettingsTakeKeysAndClicks) {
+  using namespace UiAutomation;
+  auto pair = [&](const char* g) {
+    return Num(Value((std::string(g) + "_dimension_index").c_str())) + "," +
+           Num(Value((std::string(g) + "_notation_index").c_str())) + " " +
+           Num(Value((std::string("FG_") + g + "_numerator").c_str())) + "/" +
+           Num(Value((std::string("FG_") + g + "_divisor").c_str()));
+  };
+  std::vector<std::string> seen;
+  DialogAutomation::AddDialogHandler(14038, [&](CWnd* d) {
+    HWND combo = ::GetDlgItem(d->m_hWnd, 14004);
+    PressKey(combo, VK_DOWN);
+    seen.push_back(ComboSelection(*(CComboBox*)CWnd::FromHandle(combo)) + " " + pair("pos"));
+    DialogAutomation::AddDialogHandler(14039, [&](CWnd* e) {
+      for (auto [id, text] : {std::pair{14001, "99"}, {14002, "1"}, {14003, "12345"}})
+        Retype(::GetDlgItem(e->m_hWnd, id), text);
+      seen.push_back(pair("pos") + " " + std::to_string(dravonix::test::PixelsOffFullRepaint(e->m_hWnd)));
+      DialogAutomation::ClickControl(e, IDOK);
+    });
+    PressKey(combo, VK_END);
+    seen.push_back(ComboSelection(*(CComboBox*)CWnd::FromHandle(combo)) + " " + pair("pos") + " " +
+                   std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd)));
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  Drive({{"click the CANopen button", [&] { Click(Ctl(10022), At(10022)); },
+          [&] {
+            std::string all;
+            for (const std::string& line : seen) all += line + "; ";
+            return all + pair("pos");
+          },
+          "mrad 16,-3 683565275/2147483648; 99,1 12345/2147483648 0; User-defined 99,1 12345/2147483648 0; "
+          "99,1 12345/2147483648"}});
 }
 
 }  // namespace
