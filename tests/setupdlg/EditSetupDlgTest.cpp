@@ -9,7 +9,9 @@
 #include "tests/setupdlg/SetupDlgSupport.h"
 #include "tests/support/WindowPicture.h"
 
+#include <algorithm>
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -341,7 +343,7 @@ TEST_F(EditSetupDlgTest, PageTemplatesComeFromTheModule) {
 class PostedPageTest : public EditSetupDlgTest {
  protected:
   struct Row {
-    const char* what;
+    std::string what;
     std::function<void()> act;
     std::function<std::string()> state;
     std::string expected;
@@ -507,6 +509,52 @@ TEST_F(PostedPageTest, CanopenSettingsTakeKeysAndClicks) {
           },
           "mrad 16,-3 683565275/2147483648; 99,1 12345/2147483648 0; User-defined 99,1 12345/2147483648 0; "
           "99,1 12345/2147483648"}});
+}
+
+// Random keys and clicks on the switch list, the radios, the check box and the slider against a
+// model: each control's parameter follows, and a value hook comes exactly when a value changed.
+TEST_F(PostedPageTest, RandomInputKeepsParametersAndHooksWithTheModel) {
+  using namespace UiAutomation;
+  std::mt19937 rng(86);
+  int list = 0, radio = 0, check = 0, slider = 10, changes = 0;
+  std::vector<Row> rows;
+  std::string done;
+  for (int step = 0; step < 120; ++step) {
+    const int what = (int)(rng() % 9);
+    static const UINT kListKeys[] = {VK_DOWN, VK_UP, VK_HOME, VK_END};
+    static const UINT kSliderKeys[] = {VK_RIGHT, VK_LEFT, VK_NEXT};
+    std::function<void()> act;
+    const int before[] = {list, radio, check, slider};
+    if (what < 4) {
+      const UINT vk = kListKeys[what];
+      act = [this, vk] { PressKey(Ctl(1005), vk); };
+      list = vk == VK_DOWN ? std::min(list + 1, 3) : vk == VK_UP ? std::max(list - 1, 0) : vk == VK_HOME ? 0 : 3;
+    } else if (what < 6) {
+      const int k = (int)(rng() % 3);
+      act = [this, k] { Click(Ctl(1006 + k), At(1006 + k)); };
+      radio = k;
+    } else if (what == 6) {
+      act = [this] { PressKey(Ctl(1004), VK_SPACE); };
+      check = !check;
+    } else {
+      const UINT vk = kSliderKeys[rng() % 3];
+      act = [this, vk] { PressKey(Ctl(1010), vk); };
+      slider = std::clamp(slider + (vk == VK_RIGHT ? 1 : vk == VK_LEFT ? -1 : 10), 0, 100);
+    }
+    const int after[] = {list, radio, check, slider};
+    for (int i = 0; i < 4; ++i) changes += before[i] != after[i];
+    done += std::to_string(what) + " ";
+    const std::string expected = Num(list) + " " + Num(radio) + " " + Num(check) + " " + Num(slider) + " " + Num(changes);
+    rows.push_back({"after steps " + done, act,
+                    [this] {
+                      return Num(Value("TransmissionType")) + " " + Num(Value("LoadSensorType")) + " " +
+                             Num(Value("isMotorInertiaUnknown")) + " " +
+                             Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()) + " " +
+                             Num((double)Values(m_page->m_hooks).size());
+                    },
+                    expected});
+  }
+  Drive(rows);
 }
 
 }  // namespace
