@@ -485,11 +485,16 @@ TEST_F(PostedPageTest, CanopenSettingsTakeKeysAndClicks) {
            Num(Value((std::string("FG_") + g + "_numerator").c_str())) + "/" +
            Num(Value((std::string("FG_") + g + "_divisor").c_str()));
   };
+  auto selected = [](HWND combo) {
+    char text[64] = "";
+    ::SendMessage(combo, CB_GETLBTEXT, ::SendMessage(combo, CB_GETCURSEL, 0, 0), (LPARAM)text);
+    return std::string(text);
+  };
   std::vector<std::string> seen;
   DialogAutomation::AddDialogHandler(14038, [&](CWnd* d) {
     HWND combo = ::GetDlgItem(d->m_hWnd, 14004);
     PressKey(combo, VK_DOWN);
-    seen.push_back(ComboSelection(*(CComboBox*)CWnd::FromHandle(combo)) + " " + pair("pos"));
+    seen.push_back(selected(combo) + " " + pair("pos"));
     DialogAutomation::AddDialogHandler(14039, [&](CWnd* e) {
       for (auto [id, text] : {std::pair{14001, "99"}, {14002, "1"}, {14003, "12345"}})
         Retype(::GetDlgItem(e->m_hWnd, id), text);
@@ -497,7 +502,7 @@ TEST_F(PostedPageTest, CanopenSettingsTakeKeysAndClicks) {
       DialogAutomation::ClickControl(e, IDOK);
     });
     PressKey(combo, VK_END);
-    seen.push_back(ComboSelection(*(CComboBox*)CWnd::FromHandle(combo)) + " " + pair("pos") + " " +
+    seen.push_back(selected(combo) + " " + pair("pos") + " " +
                    std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd)));
     DialogAutomation::ClickControl(d, IDOK);
   });
