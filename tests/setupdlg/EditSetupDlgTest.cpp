@@ -375,17 +375,21 @@ class PostedPageTest : public EditSetupDlgTest {
     UiAutomation::Click(list, r.CenterPoint());
   }
   std::string Num(double v) const { return std::to_string((long long)v); }
-  void Drive(const std::vector<Row>& rows) {
+  // The picture is compared after every `every`-th row and after the last.
+  void Drive(const std::vector<Row>& rows, size_t every = 1) {
     CFrameWnd* frame = new CFrameWnd;  // deletes itself when destroyed
     ASSERT_TRUE(frame->Create(nullptr, "frame"));
     CProbePage page(*m_setup, frame);
     m_page = &page;
     Run(page, [&](CProbePage& p) {
-      for (const Row& row : rows) {
+      for (size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
         row.act();
         UiAutomation::Pump();
         EXPECT_EQ(row.state(), row.expected) << row.what;
-        EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(p.m_hWnd)) << row.what;
+        if ((i + 1) % every == 0 || i + 1 == rows.size()) {
+          EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(p.m_hWnd)) << row.what;
+        }
       }
     });
     m_page = nullptr;
@@ -559,7 +563,7 @@ TEST_F(PostedPageTest, RandomInputKeepsParametersAndHooksWithTheModel) {
                     },
                     expected});
   }
-  Drive(rows);
+  Drive(rows, 20);
 }
 
 }  // namespace
