@@ -374,6 +374,7 @@ class PostedPageTest : public EditSetupDlgTest {
     ::SendMessage(list, LB_GETITEMRECT, ::SendMessage(Ctl(id), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry), (LPARAM)&r);
     UiAutomation::Click(list, r.CenterPoint());
   }
+  double SliderPos() const { return (double)::SendMessage(Ctl(1010), TBM_GETPOS, 0, 0); }
   std::string Num(double v) const { return std::to_string((long long)v); }
   // The picture is compared after every `every`-th row and after the last.
   void Drive(const std::vector<Row>& rows, size_t every = 1) {
@@ -422,11 +423,11 @@ TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
        [&] { return Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); }, "11"},
       {"click the upper spin's up arrow",
        [&] { UiAutomation::Click(Ctl(1014), At(1014, 1, 4)); },
-       [&] { return Num(m_page->Upper()) + " " + Num((double)::SendMessage(Ctl(1010), TBM_GETPOS, 0, 0)); },
+       [&] { return Num(m_page->Upper()) + " " + Num(SliderPos()); },
        "200 5"},
       {"click the lower spin's up arrow",
        [&] { UiAutomation::Click(Ctl(1013), At(1013, 1, 4)); },
-       [&] { return std::to_string(m_page->Lower()) + " " + Num((double)::SendMessage(Ctl(1010), TBM_GETPOS, 0, 0)); },
+       [&] { return std::to_string(m_page->Lower()) + " " + Num(SliderPos()); },
        "11.000000 0"},
       {"arrow down in the unit list", [&] { PressKey(Ctl(1001), VK_DOWN); },
        [&] { return Text(m_page, 1000) + " " + Text(m_page, 1001); }, "7e+003 mA"},
@@ -443,6 +444,26 @@ TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
        "rad/s 345.57"},
       {"click the next guideline", [&] { Click(Ctl(10006), At(10006)); }, [&] { return Text(m_page, 10007); },
        "two"},
+      {"click the previous guideline", [&] { Click(Ctl(10005), At(10005)); }, [&] { return Text(m_page, 10007); },
+       "one"},
+      {"type into the slider's edit", [&] { Retype(1011, "628.32"); }, [&] { return Num(SliderPos()); }, "4"},
+      {"click the channel right of the thumb",
+       [&] {
+         CRect thumb;
+         ::SendMessage(Ctl(1010), TBM_GETTHUMBRECT, 0, (LPARAM)&thumb);
+         Click(Ctl(1010), CPoint(thumb.right + 8, thumb.CenterPoint().y));
+       },
+       [&] { return Num(SliderPos()) + " " + Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); },
+       "14 37"},
+      {"drag the thumb to the far end",
+       [&] {
+         CRect thumb, channel;
+         ::SendMessage(Ctl(1010), TBM_GETTHUMBRECT, 0, (LPARAM)&thumb);
+         ::SendMessage(Ctl(1010), TBM_GETCHANNELRECT, 0, (LPARAM)&channel);
+         Drag(Ctl(1010), thumb.CenterPoint(), CPoint(channel.right + 20, thumb.CenterPoint().y));
+       },
+       [&] { return Num(SliderPos()) + " " + Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); },
+       "100 200"},
   };
   Drive(rows);
 }
