@@ -760,10 +760,16 @@ void CMC_EditSetupDlg::OnEditChangeMotorName() {
   EnableMotorButtons(!text.IsEmpty(), !text.IsEmpty() && IsUserDatabase());
 }
 
-void CMC_EditSetupDlg::OnBtnSaveMotor() {
-  if (m_nMotorEditorMode != 2) return;
+CString CMC_EditSetupDlg::TypedMotorName() const {
   CString name;
   m_comboMotorName.GetWindowText(name);
+  const CString chosen = m_rSetup.GetOptionNoError("MotorName");
+  return !chosen.IsEmpty() && name == chosen + kModifiedMark ? chosen : name;
+}
+
+void CMC_EditSetupDlg::OnBtnSaveMotor() {
+  if (m_nMotorEditorMode != 2) return;
+  CString name = TypedMotorName();
   if (name.IsEmpty()) return;
   CMotor motor;
   if (!motor.ReadFromSetup(&m_rSetup, FALSE) || !motor.WriteToUserDatabase(name)) return;
@@ -775,10 +781,7 @@ void CMC_EditSetupDlg::OnBtnSaveMotor() {
 
 void CMC_EditSetupDlg::OnBtnDeleteMotor() {
   if (m_nMotorEditorMode != 2) return;
-  CString name;
-  m_comboMotorName.GetWindowText(name);
-  CString chosen = m_rSetup.GetOptionNoError("MotorName");
-  if (!chosen.IsEmpty() && name == chosen + kModifiedMark) name = chosen;
+  CString name = TypedMotorName();
   if (!name.IsEmpty() && CMotor::DeleteFromUserDatabase(name)) FillMotorNameCombo();
 }
 

@@ -10,6 +10,7 @@
 #include "tests/support/WindowPicture.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -474,6 +475,8 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
     return std::string(m_setup->GetOptionNoError("DatabaseName")) + "/" + std::string(m_setup->GetOptionNoError("MotorName"));
   };
   auto enabled = [&](int id) { return std::string(::IsWindowEnabled(Ctl(id)) ? "on" : "off"); };
+  auto userMotor = [](const char* name) { return Kernel(std::string("Databases/User/") + name + ".cfg"); };
+  for (const char* name : {"Mine", "Numeric", "Numeric (modified)"}) std::filesystem::remove(userMotor(name));
   const std::vector<Row> rows = {
       {"type a letter in the database list", [&] { TypeText(Ctl(10010), "l"); },
        [&] { return options() + " [" + Text(m_page, 10011) + "]"; }, "Linear/ []"},
@@ -492,6 +495,20 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
        },
        [&] { return options() + " [" + Text(m_page, 10011) + "] " + enabled(10012) + " " + LastBox().substr(0, 49); },
        "User/ [] off Are you sure you want to delete motor 'Mine' from"},
+      {"change a chosen motor and click Save",
+       [&] {
+         TypeText(Ctl(10010), "l");
+         Pick(10011, "Numeric");
+         Retype(1000, "8");
+         Click(Ctl(10012), At(10012));
+       },
+       [&] { return options() + " " + Text(m_page, 1000); }, "User/Numeric 8"},
+      {"and Delete it, answering Yes",
+       [&] {
+         Automation::Instance().PushMessageBoxAnswers({IDYES});
+         Click(Ctl(10013), At(10013));
+       },
+       [&] { return options() + " " + Num((double)std::filesystem::exists(userMotor("Numeric"))); }, "User/ 0"},
       {"arrow down in the baud rates", [&] { PressKey(Ctl(10021), VK_DOWN); },
        [&] { return Num(Value("CBR_table")); }, "0"},
       {"and once more", [&] { PressKey(Ctl(10021), VK_DOWN); },
