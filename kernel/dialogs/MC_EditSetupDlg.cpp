@@ -18,6 +18,9 @@
 
 namespace {
 
+// Shown after the chosen motor's name while the setup differs from it; never part of the name.
+const char kModifiedMark[] = " (modified)";
+
 // A combo box object over a dialog control for the length of one call: the control's own object
 // when it has one, else a borrowed one.
 class ComboOf {
@@ -134,7 +137,7 @@ void CMC_EditSetupDlg::OnChangedParameterValue(const char*) {
   if (m_nMotorEditorMode != 2 || !m_chosenMotor.IsValid()) return;
   CString motor = m_rSetup.GetOptionNoError("MotorName");
   if (motor.IsEmpty()) return;
-  if (m_chosenMotor.IsSetupModified(&m_rSetup)) motor += " (modified)";
+  if (m_chosenMotor.IsSetupModified(&m_rSetup)) motor += kModifiedMark;
   SetMotorNameText(motor);
 }
 
@@ -708,7 +711,7 @@ void CMC_EditSetupDlg::FillMotorNameCombo() {
     m_referenceMotor.GetCompatibleMotorsFromDatabase(database, names);
     CString motor = m_rSetup.GetOptionNoError("MotorName");
     if (FillSorted(m_comboMotorName, names, motor) >= 0 && m_chosenMotor.ReadFromDatabase(database, motor, FALSE)) {
-      SetMotorNameText(m_chosenMotor.IsSetupModified(&m_rSetup) ? motor + " (modified)" : motor);
+      SetMotorNameText(m_chosenMotor.IsSetupModified(&m_rSetup) ? motor + kModifiedMark : motor);
       EnableMotorButtons(true, IsUserDatabase());
       return;
     }
@@ -757,10 +760,16 @@ void CMC_EditSetupDlg::OnEditChangeMotorName() {
   EnableMotorButtons(!text.IsEmpty(), !text.IsEmpty() && IsUserDatabase());
 }
 
-void CMC_EditSetupDlg::OnBtnSaveMotor() {
-  if (m_nMotorEditorMode != 2) return;
+CString CMC_EditSetupDlg::TypedMotorName() const {
   CString name;
   m_comboMotorName.GetWindowText(name);
+  const CString chosen = m_rSetup.GetOptionNoError("MotorName");
+  return !chosen.IsEmpty() && name == chosen + kModifiedMark ? chosen : name;
+}
+
+void CMC_EditSetupDlg::OnBtnSaveMotor() {
+  if (m_nMotorEditorMode != 2) return;
+  CString name = TypedMotorName();
   if (name.IsEmpty()) return;
   CMotor motor;
   if (!motor.ReadFromSetup(&m_rSetup, FALSE) || !motor.WriteToUserDatabase(name)) return;
@@ -772,8 +781,7 @@ void CMC_EditSetupDlg::OnBtnSaveMotor() {
 
 void CMC_EditSetupDlg::OnBtnDeleteMotor() {
   if (m_nMotorEditorMode != 2) return;
-  CString name;
-  m_comboMotorName.GetWindowText(name);
+  CString name = TypedMotorName();
   if (!name.IsEmpty() && CMotor::DeleteFromUserDatabase(name)) FillMotorNameCombo();
 }
 

@@ -178,6 +178,8 @@ class CMC_EditSetupDlg : public CDialog {
   bool SetFromControl(CMC_Parameter* p, double value);
   void FillCANBaudrateCombo(CMC_Parameter* p);
   void SetMotorNameText(const CString& text);
+  // The name combo's text without the mark the page adds to a changed chosen motor.
+  CString TypedMotorName() const;
   void EnableMotorButtons(bool save, bool del);
   bool IsUserDatabase() const;
   std::vector<std::unique_ptr<CFont>> m_boldFonts;

@@ -140,6 +140,12 @@ class ComboCtl : public ControlImpl {
     if (next == cur) return;
     List(LB_SETCURSEL, (WPARAM)next);
     SyncEdit();
+    // A closed list takes a key's selection as final, so its owner hears the selection end too.
+    if (!m_dropped) {
+      HWND self = m_hwnd;
+      Notify(CBN_SELENDOK);
+      if (!::IsWindow(self)) return;
+    }
     Notify(CBN_SELCHANGE);
   }
 

@@ -369,8 +369,22 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
   EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_SELCHANGE));
   EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_SELENDOK));
   EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_CLOSEUP));
-  UiAutomation::PressKey(combo.m_hWnd, VK_UP);
+  // A key in the closed list ends the selection as a pick does; in the dropped list it waits for Enter.
+  auto codesOf = [&](const std::function<void()>& act) {
+    m_host.m_notes.clear();
+    act();
+    std::vector<int> out;
+    for (auto& n : m_host.m_notes)
+      if (n.second == CBN_SELCHANGE || n.second == CBN_SELENDOK || n.second == CBN_SELENDCANCEL) out.push_back(n.second);
+    return out;
+  };
+  EXPECT_EQ(codesOf([&] { UiAutomation::PressKey(combo.m_hWnd, VK_UP); }), (std::vector<int>{CBN_SELENDOK, CBN_SELCHANGE}));
   EXPECT_EQ(1, combo.GetCurSel());
+  UiAutomation::PressKey(combo.m_hWnd, VK_F4);
+  EXPECT_EQ(codesOf([&] { UiAutomation::PressKey(combo.m_hWnd, VK_DOWN); }), (std::vector<int>{CBN_SELCHANGE}));
+  UiAutomation::PressKey(combo.m_hWnd, VK_UP);
+  UiAutomation::PressKey(combo.m_hWnd, VK_RETURN);
+  EXPECT_FALSE(combo.GetDroppedState());
   EXPECT_EQ(0, combo.SelectString(-1, "i"));
   EXPECT_EQ(CB_ERR, combo.SetCurSel(9));
 

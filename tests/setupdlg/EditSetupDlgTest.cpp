@@ -4,10 +4,15 @@
 #include "platform/core/Exception.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/FrameWnd.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "tests/setupdlg/SetupDlgSupport.h"
+#include "tests/support/WindowPicture.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -331,6 +336,272 @@ TEST_F(EditSetupDlgTest, PageTemplatesComeFromTheModule) {
   EXPECT_EQ(captions, (std::vector<std::string>{"Module page 14038", "Drive settings"}));
   CMC_EditSetupDlg missing(*m_setup, 14039);  // the kernel has 14039, the module does not
   EXPECT_EQ(missing.DoModal(), -1);
+}
+
+
+// The page in a host's frame, driven only by posted mouse and key input: each row is what a user does
+// to one control and what the setup holds after it; the picture must match a full repaint each time.
+class PostedPageTest : public EditSetupDlgTest {
+ protected:
+  struct Row {
+    std::string what;
+    std::function<void()> act;
+    std::function<std::string()> state;
+    std::string expected;
+  };
+  HWND Ctl(int id) const { return ::GetDlgItem(m_page->m_hWnd, id); }
+  CPoint At(int id, int num = 1, int den = 2) const {
+    CRect r;
+    ::GetClientRect(Ctl(id), &r);
+    return CPoint(r.Width() / 2, r.Height() * num / den);
+  }
+  // Clicks into an edit (or a combo's edit field), selects its text and types over it.
+  void Retype(int id, const char* text) { Retype(Ctl(id), text); }
+  static void Retype(HWND ctl, const char* text) {
+    HWND edit = ::GetWindow(ctl, GW_CHILD) ? ::GetWindow(ctl, GW_CHILD) : ctl;
+    CRect r;
+    ::GetClientRect(edit, &r);
+    UiAutomation::Click(edit, CPoint(2, r.Height() / 2));
+    UiAutomation::PressKey(edit, VK_HOME);
+    UiAutomation::PressKey(edit, VK_END, UiAutomation::kShift);
+    UiAutomation::TypeText(edit, text);
+  }
+  // Drops a combo with a click on its button and clicks the entry in the list.
+  void Pick(int id, const char* entry) {
+    CRect r;
+    ::GetClientRect(Ctl(id), &r);
+    UiAutomation::Click(Ctl(id), CPoint(r.right - 4, r.Height() / 2));
+    HWND list = ::GetCapture();
+    ::SendMessage(list, LB_GETITEMRECT, ::SendMessage(Ctl(id), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry), (LPARAM)&r);
+    UiAutomation::Click(list, r.CenterPoint());
+  }
+  double SliderPos() const { return (double)::SendMessage(Ctl(1010), TBM_GETPOS, 0, 0); }
+  std::string Num(double v) const { return std::to_string((long long)v); }
+  // The picture is compared after every `every`-th row and after the last.
+  void Drive(const std::vector<Row>& rows, size_t every = 1) {
+    CFrameWnd* frame = new CFrameWnd;  // deletes itself when destroyed
+    ASSERT_TRUE(frame->Create(nullptr, "frame"));
+    CProbePage page(*m_setup, frame);
+    m_page = &page;
+    Run(page, [&](CProbePage& p) {
+      for (size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        row.act();
+        UiAutomation::Pump();
+        EXPECT_EQ(row.state(), row.expected) << row.what;
+        if ((i + 1) % every == 0 || i + 1 == rows.size()) {
+          EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(p.m_hWnd)) << row.what;
+        }
+      }
+    });
+    m_page = nullptr;
+    frame->DestroyWindow();
+  }
+  CProbePage* m_page = nullptr;
+};
+
+TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
+  using namespace UiAutomation;
+  const std::vector<Row> rows = {
+      {"type into the edit",
+       [&] { Retype(1000, "7"); },
+       [&] { return Num(Value("Ipeak")); }, "7"},
+      {"arrow down in the switch list", [&] { PressKey(Ctl(1005), VK_DOWN); },
+       [&] { return Num(Value("TransmissionType")); }, "1"},
+      {"arrow down again", [&] { PressKey(Ctl(1005), VK_DOWN); },
+       [&] { return Num(Value("TransmissionType")); }, "2"},
+      {"click the last radio", [&] { Click(Ctl(1008), At(1008)); },
+       [&] { return Num(Value("LoadSensorType")); }, "2"},
+      {"type what does not scan, then click away",
+       [&] {
+         Retype(1000, "x");
+         Click(Ctl(1008), At(1008));
+       },
+       [&] { return Text(m_page, 1000) + " " + Num(Value("Ipeak")); }, "7 7"},
+      {"space on the check box", [&] { PressKey(Ctl(1004), VK_SPACE); },
+       [&] { return Num(Value("isMotorInertiaUnknown")); }, "1"},
+      {"arrow right on the slider", [&] { PressKey(Ctl(1010), VK_RIGHT); },
+       [&] { return Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); }, "11"},
+      {"click the upper spin's up arrow",
+       [&] { UiAutomation::Click(Ctl(1014), At(1014, 1, 4)); },
+       [&] { return Num(m_page->Upper()) + " " + Num(SliderPos()); },
+       "200 5"},
+      {"click the lower spin's up arrow",
+       [&] { UiAutomation::Click(Ctl(1013), At(1013, 1, 4)); },
+       [&] { return std::to_string(m_page->Lower()) + " " + Num(SliderPos()); },
+       "11.000000 0"},
+      {"arrow down in the unit list", [&] { PressKey(Ctl(1001), VK_DOWN); },
+       [&] { return Text(m_page, 1000) + " " + Text(m_page, 1001); }, "7e+003 mA"},
+      {"drop the switch list, arrow up, Enter",
+       [&] {
+         PressKey(Ctl(1005), VK_DOWN, kAlt);
+         PressKey(Ctl(1005), VK_UP);
+         PressKey(Ctl(1005), VK_RETURN);
+       },
+       [&] { return Num(Value("TransmissionType")); }, "1"},
+      {"drop the slider's unit list and click an entry",
+       [&] { Pick(1012, "rad/s"); },
+       [&] { return std::string(m_setup->FindParameter("MaxSpeed")->GetUnitName()) + " " + Text(m_page, 1011).substr(0, 6); },
+       "rad/s 345.57"},
+      {"click the next guideline", [&] { Click(Ctl(10006), At(10006)); }, [&] { return Text(m_page, 10007); },
+       "two"},
+      {"click the previous guideline", [&] { Click(Ctl(10005), At(10005)); }, [&] { return Text(m_page, 10007); },
+       "one"},
+      {"type into the slider's edit", [&] { Retype(1011, "628.32"); }, [&] { return Num(SliderPos()); }, "4"},
+      {"click the channel right of the thumb",
+       [&] {
+         CRect thumb;
+         ::SendMessage(Ctl(1010), TBM_GETTHUMBRECT, 0, (LPARAM)&thumb);
+         Click(Ctl(1010), CPoint(thumb.right + 8, thumb.CenterPoint().y));
+       },
+       [&] { return Num(SliderPos()) + " " + Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); },
+       "14 37"},
+      {"drag the thumb to the far end",
+       [&] {
+         CRect thumb, channel;
+         ::SendMessage(Ctl(1010), TBM_GETTHUMBRECT, 0, (LPARAM)&thumb);
+         ::SendMessage(Ctl(1010), TBM_GETCHANNELRECT, 0, (LPARAM)&channel);
+         Drag(Ctl(1010), thumb.CenterPoint(), CPoint(channel.right + 20, thumb.CenterPoint().y));
+       },
+       [&] { return Num(SliderPos()) + " " + Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); },
+       "100 200"},
+  };
+  Drive(rows);
+}
+
+TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
+  using namespace UiAutomation;
+  auto options = [&] {
+    return std::string(m_setup->GetOptionNoError("DatabaseName")) + "/" + std::string(m_setup->GetOptionNoError("MotorName"));
+  };
+  auto enabled = [&](int id) { return std::string(::IsWindowEnabled(Ctl(id)) ? "on" : "off"); };
+  auto userMotor = [](const char* name) { return Kernel(std::string("Databases/User/") + name + ".cfg"); };
+  for (const char* name : {"Mine", "Numeric", "Numeric (modified)"}) std::filesystem::remove(userMotor(name));
+  const std::vector<Row> rows = {
+      {"type a letter in the database list", [&] { TypeText(Ctl(10010), "l"); },
+       [&] { return options() + " [" + Text(m_page, 10011) + "]"; }, "Linear/ []"},
+      {"pick a motor from the name list", [&] { Pick(10011, "Numeric"); },
+       [&] { return options() + " " + Text(m_page, 1000) + " " + enabled(10012) + " " + enabled(10013); },
+       "Linear/Numeric 7.5 on off"},
+      {"type a new name", [&] { Retype(10011, "Mine"); },
+       [&] { return Text(m_page, 10011) + " " + enabled(10012) + " " + enabled(10013); }, "Mine on off"},
+      // Five significant digits in the file: the speed read back differs in its last printed digit.
+      {"click Save", [&] { Click(Ctl(10012), At(10012)); },
+       [&] { return options() + " " + Text(m_page, 10011) + " " + enabled(10013); }, "User/Mine Mine (modified) on"},
+      {"click Delete and answer Yes",
+       [&] {
+         Automation::Instance().PushMessageBoxAnswers({IDYES});
+         Click(Ctl(10013), At(10013));
+       },
+       [&] { return options() + " [" + Text(m_page, 10011) + "] " + enabled(10012) + " " + LastBox().substr(0, 49); },
+       "User/ [] off Are you sure you want to delete motor 'Mine' from"},
+      {"change a chosen motor and click Save",
+       [&] {
+         TypeText(Ctl(10010), "l");
+         Pick(10011, "Numeric");
+         Retype(1000, "8");
+         Click(Ctl(10012), At(10012));
+       },
+       [&] { return options() + " " + Text(m_page, 1000); }, "User/Numeric 8"},
+      {"and Delete it, answering Yes",
+       [&] {
+         Automation::Instance().PushMessageBoxAnswers({IDYES});
+         Click(Ctl(10013), At(10013));
+       },
+       [&] { return options() + " " + Num((double)std::filesystem::exists(userMotor("Numeric"))); }, "User/ 0"},
+      {"arrow down in the baud rates", [&] { PressKey(Ctl(10021), VK_DOWN); },
+       [&] { return Num(Value("CBR_table")); }, "0"},
+      {"and once more", [&] { PressKey(Ctl(10021), VK_DOWN); },
+       [&] { return Num(m_setup->FindParameter("CBR_table")->GetValueInInternalUnit()); }, std::to_string(0xEF6C)},
+  };
+  Drive(rows);
+}
+
+// The CANopen button opens the factor group dialog on the page; keys choose a bus unit and the
+// user-defined entry, whose details dialog takes a typed numerator.
+TEST_F(PostedPageTest, CanopenSettingsTakeKeysAndClicks) {
+  using namespace UiAutomation;
+  auto pair = [&](const char* g) {
+    return Num(Value((std::string(g) + "_dimension_index").c_str())) + "," +
+           Num(Value((std::string(g) + "_notation_index").c_str())) + " " +
+           Num(Value((std::string("FG_") + g + "_numerator").c_str())) + "/" +
+           Num(Value((std::string("FG_") + g + "_divisor").c_str()));
+  };
+  auto selected = [](HWND combo) {
+    char text[64] = "";
+    ::SendMessage(combo, CB_GETLBTEXT, ::SendMessage(combo, CB_GETCURSEL, 0, 0), (LPARAM)text);
+    return std::string(text);
+  };
+  std::vector<std::string> seen;
+  DialogAutomation::AddDialogHandler(14038, [&](CWnd* d) {
+    HWND combo = ::GetDlgItem(d->m_hWnd, 14004);
+    PressKey(combo, VK_DOWN);
+    seen.push_back(selected(combo) + " " + pair("pos"));
+    DialogAutomation::AddDialogHandler(14039, [&](CWnd* e) {
+      for (auto [id, text] : {std::pair{14001, "99"}, {14002, "1"}, {14003, "12345"}})
+        Retype(::GetDlgItem(e->m_hWnd, id), text);
+      seen.push_back(pair("pos") + " " + std::to_string(dravonix::test::PixelsOffFullRepaint(e->m_hWnd)));
+      DialogAutomation::ClickControl(e, IDOK);
+    });
+    PressKey(combo, VK_END);
+    seen.push_back(selected(combo) + " " + pair("pos") + " " +
+                   std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd)));
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  Drive({{"click the CANopen button", [&] { Click(Ctl(10022), At(10022)); },
+          [&] {
+            std::string all;
+            for (const std::string& line : seen) all += line + "; ";
+            return all + pair("pos");
+          },
+          "mrad 16,-3 683565275/2147483648; 99,1 12345/2147483648 0; User-defined 99,1 12345/2147483648 0; "
+          "99,1 12345/2147483648"}});
+}
+
+// Random keys and clicks on the switch list, the radios, the check box and the slider against a
+// model: each control's parameter follows, and a value hook comes exactly when a value changed.
+TEST_F(PostedPageTest, RandomInputKeepsParametersAndHooksWithTheModel) {
+  using namespace UiAutomation;
+  std::mt19937 rng(86);
+  int list = 0, radio = 0, check = 0, slider = 10, changes = 0;
+  std::vector<Row> rows;
+  std::string done;
+  for (int step = 0; step < 120; ++step) {
+    const int what = (int)(rng() % 9);
+    static const UINT kListKeys[] = {VK_DOWN, VK_UP, VK_HOME, VK_END};
+    static const UINT kSliderKeys[] = {VK_RIGHT, VK_LEFT, VK_NEXT};
+    std::function<void()> act;
+    const int before[] = {list, radio, check, slider};
+    if (what < 4) {
+      const UINT vk = kListKeys[what];
+      act = [this, vk] { PressKey(Ctl(1005), vk); };
+      list = vk == VK_DOWN ? std::min(list + 1, 3) : vk == VK_UP ? std::max(list - 1, 0) : vk == VK_HOME ? 0 : 3;
+    } else if (what < 6) {
+      const int k = (int)(rng() % 3);
+      act = [this, k] { Click(Ctl(1006 + k), At(1006 + k)); };
+      radio = k;
+    } else if (what == 6) {
+      act = [this] { PressKey(Ctl(1004), VK_SPACE); };
+      check = !check;
+    } else {
+      const UINT vk = kSliderKeys[rng() % 3];
+      act = [this, vk] { PressKey(Ctl(1010), vk); };
+      slider = std::clamp(slider + (vk == VK_RIGHT ? 1 : vk == VK_LEFT ? -1 : 10), 0, 100);
+    }
+    const int after[] = {list, radio, check, slider};
+    for (int i = 0; i < 4; ++i) changes += before[i] != after[i];
+    done += std::to_string(what) + " ";
+    const std::string expected = Num(list) + " " + Num(radio) + " " + Num(check) + " " + Num(slider) + " " + Num(changes);
+    rows.push_back({"after steps " + done, act,
+                    [this] {
+                      return Num(Value("TransmissionType")) + " " + Num(Value("LoadSensorType")) + " " +
+                             Num(Value("isMotorInertiaUnknown")) + " " +
+                             Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()) + " " +
+                             Num((double)Values(m_page->m_hooks).size());
+                    },
+                    expected});
+  }
+  Drive(rows, 20);
 }
 
 }  // namespace

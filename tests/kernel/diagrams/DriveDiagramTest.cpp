@@ -2,6 +2,7 @@
 #include "kernel/diagrams/DriveDiagram.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -191,4 +192,42 @@ TEST_F(DriveDiagramTest, BarGraphRefusesValuesOutsideItsLimitsWithTheirTexts) {
   bar.SetCurrentValue(0);
   EXPECT_EQ(RGB(0, 0, 255), At(bar, 90, 30));
   EXPECT_EQ(kWhite, At(bar, 110, 30));
+}
+
+// Every diagram on a page, fed a new input, then partly uncovered: the picture stays the one a full
+// repaint draws.
+TEST_F(DriveDiagramTest, NewInputsAndPartialRepaintsDrawTheFullPicture) {
+  CPhaseDiagram phase;
+  CEncoderDiagram enc;
+  CHallDiagram hall;
+  CLinearHallDiagram row;
+  CLinearEncoderDiagram lin;
+  CBarGraph bar;
+  struct Case {
+    const char* name;
+    CDriveDiagram& diagram;
+    CRect at;
+    std::function<void()> feed;
+  };
+  const Case cases[] = {
+      {"phase", phase, CRect(0, 0, 90, 90), [&] { phase.EnableDiagram(), phase.SetTheta(1); }},
+      {"encoder", enc, CRect(90, 0, 180, 90), [&] { enc.EnableDiagram(), enc.SetTheta(2); }},
+      {"hall", hall, CRect(180, 0, 270, 90),
+       [&] { hall.EnableDiagram(), hall.SetSliceStatus(2, 2), hall.SetSliceStatus(3, 1), hall.RepaintDiagram(); }},
+      {"hall row", row, CRect(0, 95, 150, 125),
+       [&] { row.EnableDiagram(), row.SetSliceStatus(1, 2), row.RepaintDiagram(); }},
+      {"linear encoder", lin, CRect(150, 95, 300, 150), [&] { lin.EnableDiagram(), lin.SetPosition(140); }},
+      {"bar", bar, CRect(0, 130, 150, 195),
+       [&] { bar.SetRepaintType(CBarGraph::AUTOMATIC_REPAINT), bar.SetLimits(-2, 8), bar.SetCurrentValue(5); }},
+  };
+  for (const Case& c : cases) Place(c.diagram, c.at);
+  for (const Case& c : cases) {
+    const CRect whole(0, 0, c.at.Width(), c.at.Height());  // the host paints no background of its own
+    c.feed();
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(c.diagram.m_hWnd, &whole)) << c.name;
+    CRect part(c.at.Width() / 3, c.at.Height() / 3, c.at.Width() * 2 / 3, c.at.Height());
+    c.diagram.InvalidateRect(&part, FALSE);
+    c.diagram.UpdateWindow();
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(c.diagram.m_hWnd, &whole)) << c.name << " partly";
+  }
 }
