@@ -140,6 +140,12 @@ class ComboCtl : public ControlImpl {
     if (next == cur) return;
     List(LB_SETCURSEL, (WPARAM)next);
     SyncEdit();
+    // With the list closed a key's choice is final at once, and is confirmed as such first.
+    if (!m_dropped) {
+      HWND self = m_hwnd;
+      Notify(CBN_SELENDOK);
+      if (!::IsWindow(self)) return;
+    }
     Notify(CBN_SELCHANGE);
   }
 
