@@ -369,8 +369,14 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
   EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_SELCHANGE));
   EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_SELENDOK));
   EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), CBN_CLOSEUP));
+  // A key's choice in the closed box is confirmed before it is reported; in the open list it waits for Enter.
+  m_host.m_notes.clear();
   UiAutomation::PressKey(combo.m_hWnd, VK_UP);
   EXPECT_EQ(1, combo.GetCurSel());
+  codes.clear();
+  for (auto& n : m_host.m_notes)
+    if (n.second != CBN_SETFOCUS) codes.push_back(n.second);
+  EXPECT_EQ((std::vector<int>{CBN_SELENDOK, CBN_SELCHANGE}), codes);
   EXPECT_EQ(0, combo.SelectString(-1, "i"));
   EXPECT_EQ(CB_ERR, combo.SetCurSel(9));
 
