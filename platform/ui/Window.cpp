@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <unordered_set>
+#include <utility>
 
 namespace ui {
 namespace {
@@ -2166,6 +2167,9 @@ LRESULT HitTest(HWND hwnd, POINT pt) {
   }
   return HTBORDER;
 }
+
+// The window whose close box the left button was pressed on: releasing over that box closes it.
+thread_local HWND t_closeBoxPressed = nullptr;
 }  // namespace
 
 namespace {
@@ -2215,6 +2219,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       // A press on a bar is the system command that tracks it; other parts of the frame only activate.
       if (wParam == HTVSCROLL || wParam == HTHSCROLL)
         SendMessage(hwnd, WM_SYSCOMMAND, (wParam == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | wParam, lParam);
+      t_closeBoxPressed = wParam == HTCLOSE ? hwnd : nullptr;
+      return 0;
+    case WM_NCLBUTTONUP:
+      if (wParam == HTCLOSE && std::exchange(t_closeBoxPressed, nullptr) == hwnd)
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
       return 0;
     case WM_SETTEXT: {
       std::lock_guard<std::recursive_mutex> lock(WmLock());
