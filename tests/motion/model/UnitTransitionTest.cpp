@@ -148,13 +148,19 @@ TEST_F(UnitTransitionTest, TheUsersKeysAndClicksGiveTheFactor) {
       {"the rotary unit by the arrow key", {key(14001, VK_DOWN)}, "360", "1", false, unit},
       {"a typed linear displacement", {type(14002, "10")}, "1", "10", false, 10 * unit},
       {"the close box", {type(14002, "10"), closeBox}, nullptr, nullptr, true, 10 * unit},
+      {"Escape", {type(14002, "10"), key(14002, VK_ESCAPE)}, nullptr, nullptr, true, 10 * unit},
+      {"Enter", {type(14002, "10"), key(14002, VK_RETURN)}, nullptr, nullptr, true, 0},
   };
   for (const Row& r : rows) {
     const double factor = Factor([&](CWnd* d) {
       for (const auto& in : r.input) in(d);
-      // Still open: Enter ends it without a factor.
-      if (r.closes && ::IsWindowVisible(d->m_hWnd)) ::SendMessage(d->m_hWnd, WM_COMMAND, IDOK, 0);
-      if (r.closes) return;
+      if (r.closes) {
+        if (::IsWindowVisible(d->m_hWnd)) {
+          ADD_FAILURE() << r.what << " left the question open";
+          ::SendMessage(d->m_hWnd, WM_COMMAND, IDOK, 0);
+        }
+        return;
+      }
       CString rotary, linear;
       d->GetDlgItemText(14000, rotary);
       d->GetDlgItemText(14002, linear);
