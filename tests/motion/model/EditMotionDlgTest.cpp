@@ -82,6 +82,7 @@ TEST_F(EventTest, ModuleEditorFollowsTheUsersClicksAndKeys) {
   auto key = [](int id, UINT vk) { return [id, vk](CWnd* d) { UiAutomation::PressKey(::GetDlgItem(d->m_hWnd, id), vk); }; };
   const std::string invalid =
       "Invalid name: this string should contain only alphanumeric characters and begin with a letter or underscore.";
+  CString description;
   const Step steps[] = {
       {"opened", [](CWnd*) {}, "5", "rot", {}, 0},
       {"the next unit by the arrow key", key(1007, VK_DOWN), "1800", "deg", {}, 0},
@@ -92,6 +93,17 @@ TEST_F(EventTest, ModuleEditorFollowsTheUsersClicksAndKeys) {
       {"a bad first letter is refused and selected, so the next key replaces it", type("1a"), "a", "", {invalid}, 0},
       {"a good name", type("_v"), "_v", "", {}, 0},
       {"back to the value", click(1004), "90", "deg", {}, 0},
+      {"the event's type and page, by their buttons",
+       [&](CWnd* d) {
+         DialogAutomation::AddDialogHandler(14021, [](CWnd* t) {
+           DialogAutomation::ClickControl(t, 14002);
+           DialogAutomation::ClickControl(t, IDOK);
+         });
+         DialogAutomation::AddDialogHandler(14022, [](CWnd* p) { DialogAutomation::ClickControl(p, IDOK); });
+         DialogAutomation::ClickControl(d, 1002);
+         d->GetDlgItemText(1001, description);
+       },
+       "90", "deg", {}, 0},
       {"the help button", click(57671), "90", "deg", {}, 1},
       {"F1", key(1006, VK_F1), "90", "deg", {}, 2},
   };
@@ -114,5 +126,7 @@ TEST_F(EventTest, ModuleEditorFollowsTheUsersClicksAndKeys) {
   });
   ASSERT_EQ(m_driveMotion->Edit(elem), 1);
   EXPECT_EQ("EvType=4 EvSourceType=0 EventATIME[s]=2 LimitSource=0 LimitCPOS[rot]=5", written);
-  EXPECT_STREQ(elem->m_strParameters, "EvType=4 EvSourceType=0 EventATIME[s]=2 LimitSource=0 LimitCPOS[deg]=90");
+  EXPECT_STREQ(description, "When motor absolute position is equal or over value 1 rot");
+  EXPECT_STREQ(elem->m_strParameters, "EvType=2 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0 EventAPOS_MT[rot]=1 "
+                                      "LimitSource=0 LimitCPOS[deg]=90");
 }
