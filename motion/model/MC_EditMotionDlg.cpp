@@ -121,6 +121,7 @@ void CMC_EditMotionDlg::LoadBitmapA(UINT id, const char* name) {
 
 void CMC_EditMotionDlg::ShowValue(UINT edit, BOOL enable, const CString& text) {
   EnableChild(edit, enable);
+  if (edit == m_nUnreadEdit) m_nUnreadEdit = 0;
   SetChildText(edit, enable ? text : CString());
 }
 
@@ -164,9 +165,15 @@ bool CMC_EditMotionDlg::TakesOver(UINT edit) {
   return w && w->IsWindowEnabled();
 }
 
+bool CMC_EditMotionDlg::ReadTyped(bool scanned, UINT edit) {
+  if (scanned && m_nUnreadEdit == edit) m_nUnreadEdit = 0;
+  if (!scanned && !m_bOK) m_nUnreadEdit = edit;
+  return !scanned && m_bOK;
+}
+
 void CMC_EditMotionDlg::UpdateParameter(CDataExchange* pDX, CMC_Parameter* param, UINT edit) {
   if (!param || !TakesOver(edit)) return;
-  if (param->ScanValue(GetChildText(edit)) || !m_bOK) return;
+  if (!ReadTyped(param->ScanValue(GetChildText(edit)), edit)) return;
   pDX->PrepareEditCtrl((int)edit);
   ShowKernelMessageAlways(MB_OK, IDS_INVALID_DECIMAL);
   pDX->Fail();
@@ -174,7 +181,7 @@ void CMC_EditMotionDlg::UpdateParameter(CDataExchange* pDX, CMC_Parameter* param
 
 void CMC_EditMotionDlg::UpdateParameter(CDataExchange* pDX, CMC_ArrayParameter* param, int index, UINT edit) {
   if (!param || index < 0 || index >= param->GetValuesCount() || !TakesOver(edit)) return;
-  if (param->ScanValue(index, GetChildText(edit)) || !m_bOK) return;
+  if (!ReadTyped(param->ScanValue(index, GetChildText(edit)), edit)) return;
   pDX->PrepareEditCtrl((int)edit);
   ShowKernelMessageAlways(MB_OK, IDS_INVALID_DECIMAL);
   pDX->Fail();
@@ -217,7 +224,8 @@ BOOL CMC_EditMotionDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       UpdateData(TRUE);
       return TRUE;
     case EN_KILLFOCUS:
-      UpdateData(FALSE);
+      // Showing the values again would put the last good value over text the user still has to mend.
+      if (id != m_nUnreadEdit) UpdateData(FALSE);
       return TRUE;
     case BN_CLICKED: {
       CWnd* w = GetDlgItem(id);

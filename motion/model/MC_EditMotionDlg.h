@@ -79,7 +79,11 @@ class CMC_EditMotionDlg : public CDialog {
  private:
   // Whether the typed text of `edit` is to be taken now: after a change of it, and always during OK.
   bool TakesOver(UINT edit);
+  // Notes whether the typed text of `edit` was read; true when OK is to refuse it.
+  bool ReadTyped(bool scanned, UINT edit);
   void ShowUnit(const CString& unit, UINT unitCombo, bool show, BOOL withInternal);
   void ShowValue(UINT edit, BOOL enable, const CString& text);
   std::vector<void*> m_bitmaps;
+  // The edit whose typed text no value could be read from: leaving it keeps that text for OK to refuse.
+  UINT m_nUnreadEdit = 0;
 };

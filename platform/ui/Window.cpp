@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <unordered_set>
+#include <utility>
 
 namespace ui {
 namespace {

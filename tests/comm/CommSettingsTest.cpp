@@ -5,11 +5,14 @@
 #include "platform/core/Ini.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/core/Automation.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Module.h"
 #include "suite/can/CanAdapters.h"
 #include "tests/comm/CommTestSupport.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 namespace {
 
@@ -103,6 +106,53 @@ TEST_F(CommSettingsTest, AdvancedSettingsAreCheckedResetAndWritten) {
       {"CAN_SEND_TIMEOUT", "123"},       {"CAN_RECEIVE_TIMEOUT", "456"}, {"UDP_RECEIVE_TIMEOUT", "700"}};
   for (auto [key, value] : written) EXPECT_EQ(CString(value), Key(key)) << key;
   EXPECT_EQ(1u, Calls("DAV_UpdateSettings"));
+}
+
+// What a user reaches with the mouse and keys in the two dialogs, each step's fields and picture against a
+// full repaint.
+TEST_F(CommSettingsTest, TheUserResetsTheTimeoutsAsksForHelpAndPicksAnAdapterRow) {
+  using Peak = CSelectPeakSysDevDlg;
+  struct Step {
+    const char* what;
+    std::function<void(CWnd*)> input;
+    int id;
+    const char* text;
+  };
+  auto run = [](CWnd* d, const std::vector<Step>& steps) {
+    for (const Step& s : steps) {
+      s.input(d);
+      EXPECT_EQ(CString(s.text), Text(d, s.id)) << s.what;
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << s.what;
+    }
+  };
+  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
+  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
+    run(d, {{"type a read interval", type(Ids::IDC_READ_INTERVAL, "5"), Ids::IDC_READ_INTERVAL, "5"},
+            {"type a run wait", type(Ids::IDC_RUN_DEAD_TIME, "999"), Ids::IDC_RUN_DEAD_TIME, "999"},
+            {"set default values", click(Ids::IDC_SET_DEFAULTS), Ids::IDC_READ_INTERVAL, "1000"},
+            {"the run wait is back too", [](CWnd*) {}, Ids::IDC_RUN_DEAD_TIME, "2000"},
+            {"help", click(Ids::IDC_HELP_BUTTON), Ids::IDC_RUN_DEAD_TIME, "2000"}});
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  EXPECT_EQ(1, CMC_Comm::AdvancedConfig(0));
+  EXPECT_EQ(CString("1000"), Key("TIMEOUT_READ_INTERVAL"));
+  const auto help = Automation::Instance().HelpCalls();
+  ASSERT_EQ(1u, help.size());
+  EXPECT_EQ(4100u, help[0].data);
+  EXPECT_EQ(std::string(GetKernelHelpFile().GetString()), help[0].file);
+
+  // The dongle's rows by the arrow keys: the row below the stored one is written.
+  DialogAutomation::AddDialogHandler(Peak::IDD, [&](CWnd* d) {
+    const HWND combo = ::GetDlgItem(d->m_hWnd, Peak::IDC_HW_TYPE);
+    run(d, {{"the stored row", [](CWnd*) {}, Peak::IDC_IRQ, "7"},
+            {"arrow down", [combo](CWnd*) { UiAutomation::PressKey(combo, VK_DOWN); }, Peak::IDC_IRQ, "7"}});
+    EXPECT_EQ(3, ::SendMessage(combo, CB_GETCURSEL, 0, 0));
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  EXPECT_EQ(1, CMC_Comm::SelectPeakSysDevice(8));
+  EXPECT_EQ(CString("6"), Key("PEAK_SYS_PCAN_HWTYPE"));
+  EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
 }
 
 TEST_F(CommSettingsTest, PeakAdapterSettingsAreRepairedChosenAndWritten) {

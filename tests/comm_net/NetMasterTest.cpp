@@ -20,6 +20,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/WindowPicture.h"
 
 #include "platform/core/FileSystem.h"
 
@@ -115,6 +116,23 @@ class NetMasterTest : public ::testing::Test {
   HWND Item(int id) const { return ::GetDlgItem(m_dlg, id); }
   void Type(int id, const char* text) { ::SetWindowText(Item(id), text); }
   void Click(int id) { ::PostMessage(m_dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Item(id)); }
+  // The user's own input, queued to the dialog's thread as the hardware gives it.
+  void UserClick(int id) {
+    RECT r;
+    ::GetClientRect(Item(id), &r);
+    const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+    PostInputMessage(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostInputMessage(Item(id), WM_LBUTTONUP, 0, at);
+  }
+  void UserType(int id, const char* text) {
+    UserClick(id);
+    for (const char* p = text; *p; ++p) PostInputMessage(Item(id), WM_CHAR, (WPARAM)(unsigned char)*p, 1);
+  }
+  // Pixels of the dialog that differ from a full repaint, once its thread has drawn what it has queued.
+  int PixelsOff() {
+    PumpUntil([] { return false; }, 100);
+    return (int)UiCallOnWindowThread(m_dlg, [this] { return (LRESULT)dravonix::test::PixelsOffFullRepaint(m_dlg); });
+  }
   bool WaitState(int state) {
     return PumpUntil([&] {
       for (size_t i = m_seen; i < m_host.m_states.size(); ++i)
@@ -238,6 +256,52 @@ TEST_F(NetMasterTest, TheDialogPicturesItsLogInMessages) {
   // Text in the first two lines, white below the log's lines.
   EXPECT_GT(count(0, 30, true), 50);
   EXPECT_EQ(count(rc.bottom - 20, rc.bottom, false), 20 * rc.right);
+}
+
+// Typing into the edits and clicking the buttons as a user does: each step's state, texts, what the peer got,
+// and the picture against a full repaint.
+TEST_F(NetMasterTest, TheUserLogsInChatsAndDisconnectsThroughTheWindow) {
+  Start();
+  Type(IDC_NM_USER, "");
+  UiCallOnWindowThread(m_dlg, [&] { return (LRESULT)::ShowWindow(m_dlg, SW_SHOWNOACTIVATE); });
+  auto settled = [this] { return PumpUntil([] { return false; }, 150), true; };
+  struct Step {
+    const char* what;
+    std::function<void()> input;
+    std::function<bool()> done;
+    const char* connect;  // the connect button's text afterwards
+    const char* user;     // the user name edit's text afterwards
+    const char* chat;
+    const char* peer;     // the line the peer logs for it, or null
+  } steps[] = {
+      {"connect without a password", [&] { UserClick(IDC_NM_CONNECT); },
+       [&] { return PumpUntil([&] { return BoxTexts().size() == 1; }); }, "&Connect", "", "", nullptr},
+      {"type the name and password, connect", [&] { UserType(IDC_NM_USER, "user"), UserType(IDC_NM_PASSWORD, "pass"), UserClick(IDC_NM_CONNECT); },
+       [&] { return WaitState(NMS_LOGGED_IN); }, "&Disconnect", "user", "", "packet 000900757365720070617373"},
+      {"the name is read-only once logged in", [&] { UserType(IDC_NM_USER, "x"); }, settled, "&Disconnect", "user", "", nullptr},
+      {"sending a file needs a channel", [&] { UserClick(IDC_NM_SENDFILE); }, settled, "&Disconnect", "user", "", nullptr},
+      {"say", [&] { UserType(IDC_NM_CHAT, "hello"), UserClick(IDC_NM_SAY); }, settled, "&Disconnect", "user", "", "say hello"},
+      {"shout", [&] { UserType(IDC_NM_CHAT, "all"), UserClick(IDC_NM_SHOUT); }, settled, "&Disconnect", "user", "", "shout all"},
+      {"an empty chat sends nothing", [&] { UserClick(IDC_NM_SAY); }, settled, "&Disconnect", "user", "", nullptr},
+      {"clear the messages", [&] { UserClick(IDC_NM_CLEAR); }, [&] { return PumpUntil([&] { return Log().empty(); }); },
+       "&Disconnect", "user", "", nullptr},
+      {"disconnect", [&] { UserClick(IDC_NM_CONNECT); }, [&] { return WaitState(NMS_IDLE); }, "&Connect", "user", "", nullptr},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    s.input();
+    ASSERT_TRUE(s.done());
+    EXPECT_EQ(s.connect, WindowText(Item(IDC_NM_CONNECT)));
+    EXPECT_EQ(s.user, WindowText(Item(IDC_NM_USER)));
+    EXPECT_EQ(s.chat, WindowText(Item(IDC_NM_CHAT)));
+    if (s.peer) {
+      EXPECT_EQ(s.peer, m_peer->WaitFor(std::string(s.peer).substr(0, 5)));
+    }
+    EXPECT_EQ(0, PixelsOff());
+  }
+  EXPECT_EQ(std::vector<std::string>{"You must enter your user name and password before attempting to connect"}, BoxTexts());
+  EXPECT_EQ("", m_peer->WaitFor("say", 100));
+  EXPECT_TRUE(UiAutomation::StalledModalLoops().empty());
 }
 
 TEST_F(NetMasterTest, WrongPasswordAndMissingServer) {

@@ -212,6 +212,28 @@ TEST(InputTest, DraggedFrameEdgesSizeTheWindowWithinItsLimits) {
   top.DestroyWindow();
 }
 
+// The close box closes at a release over it, not when the button leaves it first.
+TEST(InputTest, AClickOnTheCloseBoxClosesTheWindow) {
+  struct Row {
+    POINT press, release;  // screen points
+    bool closed;
+  } rows[] = {{{490, 110}, {490, 110}, true}, {{490, 110}, {200, 110}, false}, {{200, 110}, {490, 110}, false}};
+  for (const Row& r : rows) {
+    CWnd w;
+    w.CreateEx(0, AfxRegisterWndClass(0), "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(100, 100, 500, 400), nullptr, 0);
+    const HWND h = w.m_hWnd;
+    auto post = [h](UINT msg, POINT at) {
+      ::ScreenToClient(h, &at);
+      PostInputMessage(h, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(at.x, at.y));
+    };
+    post(WM_LBUTTONDOWN, r.press);
+    post(WM_LBUTTONUP, r.release);
+    UiAutomation::Pump();
+    EXPECT_EQ(r.closed, !::IsWindow(h)) << r.press.x << " " << r.release.x;
+    if (::IsWindow(h)) w.DestroyWindow();
+  }
+}
+
 TEST(InputTest, UpdateRegionsStayDisjoint) {
   CUpdateRegion r;
   r.Add(CRect(0, 0, 10, 10));

@@ -7,6 +7,8 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/DialogAutomation.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
@@ -313,9 +315,20 @@ TEST_F(CamTest, ImportingOneFileTwiceUniquesTheName) {
   std::string path = dir + "/a.cam";
   ASSERT_EQ(MakeCam("x", 1, 0, {1, 2}).Save(path.c_str()), 1);
   CMC_CAMTables t;
-  ASSERT_EQ(t.ImportCAM(path.c_str()), 1);
-  ASSERT_EQ(t.ImportCAM(path.c_str()), 1);
-  ASSERT_EQ(t.ImportCAM(path.c_str()), 1);
+  // Through the command's file dialog, as the host reaches it; a cancelled dialog imports nothing.
+  DialogAutomation::Reset();
+  DialogAutomation::PushFileDialogResult(nullptr);
+  EXPECT_EQ(t.ImportCAM(), 0);
+  for (int i = 0; i < 3; ++i) {
+    DialogAutomation::PushFileDialogResult(path.c_str());
+    ASSERT_EQ(t.ImportCAM(), 1);
+  }
+  const auto asked = DialogAutomation::CommonDialogs();
+  ASSERT_EQ(asked.size(), 4u);
+  EXPECT_EQ(asked[0].filter, "CAM Files (*.cam)|*.cam|All Files (*.*)|*.*||");
+  EXPECT_EQ(asked[0].defExt, "cam");
+  EXPECT_EQ(asked[0].initialDir, std::string(GetKernelDirectory().GetString()));
+  EXPECT_EQ(asked[0].flags & (OFN_FILEMUSTEXIST | OFN_HIDEREADONLY), (DWORD)(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
   CStringArray names;
   t.GetSelectedCAMs(names);
   ASSERT_EQ(names.GetSize(), 3);
@@ -325,7 +338,9 @@ TEST_F(CamTest, ImportingOneFileTwiceUniquesTheName) {
   EXPECT_EQ(t.GetSelCAM(1)->GetPoint(1), 2);
   std::string text = dir + "/a.txt";
   WriteText(text, "0 1\n1 2\n");
-  ASSERT_EQ(t.ImportCAMFromTextFile(text.c_str()), 1);
+  DialogAutomation::PushFileDialogResult(text.c_str());
+  ASSERT_EQ(t.ImportCAMFromTextFile(), 1);
+  EXPECT_EQ(DialogAutomation::CommonDialogs().back().filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||");
   EXPECT_STREQ(t.GetSelCAM(3)->GetName(), "a#4");
   WriteText(text, "0 1\n3 2\n");
   EXPECT_EQ(t.ImportCAMFromTextFile(text.c_str()), 0);

@@ -3,7 +3,9 @@
 #include "platform/core/Automation.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/WindowPicture.h"
 #include "tests/motion/EventTestSupport.h"
 
 TEST_F(EventTest, ModuleEditorTakesTypedValuesAndWritesOnOk) {
@@ -59,4 +61,72 @@ TEST_F(EventTest, ModuleEditorTakesTypedValuesAndWritesOnOk) {
   EXPECT_STREQ(elem->m_strParameters, "EvType=4 EvSourceType=0 EventATIME[s]=2 LimitSource=0 LimitCPOS[rot]=7");
   EXPECT_EQ(elem->m_bTranslateError, 0) << elem->m_strCode.GetString();
   EXPECT_EQ(elem->m_strCode.Left(6), "  !RT ");
+}
+
+// The same editor as a user reaches it: clicks, typed keys, the unit by the arrow keys, F1; each step's
+// texts, boxes and picture against a full repaint.
+TEST_F(EventTest, ModuleEditorFollowsTheUsersClicksAndKeys) {
+  CMC_MotionElem* elem = m_driveMotion->CreateElement("Wait for Event");
+  ASSERT_TRUE(elem);
+  m_driveMotion->GetMain()->Add(elem);
+  elem->m_strParameters = "EvType=4 EvSourceType=0 EventATIME[s]=2 LimitSource=0 LimitCPOS[rot]=5";
+  struct Step {
+    const char* what;
+    std::function<void(CWnd*)> input;
+    const char* limit, *unit;
+    std::vector<std::string> boxes;
+    size_t helps;
+  };
+  auto type = [](const char* t) { return [t](CWnd* d) { DialogAutomation::TypeInto(d, 1006, t); }; };
+  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  auto key = [](int id, UINT vk) { return [id, vk](CWnd* d) { UiAutomation::PressKey(::GetDlgItem(d->m_hWnd, id), vk); }; };
+  const std::string invalid =
+      "Invalid name: this string should contain only alphanumeric characters and begin with a letter or underscore.";
+  CString description;
+  const Step steps[] = {
+      {"opened", [](CWnd*) {}, "5", "rot", {}, 0},
+      {"the next unit by the arrow key", key(1007, VK_DOWN), "1800", "deg", {}, 0},
+      {"a bad number is taken silently", type("zz"), "zz", "deg", {}, 0},
+      {"OK refuses it and stays", click(IDOK), "zz", "deg", {"Invalid decimal value!"}, 0},
+      {"a number", type("90"), "90", "deg", {}, 0},
+      {"the variable radio", click(1005), "", "", {}, 0},
+      {"a bad first letter is refused and selected, so the next key replaces it", type("1a"), "a", "", {invalid}, 0},
+      {"a good name", type("_v"), "_v", "", {}, 0},
+      {"back to the value", click(1004), "90", "deg", {}, 0},
+      {"the event's type and page, by their buttons",
+       [&](CWnd* d) {
+         DialogAutomation::AddDialogHandler(14021, [](CWnd* t) {
+           DialogAutomation::ClickControl(t, 14002);
+           DialogAutomation::ClickControl(t, IDOK);
+         });
+         DialogAutomation::AddDialogHandler(14022, [](CWnd* p) { DialogAutomation::ClickControl(p, IDOK); });
+         DialogAutomation::ClickControl(d, 1002);
+         d->GetDlgItemText(1001, description);
+       },
+       "90", "deg", {}, 0},
+      {"the help button", click(57671), "90", "deg", {}, 1},
+      {"F1", key(1006, VK_F1), "90", "deg", {}, 2},
+  };
+  std::string written;
+  DialogAutomation::AddDialogHandler("CMC_EditMotionDlg", [&](CWnd* d) {
+    for (const Step& s : steps) {
+      ClearBoxes();
+      s.input(d);
+      CString limit, unit;
+      d->GetDlgItemText(1006, limit);
+      d->GetDlgItemText(1007, unit);
+      EXPECT_STREQ(s.limit, limit) << s.what;
+      EXPECT_STREQ(s.unit, unit) << s.what;
+      EXPECT_EQ(s.boxes, Boxes()) << s.what;
+      EXPECT_EQ(s.helps, Automation::Instance().HelpCalls().size()) << s.what;
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << s.what;
+      written = elem->m_strParameters.GetString();
+    }
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  ASSERT_EQ(m_driveMotion->Edit(elem), 1);
+  EXPECT_EQ("EvType=4 EvSourceType=0 EventATIME[s]=2 LimitSource=0 LimitCPOS[rot]=5", written);
+  EXPECT_STREQ(description, "When motor absolute position is equal or over value 1 rot");
+  EXPECT_STREQ(elem->m_strParameters, "EvType=2 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0 EventAPOS_MT[rot]=1 "
+                                      "LimitSource=0 LimitCPOS[deg]=90");
 }

@@ -2,7 +2,9 @@
 #include "kernel/params/MC_Parameter.h"
 #include "motion/model/MC_MotionElem.h"
 #include "motion/model/Rot2LinTransitionDlg.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/WindowPicture.h"
 #include "tests/motion/EventTestSupport.h"
 
 #include <cmath>
@@ -121,4 +123,53 @@ TEST_F(UnitTransitionTest, NothingAskedWithoutFailuresAndNothingChangedWithoutAn
   DialogAutomation::AddDialogHandler(14037, [](CWnd* d) { ::SendMessage(d->m_hWnd, WM_COMMAND, IDOK, 0); });
   m_program->SetSetup(m_linear.get());
   EXPECT_STREQ(elem->m_strParameters, "CPOS[rot]=2");
+}
+
+// The user's ways through the question: the unit by the arrow keys, typed values, the close box; the
+// edits, the picture against a full repaint, and the factor closing gives.
+TEST_F(UnitTransitionTest, TheUsersKeysAndClicksGiveTheFactor) {
+  const double unit = 0.001 / (2 * M_PI);
+  auto key = [](int id, UINT vk) { return [id, vk](CWnd* d) { UiAutomation::PressKey(::GetDlgItem(d->m_hWnd, id), vk); }; };
+  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
+  auto closeBox = [](CWnd* d) {
+    CRect w;
+    d->GetWindowRect(&w);
+    POINT at{w.right - ::GetSystemMetrics(SM_CXSIZE) / 2 - 2, w.top + ::GetSystemMetrics(SM_CYCAPTION) / 2 + 2};
+    d->ScreenToClient(&at);
+    UiAutomation::Click(d->m_hWnd, at);
+  };
+  struct Row {
+    const char* what;
+    std::vector<std::function<void(CWnd*)>> input;
+    const char *rotary, *linear;
+    bool closes;
+    double factor;
+  } rows[] = {
+      {"the rotary unit by the arrow key", {key(14001, VK_DOWN)}, "360", "1", false, unit},
+      {"a typed linear displacement", {type(14002, "10")}, "1", "10", false, 10 * unit},
+      {"the close box", {type(14002, "10"), closeBox}, nullptr, nullptr, true, 10 * unit},
+      {"Escape", {type(14002, "10"), key(14002, VK_ESCAPE)}, nullptr, nullptr, true, 10 * unit},
+      {"Enter", {type(14002, "10"), key(14002, VK_RETURN)}, nullptr, nullptr, true, 0},
+  };
+  for (const Row& r : rows) {
+    const double factor = Factor([&](CWnd* d) {
+      for (const auto& in : r.input) in(d);
+      if (r.closes) {
+        if (::IsWindowVisible(d->m_hWnd)) {
+          ADD_FAILURE() << r.what << " left the question open";
+          ::SendMessage(d->m_hWnd, WM_COMMAND, IDOK, 0);
+        }
+        return;
+      }
+      CString rotary, linear;
+      d->GetDlgItemText(14000, rotary);
+      d->GetDlgItemText(14002, linear);
+      EXPECT_STREQ(r.rotary, rotary) << r.what;
+      EXPECT_STREQ(r.linear, linear) << r.what;
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << r.what;
+      DialogAutomation::ClickControl(d, IDCANCEL);
+    });
+    EXPECT_NEAR(r.factor, factor, 1e-12) << r.what;
+  }
+  EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
 }
