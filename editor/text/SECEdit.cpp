@@ -412,6 +412,8 @@ tagLINEDESC* SECEdit::AppendLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, int n
     m_pLine = pFirst;
     NumberNewLines(pFirst, pLast, 1);
   } else if (pEnd->nLength > 0) {
+    // Only the last line may lack its line end: copied or saved, it would run into the new first line.
+    if (!EndsWithLineEnd(pEnd)) ReplaceLineBytes(pEnd, pEnd->nLength, 0, m_szLineEnd, m_nLineEndLength);
     const uint32_t number = LineNumber(pEnd) + 1;
     pEnd->pNext = pFirst;
     pFirst->pPrev = pEnd;
@@ -419,6 +421,7 @@ tagLINEDESC* SECEdit::AppendLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, int n
   } else {
     // An empty last line stays last and takes the number after the new lines.
     const uint32_t number = LineNumber(pEnd);
+    if (!EndsWithLineEnd(pLast)) ReplaceLineBytes(pLast, pLast->nLength, 0, m_szLineEnd, m_nLineEndLength);
     pFirst->pPrev = pEnd->pPrev;
     if (pEnd->pPrev) pEnd->pPrev->pNext = pFirst;
     else m_pLine = pFirst;

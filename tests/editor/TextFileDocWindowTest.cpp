@@ -214,10 +214,17 @@ std::string PlayOutput(const std::vector<OutputOp>& ops, bool console = false) {
   std::vector<std::string> model{console ? "VKS> " : ""};
   auto append = [&](std::vector<std::string> add, bool oneLine) {
     if (oneLine) add.resize(1);
-    if (model.back().empty() && oneLine)
+    // Whichever line the new ones come next to gains a line end: only the last line may lack one.
+    const auto ended = [](std::string& l) { if (l.back() != '\n') l += "\r\n"; };
+    if (model.back().empty() && oneLine) {
       model.back() = add[0];
-    else
-      model.insert(model.back().empty() ? model.end() - 1 : model.end(), add.begin(), add.end());
+    } else if (model.back().empty()) {
+      ended(add.back());
+      model.insert(model.end() - 1, add.begin(), add.end());
+    } else {
+      ended(model.back());
+      model.insert(model.end(), add.begin(), add.end());
+    }
   };
   const char* const kErrorLine = "\"a.zur\", line 2: bad\r\n";
   std::string trail, bad;

@@ -510,3 +510,34 @@ TEST(TextWindowInput, RandomEditsInTwoWindowsOfOneText) {
     }
   }
 }
+
+// What the console and the output window show is what Select All and Copy give: every appended line
+// keeps its line end, none is glued to the next.
+TEST(TextWindowInput, AppendedLinesCopyAsShown) {
+  struct Case {
+    int kind;
+    const char* typed;
+    const char* appended[2];
+    const char* copied;
+  } cases[] = {
+    {4, "abc\n", {}, "VKS> abc\r\nFATAL ERROR: THERE IS NO SETUP!\r\nVKS> "},
+    {3, "", {"one\r\ntwo", "three\r\n"}, "one\r\ntwo\r\nthree\r\n"},
+    {3, "", {"one", "two"}, "one\r\ntwo\r\n"},
+  };
+  for (const Case& c : cases) {
+    EditorScene s(c.kind);
+    UA::TypeText(nullptr, c.typed);
+    for (const char* text : c.appended)
+      if (text) s.m_doc.InsertTextAtEnd(text);
+    UA::PressKey(nullptr, 'A', Ctrl);
+    UA::PressKey(nullptr, 'C', Ctrl);
+    UA::Pump();
+    std::string copied;
+    if (::OpenClipboard(nullptr)) {
+      if (HGLOBAL h = ::GetClipboardData(CF_TEXT)) copied = (const char*)::GlobalLock(h), ::GlobalUnlock(h);
+      ::CloseClipboard();
+    }
+    EXPECT_EQ(c.copied, copied) << c.kind << " " << c.typed;
+    EXPECT_EQ(0, s.PixelsOff()) << c.kind;
+  }
+}
