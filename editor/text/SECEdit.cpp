@@ -236,8 +236,16 @@ tagLINEDESC* SECEdit::NewLine(int nSize) {
   return InitBlock(block, false, cap);
 }
 
+namespace {
+// Texts of other threads (the net master's log) free lines too.
+std::atomic<uint64_t> g_nLinesFreedEver{0};
+}  // namespace
+
+uint64_t SECEdit::LinesFreedEver() { return g_nLinesFreedEver.load(std::memory_order_relaxed); }
+
 int SECEdit::FreeLine(tagLINEDESC* pLine) {
   if (!pLine) return -1;
+  g_nLinesFreedEver.fetch_add(1, std::memory_order_relaxed);
   if (pLine->pText && pLine->pText != InlineText(pLine)) free(pLine->pText);
   if (SECLineChunk* owner = OwnerOf(pLine))
     ReleaseChunk(owner);
@@ -288,6 +296,7 @@ int SECEdit::UnlinkLine(tagLINEDESC* pLine) {
 
 int SECEdit::FreeLineList(tagLINEDESC* pLine) {
   if (!pLine) return -1;
+  g_nLinesFreedEver.fetch_add(1, std::memory_order_relaxed);
   pLine = GetFirstLine(pLine);
   // Lines of one chunk are counted off together.
   SECLineChunk* owner = nullptr;

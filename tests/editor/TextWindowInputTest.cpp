@@ -541,3 +541,60 @@ TEST(TextWindowInput, AppendedLinesCopyAsShown) {
     EXPECT_EQ(0, s.PixelsOff()) << c.kind;
   }
 }
+
+// Output appended while the user edits the end of the text (typing, Enter, Backspace joining, undo and
+// redo, the last lines deleted, the text cleared): each append lands after the lines the text holds
+// then, however the last line came and went. Run in the sanitizer build, freed lines are never read.
+TEST(TextWindowInput, AppendsAfterEditsAtTheEndLandAtTheEnd) {
+  EditorScene s(2);
+  SECEdit& e = s.Edit();
+  const std::string end(e.m_szLineEnd, (size_t)e.GetLineEndLength());
+  const char* const texts[] = {"p\n", "q\nr\n", "s", "t\nu"};
+  std::mt19937 rng(9101);
+  std::string trail;
+  for (int i = 0; i < 150; ++i) {
+    const int op = (int)(rng() % 10);
+    const char* text = texts[rng() % 4];
+    std::vector<std::string> want = Lines(e);
+    trail += std::to_string(op) + " ";
+    if (op <= 2) {
+      // The lines the text cuts into; the one the new lines come next to gains a line end.
+      std::vector<std::string> add;
+      for (const char* p = text; *p;) {
+        const char* nl = strchr(p, '\n');
+        add.push_back(nl ? std::string(p, nl) + end : std::string(p));
+        p = nl ? nl + 1 : p + add.back().size();
+      }
+      if (op == 2) add.resize(1);
+      const auto ended = [&](std::string& l) { if (l.size() < end.size() || l.compare(l.size() - end.size(), end.size(), end)) l += end; };
+      if (want.back().empty() && op == 2) {
+        want.back() = add[0];
+      } else if (want.back().empty()) {
+        ended(add.back());
+        want.insert(want.end() - 1, add.begin(), add.end());
+      } else {
+        ended(want.back());
+        want.insert(want.end(), add.begin(), add.end());
+      }
+      if (op == 2) s.m_doc.InsertLineAtEnd(text);
+      else s.m_doc.InsertTextAtEnd(text);
+      UA::Pump();
+      ASSERT_EQ(want, Lines(e)) << trail;
+      ASSERT_TRUE(NumberedInOrder(e, e.m_nLineCount)) << trail;
+      continue;
+    }
+    UA::PressKey(nullptr, VK_END, Ctrl);
+    switch (op) {
+      case 3: UA::TypeText(nullptr, "ab"); break;
+      case 4: UA::TypeText(nullptr, "\n"); break;
+      case 5: UA::PressKey(nullptr, VK_HOME), UA::PressKey(nullptr, VK_BACK); break;
+      case 6: UA::PressKey(nullptr, 'Z', Ctrl); break;
+      case 7: UA::PressKey(nullptr, 'Z', Ctrl | Shift); break;
+      case 8: UA::PressKey(nullptr, VK_UP, Shift), UA::PressKey(nullptr, VK_UP, Shift), UA::PressKey(nullptr, VK_DELETE); break;
+      default: if (rng() % 4 == 0) s.m_doc.ClearEdit(); break;
+    }
+    UA::Pump();
+    ASSERT_TRUE(NumberedInOrder(e, e.m_nLineCount)) << trail;
+  }
+  EXPECT_EQ(0, s.PixelsOff());
+}
