@@ -212,20 +212,7 @@ std::string PlayOutput(const std::vector<OutputOp>& ops, bool console = false) {
   if (!w->Open(&doc, 0, 300, 160)) return "no window";
   UA::Pump();
   std::vector<std::string> model{console ? "VKS> " : ""};
-  auto append = [&](std::vector<std::string> add, bool oneLine) {
-    if (oneLine) add.resize(1);
-    // Whichever line the new ones come next to gains a line end: only the last line may lack one.
-    const auto ended = [](std::string& l) { if (l.back() != '\n') l += "\r\n"; };
-    if (model.back().empty() && oneLine) {
-      model.back() = add[0];
-    } else if (model.back().empty()) {
-      ended(add.back());
-      model.insert(model.end() - 1, add.begin(), add.end());
-    } else {
-      ended(model.back());
-      model.insert(model.end(), add.begin(), add.end());
-    }
-  };
+  auto append = [&](std::vector<std::string> add, bool oneLine) { AppendToLines(model, add, oneLine, "\r\n"); };
   const char* const kErrorLine = "\"a.zur\", line 2: bad\r\n";
   std::string trail, bad;
   for (OutputOp op : ops) {

@@ -558,24 +558,14 @@ TEST(TextWindowInput, AppendsAfterEditsAtTheEndLandAtTheEnd) {
     std::vector<std::string> want = Lines(e);
     trail += std::to_string(op) + " ";
     if (op <= 2) {
-      // The lines the text cuts into; the one the new lines come next to gains a line end.
+      // The lines the text cuts into.
       std::vector<std::string> add;
       for (const char* p = text; *p;) {
         const char* nl = strchr(p, '\n');
         add.push_back(nl ? std::string(p, nl) + end : std::string(p));
         p = nl ? nl + 1 : p + add.back().size();
       }
-      if (op == 2) add.resize(1);
-      const auto ended = [&](std::string& l) { if (l.size() < end.size() || l.compare(l.size() - end.size(), end.size(), end)) l += end; };
-      if (want.back().empty() && op == 2) {
-        want.back() = add[0];
-      } else if (want.back().empty()) {
-        ended(add.back());
-        want.insert(want.end() - 1, add.begin(), add.end());
-      } else {
-        ended(want.back());
-        want.insert(want.end(), add.begin(), add.end());
-      }
+      AppendToLines(want, add, op == 2, end);
       if (op == 2) s.m_doc.InsertLineAtEnd(text);
       else s.m_doc.InsertTextAtEnd(text);
       UA::Pump();
