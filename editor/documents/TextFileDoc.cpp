@@ -247,8 +247,24 @@ tagLINEDESC* CTextFileDoc::InsertTextAtEndOfList(const char* pszText) {
   tagLINEDESC* first = m_edit.SplitIntoLines(pszText, -1, &tail, &count);
   if (!first) return nullptr;
   // The empty last line moves down: windows holding it count their lines again.
-  if (m_edit.AppendLines(first, tail, count)) ++m_edit.m_nLinesRenumbered;
+  tagLINEDESC* stays = m_edit.AppendLines(first, tail, count, LastLine());
+  if (stays) ++m_edit.m_nLinesRenumbered;
+  RememberLastLine(stays ? stays : tail);
   return first;
+}
+
+tagLINEDESC* CTextFileDoc::LastLine() {
+  if (m_pLastLine && m_nLastLineFrees == SECEdit::LinesFreedEver()) {
+    // Lines typed after it are walked; one that left the text unfreed would not be numbered its last.
+    tagLINEDESC* last = SECEdit::GetLastLine(m_pLastLine);
+    if (m_edit.LineNumber(last) == (uint32_t)m_edit.m_nLineCount) return last;
+  }
+  return SECEdit::GetLastLine(m_edit.m_pLine);
+}
+
+void CTextFileDoc::RememberLastLine(tagLINEDESC* pLine) {
+  m_pLastLine = pLine;
+  m_nLastLineFrees = SECEdit::LinesFreedEver();
 }
 
 void CTextFileDoc::InsertTextAtEnd(const char* pszText) {
@@ -257,7 +273,7 @@ void CTextFileDoc::InsertTextAtEnd(const char* pszText) {
 }
 
 void CTextFileDoc::InsertLineAtEnd(const char* pszText) {
-  tagLINEDESC* last = SECEdit::GetLastLine(m_edit.m_pLine);
+  tagLINEDESC* last = LastLine();
   tagLINEDESC* first = last && last->nLength == 0 ? FillEmptyLastLine(last, pszText) : InsertTextAtEndOfList(pszText);
   if (first && first->pNext) {
     int cut = 0;
@@ -268,6 +284,7 @@ void CTextFileDoc::InsertLineAtEnd(const char* pszText) {
     SECEdit::FreeLineList(rest);
     m_edit.m_nLineCount -= cut;
   }
+  if (first) RememberLastLine(first);
   m_edit.ClearUndo();
   UpdateAllViews(nullptr, -86, reinterpret_cast<CObject*>(first));
 }

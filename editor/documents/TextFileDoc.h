@@ -142,6 +142,8 @@ class CTextFileDoc : public CDocument {
   void InitializeDoc(const char* pszPath, BOOL bDetect);
   tagLINEDESC* InsertTextAtEndOfList(const char* pszText);
   tagLINEDESC* FillEmptyLastLine(tagLINEDESC* pLast, const char* pszText);
+  tagLINEDESC* LastLine();
+  void RememberLastLine(tagLINEDESC* pLine);
   void ResetText(const char* pszLine);
   tagLINEDESC* ResetMark(uint32_t nFlag);
   BOOL SetMark(int n, uint32_t nFlag, bool bShow);
@@ -159,6 +161,10 @@ class CTextFileDoc : public CDocument {
   int m_nFileType;
   int64_t m_nLastModified;
   HANDLE m_hChangeNotification;
+  // The last line as an append left it, so that the next need not walk the text; read only while no
+  // line anywhere has been freed since.
+  tagLINEDESC* m_pLastLine = nullptr;
+  uint64_t m_nLastLineFrees = 0;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -236,8 +236,16 @@ tagLINEDESC* SECEdit::NewLine(int nSize) {
   return InitBlock(block, false, cap);
 }
 
+namespace {
+// Texts of other threads (the net master's log) free lines too.
+std::atomic<uint64_t> g_nLinesFreedEver{0};
+}  // namespace
+
+uint64_t SECEdit::LinesFreedEver() { return g_nLinesFreedEver.load(std::memory_order_relaxed); }
+
 int SECEdit::FreeLine(tagLINEDESC* pLine) {
   if (!pLine) return -1;
+  g_nLinesFreedEver.fetch_add(1, std::memory_order_relaxed);
   if (pLine->pText && pLine->pText != InlineText(pLine)) free(pLine->pText);
   if (SECLineChunk* owner = OwnerOf(pLine))
     ReleaseChunk(owner);
@@ -288,6 +296,7 @@ int SECEdit::UnlinkLine(tagLINEDESC* pLine) {
 
 int SECEdit::FreeLineList(tagLINEDESC* pLine) {
   if (!pLine) return -1;
+  g_nLinesFreedEver.fetch_add(1, std::memory_order_relaxed);
   pLine = GetFirstLine(pLine);
   // Lines of one chunk are counted off together.
   SECLineChunk* owner = nullptr;
@@ -412,6 +421,8 @@ tagLINEDESC* SECEdit::AppendLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, int n
     m_pLine = pFirst;
     NumberNewLines(pFirst, pLast, 1);
   } else if (pEnd->nLength > 0) {
+    // Only the last line may lack its line end: copied or saved, it would run into the new first line.
+    if (!EndsWithLineEnd(pEnd)) ReplaceLineBytes(pEnd, pEnd->nLength, 0, m_szLineEnd, m_nLineEndLength);
     const uint32_t number = LineNumber(pEnd) + 1;
     pEnd->pNext = pFirst;
     pFirst->pPrev = pEnd;
@@ -419,6 +430,7 @@ tagLINEDESC* SECEdit::AppendLines(tagLINEDESC* pFirst, tagLINEDESC* pLast, int n
   } else {
     // An empty last line stays last and takes the number after the new lines.
     const uint32_t number = LineNumber(pEnd);
+    if (!EndsWithLineEnd(pLast)) ReplaceLineBytes(pLast, pLast->nLength, 0, m_szLineEnd, m_nLineEndLength);
     pFirst->pPrev = pEnd->pPrev;
     if (pEnd->pPrev) pEnd->pPrev->pNext = pFirst;
     else m_pLine = pFirst;

@@ -173,6 +173,8 @@ class SECEdit {
   static int InsertLineAfter(tagLINEDESC* pNew, tagLINEDESC* pLine);
   static int UnlinkLine(tagLINEDESC* pLine);
   static int FreeLineList(tagLINEDESC* pLine);
+  // Moves whenever any line anywhere is freed: a line pointer kept since it last moved is still alive.
+  static uint64_t LinesFreedEver();
   static tagLINEDESC* GetFirstLine(tagLINEDESC* pLine, int* pnPosition = nullptr);
   static tagLINEDESC* GetLastLine(tagLINEDESC* pLine);
   static int RenumberLines(tagLINEDESC* pLine);

@@ -56,9 +56,16 @@ class ConversationLog : public ::testing::Test {
       case kAppend2:
       case kAppendPart:
       case kAppendBreak:
-        c.AppendText(kTexts[op - kAppend1]);
-        text += kTexts[op - kAppend1];
+      {
+        // Every line but the last ends with its line end, whether the entry brought one or not.
+        const std::string entry = kTexts[op - kAppend1];
+        if (c.GetEdit()->GetLine(0)->nLength == 0)
+          text += entry + (entry.back() == '\n' ? "" : "\n");
+        else
+          text += (text.back() == '\n' ? "" : "\n") + entry;
+        c.AppendText(entry.c_str());
         break;
+      }
       case kClear:
         c.ClearEdit();
         text.clear();

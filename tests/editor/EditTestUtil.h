@@ -41,3 +41,23 @@ inline bool NumberedInOrder(SECEdit& e, int n) {
 }
 
 inline SECEditPos Pos(SECEdit& e, int line, int offset) { return SECEditPos{e.GetLine(line), offset}; }
+
+// The lines a text holds after appending the lines `add` (each with the line end `end`, the last maybe
+// without), all of them or, for `oneLine`, only the first: before an empty last line, else after the
+// last. The line the new ones come next to gains a line end: only the last line may lack one.
+inline void AppendToLines(std::vector<std::string>& lines, std::vector<std::string> add, bool oneLine,
+                          const std::string& end) {
+  if (oneLine) add.resize(1);
+  const auto ended = [&](std::string& l) {
+    if (l.size() < end.size() || l.compare(l.size() - end.size(), end.size(), end) != 0) l += end;
+  };
+  if (lines.back().empty() && oneLine) {
+    lines.back() = add[0];
+  } else if (lines.back().empty()) {
+    ended(add.back());
+    lines.insert(lines.end() - 1, add.begin(), add.end());
+  } else {
+    ended(lines.back());
+    lines.insert(lines.end(), add.begin(), add.end());
+  }
+}

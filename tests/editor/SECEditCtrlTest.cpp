@@ -161,7 +161,7 @@ TEST_F(EditCtrl, ConversationLogAppendsClearsAndStaysReadOnly) {
   EXPECT_EQ(e->m_nLineCount, 1);
   // Three lines go before the empty last line, which stays; the caret goes to the end.
   log.AppendText("one\ntwo\nthree");
-  EXPECT_EQ(Lines(*e), (std::vector<std::string>{"one\n", "two\n", "three", ""}));
+  EXPECT_EQ(Lines(*e), (std::vector<std::string>{"one\n", "two\n", "three\n", ""}));
   EXPECT_EQ(log.m_nCurLine, 4);
   log.ClearEdit();
   EXPECT_EQ(Lines(*e), (std::vector<std::string>{""}));

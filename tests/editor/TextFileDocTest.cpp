@@ -115,7 +115,7 @@ TEST(TextFileDoc, TextAtTheEnd) {
   EXPECT_FALSE(doc.GetReadOnly());
   EXPECT_EQ(AllText(*doc.GetEdit()), "VKS> ");
   doc.InsertTextAtEnd("out\r\n");
-  EXPECT_EQ(Lines(*doc.GetEdit()), (std::vector<std::string>{"VKS> ", "out\r\n"}));
+  EXPECT_EQ(Lines(*doc.GetEdit()), (std::vector<std::string>{"VKS> \r\n", "out\r\n"}));
   doc.ClearEdit();
   EXPECT_EQ(AllText(*doc.GetEdit()), "");
   SetText(*doc.GetEdit(), "a\r\n");

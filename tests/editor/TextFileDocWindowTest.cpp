@@ -212,13 +212,7 @@ std::string PlayOutput(const std::vector<OutputOp>& ops, bool console = false) {
   if (!w->Open(&doc, 0, 300, 160)) return "no window";
   UA::Pump();
   std::vector<std::string> model{console ? "VKS> " : ""};
-  auto append = [&](std::vector<std::string> add, bool oneLine) {
-    if (oneLine) add.resize(1);
-    if (model.back().empty() && oneLine)
-      model.back() = add[0];
-    else
-      model.insert(model.back().empty() ? model.end() - 1 : model.end(), add.begin(), add.end());
-  };
+  auto append = [&](std::vector<std::string> add, bool oneLine) { AppendToLines(model, add, oneLine, "\r\n"); };
   const char* const kErrorLine = "\"a.zur\", line 2: bad\r\n";
   std::string trail, bad;
   for (OutputOp op : ops) {
