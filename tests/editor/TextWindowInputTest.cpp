@@ -238,11 +238,6 @@ TEST(TextWindowInput, RandomInputLeavesTheConsoleHistoryAndPromptAlone) {
     std::mt19937 rng(seed);
     std::string history;
     std::vector<ConsoleAction> done;
-    if (seed == 34 && ::OpenClipboard(nullptr)) {
-      HGLOBAL h = ::GetClipboardData(CF_TEXT);
-      printf("CLIP [%s]\n", h ? (const char*)::GlobalLock(h) : "(none)");
-      ::CloseClipboard();
-    }
     for (int i = 0; i < 80; ++i) {
       done.push_back(RandomConsoleAction(rng));
       Apply(s, done.back(), history);
