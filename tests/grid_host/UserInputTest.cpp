@@ -15,6 +15,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageQueue.h"
 #include "tests/support/MdiScene.h"
+#include "tests/support/PostedGestures.h"
 
 #include <gtest/gtest.h>
 
@@ -572,3 +573,47 @@ TEST_F(UserInput, FrozenRowsAndColumnsStayWhileTheRestPages) {
       {"a bar press", [&] { top = view->GetTopRow(), Apply(scene, MdiStep{kScrollBar, 0, 1, 0, 0}); }, [&] { return view->GetTopRow() == top - 1; }},
   });
 }
+
+// What the host's main frame is asked for: context menus and help.
+std::vector<std::pair<UINT, WPARAM>> g_hostAsked;
+WNDPROC g_hostProc = nullptr;
+LRESULT HostRecorder(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_CONTEXTMENU || (m == WM_COMMAND && (w == ID_HELP || w == ID_DEFAULT_HELP))) g_hostAsked.emplace_back(m, m == WM_COMMAND ? w : 0);
+  return CallWindowProc(g_hostProc, h, m, w, l);
+}
+
+// A right click on a cell is the grid's own (no menu); the menu keys and F1 reach the host's main
+// frame from the grid and from its edit cell, whose window shows no menu of its own.
+TEST_F(UserInput, RightClicksMenuKeysAndF1ReachTheHost) {
+  g_hostProc = (WNDPROC)::SetWindowLongPtr(scene.MainWnd(), GWLP_WNDPROC, (LONG_PTR)HostRecorder);
+  const std::pair<UINT, WPARAM> menu{WM_CONTEXTMENU, 0}, help{WM_COMMAND, ID_HELP}, anyHelp{WM_COMMAND, ID_DEFAULT_HELP};
+  auto asked = [&](const std::vector<std::pair<UINT, WPARAM>>& want) {
+    const bool ok = g_hostAsked == want && MenuAutomation::ShownMenus().empty();
+    g_hostAsked.clear();
+    MenuAutomation::Reset();
+    return ok;
+  };
+  // A right click goes to the window under the point: the edit cell's when it is there.
+  auto gesture = [&](Gesture g, POINT at = {}) {
+    view->ClientToScreen(&at);
+    HWND to = g == Gesture::kRightClick ? ::WindowFromPoint(at) : ::GetFocus();
+    ::ScreenToClient(to, &at);
+    PostGesture(to, g, at);
+    UiAutomation::Pump();
+  };
+  ClickCell(2, 2);
+  g_hostAsked.clear(), MenuAutomation::Reset();
+  Run({
+      {"a right click on a cell", [&] { gesture(Gesture::kRightClick, At(view, 4, 3)); },
+       [&] { return asked({}) && Current() == Cell(4, 3); }},
+      {"Shift+F10", [&] { gesture(Gesture::kShiftF10); }, [&] { return asked({menu}); }},
+      {"Apps", [&] { gesture(Gesture::kApps); }, [&] { return asked({menu}); }},
+      {"F1", [&] { gesture(Gesture::kF1); }, [&] { return asked({help, anyHelp}); }},
+      {"typing, then a right click into the edit cell", [&] { Type("4"), gesture(Gesture::kRightClick, At(view, 4, 3)); },
+       [&] { return asked({}) && view->IsCurrentCellActive(); }},
+      {"Shift+F10 in the edit cell", [&] { gesture(Gesture::kShiftF10); }, [&] { return asked({}) && view->IsCurrentCellActive(); }},
+      {"F1 in the edit cell", [&] { gesture(Gesture::kF1); }, [&] { return asked({help, anyHelp}) && view->IsCurrentCellActive(); }},
+  });
+  ::SetWindowLongPtr(scene.MainWnd(), GWLP_WNDPROC, (LONG_PTR)g_hostProc);
+}
+
