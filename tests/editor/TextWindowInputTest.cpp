@@ -292,6 +292,9 @@ TEST(TextWindowInput, FindAndReplaceThroughTheirDialogs) {
     {"find next", Key(VK_F3), "one YY two|three YY|four| @2:4 sel 2:3-2:4"},
     {"mark all", [=](EditorScene& w) { UA::PressKey(nullptr, 'F', Ctrl); ClickItem(find, IDC_OEFIND_MARKALL)(w); }, "one YY two|three YY|four| @2:0 sel none bm 2"},
     {"next bookmark", Key(VK_F2), "one YY two|three YY|four| @1:0 sel none bm 2"},
+    {"Enter finds", [=](EditorScene&) { UA::PressKey(nullptr, 'F', Ctrl); UA::TypeText(nullptr, "w"); UA::PressKey(nullptr, VK_RETURN); }, "one YY two|three YY|four| @1:9 sel 1:8-1:9 bm 2"},
+    {"Enter finds next in replace", [=](EditorScene&) { UA::PressKey(nullptr, 'H', Ctrl); UA::TypeText(nullptr, "t"); UA::PressKey(nullptr, VK_RETURN); }, "one YY two|three YY|four| @2:1 sel 2:0-2:1 replace bm 2"},
+    {"Escape closes it", Key(VK_ESCAPE), "one YY two|three YY|four| @2:1 sel 2:0-2:1 bm 2"},
   }, FindState);
 }
 
