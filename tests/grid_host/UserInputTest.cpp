@@ -448,7 +448,10 @@ TEST_F(UserInput, AGridInADialogTakesClicksArrowsAndTab) {
       {"Button", IDOK, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 4, 124, 50, 14, "OK"},
   };
   static const DIALOG_RESOURCE tmpl{WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0, 0, 220, 150, "Cells", nullptr, 0, items, 3, nullptr};
-  CDialog dlg;
+  struct : CDialog {
+    int oks = 0;
+    void OnOK() override { ++oks; }
+  } dlg;
   ASSERT_TRUE(dlg.CreateIndirect(&tmpl, scene.m_main));
   auto* grid = dynamic_cast<ZAZAzedAze*>(CWnd::FromHandlePermanent(::GetDlgItem(dlg.m_hWnd, 11)));
   ASSERT_TRUE(grid);
@@ -469,6 +472,11 @@ TEST_F(UserInput, AGridInADialogTakesClicksArrowsAndTab) {
       {"Down", [&] { FocusKey(VK_DOWN); }, [&] { return inGrid() && current() == Cell(3, 1); }},
       {"Tab", [&] { FocusKey(VK_TAB); }, [&] { return inGrid() && current() == Cell(3, 2); }},
       {"typed", [&] { Type("8"), FocusKey(VK_DOWN); }, [&] { return inGrid() && grid->GetValueRowCol(3, 2) == "8"; }},
+      {"Enter: the default button", [&] { FocusKey(VK_RETURN); }, [&] { return dlg.oks == 1 && current() == Cell(4, 2); }},
+      {"typed, Enter: the grid's, stored", [&] { Type("6"), FocusKey(VK_RETURN); },
+       [&] { return dlg.oks == 1 && grid->GetValueRowCol(4, 2) == "6" && current() == Cell(4, 3); }},
+      {"typed, Escape: the grid's, dropped", [&] { Type("7"), FocusKey(VK_ESCAPE); },
+       [&] { return ::IsWindowVisible(dlg.m_hWnd) && grid->GetValueRowCol(4, 3) == "" && current() == Cell(4, 3); }},
   });
   dlg.DestroyWindow();
 }
