@@ -369,6 +369,30 @@ TEST(TextWindowInput, StatusBarPanesCursorsAndProgressInTheFrame) {
   }, state);
 }
 
+// The status bar's size grip sizes the frame as its corner does, while the frame is not maximized.
+TEST(TextWindowInput, TheStatusBarsGripSizesTheFrame) {
+  EditorScene s(2, "alpha\r\n");
+  SECCustomStatusBar& bar = s.AddStatusBar();
+  const auto grip = [&bar](int dx, int dy) {
+    return [&bar, dx, dy](EditorScene&) {
+      CRect r;
+      bar.GetClientRect(&r);
+      UA::Drag(bar.m_hWnd, CPoint(r.right - 3, r.bottom - 3), CPoint(r.right - 3 + dx, r.bottom - 3 + dy));
+    };
+  };
+  const auto size = [](EditorScene& w) {
+    CRect r;
+    ::GetWindowRect(w.MainWnd(), &r);
+    return std::to_string(r.Width()) + "x" + std::to_string(r.Height()) + (::IsZoomed(w.MainWnd()) ? " maximized" : "");
+  };
+  ::SetWindowPos(s.MainWnd(), nullptr, 0, 0, 500, 360, SWP_NOMOVE | SWP_NOZORDER);
+  RunSteps(s, {
+    {"grip pulled out", grip(40, 30), "540x390"},
+    {"grip pushed in", grip(-100, -50), "440x340"},
+    {"maximized: no grip", [&](EditorScene& w) { ::ShowWindow(w.MainWnd(), SW_MAXIMIZE), grip(-100, -50)(w); }, "1288x1032 maximized"},
+  }, size);
+}
+
 // Comment delimiters typed and taken away recolour the lines they open and close at once.
 TEST(TextWindowInput, TypedBlockCommentsColourTheLinesTheyReach) {
   EditorScene s(2, "a = 1\r\nb = 2\r\nc = 3\r\nd = 4\r\n");
