@@ -44,7 +44,7 @@ class EditCtl : public ControlImpl {
   std::vector<Line> m_lines;
   bool m_layoutValid = false;
   bool m_focus = false;
-  bool m_inDialog = false;  // asked for its dialog code by a dialog's keyboard handling
+  bool m_inDialog = false;  // a dialog's own control, asked for its code by the dialog's keyboard handling
   bool m_tracking = false;
   int m_goalX = -1;
   int m_leftMargin = kMargin, m_rightMargin = kMargin;
@@ -595,7 +595,11 @@ class EditCtl : public ControlImpl {
         return 0;
       }
       case WM_GETDLGCODE: {
-        if (lp) m_inDialog = true;
+        if (lp) {
+          char cls[16] = "";
+          ::GetClassName(::GetParent(m_hwnd), cls, sizeof cls);
+          m_inDialog = strcmp(cls, WC_DIALOG) == 0;  // not when nested in another control
+        }
         return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (Multi() ? DLGC_WANTALLKEYS : 0);
       }
       case WM_SETTEXT: {
