@@ -264,6 +264,15 @@ class StatusCtl : public ControlImpl {
     return CRect(left, 2, std::max(left, right), c.bottom);
   }
 
+  // The grip beside the last pane, when the bar has one and its frame is not maximized; screen point.
+  bool OnGrip(POINT screen) {
+    if (!(Style() & SBARS_SIZEGRIP) || ::IsZoomed(Parent())) return false;
+    CRect c;
+    ::GetClientRect(m_hwnd, &c);
+    ::ScreenToClient(m_hwnd, &screen);
+    return CRect(c.right - 14, c.top + 2, c.right, c.bottom).PtInRect(screen);
+  }
+
   LRESULT Proc(UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
       case WM_CREATE: {
@@ -271,6 +280,12 @@ class StatusCtl : public ControlImpl {
         Align();
         return r;
       }
+      case WM_NCHITTEST:
+        return OnGrip(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) ? HTBOTTOMRIGHT : Default(msg, wp, lp);
+      case WM_NCLBUTTONDOWN:
+        // A press on the grip is a press on the frame's corner.
+        if (wp == HTBOTTOMRIGHT) return ::SendMessage(Parent(), msg, wp, lp);
+        return Default(msg, wp, lp);
       case WM_SIZE: Align(); Redraw(); return 0;
       case WM_PAINT: {
         ControlPaint p(m_hwnd, wp);

@@ -5,6 +5,7 @@
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/ControlDefs.h"
 #include "platform/ui/ControlImpl.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/NativeControls.h"
 
 #include <algorithm>
@@ -43,6 +44,7 @@ class EditCtl : public ControlImpl {
   std::vector<Line> m_lines;
   bool m_layoutValid = false;
   bool m_focus = false;
+  bool m_inDialog = false;  // a dialog's own control, asked for its code by the dialog's keyboard handling
   bool m_tracking = false;
   int m_goalX = -1;
   int m_leftMargin = kMargin, m_rightMargin = kMargin;
@@ -381,9 +383,27 @@ class EditCtl : public ControlImpl {
     return (vk == VK_RETURN || vk == VK_ESCAPE) && ::SendMessage(m_combo, CB_GETDROPPEDSTATE, 0, 0);
   }
 
+  // A multi-line edit takes every key from its dialog, so it does the dialog's part for the keys it
+  // does not keep: Enter presses the default button, Escape closes, Tab moves on.
+  bool DialogKey(UINT vk, bool shift, bool ctrl) {
+    if (!m_inDialog || !Multi() || ctrl) return false;
+    HWND dlg = ::GetParent(m_hwnd);
+    if (vk == VK_RETURN && !(Style() & ES_WANTRETURN)) {
+      const DWORD def = (DWORD)::SendMessage(dlg, DM_GETDEFID, 0, 0);
+      if (HIWORD(def) == DC_HASDEFID)
+        if (HWND button = ::GetDlgItem(dlg, LOWORD(def)); button && ::IsWindowEnabled(button))
+          ::SendMessage(dlg, WM_COMMAND, MAKEWPARAM(LOWORD(def), BN_CLICKED), (LPARAM)button);
+      return true;
+    }
+    if (vk == VK_ESCAPE) return ::PostMessage(dlg, WM_CLOSE, 0, 0), true;
+    if (vk == VK_TAB) return ::SendMessage(dlg, WM_NEXTDLGCTL, shift, 0), true;
+    return false;
+  }
+
   void KeyDown(UINT vk) {
     bool shift = ::GetKeyState(VK_SHIFT) < 0;
     bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    if (DialogKey(vk, shift, ctrl)) return;
     Layout();
     size_t li = LineOf(m_caret);
     const Line l = m_lines[li];
@@ -467,12 +487,14 @@ class EditCtl : public ControlImpl {
         Replace("", true, true);
         return;
       case '\r':
+        if (m_inDialog && !(Style() & ES_WANTRETURN)) return;  // it pressed the default button
+        [[fallthrough]];
       case '\n':
         if (!Multi() || ReadOnly()) return;
         Replace("\r\n", true, true);
         return;
       case '\t':
-        if (!Multi() || ReadOnly()) return;
+        if (!Multi() || ReadOnly() || (m_inDialog && ::GetKeyState(VK_CONTROL) >= 0)) return;
         Replace("\t", true, true, true);
         return;
       default: break;
@@ -573,11 +595,12 @@ class EditCtl : public ControlImpl {
         return 0;
       }
       case WM_GETDLGCODE: {
-        LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-        auto* m = (MSG*)lp;
-        if (Multi() && m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN && (Style() & ES_WANTRETURN))
-          code |= DLGC_WANTALLKEYS;
-        return code;
+        if (lp) {
+          char cls[16] = "";
+          ::GetClassName(::GetParent(m_hwnd), cls, sizeof cls);
+          m_inDialog = strcmp(cls, WC_DIALOG) == 0;  // not when nested in another control
+        }
+        return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (Multi() ? DLGC_WANTALLKEYS : 0);
       }
       case WM_SETTEXT: {
         const char* s = lp ? (const char*)lp : "";

@@ -287,6 +287,9 @@ TEST(TextWindowInput, FindAndReplaceThroughTheirDialogs) {
     {"find next", Key(VK_F3), "one YY two|three YY|four| @2:4 sel 2:3-2:4"},
     {"mark all", [=](EditorScene& w) { UA::PressKey(nullptr, 'F', Ctrl); ClickItem(find, IDC_OEFIND_MARKALL)(w); }, "one YY two|three YY|four| @2:0 sel none bm 2"},
     {"next bookmark", Key(VK_F2), "one YY two|three YY|four| @1:0 sel none bm 2"},
+    {"Enter finds", [=](EditorScene&) { UA::PressKey(nullptr, 'F', Ctrl); UA::TypeText(nullptr, "w"); UA::PressKey(nullptr, VK_RETURN); }, "one YY two|three YY|four| @1:9 sel 1:8-1:9 bm 2"},
+    {"Enter finds next in replace", [=](EditorScene&) { UA::PressKey(nullptr, 'H', Ctrl); UA::TypeText(nullptr, "t"); UA::PressKey(nullptr, VK_RETURN); }, "one YY two|three YY|four| @2:1 sel 2:0-2:1 replace bm 2"},
+    {"Escape closes it", Key(VK_ESCAPE), "one YY two|three YY|four| @2:1 sel 2:0-2:1 bm 2"},
   }, FindState);
 }
 
@@ -359,6 +362,30 @@ TEST(TextWindowInput, StatusBarPanesCursorsAndProgressInTheFrame) {
     {"progress ended", [&bar](EditorScene&) { bar.UninitializeProgressControl(); }, "[][Line 1 Col 3][] cursor 32513 @1:2"},
     {"frame sized", frameSize(480, 360), "[][Line 1 Col 3][] cursor 32513 @1:2"},
   }, state);
+}
+
+// The status bar's size grip sizes the frame as its corner does, while the frame is not maximized.
+TEST(TextWindowInput, TheStatusBarsGripSizesTheFrame) {
+  EditorScene s(2, "alpha\r\n");
+  SECCustomStatusBar& bar = s.AddStatusBar();
+  const auto grip = [&bar](int dx, int dy) {
+    return [&bar, dx, dy](EditorScene&) {
+      CRect r;
+      bar.GetClientRect(&r);
+      UA::Drag(bar.m_hWnd, CPoint(r.right - 3, r.bottom - 3), CPoint(r.right - 3 + dx, r.bottom - 3 + dy));
+    };
+  };
+  const auto size = [](EditorScene& w) {
+    CRect r;
+    ::GetWindowRect(w.MainWnd(), &r);
+    return std::to_string(r.Width()) + "x" + std::to_string(r.Height()) + (::IsZoomed(w.MainWnd()) ? " maximized" : "");
+  };
+  ::SetWindowPos(s.MainWnd(), nullptr, 0, 0, 500, 360, SWP_NOMOVE | SWP_NOZORDER);
+  RunSteps(s, {
+    {"grip pulled out", grip(40, 30), "540x390"},
+    {"grip pushed in", grip(-100, -50), "440x340"},
+    {"maximized: no grip", [&](EditorScene& w) { ::ShowWindow(w.MainWnd(), SW_MAXIMIZE), grip(-100, -50)(w); }, "1288x1032 maximized"},
+  }, size);
 }
 
 // Comment delimiters typed and taken away recolour the lines they open and close at once.

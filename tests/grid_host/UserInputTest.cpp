@@ -16,6 +16,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "tests/grid_host/GridViewScene.h"
 #include "tests/support/MdiScene.h"
+#include "tests/support/PostedGestures.h"
 
 #include <gtest/gtest.h>
 
@@ -436,7 +437,10 @@ TEST_F(UserInput, AGridInADialogTakesClicksArrowsAndTab) {
       {"Button", IDOK, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 4, 124, 50, 14, "OK"},
   };
   static const DIALOG_RESOURCE tmpl{WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0, 0, 220, 150, "Cells", nullptr, 0, items, 3, nullptr};
-  CDialog dlg;
+  struct : CDialog {
+    int oks = 0;
+    void OnOK() override { ++oks; }
+  } dlg;
   ASSERT_TRUE(dlg.CreateIndirect(&tmpl, scene.m_main));
   auto* grid = dynamic_cast<ZAZAzedAze*>(CWnd::FromHandlePermanent(::GetDlgItem(dlg.m_hWnd, 11)));
   ASSERT_TRUE(grid);
@@ -457,6 +461,11 @@ TEST_F(UserInput, AGridInADialogTakesClicksArrowsAndTab) {
       {"Down", [&] { FocusKey(VK_DOWN); }, [&] { return inGrid() && current() == Cell(3, 1); }},
       {"Tab", [&] { FocusKey(VK_TAB); }, [&] { return inGrid() && current() == Cell(3, 2); }},
       {"typed", [&] { Type("8"), FocusKey(VK_DOWN); }, [&] { return inGrid() && grid->GetValueRowCol(3, 2) == "8"; }},
+      {"Enter: the default button", [&] { FocusKey(VK_RETURN); }, [&] { return dlg.oks == 1 && current() == Cell(4, 2); }},
+      {"typed, Enter: the grid's, stored", [&] { Type("6"), FocusKey(VK_RETURN); },
+       [&] { return dlg.oks == 1 && grid->GetValueRowCol(4, 2) == "6" && current() == Cell(4, 3); }},
+      {"typed, Escape: the grid's, dropped", [&] { Type("7"), FocusKey(VK_ESCAPE); },
+       [&] { return ::IsWindowVisible(dlg.m_hWnd) && grid->GetValueRowCol(4, 3) == "" && current() == Cell(4, 3); }},
   });
   dlg.DestroyWindow();
 }
@@ -561,3 +570,47 @@ TEST_F(UserInput, FrozenRowsAndColumnsStayWhileTheRestPages) {
       {"a bar press", [&] { top = view->GetTopRow(), Apply(scene, MdiStep{kScrollBar, 0, 1, 0, 0}); }, [&] { return view->GetTopRow() == top - 1; }},
   });
 }
+
+// What the host's main frame is asked for: context menus and help.
+std::vector<std::pair<UINT, WPARAM>> g_hostAsked;
+WNDPROC g_hostProc = nullptr;
+LRESULT HostRecorder(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_CONTEXTMENU || (m == WM_COMMAND && (w == ID_HELP || w == ID_DEFAULT_HELP))) g_hostAsked.emplace_back(m, m == WM_COMMAND ? w : 0);
+  return CallWindowProc(g_hostProc, h, m, w, l);
+}
+
+// A right click on a cell is the grid's own (no menu); the menu keys and F1 reach the host's main
+// frame from the grid and from its edit cell, whose window shows no menu of its own.
+TEST_F(UserInput, RightClicksMenuKeysAndF1ReachTheHost) {
+  g_hostProc = (WNDPROC)::SetWindowLongPtr(scene.MainWnd(), GWLP_WNDPROC, (LONG_PTR)HostRecorder);
+  const std::pair<UINT, WPARAM> menu{WM_CONTEXTMENU, 0}, help{WM_COMMAND, ID_HELP}, anyHelp{WM_COMMAND, ID_DEFAULT_HELP};
+  auto asked = [&](const std::vector<std::pair<UINT, WPARAM>>& want) {
+    const bool ok = g_hostAsked == want && MenuAutomation::ShownMenus().empty();
+    g_hostAsked.clear();
+    MenuAutomation::Reset();
+    return ok;
+  };
+  // A right click goes to the window under the point: the edit cell's when it is there.
+  auto gesture = [&](Gesture g, POINT at = {}) {
+    view->ClientToScreen(&at);
+    HWND to = g == Gesture::kRightClick ? ::WindowFromPoint(at) : ::GetFocus();
+    ::ScreenToClient(to, &at);
+    PostGesture(to, g, at);
+    UiAutomation::Pump();
+  };
+  ClickCell(2, 2);
+  g_hostAsked.clear(), MenuAutomation::Reset();
+  Run({
+      {"a right click on a cell", [&] { gesture(Gesture::kRightClick, At(view, 4, 3)); },
+       [&] { return asked({}) && Current() == Cell(4, 3); }},
+      {"Shift+F10", [&] { gesture(Gesture::kShiftF10); }, [&] { return asked({menu}); }},
+      {"Apps", [&] { gesture(Gesture::kApps); }, [&] { return asked({menu}); }},
+      {"F1", [&] { gesture(Gesture::kF1); }, [&] { return asked({help, anyHelp}); }},
+      {"typing, then a right click into the edit cell", [&] { Type("4"), gesture(Gesture::kRightClick, At(view, 4, 3)); },
+       [&] { return asked({}) && view->IsCurrentCellActive(); }},
+      {"Shift+F10 in the edit cell", [&] { gesture(Gesture::kShiftF10); }, [&] { return asked({}) && view->IsCurrentCellActive(); }},
+      {"F1 in the edit cell", [&] { gesture(Gesture::kF1); }, [&] { return asked({help, anyHelp}) && view->IsCurrentCellActive(); }},
+  });
+  ::SetWindowLongPtr(scene.MainWnd(), GWLP_WNDPROC, (LONG_PTR)g_hostProc);
+}
+

@@ -384,3 +384,46 @@ TEST_F(DialogTest, APictureOfADialogShowsItsControls) {
 }
 
 }  // namespace
+
+// A multi-line edit takes every key from its dialog: without ES_WANTRETURN it hands Enter to the
+// default button, Escape to Cancel and Tab to the next control, and keeps none of them as text.
+TEST_F(DialogTest, AMultiLineEditLeavesEnterEscapeAndTabToItsDialog) {
+  const struct {
+    DWORD style;
+    UINT key;
+    const char* text;
+    const char* ended;  // "ok", "cancel" or ""
+    bool movedOn;
+  } rows[] = {
+      {0, VK_RETURN, "ab", "ok", false},
+      {ES_WANTRETURN, VK_RETURN, "ab\r\n", "", false},
+      {0, VK_ESCAPE, "ab", "cancel", false},
+      {0, VK_TAB, "ab", "", true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << "style " << r.style << ", key " << r.key);
+    const DLGITEM_ENTRY items[] = {
+        {"Edit", IDC_VALUE, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_MULTILINE | r.style, 0, 4, 4, 80, 30, ""},
+        {"Edit", IDC_NAME, WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 4, 40, 80, 12, ""},
+        {"Button", IDOK, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 4, 60, 50, 14, "OK"},
+    };
+    const DIALOG_RESOURCE tmpl{WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0, 0, 120, 80, "Note", nullptr, 0, items, 3, nullptr};
+    struct : CDialog {
+      std::string ended;
+      void OnOK() override { ended += "ok"; }
+      void OnCancel() override { ended += "cancel"; }
+    } dlg;
+    ASSERT_TRUE(dlg.CreateIndirect(&tmpl));
+    HWND edit = ::GetDlgItem(dlg.m_hWnd, IDC_VALUE);
+    ::SetFocus(edit);
+    UiAutomation::TypeText(nullptr, "ab");
+    UiAutomation::PressKey(nullptr, r.key);
+    UiAutomation::Pump();
+    char text[16] = "";
+    ::GetWindowText(edit, text, sizeof text);
+    EXPECT_STREQ(r.text, text);
+    EXPECT_EQ(r.ended, dlg.ended);
+    EXPECT_EQ(r.movedOn, ::GetFocus() == ::GetDlgItem(dlg.m_hWnd, IDC_NAME));
+    dlg.DestroyWindow();
+  }
+}

@@ -257,6 +257,7 @@ TEST_F(ImportGcodeTest, UsersClicksAndKeysShowAtOnce) {
       {click(IDOK), [](CWnd*) { return Boxes().empty() ? std::string() : Boxes().back(); }, "Please select an item!"},
       {click(14016), [](CWnd* d) { return std::to_string(Enabled(d, 14023)); }, "0"},
       {click(57671), [](CWnd*) { return std::to_string(Automation::Instance().HelpCalls().size()); }, "1"},
+      {key(14000, VK_F1), [](CWnd*) { return std::to_string(Automation::Instance().HelpCalls().back().data); }, "4159"},
   };
   CImportGcodeDlg dlg(m_controller.get(), m_motion.get());
   Automation::Instance().ClearHelpCalls();
@@ -269,10 +270,14 @@ TEST_F(ImportGcodeTest, UsersClicksAndKeysShowAtOnce) {
       EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << "step " << done;
       ++done;
     }
-    click(IDOK)(d);
+    key(14000, VK_RETURN)(d);  // the default button: OK
     ended = !Open(d);
   });
   EXPECT_TRUE(ended);
   ASSERT_EQ(dlg.GetGroup().GetSize(), 2);
   EXPECT_STREQ(static_cast<CMC_MotionElem*>(dlg.GetGroup().GetAt(1))->m_strType, "Vector Mode");
+  CImportGcodeDlg escaped(m_controller.get(), m_motion.get());
+  EXPECT_EQ(IDCANCEL, Show(escaped, [&](CWnd* d) { d->SetDlgItemText(14000, file.c_str()), key(14000, VK_ESCAPE)(d), ended = !Open(d); }));
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(escaped.GetGroup().GetSize(), 0);
 }

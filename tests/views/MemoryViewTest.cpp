@@ -11,6 +11,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "views/memory/MemoryView.h"
 #include "tests/support/MdiViewHost.h"
+#include "tests/support/PostedGestures.h"
 #include "tests/support/SimulatedDrive.h"
 #include "tests/support/WindowPicture.h"
 
@@ -385,6 +386,12 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
     m_view->GetCurrentCell(row, col);
     return std::to_string(row) + "," + std::to_string(col);
   };
+  auto helpAsked = [&] {
+    const auto help = Automation::Instance().HelpCalls();
+    const bool kernelFile = help.size() == 1 && help[0].file.find("kernel.chm") != std::string::npos;
+    return !kernelFile ? "calls " + std::to_string(help.size())
+                       : std::to_string(help[0].data) + " " + std::to_string(help[0].command) + " " + std::to_string(m_view->IsCurrentCellActive());
+  };
   const struct {
     std::function<void()> act;
     std::function<std::string()> state;
@@ -440,6 +447,12 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
          UA::Click(hwnd, Centre(2, 2));
        },
        [&] { return std::string(status.GetPaneText(0)); }, "Hint: press F12 to refresh the data in memory view"},
+      // F1 in a cell being typed into: the kernel's help at the view's topic, the typing kept.
+      {[&] {
+         Automation::Instance().ClearHelpCalls(), UA::TypeText(nullptr, "1");
+         dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1), UA::Pump();
+       },
+       [&] { return helpAsked(); }, "4144 15 1"},
   };
   int n = 0;
   for (const auto& s : steps) {

@@ -3,6 +3,7 @@
 // and the frame's picture the same as a full repaint.
 #include "grid/controls/GXTreeEdit.h"
 #include "platform/core/Clock.h"
+#include "tests/support/PostedGestures.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
 #include "tests/views/MotionViewFixture.h"
@@ -24,7 +25,7 @@ class MotionViewHostTest : public MotionViewTimedTest {
   std::string scratch;
   static constexpr UINT kMove = CMC_MotionView::ID_MOTION_NEW_FIRST + 6;
   // "4" clicks row 4's text, "d4" double-clicks it, "h4" its header, "b4" its node button, "s"/"c" prefixes hold Shift/Ctrl;
-  // keys D U X (Delete) E (Escape) R (Enter) and "'text" typed; "w+"/"w-" the wheel; "z" sizes the
+  // keys D U X (Delete) E (Escape) R (Enter) F1 and "'text" typed; "w+"/"w-" the wheel; "z" sizes the
   // child, "f" by its frame, "m" maximizes it; "ex" and "im" export and import the run; "new" and "ins"
   // make a Move element by the module toolbar and by the Insert menu; a command by its name comes from the host's menu, to the main frame.
   void Step(const std::string& t) {
@@ -71,6 +72,7 @@ class MotionViewHostTest : public MotionViewTimedTest {
       EXPECT_EQ(now, CRect(w.TopLeft(), w.Size() - CSize(150, 100)));
       return;
     }
+    if (t == "F1") return dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1), (void)UiAutomation::Pump();
     if (t == "m") return (void)frame->ShowWindow(SW_MAXIMIZE), (void)UiAutomation::Pump();
     UINT mods = UiAutomation::kNone;
     size_t i = 0;
@@ -291,6 +293,7 @@ TEST_F(MotionViewHostTest, TheContextMenuOffersWhatTheSelectionAllows) {
     UiAutomation::RightClick(view->m_hWnd, CellRect(row).CenterPoint());
     UiAutomation::Pump();
     const auto shown = MenuAutomation::ShownMenus();
+    EXPECT_EQ(1u, shown.size()) << c.script;
     std::string items;
     for (const std::string& i : shown.empty() ? std::vector<std::string>{} : shown[0].items) items += (items.empty() ? "" : "|") + i;
     EXPECT_EQ(items, c.shown) << c.script;
@@ -299,6 +302,23 @@ TEST_F(MotionViewHostTest, TheContextMenuOffersWhatTheSelectionAllows) {
     app.m_pMainWnd = nullptr;
     host.reset(), frame = nullptr, view = nullptr;
     motion->GetMain()->DeleteAll();
+  }
+}
+
+// F1 on the rows and while a row's text is edited: the view's help, the edit kept.
+TEST_F(MotionViewHostTest, F1OpensTheViewsHelp) {
+  for (const char* script : {"3 F1", "4 END 'x F1"}) {
+    Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), Elem("Move", "CPOS=0 CSPD=10")});
+    OpenInHost();
+    Automation::Instance().ClearHelpCalls();
+    std::istringstream in(script);
+    for (std::string t; in >> t;) Step(t);
+    const auto help = Automation::Instance().HelpCalls();
+    ASSERT_EQ(help.size(), 1u) << script;
+    EXPECT_EQ(help[0].data, 4135u) << script;
+    EXPECT_EQ(help[0].command, 15u) << script;
+    EXPECT_EQ(script[0] == '4', (bool)view->IsCurrentCellActive()) << script;
+    EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd)) << script;
   }
 }
 
