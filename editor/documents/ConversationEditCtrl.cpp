@@ -25,10 +25,9 @@ void CConversationEditCtrl::AppendText(LPCSTR lpszText) {
   tagLINEDESC* first = e->SplitIntoLines(lpszText, -1, &tail, &count);
   if (!first) return;
   // The last line is remembered, so that an entry costs the same however long the log has grown.
-  tagLINEDESC* end = m_pEnd && m_nEndFreed == e->m_nLinesFreed ? SECEdit::GetLastLine(m_pEnd) : nullptr;
-  e->AppendLines(first, tail, count, end);
+  e->AppendLines(first, tail, count, e->LastLineFrom(m_pEnd, m_nEndFrees));
   m_pEnd = SECEdit::GetLastLine(tail);
-  m_nEndFreed = e->m_nLinesFreed;
+  m_nEndFrees = SECEdit::LinesFreedEver();
   if (!GetSafeHwnd()) return;
   CoreSetScrollRange(SB_VERT, 0, e->m_nLineCount - 1, TRUE);
   CoreSetScrollRange(SB_HORZ, 0, SECEDIT_MAX_LINE, TRUE);

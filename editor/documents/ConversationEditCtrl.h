@@ -25,5 +25,5 @@ class CConversationEditCtrl : public SECEditCtrl {
   // Copies at most nMax bytes of the log; returns how many.
   size_t CopyLog(char* pBuffer, size_t nMax);
   tagLINEDESC* m_pEnd = nullptr;  // the last line after the latest entry
-  uint32_t m_nEndFreed = 0;       // the text's count of freed lines then
+  uint64_t m_nEndFrees = 0;       // SECEdit::LinesFreedEver() then
 };

@@ -253,14 +253,7 @@ tagLINEDESC* CTextFileDoc::InsertTextAtEndOfList(const char* pszText) {
   return first;
 }
 
-tagLINEDESC* CTextFileDoc::LastLine() {
-  if (m_pLastLine && m_nLastLineFrees == SECEdit::LinesFreedEver()) {
-    // Lines typed after it are walked; one that left the text unfreed would not be numbered its last.
-    tagLINEDESC* last = SECEdit::GetLastLine(m_pLastLine);
-    if (m_edit.LineNumber(last) == (uint32_t)m_edit.m_nLineCount) return last;
-  }
-  return SECEdit::GetLastLine(m_edit.m_pLine);
-}
+tagLINEDESC* CTextFileDoc::LastLine() { return m_edit.LastLineFrom(m_pLastLine, m_nLastLineFrees); }
 
 void CTextFileDoc::RememberLastLine(tagLINEDESC* pLine) {
   m_pLastLine = pLine;

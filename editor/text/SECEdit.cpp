@@ -243,6 +243,15 @@ std::atomic<uint64_t> g_nLinesFreedEver{0};
 
 uint64_t SECEdit::LinesFreedEver() { return g_nLinesFreedEver.load(std::memory_order_relaxed); }
 
+tagLINEDESC* SECEdit::LastLineFrom(tagLINEDESC* pHint, uint64_t nSeen) {
+  if (pHint && nSeen == LinesFreedEver()) {
+    // Lines typed after it are walked; one that left the text unfreed would not be numbered its last.
+    tagLINEDESC* last = GetLastLine(pHint);
+    if (LineNumber(last) == (uint32_t)m_nLineCount) return last;
+  }
+  return GetLastLine(m_pLine);
+}
+
 int SECEdit::FreeLine(tagLINEDESC* pLine) {
   if (!pLine) return -1;
   g_nLinesFreedEver.fetch_add(1, std::memory_order_relaxed);

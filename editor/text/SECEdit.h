@@ -175,6 +175,9 @@ class SECEdit {
   static int FreeLineList(tagLINEDESC* pLine);
   // Moves whenever any line anywhere is freed: a line pointer kept since it last moved is still alive.
   static uint64_t LinesFreedEver();
+  // The text's last line, walked to from pHint when no line anywhere was freed since LinesFreedEver()
+  // read nSeen (pHint may then still be in the text), else from the first line.
+  tagLINEDESC* LastLineFrom(tagLINEDESC* pHint, uint64_t nSeen);
   static tagLINEDESC* GetFirstLine(tagLINEDESC* pLine, int* pnPosition = nullptr);
   static tagLINEDESC* GetLastLine(tagLINEDESC* pLine);
   static int RenumberLines(tagLINEDESC* pLine);

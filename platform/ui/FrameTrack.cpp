@@ -10,20 +10,12 @@
 namespace ui {
 namespace {
 
-// The window's rectangle where SetWindowPos takes it: in its parent's client for a child.
-CRect ParentRect(HWND h) {
-  CRect r;
-  GetWindowRect(h, &r);
-  if (HWND parent = (GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr)
-    MapWindowPoints(nullptr, parent, (POINT*)&r, 2);
-  return r;
-}
-
 struct FrameDrag {
   HWND hwnd = nullptr;
   int hit = HTNOWHERE;
   POINT from{};
   CRect start;  // where the window was, in its parent's client coordinates
+  MINMAXINFO limits{};  // asked once, as the drag starts
 };
 thread_local FrameDrag t_drag;
 
@@ -52,10 +44,7 @@ CRect Dragged(POINT at) {
     r.OffsetRect(dx, dy);
     return r;
   }
-  MINMAXINFO mmi{};
-  mmi.ptMinTrackSize = POINT{UiSystemMetric(SM_CXMINTRACK), UiSystemMetric(SM_CYMINTRACK)};
-  mmi.ptMaxTrackSize = POINT{UiSystemMetric(SM_CXMAXTRACK), UiSystemMetric(SM_CYMAXTRACK)};
-  SendMessage(d.hwnd, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+  const MINMAXINFO& mmi = d.limits;
   const int minX = mmi.ptMinTrackSize.x, maxX = std::max(minX, (int)mmi.ptMaxTrackSize.x);
   const int minY = mmi.ptMinTrackSize.y, maxY = std::max(minY, (int)mmi.ptMaxTrackSize.y);
   const int h = d.hit;
@@ -72,7 +61,14 @@ void TrackFrame(HWND h, int hit, POINT screen) {
   if (t_drag.hwnd && !Lost()) return;
   if (!IsWindow(h) || !(GetKeyState(VK_LBUTTON) & 0x8000)) return;
   if (hit != HTCLOSE && (IsIconic(h) || IsZoomed(h))) return;
-  t_drag = FrameDrag{h, hit, screen, ParentRect(h)};
+  MINMAXINFO mmi{};
+  mmi.ptMinTrackSize = POINT{UiSystemMetric(SM_CXMINTRACK), UiSystemMetric(SM_CYMINTRACK)};
+  mmi.ptMaxTrackSize = POINT{UiSystemMetric(SM_CXMAXTRACK), UiSystemMetric(SM_CYMAXTRACK)};
+  if (hit != HTCAPTION && hit != HTCLOSE) {
+    SendMessage(h, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+    if (!IsWindow(h)) return;
+  }
+  t_drag = FrameDrag{h, hit, screen, CRect(h->rcWindow), mmi};
   if (hit != HTCLOSE) SendMessage(h, WM_ENTERSIZEMOVE, 0, 0);
   if (t_drag.hwnd == h && IsWindow(h)) SetCapture(h);
 }
@@ -87,7 +83,7 @@ bool TrackFrameInput(const MSG& m) {
   } else if (m.message == WM_MOUSEMOVE && t_drag.hit != HTCLOSE) {
     const CRect r = Dragged(m.pt);
     // Without SWP_NOACTIVATE: a child the user moves or sizes hears WM_CHILDACTIVATE.
-    if (r != ParentRect(t_drag.hwnd))
+    if (r != CRect(t_drag.hwnd->rcWindow))
       SetWindowPos(t_drag.hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER);
   }
   return true;

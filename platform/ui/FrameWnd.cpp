@@ -383,9 +383,7 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       // A maximized child fills the workspace at every size, its frame just outside it.
       for (HWND c = GetTopWindow(h); c; c = GetWindow(c, GW_HWNDNEXT))
         if (IsZoomed(c)) {
-          CRect r(0, 0, LOWORD(lp), HIWORD(lp));
-          const CRect in = ui::NonClientInsets(c);
-          r.InflateRect(in.left, in.top, in.right, in.bottom);
+          const CRect r = ui::MaximizedChildRect(c);
           SetWindowPos(c, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
         }
       return DefWindowProc(h, msg, wp, lp);

@@ -487,6 +487,13 @@ void Expose(HWND h, const Shown& was, bool frameChanged) {
 }  // namespace
 CRect NonClientInsets(HWND h) { return NcInsets(h->style, h->exStyle); }
 
+CRect MaximizedChildRect(HWND h) {
+  const CRect in = NcInsets(h->style, h->exStyle);
+  CRect r = ParentClient(h);
+  r.InflateRect(in.left, in.top, in.right, in.bottom);
+  return r;
+}
+
 }  // namespace ui
 
 using namespace ui;
@@ -1301,9 +1308,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
           if (hwnd->dead) return wasVisible;
           r = CRect(CPoint(mmi.ptMaxPosition), CSize(mmi.ptMaxSize.x, mmi.ptMaxSize.y));
         } else {
-          CRect in = NcInsets(hwnd->style, hwnd->exStyle);
-          r = ParentClient(hwnd);
-          r.InflateRect(in.left, in.top, in.right, in.bottom);
+          r = MaximizedChildRect(hwnd);
         }
         if (!wasVisible) {
           Deliver(hwnd, WM_SHOWWINDOW, TRUE, 0);

@@ -186,6 +186,8 @@ void RecalcClient(HWND h);
 ULONGLONG Now();
 // Frame, caption and edge thickness of a window's style (left, top, right, bottom).
 CRect NonClientInsets(HWND h);
+// Where a maximized child lies: its client covers its parent's, its frame just outside.
+CRect MaximizedChildRect(HWND h);
 // Draws a window's frame, caption and scroll bars (the default WM_NCPAINT).
 void PaintNonClient(HWND h);
 // Draws a window's own scroll bars now, where the window shows.
