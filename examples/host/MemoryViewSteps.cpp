@@ -76,9 +76,9 @@ bool WriteWordInMemoryView(const std::string& outDir, std::string& detail) {
   // The start typed in its cell, then the word typed over the first data cell, with Enter each.
   const HWND hwnd = view->m_hWnd;
   for (auto [col, text] : {std::pair<ROWCOL, const char*>{0, "8400"}, {1, "5A3C"}}) {
-    view->SetCurrentCell(1, col);
-    UiAutomation::TypeText(hwnd, text);
-    UiAutomation::PressKey(hwnd, VK_RETURN);
+    UiAutomation::Click(hwnd, view->CalcRectFromRowCol(1, col).CenterPoint());
+    UiAutomation::TypeText(text);
+    UiAutomation::PressKey(VK_RETURN);
     UiAutomation::Pump();
   }
   WORD back = 0;

@@ -467,12 +467,12 @@ bool BuildPanelFromGadgetsBar(const std::string& outDir, std::string& detail) {
         DialogAutomation::SelectItem(dlg, 14052, "APOS");
         DialogAutomation::ClickControl(dlg, IDOK);
       });
-      PostInputMessage(bar.m_aButtons[0]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+      PostMouseInput(bar.m_aButtons[0]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{2, 2});
       UiAutomation::Pump();
       CPoint drop(40, 30);
       view->ClientToScreen(&drop);
       bar.ScreenToClient(&drop);
-      PostInputMessage(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
+      PostMouseInput(bar.m_hWnd, WM_LBUTTONUP, 0, POINT{drop.x, drop.y});
       UiAutomation::Pump();
       DialogAutomation::Reset();
     }

@@ -124,14 +124,25 @@ void ClearUnscriptedDialogs() {
 void TypeInto(CWnd* dlg, int id, const char* text) {
   HWND c = dlg && dlg->GetSafeHwnd() ? ::GetDlgItem(dlg->GetSafeHwnd(), id) : nullptr;
   if (!c) return;
-  ::SetFocus(c);
   char cls[32] = {0};
   ::GetClassName(c, cls, sizeof cls);
-  if (strcasecmp(cls, "ComboBox") == 0)
-    ::SendMessage(c, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
-  else
-    ::SendMessage(c, EM_SETSEL, 0, -1);
-  UiAutomation::TypeText(c, text);
+  const bool combo = strcasecmp(cls, "ComboBox") == 0;
+  const LONG_PTR style = ::GetWindowLongPtr(c, GWL_STYLE);
+  CRect r;
+  ::GetClientRect(c, &r);
+  // A click puts the caret into the text (left of a combo's arrow); the keys then select it all.
+  const int arrow = combo ? UiSystemMetric(SM_CXVSCROLL) : 0;
+  UiAutomation::Click(c, POINT{(r.Width() - arrow) / 2, r.Height() / 2});
+  if (combo && (style & 3) == CBS_DROPDOWNLIST) {
+    UiAutomation::PressKey(VK_ESCAPE);
+  } else if (!combo && (style & ES_MULTILINE)) {
+    UiAutomation::PressKey(VK_HOME, UiAutomation::kControl);
+    UiAutomation::PressKey(VK_END, UiAutomation::kControl | UiAutomation::kShift);
+  } else {
+    UiAutomation::PressKey(VK_HOME);
+    UiAutomation::PressKey(VK_END, UiAutomation::kShift);
+  }
+  UiAutomation::TypeText(text);
 }
 
 void ClickControl(CWnd* dlg, int id) {

@@ -149,28 +149,54 @@ POINT CursorPosition() {
 
 namespace {
 
-// Mouse input finds its window when it is taken from the queue, as the window manager routes it:
-// the window holding the capture, else the window posted to, passing over disabled children to
-// their parent. False when a disabled top-level window would get it: no window takes it then.
+// The window a point shows, as the window manager finds it: the topmost visible window under the
+// point, then its children by z-order; a child answering HTTRANSPARENT passes the point to the
+// window beneath it, and a disabled child to its parent. Null: nothing is there.
+HWND HitWindow(HWND parent, POINT screen) {
+  std::vector<HWND> kids;
+  {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    if (!IsLive(parent)) return nullptr;
+    POINT inner = screen;
+    if (parent != Desktop()) {
+      CRect client = parent->rcClient;
+      client.OffsetRect(parent->rcWindow.left, parent->rcWindow.top);
+      if (!client.PtInRect(screen)) return nullptr;
+      inner.x -= client.left;
+      inner.y -= client.top;
+    }
+    for (HWND c : parent->children)
+      if ((c->style & WS_VISIBLE) && c->rcWindow.PtInRect(inner)) kids.push_back(c);
+  }
+  for (HWND c : kids) {
+    if (!IsWindow(c)) continue;
+    const bool child = (GetWindowLongPtr(c, GWL_STYLE) & WS_CHILD) != 0;
+    if (child && !IsWindowEnabled(c)) return parent;
+    if (HWND inner = HitWindow(c, screen)) return inner;
+    if (child && SendMessage(c, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
+    return c;
+  }
+  return nullptr;
+}
+
+// Mouse input finds its window when it is taken from the queue: the window holding the capture,
+// else the window under the point. False when no window takes it (nothing there, or a disabled
+// top-level window).
 bool RouteMouse(ThreadQueue* q, MSG& m) {
-  HWND target = m.hwnd;
+  HWND target = nullptr;
   if (q->capture && IsWindow(q->capture)) {
     target = q->capture;
+  } else if (m.message == WM_MOUSEWHEEL) {
+    target = q->focus ? q->focus : q->active;
   } else {
-    for (HWND w = m.hwnd; w && w != Desktop();) {
-      const bool child = (GetWindowLongPtr(w, GWL_STYLE) & WS_CHILD) != 0;
-      if (!IsWindowEnabled(w)) {
-        if (!child) return false;
-        target = GetParent(w);
-      }
-      if (!child) break;
-      w = GetParent(w);
-    }
+    target = HitWindow(Desktop(), m.pt);
+    if (target && !IsWindowEnabled(target)) return false;
   }
-  if (target != m.hwnd) {
+  if (!target || !IsWindow(target)) return false;
+  m.hwnd = target;
+  if (m.message != WM_MOUSEWHEEL) {
     POINT pt = m.pt;
     ScreenToClient(target, &pt);
-    m.hwnd = target;
     m.lParam = MAKELPARAM(pt.x, pt.y);
   }
   return true;
@@ -200,9 +226,9 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     std::lock_guard<std::mutex> lk(S().mutex);
     ApplyInput(S().sync, m.message, m.wParam);
   }
-  if (!IsMouse(m.message) || !IsWindow(m.hwnd)) return true;
+  if (!IsMouse(m.message)) return m.hwnd != nullptr;
   if (TrackScrollBarInput(m) || TrackFrameInput(m)) return false;
-  if (m.message != WM_MOUSEWHEEL && !RouteMouse(q, m)) return false;
+  if (!RouteMouse(q, m)) return false;
   HWND h = m.hwnd;
   if (IsButtonDown(m.message)) {
     ClickMemory& last = q->lastClick;
@@ -249,27 +275,13 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
 
 }  // namespace ui
 
-BOOL PostInputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (!IsWindow(hwnd)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  // The window's position is read before the input lock is taken (the lock order of WindowImpl.h).
-  const bool moves = IsMouse(msg) && msg != WM_MOUSEWHEEL;
-  POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-  if (moves) ClientToScreen(hwnd, &pt);
-  {
-    std::lock_guard<std::mutex> lk(S().mutex);
-    ApplyInput(S().async, msg, wParam);
-    if (moves) S().cursor = pt;
-    pt = S().cursor;
-  }
-  MSG m{hwnd, msg, wParam, lParam, GetTickCount(), pt};
-  ThreadQueue* q;
+namespace {
+
+// Hardware input enters the queue of the thread it is meant for; which window takes it is decided
+// when it is read, as the window manager does.
+BOOL QueueInput(ThreadQueue* q, const MSG& m) {
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());
-    if (!IsLive(hwnd) || hwnd->dead) return FALSE;
-    q = hwnd->queue;
     std::lock_guard<std::mutex> lk(q->mutex);
     if (!q->alive) return FALSE;
     q->input.push_back(m);
@@ -277,6 +289,46 @@ BOOL PostInputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   q->cv.notify_all();
   return TRUE;
+}
+
+}  // namespace
+
+BOOL PostKeyInput(UINT msg, WPARAM wParam, LPARAM lParam) {
+  POINT pt;
+  {
+    std::lock_guard<std::mutex> lk(S().mutex);
+    ApplyInput(S().async, msg, wParam);
+    pt = S().cursor;
+  }
+  return QueueInput(CurrentQueue(), MSG{nullptr, msg, wParam, lParam, GetTickCount(), pt});
+}
+
+BOOL PostMouseInput(UINT msg, WPARAM wParam, POINT screen) {
+  const bool moves = msg != WM_MOUSEWHEEL;
+  {
+    std::lock_guard<std::mutex> lk(S().mutex);
+    ApplyInput(S().async, msg, wParam);
+    if (moves) S().cursor = screen;
+  }
+  // The window under the point (or the capture) only names the thread whose queue takes it.
+  HWND to = GetCapture();
+  if (!to) to = msg == WM_MOUSEWHEEL ? GetFocus() : WindowFromPoint(screen);
+  ThreadQueue* q = CurrentQueue();
+  {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    if (to && IsLive(to) && !to->dead && to->queue) q = to->queue;
+  }
+  LPARAM lp = MAKELPARAM(screen.x, screen.y);
+  return QueueInput(q, MSG{nullptr, msg, wParam, lp, GetTickCount(), screen});
+}
+
+BOOL PostMouseInput(HWND frame, UINT msg, WPARAM wParam, POINT client) {
+  if (!IsWindow(frame)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  ClientToScreen(frame, &client);
+  return PostMouseInput(msg, wParam, client);
 }
 
 // ---- Keyboard ----------------------------------------------------------------------------------

@@ -349,11 +349,20 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
       }
       bool gotInput = false;
       for (auto it = q->input.begin(); it != q->input.end(); ++it) {
-        if (!it->hwnd) it->hwnd = q->focus ? q->focus : q->active;
-        if (!it->hwnd && (!remove || hwnd)) continue;
-        if (it->hwnd && !HwndMatches(hwnd, it->hwnd)) continue;
         if (!InRange(it->message, lo, hi)) continue;
+        // A key goes to the window that has the focus when it is read (the active window when
+        // none has); a mouse message finds its window as it is processed.
+        HWND to = it->hwnd;
+        const bool key = it->message >= WM_KEYFIRST && it->message <= WM_KEYLAST;
+        if (!to && key) to = q->focus ? q->focus : q->active;
+        if (hwnd && (!to || !HwndMatches(hwnd, to))) continue;
+        if (key && !to && !remove) continue;
         *msg = *it;
+        msg->hwnd = to;
+        if (key && !q->focus && to) {
+          if (msg->message == WM_KEYDOWN) msg->message = WM_SYSKEYDOWN;
+          else if (msg->message == WM_KEYUP) msg->message = WM_SYSKEYUP;
+        }
         if (remove) q->input.erase(it);
         gotInput = true;
         break;
@@ -363,7 +372,7 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
         wl.unlock();
         if (!remove) return true;
         if (ProcessInput(q, *msg) && msg->hwnd) return true;
-        continue;  // eaten by mouse activation, or a key with no window to take it
+        continue;  // eaten by mouse activation, or input no window takes
       }
     }
     if (InRange(WM_PAINT, lo, hi) && FindPaint(q, hwnd, msg)) return true;
@@ -551,7 +560,8 @@ BOOL TranslateMessage(const MSG* msg) {
   bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
   // F1 asks for help: the window's default handling turns it into WM_HELP.
   const bool help = msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && !ctrl;
-  int ch = help ? 0 : KeyChar((UINT)msg->wParam, shift, ctrl && !alt, caps);
+  int ch = help ? 0 : msg->wParam == VK_PACKET ? (int)((msg->lParam >> 16) & 0xFF)
+                                                : KeyChar((UINT)msg->wParam, shift, ctrl && !alt, caps);
   if (!ch && !help) return FALSE;
   UINT charMsg = help ? WM_KEYF1 : msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
   ThreadQueue* q = CurrentQueue();

@@ -70,11 +70,16 @@ void SetUiPumpHooks(const UiPumpHooks& hooks);
 const UiPumpHooks& GetUiPumpHooks();
 
 // ---- Simulated input ----------------------------------------------------------------------------
-// Queues a keyboard or mouse message as hardware input: it updates the key state and the cursor
-// position, turns a second click into a double click for CS_DBLCLKS classes, and asks for
-// WM_MOUSEACTIVATE and WM_SETCURSOR when it is retrieved. Mouse coordinates are client coordinates
-// of `hwnd`.
-BOOL PostInputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Hardware input, as the devices give it. It updates the key state and the cursor position at once;
+// the window that takes it is found when it is read: a key goes to the window that has the focus
+// then (the active window, as a system key, when none has), mouse input to the capture or the
+// window under the point by hit testing, the wheel to the focus. A second click turns into a double
+// click for CS_DBLCLKS classes; WM_MOUSEACTIVATE and WM_SETCURSOR are asked for as it is read.
+// VK_PACKET types the character in the scan-code byte of lParam (bits 16-23).
+BOOL PostKeyInput(UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL PostMouseInput(UINT msg, WPARAM wParam, POINT screen);
+// The point given in `frame`'s client coordinates; `frame` only places the point.
+BOOL PostMouseInput(HWND frame, UINT msg, WPARAM wParam, POINT client);
 
 // ---- Accelerators -------------------------------------------------------------------------------
 HACCEL CreateAcceleratorTable(const ACCEL* accel, int count);

@@ -208,6 +208,8 @@ class ButtonCtl : public ControlImpl {
         return r;
       }
       case WM_ENABLE: Redraw(); return 0;
+      // A group box frames its buttons: the mouse passes through it to them.
+      case WM_NCHITTEST: return Type() == BS_GROUPBOX ? HTTRANSPARENT : Default(msg, wp, lp);
       case WM_SETFOCUS:
         m_focus = true;
         Redraw();

@@ -35,22 +35,18 @@ UINT KeyFlags(UINT modifiers, UINT buttons) {
 // A gesture posts all its messages before pumping: a press may run a loop of its own that waits
 // for the rest of them. Each message finds its window (the capture first) when it is taken.
 void PostMouse(HWND hwnd, UINT msg, WPARAM wp, POINT pt, bool pump = true) {
-  PostInputMessage(hwnd, msg, wp, MAKELPARAM(pt.x, pt.y));
+  PostMouseInput(hwnd, msg, wp, pt);
   if (pump) PumpMessages();
 }
 
-void HoldModifiers(HWND hwnd, UINT modifiers, bool down) {
-  UINT msg = down ? WM_KEYDOWN : WM_KEYUP;
-  LPARAM lp = down ? 1 : (LPARAM)0xC0000001u;
-  if (modifiers & kShift) PostInputMessage(hwnd, msg, VK_SHIFT, lp);
-  if (modifiers & kControl) PostInputMessage(hwnd, msg, VK_CONTROL, lp);
-  if (modifiers & kAlt) PostInputMessage(hwnd, msg, VK_MENU, lp);
-}
+const LPARAM kDown = 1, kUp = (LPARAM)0xC0000001u;
 
-HWND KeyTarget(HWND hwnd) {
-  if (hwnd && IsWindow(hwnd) && GetFocus() != hwnd) SetFocus(hwnd);
-  HWND f = GetFocus();
-  return f ? f : hwnd;
+void HoldModifiers(UINT modifiers, bool down) {
+  UINT msg = down ? WM_KEYDOWN : WM_KEYUP;
+  LPARAM lp = down ? kDown : kUp;
+  if (modifiers & kShift) PostKeyInput(msg, VK_SHIFT, lp);
+  if (modifiers & kControl) PostKeyInput(msg, VK_CONTROL, lp);
+  if (modifiers & kAlt) PostKeyInput(down ? WM_SYSKEYDOWN : WM_KEYUP, VK_MENU, lp);
 }
 
 bool ClassMatches(CWnd* wnd, const std::string& name) {
@@ -118,100 +114,110 @@ void AdvanceClock(ULONGLONG ms, ULONGLONG stepMs) {
   }
 }
 
-void MouseMove(HWND hwnd, POINT pt, UINT modifiers) { PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt); }
+void MouseMove(HWND hwnd, POINT pt, UINT modifiers) {
+  if (IsWindow(hwnd)) PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt);
+}
 
 void Click(HWND hwnd, POINT pt, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
-  HoldModifiers(hwnd, modifiers, true);
-  PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt);
-  PostMouse(hwnd, WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), pt, false);
-  PostMouse(hwnd, WM_LBUTTONUP, KeyFlags(modifiers, 0), pt);
-  if (IsWindow(hwnd)) HoldModifiers(hwnd, modifiers, false);
+  POINT screen = pt;
+  ClientToScreen(hwnd, &screen);
+  HoldModifiers(modifiers, true);
+  PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), screen);
+  PumpMessages();
+  PostMouseInput(WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), screen);
+  PostMouseInput(WM_LBUTTONUP, KeyFlags(modifiers, 0), screen);
+  PumpMessages();
+  HoldModifiers(modifiers, false);
   PumpMessages();
 }
 
 void RightClick(HWND hwnd, POINT pt, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
-  PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt);
-  PostMouse(hwnd, WM_RBUTTONDOWN, KeyFlags(modifiers, MK_RBUTTON), pt, false);
-  PostMouse(hwnd, WM_RBUTTONUP, KeyFlags(modifiers, 0), pt);
+  POINT screen = pt;
+  ClientToScreen(hwnd, &screen);
+  PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), screen);
+  PumpMessages();
+  PostMouseInput(WM_RBUTTONDOWN, KeyFlags(modifiers, MK_RBUTTON), screen);
+  PostMouseInput(WM_RBUTTONUP, KeyFlags(modifiers, 0), screen);
+  PumpMessages();
 }
 
 void DoubleClick(HWND hwnd, POINT pt, UINT modifiers) {
-  Click(hwnd, pt, modifiers);
-  if (IsWindow(hwnd)) Click(hwnd, pt, modifiers);
+  if (!IsWindow(hwnd)) return;
+  POINT screen = pt;
+  ClientToScreen(hwnd, &screen);
+  // The screen point is kept: the first click may move the window.
+  for (int i = 0; i < 2; ++i) {
+    HoldModifiers(modifiers, true);
+    PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), screen);
+    PostMouseInput(WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), screen);
+    PostMouseInput(WM_LBUTTONUP, KeyFlags(modifiers, 0), screen);
+    HoldModifiers(modifiers, false);
+    PumpMessages();
+  }
 }
 
 void Drag(HWND hwnd, POINT from, POINT to, int steps, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
   if (steps < 1) steps = 1;
-  PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), from);
-  PostMouse(hwnd, WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), from, false);
+  POINT a = from, b = to;
+  ClientToScreen(hwnd, &a);
+  ClientToScreen(hwnd, &b);
+  PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), a);
+  PumpMessages();
+  PostMouseInput(WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), a);
   for (int i = 1; i <= steps; ++i) {
-    POINT p{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
-    PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, MK_LBUTTON), p, false);
+    POINT p{a.x + (b.x - a.x) * i / steps, a.y + (b.y - a.y) * i / steps};
+    PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, MK_LBUTTON), p);
   }
-  PostMouse(hwnd, WM_LBUTTONUP, KeyFlags(modifiers, 0), to);
+  PostMouseInput(WM_LBUTTONUP, KeyFlags(modifiers, 0), b);
+  PumpMessages();
 }
 
 void Wheel(HWND hwnd, POINT pt, int delta) {
   if (!IsWindow(hwnd)) return;
   POINT screen = pt;
   ClientToScreen(hwnd, &screen);
-  PostInputMessage(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)delta), MAKELPARAM(screen.x, screen.y));
+  PostMouseInput(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)delta), screen);
   PumpMessages();
 }
 
-void KeyDown(HWND hwnd, UINT vk) {
-  HWND t = KeyTarget(hwnd);
-  if (!t) return;
-  PostInputMessage(t, (vk == VK_MENU || (GetAsyncKeyState(VK_MENU) & 0x8000)) && vk != VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN,
-                   vk, 1);
+void KeyDown(UINT vk) {
+  const bool alt = vk != VK_MENU && (GetAsyncKeyState(VK_MENU) & 0x8000);
+  PostKeyInput(alt || vk == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, alt ? 0x20000001 : kDown);
   PumpMessages();
 }
 
-void KeyUp(HWND hwnd, UINT vk) {
-  HWND t = KeyTarget(hwnd);
-  if (!t) return;
-  PostInputMessage(t, WM_KEYUP, vk, (LPARAM)0xC0000001u);
+void KeyUp(UINT vk) {
+  const bool alt = vk != VK_MENU && (GetAsyncKeyState(VK_MENU) & 0x8000);
+  PostKeyInput(alt ? WM_SYSKEYUP : WM_KEYUP, vk, alt ? (LPARAM)0xE0000001u : kUp);
   PumpMessages();
 }
 
-void PressKey(HWND hwnd, UINT vk, UINT modifiers) {
-  HWND t = KeyTarget(hwnd);
-  if (!t) return;
-  HoldModifiers(t, modifiers, true);
-  UINT down = (modifiers & kAlt) ? WM_SYSKEYDOWN : WM_KEYDOWN;
-  UINT up = (modifiers & kAlt) ? WM_SYSKEYUP : WM_KEYUP;
-  PostInputMessage(t, down, vk, 1);
-  PostInputMessage(t, up, vk, (LPARAM)0xC0000001u);
-  HoldModifiers(t, modifiers, false);
+void PressKey(UINT vk, UINT modifiers) {
+  HoldModifiers(modifiers, true);
+  const bool alt = (modifiers & kAlt) || (GetAsyncKeyState(VK_MENU) & 0x8000);
+  PostKeyInput(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, alt ? 0x20000001 : kDown);
+  PostKeyInput(alt ? WM_SYSKEYUP : WM_KEYUP, vk, alt ? (LPARAM)0xE0000001u : kUp);
+  HoldModifiers(modifiers, false);
   PumpMessages();
 }
 
-void TypeText(HWND hwnd, const char* text) {
+void TypeText(const char* text) {
   if (!text) return;
-  HWND t = KeyTarget(hwnd);
-  if (!t) return;
   for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
-    if (!IsWindow(t)) return;
     UINT vk;
     bool shift;
     if (CharKey(*p, vk, shift)) {
-      PressKey(t, vk, shift ? kShift : kNone);
+      PressKey(vk, shift ? kShift : kNone);
     } else {
-      PostInputMessage(t, WM_CHAR, *p, 1);
+      const LPARAM scan = (LPARAM)*p << 16;
+      PostKeyInput(WM_KEYDOWN, VK_PACKET, scan | kDown);
+      PostKeyInput(WM_KEYUP, VK_PACKET, scan | kUp);
       PumpMessages();
     }
   }
-}
-
-void ScrollBarAction(HWND hwnd, int bar, UINT code, int pos) {
-  if (!IsWindow(hwnd)) return;
-  UINT msg = bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL;
-  SendMessage(hwnd, msg, MAKEWPARAM(code, (WORD)pos), 0);
-  if (IsWindow(hwnd)) SendMessage(hwnd, msg, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
-  PumpMessages();
 }
 
 int AddModalLoopHandler(const char* className, ModalHandler handler, bool once) {

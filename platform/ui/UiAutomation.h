@@ -24,25 +24,25 @@ int Pump();
 // Virtual time: moves the clock on and pumps, in steps of `stepMs` (0: one step).
 void AdvanceClock(ULONGLONG ms, ULONGLONG stepMs = 0);
 
-// ---- Mouse: points are client coordinates of `hwnd`; while a window has the capture the input
-// goes to it, as real input would. Each helper pumps after every message.
+// ---- Mouse, as the device gives it: `pt` is a point of the screen given in `hwnd`'s client
+// coordinates; the input goes to the window under that point (or the capture), whichever window
+// that is. Each helper pumps after the gesture.
 void MouseMove(HWND hwnd, POINT pt, UINT modifiers = kNone);
 void Click(HWND hwnd, POINT pt, UINT modifiers = kNone);
 void RightClick(HWND hwnd, POINT pt, UINT modifiers = kNone);
 void DoubleClick(HWND hwnd, POINT pt, UINT modifiers = kNone);
 void Drag(HWND hwnd, POINT from, POINT to, int steps = 4, UINT modifiers = kNone);
+// The wheel turns over the point; the focus window hears it.
 void Wheel(HWND hwnd, POINT pt, int delta);
 
-// ---- Keyboard: the window gets the focus first (null: the focus window as it is).
-void KeyDown(HWND hwnd, UINT vk);
-void KeyUp(HWND hwnd, UINT vk);
-void PressKey(HWND hwnd, UINT vk, UINT modifiers = kNone);
-// Types text as key presses (letters, digits, US punctuation, Enter for '\n' or '\r', Tab);
-// other bytes arrive as WM_CHAR alone.
-void TypeText(HWND hwnd, const char* text);
-
-// Sends what a window scroll bar sends on a click: the code, then SB_ENDSCROLL.
-void ScrollBarAction(HWND hwnd, int bar, UINT code, int pos = 0);
+// ---- Keyboard, as the device gives it: each key goes to the window that has the focus when it
+// arrives (key-down, the character TranslateMessage makes of it, key-up).
+void KeyDown(UINT vk);
+void KeyUp(UINT vk);
+void PressKey(UINT vk, UINT modifiers = kNone);
+// Types text key by key (letters, digits, US punctuation, Enter for '\n' or '\r', Tab, Backspace,
+// Escape); other bytes as VK_PACKET keys, whose character TranslateMessage gives.
+void TypeText(const char* text);
 
 // ---- Modal loops ----
 // A handler runs when a modal loop starts on a window whose run-time class (or a base) has the

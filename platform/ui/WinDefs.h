@@ -399,6 +399,7 @@ typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
 #define VK_LWIN 0x5B
 #define VK_RWIN 0x5C
 #define VK_APPS 0x5D
+#define VK_PACKET 0xE7
 #define VK_NUMPAD0 0x60
 #define VK_NUMPAD1 0x61
 #define VK_NUMPAD2 0x62

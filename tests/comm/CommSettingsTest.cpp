@@ -146,7 +146,7 @@ TEST_F(CommSettingsTest, TheUserResetsTheTimeoutsAsksForHelpAndPicksAnAdapterRow
   DialogAutomation::AddDialogHandler(Peak::IDD, [&](CWnd* d) {
     const HWND combo = ::GetDlgItem(d->m_hWnd, Peak::IDC_HW_TYPE);
     run(d, {{"the stored row", [](CWnd*) {}, Peak::IDC_IRQ, "7"},
-            {"arrow down", [combo](CWnd*) { UiAutomation::PressKey(combo, VK_DOWN); }, Peak::IDC_IRQ, "7"}});
+            {"arrow down", [combo](CWnd*) { UiAutomation::PressKey(VK_DOWN); }, Peak::IDC_IRQ, "7"}});
     EXPECT_EQ(3, ::SendMessage(combo, CB_GETCURSEL, 0, 0));
     DialogAutomation::ClickControl(d, IDOK);
   });

@@ -121,12 +121,12 @@ class NetMasterTest : public ::testing::Test {
     RECT r;
     ::GetClientRect(Item(id), &r);
     const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
-    PostInputMessage(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostInputMessage(Item(id), WM_LBUTTONUP, 0, at);
+    PostMouseInput(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)});
+    PostMouseInput(Item(id), WM_LBUTTONUP, 0, POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)});
   }
   void UserType(int id, const char* text) {
     UserClick(id);
-    for (const char* p = text; *p; ++p) PostInputMessage(Item(id), WM_CHAR, (WPARAM)(unsigned char)*p, 1);
+    for (const char* p = text; *p; ++p) PostKeyInput(WM_CHAR, (WPARAM)(unsigned char)*p, 1);
   }
   // Pixels of the dialog that differ from a full repaint, once its thread has drawn what it has queued.
   int PixelsOff() {

@@ -73,12 +73,12 @@ class ConversationLog : public ::testing::Test {
       case kLineUp: c.SendMessage(WM_VSCROLL, SB_LINEUP, 0); break;
       case kPageUp: c.SendMessage(WM_VSCROLL, SB_PAGEUP, 0); break;
       case kLineDown: c.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
-      case kKeyUp: UA::PressKey(c.m_hWnd, VK_UP); break;
-      case kKeyHome: UA::PressKey(c.m_hWnd, VK_HOME, UA::kControl); break;
-      case kKeyEnd: UA::PressKey(c.m_hWnd, VK_END, UA::kControl); break;
+      case kKeyUp: UA::PressKey(VK_UP); break;
+      case kKeyHome: UA::PressKey(VK_HOME, UA::kControl); break;
+      case kKeyEnd: UA::PressKey(VK_END, UA::kControl); break;
       case kClick: UA::Click(c.m_hWnd, CPoint(20, h + h / 2)); break;
       case kShiftClick: UA::Click(c.m_hWnd, CPoint(30, 3 * h + h / 2), UA::kShift); break;
-      case kType: UA::TypeText(c.m_hWnd, "zz"); break;
+      case kType: UA::TypeText("zz"); break;
     }
     UA::Pump();
     SECEdit& e = *c.GetEdit();

@@ -98,11 +98,11 @@ TEST_F(EditCtrl, TabAndEnterInADialogReachTheEditor) {
   CTabDlg dlg;
   DialogAutomation::AddDialogHandler(kTabDlg, [&](CWnd* d) {
     EXPECT_EQ(::GetDlgItem(d->m_hWnd, 1001), ::GetFocus());
-    UA::PressKey(nullptr, VK_TAB);  // from the edit box into the editor
+    UA::PressKey(VK_TAB);  // from the edit box into the editor
     EXPECT_EQ(dlg.m_edit.m_hWnd, ::GetFocus());
-    UA::PressKey(nullptr, VK_TAB);  // typed into the editor, which keeps the focus
-    UA::PressKey(nullptr, VK_RETURN);  // a new line, not the default button
-    UA::TypeText(nullptr, "x");
+    UA::PressKey(VK_TAB);  // typed into the editor, which keeps the focus
+    UA::PressKey(VK_RETURN);  // a new line, not the default button
+    UA::TypeText("x");
     EXPECT_EQ(dlg.m_edit.m_hWnd, ::GetFocus());
     EXPECT_EQ(AllText(*dlg.m_edit.GetEdit()), "\t\r\nx\r\n");
     d->SendMessage(WM_COMMAND, IDCANCEL);
@@ -174,7 +174,7 @@ TEST_F(EditCtrl, ConversationLogAppendsClearsAndStaysReadOnly) {
   EXPECT_EQ(::GetWindowText(log.m_hWnd, buf, sizeof buf), 6);
   // Typing changes nothing.
   log.SetFocus();
-  UA::TypeText(log.m_hWnd, "xy");
+  UA::TypeText("xy");
   UA::Pump();
   EXPECT_EQ(log.GetLogText(), "a\nb\nc\n");
   // A bookmarked line shows on cyan, the others on white.

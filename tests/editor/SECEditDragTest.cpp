@@ -64,7 +64,7 @@ void Drag(CWnd* from, CPoint grab, CWnd* to, CPoint at, bool move = true) {
     CPoint p = at;
     to->ClientToScreen(&p);
     CWnd::FromHandle(::GetCapture())->ScreenToClient(&p);
-    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    PostMouseInput(::GetCapture(), WM_LBUTTONUP, 0, POINT{p.x, p.y});
   });
   from->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
   DragDropAutomation::SetDragHandler(nullptr);

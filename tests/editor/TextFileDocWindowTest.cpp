@@ -95,7 +95,7 @@ TEST_F(TextFileWindows, AFileRewrittenElsewhereIsReloadedOrKeptInItsWindow) {
   EXPECT_EQ(w->Wrong(), "");
 
   // Typed into, rewritten again: the warning's default button, No, keeps the typed text.
-  UA::TypeText(w->m_hWnd, "x");
+  UA::TypeText("x");
   UA::Pump();
   Rewrite(path, "gamma\r\n", 3000008);
   const int defaultButton = IDNO;
@@ -128,7 +128,7 @@ TEST_F(TextFileWindows, TheOutputWindowFollowsItsEndOnlyFromTheLastLine) {
     const int top = w->m_nTopLine;
     if (s.op == kAppend) doc.InsertTextAtEnd("x\r\ny\r\nz\r\n");
     if (s.op == kClickRow2) UA::Click(w->m_hWnd, CPoint(30, w->m_nLineHeight * 2 + 2));
-    if (s.op == kCtrlEnd) UA::PressKey(w->m_hWnd, VK_END, UA::kControl);
+    if (s.op == kCtrlEnd) UA::PressKey(VK_END, UA::kControl);
     UA::Pump();
     const int lines = doc.GetEdit()->m_nLineCount, rows = w->VisibleRows();
     const bool follows = w->m_nCurLine == lines && w->m_nTopLine == std::max(1, lines - rows + 1);
@@ -228,8 +228,8 @@ std::string PlayOutput(const std::vector<OutputOp>& ops, bool console = false) {
       case kUp: w->SendMessage(WM_VSCROLL, SB_LINEUP, 0); break;
       case kDown: w->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
       case kClickRow2: UA::Click(w->m_hWnd, CPoint(30, w->m_nLineHeight * 2 + 2)); break;
-      case kCtrlEnd: UA::PressKey(w->m_hWnd, VK_END, UA::kControl); break;
-      case kCtrlHome: UA::PressKey(w->m_hWnd, VK_HOME, UA::kControl); break;
+      case kCtrlEnd: UA::PressKey(VK_END, UA::kControl); break;
+      case kCtrlHome: UA::PressKey(VK_HOME, UA::kControl); break;
       case kNextError: doc.OutputGetNextErrorLine(file, line); break;
       case kOps: break;
     }

@@ -5,6 +5,7 @@
 #include "EditorScene.h"
 #include "editor/core/OEFindDlg.h"
 #include "platform/ui/MessageQueue.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -43,10 +44,10 @@ void RunSteps(EditorScene& s, const std::vector<Step>& steps, const std::functio
 }
 
 auto Key(UINT vk, UINT mods = 0) {
-  return [=](EditorScene&) { UA::PressKey(nullptr, vk, mods); };
+  return [=](EditorScene&) { UA::PressKey(vk, mods); };
 }
 auto Type(const char* text) {
-  return [=](EditorScene&) { UA::TypeText(nullptr, text); };
+  return [=](EditorScene&) { UA::TypeText(text); };
 }
 auto Click(int row, int col, UINT mods = 0) {
   return [=](EditorScene& s) { UA::Click(s.ViewWnd(), s.At(row, col), mods); };
@@ -64,7 +65,7 @@ TEST(TextWindowInput, PlainWindowByKeysAndMouse) {
   RunSteps(s, {
     {"typing", Type("xy"), "xyalpha beta|gamma|delta| @1:2 sel none top 1"},
     {"select all", Key('A', Ctrl), "xyalpha beta|gamma|delta| @3:5 sel 1:0-3:5 top 1"},
-    {"copy, end, paste", [](EditorScene&) { UA::PressKey(nullptr, 'C', Ctrl); UA::PressKey(nullptr, VK_END, Ctrl); UA::PressKey(nullptr, 'V', Ctrl); }, "xyalpha beta|gamma|deltaxyalpha beta|gamma|delta| @5:5 sel none top 1"},
+    {"copy, end, paste", [](EditorScene&) { UA::PressKey('C', Ctrl); UA::PressKey(VK_END, Ctrl); UA::PressKey('V', Ctrl); }, "xyalpha beta|gamma|deltaxyalpha beta|gamma|delta| @5:5 sel none top 1"},
     {"undo", Key('Z', Ctrl), "xyalpha beta|gamma|delta| @3:5 sel none top 1"},
     {"redo", Key('Z', Ctrl | Shift), "xyalpha beta|gamma|deltaxyalpha beta|gamma|delta| @3:5 sel none top 1"},
     {"undo again", Key(VK_BACK, UA::kAlt), "xyalpha beta|gamma|delta| @3:5 sel none top 1"},
@@ -76,13 +77,13 @@ TEST(TextWindowInput, PlainWindowByKeysAndMouse) {
     {"shift click", Click(1, 3, Shift), "xyalpha beta|gamma|delta| @1:3 sel 1:3-2:0 top 1 bm 1"},
     {"wheel down", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); }, "xyalpha beta|gamma|delta| @1:3 sel 1:3-2:0 top 2 bm 1"},
     {"wheel up", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), 120); }, "xyalpha beta|gamma|delta| @1:3 sel 1:3-2:0 top 1 bm 1"},
-    {"overtype", [](EditorScene&) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, VK_INSERT); UA::TypeText(nullptr, "Q"); }, "Qyalpha beta|gamma|delta| @1:1 sel none top 1 bm 1 ovr"},
-    {"insert, delete, end, backspace", [](EditorScene&) { for (UINT k : {VK_INSERT, VK_DELETE, VK_END, VK_BACK}) UA::PressKey(nullptr, k); }, "Qalpha bet|gamma|delta| @1:10 sel none top 1 bm 1"},
-    {"tab and enter", [](EditorScene&) { UA::PressKey(nullptr, VK_TAB); UA::TypeText(nullptr, "\n"); }, "Qalpha bet\t||gamma|delta| @2:0 sel none top 1 bm 1"},
-    {"shift down, cut", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN, Shift); UA::PressKey(nullptr, 'X', Ctrl); }, "Qalpha bet\t|gamma|delta| @2:0 sel none top 1 bm 1"},
-    {"alt drag", [](EditorScene& w) { UA::KeyDown(nullptr, VK_MENU); UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(3, 3)); UA::KeyUp(nullptr, VK_MENU); }, "Qalpha bet\t|gamma|delta| @3:3 sel 1:1-3:3 block top 1 bm 1"},
-    {"column copied, pasted", [](EditorScene& w) { UA::PressKey(nullptr, 'C', Ctrl); UA::Click(w.ViewWnd(), w.At(2, 0)); UA::PressKey(nullptr, 'V', Ctrl); }, "Qalpha bet\t|algamma|amdelta|el| @2:0 sel none top 1 bm 1"},
-    {"selection dragged away", [](EditorScene& w) { UA::Click(w.ViewWnd(), w.At(1, 0)); UA::PressKey(nullptr, VK_RIGHT, Ctrl | Shift); UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(3, 2), 6); }, "bet\t|algamma|amQalpha delta|el| @3:2 sel none top 1 bm 1"},
+    {"overtype", [](EditorScene&) { UA::PressKey(VK_HOME, Ctrl); UA::PressKey(VK_INSERT); UA::TypeText("Q"); }, "Qyalpha beta|gamma|delta| @1:1 sel none top 1 bm 1 ovr"},
+    {"insert, delete, end, backspace", [](EditorScene&) { for (UINT k : {VK_INSERT, VK_DELETE, VK_END, VK_BACK}) UA::PressKey(k); }, "Qalpha bet|gamma|delta| @1:10 sel none top 1 bm 1"},
+    {"tab and enter", [](EditorScene&) { UA::PressKey(VK_TAB); UA::TypeText("\n"); }, "Qalpha bet\t||gamma|delta| @2:0 sel none top 1 bm 1"},
+    {"shift down, cut", [](EditorScene&) { UA::PressKey(VK_DOWN, Shift); UA::PressKey('X', Ctrl); }, "Qalpha bet\t|gamma|delta| @2:0 sel none top 1 bm 1"},
+    {"alt drag", [](EditorScene& w) { UA::KeyDown(VK_MENU); UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(3, 3)); UA::KeyUp(VK_MENU); }, "Qalpha bet\t|gamma|delta| @3:3 sel 1:1-3:3 block top 1 bm 1"},
+    {"column copied, pasted", [](EditorScene& w) { UA::PressKey('C', Ctrl); UA::Click(w.ViewWnd(), w.At(2, 0)); UA::PressKey('V', Ctrl); }, "Qalpha bet\t|algamma|amdelta|el| @2:0 sel none top 1 bm 1"},
+    {"selection dragged away", [](EditorScene& w) { UA::Click(w.ViewWnd(), w.At(1, 0)); UA::PressKey(VK_RIGHT, Ctrl | Shift); UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(3, 2), 6); }, "bet\t|algamma|amQalpha delta|el| @3:2 sel none top 1 bm 1"},
   });
 }
 
@@ -97,11 +98,11 @@ TEST(TextWindowInput, LongTextScrolledByKeysWheelAHeldButtonAndSideways) {
       RECT c;
       ::GetClientRect(w.ViewWnd(), &c);
       const POINT p = w.At(2, 2);
-      ::PostInputMessage(w.ViewWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-      ::PostInputMessage(w.ViewWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, c.bottom + 10));
+      ::PostMouseInput(w.ViewWnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{p.x, p.y});
+      ::PostMouseInput(w.ViewWnd(), WM_MOUSEMOVE, MK_LBUTTON, POINT{p.x, c.bottom + 10});
       UA::Pump();
       UA::AdvanceClock((ULONGLONG)ms, 100);
-      ::PostInputMessage(w.ViewWnd(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, c.bottom + 10));
+      ::PostMouseInput(w.ViewWnd(), WM_LBUTTONUP, 0, POINT{p.x, c.bottom + 10});
       UA::AdvanceClock(300, 100);
     };
   };
@@ -120,10 +121,10 @@ TEST(TextWindowInput, LongTextScrolledByKeysWheelAHeldButtonAndSideways) {
   EditorScene wide(2, "short\r\n" + std::string(150, 'w') + "\r\nend\r\n");
   const auto sideways = [](EditorScene& w) { return w.Caret() + " left " + std::to_string(w.View()->m_nLeftCol); };
   RunSteps(wide, {
-    {"end of the long line", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN); UA::PressKey(nullptr, VK_END); }, "2:150 left 102"},
+    {"end of the long line", [](EditorScene&) { UA::PressKey(VK_DOWN); UA::PressKey(VK_END); }, "2:150 left 102"},
     {"typed there", Type("q"), "2:151 left 105"},
     {"up to the short line", Key(VK_UP), "1:5 left 3"},
-    {"bar paged right", [](EditorScene& w) { UA::ScrollBarAction(w.ViewWnd(), SB_HORZ, SB_PAGEDOWN); }, "1:5 left 35"},
+    {"bar paged right", [](EditorScene& w) { dravonix::test::bars::Press(w.ViewWnd(), dravonix::test::kPageRight); }, "1:5 left 35"},
     {"home", Key(VK_HOME), "1:0 left 0"},
   }, sideways);
 }
@@ -157,13 +158,13 @@ TEST(TextWindowInput, ConsoleEditsOnlyItsInputAfterThePrompt) {
      Key('X', Ctrl | Shift), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg|"},
     {"recall and back", Key(VK_UP), Key(VK_DOWN), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |"},
     {"recalled, emptied and run", Key(VK_UP),
-     [](EditorScene&) { for (const char* k : {"\b", "\b", "\b", "\n"}) UA::TypeText(nullptr, k); },
+     [](EditorScene&) { for (const char* k : {"\b", "\b", "\b", "\n"}) UA::TypeText(k); },
      "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |VKS> |"},
     {"recall and run", Key(VK_UP), Type("\n"), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |"},
   };
   for (const Case& c : cases) {
     EditorScene s(4);
-    UA::TypeText(nullptr, "abc\ndefg");
+    UA::TypeText("abc\ndefg");
     ASSERT_EQ(before, s.Text());
     c.select(s);
     c.input(s);
@@ -192,18 +193,18 @@ std::string Describe(const std::vector<ConsoleAction>& done) {
 // Applies an action; an Enter (op 9) also moves what the input line held into the expected history.
 void Apply(EditorScene& s, const ConsoleAction& a, std::string& history) {
   switch (a.op) {
-    case 0: UA::PressKey(nullptr, a.key, a.mod); break;
-    case 1: UA::TypeText(nullptr, a.col % 2 ? "x" : "y"); break;
+    case 0: UA::PressKey(a.key, a.mod); break;
+    case 1: UA::TypeText(a.col % 2 ? "x" : "y"); break;
     case 2: UA::Click(s.ViewWnd(), s.At(a.row, a.col), a.mod & Shift); break;
     case 3: UA::Drag(s.ViewWnd(), s.At(a.row, a.col), s.At(a.row2, a.col2)); break;
-    case 4: UA::PressKey(nullptr, "XCVZ"[a.col % 4], Ctrl | (a.mod & Shift)); break;
+    case 4: UA::PressKey("XCVZ"[a.col % 4], Ctrl | (a.mod & Shift)); break;
     case 5: UA::DoubleClick(s.ViewWnd(), s.At(a.row, a.col)); break;
     case 6: UA::Wheel(s.ViewWnd(), s.At(1, 1), a.row % 2 ? 120 : -120); break;
     default: {
       const std::string text = s.Text();
       const std::string last = text.substr(0, text.size() - 1).substr(history.size());
       history += last + (last.size() > 5 ? "|FATAL ERROR: THERE IS NO SETUP!|" : "|");
-      UA::TypeText(nullptr, "\n");
+      UA::TypeText("\n");
     }
   }
   UA::Pump();
@@ -279,16 +280,16 @@ TEST(TextWindowInput, FindAndReplaceThroughTheirDialogs) {
   const auto find = &CTextFileView::m_pFindDlg, replace = &CTextFileView::m_pReplaceDlg;
   RunSteps(s, {
     {"replace opens", Key('H', Ctrl), "one x two|three x|four| @1:0 sel none replace"},
-    {"texts typed", [=](EditorScene& w) { UA::TypeText(nullptr, "x"); ClickItem(replace, IDC_OEFIND_REPLACE)(w); UA::TypeText(nullptr, "YY"); }, "one x two|three x|four| @1:0 sel none replace"},
+    {"texts typed", [=](EditorScene& w) { UA::TypeText("x"); ClickItem(replace, IDC_OEFIND_REPLACE)(w); UA::TypeText("YY"); }, "one x two|three x|four| @1:0 sel none replace"},
     {"replace", ClickItem(replace, IDC_OEFIND_REPLACEBTN), "one YY two|three x|four| @2:7 sel 2:6-2:7 replace"},
     {"replace all", ClickItem(replace, IDC_OEFIND_REPLACEALL), "one YY two|three YY|four| @2:8 sel none"},
-    {"cancel", [=](EditorScene& w) { UA::PressKey(nullptr, 'H', Ctrl); ClickItem(replace, IDCANCEL)(w); }, "one YY two|three YY|four| @2:8 sel none"},
-    {"find from the top", [=](EditorScene& w) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, 'F', Ctrl); UA::TypeText(nullptr, "e"); ClickItem(find, IDOK)(w); }, "one YY two|three YY|four| @1:3 sel 1:2-1:3"},
+    {"cancel", [=](EditorScene& w) { UA::PressKey('H', Ctrl); ClickItem(replace, IDCANCEL)(w); }, "one YY two|three YY|four| @2:8 sel none"},
+    {"find from the top", [=](EditorScene& w) { UA::PressKey(VK_HOME, Ctrl); UA::PressKey('F', Ctrl); UA::TypeText("e"); ClickItem(find, IDOK)(w); }, "one YY two|three YY|four| @1:3 sel 1:2-1:3"},
     {"find next", Key(VK_F3), "one YY two|three YY|four| @2:4 sel 2:3-2:4"},
-    {"mark all", [=](EditorScene& w) { UA::PressKey(nullptr, 'F', Ctrl); ClickItem(find, IDC_OEFIND_MARKALL)(w); }, "one YY two|three YY|four| @2:0 sel none bm 2"},
+    {"mark all", [=](EditorScene& w) { UA::PressKey('F', Ctrl); ClickItem(find, IDC_OEFIND_MARKALL)(w); }, "one YY two|three YY|four| @2:0 sel none bm 2"},
     {"next bookmark", Key(VK_F2), "one YY two|three YY|four| @1:0 sel none bm 2"},
-    {"Enter finds", [=](EditorScene&) { UA::PressKey(nullptr, 'F', Ctrl); UA::TypeText(nullptr, "w"); UA::PressKey(nullptr, VK_RETURN); }, "one YY two|three YY|four| @1:9 sel 1:8-1:9 bm 2"},
-    {"Enter finds next in replace", [=](EditorScene&) { UA::PressKey(nullptr, 'H', Ctrl); UA::TypeText(nullptr, "t"); UA::PressKey(nullptr, VK_RETURN); }, "one YY two|three YY|four| @2:1 sel 2:0-2:1 replace bm 2"},
+    {"Enter finds", [=](EditorScene&) { UA::PressKey('F', Ctrl); UA::TypeText("w"); UA::PressKey(VK_RETURN); }, "one YY two|three YY|four| @1:9 sel 1:8-1:9 bm 2"},
+    {"Enter finds next in replace", [=](EditorScene&) { UA::PressKey('H', Ctrl); UA::TypeText("t"); UA::PressKey(VK_RETURN); }, "one YY two|three YY|four| @2:1 sel 2:0-2:1 replace bm 2"},
     {"Escape closes it", Key(VK_ESCAPE), "one YY two|three YY|four| @2:1 sel 2:0-2:1 bm 2"},
   }, FindState);
 }
@@ -299,7 +300,7 @@ TEST(TextWindowInput, OutputWindowIsReadAndClearedOnly) {
   RunSteps(s, {
     {"opened at the end", [](EditorScene&) {}, "one|two|| @3:0 sel none"},
     {"typing", Type("q\n"), "one|two|| @3:0 sel none"},
-    {"paste", [](EditorScene&) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, VK_END, Shift); UA::PressKey(nullptr, 'C', Ctrl); UA::PressKey(nullptr, 'V', Ctrl); }, "one|two|| @1:3 sel 1:0-1:3"},
+    {"paste", [](EditorScene&) { UA::PressKey(VK_HOME, Ctrl); UA::PressKey(VK_END, Shift); UA::PressKey('C', Ctrl); UA::PressKey('V', Ctrl); }, "one|two|| @1:3 sel 1:0-1:3"},
     {"cut", Key('X', Ctrl), "one|two|| @1:3 sel 1:0-1:3"},
     {"delete clears", Key(VK_DELETE), "| @1:0 sel none"},
   }, state);
@@ -351,7 +352,7 @@ TEST(TextWindowInput, StatusBarPanesCursorsAndProgressInTheFrame) {
     {"back to the first", Key(VK_F6, Ctrl), "[][Line 2 Col 4][] cursor 32513 @2:3"},
     {"over the gutter", over(2, 5), "[][Line 2 Col 4][] cursor 24702 @2:3"},
     {"over the text", [](EditorScene& w) { UA::MouseMove(w.ViewWnd(), w.At(1, 2)); }, "[][Line 2 Col 4][] cursor 32513 @2:3"},
-    {"over a selection", [](EditorScene& w) { UA::PressKey(nullptr, VK_HOME, Shift); UA::MouseMove(w.ViewWnd(), w.At(2, 1)); }, "[][Line 2 Col 1][] cursor 32512 @2:0"},
+    {"over a selection", [](EditorScene& w) { UA::PressKey(VK_HOME, Shift); UA::MouseMove(w.ViewWnd(), w.At(2, 1)); }, "[][Line 2 Col 1][] cursor 32512 @2:0"},
     {"over a pane with a cursor", overPane(2), "[][Line 2 Col 1][] cursor 32515 @2:0"},
     {"over a plain pane", overPane(1), "[][Line 2 Col 1][] cursor 32512 @2:0"},
     {"progress shown", [&bar](EditorScene&) { bar.InitializeProgressControl("Saving", 0, 10); }, "[Saving][Line 2 Col 1][] cursor 32512 progress 0 to the edge @2:0"},
@@ -416,11 +417,11 @@ TEST(TextWindowInput, TypedBlockCommentsColourTheLinesTheyReach) {
   RunSteps(s, {
     {"plain", [](EditorScene&) {}, "a = 1|b = 2|c = 3|d = 4| ...."},
     {"opened on the first line", Type("/*"), "/*a = 1|b = 2|c = 3|d = 4| ####"},
-    {"closed on the second", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN); UA::PressKey(nullptr, VK_END); UA::TypeText(nullptr, "*/"); }, "/*a = 1|b = 2*/|c = 3|d = 4| ##.."},
-    {"the close taken away", [](EditorScene&) { UA::PressKey(nullptr, VK_BACK); }, "/*a = 1|b = 2*|c = 3|d = 4| ####"},
-    {"the open taken away", [](EditorScene&) { UA::PressKey(nullptr, VK_HOME, Ctrl); UA::PressKey(nullptr, VK_DELETE); }, "*a = 1|b = 2*|c = 3|d = 4| ...."},
+    {"closed on the second", [](EditorScene&) { UA::PressKey(VK_DOWN); UA::PressKey(VK_END); UA::TypeText("*/"); }, "/*a = 1|b = 2*/|c = 3|d = 4| ##.."},
+    {"the close taken away", [](EditorScene&) { UA::PressKey(VK_BACK); }, "/*a = 1|b = 2*|c = 3|d = 4| ####"},
+    {"the open taken away", [](EditorScene&) { UA::PressKey(VK_HOME, Ctrl); UA::PressKey(VK_DELETE); }, "*a = 1|b = 2*|c = 3|d = 4| ...."},
     {"undone", Key('Z', Ctrl), "/*a = 1|b = 2*|c = 3|d = 4| ####"},
-    {"a line comment", [](EditorScene&) { UA::PressKey(nullptr, VK_DOWN); UA::PressKey(nullptr, VK_DOWN); UA::TypeText(nullptr, "//"); }, "/*a = 1|b = 2*|//c = 3|d = 4| ####"},
+    {"a line comment", [](EditorScene&) { UA::PressKey(VK_DOWN); UA::PressKey(VK_DOWN); UA::TypeText("//"); }, "/*a = 1|b = 2*|//c = 3|d = 4| ####"},
   }, state);
 }
 
@@ -432,14 +433,14 @@ TEST(TextWindowInput, TextDroppedIntoTheConsoleOnlyAtItsInput) {
   } cases[] = {{1, 2, "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg| / one two\r\n"}, {3, 2, "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> defg| / one two\r\n"}, {3, 7, "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> deone twofg| / one two\r\n"}};
   for (const Case& c : cases) {
     EditorScene s(4);
-    UA::TypeText(nullptr, "abc\ndefg");
+    UA::TypeText("abc\ndefg");
     CTextFileView* console = s.View();
     SetText(*s.m_other.GetEdit(), "one two\r\nthree\r\n");
     s.AddChild(1, CRect(0, 130, 400, 300));
     HWND plain = s.ViewWnd();
     UA::DoubleClick(plain, s.At(1, 1));
     ASSERT_EQ("1:0-1:3", s.Selection());
-    UA::PressKey(nullptr, VK_DOWN, Shift);
+    UA::PressKey(VK_DOWN, Shift);
     POINT to = s.At(c.row, c.col, console);
     ::MapWindowPoints(console->m_hWnd, plain, &to, 1);
     UA::Drag(plain, s.At(1, 1), to, 6);
@@ -455,7 +456,7 @@ TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
   auto* tmpl = new CTextFileDocTemplate(0, RUNTIME_CLASS(CTextFileDoc), nullptr, nullptr);
   s.m_app.AddDocTemplate(tmpl);
   tmpl->AddDocument(&s.m_doc);
-  UA::PressKey(nullptr, VK_F2, Ctrl);
+  UA::PressKey(VK_F2, Ctrl);
   const auto state = [](EditorScene& w) {
     const CTextFileView* v = w.View();
     return "tab " + std::to_string(w.Edit().GetTabSize()) + " margin " + std::to_string(v->m_nMargin) + " line " +
@@ -518,11 +519,11 @@ TEST(TextWindowInput, RandomEditsInTwoWindowsOfOneText) {
       log += std::to_string(op) + "/" + std::to_string(row) + "/" + std::to_string(col) + "/" + std::to_string(key) +
              "/" + std::to_string(mod) + " ";
       switch (op) {
-        case 0: case 1: UA::PressKey(nullptr, key, mod); break;
-        case 2: UA::TypeText(nullptr, "k"); break;
+        case 0: case 1: UA::PressKey(key, mod); break;
+        case 2: UA::TypeText("k"); break;
         case 3: UA::Click(s.ViewWnd(), s.At(row, col), mod); break;
-        case 4: UA::PressKey(nullptr, VK_F6, Ctrl); break;
-        case 5: UA::PressKey(nullptr, "XVZ"[col % 3], Ctrl); break;
+        case 4: UA::PressKey(VK_F6, Ctrl); break;
+        case 5: UA::PressKey("XVZ"[col % 3], Ctrl); break;
         case 6: UA::Drag(s.ViewWnd(), s.At(row, col), s.At(1 + (int)(rng() % 10), (int)(rng() % 8))); break;
         case 7: UA::Wheel(s.ViewWnd(), s.At(1, 1), row % 2 ? 120 : -120); break;
       }
@@ -548,11 +549,11 @@ TEST(TextWindowInput, AppendedLinesCopyAsShown) {
   };
   for (const Case& c : cases) {
     EditorScene s(c.kind);
-    UA::TypeText(nullptr, c.typed);
+    UA::TypeText(c.typed);
     for (const char* text : c.appended)
       if (text) s.m_doc.InsertTextAtEnd(text);
-    UA::PressKey(nullptr, 'A', Ctrl);
-    UA::PressKey(nullptr, 'C', Ctrl);
+    UA::PressKey('A', Ctrl);
+    UA::PressKey('C', Ctrl);
     UA::Pump();
     std::string copied;
     if (::OpenClipboard(nullptr)) {
@@ -595,14 +596,14 @@ TEST(TextWindowInput, AppendsAfterEditsAtTheEndLandAtTheEnd) {
       ASSERT_TRUE(NumberedInOrder(e, e.m_nLineCount)) << trail;
       continue;
     }
-    UA::PressKey(nullptr, VK_END, Ctrl);
+    UA::PressKey(VK_END, Ctrl);
     switch (op) {
-      case 3: UA::TypeText(nullptr, "ab"); break;
-      case 4: UA::TypeText(nullptr, "\n"); break;
-      case 5: UA::PressKey(nullptr, VK_HOME), UA::PressKey(nullptr, VK_BACK); break;
-      case 6: UA::PressKey(nullptr, 'Z', Ctrl); break;
-      case 7: UA::PressKey(nullptr, 'Z', Ctrl | Shift); break;
-      case 8: UA::PressKey(nullptr, VK_UP, Shift), UA::PressKey(nullptr, VK_UP, Shift), UA::PressKey(nullptr, VK_DELETE); break;
+      case 3: UA::TypeText("ab"); break;
+      case 4: UA::TypeText("\n"); break;
+      case 5: UA::PressKey(VK_HOME), UA::PressKey(VK_BACK); break;
+      case 6: UA::PressKey('Z', Ctrl); break;
+      case 7: UA::PressKey('Z', Ctrl | Shift); break;
+      case 8: UA::PressKey(VK_UP, Shift), UA::PressKey(VK_UP, Shift), UA::PressKey(VK_DELETE); break;
       default: if (rng() % 4 == 0) s.m_doc.ClearEdit(); break;
     }
     UA::Pump();

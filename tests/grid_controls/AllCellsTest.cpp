@@ -15,7 +15,7 @@ namespace {
 using AllCells = CellGrid;
 
 void Type(const char* text) {
-  for (const char* p = text; *p; ++p) PostInputMessage(::GetFocus(), WM_CHAR, (WPARAM)(BYTE)*p, 1);
+  for (const char* p = text; *p; ++p) PostKeyInput(WM_CHAR, (WPARAM)(BYTE)*p, 1);
   ::PumpMessages();
 }
 
@@ -57,7 +57,7 @@ TEST_F(AllCells, EachTypeTakesItsValueFromPostedMessages) {
   Key(VK_DOWN);
   // Combo: Alt+Down opens its list, which is saved open; Down and Enter take Green.
   Click(CPoint(rect(6).left + 6, rect(6).CenterPoint().y));
-  PostInputMessage(::GetFocus(), WM_SYSKEYDOWN, VK_DOWN, 1 | (1 << 29));
+  PostKeyInput(WM_SYSKEYDOWN, VK_DOWN, 1 | (1 << 29));
   ::PumpMessages();
   auto* combo = dynamic_cast<CGXComboBox*>(grid.GetRegisteredControl(52517));
   ASSERT_NE(combo, nullptr);

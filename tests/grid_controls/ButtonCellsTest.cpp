@@ -239,7 +239,7 @@ TEST_F(RadioCell, SpaceStoresTheNextEntryAndOnlyAClickReports) {
   Click(Centre(2, 3));
   Key(VK_LEFT);
   ASSERT_EQ(CurrentCol(), 2u);
-  UiAutomation::TypeText(grid.m_hWnd, "  ");
+  UiAutomation::TypeText("  ");
   EXPECT_EQ(Value(2, 2), "1");
   EXPECT_TRUE(grid.clicks.empty());
   // The first entry's text clicked.

@@ -97,12 +97,12 @@ TEST_F(CalendarTest, SelectionMarksAndScrollingLimits) {
   cal.SetDate(COleDateTime(2024, 1, 31, 0, 0, 0), FALSE);
   EXPECT_FALSE(cal.NextDay(TRUE));
   EXPECT_TRUE(cal.SelectDate(2024, 1, 31, TRUE));
-  UiAutomation::PressKey(cal.m_hWnd, VK_RIGHT);
+  UiAutomation::PressKey(VK_RIGHT);
   EXPECT_EQ(COleDateTime(2024, 2, 1, 12, 0, 0), cal.GetSelectedDate());
   EXPECT_EQ(2, cal.GetDate().GetMonth());
-  UiAutomation::PressKey(cal.m_hWnd, VK_NEXT);
+  UiAutomation::PressKey(VK_NEXT);
   EXPECT_EQ(COleDateTime(2024, 3, 1, 12, 0, 0), cal.GetSelectedDate());
-  UiAutomation::PressKey(cal.m_hWnd, VK_END);
+  UiAutomation::PressKey(VK_END);
   EXPECT_EQ(COleDateTime(2024, 3, 31, 12, 0, 0), cal.GetSelectedDate());
   // The title's buttons scroll the display only.
   cal.SendMessage(WM_COMMAND, 23243);  // ">>"
@@ -160,7 +160,7 @@ TEST_F(CalendarTest, PopupReportsChoiceOnDeactivationAndCancelOnEscape) {
   esc.SelectDate(COleDateTime(2024, 5, 14, 0, 0, 0), TRUE);
   ASSERT_TRUE(esc.CreatePopup(0x90040001, CRect(120, 120, 300, 140), &m_owner));
   m_owner.m_got.clear();
-  UiAutomation::PressKey(esc.m_hWnd, VK_ESCAPE);
+  UiAutomation::PressKey(VK_ESCAPE);
   ASSERT_EQ(1u, m_owner.m_got.size());
   EXPECT_EQ(2008u, m_owner.m_got[0].first);
 }
@@ -312,8 +312,8 @@ class CalendarDatesTest : public CalendarTest {
   }
   static void Do(CGXBCalendar& cal, const Step& s) {
     switch (s.act) {
-      case kKey: UiAutomation::PressKey(cal.m_hWnd, s.what); break;
-      case kCtrlKey: UiAutomation::PressKey(cal.m_hWnd, s.what, UiAutomation::kControl); break;
+      case kKey: UiAutomation::PressKey(s.what); break;
+      case kCtrlKey: UiAutomation::PressKey(s.what, UiAutomation::kControl); break;
       case kClick: UiAutomation::Click(cal.m_hWnd, cal.GetDayBox((int)s.what)->m_rect.CenterPoint()); break;
       case kRightClick: UiAutomation::RightClick(cal.m_hWnd, cal.GetDayBox((int)s.what)->m_rect.CenterPoint()); break;
       case kButton: cal.SendMessage(WM_COMMAND, s.what); break;

@@ -110,7 +110,7 @@ class CellGridOf : public ::testing::Test {
   }
   std::string Value(ROWCOL r, ROWCOL c) { return grid.GetValueRowCol(r, c).str(); }
   CGXControl* Control(ROWCOL r, ROWCOL c) { return grid.GetControl(r, c); }
-  void Post(UINT msg, WPARAM flags, CPoint pt) { PostInputMessage(grid.m_hWnd, msg, flags, MAKELPARAM(pt.x, pt.y)); }
+  void Post(UINT msg, WPARAM flags, CPoint pt) { PostMouseInput(grid.m_hWnd, msg, flags, pt); }
   void Click(CPoint pt) {
     Post(WM_LBUTTONDOWN, MK_LBUTTON, pt);
     Post(WM_LBUTTONUP, 0, pt);
@@ -118,9 +118,8 @@ class CellGridOf : public ::testing::Test {
   }
   // A key pressed and released in the window that has the focus.
   void Key(UINT vk) {
-    HWND to = ::GetFocus() ? ::GetFocus() : grid.m_hWnd;
-    PostInputMessage(to, WM_KEYDOWN, vk, 1);
-    PostInputMessage(to, WM_KEYUP, vk, 0xC0000001);
+    PostKeyInput(WM_KEYDOWN, vk, 1);
+    PostKeyInput(WM_KEYUP, vk, 0xC0000001);
     ::PumpMessages();
   }
   void Repaint() {

@@ -64,14 +64,14 @@ class CellScene : public MdiScene {
   void Click(ROWCOL r, ROWCOL c, int dx = 0, int dy = 0) { UiAutomation::Click(View(), At(r, c, dx, dy)); }
   // The left button pressed at the first point, moved through the others, released at the last.
   void Stroke(const std::vector<CPoint>& at) {
-    PostInputMessage(View(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.front().x, at.front().y));
-    for (const CPoint& p : at) PostInputMessage(View(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-    PostInputMessage(View(), WM_LBUTTONUP, 0, MAKELPARAM(at.back().x, at.back().y));
+    PostMouseInput(View(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{at.front().x, at.front().y});
+    for (const CPoint& p : at) PostMouseInput(View(), WM_MOUSEMOVE, MK_LBUTTON, POINT{p.x, p.y});
+    PostMouseInput(View(), WM_LBUTTONUP, 0, POINT{at.back().x, at.back().y});
     UiAutomation::Pump();
   }
   // Keys go to whichever window has the focus, as the keyboard's do.
-  void Key(UINT vk, UINT modifiers = UiAutomation::kNone) { UiAutomation::PressKey(nullptr, vk, modifiers); }
-  void Type(const char* text) { UiAutomation::TypeText(nullptr, text); }
+  void Key(UINT vk, UINT modifiers = UiAutomation::kNone) { UiAutomation::PressKey(vk, modifiers); }
+  void Type(const char* text) { UiAutomation::TypeText(text); }
   std::string Current() {
     ROWCOL r = 0, c = 0;
     grid->GetCurrentCell(r, c);

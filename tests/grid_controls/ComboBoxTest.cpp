@@ -201,7 +201,7 @@ TEST_F(ComboCell, ListHeightFollowsItsLinesUpToTheDropDownHeight) {
   EXPECT_EQ(PopupRect(combo).top, inner.bottom);
   EXPECT_EQ(PopupRect(combo).left, inner.left);
   EXPECT_EQ(PopupRect(combo).right, inner.right);
-  UiAutomation::PressKey(List(combo), VK_ESCAPE);
+  UiAutomation::PressKey(VK_ESCAPE);
   EXPECT_FALSE(combo->IsDroppedDown());
 
   grid.GetParam()->m_nDropDownHeight = 100;
@@ -210,7 +210,7 @@ TEST_F(ComboCell, ListHeightFollowsItsLinesUpToTheDropDownHeight) {
   ClickArrow(combo);
   ASSERT_TRUE(combo->IsDroppedDown());
   EXPECT_EQ(PopupRect(combo).Height(), 100);
-  UiAutomation::PressKey(List(combo), VK_ESCAPE);
+  UiAutomation::PressKey(VK_ESCAPE);
 
   // Near the screen's bottom the list opens above the cell.
   wnd.MoveWindow(CRect(100, 1024 - 120, 500, 1024), FALSE);
@@ -225,7 +225,7 @@ TEST_F(ComboCell, ListHeightFollowsItsLinesUpToTheDropDownHeight) {
   wnd.ClientToScreen(&inner);
   EXPECT_EQ(PopupRect(combo).bottom, inner.top);
   EXPECT_EQ(PopupRect(combo).Height(), 100);
-  UiAutomation::PressKey(List(combo), VK_ESCAPE);
+  UiAutomation::PressKey(VK_ESCAPE);
 }
 
 TEST_F(ComboCell, ArrowKeysCopyAtEachReleaseEscKeepsTabMovesOn) {
@@ -234,14 +234,13 @@ TEST_F(ComboCell, ArrowKeysCopyAtEachReleaseEscKeepsTabMovesOn) {
   ::PostMessage(wnd.m_hWnd, WM_SYSKEYDOWN, VK_DOWN, 0x20000001);  // Alt+Down on the grid window
   PumpMessages();
   ASSERT_TRUE(combo->IsDroppedDown());
-  HWND list = List(combo);
-  UiAutomation::KeyDown(list, VK_DOWN);
+  UiAutomation::KeyDown(VK_DOWN);
   EXPECT_EQ(EditText(combo), "Red");  // nothing before the release
-  UiAutomation::KeyUp(list, VK_DOWN);
+  UiAutomation::KeyUp(VK_DOWN);
   EXPECT_EQ(EditText(combo), "Green");
-  UiAutomation::PressKey(list, VK_DOWN);
+  UiAutomation::PressKey(VK_DOWN);
   EXPECT_EQ(EditText(combo), "Blue");
-  UiAutomation::PressKey(list, VK_ESCAPE);
+  UiAutomation::PressKey(VK_ESCAPE);
   EXPECT_FALSE(combo->IsDroppedDown());
   EXPECT_EQ(EditText(combo), "Blue");
   EXPECT_EQ(::GetFocus(), combo->m_hWnd);
@@ -250,8 +249,8 @@ TEST_F(ComboCell, ArrowKeysCopyAtEachReleaseEscKeepsTabMovesOn) {
   combo = Current(1, 2);
   ClickArrow(combo);
   ASSERT_TRUE(combo->IsDroppedDown());
-  UiAutomation::PressKey(List(combo), VK_DOWN);
-  UiAutomation::PressKey(List(combo), VK_TAB);
+  UiAutomation::PressKey(VK_DOWN);
+  UiAutomation::PressKey(VK_TAB);
   PumpMessages();
   EXPECT_FALSE(combo->IsDroppedDown());
   EXPECT_EQ(CurrentCol(), 3u);
@@ -292,7 +291,7 @@ TEST_F(ComboCell, EmptyListsAndReadOnlyCellsChangeNothing) {
   ClickArrow(combo);
   ASSERT_TRUE(combo->IsDroppedDown());
   EXPECT_EQ(::SendMessage(List(combo), LB_GETCOUNT, 0, 0), 0);
-  UiAutomation::PressKey(List(combo), VK_RETURN);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_FALSE(combo->IsDroppedDown());
   EXPECT_EQ(EditText(combo), "keep");
   // A read-only cell keeps its value when a choice is taken.
@@ -304,8 +303,8 @@ TEST_F(ComboCell, EmptyListsAndReadOnlyCellsChangeNothing) {
   combo = Current(2, 1);
   ClickArrow(combo);
   ASSERT_TRUE(combo->IsDroppedDown());
-  UiAutomation::PressKey(List(combo), VK_DOWN);
-  UiAutomation::PressKey(List(combo), VK_RETURN);
+  UiAutomation::PressKey(VK_DOWN);
+  UiAutomation::PressKey(VK_RETURN);
   ASSERT_TRUE(grid.SetCurrentCell(3, 1));
   EXPECT_EQ(Value(2, 1), "Red");
   EXPECT_FALSE(combo->StoreCellText(2, 1, "Blue", 2, nullptr));
@@ -365,7 +364,7 @@ TEST_F(ComboCell, CheckListShowsItsCaptionAndStoresTheMask) {
       SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_checklist.png").c_str());
       SaveWindowImage(combo->GetDropDownWnd(), dravonix::test::OutputPath("grid_checklist_list.png").c_str());
     }
-    UiAutomation::PressKey(list, step.closeKey);
+    UiAutomation::PressKey(step.closeKey);
     PumpMessages();
     EXPECT_FALSE(combo->IsDroppedDown());
     EXPECT_FALSE(grid.m_bDropDownOpen);
@@ -386,7 +385,7 @@ TEST_F(ComboCell, CheckListShowsItsCaptionAndStoresTheMask) {
     ClickArrow(combo);
     ASSERT_TRUE(combo->IsDroppedDown());
     EXPECT_EQ(::SendMessage(List(combo), LB_GETCOUNT, 0, 0), c.count);
-    UiAutomation::PressKey(List(combo), VK_RETURN);
+    UiAutomation::PressKey(VK_RETURN);
     EXPECT_EQ(Value(2, 1), c.stored);
   }
 }
@@ -510,7 +509,7 @@ TEST_F(TabbedCell, TitlesGoToTheHeaderAndAreNeverAValue) {
   // The title cells are raised button faces.
   EXPECT_EQ(GetWindowPixel(header->m_hWnd, POINT{2, 2}),
             GXGetSysColorCache().GetColor(COLOR_BTNFACE));
-  UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_ESCAPE);
+  UiAutomation::PressKey(VK_ESCAPE);
   EXPECT_FALSE(header->IsWindowVisible());
 }
 
@@ -535,7 +534,7 @@ TEST_F(TabbedCell, WidthsTextSetsColumnsInOrderTheRestAreMeasured) {
     EXPECT_EQ(combo->m_layout.m_nSepCount, 2);
     for (size_t i = 0; i < c.pos.size(); ++i) EXPECT_EQ(combo->m_layout.m_anColPos[i], c.pos[i]) << c.widths << " " << i;
     EXPECT_EQ(combo->m_layout.m_nTotalWidth, c.total) << (c.widths ? c.widths : "none");
-    UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_ESCAPE);
+    UiAutomation::PressKey(VK_ESCAPE);
     ASSERT_TRUE(grid.SetCurrentCell(2, 2));
   }
   // At the screen's right edge a list wider than its cell ends at the cell's right edge.
@@ -567,12 +566,12 @@ TEST_F(TabbedCell, TypingCompletesTheTextWithTheRestSelected) {
   // In the edit window: a new first letter replaces the completion; one that fits no entry is refused.
   combo->SetFocus();
   combo->SetSel(0, -1);
-  UiAutomation::TypeText(combo->m_hWnd, "R");
+  UiAutomation::TypeText("R");
   EXPECT_EQ(EditText(combo), "Red");
   combo->GetSel(start, end);
   EXPECT_EQ(start, 1);
   EXPECT_EQ(end, 3);
-  UiAutomation::TypeText(combo->m_hWnd, "x");
+  UiAutomation::TypeText("x");
   EXPECT_EQ(EditText(combo), "Red");
   ASSERT_TRUE(grid.SetCurrentCell(2, 2));
   EXPECT_EQ(Value(1, 1), "1");
@@ -588,14 +587,14 @@ TEST_F(TabbedCell, WideEntriesAreCutAndEmptyListsOpenEmpty) {
   auto* combo = Open(1, 1);
   ASSERT_NE(combo, nullptr);
   EXPECT_EQ(combo->m_layout.m_nSepCount, 9);  // ten columns at most are measured
-  UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_RETURN);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_FALSE(combo->IsDroppedDown());
   EXPECT_EQ(EditText(combo).GetLength(), 127);
   PutTabbed(2, 1, "", "");
   combo = Open(2, 1);
   ASSERT_NE(combo, nullptr);
   EXPECT_EQ(combo->GetListBox()->GetCount(), 0);
-  UiAutomation::PressKey(combo->GetListBox()->m_hWnd, VK_RETURN);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_FALSE(combo->IsDroppedDown());
   EXPECT_EQ(EditText(combo), "");
 }
@@ -621,12 +620,11 @@ TEST(ComboCellInGridWindow, EscKeepsTheBrowsedEntryHoweverTheListOpened) {
       combo->LayoutChildren(1, 1, grid.CalcRectFromRowCol(1, 1));
       UiAutomation::Click(grid.m_hWnd, combo->m_pButton->GetRect().CenterPoint());
     } else {
-      UiAutomation::PressKey(grid.m_hWnd, VK_DOWN, UiAutomation::kAlt);
+      UiAutomation::PressKey(VK_DOWN, UiAutomation::kAlt);
     }
     ASSERT_TRUE(combo->IsDroppedDown()) << byArrow;
-    HWND list = combo->GetDropDownWnd()->GetListBox()->GetSafeHwnd();
-    UiAutomation::PressKey(list, VK_DOWN);
-    UiAutomation::PressKey(list, VK_ESCAPE);
+    UiAutomation::PressKey(VK_DOWN);
+    UiAutomation::PressKey(VK_ESCAPE);
     EXPECT_FALSE(combo->IsDroppedDown());
     CString text;
     combo->GetWindowText(text);

@@ -151,7 +151,7 @@ TEST_F(ComboWndCell, TypingOnAnInactiveCellAndAltDown) {
     Put(c.control, "Red", kColours);
     Store(2, 3);
     ASSERT_TRUE(grid.SetCurrentCell(2, 3));
-    PostInputMessage(grid.m_hWnd, WM_CHAR, (WPARAM)c.typed, 1);
+    PostKeyInput(WM_CHAR, (WPARAM)c.typed, 1);
     ::PumpMessages();
     ASSERT_TRUE(Combo(c.control)->IsActive()) << c.typed;
     Key(VK_TAB);
@@ -160,10 +160,10 @@ TEST_F(ComboWndCell, TypingOnAnInactiveCellAndAltDown) {
   Put(52529, "Red", kColours);
   Store(2, 3);
   ASSERT_TRUE(grid.SetCurrentCell(2, 3));
-  PostInputMessage(grid.m_hWnd, WM_KEYDOWN, VK_MENU, 1);
-  PostInputMessage(grid.m_hWnd, WM_SYSKEYDOWN, VK_DOWN, 1 | (1 << 29));
+  PostKeyInput(WM_KEYDOWN, VK_MENU, 1);
+  PostKeyInput(WM_SYSKEYDOWN, VK_DOWN, 1 | (1 << 29));
   ::PumpMessages();
-  PostInputMessage(::GetFocus(), WM_KEYUP, VK_MENU, 0xC0000001);
+  PostKeyInput(WM_KEYUP, VK_MENU, 0xC0000001);
   ::PumpMessages();
   EXPECT_TRUE(Combo(52529)->GetDroppedState());
   EXPECT_TRUE(grid.m_bDropDownOpen);

@@ -65,8 +65,8 @@ class DateCell : public ::testing::Test {
     cell->GetDisplayText(text, r, c, nullptr, &grid.LookupStyleRowCol(r, c));
     return text;
   }
-  void Post(HWND h, UINT msg, WPARAM w) {
-    PostInputMessage(h, msg, w, 1);
+  void Post(HWND, UINT msg, WPARAM w) {
+    PostKeyInput(msg, w, 1);
     PumpMessages();
   }
   // The texts the active window's fields show.
@@ -165,11 +165,11 @@ TEST_F(DateCell, FirstCharacterOnlyActivatesThenKeysEditAndStore) {
   // A press on the spin steps the current field and keeps the mouse until the release.
   const CRect spin = cell->GetGadget(1)->GetRect();
   ASSERT_EQ(cell->GetGadget(1)->GetID(), CGXBDateTimeCtrl::Spin);
-  PostInputMessage(cell->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(spin.CenterPoint().x, spin.top + 2));
+  PostMouseInput(cell->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{spin.CenterPoint().x, spin.top + 2});
   PumpMessages();
   EXPECT_EQ(cell->GetDateTime().GetDay(), 21);
   EXPECT_EQ(::GetCapture(), cell->m_hWnd);
-  PostInputMessage(cell->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(spin.CenterPoint().x, spin.top + 2));
+  PostMouseInput(cell->m_hWnd, WM_LBUTTONUP, 0, POINT{spin.CenterPoint().x, spin.top + 2});
   PumpMessages();
   EXPECT_EQ(cell->GetDateTime().GetDay(), 21);
   Post(cell->m_hWnd, WM_KEYDOWN, VK_DOWN);
@@ -206,7 +206,7 @@ TEST_F(DateCell, DeleteShowsTheEmptyDateAtOnce) {
 TEST_F(DateCell, AltDownOpensTheCalendarWhoseClickedDayTheCellStores) {
   Put(1, 2, "3/15/2024");
   ASSERT_TRUE(grid.SetCurrentCell(1, 2));
-  PostInputMessage(wnd.m_hWnd, WM_SYSKEYDOWN, VK_DOWN, 0x20000001);
+  PostKeyInput(WM_SYSKEYDOWN, VK_DOWN, 0x20000001);
   PumpMessages();
   ASSERT_TRUE(cell->IsActive());
   CGXBPopupCalendar* cal = cell->GetCalendar();
@@ -217,8 +217,8 @@ TEST_F(DateCell, AltDownOpensTheCalendarWhoseClickedDayTheCellStores) {
   while (box < 42 && cal->GetDayBox(box)->m_date != COleDateTime(2024, 3, 20, 12, 0, 0)) ++box;
   ASSERT_LT(box, 42);
   const CPoint at = cal->GetDayBox(box)->m_rect.CenterPoint();
-  PostInputMessage(cal->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-  PostInputMessage(cal->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  PostMouseInput(cal->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{at.x, at.y});
+  PostMouseInput(cal->m_hWnd, WM_LBUTTONUP, 0, POINT{at.x, at.y});
   PumpMessages();
   EXPECT_EQ(cell->GetCalendar(), nullptr);
   EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 3, 20, 0, 0, 0));
@@ -230,10 +230,10 @@ TEST_F(DateCell, AltDownOpensTheCalendarWhoseClickedDayTheCellStores) {
   Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
   wnd.Invalidate(FALSE);
   PumpMessages();
-  PostInputMessage(cell->m_hWnd, WM_SYSKEYDOWN, VK_DOWN, 0x20000001);
+  PostKeyInput(WM_SYSKEYDOWN, VK_DOWN, 0x20000001);
   PumpMessages();
   ASSERT_NE(cell->GetCalendar(), nullptr);
-  PostInputMessage(cell->GetCalendar()->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostKeyInput(WM_KEYDOWN, VK_ESCAPE, 1);
   PumpMessages();
   EXPECT_EQ(cell->GetCalendar(), nullptr);
   EXPECT_EQ(Stored(1, 2), COleDateTime(2024, 3, 20, 0, 0, 0));
@@ -318,12 +318,12 @@ TEST_F(DateCell, CtrlVSplitsTextIntoAnIdleCellAndFillsTheActiveField) {
     ::SetClipboardData(CF_TEXT, h);
     ::CloseClipboard();
   };
-  auto ctrlV = [&](HWND to) {
-    PostInputMessage(to, WM_KEYDOWN, VK_CONTROL, 1);
-    PostInputMessage(to, WM_KEYDOWN, 'V', 1);
-    PostInputMessage(to, WM_CHAR, 22, 1);
-    PostInputMessage(to, WM_KEYUP, 'V', 0xC0000001);
-    PostInputMessage(to, WM_KEYUP, VK_CONTROL, 0xC0000001);
+  auto ctrlV = [&](HWND) {
+    PostKeyInput(WM_KEYDOWN, VK_CONTROL, 1);
+    PostKeyInput(WM_KEYDOWN, 'V', 1);
+    PostKeyInput(WM_CHAR, 22, 1);
+    PostKeyInput(WM_KEYUP, 'V', 0xC0000001);
+    PostKeyInput(WM_KEYUP, VK_CONTROL, 0xC0000001);
     PumpMessages();
   };
   const PasteCase cases[] = {

@@ -59,8 +59,8 @@ class DateTimeCtrlTest : public ::testing::Test {
   // Moves the keyboard to the field with that id.
   void Focus(int id) {
     int target = Index(id);
-    while (m_dt.GetCurrentGadget() > target) UiAutomation::PressKey(m_dt.m_hWnd, VK_LEFT);
-    while (m_dt.GetCurrentGadget() < target) UiAutomation::PressKey(m_dt.m_hWnd, VK_RIGHT);
+    while (m_dt.GetCurrentGadget() > target) UiAutomation::PressKey(VK_LEFT);
+    while (m_dt.GetCurrentGadget() < target) UiAutomation::PressKey(VK_RIGHT);
   }
   void Type(const char* s) {
     for (; *s; ++s) m_dt.SendMessage(WM_CHAR, (BYTE)*s);
@@ -127,7 +127,7 @@ TEST_F(DateTimeCtrlTest, TypingNumbersAndNameLists) {
   EXPECT_TRUE(m_dt.IsTyping());
   EXPECT_EQ(1, m_dt.GetDateTime().GetMonth());
   EXPECT_EQ("7", Shown(128));
-  UiAutomation::PressKey(m_dt.m_hWnd, VK_RIGHT);
+  UiAutomation::PressKey(VK_RIGHT);
   EXPECT_FALSE(m_dt.IsTyping());
   EXPECT_EQ(7, m_dt.GetDateTime().GetMonth());
   // "13" beeps and shows the old month.
@@ -242,7 +242,7 @@ TEST_F(DateTimeCtrlTest, AcceptedChangesNotifyTheParent) {
     Make("MM/dd/yyyy", COleDateTime(2024, 1, 31, 0, 0, 0), 0, ex);
     m_host.m_commands.clear();
     Focus(128);
-    UiAutomation::PressKey(m_dt.m_hWnd, VK_UP);
+    UiAutomation::PressKey(VK_UP);
     Type("13");  // refused
     EXPECT_EQ(2, m_dt.GetDateTime().GetMonth());
     EXPECT_TRUE(m_dt.GetModify());
@@ -296,18 +296,18 @@ TEST_F(DateTimeCtrlTest, NarrowWindowScrollsToTheCurrentFieldAndKeepsItsSpinPinn
   m_dt.SetFocus();
   CRect client;
   m_dt.GetClientRect(&client);
-  for (int i = 0; i < 6; ++i) UiAutomation::PressKey(m_dt.m_hWnd, VK_RIGHT);
+  for (int i = 0; i < 6; ++i) UiAutomation::PressKey(VK_RIGHT);
   EXPECT_EQ(Index(CGXBDateTimeCtrl::Second), m_dt.GetCurrentGadget());
   EXPECT_GT(m_dt.GetScrollOffset(), 0);
   CRect sec = m_dt.GetGadget(m_dt.GetCurrentGadget())->GetRect();
   EXPECT_LE(sec.right - m_dt.GetScrollOffset(), client.right - 16);
   EXPECT_EQ(client.right, m_dt.GetGadget(Index(CGXBDateTimeCtrl::Spin))->GetRect().right);
   // Right stops at the last field; Home and End take the field's first and last values.
-  UiAutomation::PressKey(m_dt.m_hWnd, VK_RIGHT);
+  UiAutomation::PressKey(VK_RIGHT);
   EXPECT_EQ(Index(CGXBDateTimeCtrl::Second), m_dt.GetCurrentGadget());
-  UiAutomation::PressKey(m_dt.m_hWnd, VK_END);
+  UiAutomation::PressKey(VK_END);
   EXPECT_EQ(59, m_dt.GetDateTime().GetSecond());
-  for (int i = 0; i < 6; ++i) UiAutomation::PressKey(m_dt.m_hWnd, VK_LEFT);
+  for (int i = 0; i < 6; ++i) UiAutomation::PressKey(VK_LEFT);
   EXPECT_LE(m_dt.GetScrollOffset(), 1);  // back at the first field's left edge
 }
 
@@ -325,20 +325,20 @@ TEST_F(DateTimeCtrlTest, DrawsTheFocusedFieldHighlighted) {
   EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), GetWindowPixel(m_dt.m_hWnd, CPoint(year.left + 1, year.top + 1)));
   UiAutomation::Click(m_dt.m_hWnd, month.CenterPoint());
   // F4 drops the calendar down with the value selected; Escape closes it without a change.
-  UiAutomation::PressKey(m_dt.m_hWnd, VK_F4);
+  UiAutomation::PressKey(VK_F4);
   ASSERT_NE(nullptr, m_dt.GetCalendar());
   EXPECT_EQ(COleDateTime(2024, 2, 29, 12, 0, 0), m_dt.GetCalendar()->GetSelectedDate());
-  UiAutomation::PressKey(m_dt.GetCalendar()->m_hWnd, VK_ESCAPE);
+  UiAutomation::PressKey(VK_ESCAPE);
   EXPECT_EQ(nullptr, m_dt.GetCalendar());
   EXPECT_EQ(COleDateTime(2024, 2, 29, 0, 0, 0), m_dt.GetDateTime());
   // Choosing a day takes its date and keeps the time.
   m_dt.SetDateTime(COleDateTime(2024, 2, 29, 8, 30, 0));
-  UiAutomation::PressKey(m_dt.m_hWnd, VK_F4);
+  UiAutomation::PressKey(VK_F4);
   m_dt.SendMessage(WM_SYSKEYDOWN, VK_DOWN);  // Alt+Down opens it anew
   UiAutomation::Pump();
   ASSERT_NE(nullptr, m_dt.GetCalendar());
-  UiAutomation::PressKey(m_dt.GetCalendar()->m_hWnd, VK_LEFT);
-  UiAutomation::PressKey(m_dt.GetCalendar()->m_hWnd, VK_RETURN);
+  UiAutomation::PressKey(VK_LEFT);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_EQ(nullptr, m_dt.GetCalendar());
   EXPECT_EQ(COleDateTime(2024, 2, 28, 8, 30, 0), m_dt.GetDateTime());
   // Without an open calendar its messages change nothing.

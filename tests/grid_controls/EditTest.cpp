@@ -386,7 +386,7 @@ TEST(EditCellPicture, ActivatingKeepsTheTextInPlace) {
       return box;
     };
     const CRect resting = ink();
-    UiAutomation::PressKey(grid.m_hWnd, VK_END);
+    UiAutomation::PressKey(VK_END);
     ASSERT_TRUE(grid.GetControl(1, 1)->IsActive());
     const CRect active = ink();
     EXPECT_TRUE(resting == active) << c.align << ": " << resting.left << "," << resting.top << " " << resting.right << ","
@@ -428,9 +428,9 @@ TEST(EditCellWindow, ClipboardKeysFromTheKeyboard) {
     PumpMessages();
     ResetClipboard();
     ASSERT_TRUE(ClipboardSetText(nullptr, "xy", 2));
-    for (const Key& k : c.keys) UiAutomation::PressKey(nullptr, k.vk, k.modifiers);
+    for (const Key& k : c.keys) UiAutomation::PressKey(k.vk, k.modifiers);
     EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << c.value;
-    UiAutomation::PressKey(nullptr, VK_DOWN);
+    UiAutomation::PressKey(VK_DOWN);
     EXPECT_EQ(CurrentRowOf(grid), 2u) << c.value;
     EXPECT_EQ(grid.GetValueRowCol(1, 1), c.value);
     std::string clip;
@@ -453,14 +453,14 @@ TEST(EditCellWindow, AutoSizeGrowsWhileTyping) {
     ASSERT_TRUE(grid.SetCurrentCell(1, 2));
     PumpMessages();
     const int width = grid.GetColWidth(2), height = grid.GetRowHeight(1);
-    UiAutomation::TypeText(grid.m_hWnd, "a rather long text that needs more room");
+    UiAutomation::TypeText("a rather long text that needs more room");
     EXPECT_EQ(grid.GetColWidth(2) > width, !wrap);
     EXPECT_EQ(grid.GetRowHeight(1) > height, wrap);
     EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << wrap;
     const CRect cell = grid.CalcRectFromRowCol(1, 2);
     grid.InvalidateRect(&cell);
     EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << wrap;
-    UiAutomation::PressKey(nullptr, VK_DOWN);
+    UiAutomation::PressKey(VK_DOWN);
     EXPECT_EQ(grid.GetValueRowCol(1, 2), "a rather long text that needs more room");
     EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << wrap;
   }

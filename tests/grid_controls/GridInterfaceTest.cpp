@@ -251,7 +251,7 @@ TEST_F(GridInterface, TypedCharactersPassTheFilterAndCompositionHoldsTheWindow) 
   grid.Redraw();
   ::PumpMessages();
   edit->SetFocus();
-  for (char ch : std::string("ab")) PostInputMessage(edit->m_hWnd, WM_CHAR, (WPARAM)ch, 1);
+  for (char ch : std::string("ab")) PostKeyInput(WM_CHAR, (WPARAM)ch, 1);
   ::PumpMessages();
   EXPECT_EQ(edit->seen, "ab");
   CString text;

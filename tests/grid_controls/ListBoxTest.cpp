@@ -31,7 +31,7 @@ class ListBoxCell : public CellGrid {
     return out;
   }
   void Hold(UINT vk, bool down) {
-    PostInputMessage(::GetFocus(), down ? WM_KEYDOWN : WM_KEYUP, vk, down ? 1 : 0xC0000001);
+    PostKeyInput(down ? WM_KEYDOWN : WM_KEYUP, vk, down ? 1 : 0xC0000001);
     ::PumpMessages();
   }
 };

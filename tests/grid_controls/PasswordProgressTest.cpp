@@ -100,7 +100,7 @@ TEST_F(PasswordCell, ShowsAsterisksEchoesInTheWindowAndStoresTheRealText) {
   pw->GetWindowText(text);
   EXPECT_EQ(text.str(), "abc");
   Key(VK_END);
-  PostInputMessage(pw->m_hWnd, WM_CHAR, 'd', 1);
+  PostKeyInput(WM_CHAR, 'd', 1);
   ::PumpMessages();
   Key(VK_DOWN);
   EXPECT_EQ(CurrentRow(), 2u);

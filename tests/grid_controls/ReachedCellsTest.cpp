@@ -106,9 +106,9 @@ TEST(ReachedCells, AHeldSpinArrowStepsUntilReleased) {
     bool released = false;
     const int hook = Clock::AddHook([&](ULONGLONG, ULONGLONG now) {
       if (now - pressed >= 1200 && !released)
-        released = true, PostInputMessage(s.View(), WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
+        released = true, PostMouseInput(s.View(), WM_LBUTTONUP, 0, POINT{up.x, up.y});
     });
-    PostInputMessage(s.View(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(up.x, up.y));
+    PostMouseInput(s.View(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{up.x, up.y});
     UiAutomation::Pump();
     Clock::RemoveHook(hook);
     EXPECT_TRUE(released);
@@ -404,8 +404,8 @@ class DateScene : public ChildScene {
 
 TEST(ReachedCells, DateTimeFieldsTakeKeysAndClicks) {
   DateScene s;
-  auto key = [&](UINT vk) { UiAutomation::PressKey(s.dt.m_hWnd, vk); };
-  auto type = [&](const char* t) { UiAutomation::TypeText(s.dt.m_hWnd, t); };
+  auto key = [&](UINT vk) { UiAutomation::PressKey(vk); };
+  auto type = [&](const char* t) { UiAutomation::TypeText(t); };
   auto field = [&](int n) { return s.dt.GetGadget(n)->GetRect().CenterPoint(); };
   ExpectSteps(s, {
       {"month typed, Right commits", [&] { type("2"); key(VK_RIGHT); }, "2024-02-29 @2"},
@@ -492,14 +492,14 @@ TEST(ReachedCells, SheetTabsSwitchRenameAndSize) {
          UiAutomation::AdvanceClock(1000);
          UiAutomation::DoubleClick(s.Beam().m_hWnd, s.Tab(0));
          ASSERT_NE(nullptr, s.tabs->GetRenamePopup());
-         UiAutomation::TypeText(nullptr, "Orders");
-         UiAutomation::PressKey(nullptr, VK_RETURN);
+         UiAutomation::TypeText("Orders");
+         UiAutomation::PressKey(VK_RETURN);
        }, "0:Orders,Two,Three"},
       {"rename dropped", [&] {
          UiAutomation::AdvanceClock(1000);
          UiAutomation::DoubleClick(s.Beam().m_hWnd, s.Tab(1));
-         UiAutomation::TypeText(nullptr, "Lost");
-         UiAutomation::PressKey(nullptr, VK_ESCAPE);
+         UiAutomation::TypeText("Lost");
+         UiAutomation::PressKey(VK_ESCAPE);
        }, "1:Orders,Two,Three"},
       {"sizing box dragged", [&] {
          const CRect box = s.tabs->GetSizingBoxRect();
@@ -562,10 +562,10 @@ TEST(ReachedCells, RecordButtonsAndNumberMoveTheSheet) {
       {"a typed number", [&] {
          UiAutomation::AdvanceClock(1000);
          UiAutomation::Click(s.Beam().m_hWnd, s.Beam().GetNumberRect().CenterPoint());
-         UiAutomation::TypeText(nullptr, "12");
-         UiAutomation::PressKey(nullptr, VK_RETURN);
+         UiAutomation::TypeText("12");
+         UiAutomation::PressKey(VK_RETURN);
        }, "12/12 of 40"},
-      {"a key in the sheet", [&] { UiAutomation::PressKey(s.sheet.m_hWnd, VK_DOWN); }, "13/13 of 40"},
+      {"a key in the sheet", [&] { UiAutomation::PressKey(VK_DOWN); }, "13/13 of 40"},
   });
 }
 

@@ -29,7 +29,7 @@ class CRecords : public CWnd {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message != 0x7A3) return CWnd::WindowProc(message, wParam, lParam);
     got.emplace_back(wParam, lParam, ::GetTickCount());
-    if (got.size() == releaseAfter) ::PostInputMessage(beam, WM_LBUTTONUP, 0, MAKELPARAM(140, 8));
+    if (got.size() == releaseAfter) ::PostMouseInput(beam, WM_LBUTTONUP, 0, POINT{140, 8});
     return 0;
   }
 };
@@ -113,7 +113,7 @@ TEST_F(RecordInfoTest, HoldingNextRepeatsFasterAndOnceMoreOnRelease) {
   m_sheet.releaseAfter = 7;
   const CPoint next = Beam().GetButtonRect(2).CenterPoint();
   const DWORD pressed = ::GetTickCount();
-  ::PostInputMessage(Beam().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(next.x, next.y));
+  ::PostMouseInput(Beam().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{next.x, next.y});
   UiAutomation::Pump();
   ASSERT_EQ(8u, m_sheet.got.size());
   std::vector<DWORD> gaps;
@@ -150,8 +150,8 @@ TEST_F(RecordInfoTest, TheNumberOpensAnEditAndEnterGoesToTheTypedRecord) {
     CRect shown;
     edit->GetWindowRect(&shown);
     EXPECT_FALSE(shown.IsRectEmpty());
-    UiAutomation::TypeText(edit->m_hWnd, c.typed);
-    if (c.enter) UiAutomation::PressKey(edit->m_hWnd, VK_RETURN);
+    UiAutomation::TypeText(c.typed);
+    if (c.enter) UiAutomation::PressKey(VK_RETURN);
     else m_sheet.SetFocus();  // leaving sends nothing
     UiAutomation::Pump();
     if (c.enter) {

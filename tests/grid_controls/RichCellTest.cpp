@@ -177,7 +177,7 @@ TEST_F(RichCell, KeysAtTheTextsEdgesGoToTheGrid) {
   for (const auto& c : cases) {
     Activate(2, 2);
     cell->SetSel(c.caret, c.caret);
-    UiAutomation::PressKey(cell->m_hWnd, c.key, c.mods);
+    UiAutomation::PressKey(c.key, c.mods);
     EXPECT_EQ(CurrentCol(), c.col) << c.key << " at " << c.caret << " mods " << c.mods;
   }
   EXPECT_EQ(cell->SendMessage(WM_GETDLGCODE) & 0x83, 0x83u);
@@ -189,7 +189,7 @@ TEST_F(RichCell, ShiftInsertPastesRichTextOrThePlainText) {
   cell->SetSel(0, -1);
   PutClipboard(wnd.m_hWnd, {{CGXRichEditCtrl::GetRtfClipboardFormat(), "{\\rtf1 {\\b bold}}"}, {CF_TEXT, "bold"}});
   EXPECT_TRUE(cell->CanPaste());
-  UiAutomation::PressKey(cell->m_hWnd, VK_INSERT, UiAutomation::kShift);
+  UiAutomation::PressKey(VK_INSERT, UiAutomation::kShift);
   CString text;
   cell->CRichEditCtrl::GetWindowText(text);
   EXPECT_EQ(text, "bold");
@@ -202,11 +202,11 @@ TEST_F(RichCell, ShiftInsertPastesRichTextOrThePlainText) {
   Activate(1, 1);
   cell->SetSel(0, -1);
   PutClipboard(wnd.m_hWnd, {{CF_TEXT, "plain"}});
-  UiAutomation::PressKey(cell->m_hWnd, VK_INSERT, UiAutomation::kShift);
+  UiAutomation::PressKey(VK_INSERT, UiAutomation::kShift);
   cell->CRichEditCtrl::GetWindowText(text);
   EXPECT_EQ(text, "plain");
   // Enter stores the cell as RTF.
-  UiAutomation::PressKey(cell->m_hWnd, VK_RETURN);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_FALSE(cell->IsActive());
   CString shown;
   cell->GetDisplayText(shown, 1, 1, Value(1, 1), nullptr);
@@ -220,7 +220,7 @@ TEST_F(RichCell, AutoSizeGrowsTheRowWhileTyping) {
   Activate(2, 1);
   const int before = grid.GetRowHeight(2);
   cell->SetSel(-1, -1);
-  UiAutomation::TypeText(cell->m_hWnd, "\r\r\rb");
+  UiAutomation::TypeText("\r\r\rb");
   EXPECT_GT(grid.GetRowHeight(2), before + 20);
   CString text;
   cell->CRichEditCtrl::GetWindowText(text);
@@ -229,7 +229,7 @@ TEST_F(RichCell, AutoSizeGrowsTheRowWhileTyping) {
   Put(3, 1, "{a}").SetAllowEnter(TRUE);
   Store(3, 1);
   Activate(3, 1);
-  UiAutomation::TypeText(cell->m_hWnd, "\r\r\r");
+  UiAutomation::TypeText("\r\r\r");
   EXPECT_EQ(grid.GetRowHeight(3), before);
 }
 

@@ -44,7 +44,7 @@ class CTimedBeam : public CGXTabBeam {
  public:
   void ScrollTabs(int nButton) override {
     times.push_back(::GetTickCount());
-    if ((int)times.size() == releaseAfter) ::PostInputMessage(m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(20, 5));
+    if ((int)times.size() == releaseAfter) ::PostMouseInput(m_hWnd, WM_LBUTTONUP, 0, POINT{20, 5});
     CGXTabBeam::ScrollTabs(nButton);
   }
   std::vector<DWORD> times;
@@ -146,7 +146,7 @@ TEST_F(TabWndTest, HoldingNextRepeatsFasterDownToEveryHundredMs) {
   }
   auto& beam = static_cast<CTimedBeam&>(tabs.GetBeam());
   beam.releaseAfter = 9;
-  ::PostInputMessage(beam.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(beam.m_nButtonWidth + 8, 8));
+  ::PostMouseInput(beam.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{beam.m_nButtonWidth + 8, 8});
   UiAutomation::Pump();
   ASSERT_EQ(9u, beam.times.size());
   std::vector<DWORD> gaps;
@@ -239,8 +239,8 @@ TEST_F(TabWndTest, DoubleClickTypingAndEnterRenameTheTab) {
       CString shown;
       popup->GetWindowText(shown);
       EXPECT_EQ(CString(c.name == std::string("Orders") && c.notified ? "One" : "Orders"), shown);
-      UiAutomation::TypeText(popup->m_hWnd, c.typed);
-      UiAutomation::PressKey(popup->m_hWnd, c.end);
+      UiAutomation::TypeText(c.typed);
+      UiAutomation::PressKey(c.end);
     }
     EXPECT_EQ(nullptr, m_tabs.GetRenamePopup());
     EXPECT_EQ(CString(c.name), Beam().GetTab(0).sLabel) << c.typed;
@@ -287,8 +287,8 @@ TEST_F(TabWndTest, TheRenamePopupIsAFramedEditTallEnoughForItsTextAndLeavesNoGho
     m_owner.ScreenToClient(&place);
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_owner.m_hWnd, &place));
     if (end == VK_ESCAPE) SaveWindowImage(&m_owner, dravonix::test::OutputPath("tabwnd-rename.png").c_str());
-    UiAutomation::TypeText(popup->m_hWnd, typed);
-    UiAutomation::PressKey(popup->m_hWnd, end);
+    UiAutomation::TypeText(typed);
+    UiAutomation::PressKey(end);
     UiAutomation::Pump();
     EXPECT_EQ(nullptr, m_tabs.GetRenamePopup());
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_owner.m_hWnd)) << end << " " << typed;

@@ -32,8 +32,8 @@ class TabbedWndCell : public CellGrid {
     ::GetWindowText(Edit(combo), text, 255);
     return text;
   }
-  void Type(HWND to, char ch) {
-    PostInputMessage(to, WM_CHAR, (WPARAM)(unsigned char)ch, 1);
+  void Type(HWND, char ch) {
+    PostKeyInput(WM_CHAR, (WPARAM)(unsigned char)ch, 1);
     ::PumpMessages();
   }
 };

@@ -260,8 +260,8 @@ class SelectionInput : public ::testing::Test {
     const UINT mods = (s.shift ? (UINT)UiAutomation::kShift : 0u) | (s.ctrl ? (UINT)UiAutomation::kControl : 0u);
     switch (s.kind) {
       case Step::kRefuse: grid.refuse = !grid.refuse; break;
-      case Step::kSelectAll: UiAutomation::PressKey(grid.m_hWnd, 'A', UiAutomation::kControl); break;
-      case Step::kKey: UiAutomation::PressKey(grid.m_hWnd, s.vk, mods); break;
+      case Step::kSelectAll: UiAutomation::PressKey('A', UiAutomation::kControl); break;
+      case Step::kKey: UiAutomation::PressKey(s.vk, mods); break;
       case Step::kClick:
         UiAutomation::AdvanceClock(1000);  // never a double click
         UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(s.row, s.col).CenterPoint(), mods);
@@ -427,7 +427,7 @@ TEST_F(SelectionInput, PageDownStopsWhenTheLastRowIsAtTheTop) {
     grid.SetCurrentCell(c.current, 1);
     grid.SetTopRow(c.top);
     ASSERT_EQ(grid.GetTopRow(), c.top);
-    UiAutomation::PressKey(grid.m_hWnd, VK_NEXT);
+    UiAutomation::PressKey(VK_NEXT);
     EXPECT_EQ(Current(), c.after) << c.top;
   }
 }

@@ -229,8 +229,8 @@ TEST_P(FindDialog, OpensOnTheSelectedText) {
     else
       ASSERT_FALSE(grid->IsCurrentCell());  // the first case starts on a fresh grid
     UiAutomation::Pump();
-    if (c.selected) UiAutomation::PressKey(grid->m_pGridWnd->m_hWnd, VK_END);
-    for (int i = 0; i < c.selected; ++i) UiAutomation::PressKey(nullptr, VK_LEFT, UiAutomation::kShift);
+    if (c.selected) UiAutomation::PressKey(VK_END);
+    for (int i = 0; i < c.selected; ++i) UiAutomation::PressKey(VK_LEFT, UiAutomation::kShift);
     CFindReplaceDialog* dlg = OpenDialog(TRUE);
     ASSERT_NE(dlg, nullptr);
     CString text;

@@ -117,11 +117,11 @@ class GridByHand : public ::testing::Test {
   void Drag(CPoint from, CPoint to, UINT modifiers = UiAutomation::kNone) {
     UiAutomation::AdvanceClock(1000);
     for (UINT m : {UiAutomation::kShift, UiAutomation::kControl})
-      if (modifiers & m) UiAutomation::KeyDown(Wnd(), m == UiAutomation::kShift ? VK_SHIFT : VK_CONTROL);
+      if (modifiers & m) UiAutomation::KeyDown(m == UiAutomation::kShift ? VK_SHIFT : VK_CONTROL);
     UiAutomation::Drag(Wnd(), from, to, 3, modifiers);
     UiAutomation::Pump();
     for (UINT m : {UiAutomation::kShift, UiAutomation::kControl})
-      if (modifiers & m) UiAutomation::KeyUp(Wnd(), m == UiAutomation::kShift ? VK_SHIFT : VK_CONTROL);
+      if (modifiers & m) UiAutomation::KeyUp(m == UiAutomation::kShift ? VK_SHIFT : VK_CONTROL);
   }
   void Click(CPoint at, UINT modifiers = UiAutomation::kNone) { Drag(at, at, modifiers); }
   void DoubleClick(CPoint at) {
@@ -178,11 +178,11 @@ TEST_F(GridByHand, ClicksAndDragsSelectAndScroll) {
       {"right press while the left is held cancels", [&] {
          UiAutomation::AdvanceClock(1000);
          const CPoint a = At(2, 2), b = At(4, 4);
-         ::PostInputMessage(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
-         ::PostInputMessage(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.x, b.y));
-         ::PostInputMessage(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(b.x, b.y));
-         ::PostInputMessage(Wnd(), WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(b.x, b.y));
-         ::PostInputMessage(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(b.x, b.y));
+         ::PostMouseInput(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{a.x, a.y});
+         ::PostMouseInput(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, POINT{b.x, b.y});
+         ::PostMouseInput(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, POINT{b.x, b.y});
+         ::PostMouseInput(Wnd(), WM_RBUTTONUP, MK_LBUTTON, POINT{b.x, b.y});
+         ::PostMouseInput(Wnd(), WM_LBUTTONUP, 0, POINT{b.x, b.y});
        },
        "current 2,2; sel; top 1,1"},
       {"page down on the bar", [&] {
@@ -292,7 +292,7 @@ TEST_F(GridByHand, TwoWindowsOfOneDocumentShowEachChange) {
   auto typeInto = [&](CGXGridView* v, const char* text) {
     view = v;
     Click(At(2, 2));
-    UiAutomation::TypeText(nullptr, text);
+    UiAutomation::TypeText(text);
     view = scene->views[0];
   };
   Run({
@@ -320,19 +320,19 @@ TEST_F(GridByHand, PressesGivenUpLeaveNothingBehind) {
   // All posted before the loop runs, as a user's hand gives them while a press holds the mouse.
   auto half = [&](CPoint from, CPoint to, std::function<void()> end) {
     UiAutomation::AdvanceClock(1000);
-    ::PostInputMessage(Wnd(), WM_MOUSEMOVE, 0, MAKELPARAM(from.x, from.y));
-    ::PostInputMessage(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
-    ::PostInputMessage(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    ::PostMouseInput(Wnd(), WM_MOUSEMOVE, 0, POINT{from.x, from.y});
+    ::PostMouseInput(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{from.x, from.y});
+    ::PostMouseInput(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, POINT{to.x, to.y});
     end();
-    ::PostInputMessage(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    ::PostMouseInput(Wnd(), WM_LBUTTONUP, 0, POINT{to.x, to.y});
   };
   auto escape = [&] {
-    ::PostInputMessage(Wnd(), WM_KEYDOWN, VK_ESCAPE, 1);
-    ::PostInputMessage(Wnd(), WM_KEYUP, VK_ESCAPE, (LPARAM)0xC0000001u);
+    ::PostKeyInput(WM_KEYDOWN, VK_ESCAPE, 1);
+    ::PostKeyInput(WM_KEYUP, VK_ESCAPE, (LPARAM)0xC0000001u);
   };
   auto right = [&] {
-    ::PostInputMessage(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0);
-    ::PostInputMessage(Wnd(), WM_RBUTTONUP, MK_LBUTTON, 0);
+    ::PostMouseInput(Wnd(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, POINT{GET_X_LPARAM(0), GET_Y_LPARAM(0)});
+    ::PostMouseInput(Wnd(), WM_RBUTTONUP, MK_LBUTTON, POINT{GET_X_LPARAM(0), GET_Y_LPARAM(0)});
   };
   auto state = [&] {
     std::ostringstream o;
@@ -406,7 +406,7 @@ TEST_F(GridByHand, FoundSequencesKeepThePictureWhole) {
 // out of view and back, and keeps what was typed.
 TEST_F(GridByHand, FrozenColumnsMoveTheEditWithItsCell) {
   Click(At(2, 2));
-  UiAutomation::TypeText(nullptr, "99");
+  UiAutomation::TypeText("99");
   HWND edit = nullptr;  // the window the typing opened over the cell
   for (HWND h = ::GetTopWindow(Wnd()); h && !edit; h = ::GetWindow(h, GW_HWNDNEXT))
     if (::IsWindowVisible(h)) edit = h;
@@ -422,7 +422,7 @@ TEST_F(GridByHand, FrozenColumnsMoveTheEditWithItsCell) {
     EXPECT_EQ(s.shown, ::IsWindowVisible(edit)) << s.name;
     EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << s.name;
   }
-  UiAutomation::PressKey(nullptr, VK_RETURN);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_EQ(CString("99"), view->GetValueRowCol(2, 2));
 }
 
@@ -465,7 +465,7 @@ void GridByHand::Apply(const Hand& h) {
       view->SetFrozenRows((ROWCOL)(a % 3));
       view->SetFrozenCols((ROWCOL)(b % 3));
       break;
-    case 11: UiAutomation::PressKey(Wnd(), a % 2 ? VK_DOWN : VK_RIGHT, b % 2 ? UiAutomation::kShift : 0u); break;
+    case 11: UiAutomation::PressKey(a % 2 ? VK_DOWN : VK_RIGHT, b % 2 ? UiAutomation::kShift : 0u); break;
     case 12:  // the bars' down and right arrows
       Click(a % 2 ? CPoint(client.right + 8, client.bottom - 8) : CPoint(client.right - 8, client.bottom + 8));
       break;

@@ -98,13 +98,13 @@ class GridDragDrop : public ::testing::Test {
       UA::MouseMove(target.m_hWnd, CPoint(at.x, at.y + 40), modifiers);
       UA::MouseMove(target.m_hWnd, at, modifiers);
       const CPoint s = Screen(target, at);
-      PostInputMessage(::GetCapture(), WM_LBUTTONUP, modifiers & UA::kControl ? MK_CONTROL : 0, MAKELPARAM(s.x, s.y));
+      PostMouseInput(::GetCapture(), WM_LBUTTONUP, modifiers & UA::kControl ? MK_CONTROL : 0, POINT{s.x, s.y});
     });
   }
   // A press on the top edge of a selected cell starts the drag.
   void PressEdge(ZAZAzedAze& g, ROWCOL r, ROWCOL c) {
     const CRect rect = g.CalcRectFromRowCol(r, c);
-    PostInputMessage(g.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rect.CenterPoint().x, rect.top + 2));
+    PostMouseInput(g.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{rect.CenterPoint().x, rect.top + 2});
     ::PumpMessages();
   }
   CString UndoName(ZAZAzedAze& g) {
@@ -375,7 +375,7 @@ TEST_F(GridDragDrop, ThePressedSelectionOfAnEditCellMovesAsItsText) {
   g.GetParam()->EmptyUndoList();
   DropOn(g, 5, 5);
   const CPoint inSelection = edit->PosFromChar(8);
-  PostInputMessage(edit->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inSelection.x + 1, inSelection.y + 2));
+  PostMouseInput(edit->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{inSelection.x + 1, inSelection.y + 2});
   ::PumpMessages();
   EXPECT_EQ(g.GetValueRowCol(5, 5), "world");
   EXPECT_EQ(g.GetValueRowCol(2, 2), "hello ");
@@ -404,7 +404,7 @@ TEST_F(GridDragDrop, TheSourceScrollsWhileTheDragIsOutsideItButOverTheMainWindow
       UA::AdvanceClock(400, 25);
       CPoint s = below;
       parent.ClientToScreen(&s);
-      PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(s.x, s.y));
+      PostMouseInput(::GetCapture(), WM_LBUTTONUP, 0, POINT{s.x, s.y});
     });
     a.m_bActive = TRUE;
     ASSERT_TRUE(a.StartOleDrag(2, 2));

@@ -186,7 +186,7 @@ class GridView : public ::testing::Test {
     s.SetValue(value);
     view->GetParam()->GetData()->StoreStyleAt(r, c, &s, 0, 0);
   }
-  void Key(UINT vk, UINT modifiers = UiAutomation::kNone) { UiAutomation::PressKey(view->m_hWnd, vk, modifiers); }
+  void Key(UINT vk, UINT modifiers = UiAutomation::kNone) { UiAutomation::PressKey(vk, modifiers); }
   std::pair<ROWCOL, ROWCOL> Current() {
     ROWCOL r = 0, c = 0;
     view->GetCurrentCell(r, c);
@@ -520,7 +520,7 @@ TEST_F(GridView, DraggingOutNeedsAProxy) {
     UiAutomation::MouseMove(view->m_hWnd, at);
     CPoint screen = at;
     view->ClientToScreen(&screen);
-    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(screen.x, screen.y));
+    PostMouseInput(::GetCapture(), WM_LBUTTONUP, 0, POINT{screen.x, screen.y});
   });
   EXPECT_EQ(text.DoDragDrop(DROPEFFECT_COPY | DROPEFFECT_MOVE), (DROPEFFECT)DROPEFFECT_MOVE);
   DragDropAutomation::SetDragHandler(nullptr);

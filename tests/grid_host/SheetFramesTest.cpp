@@ -103,8 +103,8 @@ class SheetFrames : public ::testing::Test {
   // A short press: the beam's repeat loop finds the release waiting.
   static void Press(CWnd* wnd, POINT pt) {
     UiAutomation::AdvanceClock(1000);
-    ::PostInputMessage(wnd->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
-    ::PostInputMessage(wnd->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+    ::PostMouseInput(wnd->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{pt.x, pt.y});
+    ::PostMouseInput(wnd->m_hWnd, WM_LBUTTONUP, 0, POINT{pt.x, pt.y});
     UiAutomation::Pump();
   }
   void ClickTab(int nTab) {
@@ -158,7 +158,7 @@ TEST_F(SheetFrames, RenamingATabRenamesTheSheetAndTheOtherViewsTab) {
   const CPoint tab0(Beam().GetTabX(0) + 20, 8);
   UiAutomation::DoubleClick(Beam().m_hWnd, tab0);
   ASSERT_NE(nullptr, frame->tabs.GetRenamePopup());
-  UiAutomation::TypeText(frame->tabs.GetRenamePopup()->m_hWnd, "Prices\n");
+  UiAutomation::TypeText("Prices\n");
   UiAutomation::Pump();
   EXPECT_EQ(nullptr, frame->tabs.GetRenamePopup());
   EXPECT_EQ(CString("Prices"), frame->sheets[0]->GetParam()->m_strSheetName);
@@ -186,7 +186,7 @@ TEST_F(SheetFrames, TabChangesLeaveNoLineOfTheOldTabInEitherFrameOfTheGrid) {
   UiAutomation::AdvanceClock(1000);
   UiAutomation::DoubleClick(Beam().m_hWnd, CPoint(Beam().GetTabX(0) + 20, 8));
   ASSERT_NE(nullptr, frame->tabs.GetRenamePopup());
-  UiAutomation::TypeText(frame->tabs.GetRenamePopup()->m_hWnd, "A longer name\n");
+  UiAutomation::TypeText("A longer name\n");
   UiAutomation::Pump();
   EXPECT_EQ(CString("A longer name"), other->tabs.GetBeam().GetTab(0).sLabel);
   EXPECT_EQ((std::pair{0, 0}), off()) << "renamed in the first frame";
@@ -214,7 +214,7 @@ TEST_F(SheetFrames, TheRecordBeamMovesTheCurrentRowAndShowsIt) {
   UiAutomation::AdvanceClock(1000);
   frame->UpdateWindow();
   UiAutomation::Click(beam->m_hWnd, beam->GetNumberRect().CenterPoint());
-  UiAutomation::TypeText(beam->GetEdit()->m_hWnd, "20\n");
+  UiAutomation::TypeText("20\n");
   list->GetCurrentCell(row, col);
   EXPECT_EQ((ROWCOL)(20 + headers), row);
   EXPECT_EQ(list->m_hWnd, ::GetFocus());

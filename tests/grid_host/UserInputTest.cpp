@@ -98,10 +98,10 @@ class UserInput : public ::testing::Test {
     UiAutomation::Pump();
     Automation::Instance().Reset();
   }
-  void Key(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(view->m_hWnd, vk, modifiers); }
+  void Key(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(vk, modifiers); }
   // Keys to the focus, as a user types.
-  void Type(const char* text) { UiAutomation::TypeText(nullptr, text); }
-  void FocusKey(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(nullptr, vk, modifiers); }
+  void Type(const char* text) { UiAutomation::TypeText(text); }
+  void FocusKey(UINT vk, UINT modifiers = kNone) { UiAutomation::PressKey(vk, modifiers); }
   static POINT At(CGXGridView* in, ROWCOL r, ROWCOL c) {
     const CRect rc = in->CalcRectFromRowCol(r, c);
     return POINT{rc.left + 6, rc.CenterPoint().y};
@@ -478,8 +478,8 @@ TEST_F(UserInput, ARefusedValueWarnsOnceAndDropsTheKeysTypedAhead) {
   view->GetParam()->GetData()->StoreStyleAt(0, 3, &limits, 0, -1);  // the column's style
   view->Redraw();
   auto postKey = [](UINT vk) {
-    ::PostInputMessage(::GetFocus(), WM_KEYDOWN, vk, 1);
-    ::PostInputMessage(::GetFocus(), WM_KEYUP, vk, (LPARAM)0xC0000001u);
+    ::PostKeyInput(WM_KEYDOWN, vk, 1);
+    ::PostKeyInput(WM_KEYUP, vk, (LPARAM)0xC0000001u);
   };
   Run({
       {"typed out of range", [&] { ClickCell(2, 3), Type("500"); }, [&] { return view->IsCurrentCellActive(); }},
@@ -504,31 +504,28 @@ TEST_F(UserInput, HeldKeysDragsAndHeaderDoubleClicks) {
     view->GetParam()->GetData()->StoreStyleAt(r, 3, &CGXStyle().SetValue(std::to_string(100 - r).c_str()), 0, 0);
   view->GetParam()->EmptyUndoList();
   auto held = [&](UINT vk, int repeats) {
-    HWND f = ::GetFocus();
     // Repeats come at the keyboard's rate, each after the one before was handled.
-    for (int i = 0; i < repeats; ++i) ::PostInputMessage(f, WM_KEYDOWN, vk, i ? 0x40000001 : 1), UiAutomation::Pump();
-    ::PostInputMessage(f, WM_KEYUP, vk, (LPARAM)0xC0000001u);
+    for (int i = 0; i < repeats; ++i) ::PostKeyInput(WM_KEYDOWN, vk, i ? 0x40000001 : 1), UiAutomation::Pump();
+    ::PostKeyInput(WM_KEYUP, vk, (LPARAM)0xC0000001u);
     UiAutomation::Pump();
   };
   Run({
       {"Down held for five repeats", [&] { ClickCell(1, 1), held(VK_DOWN, 5); }, [&] { return Current() == Cell(6, 1); }},
       {"Up held for three", [&] { held(VK_UP, 3); }, [&] { return Current() == Cell(3, 1); }},
-      {"Shift+Down held for two", [&] { UiAutomation::KeyDown(nullptr, VK_SHIFT), held(VK_DOWN, 2), UiAutomation::KeyUp(nullptr, VK_SHIFT); },
+      {"Shift+Down held for two", [&] { UiAutomation::KeyDown(VK_SHIFT), held(VK_DOWN, 2), UiAutomation::KeyUp(VK_SHIFT); },
        [&] { return Current() == Cell(5, 1) && Selected() == CGXRange().SetCellRange(3, 1, 5, 1); }},
       {"Escape during a drag ends it and keeps the typing", [&] {
          ClickCell(7, 2), Type("31");
          const POINT from = At(view, 4, 1), to = At(view, 6, 2);
          // Escape comes while the button is held: once the drag is under way.
-         static HWND target;
-         target = ::GetFocus();
          ::SetTimer(nullptr, 86, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
            ::KillTimer(nullptr, id);
-           ::PostInputMessage(target, WM_KEYDOWN, VK_ESCAPE, 1);
+           ::PostKeyInput(WM_KEYDOWN, VK_ESCAPE, 1);
          });
-         ::PostInputMessage(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
-         ::PostInputMessage(view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+         ::PostMouseInput(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{from.x, from.y});
+         ::PostMouseInput(view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, POINT{to.x, to.y});
          UiAutomation::Pump();
-         ::PostInputMessage(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+         ::PostMouseInput(view->m_hWnd, WM_LBUTTONUP, 0, POINT{to.x, to.y});
          UiAutomation::Pump();
        },
        [&] { return ::GetCapture() == nullptr && Value(7, 2) == "31" && Current() == Cell(4, 1); }},

@@ -113,10 +113,10 @@ class ViewHints : public ::testing::Test {
   CPoint At(ROWCOL r, ROWCOL c) { return view->CalcRectFromRowCol(r, c).CenterPoint(); }
   void Drag(CPoint from, CPoint to, UINT modifiers = UiAutomation::kNone) {
     UiAutomation::AdvanceClock(1000);
-    if (modifiers) UiAutomation::KeyDown(view->m_hWnd, VK_CONTROL);
+    if (modifiers) UiAutomation::KeyDown(VK_CONTROL);
     UiAutomation::Drag(view->m_hWnd, from, to, 2, modifiers);
     UiAutomation::Pump();
-    if (modifiers) UiAutomation::KeyUp(view->m_hWnd, VK_CONTROL);
+    if (modifiers) UiAutomation::KeyUp(VK_CONTROL);
     UiAutomation::Pump();
   }
   CHintDoc* doc = nullptr;
@@ -146,7 +146,7 @@ TEST_F(ViewHints, TheSendingViewShowsItsChangeOnceWhereverItLives) {
       {"E3 typed into", [this] {
          UiAutomation::AdvanceClock(1000);
          UiAutomation::Click(view->m_hWnd, At(3, 5));
-         UiAutomation::TypeText(nullptr, "42\n");
+         UiAutomation::TypeText("42\n");
        }},
       {"column C 20 pixels wider", [this] {
          const CRect c = view->CalcRectFromRowCol(0, 3);

@@ -99,9 +99,9 @@ TEST_F(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
       {"B by its edge", [](ZAZAzedAze& g) {
          const CRect header = g.CalcRectFromRowCol(0, 2);
          const int y = header.top + 2;
-         PostInputMessage(g.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(header.right, y));
-         PostInputMessage(g.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(header.right - 10, y));
-         PostInputMessage(g.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(header.right - 10, y));
+         PostMouseInput(g.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{header.right, y});
+         PostMouseInput(g.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, POINT{header.right - 10, y});
+         PostMouseInput(g.m_hWnd, WM_LBUTTONUP, 0, POINT{header.right - 10, y});
        }, 4},
       {"C hidden", [](ZAZAzedAze& g) { g.HideCols(3, 3); }, 5},
       {"C hidden and shown", [](ZAZAzedAze& g) {

@@ -13,6 +13,7 @@
 #include "platform/ui/Clipboard.h"
 
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
 
@@ -128,8 +129,9 @@ class GridPictures : public ::testing::Test {
     return height;
   }
   void Scroll(UINT code, int times) {
-    for (int i = 0; i < times; ++i) PostInputMessage(grid.m_hWnd, WM_VSCROLL, code, 0);
-    ::PumpMessages();
+    const dravonix::test::BarPress part = code == SB_PAGEDOWN ? dravonix::test::kPageBelow : code == SB_PAGEUP ? dravonix::test::kPageAbove
+                          : code == SB_LINEDOWN ? dravonix::test::kDownArrow : dravonix::test::kUpArrow;
+    for (int i = 0; i < times; ++i) dravonix::test::bars::Press(grid.m_hWnd, part);
   }
   CWnd parent;
   ZAZAzedAze grid;
@@ -198,7 +200,7 @@ TEST_F(GridPictures, ZoomScalesSizesAndTextAndTheEditFollows) {
   // An edit started in a cell writes with the font the cell is drawn with.
   const int drawn = InkHeight(grid.CalcRectFromRowCol(1, 3));
   ASSERT_TRUE(grid.SetCurrentCell(1, 3));
-  PostInputMessage(grid.m_hWnd, WM_KEYDOWN, VK_END, 1);  // End starts editing at the text's end
+  PostKeyInput(WM_KEYDOWN, VK_END, 1);  // End starts editing at the text's end
   ::PumpMessages();
   auto* edit = dynamic_cast<CGXEditControl*>(grid.GetCurrentCellControl());
   ASSERT_TRUE(edit && edit->IsActive());
@@ -285,7 +287,7 @@ TEST_F(GridPictures, RowHeadersAreDrawnPressedWhileTheirRowsAreSelectedWithTheMo
   };
   const auto post = [&](UINT msg, WPARAM flags, ROWCOL row) {
     const CPoint pt = grid.CalcRectFromRowCol(row, 0).CenterPoint();
-    PostInputMessage(grid.m_hWnd, msg, flags, MAKELPARAM(pt.x, pt.y));
+    PostMouseInput(grid.m_hWnd, msg, flags, pt);
   };
   grid.m_bAutoScroll = FALSE;  // the press only captures, so the picture can be read between the messages
   for (ROWCOL row = 5; row <= 10; ++row) EXPECT_FALSE(pressed(row)) << row;
@@ -331,9 +333,9 @@ TEST_F(GridPictures, AColumnsNewWidthDecidesAgainHowFarItsTextFloats) {
     if (c.drag) {
       const CRect header = grid.CalcRectFromRowCol(0, 2);
       const CPoint edge(header.right, header.top + 2), to(header.right + c.to - c.from, header.top + 2);
-      PostInputMessage(grid.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge.x, edge.y));
-      PostInputMessage(grid.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
-      PostInputMessage(grid.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+      PostMouseInput(grid.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{edge.x, edge.y});
+      PostMouseInput(grid.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, POINT{to.x, to.y});
+      PostMouseInput(grid.m_hWnd, WM_LBUTTONUP, 0, POINT{to.x, to.y});
     } else {
       grid.SetColWidth(2, 2, c.to);
     }
@@ -419,8 +421,8 @@ TEST_F(GridPictures, HeaderMarksAfterACtrlClickOnARowHeaderInsideTheWholeTable) 
   grid.m_bAutoScroll = FALSE;
   const auto click = [&](ROWCOL row, ROWCOL col, WPARAM keys) {
     const CPoint pt = grid.CalcRectFromRowCol(row, col).CenterPoint();
-    PostInputMessage(grid.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(pt.x, pt.y));
-    PostInputMessage(grid.m_hWnd, WM_LBUTTONUP, keys, MAKELPARAM(pt.x, pt.y));
+    PostMouseInput(grid.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON | keys, POINT{pt.x, pt.y});
+    PostMouseInput(grid.m_hWnd, WM_LBUTTONUP, keys, POINT{pt.x, pt.y});
     ::PumpMessages();
   };
   CRect client;

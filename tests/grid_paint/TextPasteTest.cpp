@@ -39,7 +39,7 @@ TEST(TextPaste, RowsAndColumnsItAddsArePainted) {
     ::PumpMessages();
     ResetClipboard();
     ASSERT_TRUE(ClipboardSetText(nullptr, c.text, std::strlen(c.text)));
-    UiAutomation::PressKey(grid.m_hWnd, c.key, c.modifiers);
+    UiAutomation::PressKey(c.key, c.modifiers);
     EXPECT_EQ(grid.GetRowCount(), c.rows) << c.text;
     EXPECT_EQ(grid.GetColCount(), c.cols) << c.text;
     EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << c.text;

@@ -54,13 +54,12 @@ class GridDataMove : public ::testing::Test {
   }
   // A key pressed and released where the keyboard focus is.
   void Key(UINT vk) {
-    const HWND to = ::GetFocus() ? ::GetFocus() : grid.m_hWnd;
-    PostInputMessage(to, WM_KEYDOWN, vk, 1);
-    PostInputMessage(to, WM_KEYUP, vk, 0xC0000001);
+    PostKeyInput(WM_KEYDOWN, vk, 1);
+    PostKeyInput(WM_KEYUP, vk, 0xC0000001);
     ::PumpMessages();
   }
   void Type(char ch) {
-    PostInputMessage(::GetFocus() ? ::GetFocus() : grid.m_hWnd, WM_CHAR, (WPARAM)ch, 1);
+    PostKeyInput(WM_CHAR, (WPARAM)ch, 1);
     ::PumpMessages();
   }
   // F2, End and "x": the text the user then edits, thrown away with Escape.
@@ -153,7 +152,7 @@ TEST_F(GridDataMove, TheCurrentCellEditsWhatTheSortPutThere) {
          grid.GetParam()->m_bSortRowsOnDblClk = TRUE;
          const CPoint at = grid.CalcRectFromRowCol(0, 1).CenterPoint();
          for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP})
-           PostInputMessage(grid.m_hWnd, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(at.x, at.y));
+           PostMouseInput(grid.m_hWnd, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
          ::PumpMessages();
        }},
       {"sorted by the program",

@@ -60,8 +60,8 @@ class FitWhileEditing : public ::testing::Test {
     UiAutomation::Pump();
   }
   // Keys and characters go where the focus is: the grid, or the edit of the cell being edited.
-  static void Key(UINT vk) { UiAutomation::PressKey(nullptr, vk); }
-  static void Char(char ch) { UiAutomation::TypeText(nullptr, std::string(1, ch).c_str()); }
+  static void Key(UINT vk) { UiAutomation::PressKey(vk); }
+  static void Char(char ch) { UiAutomation::TypeText(std::string(1, ch).c_str()); }
   // Row n's lower edge in the row headers, column n's right edge in the column headers.
   CPoint Edge(bool row, ROWCOL n) {
     const CRect r = grid.CalcRectFromRowCol(row ? n : 0, row ? 0 : n);

@@ -43,7 +43,7 @@ class RecordingGrid : public ZAZAzedAze {
       POINT at{};
       ::GetCursorPos(&at);
       ScreenToClient(&at);
-      PostInputMessage(m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+      PostMouseInput(m_hWnd, WM_LBUTTONUP, 0, POINT{at.x, at.y});
     }
     return scrolled;
   }
@@ -91,7 +91,7 @@ class GridMouse : public ::testing::Test {
     grid.DestroyWindow();
     parent.DestroyWindow();
   }
-  void Post(UINT msg, WPARAM flags, CPoint pt) { PostInputMessage(h, msg, flags, MAKELPARAM(pt.x, pt.y)); }
+  void Post(UINT msg, WPARAM flags, CPoint pt) { PostMouseInput(h, msg, flags, pt); }
   void Click(CPoint pt, WPARAM keys = 0) {
     Post(WM_LBUTTONDOWN, MK_LBUTTON | keys, pt);
     Post(WM_LBUTTONUP, keys, pt);
@@ -373,7 +373,7 @@ TEST_F(GridMouse, ResizingDrawsItsLineAndLeavesNoTrace) {
     EXPECT_EQ(GetWindowPixel(h, body), before ^ 0x00FFFFFF) << c.bits;  // inverted where the line is
     EXPECT_EQ(grid.GetColWidth(3), width);  // the header showed the new width for a moment only
     // Escape cancels: nothing changed, nothing left on the screen.
-    PostInputMessage(h, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostKeyInput(WM_KEYDOWN, VK_ESCAPE, 1);
     ::PumpMessages();
     EXPECT_FALSE(grid.m_bTracking);
     EXPECT_EQ(grid.m_pDragLineWnd, nullptr);

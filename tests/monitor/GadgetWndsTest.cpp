@@ -119,11 +119,11 @@ class GadgetWndsTest : public SetupTest {
   void Drop(CGadgetsBar& bar, int kind) {
     CPoint at = EmptySpot();
     Clock::Advance(1000);  // no double click
-    PostInputMessage(bar.m_aButtons[kind]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMouseInput(bar.m_aButtons[kind]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{2, 2});
     UiAutomation::Pump();
     View()->ClientToScreen(&at);
     bar.ScreenToClient(&at);
-    PostInputMessage(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    PostMouseInput(bar.m_hWnd, WM_LBUTTONUP, 0, POINT{at.x, at.y});
     UiAutomation::Pump();
   }
   static WORD DriveWord(WORD address) {

@@ -136,22 +136,22 @@ class PanelEditorTest : public SetupTest {
     v->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
     return ui.m_bEnabled;
   }
-  static void SetCtrl(CWnd* w, bool down) {
-    PostInputMessage(w->m_hWnd, down ? WM_KEYDOWN : WM_KEYUP, VK_CONTROL, 0);
+  static void SetCtrl(CWnd*, bool down) {
+    PostKeyInput(down ? WM_KEYDOWN : WM_KEYUP, VK_CONTROL, down ? 1 : (LPARAM)0xC0000001u);
     UiAutomation::Pump();
   }
   // A press at `pt` of gadget `i`'s client area; the point it makes in the view.
   static CPoint Press(CMC_ControlPanelView* v, int i, CPoint pt, bool ctrl = false) {
     SetCtrl(v, ctrl);
     CWnd* g = v->m_aGadgets[i];
-    PostInputMessage(g->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON | (ctrl ? MK_CONTROL : 0), MAKELPARAM(pt.x, pt.y));
+    PostMouseInput(g->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON | (ctrl ? MK_CONTROL : 0), POINT{pt.x, pt.y});
     UiAutomation::Pump();
     g->ClientToScreen(&pt);
     v->ScreenToClient(&pt);
     return pt;
   }
   static void Post(CWnd* w, UINT msg, CPoint pt) {
-    PostInputMessage(w->m_hWnd, msg, 0, MAKELPARAM(pt.x, pt.y));
+    PostMouseInput(w->m_hWnd, msg, 0, pt);
     UiAutomation::Pump();
   }
 
@@ -543,7 +543,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
 
   // A press posts 6024: the button shows "SU", never pressed; the cursor follows the window below.
   CGadgetBtn* button = bar.m_aButtons[0];
-  PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMouseInput(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{2, 2});
   UiAutomation::Pump();
   EXPECT_TRUE(bar.m_bDragging);
   EXPECT_EQ(bar.m_nDragId, 14000);
@@ -570,7 +570,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   for (int customize : {1, 0}) {
     CMC_ControlPanel::ms_bInCustomize = customize;
     Clock::Advance(1000);  // no double click
-    PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMouseInput(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{2, 2});
     UiAutomation::Pump();
     Post(&bar, WM_LBUTTONUP, over + CSize(0, customize ? 0 : 100));
   }
@@ -608,7 +608,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragEndsWhenTheMouseIsTakenAway) {
     ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
     CGadgetBtn* button = bar.m_aButtons[3];
     Clock::Advance(1000);
-    PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMouseInput(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{2, 2});
     UiAutomation::Pump();
     CRect clip;
     ASSERT_TRUE(GetClipCursor(&clip));
@@ -670,7 +670,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragFollowsItsModelUnderRandomInput) {
     switch (op) {
       case 0:  // a press reaches the button only while no window holds the mouse
         if (!dragging && !otherHasMouse) {
-          PostInputMessage(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+          PostMouseInput(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{2, 2});
           UiAutomation::Pump();
           dragging = true;
         }
@@ -725,7 +725,7 @@ TEST_F(PanelEditorTest, DroppedShowValueShowsTheDriveAndSavesWhereItWasDropped) 
     DialogAutomation::SelectItem(dlg, 14052, "APOS");
     DialogAutomation::ClickControl(dlg, IDOK);
   });
-  PostInputMessage(bar.m_aButtons[0]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMouseInput(bar.m_aButtons[0]->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{2, 2});
   UiAutomation::Pump();
   CPoint drop(60, 50);
   v->ClientToScreen(&drop);

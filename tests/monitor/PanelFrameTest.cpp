@@ -452,7 +452,7 @@ TEST_F(PanelFrameTest, PanelsClosedByTheUserLeaveThePolling) {
   ASSERT_EQ(panels.m_cache.GetCount(), 4);
   // A click into a panel and Ctrl+F4 close it; the other's words stay polled, and its frame takes over.
   UiAutomation::Click(ViewOf(panels.m_aPanels[1])->m_hWnd, CPoint(2, 2));
-  UiAutomation::PressKey(nullptr, VK_F4, UiAutomation::kControl);
+  UiAutomation::PressKey(VK_F4, UiAutomation::kControl);
   EXPECT_EQ((std::vector<int>{panels.FindFrame(0), panels.FindFrame(1)}), (std::vector<int>{1, 0}));
   EXPECT_EQ(panels.m_cache.GetCount(), 2);
   EXPECT_EQ(m_main->MDIGetActive(), panels.m_aPanels[0]->m_pFrame);
@@ -461,7 +461,7 @@ TEST_F(PanelFrameTest, PanelsClosedByTheUserLeaveThePolling) {
   EXPECT_TRUE(m_doc.OnIdle(count));
   // The test's document has no view of its own: its last frame would ask to save it.
   m_doc.SetModifiedFlag(FALSE);
-  UiAutomation::PressKey(nullptr, VK_F4, UiAutomation::kControl);
+  UiAutomation::PressKey(VK_F4, UiAutomation::kControl);
   EXPECT_FALSE(panels.HasOpenedControlPanels());
   EXPECT_FALSE(m_doc.OnIdle(count));
   EXPECT_FALSE(CMC_ControlPanel::ms_bStarted);

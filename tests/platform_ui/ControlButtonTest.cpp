@@ -65,7 +65,7 @@ TEST_F(ControlButtonTest, CheckBoxesThreeStatesAndRadioGroups) {
   other.SetCheck(BST_CHECKED);
   UiAutomation::Click(check.m_hWnd, POINT{5, 5});
   EXPECT_EQ(BST_CHECKED, check.GetCheck());
-  UiAutomation::PressKey(check.m_hWnd, VK_SPACE);
+  UiAutomation::PressKey(VK_SPACE);
   EXPECT_EQ(BST_UNCHECKED, check.GetCheck());
   for (int expected : {1, 2, 0}) {
     three.SendMessage(BM_CLICK);

@@ -88,7 +88,7 @@ TEST_F(ControlEditTest, MultiLineTextWrapsAtWordsAndKeepsHardBreaks) {
     EXPECT_EQ(c.lines, m_edit.GetLineCount()) << c.add;
   }
   m_edit.SetSel(3, 3);
-  UiAutomation::PressKey(m_edit.m_hWnd, VK_END);
+  UiAutomation::PressKey(VK_END);
   EXPECT_EQ(Sel(), std::make_pair((int)Text().find('\r'), (int)Text().find('\r')));
   (void)e;
 }
@@ -98,30 +98,30 @@ TEST_F(ControlEditTest, CaretKeysAndShiftSelect) {
   m_edit.SetWindowText("first line\r\nsecond\r\nthird line");
   ::SetFocus(e);
   m_edit.SetSel(0, 0);
-  UiAutomation::PressKey(e, VK_END);
+  UiAutomation::PressKey(VK_END);
   EXPECT_EQ(std::make_pair(10, 10), Sel());
-  UiAutomation::PressKey(e, VK_RIGHT);  // over the line break as one
+  UiAutomation::PressKey(VK_RIGHT);  // over the line break as one
   EXPECT_EQ(std::make_pair(12, 12), Sel());
-  UiAutomation::PressKey(e, VK_DOWN);
+  UiAutomation::PressKey(VK_DOWN);
   EXPECT_EQ(2, m_edit.LineFromChar(Sel().first));
-  UiAutomation::PressKey(e, VK_HOME);
+  UiAutomation::PressKey(VK_HOME);
   EXPECT_EQ(std::make_pair(20, 20), Sel());
-  UiAutomation::PressKey(e, VK_RIGHT, UiAutomation::kShift);
-  UiAutomation::PressKey(e, VK_RIGHT, UiAutomation::kShift);
+  UiAutomation::PressKey(VK_RIGHT, UiAutomation::kShift);
+  UiAutomation::PressKey(VK_RIGHT, UiAutomation::kShift);
   EXPECT_EQ(std::make_pair(20, 22), Sel());
-  UiAutomation::PressKey(e, VK_RIGHT, UiAutomation::kShift | UiAutomation::kControl);
+  UiAutomation::PressKey(VK_RIGHT, UiAutomation::kShift | UiAutomation::kControl);
   EXPECT_EQ(std::make_pair(20, 26), Sel());
-  UiAutomation::PressKey(e, VK_UP, UiAutomation::kShift);
+  UiAutomation::PressKey(VK_UP, UiAutomation::kShift);
   EXPECT_EQ(1, m_edit.LineFromChar(Sel().first));
   EXPECT_EQ(20, Sel().second);
-  UiAutomation::PressKey(e, VK_HOME, UiAutomation::kControl);
+  UiAutomation::PressKey(VK_HOME, UiAutomation::kControl);
   EXPECT_EQ(std::make_pair(0, 0), Sel());
   // Typing replaces the selection; Backspace and Delete remove characters.
   m_edit.SetSel(0, 5);
-  UiAutomation::TypeText(e, "1st");
+  UiAutomation::TypeText("1st");
   EXPECT_EQ("1st line\r\nsecond\r\nthird line", Text());
-  UiAutomation::PressKey(e, VK_BACK);
-  UiAutomation::PressKey(e, VK_DELETE);
+  UiAutomation::PressKey(VK_BACK);
+  UiAutomation::PressKey(VK_DELETE);
   EXPECT_EQ("1sline\r\nsecond\r\nthird line", Text());
   EXPECT_TRUE(m_edit.GetModify());
 }
@@ -150,27 +150,27 @@ TEST_F(ControlEditTest, ClipboardKeysCopyCutPasteAndUndo) {
   m_edit.SetWindowText("one two");
   ::SetFocus(e);
   m_edit.SetSel(0, 3);
-  UiAutomation::PressKey(e, 'C', UiAutomation::kControl);
+  UiAutomation::PressKey('C', UiAutomation::kControl);
   std::string clip;
   ASSERT_TRUE(ClipboardGetText(nullptr, clip));
   EXPECT_EQ("one", clip);
   // Text another program put on the clipboard, with a line break, pastes at the caret.
   ASSERT_TRUE(ClipboardSetText(nullptr, "A\r\nB", 4));
   m_edit.SetSel(7, 7);
-  UiAutomation::PressKey(e, 'V', UiAutomation::kControl);
+  UiAutomation::PressKey('V', UiAutomation::kControl);
   EXPECT_EQ("one twoA\r\nB", Text());
   EXPECT_EQ(2, m_edit.GetLineCount());
   EXPECT_EQ(std::make_pair(11, 11), Sel());
-  UiAutomation::PressKey(e, 'Z', UiAutomation::kControl);
+  UiAutomation::PressKey('Z', UiAutomation::kControl);
   EXPECT_EQ("one two", Text());
   m_edit.SetSel(4, 7);
-  UiAutomation::PressKey(e, 'X', UiAutomation::kControl);
+  UiAutomation::PressKey('X', UiAutomation::kControl);
   EXPECT_EQ("one ", Text());
   ASSERT_TRUE(ClipboardGetText(nullptr, clip));
   EXPECT_EQ("two", clip);
   // While another program holds the clipboard nothing is pasted and nothing breaks.
   SetClipboardHeldByOtherProgram(TRUE);
-  UiAutomation::PressKey(e, 'V', UiAutomation::kControl);
+  UiAutomation::PressKey('V', UiAutomation::kControl);
   EXPECT_EQ("one ", Text());
   SetClipboardHeldByOtherProgram(FALSE);
   // A single-line edit takes the first line of pasted text.
@@ -178,7 +178,7 @@ TEST_F(ControlEditTest, ClipboardKeysCopyCutPasteAndUndo) {
   e = MakeEdit(ES_AUTOHSCROLL, CRect(10, 10, 300, 34));
   ::SetFocus(e);
   ClipboardSetText(nullptr, "first\r\nsecond", 13);
-  UiAutomation::PressKey(e, 'V', UiAutomation::kControl);
+  UiAutomation::PressKey('V', UiAutomation::kControl);
   EXPECT_EQ("first", Text());
 }
 
@@ -186,7 +186,7 @@ TEST_F(ControlEditTest, LimitReadOnlyPasswordAndNotifications) {
   HWND e = MakeEdit(ES_AUTOHSCROLL, CRect(10, 10, 300, 34), 77);
   m_edit.LimitText(4);
   m_host.m_notes.clear();
-  UiAutomation::TypeText(e, "abcdef");
+  UiAutomation::TypeText("abcdef");
   EXPECT_EQ("abcd", Text());
   int changes = 0, maxText = 0, setFocus = 0;
   for (auto& n : m_host.m_notes) {
@@ -204,8 +204,8 @@ TEST_F(ControlEditTest, LimitReadOnlyPasswordAndNotifications) {
   ASSERT_FALSE(m_host.m_notes.empty());
   EXPECT_EQ(EN_KILLFOCUS, m_host.m_notes.back().second);
   m_edit.SetReadOnly(TRUE);
-  UiAutomation::TypeText(e, "x");
-  UiAutomation::PressKey(e, VK_BACK);
+  UiAutomation::TypeText("x");
+  UiAutomation::PressKey(VK_BACK);
   EXPECT_EQ("abcd", Text());
   m_edit.SetReadOnly(FALSE);
   m_edit.SetPasswordChar('*');
@@ -214,7 +214,7 @@ TEST_F(ControlEditTest, LimitReadOnlyPasswordAndNotifications) {
   ::SetFocus(e);
   m_edit.SetSel(0, -1);
   ResetClipboard();
-  UiAutomation::PressKey(e, 'C', UiAutomation::kControl);
+  UiAutomation::PressKey('C', UiAutomation::kControl);
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
   // Bad arguments fail cleanly.
   EXPECT_EQ(0, ::SendMessage(e, EM_GETLINE, 5, 0));
@@ -244,8 +244,8 @@ TEST_F(ControlEditTest, TextSetBeforeTheWindowHasAWidthShowsFromItsFirstCharacte
         if (GetGValue(GetWindowPixel(e, POINT{x, y})) < 100) ink = x;
     EXPECT_GE(ink, 1);
     EXPECT_LE(ink, 3);
-    UiAutomation::PressKey(e, VK_END);
-    UiAutomation::TypeText(e, "x");
+    UiAutomation::PressKey(VK_END);
+    UiAutomation::TypeText("x");
     EXPECT_EQ("abcx", Text());
     EXPECT_EQ(1, m_edit.PosFromChar(0).x);
     m_edit.DestroyWindow();

@@ -101,7 +101,7 @@ TEST_F(ControlListTest, OwnerDrawnSortedListWithItemData) {
   ASSERT_FALSE(m_host.m_notes.empty());
   EXPECT_EQ(std::make_pair(5, (int)LBN_SELCHANGE), m_host.m_notes.back());
   EXPECT_EQ(RGB(0, 0, 255), GetWindowPixel(list.m_hWnd, POINT{r.left + 2, r.top + 2}));
-  UiAutomation::PressKey(list.m_hWnd, VK_DOWN);
+  UiAutomation::PressKey(VK_DOWN);
   EXPECT_EQ(2, list.GetCurSel());
   list.DeleteString(0);
   list.ResetContent();
@@ -132,9 +132,9 @@ TEST_F(ControlListTest, StringListsFindSelectAndCheck) {
   UiAutomation::Click(list.m_hWnd, POINT{r.left + 6, r.CenterPoint().y});
   EXPECT_EQ(1, list.GetCheck(2));
   list.SetCurSel(0);
-  UiAutomation::PressKey(list.m_hWnd, VK_SPACE);
+  UiAutomation::PressKey(VK_SPACE);
   EXPECT_EQ(1, list.GetCheck(0));
-  UiAutomation::PressKey(list.m_hWnd, 'C');
+  UiAutomation::PressKey('C');
   EXPECT_EQ(2, list.GetCurSel());
 
   CListBox multi;
@@ -378,12 +378,12 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
       if (n.second == CBN_SELCHANGE || n.second == CBN_SELENDOK || n.second == CBN_SELENDCANCEL) out.push_back(n.second);
     return out;
   };
-  EXPECT_EQ(codesOf([&] { UiAutomation::PressKey(combo.m_hWnd, VK_UP); }), (std::vector<int>{CBN_SELENDOK, CBN_SELCHANGE}));
+  EXPECT_EQ(codesOf([&] { UiAutomation::PressKey(VK_UP); }), (std::vector<int>{CBN_SELENDOK, CBN_SELCHANGE}));
   EXPECT_EQ(1, combo.GetCurSel());
-  UiAutomation::PressKey(combo.m_hWnd, VK_F4);
-  EXPECT_EQ(codesOf([&] { UiAutomation::PressKey(combo.m_hWnd, VK_DOWN); }), (std::vector<int>{CBN_SELCHANGE}));
-  UiAutomation::PressKey(combo.m_hWnd, VK_UP);
-  UiAutomation::PressKey(combo.m_hWnd, VK_RETURN);
+  UiAutomation::PressKey(VK_F4);
+  EXPECT_EQ(codesOf([&] { UiAutomation::PressKey(VK_DOWN); }), (std::vector<int>{CBN_SELCHANGE}));
+  UiAutomation::PressKey(VK_UP);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_FALSE(combo.GetDroppedState());
   EXPECT_EQ(0, combo.SelectString(-1, "i"));
   EXPECT_EQ(CB_ERR, combo.SetCurSel(9));
@@ -394,7 +394,7 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
   HWND e = ::GetWindow(edit.m_hWnd, GW_CHILD);
   ASSERT_NE(nullptr, e);
   m_host.m_notes.clear();
-  UiAutomation::TypeText(e, "12");
+  UiAutomation::TypeText("12");
   edit.GetWindowText(text);
   EXPECT_STREQ("12", text);
   EXPECT_EQ(std::make_pair(9, (int)CBN_EDITCHANGE), m_host.m_notes.back());
@@ -406,7 +406,7 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
     int sel;
   } keys[] = {{VK_F4, TRUE, -1}, {VK_DOWN, TRUE, 0}, {VK_DOWN, TRUE, 1}, {VK_RETURN, FALSE, 1}};
   for (const auto& k : keys) {
-    UiAutomation::PressKey(e, k.key);
+    UiAutomation::PressKey(k.key);
     EXPECT_EQ(edit.GetDroppedState(), k.dropped) << k.key;
     EXPECT_EQ(edit.GetCurSel(), k.sel) << k.key;
   }
@@ -418,7 +418,7 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
   edit.SelectString(-1, "b");
   edit.ResetContent();
   for (auto& n : m_host.m_notes) EXPECT_TRUE(n.second != CBN_EDITCHANGE && n.second != CBN_EDITUPDATE) << n.second;
-  UiAutomation::TypeText(e, "x");
+  UiAutomation::TypeText("x");
   ASSERT_GE(m_host.m_notes.size(), 2u);
   EXPECT_EQ(std::make_pair(9, (int)CBN_EDITUPDATE), m_host.m_notes[m_host.m_notes.size() - 2]);
   EXPECT_EQ(std::make_pair(9, (int)CBN_EDITCHANGE), m_host.m_notes.back());
@@ -480,9 +480,9 @@ TEST_F(ControlListTest, SpinStepsCanBeRefusedAndSlidersAndProgressKeepTheirRange
   slider.SetPageSize(10);
   slider.SetPos(70);
   EXPECT_EQ(50, slider.GetPos());
-  UiAutomation::PressKey(slider.m_hWnd, VK_PRIOR);
+  UiAutomation::PressKey(VK_PRIOR);
   EXPECT_EQ(40, slider.GetPos());
-  UiAutomation::PressKey(slider.m_hWnd, VK_HOME);
+  UiAutomation::PressKey(VK_HOME);
   EXPECT_EQ(0, slider.GetPos());
 
   CProgressCtrl progress;

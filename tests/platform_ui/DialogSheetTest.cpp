@@ -118,7 +118,7 @@ TEST_F(DialogSheetTest, PagesSwitchOnlyWhenTheirDataIsValidAndOkAppliesThemAll) 
     DialogAutomation::ClickControl(&b, IDC_B);
     std::string path = dravonix::test::OutputPath("property-sheet.png");
     EXPECT_TRUE(SaveWindowImage(s, path.c_str()));
-    UiAutomation::PressKey(nullptr, VK_RETURN);
+    UiAutomation::PressKey(VK_RETURN);
   });
   EXPECT_EQ(IDOK, sheet.DoModal());
   EXPECT_EQ(7, a.m_gain);
@@ -135,7 +135,7 @@ TEST_F(DialogSheetTest, CancelKeepsTheMembersAndAnEmptySheetFails) {
   DialogAutomation::AddDialogHandler("CPropertySheet", [&](CWnd* w) {
     EXPECT_NE(nullptr, w->GetDlgItem(ID_APPLY_NOW));
     DialogAutomation::TypeInto(&a, IDC_A, "3");
-    UiAutomation::PressKey(nullptr, VK_ESCAPE);
+    UiAutomation::PressKey(VK_ESCAPE);
   });
   EXPECT_EQ(IDCANCEL, sheet.DoModal());
   EXPECT_EQ(5, a.m_gain);
@@ -179,7 +179,7 @@ TEST_F(DialogSheetTest, AFormViewCarriesItsTemplateControls) {
   EXPECT_EQ(34, form->m_value);
   EXPECT_EQ(IDD_FORM, form->GetTemplateID());
   // The frame's keys reach it before the form's dialog keys could take them.
-  UiAutomation::PressKey(edit, VK_F5);
+  UiAutomation::PressKey(VK_F5);
   EXPECT_EQ(1, frame->m_keys);
   app.m_pMainWnd = nullptr;
   frame->DestroyWindow();

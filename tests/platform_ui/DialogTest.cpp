@@ -166,7 +166,7 @@ TEST_F(DialogTest, ARangeFailureNamesTheRangeKeepsTheDialogOpenAndFocusesTheEdit
   DialogAutomation::AddDialogHandler(IDD_VALUES, [&](CWnd* d) {
     DialogAutomation::TypeInto(d, IDC_VALUE, "500");
     // Enter presses the default button.
-    UiAutomation::PressKey(::GetDlgItem(d->m_hWnd, IDC_VALUE), VK_RETURN);
+    UiAutomation::PressKey(VK_RETURN);
     auto boxes = Automation::Instance().MessageBoxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("Please enter an integer between 1 and 100.", boxes[0].text);
@@ -179,7 +179,7 @@ TEST_F(DialogTest, ARangeFailureNamesTheRangeKeepsTheDialogOpenAndFocusesTheEdit
     EXPECT_EQ(0u, a);
     EXPECT_EQ(3u, b);
     // Not a number at all.
-    UiAutomation::TypeText(edit, "x1");
+    UiAutomation::TypeText("x1");
     DialogAutomation::ClickControl(d, IDOK);
     boxes = Automation::Instance().MessageBoxes();
     ASSERT_EQ(2u, boxes.size());
@@ -217,21 +217,21 @@ TEST_F(DialogTest, TabArrowsAndEscapeMoveAndCloseAsTheDialogManagerDoes) {
     HWND h = d->m_hWnd;
     EXPECT_EQ(::GetDlgItem(h, IDC_VALUE), ::GetFocus());
     for (int i = 0; i < 7; ++i) {
-      UiAutomation::PressKey(nullptr, VK_TAB);
+      UiAutomation::PressKey(VK_TAB);
       order.push_back(::GetDlgCtrlID(::GetFocus()));
     }
-    UiAutomation::PressKey(nullptr, VK_TAB, UiAutomation::kShift);
+    UiAutomation::PressKey(VK_TAB, UiAutomation::kShift);
     order.push_back(::GetDlgCtrlID(::GetFocus()));
     // In the radio group the arrows move and check.
     ::SetFocus(::GetDlgItem(h, IDC_R1));
-    UiAutomation::PressKey(nullptr, VK_DOWN);
+    UiAutomation::PressKey(VK_DOWN);
     EXPECT_EQ(::GetDlgItem(h, IDC_R2), ::GetFocus());
     EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(h, IDC_R2));
     EXPECT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(h, IDC_R1));
     // F1 asks the dialog for help about the focused control.
-    UiAutomation::PressKey(nullptr, VK_F1);
+    UiAutomation::PressKey(VK_F1);
     EXPECT_EQ(IDC_R2, dlg.m_helpCtrl);
-    UiAutomation::PressKey(nullptr, VK_ESCAPE);
+    UiAutomation::PressKey(VK_ESCAPE);
   });
   EXPECT_EQ(IDCANCEL, dlg.DoModal());
   // Name, the radio group, check box, list, combo, OK, Cancel; and back.
@@ -254,7 +254,7 @@ TEST_F(DialogTest, TabGivesPushButtonsTheDefaultLookAndEndDialogHidesAtOnce) {
     auto type = [h](int id) { return (UINT)::GetWindowLongPtr(::GetDlgItem(h, id), GWL_STYLE) & BS_TYPEMASK; };
     ::SetFocus(::GetDlgItem(h, IDC_COMBO));
     for (int i = 0; i < 3; ++i) {
-      UiAutomation::PressKey(nullptr, VK_TAB);
+      UiAutomation::PressKey(VK_TAB);
       looks.push_back({::GetDlgCtrlID(::GetFocus()), type(IDOK), type(IDCANCEL), d->SendMessage(DM_GETDEFID)});
     }
     shownBefore = ::IsWindowVisible(h) != FALSE;
@@ -416,8 +416,8 @@ TEST_F(DialogTest, AMultiLineEditLeavesEnterEscapeAndTabToItsDialog) {
     ASSERT_TRUE(dlg.CreateIndirect(&tmpl));
     HWND edit = ::GetDlgItem(dlg.m_hWnd, IDC_VALUE);
     ::SetFocus(edit);
-    UiAutomation::TypeText(nullptr, "ab");
-    UiAutomation::PressKey(nullptr, r.key);
+    UiAutomation::TypeText("ab");
+    UiAutomation::PressKey(r.key);
     UiAutomation::Pump();
     char text[16] = "";
     ::GetWindowText(edit, text, sizeof text);

@@ -77,7 +77,7 @@ TEST_F(DragDropTest, ADropOnARegisteredTargetDeliversTheDataAndItsEffect) {
     UiAutomation::MouseMove(m_source.m_hWnd, POINT{50, 50}, 0);
     UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
     UiAutomation::MouseMove(m_target.m_hWnd, POINT{40, 30}, 0);
-    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(340, 30));
+    PostMouseInput(::GetCapture(), WM_LBUTTONUP, 0, POINT{340, 30});
   });
   DROPEFFECT effect = source.DoDragDrop(DROPEFFECT_COPY | DROPEFFECT_MOVE);
   EXPECT_EQ(DROPEFFECT_COPY, effect);
@@ -97,7 +97,7 @@ TEST_F(DragDropTest, LeavingRefusingAndEscapeEndWithoutADrop) {
   DragDropAutomation::SetDragHandler([&] {
     UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
     UiAutomation::MouseMove(m_source.m_hWnd, POINT{20, 30}, 0);
-    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(20, 30));
+    PostMouseInput(::GetCapture(), WM_LBUTTONUP, 0, POINT{20, 30});
   });
   EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop());
   std::vector<std::string> expected{"enter", "leave"};
@@ -107,7 +107,7 @@ TEST_F(DragDropTest, LeavingRefusingAndEscapeEndWithoutADrop) {
   target.m_offer = DROPEFFECT_LINK;
   DragDropAutomation::SetDragHandler([&] {
     UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
-    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(320, 30));
+    PostMouseInput(::GetCapture(), WM_LBUTTONUP, 0, POINT{320, 30});
   });
   EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop(DROPEFFECT_COPY));
   EXPECT_TRUE(target.m_dropped.empty());
@@ -115,7 +115,7 @@ TEST_F(DragDropTest, LeavingRefusingAndEscapeEndWithoutADrop) {
   target.m_offer = DROPEFFECT_COPY;
   DragDropAutomation::SetDragHandler([&] {
     UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
-    UiAutomation::PressKey(m_source.m_hWnd, VK_ESCAPE);
+    UiAutomation::PressKey(VK_ESCAPE);
   });
   EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop());
   EXPECT_EQ("leave", target.m_events.back());
@@ -124,7 +124,7 @@ TEST_F(DragDropTest, LeavingRefusingAndEscapeEndWithoutADrop) {
   target.m_events.clear();
   DragDropAutomation::SetDragHandler([&] {
     UiAutomation::MouseMove(m_target.m_hWnd, POINT{20, 30}, 0);
-    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(320, 30));
+    PostMouseInput(::GetCapture(), WM_LBUTTONUP, 0, POINT{320, 30});
   });
   EXPECT_EQ(DROPEFFECT_NONE, source.DoDragDrop());
   EXPECT_TRUE(target.m_events.empty());
@@ -195,7 +195,7 @@ TEST_F(DragDropTest, RestingTheMouseRepeatsScrollAndOverAsTheClockRuns) {
     UiAutomation::Pump();
     overs = target.m_events.size();
     UiAutomation::AdvanceClock(100, 10);  // no input: the mouse rests
-    PostInputMessage(::GetCapture(), WM_LBUTTONUP, 0, MAKELPARAM(325, 30));
+    PostMouseInput(::GetCapture(), WM_LBUTTONUP, 0, POINT{325, 30});
   });
   EXPECT_EQ(source.DoDragDrop(DROPEFFECT_COPY), (DROPEFFECT)DROPEFFECT_COPY);
   // About one repeat per period: scroll first, then over, each time.

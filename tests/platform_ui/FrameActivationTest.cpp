@@ -102,7 +102,7 @@ TEST(FrameActivation, CtrlF6AndCtrlF4MoveBetweenAndCloseMdiChildren) {
                {VK_F4, UiAutomation::kNone, "a"},
                {VK_F4, UiAutomation::kControl, "c"}};
   for (const auto& s : steps) {
-    UiAutomation::PressKey(nullptr, s.key, s.modifiers);
+    UiAutomation::PressKey(s.key, s.modifiers);
     EXPECT_EQ(active(), s.active) << s.key << " " << s.modifiers;
     // The key-ups meant for a closed child's focus still count.
     EXPECT_GE(::GetKeyState(VK_CONTROL), 0);

@@ -145,7 +145,7 @@ TEST_F(FrameworkTest, StandardMessagesReachVirtualHandlersAndMapsTakeTheRest) {
 
   UiAutomation::Click(w.m_hWnd, POINT{15, 25});
   EXPECT_EQ(CPoint(15, 25), w.m_lastDown);
-  UiAutomation::TypeText(w.m_hWnd, "Hi 5!");
+  UiAutomation::TypeText("Hi 5!");
   EXPECT_EQ("Hi 5!", w.m_typed);
 
   CTestWnd other;
@@ -304,7 +304,7 @@ TEST_F(FrameworkTest, ModalLoopsRunTheirHandlerAndRefuseReentry) {
   UiAutomation::AddModalLoopHandler("CModalWnd", [&](CWnd* wnd) {
     // The loop is running: a second one on the same window is refused.
     inner = wnd->RunModalLoop();
-    UiAutomation::TypeText(wnd->m_hWnd, "ok");
+    UiAutomation::TypeText("ok");
     wnd->EndModalLoop(17);
   });
   EXPECT_EQ(17, w.RunModalLoop());

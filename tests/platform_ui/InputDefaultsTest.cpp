@@ -211,11 +211,10 @@ TEST(InputDefaults, DialogMnemonicsFocusClickAndLeaveTypingAlone) {
     dlg.GetDlgItem(r.from)->SetFocus();
     PumpMessages();
     g_seen.clear();
-    const HWND f = ::GetFocus();
-    if (r.alt) PostInputMessage(f, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
-    PostInputMessage(f, r.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, (WPARAM)r.key, r.alt ? 0x20000001 : 1);
-    PostInputMessage(f, r.alt ? WM_SYSKEYUP : WM_KEYUP, (WPARAM)r.key, (LPARAM)(r.alt ? 0xE0000001u : 0xC0000001u));
-    if (r.alt) PostInputMessage(f, WM_KEYUP, VK_MENU, (LPARAM)0xC0000001u);
+    if (r.alt) PostKeyInput(WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+    PostKeyInput(r.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, (WPARAM)r.key, r.alt ? 0x20000001 : 1);
+    PostKeyInput(r.alt ? WM_SYSKEYUP : WM_KEYUP, (WPARAM)r.key, (LPARAM)(r.alt ? 0xE0000001u : 0xC0000001u));
+    if (r.alt) PostKeyInput(WM_KEYUP, VK_MENU, (LPARAM)0xC0000001u);
     PumpMessages();
     EXPECT_EQ(dlg.GetDlgItem(r.focus)->m_hWnd, ::GetFocus());
     CString gain;

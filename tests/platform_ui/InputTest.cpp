@@ -223,8 +223,7 @@ TEST(InputTest, AClickOnTheCloseBoxClosesTheWindow) {
     w.CreateEx(0, AfxRegisterWndClass(0), "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(100, 100, 500, 400), nullptr, 0);
     const HWND h = w.m_hWnd;
     auto post = [h](UINT msg, POINT at) {
-      ::ScreenToClient(h, &at);
-      PostInputMessage(h, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(at.x, at.y));
+      PostMouseInput(msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
     };
     post(WM_LBUTTONDOWN, r.press);
     post(WM_LBUTTONUP, r.release);

@@ -191,9 +191,9 @@ TEST(MapTest, PreTranslateWalksFromTheTargetUpAndIdleRunsWhenTheQueueEmpties) {
   parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 0);
   child.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &parent, 1);
   app.m_pMainWnd = &parent;
-  UiAutomation::PressKey(child.m_hWnd, 'C');
-  UiAutomation::PressKey(child.m_hWnd, 'P');
-  UiAutomation::PressKey(child.m_hWnd, 'X');
+  UiAutomation::PressKey('C');
+  UiAutomation::PressKey('P');
+  UiAutomation::PressKey('X');
   EXPECT_EQ((std::vector<std::string>{"filtered 67", "filtered 80", "key 88"}), g_log);
   app.m_idle.clear();
   PostMessage(parent.m_hWnd, WM_NULL, 0, 0);
@@ -366,9 +366,9 @@ TEST(MapTest, FramesLayOutBarsUseTheirAcceleratorsAndShowMessageStrings) {
   EXPECT_EQ(CRect(0, 0, client.right, client.bottom - 20), paneRect);
   EXPECT_EQ(CRect(0, client.bottom - 20, client.right, client.bottom), barRect);
 
-  UiAutomation::PressKey(pane.m_hWnd, 'K', UiAutomation::kControl);
+  UiAutomation::PressKey('K', UiAutomation::kControl);
   EXPECT_EQ(1, frame->m_hits);
-  UiAutomation::PressKey(pane.m_hWnd, 'K');
+  UiAutomation::PressKey('K');
   EXPECT_EQ(1, frame->m_hits);
 
   frame->SendMessage(WM_SETMESSAGESTRING, ID_ACCEL_CMD);

@@ -180,7 +180,7 @@ TEST_F(MessageTest, AWindowFilterTakesTheMessagesOfItsChildren) {
   HWND other = CreateWindowEx(0, "MsgWnd", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
   PumpMessages();
   SetFocus(child);
-  PostInputMessage(child, WM_KEYDOWN, 'A', 0);
+  PostKeyInput(WM_KEYDOWN, 'A', 0);
   MSG m;
   ASSERT_TRUE(PeekMessage(&m, m_wnd, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
   EXPECT_EQ(child, m.hwnd);
@@ -260,11 +260,11 @@ TEST_F(MessageTest, DoubleClicksOnlyForClassesThatAskForThem) {
   HWND dbl = CreateWindowEx(0, "MsgDblWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
   for (HWND h : {m_wnd, dbl}) {
     g_got.clear();
-    PostInputMessage(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-    PostInputMessage(h, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    PostMouseInput(h, WM_LBUTTONDOWN, MK_LBUTTON, POINT{10, 10});
+    PostMouseInput(h, WM_LBUTTONUP, 0, POINT{10, 10});
     Clock::Advance(100);
-    PostInputMessage(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(11, 10));
-    PostInputMessage(h, WM_LBUTTONUP, 0, MAKELPARAM(11, 10));
+    PostMouseInput(h, WM_LBUTTONDOWN, MK_LBUTTON, POINT{11, 10});
+    PostMouseInput(h, WM_LBUTTONUP, 0, POINT{11, 10});
     PumpMessages();
     std::vector<UINT> buttons;
     for (auto& g : g_got)
@@ -274,9 +274,9 @@ TEST_F(MessageTest, DoubleClicksOnlyForClassesThatAskForThem) {
   }
   // Too slow for a double click.
   g_got.clear();
-  PostInputMessage(dbl, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMouseInput(dbl, WM_LBUTTONDOWN, MK_LBUTTON, POINT{10, 10});
   Clock::Advance(GetDoubleClickTime() + 1);
-  PostInputMessage(dbl, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMouseInput(dbl, WM_LBUTTONDOWN, MK_LBUTTON, POINT{10, 10});
   PumpMessages();
   for (auto& g : g_got) EXPECT_NE((UINT)WM_LBUTTONDBLCLK, g.msg);
   POINT p;
@@ -287,12 +287,12 @@ TEST_F(MessageTest, DoubleClicksOnlyForClassesThatAskForThem) {
 
 TEST_F(MessageTest, KeysTranslateToCharactersAndKeyStateFollowsInput) {
   SetFocus(m_wnd);
-  PostInputMessage(m_wnd, WM_KEYDOWN, VK_SHIFT, 1);
-  PostInputMessage(m_wnd, WM_KEYDOWN, 'A', 1);
-  PostInputMessage(m_wnd, WM_KEYUP, 'A', 1);
-  PostInputMessage(m_wnd, WM_KEYUP, VK_SHIFT, 1);
-  PostInputMessage(m_wnd, WM_KEYDOWN, 'B', 1);
-  PostInputMessage(m_wnd, WM_KEYDOWN, '1', 1);
+  PostKeyInput(WM_KEYDOWN, VK_SHIFT, 1);
+  PostKeyInput(WM_KEYDOWN, 'A', 1);
+  PostKeyInput(WM_KEYUP, 'A', 1);
+  PostKeyInput(WM_KEYUP, VK_SHIFT, 1);
+  PostKeyInput(WM_KEYDOWN, 'B', 1);
+  PostKeyInput(WM_KEYDOWN, '1', 1);
   // Before retrieval only the asynchronous state knows.
   EXPECT_TRUE(GetAsyncKeyState('B') & 0x8000);
   EXPECT_FALSE(GetKeyState('B') < 0);
@@ -310,8 +310,8 @@ TEST_F(MessageTest, KeysTranslateToCharactersAndKeyStateFollowsInput) {
   EXPECT_EQ("Ab1", typed);
   EXPECT_FALSE(GetKeyState(VK_SHIFT) < 0);
   EXPECT_TRUE(GetKeyState('B') < 0);
-  PostInputMessage(m_wnd, WM_KEYUP, 'B', 1);
-  PostInputMessage(m_wnd, WM_KEYUP, '1', 1);
+  PostKeyInput(WM_KEYUP, 'B', 1);
+  PostKeyInput(WM_KEYUP, '1', 1);
   PumpMessages();
 }
 

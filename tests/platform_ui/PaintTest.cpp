@@ -8,6 +8,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/MdiScene.h"
 
 #include <gtest/gtest.h>
@@ -231,15 +232,16 @@ TEST(PaintTest, ScrollViewScrollsByItsBars) {
   EXPECT_TRUE(view.GetStyle() & WS_VSCROLL);
   EXPECT_TRUE(view.GetStyle() & WS_HSCROLL);
   EXPECT_EQ(RGB(255, 255, 255), GetWindowPixel(view.m_hWnd, POINT{5, 5}));
-  UiAutomation::ScrollBarAction(view.m_hWnd, SB_VERT, SB_LINEDOWN);
+  dravonix::test::bars::Press(view.m_hWnd, dravonix::test::kDownArrow);
   EXPECT_EQ(CPoint(0, 10), view.GetScrollPosition());
   EXPECT_EQ(RGB(0, 0, 0), GetWindowPixel(view.m_hWnd, POINT{5, 5}));
-  UiAutomation::ScrollBarAction(view.m_hWnd, SB_VERT, SB_BOTTOM);
+  UiAutomation::Drag(view.m_hWnd, dravonix::test::bars::PartPoint(view.m_hWnd, dravonix::test::kThumbDown),
+                     dravonix::test::bars::PartPoint(view.m_hWnd, dravonix::test::kThumbDown, 400), 3);
   RECT client;
   view.GetClientRect(&client);
   EXPECT_EQ(1000 - client.bottom, view.GetScrollPosition().y);
-  UiAutomation::ScrollBarAction(view.m_hWnd, SB_VERT, SB_THUMBTRACK, 35);
-  EXPECT_EQ(35, view.GetScrollPosition().y);
+  dravonix::test::bars::Press(view.m_hWnd, dravonix::test::kPageAbove);
+  EXPECT_EQ(1000 - client.bottom - 50, view.GetScrollPosition().y);
   view.ScrollToPosition(CPoint(0, 0));
   EXPECT_EQ(CPoint(0, 0), view.GetScrollPosition());
   view.DestroyWindow();

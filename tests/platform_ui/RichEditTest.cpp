@@ -414,7 +414,6 @@ TEST_F(RichEditTest, FormatRangeDrawsIntoADcInTwips) {
 TEST_F(RichEditTest, CaretKeysSelectionAndTyping) {
   m_rich.SetWindowText("word other");
   m_rich.SetFocus();
-  HWND h = m_rich.m_hWnd;
   struct Step {
     UINT vk, mods;
     LONG a, b;
@@ -427,23 +426,23 @@ TEST_F(RichEditTest, CaretKeysSelectionAndTyping) {
       {VK_RIGHT, UiAutomation::kControl | UiAutomation::kShift, 0, 5},
   };
   for (const Step& s : steps) {
-    UiAutomation::PressKey(h, s.vk, s.mods);
+    UiAutomation::PressKey(s.vk, s.mods);
     LONG a, b;
     m_rich.GetSel(a, b);
     EXPECT_EQ(s.a, a) << s.vk;
     EXPECT_EQ(s.b, b) << s.vk;
   }
-  UiAutomation::TypeText(h, "new ");
+  UiAutomation::TypeText("new ");
   EXPECT_EQ("new other", Text());
-  UiAutomation::PressKey(h, VK_BACK);
-  UiAutomation::PressKey(h, VK_DELETE);
+  UiAutomation::PressKey(VK_BACK);
+  UiAutomation::PressKey(VK_DELETE);
   EXPECT_EQ("newther", Text());
   EXPECT_TRUE(m_rich.GetModify());
   EXPECT_TRUE(m_rich.Undo());
   EXPECT_EQ("newother", Text());
   m_rich.SetReadOnly(TRUE);
   EXPECT_EQ(ECO_READONLY, m_rich.GetOptions() & ECO_READONLY);
-  UiAutomation::TypeText(h, "zz");
+  UiAutomation::TypeText("zz");
   EXPECT_EQ("newother", Text());
 }
 

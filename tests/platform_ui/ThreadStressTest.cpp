@@ -76,8 +76,8 @@ TEST(ThreadStressTest, TwoThreadsPostScrollAndPaintWithoutDeadlock) {
     while (ready < 2) std::this_thread::yield();
     HWND other = windows[1 - me];
     for (int i = 0; i < kRounds; ++i) {
-      PostInputMessage(other, WM_MOUSEMOVE, 0, MAKELPARAM(i % 100, i % 80));
-      PostInputMessage(own, WM_MOUSEMOVE, 0, MAKELPARAM(i % 90, i % 70));
+      PostMouseInput(other, WM_MOUSEMOVE, 0, POINT{i % 100, i % 80});
+      PostMouseInput(own, WM_MOUSEMOVE, 0, POINT{i % 90, i % 70});
       ScrollWindowEx(own, 0, (i & 1) ? 1 : -1, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
       // A new window's surface and a resized one are made while the other thread scrolls.
       if (i % 500 == 0) {

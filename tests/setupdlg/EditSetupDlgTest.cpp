@@ -362,9 +362,9 @@ class PostedPageTest : public EditSetupDlgTest {
     CRect r;
     ::GetClientRect(edit, &r);
     UiAutomation::Click(edit, CPoint(2, r.Height() / 2));
-    UiAutomation::PressKey(edit, VK_HOME);
-    UiAutomation::PressKey(edit, VK_END, UiAutomation::kShift);
-    UiAutomation::TypeText(edit, text);
+    UiAutomation::PressKey(VK_HOME);
+    UiAutomation::PressKey(VK_END, UiAutomation::kShift);
+    UiAutomation::TypeText(text);
   }
   // Drops a combo with a click on its button and clicks the entry in the list.
   void Pick(int id, const char* entry) {
@@ -406,9 +406,9 @@ TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
       {"type into the edit",
        [&] { Retype(1000, "7"); },
        [&] { return Num(Value("Ipeak")); }, "7"},
-      {"arrow down in the switch list", [&] { PressKey(Ctl(1005), VK_DOWN); },
+      {"arrow down in the switch list", [&] { PressKey(VK_DOWN); },
        [&] { return Num(Value("TransmissionType")); }, "1"},
-      {"arrow down again", [&] { PressKey(Ctl(1005), VK_DOWN); },
+      {"arrow down again", [&] { PressKey(VK_DOWN); },
        [&] { return Num(Value("TransmissionType")); }, "2"},
       {"click the last radio", [&] { Click(Ctl(1008), At(1008)); },
        [&] { return Num(Value("LoadSensorType")); }, "2"},
@@ -418,9 +418,9 @@ TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
          Click(Ctl(1008), At(1008));
        },
        [&] { return Text(m_page, 1000) + " " + Num(Value("Ipeak")); }, "7 7"},
-      {"space on the check box", [&] { PressKey(Ctl(1004), VK_SPACE); },
+      {"space on the check box", [&] { PressKey(VK_SPACE); },
        [&] { return Num(Value("isMotorInertiaUnknown")); }, "1"},
-      {"arrow right on the slider", [&] { PressKey(Ctl(1010), VK_RIGHT); },
+      {"arrow right on the slider", [&] { PressKey(VK_RIGHT); },
        [&] { return Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); }, "11"},
       {"click the upper spin's up arrow",
        [&] { UiAutomation::Click(Ctl(1014), At(1014, 1, 4)); },
@@ -430,13 +430,13 @@ TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
        [&] { UiAutomation::Click(Ctl(1013), At(1013, 1, 4)); },
        [&] { return std::to_string(m_page->Lower()) + " " + Num(SliderPos()); },
        "11.000000 0"},
-      {"arrow down in the unit list", [&] { PressKey(Ctl(1001), VK_DOWN); },
+      {"arrow down in the unit list", [&] { PressKey(VK_DOWN); },
        [&] { return Text(m_page, 1000) + " " + Text(m_page, 1001); }, "7e+003 mA"},
       {"drop the switch list, arrow up, Enter",
        [&] {
-         PressKey(Ctl(1005), VK_DOWN, kAlt);
-         PressKey(Ctl(1005), VK_UP);
-         PressKey(Ctl(1005), VK_RETURN);
+         PressKey(VK_DOWN, kAlt);
+         PressKey(VK_UP);
+         PressKey(VK_RETURN);
        },
        [&] { return Num(Value("TransmissionType")); }, "1"},
       {"drop the slider's unit list and click an entry",
@@ -478,7 +478,7 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
   auto userMotor = [](const char* name) { return Kernel(std::string("Databases/User/") + name + ".cfg"); };
   for (const char* name : {"Mine", "Numeric", "Numeric (modified)"}) std::filesystem::remove(userMotor(name));
   const std::vector<Row> rows = {
-      {"type a letter in the database list", [&] { TypeText(Ctl(10010), "l"); },
+      {"type a letter in the database list", [&] { TypeText("l"); },
        [&] { return options() + " [" + Text(m_page, 10011) + "]"; }, "Linear/ []"},
       {"pick a motor from the name list", [&] { Pick(10011, "Numeric"); },
        [&] { return options() + " " + Text(m_page, 1000) + " " + enabled(10012) + " " + enabled(10013); },
@@ -497,7 +497,7 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
        "User/ [] off Are you sure you want to delete motor 'Mine' from"},
       {"change a chosen motor and click Save",
        [&] {
-         TypeText(Ctl(10010), "l");
+         TypeText("l");
          Pick(10011, "Numeric");
          Retype(1000, "8");
          Click(Ctl(10012), At(10012));
@@ -509,9 +509,9 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
          Click(Ctl(10013), At(10013));
        },
        [&] { return options() + " " + Num((double)std::filesystem::exists(userMotor("Numeric"))); }, "User/ 0"},
-      {"arrow down in the baud rates", [&] { PressKey(Ctl(10021), VK_DOWN); },
+      {"arrow down in the baud rates", [&] { PressKey(VK_DOWN); },
        [&] { return Num(Value("CBR_table")); }, "0"},
-      {"and once more", [&] { PressKey(Ctl(10021), VK_DOWN); },
+      {"and once more", [&] { PressKey(VK_DOWN); },
        [&] { return Num(m_setup->FindParameter("CBR_table")->GetValueInInternalUnit()); }, std::to_string(0xEF6C)},
   };
   Drive(rows);
@@ -535,7 +535,7 @@ TEST_F(PostedPageTest, CanopenSettingsTakeKeysAndClicks) {
   std::vector<std::string> seen;
   DialogAutomation::AddDialogHandler(14038, [&](CWnd* d) {
     HWND combo = ::GetDlgItem(d->m_hWnd, 14004);
-    PressKey(combo, VK_DOWN);
+    PressKey(VK_DOWN);
     seen.push_back(selected(combo) + " " + pair("pos"));
     DialogAutomation::AddDialogHandler(14039, [&](CWnd* e) {
       for (auto [id, text] : {std::pair{14001, "99"}, {14002, "1"}, {14003, "12345"}})
@@ -543,7 +543,7 @@ TEST_F(PostedPageTest, CanopenSettingsTakeKeysAndClicks) {
       seen.push_back(pair("pos") + " " + std::to_string(dravonix::test::PixelsOffFullRepaint(e->m_hWnd)));
       DialogAutomation::ClickControl(e, IDOK);
     });
-    PressKey(combo, VK_END);
+    PressKey(VK_END);
     seen.push_back(selected(combo) + " " + pair("pos") + " " +
                    std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd)));
     DialogAutomation::ClickControl(d, IDOK);
@@ -574,18 +574,18 @@ TEST_F(PostedPageTest, RandomInputKeepsParametersAndHooksWithTheModel) {
     const int before[] = {list, radio, check, slider};
     if (what < 4) {
       const UINT vk = kListKeys[what];
-      act = [this, vk] { PressKey(Ctl(1005), vk); };
+      act = [this, vk] { PressKey(vk); };
       list = vk == VK_DOWN ? std::min(list + 1, 3) : vk == VK_UP ? std::max(list - 1, 0) : vk == VK_HOME ? 0 : 3;
     } else if (what < 6) {
       const int k = (int)(rng() % 3);
       act = [this, k] { Click(Ctl(1006 + k), At(1006 + k)); };
       radio = k;
     } else if (what == 6) {
-      act = [this] { PressKey(Ctl(1004), VK_SPACE); };
+      act = [this] { PressKey(VK_SPACE); };
       check = !check;
     } else {
       const UINT vk = kSliderKeys[rng() % 3];
-      act = [this, vk] { PressKey(Ctl(1010), vk); };
+      act = [this, vk] { PressKey(vk); };
       slider = std::clamp(slider + (vk == VK_RIGHT ? 1 : vk == VK_LEFT ? -1 : 10), 0, 100);
     }
     const int after[] = {list, radio, check, slider};

@@ -74,10 +74,10 @@ inline void Press(HWND h, BarPress p) {
     case kHeldDown:
       // The first repeat after the delay, then three at the rate.
       UiAutomation::MouseMove(h, at);
-      PostInputMessage(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+      PostMouseInput(h, WM_LBUTTONDOWN, MK_LBUTTON, POINT{at.x, at.y});
       UiAutomation::Pump();
       UiAutomation::AdvanceClock(DRAVONIX_SCROLL_REPEAT_DELAY + 3 * DRAVONIX_SCROLL_REPEAT_RATE, 10);
-      PostInputMessage(h, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+      PostMouseInput(h, WM_LBUTTONUP, 0, POINT{at.x, at.y});
       UiAutomation::Pump();
       break;
     case kDisabledUp:

@@ -110,7 +110,7 @@ inline void Apply(MdiScene& scene, const MdiStep& s) {
     case kKey: {
       // Ctrl+F6, Ctrl+Shift+F6 and Ctrl+F4 to the focus: the next child, the one before, close.
       const UINT ctrl = UiAutomation::kControl, mods[] = {ctrl, ctrl | UiAutomation::kShift, ctrl};
-      UiAutomation::PressKey(nullptr, s.b % 3 == 2 ? VK_F4 : VK_F6, mods[s.b % 3]);
+      UiAutomation::PressKey(s.b % 3 == 2 ? VK_F4 : VK_F6, mods[s.b % 3]);
       break;
     }
     case kScrollBar:
@@ -126,7 +126,7 @@ inline void Apply(MdiScene& scene, const MdiStep& s) {
       const UINT keys[] = {VK_DOWN, VK_NEXT, VK_END, VK_HOME};
       if (s.op == kScrollBar && (::GetWindowLongPtr(view, GWL_STYLE) & WS_VSCROLL))
         UiAutomation::Click(view, POINT{c.right + half, at[s.b % 4]});
-      if (s.op == kScrollKey) UiAutomation::PressKey(view, keys[s.b % 4], s.b % 4 > 1 ? (UINT)UiAutomation::kControl : 0u);
+      if (s.op == kScrollKey) UiAutomation::PressKey(keys[s.b % 4], s.b % 4 > 1 ? (UINT)UiAutomation::kControl : 0u);
       if (s.op == kWheel) UiAutomation::Wheel(view, POINT{c.right / 2, c.bottom / 2}, s.b % 2 ? -120 : 120);
       break;
     }

@@ -11,11 +11,11 @@ enum class Gesture { kRightClick, kShiftF10, kApps, kF1, kAltF4 };
 // `at`: the right click's point, client coordinates of `to`.
 inline void PostGesture(HWND to, Gesture g, POINT at = {10, 12}) {
   const LPARAM down = 1, up = (LPARAM)0xC0000001u, altDown = 0x20000001, altUp = (LPARAM)0xE0000001u;
-  auto key = [to](UINT msg, UINT vk, LPARAM lp) { PostInputMessage(to, msg, vk, lp); };
+  auto key = [](UINT msg, UINT vk, LPARAM lp) { PostKeyInput(msg, vk, lp); };
   switch (g) {
     case Gesture::kRightClick:
-      PostInputMessage(to, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
-      PostInputMessage(to, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+      PostMouseInput(to, WM_RBUTTONDOWN, MK_RBUTTON, POINT{at.x, at.y});
+      PostMouseInput(to, WM_RBUTTONUP, 0, POINT{at.x, at.y});
       break;
     case Gesture::kShiftF10:
       key(WM_KEYDOWN, VK_SHIFT, down), key(WM_SYSKEYDOWN, VK_F10, down);

@@ -232,7 +232,7 @@ TEST_F(ImportGcodeTest, RunFillsTheGroupOrStopsAtTheFailingLine) {
 TEST_F(ImportGcodeTest, UsersClicksAndKeysShowAtOnce) {
   const std::string file = Program("one.gnc", "G1 X1\n");
   auto click = [](int id) { return [=](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
-  auto key = [](int id, UINT vk) { return [=](CWnd* d) { UiAutomation::PressKey(::GetDlgItem(d->m_hWnd, id), vk); }; };
+  auto key = [](int, UINT vk) { return [=](CWnd*) { UiAutomation::PressKey(vk); }; };
   auto text = [](int id) {
     return [=](CWnd* d) {
       CString s;

@@ -194,7 +194,7 @@ TEST(MdiPicture, RaisedShownOrClickedChildBecomesActive) {
     // Ctrl+F4 closes the active child and only that one.
     std::map<char, bool> open;
     for (const auto& [n, h] : kids) open[n] = ::IsWindow(h);
-    UiAutomation::PressKey(nullptr, VK_F4, UiAutomation::kControl);
+    UiAutomation::PressKey(VK_F4, UiAutomation::kControl);
     std::string closed;
     for (const auto& [n, h] : kids) closed += open[n] && !::IsWindow(h) ? std::string(1, n) : "";
     EXPECT_EQ(t.active == '-' ? "" : std::string(1, t.active), closed) << seen;

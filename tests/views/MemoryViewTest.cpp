@@ -103,8 +103,8 @@ class MemoryViewTest : public SetupTest {
   // The cell made current, then the text typed over it and Enter through the message queue.
   void Type(ROWCOL r, ROWCOL c, const char* text) {
     ASSERT_TRUE(m_view->SetCurrentCell(r, c));
-    UA::TypeText(m_view->m_hWnd, text);
-    UA::PressKey(m_view->m_hWnd, VK_RETURN);
+    UA::TypeText(text);
+    UA::PressKey(VK_RETURN);
     UA::Pump();
   }
   void Command(UINT id) {
@@ -317,7 +317,7 @@ TEST_F(MemoryViewTest, KeysPanesActivationAndHelp) {
   } moves[] = {{1, 8, VK_RIGHT, 2, 1}, {2, 1, VK_LEFT, 1, 8}, {1, 3, VK_RIGHT, 1, 4}, {1, 1, VK_UP, 1, 1}};
   for (const auto& m : moves) {
     ASSERT_TRUE(m_view->SetCurrentCell(m.row, m.col));
-    UA::PressKey(hwnd, m.key);
+    UA::PressKey(m.key);
     UA::Pump();
     ROWCOL r = 0, c = 0;
     ASSERT_TRUE(m_view->GetCurrentCell(r, c));
@@ -399,14 +399,14 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
   } steps[] = {
       // The start address typed over its cell's text, aligned down.
       {[&] {
-         UA::DoubleClick(hwnd, Centre(1, 0)), UA::PressKey(nullptr, VK_END);
-         UA::TypeText(nullptr, "\b\b\b\b840b"), UA::PressKey(nullptr, VK_RETURN);
+         UA::DoubleClick(hwnd, Centre(1, 0)), UA::PressKey(VK_END);
+         UA::TypeText("\b\b\b\b840b"), UA::PressKey(VK_RETURN);
        },
        [&] { return Cell(1, 0) + " " + Cell(2, 0); }, "8408 8410"},
       // A word typed over is written and read back: a click beside its digits takes them all.
       {[&] {
          UA::AdvanceClock(1000), UA::Click(hwnd, m_view->CalcRectFromRowCol(1, 2).TopLeft() + CSize(2, 2));
-         UA::TypeText(nullptr, "beef"), UA::PressKey(nullptr, VK_RETURN);
+         UA::TypeText("beef"), UA::PressKey(VK_RETURN);
        },
        [&] {
          uint16_t w = 0;
@@ -414,9 +414,9 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
          return Cell(1, 2) + " " + std::to_string(w == 0xBEEF);
        },
        "BEEF 1"},
-      {[&] { UA::AdvanceClock(1000), UA::Click(hwnd, Centre(1, 8)), UA::PressKey(hwnd, VK_RIGHT); },
+      {[&] { UA::AdvanceClock(1000), UA::Click(hwnd, Centre(1, 8)), UA::PressKey(VK_RIGHT); },
        [&] { return at() + " " + std::string(status.GetPaneText(1)); }, "2,1 PM Address 0x8410"},
-      {[&] { UA::PressKey(hwnd, VK_LEFT); }, [&] { return at(); }, "1,8"},
+      {[&] { UA::PressKey(VK_LEFT); }, [&] { return at(); }, "1,8"},
       {[&] { UA::AdvanceClock(1000), UA::Click(hwnd, Centre(0, 3)); }, [&] { return at(); }, "1,8"},
       // Refresh from the host's menu marks the word changed on the drive.
       {[&] {
@@ -449,7 +449,7 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
        [&] { return std::string(status.GetPaneText(0)); }, "Hint: press F12 to refresh the data in memory view"},
       // F1 in a cell being typed into: the kernel's help at the view's topic, the typing kept.
       {[&] {
-         Automation::Instance().ClearHelpCalls(), UA::TypeText(nullptr, "1");
+         Automation::Instance().ClearHelpCalls(), UA::TypeText("1");
          dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1), UA::Pump();
        },
        [&] { return helpAsked(); }, "4144 15 1"},

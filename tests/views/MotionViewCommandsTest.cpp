@@ -224,7 +224,7 @@ TEST_F(MotionViewCommandsTest, ShiftClickOnARowHeaderDeletesOnlyTheRowsUpToItAnd
     for (INT_PTR i = 0; i < rows.GetSize(); ++i) EXPECT_EQ(rows[i], c.clicked + (DWORD)i);
     EXPECT_EQ(view->m_nSelectedRows, c.shifted - c.clicked + 1);
 
-    UiAutomation::PressKey(view->m_hWnd, VK_DELETE);
+    UiAutomation::PressKey(VK_DELETE);
     EXPECT_EQ(Image(), c.left) << c.clicked;
     EXPECT_EQ(Rows(), c.left) << c.clicked;
     const std::vector<COLORREF> shown = picture();

@@ -26,13 +26,13 @@ class MotionViewDragDropTest : public MotionViewTest {
     const std::pair<UINT, UINT> held[] = {
         {UiAutomation::kShift, VK_SHIFT}, {UiAutomation::kControl, VK_CONTROL}, {UiAutomation::kAlt, VK_MENU}};
     for (auto [bit, vk] : held)
-      if (keys & bit) UiAutomation::KeyDown(view->m_hWnd, vk);
+      if (keys & bit) UiAutomation::KeyDown(vk);
     UiAutomation::MouseMove(view->m_hWnd, b);
     cursor = ::GetCursor();
     ::PostMessage(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(b.x, b.y));
     UiAutomation::Pump();
     for (auto [bit, vk] : held)
-      if (keys & bit) UiAutomation::KeyUp(view->m_hWnd, vk);
+      if (keys & bit) UiAutomation::KeyUp(vk);
   }
   HCURSOR cursor = nullptr;
 };
@@ -80,9 +80,9 @@ TEST_F(MotionViewDragDropTest, CopyAnswersFalseAndGapsAreRefused) {
   Open();
   Reset();
   Select(1, 1);
-  UiAutomation::KeyDown(view->m_hWnd, VK_SHIFT);
+  UiAutomation::KeyDown(VK_SHIFT);
   EXPECT_FALSE(view->OnSelDragDrop(1, 0, 5, 0));  // the grid moves nothing
-  UiAutomation::KeyUp(view->m_hWnd, VK_SHIFT);
+  UiAutomation::KeyUp(VK_SHIFT);
   EXPECT_EQ(Rows(), "W1 W2 -g .W3 .W1 W4 W5");
   EXPECT_EQ(doc.changes, 1);
   // Rows 1 and 3 selected, 2 not: the grid would move one range, so the drop is refused.

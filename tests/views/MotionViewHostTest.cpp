@@ -57,7 +57,7 @@ class MotionViewHostTest : public MotionViewTimedTest {
       UiAutomation::Pump();
       return;
     }
-    if (t[0] == '\'') return UiAutomation::TypeText(nullptr, t.c_str() + 1);
+    if (t[0] == '\'') return UiAutomation::TypeText(t.c_str() + 1);
     if (t == "w+" || t == "w-") return UiAutomation::Wheel(view->m_hWnd, CellRect(1).CenterPoint(), t == "w+" ? 120 : -120);
     if (t == "z") return (void)frame->SetWindowPos(nullptr, 0, 0, 260, 200, SWP_NOMOVE | SWP_NOZORDER), (void)UiAutomation::Pump();
     if (t == "f") {
@@ -81,7 +81,7 @@ class MotionViewHostTest : public MotionViewTimedTest {
     static const std::pair<const char*, UINT> keys[] = {
         {"D", VK_DOWN}, {"U", VK_UP}, {"X", VK_DELETE}, {"E", VK_ESCAPE}, {"R", VK_RETURN}, {"END", VK_END}};
     for (auto [name, vk] : keys)
-      if (rest == name) return UiAutomation::PressKey(nullptr, vk, mods);
+      if (rest == name) return UiAutomation::PressKey(vk, mods);
     const DWORD row = (DWORD)atoi(rest.c_str() + (isdigit((unsigned char)rest[0]) ? 0 : 1));
     CPoint at = rest[0] == 'h' ? CellRect(row, 0).CenterPoint()
               : rest[0] == 'b' ? CGXTreeCellLook::ButtonRect(CellRect(row), view->GetTreeNodeAttrib(CMC_MotionView::kLevelAttrib, row)).CenterPoint()

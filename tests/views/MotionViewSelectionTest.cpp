@@ -25,7 +25,7 @@ class MotionViewSelectionTest : public MotionViewTimedTest {
     static const std::pair<const char*, UINT> keys[] = {{"D", VK_DOWN}, {"U", VK_UP},      {"PD", VK_NEXT},
                                                         {"PU", VK_PRIOR}, {"E", VK_ESCAPE}, {"X", VK_DELETE}};
     for (auto [name, vk] : keys)
-      if (rest == name) return UiAutomation::PressKey(view->m_hWnd, vk, mods);
+      if (rest == name) return UiAutomation::PressKey(vk, mods);
     static const std::pair<const char*, UINT> commands[] = {{"mu", CMC_MotionView::ID_MOTION_MOVE_UP},
                                                             {"md", CMC_MotionView::ID_MOTION_MOVE_DOWN},
                                                             {"gr", CMC_MotionView::ID_MOTION_GROUP},
@@ -125,7 +125,7 @@ TEST_F(MotionViewSelectionTest, DeleteRemovesTheRowsDrawnSelected) {
     }
     EXPECT_EQ(Join(Highlighted()), c.selected) << c.script;
     EXPECT_EQ(view->m_nSelectedRows, (DWORD)Highlighted().size()) << c.script;
-    UiAutomation::PressKey(view->m_hWnd, VK_DELETE);
+    UiAutomation::PressKey(VK_DELETE);
     EXPECT_EQ(Image(), c.left) << c.script;
     EXPECT_EQ(Rows(), c.left) << c.script;
   }

@@ -107,13 +107,13 @@ TEST_F(MotionViewTest, FreeTextIsEditedInPlace) {
   EXPECT_EQ(doc.changes, 0);
   // Typed text becomes the parameter string, translated again.
   view->SetCurrentCell(2, 1);
-  UiAutomation::PressKey(view->m_hWnd, VK_END);
-  UiAutomation::TypeText(nullptr, "x");
+  UiAutomation::PressKey(VK_END);
+  UiAutomation::TypeText("x");
   // Delete inside the editor deletes text, not the row.
-  UiAutomation::PressKey(nullptr, VK_LEFT);
-  UiAutomation::PressKey(nullptr, VK_DELETE);
+  UiAutomation::PressKey(VK_LEFT);
+  UiAutomation::PressKey(VK_DELETE);
   EXPECT_EQ(view->GetRowCount(), 2u);
-  UiAutomation::TypeText(nullptr, "y");
+  UiAutomation::TypeText("y");
   view->SetCurrentCell(1, 1);
   auto* e = static_cast<CMC_MotionElem*>(motion->GetMain()->GetAt(1));
   EXPECT_STREQ(e->m_strParameters, "/* a */y");
@@ -125,7 +125,7 @@ TEST_F(MotionViewTest, FreeTextIsEditedInPlace) {
   Select(1, 2);
   UiAutomation::Click(view->m_hWnd, CellRect(2).CenterPoint(), UiAutomation::kControl);
   EXPECT_EQ(view->m_nSelectedRows, 1u);
-  UiAutomation::PressKey(view->m_hWnd, VK_DELETE);
+  UiAutomation::PressKey(VK_DELETE);
   EXPECT_EQ(Rows(), "W1");
   EXPECT_EQ(motion->GetMain()->GetSize(), 1);
 }

@@ -212,7 +212,7 @@ TEST_F(EventTest, InputPageOffersWhatTheDriveHas) {
                        Picture(d, "input");
                        EXPECT_TRUE(DialogAutomation::SelectItem(d, 14006, "Fault"));
                        Press(d, 57671);
-                       UiAutomation::PressKey(nullptr, VK_F1);
+                       UiAutomation::PressKey(VK_F1);
                        Press(d, IDOK);
                      }),
             1);
@@ -242,7 +242,7 @@ TEST_F(EventTest, MotionCompletePageSetsTheSettleBand) {
                        d->GetDlgItemText(14031, shown);
                        EXPECT_STREQ(shown, "0.02");
                        EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
-                       UiAutomation::PressKey(nullptr, VK_RETURN);
+                       UiAutomation::PressKey(VK_RETURN);
                      }),
             1);
   CString written;
@@ -307,10 +307,10 @@ TEST_F(EventTest, EnterOnAControllerPageNamesWhatIsMissing) {
     EXPECT_EQ(EditWith(ev, c.page,
                        [&](CWnd* d) {
                          EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << c.page;
-                         UiAutomation::PressKey(nullptr, VK_RETURN);
+                         UiAutomation::PressKey(VK_RETURN);
                          seen = Boxes();
                          focus = ::GetDlgCtrlID(::GetFocus());
-                         if (::IsWindowVisible(d->m_hWnd)) UiAutomation::PressKey(nullptr, VK_ESCAPE);
+                         if (::IsWindowVisible(d->m_hWnd)) UiAutomation::PressKey(VK_ESCAPE);
                        }),
               c.box ? 0 : 1)
         << c.page;
@@ -330,7 +330,7 @@ TEST_F(EventTest, UnitAndSlaveChosenInTheirCombos) {
                        CString shown;
                        d->GetDlgItemText(14002, shown);
                        EXPECT_STREQ(shown, "2000");
-                       UiAutomation::PressKey(nullptr, VK_RETURN);
+                       UiAutomation::PressKey(VK_RETURN);
                      }),
             1);
   CString written;
@@ -348,7 +348,7 @@ TEST_F(EventTest, UnitAndSlaveChosenInTheirCombos) {
                        EXPECT_TRUE(Enabled(d, 14012) && Enabled(d, 14013) && Enabled(d, 14000));
                        EXPECT_FALSE(Enabled(d, 14001));
                        EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
-                       UiAutomation::PressKey(nullptr, VK_RETURN);
+                       UiAutomation::PressKey(VK_RETURN);
                      }),
             1);
   written.Empty();

@@ -79,7 +79,7 @@ TEST_F(EventTest, ModuleEditorFollowsTheUsersClicksAndKeys) {
   };
   auto type = [](const char* t) { return [t](CWnd* d) { DialogAutomation::TypeInto(d, 1006, t); }; };
   auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
-  auto key = [](int id, UINT vk) { return [id, vk](CWnd* d) { UiAutomation::PressKey(::GetDlgItem(d->m_hWnd, id), vk); }; };
+  auto key = [](int, UINT vk) { return [vk](CWnd*) { UiAutomation::PressKey(vk); }; };
   const std::string invalid =
       "Invalid name: this string should contain only alphanumeric characters and begin with a letter or underscore.";
   CString description;

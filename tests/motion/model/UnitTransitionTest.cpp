@@ -129,7 +129,7 @@ TEST_F(UnitTransitionTest, NothingAskedWithoutFailuresAndNothingChangedWithoutAn
 // edits, the picture against a full repaint, and the factor closing gives.
 TEST_F(UnitTransitionTest, TheUsersKeysAndClicksGiveTheFactor) {
   const double unit = 0.001 / (2 * M_PI);
-  auto key = [](int id, UINT vk) { return [id, vk](CWnd* d) { UiAutomation::PressKey(::GetDlgItem(d->m_hWnd, id), vk); }; };
+  auto key = [](int, UINT vk) { return [vk](CWnd*) { UiAutomation::PressKey(vk); }; };
   auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
   auto closeBox = [](CWnd* d) {
     CRect w;

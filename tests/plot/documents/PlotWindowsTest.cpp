@@ -272,13 +272,13 @@ TEST(PlotWindows, OptionsSheetCombosRestyleTheCurve) {
     // Tab from the sheet's buttons reaches the page's controls.
     ::SetFocus(sheet->GetDlgItem(IDOK)->m_hWnd);
     for (int i = 0; i < 4 && !::IsChild(page->m_hWnd, ::GetFocus()); ++i) {
-      UiAutomation::PressKey(nullptr, VK_TAB);
+      UiAutomation::PressKey(VK_TAB);
     }
     focusAfterTab = ::IsChild(page->m_hWnd, ::GetFocus()) ? ::GetFocus() : nullptr;
     auto* color = static_cast<CColorCombo*>(page->GetDlgItem(14006));
-    UiAutomation::PressKey(color->m_hWnd, VK_DOWN);
+    UiAutomation::PressKey(VK_DOWN);
     chosen = color->GetSelectedColor();
-    UiAutomation::PressKey(page->GetDlgItem(14007)->m_hWnd, VK_DOWN);
+    UiAutomation::PressKey(VK_DOWN);
     sheetOff = PixelsOffFullRepaint(sheet->m_hWnd);
     DialogAutomation::ClickControl(sheet, IDOK);
   });
