@@ -159,11 +159,11 @@ HWND HitWindow(HWND parent, POINT screen) {
     if (!IsLive(parent)) return nullptr;
     POINT inner = screen;
     if (parent != Desktop()) {
-      CRect client = parent->rcClient;
-      client.OffsetRect(parent->rcWindow.left, parent->rcWindow.top);
-      if (!client.PtInRect(screen)) return nullptr;
-      inner.x -= client.left;
-      inner.y -= client.top;
+      POINT origin{0, 0};
+      ClientToScreen(parent, &origin);
+      inner.x -= origin.x;
+      inner.y -= origin.y;
+      if (!CRect(0, 0, parent->rcClient.Width(), parent->rcClient.Height()).PtInRect(inner)) return nullptr;
     }
     for (HWND c : parent->children)
       if ((c->style & WS_VISIBLE) && c->rcWindow.PtInRect(inner)) kids.push_back(c);
@@ -171,7 +171,9 @@ HWND HitWindow(HWND parent, POINT screen) {
   for (HWND c : kids) {
     if (!IsWindow(c)) continue;
     const bool child = (GetWindowLongPtr(c, GWL_STYLE) & WS_CHILD) != 0;
-    if (child && !IsWindowEnabled(c)) return parent;
+    // A disabled window keeps the point: a child gives it to its parent, a top-level window to
+    // nobody.
+    if (!IsWindowEnabled(c)) return child ? parent : c;
     if (HWND inner = HitWindow(c, screen)) return inner;
     if (child && SendMessage(c, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
     return c;
@@ -192,6 +194,7 @@ bool RouteMouse(ThreadQueue* q, MSG& m) {
     target = HitWindow(Desktop(), m.pt);
     if (target && !IsWindowEnabled(target)) return false;
   }
+  if (getenv("DBG_ROUTE")) { char c[64]={0}; if (target) GetClassName(target,c,63); fprintf(stderr,"route %x (%d,%d) -> %p %s id=%d parent=%p\n", m.message, m.pt.x, m.pt.y, (void*)target, c, target?GetDlgCtrlID(target):0, target?(void*)GetParent(target):nullptr); }
   if (!target || !IsWindow(target)) return false;
   m.hwnd = target;
   if (m.message != WM_MOUSEWHEEL) {

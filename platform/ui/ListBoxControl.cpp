@@ -350,6 +350,11 @@ class ListCtl : public ControlImpl {
 
   LRESULT Proc(UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
+      // A combo box's dropped list is picked from without taking the activation, so the focus
+      // stays in the combo box.
+      case WM_MOUSEACTIVATE:
+        if (Style() & WS_POPUP) return MA_NOACTIVATE;
+        return Default(msg, wp, lp);
       case WM_DESTROY:
         // The owner frees the data of the items that are left, as when they are deleted.
         for (int i = Count() - 1; i >= 0; --i)

@@ -87,10 +87,10 @@ TEST_F(ControlEditTest, MultiLineTextWrapsAtWordsAndKeepsHardBreaks) {
     m_edit.ModifyStyle(c.remove, c.add);
     EXPECT_EQ(c.lines, m_edit.GetLineCount()) << c.add;
   }
+  UiAutomation::Click(e, POINT{2, 5});
   m_edit.SetSel(3, 3);
   UiAutomation::PressKey(VK_END);
   EXPECT_EQ(Sel(), std::make_pair((int)Text().find('\r'), (int)Text().find('\r')));
-  (void)e;
 }
 
 TEST_F(ControlEditTest, CaretKeysAndShiftSelect) {
@@ -186,6 +186,7 @@ TEST_F(ControlEditTest, LimitReadOnlyPasswordAndNotifications) {
   HWND e = MakeEdit(ES_AUTOHSCROLL, CRect(10, 10, 300, 34), 77);
   m_edit.LimitText(4);
   m_host.m_notes.clear();
+  UiAutomation::Click(e, POINT{5, 5});
   UiAutomation::TypeText("abcdef");
   EXPECT_EQ("abcd", Text());
   int changes = 0, maxText = 0, setFocus = 0;
@@ -204,6 +205,7 @@ TEST_F(ControlEditTest, LimitReadOnlyPasswordAndNotifications) {
   ASSERT_FALSE(m_host.m_notes.empty());
   EXPECT_EQ(EN_KILLFOCUS, m_host.m_notes.back().second);
   m_edit.SetReadOnly(TRUE);
+  UiAutomation::Click(e, POINT{5, 5});
   UiAutomation::TypeText("x");
   UiAutomation::PressKey(VK_BACK);
   EXPECT_EQ("abcd", Text());

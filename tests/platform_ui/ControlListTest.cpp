@@ -394,6 +394,7 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
   HWND e = ::GetWindow(edit.m_hWnd, GW_CHILD);
   ASSERT_NE(nullptr, e);
   m_host.m_notes.clear();
+  UiAutomation::Click(e, POINT{5, 5});
   UiAutomation::TypeText("12");
   edit.GetWindowText(text);
   EXPECT_STREQ("12", text);
@@ -479,6 +480,10 @@ TEST_F(ControlListTest, SpinStepsCanBeRefusedAndSlidersAndProgressKeepTheirRange
   slider.SetRange(0, 50);
   slider.SetPageSize(10);
   slider.SetPos(70);
+  EXPECT_EQ(50, slider.GetPos());
+  CRect thumb;
+  slider.GetThumbRect(&thumb);
+  UiAutomation::Click(slider.m_hWnd, thumb.CenterPoint());  // the focus, the thumb where it is
   EXPECT_EQ(50, slider.GetPos());
   UiAutomation::PressKey(VK_PRIOR);
   EXPECT_EQ(40, slider.GetPos());

@@ -180,6 +180,17 @@ TEST(InputTest, DraggedFrameEdgesSizeTheWindowWithinItsLimits) {
   } top, child;
   top.CreateEx(0, AfxRegisterWndClass(0), "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(100, 100, 500, 400), nullptr, 0);
   child.CreateEx(0, AfxRegisterWndClass(0), "", WS_CHILD | WS_THICKFRAME | WS_VISIBLE, CRect(20, 20, 220, 120), &top, 5);
+  // The child first: the frame sized below comes to clip it.
+  CRect c;
+  child.GetWindowRect(&c);
+  CPoint corner(c.right - 1, c.bottom - 1);
+  child.ScreenToClient(&corner);
+  UiAutomation::Drag(child.m_hWnd, corner, corner + CSize(-300, 15));
+  UiAutomation::Pump();
+  CRect sized;
+  child.GetWindowRect(&sized);
+  EXPECT_EQ(sized, CRect(c.left, c.top, c.left + 80, c.bottom + 15));
+  EXPECT_GT(child.activations, 0);
   const struct {
     CWnd* w;
     POINT at;  // screen
@@ -199,16 +210,6 @@ TEST(InputTest, DraggedFrameEdgesSizeTheWindowWithinItsLimits) {
     r.w->GetWindowRect(&now);
     EXPECT_EQ(now, r.want) << r.at.x << "," << r.at.y;
   }
-  CRect c;
-  child.GetWindowRect(&c);
-  CPoint corner(c.right - 1, c.bottom - 1);
-  child.ScreenToClient(&corner);
-  UiAutomation::Drag(child.m_hWnd, corner, corner + CSize(-300, 15));
-  UiAutomation::Pump();
-  CRect sized;
-  child.GetWindowRect(&sized);
-  EXPECT_EQ(sized, CRect(c.left, c.top, c.left + 80, c.bottom + 15));
-  EXPECT_GT(child.activations, 0);
   top.DestroyWindow();
 }
 

@@ -191,6 +191,7 @@ TEST(MapTest, PreTranslateWalksFromTheTargetUpAndIdleRunsWhenTheQueueEmpties) {
   parent.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 0);
   child.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &parent, 1);
   app.m_pMainWnd = &parent;
+  child.SetFocus();  // a plain window takes no focus from a click: its program gives it
   UiAutomation::PressKey('C');
   UiAutomation::PressKey('P');
   UiAutomation::PressKey('X');

@@ -257,7 +257,7 @@ TEST_F(MessageTest, ThreadTimersCallTheirProcedure) {
 
 TEST_F(MessageTest, DoubleClicksOnlyForClassesThatAskForThem) {
   Clock::UseVirtualTime();
-  HWND dbl = CreateWindowEx(0, "MsgDblWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  HWND dbl = CreateWindowEx(0, "MsgDblWnd", "", WS_POPUP | WS_VISIBLE, 300, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
   for (HWND h : {m_wnd, dbl}) {
     g_got.clear();
     PostMouseInput(h, WM_LBUTTONDOWN, MK_LBUTTON, POINT{10, 10});
@@ -281,7 +281,7 @@ TEST_F(MessageTest, DoubleClicksOnlyForClassesThatAskForThem) {
   for (auto& g : g_got) EXPECT_NE((UINT)WM_LBUTTONDBLCLK, g.msg);
   POINT p;
   GetCursorPos(&p);
-  EXPECT_EQ(10, p.x);
+  EXPECT_EQ(310, p.x);
   DestroyWindow(dbl);
 }
 
