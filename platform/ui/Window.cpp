@@ -154,6 +154,26 @@ void LinkAt(HWND h, HWND after) {
     v.insert(it + 1, h);
 }
 
+// Windows a top-level window owns stay above it: placed anywhere, it takes those below it along,
+// just above itself in their order.
+void KeepOwnedAbove(HWND h) {
+  if (!IsTopLevel(h)) return;
+  auto& v = h->parent->children;
+  auto owns = [h](HWND w) {
+    for (HWND o = w->owner; o; o = o->owner)
+      if (o == h) return true;
+    return false;
+  };
+  auto at = std::find(v.begin(), v.end(), h);
+  if (at == v.end()) return;
+  std::vector<HWND> below;
+  for (auto it = at + 1; it != v.end(); ++it)
+    if (owns(*it)) below.push_back(*it);
+  if (below.empty()) return;
+  v.erase(std::remove_if(at + 1, v.end(), owns), v.end());
+  v.insert(std::find(v.begin(), v.end(), h), below.begin(), below.end());
+}
+
 
 HWND NextTopLevelToActivate(ThreadQueue* q, HWND except) {
   std::lock_guard<std::recursive_mutex> lock(WmLock());
@@ -1402,6 +1422,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
           (!G().live.count(after) || after->parent != hwnd->parent))
         after = HWND_TOP;
       LinkAt(hwnd, after);
+      KeepOwnedAbove(hwnd);
     }
     hwnd->rcWindow = newWin;
   }
@@ -1675,6 +1696,7 @@ HWND SetActiveWindow(HWND hwnd) {
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());
     LinkAt(hwnd, HWND_TOP);
+    KeepOwnedAbove(hwnd);
   }
   if (!prevForeground || !IsWindow(prevForeground) || prevForeground->queue != q) {
     std::vector<HWND> tops;

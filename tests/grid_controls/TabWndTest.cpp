@@ -135,6 +135,7 @@ TEST_F(TabWndTest, ArrowsGreyWithOneTabAndBlackWhenTheyCanScroll) {
 }
 
 TEST_F(TabWndTest, HoldingNextRepeatsFasterDownToEveryHundredMs) {
+  m_tabs.ShowWindow(SW_HIDE);  // it lies where this one goes
   CGXTabWnd tabs(RUNTIME_CLASS(CTimedBeam));
   ASSERT_TRUE(tabs.CreateTabWndFrame(&m_owner));
   tabs.MoveWindow(10, 10, 400, 200);

@@ -98,7 +98,7 @@ class GridDragDrop : public ::testing::Test {
       UA::MouseMove(target.m_hWnd, CPoint(at.x, at.y + 40), modifiers);
       UA::MouseMove(target.m_hWnd, at, modifiers);
       const CPoint s = Screen(target, at);
-      PostMouseInput(::GetCapture(), WM_LBUTTONUP, modifiers & UA::kControl ? MK_CONTROL : 0, POINT{s.x, s.y});
+      PostMouseInput(WM_LBUTTONUP, modifiers & UA::kControl ? MK_CONTROL : 0, POINT{s.x, s.y});
     });
   }
   // A press on the top edge of a selected cell starts the drag.
@@ -368,10 +368,10 @@ TEST_F(GridDragDrop, ThePressedSelectionOfAnEditCellMovesAsItsText) {
   ZAZAzedAze& g = grids[0];
   auto* edit = dynamic_cast<CGXEditControl*>(g.GetRegisteredControl(52512));
   ASSERT_NE(edit, nullptr);
-  ASSERT_TRUE(g.SetCurrentCell(2, 2));
-  edit->SetActive(TRUE);
-  edit->SetWindowText("hello world");
-  edit->SetSel(6, 11);
+  UA::Click(g.m_hWnd, Centre(g, 2, 2));
+  UA::TypeText("hello world");
+  for (int i = 0; i < 5; ++i) UA::PressKey(VK_LEFT, UA::kShift);
+  ASSERT_TRUE(edit->IsActive());
   g.GetParam()->EmptyUndoList();
   DropOn(g, 5, 5);
   const CPoint inSelection = edit->PosFromChar(8);
