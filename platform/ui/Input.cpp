@@ -170,6 +170,7 @@ HWND HitWindow(HWND parent, POINT screen) {
   }
   for (HWND c : kids) {
     if (!IsWindow(c)) continue;
+
     const bool child = (GetWindowLongPtr(c, GWL_STYLE) & WS_CHILD) != 0;
     // A disabled window keeps the point: a child gives it to its parent, a top-level window to
     // nobody.
@@ -194,7 +195,6 @@ bool RouteMouse(ThreadQueue* q, MSG& m) {
     target = HitWindow(Desktop(), m.pt);
     if (target && !IsWindowEnabled(target)) return false;
   }
-  if (getenv("DBG_ROUTE")) { char c[64]={0}; if (target) GetClassName(target,c,63); fprintf(stderr,"route %x (%d,%d) -> %p %s id=%d parent=%p\n", m.message, m.pt.x, m.pt.y, (void*)target, c, target?GetDlgCtrlID(target):0, target?(void*)GetParent(target):nullptr); }
   if (!target || !IsWindow(target)) return false;
   m.hwnd = target;
   if (m.message != WM_MOUSEWHEEL) {

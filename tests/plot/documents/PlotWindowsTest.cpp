@@ -276,8 +276,14 @@ TEST(PlotWindows, OptionsSheetCombosRestyleTheCurve) {
     }
     focusAfterTab = ::IsChild(page->m_hWnd, ::GetFocus()) ? ::GetFocus() : nullptr;
     auto* color = static_cast<CColorCombo*>(page->GetDlgItem(14006));
+    const auto tabTo = [](HWND to) {
+      for (int i = 0; i < 12 && ::GetFocus() != to; ++i) UiAutomation::PressKey(VK_TAB);
+      EXPECT_EQ(::GetFocus(), to);
+    };
+    tabTo(color->m_hWnd);
     UiAutomation::PressKey(VK_DOWN);
     chosen = color->GetSelectedColor();
+    tabTo(page->GetDlgItem(14007)->m_hWnd);
     UiAutomation::PressKey(VK_DOWN);
     sheetOff = PixelsOffFullRepaint(sheet->m_hWnd);
     DialogAutomation::ClickControl(sheet, IDOK);
