@@ -1,6 +1,7 @@
 #include "platform/core/Ini.h"
 
 #include "platform/core/FileSystem.h"
+#include "platform/core/FolderLock.h"
 #include "platform/core/FolderNames.h"
 #include "platform/core/Path.h"
 
@@ -21,7 +22,6 @@
 #include <memory>
 #include <atomic>
 #include <mutex>
-#include <random>
 #include <thread>
 #include <unordered_map>
 
@@ -618,6 +618,20 @@ class FlushLock {
       bool made = false;
       int fd = open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
       if (fd < 0 && errno == ENOENT) {
+        // Looked for under every spelling and made in one step that no other process splits: of
+        // several making the file under different spellings at once, one makes it, the others find
+        // it, and one file takes every writer's keys.
+        const std::string folder = ParentOf(m_path);
+        const CFolderLock making(folder.empty() ? "." : folder.c_str());
+        if (making.IsBusy()) {
+          m_busy = true;
+          return;
+        }
+        const std::string other = OtherSpelling(m_path);
+        if (!other.empty()) {
+          m_path = other;
+          continue;
+        }
         fd = open(m_path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         made = fd >= 0;
         if (fd < 0 && errno == EEXIST) continue;
@@ -645,18 +659,7 @@ class FlushLock {
         m_fd = fd;
         m_made = made;
         m_st = b;
-        // Another process may have made the file under another spelling at the same moment: all
-        // join the one that exists, so that one file takes every writer's keys. Whoever finds
-        // another drops its own, still empty; two that drop theirs at once try again at random
-        // times, so that one of them makes the file before the other looks.
-        const std::string other = made ? OtherSpelling(m_path) : std::string();
-        if (other.empty()) return;
-        DropMade();
-        close(fd);
-        m_fd = -1;
-        m_path = other;
-        std::this_thread::sleep_for(std::chrono::microseconds(100 + std::random_device()() % 2000));
-        continue;
+        return;
       }
       close(fd);
     }
