@@ -574,11 +574,15 @@ TEST_F(SetupRestoreTest, AUsersFilesNamedLikeASavesOwnTravelByteForByteAndOnlyIt
                        {"notes.txt.~dvx-zzzzzz", "mine 1"},
                        {"notes.txt.~dvx-backup", "mine 2"},
                        {"setup.cfg.~dvx-old", "mine 3"},
-                       {"sub/a.txt.~dvx-backup", "mine 4"}};
+                       {"sub/a.txt.~dvx-backup", "mine 4"},
+                       {"notes.txt.~dvx-q1w2e3", ""}};
   // What a save provably left or holds: a killed save's first temporary, the drawn saves' mark as made,
-  // a record set aside, and a live save's temporary.
+  // one that records a killed save's drawn name (the user's file has the first mark's name) and its
+  // file, a record set aside, and a live save's temporary.
   const Tree kLeftovers = {{"notes.txt.~dvx-000000", "half"},
                            {"setup.cfg.~dvx-zzzzzz", ""},
+                           {"notes.txt.~dvx-zzzzzy", "notes.txt.~dvx-k7m2p9\n"},
+                           {"notes.txt.~dvx-k7m2p9", "killed"},
                            {"~save.journal.~dvx-aside", "not a record"},
                            {"setup.cfg.~dvx-a1b2c3", "being written"}};
   const std::string tree = m_dir + "/like", zip = m_dir + "/like.zip";
