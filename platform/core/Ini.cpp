@@ -591,20 +591,13 @@ using Clock = std::chrono::steady_clock;
 // The end of a wait for other processes' locks that starts now.
 Clock::time_point LockDeadline() { return Clock::now() + std::chrono::milliseconds(g_dwProfileLockWait); }
 
-// Another name of the folder that differs from `path`'s only in case (the first in byte order);
-// empty when there is none.
-std::string OtherSpelling(const std::string& path) {
-  const std::string folder = ParentOf(path), name = LastComponent(path), folded = Fold(name);
-  const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return std::string();
-  std::string other;
+// Another name in the folder open as `dir` that differs from `path`'s only in case (the first in
+// byte order); empty when there is none.
+std::string OtherSpelling(int dir, const std::string& path) {
+  const std::string name = LastComponent(path), folded = Fold(name);
   for (const FolderEntry& e : ListFolder(dir))
-    if (e.name != name && Fold(e.name) == folded) {
-      other = path.substr(0, path.size() - name.size()) + e.name;
-      break;
-    }
-  close(dir);
-  return other;
+    if (e.name != name && Fold(e.name) == folded) return path.substr(0, path.size() - name.size()) + e.name;
+  return std::string();
 }
 
 // Held while a flush reads the file again and replaces it, so that flushes of one file in several
@@ -627,12 +620,13 @@ class FlushLock {
           m_busy = true;
           return;
         }
-        const std::string other = OtherSpelling(m_path);
+        if (making.GetDescriptor() < 0) return;
+        const std::string other = OtherSpelling(making.GetDescriptor(), m_path);
         if (!other.empty()) {
           m_path = other;
           continue;
         }
-        fd = open(m_path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = openat(making.GetDescriptor(), LastComponent(m_path).c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         made = fd >= 0;
         if (fd < 0 && errno == EEXIST) continue;
       }
