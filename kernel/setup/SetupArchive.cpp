@@ -22,6 +22,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -209,15 +210,32 @@ std::string FolderFromHere(const CString& dir) {
   return clean.empty() ? "/" : clean;
 }
 
-// The files an archive put directly in the restore's folder with the permissions its entries would
-// have been given, whatever a record of a stopped save among them gave them since.
-void MaskLikeEntries(const CRestoreFolder& restore) {
+// The modes the archive's entries gave the files it put directly in the restore's folder, by file:
+// a record of a stopped save among them may rename or re-mode them, but gives them no more.
+using EntryModes = std::map<std::pair<dev_t, ino_t>, mode_t>;
+
+EntryModes ModesOfEntries(const CRestoreFolder& restore) {
+  EntryModes modes;
+  for (const FolderEntry& e : ListFolder(restore.GetDescriptor())) {
+    struct stat st;
+    if (e.type == DT_REG && fstatat(restore.GetDescriptor(), e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+      modes[{st.st_dev, st.st_ino}] = st.st_mode;
+  }
+  return modes;
+}
+
+// Each file there given its entry's permissions within the umask, whatever the record said; a file
+// no entry made (a copy the record's undo made) keeps no more than its own within the umask.
+void MaskLikeEntries(const CRestoreFolder& restore, const EntryModes& entries) {
   for (const FolderEntry& e : ListFolder(restore.GetDescriptor())) {
     const int fd = e.type == DT_REG ? openat(restore.GetDescriptor(), e.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC) : -1;
     struct stat st;
     if (fd < 0) continue;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07777) != ModeAsCreated(st.st_mode | S_IRUSR))
-      chmod(DescriptorPath(fd).c_str(), ModeAsCreated(st.st_mode | S_IRUSR));
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+      const auto entry = entries.find({st.st_dev, st.st_ino});
+      const unsigned mode = ModeAsCreated((entry != entries.end() ? entry->second : st.st_mode) | S_IRUSR);
+      if ((st.st_mode & 07777) != mode) chmod(DescriptorPath(fd).c_str(), mode);
+    }
     close(fd);
   }
 }
@@ -334,8 +352,9 @@ int RestoreDirectory(const char* zipFile, const CString& dir) {
   if (Wiz_SingleEntryUnzip(0, nullptr, 0, nullptr, &options, &functions) != 0) return fail(false);
   // An archive of a folder that held a stopped save (packed by another program) is taken as the
   // save would have left it: completed or undone where it was extracted, or refused.
+  const EntryModes entries = ModesOfEntries(opened);
   if (!RecoverStoppedSave(root, fresh)) return fail(true);
-  MaskLikeEntries(opened);
+  MaskLikeEntries(opened, entries);
   if (g_pfnRestoreStep) g_pfnRestoreStep(1);
   // What a save makes for itself, file or folder, is not restored, wherever it comes from; nothing
   // is written where a link or a file stands on the way to what goes below the folder.

@@ -405,9 +405,14 @@ constexpr size_t kRandomLetters = 6;
 constexpr char kTempMark[] = ".~dvx-";
 constexpr char kOldCopyMark[] = ".~dvx-old";
 constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // one case: paths resolve without it
-// The last name of a target's own names: held (shared) by every save under a drawn name while it
-// lives, so that one left with no holder shows a save killed under a name no one tries.
-constexpr char kDrawnMark[] = "zzzzzz";
+// The last names of a target's own names: the drawn saves' mark, held (shared) by every save under a
+// drawn name while it lives and recording the names they draw. The next ones stand in where a user's
+// file has the first.
+constexpr const char* kDrawnMarks[] = {"zzzzzz", "zzzzzy", "zzzzzx"};
+
+bool IsDrawnMarkLetters(const std::string& letters) {
+  return std::find(std::begin(kDrawnMarks), std::end(kDrawnMarks), letters) != std::end(kDrawnMarks);
+}
 
 // The target's name, cut so that `room` bytes more fit in one name. A cut name ends in "~" and a
 // checksum of the whole name, so that two long names sharing their beginning never share it; the
@@ -473,13 +478,6 @@ bool EndsInTempMark(const std::string& name) {
 bool IsPlainFile(const char* path) {
   struct stat st;
   return lstat(path, &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool IsEmptyPlainFile(const struct stat& st) { return S_ISREG(st.st_mode) && st.st_size == 0; }
-
-bool IsEmptyPlainFile(int fd) {
-  struct stat st;
-  return fstat(fd, &st) == 0 && IsEmptyPlainFile(st);
 }
 
 bool SameFile(int fd, int dirFd, const char* name) {
@@ -677,7 +675,7 @@ void CSaveBeside::RemoveLeftovers() const {
 std::string NewSaveTempName(const std::string& path) {
   const std::string leaf = LastComponent(path);
   std::string letters = RandomLetters();
-  while (letters == kDrawnMark) letters = RandomLetters();
+  while (IsDrawnMarkLetters(letters)) letters = RandomLetters();
   return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + letters;
 }
 
@@ -774,47 +772,130 @@ BOOL GetSaveFileIdentity(int fd, CSaveFileIdentity& identity) {
 
 namespace {
 
-// The name a save under a drawn name holds while it lives.
-std::string DrawnSaveMark(const std::string& path) {
+// The marks a save under a drawn name may hold while it lives, in the order saves try them.
+std::string DrawnSaveMark(const std::string& path, const char* letters) {
   const std::string leaf = LastComponent(path);
-  return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + kDrawnMark;
+  return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + letters;
 }
 
-// The mark held (shared) for a save about to draw a name; -1 when it cannot be made. A file with
-// content under the mark's name is the user's: the save goes without a mark and leaves it be.
+// The names a drawn saves' mark open as `fd` records for the targets whose temporary names begin
+// with `stem` (the mark's own name without its mark and letters): each drawn name as a line, written
+// before its file was made, a name whose file could not be made taken back by a line "-" and the
+// name. False when it is no mark a save made (a user's file under its name): anything but such
+// lines, but for the end of a line a killed save was writing.
+bool ReadDrawnRecord(int fd, const std::string& stem, std::set<std::string>* names) {
+  constexpr off_t kMaxRecord = 1 << 20;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxRecord) return false;
+  std::string text((size_t)st.st_size, '\0');
+  for (size_t got = 0; got < text.size();) {
+    const ssize_t n = pread(fd, text.data() + got, text.size() - got, (off_t)got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      text.resize(got);
+      break;
+    }
+    got += (size_t)n;
+  }
+  const std::string prefix = stem + kTempMark;
+  const size_t lineSize = prefix.size() + kRandomLetters;
+  // A name drawn for the stem; `cut`: the beginning of one, where a killed save was writing it.
+  auto drawn = [&](const std::string& name, bool cut) {
+    const size_t fixed = std::min(name.size(), prefix.size());
+    return (cut ? name.size() < lineSize : name.size() == lineSize) && name.compare(0, fixed, prefix, 0, fixed) == 0 &&
+           name.find_first_not_of(kLetters, fixed) == std::string::npos && (cut || !IsDrawnMarkLetters(name.substr(fixed)));
+  };
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find('\n', at);
+    const bool taken = text[at] == '-';
+    const std::string name = text.substr(at + taken, (end == std::string::npos ? text.size() : end) - at - taken);
+    if (end == std::string::npos) return drawn(name, true);
+    if (!drawn(name, false)) return false;
+    if (names && taken) names->erase(name);
+    else if (names) names->insert(name);
+    at = end + 1;
+  }
+  return true;
+}
+
+// The plain file `name` of the folder `dir` deleted when no save holds it.
+void DeleteUnheld(int dir, const std::string& name) {
+  const int fd = openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat st;
+  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, dir, name.c_str()))
+    unlinkat(dir, name.c_str(), 0);
+  if (fd >= 0) close(fd);
+}
+
+// The part of a save's own name before its mark and letters.
+std::string StemOf(const std::string& name) { return name.substr(0, name.size() - kRandomLetters - (sizeof kTempMark - 1)); }
+
+// What a mark no save holds any more (`mark`, locked by the caller) records: the files of saves
+// killed under their drawn names go, then the mark.
+void ClearDrawnRecord(int dir, int mark, const std::string& markName) {
+  std::set<std::string> names;
+  if (!ReadDrawnRecord(mark, StemOf(markName), &names) || !SameFile(mark, dir, markName.c_str())) return;
+  for (const std::string& name : names) DeleteUnheld(dir, name);
+  unlinkat(dir, markName.c_str(), 0);
+}
+
+// The mark held (shared) for a save about to draw a name; -1 when none can be made. A file that is
+// no mark under a mark's name is the user's: the save passes to the next name and leaves it be.
 int HoldDrawnSaveMark(const std::string& path) {
-  const std::string mark = DrawnSaveMark(path);
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    const int fd = open(mark.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) return -1;
-    if (!IsEmptyPlainFile(fd)) {
+  const std::string stem = TempStem(LastComponent(path));
+  for (const char* letters : kDrawnMarks) {
+    const std::string mark = DrawnSaveMark(path, letters);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      const int fd = open(mark.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+      if (fd < 0 || !ReadDrawnRecord(fd, stem, nullptr)) {
+        if (fd >= 0) close(fd);
+        break;
+      }
+      int r;
+      while ((r = flock(fd, LOCK_SH)) != 0 && errno == EINTR) {
+      }
+      // A sweep that took it meanwhile leaves a name no one holds: made again.
+      if (r == 0 && SameFile(fd, AT_FDCWD, mark.c_str())) return fd;
       close(fd);
-      return -1;
     }
-    int r;
-    while ((r = flock(fd, LOCK_SH)) != 0 && errno == EINTR) {
-    }
-    // A sweep that took it meanwhile leaves a name no one holds: made again.
-    if (r == 0 && SameFile(fd, AT_FDCWD, mark.c_str())) return fd;
-    close(fd);
   }
   return -1;
 }
 
-// Lets go of the mark; the last save to hold it removes it.
+// Puts a line in the mark's record on the disk (a name drawn, or with "-" one taken back).
+bool RecordDrawnName(int mark, const std::string& line) {
+  const std::string text = line + "\n";
+  return write(mark, text.data(), text.size()) == (ssize_t)text.size() && fdatasync(mark) == 0;
+}
+
+// Lets go of the mark; the last save to hold it clears what killed saves left under it.
 void DropDrawnSaveMark(const std::string& path, int& mark) {
   if (mark < 0) return;
-  const std::string name = DrawnSaveMark(path);
-  if (flock(mark, LOCK_EX | LOCK_NB) == 0 && IsEmptyPlainFile(mark) && SameFile(mark, AT_FDCWD, name.c_str()))
-    unlink(name.c_str());
+  if (flock(mark, LOCK_EX | LOCK_NB) == 0) {
+    const std::string folder = ParentOf(path);
+    const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const char* letters : kDrawnMarks) {
+      const std::string name = LastComponent(DrawnSaveMark(path, letters));
+      if (dir >= 0 && SameFile(mark, dir, name.c_str())) ClearDrawnRecord(dir, mark, name);
+    }
+    if (dir >= 0) close(dir);
+  }
   close(mark);
   mark = -1;
 }
 
-// True when the mark is there: a save under a drawn name runs, or was killed and left its file.
+// True when a mark is there: a save under a drawn name runs, or was killed and left its file. Marks
+// are taken in order, so one missing ends the look.
 bool DrawnSaveKilled(const std::string& path) {
-  struct stat st;
-  return lstat(DrawnSaveMark(path).c_str(), &st) == 0 && IsEmptyPlainFile(st);
+  const std::string stem = TempStem(LastComponent(path));
+  for (const char* letters : kDrawnMarks) {
+    const int fd = open(DrawnSaveMark(path, letters).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool own = ReadDrawnRecord(fd, stem, nullptr);
+    close(fd);
+    if (own) return true;
+  }
+  return false;
 }
 
 // A new file beside `path` under a temporary name of the save's own (`temp`), created exclusively
@@ -826,8 +907,18 @@ int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* fi
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = attempt == 0 ? FirstSaveTempName(path) : NewSaveTempName(path);
     if (attempt == 1 && mark < 0) mark = HoldDrawnSaveMark(path);
+    // A drawn name is in the mark's record on the disk before its file is made, so that a file a
+    // killed save left under it is known as the save's by the record, never by its name.
+    const bool recorded = attempt > 0 && mark >= 0;
+    struct stat st;
+    if (recorded && lstat(temp.c_str(), &st) == 0) continue;
+    if (recorded && !RecordDrawnName(mark, LastComponent(temp))) return -1;
     const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
+      const int err = errno;
+      // Another's file took the name since: the record gives it back.
+      if (recorded) RecordDrawnName(mark, "-" + LastComponent(temp));
+      errno = err;
       if (errno != EEXIST) return -1;
       if (attempt == 0 && firstNameTaken) *firstNameTaken = true;
       continue;
@@ -919,24 +1010,37 @@ namespace {
 
 enum class SaveTemp { kNotOurs, kHeld, kLeft };
 
-// The one rule for what beside a target is provably a save's own: the drawn saves' mark as made
-// (empty), a temporary a live save holds, or the first temporary name of an existing target that no
-// save holds (`ownTarget`: of a file only the save writes, any temporary no save holds). `fd` is
-// `name` of the folder `dir`, opened without following a link; when no save holds it, it is left
-// locked until closed, so that no save takes it meanwhile.
+// True when a drawn saves' mark of the folder `dir` records `name` as drawn.
+bool DrawnRecordLists(int dir, const std::string& name) {
+  const std::string stem = StemOf(name);
+  for (const char* letters : kDrawnMarks) {
+    const int fd = openat(dir, (stem + kTempMark + letters).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    std::set<std::string> names;
+    const bool listed = ReadDrawnRecord(fd, stem, &names) && names.count(name) > 0;
+    close(fd);
+    if (listed) return true;
+  }
+  return false;
+}
+
+// The one rule for what beside a target is provably a save's own: a drawn saves' mark as saves make
+// it, a temporary a live save holds, a drawn name that a mark records, or the first temporary name of
+// an existing target that no save holds (`ownTarget`: of a file only the save writes, any temporary no
+// save holds). `fd` is `name` of the folder `dir`, opened without following a link; when no save
+// holds it, it is left locked until closed, so that no save takes it meanwhile.
 SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarget = false) {
   struct stat st;
   if (!EndsInTempMark(name) || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return SaveTemp::kNotOurs;
   const std::string letters = name.substr(name.size() - kRandomLetters);
-  const bool mark = letters == kDrawnMark;
-  if (mark && !IsEmptyPlainFile(st)) return SaveTemp::kNotOurs;
+  const bool mark = IsDrawnMarkLetters(letters);
+  if (mark && !ReadDrawnRecord(fd, StemOf(name), nullptr)) return SaveTemp::kNotOurs;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? SaveTemp::kHeld : SaveTemp::kNotOurs;
   if (mark || ownTarget) return SaveTemp::kLeft;
-  if (letters != std::string(kRandomLetters, '0')) return SaveTemp::kNotOurs;
+  if (letters != std::string(kRandomLetters, '0')) return DrawnRecordLists(dir, name) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
   // Every save of the target tries this name first; no one else makes it.
   struct stat target;
-  const std::string stem = name.substr(0, name.size() - kRandomLetters - (sizeof kTempMark - 1));
-  return fstatat(dir, stem.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
+  return fstatat(dir, StemOf(name).c_str(), &target, 0) == 0 && S_ISREG(target.st_mode) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
 }
 
 }  // namespace
@@ -1008,7 +1112,12 @@ bool SweepFolder(const std::string& folder, const std::vector<std::string>& targ
     if (fd < 0) continue;
     // A user's file that merely has a name of that form stays.
     const bool ownTarget = std::find(ownStems.begin(), ownStems.end(), name.substr(0, name.size() - tail)) != ownStems.end();
-    if (ClassifySaveTemp(dfd, fd, name, ownTarget) == SaveTemp::kLeft && SameFile(fd, dfd, e->d_name)) unlinkat(dfd, e->d_name, 0);
+    if (ClassifySaveTemp(dfd, fd, name, ownTarget) != SaveTemp::kLeft || !SameFile(fd, dfd, e->d_name)) {
+    } else if (IsDrawnMarkLetters(name.substr(name.size() - kRandomLetters))) {
+      ClearDrawnRecord(dfd, fd, name);
+    } else {
+      unlinkat(dfd, e->d_name, 0);
+    }
     close(fd);
   }
   closedir(d);

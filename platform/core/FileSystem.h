@@ -224,8 +224,9 @@ class CFileFind {
 // goes when the object does, unless it was committed. It is written, given its mode and synced
 // only through the descriptor that created it, never opened by name again, so that a link swapped
 // in for the name leads nowhere. A save under a drawn name holds a mark beside it (shared flock, the
-// target's last own name) while it lives: one killed leaves the mark, and the next save of the
-// target sweeps what it left. Through a symbolic link the file it leads to is replaced; a
+// target's last own name) while it lives, and records its name there, on the disk, before it makes
+// its file: one killed leaves the mark, and the last save to let go of it, or the next save of the
+// target, deletes exactly the files the record names that no save holds, then the mark. Through a symbolic link the file it leads to is replaced; a
 // device or pipe is written in place (the temporary name is the target).
 class CSaveBeside {
  public:
@@ -356,9 +357,10 @@ BOOL DeleteExact(const std::string& path);
 // umask takes away.
 unsigned ModeAsCreated(unsigned mode);
 // Whether the plain file `name` of the folder open as `dir` is provably one that a save made beside
-// its target and still holds or left when it was killed: the drawn saves' mark as made (empty), a
-// temporary a live save holds, or the first temporary name of a target of the folder that no save
-// holds. A user's file that merely has a name of that form is none of these.
+// its target and still holds or left when it was killed: a drawn saves' mark as saves make it, a
+// temporary a live save holds, a drawn name a mark records, or the first temporary name of a target
+// of the folder that no save holds. A user's file that merely has a name of that form is none of
+// these.
 bool IsSaveTempLeftover(int dir, const std::string& name);
 // A path that names what the open descriptor `fd` refers to, whatever its name is now: for libraries
 // that take a name, so that nothing swapped in for the name meanwhile is read or written.

@@ -15,7 +15,6 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 DWORD g_dwFolderLockWait = 5000;
 
@@ -29,11 +28,15 @@ struct Held {
   int fd;
   int count;
 };
-thread_local std::vector<Held> t_held;
+// Of plain values, so that nothing of it is destroyed before a lock taken as the program exits (by
+// the destructor of a static object, after the thread's own objects are gone).
+constexpr size_t kMaxHeld = 64;
+thread_local Held t_held[kMaxHeld];
+thread_local size_t t_heldCount = 0;
 
 Held* FindHeld(dev_t device, ino_t inode) {
-  for (Held& h : t_held)
-    if (h.device == device && h.inode == inode) return &h;
+  for (size_t i = 0; i < t_heldCount; ++i)
+    if (t_held[i].device == device && t_held[i].inode == inode) return &t_held[i];
   return nullptr;
 }
 
@@ -149,7 +152,11 @@ void CFolderLock::Take() {
     close(fd);
     return;
   }
-  t_held.push_back(Held{m_device, m_inode, fd, 1});
+  if (t_heldCount == kMaxHeld) {
+    close(fd);
+    return;
+  }
+  t_held[t_heldCount++] = Held{m_device, m_inode, fd, 1};
   m_locked = true;
   m_outermost = true;
 }
@@ -170,5 +177,5 @@ CFolderLock::~CFolderLock() {
   if (!h || --h->count > 0) return;
   // Closing the last descriptor of the lock releases it.
   close(h->fd);
-  t_held.erase(t_held.begin() + (h - t_held.data()));
+  *h = t_held[--t_heldCount];
 }

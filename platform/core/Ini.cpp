@@ -1,6 +1,7 @@
 #include "platform/core/Ini.h"
 
 #include "platform/core/FileSystem.h"
+#include "platform/core/FolderLock.h"
 #include "platform/core/FolderNames.h"
 #include "platform/core/Path.h"
 
@@ -21,7 +22,6 @@
 #include <memory>
 #include <atomic>
 #include <mutex>
-#include <random>
 #include <thread>
 #include <unordered_map>
 
@@ -591,20 +591,13 @@ using Clock = std::chrono::steady_clock;
 // The end of a wait for other processes' locks that starts now.
 Clock::time_point LockDeadline() { return Clock::now() + std::chrono::milliseconds(g_dwProfileLockWait); }
 
-// Another name of the folder that differs from `path`'s only in case (the first in byte order);
-// empty when there is none.
-std::string OtherSpelling(const std::string& path) {
-  const std::string folder = ParentOf(path), name = LastComponent(path), folded = Fold(name);
-  const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return std::string();
-  std::string other;
+// Another name in the folder open as `dir` that differs from `path`'s only in case (the first in
+// byte order); empty when there is none.
+std::string OtherSpelling(int dir, const std::string& path) {
+  const std::string name = LastComponent(path), folded = Fold(name);
   for (const FolderEntry& e : ListFolder(dir))
-    if (e.name != name && Fold(e.name) == folded) {
-      other = path.substr(0, path.size() - name.size()) + e.name;
-      break;
-    }
-  close(dir);
-  return other;
+    if (e.name != name && Fold(e.name) == folded) return path.substr(0, path.size() - name.size()) + e.name;
+  return std::string();
 }
 
 // Held while a flush reads the file again and replaces it, so that flushes of one file in several
@@ -618,7 +611,22 @@ class FlushLock {
       bool made = false;
       int fd = open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
       if (fd < 0 && errno == ENOENT) {
-        fd = open(m_path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        // Looked for under every spelling and made in one step that no other process splits: of
+        // several making the file under different spellings at once, one makes it, the others find
+        // it, and one file takes every writer's keys.
+        const std::string folder = ParentOf(m_path);
+        const CFolderLock making(folder.empty() ? "." : folder.c_str());
+        if (making.IsBusy()) {
+          m_busy = true;
+          return;
+        }
+        if (making.GetDescriptor() < 0) return;
+        const std::string other = OtherSpelling(making.GetDescriptor(), m_path);
+        if (!other.empty()) {
+          m_path = other;
+          continue;
+        }
+        fd = openat(making.GetDescriptor(), LastComponent(m_path).c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         made = fd >= 0;
         if (fd < 0 && errno == EEXIST) continue;
       }
@@ -645,18 +653,7 @@ class FlushLock {
         m_fd = fd;
         m_made = made;
         m_st = b;
-        // Another process may have made the file under another spelling at the same moment: all
-        // join the one that exists, so that one file takes every writer's keys. Whoever finds
-        // another drops its own, still empty; two that drop theirs at once try again at random
-        // times, so that one of them makes the file before the other looks.
-        const std::string other = made ? OtherSpelling(m_path) : std::string();
-        if (other.empty()) return;
-        DropMade();
-        close(fd);
-        m_fd = -1;
-        m_path = other;
-        std::this_thread::sleep_for(std::chrono::microseconds(100 + std::random_device()() % 2000));
-        continue;
+        return;
       }
       close(fd);
     }

@@ -535,33 +535,36 @@ TEST_F(SetupRestoreTest, ARestoreKilledAtAnyStepLeavesEveryFilesBytesAndModeWhol
 
 TEST_F(SetupRestoreTest, ARecordOfModesNeverGivesMoreThanAnArchivesEntryOrAnyFileWould) {
   const mode_t mask = umask(022);
+  // From an archive every file keeps its entry's 0644; in the folder the record counts, within 0777.
   const struct {
-    const char* mode;                 // as the record gives it
-    mode_t fromArchive, inTheFolder;  // what the file ends with
-  } kCases[] = {{"4777", 0755, 0777}, {"666", 0644, 0666}};
-  for (const auto& c : kCases) {
-    // A file left as it is but for its mode, as a stopped restore's record names it.
-    const std::string tree = m_dir + "/record", folder = m_dir + "/record-folder", zip = m_dir + "/record.zip";
-    for (const std::string& dir : {tree, folder, m_dir + "/record-restored"}) fs::remove_all(dir);
-    for (const std::string& dir : {tree, folder}) {
-      WriteBytes(dir + "/setup.cfg", "cfg");
-      ASSERT_EQ(0, chmod((dir + "/setup.cfg").c_str(), 0644));
-      CSaveFileIdentity id;
-      ASSERT_EQ(1, GetSaveFileIdentity(dir + "/setup.cfg", id));
-      char checksum[17];
-      snprintf(checksum, sizeof checksum, "%016llx", id.checksum);
-      WriteBytes(dir + "/~save.journal",
-                 "\tsetup.cfg\t\t" + std::to_string(id.size) + "\t" + checksum + "\t" + c.mode + "\t644\r\nend\r\n");
+    const char* mode;  // as the record gives it
+    mode_t inTheFolder;
+  } kCases[] = {{"4777", 0777}, {"666", 0666}, {"777", 0777}, {"2755", 0755}, {"1777", 0777}, {"7777", 0777}, {"6755", 0755}};
+  for (const auto& c : kCases)
+    for (const std::string file : {"setup.cfg", "notes.txt"}) {
+      // A file left as it is but for its mode, as a stopped restore's record names it.
+      const std::string tree = m_dir + "/record", folder = m_dir + "/record-folder", zip = m_dir + "/record.zip";
+      const std::string restored = m_dir + "/record-restored", what = std::string(c.mode) + " " + file;
+      for (const std::string& dir : {tree, folder, restored}) fs::remove_all(dir);
+      for (const std::string& dir : {tree, folder}) {
+        WriteBytes(dir + "/" + file, "bytes");
+        ASSERT_EQ(0, chmod((dir + "/" + file).c_str(), 0644));
+        CSaveFileIdentity id;
+        ASSERT_EQ(1, GetSaveFileIdentity(dir + "/" + file, id));
+        char checksum[17];
+        snprintf(checksum, sizeof checksum, "%016llx", id.checksum);
+        WriteBytes(dir + "/~save.journal",
+                   "\t" + file + "\t\t" + std::to_string(id.size) + "\t" + checksum + "\t" + c.mode + "\t644\r\nend\r\n");
+      }
+      PackByHand(tree, zip);
+      ClearBoxes();
+      EXPECT_TRUE(RestoreDirectory(zip.c_str(), restored.c_str())) << what << ": " << LastBox();
+      { CConfigFolderLock lock(restored.c_str()); }
+      EXPECT_EQ(Snapshot(restored), (Tree{{file, std::to_string(0644) + " bytes"}})) << what;
+      { CConfigFolderLock lock(folder.c_str()); }
+      EXPECT_EQ(Snapshot(folder), (Tree{{file, std::to_string(c.inTheFolder) + " bytes"}})) << what;
+      EXPECT_EQ(Boxes(), std::vector<std::string>{}) << what;
     }
-    PackByHand(tree, zip);
-    const std::string restored = m_dir + "/record-restored";
-    ClearBoxes();
-    EXPECT_TRUE(RestoreDirectory(zip.c_str(), restored.c_str())) << c.mode << ": " << LastBox();
-    EXPECT_EQ(Snapshot(restored), (Tree{{"setup.cfg", std::to_string(c.fromArchive) + " cfg"}})) << c.mode;
-    { CConfigFolderLock lock(folder.c_str()); }
-    EXPECT_EQ(Snapshot(folder), (Tree{{"setup.cfg", std::to_string(c.inTheFolder) + " cfg"}})) << c.mode;
-    EXPECT_EQ(Boxes(), std::vector<std::string>{}) << c.mode;
-  }
   umask(mask);
 }
 
@@ -571,11 +574,15 @@ TEST_F(SetupRestoreTest, AUsersFilesNamedLikeASavesOwnTravelByteForByteAndOnlyIt
                        {"notes.txt.~dvx-zzzzzz", "mine 1"},
                        {"notes.txt.~dvx-backup", "mine 2"},
                        {"setup.cfg.~dvx-old", "mine 3"},
-                       {"sub/a.txt.~dvx-backup", "mine 4"}};
+                       {"sub/a.txt.~dvx-backup", "mine 4"},
+                       {"notes.txt.~dvx-q1w2e3", ""}};
   // What a save provably left or holds: a killed save's first temporary, the drawn saves' mark as made,
-  // a record set aside, and a live save's temporary.
+  // one that records a killed save's drawn name (the user's file has the first mark's name) and its
+  // file, a record set aside, and a live save's temporary.
   const Tree kLeftovers = {{"notes.txt.~dvx-000000", "half"},
                            {"setup.cfg.~dvx-zzzzzz", ""},
+                           {"notes.txt.~dvx-zzzzzy", "notes.txt.~dvx-k7m2p9\n"},
+                           {"notes.txt.~dvx-k7m2p9", "killed"},
                            {"~save.journal.~dvx-aside", "not a record"},
                            {"setup.cfg.~dvx-a1b2c3", "being written"}};
   const std::string tree = m_dir + "/like", zip = m_dir + "/like.zip";
