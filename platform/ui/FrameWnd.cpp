@@ -418,7 +418,8 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         RemoveProp(h, kClosingProp);
         // The last one: the frame's title loses the child's part.
         CWnd* frame = next ? nullptr : CWnd::FromHandlePermanent(GetParent(h));
-        if (frame && frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd))) static_cast<CMDIFrameWnd*>(frame)->OnUpdateFrameTitle(TRUE);
+        if (frame && frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)))
+          static_cast<CMDIFrameWnd*>(frame)->OnUpdateFrameTitle(TRUE);
       }
       return 0;
     default: return DefWindowProc(h, msg, wp, lp);

@@ -30,8 +30,12 @@ class CSplitTextFrame : public CFrameWnd {
   }
 };
 
-enum Op { kClick, kType, kEnter, kBackspace, kUp, kDown, kPageDown, kBarDown, kBarUp, kUndo, kRedo, kPaste, kPageUp, kWheel, kDelete, kSelDown, kOps };
-const char* const kNames[] = {"click", "type", "enter", "backspace", "up", "down", "pgdn", "bar down", "bar up", "undo", "redo", "paste", "pgup", "wheel", "delete", "seldown"};
+enum Op {
+  kClick, kType, kEnter, kBackspace, kUp, kDown, kPageDown, kBarDown, kBarUp, kUndo, kRedo, kPaste, kPageUp, kWheel,
+  kDelete, kSelDown, kOps
+};
+const char* const kNames[] = {"click", "type", "enter", "backspace", "up", "down", "pgdn", "bar down",
+                              "bar up", "undo", "redo", "paste", "pgup", "wheel", "delete", "seldown"};
 
 struct Step {
   int pane;

@@ -119,7 +119,9 @@ void Play(TitleScene& scene, Step s, int pick) {
     case kClientClick: if (child) ClickAt(POINT{w.left + 30, w.top + 40}); break;
     case kNext: UA::PressKey(nullptr, VK_F6, UA::kControl); break;
     case kClose: UA::PressKey(nullptr, VK_F4, UA::kControl); break;
-    case kNew: if (kids.size() < 4) scene.AddChild(pick, CRect(30 * pick, 20 * pick, 30 * pick + 200, 20 * pick + 140)); break;
+    case kNew:
+      if (kids.size() < 4) scene.AddChild(pick, CRect(30 * pick, 20 * pick, 30 * pick + 200, 20 * pick + 140));
+      break;
     case kCascade: scene.m_main->MDICascade(); break;  // the Window menu's Cascade
     case kOther: ClickAt(POINT{550, 50}); break;
     case kFrame: {
@@ -135,7 +137,8 @@ void Play(TitleScene& scene, Step s, int pick) {
 }  // namespace
 
 TEST(MdiTitle, FrameTitleAndCaptionsFollowTheActiveChild) {
-  const char* const names[] = {"caption", "client", "caption twice", "Ctrl+F6", "Ctrl+F4", "new", "cascade", "other", "frame"};
+  const char* const names[] = {"caption", "client", "caption twice", "Ctrl+F6", "Ctrl+F4",
+                               "new",     "cascade", "other",        "frame"};
   std::mt19937 rng(8108);
   for (int round = 0; round < 8; ++round) {
     TitleScene scene;
