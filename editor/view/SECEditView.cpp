@@ -69,6 +69,8 @@ void SECEditView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
     int r = 0, c = 0;
     auto* other = dynamic_cast<SECEditView*>(from);
     if (!other || other == this || !split->IsChildPane(other, &r, &c)) return;
+    // The sender may tell of its move before it has counted the lines its own edit added above it.
+    other->KeepLinesLive();
     if (c == col && m_nLeftCol != other->m_nLeftCol) {
       m_nLeftCol = other->m_nLeftCol;
       SECEditCoreBase::CoreSetScrollPos(SB_HORZ, m_nLeftCol, TRUE);

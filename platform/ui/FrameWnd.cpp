@@ -343,7 +343,10 @@ void MdiActivate(HWND client, HWND child) {
     for (HWND c = GetTopWindow(client); c; c = GetWindow(c, GW_HWNDNEXT))
       if (c != child && c != closing && IsZoomed(c)) Restore(c);
   if (old == child) return;
-  if (old) SendMessage(old, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
+  // Both captions change: the one going is drawn inactive, the one coming active.
+  if (old) SendMessage(old, WM_NCACTIVATE, FALSE, 0);
+  if (old && IsWindow(old)) SendMessage(old, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
+  if (child && IsWindow(child)) SendMessage(child, WM_NCACTIVATE, TRUE, 0);
   if (child && IsWindow(child)) {
     SendMessage(child, WM_CHILDACTIVATE, 0, 0);
     if (!IsWindow(child)) return;
@@ -413,6 +416,10 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         SetProp(h, kClosingProp, (HANDLE)lp);
         if (next) MdiActivate(h, next);
         RemoveProp(h, kClosingProp);
+        // The last one: the frame's title loses the child's part.
+        CWnd* frame = next ? nullptr : CWnd::FromHandlePermanent(GetParent(h));
+        if (frame && frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)))
+          static_cast<CMDIFrameWnd*>(frame)->OnUpdateFrameTitle(TRUE);
       }
       return 0;
     default: return DefWindowProc(h, msg, wp, lp);
@@ -458,6 +465,7 @@ void RegisterMdiClient() {
 IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
+  ON_MESSAGE(WM_SETTEXT, &CMDIFrameWnd::OnSetText)
 END_MESSAGE_MAP()
 
 CMDIFrameWnd::CMDIFrameWnd() = default;
@@ -466,7 +474,37 @@ BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg) {
   return ::TranslateMDISysAccel(m_hWndMDIClient, pMsg) || CFrameWnd::PreTranslateMessage(pMsg);
 }
 
-BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext*) { return CreateClient(lpcs, nullptr); }
+BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext*) {
+  GetWindowText(m_strFrameText);
+  return CreateClient(lpcs, nullptr);
+}
+
+namespace {
+
+// The frame's title as shown: its own, then a maximized active child's in brackets.
+CString WithMaximizedChild(const CMDIFrameWnd* frame, const CString& own) {
+  BOOL maximized = FALSE;
+  CMDIChildWnd* child = frame->MDIGetActive(&maximized);
+  if (!child || !maximized) return own;
+  CString text;
+  child->GetWindowText(text);
+  return own + " - [" + text + "]";
+}
+
+}  // namespace
+
+LRESULT CMDIFrameWnd::OnSetText(WPARAM, LPARAM lParam) {
+  m_strFrameText = lParam ? (LPCSTR)lParam : "";
+  const CString shown = WithMaximizedChild(this, m_strFrameText);
+  return CWnd::DefWindowProc(WM_SETTEXT, 0, (LPARAM)shown.GetString());
+}
+
+BOOL CMDIFrameWnd::OnNcActivate(BOOL bActive) {
+  const BOOL r = CFrameWnd::OnNcActivate(bActive);
+  // The active child's caption goes with the frame's.
+  if (CMDIChildWnd* child = MDIGetActive()) child->SendMessage(WM_NCACTIVATE, bActive, 0);
+  return r;
+}
 
 BOOL CMDIFrameWnd::CreateClient(LPCREATESTRUCT, CMenu*) {
   RegisterMdiClient();
@@ -518,13 +556,18 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
     SetWindowText(m_strTitle);
     return;
   }
+  // A restored active child names its document, or itself when it has none; a maximized one shows in
+  // brackets instead.
   BOOL maximized = FALSE;
-  CMDIChildWnd* child = MDIGetActive(&maximized);
-  CDocument* doc = child ? child->GetActiveDocument() : nullptr;
-  if (bAddToTitle && child && !maximized && doc)
-    UpdateFrameTitleForDocument(doc->GetTitle());
-  else
-    UpdateFrameTitleForDocument(nullptr);
+  CMDIChildWnd* child = bAddToTitle ? MDIGetActive(&maximized) : nullptr;
+  CDocument* doc = child && !maximized ? child->GetActiveDocument() : nullptr;
+  const CString own = child && !maximized && !doc ? child->GetTitle() : CString();
+  UpdateFrameTitleForDocument(doc ? (LPCSTR)doc->GetTitle() : own.IsEmpty() ? nullptr : (LPCSTR)own);
+  // The frame's own part may stay while the child's state changed.
+  CString now;
+  GetWindowText(now);
+  const CString shown = WithMaximizedChild(this, m_strFrameText);
+  if (now != shown) CWnd::DefWindowProc(WM_SETTEXT, 0, (LPARAM)shown.GetString());
 }
 
 void CMDIFrameWnd::OnSize(UINT nType, int cx, int cy) { CFrameWnd::OnSize(nType, cx, cy); }
@@ -532,6 +575,7 @@ void CMDIFrameWnd::OnSize(UINT nType, int cx, int cy) { CFrameWnd::OnSize(nType,
 IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
+  ON_MESSAGE(WM_SETTEXT, &CMDIChildWnd::OnSetText)
 END_MESSAGE_MAP()
 
 CMDIChildWnd::CMDIChildWnd() = default;
@@ -642,3 +686,15 @@ void CMDIChildWnd::OnMDIActivate(BOOL bActivate, CWnd*, CWnd*) {
 }
 
 void CMDIChildWnd::OnDestroy() { CFrameWnd::OnDestroy(); }
+
+// Maximized or not, the frame's title shows it.
+void CMDIChildWnd::OnSize(UINT nType, int cx, int cy) {
+  CFrameWnd::OnSize(nType, cx, cy);
+  if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(TRUE);
+}
+
+LRESULT CMDIChildWnd::OnSetText(WPARAM, LPARAM) {
+  const LRESULT r = Default();
+  if (CMDIFrameWnd* frame = IsZoomed() ? GetMDIFrame() : nullptr) frame->OnUpdateFrameTitle(TRUE);
+  return r;
+}

@@ -99,6 +99,10 @@ class CMDIFrameWnd : public CFrameWnd {
  protected:
   BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
   void OnSize(UINT nType, int cx, int cy) override;
+  BOOL OnNcActivate(BOOL bActive) override;
+  LRESULT OnSetText(WPARAM, LPARAM lParam);
+
+  CString m_strFrameText;  // the title as set, without a maximized child's " - [child]"
 
   DECLARE_MESSAGE_MAP()
 
@@ -129,6 +133,8 @@ class CMDIChildWnd : public CFrameWnd {
   int OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message) override;
   void OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd) override;
   void OnDestroy() override;
+  void OnSize(UINT nType, int cx, int cy) override;
+  LRESULT OnSetText(WPARAM, LPARAM lParam);
 
   DECLARE_MESSAGE_MAP()
 };

@@ -1864,9 +1864,9 @@ int GetUpdateRects(HWND hwnd, RECT* rects, int maxRects) {
 namespace {
 // The part of a region (client coordinates) that the window shows: inside its ancestors, not under
 // the siblings above it that clip it, nor under children that stay where they are. A hidden window
-// shows it all, so that its bookkeeping stays as if nothing covered it.
+// (or one under a hidden ancestor) shows nothing: the pixels in its place are other windows'.
 CUpdateRegion ShownForScroll(HWND h, const CUpdateRegion& region, const std::vector<HWND>& along) {
-  if (!IsWindowVisible(h)) return region;
+  if (!IsWindowVisible(h)) return CUpdateRegion();
   std::vector<RECT> visible;
   WindowDrawVisible(h, DrawArea::Window, visible);
   CUpdateRegion shown;

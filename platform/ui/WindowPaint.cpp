@@ -359,6 +359,12 @@ void PaintNonClient(HWND h) {
     int ch = (h->exStyle & WS_EX_TOOLWINDOW) ? UiSystemMetric(SM_CYSMCAPTION) : UiSystemMetric(SM_CYCAPTION);
     CRect cap(b, b, w.right - b, b + ch - 1);
     bool active = GetActiveWindow() == h || GetAncestor(GetFocus(), GA_ROOT) == h;
+    // An MDI child looks active as its frame's active child, while the frame is active.
+    if (h->exStyle & WS_EX_MDICHILD) {
+      const HWND root = GetAncestor(h, GA_ROOT);
+      active = h->parent && (HWND)SendMessage(h->parent, WM_MDIGETACTIVE, 0, 0) == h &&
+               (GetActiveWindow() == root || GetAncestor(GetFocus(), GA_ROOT) == root);
+    }
     dc.FillSolidRect(&cap, GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
     dc.SelectStockObject(DEFAULT_GUI_FONT);
     dc.SetBkMode(TRANSPARENT);

@@ -316,6 +316,42 @@ TEST(PaintTest, AScrollMovesOnlyWhatTheWindowShows) {
   }
 }
 
+// A view whose Down key scrolls a partner too, as a pane scrolls the other panes of its document.
+class CLeadWnd : public CStripeWnd {
+ public:
+  HWND m_partner = nullptr;
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_LBUTTONDOWN) SetFocus();
+    if (msg == WM_KEYDOWN && wp == VK_DOWN)
+      ::ScrollWindowEx(m_partner, 0, -12, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
+    return CStripeWnd::WindowProc(msg, wp, lp);
+  }
+};
+
+// A hidden window, or one under a hidden parent, shows nothing: its scroll moves no pixel of the window
+// that shows in its place.
+TEST(PaintTest, AHiddenWindowsScrollMovesNothingOnScreen) {
+  for (const bool hiddenParent : {false, true}) {
+    CColourWnd top, holder;
+    CLeadWnd lead;
+    CStripeWnd ghost;
+    HWND h = MakeTop(top, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 300, 200));
+    lead.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, CRect(10, 10, 210, 170), &top, 1);
+    holder.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_CLIPSIBLINGS, CRect(10, 10, 210, 170), &top, 2);
+    ghost.Create(AfxRegisterWndClass(0), "", WS_CHILD | (hiddenParent ? WS_VISIBLE : 0),
+                 hiddenParent ? CRect(0, 0, 200, 160) : CRect(10, 10, 210, 170), hiddenParent ? &holder : &top, 3);
+    ghost.m_top = 6;  // other stripes than the lead's
+    lead.m_partner = ghost.m_hWnd;
+    PumpMessages();
+    UiAutomation::Click(lead.m_hWnd, POINT{100, 80});
+    UiAutomation::PressKey(nullptr, VK_DOWN);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(h)) << hiddenParent;
+    top.DestroyWindow();
+  }
+}
+
 // Disabling or enabling a window's own arrows shows at once, as setting the bar with redraw does.
 TEST(PaintTest, EnablingAWindowsBarArrowsRedrawsThem) {
   const struct {

@@ -187,8 +187,12 @@ TEST(MdiPicture, RaisedShownOrClickedChildBecomesActive) {
     EXPECT_TRUE(!a || a->IsWindowVisible()) << seen;
     CString title;
     scene.m_main->GetWindowText(title);
-    const bool plain = !a || ::IsZoomed(a->m_hWnd);
-    EXPECT_EQ(plain ? "main" : active == 'b' ? "main - table" : "main - notes", std::string(title)) << seen;
+    // A maximized child shows in brackets, with its own title.
+    CString own;
+    if (a) a->GetWindowText(own);
+    const std::string doc = active == 'b' ? "table" : "notes";
+    const std::string want = !a ? "main" : ::IsZoomed(a->m_hWnd) ? "main - [" + std::string(own) + "]" : "main - " + doc;
+    EXPECT_EQ(want, std::string(title)) << seen;
     // The text's active view is the active child's, none while the grid's child is active or none is.
     EXPECT_EQ(scene.m_text.m_pActiveView, a && active != 'b' ? a->GetActiveView() : nullptr) << seen;
     // Ctrl+F4 closes the active child and only that one.
