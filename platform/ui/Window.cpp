@@ -2176,9 +2176,10 @@ LRESULT HitTest(HWND hwnd, POINT pt) {
 
 namespace {
 // Keys that stand for a mouse action or a system command: Shift+F10 and the Apps key ask for the
-// context menu at no point (-1), Alt+F4 closes the top-level window.
+// context menu at no point (-1), Alt+F4 closes the top-level window. The Apps key asks on its
+// release, so a held key opens one menu, not one per repeat.
 void DefaultKeyDown(HWND hwnd, UINT msg, WPARAM vk, LPARAM lParam) {
-  if ((vk == VK_F10 && GetKeyState(VK_SHIFT) < 0) || vk == VK_APPS) {
+  if (vk == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
     SendMessage(hwnd, WM_CONTEXTMENU, (WPARAM)hwnd, (LPARAM)-1);
   } else if (msg == WM_SYSKEYDOWN && vk == VK_F4 && ((lParam & 0x20000000) || GetKeyState(VK_MENU) < 0)) {
     // Posted: the window that took the key may be destroyed with its top-level window.
@@ -2357,6 +2358,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: DefaultKeyDown(hwnd, msg, wParam, lParam); return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      if (wParam == VK_APPS) SendMessage(hwnd, WM_CONTEXTMENU, (WPARAM)hwnd, (LPARAM)-1);
+      return 0;
     case WM_KEYF1: {
       HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, GetDlgCtrlID(hwnd), (HANDLE)hwnd, 0, {}};
       GetCursorPos(&info.MousePos);
