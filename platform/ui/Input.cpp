@@ -200,7 +200,8 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     std::lock_guard<std::mutex> lk(S().mutex);
     ApplyInput(S().sync, m.message, m.wParam);
   }
-  if (!IsMouse(m.message) || !IsWindow(m.hwnd)) return true;
+  if (!IsMouse(m.message)) return !TrackFrameInput(m);
+  if (!IsWindow(m.hwnd)) return true;
   if (TrackScrollBarInput(m) || TrackFrameInput(m)) return false;
   if (m.message != WM_MOUSEWHEEL && !RouteMouse(q, m)) return false;
   HWND h = m.hwnd;
