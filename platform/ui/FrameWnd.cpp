@@ -257,8 +257,12 @@ void CFrameWnd::OnClose() {
 }
 
 void CFrameWnd::OnSetFocus(CWnd* pOldWnd) {
+  // An MDI frame without a view of its own passes the focus on to its active child, as the system does.
+  CFrameWnd* active = m_pViewActive ? nullptr : GetActiveFrame();
   if (m_pViewActive && m_pViewActive->GetSafeHwnd())
     m_pViewActive->SetFocus();
+  else if (active && active != this && active->GetSafeHwnd() && !active->IsIconic())
+    active->SetFocus();
   else
     CWnd::OnSetFocus(pOldWnd);
 }

@@ -202,6 +202,19 @@ TEST(InputDefaults, AHeldAppsKeyAsksForOneMenuAtItsRelease) {
   EXPECT_EQ(2, menus());
 }
 
+// A modal sheet closed by Alt+F4 gives the frame its activation back: an MDI frame without a view
+// of its own passes the focus on to its active child, whose keys would otherwise reach no child.
+TEST(InputDefaults, AltF4OnAModalSheetGivesTheFocusBackToTheActiveChild) {
+  Scene s(kMdiView);
+  CPage page;
+  CPropertySheet sheet("Sheet", s.frame);
+  sheet.AddPage(&page);
+  UiAutomation::AddModalLoopHandler("CPropertySheet", [](CWnd*) { dravonix::test::PostGesture(::GetFocus(), G::kAltF4); });
+  sheet.DoModal();
+  UiAutomation::Pump();
+  EXPECT_EQ(::GetParent(s.target), ::GetFocus());
+}
+
 // Alt+letter acts on the control whose label or text marks the letter with '&'; a plain letter does
 // so only while a button has the focus; typed text and labels without prefixes mark nothing.
 TEST(InputDefaults, DialogMnemonicsFocusClickAndLeaveTypingAlone) {
