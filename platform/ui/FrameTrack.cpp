@@ -1,6 +1,7 @@
 // Presses on a window's caption or sizing frame: the window, or the edge or corner taken, follows
 // the mouse until the button goes up, within the window's least and largest tracking sizes. A press
-// on the close button closes the window if the button goes up on it.
+// on the close button closes the window if the button goes up on it. Escape puts a moved or sized
+// window back and ends the tracking.
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowImpl.h"
@@ -74,6 +75,15 @@ void TrackFrame(HWND h, int hit, POINT screen) {
 }
 
 bool TrackFrameInput(const MSG& m) {
+  // Escape gives up a move or a size: the window goes back to where the press found it.
+  if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
+    if (m.wParam != VK_ESCAPE || Lost() || t_drag.hit == HTCLOSE) return false;
+    const HWND h = t_drag.hwnd;
+    const CRect r = t_drag.start;
+    if (r != CRect(h->rcWindow)) SetWindowPos(h, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER);
+    if (t_drag.hwnd == h) EndDrag(true);
+    return true;
+  }
   if (m.message < WM_MOUSEMOVE || m.message > WM_MBUTTONDBLCLK || Lost()) return false;
   if (m.message == WM_LBUTTONUP) {
     const HWND h = t_drag.hwnd;

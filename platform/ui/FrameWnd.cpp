@@ -257,14 +257,17 @@ void CFrameWnd::OnClose() {
 }
 
 void CFrameWnd::OnSetFocus(CWnd* pOldWnd) {
+  // An MDI frame without a view of its own passes the focus on to its active child, as the system does.
+  CFrameWnd* active = m_pViewActive ? nullptr : GetActiveFrame();
   if (m_pViewActive && m_pViewActive->GetSafeHwnd())
     m_pViewActive->SetFocus();
+  else if (active && active != this && active->GetSafeHwnd() && !active->IsIconic())
+    active->SetFocus();
   else
     CWnd::OnSetFocus(pOldWnd);
 }
 
 void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized) {
-  CWnd::OnActivate(nState, pWndOther, bMinimized);
   // The frame's own view, else its active child frame's: views track activation through OnActivateView,
   // and another top-level frame may have taken it over meanwhile.
   CView* view = m_pViewActive;
@@ -272,8 +275,12 @@ void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized) {
     CFrameWnd* active = GetActiveFrame();
     if (active && active != this) view = active->GetActiveView();
   }
+  if (view && !view->GetSafeHwnd()) view = nullptr;
+  // The view takes the focus before the default focuses the frame, which then leaves it there: the
+  // focus a view hands on to one of its own windows is not taken back.
+  if (view && nState != WA_INACTIVE && !bMinimized) view->OnActivateView(TRUE, view, view);
+  CWnd::OnActivate(nState, pWndOther, bMinimized);
   if (!view || !view->GetSafeHwnd()) return;
-  if (nState != WA_INACTIVE && !bMinimized) view->OnActivateView(TRUE, view, view);
   view->OnActivateFrame(nState, this);
   if (nState != WA_INACTIVE && view == m_pViewActive && view->GetSafeHwnd()) view->SetFocus();
 }

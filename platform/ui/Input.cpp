@@ -229,7 +229,7 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     std::lock_guard<std::mutex> lk(S().mutex);
     ApplyInput(S().sync, m.message, m.wParam);
   }
-  if (!IsMouse(m.message)) return m.hwnd != nullptr;
+  if (!IsMouse(m.message)) return !TrackFrameInput(m) && m.hwnd != nullptr;
   if (TrackScrollBarInput(m) || TrackFrameInput(m)) return false;
   if (!RouteMouse(q, m)) return false;
   HWND h = m.hwnd;

@@ -159,13 +159,14 @@ class ButtonCtl : public ControlImpl {
     UINT t = Type();
     if (c == BST_INDETERMINATE && t != BS_3STATE && t != BS_AUTO3STATE) c = BST_CHECKED;
     if (c < 0 || c > 2) c = BST_UNCHECKED;
-    if (c == m_check) return;
-    m_check = c;
-    // A checked radio button is the one its group reaches with the Tab key.
+    // A checked radio button is the one its group reaches with the Tab key; also when the state
+    // stays, or the group's first button keeps the stop its template gave it.
     if (IsRadio()) {
       DWORD s = Style();
       ::SetWindowLongPtr(m_hwnd, GWL_STYLE, (LONG_PTR)(c ? (s | WS_TABSTOP) : (s & ~WS_TABSTOP)));
     }
+    if (c == m_check) return;
+    m_check = c;
     Redraw();
   }
 

@@ -1017,8 +1017,10 @@ HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
   if (order.empty()) return nullptr;
   int n = (int)order.size();
   int at = -1;
-  for (int i = 0; i < n; ++i)
-    if (order[(size_t)i] == hCtl) at = i;
+  // A control's own child (a combo box's edit) stands for the control.
+  for (HWND c = hCtl; c && c != hDlg && at < 0; c = c->parent)
+    for (int i = 0; i < n; ++i)
+      if (order[(size_t)i] == c) at = i;
   if (at < 0) at = bPrevious ? 0 : n - 1;
   for (int k = 1; k <= n; ++k) {
     int i = ((at + (bPrevious ? -k : k)) % n + n) % n;
@@ -2198,9 +2200,10 @@ LRESULT HitTest(HWND hwnd, POINT pt) {
 
 namespace {
 // Keys that stand for a mouse action or a system command: Shift+F10 and the Apps key ask for the
-// context menu at no point (-1), Alt+F4 closes the top-level window.
+// context menu at no point (-1), Alt+F4 closes the top-level window. The Apps key asks on its
+// release, so a held key opens one menu, not one per repeat.
 void DefaultKeyDown(HWND hwnd, UINT msg, WPARAM vk, LPARAM lParam) {
-  if ((vk == VK_F10 && GetKeyState(VK_SHIFT) < 0) || vk == VK_APPS) {
+  if (vk == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
     SendMessage(hwnd, WM_CONTEXTMENU, (WPARAM)hwnd, (LPARAM)-1);
   } else if (msg == WM_SYSKEYDOWN && vk == VK_F4 && ((lParam & 0x20000000) || GetKeyState(VK_MENU) < 0)) {
     // Posted: the window that took the key may be destroyed with its top-level window.
@@ -2379,6 +2382,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: DefaultKeyDown(hwnd, msg, wParam, lParam); return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      if (wParam == VK_APPS) SendMessage(hwnd, WM_CONTEXTMENU, (WPARAM)hwnd, (LPARAM)-1);
+      return 0;
     case WM_KEYF1: {
       HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, GetDlgCtrlID(hwnd), (HANDLE)hwnd, 0, {}};
       GetCursorPos(&info.MousePos);

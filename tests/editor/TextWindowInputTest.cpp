@@ -291,6 +291,17 @@ TEST(TextWindowInput, FindAndReplaceThroughTheirDialogs) {
     {"Enter finds", [=](EditorScene&) { UA::PressKey('F', Ctrl); UA::TypeText("w"); UA::PressKey(VK_RETURN); }, "one YY two|three YY|four| @1:9 sel 1:8-1:9 bm 2"},
     {"Enter finds next in replace", [=](EditorScene&) { UA::PressKey('H', Ctrl); UA::TypeText("t"); UA::PressKey(VK_RETURN); }, "one YY two|three YY|four| @2:1 sel 2:0-2:1 replace bm 2"},
     {"Escape closes it", Key(VK_ESCAPE), "one YY two|three YY|four| @2:1 sel 2:0-2:1 bm 2"},
+    // Tab leaves the combo box and reaches the direction the dialog shows checked; Space keeps it.
+    {"Tab into the direction", [](EditorScene&) {
+       UA::PressKey(nullptr, 'F', Ctrl);
+       UA::TypeText(nullptr, "o");
+       UA::PressKey(nullptr, VK_TAB);
+       EXPECT_EQ(IDC_OEFIND_WHOLEWORD, ::GetDlgCtrlID(::GetFocus()));  // out of the combo box's edit
+       for (int i = 0; i < 4; ++i) UA::PressKey(nullptr, VK_TAB);
+       EXPECT_EQ(IDC_OEFIND_DOWN, ::GetDlgCtrlID(::GetFocus()));
+       UA::PressKey(nullptr, VK_SPACE);
+       UA::PressKey(nullptr, VK_RETURN);
+     }, "one YY two|three YY|four| @3:2 sel 3:1-3:2 bm 2"},
   }, FindState);
 }
 

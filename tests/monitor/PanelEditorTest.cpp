@@ -580,9 +580,9 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   EXPECT_EQ(bar.m_nDragId, -1);
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
 
-  // A focused button hands the focus to the main window.
+  // A focused button hands the focus to the main window, which passes it on to its active child's view.
   button->SetFocus();
-  EXPECT_EQ(GetFocus(), m_main->m_hWnd);
+  EXPECT_EQ(GetFocus(), v->m_hWnd);
   bar.DestroyWindow();
 }
 

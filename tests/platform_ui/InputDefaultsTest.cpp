@@ -182,6 +182,39 @@ TEST(InputDefaults, RightClickShiftF10AppsF1AndAltF4ReachWhatTheyAskFor) {
   }
 }
 
+// A held key repeats its key-down: the Apps key asks once, at its release; Shift+F10 at its press.
+TEST(InputDefaults, AHeldAppsKeyAsksForOneMenuAtItsRelease) {
+  Scene s(kMdiView);
+  auto menus = [&] {
+    int n = 0;
+    for (const Seen& m : g_seen) n += m.at == s.target && m.msg == WM_CONTEXTMENU && m.lp == -1;
+    return n;
+  };
+  for (int i = 0; i < 3; ++i) UiAutomation::KeyDown(nullptr, VK_APPS);
+  EXPECT_EQ(0, menus());
+  UiAutomation::KeyUp(nullptr, VK_APPS);
+  EXPECT_EQ(1, menus());
+  UiAutomation::KeyDown(nullptr, VK_SHIFT);
+  UiAutomation::KeyDown(nullptr, VK_F10);
+  EXPECT_EQ(2, menus());
+  UiAutomation::KeyUp(nullptr, VK_F10);
+  UiAutomation::KeyUp(nullptr, VK_SHIFT);
+  EXPECT_EQ(2, menus());
+}
+
+// A modal sheet closed by Alt+F4 gives the frame its activation back: an MDI frame without a view
+// of its own passes the focus on to its active child, whose keys would otherwise reach no child.
+TEST(InputDefaults, AltF4OnAModalSheetGivesTheFocusBackToTheActiveChild) {
+  Scene s(kMdiView);
+  CPage page;
+  CPropertySheet sheet("Sheet", s.frame);
+  sheet.AddPage(&page);
+  UiAutomation::AddModalLoopHandler("CPropertySheet", [](CWnd*) { dravonix::test::PostGesture(::GetFocus(), G::kAltF4); });
+  sheet.DoModal();
+  UiAutomation::Pump();
+  EXPECT_EQ(::GetParent(s.target), ::GetFocus());
+}
+
 // Alt+letter acts on the control whose label or text marks the letter with '&'; a plain letter does
 // so only while a button has the focus; typed text and labels without prefixes mark nothing.
 TEST(InputDefaults, DialogMnemonicsFocusClickAndLeaveTypingAlone) {

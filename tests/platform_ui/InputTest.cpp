@@ -6,6 +6,7 @@
 #include "platform/ui/UpdateRegion.h"
 #include "platform/ui/Wnd.h"
 #include "tests/support/PumpUntil.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -232,6 +233,45 @@ TEST(InputTest, AClickOnTheCloseBoxClosesTheWindow) {
     EXPECT_EQ(r.closed, !::IsWindow(h)) << r.press.x << " " << r.release.x;
     if (::IsWindow(h)) w.DestroyWindow();
   }
+}
+
+// Escape in the middle of a move or a size puts the window back and ends the tracking: the mouse
+// that goes on moves nothing.
+TEST(InputTest, EscapeInAFrameDragPutsTheWindowBack) {
+  CWnd top, child;
+  LPCSTR cls = AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1));
+  top.CreateEx(0, cls, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, CRect(100, 100, 500, 400), nullptr, 0);
+  child.CreateEx(0, cls, "", WS_CHILD | WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(20, 20, 220, 120), &top, 5);
+  UiAutomation::Pump();
+  ASSERT_EQ(0, dravonix::test::PixelsOffFullRepaint(top.m_hWnd));
+  CRect c;
+  child.GetWindowRect(&c);
+  const struct {
+    CWnd* w;
+    POINT at;  // screen
+  } rows[] = {{&top, {300, 110}}, {&top, {499, 399}}, {&child, {c.left + 60, c.top + 10}}, {&child, {c.left + 1, c.top + 50}}};
+  for (const auto& r : rows) {
+    const HWND h = r.w->m_hWnd;
+    auto post = [h](UINT msg, POINT at) {
+      ::ScreenToClient(h, &at);
+      PostInputMessage(h, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(at.x, at.y));
+      UiAutomation::Pump();
+    };
+    CRect before, now;
+    r.w->GetWindowRect(&before);
+    post(WM_LBUTTONDOWN, r.at);
+    post(WM_MOUSEMOVE, POINT{r.at.x - 30, r.at.y - 20});
+    r.w->GetWindowRect(&now);
+    EXPECT_NE(before, now) << r.at.x << "," << r.at.y;
+    UiAutomation::PressKey(nullptr, VK_ESCAPE);
+    post(WM_MOUSEMOVE, POINT{r.at.x - 50, r.at.y - 40});
+    post(WM_LBUTTONUP, POINT{r.at.x - 50, r.at.y - 40});
+    r.w->GetWindowRect(&now);
+    EXPECT_EQ(before, now) << r.at.x << "," << r.at.y;
+    EXPECT_EQ(nullptr, ::GetCapture());
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(top.m_hWnd));
+  }
+  top.DestroyWindow();
 }
 
 TEST(InputTest, UpdateRegionsStayDisjoint) {
