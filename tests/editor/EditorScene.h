@@ -9,8 +9,12 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/DialogAutomation.h"
 #include "tests/support/MdiScene.h"
 
+#include <cstring>
+#include <optional>
 #include <string>
 
 class EditorScene : public dravonix::test::MdiScene {
@@ -42,6 +46,11 @@ class EditorScene : public dravonix::test::MdiScene {
   }
   ~EditorScene() override {
     m_app.m_pMainWnd = nullptr;  // closing the scene does not end the test's loop
+    if (m_options) {
+      CTextFileDoc::SetOptions(*m_options);
+      m_template->RemoveDocument(&m_doc);
+      m_template->RemoveDocument(&m_other);
+    }
     Close();
     Clock::UseRealTime();
   }
@@ -98,11 +107,49 @@ class EditorScene : public dravonix::test::MdiScene {
     UiAutomation::Pump();
     return m_bar;
   }
+  // The clipboard's text; "(none)" when it holds none.
+  static std::string Clipboard() {
+    std::string text = "(none)";
+    if (::OpenClipboard(nullptr)) {
+      if (HGLOBAL h = ::GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(::GlobalLock(h));
+        ::GlobalUnlock(h);
+      }
+      ::CloseClipboard();
+    }
+    return text;
+  }
   int PixelsOff() const { return dravonix::test::PixelsOffFullRepaint(m_hMain); }
+  // The host's options: the font dialog opened on a kind's font, `face` at `points` picked in it, the
+  // options handed back; open windows of the kind take the font. The scene puts the options back.
+  void ChooseFont(int kind, const char* face, int points) {
+    if (!m_options) {
+      m_options.emplace();
+      CTextFileDoc::GetOptions(*m_options);
+      m_template = new CTextFileDocTemplate(0, RUNTIME_CLASS(CTextFileDoc), nullptr, nullptr);
+      m_app.AddDocTemplate(m_template);
+      m_template->AddDocument(&m_doc);
+      m_template->AddDocument(&m_other);
+    }
+    tagSrcFileOpt opt;
+    CTextFileDoc::GetOptions(opt);
+    LOGFONT& lf = opt.aFileType[kind - 1].lf;
+    LOGFONT pick = lf;
+    std::strncpy(pick.lfFaceName, face, LF_FACESIZE - 1);
+    pick.lfHeight = -MulDiv(points, 96, 72);
+    pick.lfPitchAndFamily = 0;  // as the dialog reports a face it lists: its own pitch
+    DialogAutomation::PushFontResult(pick, 0);
+    CFontDialog dlg(&lf, CF_SCREENFONTS);
+    if (dlg.DoModal() == IDOK) dlg.GetCurrentFont(&lf);
+    CTextFileDoc::SetOptions(opt);
+    UiAutomation::Pump();
+  }
 
   SECCustomStatusBar m_bar;
   struct : CTextFileDoc {
     using CTextFileDoc::m_nFileType;
   } m_doc;
   CTextFileDoc m_other;
+  std::optional<tagSrcFileOpt> m_options;  // as before the first font chosen
+  CTextFileDocTemplate* m_template = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "EditCoreTestUtil.h"
 #include "EditorScene.h"
 #include "editor/core/OEFindDlg.h"
+#include "editor/view/SECEditCtrl.h"
 #include "platform/ui/MessageQueue.h"
 #include "tests/support/TestKernel.h"
 
@@ -482,6 +483,56 @@ TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
     {"as before", change([&saved](tagSrcFileOpt& o) { o = saved; }), "tab 3 margin 21 line 14"},
   }, state);
   tmpl->RemoveDocument(&s.m_doc);
+}
+
+// Every face the options offer, proportional ones too, at the sizes offered, keeps the editor's
+// columns: each letter fills one column, typing and a click land on them, the picture agrees with a
+// full repaint; in a view and in the editor control.
+TEST(TextWindowInput, EveryFontFromTheOptionsKeepsTheColumns) {
+  std::vector<std::string> faces = {"Arial", "Times New Roman", "MS Sans Serif", "Courier New"};
+  ::EnumFontFamilies(nullptr, nullptr, [](const LOGFONT* lf, const TEXTMETRIC*, DWORD, LPARAM p) {
+    reinterpret_cast<std::vector<std::string>*>(p)->push_back(lf->lfFaceName);
+    return 1;
+  }, reinterpret_cast<LPARAM>(&faces));
+  const auto cells = [](CWnd* w, CFont& font, int charWidth, const char* text) {
+    CClientDC dc(w);
+    CFont* old = dc.SelectObject(&font);
+    const bool fit = dc.GetTextExtent(text, (int)strlen(text)).cx == (int)strlen(text) * charWidth;
+    dc.SelectObject(old);
+    return fit;
+  };
+  EditorScene s(2, "iiiiiiiiii\r\nWWWWWWWWWW\r\n");
+  for (const std::string& face : faces)
+    for (int points : {8, 9, 12, 20}) {
+      const std::string what = face + " " + std::to_string(points);
+      s.ChooseFont(2, face.c_str(), points);
+      CTextFileView* v = s.View();
+      LOGFONT lf{};
+      v->m_font.GetLogFont(&lf);
+      ASSERT_EQ(what, lf.lfFaceName + (" " + std::to_string(MulDiv(-lf.lfHeight, 72, 96))));
+      UA::Click(s.ViewWnd(), s.At(2, 5));
+      UA::TypeText(nullptr, "i");
+      UA::Pump();
+      EXPECT_EQ("iiiiiiiiii|WWWWWiWWWWW| @2:6", s.Text() + " @" + s.Caret()) << what;
+      EXPECT_TRUE(cells(v, v->m_font, v->m_nCharWidth, "iWmW.")) << what;
+      EXPECT_EQ(0, s.PixelsOff()) << what;
+      UA::PressKey(nullptr, 'Z', Ctrl);
+    }
+
+  // The control reads the same kind's settings.
+  s.ChooseFont(2, "Arial", 9);
+  SECEditCtrl ctrl;
+  ctrl.GetEdit()->SetProfileSection(CTextFileDoc::GetRegistrySubKey(2));
+  ctrl.GetEdit()->LoadSettings();
+  ASSERT_TRUE(ctrl.CreateEx(0, AfxRegisterWndClass(CS_DBLCLKS), "ctrl", WS_POPUP | WS_VISIBLE, CRect(40, 40, 340, 240), nullptr, 0));
+  UA::Click(ctrl.m_hWnd, CPoint(5, 5));
+  UA::TypeText(nullptr, "iiiiiiiiii\nWWWWWWWWWW");
+  UA::Click(ctrl.m_hWnd, CPoint(ctrl.m_nMargin + 5 * ctrl.m_nCharWidth + 1, ctrl.m_nLineHeight / 2));
+  UA::TypeText(nullptr, "W");
+  UA::Pump();
+  EXPECT_EQ("iiiiiWiiiii\r\nWWWWWWWWWW\r\n", AllText(*ctrl.GetEdit()));
+  EXPECT_TRUE(cells(&ctrl, ctrl.m_font, ctrl.m_nCharWidth, "iWmW."));
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(ctrl.m_hWnd));
 }
 
 namespace {
