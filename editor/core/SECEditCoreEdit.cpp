@@ -527,7 +527,8 @@ int SECEditCoreBase::CopyToClipboard() {
   int n = 0;
   char* t = e->GetText(a, b, &n);
   if (!t) return SECEDIT_OUT_OF_MEMORY;
-  PutOnClipboard(m_pWnd->GetSafeHwnd(), std::string(t, (size_t)n), 1);
+  // An empty selection copies nothing: the clipboard keeps what it holds.
+  if (n > 0) PutOnClipboard(m_pWnd->GetSafeHwnd(), std::string(t, (size_t)n), 1);
   free(t);
   return 0;
 }
@@ -539,6 +540,7 @@ int SECEditCoreBase::CopyColumnToClipboard() {
   int right = m_selStart.nCol < m_selEnd.nCol ? m_selEnd.nCol : m_selStart.nCol;
   SECEditPos a{m_selStart.pLine, e->ColumnToOffset(m_selStart.pLine, left)};
   SECEditPos b{m_selEnd.pLine, e->ColumnToOffset(m_selStart.pLine, right)};
+  if (left == right) return 0;  // no column: nothing to copy
   int n = 0;
   char* t = e->GetColumnBlock(a, b, &n);
   if (!t) return SECEDIT_OUT_OF_MEMORY;
@@ -551,7 +553,8 @@ int SECEditCoreBase::CutSelection(BOOL bRedraw) {
   if (!m_bSelection) return 0;
   int r = CopyToClipboard();
   if (!r && !GetEdit()->IsReadOnly()) r = DeleteSelection(bRedraw, TRUE);
-  return r;
+  // An empty selection is cut as it is copied: nothing happens.
+  return r == SECEDIT_NO_TEXT ? 0 : r;
 }
 
 int SECEditCoreBase::Paste(BOOL bRedraw, BOOL bUndo) {

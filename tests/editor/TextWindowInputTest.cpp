@@ -485,6 +485,33 @@ TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
   tmpl->RemoveDocument(&s.m_doc);
 }
 
+// A selection that holds nothing, reached by Shift at the text's ends, copies and cuts nothing.
+TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
+  EditorScene s(2, "keep\r\nlast");
+  UA::DoubleClick(s.ViewWnd(), s.At(1, 1));
+  UA::PressKey(nullptr, 'C', Ctrl);
+  // Moving past the ends is told; nothing else is.
+  const auto state = [](EditorScene& w) {
+    std::string told;
+    for (const auto& box : Automation::Instance().MessageBoxes())
+      if (box.text != "Top of file." && box.text != "End of file.") told += " " + box.text;
+    return w.Text() + " clip " + EditorScene::Clipboard() + told;
+  };
+  const auto copyAndCut = [](UINT home, UINT shifted) {
+    return [=](EditorScene&) {
+      for (UINT key : {'C', 'X'}) {
+        UA::PressKey(nullptr, home, Ctrl);
+        UA::PressKey(nullptr, shifted, Shift);
+        UA::PressKey(nullptr, key, Ctrl);
+      }
+    };
+  };
+  RunSteps(s, {
+    {"shift left at the start", copyAndCut(VK_HOME, VK_LEFT), "keep|last| clip keep"},
+    {"shift down on the last line", copyAndCut(VK_END, VK_DOWN), "keep|last| clip keep"},
+  }, state);
+}
+
 // Every face the options offer, proportional ones too, at the sizes offered, keeps the editor's
 // columns: each letter fills one column, typing and a click land on them, the picture agrees with a
 // full repaint; in a view and in the editor control.
