@@ -450,6 +450,36 @@ TEST(TextWindowInput, TextDroppedIntoTheConsoleOnlyAtItsInput) {
   }
 }
 
+// Text dragged out of the console with the mouse is copied into a text window; the console keeps it.
+TEST(TextWindowInput, TextDraggedOutOfTheConsoleIsCopied) {
+  EditorScene s(4);
+  UA::TypeText(nullptr, "abc\n");
+  CTextFileView* console = s.View();
+  SetText(*s.m_other.GetEdit(), "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nl6\r\nl7\r\nl8\r\nl9\r\n");
+  s.AddChild(1, CRect(0, 130, 400, 300));
+  CTextFileView* plain = s.View();
+  UA::DoubleClick(console->m_hWnd, s.At(1, 6, console));
+  ASSERT_EQ("1:5-1:8", s.Selection());
+  // The first row of the text window the console does not cover.
+  int row = 1;
+  POINT to{};
+  for (;; ++row) {
+    ASSERT_LT(row, 10);
+    to = s.At(row, 1, plain);
+    POINT screen = to;
+    ::ClientToScreen(plain->m_hWnd, &screen);
+    if (::WindowFromPoint(screen) == plain->m_hWnd) break;
+  }
+  ::MapWindowPoints(plain->m_hWnd, console->m_hWnd, &to, 1);
+  UA::Drag(console->m_hWnd, s.At(1, 6, console), to, 6);
+  UA::Pump();
+  std::string want = "l" + std::to_string(row);
+  want.insert(1, "abc");
+  EXPECT_EQ(want + "\r\n", Lines(*s.m_other.GetEdit())[(size_t)row - 1]);
+  EXPECT_EQ("VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |", s.Text());
+  EXPECT_EQ(0, s.PixelsOff());
+}
+
 // Options the host's options dialog hands over reach the open windows at once.
 TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
   EditorScene s(2, "a\tb\r\nkeep\r\n");
