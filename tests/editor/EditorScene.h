@@ -19,8 +19,9 @@
 
 class EditorScene : public dravonix::test::MdiScene {
  public:
-  // The document's kind: 1 a program, 2 a plain text, 3 the output, 4 the console; `text` its lines.
-  explicit EditorScene(int kind = 2, const std::string& text = "")
+  // The document's kind: 1 a program, 2 a plain text, 3 the output, 4 the console; `text` its lines;
+  // `place` its window's.
+  explicit EditorScene(int kind = 2, const std::string& text = "", const CRect& place = CRect(0, 0, 400, 240))
       : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
     Clock::UseVirtualTime();
     Automation::Instance().Reset();
@@ -42,7 +43,7 @@ class EditorScene : public dravonix::test::MdiScene {
       if (!text.empty()) SetText(*m_doc.GetEdit(), text);
     }
     if (kind >= 3 && !text.empty()) m_doc.InsertTextAtEnd(text.c_str());
-    AddChild(0, CRect(0, 0, 400, 240));
+    AddChild(0, place);
   }
   ~EditorScene() override {
     m_app.m_pMainWnd = nullptr;  // closing the scene does not end the test's loop
