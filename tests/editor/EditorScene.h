@@ -2,7 +2,7 @@
 // the shared scene of the tests that use the editor as a user does.
 #pragma once
 
-#include "EditTestUtil.h"
+#include "EditCoreTestUtil.h"
 #include "editor/documents/TextFileDoc.h"
 #include "editor/documents/TextFileView.h"
 #include "editor/toolkit/SECCustomStatusBar.h"
@@ -108,18 +108,7 @@ class EditorScene : public dravonix::test::MdiScene {
     UiAutomation::Pump();
     return m_bar;
   }
-  // The clipboard's text; "(none)" when it holds none.
-  static std::string Clipboard() {
-    std::string text = "(none)";
-    if (::OpenClipboard(nullptr)) {
-      if (HGLOBAL h = ::GetClipboardData(CF_TEXT)) {
-        text = static_cast<const char*>(::GlobalLock(h));
-        ::GlobalUnlock(h);
-      }
-      ::CloseClipboard();
-    }
-    return text;
-  }
+  static std::string Clipboard() { return ClipboardText(); }
   int PixelsOff() const { return dravonix::test::PixelsOffFullRepaint(m_hMain); }
   // The host's options: the font dialog opened on a kind's font, `face` at `points` picked in it, the
   // options handed back; open windows of the kind take the font. The scene puts the options back.

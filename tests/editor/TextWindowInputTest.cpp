@@ -721,24 +721,6 @@ TEST(TextWindowInput, AppendsAfterEditsAtTheEndLandAtTheEnd) {
 
 namespace {
 
-// The text of a view's selection as the lines hold it ("" without one); the walk's texts have no tabs,
-// so columns are offsets.
-std::string Selected(CTextFileView* v) {
-  if (!v->m_bSelection || !v->m_selStart.pLine || !v->m_selEnd.pLine) return "";
-  SECEdit& e = *v->GetEdit();
-  const std::vector<std::string> lines = Lines(e);
-  const size_t l1 = e.LineNumber(v->m_selStart.pLine) - 1, l2 = e.LineNumber(v->m_selEnd.pLine) - 1;
-  std::string out;
-  for (size_t l = l1; l <= l2; ++l) {
-    const std::string& line = lines[l];
-    const size_t shown = line.find_first_of("\r\n") == std::string::npos ? line.size() : line.find_first_of("\r\n");
-    const size_t from = l == l1 ? std::min(shown, (size_t)v->m_selStart.nCol) : 0;
-    const size_t to = l == l2 ? std::min(shown, (size_t)v->m_selEnd.nCol) : line.size();
-    if (to > from) out += line.substr(from, to - from);
-  }
-  return out;
-}
-
 // Where a line and column of a text stand in its bytes.
 size_t Offset(SECEdit& e, size_t line, size_t col) {
   const std::vector<std::string> lines = Lines(e);
@@ -750,10 +732,10 @@ size_t Offset(SECEdit& e, size_t line, size_t col) {
 // The bytes a view's selection covers, or its caret when it has none: {from, to}.
 std::pair<size_t, size_t> SelectionBytes(CTextFileView* v) {
   SECEdit& e = *v->GetEdit();
-  if (Selected(v).empty())
+  if (SelectedText(*v).empty())
     return {Offset(e, (size_t)v->m_nCurLine, (size_t)v->m_nCurCol), Offset(e, (size_t)v->m_nCurLine, (size_t)v->m_nCurCol)};
   const size_t from = Offset(e, e.LineNumber(v->m_selStart.pLine), (size_t)v->m_selStart.nCol);
-  return {from, from + Selected(v).size()};
+  return {from, from + SelectedText(*v).size()};
 }
 
 // Whether the cell of a shown row and column lies in a view's selection.
@@ -812,7 +794,7 @@ TEST(TextWindowInput, RandomFontsDragsAndTheClipboardAcrossTextWindows) {
       log += std::to_string(w) + "/" + std::to_string(op) + "/" + std::to_string(row) + "/" + std::to_string(col) + "/" + std::to_string(mods) + " ";
       UA::AdvanceClock(1000);  // a pause: no two steps' clicks make a double click
       const std::string clipBefore = EditorScene::Clipboard(), textBefore = AllText(e), otherBefore = AllText(oe);
-      std::string selected = Selected(v);
+      std::string selected = SelectedText(*v);
       std::pair<size_t, size_t> bytes = SelectionBytes(v);
       std::string wantText = textBefore, wantOther = otherBefore, wantClip = clipBefore;
       const std::string before = "clip '" + clipBefore + "' selected '" + selected + "' caret " + std::to_string(v->m_nCurLine) + ":" + std::to_string(v->m_nCurCol);
@@ -874,7 +856,7 @@ TEST(TextWindowInput, RandomFontsDragsAndTheClipboardAcrossTextWindows) {
           if (selected.empty()) {
             UA::DoubleClick(v->m_hWnd, s.At(1 + (int)(rng() % 4), (int)(rng() % 8), v));
             UA::AdvanceClock(1000);
-            selected = Selected(v);
+            selected = SelectedText(*v);
             bytes = SelectionBytes(v);
           }
           if (selected.empty()) break;
