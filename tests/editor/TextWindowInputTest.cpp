@@ -515,7 +515,8 @@ TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
   tmpl->RemoveDocument(&s.m_doc);
 }
 
-// A selection that holds nothing, reached by Shift at the text's ends, copies and cuts nothing.
+// A selection that holds nothing, reached by Shift at the text's ends or all of an empty text,
+// copies and cuts nothing.
 TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
   EditorScene s(2, "keep\r\nlast");
   UA::DoubleClick(s.ViewWnd(), s.At(1, 1));
@@ -539,7 +540,25 @@ TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
   RunSteps(s, {
     {"shift left at the start", copyAndCut(VK_HOME, VK_LEFT), "keep|last| clip keep"},
     {"shift down on the last line", copyAndCut(VK_END, VK_DOWN), "keep|last| clip keep"},
+    {"all of an empty text", [](EditorScene&) {
+      UA::PressKey(nullptr, 'A', Ctrl);
+      UA::PressKey(nullptr, VK_DELETE);
+      for (UINT key : {'C', 'X'}) UA::PressKey(nullptr, 'A', Ctrl), UA::PressKey(nullptr, key, Ctrl);
+    }, "| clip keep"},
   }, state);
+}
+
+// A Select key at the text's start or end selects nothing: typing, Backspace and the next Select key
+// work from the caret.
+TEST(TextWindowInput, ASelectKeyThatCannotMoveSelectsNothing) {
+  EditorScene s(2, "abc\r\nxyz");
+  RunSteps(s, {
+    {"shift left at the start", Key(VK_LEFT, Shift), "abc|xyz| @1:0 sel none top 1"},
+    {"typed, shift right", [](EditorScene&) { UA::TypeText(nullptr, "k"); UA::PressKey(nullptr, VK_RIGHT, Shift); }, "kabc|xyz| @1:2 sel 1:1-1:2 top 1"},
+    {"delete", Key(VK_DELETE), "kbc|xyz| @1:1 sel none top 1"},
+    {"shift down on the last line", [](EditorScene&) { UA::PressKey(nullptr, VK_END, Ctrl); UA::PressKey(nullptr, VK_DOWN, Shift); }, "kbc|xyz| @2:3 sel none top 1"},
+    {"backspace", Key(VK_BACK), "kbc|xy| @2:2 sel none top 1"},
+  });
 }
 
 // Every face the options offer, proportional ones too, at the sizes offered, keeps the editor's
