@@ -548,9 +548,9 @@ TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
   }, state);
 }
 
-// A Select key at the text's start or end selects nothing: typing, Backspace and the next Select key
-// work from the caret.
-TEST(TextWindowInput, ASelectKeyThatCannotMoveSelectsNothing) {
+// A Select key at the text's start or end selects nothing, and Select All of an empty text leaves
+// nothing selected: typing, Backspace and the next Select key work from the caret.
+TEST(TextWindowInput, ASelectionOfNothingLeavesKeysWorkingFromTheCaret) {
   EditorScene s(2, "abc\r\nxyz");
   RunSteps(s, {
     {"shift left at the start", Key(VK_LEFT, Shift), "abc|xyz| @1:0 sel none top 1"},
@@ -558,6 +558,12 @@ TEST(TextWindowInput, ASelectKeyThatCannotMoveSelectsNothing) {
     {"delete", Key(VK_DELETE), "kbc|xyz| @1:1 sel none top 1"},
     {"shift down on the last line", [](EditorScene&) { UA::PressKey(nullptr, VK_END, Ctrl); UA::PressKey(nullptr, VK_DOWN, Shift); }, "kbc|xyz| @2:3 sel none top 1"},
     {"backspace", Key(VK_BACK), "kbc|xy| @2:2 sel none top 1"},
+    // All of an empty text selects nothing there is: typing and Backspace work as without it.
+    {"all of an empty text, typed, backspace", [](EditorScene&) {
+      for (UINT key : {'A', 'X', 'A'}) UA::PressKey(nullptr, key, Ctrl);
+      UA::TypeText(nullptr, "pq");
+      UA::PressKey(nullptr, VK_BACK);
+    }, "p| @1:1 sel none top 1"},
   });
 }
 
