@@ -342,7 +342,8 @@ int SECEditCoreBase::IndentLines(BOOL bOutdent, BOOL bRedraw, BOOL bUndo) {
 int SECEditCoreBase::DoBackspace(BOOL bRedraw, BOOL bUndo) {
   SECEdit* e = GetEdit();
   if (!Ready()) return SECEDIT_NO_TEXT;
-  if (m_bSelection) return DeleteSelection(bRedraw, bUndo);
+  if (m_bSelection)
+    if (int r = DeleteSelection(bRedraw, bUndo); r != SECEDIT_NO_TEXT) return r;
   UndoGroup g(e);
   auto join = [&]() -> int {
     if (!m_pCurLine->pPrev) return 0;
@@ -370,7 +371,8 @@ int SECEditCoreBase::DoBackspace(BOOL bRedraw, BOOL bUndo) {
 int SECEditCoreBase::DoDelete(BOOL bRedraw, BOOL bUndo) {
   SECEdit* e = GetEdit();
   if (!Ready() || e->IsReadOnly()) return 0;
-  if (m_bSelection) return DeleteSelection(bRedraw, bUndo);
+  if (m_bSelection)
+    if (int r = DeleteSelection(bRedraw, bUndo); r != SECEDIT_NO_TEXT) return r;
   UndoGroup g(e);
   SECEditPos pos = CaretPos();
   char ch = pos.nOffset < e->TextLength(m_pCurLine) ? m_pCurLine->pText[pos.nOffset] : 0;
@@ -404,9 +406,12 @@ int SECEditCoreBase::JoinWithNext(BOOL bRedraw, BOOL bUndo) {
 
 int SECEditCoreBase::DeleteSelection(BOOL bRedraw, BOOL bUndo) {
   SECEdit* e = GetEdit();
-  if (!m_bSelection || !m_selStart.pLine || !m_selEnd.pLine ||
-      (m_selStart.pLine == m_selEnd.pLine && m_selStart.nCol == m_selEnd.nCol))
+  if (!m_bSelection || !m_selStart.pLine || !m_selEnd.pLine) return SECEDIT_NO_TEXT;
+  // An empty selection (all of an empty text) goes: what deletes it works from the caret.
+  if (m_selStart.pLine == m_selEnd.pLine && m_selStart.nCol == m_selEnd.nCol) {
+    ClearSelection(bRedraw);
     return SECEDIT_NO_TEXT;
+  }
   if (m_nSelMode == 2) return DeleteColumnSelection(bRedraw, bUndo);
   UndoGroup g(e);
   SECEditPos a{m_selStart.pLine, e->ColumnToOffset(m_selStart.pLine, m_selStart.nCol)};
@@ -527,7 +532,8 @@ int SECEditCoreBase::CopyToClipboard() {
   int n = 0;
   char* t = e->GetText(a, b, &n);
   if (!t) return SECEDIT_OUT_OF_MEMORY;
-  PutOnClipboard(m_pWnd->GetSafeHwnd(), std::string(t, (size_t)n), 1);
+  // An empty selection copies nothing: the clipboard keeps what it holds.
+  if (n > 0) PutOnClipboard(m_pWnd->GetSafeHwnd(), std::string(t, (size_t)n), 1);
   free(t);
   return 0;
 }
@@ -539,6 +545,7 @@ int SECEditCoreBase::CopyColumnToClipboard() {
   int right = m_selStart.nCol < m_selEnd.nCol ? m_selEnd.nCol : m_selStart.nCol;
   SECEditPos a{m_selStart.pLine, e->ColumnToOffset(m_selStart.pLine, left)};
   SECEditPos b{m_selEnd.pLine, e->ColumnToOffset(m_selStart.pLine, right)};
+  if (left == right) return 0;  // no column: nothing to copy
   int n = 0;
   char* t = e->GetColumnBlock(a, b, &n);
   if (!t) return SECEDIT_OUT_OF_MEMORY;
@@ -551,7 +558,8 @@ int SECEditCoreBase::CutSelection(BOOL bRedraw) {
   if (!m_bSelection) return 0;
   int r = CopyToClipboard();
   if (!r && !GetEdit()->IsReadOnly()) r = DeleteSelection(bRedraw, TRUE);
-  return r;
+  // An empty selection is cut as it is copied: nothing happens.
+  return r == SECEDIT_NO_TEXT ? 0 : r;
 }
 
 int SECEditCoreBase::Paste(BOOL bRedraw, BOOL bUndo) {

@@ -63,6 +63,9 @@ int SECEditCoreBase::Move(UINT nID) {
     default: break;
   }
   if (select) ExtendSelection(show);
+  // A Select key that could not move (at the text's start or end) selects nothing: no empty selection
+  // stays behind for typing, Backspace or a later Select key to start from.
+  if (select && m_selStart.pLine == m_selEnd.pLine && m_selStart.nCol == m_selEnd.nCol) ClearSelection(show);
   return r;
 }
 

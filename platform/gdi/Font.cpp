@@ -115,16 +115,18 @@ std::string MapFaceName(const char* face, BYTE pitchAndFamily) {
   static const char* mono[] = {"Courier New", "Courier", "Fixedsys", "Terminal", "Lucida Console", "Consolas",
                                "Liberation Mono"};
   static const char* serif[] = {"Times New Roman", "Times", "MS Serif", "Liberation Serif"};
+  // A fixed-pitch request outweighs the face: the system gives its fixed face for a proportional name.
+  const bool fixed = (pitchAndFamily & 3) == FIXED_PITCH;
   if (face && *face) {
     for (const char* s : sans)
-      if (IEq(face, s)) return "Liberation Sans";
+      if (IEq(face, s)) return fixed ? "Liberation Mono" : "Liberation Sans";
     for (const char* s : mono)
       if (IEq(face, s)) return "Liberation Mono";
     for (const char* s : serif)
-      if (IEq(face, s)) return "Liberation Serif";
+      if (IEq(face, s)) return fixed ? "Liberation Mono" : "Liberation Serif";
   }
   // Unknown or empty faces fall back by pitch and family.
-  if ((pitchAndFamily & 3) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN) return "Liberation Mono";
+  if (fixed || (pitchAndFamily & 0xF0) == FF_MODERN) return "Liberation Mono";
   if ((pitchAndFamily & 0xF0) == FF_ROMAN) return "Liberation Serif";
   return "Liberation Sans";
 }

@@ -91,10 +91,16 @@ DWORD KeyState(WPARAM mk) {
 
 bool ButtonHeld() { return (GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000; }
 
-// What the user's keys ask for among what the target offers.
+// What the user's keys ask for among what the target offers. A move or copy the source does not allow
+// becomes the other of the two, else a link, when the source allows that.
 DROPEFFECT Filter(DROPEFFECT e, DWORD allowed) {
   DROPEFFECT scroll = e & DROPEFFECT_SCROLL;
-  e &= allowed;
+  DROPEFFECT wanted = e & (DROPEFFECT_MOVE | DROPEFFECT_COPY | DROPEFFECT_LINK);
+  e = wanted & allowed;
+  if (!e && (wanted == DROPEFFECT_MOVE || wanted == DROPEFFECT_COPY)) {
+    e = allowed & (wanted ^ (DROPEFFECT_MOVE | DROPEFFECT_COPY));
+    if (!e) e = allowed & DROPEFFECT_LINK;
+  }
   if (e & DROPEFFECT_MOVE) e = DROPEFFECT_MOVE;
   else if (e & DROPEFFECT_COPY) e = DROPEFFECT_COPY;
   else if (e & DROPEFFECT_LINK) e = DROPEFFECT_LINK;

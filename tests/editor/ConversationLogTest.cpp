@@ -18,9 +18,10 @@ namespace UA = UiAutomation;
 namespace {
 
 enum Op { kAppend1, kAppend2, kAppendPart, kAppendBreak, kClear, kLineUp, kPageUp, kLineDown, kKeyUp, kKeyHome,
-          kKeyEnd, kClick, kShiftClick, kType };
+          kKeyEnd, kClick, kShiftClick, kType, kSelectToStart, kSelectToEnd, kCopy, kOps };
 const char* const kOpNames[] = {"append1", "append2", "appendpart", "appendbreak", "clear", "lineup", "pageup",
-                                "linedown", "up", "ctrlhome", "ctrlend", "click", "shiftclick", "type"};
+                                "linedown", "up", "ctrlhome", "ctrlend", "click", "shiftclick", "type",
+                                "selecttostart", "selecttoend", "copy"};
 const char* const kTexts[] = {"entry\n", "first\nsecond\n", "part", "\n"};
 
 class ConversationLog : public ::testing::Test {
@@ -44,6 +45,11 @@ class ConversationLog : public ::testing::Test {
     log = std::make_unique<CConversationEditCtrl>();
     ASSERT_EQ(log->AttachToDlgItem(14000, &parent), 1);
     text.clear();
+    if (::OpenClipboard(nullptr)) {
+      ::EmptyClipboard();
+      ::CloseClipboard();
+    }
+    clip = "(none)";
     UA::Pump();
 
   }
@@ -78,12 +84,26 @@ class ConversationLog : public ::testing::Test {
       case kKeyEnd: UA::PressKey(VK_END, UA::kControl); break;
       case kClick: UA::Click(c.m_hWnd, CPoint(20, h + h / 2)); break;
       case kShiftClick: UA::Click(c.m_hWnd, CPoint(30, 3 * h + h / 2), UA::kShift); break;
-      case kType: UA::TypeText("zz"); break;
+      case kType: UA::TypeText(c.m_hWnd, "zz"); break;
+      // Keys to the focus, which a click put in the log.
+      case kSelectToStart:
+      case kSelectToEnd:
+        if (::GetFocus() != c.m_hWnd) UA::Click(c.m_hWnd, CPoint(20, h / 2));
+        UA::PressKey(nullptr, op == kSelectToStart ? VK_HOME : VK_END, UA::kControl);
+        UA::PressKey(nullptr, op == kSelectToStart ? VK_LEFT : VK_DOWN, UA::kShift);
+        break;
+      case kCopy:
+        // A selection that holds text is copied; nothing else changes the clipboard.
+        if (::GetFocus() == c.m_hWnd && !SelectedText(c).empty()) clip = SelectedText(c);
+        UA::PressKey(nullptr, 'C', UA::kControl);
+        break;
+      case kOps: break;
     }
     UA::Pump();
     SECEdit& e = *c.GetEdit();
     std::string bad;
     if (c.GetLogText() != CString(text.c_str())) bad += "text ";
+    if (ClipboardText() != clip) bad += "clipboard '" + ClipboardText() + "' ";
     if (!NumberedInOrder(e, (int)Lines(e).size()) || e.m_nLineCount != (int)Lines(e).size()) bad += "count ";
     if (!bad.empty()) return bad;
     if (c.m_nTopLine != (int)e.LineNumber(c.m_pTopLine)) bad += "top number ";
@@ -118,6 +138,7 @@ class ConversationLog : public ::testing::Test {
   CWnd parent, placeholder;
   std::unique_ptr<CConversationEditCtrl> log;
   std::string text;
+  std::string clip;  // what the clipboard holds
 };
 
 }  // namespace
@@ -141,7 +162,7 @@ TEST_F(ConversationLog, RandomEntriesAndUserActions) {
   for (int round = 0; round < 40; ++round) {
     Start();
     std::vector<Op> ops;
-    for (int i = 0; i < 24; ++i) ops.push_back((Op)(rng() % (kType + 1)));
+    for (int i = 0; i < 24; ++i) ops.push_back((Op)(rng() % kOps));
     ASSERT_EQ(Run(ops), "") << "round " << round;
   }
 }

@@ -4,11 +4,14 @@
 #include "EditTestUtil.h"
 #include "editor/core/SECEditCore.h"
 #include "platform/core/Clock.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include <algorithm>
 #include <functional>
+#include <string>
 
 // The window form with its own text; changes stay in it (as one view of a document).
 class CTestEditWnd : public SECEditCore<CWnd> {
@@ -44,4 +47,37 @@ inline bool AnyPixel(HWND hwnd, const CRect& r, const std::function<bool(COLORRE
     for (int x = r.left; x < r.right; ++x)
       if (test(GetWindowPixel(hwnd, POINT{x, y}))) return true;
   return false;
+}
+
+// The text of an editor's selection ("" without one), its line ends CR LF as copied; for texts
+// without tabs, where columns are offsets.
+template <class Editor>
+std::string SelectedText(Editor& v) {
+  if (!v.m_bSelection || !v.m_selStart.pLine || !v.m_selEnd.pLine) return "";
+  SECEdit& e = *v.GetEdit();
+  const std::vector<std::string> lines = Lines(e);
+  const size_t l1 = e.LineNumber(v.m_selStart.pLine) - 1, l2 = e.LineNumber(v.m_selEnd.pLine) - 1;
+  std::string out;
+  for (size_t l = l1; l <= l2; ++l) {
+    const std::string& line = lines[l];
+    const size_t shown = std::min(line.size(), line.find_first_of("\r\n"));
+    const size_t from = l == l1 ? std::min(shown, (size_t)v.m_selStart.nCol) : 0;
+    const size_t to = l == l2 ? std::min(shown, (size_t)v.m_selEnd.nCol) : shown;
+    if (to > from) out += line.substr(from, to - from);
+    if (l != l2) out += "\r\n";
+  }
+  return out;
+}
+
+// The clipboard's text; "(none)" when it holds none.
+inline std::string ClipboardText() {
+  std::string text = "(none)";
+  if (::OpenClipboard(nullptr)) {
+    if (HGLOBAL h = ::GetClipboardData(CF_TEXT)) {
+      text = static_cast<const char*>(::GlobalLock(h));
+      ::GlobalUnlock(h);
+    }
+    ::CloseClipboard();
+  }
+  return text;
 }

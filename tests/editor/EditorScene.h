@@ -2,21 +2,26 @@
 // the shared scene of the tests that use the editor as a user does.
 #pragma once
 
-#include "EditTestUtil.h"
+#include "EditCoreTestUtil.h"
 #include "editor/documents/TextFileDoc.h"
 #include "editor/documents/TextFileView.h"
 #include "editor/toolkit/SECCustomStatusBar.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/DialogAutomation.h"
 #include "tests/support/MdiScene.h"
 
+#include <cstring>
+#include <optional>
 #include <string>
 
 class EditorScene : public dravonix::test::MdiScene {
  public:
-  // The document's kind: 1 a program, 2 a plain text, 3 the output, 4 the console; `text` its lines.
-  explicit EditorScene(int kind = 2, const std::string& text = "")
+  // The document's kind: 1 a program, 2 a plain text, 3 the output, 4 the console; `text` its lines;
+  // `place` its window's.
+  explicit EditorScene(int kind = 2, const std::string& text = "", const CRect& place = CRect(0, 0, 400, 240))
       : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE) {
     Clock::UseVirtualTime();
     Automation::Instance().Reset();
@@ -38,10 +43,15 @@ class EditorScene : public dravonix::test::MdiScene {
       if (!text.empty()) SetText(*m_doc.GetEdit(), text);
     }
     if (kind >= 3 && !text.empty()) m_doc.InsertTextAtEnd(text.c_str());
-    AddChild(0, CRect(0, 0, 400, 240));
+    AddChild(0, place);
   }
   ~EditorScene() override {
     m_app.m_pMainWnd = nullptr;  // closing the scene does not end the test's loop
+    if (m_options) {
+      CTextFileDoc::SetOptions(*m_options);
+      m_template->RemoveDocument(&m_doc);
+      m_template->RemoveDocument(&m_other);
+    }
     Close();
     Clock::UseRealTime();
   }
@@ -98,11 +108,38 @@ class EditorScene : public dravonix::test::MdiScene {
     UiAutomation::Pump();
     return m_bar;
   }
+  static std::string Clipboard() { return ClipboardText(); }
   int PixelsOff() const { return dravonix::test::PixelsOffFullRepaint(m_hMain); }
+  // The host's options: the font dialog opened on a kind's font, `face` at `points` picked in it, the
+  // options handed back; open windows of the kind take the font. The scene puts the options back.
+  void ChooseFont(int kind, const char* face, int points) {
+    if (!m_options) {
+      m_options.emplace();
+      CTextFileDoc::GetOptions(*m_options);
+      m_template = new CTextFileDocTemplate(0, RUNTIME_CLASS(CTextFileDoc), nullptr, nullptr);
+      m_app.AddDocTemplate(m_template);
+      m_template->AddDocument(&m_doc);
+      m_template->AddDocument(&m_other);
+    }
+    tagSrcFileOpt opt;
+    CTextFileDoc::GetOptions(opt);
+    LOGFONT& lf = opt.aFileType[kind - 1].lf;
+    LOGFONT pick = lf;
+    std::strncpy(pick.lfFaceName, face, LF_FACESIZE - 1);
+    pick.lfHeight = -MulDiv(points, 96, 72);
+    pick.lfPitchAndFamily = 0;  // as the dialog reports a face it lists: its own pitch
+    DialogAutomation::PushFontResult(pick, 0);
+    CFontDialog dlg(&lf, CF_SCREENFONTS);
+    if (dlg.DoModal() == IDOK) dlg.GetCurrentFont(&lf);
+    CTextFileDoc::SetOptions(opt);
+    UiAutomation::Pump();
+  }
 
   SECCustomStatusBar m_bar;
   struct : CTextFileDoc {
     using CTextFileDoc::m_nFileType;
   } m_doc;
   CTextFileDoc m_other;
+  std::optional<tagSrcFileOpt> m_options;  // as before the first font chosen
+  CTextFileDocTemplate* m_template = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "EditCoreTestUtil.h"
 #include "EditorScene.h"
 #include "editor/core/OEFindDlg.h"
+#include "editor/view/SECEditCtrl.h"
 #include "platform/ui/MessageQueue.h"
 #include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
@@ -461,6 +462,36 @@ TEST(TextWindowInput, TextDroppedIntoTheConsoleOnlyAtItsInput) {
   }
 }
 
+// Text dragged out of the console with the mouse is copied into a text window; the console keeps it.
+TEST(TextWindowInput, TextDraggedOutOfTheConsoleIsCopied) {
+  EditorScene s(4);
+  UA::TypeText(nullptr, "abc\n");
+  CTextFileView* console = s.View();
+  SetText(*s.m_other.GetEdit(), "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nl6\r\nl7\r\nl8\r\nl9\r\n");
+  s.AddChild(1, CRect(0, 130, 400, 300));
+  CTextFileView* plain = s.View();
+  UA::DoubleClick(console->m_hWnd, s.At(1, 6, console));
+  ASSERT_EQ("1:5-1:8", s.Selection());
+  // The first row of the text window the console does not cover.
+  int row = 1;
+  POINT to{};
+  for (;; ++row) {
+    ASSERT_LT(row, 10);
+    to = s.At(row, 1, plain);
+    POINT screen = to;
+    ::ClientToScreen(plain->m_hWnd, &screen);
+    if (::WindowFromPoint(screen) == plain->m_hWnd) break;
+  }
+  ::MapWindowPoints(plain->m_hWnd, console->m_hWnd, &to, 1);
+  UA::Drag(console->m_hWnd, s.At(1, 6, console), to, 6);
+  UA::Pump();
+  std::string want = "l" + std::to_string(row);
+  want.insert(1, "abc");
+  EXPECT_EQ(want + "\r\n", Lines(*s.m_other.GetEdit())[(size_t)row - 1]);
+  EXPECT_EQ("VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> |", s.Text());
+  EXPECT_EQ(0, s.PixelsOff());
+}
+
 // Options the host's options dialog hands over reach the open windows at once.
 TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
   EditorScene s(2, "a\tb\r\nkeep\r\n");
@@ -494,6 +525,108 @@ TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
     {"as before", change([&saved](tagSrcFileOpt& o) { o = saved; }), "tab 3 margin 21 line 14"},
   }, state);
   tmpl->RemoveDocument(&s.m_doc);
+}
+
+// A selection that holds nothing, reached by Shift at the text's ends or all of an empty text,
+// copies and cuts nothing.
+TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
+  EditorScene s(2, "keep\r\nlast");
+  UA::DoubleClick(s.ViewWnd(), s.At(1, 1));
+  UA::PressKey(nullptr, 'C', Ctrl);
+  // Moving past the ends is told; nothing else is.
+  const auto state = [](EditorScene& w) {
+    std::string told;
+    for (const auto& box : Automation::Instance().MessageBoxes())
+      if (box.text != "Top of file." && box.text != "End of file.") told += " " + box.text;
+    return w.Text() + " clip " + EditorScene::Clipboard() + told;
+  };
+  const auto copyAndCut = [](UINT home, UINT shifted) {
+    return [=](EditorScene&) {
+      for (UINT key : {'C', 'X'}) {
+        UA::PressKey(nullptr, home, Ctrl);
+        UA::PressKey(nullptr, shifted, Shift);
+        UA::PressKey(nullptr, key, Ctrl);
+      }
+    };
+  };
+  RunSteps(s, {
+    {"shift left at the start", copyAndCut(VK_HOME, VK_LEFT), "keep|last| clip keep"},
+    {"shift down on the last line", copyAndCut(VK_END, VK_DOWN), "keep|last| clip keep"},
+    {"all of an empty text", [](EditorScene&) {
+      UA::PressKey(nullptr, 'A', Ctrl);
+      UA::PressKey(nullptr, VK_DELETE);
+      for (UINT key : {'C', 'X'}) UA::PressKey(nullptr, 'A', Ctrl), UA::PressKey(nullptr, key, Ctrl);
+    }, "| clip keep"},
+  }, state);
+}
+
+// A Select key at the text's start or end selects nothing, and Select All of an empty text leaves
+// nothing selected: typing, Backspace and the next Select key work from the caret.
+TEST(TextWindowInput, ASelectionOfNothingLeavesKeysWorkingFromTheCaret) {
+  EditorScene s(2, "abc\r\nxyz");
+  RunSteps(s, {
+    {"shift left at the start", Key(VK_LEFT, Shift), "abc|xyz| @1:0 sel none top 1"},
+    {"typed, shift right", [](EditorScene&) { UA::TypeText(nullptr, "k"); UA::PressKey(nullptr, VK_RIGHT, Shift); }, "kabc|xyz| @1:2 sel 1:1-1:2 top 1"},
+    {"delete", Key(VK_DELETE), "kbc|xyz| @1:1 sel none top 1"},
+    {"shift down on the last line", [](EditorScene&) { UA::PressKey(nullptr, VK_END, Ctrl); UA::PressKey(nullptr, VK_DOWN, Shift); }, "kbc|xyz| @2:3 sel none top 1"},
+    {"backspace", Key(VK_BACK), "kbc|xy| @2:2 sel none top 1"},
+    // All of an empty text selects nothing there is: typing and Backspace work as without it.
+    {"all of an empty text, typed, backspace", [](EditorScene&) {
+      for (UINT key : {'A', 'X', 'A'}) UA::PressKey(nullptr, key, Ctrl);
+      UA::TypeText(nullptr, "pq");
+      UA::PressKey(nullptr, VK_BACK);
+    }, "p| @1:1 sel none top 1"},
+  });
+}
+
+// Every face the options offer, proportional ones too, at the sizes offered, keeps the editor's
+// columns: each letter fills one column, typing and a click land on them, the picture agrees with a
+// full repaint; in a view and in the editor control.
+TEST(TextWindowInput, EveryFontFromTheOptionsKeepsTheColumns) {
+  std::vector<std::string> faces = {"Arial", "Times New Roman", "MS Sans Serif", "Courier New"};
+  ::EnumFontFamilies(nullptr, nullptr, [](const LOGFONT* lf, const TEXTMETRIC*, DWORD, LPARAM p) {
+    reinterpret_cast<std::vector<std::string>*>(p)->push_back(lf->lfFaceName);
+    return 1;
+  }, reinterpret_cast<LPARAM>(&faces));
+  const auto cells = [](CWnd* w, CFont& font, int charWidth, const char* text) {
+    CClientDC dc(w);
+    CFont* old = dc.SelectObject(&font);
+    const bool fit = dc.GetTextExtent(text, (int)strlen(text)).cx == (int)strlen(text) * charWidth;
+    dc.SelectObject(old);
+    return fit;
+  };
+  EditorScene s(2, "iiiiiiiiii\r\nWWWWWWWWWW\r\n");
+  for (const std::string& face : faces)
+    for (int points : {8, 9, 12, 20}) {
+      const std::string what = face + " " + std::to_string(points);
+      s.ChooseFont(2, face.c_str(), points);
+      CTextFileView* v = s.View();
+      LOGFONT lf{};
+      v->m_font.GetLogFont(&lf);
+      ASSERT_EQ(what, lf.lfFaceName + (" " + std::to_string(MulDiv(-lf.lfHeight, 72, 96))));
+      UA::Click(s.ViewWnd(), s.At(2, 5));
+      UA::TypeText(nullptr, "i");
+      UA::Pump();
+      EXPECT_EQ("iiiiiiiiii|WWWWWiWWWWW| @2:6", s.Text() + " @" + s.Caret()) << what;
+      EXPECT_TRUE(cells(v, v->m_font, v->m_nCharWidth, "iWmW.")) << what;
+      EXPECT_EQ(0, s.PixelsOff()) << what;
+      UA::PressKey(nullptr, 'Z', Ctrl);
+    }
+
+  // The control reads the same kind's settings.
+  s.ChooseFont(2, "Arial", 9);
+  SECEditCtrl ctrl;
+  ctrl.GetEdit()->SetProfileSection(CTextFileDoc::GetRegistrySubKey(2));
+  ctrl.GetEdit()->LoadSettings();
+  ASSERT_TRUE(ctrl.CreateEx(0, AfxRegisterWndClass(CS_DBLCLKS), "ctrl", WS_POPUP | WS_VISIBLE, CRect(40, 40, 340, 240), nullptr, 0));
+  UA::Click(ctrl.m_hWnd, CPoint(5, 5));
+  UA::TypeText(nullptr, "iiiiiiiiii\nWWWWWWWWWW");
+  UA::Click(ctrl.m_hWnd, CPoint(ctrl.m_nMargin + 5 * ctrl.m_nCharWidth + 1, ctrl.m_nLineHeight / 2));
+  UA::TypeText(nullptr, "W");
+  UA::Pump();
+  EXPECT_EQ("iiiiiWiiiii\r\nWWWWWWWWWW\r\n", AllText(*ctrl.GetEdit()));
+  EXPECT_TRUE(cells(&ctrl, ctrl.m_font, ctrl.m_nCharWidth, "iWmW."));
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(ctrl.m_hWnd));
 }
 
 namespace {
@@ -621,4 +754,199 @@ TEST(TextWindowInput, AppendsAfterEditsAtTheEndLandAtTheEnd) {
     ASSERT_TRUE(NumberedInOrder(e, e.m_nLineCount)) << trail;
   }
   EXPECT_EQ(0, s.PixelsOff());
+}
+
+namespace {
+
+// Where a line and column of a text stand in its bytes.
+size_t Offset(SECEdit& e, size_t line, size_t col) {
+  const std::vector<std::string> lines = Lines(e);
+  size_t at = 0;
+  for (size_t l = 0; l + 1 < line; ++l) at += lines[l].size();
+  return at + col;
+}
+
+// The bytes a view's selection covers, or its caret when it has none: {from, to}.
+std::pair<size_t, size_t> SelectionBytes(CTextFileView* v) {
+  SECEdit& e = *v->GetEdit();
+  if (SelectedText(*v).empty())
+    return {Offset(e, (size_t)v->m_nCurLine, (size_t)v->m_nCurCol), Offset(e, (size_t)v->m_nCurLine, (size_t)v->m_nCurCol)};
+  const size_t from = Offset(e, e.LineNumber(v->m_selStart.pLine), (size_t)v->m_selStart.nCol);
+  return {from, from + SelectedText(*v).size()};
+}
+
+// Whether the cell of a shown row and column lies in a view's selection.
+bool InSelection(CTextFileView* v, int row, int col) {
+  if (!v->m_bSelection || !v->m_selStart.pLine) return false;
+  SECEdit& e = *v->GetEdit();
+  const int line = v->m_nTopLine + row - 1, c = v->m_nLeftCol + col;
+  const int l1 = (int)e.LineNumber(v->m_selStart.pLine), l2 = (int)e.LineNumber(v->m_selEnd.pLine);
+  if (line < l1 || line > l2) return false;
+  // Selected columns reach one past the line's text, for its line end.
+  const std::string text = Lines(e)[(size_t)line - 1];
+  const int shown = (int)std::min(text.size(), text.find_first_of("\r\n"));
+  return c <= shown && (line != l1 || c >= v->m_selStart.nCol) && (line != l2 || c < v->m_selEnd.nCol);
+}
+
+}  // namespace
+
+// Two text windows side by side, the left one a plain text, the output or the console, the right one
+// a plain text, walked by a user's hands: fonts chosen in the options (fixed and proportional faces,
+// sizes), clicks, keys and selections reaching the texts' ends, copy, cut and paste, typing, drags
+// between the windows. A small model: the clipboard after copy and cut, the texts after cut, paste and
+// drops, the console's and the output's lines; each font in fixed cells; the picture a full repaint's.
+TEST(TextWindowInput, RandomFontsDragsAndTheClipboardAcrossTextWindows) {
+  std::vector<std::string> faces = {"Arial", "Times New Roman", "MS Sans Serif", "Courier New"};
+  ::EnumFontFamilies(nullptr, nullptr, [](const LOGFONT* lf, const TEXTMETRIC*, DWORD, LPARAM p) {
+    reinterpret_cast<std::vector<std::string>*>(p)->push_back(lf->lfFaceName);
+    return 1;
+  }, reinterpret_cast<LPARAM>(&faces));
+  std::string text;
+  for (int i = 1; i <= 14; ++i) text += "w" + std::to_string(i) + " alpha beta\r\n";
+  for (int kind : {2, 3, 4}) {
+    EditorScene s(kind, kind == 4 ? "" : text, CRect(0, 0, 230, 290));
+    if (kind == 4) UA::TypeText(nullptr, "abc\ndef ghi");
+    SetText(*s.m_other.GetEdit(), text);
+    s.AddChild(1, CRect(232, 0, 462, 290));
+    CTextFileView* views[2] = {nullptr, nullptr};
+    for (HWND child : s.Children()) {
+      auto* v = (CTextFileView*)CWnd::FromHandle(::GetTopWindow(child));
+      views[v->GetEdit() == s.m_other.GetEdit() ? 1 : 0] = v;
+    }
+    const std::vector<std::string> fixedLines = Lines(s.Edit());  // the console's history, the output's lines
+    std::mt19937 rng(2900 + (unsigned)kind);
+    std::string log;
+    for (int step = 0; step < 70; ++step) {
+      int w = (int)(rng() % 2);
+      const int op = (int)(rng() % 10), row = 2 + (int)(rng() % 6), col = 2 + (int)(rng() % 10);
+      // Keys go to the window with the focus.
+      const bool byKeys = op >= 2 && op <= 7;
+      if (byKeys && (::GetFocus() == views[0]->m_hWnd || ::GetFocus() == views[1]->m_hWnd)) w = ::GetFocus() == views[1]->m_hWnd;
+      const UINT mods = (rng() % 2 ? (UINT)Shift : 0u) | (rng() % 3 == 0 ? (UINT)Ctrl : 0u);
+      CTextFileView* v = views[w];
+      CTextFileView* other = views[1 - w];
+      SECEdit& e = *v->GetEdit();
+      SECEdit& oe = *other->GetEdit();
+      const bool plain = v->GetDocument()->GetType() == CTextFileDoc::FILETYPE_DEFAULT;
+      log += std::to_string(w) + "/" + std::to_string(op) + "/" + std::to_string(row) + "/" + std::to_string(col) + "/" + std::to_string(mods) + " ";
+      UA::AdvanceClock(1000);  // a pause: no two steps' clicks make a double click
+      const std::string clipBefore = EditorScene::Clipboard(), textBefore = AllText(e), otherBefore = AllText(oe);
+      std::string selected = SelectedText(*v);
+      std::pair<size_t, size_t> bytes = SelectionBytes(v);
+      std::string wantText = textBefore, wantOther = otherBefore, wantClip = clipBefore;
+      const std::string before = "clip '" + clipBefore + "' selected '" + selected + "' caret " + std::to_string(v->m_nCurLine) + ":" + std::to_string(v->m_nCurCol);
+      bool textKnown = true, otherKnown = true;
+      const bool focused = byKeys && ::GetFocus() == v->m_hWnd;
+      switch (op) {
+        case 0: {
+          const std::string& face = faces[rng() % faces.size()];
+          const int points[] = {8, 9, 12, 16};
+          s.ChooseFont(w ? 2 : kind, face.c_str(), points[rng() % 4]);
+          break;
+        }
+        case 1: UA::Click(v->m_hWnd, s.At(row, col, v), mods & Shift); break;
+        case 2: {
+          // Keys reaching the ends of the text among others.
+          const UINT keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT};
+          UA::PressKey(nullptr, keys[rng() % 8], mods);
+          textKnown = plain;  // Up and Down in the console recall its commands
+          break;
+        }
+        case 3:
+          UA::PressKey(nullptr, 'C', Ctrl);
+          if (focused && !selected.empty()) wantClip = selected;
+          break;
+        case 4:
+          UA::PressKey(nullptr, 'X', Ctrl);
+          if (focused && !selected.empty() && plain) {
+            wantClip = selected;
+            wantText.erase(bytes.first, selected.size());
+          }
+          // The console cuts only from its input: the clipboard holds the selection or what it held.
+          if (!plain) textKnown = false, wantClip = focused && !selected.empty() && EditorScene::Clipboard() == selected ? selected : clipBefore;
+          break;
+        case 5:
+          UA::PressKey(nullptr, 'V', Ctrl);
+          if (focused && plain && clipBefore != "(none)")
+            wantText = textBefore.substr(0, bytes.first) + clipBefore + textBefore.substr(bytes.second);
+          else if (!plain) textKnown = false;
+          break;
+        case 6:
+          UA::TypeText(nullptr, "k");
+          textKnown = false;
+          break;
+        case 7: {
+          // Selecting to the text's start or end.
+          UA::PressKey(nullptr, rng() % 2 ? VK_HOME : VK_END, Ctrl);
+          UA::PressKey(nullptr, rng() % 2 ? VK_LEFT : VK_DOWN, Shift | (rng() % 2 ? (UINT)Ctrl : 0u));
+          textKnown = plain;
+          break;
+        }
+        case 8:
+          // A press inside the selection drags it within the window instead.
+          textKnown = !InSelection(v, row, col);
+          UA::Drag(v->m_hWnd, s.At(row, col, v), s.At(row + (int)(rng() % 3), (int)(rng() % 12), v));
+          break;
+        default: {
+          // The selection dragged into the other window, Ctrl held for a copy; without one a word is
+          // chosen by a double click first.
+          if (selected.empty()) {
+            UA::DoubleClick(v->m_hWnd, s.At(1 + (int)(rng() % 4), (int)(rng() % 8), v));
+            UA::AdvanceClock(1000);
+            selected = SelectedText(*v);
+            bytes = SelectionBytes(v);
+          }
+          if (selected.empty()) break;
+          const int selRow = (int)e.LineNumber(v->m_selStart.pLine) - v->m_nTopLine + 1, selCol = v->m_selStart.nCol - v->m_nLeftCol;
+          RECT c;
+          ::GetClientRect(v->m_hWnd, &c);
+          POINT from = s.At(selRow, selCol, v);
+          if (selRow < 1 || selRow * v->m_nLineHeight > c.bottom || selCol < 0 || from.x + v->m_nCharWidth > c.right) break;
+          POINT to = s.At(row, col, other);
+          RECT oc;
+          ::GetClientRect(other->m_hWnd, &oc);
+          if ((row + 1) * other->m_nLineHeight > oc.bottom || to.x + 12 + other->m_nCharWidth > oc.right) break;
+          // Where the drop lands by the model: the row's line, the column within its text.
+          const std::vector<std::string> lines = Lines(oe);
+          const size_t line = std::min(lines.size(), (size_t)(other->m_nTopLine + row - 1));
+          const std::string& l = lines[line - 1];
+          const size_t shown = std::min(l.size(), l.find_first_of("\r\n"));
+          const size_t at = Offset(oe, line, std::min(shown, (size_t)(other->m_nLeftCol + col)));
+          // The output refuses drops, the console takes copies only: a move needs a plain text at both ends.
+          const bool toPlain = other->GetDocument()->GetType() == CTextFileDoc::FILETYPE_DEFAULT;
+          const bool copy = (mods & Ctrl) || !plain || !toPlain;
+          // A drop into the target's own selection is refused.
+          const bool refused = InSelection(other, row, col);
+          ::MapWindowPoints(other->m_hWnd, v->m_hWnd, &to, 1);
+          if (mods & Ctrl) UA::KeyDown(nullptr, VK_CONTROL);
+          UA::Drag(v->m_hWnd, from, to, 6);
+          if (mods & Ctrl) UA::KeyUp(nullptr, VK_CONTROL);
+          if (refused) break;
+          if (toPlain) wantOther.insert(at, selected);
+          else otherKnown = false;
+          if (!copy) wantText.erase(bytes.first, selected.size());
+        }
+      }
+      UA::Pump();
+      const auto wrong = [&]() -> std::string {
+        if (EditorScene::Clipboard() != wantClip) return "clipboard " + EditorScene::Clipboard() + " not " + wantClip;
+        if (textKnown && AllText(e) != wantText) return "text " + AllText(e) + " not " + wantText;
+        if (otherKnown && AllText(oe) != wantOther) return "other " + AllText(oe) + " not " + wantOther;
+        const std::vector<std::string> lines = Lines(s.Edit());
+        if (kind == 3 && lines != fixedLines) return "output changed";
+        if (kind == 4 && (!std::equal(fixedLines.begin(), fixedLines.end() - 1, lines.begin()) || lines.back().compare(0, 5, "VKS> ")))
+          return "console history or prompt: " + s.Text();
+        for (CTextFileView* view : views) {
+          CClientDC dc(view);
+          CFont* old = dc.SelectObject(&view->m_font);
+          const int cx = dc.GetTextExtent("iWmW.", 5).cx;
+          dc.SelectObject(old);
+          if (cx != 5 * view->m_nCharWidth) return "font not in cells";
+        }
+        if (const int off = s.PixelsOff()) return "pixels off " + std::to_string(off);
+        return "";
+      };
+      ASSERT_EQ("", wrong()) << kind << ": " << log << "\n" << before;
+    }
+  }
 }

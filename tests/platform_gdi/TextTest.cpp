@@ -40,15 +40,20 @@ TEST(GdiText, MonospaceExtentIsCharacterCountTimesWidth) {
   CString face;
   c.dc.GetTextFace(face);
   EXPECT_EQ(face, "Courier New");
-  // A fixed-pitch request with an unknown face falls back to the monospace face.
-  LOGFONT lf{};
-  lf.lfHeight = -13;
-  lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-  std::strcpy(lf.lfFaceName, "No Such Face At All");
-  CFont g;
-  g.CreateFontIndirect(&lf);
-  c.dc.SelectObject(&g);
-  EXPECT_EQ(c.dc.GetTextExtent("abcd", 4).cx, 4 * one.cx);
+  // A fixed-pitch request gives the monospace face, whatever face it names.
+  for (const char* name : {"No Such Face At All", "Arial", "Times New Roman", "MS Sans Serif"}) {
+    LOGFONT lf{};
+    lf.lfHeight = -13;
+    lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    std::strcpy(lf.lfFaceName, name);
+    CFont g;
+    g.CreateFontIndirect(&lf);
+    c.dc.SelectObject(&g);
+    EXPECT_EQ(c.dc.GetTextExtent("iWmW", 4).cx, 4 * one.cx) << name;
+    c.dc.GetTextMetrics(&tm);
+    EXPECT_EQ(tm.tmPitchAndFamily & TMPF_FIXED_PITCH, 0) << name;
+    c.dc.SelectObject(CFont::FromHandle((HFONT)GetStockObject(SYSTEM_FONT)));
+  }
 }
 
 TEST(GdiText, MetricsOfProportionalFacesAndHeights) {
