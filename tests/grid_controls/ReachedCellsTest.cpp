@@ -244,6 +244,27 @@ TEST(ReachedCells, ListBoxesSelectByClickAndKeysAndStoreOnLeaving) {
                 });
 }
 
+// The line drawn under the mouse is the one taken: in a cell the click scrolls into view, and in
+// one that skips lines to show its value.
+TEST(ReachedCells, AListCellTakesTheLineDrawnUnderTheMouse) {
+  CellScene s;
+  const char* lines = "One\nTwo\nThree\nFour\nFive\nSix";
+  s.grid->SetRowHeight(3, 3, 40);
+  s.grid->SetRowHeight(5, 5, 200);  // partly shown at the bottom
+  s.Put(3, 1, Cell(52522, "Four", lines));
+  s.Put(5, 1, Cell(52522, "Two", lines));
+  auto shown = [](const char* text) { return [=](CellScene& sc) { EXPECT_EQ(text, sc.Shown()); }; };
+  ExpectRows(s, {
+                    {"top line shown", ACT(s.Click(3, 1, 0, 6)), 3, 1, "Four", "3,1"},
+                    {"Three", shown("Three"), 3, 1, nullptr},
+                    {"second line shown", ACT(s.Key(VK_ESCAPE); s.Click(1, 1); s.Click(3, 1, 0, 22)), 3, 1, "Four"},
+                    {"Four", shown("Four"), 3, 1, nullptr},
+                    {"top line of a scrolled cell", ACT(s.Click(5, 1, 0, 6)), 5, 1, "Two", "5,1"},
+                    {"One", shown("One"), 5, 1, nullptr},
+                    {"Tab stores it", ACT(s.Key(VK_TAB)), 5, 1, "One", "5,2"},
+                });
+}
+
 TEST(ReachedCells, WindowsCombosChooseKeepAndClear) {
   CellScene s;
   const char* colours = "Red\nGreen\nBlue";
