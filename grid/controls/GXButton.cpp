@@ -42,14 +42,24 @@ BOOL CGXButton::OnMouseMove(UINT, int x, int y) {
   return TRUE;
 }
 
+// The click may paint other cells of the owner, which lay the button out in them, or scroll the
+// owner's cell: the button is drawn released where it was pressed and where its cell now is.
+void CGXButton::InvalidateReleased(const CRect& pressedAt) {
+  m_rect = pressedAt;
+  if (!m_bRedrawOnChange) return;
+  Invalidate();
+  CGXGridCore* grid = m_pOwner ? m_pOwner->Grid() : nullptr;
+  if (!grid || !m_pOwner->IsInit()) return;
+  m_pOwner->LayoutChildren(m_pOwner->m_nRow, m_pOwner->m_nCol, grid->CalcRectFromRowCol(m_pOwner->m_nRow, m_pOwner->m_nCol));
+  if (m_rect != pressedAt) Invalidate();
+}
+
 BOOL CGXButton::OnLButtonUp(UINT, int x, int y) {
-  // A release outside the button is no click. The click may paint other cells of the owner, which
-  // lay the button out in them: it is drawn released where it was pressed.
+  // A release outside the button is no click.
   const CRect pressedAt = m_rect;
   if (m_bPressed && HitTest(x, y)) Click();
-  m_rect = pressedAt;
   m_bPressed = m_bTracking = FALSE;
-  if (m_bRedrawOnChange) Invalidate();
+  InvalidateReleased(pressedAt);
   return TRUE;
 }
 
@@ -64,9 +74,8 @@ BOOL CGXButton::OnKeyUp(UINT nChar, UINT, UINT) {
   if (nChar != VK_SPACE || !m_bPressed) return FALSE;
   const CRect pressedAt = m_rect;
   Click();
-  m_rect = pressedAt;
   m_bPressed = FALSE;
-  if (m_bRedrawOnChange) Invalidate();
+  InvalidateReleased(pressedAt);
   return TRUE;
 }
 

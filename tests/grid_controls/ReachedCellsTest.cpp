@@ -223,6 +223,20 @@ TEST(ReachedCells, ComboListsOpenTakeAndDropChoices) {
                 });
 }
 
+// A cell partly shown at the bottom: the press on its arrow scrolls it into view.
+TEST(ReachedCells, AComboArrowClickedAtTheEdgeIsDrawnRaisedWhereTheCellWent) {
+  CellScene s;
+  s.grid->SetRowCount(12);
+  s.grid->SetRowHeight(7, 12, 24);
+  s.Put(10, 1, Cell(52517, "Red", "Red\nGreen\nBlue"));
+  ExpectRows(s, {
+                    {"arrow opens", ACT(s.Click(10, 1, -8, 6)), 10, 1, "Red", "10,1"},
+                    {"open", Combo(10, 1, true, "Red"), 10, 1, nullptr},
+                    {"Esc", ACT(s.Key(VK_ESCAPE)), 10, 1, "Red", "10,1"},
+                });
+  EXPECT_EQ(2u, s.grid->GetTopRow());
+}
+
 TEST(ReachedCells, ListBoxesSelectByClickAndKeysAndStoreOnLeaving) {
   CellScene s;
   s.grid->SetRowHeight(1, 4, 60);
