@@ -576,9 +576,9 @@ BOOL CGXComboBox::ReplaceSelectedText(LPCTSTR pszText) {
 }
 
 BOOL CGXComboBox::OnClickedButton(CObject* pChild) {
-  if (!m_pGrid) return FALSE;
+  // The list opens under the cell where it shows, so an active cell too is scrolled into view first.
+  if (!m_pGrid || !ScrollCellIntoView()) return FALSE;
   if (!IsActive()) {
-    if (!ScrollCellIntoView()) return FALSE;
     SetActive(TRUE);
     Refresh();
   }

@@ -12,6 +12,7 @@
 #include "grid/engine/ZAZAzedAze.h"
 #include "platform/core/Clock.h"
 #include "tests/grid_controls/CellScene.h"
+#include "tests/support/BarPresses.h"
 
 #include <gtest/gtest.h>
 
@@ -223,16 +224,27 @@ TEST(ReachedCells, ComboListsOpenTakeAndDropChoices) {
                 });
 }
 
-// A cell partly shown at the bottom: the press on its arrow scrolls it into view.
-TEST(ReachedCells, AComboArrowClickedAtTheEdgeIsDrawnRaisedWhereTheCellWent) {
+// A cell partly shown at the bottom, inactive and then active: the click on its arrow scrolls it into
+// view; the arrow is drawn raised where the cell went and the list opens under the cell.
+TEST(ReachedCells, AComboArrowClickedAtTheEdgeActsWhereTheCellWent) {
   CellScene s;
   s.grid->SetRowCount(12);
   s.grid->SetRowHeight(7, 12, 24);
   s.Put(10, 1, Cell(52517, "Red", "Red\nGreen\nBlue"));
+  auto under = [](CellScene& sc) {
+    CRect cell = sc.grid->CalcRectFromRowCol(10, 1), list;
+    sc.grid->ClientToScreen(&cell);
+    dynamic_cast<CGXComboBox*>(sc.grid->GetControl(10, 1))->GetDropDownWnd()->GetWindowRect(&list);
+    EXPECT_EQ(cell.bottom - 1, list.top);
+  };
   ExpectRows(s, {
                     {"arrow opens", ACT(s.Click(10, 1, -8, 6)), 10, 1, "Red", "10,1"},
                     {"open", Combo(10, 1, true, "Red"), 10, 1, nullptr},
                     {"Esc", ACT(s.Key(VK_ESCAPE)), 10, 1, "Red", "10,1"},
+                    {"typed", ACT(s.Key(VK_END); s.Type("x")), 10, 1, "Red", "10,1"},
+                    {"scrolled by the bar", ACT(bars::Press(s.View(), kUpArrow)), 10, 1, "Red", "10,1"},
+                    {"active arrow", ACT(s.Click(10, 1, -8, 6)), 10, 1, "Red", "10,1"},
+                    {"open under", under, 10, 1, nullptr},
                 });
   EXPECT_EQ(2u, s.grid->GetTopRow());
 }
