@@ -1,6 +1,7 @@
 // The cell types as a user meets them in a grid view of an MDI child: posted clicks, drags and
 // keys, the values they leave and the picture against a full repaint after each.
 #include "grid/controls/GXComboBox.h"
+#include "grid/controls/GXRichEditCtrl.h"
 #include "grid/controls/GXBDTGadget.h"
 #include "grid/controls/GXBDateTimeCtrl.h"
 #include "grid/controls/GXComboBoxWnd.h"
@@ -378,6 +379,12 @@ TEST(ReachedCells, RichCellsTakeTypedTextAndLeaveAtTheirEdges) {
   CellScene s;
   s.Put(1, 2, Cell(52534, "{old}"));
   s.Put(2, 2, Cell(52534, ""));
+  s.Put(3, 2, Cell(52534, "").SetAutoSize(TRUE).SetAllowEnter(TRUE));
+  auto firstLine = [](int line) {
+    return [=](CellScene& sc) {
+      EXPECT_EQ(line, dynamic_cast<CRichEditCtrl*>(sc.grid->GetControl(3, 2))->GetFirstVisibleLine());
+    };
+  };
   // The stored document read back as text.
   auto reads = [](ROWCOL r, ROWCOL c, const char* text) {
     return [=](CellScene& sc) {
@@ -394,6 +401,9 @@ TEST(ReachedCells, RichCellsTakeTypedTextAndLeaveAtTheirEdges) {
                     {"typed at the end", ACT(s.Click(1, 2); s.Key(VK_END); s.Type("er"); s.Key(VK_TAB)), 1, 2, nullptr,
                      "1,3"},
                     {"stored too", reads(1, 2, "older"), 1, 2, nullptr},
+                    {"a sizing cell grows by a line", ACT(s.Click(3, 2); s.Type("a"); s.Key(VK_RETURN); s.Type("b")), 3,
+                     2, nullptr, "3,2"},
+                    {"both lines shown", firstLine(0), 3, 2, nullptr},
                 });
 }
 
