@@ -53,6 +53,18 @@ CGXStyle Cell(UINT control, const char* value, const char* choices = nullptr) {
 // A row's action on the scene of its test.
 #define ACT(body) [&](CellScene&) { body; }
 
+// Typing at the end of a text wider than its column: the window keeps the scroll the typing chose.
+TEST(ReachedCells, TextTypedPastTheColumnsEdgeStaysWhereTheTypingScrolledIt) {
+  CellScene s;
+  s.Put(2, 2, Cell(52512, "a rather long text that is wider").SetWrapText(FALSE));
+  ExpectRows(s, {
+                    {"End", ACT(s.Click(2, 2); s.Key(VK_END)), 2, 2, nullptr, "2,2"},
+                    {"x", ACT(s.Type("x")), 2, 2, nullptr},
+                    {"yz", ACT(s.Type("yz")), 2, 2, nullptr},
+                    {"stored", ACT(s.Key(VK_RETURN)), 2, 2, "a rather long text that is widerxyz"},
+                });
+}
+
 TEST(ReachedCells, StaticTextIsShownNeverEdited) {
   CellScene s;
   s.Put(1, 1, Cell(52513, "left"));
