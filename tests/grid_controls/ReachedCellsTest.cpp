@@ -238,12 +238,14 @@ TEST(ReachedCells, ComboListsOpenTakeAndDropChoices) {
 }
 
 // A cell partly shown at the bottom, inactive and then active: the click on its arrow scrolls it into
-// view; the arrow is drawn raised where the cell went and the list opens under the cell.
+// view; the arrow is drawn raised where the cell went and the list opens under the cell. A Windows
+// combo's arrow opens its list though its cell moved from under the mouse.
 TEST(ReachedCells, AComboArrowClickedAtTheEdgeActsWhereTheCellWent) {
   CellScene s;
   s.grid->SetRowCount(12);
   s.grid->SetRowHeight(7, 12, 24);
   s.Put(10, 1, Cell(52517, "Red", "Red\nGreen\nBlue"));
+  s.Put(11, 2, Cell(52528, "Red", "Red\nGreen\nBlue"));
   auto under = [](CellScene& sc) {
     CRect cell = sc.grid->CalcRectFromRowCol(10, 1), list;
     sc.grid->ClientToScreen(&cell);
@@ -258,8 +260,12 @@ TEST(ReachedCells, AComboArrowClickedAtTheEdgeActsWhereTheCellWent) {
                     {"scrolled by the bar", ACT(bars::Press(s.View(), kUpArrow)), 10, 1, "Red", "10,1"},
                     {"active arrow", ACT(s.Click(10, 1, -8, 6)), 10, 1, "Red", "10,1"},
                     {"open under", under, 10, 1, nullptr},
+                    {"a Windows combo's arrow", ACT(s.Key(VK_ESCAPE); s.Key(VK_ESCAPE); s.Click(11, 2, -8, 6)), 11, 2,
+                     "Red", "11,2"},
+                    {"its list open", ACT(EXPECT_TRUE(dynamic_cast<CGXComboBoxWnd*>(s.grid->GetControl(11, 2))->GetDroppedState())),
+                     11, 2, nullptr},
                 });
-  EXPECT_EQ(2u, s.grid->GetTopRow());
+  EXPECT_EQ(3u, s.grid->GetTopRow());
 }
 
 TEST(ReachedCells, ListBoxesSelectByClickAndKeysAndStoreOnLeaving) {
