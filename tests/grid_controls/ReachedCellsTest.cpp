@@ -505,6 +505,7 @@ TEST(ReachedCells, TheCalendarOfADateCellPicksByKeys) {
   CellScene s;
   s.grid->SetColWidth(2, 2, 140);
   s.Put(1, 2, Cell(52543, "3/15/2024"));
+  s.Put(2, 2, Cell(52543, "3/15/2024"));
   auto open = [](bool want) {
     return [=](CellScene& sc) {
       auto* cell = dynamic_cast<CGXDateTimeCtrl*>(sc.grid->GetControl(1, 2));
@@ -522,6 +523,9 @@ TEST(ReachedCells, TheCalendarOfADateCellPicksByKeys) {
                     {"Page Down, Esc", ACT(s.Key(VK_DOWN, kAlt); s.Key(VK_NEXT); s.Key(VK_ESCAPE)), 1, 2, nullptr},
                     {"kept", shown("03/16/2024"), 1, 2, nullptr},
                     {"stored", ACT(s.Key(VK_RETURN); s.Click(4, 4)), 1, 2, "03/16/2024", "4,4"},
+                    {"opened, Esc, Esc, left",
+                     ACT(s.Click(2, 2, -8, 8); s.Key(VK_ESCAPE); s.Key(VK_ESCAPE); s.Click(4, 4)), 2, 2, "3/15/2024",
+                     "4,4"},
                 });
 }
 
