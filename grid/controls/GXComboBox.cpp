@@ -37,6 +37,8 @@ void CGXComboBoxButton::Draw(CDC* pDC, BOOL bActive) {
   CRect rect = m_rect;
   GXFillRect(pDC, &rect, GXGetSysColorCache().GetColor(COLOR_BTNFACE));
   const BOOL pushed = IsPressed() && IsTracking();
+  // An edge in less than four pixels would reach out of the cell.
+  if (rect.Width() < 4 || rect.Height() < 4) return;
   GXDrawButtonEdge(pDC, rect, pushed ? 10 : 5, FALSE);
   rect.DeflateRect(2, 0);
   // A 7-pixel down arrow, one pixel right and down while pressed.
