@@ -325,6 +325,8 @@ void CGXRichEditCtrl::GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, co
   const int m = GetSystemMetrics(SM_CXFRAME) / 2;
   rect.left += m < 3 ? 2 : m;
   rect.right -= m < 3 ? 1 : m / 2;
+  // A column narrower than the margins leaves the window no room, not a rectangle turned inside out.
+  if (rect.right < rect.left) rect.right = rect.left;
 }
 
 CSize CGXRichEditCtrl::GrowSizeByBorders(CSize size, const CGXStyle& style) {

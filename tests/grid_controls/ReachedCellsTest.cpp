@@ -53,15 +53,15 @@ CGXStyle Cell(UINT control, const char* value, const char* choices = nullptr) {
 // A row's action on the scene of its test.
 #define ACT(body) [&](CellScene&) { body; }
 
-// A cell's buttons in a column narrowed to a few pixels stay inside it (found by the cell walk).
-TEST(ReachedCells, ButtonsInANarrowedColumnStayInTheirCell) {
-  for (UINT id : {52514u, 52517u, 52518u, 52519u}) {
+// Cells clicked, then their column narrowed to a few pixels: buttons and windows stay inside the
+// cell (found by the cell walk).
+TEST(ReachedCells, CellsInANarrowedColumnStayInTheirCell) {
+  for (UINT id : {52514u, 52517u, 52518u, 52519u, 52534u}) {
     CellScene s;
     s.Put(2, 2, Cell(id, "5", "Red\nGreen"));
-    s.Click(2, 3);
+    s.Click(2, 2, 4);
     s.Key(VK_ESCAPE);
     s.Key(VK_ESCAPE);
-    s.Key(VK_LEFT);  // current, its buttons drawn
     // A push button's label in 4-6 px is still drawn differently by the two paints (not mended yet).
     for (int width = id == 52514 ? 3 : 6; width >= 1; --width) {
       s.grid->SetColWidth(2, 2, width);
