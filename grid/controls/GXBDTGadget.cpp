@@ -214,10 +214,14 @@ BOOL CGXBDTListGadget::SetFocus(BOOL bFocus) {
   return CGXBDTGadget::SetFocus(bFocus);
 }
 
+// A letter's own key-down comes before its character and keeps the typed-ahead text; a key that
+// steps the field starts the typing anew.
 void CGXBDTListGadget::OnKeyDown(UINT nChar) {
+  const int a = KeyAction(nChar);
+  if (!a) return;
   StopTimer();
   m_strTyped.Empty();
-  if (int a = KeyAction(nChar)) Action(a, 0);
+  Action(a, 0);
 }
 
 void CGXBDTListGadget::OnTimer() {

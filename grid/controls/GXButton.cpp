@@ -42,14 +42,24 @@ BOOL CGXButton::OnMouseMove(UINT, int x, int y) {
   return TRUE;
 }
 
+// The click may paint other cells of the owner, which lay the button out in them, or scroll the
+// owner's cell: the button is drawn released where it was pressed and where its cell now is.
+void CGXButton::InvalidateReleased(const CRect& pressedAt) {
+  m_rect = pressedAt;
+  if (!m_bRedrawOnChange) return;
+  Invalidate();
+  CGXGridCore* grid = m_pOwner ? m_pOwner->Grid() : nullptr;
+  if (!grid || !m_pOwner->IsInit()) return;
+  m_pOwner->LayoutChildren(m_pOwner->m_nRow, m_pOwner->m_nCol, grid->CalcRectFromRowCol(m_pOwner->m_nRow, m_pOwner->m_nCol));
+  if (m_rect != pressedAt) Invalidate();
+}
+
 BOOL CGXButton::OnLButtonUp(UINT, int x, int y) {
-  // A release outside the button is no click. The click may paint other cells of the owner, which
-  // lay the button out in them: it is drawn released where it was pressed.
+  // A release outside the button is no click.
   const CRect pressedAt = m_rect;
   if (m_bPressed && HitTest(x, y)) Click();
-  m_rect = pressedAt;
   m_bPressed = m_bTracking = FALSE;
-  if (m_bRedrawOnChange) Invalidate();
+  InvalidateReleased(pressedAt);
   return TRUE;
 }
 
@@ -64,14 +74,15 @@ BOOL CGXButton::OnKeyUp(UINT nChar, UINT, UINT) {
   if (nChar != VK_SPACE || !m_bPressed) return FALSE;
   const CRect pressedAt = m_rect;
   Click();
-  m_rect = pressedAt;
   m_bPressed = FALSE;
-  if (m_bRedrawOnChange) Invalidate();
+  InvalidateReleased(pressedAt);
   return TRUE;
 }
 
 BOOL CGXButton::DrawFace(CDC* pDC, BOOL bPushed) {
   GXFillRect(pDC, &m_rect, GXGetSysColorCache().GetColor(COLOR_BTNFACE));
+  // An edge's two layers need four pixels each way; in less they would reach out of the cell.
+  if (m_rect.Width() < 4 || m_rect.Height() < 4) return bPushed;
   GXDrawButtonEdge(pDC, m_rect, bPushed ? EDGE_SUNKEN : EDGE_RAISED, FALSE);
   return bPushed;
 }
@@ -84,7 +95,12 @@ void CGXButton::Draw(CDC* pDC, BOOL bActive) {
   const BOOL pushed = DrawFace(pDC, (state & 4) != 0);
   CRect face(m_rect.left + 1, m_rect.top + 1, m_rect.right - 2, m_rect.bottom - 2);
   if (pushed) face.OffsetRect(1, 1);
+  if (face.Width() <= 0 || face.Height() <= 0) return;
+  // A label wider than a narrowed button is cut at its face, not centred out over the neighbours.
+  const int saved = pDC->SaveDC();
+  pDC->IntersectClipRect(&face);
   GXDrawButtonFace(pDC, face, m_strText, state & GX_BTNFOCUS);
+  pDC->RestoreDC(saved);
 }
 
 void CGXHotSpotButton::Draw(CDC* pDC, BOOL bActive) {
@@ -93,7 +109,10 @@ void CGXHotSpotButton::Draw(CDC* pDC, BOOL bActive) {
   if (m_rect.Height() < 12) return;
   const int d = pushed ? 1 : 0;
   static const int kGlyph[6][4] = {{3, 3, 6, 2}, {6, 4, 3, 3}, {4, 7, 7, 1}, {5, 8, 5, 1}, {6, 9, 3, 1}, {7, 10, 1, 1}};
-  for (const auto& g : kGlyph) GXFillRect(pDC, m_rect.left + g[0] + d, m_rect.top + g[1] + d, g[2], g[3], RGB(0, 0, 0));
+  for (const auto& g : kGlyph) {
+    CRect part(m_rect.left + g[0] + d, m_rect.top + g[1] + d, m_rect.left + g[0] + d + g[2], m_rect.top + g[1] + d + g[3]);
+    if (part.IntersectRect(part, m_rect)) GXFillRect(pDC, &part, RGB(0, 0, 0));
+  }
 }
 
 // ---- spin arrows ------------------------------------------------------------------------------------------------
@@ -139,7 +158,9 @@ void CGXArrowButton::DrawArrow(CDC* pDC, BOOL bActive, BOOL bUp) {
     if (y >= m_rect.bottom) break;
     // Down: full width first, each row one pixel in from both sides; up: the reverse.
     const int step = bUp ? rows - 1 - i : i;
-    GXFillRect(pDC, left + step, y, 2 * (rows - step) - 1, 1, RGB(0, 0, 0));
+    // A button narrower than the glyph keeps it inside.
+    const int x0 = std::max<int>(left + step, m_rect.left), x1 = std::min<int>(left + step + 2 * (rows - step) - 1, m_rect.right);
+    if (x1 > x0) GXFillRect(pDC, x0, y, x1 - x0, 1, RGB(0, 0, 0));
   }
 }
 

@@ -27,6 +27,7 @@ class CGXButton : public CGXChild {
   void SetPressed(BOOL bPressed);
   // Face and edge; returns whether drawn pushed.
   BOOL DrawFace(CDC* pDC, BOOL bPushed);
+  void InvalidateReleased(const CRect& pressedAt);
 
   BOOL m_bPressed = FALSE;
   BOOL m_bTracking = FALSE;

@@ -37,6 +37,8 @@ void CGXComboBoxButton::Draw(CDC* pDC, BOOL bActive) {
   CRect rect = m_rect;
   GXFillRect(pDC, &rect, GXGetSysColorCache().GetColor(COLOR_BTNFACE));
   const BOOL pushed = IsPressed() && IsTracking();
+  // An edge in less than four pixels would reach out of the cell.
+  if (rect.Width() < 4 || rect.Height() < 4) return;
   GXDrawButtonEdge(pDC, rect, pushed ? 10 : 5, FALSE);
   rect.DeflateRect(2, 0);
   // A 7-pixel down arrow, one pixel right and down while pressed.
@@ -576,9 +578,9 @@ BOOL CGXComboBox::ReplaceSelectedText(LPCTSTR pszText) {
 }
 
 BOOL CGXComboBox::OnClickedButton(CObject* pChild) {
-  if (!m_pGrid) return FALSE;
+  // The list opens under the cell where it shows, so an active cell too is scrolled into view first.
+  if (!m_pGrid || !ScrollCellIntoView()) return FALSE;
   if (!IsActive()) {
-    if (!ScrollCellIntoView()) return FALSE;
     SetActive(TRUE);
     Refresh();
   }

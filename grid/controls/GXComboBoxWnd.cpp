@@ -294,7 +294,8 @@ void CGXComboBoxWnd::OnComboSetFocus() {
 }
 
 BOOL CGXComboBoxWnd::LButtonUp(UINT nFlags, CPoint pt) {
-  if (!(nFlags & MK_RBUTTON) && (ActivateFlags(m_pGrid) & 7)) ActivateAndDropDown();
+  // A press on the arrow is the arrow's to answer: activating first could scroll it from under the mouse.
+  if (!(nFlags & MK_RBUTTON) && (ActivateFlags(m_pGrid) & 7) && m_pCaptureChild != m_pButton) ActivateAndDropDown();
   CGXStatic::LButtonUp(nFlags, pt);
   return TRUE;
 }
@@ -311,7 +312,9 @@ BOOL CGXComboBoxWnd::LButtonDblClk(UINT nFlags, CPoint pt) {
 BOOL CGXComboBoxWnd::OnClickedButton(CObject* pChild) {
   if (!m_bInit || !m_pGrid) return FALSE;
   if (IsActive() && IsDropDownList() && m_bDropDownOnClick) return CGXStatic::OnClickedButton(pChild);
-  const CRect arrow = m_pButton ? m_pButton->GetRect() : CRect();
+  // The arrow's place in its cell, which the scroll below may move.
+  CRect arrow = m_pButton ? m_pButton->GetRect() : CRect();
+  const CPoint cellAt = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol).TopLeft();
   if (!IsActive()) {
     if (!ScrollCellIntoView()) return FALSE;
     SetActive(TRUE);
@@ -319,6 +322,7 @@ BOOL CGXComboBoxWnd::OnClickedButton(CObject* pChild) {
   }
   if (m_hWnd && !GetDroppedState() && m_bDropDownOnClick) {
     m_pGrid->UpdateWindow();
+    arrow.OffsetRect(m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol).TopLeft() - cellAt);
     CRect window;
     GetWindowRect(&window);
     m_pGrid->m_pGridWnd->ScreenToClient(&window);

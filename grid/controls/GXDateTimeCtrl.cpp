@@ -511,7 +511,8 @@ void CGXDateTimeCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     Paste();
     return;
   }
-  if (nChar == 13 || nChar == 10) return;
+  // The characters of Enter, Escape and Tab, whose keys have acted already, change nothing.
+  if (nChar < 32 || nChar == 127) return;
   SetModify(TRUE);
   CGXBDateTimeCtrl::OnChar(nChar, nRepCnt, nFlags);
   OnModifyCell();

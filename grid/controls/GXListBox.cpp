@@ -41,6 +41,23 @@ struct FocusGuard {
   BOOL old;
 };
 
+// The lines an inactive cell draws: one per row from the top, leading ones skipped to show the value's.
+struct DrawnLines {
+  DrawnLines(CDC* dc, const CGXStyle& style, const CRect& inner) : lines(ChoiceLines(style)) {
+    TEXTMETRIC tm{};
+    dc->GetTextMetrics(&tm);
+    rowHeight = std::max(1, (int)tm.tmHeight + 2);
+    const CString value = style.GetIncludeValue() ? style.GetValue() : CString();
+    for (size_t i = 0; i < lines.size() && selected < 0; ++i)
+      if (!value.IsEmpty() && lines[i] == value) selected = (int)i;
+    const int fit = std::max(1, (int)(inner.Height() / rowHeight));
+    first = selected >= fit ? selected - fit + 1 : 0;
+    shown = inner.Height() / rowHeight;
+  }
+  std::vector<CString> lines;
+  int rowHeight = 1, selected = -1, first = 0, shown = 0;
+};
+
 WORD ActivateFlags(CGXGridCore* grid) { return grid && grid->GetParam() ? grid->GetParam()->m_wActivateFlags : 0; }
 
 }  // namespace
@@ -148,16 +165,43 @@ CSize CGXListBox::CalcSize(CDC* pDC, ROWCOL, ROWCOL, const CGXStyle& style, cons
 
 // ---- mouse and keys ------------------------------------------------------------------------------------------------
 
+int CGXListBox::DrawnLineAt(CPoint pt) {
+  CRect inner;
+  GetCellInnerRect(inner, m_nRow, m_nCol);
+  if (!m_pGrid || !m_pGrid->m_pGridWnd || !inner.PtInRect(pt)) return -1;
+  const CGXStyle& style = GetCurrentStyle();
+  CClientDC dc(m_pGrid->m_pGridWnd);
+  CFont* old = GXSelectCellFont(m_pGrid, &dc, style);
+  const DrawnLines drawn(&dc, style, inner);
+  if (old) dc.SelectObject(old);
+  const int row = (pt.y - inner.top) / drawn.rowHeight, line = drawn.first + row;
+  return row < drawn.shown && line < (int)drawn.lines.size() ? line : -1;
+}
+
 void CGXListBox::ActivateAndClick(UINT nFlags, CPoint pt) {
+  // The line clicked is the one drawn under the mouse, wherever the scroll below moves the cell and
+  // however the window lays its lines out.
+  CRect inner;
+  GetCellInnerRect(inner, m_nRow, m_nCol);
+  const int line = IsActive() ? -1 : DrawnLineAt(pt);
   if (!ScrollCellIntoView()) return;
   SetActive(TRUE);
   Refresh();
   // The window takes its place at the paint, which must come before the repeated click.
   m_pGrid->UpdateWindow();
   if (!m_hWnd) return;
-  CRect inner;
-  GetCellInnerRect(inner, m_nRow, m_nCol);
-  const LPARAM at = MAKELPARAM(pt.x - inner.left, pt.y - inner.top);
+  LPARAM at = MAKELPARAM(pt.x - inner.left, pt.y - inner.top);
+  CRect item;
+  if (line >= 0 && line < CListBox::GetCount()) {
+    CRect client;
+    GetClientRect(&client);
+    GetItemRect(line, &item);
+    if (item.top < client.top || item.bottom > client.bottom) {
+      SetTopIndex(line);
+      GetItemRect(line, &item);
+    }
+    at = MAKELPARAM(pt.x - inner.left, item.CenterPoint().y);
+  }
   PostMessage(WM_LBUTTONDOWN, nFlags | MK_LBUTTON, at);
   PostMessage(WM_LBUTTONUP, nFlags & ~(UINT)MK_LBUTTON, at);
 }
@@ -243,7 +287,7 @@ void CGXListBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXS
     m_brBack.DeleteObject();
     m_brBack.CreateSolidBrush(m_clrBack);
     const BOOL keep = m_bFilledActive;
-    const int chosen = keep ? GetCurSel() : -1;
+    const int chosen = keep ? GetCurSel() : -1, top = keep ? GetTopIndex() : 0;
     CString text;
     if (chosen >= 0) GetText(chosen, text);
     FillListBox();
@@ -258,8 +302,10 @@ void CGXListBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXS
     DrawBackground(pDC, rect, style);
     MoveWindow(inner, FALSE);
     ShowWindow(SW_SHOW);
-    const int sel = GetCurSel();
-    if (sel >= 0) SetTopIndex(std::max(0, sel - std::max(0, (int)(inner.Height() / std::max(1, GetItemHeight(0))) - 1)));
+    // The selected line shows at the bottom, or where the user's scrolling left it.
+    const int sel = GetCurSel(), fit = std::max(1, (int)(inner.Height() / std::max(1, GetItemHeight(0))));
+    if (keep && sel >= top && sel < top + fit) SetTopIndex(top);
+    else if (sel >= 0) SetTopIndex(std::max(0, sel - fit + 1));
     UpdateWindow();
     if (m_pGrid->m_pGridWnd && ::GetFocus() == m_pGrid->m_pGridWnd->m_hWnd) {
       FocusGuard guard(m_pGrid);
@@ -279,22 +325,13 @@ void CGXListBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXS
   pDC->SetBkColor(clrBack);
   CRect inner;
   GetCellInnerRect(inner, nRow, nCol, &rect, &style);
-  TEXTMETRIC tm{};
-  pDC->GetTextMetrics(&tm);
-  const int rowHeight = std::max(1, (int)tm.tmHeight + 2);
-  const std::vector<CString> lines = ChoiceLines(style);
-  const CString value = style.GetIncludeValue() ? style.GetValue() : CString();
-  int selected = -1;
-  for (size_t i = 0; i < lines.size() && selected < 0; ++i)
-    if (!value.IsEmpty() && lines[i] == value) selected = (int)i;
-  // Leading lines are skipped until the selected line shows.
-  const int fit = std::max(1, (int)(inner.Height() / rowHeight));
-  const int first = selected >= fit ? selected - fit + 1 : 0;
-  for (int i = first, y = inner.top; i < (int)lines.size(); ++i, y += rowHeight) {
-    if (y + rowHeight > inner.bottom) break;
-    const CRect row(inner.left, y, inner.right, y + rowHeight);
-    GXDrawMultiLineText(pDC, lines[(size_t)i], lines[(size_t)i].GetLength(), row, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
-    if (i == selected) pDC->InvertRect(&row);
+  const DrawnLines drawn(pDC, style, inner);
+  for (int i = drawn.first, y = inner.top; i < (int)drawn.lines.size(); ++i, y += drawn.rowHeight) {
+    if (y + drawn.rowHeight > inner.bottom) break;
+    const CRect row(inner.left, y, inner.right, y + drawn.rowHeight);
+    GXDrawMultiLineText(pDC, drawn.lines[(size_t)i], drawn.lines[(size_t)i].GetLength(), row,
+                        DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+    if (i == drawn.selected) pDC->InvertRect(&row);
   }
   if (oldFont) pDC->SelectObject(oldFont);
   const BOOL erase = m_pGrid ? m_pGrid->m_bEraseCellBackground : FALSE;

@@ -48,6 +48,8 @@ class CGXListBox : public CListBox, public CGXControl {
 
   // Activates and repeats the click into the window.
   void ActivateAndClick(UINT nFlags, CPoint pt);
+  // The line the inactive cell draws at a grid point, -1 where none is drawn.
+  int DrawnLineAt(CPoint pt);
 
   UINT m_nID;
   BOOL m_bIsActive = FALSE;

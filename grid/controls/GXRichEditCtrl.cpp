@@ -325,6 +325,8 @@ void CGXRichEditCtrl::GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, co
   const int m = GetSystemMetrics(SM_CXFRAME) / 2;
   rect.left += m < 3 ? 2 : m;
   rect.right -= m < 3 ? 1 : m / 2;
+  // A column narrower than the margins leaves the window no room, not a rectangle turned inside out.
+  if (rect.right < rect.left) rect.right = rect.left;
 }
 
 CSize CGXRichEditCtrl::GrowSizeByBorders(CSize size, const CGXStyle& style) {
@@ -380,16 +382,19 @@ void CGXRichEditCtrl::OnRequestResize(const RECT& rc) {
   if (s_bNoResize || !m_bAutoSize || !m_bInit || !IsActive() || !m_pGrid || !m_pGrid->IsCurrentCell(m_nRow, m_nCol))
     return;
   s_bNoResize = TRUE;
-  const CGXStyle& style = GetCurrentStyle();
-  const int need = CGXControl::GrowSizeByBorders(CSize(0, (int)(rc.bottom - rc.top)), style).cy;
+  // The window fills the inner rectangle: the row needs what the borders and the current cell's
+  // frame line take from it besides the text.
   const int now = m_pGrid->GetRowHeight(m_nRow);
+  CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol), inner;
+  cell.bottom = cell.top + now;
+  GetCellInnerRect(inner, m_nRow, m_nCol, &cell, &GetCurrentStyle());
+  const int need = (int)(rc.bottom - rc.top) + now - inner.Height();
   if (need <= now) {
     const int lower = std::max(need, m_nMinRowHeight);
     if (m_bShrinkAllowed && lower < now) m_pGrid->SetRowHeight(m_nRow, m_nRow, lower);
   } else {
     CRect grid;
     m_pGrid->GetGridRect(&grid);
-    const CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol);
     const int room = std::max<int>(1, grid.bottom - cell.top);
     m_pGrid->SetRowHeight(m_nRow, m_nRow, std::min(need, room), nullptr, GX_UPDATENOW);
     m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);

@@ -39,6 +39,9 @@ class EditCtl : public ControlImpl {
   bool m_typing = false;  // the last change was typing that later typing joins
   size_t m_first = 0;     // first visible line
   int m_xOffset = 0;
+  // What the text was last scrolled under: a refit that finds them unchanged keeps the scroll.
+  int m_fitWidth = -1;
+  LOGFONT m_fitFont{};
   bool m_rectSet = false;
   CRect m_rect;
   std::vector<Line> m_lines;
@@ -237,7 +240,13 @@ class EditCtl : public ControlImpl {
         // A caret on the right edge still shows in the margin.
         if (x < m_xOffset) m_xOffset = std::max(0, x - w / 4);
         else if (x > m_xOffset + w) m_xOffset = x - w + w / 4;
-        if (refit && m_xOffset > 0) m_xOffset = std::min(m_xOffset, std::max(0, WidestLine(m) - w));
+        // A window repainted with its own width and font stays where typing scrolled it.
+        LOGFONT font{};
+        if (HFONT f = Font()) ::GetObject(f, sizeof font, &font);
+        const bool same = w == m_fitWidth && memcmp(&font, &m_fitFont, sizeof font) == 0;
+        if (refit && !same && m_xOffset > 0) m_xOffset = std::min(m_xOffset, std::max(0, WidestLine(m) - w));
+        m_fitWidth = w;
+        m_fitFont = font;
       }
     } else {
       m_xOffset = 0;
