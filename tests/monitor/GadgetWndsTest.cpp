@@ -14,6 +14,8 @@
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/panels/MC_ControlPanelFrame.h"
 #include "monitor/panels/MC_ControlPanelView.h"
+#include "kernel/values/ConfigFile.h"
+#include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Resource.h"
 #include "platform/gdi/ImagePixels.h"
@@ -224,6 +226,7 @@ TEST_F(GadgetWndsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatWasT
       {"DROP9", "PROPS9"}, {"DROP10", "PROPS10"}, {"APOS=1;", "APOS=1;"}, {"DROP12", "PROPS12"},
   };
   DialogAutomation::Reset();
+  Automation::Instance().ClearHelpCalls();
   m_panel->m_nFrameX = m_panel->m_nFrameY = 0;
   m_panel->m_nFrameWidth = 800;
   m_panel->m_nFrameHeight = 500;
@@ -241,6 +244,7 @@ TEST_F(GadgetWndsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatWasT
       DialogAutomation::AddDialogHandler(kinds[kind].dialog, [&](CWnd* dlg) {
         ++opened;
         kinds[kind].fill(dlg, text);
+        DialogAutomation::ClickControl(dlg, 9);
         DialogAutomation::ClickControl(dlg, IDOK);
       });
       if (pass == 0) {
@@ -254,6 +258,12 @@ TEST_F(GadgetWndsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatWasT
     EXPECT_EQ(opened, 2);
   }
   EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
+  std::vector<DWORD_PTR> topics;
+  for (const auto& h : Automation::Instance().HelpCalls())
+    if (h.file == std::string(GetKernelHelpFile())) topics.push_back(h.data);
+  EXPECT_EQ(topics, (std::vector<DWORD_PTR>{4112, 4112, 4113, 4113, 4113, 4113, 4114, 4114, 4115, 4115, 4116, 4116,
+                                            4117, 4117, 4118, 4118, 4119, 4119, 4120, 4120, 4120, 4120, 4121, 4121,
+                                            4122, 4122}));
   bar.DestroyWindow();
 }
 
