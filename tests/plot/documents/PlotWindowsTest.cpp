@@ -213,18 +213,33 @@ TEST(PlotWindows, PaintsHeldDuringADragComeAfterIt) {
   EXPECT_EQ(0, scene.PixelsOff());
 }
 
-// A band zooms a plot with its scale and one in the compact layout of a small window alike; the
-// second plot's spline runs on beyond the zoomed view.
+// A band zooms a plot with its scale and one in the compact layout of a small window alike, and a
+// double click goes back; the second plot's spline runs on beyond the zoomed view. A curve two
+// pixels wide in the compact layout reaches onto the frame.
 TEST(PlotWindows, ZoomedPlotsOfEverySizeMatchAFullRepaint) {
-  for (const CRect& child : {CRect(10, 10, 420, 280), CRect(10, 10, 300, 220)})
+  for (const CRect& child : {CRect(10, 10, 420, 280), CRect(10, 10, 300, 220), CRect(10, 10, 818, 138)})
     for (int plot : {0, 1}) {
       PlotScene scene;
+      const bool wide = child.Width() > 800;
+      for (int i = 0; wide && i < 2; ++i)
+        for (int j = 0; j < scene.m_plots.m_graph.GetAt(i)->GetSize(); ++j)
+          scene.m_plots.m_graph.GetAt(i)->GetAt(j)->m_nWidth = 2;
       scene.AddChild(PlotScene::kTwoPlots, child);
       CGraphWindow* g = scene.Graph(plot);
       const CRect r = g->GetDrawingRect();
-      UiAutomation::Drag(g->m_hWnd, CPoint(r.left + 44, r.bottom - 46), CPoint(r.right - 6, r.top + 4));
+      CRect c;
+      g->GetClientRect(&c);
+      if (wide) {
+        EXPECT_EQ(c.Size(), CSize(398, 97));
+      }
+      const CPoint from(r.left + 44, r.bottom - std::min(46, r.Height() / 3));
+      UiAutomation::Drag(g->m_hWnd, from, CPoint(r.right - 6, r.top + 4));
       EXPECT_FALSE(g->IsEmptyZoomStack());
       EXPECT_EQ(0, scene.PixelsOff()) << r.left << " " << plot;
+      UiAutomation::AdvanceClock(1000);
+      UiAutomation::DoubleClick(g->m_hWnd, r.CenterPoint());
+      EXPECT_TRUE(g->IsEmptyZoomStack());
+      EXPECT_EQ(0, scene.PixelsOff()) << r.left << " " << plot << " back";
     }
 }
 
