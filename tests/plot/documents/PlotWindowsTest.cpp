@@ -475,7 +475,8 @@ TEST(PlotWindows, RandomUseMatchesAFullRepaint) {
     const UseStart start{1 + round % 4, round % 2 ? 0 : 20};
     std::vector<UseStep> steps;
     for (int i = 0; i < 25; ++i)
-      steps.push_back({(int)(rng() % (kWindowOps + kPlotOps)), (int)(rng() % 4), (int)(rng() % 200), (int)(rng() % 150)});
+      steps.push_back(
+          {(int)(rng() % (kWindowOps + kPlotOps)), (int)(rng() % 4), (int)(rng() % 200), (int)(rng() % 150)});
     const int stale = FirstStale(steps, start);
     if (stale < 0) continue;
     // Shrink to the steps that still leave a stale picture.
