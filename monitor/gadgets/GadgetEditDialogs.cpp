@@ -246,7 +246,7 @@ BOOL CGadgetPortEditDlg<Item>::OnCommand(WPARAM wParam, LPARAM lParam) {
     this->UpdateData(FALSE);
     return TRUE;
   }
-  return CDialog::OnCommand(wParam, lParam);
+  return CGadgetEditDlg::OnCommand(wParam, lParam);
 }
 
 template class CGadgetPortEditDlg<CControlPanelInputItem>;
@@ -368,7 +368,7 @@ BOOL CGadgetBitEditDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
     return TRUE;
   }
-  return CDialog::OnCommand(wParam, lParam);
+  return CGadgetEditDlg::OnCommand(wParam, lParam);
 }
 
 LRESULT CGadgetBitEditDlg::OnRefillVariableList(WPARAM, LPARAM) {
@@ -437,7 +437,7 @@ void CGadgetTextEditDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CGadgetTextEditDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
-  if (HIWORD(wParam) != BN_CLICKED) return CDialog::OnCommand(wParam, lParam);
+  if (HIWORD(wParam) != BN_CLICKED) return CGadgetEditDlg::OnCommand(wParam, lParam);
   if (id == IDC_GADGET_FILLED) {
     UpdateData(TRUE);
     return TRUE;
@@ -459,7 +459,7 @@ BOOL CGadgetTextEditDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     ChooseColor(m_item.m_crBackground, m_brBackground, IDC_GADGET_SWATCH);
     return TRUE;
   }
-  return CDialog::OnCommand(wParam, lParam);
+  return CGadgetEditDlg::OnCommand(wParam, lParam);
 }
 
 HBRUSH CGadgetTextEditDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {

@@ -312,6 +312,8 @@ class SliderCtl : public ControlImpl {
           case VK_END: pos = m_max; code = TB_BOTTOM; break;
           default: return Default(msg, wp, lp);
         }
+        // A key that cannot move the thumb (at its end) tells the parent nothing.
+        if (std::clamp(pos, m_min, m_max) == m_pos) return 0;
         HWND self = m_hwnd;
         SetPos(pos, true, code);
         if (::IsWindow(self)) Send(TB_ENDTRACK, m_pos);

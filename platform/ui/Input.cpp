@@ -245,10 +245,14 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
       last = ClickMemory{h, m.message, m.time, m.pt};
     }
   }
-  if (m.message == WM_LBUTTONDOWN || m.message == WM_MBUTTONDOWN || m.message == WM_RBUTTONDOWN) {
+  // A double click's second press is told to the parents as a press.
+  UINT press = m.message;
+  if (press == WM_LBUTTONDBLCLK || press == WM_MBUTTONDBLCLK || press == WM_RBUTTONDBLCLK)
+    press -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+  if (press == WM_LBUTTONDOWN || press == WM_MBUTTONDOWN || press == WM_RBUTTONDOWN) {
     POINT pt{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
     ClientToScreen(h, &pt);
-    if (h->style & WS_CHILD) NotifyParents(h, m.message, 0, &pt);
+    if (h->style & WS_CHILD) NotifyParents(h, press, 0, &pt);
     if (!IsWindow(h)) return false;
   }
   const UINT msg = m.message;

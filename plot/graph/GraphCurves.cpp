@@ -167,7 +167,10 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
     if (last >= first && Monotone(ys))
       NarrowDrawDomain(ys, first, last, c->TransformYCoordToSavedUnit(GetYCoord(area.bottom, axis), units),
                        c->TransformYCoordToSavedUnit(GetYCoord(area.top, axis), units));
-    if (last >= first) CurveLine(dc, c, first, last, n);
+    if (last >= first) {
+      CurveLine(dc, c, first, last, n);
+      if (m_nDrawMode != 2) m_dashPhase[c] = c->m_dwDrawState;
+    }
     if (m_nExStyle == 1) {
       for (int k = 0; k <= n; ++k) {
         bool selected = ci == m_nSelCurve && k == m_nSelPoint;

@@ -96,15 +96,11 @@ void CGraphWindow::DrawPrinterFrames(CDC* dc) {
 void CGraphWindow::FastFrame(CDC* dc) {
   COLORREF bk = m_pPlot->m_crBackground;
   if (IsCompact()) {
-    // The pixel beyond the plot area is the frame's face, where the scale's lines begin, as a full
-    // paint leaves it.
-    const CRect area(3, 3, m_nClientW - 2, m_nClientH - 2);
-    dc->FillSolidRect(&area, GetSysColor(COLOR_BTNFACE));
-    dc->FillSolidRect(&m_rcDraw, bk);
-    int saved = dc->SaveDC();
-    dc->IntersectClipRect(&area);
+    // A wide curve reaches onto the frame, which is the whole window's: all of it is drawn again.
+    DrawFrame(dc);
+    int oldBk = dc->SetBkMode(TRANSPARENT);
     DrawAxis(dc, nullptr);
-    dc->RestoreDC(saved);
+    dc->SetBkMode(oldBk);
     return;
   }
   CRgn r, part;

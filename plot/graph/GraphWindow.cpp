@@ -281,8 +281,12 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
     if (k >= x->GetSize()) return;
     double tPrev = timing->GetXPointValue(k - 1, units), tNew = timing->GetXPointValue(k, units);
     if (!m_bPersist && !(m_bTracking && m_bBand) && !IsMissingSample(tPrev) && !IsMissingSample(tNew)) {
+      // A wide pen lights pixels beside a sample, and the previous sample is lit only now.
+      int pen = 1;
+      for (int i = 0; i < p.GetSize(); ++i)
+        if (p.GetAt(i)) pen = std::max(pen, p.GetAt(i)->m_nWidth);
       int a = MapX(tPrev), b = MapX(tNew);
-      CRect strip(std::min(a, b), m_rcDraw.top, std::max(a, b) + 1, m_rcDraw.bottom);
+      CRect strip(std::min(a, b) - pen, m_rcDraw.top - pen, std::max(a, b) + 1 + pen, m_rcDraw.bottom + 1 + pen);
       InvalidateRect(&strip, TRUE);
     }
     bool hit = false;
@@ -338,18 +342,22 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
   bool changed = false;
   for (int a = 0; a < 6; ++a) changed |= range[a] != old[a];
   if ((!changed && index != 3) || !m_zoomStack.IsEmpty() || m_bTracking) {
+    // The new piece is clipped as a whole repaint clips the curves: their far edges included.
     CClientDC dc(this);
-    dc.IntersectClipRect(&m_rcDraw);
     dc.SetBkMode(TRANSPARENT);
-    CRect clip(m_rcDraw);
-    clip.InflateRect(1, 1);
+    const CRect clip(m_rcDraw.left, m_rcDraw.top, m_rcDraw.right + 1, m_rcDraw.bottom + 1);
     for (auto& [xy, i] : handled) {
       double x0 = xy->GetXPointValue(i - 1, units), y0 = xy->GetYPointValue(i - 1, units);
       double x1 = xy->GetXPointValue(i, units), y1 = xy->GetYPointValue(i, units);
-      CDotDC dot(dc.m_hDC, xy, clip);
-      dot.MoveToKeepTrack(MapX(x0), MapY(y0, xy->m_nAxis));
-      if (!IsMissingSample(x0) && !IsMissingSample(y0) && !IsMissingSample(x1) && !IsMissingSample(y1))
-        dot.LineTo(MapX(x1), MapY(y1, xy->m_nAxis));
+      auto phase = m_dashPhase.find(xy);
+      if (phase != m_dashPhase.end()) xy->m_dwDrawState = phase->second;
+      {
+        CDotDC dot(dc.m_hDC, xy, clip);
+        dot.MoveToKeepTrack(MapX(x0), MapY(y0, xy->m_nAxis));
+        if (!IsMissingSample(x0) && !IsMissingSample(y0) && !IsMissingSample(x1) && !IsMissingSample(y1))
+          dot.LineTo(MapX(x1), MapY(y1, xy->m_nAxis));
+      }
+      m_dashPhase[xy] = xy->m_dwDrawState;
     }
     return;
   }

@@ -10,6 +10,7 @@
 #include "plot/curves/GraphFilter.h"
 
 #include <array>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -172,6 +173,9 @@ class CGraphWindow : public CWnd {
   CGraphFilter* m_pPlot = nullptr;
   CDWordArray* m_pMarked = nullptr;
   std::vector<std::array<CRect, 2>> m_scaleBoxes;
+  // Where each curve's dash pattern stood at the end of its last drawing in this window: a curve
+  // shown in several windows runs its pattern in each of them.
+  std::map<const CXYCurve*, DWORD> m_dashPhase;
 
   friend class CGraphWindowTestAccess;
 };

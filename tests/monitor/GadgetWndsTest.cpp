@@ -14,6 +14,8 @@
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/panels/MC_ControlPanelFrame.h"
 #include "monitor/panels/MC_ControlPanelView.h"
+#include "kernel/values/ConfigFile.h"
+#include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Resource.h"
 #include "platform/gdi/ImagePixels.h"
@@ -31,6 +33,7 @@
 
 #include <cmath>
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -224,6 +227,7 @@ TEST_F(GadgetWndsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatWasT
       {"DROP9", "PROPS9"}, {"DROP10", "PROPS10"}, {"APOS=1;", "APOS=1;"}, {"DROP12", "PROPS12"},
   };
   DialogAutomation::Reset();
+  Automation::Instance().ClearHelpCalls();
   m_panel->m_nFrameX = m_panel->m_nFrameY = 0;
   m_panel->m_nFrameWidth = 800;
   m_panel->m_nFrameHeight = 500;
@@ -242,6 +246,7 @@ TEST_F(GadgetWndsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatWasT
       DialogAutomation::AddDialogHandler(kinds[kind].dialog, [&](CWnd* dlg) {
         ++opened;
         kinds[kind].fill(dlg, text);
+        DialogAutomation::ClickControl(dlg, 9);
         DialogAutomation::ClickControl(dlg, IDOK);
       });
       if (pass == 0) {
@@ -255,7 +260,128 @@ TEST_F(GadgetWndsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatWasT
     EXPECT_EQ(opened, 2);
   }
   EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
+  std::vector<DWORD_PTR> topics;
+  for (const auto& h : Automation::Instance().HelpCalls())
+    if (h.file == std::string(GetKernelHelpFile())) topics.push_back(h.data);
+  EXPECT_EQ(topics, (std::vector<DWORD_PTR>{4112, 4112, 4113, 4113, 4113, 4113, 4114, 4114, 4115, 4115, 4116, 4116,
+                                            4117, 4117, 4118, 4118, 4119, 4119, 4120, 4120, 4120, 4120, 4121, 4121,
+                                            4122, 4122}));
   bar.DestroyWindow();
+}
+
+// Every kind in customize mode under random clicks, Ctrl+clicks, double clicks and drags, each edit
+// dialog left by OK or Cancel, Help pressed in some: selection, current gadget, places, the dialogs
+// and help topics follow a model, and the panel looks as a full repaint draws it after each step.
+TEST_F(GadgetWndsTest, CustomizingEveryKindByMouseFollowsTheModel) {
+  const UINT dialogs[13] = {14007, 14010, 14010, 14012, 14013, 14006, 14008, 14009, 14015, 14011, 14011, 14014, 14016};
+  const DWORD_PTR topics[13] = {4112, 4113, 4113, 4114, 4115, 4116, 4117, 4118, 4119, 4120, 4120, 4121, 4122};
+  for (int k = 0; k < 13; ++k) {
+    auto* item = static_cast<CControlPanelItem*>(CMC_ControlPanelView::msc_aLinks[k].pItemClass->CreateObject());
+    item->m_rect = CRect(10 + 215 * (k % 4), 10 + 160 * (k / 4), 0, 0);
+    m_panel->Add(item);
+  }
+  m_panel->m_nFrameX = m_panel->m_nFrameY = 0;
+  m_panel->m_nFrameWidth = 880;
+  m_panel->m_nFrameHeight = 640;
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  CMC_ControlPanelView* v = View();
+  ASSERT_EQ(v->m_aGadgets.GetSize(), 13);
+  Automation::Instance().ClearHelpCalls();
+  auto place = [&](int i) { return CRect(m_panel->GetAt(i)->m_rect); };
+  std::vector<CRect> rects;
+  for (int i = 0; i < 13; ++i) rects.push_back(place(i));
+  std::vector<bool> selected(13);
+  int current = -1, opened = 0, doubleClicks = 0;
+  std::vector<DWORD_PTR> helps;
+  std::mt19937 rng(5141);
+  // A point of gadget `i`'s own client area, not under a control of it or another gadget, in view
+  // coordinates; (-1, -1) when none was found.
+  auto spot = [&](int i) {
+    CWnd* g = v->m_aGadgets[i];
+    CRect r;
+    g->GetClientRect(&r);
+    for (int tries = 0; tries < 40 && r.Width() > 0 && r.Height() > 0; ++tries) {
+      CPoint at(r.left + (int)(rng() % r.Width()), r.top + (int)(rng() % r.Height())), in = at;
+      g->ClientToScreen(&at);
+      if (CWnd::WindowFromPoint(at) != g || ::ChildWindowFromPointEx(g->m_hWnd, in, CWP_SKIPINVISIBLE) != g->m_hWnd)
+        continue;
+      v->ScreenToClient(&at);
+      return at;
+    }
+    return CPoint(-1, -1);
+  };
+  auto press = [&](int i, bool ctrl) {
+    if (i == current) return;
+    if (!selected[i] && !ctrl) std::fill(selected.begin(), selected.end(), false);
+    selected[i] = true;
+    current = i;
+  };
+  std::string trail;
+  for (int step = 0; step < 60; ++step) {
+    Clock::Advance(1000);
+    const int op = (int)(rng() % 5), i = (int)(rng() % 13);
+    const CPoint at = spot(i);
+    trail += std::to_string(op) + "/" + std::to_string(i) + " ";
+    CPoint inGadget = at;
+    v->ClientToScreen(&inGadget);
+    v->m_aGadgets[i]->ScreenToClient(&inGadget);
+    HWND g = v->m_aGadgets[i]->m_hWnd;
+    if (op == 4) {
+      // A click where no gadget stands clears the selection.
+      const CPoint empty = EmptySpot();
+      if (empty.x < 0) continue;
+      UiAutomation::Click(v->m_hWnd, empty);
+      std::fill(selected.begin(), selected.end(), false);
+      current = -1;
+    } else if (at.x < 0) {
+      continue;
+    } else if (op == 0 || op == 1) {
+      UiAutomation::Click(g, inGadget, op == 1 ? UiAutomation::kControl : UiAutomation::kNone);
+      press(i, op == 1);
+    } else if (op == 2) {
+      const bool help = rng() % 2, ok = rng() % 2;
+      DialogAutomation::AddDialogHandler(dialogs[i], [&, help, ok](CWnd* dlg) {
+        ++opened;
+        if (help) DialogAutomation::ClickControl(dlg, 9);
+        DialogAutomation::ClickControl(dlg, ok ? IDOK : IDCANCEL);
+        if (::IsWindow(dlg->m_hWnd)) DialogAutomation::ClickControl(dlg, IDCANCEL);  // OK refused
+      });
+      UiAutomation::DoubleClick(g, inGadget);
+      ++doubleClicks;
+      press(i, false);
+      if (help) helps.push_back(topics[i]);
+    } else {
+      // A drag that keeps every selected gadget and the pointer inside the view moves them all.
+      press(i, false);
+      CRect client;
+      v->GetClientRect(&client);
+      const CSize by((int)(rng() % 61) - 30, (int)(rng() % 61) - 30);
+      bool inside = client.PtInRect(at + by) != FALSE;
+      for (int j = 0; j < 13; ++j)
+        if (selected[j]) inside = inside && rects[j].left + by.cx >= 0 && rects[j].top + by.cy >= 0;
+      if (!inside) {
+        UiAutomation::Click(g, inGadget);
+      } else {
+        UiAutomation::Drag(g, inGadget, inGadget + by);
+        for (int j = 0; j < 13; ++j)
+          if (selected[j]) rects[j].OffsetRect(by);
+      }
+    }
+    for (int j = 0; j < 13; ++j) {
+      EXPECT_EQ(v->m_aGadgets[j]->m_pItem, m_panel->GetAt(j)) << trail;
+      EXPECT_EQ(v->m_aGadgets[j]->m_bSelected != 0, selected[j]) << j << ": " << trail;
+      EXPECT_EQ(place(j), rects[j]) << j << ": " << trail;
+    }
+    EXPECT_EQ(v->m_aGadgets.Find(v->m_pCurrentGadget), current) << trail;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd)) << trail;
+    if (::testing::Test::HasFailure()) break;
+  }
+  std::vector<DWORD_PTR> seen;
+  for (const auto& h : Automation::Instance().HelpCalls()) seen.push_back(h.data);
+  EXPECT_EQ(seen, helps) << trail;
+  EXPECT_EQ(opened, doubleClicks) << trail;
+  EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty()) << trail;
 }
 
 // The panel's own paint order: the gadget's erase comes before its lamps, never after them.

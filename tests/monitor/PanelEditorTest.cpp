@@ -222,6 +222,15 @@ TEST_F(PanelEditorTest, MovingFollowsBeyondNinePixelsClicksTwiceToEditAndCtrlCop
   EXPECT_EQ(v->m_rcBand, CRect(-1, -1, -1, -1));
 }
 
+// A double click's second press reaches the view as a press too, so it edits the gadget.
+TEST_F(PanelEditorTest, ADoubleClickOnAGadgetEditsIt) {
+  CMC_ControlPanelView* v = Open({CRect(20, 20, 70, 40)});
+  ASSERT_TRUE(v);
+  UiAutomation::DoubleClick(v->m_aGadgets[0]->m_hWnd, CPoint(5, 5));
+  EXPECT_EQ(CEditTestGadget::s_edits, 1);
+  EXPECT_EQ(ItemRect(v, 0), CRect(20, 20, 70, 40));
+}
+
 // Moves, bands, copies and commands reached as the user reaches them leave the panel drawn as a full
 // repaint draws it: gadgets where their items say, selection frames on exactly the selected ones.
 TEST_F(PanelEditorTest, MouseAndMenuEditsLeaveThePanelAsAFullRepaintDrawsIt) {

@@ -338,6 +338,35 @@ TEST_F(EditSetupDlgTest, PageTemplatesComeFromTheModule) {
   EXPECT_EQ(missing.DoModal(), -1);
 }
 
+// The module's slider spans MaxSpeed's whole range, so 3000 rpm sits at the thumb's start: keys that
+// cannot move the thumb at either end leave the value alone.
+TEST_F(EditSetupDlgTest, SliderKeysAtItsEndsKeepTheValue) {
+  using namespace UiAutomation;
+  std::vector<std::string> seen;
+  DialogAutomation::AddDialogHandler(100, [&](CWnd* d) {
+    HWND slider = ::GetDlgItem(d->m_hWnd, 1010);
+    CRect thumb;
+    ::SendMessage(slider, TBM_GETTHUMBRECT, 0, (LPARAM)&thumb);
+    Click(slider, thumb.CenterPoint());
+    auto state = [&] {
+      return std::to_string(::SendMessage(slider, TBM_GETPOS, 0, 0)) + " " + Text(d, 1011) + " " +
+             std::to_string(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit());
+    };
+    seen.push_back(state());
+    for (UINT vk : {VK_LEFT, VK_UP, VK_PRIOR, VK_HOME, VK_END, VK_RIGHT, VK_NEXT, VK_END, VK_LEFT}) {
+      PressKey(nullptr, vk);
+      seen.push_back(state());
+    }
+    d->SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  auto run = reinterpret_cast<int (*)(CMC_Setup*, const char*)>(GetProcAddress(m_gui, "GuiStandIn_RunPage"));
+  ASSERT_TRUE(run);
+  run(m_setup.get(), "settings");
+  const std::string low = "0 3000 10.000000", high = "100 9830400 32767.999985";
+  EXPECT_EQ(seen, (std::vector<std::string>{low, low, low, low, low, high, high, high, high,
+                                             "99 9732096 32440.319992"}));
+}
+
 
 // The page in a host's frame, driven only by posted mouse and key input: each row is what a user does
 // to one control and what the setup holds after it; the picture must match a full repaint each time.
