@@ -84,18 +84,18 @@ class ConversationLog : public ::testing::Test {
       case kKeyEnd: UA::PressKey(VK_END, UA::kControl); break;
       case kClick: UA::Click(c.m_hWnd, CPoint(20, h + h / 2)); break;
       case kShiftClick: UA::Click(c.m_hWnd, CPoint(30, 3 * h + h / 2), UA::kShift); break;
-      case kType: UA::TypeText(c.m_hWnd, "zz"); break;
+      case kType: UA::TypeText("zz"); break;
       // Keys to the focus, which a click put in the log.
       case kSelectToStart:
       case kSelectToEnd:
         if (::GetFocus() != c.m_hWnd) UA::Click(c.m_hWnd, CPoint(20, h / 2));
-        UA::PressKey(nullptr, op == kSelectToStart ? VK_HOME : VK_END, UA::kControl);
-        UA::PressKey(nullptr, op == kSelectToStart ? VK_LEFT : VK_DOWN, UA::kShift);
+        UA::PressKey(op == kSelectToStart ? VK_HOME : VK_END, UA::kControl);
+        UA::PressKey(op == kSelectToStart ? VK_LEFT : VK_DOWN, UA::kShift);
         break;
       case kCopy:
         // A selection that holds text is copied; nothing else changes the clipboard.
         if (::GetFocus() == c.m_hWnd && !SelectedText(c).empty()) clip = SelectedText(c);
-        UA::PressKey(nullptr, 'C', UA::kControl);
+        UA::PressKey('C', UA::kControl);
         break;
       case kOps: break;
     }

@@ -85,21 +85,21 @@ class SplitPanes : public ::testing::Test {
       case kClick:
         UA::Click(p.m_hWnd, POINT{p.m_nMargin + 2 * p.m_nCharWidth + 1, s.row * p.m_nLineHeight + p.m_nLineHeight / 2});
         break;
-      case kType: UA::TypeText(nullptr, "x"); break;
-      case kEnter: UA::PressKey(nullptr, VK_RETURN); break;
-      case kBackspace: UA::PressKey(nullptr, VK_BACK); break;
-      case kUp: UA::PressKey(nullptr, VK_UP); break;
-      case kDown: UA::PressKey(nullptr, VK_DOWN); break;
-      case kPageDown: UA::PressKey(nullptr, VK_NEXT); break;
+      case kType: UA::TypeText("x"); break;
+      case kEnter: UA::PressKey(VK_RETURN); break;
+      case kBackspace: UA::PressKey(VK_BACK); break;
+      case kUp: UA::PressKey(VK_UP); break;
+      case kDown: UA::PressKey(VK_DOWN); break;
+      case kPageDown: UA::PressKey(VK_NEXT); break;
       case kBarDown: dravonix::test::bars::Press(p.m_hWnd, dravonix::test::kDownArrow); break;
       case kBarUp: dravonix::test::bars::Press(p.m_hWnd, dravonix::test::kUpArrow); break;
-      case kUndo: UA::PressKey(nullptr, 'Z', UA::kControl); break;
-      case kRedo: UA::PressKey(nullptr, 'Z', UA::kControl | UA::kShift); break;
-      case kPaste: UA::PressKey(nullptr, 'V', UA::kControl); break;
-      case kPageUp: UA::PressKey(nullptr, VK_PRIOR); break;
+      case kUndo: UA::PressKey('Z', UA::kControl); break;
+      case kRedo: UA::PressKey('Z', UA::kControl | UA::kShift); break;
+      case kPaste: UA::PressKey('V', UA::kControl); break;
+      case kPageUp: UA::PressKey(VK_PRIOR); break;
       case kWheel: UA::Wheel(p.m_hWnd, POINT{40, 20}, s.row % 2 ? 120 : -120); break;
-      case kDelete: UA::PressKey(nullptr, VK_DELETE); break;
-      case kSelDown: UA::PressKey(nullptr, VK_DOWN, UA::kShift); break;
+      case kDelete: UA::PressKey(VK_DELETE); break;
+      case kSelDown: UA::PressKey(VK_DOWN, UA::kShift); break;
       case kOps: break;
     }
     UA::Pump();

@@ -294,14 +294,14 @@ TEST(TextWindowInput, FindAndReplaceThroughTheirDialogs) {
     {"Escape closes it", Key(VK_ESCAPE), "one YY two|three YY|four| @2:1 sel 2:0-2:1 bm 2"},
     // Tab leaves the combo box and reaches the direction the dialog shows checked; Space keeps it.
     {"Tab into the direction", [](EditorScene&) {
-       UA::PressKey(nullptr, 'F', Ctrl);
-       UA::TypeText(nullptr, "o");
-       UA::PressKey(nullptr, VK_TAB);
+       UA::PressKey('F', Ctrl);
+       UA::TypeText("o");
+       UA::PressKey(VK_TAB);
        EXPECT_EQ(IDC_OEFIND_WHOLEWORD, ::GetDlgCtrlID(::GetFocus()));  // out of the combo box's edit
-       for (int i = 0; i < 4; ++i) UA::PressKey(nullptr, VK_TAB);
+       for (int i = 0; i < 4; ++i) UA::PressKey(VK_TAB);
        EXPECT_EQ(IDC_OEFIND_DOWN, ::GetDlgCtrlID(::GetFocus()));
-       UA::PressKey(nullptr, VK_SPACE);
-       UA::PressKey(nullptr, VK_RETURN);
+       UA::PressKey(VK_SPACE);
+       UA::PressKey(VK_RETURN);
      }, "one YY two|three YY|four| @3:2 sel 3:1-3:2 bm 2"},
   }, FindState);
 }
@@ -465,7 +465,7 @@ TEST(TextWindowInput, TextDroppedIntoTheConsoleOnlyAtItsInput) {
 // Text dragged out of the console with the mouse is copied into a text window; the console keeps it.
 TEST(TextWindowInput, TextDraggedOutOfTheConsoleIsCopied) {
   EditorScene s(4);
-  UA::TypeText(nullptr, "abc\n");
+  UA::TypeText("abc\n");
   CTextFileView* console = s.View();
   SetText(*s.m_other.GetEdit(), "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nl6\r\nl7\r\nl8\r\nl9\r\n");
   s.AddChild(1, CRect(0, 130, 400, 300));
@@ -532,7 +532,7 @@ TEST(TextWindowInput, OptionsFromTheHostShowInTheOpenWindows) {
 TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
   EditorScene s(2, "keep\r\nlast");
   UA::DoubleClick(s.ViewWnd(), s.At(1, 1));
-  UA::PressKey(nullptr, 'C', Ctrl);
+  UA::PressKey('C', Ctrl);
   // Moving past the ends is told; nothing else is.
   const auto state = [](EditorScene& w) {
     std::string told;
@@ -543,9 +543,9 @@ TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
   const auto copyAndCut = [](UINT home, UINT shifted) {
     return [=](EditorScene&) {
       for (UINT key : {'C', 'X'}) {
-        UA::PressKey(nullptr, home, Ctrl);
-        UA::PressKey(nullptr, shifted, Shift);
-        UA::PressKey(nullptr, key, Ctrl);
+        UA::PressKey(home, Ctrl);
+        UA::PressKey(shifted, Shift);
+        UA::PressKey(key, Ctrl);
       }
     };
   };
@@ -553,9 +553,9 @@ TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
     {"shift left at the start", copyAndCut(VK_HOME, VK_LEFT), "keep|last| clip keep"},
     {"shift down on the last line", copyAndCut(VK_END, VK_DOWN), "keep|last| clip keep"},
     {"all of an empty text", [](EditorScene&) {
-      UA::PressKey(nullptr, 'A', Ctrl);
-      UA::PressKey(nullptr, VK_DELETE);
-      for (UINT key : {'C', 'X'}) UA::PressKey(nullptr, 'A', Ctrl), UA::PressKey(nullptr, key, Ctrl);
+      UA::PressKey('A', Ctrl);
+      UA::PressKey(VK_DELETE);
+      for (UINT key : {'C', 'X'}) UA::PressKey('A', Ctrl), UA::PressKey(key, Ctrl);
     }, "| clip keep"},
   }, state);
 }
@@ -566,15 +566,15 @@ TEST(TextWindowInput, ASelectionOfNothingLeavesKeysWorkingFromTheCaret) {
   EditorScene s(2, "abc\r\nxyz");
   RunSteps(s, {
     {"shift left at the start", Key(VK_LEFT, Shift), "abc|xyz| @1:0 sel none top 1"},
-    {"typed, shift right", [](EditorScene&) { UA::TypeText(nullptr, "k"); UA::PressKey(nullptr, VK_RIGHT, Shift); }, "kabc|xyz| @1:2 sel 1:1-1:2 top 1"},
+    {"typed, shift right", [](EditorScene&) { UA::TypeText("k"); UA::PressKey(VK_RIGHT, Shift); }, "kabc|xyz| @1:2 sel 1:1-1:2 top 1"},
     {"delete", Key(VK_DELETE), "kbc|xyz| @1:1 sel none top 1"},
-    {"shift down on the last line", [](EditorScene&) { UA::PressKey(nullptr, VK_END, Ctrl); UA::PressKey(nullptr, VK_DOWN, Shift); }, "kbc|xyz| @2:3 sel none top 1"},
+    {"shift down on the last line", [](EditorScene&) { UA::PressKey(VK_END, Ctrl); UA::PressKey(VK_DOWN, Shift); }, "kbc|xyz| @2:3 sel none top 1"},
     {"backspace", Key(VK_BACK), "kbc|xy| @2:2 sel none top 1"},
     // All of an empty text selects nothing there is: typing and Backspace work as without it.
     {"all of an empty text, typed, backspace", [](EditorScene&) {
-      for (UINT key : {'A', 'X', 'A'}) UA::PressKey(nullptr, key, Ctrl);
-      UA::TypeText(nullptr, "pq");
-      UA::PressKey(nullptr, VK_BACK);
+      for (UINT key : {'A', 'X', 'A'}) UA::PressKey(key, Ctrl);
+      UA::TypeText("pq");
+      UA::PressKey(VK_BACK);
     }, "p| @1:1 sel none top 1"},
   });
 }
@@ -605,12 +605,12 @@ TEST(TextWindowInput, EveryFontFromTheOptionsKeepsTheColumns) {
       v->m_font.GetLogFont(&lf);
       ASSERT_EQ(what, lf.lfFaceName + (" " + std::to_string(MulDiv(-lf.lfHeight, 72, 96))));
       UA::Click(s.ViewWnd(), s.At(2, 5));
-      UA::TypeText(nullptr, "i");
+      UA::TypeText("i");
       UA::Pump();
       EXPECT_EQ("iiiiiiiiii|WWWWWiWWWWW| @2:6", s.Text() + " @" + s.Caret()) << what;
       EXPECT_TRUE(cells(v, v->m_font, v->m_nCharWidth, "iWmW.")) << what;
       EXPECT_EQ(0, s.PixelsOff()) << what;
-      UA::PressKey(nullptr, 'Z', Ctrl);
+      UA::PressKey('Z', Ctrl);
     }
 
   // The control reads the same kind's settings.
@@ -620,9 +620,9 @@ TEST(TextWindowInput, EveryFontFromTheOptionsKeepsTheColumns) {
   ctrl.GetEdit()->LoadSettings();
   ASSERT_TRUE(ctrl.CreateEx(0, AfxRegisterWndClass(CS_DBLCLKS), "ctrl", WS_POPUP | WS_VISIBLE, CRect(40, 40, 340, 240), nullptr, 0));
   UA::Click(ctrl.m_hWnd, CPoint(5, 5));
-  UA::TypeText(nullptr, "iiiiiiiiii\nWWWWWWWWWW");
+  UA::TypeText("iiiiiiiiii\nWWWWWWWWWW");
   UA::Click(ctrl.m_hWnd, CPoint(ctrl.m_nMargin + 5 * ctrl.m_nCharWidth + 1, ctrl.m_nLineHeight / 2));
-  UA::TypeText(nullptr, "W");
+  UA::TypeText("W");
   UA::Pump();
   EXPECT_EQ("iiiiiWiiiii\r\nWWWWWWWWWW\r\n", AllText(*ctrl.GetEdit()));
   EXPECT_TRUE(cells(&ctrl, ctrl.m_font, ctrl.m_nCharWidth, "iWmW."));
@@ -805,7 +805,7 @@ TEST(TextWindowInput, RandomFontsDragsAndTheClipboardAcrossTextWindows) {
   for (int i = 1; i <= 14; ++i) text += "w" + std::to_string(i) + " alpha beta\r\n";
   for (int kind : {2, 3, 4}) {
     EditorScene s(kind, kind == 4 ? "" : text, CRect(0, 0, 230, 290));
-    if (kind == 4) UA::TypeText(nullptr, "abc\ndef ghi");
+    if (kind == 4) UA::TypeText("abc\ndef ghi");
     SetText(*s.m_other.GetEdit(), text);
     s.AddChild(1, CRect(232, 0, 462, 290));
     CTextFileView* views[2] = {nullptr, nullptr};
@@ -848,16 +848,16 @@ TEST(TextWindowInput, RandomFontsDragsAndTheClipboardAcrossTextWindows) {
         case 2: {
           // Keys reaching the ends of the text among others.
           const UINT keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT};
-          UA::PressKey(nullptr, keys[rng() % 8], mods);
+          UA::PressKey(keys[rng() % 8], mods);
           textKnown = plain;  // Up and Down in the console recall its commands
           break;
         }
         case 3:
-          UA::PressKey(nullptr, 'C', Ctrl);
+          UA::PressKey('C', Ctrl);
           if (focused && !selected.empty()) wantClip = selected;
           break;
         case 4:
-          UA::PressKey(nullptr, 'X', Ctrl);
+          UA::PressKey('X', Ctrl);
           if (focused && !selected.empty() && plain) {
             wantClip = selected;
             wantText.erase(bytes.first, selected.size());
@@ -866,19 +866,19 @@ TEST(TextWindowInput, RandomFontsDragsAndTheClipboardAcrossTextWindows) {
           if (!plain) textKnown = false, wantClip = focused && !selected.empty() && EditorScene::Clipboard() == selected ? selected : clipBefore;
           break;
         case 5:
-          UA::PressKey(nullptr, 'V', Ctrl);
+          UA::PressKey('V', Ctrl);
           if (focused && plain && clipBefore != "(none)")
             wantText = textBefore.substr(0, bytes.first) + clipBefore + textBefore.substr(bytes.second);
           else if (!plain) textKnown = false;
           break;
         case 6:
-          UA::TypeText(nullptr, "k");
+          UA::TypeText("k");
           textKnown = false;
           break;
         case 7: {
           // Selecting to the text's start or end.
-          UA::PressKey(nullptr, rng() % 2 ? VK_HOME : VK_END, Ctrl);
-          UA::PressKey(nullptr, rng() % 2 ? VK_LEFT : VK_DOWN, Shift | (rng() % 2 ? (UINT)Ctrl : 0u));
+          UA::PressKey(rng() % 2 ? VK_HOME : VK_END, Ctrl);
+          UA::PressKey(rng() % 2 ? VK_LEFT : VK_DOWN, Shift | (rng() % 2 ? (UINT)Ctrl : 0u));
           textKnown = plain;
           break;
         }
@@ -918,9 +918,9 @@ TEST(TextWindowInput, RandomFontsDragsAndTheClipboardAcrossTextWindows) {
           // A drop into the target's own selection is refused.
           const bool refused = InSelection(other, row, col);
           ::MapWindowPoints(other->m_hWnd, v->m_hWnd, &to, 1);
-          if (mods & Ctrl) UA::KeyDown(nullptr, VK_CONTROL);
+          if (mods & Ctrl) UA::KeyDown(VK_CONTROL);
           UA::Drag(v->m_hWnd, from, to, 6);
-          if (mods & Ctrl) UA::KeyUp(nullptr, VK_CONTROL);
+          if (mods & Ctrl) UA::KeyUp(VK_CONTROL);
           if (refused) break;
           if (toPlain) wantOther.insert(at, selected);
           else otherKnown = false;

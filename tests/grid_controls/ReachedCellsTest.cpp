@@ -514,7 +514,7 @@ TEST(ReachedCells, DateTimeFieldsTakeKeysAndClicks) {
          type("m");
        }, "1999-03-28 @0"},
       {"the name stepped", [&] { key(VK_UP); }, "1999-04-28 @0"},
-      {"a name typed ahead", [&] { UiAutomation::TypeText(nullptr, "jul"); }, "1999-07-28 @0"},
+      {"a name typed ahead", [&] { UiAutomation::TypeText("jul"); }, "1999-07-28 @0"},
   });
 }
 

@@ -190,15 +190,15 @@ TEST(InputDefaults, AHeldAppsKeyAsksForOneMenuAtItsRelease) {
     for (const Seen& m : g_seen) n += m.at == s.target && m.msg == WM_CONTEXTMENU && m.lp == -1;
     return n;
   };
-  for (int i = 0; i < 3; ++i) UiAutomation::KeyDown(nullptr, VK_APPS);
+  for (int i = 0; i < 3; ++i) UiAutomation::KeyDown(VK_APPS);
   EXPECT_EQ(0, menus());
-  UiAutomation::KeyUp(nullptr, VK_APPS);
+  UiAutomation::KeyUp(VK_APPS);
   EXPECT_EQ(1, menus());
-  UiAutomation::KeyDown(nullptr, VK_SHIFT);
-  UiAutomation::KeyDown(nullptr, VK_F10);
+  UiAutomation::KeyDown(VK_SHIFT);
+  UiAutomation::KeyDown(VK_F10);
   EXPECT_EQ(2, menus());
-  UiAutomation::KeyUp(nullptr, VK_F10);
-  UiAutomation::KeyUp(nullptr, VK_SHIFT);
+  UiAutomation::KeyUp(VK_F10);
+  UiAutomation::KeyUp(VK_SHIFT);
   EXPECT_EQ(2, menus());
 }
 

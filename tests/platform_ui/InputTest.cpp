@@ -251,10 +251,8 @@ TEST(InputTest, EscapeInAFrameDragPutsTheWindowBack) {
     POINT at;  // screen
   } rows[] = {{&top, {300, 110}}, {&top, {499, 399}}, {&child, {c.left + 60, c.top + 10}}, {&child, {c.left + 1, c.top + 50}}};
   for (const auto& r : rows) {
-    const HWND h = r.w->m_hWnd;
-    auto post = [h](UINT msg, POINT at) {
-      ::ScreenToClient(h, &at);
-      PostInputMessage(h, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    auto post = [](UINT msg, POINT at) {
+      PostMouseInput(msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
       UiAutomation::Pump();
     };
     CRect before, now;
@@ -263,7 +261,7 @@ TEST(InputTest, EscapeInAFrameDragPutsTheWindowBack) {
     post(WM_MOUSEMOVE, POINT{r.at.x - 30, r.at.y - 20});
     r.w->GetWindowRect(&now);
     EXPECT_NE(before, now) << r.at.x << "," << r.at.y;
-    UiAutomation::PressKey(nullptr, VK_ESCAPE);
+    UiAutomation::PressKey(VK_ESCAPE);
     post(WM_MOUSEMOVE, POINT{r.at.x - 50, r.at.y - 40});
     post(WM_LBUTTONUP, POINT{r.at.x - 50, r.at.y - 40});
     r.w->GetWindowRect(&now);

@@ -117,8 +117,8 @@ void Play(TitleScene& scene, Step s, int pick) {
     case kCaptionClick: if (child) ClickAt(POINT{w.left + 40, w.top + 8}); break;
     case kCaptionDoubleClick: if (child) ClickAt(POINT{w.left + 40, w.top + 8}, true); break;
     case kClientClick: if (child) ClickAt(POINT{w.left + 30, w.top + 40}); break;
-    case kNext: UA::PressKey(nullptr, VK_F6, UA::kControl); break;
-    case kClose: UA::PressKey(nullptr, VK_F4, UA::kControl); break;
+    case kNext: UA::PressKey(VK_F6, UA::kControl); break;
+    case kClose: UA::PressKey(VK_F4, UA::kControl); break;
     case kNew:
       if (kids.size() < 4) scene.AddChild(pick, CRect(30 * pick, 20 * pick, 30 * pick + 200, 20 * pick + 140));
       break;

@@ -346,7 +346,7 @@ TEST(PaintTest, AHiddenWindowsScrollMovesNothingOnScreen) {
     lead.m_partner = ghost.m_hWnd;
     PumpMessages();
     UiAutomation::Click(lead.m_hWnd, POINT{100, 80});
-    UiAutomation::PressKey(nullptr, VK_DOWN);
+    UiAutomation::PressKey(VK_DOWN);
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(h)) << hiddenParent;
     top.DestroyWindow();
   }

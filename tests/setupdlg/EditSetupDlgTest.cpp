@@ -354,7 +354,7 @@ TEST_F(EditSetupDlgTest, SliderKeysAtItsEndsKeepTheValue) {
     };
     seen.push_back(state());
     for (UINT vk : {VK_LEFT, VK_UP, VK_PRIOR, VK_HOME, VK_END, VK_RIGHT, VK_NEXT, VK_END, VK_LEFT}) {
-      PressKey(nullptr, vk);
+      PressKey(vk);
       seen.push_back(state());
     }
     d->SendMessage(WM_COMMAND, IDCANCEL);
