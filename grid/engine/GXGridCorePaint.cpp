@@ -59,6 +59,13 @@ struct CGXDrawContext {
   CDC* m_pDC = nullptr;
   CRect m_rectClip;
   BOOL m_bHorzLines = TRUE, m_bVertLines = TRUE, m_bRightBottom = TRUE;
+  // The current cell while its control is active (0, 0 otherwise): it draws itself inside a merged or
+  // floating span that does not start at it, so that what is typed shows.
+  ROWCOL m_nActiveRow = 0, m_nActiveCol = 0;
+  BOOL LeftOutOf(ROWCOL row, ROWCOL col, const CGXRange& span, BOOL covered) const {
+    return !covered && m_nActiveRow && row == m_nActiveRow && col == m_nActiveCol &&
+           !(row == span.m_nTop && col == span.m_nLeft);
+  }
   size_t Index(ROWCOL i, ROWCOL j) const { return (size_t)i * m_nCols + j; }
 };
 
@@ -277,7 +284,7 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
   if (!(f & flagSpan)) {
     CGXRange span;
     BOOL covered = FALSE;
-    if (!SpanOf(grid, row, col, span, covered)) {
+    if (!SpanOf(grid, row, col, span, covered) || ctx.LeftOutOf(row, col, span, covered)) {
       const CGXStyle* s = StyleOf(grid, ctx, k, row, col);
       if (ctx.m_anRowHeight[i] > 0 && ctx.m_anColWidth[j] > 0) {
         if (!(s->GetInterior() == grid.GetStandardStyle().GetInterior())) f |= flagFill;
@@ -309,6 +316,7 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
           if (c < span.m_nLeft || c > span.m_nRight) continue;
           const size_t kk = ctx.Index(ii, jj);
           if (kk < k || (kk != k && ShowsOtherSpan(grid, ctx.m_anRow[ii], c, span, covered))) continue;
+          if (ctx.LeftOutOf(ctx.m_anRow[ii], c, span, covered)) continue;
           WORD w = covered ? (WORD)(flagSpan | flagCovered) : (WORD)flagSpan;
           if (!first) w |= flagNotOrigin;
           first = FALSE;
@@ -590,6 +598,7 @@ void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nR
   ctx.m_bHorzLines = props ? props->GetHorizontalLines() : TRUE;
   ctx.m_bVertLines = props ? props->GetVerticalLines() : TRUE;
   ctx.m_bRightBottom = m_pParam->m_bGridLinesRightBottom;
+  if (!pDC->IsPrinting() && IsCurrentCellActive()) GetCurrentCell(ctx.m_nActiveRow, ctx.m_nActiveCol);
   int y = ctx.m_ptOrigin.y;
   for (ROWCOL i = 0; i <= ctx.m_nRows; ++i) {
     const ROWCOL row = GetRowFromClientRow(nTop + i);

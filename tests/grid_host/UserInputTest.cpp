@@ -614,3 +614,32 @@ TEST_F(UserInput, RightClicksMenuKeysAndF1ReachTheHost) {
   ::SetWindowLongPtr(scene.MainWnd(), GWLP_WNDPROC, (LONG_PTR)g_hostProc);
 }
 
+
+// Typing into a cell inside a merged block but not its first, and into a cell under a neighbour's
+// floating text: the edit opens over that cell and shows every key.
+TEST_F(UserInput, TypingIntoAMergedOrFloatedCellShowsTheEdit) {
+  view->SetFloatCellsMode(1, FALSE);
+  view->SetMergeCellsMode(1, FALSE);
+  CGXData& data = *view->GetParam()->GetData();
+  for (ROWCOL c = 2; c <= 4; ++c) data.StoreStyleAt(8, c, &CGXStyle().SetValue("same").SetMergeCell(1), 0, 0);
+  data.StoreStyleAt(10, 1, &CGXStyle().SetValue("a text long enough to float over C"), 0, 0);
+  view->Redraw();
+  UiAutomation::Pump();
+  auto edit = [&](const std::string& text) {
+    HWND h = ::GetFocus();
+    char buf[64] = "";
+    ::GetWindowText(h, buf, sizeof buf);
+    return ::IsChild(view->m_hWnd, h) && ::IsWindowVisible(h) && view->IsCurrentCellActive() && std::string(buf) == text;
+  };
+  // The click puts the caret before the cell's text.
+  for (const auto& [at, old] : {std::pair<Cell, std::string>{{8, 3}, "same"}, {{10, 2}, ""}}) {
+    const std::string where = " in " + std::to_string(at.first) + "," + std::to_string(at.second);
+    Run({
+        {("a click" + where).c_str(), [&] { ClickCell(at.first, at.second); }, [&] { return Current() == at; }},
+        {("ab typed" + where).c_str(), [&] { Type("ab"); }, [&] { return edit("ab" + old); }},
+        {("Backspace" + where).c_str(), [&] { FocusKey(VK_BACK); }, [&] { return edit("a" + old); }},
+        {("Left" + where).c_str(), [&] { FocusKey(VK_LEFT); }, [&] { return Current() == at && edit("a" + old); }},
+        {("Enter" + where).c_str(), [&] { FocusKey(VK_RETURN); }, [&] { return Value(at.first, at.second) == "a" + old; }},
+    });
+  }
+}
