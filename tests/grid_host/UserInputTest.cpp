@@ -643,3 +643,17 @@ TEST_F(UserInput, TypingIntoAMergedOrFloatedCellShowsTheEdit) {
     });
   }
 }
+
+// A column narrowed by its edge to a few pixels keeps its text to itself.
+TEST_F(UserInput, AColumnNarrowedToAFewPixelsKeepsItsText) {
+  CGXData& data = *view->GetParam()->GetData();
+  for (ROWCOL c : {2u, 4u, 5u}) data.StoreStyleAt(c + 5, c, &CGXStyle().SetValue("a longer text"), 0, 0);
+  view->Redraw();
+  UiAutomation::Pump();
+  for (const auto& [col, width] : {std::pair<ROWCOL, int>{2, 6}, {4, 4}, {5, 2}}) {
+    const CRect h = view->CalcRectFromRowCol(0, col);
+    UiAutomation::Drag(view->m_hWnd, POINT{h.right, h.CenterPoint().y}, POINT{h.left + width, h.CenterPoint().y});
+    EXPECT_EQ(width, view->GetColWidth(col));
+    EXPECT_EQ(0, Off()) << width;
+  }
+}
