@@ -657,3 +657,33 @@ TEST_F(UserInput, AColumnNarrowedToAFewPixelsKeepsItsText) {
     EXPECT_EQ(0, Off()) << width;
   }
 }
+
+// A child behind the others after Cascade, sized by its right edge: the press raises it, and while
+// the edge follows the mouse the child shows its grid, not what covered it (with smart resizing).
+TEST_F(UserInput, AChildSizedFromBehindTheOthersShowsItsGrid) {
+  scene.AddChild(0, CRect(0, 0, 300, 200));
+  scene.AddChild(0, CRect(0, 0, 300, 200));
+  for (int by : {-30, 20, -5}) {
+    Command(ID_WINDOW_CASCADE);
+    HWND back = scene.Children().back();
+    // A frame that clips its children: its own paint leaves the grid's part to the grid.
+    ::SetWindowLongPtr(back, GWL_STYLE, ::GetWindowLongPtr(back, GWL_STYLE) | WS_CLIPCHILDREN);
+    CRect w;
+    ::GetWindowRect(back, &w);
+    POINT edge{w.right - 2, w.top + 8};  // beside the caption, above the children in front
+    ::ScreenToClient(back, &edge);
+    UiAutomation::AdvanceClock(1000);
+    // The button held while the mouse moves, as a hand holds it.
+    PostInputMessage(back, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge.x, edge.y));
+    PostInputMessage(back, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(edge.x + by, edge.y));
+    UiAutomation::Pump();
+    EXPECT_EQ(back, scene.Children().front());
+    EXPECT_EQ(0, Off()) << by << " while the button is down";
+    PostInputMessage(back, WM_LBUTTONUP, 0, MAKELPARAM(edge.x + by, edge.y));
+    UiAutomation::Pump();
+    CRect now;
+    ::GetWindowRect(back, &now);
+    EXPECT_EQ(w.Width() + by, now.Width());
+    EXPECT_EQ(0, Off()) << by;
+  }
+}
