@@ -267,10 +267,16 @@ BOOL SpanOf(CGXGridCore& grid, ROWCOL row, ROWCOL col, CGXRange& span, BOOL& cov
   return grid.GetMergedCellsRowCol(row, col, span) || grid.GetFloatedCellsRowCol(row, col, span);
 }
 
+// Only a merged run down one column can be crossed: a cell of a run along a row, or of a block, has
+// that run or block for its own, and a float lies over cells that merge with nothing.
+BOOL CanBeCrossed(const CGXRange& span, BOOL covered) {
+  return !covered && span.m_nLeft == span.m_nRight && span.m_nTop != span.m_nBottom;
+}
+
 // A cell inside a span's rectangle that belongs to another one (a run along a row crossing one down
 // a column) shows that other span, whichever of the two a paint comes to first.
 BOOL ShowsOtherSpan(CGXGridCore& grid, ROWCOL row, ROWCOL col, const CGXRange& span, BOOL covered) {
-  if (covered) return FALSE;
+  if (!CanBeCrossed(span, covered)) return FALSE;
   CGXRange own;
   BOOL c = FALSE;
   return SpanOf(grid, row, col, own, c) && !(own == span);
@@ -501,12 +507,15 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
     const ROWCOL fr = ctx.m_nFrozenRows, fc = ctx.m_nFrozenCols;
     const ROWCOL lastRow = ctx.m_anRow[ctx.m_nRows - 1], lastCol = ctx.m_anCol[ctx.m_nCols - 1];
     std::vector<CRect> others;
-    for (ROWCOL ii = 0; ii < ctx.m_nRows; ++ii)
-      for (ROWCOL jj = 0; jj < ctx.m_nCols; ++jj)
-        if (span.IsCellInRange(ctx.m_anRow[ii], ctx.m_anCol[jj]) &&
-            ShowsOtherSpan(grid, ctx.m_anRow[ii], ctx.m_anCol[jj], span, covered))
-          others.emplace_back(ctx.m_anColLeft[jj], ctx.m_anRowTop[ii], ctx.m_anColLeft[jj] + ctx.m_anColWidth[jj],
-                              ctx.m_anRowTop[ii] + ctx.m_anRowHeight[ii]);
+    if (CanBeCrossed(span, covered))
+      for (ROWCOL jj = 0; jj < ctx.m_nCols; ++jj) {
+        if (ctx.m_anCol[jj] != span.m_nLeft) continue;
+        for (ROWCOL ii = 0; ii < ctx.m_nRows; ++ii)
+          if (span.IsCellInRange(ctx.m_anRow[ii], span.m_nLeft) &&
+              ShowsOtherSpan(grid, ctx.m_anRow[ii], span.m_nLeft, span, covered))
+            others.emplace_back(ctx.m_anColLeft[jj], ctx.m_anRowTop[ii], ctx.m_anColLeft[jj] + ctx.m_anColWidth[jj],
+                                ctx.m_anRowTop[ii] + ctx.m_anRowHeight[ii]);
+      }
     for (int q = 0; q < 4; ++q) {
       ROWCOL t = span.m_nTop, b = span.m_nBottom, l = span.m_nLeft, r = span.m_nRight;
       if (q >= 2) t = std::max(t, std::max(fr + 1, ctx.m_nTopRow)), b = std::min(b, lastRow);
