@@ -636,8 +636,21 @@ void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nR
     const auto rows = std::minmax_element(ctx.m_anRow.begin(), ctx.m_anRow.end() - 1);
     const auto cols = std::minmax_element(ctx.m_anCol.begin(), ctx.m_anCol.end() - 1);
     const CGXRange area = CGXRange().SetCellRange(*rows.first, *cols.first, *rows.second, *cols.second);
+    CGXRange changed;
     EvalVisibleFloatMergeCells(area, GetFrozenRows(), GetFrozenCols(), GetTopRow(), GetLeftCol(), *rows.second,
-                               *cols.second, FALSE);
+                               *cols.second, FALSE, &changed);
+    // Spans laid out anew here reach past what this paint draws, and the other views of the same cells
+    // find the shared pools already changed: both repaint the old and new extent.
+    if (changed.IsValid() && !m_bPrinting && !pDC->IsPrinting()) {
+      RedrawRowCol(changed.m_nTop, changed.m_nLeft, changed.m_nBottom, changed.m_nRight, GX_INVALIDATE, FALSE);
+      if (m_bUpdateHints) {
+        CGXGridHint hint(gxHintSetMergedCellsRowCol, m_nViewID);
+        hint.m_nRow1 = changed.m_nTop, hint.m_nCol1 = changed.m_nLeft;
+        hint.m_nRow2 = changed.m_nBottom, hint.m_nCol2 = changed.m_nRight;
+        hint.m_flags = GX_INVALIDATE;
+        SendHint(hint);
+      }
+    }
   }
   if (m_pParam->m_wComposeAllStyles == 1)
     for (ROWCOL i = 0; i < ctx.m_nRows; ++i)
