@@ -353,7 +353,8 @@ void UserInput::Walk(const std::function<bool(unsigned&, unsigned&)>& next) {
       case 2:
       case 3: {
         if (at.first == 0 || at.second == 0) break;  // no cell, or a header
-        const std::string text = op == 2 ? std::to_string(++typed) : "";
+        // Now and then the text of the merged runs, to join a run again.
+        const std::string text = op == 2 ? ((a >> 20) % 3 ? std::to_string(++typed) : "m") : "";
         if (text.empty() && Value(at.first, at.second).empty()) break;
         // A click puts the caret into the text: typing then inserts, which the model leaves out.
         if (view->IsCurrentCellActive() && !Value(at.first, at.second).empty()) break;
@@ -373,7 +374,7 @@ void UserInput::Walk(const std::function<bool(unsigned&, unsigned&)>& next) {
         done.push_back(op == 4 ? "Ctrl+Z" : "Ctrl+R");
         Key(op == 4 ? 'Z' : 'R', kControl);
         if (from.empty()) break;
-        model[from.back().cell] = op == 4 ? from.back().before : from.back().after;
+        if (from.back().cell != Cell(0, 0)) model[from.back().cell] = op == 4 ? from.back().before : from.back().after;
         to.push_back(from.back());
         from.pop_back();
         break;
@@ -426,9 +427,24 @@ void UserInput::Walk(const std::function<bool(unsigned&, unsigned&)>& next) {
         UiAutomation::Drag(kid, edge, POINT{edge.x + (right ? by : 0), edge.y + (right ? 0 : by)});
         break;
       }
-      default: {
+      case 12: {
         done.push_back("cascade");
         Command(ID_WINDOW_CASCADE);
+        break;
+      }
+      default: {
+        // A row's lower edge dragged in its header, to nothing hides it.
+        const ROWCOL r = view->GetTopRow() + a % 6;
+        const CRect h = view->CalcRectFromRowCol(r, 0), both;
+        POINT screen{h.CenterPoint().x, h.bottom};
+        ::ClientToScreen(view->m_hWnd, &screen);
+        if (r > 30 || h.Height() < 4 || ::WindowFromPoint(screen) != view->m_hWnd) break;
+        const int height = (int)((a >> 8) % 40);
+        done.push_back("row " + std::to_string(r) + " to " + std::to_string(height));
+        UiAutomation::AdvanceClock(1000);
+        const int was = view->GetRowHeight(r);
+        UiAutomation::Drag(view->m_hWnd, POINT{h.CenterPoint().x, h.bottom}, POINT{h.CenterPoint().x, h.top + height});
+        if (view->GetRowHeight(r) != was) undo.push_back({Cell(0, 0), "", ""}), redo.clear();  // undone like a value
         break;
       }
     }
@@ -442,7 +458,7 @@ void UserInput::Walk(const std::function<bool(unsigned&, unsigned&)>& next) {
 TEST_F(UserInput, RandomInputKeepsTheValuesAndThePicture) {
   std::mt19937 rng(86);
   int left = 90;
-  Walk([&](unsigned& op, unsigned& a) { return op = rng() % 13, a = rng(), left-- > 0; });
+  Walk([&](unsigned& op, unsigned& a) { return op = rng() % 14, a = rng(), left-- > 0; });
 }
 
 // Found by the walk: B9 of the run B9:D9 emptied in one view; the other showed the old run until a
