@@ -151,8 +151,11 @@ void GXDrawMultiLineText(CDC* pDC, LPCTSTR pszText, int nLength, CRect rect, UIN
   for (int i = 0; i < n; ++i, y += lineH) {
     LPCTSTR s = pszText + starts[i];
     const int x = AlignedX(pDC, rect, s, lengths[i], nFlags);
-    const bool oneChar = lengths[i] > 0 && Chars(s, lengths[i]).Next(0) == lengths[i];
-    if (oneChar && Extent(pDC, s, lengths[i]) > rect.right - rect.left) {
+    // The blanks a wrap leaves at a line's end draw nothing: "a " is one character too.
+    int shown = lengths[i];
+    while (shown > 1 && s[shown - 1] == ' ') --shown;
+    const bool oneChar = shown > 0 && Chars(s, shown).Next(0) == shown;
+    if (oneChar && Extent(pDC, s, shown) > rect.right - rect.left) {
       const int state = pDC->SaveDC();
       pDC->IntersectClipRect(&rect);
       pDC->TextOut(x, y, s, lengths[i]);

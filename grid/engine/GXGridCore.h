@@ -222,6 +222,8 @@ class CGXGridCore {
   BOOL m_bInCanSwitchSheet = FALSE;
   CSize m_szPrevSize{0, 0};
   CRect m_rectPrevWnd;
+  // What was due for repainting when the window began to change place or size: drawn by nobody yet.
+  std::vector<CRect> m_rectsDueBeforeSize;
   BOOL m_bPrevMaximized = FALSE;
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
   // The drag timers; other ids are not the core's.

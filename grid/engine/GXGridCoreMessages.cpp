@@ -3,6 +3,10 @@
 #include "grid/engine/GXGridCore.h"
 #include "platform/gdi/DC.h"
 #include "platform/ui/Wnd.h"
+#include "platform/ui/Window.h"
+
+#include <algorithm>
+#include <vector>
 
 BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult,
                                      const std::function<BOOL()>& windowDefault) {
@@ -92,6 +96,14 @@ BOOL CGXGridCore::RouteWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
       return windowDefault();
     case WM_SYSCOLORCHANGE:
       OnSysColorChange();
+      return windowDefault();
+    case WM_WINDOWPOSCHANGING:
+      if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) {
+        const HWND h = m_pGridWnd->GetSafeHwnd();
+        std::vector<RECT> due((size_t)std::max(0, ::GetUpdateRects(h, nullptr, 0)));
+        ::GetUpdateRects(h, due.data(), (int)due.size());
+        m_rectsDueBeforeSize.assign(due.begin(), due.end());
+      }
       return windowDefault();
     default:
       return windowDefault();

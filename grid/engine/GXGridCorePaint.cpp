@@ -59,6 +59,13 @@ struct CGXDrawContext {
   CDC* m_pDC = nullptr;
   CRect m_rectClip;
   BOOL m_bHorzLines = TRUE, m_bVertLines = TRUE, m_bRightBottom = TRUE;
+  // The current cell while its control is active (0, 0 otherwise): it draws itself inside a merged or
+  // floating span that does not start at it, so that what is typed shows.
+  ROWCOL m_nActiveRow = 0, m_nActiveCol = 0;
+  BOOL LeftOutOf(ROWCOL row, ROWCOL col, const CGXRange& span, BOOL covered) const {
+    return !covered && m_nActiveRow && row == m_nActiveRow && col == m_nActiveCol &&
+           !(row == span.m_nTop && col == span.m_nLeft);
+  }
   size_t Index(ROWCOL i, ROWCOL j) const { return (size_t)i * m_nCols + j; }
 };
 
@@ -260,10 +267,16 @@ BOOL SpanOf(CGXGridCore& grid, ROWCOL row, ROWCOL col, CGXRange& span, BOOL& cov
   return grid.GetMergedCellsRowCol(row, col, span) || grid.GetFloatedCellsRowCol(row, col, span);
 }
 
+// Only a merged run down one column can be crossed: a cell of a run along a row, or of a block, has
+// that run or block for its own, and a float lies over cells that merge with nothing.
+BOOL CanBeCrossed(const CGXRange& span, BOOL covered) {
+  return !covered && span.m_nLeft == span.m_nRight && span.m_nTop != span.m_nBottom;
+}
+
 // A cell inside a span's rectangle that belongs to another one (a run along a row crossing one down
 // a column) shows that other span, whichever of the two a paint comes to first.
 BOOL ShowsOtherSpan(CGXGridCore& grid, ROWCOL row, ROWCOL col, const CGXRange& span, BOOL covered) {
-  if (covered) return FALSE;
+  if (!CanBeCrossed(span, covered)) return FALSE;
   CGXRange own;
   BOOL c = FALSE;
   return SpanOf(grid, row, col, own, c) && !(own == span);
@@ -277,7 +290,7 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
   if (!(f & flagSpan)) {
     CGXRange span;
     BOOL covered = FALSE;
-    if (!SpanOf(grid, row, col, span, covered)) {
+    if (!SpanOf(grid, row, col, span, covered) || ctx.LeftOutOf(row, col, span, covered)) {
       const CGXStyle* s = StyleOf(grid, ctx, k, row, col);
       if (ctx.m_anRowHeight[i] > 0 && ctx.m_anColWidth[j] > 0) {
         if (!(s->GetInterior() == grid.GetStandardStyle().GetInterior())) f |= flagFill;
@@ -309,6 +322,7 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
           if (c < span.m_nLeft || c > span.m_nRight) continue;
           const size_t kk = ctx.Index(ii, jj);
           if (kk < k || (kk != k && ShowsOtherSpan(grid, ctx.m_anRow[ii], c, span, covered))) continue;
+          if (ctx.LeftOutOf(ctx.m_anRow[ii], c, span, covered)) continue;
           WORD w = covered ? (WORD)(flagSpan | flagCovered) : (WORD)flagSpan;
           if (!first) w |= flagNotOrigin;
           first = FALSE;
@@ -493,12 +507,15 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
     const ROWCOL fr = ctx.m_nFrozenRows, fc = ctx.m_nFrozenCols;
     const ROWCOL lastRow = ctx.m_anRow[ctx.m_nRows - 1], lastCol = ctx.m_anCol[ctx.m_nCols - 1];
     std::vector<CRect> others;
-    for (ROWCOL ii = 0; ii < ctx.m_nRows; ++ii)
-      for (ROWCOL jj = 0; jj < ctx.m_nCols; ++jj)
-        if (span.IsCellInRange(ctx.m_anRow[ii], ctx.m_anCol[jj]) &&
-            ShowsOtherSpan(grid, ctx.m_anRow[ii], ctx.m_anCol[jj], span, covered))
-          others.emplace_back(ctx.m_anColLeft[jj], ctx.m_anRowTop[ii], ctx.m_anColLeft[jj] + ctx.m_anColWidth[jj],
-                              ctx.m_anRowTop[ii] + ctx.m_anRowHeight[ii]);
+    if (CanBeCrossed(span, covered))
+      for (ROWCOL jj = 0; jj < ctx.m_nCols; ++jj) {
+        if (ctx.m_anCol[jj] != span.m_nLeft) continue;
+        for (ROWCOL ii = 0; ii < ctx.m_nRows; ++ii)
+          if (span.IsCellInRange(ctx.m_anRow[ii], span.m_nLeft) &&
+              ShowsOtherSpan(grid, ctx.m_anRow[ii], span.m_nLeft, span, covered))
+            others.emplace_back(ctx.m_anColLeft[jj], ctx.m_anRowTop[ii], ctx.m_anColLeft[jj] + ctx.m_anColWidth[jj],
+                                ctx.m_anRowTop[ii] + ctx.m_anRowHeight[ii]);
+      }
     for (int q = 0; q < 4; ++q) {
       ROWCOL t = span.m_nTop, b = span.m_nBottom, l = span.m_nLeft, r = span.m_nRight;
       if (q >= 2) t = std::max(t, std::max(fr + 1, ctx.m_nTopRow)), b = std::min(b, lastRow);
@@ -590,6 +607,7 @@ void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nR
   ctx.m_bHorzLines = props ? props->GetHorizontalLines() : TRUE;
   ctx.m_bVertLines = props ? props->GetVerticalLines() : TRUE;
   ctx.m_bRightBottom = m_pParam->m_bGridLinesRightBottom;
+  if (!pDC->IsPrinting() && IsCurrentCellActive()) GetCurrentCell(ctx.m_nActiveRow, ctx.m_nActiveCol);
   int y = ctx.m_ptOrigin.y;
   for (ROWCOL i = 0; i <= ctx.m_nRows; ++i) {
     const ROWCOL row = GetRowFromClientRow(nTop + i);
@@ -618,8 +636,21 @@ void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nR
     const auto rows = std::minmax_element(ctx.m_anRow.begin(), ctx.m_anRow.end() - 1);
     const auto cols = std::minmax_element(ctx.m_anCol.begin(), ctx.m_anCol.end() - 1);
     const CGXRange area = CGXRange().SetCellRange(*rows.first, *cols.first, *rows.second, *cols.second);
+    CGXRange changed;
     EvalVisibleFloatMergeCells(area, GetFrozenRows(), GetFrozenCols(), GetTopRow(), GetLeftCol(), *rows.second,
-                               *cols.second, FALSE);
+                               *cols.second, FALSE, &changed);
+    // Spans laid out anew here reach past what this paint draws, and the other views of the same cells
+    // find the shared pools already changed: both repaint the old and new extent.
+    if (changed.IsValid() && !m_bPrinting && !pDC->IsPrinting()) {
+      RedrawRowCol(changed.m_nTop, changed.m_nLeft, changed.m_nBottom, changed.m_nRight, GX_INVALIDATE, FALSE);
+      if (m_bUpdateHints) {
+        CGXGridHint hint(gxHintSetMergedCellsRowCol, m_nViewID);
+        hint.m_nRow1 = changed.m_nTop, hint.m_nCol1 = changed.m_nLeft;
+        hint.m_nRow2 = changed.m_nBottom, hint.m_nCol2 = changed.m_nRight;
+        hint.m_flags = GX_INVALIDATE;
+        SendHint(hint);
+      }
+    }
   }
   if (m_pParam->m_wComposeAllStyles == 1)
     for (ROWCOL i = 0; i < ctx.m_nRows; ++i)

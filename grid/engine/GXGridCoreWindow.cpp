@@ -25,6 +25,14 @@ BOOL FrameMaximized(CWnd* wnd) {
 
 }  // namespace
 
+// Takes back the repaint a new size asked for, but only over what the grid has drawn: what was due
+// before (a raise's uncovered part) stays due.
+static void ValidateDrawn(HWND hwnd, std::vector<CRect>& due) {
+  ::ValidateRect(hwnd, nullptr);
+  for (const CRect& r : due) ::InvalidateRect(hwnd, &r, FALSE);
+  due.clear();
+}
+
 BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
   m_nLastVisibleClientRow = m_nLastVisibleClientCol = (ROWCOL)-1;
   const HWND hwnd = Hwnd(m_pGridWnd);
@@ -35,7 +43,7 @@ BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
   }
   if (m_nLayoutLock) {
     // The windows around are laid out anew: nothing repaints until the lock ends.
-    if (maximized == m_bPrevMaximized && hwnd) ::ValidateRect(hwnd, nullptr);
+    if (maximized == m_bPrevMaximized && hwnd) ValidateDrawn(hwnd, m_rectsDueBeforeSize);
     return TRUE;
   }
   if (auto* split = dynamic_cast<CSplitterWnd*>(m_pSplitterWnd)) {
@@ -48,7 +56,7 @@ BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
       (m_szPrevSize.cx || m_szPrevSize.cy) && window.TopLeft() == m_rectPrevWnd.TopLeft()) {
     if (maximized == m_bPrevMaximized) {
       // Only the strips the new size uncovers repaint.
-      ::ValidateRect(hwnd, nullptr);
+      ValidateDrawn(hwnd, m_rectsDueBeforeSize);
       const CRect was(0, 0, m_szPrevSize.cx, m_szPrevSize.cy);
       const LONG lastX = std::min<LONG>(ScrollOriginX() + SumClientColWidths(GetClientCol(GetLeftCol()), GetColCount(), was.right), was.right);
       const LONG lastY = std::min<LONG>(ScrollOriginY() + SumClientRowHeights(GetClientRow(GetTopRow()), GetRowCount(), was.bottom), was.bottom);
@@ -80,6 +88,7 @@ BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
     m_szPrevSize = CSize(0, 0);
   }
   m_bPrevMaximized = maximized;
+  m_rectsDueBeforeSize.clear();
   return TRUE;
 }
 
