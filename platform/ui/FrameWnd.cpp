@@ -555,7 +555,12 @@ CFrameWnd* CMDIFrameWnd::GetActiveFrame() {
 BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
   CMDIChildWnd* child = MDIGetActive();
   if (child && child->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
-  return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+  if (CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+  // The frame's own answer to its Window menu's Cascade.
+  if (nID != ID_WINDOW_CASCADE || !m_hWndMDIClient) return FALSE;
+  if (nCode == (int)CN_UPDATE_COMMAND_UI && pExtra) static_cast<CCmdUI*>(pExtra)->Enable(child != nullptr);
+  else if (nCode == CN_COMMAND && !pHandlerInfo) MDICascade();
+  return nCode == CN_COMMAND || nCode == (int)CN_UPDATE_COMMAND_UI;
 }
 
 void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {

@@ -754,12 +754,12 @@ TEST_F(UserInput, AChildSizedFromBehindTheOthersShowsItsGrid) {
     ::ScreenToClient(back, &edge);
     UiAutomation::AdvanceClock(1000);
     // The button held while the mouse moves, as a hand holds it.
-    PostInputMessage(back, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge.x, edge.y));
-    PostInputMessage(back, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(edge.x + by, edge.y));
+    PostMouseInput(back, WM_LBUTTONDOWN, MK_LBUTTON, POINT{edge.x, edge.y});
+    PostMouseInput(back, WM_MOUSEMOVE, MK_LBUTTON, POINT{edge.x + by, edge.y});
     UiAutomation::Pump();
     EXPECT_EQ(back, scene.Children().front());
     EXPECT_EQ(0, Off()) << by << " while the button is down";
-    PostInputMessage(back, WM_LBUTTONUP, 0, MAKELPARAM(edge.x + by, edge.y));
+    PostMouseInput(back, WM_LBUTTONUP, 0, POINT{edge.x + by, edge.y});
     UiAutomation::Pump();
     CRect now;
     ::GetWindowRect(back, &now);
