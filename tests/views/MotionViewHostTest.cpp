@@ -337,6 +337,43 @@ TEST_F(MotionViewHostTest, OnlyDataRowsTakeADraggedHeight) {
   }
 }
 
+// The child's frame pulled by its bottom edge keeps a dragged row height (a scroll bar coming or going
+// sizes only the client); pulled by its right edge, the rows fit the new width as a fit of every row does.
+TEST_F(MotionViewHostTest, RowsFitAgainOnlyWhenTheWidthChanges) {
+  Main({W(1), Elem("Free Text", "/* a note long enough to take two lines or more at any of these widths */"), W(2)});
+  for (int i = 3; i < 12; ++i) Main({W(i), Elem("Free Text", i % 3 ? "/* short */" : "/* a comment that wraps once the view is narrow */")});
+  OpenInHost(CRect(0, 0, 440, 200));
+  auto pull = [&](bool right, int by) {
+    CRect w;
+    frame->GetWindowRect(&w);
+    CPoint from = right ? CPoint(w.right - 1, w.CenterPoint().y) : CPoint(w.CenterPoint().x, w.bottom - 1);
+    CPoint to = from + (right ? CSize(by, 0) : CSize(0, by));
+    frame->ScreenToClient(&from), frame->ScreenToClient(&to);
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Drag(frame->m_hWnd, from, to);
+  };
+  const CRect cell = CellRect(1, 0);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Drag(view->m_hWnd, CPoint(cell.CenterPoint().x, cell.bottom - 1), CPoint(cell.CenterPoint().x, cell.bottom + 11));
+  const int dragged = view->GetRowHeight(1);
+  ASSERT_GT(dragged, view->GetDefaultRowHeight());
+  const BOOL barBefore = (view->GetStyle() & WS_VSCROLL) != 0;
+  pull(false, 300);
+  EXPECT_NE(barBefore, (view->GetStyle() & WS_VSCROLL) != 0);
+  EXPECT_EQ(view->GetRowHeight(1), dragged);
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+  for (int by : {-200, 120}) {
+    pull(true, by);
+    std::vector<int> shown, full;
+    for (DWORD r = 1; r <= view->GetRowCount(); ++r) shown.push_back(view->GetRowHeight(r));
+    EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd)) << by;
+    view->ResizeRowHeightsToFit(CGXRange().SetCellRange(1, 1, view->GetRowCount(), 1));
+    for (DWORD r = 1; r <= view->GetRowCount(); ++r) full.push_back(view->GetRowHeight(r));
+    EXPECT_EQ(shown, full) << by;
+    EXPECT_GT(*std::max_element(full.begin(), full.end()), view->GetDefaultRowHeight()) << by;
+  }
+}
+
 // Random clicks, keys, menu commands, the wheel and sizes in the host's frame: rows and model stay
 // in step and nothing is left stale.
 TEST_F(MotionViewHostTest, RandomUseKeepsRowsAndPicture) {

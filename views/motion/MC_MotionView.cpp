@@ -144,13 +144,45 @@ BOOL CMC_MotionView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
   }
   const BOOL handled = CGXGridView::OnWndMsg(message, wParam, lParam, pResult);
   if (message == WM_SIZE && m_bViewInitialized) {
+    // A scroll bar shown or hidden sizes the client, not the column: the rows stay as they are.
+    const int fitted = GetColWidth(1);
     SetColumnsWidth();
-    if (GetRowCount()) {
-      ResizeRowHeightsToFit(CGXRange().SetCellRange(1, 1, GetRowCount(), 1));
+    if (GetRowCount() && GetColWidth(1) != fitted) {
+      RefitRows();
       CloseActiveEditControl();
     }
   }
   return handled;
+}
+
+BOOL CMC_MotionView::MayWrap(const CString& text, int nLevel) {
+  const long long width = (long long)text.GetLength() * GetFontCharWidth() + CGXTreeCellLook::Indent(nLevel) + 16;
+  return text.Find('\n') >= 0 || width > GetColWidth(1);
+}
+
+// Only rows that are taller than one line or may not fit the width in one are measured, a run of
+// them at a time; the rest keep the height a fill gives them.
+void CMC_MotionView::RefitRows() {
+  const int single = GetDefaultRowHeight();
+  const DWORD count = GetRowCount();
+  BOOL fitted = FALSE;
+  for (DWORD r = 1; r <= count;) {
+    auto needs = [&](DWORD row) {
+      if (GetRowHeight(row) != single) return true;
+      const CGXStyle* style = StoredStyle(row);
+      return style && MayWrap(style->GetValue(), GetTreeNodeAttrib(kLevelAttrib, row));
+    };
+    if (!needs(r)) {
+      ++r;
+      continue;
+    }
+    DWORD last = r;
+    while (last < count && needs(last + 1)) ++last;
+    ResizeRowHeightsToFit(CGXRange().SetCellRange(r, 1, last, 1), TRUE, 0);
+    fitted = TRUE;
+    r = last + 1;
+  }
+  if (fitted) Redraw(GX_INVALIDATE);
 }
 
 BOOL CMC_MotionView::PreTranslateMessage(MSG* pMsg) {
@@ -315,11 +347,9 @@ void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
   // when its text may need more than the default height, or when it is written on its own.
   if (m_nBatch && style.GetTextColorValue() == kFailedColor && (!m_nFirstRedRow || nRow < m_nFirstRedRow))
     m_nFirstRedRow = nRow;
-  const CString& text = style.GetValue();
-  const long long width = (long long)text.GetLength() * GetFontCharWidth() + CGXTreeCellLook::Indent(nLevel) + 16;
   if (!m_nBatch)
     ResizeRowHeightsToFit(CGXRange().SetCellRange(nRow, 1, nRow, 1));
-  else if (text.Find('\n') >= 0 || width > GetColWidth(1))
+  else if (MayWrap(style.GetValue(), nLevel))
     m_aFitRows.push_back(nRow);
 }
 

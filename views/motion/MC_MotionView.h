@@ -175,6 +175,10 @@ class CMC_MotionView : public CGXGridView {
   static DWORD CountVisibleRows(CMC_MotionGroup* pGroup);
   void WriteRows(DWORD& nRow, int nLevel, CMC_MotionGroup* pGroup);
   BOOL IsRedRow(DWORD nRow);
+  // Whether a row's text may need more than one line at the column's width (counted in characters).
+  BOOL MayWrap(const CString& text, int nLevel);
+  // Fits again the rows the column's new width may change.
+  void RefitRows();
   // The style stored for cell (nRow, 1), or null.
   const CGXStyle* StoredStyle(DWORD nRow);
   // Where a drop before row nDropRow puts the block; FALSE when it is refused.
