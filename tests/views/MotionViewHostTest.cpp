@@ -341,7 +341,8 @@ TEST_F(MotionViewHostTest, OnlyDataRowsTakeADraggedHeight) {
 // sizes only the client); pulled by its right edge, the rows fit the new width as a fit of every row does.
 TEST_F(MotionViewHostTest, RowsFitAgainOnlyWhenTheWidthChanges) {
   Main({W(1), Elem("Free Text", "/* a note long enough to take two lines or more at any of these widths */"), W(2)});
-  for (int i = 3; i < 12; ++i) Main({W(i), Elem("Free Text", i % 3 ? "/* short */" : "/* a comment that wraps once the view is narrow */")});
+  for (int i = 3; i < 12; ++i)
+    Main({W(i), Elem("Free Text", i % 3 ? "/* short */" : "/* a comment that wraps once the view is narrow */")});
   OpenInHost(CRect(0, 0, 440, 200));
   auto pull = [&](bool right, int by) {
     CRect w;
@@ -353,8 +354,9 @@ TEST_F(MotionViewHostTest, RowsFitAgainOnlyWhenTheWidthChanges) {
     UiAutomation::Drag(frame->m_hWnd, from, to);
   };
   const CRect cell = CellRect(1, 0);
+  const int x = cell.CenterPoint().x;
   UiAutomation::AdvanceClock(1000);
-  UiAutomation::Drag(view->m_hWnd, CPoint(cell.CenterPoint().x, cell.bottom - 1), CPoint(cell.CenterPoint().x, cell.bottom + 11));
+  UiAutomation::Drag(view->m_hWnd, CPoint(x, cell.bottom - 1), CPoint(x, cell.bottom + 11));
   const int dragged = view->GetRowHeight(1);
   ASSERT_GT(dragged, view->GetDefaultRowHeight());
   const BOOL barBefore = (view->GetStyle() & WS_VSCROLL) != 0;
