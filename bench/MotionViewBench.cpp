@@ -1,7 +1,8 @@
 // The motion view on a sequence of 100,000 translated elements: filling the view, and opening a
 // group of 10,000 in the middle, each compared against one InsertRows of as many rows plus setting
 // their cells (value, colour, the two tree attributes) in a bare grid of the same size, measured
-// side by side: steady state and the first run of a fresh process.
+// side by side: steady state and the first run of a fresh process; and the view made narrower or
+// wider, its rows fitted to the new width.
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXLibrary.h"
 #include "kernel/document/MC_Document.h"
@@ -171,10 +172,24 @@ void BM_Expand(benchmark::State& state) {
 void BM_BareExpand(benchmark::State& state) {
   Steady(state, "bare expand", [] { return TimedBare(kElements + kGroup, kGroupAt + 2, kGroup); });
 }
+// The frame made narrower or wider again, and the paint that follows: the rows the new width may
+// change are fitted again.
+void BM_Resize(benchmark::State& state) {
+  Steady(state, "resize", [] {
+    Sample& s = TheSample();
+    CRect r;
+    s.frame->GetWindowRect(&r);
+    return bench_note::Time([&] {
+      s.frame->MoveWindow(0, 0, r.Width() == 500 ? 460 : 500, r.Height());
+      UiAutomation::Pump();
+    });
+  });
+}
 BENCHMARK(BM_Fill)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_BareFill)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Expand)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_BareExpand)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Resize)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
 
 }  // namespace
 
@@ -192,6 +207,8 @@ int main(int argc, char** argv) {
   bench_note::PrintRatio("fill, first run", "first fill", "first bare fill", 3);
   bench_note::PrintRatio("expand 10,000, steady state", "expand", "bare expand", 3);
   bench_note::PrintRatio("expand 10,000, first run", "first expand", "first bare expand", 3);
+  if (bench_note::Seconds().count("resize"))
+    std::printf("  %-34s %9.2f ms\n", "width changed, steady state", bench_note::Seconds()["resize"] * 1e3);
   std::printf("  rows: %u with the group closed\n", (unsigned)TheSample().view->GetRowCount());
   return 0;
 }

@@ -14,6 +14,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -470,22 +471,23 @@ BOOL CGXControl::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 
 // ---- find and replace ------------------------------------------------------------------------------------------
 
-namespace {
-
-CString Upper(const CString& s) {
-  std::string u = s.str();
-  for (char& ch : u) ch = (char)std::toupper((unsigned char)ch);
-  return CString(std::move(u));
+void GXFoldUpper(std::string& text) {
+  // A table of the C library's upper case, made once: a replace over many cells folds every text.
+  static const auto table = [] {
+    std::array<char, 256> t{};
+    for (int c = 0; c < 256; ++c) t[(size_t)c] = (char)std::toupper(c);
+    return t;
+  }();
+  for (char& ch : text) ch = table[(unsigned char)ch];
 }
-
-}  // namespace
 
 void CGXControl::SearchTexts(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, CString& text, std::string& hay,
                              std::string& needle) {
   const CGXStyle& style = find.pStyle ? *find.pStyle : m_pGrid->LookupStyleRowCol(nRow, nCol);
   GetDisplayText(text, nRow, nCol, nullptr, &style);
   // Compared upper-cased unless case matters.
-  hay = (find.bCase ? text : Upper(text)).str();
+  hay = text.str();
+  if (!find.bCase) GXFoldUpper(hay);
   needle = (find.bCase ? find.strFind : find.strFindUpper).str();
 }
 
@@ -501,9 +503,11 @@ BOOL CGXControl::FindText(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nC
 
 bool CGXControl::ReplaceMatches(const GXFindReplaceState& find, const CString& text, size_t from, bool every,
                                 CString& out) {
-  const std::string hay = (find.bCase ? text : Upper(text)).str();
-  const std::string needle = (find.bCase ? find.strFind : find.strFindUpper).str();
+  const std::string& needle = (find.bCase ? find.strFind : find.strFindUpper).str();
   if (needle.empty()) return false;
+  std::string folded;
+  if (!find.bCase) GXFoldUpper(folded = text.str());
+  const std::string& hay = find.bCase ? text.str() : folded;
   std::string result(text.str(), 0, std::min(from, hay.size()));
   size_t hit;
   bool replaced = false;
@@ -522,8 +526,7 @@ bool CGXControl::ReplaceMatches(const GXFindReplaceState& find, const CString& t
 BOOL CGXControl::ReplaceAll(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol) {
   if (!m_pGrid) return FALSE;
   CString text;
-  std::string hay, needle;
-  SearchTexts(find, nRow, nCol, text, hay, needle);
+  GetDisplayText(text, nRow, nCol, nullptr, find.pStyle ? find.pStyle : &m_pGrid->LookupStyleRowCol(nRow, nCol));
   return ReplaceAllIn(find, nRow, nCol, text, 0);
 }
 
@@ -532,6 +535,9 @@ BOOL CGXControl::ReplaceAllIn(const GXFindReplaceState& find, ROWCOL nRow, ROWCO
   if (!ReplaceMatches(find, text, from, true, out)) return FALSE;
   CGXStyle value;
   value.SetValue(out);
+  // In the grid's Replace All loop (the cell's composed style at hand) the cell is only stored: the
+  // loop files the undo, repaints and tells the other views once for all the cells it replaced.
+  if (find.pStyle) return StoreCellStyle(nRow, nCol, &value, 0, 0, find.pStyle);
   return m_pGrid->SetStyleRange(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), &value, 0, 0, nullptr, GX_UPDATENOW, CmdDo);
 }
 

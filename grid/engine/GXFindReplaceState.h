@@ -4,6 +4,8 @@
 #include "platform/core/String.h"
 #include "platform/ui/WinDefs.h"
 
+#include <string>
+
 class CFindReplaceDialog;
 class CGXGridCore;
 class CGXStyle;
@@ -27,6 +29,8 @@ struct GXFindReplaceState {
 };
 
 GXFindReplaceState& GXGetFindReplaceState();
+// Upper-cases in place as the texts and the find text are compared when case does not matter.
+void GXFoldUpper(std::string& text);
 
 // Opens the process's dialog, or brings up the open one of the same kind (another kind is closed).
 void GXShowFindReplaceDialog(BOOL bFindOnly, LPCTSTR pszFind, CWnd* pParent);

@@ -13,6 +13,8 @@
 #include <cctype>
 #include <memory>
 #include <string>
+#include <typeinfo>
+#include <vector>
 
 namespace {
 
@@ -27,8 +29,7 @@ void StoreSearch(LPCTSTR pszFind, BOOL bDown, BOOL bCase) {
   state.bCase = bCase;
   state.bNext = bDown;
   std::string upper = state.strFind.str();
-  if (!bCase)
-    for (char& c : upper) c = (char)std::toupper((unsigned char)c);
+  if (!bCase) GXFoldUpper(upper);
   state.strFindUpper = CString(upper);
 }
 
@@ -57,6 +58,59 @@ void ReplaceFirstMatch(CGXControl& control, const GXFindReplaceState& state) {
   control.GetCurrentText(text);
   if (CGXControl::ReplaceMatches(state, text, 0, false, out)) control.ReplaceSelectedText(out);
 }
+
+// The cells' styles before a Replace All, for its undo. A style that is only a value (the usual
+// cell) is kept as its text and made again when the command first runs: a replace over many cells
+// then costs no style for each.
+class CReplacedCellsCmd : public CGXSetStyleRangeCmd {
+ public:
+  CReplacedCellsCmd() : CGXSetStyleRangeCmd(CGXRange(), 0, nullptr) {}
+  ~CReplacedCellsCmd() override {
+    for (Cell& c : m_cells) delete c.style;
+  }
+  // `before` null: the cell had no style of its own.
+  void Keep(const CGXStyle* before) {
+    Cell c;
+    if (before && typeid(*before) == typeid(CGXStyle) && before->GetIncludeMask() == CGXStyle::inclValue) {
+      const std::string& value = before->GetValue().str();
+      c.at = m_texts.size(), c.length = value.size();
+      m_texts += value;
+    } else if (before) {
+      c.style = before->Clone();
+    }
+    m_cells.push_back(c);
+  }
+  ROWCOL Count() const { return (ROWCOL)m_cells.size(); }
+  BOOL Execute(CGXGridCore* pGrid, GXCmdType ctCmd) override {
+    if (!m_pStyles) {
+      auto* styles = new CObArray;
+      styles->SetSize((INT_PTR)m_cells.size());
+      for (size_t i = 0; i < m_cells.size(); ++i) {
+        Cell& c = m_cells[i];
+        if (c.at != kNoText) {
+          c.style = pGrid->CreateStyle();
+          c.style->SetValue(CString(m_texts.substr(c.at, c.length)));
+        }
+        (*styles)[(INT_PTR)i] = c.style;
+        c.style = nullptr;
+      }
+      m_cells.clear();
+      m_texts.clear();
+      m_pStyles = styles;
+    }
+    return CGXSetStyleRangeCmd::Execute(pGrid, ctCmd);
+  }
+
+ private:
+  static constexpr size_t kNoText = (size_t)-1;
+  // A whole style, a value at `at` in m_texts, or neither: no style of its own.
+  struct Cell {
+    CGXStyle* style = nullptr;
+    size_t at = kNoText, length = 0;
+  };
+  std::vector<Cell> m_cells;
+  std::string m_texts;
+};
 
 }  // namespace
 
@@ -215,14 +269,15 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
   const BOOL oldLock = m_pParam->m_bLockUpdate, undoEnabled = m_pParam->m_bUndoEnabled;
   m_pParam->m_bLockUpdate = TRUE;
   m_pParam->m_bUndoEnabled = FALSE;
-  std::unique_ptr<CObArray> run;
+  std::unique_ptr<CReplacedCellsCmd> run;
   ROWCOL runTop = 0;
   auto endRun = [&] {
     if (!run) return;
-    const CGXRange cells = CGXRange().SetCellRange(runTop, col, runTop + (ROWCOL)run->GetSize() - 1, col);
-    AddCommand(new CGXSetStyleRangeCmd(cells, 0, run.release()), CmdDo);
+    run->m_range = CGXRange().SetCellRange(runTop, col, runTop + run->Count() - 1, col);
+    AddCommand(run.release(), CmdDo);
   };
   CGXStyle* style = CreateStyle();
+  CGXStyle* before = undoEnabled ? CreateStyle() : nullptr;
   for (ROWCOL r = row; r <= rows && r != 0; ++r) {
     if (RowAborted(progress, counter, rows - row + 1)) {
       aborted = true;
@@ -231,8 +286,11 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
     style->Free();
     ComposeStyleRowCol(r, col, style);
     CGXControl* control = GetRegisteredControl(style->GetControl());
-    CGXStyle* before = undoEnabled ? CreateStyle() : nullptr;
-    if (before && !GetStyleRowCol(r, col, *before, 2, 0)) RecycleStyle(before), before = nullptr;
+    bool had = false;
+    if (before) {
+      before->Free();
+      had = GetStyleRowCol(r, col, *before, 2, 0);
+    }
     state.pStyle = style;
     m_pPreparedStyle = style;  // the cell's store need not compose it again
     const bool here = control && control->ReplaceAll(state, r, col);
@@ -240,15 +298,15 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
     state.pStyle = nullptr;
     if (here) replaced = true, last = r;
     if (here && undoEnabled) {
-      if (!run) run.reset(new CObArray), runTop = r;
-      run->Add(before);
+      if (!run) run.reset(new CReplacedCellsCmd), runTop = r;
+      run->Keep(had ? before : nullptr);
     } else {
-      RecycleStyle(before);
       endRun();
     }
   }
   endRun();
   RecycleStyle(style);
+  if (before) RecycleStyle(before);
   m_pParam->m_bUndoEnabled = undoEnabled;
   m_pParam->m_bLockUpdate = oldLock;
   settings.nPercent = 0xFFFFFFFF;
@@ -258,5 +316,8 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
     if (aborted && settings.bRollbackRequested) Rollback();
     else CommitTrans();
   }
-  if (replaced) RedrawRowCol(row, col, last, col);
+  if (replaced) {
+    SetModifiedFlag(TRUE);
+    UpdateStyleRange(CGXRange().SetCellRange(row, col, last, col), nullptr, 0, 0, GX_UPDATENOW, TRUE);
+  }
 }

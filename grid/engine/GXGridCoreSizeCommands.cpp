@@ -364,7 +364,15 @@ static BOOL ResizeToFit(CGXGridCore& grid, CGXRange range, BOOL bCoveredCells, U
       if (m == innerTo) break;
     }
     BOOL abort = FALSE;
-    progress.CheckAbort(abort);
+    if (progress.CheckAbort(abort) && dc && !abort) {
+      // The waiting messages ran: a paint among them frees the grid's client DC and fonts.
+      if (dc != &display) dc = grid.GetClientDC();
+      if (dc) {
+        grid.PrepareDC(dc);
+        CFont* first = grid.SelectStandardFont(dc);
+        if (dc != &display) oldFont = first;
+      }
+    }
     if (abort) {
       aborted = TRUE;
       break;

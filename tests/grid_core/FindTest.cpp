@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 class FindGrid : public CGXGridCore {
@@ -86,6 +88,43 @@ TEST_F(GridFind, ReplaceAllIsOneUndoStep) {
   EXPECT_EQ(Automation::Instance().Beeps().size(), 1u);
   grid.ReplaceAll("", "-", FALSE);  // an empty find text replaces nothing
   EXPECT_EQ(grid.GetValueRowCol(3, 2), "ABC");
+}
+
+// Undo and redo of Replace All give each cell back its own style: a value alone, a value with other
+// attributes, or no style of its own (the value shown comes from the column's).
+TEST_F(GridFind, UndoOfReplaceAllRestoresEachCellsOwnStyle) {
+  grid.SetStyleRange(CGXRange().SetColRange(3, 3), &CGXStyle().SetValue("ab"));
+  Put(1, 3, "ab");
+  Data().StoreStyleAt(3, 3, &CGXStyle().SetValue("ab").SetTextColor(RGB(255, 0, 0)), 0, 0);
+  Data().StoreStyleAt(5, 3, &CGXStyle().SetValue("cab").SetUserAttribute(1, "u"), 0, 0);
+  grid.GetParam()->EmptyUndoList();
+  auto cells = [&] {
+    std::string out;
+    for (ROWCOL r = 1; r <= 6; ++r) {
+      CGXStyle s;
+      if (!Data().GetStyleAt(r, 3, s, 2, 0)) {
+        out += "- ";
+        continue;
+      }
+      out += std::to_string(s.GetIncludeMask()) + ":" + s.GetValue().str();
+      if (s.GetIncludeTextColor()) out += ":" + std::to_string(s.GetTextColor());
+      if (s.GetIncludeUserAttributes()) out += ":" + s.GetUserAttribute(1).str();
+      out += " ";
+    }
+    return out;
+  };
+  const std::string before = cells();
+  EXPECT_EQ(before, "1024:ab 1024:abc 1056:ab:255 - 263168:cab:u - ");
+  ASSERT_TRUE(grid.SetCurrentCell(1, 3));
+  grid.ReplaceAll("b", "-", FALSE);
+  const std::string after = cells();
+  EXPECT_EQ(after, "1024:a- 1024:a-c 1056:a-:255 1024:a- 263168:ca-:u 1024:a- ");
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(grid.Undo());
+    EXPECT_EQ(cells(), before) << round;
+    ASSERT_TRUE(grid.Redo());
+    EXPECT_EQ(cells(), after) << round;
+  }
 }
 
 TEST_F(GridFind, OneDialogPerProcessFollowsItsOwner) {

@@ -17,6 +17,7 @@
 #include "platform/ui/WinApp.h"
 
 #include "tests/support/ViewFrame.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,7 @@ TEST_P(FindDialog, ItsButtonsFindReplaceAndReplaceAll) {
   DialogAutomation::ClickControl(dlg, psh2);  // Replace All: from the current row down
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "xyz", "xyz", "zxyz"}));
   EXPECT_EQ(g_paints, 1);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid->m_pGridWnd->m_hWnd));
   // Replace All is one undo step, over scattered and adjacent cells alike.
   ASSERT_TRUE(grid->Undo());
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "xyz", "zabc"}));

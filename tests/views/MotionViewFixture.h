@@ -18,6 +18,7 @@
 #include "tests/support/MdiViewHost.h"
 #include "views/motion/MC_MotionView.h"
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -39,6 +40,13 @@ class CTestMotionView : public CMC_MotionView {
   using CMC_MotionView::OnChangedSelection;
   using CMC_MotionView::OnEndEditing;
   using CMC_MotionView::OnSelDragDrop;
+
+  // Runs before each cell of the view is composed (time passing while a long fit measures rows).
+  static inline std::function<void()> s_onCompose;
+  void ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle* pStyle, BOOL bApplyStandard = TRUE) override {
+    if (s_onCompose) s_onCompose();
+    CMC_MotionView::ComposeStyleRowCol(nRow, nCol, pStyle, bApplyStandard);
+  }
 };
 
 class CMotionHostDoc : public CMC_Document {

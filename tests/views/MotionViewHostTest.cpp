@@ -337,6 +337,82 @@ TEST_F(MotionViewHostTest, OnlyDataRowsTakeADraggedHeight) {
   }
 }
 
+// The child's frame pulled by its bottom edge keeps a dragged row height (a scroll bar coming or going
+// sizes only the client); pulled by its right edge, the rows fit the new width as a fit of every row does.
+TEST_F(MotionViewHostTest, RowsFitAgainOnlyWhenTheWidthChanges) {
+  Main({W(1), Elem("Free Text", "/* a note long enough to take two lines or more at any of these widths */"), W(2)});
+  for (int i = 3; i < 12; ++i)
+    Main({W(i), Elem("Free Text", i % 3 ? "/* short */" : "/* a comment that wraps once the view is narrow */")});
+  OpenInHost(CRect(0, 0, 440, 200));
+  auto pull = [&](bool right, int by) {
+    CRect w;
+    frame->GetWindowRect(&w);
+    CPoint from = right ? CPoint(w.right - 1, w.CenterPoint().y) : CPoint(w.CenterPoint().x, w.bottom - 1);
+    CPoint to = from + (right ? CSize(by, 0) : CSize(0, by));
+    frame->ScreenToClient(&from), frame->ScreenToClient(&to);
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Drag(frame->m_hWnd, from, to);
+  };
+  const CRect cell = CellRect(1, 0);
+  const int x = cell.CenterPoint().x;
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Drag(view->m_hWnd, CPoint(x, cell.bottom - 1), CPoint(x, cell.bottom + 11));
+  const int dragged = view->GetRowHeight(1);
+  ASSERT_GT(dragged, view->GetDefaultRowHeight());
+  const BOOL barBefore = (view->GetStyle() & WS_VSCROLL) != 0;
+  pull(false, 300);
+  EXPECT_NE(barBefore, (view->GetStyle() & WS_VSCROLL) != 0);
+  EXPECT_EQ(view->GetRowHeight(1), dragged);
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+  for (int by : {-200, 120}) {
+    pull(true, by);
+    std::vector<int> shown, full;
+    for (DWORD r = 1; r <= view->GetRowCount(); ++r) shown.push_back(view->GetRowHeight(r));
+    EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd)) << by;
+    view->ResizeRowHeightsToFit(CGXRange().SetCellRange(1, 1, view->GetRowCount(), 1));
+    for (DWORD r = 1; r <= view->GetRowCount(); ++r) full.push_back(view->GetRowHeight(r));
+    EXPECT_EQ(shown, full) << by;
+    EXPECT_GT(*std::max_element(full.begin(), full.end()), view->GetDefaultRowHeight()) << by;
+  }
+}
+
+// A text of characters wider than the font's average that needs two lines gets them in a fill.
+TEST_F(MotionViewHostTest, AFillFitsATextOfWideCharacters) {
+  OpenInHost(CRect(0, 0, 900, 200));
+  // As many characters as the font's average width lets one line hold, most of them "@".
+  const int room = view->GetColWidth(1) - CGXTreeCellLook::Indent(0) - 16;
+  std::string text = "/*";
+  while ((int)(text.size() + 3) * view->GetFontCharWidth() <= room) text += text.size() % 10 == 9 ? ' ' : '@';
+  motion->GetMain()->Add(Elem("Free Text", (text + "*/").c_str()));
+  view->OnUpdate(nullptr, CMC_MotionView::kHintRefresh, nullptr);
+  const int shown = view->GetRowHeight(1);
+  view->ResizeRowHeightsToFit(CGXRange().SetCellRange(1, 1, 1, 1));
+  EXPECT_EQ(shown, view->GetRowHeight(1));
+  EXPECT_GT(shown, view->GetDefaultRowHeight());
+}
+
+// A width change whose fit takes long shows its progress, and the paint that comes meanwhile leaves
+// the rows measured with a drawing surface that still exists: the rows fit, the picture is whole.
+TEST_F(MotionViewHostTest, ALongFitAfterAWidthChangeSurvivesThePaintsMeanwhile) {
+  for (int i = 0; i < 40; ++i) Main({Elem("Free Text", "/* a comment long enough to wrap in a narrower view */")});
+  OpenInHost(CRect(0, 0, 440, 300));
+  CTestMotionView::s_onCompose = [] { Clock::Advance(50); };
+  CRect w;
+  frame->GetWindowRect(&w);
+  CPoint from(w.right - 1, w.CenterPoint().y), to = from - CSize(150, 0);
+  frame->ScreenToClient(&from), frame->ScreenToClient(&to);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Drag(frame->m_hWnd, from, to);
+  CTestMotionView::s_onCompose = nullptr;
+  std::vector<int> shown, full;
+  for (DWORD r = 1; r <= view->GetRowCount(); ++r) shown.push_back(view->GetRowHeight(r));
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+  view->ResizeRowHeightsToFit(CGXRange().SetCellRange(1, 1, view->GetRowCount(), 1));
+  for (DWORD r = 1; r <= view->GetRowCount(); ++r) full.push_back(view->GetRowHeight(r));
+  EXPECT_EQ(shown, full);
+  EXPECT_GT(full[0], view->GetDefaultRowHeight());
+}
+
 // Random clicks, keys, menu commands, the wheel and sizes in the host's frame: rows and model stay
 // in step and nothing is left stale.
 TEST_F(MotionViewHostTest, RandomUseKeepsRowsAndPicture) {

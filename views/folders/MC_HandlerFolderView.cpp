@@ -13,6 +13,7 @@
 #include "views/KernelGridViews.h"
 
 #include <algorithm>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CMC_HandlerFolderView, CGXGridView)
 
@@ -98,8 +99,11 @@ void CMC_HandlerFolderView::ShowContextCursor(UINT nID, LPCSTR pszSystemCursor) 
 BOOL CMC_HandlerFolderView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   const BOOL handled = CGXGridView::OnWndMsg(message, wParam, lParam, pResult);
   if (message == WM_SIZE && m_bInitialized) {
+    // A scroll bar shown or hidden sizes the client, not the columns: the rows stay as they are.
+    auto widths = [this] { return std::pair(GetColWidth(1), GetColCount() > 1 ? GetColWidth(2) : 0); };
+    const auto fitted = widths();
     SetColumnsWidth();
-    FitRows(1, GetRowCount());
+    if (widths() != fitted) FitRows(1, GetRowCount());
   }
   return handled;
 }

@@ -124,9 +124,9 @@ void CMC_MotionView::OnInitialUpdate() {
 void CMC_MotionView::SetColumnsWidth() {
   CRect r;
   GetWindowRect(&r);
-  const int width = std::max(100, r.Width() - ::GetSystemMetrics(SM_CXVSCROLL) - 22);
+  m_nColumnWidth = std::max(100, r.Width() - ::GetSystemMetrics(SM_CXVSCROLL) - 22);
   SetColWidth(0, 0, 20);
-  SetColWidth(1, 1, width);
+  SetColWidth(1, 1, m_nColumnWidth);
 }
 
 void CMC_MotionView::OnUpdate(CView*, LPARAM lHint, CObject*) {
@@ -144,13 +144,72 @@ BOOL CMC_MotionView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
   }
   const BOOL handled = CGXGridView::OnWndMsg(message, wParam, lParam, pResult);
   if (message == WM_SIZE && m_bViewInitialized) {
+    // The column follows the window, not its client: a scroll bar shown or hidden leaves the rows.
+    const int fitted = m_nColumnWidth;
     SetColumnsWidth();
-    if (GetRowCount()) {
-      ResizeRowHeightsToFit(CGXRange().SetCellRange(1, 1, GetRowCount(), 1));
+    if (GetRowCount() && m_nColumnWidth != fitted) {
+      RefitRows();
       CloseActiveEditControl();
     }
   }
   return handled;
+}
+
+BOOL CMC_MotionView::MayWrap(const CString& text, int nLevel) {
+  if (!m_nWidestChar) m_nWidestChar = WidestChar();
+  const long long width = (long long)text.GetLength() * m_nWidestChar + CGXTreeCellLook::Indent(nLevel) + 16;
+  return text.Find('\n') >= 0 || text.Find('\t') >= 0 || width > GetColWidth(1);
+}
+
+// The widest printable ASCII character of the cells' font: a text of n bytes is at most n of them
+// wide (a character of several bytes is no wider than that many), so only a text that may not fit
+// one line is measured.
+int CMC_MotionView::WidestChar() {
+  int widest = 0;
+  CClientDC dc(this);
+  PrepareDC(&dc);
+  CFont* old = SelectStandardFont(&dc);
+  for (char c = ' '; c <= '~'; ++c) widest = std::max(widest, (int)dc.GetTextExtent(&c, 1).cx);
+  if (old) dc.SelectObject(old);
+  return std::max(widest, GetFontCharWidth());
+}
+
+// Only rows that are taller than one line or may not fit the width in one are measured, a run of
+// them at a time; the rest keep the height a fill gives them.
+void CMC_MotionView::RefitRows() {
+  // A long fit lets waiting input run (its progress): a width change then fits again once this ends.
+  if (m_bFitting) {
+    m_bFitAgain = TRUE;
+    return;
+  }
+  struct Fitting {
+    BOOL& on;
+    explicit Fitting(BOOL& b) : on(b) { on = TRUE; }
+    ~Fitting() { on = FALSE; }  // also when the user stops a fit (Esc): the next change fits again
+  } fitting(m_bFitting);
+  BOOL fitted = FALSE;
+  do {
+    m_bFitAgain = FALSE;
+    m_nWidestChar = WidestChar();
+    const int single = GetDefaultRowHeight();
+    auto needs = [&](DWORD row) {
+      if (GetRowHeight(row) != single) return true;
+      const CGXStyle* style = StoredStyle(row);
+      return style && MayWrap(style->GetValue(), GetTreeNodeAttrib(kLevelAttrib, row));
+    };
+    for (DWORD r = 1; r <= GetRowCount() && !m_bFitAgain;) {
+      if (!needs(r)) {
+        ++r;
+        continue;
+      }
+      DWORD last = r;
+      while (last < GetRowCount() && needs(last + 1)) ++last;
+      ResizeRowHeightsToFit(CGXRange().SetCellRange(r, 1, last, 1), TRUE, 0);
+      fitted = TRUE;
+      r = last + 1;
+    }
+  } while (m_bFitAgain);
+  if (fitted) Redraw(GX_INVALIDATE);
 }
 
 BOOL CMC_MotionView::PreTranslateMessage(MSG* pMsg) {
@@ -315,16 +374,14 @@ void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
   // when its text may need more than the default height, or when it is written on its own.
   if (m_nBatch && style.GetTextColorValue() == kFailedColor && (!m_nFirstRedRow || nRow < m_nFirstRedRow))
     m_nFirstRedRow = nRow;
-  const CString& text = style.GetValue();
-  const long long width = (long long)text.GetLength() * GetFontCharWidth() + CGXTreeCellLook::Indent(nLevel) + 16;
   if (!m_nBatch)
     ResizeRowHeightsToFit(CGXRange().SetCellRange(nRow, 1, nRow, 1));
-  else if (text.Find('\n') >= 0 || width > GetColWidth(1))
+  else if (MayWrap(style.GetValue(), nLevel))
     m_aFitRows.push_back(nRow);
 }
 
 void CMC_MotionView::BeginBatch() {
-  if (m_nBatch++ == 0) ++m_nLockUpdate;
+  if (m_nBatch++ == 0) ++m_nLockUpdate, m_nWidestChar = 0;
 }
 
 void CMC_MotionView::EndBatch(DWORD nFirstRow) {

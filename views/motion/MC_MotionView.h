@@ -149,6 +149,9 @@ class CMC_MotionView : public CGXGridView {
   int m_nBatch = 0;
   std::vector<DWORD> m_aFitRows;  // rows of the batch whose height is fitted at its end
   DWORD m_nFirstRedRow = 0;       // the first failure written by the batch of a fill
+  int m_nWidestChar = 0;          // of the cells' font, taken again by each fill and fit
+  int m_nColumnWidth = 0;         // the data column's, as the window's width gives it
+  BOOL m_bFitting = FALSE, m_bFitAgain = FALSE;
 
  private:
   void SetSelectionState();
@@ -175,6 +178,11 @@ class CMC_MotionView : public CGXGridView {
   static DWORD CountVisibleRows(CMC_MotionGroup* pGroup);
   void WriteRows(DWORD& nRow, int nLevel, CMC_MotionGroup* pGroup);
   BOOL IsRedRow(DWORD nRow);
+  // Whether a row's text may need more than one line at the column's width (counted in characters).
+  BOOL MayWrap(const CString& text, int nLevel);
+  int WidestChar();
+  // Fits again the rows the column's new width may change.
+  void RefitRows();
   // The style stored for cell (nRow, 1), or null.
   const CGXStyle* StoredStyle(DWORD nRow);
   // Where a drop before row nDropRow puts the block; FALSE when it is refused.
