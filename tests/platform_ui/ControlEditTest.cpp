@@ -59,7 +59,7 @@ class ControlEditTest : public ::testing::Test {
 };
 
 TEST_F(ControlEditTest, MultiLineTextWrapsAtWordsAndKeepsHardBreaks) {
-  HWND e = MakeEdit(ES_MULTILINE, CRect(10, 10, 130, 200));
+  MakeEdit(ES_MULTILINE, CRect(10, 10, 130, 200));
   m_edit.SetWindowText("alpha beta gamma delta epsilon zeta eta theta\r\nsecond");
   int lines = m_edit.GetLineCount();
   EXPECT_GE(lines, 3);
@@ -87,7 +87,7 @@ TEST_F(ControlEditTest, MultiLineTextWrapsAtWordsAndKeepsHardBreaks) {
     m_edit.ModifyStyle(c.remove, c.add);
     EXPECT_EQ(c.lines, m_edit.GetLineCount()) << c.add;
   }
-  UiAutomation::Click(e, POINT{2, 5});
+  UiAutomation::Click(m_edit.m_hWnd, POINT{2, 5});
   m_edit.SetSel(3, 3);
   UiAutomation::PressKey(VK_END);
   EXPECT_EQ(Sel(), std::make_pair((int)Text().find('\r'), (int)Text().find('\r')));
