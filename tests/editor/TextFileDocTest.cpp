@@ -4,6 +4,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Ini.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WinApp.h"
 #include "tests/support/TestKernel.h"
@@ -271,9 +272,8 @@ TEST(TextFileDoc, ConsoleDownWithoutRecallIsTheEditorsDown) {
   console.InitializeInterpreterDoc();
   auto* v = new testtext::View;  // deletes itself with its window
   ASSERT_TRUE(v->Open(&console));
-  v->SetFocus();
-  MSG down{v->m_hWnd, WM_KEYDOWN, VK_DOWN, 1, 0, {0, 0}};
-  if (!v->PreTranslateMessage(&down)) v->SendMessage(WM_KEYDOWN, VK_DOWN, 1);
+  UiAutomation::Click(v->m_hWnd, POINT{200, 150});
+  UiAutomation::PressKey(VK_DOWN);
   ASSERT_EQ(Boxes().MessageBoxes().size(), 1u);
   EXPECT_EQ(Boxes().MessageBoxes()[0].text, "End of file.");
   EXPECT_EQ(AllText(*console.GetEdit()), "VKS> ");
@@ -345,12 +345,9 @@ TEST(TextFileDoc, RecallAfterAnUnheardClearReadsNoFreedLine) {
   console.InitializeInterpreterDoc();
   auto* v = new testtext::View;  // deletes itself with its window
   ASSERT_TRUE(v->Open(&console));
-  v->SetFocus();
-  for (char c : std::string("A=1;\r")) v->SendMessage(WM_CHAR, (BYTE)c, 1);
-  auto up = [&] {
-    MSG m{v->m_hWnd, WM_KEYDOWN, VK_UP, 1, 0, {0, 0}};
-    EXPECT_TRUE(v->PreTranslateMessage(&m));
-  };
+  UiAutomation::Click(v->m_hWnd, POINT{200, 150});
+  UiAutomation::TypeText("A=1;\r");
+  auto up = [&] { UiAutomation::PressKey(VK_UP); };
   up();
   EXPECT_EQ(Lines(*console.GetEdit()).back(), "VKS> A=1;\r\n");
   console.m_pUpdateTarget = &other;
