@@ -9,6 +9,7 @@
 #include "platform/ui/WinApp.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/TextFileWindows.h"
+#include "tests/support/ViewFrame.h"
 
 #include <gtest/gtest.h>
 #include <utime.h>
@@ -287,17 +288,18 @@ TEST(TextFileDoc, AClosedActiveViewIsActiveNoLonger) {
   testtext::Doc doc;
   doc.OnNewDocument();
   SetText(*doc.GetEdit(), "a\r\nb\r\nc\r\n");
+  // The view is made active as a frame shown by its template makes it.
   for (const bool removedFirst : {true, false}) {
-    auto* v = new testtext::View;  // deletes itself with its window
-    ASSERT_TRUE(v->Open(&doc));
+    auto* frame = new CFrameWnd;  // deletes itself with its window
+    ASSERT_TRUE(OpenViewFrame(*frame, RUNTIME_CLASS(CTextFileView), &doc, CRect(0, 0, 400, 300)));
+    auto* v = static_cast<CTextFileView*>(frame->GetActiveView());
+    ASSERT_TRUE(v);
     v->GoToLineColumn(3, 1);
-    v->OnActivateView(TRUE, v, nullptr);
     ASSERT_EQ(doc.m_pActiveView, v);
-    if (removedFirst)
-      v->Close();
-    else
-      v->DestroyWindow();
+    if (removedFirst) doc.RemoveView(v);
+    v->DestroyWindow();
     EXPECT_EQ(doc.m_pActiveView, nullptr) << removedFirst;
+    frame->DestroyWindow();
   }
   auto* next = new testtext::View;
   ASSERT_TRUE(next->Open(&doc));
@@ -310,12 +312,14 @@ TEST(TextFileDoc, AClosedActiveViewIsActiveNoLonger) {
   } host;
   host.m_bAutoDelete = FALSE;
   host.console = &doc;
-  auto* shown = new testtext::View;
-  ASSERT_TRUE(shown->Open(&host));
-  shown->OnActivateView(TRUE, shown, nullptr);
+  auto* frame = new CFrameWnd;
+  ASSERT_TRUE(OpenViewFrame(*frame, RUNTIME_CLASS(CTextFileView), &host, CRect(0, 0, 400, 300)));
+  CView* shown = frame->GetActiveView();
+  ASSERT_TRUE(shown);
   ASSERT_EQ(doc.m_pActiveView, shown);
   shown->DestroyWindow();
   EXPECT_EQ(doc.m_pActiveView, nullptr);
+  frame->DestroyWindow();
 }
 
 // Font sizes of any int in the profile give a height (-1 where it cannot be had) and a window that opens.
