@@ -28,7 +28,6 @@ using testtext::Doc;
 
 struct Pane : testtext::View {
   bool Open(CDocument* doc, int x) { return View::Open(doc, x, 300, 160, "pane"); }
-  void Cmd(UINT id) { SendMessage(WM_COMMAND, id, 0); }
   // Typed on the keyboard; the pane has the focus.
   void Char(char c) {
     EXPECT_EQ(::GetFocus(), m_hWnd);
@@ -147,16 +146,17 @@ class EditPanes : public ::testing::Test {
     switch (s.op) {
       case kType: bad = TypeWhereDrawn(*doc->GetEdit(), p, s.pane ? "B" : "A"); break;
       case kEnter: p.Char(13); break;
-      case kDelete: p.Cmd(ID_EDIT_CLEAR); break;
-      case kBackspace: p.Cmd(ID_SECEDIT_BACKSPACE); break;
-      case kSelectAll: p.Cmd(ID_SECEDIT_SELECTALL); break;
-      case kSelDown: p.Cmd(ID_SECEDIT_SELDOWN); break;
-      case kSelRight: p.Cmd(ID_SECEDIT_SELRIGHT); break;
-      case kDown: p.Cmd(ID_SECEDIT_LINEDOWN); break;
-      case kCut: p.Cmd(ID_EDIT_CUT); break;
-      case kPaste: p.Cmd(ID_EDIT_PASTE); break;
-      case kUndo: p.Cmd(ID_EDIT_UNDO); break;
-      case kRedo: p.Cmd(ID_EDIT_REDO); break;
+      // The editor's keys for its commands.
+      case kDelete: UA::PressKey(VK_DELETE); break;
+      case kBackspace: UA::PressKey(VK_BACK); break;
+      case kSelectAll: UA::PressKey('A', UA::kControl); break;
+      case kSelDown: UA::PressKey(VK_DOWN, UA::kShift); break;
+      case kSelRight: UA::PressKey(VK_RIGHT, UA::kShift); break;
+      case kDown: UA::PressKey(VK_DOWN); break;
+      case kCut: UA::PressKey('X', UA::kControl); break;
+      case kPaste: UA::PressKey('V', UA::kControl); break;
+      case kUndo: UA::PressKey('Z', UA::kControl); break;
+      case kRedo: UA::PressKey('Z', UA::kControl | UA::kShift); break;
       case kAppend: doc->InsertTextAtEnd("more\r\nand more\r\n"); break;
       case kClear: doc->ClearEdit(); break;
       case kScroll: dravonix::test::bars::Press(p.m_hWnd, dravonix::test::kDownArrow); break;
