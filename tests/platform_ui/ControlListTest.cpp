@@ -348,8 +348,12 @@ TEST_F(ControlListTest, SizedListsDrawTheirFocusedItemAtTheNewWidth) {
     CListBox list;
     ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_NOTIFY | c.style, CRect(10, 10, 160, 90), &m_host, 5));
     for (int i = 0; i < c.items; ++i) list.AddString(("item " + std::to_string(i)).c_str());
-    list.SetCurSel(c.items ? 1 : -1);
-    list.SetFocus();
+    // Item 1 clicked (an empty list: its inside), which gives the list the focus.
+    CRect item(10, 10, 20, 20);
+    if (c.items) list.GetItemRect(1, &item);
+    UiAutomation::Click(list.m_hWnd, item.CenterPoint());
+    ASSERT_EQ(list.m_hWnd, ::GetFocus());
+    ASSERT_EQ(c.items ? 1 : -1, list.GetCurSel());
     EXPECT_EQ(0, PixelsOffFullRepaint(list.m_hWnd));
     for (const CSize& size : c.sizes) {
       list.MoveWindow(10, 10, size.cx, size.cy);

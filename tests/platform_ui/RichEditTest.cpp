@@ -419,7 +419,7 @@ TEST_F(RichEditTest, FormatRangeDrawsIntoADcInTwips) {
 
 TEST_F(RichEditTest, CaretKeysSelectionAndTyping) {
   m_rich.SetWindowText("word other");
-  m_rich.SetFocus();
+  UiAutomation::Click(m_rich.m_hWnd, POINT{4, 4});
   struct Step {
     UINT vk, mods;
     LONG a, b;
