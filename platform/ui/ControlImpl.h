@@ -118,5 +118,8 @@ void DrawScrollBar(CDC& dc, const CRect& r, bool vertical, const ScrollBarLook& 
 // A window's own bar: where it lies (window coordinates) and what it shows, for drawing and presses.
 CRect WindowBarRect(HWND h, int bar);
 ScrollBarLook WindowBarLook(HWND h, int bar);
+// The position a thumb code (SB_THUMBTRACK, SB_THUMBPOSITION) gives: the message holds only its low
+// 16 bits, the bar's tracking position all 32.
+int ThumbCodePos(HWND h, int bar, WPARAM wp);
 
 }  // namespace ui

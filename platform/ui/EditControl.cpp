@@ -704,7 +704,7 @@ class EditCtl : public ControlImpl {
           case SB_PAGEUP: first -= vis; break;
           case SB_PAGEDOWN: first += vis; break;
           case SB_THUMBPOSITION:
-          case SB_THUMBTRACK: first = (short)HIWORD(wp); break;
+          case SB_THUMBTRACK: first = ThumbCodePos(m_hwnd, SB_VERT, wp); break;
           case SB_TOP: first = 0; break;
           case SB_BOTTOM: first = (long)m_lines.size(); break;
           default: return 0;

@@ -458,7 +458,7 @@ class ListCtl : public ControlImpl {
           case SB_PAGEUP: top -= VisibleFrom(m_top); break;
           case SB_PAGEDOWN: top += VisibleFrom(m_top); break;
           case SB_THUMBPOSITION:
-          case SB_THUMBTRACK: top = (short)HIWORD(wp); break;
+          case SB_THUMBTRACK: top = ThumbCodePos(m_hwnd, SB_VERT, wp); break;
           case SB_TOP: top = 0; break;
           case SB_BOTTOM: top = Count(); break;
           default: return 0;
@@ -474,7 +474,7 @@ class ListCtl : public ControlImpl {
           case SB_PAGELEFT: left -= ClientWidth(); break;
           case SB_PAGERIGHT: left += ClientWidth(); break;
           case SB_THUMBPOSITION:
-          case SB_THUMBTRACK: left = (short)HIWORD(wp); break;
+          case SB_THUMBTRACK: left = ThumbCodePos(m_hwnd, SB_HORZ, wp); break;
           case SB_LEFT: left = 0; break;
           case SB_RIGHT: left = m_extent; break;
           default: return 0;

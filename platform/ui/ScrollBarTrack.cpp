@@ -81,7 +81,10 @@ void EndTrack(bool release) {
   t_track = Track{};
   if (!IsWindow(t.hwnd)) return;
   KillTimer(t.hwnd, kRepeatTimer);
-  if (t.part == Part::Thumb) Send(t.hwnd, t.bar, SB_THUMBPOSITION, t.pos);
+  if (t.part == Part::Thumb) {
+    t.hwnd->scroll[t.bar].nTrackPos = t.pos;
+    Send(t.hwnd, t.bar, SB_THUMBPOSITION, t.pos);
+  }
   if (IsWindow(t.hwnd)) Send(t.hwnd, t.bar, SB_ENDSCROLL);
   // A thumb the window did not follow goes back to the position.
   if (IsWindow(t.hwnd)) PaintScrollBars(t.hwnd);
@@ -142,6 +145,12 @@ bool TrackScrollBarInput(const MSG& m) {
     }
   }
   return true;
+}
+
+int ThumbCodePos(HWND h, int bar, WPARAM wp) {
+  SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+  if (GetScrollInfo(h, bar, &si) && (WORD)si.nTrackPos == HIWORD(wp)) return si.nTrackPos;
+  return HIWORD(wp);
 }
 
 bool ScrollThumbTracked(HWND h, int bar, int* pos) {

@@ -400,6 +400,9 @@ void CSplitterWnd::StartTracking(int ht, CPoint pt) {
   m_ptTrackOffset = CPoint(pt.x - (m_bTracker2 ? m_rectTracker2.left : m_rectTracker.left), pt.y - m_rectTracker.top);
   m_bTracking = TRUE;
   SetCapture();
+  // The keyboard too, so that Escape and Enter end the drag.
+  m_hWndFocusBefore = ::GetFocus();
+  SetFocus();
   ::SetCursor(LoadCursor(nullptr, CursorFor(ht)));
   DrawTracker();
 }
@@ -494,6 +497,9 @@ void CSplitterWnd::StopTracking(BOOL bAccept) {
   if (m_bTrackerShown) DrawTracker();
   m_bTracking = FALSE;
   if (CWnd::GetCapture() == this) ::ReleaseCapture();
+  const HWND before = m_hWndFocusBefore;
+  m_hWndFocusBefore = nullptr;
+  if (before && ::IsWindow(before) && ::GetFocus() == m_hWnd) ::SetFocus(before);
   if (!bAccept || !GetSafeHwnd()) return;
   int ht = m_htTrack;
   CRect inside;

@@ -114,6 +114,7 @@ class CSplitterWnd : public CWnd {
   // Tracking a bar or split box.
   BOOL m_bTracking = FALSE;
   int m_htTrack = 0;
+  HWND m_hWndFocusBefore = nullptr;  // given back when the tracking ends
   CPoint m_ptTrackOffset;
   CRect m_rectTracker, m_rectTracker2;
   BOOL m_bTracker2 = FALSE;

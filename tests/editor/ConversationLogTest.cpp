@@ -76,9 +76,15 @@ class ConversationLog : public ::testing::Test {
         c.ClearEdit();
         text.clear();
         break;
-      case kLineUp: c.SendMessage(WM_VSCROLL, SB_LINEUP, 0); break;
-      case kPageUp: c.SendMessage(WM_VSCROLL, SB_PAGEUP, 0); break;
-      case kLineDown: c.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
+      // The bar pressed, where it shows.
+      case kLineUp:
+      case kPageUp:
+      case kLineDown:
+        if (c.GetStyle() & WS_VSCROLL)
+          dravonix::test::bars::Press(c.m_hWnd, op == kLineUp   ? dravonix::test::kUpArrow
+                                                : op == kPageUp ? dravonix::test::kPageAbove
+                                                                : dravonix::test::kDownArrow);
+        break;
       case kKeyUp: UA::PressKey(VK_UP); break;
       case kKeyHome: UA::PressKey(VK_HOME, UA::kControl); break;
       case kKeyEnd: UA::PressKey(VK_END, UA::kControl); break;
@@ -172,8 +178,8 @@ TEST_F(ConversationLog, PressesOnItsBarsScrollIt) {
   using namespace dravonix::test;
   Start();
   for (int i = 0; i < 30; ++i) log->AppendText("an entry of the log\n");
-  log->SendMessage(WM_VSCROLL, SB_THUMBPOSITION, 0);
-  UA::Pump();
+  // The thumb dragged back to the top.
+  UA::Drag(log->m_hWnd, bars::PartPoint(log->m_hWnd, kThumbDown), bars::PartPoint(log->m_hWnd, kThumbDown, -2000), 3);
   ExpectBarPresses(log->m_hWnd,
                    {{kDownArrow, "de", 1}, {kPageBelow, "De", 8}, {kThumbDown, "tttpe", 20}, {kPageAbove, "Ue", 13},
                     {kUpArrow, "ue", 12}, {kHeldDown, "ddddde", 17}, {kDisabledUp, "", 17}, {kRightArrow, "de", 1},

@@ -22,7 +22,9 @@ struct EditCommands : ::testing::Test {
     ResetClipboard();
     Clock::UseRealTime();
   }
+  // The caret placed by the program, in a window a click gave the focus.
   void Caret(int line, int col) {
+    if (::GetFocus() != w.m_hWnd) UA::Click(w.m_hWnd, POINT{w.m_nMargin + 2, 2});
     w.m_pCurLine = w.edit.FindLine(line);
     w.m_nCurLine = line;
     w.m_nCurCol = col;
@@ -40,7 +42,8 @@ struct EditCommands : ::testing::Test {
     return t;
   }
   void Type(const char* s) {
-    for (; *s; ++s) w.SendMessage(WM_CHAR, (BYTE)*s, 0);
+    EXPECT_EQ(::GetFocus(), w.m_hWnd);
+    UA::TypeText(s);
   }
 };
 

@@ -183,13 +183,22 @@ TEST_F(EditCore, PagesAndScrollBarScale) {
   EXPECT_EQ(w.m_nCurLine, 1);
   w.PageDown(TRUE);
   EXPECT_EQ(w.m_nTopLine, 1 + rows);
-  for (UINT p : {0u, 100u, 30000u}) {
-    w.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, p), 0);
-    EXPECT_EQ(w.m_nTopLine, (int)(2 * p + 1)) << p;
+  // The thumb dragged to the top, a little down and most of the way: each bar position is two lines.
+  using dravonix::test::bars::PartPoint;
+  int last = 0;
+  for (int along : {-2000, 40, 150}) {
+    UA::Drag(w.m_hWnd, PartPoint(w.m_hWnd, dravonix::test::kThumbDown), PartPoint(w.m_hWnd, dravonix::test::kThumbDown, along), 3);
+    const int p = w.GetScrollPos(SB_VERT);
+    EXPECT_EQ(w.m_nTopLine, 2 * p + 1) << along;
     EXPECT_EQ((int)w.edit.LineNumber(w.m_pTopLine), w.m_nTopLine);
+    if (along < 0) EXPECT_EQ(p, 0);
+    else EXPECT_GT(p, last) << along;
+    last = p;
   }
-  w.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
-  EXPECT_EQ(w.m_nTopLine, 60002);
+  EXPECT_GT(last, 16384);
+  const int top = w.m_nTopLine;
+  dravonix::test::bars::Press(w.m_hWnd, dravonix::test::kDownArrow);
+  EXPECT_EQ(w.m_nTopLine, top + 1);
   EXPECT_EQ(w.m_nCurLine, 1 + rows);  // scrolling leaves the caret
   w.GoToTextEnd(TRUE);
   EXPECT_EQ(w.m_nCurLine, 65536);
@@ -228,17 +237,18 @@ TEST_F(EditCore, MouseSelection) {
   EXPECT_EQ(w.m_selEnd.nCol, 0);
   // Held below the window: one line per 100 ms.
   int bottom = (w.VisibleRows() - 1) * lh + 2;
-  w.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(m + cw, bottom));
-  w.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(m + cw, 400));
+  UA::MouseMove(h, POINT{m + cw, bottom});
+  PostMouseInput(h, WM_LBUTTONDOWN, MK_LBUTTON, POINT{m + cw, bottom});
+  UA::Pump();
+  PostMouseInput(h, WM_MOUSEMOVE, MK_LBUTTON, POINT{m + cw, 400});
+  UA::Pump();
   int top = w.m_nTopLine, line = w.m_nCurLine;
-  POINT below{m + cw, 400};
-  w.ClientToScreen(&below);
-  SetCursorPos(below.x, below.y);
   UA::AdvanceClock(100);  // the first tick is skipped
   UA::AdvanceClock(300, 100);
   EXPECT_EQ(w.m_nCurLine, line + 3);
   EXPECT_EQ(w.m_nTopLine, top + 3);
-  w.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(m + cw, 400));
+  PostMouseInput(h, WM_LBUTTONUP, 0, POINT{m + cw, 400});
+  UA::Pump();
   EXPECT_TRUE(w.m_bSelection);
   EXPECT_FALSE(w.m_nTimer);
   w.DestroyWindow();

@@ -173,7 +173,8 @@ TEST_F(EditCtrl, ConversationLogAppendsClearsAndStaysReadOnly) {
   char buf[32];
   EXPECT_EQ(::GetWindowText(log.m_hWnd, buf, sizeof buf), 6);
   // Typing changes nothing.
-  log.SetFocus();
+  UA::Click(log.m_hWnd, POINT{20, 4});
+  ASSERT_EQ(::GetFocus(), log.m_hWnd);
   UA::TypeText("xy");
   UA::Pump();
   EXPECT_EQ(log.GetLogText(), "a\nb\nc\n");

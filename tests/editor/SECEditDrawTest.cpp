@@ -1,6 +1,7 @@
 #include "EditCoreTestUtil.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/WinApp.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -104,7 +105,10 @@ TEST(EditDraw, ColoursGutterMarksAndSelection) {
   UA::Pump();
   EXPECT_EQ(GetWindowPixel(other.m_hWnd, cell), RGB(0, 0, 0));
   // A row scrolled away completely shows only the background.
-  other.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 40), 0);
+  ASSERT_TRUE(other.GetStyle() & WS_HSCROLL);
+  UA::Drag(other.m_hWnd, dravonix::test::bars::PartPoint(other.m_hWnd, dravonix::test::kThumbRight),
+           dravonix::test::bars::PartPoint(other.m_hWnd, dravonix::test::kThumbRight, 2000), 3);
+  ASSERT_GE(other.GetScrollPos(SB_HORZ), 40);
   other.ClearSelection(TRUE);
   UA::Pump();
   EXPECT_FALSE(AnyPixel(other.m_hWnd, CRect(m, 0, m + 10 * cw, lh), Dark));

@@ -8,6 +8,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/WinApp.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/TextFileWindows.h"
 #include "tests/support/WindowPicture.h"
 
@@ -27,8 +28,12 @@ using testtext::Doc;
 
 struct Pane : testtext::View {
   bool Open(CDocument* doc, int x) { return View::Open(doc, x, 300, 160, "pane"); }
-  void Cmd(UINT id) { SendMessage(WM_COMMAND, id, 0); }
-  void Char(char c) { SendMessage(WM_CHAR, (BYTE)c, 1); }
+  // Typed on the keyboard; the pane has the focus.
+  void Char(char c) {
+    EXPECT_EQ(::GetFocus(), m_hWnd);
+    const char text[2] = {c, 0};
+    UA::TypeText(text);
+  }
   void Paint() {
     Invalidate(FALSE);
     UpdateWindow();
@@ -134,24 +139,27 @@ class EditPanes : public ::testing::Test {
   // Plays a step; "" or what went wrong.
   std::string Play(const Step& s) {
     Pane& p = s.pane ? *pb : *pa;
-    if (s.op <= kRedo) p.SetFocus();  // the pane typed into has the focus and shows its selection
+    // The pane typed into has the focus (switched to as Alt+Tab does, which moves no caret) and shows its
+    // selection.
+    if (s.op <= kRedo) p.SetFocus();
     std::string bad;
     switch (s.op) {
       case kType: bad = TypeWhereDrawn(*doc->GetEdit(), p, s.pane ? "B" : "A"); break;
       case kEnter: p.Char(13); break;
-      case kDelete: p.Cmd(ID_EDIT_CLEAR); break;
-      case kBackspace: p.Cmd(ID_SECEDIT_BACKSPACE); break;
-      case kSelectAll: p.Cmd(ID_SECEDIT_SELECTALL); break;
-      case kSelDown: p.Cmd(ID_SECEDIT_SELDOWN); break;
-      case kSelRight: p.Cmd(ID_SECEDIT_SELRIGHT); break;
-      case kDown: p.Cmd(ID_SECEDIT_LINEDOWN); break;
-      case kCut: p.Cmd(ID_EDIT_CUT); break;
-      case kPaste: p.Cmd(ID_EDIT_PASTE); break;
-      case kUndo: p.Cmd(ID_EDIT_UNDO); break;
-      case kRedo: p.Cmd(ID_EDIT_REDO); break;
+      // The editor's keys for its commands.
+      case kDelete: UA::PressKey(VK_DELETE); break;
+      case kBackspace: UA::PressKey(VK_BACK); break;
+      case kSelectAll: UA::PressKey('A', UA::kControl); break;
+      case kSelDown: UA::PressKey(VK_DOWN, UA::kShift); break;
+      case kSelRight: UA::PressKey(VK_RIGHT, UA::kShift); break;
+      case kDown: UA::PressKey(VK_DOWN); break;
+      case kCut: UA::PressKey('X', UA::kControl); break;
+      case kPaste: UA::PressKey('V', UA::kControl); break;
+      case kUndo: UA::PressKey('Z', UA::kControl); break;
+      case kRedo: UA::PressKey('Z', UA::kControl | UA::kShift); break;
       case kAppend: doc->InsertTextAtEnd("more\r\nand more\r\n"); break;
       case kClear: doc->ClearEdit(); break;
-      case kScroll: p.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
+      case kScroll: dravonix::test::bars::Press(p.m_hWnd, dravonix::test::kDownArrow); break;
       case kReload: doc->UpdateAllViews(nullptr, -83); break;
     }
     UA::Pump();
@@ -240,7 +248,7 @@ TEST_F(EditPanes, LinesAddedOrReloadedElsewhereKeepCaretThumbAndPicture) {
   // Scrolled down, B's thumb follows its top line as lines come above it.
   Start();
   ASSERT_EQ(Run({{0, kAppend}, {0, kAppend}, {0, kAppend}, {0, kAppend}, {0, kAppend}}), "");
-  for (int i = 0; i < 3; ++i) pb->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+  for (int i = 0; i < 3; ++i) dravonix::test::bars::Press(pb->m_hWnd, dravonix::test::kDownArrow);
   ASSERT_EQ(pb->GetScrollPos(SB_VERT), 3);
   EXPECT_EQ(Run({{0, kEnter}, {0, kEnter}}), "");
   EXPECT_EQ(pb->GetScrollPos(SB_VERT), (int)doc->GetEdit()->LineNumber(pb->m_pTopLine) - 1);

@@ -4,10 +4,12 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Ini.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WinApp.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/TextFileWindows.h"
+#include "tests/support/ViewFrame.h"
 
 #include <gtest/gtest.h>
 #include <utime.h>
@@ -271,9 +273,8 @@ TEST(TextFileDoc, ConsoleDownWithoutRecallIsTheEditorsDown) {
   console.InitializeInterpreterDoc();
   auto* v = new testtext::View;  // deletes itself with its window
   ASSERT_TRUE(v->Open(&console));
-  v->SetFocus();
-  MSG down{v->m_hWnd, WM_KEYDOWN, VK_DOWN, 1, 0, {0, 0}};
-  if (!v->PreTranslateMessage(&down)) v->SendMessage(WM_KEYDOWN, VK_DOWN, 1);
+  UiAutomation::Click(v->m_hWnd, POINT{200, 150});
+  UiAutomation::PressKey(VK_DOWN);
   ASSERT_EQ(Boxes().MessageBoxes().size(), 1u);
   EXPECT_EQ(Boxes().MessageBoxes()[0].text, "End of file.");
   EXPECT_EQ(AllText(*console.GetEdit()), "VKS> ");
@@ -287,17 +288,18 @@ TEST(TextFileDoc, AClosedActiveViewIsActiveNoLonger) {
   testtext::Doc doc;
   doc.OnNewDocument();
   SetText(*doc.GetEdit(), "a\r\nb\r\nc\r\n");
+  // The view is made active as a frame shown by its template makes it.
   for (const bool removedFirst : {true, false}) {
-    auto* v = new testtext::View;  // deletes itself with its window
-    ASSERT_TRUE(v->Open(&doc));
+    auto* frame = new CFrameWnd;  // deletes itself with its window
+    ASSERT_TRUE(OpenViewFrame(*frame, RUNTIME_CLASS(CTextFileView), &doc, CRect(0, 0, 400, 300)));
+    auto* v = static_cast<CTextFileView*>(frame->GetActiveView());
+    ASSERT_TRUE(v);
     v->GoToLineColumn(3, 1);
-    v->OnActivateView(TRUE, v, nullptr);
     ASSERT_EQ(doc.m_pActiveView, v);
-    if (removedFirst)
-      v->Close();
-    else
-      v->DestroyWindow();
+    if (removedFirst) doc.RemoveView(v);
+    v->DestroyWindow();
     EXPECT_EQ(doc.m_pActiveView, nullptr) << removedFirst;
+    frame->DestroyWindow();
   }
   auto* next = new testtext::View;
   ASSERT_TRUE(next->Open(&doc));
@@ -310,12 +312,14 @@ TEST(TextFileDoc, AClosedActiveViewIsActiveNoLonger) {
   } host;
   host.m_bAutoDelete = FALSE;
   host.console = &doc;
-  auto* shown = new testtext::View;
-  ASSERT_TRUE(shown->Open(&host));
-  shown->OnActivateView(TRUE, shown, nullptr);
+  auto* frame = new CFrameWnd;
+  ASSERT_TRUE(OpenViewFrame(*frame, RUNTIME_CLASS(CTextFileView), &host, CRect(0, 0, 400, 300)));
+  CView* shown = frame->GetActiveView();
+  ASSERT_TRUE(shown);
   ASSERT_EQ(doc.m_pActiveView, shown);
   shown->DestroyWindow();
   EXPECT_EQ(doc.m_pActiveView, nullptr);
+  frame->DestroyWindow();
 }
 
 // Font sizes of any int in the profile give a height (-1 where it cannot be had) and a window that opens.
@@ -345,12 +349,9 @@ TEST(TextFileDoc, RecallAfterAnUnheardClearReadsNoFreedLine) {
   console.InitializeInterpreterDoc();
   auto* v = new testtext::View;  // deletes itself with its window
   ASSERT_TRUE(v->Open(&console));
-  v->SetFocus();
-  for (char c : std::string("A=1;\r")) v->SendMessage(WM_CHAR, (BYTE)c, 1);
-  auto up = [&] {
-    MSG m{v->m_hWnd, WM_KEYDOWN, VK_UP, 1, 0, {0, 0}};
-    EXPECT_TRUE(v->PreTranslateMessage(&m));
-  };
+  UiAutomation::Click(v->m_hWnd, POINT{200, 150});
+  UiAutomation::TypeText("A=1;\r");
+  auto up = [&] { UiAutomation::PressKey(VK_UP); };
   up();
   EXPECT_EQ(Lines(*console.GetEdit()).back(), "VKS> A=1;\r\n");
   console.m_pUpdateTarget = &other;

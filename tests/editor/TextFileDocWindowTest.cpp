@@ -6,6 +6,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/UiAutomation.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/TextFileWindows.h"
 #include "tests/support/WindowPicture.h"
@@ -74,7 +75,7 @@ TEST_F(TextFileWindows, AFileRewrittenElsewhereIsReloadedOrKeptInItsWindow) {
   tmpl->AddDocument(&doc);
   Window* w = Show(&doc);
   // The user reads further down, the caret on a line there.
-  for (int i = 0; i < 12; ++i) w->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+  for (int i = 0; i < 12; ++i) dravonix::test::bars::Press(w->m_hWnd, dravonix::test::kDownArrow);
   UA::Click(w->m_hWnd, CPoint(60, w->m_nLineHeight * 2 + 2));
   ASSERT_EQ(w->m_nTopLine, 13);
   ASSERT_EQ(w->Wrong(), "");
@@ -225,8 +226,12 @@ std::string PlayOutput(const std::vector<OutputOp>& ops, bool console = false) {
       case kError: doc.InsertTextAtEnd(kErrorLine), append({kErrorLine}, false); break;
       case kOneLine: doc.InsertLineAtEnd("one\r\ntwo\r\n"), append({"one\r\n"}, true); break;
       case kClear: doc.ClearEdit(), model = {""}; break;
-      case kUp: w->SendMessage(WM_VSCROLL, SB_LINEUP, 0); break;
-      case kDown: w->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
+      // The bar's arrows, where the bar shows.
+      case kUp:
+      case kDown:
+        if (w->GetStyle() & WS_VSCROLL)
+          dravonix::test::bars::Press(w->m_hWnd, op == kUp ? dravonix::test::kUpArrow : dravonix::test::kDownArrow);
+        break;
       case kClickRow2: UA::Click(w->m_hWnd, CPoint(30, w->m_nLineHeight * 2 + 2)); break;
       case kCtrlEnd: UA::PressKey(VK_END, UA::kControl); break;
       case kCtrlHome: UA::PressKey(VK_HOME, UA::kControl); break;
@@ -251,6 +256,8 @@ TEST_F(TextFileWindows, OutputAndUserActions) {
       {kText, kText, kText, kDown, kError},
   };
   for (const auto& ops : cases) EXPECT_EQ(PlayOutput(ops), "");
+  // In the console, its arrow pressed a line down, then a line more.
+  EXPECT_EQ(PlayOutput({kText, kText, kText, kOneLine, kDown, kText}, true), "");
 }
 
 TEST_F(TextFileWindows, RandomOutputAndUserActions) {
@@ -262,3 +269,4 @@ TEST_F(TextFileWindows, RandomOutputAndUserActions) {
     ASSERT_EQ(failure, "") << "round " << round;
   }
 }
+

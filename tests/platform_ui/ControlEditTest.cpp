@@ -75,7 +75,7 @@ TEST_F(ControlEditTest, MultiLineTextWrapsAtWordsAndKeepsHardBreaks) {
   EXPECT_EQ(lines - 1, m_edit.LineFromChar((int)text.size()));
   // Without wrapping (auto horizontal scroll) there are two lines.
   m_edit.DestroyWindow();
-  MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 130, 200));
+  e = MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 130, 200));
   m_edit.SetWindowText("alpha beta gamma delta epsilon zeta eta theta\r\nsecond");
   EXPECT_EQ(2, m_edit.GetLineCount());
   // The style changed in place lays the lines out anew, both ways; End goes to the line's end.
@@ -96,7 +96,7 @@ TEST_F(ControlEditTest, MultiLineTextWrapsAtWordsAndKeepsHardBreaks) {
 TEST_F(ControlEditTest, CaretKeysAndShiftSelect) {
   HWND e = MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 200, 200));
   m_edit.SetWindowText("first line\r\nsecond\r\nthird line");
-  ::SetFocus(e);
+  UiAutomation::Click(e, POINT{2, 5});
   m_edit.SetSel(0, 0);
   UiAutomation::PressKey(VK_END);
   EXPECT_EQ(std::make_pair(10, 10), Sel());
@@ -148,7 +148,7 @@ TEST_F(ControlEditTest, TheMouseSelectsAndDoubleClickSelectsAWord) {
 TEST_F(ControlEditTest, ClipboardKeysCopyCutPasteAndUndo) {
   HWND e = MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 300, 200));
   m_edit.SetWindowText("one two");
-  ::SetFocus(e);
+  UiAutomation::Click(e, POINT{2, 5});
   m_edit.SetSel(0, 3);
   UiAutomation::PressKey('C', UiAutomation::kControl);
   std::string clip;
@@ -176,7 +176,7 @@ TEST_F(ControlEditTest, ClipboardKeysCopyCutPasteAndUndo) {
   // A single-line edit takes the first line of pasted text.
   m_edit.DestroyWindow();
   e = MakeEdit(ES_AUTOHSCROLL, CRect(10, 10, 300, 34));
-  ::SetFocus(e);
+  UiAutomation::Click(e, POINT{2, 5});
   ClipboardSetText(nullptr, "first\r\nsecond", 13);
   UiAutomation::PressKey('V', UiAutomation::kControl);
   EXPECT_EQ("first", Text());
@@ -213,7 +213,7 @@ TEST_F(ControlEditTest, LimitReadOnlyPasswordAndNotifications) {
   m_edit.SetPasswordChar('*');
   EXPECT_EQ('*', m_edit.GetPasswordChar());
   // A password is never copied out.
-  ::SetFocus(e);
+  UiAutomation::Click(e, POINT{2, 5});
   m_edit.SetSel(0, -1);
   ResetClipboard();
   UiAutomation::PressKey('C', UiAutomation::kControl);

@@ -9,6 +9,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
 
@@ -64,6 +65,28 @@ class CSpinHost : public CWnd {
     return CWnd::OnCommand(wParam, lParam);
   }
 };
+
+// Drags a window bar's thumb `along` pixels; far enough, it stops at the bar's end.
+void DragThumb(HWND h, dravonix::test::BarPress thumb, int along) {
+  using dravonix::test::bars::PartPoint;
+  UiAutomation::Drag(h, PartPoint(h, thumb), PartPoint(h, thumb, along), 3);
+}
+
+// A press on the vertical bar, where it shows: an arrow, a page area, the thumb dragged a little or
+// to either end.
+void PressListBar(HWND h, int a) {
+  using namespace dravonix::test;
+  if (!(::GetWindowLong(h, GWL_STYLE) & WS_VSCROLL)) return;
+  switch (a % 7) {
+    case 0: bars::Press(h, kUpArrow); break;
+    case 1: bars::Press(h, kDownArrow); break;
+    case 2: bars::Press(h, kPageAbove); break;
+    case 3: bars::Press(h, kPageBelow); break;
+    case 4: DragThumb(h, kThumbDown, a - 20); break;
+    case 5: DragThumb(h, kThumbDown, -2000); break;
+    default: DragThumb(h, kThumbDown, 2000); break;
+  }
+}
 
 class ControlListTest : public ::testing::Test {
  protected:
@@ -186,7 +209,7 @@ TEST_F(ControlListTest, ListsShowTheirScrollBarsOnlyWhileThereIsSomethingToScrol
     // Scrolled right as far as it goes, the extent's end meets the box's right edge.
     CRect client;
     list.GetClientRect(&client);
-    list.SendMessage(WM_HSCROLL, SB_RIGHT);
+    if (got.h) DragThumb(list.m_hWnd, dravonix::test::kThumbRight, 2000);
     EXPECT_EQ(got.h ? c.extent - client.Width() : 0, list.GetScrollPos(SB_HORZ)) << c.extent;
     // Emptied, the bar goes; filled again, it comes back.
     list.ResetContent();
@@ -240,7 +263,7 @@ void Apply(CListBox& list, const ListStep& s) {
       for (int i = 0; i < s.a && list.GetCount(); ++i) list.DeleteString(0);
       break;
     case kTop: list.SetTopIndex(n ? s.a % n : 0); break;
-    case kScroll: list.SendMessage(WM_VSCROLL, MAKEWPARAM(s.a % 8, s.a)); break;  // SB_LINEUP..SB_BOTTOM
+    case kScroll: PressListBar(list.m_hWnd, s.a); break;
     case kExtent: list.SetHorizontalExtent(s.a); break;
     default: list.ResetContent(); break;
   }
@@ -272,7 +295,7 @@ TEST_F(ControlListTest, ListsKeepTheirLastPageFullAndEachBarCountsTheOther) {
     std::vector<ListStep> steps;
   } cases[] = {
       {100, {{kAdd, 30}, {kTop, 29}, {kDeleteFirst, 24}}},  // scrolled to the end, then deleted down to 6
-      {100, {{kAdd, 30}, {kScroll, SB_BOTTOM}, {kDelete, 29}, {kDelete, 3}}},
+      {100, {{kAdd, 30}, {kScroll, 6}, {kDelete, 29}, {kDelete, 3}}},  // the thumb dragged to the bottom
       {39, {{kAdd, 2}, {kExtent, 386}}},  // the horizontal bar leaves room for one item only
       {130, {{kExtent, 386}, {kAdd, 10}, {kExtent, 0}}},  // ten items fit again once it goes
   };
@@ -325,8 +348,12 @@ TEST_F(ControlListTest, SizedListsDrawTheirFocusedItemAtTheNewWidth) {
     CListBox list;
     ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_NOTIFY | c.style, CRect(10, 10, 160, 90), &m_host, 5));
     for (int i = 0; i < c.items; ++i) list.AddString(("item " + std::to_string(i)).c_str());
-    list.SetCurSel(c.items ? 1 : -1);
-    list.SetFocus();
+    // Item 1 clicked (an empty list: its inside), which gives the list the focus.
+    CRect item(10, 10, 20, 20);
+    if (c.items) list.GetItemRect(1, &item);
+    UiAutomation::Click(list.m_hWnd, item.CenterPoint());
+    ASSERT_EQ(list.m_hWnd, ::GetFocus());
+    ASSERT_EQ(c.items ? 1 : -1, list.GetCurSel());
     EXPECT_EQ(0, PixelsOffFullRepaint(list.m_hWnd));
     for (const CSize& size : c.sizes) {
       list.MoveWindow(10, 10, size.cx, size.cy);

@@ -223,7 +223,8 @@ TEST_F(DialogTest, TabArrowsAndEscapeMoveAndCloseAsTheDialogManagerDoes) {
     UiAutomation::PressKey(VK_TAB, UiAutomation::kShift);
     order.push_back(::GetDlgCtrlID(::GetFocus()));
     // In the radio group the arrows move and check.
-    ::SetFocus(::GetDlgItem(h, IDC_R1));
+    DialogAutomation::ClickControl(d, IDC_R1);
+    ASSERT_EQ(::GetDlgItem(h, IDC_R1), ::GetFocus());
     UiAutomation::PressKey(VK_DOWN);
     EXPECT_EQ(::GetDlgItem(h, IDC_R2), ::GetFocus());
     EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(h, IDC_R2));
@@ -361,7 +362,7 @@ TEST_F(DialogTest, APictureOfADialogShowsItsControls) {
   DialogAutomation::AddDialogHandler(IDD_VALUES, [&](CWnd* d) {
     DialogAutomation::TypeInto(d, IDC_VALUE, "42");
     ::SendDlgItemMessage(d->m_hWnd, IDC_LIST, LB_SETCURSEL, 1, 0);
-    ::SetFocus(::GetDlgItem(d->m_hWnd, IDC_VALUE));
+    DialogAutomation::ClickControl(d, IDC_VALUE);
     ASSERT_TRUE(SaveWindowImage(d, path.c_str()));
     // The edit's background is the window colour; the dialog's is the button face.
     CRect er;
@@ -415,7 +416,8 @@ TEST_F(DialogTest, AMultiLineEditLeavesEnterEscapeAndTabToItsDialog) {
     } dlg;
     ASSERT_TRUE(dlg.CreateIndirect(&tmpl));
     HWND edit = ::GetDlgItem(dlg.m_hWnd, IDC_VALUE);
-    ::SetFocus(edit);
+    DialogAutomation::ClickControl(&dlg, IDC_VALUE);
+    ASSERT_EQ(edit, ::GetFocus());
     UiAutomation::TypeText("ab");
     UiAutomation::PressKey(r.key);
     UiAutomation::Pump();

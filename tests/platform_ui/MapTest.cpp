@@ -215,6 +215,7 @@ TEST(MapTest, SubclassDlgItemTakesOverAnExistingChild) {
   EXPECT_EQ(&sub, CWnd::FromHandlePermanent(raw));
   EXPECT_EQ(&sub, parent.GetDlgItem(12));
   g_log.clear();
+  // Sent, not typed: what is checked is that the window's messages now reach the object.
   ::SendMessage(raw, WM_KEYDOWN, 'Z', 0);
   EXPECT_EQ((std::vector<std::string>{"key 90"}), g_log);
   CKeyFilter second;

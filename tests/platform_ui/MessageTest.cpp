@@ -150,6 +150,7 @@ TEST_F(MessageTest, SendToAWindowWhoseThreadHasEndedAnswersZero) {
 }
 
 TEST_F(MessageTest, PeekFiltersAndQuitAlwaysComesThrough) {
+  // The queue's own filters on a posted key message; nothing is dispatched to the window.
   PostMessage(m_wnd, WM_USER + 1, 0, 0);
   PostMessage(m_wnd, WM_KEYDOWN, 'A', 0);
   PostMessage(m_wnd, WM_USER + 2, 0, 0);
@@ -321,6 +322,7 @@ TEST_F(MessageTest, AcceleratorsSendCommands) {
   ASSERT_TRUE(acc);
   BYTE keys[256] = {};
   SetKeyboardState(keys);
+  // The table's own matching, given the messages a key would make.
   MSG m{m_wnd, WM_KEYDOWN, 'S', 0, 0, {0, 0}};
   EXPECT_EQ(0, TranslateAccelerator(m_wnd, acc, &m));
   keys[VK_CONTROL] = 0x80;

@@ -102,6 +102,12 @@ class RichEditTest : public ::testing::Test {
     m_rich.StreamOut(fmt, es);
     return c.data;
   }
+  // Types keys at a selection the program sets, the focus given by a click as a user gives it.
+  void TypeAt(LONG from, LONG to, const char* keys) {
+    if (::GetFocus() != m_rich.m_hWnd) UiAutomation::Click(m_rich.m_hWnd, POINT{4, 4});
+    m_rich.SetSel(from, to);
+    UiAutomation::TypeText(keys);
+  }
   std::string Text() {
     CString s;
     m_rich.GetWindowText(s);
@@ -237,12 +243,12 @@ TEST_F(RichEditTest, CharacterAndParagraphFormats) {
   m_rich.GetDefaultCharFormat(got);
   EXPECT_EQ(CFE_ITALIC, got.dwEffects & CFE_ITALIC);
   // An empty selection keeps the format for the next typing.
-  m_rich.SetSel(10, 10);
+  TypeAt(10, 10, "");
   CHARFORMAT ul{};
   ul.cbSize = sizeof ul;
   ul.dwMask = ul.dwEffects = CFM_UNDERLINE;
   m_rich.SetSelectionCharFormat(ul);
-  m_rich.SendMessage(WM_CHAR, 'x');
+  UiAutomation::TypeText("x");
   EXPECT_EQ(CFE_UNDERLINE, FormatAt(10, 11).dwEffects & CFE_UNDERLINE);
   EXPECT_EQ(0u, FormatAt(9, 10).dwEffects & CFE_UNDERLINE);
   // Paragraphs.
@@ -309,15 +315,15 @@ TEST_F(RichEditTest, WrapsAtTheTargetWidthAndRequestsItsSize) {
   EXPECT_GT(h, 0);
   EXPECT_EQ(0, h % narrow);
   // Typing a new line grows the request by itself; without the mask nothing is sent.
-  m_rich.SetSel(1000, 1000);
+  TypeAt(1000, 1000, "");
   m_host.m_resize.clear();
-  m_rich.SendMessage(WM_CHAR, '\r');
+  UiAutomation::TypeText("\r");
   ASSERT_EQ(1u, m_host.m_resize.size());
   EXPECT_EQ(h * (narrow + 1) / narrow, m_host.m_resize[0].bottom);
   m_rich.SetEventMask(0);
   m_host.m_codes.clear();
   m_rich.RequestResize();
-  m_rich.SendMessage(WM_CHAR, 'x');
+  UiAutomation::TypeText("x");
   EXPECT_TRUE(m_host.m_codes.empty());
   // An empty control asks for one line.
   m_rich.SetEventMask(ENM_REQUESTRESIZE);
@@ -356,12 +362,12 @@ TEST_F(RichEditTest, EditsLayOutOnlyWhatChangedAsAFreshLayoutWould) {
   centre.dwMask = PFM_ALIGNMENT;
   centre.wAlignment = PFA_CENTER;
   std::function<void()> edits[] = {
-      [&] { m_rich.SetSel(8, 8); m_rich.SendMessage(WM_CHAR, 'x'); m_rich.SendMessage(WM_CHAR, 'y'); },
-      [&] { m_rich.SetSel(3, 3); m_rich.SendMessage(WM_CHAR, '\r'); },
-      [&] { m_rich.SetSel(20, 30); m_rich.SendMessage(WM_CHAR, 8); },
+      [&] { TypeAt(8, 8, "xy"); },
+      [&] { TypeAt(3, 3, "\r"); },
+      [&] { TypeAt(20, 30, "\b"); },
       [&] { m_rich.SetSel(2, 12); m_rich.SetSelectionCharFormat(big); },
       [&] { m_rich.SetSel(14, 14); m_rich.SetParaFormat(centre); },
-      [&] { m_rich.SetSel(1000, 1000); m_rich.SendMessage(WM_CHAR, '\r'); },
+      [&] { TypeAt(1000, 1000, "\r"); },
       [&] { In("{\\rtf1 one\\par\\b two\\par three}", SF_RTF | SFF_SELECTION); },
       [&] { m_rich.SetSel(0, 5); m_rich.ReplaceSel(""); },
       [&] { m_rich.SetSel(0, 1000); m_rich.ReplaceSel("all\r\nnew"); },
@@ -413,7 +419,7 @@ TEST_F(RichEditTest, FormatRangeDrawsIntoADcInTwips) {
 
 TEST_F(RichEditTest, CaretKeysSelectionAndTyping) {
   m_rich.SetWindowText("word other");
-  m_rich.SetFocus();
+  UiAutomation::Click(m_rich.m_hWnd, POINT{4, 4});
   struct Step {
     UINT vk, mods;
     LONG a, b;

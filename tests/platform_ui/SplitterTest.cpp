@@ -156,13 +156,19 @@ TEST_F(SplitterTest, DraggedBarResizesThePanes) {
   // Escape during a drag puts everything back.
   UiAutomation::Drag(s.m_hWnd, POINT{395, 50}, POINT{300, 50});
   int before = PaneRect(s, 0, 0).right;
-  ::SendMessage(s.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(before + 3, 50));
-  ::SendMessage(s.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 50));
+  UiAutomation::Click(s.m_hWnd, POINT{60, 150});  // the focus in a pane, as a user leaves it
+  CWnd* pane = CWnd::GetFocus();
+  ASSERT_TRUE(pane && s.IsChild(pane));
+  UiAutomation::MouseMove(s.m_hWnd, POINT{before + 3, 50});
+  PostMouseInput(s.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{before + 3, 50});
+  UiAutomation::MouseMove(s.m_hWnd, POINT{50, 50});
   EXPECT_TRUE(s.IsTracking());
-  ::SendMessage(s.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
-  ::SendMessage(s.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+  UiAutomation::PressKey(VK_ESCAPE);
   EXPECT_FALSE(s.IsTracking());
+  PostMouseInput(s.m_hWnd, WM_LBUTTONUP, 0, POINT{50, 50});
+  UiAutomation::Pump();
   EXPECT_EQ(before, PaneRect(s, 0, 0).right);
+  EXPECT_EQ(pane, CWnd::GetFocus());
 }
 
 TEST_F(SplitterTest, RowAndColumnInfoAndActivePane) {
