@@ -75,7 +75,7 @@ TEST_F(ControlEditTest, MultiLineTextWrapsAtWordsAndKeepsHardBreaks) {
   EXPECT_EQ(lines - 1, m_edit.LineFromChar((int)text.size()));
   // Without wrapping (auto horizontal scroll) there are two lines.
   m_edit.DestroyWindow();
-  e = MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 130, 200));
+  MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, CRect(10, 10, 130, 200));
   m_edit.SetWindowText("alpha beta gamma delta epsilon zeta eta theta\r\nsecond");
   EXPECT_EQ(2, m_edit.GetLineCount());
   // The style changed in place lays the lines out anew, both ways; End goes to the line's end.
