@@ -285,7 +285,8 @@ class ComboCtl : public ControlImpl {
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK: {
         if (Kind() == CBS_SIMPLE) return 0;
-        if (!m_edit && ::GetFocus() != m_hwnd) ::SetFocus(m_hwnd);
+        // A press anywhere on the box gives it the focus: to its field when it has one.
+        if (::GetFocus() != (m_edit ? m_edit : m_hwnd)) ::SetFocus(m_edit ? m_edit : m_hwnd);
         CRect c;
         ::GetClientRect(m_hwnd, &c);
         int x = GET_X_LPARAM(lp);

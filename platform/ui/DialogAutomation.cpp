@@ -158,19 +158,45 @@ bool SelectItem(CWnd* dlg, int id, const char* text) {
   if (!c || !text) return false;
   char cls[32] = {0};
   ::GetClassName(c, cls, sizeof cls);
-  bool combo = strcasecmp(cls, "ComboBox") == 0;
-  int i = (int)::SendMessage(c, combo ? CB_FINDSTRINGEXACT : LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+  const bool combo = strcasecmp(cls, "ComboBox") == 0;
+  const int i = (int)::SendMessage(c, combo ? CB_FINDSTRINGEXACT : LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
   if (i < 0) return false;
-  HWND parent = ::GetParent(c);
+  CRect r;
+  ::GetClientRect(c, &r);
   if (combo) {
-    ::SendMessage(c, CB_SETCURSEL, (WPARAM)i, 0);
-    ::SendMessage(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)c);
-    ::SendMessage(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK), (LPARAM)c);
-  } else {
-    ::SendMessage(c, LB_SETCURSEL, (WPARAM)i, 0);
-    ::SendMessage(parent, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), (LPARAM)c);
+    // The arrow drops the list; the item is clicked where it shows, else the keys walk to it and
+    // Enter takes it.
+    UiAutomation::Click(c, POINT{r.right - UiSystemMetric(SM_CXVSCROLL) / 2, r.Height() / 2});
+    if (!::SendMessage(c, CB_GETDROPPEDSTATE, 0, 0)) UiAutomation::PressKey(VK_F4);
+    const HWND list = ::GetCapture();
+    RECT item{}, shown{};
+    if (list && ::GetClientRect(list, &shown) && ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&item) != LB_ERR &&
+        item.top >= 0 && item.bottom <= shown.bottom) {
+      UiAutomation::Click(list, CRect(item).CenterPoint());
+      return true;
+    }
+    const int at = (int)::SendMessage(c, CB_GETCURSEL, 0, 0);
+    for (int k = at; k < i; ++k) UiAutomation::PressKey(VK_DOWN);
+    for (int k = at; k > i && k > 0; --k) UiAutomation::PressKey(VK_UP);
+    // Enter takes the item unless the owner has changed the list under it meanwhile.
+    if ((int)::SendMessage(c, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text) == i &&
+        (int)::SendMessage(c, CB_GETCURSEL, 0, 0) == i)
+      UiAutomation::PressKey(VK_RETURN);
+    return true;
   }
-  UiAutomation::Pump();
+  // The item clicked where it shows, else the first one shown clicked and the keys walk on.
+  RECT item{};
+  const bool shown = ::SendMessage(c, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&item) != LB_ERR &&
+                     item.top >= 0 && item.bottom <= r.bottom;
+  if (shown) {
+    UiAutomation::Click(c, CRect(item).CenterPoint());
+  } else {
+    const int top = (int)::SendMessage(c, LB_GETTOPINDEX, 0, 0);
+    ::SendMessage(c, LB_GETITEMRECT, (WPARAM)top, (LPARAM)&item);
+    UiAutomation::Click(c, CRect(item).CenterPoint());
+    for (int k = top; k < i; ++k) UiAutomation::PressKey(VK_DOWN);
+    for (int k = top; k > i; --k) UiAutomation::PressKey(VK_UP);
+  }
   return true;
 }
 

@@ -40,7 +40,9 @@ void ClearUnscriptedDialogs();
 void TypeInto(CWnd* dlg, int id, const char* text);
 // Clicks the middle of a control (buttons, check boxes, radio buttons).
 void ClickControl(CWnd* dlg, int id);
-// Selects an item of a list or combo box by its text, as a click would (with the notifications).
+// Selects an item of a list or combo box by its text as a user does: a combo box's list dropped by
+// its arrow, its item clicked where it shows, else walked to by keys and taken by Enter; a list box's
+// item clicked, or walked to by keys. False when no item has the text; the owner may refuse the choice.
 bool SelectItem(CWnd* dlg, int id, const char* text);
 
 // ---- Common dialogs --------------------------------------------------------------------------------
