@@ -10,6 +10,7 @@
 #include <cstring>
 #include <deque>
 #include <tuple>
+#include <utility>
 
 using namespace ui;
 
@@ -152,27 +153,25 @@ namespace {
 // The window a point shows, as the window manager finds it: the topmost visible window under the
 // point, then its children by z-order; a child answering HTTRANSPARENT passes the point to the
 // window beneath it, and a disabled child to its parent. Null: nothing is there.
-HWND HitWindow(HWND parent, POINT screen) {
-  std::vector<HWND> kids;
+// `origin`: the screen point of `parent`'s client area (rectangles of children are kept in their
+// parent's client coordinates, and each level adds its own offset).
+HWND HitWindow(HWND parent, POINT origin, POINT screen) {
+  std::vector<std::pair<HWND, POINT>> kids;
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());
     if (!IsLive(parent)) return nullptr;
-    POINT inner = screen;
-    if (parent != Desktop()) {
-      CRect client = parent->rcClient;
-      client.OffsetRect(parent->rcWindow.left, parent->rcWindow.top);
-      if (!client.PtInRect(screen)) return nullptr;
-      inner.x -= client.left;
-      inner.y -= client.top;
-    }
+    const POINT inner{screen.x - origin.x, screen.y - origin.y};
+    if (parent != Desktop() && !CRect(0, 0, parent->rcClient.Width(), parent->rcClient.Height()).PtInRect(inner))
+      return nullptr;
     for (HWND c : parent->children)
-      if ((c->style & WS_VISIBLE) && c->rcWindow.PtInRect(inner)) kids.push_back(c);
+      if ((c->style & WS_VISIBLE) && c->rcWindow.PtInRect(inner))
+        kids.push_back({c, POINT{origin.x + c->rcWindow.left + c->rcClient.left, origin.y + c->rcWindow.top + c->rcClient.top}});
   }
-  for (HWND c : kids) {
+  for (const auto& [c, at] : kids) {
     if (!IsWindow(c)) continue;
     const bool child = (GetWindowLongPtr(c, GWL_STYLE) & WS_CHILD) != 0;
     if (child && !IsWindowEnabled(c)) return parent;
-    if (HWND inner = HitWindow(c, screen)) return inner;
+    if (HWND inner = HitWindow(c, at, screen)) return inner;
     if (child && SendMessage(c, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
     return c;
   }
@@ -189,7 +188,7 @@ bool RouteMouse(ThreadQueue* q, MSG& m) {
   } else if (m.message == WM_MOUSEWHEEL) {
     target = q->focus ? q->focus : q->active;
   } else {
-    target = HitWindow(Desktop(), m.pt);
+    target = HitWindow(Desktop(), POINT{0, 0}, m.pt);
     if (target && !IsWindowEnabled(target)) return false;
   }
   if (!target || !IsWindow(target)) return false;

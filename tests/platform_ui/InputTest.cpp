@@ -120,6 +120,25 @@ TEST(InputTest, EachPostedMessageFindsItsWindowWhenTakenAndDisabledWindowsGetNon
   top.DestroyWindow();
 }
 
+// Each level of nesting places its children in its own client area: a click finds the window that
+// shows at the point however deep it lies, under a frame with a caption and a border.
+TEST(InputTest, AClickGoesToTheNestedWindowShownAtThePoint) {
+  CWnd top;
+  top.CreateEx(0, AfxRegisterWndClass(0), "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(60, 40, 460, 340), nullptr, 0);
+  CDragWnd panel, inner;
+  panel.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(30, 20, 230, 180), &top, 1);
+  inner.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(50, 40, 110, 90), &panel, 2);
+  UiAutomation::Click(top.m_hWnd, POINT{45, 35});
+  EXPECT_EQ(CPoint(15, 15), panel.m_up);
+  UiAutomation::Click(top.m_hWnd, POINT{85, 65});
+  EXPECT_EQ(CPoint(5, 5), inner.m_up);
+  UiAutomation::Click(panel.m_hWnd, POINT{105, 85});
+  EXPECT_EQ(CPoint(55, 45), inner.m_up);
+  UiAutomation::Click(panel.m_hWnd, POINT{150, 120});
+  EXPECT_EQ(CPoint(150, 120), panel.m_up);
+  top.DestroyWindow();
+}
+
 class CEatingWnd : public CWnd {
  public:
   int m_downs = 0;
