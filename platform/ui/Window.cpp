@@ -997,8 +997,10 @@ HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
   if (order.empty()) return nullptr;
   int n = (int)order.size();
   int at = -1;
-  for (int i = 0; i < n; ++i)
-    if (order[(size_t)i] == hCtl) at = i;
+  // A control's own child (a combo's edit field) stands in the order at its control's place.
+  for (HWND h = hCtl; h && h != hDlg && at < 0; h = h->parent)
+    for (int i = 0; i < n; ++i)
+      if (order[(size_t)i] == h) at = i;
   if (at < 0) at = bPrevious ? 0 : n - 1;
   for (int k = 1; k <= n; ++k) {
     int i = ((at + (bPrevious ? -k : k)) % n + n) % n;
