@@ -262,8 +262,9 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     if (top) {
       LRESULT r = SendMessage(h, WM_MOUSEACTIVATE, (WPARAM)top, MAKELPARAM(hit, msg));
       if (!IsWindow(h)) return false;
-      if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT) && q->active != top) {
-        SetActiveWindow(top);
+      // The click also brings the window's thread to the foreground: the keyboard follows it.
+      if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT) && (q->active != top || GetForegroundWindow() != top)) {
+        SetForegroundWindow(top);
         if (!IsWindow(h)) return false;
       }
       if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return false;
@@ -299,7 +300,13 @@ BOOL PostKeyInput(UINT msg, WPARAM wParam, LPARAM lParam) {
     ApplyInput(S().async, msg, wParam);
     pt = S().cursor;
   }
-  return QueueInput(CurrentQueue(), MSG{nullptr, msg, wParam, lParam, GetTickCount(), pt});
+  // The keyboard belongs to the thread of the foreground window, whichever thread presses the keys.
+  ThreadQueue* q = CurrentQueue();
+  if (HWND fg = GetForegroundWindow()) {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    if (IsLive(fg) && !fg->dead && fg->queue) q = fg->queue;
+  }
+  return QueueInput(q, MSG{nullptr, msg, wParam, lParam, GetTickCount(), pt});
 }
 
 BOOL PostMouseInput(UINT msg, WPARAM wParam, POINT screen) {

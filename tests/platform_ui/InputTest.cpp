@@ -139,6 +139,52 @@ TEST(InputTest, AClickGoesToTheNestedWindowShownAtThePoint) {
   top.DestroyWindow();
 }
 
+class CTypedWnd : public CWnd {
+ public:
+  std::string m_typed;
+  std::atomic<int> m_count{0};
+
+ protected:
+  void OnLButtonDown(UINT, CPoint) override { SetFocus(); }
+  void OnChar(UINT ch, UINT, UINT) override { m_typed += (char)ch, ++m_count; }
+};
+
+// Keys belong to the thread whose window a click brought to the foreground, whichever thread
+// presses them.
+TEST(InputTest, KeysGoToTheThreadOfTheWindowClickedLast) {
+  CTypedWnd here;
+  here.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), nullptr, 0);
+  std::atomic<HWND> there{nullptr};
+  std::atomic<CTypedWnd*> other{nullptr};
+  std::atomic<bool> stop{false};
+  std::string typedThere;
+  std::thread t([&] {
+    CTypedWnd w;
+    w.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(200, 0, 300, 100), nullptr, 0);
+    other = &w;
+    there = w.m_hWnd;
+    MSG m;
+    while (!stop)
+      if (UiGetMessageTimeout(&m, 10) > 0) TranslateMessage(&m), DispatchMessage(&m);
+    typedThere = w.m_typed;
+    w.DestroyWindow();
+  });
+  ASSERT_TRUE(dravonix::test::PumpUntil([&] { return there.load() != nullptr; }));
+  UiAutomation::Click(here.m_hWnd, POINT{10, 10});
+  UiAutomation::TypeText("a");
+  UiAutomation::Click(there.load(), POINT{10, 10});
+  ASSERT_TRUE(dravonix::test::PumpUntil([&] { return ::GetForegroundWindow() == there.load(); }));
+  UiAutomation::TypeText("b");
+  EXPECT_TRUE(dravonix::test::PumpUntil([&] { return other.load()->m_count == 1; }));
+  UiAutomation::Click(here.m_hWnd, POINT{10, 10});
+  UiAutomation::TypeText("c");
+  stop = true;
+  t.join();
+  EXPECT_EQ("ac", here.m_typed);
+  EXPECT_EQ("b", typedThere);
+  here.DestroyWindow();
+}
+
 class CEatingWnd : public CWnd {
  public:
   int m_downs = 0;
