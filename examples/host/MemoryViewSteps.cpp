@@ -73,14 +73,17 @@ bool WriteWordInMemoryView(const std::string& outDir, std::string& detail) {
     detail = "the memory view could not be made";
     return false;
   }
-  // The start typed in its cell, then the word typed over the first data cell, with Enter each.
+  // The start typed over its cell's text (a double click opens it, End and Backspace clear it), then
+  // the word typed over the first data cell (a click beside its digits takes them all), Enter each.
   const HWND hwnd = view->m_hWnd;
-  for (auto [col, text] : {std::pair<ROWCOL, const char*>{0, "8400"}, {1, "5A3C"}}) {
-    UiAutomation::Click(hwnd, view->CalcRectFromRowCol(1, col).CenterPoint());
-    UiAutomation::TypeText(text);
-    UiAutomation::PressKey(VK_RETURN);
-    UiAutomation::Pump();
-  }
+  UiAutomation::DoubleClick(hwnd, view->CalcRectFromRowCol(1, 0).CenterPoint());
+  UiAutomation::PressKey(VK_END);
+  UiAutomation::TypeText("\b\b\b\b8400");
+  UiAutomation::PressKey(VK_RETURN);
+  UiAutomation::Click(hwnd, view->CalcRectFromRowCol(1, 1).TopLeft() + CSize(2, 2));
+  UiAutomation::TypeText("5A3C");
+  UiAutomation::PressKey(VK_RETURN);
+  UiAutomation::Pump();
   WORD back = 0;
   const bool read = CMC_Comm::ReceiveData(&back, 0x8400, 1, 1) != FALSE;
   const CString shown = view->GetValueRowCol(1, 1);

@@ -459,8 +459,10 @@ bool BuildPanelFromGadgetsBar(const std::string& outDir, std::string& detail) {
     CMC_ControlPanel::ms_bInCustomize = 1;
     CGadgetsBar bar;
     CMC_ControlPanelView* view = nullptr;
-    if (bar.Create(main, IDD_GADGETS_BAR, CBRS_TOP, 0xE810) && doc.m_panels.OpenFrame(0, &doc))
+    if (bar.Create(main, IDD_GADGETS_BAR, CBRS_TOP, 0xE810) && doc.m_panels.OpenFrame(0, &doc)) {
+      main->RecalcLayout();  // the bar laid out clear of the workspace, where the user sees it
       view = DYNAMIC_DOWNCAST(CMC_ControlPanelView, panel->m_pFrame->GetActiveView());
+    }
     if (view) {
       // The user's drag: a press on the value-display button, the release on the panel.
       DialogAutomation::AddDialogHandler(14007u, [](CWnd* dlg) {

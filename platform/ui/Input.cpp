@@ -10,6 +10,7 @@
 #include <cstring>
 #include <deque>
 #include <tuple>
+#include <utility>
 
 using namespace ui;
 
@@ -152,30 +153,27 @@ namespace {
 // The window a point shows, as the window manager finds it: the topmost visible window under the
 // point, then its children by z-order; a child answering HTTRANSPARENT passes the point to the
 // window beneath it, and a disabled child to its parent. Null: nothing is there.
-HWND HitWindow(HWND parent, POINT screen) {
-  std::vector<HWND> kids;
+// `origin`: the screen point of `parent`'s client area (rectangles of children are kept in their
+// parent's client coordinates, and each level adds its own offset).
+HWND HitWindow(HWND parent, POINT origin, POINT screen) {
+  std::vector<std::pair<HWND, POINT>> kids;
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());
     if (!IsLive(parent)) return nullptr;
-    POINT inner = screen;
-    if (parent != Desktop()) {
-      POINT origin{0, 0};
-      ClientToScreen(parent, &origin);
-      inner.x -= origin.x;
-      inner.y -= origin.y;
-      if (!CRect(0, 0, parent->rcClient.Width(), parent->rcClient.Height()).PtInRect(inner)) return nullptr;
-    }
+    const POINT inner{screen.x - origin.x, screen.y - origin.y};
+    if (parent != Desktop() && !CRect(0, 0, parent->rcClient.Width(), parent->rcClient.Height()).PtInRect(inner))
+      return nullptr;
     for (HWND c : parent->children)
-      if ((c->style & WS_VISIBLE) && c->rcWindow.PtInRect(inner)) kids.push_back(c);
+      if ((c->style & WS_VISIBLE) && c->rcWindow.PtInRect(inner))
+        kids.push_back({c, POINT{origin.x + c->rcWindow.left + c->rcClient.left, origin.y + c->rcWindow.top + c->rcClient.top}});
   }
-  for (HWND c : kids) {
+  for (const auto& [c, at] : kids) {
     if (!IsWindow(c)) continue;
-
     const bool child = (GetWindowLongPtr(c, GWL_STYLE) & WS_CHILD) != 0;
     // A disabled window keeps the point: a child gives it to its parent, a top-level window to
     // nobody.
     if (!IsWindowEnabled(c)) return child ? parent : c;
-    if (HWND inner = HitWindow(c, screen)) return inner;
+    if (HWND inner = HitWindow(c, at, screen)) return inner;
     if (child && SendMessage(c, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
     return c;
   }
@@ -192,7 +190,7 @@ bool RouteMouse(ThreadQueue* q, MSG& m) {
   } else if (m.message == WM_MOUSEWHEEL) {
     target = q->focus ? q->focus : q->active;
   } else {
-    target = HitWindow(Desktop(), m.pt);
+    target = HitWindow(Desktop(), POINT{0, 0}, m.pt);
     if (target && !IsWindowEnabled(target)) return false;
   }
   if (!target || !IsWindow(target)) return false;
@@ -270,8 +268,9 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
     if (top) {
       LRESULT r = SendMessage(h, WM_MOUSEACTIVATE, (WPARAM)top, MAKELPARAM(hit, msg));
       if (!IsWindow(h)) return false;
-      if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT) && q->active != top) {
-        SetActiveWindow(top);
+      // The click also brings the window's thread to the foreground: the keyboard follows it.
+      if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT) && (q->active != top || GetForegroundWindow() != top)) {
+        SetForegroundWindow(top);
         if (!IsWindow(h)) return false;
       }
       if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return false;
@@ -307,7 +306,13 @@ BOOL PostKeyInput(UINT msg, WPARAM wParam, LPARAM lParam) {
     ApplyInput(S().async, msg, wParam);
     pt = S().cursor;
   }
-  return QueueInput(CurrentQueue(), MSG{nullptr, msg, wParam, lParam, GetTickCount(), pt});
+  // The keyboard belongs to the thread of the foreground window, whichever thread presses the keys.
+  ThreadQueue* q = CurrentQueue();
+  if (HWND fg = GetForegroundWindow()) {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    if (IsLive(fg) && !fg->dead && fg->queue) q = fg->queue;
+  }
+  return QueueInput(q, MSG{nullptr, msg, wParam, lParam, GetTickCount(), pt});
 }
 
 BOOL PostMouseInput(UINT msg, WPARAM wParam, POINT screen) {

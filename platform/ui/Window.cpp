@@ -1725,7 +1725,13 @@ HWND GetForegroundWindow() {
 
 BOOL SetForegroundWindow(HWND hwnd) {
   if (!Checked(hwnd)) return FALSE;
-  if (hwnd->queue == CurrentQueue()) return SetActiveWindow(hwnd) != nullptr || CurrentQueue()->active == Root(hwnd);
+  if (hwnd->queue == CurrentQueue()) {
+    // An active window of a thread in the background comes to the foreground too.
+    SetActiveWindow(hwnd);
+    if (CurrentQueue()->active != Root(hwnd)) return FALSE;
+    g_foreground = Root(hwnd);
+    return TRUE;
+  }
   g_foreground = Root(hwnd);
   return TRUE;
 }

@@ -93,7 +93,10 @@ TEST_F(CommSettingsTest, AdvancedSettingsAreCheckedResetAndWritten) {
     DialogAutomation::TypeInto(d, Ids::IDC_CAN_SEND, "123");
     DialogAutomation::TypeInto(d, Ids::IDC_CAN_RECEIVE, "456");
     DialogAutomation::TypeInto(d, Ids::IDC_RUN_DEAD_TIME, "999");
-    DialogAutomation::TypeInto(d, Ids::IDC_READ_INTERVAL, "5");
+    // The read interval is hidden for CAN: the user can only type into the waits shown.
+    EXPECT_FALSE(Shown(d, Ids::IDC_READ_INTERVAL));
+    DialogAutomation::TypeInto(d, Ids::IDC_BAUD_WAIT, "5");
+    EXPECT_EQ(CString("5"), Text(d, Ids::IDC_BAUD_WAIT));
     DialogAutomation::ClickControl(d, Ids::IDC_SET_DEFAULTS);
     EXPECT_EQ(CString("2000"), Text(d, Ids::IDC_RUN_DEAD_TIME));
     EXPECT_EQ(CString("123"), Text(d, Ids::IDC_CAN_SEND));

@@ -124,9 +124,11 @@ class NetMasterTest : public ::testing::Test {
     PostMouseInput(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)});
     PostMouseInput(Item(id), WM_LBUTTONUP, 0, POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)});
   }
+  // The keys go to the thread whose window the click brought to the foreground, as its focus takes them.
   void UserType(int id, const char* text) {
     UserClick(id);
-    for (const char* p = text; *p; ++p) PostKeyInput(WM_CHAR, (WPARAM)(unsigned char)*p, 1);
+    ASSERT_TRUE(PumpUntil([this] { return ::GetForegroundWindow() == m_dlg; }));
+    UiAutomation::TypeText(text);
   }
   // Pixels of the dialog that differ from a full repaint, once its thread has drawn what it has queued.
   int PixelsOff() {

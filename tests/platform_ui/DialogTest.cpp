@@ -429,3 +429,25 @@ TEST_F(DialogTest, AMultiLineEditLeavesEnterEscapeAndTabToItsDialog) {
     dlg.DestroyWindow();
   }
 }
+
+// With the caret in a drop-down combo's edit field, Tab and Shift+Tab move on from the combo's place.
+TEST_F(DialogTest, TabFromAComboEditFieldGoesToTheCombosNeighbours) {
+  const DLGITEM_ENTRY items[] = {
+      {"Edit", IDC_VALUE, WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 4, 4, 80, 12, ""},
+      {"ComboBox", 1003, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN, 0, 4, 20, 80, 60, ""},
+      {"Edit", IDC_NAME, WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 4, 40, 80, 12, ""},
+  };
+  const DIALOG_RESOURCE tmpl{WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0, 0, 120, 80, "Note", nullptr, 0, items, 3, nullptr};
+  CDialog dlg;
+  ASSERT_TRUE(dlg.CreateIndirect(&tmpl));
+  HWND field = ::GetWindow(::GetDlgItem(dlg.m_hWnd, 1003), GW_CHILD);
+  ASSERT_TRUE(field);
+  for (UINT mods : {UiAutomation::kNone, UiAutomation::kShift}) {
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(field, POINT{4, 4});
+    ASSERT_EQ(field, ::GetFocus());
+    UiAutomation::PressKey(VK_TAB, mods);
+    EXPECT_EQ(::GetDlgItem(dlg.m_hWnd, mods ? IDC_VALUE : IDC_NAME), ::GetFocus()) << mods;
+  }
+  dlg.DestroyWindow();
+}

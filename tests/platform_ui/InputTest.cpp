@@ -121,6 +121,71 @@ TEST(InputTest, EachPostedMessageFindsItsWindowWhenTakenAndDisabledWindowsGetNon
   top.DestroyWindow();
 }
 
+// Each level of nesting places its children in its own client area: a click finds the window that
+// shows at the point however deep it lies, under a frame with a caption and a border.
+TEST(InputTest, AClickGoesToTheNestedWindowShownAtThePoint) {
+  CWnd top;
+  top.CreateEx(0, AfxRegisterWndClass(0), "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(60, 40, 460, 340), nullptr, 0);
+  CDragWnd panel, inner;
+  panel.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(30, 20, 230, 180), &top, 1);
+  inner.Create(AfxRegisterWndClass(0), "", WS_CHILD | WS_VISIBLE, CRect(50, 40, 110, 90), &panel, 2);
+  UiAutomation::Click(top.m_hWnd, POINT{45, 35});
+  EXPECT_EQ(CPoint(15, 15), panel.m_up);
+  UiAutomation::Click(top.m_hWnd, POINT{85, 65});
+  EXPECT_EQ(CPoint(5, 5), inner.m_up);
+  UiAutomation::Click(panel.m_hWnd, POINT{105, 85});
+  EXPECT_EQ(CPoint(55, 45), inner.m_up);
+  UiAutomation::Click(panel.m_hWnd, POINT{150, 120});
+  EXPECT_EQ(CPoint(150, 120), panel.m_up);
+  top.DestroyWindow();
+}
+
+class CTypedWnd : public CWnd {
+ public:
+  std::string m_typed;
+  std::atomic<int> m_count{0};
+
+ protected:
+  void OnLButtonDown(UINT, CPoint) override { SetFocus(); }
+  void OnChar(UINT ch, UINT, UINT) override { m_typed += (char)ch, ++m_count; }
+};
+
+// Keys belong to the thread whose window a click brought to the foreground, whichever thread
+// presses them.
+TEST(InputTest, KeysGoToTheThreadOfTheWindowClickedLast) {
+  CTypedWnd here;
+  here.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), nullptr, 0);
+  std::atomic<HWND> there{nullptr};
+  std::atomic<CTypedWnd*> other{nullptr};
+  std::atomic<bool> stop{false};
+  std::string typedThere;
+  std::thread t([&] {
+    CTypedWnd w;
+    w.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(200, 0, 300, 100), nullptr, 0);
+    other = &w;
+    there = w.m_hWnd;
+    MSG m;
+    while (!stop)
+      if (UiGetMessageTimeout(&m, 10) > 0) TranslateMessage(&m), DispatchMessage(&m);
+    typedThere = w.m_typed;
+    w.DestroyWindow();
+  });
+  ASSERT_TRUE(dravonix::test::PumpUntil([&] { return there.load() != nullptr; }));
+  UiAutomation::Click(here.m_hWnd, POINT{10, 10});
+  UiAutomation::TypeText("a");
+  UiAutomation::Click(there.load(), POINT{10, 10});
+  ASSERT_TRUE(dravonix::test::PumpUntil([&] { return ::GetForegroundWindow() == there.load(); }));
+  UiAutomation::TypeText("b");
+  EXPECT_TRUE(dravonix::test::PumpUntil([&] { return other.load()->m_count == 1; }));
+  UiAutomation::Click(here.m_hWnd, POINT{10, 10});
+  UiAutomation::TypeText("c");
+  stop = true;
+  t.join();
+  EXPECT_EQ("ac", here.m_typed);
+  EXPECT_EQ("b", typedThere);
+  here.DestroyWindow();
+}
+
 class CEatingWnd : public CWnd {
  public:
   int m_downs = 0;

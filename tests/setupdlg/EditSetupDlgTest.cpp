@@ -7,6 +7,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "tests/setupdlg/SetupDlgSupport.h"
+#include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
 
 #include <algorithm>
@@ -379,6 +380,18 @@ class PostedPageTest : public EditSetupDlgTest {
     std::string expected;
   };
   HWND Ctl(int id) const { return ::GetDlgItem(m_page->m_hWnd, id); }
+  // Tabs to the control, then presses the key there. A button disabled while it had the focus left
+  // none: a click on the control gives it back (a drop-down list it opens shuts again on Escape).
+  void KeyIn(int id, UINT vk, UINT mods = UiAutomation::kNone) {
+    if (!::GetFocus()) {
+      CRect r;
+      ::GetClientRect(Ctl(id), &r);
+      UiAutomation::Click(Ctl(id), CPoint(r.Width() / 4, r.Height() / 2));
+      if (::SendMessage(Ctl(id), CB_GETDROPPEDSTATE, 0, 0)) UiAutomation::PressKey(VK_ESCAPE);
+    }
+    EXPECT_TRUE(dravonix::test::TabTo(Ctl(id))) << id;
+    UiAutomation::PressKey(vk, mods);
+  }
   CPoint At(int id, int num = 1, int den = 2) const {
     CRect r;
     ::GetClientRect(Ctl(id), &r);
@@ -435,9 +448,9 @@ TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
       {"type into the edit",
        [&] { Retype(1000, "7"); },
        [&] { return Num(Value("Ipeak")); }, "7"},
-      {"arrow down in the switch list", [&] { PressKey(VK_DOWN); },
+      {"arrow down in the switch list", [&] { KeyIn(1005, VK_DOWN); },
        [&] { return Num(Value("TransmissionType")); }, "1"},
-      {"arrow down again", [&] { PressKey(VK_DOWN); },
+      {"arrow down again", [&] { KeyIn(1005, VK_DOWN); },
        [&] { return Num(Value("TransmissionType")); }, "2"},
       {"click the last radio", [&] { Click(Ctl(1008), At(1008)); },
        [&] { return Num(Value("LoadSensorType")); }, "2"},
@@ -447,9 +460,9 @@ TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
          Click(Ctl(1008), At(1008));
        },
        [&] { return Text(m_page, 1000) + " " + Num(Value("Ipeak")); }, "7 7"},
-      {"space on the check box", [&] { PressKey(VK_SPACE); },
+      {"space on the check box", [&] { KeyIn(1004, VK_SPACE); },
        [&] { return Num(Value("isMotorInertiaUnknown")); }, "1"},
-      {"arrow right on the slider", [&] { PressKey(VK_RIGHT); },
+      {"arrow right on the slider", [&] { KeyIn(1010, VK_RIGHT); },
        [&] { return Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); }, "11"},
       {"click the upper spin's up arrow",
        [&] { UiAutomation::Click(Ctl(1014), At(1014, 1, 4)); },
@@ -459,11 +472,11 @@ TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
        [&] { UiAutomation::Click(Ctl(1013), At(1013, 1, 4)); },
        [&] { return std::to_string(m_page->Lower()) + " " + Num(SliderPos()); },
        "11.000000 0"},
-      {"arrow down in the unit list", [&] { PressKey(VK_DOWN); },
+      {"arrow down in the unit list", [&] { KeyIn(1001, VK_DOWN); },
        [&] { return Text(m_page, 1000) + " " + Text(m_page, 1001); }, "7e+003 mA"},
       {"drop the switch list, arrow up, Enter",
        [&] {
-         PressKey(VK_DOWN, kAlt);
+         KeyIn(1005, VK_DOWN, kAlt);
          PressKey(VK_UP);
          PressKey(VK_RETURN);
        },
@@ -507,7 +520,7 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
   auto userMotor = [](const char* name) { return Kernel(std::string("Databases/User/") + name + ".cfg"); };
   for (const char* name : {"Mine", "Numeric", "Numeric (modified)"}) std::filesystem::remove(userMotor(name));
   const std::vector<Row> rows = {
-      {"type a letter in the database list", [&] { TypeText("l"); },
+      {"type a letter in the database list", [&] { KeyIn(10010, 'L'); },
        [&] { return options() + " [" + Text(m_page, 10011) + "]"; }, "Linear/ []"},
       {"pick a motor from the name list", [&] { Pick(10011, "Numeric"); },
        [&] { return options() + " " + Text(m_page, 1000) + " " + enabled(10012) + " " + enabled(10013); },
@@ -526,7 +539,7 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
        "User/ [] off Are you sure you want to delete motor 'Mine' from"},
       {"change a chosen motor and click Save",
        [&] {
-         TypeText("l");
+         KeyIn(10010, 'L');
          Pick(10011, "Numeric");
          Retype(1000, "8");
          Click(Ctl(10012), At(10012));
@@ -538,9 +551,9 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
          Click(Ctl(10013), At(10013));
        },
        [&] { return options() + " " + Num((double)std::filesystem::exists(userMotor("Numeric"))); }, "User/ 0"},
-      {"arrow down in the baud rates", [&] { PressKey(VK_DOWN); },
+      {"arrow down in the baud rates", [&] { KeyIn(10021, VK_DOWN); },
        [&] { return Num(Value("CBR_table")); }, "0"},
-      {"and once more", [&] { PressKey(VK_DOWN); },
+      {"and once more", [&] { KeyIn(10021, VK_DOWN); },
        [&] { return Num(m_setup->FindParameter("CBR_table")->GetValueInInternalUnit()); }, std::to_string(0xEF6C)},
   };
   Drive(rows);
@@ -603,18 +616,18 @@ TEST_F(PostedPageTest, RandomInputKeepsParametersAndHooksWithTheModel) {
     const int before[] = {list, radio, check, slider};
     if (what < 4) {
       const UINT vk = kListKeys[what];
-      act = [this, vk] { PressKey(vk); };
+      act = [this, vk] { KeyIn(1005, vk); };
       list = vk == VK_DOWN ? std::min(list + 1, 3) : vk == VK_UP ? std::max(list - 1, 0) : vk == VK_HOME ? 0 : 3;
     } else if (what < 6) {
       const int k = (int)(rng() % 3);
       act = [this, k] { Click(Ctl(1006 + k), At(1006 + k)); };
       radio = k;
     } else if (what == 6) {
-      act = [this] { PressKey(VK_SPACE); };
+      act = [this] { KeyIn(1004, VK_SPACE); };
       check = !check;
     } else {
       const UINT vk = kSliderKeys[rng() % 3];
-      act = [this, vk] { PressKey(vk); };
+      act = [this, vk] { KeyIn(1010, vk); };
       slider = std::clamp(slider + (vk == VK_RIGHT ? 1 : vk == VK_LEFT ? -1 : 10), 0, 100);
     }
     const int after[] = {list, radio, check, slider};

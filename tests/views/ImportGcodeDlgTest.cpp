@@ -232,7 +232,17 @@ TEST_F(ImportGcodeTest, RunFillsTheGroupOrStopsAtTheFailingLine) {
 TEST_F(ImportGcodeTest, UsersClicksAndKeysShowAtOnce) {
   const std::string file = Program("one.gnc", "G1 X1\n");
   auto click = [](int id) { return [=](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
-  auto key = [](int, UINT vk) { return [=](CWnd*) { UiAutomation::PressKey(vk); }; };
+  // The key goes to the control a click has put the focus in (a drop-down list shuts again on Escape).
+  auto key = [](int id, UINT vk) {
+    return [=](CWnd* d) {
+      HWND c = ::GetDlgItem(d->m_hWnd, id);
+      CRect r;
+      ::GetClientRect(c, &r);
+      UiAutomation::Click(c, POINT{r.Width() / 4, r.Height() / 2});
+      if (::SendMessage(c, CB_GETDROPPEDSTATE, 0, 0)) UiAutomation::PressKey(VK_ESCAPE);
+      UiAutomation::PressKey(vk);
+    };
+  };
   auto text = [](int id) {
     return [=](CWnd* d) {
       CString s;

@@ -414,7 +414,7 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
          return Cell(1, 2) + " " + std::to_string(w == 0xBEEF);
        },
        "BEEF 1"},
-      {[&] { UA::AdvanceClock(1000), UA::Click(hwnd, Centre(1, 8)), UA::PressKey(VK_RIGHT); },
+      {[&] { UA::AdvanceClock(1000), UA::Click(hwnd, Centre(1, 8)), UA::PressKey(VK_END), UA::PressKey(VK_RIGHT); },
        [&] { return at() + " " + std::string(status.GetPaneText(1)); }, "2,1 PM Address 0x8410"},
       {[&] { UA::PressKey(VK_LEFT); }, [&] { return at(); }, "1,8"},
       {[&] { UA::AdvanceClock(1000), UA::Click(hwnd, Centre(0, 3)); }, [&] { return at(); }, "1,8"},
@@ -443,7 +443,10 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
       // A click on the other child and back: the view shows its hint in the status bar as it activates.
       {[&] {
          status.SetPaneText(0, "");
-         UA::Click(other->GetActiveView()->m_hWnd, CPoint(40, 40));
+         // The other child shows below this one's pulled-down edge only.
+         CRect shown;
+         other->GetActiveView()->GetClientRect(&shown);
+         UA::Click(other->GetActiveView()->m_hWnd, CPoint(40, shown.bottom - 8));
          UA::Click(hwnd, Centre(2, 2));
        },
        [&] { return std::string(status.GetPaneText(0)); }, "Hint: press F12 to refresh the data in memory view"},

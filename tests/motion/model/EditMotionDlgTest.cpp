@@ -5,6 +5,7 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
 #include "tests/motion/EventTestSupport.h"
 
@@ -79,7 +80,13 @@ TEST_F(EventTest, ModuleEditorFollowsTheUsersClicksAndKeys) {
   };
   auto type = [](const char* t) { return [t](CWnd* d) { DialogAutomation::TypeInto(d, 1006, t); }; };
   auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
-  auto key = [](int, UINT vk) { return [vk](CWnd*) { UiAutomation::PressKey(vk); }; };
+  // The key goes to the control the user has tabbed to.
+  auto key = [](int id, UINT vk) {
+    return [id, vk](CWnd* d) {
+      EXPECT_TRUE(dravonix::test::TabTo(::GetDlgItem(d->m_hWnd, id))) << id;
+      UiAutomation::PressKey(vk);
+    };
+  };
   const std::string invalid =
       "Invalid name: this string should contain only alphanumeric characters and begin with a letter or underscore.";
   CString description;

@@ -4,6 +4,7 @@
 #include "motion/model/Rot2LinTransitionDlg.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
 #include "tests/motion/EventTestSupport.h"
 
@@ -129,7 +130,13 @@ TEST_F(UnitTransitionTest, NothingAskedWithoutFailuresAndNothingChangedWithoutAn
 // edits, the picture against a full repaint, and the factor closing gives.
 TEST_F(UnitTransitionTest, TheUsersKeysAndClicksGiveTheFactor) {
   const double unit = 0.001 / (2 * M_PI);
-  auto key = [](int, UINT vk) { return [vk](CWnd*) { UiAutomation::PressKey(vk); }; };
+  // The key goes to the control the user has tabbed to.
+  auto key = [](int id, UINT vk) {
+    return [id, vk](CWnd* d) {
+      EXPECT_TRUE(dravonix::test::TabTo(::GetDlgItem(d->m_hWnd, id))) << id;
+      UiAutomation::PressKey(vk);
+    };
+  };
   auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
   auto closeBox = [](CWnd* d) {
     CRect w;
