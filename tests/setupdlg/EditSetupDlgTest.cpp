@@ -224,7 +224,11 @@ TEST_F(EditSetupDlgTest, UnitComboChangesTheUnitAndRewritesTheEdit) {
     DialogAutomation::SelectItem(&p, 1012, "rad/s");
     EXPECT_EQ(m_setup->FindParameter("MaxSpeed")->GetUnitName(), "rad/s");
     EXPECT_EQ(Text(&p, 1011).substr(0, 6), "314.15");
-    EXPECT_EQ(p.m_hooks, (std::vector<std::string>{"unit MaxSpeed"}));
+    // The press on the list takes the focus, which adds refresh hooks of its own.
+    std::vector<std::string> hooks;
+    for (const std::string& h : p.m_hooks)
+      if (h.rfind("refresh ", 0) != 0) hooks.push_back(h);
+    EXPECT_EQ(hooks, (std::vector<std::string>{"unit MaxSpeed"}));
   });
 }
 
