@@ -34,7 +34,7 @@ class BinaryCodeViewerTest : public SetupTest {
     DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
       body(d);
       if (closingKey)
-        ::PostMessage(::GetFocus(), WM_KEYDOWN, closingKey, 0);
+        UiAutomation::PressKey(closingKey);
       else
         DialogAutomation::ClickControl(d, IDCANCEL);
     });

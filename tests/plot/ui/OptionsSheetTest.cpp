@@ -100,7 +100,7 @@ TEST(PlotSheets, CurvesAddedInTheSetupTakeThePalettesColours) {
     page->m_axisList.GetItemRect(5, &row);  // the adding row
     UiAutomation::Click(page->m_axisList.m_hWnd, row.CenterPoint());
     add();
-    ::PostMessage(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);  // OK is the default button
+    UiAutomation::PressKey(VK_RETURN);  // OK is the default button
   });
   EXPECT_EQ(IDOK, sheet.DoModal());
   std::vector<DWORD> colours;
