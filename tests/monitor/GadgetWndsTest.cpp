@@ -924,9 +924,9 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     dlg->SendDlgItemMessage(14050, CB_SETCURSEL, (WPARAM)-1);
     DialogAutomation::ClickControl(dlg, IDOK);
     dlg->SendDlgItemMessage(14050, CB_SETCURSEL, 2);
-    dlg->SetDlgItemText(14052, "");
+    DialogAutomation::TypeInto(dlg, 14052, "\b");
     DialogAutomation::ClickControl(dlg, IDOK);
-    dlg->SetDlgItemText(14052, "APOS");
+    DialogAutomation::TypeInto(dlg, 14052, "APOS");
     DialogAutomation::ClickControl(dlg, IDOK);
   });
   EXPECT_TRUE(Gadget<CGadgetBitWnd>(1)->EditProperties()) << LastBox();
@@ -943,7 +943,8 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
   CString kept;
   kept.Format("%d %s %s %hd %hu %06lx %06lx", bit->m_nAxis, bit->m_strVariable.GetString(), bit->m_strTitle.GetString(),
               bit->m_nBit, bit->m_nPeriod, (unsigned long)bit->m_crColor0, (unsigned long)bit->m_crColor1);
-  EXPECT_EQ(kept, "2 APOS Motor 3 50 030201 060504");
+  // The name typed back retitles the gadget by the default rule.
+  EXPECT_EQ(kept, "2 APOS {2}APOS[bit 3] 3 50 030201 060504");
 }
 
 // A bit beyond the words of a typed variable follows the bit list, which clamps it to the last

@@ -346,8 +346,8 @@ TEST_F(PanelFrameTest, EditDialogChecksItsBlockAndRefillsTheVariables) {
     DialogAutomation::TypeInto(d, E::IDC_VARIABLE, "\b");
     DialogAutomation::ClickControl(d, IDOK);
     DialogAutomation::TypeInto(d, E::IDC_VARIABLE, "APOS");
-    d->SetDlgItemText(E::IDC_MIN, "5");
-    d->SetDlgItemText(E::IDC_MAX, "5");
+    DialogAutomation::TypeInto(d, E::IDC_MIN, "5");
+    DialogAutomation::TypeInto(d, E::IDC_MAX, "5");
     DialogAutomation::ClickControl(d, IDOK);
     // The toggle entry: the variable stays, the list is refilled and drops down.
     DialogAutomation::SelectItem(d, E::IDC_VARIABLE, ">> List all variables <<");
@@ -358,7 +358,7 @@ TEST_F(PanelFrameTest, EditDialogChecksItsBlockAndRefillsTheVariables) {
     seen.dropped = d->SendDlgItemMessage(E::IDC_VARIABLE, CB_GETDROPPEDSTATE) != 0;
     seen.name = item.m_var.m_strName;
     d->SendDlgItemMessage(E::IDC_VARIABLE, CB_SHOWDROPDOWN, FALSE);
-    d->SetDlgItemText(E::IDC_MAX, "8");
+    DialogAutomation::TypeInto(d, E::IDC_MAX, "8");
     DialogAutomation::ClickControl(d, IDOK);
   });
   ClearBoxes();
