@@ -205,7 +205,7 @@ TEST_F(BinaryCodeViewerTest, F1OpensItsHelpAndAltF4ClosesIt) {
   Automation::Instance().ClearHelpCalls();
   bool closed = false;
   DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
-    d->GetDlgItem(Ids::IDC_SOURCE)->SetFocus();
+    DialogAutomation::ClickControl(d, Ids::IDC_SOURCE);
     dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1);
     UiAutomation::Pump();
     dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kAltF4);

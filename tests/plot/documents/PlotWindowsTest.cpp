@@ -286,7 +286,8 @@ TEST(PlotWindows, OptionsSheetCombosRestyleTheCurve) {
     ran = true;
     CWnd* page = static_cast<CPropertySheet*>(sheet)->GetActivePage();
     // Tab from the sheet's buttons reaches the page's controls.
-    ::SetFocus(sheet->GetDlgItem(IDOK)->m_hWnd);
+    for (int i = 0; i < 16 && ::GetFocus() != sheet->GetDlgItem(IDOK)->m_hWnd; ++i) UiAutomation::PressKey(VK_TAB);
+    EXPECT_EQ(::GetFocus(), sheet->GetDlgItem(IDOK)->m_hWnd);
     for (int i = 0; i < 4 && !::IsChild(page->m_hWnd, ::GetFocus()); ++i) {
       UiAutomation::PressKey(VK_TAB);
     }
