@@ -3,7 +3,9 @@
 // ranges and beyond, the slider's thumb and channel, both spins' arrows, the radio group, and OK or
 // Cancel by click or key. A small model says what each bound parameter holds after every step; OK
 // stores exactly what the user chose and Cancel nothing; the picture matches a full repaint.
+#include "kernel/dialogs/CANopenFactors.h"
 #include "kernel/dialogs/MC_EditSetupDlg.h"
+#include "kernel/params/MC_Units.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/MessageQueue.h"
@@ -63,6 +65,17 @@ class SettingsPageWalk : public SetupTest {
 
   // One modal run of the page: `steps` random steps from `rng`, then OK or Cancel. Returns the trail.
   std::string Walk(std::mt19937& rng, int steps);
+  // Scripts the factor dialog the next click opens: a few unit choices, the details of a
+  // user-defined unit typed and kept or cancelled, then OK or Cancel.
+  struct CanRun {
+    bool ok = false;
+    std::map<std::string, Held> opened, last;
+    std::vector<std::string> touched;
+    std::vector<int> groups;
+  };
+  void CanopenSteps(std::mt19937& rng, std::string& trail, CanRun& run);
+  // After the dialog has closed.
+  void CheckCanopen(const CanRun& run, const std::string& trail, std::map<std::string, Held>& kept);
 
   SetupPtr m_setup;
   int (*m_run)(CMC_Setup*, const char*) = nullptr;
@@ -108,6 +121,7 @@ std::string SettingsPageWalk::Walk(std::mt19937& rng, int steps) {
   m.speedUnit = speed->GetUnitName();
   std::string trail;
   bool ok = false;
+  std::map<std::string, Held> keptByCan;  // what the factor dialog's OK stored
   DialogAutomation::AddDialogHandler(100, [&](CWnd* d) {
     const HWND page = d->m_hWnd;
     auto ctl = [&](int id) { return ::GetDlgItem(page, id); };
@@ -162,7 +176,19 @@ std::string SettingsPageWalk::Walk(std::mt19937& rng, int steps) {
       AdvanceClock(1000);  // a user's pause: two clicks of two steps make no double click
       const int f = focusId();
       std::string did;
-      switch (rng() % 12) {
+      switch (rng() % 13) {
+        case 12: {  // the CANopen factor dialog, and the details of a user-defined unit inside it
+          if (!::IsWindowVisible(ctl(10022))) {
+            did = "-";
+            break;
+          }
+          CanRun run;
+          CanopenSteps(rng, trail, run);
+          Click(ctl(10022), at(10022));
+          CheckCanopen(run, trail, keptByCan);
+          did = "canopen";
+          break;
+        }
         case 0: {
           const bool back = rng() % 2;
           PressKey(VK_TAB, back ? kShift : kNone);
@@ -356,6 +382,7 @@ std::string SettingsPageWalk::Walk(std::mt19937& rng, int steps) {
   // OK stores exactly what the user chose; Cancel nothing.
   std::map<std::string, Held> expected = before;
   if (ok) {
+    for (const auto& [name, h] : keptByCan) expected[name] = h;
     expected["Ipeak"] = {m.ipeak, m.ipeakUnit};
     expected["isMotorInertiaUnknown"].iu = m.check;
     expected["TransmissionType"].iu = m.list;
@@ -368,6 +395,129 @@ std::string SettingsPageWalk::Walk(std::mt19937& rng, int steps) {
     EXPECT_TRUE(a == h) << name << " " << a.iu << " " << a.unit << " for " << h.iu << " " << h.unit << ": " << trail;
   }
   return trail;
+}
+
+void SettingsPageWalk::CanopenSteps(std::mt19937& rng, std::string& trail, CanRun& run) {
+  DialogAutomation::AddDialogHandler(14038, [&, this](CWnd* c) {
+    const std::map<std::string, Held> opened = Snapshot();
+    std::map<std::string, Held> chosen;  // the group indices the user picked
+    std::vector<std::string> touched;    // every parameter of a group the user changed
+    auto group = [&](int g) {
+      const CANopenGroupObjects o = FindCANopenGroup(m_setup.get(), g);
+      run.groups.push_back(g);
+      for (CMC_Parameter* q : {o.dimension, o.notation, o.numerator, o.divisor}) touched.push_back(std::string(q->GetName()));
+      return o;
+    };
+    for (int n = (int)(rng() % 4); n >= 0; --n) {
+      AdvanceClock(1000);
+      std::vector<int> shownGroups;
+      for (int g = 0; g < CANOPEN_GROUP_COUNT; ++g)
+        if (::IsWindowVisible(::GetDlgItem(c->m_hWnd, (int)g_CANopenFactorGroups[g].comboId))) shownGroups.push_back(g);
+      if (shownGroups.empty()) break;
+      const int g = shownGroups[rng() % shownGroups.size()];
+      const HWND combo = ::GetDlgItem(c->m_hWnd, (int)g_CANopenFactorGroups[g].comboId);
+      CRect r, client, item;
+      ::GetClientRect(combo, &r);
+      Click(combo, CPoint(r.right - 4, r.Height() / 2));
+      const HWND list = ::GetCapture();
+      if (!list) {
+        ADD_FAILURE() << "the unit list did not drop: " << trail;
+        return;
+      }
+      ::GetClientRect(list, &client);
+      std::vector<int> shown;
+      for (int i = 0; i < (int)::SendMessage(list, LB_GETCOUNT, 0, 0); ++i) {
+        ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&item);
+        if (item.top >= client.top && item.bottom <= client.bottom) shown.push_back(i);
+      }
+      const int i = shown[rng() % shown.size()];
+      ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&item);
+      const DWORD data = (DWORD)::SendMessage(combo, CB_GETITEMDATA, (WPARAM)i, 0);
+      const CANopenGroupObjects o = group(g);
+      std::map<std::string, Held> beforeDetails;
+      bool detailsOk = false;
+      std::vector<std::pair<std::string, std::string>> typed;
+      if ((LONG)data == -1) {
+        // User-defined: the details open with editable fields; typed values are kept by OK only.
+        DialogAutomation::AddDialogHandler(14039, [&](CWnd* e) {
+          beforeDetails = Snapshot();
+          CMC_Parameter* fields[] = {o.dimension, o.notation, o.numerator, o.divisor};
+          for (int k = (int)(rng() % 3); k >= 0; --k) {
+            const int f = (int)(rng() % 4);
+            static const char* const kTexts[] = {"0", "1", "-1", "99", "32767", "-32768", "70000", "2147483648", "x"};
+            const std::string text = kTexts[rng() % 9];
+            const HWND edit = ::GetDlgItem(e->m_hWnd, 14001 + f);
+            CRect er;
+            ::GetClientRect(edit, &er);
+            AdvanceClock(1000);
+            Click(edit, CPoint(2, er.Height() / 2));
+            PressKey(VK_HOME);
+            PressKey(VK_END, kShift);
+            TypeText(text.c_str());
+            typed.push_back({std::string(fields[f]->GetName()), text});
+            EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(e->m_hWnd)) << trail;
+          }
+          detailsOk = rng() % 2;
+          DialogAutomation::ClickControl(e, detailsOk ? IDOK : IDCANCEL);
+        });
+      }
+      Click(list, item.CenterPoint());
+      Pump();
+      trail += "unit" + std::to_string(g) + ":" + std::to_string(i) + ((LONG)data == -1 ? (detailsOk ? "+OK" : "+Cancel") : "") + " ";
+      if ((LONG)data == -1) {
+        // Cancel in the details takes back what they changed; OK keeps each field as its text scans.
+        std::map<std::string, Held> expect = beforeDetails;
+        if (detailsOk) {
+          for (const auto& [name, text] : typed) {
+            CMC_Parameter scratch(*P(name.c_str()));
+            scratch.SetValueInInternalUnit(expect[name].iu);
+            for (size_t len = 1; len <= text.size(); ++len) scratch.ScanValue(text.substr(0, len).c_str());
+            expect[name].iu = scratch.GetValueInInternalUnit();
+          }
+        }
+        for (CMC_Parameter* q : {o.dimension, o.notation, o.numerator, o.divisor}) {
+          const std::string name(q->GetName());
+          EXPECT_EQ(q->GetValueInInternalUnit(), expect[name].iu) << name << ": " << trail;
+        }
+      } else {
+        EXPECT_EQ((SHORT)o.dimension->GetValueInInternalUnit(), (SHORT)(data >> 16)) << trail;
+        EXPECT_EQ((SHORT)o.notation->GetValueInInternalUnit(), (SHORT)(data & 0xFFFF)) << trail;
+      }
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(c->m_hWnd)) << trail;
+      if (::testing::Test::HasFailure()) break;
+    }
+    run.ok = rng() % 2;
+    run.opened = opened;
+    run.last = Snapshot();
+    run.touched = touched;
+    DialogAutomation::ClickControl(c, run.ok ? IDOK : IDCANCEL);
+    trail += run.ok ? "canOK " : "canCancel ";
+  });
+}
+
+void SettingsPageWalk::CheckCanopen(const CanRun& run, const std::string& trail, std::map<std::string, Held>& kept) {
+  // Cancel takes everything back; OK keeps the touched groups' unit pairs, and their factors as
+  // typed where the pair names no unit (else the page works them out again), and nothing else.
+  const std::map<std::string, Held> now = Snapshot();
+  std::map<std::string, bool> derived;
+  for (int g : run.groups) {
+    const CANopenGroupObjects o = FindCANopenGroup(m_setup.get(), g);
+    const SHORT d = (SHORT)run.last.at(std::string(o.dimension->GetName())).iu;
+    const SHORT n = (SHORT)run.last.at(std::string(o.notation->GetName())).iu;
+    const bool named = CMC_Units::IsCANopenInternalUnit(d, n) || m_setup->FindCANopenUnit(o.variable->GetUnitName(), d, n);
+    for (CMC_Parameter* q : {o.dimension, o.notation, o.numerator, o.divisor})
+      derived[std::string(q->GetName())] = named && (q == o.numerator || q == o.divisor);
+  }
+  for (const auto& [name, h] : run.opened) {
+    const bool mine = run.ok && derived.count(name);
+    if (mine && derived[name]) {
+      kept[name] = now.at(name);
+      continue;
+    }
+    const Held& want = mine ? run.last.at(name) : h;
+    EXPECT_TRUE(now.at(name) == want) << name << " " << now.at(name).iu << " for " << want.iu << ": " << trail;
+    if (mine) kept[name] = want;
+  }
 }
 
 TEST_F(SettingsPageWalk, EveryControlHoldsWhatTheUserChoseAndOkStoresOnlyThat) {
