@@ -205,7 +205,7 @@ std::string ExtrasPageWalk::Walk(std::mt19937& rng, int steps) {
             const int n = (int)::SendMessage(ctl(f), CB_GETCOUNT, 0, 0), cur = (int)::SendMessage(ctl(f), CB_GETCURSEL, 0, 0);
             const int to = vk == VK_HOME ? 0 : vk == VK_END ? n - 1 : std::clamp(cur < 0 ? 0 : cur + sign, 0, n - 1);
             if (n > 0 && to != cur) choose(f, to);
-          } else if (f == kCurves && vk != VK_SPACE && vk != VK_LEFT && vk != VK_RIGHT) {
+          } else if (f == kCurves && vk != VK_SPACE) {
             const int n = (int)m.curves.size();
             const int to = vk == VK_HOME ? 0 : vk == VK_END ? n - 1 : std::clamp(selected + sign, 0, n - 1);
             if (to != selected) select(to);
@@ -266,6 +266,32 @@ TEST_F(ExtrasPageWalk, EveryListHoldsWhatTheUserChoseAndOkStoresOnlyThat) {
   std::mt19937 rng(getenv("WALK_SEED") ? (unsigned)atoi(getenv("WALK_SEED")) : 90u);
   const int runs = getenv("WALK_RUNS") ? atoi(getenv("WALK_RUNS")) : 8;
   for (int run = 0; run < runs && !HasFailure(); ++run) Walk(rng, 25);
+}
+
+// Sequences the walk found, shrunk: the sideways arrows in the curves list and in a closed list.
+TEST_F(ExtrasPageWalk, KeptSequences) {
+  Doc d;
+  std::vector<int> seen;
+  CExtrasSheet sheet(d.doc, nullptr, 0, 0);
+  AddModalLoopHandler("CExtrasSheet", [&](CWnd* w) {
+    const HWND p = static_cast<CPropertySheet*>(w)->GetActivePage()->m_hWnd;
+    CRect r;
+    ::SendMessage(::GetDlgItem(p, kCurves), LB_GETITEMRECT, 2, (LPARAM)&r);
+    Click(::GetDlgItem(p, kCurves), r.CenterPoint());
+    for (UINT vk : {VK_RIGHT, VK_LEFT, VK_LEFT}) {
+      PressKey(vk);
+      seen.push_back((int)::SendDlgItemMessage(p, kCurves, LB_GETCURSEL, 0, 0));
+    }
+    AdvanceClock(1000);
+    ::GetClientRect(::GetDlgItem(p, kWidth), &r);
+    Click(::GetDlgItem(p, kWidth), CPoint(r.right - 4, r.Height() / 2));
+    PressKey(VK_ESCAPE);
+    PressKey(VK_RIGHT);
+    seen.push_back(d.doc.GetAt(0) == nullptr ? -1 : static_cast<CExtrasPage*>(static_cast<CPropertySheet*>(w)->GetActivePage())->m_plot.GetAt(1)->m_nWidth);
+    DialogAutomation::ClickControl(w, IDCANCEL);
+  });
+  sheet.DoModal();
+  EXPECT_EQ(seen, (std::vector<int>{3, 2, 1, 2}));
 }
 
 }  // namespace
