@@ -242,6 +242,21 @@ std::string SettingsPageWalk::Walk(std::mt19937& rng, int steps) {
             ADD_FAILURE() << "the list did not drop";
             break;
           }
+          // The dropped list takes Escape and Enter as its own, never as the page's Cancel or OK.
+          const int how = (int)(rng() % 4);
+          if (how == 0) {
+            PressKey(VK_ESCAPE);
+            did = "drop-Escape";
+            break;
+          }
+          if (how == 1) {
+            const int downs = (int)(rng() % 3);
+            for (int n = 0; n < downs; ++n) PressKey(VK_DOWN);
+            PressKey(VK_RETURN);
+            if (std::min(m.list + downs, 3) != m.list) m.list = std::min(m.list + downs, 3), ++m.changes;
+            did = "drop-" + std::to_string(downs) + "Down-Enter";
+            break;
+          }
           static const char* const kEntries[] = {"Direct", "Gear", "Belt", "Screw"};
           const int i = (int)::SendMessage(ctl(kSwitch), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)kEntries[k]);
           ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&r);
