@@ -314,6 +314,12 @@ class ComboCtl : public ControlImpl {
             }
             MoveSelection(wp == VK_UP ? -1 : 1, false);
             return 0;
+          case VK_LEFT:
+          case VK_RIGHT:
+            // Without an edit the sideways arrows step through the list as Up and Down do.
+            if (m_edit) return Default(msg, wp, lp);
+            MoveSelection(wp == VK_LEFT ? -1 : 1, false);
+            return 0;
           case VK_HOME:
             if (!m_edit) MoveSelection(0, true);
             return 0;

@@ -289,7 +289,11 @@ class SliderCtl : public ControlImpl {
         return 0;
       }
       case WM_MOUSEMOVE:
-        if (m_dragging) SetPos(PixelToPos(Vert() ? GET_Y_LPARAM(lp) : GET_X_LPARAM(lp)), true, TB_THUMBTRACK);
+        if (m_dragging) {
+          // A move that leaves the thumb where it is tells the parent nothing, as a key at the end.
+          const int at = PixelToPos(Vert() ? GET_Y_LPARAM(lp) : GET_X_LPARAM(lp));
+          if (at != m_pos) SetPos(at, true, TB_THUMBTRACK);
+        }
         return 0;
       case WM_LBUTTONUP:
         if (m_dragging) {

@@ -487,7 +487,10 @@ class ListCtl : public ControlImpl {
         int i = m_cur < 0 ? 0 : m_cur;
         int page = VisibleFrom(m_top);
         switch (wp) {
+          // One column: the sideways arrows step as Up and Down do.
+          case VK_LEFT:
           case VK_UP: i = m_cur < 0 ? 0 : i - 1; break;
+          case VK_RIGHT:
           case VK_DOWN: i = m_cur < 0 ? 0 : i + 1; break;
           case VK_PRIOR: i -= page - 1; break;
           case VK_NEXT: i += page - 1; break;

@@ -34,7 +34,7 @@ class BinaryCodeViewerTest : public SetupTest {
     DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
       body(d);
       if (closingKey)
-        ::PostMessage(::GetFocus(), WM_KEYDOWN, closingKey, 0);
+        UiAutomation::PressKey(closingKey);
       else
         DialogAutomation::ClickControl(d, IDCANCEL);
     });
@@ -74,7 +74,7 @@ TEST_F(BinaryCodeViewerTest, FieldsAreKeptWithinTheProtocolsLimits) {
     for (const Case& c : cases) {
       DialogAutomation::ClickControl(d, c.protocol);
       DialogAutomation::ClickControl(d, c.destination);
-      d->SetDlgItemText(c.field, c.typed);
+      DialogAutomation::TypeInto(d, c.field, *c.typed ? c.typed : "\b");
       Compile(d, "");
       EXPECT_EQ(CString(c.shown), Text(d, c.field)) << c.typed;
     }
@@ -99,7 +99,7 @@ TEST_F(BinaryCodeViewerTest, AQueryOnRs232AndTheFailuresItShows) {
     DialogAutomation::ClickControl(d, Ids::IDC_VKS);
     DialogAutomation::ClickControl(d, Ids::IDC_AXIS);
     DialogAutomation::TypeInto(d, Ids::IDC_SENDER_AXIS, "1");
-    d->SetDlgItemText(Ids::IDC_RETURNED_VALUE, "");
+    DialogAutomation::TypeInto(d, Ids::IDC_RETURNED_VALUE, "\b");
     DialogAutomation::ClickControl(d, Ids::IDC_RS232);  // the destination takes the sender's axis
     Compile(d, "?IQ");
     EXPECT_EQ(CString("06 00 10 B2 04 00 11 03 00 E0 "), Text(d, Ids::IDC_SENT));
@@ -188,9 +188,9 @@ TEST_F(BinaryCodeViewerTest, CanProtocolsCarryTheOpcodeInTheIdentifier) {
     DialogAutomation::ClickControl(d, Ids::IDC_RS485);
     DialogAutomation::ClickControl(d, Ids::IDC_RELAY);
     DialogAutomation::ClickControl(d, Ids::IDC_AXIS);
-    d->SetDlgItemText(Ids::IDC_SENDER_AXIS, "1");
-    d->SetDlgItemText(Ids::IDC_DESTINATION_ID, "3");
-    d->SetDlgItemText(Ids::IDC_RETURNED_VALUE, "");
+    DialogAutomation::TypeInto(d, Ids::IDC_SENDER_AXIS, "1");
+    DialogAutomation::TypeInto(d, Ids::IDC_DESTINATION_ID, "3");
+    DialogAutomation::TypeInto(d, Ids::IDC_RETURNED_VALUE, "\b");
     for (const Case& c : cases) {
       DialogAutomation::ClickControl(d, c.protocol);
       Compile(d, "?IQ");
@@ -205,7 +205,7 @@ TEST_F(BinaryCodeViewerTest, F1OpensItsHelpAndAltF4ClosesIt) {
   Automation::Instance().ClearHelpCalls();
   bool closed = false;
   DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
-    d->GetDlgItem(Ids::IDC_SOURCE)->SetFocus();
+    DialogAutomation::ClickControl(d, Ids::IDC_SOURCE);
     dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1);
     UiAutomation::Pump();
     dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kAltF4);

@@ -45,6 +45,19 @@ CResourceTableRegistration g_table(kTable);
 
 using HostDoc = PanelHostDoc;
 
+// Drops a list with a click on its button and clicks entry `i`.
+void PickEntry(CWnd* dlg, int id, int i) {
+  HWND combo = ::GetDlgItem(dlg->m_hWnd, id);
+  CRect r;
+  ::GetClientRect(combo, &r);
+  UiAutomation::Click(combo, CPoint(r.right - 4, r.Height() / 2));
+  HWND list = ::GetCapture();
+  ASSERT_TRUE(list);
+  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&r);
+  UiAutomation::Click(list, r.CenterPoint());
+}
+
+
 class GadgetWndsTest : public SetupTest {
  protected:
   void SetUp() override {
@@ -427,47 +440,60 @@ TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
   auto* inputWnd = Gadget<CGadgetInputWnd>(2);
   ASSERT_TRUE(sliderWnd && showWnd && inputWnd);
 
+  // The value box takes typed text with Enter; a click elsewhere leaves it as Enter does.
+  auto type = [&](const char* text) {
+    DialogAutomation::TypeInto(sliderWnd, CGadgetSliderWnd::IDC_VALUE, text);
+    UiAutomation::PressKey(VK_RETURN);
+  };
+  auto leave = [&](const char* text) {
+    DialogAutomation::TypeInto(sliderWnd, CGadgetSliderWnd::IDC_VALUE, text);
+    DialogAutomation::ClickControl(Gadget<CGadgetSliderWnd>(3), CGadgetSliderWnd::IDC_VALUE);
+  };
   // Stopped panels write nothing.
-  sliderWnd->SetDlgItemText(CGadgetSliderWnd::IDC_VALUE, "500");
-  sliderWnd->ApplyTypedValue();
+  type("500");
   EXPECT_EQ(InterpreterLog(), "");
 
   Start();
   ASSERT_TRUE(Poll());
   EXPECT_EQ(Text(showWnd, CGadgetShowVarWnd::IDC_VALUE), "0");
   EXPECT_EQ(inputWnd->m_nShownState, 0);
-  sliderWnd->SetDlgItemText(CGadgetSliderWnd::IDC_VALUE, "1500");
-  sliderWnd->ApplyTypedValue();
+  type("1500");
   EXPECT_EQ(InterpreterLog(), "0x0010\tint@0x8300 = 1000;UPD\n");
   EXPECT_EQ(DriveWord(0x8300), 1000);
   ASSERT_TRUE(Poll());
   EXPECT_EQ(Text(showWnd, CGadgetShowVarWnd::IDC_VALUE), "1000");
   // The value shown is not written again; leaving the box acts as Enter.
   Script("interpreter.dll", "InterpStandIn_Script", "reset");
-  sliderWnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetSliderWnd::IDC_VALUE, EN_KILLFOCUS),
-                         (LPARAM)sliderWnd->GetDlgItem(CGadgetSliderWnd::IDC_VALUE)->m_hWnd);
+  leave("1000");
   EXPECT_EQ(InterpreterLog(), "");
-  sliderWnd->SetDlgItemText(CGadgetSliderWnd::IDC_VALUE, "250");
-  sliderWnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetSliderWnd::IDC_VALUE, EN_KILLFOCUS),
-                         (LPARAM)sliderWnd->GetDlgItem(CGadgetSliderWnd::IDC_VALUE)->m_hWnd);
+  leave("250");
   EXPECT_EQ(DriveWord(0x8300), 250);
 
-  // Dragging writes at every position; the closing notifications write nothing.
+  // Dragging the thumb writes at every position; the release writes nothing.
   Script("interpreter.dll", "InterpStandIn_Script", "reset");
-  const LPARAM track = (LPARAM)sliderWnd->m_slider.m_hWnd;
-  const int range = sliderWnd->m_slider.GetRangeMax();
-  sliderWnd->m_slider.SetPos(range / 2);
-  sliderWnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, range / 2), track);
-  sliderWnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, range / 2), track);
-  sliderWnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), track);
+  // To the channel's middle, or a vertical one's top.
+  auto drag = [&](CGadgetSliderWnd* w, int to) {
+    CRect thumb, channel;
+    w->m_slider.GetThumbRect(&thumb);
+    w->m_slider.GetChannelRect(&channel);
+    const POINT at = w->m_bVertical ? POINT{channel.CenterPoint().x, channel.top} : channel.CenterPoint();
+    PostMouseInput(w->m_slider.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, thumb.CenterPoint());
+    PostMouseInput(w->m_slider.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, at);
+    UiAutomation::Pump();
+    const std::string moved = InterpreterLog();
+    PostMouseInput(w->m_slider.m_hWnd, WM_LBUTTONUP, 0, at);
+    UiAutomation::Pump();
+    EXPECT_EQ(moved, InterpreterLog()) << "the release wrote";
+    EXPECT_NEAR(to, w->m_slider.GetPos(), 1);
+  };
+  drag(sliderWnd, sliderWnd->m_slider.GetRangeMax() / 2);
   EXPECT_EQ(InterpreterLog(), "0x0010\tint@0x8300 = 500;UPD\n");
   EXPECT_EQ(DriveWord(0x8300), 500);
 
   // A vertical slider's top is its maximum.
   auto* vertical = Gadget<CGadgetSliderWnd>(3);
   ASSERT_TRUE(vertical && vertical->m_bVertical);
-  vertical->m_slider.SetPos(0);
-  vertical->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), (LPARAM)vertical->m_slider.m_hWnd);
+  drag(vertical, 0);
   EXPECT_EQ(DriveWord(0x8302), 1000);
 
   // The input lamp follows INSTATUS.
@@ -480,8 +506,7 @@ TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
 
   // A refused command disables the item.
   Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
-  sliderWnd->SetDlgItemText(CGadgetSliderWnd::IDC_VALUE, "7");
-  sliderWnd->ApplyTypedValue();
+  type("7");
   EXPECT_TRUE(slider->m_bDisabled);
 }
 
@@ -584,13 +609,13 @@ TEST_F(GadgetWndsTest, OutputsSwitchByGenerationAndRefusalsKeepTheShownState) {
   EXPECT_TRUE(unknown->m_bDisabled);
   Start();
   ASSERT_TRUE(Poll());
-  wnd->SendMessage(WM_COMMAND, MAKEWPARAM(CGadgetOutputWnd::IDC_HIGH, BN_CLICKED), 0);
+  DialogAutomation::ClickControl(wnd, CGadgetOutputWnd::IDC_HIGH);
   EXPECT_EQ(InterpreterLog(), "0x0010\tOUT(3) = 8\n");
   EXPECT_EQ(wnd->m_nShownState, 1);
   // An inverted port: "H" drives it low, and an input reading 0 shows 1.
   Script("interpreter.dll", "InterpStandIn_Script", "reset");
   output->m_bInverted = 1;
-  wnd->SwitchOutput(1);
+  DialogAutomation::ClickControl(wnd, CGadgetOutputWnd::IDC_HIGH);
   EXPECT_EQ(InterpreterLog(), "0x0010\tOUT(3) = 0\n");
   CControlPanelInputItem inverted;
   inverted.m_nPort = 3;
@@ -909,12 +934,13 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     seen.dropped = dlg->SendDlgItemMessage(14052, CB_GETDROPPEDSTATE) != 0;
     seen.selected = (int)dlg->SendDlgItemMessage(14052, CB_GETCURSEL);
     dlg->SendDlgItemMessage(14052, CB_SHOWDROPDOWN, FALSE);
+    // No axis chosen is no state a user reaches; the refusal is the dialog's own.
     dlg->SendDlgItemMessage(14050, CB_SETCURSEL, (WPARAM)-1);
     DialogAutomation::ClickControl(dlg, IDOK);
-    dlg->SendDlgItemMessage(14050, CB_SETCURSEL, 2);
-    dlg->SetDlgItemText(14052, "");
+    PickEntry(dlg, 14050, 2);
+    DialogAutomation::TypeInto(dlg, 14052, "\b");
     DialogAutomation::ClickControl(dlg, IDOK);
-    dlg->SetDlgItemText(14052, "APOS");
+    DialogAutomation::TypeInto(dlg, 14052, "APOS");
     DialogAutomation::ClickControl(dlg, IDOK);
   });
   EXPECT_TRUE(Gadget<CGadgetBitWnd>(1)->EditProperties()) << LastBox();
@@ -932,7 +958,8 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
   CString kept;
   kept.Format("%d %s %s %hd %hu %06lx %06lx", bit->m_nAxis, bit->m_strVariable.GetString(), bit->m_strTitle.GetString(),
               bit->m_nBit, bit->m_nPeriod, (unsigned long)bit->m_crColor0, (unsigned long)bit->m_crColor1);
-  EXPECT_EQ(kept, "2 APOS Motor 3 50 030201 060504");
+  // The name typed back retitles the gadget by the default rule.
+  EXPECT_EQ(kept, "2 APOS {2}APOS[bit 3] 3 50 030201 060504");
 }
 
 // A bit beyond the words of a typed variable follows the bit list, which clamps it to the last
@@ -1241,8 +1268,11 @@ TEST_F(GadgetWndsTest, ASliderOverTheWholeUnsignedLongRangeKeepsItsThumbInside) 
   slider->m_var.m_dValue = 2147483648.0;
   wnd->OnUpdateValues();
   EXPECT_NEAR(top / 2.0, wnd->m_slider.GetPos(), 1);
-  // The thumb at the end writes the maximum.
-  wnd->m_slider.SetPos(top);
-  wnd->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), (LPARAM)wnd->m_slider.m_hWnd);
+  // The thumb taken to the end writes the maximum.
+  CRect thumb;
+  wnd->m_slider.GetThumbRect(&thumb);
+  UiAutomation::Click(wnd->m_slider.m_hWnd, thumb.CenterPoint());
+  EXPECT_EQ(InterpreterLog(), "");
+  UiAutomation::PressKey(VK_END);
   EXPECT_EQ(InterpreterLog(), "0x0010\tulong@0x8304 = 4294967295;UPD\n");
 }

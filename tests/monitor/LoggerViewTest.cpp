@@ -133,6 +133,12 @@ class LoggerViewTest : public LoggerDialogTest {
     ui.DoUpdate(m_view, TRUE);
     return ui;
   }
+  // A menu pick: offered only while enabled, then the frame routes it to the active view.
+  void Choose(UINT id) {
+    ASSERT_TRUE(State(id).m_bEnabled) << id;
+    m_frame->SendMessage(WM_COMMAND, id);
+    PumpMessages();
+  }
 
   HostDocument m_doc;
   std::unique_ptr<CountingLogger> m_logger;
@@ -178,11 +184,11 @@ TEST_F(LoggerViewTest, ScopeViewDisablesUploadAndEnablesZoom) {
   Open(new CMC_ScopeLoggerView);
   EXPECT_FALSE(State(ID_LOGGER_UPLOAD).m_bEnabled);
   for (UINT id : {ID_LOGGER_ZOOM_IN, ID_LOGGER_ZOOM_OUT, ID_LOGGER_ZOOM_PREV}) EXPECT_TRUE(State(id).m_bEnabled);
-  m_view->SendMessage(WM_COMMAND, ID_HELP);
+  Choose(ID_HELP);
   Close();
   Open(new CMC_LoggerView);
   EXPECT_FALSE(State(ID_LOGGER_ZOOM_IN).m_bEnabled);
-  m_view->SendMessage(WM_COMMAND, ID_HELP);
+  Choose(ID_HELP);
   const auto help = Automation::Instance().HelpCalls();
   ASSERT_EQ(help.size(), 2u);
   EXPECT_EQ(help[0].data, 4160u);
@@ -196,12 +202,16 @@ TEST_F(LoggerViewTest, StartingASingleAxisLoggerResetsTheLoggersOfItsAxisId) {
   m_doc.m_axes.Add(new Axis("X", 1, m_logger.get()));
   m_doc.m_axes.Add(new Axis("Y", 1, &sameId));
   m_doc.m_axes.Add(new Axis("Z", 0, &idZero));
+  // Start is offered once the logger has a variable and the drive is online.
+  m_logger->AddVariable("APOS", 0);
+  ASSERT_TRUE(dravonix::test::StartOnlineDrive());
   Open(new CMC_LoggerView);
-  m_view->OnLoggerStart();  // the start fails on this logger; the others are reset first
+  Choose(ID_LOGGER_START);  // the others are reset first
   EXPECT_EQ(multi.resets, 1);
   EXPECT_EQ(sameId.resets, 1);
   EXPECT_EQ(idZero.resets, 0);
   m_doc.m_pMulti = nullptr;
+  dravonix::test::StopOnlineDrive();
 }
 
 TEST_F(LoggerViewTest, EachPlotWindowPaintsItsBackground) {
@@ -300,7 +310,7 @@ TEST_F(LoggerViewTest, VariablesStartAndUploadOnTheSimulatedDrive) {
     }
     DialogAutomation::ClickControl(w, IDOK);
   });
-  m_view->OnLoggerVars();
+  Choose(ID_LOGGER_VARS);
   EXPECT_TRUE(m_doc.IsModified());
   ASSERT_EQ(m_logger->GetItems().GetSize(), 2);
   // What the plot set-up sheet does: APOS against time in the first plot.
@@ -308,10 +318,10 @@ TEST_F(LoggerViewTest, VariablesStartAndUploadOnTheSimulatedDrive) {
   xy->m_nYCurve = 1;
   m_logger->GetGraphDoc().GetAt(0)->Add(xy);
   m_doc.UpdateAllViews(nullptr, HINT_LOGGER_CHANGED, m_logger.get());
-  m_view->OnLoggerStart();
+  Choose(ID_LOGGER_START);
   ASSERT_TRUE(m_logger->IsStarted()) << (Boxes().empty() ? "" : Boxes().back());
   DriveSimulator::StepLogger(1, 100);
-  m_view->OnLoggerUpload();
+  Choose(ID_LOGGER_UPLOAD);
   ASSERT_TRUE(m_logger->UploadInProgress());
   LONG count = 0;
   int idle = 0;
@@ -357,7 +367,7 @@ TEST_F(LoggerViewTest, AScopeSweepDrawsTheFirstChannelInItsColour) {
   g_scope = m_scope.get();
   CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(Forward);
   Open(new CMC_ScopeLoggerView);
-  m_view->OnLoggerStart();  // starts the scope and its upload
+  Choose(ID_SCOPE_START);  // starts the scope and its upload
   ASSERT_TRUE(m_scope->UploadInProgress()) << (Boxes().empty() ? "" : Boxes().back());
   CGraphWindow* w = m_view->GetGraphWindow(0);
   ASSERT_TRUE(w);

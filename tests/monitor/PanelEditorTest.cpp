@@ -589,7 +589,8 @@ TEST_F(PanelEditorTest, GadgetsBarDragsNewGadgetsOntoPanels) {
   EXPECT_EQ(bar.m_nDragId, -1);
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
 
-  // A focused button hands the focus to the main window, which passes it on to its active child's view.
+  // A focused button hands the focus to the main window, which passes it on to its active child's view
+  // (the button's own contract: no key or click of a user's gives it the focus).
   button->SetFocus();
   EXPECT_EQ(GetFocus(), v->m_hWnd);
   bar.DestroyWindow();

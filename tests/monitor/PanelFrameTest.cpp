@@ -64,6 +64,18 @@ const RESOURCE_ENTRY kEntries[] = {
 const RESOURCE_TABLE kTable = {kStrings, 1, kEntries, sizeof kEntries / sizeof kEntries[0]};
 CResourceTableRegistration g_table(kTable);
 
+// Drops a list with a click on its button and clicks entry `i`.
+void PickEntry(CWnd* dlg, int id, int i) {
+  HWND combo = ::GetDlgItem(dlg->m_hWnd, id);
+  CRect r;
+  ::GetClientRect(combo, &r);
+  UiAutomation::Click(combo, CPoint(r.right - 4, r.Height() / 2));
+  HWND list = ::GetCapture();
+  ASSERT_TRUE(list);
+  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&r);
+  UiAutomation::Click(list, r.CenterPoint());
+}
+
 class CTestEditDlg : public CGadgetEditDlg {
  public:
   CTestEditDlg(CMC_Setup* setup, CControlPanelShowVarItem& item) : CGadgetEditDlg(setup, nullptr, kEditTemplate), m_item(item) {}
@@ -340,14 +352,15 @@ TEST_F(PanelFrameTest, EditDialogChecksItsBlockAndRefillsTheVariables) {
   CGadgetEditDlg::ms_bListAllVariables = 0;
   DialogAutomation::AddDialogHandler(kEditTemplate, [&](CWnd* d) {
     seen.precisions = (int)d->SendDlgItemMessage(E::IDC_PRECISION, CB_GETCOUNT);
+    // No axis chosen is no state a user reaches; the refusal is the dialog's own.
     d->SendDlgItemMessage(E::IDC_AXIS, CB_SETCURSEL, (WPARAM)-1);
     DialogAutomation::ClickControl(d, IDOK);
-    d->SendDlgItemMessage(E::IDC_AXIS, CB_SETCURSEL, 0);
+    PickEntry(d, E::IDC_AXIS, 0);
     DialogAutomation::TypeInto(d, E::IDC_VARIABLE, "\b");
     DialogAutomation::ClickControl(d, IDOK);
     DialogAutomation::TypeInto(d, E::IDC_VARIABLE, "APOS");
-    d->SetDlgItemText(E::IDC_MIN, "5");
-    d->SetDlgItemText(E::IDC_MAX, "5");
+    DialogAutomation::TypeInto(d, E::IDC_MIN, "5");
+    DialogAutomation::TypeInto(d, E::IDC_MAX, "5");
     DialogAutomation::ClickControl(d, IDOK);
     // The toggle entry: the variable stays, the list is refilled and drops down.
     DialogAutomation::SelectItem(d, E::IDC_VARIABLE, ">> List all variables <<");
@@ -358,7 +371,7 @@ TEST_F(PanelFrameTest, EditDialogChecksItsBlockAndRefillsTheVariables) {
     seen.dropped = d->SendDlgItemMessage(E::IDC_VARIABLE, CB_GETDROPPEDSTATE) != 0;
     seen.name = item.m_var.m_strName;
     d->SendDlgItemMessage(E::IDC_VARIABLE, CB_SHOWDROPDOWN, FALSE);
-    d->SetDlgItemText(E::IDC_MAX, "8");
+    DialogAutomation::TypeInto(d, E::IDC_MAX, "8");
     DialogAutomation::ClickControl(d, IDOK);
   });
   ClearBoxes();

@@ -7,6 +7,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
 
 #include <gtest/gtest.h>
 
@@ -97,7 +98,7 @@ class UtilitiesDialogTest : public ::testing::Test {
       HWND focus = ::GetFocus();
       r.focusId = focus ? ::GetDlgCtrlID(focus) : 0;
       if (focus) ::SendMessage(focus, EM_GETSEL, (WPARAM)&r.selStart, (LPARAM)&r.selEnd);
-      d->SendMessage(WM_COMMAND, IDCANCEL);
+      UiAutomation::PressKey(VK_ESCAPE);
     });
     EXPECT_EQ(expected, dlg.DoModal());
     Automation::Instance().ClearMessageBoxes();

@@ -89,6 +89,12 @@ struct Viewer {
     if (check) *check = ui.m_nCheck;
     return ui.m_bEnabled;
   }
+  // A menu pick: offered only while enabled, then the frame routes it to the active view.
+  void Choose(UINT id) {
+    EXPECT_TRUE(Enabled(id)) << id;
+    frame->SendMessage(WM_COMMAND, id);
+    UiAutomation::Pump();
+  }
 };
 
 TEST(GraphView, ArrangementsByRankAndGreyedCommands) {
@@ -112,7 +118,7 @@ TEST(GraphView, ArrangementsByRankAndGreyedCommands) {
     int check = -1;
     EXPECT_TRUE(v.Enabled(ID_PLOT_ARRANGE_AUTO, &check));
     EXPECT_EQ(1, check);
-    v.view->SendMessage(WM_COMMAND, ID_PLOT_ARRANGE_VERT);
+    v.Choose(ID_PLOT_ARRANGE_VERT);
     EXPECT_EQ(CRect(0, 150, 800, 300), v.Rect(1));
     EXPECT_TRUE(v.doc->IsModified());
   }
@@ -147,8 +153,8 @@ TEST(GraphView, PlotsRepaintWholeWhenTheirSizeChanges) {
     const char* step;
     std::function<void(Viewer&)> act;
   } steps[] = {
-      {"arrange vertically", [](Viewer& t) { t.view->SendMessage(WM_COMMAND, ID_PLOT_ARRANGE_VERT); }},
-      {"arrange horizontally", [](Viewer& t) { t.view->SendMessage(WM_COMMAND, ID_PLOT_ARRANGE_HORZ); }},
+      {"arrange vertically", [](Viewer& t) { t.Choose(ID_PLOT_ARRANGE_VERT); }},
+      {"arrange horizontally", [](Viewer& t) { t.Choose(ID_PLOT_ARRANGE_HORZ); }},
       {"maximize", [](Viewer& t) { t.frame->ShowWindow(SW_MAXIMIZE); }},
       {"restore", [](Viewer& t) { t.frame->ShowWindow(SW_RESTORE); }},
       {"frame narrower", [](Viewer& t) { t.frame->SetWindowPos(nullptr, 0, 0, 700, 600, SWP_NOMOVE | SWP_NOZORDER); }},
@@ -216,21 +222,21 @@ TEST(GraphView, ReadOutZoomCommandsAndSheets) {
 
   // Zoom commands go to the current plot's window.
   EXPECT_FALSE(v.Enabled(ID_PLOT_ZOOM_PREV));
-  v.view->SendMessage(WM_COMMAND, ID_PLOT_ZOOM_IN);
+  v.Choose(ID_PLOT_ZOOM_IN);
   EXPECT_FALSE(w->IsEmptyZoomStack());
   EXPECT_TRUE(v.view->GetGraphWindow(0)->IsEmptyZoomStack());
   EXPECT_TRUE(v.Enabled(ID_PLOT_ZOOM_PREV));
-  v.view->SendMessage(WM_COMMAND, ID_PLOT_ZOOM_PREV);
+  v.Choose(ID_PLOT_ZOOM_PREV);
   EXPECT_TRUE(w->IsEmptyZoomStack());
 
   // OK on the options sheet marks the document and sends the structure hint.
   UiAutomation::AddModalLoopHandler("CExtrasSheet", [](CWnd* s) { static_cast<CPropertySheet*>(s)->PressButton(PSBTN_OK); });
-  v.view->SendMessage(WM_COMMAND, ID_PLOT_OPTIONS);
+  v.Choose(ID_PLOT_OPTIONS);
   ASSERT_FALSE(v.hints->hints.empty());
   EXPECT_EQ(-59, v.hints->hints.back());
   v.hints->hints.clear();
   UiAutomation::AddModalLoopHandler("COptionsSheet", [](CWnd* s) { static_cast<CPropertySheet*>(s)->PressButton(PSBTN_CANCEL); });
-  v.view->SendMessage(WM_COMMAND, ID_PLOT_SETUP);
+  v.Choose(ID_PLOT_SETUP);
   EXPECT_TRUE(v.hints->hints.empty());
 }
 
@@ -267,10 +273,10 @@ TEST(GraphView, FilesExportsAndPrinting) {
   EXPECT_EQ(CRect(400, 0, 800, 600), v.Rect(1));
 
   DialogAutomation::PushFileDialogResult((dir + "/plot.txt").c_str());
-  v.view->SendMessage(WM_COMMAND, ID_PLOT_EXPORT_ASCII);
+  v.Choose(ID_PLOT_EXPORT_ASCII);
   EXPECT_TRUE(fs::exists(dir + "/plot.txt"));
   DialogAutomation::PushFileDialogResult((dir + "/plot.wmf").c_str());
-  v.view->SendMessage(WM_COMMAND, ID_PLOT_EXPORT_WMF);
+  v.Choose(ID_PLOT_EXPORT_WMF);
   EXPECT_GT(fs::file_size(dir + "/plot.wmf"), 100u);
 
   // An unreadable file reports the archive's message.

@@ -203,11 +203,11 @@ TEST(PlotWindows, PaintsHeldDuringADragComeAfterIt) {
   scene.AddChild(PlotScene::kTwoPlots, CRect(10, 10, 420, 280));
   CGraphWindow* g = scene.Graph(0);
   const CRect r = g->GetDrawingRect();
-  ::PostMessage(g->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 5, r.top + 5));
+  PostMouseInput(g->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{r.left + 5, r.top + 5});
   UiAutomation::MouseMove(g->m_hWnd, CPoint(r.left + 40, r.top + 40));
   scene.m_plots.m_graph.GetAt(0)->GetAt(0)->m_crColor = RGB(255, 0, 0);
   scene.m_plots.UpdateAllViews(nullptr, CGraphViewerDoc::kHintValues);
-  ::PostMessage(g->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 60, r.top + 60));
+  PostMouseInput(g->m_hWnd, WM_LBUTTONUP, 0, POINT{r.left + 60, r.top + 60});
   UiAutomation::Pump();
   EXPECT_FALSE(g->IsEmptyZoomStack());
   EXPECT_EQ(0, scene.PixelsOff());
@@ -286,7 +286,8 @@ TEST(PlotWindows, OptionsSheetCombosRestyleTheCurve) {
     ran = true;
     CWnd* page = static_cast<CPropertySheet*>(sheet)->GetActivePage();
     // Tab from the sheet's buttons reaches the page's controls.
-    ::SetFocus(sheet->GetDlgItem(IDOK)->m_hWnd);
+    for (int i = 0; i < 16 && ::GetFocus() != sheet->GetDlgItem(IDOK)->m_hWnd; ++i) UiAutomation::PressKey(VK_TAB);
+    EXPECT_EQ(::GetFocus(), sheet->GetDlgItem(IDOK)->m_hWnd);
     for (int i = 0; i < 4 && !::IsChild(page->m_hWnd, ::GetFocus()); ++i) {
       UiAutomation::PressKey(VK_TAB);
     }

@@ -100,7 +100,7 @@ TEST(PlotSheets, CurvesAddedInTheSetupTakeThePalettesColours) {
     page->m_axisList.GetItemRect(5, &row);  // the adding row
     UiAutomation::Click(page->m_axisList.m_hWnd, row.CenterPoint());
     add();
-    ::PostMessage(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);  // OK is the default button
+    UiAutomation::PressKey(VK_RETURN);  // OK is the default button
   });
   EXPECT_EQ(IDOK, sheet.DoModal());
   std::vector<DWORD> colours;
@@ -146,8 +146,9 @@ TEST(PlotSheets, OptionsUnitsSpreadRestrictedControlsAndCancel) {
   COLORREF before = d.plot->GetAt(0)->m_crColor;
   UiAutomation::AddModalLoopHandler("CExtrasSheet", [&](CWnd* w) {
     auto* page = ActivePage<CExtrasPage>(w);
-    page->m_color.SetCurSel(page->m_color.GetCurSel() == 3 ? 4 : 3);
-    page->SendMessage(WM_COMMAND, MAKEWPARAM(14006, CBN_SELCHANGE), (LPARAM)page->m_color.m_hWnd);
+    DialogAutomation::ClickControl(page, 14006);
+    UiAutomation::PressKey(page->m_color.GetCurSel() > 0 ? VK_UP : VK_DOWN);
+    UiAutomation::PressKey(VK_RETURN);
     EXPECT_NE(before, page->m_plot.GetAt(0)->m_crColor);
     static_cast<CPropertySheet*>(w)->PressButton(PSBTN_CANCEL);
   });
