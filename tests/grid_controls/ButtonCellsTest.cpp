@@ -38,6 +38,7 @@ class CCountingOwner : public CGXControl {
   int clicks = 0;
 };
 
+// The child gadget alone, without a window to click: its own press and release rules.
 TEST(ButtonChild, ClicksOnlyOnReleaseInsideAndOnSpace) {
   CCountingOwner owner;
   auto* button = new CGXButton(&owner);
@@ -100,7 +101,7 @@ class CClickGrid : public CGXGridCore {
   std::vector<std::pair<ROWCOL, ROWCOL>> clicks;
 };
 
-using CHostWnd = CGridHostWnd;
+using CHostWnd = CGridRoutingHostWnd;
 
 class ButtonCells : public ::testing::Test {
  protected:
@@ -116,8 +117,13 @@ class ButtonCells : public ::testing::Test {
     grid.SetColWidth(1, 3, 90);
     grid.m_bActive = TRUE;
     PumpMessages();
+    UiAutomation::Click(wnd.m_hWnd, CPoint(390, 290));  // the focus, by a click beside the cells
   }
   void TearDown() override { wnd.DestroyWindow(); }
+  void Mouse(UINT msg, CPoint at) {
+    PostMouseInput(wnd.m_hWnd, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    PumpMessages();
+  }
   CGXStyle& Put(UINT control, const char* value, const char* choices = nullptr) {
     style = CGXStyle();
     style.SetControl(control).SetValue(value);
@@ -151,16 +157,15 @@ TEST_F(ButtonCells, PushButtonClicksOnceAndDraws) {
   CGXControl* cell = Current(1, 1);
   ASSERT_STREQ(cell->GetControlClassName(), "CGXPushbutton");
   const CRect rect = grid.CalcRectFromRowCol(1, 1);
-  cell->LButtonDown(0, rect.CenterPoint());
-  cell->LButtonUp(0, CPoint(rect.right + 50, rect.top + 2));  // released outside
+  Mouse(WM_LBUTTONDOWN, rect.CenterPoint());
+  Mouse(WM_LBUTTONUP, CPoint(rect.right + 50, rect.top + 2));  // released outside
   EXPECT_TRUE(grid.clicks.empty());
-  cell->LButtonDown(0, rect.CenterPoint());
-  cell->LButtonUp(0, rect.CenterPoint());
+  Mouse(WM_LBUTTONDOWN, rect.CenterPoint());
+  Mouse(WM_LBUTTONUP, rect.CenterPoint());
   ASSERT_EQ(grid.clicks.size(), 1u);
   EXPECT_EQ(grid.clicks[0], std::make_pair(ROWCOL(1), ROWCOL(1)));
   // Space pressed and released clicks once.
-  EXPECT_TRUE(cell->DispatchKeyMessage(WM_KEYDOWN, VK_SPACE, 1));
-  EXPECT_TRUE(cell->DispatchKeyMessage(WM_KEYUP, VK_SPACE, 1));
+  UiAutomation::PressKey(VK_SPACE);
   EXPECT_EQ(grid.clicks.size(), 2u);
   Repaint();
   SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_pushbutton.png").c_str());
@@ -219,7 +224,7 @@ TEST_F(ButtonCells, RadioCountsEntriesAndSpaceWraps) {
   ASSERT_STREQ(cell->GetControlClassName(), "CGXRadioButton");
   const char* expected[] = {"0", "1", "2", "0"};
   for (const char* value : expected) {
-    EXPECT_TRUE(cell->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1));
+    UiAutomation::PressKey(VK_SPACE);
     EXPECT_STREQ(Value(1, 1), value);
   }
   EXPECT_TRUE(grid.clicks.empty());
@@ -227,7 +232,7 @@ TEST_F(ButtonCells, RadioCountsEntriesAndSpaceWraps) {
   Put(52515, "1", "one\ntwo").SetReadOnly(TRUE);
   Store(2, 1);
   cell = Current(2, 1);
-  EXPECT_FALSE(cell->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1));
+  UiAutomation::PressKey(VK_SPACE);
   EXPECT_STREQ(Value(2, 1), "1");
 }
 
@@ -318,7 +323,7 @@ TEST_F(ButtonCells, CheckBoxToggles) {
       EXPECT_EQ(box->GetState(1, 2, grid.LookupStyleRowCol(1, 2)) & 12u, 8u);  // "yes" shows unchecked
     }
     for (const char* value : c.after) {
-      EXPECT_TRUE(box->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1));
+      UiAutomation::PressKey(VK_SPACE);
       EXPECT_STREQ(Value(1, 2), value);
     }
   }
@@ -330,23 +335,23 @@ TEST_F(ButtonCells, CheckBoxToggles) {
   CRect inner;
   box->GetCellInnerRect(inner, 2, 2, &rect, &grid.LookupStyleRowCol(2, 2));
   const CPoint in(inner.left + 5, inner.top + 5);
-  box->LButtonDown(0, in);
-  box->LButtonUp(0, CPoint(rect.right - 3, rect.bottom - 3));
+  Mouse(WM_LBUTTONDOWN, in);
+  Mouse(WM_LBUTTONUP, CPoint(rect.right - 3, rect.bottom - 3));
   EXPECT_STREQ(Value(2, 2), "0");
   // Pressed shows while the mouse is inside the box, again after moving out and back.
   auto pressed = [&] { return dynamic_cast<CGXCheckBox*>(box)->GetState(2, 2, grid.LookupStyleRowCol(2, 2)) & 2u; };
-  box->LButtonDown(0, in);
+  Mouse(WM_LBUTTONDOWN, in);
   EXPECT_EQ(pressed(), 2u);
-  box->MouseMove(0, CPoint(rect.right - 3, rect.bottom - 3));
+  Mouse(WM_MOUSEMOVE, CPoint(rect.right - 3, rect.bottom - 3));
   EXPECT_EQ(pressed(), 0u);
-  box->MouseMove(0, in);
+  Mouse(WM_MOUSEMOVE, in);
   EXPECT_EQ(pressed(), 2u);
-  box->LButtonUp(0, in);
+  Mouse(WM_LBUTTONUP, in);
   EXPECT_STREQ(Value(2, 2), "1");
   Put(52516, "0").SetReadOnly(TRUE);
   Store(3, 2);
   box = Current(3, 2);
-  box->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1);
+  UiAutomation::PressKey(VK_SPACE);
   EXPECT_STREQ(Value(3, 2), "0");
   EXPECT_EQ(dynamic_cast<CGXCheckBox*>(box)->GetState(3, 2, CGXStyle().SetEnabled(FALSE)), 10u);
   Repaint();

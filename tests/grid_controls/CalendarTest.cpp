@@ -141,9 +141,8 @@ TEST_F(CalendarTest, PopupReportsChoiceOnDeactivationAndCancelOnEscape) {
   for (int i = 0; i < 42; ++i)
     if (pop.GetDayBox(i)->m_date == COleDateTime(2024, 5, 20, 12, 0, 0)) day = pop.GetDayBox(i);
   ASSERT_NE(nullptr, day);
-  pop.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(day->m_rect.CenterPoint().x, day->m_rect.CenterPoint().y));
+  UiAutomation::Click(pop.m_hWnd, day->m_rect.CenterPoint());
   EXPECT_EQ(COleDateTime(2024, 5, 20, 12, 0, 0), pop.GetSelectedDate());
-  UiAutomation::Pump();
   SaveWindowImage(&pop, dravonix::test::OutputPath("calendar-popup.png").c_str());
   // The chosen day is raised (a bevel), the others flat.
   EXPECT_EQ(::GetSysColor(COLOR_BTNHIGHLIGHT), GetWindowPixel(pop.m_hWnd, day->m_rect.TopLeft()));

@@ -231,8 +231,7 @@ TEST_F(ComboCell, ListHeightFollowsItsLinesUpToTheDropDownHeight) {
 TEST_F(ComboCell, ArrowKeysCopyAtEachReleaseEscKeepsTabMovesOn) {
   Put(1, 1, 52517, "Red");
   CGXComboBox* combo = Current(1, 1);
-  ::PostMessage(wnd.m_hWnd, WM_SYSKEYDOWN, VK_DOWN, 0x20000001);  // Alt+Down on the grid window
-  PumpMessages();
+  UiAutomation::PressKey(VK_DOWN, UiAutomation::kAlt);
   ASSERT_TRUE(combo->IsDroppedDown());
   UiAutomation::KeyDown(VK_DOWN);
   EXPECT_EQ(EditText(combo), "Red");  // nothing before the release
@@ -312,8 +311,7 @@ TEST_F(ComboCell, EmptyListsAndReadOnlyCellsChangeNothing) {
   combo = Current(1, 1);
   ClickArrow(combo);
   ASSERT_TRUE(combo->IsDroppedDown());
-  ::PostMessage(wnd.m_hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
-  PumpMessages();
+  UiAutomation::Wheel(wnd.m_hWnd, grid.CalcRectFromRowCol(4, 2).CenterPoint(), -WHEEL_DELTA);
   EXPECT_FALSE(combo->IsDroppedDown());
   // A click into the grid while the list is open only closes it; the edit keeps the focus.
   combo = Current(1, 1);
@@ -555,8 +553,7 @@ TEST_F(TabbedCell, WidthsTextSetsColumnsInOrderTheRestAreMeasured) {
 TEST_F(TabbedCell, TypingCompletesTheTextWithTheRestSelected) {
   PutTabbed(1, 1, "", kRows);
   auto* combo = dynamic_cast<CGXTabbedComboBox*>(Current(1, 1));
-  ::PostMessage(wnd.m_hWnd, WM_CHAR, 'G', 1);
-  PumpMessages();
+  UiAutomation::TypeText("G");
   ASSERT_TRUE(combo->IsActive());
   EXPECT_EQ(EditText(combo), "Green");
   int start = -1, end = -1;

@@ -11,6 +11,8 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 #include "tests/grid_controls/CellGridFixture.h"
+#include "platform/ui/UiAutomation.h"
+#include "tests/support/GridHostWnd.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -231,10 +233,11 @@ class EndCountingGrid : public CGXGridCore {
 // The memory view's road: click a hex cell, type "1A", Enter.
 TEST(HexCellRoad, ClickTypeEnterStoresAndMovesRight) {
   GXStartGridLibrary();
-  CWnd wnd;
+  CGridRoutingHostWnd wnd;
   wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 160), nullptr, 0);
   EndCountingGrid grid;
   grid.m_pGridWnd = &wnd;
+  wnd.grid = &grid;
   ASSERT_TRUE(grid.Initialize());
   grid.GetParam()->GetData()->SetRowCount(3);
   grid.GetParam()->GetData()->SetColCount(3);
@@ -246,22 +249,28 @@ TEST(HexCellRoad, ClickTypeEnterStoresAndMovesRight) {
   PumpMessages();
 
   const CRect cell = grid.CalcRectFromRowCol(1, 1);
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  // A click beside the text makes the cell current and leaves it inactive; one on the "0"
+  // activates it with the caret before it.
+  const CPoint beside(cell.right - 4, cell.top + 6);
+  UiAutomation::Click(wnd.m_hWnd, beside);
   ASSERT_EQ(grid.GetCurrentCellControl(), hex);
-  // A click on the "0" activates with the caret before it; beside the text the cell stays inactive.
-  EXPECT_TRUE(hex->LButtonUp(0, CPoint(cell.left + 4, cell.top + 6)));
+  EXPECT_FALSE(hex->IsActive());
+  UiAutomation::Click(wnd.m_hWnd, CPoint(cell.left + 4, cell.top + 6));
   EXPECT_TRUE(hex->IsActive());
-  hex->Init(1, 1);
-  EXPECT_FALSE(hex->IsActive());
-  EXPECT_TRUE(hex->LButtonUp(0, CPoint(cell.right - 4, cell.top + 6)));
-  EXPECT_FALSE(hex->IsActive());
-  for (char ch : {'1', 'A'}) EXPECT_TRUE(grid.RouteKeyMessage(&wnd, WM_CHAR, ch, 1, 0));
   CString text;
   hex->GetCurrentText(text);
+  // Away and back: the cell at rest again.
+  UiAutomation::Click(wnd.m_hWnd, grid.CalcRectFromRowCol(2, 1).CenterPoint());
+  UiAutomation::Click(wnd.m_hWnd, beside);
+  EXPECT_FALSE(hex->IsActive());
+  const int ends = grid.ends;
+  // Typed into the cell at rest, the text replaces the value.
+  UiAutomation::TypeText("1A");
+  hex->GetCurrentText(text);
   EXPECT_EQ(text, "1A");
-  hex->SendMessage(WM_KEYDOWN, VK_RETURN, 1);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_EQ(grid.GetValueRowCol(1, 1), "1A");
-  EXPECT_EQ(grid.ends, 1);
+  EXPECT_EQ(grid.ends, ends + 1);
   ROWCOL r = 0, c = 0;
   ASSERT_TRUE(grid.GetCurrentCell(r, c));
   EXPECT_EQ(r, 1u);

@@ -16,6 +16,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "platform/ui/UiAutomation.h"
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
@@ -325,19 +326,12 @@ class MaskCell : public ::testing::Test {
     if (prompt) s.SetUserAttribute(51024, prompt);
     grid.SetStyleRange(CGXRange().SetCellRange(r, 1, r, 1), &s);
   }
-  // Each character as the keyboard delivers it: posted to the focused window, then pumped.
-  void Type(const char* text) {
-    for (const char* p = text; *p; ++p) {
-      ::PostMessage(::GetFocus(), WM_CHAR, (BYTE)*p, 1);
-      PumpMessages();
-    }
-  }
+  // Each character typed on the keyboard, into whichever window has the focus.
+  void Type(const char* text) { UiAutomation::TypeText(text); }
   void Key(UINT vk, std::initializer_list<int> held = {}) {
-    HoldKeys(held);
-    ::PostMessage(::GetFocus(), WM_KEYDOWN, vk, 1);
-    ::PostMessage(::GetFocus(), WM_KEYUP, vk, 0xC0000001);
-    PumpMessages();
-    HoldKeys({});
+    UINT mods = UiAutomation::kNone;
+    for (int k : held) mods |= k == VK_SHIFT ? UiAutomation::kShift : k == VK_CONTROL ? UiAutomation::kControl : 0u;
+    UiAutomation::PressKey(vk, mods);
   }
   std::string Shown() {
     CString t;
@@ -444,10 +438,7 @@ TEST_F(MaskCell, PastedTextWithOrWithoutLiteralsGivesTheSameData) {
   // Copying a selection puts the characters without literals beside the text.
   Key(VK_HOME);
   Key(VK_END, {VK_SHIFT});
-  HoldKeys({VK_CONTROL});
-  ::PostMessage(::GetFocus(), WM_CHAR, 3, 1);
-  PumpMessages();
-  HoldKeys({});
+  Key('C', {VK_CONTROL});
   std::string text;
   ASSERT_TRUE(ClipboardGetText(nullptr, text));
   EXPECT_EQ(text, "555-1234");
@@ -458,10 +449,7 @@ TEST_F(MaskCell, PastedTextWithOrWithoutLiteralsGivesTheSameData) {
   ::CloseClipboard();
   ASSERT_TRUE(grid.SetCurrentCell(3, 1));
   Key(VK_HOME);
-  HoldKeys({VK_CONTROL});
-  ::PostMessage(::GetFocus(), WM_CHAR, 22, 1);
-  PumpMessages();
-  HoldKeys({});
+  Key('V', {VK_CONTROL});
   EXPECT_EQ(Shown(), "555-1234");
   // Text that fits neither way leaves the data as it was.
   ASSERT_TRUE(ClipboardSetText(nullptr, "abc", 3));

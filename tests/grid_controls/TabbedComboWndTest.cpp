@@ -3,6 +3,7 @@
 #include "grid/controls/GXTabbedComboBoxWnd.h"
 #include "grid/engine/GXGridCore.h"
 
+#include "platform/ui/UiAutomation.h"
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
@@ -33,8 +34,8 @@ class TabbedWndCell : public CellGrid {
     return text;
   }
   void Type(HWND, char ch) {
-    PostKeyInput(WM_CHAR, (WPARAM)(unsigned char)ch, 1);
-    ::PumpMessages();
+    const char typed[2] = {ch, 0};
+    UiAutomation::TypeText(typed);
   }
 };
 
