@@ -25,6 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 // Counts the clicks its children report.
@@ -101,7 +104,21 @@ class CClickGrid : public CGXGridCore {
   std::vector<std::pair<ROWCOL, ROWCOL>> clicks;
 };
 
-using CHostWnd = CGridRoutingHostWnd;
+// Runs the test's steps on its timer, so that they come while the grid holds the mouse in its loop.
+class CHostWnd : public CGridRoutingHostWnd {
+ public:
+  std::vector<std::function<void()>> steps;
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+    if (message != WM_TIMER || wParam != 77) return CGridRoutingHostWnd::OnWndMsg(message, wParam, lParam, pResult);
+    KillTimer(77);
+    if (!steps.empty()) {
+      auto step = steps.front();
+      steps.erase(steps.begin());
+      step();
+    }
+    return TRUE;
+  }
+};
 
 class ButtonCells : public ::testing::Test {
  protected:
@@ -120,9 +137,29 @@ class ButtonCells : public ::testing::Test {
     UiAutomation::Click(wnd.m_hWnd, CPoint(390, 290));  // the focus, by a click beside the cells
   }
   void TearDown() override { wnd.DestroyWindow(); }
-  void Mouse(UINT msg, CPoint at) {
-    PostMouseInput(wnd.m_hWnd, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+  // A press and its release, taken together as the grid's mouse loop takes them.
+  void PressAndRelease(CPoint down, CPoint up) {
+    PostMouseInput(wnd.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, down);
+    PostMouseInput(wnd.m_hWnd, WM_LBUTTONUP, 0, up);
     PumpMessages();
+  }
+  // A press held while the pointer goes to each point in turn, `look` running once the grid has
+  // seen it there (the loop reports a pointer back at the press point after 750 ms), then released.
+  void HeldPress(CPoint down, std::vector<CPoint> points, const std::function<void()>& look) {
+    PostMouseInput(wnd.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, down);
+    for (size_t i = 0; i <= points.size(); ++i)
+      wnd.steps.push_back([this, i, points, look] {
+        look();
+        if (i == points.size()) {
+          PostMouseInput(wnd.m_hWnd, WM_LBUTTONUP, 0, points.empty() ? CPoint() : points.back());
+          return;
+        }
+        PostMouseInput(wnd.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, points[i]);
+        wnd.SetTimer(77, 800, nullptr);
+      });
+    wnd.SetTimer(77, 20, nullptr);
+    PumpMessages();
+    ASSERT_TRUE(wnd.steps.empty());
   }
   CGXStyle& Put(UINT control, const char* value, const char* choices = nullptr) {
     style = CGXStyle();
@@ -157,11 +194,9 @@ TEST_F(ButtonCells, PushButtonClicksOnceAndDraws) {
   CGXControl* cell = Current(1, 1);
   ASSERT_STREQ(cell->GetControlClassName(), "CGXPushbutton");
   const CRect rect = grid.CalcRectFromRowCol(1, 1);
-  Mouse(WM_LBUTTONDOWN, rect.CenterPoint());
-  Mouse(WM_LBUTTONUP, CPoint(rect.right + 50, rect.top + 2));  // released outside
+  PressAndRelease(rect.CenterPoint(), CPoint(rect.right + 50, rect.top + 2));  // released outside
   EXPECT_TRUE(grid.clicks.empty());
-  Mouse(WM_LBUTTONDOWN, rect.CenterPoint());
-  Mouse(WM_LBUTTONUP, rect.CenterPoint());
+  PressAndRelease(rect.CenterPoint(), rect.CenterPoint());
   ASSERT_EQ(grid.clicks.size(), 1u);
   EXPECT_EQ(grid.clicks[0], std::make_pair(ROWCOL(1), ROWCOL(1)));
   // Space pressed and released clicks once.
@@ -335,18 +370,13 @@ TEST_F(ButtonCells, CheckBoxToggles) {
   CRect inner;
   box->GetCellInnerRect(inner, 2, 2, &rect, &grid.LookupStyleRowCol(2, 2));
   const CPoint in(inner.left + 5, inner.top + 5);
-  Mouse(WM_LBUTTONDOWN, in);
-  Mouse(WM_LBUTTONUP, CPoint(rect.right - 3, rect.bottom - 3));
+  PressAndRelease(in, CPoint(rect.right - 3, rect.bottom - 3));
   EXPECT_STREQ(Value(2, 2), "0");
   // Pressed shows while the mouse is inside the box, again after moving out and back.
   auto pressed = [&] { return dynamic_cast<CGXCheckBox*>(box)->GetState(2, 2, grid.LookupStyleRowCol(2, 2)) & 2u; };
-  Mouse(WM_LBUTTONDOWN, in);
-  EXPECT_EQ(pressed(), 2u);
-  Mouse(WM_MOUSEMOVE, CPoint(rect.right - 3, rect.bottom - 3));
-  EXPECT_EQ(pressed(), 0u);
-  Mouse(WM_MOUSEMOVE, in);
-  EXPECT_EQ(pressed(), 2u);
-  Mouse(WM_LBUTTONUP, in);
+  std::vector<UINT> seen;
+  HeldPress(in, {CPoint(rect.right - 3, rect.bottom - 3), in}, [&] { seen.push_back(pressed()); });
+  EXPECT_EQ(seen, (std::vector<UINT>{2u, 0u, 2u}));
   EXPECT_STREQ(Value(2, 2), "1");
   Put(52516, "0").SetReadOnly(TRUE);
   Store(3, 2);
