@@ -13,6 +13,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "tests/support/BarPresses.h"
 #include "tests/support/GridHostWnd.h"
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
@@ -307,11 +308,16 @@ TEST_F(ComboCell, EmptyListsAndReadOnlyCellsChangeNothing) {
   ASSERT_TRUE(grid.SetCurrentCell(3, 1));
   EXPECT_EQ(Value(2, 1), "Red");
   EXPECT_FALSE(combo->StoreCellText(2, 1, "Blue", 2, nullptr));
-  // Scrolling the grid closes an open list.
+  // A press on the grid's scroll bar closes an open list (and is spent on that).
+  wnd.ModifyStyle(0, WS_VSCROLL, SWP_FRAMECHANGED);
+  grid.GetParam()->GetData()->SetRowCount(60);
+  grid.Redraw();
+  PumpMessages();
   combo = Current(1, 1);
   ClickArrow(combo);
   ASSERT_TRUE(combo->IsDroppedDown());
-  UiAutomation::Wheel(wnd.m_hWnd, grid.CalcRectFromRowCol(4, 2).CenterPoint(), -WHEEL_DELTA);
+  dravonix::test::bars::Press(wnd.m_hWnd, dravonix::test::kDownArrow);
+  EXPECT_EQ(grid.GetTopRow(), 1u);
   EXPECT_FALSE(combo->IsDroppedDown());
   // A click into the grid while the list is open only closes it; the edit keeps the focus.
   combo = Current(1, 1);
