@@ -301,9 +301,10 @@ TEST_F(GridView, AutoScrollStepsByDistanceAndEscapeCancels) {
   // Keys while the mouse is captured: only Escape acts.
   ::SetCapture(view->m_hWnd);
   view->SetCurrentCell(1, 1);
-  EXPECT_TRUE(view->RouteKeyMessage(view, WM_KEYDOWN, VK_DOWN, 1, 0));
+  ASSERT_EQ(::GetFocus(), view->m_hWnd);
+  Key(VK_DOWN);
   EXPECT_EQ(Current(), Cell(1, 1));
-  EXPECT_TRUE(view->RouteKeyMessage(view, WM_KEYDOWN, 27, 1, 0));
+  Key(VK_ESCAPE);
   EXPECT_EQ(view->cancelModes, 2);
   ::ReleaseCapture();
 }
