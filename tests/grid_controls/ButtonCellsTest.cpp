@@ -326,17 +326,17 @@ TEST_F(ButtonCells, FlatRadioCircleAndClicks) {
   // Clicking the first entry's text chooses it; clicking it again stores nothing but reports.
   cell = Current(1, 1);
   const CPoint first(inner.left + 20, inner.top + lh / 2);
-  cell->LButtonDown(0, first);
-  cell->LButtonUp(0, first);
+  PressAndRelease(first, first);
   EXPECT_STREQ(Value(1, 1), "0");
   EXPECT_EQ(grid.clicks.size(), 1u);
   grid.GetParam()->GetData()->StoreStyleAt(1, 1, &CGXStyle().SetValue("x"), 0);  // would show a store
   grid.FreeObjectCache();
-  cell->LButtonUp(0, CPoint(inner.left + 5, inner.top + lh + lh / 2));
+  const CPoint second(inner.left + 5, inner.top + lh + lh / 2);
+  PressAndRelease(second, second);
   EXPECT_EQ(grid.clicks.size(), 2u);
   // Right of a short text or below the entries: nothing.
-  cell->LButtonUp(0, CPoint(inner.right - 2, inner.top + lh / 2));
-  cell->LButtonUp(0, CPoint(inner.left + 5, inner.top + 3 * lh));
+  for (const CPoint nothing : {CPoint(inner.right - 2, inner.top + lh / 2), CPoint(inner.left + 5, inner.top + 3 * lh)})
+    PressAndRelease(nothing, nothing);
   EXPECT_EQ(grid.clicks.size(), 2u);
 }
 

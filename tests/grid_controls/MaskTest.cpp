@@ -561,7 +561,7 @@ TEST_F(MaskCell, DeleteClickSnapValidateAndReplaceAll) {
   for (int x = cell.left; x < cell.right && at.x < 0; ++x)
     if (mask->CharFromPoint(CPoint(x, at.y)) == 11) at.x = x;
   ASSERT_GE(at.x, 0);
-  EXPECT_TRUE(mask->LButtonUp(0, at));
+  UiAutomation::Click(grid.m_hWnd, at);
   EXPECT_TRUE(mask->IsActive());
   EXPECT_EQ(Caret(), 3);
 
