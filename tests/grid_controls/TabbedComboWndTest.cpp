@@ -89,11 +89,14 @@ TEST_F(TabbedWndCell, RowsLeadWithTheTextColumnAndTheKeyIsStored) {
 
 TEST_F(TabbedWndCell, TypingCompletesARowAndTakesBackWhatFitsNone) {
   CGXTabbedComboBoxWnd* combo = PutTabbed(52539, 1, 1, "");
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
-  combo->SetActive(TRUE);
+  // A click on the cell's text, then F2: the cell's edit takes the keys.
+  const CRect cell = grid.CalcRectFromRowCol(1, 1);
+  Click(CPoint(cell.left + 10, cell.CenterPoint().y));
+  if (!combo->IsActive()) Key(VK_F2);
+  ASSERT_TRUE(combo->IsActive());
   Repaint();
   HWND edit = Edit(combo);
-  ::SetFocus(edit);
+  ASSERT_EQ(::GetFocus(), edit);
   const struct {
     char ch;
     const char* text;

@@ -323,9 +323,8 @@ TEST_F(GridMouse, FocusActivatesAndTheLayoutLockHoldsRepaints) {
   EXPECT_EQ(GXGetLibraryData().m_pLastActiveGrid, &grid);
   CGXControl* control = grid.GetCurrentCellControl();
   ASSERT_NE(control, nullptr);
-  control->SetActive(TRUE);
-  control->SetCurrentText("typed");
-  control->SetModify(TRUE);
+  UiAutomation::TypeText("typed");
+  ASSERT_TRUE(control->IsActive());
   parent.SetFocus();
   EXPECT_FALSE(grid.m_bActive);
   EXPECT_FALSE(control->IsActive());
