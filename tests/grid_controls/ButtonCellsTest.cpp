@@ -67,6 +67,7 @@ TEST(ButtonChild, ClicksOnlyOnReleaseInsideAndOnSpace) {
   EXPECT_EQ(owner.clicks, 2);
 }
 
+// The arrow gadget alone: its repeat timing, read at exact virtual times no device gives.
 TEST(ButtonChild, SpinArrowRepeatsFasterDownTo50ms) {
   Clock::UseVirtualTime(1000);
   CCountingOwner owner;
