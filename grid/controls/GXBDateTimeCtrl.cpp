@@ -540,6 +540,13 @@ void CGXBDateTimeCtrl::DeleteCalendar() {
   delete c;
 }
 
+// The closed calendar hands the activation back to the window under it; unless the user went to
+// another control meanwhile, the keys come back to the fields they left.
+void CGXBDateTimeCtrl::TakeBackKeys() {
+  const HWND focus = ::GetFocus();
+  if (m_hWnd && (!focus || focus == ::GetAncestor(m_hWnd, GA_ROOT))) SetFocus();
+}
+
 void CGXBDateTimeCtrl::DropDownCalendar() {
   DeleteCalendar();
   auto* cal = new CGXBPopupCalendar;
@@ -696,9 +703,13 @@ LRESULT CGXBDateTimeCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
       }
       DeleteCalendar();
+      TakeBackKeys();
       return 0;
     }
-    case GX_DTM_CALCANCEL: DeleteCalendar(); return 0;
+    case GX_DTM_CALCANCEL:
+      DeleteCalendar();
+      TakeBackKeys();
+      return 0;
     default: return CWnd::WindowProc(message, wParam, lParam);
   }
 }

@@ -100,6 +100,7 @@ class CGXBDateTimeCtrl : public CWnd {
   void AddGadget(CGXBDTGadget* g, UINT nNoEditBit);
   void MoveFocus(int nIndex);
   void DeleteCalendar();
+  void TakeBackKeys();
   void ReleaseGadgetCapture();
   BOOL Finish(int y, int mo, int d, int h, int mi, int s, int nSnap, int nAction);
   CPoint Shift(const CGXBDTGadget* g, CPoint pt) const;

@@ -3,6 +3,7 @@
 #include "grid/controls/GXComboBoxWnd.h"
 #include "grid/engine/GXGridCore.h"
 
+#include "platform/ui/UiAutomation.h"
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
@@ -14,10 +15,7 @@ namespace {
 
 using AllCells = CellGrid;
 
-void Type(const char* text) {
-  for (const char* p = text; *p; ++p) PostKeyInput(WM_CHAR, (WPARAM)(BYTE)*p, 1);
-  ::PumpMessages();
-}
+void Type(const char* text) { UiAutomation::TypeText(text); }
 
 TEST_F(AllCells, EachTypeTakesItsValueFromPostedMessages) {
   grid.SetRowCount(11);

@@ -25,6 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 // Counts the clicks its children report.
@@ -38,6 +41,7 @@ class CCountingOwner : public CGXControl {
   int clicks = 0;
 };
 
+// The child gadget alone, without a window to click: its own press and release rules.
 TEST(ButtonChild, ClicksOnlyOnReleaseInsideAndOnSpace) {
   CCountingOwner owner;
   auto* button = new CGXButton(&owner);
@@ -63,6 +67,7 @@ TEST(ButtonChild, ClicksOnlyOnReleaseInsideAndOnSpace) {
   EXPECT_EQ(owner.clicks, 2);
 }
 
+// The arrow gadget alone: its repeat timing, read at exact virtual times no device gives.
 TEST(ButtonChild, SpinArrowRepeatsFasterDownTo50ms) {
   Clock::UseVirtualTime(1000);
   CCountingOwner owner;
@@ -100,7 +105,21 @@ class CClickGrid : public CGXGridCore {
   std::vector<std::pair<ROWCOL, ROWCOL>> clicks;
 };
 
-using CHostWnd = CGridHostWnd;
+// Runs the test's steps on its timer, so that they come while the grid holds the mouse in its loop.
+class CHostWnd : public CGridRoutingHostWnd {
+ public:
+  std::vector<std::function<void()>> steps;
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+    if (message != WM_TIMER || wParam != 77) return CGridRoutingHostWnd::OnWndMsg(message, wParam, lParam, pResult);
+    KillTimer(77);
+    if (!steps.empty()) {
+      auto step = steps.front();
+      steps.erase(steps.begin());
+      step();
+    }
+    return TRUE;
+  }
+};
 
 class ButtonCells : public ::testing::Test {
  protected:
@@ -116,8 +135,33 @@ class ButtonCells : public ::testing::Test {
     grid.SetColWidth(1, 3, 90);
     grid.m_bActive = TRUE;
     PumpMessages();
+    UiAutomation::Click(wnd.m_hWnd, CPoint(390, 290));  // the focus, by a click beside the cells
   }
   void TearDown() override { wnd.DestroyWindow(); }
+  // A press and its release, taken together as the grid's mouse loop takes them.
+  void PressAndRelease(CPoint down, CPoint up) {
+    PostMouseInput(wnd.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, down);
+    PostMouseInput(wnd.m_hWnd, WM_LBUTTONUP, 0, up);
+    PumpMessages();
+  }
+  // A press held while the pointer goes to each point in turn, `look` running once the grid has
+  // seen it there (the loop reports a pointer back at the press point after 750 ms), then released.
+  void HeldPress(CPoint down, std::vector<CPoint> points, const std::function<void()>& look) {
+    PostMouseInput(wnd.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, down);
+    for (size_t i = 0; i <= points.size(); ++i)
+      wnd.steps.push_back([this, i, points, look] {
+        look();
+        if (i == points.size()) {
+          PostMouseInput(wnd.m_hWnd, WM_LBUTTONUP, 0, points.empty() ? CPoint() : points.back());
+          return;
+        }
+        PostMouseInput(wnd.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, points[i]);
+        wnd.SetTimer(77, 800, nullptr);
+      });
+    wnd.SetTimer(77, 20, nullptr);
+    PumpMessages();
+    ASSERT_TRUE(wnd.steps.empty());
+  }
   CGXStyle& Put(UINT control, const char* value, const char* choices = nullptr) {
     style = CGXStyle();
     style.SetControl(control).SetValue(value);
@@ -151,16 +195,13 @@ TEST_F(ButtonCells, PushButtonClicksOnceAndDraws) {
   CGXControl* cell = Current(1, 1);
   ASSERT_STREQ(cell->GetControlClassName(), "CGXPushbutton");
   const CRect rect = grid.CalcRectFromRowCol(1, 1);
-  cell->LButtonDown(0, rect.CenterPoint());
-  cell->LButtonUp(0, CPoint(rect.right + 50, rect.top + 2));  // released outside
+  PressAndRelease(rect.CenterPoint(), CPoint(rect.right + 50, rect.top + 2));  // released outside
   EXPECT_TRUE(grid.clicks.empty());
-  cell->LButtonDown(0, rect.CenterPoint());
-  cell->LButtonUp(0, rect.CenterPoint());
+  PressAndRelease(rect.CenterPoint(), rect.CenterPoint());
   ASSERT_EQ(grid.clicks.size(), 1u);
   EXPECT_EQ(grid.clicks[0], std::make_pair(ROWCOL(1), ROWCOL(1)));
   // Space pressed and released clicks once.
-  EXPECT_TRUE(cell->DispatchKeyMessage(WM_KEYDOWN, VK_SPACE, 1));
-  EXPECT_TRUE(cell->DispatchKeyMessage(WM_KEYUP, VK_SPACE, 1));
+  UiAutomation::PressKey(VK_SPACE);
   EXPECT_EQ(grid.clicks.size(), 2u);
   Repaint();
   SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_pushbutton.png").c_str());
@@ -219,7 +260,7 @@ TEST_F(ButtonCells, RadioCountsEntriesAndSpaceWraps) {
   ASSERT_STREQ(cell->GetControlClassName(), "CGXRadioButton");
   const char* expected[] = {"0", "1", "2", "0"};
   for (const char* value : expected) {
-    EXPECT_TRUE(cell->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1));
+    UiAutomation::PressKey(VK_SPACE);
     EXPECT_STREQ(Value(1, 1), value);
   }
   EXPECT_TRUE(grid.clicks.empty());
@@ -227,7 +268,7 @@ TEST_F(ButtonCells, RadioCountsEntriesAndSpaceWraps) {
   Put(52515, "1", "one\ntwo").SetReadOnly(TRUE);
   Store(2, 1);
   cell = Current(2, 1);
-  EXPECT_FALSE(cell->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1));
+  UiAutomation::PressKey(VK_SPACE);
   EXPECT_STREQ(Value(2, 1), "1");
 }
 
@@ -286,17 +327,17 @@ TEST_F(ButtonCells, FlatRadioCircleAndClicks) {
   // Clicking the first entry's text chooses it; clicking it again stores nothing but reports.
   cell = Current(1, 1);
   const CPoint first(inner.left + 20, inner.top + lh / 2);
-  cell->LButtonDown(0, first);
-  cell->LButtonUp(0, first);
+  PressAndRelease(first, first);
   EXPECT_STREQ(Value(1, 1), "0");
   EXPECT_EQ(grid.clicks.size(), 1u);
   grid.GetParam()->GetData()->StoreStyleAt(1, 1, &CGXStyle().SetValue("x"), 0);  // would show a store
   grid.FreeObjectCache();
-  cell->LButtonUp(0, CPoint(inner.left + 5, inner.top + lh + lh / 2));
+  const CPoint second(inner.left + 5, inner.top + lh + lh / 2);
+  PressAndRelease(second, second);
   EXPECT_EQ(grid.clicks.size(), 2u);
   // Right of a short text or below the entries: nothing.
-  cell->LButtonUp(0, CPoint(inner.right - 2, inner.top + lh / 2));
-  cell->LButtonUp(0, CPoint(inner.left + 5, inner.top + 3 * lh));
+  for (const CPoint nothing : {CPoint(inner.right - 2, inner.top + lh / 2), CPoint(inner.left + 5, inner.top + 3 * lh)})
+    PressAndRelease(nothing, nothing);
   EXPECT_EQ(grid.clicks.size(), 2u);
 }
 
@@ -318,7 +359,7 @@ TEST_F(ButtonCells, CheckBoxToggles) {
       EXPECT_EQ(box->GetState(1, 2, grid.LookupStyleRowCol(1, 2)) & 12u, 8u);  // "yes" shows unchecked
     }
     for (const char* value : c.after) {
-      EXPECT_TRUE(box->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1));
+      UiAutomation::PressKey(VK_SPACE);
       EXPECT_STREQ(Value(1, 2), value);
     }
   }
@@ -330,23 +371,18 @@ TEST_F(ButtonCells, CheckBoxToggles) {
   CRect inner;
   box->GetCellInnerRect(inner, 2, 2, &rect, &grid.LookupStyleRowCol(2, 2));
   const CPoint in(inner.left + 5, inner.top + 5);
-  box->LButtonDown(0, in);
-  box->LButtonUp(0, CPoint(rect.right - 3, rect.bottom - 3));
+  PressAndRelease(in, CPoint(rect.right - 3, rect.bottom - 3));
   EXPECT_STREQ(Value(2, 2), "0");
   // Pressed shows while the mouse is inside the box, again after moving out and back.
   auto pressed = [&] { return dynamic_cast<CGXCheckBox*>(box)->GetState(2, 2, grid.LookupStyleRowCol(2, 2)) & 2u; };
-  box->LButtonDown(0, in);
-  EXPECT_EQ(pressed(), 2u);
-  box->MouseMove(0, CPoint(rect.right - 3, rect.bottom - 3));
-  EXPECT_EQ(pressed(), 0u);
-  box->MouseMove(0, in);
-  EXPECT_EQ(pressed(), 2u);
-  box->LButtonUp(0, in);
+  std::vector<UINT> seen;
+  HeldPress(in, {CPoint(rect.right - 3, rect.bottom - 3), in}, [&] { seen.push_back(pressed()); });
+  EXPECT_EQ(seen, (std::vector<UINT>{2u, 0u, 2u}));
   EXPECT_STREQ(Value(2, 2), "1");
   Put(52516, "0").SetReadOnly(TRUE);
   Store(3, 2);
   box = Current(3, 2);
-  box->DispatchKeyMessage(WM_CHAR, VK_SPACE, 1);
+  UiAutomation::PressKey(VK_SPACE);
   EXPECT_STREQ(Value(3, 2), "0");
   EXPECT_EQ(dynamic_cast<CGXCheckBox*>(box)->GetState(3, 2, CGXStyle().SetEnabled(FALSE)), 10u);
   Repaint();

@@ -5,6 +5,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/gdi/DC.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
@@ -141,9 +142,10 @@ TEST_F(CalendarTest, PopupReportsChoiceOnDeactivationAndCancelOnEscape) {
   for (int i = 0; i < 42; ++i)
     if (pop.GetDayBox(i)->m_date == COleDateTime(2024, 5, 20, 12, 0, 0)) day = pop.GetDayBox(i);
   ASSERT_NE(nullptr, day);
-  pop.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(day->m_rect.CenterPoint().x, day->m_rect.CenterPoint().y));
-  EXPECT_EQ(COleDateTime(2024, 5, 20, 12, 0, 0), pop.GetSelectedDate());
+  // Pressed and held on the day: a release would choose it and close.
+  PostMouseInput(pop.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, day->m_rect.CenterPoint());
   UiAutomation::Pump();
+  EXPECT_EQ(COleDateTime(2024, 5, 20, 12, 0, 0), pop.GetSelectedDate());
   SaveWindowImage(&pop, dravonix::test::OutputPath("calendar-popup.png").c_str());
   // The chosen day is raised (a bevel), the others flat.
   EXPECT_EQ(::GetSysColor(COLOR_BTNHIGHLIGHT), GetWindowPixel(pop.m_hWnd, day->m_rect.TopLeft()));
@@ -155,6 +157,8 @@ TEST_F(CalendarTest, PopupReportsChoiceOnDeactivationAndCancelOnEscape) {
   ASSERT_FALSE(m_owner.m_got.empty());
   EXPECT_EQ(2007u, m_owner.m_got.back().first);
   EXPECT_FALSE(pop.IsWindowVisible());
+  PostMouseInput(pop.m_hWnd, WM_LBUTTONUP, 0, day->m_rect.CenterPoint());
+  UiAutomation::Pump();
   // Escape closes without a choice.
   CGXBPopupCalendar esc;
   esc.SelectDate(COleDateTime(2024, 5, 14, 0, 0, 0), TRUE);

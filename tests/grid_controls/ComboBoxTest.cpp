@@ -13,6 +13,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "tests/support/BarPresses.h"
 #include "tests/support/GridHostWnd.h"
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
@@ -231,8 +232,7 @@ TEST_F(ComboCell, ListHeightFollowsItsLinesUpToTheDropDownHeight) {
 TEST_F(ComboCell, ArrowKeysCopyAtEachReleaseEscKeepsTabMovesOn) {
   Put(1, 1, 52517, "Red");
   CGXComboBox* combo = Current(1, 1);
-  ::PostMessage(wnd.m_hWnd, WM_SYSKEYDOWN, VK_DOWN, 0x20000001);  // Alt+Down on the grid window
-  PumpMessages();
+  UiAutomation::PressKey(VK_DOWN, UiAutomation::kAlt);
   ASSERT_TRUE(combo->IsDroppedDown());
   UiAutomation::KeyDown(VK_DOWN);
   EXPECT_EQ(EditText(combo), "Red");  // nothing before the release
@@ -308,12 +308,16 @@ TEST_F(ComboCell, EmptyListsAndReadOnlyCellsChangeNothing) {
   ASSERT_TRUE(grid.SetCurrentCell(3, 1));
   EXPECT_EQ(Value(2, 1), "Red");
   EXPECT_FALSE(combo->StoreCellText(2, 1, "Blue", 2, nullptr));
-  // Scrolling the grid closes an open list.
+  // A press on the grid's scroll bar closes an open list (and is spent on that).
+  wnd.ModifyStyle(0, WS_VSCROLL, SWP_FRAMECHANGED);
+  grid.GetParam()->GetData()->SetRowCount(60);
+  grid.Redraw();
+  PumpMessages();
   combo = Current(1, 1);
   ClickArrow(combo);
   ASSERT_TRUE(combo->IsDroppedDown());
-  ::PostMessage(wnd.m_hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
-  PumpMessages();
+  dravonix::test::bars::Press(wnd.m_hWnd, dravonix::test::kDownArrow);
+  EXPECT_EQ(grid.GetTopRow(), 1u);
   EXPECT_FALSE(combo->IsDroppedDown());
   // A click into the grid while the list is open only closes it; the edit keeps the focus.
   combo = Current(1, 1);
@@ -555,8 +559,7 @@ TEST_F(TabbedCell, WidthsTextSetsColumnsInOrderTheRestAreMeasured) {
 TEST_F(TabbedCell, TypingCompletesTheTextWithTheRestSelected) {
   PutTabbed(1, 1, "", kRows);
   auto* combo = dynamic_cast<CGXTabbedComboBox*>(Current(1, 1));
-  ::PostMessage(wnd.m_hWnd, WM_CHAR, 'G', 1);
-  PumpMessages();
+  UiAutomation::TypeText("G");
   ASSERT_TRUE(combo->IsActive());
   EXPECT_EQ(EditText(combo), "Green");
   int start = -1, end = -1;

@@ -2,6 +2,7 @@
 #include "grid/controls/GXComboBoxWnd.h"
 #include "grid/engine/GXGridCore.h"
 
+#include "platform/ui/UiAutomation.h"
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
@@ -151,8 +152,8 @@ TEST_F(ComboWndCell, TypingOnAnInactiveCellAndAltDown) {
     Put(c.control, "Red", kColours);
     Store(2, 3);
     ASSERT_TRUE(grid.SetCurrentCell(2, 3));
-    PostKeyInput(WM_CHAR, (WPARAM)c.typed, 1);
-    ::PumpMessages();
+    const char typed[2] = {c.typed, 0};
+    UiAutomation::TypeText(typed);
     ASSERT_TRUE(Combo(c.control)->IsActive()) << c.typed;
     Key(VK_TAB);
     EXPECT_EQ(Value(2, 3), c.stored) << c.typed;

@@ -10,6 +10,7 @@
 #include "platform/core/SystemInfo.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/GridHostWnd.h"
 #include "tests/support/TestKernel.h"
@@ -65,10 +66,6 @@ class DateCell : public ::testing::Test {
     cell->GetDisplayText(text, r, c, nullptr, &grid.LookupStyleRowCol(r, c));
     return text;
   }
-  void Post(HWND, UINT msg, WPARAM w) {
-    PostKeyInput(msg, w, 1);
-    PumpMessages();
-  }
   // The texts the active window's fields show.
   std::string Fields() {
     std::string out;
@@ -89,7 +86,7 @@ TEST_F(DateCell, EmptyTimeCellShowsMidnightAndNoText) {
   SetLocaleInfoForTesting(LOCALE_STIMEFORMAT, "HH:mm:ss");
   Put(1, 1, nullptr, {{51038, "0"}});
   ASSERT_TRUE(grid.SetCurrentCell(1, 1));
-  Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+  UiAutomation::PressKey(VK_HOME);
   ASSERT_TRUE(cell->IsActive());
   EXPECT_EQ(Fields(), "00:00:00");
   EXPECT_EQ(cell->GetDateTime(), COleDateTime(0.0));
@@ -140,7 +137,7 @@ TEST_F(DateCell, FormatsFromTheUserAttributes) {
 TEST_F(DateCell, FirstCharacterOnlyActivatesThenKeysEditAndStore) {
   Put(1, 2, "3/15/2024");
   ASSERT_TRUE(grid.SetCurrentCell(1, 2));
-  Post(wnd.m_hWnd, WM_CHAR, '7');
+  UiAutomation::TypeText("7");
   ASSERT_TRUE(cell->IsActive());
   EXPECT_FALSE(cell->GetModify());
   EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 3, 15, 0, 0, 0));
@@ -148,19 +145,19 @@ TEST_F(DateCell, FirstCharacterOnlyActivatesThenKeysEditAndStore) {
   PumpMessages();
   ASSERT_EQ(::GetFocus(), cell->m_hWnd);
   // Up steps the current field (the month) in the window; Enter stores the cell's new text.
-  Post(cell->m_hWnd, WM_KEYDOWN, VK_UP);
+  UiAutomation::PressKey(VK_UP);
   EXPECT_TRUE(cell->GetModify());
   EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 4, 15, 0, 0, 0));
-  Post(cell->m_hWnd, WM_KEYDOWN, VK_RETURN);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_FALSE(cell->IsActive());
   EXPECT_EQ(Stored(1, 2), COleDateTime(2024, 4, 15, 0, 0, 0));
   EXPECT_EQ(Value(1, 2), COleDateTime(2024, 4, 15, 0, 0, 0).Format());
   // Typed digits in the active window: the day becomes 20.
-  Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+  UiAutomation::PressKey(VK_HOME);
   wnd.Invalidate(FALSE);
   PumpMessages();
-  Post(cell->m_hWnd, WM_KEYDOWN, VK_RIGHT);
-  for (char ch : {'2', '0'}) Post(cell->m_hWnd, WM_CHAR, (WPARAM)ch);
+  UiAutomation::PressKey(VK_RIGHT);
+  UiAutomation::TypeText("20");
   EXPECT_EQ(cell->GetDateTime().GetDay(), 20);
   // A press on the spin steps the current field and keeps the mouse until the release.
   const CRect spin = cell->GetGadget(1)->GetRect();
@@ -172,18 +169,18 @@ TEST_F(DateCell, FirstCharacterOnlyActivatesThenKeysEditAndStore) {
   PostMouseInput(cell->m_hWnd, WM_LBUTTONUP, 0, POINT{spin.CenterPoint().x, spin.top + 2});
   PumpMessages();
   EXPECT_EQ(cell->GetDateTime().GetDay(), 21);
-  Post(cell->m_hWnd, WM_KEYDOWN, VK_DOWN);
+  UiAutomation::PressKey(VK_DOWN);
   // Tab leaves the cell and stores it; Delete in an active cell empties the value at once.
-  Post(cell->m_hWnd, WM_KEYDOWN, VK_TAB);
+  UiAutomation::PressKey(VK_TAB);
   ROWCOL r = 0, c = 0;
   grid.GetCurrentCell(r, c);
   EXPECT_EQ(c, 3u);
   EXPECT_EQ(Stored(1, 2), COleDateTime(2024, 4, 20, 0, 0, 0));
   ASSERT_TRUE(grid.SetCurrentCell(1, 2));
-  Post(wnd.m_hWnd, WM_KEYDOWN, VK_END);
+  UiAutomation::PressKey(VK_END);
   wnd.Invalidate(FALSE);
   PumpMessages();
-  Post(cell->m_hWnd, WM_KEYDOWN, VK_DELETE);
+  UiAutomation::PressKey(VK_DELETE);
   EXPECT_EQ(Value(1, 2), "");
 }
 
@@ -192,11 +189,11 @@ TEST_F(DateCell, DeleteShowsTheEmptyDateAtOnce) {
   for (const char* value : {"3/15/2024", ""}) {
     Put(1, 2, value);
     ASSERT_TRUE(grid.SetCurrentCell(1, 2));
-    Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+    UiAutomation::PressKey(VK_HOME);
     wnd.Invalidate(FALSE);
     PumpMessages();
     ASSERT_TRUE(cell->IsWindowVisible()) << value;
-    Post(cell->m_hWnd, WM_KEYDOWN, VK_DELETE);
+    UiAutomation::PressKey(VK_DELETE);
     EXPECT_EQ(Value(1, 2), "");
     EXPECT_FALSE(cell->IsWindowVisible()) << value;
     EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(wnd.m_hWnd), 0) << value;
@@ -225,9 +222,9 @@ TEST_F(DateCell, AltDownOpensTheCalendarWhoseClickedDayTheCellStores) {
   EXPECT_TRUE(cell->GetModify());
   EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(wnd.m_hWnd), 0);
   // Enter in the cell's window stores the day; Alt+Down there opens the calendar again.
-  Post(cell->m_hWnd, WM_KEYDOWN, VK_RETURN);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_EQ(Stored(1, 2), COleDateTime(2024, 3, 20, 0, 0, 0));
-  Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+  UiAutomation::PressKey(VK_HOME);
   wnd.Invalidate(FALSE);
   PumpMessages();
   PostKeyInput(WM_SYSKEYDOWN, VK_DOWN, 0x20000001);
@@ -254,20 +251,20 @@ TEST_F(DateCell, AttributesFixFieldsAndSetTheRange) {
     }
   }
   // Up on the day twice: the 20th, then refused at the maximum.
-  Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+  UiAutomation::PressKey(VK_HOME);
   wnd.Invalidate(FALSE);
   PumpMessages();
-  Post(cell->m_hWnd, WM_KEYDOWN, VK_RIGHT);
-  for (int i = 0; i < 2; ++i) Post(cell->m_hWnd, WM_KEYDOWN, VK_UP);
+  UiAutomation::PressKey(VK_RIGHT);
+  for (int i = 0; i < 2; ++i) UiAutomation::PressKey(VK_UP);
   EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 3, 20, 0, 0, 0));
   // Alt+Down on the grid activates the cell and drops the calendar down.
   Put(3, 1, "3/19/2024");
   ASSERT_TRUE(grid.SetCurrentCell(3, 1));
-  Post(wnd.m_hWnd, WM_SYSKEYDOWN, VK_DOWN);
+  UiAutomation::PressKey(VK_DOWN, UiAutomation::kAlt);
   EXPECT_TRUE(cell->IsActive());
   ASSERT_NE(cell->GetCalendar(), nullptr);
   EXPECT_EQ(cell->GetCalendar()->GetSelectedDate().GetDay(), 19);
-  Post(cell->GetCalendar()->m_hWnd, WM_KEYDOWN, VK_ESCAPE);
+  UiAutomation::PressKey(VK_ESCAPE);
   EXPECT_EQ(cell->GetCalendar(), nullptr);
   // Unparsable bounds fall back to the widest range.
   Put(2, 1, "3/19/2024", {{51035, "x"}, {51036, "y"}, {51037, "3"}});
@@ -319,12 +316,7 @@ TEST_F(DateCell, CtrlVSplitsTextIntoAnIdleCellAndFillsTheActiveField) {
     ::CloseClipboard();
   };
   auto ctrlV = [&](HWND) {
-    PostKeyInput(WM_KEYDOWN, VK_CONTROL, 1);
-    PostKeyInput(WM_KEYDOWN, 'V', 1);
-    PostKeyInput(WM_CHAR, 22, 1);
-    PostKeyInput(WM_KEYUP, 'V', 0xC0000001);
-    PostKeyInput(WM_KEYUP, VK_CONTROL, 0xC0000001);
-    PumpMessages();
+    UiAutomation::PressKey('V', UiAutomation::kControl);
   };
   const PasteCase cases[] = {
       {"dd.MM.yyyy", "1 2 2026", COleDateTime(2026, 2, 1, 0, 0, 0)},
@@ -344,14 +336,14 @@ TEST_F(DateCell, CtrlVSplitsTextIntoAnIdleCellAndFillsTheActiveField) {
   // In the active cell the text goes to the marked field: the month (first in M/d/yyyy) becomes 9.
   Put(2, 2, "3/15/2024");
   ASSERT_TRUE(grid.SetCurrentCell(2, 2));
-  Post(wnd.m_hWnd, WM_KEYDOWN, VK_HOME);
+  UiAutomation::PressKey(VK_HOME);
   wnd.Invalidate(FALSE);
   PumpMessages();
   ASSERT_TRUE(cell->IsActive());
   clip("9");
   ctrlV(cell->m_hWnd);
   EXPECT_EQ(cell->GetDateTime(), COleDateTime(2024, 9, 15, 0, 0, 0));
-  Post(cell->m_hWnd, WM_KEYDOWN, VK_RETURN);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_EQ(Stored(2, 2), COleDateTime(2024, 9, 15, 0, 0, 0));
 }
 

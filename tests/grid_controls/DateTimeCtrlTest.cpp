@@ -6,6 +6,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Exception.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
@@ -63,7 +64,7 @@ class DateTimeCtrlTest : public ::testing::Test {
     while (m_dt.GetCurrentGadget() < target) UiAutomation::PressKey(VK_RIGHT);
   }
   void Type(const char* s) {
-    for (; *s; ++s) m_dt.SendMessage(WM_CHAR, (BYTE)*s);
+    UiAutomation::TypeText(s);
   }
   std::string Shown(int id) {
     CGXBDTGadget* g = m_dt.GetGadget(Index(id));
@@ -260,7 +261,8 @@ TEST_F(DateTimeCtrlTest, HeldSpinRepeatsFasterAndFaster) {
   CGXBDTGadget* spin = m_dt.GetGadget(Index(CGXBDateTimeCtrl::Spin));
   CRect r = spin->GetRect();
   CPoint upper(r.CenterPoint().x, r.top + 2);
-  m_dt.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(upper.x, upper.y));
+  PostMouseInput(m_dt.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, upper);
+  UiAutomation::Pump();
   EXPECT_EQ(2001, m_dt.GetDateTime().GetYear());  // at once
   UiAutomation::AdvanceClock(499, 1);
   EXPECT_EQ(2001, m_dt.GetDateTime().GetYear());
@@ -273,13 +275,16 @@ TEST_F(DateTimeCtrlTest, HeldSpinRepeatsFasterAndFaster) {
   UiAutomation::AdvanceClock(100, 10);  // repeat 51 steps 5
   EXPECT_EQ(2086, m_dt.GetDateTime().GetYear());
   // Dragging off stops it; back on restarts at step 1.
-  m_dt.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(upper.x, r.bottom - 1));
+  PostMouseInput(m_dt.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, CPoint(upper.x, r.bottom - 1));
+  UiAutomation::Pump();
   UiAutomation::AdvanceClock(1000, 10);
   EXPECT_EQ(2086, m_dt.GetDateTime().GetYear());
-  m_dt.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(upper.x, upper.y));
+  PostMouseInput(m_dt.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, upper);
+  UiAutomation::Pump();
   UiAutomation::AdvanceClock(100, 10);
   EXPECT_EQ(2087, m_dt.GetDateTime().GetYear());
-  m_dt.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(upper.x, upper.y));
+  PostMouseInput(m_dt.m_hWnd, WM_LBUTTONUP, 0, upper);
+  UiAutomation::Pump();
   EXPECT_EQ(0u, CGXBDTGadget::TimerCount());
   UiAutomation::AdvanceClock(1000, 10);
   EXPECT_EQ(2087, m_dt.GetDateTime().GetYear());
@@ -333,9 +338,9 @@ TEST_F(DateTimeCtrlTest, DrawsTheFocusedFieldHighlighted) {
   EXPECT_EQ(COleDateTime(2024, 2, 29, 0, 0, 0), m_dt.GetDateTime());
   // Choosing a day takes its date and keeps the time.
   m_dt.SetDateTime(COleDateTime(2024, 2, 29, 8, 30, 0));
-  UiAutomation::PressKey(VK_F4);
-  m_dt.SendMessage(WM_SYSKEYDOWN, VK_DOWN);  // Alt+Down opens it anew
-  UiAutomation::Pump();
+  // The keys came back to the fields as the calendar closed: Alt+Down opens it again.
+  EXPECT_EQ(::GetFocus(), m_dt.m_hWnd);
+  UiAutomation::PressKey(VK_DOWN, UiAutomation::kAlt);
   ASSERT_NE(nullptr, m_dt.GetCalendar());
   UiAutomation::PressKey(VK_LEFT);
   UiAutomation::PressKey(VK_RETURN);

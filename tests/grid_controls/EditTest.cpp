@@ -11,6 +11,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/GridHostWnd.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
 #include "platform/ui/UiAutomation.h"
@@ -39,6 +40,7 @@ class EditCell : public ::testing::Test {
     GXStartGridLibrary();
     wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 160), nullptr, 0);
     grid.m_pGridWnd = &wnd;
+    wnd.grid = &grid;
     ASSERT_TRUE(grid.Initialize());
     grid.GetParam()->GetData()->SetRowCount(4);
     grid.GetParam()->GetData()->SetColCount(4);
@@ -48,16 +50,24 @@ class EditCell : public ::testing::Test {
   }
   void TearDown() override { wnd.DestroyWindow(); }
   void Put(ROWCOL r, ROWCOL c, const char* text) { grid.SetRangeValueText(CGXRange().SetCellRange(r, c, r, c), text); }
-  // Makes (r, c) current with the control active, its text and selection as given.
+  // A click near the cell's right edge, away from the last click so that no two make a double click.
+  void ClickCell(ROWCOL r, ROWCOL c) {
+    const CRect cell = grid.CalcRectFromRowCol(r, c);
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(wnd.m_hWnd, CPoint(cell.right - 6, cell.CenterPoint().y));
+  }
+  // Clicks (r, c) until its control is active, then leaves the text and selection as given.
   void Edit(ROWCOL r, ROWCOL c, const char* text, int selStart, int selEnd) {
-    ASSERT_TRUE(grid.SetCurrentCell(r, c));
-    edit->SetActive(TRUE);
+    ClickCell(r, c);
+    if (!edit->IsActive()) UiAutomation::PressKey(VK_F2);
+    ASSERT_TRUE(edit->IsActive());
+    ASSERT_EQ(::GetFocus(), edit->m_hWnd);
     edit->SetWindowText(text);
     edit->SetSel(selStart, selEnd);
   }
   ROWCOL CurrentCol() { return CurrentColOf(grid); }
   ROWCOL CurrentRow() { return CurrentRowOf(grid); }
-  CWnd wnd;
+  CGridRoutingHostWnd wnd;
   CountingGrid grid;
   CGXEditControl* edit = nullptr;
 };
@@ -82,33 +92,38 @@ TEST_F(EditCell, KeysAtTheTextsEdgesGoToTheGrid) {
   }
   // Left at 0 moves the current cell one column left; Up on the first line one row up.
   Edit(2, 2, "abc", 0, 0);
-  edit->SendMessage(WM_KEYDOWN, VK_LEFT, 1);
+  UiAutomation::PressKey(VK_LEFT);
   EXPECT_EQ(CurrentCol(), 1u);
   Edit(2, 2, "abc", 1, 1);
-  edit->SendMessage(WM_KEYDOWN, VK_LEFT, 1);
+  UiAutomation::PressKey(VK_LEFT);
   EXPECT_EQ(CurrentCol(), 2u);
   int s = -1, e = -1;
   edit->GetSel(s, e);
   EXPECT_EQ(s, 0);
   Edit(2, 2, "abc", 0, 0);
-  edit->SendMessage(WM_KEYDOWN, VK_UP, 1);
+  UiAutomation::PressKey(VK_UP);
   EXPECT_EQ(CurrentRow(), 1u);
   EXPECT_EQ(edit->SendMessage(WM_GETDLGCODE) & 0x83, 0x83u);
 }
 
 TEST_F(EditCell, TypingReplacesAnInactiveCellHomeAndEndKeepIt) {
   Put(1, 1, "old");
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  ClickCell(1, 2);
+  UiAutomation::PressKey(VK_LEFT);
+  EXPECT_EQ(CurrentCol(), 1u);
   EXPECT_FALSE(edit->IsActive());
-  EXPECT_FALSE(edit->OnGridChar(9, 1, 0));
-  EXPECT_TRUE(edit->OnGridChar('x', 1, 0));
+  UiAutomation::PressKey(VK_TAB);  // Tab moves on rather than typing
+  EXPECT_EQ(CurrentCol(), 2u);
+  UiAutomation::PressKey(VK_LEFT);
+  EXPECT_FALSE(edit->IsActive());
+  UiAutomation::TypeText("x");
   EXPECT_TRUE(edit->IsActive());
   CString text;
   edit->GetCurrentText(text);
   EXPECT_EQ(text, "x");
   EXPECT_TRUE(edit->GetModify());
   // Typing on in the active cell adds at the caret.
-  EXPECT_TRUE(edit->OnGridChars("yz"));
+  UiAutomation::TypeText("yz");
   edit->GetCurrentText(text);
   EXPECT_EQ(text, "xyz");
 
@@ -117,10 +132,12 @@ TEST_F(EditCell, TypingReplacesAnInactiveCellHomeAndEndKeepIt) {
     int caret;
   } keys[] = {{VK_END, 3}, {VK_HOME, 0}};
   for (const auto& k : keys) {
-    ASSERT_TRUE(grid.SetCurrentCell(1, 2));
+    UiAutomation::PressKey(VK_TAB);
+    ASSERT_EQ(CurrentCol(), 2u);
     Put(1, 1, "old");
-    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
-    EXPECT_TRUE(edit->OnGridKeyDown(k.key, 1, 0));
+    UiAutomation::PressKey(VK_LEFT);
+    EXPECT_FALSE(edit->IsActive());
+    UiAutomation::PressKey(k.key);
     EXPECT_TRUE(edit->IsActive());
     edit->GetCurrentText(text);
     EXPECT_EQ(text, "old");
@@ -135,14 +152,17 @@ TEST_F(EditCell, TypingReplacesAnInactiveCellHomeAndEndKeepIt) {
 TEST_F(EditCell, DeleteClearsStoreWritesOnlyAChange) {
   Put(2, 1, "keep");
   Put(2, 2, "gone");
-  ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+  ClickCell(2, 1);
+  if (edit->IsActive()) UiAutomation::PressKey(VK_ESCAPE);
   grid.stores = 0;
   EXPECT_TRUE(edit->Store());
   EXPECT_EQ(grid.stores, 0);
   EXPECT_EQ(grid.GetValueRowCol(2, 1), "keep");
 
-  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
-  EXPECT_TRUE(edit->OnGridKeyDown(VK_DELETE, 1, 0));
+  UiAutomation::PressKey(VK_RIGHT);
+  ASSERT_EQ(CurrentCol(), 2u);
+  ASSERT_FALSE(edit->IsActive());
+  UiAutomation::PressKey(VK_DELETE);
   EXPECT_TRUE(edit->GetModify());
   CString text;
   edit->GetCurrentText(text);
@@ -157,10 +177,14 @@ TEST_F(EditCell, DeleteClearsStoreWritesOnlyAChange) {
   ro.SetValue("fixed").SetReadOnly(TRUE);
   grid.GetParam()->GetData()->StoreStyleAt(3, 1, &ro, 2);
   EXPECT_TRUE(grid.LookupStyleRowCol(3, 1).GetReadOnly());
-  ASSERT_TRUE(grid.SetCurrentCell(3, 1));
-  EXPECT_FALSE(edit->OnGridKeyDown(VK_DELETE, 1, 0));
-  EXPECT_FALSE(edit->OnGridChar('a', 1, 0));
+  UiAutomation::PressKey(VK_DOWN);
+  UiAutomation::PressKey(VK_LEFT);
+  ASSERT_EQ(CurrentRow(), 3u);
+  ASSERT_EQ(CurrentCol(), 1u);
+  UiAutomation::PressKey(VK_DELETE);
+  UiAutomation::TypeText("a");
   EXPECT_FALSE(edit->IsActive());
+  EXPECT_EQ(grid.GetValueRowCol(3, 1), "fixed");
 }
 
 TEST_F(EditCell, AutoSizeGrowsTheColumnWhileTyping) {
@@ -170,10 +194,9 @@ TEST_F(EditCell, AutoSizeGrowsTheColumnWhileTyping) {
     CGXStyle s;
     s.SetAutoSize(TRUE).SetWrapText(wrap);
     grid.CGXGridCore::SetStyleRange(CGXRange().SetCellRange(1, col, 1, col), &s);
-    ASSERT_TRUE(grid.SetCurrentCell(1, col));
+    ClickCell(1, col);
     const int width = grid.GetColWidth(col), height = grid.GetRowHeight(1);
-    ASSERT_TRUE(edit->OnGridChars("a rather long text that needs room"));
-    EXPECT_TRUE(edit->OnCommand(MAKEWPARAM(52512, EN_CHANGE), (LPARAM)edit->m_hWnd));
+    UiAutomation::TypeText("a rather long text that needs room");
     EXPECT_EQ(grid.GetColWidth(col) > width, !wrap);
     EXPECT_EQ(grid.GetRowHeight(1) > height, wrap);
   }
@@ -189,7 +212,8 @@ TEST_F(EditCell, AClickOnTheSecondWrappedLinePutsTheCaretThere) {
   grid.GetParam()->GetData()->StoreStyleAt(1, 1, &s, 2);
   grid.SetColWidth(1, 1, 50);
   grid.SetRowHeight(1, 1, 60);
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  ClickCell(1, 1);
+  if (edit->IsActive()) UiAutomation::PressKey(VK_ESCAPE);
   const CRect cell = grid.CalcRectFromRowCol(1, 1);
   CRect inner;
   edit->GetCellInnerRect(inner, 1, 1, &cell, &grid.LookupStyleRowCol(1, 1));
@@ -203,7 +227,8 @@ TEST_F(EditCell, AClickOnTheSecondWrappedLinePutsTheCaretThere) {
   const CPoint secondLine(inner.left + 2, inner.top + tm.tmHeight + tm.tmHeight / 2);
   const int hit = edit->CharFromPoint(secondLine);
   ASSERT_GT(hit, 0);
-  EXPECT_TRUE(edit->LButtonUp(0, secondLine));
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(wnd.m_hWnd, secondLine);
   ASSERT_TRUE(edit->IsActive());
   edit->Draw(&dc, cell, 1, 1, grid.LookupStyleRowCol(1, 1), nullptr);
   int start = -1, end = -1;
@@ -230,23 +255,33 @@ TEST_F(EditCell, EnterBreaksTheLineOnlyWhereTheCellAllowsIt) {
     UINT ch;
     const char* result;
   } cases[] = {
-      {TRUE, FALSE, 13, "a\r\nb"}, {FALSE, FALSE, 13, "ab"}, {FALSE, TRUE, 10, "a\r\nb"}, {FALSE, FALSE, 10, "ab"},
+      // Enter where the cell does not keep it goes to the grid: the cell stores "a", "b" starts the next one.
+      {TRUE, FALSE, 13, "a\r\nb"}, {FALSE, FALSE, 13, "b"}, {FALSE, TRUE, 10, "a\r\nb"}, {FALSE, FALSE, 10, "ab"},
   };
   for (const auto& c : cases) {
     CGXStyle s;
     s.SetAllowEnter(c.allowEnter).SetWrapText(c.wrap).SetValue("");
     grid.GetParam()->GetData()->StoreStyleAt(1, 1, &s, 2);
-    ASSERT_TRUE(grid.SetCurrentCell(2, 2));
-    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
-    ASSERT_TRUE(edit->OnGridChar('a', 1, 0));
-    CClientDC dc(&wnd);
-    edit->Draw(&dc, grid.CalcRectFromRowCol(1, 1), 1, 1, grid.LookupStyleRowCol(1, 1), nullptr);
+    ClickCell(2, 2);
+    UiAutomation::PressKey(VK_ESCAPE);
+    UiAutomation::PressKey(VK_UP);
+    UiAutomation::PressKey(VK_LEFT);
+    UiAutomation::TypeText("a");
+    ASSERT_EQ(CurrentRow(), 1u);
+    ASSERT_EQ(CurrentCol(), 1u);
+    ASSERT_TRUE(edit->IsActive());
+    ASSERT_EQ(::GetFocus(), edit->m_hWnd);
     EXPECT_EQ(edit->KeepsKey(VK_RETURN), c.allowEnter) << c.ch;
-    edit->SendMessage(WM_CHAR, c.ch, 1);
-    edit->SendMessage(WM_CHAR, 'b', 1);
+    UiAutomation::PressKey(VK_RETURN, c.ch == 10 ? UiAutomation::kControl : UiAutomation::kNone);
+    UiAutomation::TypeText("b");
     CString text;
     edit->GetCurrentText(text);
     EXPECT_EQ(text, c.result) << c.allowEnter << c.wrap << c.ch;
+    const bool left = !c.allowEnter && c.ch == 13;
+    if (left) {
+      EXPECT_EQ(grid.GetValueRowCol(1, 1), "a");
+    }
+    UiAutomation::PressKey(VK_ESCAPE);
   }
 }
 
@@ -294,20 +329,16 @@ TEST_F(EditCell, ClipboardKeysWorkThroughTheCell) {
   } cases[] = {
       {{VK_SHIFT}, WM_KEYDOWN, VK_DELETE, 1, 3, "ad"},   // cut
       {{VK_SHIFT}, WM_KEYDOWN, VK_INSERT, 4, 4, "abcdbc"},  // paste
-      {{VK_CONTROL}, WM_CHAR, 24, 0, 1, "bcd"},          // Ctrl+X
-      {{VK_CONTROL}, WM_CHAR, 22, 0, 4, "bc"},           // Ctrl+V
-      {{VK_CONTROL}, WM_CHAR, 3, 0, 2, "abcd"},          // Ctrl+C leaves the text
+      {{VK_CONTROL}, WM_KEYDOWN, 'X', 0, 1, "bcd"},
+      {{VK_CONTROL}, WM_KEYDOWN, 'V', 0, 4, "bc"},
+      {{VK_CONTROL}, WM_KEYDOWN, 'C', 0, 2, "abcd"},  // copying leaves the text
   };
   for (const auto& c : cases) {
     Edit(1, 1, "xbcx", 1, 3);
-    HoldKeys({VK_CONTROL});
-    edit->SendMessage(WM_CHAR, 3, 1);  // "bc" onto the clipboard
-    HoldKeys({});
+    UiAutomation::PressKey('C', UiAutomation::kControl);  // "bc" onto the clipboard
     edit->SetWindowText("abcd");
     edit->SetSel(c.selStart, c.selEnd);
-    HoldKeys(c.held);
-    edit->SendMessage(c.message, c.key, 1);
-    HoldKeys({});
+    UiAutomation::PressKey(c.key, *c.held.begin() == VK_SHIFT ? UiAutomation::kShift : UiAutomation::kControl);
     CString text;
     edit->GetWindowText(text);
     EXPECT_EQ(text, c.text) << c.key;
@@ -338,13 +369,15 @@ TEST_F(EditCell, TheWindowStyleFollowsTheCell) {
     s.SetControl(c.control).SetAllowEnter(c.allowEnter).SetWrapText(c.wrap).SetValue("");
     grid.GetParam()->GetData()->StoreStyleAt(1, 1, &s, 2);
     grid.SetRowHeight(1, 1, c.rowHeight);
-    ASSERT_TRUE(grid.SetCurrentCell(2, 2));
-    ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+    ClickCell(2, 2);
+    UiAutomation::PressKey(VK_ESCAPE);
+    UiAutomation::PressKey(VK_UP);
+    UiAutomation::PressKey(VK_LEFT);
     auto* cell = dynamic_cast<CGXEditControl*>(grid.GetCurrentCellControl());
     ASSERT_NE(cell, nullptr);
-    ASSERT_TRUE(cell->OnGridChar('a', 1, 0));
+    UiAutomation::TypeText("a");
+    ASSERT_TRUE(cell->IsActive());
     CClientDC dc(&wnd);
-    cell->Draw(&dc, grid.CalcRectFromRowCol(1, 1), 1, 1, grid.LookupStyleRowCol(1, 1), nullptr);
     CRect client;
     int lineHeight = 0;
     EXPECT_EQ(cell->GetEditStyle(client, lineHeight), c.style) << c.control << " " << c.allowEnter << c.wrap << " " << c.rowHeight;

@@ -6,6 +6,7 @@
 #include "grid/engine/GXOperationProgress.h"
 #include "grid/engine/GXSortInfo.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/UiAutomation.h"
 
 #include <algorithm>
 
@@ -246,13 +247,13 @@ TEST_F(GridInterface, TypedCharactersPassTheFilterAndCompositionHoldsTheWindow) 
   grid.RegisterControl(60001, edit, FALSE, FALSE);
   Put(60001, "");
   Store(2, 1);
-  grid.SetCurrentCell(2, 1);
-  edit->SetActive(TRUE);
-  grid.Redraw();
-  ::PumpMessages();
-  edit->SetFocus();
-  for (char ch : std::string("ab")) PostKeyInput(WM_CHAR, (WPARAM)ch, 1);
-  ::PumpMessages();
+  // A click makes the cell current, F2 starts editing it.
+  Click(Centre(2, 1));
+  Key(VK_F2);
+  ASSERT_TRUE(edit->IsActive());
+  ASSERT_EQ(::GetFocus(), edit->m_hWnd);
+  ASSERT_EQ(::GetFocus(), edit->m_hWnd);
+  UiAutomation::TypeText("ab");
   EXPECT_EQ(edit->seen, "ab");
   CString text;
   edit->GetWindowText(text);

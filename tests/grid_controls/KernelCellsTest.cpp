@@ -11,6 +11,8 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 #include "tests/grid_controls/CellGridFixture.h"
+#include "platform/ui/UiAutomation.h"
+#include "tests/support/GridHostWnd.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +34,7 @@ class KernelCells : public ::testing::Test {
     GXStartGridLibrary();
     wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 160), nullptr, 0);
     grid.m_pGridWnd = &wnd;
+    wnd.grid = &grid;
     ASSERT_TRUE(grid.Initialize());
     grid.GetParam()->GetData()->SetRowCount(4);
     grid.GetParam()->GetData()->SetColCount(4);
@@ -43,7 +46,7 @@ class KernelCells : public ::testing::Test {
   }
   void TearDown() override { wnd.DestroyWindow(); }
   void Put(ROWCOL r, ROWCOL c, const CGXStyle& s) { grid.GetParam()->GetData()->StoreStyleAt(r, c, &s, 2); }
-  CWnd wnd;
+  CGridRoutingHostWnd wnd;
   CNodeClickGrid grid;
   CGXTreeStatic* tree = nullptr;
   CHexGridCtrl* hex = nullptr;
@@ -115,13 +118,11 @@ TEST_F(KernelCells, NodeButtonClickReachesTheGrid) {
     Put(row, 1, s);
   }
   for (ROWCOL row : {1u, 2u}) {
-    tree->Init(row, 1);
     const CPoint node = CGXTreeCellLook::ButtonRect(grid.CalcRectFromRowCol(row, 1), 1).CenterPoint();
-    EXPECT_TRUE(tree->LButtonDown(0, node));
-    EXPECT_TRUE(tree->LButtonUp(0, node));
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(wnd.m_hWnd, node);
     // A press on the text is no node click.
-    tree->LButtonDown(0, node + CPoint(40, 0));
-    tree->LButtonUp(0, node + CPoint(40, 0));
+    UiAutomation::Click(wnd.m_hWnd, node + CPoint(40, 0));
   }
   const std::vector<std::pair<ROWCOL, ROWCOL>> expected{{1, 1}, {2, 1}};
   EXPECT_EQ(grid.clicks, expected);
@@ -193,15 +194,14 @@ TEST_F(KernelCells, HexCellRefusesWhatIsNotAShortHexNumber) {
   CGXStyle unlimited;
   unlimited.SetControl(15005).SetValue("");
   Put(2, 1, unlimited);
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  UiAutomation::Click(wnd.m_hWnd, grid.CalcRectFromRowCol(1, 1).CenterPoint());
   ASSERT_EQ(grid.GetCurrentCellControl(), hex);
-  EXPECT_TRUE(hex->OnGridChars("1"));
-  for (const char* ch : {"a", "F", "9"}) EXPECT_TRUE(hex->OnGridChars(ch));
+  UiAutomation::TypeText("1aF9");
   CString text;
   hex->GetCurrentText(text);
   EXPECT_EQ(text, "1aF9");
   for (const char* ch : {"0", "G"}) {
-    EXPECT_FALSE(hex->OnGridChars(ch));
+    UiAutomation::TypeText(ch);
     hex->GetCurrentText(text);
     EXPECT_EQ(text, "1aF9") << ch;
   }
@@ -210,9 +210,13 @@ TEST_F(KernelCells, HexCellRefusesWhatIsNotAShortHexNumber) {
     BOOL ok;
   } validate[] = {{"", FALSE}, {"G", FALSE}, {"12345", FALSE}, {"1 2", FALSE}, {"abcd", TRUE}, {"0", TRUE}};
   for (const auto& v : validate) EXPECT_EQ(hex->ValidateText(v.text), v.ok) << v.text;
-  ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+  UiAutomation::PressKey(VK_ESCAPE);
+  UiAutomation::PressKey(VK_DOWN);
+  ASSERT_EQ(CurrentRowOf(grid), 2u);
   EXPECT_FALSE(hex->ValidateText("1"));
-  EXPECT_FALSE(hex->OnGridChars("1"));
+  UiAutomation::TypeText("1");
+  hex->GetCurrentText(text);
+  EXPECT_EQ(text, "");
 }
 
 }  // namespace
@@ -231,10 +235,11 @@ class EndCountingGrid : public CGXGridCore {
 // The memory view's road: click a hex cell, type "1A", Enter.
 TEST(HexCellRoad, ClickTypeEnterStoresAndMovesRight) {
   GXStartGridLibrary();
-  CWnd wnd;
+  CGridRoutingHostWnd wnd;
   wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 160), nullptr, 0);
   EndCountingGrid grid;
   grid.m_pGridWnd = &wnd;
+  wnd.grid = &grid;
   ASSERT_TRUE(grid.Initialize());
   grid.GetParam()->GetData()->SetRowCount(3);
   grid.GetParam()->GetData()->SetColCount(3);
@@ -246,22 +251,28 @@ TEST(HexCellRoad, ClickTypeEnterStoresAndMovesRight) {
   PumpMessages();
 
   const CRect cell = grid.CalcRectFromRowCol(1, 1);
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  // A click beside the text makes the cell current and leaves it inactive; one on the "0"
+  // activates it with the caret before it.
+  const CPoint beside(cell.right - 4, cell.top + 6);
+  UiAutomation::Click(wnd.m_hWnd, beside);
   ASSERT_EQ(grid.GetCurrentCellControl(), hex);
-  // A click on the "0" activates with the caret before it; beside the text the cell stays inactive.
-  EXPECT_TRUE(hex->LButtonUp(0, CPoint(cell.left + 4, cell.top + 6)));
+  EXPECT_FALSE(hex->IsActive());
+  UiAutomation::Click(wnd.m_hWnd, CPoint(cell.left + 4, cell.top + 6));
   EXPECT_TRUE(hex->IsActive());
-  hex->Init(1, 1);
-  EXPECT_FALSE(hex->IsActive());
-  EXPECT_TRUE(hex->LButtonUp(0, CPoint(cell.right - 4, cell.top + 6)));
-  EXPECT_FALSE(hex->IsActive());
-  for (char ch : {'1', 'A'}) EXPECT_TRUE(grid.RouteKeyMessage(&wnd, WM_CHAR, ch, 1, 0));
   CString text;
   hex->GetCurrentText(text);
+  // Away and back: the cell at rest again.
+  UiAutomation::Click(wnd.m_hWnd, grid.CalcRectFromRowCol(2, 1).CenterPoint());
+  UiAutomation::Click(wnd.m_hWnd, beside);
+  EXPECT_FALSE(hex->IsActive());
+  const int ends = grid.ends;
+  // Typed into the cell at rest, the text replaces the value.
+  UiAutomation::TypeText("1A");
+  hex->GetCurrentText(text);
   EXPECT_EQ(text, "1A");
-  hex->SendMessage(WM_KEYDOWN, VK_RETURN, 1);
+  UiAutomation::PressKey(VK_RETURN);
   EXPECT_EQ(grid.GetValueRowCol(1, 1), "1A");
-  EXPECT_EQ(grid.ends, 1);
+  EXPECT_EQ(grid.ends, ends + 1);
   ROWCOL r = 0, c = 0;
   ASSERT_TRUE(grid.GetCurrentCell(r, c));
   EXPECT_EQ(r, 1u);

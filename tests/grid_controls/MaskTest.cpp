@@ -16,6 +16,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
+#include "platform/ui/UiAutomation.h"
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
@@ -325,19 +326,19 @@ class MaskCell : public ::testing::Test {
     if (prompt) s.SetUserAttribute(51024, prompt);
     grid.SetStyleRange(CGXRange().SetCellRange(r, 1, r, 1), &s);
   }
-  // Each character as the keyboard delivers it: posted to the focused window, then pumped.
-  void Type(const char* text) {
-    for (const char* p = text; *p; ++p) {
-      ::PostMessage(::GetFocus(), WM_CHAR, (BYTE)*p, 1);
-      PumpMessages();
-    }
+  // Each character typed on the keyboard, into whichever window has the focus.
+  void Type(const char* text) { UiAutomation::TypeText(text); }
+  // A click near the cell's right edge makes it current as a user does.
+  bool Pick(ROWCOL r, ROWCOL c) {
+    const CRect cell = grid.CalcRectFromRowCol(r, c);
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(grid.m_hWnd, CPoint(cell.right - 3, cell.bottom - 3));
+    return CurrentRowOf(grid) == r && CurrentColOf(grid) == c;
   }
   void Key(UINT vk, std::initializer_list<int> held = {}) {
-    HoldKeys(held);
-    ::PostMessage(::GetFocus(), WM_KEYDOWN, vk, 1);
-    ::PostMessage(::GetFocus(), WM_KEYUP, vk, 0xC0000001);
-    PumpMessages();
-    HoldKeys({});
+    UINT mods = UiAutomation::kNone;
+    for (int k : held) mods |= k == VK_SHIFT ? UiAutomation::kShift : k == VK_CONTROL ? UiAutomation::kControl : 0u;
+    UiAutomation::PressKey(vk, mods);
   }
   std::string Shown() {
     CString t;
@@ -381,7 +382,7 @@ TEST_F(MaskCell, RegisteredWithItsAttributes) {
 
 TEST_F(MaskCell, TypedDigitsFillTheGroupsAndStoreAlone) {
   Put(1, "(###) ###-####", "");
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  ASSERT_TRUE(Pick(1, 1));
   EXPECT_EQ(Shown(), "(___) ___-____");
   Type("1234567890");
   EXPECT_TRUE(mask->IsActive());
@@ -422,10 +423,10 @@ TEST_F(MaskCell, EachMaskCharacterTakesItsClass) {
   ROWCOL row = 1;
   for (const auto& c : cases) {
     Put(row, c.mask, "");
-    ASSERT_TRUE(grid.SetCurrentCell(row, 1));
+    ASSERT_TRUE(Pick(row, 1));
     Type(c.typed);
     EXPECT_EQ(Shown(), c.shown) << c.mask;
-    ASSERT_TRUE(grid.SetCurrentCell(row == 1 ? 2 : 1, 2));
+    ASSERT_TRUE(Pick(row == 1 ? 2 : 1, 2));
     EXPECT_EQ(Value(row), c.value) << c.mask;
     row = row == 1 ? 2 : 1;
   }
@@ -436,7 +437,7 @@ TEST_F(MaskCell, PastedTextWithOrWithoutLiteralsGivesTheSameData) {
   const char* texts[] = {"555-1234", "5551234"};
   for (ROWCOL r : {1, 2}) {
     ASSERT_TRUE(ClipboardSetText(nullptr, texts[r - 1], std::strlen(texts[r - 1])));
-    ASSERT_TRUE(grid.SetCurrentCell(r, 1));
+    ASSERT_TRUE(Pick(r, 1));
     Key(VK_HOME);
     Key(VK_INSERT, {VK_SHIFT});
     EXPECT_EQ(Shown(), "555-1234") << texts[r - 1];
@@ -444,10 +445,7 @@ TEST_F(MaskCell, PastedTextWithOrWithoutLiteralsGivesTheSameData) {
   // Copying a selection puts the characters without literals beside the text.
   Key(VK_HOME);
   Key(VK_END, {VK_SHIFT});
-  HoldKeys({VK_CONTROL});
-  ::PostMessage(::GetFocus(), WM_CHAR, 3, 1);
-  PumpMessages();
-  HoldKeys({});
+  Key('C', {VK_CONTROL});
   std::string text;
   ASSERT_TRUE(ClipboardGetText(nullptr, text));
   EXPECT_EQ(text, "555-1234");
@@ -456,19 +454,16 @@ TEST_F(MaskCell, PastedTextWithOrWithoutLiteralsGivesTheSameData) {
   EXPECT_STREQ(h ? (const char*)GlobalLock(h) : "", "5551234");
   if (h) GlobalUnlock(h);
   ::CloseClipboard();
-  ASSERT_TRUE(grid.SetCurrentCell(3, 1));
+  ASSERT_TRUE(Pick(3, 1));
   Key(VK_HOME);
-  HoldKeys({VK_CONTROL});
-  ::PostMessage(::GetFocus(), WM_CHAR, 22, 1);
-  PumpMessages();
-  HoldKeys({});
+  Key('V', {VK_CONTROL});
   EXPECT_EQ(Shown(), "555-1234");
   // Text that fits neither way leaves the data as it was.
   ASSERT_TRUE(ClipboardSetText(nullptr, "abc", 3));
   Key(VK_HOME);
   Key(VK_INSERT, {VK_SHIFT});
   EXPECT_EQ(Shown(), "555-1234");
-  ASSERT_TRUE(grid.SetCurrentCell(4, 1));
+  ASSERT_TRUE(Pick(4, 1));
   for (ROWCOL r : {1, 2, 3}) EXPECT_EQ(Value(r), "5551234") << r;
 }
 
@@ -502,7 +497,7 @@ TEST_F(MaskCell, InactiveCellsShowTheirValueThroughTheMask) {
   }
   Put(1, "(###) ###-####", "");
   Put(2, "(###) ###-####", "123");
-  ASSERT_TRUE(grid.SetCurrentCell(5, 2));
+  ASSERT_TRUE(Pick(5, 2));
   grid.Invalidate(FALSE);
   PumpMessages();
   SaveWindowImage(&grid, dravonix::test::OutputPath("grid_mask.png").c_str());
@@ -521,7 +516,7 @@ TEST_F(MaskCell, InactiveCellsShowTheirValueThroughTheMask) {
 TEST_F(MaskCell, DoubleByteCharactersTypeAsOnePosition) {
   DoubleByte dbcs;
   Put(1, "UUU", "");
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  ASSERT_TRUE(Pick(1, 1));
   Type("\x82\x81\x82\x82\x82\x83");  // full-width a, b and c: each turns upper case
   EXPECT_EQ(Shown(), "\x82\x60\x82\x61\x82\x62");
   EXPECT_EQ(Caret(), 6);
@@ -530,7 +525,7 @@ TEST_F(MaskCell, DoubleByteCharactersTypeAsOnePosition) {
   Key(VK_BACK);
   EXPECT_EQ(Shown(), "\x82\x60\x82\x62_");
   EXPECT_EQ(Caret(), 2);
-  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  ASSERT_TRUE(Pick(2, 2));
   EXPECT_EQ(Value(1), "\x82\x60\x82\x62");
 }
 
@@ -538,7 +533,7 @@ TEST_F(MaskCell, NoMaskIsPlainTextUpToTheMaximumLength) {
   CGXStyle s;
   s.SetControl(52535).SetValue("").SetMaxLength(3);
   grid.SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &s);
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  ASSERT_TRUE(Pick(1, 1));
   Type("abcd");
   EXPECT_EQ(Shown(), "abc");
   Key(VK_HOME);
@@ -548,13 +543,13 @@ TEST_F(MaskCell, NoMaskIsPlainTextUpToTheMaximumLength) {
   EXPECT_EQ(Caret(), 1);
   Key(VK_DELETE);
   EXPECT_EQ(Shown(), "Xc");
-  ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+  ASSERT_TRUE(Pick(2, 1));
   EXPECT_EQ(Value(1), "Xc");
 }
 
 TEST_F(MaskCell, DeleteClickSnapValidateAndReplaceAll) {
   Put(1, "(###) ###-####", "1234567890");
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
+  ASSERT_TRUE(Pick(1, 1));
   Key(VK_DELETE);  // clears the inactive cell at once
   EXPECT_TRUE(mask->IsActive());
   EXPECT_EQ(Shown(), "(___) ___-____");
@@ -562,24 +557,24 @@ TEST_F(MaskCell, DeleteClickSnapValidateAndReplaceAll) {
   CString value;
   EXPECT_TRUE(mask->GetValue(value));
   EXPECT_EQ(value, "1 3");
-  ASSERT_TRUE(grid.SetCurrentCell(2, 2));
+  ASSERT_TRUE(Pick(2, 2));
   EXPECT_EQ(Value(1), "1 3");
 
   // A click behind the typed characters puts the caret just after them.
   Put(2, "(###) ###-####", "12");
-  ASSERT_TRUE(grid.SetCurrentCell(2, 1));
+  ASSERT_TRUE(Pick(2, 1));
   const CRect cell = grid.CalcRectFromRowCol(2, 1);
   CPoint at(-1, cell.CenterPoint().y);
   for (int x = cell.left; x < cell.right && at.x < 0; ++x)
     if (mask->CharFromPoint(CPoint(x, at.y)) == 11) at.x = x;
   ASSERT_GE(at.x, 0);
-  EXPECT_TRUE(mask->LButtonUp(0, at));
+  UiAutomation::Click(grid.m_hWnd, at);
   EXPECT_TRUE(mask->IsActive());
   EXPECT_EQ(Caret(), 3);
 
   // Characters moved into a position of another class fail the check when leaving.
   Put(3, "U#", "A1");
-  ASSERT_TRUE(grid.SetCurrentCell(3, 1));
+  ASSERT_TRUE(Pick(3, 1));
   Key(VK_END);
   Key(VK_LEFT);
   Key(VK_BACK);

@@ -5,6 +5,7 @@
 #include "grid/engine/GXGridCore.h"
 #include "platform/ui/Clipboard.h"
 
+#include "platform/ui/UiAutomation.h"
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
@@ -34,7 +35,7 @@ using PasswordActive = CellGridOf<CDragCountingGrid>;
 // Ctrl+C and Ctrl+X in an active password cell put echo characters on the clipboard, as copying an
 // inactive one does.
 TEST_F(PasswordActive, CopyAndCutTakeEchoCharacters) {
-  for (const UINT key : {3u, 24u}) {
+  for (const UINT key : {(UINT)'C', (UINT)'X'}) {
     Put(52537, "abcdef");
     Store(1, 1);
     ASSERT_TRUE(grid.SetCurrentCell(2, 1));
@@ -43,9 +44,7 @@ TEST_F(PasswordActive, CopyAndCutTakeEchoCharacters) {
     auto* pw = dynamic_cast<CGXPasswordControl*>(Control(1, 1));
     ASSERT_TRUE(pw && pw->IsActive());
     pw->SetSel(1, 4);
-    HoldKeys({VK_CONTROL});
-    pw->SendMessage(WM_CHAR, key, 1);
-    HoldKeys({});
+    UiAutomation::PressKey(key, UiAutomation::kControl);
     ASSERT_TRUE(::OpenClipboard(nullptr));
     HGLOBAL data = ::GetClipboardData(CF_TEXT);
     const std::string copied = data ? static_cast<const char*>(::GlobalLock(data)) : "";
@@ -73,8 +72,8 @@ TEST_F(PasswordActive, APressInTheSelectionStartsNoDrag) {
     grid.drags = 0;
     CRect client;
     edit->GetClientRect(&client);
-    edit->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, client.Height() / 2));
-    edit->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(4, client.Height() / 2));
+    UiAutomation::AdvanceClock(1000);  // not a double click with the click that activated it
+    UiAutomation::Click(edit->m_hWnd, CPoint(4, client.Height() / 2));
     EXPECT_EQ(c.drags, grid.drags) << c.id;
   }
 }
@@ -100,8 +99,7 @@ TEST_F(PasswordCell, ShowsAsterisksEchoesInTheWindowAndStoresTheRealText) {
   pw->GetWindowText(text);
   EXPECT_EQ(text.str(), "abc");
   Key(VK_END);
-  PostKeyInput(WM_CHAR, 'd', 1);
-  ::PumpMessages();
+  UiAutomation::TypeText("d");
   Key(VK_DOWN);
   EXPECT_EQ(CurrentRow(), 2u);
   EXPECT_EQ(Value(1, 1), "abcd");

@@ -62,9 +62,11 @@ class RichCell : public ::testing::Test {
   }
   // Makes (r, c) current and active with its window shown and focused.
   void Activate(ROWCOL r, ROWCOL c) {
-    ASSERT_TRUE(grid.SetCurrentCell(r, c));
-    cell->SetActive(TRUE);
-    cell->Refresh();
+    const CRect rect = grid.CalcRectFromRowCol(r, c);
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(wnd.m_hWnd, CPoint(rect.right - 4, rect.bottom - 4));
+    if (!cell->IsActive()) UiAutomation::PressKey(VK_F2);
+    ASSERT_TRUE(cell->IsActive());
     wnd.Invalidate(FALSE);
     PumpMessages();
     ASSERT_EQ(::GetFocus(), cell->m_hWnd);

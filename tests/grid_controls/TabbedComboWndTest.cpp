@@ -3,6 +3,7 @@
 #include "grid/controls/GXTabbedComboBoxWnd.h"
 #include "grid/engine/GXGridCore.h"
 
+#include "platform/ui/UiAutomation.h"
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
 
@@ -33,8 +34,8 @@ class TabbedWndCell : public CellGrid {
     return text;
   }
   void Type(HWND, char ch) {
-    PostKeyInput(WM_CHAR, (WPARAM)(unsigned char)ch, 1);
-    ::PumpMessages();
+    const char typed[2] = {ch, 0};
+    UiAutomation::TypeText(typed);
   }
 };
 
@@ -88,11 +89,14 @@ TEST_F(TabbedWndCell, RowsLeadWithTheTextColumnAndTheKeyIsStored) {
 
 TEST_F(TabbedWndCell, TypingCompletesARowAndTakesBackWhatFitsNone) {
   CGXTabbedComboBoxWnd* combo = PutTabbed(52539, 1, 1, "");
-  ASSERT_TRUE(grid.SetCurrentCell(1, 1));
-  combo->SetActive(TRUE);
+  // A click on the cell's text, then F2: the cell's edit takes the keys.
+  const CRect cell = grid.CalcRectFromRowCol(1, 1);
+  Click(CPoint(cell.left + 10, cell.CenterPoint().y));
+  if (!combo->IsActive()) Key(VK_F2);
+  ASSERT_TRUE(combo->IsActive());
   Repaint();
   HWND edit = Edit(combo);
-  ::SetFocus(edit);
+  ASSERT_EQ(::GetFocus(), edit);
   const struct {
     char ch;
     const char* text;

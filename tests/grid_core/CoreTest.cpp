@@ -17,6 +17,8 @@
 #include "platform/gdi/SurfaceProvider.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/Wnd.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/SharedFile.h"
 #include "platform/ui/Window.h"
 
@@ -420,6 +422,7 @@ TEST_F(GridCore, FindReplaceKeysAndSizes) {
     BOOL OnGridChar(UINT c, UINT, UINT) override { return log.push_back("char" + std::to_string(c)), TRUE; }
     std::vector<std::string> log;
   } keys(&grid);
+  // The dispatch's own table, message to handler: no window takes part.
   EXPECT_TRUE(keys.DispatchKeyMessage(WM_KEYDOWN, 37, 0));
   EXPECT_TRUE(keys.DispatchKeyMessage(WM_CHAR, 'a', 0));
   EXPECT_FALSE(keys.DispatchKeyMessage(WM_SYSKEYUP, 'a', 0));
@@ -453,12 +456,16 @@ TEST(GridCoreAbort, EscWhileStoringRollsBackThePartDone) {
   // Each store takes 800 ms; the first one sees ESC typed.
   struct CSlowGrid : CTestGrid {
     BOOL StoreStyleRowCol(ROWCOL r, ROWCOL c, const CGXStyle* s, int mode, int type) override {
-      if (stores++ == 0) ::PostMessage(nullptr, WM_KEYDOWN, VK_ESCAPE, 0);
+      if (stores++ == 0) PostKeyInput(WM_KEYDOWN, VK_ESCAPE, 1);
       Clock::Advance(800);
       return CTestGrid::StoreStyleRowCol(r, c, s, mode, type);
     }
     int stores = 0;
   } grid;
+  // Keys reach the program only while one of its windows has the focus.
+  CWnd focus;
+  focus.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 60, 40), nullptr, 0);
+  UiAutomation::Click(focus.m_hWnd, CPoint(10, 10));
   ASSERT_TRUE(grid.Initialize());
   CGXData& data = *grid.GetParam()->GetData();
   data.SetRowCount(3);
@@ -476,6 +483,7 @@ TEST(GridCoreAbort, EscWhileStoringRollsBackThePartDone) {
   for (ROWCOL c = 1; c <= 3; ++c) values += grid.GetValueRowCol(1, c).str() + ",";
   EXPECT_EQ(values, "old,old,old,");
   EXPECT_TRUE(grid.GetParam()->m_UndoList.IsEmpty());
+  focus.DestroyWindow();
   Automation::Instance().Reset();
   Clock::UseRealTime();
 }

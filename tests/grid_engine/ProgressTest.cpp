@@ -3,6 +3,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/Wnd.h"
 
@@ -29,8 +30,10 @@ class GridProgress : public ::testing::Test {
   void SetUp() override {
     Clock::UseVirtualTime();
     Automation::Instance().Reset();
-    ASSERT_TRUE(m_wnd.CreateEx(0, AfxRegisterWndClass(0), "main", WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0));
+    ASSERT_TRUE(m_wnd.CreateEx(0, AfxRegisterWndClass(0), "main", WS_POPUP | WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 0));
     m_app.m_pMainWnd = &m_wnd;
+    UiAutomation::Click(m_wnd.m_hWnd, CPoint(10, 10));  // the focus for the keys
+    m_wnd.clicks = 0;
     GXGetProgressSettings().bMainWndFound = FALSE;
   }
   void TearDown() override {
@@ -40,7 +43,11 @@ class GridProgress : public ::testing::Test {
     Automation::Instance().Reset();
     Clock::UseRealTime();
   }
-  void PressEsc() { ::PostMessage(m_wnd.GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0); }
+  // Queued, not pumped: the operation reads it.
+  void PressEsc() {
+    PostKeyInput(WM_KEYDOWN, VK_ESCAPE, 1);
+    PostKeyInput(WM_KEYUP, VK_ESCAPE, (LPARAM)0xC0000001u);
+  }
 
   CWinApp m_app{"GridProgressTest"};
   CStatusWnd m_wnd;
@@ -90,7 +97,8 @@ TEST_F(GridProgress, EscAsksAndIgnoreGoesOn) {
   GXGetProgressSettings().bOfferRollback = TRUE;
   Clock::Advance(750);
   PressEsc();
-  ::PostMessage(m_wnd.GetSafeHwnd(), WM_LBUTTONDOWN, 0, 0);  // input is dropped, not queued
+  PostMouseInput(m_wnd.GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{10, 10});  // input is dropped, not queued
+  PostMouseInput(m_wnd.GetSafeHwnd(), WM_LBUTTONUP, 0, POINT{10, 10});
   Automation::Instance().PushMessageBoxAnswers({IDIGNORE, IDRETRY});
   BOOL abort = TRUE;
   EXPECT_TRUE(p.CheckAbort(abort));

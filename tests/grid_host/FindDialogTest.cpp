@@ -289,7 +289,7 @@ TEST_P(FindDialog, EscDuringReplaceAllAsks) {
     bool pressed = false;
     g_composed = [&](ROWCOL r) {  // each cell takes 5 ms; Esc comes at row 100
       Clock::Advance(5);
-      if (r == 100 && !pressed) pressed = ::PostMessage(grid->m_pGridWnd->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+      if (r == 100 && !pressed) pressed = PostKeyInput(WM_KEYDOWN, VK_ESCAPE, 1);
     };
     DialogAutomation::ClickControl(dlg, psh2);
     g_composed = nullptr;

@@ -24,6 +24,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 
+#include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/ViewFrame.h"
@@ -41,6 +42,11 @@
 #include <vector>
 
 namespace {
+
+using dravonix::test::kDownArrow;
+using dravonix::test::kPageAbove;
+using dravonix::test::kThumbDown;
+namespace bars = dravonix::test::bars;
 
 // An editing control: the text typed, a refusal on demand, and what it was asked to do.
 class CTypedControl : public CGXControl {
@@ -109,7 +115,7 @@ class CTestGridView : public CGXGridView {
   }
   BOOL ScrollGrid(int direction, ROWCOL count) override {
     scrolls.push_back({(ROWCOL)direction, count});
-    if (postEscapeAfterScroll) ::PostMessage(m_hWnd, WM_KEYDOWN, 27, 1);
+    if (postEscapeAfterScroll) PostKeyInput(WM_KEYDOWN, VK_ESCAPE, 1);
     return CGXGridView::ScrollGrid(direction, count);
   }
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
@@ -234,9 +240,11 @@ TEST_F(GridView, ScrollBarsScaleHideAndStopAtTheLastPage) {
   Open();
   Table(100000, 5);
   EXPECT_EQ(view->m_nSBThumbFactorV, 4);
-  ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1000), 0);
-  EXPECT_EQ(view->GetTopRow(), 4000u);
-  EXPECT_EQ(view->CGXGridCore::GetScrollPos(SB_VERT), 4000);
+  bars::Press(view->m_hWnd, kThumbDown);
+  const int thumb = ::GetScrollPos(view->m_hWnd, SB_VERT);
+  ASSERT_GT(thumb, 0);
+  EXPECT_EQ(view->GetTopRow(), 4u * thumb);
+  EXPECT_EQ(view->CGXGridCore::GetScrollPos(SB_VERT), 4 * thumb);
 
   // Down stops at the largest top row: the last row touches the bottom.
   const ROWCOL maxTop = view->CalcMaxTopRow();
@@ -293,9 +301,10 @@ TEST_F(GridView, AutoScrollStepsByDistanceAndEscapeCancels) {
   // Keys while the mouse is captured: only Escape acts.
   ::SetCapture(view->m_hWnd);
   view->SetCurrentCell(1, 1);
-  EXPECT_TRUE(view->RouteKeyMessage(view, WM_KEYDOWN, VK_DOWN, 1, 0));
+  ASSERT_EQ(::GetFocus(), view->m_hWnd);
+  Key(VK_DOWN);
   EXPECT_EQ(Current(), Cell(1, 1));
-  EXPECT_TRUE(view->RouteKeyMessage(view, WM_KEYDOWN, 27, 1, 0));
+  Key(VK_ESCAPE);
   EXPECT_EQ(view->cancelModes, 2);
   ::ReleaseCapture();
 }
@@ -306,7 +315,8 @@ TEST_F(GridView, ARefusedValueKeepsTheCellAndWarnsOnce) {
   ASSERT_TRUE(view->SetCurrentCell(2, 2));
   control->Type("bad");
   control->refuse = TRUE;
-  ::PostMessage(view->m_hWnd, WM_CHAR, 'q', 1);  // typed ahead
+  PostKeyInput(WM_KEYDOWN, 'Q', 1);  // typed ahead
+  PostKeyInput(WM_KEYUP, 'Q', (LPARAM)0xC0000001u);
   EXPECT_FALSE(view->SetCurrentCell(3, 3));
   EXPECT_EQ(Current(), Cell(2, 2));
   EXPECT_TRUE(control->IsActive() && control->GetModify());
@@ -447,25 +457,32 @@ TEST_F(GridView, ClicksToggleRowsAndSortTwice) {
   CGXRangeList& sel = view->GetParam()->m_SelRects;
   sel.AddTail(new CGXRange(CGXRange().SetRowRange(3, 5)));
   const CPoint pt(5, 5);
-  // A Ctrl+click on a selected row header takes that row out; without Ctrl nothing happens.
+  // The hook's own answer, as the grid asks it: without Ctrl it takes nothing.
   EXPECT_FALSE(view->OnLButtonClickedRowCol(4, 0, 0, pt));
-  EXPECT_TRUE(view->OnLButtonClickedRowCol(4, 0, MK_CONTROL, pt));
+  // A Ctrl+click on a selected row header takes that row out.
+  auto centre = [&](ROWCOL r, ROWCOL c) { return view->CalcRectFromRowCol(r, c).CenterPoint(); };
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(view->m_hWnd, centre(4, 0), UiAutomation::kControl);
   ASSERT_EQ(sel.GetCount(), 2);
   EXPECT_EQ(*sel.GetHead(), CGXRange().SetRowRange(3, 3));
   EXPECT_EQ(*sel.GetTail(), CGXRange().SetRowRange(5, 5));
   EXPECT_FALSE(view->OnLButtonClickedRowCol(4, 0, MK_CONTROL, pt));  // no longer selected
 
   // A press and release make the cell current.
-  view->OnLButtonHitRowCol(6, 3, 6, 3, pt, 0, 0x04);
-  view->OnLButtonHitRowCol(6, 3, 6, 3, pt, 0, 0x10);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(view->m_hWnd, centre(6, 3));
   EXPECT_EQ(Current(), Cell(6, 3));
 
   view->GetParam()->m_bSortRowsOnDblClk = TRUE;
-  EXPECT_TRUE(view->OnLButtonDblClkRowCol(0, 2, 0, pt));
-  EXPECT_TRUE(view->OnLButtonDblClkRowCol(0, 2, 0, pt));
-  EXPECT_FALSE(view->OnLButtonDblClkRowCol(3, 2, 0, pt));
+  for (int i = 0; i < 2; ++i) {
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::DoubleClick(view->m_hWnd, centre(0, 2));
+  }
+  EXPECT_EQ(Current(), Cell(1, 2));  // the header's press took the cell to the column's top
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::DoubleClick(view->m_hWnd, centre(3, 2));  // a cell sorts nothing
   EXPECT_EQ(view->sorts, (std::vector<std::pair<DWORD, DWORD>>{{2, 0}, {2, 1}}));
-  EXPECT_EQ(Current(), Cell(1, 3));
+  EXPECT_EQ(Current(), Cell(3, 2));
 }
 
 TEST_F(GridView, AnEmptyGridIgnoresMovesAndScrolls) {
@@ -479,7 +496,7 @@ TEST_F(GridView, AnEmptyGridIgnoresMovesAndScrolls) {
   EXPECT_FALSE(view->DoScroll(3, 0));
   EXPECT_FALSE(view->DoScroll(3, 5));
   EXPECT_FALSE(view->ScrollCellInView(7, 7));
-  ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 30000), 0);
+  UiAutomation::Wheel(view->m_hWnd, CPoint(50, 50), -3 * WHEEL_DELTA);
   EXPECT_EQ(view->GetTopRow(), 1u);
 }
 
@@ -681,21 +698,41 @@ TEST_F(GridView, ScrollMessagesHonourThumbTrackingTheLockAndTellTheControlFirst)
     ROWCOL top;
   } cases[] = {
       {"thumb tracking off", SB_THUMBTRACK, FALSE, 0, 1},
-      {"thumb tracking on", SB_THUMBTRACK, TRUE, 0, 40},
-      {"thumb position with tracking off", SB_THUMBPOSITION, FALSE, 0, 40},
+      {"thumb tracking on", SB_THUMBTRACK, TRUE, 0, 0},
       {"locked", SB_LINEDOWN, TRUE, 1, 1},
       {"line down", SB_LINEDOWN, TRUE, 0, 2},
   };
+  // The thumb is held dragged down while the top row is read (0: moved along), then released.
+  const HWND h = view->m_hWnd;
   for (const auto& c : cases) {
     view->SetTopRow(1);
     view->GetParam()->m_bScrollThumbTrack = c.thumbTrack;
     view->m_nLockUpdate = c.lock;
     control->told.clear();
-    ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(c.code, 40), 0);
-    EXPECT_EQ(view->GetTopRow(), c.top) << c.what;
-    const std::vector<CTypedControl::Told> told =
-        c.lock ? std::vector<CTypedControl::Told>{} : std::vector<CTypedControl::Told>{{WM_VSCROLL, 1, c.code}};
-    EXPECT_EQ(control->told, told) << c.what;
+    if (c.code == SB_THUMBTRACK) {
+      const POINT from = bars::PartPoint(h, kThumbDown), to = bars::PartPoint(h, kThumbDown, 30);
+      UiAutomation::MouseMove(h, from);
+      PostMouseInput(h, WM_LBUTTONDOWN, MK_LBUTTON, from);
+      PostMouseInput(h, WM_MOUSEMOVE, MK_LBUTTON, to);
+      UiAutomation::Pump();
+      const ROWCOL held = view->GetTopRow();
+      if (c.top) EXPECT_EQ(held, c.top) << c.what;
+      else EXPECT_GT(held, 1u) << c.what;
+      PostMouseInput(h, WM_LBUTTONUP, 0, to);
+      UiAutomation::Pump();
+      EXPECT_EQ(view->GetTopRow(), (ROWCOL)::GetScrollPos(h, SB_VERT)) << c.what;
+      EXPECT_GT(view->GetTopRow(), 1u) << c.what;
+    } else {
+      bars::Press(h, kDownArrow);
+      EXPECT_EQ(view->GetTopRow(), c.top) << c.what;
+    }
+    // The control hears each scroll first, with the top row from before it.
+    if (c.lock) {
+      EXPECT_TRUE(control->told.empty()) << c.what;
+    } else {
+      ASSERT_FALSE(control->told.empty()) << c.what;
+      EXPECT_EQ(control->told[0], (CTypedControl::Told{WM_VSCROLL, 1, c.code})) << c.what;
+    }
     view->m_nLockUpdate = 0;
   }
   // Page up goes back by the rows that fit above the top one.
@@ -703,7 +740,7 @@ TEST_F(GridView, ScrollMessagesHonourThumbTrackingTheLockAndTellTheControlFirst)
   view->GetGridRect(&area);
   const ROWCOL fit = (ROWCOL)((area.Height() - view->GetRowHeight(0)) / 20);
   view->SetTopRow(40);
-  ::SendMessage(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0);
+  bars::Press(h, kPageAbove);
   EXPECT_EQ(view->GetTopRow(), 40 - fit);
   // Called directly, the handler tells the control too.
   control->told.clear();

@@ -7,6 +7,7 @@
 #include "platform/core/Module.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 
@@ -73,10 +74,9 @@ TEST_F(GridWnd, ClickTakesTheFocusFromAnotherControl) {
   HWND edit = ::CreateWindowEx(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 150, 80, 20, parent.m_hWnd, (HMENU)8,
                                AfxGetInstanceHandle(), nullptr);
   HWND h = MakeChild(0);
-  ::SetFocus(edit);
+  UiAutomation::Click(edit, CPoint(10, 10));
   ASSERT_EQ(::GetFocus(), edit);
-  ::SendMessage(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 60));
-  ::SendMessage(h, WM_LBUTTONUP, 0, MAKELPARAM(100, 60));
+  UiAutomation::Click(h, CPoint(100, 60));
   EXPECT_EQ(::GetFocus(), h);
   ::DestroyWindow(h);
 }

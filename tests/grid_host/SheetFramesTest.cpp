@@ -143,7 +143,10 @@ TEST_F(SheetFrames, EachSheetKeepsItsPositionOnTheSharedBars) {
   ClickTab(1);
   EXPECT_EQ(atB, Bars());
   // The bars scroll the sheet shown.
-  ::SendMessage(frame->tabs.m_hWnd, WM_VSCROLL, SB_LINEDOWN, (LPARAM)::GetDlgItem(frame->tabs.m_hWnd, GX_IDW_TAB_VSCROLL));
+  const HWND bar = ::GetDlgItem(frame->tabs.m_hWnd, GX_IDW_TAB_VSCROLL);
+  CRect barRect;
+  ::GetClientRect(bar, &barRect);
+  UiAutomation::Click(bar, CPoint(barRect.Width() / 2, barRect.bottom - barRect.Width() / 2));  // its down arrow
   EXPECT_EQ(121u, b->GetTopRow());
   EXPECT_EQ(40u, a->GetTopRow());
   UiAutomation::Pump();

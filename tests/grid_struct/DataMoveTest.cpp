@@ -9,6 +9,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Module.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 
 #include <gtest/gtest.h>
@@ -59,8 +60,8 @@ class GridDataMove : public ::testing::Test {
     ::PumpMessages();
   }
   void Type(char ch) {
-    PostKeyInput(WM_CHAR, (WPARAM)ch, 1);
-    ::PumpMessages();
+    const char typed[2] = {ch, 0};
+    UiAutomation::TypeText(typed);
   }
   // F2, End and "x": the text the user then edits, thrown away with Escape.
   std::string TypedThenEscaped() {

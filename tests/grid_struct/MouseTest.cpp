@@ -12,6 +12,8 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
+#include "platform/ui/UiAutomation.h"
+#include "tests/support/BarPresses.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +138,7 @@ TEST_F(GridMouse, RightPressWithLeftHeldCancels) {
   ::PumpMessages();
   EXPECT_EQ(grid.states.size(), 1u);
   EXPECT_EQ(::SendMessage(h, WM_GETDLGCODE, 0, 0) & 0x83, 0x83);
+  // The system's own question when the mouse moves: no input of its own.
   EXPECT_TRUE(::SendMessage(h, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
 }
 
@@ -225,8 +228,7 @@ TEST_F(GridMouse, ColumnEdgeDragAndDoubleClick) {
   grid.HideCols(4, 5);
   grid.GetParam()->EnableTrackColWidth(0x00B3);
   const CRect c3b = grid.CalcRectFromRowCol(0, 3);
-  Post(WM_LBUTTONDBLCLK, MK_LBUTTON, CPoint(c3b.right, c3b.top + 2));
-  ::PumpMessages();
+  UiAutomation::DoubleClick(h, CPoint(c3b.right, c3b.top + 2));
   EXPECT_FALSE(grid.IsColHidden(4));
   EXPECT_FALSE(grid.IsColHidden(5));
   EXPECT_EQ(grid.fitted.size(), 1u);
@@ -238,15 +240,19 @@ TEST_F(GridMouse, ScrollBars) {
   CRect g;
   grid.GetGridRect(&g);
   const ROWCOL fullyVisible = grid.CalcLastVisibleRow(g) - grid.GetTopRow();
-  ::SendMessage(h, WM_VSCROLL, SB_PAGEDOWN, 0);
+  dravonix::test::bars::Press(h, dravonix::test::kPageBelow);
   EXPECT_EQ(grid.GetTopRow(), 1 + fullyVisible);
-  ::SendMessage(h, WM_HSCROLL, SB_RIGHT, 0);
+  // The thumb dragged to the bar's right end.
+  UiAutomation::Drag(h, dravonix::test::bars::PartPoint(h, dravonix::test::kThumbRight),
+                     dravonix::test::bars::PartPoint(h, dravonix::test::kThumbRight, 2000), 3);
   EXPECT_EQ(grid.CalcLastVisibleCol(g), 20u);
   EXPECT_LE(grid.CalcRectFromRowCol(grid.GetTopRow(), 20).right, g.right);
   grid.SetRowCount(100000);
   ::PumpMessages();
-  ::SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000), 0);
-  EXPECT_EQ(grid.GetTopRow(), 4000u);
+  dravonix::test::bars::Press(h, dravonix::test::kThumbDown);
+  const int thumb = ::GetScrollPos(h, SB_VERT);
+  ASSERT_GT(thumb, 0);
+  EXPECT_EQ(grid.GetTopRow(), 4u * thumb);  // the bar counts four rows a step beyond 32,767
 }
 
 TEST_F(GridMouse, DraggingSelectedColumnsByTheirHeader) {
@@ -317,9 +323,8 @@ TEST_F(GridMouse, FocusActivatesAndTheLayoutLockHoldsRepaints) {
   EXPECT_EQ(GXGetLibraryData().m_pLastActiveGrid, &grid);
   CGXControl* control = grid.GetCurrentCellControl();
   ASSERT_NE(control, nullptr);
-  control->SetActive(TRUE);
-  control->SetCurrentText("typed");
-  control->SetModify(TRUE);
+  UiAutomation::TypeText("typed");
+  ASSERT_TRUE(control->IsActive());
   parent.SetFocus();
   EXPECT_FALSE(grid.m_bActive);
   EXPECT_FALSE(control->IsActive());

@@ -24,4 +24,10 @@ class CGridRoutingHostWnd : public CGridHostWnd {
     if (!grid || message == WM_PAINT || message == WM_ERASEBKGND) return own();
     return grid->RouteWindowMessage(message, wParam, lParam, pResult, own);
   }
+
+ protected:
+  // The cell's window reports its changes to the grid window, which hands them to the cell.
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    return grid && grid->OnCommand(wParam, lParam) ? TRUE : CGridHostWnd::OnCommand(wParam, lParam);
+  }
 };
