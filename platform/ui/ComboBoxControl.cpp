@@ -99,6 +99,22 @@ class ComboCtl : public ControlImpl {
     List(LB_SETCURSEL, (WPARAM)found);
   }
 
+  int DroppedListHeight() {
+    return std::max(m_droppedHeight - FieldHeight(), (int)::SendMessage(m_list, LB_GETITEMHEIGHT, 0, 0) + 2);
+  }
+
+  // A page is the dropped list's whole items, open or not; a page key keeps one of them in view.
+  int PageStep() {
+    const int item = std::max(1, (int)List(LB_GETITEMHEIGHT));
+    int client = DroppedListHeight() - 2;
+    if (m_dropped) {
+      CRect c;
+      ::GetClientRect(m_list, &c);
+      client = c.Height();
+    }
+    return std::max(1, client / item) - 1;
+  }
+
   void Drop(bool show) {
     if (Kind() == CBS_SIMPLE || show == m_dropped || !m_list) return;
     HWND self = m_hwnd;
@@ -108,7 +124,7 @@ class ComboCtl : public ControlImpl {
       CRect w;
       ::GetWindowRect(m_hwnd, &w);
       int width = std::max<int>(w.Width(), m_droppedWidth);
-      int height = std::max(m_droppedHeight - FieldHeight(), (int)::SendMessage(m_list, LB_GETITEMHEIGHT, 0, 0) + 2);
+      int height = DroppedListHeight();
       ::SetWindowPos(m_list, HWND_TOPMOST, w.left, w.bottom, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
       m_dropped = true;
       if (Kind() == CBS_DROPDOWN && m_edit) SelectEditText();
@@ -320,6 +336,12 @@ class ComboCtl : public ControlImpl {
             if (m_edit) return Default(msg, wp, lp);
             MoveSelection(wp == VK_LEFT ? -1 : 1, false);
             return 0;
+          case VK_PRIOR:
+          case VK_NEXT: {
+            const int cur = std::max(0, (int)List(LB_GETCURSEL));
+            MoveSelection(cur + (wp == VK_PRIOR ? -PageStep() : PageStep()), true);
+            return 0;
+          }
           case VK_HOME:
             if (!m_edit) MoveSelection(0, true);
             return 0;

@@ -476,6 +476,50 @@ TEST_F(ControlListTest, DropDownComboOpensItsListOnTheEntryItsEditShows) {
   }
 }
 
+// Page keys move a drop-down list's selection by the dropped list's whole items less one, open or
+// closed, stopping at the ends, and report as the arrows do.
+TEST_F(ControlListTest, DropDownListComboPageKeysMoveByTheDroppedPage) {
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, CRect(10, 10, 160, 150), &m_host, 11));
+  for (int i = 0; i < 30; ++i) combo.AddString(std::to_string(i).c_str());
+  CRect c;
+  combo.GetClientRect(&c);
+  UiAutomation::Click(combo.m_hWnd, POINT{c.right - 5, c.CenterPoint().y});
+  HWND list = ::GetCapture();
+  ASSERT_NE(nullptr, list);
+  CRect lc;
+  ::GetClientRect(list, &lc);
+  const int page = lc.Height() / (int)::SendMessage(list, LB_GETITEMHEIGHT, 0, 0) - 1;
+  ASSERT_GE(page, 3);
+  UiAutomation::PressKey(VK_ESCAPE);
+  std::mt19937 rng(11);
+  int sel = -1;
+  bool dropped = false;
+  for (int step = 0; step < 60; ++step) {
+    const UINT keys[] = {VK_NEXT, VK_NEXT, VK_PRIOR, VK_DOWN, VK_UP, VK_F4};
+    const UINT key = keys[rng() % 6];
+    m_host.m_notes.clear();
+    UiAutomation::PressKey(key);
+    std::vector<int> want;
+    if (key == VK_F4) {
+      dropped = !dropped;
+    } else {
+      const int from = std::max(sel, 0);
+      int to = key == VK_NEXT ? from + page : key == VK_PRIOR ? from - page : key == VK_DOWN ? from + 1 : from - 1;
+      if (sel < 0 && (key == VK_UP || key == VK_DOWN)) to = 0;
+      to = std::clamp(to, 0, 29);
+      if (to != sel) want = dropped ? std::vector<int>{CBN_SELCHANGE} : std::vector<int>{CBN_SELENDOK, CBN_SELCHANGE};
+      sel = to;
+    }
+    std::vector<int> got;
+    for (auto& n : m_host.m_notes)
+      if (n.second == CBN_SELCHANGE || n.second == CBN_SELENDOK || n.second == CBN_SELENDCANCEL) got.push_back(n.second);
+    ASSERT_EQ(sel, combo.GetCurSel()) << step << " key " << key;
+    ASSERT_EQ(dropped, (bool)combo.GetDroppedState()) << step;
+    ASSERT_EQ(want, got) << step << " key " << key;
+  }
+}
+
 TEST_F(ControlListTest, SpinStepsCanBeRefusedAndSlidersAndProgressKeepTheirRanges) {
   CEdit buddy;
   buddy.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 80, 30), &m_host, 20);
