@@ -687,6 +687,8 @@ class EditCtl : public ControlImpl {
         if ((HWND)lp != m_hwnd) m_tracking = false;
         return 0;
       case WM_LBUTTONDBLCLK: {
+        // The focus may have left since the first press: the second takes it as a press does.
+        if (::GetFocus() != m_hwnd) ::SetFocus(m_hwnd);
         size_t pos = CharFromPoint(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         size_t a = pos, b = pos;
         while (a > 0 && IsWordChar(m_text[a - 1])) --a;

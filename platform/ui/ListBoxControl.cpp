@@ -83,6 +83,13 @@ class ListCtl : public ControlImpl {
   UINT CtlType() const { return m_combo ? ODT_COMBOBOX : ODT_LISTBOX; }
   HWND ItemWnd() const { return m_combo ? m_combo : m_hwnd; }
 
+  // A press gives the focus to the list, or to its combo box (and so to the combo's field).
+  void TakeFocus() {
+    HWND want = m_combo ? m_combo : m_hwnd;
+    HWND focus = ::GetFocus();
+    if (focus != want && !::IsChild(want, focus)) ::SetFocus(want);
+  }
+
   int Count() const { return (int)m_items.size(); }
   bool Valid(long i) const { return i >= 0 && i < (long)m_items.size(); }
 
@@ -403,7 +410,7 @@ class ListCtl : public ControlImpl {
         ListNotify(LBN_KILLFOCUS);
         return 0;
       case WM_LBUTTONDOWN: {
-        if (::GetFocus() != m_hwnd && !m_combo) ::SetFocus(m_hwnd);
+        TakeFocus();
         POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         bool outside = false;
         int i = ItemAt(pt, &outside);
@@ -441,6 +448,7 @@ class ListCtl : public ControlImpl {
         if ((HWND)lp != m_hwnd) m_tracking = false;
         return 0;
       case WM_LBUTTONDBLCLK: {
+        TakeFocus();
         POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         int i = ItemAt(pt);
         if (i >= 0) {

@@ -45,6 +45,7 @@ class CSpinHost : public CWnd {
   bool m_refuse = false;
   std::vector<int> m_deltas;
   std::vector<std::pair<int, int>> m_notes;
+  HWND m_bounceTo = nullptr;
 
  protected:
   BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
@@ -62,6 +63,13 @@ class CSpinHost : public CWnd {
   }
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
     if (lParam) m_notes.emplace_back(LOWORD(wParam), HIWORD(wParam));
+    // Once armed, a control taking the focus sends it on, as a field refusing to be left does.
+    const WORD code = HIWORD(wParam);
+    if (m_bounceTo && (code == EN_SETFOCUS || code == LBN_SETFOCUS || code == CBN_SETFOCUS)) {
+      HWND to = m_bounceTo;
+      m_bounceTo = nullptr;
+      ::SetFocus(to);
+    }
     return CWnd::OnCommand(wParam, lParam);
   }
 };
@@ -518,6 +526,53 @@ TEST_F(ControlListTest, DropDownListComboPageKeysMoveByTheDroppedPage) {
     ASSERT_EQ(dropped, (bool)combo.GetDroppedState()) << step;
     ASSERT_EQ(want, got) << step << " key " << key;
   }
+}
+
+// A double click's second press takes the focus as the first does, should it have left in between;
+// a simple combo box's list gives it to the combo's field.
+TEST_F(ControlListTest, ADoubleClicksSecondPressTakesTheFocus) {
+  CEdit other, edit;
+  CListBox list;
+  CComboBox simple;
+  other.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 100, 34), &m_host, 20);
+  edit.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 40, 200, 64), &m_host, 21);
+  list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY, CRect(10, 80, 200, 160), &m_host, 22);
+  simple.Create(WS_CHILD | WS_VISIBLE | CBS_SIMPLE, CRect(210, 10, 390, 160), &m_host, 23);
+  edit.SetWindowText("hello wide world");
+  for (const char* s : {"ab", "cd", "ef"}) {
+    list.AddString(s);
+    simple.AddString(s);
+  }
+  UiAutomation::Pump();
+  HWND simpleList = ::GetDlgItem(simple.m_hWnd, 1000), simpleEdit = ::GetDlgItem(simple.m_hWnd, 1001);
+  ASSERT_TRUE(simpleList && simpleEdit);
+  auto itemMiddle = [](HWND h, int i) {
+    RECT r;
+    ::SendMessage(h, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&r);
+    return CRect(r).CenterPoint();
+  };
+  const CPoint wide = edit.PosFromChar(8);
+  const struct {
+    HWND at;
+    POINT pt;
+    HWND focus;
+  } cases[] = {{edit.m_hWnd, {wide.x, wide.y + 4}, edit.m_hWnd},
+               {list.m_hWnd, itemMiddle(list.m_hWnd, 1), list.m_hWnd},
+               {simpleList, itemMiddle(simpleList, 2), simpleEdit}};
+  for (const auto& c : cases) {
+    UiAutomation::Click(other.m_hWnd, POINT{5, 5});
+    ASSERT_EQ(other.m_hWnd, ::GetFocus());
+    m_host.m_bounceTo = other.m_hWnd;
+    UiAutomation::DoubleClick(c.at, c.pt);
+    EXPECT_EQ(nullptr, m_host.m_bounceTo) << c.focus;
+    EXPECT_EQ(c.focus, ::GetFocus()) << c.focus;
+  }
+  int a = 0, b = 0;
+  edit.GetSel(a, b);
+  EXPECT_EQ(std::make_pair(6, 10), std::make_pair(a, b));
+  EXPECT_EQ(1, list.GetCurSel());
+  EXPECT_EQ(2, simple.GetCurSel());
+  EXPECT_EQ(nullptr, ::GetCapture());
 }
 
 TEST_F(ControlListTest, SpinStepsCanBeRefusedAndSlidersAndProgressKeepTheirRanges) {
