@@ -527,16 +527,20 @@ void CGraphWindow::DrawLabels(CDC* dc, LPCRECT rect) {
 
 void CGraphWindow::DrawOscPanel(CDC* dc, LPCRECT rect) {
   CGraphFilter& p = *m_pPlot;
+  const bool printing = m_nDrawMode == 2;
   int sx, sy;
   if (m_rcDraw.right + 14 < m_nClientW)
     sx = m_rcDraw.right + 14, sy = 7;
   else if (m_rcDraw.bottom + 14 < m_nClientH)
     sx = 7, sy = m_rcDraw.bottom + 14;
-  else
+  else {
+    if (!printing) m_rcPersist.SetRectEmpty();
     return;
+  }
   if (rect && (rect->right <= sx || rect->bottom <= sy)) return;
+  // A persist field no longer drawn must not take clicks where it was.
+  if (!printing) m_rcPersist.SetRectEmpty();
   CMC_Units* units = p.GetUnits();
-  bool printing = m_nDrawMode == 2;
   UINT oldAlign = dc->SetTextAlign(TA_LEFT | TA_TOP);
   int oldBk = dc->SetBkMode(TRANSPARENT);
   COLORREF oldText = dc->GetTextColor();

@@ -351,6 +351,23 @@ class CGraphWindowTestAccess {
 
 namespace {
 
+// Turned off by a double click with Alt, Shift and Ctrl, the persist field takes no click where it was.
+TEST(PlotWindows, AHiddenPersistFieldTakesNoClick) {
+  PlotScene scene;
+  scene.AddChild(PlotScene::kScope, CRect(10, 10, 460, 300));
+  CGraphWindow* g = scene.Graph(0);
+  const CRect box = g->GetPersistBox();
+  ASSERT_FALSE(box.IsRectEmpty());
+  UiAutomation::DoubleClick(g->m_hWnd, g->GetDrawingRect().CenterPoint(),
+                            UiAutomation::kAlt | UiAutomation::kShift | UiAutomation::kControl);
+  UiAutomation::AdvanceClock(1000);
+  EXPECT_TRUE(g->GetPersistBox().IsRectEmpty());
+  UiAutomation::Click(g->m_hWnd, box.CenterPoint());
+  UiAutomation::AdvanceClock(1000);
+  EXPECT_FALSE(CGraphWindowTestAccess::Persists(*g));
+  EXPECT_EQ(0, scene.PixelsOff());
+}
+
 // One more sample of every curve, told to the plots as a logger view tells them. A scope that
 // persists keeps its old traces, which no repaint draws: the walk sends it no samples.
 void ArriveSample(PlotScene& scene) {
