@@ -231,6 +231,7 @@ TEST_F(GadgetWndsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatWasT
   CMC_ControlPanel::ms_bInCustomize = 1;
   CGadgetsBar bar;
   ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+  m_main->RecalcLayout();  // as the host lays out its bars: the workspace no longer covers it
   ASSERT_EQ(bar.m_aButtons.GetSize(), 13);
   for (int kind = 0; kind < 13; ++kind) {
     SCOPED_TRACE(kind);

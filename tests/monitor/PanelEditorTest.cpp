@@ -606,6 +606,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragEndsWhenTheMouseIsTakenAway) {
   for (const auto& c : cases) {
     CGadgetsBar bar;
     ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+    m_main->RecalcLayout();  // as the host lays out its bars: the workspace no longer covers it
     CGadgetBtn* button = bar.m_aButtons[3];
     Clock::Advance(1000);
     PostMouseInput(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{2, 2});
@@ -644,6 +645,7 @@ TEST_F(PanelEditorTest, GadgetsBarDragFollowsItsModelUnderRandomInput) {
   ASSERT_TRUE(v);
   CGadgetsBar bar;
   ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+  m_main->RecalcLayout();  // as the host lays out its bars: the workspace no longer covers it
   CWnd other;
   ASSERT_TRUE(other.CreateEx(0, AfxRegisterWndClass(0), "other", WS_POPUP | WS_VISIBLE, CRect(600, 500, 700, 600), nullptr, 0));
   const CRect screen(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
@@ -721,6 +723,7 @@ TEST_F(PanelEditorTest, DroppedShowValueShowsTheDriveAndSavesWhereItWasDropped) 
   ASSERT_TRUE(v);
   CGadgetsBar bar;
   ASSERT_TRUE(bar.Create(m_main, kBarTemplate, CBRS_TOP, 0xE810));
+  m_main->RecalcLayout();  // as the host lays out its bars: the workspace no longer covers it
   DialogAutomation::AddDialogHandler(14007u, [](CWnd* dlg) {
     DialogAutomation::SelectItem(dlg, 14052, "APOS");
     DialogAutomation::ClickControl(dlg, IDOK);
