@@ -45,18 +45,6 @@ CResourceTableRegistration g_table(kTable);
 
 using HostDoc = PanelHostDoc;
 
-// Drops a list with a click on its button and clicks entry `i`.
-void PickEntry(CWnd* dlg, int id, int i) {
-  HWND combo = ::GetDlgItem(dlg->m_hWnd, id);
-  CRect r;
-  ::GetClientRect(combo, &r);
-  UiAutomation::Click(combo, CPoint(r.right - 4, r.Height() / 2));
-  HWND list = ::GetCapture();
-  ASSERT_TRUE(list);
-  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&r);
-  UiAutomation::Click(list, r.CenterPoint());
-}
-
 
 class GadgetWndsTest : public SetupTest {
  protected:

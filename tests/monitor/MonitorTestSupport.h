@@ -5,8 +5,13 @@
 #include "kernel/setup/MC_Setup.h"
 #include "monitor/panels/MC_ControlPanel.h"
 #include "platform/core/Clock.h"
+#include "platform/ui/ControlDefs.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/Wnd.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/support/SimulatedDrive.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -28,4 +33,16 @@ inline CMC_Setup* StartMonitorDrive(const std::string& setupDir) {
   CMC_Comm::m_bNetMaster = 0;
   dravonix::test::StartSimulatedDrive();
   return CMC_Setup::CreateFromDirectory(setupDir.c_str());
+}
+
+// Drops a list with a click on its button and clicks entry `i`.
+inline void PickEntry(CWnd* dlg, int id, int i) {
+  HWND combo = ::GetDlgItem(dlg->m_hWnd, id);
+  CRect r;
+  ::GetClientRect(combo, &r);
+  UiAutomation::Click(combo, CPoint(r.right - 4, r.Height() / 2));
+  HWND list = ::GetCapture();
+  ASSERT_TRUE(list);
+  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&r);
+  UiAutomation::Click(list, r.CenterPoint());
 }

@@ -64,18 +64,6 @@ const RESOURCE_ENTRY kEntries[] = {
 const RESOURCE_TABLE kTable = {kStrings, 1, kEntries, sizeof kEntries / sizeof kEntries[0]};
 CResourceTableRegistration g_table(kTable);
 
-// Drops a list with a click on its button and clicks entry `i`.
-void PickEntry(CWnd* dlg, int id, int i) {
-  HWND combo = ::GetDlgItem(dlg->m_hWnd, id);
-  CRect r;
-  ::GetClientRect(combo, &r);
-  UiAutomation::Click(combo, CPoint(r.right - 4, r.Height() / 2));
-  HWND list = ::GetCapture();
-  ASSERT_TRUE(list);
-  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&r);
-  UiAutomation::Click(list, r.CenterPoint());
-}
-
 class CTestEditDlg : public CGadgetEditDlg {
  public:
   CTestEditDlg(CMC_Setup* setup, CControlPanelShowVarItem& item) : CGadgetEditDlg(setup, nullptr, kEditTemplate), m_item(item) {}
