@@ -70,6 +70,20 @@ TEST(ReachedCells, CellsInANarrowedColumnStayInTheirCell) {
   }
 }
 
+// A list clicked, then its column sized: the cell's paint leaves the list's scroll bar drawn (found by
+// the cell walk).
+TEST(ReachedCells, AClickedListKeepsItsScrollBarWhenItsColumnIsSized) {
+  CellScene s;
+  s.Put(2, 2, Cell(52522, "Two", "One\nTwo\nThree\nFour\nFive\nSix"));
+  s.Click(2, 2);
+  s.Key(VK_ESCAPE);
+  s.Key(VK_ESCAPE);
+  for (int width : {100, 120}) {
+    s.grid->SetColWidth(2, 2, width);
+    EXPECT_EQ(0, s.Off()) << width << " px";
+  }
+}
+
 // Typing at the end of a text wider than its column: the window keeps the scroll the typing chose.
 TEST(ReachedCells, TextTypedPastTheColumnsEdgeStaysWhereTheTypingScrolledIt) {
   CellScene s;
