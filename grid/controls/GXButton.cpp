@@ -99,6 +99,8 @@ void CGXButton::Draw(CDC* pDC, BOOL bActive) {
   // A label wider than a narrowed button is cut at its face, not centred out over the neighbours.
   const int saved = pDC->SaveDC();
   pDC->IntersectClipRect(&face);
+  // The label stands on the face, whatever mode the cells drawn before left in the grid's DC.
+  pDC->SetBkMode(TRANSPARENT);
   GXDrawButtonFace(pDC, face, m_strText, state & GX_BTNFOCUS);
   pDC->RestoreDC(saved);
 }

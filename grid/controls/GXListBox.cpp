@@ -311,8 +311,8 @@ void CGXListBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXS
       FocusGuard guard(m_pGrid);
       SetFocus();
     }
-    CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
     AddRectToGridList(inner);
+    CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
     return;
   }
   if (!pDC || rect.Width() < 2 || rect.Height() < 2) return CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);

@@ -673,11 +673,18 @@ BOOL CGXControl::PutValueIntoStyle(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) {
 }
 
 void CGXControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, const CGXStyle*) {
+  // A window laid over the cell is drawn already, and the grid's paint does not clip children.
+  const int saved = pDC && m_pGrid && !m_pGrid->m_ControlRectList.IsEmpty() ? pDC->SaveDC() : 0;
+  if (saved)
+    for (POSITION pos = m_pGrid->m_ControlRectList.GetHeadPosition(); pos;)
+      pDC->ExcludeClipRect(static_cast<const RECT*>(m_pGrid->m_ControlRectList.GetNext(pos)));
   if (m_pGrid && m_pGrid->m_bEraseCellBackground) DrawBackground(pDC, rect, style, TRUE);
-  if (!pDC || !GetCount()) return;
-  // Children count as active only in the current cell of a focused grid.
-  LayoutChildren(nRow, nCol, rect);
-  const BOOL bActive = m_pGrid && m_pGrid->m_bActive && m_pGrid->IsCurrentCell(nRow, nCol);
-  for (POSITION pos = m_pChildren->GetHeadPosition(); pos;)
-    if (CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)))) child->Draw(pDC, bActive);
+  if (pDC && GetCount()) {
+    // Children count as active only in the current cell of a focused grid.
+    LayoutChildren(nRow, nCol, rect);
+    const BOOL bActive = m_pGrid && m_pGrid->m_bActive && m_pGrid->IsCurrentCell(nRow, nCol);
+    for (POSITION pos = m_pChildren->GetHeadPosition(); pos;)
+      if (CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)))) child->Draw(pDC, bActive);
+  }
+  if (saved) pDC->RestoreDC(saved);
 }
