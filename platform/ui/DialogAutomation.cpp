@@ -177,7 +177,7 @@ bool SelectItem(CWnd* dlg, int id, const char* text) {
     }
     const int at = (int)::SendMessage(c, CB_GETCURSEL, 0, 0);
     for (int k = at; k < i; ++k) UiAutomation::PressKey(VK_DOWN);
-    for (int k = at; k > i && k > 0; --k) UiAutomation::PressKey(VK_UP);
+    for (int k = at; k > i; --k) UiAutomation::PressKey(VK_UP);
     // Enter takes the item unless the owner has changed the list under it meanwhile.
     if ((int)::SendMessage(c, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text) == i &&
         (int)::SendMessage(c, CB_GETCURSEL, 0, 0) == i)

@@ -32,13 +32,6 @@ UINT KeyFlags(UINT modifiers, UINT buttons) {
   return k;
 }
 
-// A gesture posts all its messages before pumping: a press may run a loop of its own that waits
-// for the rest of them. Each message finds its window (the capture first) when it is taken.
-void PostMouse(HWND hwnd, UINT msg, WPARAM wp, POINT pt, bool pump = true) {
-  PostMouseInput(hwnd, msg, wp, pt);
-  if (pump) PumpMessages();
-}
-
 const LPARAM kDown = 1, kUp = (LPARAM)0xC0000001u;
 
 void HoldModifiers(UINT modifiers, bool down) {
@@ -47,6 +40,32 @@ void HoldModifiers(UINT modifiers, bool down) {
   if (modifiers & kShift) PostKeyInput(msg, VK_SHIFT, lp);
   if (modifiers & kControl) PostKeyInput(msg, VK_CONTROL, lp);
   if (modifiers & kAlt) PostKeyInput(down ? WM_SYSKEYDOWN : WM_KEYUP, VK_MENU, lp);
+}
+
+// A key going down or up; while Alt is held it comes as a system key with the context bit.
+void PostKey(UINT vk, bool down) {
+  const bool alt = vk != VK_MENU && (GetAsyncKeyState(VK_MENU) & 0x8000);
+  if (down) PostKeyInput(alt || vk == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, alt ? 0x20000001 : kDown);
+  else PostKeyInput(alt ? WM_SYSKEYUP : WM_KEYUP, vk, alt ? (LPARAM)0xE0000001u : kUp);
+}
+
+POINT OnScreen(HWND hwnd, POINT client) {
+  ClientToScreen(hwnd, &client);
+  return client;
+}
+
+// One click at a screen point, the modifiers held around it. A press and its release are posted
+// before pumping: the press may run a loop of its own that waits for the release. Each message
+// finds its window (the capture first) when it is taken.
+void ClickAt(POINT screen, UINT modifiers) {
+  HoldModifiers(modifiers, true);
+  PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), screen);
+  PumpMessages();
+  PostMouseInput(WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), screen);
+  PostMouseInput(WM_LBUTTONUP, KeyFlags(modifiers, 0), screen);
+  PumpMessages();
+  HoldModifiers(modifiers, false);
+  PumpMessages();
 }
 
 bool ClassMatches(CWnd* wnd, const std::string& name) {
@@ -115,27 +134,18 @@ void AdvanceClock(ULONGLONG ms, ULONGLONG stepMs) {
 }
 
 void MouseMove(HWND hwnd, POINT pt, UINT modifiers) {
-  if (IsWindow(hwnd)) PostMouse(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt);
+  if (!IsWindow(hwnd)) return;
+  PostMouseInput(hwnd, WM_MOUSEMOVE, KeyFlags(modifiers, 0), pt);
+  PumpMessages();
 }
 
 void Click(HWND hwnd, POINT pt, UINT modifiers) {
-  if (!IsWindow(hwnd)) return;
-  POINT screen = pt;
-  ClientToScreen(hwnd, &screen);
-  HoldModifiers(modifiers, true);
-  PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), screen);
-  PumpMessages();
-  PostMouseInput(WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), screen);
-  PostMouseInput(WM_LBUTTONUP, KeyFlags(modifiers, 0), screen);
-  PumpMessages();
-  HoldModifiers(modifiers, false);
-  PumpMessages();
+  if (IsWindow(hwnd)) ClickAt(OnScreen(hwnd, pt), modifiers);
 }
 
 void RightClick(HWND hwnd, POINT pt, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
-  POINT screen = pt;
-  ClientToScreen(hwnd, &screen);
+  const POINT screen = OnScreen(hwnd, pt);
   PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), screen);
   PumpMessages();
   PostMouseInput(WM_RBUTTONDOWN, KeyFlags(modifiers, MK_RBUTTON), screen);
@@ -145,25 +155,16 @@ void RightClick(HWND hwnd, POINT pt, UINT modifiers) {
 
 void DoubleClick(HWND hwnd, POINT pt, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
-  POINT screen = pt;
-  ClientToScreen(hwnd, &screen);
   // The screen point is kept: the first click may move the window.
-  for (int i = 0; i < 2; ++i) {
-    HoldModifiers(modifiers, true);
-    PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), screen);
-    PostMouseInput(WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), screen);
-    PostMouseInput(WM_LBUTTONUP, KeyFlags(modifiers, 0), screen);
-    HoldModifiers(modifiers, false);
-    PumpMessages();
-  }
+  const POINT screen = OnScreen(hwnd, pt);
+  ClickAt(screen, modifiers);
+  ClickAt(screen, modifiers);
 }
 
 void Drag(HWND hwnd, POINT from, POINT to, int steps, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
   if (steps < 1) steps = 1;
-  POINT a = from, b = to;
-  ClientToScreen(hwnd, &a);
-  ClientToScreen(hwnd, &b);
+  const POINT a = OnScreen(hwnd, from), b = OnScreen(hwnd, to);
   PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), a);
   PumpMessages();
   PostMouseInput(WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), a);
@@ -177,29 +178,24 @@ void Drag(HWND hwnd, POINT from, POINT to, int steps, UINT modifiers) {
 
 void Wheel(HWND hwnd, POINT pt, int delta) {
   if (!IsWindow(hwnd)) return;
-  POINT screen = pt;
-  ClientToScreen(hwnd, &screen);
-  PostMouseInput(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)delta), screen);
+  PostMouseInput(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)delta), OnScreen(hwnd, pt));
   PumpMessages();
 }
 
 void KeyDown(UINT vk) {
-  const bool alt = vk != VK_MENU && (GetAsyncKeyState(VK_MENU) & 0x8000);
-  PostKeyInput(alt || vk == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, alt ? 0x20000001 : kDown);
+  PostKey(vk, true);
   PumpMessages();
 }
 
 void KeyUp(UINT vk) {
-  const bool alt = vk != VK_MENU && (GetAsyncKeyState(VK_MENU) & 0x8000);
-  PostKeyInput(alt ? WM_SYSKEYUP : WM_KEYUP, vk, alt ? (LPARAM)0xE0000001u : kUp);
+  PostKey(vk, false);
   PumpMessages();
 }
 
 void PressKey(UINT vk, UINT modifiers) {
   HoldModifiers(modifiers, true);
-  const bool alt = (modifiers & kAlt) || (GetAsyncKeyState(VK_MENU) & 0x8000);
-  PostKeyInput(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, alt ? 0x20000001 : kDown);
-  PostKeyInput(alt ? WM_SYSKEYUP : WM_KEYUP, vk, alt ? (LPARAM)0xE0000001u : kUp);
+  PostKey(vk, true);
+  PostKey(vk, false);
   HoldModifiers(modifiers, false);
   PumpMessages();
 }

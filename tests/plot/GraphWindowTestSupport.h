@@ -2,6 +2,7 @@
 // records what the graph window posts.
 #pragma once
 
+#include "kernel/params/MC_Units.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "plot/graph/GraphWindow.h"
@@ -47,6 +48,28 @@ struct Canvas {
     for (int y = y0; y <= y1; ++y)
       for (int x = x0; x <= x1; ++x) n += dc.GetPixel(x, y) == c;
     return n;
+  }
+};
+
+// A logger's document for the options sheets: time, position and speed over one plot.
+struct SheetDoc {
+  CCurveArray list;
+  CMC_Units units;
+  CGraphDocument doc{"Logger"};
+  CGraphFilter* plot = new CGraphFilter;
+  SheetDoc() {
+    units.Initialize(nullptr);
+    list.Add(NewCurve("time", Ramp(5), "s"));
+    list.Add(NewCurve("pos", Ramp(5), "m"));
+    list.Add(NewCurve("speed", Ramp(5), "m/s"));
+    doc.Add(plot);
+    doc.SetSource(&list, &units);
+  }
+  CXYCurve* Draw(int x, int y, int side, const char* yUnit = "mm") {
+    auto* c = new CXYCurve;
+    c->m_nXCurve = (DWORD)x, c->m_nYCurve = (DWORD)y, c->m_nAxis = side, c->m_strYUnit = yUnit, c->m_strXUnit = "s";
+    plot->Add(c);
+    return c;
   }
 };
 

@@ -65,10 +65,12 @@ Held Read(const CGraphFilter& plot) {
   return h;
 }
 
-struct Doc {
-  CCurveArray list;
-  CMC_Units units;
-  CGraphDocument doc{"Logger"};
+// Two curves of one source on one side, one on the other side, one of another source.
+struct Doc : SheetDoc {
+  Doc() {
+    for (auto [x, y, side] : {std::tuple{0, 1, 1}, {2, 1, 1}, {0, 1, 2}, {0, 2, 1}}) Draw(x, y, side, y == 1 ? "mm" : "m/s");
+  }
+};
   CGraphFilter* plot = new CGraphFilter;
   Doc() {
     units.Initialize(nullptr);

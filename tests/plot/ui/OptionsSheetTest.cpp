@@ -19,10 +19,7 @@ using namespace graphtest;
 
 namespace {
 
-struct Doc {
-  CCurveArray list;
-  CMC_Units units;
-  CGraphDocument doc{"Logger"};
+using Doc = SheetDoc;
   CGraphFilter* plot = new CGraphFilter;
   Doc() {
     units.Initialize(nullptr);
