@@ -5,6 +5,7 @@
 #include "kernel/params/MC_Units.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
+#include "plot/documents/GraphDocument.h"
 #include "plot/graph/GraphWindow.h"
 
 #include <cmath>

@@ -71,23 +71,6 @@ struct Doc : SheetDoc {
     for (auto [x, y, side] : {std::tuple{0, 1, 1}, {2, 1, 1}, {0, 1, 2}, {0, 2, 1}}) Draw(x, y, side, y == 1 ? "mm" : "m/s");
   }
 };
-  CGraphFilter* plot = new CGraphFilter;
-  Doc() {
-    units.Initialize(nullptr);
-    list.Add(NewCurve("time", Ramp(5), "s"));
-    list.Add(NewCurve("pos", Ramp(5), "m"));
-    list.Add(NewCurve("speed", Ramp(5), "m/s"));
-    doc.Add(plot);
-    doc.SetSource(&list, &units);
-    // Two curves of one source on one side, one on the other side, one of another source.
-    for (auto [x, y, side] : {std::tuple{0, 1, 1}, {2, 1, 1}, {0, 1, 2}, {0, 2, 1}}) {
-      auto* c = new CXYCurve;
-      c->m_nXCurve = (DWORD)x, c->m_nYCurve = (DWORD)y, c->m_nAxis = side;
-      c->m_strYUnit = y == 1 ? "mm" : "m/s", c->m_strXUnit = "s";
-      plot->Add(c);
-    }
-  }
-};
 
 class ExtrasPageWalk : public ::testing::Test {
  protected:

@@ -20,22 +20,6 @@ using namespace graphtest;
 namespace {
 
 using Doc = SheetDoc;
-  CGraphFilter* plot = new CGraphFilter;
-  Doc() {
-    units.Initialize(nullptr);
-    list.Add(NewCurve("time", Ramp(5), "s"));
-    list.Add(NewCurve("pos", Ramp(5), "m"));
-    list.Add(NewCurve("speed", Ramp(5), "m/s"));
-    doc.Add(plot);
-    doc.SetSource(&list, &units);
-  }
-  CXYCurve* Draw(int x, int y, int side) {
-    auto* c = new CXYCurve;
-    c->m_nXCurve = (DWORD)x, c->m_nYCurve = (DWORD)y, c->m_nAxis = side, c->m_strYUnit = "mm", c->m_strXUnit = "s";
-    plot->Add(c);
-    return c;
-  }
-};
 
 template <class Page>
 Page* ActivePage(CWnd* w) {
