@@ -589,7 +589,8 @@ LRESULT DefDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case DM_GETDEFID: {
-      if (st && st->defId) return MAKELONG(st->defId, DC_HASDEFID);
+      // The dialog's own default, not whichever push button the focus last lent the look to.
+      if (st) return st->defId ? MAKELONG(st->defId, DC_HASDEFID) : 0;
       std::vector<HWND> all;
       CollectControls(dlg, all);
       for (HWND c : all)

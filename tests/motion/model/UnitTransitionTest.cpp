@@ -145,6 +145,13 @@ TEST_F(UnitTransitionTest, TheUsersKeysAndClicksGiveTheFactor) {
     d->ScreenToClient(&at);
     UiAutomation::Click(d->m_hWnd, at);
   };
+  // Tab, Tab to Close, back with Shift+Tab twice to the field, Enter: Close lent the default look
+  // while it had the focus, and the look went back with it.
+  auto throughCloseAndBack = [](CWnd*) {
+    for (UINT modifiers : {UiAutomation::kNone, UiAutomation::kNone, UiAutomation::kShift, UiAutomation::kShift})
+      UiAutomation::PressKey(VK_TAB, modifiers);
+    UiAutomation::PressKey(VK_RETURN);
+  };
   struct Row {
     const char* what;
     std::vector<std::function<void(CWnd*)>> input;
@@ -157,6 +164,7 @@ TEST_F(UnitTransitionTest, TheUsersKeysAndClicksGiveTheFactor) {
       {"the close box", {type(14002, "10"), closeBox}, nullptr, nullptr, true, 10 * unit},
       {"Escape", {type(14002, "10"), key(14002, VK_ESCAPE)}, nullptr, nullptr, true, 10 * unit},
       {"Enter", {type(14002, "10"), key(14002, VK_RETURN)}, nullptr, nullptr, true, 0},
+      {"Enter after a Tab through Close", {type(14002, "10"), throughCloseAndBack}, nullptr, nullptr, true, 0},
   };
   for (const Row& r : rows) {
     const double factor = Factor([&](CWnd* d) {
