@@ -99,6 +99,11 @@ class ComboCtl : public ControlImpl {
     List(LB_SETCURSEL, (WPARAM)found);
   }
 
+  // The chosen entry at the top of the list.
+  void ShowChosen() {
+    if (int sel = (int)List(LB_GETCURSEL); sel >= 0) List(LB_SETTOPINDEX, (WPARAM)sel);
+  }
+
   int DroppedListHeight() {
     return std::max(m_droppedHeight - FieldHeight(), (int)::SendMessage(m_list, LB_GETITEMHEIGHT, 0, 0) + 2);
   }
@@ -128,8 +133,7 @@ class ComboCtl : public ControlImpl {
       ::SetWindowPos(m_list, HWND_TOPMOST, w.left, w.bottom, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
       m_dropped = true;
       if (Kind() == CBS_DROPDOWN && m_edit) SelectEditText();
-      int sel = (int)List(LB_GETCURSEL);
-      if (sel >= 0) List(LB_SETTOPINDEX, (WPARAM)sel);
+      ShowChosen();
       ::SetCapture(m_list);
     } else {
       m_dropped = false;
@@ -369,6 +373,11 @@ class ComboCtl : public ControlImpl {
         const char* s = lp ? (const char*)lp : "";
         if (m_edit) {
           SetEditText(s);
+          // An open list follows the text put in the field, as it does when it drops.
+          if (m_dropped) {
+            SelectEditText();
+            ShowChosen();
+          }
           return Default(msg, wp, lp);
         }
         int i = (int)List(LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)s);

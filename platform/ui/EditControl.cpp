@@ -609,7 +609,11 @@ class EditCtl : public ControlImpl {
           ::GetClassName(::GetParent(m_hwnd), cls, sizeof cls);
           m_inDialog = strcmp(cls, WC_DIALOG) == 0;  // not when nested in another control
         }
-        return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (Multi() ? DLGC_WANTALLKEYS : 0);
+        // Enter and Esc close a combo box's open list, not the dialog.
+        const auto* m = (const MSG*)lp;
+        const bool listKey = m && m->message == WM_KEYDOWN && (m->wParam == VK_RETURN || m->wParam == VK_ESCAPE) &&
+                             ForCombo(m->message, m->wParam);
+        return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (Multi() || listKey ? DLGC_WANTALLKEYS : 0);
       }
       case WM_SETTEXT: {
         const char* s = lp ? (const char*)lp : "";

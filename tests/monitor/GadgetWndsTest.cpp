@@ -912,6 +912,7 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     CString names[2];
     bool dropped = false;
     int selected = -1;
+    std::string afterDown;
   } seen;
   DialogAutomation::AddDialogHandler(14015u, [&](CWnd* dlg) {
     seen.entries[0] = ComboEntries(dlg, 14052);
@@ -921,7 +922,9 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     seen.names[1] = Text(dlg, 14052);
     seen.dropped = dlg->SendDlgItemMessage(14052, CB_GETDROPPEDSTATE) != 0;
     seen.selected = (int)dlg->SendDlgItemMessage(14052, CB_GETCURSEL);
-    dlg->SendDlgItemMessage(14052, CB_SHOWDROPDOWN, FALSE);
+    UiAutomation::PressKey(VK_DOWN);
+    seen.afterDown = Text(dlg, 14052).GetString();
+    UiAutomation::PressKey(VK_ESCAPE);
     // No axis chosen is no state a user reaches; the refusal is the dialog's own.
     dlg->SendDlgItemMessage(14050, CB_SETCURSEL, (WPARAM)-1);
     DialogAutomation::ClickControl(dlg, IDOK);
@@ -939,9 +942,12 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
   EXPECT_EQ(seen.names[0], "APOS");
   EXPECT_EQ(seen.names[1], "APOS");
   EXPECT_TRUE(seen.dropped);
-  // Reached by Up in the dropped list: the list is refilled while it stays dropped, so nothing in it
-  // is chosen, and the typed name stays in the field.
-  EXPECT_EQ(seen.selected, -1);
+  // Reached by Up in the dropped list: the list is refilled while it stays dropped and chooses the
+  // name put back in the field; Down goes on to the entry after it.
+  const auto at = std::find(lists[1].begin(), lists[1].end(), "APOS");
+  ASSERT_TRUE(at != lists[1].end() && at + 1 != lists[1].end());
+  EXPECT_EQ(seen.selected, at - lists[1].begin());
+  EXPECT_EQ(seen.afterDown, at[1]);
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"Please select an item!", "Non empty string expected"}));
   CString kept;
   kept.Format("%d %s %s %hd %hu %06lx %06lx", bit->m_nAxis, bit->m_strVariable.GetString(), bit->m_strTitle.GetString(),
