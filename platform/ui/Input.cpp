@@ -150,36 +150,6 @@ POINT CursorPosition() {
 
 namespace {
 
-// The window a point shows, as the window manager finds it: the topmost visible window under the
-// point, then its children by z-order; a child answering HTTRANSPARENT passes the point to the
-// window beneath it, and a disabled child to its parent. Null: nothing is there.
-// `origin`: the screen point of `parent`'s client area (rectangles of children are kept in their
-// parent's client coordinates, and each level adds its own offset).
-HWND HitWindow(HWND parent, POINT origin, POINT screen) {
-  std::vector<std::pair<HWND, POINT>> kids;
-  {
-    std::lock_guard<std::recursive_mutex> lock(WmLock());
-    if (!IsLive(parent)) return nullptr;
-    const POINT inner{screen.x - origin.x, screen.y - origin.y};
-    if (parent != Desktop() && !CRect(0, 0, parent->rcClient.Width(), parent->rcClient.Height()).PtInRect(inner))
-      return nullptr;
-    for (HWND c : parent->children)
-      if ((c->style & WS_VISIBLE) && c->rcWindow.PtInRect(inner))
-        kids.push_back({c, POINT{origin.x + c->rcWindow.left + c->rcClient.left, origin.y + c->rcWindow.top + c->rcClient.top}});
-  }
-  for (const auto& [c, at] : kids) {
-    if (!IsWindow(c)) continue;
-    const bool child = (GetWindowLongPtr(c, GWL_STYLE) & WS_CHILD) != 0;
-    // A disabled window keeps the point: a child gives it to its parent, a top-level window to
-    // nobody.
-    if (!IsWindowEnabled(c)) return child ? parent : c;
-    if (HWND inner = HitWindow(c, at, screen)) return inner;
-    if (child && SendMessage(c, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
-    return c;
-  }
-  return nullptr;
-}
-
 // Mouse input finds its window when it is taken from the queue: the window holding the capture,
 // else the window under the point. False when no window takes it (nothing there, or a disabled
 // top-level window).
@@ -190,7 +160,7 @@ bool RouteMouse(ThreadQueue* q, MSG& m) {
   } else if (m.message == WM_MOUSEWHEEL) {
     target = q->focus ? q->focus : q->active;
   } else {
-    target = HitWindow(Desktop(), POINT{0, 0}, m.pt);
+    target = WindowFromPoint(m.pt);
     if (target && !IsWindowEnabled(target)) return false;
   }
   if (!target || !IsWindow(target)) return false;

@@ -1563,48 +1563,62 @@ BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
 }
 
 namespace {
-HWND ChildAt(HWND parent, POINT clientPt, UINT flags, bool deep) {
+HWND ChildAt(HWND parent, POINT clientPt, UINT flags) {
   std::lock_guard<std::recursive_mutex> lock(WmLock());
   for (HWND c : parent->children) {
     if ((flags & CWP_SKIPINVISIBLE) && !(c->style & WS_VISIBLE)) continue;
     if ((flags & CWP_SKIPTRANSPARENT) && (c->exStyle & WS_EX_TRANSPARENT)) continue;
     if (!c->rcWindow.PtInRect(clientPt)) continue;
-    if ((flags & CWP_SKIPDISABLED) && (c->style & WS_DISABLED)) {
-      if (deep) return parent;
-      continue;
-    }
-    if (!deep) return c;
-    POINT inner{clientPt.x - c->rcWindow.left - c->rcClient.left, clientPt.y - c->rcWindow.top - c->rcClient.top};
-    CRect client(0, 0, c->rcClient.Width(), c->rcClient.Height());
-    if (!client.PtInRect(inner)) return c;
-    return ChildAt(c, inner, flags, true);
+    if ((flags & CWP_SKIPDISABLED) && (c->style & WS_DISABLED)) continue;
+    return c;
   }
   return parent;
 }
-}  // namespace
 
-HWND WindowFromPoint(POINT pt) {
-  HWND top = nullptr;
+// The window a point shows, as the window manager finds it for the mouse: the topmost visible
+// window under the point, then its children by z-order; a child of this thread answering
+// HTTRANSPARENT passes the point to the window beneath it, and a disabled child to its parent.
+// Null: nothing is there. `origin`: the screen point of `parent`'s client area.
+HWND HitWindow(HWND parent, POINT origin, POINT screen) {
+  struct Kid {
+    HWND h;
+    POINT at;
+    bool ours;
+  };
+  std::vector<Kid> kids;
   {
     std::lock_guard<std::recursive_mutex> lock(WmLock());
-    for (HWND w : G().desktop->children)
-      if ((w->style & WS_VISIBLE) && w->rcWindow.PtInRect(pt)) {
-        top = w;
-        break;
-      }
-    if (!top) return nullptr;
-    POINT inner{pt.x - top->rcWindow.left - top->rcClient.left, pt.y - top->rcWindow.top - top->rcClient.top};
-    CRect client(0, 0, top->rcClient.Width(), top->rcClient.Height());
-    if (!client.PtInRect(inner)) return top;
-    return ChildAt(top, inner, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED | CWP_SKIPTRANSPARENT, true);
+    if (!IsLive(parent)) return nullptr;
+    const POINT inner{screen.x - origin.x, screen.y - origin.y};
+    if (parent != Desktop() && !CRect(0, 0, parent->rcClient.Width(), parent->rcClient.Height()).PtInRect(inner))
+      return nullptr;
+    for (HWND c : parent->children)
+      if ((c->style & WS_VISIBLE) && c->rcWindow.PtInRect(inner))
+        kids.push_back({c, POINT{origin.x + c->rcWindow.left + c->rcClient.left, origin.y + c->rcWindow.top + c->rcClient.top},
+                        c->queue == CurrentQueue()});
   }
+  for (const Kid& k : kids) {
+    HWND c = k.h;
+    if (!IsWindow(c)) continue;
+    const bool child = (GetWindowLongPtr(c, GWL_STYLE) & WS_CHILD) != 0;
+    // A disabled window keeps the point: a child gives it to its parent, a top-level window to
+    // nobody.
+    if (!IsWindowEnabled(c)) return child ? parent : c;
+    if (HWND inner = HitWindow(c, k.at, screen)) return inner;
+    if (child && k.ours && SendMessage(c, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
+    return c;
+  }
+  return nullptr;
 }
+}  // namespace
+
+HWND WindowFromPoint(POINT pt) { return HitWindow(Desktop(), POINT{0, 0}, pt); }
 
 HWND ChildWindowFromPointEx(HWND parent, POINT clientPt, UINT flags) {
   if (!Checked(parent)) return nullptr;
   CRect client(0, 0, parent->rcClient.Width(), parent->rcClient.Height());
   if (parent != G().desktop && !client.PtInRect(clientPt)) return nullptr;
-  return ChildAt(parent, clientPt, flags, false);
+  return ChildAt(parent, clientPt, flags);
 }
 
 HWND ChildWindowFromPoint(HWND parent, POINT clientPt) { return ChildWindowFromPointEx(parent, clientPt, CWP_ALL); }

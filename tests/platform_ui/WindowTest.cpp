@@ -1,6 +1,7 @@
 // The window manager: creation and destruction order, geometry, z-order, focus, painting and scroll bars.
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
+#include "platform/ui/ControlDefs.h"
 #include "platform/ui/UpdateRegion.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/UiAutomation.h"
@@ -259,6 +260,10 @@ TEST_F(WindowTest, TreeZOrderAndHitTesting) {
   EXPECT_EQ(b, ChildWindowFromPointEx(top, POINT{60, 60}, CWP_SKIPINVISIBLE));
   POINT screen{60, 60};
   ClientToScreen(top, &screen);
+  EXPECT_EQ(b, WindowFromPoint(screen));
+  // A group box drawn over b passes the point on, as a click there reaches b.
+  HWND group = Child(top, 4, CRect(40, 40, 170, 170), WS_CHILD | WS_VISIBLE | BS_GROUPBOX, "Button");
+  SetWindowPos(group, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   EXPECT_EQ(b, WindowFromPoint(screen));
   POINT onDisabled{210, 10};
   ClientToScreen(top, &onDisabled);
