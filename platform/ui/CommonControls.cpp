@@ -585,7 +585,7 @@ void RegisterCommonControls() {
   RegisterControlClass("ScrollBar", ControlProc<ScrollCtl>, CS_DBLCLKS);
   RegisterControlClass(TRACKBAR_CLASS, ControlProc<SliderCtl>, 0);
   RegisterControlClass(UPDOWN_CLASS, ControlProc<SpinCtl>, CS_DBLCLKS);
-  RegisterControlClass(PROGRESS_CLASS, ControlProc<ProgressCtl>, 0);
+  RegisterControlClass(PROGRESS_CLASS, ControlProc<ProgressCtl>, CS_HREDRAW | CS_VREDRAW);
 }
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include "platform/gdi/RecordingDC.h"
 #include "tests/editor_toolkit/ToolkitTestUtil.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 namespace {
 
@@ -125,6 +126,37 @@ TEST_F(SECProgressCtrlTest, TimerStepsUntilTheUpperBoundAndStopsOnRequest) {
   EXPECT_EQ(20u, bar.GetPos());
   bar.SetPos(100);
   EXPECT_FALSE(bar.StepOnTimer(50));
+}
+
+// A host that keeps the bar as wide as itself: dragging the host's frame repaints the bar's fill
+// and text as a full repaint draws them.
+TEST_F(SECProgressCtrlTest, ABarItsHostResizesIsRepaintedWhole) {
+  struct Host : CWnd {
+    SECProgressCtrl bar;
+    void OnSize(UINT type, int cx, int cy) override {
+      CWnd::OnSize(type, cx, cy);
+      if (bar.m_hWnd) bar.MoveWindow(4, 4, cx - 8, 24);
+    }
+  } host;
+  ASSERT_TRUE(host.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_BTNFACE + 1)), "sized",
+                            WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(20, 20, 320, 170), nullptr, 0));
+  ASSERT_TRUE(host.bar.Create(WS_CHILD | WS_VISIBLE, CRect(4, 4, 200, 28), &host, 1, 0x0100));
+  CRect c;
+  host.GetClientRect(&c);
+  host.bar.MoveWindow(4, 4, c.Width() - 8, 24);
+  host.bar.SetPos(40);
+  UiAutomation::Pump();
+  for (int dx : {90, -140}) {
+    CRect w;
+    host.GetWindowRect(&w);
+    CPoint edge(w.right - 2, w.CenterPoint().y);
+    host.ScreenToClient(&edge);
+    UiAutomation::Drag(host.m_hWnd, edge, edge + CPoint(dx, 0));
+    host.GetWindowRect(&w);
+    EXPECT_EQ(300 + (dx > 0 ? dx : 90 + dx), w.Width());
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(host.m_hWnd)) << dx;
+  }
+  host.DestroyWindow();
 }
 
 }  // namespace
