@@ -141,6 +141,13 @@ CTime StampFor(int nOption, const CString& path) {
   return st.m_mtime;
 }
 
+// A line as it prints: tabs expanded as on screen, no line end. Returns its length.
+int PrintedText(const tagLINEDESC* line, int tabSize, char* out) {
+  int n = SECEditCoreBase::ExpandLine(line, tabSize, FALSE, out);
+  while (n > 0 && (out[n - 1] == '\r' || out[n - 1] == '\n')) --n;
+  return n;
+}
+
 }  // namespace
 
 void SECEditView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
@@ -178,8 +185,10 @@ void SECEditView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
   m_pageStarts.reserve((size_t)(e->m_nLineCount / m_nLinesPerPage + 8));
   m_pageStarts.emplace_back((int)GetEdit()->LineNumber(p), 0);
   int used = 0;
+  // Rows are counted as they print: tabs expanded, so a widened line keeps all its rows.
+  std::vector<char> expanded(SECEDIT_MAX_LINE + 1);
   for (; p && p != stop; p = p->pNext) {
-    int len = e->TextLength(p);
+    int len = PrintedText(p, e->GetTabSize(), expanded.data());
     int rows = len > perRow ? len / perRow + (len % perRow ? 1 : 0) : 1;
     if (used > 0 && used + rows > m_nLinesPerPage) {
       m_pageStarts.emplace_back((int)GetEdit()->LineNumber(p), 0);
@@ -232,8 +241,7 @@ void SECEditView::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
     if (no > to.first || (no == to.first && to.second == 0)) break;
     bool selectionEnd = m_bPrintSelection && p == m_selEnd.pLine;
     if (selectionEnd && m_selEnd.nCol == 0) break;  // a selection ending at column 0 leaves that line out
-    int n = ExpandLine(p, e->GetTabSize(), FALSE, buf);
-    while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n')) --n;
+    int n = PrintedText(p, e->GetTabSize(), buf);
     int firstRow = no == from.first ? from.second : 0;
     int lastRow = no == to.first ? to.second : INT32_MAX;
     if (n == 0) {

@@ -161,6 +161,24 @@ TEST_F(EditPrint, HeaderFooterPagesAndSelection) {
   EXPECT_NE(calls[2].Find("\"Page: 1\""), -1);
 }
 
+// A line that tabs widen past a printed row prints on two rows; every line still gets printed.
+TEST_F(EditPrint, LinesWidenedByTabsAreAllPrinted) {
+  std::string all;
+  for (int i = 1; i <= 300; ++i) {
+    const std::string mark = "line " + std::to_string(i) + ":";
+    all += (i % 10 ? mark : std::string(8, '\t') + mark + std::string(91 - mark.size(), 'x')) + "\r\n";
+  }
+  SetText(text, all);
+  view->InitView();
+  Print(0, 0);
+  const std::string out = PdfText(AfxGetLastPrintFileName().GetString());
+  if (out.empty()) GTEST_SKIP() << "pdftotext is not installed";
+  std::vector<int> missing;
+  for (int i = 1; i <= 300; ++i)
+    if (out.find("line " + std::to_string(i) + ":") == std::string::npos) missing.push_back(i);
+  EXPECT_TRUE(missing.empty()) << missing.size() << " missing, the first " << missing[0];
+}
+
 namespace {
 
 class CSplitEditFrame : public CFrameWnd {
