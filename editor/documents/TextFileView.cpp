@@ -343,6 +343,10 @@ int CTextFileView::UpdateState(UINT nID, CCmdUI* pCmdUI) {
       }
       return TRUE;
     }
+    case ID_INDICATOR_OVR:
+      // The indicator shows only in overtype mode; the Insert key's command stays available in both.
+      EditCommandState(nID, pCmdUI);
+      return dynamic_cast<CTestCmdUI*>(pCmdUI) || !e->GetInsertMode();
     case ID_EDIT_REPLACE: return d->GetType() == CTextFileDoc::FILETYPE_VKS || d->GetType() == CTextFileDoc::FILETYPE_DEFAULT;
     case ID_SECEDIT_SELECTALL: return TRUE;
     case ID_SECEDIT_BACKSPACE:

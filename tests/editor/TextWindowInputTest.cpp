@@ -330,7 +330,9 @@ TEST(TextWindowInput, StatusBarPanesCursorsAndProgressInTheFrame) {
   bar.SetPaneInfoEx(&cross, FALSE);
   const auto state = [&bar](EditorScene& w) {
     std::string out;
-    for (int i = 0; i < 3; ++i) out += "[" + std::string((const char*)bar.GetPaneText(i)) + "]";
+    // A disabled pane shows nothing: the overtype pane is off in insert mode.
+    for (int i = 0; i < 3; ++i)
+      out += "[" + std::string((bar.GetPaneStyle(i) & SBPS_DISABLED) ? "off" : (const char*)bar.GetPaneText(i)) + "]";
     // The cursor's resource: 32512 the arrow, 32513 the I-beam, 32515 the cross, 24702 the gutter's.
     out += " cursor " + std::to_string(::GetCursor() ? ::GetCursor()->id : 0u);
     if (SECProgressCtrl* p = bar.GetProgressCtrl()) {
@@ -355,25 +357,25 @@ TEST(TextWindowInput, StatusBarPanesCursorsAndProgressInTheFrame) {
   };
   ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
   RunSteps(s, {
-    {"opened", [](EditorScene&) {}, "[][Line 1 Col 1][] cursor 32512 @1:0"},
-    {"click", Click(2, 3), "[][Line 2 Col 4][] cursor 32513 @2:3"},
+    {"opened", [](EditorScene&) {}, "[][Line 1 Col 1][off] cursor 32512 @1:0"},
+    {"click", Click(2, 3), "[][Line 2 Col 4][off] cursor 32513 @2:3"},
     {"overtype", Key(VK_INSERT), "[][Line 2 Col 4][OVR] cursor 32513 @2:3"},
-    {"insert", Key(VK_INSERT), "[][Line 2 Col 4][] cursor 32513 @2:3"},
-    {"second window", [](EditorScene& w) { w.AddChild(0, CRect(60, 40, 400, 240)); }, "[][Line 2 Col 4][] cursor 32513 @2:3"},
-    {"click in it", Click(3, 1), "[][Line 3 Col 2][] cursor 32513 @3:1"},
-    {"back to the first", Key(VK_F6, Ctrl), "[][Line 2 Col 4][] cursor 32513 @2:3"},
-    {"over the gutter", over(2, 5), "[][Line 2 Col 4][] cursor 24702 @2:3"},
-    {"over the text", [](EditorScene& w) { UA::MouseMove(w.ViewWnd(), w.At(1, 2)); }, "[][Line 2 Col 4][] cursor 32513 @2:3"},
-    {"over a selection", [](EditorScene& w) { UA::PressKey(VK_HOME, Shift); UA::MouseMove(w.ViewWnd(), w.At(2, 1)); }, "[][Line 2 Col 1][] cursor 32512 @2:0"},
-    {"over a pane with a cursor", overPane(2), "[][Line 2 Col 1][] cursor 32515 @2:0"},
-    {"over a plain pane", overPane(1), "[][Line 2 Col 1][] cursor 32512 @2:0"},
-    {"progress shown", [&bar](EditorScene&) { bar.InitializeProgressControl("Saving", 0, 10); }, "[Saving][Line 2 Col 1][] cursor 32512 progress 0 to the edge @2:0"},
-    {"progress moved", [&bar](EditorScene&) { bar.SetProgress(4); }, "[Saving][Line 2 Col 1][] cursor 32512 progress 4 to the edge @2:0"},
-    {"click while in progress", Click(1, 2), "[Saving][Line 1 Col 3][] cursor 32513 progress 4 to the edge @1:2"},
-    {"frame made smaller in progress", frameSize(420, 300), "[Saving][Line 1 Col 3][] cursor 32513 progress 4 to the edge @1:2"},
-    {"frame made larger in progress", frameSize(540, 380), "[Saving][Line 1 Col 3][] cursor 32513 progress 4 to the edge @1:2"},
-    {"progress ended", [&bar](EditorScene&) { bar.UninitializeProgressControl(); }, "[][Line 1 Col 3][] cursor 32513 @1:2"},
-    {"frame sized", frameSize(480, 360), "[][Line 1 Col 3][] cursor 32513 @1:2"},
+    {"insert", Key(VK_INSERT), "[][Line 2 Col 4][off] cursor 32513 @2:3"},
+    {"second window", [](EditorScene& w) { w.AddChild(0, CRect(60, 40, 400, 240)); }, "[][Line 2 Col 4][off] cursor 32513 @2:3"},
+    {"click in it", Click(3, 1), "[][Line 3 Col 2][off] cursor 32513 @3:1"},
+    {"back to the first", Key(VK_F6, Ctrl), "[][Line 2 Col 4][off] cursor 32513 @2:3"},
+    {"over the gutter", over(2, 5), "[][Line 2 Col 4][off] cursor 24702 @2:3"},
+    {"over the text", [](EditorScene& w) { UA::MouseMove(w.ViewWnd(), w.At(1, 2)); }, "[][Line 2 Col 4][off] cursor 32513 @2:3"},
+    {"over a selection", [](EditorScene& w) { UA::PressKey(VK_HOME, Shift); UA::MouseMove(w.ViewWnd(), w.At(2, 1)); }, "[][Line 2 Col 1][off] cursor 32512 @2:0"},
+    {"over a pane with a cursor", overPane(2), "[][Line 2 Col 1][off] cursor 32515 @2:0"},
+    {"over a plain pane", overPane(1), "[][Line 2 Col 1][off] cursor 32512 @2:0"},
+    {"progress shown", [&bar](EditorScene&) { bar.InitializeProgressControl("Saving", 0, 10); }, "[Saving][Line 2 Col 1][off] cursor 32512 progress 0 to the edge @2:0"},
+    {"progress moved", [&bar](EditorScene&) { bar.SetProgress(4); }, "[Saving][Line 2 Col 1][off] cursor 32512 progress 4 to the edge @2:0"},
+    {"click while in progress", Click(1, 2), "[Saving][Line 1 Col 3][off] cursor 32513 progress 4 to the edge @1:2"},
+    {"frame made smaller in progress", frameSize(420, 300), "[Saving][Line 1 Col 3][off] cursor 32513 progress 4 to the edge @1:2"},
+    {"frame made larger in progress", frameSize(540, 380), "[Saving][Line 1 Col 3][off] cursor 32513 progress 4 to the edge @1:2"},
+    {"progress ended", [&bar](EditorScene&) { bar.UninitializeProgressControl(); }, "[][Line 1 Col 3][off] cursor 32513 @1:2"},
+    {"frame sized", frameSize(480, 360), "[][Line 1 Col 3][off] cursor 32513 @1:2"},
   }, state);
 }
 
