@@ -181,7 +181,10 @@ void SECEditView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
   m_nLinesPerPage = pageHeight / m_nPrintLineHeight > 0 ? pageHeight / m_nPrintLineHeight : 1;
 
   tagLINEDESC* p = m_bPrintSelection && m_selStart.pLine ? m_selStart.pLine : SECEdit::GetFirstLine(e->m_pLine);
-  tagLINEDESC* stop = m_bPrintSelection && m_selEnd.pLine ? m_selEnd.pLine->pNext : nullptr;
+  // A selection that ends at column 0 leaves its last line out: no page is made for it.
+  tagLINEDESC* stop = nullptr;
+  if (m_bPrintSelection && m_selEnd.pLine)
+    stop = m_selEnd.nCol == 0 && m_selEnd.pLine != p ? m_selEnd.pLine : m_selEnd.pLine->pNext;
   m_pageStarts.reserve((size_t)(e->m_nLineCount / m_nLinesPerPage + 8));
   m_pageStarts.emplace_back((int)GetEdit()->LineNumber(p), 0);
   int used = 0;

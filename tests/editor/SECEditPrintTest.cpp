@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -229,4 +230,32 @@ TEST(EditSplit, PanesOfARowShareTheTopLine) {
   delete doc;
   g_text = nullptr;
   Clock::UseRealTime();
+}
+
+// A selection that ends at the start of the line after a full page prints that one page, no blank
+// page for the line left out.
+TEST_F(EditPrint, ASelectionEndingAtAPagesEndPrintsNoBlankPage) {
+  std::string all;
+  for (int i = 1; i <= 300; ++i) all += "line " + std::to_string(i) + ":\r\n";
+  SetText(text, all);
+  view->InitView();
+  Print(0, 0);
+  std::string out = PdfText(AfxGetLastPrintFileName().GetString());
+  if (out.empty()) GTEST_SKIP() << "pdftotext is not installed";
+  const std::string first = out.substr(0, out.find('\f'));
+  int perPage = 0;
+  while (first.find("line " + std::to_string(perPage + 1) + ":") != std::string::npos) ++perPage;
+  ASSERT_GT(perPage, 1);
+  UiAutomation::Click(view->m_hWnd, POINT{view->m_nMargin + 3, 3});
+  UiAutomation::PressKey(VK_HOME, UiAutomation::kControl);
+  for (int i = 0; i < perPage; ++i) UiAutomation::PressKey(VK_DOWN, UiAutomation::kShift);
+  DialogAutomation::CommonAnswer selection;
+  selection.ok = true;
+  selection.flags = PD_SELECTION;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, selection);
+  frame->SendMessage(WM_COMMAND, ID_FILE_PRINT, 0);
+  out = PdfText(AfxGetLastPrintFileName().GetString());
+  EXPECT_EQ(1, std::count(out.begin(), out.end(), '\f'));
+  EXPECT_NE(out.find("line " + std::to_string(perPage) + ":"), std::string::npos);
+  EXPECT_EQ(out.find("line " + std::to_string(perPage + 1) + ":"), std::string::npos);
 }
