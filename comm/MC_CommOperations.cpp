@@ -322,6 +322,7 @@ bool CMC_Comm::SenderId(WORD& sender) {
 }
 
 bool CMC_Comm::GetMotionControllerLastErrors(CByteArray& codes, CWordArray& words) {
+  CWaitCursor wait;
   codes.RemoveAll();
   words.RemoveAll();
   if (!IsCommunicationInitialized()) return false;
@@ -377,6 +378,7 @@ bool CMC_Comm::GetMotionControllerLastErrors(CByteArray& codes, CWordArray& word
 }
 
 bool CMC_Comm::ScanNetwork(CWordArray& axes, CStringArray& firmwareIds) {
+  CWaitCursor wait;
   axes.RemoveAll();
   firmwareIds.RemoveAll();
   if (!IsCommunicationInitialized()) return false;
