@@ -9,6 +9,7 @@
 #include "platform/core/Format.h"
 #include "platform/core/Ini.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/CmdTarget.h"
 
 int CMC_Comm::m_bOpen = 0;
 CString CMC_Comm::m_strChannel;
@@ -126,6 +127,7 @@ int CMC_Comm::Refresh() {
     SetLastError(kErrorChannelClosed);
     return 0;
   }
+  CWaitCursor wait;
   bool ok;
   if (m_bNetMaster) {
     std::vector<BYTE> data;

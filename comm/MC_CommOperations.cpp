@@ -7,6 +7,7 @@
 #include "platform/ui/WinThread.h"
 #include "platform/ui/Wnd.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -177,17 +178,20 @@ int CMC_Comm::SendData(WORD* words, WORD address, BYTE space, WORD count) {
 
 int CMC_Comm::ReceiveData(WORD* words, WORD address, BYTE space, WORD count) {
   if (!IsCommunicationInitialized()) return 0;
+  // Read aside: an ignored failure leaves the caller's words as they were, not what a broken
+  // transfer left behind.
+  std::vector<WORD> read(count + 1u);
+  WORD* into = words ? read.data() : nullptr;
   bool done = false;
   int result = RunWithRetry([&] {
-    if (!m_bNetMaster) return done = DAV_ReceiveData(words, address, space, count);
+    if (!m_bNetMaster) return done = DAV_ReceiveData(into, address, space, count);
     std::vector<BYTE> data;
     if (count && !words) return false;
     if (!NetRequest(MemoryRequest(NETOP_RECEIVE_DATA, -1, address, space, count), 2u * count + 2, false, &data)) return false;
-    GetWords(data, words, count);
+    GetWords(data, into, count);
     return done = true;
   });
-  // An ignored failure hands out zeros, never what a broken transfer left behind.
-  if (result && !done && words) memset(words, 0, 2u * count);
+  if (result && done && words) std::copy_n(read.begin(), count, words);
   return result;
 }
 
@@ -206,18 +210,20 @@ int CMC_Comm::SendBigData(WORD* words, WORD address, BYTE space, WORD count, PRO
 int CMC_Comm::ReceiveBigData(WORD* words, WORD address, BYTE space, WORD count, PROGRESS_CALLBACK callback,
                              void* user) {
   if (!IsCommunicationInitialized()) return 0;
+  std::vector<WORD> read(count + 1u);
+  WORD* into = words ? read.data() : nullptr;
   bool done = false;
   int result = RunWithRetry([&] {
-    if (!m_bNetMaster) return done = DAV_ReceiveBigData(words, address, space, count, callback, user);
+    if (!m_bNetMaster) return done = DAV_ReceiveBigData(into, address, space, count, callback, user);
     if (count && !words) return false;
     std::vector<BYTE> data;
     if (!NetRequest(MemoryRequest(NETOP_RECEIVE_BIG_DATA, callback ? 1 : 0, address, space, count), 2u * count + 2, false, &data,
                     callback, user))
       return false;
-    GetWords(data, words, count);
+    GetWords(data, into, count);
     return done = true;
   });
-  if (result && !done && words) memset(words, 0, 2u * count);
+  if (result && done && words) std::copy_n(read.begin(), count, words);
   return result;
 }
 
@@ -316,6 +322,7 @@ bool CMC_Comm::SenderId(WORD& sender) {
 }
 
 bool CMC_Comm::GetMotionControllerLastErrors(CByteArray& codes, CWordArray& words) {
+  CWaitCursor wait;
   codes.RemoveAll();
   words.RemoveAll();
   if (!IsCommunicationInitialized()) return false;
@@ -371,6 +378,7 @@ bool CMC_Comm::GetMotionControllerLastErrors(CByteArray& codes, CWordArray& word
 }
 
 bool CMC_Comm::ScanNetwork(CWordArray& axes, CStringArray& firmwareIds) {
+  CWaitCursor wait;
   axes.RemoveAll();
   firmwareIds.RemoveAll();
   if (!IsCommunicationInitialized()) return false;

@@ -267,6 +267,17 @@ BOOL QueueInput(ThreadQueue* q, const MSG& m) {
   return TRUE;
 }
 
+// The window the mouse belongs to while it is captured: the capture of the foreground window's
+// thread takes every mouse message, whichever thread holds it; else the posting thread's own.
+HWND HeldCapture() {
+  if (HWND fg = GetForegroundWindow()) {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    if (IsLive(fg) && !fg->dead && fg->queue)
+      if (HWND c = fg->queue->capture.load(); c && IsLive(c) && !c->dead) return c;
+  }
+  return GetCapture();
+}
+
 }  // namespace
 
 BOOL PostKeyInput(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -293,7 +304,7 @@ BOOL PostMouseInput(UINT msg, WPARAM wParam, POINT screen) {
     if (moves) S().cursor = screen;
   }
   // The window under the point (or the capture) only names the thread whose queue takes it.
-  HWND to = GetCapture();
+  HWND to = HeldCapture();
   if (!to) to = msg == WM_MOUSEWHEEL ? GetFocus() : WindowFromPoint(screen);
   ThreadQueue* q = CurrentQueue();
   {

@@ -73,7 +73,13 @@ int CView::OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message) {
   int r = CWnd::OnMouseActivate(pDesktopWnd, nHitTest, message);
   if (r == MA_NOACTIVATE || r == MA_NOACTIVATEANDEAT) return r;
   CFrameWnd* frame = GetParentFrame();
-  if (frame && frame->GetActiveView() != this) frame->SetActiveView(this);
+  if (!frame) return r;
+  // The active view takes the focus back when a click finds it without it.
+  const HWND focus = ::GetFocus();
+  if (frame->GetActiveView() != this)
+    frame->SetActiveView(this);
+  else if (focus != m_hWnd && !::IsChild(m_hWnd, focus))
+    OnActivateView(TRUE, this, this);
   return r;
 }
 

@@ -1246,15 +1246,26 @@ BOOL FlashWindow(HWND hwnd, BOOL) { return Checked(hwnd) && CurrentQueue()->acti
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
   if (!Owned(hwnd)) return FALSE;
   BOOL wasDisabled = (hwnd->style & WS_DISABLED) ? TRUE : FALSE;
+  ThreadQueue* q = hwnd->queue;
   if (enable && wasDisabled) {
     hwnd->style &= ~WS_DISABLED;
+    const HWND had = hwnd->focusWhenDisabled;
+    hwnd->focusWhenDisabled = nullptr;
     Deliver(hwnd, WM_ENABLE, TRUE, 0);
+    // The end of a modal loop over the window: the focus it lost goes back where it was, unless
+    // another window took it meanwhile.
+    if (had && !q->focus && IsWindow(hwnd) && IsWindow(had) && IsDescendant(hwnd, had) && q->active == Root(hwnd) &&
+        IsWindowVisible(had) && IsWindowEnabled(had))
+      SetFocus(had);
   } else if (!enable && !wasDisabled) {
-    ThreadQueue* q = hwnd->queue;
     Deliver(hwnd, WM_CANCELMODE, 0, 0);
     if (!IsWindow(hwnd)) return wasDisabled;
     hwnd->style |= WS_DISABLED;
-    if (q->focus && IsDescendant(hwnd, q->focus)) SetFocus(nullptr);
+    if (q->focus && IsDescendant(hwnd, q->focus)) {
+      // Owners are disabled by modal loops; a child disabled keeps nothing.
+      if (!(hwnd->style & WS_CHILD)) hwnd->focusWhenDisabled = q->focus;
+      SetFocus(nullptr);
+    }
     if (IsWindow(hwnd)) Deliver(hwnd, WM_ENABLE, FALSE, 0);
   }
   return wasDisabled;

@@ -101,7 +101,7 @@ struct ThreadQueue {
   std::vector<HWND> dirty;  // windows that may need WM_PAINT, in the order they became dirty
   HWND focus = nullptr;
   HWND active = nullptr;
-  HWND capture = nullptr;
+  std::atomic<HWND> capture{nullptr};  // read by the threads that post mouse input
   Caret caret;
   ClickMemory lastClick;
   MSG lastMsg{};
@@ -146,6 +146,7 @@ struct HWND__ {
   ui::ScrollState scroll[2];
   std::array<int, 17> barsDrawn{};  // what the scroll bars showed, and where, when last drawn
   UINT showCmd = SW_SHOWNORMAL;
+  HWND focusWhenDisabled = nullptr;  // the focus it held as it was disabled: a modal loop gives it back
   CRect rcNormal;  // restored position while minimised or maximised
 };
 

@@ -1,9 +1,12 @@
+#include "platform/ui/CmdTarget.h"
 #include "tests/comm/CommTestSupport.h"
 
 namespace {
 
 std::vector<DAV_MSG> g_unsolicited;
 void Unsolicited(DAV_MSG* m) { g_unsolicited.push_back(*m); }
+int g_waitCursors = -1;
+void NoteWaitCursor(DAV_MSG*) { g_waitCursors = AfxGetWaitCursorCount(); }
 
 }  // namespace
 
@@ -173,4 +176,33 @@ TEST_F(CommTest, ScanReplyOfAxis255ShortensTheWait) {
   // The delay unit is 2000: after axis 255 the scan listens 2000 x 3 / 1000 = 6 ms more.
   EXPECT_GE(Clock::Now() - start, 6u);
   EXPECT_LT(Clock::Now() - start, 20u);
+}
+
+// Reading the error list, scanning and a refresh that reopens the channel show the wait cursor while they last.
+TEST_F(CommTest, DriveQueriesShowTheWaitCursor) {
+  OpenSerial();
+  CMC_Comm::RegisterReceiveUnsolicitedMsgHandler(NoteWaitCursor);
+  DAV_MSG stray{};
+  stray.count = 1;
+  stray.address = 0x0030;
+  stray.opcode = 0x7777;
+  DriveSimulator::QueueMessage(stray);
+  CByteArray codes;
+  CWordArray words, axes;
+  CStringArray ids;
+  ASSERT_TRUE(CMC_Comm::GetMotionControllerLastErrors(codes, words));
+  EXPECT_EQ(1, g_waitCursors);
+  g_waitCursors = -1;
+  DriveSimulator::QueueMessage(stray);
+  ASSERT_TRUE(CMC_Comm::ScanNetwork(axes, ids));
+  EXPECT_EQ(1, g_waitCursors);
+  int atBox = -1;
+  Automation::Instance().SetMessageBoxHandler([&](const char*, const char*, UINT) {
+    atBox = AfxGetWaitCursorCount();
+    return IDCANCEL;
+  });
+  DriveSimulator::StopAnsweringAtCall(0);
+  EXPECT_FALSE(CMC_Comm::Refresh());
+  EXPECT_EQ(1, atBox);
+  EXPECT_EQ(0, AfxGetWaitCursorCount());
 }

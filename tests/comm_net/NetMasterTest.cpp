@@ -817,6 +817,48 @@ TEST_F(NetMasterTest, ACutPacketEndsTheConnectionAndTheUserReconnects) {
   EXPECT_TRUE(CMC_Comm::GetHostBoard(axis));
 }
 
+// The window runs on its own thread: its frame drag holds the mouse there even where the pointer leaves it.
+TEST_F(NetMasterTest, TheUserSizesTheMasterWindowByItsCornerAndClosesTheChannel) {
+  Start();
+  OpenChannel();
+  auto captured = [this] { return UiCallOnWindowThread(m_dlg, [] { return (LRESULT)::GetCapture(); }); };
+  auto dragCorner = [&](int dx, int dy) {
+    CRect w;
+    ::GetWindowRect(m_dlg, &w);
+    const POINT from{w.right - 2, w.bottom - 2};
+    PostMouseInput(WM_MOUSEMOVE, 0, from);
+    PostMouseInput(WM_LBUTTONDOWN, MK_LBUTTON, from);
+    EXPECT_TRUE(PumpUntil([&] { return captured() == (LRESULT)m_dlg; }));
+    for (int i = 1; i <= 4; ++i)
+      PostMouseInput(WM_MOUSEMOVE, MK_LBUTTON, POINT{from.x + dx * i / 4, from.y + dy * i / 4});
+    PostMouseInput(WM_LBUTTONUP, 0, POINT{from.x + dx, from.y + dy});
+    EXPECT_TRUE(PumpUntil([&] { return captured() == 0; }, 2000));
+  };
+  auto clientRight = [this](int id) {
+    CRect r, c;
+    ::GetWindowRect(Item(id), &r);
+    ::GetClientRect(m_dlg, &c);
+    POINT edge{c.right, 0};
+    ::ClientToScreen(m_dlg, &edge);
+    return edge.x - r.right;
+  };
+  CRect initial;
+  ::GetWindowRect(m_dlg, &initial);
+  const int gap = clientRight(IDC_NM_CHANNEL);
+  dragCorner(80, 50);
+  CRect grown;
+  ::GetWindowRect(m_dlg, &grown);
+  EXPECT_EQ(CSize(initial.Width() + 80, initial.Height() + 50), grown.Size());
+  EXPECT_EQ(gap, clientRight(IDC_NM_CHANNEL));
+  dragCorner(-2000, -2000);
+  CRect least;
+  ::GetWindowRect(m_dlg, &least);
+  EXPECT_EQ(CSize(initial.Width() / 2, initial.Height()), least.Size());
+  EXPECT_EQ(gap, clientRight(IDC_NM_CHANNEL));
+  UserClick(IDC_NM_CHANNEL);
+  EXPECT_TRUE(WaitState(NMS_CLOSING_CHANNEL));
+}
+
 TEST_F(NetMasterTest, TheMasterWindowShowsAndKeepsItsLayoutWhenResized) {
   Start();
   EXPECT_TRUE(::IsWindowVisible(m_dlg));

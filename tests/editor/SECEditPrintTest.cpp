@@ -5,6 +5,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/gdi/Printer.h"
 #include "platform/gdi/RecordingDC.h"
+#include "platform/ui/ControlBar.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/FrameWnd.h"
@@ -67,6 +68,7 @@ struct EditPrint : ::testing::Test {
     ASSERT_NE(view, nullptr);
   }
   void TearDown() override {
+    app.m_pMainWnd = nullptr;
     if (frame && ::IsWindow(frame->m_hWnd)) frame->DestroyWindow();
     UiAutomation::Pump();
     delete doc;
@@ -178,6 +180,35 @@ TEST_F(EditPrint, LinesWidenedByTabsAreAllPrinted) {
   for (int i = 1; i <= 300; ++i)
     if (out.find("line " + std::to_string(i) + ":") == std::string::npos) missing.push_back(i);
   EXPECT_TRUE(missing.empty()) << missing.size() << " missing, the first " << missing[0];
+}
+
+// Printing from the main window's tool bar disables that window while it runs: the text view keeps the keys
+// afterwards, and a click in it takes the focus wherever the focus went.
+TEST_F(EditPrint, TheTextKeepsTheKeyboardAfterAPrint) {
+  SetText(text, "one\r\ntwo\r\n");
+  view->InitView();
+  app.m_pMainWnd = frame;
+  CToolBar bar;
+  ASSERT_TRUE(bar.Create(frame));
+  const UINT buttons[] = {ID_FILE_PRINT};
+  bar.SetButtons(buttons, 1);
+  frame->RecalcLayout();
+  UiAutomation::Click(view->m_hWnd, POINT{4, 4});
+  DialogAutomation::CommonAnswer ok;
+  ok.ok = true;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, ok);
+  CRect r;
+  bar.GetItemRect(0, &r);
+  UiAutomation::Click(bar.m_hWnd, r.CenterPoint());
+  EXPECT_EQ(0, AfxGetLastPrintFileName().Find(dir.c_str()));
+  UiAutomation::PressKey(VK_DOWN);
+  UiAutomation::TypeText("x");
+  EXPECT_EQ("one\r\nxtwo\r\n", AllText(text));
+  // The focus gone by a host's call: a click in the active view takes it.
+  ::SetFocus(nullptr);
+  UiAutomation::Click(view->m_hWnd, POINT{200, 4});
+  UiAutomation::TypeText("y");
+  EXPECT_EQ("oney\r\nxtwo\r\n", AllText(text));
 }
 
 namespace {
