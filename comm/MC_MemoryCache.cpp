@@ -119,7 +119,9 @@ int CMC_MemoryCache::ReadValues(int all) {
     }
     const int run = end - i;
     if (run >= 2) {
+      // A read the user ignores hands nothing out: each word keeps its last value.
       buffer.resize((size_t)run);
+      for (int k = 0; k < run; ++k) buffer[(size_t)k] = m_arrElems.GetAt(i + k)->m_wValue;
       if (!CMC_Comm::ReceiveData(buffer.data(), first->m_wAddress, m_byMemorySpace, (WORD)run)) return 0;
       DWORD now = GetTickCount();
       for (int k = 0; k < run; ++k) {
@@ -129,7 +131,7 @@ int CMC_MemoryCache::ReadValues(int all) {
         e->m_bRead = true;
       }
     } else {
-      WORD value = 0;
+      WORD value = first->m_wValue;
       if (!CMC_Comm::ReceiveData(&value, first->m_wAddress, m_byMemorySpace, 1)) return 0;
       first->m_wValue = value;
       first->m_dwTick = GetTickCount();

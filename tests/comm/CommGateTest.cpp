@@ -141,7 +141,7 @@ TEST_F(CommTest, CancelClosesAndOtherAnswersKeepTheChannel) {
   EXPECT_EQ(CMC_Comm::GetBaudRate(), 0u);
   EXPECT_EQ(CMC_Comm::GetProtocol(), 255);
 
-  // Abort fails and keeps the channel; Ignore reports success and hands out zeros.
+  // Abort fails and keeps the channel; Ignore reports success and hands out nothing.
   OpenSerial();
   CMC_Comm::nShowErr = MB_ABORTRETRYIGNORE;
   DriveSimulator::FailNextCalls(1, "x");
@@ -152,8 +152,8 @@ TEST_F(CommTest, CancelClosesAndOtherAnswersKeepTheChannel) {
   DriveSimulator::FailNextCalls(1, "x");
   Automation::Instance().PushMessageBoxAnswer(IDIGNORE);
   EXPECT_TRUE(CMC_Comm::ReceiveData(w, 0x8200, 1, 2));
-  EXPECT_EQ(w[0], 0);
-  EXPECT_EQ(w[1], 0);
+  EXPECT_EQ(w[0], 0xDEAD);
+  EXPECT_EQ(w[1], 0xDEAD);
   EXPECT_EQ(CMC_Comm::m_nLastErrorAnswer, IDIGNORE);
   // Ignore leaves out-parameters and the cache untouched.
   DriveSimulator::FailNextCalls(1, "x", "DAV_SetActiveDrive");

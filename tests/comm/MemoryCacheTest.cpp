@@ -156,6 +156,21 @@ TEST_F(MemoryCacheTest, FailedReadsReportZero) {
   EXPECT_FALSE(cache.ReadValues(0));
 }
 
+TEST_F(MemoryCacheTest, AnIgnoredReadKeepsTheLastValues) {
+  CMC_MemoryCache cache(1);
+  cache.AddAddress(0, 0x8200, 2, 0);  // a run
+  cache.AddAddress(0, 0x8204, 1, 0);  // a single word
+  ASSERT_TRUE(cache.ReadValues(0));
+  CMC_Comm::nShowErr = MB_ABORTRETRYIGNORE;
+  DriveSimulator::FailNextCalls(2, "no answer", "DAV_ReceiveData");
+  for (int k = 0; k < 2; ++k) Automation::Instance().PushMessageBoxAnswer(IDIGNORE);
+  EXPECT_TRUE(cache.ReadValues(0));
+  EXPECT_EQ(BoxTexts().size(), 2u);
+  EXPECT_EQ(Value(cache, 0, 0x8200), 0x100);
+  EXPECT_EQ(Value(cache, 0, 0x8201), 0x101);
+  EXPECT_EQ(Value(cache, 0, 0x8204), 0x104);
+}
+
 TEST_F(MemoryCacheTest, CopiesAndAssignment) {
   CMC_MemoryCache a(1), b(2);
   a.AddAddress(0, 0x8200, 2, 300);
