@@ -163,9 +163,8 @@ long long CMC_MotionView::OneLineWidth(int32_t bytes, int nLevel) {
   return (long long)bytes * m_nWidestChar + CGXTreeCellLook::Indent(nLevel) + 16;
 }
 
-BOOL CMC_MotionView::MayWrap(const CString& text, int nLevel) {
-  const bool lines = text.Find('\n') >= 0 || text.Find('\t') >= 0;
-  return OneLineWidth(lines ? kManyLines : text.GetLength(), nLevel) > GetColWidth(1);
+int32_t CMC_MotionView::LineBytes(const CString& text) {
+  return text.Find('\n') >= 0 || text.Find('\t') >= 0 ? kManyLines : text.GetLength();
 }
 
 // The widest printable ASCII character of the cells' font: a text of n bytes is at most n of them
@@ -208,8 +207,7 @@ void CMC_MotionView::RefitRows() {
       RowLine& line = m_aRowLines[r - 1];
       if (line.bytes == kUnknown) {
         const CGXStyle* style = StoredStyle(r);
-        const CString text = style ? style->GetValue() : CString();
-        line.bytes = text.Find('\n') >= 0 || text.Find('\t') >= 0 ? kManyLines : text.GetLength();
+        line.bytes = style ? LineBytes(style->GetValue()) : 0;
         line.level = GetTreeNodeAttrib(kLevelAttrib, r);
       }
       if (OneLineWidth(line.bytes, line.level) > width) rows.push_back(r);
@@ -447,8 +445,10 @@ void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
     m_nFirstRedRow = nRow;
   if (!m_nBatch)
     ResizeRowHeightsToFit(CGXRange().SetCellRange(nRow, 1, nRow, 1));
-  else if (MayWrap(style.GetValue(), nLevel))
-    m_aFitRows.push_back(nRow);
+  // Known at once, so that the first width change after a fill need not read the rows.
+  const RowLine line{LineBytes(style.GetValue()), nLevel};
+  if (nRow >= 1 && nRow <= m_aRowLines.size()) m_aRowLines[nRow - 1] = line;
+  if (m_nBatch && OneLineWidth(line.bytes, line.level) > GetColWidth(1)) m_aFitRows.push_back(nRow);
 }
 
 void CMC_MotionView::BeginBatch() {

@@ -196,8 +196,8 @@ class CMC_MotionView : public CGXGridView {
   static DWORD CountVisibleRows(CMC_MotionGroup* pGroup);
   void WriteRows(DWORD& nRow, int nLevel, CMC_MotionGroup* pGroup);
   BOOL IsRedRow(DWORD nRow);
-  // Whether a row's text may need more than one line at the column's width (counted in characters).
-  BOOL MayWrap(const CString& text, int nLevel);
+  // What a row's one-line width is reckoned from: the text's bytes, or kManyLines.
+  static int32_t LineBytes(const CString& text);
   // The widest a row's text can be on one line, with its indent (counted in characters).
   long long OneLineWidth(int32_t bytes, int nLevel);
   // Marks rows a..b (clipped to the rows) as changed.
