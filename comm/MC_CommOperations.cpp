@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -46,6 +47,17 @@ struct HWND__* CurrentThreadMainWindow() {
 
 LRESULT SendToWindow(struct HWND__* hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::SendMessage(hwnd, message, wParam, lParam);
+}
+
+// A library read into a buffer of its own, copied out only when it succeeds: a failure the user
+// ignores leaves the caller's words as they were, never what a broken transfer left behind.
+template <class Read>
+bool ReadThrough(WORD* words, WORD count, Read read) {
+  if (!words) return read(words);
+  std::vector<WORD> buffer(words, words + count);
+  if (!read(buffer.data())) return false;
+  std::copy(buffer.begin(), buffer.end(), words);
+  return true;
 }
 
 // Holds nShowErr at 0 while the drive's answers are awaited.
@@ -178,21 +190,14 @@ int CMC_Comm::SendData(WORD* words, WORD address, BYTE space, WORD count) {
 
 int CMC_Comm::ReceiveData(WORD* words, WORD address, BYTE space, WORD count) {
   if (!IsCommunicationInitialized()) return 0;
-  // Read aside: an ignored failure leaves the caller's words as they were, not what a broken
-  // transfer left behind.
-  std::vector<WORD> read(count + 1u);
-  WORD* into = words ? read.data() : nullptr;
-  bool done = false;
-  int result = RunWithRetry([&] {
-    if (!m_bNetMaster) return done = DAV_ReceiveData(into, address, space, count);
+  return RunWithRetry([&] {
+    if (!m_bNetMaster) return ReadThrough(words, count, [&](WORD* into) { return DAV_ReceiveData(into, address, space, count); });
     std::vector<BYTE> data;
     if (count && !words) return false;
     if (!NetRequest(MemoryRequest(NETOP_RECEIVE_DATA, -1, address, space, count), 2u * count + 2, false, &data)) return false;
-    GetWords(data, into, count);
-    return done = true;
+    GetWords(data, words, count);
+    return true;
   });
-  if (result && done && words) std::copy_n(read.begin(), count, words);
-  return result;
 }
 
 int CMC_Comm::SendBigData(WORD* words, WORD address, BYTE space, WORD count, PROGRESS_CALLBACK callback,
@@ -210,21 +215,18 @@ int CMC_Comm::SendBigData(WORD* words, WORD address, BYTE space, WORD count, PRO
 int CMC_Comm::ReceiveBigData(WORD* words, WORD address, BYTE space, WORD count, PROGRESS_CALLBACK callback,
                              void* user) {
   if (!IsCommunicationInitialized()) return 0;
-  std::vector<WORD> read(count + 1u);
-  WORD* into = words ? read.data() : nullptr;
-  bool done = false;
-  int result = RunWithRetry([&] {
-    if (!m_bNetMaster) return done = DAV_ReceiveBigData(into, address, space, count, callback, user);
+  return RunWithRetry([&] {
+    if (!m_bNetMaster)
+      return ReadThrough(words, count,
+                         [&](WORD* into) { return DAV_ReceiveBigData(into, address, space, count, callback, user); });
     if (count && !words) return false;
     std::vector<BYTE> data;
     if (!NetRequest(MemoryRequest(NETOP_RECEIVE_BIG_DATA, callback ? 1 : 0, address, space, count), 2u * count + 2, false, &data,
                     callback, user))
       return false;
-    GetWords(data, into, count);
-    return done = true;
+    GetWords(data, words, count);
+    return true;
   });
-  if (result && done && words) std::copy_n(read.begin(), count, words);
-  return result;
 }
 
 int CMC_Comm::Checksum(WORD start, WORD end, WORD& sum) {

@@ -119,7 +119,7 @@ int CMC_MemoryCache::ReadValues(int all) {
     }
     const int run = end - i;
     if (run >= 2) {
-      // An ignored failed read keeps the words' last values.
+      // A read the user ignores hands nothing out: each word keeps its last value.
       buffer.resize((size_t)run);
       for (int k = 0; k < run; ++k) buffer[(size_t)k] = m_arrElems.GetAt(i + k)->m_wValue;
       if (!CMC_Comm::ReceiveData(buffer.data(), first->m_wAddress, m_byMemorySpace, (WORD)run)) return 0;

@@ -204,7 +204,9 @@ FILE* CConfigFileWriter::Open() {
   } else if (!m_file) {
     ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
   }
-  if (!m_file) SetLastErrorFromErrno(cause);
+  // A new file that cannot be made for want of a name is one whose folder is missing.
+  if (!m_file && (cause == ENOENT || cause == ENOTDIR)) SetLastError(ERROR_PATH_NOT_FOUND);
+  else if (!m_file) SetLastErrorFromErrno(cause);
   errno = 0;
   return m_file;
 }

@@ -1,6 +1,7 @@
 #include "motion/cam/MC_CAM.h"
 
 #include "kernel/values/ConfigFile.h"
+#include "kernel/values/QuietErrors.h"
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/values/Utilities.h"
 #include "motion/model/MotionStringIds.h"
@@ -181,12 +182,19 @@ int CMC_CAM::Export(const char* path) const {
     line.Format("%ld\t%ld\r\n", master, m_points[i]);
     text += line;
   }
-  // A file the user already has is replaced only by a complete new one.
-  CConfigFileWriter writer(ShownFileName(path));
-  return writer.WriteEntries(1, [&](FILE* f, int) {
-           return std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
-         }) &&
-         writer.Commit();
+  int written = 0;
+  {
+    // The writer's own boxes give way to the system's text of what failed.
+    CQuietErrors quiet;
+    // A file the user already has is replaced only by a complete new one.
+    CConfigFileWriter writer(ShownFileName(path));
+    written = writer.WriteEntries(1, [&](FILE* f, int) {
+                return std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
+              }) &&
+              writer.Commit();
+  }
+  if (!written) ShowSystemError(MB_ICONSTOP);
+  return written;
 }
 
 int CMC_CAM::Import(const char* path) {

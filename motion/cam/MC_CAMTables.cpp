@@ -11,6 +11,7 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/Path.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <vector>
@@ -237,13 +238,20 @@ int CMC_CAMTables::Load(const char* directory) {
   return result;
 }
 
-int CMC_CAMTables::Write(const char* directory, CMotionFileSet& set) const {
+int CMC_CAMTables::Write(const char* directory, CMotionFileSet& set, std::vector<CString>* failed) const {
   const CString dir(directory ? directory : "");
+  int result = 1;
   for (const CObArrayEx<CMC_CAM>* list : {&m_selected, &m_available})
     for (int i = 0; i < list->GetSize(); ++i) {
+      const CMC_CAM* cam = list->GetAt(i);
       CString path;
-      path.Format("%s\\%s.%s", dir.GetString(), list->GetAt(i)->GetName().GetString(), "cam");
-      if (!list->GetAt(i)->Save(set.Add(path))) return 0;
+      path.Format("%s\\%s.%s", dir.GetString(), cam->GetName().GetString(), "cam");
+      // A table that cannot be saved keeps its old file; the rest of the program is saved all the same.
+      if (!cam->Save(set.Add(path))) {
+        set.DropLast();
+        if (failed) failed->push_back(cam->GetName());
+        result = 0;
+      }
     }
   // The files of tables this program read or wrote there and holds no more go with the set.
   // Looked up by name, not by listing the folder, which may hold many other files.
@@ -254,17 +262,35 @@ int CMC_CAMTables::Write(const char* directory, CMotionFileSet& set) const {
         if (!IsNameUsed(title, nullptr)) set.Remove(dir + "\\" + title + ".cam");
   CString text;
   for (int i = 0; i < m_selected.GetSize(); ++i) text += EscapeString(m_selected[i]->GetName()) + "\r\n";
-  return set.Add(dir + "\\cam.cfg").WriteEntries(1, [&](FILE* f, int) {
-    return std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
-  });
+  if (!set.Add(dir + "\\cam.cfg").WriteEntries(1, [&](FILE* f, int) {
+        return std::fwrite(text.GetString(), 1, (size_t)text.GetLength(), f) == (size_t)text.GetLength() ? 1 : 0;
+      })) {
+    set.DropLast();
+    result = 0;
+  }
+  return result;
 }
 
-void CMC_CAMTables::HoldFilesOfTables(const char* directory) {
+void CMC_CAMTables::HoldFilesOfTables(const char* directory, const std::vector<CString>& failed) {
   HeldFiles held{ResolvePath(ResolveConfigFileName(directory ? directory : "")), {}};
+  std::vector<CString> before;
+  for (auto it = m_held.begin(); it != m_held.end();) {
+    if (!IsSameFolder(it->folder, held.folder)) {
+      ++it;
+      continue;
+    }
+    before.insert(before.end(), it->titles.begin(), it->titles.end());
+    it = m_held.erase(it);
+  }
+  auto among = [](const std::vector<CString>& titles, const CString& name) {
+    return std::any_of(titles.begin(), titles.end(), [&](const CString& t) { return t.CompareNoCase(name) == 0; });
+  };
   for (const CObArrayEx<CMC_CAM>* list : {&m_selected, &m_available})
-    for (int i = 0; i < list->GetSize(); ++i) held.titles.push_back(list->GetAt(i)->GetName());
-  for (auto it = m_held.begin(); it != m_held.end();)
-    it = IsSameFolder(it->folder, held.folder) ? m_held.erase(it) : it + 1;
+    for (int i = 0; i < list->GetSize(); ++i) {
+      const CString& name = list->GetAt(i)->GetName();
+      // A file the save could not write is this program's only if it was before.
+      if (!among(failed, name) || among(before, name)) held.titles.push_back(name);
+    }
   m_held.push_back(std::move(held));
 }
 
@@ -273,9 +299,11 @@ int CMC_CAMTables::Save(const char* directory) {
   CConfigFolderLock lock(dir);
   if (lock.IsRefused()) return 0;
   CMotionFileSet set;
-  if (!Write(directory, set) || !set.Commit(dir)) return 0;
-  HoldFilesOfTables(directory);
-  return 1;
+  std::vector<CString> failed;
+  const int written = Write(directory, set, &failed);
+  if (!set.Commit(dir)) return 0;
+  HoldFilesOfTables(directory, failed);
+  return written;
 }
 
 int CMC_CAMTables::BuildImage(CWordArray& words) const {

@@ -54,12 +54,14 @@ class CMC_CAMTables : public CObject {
   int Save(const char* directory);
   // Every table's file, then cam.cfg, written as members of `set` (not yet in place), and the
   // directory's .cam files of tables this program read or wrote there and no longer holds (removed
-  // or renamed) named for removal with it; 0 at the first failure (shown). A file whose table could
-  // not be read, or that another program put there, stays.
-  int Write(const char* directory, CMotionFileSet& set) const;
+  // or renamed) named for removal with it. A file that fails (shown) is left out of the set, its old
+  // file kept, its table's name added to `failed`, and the result is 0; the others stay members. A
+  // file whose table could not be read, or that another program put there, stays.
+  int Write(const char* directory, CMotionFileSet& set, std::vector<CString>* failed = nullptr) const;
   // Call once the set Write filled is in place: the tables' files in the directory are those held
-  // (those of other folders are kept in mind for the saves to them).
-  void HoldFilesOfTables(const char* directory);
+  // (those of other folders are kept in mind for the saves to them); a table in `failed` holds its
+  // file only if it did before.
+  void HoldFilesOfTables(const char* directory, const std::vector<CString>& failed = {});
 
   // ---- Drive ---------------------------------------------------------------------------------
   // The selected tables back to back in the E2ROM area at `address`.

@@ -30,11 +30,14 @@ int CMC_Motion::SaveToDirectory(const char* directory) {
       return 0;
   }
   if (!m_Main.Save(set.Add(dir + "main.cfg")) || !m_HomingProcedures.Save(set.Add(dir + "homingmodes.cfg")) ||
-      !m_Functions.Save(set.Add(dir + "functions.cfg")) || !m_Interrupts.Save(set.Add(dir + "interrupts.cfg")) ||
-      !m_pCAMTables->Write(directory, set) || !set.Commit(dir))
+      !m_Functions.Save(set.Add(dir + "functions.cfg")) || !m_Interrupts.Save(set.Add(dir + "interrupts.cfg")))
     return 0;
-  m_pCAMTables->HoldFilesOfTables(directory);
-  return 1;
+  // A CAM table that cannot be saved fails the save but keeps none of the other files from it.
+  std::vector<CString> failed;
+  const int cams = m_pCAMTables->Write(directory, set, &failed);
+  if (!set.Commit(dir)) return 0;
+  m_pCAMTables->HoldFilesOfTables(directory, failed);
+  return cams;
 }
 
 void CMC_Motion::ReadSourceText(const char* directory) {

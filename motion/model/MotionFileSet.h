@@ -26,6 +26,10 @@ class CMotionFileSet {
     m_writers.push_back(std::make_unique<CConfigFileWriter>(ShownFileName(name), CConfigFileWriter::kSetMember));
     return *m_writers.back();
   }
+  // The member added last leaves the set, its new file dropped: its old file stays as it is.
+  void DropLast() {
+    if (!m_writers.empty()) m_writers.pop_back();
+  }
   // The file `name` (as Add takes it) goes with the set.
   void Remove(const CString& name) { m_removals.push_back(name); }
   // Replaces the old files of `folder` with every member, written and closed, and removes what is

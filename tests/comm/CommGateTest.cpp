@@ -141,7 +141,7 @@ TEST_F(CommTest, CancelClosesAndOtherAnswersKeepTheChannel) {
   EXPECT_EQ(CMC_Comm::GetBaudRate(), 0u);
   EXPECT_EQ(CMC_Comm::GetProtocol(), 255);
 
-  // Abort fails and keeps the channel; Ignore reports success and leaves the words as they were.
+  // Abort fails and keeps the channel; Ignore reports success and hands out nothing.
   OpenSerial();
   CMC_Comm::nShowErr = MB_ABORTRETRYIGNORE;
   DriveSimulator::FailNextCalls(1, "x");

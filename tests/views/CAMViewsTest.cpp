@@ -17,6 +17,8 @@
 #include "tests/support/MdiViewHost.h"
 #include "tests/views/HostSteps.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -222,6 +224,35 @@ TEST_F(CamViewsTest, TablesViewListsFollowTheModel) {
   for (LPARAM h : m_other.hints) EXPECT_EQ(h, -68);
 }
 
+// A table too large to save, imported beside another: the host's save of the program writes every
+// other file, keeps the table's old one and fails.
+TEST_F(CamViewsTest, ATableThatCannotBeSavedLeavesTheRestSaved) {
+  auto* view = Open<CMC_CAMTablesView>(&m_doc);
+  DialogAutomation::TypeInto(view, 14003, "good");
+  DialogAutomation::ClickControl(view, 14001);
+  const std::string text = m_dir + "/huge.txt";
+  {
+    std::ofstream out(text, std::ios::binary);
+    for (int i = 0; i < 9000; i++) out << i << "\t" << -i << "\r\n";
+  }
+  DialogAutomation::PushFileDialogResult(text.c_str());
+  DialogAutomation::ClickControl(view, 14009);
+  ASSERT_EQ(Items(view, 14004), (std::vector<std::string>{"good", "huge"}));
+  const std::string dir = m_dir + "/program";
+  std::filesystem::create_directory(dir);
+  std::ofstream(dir + "/huge.cam", std::ios::binary) << "old";
+  ClearBoxes();
+  EXPECT_EQ(m_motion->SaveToDirectory(dir.c_str()), 0);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"CAM 'huge' isn't a valid CAM object!"});
+  std::vector<std::string> files;
+  for (auto& e : std::filesystem::directory_iterator(dir)) files.push_back(e.path().filename().string());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"cam.cfg", "functions.cfg", "good.cam", "homingmodes.cfg", "huge.cam",
+                                             "interrupts.cfg", "main.cfg"}));
+  EXPECT_EQ(dravonix::test::ReadFileText(dir + "/huge.cam"), "old");
+  EXPECT_EQ(dravonix::test::ReadFileText(dir + "/cam.cfg"), "\"good\"\r\n\"huge\"\r\n");
+}
+
 TEST_F(CamViewsTest, TablesViewWithoutProgramOffersOnlyLoad) {
   CCamDoc empty;
   auto* view = Open<CMC_CAMTablesView>(&empty);
@@ -360,6 +391,18 @@ TEST_F(CamEditorTest, ExportAndImportAsText) {
   DialogAutomation::PushFileDialogResult(other.c_str());
   Click(m_view, 14018);
   EXPECT_EQ(Points(), (std::vector<LONG>{1, 2, 3}));
+}
+
+TEST_F(CamEditorTest, ExportToAMissingFolderShowsTheSystemsText) {
+  const std::string path = m_dir + "/missing/c1.txt";
+  DialogAutomation::PushFileDialogResult(path.c_str());
+  ClearBoxes();
+  DialogAutomation::ClickControl(m_view, 14019);
+  const auto boxes = Automation::Instance().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "The system cannot find the path specified.\r\n");
+  EXPECT_EQ(boxes[0].type & MB_ICONMASK, (UINT)MB_ICONSTOP);
+  EXPECT_FALSE(std::filesystem::exists(m_dir + "/missing"));
 }
 
 TEST_F(CamEditorTest, WithoutATableEveryControlIsDisabled) {

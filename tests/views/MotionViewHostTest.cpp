@@ -26,7 +26,8 @@ class MotionViewHostTest : public MotionViewTimedTest {
   static constexpr UINT kMove = CMC_MotionView::ID_MOTION_NEW_FIRST + 6;
   // "4" clicks row 4's text, "d4" double-clicks it, "h4" its header, "b4" its node button, "s"/"c" prefixes hold Shift/Ctrl;
   // keys D U X (Delete) E (Escape) R (Enter) F1 and "'text" typed; "w+"/"w-" the wheel; "z" sizes the
-  // child, "f" by its frame, "m" maximizes it; "ex" and "im" export and import the run; "new" and "ins"
+  // child, "f" by its frame, "m" maximizes it; "h5>4" drags row 5 by its header onto row 4;
+  // "ex" and "im" export and import the run; "new" and "ins"
   // make a Move element by the module toolbar and by the Insert menu; a command by its name comes from the host's menu, to the main frame.
   void Step(const std::string& t) {
     static const std::pair<const char*, UINT> commands[] = {
@@ -71,6 +72,12 @@ class MotionViewHostTest : public MotionViewTimedTest {
       frame->GetWindowRect(&now);
       EXPECT_EQ(now, CRect(w.TopLeft(), w.Size() - CSize(150, 100)));
       return;
+    }
+    if (const size_t to = t.find('>'); to != std::string::npos) {
+      // "h5>4": row 5 dragged by its header onto row 4's header.
+      const CRect a = CellRect((DWORD)atoi(t.c_str() + 1), 0), b = CellRect((DWORD)atoi(t.c_str() + to + 1), 0);
+      UiAutomation::AdvanceClock(1000);
+      return UiAutomation::Drag(view->m_hWnd, a.CenterPoint(), CPoint(b.left + 5, b.CenterPoint().y));
     }
     if (t == "F1") return dravonix::test::PostGesture(::GetFocus(), dravonix::test::Gesture::kF1), (void)UiAutomation::Pump();
     if (t == "m") return (void)frame->ShowWindow(SW_MAXIMIZE), (void)UiAutomation::Pump();
@@ -277,6 +284,8 @@ TEST_F(MotionViewHostTest, TheContextMenuOffersWhatTheSelectionAllows) {
       {"3 sh4", "Group", "Edit [grayed]|Delete|Group|Ungroup [grayed]|Enable [grayed]|Move Up", "W1 +g +Untitled M"},
       {"2", "Ungroup", "Edit|Delete|Group|Ungroup|Enable [grayed]|Move Up", "W1 W2 W3 W4 ~ M"},
       {"3 di 3", "Enable", "Edit|Delete|Group|Ungroup [grayed]|Enable|Move Up", "W1 +g W4 ~ M"},
+      // A group dragged to another place stays selected, and Ungroup offered.
+      {"ch5 gr h5>4", "Ungroup", "Edit|Delete|Group|Ungroup|Enable [grayed]|Move Up", "W1 +g W4 M ~"},
   };
   for (const auto& c : cases) {
     Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), Elem("Move", "CPOS=0 CSPD=10")});
@@ -364,7 +373,9 @@ TEST_F(MotionViewHostTest, RowsFitAgainOnlyWhenTheWidthChanges) {
   EXPECT_NE(barBefore, (view->GetStyle() & WS_VSCROLL) != 0);
   EXPECT_EQ(view->GetRowHeight(1), dragged);
   EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
-  for (int by : {-200, 120}) {
+  // Row 5, a comment that wraps once the view is narrow, is moved up between the last two changes.
+  for (int by : {-200, 120, -120}) {
+    if (by == -120) Step("5"), Step("mu");
     pull(true, by);
     std::vector<int> shown, full;
     for (DWORD r = 1; r <= view->GetRowCount(); ++r) shown.push_back(view->GetRowHeight(r));

@@ -17,6 +17,8 @@
 #include "platform/ui/Window.h"
 #include "plot/graph/DrawHelpers.h"
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 IMPLEMENT_DYNCREATE(CMC_MotionView, CGXGridView)
@@ -155,10 +157,14 @@ BOOL CMC_MotionView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
   return handled;
 }
 
-BOOL CMC_MotionView::MayWrap(const CString& text, int nLevel) {
+long long CMC_MotionView::OneLineWidth(int32_t bytes, int nLevel) {
+  if (bytes == kManyLines) return LLONG_MAX;
   if (!m_nWidestChar) m_nWidestChar = WidestChar();
-  const long long width = (long long)text.GetLength() * m_nWidestChar + CGXTreeCellLook::Indent(nLevel) + 16;
-  return text.Find('\n') >= 0 || text.Find('\t') >= 0 || width > GetColWidth(1);
+  return (long long)bytes * m_nWidestChar + CGXTreeCellLook::Indent(nLevel) + 16;
+}
+
+int32_t CMC_MotionView::LineBytes(const CString& text) {
+  return text.Find('\n') >= 0 || text.Find('\t') >= 0 ? kManyLines : text.GetLength();
 }
 
 // The widest printable ASCII character of the cells' font: a text of n bytes is at most n of them
@@ -175,7 +181,9 @@ int CMC_MotionView::WidestChar() {
 }
 
 // Only rows that are taller than one line or may not fit the width in one are measured, a run of
-// them at a time; the rest keep the height a fill gives them.
+// them at a time; the rest keep the height a fill gives them. They are found from what is kept of
+// each row as the rows change (its text's length and level), not by reading every row's cell, and
+// from the heights stored for rows.
 void CMC_MotionView::RefitRows() {
   // A long fit lets waiting input run (its progress): a width change then fits again once this ends.
   if (m_bFitting) {
@@ -191,25 +199,86 @@ void CMC_MotionView::RefitRows() {
   do {
     m_bFitAgain = FALSE;
     m_nWidestChar = WidestChar();
-    const int single = GetDefaultRowHeight();
-    auto needs = [&](DWORD row) {
-      if (GetRowHeight(row) != single) return true;
-      const CGXStyle* style = StoredStyle(row);
-      return style && MayWrap(style->GetValue(), GetTreeNodeAttrib(kLevelAttrib, row));
-    };
-    for (DWORD r = 1; r <= GetRowCount() && !m_bFitAgain;) {
-      if (!needs(r)) {
-        ++r;
-        continue;
+    const DWORD count = GetRowCount();
+    if (m_aRowLines.size() != count) m_aRowLines.assign(count, RowLine{kUnknown, 0});
+    const long long width = GetColWidth(1);
+    std::vector<DWORD> rows;
+    for (DWORD r = 1; r <= count; ++r) {
+      RowLine& line = m_aRowLines[r - 1];
+      if (line.bytes == kUnknown) {
+        const CGXStyle* style = StoredStyle(r);
+        line.bytes = style ? LineBytes(style->GetValue()) : 0;
+        line.level = GetTreeNodeAttrib(kLevelAttrib, r);
       }
-      DWORD last = r;
-      while (last < GetRowCount() && needs(last + 1)) ++last;
-      ResizeRowHeightsToFit(CGXRange().SetCellRange(r, 1, last, 1), TRUE, 0);
+      if (OneLineWidth(line.bytes, line.level) > width) rows.push_back(r);
+    }
+    const int single = GetDefaultRowHeight();
+    const CGXMapDWordToLong& heights = GetParam()->m_RowHeights;
+    for (POSITION pos = heights.GetStartPosition(); pos;) {
+      DWORD row = 0;
+      LONG stored = 0;
+      heights.GetNextAssoc(pos, row, stored);
+      if (row >= 1 && row <= count && GetRowHeight(row) != single) rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (size_t i = 0; i < rows.size() && !m_bFitAgain;) {
+      size_t last = i;
+      while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) ++last;
+      // Input run by a fit may have taken rows away.
+      if (rows[i] <= GetRowCount())
+        ResizeRowHeightsToFit(CGXRange().SetCellRange(rows[i], 1, std::min<DWORD>(rows[last], GetRowCount()), 1), TRUE, 0);
       fitted = TRUE;
-      r = last + 1;
+      i = last + 1;
     }
   } while (m_bFitAgain);
   if (fitted) Redraw(GX_INVALIDATE);
+}
+
+void CMC_MotionView::ForgetRowLines(DWORD a, DWORD b) {
+  const DWORD last = std::min<DWORD>(b, (DWORD)m_aRowLines.size());
+  for (DWORD r = std::max<DWORD>(a, 1); r <= last; ++r) m_aRowLines[r - 1].bytes = kUnknown;
+}
+
+BOOL CMC_MotionView::StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType) {
+  const BOOL stored = CGXGridView::StoreStyleRowCol(nRow, nCol, pStyle, mode, nType);
+  if (stored && nCol == 1) ForgetRowLines(nRow, nRow);
+  return stored;
+}
+
+BOOL CMC_MotionView::StoreRowCount(ROWCOL nRows) {
+  const BOOL stored = CGXGridView::StoreRowCount(nRows);
+  if (stored) m_aRowLines.resize(nRows, RowLine{kUnknown, 0});
+  return stored;
+}
+
+BOOL CMC_MotionView::StoreInsertRows(ROWCOL nRow, ROWCOL nCount, BOOL bProcessed) {
+  const BOOL stored = CGXGridView::StoreInsertRows(nRow, nCount, bProcessed);
+  if (stored) {
+    const size_t at = std::min<size_t>(nRow ? nRow - 1 : 0, m_aRowLines.size());
+    m_aRowLines.insert(m_aRowLines.begin() + (ptrdiff_t)at, nCount, RowLine{kUnknown, 0});
+  }
+  return stored;
+}
+
+BOOL CMC_MotionView::StoreRemoveRows(ROWCOL nFrom, ROWCOL nTo, BOOL bProcessed) {
+  const BOOL stored = CGXGridView::StoreRemoveRows(nFrom, nTo, bProcessed);
+  const size_t from = nFrom ? nFrom - 1 : 0, to = std::min<size_t>(nTo, m_aRowLines.size());
+  if (stored && from < to) m_aRowLines.erase(m_aRowLines.begin() + (ptrdiff_t)from, m_aRowLines.begin() + (ptrdiff_t)to);
+  return stored;
+}
+
+BOOL CMC_MotionView::StoreMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, BOOL bProcessed) {
+  const BOOL stored = CGXGridView::StoreMoveRows(nFrom, nTo, nDest, bProcessed);
+  // Every row between the block's old and new place has another one there now.
+  if (stored && nTo >= nFrom) ForgetRowLines(std::min(nFrom, nDest), std::max<ROWCOL>(nTo, nDest + (nTo - nFrom)));
+  return stored;
+}
+
+BOOL CMC_MotionView::StoreMoveDataRows(const CGXRange& range, const CDWordArray& order) {
+  const BOOL stored = CGXGridView::StoreMoveDataRows(range, order);
+  if (stored) ForgetRowLines(range.m_nTop, range.m_nTop + (DWORD)order.GetSize());
+  return stored;
 }
 
 BOOL CMC_MotionView::PreTranslateMessage(MSG* pMsg) {
@@ -376,8 +445,10 @@ void CMC_MotionView::UpdateRow(DWORD nRow, int nLevel, CObject* pObject) {
     m_nFirstRedRow = nRow;
   if (!m_nBatch)
     ResizeRowHeightsToFit(CGXRange().SetCellRange(nRow, 1, nRow, 1));
-  else if (MayWrap(style.GetValue(), nLevel))
-    m_aFitRows.push_back(nRow);
+  // Known at once, so that the first width change after a fill need not read the rows.
+  const RowLine line{LineBytes(style.GetValue()), nLevel};
+  if (nRow >= 1 && nRow <= m_aRowLines.size()) m_aRowLines[nRow - 1] = line;
+  if (m_nBatch && OneLineWidth(line.bytes, line.level) > GetColWidth(1)) m_aFitRows.push_back(nRow);
 }
 
 void CMC_MotionView::BeginBatch() {

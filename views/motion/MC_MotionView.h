@@ -5,6 +5,7 @@
 #include "grid/engine/GXGridView.h"
 #include "platform/core/String.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -90,6 +91,14 @@ class CMC_MotionView : public CGXGridView {
   void CloseActiveEditControl();
   void SetColumnsWidth();
 
+  // ---- grid stores: the rows' line lengths follow the rows ----
+  BOOL StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int mode, int nType = 0) override;
+  BOOL StoreRowCount(ROWCOL nRows) override;
+  BOOL StoreInsertRows(ROWCOL nRow, ROWCOL nCount, BOOL bProcessed = FALSE) override;
+  BOOL StoreRemoveRows(ROWCOL nFrom, ROWCOL nTo, BOOL bProcessed = FALSE) override;
+  BOOL StoreMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, BOOL bProcessed = FALSE) override;
+  BOOL StoreMoveDataRows(const CGXRange& range, const CDWordArray& order) override;
+
   // ---- grid hooks ----
   BOOL OnSelDragStart(ROWCOL nRow, ROWCOL nCol) override;
   BOOL OnSelDragMove(ROWCOL nStartRow, ROWCOL nStartCol, ROWCOL nRow, ROWCOL nCol) override;
@@ -152,6 +161,15 @@ class CMC_MotionView : public CGXGridView {
   int m_nWidestChar = 0;          // of the cells' font, taken again by each fill and fit
   int m_nColumnWidth = 0;         // the data column's, as the window's width gives it
   BOOL m_bFitting = FALSE, m_bFitAgain = FALSE;
+  // Of each data row (row r at r - 1), what its one-line width is reckoned from: the bytes of its
+  // text (kManyLines for a text of several lines or with tabs; kUnknown until it is looked at
+  // again after a change) and its level. A width change measures only the rows it may wrap.
+  struct RowLine {
+    int32_t bytes;
+    int32_t level;
+  };
+  static constexpr int32_t kUnknown = -1, kManyLines = INT32_MAX;
+  std::vector<RowLine> m_aRowLines;
 
  private:
   void SetSelectionState();
@@ -178,8 +196,12 @@ class CMC_MotionView : public CGXGridView {
   static DWORD CountVisibleRows(CMC_MotionGroup* pGroup);
   void WriteRows(DWORD& nRow, int nLevel, CMC_MotionGroup* pGroup);
   BOOL IsRedRow(DWORD nRow);
-  // Whether a row's text may need more than one line at the column's width (counted in characters).
-  BOOL MayWrap(const CString& text, int nLevel);
+  // What a row's one-line width is reckoned from: the text's bytes, or kManyLines.
+  static int32_t LineBytes(const CString& text);
+  // The widest a row's text can be on one line, with its indent (counted in characters).
+  long long OneLineWidth(int32_t bytes, int nLevel);
+  // Marks rows a..b (clipped to the rows) as changed.
+  void ForgetRowLines(DWORD a, DWORD b);
   int WidestChar();
   // Fits again the rows the column's new width may change.
   void RefitRows();

@@ -96,7 +96,9 @@ BOOL CMC_MotionView::OnSelDragDrop(ROWCOL nStartRow, ROWCOL nStartCol, ROWCOL nD
     for (DWORD r = last; r >= first; --r) SetTreeNodeAttrib(kLevelAttrib, r, level);
     target->InsertAt(index, &moved);
   }
+  const BOOL dropped = CGXGridView::OnSelDragDrop(nStartRow, nStartCol, nDropRow, nDropCol);
+  // Taken from the rows the grid moved and selected, where they are now.
   SetSelectionState();
   Notify();
-  return CGXGridView::OnSelDragDrop(nStartRow, nStartCol, nDropRow, nDropCol);
+  return dropped;
 }
