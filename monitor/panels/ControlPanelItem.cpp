@@ -120,7 +120,8 @@ int CControlPanelItemArray::Load(const char* path) {
     auto* item = dynamic_cast<CControlPanelItem*>(object);
     CString fields = line.Mid(cut + 1);
     fields.TrimLeft();
-    if (!item || !item->LoadConfigLine(fields)) {
+    // Text left after an item's fields is another item run into it (a line end a CR alone made).
+    if (!item || !item->LoadConfigLine(fields) || !fields.IsEmpty()) {
       delete object;
       return syntaxError();
     }
