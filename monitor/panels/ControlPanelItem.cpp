@@ -262,8 +262,13 @@ int CControlPanelsArray::SaveToDirectory(const char* dir) {
   if (!dir) return FALSE;
   // Every panel is saved before a stale file goes: a failed save loses nothing.
   const std::vector<CString> before = ListPanelFiles(dir);
+  // A title may hold what a path does ("../x", "a/b"): its file would land outside the folder,
+  // where the next load does not look.
   for (int i = 0; i < GetSize(); ++i)
-    if (CControlPanelItemArray* panel = GetAt(i); panel && !panel->Save(PanelPath(dir, panel->m_strName))) return FALSE;
+    if (CControlPanelItemArray* panel = GetAt(i)) {
+      const CString path = PanelPath(dir, panel->m_strName);
+      if (!CheckConfigSetFile(dir, NativePath(path).c_str()) || !panel->Save(path)) return FALSE;
+    }
   // The files a failed load did not read hold what the user has, not a removed panel: they stay.
   for (const CString& name : before) {
     bool kept = false;

@@ -319,6 +319,24 @@ TEST_F(ControlPanelFileTest, APanelFileOfLinesEndedByACRAloneIsRefusedAndKept) {
   EXPECT_EQ(panel.GetSize(), 1);
 }
 
+TEST_F(ControlPanelFileTest, APanelTitledLikeAPathIsNotSavedOutsideTheFolder) {
+  const std::string root = dravonix::test::ScratchDir("panel-title");
+  const std::string dir = root + "/project";
+  std::filesystem::create_directories(dir);
+  CControlPanelsArray panels;
+  panels.Add(new CControlPanelItemArray("Main"));
+  DialogAutomation::AddDialogHandler(14005u, [](CWnd* dlg) {
+    DialogAutomation::TypeInto(dlg, 14000, "../Outside");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  CStringArray others;
+  ASSERT_TRUE(panels[0]->EditProperties(others));
+  ClearBoxes();
+  EXPECT_FALSE(panels.SaveToDirectory(dir.c_str()));
+  EXPECT_EQ(LastBox(), "Cannot write in file " + dir + "/../Outside.cp! The request is not supported.");
+  EXPECT_FALSE(std::filesystem::exists(root + "/Outside.cp"));
+}
+
 TEST_F(ControlPanelFileTest, AFailedSaveKeepsTheOldFile) {
   const std::string path = m_dir + "/kept.cp";
   const std::string old = "1 2 3 4\r\nSHOWVAR 1 10 20 110 40 0 \"OLD\" \"\" 0 1000 0 0 %3 \"Old\" 100\r\n";
