@@ -14,6 +14,8 @@
 #include "plot/curves/GraphFilter.h"
 #include "plot/curves/XYCurve.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -450,7 +452,8 @@ void CScopeSetupDlg::StepPosition(bool up) {
   m_editPosition.GetWindowText(text);
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
-  if (end != (const char*)text && *end == 0) m_nPosition = (int)value;
+  // A number past an int's range stands at its end, not wrapped to the other side of 0.
+  if (end != (const char*)text && *end == 0) m_nPosition = (int)std::clamp<long>(value, INT_MIN, INT_MAX);
   int p = m_nPosition;
   if (up) p = p >= 100 ? 100 : (std::max(p, 0) / 10 + 1) * 10;
   else p = p <= 0 ? 0 : (std::min(p, 100) + 9) / 10 * 10 - 10;

@@ -79,8 +79,10 @@ CControlPanelItemArray& CControlPanelItemArray::operator=(const CControlPanelIte
 
 int CControlPanelItemArray::Load(const char* path) {
   FILE* file = path ? fopen(ResolvePath(path).c_str(), "rb") : nullptr;
+  // Messages name the file as the file system does (a folder's panels are named with backslashes).
+  const std::string shown = path ? NativePath(path) : "";
   if (!file) {
-    ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_CANNOT_OPEN_FILE, path ? path : "");
+    ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_CANNOT_OPEN_FILE, shown.c_str());
     return FALSE;
   }
   RemoveAll();
@@ -88,17 +90,29 @@ int CControlPanelItemArray::Load(const char* path) {
   int lineNumber = 0;
   auto syntaxError = [&] {
     if (file) fclose(file);
-    ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_INVALID_SYNTAX, path, lineNumber);
+    ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_INVALID_SYNTAX, shown.c_str(), lineNumber);
     return FALSE;
   };
-  int x, y, width, height;
-  if (!ReadConfigFileLine(file, line, lineNumber) || ScanString(line, "%d %d %d %d", &x, &y, &width, &height) != 4)
+  // The header's numbers are read as the items' are: one that does not fit is refused, not wrapped.
+  LONG x, y, width, height;
+  if (!ReadConfigFileLine(file, line, lineNumber) || !ReadLongFromConfigLine(line, x) ||
+      !ReadLongFromConfigLine(line, y) || !ReadLongFromConfigLine(line, width) ||
+      !ReadLongFromConfigLine(line, height))
     return syntaxError();
-  m_nFrameX = x;
-  m_nFrameY = y;
-  m_nFrameWidth = width;
-  m_nFrameHeight = height;
-  while (ReadConfigFileLine(file, line, lineNumber)) {
+  m_nFrameX = (int)x;
+  m_nFrameY = (int)y;
+  m_nFrameWidth = (int)width;
+  m_nFrameHeight = (int)height;
+  // Text after the header that no item line follows is where the items went (lines ended by a CR
+  // alone are one line): an empty panel would lose them at the next save.
+  const bool headerTail = !line.IsEmpty();
+  const int headerLine = lineNumber;
+  if (!ReadConfigFileLine(file, line, lineNumber)) {
+    if (!headerTail) return TRUE;
+    lineNumber = headerLine;
+    return syntaxError();
+  }
+  do {
     const int cut = line.FindOneOf(" \t");
     const int kind = cut < 0 ? -1 : CMC_ControlPanelView::GetLinkWithName(line.Left(cut));
     CRuntimeClass* itemClass = kind < 0 ? nullptr : CMC_ControlPanelView::msc_aLinks[kind].pItemClass;
@@ -106,12 +120,13 @@ int CControlPanelItemArray::Load(const char* path) {
     auto* item = dynamic_cast<CControlPanelItem*>(object);
     CString fields = line.Mid(cut + 1);
     fields.TrimLeft();
-    if (!item || !item->LoadConfigLine(fields)) {
+    // Text left after an item's fields is another item run into it (a line end a CR alone made).
+    if (!item || !item->LoadConfigLine(fields) || !fields.IsEmpty()) {
       delete object;
       return syntaxError();
     }
     Add(item);
-  }
+  } while (ReadConfigFileLine(file, line, lineNumber));
   return TRUE;
 }
 
@@ -120,7 +135,7 @@ int CControlPanelItemArray::Save(const char* path) {
     ShowKernelMessage(MB_OK | MB_ICONEXCLAMATION, IDS_PANEL_CANNOT_OPEN_FILE, "");
     return FALSE;
   }
-  CConfigFileWriter writer(path, ResolvePath(path).c_str());
+  CConfigFileWriter writer(NativePath(path).c_str(), ResolvePath(path).c_str());
   const int ok = writer.WriteEntries(GetSize() + 1, [this](FILE* file, int i) {
     if (i == 0) return fprintf(file, "%d %d %d %d\r\n", m_nFrameX, m_nFrameY, m_nFrameWidth, m_nFrameHeight) > 0 ? 1 : 0;
     CControlPanelItem* item = GetAt(i - 1);
@@ -228,11 +243,14 @@ CString PanelPath(const char* dir, const CString& name) { return CString(dir) + 
 
 int CControlPanelsArray::LoadFromDirectory(const char* dir) {
   RemoveAll();
+  m_aNotLoaded.clear();
   if (!dir) return FALSE;
-  for (const CString& name : ListPanelFiles(dir)) {
-    auto* panel = new CControlPanelItemArray(name);
-    if (!panel->Load(PanelPath(dir, name))) {
+  const std::vector<CString> names = ListPanelFiles(dir);
+  for (size_t i = 0; i < names.size(); ++i) {
+    auto* panel = new CControlPanelItemArray(names[i]);
+    if (!panel->Load(PanelPath(dir, names[i]))) {
       delete panel;
+      m_aNotLoaded.assign(names.begin() + (long)i, names.end());
       return FALSE;
     }
     Add(panel);
@@ -244,10 +262,17 @@ int CControlPanelsArray::SaveToDirectory(const char* dir) {
   if (!dir) return FALSE;
   // Every panel is saved before a stale file goes: a failed save loses nothing.
   const std::vector<CString> before = ListPanelFiles(dir);
+  // A title may hold what a path does ("../x", "a/b"): its file would land outside the folder,
+  // where the next load does not look.
   for (int i = 0; i < GetSize(); ++i)
-    if (CControlPanelItemArray* panel = GetAt(i); panel && !panel->Save(PanelPath(dir, panel->m_strName))) return FALSE;
+    if (CControlPanelItemArray* panel = GetAt(i)) {
+      const CString path = PanelPath(dir, panel->m_strName);
+      if (!CheckConfigSetFile(dir, NativePath(path).c_str()) || !panel->Save(path)) return FALSE;
+    }
+  // The files a failed load did not read hold what the user has, not a removed panel: they stay.
   for (const CString& name : before) {
     bool kept = false;
+    for (const CString& unread : m_aNotLoaded) kept = kept || unread.CompareNoCase(name) == 0;
     for (int i = 0; i < GetSize() && !kept; ++i) kept = GetAt(i) && GetAt(i)->m_strName.CompareNoCase(name) == 0;
     if (!kept) remove(ResolvePath(PanelPath(dir, name)).c_str());
   }

@@ -8,6 +8,8 @@
 #include "platform/core/StringArray.h"
 #include "platform/core/Types.h"
 
+#include <vector>
+
 class CMC_Setup;
 class CMC_CoffFormat;
 class CMC_MemoryCache;
@@ -69,6 +71,10 @@ class CControlPanelsArray : public CObArrayEx<CControlPanelItemArray> {
   // Every "cp" file of a folder, in the listing's order.
   int LoadFromDirectory(const char* dir);
   int SaveToDirectory(const char* dir);
+
+ private:
+  // The titles of the files that the last folder load failed on or did not reach.
+  std::vector<CString> m_aNotLoaded;
 };
 
 // Asks for a panel file in "open" or "save" mode; `path` holds the proposed name and gets the choice.

@@ -94,7 +94,10 @@ TEST_F(ControlPanelFileTest, LoadAcceptsAndRefuses) {
     int ok, items, line;
   } rows[] = {
       {"1 2 3 4\n", 1, 0, 0},
-      {"1 2 3 4 and more  # a comment\n", 1, 0, 0},
+      {"1 2 3 4 # a comment\n", 1, 0, 0},
+      {"1 2 3 4 and more\nSHOWVAR 1 1 2 3 4 0 \"A\" \"\" 0 1 0 0 \"t\" 5\n", 1, 1, 0},
+      {"1 2 3 99999999999\n", 0, 0, 1},
+      {"1 2 3 4\nTEXT 0 1 2 3 4 \"a\" \"b\" 9 400 0 0 0 49 0 0 16777215\rTEXT 0 1 2 3 4 \"c\" \"d\" 9 400 0 0 0 49 0 0 0\n", 0, 0, 2},
       {"", 0, 0, 0},
       {"1 2 3\n", 0, 0, 1},
       {"1 2 3 4\nshowvar 1 1 2 3 4 0 \"A\" \"\" 0 1 0 0 \"t\" 5\n", 1, 1, 0},
@@ -293,6 +296,45 @@ TEST_F(ControlPanelFileTest, FileNamesAndFolders) {
   WriteBytes(dir + "/" + listing[1] + ".cp", "");
   EXPECT_FALSE(panels.LoadFromDirectory(dir.c_str()));
   EXPECT_EQ(panels.GetSize(), 1);
+}
+
+TEST_F(ControlPanelFileTest, APanelFileOfLinesEndedByACRAloneIsRefusedAndKept) {
+  const std::string dir = dravonix::test::ScratchDir("panel-cr");
+  const std::string bytes = "1 2 3 4\rSHOWVAR 1 10 20 110 40 0 \"APOS\" \"\" 0 1000 0 0 %3 \"Position\" 100\r";
+  WriteBytes(dir + "/Motor.cp", bytes);
+  const std::string box = "Invalid syntax in file " + dir + "/Motor.cp, line 1";
+  CControlPanelsArray panels;
+  ClearBoxes();
+  EXPECT_FALSE(panels.LoadFromDirectory(dir.c_str()));
+  EXPECT_EQ(LastBox(), box);
+  ASSERT_TRUE(panels.SaveToDirectory(dir.c_str())) << LastBox();
+  EXPECT_EQ(ReadBytes(dir + "/Motor.cp"), bytes);
+  // Opened through the file dialog, it says so and nothing is taken.
+  CControlPanelItemArray panel("Main");
+  panel.Add(ShowVar("APOS", "Position"));
+  DialogAutomation::PushFileDialogResult((dir + "/Motor.cp").c_str());
+  ClearBoxes();
+  EXPECT_FALSE(panel.LoadFromFile());
+  EXPECT_EQ(LastBox(), box);
+  EXPECT_EQ(panel.GetSize(), 1);
+}
+
+TEST_F(ControlPanelFileTest, APanelTitledLikeAPathIsNotSavedOutsideTheFolder) {
+  const std::string root = dravonix::test::ScratchDir("panel-title");
+  const std::string dir = root + "/project";
+  std::filesystem::create_directories(dir);
+  CControlPanelsArray panels;
+  panels.Add(new CControlPanelItemArray("Main"));
+  DialogAutomation::AddDialogHandler(14005u, [](CWnd* dlg) {
+    DialogAutomation::TypeInto(dlg, 14000, "../Outside");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  CStringArray others;
+  ASSERT_TRUE(panels[0]->EditProperties(others));
+  ClearBoxes();
+  EXPECT_FALSE(panels.SaveToDirectory(dir.c_str()));
+  EXPECT_EQ(LastBox(), "Cannot write in file " + dir + "/../Outside.cp! The request is not supported.");
+  EXPECT_FALSE(std::filesystem::exists(root + "/Outside.cp"));
 }
 
 TEST_F(ControlPanelFileTest, AFailedSaveKeepsTheOldFile) {

@@ -146,4 +146,25 @@ TEST_F(ScopeSetupDlgTest, SpinsRadiosAndTheLevelAnswerClicksWithTheirTextsAndPic
   EXPECT_EQ(m_scope->GetCurves().GetAt(1)->m_dOscScale, 2.0);
 }
 
+TEST_F(ScopeSetupDlgTest, APositionTooLargeForAnIntStepsAsAboveAHundred) {
+  m_scope->AddVariable("APOS", 1);
+  Dlg dlg(m_scope.get());
+  std::string up, down;
+  Run(dlg, Dlg::IDD, [&](CWnd* w) {
+    SelectItem(w, Dlg::IDC_OPERATING_MODE, "Normal");
+    SelectItem(w, Dlg::IDC_TRIGGER_SOURCE, "APOS");
+    for (std::string* shown : {&up, &down}) {
+      UiAutomation::Click(::GetDlgItem(w->GetSafeHwnd(), Dlg::IDC_POSITION), POINT{4, 4});
+      UiAutomation::PressKey(VK_HOME);
+      UiAutomation::PressKey(VK_END, UiAutomation::kShift);
+      UiAutomation::TypeText("4294967295");
+      ClickSpin(w, Dlg::IDC_POSITION_SPIN, shown == &up);
+      *shown = TextOf(w, Dlg::IDC_POSITION);
+    }
+    ClickControl(w, IDCANCEL);
+  });
+  EXPECT_EQ(up, "100");
+  EXPECT_EQ(down, "90");
+}
+
 }  // namespace
