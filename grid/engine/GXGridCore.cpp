@@ -169,6 +169,9 @@ BOOL CGXGridCore::Initialize() {
   m_pParam->m_bExtraFlag2 = TRUE;
   m_nZoom = m_pParam->m_pProperties->GetZoom();
   TakeCharSize();
+  // Every grid window's bars show its position, a pane's or a sheet's the bars it shares; the
+  // program may choose otherwise once the grid is set up.
+  SetScrollBarBehaviour(SB_BOTH, m_pSplitterWnd || GetParentTabWnd() ? 12 : 10, FALSE);
   m_bInitialized = TRUE;
   m_nTopRow = std::max<ROWCOL>(m_nTopRow, GetFrozenRows() + 1);
   m_nLeftCol = std::max<ROWCOL>(m_nLeftCol, GetFrozenCols() + 1);

@@ -3,6 +3,7 @@
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXLibrary.h"
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
@@ -21,6 +22,46 @@ void RedrawMarkedHeaders(CGXGridCore& grid, const CGXRange& range) {
 CGXRange MarkedRange(CGXGridCore& grid) {
   if (!grid.GetParam() || !(grid.m_wMouseAction & 0x02) || !grid.m_posSelRange) return CGXRange();
   return *grid.GetParam()->m_SelRects.GetAt(grid.m_posSelRange);
+}
+
+// A double click on a boundary fits its row (column); when that one is wholly selected, and the
+// selection is not the whole table, it fits every wholly selected one and shows the hidden ones
+// among them, as one undo step.
+void FitFromBoundary(CGXGridCore& grid, bool rows, ROWCOL n) {
+  const CGXRangeList& sel = grid.GetParam()->m_SelRects;
+  bool whole = false;
+  for (POSITION pos = sel.GetHeadPosition(); pos;) {
+    const CGXRange* r = sel.GetNext(pos);
+    if (r->IsTable()) {
+      whole = false;
+      break;
+    }
+    if (rows ? r->IsRows() && n >= r->m_nTop && n <= r->m_nBottom : r->IsCols() && n >= r->m_nLeft && n <= r->m_nRight)
+      whole = true;
+  }
+  auto fit = [&](ROWCOL a, ROWCOL b) {
+    rows ? grid.ResizeRowHeightsToFit(CGXRange().SetRowRange(a, b), TRUE, GX_UPDATENOW)
+         : grid.ResizeColWidthsToFit(CGXRange().SetColRange(a, b), TRUE, GX_UPDATENOW);
+  };
+  if (n == 0 || !whole) return fit(n, n);
+  CDWordArray from, to;
+  rows ? sel.GetRowArray(grid.GetRowCount(), from, to, TRUE) : sel.GetColArray(grid.GetColCount(), from, to, TRUE);
+  auto hidden = [&](ROWCOL m) { return rows ? grid.IsRowHidden(m) : grid.IsColHidden(m); };
+  struct Trans {
+    CGXGridCore& grid;
+    ~Trans() { grid.CommitTrans(); }
+  } trans{grid};
+  grid.BeginTrans(GXGetLibraryData().m_strMessages[1]);
+  for (INT_PTR i = 0; i < from.GetSize(); ++i) {
+    // Each stretch of hidden (shown) ones at a time.
+    for (ROWCOL a = std::max<ROWCOL>(from[i], 1), b = a; a <= to[i]; a = ++b) {
+      const bool off = hidden(a);
+      while (b < to[i] && hidden(b + 1) == off) ++b;
+      if (!off) fit(a, b);
+      else if (rows) grid.HideRows(a, b, FALSE, nullptr, GX_UPDATENOW);
+      else grid.HideCols(a, b, FALSE, nullptr, GX_UPDATENOW);
+    }
+  }
 }
 }  // namespace
 
@@ -345,7 +386,7 @@ BOOL CGXGridCore::OnLButtonDblClk(UINT nFlags, CPoint point) {
       while (last < GetColCount() && IsColHidden(last + 1) && OnTrackColWidth(last + 1)) ++last;
       if (last > col) HideCols(col + 1, last, FALSE, nullptr, GX_UPDATENOW);
     } else if (!IsColHidden(col) && (col == GetColCount() || !IsColHidden(col + 1))) {
-      ResizeColWidthsToFit(CGXRange().SetColRange(col, col), TRUE, GX_UPDATENOW);
+      FitFromBoundary(*this, false, col);
     }
     return TRUE;
   }
@@ -357,7 +398,7 @@ BOOL CGXGridCore::OnLButtonDblClk(UINT nFlags, CPoint point) {
       while (last < GetRowCount() && IsRowHidden(last + 1) && OnTrackRowHeight(last + 1)) ++last;
       if (last > row) HideRows(row + 1, last, FALSE, nullptr, GX_UPDATENOW);
     } else if (!IsRowHidden(row) && (row == GetRowCount() || !IsRowHidden(row + 1))) {
-      ResizeRowHeightsToFit(CGXRange().SetRowRange(row, row), TRUE, GX_UPDATENOW);
+      FitFromBoundary(*this, true, row);
     }
     return TRUE;
   }

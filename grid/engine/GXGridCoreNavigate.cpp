@@ -212,9 +212,17 @@ BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
   const WORD mode = m_pParam->m_wListBoxSelectionMode;
   ROWCOL r, c;
   // The keys share the mouse's anchor: a range the mouse started is the one Shift+arrows extend.
+  // A new one starts empty, as the mouse's does: setting it below draws its cells here and in the
+  // other views of the grid. Until then the selection hooks are told of the anchor cell.
+  CGXRange start;
   auto newAnchor = [&]() {
-    m_posSelRange = m_pParam->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(r, c, r, c)));
+    m_posSelRange = m_pParam->m_SelRects.AddTail(new CGXRange());
     m_nAnchorRow = r, m_nAnchorCol = c;
+    start.SetCellRange(r, c, r, c);
+  };
+  auto toldAnchor = [&]() -> const CGXRange* {
+    const CGXRange* anchor = AnchorRange();
+    return anchor && !anchor->IsValid() && start.IsValid() ? &start : anchor;
   };
   auto dropNewAnchor = [&]() {
     delete m_pParam->m_SelRects.GetAt(m_posSelRange);
@@ -228,7 +236,7 @@ BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
       SetSelection(nullptr);
       newAnchor();
     }
-    const CGXRange* anchor = AnchorRange();
+    const CGXRange* anchor = toldAnchor();
     if (!anchor || !OnChangingSelection(anchor, FALSE, FALSE)) return FALSE;
     MoveCurrentCell(direction, nCell, TRUE);
     GetCurrentCell(r, c);
@@ -243,7 +251,7 @@ BOOL CGXGridCore::MoveCurrentCellBySelection(int direction, UINT nCell) {
     BOOL added = FALSE;
     if (!AnchorRange() && GetCurrentCell(r, c) && OnStartSelection(r, c, 0, CPoint())) newAnchor(), added = TRUE;
     // A refused change leaves the current cell, the selection and the anchor as they were.
-    if (const CGXRange* anchor = AnchorRange(); anchor && !OnChangingSelection(anchor, FALSE, FALSE)) {
+    if (const CGXRange* anchor = toldAnchor(); anchor && !OnChangingSelection(anchor, FALSE, FALSE)) {
       if (added) dropNewAnchor();
       return FALSE;
     }

@@ -168,7 +168,7 @@ void CGXGridCore::RefreshScrollBars(BOOL bDeferRedraw, BOOL bOnlyIfCountsChanged
   m_bInUpdateScrollbars = TRUE;
   const ROWCOL top = GetTopRow(), left = GetLeftCol();
   bool changed[2] = {false, false};
-  auto apply = [&](int bar, UINT mode, ROWCOL first, ROWCOL largest, ROWCOL pos) {
+  auto apply = [&](int bar, UINT mode, ROWCOL first, ROWCOL largest, ROWCOL pos) -> bool {
     const DWORD styleBit = bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL;
     const bool shown = (wnd->GetStyle() & styleBit) != 0;
     bool show = shown;
@@ -192,10 +192,14 @@ void CGXGridCore::RefreshScrollBars(BOOL bDeferRedraw, BOOL bOnlyIfCountsChanged
       wnd->ShowScrollBar(bar, show);
       if (pending) wnd->InvalidateRect(&due, FALSE);
       changed[bar] = true;
+      return true;
     }
+    return false;
   };
+  // A bar that comes or goes changes the room the other one measures.
   apply(SB_VERT, m_nVScrollMode, firstRow, maxTop, top);
-  apply(SB_HORZ, m_nHScrollMode, firstCol, maxLeft, left);
+  if (apply(SB_HORZ, m_nHScrollMode, firstCol, CalcMaxLeftCol(), left))
+    apply(SB_VERT, m_nVScrollMode, firstRow, CalcMaxTopRow(), top);
   if (!bDeferRedraw && (changed[0] || changed[1])) {
     m_dxCachedExtent = m_dyCachedExtent = 0;
     UpdateWindow();

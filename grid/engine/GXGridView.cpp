@@ -148,7 +148,6 @@ void CGXGridView::OnInitialUpdate() {
   CWnd* found = GXGetParentOfKind(this, RUNTIME_CLASS(CSplitterWnd), TRUE);
   auto* split = found && (found->GetStyle() & SPLS_DYNAMIC_SPLIT) ? static_cast<CSplitterWnd*>(found) : nullptr;
   m_pSplitterWnd = split;
-  SetScrollBarBehaviour(SB_BOTH, m_pSplitterWnd || GetParentTabWnd() ? 12 : 10, TRUE);
   // A new pane shows the grid of the first one.
   CGXGridCore* first = nullptr;
   if (split && split->IsChildPane(this, &m_nSplitRow, &m_nSplitCol)) {

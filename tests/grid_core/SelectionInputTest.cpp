@@ -421,6 +421,8 @@ TEST_F(SelectionInput, PageDownStopsWhenTheLastRowIsAtTheTop) {
     ROWCOL top, current;
     const char* after;
   } cases[] = {{kRows, 3, "3,1"}, {kRows - 1, kRows - 1, "12,1"}};
+  // Without bars: with them the grid scrolls back until its last row touches the bottom.
+  grid.SetScrollBarBehaviour(SB_BOTH, 0, TRUE);
   for (const Case& c : cases) {
     grid.SetCurrentCell(c.current, 1);
     grid.SetTopRow(c.top);

@@ -232,6 +232,42 @@ TEST_F(GridByHand, BoundariesDraggedAndDoubleClickedResize) {
   }, sizes);
 }
 
+// A double click on the boundary of a wholly selected column (row) fits every selected one and
+// shows the hidden ones among them.
+TEST_F(GridByHand, ABoundaryDoubleClickFitsEverySelectedColumnOrRow) {
+  CGXStyle wide;
+  wide.SetValue("a text far wider than fifty pixels");
+  view->SetStyleRange(CGXRange().SetCellRange(5, 2, 5, 7), &wide);
+  auto sizes = [&] {
+    std::ostringstream o;
+    o << "w";
+    for (ROWCOL c = 1; c <= 7; ++c) o << " " << view->GetColWidth(c);
+    o << "; h";
+    for (ROWCOL r = 2; r <= 6; ++r) o << " " << view->GetRowHeight(r);
+    return o.str();
+  };
+  Run({
+      {"column E hidden", [&] { Drag(ColEdge(5), ColEdge(5, -60)); }, "w 50 50 50 50 0 50 50; h 20 20 20 20 20"},
+      {"columns C to F fitted from C's edge, E shown", [&] {
+         Click(At(0, 3));
+         Click(At(0, 6), UiAutomation::kShift);
+         DoubleClick(ColEdge(3));
+       },
+       "w 50 50 153 153 50 153 50; h 20 20 20 20 20"},
+      {"rows 3 to 5 fitted from row 4's edge", [&] {
+         Click(At(3, 0));
+         Click(At(5, 0), UiAutomation::kShift);
+         DoubleClick(RowEdge(4));
+       },
+       "w 50 50 153 153 50 153 50; h 20 14 14 50 20"},
+      {"the whole table selected: only row 2 fitted", [&] {
+         Click(At(0, 0));
+         DoubleClick(RowEdge(2));
+       },
+       "w 50 50 153 153 50 153 50; h 14 14 14 50 20"},
+  }, sizes);
+}
+
 // Selected rows and columns dragged by their headers, a sort by a double click on a header, each
 // undone from the menu: the values in column A and row 1 show where the data went.
 TEST_F(GridByHand, HeadersDraggedAndDoubleClickedMoveAndSortTheData) {
@@ -312,6 +348,30 @@ TEST_F(GridByHand, TwoWindowsOfOneDocumentShowEachChange) {
     const std::string one = shown(view), two = shown(other);
     return one == two ? one : one + " / other " + two;
   });
+}
+
+// Clicks, arrows, Shift+arrows and Escape in either of two windows of one grid, with plain
+// selections and with Shift extending whole rows: both pictures match a full repaint at each step.
+TEST_F(GridByHand, KeysAndClicksInEitherOfTwoWindowsShowInBoth) {
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+  scene->AddChild(0, CRect(232, 0, 462, 280));
+  std::mt19937 rng(95);
+  for (WORD mode : {0, 2}) {
+    view->GetParam()->m_wListBoxSelectionMode = mode;
+    std::ostringstream done;
+    for (int i = 0; i < 60; ++i) {
+      const int w = (int)(rng() % 2), kind = (int)(rng() % 5), a = (int)(rng() % 11), b = (int)(rng() % 4);
+      done << "{" << w << "," << kind << "," << a << "," << b << "} ";
+      view = scene->views[(size_t)w];
+      static const UINT arrows[] = {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
+      if (kind == 0) Click(At(view->GetTopRow() + (ROWCOL)a, view->GetLeftCol() + (ROWCOL)(b % 3)));
+      else if (kind < 3) UiAutomation::PressKey(arrows[b], UiAutomation::kShift);
+      else if (kind == 3) UiAutomation::PressKey(arrows[b]);
+      else UiAutomation::PressKey(VK_ESCAPE);
+      UiAutomation::Pump();
+      ASSERT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << "mode " << mode << ": " << done.str();
+    }
+  }
 }
 
 // Presses given up halfway, by Escape or by the other button: no line, marker or

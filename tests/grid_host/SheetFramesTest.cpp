@@ -15,6 +15,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
 
@@ -249,4 +250,59 @@ TEST_F(SheetFrames, AGridWindowBorrowsTheRecordWindowsBarsAndShowsItsRecord) {
   EXPECT_EQ(grid.GetHeaderRows() + 1, row);
   EXPECT_EQ(grid.m_hWnd, ::GetFocus());
   records.DestroyWindow();
+}
+
+// A grid window shows its position on its own bars, and each sheet of a tab window on the bars the
+// sheets share, its own again when the tabs switch.
+TEST_F(SheetFrames, AGridWindowsBarsShowWhereItIs) {
+  CWnd parent;
+  parent.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_WINDOW + 1)), "", WS_POPUP | WS_VISIBLE, CRect(430, 0, 850, 400), nullptr, 0);
+  ZAZAzedAze own, sheets[2];
+  CGXTabWnd tabs;
+  tabs.CreateTabWndFrame(&parent);
+  tabs.MoveWindow(0, 160, 400, 220);
+  auto make = [&](ZAZAzedAze& g, CWnd* in, DWORD bars, UINT id) {
+    ASSERT_TRUE(g.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE | bars,
+                         CRect(0, 0, 400, 150), in, id));
+    if (in == &tabs) tabs.AttachWnd(&g, id == 11 ? "One" : "Two");
+    g.Initialize();
+    g.SetRowCount(50);
+    g.SetColCount(20);
+  };
+  make(own, &parent, WS_VSCROLL | WS_HSCROLL, 10);
+  make(sheets[0], &tabs, 0, 11);
+  make(sheets[1], &tabs, 0, 12);
+  UiAutomation::Pump();
+  const HWND shared = ::GetDlgItem(tabs.m_hWnd, GX_IDW_TAB_VSCROLL);
+  auto pressDown = [&] {
+    CRect r;
+    ::GetClientRect(shared, &r);
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(shared, CPoint(r.Width() / 2, r.bottom - r.Width() / 2));
+  };
+  auto clickTab = [&](int n) {
+    CGXTabBeam& b = tabs.GetBeam();
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(b.m_hWnd, CPoint(b.GetTabX(n) + b.m_nGap + b.GetTab(n).nWidth / 2, b.m_nHeight / 2));
+  };
+  for (int i = 0; i < 5; ++i) dravonix::test::bars::Press(own.m_hWnd, dravonix::test::kDownArrow);
+  EXPECT_EQ(6u, own.GetTopRow());
+  EXPECT_EQ(6, ::GetScrollPos(own.m_hWnd, SB_VERT)) << "own bars";
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(sheets[0].m_hWnd, sheets[0].CalcRectFromRowCol(1, 1).CenterPoint());
+  for (int i = 0; i < 30; ++i) UiAutomation::PressKey(VK_DOWN);
+  const int first = (int)sheets[0].GetTopRow();
+  EXPECT_GT(first, 1);
+  EXPECT_EQ(first, ::GetScrollPos(shared, SB_CTL)) << "the first sheet";
+  clickTab(1);
+  EXPECT_EQ(1, ::GetScrollPos(shared, SB_CTL)) << "the second sheet";
+  for (int i = 0; i < 5; ++i) pressDown();
+  EXPECT_EQ(6u, sheets[1].GetTopRow());
+  EXPECT_EQ(6, ::GetScrollPos(shared, SB_CTL)) << "the second sheet scrolled";
+  clickTab(0);
+  EXPECT_EQ(first, ::GetScrollPos(shared, SB_CTL)) << "the first sheet again";
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(parent.m_hWnd));
+  for (ZAZAzedAze* g : {&own, &sheets[0], &sheets[1]}) g->DestroyWindow();
+  tabs.DestroyWindow();
+  parent.DestroyWindow();
 }

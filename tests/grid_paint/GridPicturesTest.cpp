@@ -314,7 +314,9 @@ TEST_F(GridPictures, AColumnsNewWidthDecidesAgainHowFarItsTextFloats) {
   const ROWCOL empty = 175;
   const auto strip = [&](ROWCOL row, ROWCOL from, ROWCOL to) {
     const CRect a = grid.CalcRectFromRowCol(row, from), b = grid.CalcRectFromRowCol(row, to);
-    return Pixels(CRect(a.left, a.top, b.right, a.bottom));
+    CRect client;  // not the scroll bar beside the cells, whose thumb shows where the grid is
+    grid.GetClientRect(&client);
+    return Pixels(CRect(a.left, a.top, b.right, a.bottom) & client);
   };
   struct Case {
     bool drag;  // by the column's edge, else by the program
