@@ -314,6 +314,8 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
       const ROWCOL farCol = rb ? span.m_nLeft : span.m_nRight, farRow = rb ? span.m_nTop : span.m_nBottom;
       while (lineCol != farCol && grid.GetColWidth(lineCol) <= 0) rb ? --lineCol : ++lineCol;
       while (lineRow != farRow && grid.GetRowHeight(lineRow) <= 0) rb ? --lineRow : ++lineRow;
+      // A span hidden whole has no line: drawn at its empty place, it would land on its neighbour.
+      const BOOL vertLine = grid.GetColWidth(lineCol) > 0, horzLine = grid.GetRowHeight(lineRow) > 0;
       BOOL first = TRUE;
       for (ROWCOL ii = i; ii < ctx.m_nRows && ctx.m_anRow[ii] <= span.m_nBottom; ++ii) {
         if (ctx.m_anRow[ii] < span.m_nTop) continue;
@@ -328,7 +330,7 @@ void ComputeCellFlags(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, ROWCOL j
           first = FALSE;
           ctx.m_apStyle[kk] = s;
           const ROWCOL r = ctx.m_anRow[ii];
-          const BOOL vertSide = c == lineCol, horzSide = r == lineRow;
+          const BOOL vertSide = vertLine && c == lineCol, horzSide = horzLine && r == lineRow;
           if (vertSide) w |= HasBorder(*s, rb ? 1 : 0) ? kSideBits[rb ? 1 : 0] : WORD(flagVertLine);
           if (horzSide) w |= HasBorder(*s, rb ? 3 : 2) ? kSideBits[rb ? 3 : 2] : WORD(flagHorzLine);
           if (c == span.m_nRight && c > ctx.m_nHeaderCols && c == ctx.m_nFrozenCols && !HasBorder(*s, 1))
@@ -415,7 +417,8 @@ void DrawLines(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL n, BOOL bRows) {
         if (!t) break;
         const BOOL b2 = (g & kSideBits[side]) != 0;
         const BOOL l2 = shown && ((lineSide && (g & lineBit)) || (lastFrozen && pass == 1 && (g & frozenBit)));
-        if (border ? !b2 : (b2 || !l2)) break;
+        // A dotted or dashed line is drawn cell by cell: each cell's piece keeps its phase where the cell moves.
+        if (patterned || (border ? !b2 : (b2 || !l2))) break;
         const CGXPenValue p2 = b2 ? t->GetBorders(side) : gridPen;
         if (patterned ? !(p2.GetPatternBrush(other, t->GetInterior(), side >= 2, bw) && other == pattern) : !(p2 == pen))
           break;
@@ -818,7 +821,14 @@ void CGXGridCore::DrawBorderSide(const CGXPenValue& pen, const RECT& rect, int n
   const UINT style = pen.GetStyle();
   if (pInterior && style >= 1 && style <= 4) {
     CGXBrushValue pattern;
-    if (pen.GetPatternBrush(pattern, *pInterior, nSide >= 2, bw)) FillBackground(pDC, &bands[nSide], pattern);
+    if (pen.GetPatternBrush(pattern, *pInterior, nSide >= 2, bw)) {
+      // The pattern starts at the line's own corner, so a scrolled line matches one painted where it lands.
+      CPoint at = bands[nSide].TopLeft();
+      pDC->LPtoDP(&at);
+      const CPoint oldOrg = pDC->SetBrushOrg(((at.x % 8) + 8) % 8, ((at.y % 8) + 8) % 8);
+      FillBackground(pDC, &bands[nSide], pattern);
+      pDC->SetBrushOrg(oldOrg);
+    }
   } else if (w != 1 || style == 0) {
     const COLORREF c = bw ? RGB(0, 0, 0) : pen.GetColor();
     if (pDC->IsPrinting()) {

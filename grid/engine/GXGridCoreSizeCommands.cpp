@@ -43,6 +43,9 @@ BOOL CGXGridCore::SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, const int*
     if (r == nTo) break;
   }
   if (!changed) return FALSE;
+  const CGXRange rows = CGXRange().SetCellRange(nFrom, 0, nTo, GetColCount());
+  DelayMergeCells(rows);
+  DelayFloatCells(rows);
   UpdateChangedRowHeights(nFrom, nTo, old.get(), flags, TRUE);
   if (Records(m_pParam, ctCmd)) {
     AddCommand(new CGXSetRowHeightCmd(nFrom, nTo, old.release()), ctCmd);
@@ -64,7 +67,9 @@ BOOL CGXGridCore::SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, const int* a
   if (!changed) return FALSE;
   // A text floats as far as the widths let it: the changed columns and the one after them are due again
   // (an anchor further left is reached through the columns it floats over).
-  DelayFloatCells(CGXRange().SetCellRange(0, nFrom, GetRowCount(), nTo + 1));
+  const CGXRange cols = CGXRange().SetCellRange(0, nFrom, GetRowCount(), nTo + 1);
+  DelayMergeCells(cols);
+  DelayFloatCells(cols);
   UpdateChangedColWidths(nFrom, nTo, old.get(), flags, TRUE);
   if (Records(m_pParam, ctCmd)) {
     AddCommand(new CGXSetColWidthCmd(nFrom, nTo, old.release()), ctCmd);

@@ -339,9 +339,11 @@ CRect CGXGridCore::CalcSpannedRangeRect(ROWCOL nRow1, ROWCOL nCol1, ROWCOL nRow2
     for (ROWCOL r : rows)
       for (ROWCOL c : cols) {
         CGXRange span;
-        for (int kind = 0; kind < 3; ++kind) {
-          const BOOL found = kind == 0   ? GetMergedCellsRowCol(r, c, span)
-                             : kind == 1 ? GetFloatedCellsRowCol(r, c, span)
+        // Each direction of merging on its own: where a run down a column crosses one along a row, the
+        // crossing cell shows the row's, but the column's run still starts there for the cells below it.
+        for (int kind = 0; kind < 4; ++kind) {
+          const BOOL found = kind < 2    ? GetMergedCellsRowCol(r, c, span, (UINT)kind)
+                             : kind == 2 ? GetFloatedCellsRowCol(r, c, span)
                                          : GetCoveredCellsRowCol(r, c, span);
           if (!found) continue;
           range.m_nTop = std::min(range.m_nTop, span.m_nTop), range.m_nLeft = std::min(range.m_nLeft, span.m_nLeft);

@@ -34,7 +34,8 @@ class GridProgress : public ::testing::Test {
     m_app.m_pMainWnd = &m_wnd;
     UiAutomation::Click(m_wnd.m_hWnd, CPoint(10, 10));  // the focus for the keys
     m_wnd.clicks = 0;
-    GXGetProgressSettings().bMainWndFound = FALSE;
+    // The process keeps one indicator, percentage and depth for every operation: start from none.
+    GXGetProgressSettings() = GXProgressSettings();
   }
   void TearDown() override {
     m_app.m_pMainWnd = nullptr;

@@ -62,6 +62,8 @@ class FindDialog : public ::testing::TestWithParam<bool> {
   void SetUp() override {
     GXStartGridLibrary();
     Automation::Instance().Reset();
+    // The process remembers the last search, its case and direction among it: each test starts afresh.
+    GXGetFindReplaceState() = GXFindReplaceState();
     if (GetParam()) {
       doc = new CFindDoc;
       doc->m_bAutoDelete = FALSE;

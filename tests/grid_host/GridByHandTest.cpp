@@ -9,6 +9,7 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/PrintInfo.h"
 #include "tests/grid_host/GridViewScene.h"
+#include "tests/support/LibraryDefaults.h"
 #include "tests/support/MdiScene.h"
 #include "tests/support/TestKernel.h"
 
@@ -422,20 +423,26 @@ std::string Describe(const std::vector<Hand>& hands) {
 // Random hands on the grid, frozen rows and columns among them: every step's picture matches a
 // full repaint and no press keeps the mouse.
 TEST_F(GridByHand, RandomInputKeepsThePictureWhole) {
-  std::mt19937 rng(86);
-  std::vector<Hand> done;
-  for (int i = 0; i < 50; ++i) {
-    done.push_back({(int)(rng() % 13), (int)(rng() % 6), (int)(rng() % 6)});
-    Apply(done.back());
-    ASSERT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << Describe(done);
-    ASSERT_EQ(nullptr, ::GetCapture()) << Describe(done);
-    // A header that became the current cell shows a dotted focus frame whose dots, moved by a
-    // scroll or a size change, keep the phase they were drawn with, as on any screen: a click on a
-    // cell takes the focus frame off the headers.
-    ROWCOL cr = 0, cc = 0;
-    if (view->GetCurrentCell(cr, cc) && (cr == 0 || cc == 0)) {
-      done.push_back({0, 1, 1});
+  // Under the library's own defaults, then under those of the kernel's grid views.
+  for (bool kernelViews : {false, true}) {
+    TearDown();
+    dravonix::test::UseLibraryDefaults(kernelViews);
+    SetUp();
+    std::mt19937 rng(86);
+    std::vector<Hand> done;
+    for (int i = 0; i < 50; ++i) {
+      done.push_back({(int)(rng() % 13), (int)(rng() % 6), (int)(rng() % 6)});
       Apply(done.back());
+      ASSERT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << Describe(done);
+      ASSERT_EQ(nullptr, ::GetCapture()) << Describe(done);
+      // A header that became the current cell shows a dotted focus frame whose dots, moved by a
+      // scroll or a size change, keep the phase they were drawn with, as on any screen: a click on a
+      // cell takes the focus frame off the headers.
+      ROWCOL cr = 0, cc = 0;
+      if (view->GetCurrentCell(cr, cc) && (cr == 0 || cc == 0)) {
+        done.push_back({0, 1, 1});
+        Apply(done.back());
+      }
     }
   }
 }

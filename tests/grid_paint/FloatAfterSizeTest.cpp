@@ -8,6 +8,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/GridWindow.h"
+#include "tests/support/LibraryDefaults.h"
 #include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
@@ -31,10 +32,11 @@ class CLinkedGrid : public ZAZAzedAze {
   CGXGridCore* peer = nullptr;
 };
 
-class FloatAfterSize : public ::testing::Test {
+class FloatAfterSize : public ::testing::TestWithParam<bool> {
  protected:
   static constexpr ROWCOL kRow = 6;
   void SetUp() override {
+    dravonix::test::UseLibraryDefaults(GetParam());
     ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(0, 0, 640, 300), WS_VISIBLE | WS_VSCROLL | WS_HSCROLL));
     grid.SetRowCount(20);
     grid.SetColCount(9);
@@ -86,7 +88,7 @@ class FloatAfterSize : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
+TEST_P(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
   struct Case {
     const char* what;
     std::function<void(ZAZAzedAze&)> change;
@@ -137,7 +139,7 @@ TEST_F(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
   }
 }
 
-TEST_F(FloatAfterSize, AnotherWindowOnTheSameGridFollowsTheFloat) {
+TEST_P(FloatAfterSize, AnotherWindowOnTheSameGridFollowsTheFloat) {
   CWnd parent2;
   ZAZAzedAze other;
   ASSERT_TRUE(OpenGridWindow(parent2, other, CRect(0, 300, 640, 600), WS_VISIBLE, grid.GetParam()));
@@ -219,7 +221,7 @@ class FloatSteps : public FloatAfterSize {
   std::string played;
 };
 
-TEST_F(FloatSteps, Random) {
+TEST_P(FloatSteps, Random) {
   std::mt19937 rng(72);
   for (int step = 0; step < 100 && !HasFatalFailure(); ++step) {
     const ROWCOL c = 2 + rng() % 5, to = std::min<ROWCOL>(c + rng() % 2, 6);
@@ -228,14 +230,14 @@ TEST_F(FloatSteps, Random) {
 }
 
 // Found by the random steps.
-TEST_F(FloatSteps, HidingDAfterNarrowingEAndF) {
+TEST_P(FloatSteps, HidingDAfterNarrowingEAndF) {
   for (const Step& s : {Step{5, 6, 24}, Step{4, 4, -1}}) {
     Play(s);
     if (HasFatalFailure()) return;
   }
 }
 
-TEST_F(FloatSteps, HidingBWhereTheTextIsThenWideningIt) {
+TEST_P(FloatSteps, HidingBWhereTheTextIsThenWideningIt) {
   for (const Step& s : {Step{2, 2, -1}, Step{2, 2, 136}}) {
     Play(s);
     if (HasFatalFailure()) return;
@@ -311,7 +313,7 @@ class MergedFloatStores : public FloatStores {
   }
 };
 
-TEST_F(MergedFloatStores, Random) {
+TEST_P(MergedFloatStores, Random) {
   for (WORD merge : {1, 0}) {
     grid.SetMergeCellsMode(merge, TRUE);
     grid.HideCols(1, 9, FALSE);
@@ -337,35 +339,38 @@ TEST_F(MergedFloatStores, Random) {
 }
 
 // Found by the random steps, and by hand.
-TEST_F(FloatStores, HidingTheLastColumnOfATableThatEndsInTheWindow) {
+TEST_P(FloatStores, HidingTheLastColumnOfATableThatEndsInTheWindow) {
   PlayAll({{Op::hide, 4, 0}, {Op::width, 3, 112}, {Op::hide, 2, 0}, {Op::hide, 7, 0}, {Op::hide, 9, 0}});
 }
 
-TEST_F(FloatStores, StoringIntoACellANeighboursFloatCovers) { PlayAll({{Op::store, 6, 2}, {Op::store, 7, 3}}); }
+TEST_P(FloatStores, StoringIntoACellANeighboursFloatCovers) { PlayAll({{Op::store, 6, 2}, {Op::store, 7, 3}}); }
 
-TEST_F(FloatStores, AnEmptiedCellGivesUpItsSpanToTheTextOnItsLeft) {
+TEST_P(FloatStores, AnEmptiedCellGivesUpItsSpanToTheTextOnItsLeft) {
   PlayAll({{Op::store, 8, 2}, {Op::hide, 7, 0}, {Op::store, 5, 3}, {Op::store, 6, 3}, {Op::store, 6, 0}});
 }
 
-TEST_F(FloatStores, HidingTheLastColumnUnderAFloatThatRunsPastTheWindow) {
+TEST_P(FloatStores, HidingTheLastColumnUnderAFloatThatRunsPastTheWindow) {
   PlayAll({{Op::hide, 5, 0}, {Op::hide, 6, 0}, {Op::hide, 8, 0}, {Op::store, 7, 3}, {Op::width, 4, 125}, {Op::hide, 9, 0}});
 }
 
-TEST_F(FloatStores, AHiddenCellsTextFloatsNowhere) {
+TEST_P(FloatStores, AHiddenCellsTextFloatsNowhere) {
   PlayAll({{Op::store, 3, 2}, {Op::hide, 3, 0}, {Op::store, 3, 3}, {Op::show, 3, 0}});
 }
 
-TEST_F(FloatStores, AFloatOverAHiddenTextsCellsEndsItsSpan) {
+TEST_P(FloatStores, AFloatOverAHiddenTextsCellsEndsItsSpan) {
   PlayAll({{Op::store, 7, 2}, {Op::store, 4, 3}, {Op::hide, 9, 0}, {Op::hide, 5, 7}, {Op::width, 9, 128}});
 }
 
-TEST_F(FloatStores, StoringUnderAFloat) {
+TEST_P(FloatStores, StoringUnderAFloat) {
   PlayAll({{Op::store, 3, 1}, {Op::store, 2, 2}, {Op::store, 3, 1}, {Op::store, 3, 0}, {Op::store, 2, 2},
            {Op::hide, 3, 0}, {Op::store, 3, 1}, {Op::store, 3, 0}});
 }
 
 // A run across row 8 crossing one down column C, texts floating beside them, columns hidden from the left.
-TEST(MergedAfterHides, TheMergedTextShowsAsAPaintShowsIt) {
+class MergedAfterHides : public ::testing::TestWithParam<bool> {};
+
+TEST_P(MergedAfterHides, TheMergedTextShowsAsAPaintShowsIt) {
+  dravonix::test::UseLibraryDefaults(GetParam());
   CWnd parent;
   ZAZAzedAze grid;
   ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(0, 0, 640, 240)));
@@ -397,6 +402,13 @@ TEST(MergedAfterHides, TheMergedTextShowsAsAPaintShowsIt) {
 }
 
 // Found by the random steps.
-TEST_F(MergedFloatStores, HidingColumnsFromAToTheCrossing) { PlayAll({{Op::hide, 1, 3}}); }
+TEST_P(MergedFloatStores, HidingColumnsFromAToTheCrossing) { PlayAll({{Op::hide, 1, 3}}); }
 
-TEST_F(MergedFloatStores, ShowingColumnsToTheEndAfterHidingThemFromA) { PlayAll({{Op::hide, 1, 6}, {Op::show, 4, 9}}); }
+TEST_P(MergedFloatStores, ShowingColumnsToTheEndAfterHidingThemFromA) { PlayAll({{Op::hide, 1, 6}, {Op::show, 4, 9}}); }
+
+// Under the library's own defaults and under those of the kernel's grid views.
+INSTANTIATE_TEST_SUITE_P(Defaults, FloatAfterSize, ::testing::Bool(), dravonix::test::LibraryDefaultsName);
+INSTANTIATE_TEST_SUITE_P(Defaults, FloatSteps, ::testing::Bool(), dravonix::test::LibraryDefaultsName);
+INSTANTIATE_TEST_SUITE_P(Defaults, FloatStores, ::testing::Bool(), dravonix::test::LibraryDefaultsName);
+INSTANTIATE_TEST_SUITE_P(Defaults, MergedFloatStores, ::testing::Bool(), dravonix::test::LibraryDefaultsName);
+INSTANTIATE_TEST_SUITE_P(Defaults, MergedAfterHides, ::testing::Bool(), dravonix::test::LibraryDefaultsName);

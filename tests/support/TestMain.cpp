@@ -1,5 +1,6 @@
 #include "tests/support/TestKernel.h"
 
+#include "grid/engine/GXLibraryDefaults.h"
 #include "platform/core/Ini.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,11 @@ fs::path& ScratchRoot() {
   }();
   return root;
 }
+
+// Every test starts from the grid library's own defaults, whatever the one before it set.
+class LibraryDefaultsReset : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override { GXSetLibraryDefaults(0, 0, 0); }
+};
 
 }  // namespace
 
@@ -71,6 +77,7 @@ int main(int argc, char** argv) {
   setenv("DRAVONIX_KERNEL_DIR", KernelDir().c_str(), 1);
   setenv("XDG_CONFIG_HOME", ScratchDir("config").c_str(), 1);
   ::testing::InitGoogleTest(&argc, argv);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new LibraryDefaultsReset);
   int rc = RUN_ALL_TESTS();
   if (!getenv("DRAVONIX_KEEP_SCRATCH")) {
     WritePrivateProfileString(nullptr, nullptr, nullptr, nullptr);
