@@ -535,7 +535,8 @@ BOOL CGXBCalendar::Create(DWORD dwStyle, const RECT& rect, CWnd* pOwner, UINT nI
   m_dayBar.m_nBorderWidth = m_title.m_nBorderWidth = m_nPanelBorder;
   m_title.CreateButtons(this);
   COleDateTime show = m_bAnchor ? m_anchor : m_date;
-  if (show.GetStatus() != COleDateTime::valid) show = COleDateTime::GetCurrentTime();
+  // A date the calendar cannot show opens it on today's month; the date itself stays chosen.
+  if (show.GetStatus() != COleDateTime::valid || !IsYearInRange(show.GetYear())) show = COleDateTime::GetCurrentTime();
   SetDate(show, FALSE);
   LayOut();
   FitFonts();
@@ -554,6 +555,13 @@ void CGXBCalendar::OnPaint() {
   CPaintDC dc(this);
   CRect clip;
   dc.GetClipBox(&clip);
+  // The one-pixel gaps between and after the boxes belong to no panel.
+  const int saved = dc.SaveDC();
+  dc.ExcludeClipRect(&m_title.m_rect);
+  dc.ExcludeClipRect(&m_dayBar.m_rect);
+  for (const CGXBDayBox& b : m_days) dc.ExcludeClipRect(&b.m_rect);
+  dc.FillSolidRect(&clip, GXGetSysColorCache().m_clrBtnFace);
+  dc.RestoreDC(saved);
   CRect tmp;
   HGDIOBJ old = dc.SelectObject((HGDIOBJ)(HFONT)m_fonts[0]);
   if (tmp.IntersectRect(&clip, &m_title.m_rect)) m_title.Draw(dc);
@@ -713,12 +721,17 @@ void CGXBCalendar::OnSysColorChange() {
 
 BOOL CGXBCalendar::OnCommand(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
-    case 23241: NextMonth(FALSE); return TRUE;
-    case 23244: PrevMonth(FALSE); return TRUE;
-    case 23243: NextYear(FALSE); return TRUE;
-    case 23242: PrevYear(FALSE); return TRUE;
+    case 23241: NextMonth(FALSE); break;
+    case 23244: PrevMonth(FALSE); break;
+    case 23243: NextYear(FALSE); break;
+    case 23242: PrevYear(FALSE); break;
     default: return CWnd::OnCommand(wParam, lParam);
   }
+  // The clicked button took the focus; the calendar's keys must keep working.
+  const HWND focus = ::GetFocus();
+  for (CButton& button : m_title.m_buttons)
+    if (focus && button.GetSafeHwnd() == focus) SetFocus();
+  return TRUE;
 }
 
 LRESULT CGXBCalendar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -262,6 +262,8 @@ BOOL CGXEditControl::LButtonUp(UINT nFlags, CPoint pt) {
 BOOL CGXEditControl::LButtonDblClk(UINT nFlags, CPoint pt) {
   const WORD flags = m_pGrid && m_pGrid->GetParam() ? m_pGrid->GetParam()->m_wActivateFlags : 0;
   ActivateAt((flags & 8) != 0, CharFromPoint(pt));
+  // The release of a double-click reaches nobody who would show the window.
+  if (IsActive() && ::GetFocus() != m_hWnd) Refresh();
   CGXStatic::LButtonDblClk(nFlags, pt);
   return TRUE;
 }

@@ -406,6 +406,13 @@ BOOL CGXGridCore::OnLButtonDblClk(UINT nFlags, CPoint point) {
   CGXRange covered;
   if (GetCoveredCellsRowCol(row, col, covered)) row = covered.m_nTop, col = covered.m_nLeft;
   if (!(IsCurrentCell(row, col) && IsCurrentCellActive())) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
+  // Where a double-click activates cells, the bound cell's control takes it (its base passes it on to
+  // the grid's notification); elsewhere the second click of a pair acts as a press.
+  CGXControl* control = IsCurrentCell(row, col) ? GetControl(row, col) : nullptr;
+  if ((m_pParam->m_wActivateFlags & 8) && control && control->IsInitAt(row, col)) {
+    control->LButtonDblClk(nFlags, point);
+    return TRUE;
+  }
   if (OnLButtonDblClkRowCol(row, col, nFlags, point)) return TRUE;
   return OnLButtonDown(nFlags, point);
 }

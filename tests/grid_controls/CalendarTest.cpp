@@ -9,6 +9,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -167,6 +168,48 @@ TEST_F(CalendarTest, PopupReportsChoiceOnDeactivationAndCancelOnEscape) {
   UiAutomation::PressKey(VK_ESCAPE);
   ASSERT_EQ(1u, m_owner.m_got.size());
   EXPECT_EQ(2008u, m_owner.m_got[0].first);
+}
+
+// A click on a title button must not take the calendar's keys away.
+TEST_F(CalendarTest, KeysStillReachTheCalendarAfterATitleButton) {
+  CGXBPopupCalendar pop;
+  pop.SelectDate(COleDateTime(2024, 5, 14, 0, 0, 0), TRUE);
+  ASSERT_TRUE(pop.CreatePopup(0x90040001, CRect(120, 120, 300, 140), &m_owner));
+  UiAutomation::Pump();
+  for (int i : {2, 1}) {  // ">" then "<": May again
+    CButton& button = pop.GetTitle().m_buttons[i];
+    CRect r;
+    button.GetClientRect(&r);
+    UiAutomation::Click(button.m_hWnd, r.CenterPoint());
+    UiAutomation::AdvanceClock(1000);
+  }
+  EXPECT_EQ(5, pop.GetDate().GetMonth());
+  UiAutomation::PressKey(VK_RIGHT);
+  EXPECT_EQ(COleDateTime(2024, 5, 15, 12, 0, 0), pop.GetSelectedDate());
+  m_owner.m_got.clear();
+  UiAutomation::PressKey(VK_RETURN);
+  ASSERT_FALSE(m_owner.m_got.empty());
+  EXPECT_EQ(2007u, m_owner.m_got.back().first);
+  EXPECT_FALSE(pop.IsWindowVisible());
+}
+
+// The one-pixel gaps between and after the day boxes are painted too.
+TEST_F(CalendarTest, GapsBetweenTheBoxesArePainted) {
+  CGXBPopupCalendar pop;
+  pop.SetDate(COleDateTime(2024, 2, 10, 0, 0, 0), FALSE);
+  ASSERT_TRUE(pop.CreatePopup(0x90040001, CRect(120, 120, 300, 140), &m_owner));
+  CRect r;
+  pop.GetWindowRect(&r);
+  CWnd cover;
+  cover.CreateEx(0, AfxRegisterWndClass(0, nullptr, (HBRUSH)(UINT_PTR)(COLOR_HIGHLIGHT + 1)), "", WS_POPUP, r, nullptr, 0);
+  cover.ShowWindow(SW_SHOWNA);  // a window passing over, not taking the activation
+  UiAutomation::Pump();
+  cover.DestroyWindow();
+  ASSERT_TRUE(pop.IsWindowVisible());
+  CRect client;
+  pop.GetClientRect(&client);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(pop.m_hWnd, &client));
+  pop.DetachOwner();
 }
 
 // A calendar that is not a popup takes for each panel the largest font whose need fits the panel:

@@ -236,6 +236,22 @@ TEST_F(DateCell, AltDownOpensTheCalendarWhoseClickedDayTheCellStores) {
   EXPECT_EQ(Stored(1, 2), COleDateTime(2024, 3, 20, 0, 0, 0));
 }
 
+// A year the calendar cannot show opens it on today's month; Escape leaves the cell's date as it was.
+TEST_F(DateCell, TheCalendarOfAYearItCannotShowOpensOnToday) {
+  Put(1, 2, "3/15/1200");
+  ASSERT_TRUE(grid.SetCurrentCell(1, 2));
+  UiAutomation::PressKey(VK_DOWN, UiAutomation::kAlt);
+  CGXBPopupCalendar* cal = cell->GetCalendar();
+  ASSERT_NE(cal, nullptr);
+  const COleDateTime today = COleDateTime::GetCurrentTime();
+  EXPECT_EQ(cal->GetDate().GetYear(), today.GetYear());
+  EXPECT_EQ(cal->GetDate().GetMonth(), today.GetMonth());
+  EXPECT_EQ(cal->GetDayBox(41)->m_date - cal->GetDayBox(0)->m_date, COleDateTimeSpan(41, 0, 0, 0));
+  UiAutomation::PressKey(VK_ESCAPE);
+  EXPECT_EQ(cell->GetCalendar(), nullptr);
+  EXPECT_EQ(cell->GetDateTime(), COleDateTime(1200, 3, 15, 0, 0, 0));
+}
+
 TEST_F(DateCell, AttributesFixFieldsAndSetTheRange) {
   Put(1, 1, "3/19/2024", {{51034, "1"}, {51035, "3/1/2024"}, {51036, "3/20/2024"}, {51037, "2"}});
   ASSERT_TRUE(grid.SetCurrentCell(1, 1));

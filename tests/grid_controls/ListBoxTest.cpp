@@ -1,9 +1,11 @@
 // The list box cell: drawn inactive with its value's line inverted, a list window when active.
 #include "grid/controls/GXListBox.h"
 #include "grid/engine/GXGridCore.h"
+#include "platform/ui/UiAutomation.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 namespace {
 
@@ -85,6 +87,31 @@ TEST_F(ListBoxCell, KeysMoveTheSelectionEnterStoresAndMovesCtrlGoesToTheGrid) {
   Key(VK_RETURN);
   EXPECT_EQ(CurrentCol(), 3u);  // Enter moves as the grid's Enter does
   EXPECT_EQ(Value(2, 2), "L2");
+}
+
+// A host that activates cells by a double-click: the list opens on the line double-clicked.
+TEST_F(ListBoxCell, ADoubleClickOpensTheListOnItsLineAndTheEditAtItsCharacter) {
+  grid.GetParam()->m_wActivateFlags = 8;
+  Put(52522, "L2", kLines);
+  Store(2, 2);
+  const CRect cell = grid.CalcRectFromRowCol(2, 2);
+  UiAutomation::DoubleClick(grid.m_hWnd, CPoint(cell.left + 5, cell.top + 3));  // on the first line
+  ASSERT_TRUE(List()->IsActive());
+  EXPECT_EQ(List()->GetCurSel(), 0);
+  Key(VK_RETURN);
+  EXPECT_EQ(Value(2, 2), "L1");
+  // An edit cell opens its window there, the caret at the character double-clicked.
+  Put(52512, "abcdef");
+  Store(3, 2);
+  UiAutomation::AdvanceClock(1000);
+  const CRect edit = grid.CalcRectFromRowCol(3, 2);
+  UiAutomation::DoubleClick(grid.m_hWnd, CPoint(edit.left + 12, edit.top + 5));
+  auto* window = dynamic_cast<CEdit*>(Control(3, 2)->GetWnd());
+  ASSERT_TRUE(window && window->IsWindowVisible());
+  int from = -1, to = -1;
+  window->GetSel(from, to);
+  EXPECT_TRUE(from == to && from > 0);
+  EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0);
 }
 
 TEST_F(ListBoxCell, AValueMatchingNoLineSurvivesEnteringAndLeaving) {
