@@ -77,8 +77,29 @@ CControlPanelItemArray& CControlPanelItemArray::operator=(const CControlPanelIte
   return *this;
 }
 
+namespace {
+
+// Whether text follows a CR inside a line: lines ended by a CR alone, which the reader runs into one
+// (where a comment on the first of them hides the rest).
+bool HasTextAfterLoneCR(const std::string& nativePath) {
+  FILE* file = fopen(nativePath.c_str(), "rb");
+  if (!file) return false;
+  bool afterCR = false, found = false;
+  for (int c; !found && (c = fgetc(file)) != EOF;) {
+    if (c == '\r' || c == '\n')
+      afterCR = c == '\r';
+    else
+      found = afterCR && c != ' ' && c != '\t';
+  }
+  fclose(file);
+  return found;
+}
+
+}  // namespace
+
 int CControlPanelItemArray::Load(const char* path) {
-  FILE* file = path ? fopen(ResolvePath(path).c_str(), "rb") : nullptr;
+  const std::string resolved = path ? ResolvePath(path) : "";
+  FILE* file = path ? fopen(resolved.c_str(), "rb") : nullptr;
   // Messages name the file as the file system does (a folder's panels are named with backslashes).
   const std::string shown = path ? NativePath(path) : "";
   if (!file) {
@@ -108,7 +129,7 @@ int CControlPanelItemArray::Load(const char* path) {
   const bool headerTail = !line.IsEmpty();
   const int headerLine = lineNumber;
   if (!ReadConfigFileLine(file, line, lineNumber)) {
-    if (!headerTail) return TRUE;
+    if (!headerTail && !HasTextAfterLoneCR(resolved)) return TRUE;
     lineNumber = headerLine;
     return syntaxError();
   }
