@@ -77,8 +77,36 @@ CControlPanelItemArray& CControlPanelItemArray::operator=(const CControlPanelIte
   return *this;
 }
 
+namespace {
+
+// The line (counted as the reader counts) where a comment runs past a CR alone into more text, 0 when
+// none does: lines ended by a CR alone are read as one, and the comment would hide the rest of them.
+int LineOfCommentHidingText(const std::string& nativePath) {
+  FILE* file = fopen(nativePath.c_str(), "rb");
+  if (!file) return 0;
+  int line = 1, found = 0;
+  bool comment = false, crInComment = false;
+  for (int c; !found && (c = fgetc(file)) != EOF;) {
+    if (c == '\n') {
+      ++line;
+      comment = crInComment = false;
+    } else if (c == '\r') {
+      crInComment = comment;
+    } else if (crInComment && c != ' ' && c != '\t') {
+      found = line;
+    } else if (c == '#') {
+      comment = true;
+    }
+  }
+  fclose(file);
+  return found;
+}
+
+}  // namespace
+
 int CControlPanelItemArray::Load(const char* path) {
-  FILE* file = path ? fopen(ResolvePath(path).c_str(), "rb") : nullptr;
+  const std::string resolved = path ? ResolvePath(path) : "";
+  FILE* file = path ? fopen(resolved.c_str(), "rb") : nullptr;
   // Messages name the file as the file system does (a folder's panels are named with backslashes).
   const std::string shown = path ? NativePath(path) : "";
   if (!file) {
@@ -107,12 +135,7 @@ int CControlPanelItemArray::Load(const char* path) {
   // alone are one line): an empty panel would lose them at the next save.
   const bool headerTail = !line.IsEmpty();
   const int headerLine = lineNumber;
-  if (!ReadConfigFileLine(file, line, lineNumber)) {
-    if (!headerTail) return TRUE;
-    lineNumber = headerLine;
-    return syntaxError();
-  }
-  do {
+  while (ReadConfigFileLine(file, line, lineNumber)) {
     const int cut = line.FindOneOf(" \t");
     const int kind = cut < 0 ? -1 : CMC_ControlPanelView::GetLinkWithName(line.Left(cut));
     CRuntimeClass* itemClass = kind < 0 ? nullptr : CMC_ControlPanelView::msc_aLinks[kind].pItemClass;
@@ -126,7 +149,15 @@ int CControlPanelItemArray::Load(const char* path) {
       return syntaxError();
     }
     Add(item);
-  } while (ReadConfigFileLine(file, line, lineNumber));
+  }
+  if (headerTail && GetSize() == 0) {
+    lineNumber = headerLine;
+    return syntaxError();
+  }
+  if (const int hidden = LineOfCommentHidingText(resolved)) {
+    lineNumber = hidden;
+    return syntaxError();
+  }
   return TRUE;
 }
 
