@@ -307,7 +307,8 @@ BOOL PrintDlg(LPPRINTDLG pd) {
     FillDefaults(pd);
     pd->Flags |= a.flags;
     if (a.fromPage > 0 || a.toPage > 0) {
-      pd->Flags |= PD_PAGENUMS;
+      // The range is one choice of three: pages, not the selection.
+      pd->Flags = (pd->Flags & ~PD_SELECTION) | PD_PAGENUMS;
       pd->nFromPage = (WORD)std::max(a.fromPage, (int)pd->nMinPage);
       pd->nToPage = (WORD)std::min(std::max(a.toPage, a.fromPage), pd->nMaxPage ? (int)pd->nMaxPage : 0xFFFF);
     }

@@ -290,3 +290,21 @@ TEST_F(EditPrint, ASelectionEndingAtAPagesEndPrintsNoBlankPage) {
   EXPECT_NE(out.find("line " + std::to_string(perPage) + ":"), std::string::npos);
   EXPECT_EQ(out.find("line " + std::to_string(perPage + 1) + ":"), std::string::npos);
 }
+
+// With a selection the print dialog opens on it; pages chosen there print those pages, not the
+// selection.
+TEST_F(EditPrint, PagesChosenOverASelectionPrintThePages) {
+  std::string all;
+  for (int i = 1; i <= 30; ++i) all += "line " + std::to_string(i) + ":\r\n";
+  SetText(text, all);
+  view->InitView();
+  UiAutomation::Click(view->m_hWnd, POINT{view->m_nMargin + 3, 3});
+  UiAutomation::PressKey(VK_DOWN, UiAutomation::kShift);
+  DialogAutomation::ClearCommonDialogs();
+  Print(1, 1);
+  ASSERT_EQ(1u, DialogAutomation::CommonDialogs().size());
+  EXPECT_EQ(PD_SELECTION, DialogAutomation::CommonDialogs()[0].flags & (PD_SELECTION | PD_NOSELECTION));
+  const std::string out = PdfText(AfxGetLastPrintFileName().GetString());
+  if (out.empty()) GTEST_SKIP() << "pdftotext is not installed";
+  EXPECT_NE(out.find("line 30:"), std::string::npos);
+}
