@@ -137,7 +137,7 @@ extern const int g_nSaveOwnFiles;
 bool IsSaveOwnFile(const char* name);
 // What archives and restores leave out of the folder open as `dir`: a folder named like a save's own
 // file; a file only where it is provably a save's (a record, one set aside, a temporary a live save
-// holds or a killed one left, the drawn saves' empty mark). A user's file of such a name travels.
+// holds or a killed one left, a drawn saves' mark with its proof). A user's file of such a name travels.
 bool IsSaveLeftover(int dir, const char* name, bool folder);
 // Completes or undoes what a save stopped part-way left in the folder `nativeFolder`, as the next
 // hold of its lock does; 0 when it can be neither and the folder holds part of it (the box naming

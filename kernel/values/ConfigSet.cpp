@@ -502,11 +502,10 @@ Verdict Examine(const char* shown, const std::string& folder, const std::string&
   return verdict;
 }
 
-// Completes or undoes what a stopped save left in the folder. Refused (the box shown) when the set can
-// be neither completed nor undone and the folder holds part of it; a record that stays beside a whole
-// set leaves its reason in the last error.
-Recovery RecoverSet(const char* shown, const std::string& folder) {
-  ReplacementSet set;
+// Completes or undoes what a stopped save left in the folder (into `set`, the set its record
+// describes). Refused (the box shown) when the set can be neither completed nor undone and the folder
+// holds part of it; a record that stays beside a whole set leaves its reason in the last error.
+Recovery RecoverRecordedSet(const char* shown, const std::string& folder, ReplacementSet& set) {
   const std::string undo = In(folder, kUndoRecord), record = In(folder, kSetRecord);
   Recovery result = Recovery::kDone;
   const bool undoFound = RecordAt(undo);
@@ -562,6 +561,19 @@ Recovery RecoverSet(const char* shown, const std::string& folder) {
   }
   SetLastError(error);
   return Recovery::kRecordLeft;
+}
+
+// RecoverRecordedSet, then what the stopped save's files left beside their targets: the marks that
+// record the first temporary names of its new files, renamed into place or gone by now.
+Recovery RecoverSet(const char* shown, const std::string& folder) {
+  ReplacementSet set;
+  const Recovery result = RecoverRecordedSet(shown, folder, set);
+  if (result == Recovery::kDone && !set.empty()) {
+    std::vector<std::string> targets;
+    for (const Replacement& r : set) targets.push_back(r.target);
+    RemoveSaveLeftovers(folder, targets);
+  }
+  return result;
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ BOOL CopyOpenFile(int in, const struct stat& srcStat, const std::string& dst) {
   return TRUE;
 }
 
-int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken = nullptr);
+int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken = nullptr, bool recordNew = true);
 bool DrawnSaveKilled(const std::string& path);
 void DropDrawnSaveMark(const std::string& path, int& mark);
 bool SameFile(int fd, int dirFd, const char* name);
@@ -778,15 +778,24 @@ std::string DrawnSaveMark(const std::string& path, const char* letters) {
   return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + letters;
 }
 
+// The first line of a drawn saves' mark, on the disk before the mark has its name: what tells a
+// mark from a user's file of that name, empty or not.
+constexpr char kDrawnProof[] = "~dvx-drawn names\n";
+
+// What is under a drawn saves' mark's name: no mark (a user's file, or one whose proof a kill or a
+// power cut lost), a mark with its proof, or a record an earlier version left without one.
+enum class DrawnRecord { kNone, kOld, kProven };
+
 // The names a drawn saves' mark open as `fd` records for the targets whose temporary names begin
-// with `stem` (the mark's own name without its mark and letters): each drawn name as a line, written
-// before its file was made, a name whose file could not be made taken back by a line "-" and the
-// name. False when it is no mark a save made (a user's file under its name): anything but such
-// lines, but for the end of a line a killed save was writing.
-bool ReadDrawnRecord(int fd, const std::string& stem, std::set<std::string>* names) {
+// with `stem` (the mark's own name without its mark and letters): after the proof, each drawn name
+// as a line, written before its file was made, a name whose file could not be made taken back by a
+// line "-" and the name. Anything but such lines makes it no mark, but for the end of a line a
+// killed save was writing, or zeros where a power cut lost the end. A record of an earlier version
+// counts only with a whole line of a name drawn for the stem: being empty proves nothing.
+DrawnRecord ReadDrawnRecord(int fd, const std::string& stem, std::set<std::string>* names) {
   constexpr off_t kMaxRecord = 1 << 20;
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxRecord) return false;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxRecord) return DrawnRecord::kNone;
   std::string text((size_t)st.st_size, '\0');
   for (size_t got = 0; got < text.size();) {
     const ssize_t n = pread(fd, text.data() + got, text.size() - got, (off_t)got);
@@ -797,6 +806,10 @@ bool ReadDrawnRecord(int fd, const std::string& stem, std::set<std::string>* nam
     }
     got += (size_t)n;
   }
+  while (!text.empty() && text.back() == '\0') text.pop_back();
+  const size_t proof = sizeof kDrawnProof - 1;
+  const bool proven = text.compare(0, proof, kDrawnProof) == 0;
+  if (!proven && text.find('\n') == std::string::npos) return DrawnRecord::kNone;
   const std::string prefix = stem + kTempMark;
   const size_t lineSize = prefix.size() + kRandomLetters;
   // A name drawn for the stem; `cut`: the beginning of one, where a killed save was writing it.
@@ -805,17 +818,18 @@ bool ReadDrawnRecord(int fd, const std::string& stem, std::set<std::string>* nam
     return (cut ? name.size() < lineSize : name.size() == lineSize) && name.compare(0, fixed, prefix, 0, fixed) == 0 &&
            name.find_first_not_of(kLetters, fixed) == std::string::npos && (cut || !IsDrawnMarkLetters(name.substr(fixed)));
   };
-  for (size_t at = 0; at < text.size();) {
+  const DrawnRecord kind = proven ? DrawnRecord::kProven : DrawnRecord::kOld;
+  for (size_t at = proven ? proof : 0; at < text.size();) {
     const size_t end = text.find('\n', at);
     const bool taken = text[at] == '-';
     const std::string name = text.substr(at + taken, (end == std::string::npos ? text.size() : end) - at - taken);
-    if (end == std::string::npos) return drawn(name, true);
-    if (!drawn(name, false)) return false;
+    if (end == std::string::npos) return drawn(name, true) ? kind : DrawnRecord::kNone;
+    if (!drawn(name, false)) return DrawnRecord::kNone;
     if (names && taken) names->erase(name);
     else if (names) names->insert(name);
     at = end + 1;
   }
-  return true;
+  return kind;
 }
 
 // The plain file `name` of the folder `dir` deleted when no save holds it.
@@ -834,20 +848,70 @@ std::string StemOf(const std::string& name) { return name.substr(0, name.size() 
 // killed under their drawn names go, then the mark.
 void ClearDrawnRecord(int dir, int mark, const std::string& markName) {
   std::set<std::string> names;
-  if (!ReadDrawnRecord(mark, StemOf(markName), &names) || !SameFile(mark, dir, markName.c_str())) return;
+  if (ReadDrawnRecord(mark, StemOf(markName), &names) == DrawnRecord::kNone || !SameFile(mark, dir, markName.c_str())) return;
   for (const std::string& name : names) DeleteUnheld(dir, name);
   unlinkat(dir, markName.c_str(), 0);
 }
 
-// The mark held (shared) for a save about to draw a name; -1 when none can be made. A file that is
-// no mark under a mark's name is the user's: the save passes to the next name and leaves it be.
-int HoldDrawnSaveMark(const std::string& path) {
+// The folder of `path` open for the names in it; -1 when it cannot be.
+int OpenParent(const std::string& path) { return open(ParentOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+
+// A new mark under the name `mark`, held (shared): its proof is on the disk before it has the name,
+// and the name is before any name it records is made, so that no power cut leaves a file it
+// records without it, or it without its proof. -1 with errno set (EEXIST: the name is taken).
+int MakeDrawnSaveMark(const std::string& mark) {
+  const std::string folder = ParentOf(mark);
+  int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+  const bool unnamed = fd >= 0;
+  // Where the file system makes no file without a name, a kill before the proof leaves an empty
+  // file, which stays as a user's would.
+  if (!unnamed) fd = open(mark.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  bool ok = flock(fd, LOCK_SH) == 0 && WriteAll(fd, kDrawnProof, sizeof kDrawnProof - 1) && fdatasync(fd) == 0 &&
+            fcntl(fd, F_SETFL, O_APPEND) == 0;
+  bool named = !unnamed;
+  if (ok && unnamed) ok = named = linkat(AT_FDCWD, DescriptorPath(fd).c_str(), AT_FDCWD, mark.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  if (ok && !SyncFolder(folder)) {
+    ok = false;
+    errno = EIO;
+  }
+  if (ok) return fd;
+  const int err = errno;
+  if (named && SameFile(fd, AT_FDCWD, mark.c_str())) unlink(mark.c_str());
+  close(fd);
+  errno = err;
+  return -1;
+}
+
+// The mark held (shared) for a save about to draw a name; -1 when none can be had (`failed`: it
+// could not be put on the disk, errno set). A file that is no mark under a mark's name is the
+// user's: the save passes to the next name and leaves it be. An earlier version's record that no
+// save holds is cleared and made again with its proof.
+int HoldDrawnSaveMark(const std::string& path, bool& failed) {
+  failed = false;
   const std::string stem = TempStem(LastComponent(path));
   for (const char* letters : kDrawnMarks) {
     const std::string mark = DrawnSaveMark(path, letters);
     for (int attempt = 0; attempt < 10; ++attempt) {
-      const int fd = open(mark.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-      if (fd < 0 || !ReadDrawnRecord(fd, stem, nullptr)) {
+      const int fd = open(mark.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+      if (fd < 0 && errno == ENOENT) {
+        const int made = MakeDrawnSaveMark(mark);
+        if (made >= 0 || errno == EEXIST) {
+          if (made >= 0) return made;
+          continue;
+        }
+        failed = true;
+        return -1;
+      }
+      const DrawnRecord record = fd < 0 ? DrawnRecord::kNone : ReadDrawnRecord(fd, stem, nullptr);
+      if (record == DrawnRecord::kOld && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        const int dir = OpenParent(mark);
+        if (dir >= 0) ClearDrawnRecord(dir, fd, LastComponent(mark));
+        if (dir >= 0) close(dir);
+        close(fd);
+        continue;
+      }
+      if (record != DrawnRecord::kProven) {
         if (fd >= 0) close(fd);
         break;
       }
@@ -872,8 +936,7 @@ bool RecordDrawnName(int mark, const std::string& line) {
 void DropDrawnSaveMark(const std::string& path, int& mark) {
   if (mark < 0) return;
   if (flock(mark, LOCK_EX | LOCK_NB) == 0) {
-    const std::string folder = ParentOf(path);
-    const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = OpenParent(path);
     for (const char* letters : kDrawnMarks) {
       const std::string name = LastComponent(DrawnSaveMark(path, letters));
       if (dir >= 0 && SameFile(mark, dir, name.c_str())) ClearDrawnRecord(dir, mark, name);
@@ -891,7 +954,7 @@ bool DrawnSaveKilled(const std::string& path) {
   for (const char* letters : kDrawnMarks) {
     const int fd = open(DrawnSaveMark(path, letters).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
-    const bool own = ReadDrawnRecord(fd, stem, nullptr);
+    const bool own = ReadDrawnRecord(fd, stem, nullptr) != DrawnRecord::kNone;
     close(fd);
     if (own) return true;
   }
@@ -903,15 +966,26 @@ bool DrawnSaveKilled(const std::string& path) {
 // -1 with errno set on failure. The first name tried is the same for every save of the target, so
 // that what a killed save left is found without listing the folder (`firstNameTaken`); the others
 // are drawn by chance, under the drawn saves' mark (`mark`, held until the file is placed or gone).
-int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken) {
+int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken, bool recordNew) {
+  // A new file's first name is recorded too (`recordNew`): no target tells a file a killed save left
+  // under it.
+  struct stat target;
+  const bool fresh = recordNew && lstat(path.c_str(), &target) != 0 && errno == ENOENT;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = attempt == 0 ? FirstSaveTempName(path) : NewSaveTempName(path);
-    if (attempt == 1 && mark < 0) mark = HoldDrawnSaveMark(path);
+    if (attempt == (fresh ? 0 : 1) && mark < 0) {
+      bool failed;
+      mark = HoldDrawnSaveMark(path, failed);
+      if (failed) return -1;
+    }
     // A drawn name is in the mark's record on the disk before its file is made, so that a file a
     // killed save left under it is known as the save's by the record, never by its name.
-    const bool recorded = attempt > 0 && mark >= 0;
+    const bool recorded = (attempt > 0 || fresh) && mark >= 0;
     struct stat st;
-    if (recorded && lstat(temp.c_str(), &st) == 0) continue;
+    if (recorded && lstat(temp.c_str(), &st) == 0) {
+      if (attempt == 0 && firstNameTaken) *firstNameTaken = true;
+      continue;
+    }
     if (recorded && !RecordDrawnName(mark, LastComponent(temp))) return -1;
     const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -937,7 +1011,8 @@ BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
   std::string temp;
   bool firstNameTaken = false;
   int mark = -1;
-  const int fd = OpenSaveTemp(path, temp, mark, &firstNameTaken);
+  // Its temporaries are the save's by the target's name alone.
+  const int fd = OpenSaveTemp(path, temp, mark, &firstNameTaken, false);
   if (fd < 0) return FailErrno(errno);
   // What a killed write of the file left beside it goes once the file is there: a first temporary
   // name is the save's only beside its target.
@@ -1017,7 +1092,7 @@ bool DrawnRecordLists(int dir, const std::string& name) {
     const int fd = openat(dir, (stem + kTempMark + letters).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     std::set<std::string> names;
-    const bool listed = ReadDrawnRecord(fd, stem, &names) && names.count(name) > 0;
+    const bool listed = ReadDrawnRecord(fd, stem, &names) != DrawnRecord::kNone && names.count(name) > 0;
     close(fd);
     if (listed) return true;
   }
@@ -1034,13 +1109,15 @@ SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarg
   if (!EndsInTempMark(name) || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return SaveTemp::kNotOurs;
   const std::string letters = name.substr(name.size() - kRandomLetters);
   const bool mark = IsDrawnMarkLetters(letters);
-  if (mark && !ReadDrawnRecord(fd, StemOf(name), nullptr)) return SaveTemp::kNotOurs;
+  if (mark && ReadDrawnRecord(fd, StemOf(name), nullptr) == DrawnRecord::kNone) return SaveTemp::kNotOurs;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? SaveTemp::kHeld : SaveTemp::kNotOurs;
   if (mark || ownTarget) return SaveTemp::kLeft;
   if (letters != std::string(kRandomLetters, '0')) return DrawnRecordLists(dir, name) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
-  // Every save of the target tries this name first; no one else makes it.
+  // Every save of the target tries this name first; no one else makes it. A save of a new file
+  // records it, as a drawn name.
   struct stat target;
-  return fstatat(dir, StemOf(name).c_str(), &target, 0) == 0 && S_ISREG(target.st_mode) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
+  const bool beside = fstatat(dir, StemOf(name).c_str(), &target, 0) == 0 && S_ISREG(target.st_mode);
+  return beside || DrawnRecordLists(dir, name) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
 }
 
 }  // namespace

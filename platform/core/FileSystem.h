@@ -223,11 +223,14 @@ class CFileFind {
 // several processes never share it, and it stays locked (flock) while the object holds it. It
 // goes when the object does, unless it was committed. It is written, given its mode and synced
 // only through the descriptor that created it, never opened by name again, so that a link swapped
-// in for the name leads nowhere. A save under a drawn name holds a mark beside it (shared flock, the
-// target's last own name) while it lives, and records its name there, on the disk, before it makes
-// its file: one killed leaves the mark, and the last save to let go of it, or the next save of the
-// target, deletes exactly the files the record names that no save holds, then the mark. Through a symbolic link the file it leads to is replaced; a
-// device or pipe is written in place (the temporary name is the target).
+// in for the name leads nowhere. A save under a drawn name, or of a target that does not exist yet,
+// holds a mark beside it (shared flock, the target's last own name) while it lives, and records its
+// name there, on the disk, before it makes its file; the mark's first line, its proof, and its name
+// are on the disk before it records anything, and no file without that proof is taken for a mark.
+// One killed leaves the mark, and the last save to let go of it, or the next save of the target,
+// deletes exactly the files the record names that no save holds, then the mark. Through a symbolic
+// link the file it leads to is replaced; a device or pipe is written in place (the temporary name
+// is the target).
 class CSaveBeside {
  public:
   explicit CSaveBeside(LPCSTR target);
@@ -343,8 +346,9 @@ int GetSaveFileIdentity(const std::string& path, CSaveFileIdentity& identity);
 // The identity of the file open as `fd` (read from its start, the position kept); FALSE with the
 // last error set.
 BOOL GetSaveFileIdentity(int fd, CSaveFileIdentity& identity);
-// Writes `path` whole, under a temporary name of its own beside it that is then renamed over it.
-// FALSE with the last error set; nothing is left then.
+// Writes `path` whole, under a temporary name of its own beside it that is then renamed over it:
+// for a file that only saves write, whose temporaries their sweeps know by the target's name (a new
+// one's first temporary name is not recorded). FALSE with the last error set; nothing is left then.
 BOOL WriteWholeFile(const std::string& path, const void* data, size_t size);
 // Makes `copy` a new file with the bytes of `existing`: a second name of the same file where the file
 // system allows it, else a copy. A file of that name is deleted first; the new one is created
@@ -358,8 +362,8 @@ BOOL DeleteExact(const std::string& path);
 unsigned ModeAsCreated(unsigned mode);
 // Whether the plain file `name` of the folder open as `dir` is provably one that a save made beside
 // its target and still holds or left when it was killed: a drawn saves' mark as saves make it, a
-// temporary a live save holds, a drawn name a mark records, or the first temporary name of a target
-// of the folder that no save holds. A user's file that merely has a name of that form is none of
+// temporary a live save holds, a name a mark records, or the first temporary name of a target of the
+// folder that no save holds. A user's file that merely has a name of that form is none of
 // these.
 bool IsSaveTempLeftover(int dir, const std::string& name);
 // A path that names what the open descriptor `fd` refers to, whatever its name is now: for libraries

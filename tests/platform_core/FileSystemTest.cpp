@@ -628,6 +628,37 @@ TEST(FileSystem, ASaveKilledUnderADrawnNameLeavesNothingAfterTheNextSave) {
   EXPECT_EQ(ReadFileText(target), "last");
 }
 
+TEST(FileSystem, ADrawnSavesMarkIsOnTheDiskBeforeWhatItRecordsAndAPowerCutsZerosDoNotHideIt) {
+  const fs::path dir = fs::canonical(ScratchDir("fs-save-mark-order"));
+  const std::string target = (dir / "doc.bin").string();
+  WriteText(target, "old");
+  static std::string s_dir;
+  static std::vector<std::string> s_synced;  // the folder's names at each of its syncs
+  s_dir = dir.string();
+  s_synced.clear();
+  g_pfnSyncStep = [](const char* path) {
+    if (s_dir != path) return;
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(s_dir)) names.insert(e.path().filename().string());
+    std::string line;
+    for (const std::string& n : names) line += n + " ";
+    s_synced.push_back(line);
+  };
+  {
+    CSaveBeside first(target.c_str());
+    CSaveBeside drawn(target.c_str());  // under a drawn name
+    g_pfnSyncStep = nullptr;
+    EXPECT_EQ(s_synced, std::vector<std::string>{"doc.bin doc.bin.~dvx-000000 doc.bin.~dvx-zzzzzz "});
+  }
+  // A power cut after a line was written to the mark but before it was synced: its bytes are zeros.
+  WriteText(dir / "doc.bin.~dvx-zzzzzz", std::string("~dvx-drawn names\ndoc.bin.~dvx-k7m2p9\n") + std::string(20, '\0'));
+  WriteText(dir / "doc.bin.~dvx-k7m2p9", "killed");
+  CSaveBeside next(target.c_str());
+  WriteText(next.GetTempName().GetString(), "next");
+  ASSERT_TRUE(next.Commit());
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
 TEST(FileSystem, AUsersFileNamedLikeTheDrawnSavesMarkOutlivesEverySave) {
   const fs::path dir = ScratchDir("fs-save-users-mark");
   const struct {

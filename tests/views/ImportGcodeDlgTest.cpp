@@ -258,7 +258,7 @@ TEST_F(ImportGcodeTest, UsersClicksAndKeysShowAtOnce) {
       {click(14010), [](CWnd* d) { return std::to_string(Enabled(d, 14013)); }, "1"},
       {click(14010), [](CWnd* d) { return std::to_string(Enabled(d, 14013)); }, "0"},
       {click(14016), [](CWnd* d) { return std::to_string(Enabled(d, 14023)) + std::to_string(Enabled(d, 14025)); }, "11"},
-      {key(14023, VK_DOWN), [](CWnd* d) { return ComboState(d, 14024); }, "Ready=12 Error=13 =25 sel -1"},
+      {key(14023, VK_DOWN), [](CWnd* d) { return ComboState(d, 14024); }, "Ready=12 Error=13 Auxiliary=25 sel -1"},
       {key(14028, VK_UP), text(14026), "in/min or deg/min"},
       {key(14028, VK_DOWN), text(14027), "mm/min or deg/min"},
       {key(14002, VK_DOWN), [](CWnd* d) { return ComboState(d, 14002); }, "None=-1 A=0 B=1 sel 1"},

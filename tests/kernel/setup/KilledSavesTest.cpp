@@ -103,12 +103,13 @@ TEST(KilledSaves, NothingOfKilledSavesOfAnyKindStaysAfterOneCompletesAndUsersLoo
   for (const Kind& kind : kKinds) {
     const std::string dir = root + "/" + kind.what;
     fs::create_directories(dir);
-    // A user's files named like a save's: a drawn name, the drawn saves' mark, a backup, an old
-    // copy, an empty one.
+    // A user's files named like a save's: a drawn name, the drawn saves' first two marks (one empty),
+    // a backup, an old copy, an empty one.
     Files users;
     for (const std::string& t : kind.targets) {
       users[t + ".~dvx-k3j9x2"] = "mine 1";
       users[t + ".~dvx-zzzzzz"] = "mine 2";
+      users[t + ".~dvx-zzzzzy"] = "";
       users[t + ".~dvx-backup"] = "mine 3";
       users[t + ".~dvx-old"] = "mine 4";
       users[t + ".~old"] = "mine 5";
@@ -149,7 +150,7 @@ TEST(KilledSaves, NothingOfKilledSavesOfAnyKindStaysAfterOneCompletesAndUsersLoo
         for (auto& [name, bytes] : Read(dir))
           if (!users.count(name) && std::find(kind.targets.begin(), kind.targets.end(), name) == kind.targets.end()) {
             ++count;
-            if (underDrawn) *underDrawn += name.size() > 6 && name.find("~dvx-") == name.size() - 11 && !name.ends_with("000000") && !name.ends_with("zzzzzy");
+            if (underDrawn) *underDrawn += name.size() > 6 && name.find("~dvx-") == name.size() - 11 && !name.ends_with("000000") && !name.ends_with("zzzzzx");
           }
         return count;
       };

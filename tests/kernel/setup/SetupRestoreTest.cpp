@@ -204,6 +204,8 @@ TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParen
                          // The extraction: each file once, then each folder that was made or written, deepest first.
                          fresh + "/a.cfg", fresh + "/sub/b.txt", fresh + "/sub/deep/c.txt",
                          fresh + "/sub/deep", fresh + "/none", fresh + "/sub", fresh,
+                         // The mark that records the first temporary name of a.cfg, new here.
+                         "/made/target",
                          // The extraction marked whole.
                          fresh, "/made/target",
                          // The folder's own files as one set.
@@ -449,6 +451,19 @@ TEST_F(SetupRestoreTest, AUsersFileUnderAnOldCopysNameOutlivesARestoreStoppedOrU
   }
 }
 
+TEST_F(SetupRestoreTest, ARestoreKilledBeforeItsRecordLeavesNothingOfAFileTheFolderLacked) {
+  const std::string zip = Pack("lacked", {{"setup.cfg", "new cfg"}, {"notes.txt", "new notes"}}), target = m_dir + "/lacked";
+  WriteBytes(target + "/setup.cfg", "old cfg");
+  dravonix::test::InChildProcess([&] {
+    g_pfnConfigCommitStep = [](int step) {
+      if (step == -1) raise(SIGKILL);
+    };
+    return std::to_string(RestoreDirectory(zip.c_str(), target.c_str()));
+  });
+  { CConfigFolderLock lock(target.c_str()); }
+  EXPECT_EQ(Files(target), (Tree{{"setup.cfg", "old cfg"}}));
+}
+
 TEST_F(SetupRestoreTest, AModeThatCannotBeGivenRefusesTheRestoreAndTakesBackTheRest) {
   const mode_t mask = umask(022);
   const std::string zip = PackModes(0644), target = m_dir + "/modes";
@@ -575,12 +590,13 @@ TEST_F(SetupRestoreTest, AUsersFilesNamedLikeASavesOwnTravelByteForByteAndOnlyIt
                        {"notes.txt.~dvx-backup", "mine 2"},
                        {"setup.cfg.~dvx-old", "mine 3"},
                        {"sub/a.txt.~dvx-backup", "mine 4"},
-                       {"notes.txt.~dvx-q1w2e3", ""}};
+                       {"notes.txt.~dvx-q1w2e3", ""},
+                       {"setup.cfg.~dvx-zzzzzy", ""}};
   // What a save provably left or holds: a killed save's first temporary, the drawn saves' mark as made,
   // one that records a killed save's drawn name (the user's file has the first mark's name) and its
   // file, a record set aside, and a live save's temporary.
   const Tree kLeftovers = {{"notes.txt.~dvx-000000", "half"},
-                           {"setup.cfg.~dvx-zzzzzz", ""},
+                           {"setup.cfg.~dvx-zzzzzz", "~dvx-drawn names\n"},
                            {"notes.txt.~dvx-zzzzzy", "notes.txt.~dvx-k7m2p9\n"},
                            {"notes.txt.~dvx-k7m2p9", "killed"},
                            {"~save.journal.~dvx-aside", "not a record"},
