@@ -139,6 +139,15 @@ class GridByHand : public ::testing::Test {
     o << "; top " << view->GetTopRow() << "," << view->GetLeftCol();
     return o.str();
   }
+  // "w" the widths of columns 1..lastCol, "h" the heights of rows firstRow..lastRow.
+  std::string Sizes(ROWCOL lastCol, ROWCOL firstRow, ROWCOL lastRow) {
+    std::ostringstream o;
+    o << "w";
+    for (ROWCOL c = 1; c <= lastCol; ++c) o << " " << view->GetColWidth(c);
+    o << "; h";
+    for (ROWCOL r = firstRow; r <= lastRow; ++r) o << " " << view->GetRowHeight(r);
+    return o.str();
+  }
   struct Step {
     const char* name;
     std::function<void()> act;
@@ -201,14 +210,7 @@ TEST_F(GridByHand, BoundariesDraggedAndDoubleClickedResize) {
   CGXStyle wide;
   wide.SetValue("a text far wider than fifty pixels");
   view->SetStyleRange(CGXRange().SetCellRange(5, 3, 5, 3), &wide);
-  auto sizes = [&] {
-    std::ostringstream o;
-    o << "w";
-    for (ROWCOL c = 1; c <= 5; ++c) o << " " << view->GetColWidth(c);
-    o << "; h";
-    for (ROWCOL r = 1; r <= 5; ++r) o << " " << view->GetRowHeight(r);
-    return o.str();
-  };
+  auto sizes = [&] { return Sizes(5, 1, 5); };
   auto undo = [&] { ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0); };
   Run({
       {"column C's edge 20 right", [&] { Drag(ColEdge(3), ColEdge(3, 20)); }, "w 50 50 70 50 50; h 20 20 20 20 20"},
@@ -238,14 +240,7 @@ TEST_F(GridByHand, ABoundaryDoubleClickFitsEverySelectedColumnOrRow) {
   CGXStyle wide;
   wide.SetValue("a text far wider than fifty pixels");
   view->SetStyleRange(CGXRange().SetCellRange(5, 2, 5, 7), &wide);
-  auto sizes = [&] {
-    std::ostringstream o;
-    o << "w";
-    for (ROWCOL c = 1; c <= 7; ++c) o << " " << view->GetColWidth(c);
-    o << "; h";
-    for (ROWCOL r = 2; r <= 6; ++r) o << " " << view->GetRowHeight(r);
-    return o.str();
-  };
+  auto sizes = [&] { return Sizes(7, 2, 6); };
   Run({
       {"column E hidden", [&] { Drag(ColEdge(5), ColEdge(5, -60)); }, "w 50 50 50 50 0 50 50; h 20 20 20 20 20"},
       {"columns C to F fitted from C's edge, E shown", [&] {
