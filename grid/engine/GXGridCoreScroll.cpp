@@ -269,6 +269,9 @@ BOOL CGXGridCore::DoScroll(int direction, ROWCOL nCount) {
   if (!(vertical ? CanChangeTopRow(top, newTop) : CanChangeLeftCol(top, newTop))) return FALSE;
   const BOOL bMoving = m_bMovingCurrentCell;
   m_bMovingCurrentCell = TRUE;
+  // The marker frame's open and closed sides and its handle follow what is on screen: it goes before
+  // the pixels move and is drawn anew after.
+  const BOOL markerHidden = ShowSelectionMarker(TRUE, FALSE);
   (vertical ? m_nOldTopRow : m_nOldLeftCol) = top;
   topRef = newTop;
 
@@ -285,6 +288,7 @@ BOOL CGXGridCore::DoScroll(int direction, ROWCOL nCount) {
   if (vertical) OnTopRowChanged();
   else OnLeftColChanged();
   UpdateWindow();
+  ShowSelectionMarker(markerHidden, FALSE);
   m_bMovingCurrentCell = bMoving;
   (vertical ? m_nOldTopRow : m_nOldLeftCol) = 0;
   return TRUE;

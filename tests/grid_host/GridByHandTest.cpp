@@ -140,6 +140,15 @@ class GridByHand : public ::testing::Test {
     o << "; top " << view->GetTopRow() << "," << view->GetLeftCol();
     return o.str();
   }
+  // "w" the widths of columns 1..lastCol, "h" the heights of rows firstRow..lastRow.
+  std::string Sizes(ROWCOL lastCol, ROWCOL firstRow, ROWCOL lastRow) {
+    std::ostringstream o;
+    o << "w";
+    for (ROWCOL c = 1; c <= lastCol; ++c) o << " " << view->GetColWidth(c);
+    o << "; h";
+    for (ROWCOL r = firstRow; r <= lastRow; ++r) o << " " << view->GetRowHeight(r);
+    return o.str();
+  }
   struct Step {
     const char* name;
     std::function<void()> act;
@@ -202,14 +211,7 @@ TEST_F(GridByHand, BoundariesDraggedAndDoubleClickedResize) {
   CGXStyle wide;
   wide.SetValue("a text far wider than fifty pixels");
   view->SetStyleRange(CGXRange().SetCellRange(5, 3, 5, 3), &wide);
-  auto sizes = [&] {
-    std::ostringstream o;
-    o << "w";
-    for (ROWCOL c = 1; c <= 5; ++c) o << " " << view->GetColWidth(c);
-    o << "; h";
-    for (ROWCOL r = 1; r <= 5; ++r) o << " " << view->GetRowHeight(r);
-    return o.str();
-  };
+  auto sizes = [&] { return Sizes(5, 1, 5); };
   auto undo = [&] { ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0); };
   Run({
       {"column C's edge 20 right", [&] { Drag(ColEdge(3), ColEdge(3, 20)); }, "w 50 50 70 50 50; h 20 20 20 20 20"},
@@ -239,14 +241,7 @@ TEST_F(GridByHand, ABoundaryDoubleClickFitsEverySelectedColumnOrRow) {
   CGXStyle wide;
   wide.SetValue("a text far wider than fifty pixels");
   view->SetStyleRange(CGXRange().SetCellRange(5, 2, 5, 7), &wide);
-  auto sizes = [&] {
-    std::ostringstream o;
-    o << "w";
-    for (ROWCOL c = 1; c <= 7; ++c) o << " " << view->GetColWidth(c);
-    o << "; h";
-    for (ROWCOL r = 2; r <= 6; ++r) o << " " << view->GetRowHeight(r);
-    return o.str();
-  };
+  auto sizes = [&] { return Sizes(7, 2, 6); };
   Run({
       {"column E hidden", [&] { Drag(ColEdge(5), ColEdge(5, -60)); }, "w 50 50 50 50 0 50 50; h 20 20 20 20 20"},
       {"columns C to F fitted from C's edge, E shown", [&] {
@@ -352,25 +347,46 @@ TEST_F(GridByHand, TwoWindowsOfOneDocumentShowEachChange) {
 }
 
 // Clicks, arrows, Shift+arrows and Escape in either of two windows of one grid, with plain
-// selections and with Shift extending whole rows: both pictures match a full repaint at each step.
+// selections and with Shift extending whole rows, the selection's marker frame on: both pictures
+// match a full repaint at each step.
 TEST_F(GridByHand, KeysAndClicksInEitherOfTwoWindowsShowInBoth) {
-  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
-  scene->AddChild(0, CRect(232, 0, 462, 280));
+  // A hand: the window, what (0 click, 1 and 2 Shift+arrow, 3 arrow, 4 Escape), the row below the
+  // top one and the column right of the left one, or the arrow.
+  struct Hand2 {
+    int w, kind, a, b;
+  };
+  std::ostringstream done;
+  auto start = [&](WORD mode) {
+    TearDown();
+    SetUp();
+    ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+    scene->AddChild(0, CRect(232, 0, 462, 280));
+    view->GetParam()->m_wListBoxSelectionMode = mode;
+    view->GetParam()->m_bSelectionMarker = TRUE;
+    done.str("");
+    done << "mode " << mode << ":";
+  };
+  auto play = [&](const Hand2& h) {
+    done << " {" << h.w << "," << h.kind << "," << h.a << "," << h.b << "}";
+    view = scene->views[(size_t)h.w];
+    static const UINT arrows[] = {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
+    if (h.kind == 0) Click(At(view->GetTopRow() + (ROWCOL)h.a, view->GetLeftCol() + (ROWCOL)(h.b % 3)));
+    else if (h.kind < 3) UiAutomation::PressKey(arrows[h.b], UiAutomation::kShift);
+    else if (h.kind == 3) UiAutomation::PressKey(arrows[h.b]);
+    else UiAutomation::PressKey(VK_ESCAPE);
+    UiAutomation::Pump();
+    return PixelsOffFullRepaint(scene->MainWnd());
+  };
+  // Found by the walk: the marker of whole rows scrolled sideways keeps its handle where it was.
+  start(2);
+  for (const Hand2& h : {Hand2{0, 0, 3, 3}, Hand2{1, 2, 4, 2}, Hand2{0, 3, 6, 3}, Hand2{1, 1, 6, 1}, Hand2{1, 2, 5, 2}})
+    EXPECT_EQ(0, play(h)) << done.str();
   std::mt19937 rng(95);
   for (WORD mode : {0, 2}) {
-    view->GetParam()->m_wListBoxSelectionMode = mode;
-    std::ostringstream done;
+    start(mode);
     for (int i = 0; i < 60; ++i) {
       const int w = (int)(rng() % 2), kind = (int)(rng() % 5), a = (int)(rng() % 11), b = (int)(rng() % 4);
-      done << "{" << w << "," << kind << "," << a << "," << b << "} ";
-      view = scene->views[(size_t)w];
-      static const UINT arrows[] = {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
-      if (kind == 0) Click(At(view->GetTopRow() + (ROWCOL)a, view->GetLeftCol() + (ROWCOL)(b % 3)));
-      else if (kind < 3) UiAutomation::PressKey(arrows[b], UiAutomation::kShift);
-      else if (kind == 3) UiAutomation::PressKey(arrows[b]);
-      else UiAutomation::PressKey(VK_ESCAPE);
-      UiAutomation::Pump();
-      ASSERT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << "mode " << mode << ": " << done.str();
+      ASSERT_EQ(0, play({w, kind, a, b})) << done.str();
     }
   }
 }

@@ -52,6 +52,14 @@ class CSheetView : public CGXGridView {
     CGXGridView::OnInitialUpdate();
     if (!doc->m_param) doc->m_param = GetParam(), m_bOwnParam = FALSE;
   }
+  // The program's own rule: column D takes no text that starts with an x.
+  BOOL OnValidateCell(ROWCOL nRow, ROWCOL nCol) override {
+    CString text;
+    if (CGXControl* control = nCol == 4 ? GetControl(nRow, nCol) : nullptr) control->GetCurrentText(text);
+    if (text.Left(1) != "x") return TRUE;
+    SetWarningText("No x in column D");
+    return FALSE;
+  }
 };
 IMPLEMENT_DYNCREATE(CSheetView, CGXGridView)
 
@@ -576,6 +584,11 @@ TEST_F(UserInput, ARefusedValueWarnsOnceAndDropsTheKeysTypedAhead) {
        }},
       {"a value in range is stored", [&] { FocusKey(VK_BACK), FocusKey(VK_BACK), FocusKey(VK_DOWN); },
        [&] { return Value(2, 3) == "5" && Current() == Cell(3, 3) && Automation::Instance().MessageBoxes().size() == 1; }},
+      {"a value the program refuses", [&] { ClickCell(2, 4), Type("xy"), FocusKey(VK_DOWN); },
+       [&] {
+         const auto boxes = Automation::Instance().MessageBoxes();
+         return boxes.size() == 2 && boxes[1].text == "No x in column D" && Current() == Cell(2, 4) && Value(2, 4).empty();
+       }},
   });
 }
 
