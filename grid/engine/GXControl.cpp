@@ -142,7 +142,8 @@ BOOL CGXControl::OnValidate() {
     if (m_pGrid) m_pGrid->SetWarningText(style.GetUserAttribute(51013));
     return FALSE;
   }
-  return ValidateText(text);
+  // The grid has the last word on what its cell takes.
+  return ValidateText(text) && (!m_pGrid || m_pGrid->OnValidateCell(m_nRow, m_nCol));
 }
 
 void CGXControl::GetCurrentText(CString& text) {
