@@ -38,6 +38,9 @@ struct Grid {
     Fill();
     wnd.OnShowFindReplaceDialog(FALSE);
     dlg = GXGetFindReplaceState().pDialog;
+    // Moved beside the grids, as a user moves it out of their way: both grids share the one dialog,
+    // and the second grid's window would lie over it.
+    dlg->SetWindowPos(nullptr, 810, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     DialogAutomation::TypeInto(dlg, edt1, "abc");
     DialogAutomation::TypeInto(dlg, edt2, "xyz");
   }

@@ -8,7 +8,13 @@
 #include "grid/engine/GXProperties.h"
 
 void CGXHeader::DrawCurrentCellFrame(CDC* pDC, const CRect& rect) {
-  if (pDC) pDC->DrawFocusRect(&rect);
+  if (!pDC) return;
+  // The dots start at the frame's corner: a header moved by a scroll matches one painted where it lands.
+  CPoint at = rect.TopLeft();
+  pDC->LPtoDP(&at);
+  const CPoint old = pDC->SetBrushOrg(((at.x % 8) + 8) % 8, ((at.y % 8) + 8) % 8);
+  pDC->DrawFocusRect(&rect);
+  pDC->SetBrushOrg(old);
 }
 
 void CGXHeader::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style,

@@ -544,16 +544,23 @@ CGXControl* CGXGridCore::GetRegisteredControl(UINT nID) {
 
 void CGXGridCore::RegisterControl(UINT nID, CGXControl* pControl, BOOL bDefault, BOOL bAddToStylesMap) {
   auto it = m_ControlMap.find(nID);
-  if (it != m_ControlMap.end() && it->second != pControl) {
-    CGXControl* old = it->second;
-    if (m_pLastControl == old) m_pLastControl = nullptr;
-    if (m_pDefaultControl == old) m_pDefaultControl = nullptr;
-    if (m_pCurrentCellControl == old) m_pCurrentCellControl = nullptr;
-    delete old;
-  }
+  CGXControl* old = it != m_ControlMap.end() && it->second != pControl ? it->second : nullptr;
+  // The replaced control is out of every reach before it goes: its window's end paints the grid and
+  // moves the focus, and both look the cell's control up again.
   m_ControlMap[nID] = pControl;
+  if (m_pLastControl == old) m_pLastControl = nullptr;
+  if (m_pCurrentCellControl == old) m_pCurrentCellControl = nullptr;
   if (bAddToStylesMap && m_pParam && m_pParam->m_pStylesMap) m_pParam->m_pStylesMap->AddControl(nID);
-  if (bDefault || !m_pDefaultControl) m_pDefaultControl = pControl;
+  if (bDefault || !m_pDefaultControl || m_pDefaultControl == old) m_pDefaultControl = pControl;
+  if (!old) return;
+  // An edit under way in it ends unstored, and the keys go on reaching the grid.
+  const HWND focus = ::GetFocus();
+  CWnd* wnd = old->GetWnd();
+  const HWND own = wnd ? wnd->GetSafeHwnd() : nullptr;
+  if (own && focus && (focus == own || ::IsChild(own, focus)) && m_pGridWnd && m_pGridWnd->GetSafeHwnd())
+    m_pGridWnd->SetFocus();
+  if (old->IsActive()) old->SetActive(FALSE);
+  delete old;
 }
 
 CGXControl* CGXGridCore::GetControl(ROWCOL nRow, ROWCOL nCol) {

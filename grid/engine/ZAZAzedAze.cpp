@@ -131,6 +131,33 @@ BOOL ZAZAzedAze::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       result = Default();
       DrawFrameInParent();
       return TRUE;
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED: {
+      // The frame lies in the parent, outside the window: a move or a new size leaves the old one
+      // there unless the parent paints it over (before the new one is drawn).
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      CWnd* parent = GetParent();
+      const BOOL framed = m_bDrawFrame || (GetStyle() & 0x200);
+      if (!framed || !parent || !pos || (pos->flags & SWP_NOSIZE && pos->flags & SWP_NOMOVE) || !IsWindowVisible())
+        return windowDefault();
+      if (message == WM_WINDOWPOSCHANGING) {
+        CRect was;
+        GetWindowRect(&was);
+        parent->ScreenToClient(&was);
+        CRect ring = was;
+        ring.InflateRect(2, 2, 3, 3);
+        HRGN area = ::CreateRectRgnIndirect(&ring), inside = ::CreateRectRgnIndirect(&was);
+        ::CombineRgn(area, area, inside, RGN_DIFF);
+        ::RedrawWindow(parent->m_hWnd, nullptr, area, RDW_INVALIDATE | RDW_ERASE);
+        ::DeleteObject(area);
+        ::DeleteObject(inside);
+        return windowDefault();
+      }
+      const BOOL r = windowDefault();
+      parent->UpdateWindow();
+      DrawFrameInParent();
+      return r;
+    }
     case GX_WM_RECORD_NAVIGATE:
       SetFocus();
       OnRecordNavigate((int)wParam, (LONG)lParam);

@@ -807,9 +807,11 @@ void CDC::DrawFocusRect(LPCRECT r) {
   RECT dr = d.L2DRect(r->left, r->top, r->right, r->bottom);
   if (dr.right <= dr.left || dr.bottom <= dr.top) return;
   // Every other pixel of the border, inverted, each exactly once: drawing it again restores the pixels.
+  // The dots follow the brush origin, as a pattern brush does.
   d.Begin();
+  const POINT org = d.s.brushOrg;
   auto inv = [&](int x, int y) {
-    if (((x + y) & 1) == 0) d.PlotRop(x, y, 0, R2_NOT);
+    if (((x - org.x + y - org.y) & 1) == 0) d.PlotRop(x, y, 0, R2_NOT);
   };
   for (int x = dr.left; x < dr.right; ++x) inv(x, dr.top);
   if (dr.bottom - 1 > dr.top)

@@ -1,5 +1,6 @@
 // The grid in a child window: a grid made by its window class, a grid a program makes, focus on a
 // click, the frame in the parent, and a block copied from a child-window grid.
+#include "grid/controls/GXEditControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
@@ -10,6 +11,8 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
+
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -124,4 +127,66 @@ TEST_F(GridWnd, BlockFromADialogGridPastesIntoAnother) {
   }
   ::DestroyWindow(source->m_hWnd);
   ::DestroyWindow(target->m_hWnd);
+}
+
+// A framed grid made smaller and moved by its program: the parent keeps no line of the old frame.
+TEST_F(GridWnd, ASmallerFramedGridLeavesNoOldFrameInItsParent) {
+  HWND framed = MakeChild(0x200);
+  ::PumpMessages();
+  for (const CRect& to : {CRect(20, 20, 170, 110), CRect(40, 30, 250, 190)}) {
+    ::MoveWindow(framed, to.left, to.top, to.Width(), to.Height(), TRUE);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(framed));
+  }
+  ::DestroyWindow(framed);
+}
+
+namespace {
+
+// A grid whose program refuses every new value of B2.
+class CRefusingGrid : public ZAZAzedAze {
+ public:
+  BOOL OnValidateCell(ROWCOL nRow, ROWCOL nCol) override { return !(nRow == 2 && nCol == 2); }
+};
+
+}  // namespace
+
+TEST_F(GridWnd, TheProgramIsAskedBeforeAnEditIsLeft) {
+  CRefusingGrid grid;
+  ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+                          CRect(0, 0, 300, 200), &parent, 3));
+  ASSERT_TRUE(grid.Initialize());
+  grid.SetRowCount(5);
+  grid.SetColCount(3);
+  ::PumpMessages();
+  for (ROWCOL col : {3u, 2u}) {
+    UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, col).CenterPoint());
+    UiAutomation::TypeText("7");
+    UiAutomation::PressKey(VK_DOWN);
+    ROWCOL r = 0, c = 0;
+    ASSERT_TRUE(grid.GetCurrentCell(r, c));
+    EXPECT_EQ(col == 2 ? 2u : 3u, r) << col;  // B2 refused stays current; C2 is left
+    EXPECT_EQ(col == 2 ? "" : "7", grid.GetValueRowCol(2, col).str()) << col;
+  }
+  grid.DestroyWindow();
+}
+
+// The program registers a new control for the one the edited cell uses; the user goes on.
+TEST_F(GridWnd, AControlRegisteredOverTheEditedOnesLetsTheUserGoOn) {
+  ZAZAzedAze grid;
+  ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
+                          CRect(0, 0, 300, 200), &parent, 3));
+  ASSERT_TRUE(grid.Initialize());
+  grid.SetRowCount(5);
+  grid.SetColCount(3);
+  ::PumpMessages();
+  UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, 2).CenterPoint());
+  UiAutomation::TypeText("7");
+  const UINT id = grid.GetStandardStyle().GetControl();
+  grid.RegisterControl(id, new CGXEditControl(&grid, id));
+  UiAutomation::PressKey(VK_DOWN);
+  UiAutomation::TypeText("8\n");
+  EXPECT_EQ("8", grid.GetValueRowCol(3, 2).str());
+  EXPECT_EQ("", grid.GetValueRowCol(2, 2).str());  // the edit the program cut short is not stored
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
+  grid.DestroyWindow();
 }

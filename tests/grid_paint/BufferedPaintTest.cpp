@@ -1,0 +1,42 @@
+// A column header made current and columns widened by their edges, painted through an off-screen
+// bitmap or straight into the window: the window shows what a full repaint shows.
+#include "grid/engine/ZAZAzedAze.h"
+#include "platform/ui/UiAutomation.h"
+#include "tests/support/GridWindow.h"
+#include "tests/support/LibraryDefaults.h"
+#include "tests/support/WindowPicture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class HeaderFrame : public ::testing::TestWithParam<bool> {};
+
+}  // namespace
+
+TEST_P(HeaderFrame, WidthDragsAfterAHeaderClickShowWhatAPaintShows) {
+  dravonix::test::UseLibraryDefaults(GetParam());
+  for (BOOL buffered : {TRUE, FALSE}) {
+    CWnd parent;
+    ZAZAzedAze grid;
+    ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(0, 0, 640, 300), WS_VISIBLE | WS_VSCROLL | WS_HSCROLL));
+    grid.SetRowCount(40);
+    grid.SetColCount(12);
+    grid.SetDoubleBuffering(buffered);
+    UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(0, 4).CenterPoint(), UiAutomation::kShift);
+    // The dotted frame of the current header moves by odd and even widths.
+    for (const auto& [col, by] : {std::pair{1u, 7}, std::pair{2u, -6}, std::pair{1u, 9}}) {
+      const CRect header = grid.CalcRectFromRowCol(0, col);
+      const LONG y = header.CenterPoint().y;
+      UiAutomation::Drag(grid.m_hWnd, CPoint(header.right - 1, y), CPoint(header.right - 1 + by, y));
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd))
+          << (buffered ? "buffered, " : "direct, ") << col << " by " << by;
+    }
+    grid.DestroyWindow();
+    parent.DestroyWindow();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Defaults, HeaderFrame, ::testing::Bool(), dravonix::test::LibraryDefaultsName);
