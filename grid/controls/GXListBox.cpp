@@ -302,9 +302,10 @@ void CGXListBox::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXS
     DrawBackground(pDC, rect, style);
     MoveWindow(inner, FALSE);
     ShowWindow(SW_SHOW);
-    // The selected line shows at the bottom, or where the user's scrolling left it.
+    // The selected line shows at the bottom, or the lines stay where the user's scrolling left them
+    // (with the bar, that may hide the selected line).
     const int sel = GetCurSel(), fit = std::max(1, (int)(inner.Height() / std::max(1, GetItemHeight(0))));
-    if (keep && sel >= top && sel < top + fit) SetTopIndex(top);
+    if (keep && (sel == chosen || (sel >= top && sel < top + fit))) SetTopIndex(top);
     else if (sel >= 0) SetTopIndex(std::max(0, sel - fit + 1));
     UpdateWindow();
     if (m_pGrid->m_pGridWnd && ::GetFocus() == m_pGrid->m_pGridWnd->m_hWnd) {

@@ -355,10 +355,15 @@ void CGXTabBeam::SelectTabAt(int x) {
   if (parent && parent->SendMessage(GX_WM_TAB_CANSWITCH, (WPARAM)tab)) return;
   const int oldCurrent = m_nCurrent, oldFirst = m_nFirstTab;
   m_nCurrent = tab;
+  // Selections dropped change the look of their tabs too.
+  bool dropped = false;
   if (!m_tabs[(size_t)tab]->bSel)
-    for (CGXTabInfo* t : m_tabs) t->bSel = FALSE;
+    for (CGXTabInfo* t : m_tabs) {
+      dropped = dropped || t->bSel;
+      t->bSel = FALSE;
+    }
   EnsureVisible(tab);
-  if (oldCurrent != m_nCurrent || oldFirst != m_nFirstTab) {
+  if (dropped || oldCurrent != m_nCurrent || oldFirst != m_nFirstTab) {
     Invalidate(FALSE);
     UpdateWindow();
   }

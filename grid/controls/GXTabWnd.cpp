@@ -354,8 +354,11 @@ void CGXTabWnd::CloseRenamePopup() {
   CGXEditLabelPopup* popup = m_pRenamePopup;
   if (!popup) return;
   m_pRenamePopup = nullptr;
+  // A popup that goes with the focus would leave the keys to no window: they go back to the sheet.
+  const bool hadFocus = popup->GetSafeHwnd() && ::GetFocus() == popup->m_hWnd;
   if (popup->GetSafeHwnd()) popup->DestroyWindow();
   delete popup;
+  if (hadFocus && m_pActivePane && m_pActivePane->GetSafeHwnd() && IsWindowVisible()) m_pActivePane->SetFocus();
 }
 
 void CGXTabWnd::OnRenameDone() {

@@ -114,6 +114,27 @@ TEST_F(ListBoxCell, ADoubleClickOpensTheListOnItsLineAndTheEditAtItsCharacter) {
   EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0);
 }
 
+// Lines scrolled with the list's own bar stay where the user put them when the grid repaints.
+TEST_F(ListBoxCell, ARepaintKeepsTheLinesScrolledByTheBar) {
+  Put(52522, "L1", kLines);
+  Store(2, 2);
+  const CRect cell = grid.CalcRectFromRowCol(2, 2);
+  Click(CPoint(cell.left + 5, cell.top + 3));
+  CGXListBox* list = List();
+  ASSERT_TRUE(list->IsActive());
+  CRect bar;
+  list->GetWindowRect(&bar);
+  list->ScreenToClient(&bar);
+  for (int i = 0; i < 3; ++i) {
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(list->m_hWnd, CPoint(bar.right - 3, bar.bottom - 3));  // the bar's down arrow
+  }
+  const int top = list->GetTopIndex();
+  ASSERT_GT(top, 0);
+  EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0);
+  EXPECT_EQ(list->GetTopIndex(), top);
+}
+
 TEST_F(ListBoxCell, AValueMatchingNoLineSurvivesEnteringAndLeaving) {
   const COLORREF kInterior = RGB(255, 255, 200);
   Put(52522, "none of these", kLines).SetInterior(kInterior);

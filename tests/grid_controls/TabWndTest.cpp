@@ -255,6 +255,35 @@ TEST_F(TabWndTest, DoubleClickTypingAndEnterRenameTheTab) {
   EXPECT_EQ(dc.GetTextExtent(CString("Orders")).cx + 7, Beam().GetTab(0).nWidth);
 }
 
+// A click on the current tab drops the other tabs' selection, and their look with it.
+TEST_F(TabWndTest, DroppedSelectionsAreRedrawn) {
+  Add("One", true);
+  Add("Two", true);
+  UiAutomation::Pump();
+  UiAutomation::Click(Beam().m_hWnd, TabCentre(1), UiAutomation::kControl);
+  ASSERT_TRUE(Beam().GetTab(1).bSel);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(Beam().m_hWnd, TabCentre(0));
+  EXPECT_FALSE(Beam().GetTab(1).bSel);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(Beam().m_hWnd));
+}
+
+// However the rename ends, the keys go to the sheet again.
+TEST_F(TabWndTest, TheKeysGoBackToTheSheetWhenARenameEnds) {
+  for (int i = 0; i < 8; ++i) Add(i % 2 ? "Quarter" : "Year");
+  UiAutomation::Pump();
+  for (UINT end : {(UINT)VK_RETURN, (UINT)VK_ESCAPE, 0u}) {
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::DoubleClick(Beam().m_hWnd, TabCentre(Beam().GetCurrentTab()));
+    ASSERT_NE(nullptr, m_tabs.GetRenamePopup()) << end;
+    UiAutomation::TypeText("Q");
+    if (end) UiAutomation::PressKey(end);
+    else UiAutomation::Click(Beam().m_hWnd, POINT{Beam().m_nButtonWidth * 3 / 2, Beam().m_nHeight / 2});  // next
+    EXPECT_EQ(nullptr, m_tabs.GetRenamePopup()) << end;
+    EXPECT_EQ(m_tabs.GetActivePane()->m_hWnd, ::GetFocus()) << end;
+  }
+}
+
 TEST_F(TabWndTest, TheRenamePopupIsAFramedEditTallEnoughForItsTextAndLeavesNoGhost) {
   // A sheet that paints itself, so that whatever the popup leaves behind would show.
   auto* sheet = new CSheet;
