@@ -860,22 +860,24 @@ int OpenParent(const std::string& path) { return open(ParentOf(path).c_str(), O_
 // nothing) on the disk before it has the name, so that no mark is ever found empty or zero-filled.
 // -1 with errno set (EEXIST: the name is taken).
 int MakeDrawnSaveMark(const std::string& mark, const std::string& line) {
-  const std::string folder = ParentOf(mark);
-  int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-  const bool unnamed = fd >= 0;
-  // Where the file system makes no file without a name, a kill before the proof leaves an empty
-  // file, which stays as a user's would.
-  if (!unnamed) fd = open(mark.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
   const std::string text = kDrawnProof + (line.empty() ? line : line + "\n");
-  bool ok = flock(fd, LOCK_SH) == 0 && WriteAll(fd, text.data(), text.size()) && fdatasync(fd) == 0 &&
-            fcntl(fd, F_SETFL, O_APPEND) == 0;
-  if (ok && unnamed) ok = linkat(AT_FDCWD, DescriptorPath(fd).c_str(), AT_FDCWD, mark.c_str(), AT_SYMLINK_FOLLOW) == 0;
-  if (ok) return fd;
-  const int err = errno;
-  if (!unnamed && SameFile(fd, AT_FDCWD, mark.c_str())) unlink(mark.c_str());
-  close(fd);
-  errno = err;
+  for (const bool unnamed : {true, false}) {
+    // Where the file system makes no file without a name (or gives it none after), a kill before the
+    // proof leaves an empty file, which stays as a user's would.
+    const int fd = unnamed ? open(ParentOf(mark).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666)
+                           : open(mark.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && unnamed) continue;
+    if (fd < 0) return -1;
+    bool ok = flock(fd, LOCK_SH) == 0 && WriteAll(fd, text.data(), text.size()) && fdatasync(fd) == 0 &&
+              fcntl(fd, F_SETFL, O_APPEND) == 0;
+    const bool named = ok && unnamed && linkat(AT_FDCWD, DescriptorPath(fd).c_str(), AT_FDCWD, mark.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    if (ok && (named || !unnamed)) return fd;
+    const int err = errno;
+    if (!unnamed && SameFile(fd, AT_FDCWD, mark.c_str())) unlink(mark.c_str());
+    close(fd);
+    errno = err;
+    if (!ok || err == EEXIST) return -1;
+  }
   return -1;
 }
 
