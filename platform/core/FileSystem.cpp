@@ -856,49 +856,49 @@ void ClearDrawnRecord(int dir, int mark, const std::string& markName) {
 // The folder of `path` open for the names in it; -1 when it cannot be.
 int OpenParent(const std::string& path) { return open(ParentOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
 
-// A new mark under the name `mark`, held (shared): its proof is on the disk before it has the name,
-// and the name is before any name it records is made, so that no power cut leaves a file it
-// records without it, or it without its proof. -1 with errno set (EEXIST: the name is taken).
-int MakeDrawnSaveMark(const std::string& mark) {
-  const std::string folder = ParentOf(mark);
-  int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-  const bool unnamed = fd >= 0;
-  // Where the file system makes no file without a name, a kill before the proof leaves an empty
-  // file, which stays as a user's would.
-  if (!unnamed) fd = open(mark.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
-  bool ok = flock(fd, LOCK_SH) == 0 && WriteAll(fd, kDrawnProof, sizeof kDrawnProof - 1) && fdatasync(fd) == 0 &&
-            fcntl(fd, F_SETFL, O_APPEND) == 0;
-  bool named = !unnamed;
-  if (ok && unnamed) ok = named = linkat(AT_FDCWD, DescriptorPath(fd).c_str(), AT_FDCWD, mark.c_str(), AT_SYMLINK_FOLLOW) == 0;
-  if (ok && !SyncFolder(folder)) {
-    ok = false;
-    errno = EIO;
+// A new mark under the name `mark`, held (shared), with its proof and `line` (a name it records, or
+// nothing) on the disk before it has the name, so that no mark is ever found empty or zero-filled.
+// -1 with errno set (EEXIST: the name is taken).
+int MakeDrawnSaveMark(const std::string& mark, const std::string& line) {
+  const std::string text = kDrawnProof + (line.empty() ? line : line + "\n");
+  for (const bool unnamed : {true, false}) {
+    // Where the file system makes no file without a name (or gives it none after), a kill before the
+    // proof leaves an empty file, which stays as a user's would.
+    const int fd = unnamed ? open(ParentOf(mark).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666)
+                           : open(mark.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && unnamed) continue;
+    if (fd < 0) return -1;
+    bool ok = flock(fd, LOCK_SH) == 0 && WriteAll(fd, text.data(), text.size()) && fdatasync(fd) == 0 &&
+              fcntl(fd, F_SETFL, O_APPEND) == 0;
+    const bool named = ok && unnamed && linkat(AT_FDCWD, DescriptorPath(fd).c_str(), AT_FDCWD, mark.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    if (ok && (named || !unnamed)) return fd;
+    const int err = errno;
+    if (!unnamed && SameFile(fd, AT_FDCWD, mark.c_str())) unlink(mark.c_str());
+    close(fd);
+    errno = err;
+    if (!ok || err == EEXIST) return -1;
   }
-  if (ok) return fd;
-  const int err = errno;
-  if (named && SameFile(fd, AT_FDCWD, mark.c_str())) unlink(mark.c_str());
-  close(fd);
-  errno = err;
   return -1;
 }
 
-// The mark held (shared) for a save about to draw a name; -1 when none can be had (`failed`: it
-// could not be put on the disk, errno set). A file that is no mark under a mark's name is the
-// user's: the save passes to the next name and leaves it be. An earlier version's record that no
-// save holds is cleared and made again with its proof.
-int HoldDrawnSaveMark(const std::string& path, bool& failed) {
-  failed = false;
+// The mark held (shared) for a save about to make a file under a name it records; -1 when none can
+// be had (`failed`: one could not be made, errno set). A mark made here records `line` already
+// (`recorded`). A file that is no mark under a mark's name is the user's: the save passes to the
+// next name and leaves it be. An earlier version's record that no save holds is cleared and made
+// again with its proof.
+int HoldDrawnSaveMark(const std::string& path, const std::string& line, bool& recorded, bool& failed) {
+  failed = recorded = false;
   const std::string stem = TempStem(LastComponent(path));
   for (const char* letters : kDrawnMarks) {
     const std::string mark = DrawnSaveMark(path, letters);
     for (int attempt = 0; attempt < 10; ++attempt) {
       const int fd = open(mark.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
       if (fd < 0 && errno == ENOENT) {
-        const int made = MakeDrawnSaveMark(mark);
+        const int made = MakeDrawnSaveMark(mark, line);
         if (made >= 0 || errno == EEXIST) {
-          if (made >= 0) return made;
-          continue;
+          if (made < 0) continue;
+          recorded = !line.empty();
+          return made;
         }
         failed = true;
         return -1;
@@ -969,24 +969,37 @@ bool DrawnSaveKilled(const std::string& path) {
 int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken, bool recordNew) {
   // A new file's first name is recorded too (`recordNew`): no target tells a file a killed save left
   // under it.
-  struct stat target;
-  const bool fresh = recordNew && lstat(path.c_str(), &target) != 0 && errno == ENOENT;
+  struct stat st;
+  const bool fresh = recordNew && lstat(path.c_str(), &st) != 0 && errno == ENOENT;
+  bool markSynced = false;  // the mark's name is on the disk
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = attempt == 0 ? FirstSaveTempName(path) : NewSaveTempName(path);
+    const bool drawn = attempt > 0;
+    // Another's file has the name: never recorded, lest its record take that file for the save's.
+    const bool taken = (drawn || fresh) && lstat(temp.c_str(), &st) == 0;
+    bool recordedWithMark = false;
     if (attempt == (fresh ? 0 : 1) && mark < 0) {
       bool failed;
-      mark = HoldDrawnSaveMark(path, failed);
+      mark = HoldDrawnSaveMark(path, drawn || taken ? std::string() : LastComponent(temp), recordedWithMark, failed);
       if (failed) return -1;
     }
-    // A drawn name is in the mark's record on the disk before its file is made, so that a file a
-    // killed save left under it is known as the save's by the record, never by its name.
-    const bool recorded = (attempt > 0 || fresh) && mark >= 0;
-    struct stat st;
-    if (recorded && lstat(temp.c_str(), &st) == 0) {
+    // A name is in the mark's record on the disk before its file is made, so that a file a killed
+    // save left under it is known as the save's by the record, never by its name.
+    const bool recorded = (drawn || fresh) && mark >= 0;
+    if (recorded && taken) {
       if (attempt == 0 && firstNameTaken) *firstNameTaken = true;
       continue;
     }
-    if (recorded && !RecordDrawnName(mark, LastComponent(temp))) return -1;
+    // Under a drawn name, whatever a power cut keeps: the mark's name reaches the disk before the
+    // file it records has one.
+    if (recorded && drawn && !markSynced) {
+      if (!SyncFolder(ParentOf(path))) {
+        errno = EIO;
+        return -1;
+      }
+      markSynced = true;
+    }
+    if (recorded && !recordedWithMark && !RecordDrawnName(mark, LastComponent(temp))) return -1;
     const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
       const int err = errno;

@@ -204,8 +204,6 @@ TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParen
                          // The extraction: each file once, then each folder that was made or written, deepest first.
                          fresh + "/a.cfg", fresh + "/sub/b.txt", fresh + "/sub/deep/c.txt",
                          fresh + "/sub/deep", fresh + "/none", fresh + "/sub", fresh,
-                         // The mark that records the first temporary name of a.cfg, new here.
-                         "/made/target",
                          // The extraction marked whole.
                          fresh, "/made/target",
                          // The folder's own files as one set.
