@@ -1,5 +1,6 @@
 #include "tests/support/TestKernel.h"
 
+#include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXLibraryDefaults.h"
 #include "platform/core/Ini.h"
 
@@ -25,9 +26,13 @@ fs::path& ScratchRoot() {
   return root;
 }
 
-// Every test starts from the grid library's own defaults, whatever the one before it set.
+// Every test meets the grid library as a new process does: its own defaults, and not yet started, so
+// the kernel's views start it and set theirs again, whatever the test before set.
 class LibraryDefaultsReset : public ::testing::EmptyTestEventListener {
-  void OnTestStart(const ::testing::TestInfo&) override { GXSetLibraryDefaults(0, 0, 0); }
+  void OnTestStart(const ::testing::TestInfo&) override {
+    GXTerminateGridLibrary();
+    GXSetLibraryDefaults(0, 0, 0);
+  }
 };
 
 }  // namespace
