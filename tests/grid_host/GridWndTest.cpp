@@ -31,6 +31,17 @@ class GridWnd : public ::testing::Test {
     parent.DestroyWindow();
     ResetClipboard();
   }
+  // A program's grid of 5 rows and 3 columns filling the parent.
+  bool Open(ZAZAzedAze& grid) {
+    if (!grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200),
+                     &parent, 3) ||
+        !grid.Initialize())
+      return false;
+    grid.SetRowCount(5);
+    grid.SetColCount(3);
+    ::PumpMessages();
+    return true;
+  }
   HWND MakeChild(DWORD style, const char* cls = "ZAZAzedAze") {
     return ::CreateWindowEx(0, cls, "", WS_CHILD | WS_VISIBLE | style, 20, 20, 200, 120, parent.m_hWnd, (HMENU)7,
                             AfxGetInstanceHandle(), nullptr);
@@ -152,12 +163,7 @@ class CRefusingGrid : public ZAZAzedAze {
 
 TEST_F(GridWnd, TheProgramIsAskedBeforeAnEditIsLeft) {
   CRefusingGrid grid;
-  ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
-                          CRect(0, 0, 300, 200), &parent, 3));
-  ASSERT_TRUE(grid.Initialize());
-  grid.SetRowCount(5);
-  grid.SetColCount(3);
-  ::PumpMessages();
+  ASSERT_TRUE(Open(grid));
   for (ROWCOL col : {3u, 2u}) {
     UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, col).CenterPoint());
     UiAutomation::TypeText("7");
@@ -173,12 +179,7 @@ TEST_F(GridWnd, TheProgramIsAskedBeforeAnEditIsLeft) {
 // The program registers a new control for the one the edited cell uses; the user goes on.
 TEST_F(GridWnd, AControlRegisteredOverTheEditedOnesLetsTheUserGoOn) {
   ZAZAzedAze grid;
-  ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
-                          CRect(0, 0, 300, 200), &parent, 3));
-  ASSERT_TRUE(grid.Initialize());
-  grid.SetRowCount(5);
-  grid.SetColCount(3);
-  ::PumpMessages();
+  ASSERT_TRUE(Open(grid));
   UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, 2).CenterPoint());
   UiAutomation::TypeText("7");
   const UINT id = grid.GetStandardStyle().GetControl();
