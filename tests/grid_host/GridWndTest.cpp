@@ -140,10 +140,18 @@ TEST_F(GridWnd, BlockFromADialogGridPastesIntoAnother) {
   ::DestroyWindow(target->m_hWnd);
 }
 
-// A framed grid made smaller and moved by its program: the parent keeps no line of the old frame.
-TEST_F(GridWnd, ASmallerFramedGridLeavesNoOldFrameInItsParent) {
-  HWND framed = MakeChild(0x200);
+// A framed grid narrowed twice by its corner, then made smaller and moved by its program: the parent
+// keeps no line of the old frame.
+TEST_F(GridWnd, AFramedGridMadeSmallerLeavesNoOldFrameInItsParent) {
+  HWND framed = MakeChild(WS_THICKFRAME | 0x200);
   ::PumpMessages();
+  for (int i = 0; i < 2; ++i) {
+    CRect w;
+    ::GetWindowRect(framed, &w);
+    ::MapWindowPoints(nullptr, parent.m_hWnd, (POINT*)&w, 2);
+    UiAutomation::Drag(parent.m_hWnd, CPoint(w.right - 2, w.bottom - 2), CPoint(w.right - 39, w.bottom - 25));
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(framed)) << "corner " << i;
+  }
   for (const CRect& to : {CRect(20, 20, 170, 110), CRect(40, 30, 250, 190)}) {
     ::MoveWindow(framed, to.left, to.top, to.Width(), to.Height(), TRUE);
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(framed));
