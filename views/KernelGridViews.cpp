@@ -4,8 +4,8 @@
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXLibraryDefaults.h"
 
+// Every view sets the defaults it is made with, whatever another part of the program left there.
 void StartKernelGridLibrary() {
-  if (GXGetLibraryData().m_bStarted) return;
   GXStartGridLibrary(2816, 0, 0);
   GXSetLibraryDefaults(1, 2, 1);
 }

@@ -6,7 +6,8 @@
 
 class CGXGridCore;
 
-// Starts the grid library with the kernel's defaults unless it runs already.
+// Starts the grid library (once) and sets the kernel's defaults, as every kernel grid view does when it
+// is set up.
 void StartKernelGridLibrary();
 // The context cursor a kernel grid view shows instead of `id`: the default cursor for the grid's
 // selection-edge cursor.

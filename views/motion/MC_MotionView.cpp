@@ -7,7 +7,7 @@
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXFont.h"
 #include "grid/engine/GXLibrary.h"
-#include "grid/engine/GXLibraryDefaults.h"
+#include "views/KernelGridViews.h"
 #include "grid/engine/GXStylesMap.h"
 #include "kernel/document/MC_Document.h"
 #include "motion/model/MC_Motion.h"
@@ -86,10 +86,7 @@ void CMC_MotionView::Notify() {
 // ---- set-up ---------------------------------------------------------------------------------------------------
 
 void CMC_MotionView::OnInitialUpdate() {
-  if (!GXGetLibraryData().m_bStarted) {
-    GXStartGridLibrary(2816, 0, 0);
-    GXSetLibraryDefaults(1, 2, 1);
-  }
+  StartKernelGridLibrary();
   CGXGridView::OnInitialUpdate();
   RegisterControl(kStaticControl, new CGXStatic(this), FALSE, TRUE);
   RegisterControl(kTreeEditControl, new CGXTreeEdit(this, 0), FALSE, TRUE);
