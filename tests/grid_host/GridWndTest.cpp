@@ -31,6 +31,17 @@ class GridWnd : public ::testing::Test {
     parent.DestroyWindow();
     ResetClipboard();
   }
+  // A program's grid of 5 rows and 3 columns filling the parent.
+  bool Open(ZAZAzedAze& grid) {
+    if (!grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200),
+                     &parent, 3) ||
+        !grid.Initialize())
+      return false;
+    grid.SetRowCount(5);
+    grid.SetColCount(3);
+    ::PumpMessages();
+    return true;
+  }
   HWND MakeChild(DWORD style, const char* cls = "ZAZAzedAze") {
     return ::CreateWindowEx(0, cls, "", WS_CHILD | WS_VISIBLE | style, 20, 20, 200, 120, parent.m_hWnd, (HMENU)7,
                             AfxGetInstanceHandle(), nullptr);
@@ -129,10 +140,18 @@ TEST_F(GridWnd, BlockFromADialogGridPastesIntoAnother) {
   ::DestroyWindow(target->m_hWnd);
 }
 
-// A framed grid made smaller and moved by its program: the parent keeps no line of the old frame.
-TEST_F(GridWnd, ASmallerFramedGridLeavesNoOldFrameInItsParent) {
-  HWND framed = MakeChild(0x200);
+// A framed grid narrowed twice by its corner, then made smaller and moved by its program: the parent
+// keeps no line of the old frame.
+TEST_F(GridWnd, AFramedGridMadeSmallerLeavesNoOldFrameInItsParent) {
+  HWND framed = MakeChild(WS_THICKFRAME | 0x200);
   ::PumpMessages();
+  for (int i = 0; i < 2; ++i) {
+    CRect w;
+    ::GetWindowRect(framed, &w);
+    ::MapWindowPoints(nullptr, parent.m_hWnd, (POINT*)&w, 2);
+    UiAutomation::Drag(parent.m_hWnd, CPoint(w.right - 2, w.bottom - 2), CPoint(w.right - 39, w.bottom - 25));
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(framed)) << "corner " << i;
+  }
   for (const CRect& to : {CRect(20, 20, 170, 110), CRect(40, 30, 250, 190)}) {
     ::MoveWindow(framed, to.left, to.top, to.Width(), to.Height(), TRUE);
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(framed));
@@ -152,12 +171,7 @@ class CRefusingGrid : public ZAZAzedAze {
 
 TEST_F(GridWnd, TheProgramIsAskedBeforeAnEditIsLeft) {
   CRefusingGrid grid;
-  ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
-                          CRect(0, 0, 300, 200), &parent, 3));
-  ASSERT_TRUE(grid.Initialize());
-  grid.SetRowCount(5);
-  grid.SetColCount(3);
-  ::PumpMessages();
+  ASSERT_TRUE(Open(grid));
   for (ROWCOL col : {3u, 2u}) {
     UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, col).CenterPoint());
     UiAutomation::TypeText("7");
@@ -173,12 +187,7 @@ TEST_F(GridWnd, TheProgramIsAskedBeforeAnEditIsLeft) {
 // The program registers a new control for the one the edited cell uses; the user goes on.
 TEST_F(GridWnd, AControlRegisteredOverTheEditedOnesLetsTheUserGoOn) {
   ZAZAzedAze grid;
-  ASSERT_TRUE(grid.Create(ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "", WS_CHILD | WS_VISIBLE,
-                          CRect(0, 0, 300, 200), &parent, 3));
-  ASSERT_TRUE(grid.Initialize());
-  grid.SetRowCount(5);
-  grid.SetColCount(3);
-  ::PumpMessages();
+  ASSERT_TRUE(Open(grid));
   UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, 2).CenterPoint());
   UiAutomation::TypeText("7");
   const UINT id = grid.GetStandardStyle().GetControl();
