@@ -322,7 +322,7 @@ void CGraphWindow::DrawOscAxis(CDC* dc) {
     auto graticule = [&](bool alongX) {
       double lo = alongX ? m_dXMin : m_dY1Min, hi = alongX ? m_dXMax : m_dY1Max;
       double olo = alongX ? m_dY1Min : m_dXMin, ohi = alongX ? m_dY1Max : m_dXMax;
-      double t = (std::fabs(ohi) + std::fabs(olo)) * 0.1 / (alongX ? 10 : 20);
+      double t = (std::fabs(ohi) + std::fabs(olo)) * 0.1 / 10;
       auto line = [&](double v) {
         if (!(lo < v && v < hi)) return;
         bool whole = std::fabs(v - QW_Round(v)) <= 0.001;

@@ -330,14 +330,12 @@ void CGraphWindow::OnLButtonUp(UINT flags, CPoint pt) {
   CMC_Units* units = p.GetUnits();
   bool inside = m_rcDraw.PtInRect(pt) != FALSE;
   if (m_nExStyle == 4 && m_bBoxPress) {
-    // Released inside the plot only ends the tracking.
-    if (!inside) {
-      if (m_bBoxPress == 2 && m_rcPersist.PtInRect(pt)) {
-        CClientDC dc(this);
-        DrawGraph(&dc, nullptr);
-      } else if (m_bBoxPress == 1 && GetScaleBox(m_nSelCurve, m_nSelPoint > 0 ? 0 : 1).PtInRect(pt)) {
-        NotifyParent(m_WMGraphOscScaleChange, m_nSelCurve, m_nSelPoint);
-      }
+    // The persist flag turned on the press: the field shows it wherever the button comes up.
+    if (m_bBoxPress == 2) {
+      CClientDC dc(this);
+      DrawGraph(&dc, nullptr);
+    } else if (!inside && GetScaleBox(m_nSelCurve, m_nSelPoint > 0 ? 0 : 1).PtInRect(pt)) {
+      NotifyParent(m_WMGraphOscScaleChange, m_nSelCurve, m_nSelPoint);
     }
     ::ReleaseCapture();
   } else if (m_nExStyle == 1) {

@@ -271,6 +271,21 @@ TEST(PlotWindows, ThePersistFieldAndTheCursorsFollowTheMouse) {
   EXPECT_EQ(0, scene.PixelsOff());
 }
 
+// The persist field turns on the press: a button that comes up off the field, in the plot or beside
+// it, leaves the field showing the new state.
+TEST(PlotWindows, APersistPressReleasedOffTheFieldShowsTheNewState) {
+  PlotScene scene;
+  scene.AddChild(PlotScene::kScope, CRect(10, 10, 460, 300));
+  CGraphWindow* g = scene.Graph(0);
+  const CRect box = g->GetPersistBox();
+  ASSERT_FALSE(box.IsRectEmpty());
+  for (const CPoint to : {CPoint(box.right + 2, box.bottom + 30), g->GetDrawingRect().CenterPoint()}) {
+    UiAutomation::Drag(g->m_hWnd, box.CenterPoint(), to);
+    UiAutomation::AdvanceClock(1000);
+    EXPECT_EQ(0, scene.PixelsOff()) << to.x;
+  }
+}
+
 // The options sheet from the menu: the colour and pen-style combos are chosen by keys, the sheet's
 // picture holds, OK restyles the curve and the plot shows it.
 TEST(PlotWindows, OptionsSheetCombosRestyleTheCurve) {

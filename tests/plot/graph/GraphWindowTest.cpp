@@ -233,6 +233,26 @@ TEST(GraphDrawing, OscilloscopeCursorsTriggerAndOffset) {
   EXPECT_FALSE(g.GetPersistBox().IsRectEmpty());
 }
 
+// The graticule's minor ticks cross the zero lines equally far on both axes: a tenth of a division
+// each way on a ten-division view.
+TEST(GraphDrawing, OscilloscopeMinorTicksAreAlikeOnBothAxes) {
+  Plot p;
+  p.AddCurve("time", Ramp(11, 0.1), "s");
+  p.AddCurve("pos", Ramp(11, 0.0), "mm");
+  p.plot.m_bOscMode = 1;
+  p.plot.m_crAxis = RGB(128, 128, 128);
+  p.Draw(0, 1, 1, RGB(0, 255, 255));
+  Host h(&p.plot, 600, 400, 4);
+  CGraphWindow& g = h.graph;
+  const double view[6] = {-5, 5, -5, 5, -5, 5};
+  g.SetViewRange(view);
+  g.Invalidate();
+  UiAutomation::Pump();
+  const COLORREF axis = RGB(128, 128, 128);
+  EXPECT_EQ(axis, h.Pixel(g.MapX(0.2), g.MapY(0.08, 1)));  // on the X axis
+  EXPECT_EQ(axis, h.Pixel(g.MapX(0.08), g.MapY(0.2, 1)));  // on the Y axis
+}
+
 TEST(GraphCurves, DotPatternsPiecesAndSingleSamples) {
   // Width 1 on the screen: each dot bit covers three pixels.
   Canvas a(60, 10);
