@@ -599,7 +599,8 @@ void CGraphWindow::DrawOscPanel(CDC* dc, LPCRECT rect) {
     }
     if (indices.GetSize() > 0) indices.RemoveAt(0);
   }
-  m_scaleBoxes.assign((size_t)p.GetSize(), {CRect(0, 0, 0, 0), CRect(0, 0, 0, 0)});
+  // A page has no boxes to click: the window's stay where the screen shows them.
+  if (!printing) m_scaleBoxes.assign((size_t)p.GetSize(), {CRect(0, 0, 0, 0), CRect(0, 0, 0, 0)});
   for (int i = 0; i < p.GetSize(); ++i) {
     CXYCurve* c = p.GetAt(i);
     if (!c || !c->m_pYCurve) continue;

@@ -133,6 +133,24 @@ TEST(PlotWindows, ScopeScaleBoxesStepTheChannel) {
   scene.m_scope.SetModifiedFlag(FALSE);
 }
 
+// A scope printed from the host's menu keeps its scale boxes working on the screen.
+TEST(PlotWindows, ScaleBoxesStepTheChannelAfterPrinting) {
+  const std::string dir = ScratchDir("plot-windows-scope-print");
+  PlotScene scene;
+  scene.AddChild(PlotScene::kScope, CRect(10, 10, 460, 300));
+  CGraphWindow* g = scene.Graph(0);
+  const CRect box = g->GetScaleBox(0, 0);
+  SetPrinterOutputFolder(dir.c_str());
+  DialogAutomation::CommonAnswer ok;
+  ok.ok = true;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, ok);
+  scene.Press(ID_FILE_PRINT);
+  SetPrinterOutputFolder(nullptr);
+  UiAutomation::Click(g->m_hWnd, box.CenterPoint());
+  EXPECT_DOUBLE_EQ(scene.m_scope.m_curves.GetAt(1)->m_dOscScale, 0.5);
+  scene.m_scope.SetModifiedFlag(FALSE);
+}
+
 TEST(PlotWindows, ExportsAndPrintsFromTheMenu) {
   const std::string dir = ScratchDir("plot-windows");
   PlotScene scene;
