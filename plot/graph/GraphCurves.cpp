@@ -186,12 +186,17 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
   dc->SetBkMode(oldBk);
 }
 
-void CGraphWindow::FillPointBox(CDC* dc, CXYCurve* c, int k, COLORREF color) {
+CRect CGraphWindow::PointBox(CXYCurve* c, int k) const {
   CMC_Units* units = m_pPlot->GetUnits();
   double x = c->GetXPointValue(k, units), y = c->GetYPointValue(k, units);
-  if (IsMissingSample(x) || IsMissingSample(y)) return;
-  CRect r;
-  GetPointBoundRect(&r, x, y, c->m_nAxis);
+  CRect r(0, 0, 0, 0);
+  if (!IsMissingSample(x) && !IsMissingSample(y)) GetPointBoundRect(&r, x, y, c->m_nAxis);
+  return r;
+}
+
+void CGraphWindow::FillPointBox(CDC* dc, CXYCurve* c, int k, COLORREF color) {
+  CRect r = PointBox(c, k);
+  if (r.IsRectEmpty()) return;
   CBrush brush(color);
   dc->FillRect(&r, &brush);
 }

@@ -213,8 +213,12 @@ void CGraphWindow::OnLButtonDown(UINT flags, CPoint pt) {
         if (k + 1 < n && neighbour(k + 1, m_nNextX, m_nNextY)) confine.right = m_nNextX - 1;
         Confine(confine);
         CXYCurve* prev = p.GetAt(m_nSelCurve);
-        if (prev && prev->m_pXCurve && prev->m_pYCurve && m_nSelPoint >= 0 && !(m_nSelCurve == ci && m_nSelPoint == k))
+        if (prev && prev->m_pXCurve && prev->m_pYCurve && m_nSelPoint >= 0 && !(m_nSelCurve == ci && m_nSelPoint == k)) {
           FillPointBox(&dc, prev, m_nSelPoint, prev->m_crColor);
+          m_rcHeldPaint |= PointBox(prev, m_nSelPoint);
+        }
+        // Filled over whatever lies there: the drag's end paints both boxes again as a repaint layers them.
+        m_rcHeldPaint |= PointBox(c, k);
         m_rcFocus.SetRect(m_nCurX - 4, m_nCurY - 4, m_nCurX + 5, m_nCurY + 5);
         m_ptStart = CPoint(m_nCurX, m_nCurY);
         DrawFocus(&dc);

@@ -491,6 +491,23 @@ TEST(GraphMouse, PointDragStoresTheValuesAndNotifies) {
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
 }
 
+// A point pressed where a later curve's point lies over it: once the button is up the picture is the
+// one a repaint draws, the later curve's box on top.
+TEST(GraphMouse, APressedPointUnderAnotherIsLayeredAsARepaint) {
+  Plot p;
+  p.AddCurve("t", Ramp(3));
+  p.AddCurve("v", {0.0, 2.0, 1.0});
+  p.AddCurve("w", {1.0, 2.0, 0.0});
+  p.Draw(0, 1, 1, RGB(255, 255, 0));
+  p.Draw(0, 2, 1, RGB(0, 255, 255));
+  Host h(&p.plot, 400, 300, 1);
+  CGraphWindow& g = h.graph;
+  const CPoint at(g.MapX(1), g.MapY(2, 1));
+  UiAutomation::Click(g.m_hWnd, at);
+  EXPECT_EQ(0, g.GetSelectedCurve());
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
 // ---- Output ----
 
 // A plot's print that cannot start names the file and the cause.
