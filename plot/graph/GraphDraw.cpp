@@ -110,20 +110,26 @@ void CGraphWindow::FastFrame(CDC* dc) {
   CRect boxes[4];
   bool vertical[4];
   LabelBoxes(dc, boxes, vertical);
+  // The text boxes are drawn over the frames: the frames stay out of them.
+  CRgn frames;
+  frames.CreateRectRgn(0, 0, m_nClientW + 1, m_nClientH + 1);
   for (CRect& b : boxes) {
     if (b.IsRectEmpty()) continue;
     CRgn box;
     box.CreateRectRgnIndirect(&b);
     r.CombineRgn(&r, &box, RGN_DIFF);
+    frames.CombineRgn(&frames, &box, RGN_DIFF);
   }
   dc->FillSolidRect(&m_rcDraw, bk);
   CBrush fill(IsOsc() ? bk : GetSysColor(COLOR_BTNFACE));
   dc->FillRgn(&r, &fill);
   if (!IsOsc()) {
+    dc->SelectClipRgn(&frames);
     CRect f(m_rcDraw);
     f.InflateRect(3, 3);
     Draw3dFrame(dc, f, 1, 1);
     Draw3dFrame(dc, CRect(0, 0, m_nClientW + 1, m_nClientH - m_nBands[bandLegend] + 1), 1, 0);
+    dc->SelectClipRgn(nullptr);
   }
   CRgn clip;
   clip.CreateRectRgn(0, 0, 0, 0);

@@ -491,6 +491,21 @@ TEST(GraphMouse, PointDragStoresTheValuesAndNotifies) {
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
 }
 
+// An X text wider than the window: after a zoom its box still lies over the window's frame, as in a
+// repaint.
+TEST(GraphMouse, AZoomKeepsAWideTextBoxOverTheFrame) {
+  Plot p;
+  p.AddCurve("a rather long time axis name", Ramp(50, 50), "ms");
+  p.AddCurve("v", Ramp(50, 40000));
+  p.Draw(0, 1);
+  Host h(&p.plot, 180, 200, 2);
+  CGraphWindow& g = h.graph;
+  const CRect r = g.GetDrawingRect();
+  UiAutomation::Drag(g.m_hWnd, r.TopLeft() + CPoint(1, 1), r.TopLeft() + CPoint(r.Width() / 3, r.Height() / 3));
+  EXPECT_FALSE(g.IsEmptyZoomStack());
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
 // A point pressed where a later curve's point lies over it: once the button is up the picture is the
 // one a repaint draws, the later curve's box on top.
 TEST(GraphMouse, APressedPointUnderAnotherIsLayeredAsARepaint) {
