@@ -195,8 +195,11 @@ CRect CGraphWindow::PointBox(CXYCurve* c, int k) const {
 }
 
 void CGraphWindow::FillPointBox(CDC* dc, CXYCurve* c, int k, COLORREF color) {
+  // Boxes of points beyond the view stay off the scales and titles around the plot area.
+  CRect area(m_rcDraw);
+  area.InflateRect(2, 2);
   CRect r = PointBox(c, k);
-  if (r.IsRectEmpty()) return;
+  if (!r.IntersectRect(&r, &area)) return;
   CBrush brush(color);
   dc->FillRect(&r, &brush);
 }

@@ -506,6 +506,24 @@ TEST(GraphMouse, AZoomKeepsAWideTextBoxOverTheFrame) {
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
 }
 
+// Marked samples beyond a zoomed view leave no boxes over the title (the owner marks them and zooms).
+TEST(GraphMouse, MarkedSamplesBeyondTheViewStayOffTheTitle) {
+  Plot p;
+  p.AddCurve("t", Ramp(40, 0.25));
+  p.AddCurve("v", Sine(40, 1.5, 3));
+  p.Draw(0, 1);
+  p.plot.m_strTitle = "Title";
+  CDWordArray marked;
+  for (int k = 0; k < 40; k += 2) marked.Add(k);
+  Host h(&p.plot, 360, 260, 3);
+  CGraphWindow& g = h.graph;
+  g.SetMarkedSamples(&marked);
+  g.RefreshWindow();
+  g.DoZoomIn();
+  g.DoZoomIn();
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
 // A point pressed where a later curve's point lies over it: once the button is up the picture is the
 // one a repaint draws, the later curve's box on top.
 TEST(GraphMouse, APressedPointUnderAnotherIsLayeredAsARepaint) {
