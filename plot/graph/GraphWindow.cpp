@@ -351,11 +351,27 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
       double x1 = xy->GetXPointValue(i, units), y1 = xy->GetYPointValue(i, units);
       auto phase = m_dashPhase.find(xy);
       if (phase != m_dashPhase.end()) xy->m_dwDrawState = phase->second;
+      // A wide pen joins each lit pixel to the one before it, also across a sample: the previous
+      // piece is stepped again from its own dash phase, so the join comes out as a repaint draws it.
+      const int ax = xy->m_nAxis;
+      CPoint from(MapX(x0), MapY(y0, ax)), before(from);
+      if (xy->m_nWidth > 3 && i >= 2) {
+        double xb = xy->GetXPointValue(i - 2, units), yb = xy->GetYPointValue(i - 2, units);
+        if (!IsMissingSample(xb) && !IsMissingSample(yb) && !IsMissingSample(x0) && !IsMissingSample(y0)) {
+          CPoint b(MapX(xb), MapY(yb, ax));
+          const DWORD steps = (DWORD)std::max(std::abs(from.x - b.x), std::abs(from.y - b.y));
+          if (CDotDC::GetPattern(xy->m_nPenStyle) == 0)
+            before = b;  // a solid line counts no steps
+          else if (steps > 0 && xy->m_dwDrawState >= steps)
+            xy->m_dwDrawState -= steps, before = b;
+        }
+      }
       {
         CDotDC dot(dc.m_hDC, xy, clip);
-        dot.MoveToKeepTrack(MapX(x0), MapY(y0, xy->m_nAxis));
+        dot.MoveToKeepTrack(before.x, before.y);
+        dot.LineTo(from.x, from.y);
         if (!IsMissingSample(x0) && !IsMissingSample(y0) && !IsMissingSample(x1) && !IsMissingSample(y1))
-          dot.LineTo(MapX(x1), MapY(y1, xy->m_nAxis));
+          dot.LineTo(MapX(x1), MapY(y1, ax));
       }
       m_dashPhase[xy] = xy->m_dwDrawState;
     }

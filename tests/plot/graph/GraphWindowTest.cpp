@@ -383,6 +383,30 @@ TEST(GraphCurves, UnitConversionIsTakenOncePerCurve) {
   EXPECT_EQ(RGB(255, 0, 255), cv.dc.GetPixel(h.graph.MapX(c->GetXPointValue(k, units.Table())), h.graph.MapY(2.0, 1)));
 }
 
+// Samples arriving on a four-pixel curve, solid and dotted, join their pieces as a repaint joins them
+// (the logger tells the window of each sample).
+TEST(GraphCurves, ArrivingSamplesOfAWidePenJoinAsARepaint) {
+  for (int style : {PS_SOLID, PS_DOT}) {
+    Plot p;
+    p.AddCurve("t", Ramp(40, 0.25));
+    p.AddCurve("v", Sine(40, 1.5, 3));
+    for (int c = 0; c < 2; ++c) p.list.GetAt(c)->SetUpperValid(20);
+    p.Draw(0, 1, 1, RGB(255, 255, 0), style, 4);
+    Host h(&p.plot, 360, 260, 2);
+    CGraphWindow& g = h.graph;
+    const double view[6] = {-1, 11, -4, 4, 0, 1};
+    g.SetViewRange(view);
+    g.Invalidate();
+    int stale = 0;
+    for (int k = 21; k < 40; ++k) {
+      for (int c = 0; c < 2; ++c) p.list.GetAt(c)->SetUpperValid(k);
+      g.UpdateLastPoint();
+      stale += dravonix::test::PixelsOffFullRepaint(g.m_hWnd) != 0;
+    }
+    EXPECT_EQ(0, stale) << style;
+  }
+}
+
 TEST(GraphCurves, LiveUpdatesDrawTheNewSampleOrWidenTheView) {
   Plot p;
   p.AddCurve("t", Ramp(3));
