@@ -177,9 +177,10 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
         FillPointBox(dc, c, k, selected ? RGB(255 - GetRValue(c->m_crColor), 0, 0) : c->m_crColor);
       }
     } else if (m_nExStyle == 3 && m_pMarked) {
+      // The selected position keeps the highlight a selection gave it.
       for (int m = 0; m < m_pMarked->GetSize(); ++m) {
         int k = (int)m_pMarked->GetAt(m);
-        if (k <= n) FillPointBox(dc, c, k, c->m_crColor);
+        if (k <= n) FillPointBox(dc, c, k, m == m_nSelPoint ? RGB(255 - GetRValue(c->m_crColor), 0, 0) : c->m_crColor);
       }
     }
   }

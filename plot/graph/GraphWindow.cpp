@@ -374,6 +374,12 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
           dot.LineTo(MapX(x1), MapY(y1, ax));
       }
       m_dashPhase[xy] = xy->m_dwDrawState;
+      // Point boxes lie over the lines: the piece's two boxes are painted again on top of it.
+      if (m_nExStyle == 1 || (m_nExStyle == 3 && m_pMarked))
+        for (int k : {i - 1, i}) {
+          CRect box = PointBox(xy, k);
+          if (!box.IsRectEmpty()) InvalidateRect(&box, FALSE);
+        }
     }
     return;
   }

@@ -417,8 +417,12 @@ int CGraphWindow::SelectPoint(int curve, int point) {
   if (!m_pPlot) return 0;
   CGraphFilter& p = *m_pPlot;
   std::unique_ptr<CClientDC> dc(m_hWnd ? new CClientDC(this) : nullptr);
+  // Each box filled is painted again as well, layered among the curves as a repaint layers it.
   auto fill = [&](CXYCurve* c, int k, COLORREF col) {
-    if (dc && c && c->m_pXCurve && c->m_pYCurve && k >= 0) FillPointBox(dc.get(), c, k, col);
+    if (!dc || !c || !c->m_pXCurve || !c->m_pYCurve || k < 0) return;
+    FillPointBox(dc.get(), c, k, col);
+    CRect box = PointBox(c, k);
+    if (!box.IsRectEmpty()) InvalidateRect(&box, FALSE);
   };
   if (m_nExStyle == 1) {
     CXYCurve* prev = p.GetAt(m_nSelCurve);

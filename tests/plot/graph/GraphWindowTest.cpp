@@ -24,6 +24,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <string>
 
 namespace fs = std::filesystem;
 using namespace graphtest;
@@ -563,6 +565,87 @@ TEST(GraphMouse, APressedPointUnderAnotherIsLayeredAsARepaint) {
   UiAutomation::Click(g.m_hWnd, at);
   EXPECT_EQ(0, g.GetSelectedCurve());
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
+// A marked sample the owner selects shows the highlight, and keeps it through a repaint.
+TEST(GraphMouse, ASelectedMarkedSampleKeepsItsHighlight) {
+  Plot p;
+  p.AddCurve("t", Ramp(20));
+  p.AddCurve("v", Ramp(20));
+  p.Draw(0, 1, 1, RGB(0, 255, 255));
+  CDWordArray marked;
+  for (int k : {4, 9, 14}) marked.Add((DWORD)k);
+  Host h(&p.plot, 360, 260, 3);
+  CGraphWindow& g = h.graph;
+  g.SetMarkedSamples(&marked);
+  g.RefreshWindow();
+  g.SelectPoint(0, 1);
+  UiAutomation::Pump();
+  EXPECT_EQ(RGB(255, 0, 0), h.Pixel(g.MapX(9) - 1, g.MapY(9, 1) - 1));  // red: 255 minus the curve's red
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
+// Point-editing and marking windows (styles 1 and 3) and a zooming one, used by the mouse and by their
+// owner (samples arriving, points selected, zooms, redraws, resizes): after every step the picture is
+// the one a full repaint draws.
+TEST(GraphMouse, PointAndMarkWindowsWalkMatchesAFullRepaint) {
+  for (int round = 0; round < 24; ++round) {
+    std::mt19937 rng((unsigned)round * 7 + 1);
+    const int style = 1 + round % 3, width = 1 + (round / 3) % 4;
+    Plot p;
+    p.AddCurve("t", Ramp(40, 0.25));
+    p.AddCurve("v", Sine(40, 1.5, 3));
+    p.AddCurve("w", Sine(40, 0.7, 150));
+    for (int c = 0; c < 3; ++c) p.list.GetAt(c)->SetUpperValid(20);
+    p.Draw(0, 1, 1, RGB(255, 255, 0), round % 5, width);
+    p.Draw(0, 2, 2, RGB(0, 255, 255), (round + 2) % 5, 5 - width);
+    p.plot.m_strTitle = "Title";
+    p.plot.m_strLabel1 = "Left";
+    CDWordArray marked;
+    for (int k : {3, 10, 17}) marked.Add((DWORD)k);
+    Host h(&p.plot, 360, 260, style);
+    CGraphWindow& g = h.graph;
+    if (style == 3) g.SetMarkedSamples(&marked);
+    g.RefreshWindow();
+    std::string done;
+    for (int step = 0; step < 30; ++step) {
+      const int op = (int)(rng() % 9);
+      CPoint a((int)(rng() % 380) - 10, (int)(rng() % 280) - 10), b((int)(rng() % 380) - 10, (int)(rng() % 280) - 10);
+      if (op <= 1) {
+        if (style == 1) {  // from a point, or a click on it
+          CXYCurve* c = p.plot.GetAt((int)(rng() % 2));
+          const int k = (int)(rng() % 21);
+          a = CPoint(g.MapX(c->GetXPointValue(k, nullptr)), g.MapY(c->GetYPointValue(k, nullptr), c->m_nAxis));
+          if (op == 1) b = a;
+        }
+        UiAutomation::Drag(g.m_hWnd, a, b);
+      } else if (op == 2) {
+        UiAutomation::DoubleClick(g.m_hWnd, a);
+      } else if (op == 3) {
+        for (int c = 0; c < 3; ++c) p.list.GetAt(c)->SetUpperValid(std::min(39, p.list.GetAt(c)->GetUpperValid() + 1));
+        g.UpdateLastPoint();
+      } else if (op == 4) {
+        const int w = 60 + (int)(rng() % 320), hh = 40 + (int)(rng() % 240);
+        h.parent.MoveWindow(0, 0, w, hh);
+        g.MoveWindow(0, 0, w, hh);
+      } else if (op == 5) {
+        g.SelectPoint((int)(rng() % 2), (int)(rng() % (style == 3 ? 3 : 21)));
+      } else if (op == 6) {
+        g.RefreshGraph();
+      } else if (op == 7) {
+        UiAutomation::Click(g.m_hWnd, a);
+      } else {
+        g.DoZoomIn();
+      }
+      UiAutomation::AdvanceClock(1000);
+      done += " " + std::to_string(op);
+      const int off = dravonix::test::PixelsOffFullRepaint(g.m_hWnd);
+      if (off != 0) {
+        ADD_FAILURE() << "round " << round << ", " << off << " pixels off after steps" << done;
+        break;
+      }
+    }
+  }
 }
 
 // ---- Output ----
