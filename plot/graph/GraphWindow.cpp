@@ -342,8 +342,38 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
   bool changed = false;
   for (int a = 0; a < 6; ++a) changed |= range[a] != old[a];
   if ((!changed && index != 3) || !m_zoomStack.IsEmpty() || m_bTracking) {
-    // The new piece is clipped as a whole repaint clips the curves: their far edges included.
     CClientDC dc(this);
+    // Pieces of several curves cross and meet: their box is drawn again with every curve in its order,
+    // as a repaint layers them. Only solid curves over a monotone X are drawn cheaply enough for that:
+    // they are narrowed to the box.
+    bool boxed = handled.size() > 1;
+    for (auto& [xy, i] : handled) {
+      const auto m = xy->m_pXCurve->GetMonotone();
+      boxed &= CDotDC::GetPattern(xy->m_nPenStyle) == 0 &&
+               (m == CFloatArray::monoAscending || m == CFloatArray::monoDescending);
+    }
+    if (boxed) {
+      CRect box(0, 0, 0, 0);
+      int pen = 1;
+      for (auto& [xy, i] : handled) {
+        pen = std::max(pen, xy->m_nWidth);
+        for (int k : {i - 1, i}) {
+          double x = xy->GetXPointValue(k, units), y = xy->GetYPointValue(k, units);
+          if (IsMissingSample(x) || IsMissingSample(y)) continue;
+          const int px = MapX(x), py = MapY(y, xy->m_nAxis);
+          box |= CRect(px, py, px + 1, py + 1);
+        }
+      }
+      if (box.IsRectEmpty()) return;
+      box.InflateRect(pen + 2, pen + 2);
+      CRgn region;
+      region.CreateRectRgnIndirect(&box);
+      dc.SelectClipRgn(&region);
+      DrawCurves(&dc, &box);
+      dc.SelectClipRgn(nullptr);
+      return;
+    }
+    // The new piece is clipped as a whole repaint clips the curves: their far edges included.
     dc.SetBkMode(TRANSPARENT);
     const CRect clip(m_rcDraw.left, m_rcDraw.top, m_rcDraw.right + 1, m_rcDraw.bottom + 1);
     for (auto& [xy, i] : handled) {

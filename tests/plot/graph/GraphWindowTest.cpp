@@ -409,6 +409,30 @@ TEST(GraphCurves, ArrivingSamplesOfAWidePenJoinAsARepaint) {
   }
 }
 
+// Samples arriving on two solid curves that cross: where they meet, the later curve lies on top, as in
+// a repaint.
+TEST(GraphCurves, ArrivingSamplesOfCrossingCurvesLayerAsARepaint) {
+  Plot p;
+  p.AddCurve("t", Ramp(60, 0.25));
+  p.AddCurve("v", Sine(60, 3.8, 3));
+  p.AddCurve("w", Sine(60, 1.47, 3));
+  for (int c = 0; c < 3; ++c) p.list.GetAt(c)->SetUpperValid(2);
+  p.Draw(0, 1, 1, RGB(255, 255, 0), PS_SOLID, 4);
+  p.Draw(0, 2, 1, RGB(0, 255, 255), PS_SOLID, 2);
+  Host h(&p.plot, 360, 260, 2);
+  CGraphWindow& g = h.graph;
+  const double view[6] = {-1, 16, -4, 4, 0, 1};
+  g.SetViewRange(view);
+  g.Invalidate();
+  int stale = 0;
+  for (int k = 3; k < 60; ++k) {
+    for (int c = 0; c < 3; ++c) p.list.GetAt(c)->SetUpperValid(k);
+    g.UpdateLastPoint();
+    stale += dravonix::test::PixelsOffFullRepaint(g.m_hWnd) != 0;
+  }
+  EXPECT_EQ(0, stale);
+}
+
 TEST(GraphCurves, LiveUpdatesDrawTheNewSampleOrWidenTheView) {
   Plot p;
   p.AddCurve("t", Ramp(3));
