@@ -385,52 +385,45 @@ TEST(GraphCurves, UnitConversionIsTakenOncePerCurve) {
   EXPECT_EQ(RGB(255, 0, 255), cv.dc.GetPixel(h.graph.MapX(c->GetXPointValue(k, units.Table())), h.graph.MapY(2.0, 1)));
 }
 
-// Samples arriving on a four-pixel curve, solid and dotted, join their pieces as a repaint joins them
-// (the logger tells the window of each sample).
+// Samples from `first` on arriving one by one on a plot of a 360 x 260 window showing X up to `xMax`
+// (the logger tells the window of each): the number of steps whose picture differs from a repaint.
+int StaleArrivals(Plot& p, int first, double xMax) {
+  for (int c = 0; c < p.list.GetSize(); ++c) p.list.GetAt(c)->SetUpperValid(first - 1);
+  Host h(&p.plot, 360, 260, 2);
+  CGraphWindow& g = h.graph;
+  const double view[6] = {-1, xMax, -4, 4, 0, 1};
+  g.SetViewRange(view);
+  g.Invalidate();
+  int stale = 0;
+  for (int k = first; k < p.list.GetAt(0)->GetSize(); ++k) {
+    for (int c = 0; c < p.list.GetSize(); ++c) p.list.GetAt(c)->SetUpperValid(k);
+    g.UpdateLastPoint();
+    stale += dravonix::test::PixelsOffFullRepaint(g.m_hWnd) != 0;
+  }
+  return stale;
+}
+
+// A four-pixel curve, solid and dotted, joins its arriving pieces as a repaint joins them.
 TEST(GraphCurves, ArrivingSamplesOfAWidePenJoinAsARepaint) {
   for (int style : {PS_SOLID, PS_DOT}) {
     Plot p;
     p.AddCurve("t", Ramp(40, 0.25));
     p.AddCurve("v", Sine(40, 1.5, 3));
-    for (int c = 0; c < 2; ++c) p.list.GetAt(c)->SetUpperValid(20);
     p.Draw(0, 1, 1, RGB(255, 255, 0), style, 4);
-    Host h(&p.plot, 360, 260, 2);
-    CGraphWindow& g = h.graph;
-    const double view[6] = {-1, 11, -4, 4, 0, 1};
-    g.SetViewRange(view);
-    g.Invalidate();
-    int stale = 0;
-    for (int k = 21; k < 40; ++k) {
-      for (int c = 0; c < 2; ++c) p.list.GetAt(c)->SetUpperValid(k);
-      g.UpdateLastPoint();
-      stale += dravonix::test::PixelsOffFullRepaint(g.m_hWnd) != 0;
-    }
-    EXPECT_EQ(0, stale) << style;
+    EXPECT_EQ(0, StaleArrivals(p, 21, 11)) << style;
   }
 }
 
-// Samples arriving on two solid curves that cross: where they meet, the later curve lies on top, as in
-// a repaint.
+// Two solid curves that cross: where their arriving pieces meet, the later curve lies on top, as in a
+// repaint.
 TEST(GraphCurves, ArrivingSamplesOfCrossingCurvesLayerAsARepaint) {
   Plot p;
   p.AddCurve("t", Ramp(60, 0.25));
   p.AddCurve("v", Sine(60, 3.8, 3));
   p.AddCurve("w", Sine(60, 1.47, 3));
-  for (int c = 0; c < 3; ++c) p.list.GetAt(c)->SetUpperValid(2);
   p.Draw(0, 1, 1, RGB(255, 255, 0), PS_SOLID, 4);
   p.Draw(0, 2, 1, RGB(0, 255, 255), PS_SOLID, 2);
-  Host h(&p.plot, 360, 260, 2);
-  CGraphWindow& g = h.graph;
-  const double view[6] = {-1, 16, -4, 4, 0, 1};
-  g.SetViewRange(view);
-  g.Invalidate();
-  int stale = 0;
-  for (int k = 3; k < 60; ++k) {
-    for (int c = 0; c < 3; ++c) p.list.GetAt(c)->SetUpperValid(k);
-    g.UpdateLastPoint();
-    stale += dravonix::test::PixelsOffFullRepaint(g.m_hWnd) != 0;
-  }
-  EXPECT_EQ(0, stale);
+  EXPECT_EQ(0, StaleArrivals(p, 3, 16));
 }
 
 TEST(GraphCurves, LiveUpdatesDrawTheNewSampleOrWidenTheView) {
