@@ -177,21 +177,30 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
         FillPointBox(dc, c, k, selected ? RGB(255 - GetRValue(c->m_crColor), 0, 0) : c->m_crColor);
       }
     } else if (m_nExStyle == 3 && m_pMarked) {
+      // The selected position keeps the highlight a selection gave it.
       for (int m = 0; m < m_pMarked->GetSize(); ++m) {
         int k = (int)m_pMarked->GetAt(m);
-        if (k <= n) FillPointBox(dc, c, k, c->m_crColor);
+        if (k <= n) FillPointBox(dc, c, k, m == m_nSelPoint ? RGB(255 - GetRValue(c->m_crColor), 0, 0) : c->m_crColor);
       }
     }
   }
   dc->SetBkMode(oldBk);
 }
 
-void CGraphWindow::FillPointBox(CDC* dc, CXYCurve* c, int k, COLORREF color) {
+CRect CGraphWindow::PointBox(CXYCurve* c, int k) const {
   CMC_Units* units = m_pPlot->GetUnits();
   double x = c->GetXPointValue(k, units), y = c->GetYPointValue(k, units);
-  if (IsMissingSample(x) || IsMissingSample(y)) return;
-  CRect r;
-  GetPointBoundRect(&r, x, y, c->m_nAxis);
+  CRect r(0, 0, 0, 0);
+  if (!IsMissingSample(x) && !IsMissingSample(y)) GetPointBoundRect(&r, x, y, c->m_nAxis);
+  return r;
+}
+
+void CGraphWindow::FillPointBox(CDC* dc, CXYCurve* c, int k, COLORREF color) {
+  // Boxes of points beyond the view stay off the scales and titles around the plot area.
+  CRect area(m_rcDraw);
+  area.InflateRect(2, 2);
+  CRect r = PointBox(c, k);
+  if (!r.IntersectRect(&r, &area)) return;
   CBrush brush(color);
   dc->FillRect(&r, &brush);
 }

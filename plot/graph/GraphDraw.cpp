@@ -110,20 +110,26 @@ void CGraphWindow::FastFrame(CDC* dc) {
   CRect boxes[4];
   bool vertical[4];
   LabelBoxes(dc, boxes, vertical);
+  // The text boxes are drawn over the frames: the frames stay out of them.
+  CRgn frames;
+  frames.CreateRectRgn(0, 0, m_nClientW + 1, m_nClientH + 1);
   for (CRect& b : boxes) {
     if (b.IsRectEmpty()) continue;
     CRgn box;
     box.CreateRectRgnIndirect(&b);
     r.CombineRgn(&r, &box, RGN_DIFF);
+    frames.CombineRgn(&frames, &box, RGN_DIFF);
   }
   dc->FillSolidRect(&m_rcDraw, bk);
   CBrush fill(IsOsc() ? bk : GetSysColor(COLOR_BTNFACE));
   dc->FillRgn(&r, &fill);
   if (!IsOsc()) {
+    dc->SelectClipRgn(&frames);
     CRect f(m_rcDraw);
     f.InflateRect(3, 3);
     Draw3dFrame(dc, f, 1, 1);
     Draw3dFrame(dc, CRect(0, 0, m_nClientW + 1, m_nClientH - m_nBands[bandLegend] + 1), 1, 0);
+    dc->SelectClipRgn(nullptr);
   }
   CRgn clip;
   clip.CreateRectRgn(0, 0, 0, 0);
@@ -322,7 +328,7 @@ void CGraphWindow::DrawOscAxis(CDC* dc) {
     auto graticule = [&](bool alongX) {
       double lo = alongX ? m_dXMin : m_dY1Min, hi = alongX ? m_dXMax : m_dY1Max;
       double olo = alongX ? m_dY1Min : m_dXMin, ohi = alongX ? m_dY1Max : m_dXMax;
-      double t = (std::fabs(ohi) + std::fabs(olo)) * 0.1 / (alongX ? 10 : 20);
+      double t = (std::fabs(ohi) + std::fabs(olo)) * 0.1 / 10;
       auto line = [&](double v) {
         if (!(lo < v && v < hi)) return;
         bool whole = std::fabs(v - QW_Round(v)) <= 0.001;
@@ -599,7 +605,8 @@ void CGraphWindow::DrawOscPanel(CDC* dc, LPCRECT rect) {
     }
     if (indices.GetSize() > 0) indices.RemoveAt(0);
   }
-  m_scaleBoxes.assign((size_t)p.GetSize(), {CRect(0, 0, 0, 0), CRect(0, 0, 0, 0)});
+  // A page has no boxes to click: the window's stay where the screen shows them.
+  if (!printing) m_scaleBoxes.assign((size_t)p.GetSize(), {CRect(0, 0, 0, 0), CRect(0, 0, 0, 0)});
   for (int i = 0; i < p.GetSize(); ++i) {
     CXYCurve* c = p.GetAt(i);
     if (!c || !c->m_pYCurve) continue;

@@ -342,8 +342,38 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
   bool changed = false;
   for (int a = 0; a < 6; ++a) changed |= range[a] != old[a];
   if ((!changed && index != 3) || !m_zoomStack.IsEmpty() || m_bTracking) {
-    // The new piece is clipped as a whole repaint clips the curves: their far edges included.
     CClientDC dc(this);
+    // Pieces of several curves cross and meet: their box is drawn again with every curve in its order,
+    // as a repaint layers them. Only solid curves over a monotone X are drawn cheaply enough for that:
+    // they are narrowed to the box.
+    bool boxed = handled.size() > 1;
+    for (auto& [xy, i] : handled) {
+      const auto m = xy->m_pXCurve->GetMonotone();
+      boxed &= CDotDC::GetPattern(xy->m_nPenStyle) == 0 &&
+               (m == CFloatArray::monoAscending || m == CFloatArray::monoDescending);
+    }
+    if (boxed) {
+      CRect box(0, 0, 0, 0);
+      int pen = 1;
+      for (auto& [xy, i] : handled) {
+        pen = std::max(pen, xy->m_nWidth);
+        for (int k : {i - 1, i}) {
+          double x = xy->GetXPointValue(k, units), y = xy->GetYPointValue(k, units);
+          if (IsMissingSample(x) || IsMissingSample(y)) continue;
+          const int px = MapX(x), py = MapY(y, xy->m_nAxis);
+          box |= CRect(px, py, px + 1, py + 1);
+        }
+      }
+      if (box.IsRectEmpty()) return;
+      box.InflateRect(pen + 2, pen + 2);
+      CRgn region;
+      region.CreateRectRgnIndirect(&box);
+      dc.SelectClipRgn(&region);
+      DrawCurves(&dc, &box);
+      dc.SelectClipRgn(nullptr);
+      return;
+    }
+    // The new piece is clipped as a whole repaint clips the curves: their far edges included.
     dc.SetBkMode(TRANSPARENT);
     const CRect clip(m_rcDraw.left, m_rcDraw.top, m_rcDraw.right + 1, m_rcDraw.bottom + 1);
     for (auto& [xy, i] : handled) {
@@ -351,13 +381,35 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
       double x1 = xy->GetXPointValue(i, units), y1 = xy->GetYPointValue(i, units);
       auto phase = m_dashPhase.find(xy);
       if (phase != m_dashPhase.end()) xy->m_dwDrawState = phase->second;
+      // A wide pen joins each lit pixel to the one before it, also across a sample: the previous
+      // piece is stepped again from its own dash phase, so the join comes out as a repaint draws it.
+      const int ax = xy->m_nAxis;
+      CPoint from(MapX(x0), MapY(y0, ax)), before(from);
+      if (xy->m_nWidth > 3 && i >= 2) {
+        double xb = xy->GetXPointValue(i - 2, units), yb = xy->GetYPointValue(i - 2, units);
+        if (!IsMissingSample(xb) && !IsMissingSample(yb) && !IsMissingSample(x0) && !IsMissingSample(y0)) {
+          CPoint b(MapX(xb), MapY(yb, ax));
+          const DWORD steps = (DWORD)std::max(std::abs(from.x - b.x), std::abs(from.y - b.y));
+          if (CDotDC::GetPattern(xy->m_nPenStyle) == 0)
+            before = b;  // a solid line counts no steps
+          else if (steps > 0 && xy->m_dwDrawState >= steps)
+            xy->m_dwDrawState -= steps, before = b;
+        }
+      }
       {
         CDotDC dot(dc.m_hDC, xy, clip);
-        dot.MoveToKeepTrack(MapX(x0), MapY(y0, xy->m_nAxis));
+        dot.MoveToKeepTrack(before.x, before.y);
+        dot.LineTo(from.x, from.y);
         if (!IsMissingSample(x0) && !IsMissingSample(y0) && !IsMissingSample(x1) && !IsMissingSample(y1))
-          dot.LineTo(MapX(x1), MapY(y1, xy->m_nAxis));
+          dot.LineTo(MapX(x1), MapY(y1, ax));
       }
       m_dashPhase[xy] = xy->m_dwDrawState;
+      // Point boxes lie over the lines: the piece's two boxes are painted again on top of it.
+      if (m_nExStyle == 1 || (m_nExStyle == 3 && m_pMarked))
+        for (int k : {i - 1, i}) {
+          CRect box = PointBox(xy, k);
+          if (!box.IsRectEmpty()) InvalidateRect(&box, FALSE);
+        }
     }
     return;
   }

@@ -143,6 +143,8 @@ class CGraphWindow : public CWnd {
   void LabelBoxes(CDC* dc, CRect boxes[4], bool vertical[4]);
   void CurveLine(CDC* dc, CXYCurve* c, int first, int last, int n);
   void FillPointBox(CDC* dc, CXYCurve* c, int point, COLORREF color);
+  // A point's box in client pixels; empty when the point is missing.
+  CRect PointBox(CXYCurve* c, int point) const;
   void DrawFocus(CDC* dc);
   void DrawCursorLine(CDC* dc, int x);
   void DrawBand(CDC* dc);

@@ -213,8 +213,12 @@ void CGraphWindow::OnLButtonDown(UINT flags, CPoint pt) {
         if (k + 1 < n && neighbour(k + 1, m_nNextX, m_nNextY)) confine.right = m_nNextX - 1;
         Confine(confine);
         CXYCurve* prev = p.GetAt(m_nSelCurve);
-        if (prev && prev->m_pXCurve && prev->m_pYCurve && m_nSelPoint >= 0 && !(m_nSelCurve == ci && m_nSelPoint == k))
+        if (prev && prev->m_pXCurve && prev->m_pYCurve && m_nSelPoint >= 0 && !(m_nSelCurve == ci && m_nSelPoint == k)) {
           FillPointBox(&dc, prev, m_nSelPoint, prev->m_crColor);
+          m_rcHeldPaint |= PointBox(prev, m_nSelPoint);
+        }
+        // Filled over whatever lies there: the drag's end paints both boxes again as a repaint layers them.
+        m_rcHeldPaint |= PointBox(c, k);
         m_rcFocus.SetRect(m_nCurX - 4, m_nCurY - 4, m_nCurX + 5, m_nCurY + 5);
         m_ptStart = CPoint(m_nCurX, m_nCurY);
         DrawFocus(&dc);
@@ -330,14 +334,12 @@ void CGraphWindow::OnLButtonUp(UINT flags, CPoint pt) {
   CMC_Units* units = p.GetUnits();
   bool inside = m_rcDraw.PtInRect(pt) != FALSE;
   if (m_nExStyle == 4 && m_bBoxPress) {
-    // Released inside the plot only ends the tracking.
-    if (!inside) {
-      if (m_bBoxPress == 2 && m_rcPersist.PtInRect(pt)) {
-        CClientDC dc(this);
-        DrawGraph(&dc, nullptr);
-      } else if (m_bBoxPress == 1 && GetScaleBox(m_nSelCurve, m_nSelPoint > 0 ? 0 : 1).PtInRect(pt)) {
-        NotifyParent(m_WMGraphOscScaleChange, m_nSelCurve, m_nSelPoint);
-      }
+    // The persist flag turned on the press: the field shows it wherever the button comes up.
+    if (m_bBoxPress == 2) {
+      CClientDC dc(this);
+      DrawGraph(&dc, nullptr);
+    } else if (!inside && GetScaleBox(m_nSelCurve, m_nSelPoint > 0 ? 0 : 1).PtInRect(pt)) {
+      NotifyParent(m_WMGraphOscScaleChange, m_nSelCurve, m_nSelPoint);
     }
     ::ReleaseCapture();
   } else if (m_nExStyle == 1) {
@@ -415,8 +417,12 @@ int CGraphWindow::SelectPoint(int curve, int point) {
   if (!m_pPlot) return 0;
   CGraphFilter& p = *m_pPlot;
   std::unique_ptr<CClientDC> dc(m_hWnd ? new CClientDC(this) : nullptr);
+  // Each box filled is painted again as well, layered among the curves as a repaint layers it.
   auto fill = [&](CXYCurve* c, int k, COLORREF col) {
-    if (dc && c && c->m_pXCurve && c->m_pYCurve && k >= 0) FillPointBox(dc.get(), c, k, col);
+    if (!dc || !c || !c->m_pXCurve || !c->m_pYCurve || k < 0) return;
+    FillPointBox(dc.get(), c, k, col);
+    CRect box = PointBox(c, k);
+    if (!box.IsRectEmpty()) InvalidateRect(&box, FALSE);
   };
   if (m_nExStyle == 1) {
     CXYCurve* prev = p.GetAt(m_nSelCurve);

@@ -133,6 +133,24 @@ TEST(PlotWindows, ScopeScaleBoxesStepTheChannel) {
   scene.m_scope.SetModifiedFlag(FALSE);
 }
 
+// A scope printed from the host's menu keeps its scale boxes working on the screen.
+TEST(PlotWindows, ScaleBoxesStepTheChannelAfterPrinting) {
+  const std::string dir = ScratchDir("plot-windows-scope-print");
+  PlotScene scene;
+  scene.AddChild(PlotScene::kScope, CRect(10, 10, 460, 300));
+  CGraphWindow* g = scene.Graph(0);
+  const CRect box = g->GetScaleBox(0, 0);
+  SetPrinterOutputFolder(dir.c_str());
+  DialogAutomation::CommonAnswer ok;
+  ok.ok = true;
+  DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, ok);
+  scene.Press(ID_FILE_PRINT);
+  SetPrinterOutputFolder(nullptr);
+  UiAutomation::Click(g->m_hWnd, box.CenterPoint());
+  EXPECT_DOUBLE_EQ(scene.m_scope.m_curves.GetAt(1)->m_dOscScale, 0.5);
+  scene.m_scope.SetModifiedFlag(FALSE);
+}
+
 TEST(PlotWindows, ExportsAndPrintsFromTheMenu) {
   const std::string dir = ScratchDir("plot-windows");
   PlotScene scene;
@@ -244,8 +262,8 @@ TEST(PlotWindows, ZoomedPlotsOfEverySizeMatchAFullRepaint) {
     }
 }
 
-// The scope's persist field turns on and off under the mouse, its panel shows it; a cursor dragged
-// lands on a tenth of a division.
+// The scope's persist field turns on and off under the mouse, its panel shows it, wherever the button
+// comes up; a cursor dragged lands on a tenth of a division.
 TEST(PlotWindows, ThePersistFieldAndTheCursorsFollowTheMouse) {
   PlotScene scene;
   scene.AddChild(PlotScene::kScope, CRect(10, 10, 460, 300));
@@ -264,6 +282,13 @@ TEST(PlotWindows, ThePersistFieldAndTheCursorsFollowTheMouse) {
     UiAutomation::AdvanceClock(1000);
     EXPECT_EQ(0, scene.PixelsOff()) << on;
     EXPECT_EQ(field() != off, on);
+  }
+  // The flag turns on the press: a button that comes up off the field, beside it or in the plot,
+  // leaves the field showing the new state.
+  for (const CPoint to : {CPoint(box.right + 2, box.bottom + 30), g->GetDrawingRect().CenterPoint()}) {
+    UiAutomation::Drag(g->m_hWnd, box.CenterPoint(), to);
+    UiAutomation::AdvanceClock(1000);
+    EXPECT_EQ(0, scene.PixelsOff()) << to.x;
   }
   const int mid = g->GetDrawingRect().CenterPoint().y;
   UiAutomation::Drag(g->m_hWnd, CPoint(g->MapX(1.0), mid), CPoint(g->MapX(2.96), mid));

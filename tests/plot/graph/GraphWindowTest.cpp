@@ -24,6 +24,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <string>
 
 namespace fs = std::filesystem;
 using namespace graphtest;
@@ -233,6 +235,26 @@ TEST(GraphDrawing, OscilloscopeCursorsTriggerAndOffset) {
   EXPECT_FALSE(g.GetPersistBox().IsRectEmpty());
 }
 
+// The graticule's minor ticks cross the zero lines equally far on both axes: a tenth of a division
+// each way on a ten-division view.
+TEST(GraphDrawing, OscilloscopeMinorTicksAreAlikeOnBothAxes) {
+  Plot p;
+  p.AddCurve("time", Ramp(11, 0.1), "s");
+  p.AddCurve("pos", Ramp(11, 0.0), "mm");
+  p.plot.m_bOscMode = 1;
+  p.plot.m_crAxis = RGB(128, 128, 128);
+  p.Draw(0, 1, 1, RGB(0, 255, 255));
+  Host h(&p.plot, 600, 400, 4);
+  CGraphWindow& g = h.graph;
+  const double view[6] = {-5, 5, -5, 5, -5, 5};
+  g.SetViewRange(view);
+  g.Invalidate();
+  UiAutomation::Pump();
+  const COLORREF axis = RGB(128, 128, 128);
+  EXPECT_EQ(axis, h.Pixel(g.MapX(0.2), g.MapY(0.08, 1)));  // on the X axis
+  EXPECT_EQ(axis, h.Pixel(g.MapX(0.08), g.MapY(0.2, 1)));  // on the Y axis
+}
+
 TEST(GraphCurves, DotPatternsPiecesAndSingleSamples) {
   // Width 1 on the screen: each dot bit covers three pixels.
   Canvas a(60, 10);
@@ -363,6 +385,47 @@ TEST(GraphCurves, UnitConversionIsTakenOncePerCurve) {
   EXPECT_EQ(RGB(255, 0, 255), cv.dc.GetPixel(h.graph.MapX(c->GetXPointValue(k, units.Table())), h.graph.MapY(2.0, 1)));
 }
 
+// Samples from `first` on arriving one by one on a plot of a 360 x 260 window showing X up to `xMax`
+// (the logger tells the window of each): the number of steps whose picture differs from a repaint.
+int StaleArrivals(Plot& p, int first, double xMax) {
+  for (int c = 0; c < p.list.GetSize(); ++c) p.list.GetAt(c)->SetUpperValid(first - 1);
+  Host h(&p.plot, 360, 260, 2);
+  CGraphWindow& g = h.graph;
+  const double view[6] = {-1, xMax, -4, 4, 0, 1};
+  g.SetViewRange(view);
+  g.Invalidate();
+  int stale = 0;
+  for (int k = first; k < p.list.GetAt(0)->GetSize(); ++k) {
+    for (int c = 0; c < p.list.GetSize(); ++c) p.list.GetAt(c)->SetUpperValid(k);
+    g.UpdateLastPoint();
+    stale += dravonix::test::PixelsOffFullRepaint(g.m_hWnd) != 0;
+  }
+  return stale;
+}
+
+// A four-pixel curve, solid and dotted, joins its arriving pieces as a repaint joins them.
+TEST(GraphCurves, ArrivingSamplesOfAWidePenJoinAsARepaint) {
+  for (int style : {PS_SOLID, PS_DOT}) {
+    Plot p;
+    p.AddCurve("t", Ramp(40, 0.25));
+    p.AddCurve("v", Sine(40, 1.5, 3));
+    p.Draw(0, 1, 1, RGB(255, 255, 0), style, 4);
+    EXPECT_EQ(0, StaleArrivals(p, 21, 11)) << style;
+  }
+}
+
+// Two solid curves that cross: where their arriving pieces meet, the later curve lies on top, as in a
+// repaint.
+TEST(GraphCurves, ArrivingSamplesOfCrossingCurvesLayerAsARepaint) {
+  Plot p;
+  p.AddCurve("t", Ramp(60, 0.25));
+  p.AddCurve("v", Sine(60, 3.8, 3));
+  p.AddCurve("w", Sine(60, 1.47, 3));
+  p.Draw(0, 1, 1, RGB(255, 255, 0), PS_SOLID, 4);
+  p.Draw(0, 2, 1, RGB(0, 255, 255), PS_SOLID, 2);
+  EXPECT_EQ(0, StaleArrivals(p, 3, 16));
+}
+
 TEST(GraphCurves, LiveUpdatesDrawTheNewSampleOrWidenTheView) {
   Plot p;
   p.AddCurve("t", Ramp(3));
@@ -469,6 +532,137 @@ TEST(GraphMouse, PointDragStoresTheValuesAndNotifies) {
   EXPECT_NEAR(3.5, p.list.GetAt(1)->GetAt(2), 0.05);
   // The line is drawn through the point's new place at once.
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
+// An X text wider than the window: after a zoom its box still lies over the window's frame, as in a
+// repaint.
+TEST(GraphMouse, AZoomKeepsAWideTextBoxOverTheFrame) {
+  Plot p;
+  p.AddCurve("a rather long time axis name", Ramp(50, 50), "ms");
+  p.AddCurve("v", Ramp(50, 40000));
+  p.Draw(0, 1);
+  Host h(&p.plot, 180, 200, 2);
+  CGraphWindow& g = h.graph;
+  const CRect r = g.GetDrawingRect();
+  UiAutomation::Drag(g.m_hWnd, r.TopLeft() + CPoint(1, 1), r.TopLeft() + CPoint(r.Width() / 3, r.Height() / 3));
+  EXPECT_FALSE(g.IsEmptyZoomStack());
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
+// Marked samples beyond a zoomed view leave no boxes over the title (the owner marks them and zooms).
+TEST(GraphMouse, MarkedSamplesBeyondTheViewStayOffTheTitle) {
+  Plot p;
+  p.AddCurve("t", Ramp(40, 0.25));
+  p.AddCurve("v", Sine(40, 1.5, 3));
+  p.Draw(0, 1);
+  p.plot.m_strTitle = "Title";
+  CDWordArray marked;
+  for (int k = 0; k < 40; k += 2) marked.Add(k);
+  Host h(&p.plot, 360, 260, 3);
+  CGraphWindow& g = h.graph;
+  g.SetMarkedSamples(&marked);
+  g.RefreshWindow();
+  g.DoZoomIn();
+  g.DoZoomIn();
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
+// A point pressed where a later curve's point lies over it: once the button is up the picture is the
+// one a repaint draws, the later curve's box on top.
+TEST(GraphMouse, APressedPointUnderAnotherIsLayeredAsARepaint) {
+  Plot p;
+  p.AddCurve("t", Ramp(3));
+  p.AddCurve("v", {0.0, 2.0, 1.0});
+  p.AddCurve("w", {1.0, 2.0, 0.0});
+  p.Draw(0, 1, 1, RGB(255, 255, 0));
+  p.Draw(0, 2, 1, RGB(0, 255, 255));
+  Host h(&p.plot, 400, 300, 1);
+  CGraphWindow& g = h.graph;
+  const CPoint at(g.MapX(1), g.MapY(2, 1));
+  UiAutomation::Click(g.m_hWnd, at);
+  EXPECT_EQ(0, g.GetSelectedCurve());
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
+// A marked sample the owner selects shows the highlight, and keeps it through a repaint.
+TEST(GraphMouse, ASelectedMarkedSampleKeepsItsHighlight) {
+  Plot p;
+  p.AddCurve("t", Ramp(20));
+  p.AddCurve("v", Ramp(20));
+  p.Draw(0, 1, 1, RGB(0, 255, 255));
+  CDWordArray marked;
+  for (int k : {4, 9, 14}) marked.Add((DWORD)k);
+  Host h(&p.plot, 360, 260, 3);
+  CGraphWindow& g = h.graph;
+  g.SetMarkedSamples(&marked);
+  g.RefreshWindow();
+  g.SelectPoint(0, 1);
+  UiAutomation::Pump();
+  EXPECT_EQ(RGB(255, 0, 0), h.Pixel(g.MapX(9) - 1, g.MapY(9, 1) - 1));  // red: 255 minus the curve's red
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
+// Point-editing and marking windows (styles 1 and 3) and a zooming one, used by the mouse and by their
+// owner (samples arriving, points selected, zooms, redraws, resizes): after every step the picture is
+// the one a full repaint draws.
+TEST(GraphMouse, PointAndMarkWindowsWalkMatchesAFullRepaint) {
+  for (int round = 0; round < 24; ++round) {
+    std::mt19937 rng((unsigned)round * 7 + 1);
+    const int style = 1 + round % 3, width = 1 + (round / 3) % 4;
+    Plot p;
+    p.AddCurve("t", Ramp(40, 0.25));
+    p.AddCurve("v", Sine(40, 1.5, 3));
+    p.AddCurve("w", Sine(40, 0.7, 150));
+    for (int c = 0; c < 3; ++c) p.list.GetAt(c)->SetUpperValid(20);
+    p.Draw(0, 1, 1, RGB(255, 255, 0), round % 5, width);
+    p.Draw(0, 2, 2, RGB(0, 255, 255), (round + 2) % 5, 5 - width);
+    p.plot.m_strTitle = "Title";
+    p.plot.m_strLabel1 = "Left";
+    CDWordArray marked;
+    for (int k : {3, 10, 17}) marked.Add((DWORD)k);
+    Host h(&p.plot, 360, 260, style);
+    CGraphWindow& g = h.graph;
+    if (style == 3) g.SetMarkedSamples(&marked);
+    g.RefreshWindow();
+    std::string done;
+    for (int step = 0; step < 30; ++step) {
+      const int op = (int)(rng() % 9);
+      CPoint a((int)(rng() % 380) - 10, (int)(rng() % 280) - 10), b((int)(rng() % 380) - 10, (int)(rng() % 280) - 10);
+      if (op <= 1) {
+        if (style == 1) {  // from a point, or a click on it
+          CXYCurve* c = p.plot.GetAt((int)(rng() % 2));
+          const int k = (int)(rng() % 21);
+          a = CPoint(g.MapX(c->GetXPointValue(k, nullptr)), g.MapY(c->GetYPointValue(k, nullptr), c->m_nAxis));
+          if (op == 1) b = a;
+        }
+        UiAutomation::Drag(g.m_hWnd, a, b);
+      } else if (op == 2) {
+        UiAutomation::DoubleClick(g.m_hWnd, a);
+      } else if (op == 3) {
+        for (int c = 0; c < 3; ++c) p.list.GetAt(c)->SetUpperValid(std::min(39, p.list.GetAt(c)->GetUpperValid() + 1));
+        g.UpdateLastPoint();
+      } else if (op == 4) {
+        const int w = 60 + (int)(rng() % 320), hh = 40 + (int)(rng() % 240);
+        h.parent.MoveWindow(0, 0, w, hh);
+        g.MoveWindow(0, 0, w, hh);
+      } else if (op == 5) {
+        g.SelectPoint((int)(rng() % 2), (int)(rng() % (style == 3 ? 3 : 21)));
+      } else if (op == 6) {
+        g.RefreshGraph();
+      } else if (op == 7) {
+        UiAutomation::Click(g.m_hWnd, a);
+      } else {
+        g.DoZoomIn();
+      }
+      UiAutomation::AdvanceClock(1000);
+      done += " " + std::to_string(op);
+      const int off = dravonix::test::PixelsOffFullRepaint(g.m_hWnd);
+      if (off != 0) {
+        ADD_FAILURE() << "round " << round << ", " << off << " pixels off after steps" << done;
+        break;
+      }
+    }
+  }
 }
 
 // ---- Output ----
