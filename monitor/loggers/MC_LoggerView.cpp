@@ -349,7 +349,27 @@ void CMC_LoggerView::OnLoggerImport() {
   const int chosen = IsScope(logger) ? DoPromptScopeLoggerFileName(1, path, nullptr)
                                      : DoPromptLoggerFileName(1, path, nullptr);
   if (!chosen) return;
+  // A refused file puts the logger at its defaults: what the user had is kept and put back.
+  CMemFile kept;
+  {
+    CArchive ar(&kept, CArchive::store);
+    logger->Serialize(ar);
+    ar.Close();
+  }
   const int loaded = logger->Load(path);
+  if (!loaded) {
+    CQuietErrors quiet;
+    try {
+      kept.SeekToBegin();
+      CArchive ar(&kept, CArchive::load);
+      logger->Serialize(ar);
+      ar.Close();
+      logger->AfterSuccessfulLoad();
+    } catch (CException* e) {
+      e->Delete();
+      logger->SetDefaultValues();
+    }
+  }
   Hint(HINT_LOGGER_CHANGED, logger);
   if (loaded) Modified();
 }

@@ -289,6 +289,14 @@ int CControlPanelsArray::LoadFromDirectory(const char* dir) {
   return TRUE;
 }
 
+CStringArray CControlPanelsArray::TitlesInUse(const CControlPanelItemArray* panel) const {
+  CStringArray titles;
+  for (int i = 0; i < GetSize(); ++i)
+    if (GetAt(i) && GetAt(i) != panel) titles.Add(GetAt(i)->m_strName);
+  for (const CString& unread : m_aNotLoaded) titles.Add(unread);
+  return titles;
+}
+
 int CControlPanelsArray::SaveToDirectory(const char* dir) {
   if (!dir) return FALSE;
   // Every panel is saved before a stale file goes: a failed save loses nothing.

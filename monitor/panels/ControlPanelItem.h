@@ -71,6 +71,9 @@ class CControlPanelsArray : public CObArrayEx<CControlPanelItemArray> {
   // Every "cp" file of a folder, in the listing's order.
   int LoadFromDirectory(const char* dir);
   int SaveToDirectory(const char* dir);
+  // The titles a panel other than `panel` may not take: the other panels' and those of the files
+  // the last folder load did not read, which a save would write over.
+  CStringArray TitlesInUse(const CControlPanelItemArray* panel) const;
 
  private:
   // The titles of the files that the last folder load failed on or did not reach.

@@ -104,9 +104,7 @@ int CMC_ControlPanel::RenameFrame(int index, const char* name) {
 
 int CMC_ControlPanel::AddNewPanel(CMC_Document* doc, bool fromFile) {
   auto* panel = new CControlPanelItemArray("");
-  CStringArray names;
-  for (int i = 0; i < m_aPanels.GetSize(); ++i)
-    if (m_aPanels[i]) names.Add(m_aPanels[i]->m_strName);
+  CStringArray names = m_aPanels.TitlesInUse(nullptr);
   if ((fromFile && !panel->LoadFromFile()) || !panel->EditProperties(names)) {
     delete panel;
     return FALSE;

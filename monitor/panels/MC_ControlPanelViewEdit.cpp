@@ -408,8 +408,7 @@ void CMC_ControlPanelView::OnControlPanelRename() {
   CMC_ControlPanel* panels = doc ? doc->GetControlPanel() : nullptr;
   if (!m_pPanel) return;
   CStringArray others;
-  for (int i = 0; panels && i < panels->m_aPanels.GetSize(); ++i)
-    if (panels->m_aPanels[i] != m_pPanel) others.Add(panels->m_aPanels[i]->m_strName);
+  if (panels) others = panels->m_aPanels.TitlesInUse(m_pPanel);
   if (m_pPanel->EditProperties(others)) MarkModified();
 }
 

@@ -5,6 +5,7 @@
 #include "monitor/panels/ControlPanelItem.h"
 #include "monitor/panels/ControlPanelPropertiesDlg.h"
 #include "monitor/gadgets/ControlPanelShowVarItem.h"
+#include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/panels/MC_ControlPanelView.h"
 #include "platform/core/FileSystem.h"
 #include "platform/ui/DialogAutomation.h"
@@ -319,6 +320,27 @@ TEST_F(ControlPanelFileTest, APanelFileOfLinesEndedByACRAloneIsRefusedAndKept) {
   EXPECT_FALSE(panel.LoadFromFile());
   EXPECT_EQ(LastBox(), box);
   EXPECT_EQ(panel.GetSize(), 1);
+}
+
+TEST_F(ControlPanelFileTest, ANewPanelCannotTakeTheTitleOfAFileTheLoadRefused) {
+  const std::string dir = dravonix::test::ScratchDir("panel-unread");
+  const std::string bytes = "1 2 3 4\rSHOWVAR 1 10 20 110 40 0 \"APOS\" \"\" 0 1000 0 0 %3 \"Position\" 100\r";
+  WriteBytes(dir + "/Motor.cp", bytes);
+  CMC_ControlPanel manager;
+  EXPECT_FALSE(manager.m_aPanels.LoadFromDirectory(dir.c_str()));
+  ClearBoxes();
+  DialogAutomation::AddDialogHandler(14005u, [](CWnd* dlg) {
+    DialogAutomation::TypeInto(dlg, 14000, "motor");
+    DialogAutomation::ClickControl(dlg, IDOK);
+    DialogAutomation::TypeInto(dlg, 14000, "Motor 2");
+    DialogAutomation::ClickControl(dlg, IDOK);
+  });
+  manager.CreateEmptyFrame(nullptr);  // no document: the panel is added but not opened
+  EXPECT_EQ(LastBox(), "This title is already used by another control panel view. Please use another");
+  ASSERT_EQ(manager.m_aPanels.GetSize(), 1);
+  EXPECT_EQ(manager.m_aPanels[0]->m_strName, "Motor 2");
+  ASSERT_TRUE(manager.m_aPanels.SaveToDirectory(dir.c_str())) << LastBox();
+  EXPECT_EQ(ReadBytes(dir + "/Motor.cp"), bytes);
 }
 
 TEST_F(ControlPanelFileTest, APanelTitledLikeAPathIsNotSavedOutsideTheFolder) {

@@ -479,3 +479,25 @@ TEST_F(LoggerViewTest, PlotsFollowTheBarsCommandsTheChildsSizeAndTheMouse) {
 }
 
 }  // namespace
+
+TEST_F(LoggerViewTest, ARefusedImportKeepsTheLoggerAsItWas) {
+  const std::string path = dravonix::test::ScratchDir("logger-import") + "/scope.lgs";
+  CMC_SingleAxisLogger other(m_setup.get(), nullptr);
+  other.ChangeSettings(50, CMC_Logger::LOG_SCOPE, 1);
+  other.AddVariable("IQ", 1);
+  ASSERT_TRUE(other.Save(path.c_str()));
+  m_logger->ChangeSettings(100, CMC_Logger::LOG_TS_C, 3);
+  m_logger->AddVariable("APOS", 1);
+  m_logger->AddVariable("IQ", 1);
+  Plots({true, false});
+  Open(new CMC_LoggerView);
+  ClearBoxes();
+  DialogAutomation::PushFileDialogResult(path.c_str());
+  Choose(ID_LOGGER_IMPORT);
+  EXPECT_EQ(LastBox(), "Failed to load single-axis logger.\nThe file was saved in multi-axis or scope format.");
+  ASSERT_EQ(m_logger->GetItems().GetSize(), 2);
+  EXPECT_EQ(m_logger->GetItems()[0]->m_strName, "APOS");
+  EXPECT_EQ(m_logger->GetPointsNo(), 100);
+  EXPECT_EQ(m_logger->GetGraphDoc().GetSize(), 2);
+  EXPECT_NE(m_view->GetGraphWindow(0), nullptr);
+}
