@@ -357,8 +357,8 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
       int pen = 1;
       for (auto& [xy, i] : handled) {
         pen = std::max(pen, xy->m_nWidth);
-        for (int k : {i - 1, i}) {
-          double x = xy->GetXPointValue(k, units), y = xy->GetYPointValue(k, units);
+        for (int j : {i - 1, i}) {
+          double x = xy->GetXPointValue(j, units), y = xy->GetYPointValue(j, units);
           if (IsMissingSample(x) || IsMissingSample(y)) continue;
           const int px = MapX(x), py = MapY(y, xy->m_nAxis);
           box |= CRect(px, py, px + 1, py + 1);
@@ -406,8 +406,8 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
       m_dashPhase[xy] = xy->m_dwDrawState;
       // Point boxes lie over the lines: the piece's two boxes are painted again on top of it.
       if (m_nExStyle == 1 || (m_nExStyle == 3 && m_pMarked))
-        for (int k : {i - 1, i}) {
-          CRect box = PointBox(xy, k);
+        for (int j : {i - 1, i}) {
+          CRect box = PointBox(xy, j);
           if (!box.IsRectEmpty()) InvalidateRect(&box, FALSE);
         }
     }
