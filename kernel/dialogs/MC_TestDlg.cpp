@@ -44,6 +44,8 @@ void CMC_TestDlg::Start() {
     SetChildIcon(IDC_RESULT_ICON, "UNDEFINE");
   }
   m_bE2ROMProt = 0;
+  // The clean-up keeps a program at 0x4000 only when this run started it.
+  m_wStartAddress = 0;
   CString firmware;
   if (!CMC_Comm::GetFirmwareVer(firmware) || !m_rSetup.ExecuteString(kStopDrive, 0, nullptr)) return TestFailed(0);
   m_bE2ROMProt = CMC_Comm::IsFirmwareWithEEPROMProt(firmware);

@@ -210,6 +210,19 @@ TEST_F(TestDlgTest, ALoggerThatCannotStartStopsBeforeTheGoto) {
   page.TestFailed(1);
 }
 
+// Each run answers for its own program: one downloaded at 0x4000 but never started must not stay
+// there for the drive to start at its next reset because an earlier run started one there.
+TEST_F(TestDlgTest, AnEarlierRunsStartAddressDoesNotKeepANewProgramThatNeverRan) {
+  CMC_SingleAxisLogger idle(m_setup.get(), nullptr);  // no items: it cannot start
+  CMC_TestDlg page(*m_setup, 0);
+  RunProgram(page, "at4000.out", true);
+  ASSERT_EQ(Word(2, 0x4000), 0xBE42);
+  page.OnBtnStartStop();
+  EXPECT_EQ(page.ExecuteCodeTest(CMC_TestDlg::GetOutPath("at4000.out"), nullptr, &idle, nullptr, nullptr), 0);
+  page.TestFailed(1);
+  EXPECT_EQ(Word(2, 0x4000), 1);
+}
+
 TEST_F(TestDlgTest, TheLoggerBufferFollowsTheProgramAndOnlyTheScopeBeginsItsUpload) {
   CMC_TestDlg page(*m_setup, 0);
   page.OnBtnStartStop();
