@@ -155,13 +155,13 @@ void CGXGridCore::RefreshScrollBars(BOOL bDeferRedraw, BOOL bOnlyIfCountsChanged
   if (bOnlyIfCountsChanged && rows == m_nLastSBRowCount && cols == m_nLastSBColCount) return;
   m_nCachedPosV = m_nCachedPosH = -1;
   const ROWCOL firstRow = GetFrozenRows() + 1, firstCol = GetFrozenCols() + 1;
-  const ROWCOL maxTop = CalcMaxTopRow(), maxLeft = CalcMaxLeftCol();
-  // A table that became shorter scrolls back so that no empty space shows below it.
-  if ((m_nVScrollMode & 8) && m_nTopRow > firstRow && m_nTopRow > maxTop) {
+  // A table that became shorter scrolls back so that no empty space shows below it. Scrolling back
+  // repaints, and the bars set meanwhile may change the room: each extent is measured when it is used.
+  if (const ROWCOL maxTop = CalcMaxTopRow(); (m_nVScrollMode & 8) && m_nTopRow > firstRow && m_nTopRow > maxTop) {
     SetTopRow(maxTop, GX_UPDATENOW, TRUE);
     UpdateWindow();
   }
-  if ((m_nHScrollMode & 8) && m_nLeftCol > firstCol && m_nLeftCol > maxLeft) {
+  if (const ROWCOL maxLeft = CalcMaxLeftCol(); (m_nHScrollMode & 8) && m_nLeftCol > firstCol && m_nLeftCol > maxLeft) {
     SetLeftCol(maxLeft, GX_UPDATENOW, TRUE);
     UpdateWindow();
   }
@@ -197,7 +197,7 @@ void CGXGridCore::RefreshScrollBars(BOOL bDeferRedraw, BOOL bOnlyIfCountsChanged
     return false;
   };
   // A bar that comes or goes changes the room the other one measures.
-  apply(SB_VERT, m_nVScrollMode, firstRow, maxTop, top);
+  apply(SB_VERT, m_nVScrollMode, firstRow, CalcMaxTopRow(), top);
   if (apply(SB_HORZ, m_nHScrollMode, firstCol, CalcMaxLeftCol(), left))
     apply(SB_VERT, m_nVScrollMode, firstRow, CalcMaxTopRow(), top);
   if (!bDeferRedraw && (changed[0] || changed[1])) {
