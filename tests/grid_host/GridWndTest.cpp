@@ -159,31 +159,6 @@ TEST_F(GridWnd, AFramedGridMadeSmallerLeavesNoOldFrameInItsParent) {
   ::DestroyWindow(framed);
 }
 
-namespace {
-
-// A grid whose program refuses every new value of B2.
-class CRefusingGrid : public ZAZAzedAze {
- public:
-  BOOL OnValidateCell(ROWCOL nRow, ROWCOL nCol) override { return !(nRow == 2 && nCol == 2); }
-};
-
-}  // namespace
-
-TEST_F(GridWnd, TheProgramIsAskedBeforeAnEditIsLeft) {
-  CRefusingGrid grid;
-  ASSERT_TRUE(Open(grid));
-  for (ROWCOL col : {3u, 2u}) {
-    UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, col).CenterPoint());
-    UiAutomation::TypeText("7");
-    UiAutomation::PressKey(VK_DOWN);
-    ROWCOL r = 0, c = 0;
-    ASSERT_TRUE(grid.GetCurrentCell(r, c));
-    EXPECT_EQ(col == 2 ? 2u : 3u, r) << col;  // B2 refused stays current; C2 is left
-    EXPECT_EQ(col == 2 ? "" : "7", grid.GetValueRowCol(2, col).str()) << col;
-  }
-  grid.DestroyWindow();
-}
-
 // The program registers a new control for the one the edited cell uses; the user goes on.
 TEST_F(GridWnd, AControlRegisteredOverTheEditedOnesLetsTheUserGoOn) {
   ZAZAzedAze grid;
