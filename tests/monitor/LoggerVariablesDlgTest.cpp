@@ -265,3 +265,23 @@ TEST_F(LoggerVariablesDlgTest, HelpButtonsOpenTheirTopics) {
 }
 
 }  // namespace
+
+TEST_F(LoggerVariablesDlgTest, MultiAxisWithoutVariablesKeepsItsAcquisitions) {
+  AxesDocument doc;
+  doc.m_axes.Add(new Axis("X", m_setup.get()));
+  doc.m_axes.Add(new Axis("Y", m_setup.get()));
+  CMC_MultiAxisLogger logger(&doc);
+  logger.RefreshBufferSettings();
+  ASSERT_EQ(logger.GetPointsNo(), 800);
+  Multi dlg(&logger);
+  std::string shown;
+  Run(dlg, Multi::IDD, [&](CWnd* w) {
+    shown = TextOf(w, 14003);
+    TypeInto(w, 14001, "IQ");
+    ClickControl(w, 14011);
+    ClickControl(w, IDOK);
+    if (w->IsWindowVisible()) ClickControl(w, IDCANCEL);
+  });
+  EXPECT_EQ(shown, "800");
+  EXPECT_EQ(logger.GetPointsNo(), 800);
+}
