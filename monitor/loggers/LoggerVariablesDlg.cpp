@@ -396,8 +396,9 @@ void CMultiAxisLoggerVariablesDlg::FillNewVariableCombo() {
 
 int CMultiAxisLoggerVariablesDlg::CheckBuffer(int showMessage) {
   int result = 1;
+  // Without a logged word nothing can overflow: the least over no axis is no limit.
   const int most = m_pLogger->ComputeMaxPoints(m_aEditItems);
-  if (m_nAcquisitions > most) {
+  if (m_aEditItems.GetVariablesBufferSize() > 0 && m_nAcquisitions > most) {
     if (showMessage) ShowKernelMessageAlways(MB_OK | MB_ICONEXCLAMATION, kBufferOverflow);
     m_nAcquisitions = most;
     Quiet quiet(m_nQuiet);

@@ -58,6 +58,12 @@ class LoggerVariablesDlgTest : public LoggerDialogTest {
     m_logger.reset();
     LoggerDialogTest::TearDown();
   }
+  // Axes "X" and "Y" on the test setup, Y the selected one, with their logger buffers.
+  void AddAxes(AxesDocument& doc, CMC_MultiAxisLogger& logger) {
+    doc.m_axes.Add(new Axis("X", m_setup.get()));
+    doc.m_axes.Add(new Axis("Y", m_setup.get()));
+    logger.RefreshBufferSettings();
+  }
   std::unique_ptr<CMC_SingleAxisLogger> m_logger;
 };
 
@@ -208,10 +214,8 @@ TEST_F(LoggerVariablesDlgTest, ListAllVariablesTogglesTheNewVariableCombo) {
 
 TEST_F(LoggerVariablesDlgTest, MultiAxisTakesOneNamePerApplicationAndLowersTooManyAcquisitionsAsTyped) {
   AxesDocument doc;
-  doc.m_axes.Add(new Axis("X", m_setup.get()));
-  doc.m_axes.Add(new Axis("Y", m_setup.get()));
   CMC_MultiAxisLogger logger(&doc);
-  logger.RefreshBufferSettings();
+  AddAxes(doc, logger);
   ASSERT_GT(logger.GetBufferLength(1), 0);
   Multi dlg(&logger);
   int listedX = 0;
@@ -265,3 +269,21 @@ TEST_F(LoggerVariablesDlgTest, HelpButtonsOpenTheirTopics) {
 }
 
 }  // namespace
+
+TEST_F(LoggerVariablesDlgTest, MultiAxisWithoutVariablesKeepsItsAcquisitions) {
+  AxesDocument doc;
+  CMC_MultiAxisLogger logger(&doc);
+  AddAxes(doc, logger);
+  ASSERT_EQ(logger.GetPointsNo(), 800);
+  Multi dlg(&logger);
+  std::string shown;
+  Run(dlg, Multi::IDD, [&](CWnd* w) {
+    shown = TextOf(w, 14003);
+    TypeInto(w, 14001, "IQ");
+    ClickControl(w, 14011);
+    ClickControl(w, IDOK);
+    if (w->IsWindowVisible()) ClickControl(w, IDCANCEL);
+  });
+  EXPECT_EQ(shown, "800");
+  EXPECT_EQ(logger.GetPointsNo(), 800);
+}
