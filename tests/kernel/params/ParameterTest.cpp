@@ -293,8 +293,12 @@ TEST_F(ParameterTest, UnitValuesReadBackTheRawValueTheyWereWrittenFrom) {
     tagVarType type;
     const char* unit;
     double raw;
-  } cases[] = {{VAR_INT, "rad", 30001},           {VAR_UINT, "rad", 65534},          {VAR_LONG, "mm", 1234567891},
-               {VAR_ULONG, "mm", 4294967294.0},   {VAR_FIXED, "mm", 32767 + 1 / 65536.0}, {VAR_UFIXED, "mm", 65535 + 1 / 65536.0},
+  } cases[] = {{VAR_INT, "rad", 30001},
+               {VAR_UINT, "rad", 65534},
+               {VAR_LONG, "mm", 1234567891},
+               {VAR_ULONG, "mm", 4294967294.0},
+               {VAR_FIXED, "mm", 32767 + 1 / 65536.0},
+               {VAR_UFIXED, "mm", 65535 + 1 / 65536.0},
                {VAR_FLOAT, "mm", 16777215}};
   for (const auto& c : cases) {
     CMC_Parameter p(m_setup.Setup());
