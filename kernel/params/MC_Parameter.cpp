@@ -195,10 +195,12 @@ void WriteLine(FILE* file, const CString& line, int& ok) {
   if (ok && fwrite(line.GetString(), 1, (size_t)line.GetLength(), file) != (size_t)line.GetLength()) ok = 0;
 }
 
-// The file form of a converted value: enough digits for the type, then minimized.
+// The file form of a converted value: enough digits for the type (VAR_INVALID: every digit of the
+// double), then minimized.
 CString SaveDouble(double v, tagVarType type) {
   const char* fmt = "%.6e";
   switch (type) {
+    case VAR_INVALID: fmt = "%.16e"; break;
     case VAR_INT:
     case VAR_UINT: fmt = "%.4e"; break;
     case VAR_LONG:
@@ -388,7 +390,17 @@ CString CMC_QuantityUnits<D>::SaveValue(const CMC_Value& raw) {
     v = d().m_Scale.ToBase(v);
     if (v == NOT_AVAILABLE_VALUE) return CString();
   }
-  return SaveDouble(u->FromBaseUnit(v), d().m_eType);
+  const double user = u->FromBaseUnit(v);
+  CString text = SaveDouble(user, d().m_eType);
+  // The type's digits can be too few for a scale that is no power of ten: read back, such a text
+  // would change the value, so it gets every digit.
+  double back;
+  if (!ScanDouble(text, back)) return text;
+  back = u->ToBaseUnit(back);
+  if (!IsEngParam()) back = d().m_Scale.FromBase(back);
+  CMC_Value read = raw;
+  read.SetValue(d().m_eType, back);
+  return CMC_Value::Compare(d().m_eType, read, raw) == 0 ? text : SaveDouble(user, VAR_INVALID);
 }
 
 template class CMC_QuantityUnits<CMC_Parameter>;

@@ -250,13 +250,18 @@ CString CMC_Value::SaveValue(tagVarType type) const {
     case VAR_LONG: s.Format("%ld(0x%08lX)", m_lLong, m_dwULong); break;
     case VAR_ULONG: s.Format("%lu(0x%08lX)", m_dwULong, m_dwULong); break;
     case VAR_FLOAT:
-      s.Format("%.6e", (double)m_fFloat);
+    case VAR_DOUBLE: {
+      // Seven or fifteen digits do not carry every value; one that would read back changed gets
+      // the digits that do.
+      const bool single = type == VAR_FLOAT;
+      s.Format(single ? "%.6e" : "%.14e", GetValue(type));
+      MinimizeFloatFormat(s, 0);
+      CMC_Value back = *this;
+      if (back.ScanValue(s, type) && Compare(type, back, *this) == 0) break;
+      s.Format(single ? "%.8e" : "%.16e", GetValue(type));
       MinimizeFloatFormat(s, 0);
       break;
-    case VAR_DOUBLE:
-      s.Format("%.14e", m_dDouble);
-      MinimizeFloatFormat(s, 0);
-      break;
+    }
     case VAR_FIXED:
     case VAR_UFIXED:
       s.Format("%.5f(0x%08lX)", GetValue(type), m_dwULong);

@@ -284,6 +284,33 @@ TEST_F(ParameterTest, WithoutGuiModuleNothingConverts) {
   EXPECT_EQ(Written(p), "<failed>");
 }
 
+// A scale that is no power of ten leaves more digits than the type's file format keeps: the line
+// still reads back the raw value it was written from.
+TEST_F(ParameterTest, UnitValuesReadBackTheRawValueTheyWereWrittenFrom) {
+  m_setup.SetScale("m", "*", 1e-6);
+  m_setup.SetScale("rad", "*", 1.0 / 3);
+  const struct {
+    tagVarType type;
+    const char* unit;
+    double raw;
+  } cases[] = {{VAR_INT, "rad", 30001},
+               {VAR_UINT, "rad", 65534},
+               {VAR_LONG, "mm", 1234567891},
+               {VAR_ULONG, "mm", 4294967294.0},
+               {VAR_FIXED, "mm", 32767 + 1 / 65536.0},
+               {VAR_UFIXED, "mm", 65535 + 1 / 65536.0},
+               {VAR_FLOAT, "mm", 16777215}};
+  for (const auto& c : cases) {
+    CMC_Parameter p(m_setup.Setup());
+    ASSERT_TRUE(p.InitializeMotionParam(c.type, "X", c.unit, "0", 0, 0));
+    p.SetValueInInternalUnit(c.raw);
+    std::string line = Written(p);
+    CMC_Parameter q(m_setup.Setup());
+    ASSERT_TRUE(Read(q, line.substr(0, line.size() - 2).c_str())) << line;
+    EXPECT_EQ(q.GetValueInInternalUnit(), c.raw) << line;
+  }
+}
+
 TEST_F(ParameterTest, ArrayParameterValues) {
   m_setup.SetScale("m", "*", 0.001);
   CMC_ArrayParameter a(m_setup.Setup());
