@@ -8,6 +8,7 @@
 #include "platform/gdi/Printer.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/PrintInfo.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 
 #include "platform/ui/Clipboard.h"
@@ -449,4 +450,14 @@ TEST_F(GridPictures, TheBarsArrowsShowBlackWhileTheyScrollAndGreyWhenDisabled) {
   grid.EnableWindow(FALSE);
   grid.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
   EXPECT_EQ(dravonix::test::ArrowGlyphs(grid.m_hWnd), "gggg");
+}
+
+TEST_F(GridPictures, AHatchedCellRetypedKeepsNoPixelOfItsOldTextInTheGapsOfItsHatch) {
+  grid.SetStyleRange(CGXRange().SetCellRange(2, 2, 2, 2), &CGXStyle().SetInterior(CGXBrushValue(2, RGB(0, 128, 0), 0)));
+  const CRect cell = grid.CalcRectFromRowCol(2, 2);
+  UiAutomation::Click(grid.m_hWnd, cell.CenterPoint());
+  UiAutomation::TypeText("WWWWWW\n");
+  UiAutomation::Click(grid.m_hWnd, cell.CenterPoint());
+  UiAutomation::TypeText("i\n");
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
 }
