@@ -461,3 +461,16 @@ TEST_F(GridPictures, AHatchedCellRetypedKeepsNoPixelOfItsOldTextInTheGapsOfItsHa
   UiAutomation::TypeText("i\n");
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
 }
+
+TEST_F(GridPictures, HatchedCellsMovedByAWiderColumnShowWhatAPaintShows) {
+  grid.SetStyleRange(CGXRange().SetCellRange(3, 4, 3, 5), &CGXStyle().SetInterior(CGXBrushValue(2, RGB(0, 128, 0), 3)));
+  ::PumpMessages();
+  const CRect header = grid.CalcRectFromRowCol(0, 2);
+  const LONG y = header.CenterPoint().y;
+  UiAutomation::Drag(grid.m_hWnd, CPoint(header.right - 1, y), CPoint(header.right + 2, y));
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
+  // A repaint of the right cell alone starts its hatch where a paint of both does.
+  CRect right = grid.CalcRectFromRowCol(3, 5);
+  grid.InvalidateRect(&right, FALSE);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
+}
