@@ -555,13 +555,9 @@ void CGXControl::DrawBackground(CDC* pDC, const CRect& rect, const CGXStyle& sty
     } else {
       CGXBrushValue br = interior;
       if (blackWhite) br.SetColor(RGB(0, 0, 0)).SetBkColor(RGB(255, 255, 255));
-      if (CBrush* brush = m_pGrid->LookupBrush(br)) {
-        const COLORREF oldBk = pDC->SetBkColor(br.GetBkColor());
-        const COLORREF oldText = pDC->SetTextColor(br.GetColor());
-        pDC->FillRect(&rect, brush);
-        pDC->SetBkColor(oldBk);
-        pDC->SetTextColor(oldText);
-      }
+      // The grid's brush drawing fills the gaps of a hatch with the background colour, whatever the
+      // mode text drawing left in the DC.
+      m_pGrid->FillBackground(pDC, &rect, br);
     }
   }
   Draw3dFrame(pDC, rect, style);

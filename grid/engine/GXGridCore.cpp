@@ -135,6 +135,8 @@ void CGXGridCore::SetPrinting(BOOL bPrint, BOOL bClientToPrint) {
     if (m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->GetClientRect(&m_rectPrint);
     m_nPrintTopRow = GetFrozenRows() + 1;
     m_nPrintLeftCol = GetFrozenCols() + 1;
+    // Drawn for the window, not a page: the sizes of the window's own font.
+    RecalcCharSize(&m_nPrintCharWidth, &m_nPrintCharHeight);
   }
   if (m_pParam && m_pParam->m_pProperties) m_pParam->m_pProperties->SetPrinting(bPrint);
 }

@@ -359,7 +359,8 @@ void FillRun(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, BOOL bSetAll) {
     const CGXBrushValue& brush = ctx.m_apStyle[base + j]->GetInterior();
     ROWCOL end = j + 1;
     int width = ctx.m_anColWidth[j];
-    while (end < ctx.m_nCols) {
+    // A hatch or pattern starts at each cell's corner, wherever a paint's run of cells begins.
+    while (brush.GetStyle() == 0 && end < ctx.m_nCols) {
       WORD& g = ctx.m_awFlags[base + end];
       const CGXStyle* s = ctx.m_apStyle[base + end];
       if (g & flagSpan) break;
@@ -738,7 +739,13 @@ void CGXGridCore::FillBackground(CDC* pDC, const RECT* pRect, const CGXBrushValu
     const COLORREF oldBk = pDC->SetBkColor(brush.GetBkColor());
     const COLORREF oldText = pDC->SetTextColor(brush.GetColor());
     const int oldMode = pDC->SetBkMode(OPAQUE);
+    // A hatch starts at the area's corner, so that an area moved by scrolling shows what a paint
+    // of it at its new place shows.
+    CPoint corner(pRect->left, pRect->top);
+    pDC->LPtoDP(&corner);  // a brush origin is in device units
+    const CPoint oldOrg = pDC->SetBrushOrg(corner);
     pDC->FillRect(pRect, cached);
+    pDC->SetBrushOrg(oldOrg);
     pDC->SetBkMode(oldMode);
     pDC->SetTextColor(oldText);
     pDC->SetBkColor(oldBk);

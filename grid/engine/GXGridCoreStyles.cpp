@@ -444,6 +444,7 @@ BOOL CGXGridCore::ChangeStylesMap(const CGXStylesMap& map, GXCmdType ctCmd, UINT
   if (m_pParam->m_pStylesMap) *m_pParam->m_pStylesMap = map;
   else m_pParam->SetStylesMap(new CGXStylesMap(map), TRUE);
   SetModifiedFlag(TRUE);
+  DelayFloatCells(CGXRange().SetCellRange(0, 0, GetRowCount(), GetColCount()));
   UpdateStylesMap(flags, TRUE);
   return TRUE;
 }
@@ -470,6 +471,8 @@ BOOL CGXGridCore::ChangeBaseStyle(WORD nId, const CGXStyle& style, int mode, GXC
   }
   base->ChangeStyle(style, mode);
   SetModifiedFlag(TRUE);
+  // Any cell may take its float attribute or font from a base style.
+  DelayFloatCells(CGXRange().SetCellRange(0, 0, GetRowCount(), GetColCount()));
   UpdateBaseStyle(nId, flags, TRUE);
   return TRUE;
 }

@@ -576,3 +576,11 @@ TEST_F(GridCore, RangeValueTextAndString) {
   EXPECT_EQ(grid.GetValueRowCol(1, 1), "old");
   EXPECT_EQ(grid.GetValueRowCol(3, 3), "");
 }
+
+TEST_F(GridCore, PrintingOntoTheClientAreaKeepsTheScreensSizes) {
+  const int height = grid.GetRowHeight(3), width = grid.GetColWidth(3);
+  grid.SetPrinting(TRUE, TRUE);
+  EXPECT_EQ(grid.GetRowHeight(3), height);
+  EXPECT_EQ(grid.GetColWidth(3), width);
+  grid.SetPrinting(FALSE, FALSE);
+}

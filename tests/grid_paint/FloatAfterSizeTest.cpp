@@ -3,6 +3,7 @@
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXStylesMap.h"
 #include "grid/engine/ZAZAzedAze.h"
 #include "platform/gdi/DC.h"
 #include "platform/ui/MessageQueue.h"
@@ -412,3 +413,15 @@ INSTANTIATE_TEST_SUITE_P(Defaults, FloatSteps, ::testing::Bool(), dravonix::test
 INSTANTIATE_TEST_SUITE_P(Defaults, FloatStores, ::testing::Bool(), dravonix::test::LibraryDefaultsName);
 INSTANTIATE_TEST_SUITE_P(Defaults, MergedFloatStores, ::testing::Bool(), dravonix::test::LibraryDefaultsName);
 INSTANTIATE_TEST_SUITE_P(Defaults, MergedAfterHides, ::testing::Bool(), dravonix::test::LibraryDefaultsName);
+
+TEST_P(FloatAfterSize, ABaseStyleOrStylesMapChangedByTheProgramDecidesTheFloatAgain) {
+  Start(60, 80, 120);
+  ASSERT_EQ(4u, FloatsTo());
+  CGXStylesMap before(*grid.GetParam()->GetStylesMap());
+  grid.ChangeBaseStyle(before.GetStandardStyleId(), CGXStyle().SetFloatCell(FALSE), 0);
+  ::PumpMessages();
+  EXPECT_EQ(2u, FloatsTo());
+  grid.ChangeStylesMap(before);
+  ::PumpMessages();
+  EXPECT_EQ(4u, FloatsTo());
+}

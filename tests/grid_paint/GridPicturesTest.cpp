@@ -8,6 +8,7 @@
 #include "platform/gdi/Printer.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/PrintInfo.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 
 #include "platform/ui/Clipboard.h"
@@ -449,4 +450,27 @@ TEST_F(GridPictures, TheBarsArrowsShowBlackWhileTheyScrollAndGreyWhenDisabled) {
   grid.EnableWindow(FALSE);
   grid.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
   EXPECT_EQ(dravonix::test::ArrowGlyphs(grid.m_hWnd), "gggg");
+}
+
+TEST_F(GridPictures, AHatchedCellRetypedKeepsNoPixelOfItsOldTextInTheGapsOfItsHatch) {
+  grid.SetStyleRange(CGXRange().SetCellRange(2, 2, 2, 2), &CGXStyle().SetInterior(CGXBrushValue(2, RGB(0, 128, 0), 0)));
+  const CRect cell = grid.CalcRectFromRowCol(2, 2);
+  UiAutomation::Click(grid.m_hWnd, cell.CenterPoint());
+  UiAutomation::TypeText("WWWWWW\n");
+  UiAutomation::Click(grid.m_hWnd, cell.CenterPoint());
+  UiAutomation::TypeText("i\n");
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
+}
+
+TEST_F(GridPictures, HatchedCellsMovedByAWiderColumnShowWhatAPaintShows) {
+  grid.SetStyleRange(CGXRange().SetCellRange(3, 4, 3, 5), &CGXStyle().SetInterior(CGXBrushValue(2, RGB(0, 128, 0), 3)));
+  ::PumpMessages();
+  const CRect header = grid.CalcRectFromRowCol(0, 2);
+  const LONG y = header.CenterPoint().y;
+  UiAutomation::Drag(grid.m_hWnd, CPoint(header.right - 1, y), CPoint(header.right + 2, y));
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
+  // A repaint of the right cell alone starts its hatch where a paint of both does.
+  CRect right = grid.CalcRectFromRowCol(3, 5);
+  grid.InvalidateRect(&right, FALSE);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
 }
