@@ -355,3 +355,27 @@ TEST_F(EventTest, UnitAndSlaveChosenInTheirCombos) {
   pos.WriteParameters(written);
   EXPECT_STREQ(written, "EvType=2 EvSlaveAxis=0 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0 EventAPOS_MT[rot]=1");
 }
+
+TEST_F(EventTest, MotionCompleteWithoutAModeAsksForOne) {
+  // 01/00 cannot hold a settle band: the page opens without a mode, and OK must not store none.
+  CMotionEvent ev = DriveEvent(m_noFeedback.get());
+  Read(ev, "EvType=1 EvMCType=1");
+  std::vector<std::string> seen;
+  int focus = 0;
+  EXPECT_EQ(EditWith(ev, 14028,
+                     [&](CWnd* d) {
+                       EXPECT_FALSE(Checked(d, 14027) || Checked(d, 14028));
+                       UiAutomation::PressKey(VK_RETURN);
+                       seen = Boxes();
+                       focus = ::GetDlgCtrlID(::GetFocus());
+                       DialogAutomation::ClickControl(d, 14028);
+                       UiAutomation::PressKey(VK_RETURN);
+                     }),
+            1);
+  EXPECT_EQ(seen, std::vector<std::string>{"Please select an option!"});
+  EXPECT_EQ(focus, 14028);
+  CString written, errors;
+  ev.WriteParameters(written);
+  EXPECT_STREQ(written, "EvType=1 EvMCType=1");
+  EXPECT_EQ(DriveEvent(m_noFeedback.get()).ReadParameters(written, errors), 1) << errors.GetString();
+}
