@@ -379,3 +379,20 @@ TEST_F(EventTest, MotionCompleteWithoutAModeAsksForOne) {
   EXPECT_STREQ(written, "EvType=1 EvMCType=1");
   EXPECT_EQ(DriveEvent(m_noFeedback.get()).ReadParameters(written, errors), 1) << errors.GetString();
 }
+
+TEST_F(EventTest, VariableTypedThenOkKeepsTheValueUnderItsName) {
+  // The variable is typed (with blanks around it) and OK pressed by Enter while its edit has the focus.
+  CMotionEvent var = DriveEvent();
+  Read(var, "EvType=7 EvVariable=TPOS EvOperator=0 EvSourceType=0 EventTPOS[rot]=2");
+  EXPECT_EQ(EditWith(var, 14027,
+                     [](CWnd* d) {
+                       DialogAutomation::TypeInto(d, 14003, "3");
+                       DialogAutomation::TypeInto(d, 14000, " CPOS ");
+                       UiAutomation::PressKey(VK_RETURN);
+                     }),
+            1);
+  CString written, errors;
+  var.WriteParameters(written);
+  EXPECT_STREQ(written, "EvType=7 EvVariable=CPOS EvOperator=0 EvSourceType=0 EventCPOS[rot]=3");
+  EXPECT_EQ(DriveEvent().ReadParameters(written, errors), 1) << errors.GetString();
+}
