@@ -356,6 +356,8 @@ void CMotionEventVariableDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CMotionEventVariableDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (LOWORD(wParam) == 14000 && HIWORD(wParam) == EN_KILLFOCUS) {
+    // The focus also leaves when OK has ended the dialog: what OK validated is not to be read again.
+    if (!CWnd::ContinueModal()) return TRUE;
     Change([&] {
       m_strVariable.Trim();
       m_pEvent->InitializeVariableParam(m_pValue, m_strVariable, nullptr);

@@ -396,3 +396,18 @@ TEST_F(EventTest, VariableTypedThenOkKeepsTheValueUnderItsName) {
   EXPECT_STREQ(written, "EvType=7 EvVariable=CPOS EvOperator=0 EvSourceType=0 EventCPOS[rot]=3");
   EXPECT_EQ(DriveEvent().ReadParameters(written, errors), 1) << errors.GetString();
 }
+
+TEST_F(EventTest, WhatOkValidatedIsNotReadAgainWhenTheFocusLeaves) {
+  // The source variable with blanks, then Enter in the variable edit: OK trims it, and the focus
+  // leaving that edit as the page closes must not take the untrimmed text over again.
+  CMotionEvent var = DriveEvent();
+  Read(var, "EvType=7 EvVariable=TPOS EvOperator=0 EvSourceType=1 EvSrcVar=V1");
+  EXPECT_EQ(EditWith(var, 14027,
+                     [](CWnd* d) {
+                       DialogAutomation::TypeInto(d, 14003, " V2 ");
+                       DialogAutomation::TypeInto(d, 14000, "CPOS");
+                       UiAutomation::PressKey(VK_RETURN);
+                     }),
+            1);
+  EXPECT_STREQ(var.GenerateMLCode(), "  !VO CPOS, V2;\r\n");
+}
