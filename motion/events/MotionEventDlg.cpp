@@ -342,7 +342,12 @@ CMotionEventVariableDlg::CMotionEventVariableDlg(CMotionEvent* event)
 void CMotionEventVariableDlg::DoDataExchange(CDataExchange* pDX) {
   const bool validate = m_bValidating && pDX->m_bSaveAndValidate;
   DDX_Text(pDX, 14000, m_strVariable);
-  if (validate) DDV_SymbolName(pDX, m_strVariable);
+  if (validate) {
+    DDV_SymbolName(pDX, m_strVariable);
+    // The value is kept under the variable that OK keeps (trimmed), also when the edit never lost the focus.
+    if (m_pValue && m_pValue->GetName() != "Event" + m_strVariable)
+      m_pEvent->InitializeVariableParam(m_pValue, m_strVariable, nullptr);
+  }
   CMotionEventValueDlg::DoDataExchange(pDX);
   if (!validate || m_nSourceType != 1) return;
   CMC_Variable* var = m_pEvent->GetSetup().FindVariable(m_strSourceVariable, TRUE);
@@ -351,7 +356,12 @@ void CMotionEventVariableDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CMotionEventVariableDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (LOWORD(wParam) == 14000 && HIWORD(wParam) == EN_KILLFOCUS) {
-    Change([&] { m_pEvent->InitializeVariableParam(m_pValue, m_strVariable, nullptr); });
+    // The focus also leaves when OK has ended the dialog: what OK validated is not to be read again.
+    if (!CWnd::ContinueModal()) return TRUE;
+    Change([&] {
+      m_strVariable.Trim();
+      m_pEvent->InitializeVariableParam(m_pValue, m_strVariable, nullptr);
+    });
     return TRUE;
   }
   return CMotionEventValueDlg::OnCommand(wParam, lParam);

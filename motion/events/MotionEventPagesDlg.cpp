@@ -173,6 +173,8 @@ void CMotionEventMCDlg::DoDataExchange(CDataExchange* pDX) {
     CMotionEventSlavesDlg::DoDataExchange(pDX);
     return;
   }
+  // Without a mode the event would be stored as one that no drive can read back.
+  if (m_nMCType < 0) CheckRadio(pDX, ::IsWindowEnabled(::GetDlgItem(m_hWnd, 14027)) ? 14027 : 14028, m_nMCType);
   const bool settleBand = m_nMCType == 0, parameters = settleBand && m_nMCSetParameters;
   EnableItem(14026, settleBand);
   if (!pDX->m_bSaveAndValidate) CheckDlgButton(14026, parameters ? 1 : 0);

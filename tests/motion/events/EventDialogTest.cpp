@@ -355,3 +355,59 @@ TEST_F(EventTest, UnitAndSlaveChosenInTheirCombos) {
   pos.WriteParameters(written);
   EXPECT_STREQ(written, "EvType=2 EvSlaveAxis=0 EvSensor=0 EvPosition=0 EvOperator=0 EvSourceType=0 EventAPOS_MT[rot]=1");
 }
+
+TEST_F(EventTest, MotionCompleteWithoutAModeAsksForOne) {
+  // 01/00 cannot hold a settle band: the page opens without a mode, and OK must not store none.
+  CMotionEvent ev = DriveEvent(m_noFeedback.get());
+  Read(ev, "EvType=1 EvMCType=1");
+  std::vector<std::string> seen;
+  int focus = 0;
+  EXPECT_EQ(EditWith(ev, 14028,
+                     [&](CWnd* d) {
+                       EXPECT_FALSE(Checked(d, 14027) || Checked(d, 14028));
+                       UiAutomation::PressKey(VK_RETURN);
+                       seen = Boxes();
+                       focus = ::GetDlgCtrlID(::GetFocus());
+                       DialogAutomation::ClickControl(d, 14028);
+                       UiAutomation::PressKey(VK_RETURN);
+                     }),
+            1);
+  EXPECT_EQ(seen, std::vector<std::string>{"Please select an option!"});
+  EXPECT_EQ(focus, 14028);
+  CString written, errors;
+  ev.WriteParameters(written);
+  EXPECT_STREQ(written, "EvType=1 EvMCType=1");
+  EXPECT_EQ(DriveEvent(m_noFeedback.get()).ReadParameters(written, errors), 1) << errors.GetString();
+}
+
+TEST_F(EventTest, VariableTypedThenOkKeepsTheValueUnderItsName) {
+  // The variable is typed (with blanks around it) and OK pressed by Enter while its edit has the focus.
+  CMotionEvent var = DriveEvent();
+  Read(var, "EvType=7 EvVariable=TPOS EvOperator=0 EvSourceType=0 EventTPOS[rot]=2");
+  EXPECT_EQ(EditWith(var, 14027,
+                     [](CWnd* d) {
+                       DialogAutomation::TypeInto(d, 14003, "3");
+                       DialogAutomation::TypeInto(d, 14000, " CPOS ");
+                       UiAutomation::PressKey(VK_RETURN);
+                     }),
+            1);
+  CString written, errors;
+  var.WriteParameters(written);
+  EXPECT_STREQ(written, "EvType=7 EvVariable=CPOS EvOperator=0 EvSourceType=0 EventCPOS[rot]=3");
+  EXPECT_EQ(DriveEvent().ReadParameters(written, errors), 1) << errors.GetString();
+}
+
+TEST_F(EventTest, WhatOkValidatedIsNotReadAgainWhenTheFocusLeaves) {
+  // The source variable with blanks, then Enter in the variable edit: OK trims it, and the focus
+  // leaving that edit as the page closes must not take the untrimmed text over again.
+  CMotionEvent var = DriveEvent();
+  Read(var, "EvType=7 EvVariable=TPOS EvOperator=0 EvSourceType=1 EvSrcVar=V1");
+  EXPECT_EQ(EditWith(var, 14027,
+                     [](CWnd* d) {
+                       DialogAutomation::TypeInto(d, 14003, " V2 ");
+                       DialogAutomation::TypeInto(d, 14000, "CPOS");
+                       UiAutomation::PressKey(VK_RETURN);
+                     }),
+            1);
+  EXPECT_STREQ(var.GenerateMLCode(), "  !VO CPOS, V2;\r\n");
+}
