@@ -1270,3 +1270,33 @@ TEST_F(GadgetWndsTest, ASliderOverTheWholeUnsignedLongRangeKeepsItsThumbInside) 
   UiAutomation::PressKey(VK_END);
   EXPECT_EQ(InterpreterLog(), "0x0010\tulong@0x8304 = 4294967295;UPD\n");
 }
+
+// A period the user typed out of range stays as typed when a choice of variable saves the dialog
+// quietly: no message comes then, no cut value is kept, and OK refuses it.
+TEST_F(GadgetWndsTest, AQuietSaveKeepsAPeriodOutOfRangeForOkToRefuse) {
+  auto* show = Add<CControlPanelShowVarItem>();
+  show->m_var.m_strName = "APOS";
+  show->m_nPeriod = 5;
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  std::vector<std::string> shown;
+  size_t boxesBeforeOk = 0;
+  DialogAutomation::AddDialogHandler(14007u, [&](CWnd* dlg) {
+    for (const char* typed : {"70000", "65536"}) {
+      DialogAutomation::TypeInto(dlg, 14028, typed);
+      EXPECT_TRUE(DialogAutomation::SelectItem(dlg, 14052, "APOS"));
+      EXPECT_TRUE(DialogAutomation::SelectItem(dlg, 14052, "ATIME"));
+      shown.push_back(Text(dlg, 14028).GetString());
+    }
+    boxesBeforeOk = Boxes().size();
+    DialogAutomation::ClickControl(dlg, IDOK);
+    shown.push_back(LastBox());
+    DialogAutomation::ClickControl(dlg, IDCANCEL);
+  });
+  Clock::Advance(1000);
+  UiAutomation::DoubleClick(Gadget<CGadgetShowVarWnd>(0)->m_hWnd, CPoint(0, 0));
+  EXPECT_EQ(shown, (std::vector<std::string>{"70000", "65536", "Please enter an integer between 0 and 65535."}));
+  EXPECT_EQ(boxesBeforeOk, 0u);
+  EXPECT_EQ(show->m_nPeriod, 5);
+  EXPECT_EQ(show->m_var.m_strName, "APOS");
+}
