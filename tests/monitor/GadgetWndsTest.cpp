@@ -1300,3 +1300,16 @@ TEST_F(GadgetWndsTest, AQuietSaveKeepsAPeriodOutOfRangeForOkToRefuse) {
   EXPECT_EQ(show->m_nPeriod, 5);
   EXPECT_EQ(show->m_var.m_strName, "APOS");
 }
+
+// A precision read from a panel file that the list does not offer is kept through OK.
+TEST_F(GadgetWndsTest, APrecisionTheListDoesNotOfferIsKeptThroughOk) {
+  auto* show = Add<CControlPanelShowVarItem>();
+  show->m_var.m_strName = "APOS";
+  show->m_var.m_nPrecision = 9;
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  DialogAutomation::AddDialogHandler(14007u, [&](CWnd* dlg) { DialogAutomation::ClickControl(dlg, IDOK); });
+  Clock::Advance(1000);
+  UiAutomation::DoubleClick(Gadget<CGadgetShowVarWnd>(0)->m_hWnd, CPoint(0, 0));
+  EXPECT_EQ(show->m_var.m_nPrecision, 9);
+}
