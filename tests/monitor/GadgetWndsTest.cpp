@@ -1313,3 +1313,21 @@ TEST_F(GadgetWndsTest, APrecisionTheListDoesNotOfferIsKeptThroughOk) {
   UiAutomation::DoubleClick(Gadget<CGadgetShowVarWnd>(0)->m_hWnd, CPoint(0, 0));
   EXPECT_EQ(show->m_var.m_nPrecision, 9);
 }
+
+// A slider writes a typed number only when the whole text is one: "1,5" or "0x10" in a decimal box
+// moves nothing on the drive.
+TEST_F(GadgetWndsTest, ASliderWritesOnlyTextsThatAreWholeNumbers) {
+  auto* slider = Add<CControlPanelSliderItem>();
+  slider->m_var.m_strName = "int@0x8300";
+  Open();
+  Start();
+  ASSERT_TRUE(Poll());
+  auto* wnd = Gadget<CGadgetSliderWnd>(0);
+  for (const char* typed : {"1,5", "0x10", "5abc", " 7 ", "+8", "-1e1"}) {
+    DialogAutomation::TypeInto(wnd, CGadgetSliderWnd::IDC_VALUE, typed);
+    UiAutomation::PressKey(VK_RETURN);
+    ASSERT_TRUE(Poll());
+  }
+  EXPECT_EQ(InterpreterLog(), "0x0010\tint@0x8300 = 7;UPD\n0x0010\tint@0x8300 = 8;UPD\n0x0010\tint@0x8300 = 0;UPD\n");
+  EXPECT_EQ(Text(wnd, CGadgetSliderWnd::IDC_VALUE), "0");
+}
