@@ -1331,3 +1331,26 @@ TEST_F(GadgetWndsTest, ASliderWritesOnlyTextsThatAreWholeNumbers) {
   EXPECT_EQ(InterpreterLog(), "0x0010\tint@0x8300 = 7;UPD\n0x0010\tint@0x8300 = 8;UPD\n0x0010\tint@0x8300 = 0;UPD\n");
   EXPECT_EQ(Text(wnd, CGadgetSliderWnd::IDC_VALUE), "0");
 }
+
+// A slider whose write the drive refused takes no more input: its box and its thumb are disabled,
+// and a drag moves nothing.
+TEST_F(GadgetWndsTest, ASliderTheDriveRefusedTakesNoMoreInput) {
+  auto* slider = Add<CControlPanelSliderItem>();
+  slider->m_var.m_strName = "int@0x8300";
+  Open();
+  Start();
+  ASSERT_TRUE(Poll());
+  auto* wnd = Gadget<CGadgetSliderWnd>(0);
+  Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
+  DialogAutomation::TypeInto(wnd, CGadgetSliderWnd::IDC_VALUE, "7");
+  UiAutomation::PressKey(VK_RETURN);
+  ASSERT_TRUE(slider->m_bDisabled);
+  EXPECT_FALSE(wnd->GetDlgItem(CGadgetSliderWnd::IDC_VALUE)->IsWindowEnabled());
+  EXPECT_FALSE(wnd->m_slider.IsWindowEnabled());
+  CRect thumb, channel;
+  wnd->m_slider.GetThumbRect(&thumb);
+  wnd->m_slider.GetChannelRect(&channel);
+  UiAutomation::Drag(wnd->m_slider.m_hWnd, thumb.CenterPoint(), channel.CenterPoint());
+  EXPECT_EQ(wnd->m_slider.GetPos(), 0);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
+}
