@@ -14,6 +14,7 @@
 #include "platform/ui/Controls.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 template <class Item>
 void CGadgetItemEditDlg<Item>::QuietSave() {
@@ -29,6 +30,22 @@ void CGadgetItemEditDlg<Item>::QuietSave() {
 
 template <class Item>
 void CGadgetItemEditDlg<Item>::DDX_Period(CDataExchange* pDX, WORD& period) {
+  const bool keepTyped = m_bKeepTypedPeriod;
+  m_bKeepTypedPeriod = false;
+  if (!pDX->m_bSaveAndValidate && keepTyped) return;
+  if (pDX->m_bSaveAndValidate && !this->m_bShowMessages) {
+    // Quietly only a period OK would take is kept; any other waits, as typed, for OK to refuse it.
+    CString text;
+    this->GetDlgItemText(IDC_GADGET_PERIOD, text);
+    text.Trim();
+    char* end = nullptr;
+    const long typed = std::strtol(text, &end, 10);
+    if (!text.IsEmpty() && end && !*end && typed >= 0 && typed <= 65535)
+      period = (WORD)typed;
+    else
+      m_bKeepTypedPeriod = true;
+    return;
+  }
   int value = period;
   DDX_Text(pDX, IDC_GADGET_PERIOD, value);
   if (pDX->m_bSaveAndValidate && this->m_bShowMessages) DDV_MinMaxInt(pDX, value, 0, 65535);

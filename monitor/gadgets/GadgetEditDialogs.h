@@ -75,6 +75,10 @@ class CGadgetItemEditDlg : public CGadgetEditDlg {
   // Asks for a colour; TRUE when one was chosen and its swatch is repainted.
   BOOL ChooseColor(COLORREF& color, CBrush& brush, int swatch);
   HBRUSH SwatchBrush(CWnd* pWnd, UINT nCtlColor, CBrush* brushes[2]);
+
+ private:
+  // A quiet save met a period that OK refuses: the reload leaves the typed text.
+  bool m_bKeepTypedPeriod = false;
 };
 
 class CGadgetShowVarEditDlg : public CGadgetItemEditDlg<CControlPanelShowVarItem> {

@@ -243,5 +243,5 @@ void CGadgetOutputWnd::SwitchOutput(int high) {
     Show(oldShown);
   }
   if (item) item->m_bDisabled = 1;
-  for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) child->EnableWindow(FALSE);
+  EnableChildren(FALSE);
 }

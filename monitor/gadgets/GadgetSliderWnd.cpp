@@ -187,6 +187,13 @@ BOOL CGadgetSliderWnd::PreTranslateMessage(MSG* pMsg) {
   return CGadgetWnd::PreTranslateMessage(pMsg);
 }
 
+// A write that cannot be made leaves the slider off until it is located again: no box or thumb to
+// take input that would go nowhere.
+void CGadgetSliderWnd::Disable() {
+  if (m_pItem) m_pItem->m_bDisabled = 1;
+  EnableChildren(FALSE);
+}
+
 void CGadgetSliderWnd::WriteLastValue() {
   CControlPanelSliderItem* item = Item();
   CMC_Document* doc = GetDocument();
@@ -197,12 +204,12 @@ void CGadgetSliderWnd::WriteLastValue() {
   var.m_dValue = m_dLastValue;
   CString command;
   if (!address || type == VAR_INVALID || !var.GetUpdateChipCommand(command)) {
-    item->m_bDisabled = 1;
+    Disable();
     return;
   }
   if (item->m_bNeedUPD) command += "UPD";
   if (!SendGadgetCode(*this, command, (WORD)(var.m_nAxis * 16), TRUE)) {
-    item->m_bDisabled = 1;
+    Disable();
     return;
   }
   InvalidateGadgetWords(*this, var.m_nAxis, address, CMC_Value::GetSizeInWords(type));

@@ -43,4 +43,5 @@ class CGadgetSliderWnd : public CGadgetWnd {
   void Redisplay();
   void OnScroll(UINT code, CScrollBar* bar);
   void WriteLastValue();
+  void Disable();
 };

@@ -9,7 +9,9 @@
 #include "kernel/values/Utilities.h"
 #include "platform/ui/Dialog.h"
 
+#include <charconv>
 #include <cmath>
+#include <system_error>
 
 IMPLEMENT_DYNAMIC(CControlPanelVar, CObject)
 
@@ -148,8 +150,27 @@ void CControlPanelVar::ValueToText(double& value, CString& text) {
   }
 }
 
+namespace {
+
+// The scanner takes the number at the front and drops the rest: "1,5" would be 1 and "0x10" 0.
+bool IsWholeDecimal(const CString& text) {
+  CString t = text;
+  t.Trim();
+  const char* begin = t.GetString();
+  const char* end = begin + t.GetLength();
+  if (begin != end && *begin == '+') ++begin;
+  if (begin == end || *begin == '+') return false;
+  double parsed;
+  const auto result = std::from_chars(begin, end, parsed);
+  return result.ec == std::errc() && result.ptr == end;
+}
+
+}  // namespace
+
 int CControlPanelVar::TextToValue(CString& text, double& value) {
-  if (ShownAsDouble()) return ScanDecimalValue(value, VAR_DOUBLE, text);
+  const bool shownAsDouble = ShownAsDouble();
+  if ((shownAsDouble || !m_bHexa) && !IsWholeDecimal(text)) return FALSE;
+  if (shownAsDouble) return ScanDecimalValue(value, VAR_DOUBLE, text);
   const tagVarType type = GetVarType();
   if (!IsValid() || type == VAR_INVALID) return FALSE;
   if (!m_bHexa) return ScanDecimalValue(value, type, text);

@@ -107,7 +107,8 @@ void CGadgetEditDlg::DDX_VariableBlock(CDataExchange* pDX, int index, BOOL withR
   if (GetDlgItem(IDC_PRECISION + index)) {
     int precision = var->m_nPrecision;
     DDX_CBIndex(pDX, IDC_PRECISION + index, precision);
-    var->m_nPrecision = (short)precision;
+    // A precision the list does not offer (read from a file) shows no choice and stays.
+    if (precision >= 0) var->m_nPrecision = (short)precision;
   }
   if (CWnd* hexa = GetDlgItem(IDC_HEXA + index)) {
     if (saving) {

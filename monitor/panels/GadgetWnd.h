@@ -49,9 +49,9 @@ class CGadgetWnd : public CWnd {
   void OnNcLButtonDown(UINT hitTest, CPoint point) override;
   void OnNcLButtonDblClk(UINT hitTest, CPoint point) override;
   void PostNcDestroy() override {}
+  void EnableChildren(BOOL enable);
 
  private:
   // The item's rectangle from the window's, in panel coordinates.
   void StoreRectInItem();
-  void EnableChildren(BOOL enable);
 };

@@ -1270,3 +1270,87 @@ TEST_F(GadgetWndsTest, ASliderOverTheWholeUnsignedLongRangeKeepsItsThumbInside) 
   UiAutomation::PressKey(VK_END);
   EXPECT_EQ(InterpreterLog(), "0x0010\tulong@0x8304 = 4294967295;UPD\n");
 }
+
+// A period the user typed out of range stays as typed when a choice of variable saves the dialog
+// quietly: no message comes then, no cut value is kept, and OK refuses it.
+TEST_F(GadgetWndsTest, AQuietSaveKeepsAPeriodOutOfRangeForOkToRefuse) {
+  auto* show = Add<CControlPanelShowVarItem>();
+  show->m_var.m_strName = "APOS";
+  show->m_nPeriod = 5;
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  std::vector<std::string> shown;
+  size_t boxesBeforeOk = 0;
+  DialogAutomation::AddDialogHandler(14007u, [&](CWnd* dlg) {
+    for (const char* typed : {"70000", "65536"}) {
+      DialogAutomation::TypeInto(dlg, 14028, typed);
+      EXPECT_TRUE(DialogAutomation::SelectItem(dlg, 14052, "APOS"));
+      EXPECT_TRUE(DialogAutomation::SelectItem(dlg, 14052, "ATIME"));
+      shown.push_back(Text(dlg, 14028).GetString());
+    }
+    boxesBeforeOk = Boxes().size();
+    DialogAutomation::ClickControl(dlg, IDOK);
+    shown.push_back(LastBox());
+    DialogAutomation::ClickControl(dlg, IDCANCEL);
+  });
+  Clock::Advance(1000);
+  UiAutomation::DoubleClick(Gadget<CGadgetShowVarWnd>(0)->m_hWnd, CPoint(0, 0));
+  EXPECT_EQ(shown, (std::vector<std::string>{"70000", "65536", "Please enter an integer between 0 and 65535."}));
+  EXPECT_EQ(boxesBeforeOk, 0u);
+  EXPECT_EQ(show->m_nPeriod, 5);
+  EXPECT_EQ(show->m_var.m_strName, "APOS");
+}
+
+// A precision read from a panel file that the list does not offer is kept through OK.
+TEST_F(GadgetWndsTest, APrecisionTheListDoesNotOfferIsKeptThroughOk) {
+  auto* show = Add<CControlPanelShowVarItem>();
+  show->m_var.m_strName = "APOS";
+  show->m_var.m_nPrecision = 9;
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  DialogAutomation::AddDialogHandler(14007u, [&](CWnd* dlg) { DialogAutomation::ClickControl(dlg, IDOK); });
+  Clock::Advance(1000);
+  UiAutomation::DoubleClick(Gadget<CGadgetShowVarWnd>(0)->m_hWnd, CPoint(0, 0));
+  EXPECT_EQ(show->m_var.m_nPrecision, 9);
+}
+
+// A slider writes a typed number only when the whole text is one: "1,5" or "0x10" in a decimal box
+// moves nothing on the drive.
+TEST_F(GadgetWndsTest, ASliderWritesOnlyTextsThatAreWholeNumbers) {
+  auto* slider = Add<CControlPanelSliderItem>();
+  slider->m_var.m_strName = "int@0x8300";
+  Open();
+  Start();
+  ASSERT_TRUE(Poll());
+  auto* wnd = Gadget<CGadgetSliderWnd>(0);
+  for (const char* typed : {"1,5", "0x10", "5abc", " 7 ", "+8", "-1e1"}) {
+    DialogAutomation::TypeInto(wnd, CGadgetSliderWnd::IDC_VALUE, typed);
+    UiAutomation::PressKey(VK_RETURN);
+    ASSERT_TRUE(Poll());
+  }
+  EXPECT_EQ(InterpreterLog(), "0x0010\tint@0x8300 = 7;UPD\n0x0010\tint@0x8300 = 8;UPD\n0x0010\tint@0x8300 = 0;UPD\n");
+  EXPECT_EQ(Text(wnd, CGadgetSliderWnd::IDC_VALUE), "0");
+}
+
+// A slider whose write the drive refused takes no more input: its box and its thumb are disabled,
+// and a drag moves nothing.
+TEST_F(GadgetWndsTest, ASliderTheDriveRefusedTakesNoMoreInput) {
+  auto* slider = Add<CControlPanelSliderItem>();
+  slider->m_var.m_strName = "int@0x8300";
+  Open();
+  Start();
+  ASSERT_TRUE(Poll());
+  auto* wnd = Gadget<CGadgetSliderWnd>(0);
+  Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
+  DialogAutomation::TypeInto(wnd, CGadgetSliderWnd::IDC_VALUE, "7");
+  UiAutomation::PressKey(VK_RETURN);
+  ASSERT_TRUE(slider->m_bDisabled);
+  EXPECT_FALSE(wnd->GetDlgItem(CGadgetSliderWnd::IDC_VALUE)->IsWindowEnabled());
+  EXPECT_FALSE(wnd->m_slider.IsWindowEnabled());
+  CRect thumb, channel;
+  wnd->m_slider.GetThumbRect(&thumb);
+  wnd->m_slider.GetChannelRect(&channel);
+  UiAutomation::Drag(wnd->m_slider.m_hWnd, thumb.CenterPoint(), channel.CenterPoint());
+  EXPECT_EQ(wnd->m_slider.GetPos(), 0);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
+}
