@@ -452,3 +452,25 @@ TEST_F(MotionViewHostTest, RandomUseKeepsRowsAndPicture) {
     motion->GetMain()->DeleteAll();
   }
 }
+
+// Two views of one program: what one changes, the other shows at once, so that a command there acts
+// on the objects it shows.
+TEST_F(MotionViewHostTest, AChangeInOneViewShowsInTheOther) {
+  Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), Elem("Move", "CPOS=0 CSPD=10")});
+  OpenInHost();
+  CTestMotionView* first = view;
+  auto* other = static_cast<CTestMotionView*>(host->Open(RUNTIME_CLASS(CTestMotionView), &doc, CRect(40, 40, 300, 300))->GetActiveView());
+  static_cast<CMDIChildWnd*>(frame)->MDIActivate();
+  UiAutomation::Pump();
+  for (const char* t : {"1", "X", "2", "md"}) Step(t);
+  view = other;
+  EXPECT_EQ(Rows(), Image());
+  EXPECT_EQ(0, PixelsOffFullRepaint(other->m_hWnd));
+  // Row 1 there is the group now: Delete in that view takes the group, as it shows.
+  other->GetParentFrame()->ActivateFrame();
+  UiAutomation::Pump();
+  Step("1"), Step("X");
+  EXPECT_EQ(Shown(), "~ W4 M");
+  view = first;
+  EXPECT_EQ(Rows(), Image());
+}

@@ -79,10 +79,17 @@ CMC_MotionGroup* CMC_MotionView::GetSelectedGroup() {
 }
 
 void CMC_MotionView::Notify() {
-  if (CMC_Document* doc = GetMCDocument())
-    doc->OnChangedInView(this, 0);
-  else if (CDocument* other = GetDocument())
-    other->SetModifiedFlag(TRUE);
+  CDocument* doc = GetDocument();
+  if (CMC_Document* mc = GetMCDocument())
+    mc->OnChangedInView(this, 0);
+  else if (doc)
+    doc->SetModifiedFlag(TRUE);
+  // Another view of the program shows it anew: its rows map to objects by position, and a command
+  // there on rows that no longer match would change objects the user does not see.
+  for (POSITION pos = doc ? doc->GetFirstViewPosition() : nullptr; pos;) {
+    auto* other = DYNAMIC_DOWNCAST(CMC_MotionView, doc->GetNextView(pos));
+    if (other && other != this && other->m_bViewInitialized) other->FillGrid();
+  }
 }
 
 // ---- set-up ---------------------------------------------------------------------------------------------------
