@@ -6,7 +6,9 @@
 #include "tests/support/PostedGestures.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
+#include "tests/views/HostSteps.h"
 #include "tests/views/MotionViewFixture.h"
+#include "views/folders/MC_FunctionsFolderView.h"
 
 #include <algorithm>
 #include <random>
@@ -473,4 +475,23 @@ TEST_F(MotionViewHostTest, AChangeInOneViewShowsInTheOther) {
   EXPECT_EQ(Shown(), "~ W4 M");
   view = first;
   EXPECT_EQ(Rows(), Image());
+}
+
+// The functions folder beside the view of a function: a function moved there stays the one the view
+// shows and edits.
+TEST_F(MotionViewHostTest, AMovedFunctionStaysTheOneEdited) {
+  for (const char* f : {"f", "g"}) ASSERT_GE(motion->AddNewFunction(f), 0);
+  motion->GetFunction(0)->Add(W(1));
+  motion->GetFunction(1)->Add(W(2)), motion->GetFunction(1)->Add(W(3));
+  motion->SetSelection(CMC_Motion::selFunction, 1);
+  OpenInHost();
+  CWnd* folder = host->Open(RUNTIME_CLASS(CMC_FunctionsFolderView), &doc, CRect(40, 40, 480, 380))->GetActiveView();
+  ClickItem(folder, CMC_FunctionsFolderView::IDC_LIST, 1);
+  DialogAutomation::ClickControl(folder, CMC_FunctionsFolderView::IDC_UP);
+  static_cast<CMDIChildWnd*>(frame)->MDIActivate();
+  UiAutomation::Pump();
+  Step("1"), Step("X");
+  EXPECT_EQ(Shown(), "W3");
+  EXPECT_EQ(Rows(), Image());
+  EXPECT_EQ(motion->GetFunction(1)->GetSize(), 1);  // f keeps its element
 }
