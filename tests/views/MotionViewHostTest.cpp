@@ -495,3 +495,24 @@ TEST_F(MotionViewHostTest, AMovedFunctionStaysTheOneEdited) {
   EXPECT_EQ(Rows(), Image());
   EXPECT_EQ(motion->GetFunction(1)->GetSize(), 1);  // f keeps its element
 }
+
+// What the functions folder changes shows at once in the view of a function: its new name, and no
+// rows once the selection has left it.
+TEST_F(MotionViewHostTest, TheFunctionsFolderChangesShowInTheView) {
+  for (const char* f : {"f", "g"}) ASSERT_GE(motion->AddNewFunction(f), 0);
+  motion->GetFunction(1)->Add(W(2));
+  motion->SetSelection(CMC_Motion::selFunction, 1);
+  OpenInHost();
+  CWnd* folder = host->Open(RUNTIME_CLASS(CMC_FunctionsFolderView), &doc, CRect(40, 40, 480, 380))->GetActiveView();
+  ClickItem(folder, CMC_FunctionsFolderView::IDC_LIST, 1);
+  DialogAutomation::TypeInto(folder, CMC_FunctionsFolderView::IDC_NAME, "k");
+  DialogAutomation::ClickControl(folder, CMC_FunctionsFolderView::IDC_RENAME);
+  EXPECT_EQ(view->GetValueRowCol(0, 1), "Function k");
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+  ClickItem(folder, CMC_FunctionsFolderView::IDC_LIST, 0);
+  Automation::Instance().PushMessageBoxAnswer(IDYES);
+  DialogAutomation::ClickControl(folder, CMC_FunctionsFolderView::IDC_DELETE);
+  EXPECT_EQ(view->GetValueRowCol(0, 1), "");
+  EXPECT_EQ(Rows(), "");
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+}

@@ -136,7 +136,11 @@ void CMC_MotionView::SetColumnsWidth() {
 }
 
 void CMC_MotionView::OnUpdate(CView*, LPARAM lHint, CObject*) {
-  if (lHint != kHintRefresh && lHint != kHintRetranslate) return;
+  // A folder view may have renamed, reloaded or removed the sequence shown: rows left standing would
+  // name objects no longer where they show them.
+  if (lHint != kHintRefresh && lHint != kHintRetranslate && lHint != kHintHoming && lHint != kHintInterrupts &&
+      lHint != kHintFunctions)
+    return;
   if (CMC_Motion* motion = GetMotion()) motion->TranslateAll(FALSE);
   FillGrid();
 }

@@ -28,6 +28,8 @@ class CMC_MotionView : public CGXGridView {
   static constexpr int kGrayTextIndex = 17;
   // Hints the host sends: full refresh, and translate again then refill.
   static constexpr LPARAM kHintRefresh = -100, kHintRetranslate = -94;
+  // Homing procedures, interrupts and functions changed in their folder views.
+  static constexpr LPARAM kHintHoming = -67, kHintInterrupts = -69, kHintFunctions = -70;
   enum : UINT {
     ID_MOTION_EDIT = 10040,
     ID_MOTION_INSERT,
