@@ -516,3 +516,17 @@ TEST_F(MotionViewHostTest, TheFunctionsFolderChangesShowInTheView) {
   EXPECT_EQ(Rows(), "");
   EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
 }
+
+// Typing in a free text, then turning to another window of the host: the program holds the text the
+// row shows, and the document is modified.
+TEST_F(MotionViewHostTest, TextTypedBeforeTurningAwayIsKept) {
+  Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), Elem("Move", "CPOS=0 CSPD=10")});
+  OpenInHost();
+  doc.changes = 0;
+  for (const char* t : {"4", "END", "'x"}) Step(t);
+  ASSERT_TRUE(host->Open(RUNTIME_CLASS(CMC_FunctionsFolderView), &doc, CRect(40, 40, 480, 380)));
+  EXPECT_EQ(Shown(), "W1 +g W4 ~x M");
+  EXPECT_EQ(Rows(), Image());
+  EXPECT_EQ(doc.changes, 1);
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+}

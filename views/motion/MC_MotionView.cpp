@@ -645,6 +645,17 @@ BOOL CMC_MotionView::OnEndEditing(ROWCOL nRow, ROWCOL nCol) {
   return TRUE;
 }
 
+// The grid keeps what was typed when the focus leaves the view (another window activated); the
+// program takes it as at the end of an edit, or it would show a text the program does not hold.
+BOOL CMC_MotionView::OnActivateGrid(BOOL bActivate) {
+  ROWCOL row = 0, col = 0;
+  CGXControl* control = !bActivate && GetCurrentCell(row, col) ? GetCurrentCellControl() : nullptr;
+  const BOOL edited = control && control->IsActive() && control->GetModify();
+  const BOOL done = CGXGridView::OnActivateGrid(bActivate);
+  if (edited && done && !control->IsActive()) OnEndEditing(row, col);
+  return done;
+}
+
 BOOL CMC_MotionView::OnTrackRowHeight(ROWCOL nRow) { return nRow != 0 && CGXGridView::OnTrackRowHeight(nRow); }
 
 BOOL CMC_MotionView::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSize& size) {

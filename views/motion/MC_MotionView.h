@@ -109,6 +109,7 @@ class CMC_MotionView : public CGXGridView {
   BOOL OnTrackRowHeight(ROWCOL nRow) override;
   void OnChangedSelection(const CGXRange* pRange, BOOL bIsDragging, BOOL bKey) override;
   BOOL OnEndEditing(ROWCOL nRow, ROWCOL nCol) override;
+  BOOL OnActivateGrid(BOOL bActivate) override;
   BOOL OnDeleteCell(ROWCOL, ROWCOL) override { return TRUE; }
   BOOL CanSelectCurrentCell(BOOL bSelect, ROWCOL nRow, ROWCOL nCol, ROWCOL nOldRow, ROWCOL nOldCol) override;
   BOOL OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt) override;
