@@ -409,18 +409,23 @@ int CMC_Motion::RemoveSelFunction() {
 
 int CMC_Motion::MoveFunctionUp(int i) {
   if (i < 1 || i >= GetFunctionsCount()) return 0;
-  CObject* a = m_Functions.GetAt(i);
-  m_Functions.SetAt(i, m_Functions.GetAt(i - 1));
-  m_Functions.SetAt(i - 1, a);
+  SwapFunctions(i - 1, i);
   return 1;
 }
 
 int CMC_Motion::MoveFunctionDown(int i) {
   if (i < 0 || i >= GetFunctionsCount() - 1) return 0;
-  CObject* a = m_Functions.GetAt(i);
-  m_Functions.SetAt(i, m_Functions.GetAt(i + 1));
-  m_Functions.SetAt(i + 1, a);
+  SwapFunctions(i, i + 1);
   return 1;
+}
+
+// A selected function stays selected where it goes: the views showing it edit it by the selection.
+void CMC_Motion::SwapFunctions(int a, int b) {
+  CObject* o = m_Functions.GetAt(a);
+  m_Functions.SetAt(a, m_Functions.GetAt(b));
+  m_Functions.SetAt(b, o);
+  if (m_nSelectionGroup == selFunction && (m_nSubSelection == a || m_nSubSelection == b))
+    m_nSubSelection = m_nSubSelection == a ? b : a;
 }
 
 CMC_MotionGroup* CMC_Motion::GetFunction(int i) { return GroupAt(m_Functions, i); }

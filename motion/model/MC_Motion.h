@@ -152,6 +152,7 @@ class CMC_Motion {
   int GetCAMAddresses(const char* name, WORD& load, WORD& run);
 
  private:
+  void SwapFunctions(int a, int b);
   friend struct CMC_MotionTestAccess;
 
   CMC_Motion();

@@ -6,7 +6,9 @@
 #include "tests/support/PostedGestures.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
+#include "tests/views/HostSteps.h"
 #include "tests/views/MotionViewFixture.h"
+#include "views/folders/MC_FunctionsFolderView.h"
 
 #include <algorithm>
 #include <random>
@@ -451,4 +453,80 @@ TEST_F(MotionViewHostTest, RandomUseKeepsRowsAndPicture) {
     host.reset(), frame = nullptr, view = nullptr;
     motion->GetMain()->DeleteAll();
   }
+}
+
+// Two views of one program: what one changes, the other shows at once, so that a command there acts
+// on the objects it shows.
+TEST_F(MotionViewHostTest, AChangeInOneViewShowsInTheOther) {
+  Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), Elem("Move", "CPOS=0 CSPD=10")});
+  OpenInHost();
+  CTestMotionView* first = view;
+  auto* other = static_cast<CTestMotionView*>(host->Open(RUNTIME_CLASS(CTestMotionView), &doc, CRect(40, 40, 300, 300))->GetActiveView());
+  static_cast<CMDIChildWnd*>(frame)->MDIActivate();
+  UiAutomation::Pump();
+  for (const char* t : {"1", "X", "2", "md"}) Step(t);
+  view = other;
+  EXPECT_EQ(Rows(), Image());
+  EXPECT_EQ(0, PixelsOffFullRepaint(other->m_hWnd));
+  // Row 1 there is the group now: Delete in that view takes the group, as it shows.
+  other->GetParentFrame()->ActivateFrame();
+  UiAutomation::Pump();
+  Step("1"), Step("X");
+  EXPECT_EQ(Shown(), "~ W4 M");
+  view = first;
+  EXPECT_EQ(Rows(), Image());
+}
+
+// The functions folder beside the view of a function: a function moved there stays the one the view
+// shows and edits.
+TEST_F(MotionViewHostTest, AMovedFunctionStaysTheOneEdited) {
+  for (const char* f : {"f", "g"}) ASSERT_GE(motion->AddNewFunction(f), 0);
+  motion->GetFunction(0)->Add(W(1));
+  motion->GetFunction(1)->Add(W(2)), motion->GetFunction(1)->Add(W(3));
+  motion->SetSelection(CMC_Motion::selFunction, 1);
+  OpenInHost();
+  CWnd* folder = host->Open(RUNTIME_CLASS(CMC_FunctionsFolderView), &doc, CRect(40, 40, 480, 380))->GetActiveView();
+  ClickItem(folder, CMC_FunctionsFolderView::IDC_LIST, 1);
+  DialogAutomation::ClickControl(folder, CMC_FunctionsFolderView::IDC_UP);
+  static_cast<CMDIChildWnd*>(frame)->MDIActivate();
+  UiAutomation::Pump();
+  Step("1"), Step("X");
+  EXPECT_EQ(Shown(), "W3");
+  EXPECT_EQ(Rows(), Image());
+  EXPECT_EQ(motion->GetFunction(1)->GetSize(), 1);  // f keeps its element
+}
+
+// What the functions folder changes shows at once in the view of a function: its new name, and no
+// rows once the selection has left it.
+TEST_F(MotionViewHostTest, TheFunctionsFolderChangesShowInTheView) {
+  for (const char* f : {"f", "g"}) ASSERT_GE(motion->AddNewFunction(f), 0);
+  motion->GetFunction(1)->Add(W(2));
+  motion->SetSelection(CMC_Motion::selFunction, 1);
+  OpenInHost();
+  CWnd* folder = host->Open(RUNTIME_CLASS(CMC_FunctionsFolderView), &doc, CRect(40, 40, 480, 380))->GetActiveView();
+  ClickItem(folder, CMC_FunctionsFolderView::IDC_LIST, 1);
+  DialogAutomation::TypeInto(folder, CMC_FunctionsFolderView::IDC_NAME, "k");
+  DialogAutomation::ClickControl(folder, CMC_FunctionsFolderView::IDC_RENAME);
+  EXPECT_EQ(view->GetValueRowCol(0, 1), "Function k");
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+  ClickItem(folder, CMC_FunctionsFolderView::IDC_LIST, 0);
+  Automation::Instance().PushMessageBoxAnswer(IDYES);
+  DialogAutomation::ClickControl(folder, CMC_FunctionsFolderView::IDC_DELETE);
+  EXPECT_EQ(view->GetValueRowCol(0, 1), "");
+  EXPECT_EQ(Rows(), "");
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
+}
+
+// Typing in a free text, then turning to another window of the host: the program holds the text the
+// row shows, and the document is modified.
+TEST_F(MotionViewHostTest, TextTypedBeforeTurningAwayIsKept) {
+  Main({W(1), G("g", {W(2), W(3)}), W(4), Elem("Free Text", "~"), Elem("Move", "CPOS=0 CSPD=10")});
+  OpenInHost();
+  doc.changes = 0;
+  for (const char* t : {"4", "END", "'x"}) Step(t);
+  ASSERT_TRUE(host->Open(RUNTIME_CLASS(CMC_FunctionsFolderView), &doc, CRect(40, 40, 480, 380)));
+  EXPECT_EQ(Shown(), "W1 +g W4 ~x M");
+  EXPECT_EQ(Rows(), Image());
+  EXPECT_EQ(doc.changes, 1);
+  EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
 }

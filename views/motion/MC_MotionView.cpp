@@ -79,10 +79,17 @@ CMC_MotionGroup* CMC_MotionView::GetSelectedGroup() {
 }
 
 void CMC_MotionView::Notify() {
-  if (CMC_Document* doc = GetMCDocument())
-    doc->OnChangedInView(this, 0);
-  else if (CDocument* other = GetDocument())
-    other->SetModifiedFlag(TRUE);
+  CDocument* doc = GetDocument();
+  if (CMC_Document* mc = GetMCDocument())
+    mc->OnChangedInView(this, 0);
+  else if (doc)
+    doc->SetModifiedFlag(TRUE);
+  // Another view of the program shows it anew: its rows map to objects by position, and a command
+  // there on rows that no longer match would change objects the user does not see.
+  for (POSITION pos = doc ? doc->GetFirstViewPosition() : nullptr; pos;) {
+    auto* other = DYNAMIC_DOWNCAST(CMC_MotionView, doc->GetNextView(pos));
+    if (other && other != this && other->m_bViewInitialized) other->FillGrid();
+  }
 }
 
 // ---- set-up ---------------------------------------------------------------------------------------------------
@@ -129,7 +136,11 @@ void CMC_MotionView::SetColumnsWidth() {
 }
 
 void CMC_MotionView::OnUpdate(CView*, LPARAM lHint, CObject*) {
-  if (lHint != kHintRefresh && lHint != kHintRetranslate) return;
+  // A folder view may have renamed, reloaded or removed the sequence shown: rows left standing would
+  // name objects no longer where they show them.
+  if (lHint != kHintRefresh && lHint != kHintRetranslate && lHint != kHintHoming && lHint != kHintInterrupts &&
+      lHint != kHintFunctions)
+    return;
   if (CMC_Motion* motion = GetMotion()) motion->TranslateAll(FALSE);
   FillGrid();
 }
@@ -632,6 +643,17 @@ BOOL CMC_MotionView::OnEndEditing(ROWCOL nRow, ROWCOL nCol) {
   UpdateRow(nRow, GetTreeNodeAttrib(kLevelAttrib, nRow), o);
   SetSelectionState();
   return TRUE;
+}
+
+// The grid keeps what was typed when the focus leaves the view (another window activated); the
+// program takes it as at the end of an edit, or it would show a text the program does not hold.
+BOOL CMC_MotionView::OnActivateGrid(BOOL bActivate) {
+  ROWCOL row = 0, col = 0;
+  CGXControl* control = !bActivate && GetCurrentCell(row, col) ? GetCurrentCellControl() : nullptr;
+  const BOOL edited = control && control->IsActive() && control->GetModify();
+  const BOOL done = CGXGridView::OnActivateGrid(bActivate);
+  if (edited && done && !control->IsActive()) OnEndEditing(row, col);
+  return done;
 }
 
 BOOL CMC_MotionView::OnTrackRowHeight(ROWCOL nRow) { return nRow != 0 && CGXGridView::OnTrackRowHeight(nRow); }

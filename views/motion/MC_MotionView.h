@@ -28,6 +28,8 @@ class CMC_MotionView : public CGXGridView {
   static constexpr int kGrayTextIndex = 17;
   // Hints the host sends: full refresh, and translate again then refill.
   static constexpr LPARAM kHintRefresh = -100, kHintRetranslate = -94;
+  // Homing procedures, interrupts and functions changed in their folder views.
+  static constexpr LPARAM kHintHoming = -67, kHintInterrupts = -69, kHintFunctions = -70;
   enum : UINT {
     ID_MOTION_EDIT = 10040,
     ID_MOTION_INSERT,
@@ -107,6 +109,7 @@ class CMC_MotionView : public CGXGridView {
   BOOL OnTrackRowHeight(ROWCOL nRow) override;
   void OnChangedSelection(const CGXRange* pRange, BOOL bIsDragging, BOOL bKey) override;
   BOOL OnEndEditing(ROWCOL nRow, ROWCOL nCol) override;
+  BOOL OnActivateGrid(BOOL bActivate) override;
   BOOL OnDeleteCell(ROWCOL, ROWCOL) override { return TRUE; }
   BOOL CanSelectCurrentCell(BOOL bSelect, ROWCOL nRow, ROWCOL nCol, ROWCOL nOldRow, ROWCOL nOldCol) override;
   BOOL OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt) override;
