@@ -387,9 +387,37 @@ BOOL CGXGridCore::ClearCells(const CGXRangeList& list, BOOL bRemoveStyles) {
         }
       RecycleStyle(style);
     } else {
+      // Read-only cells keep their style (and so their value and protection), as they keep their
+      // value when only values go: the writable runs of each row are removed around them.
+      const bool protect = m_pParam->m_bProtectReadOnly;
       unsigned long long done = 0;
       for (size_t i = 0; !aborted && i < ranges.size(); ++i) {
-        SetStyleRange(ranges[i], nullptr, 4);
+        const CGXRange& range = ranges[i];
+        bool anyReadOnly = false;
+        for (ROWCOL r = range.m_nTop; protect && !anyReadOnly; ++r) {
+          for (ROWCOL c = range.m_nLeft; !anyReadOnly; ++c) {
+            anyReadOnly = LookupStyleRowCol(r, c).GetReadOnly();
+            if (c == range.m_nRight) break;
+          }
+          if (r == range.m_nBottom) break;
+        }
+        if (!anyReadOnly) {
+          SetStyleRange(range, nullptr, 4);
+        } else {
+          for (ROWCOL r = range.m_nTop;; ++r) {
+            for (ROWCOL c = range.m_nLeft;; ++c) {
+              if (LookupStyleRowCol(r, c).GetReadOnly()) {
+                if (c == range.m_nRight) break;
+                continue;
+              }
+              ROWCOL end = c;
+              while (end < range.m_nRight && !LookupStyleRowCol(r, end + 1).GetReadOnly()) ++end;
+              SetStyleRange(CGXRange().SetCellRange(r, c, r, end), nullptr, 4);
+              if ((c = end) == range.m_nRight) break;
+            }
+            if (r == range.m_nBottom) break;
+          }
+        }
         aborted = Aborted(progress, done, done + 1, ranges.size());
       }
     }
