@@ -344,6 +344,37 @@ BOOL CGXGridCore::CutRanges(const CGXRangeList& list, BOOL bRemoveStyles) {
   return FALSE;
 }
 
+// Read-only cells keep their style, and so their value and protection, when whole styles are removed
+// or pasted over a range: f(run) gets the runs of writable cells of each row, or the whole range when
+// none of it is protected. TRUE when f stored anything.
+template <class F>
+static BOOL ForWritableRuns(CGXGridCore& grid, const CGXRange& range, F f) {
+  auto locked = [&](ROWCOL r, ROWCOL c) { return grid.LookupStyleRowCol(r, c).GetReadOnly() != FALSE; };
+  bool any = false;
+  for (ROWCOL r = range.m_nTop; grid.GetParam()->m_bProtectReadOnly && !any; ++r) {
+    for (ROWCOL c = range.m_nLeft; !any; ++c) {
+      any = locked(r, c);
+      if (c == range.m_nRight) break;
+    }
+    if (r == range.m_nBottom) break;
+  }
+  if (!any) return f(range);
+  BOOL stored = FALSE;
+  for (ROWCOL r = range.m_nTop;; ++r) {
+    for (ROWCOL c = range.m_nLeft;; ++c) {
+      if (!locked(r, c)) {
+        ROWCOL end = c;
+        while (end < range.m_nRight && !locked(r, end + 1)) ++end;
+        stored = f(CGXRange().SetCellRange(r, c, r, end)) || stored;
+        c = end;
+      }
+      if (c == range.m_nRight) break;
+    }
+    if (r == range.m_nBottom) break;
+  }
+  return stored;
+}
+
 // ---- clearing --------------------------------------------------------------------------------------------------
 
 BOOL CGXGridCore::ClearCells(const CGXRangeList& list, BOOL bRemoveStyles) {
@@ -389,7 +420,7 @@ BOOL CGXGridCore::ClearCells(const CGXRangeList& list, BOOL bRemoveStyles) {
     } else {
       unsigned long long done = 0;
       for (size_t i = 0; !aborted && i < ranges.size(); ++i) {
-        SetStyleRange(ranges[i], nullptr, 4);
+        ForWritableRuns(*this, ranges[i], [&](const CGXRange& run) { return SetStyleRange(run, nullptr, 4); });
         aborted = Aborted(progress, done, done + 1, ranges.size());
       }
     }
@@ -540,7 +571,15 @@ BOOL CGXGridCore::PasteInternalFormat(CArchive& ar, const CGXRange& target, BOOL
   BOOL ok = FALSE;
   if (block.m_nTop <= GetRowCount() && block.m_nLeft <= GetColCount() && block.m_nTop <= block.m_nBottom &&
       block.m_nLeft <= block.m_nRight)
-    ok = SetStyleRange(block, nullptr, 2, 0, styles.get()) > 0;
+    ok = ForWritableRuns(*this, block, [&](const CGXRange& run) {
+      if (run == block) return SetStyleRange(block, nullptr, 2, 0, styles.get()) > 0;
+      // The run's entries, borrowed from the block's array.
+      const ROWCOL width = block.m_nRight - block.m_nLeft + 1;
+      CObArray part;
+      for (ROWCOL c = run.m_nLeft; c <= run.m_nRight; ++c)
+        part.Add(styles->GetAt((INT_PTR)(run.m_nTop - block.m_nTop) * width + (c - block.m_nLeft)));
+      return SetStyleRange(run, nullptr, 2, 0, &part) > 0;
+    });
   BOOL abort = FALSE;
   progress.CheckAbort(abort);
   if (!ok || abort) {

@@ -291,9 +291,11 @@ void CGXGridCore::ReplaceAll(LPCTSTR pszFind, LPCTSTR pszReplace, BOOL bCase) {
       before->Free();
       had = GetStyleRowCol(r, col, *before, 2, 0);
     }
+    // A read-only cell keeps its text, as it refuses typing and a single Replace.
+    const bool locked = m_pParam->m_bProtectReadOnly && (IsReadOnly() || style->GetReadOnly());
     state.pStyle = style;
     m_pPreparedStyle = style;  // the cell's store need not compose it again
-    const bool here = control && control->ReplaceAll(state, r, col);
+    const bool here = control && !locked && control->ReplaceAll(state, r, col);
     m_pPreparedStyle = nullptr;
     state.pStyle = nullptr;
     if (here) replaced = true, last = r;

@@ -535,3 +535,18 @@ INSTANTIATE_TEST_SUITE_P(BothHosts, FindDialog, ::testing::Bool(),
                          [](const auto& p) { return p.param ? "View" : "Window"; });
 
 }  // namespace
+
+// Replace All passes over a read-only cell, which refuses typing and a single Replace alike.
+TEST_P(FindDialog, ReplaceAllLeavesAReadOnlyCell) {
+  CGXStyle locked;
+  locked.SetReadOnly(TRUE);
+  grid->GetParam()->GetData()->StoreStyleAt(3, 1, &locked, 0, 0);
+  ASSERT_TRUE(grid->SetCurrentCell(1, 1));
+  CFindReplaceDialog* dlg = OpenDialog(FALSE);
+  ASSERT_NE(dlg, nullptr);
+  DialogAutomation::TypeInto(dlg, edt1, "abc");
+  DialogAutomation::TypeInto(dlg, edt2, "xyz");
+  DialogAutomation::ClickControl(dlg, psh2);
+  EXPECT_EQ(Column(), (std::vector<std::string>{"xyz", "x", "abc", "xyz", "zxyz"}));
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid->m_pGridWnd->m_hWnd));
+}

@@ -780,3 +780,29 @@ TEST_F(UserInput, AChildSizedFromBehindTheOthersShowsItsGrid) {
     EXPECT_EQ(0, Off()) << by;
   }
 }
+
+// Ctrl+X and Ctrl+V in the grid's own format over blocks that hold a read-only cell: the writable
+// cells go or come with their formatting, the read-only one keeps its value and stays read-only.
+TEST_F(UserInput, BlocksCutOrPastedKeepTheirReadOnlyCell) {
+  CGXStyle locked;
+  locked.SetValue("ro").SetReadOnly(TRUE);
+  view->GetParam()->GetData()->StoreStyleAt(2, 3, &locked, 0, 0);
+  view->Redraw();
+  auto kept = [&] {
+    CGXStyle c3;
+    view->ComposeStyleRowCol(2, 3, &c3);
+    return Value(2, 3) == "ro" && c3.GetReadOnly();
+  };
+  std::string clip;
+  Run({
+      {"B2:C3 selected by keys and cut",
+       [&] { ClickCell(1, 2), Key(VK_DOWN), Key(VK_DOWN, kShift), Key(VK_RIGHT, kShift), Key('X', kControl); },
+       [&] { return ClipboardGetText(nullptr, clip) && clip == "22\tro\r\n\t\r\n" && Value(2, 2).empty() && kept(); }},
+      {"Ctrl+Z", [&] { Key('Z', kControl); }, [&] { return Value(2, 2) == "22" && kept(); }},
+      {"A1:B1 copied and pasted at B2", [&] {
+         ClickCell(2, 1), Key(VK_UP), Key(VK_RIGHT, kShift), Key('C', kControl);
+         ClickCell(1, 2), Key(VK_DOWN), Key('V', kControl);
+       },
+       [&] { return Value(2, 2) == "11" && kept(); }},
+  });
+}
