@@ -707,4 +707,19 @@ TEST(ReachedCells, AMisfitCharacterKeepsTheTabbedCompletionSelected) {
                 });
 }
 
+// Esc takes back a choice in a tabbed drop-down list opened at once: the cell shows what any later
+// paint of it shows.
+TEST(ReachedCells, EscInATabbedDropDownListShowsWhatARepaintShows) {
+  CellScene s;
+  CGXStyle st = Cell(52540, "2", "1\tRed\n2\tGreen\n3\tBlue");
+  s.Put(2, 2, st.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1"));
+  s.grid->GetParam()->m_wActivateFlags = 4;
+  ExpectRows(s, {
+                    {"opened", ACT(s.Click(2, 2, 5)), 2, 2, "2", "2,2"},
+                    {"b", ACT(s.Type("b"); s.Key(VK_RETURN)), 2, 2, "2"},
+                    {"esc", ACT(s.Click(2, 2, 5); s.Key(VK_ESCAPE)), 2, 2, "2", "2,2"},
+                });
+  EXPECT_EQ("Green", s.Shown());
+}
+
 }  // namespace
