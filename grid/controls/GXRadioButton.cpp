@@ -167,8 +167,9 @@ BOOL CGXRadioButton::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lPar
   const CGXStyle style = m_pGrid->LookupStyleRowCol(m_nRow, m_nCol);
   if (IsCellReadOnly(style)) return FALSE;
   // The bound cell's own entries, not the ones of the cell drawn last.
-  const int next = ChosenIndex(style) + 1;
+  // A value naming no entry starts again at the first, as an empty one does.
+  const long long next = (long long)ChosenIndex(style) + 1;
   // Stored as a click stores, but only a release of the mouse reports a click.
-  Choose(next < (int)Entries(style).size() ? next : 0);
+  Choose(next > 0 && next < (long long)Entries(style).size() ? (int)next : 0);
   return TRUE;
 }

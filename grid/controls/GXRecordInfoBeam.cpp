@@ -10,6 +10,8 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 // ---- the edit ------------------------------------------------------------------------------------------------
@@ -107,7 +109,9 @@ void CGXRecordInfoBeam::Navigate(int nAction) {
   if (nAction == 4 && m_pEdit && m_pEdit->GetSafeHwnd()) {
     CString text;
     m_pEdit->GetWindowText(text);
-    number = (LONG)std::strtol(text, nullptr, 10);
+    // A number past the record word's range means its end, not what is left of its low bits.
+    const long long typed = std::strtoll(text, nullptr, 10);
+    number = (LONG)std::clamp<long long>(typed, INT32_MIN, INT32_MAX);
   }
   CWnd* target = m_pNotifyWnd ? m_pNotifyWnd : GetParent();
   if (target) target->SendMessage(GX_WM_RECORD_NAVIGATE, (WPARAM)nAction, (LPARAM)number);

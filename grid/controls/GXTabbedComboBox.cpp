@@ -590,8 +590,28 @@ void CGXTabbedComboBox::AutoComplete() {
 }
 
 void CGXTabbedComboBox::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (nChar < 32 || IsReadOnly()) return CGXComboBox::OnChar(nChar, nRepCnt, nFlags);
+  if (!IsActive() || !m_hWnd) {
+    CGXComboBox::OnChar(nChar, nRepCnt, nFlags);
+    return AutoComplete();
+  }
+  // The completed part goes first: a character that fits no entry then leaves what was typed,
+  // which completes again to the same entry with the same part selected.
+  CString before, cut, now;
+  int from = 0, to = 0;
+  GetWindowText(before);
+  GetSel(from, to);
+  const BOOL modified = GetModify();
+  ReplaceSel("");
+  GetWindowText(cut);
   CGXComboBox::OnChar(nChar, nRepCnt, nFlags);
-  if (nChar >= 32 && !IsReadOnly()) AutoComplete();
+  AutoComplete();
+  GetWindowText(now);
+  if (now != cut || !m_hWnd) return;
+  // Refused and nothing completes: the character changes nothing.
+  SetWindowText(before);
+  SetSel(from, to);
+  SetModify(modified);
 }
 
 BOOL CGXTabbedComboBox::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {

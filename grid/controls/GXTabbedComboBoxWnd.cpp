@@ -249,9 +249,12 @@ BOOL CGXTabbedComboBoxWnd::ProcessKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
   if (GetModify()) {
     // The changes go: the cell's value is bound again.
     Init(m_nRow, m_nCol);
+    {
+      GXIgnoreFocusScope ignore(m_pGrid);
+      if (m_pGrid->m_pGridWnd) m_pGrid->m_pGridWnd->SetFocus();
+    }
+    // Drawn once the grid has the focus, as any later paint of the cell draws it.
     Refresh();
-    GXIgnoreFocusScope ignore(m_pGrid);
-    if (m_pGrid->m_pGridWnd) m_pGrid->m_pGridWnd->SetFocus();
   }
   return TRUE;
 }

@@ -296,6 +296,19 @@ TEST_F(RadioCell, SpaceStoresTheNextEntryAndOnlyAClickReports) {
   EXPECT_EQ(grid.clicks, (std::vector<std::pair<ROWCOL, ROWCOL>>{{2, 2}}));
 }
 
+// A value a host stored that names no entry: the space bar chooses the first one, as with no value.
+TEST_F(RadioCell, SpaceOnAValueNamingNoEntryChoosesTheFirst) {
+  for (const char* value : {"-3", "2147483647"}) {
+    Put(52515, value, "one\ntwo\nthree");
+    Store(2, 2);
+    Click(Centre(2, 3));
+    Key(VK_LEFT);
+    ASSERT_EQ(CurrentCol(), 2u);
+    Key(VK_SPACE);
+    EXPECT_EQ(Value(2, 2), "0") << value;
+  }
+}
+
 TEST_F(ButtonCells, FlatRadioCircleAndClicks) {
   Put(52515, "1", "one\ntwo");
   Store(1, 1);

@@ -679,4 +679,47 @@ TEST(ReachedCells, RecordButtonsAndNumberMoveTheSheet) {
   });
 }
 
+// A character that fits no entry leaves the completed part selected, so typing goes on from there.
+TEST(ReachedCells, AMisfitCharacterKeepsTheTabbedCompletionSelected) {
+  CellScene s;
+  CGXStyle st = Cell(52541, "2", "1\tRed\n2\tGreen\n3\tBlue\n4\tBlack");
+  s.Put(2, 2, st.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1"));
+  s.grid->GetParam()->m_wActivateFlags = 4;
+  auto selected = [&](const char* expected) {
+    return [&s, expected](CellScene&) {
+      CString text;
+      s.grid->GetControl(2, 2)->GetSelectedText(text);
+      EXPECT_EQ(expected, text.str());
+    };
+  };
+  ExpectRows(s, {
+                    {"all selected", ACT(s.Click(2, 2); s.Key(VK_HOME); s.Key(VK_END, UiAutomation::kShift)), 2, 2, "2"},
+                    {"bla", ACT(s.Type("bla")), 2, 2, "2"},
+                    {"completed", selected("ck"), 2, 2, nullptr},
+                    {"z fits none", ACT(s.Type("z")), 2, 2, "2"},
+                    {"still selected", selected("ck"), 2, 2, nullptr},
+                    {"c goes on", ACT(s.Type("c")), 2, 2, nullptr},
+                    {"k", selected("k"), 2, 2, nullptr},
+                    {"stored", ACT(s.Key(VK_RETURN)), 2, 2, "4"},
+                    {"all again", ACT(s.Key(VK_LEFT); s.Key(VK_HOME); s.Key(VK_END, UiAutomation::kShift)), 2, 2, "4"},
+                    {"9 fits none", ACT(s.Type("9")), 2, 2, "4"},
+                    {"text kept", selected("Black"), 2, 2, nullptr},
+                });
+}
+
+// Esc takes back a choice in a tabbed drop-down list opened at once: the cell shows what any later
+// paint of it shows.
+TEST(ReachedCells, EscInATabbedDropDownListShowsWhatARepaintShows) {
+  CellScene s;
+  CGXStyle st = Cell(52540, "2", "1\tRed\n2\tGreen\n3\tBlue");
+  s.Put(2, 2, st.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1"));
+  s.grid->GetParam()->m_wActivateFlags = 4;
+  ExpectRows(s, {
+                    {"opened", ACT(s.Click(2, 2, 5)), 2, 2, "2", "2,2"},
+                    {"b", ACT(s.Type("b"); s.Key(VK_RETURN)), 2, 2, "2"},
+                    {"esc", ACT(s.Click(2, 2, 5); s.Key(VK_ESCAPE)), 2, 2, "2", "2,2"},
+                });
+  EXPECT_EQ("Green", s.Shown());
+}
+
 }  // namespace

@@ -134,7 +134,7 @@ TEST_F(RecordInfoTest, TheNumberOpensAnEditAndEnterGoesToTheTypedRecord) {
     const char* typed;
     bool enter;
     LPARAM number;
-  } cases[] = {{"42", true, 42}, {"abc", true, 0}, {"9", false, 0}};
+  } cases[] = {{"42", true, 42}, {"abc", true, 0}, {"9", false, 0}, {"4294967299", true, INT32_MAX}, {"-4294967295", true, INT32_MIN}};
   for (const Case& c : cases) {
     m_sheet.got.clear();
     UiAutomation::AdvanceClock(1000);
