@@ -346,6 +346,24 @@ TEST_F(GridByHand, TwoWindowsOfOneDocumentShowEachChange) {
   });
 }
 
+// A window zoomed by its host changes sizes in its own pixels; the other window of the grid, at its
+// own zoom, shows each change whole.
+TEST_F(GridByHand, SizesChangedAtAnotherZoomShowInTheOtherWindow) {
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+  scene->AddChild(0, CRect(232, 0, 462, 280));
+  view->SetZoom(150);
+  auto sizes = [&] {
+    std::ostringstream o;
+    for (CGXGridView* v : scene->views) o << "w1 " << v->GetColWidth(1) << " h2 " << v->GetRowHeight(2) << "; ";
+    return o.str();
+  };
+  Run({
+      {"column A narrowed", [&] { Drag(ColEdge(1), ColEdge(1, -30)); }, "w1 43 h2 30; w1 29 h2 20; "},
+      {"row 2 taller", [&] { Drag(RowEdge(2), RowEdge(2, 30)); }, "w1 43 h2 60; w1 29 h2 39; "},
+      {"column A hidden", [&] { Drag(ColEdge(1), ColEdge(1, -60)); }, "w1 0 h2 60; w1 0 h2 39; "},
+  }, sizes);
+}
+
 // Clicks, arrows, Shift+arrows and Escape in either of two windows of one grid, with plain
 // selections and with Shift extending whole rows, the selection's marker frame on: both pictures
 // match a full repaint at each step.
