@@ -91,7 +91,9 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
   const UINT f = hint->m_flags;
   const BOOL sameSplitter = m_pParam->m_wFloatCellsMode != 0 || (hint->m_pHintPtr && hint->m_pHintPtr == m_pSplitterWnd);
   // Old sizes measured at another zoom say nothing of this window's pixels: it repaints instead of scrolling.
-  const int* oldSizes = hint->m_lParam == GetZoom() ? static_cast<const int*>(hint->m_pHintPtr) : nullptr;
+  const BOOL sameZoom = hint->m_lParam == GetZoom();
+  const int* oldSizes = sameZoom ? static_cast<const int*>(hint->m_pHintPtr) : nullptr;
+  const DWORD* oldRemoved = sameZoom ? static_cast<const DWORD*>(hint->m_pHintPtr) : nullptr;
   switch (hint->m_id) {
     case gxHintRedraw: Redraw(f, FALSE); break;
     case gxHintUpdateCoveredCellsRowCol:
@@ -110,8 +112,8 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
     case gxHintUpdateChangedColCount: UpdateChangedColCount(hint->m_nCol1, f, FALSE); break;
     case gxHintUpdateInsertCols: UpdateInsertCols(hint->m_nCol1, hint->m_dwParam, f, FALSE); break;
     case gxHintUpdateInsertRows: UpdateInsertRows(hint->m_nRow1, hint->m_dwParam, f, FALSE); break;
-    case gxHintUpdateRemoveCols: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, static_cast<const DWORD*>(hint->m_pHintPtr), f, FALSE); break;
-    case gxHintUpdateRemoveRows: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, static_cast<const DWORD*>(hint->m_pHintPtr), f, FALSE); break;
+    case gxHintUpdateRemoveCols: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, oldRemoved, f, FALSE); break;
+    case gxHintUpdateRemoveRows: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, oldRemoved, f, FALSE); break;
     case gxHintUpdateMoveCols: UpdateMoveCols(hint->m_nCol1, hint->m_nCol2, hint->m_nCol3, f, FALSE); break;
     case gxHintUpdateMoveRows: UpdateMoveRows(hint->m_nRow1, hint->m_nRow2, hint->m_nRow3, f, FALSE); break;
     case gxHintUpdateFrozenRows: UpdateFrozenRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;

@@ -346,8 +346,8 @@ TEST_F(GridByHand, TwoWindowsOfOneDocumentShowEachChange) {
   });
 }
 
-// A window zoomed by its host changes sizes in its own pixels; the other window of the grid, at its
-// own zoom, shows each change whole.
+// A window zoomed by its host changes sizes or removes rows in its own pixels; the other window of
+// the grid, at its own zoom, shows each change whole.
 TEST_F(GridByHand, SizesChangedAtAnotherZoomShowInTheOtherWindow) {
   ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
   scene->AddChild(0, CRect(232, 0, 462, 280));
@@ -361,6 +361,8 @@ TEST_F(GridByHand, SizesChangedAtAnotherZoomShowInTheOtherWindow) {
       {"column A narrowed", [&] { Drag(ColEdge(1), ColEdge(1, -30)); }, "w1 43 h2 30; w1 29 h2 20; "},
       {"row 2 taller", [&] { Drag(RowEdge(2), RowEdge(2, 30)); }, "w1 43 h2 60; w1 29 h2 39; "},
       {"column A hidden", [&] { Drag(ColEdge(1), ColEdge(1, -60)); }, "w1 0 h2 60; w1 0 h2 39; "},
+      // Only a host removes rows.
+      {"row 2 removed", [&] { view->RemoveRows(2, 2); }, "w1 0 h2 30; w1 0 h2 20; "},
   }, sizes);
 }
 
