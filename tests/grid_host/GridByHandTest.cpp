@@ -6,9 +6,12 @@
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Clock.h"
+#include "platform/gdi/Printer.h"
+#include "platform/ui/DialogAutomation.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/PrintInfo.h"
 #include "tests/grid_host/GridViewScene.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/LibraryDefaults.h"
 #include "tests/support/MdiScene.h"
 #include "tests/support/TestKernel.h"
@@ -538,6 +541,41 @@ TEST_F(GridByHand, PreviewFromTheMenuShowsAPage) {
     EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << wide;
   }
   AfxSetPreviewFolder(nullptr);
+}
+
+// Print with "Selection" picked in the print dialog: the page holds the selected block, frozen rows
+// and columns and headers, nothing of the rows and columns beyond the block.
+TEST_F(GridByHand, PrintingTheSelectionPrintsOnlyTheSelectedBlock) {
+  SetPrinterOutputFolder(ScratchDir("grid-by-hand-print").c_str());
+  auto printed = [&] {
+    DialogAutomation::CommonAnswer ok;
+    ok.ok = true;
+    ok.flags = PD_SELECTION;
+    DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, ok);
+    ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_FILE_PRINT, 0);
+    UiAutomation::Pump();
+    const std::string pdf = AfxGetLastPrintFileName().GetString(), txt = pdf + ".txt";
+    if (std::system(("pdftotext -layout '" + pdf + "' '" + txt + "' 2>/dev/null").c_str()) != 0) return std::string("?");
+    // The table's lines, their words single-spaced (the footer's time left out).
+    std::istringstream in(ReadFileText(txt));
+    std::string line, out;
+    while (std::getline(in, line)) {
+      std::istringstream words(line);
+      std::string w, joined;
+      while (words >> w) joined += (joined.empty() ? "" : " ") + w;
+      if (!joined.empty() && joined.find(':') == std::string::npos) out += joined + "|";
+    }
+    return out;
+  };
+  Drag(At(2, 2), At(3, 3));
+  const std::string block = printed();
+  if (block == "?") GTEST_SKIP() << "pdftotext is not installed";
+  EXPECT_EQ("B C|2 22 23|3 32 33|", block);
+  view->SetFrozenRows(1);
+  view->SetFrozenCols(1);
+  Drag(ColEdge(4), ColEdge(4, -60));
+  Drag(At(5, 3), At(6, 6));
+  EXPECT_EQ("A C E F|1 11 13 15 16|5 51 53 55 56|6 61 63 65 66|", printed());
 }
 
 void GridByHand::Apply(const Hand& h) {
