@@ -152,7 +152,7 @@ class CGXGridCore {
   int m_nScreenColPage = 0, m_nScreenRowPage = 0;
   // 1 preloads the table before printing and previewing, 2 only before printing.
   int m_nPreloadMode = 2;
-  BOOL m_bPrintVisibleOnly = FALSE;
+  BOOL m_bPrintSelection = FALSE;
   virtual void OnUpdate(CView*, LPARAM, CObject*) {}
   // Focus in or out: the current cell's control is activated or stored and made inactive.
   virtual BOOL OnActivateGrid(BOOL bActivate);

@@ -90,6 +90,10 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
   if (!m_pParam || !hint || (hint->m_nViewID != -1 && hint->m_nViewID != m_nViewID)) return;
   const UINT f = hint->m_flags;
   const BOOL sameSplitter = m_pParam->m_wFloatCellsMode != 0 || (hint->m_pHintPtr && hint->m_pHintPtr == m_pSplitterWnd);
+  // Old sizes measured at another zoom say nothing of this window's pixels: it repaints instead of scrolling.
+  const BOOL sameZoom = hint->m_lParam == GetZoom();
+  const int* oldSizes = sameZoom ? static_cast<const int*>(hint->m_pHintPtr) : nullptr;
+  const DWORD* oldRemoved = sameZoom ? static_cast<const DWORD*>(hint->m_pHintPtr) : nullptr;
   switch (hint->m_id) {
     case gxHintRedraw: Redraw(f, FALSE); break;
     case gxHintUpdateCoveredCellsRowCol:
@@ -99,17 +103,17 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
     case gxHintSetFloatedCellsRowCol:
     case gxHintSetMergedCellsRowCol: RedrawRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE); break;
     case gxHintUpdateChangedRowHeights:
-      UpdateChangedRowHeights(hint->m_nRow1, hint->m_nRow2, static_cast<const int*>(hint->m_pHintPtr), f, FALSE);
+      UpdateChangedRowHeights(hint->m_nRow1, hint->m_nRow2, oldSizes, f, FALSE);
       break;
     case gxHintUpdateChangedColWidths:
-      UpdateChangedColWidths(hint->m_nCol1, hint->m_nCol2, static_cast<const int*>(hint->m_pHintPtr), f, FALSE);
+      UpdateChangedColWidths(hint->m_nCol1, hint->m_nCol2, oldSizes, f, FALSE);
       break;
     case gxHintUpdateChangedRowCount: UpdateChangedRowCount(hint->m_nRow1, f, FALSE); break;
     case gxHintUpdateChangedColCount: UpdateChangedColCount(hint->m_nCol1, f, FALSE); break;
     case gxHintUpdateInsertCols: UpdateInsertCols(hint->m_nCol1, hint->m_dwParam, f, FALSE); break;
     case gxHintUpdateInsertRows: UpdateInsertRows(hint->m_nRow1, hint->m_dwParam, f, FALSE); break;
-    case gxHintUpdateRemoveCols: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, static_cast<const DWORD*>(hint->m_pHintPtr), f, FALSE); break;
-    case gxHintUpdateRemoveRows: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, static_cast<const DWORD*>(hint->m_pHintPtr), f, FALSE); break;
+    case gxHintUpdateRemoveCols: UpdateRemoveCols(hint->m_nCol1, hint->m_nCol2, oldRemoved, f, FALSE); break;
+    case gxHintUpdateRemoveRows: UpdateRemoveRows(hint->m_nRow1, hint->m_nRow2, oldRemoved, f, FALSE); break;
     case gxHintUpdateMoveCols: UpdateMoveCols(hint->m_nCol1, hint->m_nCol2, hint->m_nCol3, f, FALSE); break;
     case gxHintUpdateMoveRows: UpdateMoveRows(hint->m_nRow1, hint->m_nRow2, hint->m_nRow3, f, FALSE); break;
     case gxHintUpdateFrozenRows: UpdateFrozenRows(hint->m_nRow1, hint->m_nRow2, f, FALSE); break;

@@ -89,8 +89,8 @@ void CGXGridCore::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) {
   m_rectPrint = pInfo->m_rectDraw;
   const BOOL selection = pInfo->m_pPD && pInfo->m_pPD->PrintSelection();
   m_nScreenColPage = m_nScreenRowPage = 0;
-  m_bPrintVisibleOnly = selection && m_pParam->m_SelRects.IsEmpty();
-  if (m_bPrintVisibleOnly) {
+  m_bPrintSelection = selection;
+  if (selection && m_pParam->m_SelRects.IsEmpty()) {
     // What the window shows; one past its end when the table ends on screen, so the last band prints.
     m_nPrintTopRow = screenTop, m_nPrintLeftCol = screenLeft;
     CRect g;
@@ -146,8 +146,9 @@ void CGXGridCore::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
   CGXProperties* props = m_pParam->m_pProperties;
   const BOOL across = !props || props->m_nPageOrder == 0;
 
-  // Rows (columns) added since the breaks were made get pages laid out as at the beginning.
-  if (!m_bPrintVisibleOnly) {
+  // Rows (columns) added since the breaks were made get pages laid out as at the beginning; a
+  // selection ends where it ends, before the table's end.
+  if (!m_bPrintSelection) {
     for (BOOL rows : {TRUE, FALSE}) {
       CDWordArray& breaks = rows ? m_awRowBreaks : m_awColBreaks;
       const ROWCOL count = rows ? GetRowCount() : GetColCount();
@@ -161,7 +162,7 @@ void CGXGridCore::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
   }
   const INT_PTR cols = m_awColBreaks.GetSize() - 1, rowsN = m_awRowBreaks.GetSize() - 1;
   const uint64_t pages = (uint64_t)cols * (uint64_t)rowsN;
-  if (!m_bPrintVisibleOnly) pInfo->SetMaxPage((UINT)std::min<uint64_t>(pages, 0xFFFF));
+  if (!m_bPrintSelection) pInfo->SetMaxPage((UINT)std::min<uint64_t>(pages, 0xFFFF));
   const INT_PTR p = (INT_PTR)pInfo->m_nCurPage - 1;
   const INT_PTR pageRow = across ? p / cols : p % rowsN, pageCol = across ? p % cols : p / rowsN;
   if (pageRow >= rowsN || pageCol >= cols) {
@@ -171,7 +172,7 @@ void CGXGridCore::OnPrint(CDC* pDC, CPrintInfo* pInfo) {
   }
   m_nPrintTopRow = m_awRowBreaks[pageRow], m_nPrintLeftCol = m_awColBreaks[pageCol];
   // A data source is asked for the page's cells, with room to spare.
-  if (!m_bPrintVisibleOnly) {
+  if (!m_bPrintSelection) {
     const int dh = std::max(1, GetDefaultRowHeight()), dw = std::max(1, GetDefaultColWidth());
     PreloadCells(m_nPrintTopRow + (ROWCOL)(2 * std::max(0, (int)m_rectPrint.Height()) / dh),
                  m_nPrintLeftCol + (ROWCOL)(4 * std::max(0, (int)m_rectPrint.Width()) / dw));

@@ -603,7 +603,10 @@ void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROW
       (bRows ? hint.m_nRow2 : hint.m_nCol2) = b;
       (bRows ? hint.m_nRow3 : hint.m_nCol3) = c;
     }
-    if (nOp == opRemove) hint.m_pHintPtr = const_cast<DWORD*>(pOldSizes);
+    if (nOp == opRemove) {
+      hint.m_pHintPtr = const_cast<DWORD*>(pOldSizes);
+      hint.m_lParam = GetZoom();  // the old sizes are in this window's pixels
+    }
     hint.m_flags = flags;
     SendHint(hint);
   }

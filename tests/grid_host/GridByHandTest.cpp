@@ -6,9 +6,12 @@
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/GXLibrary.h"
 #include "platform/core/Clock.h"
+#include "platform/gdi/Printer.h"
+#include "platform/ui/DialogAutomation.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/PrintInfo.h"
 #include "tests/grid_host/GridViewScene.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/LibraryDefaults.h"
 #include "tests/support/MdiScene.h"
 #include "tests/support/TestKernel.h"
@@ -346,6 +349,26 @@ TEST_F(GridByHand, TwoWindowsOfOneDocumentShowEachChange) {
   });
 }
 
+// A window zoomed by its host changes sizes or removes rows in its own pixels; the other window of
+// the grid, at its own zoom, shows each change whole.
+TEST_F(GridByHand, SizesChangedAtAnotherZoomShowInTheOtherWindow) {
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+  scene->AddChild(0, CRect(232, 0, 462, 280));
+  view->SetZoom(150);
+  auto sizes = [&] {
+    std::ostringstream o;
+    for (CGXGridView* v : scene->views) o << "w1 " << v->GetColWidth(1) << " h2 " << v->GetRowHeight(2) << "; ";
+    return o.str();
+  };
+  Run({
+      {"column A narrowed", [&] { Drag(ColEdge(1), ColEdge(1, -30)); }, "w1 43 h2 30; w1 29 h2 20; "},
+      {"row 2 taller", [&] { Drag(RowEdge(2), RowEdge(2, 30)); }, "w1 43 h2 60; w1 29 h2 39; "},
+      {"column A hidden", [&] { Drag(ColEdge(1), ColEdge(1, -60)); }, "w1 0 h2 60; w1 0 h2 39; "},
+      // Only a host removes rows.
+      {"row 2 removed", [&] { view->RemoveRows(2, 2); }, "w1 0 h2 30; w1 0 h2 20; "},
+  }, sizes);
+}
+
 // Clicks, arrows, Shift+arrows and Escape in either of two windows of one grid, with plain
 // selections and with Shift extending whole rows, the selection's marker frame on: both pictures
 // match a full repaint at each step.
@@ -518,6 +541,41 @@ TEST_F(GridByHand, PreviewFromTheMenuShowsAPage) {
     EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << wide;
   }
   AfxSetPreviewFolder(nullptr);
+}
+
+// Print with "Selection" picked in the print dialog: the page holds the selected block, frozen rows
+// and columns and headers, nothing of the rows and columns beyond the block.
+TEST_F(GridByHand, PrintingTheSelectionPrintsOnlyTheSelectedBlock) {
+  SetPrinterOutputFolder(ScratchDir("grid-by-hand-print").c_str());
+  auto printed = [&] {
+    DialogAutomation::CommonAnswer ok;
+    ok.ok = true;
+    ok.flags = PD_SELECTION;
+    DialogAutomation::PushAnswer(DialogAutomation::CommonKind::Print, ok);
+    ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_FILE_PRINT, 0);
+    UiAutomation::Pump();
+    const std::string pdf = AfxGetLastPrintFileName().GetString(), txt = pdf + ".txt";
+    if (std::system(("pdftotext -layout '" + pdf + "' '" + txt + "' 2>/dev/null").c_str()) != 0) return std::string("?");
+    // The table's lines, their words single-spaced (the footer's time left out).
+    std::istringstream in(ReadFileText(txt));
+    std::string line, out;
+    while (std::getline(in, line)) {
+      std::istringstream words(line);
+      std::string w, joined;
+      while (words >> w) joined += (joined.empty() ? "" : " ") + w;
+      if (!joined.empty() && joined.find(':') == std::string::npos) out += joined + "|";
+    }
+    return out;
+  };
+  Drag(At(2, 2), At(3, 3));
+  const std::string block = printed();
+  if (block == "?") GTEST_SKIP() << "pdftotext is not installed";
+  EXPECT_EQ("B C|2 22 23|3 32 33|", block);
+  view->SetFrozenRows(1);
+  view->SetFrozenCols(1);
+  Drag(ColEdge(4), ColEdge(4, -60));
+  Drag(At(5, 3), At(6, 6));
+  EXPECT_EQ("A C E F|1 11 13 15 16|5 51 53 55 56|6 61 63 65 66|", printed());
 }
 
 void GridByHand::Apply(const Hand& h) {
