@@ -77,7 +77,16 @@ void SECEditCoreBase::FinishMove(BOOL bShow) {
 // Moves the window contents by whole rows and repaints only what they uncover.
 void SECEditCoreBase::ScrollRows(int nRows) {
   if (!m_pWnd->GetSafeHwnd() || !m_bShowMessages) return;
-  m_pWnd->ScrollWindow(0, -nRows * m_nLineHeight);
+  const int dy = -nRows * m_nLineHeight;
+  m_pWnd->ScrollWindow(0, dy);
+  // The gutter's checkerboard is laid from the window's top: moved by an odd number of pixels it would
+  // no longer meet the rows painted afresh, so it is painted again.
+  if (dy % 2) {
+    CRect gutter;
+    m_pWnd->GetClientRect(&gutter);
+    gutter.right = m_nMargin;
+    m_pWnd->InvalidateRect(&gutter, FALSE);
+  }
   m_pWnd->UpdateWindow();
 }
 

@@ -37,6 +37,7 @@ Found Search(const std::string& text, const char* find, uint32_t flags, int line
 }
 
 void ClearFindProfile(CWinApp& app) {
+  app.WriteProfileString("Settings\\Find", nullptr, nullptr);  // the dialog's settings a test before left
   for (const char* key : {"Find", "Replace"})
     for (int n = 1; n <= 10; ++n) app.WriteProfileString("Settings\\Find", (key + std::to_string(n)).c_str(), "");
 }

@@ -631,6 +631,23 @@ TEST(TextWindowInput, EveryFontFromTheOptionsKeepsTheColumns) {
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(ctrl.m_hWnd));
 }
 
+// Rows scrolled by a line of an odd pixel height move the gutter's checkerboard out of step with the
+// rows painted afresh unless the gutter is painted again.
+TEST(TextWindowInput, AnOddLineHeightScrollsTheGutterAsARepaintDrawsIt) {
+  std::string text;
+  for (int i = 1; i <= 30; ++i) text += "line " + std::to_string(i) + "\r\n";
+  EditorScene s(2, text);
+  int points = 8;
+  while (points < 40 && s.View()->m_nLineHeight % 2 == 0) s.ChooseFont(2, "Courier New", ++points);
+  ASSERT_EQ(1, s.View()->m_nLineHeight % 2) << points;
+  RunSteps(s, {
+    {"bar's down arrow", [](EditorScene& w) { dravonix::test::bars::Press(w.ViewWnd(), dravonix::test::kDownArrow); }, "@1:0 top 2"},
+    {"down past the last row", [](EditorScene&) { for (int i = 0; i < 20; ++i) UA::PressKey(VK_DOWN); }, "@21:0 top 10"},
+    {"up past the top row", [](EditorScene&) { for (int i = 0; i < 12; ++i) UA::PressKey(VK_UP); }, "@9:0 top 9"},
+    {"wheel", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); }, "@9:0 top 10"},
+  }, [](EditorScene& w) { return "@" + w.Caret() + " top " + std::to_string(w.View()->m_nTopLine); });
+}
+
 namespace {
 
 // "" or what a view of the scene's document holds or shows wrongly: top and caret lines against
