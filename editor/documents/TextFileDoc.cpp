@@ -1,5 +1,7 @@
 #include "editor/documents/TextFileDoc.h"
 
+#include "editor/EditorStrings.h"
+
 #include "platform/core/Archive.h"
 #include "platform/core/ChangeNotification.h"
 #include "platform/core/File.h"
@@ -110,7 +112,11 @@ BOOL CTextFileDoc::OnNewDocument() {
 BOOL CTextFileDoc::OnOpenDocument(LPCSTR lpszPathName) {
   if (!CDocument::OnOpenDocument(lpszPathName)) return FALSE;
   InitializeDoc(lpszPathName, TRUE);
-  return m_edit.ReadFromFile(lpszPathName) == 0;
+  const int code = m_edit.ReadFromFile(lpszPathName);
+  // A file the editor refuses (a line it cannot hold, NUL bytes) is said, not left unopened in silence.
+  if (code >= SECEDIT_READONLY)
+    if (const char* text = GetEditorString((UINT)code)) AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+  return code == 0;
 }
 
 void CTextFileDoc::Serialize(CArchive& ar) {

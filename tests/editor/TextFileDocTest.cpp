@@ -369,3 +369,15 @@ TEST(TextFileDoc, RecallAfterAnUnheardClearReadsNoFreedLine) {
   console.m_pUpdateTarget = nullptr;
   v->Close();
 }
+
+// A file the editor refuses is not left unopened without a word.
+TEST(TextFileDoc, AFileWithALineTooLongToHoldIsRefusedWithItsMessage) {
+  const std::string path = dravonix::test::ScratchDir("refused") + "/long.zur";
+  std::ofstream(path, std::ios::binary) << std::string(20000, 'x');
+  Boxes().Reset();
+  Doc doc;
+  EXPECT_FALSE(doc.OnOpenDocument(path.c_str()));
+  ASSERT_EQ(Boxes().MessageBoxes().size(), 1u);
+  EXPECT_EQ(Boxes().MessageBoxes()[0].text, "Cannot complete operation.  Maximum line length would be exceeded.");
+  EXPECT_EQ(Boxes().MessageBoxes()[0].type, (UINT)(MB_OK | MB_ICONEXCLAMATION));
+}
