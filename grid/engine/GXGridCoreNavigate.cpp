@@ -290,7 +290,11 @@ BOOL CGXGridCore::RouteKeyMessage(CWnd* pMessageWnd, UINT nMessage, UINT nChar, 
   CGXControl* control = nullptr;
   if (GetCurrentCell(r, c) && (control = GetControl(r, c)) != nullptr && pMessageWnd && grid &&
       pMessageWnd->GetSafeHwnd() == grid) {
-    if (!control->IsInit()) control->Init(r, c);
+    // A control bound here may come up active: its cell is drawn again as such.
+    if (!control->IsInit()) {
+      control->Init(r, c);
+      control->Refresh();
+    }
     if (control->DispatchKeyMessage(nMessage, nChar, MAKELPARAM(nRepCnt, nFlags))) {
       ScrollCellInView(r, c, GX_UPDATENOW);
       UpdateWindow();

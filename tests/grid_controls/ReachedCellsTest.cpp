@@ -722,4 +722,15 @@ TEST(ReachedCells, EscInATabbedDropDownListShowsWhatARepaintShows) {
   EXPECT_EQ("Green", s.Shown());
 }
 
+// A date typed into a cell opened at once and stored by Enter: the cell shows what a repaint shows.
+TEST(ReachedCells, EnterInADateCellOpenedAtOnceShowsWhatARepaintShows) {
+  CellScene s;
+  s.Put(2, 2, Cell(52543, "3/15/2024"));
+  s.grid->GetParam()->m_wActivateFlags = 4;
+  ExpectRows(s, {
+                    {"opened", ACT(s.Click(2, 2)), 2, 2, nullptr, "2,2"},
+                    {"typed, stored", ACT(s.Type("4"); s.Key(VK_RETURN)), 2, 2, nullptr, "2,2"},
+                });
+}
+
 }  // namespace
