@@ -79,7 +79,9 @@ class TipCtl : public ControlImpl {
     for (size_t i = 0; i < m_tools.size(); ++i) {
       const Tool& t = m_tools[i];
       if (t.flags & TTF_IDISHWND) {
-        if ((HWND)t.id == w) return (int)i;
+        // A tool left by a window since destroyed may name a new window that took its address: the
+        // tool is this window's only while its owner holds it.
+        if ((HWND)t.id == w && (!t.hwnd || t.hwnd == w || ::IsChild(t.hwnd, w))) return (int)i;
       } else if (t.hwnd == w && CRect(t.rect).PtInRect(pt)) {
         return (int)i;
       }
