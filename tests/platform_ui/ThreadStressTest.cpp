@@ -66,7 +66,7 @@ TEST(ThreadStressTest, TwoThreadsPostScrollAndPaintWithoutDeadlock) {
   WNDCLASS have;
   if (!GetClassInfo(nullptr, wc.lpszClassName, &have)) RegisterClass(&wc);
 
-  const int kRounds = 50000;  // per thread
+  const int kRounds = 25000;  // per thread
   std::atomic<HWND> windows[2] = {nullptr, nullptr};
   std::atomic<int> ready{0}, finished{0}, painted{0};
   auto work = [&](int me) {
@@ -102,7 +102,7 @@ TEST(ThreadStressTest, TwoThreadsPostScrollAndPaintWithoutDeadlock) {
     DestroyWindow(own);
   };
   {
-    Watchdog watchdog(std::chrono::seconds(60));
+    Watchdog watchdog(std::chrono::seconds(120));
     std::thread a(work, 0), b(work, 1);
     a.join();
     b.join();
