@@ -137,6 +137,15 @@ class GadgetWndsTest : public SetupTest {
   }
 
   SetupPtr m_setup;
+  // A slider gadget on a word of the drive, its panel open and started.
+  CGadgetSliderWnd* OpenSlider(CControlPanelSliderItem*& item) {
+    item = Add<CControlPanelSliderItem>();
+    item->m_var.m_strName = "int@0x8300";
+    Open();
+    Start();
+    return Gadget<CGadgetSliderWnd>(0);
+  }
+
   HostDoc m_doc;
   std::unique_ptr<CWinApp> m_app;
   CMDIFrameWnd* m_main = nullptr;
@@ -1317,12 +1326,9 @@ TEST_F(GadgetWndsTest, APrecisionTheListDoesNotOfferIsKeptThroughOk) {
 // A slider writes a typed number only when the whole text is one: "1,5" or "0x10" in a decimal box
 // moves nothing on the drive.
 TEST_F(GadgetWndsTest, ASliderWritesOnlyTextsThatAreWholeNumbers) {
-  auto* slider = Add<CControlPanelSliderItem>();
-  slider->m_var.m_strName = "int@0x8300";
-  Open();
-  Start();
+  CControlPanelSliderItem* slider = nullptr;
+  auto* wnd = OpenSlider(slider);
   ASSERT_TRUE(Poll());
-  auto* wnd = Gadget<CGadgetSliderWnd>(0);
   for (const char* typed : {"1,5", "0x10", "5abc", " 7 ", "+8", "-1e1"}) {
     DialogAutomation::TypeInto(wnd, CGadgetSliderWnd::IDC_VALUE, typed);
     UiAutomation::PressKey(VK_RETURN);
@@ -1335,12 +1341,9 @@ TEST_F(GadgetWndsTest, ASliderWritesOnlyTextsThatAreWholeNumbers) {
 // A slider whose write the drive refused takes no more input: its box and its thumb are disabled,
 // and a drag moves nothing.
 TEST_F(GadgetWndsTest, ASliderTheDriveRefusedTakesNoMoreInput) {
-  auto* slider = Add<CControlPanelSliderItem>();
-  slider->m_var.m_strName = "int@0x8300";
-  Open();
-  Start();
+  CControlPanelSliderItem* slider = nullptr;
+  auto* wnd = OpenSlider(slider);
   ASSERT_TRUE(Poll());
-  auto* wnd = Gadget<CGadgetSliderWnd>(0);
   Script("interpreter.dll", "InterpStandIn_Script", "fail 1 drive busy");
   DialogAutomation::TypeInto(wnd, CGadgetSliderWnd::IDC_VALUE, "7");
   UiAutomation::PressKey(VK_RETURN);
