@@ -528,6 +528,8 @@ BOOL CTextFileView::Recall(bool bUp) {
   InvalidateRow(m_nCurLine - m_nTopLine);
   m_nCurCol = TextEndCol(last);
   EnsureCaretVisible();
+  // Other windows on the console show the same input line.
+  UpdateViews(this, 0, nullptr);
   return TRUE;
 }
 

@@ -248,6 +248,17 @@ TEST(TextWindowInput, RandomInputLeavesTheConsoleHistoryAndPromptAlone) {
   }
 }
 
+// A command recalled in one console window shows in another window on the console at once.
+TEST(TextWindowInput, ACommandRecalledInOneConsoleWindowShowsInTheOther) {
+  EditorScene s(4);
+  UA::TypeText("abc\ny");
+  s.AddChild(0, CRect(120, 60, 460, 300));  // the first window's input line stays in view behind
+  RunSteps(s, {
+    {"recalled", Key(VK_UP), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> abc| @3:8 sel none top 1"},
+    {"back to the prompt", Key(VK_DOWN), "VKS> abc|FATAL ERROR: THERE IS NO SETUP!|VKS> | @3:5 sel none top 1"},
+  });
+}
+
 namespace {
 
 // A click in the middle of a dialog's control; into a combo box's edit field.
