@@ -648,6 +648,45 @@ TEST(TextWindowInput, AnOddLineHeightScrollsTheGutterAsARepaintDrawsIt) {
   }, [](EditorScene& w) { return "@" + w.Caret() + " top " + std::to_string(w.View()->m_nTopLine); });
 }
 
+// A window lower than one row, or narrower than a tab stop, still pages and keeps the caret where it
+// is drawn inside the window.
+TEST(TextWindowInput, AWindowTooSmallForARowOrATabStopKeepsTheCaretInIt) {
+  std::string text;
+  for (int i = 1; i <= 30; ++i) text += "line number " + std::to_string(i) + " with some text\r\n";
+  EditorScene s(2, text);
+  const auto clientTo = [](EditorScene& w, int cx, int cy) {
+    HWND child = ::GetParent(w.ViewWnd());
+    CRect frame, client;
+    ::GetWindowRect(child, &frame);
+    ::GetClientRect(w.ViewWnd(), &client);
+    ::SetWindowPos(child, nullptr, 0, 0, frame.Width() + cx - client.Width(), frame.Height() + cy - client.Height(),
+                   SWP_NOMOVE | SWP_NOZORDER);
+  };
+  const auto margin = [](EditorScene& w) { return w.View()->m_nMargin; };
+  const auto cell = [](EditorScene& w) { return w.View()->m_nCharWidth; };
+  const auto row = [](EditorScene& w) { return w.View()->m_nLineHeight; };
+  RunSteps(s, {
+    {"a window lower than a row", [&](EditorScene& w) { clientTo(w, margin(w) + 4 * cell(w), row(w) - 2); }, "@1:0 in"},
+    {"page down", Key(VK_NEXT), "@2:0 in"},
+    {"end", Key(VK_END), "@2:28 in"},
+    {"page up", Key(VK_PRIOR), "@1:28 in"},
+    {"narrower than a tab stop", [&](EditorScene& w) { clientTo(w, margin(w) + 2 * cell(w) + 1, 3 * row(w)); }, "@1:28 in"},
+    {"home", Key(VK_HOME), "@1:0 in"},
+    {"right", Key(VK_RIGHT), "@1:1 in"},
+    {"click at the right edge", [&](EditorScene& w) { UA::Click(w.ViewWnd(), CPoint(margin(w) + 2 * cell(w) - 1, 1)); }, "@1:3 in"},
+  }, [](EditorScene& w) {
+    CTextFileView* v = w.View();
+    CRect client;
+    v->GetClientRect(&client);
+    const CPoint at = CWnd::GetCaretPos();
+    // Drawn at its cell, and that cell inside the window.
+    const bool atCell = at.x == v->m_nMargin + (v->m_nCurCol - v->m_nLeftCol) * v->m_nCharWidth &&
+                         at.y == (v->m_nCurLine - v->m_nTopLine) * v->m_nLineHeight;
+    const bool in = atCell && at.x >= v->m_nMargin && at.x < client.right && at.y >= 0 && at.y < client.bottom;
+    return "@" + w.Caret() + (in ? " in" : " out at " + std::to_string(at.x) + "," + std::to_string(at.y));
+  });
+}
+
 namespace {
 
 // "" or what a view of the scene's document holds or shows wrongly: top and caret lines against
