@@ -888,6 +888,30 @@ TEST_F(GadgetWndsTest, EditDialogsRefuseBadInput) {
   EXPECT_EQ(boxes[2], "Unknown variable \"NOSUCH\".");
 }
 
+// The code dialog pulled in by its corner to its least size keeps its three buttons apart.
+TEST_F(GadgetWndsTest, TheCodeDialogAtItsLeastSizeKeepsItsButtonsApart) {
+  Add<CControlPanelCodeItem>()->m_strCode = "APOS=1;";
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  std::string wrong = "not opened";
+  DialogAutomation::AddDialogHandler(14014u, [&](CWnd* dlg) {
+    CRect w;
+    dlg->GetWindowRect(&w);
+    CPoint from(w.right - 2, w.bottom - 2), to = from - CSize(w.Width(), w.Height());
+    dlg->ScreenToClient(&from), dlg->ScreenToClient(&to);
+    UiAutomation::Drag(dlg->m_hWnd, from, to);
+    dlg->GetWindowRect(&w);
+    CRect client, ok = ChildRect(dlg, IDOK), cancel = ChildRect(dlg, IDCANCEL), help = ChildRect(dlg, 9), both;
+    dlg->GetClientRect(&client);
+    wrong = w.Size() != CSize(200, 200) ? "not at its least size" : "";
+    if (both.IntersectRect(ok, cancel) || both.IntersectRect(cancel, help)) wrong += " buttons overlap";
+    DialogAutomation::ClickControl(dlg, IDCANCEL);
+  });
+  Clock::Advance(1000);
+  UiAutomation::DoubleClick(Gadget<CGadgetCodeWnd>(0)->m_hWnd, CPoint(2, 2));
+  EXPECT_EQ(wrong, "");
+}
+
 TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
   auto* show = Add<CControlPanelShowVarItem>();
   show->m_var.m_strName = "APOS";
