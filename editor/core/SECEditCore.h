@@ -171,8 +171,9 @@ class SECEditCoreBase {
   int OnEditRedo();
 
   // Clipboard.
-  int CopyToClipboard();
-  int CopyColumnToClipboard();
+  // `pPlaced`, when given, tells whether the text reached the clipboard (another program may hold it).
+  int CopyToClipboard(bool* pPlaced = nullptr);
+  int CopyColumnToClipboard(bool* pPlaced = nullptr);
   int CutSelection(BOOL bRedraw);
   int Paste(BOOL bRedraw, BOOL bUndo);
   int PasteColumnBlock(BOOL bRedraw, BOOL bUndo);

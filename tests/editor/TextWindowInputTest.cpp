@@ -562,6 +562,23 @@ TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
   }, state);
 }
 
+// Cut while another program holds the clipboard open: the text that cannot go there stays in the
+// window, a stream and a column block alike.
+TEST(TextWindowInput, CutKeepsTheTextTheClipboardCannotTake) {
+  EditorScene s(2, "alpha beta\r\ngamma\r\n");
+  ClipboardSetText(nullptr, "before", 6);
+  SetClipboardHeldByOtherProgram(TRUE);
+  RunSteps(s, {
+    {"stream", [](EditorScene& w) { UA::Drag(w.ViewWnd(), w.At(1, 0), w.At(1, 5)), UA::PressKey('X', Ctrl); }, "alpha beta|gamma|"},
+    {"column block", [](EditorScene& w) {
+      UA::Click(w.ViewWnd(), w.At(2, 5));
+      UA::KeyDown(VK_MENU), UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(2, 3)), UA::KeyUp(VK_MENU), UA::PressKey('X', Ctrl);
+    }, "alpha beta|gamma| block"},
+  }, [](EditorScene& w) { return w.Text() + (w.View()->m_nSelMode == 2 ? " block" : ""); });
+  SetClipboardHeldByOtherProgram(FALSE);
+  EXPECT_EQ(EditorScene::Clipboard(), "before");
+}
+
 // A Select key at the text's start or end selects nothing, and Select All of an empty text leaves
 // nothing selected: typing, Backspace and the next Select key work from the caret.
 TEST(TextWindowInput, ASelectionOfNothingLeavesKeysWorkingFromTheCaret) {
