@@ -107,6 +107,11 @@ void SECEditCoreBase::InvalidateRow(int nRow) {
 
 int SECEditCoreBase::VisibleRows() const { return m_nLineHeight > 0 ? m_rcClient.Height() / m_nLineHeight : 0; }
 
+int SECEditCoreBase::PageRows() const {
+  const int rows = VisibleRows();
+  return rows > 0 || m_nLineHeight <= 0 || m_rcClient.Height() <= 0 ? rows : 1;
+}
+
 int SECEditCoreBase::VisibleCols() const {
   return m_nCharWidth > 0 ? (m_rcClient.Width() - m_nMargin) / m_nCharWidth : 0;
 }

@@ -145,6 +145,8 @@ class SECEditCoreBase {
   BOOL OnScroll(UINT nScrollCode, UINT nPos, BOOL bDoScroll);
   int VisibleRows() const;
   int VisibleCols() const;
+  // Rows a page moves and the caret is kept within: a window too low for a whole row still shows part of one.
+  int PageRows() const;
   // The line of a number, walked from the nearest known line (first, top, caret).
   tagLINEDESC* FindLine(int nNumber);
 
@@ -169,8 +171,9 @@ class SECEditCoreBase {
   int OnEditRedo();
 
   // Clipboard.
-  int CopyToClipboard();
-  int CopyColumnToClipboard();
+  // `pPlaced`, when given, tells whether the text reached the clipboard (another program may hold it).
+  int CopyToClipboard(bool* pPlaced = nullptr);
+  int CopyColumnToClipboard(bool* pPlaced = nullptr);
   int CutSelection(BOOL bRedraw);
   int Paste(BOOL bRedraw, BOOL bUndo);
   int PasteColumnBlock(BOOL bRedraw, BOOL bUndo);

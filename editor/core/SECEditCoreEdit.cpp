@@ -494,8 +494,9 @@ int SECEditCoreBase::UndoRedo(bool bRedo) {
 
 // ---- Clipboard ----
 
+// False when another program holds the clipboard: nothing is placed.
 static bool PutOnClipboard(HWND hwnd, const std::string& data, size_t extra) {
-  if (!OpenClipboard(hwnd)) return true;  // held elsewhere: nothing placed, no error
+  if (!OpenClipboard(hwnd)) return false;
   EmptyClipboard();
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, data.size() + extra);
   if (h) {
@@ -523,9 +524,10 @@ static bool TakeClipboardText(HWND hwnd, std::string& text) {
   return true;
 }
 
-int SECEditCoreBase::CopyToClipboard() {
+int SECEditCoreBase::CopyToClipboard(bool* pPlaced) {
   SECEdit* e = GetEdit();
-  if (m_nSelMode == 2) return CopyColumnToClipboard();
+  if (pPlaced) *pPlaced = false;
+  if (m_nSelMode == 2) return CopyColumnToClipboard(pPlaced);
   if (!e || !m_selStart.pLine || !m_selEnd.pLine) return SECEDIT_OUT_OF_MEMORY;
   SECEditPos a{m_selStart.pLine, e->ColumnToOffset(m_selStart.pLine, m_selStart.nCol)};
   SECEditPos b{m_selEnd.pLine, e->ColumnToOffset(m_selEnd.pLine, m_selEnd.nCol)};
@@ -533,13 +535,14 @@ int SECEditCoreBase::CopyToClipboard() {
   char* t = e->GetText(a, b, &n);
   if (!t) return SECEDIT_OUT_OF_MEMORY;
   // An empty selection copies nothing: the clipboard keeps what it holds.
-  if (n > 0) PutOnClipboard(m_pWnd->GetSafeHwnd(), std::string(t, (size_t)n), 1);
+  if (n > 0 && PutOnClipboard(m_pWnd->GetSafeHwnd(), std::string(t, (size_t)n), 1) && pPlaced) *pPlaced = true;
   free(t);
   return 0;
 }
 
-int SECEditCoreBase::CopyColumnToClipboard() {
+int SECEditCoreBase::CopyColumnToClipboard(bool* pPlaced) {
   SECEdit* e = GetEdit();
+  if (pPlaced) *pPlaced = false;
   if (!e || !m_selStart.pLine || !m_selEnd.pLine) return SECEDIT_OUT_OF_MEMORY;
   int left = m_selStart.nCol < m_selEnd.nCol ? m_selStart.nCol : m_selEnd.nCol;
   int right = m_selStart.nCol < m_selEnd.nCol ? m_selEnd.nCol : m_selStart.nCol;
@@ -549,15 +552,18 @@ int SECEditCoreBase::CopyColumnToClipboard() {
   int n = 0;
   char* t = e->GetColumnBlock(a, b, &n);
   if (!t) return SECEDIT_OUT_OF_MEMORY;
-  PutOnClipboard(m_pWnd->GetSafeHwnd(), kMarker + std::string(e->m_szLineEnd) + std::string(t, (size_t)n), 32);
+  if (PutOnClipboard(m_pWnd->GetSafeHwnd(), kMarker + std::string(e->m_szLineEnd) + std::string(t, (size_t)n), 32) && pPlaced)
+    *pPlaced = true;
   free(t);
   return 0;
 }
 
 int SECEditCoreBase::CutSelection(BOOL bRedraw) {
   if (!m_bSelection) return 0;
-  int r = CopyToClipboard();
-  if (!r && !GetEdit()->IsReadOnly()) r = DeleteSelection(bRedraw, TRUE);
+  // Text that did not reach the clipboard stays where it is.
+  bool placed = false;
+  int r = CopyToClipboard(&placed);
+  if (!r && placed && !GetEdit()->IsReadOnly()) r = DeleteSelection(bRedraw, TRUE);
   // An empty selection is cut as it is copied: nothing happens.
   return r == SECEDIT_NO_TEXT ? 0 : r;
 }

@@ -158,7 +158,7 @@ int SECEditCoreBase::CharRight(BOOL bShow) {
 int SECEditCoreBase::PageDown(BOOL bShow) {
   if (!Ready()) return SECEDIT_NO_TEXT;
   if (!m_pCurLine->pNext) return SECEDIT_END_OF_FILE;
-  for (int i = VisibleRows(); i > 0 && m_pCurLine->pNext; --i) {
+  for (int i = PageRows(); i > 0 && m_pCurLine->pNext; --i) {
     m_pCurLine = m_pCurLine->pNext;
     ++m_nCurLine;
     if (m_pTopLine->pNext) {
@@ -181,7 +181,7 @@ int SECEditCoreBase::PageUp(BOOL bShow) {
   if (!m_pCurLine->pPrev) return SECEDIT_TOP_OF_FILE;
   if (bShow) EnsureCaretVisible();
   tagLINEDESC* oldTop = m_pTopLine;
-  for (int i = VisibleRows(); i > 0; --i) {
+  for (int i = PageRows(); i > 0; --i) {
     if (m_pTopLine->pPrev) {
       m_pTopLine = m_pTopLine->pPrev;
       --m_nTopLine;
@@ -379,7 +379,7 @@ void SECEditCoreBase::ExtendSelection(BOOL bShow) {
 }
 
 void SECEditCoreBase::ScrollCaretUpToBottomRow() {
-  const int rows = VisibleRows();
+  const int rows = PageRows();
   if (rows <= 0 || m_nCurLine < m_nTopLine + rows) return;
   m_nTopLine = m_nCurLine - rows + 1;
   m_pTopLine = FindLine(m_nTopLine);
@@ -389,13 +389,17 @@ void SECEditCoreBase::ScrollCaretUpToBottomRow() {
 void SECEditCoreBase::EnsureCaretVisible() {
   SECEdit* e = GetEdit();
   if (!e || !Ready() || m_nCharWidth <= 0 || m_nLineHeight <= 0) return;
-  int rows = VisibleRows(), cols = VisibleCols();
+  int rows = PageRows(), cols = VisibleCols();
+  // Part of a cell is still a place to show the caret in.
+  if (cols <= 0 && m_rcClient.Width() > m_nMargin) cols = 1;
   if (rows <= 0 || cols <= 0) return;
   if (m_nCurCol < 0) m_nCurCol = 0;
   int oldTop = m_nTopLine, oldLeft = m_nLeftCol;
   int ts = e->GetTabSize();
   while (m_nLeftCol > m_nCurCol) m_nLeftCol = m_nLeftCol - ts < 0 ? 0 : m_nLeftCol - ts;
-  while (m_nCurCol >= m_nLeftCol + cols - 1) m_nLeftCol += ts;
+  // A window narrower than a tab stop would step past the caret: the step ends at it.
+  const int span = cols > 1 ? cols - 1 : 1;
+  while (m_nCurCol >= m_nLeftCol + span) m_nLeftCol = std::min(m_nLeftCol + ts, m_nCurCol);
   if (m_nCurLine < m_nTopLine || m_nCurLine >= m_nTopLine + rows) {
     m_pTopLine = m_pCurLine;
     m_nTopLine = m_nCurLine;
@@ -478,7 +482,7 @@ void SECEditCoreBase::HandleVScroll(UINT nCode, UINT nPos) {
   SECEdit* e = GetEdit();
   if (!Ready()) return;
   m_bInScroll = TRUE;
-  int rows = VisibleRows();
+  int rows = PageRows();
   switch (nCode) {
     case SB_LINEUP:
       if (m_pTopLine->pPrev) {

@@ -434,7 +434,8 @@ void CGadgetCodeEditDlg::OnSize(UINT type, int cx, int cy) {
   if (!ok) return;
   const CRect button = ChildRect(this, IDOK);
   const int b = button.Width(), h = button.Height(), top = cy - 5 - h;
-  const int gap = (cx - 3 * b - 10) / 4;
+  // Narrower than the row of buttons with margins, they stand side by side rather than over each other.
+  const int gap = std::max((cx - 3 * b - 10) / 4, 0);
   int x = gap + 5;
   for (int id : {IDOK, IDCANCEL, (int)IDC_HELP_BUTTON}) {
     MoveChild(this, id, x, top, b, h);

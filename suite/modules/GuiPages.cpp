@@ -140,6 +140,7 @@ class CMotorTestPage : public CMC_TestDlg {
   void BeginTest() override { RunSteps(); }
 
   void RunSteps() {
+    m_wCurrentStep = 65535;  // every run counts from its first step, as a new page's does
     Step("Downloading the test program");
     if (!ExecuteCode("TestProgram", nullptr, m_pLogger, nullptr, nullptr)) return End(false);
     Step("Waiting for the drive");

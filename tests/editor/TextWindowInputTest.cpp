@@ -573,6 +573,23 @@ TEST(TextWindowInput, AnEmptySelectionLeavesTheClipboardAlone) {
   }, state);
 }
 
+// Cut while another program holds the clipboard open: the text that cannot go there stays in the
+// window, a stream and a column block alike.
+TEST(TextWindowInput, CutKeepsTheTextTheClipboardCannotTake) {
+  EditorScene s(2, "alpha beta\r\ngamma\r\n");
+  ClipboardSetText(nullptr, "before", 6);
+  SetClipboardHeldByOtherProgram(TRUE);
+  RunSteps(s, {
+    {"stream", [](EditorScene& w) { UA::Drag(w.ViewWnd(), w.At(1, 0), w.At(1, 5)), UA::PressKey('X', Ctrl); }, "alpha beta|gamma|"},
+    {"column block", [](EditorScene& w) {
+      UA::Click(w.ViewWnd(), w.At(2, 5));
+      UA::KeyDown(VK_MENU), UA::Drag(w.ViewWnd(), w.At(1, 1), w.At(2, 3)), UA::KeyUp(VK_MENU), UA::PressKey('X', Ctrl);
+    }, "alpha beta|gamma| block"},
+  }, [](EditorScene& w) { return w.Text() + (w.View()->m_nSelMode == 2 ? " block" : ""); });
+  SetClipboardHeldByOtherProgram(FALSE);
+  EXPECT_EQ(EditorScene::Clipboard(), "before");
+}
+
 // A Select key at the text's start or end selects nothing, and Select All of an empty text leaves
 // nothing selected: typing, Backspace and the next Select key work from the caret.
 TEST(TextWindowInput, ASelectionOfNothingLeavesKeysWorkingFromTheCaret) {
@@ -657,6 +674,45 @@ TEST(TextWindowInput, AnOddLineHeightScrollsTheGutterAsARepaintDrawsIt) {
     {"up past the top row", [](EditorScene&) { for (int i = 0; i < 12; ++i) UA::PressKey(VK_UP); }, "@9:0 top 9"},
     {"wheel", [](EditorScene& w) { UA::Wheel(w.ViewWnd(), w.At(1, 1), -120); }, "@9:0 top 10"},
   }, [](EditorScene& w) { return "@" + w.Caret() + " top " + std::to_string(w.View()->m_nTopLine); });
+}
+
+// A window lower than one row, or narrower than a tab stop, still pages and keeps the caret where it
+// is drawn inside the window.
+TEST(TextWindowInput, AWindowTooSmallForARowOrATabStopKeepsTheCaretInIt) {
+  std::string text;
+  for (int i = 1; i <= 30; ++i) text += "line number " + std::to_string(i) + " with some text\r\n";
+  EditorScene s(2, text);
+  const auto clientTo = [](EditorScene& w, int cx, int cy) {
+    HWND child = ::GetParent(w.ViewWnd());
+    CRect frame, client;
+    ::GetWindowRect(child, &frame);
+    ::GetClientRect(w.ViewWnd(), &client);
+    ::SetWindowPos(child, nullptr, 0, 0, frame.Width() + cx - client.Width(), frame.Height() + cy - client.Height(),
+                   SWP_NOMOVE | SWP_NOZORDER);
+  };
+  const auto margin = [](EditorScene& w) { return w.View()->m_nMargin; };
+  const auto cell = [](EditorScene& w) { return w.View()->m_nCharWidth; };
+  const auto row = [](EditorScene& w) { return w.View()->m_nLineHeight; };
+  RunSteps(s, {
+    {"a window lower than a row", [&](EditorScene& w) { clientTo(w, margin(w) + 4 * cell(w), row(w) - 2); }, "@1:0 in"},
+    {"page down", Key(VK_NEXT), "@2:0 in"},
+    {"end", Key(VK_END), "@2:28 in"},
+    {"page up", Key(VK_PRIOR), "@1:28 in"},
+    {"narrower than a tab stop", [&](EditorScene& w) { clientTo(w, margin(w) + 2 * cell(w) + 1, 3 * row(w)); }, "@1:28 in"},
+    {"home", Key(VK_HOME), "@1:0 in"},
+    {"right", Key(VK_RIGHT), "@1:1 in"},
+    {"click at the right edge", [&](EditorScene& w) { UA::Click(w.ViewWnd(), CPoint(margin(w) + 2 * cell(w) - 1, 1)); }, "@1:3 in"},
+  }, [](EditorScene& w) {
+    CTextFileView* v = w.View();
+    CRect client;
+    v->GetClientRect(&client);
+    const CPoint at = CWnd::GetCaretPos();
+    // Drawn at its cell, and that cell inside the window.
+    const bool atCell = at.x == v->m_nMargin + (v->m_nCurCol - v->m_nLeftCol) * v->m_nCharWidth &&
+                         at.y == (v->m_nCurLine - v->m_nTopLine) * v->m_nLineHeight;
+    const bool in = atCell && at.x >= v->m_nMargin && at.x < client.right && at.y >= 0 && at.y < client.bottom;
+    return "@" + w.Caret() + (in ? " in" : " out at " + std::to_string(at.x) + "," + std::to_string(at.y));
+  });
 }
 
 namespace {

@@ -32,6 +32,7 @@
 #include "tests/support/WindowPicture.h"
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <random>
 
@@ -93,6 +94,12 @@ class GadgetWndsTest : public SetupTest {
     return dynamic_cast<Wnd*>(view->m_aGadgets[index]);
   }
   void Open() { ASSERT_TRUE(m_doc.m_panels.OpenFrame(0, &m_doc)); }
+  // A gadget's edit dialog opened as the user opens it, by a double click in design mode.
+  void EditByDoubleClick(int index) {
+    CMC_ControlPanel::ms_bInCustomize = 1;
+    Clock::Advance(1000);  // not the second click of an earlier one
+    UiAutomation::DoubleClick(Gadget<CGadgetWnd>(index)->m_hWnd, CPoint(2, 2));
+  }
   void Start() {
     CMC_ControlPanel::ms_bStarted = 1;
     m_doc.m_panels.BuildMemoryArray(&m_doc);
@@ -263,7 +270,7 @@ TEST_F(GadgetWndsTest, EveryKindOpensFromTheBarAndFromPropertiesAndKeepsWhatWasT
         Drop(bar, kind);
         ASSERT_EQ(m_panel->GetSize(), kind + 1) << LastBox();
       } else {
-        EXPECT_TRUE(Gadget<CGadgetWnd>(kind)->EditProperties()) << LastBox();
+        EditByDoubleClick(kind);
       }
       EXPECT_EQ(kinds[kind].kept(m_panel->GetAt(kind)), expected[kind][pass]);
     }
@@ -508,24 +515,28 @@ TEST_F(GadgetWndsTest, SliderWritesTheDriveAndTheDisplayFollows) {
 }
 
 TEST_F(GadgetWndsTest, ValueDisplayRewritesOnlyChangesAndTitlesFollowTheRule) {
-  auto* show = Add<CControlPanelShowVarItem>();
-  show->m_var.m_strName = "APOS";
-  show->m_var.m_strUnit = "rot";
+  Add<CControlPanelShowVarItem>()->m_var.m_strName = "float@0x8306";
   Open();
   auto* wnd = Gadget<CGadgetShowVarWnd>(0);
   Start();
-  show->m_var.m_dValue = 5;
-  wnd->OnUpdateValues();
+  // The drive's float as the panel polls it.
+  const auto drive = [&](float value) {
+    WORD words[2];
+    std::memcpy(words, &value, sizeof words);
+    DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(0x8306), 0x8306, words, 2);
+    m_doc.m_panels.InvalidateMemory(0, 0x8306, 2);
+    Poll();
+  };
+  drive(5);
   EXPECT_EQ(Text(wnd, CGadgetShowVarWnd::IDC_VALUE), "5");
   wnd->SetDlgItemText(CGadgetShowVarWnd::IDC_VALUE, "x");
-  wnd->OnUpdateValues();
+  drive(5);
   EXPECT_EQ(Text(wnd, CGadgetShowVarWnd::IDC_VALUE), "x");
-  show->m_var.m_dValue = std::nan("");
-  wnd->OnUpdateValues();
+  drive(std::nanf(""));
   wnd->SetDlgItemText(CGadgetShowVarWnd::IDC_VALUE, "x");
-  wnd->OnUpdateValues();
+  drive(std::nanf(""));
   EXPECT_NE(Text(wnd, CGadgetShowVarWnd::IDC_VALUE), "x");
-  wnd->OnStart();
+  m_doc.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STARTED, nullptr);
   EXPECT_EQ(wnd->m_dLastValue, kValueNotShown);
 
   const struct { BYTE axis; const char* unit; int expression; const char* title; } titles[] = {
@@ -725,14 +736,14 @@ TEST_F(GadgetWndsTest, CodeButtonSendsOnlyWhileRunning) {
   Open();
   auto* wnd = Gadget<CGadgetCodeWnd>(0);
   EXPECT_FALSE(wnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->IsWindowEnabled());
-  wnd->SendCode();
+  DialogAutomation::ClickControl(wnd, CGadgetCodeWnd::IDC_BUTTON);
   EXPECT_EQ(InterpreterLog(), "");
   Start();
   EXPECT_TRUE(wnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->IsWindowEnabled());
   DialogAutomation::ClickControl(wnd, CGadgetCodeWnd::IDC_BUTTON);
   EXPECT_EQ(InterpreterLog(), "0x0010\tAPOS=1;\n");
   code->m_strCode = "NOSUCH=1;";
-  wnd->SendCode();
+  DialogAutomation::ClickControl(wnd, CGadgetCodeWnd::IDC_BUTTON);
   EXPECT_TRUE(code->m_bDisabled);
   EXPECT_FALSE(wnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->IsWindowEnabled());
   auto* labelWnd = Gadget<CGadgetTextWnd>(1);
@@ -778,12 +789,17 @@ TEST_F(GadgetWndsTest, GadgetsPaintTheirColours) {
   Start();
   ASSERT_TRUE(Poll());
   EXPECT_EQ(pixel(inputWnd, CGadgetInputWnd::IDC_LOW, centre(inputWnd, CGadgetInputWnd::IDC_LOW)), RGB(255, 0, 0));
-  input->m_bState = 1;
-  inputWnd->OnUpdateValues();
+  const WORD instatus = m_setup->FindVariable("INSTATUS")->GetAddress(), on = 8;
+  DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(instatus), instatus, &on, 1);
+  m_doc.m_panels.InvalidateMemory(0, instatus, 1);
+  ASSERT_TRUE(Poll());
   EXPECT_EQ(pixel(inputWnd, CGadgetInputWnd::IDC_HIGH, centre(inputWnd, CGadgetInputWnd::IDC_HIGH)), RGB(0, 255, 0));
 
-  bit->m_nState = 1;
-  bitWnd->OnUpdateValues();
+  const WORD apos = m_setup->FindVariable("APOS")->GetAddress(), one = 1;
+  DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(apos), apos, &one, 1);
+  m_doc.m_panels.InvalidateMemory(0, apos, 1);
+  ASSERT_TRUE(Poll());
+  ASSERT_EQ(bit->m_nState, 1);
   CWnd* digit = bitWnd->GetDlgItem(CGadgetBitWnd::IDC_DIGIT);
   digit->Invalidate();
   digit->UpdateWindow();
@@ -850,7 +866,7 @@ TEST_F(GadgetWndsTest, EditDialogsRefuseBadInput) {
     boxes.push_back(LastBox());
     DialogAutomation::ClickControl(dlg, IDCANCEL);
   });
-  EXPECT_FALSE(Gadget<CGadgetShowVarWnd>(0)->EditProperties());
+  EditByDoubleClick(0);
   EXPECT_EQ(show->m_nPeriod, 5);
 
   std::vector<int> enabled;
@@ -861,7 +877,7 @@ TEST_F(GadgetWndsTest, EditDialogsRefuseBadInput) {
     DialogAutomation::TypeInto(dlg, 14000, "Note");
     DialogAutomation::ClickControl(dlg, IDOK);
   });
-  EXPECT_TRUE(Gadget<CGadgetTextWnd>(1)->EditProperties());
+  EditByDoubleClick(1);
   EXPECT_EQ(enabled, (std::vector<int>{0, 1}));
   EXPECT_EQ(label->m_strText, "Note");
   EXPECT_EQ(label->m_bFilled, 1);
@@ -879,13 +895,37 @@ TEST_F(GadgetWndsTest, EditDialogsRefuseBadInput) {
     DialogAutomation::TypeInto(dlg, 14018, "APOS=1;");
     DialogAutomation::ClickControl(dlg, IDOK);
   });
-  EXPECT_TRUE(Gadget<CGadgetCodeWnd>(2)->EditProperties());
+  EditByDoubleClick(2);
   EXPECT_EQ(code->m_strCode, "APOS=1;");
   EXPECT_EQ(minimum, CPoint(200, 200));
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_NE(boxes[0].find("65535"), std::string::npos) << boxes[0];
   EXPECT_EQ(boxes[1], "Non empty string expected");
   EXPECT_EQ(boxes[2], "Unknown variable \"NOSUCH\".");
+}
+
+// The code dialog pulled in by its corner to its least size keeps its three buttons apart.
+TEST_F(GadgetWndsTest, TheCodeDialogAtItsLeastSizeKeepsItsButtonsApart) {
+  Add<CControlPanelCodeItem>()->m_strCode = "APOS=1;";
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  std::string wrong = "not opened";
+  DialogAutomation::AddDialogHandler(14014u, [&](CWnd* dlg) {
+    CRect w;
+    dlg->GetWindowRect(&w);
+    CPoint from(w.right - 2, w.bottom - 2), to = from - CSize(w.Width(), w.Height());
+    dlg->ScreenToClient(&from), dlg->ScreenToClient(&to);
+    UiAutomation::Drag(dlg->m_hWnd, from, to);
+    dlg->GetWindowRect(&w);
+    CRect client, ok = ChildRect(dlg, IDOK), cancel = ChildRect(dlg, IDCANCEL), help = ChildRect(dlg, 9), both;
+    dlg->GetClientRect(&client);
+    wrong = w.Size() != CSize(200, 200) ? "not at its least size" : "";
+    if (both.IntersectRect(ok, cancel) || both.IntersectRect(cancel, help)) wrong += " buttons overlap";
+    DialogAutomation::ClickControl(dlg, IDCANCEL);
+  });
+  Clock::Advance(1000);
+  UiAutomation::DoubleClick(Gadget<CGadgetCodeWnd>(0)->m_hWnd, CPoint(2, 2));
+  EXPECT_EQ(wrong, "");
 }
 
 TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
@@ -910,7 +950,7 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     dlg->SendDlgItemMessage(14052, CB_SHOWDROPDOWN, FALSE);
     DialogAutomation::ClickControl(dlg, IDCANCEL);
   });
-  EXPECT_FALSE(Gadget<CGadgetShowVarWnd>(0)->EditProperties());
+  EditByDoubleClick(0);
   ASSERT_GT(lists[0].size(), 1u);
   ASSERT_GT(lists[1].size(), lists[0].size());
 
@@ -943,7 +983,7 @@ TEST_F(GadgetWndsTest, BitDialogListsTheVariablesAndItsToggleKeepsTheName) {
     DialogAutomation::TypeInto(dlg, 14052, "APOS");
     DialogAutomation::ClickControl(dlg, IDOK);
   });
-  EXPECT_TRUE(Gadget<CGadgetBitWnd>(1)->EditProperties()) << LastBox();
+  EditByDoubleClick(1);
   EXPECT_EQ(CGadgetEditDlg::ms_bListAllVariables, 1);
   CGadgetEditDlg::ms_bListAllVariables = 0;
   EXPECT_EQ(seen.entries[0], lists[0]);
@@ -988,7 +1028,7 @@ TEST_F(GadgetWndsTest, BitDialogClampsTheBitToTheTypedVariable) {
       selected = (int)dlg->SendDlgItemMessage(14047, CB_GETCURSEL);
       DialogAutomation::ClickControl(dlg, IDOK);
     });
-    EXPECT_TRUE(Gadget<CGadgetBitWnd>(0)->EditProperties()) << LastBox();
+    EditByDoubleClick(0);
     EXPECT_EQ(entries, c.entries);
     EXPECT_EQ(selected, c.selected);
     EXPECT_EQ(bit->m_strVariable, c.typed);
@@ -1209,7 +1249,7 @@ TEST_F(GadgetWndsTest, ColourButtonsShowTheChosenColourAndKeepIt) {
       }
       DialogAutomation::ClickControl(dlg, IDOK);
     });
-    Gadget<CGadgetWnd>(r.gadget)->EditProperties();
+    EditByDoubleClick(r.gadget);
     EXPECT_EQ(off, std::vector<int>(r.buttons.size(), 0)) << r.gadget;
     std::vector<COLORREF> chosen;
     for (const auto& b : r.buttons) chosen.push_back(b.second);
@@ -1265,11 +1305,16 @@ TEST_F(GadgetWndsTest, ASliderOverTheWholeUnsignedLongRangeKeepsItsThumbInside) 
   const int top = wnd->m_slider.GetRangeMax();
   EXPECT_GT(top, 0);
   EXPECT_EQ(0, wnd->m_slider.GetRangeMin());
-  slider->m_var.m_dValue = 4294967295.0;
-  wnd->OnUpdateValues();
+  // The drive's word pair as the panel polls it.
+  const auto drive = [&](WORD low, WORD high) {
+    const WORD words[2] = {low, high};
+    DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(0x8304), 0x8304, words, 2);
+    m_doc.m_panels.InvalidateMemory(0, 0x8304, 2);
+    Poll();
+  };
+  drive(0xFFFF, 0xFFFF);
   EXPECT_EQ(top, wnd->m_slider.GetPos());
-  slider->m_var.m_dValue = 2147483648.0;
-  wnd->OnUpdateValues();
+  drive(0, 0x8000);
   EXPECT_NEAR(top / 2.0, wnd->m_slider.GetPos(), 1);
   // The thumb taken to the end writes the maximum.
   CRect thumb;

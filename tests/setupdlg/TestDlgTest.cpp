@@ -246,6 +246,22 @@ TEST_F(TestDlgTest, TheLoggerBufferFollowsTheProgramAndOnlyTheScopeBeginsItsUplo
   page.TestSucceeded(1);
 }
 
+// Start pressed again on the same page counts its steps from the first again.
+TEST_F(TestDlgTest, ModulePageCountsItsStepsAfreshOnEachStart) {
+  auto run = reinterpret_cast<int (*)(CMC_Setup*, int, CMC_Logger*)>(GetProcAddress(m_gui, "GuiStandIn_RunTestPage"));
+  auto log = reinterpret_cast<const char* (*)()>(GetProcAddress(m_gui, "GuiStandIn_PageLog"));
+  ASSERT_TRUE(run && log);
+  log();
+  DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
+    DialogAutomation::ClickControl(d, 10000);
+    DialogAutomation::ClickControl(d, 10000);
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  EXPECT_EQ(run(m_setup.get(), 1, nullptr), 1);
+  const std::string once = "Step 0 of 2\nDownloading the test program...\nStep 1 of 2\nWaiting for the drive...\nTest succeeded\n";
+  EXPECT_EQ(std::string(log()), once + once);
+}
+
 TEST_F(TestDlgTest, ModulePageRunsWithAndWithoutAWindow) {
   auto run = reinterpret_cast<int (*)(CMC_Setup*, int, CMC_Logger*)>(GetProcAddress(m_gui, "GuiStandIn_RunTestPage"));
   auto log = reinterpret_cast<const char* (*)()>(GetProcAddress(m_gui, "GuiStandIn_PageLog"));
