@@ -1,6 +1,7 @@
 #include "platform/ui/Menu.h"
 
 #include "platform/ui/CmdTarget.h"
+#include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/Wnd.h"
@@ -122,7 +123,7 @@ class CMenuCmdUI : public CCmdUI {
   }
 };
 
-void UpdateItems(HMENU menu, CWnd* owner) {
+void UpdateItems(HMENU menu, CFrameWnd* owner) {
   if (!owner || !Valid(menu)) return;
   for (UINT i = 0; i < (UINT)menu->items.size(); ++i) {
     HMENU__::Item& it = menu->items[i];
@@ -134,7 +135,8 @@ void UpdateItems(HMENU menu, CWnd* owner) {
     ui.m_nIndex = i;
     ui.m_nIndexMax = (UINT)menu->items.size();
     ui.m_nID = (UINT)it.id;
-    ui.DoUpdate(owner, FALSE);
+    // A command nobody handles is greyed when the frame enables its menus itself.
+    ui.DoUpdate(owner, owner->m_bAutoMenuEnable && it.id < 0xF000);
   }
 }
 
@@ -307,7 +309,10 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int, int, int, HWND owner, LPCRECT) 
   if (!(flags & TPM_NONOTIFY)) {
     ::SendMessage(owner, WM_INITMENUPOPUP, (WPARAM)menu, 0);
     if (!IsMenu(menu)) return FALSE;
-    if (CWnd* w = CWnd::FromHandlePermanent(owner)) UpdateItems(menu, w);
+    // Only a frame updates a popup's items through its command routing; a popup owned by any other
+    // window shows the states its items were given.
+    CWnd* w = CWnd::FromHandlePermanent(owner);
+    if (w && w->IsKindOf(RUNTIME_CLASS(CFrameWnd))) UpdateItems(menu, static_cast<CFrameWnd*>(w));
   }
   MenuAutomation::ShownMenu shown;
   shown.owner = owner;

@@ -70,7 +70,8 @@ UINT GetMenuState(HMENU menu, UINT id, UINT flags);
 int GetMenuString(HMENU menu, UINT id, LPSTR buf, int size, UINT flags);
 HMENU GetSubMenu(HMENU menu, int pos);
 BOOL SetMenuDefaultItem(HMENU menu, UINT item, UINT byPos);
-// Sends WM_INITMENUPOPUP to the owner, updates the items through the owner's command routing, and
+// Sends WM_INITMENUPOPUP to the owner, updates the items through the routing of an owner that is a
+// frame, and
 // takes the choice from the automation interface: with TPM_RETURNCMD returns the command (0: none),
 // else posts WM_COMMAND to the owner and returns whether an item was chosen. Disabled items are
 // never chosen.

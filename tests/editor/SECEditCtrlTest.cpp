@@ -291,6 +291,31 @@ TEST_F(EditCtrl, ContextMenuKeysAndRightClickOpenTheMenuAndItsCommandWorks) {
   MenuAutomation::Reset();
 }
 
+// A popup owned by the editor itself shows its items as the editor made them: Cut over a selection of
+// a read-only log is offered, and choosing it changes nothing.
+TEST_F(EditCtrl, TheReadOnlyLogsMenuOffersCutAndItsCutChangesNothing) {
+  CWinApp app("EditorMenus");
+  CParentWnd parent;
+  ASSERT_TRUE(parent.Open());
+  CConversationEditCtrl log;
+  log.AttachToDlgItem(14000, &parent);
+  SetText(*log.GetEdit(), "one\ntwo\n");
+  log.InitView();
+  ::SetFocus(log.m_hWnd);
+  UA::Pump();
+  UA::PressKey(VK_HOME);
+  UA::PressKey(VK_END, UA::kShift);
+  MenuAutomation::Reset();
+  MenuAutomation::PushMenuChoiceText("Cut");
+  dravonix::test::PostGesture(log.m_hWnd, dravonix::test::Gesture::kRightClick, POINT{30, 5});
+  UA::Pump();
+  const auto shown = MenuAutomation::ShownMenus();
+  ASSERT_EQ(1u, shown.size());
+  EXPECT_EQ(shown[0].items[3], "Cu&t");
+  EXPECT_EQ(AllText(*log.GetEdit()), "one\ntwo\n");
+  MenuAutomation::Reset();
+}
+
 TEST(EditorLibrary, LoadingRegistersTheFindMessageAndInitialisesOle) {
   // Nothing here has asked for either: the library did when it was loaded.
   EXPECT_GE(OleInitializationCount(), 1);

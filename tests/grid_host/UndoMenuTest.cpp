@@ -1,4 +1,4 @@
-// The grid view's Undo and Redo items in a popup menu of the platform's own: their texts name the
+// The grid view's Undo and Redo items in a popup menu its frame shows: their texts name the
 // step they would take.
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridView.h"
@@ -64,7 +64,7 @@ TEST(GridUndoMenu, PopupItemsNameTheStep) {
   };
   for (const auto& s : steps) {
     s.act();
-    EXPECT_EQ(ShownItems(view, ""), s.items) << s.step;
+    EXPECT_EQ(ShownItems(frame, ""), s.items) << s.step;
   }
   // The item's own text is the pattern when the grid has none cached yet.
   CUndoMenuDoc doc2;
@@ -74,7 +74,7 @@ TEST(GridUndoMenu, PopupItemsNameTheStep) {
   auto* view2 = static_cast<CUndoMenuView*>(frame2->GetActiveView());
   Table(view2);
   view2->SetCoveredCellsRowCol(1, 1, 2, 2);
-  EXPECT_EQ(ShownItems(view2, "Take back %1"), (std::vector<std::string>{"Take back Cover Cells", "Redo  [grayed]"}));
+  EXPECT_EQ(ShownItems(frame2, "Take back %1"), (std::vector<std::string>{"Take back Cover Cells", "Redo  [grayed]"}));
 
   frame2->DestroyWindow();
   frame->DestroyWindow();

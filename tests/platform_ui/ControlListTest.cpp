@@ -733,12 +733,14 @@ TEST_F(ControlListTest, BarsFollowCommandUpdatesAndPopupMenusReturnTheScriptedCh
   menu.AppendMenu(MF_SEPARATOR);
   menu.AppendMenu(MF_STRING, ID_CMD_B, "&Stop");
   menu.AppendMenu(MF_STRING, ID_CMD_C, "&Clear");
+  menu.AppendMenu(MF_STRING, 0x7FFE, "&Nobody's");
   MenuAutomation::Reset();
   MenuAutomation::PushMenuChoice(ID_CMD_B);
   EXPECT_EQ(0, menu.TrackPopupMenu(TPM_RETURNCMD | TPM_LEFTALIGN, 10, 10, frame));
   auto shown = MenuAutomation::ShownMenus();
   ASSERT_EQ(1u, shown.size());
   EXPECT_EQ("&Stop [grayed]", shown[0].items[2]);
+  EXPECT_EQ("&Nobody's [grayed]", shown[0].items[4]);  // a frame greys a command no one handles
   frame->m_bEnabled = TRUE;
   MenuAutomation::PushMenuChoiceText("Stop");
   EXPECT_EQ((BOOL)ID_CMD_B, menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, frame));
