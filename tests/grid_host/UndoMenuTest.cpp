@@ -81,4 +81,31 @@ TEST(GridUndoMenu, PopupItemsNameTheStep) {
   UiAutomation::Pump();
 }
 
+// A double click on a header boundary fits the column (row) to its text: Undo names that size change.
+TEST(GridUndoMenu, AFitByDoubleClickIsUndoneAsTheSizeChange) {
+  GXStartGridLibrary();
+  CUndoMenuDoc doc;
+  doc.m_bAutoDelete = FALSE;
+  auto* frame = new CFrameWnd;
+  ASSERT_TRUE(OpenViewFrame(*frame, RUNTIME_CLASS(CUndoMenuView), &doc, CRect(0, 0, 400, 300)));
+  auto* view = static_cast<CUndoMenuView*>(frame->GetActiveView());
+  ASSERT_TRUE(view);
+  Table(view);
+  CGXStyle text;
+  text.SetValue("a text wider than its column\nover two lines").SetWrapText(TRUE);
+  view->GetParam()->GetData()->StoreStyleAt(2, 2, &text, 0, 0);
+  view->Redraw();
+  UiAutomation::Pump();
+  const CRect cell = view->CalcRectFromRowCol(2, 2);
+  const int width = view->GetColWidth(2), height = view->GetRowHeight(2);
+  UiAutomation::DoubleClick(view->m_hWnd, CPoint(cell.right - 1, view->CalcRectFromRowCol(0, 2).CenterPoint().y));
+  EXPECT_GT(view->GetColWidth(2), width);
+  EXPECT_EQ(ShownItems(view, ""), (std::vector<std::string>{"Undo Change Column Widths", "Redo  [grayed]"}));
+  UiAutomation::DoubleClick(view->m_hWnd, CPoint(view->CalcRectFromRowCol(2, 0).CenterPoint().x, cell.bottom - 1));
+  EXPECT_GT(view->GetRowHeight(2), height);
+  EXPECT_EQ(ShownItems(view, ""), (std::vector<std::string>{"Undo Change Row Heights", "Redo  [grayed]"}));
+  frame->DestroyWindow();
+  UiAutomation::Pump();
+}
+
 }  // namespace
