@@ -10,6 +10,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "views/memory/MemoryView.h"
+#include "grid/engine/GXControl.h"
 #include "tests/support/MdiViewHost.h"
 #include "tests/support/PostedGestures.h"
 #include "tests/support/SimulatedDrive.h"
@@ -464,6 +465,42 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(hwnd)) << "step " << n;
     ++n;
   }
+  m_view = nullptr;
+  m_app.m_pMainWnd = &m_main;
+}
+
+// A word half typed when the user turns to another view stays in the cell's editor, unwritten; back
+// in the cell the typing goes on and Enter writes the whole word.
+TEST_F(MemoryViewTest, AWordTypedBeforeTurningAwayWaitsForEnter) {
+  m_setup.reset(CMC_Setup::Create(0x0505));
+  ASSERT_TRUE(m_setup);
+  m_doc.setup = m_setup.get();
+  MdiViewHost host;
+  CMDIChildWnd* other = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(250, 200, 480, 330));
+  CMDIChildWnd* child = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(0, 0, 460, 190));
+  ASSERT_TRUE(other && child);
+  m_view = static_cast<CProbeView*>(child->GetActiveView());
+  const HWND hwnd = m_view->m_hWnd;
+  m_app.m_pMainWnd = host.m_main;
+  UA::DoubleClick(hwnd, Centre(1, 0)), UA::PressKey(VK_END);
+  UA::TypeText("\b\b\b\b8408"), UA::PressKey(VK_RETURN);
+  const CPoint cell = m_view->CalcRectFromRowCol(1, 2).TopLeft() + CSize(2, 2);
+  UA::AdvanceClock(1000), UA::Click(hwnd, cell), UA::TypeText("be");
+  auto state = [&] {
+    uint16_t w = 0;
+    DriveSimulator::ReadMemory(1, 0, 0x8409, &w, 1);
+    CString typed;
+    m_view->GetCurrentCellControl()->GetCurrentText(typed);
+    return std::to_string(w) + " " + Cell(1, 2) + " " + typed.GetString();
+  };
+  CRect shown;
+  other->GetActiveView()->GetClientRect(&shown);
+  UA::Click(other->GetActiveView()->m_hWnd, CPoint(40, shown.bottom - 8));
+  EXPECT_EQ(state(), "0 0000 be");
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(hwnd));
+  UA::AdvanceClock(1000), UA::Click(hwnd, cell), UA::PressKey(VK_HOME), UA::PressKey(VK_RIGHT), UA::PressKey(VK_RIGHT);
+  UA::TypeText("ef"), UA::PressKey(VK_RETURN);
+  EXPECT_EQ(state().substr(0, 10), "48879 BEEF");
   m_view = nullptr;
   m_app.m_pMainWnd = &m_main;
 }

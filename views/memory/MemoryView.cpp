@@ -178,6 +178,16 @@ BOOL CMemoryView::OnEndEditing(ROWCOL nRow, ROWCOL nCol) {
   return TRUE;
 }
 
+// A word being typed stays in its cell's editor while the user turns to another window: the grid
+// would put it in the cell without writing it to the drive, where a half-typed word must not go
+// unasked either. Enter or a click on another cell writes it when the user comes back.
+BOOL CMemoryView::OnActivateGrid(BOOL bActivate) {
+  CGXControl* control = bActivate ? nullptr : GetCurrentCellControl();
+  if (!control || !control->IsActive() || !control->GetModify()) return CGXGridView::OnActivateGrid(bActivate);
+  m_bActive = FALSE;
+  return TRUE;
+}
+
 BOOL CMemoryView::MoveCurrentCell(int direction, UINT nCell, BOOL bCanSelectRange) {
   ROWCOL row = 0, col = 0;
   if (nCell == 1 && GetCurrentCell(row, col)) {
