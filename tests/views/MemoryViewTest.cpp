@@ -99,6 +99,16 @@ class MemoryViewTest : public SetupTest {
     m_view = static_cast<CProbeView*>(m_frame->GetActiveView());
     ASSERT_TRUE(m_view && m_view->GetDataRowCount() > 0);
   }
+  // The view in an MDI child of the host's frame over a second one that shows below it.
+  void OpenInHost(MdiViewHost& host, CMDIChildWnd*& other, CMDIChildWnd*& child) {
+    m_setup.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_setup);
+    m_doc.setup = m_setup.get();
+    other = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(200, 150, 480, 330));
+    child = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(0, 0, 460, 220));
+    ASSERT_TRUE(other && child);
+    m_view = static_cast<CProbeView*>(child->GetActiveView());
+  }
   std::string Cell(ROWCOL r, ROWCOL c) { return m_view->GetValueRowCol(r, c).GetString(); }
   CPoint Centre(ROWCOL r, ROWCOL c) { return m_view->CalcRectFromRowCol(r, c).CenterPoint(); }
   // The cell made current, then the text typed over it and Enter through the message queue.
@@ -363,14 +373,9 @@ namespace {
 
 // The view in an MDI child of the host's frame, beside a second one, driven by posted input only.
 TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
-  m_setup.reset(CMC_Setup::Create(0x0505));
-  ASSERT_TRUE(m_setup);
-  m_doc.setup = m_setup.get();
   MdiViewHost host;
-  CMDIChildWnd* other = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(200, 150, 480, 330));
-  CMDIChildWnd* child = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(0, 0, 460, 220));
-  ASSERT_TRUE(other && child);
-  m_view = static_cast<CProbeView*>(child->GetActiveView());
+  CMDIChildWnd *other = nullptr, *child = nullptr;
+  ASSERT_NO_FATAL_FAILURE(OpenInHost(host, other, child));
   const HWND hwnd = m_view->m_hWnd;
   const uint16_t word = 0x4242;
   DWORD rows = 0;
@@ -472,14 +477,9 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
 // A word half typed when the user turns to another view stays in the cell's editor, unwritten; back
 // in the cell the typing goes on and Enter writes the whole word.
 TEST_F(MemoryViewTest, AWordTypedBeforeTurningAwayWaitsForEnter) {
-  m_setup.reset(CMC_Setup::Create(0x0505));
-  ASSERT_TRUE(m_setup);
-  m_doc.setup = m_setup.get();
   MdiViewHost host;
-  CMDIChildWnd* other = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(250, 200, 480, 330));
-  CMDIChildWnd* child = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(0, 0, 460, 190));
-  ASSERT_TRUE(other && child);
-  m_view = static_cast<CProbeView*>(child->GetActiveView());
+  CMDIChildWnd *other = nullptr, *child = nullptr;
+  ASSERT_NO_FATAL_FAILURE(OpenInHost(host, other, child));
   const HWND hwnd = m_view->m_hWnd;
   m_app.m_pMainWnd = host.m_main;
   UA::DoubleClick(hwnd, Centre(1, 0)), UA::PressKey(VK_END);
