@@ -283,6 +283,29 @@ TEST_F(MemoryViewTest, EditsWriteTheirSpaceAndReadBack) {
   }
 }
 
+// A word the user did not type is never written back over a newer one on the drive: neither one
+// opened by a double click and left, nor one being typed when a refresh put the drive's word there.
+TEST_F(MemoryViewTest, AWordNobodyTypedIsNotWrittenBack) {
+  Open(0x0210);
+  Type(1, 0, "4008");
+  // The drive's word changes, then the user clicks another cell: what is sent, and is the word kept.
+  auto leave = [&](uint16_t newer) {
+    EXPECT_TRUE(DriveSimulator::WriteMemory(1, 2, 0x4008, &newer, 1));
+    DriveSimulator::ClearCallLog();
+    UA::AdvanceClock(1000), UA::Click(m_view->m_hWnd, Centre(2, 2));
+    uint16_t w = 0;
+    DriveSimulator::ReadMemory(1, 2, 0x4008, &w, 1);
+    return std::to_string(DriveSimulator::CallCount("DAV_SendData")) + " " + std::to_string(w == newer);
+  };
+  UA::AdvanceClock(1000), UA::DoubleClick(m_view->m_hWnd, Centre(1, 1));
+  EXPECT_EQ(leave(0x5555), "0 1");
+  UA::AdvanceClock(1000), UA::Click(m_view->m_hWnd, m_view->CalcRectFromRowCol(1, 1).TopLeft() + CSize(2, 2));
+  UA::TypeText("12");
+  ::PostMessage(m_frame->m_hWnd, WM_COMMAND, CMemoryView::ID_VIEW_REFRESH, 0);
+  UA::Pump();
+  EXPECT_EQ(leave(0x6666), "0 1");
+}
+
 TEST_F(MemoryViewTest, GrowingAndRefreshMarkChangedWordsRed) {
   Open(0x0505, 200);
   Type(1, 0, "8400");

@@ -148,7 +148,8 @@ void CMemoryView::FillGrid(int bMark) {
   for (ROWCOL r = 1; r <= m_nRows; ++r)
     for (ROWCOL c = 1; c <= 8; ++c) {
       const CGXStyle style = WordStyle(CMemoryWords::Text(read[(r - 1) * 8 + (c - 1)]), GetValueRowCol(r, c), bMark);
-      SetStyleRange(CGXRange().SetCellRange(r, c, r, c), &style, 0, 0, nullptr, 0);
+      // Copied whole, so a word being typed in the current cell gives way to the drive's unmodified.
+      SetStyleRange(CGXRange().SetCellRange(r, c, r, c), &style, 2, 0, nullptr, 0);
     }
 
   param->m_bProtectReadOnly = oldProtect;
