@@ -481,8 +481,9 @@ BOOL CGXEditControl::OnCharFilter(UINT nChar, UINT nRepCnt, UINT) {
     return FALSE;
   }
   if (nChar == 8) return TRUE;  // Backspace: the window's own editing
-  // Other control characters would repeat what the key handling did with their key (Ctrl+Z, Tab).
-  if (nChar < 32 || nChar == 127) return FALSE;
+  // With Ctrl the window, then the grid, take the others (Ctrl+Z gives the cell's text back); without,
+  // they would repeat what the key handling did with their key (Tab, Escape).
+  if (nChar < 32 || nChar == 127) return CtrlHeld();
   m_strPending = CString((char)nChar, 1);
   if (!ValidateText(WouldBeText(m_strPending))) {
     OnInvalidKeyPressed(m_strPending);

@@ -57,6 +57,10 @@ void DeleteStyles(CObArray* a) {
 
 }  // namespace
 
+CString GXFitStepName(BOOL bRows) {
+  return bRows ? CGXSetRowHeightCmd(0, 0, nullptr).GetName() : CGXSetColWidthCmd(0, 0, nullptr).GetName();
+}
+
 GX_COMMAND_NAME(CGXSetStyleRangeCmd, 0)
 GX_COMMAND_NAME(CGXRemoveRowsCmd, 1)
 GX_COMMAND_NAME(CGXRemoveColsCmd, 2)

@@ -271,3 +271,7 @@ class CGXBlockCmd : public CGXCommand {
 
 // String resources of the command names, "Cells" first, in the order of the classes above.
 const UINT GX_IDS_CMD_FIRST = 52400;
+
+// A fit of row heights (column widths) to their contents is undone as one step named as the size
+// change it makes.
+CString GXFitStepName(BOOL bRows);

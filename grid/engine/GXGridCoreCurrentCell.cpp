@@ -113,13 +113,13 @@ BOOL CGXGridCore::LeaveCurrentCell(CGXControl* oldControl, ROWCOL oldRow, ROWCOL
   if (!CanSelectCurrentCell(FALSE, nRow, nCol, oldRow, oldCol))
     return StayOnCurrentCell(oldControl, oldRow, oldCol, hwnd, FALSE);
   BOOL bStored = FALSE, bRefused = FALSE;
-  // A cell left without editing (or already ended by Enter) does not end its editing again.
-  const BOOL bEditing = oldControl->IsActive() || oldControl->GetModify();
+  // Only an edit that stored what the user changed ends with the notification: a cell merely opened
+  // for editing must not act (a view writing its word to the drive) on a text nobody changed.
   if (oldControl->GetModify()) {
     bStored = TRUE;
     bRefused = (oldControl->Store() & 1) == 0;
   }
-  if (!bRefused && bEditing && !oldControl->OnEndEditing()) bRefused = TRUE;
+  if (!bRefused && bStored && !oldControl->OnEndEditing()) bRefused = TRUE;
   if (bRefused) return StayOnCurrentCell(oldControl, oldRow, oldCol, hwnd, TRUE);
 
   m_bCurrentCellValid = FALSE;

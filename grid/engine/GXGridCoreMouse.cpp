@@ -51,7 +51,7 @@ void FitFromBoundary(CGXGridCore& grid, bool rows, ROWCOL n) {
     CGXGridCore& grid;
     ~Trans() { grid.CommitTrans(); }
   } trans{grid};
-  grid.BeginTrans(GXGetLibraryData().m_strMessages[1]);
+  grid.BeginTrans(GXFitStepName(rows));
   for (INT_PTR i = 0; i < from.GetSize(); ++i) {
     // Each stretch of hidden (shown) ones at a time.
     for (ROWCOL a = std::max<ROWCOL>(from[i], 1), b = a; a <= to[i]; a = ++b) {

@@ -335,9 +335,8 @@ static BOOL ResizeToFit(CGXGridCore& grid, CGXRange range, BOOL bCoveredCells, U
     if (parent) parent->GetClientRect(&pr);
     extent = parent ? (bRows ? pr.Height() : pr.Width()) : 0x7FFF;
   }
-  const CString text = GXGetLibraryData().m_strMessages[1];
   CGXOperationProgress progress;
-  grid.BeginTrans(text);
+  grid.BeginTrans(GXFitStepName(bRows));
   BOOL aborted = FALSE;
   std::vector<std::pair<ROWCOL, int>> fits;
   const ROWCOL outerFrom = bRows ? range.m_nTop : range.m_nLeft, outerTo = bRows ? range.m_nBottom : range.m_nRight;

@@ -30,15 +30,29 @@ const char* AfxGetAppName() {
   return g_appName;
 }
 
+UINT AfxMessageBoxType(UINT type) {
+  if (type & MB_ICONMASK) return type;
+  switch (type & MB_TYPEMASK) {
+    case MB_OK:
+    case MB_OKCANCEL:
+      return type | MB_ICONEXCLAMATION;
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return type | MB_ICONQUESTION;
+    default:
+      return type;
+  }
+}
+
 int AfxMessageBox(const char* text, UINT type, UINT helpId) {
-  return Automation::Instance().ShowMessageBox(text, AfxGetAppName(), type, helpId);
+  return Automation::Instance().ShowMessageBox(text, AfxGetAppName(), AfxMessageBoxType(type), helpId);
 }
 
 int AfxMessageBox(UINT promptId, UINT type, UINT helpId) {
   std::string text;
   if (!LoadStringResource(promptId, text)) return 0;
   if (helpId == UINT(-1)) helpId = promptId;
-  return Automation::Instance().ShowMessageBox(text.c_str(), AfxGetAppName(), type, helpId);
+  return AfxMessageBox(text.c_str(), type, helpId);
 }
 
 int MessageBox(HWND__*, const char* text, const char* caption, UINT type) {

@@ -45,7 +45,10 @@
 void AfxSetAppName(const char* name);
 const char* AfxGetAppName();
 
-// Shows a box with the application's name as caption; returns the button pressed.
+// The framework's boxes carry an icon by their buttons when the type names none: the exclamation for
+// OK and OK/Cancel, the question for Yes/No and Yes/No/Cancel; other types are left as they are.
+UINT AfxMessageBoxType(UINT type);
+// Shows a box with the application's name as caption (type as above); returns the button pressed.
 int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
 // Shows the string table entry `promptId`, found along the resource chain; the help id defaults to
 // the prompt id. A missing string shows nothing and returns 0.

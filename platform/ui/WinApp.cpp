@@ -130,8 +130,8 @@ BOOL CWinApp::OnIdle(LONG lCount) {
 BOOL CWinApp::PreTranslateMessage(MSG* pMsg) { return CWinThread::PreTranslateMessage(pMsg); }
 
 int CWinApp::DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt) {
-  return Automation::Instance().ShowMessageBox(lpszPrompt ? lpszPrompt : "", m_pszAppName ? m_pszAppName : "", nType,
-                                               nIDPrompt);
+  return Automation::Instance().ShowMessageBox(lpszPrompt ? lpszPrompt : "", m_pszAppName ? m_pszAppName : "",
+                                               AfxMessageBoxType(nType), nIDPrompt);
 }
 
 void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd) {

@@ -42,15 +42,22 @@ void Table(CGXGridView* view) {
   view->GetParam()->GetData()->SetColCount(5);
 }
 
+// A view of the document in a new frame, on a table of 5 by 5.
+CUndoMenuView* OpenTable(CUndoMenuDoc& doc, CFrameWnd*& frame, const CRect& r = CRect(0, 0, 300, 200)) {
+  doc.m_bAutoDelete = FALSE;
+  frame = new CFrameWnd;
+  if (!OpenViewFrame(*frame, RUNTIME_CLASS(CUndoMenuView), &doc, r)) return nullptr;
+  auto* view = static_cast<CUndoMenuView*>(frame->GetActiveView());
+  if (view) Table(view);
+  return view;
+}
+
 TEST(GridUndoMenu, PopupItemsNameTheStep) {
   GXStartGridLibrary();
   CUndoMenuDoc doc;
-  doc.m_bAutoDelete = FALSE;
-  auto* frame = new CFrameWnd;
-  ASSERT_TRUE(OpenViewFrame(*frame, RUNTIME_CLASS(CUndoMenuView), &doc, CRect(0, 0, 300, 200)));
-  auto* view = static_cast<CUndoMenuView*>(frame->GetActiveView());
+  CFrameWnd* frame = nullptr;
+  CUndoMenuView* view = OpenTable(doc, frame);
   ASSERT_TRUE(view);
-  Table(view);
 
   const struct {
     const char* step;
@@ -68,15 +75,37 @@ TEST(GridUndoMenu, PopupItemsNameTheStep) {
   }
   // The item's own text is the pattern when the grid has none cached yet.
   CUndoMenuDoc doc2;
-  doc2.m_bAutoDelete = FALSE;
-  auto* frame2 = new CFrameWnd;
-  ASSERT_TRUE(OpenViewFrame(*frame2, RUNTIME_CLASS(CUndoMenuView), &doc2, CRect(0, 0, 300, 200)));
-  auto* view2 = static_cast<CUndoMenuView*>(frame2->GetActiveView());
-  Table(view2);
+  CFrameWnd* frame2 = nullptr;
+  CUndoMenuView* view2 = OpenTable(doc2, frame2);
+  ASSERT_TRUE(view2);
   view2->SetCoveredCellsRowCol(1, 1, 2, 2);
   EXPECT_EQ(ShownItems(frame2, "Take back %1"), (std::vector<std::string>{"Take back Cover Cells", "Redo  [grayed]"}));
 
   frame2->DestroyWindow();
+  frame->DestroyWindow();
+  UiAutomation::Pump();
+}
+
+// A double click on a header boundary fits the column (row) to its text: Undo names that size change.
+TEST(GridUndoMenu, AFitByDoubleClickIsUndoneAsTheSizeChange) {
+  GXStartGridLibrary();
+  CUndoMenuDoc doc;
+  CFrameWnd* frame = nullptr;
+  CUndoMenuView* view = OpenTable(doc, frame, CRect(0, 0, 400, 300));
+  ASSERT_TRUE(view);
+  CGXStyle text;
+  text.SetValue("a text wider than its column\nover two lines").SetWrapText(TRUE);
+  view->GetParam()->GetData()->StoreStyleAt(2, 2, &text, 0, 0);
+  view->Redraw();
+  UiAutomation::Pump();
+  const CRect cell = view->CalcRectFromRowCol(2, 2);
+  const int width = view->GetColWidth(2), height = view->GetRowHeight(2);
+  UiAutomation::DoubleClick(view->m_hWnd, CPoint(cell.right - 1, view->CalcRectFromRowCol(0, 2).CenterPoint().y));
+  EXPECT_GT(view->GetColWidth(2), width);
+  EXPECT_EQ(ShownItems(view, ""), (std::vector<std::string>{"Undo Change Column Widths", "Redo  [grayed]"}));
+  UiAutomation::DoubleClick(view->m_hWnd, CPoint(view->CalcRectFromRowCol(2, 0).CenterPoint().x, cell.bottom - 1));
+  EXPECT_GT(view->GetRowHeight(2), height);
+  EXPECT_EQ(ShownItems(view, ""), (std::vector<std::string>{"Undo Change Row Heights", "Redo  [grayed]"}));
   frame->DestroyWindow();
   UiAutomation::Pump();
 }

@@ -171,6 +171,12 @@ TEST_F(UserInput, KeysClicksAndTypingReachTheCells) {
       {"Enter stores and moves on", [&] { Key(VK_RETURN); }, [&] { return Value(4, 2) == "5" && Current() == Cell(4, 3); }},
       {"typing then Escape discards", [&] { ClickCell(1, 1), Type("77"), Key(VK_ESCAPE); },
        [&] { return Value(1, 1) == "11" && !view->GetCurrentCellControl()->GetModify(); }},
+      {"typing then Ctrl+Z gives the text back", [&] { ClickCell(1, 1), Type("77"), Key('Z', kControl); },
+       [&] {
+         CString shown;
+         view->GetCurrentCellControl()->GetCurrentText(shown);
+         return shown == "11" && Value(1, 1) == "11" && !view->GetCurrentCellControl()->GetModify();
+       }},
       {"Ctrl+End", [&] { Key(VK_END, kControl); }, [&] { return Current() == Cell(30, 8); }},
       {"Ctrl+Home", [&] { Key(VK_HOME, kControl); }, [&] { return Current() == Cell(1, 1); }},
       {"Page Down", [&] { Key(VK_NEXT); }, [&] { return Current().first > 5 && view->GetTopRow() > 1; }},

@@ -31,15 +31,16 @@ TEST_F(AutomationTest, UnscriptedBoxesAnswerTheSafeWayAndAreLogged) {
   struct Case {
     UINT type;
     int answer;
+    UINT icon;  // the framework's own for a box that names none
   } cases[] = {
-      {MB_OK, IDOK},
-      {MB_OKCANCEL, IDCANCEL},
-      {MB_ABORTRETRYIGNORE, IDABORT},
-      {MB_YESNOCANCEL, IDCANCEL},
-      {MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, IDNO},
-      {MB_RETRYCANCEL | MB_ICONEXCLAMATION, IDCANCEL},
-      {MB_CANCELTRYCONTINUE, IDCANCEL},
-      {MB_ICONSTOP, IDOK},
+      {MB_OK, IDOK, MB_ICONEXCLAMATION},
+      {MB_OKCANCEL, IDCANCEL, MB_ICONEXCLAMATION},
+      {MB_ABORTRETRYIGNORE, IDABORT, 0},
+      {MB_YESNOCANCEL, IDCANCEL, MB_ICONQUESTION},
+      {MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, IDNO, 0},
+      {MB_RETRYCANCEL | MB_ICONEXCLAMATION, IDCANCEL, 0},
+      {MB_CANCELTRYCONTINUE, IDCANCEL, 0},
+      {MB_ICONSTOP, IDOK, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(AfxMessageBox("Drive not answering.", c.type), c.answer) << c.type;
 
@@ -48,7 +49,7 @@ TEST_F(AutomationTest, UnscriptedBoxesAnswerTheSafeWayAndAreLogged) {
   for (size_t i = 0; i < log.size(); ++i) {
     EXPECT_EQ(log[i].text, "Drive not answering.");
     EXPECT_EQ(log[i].caption, "dravonix");
-    EXPECT_EQ(log[i].type, cases[i].type);
+    EXPECT_EQ(log[i].type, cases[i].type | cases[i].icon);
     EXPECT_EQ(log[i].answer, cases[i].answer);
     EXPECT_FALSE(log[i].scripted);
   }
@@ -85,7 +86,7 @@ TEST_F(AutomationTest, HandlerAnswersWhenNothingIsQueued) {
   automation.PushMessageBoxAnswer(IDNO);
   EXPECT_EQ(AfxMessageBox("Overwrite again?", MB_YESNO), IDNO);  // the queue comes first
   ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0], "Overwrite the file?|dravonix|4");
+  EXPECT_EQ(seen[0], "Overwrite the file?|dravonix|36");  // with the question icon
 
   auto log = automation.MessageBoxes();
   ASSERT_EQ(log.size(), 3u);

@@ -2,6 +2,8 @@
 // application's profile, documents, views and frames.
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/Resource.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/FrameWnd.h"
@@ -494,6 +496,39 @@ TEST_F(FrameworkTest, CommandsRouteFromViewToDocumentFrameAndApplication) {
   EXPECT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ((UINT)WM_QUIT, m.message);
   EXPECT_EQ(nullptr, app.m_pMainWnd);
+}
+
+const RESOURCE_STRING kBoxPrompts[] = {{63101, "Range too big."}};
+const RESOURCE_TABLE kBoxPromptTable = {kBoxPrompts, 1, nullptr, 0};
+CResourceTableRegistration g_boxPrompts(kBoxPromptTable);
+
+// The framework's boxes give one without an icon the icon of its buttons; a plain box adds none.
+TEST_F(FrameworkTest, FrameworkBoxesWithoutAnIconTakeTheIconOfTheirButtons) {
+  CTestApp app;
+  const struct {
+    UINT type, shown;
+  } cases[] = {
+      {MB_OK, MB_OK | MB_ICONEXCLAMATION},
+      {MB_OKCANCEL | MB_DEFBUTTON2, MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONEXCLAMATION},
+      {MB_YESNO, MB_YESNO | MB_ICONQUESTION},
+      {MB_YESNOCANCEL, MB_YESNOCANCEL | MB_ICONQUESTION},
+      {MB_RETRYCANCEL, MB_RETRYCANCEL},
+      {MB_ABORTRETRYIGNORE, MB_ABORTRETRYIGNORE},
+      {MB_OK | MB_ICONSTOP, MB_OK | MB_ICONSTOP},
+      {MB_YESNO | MB_ICONINFORMATION, MB_YESNO | MB_ICONINFORMATION},
+  };
+  for (const auto& c : cases) {
+    Automation::Instance().ClearMessageBoxes();
+    AfxMessageBox("Range too big.", c.type);
+    AfxMessageBox(63101, c.type);
+    app.DoMessageBox("Range too big.", c.type, 0);
+    MessageBox(nullptr, "Range too big.", "Plain", c.type);
+    const auto boxes = Automation::Instance().MessageBoxes();
+    ASSERT_EQ(4u, boxes.size());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(c.shown, boxes[i].type) << c.type << " form " << i;
+    EXPECT_EQ(c.type, boxes[3].type);
+    EXPECT_EQ("Range too big.", boxes[1].text);
+  }
 }
 
 TEST_F(FrameworkTest, ApplicationProfileInBothModes) {

@@ -10,6 +10,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "views/memory/MemoryView.h"
+#include "grid/engine/GXControl.h"
 #include "tests/support/MdiViewHost.h"
 #include "tests/support/PostedGestures.h"
 #include "tests/support/SimulatedDrive.h"
@@ -97,6 +98,16 @@ class MemoryViewTest : public SetupTest {
     UA::Pump();
     m_view = static_cast<CProbeView*>(m_frame->GetActiveView());
     ASSERT_TRUE(m_view && m_view->GetDataRowCount() > 0);
+  }
+  // The view in an MDI child of the host's frame over a second one that shows below it.
+  void OpenInHost(MdiViewHost& host, CMDIChildWnd*& other, CMDIChildWnd*& child) {
+    m_setup.reset(CMC_Setup::Create(0x0505));
+    ASSERT_TRUE(m_setup);
+    m_doc.setup = m_setup.get();
+    other = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(200, 150, 480, 330));
+    child = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(0, 0, 460, 220));
+    ASSERT_TRUE(other && child);
+    m_view = static_cast<CProbeView*>(child->GetActiveView());
   }
   std::string Cell(ROWCOL r, ROWCOL c) { return m_view->GetValueRowCol(r, c).GetString(); }
   CPoint Centre(ROWCOL r, ROWCOL c) { return m_view->CalcRectFromRowCol(r, c).CenterPoint(); }
@@ -272,6 +283,29 @@ TEST_F(MemoryViewTest, EditsWriteTheirSpaceAndReadBack) {
   }
 }
 
+// A word the user did not type is never written back over a newer one on the drive: neither one
+// opened by a double click and left, nor one being typed when a refresh put the drive's word there.
+TEST_F(MemoryViewTest, AWordNobodyTypedIsNotWrittenBack) {
+  Open(0x0210);
+  Type(1, 0, "4008");
+  // The drive's word changes, then the user clicks another cell: what is sent, and is the word kept.
+  auto leave = [&](uint16_t newer) {
+    EXPECT_TRUE(DriveSimulator::WriteMemory(1, 2, 0x4008, &newer, 1));
+    DriveSimulator::ClearCallLog();
+    UA::AdvanceClock(1000), UA::Click(m_view->m_hWnd, Centre(2, 2));
+    uint16_t w = 0;
+    DriveSimulator::ReadMemory(1, 2, 0x4008, &w, 1);
+    return std::to_string(DriveSimulator::CallCount("DAV_SendData")) + " " + std::to_string(w == newer);
+  };
+  UA::AdvanceClock(1000), UA::DoubleClick(m_view->m_hWnd, Centre(1, 1));
+  EXPECT_EQ(leave(0x5555), "0 1");
+  UA::AdvanceClock(1000), UA::Click(m_view->m_hWnd, m_view->CalcRectFromRowCol(1, 1).TopLeft() + CSize(2, 2));
+  UA::TypeText("12");
+  ::PostMessage(m_frame->m_hWnd, WM_COMMAND, CMemoryView::ID_VIEW_REFRESH, 0);
+  UA::Pump();
+  EXPECT_EQ(leave(0x6666), "0 1");
+}
+
 TEST_F(MemoryViewTest, GrowingAndRefreshMarkChangedWordsRed) {
   Open(0x0505, 200);
   Type(1, 0, "8400");
@@ -362,14 +396,9 @@ namespace {
 
 // The view in an MDI child of the host's frame, beside a second one, driven by posted input only.
 TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
-  m_setup.reset(CMC_Setup::Create(0x0505));
-  ASSERT_TRUE(m_setup);
-  m_doc.setup = m_setup.get();
   MdiViewHost host;
-  CMDIChildWnd* other = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(200, 150, 480, 330));
-  CMDIChildWnd* child = host.Open(RUNTIME_CLASS(CProbeView), &m_doc, CRect(0, 0, 460, 220));
-  ASSERT_TRUE(other && child);
-  m_view = static_cast<CProbeView*>(child->GetActiveView());
+  CMDIChildWnd *other = nullptr, *child = nullptr;
+  ASSERT_NO_FATAL_FAILURE(OpenInHost(host, other, child));
   const HWND hwnd = m_view->m_hWnd;
   const uint16_t word = 0x4242;
   DWORD rows = 0;
@@ -464,6 +493,37 @@ TEST_F(MemoryViewTest, InTheHostsFrameWhatAUserDoesShowsAtOnce) {
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(hwnd)) << "step " << n;
     ++n;
   }
+  m_view = nullptr;
+  m_app.m_pMainWnd = &m_main;
+}
+
+// A word half typed when the user turns to another view stays in the cell's editor, unwritten; back
+// in the cell the typing goes on and Enter writes the whole word.
+TEST_F(MemoryViewTest, AWordTypedBeforeTurningAwayWaitsForEnter) {
+  MdiViewHost host;
+  CMDIChildWnd *other = nullptr, *child = nullptr;
+  ASSERT_NO_FATAL_FAILURE(OpenInHost(host, other, child));
+  const HWND hwnd = m_view->m_hWnd;
+  m_app.m_pMainWnd = host.m_main;
+  UA::DoubleClick(hwnd, Centre(1, 0)), UA::PressKey(VK_END);
+  UA::TypeText("\b\b\b\b8408"), UA::PressKey(VK_RETURN);
+  const CPoint cell = m_view->CalcRectFromRowCol(1, 2).TopLeft() + CSize(2, 2);
+  UA::AdvanceClock(1000), UA::Click(hwnd, cell), UA::TypeText("be");
+  auto state = [&] {
+    uint16_t w = 0;
+    DriveSimulator::ReadMemory(1, 0, 0x8409, &w, 1);
+    CString typed;
+    m_view->GetCurrentCellControl()->GetCurrentText(typed);
+    return std::to_string(w) + " " + Cell(1, 2) + " " + typed.GetString();
+  };
+  CRect shown;
+  other->GetActiveView()->GetClientRect(&shown);
+  UA::Click(other->GetActiveView()->m_hWnd, CPoint(40, shown.bottom - 8));
+  EXPECT_EQ(state(), "0 0000 be");
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(hwnd));
+  UA::AdvanceClock(1000), UA::Click(hwnd, cell), UA::PressKey(VK_HOME), UA::PressKey(VK_RIGHT), UA::PressKey(VK_RIGHT);
+  UA::TypeText("ef"), UA::PressKey(VK_RETURN);
+  EXPECT_EQ(state().substr(0, 10), "48879 BEEF");
   m_view = nullptr;
   m_app.m_pMainWnd = &m_main;
 }

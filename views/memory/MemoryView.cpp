@@ -148,7 +148,8 @@ void CMemoryView::FillGrid(int bMark) {
   for (ROWCOL r = 1; r <= m_nRows; ++r)
     for (ROWCOL c = 1; c <= 8; ++c) {
       const CGXStyle style = WordStyle(CMemoryWords::Text(read[(r - 1) * 8 + (c - 1)]), GetValueRowCol(r, c), bMark);
-      SetStyleRange(CGXRange().SetCellRange(r, c, r, c), &style, 0, 0, nullptr, 0);
+      // Copied whole, so a word being typed in the current cell gives way to the drive's unmodified.
+      SetStyleRange(CGXRange().SetCellRange(r, c, r, c), &style, 2, 0, nullptr, 0);
     }
 
   param->m_bProtectReadOnly = oldProtect;
@@ -175,6 +176,16 @@ BOOL CMemoryView::OnEndEditing(ROWCOL nRow, ROWCOL nCol) {
   const WORD address = GetAddressRowCol(nRow, nCol);
   if (const std::optional<std::string> shown = CMemoryWords::Write(address, GetValueRowCol(nRow, nCol)))
     SetRangeValueText(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), shown->c_str());
+  return TRUE;
+}
+
+// A word being typed stays in its cell's editor while the user turns to another window: the grid
+// would put it in the cell without writing it to the drive, where a half-typed word must not go
+// unasked either. Enter or a click on another cell writes it when the user comes back.
+BOOL CMemoryView::OnActivateGrid(BOOL bActivate) {
+  CGXControl* control = bActivate ? nullptr : GetCurrentCellControl();
+  if (!control || !control->IsActive() || !control->GetModify()) return CGXGridView::OnActivateGrid(bActivate);
+  m_bActive = FALSE;
   return TRUE;
 }
 

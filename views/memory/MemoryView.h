@@ -26,6 +26,7 @@ class CMemoryView : public CGXGridView {
 
   BOOL MoveCurrentCell(int direction, UINT nCell = 1, BOOL bCanSelectRange = TRUE) override;
   BOOL OnEndEditing(ROWCOL nRow, ROWCOL nCol) override;
+  BOOL OnActivateGrid(BOOL bActivate) override;
   BOOL CanSelectCurrentCell(BOOL bSelect, ROWCOL nNewRow, ROWCOL nNewCol, ROWCOL nOldRow, ROWCOL nOldCol) override;
   void ShowContextCursor(UINT nID, LPCSTR pszSystemCursor) override;
   void OnInitialUpdate() override;
