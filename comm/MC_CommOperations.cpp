@@ -452,7 +452,8 @@ bool CMC_Comm::BigMemoryOpCallback(int code, const char* text, float percent, vo
   struct HWND__* main = CurrentThreadMainWindow();
   if (!main || code < 1 || code > 4) return true;
   if (code == 1) {
-    AfxMessageBox(text ? text : "", MB_OK);
+    // An OK box without an icon: the framework's box would add its exclamation.
+    ::MessageBox(main, text ? text : "", AfxGetAppName(), MB_OK);
     return true;
   }
   if (code == 2) return AfxMessageBox(text ? text : "", MB_YESNO | MB_ICONQUESTION) == IDYES;

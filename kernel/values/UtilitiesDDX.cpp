@@ -10,8 +10,13 @@ namespace {
 
 // Validation boxes show whatever the kernel-wide flag says.
 void Refuse(CDataExchange* pDX, UINT id) {
-  UINT icon = (id == 20046 || id == 20050 || id == 20031) ? MB_OK : MB_ICONEXCLAMATION;
-  ShowKernelMessageAlways(icon, id);
+  if (id == 20046 || id == 20050 || id == 20031) {
+    // These carry no icon: the framework's box would give an OK box its exclamation.
+    ::MessageBox(pDX->m_pDlgWnd ? pDX->m_pDlgWnd->GetSafeHwnd() : nullptr, FormatKernelString(id), AfxGetAppName(),
+                 MB_OK);
+  } else {
+    ShowKernelMessageAlways(MB_ICONEXCLAMATION, id);
+  }
   pDX->Fail();
 }
 

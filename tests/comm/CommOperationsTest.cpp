@@ -163,6 +163,20 @@ TEST_F(CommTest, BigTransfersRoundTripWithProgress) {
   CMC_Comm::OnBigMemoryOpEnd("Done");
   EXPECT_TRUE(CMC_Comm::BigMemoryOpCallback(7, "x", 0, nullptr));
   EXPECT_TRUE(BoxTexts().empty());
+  {  // With a main window, code 1 shows its text in an OK box without an icon.
+    CWinApp app("BigOps");
+    CWnd main;
+    ASSERT_TRUE(main.CreateEx(0, AfxRegisterWndClass(0), "main", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0));
+    app.m_pMainWnd = &main;
+    EXPECT_TRUE(CMC_Comm::BigMemoryOpCallback(1, "Section written.", 0, nullptr));
+    app.m_pMainWnd = nullptr;
+    main.DestroyWindow();
+    const auto& boxes = Automation::Instance().MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Section written.");
+    EXPECT_EQ(boxes[0].type, (UINT)MB_OK);
+    Automation::Instance().Reset();
+  }
 
   // A transfer that runs past the end of memory fails before any word is written.
   CMC_Comm::nShowErr = 0;

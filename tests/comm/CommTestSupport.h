@@ -5,6 +5,8 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MessageBox.h"
+#include "platform/ui/WinApp.h"
+#include "platform/ui/Wnd.h"
 #include "suite/zurcomm/DriveSimulator.h"
 
 #include <gtest/gtest.h>

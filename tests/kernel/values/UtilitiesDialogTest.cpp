@@ -126,19 +126,19 @@ TEST_F(UtilitiesDialogTest, TextChecksRefuseWithTheirMessagesAndKeepTheFocus) {
       {[](CDataExchange* p, CString& s) { DDV_FileName(p, s); }, "it's", "Invalid name. ", MB_ICONEXCLAMATION},
       {[](CDataExchange* p, CString& s) { DDV_FileName(p, s); }, "motion.txt", nullptr, 0},
       {[](CDataExchange* p, CString& s) { DDV_SymbolName(p, s); }, "   ", "Non empty string expected", MB_ICONEXCLAMATION},
-      {[](CDataExchange* p, CString& s) { DDV_SymbolName(p, s); }, "2axis", kInvalidName, MB_ICONEXCLAMATION},
-      {[](CDataExchange* p, CString& s) { DDV_SymbolName(p, s); }, "ax-is", kInvalidName, MB_ICONEXCLAMATION},
+      {[](CDataExchange* p, CString& s) { DDV_SymbolName(p, s); }, "2axis", kInvalidName, 0},
+      {[](CDataExchange* p, CString& s) { DDV_SymbolName(p, s); }, "ax-is", kInvalidName, 0},
       {[](CDataExchange* p, CString& s) { DDV_SymbolName(p, s); }, "_axis(2)", nullptr, 0},
-      {[](CDataExchange* p, CString& s) { DDV_SymbolOrNumber(p, s); }, "#1", kInvalidName, MB_ICONEXCLAMATION},
+      {[](CDataExchange* p, CString& s) { DDV_SymbolOrNumber(p, s); }, "#1", kInvalidName, 0},
       {[](CDataExchange* p, CString& s) { DDV_SymbolOrNumber(p, s); }, "-1e3",
        nullptr, 0},
       {[](CDataExchange* p, CString& s) { DDV_SymbolOrNumber(p, s); }, "-1+3",
-       "Invalid name or number: this string should contain only alphanumeric characters.", MB_ICONEXCLAMATION},
+       "Invalid name or number: this string should contain only alphanumeric characters.", 0},
       {[](CDataExchange* p, CString& s) { DDV_SymbolOrNumber(p, s); }, ".5", nullptr, 0},
       {[](CDataExchange* p, CString& s) { DDV_SymbolsList(p, s); }, "a, b ,c", nullptr, 0},
       {[](CDataExchange* p, CString& s) { DDV_SymbolsList(p, s); }, "a,,c", "Non empty string expected",
        MB_ICONEXCLAMATION},
-      {[](CDataExchange* p, CString& s) { DDV_SymbolsList(p, s); }, "a,9b", kInvalidName, MB_ICONEXCLAMATION},
+      {[](CDataExchange* p, CString& s) { DDV_SymbolsList(p, s); }, "a,9b", kInvalidName, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -220,10 +220,10 @@ TEST_F(UtilitiesDialogTest, HexaNumbersLoadFormattedAndLimitedAndSaveTypedDigits
   EXPECT_EQ(dlg.m_word, 0xFEDC);
   EXPECT_EQ(dlg.m_dword, 0x12345678u);
 
-  // Not hexadecimal: refused with the framework's icon for an OK box, the value kept, the edit focused.
+  // Not hexadecimal: refused without an icon, the value kept, the edit focused.
   Refusal r = PressOk(dlg, [](CWnd* d) { DialogAutomation::TypeInto(d, IDC_DWORD, "xyz"); });
   EXPECT_EQ(r.text, "Invalid hexadecimal number! Please put here only hexadecimal digits.");
-  EXPECT_EQ(r.icon, (UINT)MB_ICONEXCLAMATION);
+  EXPECT_EQ(r.icon, 0u);
   EXPECT_EQ(r.focusId, IDC_DWORD);
   EXPECT_EQ(dlg.m_dword, 0x12345678u);
   r = PressOk(dlg, [](CWnd* d) { DialogAutomation::TypeInto(d, IDC_WORD, "g1"); });
