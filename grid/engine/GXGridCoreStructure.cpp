@@ -499,7 +499,7 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
                  : CRect(from, g.top, end, g.top + SumClientRowHeights(0, GetHeaderRows(), g.Height()));
   };
   const LONG origin = bRows ? ScrollOriginY() : ScrollOriginX();
-  if (first < top) {
+  if (first < top || (nOp == opRemove && b < nTopBefore)) {
     // Above the screen: the same rows (columns) show, under new numbers.
     const CRect h = headers(origin);
     ::InvalidateRect(hwnd, &h, FALSE);

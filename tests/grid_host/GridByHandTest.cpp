@@ -419,6 +419,28 @@ TEST_F(GridByHand, KeysAndClicksInEitherOfTwoWindowsShowInBoth) {
   }
 }
 
+// Rows and columns that the program removes just above the top row or left of the left column of
+// the other window: that window shows the same cells, under new numbers.
+TEST_F(GridByHand, RowsOrColumnsRemovedJustBeforeTheOtherWindowsViewLeaveItsCells) {
+  SecondWindow();
+  CGXGridView* other = scene->views[1];
+  CRect client;
+  other->GetClientRect(&client);
+  for (int i = 0; i < 2; ++i) {
+    UiAutomation::Click(other->m_hWnd, CPoint(client.right - 8, client.bottom + 8));
+    UiAutomation::Click(other->m_hWnd, CPoint(client.right + 8, client.bottom - 8));
+  }
+  ASSERT_EQ(3u, other->GetTopRow());
+  ASSERT_EQ(3u, other->GetLeftCol());
+  Run({
+      {"column B removed", [&] { view->RemoveCols(2, 2); }, "top 3,2; C3 34"},
+      {"rows 1 and 2 removed", [&] { view->RemoveRows(1, 2); }, "top 1,2; C3 54"},
+  }, [&] {
+    return "top " + std::to_string(other->GetTopRow()) + "," + std::to_string(other->GetLeftCol()) + "; C3 " +
+           (const char*)other->GetValueRowCol(3, 3);
+  });
+}
+
 // A column or row changed in one window while the other has it scrolled away: the text floating
 // from it, and the covered cell whose text is centred over it, show their other part there.
 TEST_F(GridByHand, SizesChangedOutOfTheOtherWindowsViewMoveWhatSpansIntoIt) {
