@@ -483,7 +483,8 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
   const BOOL spans = GetFloatCellsMode() || (GetMergeCellsMode() & 3);
   const ROWCOL top = bRows ? m_nTopRow : m_nLeftCol;
   if ((flags & GX_INVALIDATE) || first == 0 || first <= frozen || spans || (nOp == opMove && std::max(a, c) <= frozen) ||
-      (nOp == opRemove && a < nTopBefore && b >= nTopBefore) || (nOp == opMove && first < top)) {
+      (nOp == opRemove && a < nTopBefore && b >= nTopBefore) || (nOp == opMove && first < top) ||
+      (nOp == opRemove && b >= nTopBefore && top != nTopBefore)) {
     Redraw(flags, FALSE);
     return;
   }

@@ -435,6 +435,7 @@ TEST_F(GridByHand, RowsOrColumnsRemovedJustBeforeTheOtherWindowsViewLeaveItsCell
   Run({
       {"column B removed", [&] { view->RemoveCols(2, 2); }, "top 3,2; C3 34"},
       {"rows 1 and 2 removed", [&] { view->RemoveRows(1, 2); }, "top 1,2; C3 54"},
+      {"the columns from its left one on removed", [&] { view->RemoveCols(2, 7); }, "top 1,1; C3 "},
   }, [&] {
     return "top " + std::to_string(other->GetTopRow()) + "," + std::to_string(other->GetLeftCol()) + "; C3 " +
            (const char*)other->GetValueRowCol(3, 3);
