@@ -419,6 +419,24 @@ TEST_F(GridByHand, KeysAndClicksInEitherOfTwoWindowsShowInBoth) {
   }
 }
 
+// A row's boundary double-clicked fits the row to its cells whether or not their columns are
+// scrolled out of the window: a wrapped text is measured in its column's width.
+TEST_F(GridByHand, ARowFitsToAWrappedTextScrolledOutOfView) {
+  view->SetStyleRange(CGXRange().SetCellRange(5, 2, 5, 2),
+                      &CGXStyle().SetValue("one two three four five six seven").SetWrapText(TRUE));
+  DoubleClick(RowEdge(5));
+  const int shown = view->GetRowHeight(5);
+  EXPECT_GT(shown, 40);
+  ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0);
+  UiAutomation::Pump();
+  CRect client;
+  view->GetClientRect(&client);
+  for (int i = 0; i < 2; ++i) UiAutomation::Click(view->m_hWnd, CPoint(client.right - 8, client.bottom + 8));
+  ASSERT_EQ(3u, view->GetLeftCol());
+  DoubleClick(RowEdge(5));
+  EXPECT_EQ(shown, view->GetRowHeight(5));
+}
+
 // Rows and columns that the program removes just above the top row or left of the left column of
 // the other window: that window shows the same cells, under new numbers.
 TEST_F(GridByHand, RowsOrColumnsRemovedJustBeforeTheOtherWindowsViewLeaveItsCells) {
