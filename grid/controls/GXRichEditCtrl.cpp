@@ -339,7 +339,8 @@ CSize CGXRichEditCtrl::CalcSize(CDC*, ROWCOL nRow, ROWCOL nCol, const CGXStyle& 
   if (!m_pGrid || !m_hidden[kMeasure].GetSafeHwnd()) return GrowSizeByBorders(CSize(0, 0), style);
   s_bNoResize = FALSE;
   CRect inner;
-  GetCellInnerRect(inner, nRow, nCol, nullptr, &style);
+  const CRect extent = CalcCellExtent(nRow, nCol);
+  GetCellInnerRect(inner, nRow, nCol, &extent, &style);
   CRichEditCtrl& w = m_hidden[kMeasure];
   w.MoveWindow(CRect(30000, 30000, 30000 + std::max<LONG>(inner.Width(), 1), 30000 + std::max<LONG>(inner.Height(), 1)));
   w.SetTargetDevice(nullptr, inner.Width() > 0 ? Twips(inner.Width(), ScreenDpi(LOGPIXELSX)) : 0);

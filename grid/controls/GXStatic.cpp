@@ -117,13 +117,7 @@ CSize CGXStatic::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& st
     bitmap.Detach();  // the pool keeps it
     return CGXControl::GrowSizeByBorders(size, style);
   }
-  CRect extent;
-  if (m_pGrid) {
-    CGXRange covered;
-    extent = m_pGrid->GetCoveredCellsRowCol(nRow, nCol, covered)
-                 ? m_pGrid->CalcRectFromRowColEx(covered.m_nTop, covered.m_nLeft, covered.m_nBottom, covered.m_nRight)
-                 : m_pGrid->CalcRectFromRowCol(nRow, nCol);
-  }
+  const CRect extent = CalcCellExtent(nRow, nCol);
   CRect inner;
   GetCellInnerRect(inner, nRow, nCol, &extent, &style);
   if (!pDC) return GrowSizeByBorders(CSize(0, 0), style);

@@ -580,6 +580,13 @@ GXFindReplaceState& GXGetFindReplaceState() {
 
 // ---- geometry and the current-cell frame ---------------------------------------------------------------------
 
+CRect CGXControl::CalcCellExtent(ROWCOL nRow, ROWCOL nCol) {
+  if (!m_pGrid) return CRect();
+  CGXRange cell;
+  if (!m_pGrid->GetCoveredCellsRowCol(nRow, nCol, cell)) cell.SetCellRange(nRow, nCol, nRow, nCol);
+  return CRect(0, 0, m_pGrid->SumColWidths(cell.m_nLeft, cell.m_nRight), m_pGrid->SumRowHeights(cell.m_nTop, cell.m_nBottom));
+}
+
 void CGXControl::GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect, const CGXStyle* pStyle) {
   if (!m_pGrid) {
     rect = pCellRect ? *pCellRect : CRect();

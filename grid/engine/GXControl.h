@@ -63,6 +63,9 @@ class CGXControl {
   virtual void GetCellInnerRect(CRect& rect, ROWCOL nRow, ROWCOL nCol, const CRect* pCellRect = nullptr,
                                 const CGXStyle* pStyle = nullptr);
   virtual CSize GrowSizeByBorders(CSize size, const CGXStyle& style);
+  // The cell's extent (its covered block's, if any) from the row heights and column widths, at the
+  // origin: what a cell measures, shown or scrolled out of the window.
+  CRect CalcCellExtent(ROWCOL nRow, ROWCOL nCol);
   virtual CSize CalcSize(CDC*, ROWCOL, ROWCOL, const CGXStyle&, const CGXStyle* = nullptr, BOOL = FALSE) { return CSize(0, 0); }
   virtual void DrawCurrentCellFrame(CDC* pDC, const CRect& rect);
   // Draws the cell; the base fills the background when the grid asks the cell to.

@@ -12,7 +12,8 @@ namespace {
 
 const ROWCOL kNone = (ROWCOL)-1;
 
-// A client DC of the grid window, prepared and clipped to the grid area; null when not drawable.
+// A client DC of the grid window, prepared and clipped to the grid area less the windows of cell
+// controls over it; null when not drawable.
 class CGridDC {
  public:
   explicit CGridDC(CGXGridCore& grid) {
@@ -24,6 +25,16 @@ class CGridDC {
     CRect g;
     grid.GetGridRect(&g);
     m_dc->IntersectClipRect(&g);
+    // An inversion over a control's window would stay on it: the window does not paint again, while
+    // a paint of the grid leaves it to the window.
+    const HWND hwnd = grid.m_pGridWnd->GetSafeHwnd();
+    for (HWND child = ::GetTopWindow(hwnd); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      if (!::IsWindowVisible(child)) continue;
+      CRect r;
+      ::GetWindowRect(child, &r);
+      grid.m_pGridWnd->ScreenToClient(&r);
+      m_dc->ExcludeClipRect(&r);
+    }
   }
   CDC* Get() { return m_dc.get(); }
 
@@ -159,8 +170,10 @@ void CGXGridCore::UpdateSetSelection(POSITION pos, ROWCOL nTop, ROWCOL nLeft, RO
     box.UnionRange(old, newCells);
   }
   CGridDC dc(*this);
-  DrawSelectionMarker(dc.Get(), TRUE, &neu);
-  const CGXRangeList& list = m_pParam->m_SelRects;
+  CGXRangeList& list = m_pParam->m_SelRects;
+  // The marker frames the last range: another one changed (by another window) leaves it where it is.
+  const CGXRange* marked = !pos || pos == list.GetTailPosition() ? &neu : list.GetTail();
+  DrawSelectionMarker(dc.Get(), TRUE, marked);
   InvertChanged(
       *this, dc.Get(), box.m_nTop, box.m_nLeft, box.m_nBottom, box.m_nRight,
       [&](ROWCOL r, ROWCOL c) { return IsCellInRangeList(r, c, list) != 0; },

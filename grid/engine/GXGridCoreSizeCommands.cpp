@@ -215,7 +215,16 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
         }
       }
       // Spans over the changed columns that start left of them are laid out anew too.
+      // Over the whole height: the selection's marker frame reaches past the last row.
       CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
+      cols.top = g.top, cols.bottom = g.bottom;
+      m_pGridWnd->InvalidateRect(&cols, TRUE);
+    } else if (!paneSkips && f && scrolledAway) {
+      // A span that starts in the scrolled-away columns and reaches the window shows its content at
+      // another place now; without the old widths (spans that changed their extent) it may have
+      // reached farther than it does now.
+      CRect cols = anOldWidths ? CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo)
+                               : CRect(CalcLeftOfClientCol(fc + 1), g.top, g.right, g.bottom);
       m_pGridWnd->InvalidateRect(&cols, TRUE);
     }
     if (f & 2) {
@@ -283,6 +292,11 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
         }
       }
       CRect rows = CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount());
+      rows.left = g.left, rows.right = g.right;
+      m_pGridWnd->InvalidateRect(&rows, TRUE);
+    } else if (!paneSkips && f && scrolledAway) {
+      CRect rows = anOldHeights ? CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount())
+                                : CRect(g.left, CalcTopOfClientRow(fr + 1), g.right, g.bottom);
       m_pGridWnd->InvalidateRect(&rows, TRUE);
     }
     if (f & 2) {

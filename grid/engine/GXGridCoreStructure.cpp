@@ -483,7 +483,8 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
   const BOOL spans = GetFloatCellsMode() || (GetMergeCellsMode() & 3);
   const ROWCOL top = bRows ? m_nTopRow : m_nLeftCol;
   if ((flags & GX_INVALIDATE) || first == 0 || first <= frozen || spans || (nOp == opMove && std::max(a, c) <= frozen) ||
-      (nOp == opRemove && a < nTopBefore && b >= nTopBefore) || (nOp == opMove && first < top)) {
+      (nOp == opRemove && a < nTopBefore && b >= nTopBefore) || (nOp == opMove && first < top) ||
+      (nOp == opRemove && b >= nTopBefore && top != nTopBefore)) {
     Redraw(flags, FALSE);
     return;
   }
@@ -499,7 +500,7 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
                  : CRect(from, g.top, end, g.top + SumClientRowHeights(0, GetHeaderRows(), g.Height()));
   };
   const LONG origin = bRows ? ScrollOriginY() : ScrollOriginX();
-  if (first < top) {
+  if (first < top || (nOp == opRemove && b < nTopBefore)) {
     // Above the screen: the same rows (columns) show, under new numbers.
     const CRect h = headers(origin);
     ::InvalidateRect(hwnd, &h, FALSE);

@@ -2,6 +2,7 @@
 // window messages handed on to the grid core.
 #include "grid/engine/GXGridView.h"
 
+#include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXLibrary.h"
 #include "grid/engine/GXOleDataSourceProxy.h"
 #include "grid/engine/GXPrintDevice.h"
@@ -237,7 +238,10 @@ void CGXGridView::OnUpdateEditUndo(CCmdUI* pCmdUI) { pCmdUI->Enable(CanUndo(pCmd
 void CGXGridView::OnUpdateEditRedo(CCmdUI* pCmdUI) { pCmdUI->Enable(CanRedo(pCmdUI)); }
 
 void CGXGridView::OnEditRepeat() {
-  if (!FindNext(TRUE)) OnTextNotFound(nullptr);
+  // An interactive search tells of its own miss; without a current cell it searched nothing.
+  ROWCOL row, col;
+  const BOOL searched = GetCurrentCell(row, col);
+  if (!FindNext(TRUE) && !searched) OnTextNotFound(GXGetFindReplaceState().strFind);
 }
 
 LRESULT CGXGridView::OnFindReplaceMessage(WPARAM, LPARAM lParam) {

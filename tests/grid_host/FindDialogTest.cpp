@@ -31,8 +31,14 @@ namespace {
 int g_paints = 0;  // paints of the grid in either host
 std::function<void(ROWCOL)> g_composed;  // a cell of column 1 composed: time passes, keys arrive
 
+std::vector<std::string> g_notFound;  // the texts the view was told were not found
+
 class CFindView : public CGXGridView {
   DECLARE_DYNCREATE(CFindView)
+  void OnTextNotFound(LPCTSTR pszFind) override {
+    g_notFound.push_back(pszFind ? pszFind : "(none)");
+    CGXGridView::OnTextNotFound(pszFind);
+  }
   void OnGridDraw(CDC* pDC) override {
     ++g_paints;
     CGXGridView::OnGridDraw(pDC);
@@ -155,6 +161,23 @@ TEST_P(FindDialog, ItsButtonsFindReplaceAndReplaceAll) {
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "xyz", "zabc"}));
   ASSERT_TRUE(grid->Undo());  // the Replace before them
   EXPECT_EQ(Column(), (std::vector<std::string>{"abc", "x", "abc", "ABC", "zabc"}));
+}
+
+// Find Next again (the frame's Repeat command) after a miss tells of the text not found once.
+TEST_P(FindDialog, RepeatingAMissTellsOfItOnce) {
+  if (!GetParam()) GTEST_SKIP() << "the command goes to a view";
+  ASSERT_TRUE(grid->SetCurrentCell(1, 1));
+  CFindReplaceDialog* dlg = OpenDialog(TRUE);
+  ASSERT_NE(dlg, nullptr);
+  DialogAutomation::TypeInto(dlg, edt1, "qq");
+  DialogAutomation::ClickControl(dlg, IDOK);
+  DialogAutomation::ClickControl(dlg, IDCANCEL);
+  g_notFound.clear();
+  Automation::Instance().ClearBeeps();
+  frame->SendMessage(WM_COMMAND, ID_EDIT_REPEAT);
+  UiAutomation::Pump();
+  EXPECT_EQ(g_notFound, std::vector<std::string>{"qq"});
+  EXPECT_EQ(Automation::Instance().Beeps().size(), 1u);
 }
 
 // Replace takes only the match it found and selected, in a cell being edited or not; Replace All

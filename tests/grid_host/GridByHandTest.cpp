@@ -169,6 +169,11 @@ class GridByHand : public ::testing::Test {
     }
   }
   void Apply(const Hand& h);
+  // A second window of the document right of the first, both 230 pixels wide.
+  void SecondWindow() {
+    ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+    scene->AddChild(0, CRect(232, 0, 462, 280));
+  }
   std::unique_ptr<GridScene> scene;
   CGXGridView* view = nullptr;
 };
@@ -412,6 +417,123 @@ TEST_F(GridByHand, KeysAndClicksInEitherOfTwoWindowsShowInBoth) {
       ASSERT_EQ(0, play({w, kind, a, b})) << done.str();
     }
   }
+}
+
+// A row's boundary double-clicked fits the row to its cells whether or not their columns are
+// scrolled out of the window: a wrapped text is measured in its column's width.
+TEST_F(GridByHand, ARowFitsToAWrappedTextScrolledOutOfView) {
+  view->SetStyleRange(CGXRange().SetCellRange(5, 2, 5, 2),
+                      &CGXStyle().SetValue("one two three four five six seven").SetWrapText(TRUE));
+  DoubleClick(RowEdge(5));
+  const int shown = view->GetRowHeight(5);
+  EXPECT_GT(shown, 40);
+  ::PostMessage(scene->MainWnd(), WM_COMMAND, ID_EDIT_UNDO, 0);
+  UiAutomation::Pump();
+  CRect client;
+  view->GetClientRect(&client);
+  for (int i = 0; i < 2; ++i) UiAutomation::Click(view->m_hWnd, CPoint(client.right - 8, client.bottom + 8));
+  ASSERT_EQ(3u, view->GetLeftCol());
+  DoubleClick(RowEdge(5));
+  EXPECT_EQ(shown, view->GetRowHeight(5));
+}
+
+// Rows and columns that the program removes just above the top row or left of the left column of
+// the other window: that window shows the same cells, under new numbers.
+TEST_F(GridByHand, RowsOrColumnsRemovedJustBeforeTheOtherWindowsViewLeaveItsCells) {
+  SecondWindow();
+  CGXGridView* other = scene->views[1];
+  CRect client;
+  other->GetClientRect(&client);
+  for (int i = 0; i < 2; ++i) {
+    UiAutomation::Click(other->m_hWnd, CPoint(client.right - 8, client.bottom + 8));
+    UiAutomation::Click(other->m_hWnd, CPoint(client.right + 8, client.bottom - 8));
+  }
+  ASSERT_EQ(3u, other->GetTopRow());
+  ASSERT_EQ(3u, other->GetLeftCol());
+  Run({
+      {"column B removed", [&] { view->RemoveCols(2, 2); }, "top 3,2; C3 34"},
+      {"rows 1 and 2 removed", [&] { view->RemoveRows(1, 2); }, "top 1,2; C3 54"},
+      {"the columns from its left one on removed", [&] { view->RemoveCols(2, 7); }, "top 1,1; C3 "},
+  }, [&] {
+    return "top " + std::to_string(other->GetTopRow()) + "," + std::to_string(other->GetLeftCol()) + "; C3 " +
+           (const char*)other->GetValueRowCol(3, 3);
+  });
+}
+
+// A column or row changed in one window while the other has it scrolled away: the text floating
+// from it, and the covered cell whose text is centred over it, show their other part there.
+TEST_F(GridByHand, SizesChangedOutOfTheOtherWindowsViewMoveWhatSpansIntoIt) {
+  SecondWindow();
+  view->SetFrozenRows(2);
+  view->SetFrozenCols(1);
+  view->SetFloatCellsMode(1);
+  view->SetStyleRange(CGXRange().SetCellRange(7, 2, 7, 2), &CGXStyle().SetValue("a long long text floating"));
+  view->SetStyleRange(CGXRange().SetCellRange(7, 3, 7, 4), &CGXStyle().SetValue(""));
+  view->SetCoveredCellsRowCol(4, 3, 5, 4);
+  view->SetStyleRange(CGXRange().SetCellRange(4, 3, 4, 3), &CGXStyle().SetVerticalAlignment(DT_VCENTER));
+  // The other window scrolled to column C and row 5.
+  CGXGridView* other = scene->views[1];
+  CRect client;
+  other->GetClientRect(&client);
+  UiAutomation::Click(other->m_hWnd, CPoint(client.right - 8, client.bottom + 8));
+  for (int i = 0; i < 2; ++i) UiAutomation::Click(other->m_hWnd, CPoint(client.right + 8, client.bottom - 8));
+  ASSERT_EQ(5u, other->GetTopRow());
+  ASSERT_EQ(3u, other->GetLeftCol());
+  Run({
+      {"B narrower: the text reaches farther", [&] { Drag(ColEdge(2), ColEdge(2, -20)); }, "w30 h20"},
+      {"B wider: the text ends sooner", [&] { Drag(ColEdge(2), ColEdge(2, 48)); }, "w78 h20"},
+      {"row 4 taller", [&] { Drag(RowEdge(4), RowEdge(4, 12)); }, "w78 h32"},
+  }, [&] { return "w" + std::to_string(view->GetColWidth(2)) + " h" + std::to_string(view->GetRowHeight(4)); });
+}
+
+// The marker frame of the selection reaches two pixels past the table's last row and column: a
+// row or column resized beside it leaves no piece of it behind.
+TEST_F(GridByHand, ASizeChangedBesideTheMarkerAtTheTablesEndLeavesNoPieceOfIt) {
+  view->GetParam()->m_bSelectionMarker = TRUE;
+  Click(At(2, 2));
+  UiAutomation::PressKey(VK_END, UiAutomation::kControl);
+  const ROWCOL top = view->GetTopRow(), left = view->GetLeftCol();
+  Run({
+      {"a row selected", [&] { Click(At(top + 3, 0)); }, "sel r" + std::to_string(top + 3) + "-" + std::to_string(top + 3)},
+      {"the row above it taller", [&] { Drag(RowEdge(top + 2), RowEdge(top + 2, 4)); }, "sel r" + std::to_string(top + 3) + "-" + std::to_string(top + 3)},
+      {"a column selected", [&] { Click(At(0, left + 1)); }, "sel c" + std::to_string(left + 1) + "-" + std::to_string(left + 1)},
+      {"the column before it wider", [&] { Drag(ColEdge(left), ColEdge(left, 6)); }, "sel c" + std::to_string(left + 1) + "-" + std::to_string(left + 1)},
+  }, [&] { return "sel " + RangeText(*view->GetParam()->m_SelRects.GetTail()); });
+}
+
+// The marker frame in two windows of one grid: it frames the last selected range, whatever range
+// the other window changes, and its inversion leaves an edit window over the current cell alone.
+TEST_F(GridByHand, TheMarkerFramesTheLastRangeInBothWindowsAndLeavesTheEditAlone) {
+  // A hand: the window, what (0 Shift+click, 1 Ctrl+click on a row header, 2 Shift+Right, 3 Ctrl+End,
+  // 4 Escape), the row below the top one and the column right of the left one.
+  struct Hand2 {
+    int w, kind, a, b;
+  };
+  auto play = [&](BOOL frozen, const std::vector<Hand2>& hands) {
+    TearDown();
+    SetUp();
+    SecondWindow();
+    view->GetParam()->m_bSelectionMarker = TRUE;
+    if (frozen) view->SetFrozenRows(2), view->SetFrozenCols(1);
+    for (const Hand2& h : hands) {
+      view = scene->views[(size_t)h.w];
+      const ROWCOL r = view->GetTopRow() + (ROWCOL)h.a, c = view->GetLeftCol() + (ROWCOL)h.b;
+      switch (h.kind) {
+        case 0: Click(At(r, c), UiAutomation::kShift); break;
+        case 1: Click(At(r, 0), UiAutomation::kControl); break;
+        case 2: UiAutomation::PressKey(VK_RIGHT, UiAutomation::kShift); break;
+        case 3: UiAutomation::PressKey(VK_END, UiAutomation::kControl); break;
+        case 4: UiAutomation::PressKey(VK_ESCAPE); break;
+      }
+      UiAutomation::Pump();
+    }
+    return PixelsOffFullRepaint(scene->MainWnd());
+  };
+  // The second window's range (its last cell, by Shift+Right at the end) extended after the first
+  // window selected row 6: the marker stays on row 6.
+  EXPECT_EQ(0, play(TRUE, {{1, 3, 0, 0}, {1, 2, 0, 0}, {0, 1, 3, 0}, {1, 0, 4, 0}}));
+  // Escape takes the selection away around the edit window that the Shift+click showed.
+  EXPECT_EQ(0, play(FALSE, {{1, 3, 0, 0}, {1, 0, 6, 0}, {1, 4, 0, 0}}));
 }
 
 // Presses given up halfway, by Escape or by the other button: no line, marker or
