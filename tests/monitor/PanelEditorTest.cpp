@@ -490,6 +490,14 @@ TEST_F(PanelEditorTest, SizingAGadgetByItsFrameRecomputesTheScrollSizeWhenItEnds
   EXPECT_EQ(v->GetTotalSize(), CSize(420, 170));
   EXPECT_EQ(v->m_pCurrentGadget, g);
   EXPECT_TRUE(m_doc.IsModified());
+
+  // A lone gadget's new size is a change to save as well.
+  v = Open({CRect(20, 20, 70, 80)});
+  g = v->m_aGadgets[0];
+  Clock::Advance(1000);  // no double click
+  UiAutomation::Drag(g->m_hWnd, edge, edge + CSize(100, 0));
+  EXPECT_EQ(ItemRect(v, 0), CRect(20, 20, 170, 80));
+  EXPECT_TRUE(m_doc.IsModified());
 }
 
 TEST_F(PanelEditorTest, AddingKeepsTheItemOnlyWhenTheDialogIsConfirmed) {
