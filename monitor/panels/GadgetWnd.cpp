@@ -145,7 +145,16 @@ void CGadgetWnd::OnChildActivate() {
 
 void CGadgetWnd::OnNcLButtonDown(UINT hitTest, CPoint point) {
   CWnd::OnNcLButtonDown(hitTest, point);
+  // A sizing that goes on after the press tells the view when it ends.
+  if (::GetCapture() == m_hWnd) return;
   if (CWnd* view = GetParent()) view->PostMessage(WM_GADGET_FRAME_USED, 0, 0);
+}
+
+LRESULT CGadgetWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+  if (message == WM_EXITSIZEMOVE)
+    if (CWnd* view = GetParent()) view->PostMessage(WM_GADGET_FRAME_USED, 0, 0);
+  return result;
 }
 
 void CGadgetWnd::OnNcLButtonDblClk(UINT hitTest, CPoint point) {

@@ -29,6 +29,7 @@ class CGadgetWnd : public CWnd {
   virtual void OnStop();
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   CMC_Document* GetDocument() const;
   void SetSelected(int selected);

@@ -169,6 +169,8 @@ LRESULT CMC_ControlPanelView::OnMoveGadget(WPARAM, LPARAM) {
   if (!m_bInitialized) return 0;
   RecalcScrollSize();
   RefreshGadgetTabOrder(m_pCurrentGadget);
+  // The tab order marks the change only among several gadgets; a lone gadget's new size is one too.
+  MarkModified();
   return 0;
 }
 

@@ -26,6 +26,10 @@ HFONT ControlImpl::Font() const {
   return f ? f : DefaultControlFont();
 }
 
+void ControlImpl::SelectGivenFont(CDC& dc) const {
+  if (HFONT f = (HFONT)::SendMessage(m_hwnd, WM_GETFONT, 0, 0)) dc.SelectObject((HGDIOBJ)f);
+}
+
 HBRUSH ControlImpl::CtlColor(CDC& dc, UINT msg) const {
   bool window = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
   dc.SetTextColor(::GetSysColor((Style() & WS_DISABLED) ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));

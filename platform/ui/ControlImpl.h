@@ -33,6 +33,8 @@ class ControlImpl {
   // WM_NOTIFY to the parent with the header filled in.
   LRESULT NotifyHdr(NMHDR* hdr, UINT code) const;
   HFONT Font() const;
+  // Before the owner draws an item: the font the control was given, if any, as Windows selects it.
+  void SelectGivenFont(CDC& dc) const;
   // Asks the parent for the background brush (WM_CTLCOLOR…) and sets the DC's colours.
   HBRUSH CtlColor(CDC& dc, UINT msg) const;
   void Redraw() const { ::InvalidateRect(m_hwnd, nullptr, TRUE); }

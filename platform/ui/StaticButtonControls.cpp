@@ -104,6 +104,7 @@ class StaticCtl : public ControlImpl {
     }
     HBRUSH br = CtlColor(dc, WM_CTLCOLORSTATIC);
     if (type == SS_OWNERDRAW) {
+      SelectGivenFont(dc);
       DRAWITEMSTRUCT dis{ODT_STATIC, (UINT)Id(), 0, ODA_DRAWENTIRE, (style & WS_DISABLED) ? (UINT)ODS_DISABLED : 0u,
                          m_hwnd, dc.GetSafeHdc(), r, 0};
       ::SendMessage(Parent(), WM_DRAWITEM, (WPARAM)Id(), (LPARAM)&dis);
@@ -316,6 +317,7 @@ class ButtonCtl : public ControlImpl {
     bool disabled = (style & WS_DISABLED) != 0;
     UINT t = Type();
     if (t == BS_OWNERDRAW) {
+      SelectGivenFont(dc);
       UINT state = (m_pushed ? ODS_SELECTED : 0) | (m_focus ? ODS_FOCUS : 0) | (disabled ? ODS_DISABLED : 0);
       DRAWITEMSTRUCT dis{ODT_BUTTON, (UINT)Id(), 0, ODA_DRAWENTIRE, state, m_hwnd, dc.GetSafeHdc(), r, 0};
       ::SendMessage(Parent(), WM_DRAWITEM, (WPARAM)Id(), (LPARAM)&dis);

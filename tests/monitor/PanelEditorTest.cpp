@@ -474,6 +474,32 @@ TEST_F(PanelEditorTest, TheScrollSizeIsTheFarthestEdgesWithRoomInDesignMode) {
   EXPECT_EQ(v->GetTotalSize(), CSize(170, 280));
 }
 
+// Sizing a gadget by its frame ends in the view's scroll size for the gadget's new edges.
+TEST_F(PanelEditorTest, SizingAGadgetByItsFrameRecomputesTheScrollSizeWhenItEnds) {
+  CMC_ControlPanelView* v = Open({CRect(20, 20, 70, 80), CRect(20, 100, 70, 120)});
+  ASSERT_TRUE(v);
+  CWnd* g = v->m_aGadgets[0];
+  CRect client;
+  g->GetClientRect(&client);
+  CPoint edge(client.right + 1, client.bottom / 2);
+  CPoint screen = edge;
+  g->ClientToScreen(&screen);
+  ASSERT_EQ(HTRIGHT, g->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)));
+  UiAutomation::Drag(g->m_hWnd, edge, edge + CSize(300, 0));
+  EXPECT_EQ(ItemRect(v, 0), CRect(20, 20, 370, 80));
+  EXPECT_EQ(v->GetTotalSize(), CSize(420, 170));
+  EXPECT_EQ(v->m_pCurrentGadget, g);
+  EXPECT_TRUE(m_doc.IsModified());
+
+  // A lone gadget's new size is a change to save as well.
+  v = Open({CRect(20, 20, 70, 80)});
+  g = v->m_aGadgets[0];
+  Clock::Advance(1000);  // no double click
+  UiAutomation::Drag(g->m_hWnd, edge, edge + CSize(100, 0));
+  EXPECT_EQ(ItemRect(v, 0), CRect(20, 20, 170, 80));
+  EXPECT_TRUE(m_doc.IsModified());
+}
+
 TEST_F(PanelEditorTest, AddingKeepsTheItemOnlyWhenTheDialogIsConfirmed) {
   CMC_ControlPanelView* v = Open({});
   ASSERT_TRUE(v);

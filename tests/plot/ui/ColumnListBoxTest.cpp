@@ -144,4 +144,29 @@ TEST(ColumnList, ResizingSeparatorsAndSavedLayout) {
   EXPECT_EQ(700u, l.header.GetColPos(1));
 }
 
+// The header's texts are drawn in the font the button was given, as its dialog gives it one.
+TEST(ColumnList, HeaderTextsTakeTheButtonsFont) {
+  Lists l;
+  l.header.SetWindowPos(nullptr, 0, 0, 300, 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  auto textRows = [&] {
+    UiAutomation::Pump();
+    int rows = 0;
+    for (int y = 2; y < 38; ++y) {
+      bool ink = false;
+      for (int x = 4; x < 110 && !ink; ++x) ink = GetWindowPixel(l.header.m_hWnd, POINT{x, y}) == RGB(0, 0, 0);
+      rows += ink;
+    }
+    return rows;
+  };
+  CFont small, big;
+  small.CreatePointFont(80, "Arial");
+  big.CreatePointFont(200, "Arial");
+  l.header.SetFont(&small);
+  const int smallRows = textRows();
+  l.header.SetFont(&big);
+  const int bigRows = textRows();
+  EXPECT_GT(smallRows, 0);
+  EXPECT_GE(bigRows, 2 * smallRows);
+}
+
 }  // namespace
