@@ -146,10 +146,13 @@ void Click(HWND hwnd, POINT pt, UINT modifiers) {
 void RightClick(HWND hwnd, POINT pt, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
   const POINT screen = OnScreen(hwnd, pt);
+  HoldModifiers(modifiers, true);
   PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), screen);
   PumpMessages();
   PostMouseInput(WM_RBUTTONDOWN, KeyFlags(modifiers, MK_RBUTTON), screen);
   PostMouseInput(WM_RBUTTONUP, KeyFlags(modifiers, 0), screen);
+  PumpMessages();
+  HoldModifiers(modifiers, false);
   PumpMessages();
 }
 
@@ -165,6 +168,8 @@ void Drag(HWND hwnd, POINT from, POINT to, int steps, UINT modifiers) {
   if (!IsWindow(hwnd)) return;
   if (steps < 1) steps = 1;
   const POINT a = OnScreen(hwnd, from), b = OnScreen(hwnd, to);
+  // The keys are held, not only named in the mouse messages: handlers ask the keyboard's state.
+  HoldModifiers(modifiers, true);
   PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, 0), a);
   PumpMessages();
   PostMouseInput(WM_LBUTTONDOWN, KeyFlags(modifiers, MK_LBUTTON), a);
@@ -173,6 +178,8 @@ void Drag(HWND hwnd, POINT from, POINT to, int steps, UINT modifiers) {
     PostMouseInput(WM_MOUSEMOVE, KeyFlags(modifiers, MK_LBUTTON), p);
   }
   PostMouseInput(WM_LBUTTONUP, KeyFlags(modifiers, 0), b);
+  PumpMessages();
+  HoldModifiers(modifiers, false);
   PumpMessages();
 }
 

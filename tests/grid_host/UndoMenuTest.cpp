@@ -102,10 +102,10 @@ TEST(GridUndoMenu, AFitByDoubleClickIsUndoneAsTheSizeChange) {
   const int width = view->GetColWidth(2), height = view->GetRowHeight(2);
   UiAutomation::DoubleClick(view->m_hWnd, CPoint(cell.right - 1, view->CalcRectFromRowCol(0, 2).CenterPoint().y));
   EXPECT_GT(view->GetColWidth(2), width);
-  EXPECT_EQ(ShownItems(view, ""), (std::vector<std::string>{"Undo Change Column Widths", "Redo  [grayed]"}));
+  EXPECT_EQ(ShownItems(frame, ""), (std::vector<std::string>{"Undo Change Column Widths", "Redo  [grayed]"}));
   UiAutomation::DoubleClick(view->m_hWnd, CPoint(view->CalcRectFromRowCol(2, 0).CenterPoint().x, cell.bottom - 1));
   EXPECT_GT(view->GetRowHeight(2), height);
-  EXPECT_EQ(ShownItems(view, ""), (std::vector<std::string>{"Undo Change Row Heights", "Redo  [grayed]"}));
+  EXPECT_EQ(ShownItems(frame, ""), (std::vector<std::string>{"Undo Change Row Heights", "Redo  [grayed]"}));
   frame->DestroyWindow();
   UiAutomation::Pump();
 }
