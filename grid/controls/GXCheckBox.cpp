@@ -183,7 +183,7 @@ CSize CGXCheckBox::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& 
 BOOL CGXCheckBox::HitBox(CPoint pt) {
   if (!m_bInit || !m_pGrid || !m_pGrid->m_pGridWnd || !m_pGrid->m_pGridWnd->GetSafeHwnd()) return FALSE;
   const CGXStyle& style = m_pGrid->LookupStyleRowCol(m_nRow, m_nCol);
-  const CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol);
+  const CRect cell = CalcDrawnCellRect(m_nRow, m_nCol);
   if (!cell.PtInRect(pt)) return FALSE;  // the grid's in-cell test
   CClientDC dc(m_pGrid->m_pGridWnd);
   CFont* old = GXSelectCellFont(m_pGrid, &dc, style);
