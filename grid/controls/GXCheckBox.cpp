@@ -175,7 +175,8 @@ CSize CGXCheckBox::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& 
   CGXStyle text(style);
   text.SetValue(label);
   CSize size = measure.CalcSize(pDC, nRow, nCol, text);
-  size.cx += m_nBoxSize * 3 / 2;
+  // Beside a box the margins keep at least 3 pixels, as the box keeps from the cell's edge.
+  size.cx += m_nBoxSize * 3 / 2 + 2 * (std::max(3, GetSystemMetrics(SM_CXFRAME) / 2) - CGXStatic::GetTextMargin());
   size.cy = std::max<LONG>(size.cy, m_nBoxSize + 6);
   return size;
 }
