@@ -364,7 +364,7 @@ BOOL ChildUp(CGXChild& child, int nButton, UINT flags, CPoint pt) {
 CRect CGXControl::CalcDrawnCellRect(ROWCOL nRow, ROWCOL nCol) {
   if (!m_pGrid) return CRect();
   CGXRange span;
-  if (!m_pGrid->GetCellRangeRowCol(nRow, nCol, span)) return m_pGrid->CalcRectFromRowCol(nRow, nCol);
+  if (!m_pGrid->GetCoveredCellsRowCol(nRow, nCol, span)) return m_pGrid->CalcRectFromRowCol(nRow, nCol);
   CGXGridCore& g = *m_pGrid;
   const BOOL limR = g.m_bLimitRowHeightToView, limC = g.m_bLimitColWidthToView;
   g.m_bLimitRowHeightToView = g.m_bLimitColWidthToView = FALSE;

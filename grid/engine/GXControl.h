@@ -174,8 +174,8 @@ class CGXControl {
   // as if it had lost the focus itself, so the edit ends and the typed text is stored.
   void ForwardKillFocusToGrid(CWnd* pNewWnd);
 
-  // The rectangle the grid draws the cell in: that of the covered, merged or floated range holding
-  // it, reaching past the window where the range is scrolled partly out.
+  // The rectangle the grid draws the cell in: that of the block of cells it covers, reaching past the
+  // window where the block is scrolled partly out.
   CRect CalcDrawnCellRect(ROWCOL nRow, ROWCOL nCol);
 
   CGXGridCore* Grid() const { return m_pGrid; }
