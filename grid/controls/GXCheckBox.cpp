@@ -175,7 +175,8 @@ CSize CGXCheckBox::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& 
   CGXStyle text(style);
   text.SetValue(label);
   CSize size = measure.CalcSize(pDC, nRow, nCol, text);
-  size.cx += m_nBoxSize * 3 / 2;
+  // Beside a box the margins keep at least 3 pixels, as the box keeps from the cell's edge.
+  size.cx += m_nBoxSize * 3 / 2 + 2 * (std::max(3, GetSystemMetrics(SM_CXFRAME) / 2) - CGXStatic::GetTextMargin());
   size.cy = std::max<LONG>(size.cy, m_nBoxSize + 6);
   return size;
 }
@@ -183,7 +184,7 @@ CSize CGXCheckBox::CalcSize(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const CGXStyle& 
 BOOL CGXCheckBox::HitBox(CPoint pt) {
   if (!m_bInit || !m_pGrid || !m_pGrid->m_pGridWnd || !m_pGrid->m_pGridWnd->GetSafeHwnd()) return FALSE;
   const CGXStyle& style = m_pGrid->LookupStyleRowCol(m_nRow, m_nCol);
-  const CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol);
+  const CRect cell = CalcDrawnCellRect(m_nRow, m_nCol);
   if (!cell.PtInRect(pt)) return FALSE;  // the grid's in-cell test
   CClientDC dc(m_pGrid->m_pGridWnd);
   CFont* old = GXSelectCellFont(m_pGrid, &dc, style);

@@ -212,7 +212,7 @@ int CGXEditControl::CharFromPoint(CPoint pt) {
   if (!m_bInit || !m_pGrid || !m_hWnd) return -1;
   const CGXStyle& style = GetCurrentStyle();
   CRect inner;
-  const CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol);
+  const CRect cell = CalcDrawnCellRect(m_nRow, m_nCol);
   GetCellInnerRect(inner, m_nRow, m_nCol, &cell, &style);
   CString text;
   GetWindowText(text);

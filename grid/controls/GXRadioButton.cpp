@@ -133,7 +133,7 @@ void CGXRadioButton::Choose(int nIndex) {
 
 BOOL CGXRadioButton::LButtonUp(UINT flags, CPoint pt) {
   if (!m_bInit || !m_pGrid) return FALSE;
-  const CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol);
+  const CRect cell = CalcDrawnCellRect(m_nRow, m_nCol);
   if (!cell.PtInRect(pt)) return CGXControl::LButtonUp(flags, pt);
   const CGXStyle style = m_pGrid->LookupStyleRowCol(m_nRow, m_nCol);
   if (IsCellReadOnly(style)) return FALSE;

@@ -440,8 +440,9 @@ void CGXRichEditCtrl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const
   pDC->SetTextColor(blackWhite ? RGB(0, 0, 0) : GXResolveColor(style.GetIncludeTextColor() ? style.GetTextColorValue() : 0));
   pDC->SetBkColor(blackWhite ? RGB(255, 255, 255) : InteriorColor(style));
   Cache(kRender, value);
-  const int dpiX = m_pGrid->m_bPrinting ? pDC->GetDeviceCaps(LOGPIXELSX) : ScreenDpi(LOGPIXELSX);
-  const int dpiY = m_pGrid->m_bPrinting ? pDC->GetDeviceCaps(LOGPIXELSY) : ScreenDpi(LOGPIXELSY);
+  // A printed page maps screen pixels onto the printer's: its extents tell the inch.
+  const int dpiX = m_pGrid->m_bPrinting ? GetUnitsPerInch(pDC->GetSafeHdc(), LOGPIXELSX) : ScreenDpi(LOGPIXELSX);
+  const int dpiY = m_pGrid->m_bPrinting ? GetUnitsPerInch(pDC->GetSafeHdc(), LOGPIXELSY) : ScreenDpi(LOGPIXELSY);
   FORMATRANGE fr{};
   fr.hdc = fr.hdcTarget = pDC->GetSafeHdc();
   fr.rc = RECT{Twips(inner.left, dpiX), Twips(inner.top, dpiY), Twips(inner.right, dpiX), Twips(inner.bottom, dpiY)};

@@ -60,7 +60,7 @@ void CGXHotSpotEdit::LayoutChildren(ROWCOL, ROWCOL, const CRect& rect) {
 void CGXHotSpotEdit::Init(ROWCOL nRow, ROWCOL nCol) {
   CGXEditControl::Init(nRow, nCol);
   if (!m_pGrid) return;
-  LayoutChildren(nRow, nCol, m_pGrid->CalcRectFromRowCol(nRow, nCol));
+  LayoutChildren(nRow, nCol, CalcDrawnCellRect(nRow, nCol));
   InvalidateInGrid(m_pGrid, m_pButton->GetRect());
 }
 
@@ -108,7 +108,7 @@ void CGXSpinEdit::LayoutChildren(ROWCOL, ROWCOL, const CRect& rect) {
 void CGXSpinEdit::Init(ROWCOL nRow, ROWCOL nCol) {
   CGXEditControl::Init(nRow, nCol);
   if (!m_pGrid) return;
-  LayoutChildren(nRow, nCol, m_pGrid->CalcRectFromRowCol(nRow, nCol));
+  LayoutChildren(nRow, nCol, CalcDrawnCellRect(nRow, nCol));
   InvalidateInGrid(m_pGrid, m_pUp->GetRect());
   InvalidateInGrid(m_pGrid, m_pDown->GetRect());
   GetCurrentStyle();

@@ -361,10 +361,29 @@ BOOL ChildUp(CGXChild& child, int nButton, UINT flags, CPoint pt) {
 
 }  // namespace
 
+CRect CGXControl::CalcDrawnCellRect(ROWCOL nRow, ROWCOL nCol) {
+  if (!m_pGrid) return CRect();
+  CGXRange span;
+  if (!m_pGrid->GetCoveredCellsRowCol(nRow, nCol, span)) return m_pGrid->CalcRectFromRowCol(nRow, nCol);
+  CGXGridCore& g = *m_pGrid;
+  const BOOL limR = g.m_bLimitRowHeightToView, limC = g.m_bLimitColWidthToView;
+  g.m_bLimitRowHeightToView = g.m_bLimitColWidthToView = FALSE;
+  CRect rect = g.CalcRectFromRowColEx(span.m_nTop, span.m_nLeft, span.m_nBottom, span.m_nRight);
+  g.m_bLimitRowHeightToView = limR, g.m_bLimitColWidthToView = limC;
+  if (rect.IsRectEmpty()) return rect;
+  // Rows and columns scrolled out above and left of the window still belong to the drawn range.
+  const ROWCOL top = g.GetTopRow(), left = g.GetLeftCol();
+  if (span.m_nTop > g.GetFrozenRows() && span.m_nTop < top)
+    rect.top -= g.SumRowHeights(span.m_nTop, std::max(top, g.GetFrozenRows() + 1) - 1);
+  if (span.m_nLeft > g.GetFrozenCols() && span.m_nLeft < left)
+    rect.left -= g.SumColWidths(span.m_nLeft, std::max(left, g.GetFrozenCols() + 1) - 1);
+  return rect;
+}
+
 BOOL CGXControl::ButtonDown(int nButton, UINT flags, CPoint pt) {
   m_pCaptureChild = nullptr;
   if (!m_bInit || !GetCount()) return FALSE;
-  LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
+  LayoutChildren(m_nRow, m_nCol, CalcDrawnCellRect(m_nRow, m_nCol));
   for (POSITION pos = m_pChildren->GetHeadPosition(); pos;) {
     CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)));
     if (child && child->HitTest(pt.x, pt.y)) {
@@ -381,7 +400,7 @@ BOOL CGXControl::ButtonDown(int nButton, UINT flags, CPoint pt) {
 BOOL CGXControl::ButtonUp(int nButton, UINT flags, CPoint pt) {
   if (CGXChild* child = AsChild(m_pCaptureChild)) {
     m_pCaptureChild = nullptr;
-    LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
+    LayoutChildren(m_nRow, m_nCol, CalcDrawnCellRect(m_nRow, m_nCol));
     if (ChildUp(*child, nButton, flags, pt)) return TRUE;
   }
   if (!m_bInit || !m_pGrid) return FALSE;
@@ -400,7 +419,7 @@ BOOL CGXControl::RButtonUp(UINT flags, CPoint pt) { return ButtonUp(2, flags, pt
 BOOL CGXControl::MouseMoveOver(ROWCOL nRow, ROWCOL nCol, UINT flags, CPoint pt) {
   BOOL handled = FALSE;
   if (GetCount()) {
-    LayoutChildren(nRow, nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(nRow, nCol) : CRect());
+    LayoutChildren(nRow, nCol, CalcDrawnCellRect(nRow, nCol));
     for (POSITION pos = m_pChildren->GetHeadPosition(); pos && !handled;) {
       CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)));
       handled = child && child->HitTest(pt.x, pt.y) && child->OnMouseMove(flags, pt.x, pt.y);
@@ -413,7 +432,7 @@ BOOL CGXControl::MouseMove(UINT flags, CPoint pt) {
   CGXChild* child = AsChild(m_pCaptureChild);
   if (!child) return FALSE;
   // Another cell's paint may have laid the children out elsewhere meanwhile.
-  LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
+  LayoutChildren(m_nRow, m_nCol, CalcDrawnCellRect(m_nRow, m_nCol));
   return child->OnMouseMove(flags, pt.x, pt.y);
 }
 

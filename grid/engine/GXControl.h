@@ -177,6 +177,10 @@ class CGXControl {
   // as if it had lost the focus itself, so the edit ends and the typed text is stored.
   void ForwardKillFocusToGrid(CWnd* pNewWnd);
 
+  // The rectangle the grid draws the cell in: that of the block of cells it covers, reaching past the
+  // window where the block is scrolled partly out.
+  CRect CalcDrawnCellRect(ROWCOL nRow, ROWCOL nCol);
+
   CGXGridCore* Grid() const { return m_pGrid; }
   ROWCOL m_nRow = (ROWCOL)-1;
   ROWCOL m_nCol = (ROWCOL)-1;

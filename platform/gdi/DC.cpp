@@ -511,6 +511,10 @@ CDC* CDC::Attrib() const {
 
 int CDC::GetDeviceCaps(int index) const {
   if (CDC* a = Attrib()) return a->GetDeviceCaps(index);
+  return GetOutputDeviceCaps(index);
+}
+
+int CDC::GetOutputDeviceCaps(int index) const {
   const Impl& d = *m_impl;
   if (d.kind == DCKind::None) return 0;
   bool printer = d.technology == DT_RASPRINTER;

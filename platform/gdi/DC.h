@@ -52,6 +52,9 @@ class CDC {
   virtual int SaveDC();
   virtual BOOL RestoreDC(int saved);
   int GetDeviceCaps(int index) const;
+  // Those of the device it draws on, not of the one it measures for (its attribute context): what
+  // the raw call on its handle answers.
+  int GetOutputDeviceCaps(int index) const;
   UINT SetBoundsRect(LPCRECT, UINT) { return 0; }
 
   CGdiObject* SelectStockObject(int index);

@@ -41,7 +41,7 @@ BOOL DeleteDC(HDC dc) {
   else d->DeleteDC();
   return TRUE;
 }
-int GetDeviceCaps(HDC dc, int index) { CDC* d = DC(dc); return d ? d->GetDeviceCaps(index) : 0; }
+int GetDeviceCaps(HDC dc, int index) { CDC* d = DC(dc); return d ? d->GetOutputDeviceCaps(index) : 0; }
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj) { CDC* d = DC(dc); return d ? d->SelectObject(obj) : nullptr; }
 HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
   CDC* d = DC(dc);

@@ -31,6 +31,25 @@ struct Laid {
   int height = 0;
 };
 
+}  // namespace
+}  // namespace ui
+
+int GetUnitsPerInch(HDC hdc, int index) {
+  CDC* dc = hdc ? CDC::FromHandle(hdc) : nullptr;
+  if (!dc) return 96;
+  int n = ::GetDeviceCaps(hdc, index);
+  const int mode = dc->GetMapMode();
+  if (mode == MM_ANISOTROPIC || mode == MM_ISOTROPIC) {
+    const CSize w = dc->GetWindowExt(), v = dc->GetViewportExt();
+    const LONG wl = index == LOGPIXELSX ? w.cx : w.cy, vl = index == LOGPIXELSX ? v.cx : v.cy;
+    if (wl > 0 && vl > 0) n = (int)(((int64_t)n * wl + vl / 2) / vl);
+  }
+  return std::max(1, n);
+}
+
+namespace ui {
+namespace {
+
 // Fonts made from character formats for one resolution.
 class FontSet {
  public:
@@ -661,7 +680,7 @@ class RichEditCtl : public ControlImpl {
     HDC target = fr->hdcTarget ? fr->hdcTarget : fr->hdc;
     if (!target) return 0;
     CDC* tdc = CDC::FromHandle(target);
-    int dpiX = std::max(1, tdc->GetDeviceCaps(LOGPIXELSX)), dpiY = std::max(1, tdc->GetDeviceCaps(LOGPIXELSY));
+    const int dpiX = ::GetUnitsPerInch(target, LOGPIXELSX), dpiY = ::GetUnitsPerInch(target, LOGPIXELSY);
     auto px = [](LONG tw, int dpi) { return (int)(((int64_t)tw * dpi) / 1440); };
     CRect rc(px(fr->rc.left, dpiX), px(fr->rc.top, dpiY), px(fr->rc.right, dpiX), px(fr->rc.bottom, dpiY));
     LONG n = (LONG)m_doc.size();

@@ -196,6 +196,12 @@ namespace ui {
 void RegisterRichEdit();
 }
 
+// The context's units per inch along x (LOGPIXELSX) or y (LOGPIXELSY): its own device's pixels per
+// inch (not those of a device it only measures for), scaled by its window and viewport extents where
+// it maps its units, as a printer's page drawn in screen pixels does. The twips of EM_FORMATRANGE
+// are inches in these units.
+int GetUnitsPerInch(HDC hdc, int index);
+
 class CRichEditCtrl : public CWnd {
   DECLARE_DYNAMIC(CRichEditCtrl)
  public:

@@ -2,6 +2,7 @@
 // headers, and the factory ids that make them.
 #include "grid/controls/GXButton.h"
 #include "grid/controls/GXCheckBox.h"
+#include "grid/controls/GXStatic.h"
 #include "grid/controls/GXHeader.h"
 #include "grid/controls/GXPushbutton.h"
 #include "grid/controls/GXRadioButton.h"
@@ -400,6 +401,21 @@ TEST_F(ButtonCells, CheckBoxToggles) {
   EXPECT_EQ(dynamic_cast<CGXCheckBox*>(box)->GetState(3, 2, CGXStyle().SetEnabled(FALSE)), 10u);
   Repaint();
   SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_checkbox.png").c_str());
+}
+
+// Fitted to its column, a labelled box keeps margins of 3 pixels beside the label where a text keeps 2.
+using BoxInGrid = CellGrid;
+TEST_F(BoxInGrid, LabelledBoxFitsWithWiderMargins) {
+  Put(52516, "1", "Label text");
+  Store(1, 1);
+  Put(52513, "Label text");
+  Store(1, 2);
+  for (ROWCOL c : {1u, 2u}) {
+    const CRect header = grid.CalcRectFromRowCol(0, c);
+    UiAutomation::DoubleClick(grid.m_hWnd, CPoint(header.right - 1, header.CenterPoint().y));
+  }
+  ASSERT_EQ(CGXStatic::GetTextMargin(), 2);
+  EXPECT_EQ(grid.GetColWidth(1) - grid.GetColWidth(2), 13 * 3 / 2 + 2 * (3 - 2));
 }
 
 TEST_F(ButtonCells, CheckBoxImagesMapToSystemColours) {

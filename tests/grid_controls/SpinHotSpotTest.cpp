@@ -4,6 +4,7 @@
 #include "grid/engine/GXGridCore.h"
 #include "grid/engine/GXStylesMap.h"
 #include "platform/core/Clock.h"
+#include "platform/ui/UiAutomation.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
 #include "tests/support/TestKernel.h"
@@ -149,6 +150,22 @@ TEST_F(SpinCell, ButtonsTakeTheirRoom) {
   s->LayoutChildren(1, 1, CRect(0, 0, 100, 21));
   EXPECT_TRUE(s->GetUpButton()->GetRect() == CRect(85, 1, 99, 10));
   EXPECT_TRUE(s->GetDownButton()->GetRect() == CRect(85, 10, 99, 20));
+}
+
+// A cell covering others is drawn over the whole range: its arrows and its box answer clicks there.
+TEST_F(SpinCell, ArrowsAndBoxOfACoveringCellAnswerWhereDrawn) {
+  Put(52519, "3");
+  Store(2, 1);
+  grid.SetCoveredCellsRowCol(2, 1, 3, 2);
+  Put(52516, "0").SetHorizontalAlignment(DT_CENTER).SetVerticalAlignment(DT_VCENTER);
+  Store(4, 3);
+  grid.SetCoveredCellsRowCol(4, 3, 5, 4);
+  const CRect spin = grid.CalcRectFromRowColEx(2, 1, 3, 2), box = grid.CalcRectFromRowColEx(4, 3, 5, 4);
+  UiAutomation::Click(grid.m_hWnd, CPoint(spin.right - 8, spin.top + 5));
+  UiAutomation::PressKey(VK_RETURN);
+  EXPECT_EQ(Value(2, 1), "4");
+  UiAutomation::Click(grid.m_hWnd, box.CenterPoint());
+  EXPECT_EQ(Value(4, 3), "1");
 }
 
 // The factory makes each cell type and registers the attributes with the editors they are shown in.

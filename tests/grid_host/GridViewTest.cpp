@@ -27,6 +27,7 @@
 #include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/PrintedPage.h"
 #include "tests/support/ViewFrame.h"
 
 #include <cairo.h>
@@ -628,6 +629,36 @@ TEST_F(GridView, ThePrintFrameSurroundsTheCentredBlock) {
   EXPECT_GT(bottom - top, 20);
   EXPECT_NEAR(left, w - 1 - right, 2);  // centred across the page
   cairo_surface_destroy(page);
+}
+
+// A rich-text cell prints its text as large as a plain cell prints the same text, on paper and in the preview.
+TEST_F(GridView, RichTextPrintsAsLargeAsPlainText) {
+  Open();
+  Table(2, 2);
+  view->SetColWidth(1, 2, 120);
+  CGXStyle cells[3];  // rich, plain, empty
+  cells[0].SetControl(52534).SetValue("{WWWW}");
+  cells[1].SetControl(52513).SetValue("WWWW");
+  cells[2].SetControl(52513).SetValue("");
+  const std::string dir = dravonix::test::ScratchDir("grid-rich-print");
+  int ink[3][2] = {};  // [cell][paper, preview]
+  for (int kind = 0; kind < 3; ++kind) {
+    view->SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &cells[kind]);
+    for (UINT command : {(UINT)ID_FILE_PRINT, (UINT)ID_FILE_PRINT_PREVIEW}) {
+      if (command == ID_FILE_PRINT && !dravonix::test::HavePdfRenderer()) continue;
+      CImagePixels page;
+      int dpi = 0;
+      dravonix::test::PrintCommandPage(view, command, dir, page, dpi);
+      ink[kind][command == ID_FILE_PRINT_PREVIEW] = page.Count(0, 0, page.width, page.height, [](COLORREF c) {
+        return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 160;
+      });
+    }
+  }
+  for (int k = 0; k < 2; ++k) {
+    const int rich = ink[0][k] - ink[2][k], plain = ink[1][k] - ink[2][k];
+    EXPECT_GT(plain, 0) << k;
+    EXPECT_NEAR(rich, plain, plain / 8 + 1) << (k ? "preview" : "paper");
+  }
 }
 
 TEST_F(GridView, AWindowGrownRepaintsOnlyWhatItUncovers) {
