@@ -175,7 +175,12 @@ BOOL CGXGridCore::OnStartTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode) {
   m_rectTrackLine = m_rectTrackStart;
   m_bTrackMoved = FALSE;
   m_bTracking = TRUE;
-  if (m_bTrackHeaderRedraw && m_pGridWnd && m_pGridWnd->GetSafeHwnd()) m_pGridWnd->InvalidateRect(&r, FALSE);
+  // Painted before the first line is inverted: moves read ahead of a later paint would have it paint over
+  // the line, and the line's removal would then draw it there.
+  if (m_bTrackHeaderRedraw && m_pGridWnd && m_pGridWnd->GetSafeHwnd()) {
+    m_pGridWnd->InvalidateRect(&r, FALSE);
+    m_pGridWnd->UpdateWindow();
+  }
   return TRUE;
 }
 
