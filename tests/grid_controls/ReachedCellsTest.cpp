@@ -722,6 +722,22 @@ TEST(ReachedCells, EscInATabbedDropDownListShowsWhatARepaintShows) {
   EXPECT_EQ("Green", s.Shown());
 }
 
+// A tabbed list sorted by its text column, opened again after the current cell went elsewhere: its
+// first line is still the first by that column.
+TEST(ReachedCells, ATabbedListIsSortedEachTimeItsCellIsTaken) {
+  CellScene s;
+  CGXStyle st = Cell(52541, "1", "1\tRed\n2\tGreen\n3\tBlue");
+  s.Put(2, 1, st.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1").SetUserAttribute(51033, "1"));
+  ExpectRows(s, {
+                    {"first time", ACT(s.Click(2, 1, -8); s.Key(VK_HOME); s.Key(VK_RETURN); s.Key(VK_TAB)), 2, 1, "3",
+                     "2,2"},
+                    {"second time", ACT(s.Click(2, 1, -8); s.Key(VK_END); s.Key(VK_RETURN); s.Key(VK_TAB)), 2, 1, "1",
+                     "2,2"},
+                    {"third time", ACT(s.Click(2, 1, -8); s.Key(VK_HOME); s.Key(VK_RETURN); s.Key(VK_TAB)), 2, 1, "3",
+                     "2,2"},
+                });
+}
+
 // A date typed into a cell opened at once and stored by Enter: the cell shows what a repaint shows.
 TEST(ReachedCells, EnterInADateCellOpenedAtOnceShowsWhatARepaintShows) {
   CellScene s;
