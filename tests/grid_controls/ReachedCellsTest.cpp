@@ -738,6 +738,17 @@ TEST(ReachedCells, ATabbedListIsSortedEachTimeItsCellIsTaken) {
                 });
 }
 
+// Keys typed into a read-only editable Windows combo whose list was never opened: the edit goes back to
+// the cell's own text.
+TEST(ReachedCells, AReadOnlyWindowsComboTypedIntoKeepsItsOwnText) {
+  CellScene s;
+  s.Put(2, 1, Cell(52528, "abc", "Red\nGreen\nBlue").SetReadOnly(TRUE));
+  ExpectRows(s, {
+                    {"typed into the edit", ACT(s.Click(2, 1, 8, 6); s.Type("x"); s.Key(VK_BACK)), 2, 1, "abc", "2,1"},
+                    {"its text", [](CellScene& sc) { EXPECT_EQ("abc", sc.Shown()); }, 2, 1, nullptr},
+                });
+}
+
 // A date typed into a cell opened at once and stored by Enter: the cell shows what a repaint shows.
 TEST(ReachedCells, EnterInADateCellOpenedAtOnceShowsWhatARepaintShows) {
   CellScene s;
