@@ -749,6 +749,36 @@ TEST(ReachedCells, AReadOnlyWindowsComboTypedIntoKeepsItsOwnText) {
                 });
 }
 
+// Cells of a tabbed Windows combo that are not being edited show their key's text as a plain Windows
+// combo shows its text, before any was opened and after one was: not a highlighted row taken by the
+// key as a row number.
+TEST(ReachedCells, TabbedWindowsCombosShowTheirKeysText) {
+  CellScene s;
+  const char* rows = "1\tRed\n2\tGreen\n3\tBlue";
+  const char* names[] = {"Red", "Green", "Blue"};
+  for (ROWCOL r = 1; r <= 3; ++r) {
+    s.Put(r, 1, Cell(52540, std::to_string(r).c_str(), rows).SetUserAttribute(51028, "0").SetUserAttribute(51029, "1"));
+    s.Put(r, 2, Cell(52529, names[r - 1], "Red\nGreen\nBlue"));
+  }
+  // Each cell of the first column holds, pixel for pixel, what its neighbour in the second does.
+  auto same = [](CellScene& sc) {
+    for (ROWCOL r = 1; r <= 3; ++r) {
+      const CRect a = sc.grid->CalcRectFromRowCol(r, 1), b = sc.grid->CalcRectFromRowCol(r, 2);
+      int off = 0;
+      for (int y = a.top + 1; y < a.bottom - 1; ++y)
+        for (int x = 1; x < a.Width() - 1; ++x)
+          off += GetWindowPixel(sc.View(), POINT{a.left + x, y}) != GetWindowPixel(sc.View(), POINT{b.left + x, y});
+      EXPECT_EQ(0, off) << "row " << r;
+    }
+  };
+  ExpectRows(s, {
+                    {"elsewhere", ACT(s.Click(5, 3)), 1, 1, "1", "5,3"},
+                    {"shown", same, 1, 1, nullptr},
+                    {"one opened", ACT(s.Click(1, 1, -8, 6); s.Key(VK_ESCAPE); s.Click(5, 3)), 1, 1, "1", "5,3"},
+                    {"shown again", same, 1, 1, nullptr},
+                });
+}
+
 // A date typed into a cell opened at once and stored by Enter: the cell shows what a repaint shows.
 TEST(ReachedCells, EnterInADateCellOpenedAtOnceShowsWhatARepaintShows) {
   CellScene s;
