@@ -116,6 +116,9 @@ void CGXComboBoxWnd::Init(ROWCOL nRow, ROWCOL nCol) {
     for (int i = 0; GetChoiceListItem(line, list, i); ++i) AddString(line);
   }
   SetActiveText(style.GetIncludeValue() ? style.GetValue() : CString());
+  // A read-only cell's edits go back to this until its list is opened.
+  m_nSavedSel = GetCurSel();
+  GetComboText(m_strSaved);
   if ((ActivateFlags(m_pGrid) & 4) && ScrollCellIntoView()) SetActive(TRUE);
   SetModify(FALSE);
   if (!IsActive() && m_pButton) m_pButton->Invalidate();

@@ -174,10 +174,12 @@ BOOL GXTabbedDisplayText(const CGXStyle& style, LPCTSTR pszValue, CString& text)
   return TRUE;
 }
 
+// The column comes from the copy itself: a copy fetched again for a later binding is sorted again.
 void GXSortTabbedStyle(CGXStyle& style, const GXTabbedLayout& layout) {
-  if (layout.m_nSortCol < 0 || !style.GetIncludeChoiceList() || Number(style, 51033, -1) < 0) return;
+  const int column = Number(style, 51033, -1);
+  if (column < 0 || !style.GetIncludeChoiceList()) return;
   CString list = style.GetChoiceList();
-  GXSortChoiceList(list, layout.m_nSortCol, layout.m_bDisplayTitleRow);
+  GXSortChoiceList(list, column, layout.m_bDisplayTitleRow);
   style.SetChoiceList(list);
   style.SetUserAttribute(51033, "-1");
 }

@@ -198,7 +198,9 @@ void CGXTabbedComboBoxWnd::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, 
                                 const CGXStyle* pStandard) {
   const BOOL active = IsInitAt(nRow, nCol) && IsActive() && m_hWnd && m_pGrid && !m_pGrid->m_bPrinting;
   if (!active && GXDrawTabbedBitmapCell(this, pDC, rect, nRow, nCol, style, pStandard)) return;
-  if (active) GXGetCellColors(m_pGrid, style, m_layout.m_rgbText, m_layout.m_rgbBack);
+  // The value is a key, not a row of the list: other cells show its text column as static text.
+  if (!active) return CGXStatic::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  GXGetCellColors(m_pGrid, style, m_layout.m_rgbText, m_layout.m_rgbBack);
   CGXComboBoxWnd::Draw(pDC, rect, nRow, nCol, style, pStandard);
 }
 

@@ -532,6 +532,8 @@ class ComboCtl : public ControlImpl {
     CRect item(c.left + 3, c.top + 3, btn.left - 1, c.bottom - 3);
     int sel = (int)List(LB_GETCURSEL);
     DWORD style = Style();
+    // The owner draws the field's text with the font the DC holds.
+    dc.SelectObject((HGDIOBJ)Font());
     if (style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) {
       UINT state = ODS_COMBOBOXEDIT | (m_focus && !m_dropped ? ODS_SELECTED | ODS_FOCUS : 0) | (disabled ? ODS_DISABLED : 0);
       DRAWITEMSTRUCT dis{ODT_COMBOBOX, (UINT)Id(), (UINT)sel, ODA_DRAWENTIRE, state, m_hwnd, dc.GetSafeHdc(), item,
@@ -542,7 +544,6 @@ class ComboCtl : public ControlImpl {
       dc.RestoreDC(saved);
       return;
     }
-    dc.SelectObject((HGDIOBJ)Font());
     dc.SetBkMode(TRANSPARENT);
     if (m_focus && !m_dropped) {
       dc.FillSolidRect(&item, ::GetSysColor(COLOR_HIGHLIGHT));

@@ -722,6 +722,63 @@ TEST(ReachedCells, EscInATabbedDropDownListShowsWhatARepaintShows) {
   EXPECT_EQ("Green", s.Shown());
 }
 
+// A tabbed list sorted by its text column, opened again after the current cell went elsewhere: its
+// first line is still the first by that column.
+TEST(ReachedCells, ATabbedListIsSortedEachTimeItsCellIsTaken) {
+  CellScene s;
+  CGXStyle st = Cell(52541, "1", "1\tRed\n2\tGreen\n3\tBlue");
+  s.Put(2, 1, st.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1").SetUserAttribute(51033, "1"));
+  ExpectRows(s, {
+                    {"first time", ACT(s.Click(2, 1, -8); s.Key(VK_HOME); s.Key(VK_RETURN); s.Key(VK_TAB)), 2, 1, "3",
+                     "2,2"},
+                    {"second time", ACT(s.Click(2, 1, -8); s.Key(VK_END); s.Key(VK_RETURN); s.Key(VK_TAB)), 2, 1, "1",
+                     "2,2"},
+                    {"third time", ACT(s.Click(2, 1, -8); s.Key(VK_HOME); s.Key(VK_RETURN); s.Key(VK_TAB)), 2, 1, "3",
+                     "2,2"},
+                });
+}
+
+// Keys typed into a read-only editable Windows combo whose list was never opened: the edit goes back to
+// the cell's own text.
+TEST(ReachedCells, AReadOnlyWindowsComboTypedIntoKeepsItsOwnText) {
+  CellScene s;
+  s.Put(2, 1, Cell(52528, "abc", "Red\nGreen\nBlue").SetReadOnly(TRUE));
+  ExpectRows(s, {
+                    {"typed into the edit", ACT(s.Click(2, 1, 8, 6); s.Type("x"); s.Key(VK_BACK)), 2, 1, "abc", "2,1"},
+                    {"its text", [](CellScene& sc) { EXPECT_EQ("abc", sc.Shown()); }, 2, 1, nullptr},
+                });
+}
+
+// Cells of a tabbed Windows combo that are not being edited show their key's text as a plain Windows
+// combo shows its text, before any was opened and after one was: not a highlighted row taken by the
+// key as a row number.
+TEST(ReachedCells, TabbedWindowsCombosShowTheirKeysText) {
+  CellScene s;
+  const char* rows = "1\tRed\n2\tGreen\n3\tBlue";
+  const char* names[] = {"Red", "Green", "Blue"};
+  for (ROWCOL r = 1; r <= 3; ++r) {
+    s.Put(r, 1, Cell(52540, std::to_string(r).c_str(), rows).SetUserAttribute(51028, "0").SetUserAttribute(51029, "1"));
+    s.Put(r, 2, Cell(52529, names[r - 1], "Red\nGreen\nBlue"));
+  }
+  // Each cell of the first column holds, pixel for pixel, what its neighbour in the second does.
+  auto same = [](CellScene& sc) {
+    for (ROWCOL r = 1; r <= 3; ++r) {
+      const CRect a = sc.grid->CalcRectFromRowCol(r, 1), b = sc.grid->CalcRectFromRowCol(r, 2);
+      int off = 0;
+      for (int y = a.top + 1; y < a.bottom - 1; ++y)
+        for (int x = 1; x < a.Width() - 1; ++x)
+          off += GetWindowPixel(sc.View(), POINT{a.left + x, y}) != GetWindowPixel(sc.View(), POINT{b.left + x, y});
+      EXPECT_EQ(0, off) << "row " << r;
+    }
+  };
+  ExpectRows(s, {
+                    {"elsewhere", ACT(s.Click(5, 3)), 1, 1, "1", "5,3"},
+                    {"shown", same, 1, 1, nullptr},
+                    {"one opened", ACT(s.Click(1, 1, -8, 6); s.Key(VK_ESCAPE); s.Click(5, 3)), 1, 1, "1", "5,3"},
+                    {"shown again", same, 1, 1, nullptr},
+                });
+}
+
 // A date typed into a cell opened at once and stored by Enter: the cell shows what a repaint shows.
 TEST(ReachedCells, EnterInADateCellOpenedAtOnceShowsWhatARepaintShows) {
   CellScene s;

@@ -462,6 +462,34 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
 
 // Opening the list of a drop-down combo box selects the first entry that begins with the edit's
 // text, in any case, or none; the text stays and no selection change is reported.
+// An owner-drawn combo's field and list items are drawn with the combo's font in the DC, as the
+// owner expects when it draws their text.
+TEST_F(ControlListTest, OwnerDrawnComboItemsComeWithTheCombosFont) {
+  struct COwnerCombo : public CComboBox {
+    std::vector<HGDIOBJ> fieldFonts, listFonts;
+    void DrawItem(LPDRAWITEMSTRUCT dis) override {
+      (dis->itemState & ODS_COMBOBOXEDIT ? fieldFonts : listFonts).push_back(::GetCurrentObject(dis->hDC, OBJ_FONT));
+    }
+    void MeasureItem(LPMEASUREITEMSTRUCT mis) override { mis->itemHeight = 14; }
+  } combo;
+  ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                           CRect(10, 10, 160, 200), &m_host, 8));
+  CFont font;
+  font.CreatePointFont(80, "Arial");
+  combo.SetFont(&font);
+  combo.AddString("one");
+  combo.SetCurSel(0);
+  combo.Invalidate();
+  UiAutomation::Pump();
+  combo.ShowDropDown(TRUE);
+  UiAutomation::Pump();
+  ASSERT_FALSE(combo.fieldFonts.empty());
+  ASSERT_FALSE(combo.listFonts.empty());
+  EXPECT_EQ(font.m_hObject, combo.fieldFonts.back());
+  EXPECT_EQ(font.m_hObject, combo.listFonts.back());
+  combo.ShowDropDown(FALSE);
+}
+
 TEST_F(ControlListTest, DropDownComboOpensItsListOnTheEntryItsEditShows) {
   CComboBox combo;
   ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, CRect(10, 10, 160, 200), &m_host, 10));
