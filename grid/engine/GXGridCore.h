@@ -756,6 +756,9 @@ class CGXGridCore {
                                        BOOL bCreateHint = TRUE);
   virtual void UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* anOldWidths, UINT flags = GX_UPDATENOW,
                                       BOOL bCreateHint = TRUE);
+  // A pane that hides the header rows (columns) measures them as nothing where other windows show
+  // them: old sizes from nFrom on are no measure shared with the other windows.
+  BOOL PaneHidesHeaders(BOOL bRows, ROWCOL nFrom);
   // Best fit; flag 8 only widens (heightens).
   virtual BOOL ResizeRowHeightsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = GX_UPDATENOW);
   virtual BOOL ResizeColWidthsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = GX_UPDATENOW);

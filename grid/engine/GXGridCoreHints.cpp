@@ -103,10 +103,12 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
     case gxHintSetFloatedCellsRowCol:
     case gxHintSetMergedCellsRowCol: RedrawRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE); break;
     case gxHintUpdateChangedRowHeights:
-      UpdateChangedRowHeights(hint->m_nRow1, hint->m_nRow2, oldSizes, f, FALSE);
+      UpdateChangedRowHeights(hint->m_nRow1, hint->m_nRow2, PaneHidesHeaders(TRUE, hint->m_nRow1) ? nullptr : oldSizes, f,
+                              FALSE);
       break;
     case gxHintUpdateChangedColWidths:
-      UpdateChangedColWidths(hint->m_nCol1, hint->m_nCol2, oldSizes, f, FALSE);
+      UpdateChangedColWidths(hint->m_nCol1, hint->m_nCol2, PaneHidesHeaders(FALSE, hint->m_nCol1) ? nullptr : oldSizes, f,
+                             FALSE);
       break;
     case gxHintUpdateChangedRowCount: UpdateChangedRowCount(hint->m_nRow1, f, FALSE); break;
     case gxHintUpdateChangedColCount: UpdateChangedColCount(hint->m_nCol1, f, FALSE); break;

@@ -115,6 +115,11 @@ BOOL CGXGridCore::IsColHidden(ROWCOL nCol) {
   return GXGetBit(m_pParam->m_abHiddenCols, nCol);
 }
 
+BOOL CGXGridCore::PaneHidesHeaders(BOOL bRows, ROWCOL nFrom) {
+  return m_pSplitterWnd && !m_bPrinting && !(bRows ? m_bPaneShowsHeaderRows : m_bPaneShowsHeaderCols) &&
+         nFrom <= (bRows ? GetHeaderRows() : GetHeaderCols());
+}
+
 // ---- sums ---------------------------------------------------------------------------------------------------
 
 LONG CGXGridCore::SumRowHeights(ROWCOL nFrom, ROWCOL nTo, LONG nLimit) {
