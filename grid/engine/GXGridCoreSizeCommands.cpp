@@ -228,6 +228,7 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
     hint.m_nCol1 = nFrom, hint.m_nCol2 = nTo, hint.m_flags = flags;
     hint.m_pHintPtr = PaneHidesHeaders(FALSE, nFrom) ? nullptr : (void*)anOldWidths;
     hint.m_lParam = GetZoom();  // the old widths are in this window's pixels
+    hint.m_nCol3 = (ROWCOL)ScrolledSizeLimit(FALSE);
     // The spans changed for every window on the parameter object, and the others still show the old
     // ones: they repaint from the first column a changed span holds instead of moving their pictures.
     if (spansChanged) {
@@ -296,6 +297,7 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
     hint.m_nRow1 = nFrom, hint.m_nRow2 = nTo, hint.m_flags = flags;
     hint.m_pHintPtr = PaneHidesHeaders(TRUE, nFrom) ? nullptr : (void*)anOldHeights;
     hint.m_lParam = GetZoom();
+    hint.m_nRow3 = (ROWCOL)ScrolledSizeLimit(TRUE);
     SendHint(hint);
   }
 }
