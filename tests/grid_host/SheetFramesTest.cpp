@@ -306,3 +306,29 @@ TEST_F(SheetFrames, AGridWindowsBarsShowWhereItIs) {
   tabs.DestroyWindow();
   parent.DestroyWindow();
 }
+
+// A key typed while the click on another sheet's tab is under way belongs to the cell being edited,
+// which the switch ends: it does not start an edit on the sheet the tab brings.
+TEST_F(SheetFrames, AKeyTypedAheadOfATabClickIsDropped) {
+  CGXGridView* a = frame->sheets[0];
+  CGXGridView* b = frame->sheets[1];
+  ClickTab(1);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(b->m_hWnd, b->CalcRectFromRowCol(3, 3).CenterPoint());
+  ClickTab(0);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(a->m_hWnd, a->CalcRectFromRowCol(2, 2).CenterPoint());
+  UiAutomation::TypeText("ab");
+  ASSERT_TRUE(a->IsCurrentCellActive());
+  UiAutomation::AdvanceClock(1000);
+  CGXTabBeam& beam = Beam();
+  const POINT tab{beam.GetTabX(1) + beam.m_nGap + beam.GetTab(1).nWidth / 2, beam.m_nHeight / 2};
+  ::PostMouseInput(beam.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, tab);
+  ::PostMouseInput(beam.m_hWnd, WM_LBUTTONUP, 0, tab);
+  ::PostKeyInput(WM_KEYDOWN, '7', 1);
+  ::PostKeyInput(WM_KEYUP, '7', (LPARAM)0xC0000001u);
+  UiAutomation::Pump();
+  ASSERT_EQ(1, Beam().GetCurrentTab());
+  EXPECT_EQ(CString("ab"), a->GetValueRowCol(2, 2));
+  EXPECT_FALSE(b->IsCurrentCellActive());
+}
