@@ -261,8 +261,10 @@ BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
     while (::PeekMessage(&msg, focus, WM_KEYDOWN, WM_KEYLAST, PM_REMOVE)) {
     }
   if (control->OnValidate()) return TRUE;
-  // The sheet stays: the cell comes into view with its warning.
+  // The sheet stays: the cell comes into view with its warning, and the edit takes the focus back
+  // when the grid gets it.
   ShowPendingWarning();
+  m_bRefreshOnFocus = TRUE;
   return FALSE;
 }
 

@@ -3,11 +3,13 @@
 // the record beam moves the current row and shows where it is.
 #include "grid/controls/GXRecordInfoWnd.h"
 #include "grid/controls/GXTabWnd.h"
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
+#include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/MessageQueue.h"
@@ -331,4 +333,25 @@ TEST_F(SheetFrames, AKeyTypedAheadOfATabClickIsDropped) {
   ASSERT_EQ(1, Beam().GetCurrentTab());
   EXPECT_EQ(CString("ab"), a->GetValueRowCol(2, 2));
   EXPECT_FALSE(b->IsCurrentCellActive());
+}
+
+// A value the cell refuses keeps its sheet: after the warning the user's keys go on into the edit,
+// and once mended the tab switches.
+TEST_F(SheetFrames, ARefusedSwitchGivesTheEditBackItsKeys) {
+  CGXGridView* a = frame->sheets[0];
+  CGXStyle limits;
+  limits.SetUserAttribute(51011, "1").SetUserAttribute(51012, "99").SetUserAttribute(51013, "From 1 to 99");
+  a->GetParam()->GetData()->StoreStyleAt(0, 2, &limits, 0, -1);  // column B's style
+  Automation::Instance().ClearMessageBoxes();
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(a->m_hWnd, a->CalcRectFromRowCol(2, 2).CenterPoint());
+  UiAutomation::TypeText("500");
+  ClickTab(1);
+  ASSERT_EQ(0, Beam().GetCurrentTab());
+  UiAutomation::PressKey(VK_BACK);
+  UiAutomation::PressKey(VK_BACK);
+  ClickTab(1);
+  EXPECT_EQ(1, Beam().GetCurrentTab());
+  EXPECT_EQ(CString("5"), a->GetValueRowCol(2, 2));
+  EXPECT_EQ(1u, Automation::Instance().MessageBoxes().size());
 }
