@@ -15,6 +15,7 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/Module.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/Wnd.h"
 
@@ -252,9 +253,18 @@ BOOL CGXGridCore::CanSwitchSheet(BOOL bForce) {
   } running(m_bInCanSwitchSheet);
   CGXControl* control = GetCurrentCellControl();
   m_strWarningText.Empty();
-  if (!control || !control->IsActive() || control->OnValidate()) return TRUE;
-  // The sheet stays: the cell comes into view with its warning.
+  if (!control || !control->IsActive()) return TRUE;
+  // Keys typed into the edit ahead of the switch go with it, not to the sheet the switch brings.
+  const HWND grid = m_pGridWnd ? m_pGridWnd->GetSafeHwnd() : nullptr, focus = ::GetFocus();
+  MSG msg;
+  if (grid && focus && ::IsChild(grid, focus))
+    while (::PeekMessage(&msg, focus, WM_KEYDOWN, WM_KEYLAST, PM_REMOVE)) {
+    }
+  if (control->OnValidate()) return TRUE;
+  // The sheet stays: the cell comes into view with its warning, and the edit takes the focus back
+  // when the grid gets it.
   ShowPendingWarning();
+  m_bRefreshOnFocus = TRUE;
   return FALSE;
 }
 

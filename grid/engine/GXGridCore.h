@@ -756,6 +756,15 @@ class CGXGridCore {
                                        BOOL bCreateHint = TRUE);
   virtual void UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* anOldWidths, UINT flags = GX_UPDATENOW,
                                       BOOL bCreateHint = TRUE);
+  // A pane that hides the header rows (columns) measures them as nothing where other windows show
+  // them: old sizes from nFrom on are no measure shared with the other windows.
+  BOOL PaneHidesHeaders(BOOL bRows, ROWCOL nFrom);
+  // How tall (wide) a scrolled row (column) may show in this window: what the grid area leaves beside
+  // the frozen ones, or the largest LONG when no limit applies. Windows of other sizes clip other sizes.
+  LONG ScrolledSizeLimit(BOOL bRows);
+  // Whether old sizes another window measured are this window's own: same zoom, and no size that one
+  // window clips where the other does not.
+  BOOL OldSizesHoldHere(const CGXGridHint& hint, BOOL bRows);
   // Best fit; flag 8 only widens (heightens).
   virtual BOOL ResizeRowHeightsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = GX_UPDATENOW);
   virtual BOOL ResizeColWidthsToFit(CGXRange range, BOOL bCoveredCells = TRUE, UINT flags = GX_UPDATENOW);

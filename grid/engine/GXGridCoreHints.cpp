@@ -85,6 +85,19 @@ void CGXGridCore::RedrawHeaderMarks(int nType, ROWCOL nRow, ROWCOL nCol, UINT fl
     mark(CalcSpannedRangeRect(0, nCol, GetHeaderRows(), nCol));
 }
 
+BOOL CGXGridCore::OldSizesHoldHere(const CGXGridHint& hint, BOOL bRows) {
+  const ROWCOL from = bRows ? hint.m_nRow1 : hint.m_nCol1, to = std::max(from, bRows ? hint.m_nRow2 : hint.m_nCol2);
+  const auto* old = static_cast<const int*>(hint.m_pHintPtr);
+  if (!old || hint.m_lParam != GetZoom() || PaneHidesHeaders(bRows, from)) return FALSE;
+  // The sender's limit travels in 32 bits, as a LONG does.
+  const LONG theirs = (LONG)(bRows ? hint.m_nRow3 : hint.m_nCol3), mine = ScrolledSizeLimit(bRows);
+  if (theirs == mine) return TRUE;
+  const LONG limit = std::min(theirs, mine);
+  for (ROWCOL i = 0; i <= to - from; ++i)
+    if (old[i] >= limit) return FALSE;
+  return TRUE;
+}
+
 void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
   auto* hint = DYNAMIC_DOWNCAST(CGXGridHint, pObject);
   if (!m_pParam || !hint || (hint->m_nViewID != -1 && hint->m_nViewID != m_nViewID)) return;
@@ -103,10 +116,10 @@ void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
     case gxHintSetFloatedCellsRowCol:
     case gxHintSetMergedCellsRowCol: RedrawRowCol(hint->m_nRow1, hint->m_nCol1, hint->m_nRow2, hint->m_nCol2, f, FALSE); break;
     case gxHintUpdateChangedRowHeights:
-      UpdateChangedRowHeights(hint->m_nRow1, hint->m_nRow2, oldSizes, f, FALSE);
+      UpdateChangedRowHeights(hint->m_nRow1, hint->m_nRow2, OldSizesHoldHere(*hint, TRUE) ? oldSizes : nullptr, f, FALSE);
       break;
     case gxHintUpdateChangedColWidths:
-      UpdateChangedColWidths(hint->m_nCol1, hint->m_nCol2, oldSizes, f, FALSE);
+      UpdateChangedColWidths(hint->m_nCol1, hint->m_nCol2, OldSizesHoldHere(*hint, FALSE) ? oldSizes : nullptr, f, FALSE);
       break;
     case gxHintUpdateChangedRowCount: UpdateChangedRowCount(hint->m_nRow1, f, FALSE); break;
     case gxHintUpdateChangedColCount: UpdateChangedColCount(hint->m_nCol1, f, FALSE); break;

@@ -234,8 +234,10 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
   }
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateChangedColWidths, m_nViewID);
-    hint.m_nCol1 = nFrom, hint.m_nCol2 = nTo, hint.m_pHintPtr = (void*)anOldWidths, hint.m_flags = flags;
+    hint.m_nCol1 = nFrom, hint.m_nCol2 = nTo, hint.m_flags = flags;
+    hint.m_pHintPtr = PaneHidesHeaders(FALSE, nFrom) ? nullptr : (void*)anOldWidths;
     hint.m_lParam = GetZoom();  // the old widths are in this window's pixels
+    hint.m_nCol3 = (ROWCOL)ScrolledSizeLimit(FALSE);
     // The spans changed for every window on the parameter object, and the others still show the old
     // ones: they repaint from the first column a changed span holds instead of moving their pictures.
     if (spansChanged) {
@@ -306,8 +308,10 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
   }
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateChangedRowHeights, m_nViewID);
-    hint.m_nRow1 = nFrom, hint.m_nRow2 = nTo, hint.m_pHintPtr = (void*)anOldHeights, hint.m_flags = flags;
+    hint.m_nRow1 = nFrom, hint.m_nRow2 = nTo, hint.m_flags = flags;
+    hint.m_pHintPtr = PaneHidesHeaders(TRUE, nFrom) ? nullptr : (void*)anOldHeights;
     hint.m_lParam = GetZoom();
+    hint.m_nRow3 = (ROWCOL)ScrolledSizeLimit(TRUE);
     SendHint(hint);
   }
 }

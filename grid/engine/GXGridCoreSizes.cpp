@@ -9,6 +9,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -77,13 +78,7 @@ int CGXGridCore::GetRowHeight(ROWCOL nRow) {
   if (!m_pParam || IsRowHidden(nRow)) return 0;
   LONG stored = 0;
   int h = m_pParam->m_RowHeights.Lookup(nRow, stored) ? stored / SizeQuotient(SizeCharHeight()) : GetDefaultRowHeight();
-  const ROWCOL frozen = GetFrozenRows();
-  if (m_bLimitRowHeightToView && nRow > frozen && IsGridWndVisible()) {
-    CRect g;
-    GetGridRect(&g);
-    const LONG avail = std::max<LONG>(0, g.Height() - SumRowHeights(0, frozen));
-    h = (int)std::min<LONG>(h, avail);
-  }
+  if (nRow > GetFrozenRows()) h = (int)std::min<LONG>(h, ScrolledSizeLimit(TRUE));
   return h;
 }
 
@@ -91,13 +86,7 @@ int CGXGridCore::GetColWidth(ROWCOL nCol) {
   if (!m_pParam || IsColHidden(nCol)) return 0;
   LONG stored = 0;
   int w = m_pParam->m_ColWidths.Lookup(nCol, stored) ? stored / SizeQuotient(SizeCharWidth()) : GetDefaultColWidth();
-  const ROWCOL frozen = GetFrozenCols();
-  if (m_bLimitColWidthToView && nCol > frozen && IsGridWndVisible()) {
-    CRect g;
-    GetGridRect(&g);
-    const LONG avail = std::max<LONG>(0, g.Width() - SumColWidths(0, frozen));
-    w = (int)std::min<LONG>(w, avail);
-  }
+  if (nCol > GetFrozenCols()) w = (int)std::min<LONG>(w, ScrolledSizeLimit(FALSE));
   return w;
 }
 
@@ -113,6 +102,18 @@ BOOL CGXGridCore::IsColHidden(ROWCOL nCol) {
   if (m_pSplitterWnd && !m_bPrinting && !m_bPaneShowsHeaderCols && nCol <= GetHeaderCols()) return TRUE;
   if (nCol == 0 && m_bPrinting) return !(m_pParam->m_pProperties && m_pParam->m_pProperties->GetDisplayRowHeaders());
   return GXGetBit(m_pParam->m_abHiddenCols, nCol);
+}
+
+LONG CGXGridCore::ScrolledSizeLimit(BOOL bRows) {
+  if (!(bRows ? m_bLimitRowHeightToView : m_bLimitColWidthToView) || !IsGridWndVisible()) return std::numeric_limits<LONG>::max();
+  CRect g;
+  GetGridRect(&g);
+  return std::max<LONG>(0, bRows ? g.Height() - SumRowHeights(0, GetFrozenRows()) : g.Width() - SumColWidths(0, GetFrozenCols()));
+}
+
+BOOL CGXGridCore::PaneHidesHeaders(BOOL bRows, ROWCOL nFrom) {
+  return m_pSplitterWnd && !m_bPrinting && !(bRows ? m_bPaneShowsHeaderRows : m_bPaneShowsHeaderCols) &&
+         nFrom <= (bRows ? GetHeaderRows() : GetHeaderCols());
 }
 
 // ---- sums ---------------------------------------------------------------------------------------------------

@@ -727,3 +727,17 @@ void GridByHand::Apply(const Hand& h) {
   }
   UiAutomation::Pump();
 }
+
+// A column wider than a narrow window shows there only as wide as the window: narrowed in the
+// narrow window, the wide one shows it whole rather than moving its picture by the narrow one's sizes.
+TEST_F(GridByHand, AColumnClippedByANarrowWindowAndNarrowedThereShowsWholeInAWideOne) {
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 180, 280, TRUE);
+  scene->AddChild(0, CRect(182, 0, 470, 280));
+  CGXGridView* narrow = view;
+  view = scene->views[1];
+  Drag(ColEdge(1), ColEdge(1, 150));
+  ASSERT_LT(narrow->GetColWidth(1), view->GetColWidth(1));  // the narrow window holds less
+  view = narrow;
+  Drag(ColEdge(1, -1), ColEdge(1, -30));  // its edge at the window's edge
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd()));
+}

@@ -3,11 +3,13 @@
 // the record beam moves the current row and shows where it is.
 #include "grid/controls/GXRecordInfoWnd.h"
 #include "grid/controls/GXTabWnd.h"
+#include "grid/engine/GXControl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXGridView.h"
 #include "grid/engine/ZAZAzedAze.h"
 #include "grid/engine/GXLibrary.h"
+#include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/MessageQueue.h"
@@ -305,4 +307,51 @@ TEST_F(SheetFrames, AGridWindowsBarsShowWhereItIs) {
   for (ZAZAzedAze* g : {&own, &sheets[0], &sheets[1]}) g->DestroyWindow();
   tabs.DestroyWindow();
   parent.DestroyWindow();
+}
+
+// A key typed while the click on another sheet's tab is under way belongs to the cell being edited,
+// which the switch ends: it does not start an edit on the sheet the tab brings.
+TEST_F(SheetFrames, AKeyTypedAheadOfATabClickIsDropped) {
+  CGXGridView* a = frame->sheets[0];
+  CGXGridView* b = frame->sheets[1];
+  ClickTab(1);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(b->m_hWnd, b->CalcRectFromRowCol(3, 3).CenterPoint());
+  ClickTab(0);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(a->m_hWnd, a->CalcRectFromRowCol(2, 2).CenterPoint());
+  UiAutomation::TypeText("ab");
+  ASSERT_TRUE(a->IsCurrentCellActive());
+  UiAutomation::AdvanceClock(1000);
+  CGXTabBeam& beam = Beam();
+  const POINT tab{beam.GetTabX(1) + beam.m_nGap + beam.GetTab(1).nWidth / 2, beam.m_nHeight / 2};
+  ::PostMouseInput(beam.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, tab);
+  ::PostMouseInput(beam.m_hWnd, WM_LBUTTONUP, 0, tab);
+  ::PostKeyInput(WM_KEYDOWN, '7', 1);
+  ::PostKeyInput(WM_KEYUP, '7', (LPARAM)0xC0000001u);
+  UiAutomation::Pump();
+  ASSERT_EQ(1, Beam().GetCurrentTab());
+  EXPECT_EQ(CString("ab"), a->GetValueRowCol(2, 2));
+  EXPECT_FALSE(b->IsCurrentCellActive());
+}
+
+// A value the cell refuses keeps its sheet: after the warning the user's keys go on into the edit,
+// and once mended the tab switches.
+TEST_F(SheetFrames, ARefusedSwitchGivesTheEditBackItsKeys) {
+  CGXGridView* a = frame->sheets[0];
+  CGXStyle limits;
+  limits.SetUserAttribute(51011, "1").SetUserAttribute(51012, "99").SetUserAttribute(51013, "From 1 to 99");
+  a->GetParam()->GetData()->StoreStyleAt(0, 2, &limits, 0, -1);  // column B's style
+  Automation::Instance().ClearMessageBoxes();
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(a->m_hWnd, a->CalcRectFromRowCol(2, 2).CenterPoint());
+  UiAutomation::TypeText("500");
+  ClickTab(1);
+  ASSERT_EQ(0, Beam().GetCurrentTab());
+  UiAutomation::PressKey(VK_BACK);
+  UiAutomation::PressKey(VK_BACK);
+  ClickTab(1);
+  EXPECT_EQ(1, Beam().GetCurrentTab());
+  EXPECT_EQ(CString("5"), a->GetValueRowCol(2, 2));
+  EXPECT_EQ(1u, Automation::Instance().MessageBoxes().size());
 }

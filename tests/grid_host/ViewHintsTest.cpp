@@ -174,3 +174,14 @@ TEST_F(ViewHints, TheSendingViewShowsItsChangeOnceWhereverItLives) {
       Close();
     }
 }
+
+// The lower pane hides the header row and the upper one shows it: the header's edge dragged at the
+// lower pane's top leaves no ghost of the old header in the upper pane.
+TEST_F(ViewHints, AHeaderSizedFromAPaneThatHidesItShowsWholeInThePaneThatShowsIt) {
+  Open(kPanes, TRUE);
+  view = frame->views[1];
+  ASSERT_EQ(0, view->GetRowHeight(0));
+  Drag(CPoint(30, 1), CPoint(30, 41));
+  EXPECT_EQ(41, frame->views[0]->GetRowHeight(0));  // the hidden row's edge: its height from nothing
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(frame->m_hWnd));
+}
