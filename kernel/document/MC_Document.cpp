@@ -7,6 +7,7 @@
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
+#include "views/motion/MC_MotionView.h"
 
 IMPLEMENT_DYNCREATE(CMC_Document, CDocument)
 
@@ -14,6 +15,25 @@ CMC_Document::CMC_Document() = default;
 CMC_Document::~CMC_Document() = default;
 
 void CMC_Document::OnChangedInView(CView*, UINT) { SetModifiedFlag(TRUE); }
+
+// Only the motion view: a word typed in the memory view is written to the drive when the user ends
+// its edit, never by a save or a close.
+void CMC_Document::EndEditsInViews() {
+  for (POSITION pos = GetFirstViewPosition(); pos;) {
+    auto* view = DYNAMIC_DOWNCAST(CMC_MotionView, GetNextView(pos));
+    if (view && view->GetSafeHwnd() && view->IsCurrentCellActive()) view->CloseActiveEditControl();
+  }
+}
+
+BOOL CMC_Document::SaveModified() {
+  EndEditsInViews();
+  return CDocument::SaveModified();
+}
+
+BOOL CMC_Document::DoSave(LPCSTR lpszPathName, BOOL bReplace) {
+  EndEditsInViews();
+  return CDocument::DoSave(lpszPathName, bReplace);
+}
 
 CMC_AxisData* CMC_Document::GetAxisData(int) { return nullptr; }
 
