@@ -7,6 +7,7 @@
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
+#include "views/cam/MC_CAMView.h"
 #include "views/motion/MC_MotionView.h"
 
 IMPLEMENT_DYNCREATE(CMC_Document, CDocument)
@@ -16,23 +17,24 @@ CMC_Document::~CMC_Document() = default;
 
 void CMC_Document::OnChangedInView(CView*, UINT) { SetModifiedFlag(TRUE); }
 
-// Only the motion view: a word typed in the memory view is written to the drive when the user ends
-// its edit, never by a save or a close.
-void CMC_Document::EndEditsInViews() {
+// Not the memory view: a word typed there is written to the drive when the user ends its edit,
+// never by a save or a close.
+BOOL CMC_Document::EndEditsInViews() {
   for (POSITION pos = GetFirstViewPosition(); pos;) {
-    auto* view = DYNAMIC_DOWNCAST(CMC_MotionView, GetNextView(pos));
-    if (view && view->GetSafeHwnd() && view->IsCurrentCellActive()) view->CloseActiveEditControl();
+    CView* view = GetNextView(pos);
+    if (!view || !view->GetSafeHwnd()) continue;
+    if (auto* motion = DYNAMIC_DOWNCAST(CMC_MotionView, view); motion && motion->IsCurrentCellActive())
+      motion->CloseActiveEditControl();
+    // A value refused keeps its frame open: the user has just been told why.
+    if (auto* cam = DYNAMIC_DOWNCAST(CMC_CAMView, view); cam && !cam->TakeTypedValue()) return FALSE;
   }
+  return TRUE;
 }
 
-BOOL CMC_Document::SaveModified() {
-  EndEditsInViews();
-  return CDocument::SaveModified();
-}
+BOOL CMC_Document::SaveModified() { return EndEditsInViews() && CDocument::SaveModified(); }
 
 BOOL CMC_Document::DoSave(LPCSTR lpszPathName, BOOL bReplace) {
-  EndEditsInViews();
-  return CDocument::DoSave(lpszPathName, bReplace);
+  return EndEditsInViews() && CDocument::DoSave(lpszPathName, bReplace);
 }
 
 CMC_AxisData* CMC_Document::GetAxisData(int) { return nullptr; }
