@@ -476,14 +476,15 @@ TEST_F(CamEditorTest, AValueTypedWhenTheFrameClosesIsOfferedForSaving) {
                {14022, "8", "Please enter an integer between 0 and 7.", true}};
   for (const auto& c : cases) {
     CMDIChildWnd* editor = host.Open(RUNTIME_CLASS(CMC_CAMView), &m_doc, CRect(20, 20, 500, 400));
+    const HWND frame = editor->m_hWnd;  // the frame deletes itself when closed
     m_doc.SetModifiedFlag(FALSE);
     ClearBoxes();
     DialogAutomation::TypeInto(editor->GetActiveView(), c.id, c.text);
     if (!c.open) Automation::Instance().PushMessageBoxAnswer(IDNO);
     UiAutomation::PressKey(VK_F4, UiAutomation::kControl);
     EXPECT_EQ(Boxes(), std::vector<std::string>{c.box}) << c.text;
-    EXPECT_EQ(::IsWindow(editor->m_hWnd), c.open) << c.text;
-    if (c.open) editor->DestroyWindow();
+    EXPECT_EQ(::IsWindow(frame), c.open) << c.text;
+    if (c.open) ::DestroyWindow(frame);
   }
   EXPECT_EQ(m_cam->GetMasterStart(), 200);
   EXPECT_EQ(m_cam->GetStep(), 2);

@@ -538,6 +538,7 @@ TEST_F(MotionViewHostTest, TextTypedWhenTheFrameClosesIsOfferedForSaving) {
   for (Way way : {kCtrlF4, kCloseBox, kFileClose, kFileSave}) {
     Main({W(1), Elem("Free Text", "~")});
     OpenInHost();
+    const HWND child = frame->m_hWnd;  // the frame deletes itself when closed
     doc.SetPathName("prog", FALSE);
     doc.SetModifiedFlag(FALSE);
     doc.saved.clear();
@@ -562,7 +563,7 @@ TEST_F(MotionViewHostTest, TextTypedWhenTheFrameClosesIsOfferedForSaving) {
       EXPECT_EQ(boxes[0].text, "Save changes to prog?") << way;
     }
     EXPECT_EQ(doc.saved, "Time=1 ~x") << way;
-    EXPECT_EQ(::IsWindow(frame->m_hWnd), way == kFileSave) << way;
+    EXPECT_EQ(::IsWindow(child), way == kFileSave) << way;
     EXPECT_FALSE(doc.IsModified()) << way;
     Automation::Instance().Reset();
     host.reset(), frame = nullptr, view = nullptr;
