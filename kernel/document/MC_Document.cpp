@@ -7,6 +7,8 @@
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/loggers/MC_MultiAxisLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
+#include "views/cam/MC_CAMView.h"
+#include "views/motion/MC_MotionView.h"
 
 IMPLEMENT_DYNCREATE(CMC_Document, CDocument)
 
@@ -14,6 +16,26 @@ CMC_Document::CMC_Document() = default;
 CMC_Document::~CMC_Document() = default;
 
 void CMC_Document::OnChangedInView(CView*, UINT) { SetModifiedFlag(TRUE); }
+
+// Not the memory view: a word typed there is written to the drive when the user ends its edit,
+// never by a save or a close.
+BOOL CMC_Document::EndEditsInViews() {
+  for (POSITION pos = GetFirstViewPosition(); pos;) {
+    CView* view = GetNextView(pos);
+    if (!view || !view->GetSafeHwnd()) continue;
+    if (auto* motion = DYNAMIC_DOWNCAST(CMC_MotionView, view); motion && motion->IsCurrentCellActive())
+      motion->CloseActiveEditControl();
+    // A value refused keeps its frame open: the user has just been told why.
+    if (auto* cam = DYNAMIC_DOWNCAST(CMC_CAMView, view); cam && !cam->TakeTypedValue()) return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CMC_Document::SaveModified() { return EndEditsInViews() && CDocument::SaveModified(); }
+
+BOOL CMC_Document::DoSave(LPCSTR lpszPathName, BOOL bReplace) {
+  return EndEditsInViews() && CDocument::DoSave(lpszPathName, bReplace);
+}
 
 CMC_AxisData* CMC_Document::GetAxisData(int) { return nullptr; }
 

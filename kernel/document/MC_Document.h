@@ -47,6 +47,10 @@ class CMC_Document : public CDocument {
   // One step of the kernel's periodic work; non-zero when another idle pass is wanted.
   virtual BOOL OnIdle(LONG& count);
   using CDocument::OnIdle;
+  // Text still being typed in a motion view or the CAM editor is taken into the program first: it
+  // would otherwise come only as its frame is destroyed, after the question whether to save.
+  BOOL SaveModified() override;
+  BOOL DoSave(LPCSTR lpszPathName, BOOL bReplace = TRUE) override;
 
   int GetAxisDataIdx(CMC_AxisData* axis);
 
@@ -58,5 +62,8 @@ class CMC_Document : public CDocument {
   CMC_Document();
 
  private:
+  // FALSE when a view refused what was typed.
+  BOOL EndEditsInViews();
+
   WORD m_wMemoryViewStartAddress = 0;
 };

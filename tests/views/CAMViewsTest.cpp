@@ -460,3 +460,34 @@ TEST_F(CamEditorTest, InTheHostsFrameClicksAndTypingShowAtOnce) {
   host.Close();
   Clock::UseRealTime();
 }
+
+// A master start typed and the editor's frame closed at once is offered for saving; a step out of
+// range is refused with its message and the frame stays open.
+TEST_F(CamEditorTest, AValueTypedWhenTheFrameClosesIsOfferedForSaving) {
+  Clock::UseVirtualTime();
+  MdiViewHost host;
+  m_doc.SetPathName("prog", FALSE);
+  const struct {
+    int id;
+    const char* text;
+    const char* box;
+    bool open;
+  } cases[] = {{14021, "200", "Save changes to prog?", false},
+               {14022, "8", "Please enter an integer between 0 and 7.", true}};
+  for (const auto& c : cases) {
+    CMDIChildWnd* editor = host.Open(RUNTIME_CLASS(CMC_CAMView), &m_doc, CRect(20, 20, 500, 400));
+    const HWND frame = editor->m_hWnd;  // the frame deletes itself when closed
+    m_doc.SetModifiedFlag(FALSE);
+    ClearBoxes();
+    DialogAutomation::TypeInto(editor->GetActiveView(), c.id, c.text);
+    if (!c.open) Automation::Instance().PushMessageBoxAnswer(IDNO);
+    UiAutomation::PressKey(VK_F4, UiAutomation::kControl);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{c.box}) << c.text;
+    EXPECT_EQ(::IsWindow(frame), c.open) << c.text;
+    if (c.open) ::DestroyWindow(frame);
+  }
+  EXPECT_EQ(m_cam->GetMasterStart(), 200);
+  EXPECT_EQ(m_cam->GetStep(), 2);
+  host.Close();
+  Clock::UseRealTime();
+}

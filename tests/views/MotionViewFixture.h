@@ -58,9 +58,19 @@ class CMotionHostDoc : public CMC_Document {
     ++changes;
     CMC_Document::OnChangedInView(v, h);
   }
+  // A save writes no file: it keeps the parameters of the main sequence's elements.
+  BOOL OnSaveDocument(LPCSTR) override {
+    saved.clear();
+    for (INT_PTR i = 0; motion && i < motion->GetMain()->GetSize(); ++i)
+      if (auto* e = DYNAMIC_DOWNCAST(CMC_MotionElem, motion->GetMain()->GetAt(i)))
+        saved += (saved.empty() ? "" : " ") + std::string(e->m_strParameters.GetString());
+    SetModifiedFlag(FALSE);
+    return TRUE;
+  }
   CMC_Setup* setup = nullptr;
   CMC_Motion* motion = nullptr;
   int changes = 0;
+  std::string saved;
 };
 
 class MotionViewTest : public SetupTest {

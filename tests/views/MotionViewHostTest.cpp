@@ -530,3 +530,43 @@ TEST_F(MotionViewHostTest, TextTypedBeforeTurningAwayIsKept) {
   EXPECT_EQ(doc.changes, 1);
   EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
 }
+
+// Typing in a free text, then closing its frame each way a user does, or saving: the text is what the
+// save question offers and what the save writes.
+TEST_F(MotionViewHostTest, TextTypedWhenTheFrameClosesIsOfferedForSaving) {
+  enum Way { kCtrlF4, kCloseBox, kFileClose, kFileSave };
+  for (Way way : {kCtrlF4, kCloseBox, kFileClose, kFileSave}) {
+    Main({W(1), Elem("Free Text", "~")});
+    OpenInHost();
+    const HWND child = frame->m_hWnd;  // the frame deletes itself when closed
+    doc.SetPathName("prog", FALSE);
+    doc.SetModifiedFlag(FALSE);
+    doc.saved.clear();
+    Automation::Instance().ClearMessageBoxes();
+    Automation::Instance().PushMessageBoxAnswer(IDYES);
+    for (const char* t : {"2", "END", "'x"}) Step(t);
+    if (way == kCtrlF4) UiAutomation::PressKey(VK_F4, UiAutomation::kControl);
+    if (way == kCloseBox) {
+      CRect w;
+      frame->GetWindowRect(&w);
+      CPoint box(w.right - 8, w.top + 8);
+      frame->ScreenToClient(&box);
+      UiAutomation::Click(frame->m_hWnd, box);
+    }
+    if (way == kFileClose || way == kFileSave) {
+      ::PostMessage(host->MainWnd(), WM_COMMAND, way == kFileClose ? ID_FILE_CLOSE : ID_FILE_SAVE, 0);
+      UiAutomation::Pump();
+    }
+    const auto boxes = Automation::Instance().MessageBoxes();
+    EXPECT_EQ(boxes.size(), way == kFileSave ? 0u : 1u) << way;
+    if (!boxes.empty()) {
+      EXPECT_EQ(boxes[0].text, "Save changes to prog?") << way;
+    }
+    EXPECT_EQ(doc.saved, "Time=1 ~x") << way;
+    EXPECT_EQ(::IsWindow(child), way == kFileSave) << way;
+    EXPECT_FALSE(doc.IsModified()) << way;
+    Automation::Instance().Reset();
+    host.reset(), frame = nullptr, view = nullptr;
+    motion->GetMain()->DeleteAll();
+  }
+}

@@ -274,11 +274,11 @@ void CMC_CAMView::OnBtnCamPrev() {
   EnableChildren();
 }
 
-void CMC_CAMView::OnKillfocusValue(bool step) {
+BOOL CMC_CAMView::OnKillfocusValue(bool step) {
   CMC_CAM* cam = GetCAM();
-  if (!cam) return;
+  if (!cam) return TRUE;
   const LONG before = step ? cam->GetStep() : cam->GetMasterStart();
-  if (!UpdateData(TRUE)) return;
+  if (!UpdateData(TRUE)) return FALSE;
   const LONG after = step ? cam->GetStep() : cam->GetMasterStart();
   if (after != before) {
     FillTableList();
@@ -286,10 +286,18 @@ void CMC_CAMView::OnKillfocusValue(bool step) {
     ReloadControls(false);
   }
   EnableChildren();
+  return TRUE;
 }
 
 void CMC_CAMView::OnKillfocusEdCamMasterstart() { OnKillfocusValue(false); }
 void CMC_CAMView::OnKillfocusEdCamInterpsteps() { OnKillfocusValue(true); }
+
+BOOL CMC_CAMView::TakeTypedValue() {
+  const HWND focus = ::GetFocus();
+  if (!focus || !m_hWnd || ::GetParent(focus) != m_hWnd) return TRUE;
+  const int id = ::GetDlgCtrlID(focus);
+  return id == IDC_ED_MASTER || id == IDC_ED_STEP ? OnKillfocusValue(id == IDC_ED_STEP) : TRUE;
+}
 
 void CMC_CAMView::OnBtnCamImport() {
   CMC_CAM* cam = GetCAM();

@@ -14,6 +14,8 @@ class CMC_CAM;
 
 class CMC_CAMView : public CFormView {
   DECLARE_DYNCREATE(CMC_CAMView)
+  // Takes a value being typed before the document is saved or asked for changes.
+  friend class CMC_Document;
 
  public:
   enum { IDD = 14031, HINT_REFRESH = -100, HINT_CAMS_CHANGED = -68 };
@@ -56,7 +58,10 @@ class CMC_CAMView : public CFormView {
   void SetModified();
   // Reloads the controls; after Insert and Update the slave value's text is selected for the next one.
   void ReloadControls(bool selectValue);
-  void OnKillfocusValue(bool step);
+  // FALSE when the value typed is refused (its message shown).
+  BOOL OnKillfocusValue(bool step);
+  // The master start or step being typed, taken as when its edit loses the focus.
+  BOOL TakeTypedValue();
 
   CFormFonts m_fonts;
 };

@@ -19,6 +19,8 @@ class CStringArray;
 
 class CMC_MotionView : public CGXGridView {
   DECLARE_DYNCREATE(CMC_MotionView)
+  // Ends an edit before the document is saved or asked for changes.
+  friend class CMC_Document;
 
  public:
   // Cell controls, user attributes and text colours of the rows.
