@@ -329,7 +329,7 @@ CObject* CGXControl::GetChild(int nIndex) {
 
 BOOL CGXControl::OnModifyCell() {
   if (!GetModify() || !m_bInit || !m_pGrid) return FALSE;
-  m_pGrid->OnModifyCell(m_nRow, m_nCol);
+  m_pGrid->OnCellModified(m_nRow, m_nCol);
   return TRUE;
 }
 

@@ -239,7 +239,6 @@ class CGXGridCore {
   virtual void OnCanceledEditing(ROWCOL, ROWCOL) {}
   virtual BOOL OnEndEditing(ROWCOL, ROWCOL) { return TRUE; }
   virtual BOOL OnDeleteCell(ROWCOL, ROWCOL) { return TRUE; }
-  virtual void OnModifyCell(ROWCOL, ROWCOL) {}
   virtual BOOL OnLeftCell(ROWCOL, ROWCOL, ROWCOL, ROWCOL) { return TRUE; }
   virtual void OnInitCurrentCell(ROWCOL, ROWCOL) {}
   virtual BOOL CanSelectCurrentCell(BOOL bSelect, ROWCOL nNewRow, ROWCOL nNewCol, ROWCOL nOldRow, ROWCOL nOldCol);

@@ -539,7 +539,6 @@ class ComboCtl : public ControlImpl {
       DRAWITEMSTRUCT dis{ODT_COMBOBOX, (UINT)Id(), (UINT)sel, ODA_DRAWENTIRE, state, m_hwnd, dc.GetSafeHdc(), item,
                          sel >= 0 ? (ULONG_PTR)List(LB_GETITEMDATA, (WPARAM)sel) : 0};
       int saved = dc.SaveDC();
-      SelectGivenFont(dc);
       ::SendMessage(Parent(), WM_DRAWITEM, (WPARAM)Id(), (LPARAM)&dis);
       dc.RestoreDC(saved);
       return;
