@@ -500,3 +500,17 @@ TEST(EditCellWindow, AutoSizeGrowsWhileTyping) {
 }
 
 }  // namespace
+namespace {
+
+// Each typed character goes in by the control's replacement of the selection; the window's limit holds for it.
+TEST_F(EditCell, TypingStopsAtTheCellsMaximumLength) {
+  CGXStyle s;
+  s.SetMaxLength(3);
+  grid.CGXGridCore::SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &s);
+  ClickCell(1, 1);
+  UiAutomation::TypeText("abcde");
+  UiAutomation::PressKey(VK_RETURN);
+  EXPECT_EQ(grid.GetValueRowCol(1, 1), "abc");
+}
+
+}  // namespace
