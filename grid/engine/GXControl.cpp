@@ -280,12 +280,16 @@ BOOL CGXControl::Cut() {
 
 BOOL CGXControl::Paste() {
   if (!m_bInit || !IsActive() || IsReadOnly()) return FALSE;
+  // Cells copied in a grid come with their text; only a grid that pastes whole cells leaves that to itself.
   const UINT gridFormat = GXGetLibraryData().m_nClipboardFormat;
-  if (gridFormat && ::IsClipboardFormatAvailable(gridFormat)) return FALSE;
+  const CGXGridParam* param = m_pGrid ? m_pGrid->GetParam() : nullptr;
+  if (param && param->m_bDirectCopyPaste && gridFormat && ::IsClipboardFormatAvailable(gridFormat)) return FALSE;
   CWnd* owner = m_pGrid ? m_pGrid->m_pGridWnd : nullptr;
   if (!::OpenClipboard(owner ? owner->GetSafeHwnd() : nullptr)) return FALSE;
   BOOL ok = FALSE;
-  if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+  HANDLE h = ::GetClipboardData(CF_TEXT);
+  if (!h) h = ::GetClipboardData(CF_OEMTEXT);
+  if (h) {
     const SIZE_T size = GlobalSize(h);
     if (const char* p = static_cast<const char*>(GlobalLock(h))) {
       ok = ReplaceSelectedText(CString(p, (int)strnlen(p, size)));

@@ -514,3 +514,18 @@ TEST_F(EditCell, TypingStopsAtTheCellsMaximumLength) {
 }
 
 }  // namespace
+namespace {
+
+// A cell copied in the grid leaves its styles beside its text on the clipboard; an edited cell takes the text.
+TEST_F(EditCell, CtrlVInAnEditTakesTheTextOfACopiedCell) {
+  Put(1, 1, "abc");
+  ClickCell(1, 1);
+  UiAutomation::PressKey('C', UiAutomation::kControl);
+  Edit(2, 1, "x", 1, 1);
+  UiAutomation::PressKey('V', UiAutomation::kControl);
+  CString text;
+  edit->GetWindowText(text);
+  EXPECT_EQ(text, "xabc");
+}
+
+}  // namespace
