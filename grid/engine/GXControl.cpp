@@ -242,6 +242,27 @@ int CGXControl::FindStringInChoiceList(CString& text, LPCTSTR pszValue, LPCTSTR 
   return -1;
 }
 
+BOOL CGXControl::OnGridWindowMessage(UINT message, WPARAM, LPARAM) {
+  if ((message != WM_HSCROLL && message != WM_VSCROLL) || !m_bInit || !m_pGrid || !IsActive()) return FALSE;
+  // A covered cell reaching across the frozen rows or columns would be torn apart by the scroll under
+  // its editing window: the edit ends first, unless the text may not be stored.
+  CGXRange covered;
+  if (!m_pGrid->GetCoveredCellsRowCol(m_nRow, m_nCol, covered)) return FALSE;
+  const ROWCOL rows = m_pGrid->GetFrozenRows(), cols = m_pGrid->GetFrozenCols();
+  if (!(covered.m_nLeft <= cols && covered.m_nRight > cols) && !(covered.m_nTop <= rows && covered.m_nBottom > rows))
+    return FALSE;
+  if (GetModify()) {
+    if (!OnValidate()) {
+      m_pGrid->SetWarningText(nullptr);
+      return FALSE;
+    }
+    Store();
+  }
+  SetActive(FALSE);
+  Refresh();
+  return FALSE;
+}
+
 void CGXControl::Refresh() {
   if (!m_bInit) return;
   Hide();

@@ -117,7 +117,7 @@ class CGXControl {
   virtual BOOL OnClickedButton(CObject* pChild);
   virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
   // A scroll message of the grid window, before the grid handles it; TRUE keeps it from the grid.
-  virtual BOOL OnGridWindowMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+  virtual BOOL OnGridWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // The grid window's WM_MOUSEACTIVATE; TRUE answers it with `result`.
   virtual BOOL OnGridMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
   virtual HBRUSH OnGridCtlColor(CDC*, CWnd*, UINT) { return nullptr; }

@@ -11,6 +11,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/GridHostWnd.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
@@ -526,6 +527,22 @@ TEST_F(EditCell, CtrlVInAnEditTakesTheTextOfACopiedCell) {
   CString text;
   edit->GetWindowText(text);
   EXPECT_EQ(text, "xabc");
+}
+
+}  // namespace
+namespace {
+
+// A covered cell reaching across the frozen columns cannot keep its editing window through a scroll.
+TEST_F(CellGrid, ScrollingEndsTheEditOfACoveredCellAcrossTheFrozenColumns) {
+  grid.SetColCount(12);
+  grid.SetFrozenCols(1);
+  grid.SetCoveredCellsRowCol(1, 1, 1, 3);
+  UiAutomation::Click(grid.m_hWnd, Centre(1, 1));
+  UiAutomation::TypeText("abc");
+  dravonix::test::bars::Press(grid.m_hWnd, dravonix::test::kRightArrow);
+  EXPECT_EQ(Value(1, 1), "abc");
+  EXPECT_FALSE(grid.GetCurrentCellControl()->IsActive());
+  EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0);
 }
 
 }  // namespace
