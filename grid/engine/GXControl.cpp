@@ -404,15 +404,18 @@ BOOL CGXControl::ButtonDown(int nButton, UINT flags, CPoint pt) {
 }
 
 BOOL CGXControl::ButtonUp(int nButton, UINT flags, CPoint pt) {
+  BOOL handled = FALSE;
   if (CGXChild* child = AsChild(m_pCaptureChild)) {
     m_pCaptureChild = nullptr;
     LayoutChildren(m_nRow, m_nCol, m_pGrid ? m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol) : CRect());
-    if (ChildUp(*child, nButton, flags, pt)) return TRUE;
+    handled = ChildUp(*child, nButton, flags, pt);
   }
-  if (!m_bInit || !m_pGrid) return FALSE;
-  return nButton == 0 ? m_pGrid->OnLButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
-         : nButton == 1 ? m_pGrid->OnMButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
-                        : m_pGrid->OnRButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+  if (!m_bInit || !m_pGrid) return handled;
+  // A click on a button is a click on its cell too.
+  const BOOL clicked = nButton == 0 ? m_pGrid->OnLButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
+                       : nButton == 1 ? m_pGrid->OnMButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
+                                      : m_pGrid->OnRButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+  return clicked || handled;
 }
 
 BOOL CGXControl::LButtonDown(UINT flags, CPoint pt) { return ButtonDown(0, flags, pt); }
