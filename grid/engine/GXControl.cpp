@@ -445,15 +445,27 @@ BOOL CGXControl::MouseMove(UINT flags, CPoint pt) {
   return child->OnMouseMove(flags, pt.x, pt.y);
 }
 
-BOOL CGXControl::LButtonDblClk(UINT flags, CPoint pt) {
-  return m_bInit && m_pGrid && m_pGrid->OnLButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
+BOOL CGXControl::ButtonDblClk(int nButton, UINT flags, CPoint pt) {
+  if (!m_bInit || !m_pGrid) return FALSE;
+  // A double-click on a button is the button's, not one on the cell.
+  if (GetCount()) {
+    LayoutChildren(m_nRow, m_nCol, m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol));
+    for (POSITION pos = m_pChildren->GetHeadPosition(); pos;) {
+      CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)));
+      if (child && child->HitTest(pt.x, pt.y))
+        return nButton == 0 ? child->OnLButtonDblClk(flags, pt.x, pt.y)
+               : nButton == 1 ? child->OnMButtonDblClk(flags, pt.x, pt.y)
+                              : child->OnRButtonDblClk(flags, pt.x, pt.y);
+    }
+  }
+  return nButton == 0 ? m_pGrid->OnLButtonDblClkRowCol(m_nRow, m_nCol, flags, pt)
+         : nButton == 1 ? m_pGrid->OnMButtonDblClkRowCol(m_nRow, m_nCol, flags, pt)
+                        : m_pGrid->OnRButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
 }
-BOOL CGXControl::MButtonDblClk(UINT flags, CPoint pt) {
-  return m_bInit && m_pGrid && m_pGrid->OnMButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
-}
-BOOL CGXControl::RButtonDblClk(UINT flags, CPoint pt) {
-  return m_bInit && m_pGrid && m_pGrid->OnRButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
-}
+
+BOOL CGXControl::LButtonDblClk(UINT flags, CPoint pt) { return ButtonDblClk(0, flags, pt); }
+BOOL CGXControl::MButtonDblClk(UINT flags, CPoint pt) { return ButtonDblClk(1, flags, pt); }
+BOOL CGXControl::RButtonDblClk(UINT flags, CPoint pt) { return ButtonDblClk(2, flags, pt); }
 
 BOOL CGXControl::OnClickedButton(CObject*) {
   if (!m_bInit || !m_pGrid) return FALSE;

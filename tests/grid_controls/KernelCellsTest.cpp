@@ -363,3 +363,33 @@ TEST_F(KernelCells, HexCellTakesOnlyAPasteItWouldTakeTyped) {
 }
 
 }  // namespace
+
+namespace {
+
+class CDoubleClickGrid : public CCellTestGrid {
+ public:
+  BOOL OnLButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) override {
+    ++doubleClicks;
+    return TRUE;
+  }
+  int doubleClicks = 0;
+};
+using TreeCellDoubleClicks = CellGridOf<CDoubleClickGrid>;
+
+// The motion view opens an element on a double-click of its row, not on one of its node box while it edits.
+TEST_F(TreeCellDoubleClicks, ADoubleClickOnTheNodeBoxOfAnEditedTreeCellIsTheBoxs) {
+  grid.RegisterControl(15001, new CGXTreeEdit(&grid, 0), FALSE, FALSE);
+  grid.GetParam()->m_wActivateFlags |= 8;
+  Put(15001, "group").SetUserAttribute(15003, "1").SetUserAttribute(15004, "1");
+  Store(1, 1);
+  const CRect cell = grid.CalcRectFromRowCol(1, 1);
+  const CPoint text(cell.right - 10, cell.CenterPoint().y);
+  UiAutomation::DoubleClick(grid.m_hWnd, text);
+  ASSERT_TRUE(grid.GetCurrentCellControl()->IsActive());
+  EXPECT_EQ(grid.doubleClicks, 1);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::DoubleClick(grid.m_hWnd, CGXTreeCellLook::ButtonRect(cell, 1).CenterPoint());
+  EXPECT_EQ(grid.doubleClicks, 1);
+}
+
+}  // namespace
