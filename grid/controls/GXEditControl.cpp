@@ -156,8 +156,15 @@ void CGXEditControl::SetCurrentText(const CString& text) {
 BOOL CGXEditControl::ReplaceSelectedText(LPCTSTR pszText) {
   if (!IsActive()) return CGXStatic::ReplaceSelectedText(pszText);
   if (IsReadOnly() || !m_hWnd) return FALSE;
+  const CString text = pszText ? pszText : "";
+  // Typing checked its text before inserting it; a paste or a replacement must fit the cell alike.
+  // Removing text is the window's own editing, as Backspace is.
+  if (!m_bInserting && !text.IsEmpty() && !ValidateText(WouldBeText(text))) {
+    OnInvalidKeyPressed(text);
+    return FALSE;
+  }
   SetModify(TRUE);
-  ReplaceSel(pszText ? pszText : "");
+  ReplaceSel(text);
   return TRUE;
 }
 

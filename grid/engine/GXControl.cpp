@@ -242,6 +242,27 @@ int CGXControl::FindStringInChoiceList(CString& text, LPCTSTR pszValue, LPCTSTR 
   return -1;
 }
 
+BOOL CGXControl::OnGridWindowMessage(UINT message, WPARAM, LPARAM) {
+  if ((message != WM_HSCROLL && message != WM_VSCROLL) || !m_bInit || !m_pGrid || !IsActive()) return FALSE;
+  // A covered cell reaching across the frozen rows or columns would be torn apart by the scroll under
+  // its editing window: the edit ends first, unless the text may not be stored.
+  CGXRange covered;
+  if (!m_pGrid->GetCoveredCellsRowCol(m_nRow, m_nCol, covered)) return FALSE;
+  const ROWCOL rows = m_pGrid->GetFrozenRows(), cols = m_pGrid->GetFrozenCols();
+  if (!(covered.m_nLeft <= cols && covered.m_nRight > cols) && !(covered.m_nTop <= rows && covered.m_nBottom > rows))
+    return FALSE;
+  if (GetModify()) {
+    if (!OnValidate()) {
+      m_pGrid->SetWarningText(nullptr);
+      return FALSE;
+    }
+    Store();
+  }
+  SetActive(FALSE);
+  Refresh();
+  return FALSE;
+}
+
 void CGXControl::Refresh() {
   if (!m_bInit) return;
   Hide();
@@ -280,12 +301,16 @@ BOOL CGXControl::Cut() {
 
 BOOL CGXControl::Paste() {
   if (!m_bInit || !IsActive() || IsReadOnly()) return FALSE;
+  // Cells copied in a grid come with their text; only a grid that pastes whole cells leaves that to itself.
   const UINT gridFormat = GXGetLibraryData().m_nClipboardFormat;
-  if (gridFormat && ::IsClipboardFormatAvailable(gridFormat)) return FALSE;
+  const CGXGridParam* param = m_pGrid ? m_pGrid->GetParam() : nullptr;
+  if (param && param->m_bDirectCopyPaste && gridFormat && ::IsClipboardFormatAvailable(gridFormat)) return FALSE;
   CWnd* owner = m_pGrid ? m_pGrid->m_pGridWnd : nullptr;
   if (!::OpenClipboard(owner ? owner->GetSafeHwnd() : nullptr)) return FALSE;
   BOOL ok = FALSE;
-  if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+  HANDLE h = ::GetClipboardData(CF_TEXT);
+  if (!h) h = ::GetClipboardData(CF_OEMTEXT);
+  if (h) {
     const SIZE_T size = GlobalSize(h);
     if (const char* p = static_cast<const char*>(GlobalLock(h))) {
       ok = ReplaceSelectedText(CString(p, (int)strnlen(p, size)));
@@ -398,15 +423,18 @@ BOOL CGXControl::ButtonDown(int nButton, UINT flags, CPoint pt) {
 }
 
 BOOL CGXControl::ButtonUp(int nButton, UINT flags, CPoint pt) {
+  BOOL handled = FALSE;
   if (CGXChild* child = AsChild(m_pCaptureChild)) {
     m_pCaptureChild = nullptr;
     LayoutChildren(m_nRow, m_nCol, CalcDrawnCellRect(m_nRow, m_nCol));
-    if (ChildUp(*child, nButton, flags, pt)) return TRUE;
+    handled = ChildUp(*child, nButton, flags, pt);
   }
-  if (!m_bInit || !m_pGrid) return FALSE;
-  return nButton == 0 ? m_pGrid->OnLButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
-         : nButton == 1 ? m_pGrid->OnMButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
-                        : m_pGrid->OnRButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+  if (!m_bInit || !m_pGrid) return handled;
+  // A click on a button is a click on its cell too.
+  const BOOL clicked = nButton == 0 ? m_pGrid->OnLButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
+                       : nButton == 1 ? m_pGrid->OnMButtonClickedRowCol(m_nRow, m_nCol, flags, pt)
+                                      : m_pGrid->OnRButtonClickedRowCol(m_nRow, m_nCol, flags, pt);
+  return clicked || handled;
 }
 
 BOOL CGXControl::LButtonDown(UINT flags, CPoint pt) { return ButtonDown(0, flags, pt); }
@@ -436,15 +464,27 @@ BOOL CGXControl::MouseMove(UINT flags, CPoint pt) {
   return child->OnMouseMove(flags, pt.x, pt.y);
 }
 
-BOOL CGXControl::LButtonDblClk(UINT flags, CPoint pt) {
-  return m_bInit && m_pGrid && m_pGrid->OnLButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
+BOOL CGXControl::ButtonDblClk(int nButton, UINT flags, CPoint pt) {
+  if (!m_bInit || !m_pGrid) return FALSE;
+  // A double-click on a button is the button's, not one on the cell.
+  if (GetCount()) {
+    LayoutChildren(m_nRow, m_nCol, m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol));
+    for (POSITION pos = m_pChildren->GetHeadPosition(); pos;) {
+      CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)));
+      if (child && child->HitTest(pt.x, pt.y))
+        return nButton == 0 ? child->OnLButtonDblClk(flags, pt.x, pt.y)
+               : nButton == 1 ? child->OnMButtonDblClk(flags, pt.x, pt.y)
+                              : child->OnRButtonDblClk(flags, pt.x, pt.y);
+    }
+  }
+  return nButton == 0 ? m_pGrid->OnLButtonDblClkRowCol(m_nRow, m_nCol, flags, pt)
+         : nButton == 1 ? m_pGrid->OnMButtonDblClkRowCol(m_nRow, m_nCol, flags, pt)
+                        : m_pGrid->OnRButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
 }
-BOOL CGXControl::MButtonDblClk(UINT flags, CPoint pt) {
-  return m_bInit && m_pGrid && m_pGrid->OnMButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
-}
-BOOL CGXControl::RButtonDblClk(UINT flags, CPoint pt) {
-  return m_bInit && m_pGrid && m_pGrid->OnRButtonDblClkRowCol(m_nRow, m_nCol, flags, pt);
-}
+
+BOOL CGXControl::LButtonDblClk(UINT flags, CPoint pt) { return ButtonDblClk(0, flags, pt); }
+BOOL CGXControl::MButtonDblClk(UINT flags, CPoint pt) { return ButtonDblClk(1, flags, pt); }
+BOOL CGXControl::RButtonDblClk(UINT flags, CPoint pt) { return ButtonDblClk(2, flags, pt); }
 
 BOOL CGXControl::OnClickedButton(CObject*) {
   if (!m_bInit || !m_pGrid) return FALSE;

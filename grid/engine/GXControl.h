@@ -120,7 +120,7 @@ class CGXControl {
   virtual BOOL OnClickedButton(CObject* pChild);
   virtual BOOL OnCommand(WPARAM, LPARAM) { return FALSE; }
   // A scroll message of the grid window, before the grid handles it; TRUE keeps it from the grid.
-  virtual BOOL OnGridWindowMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+  virtual BOOL OnGridWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // The grid window's WM_MOUSEACTIVATE; TRUE answers it with `result`.
   virtual BOOL OnGridMouseActivate(CWnd*, UINT, UINT, int&) { return FALSE; }
   virtual HBRUSH OnGridCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
@@ -192,9 +192,10 @@ class CGXControl {
   // Every match in `text` from `from` on replaced and the result stored as the cell's value.
   BOOL ReplaceAllIn(const GXFindReplaceState& find, ROWCOL nRow, ROWCOL nCol, const CString& text, size_t from);
 
-  // A press and a release of button 0 (left), 1 (middle) or 2 (right), through the children first.
+  // A press, a release and a double-click of button 0 (left), 1 (middle) or 2 (right), through the children first.
   BOOL ButtonDown(int nButton, UINT flags, CPoint pt);
   BOOL ButtonUp(int nButton, UINT flags, CPoint pt);
+  BOOL ButtonDblClk(int nButton, UINT flags, CPoint pt);
 
   CGXGridCore* m_pGrid;
   CGXStyle* m_pStyle = nullptr;

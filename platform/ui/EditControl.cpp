@@ -289,7 +289,7 @@ class EditCtl : public ControlImpl {
   }
 
   // Replaces the selection; false when nothing could change (read-only, limit).
-  bool Replace(const std::string& in, bool byUser, bool canUndo, bool typing = false) {
+  bool Replace(const std::string& in, bool canUndo, bool typing = false) {
     std::string s = in;
     if (!Multi()) {
       size_t nl = s.find_first_of("\r\n");
@@ -301,15 +301,14 @@ class EditCtl : public ControlImpl {
     if (style & ES_LOWERCASE)
       for (char& c : s) c = (char)tolower((unsigned char)c);
     size_t a = SelMin(), b = SelMax();
-    if (byUser) {
-      size_t room = m_limit > m_text.size() - (b - a) ? m_limit - (m_text.size() - (b - a)) : 0;
-      if (s.size() > room) {
-        s.resize(room);
-        HWND self = m_hwnd;
-        Notify(EN_MAXTEXT);
-        if (!::IsWindow(self)) return false;
-        if (s.empty() && a == b) return false;
-      }
+    // Typed or sent by EM_REPLACESEL alike, text keeps to the limit; only WM_SETTEXT passes it.
+    const size_t room = m_limit > m_text.size() - (b - a) ? m_limit - (m_text.size() - (b - a)) : 0;
+    if (s.size() > room) {
+      s.resize(room);
+      HWND self = m_hwnd;
+      Notify(EN_MAXTEXT);
+      if (!::IsWindow(self)) return false;
+      if (s.empty() && a == b) return false;
     }
     if (s.empty() && a == b) return false;
     if (canUndo) SaveUndo(typing);
@@ -355,13 +354,13 @@ class EditCtl : public ControlImpl {
     if (ReadOnly() || (m_password && !Multi())) return;
     if (SelMin() == SelMax()) return;
     Copy();
-    Replace("", true, true);
+    Replace("", true);
   }
   void Paste() {
     if (ReadOnly()) return;
     std::string s;
     if (!ClipboardGetText(m_hwnd, s)) return;
-    Replace(s, true, true);
+    Replace(s, true);
   }
   void Undo() {
     if (!m_canUndo || ReadOnly()) return;
@@ -467,7 +466,7 @@ class EditCtl : public ControlImpl {
             if (m_caret >= m_text.size()) break;
             m_anchor = NextPos(m_caret);
           }
-          Replace("", true, true);
+          Replace("", true);
         }
         break;
       case VK_INSERT:
@@ -493,18 +492,18 @@ class EditCtl : public ControlImpl {
           if (m_caret == 0) return;
           m_anchor = PrevPos(m_caret);
         }
-        Replace("", true, true);
+        Replace("", true);
         return;
       case '\r':
         if (m_inDialog && !(Style() & ES_WANTRETURN)) return;  // it pressed the default button
         [[fallthrough]];
       case '\n':
         if (!Multi() || ReadOnly()) return;
-        Replace("\r\n", true, true);
+        Replace("\r\n", true);
         return;
       case '\t':
         if (!Multi() || ReadOnly() || (m_inDialog && ::GetKeyState(VK_CONTROL) >= 0)) return;
-        Replace("\t", true, true, true);
+        Replace("\t", true, true);
         return;
       default: break;
     }
@@ -513,7 +512,7 @@ class EditCtl : public ControlImpl {
       ::MessageBeep(0);
       return;
     }
-    Replace(std::string(1, (char)ch), true, true, true);
+    Replace(std::string(1, (char)ch), true, true);
   }
 
   void Paint(WPARAM wp) {
@@ -722,7 +721,7 @@ class EditCtl : public ControlImpl {
       case WM_COPY: Copy(); return 0;
       case WM_PASTE: Paste(); return 0;
       case WM_CLEAR:
-        if (!ReadOnly()) Replace("", true, true);
+        if (!ReadOnly()) Replace("", true);
         return 0;
       case WM_UNDO:
       case EM_UNDO: {
@@ -752,7 +751,7 @@ class EditCtl : public ControlImpl {
         SetSel(sa, sb);
         return 0;
       }
-      case EM_REPLACESEL: Replace(lp ? (const char*)lp : "", false, wp != 0); return 0;
+      case EM_REPLACESEL: Replace(lp ? (const char*)lp : "", wp != 0); return 0;
       case EM_SCROLLCARET: ScrollToCaret(); Redraw(); return TRUE;
       case EM_LINESCROLL: return LineScroll((int)wp, (long)(int)lp);
       case EM_GETMODIFY: return m_modified;

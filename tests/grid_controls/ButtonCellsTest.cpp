@@ -103,7 +103,11 @@ TEST(ButtonChild, SpinArrowRepeatsFasterDownTo50ms) {
 class CClickGrid : public CGXGridCore {
  public:
   void OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) override { clicks.push_back({nRow, nCol}); }
-  std::vector<std::pair<ROWCOL, ROWCOL>> clicks;
+  BOOL OnLButtonClickedRowCol(ROWCOL nRow, ROWCOL nCol, UINT flags, CPoint pt) override {
+    cellClicks.push_back({nRow, nCol});
+    return CGXGridCore::OnLButtonClickedRowCol(nRow, nCol, flags, pt);
+  }
+  std::vector<std::pair<ROWCOL, ROWCOL>> clicks, cellClicks;
 };
 
 // Runs the test's steps on its timer, so that they come while the grid holds the mouse in its loop.
@@ -207,6 +211,16 @@ TEST_F(ButtonCells, PushButtonClicksOnceAndDraws) {
   Repaint();
   SaveWindowImage(&wnd, dravonix::test::OutputPath("grid_pushbutton.png").c_str());
   EXPECT_EQ(Pixel(rect.left + 3, rect.top + 3), GXGetSysColorCache().GetColor(COLOR_BTNFACE));
+}
+
+// The grid hears of a click on a cell's button as of a click on the cell, as the views that select rows expect.
+TEST_F(ButtonCells, AButtonsClickIsAlsoTheCellsClick) {
+  Put(52514, "", "Go");
+  Store(1, 1);
+  Current(1, 1);
+  UiAutomation::Click(wnd.m_hWnd, grid.CalcRectFromRowCol(1, 1).CenterPoint());
+  EXPECT_EQ(grid.clicks.size(), 1u);
+  EXPECT_EQ(grid.cellClicks.size(), 1u);
 }
 
 TEST_F(ButtonCells, ArrowsLowerThanFivePixelsShowOnlyTheirFace) {

@@ -11,6 +11,7 @@
 #include "platform/ui/Wnd.h"
 
 #include "tests/grid_controls/CellGridFixture.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/GridHostWnd.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
@@ -497,6 +498,51 @@ TEST(EditCellWindow, AutoSizeGrowsWhileTyping) {
     EXPECT_EQ(grid.GetValueRowCol(1, 2), "a rather long text that needs more room");
     EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0) << wrap;
   }
+}
+
+}  // namespace
+namespace {
+
+// Each typed character goes in by the control's replacement of the selection; the window's limit holds for it.
+TEST_F(EditCell, TypingStopsAtTheCellsMaximumLength) {
+  CGXStyle s;
+  s.SetMaxLength(3);
+  grid.CGXGridCore::SetStyleRange(CGXRange().SetCellRange(1, 1, 1, 1), &s);
+  ClickCell(1, 1);
+  UiAutomation::TypeText("abcde");
+  UiAutomation::PressKey(VK_RETURN);
+  EXPECT_EQ(grid.GetValueRowCol(1, 1), "abc");
+}
+
+}  // namespace
+namespace {
+
+// A cell copied in the grid leaves its styles beside its text on the clipboard; an edited cell takes the text.
+TEST_F(EditCell, CtrlVInAnEditTakesTheTextOfACopiedCell) {
+  Put(1, 1, "abc");
+  ClickCell(1, 1);
+  UiAutomation::PressKey('C', UiAutomation::kControl);
+  Edit(2, 1, "x", 1, 1);
+  UiAutomation::PressKey('V', UiAutomation::kControl);
+  CString text;
+  edit->GetWindowText(text);
+  EXPECT_EQ(text, "xabc");
+}
+
+}  // namespace
+namespace {
+
+// A covered cell reaching across the frozen columns cannot keep its editing window through a scroll.
+TEST_F(CellGrid, ScrollingEndsTheEditOfACoveredCellAcrossTheFrozenColumns) {
+  grid.SetColCount(12);
+  grid.SetFrozenCols(1);
+  grid.SetCoveredCellsRowCol(1, 1, 1, 3);
+  UiAutomation::Click(grid.m_hWnd, Centre(1, 1));
+  UiAutomation::TypeText("abc");
+  dravonix::test::bars::Press(grid.m_hWnd, dravonix::test::kRightArrow);
+  EXPECT_EQ(Value(1, 1), "abc");
+  EXPECT_FALSE(grid.GetCurrentCellControl()->IsActive());
+  EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(grid.m_hWnd), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 #include "tests/grid_controls/CellGridFixture.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -332,6 +334,62 @@ TEST(KernelCellsPicture, TreeAndHexCellsInAGrid) {
   grid.GetControl(1, 2)->GetDisplayText(shown, 1, 2, nullptr, &grid.LookupStyleRowCol(1, 2));
   EXPECT_EQ(shown, "001A");
   wnd.DestroyWindow();
+}
+
+}  // namespace
+
+namespace {
+
+// Pasted text is held to what typing may enter: the memory view's cell never holds what it cannot store.
+TEST_F(KernelCells, HexCellTakesOnlyAPasteItWouldTakeTyped) {
+  CGXStyle s;
+  s.SetControl(15005).SetMaxLength(4).SetValue("1A");
+  Put(1, 1, s);
+  UiAutomation::Click(wnd.m_hWnd, grid.CalcRectFromRowCol(1, 1).CenterPoint());
+  UiAutomation::PressKey(VK_END);
+  ASSERT_TRUE(hex->IsActive());
+  for (const char* pasted : {"xyz", "F"}) {
+    ASSERT_TRUE(::OpenClipboard(wnd.m_hWnd));
+    ::EmptyClipboard();
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, std::strlen(pasted) + 1);
+    std::memcpy(::GlobalLock(h), pasted, std::strlen(pasted) + 1);
+    ::GlobalUnlock(h);
+    ::SetClipboardData(CF_TEXT, h);
+    ::CloseClipboard();
+    UiAutomation::PressKey('V', UiAutomation::kControl);
+  }
+  UiAutomation::PressKey(VK_RETURN);
+  EXPECT_EQ(grid.GetValueRowCol(1, 1), "1AF");
+}
+
+}  // namespace
+
+namespace {
+
+class CDoubleClickGrid : public CCellTestGrid {
+ public:
+  BOOL OnLButtonDblClkRowCol(ROWCOL, ROWCOL, UINT, CPoint) override {
+    ++doubleClicks;
+    return TRUE;
+  }
+  int doubleClicks = 0;
+};
+using TreeCellDoubleClicks = CellGridOf<CDoubleClickGrid>;
+
+// The motion view opens an element on a double-click of its row, not on one of its node box while it edits.
+TEST_F(TreeCellDoubleClicks, ADoubleClickOnTheNodeBoxOfAnEditedTreeCellIsTheBoxs) {
+  grid.RegisterControl(15001, new CGXTreeEdit(&grid, 0), FALSE, FALSE);
+  grid.GetParam()->m_wActivateFlags |= 8;
+  Put(15001, "group").SetUserAttribute(15003, "1").SetUserAttribute(15004, "1");
+  Store(1, 1);
+  const CRect cell = grid.CalcRectFromRowCol(1, 1);
+  const CPoint text(cell.right - 10, cell.CenterPoint().y);
+  UiAutomation::DoubleClick(grid.m_hWnd, text);
+  ASSERT_TRUE(grid.GetCurrentCellControl()->IsActive());
+  EXPECT_EQ(grid.doubleClicks, 1);
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::DoubleClick(grid.m_hWnd, CGXTreeCellLook::ButtonRect(cell, 1).CenterPoint());
+  EXPECT_EQ(grid.doubleClicks, 1);
 }
 
 }  // namespace
