@@ -408,13 +408,13 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
   // Stored values change what merges and floats there.
   DelayFloatCells(range);
   DelayMergeCells(range);
+  CGXRange spans;
   if (m_pParam && !m_pParam->m_bLockUpdate && range.IsValid() && IsGridWndVisible()) {
     // Only the cells stored repaint, with the spans that hold them: the covered blocks they reach into,
     // and on screen the merged and floating spans that the new styles make or end (old and new extent).
     FreeObjectCache();  // no cached composition of the stored cells outlives them
     CGXRange cells = range;
     cells.ExpandRange(0, 0, GetRowCount(), GetColCount());
-    CGXRange spans;
     EvalVisibleFloatMergeCells(cells, FALSE, &spans);
     if (spans.IsValid()) cells.UnionRange(CGXRange(cells), spans);
     for (BOOL grew = TRUE; grew;) {
@@ -430,6 +430,11 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateStyleRange, m_nViewID);
     hint.m_range = range;
+    // The other views find the shared span pools already changed: they repaint the old extent too.
+    if (spans.IsValid()) {
+      hint.m_range.ExpandRange(0, 0, GetRowCount(), GetColCount());
+      hint.m_range.UnionRange(CGXRange(hint.m_range), spans);
+    }
     hint.m_flags = flags;
     SendHint(hint);
   }
