@@ -217,6 +217,10 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
       // Spans over the changed columns that start left of them are laid out anew too.
       CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
       m_pGridWnd->InvalidateRect(&cols, TRUE);
+    } else if (!paneSkips && f && scrolledAway) {
+      // A span starting in the changed columns, left of the view, still reaches into it.
+      CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
+      if (!cols.IsRectEmpty()) m_pGridWnd->InvalidateRect(&cols, TRUE);
     }
     if (f & 2) {
       UpdateWindow();
@@ -234,6 +238,13 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
       hint.m_pHintPtr = nullptr;
     }
     SendHint(hint);
+    // Their old extent may lie in columns the others show that the changed ones no longer reach.
+    if (spansChanged && spans.IsValid()) {
+      CGXGridHint extent(gxHintSetFloatedCellsRowCol, m_nViewID);
+      extent.m_nRow1 = spans.m_nTop, extent.m_nCol1 = spans.m_nLeft, extent.m_nRow2 = spans.m_nBottom;
+      extent.m_nCol2 = spans.m_nRight, extent.m_flags = flags;
+      SendHint(extent);
+    }
   }
 }
 
@@ -284,6 +295,10 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
       }
       CRect rows = CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount());
       m_pGridWnd->InvalidateRect(&rows, TRUE);
+    } else if (!paneSkips && f && scrolledAway) {
+      // A span starting in the changed rows, above the view, still reaches into it.
+      CRect rows = CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount());
+      if (!rows.IsRectEmpty()) m_pGridWnd->InvalidateRect(&rows, TRUE);
     }
     if (f & 2) {
       UpdateWindow();

@@ -511,11 +511,33 @@ TEST_F(GridByHand, FoundSequencesKeepThePictureWhole) {
   }
 }
 
+// Two windows with merged and floating cells: clicks, typing, Enter, Delete, bar presses and
+// drags in either, the marker off and on; each picture matches a full repaint.
+TEST_F(GridByHand, MergedAndFloatingCellsInTwoWindowsKeepThePictureWhole) {
+  std::mt19937 rng(31);
+  for (bool marker : {false, true}) {
+    OpenSpans(marker);
+    std::vector<Touch> touches;
+    for (int i = 0; i < 80; ++i)
+      touches.push_back({(int)(rng() % 2), (int)(rng() % 8), (int)(rng() % 8), (int)(rng() % 8)});
+    EXPECT_EQ(0u, PlayTouches(touches)) << "marker " << marker;
+  }
+}
+
 // Cells selected in one window, cleared by Delete in the other, split a merged block: the first
 // window draws the new blocks where the old one stood.
 TEST_F(GridByHand, MergedCellsClearedInOneWindowSplitInTheOther) {
   OpenSpans(false);
   EXPECT_EQ(0u, PlayTouches({{1, 7, 3, 4}, {0, 4, 7, 3}, {0, 3, 3, 2}}));
+}
+
+// A column widened in one window while the other shows only the cells its long texts float into:
+// the other draws the texts where they now stand and clears where they no longer reach.
+TEST_F(GridByHand, TextsFloatingFromColumnsScrolledAwayFollowTheirWidth) {
+  OpenSpans(false);
+  EXPECT_EQ(0u, PlayTouches({{0, 5, 6, 2}, {1, 6, 0, 0}, {0, 4, 2, 1}, {0, 3, 4, 3}, {1, 6, 6, 1}}));
+  OpenSpans(false);
+  EXPECT_EQ(0u, PlayTouches({{0, 7, 7, 0}, {0, 2, 1, 1}, {1, 1, 1, 1}, {0, 1, 0, 0}, {1, 6, 5, 1}}));
 }
 
 // An edit under way while the program freezes and thaws columns: the edit window follows its cell
