@@ -187,7 +187,8 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
       const int x = CalcLeftOfClientCol(client);
       CGXControl* control = GetCurrentCellControl();
       if (control && control->IsActive() && m_nCurrentCol >= nFrom && m_nCurrentCol <= nTo) control->Hide();
-      if (!anOldWidths || (f & 1)) {
+      // Columns kept to the view's width take the room the frozen ones leave: they change too.
+      if (!anOldWidths || (f & 1) || (m_bLimitColWidthToView && nFrom <= fc)) {
         CRect r(x, g.top, g.right, g.bottom);
         m_pGridWnd->InvalidateRect(&r, TRUE);
       } else {
@@ -267,7 +268,7 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
       const int y = CalcTopOfClientRow(client);
       CGXControl* control = GetCurrentCellControl();
       if (control && control->IsActive() && m_nCurrentRow >= nFrom && m_nCurrentRow <= nTo) control->Hide();
-      if (!anOldHeights || (f & 1)) {
+      if (!anOldHeights || (f & 1) || (m_bLimitRowHeightToView && nFrom <= fr)) {
         CRect r(g.left, y, g.right, g.bottom);
         m_pGridWnd->InvalidateRect(&r, TRUE);
       } else {

@@ -540,6 +540,14 @@ TEST_F(GridByHand, TextsFloatingFromColumnsScrolledAwayFollowTheirWidth) {
   EXPECT_EQ(0u, PlayTouches({{0, 7, 7, 0}, {0, 2, 1, 1}, {1, 1, 1, 1}, {0, 1, 0, 0}, {1, 6, 5, 1}}));
 }
 
+// The row headers widened by their edge until column A no longer fits: A, kept to what the view
+// leaves, narrows with it and draws its header where a full repaint does.
+TEST_F(GridByHand, ARowHeaderWidenedNarrowsTheColumnCutByTheEdge) {
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+  UiAutomation::Pump();
+  Run({{"row headers 116 wider", [&] { Drag(ColEdge(0), ColEdge(0, 116)); }, "w 32 32; h"}}, [&] { return Sizes(2, 1, 0); });
+}
+
 // An edit under way while the program freezes and thaws columns: the edit window follows its cell
 // out of view and back, and keeps what was typed.
 TEST_F(GridByHand, FrozenColumnsMoveTheEditWithItsCell) {
