@@ -548,6 +548,16 @@ TEST_F(GridByHand, ARowHeaderWidenedNarrowsTheColumnCutByTheEdge) {
   Run({{"row headers 116 wider", [&] { Drag(ColEdge(0), ColEdge(0, 116)); }, "w 32 32; h"}}, [&] { return Sizes(2, 1, 0); });
 }
 
+// Delete over cells selected from a floating text's cell empties its edit and ends the float: the
+// other window of the grid, which showed it floating, draws the text in its own cell.
+TEST_F(GridByHand, AFloatEndedByTheEditShowsInTheOtherWindow) {
+  OpenSpans(false);
+  Drag(At(10, 2), At(11, 3));
+  UiAutomation::PressKey(VK_DELETE);
+  UiAutomation::Pump();
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd()));
+}
+
 // An edit under way while the program freezes and thaws columns: the edit window follows its cell
 // out of view and back, and keeps what was typed.
 TEST_F(GridByHand, FrozenColumnsMoveTheEditWithItsCell) {
