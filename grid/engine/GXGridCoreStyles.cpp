@@ -415,7 +415,13 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
     FreeObjectCache();  // no cached composition of the stored cells outlives them
     CGXRange cells = range;
     cells.ExpandRange(0, 0, GetRowCount(), GetColCount());
-    EvalVisibleFloatMergeCells(cells, FALSE, &spans);
+    // Stored cells left of or above the view start spans that may reach into it: they count too.
+    CRect g;
+    GetGridRect(&g);
+    ROWCOL lastRow = 0, lastCol = 0;
+    CalcLastVisibleRowCol(g, &lastRow, &lastCol);
+    EvalVisibleFloatMergeCells(cells, GetFrozenRows(), GetFrozenCols(), std::min(GetTopRow(), std::max(cells.m_nTop, GetFrozenRows() + 1)),
+                               std::min(GetLeftCol(), std::max(cells.m_nLeft, GetFrozenCols() + 1)), lastRow, lastCol, FALSE, &spans);
     if (spans.IsValid()) cells.UnionRange(CGXRange(cells), spans);
     for (BOOL grew = TRUE; grew;) {
       grew = FALSE;

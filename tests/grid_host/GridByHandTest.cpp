@@ -558,6 +558,24 @@ TEST_F(GridByHand, AFloatEndedByTheEditShowsInTheOtherWindow) {
   EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd()));
 }
 
+// A host stores a short text in the cell a long one floated from, the cell scrolled away, and the
+// user takes it back by Ctrl+Z: the window shows the cells the float covered as a full repaint does.
+TEST_F(GridByHand, AFloatEndedLeftOfTheViewAndBackShowsWhole) {
+  OpenSpans(false);
+  bars::Press(Wnd(), kRightArrow);
+  bars::Press(Wnd(), kRightArrow);
+  UiAutomation::Pump();
+  CGXStyle shorter;
+  shorter.SetValue("ab");
+  view->SetStyleRange(CGXRange().SetCellRange(10, 2, 10, 2), &shorter);  // only a host's call stores a style
+  UiAutomation::Pump();
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << "stored";
+  UiAutomation::PressKey('Z', UiAutomation::kControl);
+  UiAutomation::Pump();
+  EXPECT_EQ("a long text that floats on", std::string(view->GetValueRowCol(10, 2)));
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << "undone";
+}
+
 // An edit under way while the program freezes and thaws columns: the edit window follows its cell
 // out of view and back, and keeps what was typed.
 TEST_F(GridByHand, FrozenColumnsMoveTheEditWithItsCell) {
