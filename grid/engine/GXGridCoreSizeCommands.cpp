@@ -187,7 +187,8 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
       const int x = CalcLeftOfClientCol(client);
       CGXControl* control = GetCurrentCellControl();
       if (control && control->IsActive() && m_nCurrentCol >= nFrom && m_nCurrentCol <= nTo) control->Hide();
-      if (!anOldWidths || (f & 1)) {
+      // Columns kept to the view's width take the room the frozen ones leave: they change too.
+      if (!anOldWidths || (f & 1) || (m_bLimitColWidthToView && nFrom <= fc)) {
         CRect r(x, g.top, g.right, g.bottom);
         m_pGridWnd->InvalidateRect(&r, TRUE);
       } else {
@@ -226,6 +227,10 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
       CRect cols = anOldWidths ? CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo)
                                : CRect(CalcLeftOfClientCol(fc + 1), g.top, g.right, g.bottom);
       m_pGridWnd->InvalidateRect(&cols, TRUE);
+    } else if (!paneSkips && f && scrolledAway) {
+      // A span starting in the changed columns, left of the view, still reaches into it.
+      CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
+      if (!cols.IsRectEmpty()) m_pGridWnd->InvalidateRect(&cols, TRUE);
     }
     if (f & 2) {
       UpdateWindow();
@@ -245,6 +250,13 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
       hint.m_pHintPtr = nullptr;
     }
     SendHint(hint);
+    // Their old extent may lie in columns the others show that the changed ones no longer reach.
+    if (spansChanged && spans.IsValid()) {
+      CGXGridHint extent(gxHintSetFloatedCellsRowCol, m_nViewID);
+      extent.m_nRow1 = spans.m_nTop, extent.m_nCol1 = spans.m_nLeft, extent.m_nRow2 = spans.m_nBottom;
+      extent.m_nCol2 = spans.m_nRight, extent.m_flags = flags;
+      SendHint(extent);
+    }
   }
 }
 
@@ -267,7 +279,7 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
       const int y = CalcTopOfClientRow(client);
       CGXControl* control = GetCurrentCellControl();
       if (control && control->IsActive() && m_nCurrentRow >= nFrom && m_nCurrentRow <= nTo) control->Hide();
-      if (!anOldHeights || (f & 1)) {
+      if (!anOldHeights || (f & 1) || (m_bLimitRowHeightToView && nFrom <= fr)) {
         CRect r(g.left, y, g.right, g.bottom);
         m_pGridWnd->InvalidateRect(&r, TRUE);
       } else {
@@ -300,6 +312,10 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
       CRect rows = anOldHeights ? CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount())
                                 : CRect(g.left, CalcTopOfClientRow(fr + 1), g.right, g.bottom);
       m_pGridWnd->InvalidateRect(&rows, TRUE);
+    } else if (!paneSkips && f && scrolledAway) {
+      // A span starting in the changed rows, above the view, still reaches into it.
+      CRect rows = CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount());
+      if (!rows.IsRectEmpty()) m_pGridWnd->InvalidateRect(&rows, TRUE);
     }
     if (f & 2) {
       UpdateWindow();

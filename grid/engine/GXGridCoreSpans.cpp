@@ -592,7 +592,8 @@ BOOL CGXGridCore::EvalMergeCells(const CGXRange& rangeIn, BOOL bUpdate, CGXRange
   }
   if (changed && updated.IsValid()) {
     Note(pUpdatedRange, updated);
-    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, GX_UPDATENOW, FALSE);
+    // The pools are shared: the other views of the grid still show the old extent.
+    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, GX_UPDATENOW, TRUE);
   }
   return changed;
 }
@@ -615,7 +616,8 @@ BOOL CGXGridCore::EvalFloatCells(const CGXRange& rangeIn, BOOL bUpdate, CGXRange
   }
   if (changed && updated.IsValid()) {
     Note(pUpdatedRange, updated);
-    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, GX_UPDATENOW, FALSE);
+    // The pools are shared: the other views of the grid still show the old extent.
+    if (bUpdate) RedrawRowCol(updated.m_nTop, updated.m_nLeft, updated.m_nBottom, updated.m_nRight, GX_UPDATENOW, TRUE);
   }
   return changed;
 }

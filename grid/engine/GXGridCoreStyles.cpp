@@ -408,14 +408,20 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
   // Stored values change what merges and floats there.
   DelayFloatCells(range);
   DelayMergeCells(range);
+  CGXRange spans;
   if (m_pParam && !m_pParam->m_bLockUpdate && range.IsValid() && IsGridWndVisible()) {
     // Only the cells stored repaint, with the spans that hold them: the covered blocks they reach into,
     // and on screen the merged and floating spans that the new styles make or end (old and new extent).
     FreeObjectCache();  // no cached composition of the stored cells outlives them
     CGXRange cells = range;
     cells.ExpandRange(0, 0, GetRowCount(), GetColCount());
-    CGXRange spans;
-    EvalVisibleFloatMergeCells(cells, FALSE, &spans);
+    // Stored cells left of or above the view start spans that may reach into it: they count too.
+    CRect g;
+    GetGridRect(&g);
+    ROWCOL lastRow = 0, lastCol = 0;
+    CalcLastVisibleRowCol(g, &lastRow, &lastCol);
+    EvalVisibleFloatMergeCells(cells, GetFrozenRows(), GetFrozenCols(), std::min(GetTopRow(), std::max(cells.m_nTop, GetFrozenRows() + 1)),
+                               std::min(GetLeftCol(), std::max(cells.m_nLeft, GetFrozenCols() + 1)), lastRow, lastCol, FALSE, &spans);
     if (spans.IsValid()) cells.UnionRange(CGXRange(cells), spans);
     for (BOOL grew = TRUE; grew;) {
       grew = FALSE;
@@ -430,6 +436,11 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateStyleRange, m_nViewID);
     hint.m_range = range;
+    // The other views find the shared span pools already changed: they repaint the old extent too.
+    if (spans.IsValid()) {
+      hint.m_range.ExpandRange(0, 0, GetRowCount(), GetColCount());
+      hint.m_range.UnionRange(CGXRange(hint.m_range), spans);
+    }
     hint.m_flags = flags;
     SendHint(hint);
   }

@@ -11,6 +11,7 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/PrintInfo.h"
 #include "tests/grid_host/GridViewScene.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/LibraryDefaults.h"
 #include "tests/support/MdiScene.h"
@@ -174,6 +175,16 @@ class GridByHand : public ::testing::Test {
     ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
     scene->AddChild(0, CRect(232, 0, 462, 280));
   }
+  // Two windows side by side of the grid with a block of equal merging values (B2:D8) and long texts
+  // floating right over empty cells (B10:B16), the selection's marker on or off.
+  void OpenSpans(bool marker);
+  // w the window; kind 0 click, 1 typing, 2 Enter, 3 Delete, 4 a bar press, 5 a header dragged,
+  // 6 a column edge dragged, 7 cells dragged over; a the row below the top one, b the column.
+  struct Touch {
+    int w, kind, a, b;
+  };
+  // Plays them in order; the number of the first whose picture differs from a full repaint, or 0.
+  size_t PlayTouches(const std::vector<Touch>& touches);
   std::unique_ptr<GridScene> scene;
   CGXGridView* view = nullptr;
 };
@@ -622,6 +633,71 @@ TEST_F(GridByHand, FoundSequencesKeepThePictureWhole) {
   }
 }
 
+// Two windows with merged and floating cells: clicks, typing, Enter, Delete, bar presses and
+// drags in either, the marker off and on; each picture matches a full repaint.
+TEST_F(GridByHand, MergedAndFloatingCellsInTwoWindowsKeepThePictureWhole) {
+  std::mt19937 rng(31);
+  for (bool marker : {false, true}) {
+    OpenSpans(marker);
+    std::vector<Touch> touches;
+    for (int i = 0; i < 80; ++i)
+      touches.push_back({(int)(rng() % 2), (int)(rng() % 8), (int)(rng() % 8), (int)(rng() % 8)});
+    EXPECT_EQ(0u, PlayTouches(touches)) << "marker " << marker;
+  }
+}
+
+// Cells selected in one window, cleared by Delete in the other, split a merged block: the first
+// window draws the new blocks where the old one stood.
+TEST_F(GridByHand, MergedCellsClearedInOneWindowSplitInTheOther) {
+  OpenSpans(false);
+  EXPECT_EQ(0u, PlayTouches({{1, 7, 3, 4}, {0, 4, 7, 3}, {0, 3, 3, 2}}));
+}
+
+// A column widened in one window while the other shows only the cells its long texts float into:
+// the other draws the texts where they now stand and clears where they no longer reach.
+TEST_F(GridByHand, TextsFloatingFromColumnsScrolledAwayFollowTheirWidth) {
+  OpenSpans(false);
+  EXPECT_EQ(0u, PlayTouches({{0, 5, 6, 2}, {1, 6, 0, 0}, {0, 4, 2, 1}, {0, 3, 4, 3}, {1, 6, 6, 1}}));
+  OpenSpans(false);
+  EXPECT_EQ(0u, PlayTouches({{0, 7, 7, 0}, {0, 2, 1, 1}, {1, 1, 1, 1}, {0, 1, 0, 0}, {1, 6, 5, 1}}));
+}
+
+// The row headers widened by their edge until column A no longer fits: A, kept to what the view
+// leaves, narrows with it and draws its header where a full repaint does.
+TEST_F(GridByHand, ARowHeaderWidenedNarrowsTheColumnCutByTheEdge) {
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+  UiAutomation::Pump();
+  Run({{"row headers 116 wider", [&] { Drag(ColEdge(0), ColEdge(0, 116)); }, "w 32 32; h"}}, [&] { return Sizes(2, 1, 0); });
+}
+
+// Delete over cells selected from a floating text's cell empties its edit and ends the float: the
+// other window of the grid, which showed it floating, draws the text in its own cell.
+TEST_F(GridByHand, AFloatEndedByTheEditShowsInTheOtherWindow) {
+  OpenSpans(false);
+  Drag(At(10, 2), At(11, 3));
+  UiAutomation::PressKey(VK_DELETE);
+  UiAutomation::Pump();
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd()));
+}
+
+// A host stores a short text in the cell a long one floated from, the cell scrolled away, and the
+// user takes it back by Ctrl+Z: the window shows the cells the float covered as a full repaint does.
+TEST_F(GridByHand, AFloatEndedLeftOfTheViewAndBackShowsWhole) {
+  OpenSpans(false);
+  bars::Press(Wnd(), kRightArrow);
+  bars::Press(Wnd(), kRightArrow);
+  UiAutomation::Pump();
+  CGXStyle shorter;
+  shorter.SetValue("ab");
+  view->SetStyleRange(CGXRange().SetCellRange(10, 2, 10, 2), &shorter);  // only a host's call stores a style
+  UiAutomation::Pump();
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << "stored";
+  UiAutomation::PressKey('Z', UiAutomation::kControl);
+  UiAutomation::Pump();
+  EXPECT_EQ("a long text that floats on", std::string(view->GetValueRowCol(10, 2)));
+  EXPECT_EQ(0, PixelsOffFullRepaint(scene->MainWnd())) << "undone";
+}
+
 // An edit under way while the program freezes and thaws columns: the edit window follows its cell
 // out of view and back, and keeps what was typed.
 TEST_F(GridByHand, FrozenColumnsMoveTheEditWithItsCell) {
@@ -698,6 +774,50 @@ TEST_F(GridByHand, PrintingTheSelectionPrintsOnlyTheSelectedBlock) {
   Drag(ColEdge(4), ColEdge(4, -60));
   Drag(At(5, 3), At(6, 6));
   EXPECT_EQ("A C E F|1 11 13 15 16|5 51 53 55 56|6 61 63 65 66|", printed());
+}
+
+void GridByHand::OpenSpans(bool marker) {
+  TearDown();
+  SetUp();
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+  scene->AddChild(0, CRect(232, 0, 462, 280));
+  CGXGridParam* p = view->GetParam();
+  p->m_bSelectionMarker = marker;
+  CGXData& data = *p->GetData();
+  for (ROWCOL r = 2; r <= 8; ++r)
+    for (ROWCOL c = 2; c <= 4; ++c) data.StoreStyleAt(r, c, &CGXStyle().SetValue("same").SetMergeCell(7), 0, 0);
+  for (ROWCOL r = 10; r <= 16; ++r)
+    for (ROWCOL c = 2; c <= 6; ++c)
+      data.StoreStyleAt(r, c, &CGXStyle().SetValue(c == 2 ? "a long text that floats on" : ""), 0, 0);
+  view->SetMergeCellsMode(1, FALSE);
+  view->SetFloatCellsMode(1, FALSE);
+  for (CGXGridView* v : scene->views) v->Redraw();
+  UiAutomation::Pump();
+}
+
+size_t GridByHand::PlayTouches(const std::vector<Touch>& touches) {
+  static const BarPress presses[] = {kUpArrow,   kDownArrow,  kPageAbove, kPageBelow, kThumbDown,
+                                     kLeftArrow, kRightArrow, kPageLeft,  kPageRight, kThumbRight};
+  static const char* const texts[] = {"same\n", "a long text that floats on\n", "x\n", "same"};
+  for (size_t i = 0; i < touches.size(); ++i) {
+    const Touch& t = touches[i];
+    view = scene->views[(size_t)t.w];
+    const ROWCOL r = view->GetTopRow() + (ROWCOL)t.a, c = view->GetLeftCol() + (ROWCOL)(t.b % 4);
+    switch (t.kind) {
+      case 0: Click(At(r, c)); break;
+      case 1: UiAutomation::TypeText(texts[t.b % 4]); break;
+      case 2: UiAutomation::PressKey(VK_RETURN); break;
+      case 3: UiAutomation::PressKey(VK_DELETE); break;
+      case 4: bars::Press(Wnd(), presses[(t.a * 4 + t.b) % 10]); break;
+      case 5: Drag(At(0, c), At(0, c + (ROWCOL)(t.a % 3))); break;
+      case 6: Drag(ColEdge(c), ColEdge(c, t.a * 8 - 20)); break;
+      default: Drag(At(r, c), At(r + 1, c + 1)); break;
+    }
+    UiAutomation::Pump();
+    view = scene->views[0];
+    if (PixelsOffFullRepaint(scene->MainWnd())) return i + 1;
+  }
+  return 0;
 }
 
 void GridByHand::Apply(const Hand& h) {
