@@ -59,10 +59,7 @@ class FloatAfterSize : public ::testing::TestWithParam<bool> {
     CRect client;
     grid.GetClientRect(&client);
     const CRect a = grid.CalcRectFromRowCol(kRow - 1, 1), b = grid.CalcRectFromRowCol(last, 1);
-    std::vector<COLORREF> out;
-    for (int y = a.top; y < b.bottom; ++y)
-      for (int x = client.left; x < client.right; ++x) out.push_back(GetWindowPixel(grid.m_hWnd, POINT{x, y}));
-    return out;
+    return dravonix::test::WindowPixels(grid.m_hWnd, CRect(client.left, a.top, client.right, b.bottom));
   }
   // The window painted anew over a surface no paint leaves behind.
   void PaintOver() {
