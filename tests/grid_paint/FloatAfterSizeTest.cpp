@@ -144,11 +144,7 @@ TEST_P(FloatAfterSize, AnotherWindowOnTheSameGridFollowsTheFloat) {
   grid.m_bUpdateHints = TRUE;
   grid.peer = &other;
   const auto picture = [&]() {
-    std::vector<COLORREF> out;
-    const CRect r = other.CalcRectFromRowColEx(kRow, 1, kRow, 7);
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) out.push_back(GetWindowPixel(other.m_hWnd, POINT{x, y}));
-    return out;
+    return dravonix::test::WindowPixels(other.m_hWnd, other.CalcRectFromRowColEx(kRow, 1, kRow, 7));
   };
   struct Step {
     const char* what;
