@@ -49,7 +49,8 @@ install(FILES ${CMAKE_BINARY_DIR}/dravonix.pc DESTINATION ${CMAKE_INSTALL_LIBDIR
 if(NOT DRAVONIX_SANITIZE AND NOT DRAVONIX_TSAN)
   add_test(NAME installed_package
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-installed-package.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
-  set_tests_properties(installed_package PROPERTIES TIMEOUT 900)
+  # Started among the long test runs (see tests/CMakeLists.txt), or it would run last and alone.
+set_tests_properties(installed_package PROPERTIES TIMEOUT 900 COST 30)
 endif()
 
 # A host includes the public headers in any order, with the system's socket headers before or after them:

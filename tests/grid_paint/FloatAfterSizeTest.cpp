@@ -59,10 +59,7 @@ class FloatAfterSize : public ::testing::TestWithParam<bool> {
     CRect client;
     grid.GetClientRect(&client);
     const CRect a = grid.CalcRectFromRowCol(kRow - 1, 1), b = grid.CalcRectFromRowCol(last, 1);
-    std::vector<COLORREF> out;
-    for (int y = a.top; y < b.bottom; ++y)
-      for (int x = client.left; x < client.right; ++x) out.push_back(GetWindowPixel(grid.m_hWnd, POINT{x, y}));
-    return out;
+    return dravonix::test::WindowPixels(grid.m_hWnd, CRect(client.left, a.top, client.right, b.bottom));
   }
   // The window painted anew over a surface no paint leaves behind.
   void PaintOver() {
@@ -147,11 +144,7 @@ TEST_P(FloatAfterSize, AnotherWindowOnTheSameGridFollowsTheFloat) {
   grid.m_bUpdateHints = TRUE;
   grid.peer = &other;
   const auto picture = [&]() {
-    std::vector<COLORREF> out;
-    const CRect r = other.CalcRectFromRowColEx(kRow, 1, kRow, 7);
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) out.push_back(GetWindowPixel(other.m_hWnd, POINT{x, y}));
-    return out;
+    return dravonix::test::WindowPixels(other.m_hWnd, other.CalcRectFromRowColEx(kRow, 1, kRow, 7));
   };
   struct Step {
     const char* what;

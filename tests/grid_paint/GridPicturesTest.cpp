@@ -70,12 +70,7 @@ class GridPictures : public ::testing::Test {
     grid.DestroyWindow();
     parent.DestroyWindow();
   }
-  std::vector<COLORREF> Pixels(const CRect& r) {
-    std::vector<COLORREF> out;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) out.push_back(GetWindowPixel(grid.m_hWnd, POINT{x, y}));
-    return out;
-  }
+  std::vector<COLORREF> Pixels(const CRect& r) { return dravonix::test::WindowPixels(grid.m_hWnd, r); }
   // The window painted over a blank (or any other) surface.
   void PaintOver(COLORREF under) {
     CRect client;

@@ -8,6 +8,7 @@
 #include "platform/ui/WindowPaint.h"
 
 #include <cairo.h>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -28,6 +29,34 @@ inline std::vector<uint32_t> RootPixels(HWND root) {
       uint32_t px;
       memcpy(&px, data + (size_t)y * (size_t)stride + (size_t)x * 4, 4);
       out[(size_t)y * (size_t)w + (size_t)x] = px & 0xFFFFFF;
+    }
+  return out;
+}
+
+// The pixels of `area` (client coordinates of a window of this thread), row by row, each as
+// GetWindowPixel gives it (CLR_INVALID off the surface), read in one pass: a pixel at a time costs
+// a window lookup each.
+inline std::vector<COLORREF> WindowPixels(HWND h, const RECT& area) {
+  std::vector<COLORREF> out;
+  cairo_surface_t* s = ui::WindowSurface(h);
+  const LONG w = std::max<LONG>(area.right - area.left, 0), rows = std::max<LONG>(area.bottom - area.top, 0);
+  if (!s) return std::vector<COLORREF>((size_t)w * (size_t)rows, CLR_INVALID);
+  cairo_surface_flush(s);
+  const POINT o = ui::WindowDrawOrigin(h, DrawArea::Client);
+  const int sw = cairo_image_surface_get_width(s), sh = cairo_image_surface_get_height(s);
+  const int stride = cairo_image_surface_get_stride(s);
+  const unsigned char* data = cairo_image_surface_get_data(s);
+  out.reserve((size_t)w * (size_t)rows);
+  for (LONG y = area.top; y < area.bottom; ++y)
+    for (LONG x = area.left; x < area.right; ++x) {
+      const long sx = x + o.x, sy = y + o.y;
+      if (sx < 0 || sy < 0 || sx >= sw || sy >= sh) {
+        out.push_back(CLR_INVALID);
+        continue;
+      }
+      uint32_t px;
+      memcpy(&px, data + (size_t)sy * (size_t)stride + (size_t)sx * 4, 4);
+      out.push_back(RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF));
     }
   return out;
 }

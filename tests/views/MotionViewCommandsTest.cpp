@@ -1,5 +1,6 @@
 // The motion view's commands: rows and model change together, the enabling rules, the module menu.
 #include "platform/core/MessageBox.h"
+#include "tests/support/WindowPicture.h"
 #include "tests/views/MotionViewFixture.h"
 
 #include <vector>
@@ -199,10 +200,7 @@ TEST_F(MotionViewCommandsTest, ShiftClickOnARowHeaderDeletesOnlyTheRowsUpToItAnd
   const auto picture = [&] {
     CRect client;
     view->GetClientRect(&client);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < bottom; ++y)
-      for (int x = 0; x < client.right; ++x) pixels.push_back(GetWindowPixel(view->m_hWnd, POINT{x, y}));
-    return pixels;
+    return dravonix::test::WindowPixels(view->m_hWnd, CRect(0, 0, client.right, bottom));
   };
   struct Case {
     DWORD clicked, shifted;

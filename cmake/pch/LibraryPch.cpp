@@ -1,0 +1,1 @@
+// Carries the library's precompiled header.
