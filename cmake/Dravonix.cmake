@@ -7,18 +7,15 @@ function(dravonix_object_folder name dir)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
   if(srcs)
     add_library(${name} OBJECT ${srcs})
-    # In the sanitizer build the standard headers every folder parses, precompiled once (the folders
-    # share their flags), are most of a source's compile time. Not with optimisation: GCC 12 then
-    # reports a false array-bounds warning inside std::string through the precompiled header.
-    if(DRAVONIX_SANITIZE)
-      if(NOT TARGET dravonix_library_pch)
-        add_library(dravonix_library_pch OBJECT ${CMAKE_SOURCE_DIR}/cmake/pch/LibraryPch.cpp)
-        target_compile_definitions(dravonix_library_pch PRIVATE DRAVONIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-        target_precompile_headers(dravonix_library_pch PRIVATE
-                                  "$<$<COMPILE_LANGUAGE:CXX>:${CMAKE_SOURCE_DIR}/cmake/pch/LibraryPch.h>")
-      endif()
-      target_precompile_headers(${name} REUSE_FROM dravonix_library_pch)
+    # The standard headers every folder parses, precompiled once (the folders share their flags), are
+    # most of a source's compile time.
+    if(NOT TARGET dravonix_library_pch)
+      add_library(dravonix_library_pch OBJECT ${CMAKE_SOURCE_DIR}/cmake/pch/LibraryPch.cpp)
+      target_compile_definitions(dravonix_library_pch PRIVATE DRAVONIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+      target_precompile_headers(dravonix_library_pch PRIVATE
+                                "$<$<COMPILE_LANGUAGE:CXX>:${CMAKE_SOURCE_DIR}/cmake/pch/LibraryPch.h>")
     endif()
+    target_precompile_headers(${name} REUSE_FROM dravonix_library_pch)
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     target_compile_definitions(${name} PRIVATE DRAVONIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     # Only the platform's own sources see the drawing libraries behind it.

@@ -45,7 +45,7 @@ std::string InstalledFontsConf() {
 
 FcConfig* Config() {
   static FcConfig* cfg = [] {
-    std::string path = std::string(DRAVONIX_SOURCE_DIR) + "/platform/gdi/fonts.conf";
+    std::string path = DRAVONIX_SOURCE_DIR "/platform/gdi/fonts.conf";
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) path = InstalledFontsConf();
     if (const char* env = std::getenv("DRAVONIX_FONTS_CONF")) path = env;
