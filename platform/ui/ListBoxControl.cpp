@@ -48,6 +48,8 @@ class ListCtl : public ControlImpl {
   int m_anchor = -1;
   int m_top = 0;
   int m_itemHeight = 0;
+  HFONT m_measuredFont = nullptr;
+  int m_measuredHeight = 0;
   bool m_focus = false;
   bool m_tracking = false;
   bool m_checks = false;
@@ -95,8 +97,14 @@ class ListCtl : public ControlImpl {
 
   int DefaultHeight() {
     if (m_itemHeight > 0) return m_itemHeight;
-    MeasureDC m(Font());
-    return m.LineHeight();
+    // Measured once per font: the layout asks for it once per shown item at every change.
+    HFONT font = Font();
+    if (font != m_measuredFont || m_measuredHeight <= 0) {
+      MeasureDC m(font);
+      m_measuredHeight = m.LineHeight();
+      m_measuredFont = font;
+    }
+    return m_measuredHeight;
   }
 
   int HeightOf(int i) { return Variable() && Valid(i) && m_items[(size_t)i].height > 0 ? m_items[(size_t)i].height : DefaultHeight(); }
@@ -395,6 +403,7 @@ class ListCtl : public ControlImpl {
         return Default(msg, wp, lp);
       case WM_SETFONT:
         Default(msg, wp, lp);
+        m_measuredHeight = 0;
         if (LOWORD(lp)) Redraw();
         return 0;
       case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
