@@ -570,10 +570,9 @@ BOOL CGXComboBox::OnGridMouseActivate(CWnd*, UINT, UINT, int& result) {
 }
 
 BOOL CGXComboBox::ReplaceSelectedText(LPCTSTR pszText) {
-  if (!IsActive() || !m_hWnd) return CGXStatic::ReplaceSelectedText(pszText);
-  ReplaceSel(pszText ? pszText : "");
-  SetModify(TRUE);
-  OnModifyCell();
+  const BOOL active = IsActive() && m_hWnd;
+  if (!CGXEditControl::ReplaceSelectedText(pszText)) return FALSE;
+  if (active) OnModifyCell();
   return TRUE;
 }
 
