@@ -460,7 +460,7 @@ LRESULT CGXComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LRESULT CGXComboBox::OnListBoxCancel(WPARAM, LPARAM lParam) {
+LRESULT CGXComboBox::OnListBoxCancel(WPARAM wParam, LPARAM lParam) {
   if (m_pGrid) m_pGrid->m_bDropDownOpen = FALSE;
   if (!m_pDropDownWnd || !m_pGrid) return 0;
   IgnoreFocus ignore(m_pGrid);
@@ -468,7 +468,8 @@ LRESULT CGXComboBox::OnListBoxCancel(WPARAM, LPARAM lParam) {
   {
     FocusLock lock;
     CWnd* list = m_pDropDownWnd->GetListBox();
-    if (!keep && list && ::GetFocus() == list->GetSafeHwnd() && m_pGrid->m_bGridHasFocus) keep = TRUE;
+    const BOOL listHadFocus = list && ::GetFocus() == list->GetSafeHwnd() && m_pGrid->m_bGridHasFocus;
+    if (!keep && wParam != GX_LISTBOX_GRID_LEFT && listHadFocus) keep = TRUE;
     DropPopup();
   }
   if (keep) {
@@ -570,10 +571,9 @@ BOOL CGXComboBox::OnGridMouseActivate(CWnd*, UINT, UINT, int& result) {
 }
 
 BOOL CGXComboBox::ReplaceSelectedText(LPCTSTR pszText) {
-  if (!IsActive() || !m_hWnd) return CGXStatic::ReplaceSelectedText(pszText);
-  ReplaceSel(pszText ? pszText : "");
-  SetModify(TRUE);
-  OnModifyCell();
+  const BOOL active = IsActive() && m_hWnd;
+  if (!CGXEditControl::ReplaceSelectedText(pszText)) return FALSE;
+  if (active) OnModifyCell();
   return TRUE;
 }
 
@@ -591,6 +591,9 @@ BOOL CGXComboBox::OnClickedButton(CObject* pChild) {
 
 BOOL CGXComboBox::OnGridWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_HSCROLL || message == WM_VSCROLL) ShowDropDown(FALSE);
+  // The grid is left while the list is open: nothing was chosen, whatever the list showed.
+  if (message == WM_CANCELMODE && m_pDropDownWnd && m_hWnd)
+    SendMessage(GX_WM_LISTBOX_CANCEL, GX_LISTBOX_GRID_LEFT, 0);
   return CGXEditControl::OnGridWindowMessage(message, wParam, lParam);
 }
 

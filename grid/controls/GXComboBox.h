@@ -15,6 +15,8 @@ const UINT GX_WM_LISTBOX_END = 0x7AD;       // take the list's selection and clo
 const UINT GX_WM_LISTBOX_CANCEL = 0x7B8;    // close; lParam != 0 gives the edit window the focus
 const UINT GX_WM_LISTBOX_CHANGED = 0x7C3;   // the selection moved by a key
 const UINT GX_WM_LISTBOX_KILLFOCUS = 0x7C4; // the list lost the focus
+// wParam of GX_WM_LISTBOX_CANCEL when the grid itself is left: the list's entry is dropped.
+const WPARAM GX_LISTBOX_GRID_LEFT = 1;
 
 // Sets the grid's ignore-focus flag for the life of the scope.
 struct GXIgnoreFocusScope {

@@ -513,16 +513,13 @@ BOOL CGXMaskControl::Copy() {
 }
 
 BOOL CGXMaskControl::CanPaste() {
-  const UINT gridFormat = GXGetLibraryData().m_nClipboardFormat;
-  if (gridFormat && ::IsClipboardFormatAvailable(gridFormat)) return FALSE;
-  if (!m_bInit || !IsActive() || IsReadOnly()) return FALSE;
+  if (GridPastesWholeCells() || !m_bInit || !IsActive() || IsReadOnly()) return FALSE;
   return ::IsClipboardFormatAvailable(GetMaskDataFormat()) || ::IsClipboardFormatAvailable(CF_TEXT);
 }
 
 BOOL CGXMaskControl::Paste() {
-  const UINT gridFormat = GXGetLibraryData().m_nClipboardFormat;
-  if (gridFormat && ::IsClipboardFormatAvailable(gridFormat)) return FALSE;
-  if (!m_bInit || !IsActive() || IsReadOnly()) return FALSE;
+  // Cells copied in a grid come with their text; only a grid that pastes whole cells keeps them to itself.
+  if (GridPastesWholeCells() || !m_bInit || !IsActive() || IsReadOnly()) return FALSE;
   const bool open = ::GetOpenClipboardWindow() == nullptr;
   if (open && !::OpenClipboard(m_pGrid && m_pGrid->m_pGridWnd ? m_pGrid->m_pGridWnd->GetSafeHwnd() : nullptr))
     return FALSE;

@@ -299,12 +299,15 @@ BOOL CGXControl::Cut() {
   return ReplaceSelectedText("");
 }
 
-BOOL CGXControl::Paste() {
-  if (!m_bInit || !IsActive() || IsReadOnly()) return FALSE;
-  // Cells copied in a grid come with their text; only a grid that pastes whole cells leaves that to itself.
+BOOL CGXControl::GridPastesWholeCells() {
   const UINT gridFormat = GXGetLibraryData().m_nClipboardFormat;
   const CGXGridParam* param = m_pGrid ? m_pGrid->GetParam() : nullptr;
-  if (param && param->m_bDirectCopyPaste && gridFormat && ::IsClipboardFormatAvailable(gridFormat)) return FALSE;
+  return param && param->m_bDirectCopyPaste && gridFormat && ::IsClipboardFormatAvailable(gridFormat);
+}
+
+BOOL CGXControl::Paste() {
+  // Cells copied in a grid come with their text; only a grid that pastes whole cells leaves that to itself.
+  if (!m_bInit || !IsActive() || IsReadOnly() || GridPastesWholeCells()) return FALSE;
   CWnd* owner = m_pGrid ? m_pGrid->m_pGridWnd : nullptr;
   if (!::OpenClipboard(owner ? owner->GetSafeHwnd() : nullptr)) return FALSE;
   BOOL ok = FALSE;

@@ -168,6 +168,8 @@ class CGXControl {
   // A held lead byte answers TRUE and waits for its trail byte; text gets the complete character.
   BOOL CollectMbcsChar(UINT nChar, CString& text);
   BOOL IsInitAt(ROWCOL nRow, ROWCOL nCol) const { return m_bInit && m_nRow == nRow && m_nCol == nCol; }
+  // The grid's own cell format is on the clipboard and the grid pastes whole cells itself.
+  BOOL GridPastesWholeCells();
   // The bound cell's style, fetched from the grid on first use.
   CGXStyle& GetCurrentStyle();
   void FreeStyle();

@@ -125,6 +125,8 @@ BOOL CGXGridCore::OnActivateGrid(BOOL bActivate) {
   BOOL ok = TRUE;
   ROWCOL row, col;
   CGXControl* control = GetCurrentCell(row, col) ? GetCurrentCellControl() : nullptr;
+  // An open drop-down closes by its own rule before the cell's text is judged.
+  if (control && !bActivate && m_bDropDownOpen) control->OnGridWindowMessage(WM_CANCELMODE, 0, 0);
   if (control && !bActivate) {
     if (!control->IsActive()) {
       RedrawRowCol(row, col, row, col);

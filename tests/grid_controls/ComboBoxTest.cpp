@@ -638,3 +638,29 @@ TEST(ComboCellInGridWindow, EscKeepsTheBrowsedEntryHoweverTheListOpened) {
 }
 
 }  // namespace
+
+namespace {
+
+// A paste into a text-fit cell is held to what typing may enter: a text that fits no choice would
+// store an empty value.
+TEST_F(ComboCell, CtrlVTakesOnlyATextThatFitsAChoice) {
+  Put(3, 1, 52517, "zzz");
+  Put(3, 2, 52517, "gre");
+  Put(1, 1, 52527, "Red");
+  Put(2, 1, 52527, "");
+  const char* shown[] = {"Red", "gre"};
+  for (ROWCOL r : {1, 2}) {
+    Current(3, r);
+    UiAutomation::PressKey('C', UiAutomation::kControl);
+    CGXComboBox* combo = Current(r, 1);
+    UiAutomation::PressKey(VK_END);
+    ASSERT_TRUE(combo->IsActive());
+    UiAutomation::PressKey('V', UiAutomation::kControl);
+    EXPECT_EQ(EditText(combo), shown[r - 1]);
+    UiAutomation::PressKey(VK_RETURN);
+  }
+  EXPECT_EQ(Value(1, 1), "Red");
+  EXPECT_EQ(Value(2, 1), "Green");
+}
+
+}  // namespace

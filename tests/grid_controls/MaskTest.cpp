@@ -599,3 +599,28 @@ TEST_F(MaskCell, DeleteClickSnapValidateAndReplaceAll) {
 }
 
 }  // namespace
+
+namespace {
+
+// Cells copied in the grid bring their text beside the grid's own format.
+TEST_F(MaskCell, CopiedGridCellsPasteTheirTextIntoAnEditedCell) {
+  for (ROWCOL r : {1, 2}) Put(r, "###-####", "");
+  CGXStyle plain;
+  plain.SetValue("5551234");
+  grid.SetStyleRange(CGXRange().SetCellRange(4, 2, 4, 2), &plain);
+  ASSERT_TRUE(Pick(4, 2));
+  Key('C', {VK_CONTROL});
+  ASSERT_TRUE(::IsClipboardFormatAvailable(GXGetLibraryData().m_nClipboardFormat));
+  ASSERT_TRUE(Pick(1, 1));
+  Key(VK_HOME);
+  Key('V', {VK_CONTROL});
+  EXPECT_EQ(Shown(), "555-1234");
+  ASSERT_TRUE(Pick(2, 1));
+  Key(VK_HOME);
+  Key(VK_INSERT, {VK_SHIFT});
+  EXPECT_EQ(Shown(), "555-1234");
+  ASSERT_TRUE(Pick(3, 1));
+  for (ROWCOL r : {1, 2}) EXPECT_EQ(Value(r), "5551234") << r;
+}
+
+}  // namespace

@@ -812,3 +812,23 @@ TEST_F(UserInput, BlocksCutOrPastedKeepTheirReadOnlyCell) {
        [&] { return Value(2, 2) == "11" && kept(); }},
   });
 }
+
+// An entry only browsed in an open combo list is not chosen: leaving for the other child, by
+// Ctrl+F6 or by a click, stores nothing.
+TEST_F(UserInput, LeavingAnOpenComboListStoresNoBrowsedEntry) {
+  CGXStyle combo;
+  combo.SetControl(52517).SetChoiceList("Red\nGreen\nBlue").SetValue("Red");
+  view->SetStyleRange(CGXRange().SetCellRange(3, 1, 3, 1), &combo);
+  scene.AddChild(0, CRect(220, 60, 470, 300));
+  CGXGridView* other = scene.View(0);
+  auto browse = [&] { ClickCell(3, 1), Key(VK_DOWN, kAlt), Key(VK_DOWN); };
+  CPoint uncovered(455, 200);
+  ::ClientToScreen(scene.MainWnd(), &uncovered);
+  ::ScreenToClient(other->m_hWnd, &uncovered);
+  Run({
+      {"Ctrl+F6 from a browsed list", [&] { browse(), FocusKey(VK_F6, kControl); },
+       [&] { return ::GetFocus() == other->m_hWnd && Value(3, 1) == "Red"; }},
+      {"a click into the other child", [&] { browse(), UiAutomation::Click(other->m_hWnd, uncovered); },
+       [&] { return ::GetFocus() == other->m_hWnd && Value(3, 1) == "Red"; }},
+  });
+}
