@@ -39,3 +39,25 @@ TEST(RowEdgeDrag, HidingTheFirstRowWithTheHeaderRepaintedOnThePress) {
   grid.DestroyWindow();
   parent.DestroyWindow();
 }
+
+// With the rows following the edge live and the whole table selected, a row's edge dragged past its
+// top asks for a default height of nothing, which is refused: the rows show their old heights again.
+TEST(RowEdgeDrag, ARefusedLiveHeightShowsTheOldOneAgain) {
+  dravonix::test::UseLibraryDefaults(false);
+  CWnd parent;
+  ZAZAzedAze grid;
+  ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(0, 0, 400, 240), WS_VISIBLE | WS_VSCROLL | WS_HSCROLL));
+  grid.SetRowCount(20);
+  grid.SetColCount(6);
+  grid.GetParam()->EnableTrackRowHeight(0x102);
+  ::PumpMessages();
+  UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(0, 0).CenterPoint());
+  const int height = grid.GetRowHeight(1);
+  const CRect header = grid.CalcRectFromRowCol(1, 0);
+  UiAutomation::Drag(grid.m_hWnd, POINT{header.CenterPoint().x, header.bottom - 1},
+                     POINT{header.CenterPoint().x, header.top - 5});
+  EXPECT_EQ(height, grid.GetRowHeight(1));
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
+  grid.DestroyWindow();
+  parent.DestroyWindow();
+}
