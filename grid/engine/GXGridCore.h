@@ -920,8 +920,9 @@ class CGXGridCore {
                         HWND hwnd);
   // Makes nRow, nCol current and initialises its control; TRUE when it has one.
   BOOL BindCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags, HWND hwnd);
-  // redrawKind: 3 none, 1 the row headers, 2 the column headers, 0 both.
-  void RedrawCurrentCellHeaders(int redrawKind, BOOL bOld, ROWCOL oldRow, ROWCOL oldCol, ROWCOL nRow, ROWCOL nCol);
+  // redrawKind: 3 none, 1 the column headers (same row), 2 the row headers (same column), 0 both.
+  void RedrawCurrentCellHeaders(int redrawKind, BOOL bOld, ROWCOL oldRow, ROWCOL oldCol, ROWCOL nRow, ROWCOL nCol,
+                                UINT flags);
   CObList* ChosenList(GXCmdType ctCmd, BOOL bEmptyRedo);
   CString MenuPattern(CCmdUI* pCmdUI, UINT nId, CString& cache, LPCTSTR fallback);
   // The structure layers of rows (bRows) and columns share one body each.

@@ -166,16 +166,10 @@ BOOL CGXGridCore::BindCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags, HWND hwn
 }
 
 void CGXGridCore::RedrawCurrentCellHeaders(int redrawKind, BOOL bOld, ROWCOL oldRow, ROWCOL oldCol, ROWCOL nRow,
-                                           ROWCOL nCol) {
+                                           ROWCOL nCol, UINT flags) {
   if (redrawKind == 3 || m_bNoRedraw) return;
-  if (redrawKind != 2) {
-    if (bOld) RedrawRowCol(oldRow, 0, oldRow, 0, 0, FALSE);
-    RedrawRowCol(nRow, 0, nRow, 0, 0, FALSE);
-  }
-  if (redrawKind != 1) {
-    if (bOld) RedrawRowCol(0, oldCol, 0, oldCol, 0, FALSE);
-    RedrawRowCol(0, nCol, 0, nCol, 0, FALSE);
-  }
+  if (bOld) RedrawHeaderMarks(redrawKind, oldRow, oldCol, flags);
+  RedrawHeaderMarks(redrawKind, nRow, nCol, flags);
 }
 
 BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
@@ -215,7 +209,7 @@ BOOL CGXGridCore::SetCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags) {
   }
 
   if (flags & (GX_UPDATENOW | GX_SMART)) UpdateWindow();
-  RedrawCurrentCellHeaders(redrawKind, bOld, oldRow, oldCol, nRow, nCol);
+  RedrawCurrentCellHeaders(redrawKind, bOld, oldRow, oldCol, nRow, nCol, flags);
   if (m_pParam && m_pParam->m_bCurrentCellHint && !(flags & GX_NOCURRENTCELLHINT)) {
     CGXGridHint hint(gxHintSetCurrentCell, m_nViewID);
     hint.m_nRow1 = nRow, hint.m_nCol1 = nCol;

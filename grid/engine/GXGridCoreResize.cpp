@@ -243,7 +243,13 @@ BOOL CGXGridCore::OnEndTracking(ROWCOL nRow, ROWCOL nCol, int nTrackingMode, CSi
   if (m_bTrackLiveGrid || m_bTrackLiveHeader) {
     RestoreTrackedSize();
     if (m_bTrackLiveHeader) RepaintTrackedHeader();
-    if (m_bTrackLiveGrid) flags = 1;
+    if (m_bTrackLiveGrid) {
+      flags = 1;
+      // The screen shows the live size: what follows may change nothing (a refused size) and then
+      // would not repaint the old one.
+      cols ? UpdateChangedColWidths(m_nTrackCol, m_nTrackCol, nullptr, GX_INVALIDATE, FALSE)
+           : UpdateChangedRowHeights(m_nTrackRow, m_nTrackRow, nullptr, GX_INVALIDATE, FALSE);
+    }
   }
   (void)nRow, (void)nCol, (void)nTrackingMode;
   const ROWCOL row = m_nTrackRow, col = m_nTrackCol;

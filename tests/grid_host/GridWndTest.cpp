@@ -49,6 +49,18 @@ class GridWnd : public ::testing::Test {
   CWnd parent;
 };
 
+// A program's edit cell that repaints only its own cell when it is refreshed.
+class CCellOnlyEdit : public CGXEditControl {
+ public:
+  using CGXEditControl::CGXEditControl;
+  void Refresh() override {
+    if (!IsInitAt(m_nRow, m_nCol)) return;
+    Hide();
+    const CRect cell = m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol);
+    m_pGrid->m_pGridWnd->InvalidateRect(&cell);
+  }
+};
+
 }  // namespace
 
 TEST_F(GridWnd, TemplateGridWorksAndDeletesItselfOnce) {
@@ -172,5 +184,20 @@ TEST_F(GridWnd, AControlRegisteredOverTheEditedOnesLetsTheUserGoOn) {
   EXPECT_EQ("8", grid.GetValueRowCol(3, 2).str());
   EXPECT_EQ("", grid.GetValueRowCol(2, 2).str());  // the edit the program cut short is not stored
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
+  grid.DestroyWindow();
+}
+
+// The headers of the rows and columns the current cell leaves and enters show its mark, whatever its
+// control repaints.
+TEST_F(GridWnd, TheHeadersMarkTheCurrentCellAsTheArrowsMoveIt) {
+  ZAZAzedAze grid;
+  ASSERT_TRUE(Open(grid));
+  const UINT id = grid.GetStandardStyle().GetControl();
+  grid.RegisterControl(id, new CCellOnlyEdit(&grid, id));
+  UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, 2).CenterPoint());
+  for (UINT key : {VK_DOWN, VK_RIGHT, VK_UP, VK_LEFT}) {
+    UiAutomation::PressKey(key);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd)) << key;
+  }
   grid.DestroyWindow();
 }

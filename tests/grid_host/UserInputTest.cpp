@@ -831,4 +831,21 @@ TEST_F(UserInput, LeavingAnOpenComboListStoresNoBrowsedEntry) {
       {"a click into the other child", [&] { browse(), UiAutomation::Click(other->m_hWnd, uncovered); },
        [&] { return ::GetFocus() == other->m_hWnd && Value(3, 1) == "Red"; }},
   });
+
+// A wide column shown cut to a narrow child's width, narrowed by its edge there: Undo gives it back
+// the width it had, not the cut one.
+TEST_F(UserInput, UndoOfAWidthSetInANarrowChildRestoresTheWidthItHad) {
+  const CRect a = view->CalcRectFromRowCol(0, 1);
+  UiAutomation::Drag(view->m_hWnd, POINT{a.right, a.CenterPoint().y}, POINT{a.left + 199, a.CenterPoint().y});
+  ASSERT_EQ(199, view->GetColWidth(1));
+  scene.AddChild(0, CRect(220, 60, 370, 300));
+  CGXGridView* narrow = scene.View(0);
+  const CRect cut = narrow->CalcRectFromRowCol(0, 1);
+  ASSERT_LT(cut.Width(), 199);
+  // The cut edge is the window's own: pressed just inside it.
+  UiAutomation::Drag(narrow->m_hWnd, POINT{cut.right - 1, cut.CenterPoint().y}, POINT{cut.right - 30, cut.CenterPoint().y});
+  ASSERT_EQ(cut.Width() - 30, view->GetColWidth(1));
+  FocusKey('Z', kControl);
+  EXPECT_EQ(199, view->GetColWidth(1));
+  EXPECT_EQ(0, Off());
 }
