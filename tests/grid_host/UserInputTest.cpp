@@ -831,6 +831,7 @@ TEST_F(UserInput, LeavingAnOpenComboListStoresNoBrowsedEntry) {
       {"a click into the other child", [&] { browse(), UiAutomation::Click(other->m_hWnd, uncovered); },
        [&] { return ::GetFocus() == other->m_hWnd && Value(3, 1) == "Red"; }},
   });
+}
 
 // A wide column shown cut to a narrow child's width, narrowed by its edge there: Undo gives it back
 // the width it had, not the cut one.
