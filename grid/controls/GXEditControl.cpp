@@ -546,6 +546,16 @@ void CGXEditControl::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const 
                           const CGXStyle* pStandard) {
   if (!IsInitAt(nRow, nCol) || !IsActive() || !m_hWnd || !m_pGrid || m_pGrid->m_bPrinting)
     return CGXStatic::Draw(pDC, rect, nRow, nCol, style, pStandard);
+  // A span drawn from a cell scrolled away would lay the window over the headers and frozen cells:
+  // the span shows what is typed as text until its cell comes back.
+  if ((nRow > m_pGrid->GetFrozenRows() && nRow < m_pGrid->GetTopRow()) ||
+      (nCol > m_pGrid->GetFrozenCols() && nCol < m_pGrid->GetLeftCol())) {
+    Hide();
+    CGXStyle typed(style);
+    CString text;
+    GetWindowText(text);
+    return CGXStatic::Draw(pDC, rect, nRow, nCol, typed.SetValue(text), pStandard);
+  }
   if (s_bComposing) return;  // the input method draws over the window meanwhile
   CreateZoomedFont(m_font, style);
   if (pDC) {

@@ -646,6 +646,14 @@ TEST_F(GridByHand, MergedAndFloatingCellsInTwoWindowsKeepThePictureWhole) {
   }
 }
 
+// A cell edited at the start of a merged block, the grid scrolled right past it, typed into there
+// and scrolled back: the edit window never lies over the row headers.
+TEST_F(GridByHand, AnEditedBlockScrolledFromItsCellKeepsTheHeadersWhole) {
+  OpenSpans(false);
+  EXPECT_EQ(0u, PlayTouches({{0, 0, 2, 6}, {0, 1, 0, 7}, {0, 0, 6, 0}, {0, 4, 4, 0}, {0, 4, 2, 1}, {0, 1, 0, 3},
+                             {0, 4, 1, 3}}));
+}
+
 // Cells selected in one window, cleared by Delete in the other, split a merged block: the first
 // window draws the new blocks where the old one stood.
 TEST_F(GridByHand, MergedCellsClearedInOneWindowSplitInTheOther) {
