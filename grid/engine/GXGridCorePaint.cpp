@@ -551,6 +551,7 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
       // No background run covers a span: its first cell fills it.
       grid.m_bDrawingSpannedCell = TRUE;
       grid.m_bEraseCellBackground = (f & flagFill) != 0;
+      const INT_PTR windows = grid.m_ControlRectList.GetCount();
       grid.DrawCell(dc, span.m_nTop, span.m_nLeft, whole, s);
       grid.m_bDrawingSpannedCell = grid.m_bEraseCellBackground = FALSE;
       if (s->GetIncludeBorders()) grid.DrawRectBorders(dc, whole, *s);
@@ -564,6 +565,10 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
       }
       if (clip) dc->RestoreDC(saved);
       if (crossed) dc->RestoreDC(crossed);
+      // The span's own clip is gone: a window its control laid over it stays above the lines and
+      // the inversion drawn after it, as over a plain cell.
+      for (POSITION pos = grid.m_ControlRectList.FindIndex(windows); pos;)
+        dc->ExcludeClipRect(static_cast<const RECT*>(grid.m_ControlRectList.GetNext(pos)));
     }
     return;
   }

@@ -678,6 +678,13 @@ TEST_F(GridByHand, ARowHeaderWidenedNarrowsTheColumnCutByTheEdge) {
   Run({{"row headers 116 wider", [&] { Drag(ColEdge(0), ColEdge(0, 116)); }, "w 32 32; h"}}, [&] { return Sizes(2, 1, 0); });
 }
 
+// Typing into the first cell of a selection over a merged block: the edit window laid over the
+// block is not inverted where it covers the other selected cells, in a full repaint either.
+TEST_F(GridByHand, AnEditOverASelectedMergedBlockStaysUninverted) {
+  OpenSpans(false);
+  EXPECT_EQ(0u, PlayTouches({{0, 7, 5, 5}, {1, 1, 2, 7}}));
+}
+
 // Delete over cells selected from a floating text's cell empties its edit and ends the float: the
 // other window of the grid, which showed it floating, draws the text in its own cell.
 TEST_F(GridByHand, AFloatEndedByTheEditShowsInTheOtherWindow) {
