@@ -411,13 +411,14 @@ void CGXGridCore::KeepSpanPoolsInStep(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, R
     if (!bRows) DelayFloatCells(rest);
   }
   if (GetMergeCellsMode() & 3) {
-    // Spans across the inserted rows (columns) go: they are evaluated again from there on.
+    // Spans across the inserted or moved rows (columns) go: they are evaluated again from there on.
     CObject* along = bRows ? m_pParam->m_pMergeCellsPoolH : m_pParam->m_pMergeCellsPoolV;
     CObject* across = bRows ? m_pParam->m_pMergeCellsPoolV : m_pParam->m_pMergeCellsPoolH;
     apply(along);
-    if (nOp == opInsert) {
+    if (nOp != opRemove) {
+      // A span across moved bands may lose or gain a band in its middle: it goes too.
       if (auto* pool = DYNAMIC_DOWNCAST(CGXSpanCellPool, across))
-        bRows ? pool->RemoveRows(a, 0xFFFFFFFE) : pool->RemoveCols(a, 0xFFFFFFFE);
+        bRows ? pool->RemoveRows(first, 0xFFFFFFFE) : pool->RemoveCols(first, 0xFFFFFFFE);
     } else {
       apply(across);
     }

@@ -685,6 +685,14 @@ TEST_F(GridByHand, AnEditOverASelectedMergedBlockStaysUninverted) {
   EXPECT_EQ(0u, PlayTouches({{0, 7, 5, 5}, {1, 1, 2, 7}}));
 }
 
+// Columns moved by their headers through runs of merged cells along the rows: a run whose middle
+// cell now holds another value no longer draws over it.
+TEST_F(GridByHand, ColumnsMovedThroughMergedRunsSplitThem) {
+  OpenSpans(false);
+  EXPECT_EQ(0u, PlayTouches({{1, 4, 5, 6}, {0, 5, 6, 4}, {1, 1, 0, 2}, {1, 2, 4, 0}, {0, 5, 1, 2}, {0, 6, 1, 5},
+                             {0, 5, 2, 1}, {1, 0, 3, 2}, {0, 5, 4, 7}}));
+}
+
 // Delete over cells selected from a floating text's cell empties its edit and ends the float: the
 // other window of the grid, which showed it floating, draws the text in its own cell.
 TEST_F(GridByHand, AFloatEndedByTheEditShowsInTheOtherWindow) {
