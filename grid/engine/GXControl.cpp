@@ -471,7 +471,7 @@ BOOL CGXControl::ButtonDblClk(int nButton, UINT flags, CPoint pt) {
   if (!m_bInit || !m_pGrid) return FALSE;
   // A double-click on a button is the button's, not one on the cell.
   if (GetCount()) {
-    LayoutChildren(m_nRow, m_nCol, m_pGrid->CalcRectFromRowCol(m_nRow, m_nCol));
+    LayoutChildren(m_nRow, m_nCol, CalcDrawnCellRect(m_nRow, m_nCol));
     for (POSITION pos = m_pChildren->GetHeadPosition(); pos;) {
       CGXChild* child = AsChild(static_cast<CObject*>(m_pChildren->GetNext(pos)));
       if (child && child->HitTest(pt.x, pt.y))

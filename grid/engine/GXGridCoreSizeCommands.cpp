@@ -239,10 +239,6 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
       CRect cols = anOldWidths ? CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo)
                                : CRect(CalcLeftOfClientCol(fc + 1), g.top, g.right, g.bottom);
       m_pGridWnd->InvalidateRect(&cols, TRUE);
-    } else if (!paneSkips && f && scrolledAway) {
-      // A span starting in the changed columns, left of the view, still reaches into it.
-      CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
-      if (!cols.IsRectEmpty()) m_pGridWnd->InvalidateRect(&cols, TRUE);
     }
     if (f & 2) {
       UpdateWindow();
@@ -324,10 +320,6 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
       CRect rows = anOldHeights ? CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount())
                                 : CRect(g.left, CalcTopOfClientRow(fr + 1), g.right, g.bottom);
       m_pGridWnd->InvalidateRect(&rows, TRUE);
-    } else if (!paneSkips && f && scrolledAway) {
-      // A span starting in the changed rows, above the view, still reaches into it.
-      CRect rows = CalcSpannedRangeRect(nFrom, 0, nTo, GetColCount());
-      if (!rows.IsRectEmpty()) m_pGridWnd->InvalidateRect(&rows, TRUE);
     }
     if (f & 2) {
       UpdateWindow();
