@@ -220,7 +220,11 @@ void CGadgetPortEditDlg<Item>::DoDataExchange(CDataExchange* pDX) {
     const int port = at < 0 ? -1 : (int)ports->GetItemData(at);
     if (port < 0) {
       if (this->m_bShowMessages) {
-        ShowKernelMessageAlways(MB_OK | (this->m_item.IsInput() ? MB_ICONEXCLAMATION : 0), IDS_SELECT_AN_ITEM);
+        // The output's box carries no icon, which the framework's box would give it.
+        if (this->m_item.IsInput())
+          ShowKernelMessageAlways(MB_OK | MB_ICONEXCLAMATION, IDS_SELECT_AN_ITEM);
+        else
+          ::MessageBox(this->GetSafeHwnd(), FormatKernelString(IDS_SELECT_AN_ITEM), AfxGetAppName(), MB_OK);
         pDX->Fail();
       }
     } else {

@@ -30,7 +30,10 @@ struct Quiet {
   int& m_depth;
 };
 
-void PlainMessage(UINT id, const char* name) { AfxMessageBox(FormatKernelString(id, name), MB_OK); }
+// An OK box without an icon: the framework's box would add its exclamation.
+void PlainMessage(UINT id, const char* name) {
+  ::MessageBox(nullptr, FormatKernelString(id, name), AfxGetAppName(), MB_OK);
+}
 
 }  // namespace
 

@@ -402,6 +402,30 @@ TEST_F(GadgetWndsTest, CustomizingEveryKindByMouseFollowsTheModel) {
 }
 
 // The panel's own paint order: the gadget's erase comes before its lamps, never after them.
+// OK with no port chosen: the input's box has the exclamation icon, the output's none.
+TEST_F(GadgetWndsTest, NoPortChosenIsRefusedWithEachKindsBox) {
+  Add<CControlPanelInputItem>(CRect(10, 10, 0, 0));
+  Add<CControlPanelOutputItem>(CRect(300, 10, 0, 0));
+  Open();
+  const struct {
+    UINT dialog;
+    UINT type;
+  } kinds[] = {{14012, MB_OK | MB_ICONEXCLAMATION}, {14013, MB_OK}};
+  for (int i = 0; i < 2; ++i) {
+    DialogAutomation::AddDialogHandler(kinds[i].dialog, [](CWnd* dlg) {
+      DialogAutomation::ClickControl(dlg, IDOK);
+      DialogAutomation::ClickControl(dlg, IDCANCEL);
+    });
+    Automation::Instance().ClearMessageBoxes();
+    EditByDoubleClick(i);
+    const auto boxes = Automation::Instance().MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << i;
+    EXPECT_EQ(boxes[0].text, "Please select an item!") << i;
+    EXPECT_EQ(boxes[0].caption, AfxGetAppName()) << i;
+    EXPECT_EQ(boxes[0].type, kinds[i].type) << i;
+  }
+}
+
 TEST_F(GadgetWndsTest, InputLampShowsInTheFirstPictureAfterStart) {
   auto* input = Add<CControlPanelInputItem>();
   input->m_nPort = 3;

@@ -114,6 +114,13 @@ TEST_F(LoggerVariablesDlgTest, DuplicatesAndUnknownNamesAreRefused) {
   EXPECT_EQ(listed, 1);
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"Variable 'IQ' is already selected!", "Cannot find variable XYZ!",
                                                "Cannot find a variable with name 'XYZ'"}));
+  // The dialog's own two are plain OK boxes, without an icon.
+  const auto boxes = Automation::Instance().MessageBoxes();
+  for (size_t i : {0u, 2u}) {
+    ASSERT_LT(i, boxes.size());
+    EXPECT_EQ(boxes[i].type, (UINT)MB_OK) << boxes[i].text;
+    EXPECT_EQ(boxes[i].caption, AfxGetAppName()) << boxes[i].text;
+  }
 }
 
 TEST_F(LoggerVariablesDlgTest, OkKeepsTheRemainingItemsWithTheirCurvesAndAppendsTheNewOne) {
