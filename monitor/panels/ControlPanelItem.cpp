@@ -12,8 +12,12 @@
 #include "platform/core/Path.h"
 #include "platform/ui/CommonDialogs.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <optional>
+#include <set>
 #include <vector>
 
 IMPLEMENT_DYNCREATE(CControlPanelItem, CObject)
@@ -102,6 +106,28 @@ int LineOfCommentHidingText(const std::string& nativePath) {
   return found;
 }
 
+// The lines (counted as the reader counts) on which a CR alone is followed by more text: lines
+// ended by a CR alone are read as one.
+std::set<int> LinesRunOnPastACR(const std::string& nativePath) {
+  std::set<int> lines;
+  FILE* file = fopen(nativePath.c_str(), "rb");
+  if (!file) return lines;
+  int line = 1;
+  bool cr = false;
+  for (int c; (c = fgetc(file)) != EOF;) {
+    if (c == '\n') {
+      ++line;
+      cr = false;
+    } else if (c == '\r') {
+      cr = true;
+    } else if (cr && c != ' ' && c != '\t') {
+      lines.insert(line);
+    }
+  }
+  fclose(file);
+  return lines;
+}
+
 }  // namespace
 
 int CControlPanelItemArray::Load(const char* path) {
@@ -135,6 +161,7 @@ int CControlPanelItemArray::Load(const char* path) {
   // alone are one line): an empty panel would lose them at the next save.
   const bool headerTail = !line.IsEmpty();
   const int headerLine = lineNumber;
+  std::optional<std::set<int>> runTogether;
   while (ReadConfigFileLine(file, line, lineNumber)) {
     const int cut = line.FindOneOf(" \t");
     const int kind = cut < 0 ? -1 : CMC_ControlPanelView::GetLinkWithName(line.Left(cut));
@@ -143,8 +170,11 @@ int CControlPanelItemArray::Load(const char* path) {
     auto* item = dynamic_cast<CControlPanelItem*>(object);
     CString fields = line.Mid(cut + 1);
     fields.TrimLeft();
-    // Text left after an item's fields is another item run into it (a line end a CR alone made).
-    if (!item || !item->LoadConfigLine(fields) || !fields.IsEmpty()) {
+    const bool loaded = item && item->LoadConfigLine(fields);
+    // Fields after an item's own are a newer writer's and are passed over; but on a line that a CR
+    // alone ran on into more text, they are another item run into this one.
+    if (loaded && !fields.IsEmpty() && !runTogether) runTogether = LinesRunOnPastACR(resolved);
+    if (!loaded || (!fields.IsEmpty() && runTogether->count(lineNumber))) {
       delete object;
       return syntaxError();
     }
@@ -302,12 +332,18 @@ int CControlPanelsArray::SaveToDirectory(const char* dir) {
   // Every panel is saved before a stale file goes: a failed save loses nothing.
   const std::vector<CString> before = ListPanelFiles(dir);
   // A title may hold what a path does ("../x", "a/b"): its file would land outside the folder,
-  // where the next load does not look.
+  // where the next load does not look. A link the user put at a panel's own name leads to the user's
+  // own file, written through it. A panel that fails says so and keeps no other from being saved.
+  int saved = TRUE;
   for (int i = 0; i < GetSize(); ++i)
     if (CControlPanelItemArray* panel = GetAt(i)) {
       const CString path = PanelPath(dir, panel->m_strName);
-      if (!CheckConfigSetFile(dir, NativePath(path).c_str()) || !panel->Save(path)) return FALSE;
+      struct stat st;
+      const bool userLink = panel->m_strName.FindOneOf("\\/") < 0 &&
+                            lstat(ResolvePath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+      if ((!userLink && !CheckConfigSetFile(dir, NativePath(path).c_str())) || !panel->Save(path)) saved = FALSE;
     }
+  if (!saved) return FALSE;
   // The files a failed load did not read hold what the user has, not a removed panel: they stay.
   for (const CString& name : before) {
     bool kept = false;

@@ -106,6 +106,7 @@ TEST_F(ControlPanelFileTest, LoadAcceptsAndRefuses) {
       {"1 2 3 4\nshowvar 1 1 2 3 4 0 \"A\" \"\" 0 1 0 0 \"t\" 5\n", 1, 1, 0},
       {"1 2 3 4\n\n  ShowVar\t1 1 2 3 4 0 \"A\" \"\" 0 1 0 0 %7 \"t\" 5\n", 1, 1, 0},
       {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\" \"\" 0 1 0 0 \"t\"\n", 0, 0, 2},
+      {"1 2 3 4\nSHOWVAR 1 1 2 3 4 0 \"A\" \"\" 0 1 0 0 \"t\" 5 77 \"newer\"\n", 1, 1, 0},
       {"1 2 3 4\nSHOWVAR\n", 0, 0, 2},
       {"1 2 3 4\nNOSUCHKIND 1 1 2 3 4\n", 0, 0, 2},
       {"1 2 3 4\nCODE 1 1 2 3 4\n", 0, 0, 2},
@@ -359,6 +360,30 @@ TEST_F(ControlPanelFileTest, APanelTitledLikeAPathIsNotSavedOutsideTheFolder) {
   EXPECT_FALSE(panels.SaveToDirectory(dir.c_str()));
   EXPECT_EQ(LastBox(), "Cannot write in file " + dir + "/../Outside.cp! The request is not supported.");
   EXPECT_FALSE(std::filesystem::exists(root + "/Outside.cp"));
+}
+
+// A panel file the user made a link, to a file elsewhere, is written through it; one whose link leads
+// to a folder fails with its own box, and the panels after it are saved all the same.
+TEST_F(ControlPanelFileTest, PanelFilesTheUserLinkedAreWrittenThroughAndOneFailingStopsNoOther) {
+  namespace fs = std::filesystem;
+  const std::string root = dravonix::test::ScratchDir("panel-links");
+  const std::string dir = root + "/project";
+  fs::create_directories(dir);
+  fs::create_directories(root + "/shared");
+  WriteBytes(root + "/shared/B.cp", "1 2 3 4\r\n");
+  fs::create_symlink(root + "/shared/B.cp", dir + "/B.cp");
+  fs::create_directories(root + "/shared/C.cp");
+  fs::create_symlink(root + "/shared/C.cp", dir + "/C.cp");
+  CControlPanelsArray panels;
+  for (const char* name : {"A", "B", "C", "D"}) panels.Add(new CControlPanelItemArray(name));
+  ClearBoxes();
+  EXPECT_FALSE(panels.SaveToDirectory(dir.c_str()));
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Cannot open file " + dir + "/C.cp!"});
+  const std::string written = "-1 -1 -1 -1\r\n";
+  EXPECT_TRUE(fs::is_symlink(dir + "/B.cp"));
+  EXPECT_EQ(ReadBytes(root + "/shared/B.cp"), written);
+  for (const char* name : {"A", "D"}) EXPECT_EQ(ReadBytes(dir + "/" + name + ".cp"), written) << name;
+  EXPECT_TRUE(fs::is_symlink(dir + "/C.cp"));
 }
 
 TEST_F(ControlPanelFileTest, AFailedSaveKeepsTheOldFile) {
