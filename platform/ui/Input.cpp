@@ -35,6 +35,14 @@ InputState& S() {
   return *s;
 }
 
+// The point pulled into the clip rectangle (its right and bottom edges outside); one of no width or
+// height holds its left column or top row. Called with the state's mutex held.
+POINT ClampToClip(POINT p) {
+  const CRect& c = S().clip;
+  return POINT{std::clamp<int>(p.x, c.left, std::max(c.left, c.right - 1)),
+               std::clamp<int>(p.y, c.top, std::max(c.top, c.bottom - 1))};
+}
+
 void SetKey(BYTE* keys, int vk, bool down) {
   if (vk <= 0 || vk > 255) return;
   if (down) {
@@ -301,6 +309,8 @@ BOOL PostMouseInput(UINT msg, WPARAM wParam, POINT screen) {
   {
     std::lock_guard<std::mutex> lk(S().mutex);
     ApplyInput(S().async, msg, wParam);
+    // The device cannot take the pointer out of the rectangle ClipCursor confines it to.
+    if (moves && S().clipped) screen = ClampToClip(screen);
     if (moves) S().cursor = screen;
   }
   // The window under the point (or the capture) only names the thread whose queue takes it.
@@ -364,8 +374,7 @@ BOOL GetCursorPos(LPPOINT pt) {
 
 BOOL SetCursorPos(int x, int y) {
   std::lock_guard<std::mutex> lk(S().mutex);
-  const CRect& c = S().clip;
-  S().cursor = POINT{std::clamp<int>(x, c.left, c.right - 1), std::clamp<int>(y, c.top, c.bottom - 1)};
+  S().cursor = ClampToClip(POINT{x, y});
   return TRUE;
 }
 
@@ -373,17 +382,18 @@ BOOL ClipCursor(LPCRECT rect) {
   std::lock_guard<std::mutex> lk(S().mutex);
   CRect desk(0, 0, DRAVONIX_DESKTOP_WIDTH, DRAVONIX_DESKTOP_HEIGHT);
   if (rect) {
-    CRect r;
-    if (!r.IntersectRect(rect, &desk)) r = desk;
+    // A rectangle of no width or height confines to its column or row; only one turned inside out,
+    // on the screen, frees the pointer.
+    CRect r(std::max(rect->left, desk.left), std::max(rect->top, desk.top), std::min(rect->right, desk.right),
+            std::min(rect->bottom, desk.bottom));
+    if (r.left > r.right || r.top > r.bottom) r = desk;
     S().clip = r;
     S().clipped = true;
   } else {
     S().clip = desk;
     S().clipped = false;
   }
-  POINT& p = S().cursor;
-  p.x = std::clamp<int>(p.x, S().clip.left, S().clip.right - 1);
-  p.y = std::clamp<int>(p.y, S().clip.top, S().clip.bottom - 1);
+  S().cursor = ClampToClip(S().cursor);
   return TRUE;
 }
 

@@ -162,6 +162,18 @@ class PanelEditorTest : public SetupTest {
   CMDIFrameWnd* m_main = nullptr;
 };
 
+// The pointer cannot leave the rectangle the press confines it to, so a gadget dragged far up and
+// left stops at the view's edges.
+TEST_F(PanelEditorTest, ADragStopsAtTheViewsLeftAndTopEdges) {
+  CMC_ControlPanelView* v = Open({CRect(100, 80, 200, 100)});
+  ASSERT_TRUE(v);
+  const CPoint p = Press(v, 0, CPoint(73, 5));
+  Post(v, WM_MOUSEMOVE, p - CSize(150, 0));
+  Post(v, WM_MOUSEMOVE, p - CSize(150, 150));
+  Post(v, WM_LBUTTONUP, p - CSize(150, 150));
+  EXPECT_EQ(ItemRect(v, 0).TopLeft(), CPoint(0, 0));
+}
+
 TEST_F(PanelEditorTest, MovingFollowsBeyondNinePixelsClicksTwiceToEditAndCtrlCopies) {
   CMC_ControlPanelView* v = Open({CRect(20, 20, 70, 40), CRect(100, 20, 150, 40)});
   ASSERT_TRUE(v);

@@ -352,13 +352,33 @@ TEST_F(MessageTest, CursorCaretAndWaitingQueueStatus) {
   HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   EXPECT_EQ(LoadCursor(nullptr, IDC_WAIT), GetCursor());
   SetCursor(old);
-  RECT clip{10, 10, 20, 20};
-  ClipCursor(&clip);
-  SetCursorPos(100, 0);
-  POINT p;
-  GetCursorPos(&p);
-  EXPECT_EQ(19, p.x);
-  EXPECT_EQ(10, p.y);
+  // The pointer, set or moved by the device, stays in the clip rectangle; one of no width holds its
+  // column, one turned inside out or none frees it.
+  const struct {
+    RECT clip;
+    bool clipped;
+    POINT to, at;
+  } clips[] = {
+      {{10, 10, 20, 20}, true, {100, 0}, {19, 10}},
+      {{30, 10, 30, 20}, true, {100, 15}, {30, 15}},
+      {{40, 10, 30, 20}, true, {100, 15}, {100, 15}},
+      {{}, false, {5, 300}, {5, 300}},
+  };
+  for (const auto& c : clips) {
+    for (int device = 0; device < 2; ++device) {
+      ClipCursor(c.clipped ? &c.clip : nullptr);
+      if (device) {
+        PostMouseInput(WM_MOUSEMOVE, 0, c.to);
+        PumpMessages();
+      } else {
+        SetCursorPos(c.to.x, c.to.y);
+      }
+      POINT p;
+      GetCursorPos(&p);
+      EXPECT_EQ(c.at.x, p.x) << c.clip.left << " " << device;
+      EXPECT_EQ(c.at.y, p.y) << c.clip.left << " " << device;
+    }
+  }
   ClipCursor(nullptr);
 
   EXPECT_TRUE(CreateCaret(m_wnd, nullptr, 2, 14));
