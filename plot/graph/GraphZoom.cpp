@@ -160,7 +160,9 @@ void CGraphWindow::DrawBand(CDC* dc) {
 // Confines the mouse to a client rectangle; input that arrives outside it is pulled in as well.
 void CGraphWindow::Confine(const CRect& r) {
   m_rcConfine = r;
-  CRect s(r);
+  // Neighbours a column apart leave no room: what is dragged keeps its own column.
+  if (m_rcConfine.right <= m_rcConfine.left) m_rcConfine.left = m_nCurX, m_rcConfine.right = m_nCurX + 1;
+  CRect s(m_rcConfine);
   ClientToScreen(&s);
   ::ClipCursor(&s);
 }

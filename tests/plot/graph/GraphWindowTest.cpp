@@ -534,6 +534,30 @@ TEST(GraphMouse, PointDragStoresTheValuesAndNotifies) {
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
 }
 
+// Points whose neighbours stand a column apart, or share one, leave no room between them: dragged
+// far left or right, each keeps its own column, so the curve's X order holds.
+TEST(GraphMouse, APointWithNoRoomBetweenItsNeighboursKeepsItsColumn) {
+  Plot p;
+  p.AddCurve("t", Ramp(500));
+  p.AddCurve("v", Sine(500, 2, 3));
+  p.Draw(0, 1);
+  Host h(&p.plot, 600, 400, 1);
+  CGraphWindow& g = h.graph;
+  const CCurve& x = *p.list.GetAt(0);
+  int dragged = 0;
+  for (int k = 20; k < 480; k += 23) {
+    const int column = g.MapX(x.GetAt(k));
+    if (g.MapX(x.GetAt(k + 1)) - g.MapX(x.GetAt(k - 1)) > 2) continue;
+    const CPoint from(column, g.MapY(p.list.GetAt(1)->GetAt(k), 1));
+    UiAutomation::Drag(g.m_hWnd, from, from + CSize(k % 2 ? 60 : -60, 15));
+    ++dragged;
+    EXPECT_EQ(column, g.MapX(x.GetAt(k))) << k;
+    EXPECT_LE(x.GetAt(k - 1), x.GetAt(k)) << k;
+    EXPECT_LE(x.GetAt(k), x.GetAt(k + 1)) << k;
+  }
+  EXPECT_GE(dragged, 10);
+}
+
 // An X text wider than the window: after a zoom its box still lies over the window's frame, as in a
 // repaint.
 TEST(GraphMouse, AZoomKeepsAWideTextBoxOverTheFrame) {
