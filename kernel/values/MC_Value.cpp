@@ -281,7 +281,8 @@ int CMC_Value::ScanValue(const char* text, tagVarType type) {
 }
 
 DWORD CMC_Value::GetRangeForSliderCtrl(tagVarType type, double min, double max) {
-  if (!IsValidType(type) || min == max) return 1;
+  if (!IsValidType(type)) return 0;
+  if (min == max) return 1;
   if (IsFloatingPoint(type)) return 1000;
   SetValue(type, std::fabs(max - min));
   uint64_t raw = 0;

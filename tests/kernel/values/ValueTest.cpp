@@ -269,11 +269,16 @@ TEST(Value, SliderRange) {
   EXPECT_EQ(scratch.GetRangeForSliderCtrl(VAR_DOUBLE, -1e300, 1e300), 1000u);
   EXPECT_EQ(scratch.GetRangeForSliderCtrl(VAR_ULONG, 0, 1e12), 4294967295u);
   EXPECT_EQ(scratch.GetRangeForSliderCtrl(VAR_LONG, -3e9, 3e9), 2147483647u);
-  // A span that rounds to zero raw units, or a type no value has.
+  // A span that rounds to zero raw units.
   EXPECT_EQ(scratch.GetRangeForSliderCtrl(VAR_INT, 0, 0.2), 1u);
   EXPECT_EQ(scratch.GetRangeForSliderCtrl(VAR_INT, 0, NAN), 1u);
-  EXPECT_EQ(scratch.GetRangeForSliderCtrl((tagVarType)0, 0, 10), 1u);
-  EXPECT_EQ(scratch.GetRangeForSliderCtrl((tagVarType)9, 0, 10), 1u);
+  // A type no value has changes nothing and gives no steps, even for an empty span.
+  scratch.m_dDouble = 2.5;
+  for (int type : {-1, 0, 9}) {
+    EXPECT_EQ(scratch.GetRangeForSliderCtrl((tagVarType)type, 0, 10), 0u) << type;
+    EXPECT_EQ(scratch.GetRangeForSliderCtrl((tagVarType)type, 5, 5), 0u) << type;
+  }
+  EXPECT_EQ(scratch.m_dDouble, 2.5);
 }
 
 TEST(Value, MemorySpaceByAddress) {
