@@ -366,6 +366,11 @@ int CMC_Setup::WriteToDirectory(CString& dir) {
   // A file that a link leads out of the folder is refused before any new file is made beside it.
   for (const CString& name : names)
     if (!CheckConfigSetFile(dir, name)) return 0;
+  // A folder where setup.cfg goes makes a failed write of it, told as every other one is.
+  if (ExistDirectory(names[0])) {
+    ShowKernelMessage(MB_ICONEXCLAMATION, IDS_SETUP_CANNOT_WRITE, names[0].GetString());
+    return 0;
+  }
   CConfigFileWriter setup(names[0]), parameters(names[1]), variables(names[2]);
   return WriteSetupCfg(setup, 0) && m_Parameters.WriteFile(parameters) && m_Variables.WriteFile(variables) &&
          CommitConfigFiles(dir, {&setup, &parameters, &variables});

@@ -233,6 +233,7 @@ TEST_F(SetupSaveTest, FailedSavesAndExportsNameWhatTheUserChose) {
   const std::string locked = dir + "/locked";
   fs::create_directories(locked);
   fs::permissions(locked, fs::perms::owner_write, fs::perm_options::remove);
+  fs::create_directories(dir + "/blocked/setup.cfg");
   WriteBytes(dir + "/readonly.t.zip", "old");
   fs::permissions(dir + "/readonly.t.zip", fs::perms::all, fs::perm_options::remove);
   fs::permissions(dir + "/readonly.t.zip", fs::perms::owner_read, fs::perm_options::add);
@@ -272,6 +273,8 @@ TEST_F(SetupSaveTest, FailedSavesAndExportsNameWhatTheUserChose) {
          return exportTo(dir + "/readonly.t.zip");
        },
        "failed Cannot write in file " + dir + "/readonly.t.zip! Check file system permissions."},
+      {"save where a folder stands in setup.cfg's place", [&] { return saveTo(dir + "/blocked\\"); },
+       "0 Cannot write in file " + dir + "/blocked/setup.cfg! Check file system permissions."},
       {"save with the separators mixed, onto a full disk",
        [&] {
          return dravonix::test::WithFileSizeLimit(0, [&] {
@@ -281,7 +284,8 @@ TEST_F(SetupSaveTest, FailedSavesAndExportsNameWhatTheUserChose) {
        "0 Cannot write in file " + dir + "/mixed/setup.cfg! There is not enough space on the disk."},
   };
   for (const auto& c : kCases) EXPECT_EQ(c.act(), c.box) << c.what;
-  EXPECT_EQ(Entries(dir), (std::set<std::string>{"locked", "mixed", "readonly.t.zip"}));
+  EXPECT_EQ(Entries(dir), (std::set<std::string>{"blocked", "locked", "mixed", "readonly.t.zip"}));
+  EXPECT_EQ(Entries(dir + "/blocked"), (std::set<std::string>{"setup.cfg"}));
   EXPECT_EQ(ReadBytes(dir + "/readonly.t.zip"), "old");
   EXPECT_TRUE(fs::is_empty(dir + "/mixed"));
   fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
