@@ -1,0 +1,220 @@
+// The text window's keys walked in every mode (insert and overtype, with no selection, one made
+// forwards and one made backwards, editable and read-only) against a small model of the text; each
+// step through keys to the focus, its undo by Ctrl+Z, and the picture held against a full repaint.
+#include "EditCoreTestUtil.h"
+#include "EditorScene.h"
+#include "editor/core/OEFindDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace UA = UiAutomation;
+
+namespace {
+
+constexpr UINT Ctrl = UA::kControl, Shift = UA::kShift;
+constexpr int kRows = 13;  // whole rows of the scene's window
+
+struct At {
+  int l, c;
+  bool operator<(const At& o) const { return l != o.l ? l < o.l : c < o.c; }
+  bool operator==(const At& o) const { return l == o.l && c == o.c; }
+  std::string Str() const { return std::to_string(l) + ":" + std::to_string(c); }
+};
+
+// The text, caret and selection as the rules have them; selections that are edited lie on one line.
+struct Model {
+  std::vector<std::string> lines;
+  At caret{2, 3}, anchor{2, 3};
+  bool sel = false, ovr = false, ro = false;
+  int top = 1;
+  std::string told;
+
+  At Lo() const { return std::min(anchor, caret); }
+  At Hi() const { return std::max(anchor, caret); }
+  std::string& Line() { return lines[(size_t)caret.l - 1]; }
+  bool TakeSelection() {
+    if (!sel) return false;
+    const At a = Lo(), b = Hi();
+    lines[(size_t)a.l - 1].erase((size_t)a.c, (size_t)(b.c - a.c));
+    caret = a;
+    sel = false;
+    return true;
+  }
+  void Put(const std::string& t) {
+    if (ro) return;
+    const bool replaced = TakeSelection();
+    std::string& s = Line();
+    if (ovr && !replaced) s.replace((size_t)caret.c, std::min(t.size(), s.size() - (size_t)caret.c), t);
+    else s.insert((size_t)caret.c, t);
+    caret.c += (int)t.size();
+  }
+  void Delete() {
+    if (!ro && !TakeSelection()) Line().erase((size_t)caret.c, 1);
+  }
+  void Backspace() {
+    if (ro) told += " \"The file is read only.\"";
+    else if (!TakeSelection()) Line().erase((size_t)--caret.c, 1);
+  }
+  void MoveTo(At to, bool shift) {
+    if (shift && !sel) sel = true, anchor = caret;
+    if (!shift) sel = false;
+    caret = to;
+    if (sel && anchor == caret) sel = false;
+  }
+  void Home(bool shift) { MoveTo({caret.l, 0}, shift); }
+  void End(bool shift) { MoveTo({caret.l, (int)Line().size()}, shift); }
+  void PageDown(bool shift) {
+    const int n = std::min(kRows, (int)lines.size() - caret.l);
+    top += n;
+    MoveTo({caret.l + n, caret.c}, shift);
+  }
+  void PageUp(bool shift) {
+    At to = caret;
+    for (int i = 0; i < kRows; ++i)
+      if (top > 1) --top, --to.l;
+      else if (to.l > 1) --to.l;
+    MoveTo(to, shift);
+  }
+  std::string State() const {
+    return lines[0] + "|" + lines[1] + "|" + lines[2] + " @" + caret.Str() + " sel " +
+           (sel ? Lo().Str() + "-" + Hi().Str() : "none") + " top " + std::to_string(top) + (ovr ? " ovr" : "") + told;
+  }
+};
+
+std::string WindowState(EditorScene& s) {
+  const CTextFileView* v = s.View();
+  std::string text = s.Text(), first3;
+  for (int i = 0, at = 0; i < 3; ++i) {
+    const size_t bar = text.find('|', (size_t)at);
+    first3 += text.substr((size_t)at, bar - (size_t)at) + (i < 2 ? "|" : "");
+    at = (int)bar + 1;
+  }
+  std::string told;
+  for (const auto& box : Automation::Instance().MessageBoxes()) told += " \"" + box.text + "\"";
+  return first3 + " @" + s.Caret() + " sel " + s.Selection() + " top " + std::to_string(v->m_nTopLine) +
+         (s.Edit().GetInsertMode() ? "" : " ovr") + told;
+}
+
+struct Route {
+  const char* what;
+  std::function<void()> keys;
+  std::function<void(Model&)> rule;
+  bool edits;  // undone by Ctrl+Z in one step
+};
+
+}  // namespace
+
+TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
+  std::string text = "foo bar\r\n";
+  for (int i = 2; i <= 30; ++i) text += std::string("line ") + (i < 10 ? "0" : "") + std::to_string(i) + "\r\n";
+  const auto keys = [](std::initializer_list<std::pair<UINT, UINT>> list) {
+    return [=] { for (auto [vk, mods] : list) UA::PressKey(vk, mods); };
+  };
+  const std::vector<Route> routes = {
+    {"type", [] { UA::TypeText("X"); }, [](Model& m) { m.Put("X"); }, true},
+    {"paste", keys({{'V', Ctrl}}), [](Model& m) { m.Put("PQ"); }, true},
+    {"delete", keys({{VK_DELETE, 0}}), [](Model& m) { m.Delete(); }, true},
+    {"backspace", keys({{VK_BACK, 0}}), [](Model& m) { m.Backspace(); }, true},
+    {"home", keys({{VK_HOME, 0}}), [](Model& m) { m.Home(false); }, false},
+    {"end", keys({{VK_END, 0}}), [](Model& m) { m.End(false); }, false},
+    {"shift home", keys({{VK_HOME, Shift}}), [](Model& m) { m.Home(true); }, false},
+    {"shift end", keys({{VK_END, Shift}}), [](Model& m) { m.End(true); }, false},
+    {"shift home, shift end", keys({{VK_HOME, Shift}, {VK_END, Shift}}), [](Model& m) { m.Home(true), m.End(true); }, false},
+    {"shift end, shift home", keys({{VK_END, Shift}, {VK_HOME, Shift}}), [](Model& m) { m.End(true), m.Home(true); }, false},
+    {"home, shift end", keys({{VK_HOME, 0}, {VK_END, Shift}}), [](Model& m) { m.Home(false), m.End(true); }, false},
+    {"end, shift home", keys({{VK_END, 0}, {VK_HOME, Shift}}), [](Model& m) { m.End(false), m.Home(true); }, false},
+    {"page down", keys({{VK_NEXT, 0}}), [](Model& m) { m.PageDown(false); }, false},
+    {"shift page down", keys({{VK_NEXT, Shift}}), [](Model& m) { m.PageDown(true); }, false},
+    {"page up", keys({{VK_PRIOR, 0}}), [](Model& m) { m.PageUp(false); }, false},
+    {"shift page up", keys({{VK_PRIOR, Shift}}), [](Model& m) { m.PageUp(true); }, false},
+  };
+  // How the caret and selection are set up: the caret ends at 2:3 each time.
+  const std::vector<std::pair<const char*, std::function<void(Model&)>>> selections = {
+    {"no selection", [](Model& m) { m.sel = false; }},
+    {"selected forwards", [](Model& m) { m.sel = true, m.anchor = {2, 0}; }},
+    {"selected backwards", [](Model& m) { m.sel = true, m.anchor = {2, 7}; }},
+  };
+  int walked = 0;
+  for (bool ovr : {false, true})
+    for (bool ro : {false, true})
+      for (size_t k = 0; k < selections.size(); ++k)
+        for (const Route& route : routes) {
+          const std::string mode = std::string(route.what) + ", " + (ovr ? "overtype" : "insert") + (ro ? ", read-only, " : ", ") + selections[k].first;
+          EditorScene s(2, text);
+          ClipboardSetText(nullptr, "PQ", 2);
+          UA::PressKey(VK_DOWN);
+          if (k == 0) UA::PressKey(VK_RIGHT), UA::PressKey(VK_RIGHT), UA::PressKey(VK_RIGHT);
+          if (k == 1) UA::PressKey(VK_RIGHT, Shift), UA::PressKey(VK_RIGHT, Shift), UA::PressKey(VK_RIGHT, Shift);
+          if (k == 2) {
+            UA::PressKey(VK_END);
+            for (int i = 0; i < 4; ++i) UA::PressKey(VK_LEFT, Shift);
+          }
+          if (ovr) UA::PressKey(VK_INSERT);
+          if (ro) s.m_doc.SetReadOnly(TRUE);
+          UA::Pump();
+          Model m;
+          for (int i = 1; i <= 3; ++i) m.lines.push_back(i == 1 ? "foo bar" : std::string("line 0") + std::to_string(i));
+          m.lines.resize(30, "line xx");
+          m.ovr = ovr, m.ro = ro;
+          selections[k].second(m);
+          ASSERT_EQ(m.State(), WindowState(s)) << "set up for " << mode;
+          const std::string before = s.Text();
+          route.keys();
+          UA::Pump();
+          route.rule(m);
+          EXPECT_EQ(m.State(), WindowState(s)) << mode;
+          EXPECT_EQ(0, s.PixelsOff()) << mode;
+          if (route.edits && !ro) {
+            UA::PressKey('Z', Ctrl);
+            UA::Pump();
+            EXPECT_EQ(before, s.Text()) << "undone: " << mode;
+          }
+          ++walked;
+        }
+  EXPECT_EQ(2 * 2 * 3 * 16, walked);
+}
+
+// What replaces a selection, from the Replace dialog too, takes only its place in overtype mode;
+// Enter under a wider indentation keeps what it can of it.
+TEST(TextWindowRoutes, ReplaceAllInOvertypeAndAutoIndentThroughKeys) {
+  EditorScene s(2, "foo bar foo\r\n");
+  for (const char* key : {"Find", "Replace"})
+    for (int n = 1; n <= 10; ++n) s.m_app.WriteProfileString("Settings\\Find", (key + std::to_string(n)).c_str(), "");
+  UA::PressKey(VK_INSERT);
+  UA::PressKey('H', Ctrl);
+  UA::TypeText("foo");
+  OEFindDlg* d = s.View()->m_pReplaceDlg;
+  ASSERT_NE(nullptr, d);
+  const auto click = [&](int id) {
+    HWND h = ::GetDlgItem(d->m_hWnd, id);
+    if (HWND edit = ::GetWindow(h, GW_CHILD)) h = edit;
+    RECT r;
+    ::GetClientRect(h, &r);
+    UA::Click(h, POINT{r.right / 2, r.bottom / 2});
+  };
+  click(IDC_OEFIND_REPLACE);
+  UA::TypeText("xy");
+  click(IDC_OEFIND_REPLACEALL);
+  UA::Pump();
+  EXPECT_EQ("xy bar xy|", s.Text());
+
+  struct Case {
+    BOOL keepTabs;
+    const char* text;
+    const char* after;
+  };
+  for (const Case& c : {Case{TRUE, "\tx\r\n        y\r\n", "\tx||    y|"}, Case{FALSE, "    x\r\n\t\ty\r\n", "    x||\ty|"}}) {
+    EditorScene w(2, c.text);
+    w.Edit().SetTabSize(4);
+    w.Edit().m_bKeepTabs = c.keepTabs;
+    w.Edit().m_bAutoIndent = TRUE;
+    UA::Click(w.ViewWnd(), w.At(2, 0));
+    UA::TypeText("\n");
+    UA::Pump();
+    EXPECT_EQ(c.after, w.Text()) << c.text;
+    EXPECT_EQ("3:4", w.Caret()) << c.text;
+  }
+}
