@@ -1,4 +1,4 @@
-// The text window's keys walked in every mode (insert and overtype, with no selection, one made
+// The text window's keys walked in every mode, in a program and a plain text (insert and overtype, with no selection, one made
 // forwards and one made backwards, editable and read-only) against a small model of the text; each
 // step through keys to the focus, its undo by Ctrl+Z, and the picture held against a full repaint.
 #include "EditCoreTestUtil.h"
@@ -138,12 +138,13 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
     {"selected backwards", [](Model& m) { m.sel = true, m.anchor = {2, 7}; }},
   };
   int walked = 0;
+  for (int kind : {1, 2})  // a program, coloured, and a plain text
   for (bool ovr : {false, true})
     for (bool ro : {false, true})
       for (size_t k = 0; k < selections.size(); ++k)
         for (const Route& route : routes) {
-          const std::string mode = std::string(route.what) + ", " + (ovr ? "overtype" : "insert") + (ro ? ", read-only, " : ", ") + selections[k].first;
-          EditorScene s(2, text);
+          const std::string mode = std::string(route.what) + (kind == 1 ? ", program, " : ", ") + (ovr ? "overtype" : "insert") + (ro ? ", read-only, " : ", ") + selections[k].first;
+          EditorScene s(kind, text);
           ClipboardSetText(nullptr, "PQ", 2);
           UA::PressKey(VK_DOWN);
           if (k == 0) UA::PressKey(VK_RIGHT), UA::PressKey(VK_RIGHT), UA::PressKey(VK_RIGHT);
@@ -174,7 +175,7 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
           }
           ++walked;
         }
-  EXPECT_EQ(2 * 2 * 3 * 16, walked);
+  EXPECT_EQ(2 * 2 * 2 * 3 * 16, walked);
 }
 
 // What replaces a selection, from the Replace dialog too, takes only its place in overtype mode;
@@ -200,6 +201,13 @@ TEST(TextWindowRoutes, ReplaceAllInOvertypeAndAutoIndentThroughKeys) {
   click(IDC_OEFIND_REPLACEALL);
   UA::Pump();
   EXPECT_EQ("xy bar xy|", s.Text());
+  // A column block of one row, pasted over a word.
+  UA::KeyDown(VK_MENU), UA::Drag(s.ViewWnd(), s.At(1, 0), s.At(1, 2)), UA::KeyUp(VK_MENU);
+  UA::PressKey('C', Ctrl);
+  UA::DoubleClick(s.ViewWnd(), s.At(1, 4));
+  UA::PressKey('V', Ctrl);
+  UA::Pump();
+  EXPECT_EQ("xy xy xy|", s.Text());
 
   struct Case {
     BOOL keepTabs;
