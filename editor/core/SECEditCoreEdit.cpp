@@ -354,6 +354,8 @@ int SECEditCoreBase::DoBackspace(BOOL bRedraw, BOOL bUndo) {
   UndoGroup g(e);
   auto join = [&]() -> int {
     if (!m_pCurLine->pPrev) return 0;
+    // Refused, the join leaves the caret where it was.
+    if (e->IsReadOnly()) return SECEDIT_READONLY;
     LineUp(bRedraw);
     m_nCurCol = TextEndCol(m_pCurLine);
     return JoinWithNext(bRedraw, bUndo);

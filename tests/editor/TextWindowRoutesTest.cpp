@@ -1,6 +1,7 @@
-// The text window's keys walked in every mode, in a program and a plain text (insert and overtype, with no selection, one made
-// forwards and one made backwards, editable and read-only) against a small model of the text; each
-// step through keys to the focus, its undo by Ctrl+Z, and the picture held against a full repaint.
+// The text window's keys walked in every mode, in a program and a plain text (insert and overtype; no
+// selection, one made forwards, one made backwards, the caret at a line's start and end; editable and
+// read-only) against a small model of the text; each step through keys to the focus, its undo by
+// Ctrl+Z, and the picture held against a full repaint.
 #include "EditCoreTestUtil.h"
 #include "EditorScene.h"
 #include "editor/core/OEFindDlg.h"
@@ -51,12 +52,28 @@ struct Model {
     else s.insert((size_t)caret.c, t);
     caret.c += (int)t.size();
   }
+  void JoinWithNext() {
+    Line() += lines[(size_t)caret.l];
+    lines.erase(lines.begin() + caret.l);
+  }
   void Delete() {
-    if (!ro && !TakeSelection()) Line().erase((size_t)caret.c, 1);
+    if (ro || TakeSelection()) return;
+    if (caret.c < (int)Line().size()) Line().erase((size_t)caret.c, 1);
+    else JoinWithNext();
   }
   void Backspace() {
     if (ro) told += " \"The file is read only.\"";
-    else if (!TakeSelection()) Line().erase((size_t)--caret.c, 1);
+    else if (TakeSelection()) return;
+    else if (caret.c > 0) Line().erase((size_t)--caret.c, 1);
+    else caret = {caret.l - 1, (int)lines[(size_t)caret.l - 2].size()}, JoinWithNext();
+  }
+  void Enter() {
+    if (ro) return;
+    TakeSelection();
+    std::string rest = Line().substr((size_t)caret.c);
+    Line().erase((size_t)caret.c);
+    lines.insert(lines.begin() + caret.l, rest);
+    caret = {caret.l + 1, 0};
   }
   void MoveTo(At to, bool shift) {
     if (shift && !sel) sel = true, anchor = caret;
@@ -118,6 +135,7 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
     {"paste", keys({{'V', Ctrl}}), [](Model& m) { m.Put("PQ"); }, true},
     {"delete", keys({{VK_DELETE, 0}}), [](Model& m) { m.Delete(); }, true},
     {"backspace", keys({{VK_BACK, 0}}), [](Model& m) { m.Backspace(); }, true},
+    {"enter", [] { UA::TypeText("\n"); }, [](Model& m) { m.Enter(); }, true},
     {"home", keys({{VK_HOME, 0}}), [](Model& m) { m.Home(false); }, false},
     {"end", keys({{VK_END, 0}}), [](Model& m) { m.End(false); }, false},
     {"shift home", keys({{VK_HOME, Shift}}), [](Model& m) { m.Home(true); }, false},
@@ -131,11 +149,13 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
     {"page up", keys({{VK_PRIOR, 0}}), [](Model& m) { m.PageUp(false); }, false},
     {"shift page up", keys({{VK_PRIOR, Shift}}), [](Model& m) { m.PageUp(true); }, false},
   };
-  // How the caret and selection are set up: the caret ends at 2:3 each time.
+  // How the caret and selection are set up, by keys and in the model.
   const std::vector<std::pair<const char*, std::function<void(Model&)>>> selections = {
-    {"no selection", [](Model& m) { m.sel = false; }},
-    {"selected forwards", [](Model& m) { m.sel = true, m.anchor = {2, 0}; }},
-    {"selected backwards", [](Model& m) { m.sel = true, m.anchor = {2, 7}; }},
+    {"no selection", [](Model& m) { m.caret = {2, 3}; }},
+    {"selected forwards", [](Model& m) { m.caret = {2, 3}, m.sel = true, m.anchor = {2, 0}; }},
+    {"selected backwards", [](Model& m) { m.caret = {2, 3}, m.sel = true, m.anchor = {2, 7}; }},
+    {"at the line start", [](Model& m) { m.caret = {2, 0}; }},
+    {"at the line end", [](Model& m) { m.caret = {2, 7}; }},
   };
   int walked = 0;
   for (int kind : {1, 2})  // a program, coloured, and a plain text
@@ -153,12 +173,12 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
             UA::PressKey(VK_END);
             for (int i = 0; i < 4; ++i) UA::PressKey(VK_LEFT, Shift);
           }
+          if (k == 4) UA::PressKey(VK_END);
           if (ovr) UA::PressKey(VK_INSERT);
           if (ro) s.m_doc.SetReadOnly(TRUE);
           UA::Pump();
           Model m;
-          for (int i = 1; i <= 3; ++i) m.lines.push_back(i == 1 ? "foo bar" : std::string("line 0") + std::to_string(i));
-          m.lines.resize(30, "line xx");
+          for (int i = 1; i <= 30; ++i) m.lines.push_back(i == 1 ? "foo bar" : std::string("line ") + (i < 10 ? "0" : "") + std::to_string(i));
           m.ovr = ovr, m.ro = ro;
           selections[k].second(m);
           ASSERT_EQ(m.State(), WindowState(s)) << "set up for " << mode;
@@ -175,7 +195,7 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
           }
           ++walked;
         }
-  EXPECT_EQ(2 * 2 * 2 * 3 * 16, walked);
+  EXPECT_EQ(2 * 2 * 2 * 5 * 17, walked);
 }
 
 // What replaces a selection, from the Replace dialog too, takes only its place in overtype mode;
