@@ -1,6 +1,6 @@
 // The text window's keys walked in every mode, in a program and a plain text (insert and overtype; no
-// selection, one made forwards, one made backwards, the caret at a line's start and end; editable and
-// read-only) against a small model of the text; each step through keys to the focus, its undo by
+// selection, one made forwards, one made backwards, the caret at a line's start and end and at the
+// text's; editable and read-only) against a small model of the text; each step through keys to the focus, its undo by
 // Ctrl+Z, and the picture held against a full repaint.
 #include "EditCoreTestUtil.h"
 #include "EditorScene.h"
@@ -59,9 +59,10 @@ struct Model {
   void Delete() {
     if (ro || TakeSelection()) return;
     if (caret.c < (int)Line().size()) Line().erase((size_t)caret.c, 1);
-    else JoinWithNext();
+    else if (caret.l < (int)lines.size()) JoinWithNext();
   }
   void Backspace() {
+    if (caret == At{1, 0} && !sel) return;
     if (ro) told += " \"The file is read only.\"";
     else if (TakeSelection()) return;
     else if (caret.c > 0) Line().erase((size_t)--caret.c, 1);
@@ -73,6 +74,7 @@ struct Model {
     std::string rest = Line().substr((size_t)caret.c);
     Line().erase((size_t)caret.c);
     lines.insert(lines.begin() + caret.l, rest);
+    if (caret.l == top + kRows - 1) ++top;  // from the bottom row the window scrolls a row
     caret = {caret.l + 1, 0};
   }
   void MoveTo(At to, bool shift) {
@@ -84,34 +86,38 @@ struct Model {
   void Home(bool shift) { MoveTo({caret.l, 0}, shift); }
   void End(bool shift) { MoveTo({caret.l, (int)Line().size()}, shift); }
   void PageDown(bool shift) {
+    if (caret.l == (int)lines.size()) return void(told += " \"End of file.\"");
     const int n = std::min(kRows, (int)lines.size() - caret.l);
     top += n;
     MoveTo({caret.l + n, caret.c}, shift);
   }
   void PageUp(bool shift) {
+    if (caret.l == 1) return void(told += " \"Top of file.\"");
     At to = caret;
     for (int i = 0; i < kRows; ++i)
       if (top > 1) --top, --to.l;
       else if (to.l > 1) --to.l;
     MoveTo(to, shift);
   }
+  // The first three lines and the last two, as the window's state shows them.
   std::string State() const {
-    return lines[0] + "|" + lines[1] + "|" + lines[2] + " @" + caret.Str() + " sel " +
+    const size_t n = lines.size();
+    return lines[0] + "|" + lines[1] + "|" + lines[2] + "|..|" + lines[n - 2] + "|" + lines[n - 1] + " of " +
+           std::to_string(n) + " @" + caret.Str() + " sel " +
            (sel ? Lo().Str() + "-" + Hi().Str() : "none") + " top " + std::to_string(top) + (ovr ? " ovr" : "") + told;
   }
 };
 
 std::string WindowState(EditorScene& s) {
   const CTextFileView* v = s.View();
-  std::string text = s.Text(), first3;
-  for (int i = 0, at = 0; i < 3; ++i) {
-    const size_t bar = text.find('|', (size_t)at);
-    first3 += text.substr((size_t)at, bar - (size_t)at) + (i < 2 ? "|" : "");
-    at = (int)bar + 1;
-  }
+  std::vector<std::string> lines;
+  const std::string text = s.Text();
+  for (size_t at = 0, bar; (bar = text.find('|', at)) != std::string::npos; at = bar + 1) lines.push_back(text.substr(at, bar - at));
+  const size_t n = lines.size();
+  const std::string ends = lines[0] + "|" + lines[1] + "|" + lines[2] + "|..|" + lines[n - 2] + "|" + lines[n - 1] + " of " + std::to_string(n);
   std::string told;
   for (const auto& box : Automation::Instance().MessageBoxes()) told += " \"" + box.text + "\"";
-  return first3 + " @" + s.Caret() + " sel " + s.Selection() + " top " + std::to_string(v->m_nTopLine) +
+  return ends + " @" + s.Caret() + " sel " + s.Selection() + " top " + std::to_string(v->m_nTopLine) +
          (s.Edit().GetInsertMode() ? "" : " ovr") + told;
 }
 
@@ -156,6 +162,8 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
     {"selected backwards", [](Model& m) { m.caret = {2, 3}, m.sel = true, m.anchor = {2, 7}; }},
     {"at the line start", [](Model& m) { m.caret = {2, 0}; }},
     {"at the line end", [](Model& m) { m.caret = {2, 7}; }},
+    {"at the text start", [](Model& m) { m.caret = {1, 0}; }},
+    {"at the text end", [](Model& m) { m.caret = {30, 7}, m.top = 30 - kRows + 1; }},
   };
   int walked = 0;
   for (int kind : {1, 2})  // a program, coloured, and a plain text
@@ -174,6 +182,8 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
             for (int i = 0; i < 4; ++i) UA::PressKey(VK_LEFT, Shift);
           }
           if (k == 4) UA::PressKey(VK_END);
+          if (k == 5) UA::PressKey(VK_HOME, Ctrl);
+          if (k == 6) UA::PressKey(VK_END, Ctrl);
           if (ovr) UA::PressKey(VK_INSERT);
           if (ro) s.m_doc.SetReadOnly(TRUE);
           UA::Pump();
@@ -195,7 +205,7 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
           }
           ++walked;
         }
-  EXPECT_EQ(2 * 2 * 2 * 5 * 17, walked);
+  EXPECT_EQ(2 * 2 * 2 * 7 * 17, walked);
 }
 
 // What replaces a selection, from the Replace dialog too, takes only its place in overtype mode;
