@@ -1,7 +1,7 @@
-// The text window's keys walked in every mode, in a program and a plain text (insert and overtype; no
-// selection, one made forwards, one made backwards, the caret at a line's start and end and at the
-// text's; editable and read-only) against a small model of the text; each step through keys to the focus, its undo by
-// Ctrl+Z, and the picture held against a full repaint.
+// The text window's keys and clicks walked in every mode (insert and overtype; no selection, one
+// made forwards, one made backwards, the caret at a line's start and end and at the text's; editable
+// and read-only) against a small model of the text: each step through the device to the focus, its
+// undo and redo, and the picture held against a full repaint.
 #include "EditCoreTestUtil.h"
 #include "EditorScene.h"
 #include "editor/core/OEFindDlg.h"
@@ -123,25 +123,25 @@ std::string WindowState(EditorScene& s) {
 
 struct Route {
   const char* what;
-  std::function<void()> keys;
+  std::function<void(EditorScene&)> input;
   std::function<void(Model&)> rule;
   bool edits;  // undone by Ctrl+Z in one step
 };
 
 }  // namespace
 
-TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
+TEST(TextWindowRoutes, EveryRouteInEveryModeAsTheModelHasIt) {
   std::string text = "foo bar\r\n";
   for (int i = 2; i <= 30; ++i) text += std::string("line ") + (i < 10 ? "0" : "") + std::to_string(i) + "\r\n";
   const auto keys = [](std::initializer_list<std::pair<UINT, UINT>> list) {
-    return [=] { for (auto [vk, mods] : list) UA::PressKey(vk, mods); };
+    return [=](EditorScene&) { for (auto [vk, mods] : list) UA::PressKey(vk, mods); };
   };
   const std::vector<Route> routes = {
-    {"type", [] { UA::TypeText("X"); }, [](Model& m) { m.Put("X"); }, true},
+    {"type", [](EditorScene&) { UA::TypeText("X"); }, [](Model& m) { m.Put("X"); }, true},
     {"paste", keys({{'V', Ctrl}}), [](Model& m) { m.Put("PQ"); }, true},
     {"delete", keys({{VK_DELETE, 0}}), [](Model& m) { m.Delete(); }, true},
     {"backspace", keys({{VK_BACK, 0}}), [](Model& m) { m.Backspace(); }, true},
-    {"enter", [] { UA::TypeText("\n"); }, [](Model& m) { m.Enter(); }, true},
+    {"enter", [](EditorScene&) { UA::TypeText("\n"); }, [](Model& m) { m.Enter(); }, true},
     {"home", keys({{VK_HOME, 0}}), [](Model& m) { m.Home(false); }, false},
     {"end", keys({{VK_END, 0}}), [](Model& m) { m.End(false); }, false},
     {"shift home", keys({{VK_HOME, Shift}}), [](Model& m) { m.Home(true); }, false},
@@ -154,6 +154,13 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
     {"shift page down", keys({{VK_NEXT, Shift}}), [](Model& m) { m.PageDown(true); }, false},
     {"page up", keys({{VK_PRIOR, 0}}), [](Model& m) { m.PageUp(false); }, false},
     {"shift page up", keys({{VK_PRIOR, Shift}}), [](Model& m) { m.PageUp(true); }, false},
+    {"escape", keys({{VK_ESCAPE, 0}}), [](Model& m) { m.sel = m.sel && m.ro; }, false},
+    {"click", [](EditorScene& w) { UA::Click(w.ViewWnd(), w.At(1, 2)); }, [](Model& m) { m.MoveTo({m.top, 2}, false); }, false},
+    {"shift click", [](EditorScene& w) { UA::Click(w.ViewWnd(), w.At(1, 5), Shift); }, [](Model& m) { m.MoveTo({m.top, 5}, true); }, false},
+    {"double click", [](EditorScene& w) { UA::DoubleClick(w.ViewWnd(), w.At(3, 1)); }, [](Model& m) {
+       m.MoveTo({m.top + 2, 0}, false);
+       m.MoveTo({m.top + 2, 4}, true);
+     }, false},
   };
   // How the caret and selection are set up, by keys and in the model.
   const std::vector<std::pair<const char*, std::function<void(Model&)>>> selections = {
@@ -166,13 +173,12 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
     {"at the text end", [](Model& m) { m.caret = {30, 7}, m.top = 30 - kRows + 1; }},
   };
   int walked = 0;
-  for (int kind : {1, 2})  // a program, coloured, and a plain text
   for (bool ovr : {false, true})
     for (bool ro : {false, true})
       for (size_t k = 0; k < selections.size(); ++k)
         for (const Route& route : routes) {
-          const std::string mode = std::string(route.what) + (kind == 1 ? ", program, " : ", ") + (ovr ? "overtype" : "insert") + (ro ? ", read-only, " : ", ") + selections[k].first;
-          EditorScene s(kind, text);
+          const std::string mode = std::string(route.what) + ", " + (ovr ? "overtype" : "insert") + (ro ? ", read-only, " : ", ") + selections[k].first;
+          EditorScene s(2, text);
           ClipboardSetText(nullptr, "PQ", 2);
           UA::PressKey(VK_DOWN);
           if (k == 0) UA::PressKey(VK_RIGHT), UA::PressKey(VK_RIGHT), UA::PressKey(VK_RIGHT);
@@ -193,19 +199,23 @@ TEST(TextWindowRoutes, EveryKeyInEveryModeAsTheModelHasIt) {
           selections[k].second(m);
           ASSERT_EQ(m.State(), WindowState(s)) << "set up for " << mode;
           const std::string before = s.Text();
-          route.keys();
+          route.input(s);
           UA::Pump();
           route.rule(m);
           EXPECT_EQ(m.State(), WindowState(s)) << mode;
           EXPECT_EQ(0, s.PixelsOff()) << mode;
+          const std::string after = s.Text();
           if (route.edits && !ro) {
             UA::PressKey('Z', Ctrl);
             UA::Pump();
             EXPECT_EQ(before, s.Text()) << "undone: " << mode;
+            UA::PressKey('Z', Ctrl | Shift);
+            UA::Pump();
+            EXPECT_EQ(after, s.Text()) << "redone: " << mode;
           }
           ++walked;
         }
-  EXPECT_EQ(2 * 2 * 2 * 7 * 17, walked);
+  EXPECT_EQ(2 * 2 * 7 * 21, walked);
 }
 
 // What replaces a selection, from the Replace dialog too, takes only its place in overtype mode;
