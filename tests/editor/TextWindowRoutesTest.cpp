@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace UA = UiAutomation;
 
@@ -134,7 +135,9 @@ TEST(TextWindowRoutes, EveryRouteInEveryModeAsTheModelHasIt) {
   std::string text = "foo bar\r\n";
   for (int i = 2; i <= 30; ++i) text += std::string("line ") + (i < 10 ? "0" : "") + std::to_string(i) + "\r\n";
   const auto keys = [](std::initializer_list<std::pair<UINT, UINT>> list) {
-    return [=](EditorScene&) { for (auto [vk, mods] : list) UA::PressKey(vk, mods); };
+    return [pressed = std::vector<std::pair<UINT, UINT>>(list)](EditorScene&) {
+      for (auto [vk, mods] : pressed) UA::PressKey(vk, mods);
+    };
   };
   const std::vector<Route> routes = {
     {"type", [](EditorScene&) { UA::TypeText("X"); }, [](Model& m) { m.Put("X"); }, true},
