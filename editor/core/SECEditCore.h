@@ -298,6 +298,8 @@ class SECEditCoreBase {
   void RedrawBelow(int nRow);
   void AfterLinesChanged(BOOL bRedraw);
   std::string Indentation(int nWidth);
+  int ReplaceWith(const char* pszText, BOOL bRedraw, BOOL bUndo, BOOL bReplaced);
+  int PasteColumnBlockOver(BOOL bRedraw, BOOL bUndo, BOOL bReplaced);
   int UndoRedo(bool bRedo);
   void OpenFindDialog(BOOL bReplace);
   void CloseFindDialog();

@@ -181,9 +181,10 @@ int SECEditCoreBase::InsertChar(int ch, BOOL bRedraw, BOOL bUndo) {
   if (!Ready()) return SECEDIT_NO_TEXT;
   UndoGroup g(e);
   if (LineWidth(m_pCurLine) >= SECEDIT_MAX_LINE) return SECEDIT_LINE_TOO_LONG;
-  DeleteSelection(bRedraw, bUndo);
+  // What replaces a selection goes in its place, in overtype mode too.
+  BOOL insert = DeleteSelection(bRedraw, bUndo) == 0 || e->GetInsertMode();
   SECEditPos pos = CaretPos();
-  if (int r = e->InsertChar(pos, ch, e->GetInsertMode(), bUndo)) return r;
+  if (int r = e->InsertChar(pos, ch, insert, bUndo)) return r;
   m_nCurCol = e->OffsetToColumn(m_pCurLine, pos.nOffset);
   if (bRedraw) RedrawRow((char)ch);
   CharRight(bRedraw);
@@ -191,14 +192,19 @@ int SECEditCoreBase::InsertChar(int ch, BOOL bRedraw, BOOL bUndo) {
 }
 
 int SECEditCoreBase::InsertString(const char* pszText, BOOL bRedraw, BOOL bUndo) {
+  return ReplaceWith(pszText, bRedraw, bUndo, FALSE);
+}
+
+// bReplaced: the caller has already taken a selection away for the text.
+int SECEditCoreBase::ReplaceWith(const char* pszText, BOOL bRedraw, BOOL bUndo, BOOL bReplaced) {
   SECEdit* e = GetEdit();
   if (!Ready()) return SECEDIT_NO_TEXT;
   UndoGroup g(e);
   int n = (int)strlen(pszText);
   if (LineWidth(m_pCurLine) + n >= SECEDIT_MAX_LINE) return SECEDIT_LINE_TOO_LONG;
-  DeleteSelection(bRedraw, bUndo);
+  BOOL insert = DeleteSelection(bRedraw, bUndo) == 0 || bReplaced || e->GetInsertMode();
   SECEditPos pos = CaretPos();
-  int r = e->InsertChars(pos, pszText, e->GetInsertMode(), bUndo);
+  int r = e->InsertChars(pos, pszText, insert, bUndo);
   if (r) return r;
   m_nCurCol = e->OffsetToColumn(m_pCurLine, pos.nOffset + n);
   if (bRedraw) RedrawRow(0);
@@ -251,9 +257,10 @@ void SECEditCoreBase::AutoIndent(BOOL bUndo) {
     int width = e->GetTextWidth(m_pCurLine->pText, own);
     SECEditPos start{m_pCurLine, 0};
     if (width > target) {
-      e->DeleteChars(start, own, bUndo);
-      std::string fill = Indentation(target);
-      if (!fill.empty()) e->InsertChars(start, fill.c_str(), TRUE, bUndo);
+      // Only the leading characters beyond the target go; the rest of the indentation stays as typed.
+      int cut = 0;
+      while (cut < own && e->GetTextWidth(m_pCurLine->pText + cut, own - cut) > target) ++cut;
+      if (cut > 0) e->DeleteChars(start, cut, bUndo);
     } else if (width < target) {
       std::string fill = Indentation(target - width);
       e->InsertChars(start, fill.c_str(), TRUE, bUndo);
@@ -347,6 +354,8 @@ int SECEditCoreBase::DoBackspace(BOOL bRedraw, BOOL bUndo) {
   UndoGroup g(e);
   auto join = [&]() -> int {
     if (!m_pCurLine->pPrev) return 0;
+    // Refused, the join leaves the caret where it was.
+    if (e->IsReadOnly()) return SECEDIT_READONLY;
     LineUp(bRedraw);
     m_nCurCol = TextEndCol(m_pCurLine);
     return JoinWithNext(bRedraw, bUndo);
@@ -574,8 +583,8 @@ int SECEditCoreBase::Paste(BOOL bRedraw, BOOL bUndo) {
   std::string text;
   if (!TakeClipboardText(m_pWnd->GetSafeHwnd(), text)) return SECEDIT_CLIPBOARD_EMPTY;
   UndoGroup g(e);
-  DeleteSelection(FALSE, bUndo);
-  if (text.size() > 21 && memcmp(text.data(), kMarker, kMarkerLength) == 0) return PasteColumnBlock(bRedraw, bUndo);
+  const BOOL replaced = DeleteSelection(FALSE, bUndo) == 0;
+  if (text.size() > 21 && memcmp(text.data(), kMarker, kMarkerLength) == 0) return PasteColumnBlockOver(bRedraw, bUndo, replaced);
   int r;
   if (text.find_first_of("\r\n") != std::string::npos) {
     SECEditPos pos = CaretPos();
@@ -597,7 +606,7 @@ int SECEditCoreBase::Paste(BOOL bRedraw, BOOL bUndo) {
       }
     }
   } else {
-    r = InsertString(text.c_str(), FALSE, bUndo);
+    r = ReplaceWith(text.c_str(), FALSE, bUndo, replaced);
   }
   if (bRedraw) {
     AfterLinesChanged(TRUE);
@@ -609,12 +618,14 @@ int SECEditCoreBase::Paste(BOOL bRedraw, BOOL bUndo) {
   return r;
 }
 
-int SECEditCoreBase::PasteColumnBlock(BOOL bRedraw, BOOL bUndo) {
+int SECEditCoreBase::PasteColumnBlock(BOOL bRedraw, BOOL bUndo) { return PasteColumnBlockOver(bRedraw, bUndo, FALSE); }
+
+int SECEditCoreBase::PasteColumnBlockOver(BOOL bRedraw, BOOL bUndo, BOOL bReplaced) {
   SECEdit* e = GetEdit();
   std::string text;
   if (!TakeClipboardText(m_pWnd->GetSafeHwnd(), text)) return SECEDIT_CLIPBOARD_EMPTY;
   UndoGroup g(e);
-  DeleteSelection(FALSE, bUndo);
+  if (DeleteSelection(FALSE, bUndo) == 0) bReplaced = TRUE;
   size_t at = 0;
   if (text.size() > 21 && memcmp(text.data(), kMarker, kMarkerLength) == 0) {
     // The marker and the one line end that is there, within the text.
@@ -630,7 +641,7 @@ int SECEditCoreBase::PasteColumnBlock(BOOL bRedraw, BOOL bUndo) {
     SECEditPos pos = CaretPos();
     r = e->InsertColumnBlock(pos, rest.c_str(), (int)rest.size(), bUndo);
   } else {
-    r = rest.empty() ? 0 : InsertString(rest.c_str(), FALSE, bUndo);
+    r = rest.empty() ? 0 : ReplaceWith(rest.c_str(), FALSE, bUndo, bReplaced);
   }
   if (bRedraw && !r) {
     AfterLinesChanged(TRUE);

@@ -300,6 +300,9 @@ tagLINEDESC* CTextFileDoc::FillEmptyLastLine(tagLINEDESC* pLast, const char* psz
     memcpy(pLast->pText, chain->pText, (size_t)n);
     pLast->pText[n] = 0;
     pLast->nLength = n;
+    // The marks were the empty line's, which the new text takes the place of.
+    if (pLast->dwFlags & LINE_BOOKMARK) --m_edit.m_nBookmarks;
+    pLast->dwFlags &= ~(LINE_BOOKMARK | LINE_BREAKPOINT | LINE_BREAKPOINT_ENABLED | LINE_CURRENT_STMT | LINE_CURRENT_ERROR);
     m_edit.TextChangedAt(m_edit.LineNumber(pLast) - 1);
     line = pLast;
   }

@@ -104,6 +104,7 @@ int SECEdit::PadLine(SECEditPos& pos, BOOL bUndo) {
     fill.assign((size_t)gap, ' ');
   }
   if (int r = ReplaceBytes(line, tl, 0, fill.data(), (int)fill.size())) return r;
+  if (int r = GainLineEnd(line)) return r;
   if (bUndo) {
     int no = NumberOf(line);
     AddRecord(SECUNDO_INSERTTEXT, no, tl, no, tl + (int)fill.size(), fill.c_str());

@@ -181,9 +181,10 @@ BOOL SECJpeg::SECoutput_init(jpeg_decompress_struct* cinfo) {
   m_lpBMI->bmiHeader.biSizeImage = 0;
   m_dwPadWidth = CalcBytesPerLine(m_wBitsPerPixel, m_dwWidth);
   ULONGLONG bytes = (ULONGLONG)m_dwPadWidth * m_dwHeight;
+  if (cinfo->jpeg_color_space == JCS_GRAYSCALE && m_wBitsPerPixel == 24) bytes *= 3;
   if (bytes > 0xFFFFFFFFull || !AllocBits((size_t)bytes)) return FALSE;
   m_dwPixelBufferSize = (DWORD)bytes;
-  m_bIsPadded = TRUE;
+  m_bIsPadded = FALSE;
   return TRUE;
 }
 
@@ -203,25 +204,24 @@ BOOL SECJpeg::Decode(jpeg_decompress_struct* cinfo, CFile* pFile) {
   JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, (JDIMENSION)rowSamples, 1);
   bool expand = grey && m_wBitsPerPixel == 24;
   size_t rowBytes = expand ? rowSamples * 3 : rowSamples;
-  // Each decoded row goes straight to its padded place in the bottom-up DIB.
-  size_t stride = m_dwPadWidth;
-  for (DWORD r = 0; cinfo->output_scanline < cinfo->output_height && r < m_dwHeight; ++r) {
-    size_t at = (size_t)(m_dwHeight - 1 - r) * stride;
-    size_t n = std::min(rowBytes, stride);
-    if (at + n > m_dwPixelBufferSize) break;
+  // Packed rows top-down, one after another, as far as the block holds them; the image's own
+  // layout follows below.
+  size_t at = 0;
+  while (cinfo->output_scanline < cinfo->output_height) {
+    size_t n = std::min(rowBytes, (size_t)m_dwPixelBufferSize - at);
     if (!expand && n == rowBytes) {
-      // The row fits its place: the codec writes it there directly.
       JSAMPROW direct = m_lpSrcBits + at;
       jpeg_read_scanlines(cinfo, &direct, 1);
-      continue;
-    }
-    jpeg_read_scanlines(cinfo, row, 1);
-    if (expand) {
-      BYTE* out = m_lpSrcBits + at;
-      for (size_t i = 0; i < n / 3; ++i) out[3 * i] = out[3 * i + 1] = out[3 * i + 2] = row[0][i];
     } else {
-      memcpy(m_lpSrcBits + at, row[0], n);
+      jpeg_read_scanlines(cinfo, row, 1);
+      BYTE* out = m_lpSrcBits + at;
+      if (expand)
+        for (size_t i = 0; i < n; ++i) out[i] = row[0][i / 3];
+      else
+        memcpy(out, row[0], n);
     }
+    at += n;
+    if (n < rowBytes) break;
   }
   for (int i = 0; i < cinfo->actual_number_of_colors && i < m_wColors; ++i) {
     bool colour = cinfo->out_color_components == 3;
@@ -231,7 +231,7 @@ BOOL SECJpeg::Decode(jpeg_decompress_struct* cinfo, CFile* pFile) {
   }
   if (cinfo->output_scanline < cinfo->output_height) jpeg_abort_decompress(cinfo);
   else jpeg_finish_decompress(cinfo);
-  return TRUE;
+  return FlipVert();
 }
 
 BOOL SECJpeg::DoLoadImage(CFile* pFile) {

@@ -256,6 +256,12 @@ TEST(SECEditUndo, TypingPastTheEndFillsWithTabsAndSpaces) {
   EXPECT_EQ(Lines(e)[1], "next  \r\n");
   EXPECT_EQ(e.Undo(), 1);
   EXPECT_EQ(Lines(e)[1], "next\r\n");
+
+  // Filled alone, a last line without a line end gains one.
+  SetText(e, "ab");
+  SECEditPos r = Pos(e, 1, 4);
+  ASSERT_EQ(e.PadLine(r, TRUE), 0);
+  EXPECT_EQ(AllText(e), "ab  \r\n");
 }
 
 TEST(SECEditUndo, OverwriteAtLineEndUndoesInEveryMode) {
@@ -361,18 +367,19 @@ TEST(SECEditUndo, ColumnBlocks) {
   EXPECT_EQ(e.Redo(), 1);
   EXPECT_EQ(Lines(e), (std::vector<std::string>{"af\r\n", "h\r\n", "x\r\n", "last\r\n"}));
 
-  // Short rows are padded to the block's width; rows past the end make new lines.
+  // Short rows are padded to the block's width; rows past the end make new lines, and the filled
+  // last line keeps the line end it gained, as a typed one does.
   SetText(e, "1234\r\nab");
   e.ClearUndo();
   SECEditPos p = Pos(e, 1, 2);
   ASSERT_EQ(e.InsertColumnBlock(p, "XYZ\r\nQ\r\nRS", -1, TRUE), 0);
-  EXPECT_EQ(Lines(e), (std::vector<std::string>{"12XYZ34\r\n", "abQ  \r\n", "  RS "}));
+  EXPECT_EQ(Lines(e), (std::vector<std::string>{"12XYZ34\r\n", "abQ  \r\n", "  RS \r\n"}));
   EXPECT_EQ(e.m_nLineCount, 3);
   EXPECT_EQ(e.Undo(), 1);
-  EXPECT_EQ(AllText(e), "1234\r\nab");
+  EXPECT_EQ(AllText(e), "1234\r\nab\r\n");
   EXPECT_EQ(e.m_nLineCount, 2);
   EXPECT_EQ(e.Redo(), 1);
-  EXPECT_EQ(Lines(e), (std::vector<std::string>{"12XYZ34\r\n", "abQ  \r\n", "  RS "}));
+  EXPECT_EQ(Lines(e), (std::vector<std::string>{"12XYZ34\r\n", "abQ  \r\n", "  RS \r\n"}));
 }
 
 // Random edits, each run undone completely and redone completely.

@@ -132,8 +132,11 @@ TEST(TextFileDoc, TextAtTheEnd) {
   EXPECT_EQ(doc.GetEdit()->m_nLineCount, 4);
   EXPECT_EQ(SECEdit::RenumberLines(doc.GetEdit()->m_pLine), 4);
   EXPECT_EQ(CTextFileDoc::GetLineOfNumber(empty, 2)->pText[0], 'b');
+  // The empty line's mark goes with it.
+  ASSERT_TRUE(doc.SetCurrentStmt(4));
   doc.InsertLineAtEnd("d\r\ne\r\n");
   EXPECT_EQ(Lines(*doc.GetEdit()), (std::vector<std::string>{"a\r\n", "b\r\n", "c\r\n", "d\r\n"}));
+  EXPECT_EQ(doc.ResetCurrentStmt(), nullptr);
   EXPECT_EQ(doc.GetEdit()->m_nLineCount, 4);
   doc.ClearInterpreterEdit();
   EXPECT_EQ(AllText(*doc.GetEdit()), "VKS> ");

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -173,6 +174,19 @@ TEST_F(SECJpegTest, PaletteDisplayQuantisesLikeDjpegColors256) {
   EXPECT_EQ(256, img.m_wColors);
   ASSERT_EQ(0, Shell("djpeg -colors 256 -pnm " + Path("in.jpg") + " > " + Path("q.ppm")));
   ExpectSamePixels(img, ReadPnm(Path("q.ppm")));
+
+  // Unreduced, the decoded blue, green, red samples fill the 8-bit pixels one row after another,
+  // as far as the pixel block holds them.
+  TestImage raw;
+  raw.m_bReduceToPalette = FALSE;
+  ASSERT_TRUE(raw.LoadImage(Path("in.jpg").c_str()));
+  EXPECT_EQ(8u, raw.m_wBitsPerPixel);
+  EXPECT_EQ(64u * 37, raw.m_dwPixelBufferSize);
+  ASSERT_EQ(0, Shell("djpeg -pnm " + Path("in.jpg") + " > " + Path("full.ppm")));
+  std::vector<BYTE> bgr = ReadPnm(Path("full.ppm")).px;
+  for (size_t i = 0; i + 2 < bgr.size(); i += 3) std::swap(bgr[i], bgr[i + 2]);
+  bgr.resize(61 * 37);
+  EXPECT_EQ(bgr, raw.Rows());
 }
 
 TEST_F(SECJpegTest, GreyscaleAndCutFilesDecodeAsDjpegDoes) {
@@ -180,6 +194,7 @@ TEST_F(SECJpegTest, GreyscaleAndCutFilesDecodeAsDjpegDoes) {
   TestImage grey;
   ASSERT_TRUE(grey.LoadImage(Path("grey.jpg").c_str()));
   EXPECT_EQ(24u, grey.m_wBitsPerPixel);
+  EXPECT_EQ(3u * 37 * 184, grey.m_dwPixelBufferSize);
   ASSERT_EQ(0, Shell("djpeg -pnm " + Path("grey.jpg") + " > " + Path("grey.pgm")));
   ExpectSamePixels(grey, ReadPnm(Path("grey.pgm")));
 
