@@ -182,13 +182,14 @@ TEST_F(GridWnd, AFramedGridScrolledKeepsItsFrameOverItsBars) {
   grid->SetRowCount(60);
   grid->SetColCount(20);
   UiAutomation::Click(h, grid->CalcRectFromRowCol(1, 1).CenterPoint());
-  ExpectKeyPictures(h, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_NEXT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_PRIOR},
-                    "keys");
+  std::vector<UINT> keys(6, VK_DOWN);
+  keys.insert(keys.end(), {VK_NEXT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_PRIOR});
+  ExpectKeyPictures(h, keys, "keys");
   EXPECT_GT(grid->GetLeftCol(), 1u);
   ExpectBarPresses(h,
                    {{kDownArrow, "de", 3}, {kPageBelow, "De", 9}, {kThumbDown, "tttpe", 34}, {kPageAbove, "Ue", 28},
-                    {kUpArrow, "ue", 27}, {kRightArrow, "de", 6}, {kPageRight, "De", 7}, {kThumbRight, "tttpe", 11},
-                    {kPageLeft, "Ue", 10}, {kLeftArrow, "ue", 9}},
+                    {kUpArrow, "ue", 27}, {kHeldDown, "ddddde", 32}, {kRightArrow, "de", 6}, {kPageRight, "De", 7},
+                    {kThumbRight, "tttpe", 11}, {kPageLeft, "Ue", 10}, {kLeftArrow, "ue", 9}},
                    "bars");
   ::DestroyWindow(h);
 }
