@@ -356,8 +356,8 @@ TEST_F(SheetFrames, ARefusedSwitchGivesTheEditBackItsKeys) {
   EXPECT_EQ(1u, Automation::Instance().MessageBoxes().size());
 }
 
-// Presses and keys that scroll the sheet shown move only the pixels it shows: none of the bars it
-// shares lands in its cells.
+// Presses and keys that scroll the sheet shown, and the record window's grid, move only the pixels
+// they show: none of the bars they borrow lands in their cells.
 TEST_F(SheetFrames, TheSharedBarsAndKeysScrollTheSheetAsAFullRepaintDrawsIt) {
   using namespace dravonix::test;
   const HWND tabs = frame->tabs.m_hWnd;
@@ -370,6 +370,10 @@ TEST_F(SheetFrames, TheSharedBarsAndKeysScrollTheSheetAsAFullRepaintDrawsIt) {
                    {{kRightArrow, "de", 2}, {kPageRight, "De", 5}, {kThumbRight, "tttpe", 10}, {kPageLeft, "Ue", 7},
                     {kLeftArrow, "ue", 6}},
                    "columns");
+  ExpectBarPresses(::GetDlgItem(frame->records.m_hWnd, 59920),
+                   {{kDownArrow, "de", 2}, {kDownArrow, "de", 3}, {kPageBelow, "De", 9}, {kThumbDown, "tttpe", 29},
+                    {kPageAbove, "Ue", 23}, {kUpArrow, "ue", 22}},
+                   "records");
   CGXGridView* sheet = frame->sheets[0];
   UiAutomation::Click(sheet->m_hWnd, sheet->CalcRectFromRowCol(sheet->GetTopRow(), sheet->GetLeftCol()).CenterPoint());
   const ROWCOL top = sheet->GetTopRow(), left = sheet->GetLeftCol();
