@@ -245,7 +245,7 @@ void GXDrawButtonFrame(CDC* pDC, CRect rect, BOOL bOuterFrame, BOOL bPressed) {
   if (bPressed) pDC->DrawEdge(&rect, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
 }
 
-void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame) {
+void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame, HRGN only) {
   CWnd* parent = pWnd ? pWnd->GetParent() : nullptr;
   if (!parent || !(bDrawFrame || (pWnd->GetStyle() & 0x200))) return;
   CRect rect;
@@ -253,6 +253,15 @@ void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame) {
   parent->ScreenToClient(&rect);
   rect.left -= 2, rect.top -= 2, rect.right += 3, rect.bottom += 3;
   CClientDC dc(parent);
+  if (only) {
+    POINT origin{0, 0};
+    parent->ClientToScreen(&origin);
+    CRgn clip;
+    clip.CreateRectRgn(0, 0, 0, 0);
+    ::CombineRgn(clip, only, nullptr, RGN_COPY);
+    clip.OffsetRgn(-origin.x, -origin.y);
+    dc.SelectClipRgn(&clip);
+  }
   GXDrawButtonFrame(&dc, rect, TRUE, TRUE);
 }
 

@@ -28,8 +28,8 @@ const UINT GX_BTNFOCUS = 0x0001;
 void GXDrawButtonFace(CDC* pDC, CRect rect, LPCTSTR pszText, UINT nState);
 void GXDrawButtonFrame(CDC* pDC, CRect rect, BOOL bOuterFrame, BOOL bPressed);
 // A sunken 3-D frame around a child window, drawn in its parent, when asked for or when the style
-// carries 0x200.
-void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame);
+// carries 0x200; with `only` (screen coordinates) no more of it than lies there.
+void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame, HRGN only = nullptr);
 // A colour whose top byte is 65..254 stands for system colour 254 minus that byte.
 void GXFillRect(CDC* pDC, int x, int y, int cx, int cy, COLORREF color);
 void GXFillRect(CDC* pDC, LPCRECT rect, COLORREF color);

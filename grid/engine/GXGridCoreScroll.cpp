@@ -5,6 +5,7 @@
 #include "grid/engine/GXGridCore.h"
 #include "platform/core/Clock.h"
 #include "platform/gdi/GdiObject.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/SplitterWnd.h"
 #include "platform/ui/Window.h"
@@ -21,6 +22,21 @@ constexpr ROWCOL kMaxMovedRows = 64;
 // A sheet hidden behind the other sheets of its tab window: the bars it borrows show the sheet shown.
 bool HiddenSheet(const CGXGridCore& grid, int nBar) {
   return !(grid.m_pGridWnd->GetStyle() & WS_VISIBLE) && grid.GetScrollBarCtrl(nBar);
+}
+
+// The bars a sheet borrows overlap its window's edge and repaint after each paint of it: their pixels
+// that a scroll moves into the grid are not the grid's and paint again.
+void RepaintMovedBarPixels(CGXGridCore& grid, const CRect& moved, int dx, int dy) {
+  for (int bar : {SB_HORZ, SB_VERT}) {
+    CScrollBar* ctl = grid.GetScrollBarCtrl(bar);
+    if (!ctl || !ctl->GetSafeHwnd() || !ctl->IsWindowVisible() || ctl->GetParent() == grid.m_pGridWnd) continue;
+    CRect over;
+    ctl->GetWindowRect(&over);
+    grid.m_pGridWnd->ScreenToClient(&over);
+    if (!over.IntersectRect(&over, &moved)) continue;
+    over.OffsetRect(dx, dy);
+    if (over.IntersectRect(&over, &moved)) grid.m_pGridWnd->InvalidateRect(&over);
+  }
 }
 
 }  // namespace
@@ -232,9 +248,13 @@ int CGXGridCore::ScrollWindowBy(BOOL bVertical, int nPixels) {
   else rect.left = ScrollOriginX();
   if (rect.IsRectEmpty() || !m_pGridWnd || !m_pGridWnd->GetSafeHwnd()) return 0;
   const int extent = bVertical ? rect.Height() : rect.Width();
-  if (std::abs(nPixels) < extent)
-    return m_pGridWnd->ScrollWindowEx(bVertical ? 0 : nPixels, bVertical ? nPixels : 0, &rect, &rect, nullptr,
-                                      nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  if (std::abs(nPixels) < extent) {
+    const int dx = bVertical ? 0 : nPixels, dy = bVertical ? nPixels : 0;
+    const int r = m_pGridWnd->ScrollWindowEx(dx, dy, &rect, &rect, nullptr, nullptr,
+                                             SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    RepaintMovedBarPixels(*this, rect, dx, dy);
+    return r;
+  }
   m_pGridWnd->InvalidateRect(&rect);
   return 0;
 }

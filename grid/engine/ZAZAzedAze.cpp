@@ -95,7 +95,7 @@ void ZAZAzedAze::OnPaint() {
   OnGridDraw(&dc);
 }
 
-void ZAZAzedAze::DrawFrameInParent() { GXDrawFrameInParent(this, m_bDrawFrame); }
+void ZAZAzedAze::DrawFrameInParent(HRGN only) { GXDrawFrameInParent(this, m_bDrawFrame, only); }
 
 BOOL ZAZAzedAze::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   LRESULT ignored = 0;
@@ -129,7 +129,8 @@ BOOL ZAZAzedAze::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       return TRUE;
     case WM_NCPAINT:
       result = Default();
-      DrawFrameInParent();
+      // A paint of the bars alone redraws the frame only where it lies over them.
+      DrawFrameInParent(wParam > 1 ? (HRGN)wParam : nullptr);
       return TRUE;
     case WM_WINDOWPOSCHANGING:
     case WM_WINDOWPOSCHANGED: {

@@ -35,7 +35,7 @@ class ZAZAzedAze : public CWnd, public CGXGridCore {
   BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
 
  private:
-  void DrawFrameInParent();
+  void DrawFrameInParent(HRGN only = nullptr);
   BOOL m_bInitializeOnCreate = FALSE;
   CGXGridDropTarget m_gridDropTarget{this};
 };

@@ -207,7 +207,9 @@ class EditCtl : public ControlImpl {
   void UpdateScrollBars() {
     if (!(Style() & WS_VSCROLL)) return;
     Layout();
-    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, (int)m_lines.size() - 1, (UINT)VisibleLines(), (int)m_first, 0};
+    // Greyed while the text fits, never hidden: hidden, it would not come back when the text grows.
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0, (int)m_lines.size() - 1,
+                  (UINT)VisibleLines(), (int)m_first, 0};
     ::SetScrollInfo(m_hwnd, SB_VERT, &si, TRUE);
   }
 

@@ -2365,7 +2365,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_ERASEBKGND: return EraseBackground(hwnd, (HDC)wParam);
-    case WM_NCPAINT: PaintNonClient(hwnd); return 0;
+    case WM_NCPAINT: PaintNonClient(hwnd, wParam); return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);

@@ -189,9 +189,10 @@ ULONGLONG Now();
 CRect NonClientInsets(HWND h);
 // Where a maximized child lies: its client covers its parent's, its frame just outside.
 CRect MaximizedChildRect(HWND h);
-// Draws a window's frame, caption and scroll bars (the default WM_NCPAINT).
-void PaintNonClient(HWND h);
-// Draws a window's own scroll bars now, where the window shows.
+// Draws a window's frame, caption and scroll bars (the default WM_NCPAINT); `only` is the message's
+// region (screen coordinates), or 1 for the whole window.
+void PaintNonClient(HWND h, WPARAM only = 1);
+// Draws a window's own scroll bars now, where the window shows: a WM_NCPAINT with their region.
 void PaintScrollBars(HWND h);
 // A press on a window's own scroll bar (screen point): tracked into WM_VSCROLL/WM_HSCROLL until the
 // button goes up. The mouse input that the tracking takes is not delivered (true).

@@ -319,9 +319,34 @@ void DrawBars(HWND h, CDC& dc) {
   if (vs && hs) dc.FillSolidRect(CRect(c.right, c.bottom, c.right + sb, c.bottom + sb), GetSysColor(COLOR_BTNFACE));
   h->barsDrawn = BarsKey(h);
 }
+
+// The bars and the corner between them, in screen coordinates.
+HRGN BarsRegion(HWND h) {
+  const CRect c = h->rcClient;
+  const int sb = UiSystemMetric(SM_CXVSCROLL);
+  const POINT o = WindowOrigin(h);
+  CRect all(c.left, c.top, c.right + (h->style & WS_VSCROLL ? sb : 0), c.bottom + (h->style & WS_HSCROLL ? sb : 0));
+  all.OffsetRect(o.x, o.y);
+  CRect inside = c;
+  inside.OffsetRect(o.x, o.y);
+  HRGN bars = CreateRectRgnIndirect(&all), client = CreateRectRgnIndirect(&inside);
+  CombineRgn(bars, bars, client, RGN_DIFF);
+  DeleteObject(client);
+  return bars;
+}
+
+// Whether a non-client paint asks for no more than the bars.
+bool BarsOnly(HWND h, WPARAM only) {
+  if (only <= 1) return false;
+  HRGN bars = BarsRegion(h), rest = CreateRectRgn(0, 0, 0, 0);
+  const int left = CombineRgn(rest, (HRGN)only, bars, RGN_DIFF);
+  DeleteObject(bars);
+  DeleteObject(rest);
+  return left == NULLREGION;
+}
 }  // namespace
 
-void PaintNonClient(HWND h) {
+void PaintNonClient(HWND h, WPARAM only) {
   if (!IsWindow(h)) return;
   CRect in = NonClientInsets(h);
   bool caption = (h->style & WS_CAPTION) == WS_CAPTION;
@@ -330,6 +355,11 @@ void PaintNonClient(HWND h) {
   CWindowSurfaceProvider prov(h);
   CDC dc;
   if (!dc.AttachSurface(&prov, DrawArea::Window)) return;
+  // Bars that changed leave the frame and the caption as they are.
+  if (BarsOnly(h, only)) {
+    DrawBars(h, dc);
+    return;
+  }
   CRect w(0, 0, h->rcWindow.Width(), h->rcWindow.Height());
   CRect c = h->rcClient;
   CRect bars = c;
@@ -385,10 +415,11 @@ void PaintNonClient(HWND h) {
 void PaintScrollBars(HWND h) {
   // Bars that show what they showed are not drawn again.
   if (!IsWindow(h) || !(h->style & (WS_VSCROLL | WS_HSCROLL)) || h->barsDrawn == BarsKey(h)) return;
-  CWindowSurfaceProvider prov(h);
-  CDC dc;
-  // Both, in the frame's order: in a window smaller than its bars they overlap.
-  if (dc.AttachSurface(&prov, DrawArea::Window)) DrawBars(h, dc);
+  // Through the window's own non-client paint, so that what it draws after the frame (a frame of
+  // its own in the parent) lies over the new bars as over the old.
+  HRGN bars = BarsRegion(h);
+  Deliver(h, WM_NCPAINT, (WPARAM)bars, 0);
+  DeleteObject(bars);
 }
 
 }  // namespace ui

@@ -237,6 +237,32 @@ TEST_F(GridView, SplitPanesFollowTheFirstAndDropTheirHeaders) {
   EXPECT_EQ(right->GetTopRow(), view->GetTopRow());
 }
 
+// Each pane of a split grid scrolls by its own bars and by keys as a full repaint draws it; the pane
+// beside follows.
+TEST_F(GridView, SplitPanesScrollByBarsAndKeysAsAFullRepaintDrawsThem) {
+  using namespace dravonix::test;
+  Open(TRUE);
+  Table(200, 30);
+  CSplitterWnd& s = frame->m_split;
+  ASSERT_TRUE(s.SplitRow(120));
+  ASSERT_TRUE(s.SplitColumn(180));
+  UiAutomation::Pump();
+  const HWND lower = s.GetPane(1, 0)->m_hWnd, right = s.GetPane(0, 1)->m_hWnd;
+  ExpectBarPresses(lower,
+                   {{kDownArrow, "de", 2}, {kPageBelow, "De", 9}, {kThumbDown, "tttpe", 59}, {kPageAbove, "Ue", 52},
+                    {kUpArrow, "ue", 51}},
+                   "lower pane");
+  ExpectBarPresses(right,
+                   {{kRightArrow, "de", 2}, {kPageRight, "De", 5}, {kThumbRight, "tttpe", 10}, {kPageLeft, "Ue", 7},
+                    {kLeftArrow, "ue", 6}},
+                   "right pane");
+  UiAutomation::AdvanceClock(1000);
+  UiAutomation::Click(lower, POINT{70, 30});
+  std::vector<UINT> keys(8, VK_DOWN);
+  keys.insert(keys.end(), {VK_NEXT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_PRIOR, VK_UP});
+  ExpectKeyPictures(lower, keys, "lower pane");
+}
+
 TEST_F(GridView, ScrollBarsScaleHideAndStopAtTheLastPage) {
   Open();
   Table(100000, 5);

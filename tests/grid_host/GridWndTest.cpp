@@ -12,6 +12,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 
+#include "tests/support/BarPresses.h"
 #include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +170,28 @@ TEST_F(GridWnd, AFramedGridMadeSmallerLeavesNoOldFrameInItsParent) {
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(framed));
   }
   ::DestroyWindow(framed);
+}
+
+// A framed grid scrolled by keys and by its bars: the parent's frame stays over the bars' outer
+// pixels, as a full repaint draws it.
+TEST_F(GridWnd, AFramedGridScrolledKeepsItsFrameOverItsBars) {
+  using namespace dravonix::test;
+  HWND h = MakeChild(0x200);
+  auto* grid = dynamic_cast<ZAZAzedAze*>(CWnd::FromHandlePermanent(h));
+  ASSERT_TRUE(grid);
+  grid->SetRowCount(60);
+  grid->SetColCount(20);
+  UiAutomation::Click(h, grid->CalcRectFromRowCol(1, 1).CenterPoint());
+  std::vector<UINT> keys(6, VK_DOWN);
+  keys.insert(keys.end(), {VK_NEXT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_PRIOR});
+  ExpectKeyPictures(h, keys, "keys");
+  EXPECT_GT(grid->GetLeftCol(), 1u);
+  ExpectBarPresses(h,
+                   {{kDownArrow, "de", 3}, {kPageBelow, "De", 9}, {kThumbDown, "tttpe", 34}, {kPageAbove, "Ue", 28},
+                    {kUpArrow, "ue", 27}, {kHeldDown, "ddddde", 32}, {kRightArrow, "de", 6}, {kPageRight, "De", 7},
+                    {kThumbRight, "tttpe", 11}, {kPageLeft, "Ue", 10}, {kLeftArrow, "ue", 9}},
+                   "bars");
+  ::DestroyWindow(h);
 }
 
 // The program registers a new control for the one the edited cell uses; the user goes on.

@@ -355,3 +355,31 @@ TEST_F(SheetFrames, ARefusedSwitchGivesTheEditBackItsKeys) {
   EXPECT_EQ(CString("5"), a->GetValueRowCol(2, 2));
   EXPECT_EQ(1u, Automation::Instance().MessageBoxes().size());
 }
+
+// Presses and keys that scroll the sheet shown, and the record window's grid, move only the pixels
+// they show: none of the bars they borrow lands in their cells.
+TEST_F(SheetFrames, TheSharedBarsAndKeysScrollTheSheetAsAFullRepaintDrawsIt) {
+  using namespace dravonix::test;
+  const HWND tabs = frame->tabs.m_hWnd;
+  ExpectBarPresses(::GetDlgItem(tabs, GX_IDW_TAB_VSCROLL),
+                   {{kDownArrow, "de", 2}, {kDownArrow, "de", 3}, {kDownArrow, "de", 4}, {kDownArrow, "de", 5},
+                    {kDownArrow, "de", 6}, {kPageBelow, "De", 16}, {kThumbDown, "tttpe", 85}, {kPageAbove, "Ue", 75},
+                    {kUpArrow, "ue", 74}},
+                   "rows");
+  ExpectBarPresses(::GetDlgItem(tabs, GX_IDW_TAB_HSCROLL),
+                   {{kRightArrow, "de", 2}, {kPageRight, "De", 5}, {kThumbRight, "tttpe", 10}, {kPageLeft, "Ue", 7},
+                    {kLeftArrow, "ue", 6}},
+                   "columns");
+  ExpectBarPresses(::GetDlgItem(frame->records.m_hWnd, 59920),
+                   {{kDownArrow, "de", 2}, {kDownArrow, "de", 3}, {kPageBelow, "De", 9}, {kThumbDown, "tttpe", 29},
+                    {kPageAbove, "Ue", 23}, {kUpArrow, "ue", 22}},
+                   "records");
+  CGXGridView* sheet = frame->sheets[0];
+  UiAutomation::Click(sheet->m_hWnd, sheet->CalcRectFromRowCol(sheet->GetTopRow(), sheet->GetLeftCol()).CenterPoint());
+  const ROWCOL top = sheet->GetTopRow(), left = sheet->GetLeftCol();
+  std::vector<UINT> keys(14, VK_DOWN);
+  keys.insert(keys.end(), 8, VK_RIGHT);
+  ExpectKeyPictures(sheet->m_hWnd, keys, "keys");
+  EXPECT_NE(top, sheet->GetTopRow());
+  EXPECT_NE(left, sheet->GetLeftCol());
+}

@@ -9,6 +9,7 @@
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
+#include "tests/support/BarPresses.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -428,6 +429,46 @@ TEST_F(DialogTest, AMultiLineEditLeavesEnterEscapeAndTabToItsDialog) {
     EXPECT_EQ(r.movedOn, ::GetFocus() == ::GetDlgItem(dlg.m_hWnd, IDC_NAME));
     dlg.DestroyWindow();
   }
+}
+
+// A list box and a multi-line edit in a dialog scroll by their bars and by keys as a full repaint
+// draws them.
+TEST_F(DialogTest, AListAndAnEditScrollByTheirBarsAndKeysAsAFullRepaintDrawsThem) {
+  using namespace dravonix::test;
+  const DLGITEM_ENTRY items[] = {
+      {"ListBox", 1004, WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, 0, 4, 4, 70, 60, ""},
+      {"Edit", IDC_VALUE, WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN, 0, 80, 4, 70,
+       60, ""},
+  };
+  const DIALOG_RESOURCE tmpl{WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0, 0, 160, 80, "Lists", nullptr, 0, items, 2, nullptr};
+  CDialog dlg;
+  ASSERT_TRUE(dlg.CreateIndirect(&tmpl));
+  const HWND list = ::GetDlgItem(dlg.m_hWnd, 1004), edit = ::GetDlgItem(dlg.m_hWnd, IDC_VALUE);
+  std::string text;
+  for (int i = 0; i < 40; ++i) {
+    const std::string line = "line " + std::to_string(i);
+    ::SendMessage(list, LB_ADDSTRING, 0, (LPARAM)line.c_str());
+    text += line + "\r\n";
+  }
+  ::SetWindowText(edit, text.c_str());
+  // The edit counts the empty line after the last break too.
+  const struct {
+    HWND h;
+    const char* kind;
+    int down, pageDown, thumb, pageUp, up;
+  } rows[] = {{list, "list", 1, 8, 29, 22, 21}, {edit, "edit", 1, 8, 30, 23, 22}};
+  for (const auto& r : rows) {
+    ExpectBarPresses(r.h,
+                     {{kDownArrow, "de", r.down}, {kPageBelow, "De", r.pageDown}, {kThumbDown, "tttpe", r.thumb},
+                      {kPageAbove, "Ue", r.pageUp}, {kUpArrow, "ue", r.up}},
+                     r.kind);
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(r.h, POINT{10, 5});
+    std::vector<UINT> keys(12, VK_DOWN);
+    keys.insert(keys.end(), {VK_NEXT, VK_PRIOR, VK_UP});
+    ExpectKeyPictures(r.h, keys, r.kind);
+  }
+  dlg.DestroyWindow();
 }
 
 // With the caret in a drop-down combo's edit field, Tab and Shift+Tab move on from the combo's place.

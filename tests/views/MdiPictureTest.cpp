@@ -222,7 +222,14 @@ TEST(MdiPicture, PressesOnAViewsBarsScrollIt) {
     for (int i = 0; i < 60; ++i) scene.m_text.InsertLineAtEnd("a line of the text long enough to scroll sideways too");
     HWND child = scene.AddChild(kind, CRect(10, 10, 260, 200));
     scene.AddChild(K::kPlot, CRect(40, 50, 170, 150));
-    ExpectBarPresses(::GetTopWindow(child), kind == K::kGrid ? grid : text, kind == K::kGrid ? "grid" : "text");
+    const HWND view = ::GetTopWindow(child);
+    ExpectBarPresses(view, kind == K::kGrid ? grid : text, kind == K::kGrid ? "grid" : "text");
+    // Keys scroll them too, from a place clicked in the part the other child leaves.
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(view, POINT{40, 12});
+    std::vector<UINT> keys(12, VK_DOWN);
+    keys.insert(keys.end(), {VK_NEXT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_PRIOR, VK_UP});
+    ExpectKeyPictures(view, keys, kind == K::kGrid ? "grid" : "text");
   }
 }
 
