@@ -93,3 +93,45 @@ TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
 }
 
 }  // namespace
+
+// Home and End with and without Shift, every order of three after Home and Right twice,
+// in a masked cell and a plain edit cell, against a model of the selection's anchor and caret: Shift+Home
+// selects from the start to the caret and Shift+End from the caret to the end, in both.
+TEST(ClickRoutes, HomeAndEndSelectFromTheCaretInEveryOrder) {
+  enum Step { kHome, kEnd, kShiftHome, kShiftEnd };
+  const char* const names[] = {"Home", "End", "Shift+Home", "Shift+End"};
+  for (bool masked : {true, false})
+    for (int seq = 0; seq < 64; ++seq) {
+      CellScene s;
+      CGXStyle cell;
+      cell.SetControl(masked ? 52535 : 52512).SetValue(masked ? "1234567890" : "abcdef");
+      if (masked) cell.SetUserAttribute(51023, "(###) ###-####");
+      s.Put(2, 2, cell);
+      s.Click(2, 2);
+      s.Key(VK_HOME);
+      s.Key(VK_RIGHT);
+      s.Key(VK_RIGHT);
+      // The mask's Home stops at its first editable place, its End after the last character typed.
+      const int length = masked ? 14 : 6, first = masked ? 1 : 0, last = length;
+      int anchor = first + 2, caret = first + 2;
+      std::string what = masked ? "mask" : "edit";
+      for (int i = 0, code = seq; i < 3; ++i, code /= 4) {
+        const Step step = (Step)(code % 4);
+        what += std::string(" ") + names[step];
+        s.Key(step == kHome || step == kShiftHome ? VK_HOME : VK_END,
+              step >= kShiftHome ? UiAutomation::kShift : UiAutomation::kNone);
+        if (step == kHome) anchor = caret = first;
+        if (step == kEnd) anchor = caret = last;
+        // The plain window moves its caret and keeps the anchor; the mask selects from the caret.
+        if (step == kShiftHome) masked ? (anchor = 0) : (caret = 0);
+        if (step == kShiftEnd) masked ? (anchor = caret, caret = length) : (caret = length);
+      }
+      auto* edit = dynamic_cast<CGXEditControl*>(s.grid->GetControl(2, 2));
+      ASSERT_TRUE(edit && edit->IsActive()) << what;
+      int a = -1, b = -1;
+      edit->GetSel(a, b);
+      EXPECT_EQ(std::min(anchor, caret), a) << what;
+      EXPECT_EQ(std::max(anchor, caret), b) << what;
+      if (::testing::Test::HasFailure()) return;
+    }
+}
