@@ -172,7 +172,7 @@ BOOL CGXGridCore::HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BOOL* abH
 // behind the changed ones scrolls by the difference, and only the changed ones repaint.
 void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* anOldWidths, UINT flags,
                                          BOOL bCreateHint) {
-  m_nLastVisibleClientCol = kNone;
+  ForgetLastVisible(FALSE, TRUE);
   if (nTo == 0) nTo = nFrom;
   // Spans on screen that the new widths change (a text floating farther or less far) repaint the grid:
   // the scroll below would move them along with the columns they covered.
@@ -270,7 +270,7 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
 
 void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* anOldHeights, UINT flags,
                                           BOOL bCreateHint) {
-  m_nLastVisibleClientRow = kNone;
+  ForgetLastVisible(TRUE, FALSE);
   if (nTo == 0) nTo = nFrom;
   if (m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
     const UINT f = flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART);
