@@ -232,6 +232,12 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
       CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
       cols.top = g.top, cols.bottom = g.bottom;
       m_pGridWnd->InvalidateRect(&cols, TRUE);
+    } else if (!paneSkips && f && nFrom > last) {
+      // Columns past the window's edge change a span that reaches them from inside it: its text lays
+      // out over the new widths.
+      CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
+      cols.top = g.top, cols.bottom = g.bottom;
+      m_pGridWnd->InvalidateRect(&cols, TRUE);
     } else if (!paneSkips && f && scrolledAway) {
       // A span that starts in the scrolled-away columns and reaches the window shows its content at
       // another place now; without the old widths (spans that changed their extent) it may have
