@@ -51,8 +51,9 @@ int CharAt(CellScene& s, const CGXStyle& style, const char* text, int dx) {
 TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
   for (bool kernel : {false, true})
     for (const ClickKind& kind : kClickKinds)
-      for (bool current : {false, true})
+      for (int route = 0; route < 3; ++route)  // a click on the idle cell, on the current cell, a double-click
         for (int dx : {2, 4, 10}) {
+          const bool current = route == 1;
           UseLibraryDefaults(kernel);
           CellScene s;
           s.grid->RegisterControl(15001, new CGXTreeEdit(s.grid, 15001), FALSE, FALSE);
@@ -64,7 +65,8 @@ TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
           if (kind.id == 52541) cell.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1");
           s.Put(2, 2, cell);
           const std::string what = std::string(kernel ? "kernel " : "start-up ") + std::to_string(kind.id) +
-                                   (current ? " current" : " idle") + " +" + std::to_string(dx);
+                                   (route == 0 ? " idle" : route == 1 ? " current" : " double-click") + " +" +
+                                   std::to_string(dx);
           s.Click(4, 4);
           if (current) {
             s.Click(2, 3);
@@ -76,16 +78,20 @@ TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
           CRect inner;
           control->GetCellInnerRect(inner, 2, 2, nullptr, &style);
           UiAutomation::AdvanceClock(1000);
-          UiAutomation::Click(s.View(), CPoint(inner.left + dx, s.At(2, 2).y));
+          const CPoint at(inner.left + dx, s.At(2, 2).y);
+          if (route == 2) UiAutomation::DoubleClick(s.View(), at);
+          else UiAutomation::Click(s.View(), at);
           EXPECT_EQ("2,2", s.Current()) << what;
           EXPECT_EQ(kind.value, s.Value(2, 2)) << what;
           EXPECT_EQ(kind.takes != kCurrent, (bool)control->IsActive()) << what;
           if (kind.takes == kCaret && control->IsActive()) {
             int a = -1, b = -1;
             dynamic_cast<CGXEditControl*>(control)->GetSel(a, b);
+            // The second click of a double-click lands on the edit window the first one showed, which
+            // puts the caret at the nearer edge of that character.
             const int k = CharAt(s, style, kind.shown ? kind.shown : kind.value, dx);
-            EXPECT_EQ(k, a) << what;
-            EXPECT_EQ(k, b) << what;
+            EXPECT_EQ(a, b) << what;
+            EXPECT_TRUE(a == k || (route == 2 && a == k + 1)) << what << ": " << a;
           }
           EXPECT_EQ(0, s.Off()) << what;
           if (::testing::Test::HasFailure()) return;
