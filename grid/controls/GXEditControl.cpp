@@ -223,9 +223,23 @@ int CGXEditControl::CharFromPoint(CPoint pt) {
   GetCellInnerRect(inner, m_nRow, m_nCol, &cell, &style);
   CString text;
   GetWindowText(text);
+  // A hidden text is clicked on its echo characters, which are what the cell shows.
+  if ((GetStyle() & ES_PASSWORD) && GetPasswordChar()) text = CString((char)GetPasswordChar(), text.GetLength());
   CClientDC dc(m_pGrid->m_pGridWnd);
   CFont* old = GXSelectCellFont(m_pGrid, &dc, style);
-  const int hit = GXHitTestMultiLineText(&dc, text, text.GetLength(), inner, GetTextFormat(style), pt);
+  const UINT format = GetTextFormat(style);
+  // The edit window takes over the whole inner rectangle and puts a click above or below the text on
+  // its first or last line: the cell does so before it shows the window, so a click in the cell's
+  // middle hits whether a grid line lies above the text or not.
+  if (inner.PtInRect(pt)) {
+    CRect lines = inner;
+    const int n = GXWrapTextLines(&dc, text, text.GetLength(), lines, format, nullptr, nullptr, 32);
+    TEXTMETRIC tm{};
+    dc.GetTextMetrics(&tm);
+    const int lineH = std::max<int>(1, tm.tmHeight + tm.tmExternalLeading);
+    if (n > 0) pt.y = std::clamp<LONG>(pt.y, lines.top, lines.top + n * lineH - 1);
+  }
+  const int hit = GXHitTestMultiLineText(&dc, text, text.GetLength(), inner, format, pt);
   if (old) dc.SelectObject(old);
   return hit;
 }

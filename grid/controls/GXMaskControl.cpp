@@ -213,6 +213,18 @@ void CGXMaskControl::GetSelPos(int& nStart, int& nEnd) {
   nEnd = m_pEditMask->OffsetToPos(std::max(s, e));
 }
 
+// The end of the selection the caret stands at: a selection made towards the start keeps it there.
+int CGXMaskControl::CaretOffset() {
+  int s = 0, e = 0;
+  GetSel(s, e);
+  if (e < 0) e = GetWindowTextLength();
+  if (s == e || ::GetFocus() != m_hWnd) return e;
+  POINT caret{};
+  if (!::GetCaretPos(&caret)) return e;
+  const int at = LOWORD(SendMessage(EM_CHARFROMPOS, 0, MAKELPARAM(caret.x, caret.y)));
+  return at == std::min(s, e) ? at : std::max(s, e);
+}
+
 void CGXMaskControl::SetCaretPos(int nPos) {
   const int offset = m_pEditMask->PosToOffset(std::max(nPos, 0));
   SetSel(offset, offset);
@@ -359,10 +371,10 @@ void CGXMaskControl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
       return SetCaretPos(next >= 0 ? next : mask.EndOfInput(mask.GetDataCount()));
     }
     case VK_HOME:
-      if (shift) return SetSel(0, mask.PosToOffset(end));
+      if (shift) return SetSel(0, CaretOffset());
       return SetCaretPos(mask.NextEditPos(-1));
     case VK_END:
-      if (shift) return SetSel(mask.PosToOffset(start), GetWindowTextLength());
+      if (shift) return SetSel(CaretOffset(), GetWindowTextLength());
       return SetCaretPos(mask.EndOfInput(mask.GetDataCount()));
     case VK_UP:
       if (LineFromChar(mask.PosToOffset(start)) > 0) break;

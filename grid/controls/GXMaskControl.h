@@ -59,6 +59,7 @@ class CGXMaskControl : public CGXEditControl {
   // The selection as mask positions, start first.
   void GetSelPos(int& nStart, int& nEnd);
   void SetCaretPos(int nPos);
+  int CaretOffset();
   // The window shows the edit mask again; the cell is modified and the caret at nPos.
   void Rebuild(int nPos, BOOL bNotify);
   void TypeChar(CString ch);

@@ -681,7 +681,7 @@ CSize CGXControl::GrowSizeByBorders(CSize size, const CGXStyle& style) {
 
 void CGXControl::DrawCurrentCellFrame(CDC* pDC, const CRect& rect) {
   CGXGridParam* param = m_pGrid ? m_pGrid->GetParam() : nullptr;
-  if (!pDC || !param) return;
+  if (!pDC || !param || param->m_bInvertCurrentCellFrame) return;
   const WORD mode = param->m_wShowCurrentCell;
   if (!(mode == 0 || (mode == 2 && m_pGrid->m_bActive))) return;
   const CGXProperties* props = param->GetProperties();

@@ -33,7 +33,7 @@ void CGXGridCore::RedrawRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL
 }
 
 void CGXGridCore::Redraw(UINT flags, BOOL bCreateHint) {
-  m_nLastVisibleClientRow = m_nLastVisibleClientCol = kNone;
+  ForgetLastVisible();
   if (!flags || !m_pParam || m_pParam->m_bLockUpdate) return;
   if (GetRowCount() < GetTopRow() && GetRowCount() > GetFrozenRows()) SetTopRow(GetRowCount(), 0, TRUE);
   if (GetColCount() < GetLeftCol() && GetColCount() > GetFrozenCols()) SetLeftCol(GetColCount(), 0, TRUE);

@@ -105,7 +105,8 @@ BOOL CGXGridCore::SetDoubleBuffering(BOOL bDoubleBuffer) {
 void CGXGridCore::OnGridDraw(CDC* pDC) {
   if (!pDC || !m_pParam || m_pParam->m_bLockUpdate) return;
   CRect clip;
-  pDC->GetClipBox(&clip);
+  // Nothing to paint is nothing to draw: not even the scroll bars' update, which would paint them.
+  if (pDC->GetClipBox(&clip) == NULLREGION || clip.Width() <= 0 || clip.Height() <= 0) return;
   const int d = std::max(1, GetDefaultRowHeight());
   PreloadCells(CalcLastVisibleRow(clip) + (ROWCOL)(std::max<LONG>(0, clip.Height()) / d),
                CalcLastVisibleCol(clip) + (ROWCOL)(std::max<LONG>(0, clip.Width()) / d));
@@ -446,8 +447,11 @@ void DrawLines(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL n, BOOL bRows) {
   }
 }
 
-void DrawCurrentFrame(CGXDrawContext& ctx) {
-  if (!ctx.m_pCurrentControl || ctx.m_rectCurrent.IsRectEmpty() || ctx.m_bCurrentFrameDrawn) return;
+// The grid inverts the current cell's frame itself when asked to; the control then draws none.
+BOOL ControlDrawsFrame(CGXGridCore& grid) { return grid.GetParam() && !grid.GetParam()->m_bInvertCurrentCellFrame; }
+
+void DrawCurrentFrame(CGXGridCore& grid, CGXDrawContext& ctx) {
+  if (!ctx.m_pCurrentControl || ctx.m_rectCurrent.IsRectEmpty() || ctx.m_bCurrentFrameDrawn || !ControlDrawsFrame(grid)) return;
   ctx.m_pCurrentControl->DrawCurrentCellFrame(ctx.m_pDC, ctx.m_rectCurrent);
   ctx.m_bCurrentFrameDrawn = TRUE;
 }
@@ -557,7 +561,7 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
       if (s->GetIncludeBorders()) grid.DrawRectBorders(dc, whole, *s);
       if (grid.IsCurrentCell(covered ? span.m_nTop : row, covered ? span.m_nLeft : col)) {
         CGXControl* control = grid.GetRegisteredControl(s->GetControl());
-        if (control && !control->IsActive()) {
+        if (control && !control->IsActive() && ControlDrawsFrame(grid)) {
           CRect inner;
           grid.ShrinkRectByBorders(&inner, covered ? whole : ctx.m_rectCell, *s, TRUE);
           if (!inner.IsRectEmpty()) control->DrawCurrentCellFrame(dc, inner);
@@ -678,7 +682,7 @@ void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nR
         cellRect(i, j);
         DrawCellInContext(*this, ctx, i, j);
       }
-      DrawCurrentFrame(ctx);
+      DrawCurrentFrame(*this, ctx);
       DrawLines(*this, ctx, i, TRUE);
     }
     FillBeyondTable(*this, ctx);
@@ -703,7 +707,7 @@ void CGXGridCore::DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nR
     }
     for (ROWCOL j = 0; j < ctx.m_nCols; ++j) DrawLines(*this, ctx, j, FALSE);
     for (ROWCOL i = 0; i < ctx.m_nRows; ++i) DrawLines(*this, ctx, i, TRUE);
-    DrawCurrentFrame(ctx);
+    DrawCurrentFrame(*this, ctx);
   }
   if (ctx.m_bInvertSelected) {
     for (ROWCOL i = 0; i < ctx.m_nRows; ++i)

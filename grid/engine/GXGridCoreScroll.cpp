@@ -208,6 +208,8 @@ void CGXGridCore::RefreshScrollBars(BOOL bDeferRedraw, BOOL bOnlyIfCountsChanged
       wnd->ShowScrollBar(bar, show);
       if (pending) wnd->InvalidateRect(&due, FALSE);
       changed[bar] = true;
+      // A paint under way measured the old room: it stops and a new one follows.
+      m_bLayoutChanged = TRUE;
       return true;
     }
     return false;

@@ -172,7 +172,7 @@ BOOL CGXGridCore::HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BOOL* abH
 // behind the changed ones scrolls by the difference, and only the changed ones repaint.
 void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* anOldWidths, UINT flags,
                                          BOOL bCreateHint) {
-  m_nLastVisibleClientCol = kNone;
+  ForgetLastVisible(FALSE, TRUE);
   if (nTo == 0) nTo = nFrom;
   // Spans on screen that the new widths change (a text floating farther or less far) repaint the grid:
   // the scroll below would move them along with the columns they covered.
@@ -232,6 +232,12 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
       CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
       cols.top = g.top, cols.bottom = g.bottom;
       m_pGridWnd->InvalidateRect(&cols, TRUE);
+    } else if (!paneSkips && f && nFrom > last) {
+      // Columns past the window's edge change a span that reaches them from inside it: its text lays
+      // out over the new widths.
+      CRect cols = CalcSpannedRangeRect(0, nFrom, GetRowCount(), nTo);
+      cols.top = g.top, cols.bottom = g.bottom;
+      m_pGridWnd->InvalidateRect(&cols, TRUE);
     } else if (!paneSkips && f && scrolledAway) {
       // A span that starts in the scrolled-away columns and reaches the window shows its content at
       // another place now; without the old widths (spans that changed their extent) it may have
@@ -270,7 +276,7 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
 
 void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* anOldHeights, UINT flags,
                                           BOOL bCreateHint) {
-  m_nLastVisibleClientRow = kNone;
+  ForgetLastVisible(TRUE, FALSE);
   if (nTo == 0) nTo = nFrom;
   if (m_pParam && !m_pParam->m_bLockUpdate && IsGridWndVisible() && nTo >= nFrom) {
     const UINT f = flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART);

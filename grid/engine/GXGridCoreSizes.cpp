@@ -230,6 +230,35 @@ ROWCOL CGXGridCore::CalcLastVisibleColEx(const RECT& rect, BOOL* pRight) {
 ROWCOL CGXGridCore::CalcLastVisibleRow(const RECT& rect) { return CalcLastVisibleRowEx(rect, nullptr); }
 ROWCOL CGXGridCore::CalcLastVisibleCol(const RECT& rect) { return CalcLastVisibleColEx(rect, nullptr); }
 
+ROWCOL CGXGridCore::GetLastVisibleRow(BOOL* pbBeyond) {
+  const ROWCOL top = GetTopRow();
+  if (m_nLastVisibleRowTop != top || m_nLastVisibleRow == kNone) {
+    CRect g;
+    GetGridRect(&g);
+    m_nLastVisibleRow = CalcLastVisibleRowEx(g, &m_bLastVisibleRowBeyond);
+    m_nLastVisibleRowTop = top;
+  }
+  if (pbBeyond) *pbBeyond = m_bLastVisibleRowBeyond;
+  return m_nLastVisibleRow;
+}
+
+ROWCOL CGXGridCore::GetLastVisibleCol(BOOL* pbBeyond) {
+  const ROWCOL left = GetLeftCol();
+  if (m_nLastVisibleColLeft != left || m_nLastVisibleCol == kNone) {
+    CRect g;
+    GetGridRect(&g);
+    m_nLastVisibleCol = CalcLastVisibleColEx(g, &m_bLastVisibleColBeyond);
+    m_nLastVisibleColLeft = left;
+  }
+  if (pbBeyond) *pbBeyond = m_bLastVisibleColBeyond;
+  return m_nLastVisibleCol;
+}
+
+void CGXGridCore::ForgetLastVisible(BOOL bRows, BOOL bCols) {
+  if (bRows) m_nLastVisibleClientRow = m_nLastVisibleRow = kNone;
+  if (bCols) m_nLastVisibleClientCol = m_nLastVisibleCol = kNone;
+}
+
 void CGXGridCore::CalcLastVisibleRowCol(const RECT& rect, ROWCOL* pRow, ROWCOL* pCol) {
   if (pRow) *pRow = CalcLastVisibleRow(rect);
   if (pCol) *pCol = CalcLastVisibleCol(rect);

@@ -549,7 +549,7 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
 void CGXGridCore::DoUpdateStructure(BOOL bRows, int nOp, ROWCOL a, ROWCOL b, ROWCOL c, UINT flags,
                                     BOOL bCreateHint, const DWORD* pOldSizes) {
   if (!m_pParam) return;
-  (bRows ? m_nLastVisibleClientRow : m_nLastVisibleClientCol) = kNone;
+  ForgetLastVisible(bRows, !bRows);
   const ROWCOL count = bRows ? GetRowCount() : GetColCount();
   // The current cell follows its row (column); one that was removed is gone.
   const ROWCOL curBefore = bRows ? m_nCurrentRow : m_nCurrentCol;

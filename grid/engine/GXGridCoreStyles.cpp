@@ -510,6 +510,7 @@ void CGXGridCore::UpdateStylesMap(UINT flags, BOOL bCreateHint) {
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateStylesMap, m_nViewID);
+    hint.m_flags = flags;
     SendHint(hint);
   }
 }
@@ -518,6 +519,7 @@ void CGXGridCore::UpdateProperties(UINT flags, BOOL bCreateHint) {
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateProperties, m_nViewID);
+    hint.m_flags = flags;
     SendHint(hint);
   }
 }
@@ -532,7 +534,8 @@ void CGXGridCore::UpdateBaseStyle(WORD nId, UINT flags, BOOL bCreateHint) {
   Redraw(flags, FALSE);
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateBaseStyle, m_nViewID);
-    hint.m_flags = nId;
+    hint.m_dwParam = nId;
+    hint.m_flags = flags;
     SendHint(hint);
   }
 }

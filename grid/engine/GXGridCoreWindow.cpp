@@ -34,7 +34,7 @@ static void ValidateDrawn(HWND hwnd, std::vector<CRect>& due) {
 }
 
 BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
-  m_nLastVisibleClientRow = m_nLastVisibleClientCol = (ROWCOL)-1;
+  ForgetLastVisible();
   const HWND hwnd = Hwnd(m_pGridWnd);
   const BOOL maximized = FrameMaximized(m_pGridWnd);
   if (nType != SIZE_RESTORED) {
@@ -95,7 +95,7 @@ BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
 BOOL CGXGridCore::OnShowWindow(BOOL bShow, UINT) {
   if (!bShow) {
     m_bLayoutChanged = FALSE;
-    m_nLastVisibleClientRow = m_nLastVisibleClientCol = (ROWCOL)-1;
+    ForgetLastVisible();
   }
   return TRUE;
 }

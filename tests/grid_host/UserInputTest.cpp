@@ -9,6 +9,8 @@
 #include "platform/core/Automation.h"
 #include "platform/ui/Clipboard.h"
 #include "grid/engine/GXPrintDevice.h"
+#include "grid/engine/GXProperties.h"
+#include "grid/engine/GXStylesMap.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/Document.h"
@@ -222,6 +224,44 @@ TEST_F(UserInput, TwoChildrenShowOneSheet) {
       {"Ctrl+V pastes what was cut", [&] { Key(VK_DOWN), Key('V', kControl); }, [&] { return Value(6, 2) == "22"; }},
       {"Ctrl+Z in the other child", [&] { FocusKey(VK_F6, kControl), FocusKey('Z', kControl); },
        [&] { return ::GetFocus() == other->m_hWnd && Value(6, 2).empty(); }},
+  });
+}
+
+// A program's change of the properties, the styles map or a base style in one child, and the user's
+// Ctrl+Z and Ctrl+R of each there, show in the other child of the sheet at once.
+TEST_F(UserInput, StyleAndPropertyChangesShowInTheOtherChild) {
+  scene.AddChild(0, CRect(230, 0, 470, 280));
+  ::MoveWindow(::GetParent(view->m_hWnd), 0, 0, 230, 280, TRUE);
+  CGXGridParam* param = view->GetParam();
+  CGXStylesMap* map = param->GetStylesMap();
+  const WORD standard = map->GetStandardStyleId();
+  auto standardStyle = [&] {
+    CGXStyle* s = nullptr;
+    map->LookupStyle(standard, s);
+    return s;
+  };
+  auto undo = [&](UINT key) { return [&, key] { ClickCell(1, 1), Key(key, kControl); }; };
+  Run({
+      {"vertical lines off", [&] {
+         CGXProperties props(*param->GetProperties());
+         props.SetDisplayVertLines(FALSE);
+         view->ChangeProperties(props);
+       }, [&] { return !param->GetProperties()->GetVerticalLines(); }},
+      {"a yellow standard interior", [&] {
+         CGXStylesMap changed(*map);
+         CGXStyle* s = nullptr;
+         changed.LookupStyle(standard, s);
+         s->SetInterior(RGB(255, 255, 0));
+         view->ChangeStylesMap(changed);
+       }, [&] { return standardStyle()->GetInterior().GetColor() == RGB(255, 255, 0); }},
+      {"red standard text", [&] { view->ChangeBaseStyle(standard, CGXStyle().SetTextColor(RGB(255, 0, 0))); },
+       [&] { return standardStyle()->GetTextColor() == RGB(255, 0, 0); }},
+      {"Ctrl+Z takes the text colour back", undo('Z'), [&] { return standardStyle()->GetTextColor() != RGB(255, 0, 0); }},
+      {"Ctrl+Z takes the interior back", undo('Z'), [&] { return standardStyle()->GetInterior().GetColor() != RGB(255, 255, 0); }},
+      {"Ctrl+Z takes the lines back", undo('Z'), [&] { return param->GetProperties()->GetVerticalLines(); }},
+      {"Ctrl+R takes the lines off again", undo('R'), [&] { return !param->GetProperties()->GetVerticalLines(); }},
+      {"Ctrl+R makes the interior yellow again", undo('R'), [&] { return standardStyle()->GetInterior().GetColor() == RGB(255, 255, 0); }},
+      {"Ctrl+R makes the text red again", undo('R'), [&] { return standardStyle()->GetTextColor() == RGB(255, 0, 0); }},
   });
 }
 

@@ -1,5 +1,6 @@
 // A column header made current and columns widened by their edges, painted through an off-screen
 // bitmap or straight into the window: the window shows what a full repaint shows.
+#include "grid/engine/GXData.h"
 #include "grid/engine/ZAZAzedAze.h"
 #include "platform/ui/UiAutomation.h"
 #include "tests/support/GridWindow.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -37,6 +39,28 @@ TEST_P(HeaderFrame, WidthDragsAfterAHeaderClickShowWhatAPaintShows) {
     grid.DestroyWindow();
     parent.DestroyWindow();
   }
+}
+
+// The host fills the data object behind the window's back and has it repainted: the scroll bars that
+// the paint shows stay over what it had started to draw, buffered or not.
+TEST(BufferedPaint, BarsThatAPaintShowsAreNotPaintedOver) {
+  for (BOOL buffered : {TRUE, FALSE})
+    for (const auto& [rows, cols] : {std::pair{40u, 3u}, std::pair{5u, 20u}, std::pair{40u, 20u}}) {
+      CWnd parent;
+      ZAZAzedAze grid;
+      ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(0, 0, 460, 300), WS_VISIBLE));
+      grid.SetRowCount(5);
+      grid.SetColCount(3);
+      grid.SetDoubleBuffering(buffered);
+      UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, 2).CenterPoint());
+      grid.GetParam()->GetData()->SetRowCount(rows);
+      grid.GetParam()->GetData()->SetColCount(cols);
+      grid.Invalidate(FALSE);
+      UiAutomation::Pump();
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(parent.m_hWnd)) << buffered << " " << rows << "x" << cols;
+      grid.DestroyWindow();
+      parent.DestroyWindow();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Defaults, HeaderFrame, ::testing::Bool(), dravonix::test::LibraryDefaultsName);

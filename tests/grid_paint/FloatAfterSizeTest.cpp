@@ -117,6 +117,14 @@ TEST_P(FloatAfterSize, WidthChangesUnderAFloatShowWhatAPaintShows) {
        }, 4},
       {"a row of the merged block hidden", [](ZAZAzedAze& g) { g.HideRows(kRow + 2, kRow + 2); }, 4},
       {"a row of the merged block lower", [](ZAZAzedAze& g) { g.SetRowHeight(kRow + 2, kRow + 2, 8); }, 4},
+      // Last: A and the text's row stay so. The text floats over C, which the window's edge cuts, and
+      // D past it; in the tall row it wraps over what they leave it.
+      {"D past the window's edge hidden under a tall row", [](ZAZAzedAze& g) {
+         g.SetColWidth(1, 1, 480);
+         g.SetRowHeight(kRow, kRow, 60);
+         ::PumpMessages();
+         g.HideCols(4, 4);
+       }, 4},
   };
   for (const Case& c : cases) {
     Start(60, 80, 120);

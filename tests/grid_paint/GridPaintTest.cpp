@@ -599,3 +599,47 @@ TEST_F(GridPaint, HidingTheLastRowOrColumnOfATableThatEndsInTheWindow) {
     EXPECT_TRUE(shown == painted) << rows;
   }
 }
+
+// With the frame inverted by the grid, the current cell's control draws none of its own inside it.
+TEST_F(GridPaint, AnInvertedCurrentCellFrameIsTheGridsAlone) {
+  grid.GetParam()->m_bInvertCurrentCellFrame = TRUE;
+  grid.SetCurrent(2, 2);
+  grid.GetParam()->m_SelRects.AddTail(new CGXRange(CGXRange().SetCellRange(2, 1, 3, 3)));
+  Repaint();
+  EXPECT_EQ(0u, control->frames.size());
+}
+
+// A paint whose clip holds nothing draws nothing, buffered or not: not even the scroll bars that the
+// grid would show for a table wider and taller than the window.
+TEST(GridPaintClip, AClipOfNoWidthPaintsNothing) {
+  GXStartGridLibrary();
+  for (BOOL buffered : {FALSE, TRUE}) {
+    CGridHostWnd wnd;
+    CGXGridCore grid;
+    wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 200), nullptr, 0);
+    grid.m_pGridWnd = &wnd;
+    wnd.grid = &grid;
+    ASSERT_TRUE(grid.Initialize());
+    grid.GetParam()->GetData()->SetRowCount(20);
+    grid.GetParam()->GetData()->SetColCount(6);
+    PumpMessages();
+    grid.SetDoubleBuffering(buffered);
+    auto pixels = [&] {
+      std::vector<COLORREF> all;
+      for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 400; ++x) all.push_back(GetWindowPixel(wnd.m_hWnd, POINT{x, y}));
+      return all;
+    };
+    const std::vector<COLORREF> before = pixels();
+    {
+      CClientDC dc(&wnd);
+      dc.IntersectClipRect(CRect(50, 0, 50, 100));
+      grid.OnGridDraw(&dc);
+    }
+    const std::vector<COLORREF> after = pixels();
+    int changed = 0;
+    for (size_t i = 0; i < after.size(); ++i) changed += after[i] != before[i];
+    EXPECT_EQ(0, changed) << buffered;
+    wnd.DestroyWindow();
+  }
+}

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+
 namespace {
 
 class GridResize : public ::testing::Test {
@@ -90,4 +94,44 @@ TEST_F(GridResize, ContextCursor) {
   grid.UpdateContextCursor(edge);
   EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
   grid.GetParam()->m_wAllowTrackColWidth = 0x00B2;
+}
+
+// The last row and column shown, walked through scrolling, sizes, counts and frozen rows against a model
+// that adds up the sizes from the grid area's top (left) edge.
+TEST_F(GridResize, TheLastVisibleRowAndColumnFollowTheLayout) {
+  auto model = [&](bool rows, BOOL& beyond) {
+    CRect g;
+    grid.GetGridRect(&g);
+    const ROWCOL count = rows ? grid.GetRowCount() : grid.GetColCount();
+    const ROWCOL frozen = rows ? grid.GetFrozenRows() : grid.GetFrozenCols();
+    const ROWCOL first = rows ? grid.GetTopRow() : grid.GetLeftCol();
+    LONG edge = rows ? g.top : g.left;
+    const LONG end = rows ? g.bottom : g.right;
+    beyond = FALSE;
+    for (ROWCOL i = 0; i <= count; i = i == frozen ? std::max(first, frozen + 1) : i + 1) {
+      edge += rows ? grid.GetRowHeight(i) : grid.GetColWidth(i);
+      if (edge > end) return i;
+    }
+    beyond = TRUE;
+    return count;
+  };
+  std::mt19937 rnd(7);
+  std::string log;
+  for (int step = 0; step < 300; ++step) {
+    const ROWCOL n = 1 + rnd() % 10;
+    switch (rnd() % 6) {
+      case 0: log += " top" + std::to_string(n), grid.SetTopRow(std::min(n, grid.GetRowCount())); break;
+      case 1: log += " left" + std::to_string(n), grid.SetLeftCol(std::min(n, grid.GetColCount())); break;
+      case 2: log += " height" + std::to_string(n), grid.SetRowHeight(n, n, 20 + 30 * (int)(rnd() % 4)); break;
+      case 3: log += " width" + std::to_string(n), grid.SetColWidth(n, n, 40 + 90 * (int)(rnd() % 4)); break;
+      case 4: log += " rows" + std::to_string(n + 8), grid.SetRowCount(n + 8); break;
+      default: log += " frozen" + std::to_string(n % 3), grid.SetFrozenRows(n % 3), grid.SetFrozenCols(n % 3); break;
+    }
+    for (bool rows : {true, false}) {
+      BOOL beyond = 2, expected = 2;
+      const ROWCOL last = rows ? grid.GetLastVisibleRow(&beyond) : grid.GetLastVisibleCol(&beyond);
+      ASSERT_EQ(model(rows, expected), last) << (rows ? "row" : "col") << log;
+      ASSERT_EQ(expected, beyond) << (rows ? "row" : "col") << log;
+    }
+  }
 }

@@ -1,0 +1,143 @@
+// A click on the text of each kind of cell, idle or current, under the library's start-up grid lines and
+// under the kernel views' (lines at the right and bottom): edit kinds start editing with the caret at the
+// character under the mouse, the others become current and keep their value.
+#include "grid/controls/GXButton.h"
+#include "grid/controls/GXEditControl.h"
+#include "grid/controls/GXTreeEdit.h"
+#include "grid/controls/HexGridCtrl.h"
+#include "grid/engine/GXControl.h"
+#include "tests/grid_controls/CellScene.h"
+#include "tests/support/LibraryDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace dravonix::test;
+
+namespace {
+
+// What a click on a cell's text leaves: an active cell with the caret at the character under the mouse,
+// an active cell (its window shown), or a current cell that is not active.
+enum Takes { kCaret, kActive, kCurrent };
+
+struct ClickKind {
+  UINT id;
+  const char* value;
+  const char* choices;
+  Takes takes;
+  const char* shown = nullptr;  // what it shows, when not its value
+};
+
+const ClickKind kClickKinds[] = {
+    {52512, "abcdef", nullptr, kCaret},  {52521, "abcdef", nullptr, kCaret}, {52518, "abcdef", nullptr, kCaret},
+    {52519, "123456", nullptr, kCaret},  {52535, "123456", nullptr, kCaret}, {52517, "Red", "Red\nGreen", kCaret},
+    {52541, "1", "1\tGreen\n2\tBlue", kCaret, "Green"},                   {15001, "abcdef", nullptr, kCaret},
+    {52537, "abcdef", nullptr, kCaret, "******"}, {15005, "10", nullptr, kCaret},
+    {52513, "abcdef", nullptr, kCurrent}, {52514, "Push", nullptr, kCurrent}, {52522, "Two", "One\nTwo", kActive},
+    {52536, "30", nullptr, kCurrent},    {52543, "3/15/2024", nullptr, kActive},
+};
+
+// The character a point dx pixels right of the text's start lies on, by the widths of the cell's font.
+int CharAt(CellScene& s, const CGXStyle& style, const char* text, int dx) {
+  CClientDC dc(s.grid);
+  CFont* old = GXSelectCellFont(s.grid, &dc, style);
+  int k = 0;
+  while (text[k + 1] && dc.GetTextExtent(text, k + 1).cx <= dx) ++k;
+  if (old) dc.SelectObject(old);
+  return k;
+}
+
+TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
+  for (bool kernel : {false, true})
+    for (const ClickKind& kind : kClickKinds)
+      for (int route = 0; route < 3; ++route)  // a click on the idle cell, on the current cell, a double-click
+        for (int dx : {2, 4, 10}) {
+          const bool current = route == 1;
+          UseLibraryDefaults(kernel);
+          CellScene s;
+          s.grid->RegisterControl(15001, new CGXTreeEdit(s.grid, 15001), FALSE, FALSE);
+          s.grid->RegisterControl(15005, new CHexGridCtrl(s.grid), FALSE, FALSE);
+          CGXStyle cell;
+          cell.SetControl(kind.id).SetValue(kind.value);
+          if (kind.choices) cell.SetChoiceList(kind.choices);
+          if (kind.id == 52535) cell.SetUserAttribute(51023, "######");
+          if (kind.id == 52541) cell.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1");
+          s.Put(2, 2, cell);
+          const std::string what = std::string(kernel ? "kernel " : "start-up ") + std::to_string(kind.id) +
+                                   (route == 0 ? " idle" : route == 1 ? " current" : " double-click") + " +" +
+                                   std::to_string(dx);
+          s.Click(4, 4);
+          if (current) {
+            s.Click(2, 3);
+            s.Key(VK_LEFT);
+            ASSERT_EQ("2,2", s.Current()) << what;
+          }
+          CGXControl* control = s.grid->GetRegisteredControl(kind.id);
+          const CGXStyle& style = s.grid->LookupStyleRowCol(2, 2);
+          CRect inner;
+          control->GetCellInnerRect(inner, 2, 2, nullptr, &style);
+          UiAutomation::AdvanceClock(1000);
+          const CPoint at(inner.left + dx, s.At(2, 2).y);
+          if (route == 2) UiAutomation::DoubleClick(s.View(), at);
+          else UiAutomation::Click(s.View(), at);
+          EXPECT_EQ("2,2", s.Current()) << what;
+          EXPECT_EQ(kind.value, s.Value(2, 2)) << what;
+          EXPECT_EQ(kind.takes != kCurrent, (bool)control->IsActive()) << what;
+          if (kind.takes == kCaret && control->IsActive()) {
+            int a = -1, b = -1;
+            dynamic_cast<CGXEditControl*>(control)->GetSel(a, b);
+            // The second click of a double-click lands on the edit window the first one showed, which
+            // puts the caret at the nearer edge of that character.
+            const int k = CharAt(s, style, kind.shown ? kind.shown : kind.value, dx);
+            EXPECT_EQ(a, b) << what;
+            EXPECT_TRUE(a == k || (route == 2 && a == k + 1)) << what << ": " << a;
+          }
+          EXPECT_EQ(0, s.Off()) << what;
+          if (::testing::Test::HasFailure()) return;
+        }
+}
+
+}  // namespace
+
+// Home and End with and without Shift, every order of three after Home and Right twice,
+// in a masked cell and a plain edit cell, against a model of the selection's anchor and caret: Shift+Home
+// selects from the start to the caret and Shift+End from the caret to the end, in both.
+TEST(ClickRoutes, HomeAndEndSelectFromTheCaretInEveryOrder) {
+  enum Step { kHome, kEnd, kShiftHome, kShiftEnd };
+  const char* const names[] = {"Home", "End", "Shift+Home", "Shift+End"};
+  for (bool masked : {true, false})
+    for (int seq = 0; seq < 64; ++seq) {
+      CellScene s;
+      CGXStyle cell;
+      cell.SetControl(masked ? 52535 : 52512).SetValue(masked ? "1234567890" : "abcdef");
+      if (masked) cell.SetUserAttribute(51023, "(###) ###-####");
+      s.Put(2, 2, cell);
+      s.Click(2, 2);
+      s.Key(VK_HOME);
+      s.Key(VK_RIGHT);
+      s.Key(VK_RIGHT);
+      // The mask's Home stops at its first editable place, its End after the last character typed.
+      const int length = masked ? 14 : 6, first = masked ? 1 : 0, last = length;
+      int anchor = first + 2, caret = first + 2;
+      std::string what = masked ? "mask" : "edit";
+      for (int i = 0, code = seq; i < 3; ++i, code /= 4) {
+        const Step step = (Step)(code % 4);
+        what += std::string(" ") + names[step];
+        s.Key(step == kHome || step == kShiftHome ? VK_HOME : VK_END,
+              step >= kShiftHome ? UiAutomation::kShift : UiAutomation::kNone);
+        if (step == kHome) anchor = caret = first;
+        if (step == kEnd) anchor = caret = last;
+        // The plain window moves its caret and keeps the anchor; the mask selects from the caret.
+        if (step == kShiftHome) masked ? (anchor = 0) : (caret = 0);
+        if (step == kShiftEnd) masked ? (anchor = caret, caret = length) : (caret = length);
+      }
+      auto* edit = dynamic_cast<CGXEditControl*>(s.grid->GetControl(2, 2));
+      ASSERT_TRUE(edit && edit->IsActive()) << what;
+      int a = -1, b = -1;
+      edit->GetSel(a, b);
+      EXPECT_EQ(std::min(anchor, caret), a) << what;
+      EXPECT_EQ(std::max(anchor, caret), b) << what;
+      if (::testing::Test::HasFailure()) return;
+    }
+}
