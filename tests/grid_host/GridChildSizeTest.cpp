@@ -1,0 +1,98 @@
+// Grid windows filling MDI children (no frame of their own), sized and cascaded as a user does it:
+// each picture holds against a full repaint, with smart resizing and without.
+#include "grid/engine/GXData.h"
+#include "grid/engine/GXGridParam.h"
+#include "grid/engine/GXLibrary.h"
+#include "grid/engine/ZAZAzedAze.h"
+#include "platform/ui/UiAutomation.h"
+#include "tests/support/MdiScene.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace dravonix::test;
+
+namespace {
+
+// Each child (a frame that clips its children) holds a grid of 30 rows by 8 columns with a few
+// values, made by its window class.
+class GridChildScene : public MdiScene {
+ public:
+  GridChildScene() { GXStartGridLibrary(); }
+  ~GridChildScene() override { Close(); }
+  HWND AddChild(int, const CRect& r) override {
+    auto* child = new CMDIChildWnd;
+    if (!child->Create(nullptr, "grid", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r, m_main))
+      return nullptr;
+    HWND h = ::CreateWindowEx(0, ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "",
+                              WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, child->m_hWnd,
+                              (HMENU)(UINT_PTR)AFX_IDW_PANE_FIRST, AfxGetInstanceHandle(), nullptr);
+    ZAZAzedAze* grid = Grid(child->m_hWnd);
+    if (!h || !grid) return nullptr;
+    grid->GetParam()->m_bSmartResize = m_smart;
+    grid->SetRowCount(30);
+    grid->SetColCount(8);
+    for (ROWCOL i = 1; i <= 8; ++i) {
+      CGXStyle value;
+      value.SetValue(("value " + std::to_string(i)).c_str());
+      grid->SetStyleRange(CGXRange().SetCellRange(i, i, i, i), &value);
+    }
+    child->RecalcLayout();
+    UiAutomation::Pump();
+    return child->m_hWnd;
+  }
+  static ZAZAzedAze* Grid(HWND child) {
+    return dynamic_cast<ZAZAzedAze*>(CWnd::FromHandlePermanent(::GetDlgItem(child, AFX_IDW_PANE_FIRST)));
+  }
+  // A child's window rectangle in the workspace.
+  CRect Place(HWND child) const {
+    CRect w;
+    ::GetWindowRect(child, &w);
+    ::MapWindowPoints(nullptr, Workspace(), (POINT*)&w, 2);
+    return w;
+  }
+  // The mouse presses `from` (workspace coordinates) and lets go `by` further.
+  void Drag(POINT from, CSize by) { UiAutomation::Drag(Workspace(), from, POINT{from.x + by.cx, from.y + by.cy}); }
+
+  BOOL m_smart = TRUE;
+};
+
+struct Recipe {
+  const char* what;
+  BOOL smart;
+  std::function<void(GridChildScene&)> steps;
+};
+
+}  // namespace
+
+// A child partly covered by another, sized by a border (the press raises it), also after Cascade:
+// none of the other child's picture stays over the cells.
+TEST(GridChildSize, ACoveredChildSizedByItsBorderShowsItsOwnCells) {
+  // The child behind at A, the one in front at B, overlapping A's lower right.
+  const CRect A(10, 10, 230, 200), B(140, 80, 400, 290);
+  auto covered = [&](GridChildScene& s) { return s.Children().back(); };
+  const std::vector<Recipe> recipes = {
+      {"right border of the covered child", TRUE,
+       [&](GridChildScene& s) { s.Drag(POINT{s.Place(covered(s)).right - 2, A.top + 40}, CSize(30, 0)); }},
+      {"bottom border of the covered child", TRUE,
+       [&](GridChildScene& s) { s.Drag(POINT{A.left + 60, s.Place(covered(s)).bottom - 2}, CSize(0, 25)); }},
+      {"cascade, then the right border of the child behind", TRUE,
+       [&](GridChildScene& s) {
+         ::PostMessage(s.MainWnd(), WM_COMMAND, ID_WINDOW_CASCADE, 0);
+         UiAutomation::Pump();
+         const CRect w = s.Place(covered(s));
+         s.Drag(POINT{w.right - 2, w.top + 8}, CSize(-20, 0));
+       }},
+  };
+  for (const Recipe& r : recipes) {
+    GridChildScene scene;
+    scene.m_smart = r.smart;
+    scene.AddChild(0, A);
+    scene.AddChild(0, B);
+    r.steps(scene);
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << r.what;
+  }
+}
