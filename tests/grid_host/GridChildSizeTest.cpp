@@ -96,3 +96,38 @@ TEST(GridChildSize, ACoveredChildSizedByItsBorderShowsItsOwnCells) {
     EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << r.what;
   }
 }
+
+// A lone grid child narrowed by its corner: a column wider than the view is shown as wide as the
+// view, and its header is centred there as a repaint centres it.
+TEST(GridChildSize, ACornerDragRedrawsTheCutColumn) {
+  const std::vector<Recipe> recipes = {
+      {"corner narrowed twice", TRUE,
+       [](GridChildScene& s) {
+         for (int i = 0; i < 2; ++i) {
+           const CRect w = s.Place(s.Children().front());
+           s.Drag(POINT{w.right - 2, w.bottom - 2}, CSize(-23, -11));
+           EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << "drag " << i;
+         }
+       }},
+      {"a program's move, then the corner narrowed", FALSE,
+       [](GridChildScene& s) {
+         HWND child = s.Children().front();
+         ::MoveWindow(child, 30, 20, 200, 220, TRUE);
+         UiAutomation::Pump();
+         const CRect w = s.Place(child);
+         s.Drag(POINT{w.right - 2, w.bottom - 2}, CSize(-41, -20));
+       }},
+  };
+  for (const Recipe& r : recipes) {
+    GridChildScene scene;
+    scene.m_smart = r.smart;
+    scene.AddChild(0, CRect(10, 10, 210, 250));
+    r.steps(scene);
+    EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << r.what;
+  }
+}
+
+// Random window operations with border and corner drags of the children, covered or not.
+TEST(GridChildSize, RandomWindowOperationsWithDragsMatchAFullRepaint) {
+  RunRandomSteps<GridChildScene>(2023, 3, 30, 3, kMdiOpsWithDrags);
+}
