@@ -93,6 +93,8 @@ void ZAZAzedAze::OnPaint() {
   if (FillBeforeInitialize(&dc)) return;
   PrepareDC(&dc, nullptr);
   OnGridDraw(&dc);
+  // The parent has just painted what was uncovered around the grid too, over the frame.
+  DrawFrameInParent();
 }
 
 void ZAZAzedAze::DrawFrameInParent() { GXDrawFrameInParent(this, m_bDrawFrame); }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,19 +18,31 @@ using namespace dravonix::test;
 
 namespace {
 
+// A child whose grid stands 6 pixels inside its client area, with the 3-D frame around it.
+class CInsetChild : public CMDIChildWnd {
+ public:
+  void RecalcLayout(BOOL) override {
+    CRect c;
+    GetClientRect(&c);
+    if (HWND pane = ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST))
+      ::MoveWindow(pane, 6, 6, std::max<LONG>(0, c.Width() - 12), std::max<LONG>(0, c.Height() - 12), TRUE);
+  }
+};
+
 // Each child (a frame that clips its children) holds a grid of 30 rows by 8 columns with a few
-// values, made by its window class.
+// values, made by its window class: an odd kind stands framed inside the child, else it fills it.
 class GridChildScene : public MdiScene {
  public:
   GridChildScene() { GXStartGridLibrary(); }
   ~GridChildScene() override { Close(); }
-  HWND AddChild(int, const CRect& r) override {
-    auto* child = new CMDIChildWnd;
+  HWND AddChild(int kind, const CRect& r) override {
+    const bool framed = kind % 2;
+    CMDIChildWnd* child = framed ? new CInsetChild : new CMDIChildWnd;
     if (!child->Create(nullptr, "grid", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r, m_main))
       return nullptr;
     HWND h = ::CreateWindowEx(0, ZAZAzedAze::RegisterClass(AfxGetInstanceHandle()), "",
-                              WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, child->m_hWnd,
-                              (HMENU)(UINT_PTR)AFX_IDW_PANE_FIRST, AfxGetInstanceHandle(), nullptr);
+                              WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | (framed ? 0x200 : 0), 0, 0, 0, 0,
+                              child->m_hWnd, (HMENU)(UINT_PTR)AFX_IDW_PANE_FIRST, AfxGetInstanceHandle(), nullptr);
     ZAZAzedAze* grid = Grid(child->m_hWnd);
     if (!h || !grid) return nullptr;
     grid->GetParam()->m_bSmartResize = m_smart;
@@ -125,6 +138,15 @@ TEST(GridChildSize, ACornerDragRedrawsTheCutColumn) {
     r.steps(scene);
     EXPECT_EQ(0, PixelsOffFullRepaint(scene.MainWnd())) << r.what;
   }
+}
+
+// A framed grid's child in front, its bar pressed; the child behind, raised by a press on its bottom
+// border and made lower, uncovers part of the frame again: the frame is drawn there anew.
+TEST(GridChildSize, AFramedGridUncoveredShowsItsFrame) {
+  GridChildScene scene;
+  scene.AddChild(0, CRect(10, 10, 200, 150));
+  ExpectPicturesHold(scene, {{kBringToTop, 0, 150, 12, 33}, {kFrameRestore, 1, 79, 8, 29}, {kCreate, 1, 156, 73, 57},
+                             {kScrollBar, 0, 163, 22, 70}, {kBorderDrag, 1, 139, 123, 3}});
 }
 
 // Random window operations with border and corner drags of the children, covered or not.
