@@ -225,6 +225,11 @@ class CGXGridCore {
   // What was due for repainting when the window began to change place or size: drawn by nobody yet.
   std::vector<CRect> m_rectsDueBeforeSize;
   BOOL m_bPrevMaximized = FALSE;
+  // The view's limits on the scrolled columns' widths and rows' heights at the last size (-1: none).
+  CSize m_szPrevSizeLimit{-1, -1};
+  // Where (from the grid rectangle's edge) the first scrolled column or row shown starts whose shown
+  // size the view's new width or height changed from `nWasLimit`; -1 when none.
+  LONG FirstSizeFollowingView(BOOL bRows, LONG nWasLimit);
   virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
   // The drag timers; other ids are not the core's.
   virtual BOOL OnTimer(UINT_PTR nIDEvent) { return OnDragTimer(nIDEvent); }

@@ -75,6 +75,19 @@ BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
       ::UpdateWindow(hwnd);
     }
   }
+  if (hwnd && m_pParam) {
+    // A column wider than the view is shown as wide as the view, its header centred there: where
+    // that width changed, the column and all after it are drawn anew (rows alike).
+    CRect g;
+    GetGridRect(&g);
+    for (const BOOL rows : {FALSE, TRUE}) {
+      const LONG at = FirstSizeFollowingView(rows, rows ? m_szPrevSizeLimit.cy : m_szPrevSizeLimit.cx);
+      if (at < 0) continue;
+      CRect strip = g;
+      (rows ? strip.top : strip.left) = std::max<LONG>(rows ? g.top : g.left, (rows ? g.top : g.left) + at - 1);
+      ::InvalidateRect(hwnd, &strip, FALSE);
+    }
+  }
   if (m_bInitialized) {
     TakeCharSize();
     UpdateWindow();
@@ -84,12 +97,38 @@ BOOL CGXGridCore::OnSize(UINT nType, int cx, int cy) {
     const BOOL vbar = ::GetWindowLongPtr(hwnd, GWL_STYLE) & WS_VSCROLL, hbar = ::GetWindowLongPtr(hwnd, GWL_STYLE) & WS_HSCROLL;
     m_szPrevSize = CSize(cx - (vbar ? ::GetSystemMetrics(SM_CXVSCROLL) : 0), cy - (hbar ? ::GetSystemMetrics(SM_CYHSCROLL) : 0));
     m_rectPrevWnd = window;
+    m_szPrevSizeLimit = CSize(ScrolledSizeLimit(FALSE), ScrolledSizeLimit(TRUE));
   } else {
     m_szPrevSize = CSize(0, 0);
+    m_szPrevSizeLimit = CSize(-1, -1);
   }
   m_bPrevMaximized = maximized;
   m_rectsDueBeforeSize.clear();
   return TRUE;
+}
+
+LONG CGXGridCore::FirstSizeFollowingView(BOOL bRows, LONG nWasLimit) {
+  const LONG now = ScrolledSizeLimit(bRows);
+  if (nWasLimit < 0 || now == nWasLimit || !m_pParam) return -1;
+  CRect g;
+  GetGridRect(&g);
+  const ROWCOL frozen = bRows ? GetFrozenRows() : GetFrozenCols(), count = bRows ? GetRowCount() : GetColCount();
+  const LONG extent = bRows ? g.Height() : g.Width(), low = std::min(now, nWasLimit);
+  LONG pos = bRows ? SumRowHeights(0, frozen) : SumColWidths(0, frozen), found = -1;
+  // The sizes as stored, not as the view shows them.
+  BOOL& limit = bRows ? m_bLimitRowHeightToView : m_bLimitColWidthToView;
+  const BOOL saved = limit;
+  limit = FALSE;
+  for (ROWCOL i = std::max<ROWCOL>(frozen + 1, bRows ? GetTopRow() : GetLeftCol()); i <= count && pos < extent; ++i) {
+    const LONG own = bRows ? GetRowHeight(i) : GetColWidth(i);
+    if (own > low) {
+      found = pos;
+      break;
+    }
+    pos += own;
+  }
+  limit = saved;
+  return found;
 }
 
 BOOL CGXGridCore::OnShowWindow(BOOL bShow, UINT) {

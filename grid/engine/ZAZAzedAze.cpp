@@ -93,6 +93,8 @@ void ZAZAzedAze::OnPaint() {
   if (FillBeforeInitialize(&dc)) return;
   PrepareDC(&dc, nullptr);
   OnGridDraw(&dc);
+  // The parent has just painted what was uncovered around the grid too, over the frame.
+  DrawFrameInParent();
 }
 
 void ZAZAzedAze::DrawFrameInParent(HRGN only) { GXDrawFrameInParent(this, m_bDrawFrame, only); }
@@ -134,13 +136,15 @@ BOOL ZAZAzedAze::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
       return TRUE;
     case WM_WINDOWPOSCHANGING:
     case WM_WINDOWPOSCHANGED: {
-      // The frame lies in the parent, outside the window: a move or a new size leaves the old one
-      // there unless the parent paints it over (before the new one is drawn).
+      // The core hears both (it keeps what is still due to be painted across a new size); a frame
+      // lies in the parent, outside the window: a move or a new size leaves the old one there unless
+      // the parent paints it over (before the new one is drawn).
+      auto core = [&] { return RouteWindowMessage(message, wParam, lParam, pResult, windowDefault); };
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
       CWnd* parent = GetParent();
       const BOOL framed = m_bDrawFrame || (GetStyle() & 0x200);
       if (!framed || !parent || !pos || (pos->flags & SWP_NOSIZE && pos->flags & SWP_NOMOVE) || !IsWindowVisible())
-        return windowDefault();
+        return core();
       if (message == WM_WINDOWPOSCHANGING) {
         CRect was;
         GetWindowRect(&was);
@@ -152,9 +156,9 @@ BOOL ZAZAzedAze::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
         ::RedrawWindow(parent->m_hWnd, nullptr, area, RDW_INVALIDATE | RDW_ERASE);
         ::DeleteObject(area);
         ::DeleteObject(inside);
-        return windowDefault();
+        return core();
       }
-      const BOOL r = windowDefault();
+      const BOOL r = core();
       parent->UpdateWindow();
       DrawFrameInParent();
       return r;

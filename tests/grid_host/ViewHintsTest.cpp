@@ -185,3 +185,18 @@ TEST_F(ViewHints, AHeaderSizedFromAPaneThatHidesItShowsWholeInThePaneThatShowsIt
   EXPECT_EQ(41, frame->views[0]->GetRowHeight(0));  // the hidden row's edge: its height from nothing
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(frame->m_hWnd));
 }
+
+// A column wider than the view is shown as wide as the view: a frame made smaller, then narrower
+// and higher, shows it (its header centred anew) as a repaint does, alone, in panes or in sheets.
+TEST_F(ViewHints, AColumnWiderThanTheViewFollowsTheFramesNewSize) {
+  for (Scene s : {kAlone, kPanes, kTabs}) {
+    Open(s, TRUE);
+    view->SetColWidth(2, 2, 260);
+    UiAutomation::Pump();
+    for (CSize size : {CSize(300, 250), CSize(140, 300)}) {
+      ::SetWindowPos(frame->m_hWnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(frame->m_hWnd)) << s << " " << size.cx;
+    }
+    Close();
+  }
+}
