@@ -294,9 +294,15 @@ class ButtonCtl : public ControlImpl {
         if (LOWORD(lp)) Redraw();
         return 0;
       }
-      case BM_CLICK:
-        if (!(Style() & WS_DISABLED) && Type() != BS_GROUPBOX) Click();
+      case BM_CLICK: {
+        // A press and a release, as the mouse gives them: the press takes the focus, so the
+        // control that had it hears that it lost it before the click is reported.
+        if ((Style() & WS_DISABLED) || Type() == BS_GROUPBOX) return 0;
+        HWND self = m_hwnd;
+        ::SendMessage(self, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        if (::IsWindow(self)) ::SendMessage(self, WM_LBUTTONUP, 0, 0);
         return 0;
+      }
       case BM_SETIMAGE: {
         HANDLE old = m_image;
         m_image = (HANDLE)lp;
