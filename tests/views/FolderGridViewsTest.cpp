@@ -392,3 +392,97 @@ TEST_F(FolderGridViewsTest, InTheHostsFrameClicksShowAtOnce) {
   host.Close();
   Clock::UseRealTime();
 }
+
+// Every check and radio cell of both views, taken by a click, a double click and Space on the cell
+// reached with the arrows: what the cells show is what the program holds, the "Reload default"
+// button follows it, a change marks the document, and a radio taken is the one chosen.
+TEST_F(FolderGridViewsTest, EveryChoiceCellByEveryRouteReachesTheProgram) {
+  Clock::UseVirtualTime();
+  enum Route { kClick, kDouble, kSpace };
+  const struct {
+    WORD config;
+    bool interrupts;
+  } views[] = {{0x0505, false}, {0x0210, false}, {0x0505, true}};
+  for (const auto& w : views) {
+    Load(w.config);
+    if (w.interrupts)
+      Open<CMC_InterruptsFolderView>(500);
+    else
+      Open<CMC_HomingProcsFolderView>(500);
+    const bool pairs = !w.interrupts && m_setup->GetMCVersion() >= 3;
+    const ROWCOL rows = m_view->GetRowCount(), button = w.interrupts ? 4 : 3;
+    ASSERT_GT(rows, 0u);
+    // Per handler: "u" or "d" as the program holds it, as the cells show it, and the button.
+    auto state = [&]() {
+      std::string s;
+      for (ROWCOL r = 1; r <= rows; r += pairs ? 2 : 1) {
+        const bool user = w.interrupts ? m_motion->IsUserInterrupt(int(r) - 1)
+                                       : m_motion->IsHomingProcedureEnable(std::atoi(Cell(r, 3).c_str()));
+        std::string shown;
+        if (w.interrupts) shown = Cell(r, 2) + "/" + Cell(r, 3);
+        else if (pairs) shown = Cell(r, 2) + "/" + Cell(r + 1, 2);
+        else shown = Cell(r, 2) == "1" ? "-1/0" : "0/-1";
+        s += std::string(user ? "u" : "d") + (shown == "-1/0" ? "u" : shown == "0/-1" ? "d" : "?") +
+             (Style(r, button).GetEnabled() ? "u " : "d ");
+      }
+      return s;
+    };
+    auto consistent = [&](const std::string& s) {
+      for (size_t i = 0; i + 2 < s.size(); i += 4)
+        if (s[i] != s[i + 1] || s[i] != s[i + 2]) return false;
+      return true;
+    };
+    std::vector<std::pair<ROWCOL, ROWCOL>> cells;
+    for (ROWCOL r = 1; r <= rows; ++r)
+      for (ROWCOL c = 2; c <= (w.interrupts ? 3u : 2u); ++c) cells.emplace_back(r, c);
+    for (Route route : {kClick, kDouble, kSpace})
+      for (int pass = 0; pass < 2; ++pass)
+        for (const auto& [r, c] : cells) {
+          SCOPED_TRACE(testing::Message() << w.config << (w.interrupts ? " interrupts" : " homing") << " route "
+                                          << route << " cell " << r << "," << c);
+          const std::string before = state();
+          const int changes = m_doc.changes;
+          UA::AdvanceClock(1000);
+          // The wheel brings the row into the window.
+          const ROWCOL shown = route == kSpace ? 1 : r;
+          for (int turn = 0; turn < 40 && m_view->GetTopRow() > shown; ++turn) UA::Wheel(m_view->m_hWnd, CPoint(50, 50), 120);
+          auto whole = [&](ROWCOL row) {
+            const CRect cell = m_view->CalcRectFromRowCol(row, 2);
+            CRect client;
+            m_view->GetClientRect(&client);
+            return !cell.IsRectEmpty() && cell.bottom <= client.bottom;
+          };
+          for (int turn = 0; turn < 40 && !whole(shown + (pairs ? 1 - shown % 2 : 0)); ++turn)
+            UA::Wheel(m_view->m_hWnd, CPoint(50, 50), -120);
+          if (route == kSpace) {
+            Click(1, 1);
+            for (ROWCOL k = 1; k < c; ++k) UA::PressKey(VK_RIGHT);
+            for (ROWCOL k = 1; k < r; ++k) UA::PressKey(VK_DOWN);
+            ROWCOL cr = 0, cc = 0;
+            ASSERT_TRUE(m_view->GetCurrentCell(cr, cc));
+            ASSERT_EQ(std::make_pair(cr, cc), std::make_pair(r, c));
+            UA::PressKey(VK_SPACE);
+            UA::Pump();
+          } else {
+            // On the button itself: a taller row leaves room below its one line.
+            const CRect rect = m_view->CalcRectFromRowCol(r, c);
+            const CPoint pt(rect.left + 9, rect.top + std::min<LONG>(8, rect.Height() / 2));
+            if (route == kDouble) UA::DoubleClick(m_view->m_hWnd, pt);
+            else UA::Click(m_view->m_hWnd, pt);
+            UA::Pump();
+          }
+          const std::string after = state();
+          EXPECT_TRUE(consistent(after)) << before << "-> " << after;
+          if (after != before) {
+            EXPECT_GT(m_doc.changes, changes) << after;
+          }
+          const bool radio = pairs || w.interrupts;
+          if (radio) {
+            const bool user = w.interrupts ? c == 3 : r % 2 == 0;
+            const size_t handler = pairs ? (r - 1) / 2 : r - 1;
+            EXPECT_EQ(after[handler * 4], user ? 'u' : 'd') << after;
+          }
+        }
+  }
+  Clock::UseRealTime();
+}
