@@ -200,7 +200,8 @@ class ButtonCtl : public ControlImpl {
         UINT t = Type();
         if (t == BS_GROUPBOX) return DLGC_STATIC;
         if (t == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-        if (t == BS_PUSHBUTTON || t == BS_OWNERDRAW || t == BS_USERBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        if (t == BS_PUSHBUTTON || t == BS_USERBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        // An owner-drawn button is never the default one: Enter on it goes to the dialog's default.
         if (IsRadio()) return DLGC_BUTTON | DLGC_RADIOBUTTON;
         return DLGC_BUTTON;
       }
