@@ -169,7 +169,9 @@ BOOL CGXRadioButton::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lPar
   // The bound cell's own entries, not the ones of the cell drawn last.
   // A value naming no entry starts again at the first, as an empty one does.
   const long long next = (long long)ChosenIndex(style) + 1;
-  // Stored as a click stores, but only a release of the mouse reports a click.
-  Choose(next > 0 && next < (long long)Entries(style).size() ? (int)next : 0);
+  const int choice = next > 0 && next < (long long)Entries(style).size() ? (int)next : 0;
+  // Stored and reported as a click is: the owner acts on the click alone.
+  if (choice != ChosenIndex(style)) Choose(choice);
+  OnClickedButton(nullptr);
   return TRUE;
 }

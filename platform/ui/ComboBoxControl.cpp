@@ -311,8 +311,13 @@ class ComboCtl : public ControlImpl {
         ::GetClientRect(m_hwnd, &c);
         int x = GET_X_LPARAM(lp);
         if (!m_edit || x >= c.right - ButtonWidth()) {
-          if (m_dropped) Choose(false);
-          else Drop(true);
+          if (m_dropped) {
+            Choose(false);
+          } else {
+            Drop(true);
+            // The button still down: the choice is made where it is released.
+            if (m_dropped && msg == WM_LBUTTONDOWN) ::SendMessage(m_list, LBX_TRACKPRESS, 0, 0);
+          }
         }
         return 0;
       }

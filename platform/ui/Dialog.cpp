@@ -498,9 +498,11 @@ BOOL IsDialogMessage(HWND dlg, LPMSG msg) {
           if (next && next != ::GetFocus()) {
             SetDlgFocus(dlg, next);
             MoveDefaultLook(dlg, next);
+            // A radio button the arrows reach is clicked: an automatic one checks itself, and the
+            // owner of any other kind hears of the choice as from a click, unless it is made.
             UINT nc = DlgCode(next);
-            if ((nc & DLGC_RADIOBUTTON) &&
-                ((DWORD)::GetWindowLongPtr(next, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
+            const bool automatic = ((DWORD)::GetWindowLongPtr(next, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+            if ((nc & DLGC_RADIOBUTTON) && (automatic || ::SendMessage(next, BM_GETCHECK, 0, 0) != BST_CHECKED))
               ::SendMessage(next, BM_CLICK, 0, 0);
           }
           return TRUE;

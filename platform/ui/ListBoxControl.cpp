@@ -52,6 +52,7 @@ class ListCtl : public ControlImpl {
   int m_measuredHeight = 0;
   bool m_focus = false;
   bool m_tracking = false;
+  bool m_pressOnBox = false;  // the press that dropped the list was made on the combo box
   bool m_checks = false;
   bool m_redraw = true;
   HWND m_combo = nullptr;  // the combo box this list belongs to
@@ -442,19 +443,27 @@ class ListCtl : public ControlImpl {
       case WM_MOUSEMOVE:
         if (m_tracking && !(LStyle() & LBS_MULTIPLESEL)) {
           POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-          int i = ItemAt(pt);
-          if (i >= 0 && i != m_cur) UserSelect(i, (LStyle() & LBS_EXTENDEDSEL) != 0, false, false);
+          bool outside = false;
+          int i = ItemAt(pt, &outside);
+          if (i >= 0 && i != m_cur && !(m_pressOnBox && outside))
+            UserSelect(i, (LStyle() & LBS_EXTENDEDSEL) != 0, false, false);
         }
         return 0;
       case WM_LBUTTONUP:
         if (m_tracking) {
           m_tracking = false;
+          // A press on the box released off the list leaves it down, waiting for a click.
+          bool outside = false;
+          ItemAt(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, &outside);
+          const bool onBox = m_pressOnBox;
+          m_pressOnBox = false;
+          if (onBox && outside) return 0;
           if (::GetCapture() == m_hwnd) ::ReleaseCapture();
           if (m_combo) ::SendMessage(m_combo, CBX_LISTDONE, TRUE, 0);
         }
         return 0;
       case WM_CAPTURECHANGED:
-        if ((HWND)lp != m_hwnd) m_tracking = false;
+        if ((HWND)lp != m_hwnd) m_tracking = m_pressOnBox = false;
         return 0;
       case WM_LBUTTONDBLCLK: {
         TakeFocus();
@@ -674,6 +683,7 @@ class ListCtl : public ControlImpl {
       case LBX_GETCHECK: return Valid((long)(int)wp) ? m_items[wp].check : LB_ERR;
       case LBX_ENABLECHECKS: m_checks = wp != 0; Redraw(); return 0;
       case LBX_SETCOMBO: m_combo = (HWND)wp; return 0;
+      case LBX_TRACKPRESS: m_tracking = m_pressOnBox = true; return 0;
       case LBX_USERSELECT: UserSelect((int)wp, false, false, false); return 0;
       default: return Default(msg, wp, lp);
     }

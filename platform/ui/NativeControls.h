@@ -14,6 +14,7 @@ class CDC;
 #define LBX_USERSELECT 0x01B4
 #define CBX_LISTDONE 0x016A  // wParam: TRUE when an item was chosen
 #define EDX_SETCOMBO 0x01B5  // wParam: the combo box whose edit field this is
+#define LBX_TRACKPRESS 0x01B6  // the combo box's list follows a press made on the box
 #define CLBN_CHKCHANGE 40
 
 namespace ui {

@@ -200,7 +200,8 @@ class ButtonCtl : public ControlImpl {
         UINT t = Type();
         if (t == BS_GROUPBOX) return DLGC_STATIC;
         if (t == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-        if (t == BS_PUSHBUTTON || t == BS_OWNERDRAW || t == BS_USERBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        if (t == BS_PUSHBUTTON || t == BS_USERBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        // An owner-drawn button is never the default one: Enter on it goes to the dialog's default.
         if (IsRadio()) return DLGC_BUTTON | DLGC_RADIOBUTTON;
         return DLGC_BUTTON;
       }
@@ -294,9 +295,15 @@ class ButtonCtl : public ControlImpl {
         if (LOWORD(lp)) Redraw();
         return 0;
       }
-      case BM_CLICK:
-        if (!(Style() & WS_DISABLED) && Type() != BS_GROUPBOX) Click();
+      case BM_CLICK: {
+        // A press and a release, as the mouse gives them: the press takes the focus, so the
+        // control that had it hears that it lost it before the click is reported.
+        if ((Style() & WS_DISABLED) || Type() == BS_GROUPBOX) return 0;
+        HWND self = m_hwnd;
+        ::SendMessage(self, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        if (::IsWindow(self)) ::SendMessage(self, WM_LBUTTONUP, 0, 0);
         return 0;
+      }
       case BM_SETIMAGE: {
         HANDLE old = m_image;
         m_image = (HANDLE)lp;

@@ -294,3 +294,56 @@ TEST_F(LoggerVariablesDlgTest, MultiAxisWithoutVariablesKeepsItsAcquisitions) {
   EXPECT_EQ(shown, "800");
   EXPECT_EQ(logger.GetPointsNo(), 800);
 }
+
+namespace {
+
+// Each mnemonic of the dialog, after a value typed into each field, ends as a click on the control
+// it marks: the same controls, focus, boxes and logger.
+TEST_F(LoggerVariablesDlgTest, EachMnemonicAfterTypingEndsAsAClick) {
+  const struct {
+    int id;
+    const char* text;
+  } typed[] = {{14003, "900"}, {14012, "3"}, {14001, "TPOS"}};
+  const struct {
+    char letter;
+    int id;  // the control it acts on
+  } marks[] = {{'T', 14008}, {'P', 14009}, {'C', 14010}, {'A', 14011}, {'D', 14005}, {'L', 14006}, {'N', 14001}};
+  auto run = [&](int edit, const char* text, char letter, int id) {
+    m_logger->GetItems().RemoveAll();
+    m_logger->ChangeSettings(10, CMC_Logger::LOG_TS_S, 1);
+    for (const char* name : {"APOS", "IQ", "UDC"}) m_logger->AddVariable(name, 1);
+    ClearBoxes();
+    Single dlg(m_logger.get());
+    std::string s;
+    Run(dlg, Single::IDD, [&](CWnd* w) {
+      ClickListLine(w, 1);
+      TypeInto(w, edit, text);
+      if (letter) {
+        UiAutomation::PressKey((UINT)letter, UiAutomation::kAlt);
+      } else {
+        CRect r;
+        w->GetDlgItem(id)->GetWindowRect(&r);
+        w->ScreenToClient(&r);
+        UiAutomation::Click(w->m_hWnd, POINT{r.left + 4, r.CenterPoint().y});
+      }
+      for (CWnd* c = w->GetWindow(GW_CHILD); c; c = c->GetNextWindow()) {
+        CString t;
+        c->GetWindowText(t);
+        s += std::to_string(c->GetDlgCtrlID()) + ":" + t.GetString() + (c->IsWindowEnabled() ? "" : " off") +
+             std::to_string((int)c->SendMessage(BM_GETCHECK)) + " ";
+      }
+      s += "| list " + std::to_string(dlg.m_listVariables.GetCount()) + " sel " +
+           std::to_string(dlg.m_listVariables.GetCurSel()) + " focus " + std::to_string(::GetDlgCtrlID(::GetFocus()));
+      ClickControl(w, IDOK);
+    });
+    s += " | type " + std::to_string(m_logger->GetLogType()) + " points " + std::to_string(m_logger->GetPointsNo());
+    for (int i = 0; i < m_logger->GetItems().GetSize(); ++i) s += " " + std::string(m_logger->GetItems()[i]->m_strName);
+    for (const std::string& b : Boxes()) s += " | " + b;
+    return s;
+  };
+  for (const auto& t : typed)
+    for (const auto& m : marks)
+      EXPECT_EQ(run(t.id, t.text, m.letter, m.id), run(t.id, t.text, 0, m.id)) << t.id << " Alt+" << m.letter;
+}
+
+}  // namespace

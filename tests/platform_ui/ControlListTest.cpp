@@ -464,6 +464,48 @@ TEST_F(ControlListTest, DropDownListComboSelectsByClickAndKeys) {
 // text, in any case, or none; the text stays and no selection change is reported.
 // An owner-drawn combo's field and list items are drawn with the combo's font in the DC, as the
 // owner expects when it draws their text.
+// In a dropped list the choice is made where the button is released: a press on the arrow dragged
+// onto an entry, and a press on one entry dragged onto another.
+TEST_F(ControlListTest, ADroppedListChoosesAtTheRelease) {
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, CRect(10, 10, 160, 200), &m_host, 8));
+  for (const char* s : {"IU", "mm", "inch"}) combo.AddString(s);
+  CRect c;
+  combo.GetClientRect(&c);
+  const POINT arrow{c.right - 5, c.CenterPoint().y};
+  HWND list = nullptr;
+  // An entry's centre in the combo box's client coordinates.
+  auto entry = [&](int i) {
+    RECT r;
+    ::SendMessage(list, LB_GETITEMRECT, (WPARAM)i, (LPARAM)&r);
+    POINT p = CRect(r).CenterPoint();
+    ::MapWindowPoints(list, combo.m_hWnd, &p, 1);
+    return p;
+  };
+  const struct {
+    bool fromArrow;
+    int from, to;
+  } drags[] = {{true, 0, 2}, {false, 0, 1}, {true, 0, 0}};
+  for (const auto& d : drags) {
+    combo.SetCurSel(-1);
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(combo.m_hWnd, arrow);
+    list = ::GetCapture();
+    ASSERT_TRUE(combo.GetDroppedState());
+    const POINT to = entry(d.to);
+    if (d.fromArrow) {
+      UiAutomation::PressKey(VK_ESCAPE);  // seen where it drops; the drag drops it again
+      ASSERT_FALSE(combo.GetDroppedState());
+      UiAutomation::AdvanceClock(1000);
+      UiAutomation::Drag(combo.m_hWnd, arrow, to);
+    } else {
+      UiAutomation::Drag(combo.m_hWnd, entry(d.from), to);
+    }
+    EXPECT_FALSE(combo.GetDroppedState()) << d.to;
+    EXPECT_EQ(d.to, combo.GetCurSel()) << d.to;
+  }
+}
+
 TEST_F(ControlListTest, OwnerDrawnComboItemsComeWithTheCombosFont) {
   struct COwnerCombo : public CComboBox {
     std::vector<HGDIOBJ> fieldFonts, listFonts;

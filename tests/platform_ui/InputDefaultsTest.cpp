@@ -229,7 +229,7 @@ TEST(InputDefaults, DialogMnemonicsFocusClickAndLeaveTypingAlone) {
   } rows[] = {
       {IDC_APPLY, true, 'G', IDC_GAIN, "", BST_UNCHECKED, 0},
       {IDC_GAIN, true, 'I', IDC_INVERTED, "", BST_CHECKED, 0},
-      {IDC_GAIN, true, 'A', IDC_GAIN, "", BST_UNCHECKED, 1},
+      {IDC_GAIN, true, 'A', IDC_APPLY, "", BST_UNCHECKED, 1},  // the press takes the focus
       {IDC_APPLY, false, 'I', IDC_INVERTED, "", BST_CHECKED, 0},
       {IDC_GAIN, false, 'I', IDC_GAIN, "i", BST_UNCHECKED, 0},
       {IDC_APPLY, true, 'N', IDC_APPLY, "", BST_UNCHECKED, 0},

@@ -5,6 +5,7 @@
 #include "monitor/loggers/MC_ScopeLogger.h"
 #include "monitor/loggers/MC_SingleAxisLogger.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/setupdlg/SetupDlgSupport.h"
@@ -314,6 +315,38 @@ TEST_F(TestDlgTest, ModulePageRunsWithAndWithoutAWindow) {
     EXPECT_EQ(icon, c.icon) << c.status;  // "SUCCESS" or "FAILED"
     EXPECT_EQ(button, RGB(0, 150, 0));  // the start bitmap's triangle
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Enter with the focus on the owner-drawn Start button goes to the dialog's default, OK: nothing
+// while OK is disabled, OK itself after a success.
+TEST_F(TestDlgTest, EnterOnTheOwnerDrawnStartGoesToTheDefaultButton) {
+  auto run = reinterpret_cast<int (*)(CMC_Setup*, int, CMC_Logger*)>(GetProcAddress(m_gui, "GuiStandIn_RunTestPage"));
+  auto log = reinterpret_cast<const char* (*)()>(GetProcAddress(m_gui, "GuiStandIn_PageLog"));
+  ASSERT_TRUE(run && log);
+  log();
+  std::string afterFirst;
+  bool ownerDrawn = false, open = false;
+  DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
+    const HWND start = ::GetDlgItem(d->m_hWnd, 10000);
+    ownerDrawn = (::GetWindowLongPtr(start, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
+    for (int k = 0; k < 10 && ::GetFocus() != start; ++k) UiAutomation::PressKey(VK_TAB);
+    UiAutomation::PressKey(VK_RETURN);
+    afterFirst = log();
+    DialogAutomation::ClickControl(d, 10000);
+    UiAutomation::PressKey(VK_RETURN);
+    open = ::IsWindowVisible(d->m_hWnd);
+    if (open) d->SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  EXPECT_EQ(run(m_setup.get(), 1, nullptr), 1);
+  EXPECT_TRUE(ownerDrawn);
+  EXPECT_EQ(afterFirst, "");
+  EXPECT_FALSE(open);
+  EXPECT_EQ(std::string(log()),
+            "Step 0 of 2\nDownloading the test program...\nStep 1 of 2\nWaiting for the drive...\nTest succeeded\n");
 }
 
 }  // namespace

@@ -491,3 +491,47 @@ TEST_F(CamEditorTest, AValueTypedWhenTheFrameClosesIsOfferedForSaving) {
   host.Close();
   Clock::UseRealTime();
 }
+
+// Every button's mnemonic after a value typed into each edit ends as a click on the button does:
+// the same table, list, current point, modified mark and messages.
+TEST_F(CamEditorTest, EachMnemonicAfterTypingEndsAsAClick) {
+  Clock::UseVirtualTime();
+  MdiViewHost host;
+  CMDIChildWnd* editor = host.Open(RUNTIME_CLASS(CMC_CAMView), &m_doc, CRect(20, 20, 500, 400));
+  ASSERT_TRUE(editor);
+  CWnd* v = editor->GetActiveView();
+  const struct {
+    int id;
+    const char* text;
+  } typed[] = {{14021, "50"}, {14022, "3"}, {14022, "8"}, {14023, "9"}, {14023, "x"}};
+  namespace UA = UiAutomation;
+  const struct {
+    int id;
+    UINT vk, mods;
+  } buttons[] = {{14016, 'I', UA::kAlt}, {14015, 'U', UA::kAlt}, {14017, 'R', UA::kAlt},
+                 {14025, VK_OEM_COMMA, UA::kAlt | UA::kShift}, {14026, VK_OEM_PERIOD, UA::kAlt | UA::kShift}};
+  auto run = [&](int edit, const char* text, int button, UINT vk, UINT mods) {
+    m_cam->SetMasterStart(100);
+    m_cam->SetStep(2);
+    const LONG points[] = {5, -7, 4};
+    m_cam->SetPoints(points, 3);
+    m_doc.UpdateAllViews(nullptr, -68);
+    ClickItem(v, 14014, 1);
+    m_doc.changes = 0;
+    ClearBoxes();
+    DialogAutomation::TypeInto(v, edit, text);
+    if (vk) UA::PressKey(vk, mods);
+    else DialogAutomation::ClickControl(v, button);
+    UA::PressKey(VK_TAB);
+    std::string s = std::to_string(m_cam->GetMasterStart()) + " " + std::to_string(m_cam->GetStep()) + " |";
+    for (LONG p : Points()) s += " " + std::to_string(p);
+    s += " | " + ListState(v, 14014) + " | " + ItemText(v, 14023) + " | changes " + std::to_string(m_doc.changes);
+    for (const std::string& b : Boxes()) s += " | " + b;
+    return s;
+  };
+  for (const auto& t : typed)
+    for (const auto& b : buttons)
+      EXPECT_EQ(run(t.id, t.text, b.id, b.vk, b.mods), run(t.id, t.text, b.id, 0, 0)) << t.id << " " << t.text << " " << b.id;
+  host.Close();
+  Clock::UseRealTime();
+}

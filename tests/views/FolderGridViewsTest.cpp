@@ -7,6 +7,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Module.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WindowPaint.h"
@@ -20,6 +21,8 @@
 #include "views/folders/MC_InterruptsFolderView.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace UA = UiAutomation;
 
@@ -390,5 +393,142 @@ TEST_F(FolderGridViewsTest, InTheHostsFrameClicksShowAtOnce) {
   });
   m_view = nullptr;
   host.Close();
+  Clock::UseRealTime();
+}
+
+// Every check and radio cell of both views, taken by a click, a double click and Space on the cell
+// reached with the arrows, and every cell met by the editing keys: what the cells show is what the
+// program holds, the "Reload default" button follows it, a change marks the document, a radio
+// taken is the one chosen, and the names and slot indices stay.
+TEST_F(FolderGridViewsTest, EveryChoiceCellByEveryRouteReachesTheProgram) {
+  Clock::UseVirtualTime();
+  enum Route { kClick, kDouble, kSpace, kDelete, kBack, kPaste, kCut, kType };
+  const struct {
+    WORD config;
+    bool interrupts;
+  } views[] = {{0x0505, false}, {0x0210, false}, {0x0505, true}};
+  for (const auto& w : views) {
+    Load(w.config);
+    if (w.interrupts)
+      Open<CMC_InterruptsFolderView>(500);
+    else
+      Open<CMC_HomingProcsFolderView>(500);
+    const bool pairs = !w.interrupts && m_setup->GetMCVersion() >= 3;
+    const ROWCOL rows = m_view->GetRowCount(), button = w.interrupts ? 4 : 3;
+    ASSERT_GT(rows, 0u);
+    // Per handler: "u" or "d" as the program holds it, as the cells show it, and the button.
+    auto state = [&]() {
+      std::string s;
+      for (ROWCOL r = 1; r <= rows; r += pairs ? 2 : 1) {
+        const bool user = w.interrupts ? m_motion->IsUserInterrupt(int(r) - 1)
+                                       : m_motion->IsHomingProcedureEnable(std::atoi(Cell(r, 3).c_str()));
+        std::string shown;
+        if (w.interrupts) shown = Cell(r, 2) + "/" + Cell(r, 3);
+        else if (pairs) shown = Cell(r, 2) + "/" + Cell(r + 1, 2);
+        else shown = Cell(r, 2) == "1" ? "-1/0" : "0/-1";
+        s += std::string(user ? "u" : "d") + (shown == "-1/0" ? "u" : shown == "0/-1" ? "d" : "?") +
+             (Style(r, button).GetEnabled() ? "u " : "d ");
+      }
+      return s;
+    };
+    auto consistent = [&](const std::string& s) {
+      for (size_t i = 0; i + 2 < s.size(); i += 4)
+        if (s[i] != s[i + 1] || s[i] != s[i + 2]) return false;
+      return true;
+    };
+    // The names and the hidden slot indices are no user state: no route changes them.
+    auto fixed = [&]() {
+      std::string s;
+      for (ROWCOL r = 1; r <= rows; ++r) s += Cell(r, 1) + "|" + (w.interrupts ? "" : Cell(r, 3)) + "|";
+      return s;
+    };
+    const std::string names = fixed();
+    auto whole = [&](ROWCOL row) {
+      const CRect cell = m_view->CalcRectFromRowCol(row, 2);
+      CRect client;
+      m_view->GetClientRect(&client);
+      return !cell.IsRectEmpty() && cell.bottom <= client.bottom;
+    };
+    // The wheel brings the row (with its pair) into the window.
+    auto show = [&](ROWCOL row) {
+      for (int turn = 0; turn < 40 && m_view->GetTopRow() > row; ++turn) UA::Wheel(m_view->m_hWnd, CPoint(50, 50), 120);
+      for (int turn = 0; turn < 40 && !whole(row + (pairs ? 1 - row % 2 : 0)); ++turn)
+        UA::Wheel(m_view->m_hWnd, CPoint(50, 50), -120);
+    };
+    // On the button itself: a taller row leaves room below its one line.
+    auto press = [&](ROWCOL r, ROWCOL c, bool twice) {
+      UA::AdvanceClock(1000);
+      show(r);
+      const CRect rect = m_view->CalcRectFromRowCol(r, c);
+      const CPoint pt(rect.left + 9, rect.top + std::min<LONG>(8, rect.Height() / 2));
+      if (twice) UA::DoubleClick(m_view->m_hWnd, pt);
+      else UA::Click(m_view->m_hWnd, pt);
+      UA::Pump();
+    };
+    for (Route route : {kClick, kDouble, kSpace, kDelete, kBack, kPaste, kCut, kType})
+      for (int pass = 0; pass < 2; ++pass) {
+        // Editing keys meet every handler user-defined, then every one default.
+        const bool editing = route > kSpace;
+        if (editing)
+          for (ROWCOL r = 1; r <= rows; r += pairs ? 2 : 1) {
+            const bool user = pass == 0;
+            if (w.interrupts) press(r, user ? 3 : 2, false);
+            else if (pairs) press(user ? r + 1 : r, 2, false);
+            else if ((Cell(r, 2) == "1") != user) press(r, 2, false);
+          }
+        for (ROWCOL r = 1; r <= rows; ++r)
+          for (ROWCOL c = editing ? 1 : 2; c <= (editing ? button : w.interrupts ? 3u : 2u); ++c) {
+            SCOPED_TRACE(testing::Message() << w.config << (w.interrupts ? " interrupts" : " homing") << " route "
+                                            << route << " cell " << r << "," << c);
+            const std::string before = state();
+            const int changes = m_doc.changes;
+            if (route >= kSpace) {
+              if (!Style(r, c).GetEnabled()) continue;  // the keys pass a disabled button by
+              UA::AdvanceClock(1000);
+              // The row's name clicked, then the arrows (Down onto the second row of a pair).
+              const ROWCOL first = pairs && r % 2 == 0 ? r - 1 : r;
+              show(r);
+              Click(first, 1);
+              for (ROWCOL k = 1; k < c; ++k) UA::PressKey(VK_RIGHT);
+              if (first != r) UA::PressKey(VK_DOWN);
+              ROWCOL cr = 0, cc = 0;
+              ASSERT_TRUE(m_view->GetCurrentCell(cr, cc));
+              CGXRange span = Span(r, c);
+              ASSERT_TRUE(span.IsCellInRange(cr, cc)) << cr << "," << cc;
+              if (cr != r || cc != c) continue;  // a merged cell, met at its first row
+              if (route == kSpace) UA::PressKey(VK_SPACE);
+              if (route == kDelete) UA::PressKey(VK_DELETE);
+              if (route == kBack) UA::PressKey(VK_BACK);
+              if (route == kPaste) {
+                // Another program's text "0" on the clipboard.
+                HGLOBAL text = ::GlobalAlloc(GMEM_MOVEABLE, 2);
+                std::memcpy(::GlobalLock(text), "0", 2);
+                ::GlobalUnlock(text);
+                ::OpenClipboard(nullptr);
+                ::EmptyClipboard();
+                ::SetClipboardData(CF_TEXT, text);
+                ::CloseClipboard();
+                UA::PressKey('V', UA::kControl);
+              }
+              if (route == kCut) UA::PressKey('X', UA::kControl);
+              if (route == kType) UA::TypeText("1");
+              UA::Pump();
+            } else {
+              press(r, c, route == kDouble);
+            }
+            const std::string after = state();
+            EXPECT_TRUE(consistent(after)) << before << "-> " << after;
+            if (after != before) {
+              EXPECT_GT(m_doc.changes, changes) << after;
+            }
+            EXPECT_EQ(fixed(), names);
+            if ((pairs || w.interrupts) && !editing) {
+              const bool user = w.interrupts ? c == 3 : r % 2 == 0;
+              const size_t handler = pairs ? (r - 1) / 2 : r - 1;
+              EXPECT_EQ(after[handler * 4], user ? 'u' : 'd') << after;
+            }
+          }
+      }
+  }
   Clock::UseRealTime();
 }

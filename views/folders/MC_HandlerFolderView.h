@@ -16,6 +16,9 @@ class CMC_HandlerFolderView : public CGXGridView {
   void ShowContextCursor(UINT nID, LPCSTR pszSystemCursor) override;
   BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
   virtual void SetColumnsWidth() = 0;
+  // Every cell shows the program, which hears only of clicks: Delete clears none (a cleared slot
+  // index would send the next click to another procedure).
+  BOOL CanClear() override { return FALSE; }
 
   // "name - description".
   static CString HandlerText(const CString& name, const CString& description);

@@ -5,6 +5,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/Format.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/UiAutomation.h"
 #include "tests/support/WindowPicture.h"
 #include "views/memory/MemorySettingsDlg.h"
 
@@ -519,4 +520,27 @@ TEST_F(SetupTest, MemorySettingsDialogDrawsTheMapsAndChecksTheLayout) {
   EXPECT_EQ(ram.m_wZURSizeRAM, 0x700);
   EXPECT_EQ(ram.m_bLoadToE2ROM, 0);
   DialogAutomation::Reset();
+}
+
+// An arrow onto a radio button of the owner's own (not automatic) kind tells the owner as a click
+// does: "RAM section of size" reached by Down is chosen with its map, "the same location" by Up.
+TEST_F(SetupTest, MemorySettingsRadiosTakenByTheArrowsAsByAClick) {
+  CMemorySettingsDlg dlg(0x1000, 0x8000, 0x800, 0x100, 0x80, 0x100);
+  dlg.m_bLoadToE2ROM = 1;
+  dlg.m_bRunFromE2ROM = 1;
+  dlg.m_wZURStartE2ROM = 0x4000;
+  dlg.m_wZURSizeRAM = 0x200;
+  std::vector<std::string> seen;
+  DialogAutomation::AddDialogHandler(14032, [&](CWnd* d) {
+    DialogAutomation::ClickControl(d, 14006);
+    for (UINT key : {VK_DOWN, VK_UP, VK_DOWN}) {
+      UiAutomation::PressKey(key);
+      seen.push_back(std::to_string(::GetDlgCtrlID(::GetFocus())) + " " + std::to_string(d->IsDlgButtonChecked(14006)) +
+                     std::to_string(d->IsDlgButtonChecked(14007)) + " " + ItemText(d, 14005).GetString());
+    }
+    DialogAutomation::ClickControl(d, IDOK);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(seen, (std::vector<std::string>{"14007 01 0200", "14006 10 ", "14007 01 0200"}));
+  EXPECT_EQ(dlg.m_bRunFromE2ROM, 0);
 }

@@ -91,6 +91,25 @@ TEST(PlotSheets, CurvesAddedInTheSetupTakeThePalettesColours) {
   CColorFactory::m_nColorIdx = 0;
 }
 
+// The owner-drawn add button adds a curve at a click; Enter with the focus on it is the sheet's OK.
+TEST(PlotSheets, EnterOnTheOwnerDrawnAddButtonIsTheSheetsOk) {
+  Doc d;
+  COptionsSheet sheet(d.doc, nullptr, 0);
+  bool open = false;
+  UiAutomation::AddModalLoopHandler("COptionsSheet", [&](CWnd* w) {
+    auto* page = ActivePage<COptionsPage>(w);
+    page->m_availList.SetCurSel(0);
+    DialogAutomation::ClickControl(page, 14004);
+    ASSERT_EQ(::GetDlgItem(page->m_hWnd, 14004), ::GetFocus());
+    UiAutomation::PressKey(VK_RETURN);
+    open = ::IsWindowVisible(w->m_hWnd);
+    if (open) static_cast<CPropertySheet*>(w)->PressButton(PSBTN_CANCEL);
+  });
+  EXPECT_EQ(IDOK, sheet.DoModal());
+  EXPECT_FALSE(open);
+  EXPECT_EQ(1, d.plot->GetSize());
+}
+
 TEST(PlotSheets, OptionsUnitsSpreadRestrictedControlsAndCancel) {
   Doc d;
   d.Draw(0, 1, 1);
