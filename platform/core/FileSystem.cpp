@@ -897,10 +897,9 @@ void DeleteUnheld(int dir, const std::string& name) {
 std::string StemOf(const std::string& name) { return name.substr(0, name.size() - kRandomLetters - (sizeof kTempMark - 1)); }
 
 // What a mark no save holds any more (`mark`, locked by the caller) records: the files of saves
-// killed under their drawn names go, then the mark.
-// The mark goes only once what it covers (those files gone, a save's file renamed) is on the disk,
-// and its own removal is there before the caller goes on. False when a sync failed (the last error
-// set).
+// killed under their drawn names go, then the mark, only once what it covers (those files gone, a
+// save's file renamed) is on the disk; its own removal is there before the caller goes on. False
+// when a sync failed (the last error set).
 bool ClearDrawnRecord(int dir, int mark, const std::string& markName) {
   std::set<std::string> names;
   if (ReadDrawnRecord(mark, StemOf(markName), &names) == DrawnRecord::kNone || !SameFile(mark, dir, markName.c_str())) return true;
@@ -1193,6 +1192,28 @@ bool DrawnRecordLists(int dir, const std::string& name) {
 // save holds). `fd` is `name` of the folder `dir`, opened without following a link; when no save
 // holds it, it is left locked until closed, so that no save takes it meanwhile. `target`: the name
 // of the file whose save makes `name`, where the caller knows it (a long one is cut in `name`).
+// The name of a file of the folder `dir` whose own names begin with `stem`: the stem itself, unless it
+// is a long name cut, whose file is looked for.
+std::string TargetOfStem(int dir, const std::string& stem) {
+  const size_t tail = (sizeof kTempMark - 1) + kRandomLetters;
+  if (stem.size() + tail != kNameMax || stem.size() < 9 || stem[stem.size() - 9] != '~') return stem;
+  // A listing of its own: the caller may be reading the folder through `dir`.
+  const int listed = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* d = listed >= 0 ? fdopendir(listed) : nullptr;
+  if (!d) {
+    if (listed >= 0) close(listed);
+    return stem;
+  }
+  std::string found = stem;
+  while (dirent* e = readdir(d))
+    if (strlen(e->d_name) + tail > kNameMax && TempStem(e->d_name) == stem) {
+      found = e->d_name;
+      break;
+    }
+  closedir(d);
+  return found;
+}
+
 SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarget = false, const std::string* target = nullptr) {
   struct stat st;
   if (!EndsInTempMark(name) || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return SaveTemp::kNotOurs;
@@ -1206,9 +1227,9 @@ SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarg
   // records it, as a drawn name.
   struct stat found;
   const std::string stem = StemOf(name);
-  const bool beside = (target ? TempStem(*target) == stem : true) &&
-                      fstatat(dir, (target ? *target : stem).c_str(), &found, 0) == 0 && S_ISREG(found.st_mode);
-  return beside || DrawnRecordLists(dir, name) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
+  const std::string beside = target ? (TempStem(*target) == stem ? *target : std::string()) : TargetOfStem(dir, stem);
+  const bool targetThere = !beside.empty() && fstatat(dir, beside.c_str(), &found, 0) == 0 && S_ISREG(found.st_mode);
+  return targetThere || DrawnRecordLists(dir, name) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
 }
 
 }  // namespace

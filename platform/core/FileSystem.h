@@ -224,8 +224,8 @@ class CFileFind {
 // several processes never share it, and it stays locked (flock) while the object holds it. It
 // goes when the object does, unless it was committed. It is written, given its mode and synced
 // only through the descriptor that created it, never opened by name again, so that a link swapped
-// in for the name leads nowhere. A save under a drawn name, or of a target that does not exist yet,
-// holds a mark beside it (shared flock, the target's last own name) while it lives, and records its
+// in for the name leads nowhere. A save under a drawn name, or of a target that does not exist yet
+// under a name of its own, holds a mark beside it (shared flock, the target's last own name) while it lives, and records its
 // name there, on the disk, before it makes its file; the mark's first line, its proof, and its name
 // are on the disk before it records anything, and no file without that proof is taken for a mark.
 // One killed leaves the mark, and the last save to let go of it, or the next save of the target,
