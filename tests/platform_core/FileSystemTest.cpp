@@ -743,7 +743,7 @@ bool SaveText(const std::string& target, const std::string& text) {
   return s.Commit() != FALSE;
 }
 
-// A save of `target` killed once it has written its file; `first`: another save holds the first
+// A save of `target` killed once it has written its file; `drawn`: another save holds the first
 // temporary name meanwhile, so that the killed one draws its name. What the killed save's own file
 // was made for ("killed", or "nothing written" where it could make none).
 std::string KilledSave(const std::string& target, bool drawn) {
