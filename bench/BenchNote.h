@@ -43,7 +43,7 @@ inline void PrintRatio(const char* label, const std::string& ours, const std::st
     return;
   }
   double ratio = a->second / b->second;
-  std::printf("  %-34s %9.2f ms against %9.2f ms: x%.2f (target: at most x%.1f) %s\n", label, a->second * 1e3,
+  std::printf("  %-34s %9.2f ms against %9.2f ms: x%.2f (target: at most x%g) %s\n", label, a->second * 1e3,
               b->second * 1e3, ratio, target, ratio <= target ? "met" : "NOT met");
 }
 

@@ -2,7 +2,8 @@
 // text store), each into a folder that holds 20,000 other files, against the same bytes written
 // beside, synced and renamed, the folder synced after. A name that is missing as spelled is looked
 // for in another case, which lists the folder: what a save pays for that. Steady state and the
-// first run of a fresh process (each alone: --benchmark_filter=First...).
+// first run of a fresh process (each alone: --benchmark_filter=First...). And a new document against
+// one saved over its old file of the same size, in turns in a folder of their own.
 #include "bench/BenchNote.h"
 #include "bench/SyncedBeside.h"
 #include "editor/text/SECEdit.h"
@@ -98,6 +99,22 @@ void InTurns(benchmark::State& state, const char* ours, const char* base) {
 void BM_DocumentCrowded(benchmark::State& state) { InTurns<SaveDocument>(state, "document crowded", "synced crowded"); }
 void BM_TextCrowded(benchmark::State& state) { InTurns<WriteText>(state, "text crowded", "synced crowded (text)"); }
 BENCHMARK(BM_DocumentCrowded)->Unit(benchmark::kMicrosecond);
+
+bool SaveDocumentAs(const std::string& path) {
+  CBytesDoc doc;
+  doc.m_bAutoDelete = FALSE;
+  return doc.OnSaveDocument(path.c_str()) != 0;
+}
+
+void BM_NewDocumentAgainstOverwrite(benchmark::State& state) {
+  const std::string dir = Get().out + "/new-or-over", fresh = dir + "/new.doc", over = dir + "/over.doc";
+  std::filesystem::create_directories(dir);
+  if (!SaveDocumentAs(over)) state.SkipWithError("failed");
+  bench_note::RunInTurns(
+      state, "new document", [&] { return SaveDocumentAs(fresh); }, "document over its old file",
+      [&] { return SaveDocumentAs(over); }, [&] { std::filesystem::remove(fresh); });
+}
+BENCHMARK(BM_NewDocumentAgainstOverwrite)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TextCrowded)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
@@ -109,5 +126,6 @@ int main(int argc, char** argv) {
   bench_note::PrintRatio("text, first run", "first text crowded", "first synced crowded", 2.0);
   bench_note::PrintRatio("document, steady state", "document crowded", "synced crowded", 2.0);
   bench_note::PrintRatio("text, steady state", "text crowded", "synced crowded (text)", 2.0);
+  bench_note::PrintRatio("new document against one over its old file", "new document", "document over its old file", 1.25);
   return 0;
 }

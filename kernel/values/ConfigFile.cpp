@@ -164,12 +164,12 @@ void ShowWriteFailure(const char* name) {
 }
 
 CConfigFileWriter::CConfigFileWriter(const char* name, const char* path)
-    : m_name(name ? name : ""), m_save(path ? CString(path) : ResolveConfigFileName(name)) {}
+    : m_name(name ? name : ""), m_save(path ? CString(path) : ResolveConfigFileName(name), CSaveBeside::kNamed) {}
 
 CConfigFileWriter::CConfigFileWriter(const char* name, SetMember)
     : m_name(name ? name : ""),
       m_refused(!CheckConfigSetFile(nullptr, name)),
-      m_save(m_refused ? CString() : ResolveConfigFileName(name)) {}
+      m_save(m_refused ? CString() : ResolveConfigFileName(name), CSaveBeside::kNamed) {}
 
 CConfigFileWriter::~CConfigFileWriter() {
   if (m_file) fclose(m_file);

@@ -708,6 +708,9 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     // No more than a record may name: a larger set would be taken for none of ours after a stop.
     bytes += r.made.size;
     if (bytes > kMaxSetBytes) return refuse(w->m_name, ERROR_NOT_SUPPORTED);
+    // The record names it: a new file's, made without a name, takes one.
+    if (!w->m_save.NameTemp()) return refuse(w->m_name, GetLastError());
+    r.temp = LastComponent(w->m_save.GetTempName().GetString());
     // On the disk before the record that lets a reader complete the set from it.
     if (!w->m_save.Sync()) return refuse(w->m_name, GetLastError());
     set.push_back(std::move(r));
@@ -759,6 +762,9 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     ShowWriteFailure(shown[0]);
     return 0;
   }
+  // The record covers the new files' temporaries from now on, in place of their marks.
+  for (size_t i = 0; i < writers.size(); ++i)
+    if (!writers[i]->m_save.DropMark()) return fail(shown[i]);
   for (size_t i = 0; i < set.size(); ++i)
     if (!set[i].old.empty() && !MakeOldCopy(In(dir, set[i].target), In(dir, set[i].old))) return fail(shown[i]);
   for (size_t i = 0; i < set.size(); ++i) {
@@ -774,15 +780,14 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     if (Undo(dir, set)) DeleteExact(In(dir, recorded ? kUndoRecord : kSetRecord));
     return refuse(shown[i], error);
   }
-  // The new names on the disk before the record goes, and its removal after. A failed sync is a
+  // The new names and the old copies' removal (completing the set needs none) on the disk before
+  // the record goes, and its removal after: no old copy outlives its record. A failed sync is a
   // failed save: the set is in place, but may not survive a power cut; the record stays for the
   // next hold of the lock to settle.
-  const bool synced = SyncFolder(dir) != FALSE;
-  const DWORD syncError = GetLastError();
   CommitStep((int)set.size());
   DropOldCopies(dir, set);
   CommitStep((int)set.size() + 1);
-  if (!synced) return refuse(shown[0], syncError);
+  if (!SyncFolder(dir)) return refuse(shown[0], GetLastError());
   // Nor is a save whose record may come back after a power cut done.
   if (!DeleteExact(In(dir, kSetRecord)) || !SyncFolder(dir)) return refuse(shown[0], GetLastError());
   return 1;

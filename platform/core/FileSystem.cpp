@@ -113,9 +113,10 @@ BOOL CopyOpenFile(int in, const struct stat& srcStat, const std::string& dst) {
   return TRUE;
 }
 
-int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken = nullptr, bool recordNew = true);
+int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken = nullptr, bool recordNew = true,
+                 int unnamed = -1);
 bool DrawnSaveKilled(const std::string& path);
-void DropDrawnSaveMark(const std::string& path, int& mark);
+bool DropDrawnSaveMark(const std::string& path, int& mark);
 bool SameFile(int fd, int dirFd, const char* name);
 BOOL PlaceOwnTemp(int fd, const std::string& temp, const std::string& target);
 
@@ -512,7 +513,12 @@ std::string SaveReplacedFile(const std::string& native) {
   return replaced;
 }
 
-CSaveBeside::CSaveBeside(LPCSTR target) : m_target(target ? target : "") {
+CSaveBeside::CSaveBeside(LPCSTR target, Named) : m_named(true) { Open(target); }
+
+CSaveBeside::CSaveBeside(LPCSTR target) { Open(target); }
+
+void CSaveBeside::Open(LPCSTR target) {
+  m_target = target ? target : "";
   struct stat st;
   // A name that exists as spelled is looked up once; only another is resolved without regard to case.
   m_native = NativePath(m_target);
@@ -550,7 +556,19 @@ void CSaveBeside::Prepare(struct stat* found) {
   const DWORD error = GetLastError();
   const std::string& path = m_native;
   std::string temp;
-  m_lock = OpenSaveTemp(path, temp, m_mark, &m_firstNameTaken);
+  // A new file is made without a name, which it gets only as the target's: a kill or a power cut
+  // leaves nothing of it, with no record to keep.
+  if (!found && !m_native.empty() && !m_named) {
+    const int fd = open(ParentOf(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd >= 0 && flock(fd, LOCK_EX) == 0) {
+      m_lock = fd;
+      m_unnamed = true;
+      temp = DescriptorPath(fd);
+    } else if (fd >= 0) {
+      close(fd);
+    }
+  }
+  if (m_lock < 0) m_lock = OpenSaveTemp(path, temp, m_mark, &m_firstNameTaken);
   m_temp = temp.c_str();
   struct stat made;
   if (m_lock < 0) m_createError = errno;  // Duplicate and OpenStream tell why
@@ -561,10 +579,27 @@ void CSaveBeside::Prepare(struct stat* found) {
 void (*g_pfnSaveStep)(const char* temp) = nullptr;
 
 void CSaveBeside::Step() const {
-  if (g_pfnSaveStep && !m_inPlace && !m_temp.IsEmpty()) g_pfnSaveStep(m_temp);
+  if (g_pfnSaveStep && !m_inPlace && !m_unnamed && !m_temp.IsEmpty()) g_pfnSaveStep(m_temp);
 }
 
-bool CSaveBeside::HoldsTempName() const { return m_lock >= 0 && SameFile(m_lock, AT_FDCWD, m_temp); }
+bool CSaveBeside::HoldsTempName() const { return m_lock >= 0 && (m_unnamed || SameFile(m_lock, AT_FDCWD, m_temp)); }
+
+BOOL CSaveBeside::DropMark() {
+  const DWORD error = t_lastError;
+  if (!DropDrawnSaveMark(m_native, m_mark)) return FALSE;
+  t_lastError = error;
+  return TRUE;
+}
+
+BOOL CSaveBeside::NameTemp() {
+  if (!m_unnamed) return TRUE;
+  if (m_lock < 0) return Fail(ERROR_INVALID_HANDLE);
+  std::string temp;
+  if (OpenSaveTemp(m_native, temp, m_mark, &m_firstNameTaken, true, m_lock) < 0) return FailErrno(errno);
+  m_unnamed = false;
+  m_temp = temp.c_str();
+  return TRUE;
+}
 
 void CSaveBeside::TakeOldPermissions(unsigned oldMode) const {
   if (m_committed || m_inPlace || m_lock < 0 || m_permissionsTaken) return;
@@ -621,7 +656,13 @@ BOOL CSaveBeside::Replace() {
     return Fail(ERROR_ACCESS_DENIED);
   Step();
   if (m_lock < 0) return Fail(ERROR_ACCESS_DENIED);
-  if (!PlaceOwnTemp(m_lock, m_temp.GetString(), m_native)) return FALSE;
+  // A new file without a name takes the target's where nothing has it yet; else it is named beside
+  // it and renamed over what took the name meanwhile.
+  if (m_unnamed && linkat(AT_FDCWD, DescriptorPath(m_lock).c_str(), AT_FDCWD, m_native.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    if (errno != EEXIST) return errno == ENOENT ? FailMissing(m_native) : FailErrno(errno);
+    if (!NameTemp()) return FALSE;
+  }
+  if (!m_unnamed && !PlaceOwnTemp(m_lock, m_temp.GetString(), m_native)) return FALSE;
   m_committed = true;
   Release();
   return TRUE;
@@ -653,7 +694,7 @@ void CSaveBeside::Discard() {
   if (m_committed || m_inPlace || m_temp.IsEmpty()) return;
   // The exact name (not looked up without regard to case), and only while it is still this save's
   // file: whatever was swapped in for it is not ours to delete.
-  if (m_lock >= 0 && HoldsTempName()) unlink(m_temp);
+  if (m_lock >= 0 && !m_unnamed && HoldsTempName()) unlink(m_temp);
   Release();
 }
 
@@ -806,7 +847,6 @@ DrawnRecord ReadDrawnRecord(int fd, const std::string& stem, std::set<std::strin
     }
     got += (size_t)n;
   }
-  while (!text.empty() && text.back() == '\0') text.pop_back();
   const size_t proof = sizeof kDrawnProof - 1;
   const bool proven = text.compare(0, proof, kDrawnProof) == 0;
   if (!proven && text.find('\n') == std::string::npos) return DrawnRecord::kNone;
@@ -820,10 +860,22 @@ DrawnRecord ReadDrawnRecord(int fd, const std::string& stem, std::set<std::strin
   };
   const DrawnRecord kind = proven ? DrawnRecord::kProven : DrawnRecord::kOld;
   for (size_t at = proven ? proof : 0; at < text.size();) {
-    const size_t end = text.find('\n', at);
+    // Zeros where a power cut lost the end of what was written: the lines after them were appended
+    // by later saves.
+    if (text[at] == '\0') {
+      at = text.find_first_not_of('\0', at);
+      if (at == std::string::npos) break;
+      continue;
+    }
+    const size_t end = text.find_first_of(std::string("\n\0", 2), at);
     const bool taken = text[at] == '-';
     const std::string name = text.substr(at + taken, (end == std::string::npos ? text.size() : end) - at - taken);
     if (end == std::string::npos) return drawn(name, true) ? kind : DrawnRecord::kNone;
+    if (text[end] == '\0') {
+      if (!drawn(name, true)) return DrawnRecord::kNone;
+      at = end;
+      continue;
+    }
     if (!drawn(name, false)) return DrawnRecord::kNone;
     if (names && taken) names->erase(name);
     else if (names) names->insert(name);
@@ -845,12 +897,15 @@ void DeleteUnheld(int dir, const std::string& name) {
 std::string StemOf(const std::string& name) { return name.substr(0, name.size() - kRandomLetters - (sizeof kTempMark - 1)); }
 
 // What a mark no save holds any more (`mark`, locked by the caller) records: the files of saves
-// killed under their drawn names go, then the mark.
-void ClearDrawnRecord(int dir, int mark, const std::string& markName) {
+// killed under their drawn names go, then the mark, only once what it covers (those files gone, a
+// save's file renamed) is on the disk; its own removal is there before the caller goes on. False
+// when a sync failed (the last error set).
+bool ClearDrawnRecord(int dir, int mark, const std::string& markName) {
   std::set<std::string> names;
-  if (ReadDrawnRecord(mark, StemOf(markName), &names) == DrawnRecord::kNone || !SameFile(mark, dir, markName.c_str())) return;
+  if (ReadDrawnRecord(mark, StemOf(markName), &names) == DrawnRecord::kNone || !SameFile(mark, dir, markName.c_str())) return true;
   for (const std::string& name : names) DeleteUnheld(dir, name);
-  unlinkat(dir, markName.c_str(), 0);
+  if (!SyncFile(dir)) return false;
+  return unlinkat(dir, markName.c_str(), 0) != 0 || SyncFile(dir);
 }
 
 // The folder of `path` open for the names in it; -1 when it cannot be.
@@ -932,19 +987,22 @@ bool RecordDrawnName(int mark, const std::string& line) {
   return write(mark, text.data(), text.size()) == (ssize_t)text.size() && fdatasync(mark) == 0;
 }
 
-// Lets go of the mark; the last save to hold it clears what killed saves left under it.
-void DropDrawnSaveMark(const std::string& path, int& mark) {
-  if (mark < 0) return;
+// Lets go of the mark; the last save to hold it clears what killed saves left under it. False when a
+// sync of that failed (the last error set).
+bool DropDrawnSaveMark(const std::string& path, int& mark) {
+  if (mark < 0) return true;
+  bool synced = true;
   if (flock(mark, LOCK_EX | LOCK_NB) == 0) {
     const int dir = OpenParent(path);
     for (const char* letters : kDrawnMarks) {
       const std::string name = LastComponent(DrawnSaveMark(path, letters));
-      if (dir >= 0 && SameFile(mark, dir, name.c_str())) ClearDrawnRecord(dir, mark, name);
+      if (dir >= 0 && SameFile(mark, dir, name.c_str()) && !ClearDrawnRecord(dir, mark, name)) synced = false;
     }
     if (dir >= 0) close(dir);
   }
   close(mark);
   mark = -1;
+  return synced;
 }
 
 // True when a mark is there: a save under a drawn name runs, or was killed and left its file. Marks
@@ -966,12 +1024,13 @@ bool DrawnSaveKilled(const std::string& path) {
 // -1 with errno set on failure. The first name tried is the same for every save of the target, so
 // that what a killed save left is found without listing the folder (`firstNameTaken`); the others
 // are drawn by chance, under the drawn saves' mark (`mark`, held until the file is placed or gone).
-int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken, bool recordNew) {
+int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* firstNameTaken, bool recordNew, int unnamed) {
   // A new file's first name is recorded too (`recordNew`): no target tells a file a killed save left
   // under it.
   struct stat st;
   const bool fresh = recordNew && lstat(path.c_str(), &st) != 0 && errno == ENOENT;
   bool markSynced = false;  // the mark's name is on the disk
+  bool swept = false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = attempt == 0 ? FirstSaveTempName(path) : NewSaveTempName(path);
     const bool drawn = attempt > 0;
@@ -982,6 +1041,19 @@ int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* fi
       bool failed;
       mark = HoldDrawnSaveMark(path, drawn || taken ? std::string() : LastComponent(temp), recordedWithMark, failed);
       if (failed) return -1;
+      if (mark < 0) {
+        // Users' files hold every mark's name: a name that could not be recorded is never made. What
+        // killed saves left under the first name goes, and that name is tried again; else the save
+        // fails before it writes anything.
+        if (drawn && !swept) {
+          swept = true;
+          RemoveSaveLeftovers(ParentOf(path), {LastComponent(path)});
+          attempt = -1;
+          continue;
+        }
+        errno = EEXIST;
+        return -1;
+      }
     }
     // A name is in the mark's record on the disk before its file is made, so that a file a killed
     // save left under it is known as the save's by the record, never by its name.
@@ -990,9 +1062,8 @@ int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* fi
       if (attempt == 0 && firstNameTaken) *firstNameTaken = true;
       continue;
     }
-    // Under a drawn name, whatever a power cut keeps: the mark's name reaches the disk before the
-    // file it records has one.
-    if (recorded && drawn && !markSynced) {
+    // Whatever a power cut keeps: the mark's name reaches the disk before the file it records has one.
+    if (recorded && !markSynced) {
       if (!SyncFolder(ParentOf(path))) {
         errno = EIO;
         return -1;
@@ -1000,7 +1071,10 @@ int OpenSaveTemp(const std::string& path, std::string& temp, int& mark, bool* fi
       markSynced = true;
     }
     if (recorded && !recordedWithMark && !RecordDrawnName(mark, LastComponent(temp))) return -1;
-    const int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // A file made without a name (locked already) takes this one, only where nothing has it.
+    if (unnamed >= 0 && linkat(AT_FDCWD, DescriptorPath(unnamed).c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0)
+      return unnamed;
+    const int fd = unnamed >= 0 ? -1 : open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
       const int err = errno;
       // Another's file took the name since: the record gives it back.
@@ -1116,8 +1190,31 @@ bool DrawnRecordLists(int dir, const std::string& name) {
 // it, a temporary a live save holds, a drawn name that a mark records, or the first temporary name of
 // an existing target that no save holds (`ownTarget`: of a file only the save writes, any temporary no
 // save holds). `fd` is `name` of the folder `dir`, opened without following a link; when no save
-// holds it, it is left locked until closed, so that no save takes it meanwhile.
-SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarget = false) {
+// holds it, it is left locked until closed, so that no save takes it meanwhile. `target`: the name
+// of the file whose save makes `name`, where the caller knows it (a long one is cut in `name`).
+// The name of a file of the folder `dir` whose own names begin with `stem`: the stem itself, unless it
+// is a long name cut, whose file is looked for.
+std::string TargetOfStem(int dir, const std::string& stem) {
+  const size_t tail = (sizeof kTempMark - 1) + kRandomLetters;
+  if (stem.size() + tail != kNameMax || stem.size() < 9 || stem[stem.size() - 9] != '~') return stem;
+  // A listing of its own: the caller may be reading the folder through `dir`.
+  const int listed = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* d = listed >= 0 ? fdopendir(listed) : nullptr;
+  if (!d) {
+    if (listed >= 0) close(listed);
+    return stem;
+  }
+  std::string found = stem;
+  while (dirent* e = readdir(d))
+    if (strlen(e->d_name) + tail > kNameMax && TempStem(e->d_name) == stem) {
+      found = e->d_name;
+      break;
+    }
+  closedir(d);
+  return found;
+}
+
+SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarget = false, const std::string* target = nullptr) {
   struct stat st;
   if (!EndsInTempMark(name) || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return SaveTemp::kNotOurs;
   const std::string letters = name.substr(name.size() - kRandomLetters);
@@ -1128,9 +1225,11 @@ SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarg
   if (letters != std::string(kRandomLetters, '0')) return DrawnRecordLists(dir, name) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
   // Every save of the target tries this name first; no one else makes it. A save of a new file
   // records it, as a drawn name.
-  struct stat target;
-  const bool beside = fstatat(dir, StemOf(name).c_str(), &target, 0) == 0 && S_ISREG(target.st_mode);
-  return beside || DrawnRecordLists(dir, name) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
+  struct stat found;
+  const std::string stem = StemOf(name);
+  const std::string beside = target ? (TempStem(*target) == stem ? *target : std::string()) : TargetOfStem(dir, stem);
+  const bool targetThere = !beside.empty() && fstatat(dir, beside.c_str(), &found, 0) == 0 && S_ISREG(found.st_mode);
+  return targetThere || DrawnRecordLists(dir, name) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
 }
 
 }  // namespace
@@ -1184,10 +1283,10 @@ namespace {
 // One pass over `folder`; false when it cannot be listed.
 bool SweepFolder(const std::string& folder, const std::vector<std::string>& targets, const std::vector<std::string>& live,
                  const std::vector<std::string>& own) {
-  std::vector<std::string> stems, ownStems;
-  for (const std::string& t : targets) stems.push_back(TempStem(t));
+  std::map<std::string, std::string> stems;  // each target by the stem of its own names
+  std::vector<std::string> ownStems;
+  for (const std::string& t : targets) stems.emplace(TempStem(t), t);
   for (const std::string& t : own) ownStems.push_back(TempStem(t));
-  std::sort(stems.begin(), stems.end());
   if (g_pfnFolderListed) g_pfnFolderListed(folder.c_str());
   DIR* d = opendir(folder.c_str());
   if (!d) return false;
@@ -1195,14 +1294,13 @@ bool SweepFolder(const std::string& folder, const std::vector<std::string>& targ
   const size_t tail = (sizeof kTempMark - 1) + kRandomLetters;
   while (dirent* e = readdir(d)) {
     const std::string name = e->d_name;
-    if (!EndsInTempMark(name) || !std::binary_search(stems.begin(), stems.end(), name.substr(0, name.size() - tail)) ||
-        std::find(live.begin(), live.end(), name) != live.end())
-      continue;
+    const auto stem = EndsInTempMark(name) ? stems.find(name.substr(0, name.size() - tail)) : stems.end();
+    if (stem == stems.end() || std::find(live.begin(), live.end(), name) != live.end()) continue;
     const int fd = openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     // A user's file that merely has a name of that form stays.
     const bool ownTarget = std::find(ownStems.begin(), ownStems.end(), name.substr(0, name.size() - tail)) != ownStems.end();
-    if (ClassifySaveTemp(dfd, fd, name, ownTarget) != SaveTemp::kLeft || !SameFile(fd, dfd, e->d_name)) {
+    if (ClassifySaveTemp(dfd, fd, name, ownTarget, &stem->second) != SaveTemp::kLeft || !SameFile(fd, dfd, e->d_name)) {
     } else if (IsDrawnMarkLetters(name.substr(name.size() - kRandomLetters))) {
       ClearDrawnRecord(dfd, fd, name);
     } else {

@@ -219,12 +219,13 @@ class CFileFind {
 // A file written under a temporary name of its own beside its target, which replaces the target
 // only on Commit: a save that fails part-way leaves the old file as it was. The temporary file
 // (the target's name, ".~dvx-" and six letters or digits: FirstSaveTempName where that is free,
-// else drawn by chance) is created empty when the object is, so that saves of one target in
+// else drawn by chance; for a target that does not exist, a file without a name where the file
+// system makes one, which gets the target's name at once) is created empty when the object is, so that saves of one target in
 // several processes never share it, and it stays locked (flock) while the object holds it. It
 // goes when the object does, unless it was committed. It is written, given its mode and synced
 // only through the descriptor that created it, never opened by name again, so that a link swapped
-// in for the name leads nowhere. A save under a drawn name, or of a target that does not exist yet,
-// holds a mark beside it (shared flock, the target's last own name) while it lives, and records its
+// in for the name leads nowhere. A save under a drawn name, or of a target that does not exist yet
+// under a name of its own, holds a mark beside it (shared flock, the target's last own name) while it lives, and records its
 // name there, on the disk, before it makes its file; the mark's first line, its proof, and its name
 // are on the disk before it records anything, and no file without that proof is taken for a mark.
 // One killed leaves the mark, and the last save to let go of it, or the next save of the target,
@@ -234,6 +235,10 @@ class CFileFind {
 class CSaveBeside {
  public:
   explicit CSaveBeside(LPCSTR target);
+  // With a temporary file that has a name from the start, whatever the target: for a set, whose
+  // record names it.
+  enum Named { kNamed };
+  CSaveBeside(LPCSTR target, Named);
   // For a caller that looked the target up already (ResolvePath) to check it before the save: the
   // name found is taken as it is, so that a folder is not searched twice for another case.
   CSaveBeside(LPCSTR target, const std::string& resolved);
@@ -285,6 +290,13 @@ class CSaveBeside {
   // True while the temporary name still names the file this save made and writes: no link or other
   // file was swapped in for it. Neither Replace nor Discard acts on a name that fails this.
   bool HoldsTempName() const;
+  // Gives a temporary file made without a name (that of a target that did not exist) a name of its
+  // own beside the target, recorded as a drawn one, for a set whose record names it. FALSE with the
+  // last error set.
+  BOOL NameTemp();
+  // Lets go of the drawn saves' mark before the save is done with, once a record of the set covers
+  // what it recorded; FALSE with the last error set when a sync failed.
+  BOOL DropMark();
   // Deletes the temporary file, keeping the last error.
   void Discard();
   // Deletes the temporary files of this target that no live save holds (left by a save that was
@@ -293,6 +305,7 @@ class CSaveBeside {
   void RemoveLeftovers() const;
 
  private:
+  void Open(LPCSTR target);
   void Prepare(struct stat* found);  // what the target's lstat found, null when it is missing
   void Release();
   void Step() const;
@@ -305,6 +318,8 @@ class CSaveBeside {
   int m_createError = 0;  // why the temporary file could not be made
   unsigned m_madeMode = kUnknownMode;  // the temporary file's mode when it was made
   bool m_firstNameTaken = false;
+  bool m_named = false;  // never without a name
+  bool m_unnamed = false;  // made without a name (GetTempName gives one that leads to it in this process)
   bool m_inPlace = false;
   bool m_folder = false;
   bool m_committed = false;

@@ -6,6 +6,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/SyncedStates.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -697,6 +699,7 @@ TEST(FileSystem, SaveBesideKeepsTheTempNameWithinTheNameLimit) {
   const fs::path dir = ScratchDir("fs-save-long");
   for (size_t length : {1, 246, 247, 248, 255}) {
     const std::string name = std::string(length, 'n');
+    WriteText(dir / name, "");  // a new file's temporary has no name
     CSaveBeside save((dir / name).c_str());
     const std::string temp = save.GetTempName().GetString();
     EXPECT_TRUE(fs::is_regular_file(temp)) << length;  // created at once, so no other save takes the name
@@ -715,6 +718,7 @@ TEST(FileSystem, OwnNamesOfLongTargetsFitAndStayApart) {
   EXPECT_NE(SaveOldCopyName(a), SaveOldCopyName(b));
   EXPECT_LE(SaveOldCopyName(a).size(), 255u);
   const fs::path dir = ScratchDir("fs-save-own-names");
+  WriteText(dir / a, "");
   CSaveBeside save((dir / a).c_str());
   const std::string temp = fs::path(save.GetTempName().GetString()).filename().string();
   EXPECT_TRUE(IsSaveTempName(temp, a));
@@ -722,4 +726,87 @@ TEST(FileSystem, OwnNamesOfLongTargetsFitAndStayApart) {
   EXPECT_TRUE(IsSaveTempName("setup.cfg.~dvx-k3j9x2", "setup.cfg"));
   for (const char* other : {"setup.cfg.~backup", "setup.cfg.~dvx-K3J9X2", "setup.cfg.~dvx-old", "setup.cfg.~k3j9x2"})
     EXPECT_FALSE(IsSaveTempName(other, "setup.cfg")) << other;
+}
+
+namespace {
+
+// The folder's names and bytes.
+std::map<std::string, std::string> Contents(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = ReadFileText(e.path().string());
+  return files;
+}
+
+bool SaveText(const std::string& target, const std::string& text) {
+  CSaveBeside s(target.c_str());
+  WriteText(s.GetTempName().GetString(), text);
+  return s.Commit() != FALSE;
+}
+
+// A save of `target` killed once it has written its file; `drawn`: another save holds the first
+// temporary name meanwhile, so that the killed one draws its name. What the killed save's own file
+// was made for ("killed", or "nothing written" where it could make none).
+std::string KilledSave(const std::string& target, bool drawn) {
+  std::unique_ptr<CSaveBeside> first(drawn ? new CSaveBeside(target.c_str()) : nullptr);
+  const std::string killed = dravonix::test::InChildProcess([&] {
+    CSaveBeside save(target.c_str());
+    if (save.GetDescriptor() < 0) return std::string("nothing written");
+    WriteText(save.GetTempName().GetString(), "killed");
+    raise(SIGKILL);
+    return std::string();
+  });
+  return killed == "child failed: signal 9 " ? "killed" : killed;
+}
+
+}  // namespace
+
+TEST(FileSystem, NothingOfASaveKilledAtAnyNameOrUnderAnyMarkStaysAfterOneCompletes) {
+  const struct {
+    const char* what;
+    size_t length;  // of the target's name
+    bool drawn;
+    std::map<std::string, std::string> before;  // beside the target, by what follows its name
+    const char* killed;
+  } kCases[] = {
+      {"a long name", 244, false, {}, "killed"},
+      {"the longest name", 255, false, {}, "killed"},
+      {"a mark whose end a power cut zeroed", 8, true, {{".~dvx-zzzzzz", std::string("~dvx-drawn names\n") + std::string(20, '\0')}}, "killed"},
+      {"every mark name a user's", 8, true, {{".~dvx-zzzzzz", "mine 1"}, {".~dvx-zzzzzy", ""}, {".~dvx-zzzzzx", "mine 3"}}, "nothing written"},
+  };
+  for (const auto& c : kCases) {
+    const fs::path dir = ScratchDir("fs-save-killed-kinds");
+    const std::string name = std::string(c.length, 'n'), target = (dir / name).string();
+    WriteText(target, "old");
+    for (auto& [tail, bytes] : c.before) WriteText(dir / (name + tail), bytes);
+    EXPECT_EQ(KilledSave(target, c.drawn), c.killed) << c.what;
+    // Known as a save's own before the target is saved again (a restore leaves it out).
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (auto& [left, bytes] : Contents(dir))
+      EXPECT_TRUE(bytes != "killed" || IsSaveTempLeftover(fd, left)) << c.what;
+    close(fd);
+    ASSERT_TRUE(SaveText(target, "next")) << c.what;
+    std::map<std::string, std::string> expected{{name, "next"}};
+    for (auto& [tail, bytes] : c.before)
+      if (bytes.find('\0') == std::string::npos) expected[name + tail] = bytes;
+    EXPECT_EQ(Contents(dir), expected) << c.what;
+  }
+}
+
+TEST(FileSystem, APowerCutBeforeASaveReturnsLeavesNoFileOfItsOwnWithoutItsRecord) {
+  const fs::path dir = fs::canonical(ScratchDir("fs-save-power-cut"));
+  const std::string target = (dir / "doc.bin").string(), fresh = (dir / "new.bin").string();
+  WriteText(target, "old");
+  auto mark = [](const std::string& n) { return n.ends_with(".~dvx-zzzzzz"); };
+  auto own = [](const std::string& n) { return n.find(".~dvx-") != std::string::npos; };
+  // Under a drawn name: its mark goes only once its file has its target's name on the disk.
+  const auto drawn = dravonix::test::SyncedStates(dir.string(), [&] {
+    CSaveBeside first(target.c_str());
+    EXPECT_TRUE(SaveText(target, "drawn"));
+  });
+  auto drawnName = [&](const std::string& n) { return own(n) && !n.ends_with("000000"); };
+  EXPECT_EQ(dravonix::test::ChangedWithItsRecord(drawn, mark, drawnName), "");
+  // A new file: nothing of the save's own ever has a name.
+  for (const auto& state : dravonix::test::SyncedStates(dir.string(), [&] { EXPECT_TRUE(SaveText(fresh, "new")); }))
+    for (const std::string& n : state.names) EXPECT_FALSE(own(n)) << n;
+  EXPECT_EQ(ReadFileText(fresh), "new");
 }

@@ -987,11 +987,12 @@ TEST_F(SetupSaveTest, ASaveSyncsItsFilesAndRecordBeforeTheFirstRenameAndTheFolde
   g_pfnSyncStep = nullptr;
   g_pfnConfigCommitStep = nullptr;
   ASSERT_TRUE(saved) << LastBox();
-  // Steps 0 to 2 rename the three files; step 4 removes the record.
+  // Steps 0 to 2 rename the three files, the old copies go between steps 3 and 4; the record goes
+  // between the last two syncs.
   EXPECT_EQ(s_calls, (std::vector<std::string>{"sync /setup.cfg.~dvx-XXXXXX", "sync /parameters.cfg.~dvx-XXXXXX",
                                                "sync /variables.cfg.~dvx-XXXXXX", "step -1",
                                                "sync /~save.journal.~dvx-XXXXXX", "sync ", "step 0", "step 1", "step 2",
-                                               "sync ", "step 3", "step 4", "sync "}));
+                                               "step 3", "step 4", "sync ", "sync "}));
 }
 
 TEST_F(SetupSaveTest, ASaveOntoWriteProtectedMediaSaysSo) {

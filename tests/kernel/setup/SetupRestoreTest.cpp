@@ -204,11 +204,13 @@ TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParen
                          // The extraction: each file once, then each folder that was made or written, deepest first.
                          fresh + "/a.cfg", fresh + "/sub/b.txt", fresh + "/sub/deep/c.txt",
                          fresh + "/sub/deep", fresh + "/none", fresh + "/sub", fresh,
+                         // The mark of a file the folder lacks, before its temporary is made.
+                         "/made/target",
                          // The extraction marked whole.
                          fresh, "/made/target",
-                         // The folder's own files as one set.
+                         // The folder's own files as one set; the mark goes once the record covers the temporary.
                          "/made/target/a.cfg.~dvx-X", "/made/target/~save.journal.~dvx-X", "/made/target",
-                         "/made/target", "/made/target",
+                         "/made/target", "/made/target", "/made/target", "/made/target",
                          // The folder below it moved into place.
                          "/made/target"}));
   EXPECT_EQ(Files(m_dir + "/made/target"), (Tree{{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}}));

@@ -6,6 +6,7 @@
 #include "platform/core/Automation.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/SyncedStates.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -403,3 +404,17 @@ TEST_F(ConfigSetTest, AUsersFileNamedLikeTheDrawnSavesMarkOutlivesTheSetsSaves) 
 }
 
 }  // namespace
+
+TEST_F(ConfigSetTest, APowerCutBeforeASetSaveReturnsLeavesNoFileOfItsOwnWithoutItsRecord) {
+  const std::string dir = Folder("set-power-cut", kOld);
+  Files files = kNew;
+  files["n.cfg"] = "a file the folder lacked";
+  const auto states = dravonix::test::SyncedStates(dir, [&] { EXPECT_EQ(Save(dir, files), 1); });
+  auto mark = [](const std::string& n) { return n.ends_with(".~dvx-zzzzzz"); };
+  auto temp = [](const std::string& n) { return n.starts_with("n.cfg.~dvx-"); };
+  auto record = [](const std::string& n) { return n == "~save.journal"; };
+  auto oldCopy = [](const std::string& n) { return n.ends_with(".~dvx-old"); };
+  EXPECT_EQ(dravonix::test::ChangedWithItsRecord(states, mark, temp), "");
+  EXPECT_EQ(dravonix::test::ChangedWithItsRecord(states, record, oldCopy), "");
+  EXPECT_EQ(Read(dir), files);
+}
