@@ -383,3 +383,27 @@ TEST_F(SheetFrames, TheSharedBarsAndKeysScrollTheSheetAsAFullRepaintDrawsIt) {
   EXPECT_NE(top, sheet->GetTopRow());
   EXPECT_NE(left, sheet->GetLeftCol());
 }
+
+// Borders dragged in the sheet shown and in the record window's grid, wider and narrower: the other
+// grid, of another parameter object, keeps its pixels where they are.
+TEST_F(SheetFrames, BorderDragsInOneGridLeaveTheOtherGridAsAFullRepaintDrawsIt) {
+  using namespace dravonix::test;
+  struct Row {
+    bool list, column;
+    int by;
+  };
+  const Row rows[] = {{false, true, 25}, {false, false, 8}, {false, true, -25}, {false, false, -8},
+                      {true, true, 25},  {true, false, 8},  {true, true, -25},  {true, false, -8}};
+  for (const Row& row : rows) {
+    CGXGridView* g = row.list ? frame->list : frame->sheets[0];
+    const int was = row.column ? g->GetColWidth(2) : g->GetRowHeight(3);
+    const CRect h = row.column ? g->CalcRectFromRowCol(0, 2) : g->CalcRectFromRowCol(3, 0);
+    const POINT from = row.column ? POINT{h.right - 1, h.CenterPoint().y} : POINT{h.CenterPoint().x, h.bottom - 1};
+    UiAutomation::Drag(g->m_hWnd, from, row.column ? POINT{from.x + row.by, from.y} : POINT{from.x, from.y + row.by}, 3);
+    const std::string name = std::string(row.list ? "records" : "sheet") + (row.column ? " column " : " row ") +
+                             std::to_string(row.by);
+    EXPECT_NE(was, row.column ? g->GetColWidth(2) : g->GetRowHeight(3)) << name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(g->m_hWnd)) << name;
+  }
+}
+
