@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -407,3 +408,26 @@ TEST_F(SheetFrames, BorderDragsInOneGridLeaveTheOtherGridAsAFullRepaintDrawsIt) 
   }
 }
 
+// Sizes set and rows and columns inserted or removed by the host move the pixels behind them: none
+// of the bars the sheet and the record window's grid borrow lands in their cells.
+TEST_F(SheetFrames, SizeChangesInsertsAndRemovalsLeaveNoPixelOfTheBorrowedBars) {
+  using namespace dravonix::test;
+  for (CGXGridView* g : {frame->sheets[0], frame->list}) {
+    g->SetTopRow(3);
+    g->SetLeftCol(2);
+    const char* name = g == frame->list ? "records" : "sheet";
+    ASSERT_EQ(0, PixelsOffFullRepaint(g->m_hWnd)) << name;
+    const ROWCOL row = g->GetTopRow() + 1, col = g->GetLeftCol() + 1;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"narrower column", [&] { g->SetColWidth(col, col, 40); }},
+        {"lower row", [&] { g->SetRowHeight(row, row, 8); }},
+        {"rows inserted", [&] { g->InsertRows(row, 2); }},
+        {"rows removed", [&] { g->RemoveRows(row, row + 1); }},
+        {"column removed", [&] { g->RemoveCols(col, col); }},
+    };
+    for (const auto& [what, step] : steps) {
+      step();
+      EXPECT_EQ(0, PixelsOffFullRepaint(g->m_hWnd)) << name << ", " << what;
+    }
+  }
+}
