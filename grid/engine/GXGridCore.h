@@ -920,6 +920,8 @@ class CGXGridCore {
   BOOL HitRowCol(int nButton, ROWCOL nHitRow, ROWCOL nHitCol, ROWCOL nDragRow, ROWCOL nDragCol, CPoint pt, UINT nFlags,
                  WORD nHitState);
   int ScrollWindowBy(BOOL bVertical, int nPixels);
+  // ScrollWindowEx on the grid window, and a repaint where the borrowed bars' pixels land.
+  int MoveGridPixels(int dx, int dy, const CRect& scroll, const CRect& clip, UINT flags);
   // A new top row (left column): near moves down shift pixels, the others redraw.
   void MoveTopLeft(BOOL bVertical, ROWCOL nNew, UINT flags);
   BOOL OnScrollBar(BOOL bVertical, UINT nSBCode, UINT nPos);

@@ -24,21 +24,6 @@ bool HiddenSheet(const CGXGridCore& grid, int nBar) {
   return !(grid.m_pGridWnd->GetStyle() & WS_VISIBLE) && grid.GetScrollBarCtrl(nBar);
 }
 
-// The bars a sheet borrows overlap its window's edge and repaint after each paint of it: their pixels
-// that a scroll moves into the grid are not the grid's and paint again.
-void RepaintMovedBarPixels(CGXGridCore& grid, const CRect& moved, int dx, int dy) {
-  for (int bar : {SB_HORZ, SB_VERT}) {
-    CScrollBar* ctl = grid.GetScrollBarCtrl(bar);
-    if (!ctl || !ctl->GetSafeHwnd() || !ctl->IsWindowVisible() || ctl->GetParent() == grid.m_pGridWnd) continue;
-    CRect over;
-    ctl->GetWindowRect(&over);
-    grid.m_pGridWnd->ScreenToClient(&over);
-    if (!over.IntersectRect(&over, &moved)) continue;
-    over.OffsetRect(dx, dy);
-    if (over.IntersectRect(&over, &moved)) grid.m_pGridWnd->InvalidateRect(&over);
-  }
-}
-
 }  // namespace
 
 int CGXGridCore::ScrollOriginY() {
@@ -242,6 +227,23 @@ void CGXGridCore::RefreshScrollBars(BOOL bDeferRedraw, BOOL bOnlyIfCountsChanged
 
 // ---- scrolling -------------------------------------------------------------------------------------------------
 
+// The bars a sheet borrows overlap its window's edge and repaint after each paint of it: their pixels
+// that a move carries into the grid are not the grid's and paint again.
+int CGXGridCore::MoveGridPixels(int dx, int dy, const CRect& scroll, const CRect& clip, UINT flags) {
+  const int r = m_pGridWnd->ScrollWindowEx(dx, dy, &scroll, &clip, nullptr, nullptr, flags);
+  for (int bar : {SB_HORZ, SB_VERT}) {
+    CScrollBar* ctl = GetScrollBarCtrl(bar);
+    if (!ctl || !ctl->GetSafeHwnd() || !ctl->IsWindowVisible() || ctl->GetParent() == m_pGridWnd) continue;
+    CRect over, moved;
+    ctl->GetWindowRect(&over);
+    m_pGridWnd->ScreenToClient(&over);
+    if (!moved.IntersectRect(&scroll, &clip) || !over.IntersectRect(&over, &moved)) continue;
+    over.OffsetRect(dx, dy);
+    if (over.IntersectRect(&over, &clip)) m_pGridWnd->InvalidateRect(&over);
+  }
+  return r;
+}
+
 int CGXGridCore::ScrollWindowBy(BOOL bVertical, int nPixels) {
   CRect area;
   GetGridRect(&area);
@@ -250,13 +252,9 @@ int CGXGridCore::ScrollWindowBy(BOOL bVertical, int nPixels) {
   else rect.left = ScrollOriginX();
   if (rect.IsRectEmpty() || !m_pGridWnd || !m_pGridWnd->GetSafeHwnd()) return 0;
   const int extent = bVertical ? rect.Height() : rect.Width();
-  if (std::abs(nPixels) < extent) {
-    const int dx = bVertical ? 0 : nPixels, dy = bVertical ? nPixels : 0;
-    const int r = m_pGridWnd->ScrollWindowEx(dx, dy, &rect, &rect, nullptr, nullptr,
-                                             SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
-    RepaintMovedBarPixels(*this, rect, dx, dy);
-    return r;
-  }
+  if (std::abs(nPixels) < extent)
+    return MoveGridPixels(bVertical ? 0 : nPixels, bVertical ? nPixels : 0, rect, rect,
+                          SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
   m_pGridWnd->InvalidateRect(&rect);
   return 0;
 }

@@ -214,8 +214,7 @@ void CGXGridCore::UpdateChangedColWidths(ROWCOL nFrom, ROWCOL nTo, const int* an
           m_pGridWnd->InvalidateRect(&r, TRUE);
         } else {
           CRect scroll(x + oldSum, g.top, g.right, g.bottom), clip(x, g.top, g.right, g.bottom);
-          m_pGridWnd->ScrollWindowEx((int)(newSum - oldSum), 0, &scroll, &clip, nullptr, nullptr,
-                                     SW_INVALIDATE | SW_SCROLLCHILDREN);
+          MoveGridPixels((int)(newSum - oldSum), 0, scroll, clip, SW_INVALIDATE | SW_SCROLLCHILDREN);
           if (newSum < oldSum && (f & 6)) {
             // The strip the scroll left behind lies outside what it moved: beyond the table's end too.
             const int strip = g.right - (int)(oldSum - newSum);
@@ -307,8 +306,7 @@ void CGXGridCore::UpdateChangedRowHeights(ROWCOL nFrom, ROWCOL nTo, const int* a
           m_pGridWnd->InvalidateRect(&r, TRUE);
         } else {
           CRect scroll(g.left, y + oldSum, g.right, g.bottom), clip(g.left, y, g.right, g.bottom);
-          m_pGridWnd->ScrollWindowEx(0, (int)(newSum - oldSum), &scroll, &clip, nullptr, nullptr,
-                                     SW_INVALIDATE | SW_SCROLLCHILDREN);
+          MoveGridPixels(0, (int)(newSum - oldSum), scroll, clip, SW_INVALIDATE | SW_SCROLLCHILDREN);
           if (newSum < oldSum && (f & 6)) {
             const int strip = g.bottom - (int)(oldSum - newSum);
             const ROWCOL freed = CalcClientRowFromPt(CPoint(g.left, strip));

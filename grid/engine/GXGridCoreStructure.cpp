@@ -519,8 +519,7 @@ void CGXGridCore::RedrawStructureChange(BOOL bRows, int nOp, ROWCOL a, ROWCOL b,
     const CRect area = strip(pos, end);
     if (ext > 0 && pos + ext < end && (flags & (GX_UPDATENOW | GX_SMART))) {
       const int delta = nOp == opInsert ? (int)ext : -(int)ext;
-      m_pGridWnd->ScrollWindowEx(bRows ? 0 : delta, bRows ? delta : 0, &area, &area, nullptr, nullptr,
-                                 SW_INVALIDATE | SW_ERASE);
+      MoveGridPixels(bRows ? 0 : delta, bRows ? delta : 0, area, area, SW_INVALIDATE | SW_ERASE);
       if (nOp == opInsert) {
         const CRect opened = strip(pos, pos + ext);
         ::InvalidateRect(hwnd, &opened, FALSE);

@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -382,4 +383,51 @@ TEST_F(SheetFrames, TheSharedBarsAndKeysScrollTheSheetAsAFullRepaintDrawsIt) {
   ExpectKeyPictures(sheet->m_hWnd, keys, "keys");
   EXPECT_NE(top, sheet->GetTopRow());
   EXPECT_NE(left, sheet->GetLeftCol());
+}
+
+// Borders dragged in the sheet shown and in the record window's grid, wider and narrower: the other
+// grid, of another parameter object, keeps its pixels where they are.
+TEST_F(SheetFrames, BorderDragsInOneGridLeaveTheOtherGridAsAFullRepaintDrawsIt) {
+  using namespace dravonix::test;
+  struct Row {
+    bool list, column;
+    int by;
+  };
+  const Row rows[] = {{false, true, 25}, {false, false, 8}, {false, true, -25}, {false, false, -8},
+                      {true, true, 25},  {true, false, 8},  {true, true, -25},  {true, false, -8}};
+  for (const Row& row : rows) {
+    CGXGridView* g = row.list ? frame->list : frame->sheets[0];
+    const int was = row.column ? g->GetColWidth(2) : g->GetRowHeight(3);
+    const CRect h = row.column ? g->CalcRectFromRowCol(0, 2) : g->CalcRectFromRowCol(3, 0);
+    const POINT from = row.column ? POINT{h.right - 1, h.CenterPoint().y} : POINT{h.CenterPoint().x, h.bottom - 1};
+    UiAutomation::Drag(g->m_hWnd, from, row.column ? POINT{from.x + row.by, from.y} : POINT{from.x, from.y + row.by}, 3);
+    const std::string name = std::string(row.list ? "records" : "sheet") + (row.column ? " column " : " row ") +
+                             std::to_string(row.by);
+    EXPECT_NE(was, row.column ? g->GetColWidth(2) : g->GetRowHeight(3)) << name;
+    EXPECT_EQ(0, PixelsOffFullRepaint(g->m_hWnd)) << name;
+  }
+}
+
+// Sizes set and rows and columns inserted or removed by the host move the pixels behind them: none
+// of the bars the sheet and the record window's grid borrow lands in their cells.
+TEST_F(SheetFrames, SizeChangesInsertsAndRemovalsLeaveNoPixelOfTheBorrowedBars) {
+  using namespace dravonix::test;
+  for (CGXGridView* g : {frame->sheets[0], frame->list}) {
+    g->SetTopRow(3);
+    g->SetLeftCol(2);
+    const char* name = g == frame->list ? "records" : "sheet";
+    ASSERT_EQ(0, PixelsOffFullRepaint(g->m_hWnd)) << name;
+    const ROWCOL row = g->GetTopRow() + 1, col = g->GetLeftCol() + 1;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"narrower column", [&] { g->SetColWidth(col, col, 40); }},
+        {"lower row", [&] { g->SetRowHeight(row, row, 8); }},
+        {"rows inserted", [&] { g->InsertRows(row, 2); }},
+        {"rows removed", [&] { g->RemoveRows(row, row + 1); }},
+        {"column removed", [&] { g->RemoveCols(col, col); }},
+    };
+    for (const auto& [what, step] : steps) {
+      step();
+      EXPECT_EQ(0, PixelsOffFullRepaint(g->m_hWnd)) << name << ", " << what;
+    }
+  }
 }
