@@ -328,7 +328,8 @@ BOOL CGXEditControl::DeleteCellText() {
       !ScrollCellIntoView())
     return FALSE;
   SetActive(TRUE);
-  SetModify(TRUE);
+  // A cell that refuses an empty text keeps its own unmodified: stored, it would go out as typed.
+  if (ValidateText("")) SetModify(TRUE);
   SetCurrentText("");
   return TRUE;
 }

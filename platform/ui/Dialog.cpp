@@ -650,6 +650,14 @@ void CWnd::DoDataExchange(CDataExchange*) {}
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
   if (!m_hWnd || !::IsWindow(m_hWnd)) return FALSE;
   CDataExchange dx(this, bSaveAndValidate);
+  // The controls' notifications while their values are set, read or refused (the focus moving to a
+  // message box and back) would start another exchange and show its message again.
+  struct Lockout {
+    HWND& window = AfxLockoutNotifyWindow();
+    const HWND before = window;
+    ~Lockout() { window = before; }
+  } lockout;
+  lockout.window = m_hWnd;
   try {
     DoDataExchange(&dx);
   } catch (CUserException* e) {

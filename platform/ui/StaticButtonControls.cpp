@@ -226,8 +226,14 @@ class ButtonCtl : public ControlImpl {
         Redraw();
         if (Style() & BS_NOTIFY) Notify(BN_KILLFOCUS);
         return 0;
-      case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
+        // These tell their owner of the second click instead of taking it as another press.
+        if ((Style() & BS_NOTIFY) || Type() == BS_RADIOBUTTON || Type() == BS_USERBUTTON || Type() == BS_OWNERDRAW) {
+          Notify(BN_DOUBLECLICKED);
+          return 0;
+        }
+        [[fallthrough]];
+      case WM_LBUTTONDOWN:
         if (Type() == BS_GROUPBOX) return 0;
         if (::GetFocus() != m_hwnd) ::SetFocus(m_hwnd);
         ::SetCapture(m_hwnd);

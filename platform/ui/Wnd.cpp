@@ -22,6 +22,7 @@ END_MESSAGE_MAP()
 namespace {
 
 thread_local MSG t_currentMsg{};
+thread_local HWND t_lockoutNotifyWindow = nullptr;
 thread_local std::map<HWND, CWnd*>* t_tempMap = nullptr;
 
 CDC* (*g_dcFromHandle)(HDC) = nullptr;
@@ -314,16 +315,20 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (!state.m_bEnabled) return TRUE;
     nCode = CN_COMMAND;
   } else {
+    if (t_lockoutNotifyWindow == m_hWnd) return TRUE;
     if (ReflectLastMsg(hWndCtrl)) return TRUE;
     if (nID == 0) return FALSE;
   }
   return OnCmdMsg(nID, nCode, nullptr, nullptr);
 }
 
+HWND& AfxLockoutNotifyWindow() { return t_lockoutNotifyWindow; }
+
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
   auto* hdr = (NMHDR*)lParam;
   if (!hdr) return FALSE;
   HWND hWndCtrl = hdr->hwndFrom;
+  if (t_lockoutNotifyWindow == m_hWnd) return TRUE;
   if (hWndCtrl && ReflectLastMsg(hWndCtrl, pResult)) return TRUE;
   AFX_NOTIFY notify{pResult, hdr};
   return OnCmdMsg((UINT)hdr->idFrom, (int)MAKELONG(hdr->code, WM_NOTIFY), &notify, nullptr);

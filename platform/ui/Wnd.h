@@ -362,6 +362,8 @@ class CWnd : public CCmdTarget, public CDrawSurfaceProvider {
 LRESULT AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 // The framework's window procedure, for windows that hand themselves over to it.
 WNDPROC AfxGetAfxWndProc();
+// The window whose control notifications are dropped while its data exchange runs.
+HWND& AfxLockoutNotifyWindow();
 // Registers (once) a class with these attributes and returns its name, "Afx:…".
 // The tooltip control of the calling thread (made on first use); null when it cannot be made.
 class CToolTipCtrl;

@@ -1,5 +1,6 @@
 // The setup test page on the simulated drive: start, download, run, stop, clean-up and the result display.
 #include "comm/MC_CoffFormat.h"
+#include "platform/core/Clock.h"
 #include "comm/MC_Comm.h"
 #include "kernel/dialogs/MC_TestDlg.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
@@ -9,6 +10,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/setupdlg/SetupDlgSupport.h"
+#include "tests/support/TabTo.h"
 
 namespace {
 
@@ -253,12 +255,16 @@ TEST_F(TestDlgTest, ModulePageCountsItsStepsAfreshOnEachStart) {
   auto log = reinterpret_cast<const char* (*)()>(GetProcAddress(m_gui, "GuiStandIn_PageLog"));
   ASSERT_TRUE(run && log);
   log();
+  // Two clicks apart in time: at once they would be a double click.
+  Clock::UseVirtualTime();
   DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
     DialogAutomation::ClickControl(d, 10000);
+    UiAutomation::AdvanceClock(1000);
     DialogAutomation::ClickControl(d, 10000);
     DialogAutomation::ClickControl(d, IDOK);
   });
   EXPECT_EQ(run(m_setup.get(), 1, nullptr), 1);
+  Clock::UseRealTime();
   const std::string once = "Step 0 of 2\nDownloading the test program...\nStep 1 of 2\nWaiting for the drive...\nTest succeeded\n";
   EXPECT_EQ(std::string(log()), once + once);
 }
@@ -347,6 +353,66 @@ TEST_F(TestDlgTest, EnterOnTheOwnerDrawnStartGoesToTheDefaultButton) {
   EXPECT_FALSE(open);
   EXPECT_EQ(std::string(log()),
             "Step 0 of 2\nDownloading the test program...\nStep 1 of 2\nWaiting for the drive...\nTest succeeded\n");
+}
+
+// The module's test page by each way a user starts a test and leaves the page, online and offline:
+// how many tests ran, what the page shows and whether it is still open.
+TEST_F(TestDlgTest, RoutesThroughTheTestPage) {
+  auto run = reinterpret_cast<int (*)(CMC_Setup*, int, CMC_Logger*)>(GetProcAddress(m_gui, "GuiStandIn_RunTestPage"));
+  auto log = reinterpret_cast<const char* (*)()>(GetProcAddress(m_gui, "GuiStandIn_PageLog"));
+  ASSERT_TRUE(run && log);
+  using dravonix::test::TabTo;
+  auto item = [](CWnd* d, int id) { return ::GetDlgItem(d->m_hWnd, id); };
+  const struct {
+    const char* name;
+    bool online;
+    std::function<void(CWnd*)> act;
+    std::string expected;  // tests run | status, OK enabled, focus, page open
+  } routes[] = {
+      {"Space on Start", true, [&](CWnd* d) { TabTo(item(d, 10000)), UiAutomation::PressKey(VK_SPACE); },
+       "1 | Test succeeded 1 10000 1"},
+      {"Space on Start, Escape", true,
+       [&](CWnd* d) { TabTo(item(d, 10000)), UiAutomation::PressKey(VK_SPACE), UiAutomation::PressKey(VK_ESCAPE); },
+       "1 | Test succeeded 1 10000 0"},
+      {"click Start, Enter on OK", true,
+       [&](CWnd* d) { DialogAutomation::ClickControl(d, 10000), TabTo(item(d, IDOK)), UiAutomation::PressKey(VK_RETURN); },
+       "1 | Test succeeded 1 1 0"},
+      {"click Start, Space on OK", true,
+       [&](CWnd* d) { DialogAutomation::ClickControl(d, 10000), TabTo(item(d, IDOK)), UiAutomation::PressKey(VK_SPACE); },
+       "1 | Test succeeded 1 1 0"},
+      // The owner-drawn Start hears a double click as one press and a double-click notice.
+      {"double click on Start", true,
+       [&](CWnd* d) {
+         CRect r;
+         ::GetClientRect(item(d, 10000), &r);
+         UiAutomation::DoubleClick(item(d, 10000), r.CenterPoint());
+       },
+       "1 | Test succeeded 1 10000 1"},
+      {"click Start offline", false, [&](CWnd* d) { DialogAutomation::ClickControl(d, 10000); }, "0 |  0 2 1"},
+  };
+  Clock::UseVirtualTime();
+  for (const auto& r : routes) {
+    UiAutomation::AdvanceClock(1000);
+    log();
+    if (!r.online) CMC_Comm::Close();
+    std::string after;
+    DialogAutomation::AddDialogHandler(110, [&](CWnd* d) {
+      r.act(d);
+      UiAutomation::Pump();
+      char status[64] = "";
+      ::GetDlgItemText(d->m_hWnd, 10002, status, sizeof status);
+      after = std::string(status) + " " + std::to_string(::IsWindowEnabled(item(d, IDOK))) + " " +
+              std::to_string(::GetDlgCtrlID(::GetFocus())) + " " + std::to_string(::IsWindowVisible(d->m_hWnd));
+      d->SendMessage(WM_COMMAND, IDCANCEL);
+    });
+    run(m_setup.get(), 1, nullptr);
+    const std::string runs = log();
+    size_t n = 0;
+    for (size_t at = 0; (at = runs.find("Test succeeded", at)) != std::string::npos; ++at) ++n;
+    EXPECT_EQ(std::to_string(n) + " | " + after, r.expected) << r.name;
+    if (!r.online) CMC_Comm::Open("COM1", 115200, 0, 0, 0);
+  }
+  Clock::UseRealTime();
 }
 
 }  // namespace

@@ -535,3 +535,81 @@ TEST_F(CamEditorTest, EachMnemonicAfterTypingEndsAsAClick) {
   host.Close();
   Clock::UseRealTime();
 }
+
+// Each way out of a value typed and not yet confirmed, and the list's own keys: what the table
+// keeps, the list, the document's mark, the focus and the messages, one per refusal.
+TEST_F(CamEditorTest, RoutesOutOfATypedValue) {
+  Clock::UseVirtualTime();
+  MdiViewHost host;
+  CMDIChildWnd* tables = host.Open(RUNTIME_CLASS(CMC_CAMTablesView), &m_doc, CRect(0, 0, 480, 380));
+  CMDIChildWnd* editor = host.Open(RUNTIME_CLASS(CMC_CAMView), &m_doc, CRect(20, 20, 500, 400));
+  ASSERT_TRUE(tables && editor);
+  CWnd* v = editor->GetActiveView();
+  namespace UA = UiAutomation;
+  auto key = [](UINT vk, UINT mods = UA::kNone) { return [=] { UA::PressKey(vk, mods); }; };
+  auto click = [&](int id) { return [=] { DialogAutomation::ClickControl(v, id); }; };
+  auto item = [&](int i) { return [=] { ClickItem(v, 14014, i); }; };
+  const char* const kInteger = "Please enter an integer.";
+  const struct {
+    int id;  // 14014: the list, its first line clicked
+    const char* typed;
+    std::function<void()> act;
+    std::string expected;  // M k points | first line, selection, Y | modified, focus | messages
+  } routes[] = {
+      {14021, "200", key(VK_TAB), "200 2 5,-7 |        200          5 0 5 | 1 14022 |"},
+      {14021, "200", key(VK_TAB, UA::kShift), "200 2 5,-7 |        200          5 0 5 | 1 14013 |"},
+      {14021, "200", key(VK_RETURN), "100 2 5,-7 |        100          5 0 5 | 0 14021 |"},
+      {14021, "200", key(VK_ESCAPE), "100 2 5,-7 |        100          5 0 5 | 0 14021 |"},
+      {14021, "200", item(1), "200 2 5,-7 |        200          5 1 -7 | 1 14014 |"},
+      {14021, "200", click(14015), "200 2 5,-7 |        200          5 0 5 | 1 14015 |"},
+      {14021, "200", click(14016), "200 2 5,5,-7 |        200          5 1 5 | 1 14016 |"},
+      {14021, "200", click(14013), "100 2 5,-7 |        100          5 0 5 | 0 14021 |"},
+      {14021, "200", click(14024), "200 2 5,-7 |        200          5 0 5 | 1 14024 |"},
+      {14021, "200", [&] { UA::Click(tables->GetActiveView()->m_hWnd, POINT{5, 5}); },
+       "200 2 5,-7 |        200          5 0 5 | 1 14003 |"},
+      {14021, "-2147483648", key(VK_TAB), "-2147483648 2 5,-7 | -2147483648          5 0 5 | 1 14022 |"},
+      // Refused: one message, the focus back, the table as it was.
+      {14021, "2147483648", key(VK_TAB), "100 2 5,-7 |        100          5 0 5 | 0 14021 | " + std::string(kInteger)},
+      {14021, "abc", key(VK_TAB), "100 2 5,-7 |        100          5 0 5 | 0 14021 | " + std::string(kInteger)},
+      {14022, "7", key(VK_TAB), "100 7 5,-7 |        100          5 0 5 | 1 14024 |"},
+      {14022, "8", key(VK_TAB),
+       "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
+      {14023, "12", item(1), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
+      {14023, "12", key(VK_RETURN), "100 2 5,-7 |        100          5 0 12 | 0 14023 |"},
+      {14023, "12", click(14015), "100 2 12,-7 |        100         12 0 12 | 1 14015 |"},
+      {14023, "99999999999", click(14016), "100 2 5,-7 |        100          5 0 99999999999 | 0 14023 | " + std::string(kInteger)},
+      {14014, nullptr, key(VK_DOWN), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
+      {14014, nullptr, key(VK_END), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
+      {14014, nullptr, key(VK_NEXT), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
+      {14014, nullptr, key(VK_F10, UA::kShift), "100 2 5,-7 |        100          5 0 5 | 0 14014 |"},
+  };
+  int n = 0;
+  for (const auto& r : routes) {
+    m_cam->SetMasterStart(100);
+    m_cam->SetStep(2);
+    const LONG points[] = {5, -7};
+    m_cam->SetPoints(points, 2);
+    m_doc.UpdateAllViews(nullptr, -68);
+    m_doc.SetModifiedFlag(FALSE);
+    ::SendMessage(host.m_main->m_hWndMDIClient, WM_MDIACTIVATE, (WPARAM)editor->m_hWnd, 0);
+    UA::Pump();
+    ClearBoxes();
+    if (r.typed)
+      DialogAutomation::TypeInto(v, r.id, r.typed);
+    else
+      ClickItem(v, 14014, 0);
+    r.act();
+    UA::Pump();
+    std::string state = std::to_string(m_cam->GetMasterStart()) + " " + std::to_string(m_cam->GetStep()) + " ";
+    for (LONG p : Points()) state += std::to_string(p) + ",";
+    state.back() = ' ';
+    state += "| " + Items(v, 14014)[0] + " " + std::to_string(Selection(v, 14014)) + " " + ItemText(v, 14023) + " | " +
+             std::to_string(m_doc.IsModified()) + " " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " |";
+    for (const auto& b : Boxes()) state += " " + b;
+    EXPECT_EQ(state, r.expected) << "route " << n;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(v->m_hWnd)) << "route " << n;
+    ++n;
+  }
+  host.Close();
+  Clock::UseRealTime();
+}

@@ -10,6 +10,7 @@
 #include "suite/zurcomm/DriveSimulator.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "views/memory/MemoryView.h"
+#include "views/memory/MemoryWords.h"
 #include "grid/engine/GXControl.h"
 #include "tests/support/MdiViewHost.h"
 #include "tests/support/PostedGestures.h"
@@ -526,6 +527,73 @@ TEST_F(MemoryViewTest, AWordTypedBeforeTurningAwayWaitsForEnter) {
   EXPECT_EQ(state().substr(0, 10), "48879 BEEF");
   m_view = nullptr;
   m_app.m_pMainWnd = &m_main;
+}
+
+}  // namespace
+
+namespace {
+
+// Every way a word is left, typed and not yet confirmed or untouched, against what the drive holds:
+// the drive's word changes after the fill, so a stale word written back would show.
+TEST_F(MemoryViewTest, RoutesOutOfAWordCell) {
+  Open(0x0210);
+  Type(1, 0, "4008");
+  const HWND hwnd = m_view->m_hWnd;
+  const std::string last = std::to_string(Rows());
+  const struct {
+    const char* name;
+    bool typed;
+    std::function<void()> act;
+    std::string expected;  // drive word, cell, current cell, active
+  } routes[] = {
+      {"Enter", true, [] { UA::PressKey(VK_RETURN); }, "0012 0012 1,3 0"},
+      {"Tab", true, [] { UA::PressKey(VK_TAB); }, "0012 0012 1,3 0"},
+      {"Shift+Tab", true, [] { UA::PressKey(VK_TAB, UA::kShift); }, "0012 0012 1,1 0"},
+      {"Down", true, [] { UA::PressKey(VK_DOWN); }, "0012 0012 2,2 0"},
+      {"Page Down", true, [] { UA::PressKey(VK_NEXT); }, "0012 0012 " + last + ",2 0"},
+      {"Ctrl+Home", true, [] { UA::PressKey(VK_HOME, UA::kControl); }, "0012 0012 1,1 0"},
+      {"Escape", true, [] { UA::PressKey(VK_ESCAPE); }, "0055 0077 1,2 0"},
+      {"F2", true, [] { UA::PressKey(VK_F2); }, "0012 0012 1,2 0"},
+      {"F4", true, [] { UA::PressKey(VK_F4); }, "0055 0077 1,2 1"},
+      {"Alt+Down", true, [] { UA::PressKey(VK_DOWN, UA::kAlt); }, "0055 0077 1,2 1"},
+      {"Home, Shift+End, typed", true,
+       [] { UA::PressKey(VK_HOME), UA::PressKey(VK_END, UA::kShift), UA::TypeText("3"), UA::PressKey(VK_RETURN); },
+       "0003 0003 1,3 0"},
+      {"idle F4", false, [] { UA::PressKey(VK_F4); }, "0055 0077 1,2 0"},
+      {"idle Alt+Down", false, [] { UA::PressKey(VK_DOWN, UA::kAlt); }, "0055 0077 1,2 0"},
+      {"idle typed five digits", false, [] { UA::TypeText("12345"), UA::PressKey(VK_RETURN); }, "1234 1234 1,3 0"},
+      {"idle typed G", false, [] { UA::TypeText("G"), UA::PressKey(VK_RETURN); }, "0055 0077 1,3 0"},
+      {"click", true, [&] { UA::AdvanceClock(1000), UA::Click(hwnd, Centre(3, 3)); }, "0012 0012 3,3 1"},
+      {"right click", true, [&] { UA::AdvanceClock(1000), UA::RightClick(hwnd, Centre(3, 3)); }, "0012 0012 3,3 0"},
+      {"F2, typed, Enter", false, [] { UA::PressKey(VK_F2), UA::TypeText("12"), UA::PressKey(VK_RETURN); },
+       "0012 0012 1,3 0"},
+      {"End, typed over", false, [] { UA::PressKey(VK_END), UA::TypeText("\b\b12"), UA::PressKey(VK_RETURN); },
+       "0012 0012 1,3 0"},
+      {"Backspace, Enter", false, [] { UA::PressKey(VK_BACK), UA::PressKey(VK_RETURN); }, "0055 0077 1,3 0"},
+      // A word cannot be emptied: Delete leaves it as it was, not typed.
+      {"Delete, Enter", false, [] { UA::PressKey(VK_DELETE), UA::PressKey(VK_RETURN); }, "0055 0077 1,3 0"},
+      {"Delete, click", false, [&] { UA::PressKey(VK_DELETE), UA::AdvanceClock(1000), UA::Click(hwnd, Centre(3, 3)); },
+       "0055 0077 3,3 1"},
+  };
+  for (const auto& r : routes) {
+    const uint16_t shown = 0x0077, newer = 0x0055;
+    DriveSimulator::WriteMemory(1, 2, 0x4009, &shown, 1);
+    Command(CMemoryView::ID_VIEW_REFRESH);
+    ASSERT_TRUE(m_view->SetCurrentCell(1, 2));
+    DriveSimulator::WriteMemory(1, 2, 0x4009, &newer, 1);
+    if (r.typed) UA::TypeText("12");
+    r.act();
+    UA::Pump();
+    uint16_t w = 0;
+    DriveSimulator::ReadMemory(1, 2, 0x4009, &w, 1);
+    ROWCOL row = 0, col = 0;
+    m_view->GetCurrentCell(row, col);
+    const std::string state = CMemoryWords::Text(w) + " " + Cell(1, 2) + " " + std::to_string(row) + "," +
+                              std::to_string(col) + " " + std::to_string(m_view->IsCurrentCellActive());
+    EXPECT_EQ(state, r.expected) << r.name;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(hwnd)) << r.name;
+    if (m_view->IsCurrentCellActive()) UA::PressKey(VK_ESCAPE), UA::Pump();
+  }
 }
 
 }  // namespace
