@@ -1,0 +1,151 @@
+// The keys of each kind of cell, idle (current but not active), with a value typed and not yet
+// confirmed, and read-only: F2, Alt+Down and Delete start editing where a click does, typing replaces the
+// text, Enter, Tab, Shift+Tab and F2 store what was typed, Escape gives the stored value back, and a
+// read-only cell stores nothing. Each picture is held against a full repaint.
+#include "grid/controls/GXTreeEdit.h"
+#include "grid/controls/HexGridCtrl.h"
+#include "grid/engine/GXControl.h"
+#include "tests/grid_controls/CellScene.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace dravonix::test;
+
+namespace {
+
+enum Trait : unsigned {
+  kEdits = 1,       // a typed character starts editing
+  kF2 = 2,          // F2 activates
+  kDeleteEdits = 4, // Delete activates with an empty text; without it the grid clears the cell
+  kDrops = 8,       // Alt+Down activates (and opens a list or calendar)
+  kPicks = 16,      // no field to edit: Backspace leaves the chosen entry
+  kKeysActivate = 32,  // every key activates the idle cell (the list box)
+};
+
+struct KeyKind {
+  UINT id;
+  const char* value;
+  const char* choices;
+  unsigned traits;
+  const char* typed = "7";
+  const char* shown = "7";   // what typing shows
+  const char* stored = "7";  // what confirming stores
+  const char* idle = nullptr;  // what the idle cell shows, when not its value
+};
+
+const unsigned kEdit = kEdits | kF2 | kDeleteEdits;
+const KeyKind kKeyKinds[] = {
+    {52512, "abc", nullptr, kEdit}, {52521, "abc", nullptr, kEdit}, {52518, "abc", nullptr, kEdit},
+    {52519, "12", nullptr, kEdit}, {52537, "abc", nullptr, kEdit, "7", "7", "7", "***"},
+    {15001, "abc", nullptr, kEdit}, {15005, "1A", nullptr, kEdits | kF2},
+    {52535, "123456", nullptr, kEdit, "7", "7_____"},
+    {52534, "abc", nullptr, kEdits | kF2, "7", "7", "7}"},
+    {52517, "Red", "Red\nGreen", kEdit | kDrops}, {52527, "Red", "Red\nGreen", kEdit | kDrops, "g", "g", "Green"},
+    {52541, "1", "1\tGreen\n2\tBlue", kEdit | kDrops, "B", "Blue", "2", "Green"},
+    {52528, "Red", "Red\nGreen", kEdits | kF2 | kDrops, "G", "G", "G"},
+    {52529, "Red", "Red\nGreen", kEdits | kF2 | kDrops | kPicks, "G", "Green", "Green"},
+    {52539, "1", "1\tGreen\n2\tBlue", kEdits | kF2 | kDrops, "B", "B", "2", "Green"},
+    {52540, "1", "1\tGreen\n2\tBlue", kEdits | kF2 | kDrops | kPicks, "B", "Blue", "2", "Green"},
+    {52542, "", "One\nTwo", kF2 | kDeleteEdits | kDrops, "7", "", "", "One"},
+    {52543, "3/15/2024", nullptr, kF2 | kDrops},
+    {52522, "Two", "One\nTwo", kF2 | kKeysActivate},
+    {52513, "abc", nullptr, 0}, {52514, "Push", nullptr, 0}, {52536, "30", nullptr, 0},
+};
+
+struct Step {
+  const char* name;
+  UINT vk;
+  UINT modifiers;
+};
+
+TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
+  const Step idleSteps[] = {{"type", 0, 0}, {"F2", VK_F2, 0}, {"Delete", VK_DELETE, 0}, {"Backspace", VK_BACK, 0},
+                            {"Alt+Down", VK_DOWN, UiAutomation::kAlt}, {"Alt+Up", VK_UP, UiAutomation::kAlt},
+                            {"F4", VK_F4, 0}};
+  const Step typedSteps[] = {{"Enter", VK_RETURN, 0}, {"Tab", VK_TAB, 0}, {"Shift+Tab", VK_TAB, UiAutomation::kShift},
+                             {"F2", VK_F2, 0}, {"Escape", VK_ESCAPE, 0}, {"Backspace", VK_BACK, 0}};
+  for (const KeyKind& kind : kKeyKinds)
+    for (int mode = 0; mode < 3; ++mode) {  // idle, typed, read-only
+      const bool typed = mode == 1, readOnly = mode == 2;
+      if (typed && !(kind.traits & kEdits)) continue;
+      const Step* steps = typed ? typedSteps : idleSteps;
+      const size_t count = typed ? std::size(typedSteps) : std::size(idleSteps);
+      for (size_t i = 0; i < count; ++i) {
+        const Step& step = steps[i];
+        CellScene s;
+        s.grid->RegisterControl(15001, new CGXTreeEdit(s.grid, 15001), FALSE, FALSE);
+        s.grid->RegisterControl(15005, new CHexGridCtrl(s.grid), FALSE, FALSE);
+        CGXStyle cell;
+        cell.SetControl(kind.id).SetValue(kind.value);
+        if (kind.choices) cell.SetChoiceList(kind.choices);
+        if (kind.id == 52535) cell.SetUserAttribute(51023, "######");
+        if (kind.id == 15005) cell.SetMaxLength(4);
+        if (kind.id == 52541 || kind.id == 52539 || kind.id == 52540)
+          cell.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1");
+        if (readOnly) cell.SetReadOnly(TRUE);
+        s.Put(2, 2, cell);
+        s.m_doc.SetModifiedFlag(FALSE);
+        s.Click(2, 3);
+        s.Key(VK_LEFT);
+        const std::string what = std::to_string(kind.id) + (typed ? " typed " : readOnly ? " read-only " : " idle ") +
+                                 step.name;
+        if (typed) s.Type(kind.typed);
+        if (step.vk) s.Key(step.vk, step.modifiers);
+        else s.Type(kind.typed);
+        CGXControl* control = s.grid->GetControl(2, 2);
+        const std::string idleShown = kind.idle ? kind.idle : kind.value;
+        std::string value = kind.value, current = "2,2", shown = idleShown;
+        bool active = false;
+        if (typed) {
+          const bool stores = step.vk == VK_RETURN || step.vk == VK_TAB || step.vk == VK_F2;
+          if (stores) value = kind.stored;
+          if (step.vk == VK_RETURN || (step.vk == VK_TAB && !step.modifiers)) current = "2,3";
+          if (step.vk == VK_TAB && step.modifiers) current = "2,1";
+          active = step.vk == VK_BACK;
+          // Backspace takes the mask's character, a completion's selected tail, or the one typed.
+          if (step.vk == VK_BACK)
+            shown = kind.id == 52535 ? "______" : kind.id == 52541 ? "B" : (kind.traits & kPicks) ? kind.shown : "";
+          else if (stores) shown = "";  // the stored value is held above
+          if (stores) {
+            EXPECT_TRUE(s.m_doc.IsModified()) << what;
+          }
+        } else if (readOnly) {
+          // Nothing is stored; the list box still opens on a key, a list or a calendar still drops.
+          const bool alt = step.modifiers == UiAutomation::kAlt;
+          active = (kind.traits & kKeysActivate) ? !alt : (kind.traits & kDrops) && step.vk == VK_DOWN;
+        } else {
+          const unsigned t = kind.traits;
+          if (!step.vk && (t & kEdits)) active = true, shown = kind.id == 52535 ? "7_____" : kind.id == 52539 ? kind.typed : kind.shown;
+          if (!step.vk && kind.id == 52543) active = true;
+          if (step.vk == VK_F2) active = t & kF2;
+          if (step.vk == VK_DELETE) {
+            if (t & kDeleteEdits) active = true, shown = kind.id == 52535 ? "______" : "";
+            else if (kind.id != 15005 && !(t & kKeysActivate)) value = "", shown = "";
+            if (kind.id == 15005) active = true;
+            if (kind.id == 52534) value = "{}";
+          }
+          if (step.vk == VK_DOWN) active = t & kDrops;
+          if (t & kKeysActivate) active = step.vk != VK_DOWN && step.vk != VK_UP;
+        }
+        if (active && shown == "***") shown = kind.value;  // the password's window holds the real text
+        if (kind.id == 52534 && typed && value != kind.value) {
+          EXPECT_NE(std::string::npos, s.Value(2, 2).find(value)) << what;
+        } else {
+          EXPECT_EQ(value, s.Value(2, 2)) << what;
+        }
+        EXPECT_EQ(current, s.Current()) << what;
+        if (current == "2,2") {
+          EXPECT_EQ(active, (bool)control->IsActive()) << what;
+          if (!readOnly && !(typed && step.vk == VK_F2)) {
+            EXPECT_EQ(shown, s.Shown()) << what;
+          }
+        }
+        EXPECT_EQ(0, s.Off()) << what;
+        if (::testing::Test::HasFailure()) return;
+      }
+    }
+}
+
+}  // namespace
