@@ -149,3 +149,20 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
 }
 
 }  // namespace
+
+// One digit typed into a date cell's month keeps the field open for a second; leaving the cell by Enter,
+// Tab or F2 stores it as leaving the field does.
+TEST(CellKeyRoutes, ALoneDigitInADateFieldIsStoredByTheKeysThatLeaveTheCell) {
+  for (UINT key : {(UINT)VK_RETURN, (UINT)VK_TAB, (UINT)VK_F2}) {
+    CellScene s;
+    CGXStyle cell;
+    cell.SetControl(52543).SetValue("3/15/2024");
+    s.Put(2, 2, cell);
+    s.Click(2, 3);
+    s.Click(2, 2, 6);  // on the month
+    s.Type("9");
+    s.Key(key);
+    EXPECT_EQ("09/15/2024", s.Value(2, 2)) << key;
+    EXPECT_EQ(0, s.Off()) << key;
+  }
+}
