@@ -63,9 +63,10 @@ struct Step {
 TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
   const Step idleSteps[] = {{"type", 0, 0}, {"F2", VK_F2, 0}, {"Delete", VK_DELETE, 0}, {"Backspace", VK_BACK, 0},
                             {"Alt+Down", VK_DOWN, UiAutomation::kAlt}, {"Alt+Up", VK_UP, UiAutomation::kAlt},
-                            {"F4", VK_F4, 0}};
+                            {"F4", VK_F4, 0}, {"Space", VK_SPACE, 0}};
   const Step typedSteps[] = {{"Enter", VK_RETURN, 0}, {"Tab", VK_TAB, 0}, {"Shift+Tab", VK_TAB, UiAutomation::kShift},
-                             {"F2", VK_F2, 0}, {"Escape", VK_ESCAPE, 0}, {"Backspace", VK_BACK, 0}};
+                             {"F2", VK_F2, 0}, {"Escape", VK_ESCAPE, 0}, {"Backspace", VK_BACK, 0},
+                             {"Delete", VK_DELETE, 0}, {"Down", VK_DOWN, 0}, {"Ctrl+Z", 'Z', UiAutomation::kControl}};
   for (const KeyKind& kind : kKeyKinds)
     for (int mode = 0; mode < 3; ++mode) {  // idle, typed, read-only
       const bool typed = mode == 1, readOnly = mode == 2;
@@ -74,6 +75,7 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
       const size_t count = typed ? std::size(typedSteps) : std::size(idleSteps);
       for (size_t i = 0; i < count; ++i) {
         const Step& step = steps[i];
+        if (readOnly && (step.vk == VK_F4 || step.vk == VK_UP)) continue;
         CellScene s;
         s.grid->RegisterControl(15001, new CGXTreeEdit(s.grid, 15001), FALSE, FALSE);
         s.grid->RegisterControl(15005, new CHexGridCtrl(s.grid), FALSE, FALSE);
@@ -99,11 +101,21 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
         std::string value = kind.value, current = "2,2", shown = idleShown;
         bool active = false;
         if (typed) {
-          const bool stores = step.vk == VK_RETURN || step.vk == VK_TAB || step.vk == VK_F2;
+          const bool stores = step.vk == VK_RETURN || step.vk == VK_TAB || step.vk == VK_F2 || step.vk == VK_DOWN;
           if (stores) value = kind.stored;
           if (step.vk == VK_RETURN || (step.vk == VK_TAB && !step.modifiers)) current = "2,3";
           if (step.vk == VK_TAB && step.modifiers) current = "2,1";
-          active = step.vk == VK_BACK;
+          if (step.vk == VK_DOWN) current = "3,2";
+          // The Windows combos' field keeps Ctrl+Z for its own undo, which a text put in by the grid empties.
+          const bool ownUndo = kind.id == 52528 || kind.id == 52529 || kind.id == 52539 || kind.id == 52540;
+          active = step.vk == VK_BACK || step.vk == VK_DELETE || (step.vk == 'Z' && ownUndo);
+          if (step.vk == 'Z' && ownUndo) shown = kind.shown;
+          if (step.vk == VK_DELETE) {
+            // Delete at the end of the text takes nothing but a completion's selected tail; a drop-down
+            // list clears the cell.
+            shown = kind.id == 52541 ? "B" : kind.shown;
+            if (kind.traits & kPicks) active = false, value = "", shown = "";
+          }
           // Backspace takes the mask's character, a completion's selected tail, or the one typed.
           if (step.vk == VK_BACK)
             shown = kind.id == 52535 ? "______" : kind.id == 52541 ? "B" : (kind.traits & kPicks) ? kind.shown : "";
@@ -127,6 +139,13 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
             if (kind.id == 52534) value = "{}";
           }
           if (step.vk == VK_DOWN) active = t & kDrops;
+          if (step.vk == VK_SPACE) {
+            // A blank is typed where the cell takes one: the mask's blank is its prompt, a drop-down list
+            // finds no entry; hexadecimal digits and choices that fit refuse it.
+            const bool refused = kind.id == 15005 || kind.id == 52527 || kind.id == 52541 || kind.id == 52539;
+            active = ((t & kEdits) && !refused) || kind.id == 52543;
+            if ((t & kEdits) && !refused) shown = kind.id == 52535 ? "______" : (t & kPicks) ? idleShown : " ";
+          }
           if (t & kKeysActivate) active = step.vk != VK_DOWN && step.vk != VK_UP;
         }
         if (active && shown == "***") shown = kind.value;  // the password's window holds the real text
