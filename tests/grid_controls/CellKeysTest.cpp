@@ -4,11 +4,13 @@
 // read-only cell stores nothing. Each picture is held against a full repaint.
 #include "grid/controls/GXTreeEdit.h"
 #include "grid/controls/HexGridCtrl.h"
+#include "platform/ui/Clipboard.h"
 #include "grid/engine/GXControl.h"
 #include "tests/grid_controls/CellScene.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 using namespace dravonix::test;
@@ -184,4 +186,55 @@ TEST(CellKeyRoutes, ALoneDigitInADateFieldIsStoredByTheKeysThatLeaveTheCell) {
     EXPECT_EQ("09/15/2024", s.Value(2, 2)) << key;
     EXPECT_EQ(0, s.Off()) << key;
   }
+}
+
+// Insert, then a character typed or a text pasted over two selected characters, or a character typed
+// with nothing selected: a selection is replaced whatever the mode; only the mask overwrites (an edit
+// window has no overtype mode of its own).
+TEST(CellKeyRoutes, InsertThenTypingOrPastingOverASelection) {
+  struct Row {
+    UINT id;
+    const char* value;
+    const char* typed;     // "9" over "23" ("bc")
+    const char* pasted;    // "84" over it
+    const char* noSelection;  // "9" at the caret
+  };
+  const Row rows[] = {
+      {52512, "abcdef", "a9def", "a84def", "a9bcdef"},  {52535, "123456", "19456", "184456", "193456"},
+      {15005, "123456", "19456", "184456", "1923456"},  {52519, "123456", "19456", "184456", "1923456"},
+      {52517, "abcdef", "a9def", "a84def", "a9bcdef"},  {52528, "abcdef", "a9def", "a84def", "a9bcdef"},
+  };
+  for (const Row& row : rows)
+    for (int route = 0; route < 3; ++route) {
+      CellScene s;
+      s.grid->RegisterControl(15005, new CHexGridCtrl(s.grid), FALSE, FALSE);
+      CGXStyle cell;
+      cell.SetControl(row.id).SetValue(row.value).SetMaxLength(8);
+      if (row.id == 52535) cell.SetUserAttribute(51023, "######");
+      if (row.id == 52517 || row.id == 52528) cell.SetChoiceList("Red\nGreen");
+      s.Put(2, 2, cell);
+      ASSERT_TRUE(::OpenClipboard(s.View()));
+      ::EmptyClipboard();
+      HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, 3);
+      std::memcpy(::GlobalLock(h), "84", 3);
+      ::GlobalUnlock(h);
+      ::SetClipboardData(CF_TEXT, h);
+      ::CloseClipboard();
+      s.Click(2, 3);
+      s.Key(VK_LEFT);
+      s.Key(VK_F2);
+      s.Key(VK_HOME);
+      s.Key(VK_RIGHT);
+      if (route != 2) {
+        s.Key(VK_RIGHT, UiAutomation::kShift);
+        s.Key(VK_RIGHT, UiAutomation::kShift);
+      }
+      s.Key(VK_INSERT);
+      if (route == 1) s.Key('V', UiAutomation::kControl);
+      else s.Type("9");
+      s.Key(VK_RETURN);
+      const std::string what = std::to_string(row.id) + (route == 0 ? " typed" : route == 1 ? " pasted" : " no selection");
+      EXPECT_EQ(route == 0 ? row.typed : route == 1 ? row.pasted : row.noSelection, s.Value(2, 2)) << what;
+      EXPECT_EQ(0, s.Off()) << what;
+    }
 }
