@@ -56,6 +56,23 @@ const KeyKind kKeyKinds[] = {
     {52513, "abc", nullptr, 0}, {52514, "Push", nullptr, 0}, {52536, "30", nullptr, 0},
 };
 
+enum Access { kWritable, kReadOnly, kDisabled };
+
+void PutKind(CellScene& s, const KeyKind& kind, Access access) {
+  s.grid->RegisterControl(15001, new CGXTreeEdit(s.grid, 15001), FALSE, FALSE);
+  s.grid->RegisterControl(15005, new CHexGridCtrl(s.grid), FALSE, FALSE);
+  CGXStyle cell;
+  cell.SetControl(kind.id).SetValue(kind.value);
+  if (kind.choices) cell.SetChoiceList(kind.choices);
+  if (kind.id == 52535) cell.SetUserAttribute(51023, "######");
+  if (kind.id == 15005) cell.SetMaxLength(4);
+  if (kind.id == 52541 || kind.id == 52539 || kind.id == 52540)
+    cell.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1");
+  if (access == kReadOnly) cell.SetReadOnly(TRUE);
+  if (access == kDisabled) cell.SetEnabled(FALSE);
+  s.Put(2, 2, cell);
+}
+
 struct Step {
   const char* name;
   UINT vk;
@@ -84,17 +101,7 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
         if (altOrF4 && !(kind.traits & (kDrops | kKeysActivate))) continue;
         if (readOnly && (step.vk == VK_F4 || step.vk == VK_UP || step.vk == VK_TAB || step.vk == 'Z')) continue;
         CellScene s;
-        s.grid->RegisterControl(15001, new CGXTreeEdit(s.grid, 15001), FALSE, FALSE);
-        s.grid->RegisterControl(15005, new CHexGridCtrl(s.grid), FALSE, FALSE);
-        CGXStyle cell;
-        cell.SetControl(kind.id).SetValue(kind.value);
-        if (kind.choices) cell.SetChoiceList(kind.choices);
-        if (kind.id == 52535) cell.SetUserAttribute(51023, "######");
-        if (kind.id == 15005) cell.SetMaxLength(4);
-        if (kind.id == 52541 || kind.id == 52539 || kind.id == 52540)
-          cell.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1");
-        if (readOnly) cell.SetReadOnly(TRUE);
-        s.Put(2, 2, cell);
+        PutKind(s, kind, readOnly ? kReadOnly : kWritable);
         s.m_doc.SetModifiedFlag(FALSE);
         s.Click(2, 3);
         s.Key(VK_LEFT);
@@ -187,6 +194,25 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
 
 // One digit typed into a date cell's month keeps the field open for a second; leaving the cell by Enter,
 // Tab or F2 stores it as leaving the field does.
+// A disabled cell of any kind never becomes current: Left passes over it, a click on it leaves the
+// current cell where it was, so what is typed next does not reach it.
+TEST(CellKeyRoutes, NoKeyReachesADisabledCell) {
+  for (const KeyKind& kind : kKeyKinds) {
+    CellScene s;
+    PutKind(s, kind, kDisabled);
+    s.Click(2, 3);
+    s.Key(VK_LEFT);
+    EXPECT_EQ("2,1", s.Current()) << kind.id;
+    s.Click(2, 2);
+    EXPECT_EQ("2,1", s.Current()) << kind.id;
+    s.Key(VK_F2);
+    s.Type(kind.typed);
+    s.Key(VK_DELETE);
+    s.Key(VK_RETURN);
+    EXPECT_EQ(kind.value, s.Value(2, 2)) << kind.id;
+  }
+}
+
 TEST(CellKeyRoutes, ALoneDigitInADateFieldIsStoredByTheKeysThatLeaveTheCell) {
   for (UINT key : {(UINT)VK_RETURN, (UINT)VK_TAB, (UINT)VK_F2}) {
     CellScene s;
