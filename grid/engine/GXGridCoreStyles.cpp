@@ -436,7 +436,8 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
   // An idle current cell's control holds the text it was bound with: a store into that cell (an undo,
   // a program's value) binds it again, or the next edit would start from the old text and store it back.
   ROWCOL r = 0, c = 0;
-  if (range.IsValid() && GetCurrentCell(r, c) && CGXRange(range).ExpandRange(0, 0, GetRowCount(), GetColCount()).IsCellInRange(r, c)) {
+  if (range.IsValid() && GetCurrentCell(r, c) &&
+      CGXRange(range).ExpandRange(0, 0, GetRowCount(), GetColCount()).IsCellInRange(r, c)) {
     FreeObjectCache();
     CGXControl* control = GetControl(r, c);
     if (control && control->IsInitAt(r, c) && !control->IsActive()) control->Init(r, c);

@@ -1,11 +1,12 @@
 // The keys of each kind of cell, idle (current but not active), with a value typed and not yet
-// confirmed, and read-only: F2, Alt+Down and Delete start editing where a click does, typing replaces the
-// text, Enter, Tab, Shift+Tab and F2 store what was typed, Escape gives the stored value back, and a
-// read-only cell stores nothing. Each picture is held against a full repaint.
+// confirmed, read-only and disabled: F2, Alt+Down and Delete start editing where a click does, typing
+// replaces the text, Enter, Tab, Shift+Tab, F2 and Down store what was typed, Escape and Ctrl+Z give the
+// stored value back, a read-only or disabled cell stores nothing. Each picture is held against a full
+// repaint.
 #include "grid/controls/GXTreeEdit.h"
 #include "grid/controls/HexGridCtrl.h"
-#include "platform/ui/Clipboard.h"
 #include "grid/engine/GXControl.h"
+#include "platform/ui/Clipboard.h"
 #include "tests/grid_controls/CellScene.h"
 
 #include <gtest/gtest.h>
@@ -146,7 +147,10 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
           if (step.vk == 'Z') value = "";
         } else {
           const unsigned t = kind.traits;
-          if (!step.vk && (t & kEdits)) active = true, shown = kind.id == 52535 ? "7_____" : kind.id == 52539 ? kind.typed : kind.shown;
+          if (!step.vk && (t & kEdits)) {
+            active = true;
+            shown = kind.id == 52535 ? "7_____" : kind.id == 52539 ? kind.typed : kind.shown;
+          }
           if (!step.vk && kind.id == 52543) active = true;
           if (step.vk == VK_F2) active = t & kF2;
           if (step.vk == VK_DELETE) {
@@ -192,8 +196,6 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
 
 }  // namespace
 
-// One digit typed into a date cell's month keeps the field open for a second; leaving the cell by Enter,
-// Tab or F2 stores it as leaving the field does.
 // A disabled cell of any kind never becomes current: Left passes over it, a click on it leaves the
 // current cell where it was, so what is typed next does not reach it.
 TEST(CellKeyRoutes, NoKeyReachesADisabledCell) {
@@ -213,6 +215,8 @@ TEST(CellKeyRoutes, NoKeyReachesADisabledCell) {
   }
 }
 
+// One digit typed into a date cell's month keeps the field open for a second; leaving the cell by Enter,
+// Tab or F2 stores it as leaving the field does.
 TEST(CellKeyRoutes, ALoneDigitInADateFieldIsStoredByTheKeysThatLeaveTheCell) {
   for (UINT key : {(UINT)VK_RETURN, (UINT)VK_TAB, (UINT)VK_F2}) {
     CellScene s;
@@ -273,7 +277,8 @@ TEST(CellKeyRoutes, InsertThenTypingOrPastingOverASelection) {
       if (route == 1) s.Key('V', UiAutomation::kControl);
       else s.Type("9");
       s.Key(VK_RETURN);
-      const std::string what = std::to_string(row.id) + (route == 0 ? " typed" : route == 1 ? " pasted" : " no selection");
+      const std::string what =
+          std::to_string(row.id) + (route == 0 ? " typed" : route == 1 ? " pasted" : " no selection");
       EXPECT_EQ(route == 0 ? row.typed : route == 1 ? row.pasted : row.noSelection, s.Value(2, 2)) << what;
       EXPECT_EQ(0, s.Off()) << what;
     }
