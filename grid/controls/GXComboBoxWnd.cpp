@@ -463,6 +463,11 @@ BOOL CGXComboBoxWnd::OnGridChars(const CString& chars) {
     SetEditSel(start, start);
     return TRUE;
   }
+  // A field takes back a character that fits no choice it must fit; the first one typed is no different.
+  if (!IsDropDownList() && !ValidateText(chars)) {
+    OnInvalidKeyPressed(chars);
+    return FALSE;
+  }
   if (!ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
   if (IsDropDownList()) {

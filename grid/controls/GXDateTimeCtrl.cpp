@@ -1,5 +1,6 @@
 #include "grid/controls/GXDateTimeCtrl.h"
 
+#include "grid/controls/GXBDTGadget.h"
 #include "grid/controls/GXButton.h"
 #include "grid/engine/GXFindReplaceState.h"
 #include "grid/engine/GXGridCore.h"
@@ -147,8 +148,16 @@ void CGXDateTimeCtrl::SetActiveText(const CString& text) {
   OnModifyCell();
 }
 
+void CGXDateTimeCtrl::CommitTypedDigits() {
+  if (!m_hWnd) return;
+  for (int i = 0; i < GetGadgetCount(); ++i)
+    if (auto* field = dynamic_cast<CGXBDTNumericGadget*>(GetGadget(i))) field->OnCancelMode();
+}
+
 BOOL CGXDateTimeCtrl::GetValue(CString& text) {
   if (!m_bInit) return FALSE;
+  // Enter, Tab or F2 store the cell before the window hears the key that would take a lone digit.
+  CommitTypedDigits();
   if (GetModify()) text = GetDateTime().Format(0, LANG_USER_DEFAULT);
   else if (!CGXStatic::GetValue(text)) text.Empty();
   return TRUE;
@@ -171,6 +180,7 @@ void CGXDateTimeCtrl::SetCurrentText(const CString& text) {
 }
 
 BOOL CGXDateTimeCtrl::Store() {
+  if (m_bInit) CommitTypedDigits();
   if (!m_bInit || !GetModify() || !m_pGrid) return TRUE;
   CString text;
   GetValue(text);

@@ -118,6 +118,8 @@ class CGXDateTimeCtrl : public CGXBDateTimeCtrl, public CGXStatic {
   // Marks the first (or last) field that can take focus as current.
   void MarkEdgeField(BOOL bLast);
   BOOL ActivateAndRefresh();
+  // Digits typed into a field and not yet taken are taken, as leaving the field takes them.
+  void CommitTypedDigits();
   BOOL RouteKey(UINT nMessage, UINT nChar, UINT nRepCnt, UINT nFlags);
 
   CGXCaptiveDateTimeCtrl m_text, m_paint;

@@ -224,7 +224,14 @@ BOOL CGXListBox::LButtonDblClk(UINT nFlags, CPoint pt) {
 BOOL CGXListBox::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!m_bInit || !m_pGrid) return FALSE;
   GetCurrentStyle();
-  if (message != WM_KEYDOWN || !ScrollCellIntoView()) return FALSE;
+  if (message != WM_KEYDOWN) return FALSE;
+  // The keys the open list gives to the grid, Ctrl ones included, are the grid's here too: Tab moves on
+  // and Ctrl+Z undoes from an idle list as from any other cell.
+  const UINT key = (UINT)wParam;
+  if (CtrlHeld() || key == VK_CONTROL || key == VK_TAB || key == VK_RETURN ||
+      key == VK_ESCAPE || key == VK_LEFT || key == VK_RIGHT || key == VK_DELETE || (key >= VK_F1 && key <= VK_F24))
+    return FALSE;
+  if (!ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
   CGXControl::DispatchKeyMessage(message, wParam, lParam);
   if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW)) Refresh();

@@ -433,6 +433,15 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
     }
     RedrawRowCol(cells.m_nTop, cells.m_nLeft, cells.m_nBottom, cells.m_nRight, flags, FALSE);
   }
+  // An idle current cell's control holds the text it was bound with: a store into that cell (an undo,
+  // a program's value) binds it again, or the next edit would start from the old text and store it back.
+  ROWCOL r = 0, c = 0;
+  if (range.IsValid() && GetCurrentCell(r, c) &&
+      CGXRange(range).ExpandRange(0, 0, GetRowCount(), GetColCount()).IsCellInRange(r, c)) {
+    FreeObjectCache();
+    CGXControl* control = GetControl(r, c);
+    if (control && control->IsInitAt(r, c) && !control->IsActive()) control->Init(r, c);
+  }
   if (m_bUpdateHints && bCreateHint) {
     CGXGridHint hint(gxHintUpdateStyleRange, m_nViewID);
     hint.m_range = range;

@@ -268,7 +268,16 @@ class ComboCtl : public ControlImpl {
         if ((HWND)lp == m_edit && m_edit) {
           switch (HIWORD(wp)) {
             case EN_CHANGE:
-              if (!m_settingText) Notify(CBN_EDITCHANGE);
+              if (m_settingText) break;
+              // What the user types leaves the list's choice behind: an open list follows the text, a
+              // closed one chooses nothing, so an emptied field reads empty.
+              if (m_dropped) {
+                SelectEditText();
+                ShowChosen();
+              } else {
+                List(LB_SETCURSEL, (WPARAM)-1);
+              }
+              Notify(CBN_EDITCHANGE);
               break;
             case EN_UPDATE:
               if (!m_settingText) Notify(CBN_EDITUPDATE);
