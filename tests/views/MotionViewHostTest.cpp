@@ -531,6 +531,19 @@ TEST_F(MotionViewHostTest, TextTypedBeforeTurningAwayIsKept) {
   EXPECT_EQ(0, PixelsOffFullRepaint(view->m_hWnd));
 }
 
+// Typing in a free text and then taking it back with Escape changes nothing: the document stays
+// unmarked, so closing asks no question.
+TEST_F(MotionViewHostTest, AnEditTakenBackLeavesTheDocumentUnmarked) {
+  Main({W(1), Elem("Free Text", "~")});
+  OpenInHost();
+  doc.SetModifiedFlag(FALSE);
+  doc.changes = 0;
+  for (const char* t : {"2", "END", "'x", "E"}) Step(t);
+  EXPECT_EQ(Shown(), "W1 ~");
+  EXPECT_EQ(doc.changes, 0);
+  EXPECT_FALSE(doc.IsModified());
+}
+
 // Typing in a free text, then closing its frame each way a user does, or saving: the text is what the
 // save question offers and what the save writes.
 TEST_F(MotionViewHostTest, TextTypedWhenTheFrameClosesIsOfferedForSaving) {

@@ -111,6 +111,8 @@ class CMC_MotionView : public CGXGridView {
   BOOL OnTrackRowHeight(ROWCOL nRow) override;
   void OnChangedSelection(const CGXRange* pRange, BOOL bIsDragging, BOOL bKey) override;
   BOOL OnEndEditing(ROWCOL nRow, ROWCOL nCol) override;
+  // The model marks the document when an edit changes it; typing alone (then Escape) marks nothing.
+  void OnCellModified(ROWCOL, ROWCOL) override {}
   BOOL OnActivateGrid(BOOL bActivate) override;
   BOOL OnDeleteCell(ROWCOL, ROWCOL) override { return TRUE; }
   BOOL CanSelectCurrentCell(BOOL bSelect, ROWCOL nRow, ROWCOL nCol, ROWCOL nOldRow, ROWCOL nOldCol) override;
