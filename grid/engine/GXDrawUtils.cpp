@@ -248,6 +248,8 @@ void GXDrawButtonFrame(CDC* pDC, CRect rect, BOOL bOuterFrame, BOOL bPressed) {
 void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame, HRGN only) {
   CWnd* parent = pWnd ? pWnd->GetParent() : nullptr;
   if (!parent || !(bDrawFrame || (pWnd->GetStyle() & 0x200))) return;
+  // A paint of the parent still due (the grid painted first, as a scroll has it) would wipe the frame.
+  parent->UpdateWindow();
   CRect rect;
   pWnd->GetWindowRect(&rect);
   parent->ScreenToClient(&rect);
