@@ -157,6 +157,15 @@ TEST(GridChildSize, AFramedGridRaisedByItsBarKeepsItsFrame) {
   ExpectPicturesHold(scene, {{kCreate, 3, 161, 74, 93}, {kActivate, 1, 90, 130, 83}, {kScrollBar, 1, 172, 45, 82}});
 }
 
+// A framed grid's child behind, only the margin left of its grid uncovered as the child in front
+// becomes an icon: the child paints the margin, the grid nothing, and its frame is drawn there again.
+TEST(GridChildSize, AFrameAloneUncoveredIsDrawnAgain) {
+  GridChildScene scene;
+  scene.AddChild(0, CRect(10, 10, 200, 150));
+  ExpectPicturesHold(scene, {{kDestroy, 1, 186, 2, 28}, {kCreate, 1, 154, 18, 17}, {kCreate, 1, 46, 43, 58},
+                             {kMinimize, 2, 105, 26, 59}});
+}
+
 // Random window operations with border and corner drags of the children, covered or not.
 TEST(GridChildSize, RandomWindowOperationsWithDragsMatchAFullRepaint) {
   RunRandomSteps<GridChildScene>(2023, 3, 30, 3, kMdiOpsWithDrags);
