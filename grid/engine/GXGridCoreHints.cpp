@@ -98,9 +98,12 @@ BOOL CGXGridCore::OldSizesHoldHere(const CGXGridHint& hint, BOOL bRows) {
   return TRUE;
 }
 
-void CGXGridCore::OnGridUpdate(CView*, LPARAM, CObject* pObject) {
+void CGXGridCore::OnGridUpdate(CView* pSender, LPARAM, CObject* pObject) {
   auto* hint = DYNAMIC_DOWNCAST(CGXGridHint, pObject);
   if (!m_pParam || !hint || (hint->m_nViewID != -1 && hint->m_nViewID != m_nViewID)) return;
+  // A hint tells of the sender's grid: a view of the same document showing another grid takes nothing.
+  const auto* from = dynamic_cast<CGXGridCore*>(pSender);
+  if (from && from->m_pParam != m_pParam) return;
   const UINT f = hint->m_flags;
   const BOOL sameSplitter = m_pParam->m_wFloatCellsMode != 0 || (hint->m_pHintPtr && hint->m_pHintPtr == m_pSplitterWnd);
   // Old sizes measured at another zoom say nothing of this window's pixels: it repaints instead of scrolling.
