@@ -4,6 +4,7 @@
 #include "grid/engine/GXStyle.h"
 #include "platform/core/Resource.h"
 #include "platform/gdi/PackedDib.h"
+#include "platform/ui/WindowPaint.h"
 #include "platform/ui/Wnd.h"
 
 #include <algorithm>
@@ -247,7 +248,13 @@ void GXDrawButtonFrame(CDC* pDC, CRect rect, BOOL bOuterFrame, BOOL bPressed) {
 
 void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame, HRGN only) {
   CWnd* parent = pWnd ? pWnd->GetParent() : nullptr;
-  if (!parent || !(bDrawFrame || (pWnd->GetStyle() & 0x200))) return;
+  if (!pWnd || !pWnd->GetSafeHwnd()) return;
+  const BOOL framed = parent && (bDrawFrame || (pWnd->GetStyle() & 0x200));
+  // The frame lies outside the window: the parent's paint there has it drawn again.
+  ui::SetDrawnAroundInParent(pWnd->m_hWnd, framed ? RECT{2, 2, 3, 3} : RECT{0, 0, 0, 0});
+  if (!framed) return;
+  // A paint of the parent still due (the grid painted first, as a scroll has it) would wipe the frame.
+  parent->UpdateWindow();
   CRect rect;
   pWnd->GetWindowRect(&rect);
   parent->ScreenToClient(&rect);

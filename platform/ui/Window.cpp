@@ -186,6 +186,7 @@ HWND NextTopLevelToActivate(ThreadQueue* q, HWND except) {
 
 void InvalidateTree(HWND h, const CRect& clientRect, bool erase, bool allChildren = false);
 void InvalidateChildren(HWND h, const CRect& parentClientRect, bool erase);
+void FramesAroundPaintedOver(HWND h, const CRect& parentClientRect);
 
 // An area uncovered shows every window under it again, whether or not its parent clips children.
 void ExposeTree(HWND h, const CRect& clientRect) { InvalidateTree(h, clientRect, true, true); }
@@ -409,21 +410,45 @@ void InvalidateTree(HWND h, const CRect& clientRect, bool erase, bool allChildre
   ++h->invalidateSerial;
   MarkDirty(h);
   if (allChildren || !(h->style & WS_CLIPCHILDREN)) InvalidateChildren(h, r, erase);
+  else FramesAroundPaintedOver(h, r);
+}
+
+// Where a child's paint reaches in its parent: its window and what it draws around it.
+CRect Reach(HWND c) {
+  CRect r = c->rcWindow;
+  r.InflateRect(c->around.left, c->around.top, c->around.right, c->around.bottom);
+  return r;
+}
+
+// Children that draw around themselves where the parent paints outside them draw that again after it.
+void FramesAroundPaintedOver(HWND h, const CRect& r) {
+  for (HWND c : h->children) {
+    if (!(c->style & WS_VISIBLE) || c->dead || c->around.IsRectNull()) continue;
+    CRect hit, inside;
+    const CRect reach = Reach(c);
+    if (!hit.IntersectRect(&r, &reach) || (inside.IntersectRect(&hit, &c->rcWindow) && inside == hit)) continue;
+    c->ncPaint = true;
+    MarkDirty(c);
+  }
 }
 
 void InvalidateChildren(HWND h, const CRect& r, bool erase) {
   for (HWND c : h->children) {
     if (!(c->style & WS_VISIBLE)) continue;
-    CRect cr;
-    if (!cr.IntersectRect(&r, &c->rcWindow)) continue;
-    // The parent's paint covers the child's frame too, so the frame is drawn again after it.
+    CRect reached;
+    const CRect reach = Reach(c);
+    if (!reached.IntersectRect(&r, &reach)) continue;
+    // The parent's paint covers the child's frame too (and what it draws around itself), so the
+    // frame is drawn again after it.
     CRect clientInParent = c->rcClient;
     clientInParent.OffsetRect(c->rcWindow.left, c->rcWindow.top);
     CRect inClient;
-    if (!c->dead && (!inClient.IntersectRect(&cr, &clientInParent) || inClient != cr)) {
+    if (!c->dead && (!inClient.IntersectRect(&reached, &clientInParent) || inClient != reached)) {
       c->ncPaint = true;
       MarkDirty(c);
     }
+    CRect cr;
+    if (!cr.IntersectRect(&r, &c->rcWindow)) continue;
     cr.OffsetRect(-c->rcWindow.left - c->rcClient.left, -c->rcWindow.top - c->rcClient.top);
     // What the parent paints over covers the child's own children too, clipped or not.
     InvalidateTree(c, cr, erase, true);
@@ -506,6 +531,12 @@ void Expose(HWND h, const Shown& was, bool frameChanged) {
 
 }  // namespace
 CRect NonClientInsets(HWND h) { return NcInsets(h->style, h->exStyle); }
+
+void SetDrawnAroundInParent(HWND hwnd, const RECT& margins) {
+  if (!Checked(hwnd)) return;
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
+  hwnd->around = margins;
+}
 
 CRect MaximizedChildRect(HWND h) {
   const CRect in = NcInsets(h->style, h->exStyle);

@@ -145,6 +145,7 @@ struct HWND__ {
   bool redraw = true;  // WM_SETREDRAW
   ui::ScrollState scroll[2];
   std::array<int, 17> barsDrawn{};  // what the scroll bars showed, and where, when last drawn
+  CRect around;  // how far it draws around itself in its parent (left, top, right, bottom)
   UINT showCmd = SW_SHOWNORMAL;
   HWND focusWhenDisabled = nullptr;  // the focus it held as it was disabled: a modal loop gives it back
   CRect rcNormal;  // restored position while minimised or maximised

@@ -32,6 +32,9 @@ POINT WindowDrawOrigin(HWND hwnd, DrawArea area);
 void WindowDrawVisible(HWND hwnd, DrawArea area, std::vector<RECT>& visible);
 void WindowBeginDrawPaint(HWND hwnd, CDrawSurfaceProvider* provider, PAINTSTRUCT* ps);
 void WindowEndDrawPaint(HWND hwnd, const PAINTSTRUCT* ps);
+// A child that draws around itself in its parent (a 3-D frame there) gets its non-client paint again
+// after its parent paints over that ring; margins left, top, right, bottom, all 0 for none.
+void SetDrawnAroundInParent(HWND hwnd, const RECT& margins);
 }  // namespace ui
 
 // A pixel of a window as it was last painted (client coordinates); CLR_INVALID outside. Both these ask the

@@ -149,6 +149,23 @@ TEST(GridChildSize, AFramedGridUncoveredShowsItsFrame) {
                              {kScrollBar, 0, 163, 22, 70}, {kBorderDrag, 1, 139, 123, 3}});
 }
 
+// A framed grid's child behind another, raised by a press on its bar that scrolls it at once: the
+// grid paints before its child paints what the raise uncovered, and the frame is drawn after both.
+TEST(GridChildSize, AFramedGridRaisedByItsBarKeepsItsFrame) {
+  GridChildScene scene;
+  scene.AddChild(0, CRect(10, 10, 200, 150));
+  ExpectPicturesHold(scene, {{kCreate, 3, 161, 74, 93}, {kActivate, 1, 90, 130, 83}, {kScrollBar, 1, 172, 45, 82}});
+}
+
+// A framed grid's child behind, only the margin left of its grid uncovered as the child in front
+// becomes an icon: the child paints the margin, the grid nothing, and its frame is drawn there again.
+TEST(GridChildSize, AFrameAloneUncoveredIsDrawnAgain) {
+  GridChildScene scene;
+  scene.AddChild(0, CRect(10, 10, 200, 150));
+  ExpectPicturesHold(scene, {{kDestroy, 1, 186, 2, 28}, {kCreate, 1, 154, 18, 17}, {kCreate, 1, 46, 43, 58},
+                             {kMinimize, 2, 105, 26, 59}});
+}
+
 // Random window operations with border and corner drags of the children, covered or not.
 TEST(GridChildSize, RandomWindowOperationsWithDragsMatchAFullRepaint) {
   RunRandomSteps<GridChildScene>(2023, 3, 30, 3, kMdiOpsWithDrags);

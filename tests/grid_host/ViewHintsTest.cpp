@@ -11,6 +11,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/SplitterWnd.h"
 #include "platform/ui/UiAutomation.h"
+#include "tests/grid_host/GridViewScene.h"
 #include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
@@ -199,4 +200,27 @@ TEST_F(ViewHints, AColumnWiderThanTheViewFollowsTheFramesNewSize) {
     }
     Close();
   }
+}
+
+// Two views of one document, each showing a grid of its own, both telling of their changes: a row
+// chosen by its header in the one with the focus stays chosen, the current cell with it; the other
+// grid's hints about its own cells change nothing here.
+TEST(ViewHintsOfOtherGrids, ARowChosenByItsHeaderStaysChosen) {
+  GridViewScene<CHintDoc, CCountingView> scene("grid");
+  std::vector<CCountingView*> views;
+  for (const CRect& r : {CRect(10, 10, 250, 200), CRect(120, 60, 400, 300)}) {
+    views.push_back(static_cast<CCountingView*>(CWnd::FromHandlePermanent(
+        ::GetDlgItem(scene.AddChild(0, r), AFX_IDW_PANE_FIRST))));
+    views.back()->m_bUpdateHints = TRUE;
+    views.back()->GetParam()->GetData()->SetRowCount(30);
+    views.back()->GetParam()->GetData()->SetColCount(8);
+    views.back()->Redraw();
+  }
+  ::BringWindowToTop(::GetParent(views[0]->m_hWnd));
+  UiAutomation::Pump();
+  UiAutomation::Click(views[0]->m_hWnd, views[0]->CalcRectFromRowCol(1, 0).CenterPoint());
+  ROWCOL row = 0, col = 0;
+  views[0]->GetCurrentCell(row, col);
+  EXPECT_EQ(1u, row);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(views[0]->m_hWnd));
 }
