@@ -67,11 +67,13 @@ TEST(FindDialogRoutes, EveryRouteToEachControlLeavesWhatItsClickLeaves) {
   const auto none = [] {};
   const auto toEnd = [] { UA::PressKey(VK_END, UA::kControl); };
   const std::vector<UINT> tab1 = {VK_TAB}, tab2 = {VK_TAB, VK_TAB}, tab3 = {VK_TAB, VK_TAB, VK_TAB},
-                          tab5 = {VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB};
+                          tab5 = {VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB}, tab6 = {VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB},
+                          tab7 = {VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB},
+                          tab8 = {VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB};
   const std::vector<Control> controls = {
-    {"find next", false, none, "x", IDOK, 'F', {}, 0, false, "one x two|Three x|four x| @1:5 sel 1:4-1:5 focus view"},
-    {"mark all", false, none, "x", IDC_OEFIND_MARKALL, 'M', {}, 0, false, "one x two|Three x|four x| @2:0 sel none bm 3 focus view"},
-    {"cancel", false, none, "x", IDCANCEL, 0, {}, 0, false, "one x two|Three x|four x| @1:0 sel none focus view"},
+    {"find next", false, none, "x", IDOK, 'F', tab6, VK_SPACE, false, "one x two|Three x|four x| @1:5 sel 1:4-1:5 focus view"},
+    {"mark all", false, none, "x", IDC_OEFIND_MARKALL, 'M', tab7, VK_RETURN, false, "one x two|Three x|four x| @2:0 sel none bm 3 focus view"},
+    {"cancel", false, none, "x", IDCANCEL, 0, tab8, VK_RETURN, false, "one x two|Three x|four x| @1:0 sel none focus view"},
     {"match case", false, none, "T", IDC_OEFIND_MATCHCASE, 'C', tab2, VK_SPACE, true,
      "one x two|Three x|four x| @2:1 sel 2:0-2:1 focus view"},
     {"regular expression", false, none, "t.o", IDC_OEFIND_REGEXP, 'E', tab3, VK_SPACE, true,
@@ -124,5 +126,5 @@ TEST(FindDialogRoutes, EveryRouteToEachControlLeavesWhatItsClickLeaves) {
       EXPECT_EQ(0, s.PixelsOff()) << mode;
       ++walked;
     }
-  EXPECT_EQ(29, walked);
+  EXPECT_EQ(32, walked);
 }
