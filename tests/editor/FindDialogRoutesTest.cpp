@@ -80,6 +80,9 @@ TEST(FindDialogRoutes, EveryRouteToEachControlLeavesWhatItsClickLeaves) {
      "one x two|Three x|four x| @1:9 sel 1:6-1:9 focus view"},
     {"up", false, toEnd, "x", IDC_OEFIND_UP, 'U', tab5, VK_UP, true,
      "one x two|Three x|four x| @3:6 sel 3:5-3:6 focus view"},
+    {"wrap around", false, toEnd, "x", IDC_OEFIND_WRAP, 0, {VK_TAB, VK_TAB, VK_TAB, VK_TAB}, VK_SPACE, true,
+     "one x two|Three x|four x| @1:5 sel 1:4-1:5 focus view"},
+    {"help", false, none, "x", IDC_OEFIND_HELP, 'H', {}, 0, false, "one x two|Three x|four x| @1:0 sel none find focus 1038"},
     {"replace", true, none, "x", IDC_OEFIND_REPLACEBTN, 'R', {}, 0, false,
      "one YY two|Three x|four x| @2:7 sel 2:6-2:7 replace focus 1024"},
     {"replace all", true, none, "x", IDC_OEFIND_REPLACEALL, 'A', {}, 0, false,
@@ -126,5 +129,5 @@ TEST(FindDialogRoutes, EveryRouteToEachControlLeavesWhatItsClickLeaves) {
       EXPECT_EQ(0, s.PixelsOff()) << mode;
       ++walked;
     }
-  EXPECT_EQ(32, walked);
+  EXPECT_EQ(37, walked);
 }
