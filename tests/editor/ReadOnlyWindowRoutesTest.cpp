@@ -52,6 +52,7 @@ std::string State(SECEditCoreBase& c, HWND picture) {
     if (ch == '\r' || ch == '\n') ch = '/';
   std::string out = text + " @" + std::to_string(c.m_nCurLine) + ":" + std::to_string(c.m_nCurCol) + " sel " + sel + " clip " + clip;
   for (const auto& box : Automation::Instance().MessageBoxes()) out += " \"" + box.text + "\"";
+  if (c.m_pReplaceDlg) out += " replace";
   if (int off = dravonix::test::PixelsOffFullRepaint(picture)) out += " off " + std::to_string(off);
   return out;
 }
@@ -106,6 +107,7 @@ TEST(ReadOnlyWindowRoutes, EveryRouteWithAndWithoutASelectionInTheOutputAndTheLo
     {"menu paste by Apps", Menu(G::kApps, "Paste"), untouched, selected},
     {"ctrl z", Keys({{'Z', Ctrl}}), untouched, selected},
     {"delete", Keys({{VK_DELETE, 0}}), untouched, selected},  // the output's Clear: below
+    {"ctrl h", Keys({{'H', Ctrl}}), untouched, selected},      // the log's Replace: below
   };
   int walked = 0;
   for (bool log : {false, true})
@@ -137,10 +139,11 @@ TEST(ReadOnlyWindowRoutes, EveryRouteWithAndWithoutASelectionInTheOutputAndTheLo
         std::string want = sel ? route.selected : route.plain;
         if (!sel && want.find("clip ") != std::string::npos && want.find("clip one") == std::string::npos)
           want.insert(want.find("clip ") + 5, "PQ");
+        if (log && route.what == std::string("ctrl h")) want += " replace";
         if (!log && route.what == std::string("delete")) want = std::string("| @1:0 sel none clip ") + (sel ? "(none)" : "PQ");
         EXPECT_EQ(want, State(*core, picture)) << mode;
         ++walked;
       }
   MenuAutomation::Reset();
-  EXPECT_EQ(2 * 2 * 17, walked);
+  EXPECT_EQ(2 * 2 * 18, walked);
 }
