@@ -321,4 +321,16 @@ TEST(TextWindowRoutes, TabAndShiftTabOverSelectedLinesAndTheirUndoChain) {
       EXPECT_EQ(0, s.PixelsOff()) << mode;
     }
   }
+  // On a read-only text both keys are refused, once each, and leave the selection as it was.
+  for (UINT mods : {0u, Shift}) {
+    EditorScene s(2, text);
+    select(2, 1, 4, 3)(s);
+    s.m_doc.SetReadOnly(TRUE);
+    UA::PressKey(VK_TAB, mods);
+    UA::Pump();
+    std::string told;
+    for (const auto& box : Automation::Instance().MessageBoxes()) told += " \"" + box.text + "\"";
+    EXPECT_EQ("a1|      b2|\tc3|      d4|e5| @4:3 sel 2:1-4:3 \"The file is read only.\"", s.Text() + " @" + s.Caret() + " sel " + s.Selection() + told) << mods;
+    EXPECT_EQ(0, s.PixelsOff()) << mods;
+  }
 }
