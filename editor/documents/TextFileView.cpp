@@ -464,6 +464,8 @@ void CTextFileView::RunLastLine(UINT nRepeat) {
   CWaitCursor wait;
   CTextFileDoc* d = GetDocument();
   SECEdit* e = GetEdit();
+  // The caret goes on to the new prompt; a selection left behind would mark history.
+  if (m_bSelection) ClearSelection(TRUE);
   tagLINEDESC* last = e->GetLine(0);
   // Its text counts, not the line end a recalled line brings along: a bare prompt runs nothing.
   if (last && e->TextLength(last) > kPromptLength) {
@@ -525,6 +527,8 @@ BOOL CTextFileView::Recall(bool bUp) {
       CopyLine(e, p, last);
     }
   }
+  // The caret jumps as a key without Shift moves it: no selection spans the new text.
+  if (m_bSelection) ClearSelection(TRUE);
   InvalidateRow(m_nCurLine - m_nTopLine);
   m_nCurCol = TextEndCol(last);
   EnsureCaretVisible();

@@ -105,6 +105,12 @@ TEST_F(EditCtrl, TabAndEnterInADialogReachTheEditor) {
     UA::TypeText("x");
     EXPECT_EQ(dlg.m_edit.m_hWnd, ::GetFocus());
     EXPECT_EQ(AllText(*dlg.m_edit.GetEdit()), "\t\r\nx\r\n");
+    UA::PressKey(VK_TAB, UA::kShift);  // back a tab stop in the editor
+    UA::PressKey(VK_ESCAPE);            // the editor's, not the dialog's Cancel
+    UA::TypeText("y");
+    EXPECT_EQ(dlg.m_edit.m_hWnd, ::GetFocus());
+    EXPECT_TRUE(::IsWindowVisible(d->m_hWnd));
+    EXPECT_EQ(AllText(*dlg.m_edit.GetEdit()), "\t\r\nyx\r\n");
     d->SendMessage(WM_COMMAND, IDCANCEL);
   });
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);

@@ -269,3 +269,68 @@ TEST(TextWindowRoutes, ReplaceAllInOvertypeAndAutoIndentThroughKeys) {
     EXPECT_EQ("3:4", w.Caret()) << c.text;
   }
 }
+
+// Tab and Shift+Tab over selected lines, with and without Keep tabs, twice in a row; each press
+// undone by Ctrl+Z or by Alt+Backspace, and redone, one step each.
+TEST(TextWindowRoutes, TabAndShiftTabOverSelectedLinesAndTheirUndoChain) {
+  const char* text = "a1\r\n      b2\r\n\tc3\r\n      d4\r\ne5\r\n";
+  struct Case {
+    const char* selection;
+    std::function<void(EditorScene&)> select;
+    bool keepTabs, outdent;
+    const char *once, *twice, *sel;
+  };
+  const auto select = [](int l1, int c1, int l2, int c2) {
+    return [=](EditorScene& s) { UA::Click(s.ViewWnd(), s.At(l1, c1)), UA::Click(s.ViewWnd(), s.At(l2, c2), Shift); };
+  };
+  const Case cases[] = {
+    {"forwards into a line", select(2, 1, 4, 3), true, false, "a1|\t      b2|\t\tc3|\t      d4|e5|", "a1|\t\t      b2|\t\t\tc3|\t\t      d4|e5|", "2:0-5:0"},
+    {"forwards into a line", select(2, 1, 4, 3), false, false, "a1|          b2|    \tc3|          d4|e5|", "a1|              b2|        \tc3|              d4|e5|", "2:0-5:0"},
+    {"forwards into a line", select(2, 1, 4, 3), true, true, "a1|  b2|c3|  d4|e5|", "a1|b2|c3|d4|e5|", "2:0-5:0"},
+    {"backwards from a line start", select(4, 0, 2, 2), true, false, "a1|\t      b2|\t\tc3|      d4|e5|", "a1|\t\t      b2|\t\t\tc3|      d4|e5|", "2:0-4:0"},
+    {"backwards from a line start", select(4, 0, 2, 2), false, true, "a1|  b2|c3|      d4|e5|", "a1|b2|c3|      d4|e5|", "2:0-4:0"},
+  };
+  for (const Case& c : cases) {
+    for (UINT undo : {(UINT)'Z', (UINT)VK_BACK}) {
+      const std::string mode = std::string(c.selection) + (c.keepTabs ? ", keep tabs" : ", spaces") + (c.outdent ? ", outdent" : ", indent") +
+                               (undo == 'Z' ? ", ctrl z" : ", alt backspace");
+      EditorScene s(2, text);
+      s.Edit().SetTabSize(4);
+      s.Edit().m_bKeepTabs = c.keepTabs;
+      c.select(s);
+      const UINT mods = c.outdent ? Shift : 0, undoMods = undo == 'Z' ? Ctrl : UA::kAlt;
+      UA::PressKey(VK_TAB, mods);
+      UA::Pump();
+      const std::string at = std::string(c.sel).substr(0, 3);
+      EXPECT_EQ(std::string(c.once) + " @" + at + " sel " + c.sel, s.Text() + " @" + s.Caret() + " sel " + s.Selection()) << mode;
+      EXPECT_EQ(0, s.PixelsOff()) << mode;
+      UA::PressKey(VK_TAB, mods);
+      UA::Pump();
+      EXPECT_EQ(std::string(c.twice) + " @" + at + " sel " + c.sel, s.Text() + " @" + s.Caret() + " sel " + s.Selection()) << mode;
+      for (const char* back : {c.once, "a1|      b2|\tc3|      d4|e5|"}) {
+        UA::PressKey(undo, undoMods);
+        UA::Pump();
+        EXPECT_EQ(back, s.Text()) << "undone: " << mode;
+      }
+      EXPECT_EQ(0, s.PixelsOff()) << mode;
+      for (const char* again : {c.once, c.twice}) {
+        UA::PressKey('Z', Ctrl | Shift);
+        UA::Pump();
+        EXPECT_EQ(again, s.Text()) << "redone: " << mode;
+      }
+      EXPECT_EQ(0, s.PixelsOff()) << mode;
+    }
+  }
+  // On a read-only text both keys are refused, once each, and leave the selection as it was.
+  for (UINT mods : {0u, Shift}) {
+    EditorScene s(2, text);
+    select(2, 1, 4, 3)(s);
+    s.m_doc.SetReadOnly(TRUE);
+    UA::PressKey(VK_TAB, mods);
+    UA::Pump();
+    std::string told;
+    for (const auto& box : Automation::Instance().MessageBoxes()) told += " \"" + box.text + "\"";
+    EXPECT_EQ("a1|      b2|\tc3|      d4|e5| @4:3 sel 2:1-4:3 \"The file is read only.\"", s.Text() + " @" + s.Caret() + " sel " + s.Selection() + told) << mods;
+    EXPECT_EQ(0, s.PixelsOff()) << mods;
+  }
+}
