@@ -155,7 +155,20 @@ class ComboCtl : public ControlImpl {
     int n = (int)List(LB_GETCOUNT);
     if (n <= 0) return;
     int cur = (int)List(LB_GETCURSEL);
-    int next = absolute ? delta : (cur < 0 ? 0 : cur + delta);
+    int from = cur;
+    // A shut list steps on from the entry the field's text names (typed or put there), not from
+    // entry 0: the chosen entry, or else the first one the text begins.
+    if (!m_dropped && m_edit && Kind() == CBS_DROPDOWN) {
+      const int length = (int)::SendMessage(m_edit, WM_GETTEXTLENGTH, 0, 0);
+      std::string text((size_t)std::max(length, 0) + 1, '\0');
+      ::SendMessage(m_edit, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)text.data());
+      text.resize((size_t)std::max(length, 0));
+      if (length > 0 && (cur < 0 || ItemText(cur) != text)) {
+        const int found = (int)List(LB_FINDSTRING, (WPARAM)-1, (LPARAM)text.c_str());
+        if (found >= 0) from = found;
+      }
+    }
+    int next = absolute ? delta : (from < 0 ? 0 : from + delta);
     next = std::clamp(next, 0, n - 1);
     if (next == cur) return;
     List(LB_SETCURSEL, (WPARAM)next);

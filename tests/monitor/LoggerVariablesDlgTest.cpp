@@ -287,3 +287,28 @@ TEST_F(LoggerVariablesDlgTest, MultiAxisWithoutVariablesKeepsItsAcquisitions) {
   EXPECT_EQ(shown, "800");
   EXPECT_EQ(logger.GetPointsNo(), 800);
 }
+
+namespace {
+// Keys alone: the name's beginning typed, Down to the entry after the first one it begins, Enter
+// (Add is the default): that entry is added, the list stays shut and keeps its mode.
+TEST_F(LoggerVariablesDlgTest, TypedBeginningThenDownAndEnterAddsTheNextEntry) {
+  LoggerListAllVariables() = 0;
+  Single dlg(m_logger.get());
+  std::string wanted, seen;
+  Run(dlg, Single::IDD, [&](CWnd* w) {
+    const auto entries = ComboTexts(dlg.m_comboNewVariable);
+    const auto at = std::find_if(entries.begin() + 1, entries.end(), [](const std::string& e) { return e.rfind("TPO", 0) == 0; });
+    ASSERT_TRUE(at != entries.end() && at + 1 != entries.end());
+    wanted = at[1] + " shut 0 1";
+    UiAutomation::PressKey('N', UiAutomation::kAlt);
+    UiAutomation::TypeText("TPO");
+    UiAutomation::PressKey(VK_DOWN);
+    UiAutomation::PressKey(VK_RETURN);
+    seen = TextOf(w, 14001) + (dlg.m_comboNewVariable.GetDroppedState() ? " dropped " : " shut ") +
+           std::to_string(LoggerListAllVariables()) + " " + std::to_string(dlg.m_listVariables.GetCount());
+    UiAutomation::PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(seen, wanted);
+  LoggerListAllVariables() = 0;
+}
+}  // namespace
