@@ -29,6 +29,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/monitor/RadioGroupKeys.h"
 #include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
 
@@ -1468,5 +1469,42 @@ TEST_F(GadgetWndsTest, ArrowsOnAShutVariableListStepFromTheNameInItsField) {
       EXPECT_EQ(seen, wanted);
       CGadgetEditDlg::ms_bListAllVariables = 0;
     }
+  EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
+}
+
+// The quantity radios of every kind that has them, with expressions chosen: the arrows on a button
+// leave them chosen, and on a radio go round the two of its own quantity.
+TEST_F(GadgetWndsTest, ArrowsChooseAQuantitysRadiosOnlyWithinItsPair) {
+  const struct {
+    int kind;
+    UINT dialog;
+    std::vector<std::vector<int>> groups;
+  } rows[] = {{0, 14007, {{14066, 14067}}}, {1, 14010, {{14066, 14067}}}, {5, 14006, {{14066, 14067}}},
+              {6, 14008, {{14066, 14067}, {14068, 14069}}}, {7, 14009, {{14066, 14067}, {14068, 14069}}}};
+  std::string seen;
+  for (const auto& row : rows) {
+    auto* item = static_cast<CControlPanelItem*>(CMC_ControlPanelView::msc_aLinks[row.kind].pItemClass->CreateObject());
+    item->m_rect = CRect(10, 10, 0, 0);
+    std::vector<CControlPanelVar*> vars;
+    if (auto* one = dynamic_cast<CControlPanelShowVarItem*>(item)) vars = {&one->m_var};
+    if (auto* one = dynamic_cast<CControlPanelGaugeItem*>(item)) vars = {&one->m_var};
+    if (auto* one = dynamic_cast<CControlPanelScopeItem*>(item)) vars = {&one->m_var};
+    if (auto* two = dynamic_cast<CControlPanelDoubleScopeItem*>(item)) vars = {&two->m_var, &two->m_var2};
+    for (CControlPanelVar* var : vars) {
+      var->m_bExpression = 1;
+      var->m_strName = "APOS+1";
+    }
+    m_panel->Add(item);
+    Open();
+    DialogAutomation::AddDialogHandler(row.dialog, [&](CWnd* dlg) {
+      const std::string departures = ArrowDepartures(dlg, row.groups);
+      if (!departures.empty()) seen += std::to_string(row.dialog) + ":\n" + departures;
+      DialogAutomation::ClickControl(dlg, IDCANCEL);
+    });
+    EditByDoubleClick(0);
+    m_doc.m_panels.CloseAllFrames();
+    m_panel->RemoveAt(0);
+  }
+  EXPECT_EQ(seen, "");
   EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
 }

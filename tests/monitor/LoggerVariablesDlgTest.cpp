@@ -11,6 +11,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "plot/curves/GraphFilter.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
+#include "tests/monitor/RadioGroupKeys.h"
 #include "tests/support/WindowPicture.h"
 
 namespace {
@@ -310,5 +311,37 @@ TEST_F(LoggerVariablesDlgTest, TypedBeginningThenDownAndEnterAddsTheNextEntry) {
   });
   EXPECT_EQ(seen, wanted);
   LoggerListAllVariables() = 0;
+}
+}  // namespace
+
+namespace {
+// The radio groups of the logger dialogs under the arrows: on a button they choose nothing, on a
+// radio the next one of the same group.
+TEST_F(LoggerVariablesDlgTest, ArrowsChooseRadiosOnlyWithinTheirGroup) {
+  m_scope->AddVariable("APOS", 1);
+  AxesDocument doc;
+  CMC_MultiAxisLogger multi(&doc);
+  AddAxes(doc, multi);
+  CMC_LoggerItem item("APOS", CMC_LoggerItem::ITEM_VARIABLE, -1, 1);
+  const std::vector<std::vector<int>> logTypes = {{14008, 14009, 14010}};
+  std::string seen;
+  auto walk = [&](const char* name, const std::vector<std::vector<int>>& groups) {
+    return [&seen, name, groups](CWnd* w) {
+      // The scope's trigger radios are usable in its normal mode.
+      if (w->GetDlgItem(14040) && dravonix::test::TabTo(w->GetDlgItem(14040)->m_hWnd)) UiAutomation::PressKey(VK_HOME);
+      const std::string departures = ArrowDepartures(w, groups);
+      if (!departures.empty()) seen += std::string(name) + ":\n" + departures;
+      ClickControl(w, IDCANCEL);
+    };
+  };
+  Single single(m_logger.get());
+  Run(single, Single::IDD, walk("single", logTypes));
+  Multi many(&multi);
+  Run(many, Multi::IDD, walk("multi", logTypes));
+  CScopeSetupDlg scope(m_scope.get());
+  Run(scope, CScopeSetupDlg::IDD, walk("scope", {{14035, 14036, 14037}, {14041, 14042, 14043}}));
+  CScopeChannelSelectionDlg signal(m_scope.get(), &item, "Signal Selection");
+  Run(signal, CScopeChannelSelectionDlg::IDD, walk("signal", {{14000, 14001, 14002, 14003, 14004, 14005, 14006}}));
+  EXPECT_EQ(seen, "");
 }
 }  // namespace
