@@ -290,8 +290,9 @@ TEST_F(LoggerVariablesDlgTest, MultiAxisWithoutVariablesKeepsItsAcquisitions) {
 }
 
 namespace {
-// Keys alone: the name's beginning typed, Down to the entry after the first one it begins, Enter
-// (Add is the default): that entry is added, the list stays shut and keeps its mode.
+// Keys alone: the name's beginning typed, a page up and down back to the first entry it begins, Down
+// to the entry after it, Enter (Add is the default): that entry is added, the list stays shut and
+// keeps its mode.
 TEST_F(LoggerVariablesDlgTest, TypedBeginningThenDownAndEnterAddsTheNextEntry) {
   LoggerListAllVariables() = 0;
   Single dlg(m_logger.get());
@@ -300,12 +301,15 @@ TEST_F(LoggerVariablesDlgTest, TypedBeginningThenDownAndEnterAddsTheNextEntry) {
     const auto entries = ComboTexts(dlg.m_comboNewVariable);
     const auto at = std::find_if(entries.begin() + 1, entries.end(), [](const std::string& e) { return e.rfind("TPO", 0) == 0; });
     ASSERT_TRUE(at != entries.end() && at + 1 != entries.end());
-    wanted = at[1] + " shut 0 1";
+    wanted = at[0] + " " + at[1] + " shut 0 1";
     UiAutomation::PressKey('N', UiAutomation::kAlt);
     UiAutomation::TypeText("TPO");
+    UiAutomation::PressKey(VK_PRIOR);
+    UiAutomation::PressKey(VK_NEXT);
+    const std::string paged = TextOf(w, 14001);
     UiAutomation::PressKey(VK_DOWN);
     UiAutomation::PressKey(VK_RETURN);
-    seen = TextOf(w, 14001) + (dlg.m_comboNewVariable.GetDroppedState() ? " dropped " : " shut ") +
+    seen = paged + " " + TextOf(w, 14001) + (dlg.m_comboNewVariable.GetDroppedState() ? " dropped " : " shut ") +
            std::to_string(LoggerListAllVariables()) + " " + std::to_string(dlg.m_listVariables.GetCount());
     UiAutomation::PressKey(VK_ESCAPE);
   });
