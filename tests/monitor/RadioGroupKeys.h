@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-// Up and Down on every push button and check box only move the focus, choosing no radio; Down on
-// a radio chooses the next of its own group, round to the first. Returns the departures, one line
-// each: "Down on 9: 1000000" (the radios' states after) or "Down in 14000: focus 14007".
+// Up and Down on every push button and check box only move the focus, never onto a label, and choose
+// no radio; Down on a radio chooses the next of its own group, round to the first. Returns the
+// departures, one line each: "Down on 9: 1000000" (the radios' states after) or "Down in 14000:
+// focus 14007".
 inline std::string ArrowDepartures(CWnd* dlg, const std::vector<std::vector<int>>& groups) {
   auto states = [&] {
     std::string s;
@@ -34,8 +35,11 @@ inline std::string ArrowDepartures(CWnd* dlg, const std::vector<std::vector<int>
       if (!dravonix::test::TabTo(c)) continue;
       const std::string before = states();
       UiAutomation::PressKey(key);
-      if (states() != before)
-        out += std::string(key == VK_DOWN ? "Down" : "Up") + " on " + std::to_string(::GetDlgCtrlID(c)) + ": " + states() + "\n";
+      const HWND f = ::GetFocus();
+      const bool label = f && (::SendMessage(f, WM_GETDLGCODE, 0, 0) & DLGC_STATIC);
+      if (states() != before || label)
+        out += std::string(key == VK_DOWN ? "Down" : "Up") + " on " + std::to_string(::GetDlgCtrlID(c)) + ": " + states() +
+               (label ? "focus on a label" : "") + "\n";
     }
   }
   for (const auto& g : groups) {
