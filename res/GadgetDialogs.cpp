@@ -28,7 +28,7 @@ constexpr DWORD kSwatch = WS_VISIBLE | SS_CENTER | WS_BORDER;
 #define EXPRESSION(i, x, y)                                                                          \
   {"Button", 14066 + 2 * i, WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 0, x, y + 16, 50, 10, "Variable"}, \
       {"Button", 14067 + 2 * i, WS_VISIBLE | BS_AUTORADIOBUTTON, 0, x + 60, y + 16, 60, 10, "Expression"},            \
-      {"Edit", 14054 + i, kEdit, 0, x + 130, y + 30, 90, 12, ""}
+      {"Edit", 14054 + i, kEdit | WS_GROUP, 0, x + 130, y + 30, 90, 12, ""}
 #define RANGE(i, x, y)                                              \
   {"Static", 0xFFFF, kText, 0, x, y + 84, 20, 8, "Min"},            \
       {"Edit", 14062 + i, kEdit, 0, x + 34, y + 82, 50, 12, ""},    \

@@ -25,21 +25,22 @@ constexpr DWORD kDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | D
 
 // ---- Signal selection ------------------------------------------------------------------------------
 const DLGITEM_ENTRY kSignalItems[] = {
+    // The radios stand together, so that the arrows go round them and choose nothing else.
     {"Button", 14000, kFirstRadio, 0, 7, 7, 90, 10, "None"},
     {"Button", 14001, kRadio, 0, 7, 23, 90, 10, "Variable"},
-    {"ComboBox", 14007, kSortedEditCombo, 0, 100, 21, 120, 120, ""},
     {"Button", 14002, kRadio, 0, 7, 39, 90, 10, "Status register bit"},
-    {"ComboBox", 14008, kList, 0, 100, 37, 120, 120, ""},
     {"Button", 14003, kRadio, 0, 7, 55, 90, 10, "Error register bit"},
-    {"ComboBox", 14009, kList, 0, 100, 53, 120, 120, ""},
     {"Button", 14004, kRadio, 0, 7, 71, 90, 10, "Digital input"},
-    {"ComboBox", 14010, kList, 0, 100, 69, 120, 120, ""},
     {"Button", 14005, kRadio, 0, 7, 87, 90, 10, "Digital output"},
-    {"ComboBox", 14011, kList, 0, 100, 85, 120, 120, ""},
     {"Button", 14006, kRadio, 0, 7, 103, 90, 10, "Variable's bit"},
+    {"ComboBox", 14007, kSortedEditCombo | WS_GROUP, 0, 100, 21, 120, 120, ""},
+    {"ComboBox", 14008, kList, 0, 100, 37, 120, 120, ""},
+    {"ComboBox", 14009, kList, 0, 100, 53, 120, 120, ""},
+    {"ComboBox", 14010, kList, 0, 100, 69, 120, 120, ""},
+    {"ComboBox", 14011, kList, 0, 100, 85, 120, 120, ""},
     {"ComboBox", 14012, kSortedEditCombo, 0, 100, 101, 80, 120, ""},
     {"ComboBox", 14013, kList, 0, 185, 101, 35, 120, ""},
-    {"Button", IDOK, kDefButton, 0, 230, 7, 50, 14, "OK"},
+    {"Button", IDOK, kDefButton | WS_GROUP, 0, 230, 7, 50, 14, "OK"},
     {"Button", IDCANCEL, kButton, 0, 230, 24, 50, 14, "Cancel"},
     {"Button", 9, kButton, 0, 230, 41, 50, 14, "Help"},
 };
@@ -51,7 +52,7 @@ const DIALOG_RESOURCE kSignal = DIALOG(kSignalItems, 287, 122, "Signal Selection
   {"Button", 14008, kFirstRadio, 0, 13, 15, 135, 10, "&Triggered by user"},                     \
   {"Button", 14009, kRadio, 0, 13, 27, 135, 10, "&Position/Speed control loop"},                \
   {"Button", 14010, kRadio, 0, 13, 39, 135, 10, "&Current control loop"},                       \
-  {"Static", 0xFFFF, kText, 0, 165, 8, 80, 8, "Start address (hexa)"},                          \
+  {"Static", 0xFFFF, kText | WS_GROUP, 0, 165, 8, 80, 8, "Start address (hexa)"},               \
   {"Edit", 14002, kReadOnly, 0, 250, 6, 40, 12, ""},                                            \
   {"Static", 0xFFFF, kText, 0, 165, 24, 80, 8, "Size (hexa)"},                                  \
   {"Edit", 14007, kReadOnly, 0, 250, 22, 40, 12, ""},                                           \
@@ -140,12 +141,12 @@ const DLGITEM_ENTRY kScopeItems[] = {
     {"Button", 14035, kFirstRadio, 0, 220, 146, 40, 10, "Normal"},
     {"Button", 14036, kRadio, 0, 262, 146, 40, 10, "Single"},
     {"Button", 14037, kRadio, 0, 304, 146, 35, 10, "Auto"},
-    {"ComboBox", 14038, kList, 0, 340, 144, 50, 100, ""},
+    {"ComboBox", 14038, kList | WS_GROUP, 0, 340, 144, 50, 100, ""},
     {"Button", 0xFFFF, kGroup, 0, 7, 188, 390, 28, "Measure"},
     {"Button", 14041, kFirstRadio, 0, 13, 200, 40, 10, "None"},
     {"Button", 14042, kRadio, 0, 60, 200, 40, 10, "Value"},
     {"Button", 14043, kRadio, 0, 107, 200, 50, 10, "Difference"},
-    {"ComboBox", 14049, kColorCombo, 0, 170, 198, 45, 100, ""},
+    {"ComboBox", 14049, kColorCombo | WS_GROUP, 0, 170, 198, 45, 100, ""},
     {"Button", IDOK, kDefButton, 0, 240, 222, 50, 14, "OK"},
     {"Button", IDCANCEL, kButton, 0, 294, 222, 50, 14, "Cancel"},
     {"Button", 9, kButton, 0, 347, 222, 50, 14, "Help"},

@@ -151,11 +151,26 @@ class ComboCtl : public ControlImpl {
     Drop(false);
   }
 
+  // The entry a key steps on from: the chosen one; for a shut drop-down whose field holds another
+  // text (typed or put there), the first entry that text begins, as the list opens on it.
+  int StepStart() {
+    const int cur = (int)List(LB_GETCURSEL);
+    if (m_dropped || !m_edit || Kind() != CBS_DROPDOWN) return cur;
+    const int length = (int)::SendMessage(m_edit, WM_GETTEXTLENGTH, 0, 0);
+    std::string text((size_t)std::max(length, 0) + 1, '\0');
+    ::SendMessage(m_edit, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)text.data());
+    text.resize((size_t)std::max(length, 0));
+    if (length <= 0 || (cur >= 0 && ItemText(cur) == text)) return cur;
+    const int found = (int)List(LB_FINDSTRING, (WPARAM)-1, (LPARAM)text.c_str());
+    return found >= 0 ? found : cur;
+  }
+
   void MoveSelection(int delta, bool absolute) {
     int n = (int)List(LB_GETCOUNT);
     if (n <= 0) return;
     int cur = (int)List(LB_GETCURSEL);
-    int next = absolute ? delta : (cur < 0 ? 0 : cur + delta);
+    const int from = StepStart();
+    int next = absolute ? delta : (from < 0 ? 0 : from + delta);
     next = std::clamp(next, 0, n - 1);
     if (next == cur) return;
     List(LB_SETCURSEL, (WPARAM)next);
@@ -356,7 +371,7 @@ class ComboCtl : public ControlImpl {
             return 0;
           case VK_PRIOR:
           case VK_NEXT: {
-            const int cur = std::max(0, (int)List(LB_GETCURSEL));
+            const int cur = std::max(0, StepStart());
             MoveSelection(cur + (wp == VK_PRIOR ? -PageStep() : PageStep()), true);
             return 0;
           }

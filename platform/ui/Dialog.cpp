@@ -495,7 +495,8 @@ BOOL IsDialogMessage(HWND dlg, LPMSG msg) {
           if (code & DLGC_WANTARROWS) break;
           bool prev = msg->wParam == VK_LEFT || msg->wParam == VK_UP;
           HWND next = GetNextDlgGroupItem(dlg, ::GetFocus(), prev);
-          if (next && next != ::GetFocus()) {
+          // A label in the group takes no focus: the focus stays where it is.
+          if (next && next != ::GetFocus() && !(DlgCode(next) & DLGC_STATIC)) {
             SetDlgFocus(dlg, next);
             MoveDefaultLook(dlg, next);
             // A radio button the arrows reach is clicked: an automatic one checks itself, and the

@@ -29,6 +29,8 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/monitor/RadioGroupKeys.h"
+#include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
 
 #include <cmath>
@@ -1425,4 +1427,108 @@ TEST_F(GadgetWndsTest, ASliderTheDriveRefusedTakesNoMoreInput) {
   UiAutomation::Drag(wnd->m_slider.m_hWnd, thumb.CenterPoint(), channel.CenterPoint());
   EXPECT_EQ(wnd->m_slider.GetPos(), 0);
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd));
+}
+
+// Up and Down on a shut variable list, in every kind's dialog that has one, from the name shown at
+// opening and from a name typed and not yet taken: they step from that name, as the dropped list
+// does, never onto the list toggle at entry 0.
+TEST_F(GadgetWndsTest, ArrowsOnAShutVariableListStepFromTheNameInItsField) {
+  const int kinds[] = {0, 1, 5, 6, 7, 8, 9};
+  for (int k : kinds) {
+    auto* item = static_cast<CControlPanelItem*>(CMC_ControlPanelView::msc_aLinks[k].pItemClass->CreateObject());
+    item->m_rect = CRect(10 + 215 * (m_panel->GetSize() % 3), 10 + 160 * (m_panel->GetSize() / 3), 0, 0);
+    if (auto* bit = dynamic_cast<CControlPanelBitItem*>(item)) bit->m_strVariable = "APOS";
+    if (auto* two = dynamic_cast<CControlPanelDoubleScopeItem*>(item)) two->m_var.m_strName = two->m_var2.m_strName = "APOS";
+    if (auto* one = dynamic_cast<CControlPanelShowVarItem*>(item)) one->m_var.m_strName = "APOS";
+    if (auto* one = dynamic_cast<CControlPanelGaugeItem*>(item)) one->m_var.m_strName = "APOS";
+    if (auto* one = dynamic_cast<CControlPanelScopeItem*>(item)) one->m_var.m_strName = "APOS";
+    if (auto* one = dynamic_cast<CControlPanelSliderItem*>(item)) one->m_var.m_strName = "APOS";
+    m_panel->Add(item);
+  }
+  const struct {
+    int gadget;
+    UINT dialog;
+    int combo;
+  } rows[] = {{0, 14007, 14052}, {1, 14010, 14052}, {2, 14006, 14052}, {3, 14008, 14052}, {3, 14008, 14053},
+              {4, 14009, 14053}, {5, 14015, 14052}, {6, 14011, 14052}};
+  m_panel->m_nFrameWidth = 800;
+  m_panel->m_nFrameHeight = 500;
+  Open();
+  CGadgetEditDlg::ms_bListAllVariables = 0;
+  for (const auto& row : rows)
+    for (const char* typed : {"", "ASP"}) {
+      SCOPED_TRACE(testing::Message() << row.dialog << " " << row.combo << " '" << typed << "'");
+      std::string seen, wanted;
+      DialogAutomation::AddDialogHandler(row.dialog, [&](CWnd* dlg) {
+        const auto entries = ComboEntries(dlg, row.combo);
+        ASSERT_TRUE(dravonix::test::TabTo(dlg->GetDlgItem(row.combo)->m_hWnd));
+        UiAutomation::TypeText(typed);
+        const std::string from = *typed ? typed : "APOS";
+        const auto at = std::find_if(entries.begin() + 1, entries.end(),
+                                     [&](const std::string& e) { return e.compare(0, from.size(), from) == 0; });
+        ASSERT_TRUE(at != entries.end() && at + 1 != entries.end());
+        wanted = at[1] + " " + at[0] + " shut 0";
+        UiAutomation::PressKey(VK_DOWN);
+        seen = std::string(Text(dlg, row.combo));
+        UiAutomation::PressKey(VK_UP);
+        seen += " " + std::string(Text(dlg, row.combo)) + (dlg->SendDlgItemMessage(row.combo, CB_GETDROPPEDSTATE) ? " dropped " : " shut ") +
+                std::to_string(CGadgetEditDlg::ms_bListAllVariables);
+        UiAutomation::PressKey(VK_ESCAPE);
+        if (dlg->SendDlgItemMessage(row.combo, CB_GETDROPPEDSTATE)) UiAutomation::PressKey(VK_ESCAPE);
+      });
+      // A point of the gadget that no other covers.
+      CGadgetWnd* gadget = Gadget<CGadgetWnd>(row.gadget);
+      CRect r;
+      gadget->GetClientRect(&r);
+      CPoint spot(-1, -1);
+      for (int y = 2; y < r.bottom && spot.x < 0; y += 4)
+        for (int x = 2; x < r.right && spot.x < 0; x += 4) {
+          CPoint screen(x, y);
+          gadget->ClientToScreen(&screen);
+          if (CWnd::WindowFromPoint(screen) == gadget) spot = CPoint(x, y);
+        }
+      CMC_ControlPanel::ms_bInCustomize = 1;
+      Clock::Advance(1000);
+      UiAutomation::DoubleClick(gadget->m_hWnd, spot);
+      EXPECT_EQ(seen, wanted);
+      CGadgetEditDlg::ms_bListAllVariables = 0;
+    }
+  EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
+}
+
+// The quantity radios of every kind that has them, with expressions chosen: the arrows on a button
+// leave them chosen, and on a radio go round the two of its own quantity.
+TEST_F(GadgetWndsTest, ArrowsChooseAQuantitysRadiosOnlyWithinItsPair) {
+  const struct {
+    int kind;
+    UINT dialog;
+    std::vector<std::vector<int>> groups;
+  } rows[] = {{0, 14007, {{14066, 14067}}}, {1, 14010, {{14066, 14067}}}, {5, 14006, {{14066, 14067}}},
+              {6, 14008, {{14066, 14067}, {14068, 14069}}}, {7, 14009, {{14066, 14067}, {14068, 14069}}}};
+  std::string seen;
+  for (const auto& row : rows) {
+    auto* item = static_cast<CControlPanelItem*>(CMC_ControlPanelView::msc_aLinks[row.kind].pItemClass->CreateObject());
+    item->m_rect = CRect(10, 10, 0, 0);
+    std::vector<CControlPanelVar*> vars;
+    if (auto* one = dynamic_cast<CControlPanelShowVarItem*>(item)) vars = {&one->m_var};
+    if (auto* one = dynamic_cast<CControlPanelGaugeItem*>(item)) vars = {&one->m_var};
+    if (auto* one = dynamic_cast<CControlPanelScopeItem*>(item)) vars = {&one->m_var};
+    if (auto* two = dynamic_cast<CControlPanelDoubleScopeItem*>(item)) vars = {&two->m_var, &two->m_var2};
+    for (CControlPanelVar* var : vars) {
+      var->m_bExpression = 1;
+      var->m_strName = "APOS+1";
+    }
+    m_panel->Add(item);
+    Open();
+    DialogAutomation::AddDialogHandler(row.dialog, [&](CWnd* dlg) {
+      const std::string departures = ArrowDepartures(dlg, row.groups);
+      if (!departures.empty()) seen += std::to_string(row.dialog) + ":\n" + departures;
+      DialogAutomation::ClickControl(dlg, IDCANCEL);
+    });
+    EditByDoubleClick(0);
+    m_doc.m_panels.CloseAllFrames();
+    m_panel->RemoveAt(0);
+  }
+  EXPECT_EQ(seen, "");
+  EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
 }

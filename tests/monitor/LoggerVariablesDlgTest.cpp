@@ -11,6 +11,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "plot/curves/GraphFilter.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
+#include "tests/monitor/RadioGroupKeys.h"
 #include "tests/support/WindowPicture.h"
 
 namespace {
@@ -346,4 +347,62 @@ TEST_F(LoggerVariablesDlgTest, EachMnemonicAfterTypingEndsAsAClick) {
       EXPECT_EQ(run(t.id, t.text, m.letter, m.id), run(t.id, t.text, 0, m.id)) << t.id << " Alt+" << m.letter;
 }
 
+// Keys alone: the name's beginning typed, a page up and down back to the first entry it begins, Down
+// to the entry after it, Enter (Add is the default): that entry is added, the list stays shut and
+// keeps its mode.
+TEST_F(LoggerVariablesDlgTest, TypedBeginningThenDownAndEnterAddsTheNextEntry) {
+  LoggerListAllVariables() = 0;
+  Single dlg(m_logger.get());
+  std::string wanted, seen;
+  Run(dlg, Single::IDD, [&](CWnd* w) {
+    const auto entries = ComboTexts(dlg.m_comboNewVariable);
+    const auto at = std::find_if(entries.begin() + 1, entries.end(), [](const std::string& e) { return e.rfind("TPO", 0) == 0; });
+    ASSERT_TRUE(at != entries.end() && at + 1 != entries.end());
+    wanted = at[0] + " " + at[1] + " shut 0 1";
+    UiAutomation::PressKey('N', UiAutomation::kAlt);
+    UiAutomation::TypeText("TPO");
+    UiAutomation::PressKey(VK_PRIOR);
+    UiAutomation::PressKey(VK_NEXT);
+    const std::string paged = TextOf(w, 14001);
+    UiAutomation::PressKey(VK_DOWN);
+    UiAutomation::PressKey(VK_RETURN);
+    seen = paged + " " + TextOf(w, 14001) + (dlg.m_comboNewVariable.GetDroppedState() ? " dropped " : " shut ") +
+           std::to_string(LoggerListAllVariables()) + " " + std::to_string(dlg.m_listVariables.GetCount());
+    UiAutomation::PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(seen, wanted);
+  LoggerListAllVariables() = 0;
+}
+}  // namespace
+
+namespace {
+// The radio groups of the logger dialogs under the arrows: on a button they choose nothing, on a
+// radio the next one of the same group.
+TEST_F(LoggerVariablesDlgTest, ArrowsChooseRadiosOnlyWithinTheirGroup) {
+  m_scope->AddVariable("APOS", 1);
+  AxesDocument doc;
+  CMC_MultiAxisLogger multi(&doc);
+  AddAxes(doc, multi);
+  CMC_LoggerItem item("APOS", CMC_LoggerItem::ITEM_VARIABLE, -1, 1);
+  const std::vector<std::vector<int>> logTypes = {{14008, 14009, 14010}};
+  std::string seen;
+  auto walk = [&](const char* name, const std::vector<std::vector<int>>& groups) {
+    return [&seen, name, groups](CWnd* w) {
+      // The scope's trigger radios are usable in its normal mode.
+      if (w->GetDlgItem(14040) && dravonix::test::TabTo(w->GetDlgItem(14040)->m_hWnd)) UiAutomation::PressKey(VK_HOME);
+      const std::string departures = ArrowDepartures(w, groups);
+      if (!departures.empty()) seen += std::string(name) + ":\n" + departures;
+      ClickControl(w, IDCANCEL);
+    };
+  };
+  Single single(m_logger.get());
+  Run(single, Single::IDD, walk("single", logTypes));
+  Multi many(&multi);
+  Run(many, Multi::IDD, walk("multi", logTypes));
+  CScopeSetupDlg scope(m_scope.get());
+  Run(scope, CScopeSetupDlg::IDD, walk("scope", {{14035, 14036, 14037}, {14041, 14042, 14043}}));
+  CScopeChannelSelectionDlg signal(m_scope.get(), &item, "Signal Selection");
+  Run(signal, CScopeChannelSelectionDlg::IDD, walk("signal", {{14000, 14001, 14002, 14003, 14004, 14005, 14006}}));
+  EXPECT_EQ(seen, "");
+}
 }  // namespace
