@@ -495,7 +495,8 @@ BOOL IsDialogMessage(HWND dlg, LPMSG msg) {
           if (code & DLGC_WANTARROWS) break;
           bool prev = msg->wParam == VK_LEFT || msg->wParam == VK_UP;
           HWND next = GetNextDlgGroupItem(dlg, ::GetFocus(), prev);
-          if (next && next != ::GetFocus()) {
+          // A label or group box the arrows come to takes no focus: the key does nothing.
+          if (next && next != ::GetFocus() && !(DlgCode(next) & DLGC_STATIC)) {
             SetDlgFocus(dlg, next);
             MoveDefaultLook(dlg, next);
             // A radio button the arrows reach is clicked: an automatic one checks itself, and the
