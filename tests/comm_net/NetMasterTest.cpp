@@ -294,6 +294,15 @@ TEST_F(NetMasterTest, TheUserLogsInChatsAndDisconnectsThroughTheWindow) {
       {"clear the messages", [&] { UserClick(IDC_NM_CLEAR); }, [&] { return PumpUntil([&] { return Log().empty(); }); },
        "&Disconnect", "user", "", nullptr},
       {"disconnect", [&] { UserClick(IDC_NM_CONNECT); }, [&] { return WaitState(NMS_IDLE); }, "&Connect", "user", "", nullptr},
+      {"the password typed, connect by its mnemonic",
+       [&] {
+         UserType(IDC_NM_PASSWORD, "");
+         UiAutomation::PressKey(VK_HOME), UiAutomation::PressKey(VK_END, UiAutomation::kShift);
+         UiAutomation::TypeText("pass"), UiAutomation::PressKey('C', UiAutomation::kAlt);
+       },
+       [&] { return WaitState(NMS_LOGGED_IN); }, "&Disconnect", "user", "", nullptr},
+      {"disconnect by its mnemonic", [&] { UiAutomation::PressKey('D', UiAutomation::kAlt); },
+       [&] { return WaitState(NMS_IDLE); }, "&Connect", "user", "", nullptr},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.what);
