@@ -89,7 +89,8 @@ void CMotionEventPageDlg::ChangeUnit(CMC_Parameter* param, int edit, int unitCom
 }
 
 void CMotionEventPageDlg::ShowUnit(CMC_Parameter* param, int unitCombo) {
-  if (CChildCombo combo(this, unitCombo); combo && param) param->GetSetup().FillUnitCombo(combo, param->GetUnitName(), TRUE);
+  if (CChildCombo combo(this, unitCombo); combo && param)
+    param->GetSetup().FillUnitCombo(combo, param->GetUnitName(), TRUE);
 }
 
 void CMotionEventPageDlg::ShowSlave(int slaveCombo, int slave) {

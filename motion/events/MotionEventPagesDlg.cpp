@@ -205,7 +205,8 @@ BOOL CMotionEventMCDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     return TRUE;
   }
   if (code == CBN_SELENDCANCEL && (id == 14030 || id == 14032)) {
-    if (CWnd* w = GetDlgItem(id); w && w->IsWindowEnabled()) ShowUnit(id == 14030 ? m_pSettleBand : m_pStabilizeTime, id);
+    if (CWnd* w = GetDlgItem(id); w && w->IsWindowEnabled())
+      ShowUnit(id == 14030 ? m_pSettleBand : m_pStabilizeTime, id);
     return TRUE;
   }
   if (code == CBN_SELENDOK && (id == 14030 || id == 14032)) {
