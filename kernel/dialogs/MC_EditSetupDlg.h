@@ -171,7 +171,8 @@ class CMC_EditSetupDlg : public CDialog {
   void RefreshEdit(CMC_Parameter* p, UINT editId, UINT unitId);
   void PositionSlider(const SliderBinding& b, CMC_Parameter* p);
   bool HandleEditCommand(UINT id, UINT code);
-  bool HandleUnitCommand(UINT id);
+  // A list shut without a choice (chosen false) shows the parameter's unit again.
+  bool HandleUnitCommand(UINT id, bool chosen = true);
   bool HandleSwitchCombo(UINT id);
   bool HandleButtonClick(UINT id);
   // Sets a value from a combo, radio or check box and calls both hooks; nothing for the same value.

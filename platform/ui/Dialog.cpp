@@ -495,7 +495,7 @@ BOOL IsDialogMessage(HWND dlg, LPMSG msg) {
           if (code & DLGC_WANTARROWS) break;
           bool prev = msg->wParam == VK_LEFT || msg->wParam == VK_UP;
           HWND next = GetNextDlgGroupItem(dlg, ::GetFocus(), prev);
-          // A label in the group takes no focus: the focus stays where it is.
+          // A label or group box the arrows come to takes no focus: the key does nothing.
           if (next && next != ::GetFocus() && !(DlgCode(next) & DLGC_STATIC)) {
             SetDlgFocus(dlg, next);
             MoveDefaultLook(dlg, next);

@@ -21,6 +21,9 @@ class CommSettingsTest : public CommTest {
   void SetUp() override {
     CommTest::SetUp();
     DialogAutomation::Reset();
+    ClearKeys();
+  }
+  static void ClearKeys() {
     for (const char* key : {"TIMEOUT_READ_INTERVAL", "TIMEOUT_MULTIPLIER", "TIMEOUT_CONSTANT", "RUN_DEAD_TIME",
                             "RESET_DEAD_TIME", "WAIT_AFTER_BAUD_CHANGE", "CAN_SEND_TIMEOUT", "CAN_RECEIVE_TIMEOUT",
                             "UDP_RECEIVE_TIMEOUT", "PEAK_SYS_PCAN_HWTYPE", "PEAK_SYS_PCAN_IO", "PEAK_SYS_PCAN_IRQ",
@@ -252,4 +255,134 @@ TEST_F(CommSettingsTest, IxxatAdaptersAreChosenThroughWhicheverLibraryLoads) {
   }
   SetCurrentDirectory(start);
   for (HMODULE h : held) FreeLibrary(h);
+}
+
+// Every route through the two dialogs against what the click on OK or Cancel stores: the keys
+// written, the result, the boxes, and the dialog still open where a key only closes a list.
+TEST_F(CommSettingsTest, EveryRouteThroughTheSettingsEndsAsItsClick) {
+  using Peak = CSelectPeakSysDevDlg;
+  using Keys = std::vector<std::pair<UINT, UINT>>;  // key, modifiers
+  auto keys = [](const Keys& ks) {
+    return [ks](CWnd*) {
+      for (auto [vk, mod] : ks) UiAutomation::PressKey(vk, mod);
+    };
+  };
+  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
+  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  auto pick = [](const char* t) { return [t](CWnd* d) { DialogAutomation::SelectItem(d, Peak::IDC_HW_TYPE, t); }; };
+  using Act = std::function<void(CWnd*)>;
+  struct Route {
+    const char* what;
+    BYTE type;  // a channel type, or 8 + 100 for the dongle's adapter dialog
+    std::vector<Act> acts;
+    int result;
+    const char* key;
+    const char* value;
+    const char* box;
+  };
+  const int tab = VK_TAB, shift = UiAutomation::kShift;
+  const Route routes[] = {
+      {"typed, OK clicked", 0, {type(Ids::IDC_READ_INTERVAL, "5"), click(IDOK)}, 1, "TIMEOUT_READ_INTERVAL", "5", ""},
+      {"typed, Enter", 0, {type(Ids::IDC_READ_INTERVAL, "5"), keys({{VK_RETURN, 0}})}, 1, "TIMEOUT_READ_INTERVAL", "5", ""},
+      {"typed, Tab, Enter", 0, {type(Ids::IDC_READ_INTERVAL, "5"), keys({{tab, 0}, {VK_RETURN, 0}})}, 1,
+       "TIMEOUT_READ_INTERVAL", "5", ""},
+      {"typed, Escape", 0, {type(Ids::IDC_READ_INTERVAL, "5"), keys({{VK_ESCAPE, 0}})}, 0, "TIMEOUT_READ_INTERVAL",
+       "<none>", ""},
+      {"the upper end", 0, {type(Ids::IDC_READ_INTERVAL, "2000"), keys({{VK_RETURN, 0}})}, 1, "TIMEOUT_READ_INTERVAL",
+       "2000", ""},
+      {"the lower end", 0, {type(Ids::IDC_CONSTANT, "0"), keys({{VK_RETURN, 0}})}, 1, "TIMEOUT_CONSTANT", "0", ""},
+      {"past the end", 0, {type(Ids::IDC_READ_INTERVAL, "0"), keys({{VK_RETURN, 0}}), click(IDCANCEL)}, 0,
+       "TIMEOUT_READ_INTERVAL", "<none>", "Please enter an integer between 1 and 2000."},
+      {"emptied", 0, {type(Ids::IDC_RUN_DEAD_TIME, ""), keys({{VK_DELETE, 0}, {VK_RETURN, 0}}), click(IDCANCEL)}, 0, "RUN_DEAD_TIME",
+       "<none>", "Please enter a positive integer."},
+      {"End, Backspace", 0, {type(Ids::IDC_RUN_DEAD_TIME, "123"), keys({{VK_END, 0}, {VK_BACK, 0}, {VK_RETURN, 0}})},
+       1, "RUN_DEAD_TIME", "12", ""},
+      {"Home, Delete", 0, {type(Ids::IDC_RUN_DEAD_TIME, "123"), keys({{VK_HOME, 0}, {VK_DELETE, 0}, {VK_RETURN, 0}})},
+       1, "RUN_DEAD_TIME", "23", ""},
+      {"defaults by Enter on their button", 0,
+       {type(Ids::IDC_BAUD_WAIT, "5"), keys({{tab, 0}, {VK_RETURN, 0}}), click(IDOK)}, 1, "WAIT_AFTER_BAUD_CHANGE",
+       "200", ""},
+      {"defaults by Space on their button", 0,
+       {type(Ids::IDC_BAUD_WAIT, "5"), keys({{tab, 0}, {VK_SPACE, 0}}), click(IDOK)}, 1, "WAIT_AFTER_BAUD_CHANGE",
+       "200", ""},
+      {"CAN: typed, Enter", 2, {type(Ids::IDC_CAN_RECEIVE, "2000"), keys({{VK_RETURN, 0}})}, 1, "CAN_RECEIVE_TIMEOUT",
+       "2000", ""},
+      {"CAN: the hidden serial field keeps its value", 2, {keys({{VK_RETURN, 0}})}, 1, "TIMEOUT_READ_INTERVAL", "1000",
+       ""},
+      {"UDP: typed, Enter", 16, {type(Ids::IDC_UDP_RECEIVE, "0"), keys({{VK_RETURN, 0}})}, 1, "UDP_RECEIVE_TIMEOUT",
+       "0", ""},
+      {"dongle: an entry clicked", 108, {pick("Dongle Pro with SJA chipset"), click(IDOK)}, 1, "PEAK_SYS_PCAN_HWTYPE",
+       "7", ""},
+      {"dongle: an entry clicked, Enter", 108, {pick("Dongle (EPP)"), keys({{VK_RETURN, 0}})}, 1,
+       "PEAK_SYS_PCAN_HWTYPE", "3", ""},
+      {"dongle: Alt+Down, Down, Enter closes the list only", 108,
+       {click(Peak::IDC_IRQ), keys({{tab, shift}, {tab, shift}, {VK_DOWN, UiAutomation::kAlt}, {VK_DOWN, 0}, {VK_RETURN, 0}}),
+        click(IDOK)},
+       1, "PEAK_SYS_PCAN_HWTYPE", "6", ""},
+      {"dongle: F4, Escape closes the list only", 108,
+       {click(Peak::IDC_IRQ), keys({{tab, shift}, {tab, shift}, {VK_F4, 0}, {VK_ESCAPE, 0}}), click(IDOK)}, 1,
+       "PEAK_SYS_PCAN_HWTYPE", "5", ""},
+      {"dongle: End on the closed list", 108,
+       {click(Peak::IDC_IRQ), keys({{tab, shift}, {tab, shift}, {VK_END, 0}, {VK_RETURN, 0}})}, 1,
+       "PEAK_SYS_PCAN_HWTYPE", "8", ""},
+      {"dongle: Home on the closed list", 108,
+       {click(Peak::IDC_IRQ), keys({{tab, shift}, {tab, shift}, {VK_HOME, 0}, {VK_RETURN, 0}})}, 1,
+       "PEAK_SYS_PCAN_HWTYPE", "2", ""},
+      {"dongle: port typed, Enter", 108, {type(Peak::IDC_IO_PORT, "0x300"), keys({{VK_RETURN, 0}})}, 1,
+       "PEAK_SYS_PCAN_IO", "768", ""},
+      {"dongle: interrupt emptied keeps its value", 108, {type(Peak::IDC_IRQ, ""), keys({{VK_BACK, 0}, {VK_RETURN, 0}})}, 1,
+       "PEAK_SYS_PCAN_IRQ", "7", ""},
+      {"dongle: typed, Escape", 108, {type(Peak::IDC_IO_PORT, "0x300"), keys({{VK_ESCAPE, 0}})}, 0,
+       "PEAK_SYS_PCAN_IO", "<none>", ""},
+  };
+  for (const Route& r : routes) {
+    ClearKeys();
+    Automation::Instance().ClearMessageBoxes();
+    const bool peak = r.type >= 100;
+    bool open = false;
+    DialogAutomation::AddDialogHandler(peak ? (UINT)Peak::IDD : (UINT)Ids::IDD, [&](CWnd* d) {
+      for (const Act& a : r.acts) a(d);
+      open = (d->m_nFlags & WF_CONTINUEMODAL) != 0;
+      if (open) DialogAutomation::ClickControl(d, IDCANCEL);
+    });
+    const int result = peak ? CMC_Comm::SelectPeakSysDevice((BYTE)(r.type - 100)) : CMC_Comm::AdvancedConfig(r.type);
+    EXPECT_FALSE(open) << r.what;
+    EXPECT_EQ(r.result, result) << r.what;
+    EXPECT_EQ(CString(r.value), Key(r.key)) << r.what;
+    const std::vector<std::string> boxes = BoxTexts();
+    EXPECT_EQ(std::string(r.box), boxes.empty() ? "" : boxes.back()) << r.what;
+  }
+}
+
+// Tab and Shift+Tab go round the fields the channel type shows, and nothing hidden takes the focus.
+TEST_F(CommSettingsTest, TabGoesRoundTheShownFieldsOnly) {
+  const struct {
+    BYTE type;
+    std::vector<int> order;
+  } cases[] = {
+      {0, {Ids::IDC_READ_INTERVAL, Ids::IDC_MULTIPLIER, Ids::IDC_CONSTANT, Ids::IDC_RUN_DEAD_TIME,
+           Ids::IDC_RESET_DEAD_TIME, Ids::IDC_BAUD_WAIT, Ids::IDC_SET_DEFAULTS, IDOK, IDCANCEL, Ids::IDC_HELP_BUTTON}},
+      {2, {Ids::IDC_CAN_SEND, Ids::IDC_CAN_RECEIVE, Ids::IDC_RUN_DEAD_TIME, Ids::IDC_RESET_DEAD_TIME, Ids::IDC_BAUD_WAIT,
+           Ids::IDC_SET_DEFAULTS, IDOK, IDCANCEL, Ids::IDC_HELP_BUTTON}},
+      {16, {Ids::IDC_UDP_RECEIVE, Ids::IDC_RUN_DEAD_TIME, Ids::IDC_RESET_DEAD_TIME, Ids::IDC_BAUD_WAIT,
+            Ids::IDC_SET_DEFAULTS, IDOK, IDCANCEL, Ids::IDC_HELP_BUTTON}},
+  };
+  for (const auto& c : cases) {
+    std::vector<int> forward, backward;
+    DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
+      DialogAutomation::ClickControl(d, c.order[0]);
+      for (size_t i = 0; i < c.order.size(); ++i) {
+        forward.push_back(::GetDlgCtrlID(::GetFocus()));
+        UiAutomation::PressKey(VK_TAB);
+      }
+      for (size_t i = 0; i < c.order.size(); ++i) {
+        UiAutomation::PressKey(VK_TAB, UiAutomation::kShift);
+        backward.insert(backward.begin(), ::GetDlgCtrlID(::GetFocus()));
+      }
+      DialogAutomation::ClickControl(d, IDCANCEL);
+    });
+    EXPECT_EQ(0, CMC_Comm::AdvancedConfig(c.type));
+    EXPECT_EQ(c.order, forward) << (int)c.type;
+    EXPECT_EQ(c.order, backward) << (int)c.type;
+  }
 }

@@ -284,10 +284,25 @@ TEST_F(NetMasterTest, TheUserLogsInChatsAndDisconnectsThroughTheWindow) {
       {"sending a file needs a channel", [&] { UserClick(IDC_NM_SENDFILE); }, settled, "&Disconnect", "user", "", nullptr},
       {"say", [&] { UserType(IDC_NM_CHAT, "hello"), UserClick(IDC_NM_SAY); }, settled, "&Disconnect", "user", "", "say hello"},
       {"shout", [&] { UserType(IDC_NM_CHAT, "all"), UserClick(IDC_NM_SHOUT); }, settled, "&Disconnect", "user", "", "shout all"},
+      {"say by its mnemonic", [&] { UserType(IDC_NM_CHAT, "hi"), UiAutomation::PressKey('S', UiAutomation::kAlt); }, settled,
+       "&Disconnect", "user", "", "say hi"},
+      {"shout by its mnemonic", [&] { UserType(IDC_NM_CHAT, "yo"), UiAutomation::PressKey('H', UiAutomation::kAlt); }, settled,
+       "&Disconnect", "user", "", "shout yo"},
+      {"say by Enter", [&] { UserType(IDC_NM_CHAT, "en"), UiAutomation::PressKey(VK_RETURN); }, settled, "&Disconnect",
+       "user", "", "say en"},
       {"an empty chat sends nothing", [&] { UserClick(IDC_NM_SAY); }, settled, "&Disconnect", "user", "", nullptr},
       {"clear the messages", [&] { UserClick(IDC_NM_CLEAR); }, [&] { return PumpUntil([&] { return Log().empty(); }); },
        "&Disconnect", "user", "", nullptr},
       {"disconnect", [&] { UserClick(IDC_NM_CONNECT); }, [&] { return WaitState(NMS_IDLE); }, "&Connect", "user", "", nullptr},
+      {"the password typed, connect by its mnemonic",
+       [&] {
+         UserType(IDC_NM_PASSWORD, "");
+         UiAutomation::PressKey(VK_HOME), UiAutomation::PressKey(VK_END, UiAutomation::kShift);
+         UiAutomation::TypeText("pass"), UiAutomation::PressKey('C', UiAutomation::kAlt);
+       },
+       [&] { return WaitState(NMS_LOGGED_IN); }, "&Disconnect", "user", "", nullptr},
+      {"disconnect by its mnemonic", [&] { UiAutomation::PressKey('D', UiAutomation::kAlt); },
+       [&] { return WaitState(NMS_IDLE); }, "&Connect", "user", "", nullptr},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.what);
@@ -304,6 +319,60 @@ TEST_F(NetMasterTest, TheUserLogsInChatsAndDisconnectsThroughTheWindow) {
   EXPECT_EQ(std::vector<std::string>{"You must enter your user name and password before attempting to connect"}, BoxTexts());
   EXPECT_EQ("", m_peer->WaitFor("say", 100));
   EXPECT_TRUE(UiAutomation::StalledModalLoops().empty());
+}
+
+// Every route through the channel dialog ends as the click on OK or Cancel does: the name asked
+// for, or nothing, and the dialog still open where a key only closes the list or the name is empty.
+TEST_F(NetMasterTest, EveryRouteThroughTheChannelDialogEndsAsItsClick) {
+  Start();
+  LogIn();
+  ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+  using Act = std::function<void(CWnd*)>;
+  auto keys = [](std::vector<std::pair<UINT, UINT>> ks) {
+    return [ks](CWnd*) {
+      for (auto [vk, mod] : ks) UiAutomation::PressKey(vk, mod);
+    };
+  };
+  auto pick = [](const char* t) { return [t](CWnd* d) { DialogAutomation::SelectItem(d, IDC_OC_CLIENT, t); }; };
+  auto type = [](const char* t) { return [t](CWnd* d) { DialogAutomation::TypeInto(d, IDC_OC_CLIENT, t); }; };
+  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  const UINT alt = UiAutomation::kAlt;
+  const struct {
+    const char* what;
+    std::vector<Act> first;  // the dialog is still open after these
+    std::vector<Act> then;
+    const char* asked;       // the peer's line, "" for none
+  } routes[] = {
+      {"an entry clicked, OK clicked", {pick("c")}, {click(IDOK)}, "open c"},
+      {"an entry clicked, Enter", {pick("d")}, {keys({{VK_RETURN, 0}})}, "open d"},
+      {"Alt+Down, Down, Enter", {keys({{VK_DOWN, alt}, {VK_DOWN, 0}, {VK_RETURN, 0}})}, {keys({{VK_RETURN, 0}})}, "open c"},
+      {"Down on the closed list, Enter", {keys({{VK_DOWN, 0}})}, {keys({{VK_RETURN, 0}})}, "open c"},
+      {"End in the field, OK clicked", {keys({{VK_END, 0}})}, {click(IDOK)}, "open a"},
+      {"typed, Home, Delete, Enter", {type("zzy"), keys({{VK_HOME, 0}, {VK_DELETE, 0}})}, {keys({{VK_RETURN, 0}})}, "open zy"},
+      {"typed, End, Backspace, Enter", {type("zzy"), keys({{VK_END, 0}, {VK_BACK, 0}})}, {keys({{VK_RETURN, 0}})}, "open zz"},
+      {"typed, Enter", {type("zz")}, {keys({{VK_RETURN, 0}})}, "open zz"},
+      {"typed between blanks, OK clicked", {type(" zz ")}, {click(IDOK)}, "open zz"},
+      {"F4, Escape, Escape", {keys({{VK_F4, 0}, {VK_ESCAPE, 0}})}, {keys({{VK_ESCAPE, 0}})}, ""},
+      {"typed, Escape", {type("zz")}, {keys({{VK_ESCAPE, 0}})}, ""},
+      {"typed, Cancel clicked", {type("zz")}, {click(IDCANCEL)}, ""},
+      {"emptied, Enter, Cancel", {type(""), keys({{VK_DELETE, 0}, {VK_RETURN, 0}})}, {click(IDCANCEL)}, ""},
+  };
+  for (const auto& r : routes) {
+    SCOPED_TRACE(r.what);
+    m_peer->Command("nextlist a,c,d");
+    bool openBetween = false;
+    UiAutomation::AddModalLoopHandler("COpenChannelDlg", [&](CWnd* dlg) {
+      for (const Act& a : r.first) a(dlg);
+      openBetween = (dlg->m_nFlags & WF_CONTINUEMODAL) != 0;
+      for (const Act& a : r.then) a(dlg);
+      if (dlg->m_nFlags & WF_CONTINUEMODAL) dlg->PostMessage(WM_COMMAND, IDCANCEL);
+    });
+    Click(IDC_NM_CHANNEL);
+    ASSERT_TRUE(WaitState(NMS_LIST_REQUESTED));
+    ASSERT_TRUE(WaitState(NMS_LOGGED_IN));
+    EXPECT_TRUE(openBetween);
+    EXPECT_EQ(r.asked, m_peer->WaitFor("open ", *r.asked ? 10000 : 200));
+  }
 }
 
 TEST_F(NetMasterTest, WrongPasswordAndMissingServer) {

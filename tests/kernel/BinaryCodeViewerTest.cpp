@@ -6,6 +6,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/support/PostedGestures.h"
+#include "tests/support/WindowPicture.h"
 
 #include <cstdio>
 #include <functional>
@@ -219,4 +220,64 @@ TEST_F(BinaryCodeViewerTest, F1OpensItsHelpAndAltF4ClosesIt) {
   EXPECT_EQ(4132u, help[0].data);
   EXPECT_EQ(15u, help[0].command);
   EXPECT_TRUE(closed);
+}
+
+// Each key route through the viewer ends as its click route: every control's text, state and check,
+// the focus, and the picture against a full repaint.
+TEST_F(BinaryCodeViewerTest, EachKeyRouteEndsAsItsClick) {
+  using Act = std::function<void(CWnd*)>;
+  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
+  auto keys = [](std::vector<UINT> ks) {
+    return [ks](CWnd*) {
+      for (UINT vk : ks) UiAutomation::PressKey(vk);
+    };
+  };
+  auto state = [](CWnd* d) {
+    std::string s;
+    for (CWnd* c = d->GetWindow(GW_CHILD); c; c = c->GetNextWindow()) {
+      CString t;
+      c->GetWindowText(t);
+      s += std::to_string(c->GetDlgCtrlID()) + ":" + t.GetString() + (c->IsWindowEnabled() ? "" : " off") +
+           std::to_string((int)c->SendMessage(BM_GETCHECK)) + " ";
+    }
+    return s + "focus " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " off " +
+           std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
+  };
+  const auto query = type(Ids::IDC_SOURCE, "?IQ");
+  const struct {
+    const char* what;
+    std::vector<Act> keyed, clicked;
+  } pairs[] = {
+      {"protocol by Down", {click(Ids::IDC_RS232), query, click(Ids::IDC_COMPILE), click(Ids::IDC_RS232), keys({VK_DOWN})},
+       {click(Ids::IDC_RS232), query, click(Ids::IDC_COMPILE), click(Ids::IDC_RS485)}},
+      {"protocol by Up to RS 232", {click(Ids::IDC_RS485), click(Ids::IDC_VKSCAN), keys({VK_UP, VK_UP})},
+       {click(Ids::IDC_RS485), click(Ids::IDC_VKSCAN), click(Ids::IDC_RS485), click(Ids::IDC_RS232)}},
+      {"protocol by End", {click(Ids::IDC_RS485), keys({VK_DOWN, VK_DOWN, VK_DOWN})},
+       {click(Ids::IDC_RS485), click(Ids::IDC_VKSCAN), click(Ids::IDC_BRANNOVETRIXCAN), click(Ids::IDC_VKS)}},
+      {"sender by Up", {click(Ids::IDC_RS485), query, click(Ids::IDC_COMPILE), click(Ids::IDC_HOST), keys({VK_UP})},
+       {click(Ids::IDC_RS485), query, click(Ids::IDC_COMPILE), click(Ids::IDC_HOST), click(Ids::IDC_RELAY)}},
+      {"sender on RS 232: Up stays on Host", {click(Ids::IDC_RS232), query, click(Ids::IDC_COMPILE), click(Ids::IDC_HOST), keys({VK_UP})},
+       {click(Ids::IDC_RS232), query, click(Ids::IDC_COMPILE), click(Ids::IDC_HOST)}},
+      {"destination by Down", {click(Ids::IDC_AXIS), query, click(Ids::IDC_COMPILE), click(Ids::IDC_AXIS), keys({VK_DOWN, VK_DOWN})},
+       {click(Ids::IDC_AXIS), query, click(Ids::IDC_COMPILE), click(Ids::IDC_GROUP), click(Ids::IDC_BROADCAST)}},
+      {"compile by Space", {query, keys({VK_TAB, VK_SPACE})}, {query, click(Ids::IDC_COMPILE)}},
+      {"compile by Enter on its button", {query, keys({VK_TAB, VK_RETURN})}, {query, click(Ids::IDC_COMPILE)}},
+      {"source by Backspace", {query, click(Ids::IDC_COMPILE), click(Ids::IDC_SOURCE), keys({VK_END, VK_BACK})},
+       {query, click(Ids::IDC_COMPILE), type(Ids::IDC_SOURCE, "?I")}},
+      {"source by Delete", {query, click(Ids::IDC_COMPILE), click(Ids::IDC_SOURCE), keys({VK_HOME, VK_DELETE})},
+       {query, click(Ids::IDC_COMPILE), type(Ids::IDC_SOURCE, "IQ")}},
+      {"sender axis typed, compiled by Space", {click(Ids::IDC_RS485), query, type(Ids::IDC_SENDER_AXIS, "300"),
+                                                 click(Ids::IDC_COMPILE), click(Ids::IDC_SOURCE), keys({VK_TAB, VK_SPACE})},
+       {click(Ids::IDC_RS485), query, type(Ids::IDC_SENDER_AXIS, "300"), click(Ids::IDC_COMPILE), click(Ids::IDC_COMPILE)}},
+  };
+  for (const auto& p : pairs) {
+    std::string got[2];
+    for (int k = 0; k < 2; ++k)
+      Run([&](CWnd* d) {
+        for (const Act& a : k ? p.clicked : p.keyed) a(d);
+        got[k] = state(d);
+      });
+    EXPECT_EQ(got[0], got[1]) << p.what;
+  }
 }

@@ -291,3 +291,85 @@ TEST_F(ImportGcodeTest, UsersClicksAndKeysShowAtOnce) {
   EXPECT_TRUE(ended);
   EXPECT_EQ(escaped.GetGroup().GetSize(), 0);
 }
+
+// Each key route through the dialog ends as its click route: every control while it is open, the
+// focus and the picture, then the result, the elements made and the boxes shown.
+TEST_F(ImportGcodeTest, EachKeyRouteEndsAsItsClick) {
+  const std::string file = Program("walk.gnc", "G1 X1\n");
+  using Act = std::function<void(CWnd*)>;
+  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
+  auto pick = [](int id, const char* t) { return [id, t](CWnd* d) { EXPECT_TRUE(DialogAutomation::SelectItem(d, id, t)) << t; }; };
+  auto keys = [](std::vector<std::pair<UINT, UINT>> ks) {
+    return [ks](CWnd*) {
+      for (auto [vk, mod] : ks) UiAutomation::PressKey(vk, mod);
+    };
+  };
+  auto focus = [](int id) {
+    return [id](CWnd* d) {
+      DialogAutomation::ClickControl(d, id);
+      if (d->SendDlgItemMessage(id, CB_GETDROPPEDSTATE)) UiAutomation::PressKey(VK_ESCAPE);
+    };
+  };
+  const Act path = [&](CWnd* d) { d->SetDlgItemText(14000, file.c_str()); };
+  const UINT alt = UiAutomation::kAlt;
+  const struct {
+    const char* what;
+    std::vector<Act> keyed, clicked;
+  } pairs[] = {
+      {"feed override by Space", {click(14010), keys({{VK_SPACE, 0}})}, {click(14010), click(14010)}},
+      {"cycle start by Space", {click(14012), keys({{VK_TAB, 0}, {VK_SPACE, 0}})}, {click(14012), click(14015)}},
+      {"cycle axis by Down", {click(14015), focus(14020), keys({{VK_DOWN, 0}})}, {click(14015), pick(14020, "A")}},
+      {"cycle axis by Alt+Down, Down, Down, Enter",
+       {click(14015), focus(14020), keys({{VK_DOWN, alt}, {VK_DOWN, 0}, {VK_DOWN, 0}, {VK_RETURN, 0}})},
+       {click(14015), pick(14020, "B")}},
+      {"cycle axis by End, Home", {click(14015), focus(14020), keys({{VK_END, 0}, {VK_HOME, 0}})},
+       {click(14015), pick(14020, "D"), pick(14020, "A")}},
+      {"coolant axis by Down", {click(14016), focus(14023), keys({{VK_DOWN, 0}, {VK_DOWN, 0}})},
+       {click(14016), pick(14023, "A"), pick(14023, "B")}},
+      {"units by a letter", {focus(14028), keys({{'I', 0}})}, {pick(14028, "inch")}},
+      {"units by Up", {focus(14028), keys({{VK_UP, 0}})}, {pick(14028, "inch")}},
+      {"direction by Alt+Down, Down, Enter", {focus(14029), keys({{VK_DOWN, alt}, {VK_DOWN, 0}, {VK_RETURN, 0}})},
+       {pick(14029, "counterclockwise")}},
+      {"X by Down", {focus(14002), keys({{VK_DOWN, 0}, {VK_DOWN, 0}})}, {pick(14002, "B")}},
+      {"feed typed, Enter", {path, type(14017, "20"), type(14019, "50"), keys({{VK_RETURN, 0}})},
+       {path, type(14017, "20"), type(14019, "50"), click(IDOK)}},
+      {"feed above the traverse rate, Enter", {path, type(14017, "200"), keys({{VK_RETURN, 0}})},
+       {path, type(14017, "200"), click(IDOK)}},
+      {"spindle at its end, Enter", {path, type(14018, "100000"), keys({{VK_RETURN, 0}})},
+       {path, type(14018, "100000"), click(IDOK)}},
+      {"spindle past its end, Enter", {path, type(14018, "-100001"), keys({{VK_RETURN, 0}})},
+       {path, type(14018, "-100001"), click(IDOK)}},
+      {"same axis twice, Enter", {path, focus(14002), keys({{VK_DOWN, 0}}), focus(14004), keys({{VK_DOWN, 0}, {VK_RETURN, 0}})},
+       {path, pick(14002, "A"), pick(14004, "A"), click(IDOK)}},
+      {"typed, Escape", {path, type(14017, "20"), keys({{VK_ESCAPE, 0}})}, {path, type(14017, "20"), click(IDCANCEL)}},
+      {"percent typed, Backspace, Enter", {path, click(14011), type(14014, "505"), keys({{VK_BACK, 0}, {VK_RETURN, 0}})},
+       {path, click(14011), type(14014, "50"), click(IDOK)}},
+  };
+  for (const auto& p : pairs) {
+    std::string got[2];
+    for (int k = 0; k < 2; ++k) {
+      CImportGcodeDlg dlg(m_controller.get(), m_motion.get());
+      std::string shown = "closed";
+      const INT_PTR result = Show(dlg, [&](CWnd* d) {
+        for (const Act& a : k ? p.clicked : p.keyed) a(d);
+        if (!Open(d)) return;
+        shown.clear();
+        for (CWnd* c = d->GetWindow(GW_CHILD); c; c = c->GetNextWindow()) {
+          CString t;
+          c->GetWindowText(t);
+          shown += std::to_string(c->GetDlgCtrlID()) + ":" + t.GetString() + (c->IsWindowEnabled() ? "" : " off") +
+                   std::to_string((int)c->SendMessage(BM_GETCHECK)) + " ";
+        }
+        for (int id = 14002; id <= 14029; ++id)
+          if (::SendDlgItemMessage(d->m_hWnd, id, CB_GETCOUNT, 0, 0) > 0) shown += ComboState(d, id) + " ";
+        shown += "focus " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " off " +
+                 std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
+      });
+      got[k] = shown + " | " + std::to_string((int)result) + " " + std::to_string(dlg.GetGroup().GetSize());
+      for (const std::string& b : Boxes()) got[k] += " | " + b;
+      ClearBoxes();
+    }
+    EXPECT_EQ(got[0], got[1]) << p.what;
+  }
+}

@@ -4,6 +4,9 @@
 #include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/views/MotionViewFixture.h"
+#include "platform/ui/UiAutomation.h"
+#include "platform/ui/DialogAutomation.h"
+#include "tests/support/WindowPicture.h"
 
 #include <fstream>
 
@@ -147,4 +150,79 @@ TEST_F(MotionViewFilesTest, ImportGcodeInsertsTheTranslation) {
   EXPECT_EQ(view->m_nSelectedRows, 1u);
   motion->SetSelection(CMC_Motion::selNone, 0);
   EXPECT_FALSE(Enabled(CMC_MotionView::ID_MOTION_IMPORT_GCODE));
+}
+
+// The code viewer's routes: each key that ends it ends it as Close does and leaves the program as it
+// was; its corner dragged keeps Close in the corner and the code filling the rest, down to its least size.
+TEST_F(MotionViewFilesTest, EveryRouteOutOfTheCodeViewer) {
+  Main({W(1), Elem("Free Text", "a\r\nb"), G("g", {W(2)})});
+  Open();
+  Select(1, 3);
+  auto keys = [](std::vector<std::pair<UINT, UINT>> ks) {
+    return [ks](CWnd*) {
+      for (auto [vk, mod] : ks) UiAutomation::PressKey(vk, mod);
+    };
+  };
+  auto corner = [](int dx, int dy) {
+    return [dx, dy](CWnd* d) {
+      CRect w;
+      d->GetWindowRect(&w);
+      POINT from{w.right - 2, w.bottom - 2}, to{from.x + dx, from.y + dy};
+      d->ScreenToClient(&from);
+      d->ScreenToClient(&to);
+      UiAutomation::Drag(d->m_hWnd, from, to);
+    };
+  };
+  const struct {
+    const char* what;
+    std::function<void(CWnd*)> act;
+    bool ends;
+    CSize size;  // the window's size afterwards, when it stays
+  } routes[] = {
+      {"Enter in the code", keys({{VK_RETURN, 0}}), true, {}},
+      {"Escape in the code", keys({{VK_ESCAPE, 0}}), true, {}},
+      {"Ctrl+End, Shift+Home, Delete in the code", keys({{VK_END, UiAutomation::kControl}, {VK_HOME, UiAutomation::kShift}, {VK_DELETE, 0}}), false, {}},
+      {"Tab to Close, Space", keys({{VK_TAB, 0}, {VK_SPACE, 0}}), true, {}},
+      {"Tab to Close, Enter", keys({{VK_TAB, 0}, {VK_RETURN, 0}}), true, {}},
+      {"Alt+F4", keys({{VK_F4, UiAutomation::kAlt}}), true, {}},
+      {"the corner dragged out", corner(60, 40), false, {60, 40}},
+      {"the corner dragged past the least size", corner(-2000, -2000), false, {200, 100}},
+  };
+  for (const auto& r : routes) {
+    bool ended = false;
+    CString code;
+    CSize size, start;
+    int off = -1;
+    CRect client, close, edit;
+    DialogAutomation::AddDialogHandler(14040, [&](CWnd* d) {
+      CRect w;
+      d->GetWindowRect(&w);
+      start = w.Size();
+      r.act(d);
+      ended = !(d->m_nFlags & WF_CONTINUEMODAL);
+      if (ended) return;
+      d->GetDlgItemText(14000, code);
+      d->GetWindowRect(&w);
+      size = w.Size();
+      d->GetClientRect(&client);
+      d->GetDlgItem(IDCANCEL)->GetWindowRect(&close);
+      d->ScreenToClient(&close);
+      d->GetDlgItem(14000)->GetWindowRect(&edit);
+      d->ScreenToClient(&edit);
+      off = dravonix::test::PixelsOffFullRepaint(d->m_hWnd);
+      ::SendMessage(d->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    });
+    Command(CMC_MotionView::ID_MOTION_VIEW_CODE);
+    EXPECT_EQ(r.ends, ended) << r.what;
+    EXPECT_FALSE(doc.IsModified()) << r.what;
+    if (ended) continue;
+    EXPECT_EQ(code, "WAIT 1;\r\na\r\nb\r\nWAIT 2;\r\n") << r.what;  // read-only
+    EXPECT_EQ(0, off) << r.what;
+    if (!r.size.cx) continue;  // the template's own layout until the first size change
+    if (r.size.cx == 200) EXPECT_EQ(CSize(200, 100), size) << r.what;
+    else EXPECT_EQ(start + r.size, size) << r.what;
+    EXPECT_EQ(close.right, client.right - 3) << r.what;
+    EXPECT_EQ(close.bottom, client.bottom - 3) << r.what;
+    EXPECT_EQ(edit, CRect(3, 3, client.right - 3, close.top - 3)) << r.what;
+  }
 }

@@ -411,3 +411,109 @@ TEST_F(EventTest, WhatOkValidatedIsNotReadAgainWhenTheFocusLeaves) {
             1);
   EXPECT_STREQ(var.GenerateMLCode(), "  !VO CPOS, V2;\r\n");
 }
+
+// Each key route through the value pages ends as its click route: the page's controls, focus and
+// picture while it is open, then what Edit gives and the event's parameters.
+TEST_F(EventTest, EachKeyRouteOnThePagesEndsAsItsClick) {
+  using Act = std::function<void(CWnd*)>;
+  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
+  auto keys = [](std::vector<std::pair<UINT, UINT>> ks) {
+    return [ks](CWnd*) {
+      for (auto [vk, mod] : ks) UiAutomation::PressKey(vk, mod);
+    };
+  };
+  // The focus to a closed drop-down list: a click drops it, Escape shuts it again.
+  auto focus = [](int id) {
+    return [id](CWnd* d) {
+      DialogAutomation::ClickControl(d, id);
+      if (d->SendDlgItemMessage(id, CB_GETDROPPEDSTATE)) UiAutomation::PressKey(VK_ESCAPE);
+    };
+  };
+  // The entry below the chosen one, clicked in the dropped list.
+  auto nextEntry = [](int id) {
+    return [id](CWnd* d) {
+      char text[64] = "";
+      d->SendDlgItemMessage(id, CB_GETLBTEXT, (WPARAM)d->SendDlgItemMessage(id, CB_GETCURSEL) + 1, (LPARAM)text);
+      EXPECT_TRUE(DialogAutomation::SelectItem(d, id, text)) << id;
+    };
+  };
+  const UINT alt = UiAutomation::kAlt;
+  struct Pair {
+    const char* what;
+    int type;
+    UINT page;
+    std::vector<Act> keyed, clicked;
+    bool controller = false;
+  };
+  const Pair pairs[] = {
+      {"position: sensor by Down", 2, 14022, {click(14012), keys({{VK_DOWN, 0}})}, {click(14012), click(14013)}},
+      {"position: typed, sensor by Down", 2, 14022, {type(14004, "5"), click(14012), keys({{VK_DOWN, 0}})},
+       {type(14004, "5"), click(14012), click(14013)}},
+      {"position: operator by Down", 2, 14022, {click(14002), keys({{VK_DOWN, 0}})}, {click(14002), click(14003)}},
+      {"position: source by Down", 2, 14022, {type(14004, "7"), click(14010), keys({{VK_DOWN, 0}})},
+       {type(14004, "7"), click(14010), click(14011)}},
+      {"position: source by Up", 2, 14022, {click(14011), keys({{VK_UP, 0}})}, {click(14011), click(14010)}},
+      {"position: typed, Enter", 2, 14022, {type(14004, "5"), keys({{VK_RETURN, 0}})}, {type(14004, "5"), click(IDOK)}},
+      {"position: typed, Escape", 2, 14022, {type(14004, "5"), keys({{VK_ESCAPE, 0}})}, {type(14004, "5"), click(IDCANCEL)}},
+      {"position: unit by Down on the closed list", 2, 14022, {type(14004, "3"), focus(14006), keys({{VK_DOWN, 0}})},
+       {type(14004, "3"), nextEntry(14006)}},
+      {"position: unit by Alt+Down, Down, Enter", 2, 14022,
+       {focus(14006), keys({{VK_DOWN, alt}, {VK_DOWN, 0}, {VK_RETURN, 0}})}, {nextEntry(14006)}},
+      {"position: unit by F4, Down, Escape", 2, 14022, {focus(14006), keys({{VK_F4, 0}, {VK_DOWN, 0}, {VK_ESCAPE, 0}})},
+       {focus(14006)}},
+      {"speed: sensor by Up", 3, 14023, {click(14008), keys({{VK_UP, 0}})}, {click(14008), click(14007)}},
+      {"time: source by Up, a name typed, Enter", 4, 14024, {click(14001), keys({{VK_UP, 0}}), type(14002, "T1"), keys({{VK_RETURN, 0}})},
+       {click(14001), click(14000), type(14002, "T1"), click(IDOK)}},
+      {"time: unit by Down, Enter", 4, 14024, {focus(14003), keys({{VK_DOWN, 0}, {VK_RETURN, 0}})},
+       {nextEntry(14003), click(IDOK)}},
+      {"variable: name typed, Tab", 7, 14027, {type(14000, "CPOS"), keys({{VK_TAB, 0}})}, {type(14000, "CPOS"), click(14001)}},
+      {"input: by Down", 6, 14026, {click(14004), keys({{VK_DOWN, 0}})}, {click(14004), click(14005)}},
+      {"input: level by Down", 6, 14026, {click(14004), click(14008), keys({{VK_DOWN, 0}})},
+       {click(14004), click(14008), click(14009)}},
+      {"motion complete: box by Space", 1, 14028, {click(14027), click(14026), keys({{VK_SPACE, 0}})},
+       {click(14027), click(14026), click(14026)}},
+      {"motion complete: mode by Down", 1, 14028, {click(14027), keys({{VK_DOWN, 0}})}, {click(14027), click(14028)}},
+      {"motion complete: unit by F4, Down, Escape", 1, 14028,
+       {click(14027), click(14026), focus(14030), keys({{VK_F4, 0}, {VK_DOWN, 0}, {VK_ESCAPE, 0}})},
+       {click(14027), click(14026), focus(14030)}},
+      {"motion complete: unit by Alt+Down, Down, Enter", 1, 14028,
+       {click(14027), click(14026), focus(14032), keys({{VK_DOWN, alt}, {VK_DOWN, 0}, {VK_RETURN, 0}})},
+       {click(14027), click(14026), nextEntry(14032)}},
+      {"controller position: slave by F4, Down, Escape", 2, 14045,
+       {focus(14007), keys({{VK_F4, 0}, {VK_DOWN, 0}, {VK_ESCAPE, 0}})}, {focus(14007)}, true},
+      {"controller input: slave by F4, Down, Escape", 6, 14048,
+       {focus(14010), keys({{VK_F4, 0}, {VK_DOWN, 0}, {VK_ESCAPE, 0}})}, {focus(14010)}, true},
+      {"controller position: slave by Down on the closed list", 2, 14045, {focus(14007), keys({{VK_DOWN, 0}})},
+       {nextEntry(14007)}, true},
+  };
+  for (const Pair& p : pairs) {
+    std::string got[2];
+    for (int k = 0; k < 2; ++k) {
+      CMotionEvent ev = p.controller ? ControllerEvent() : DriveEvent(m_both.get());
+      ev.m_nType = p.type;
+      std::string shown = "closed";
+      int result = EditWith(ev, p.page, [&](CWnd* d) {
+        for (const Act& a : k ? p.clicked : p.keyed) a(d);
+        if (!::IsWindow(d->m_hWnd) || !(d->m_nFlags & WF_CONTINUEMODAL)) return;
+        shown.clear();
+        for (CWnd* c = d->GetWindow(GW_CHILD); c; c = c->GetNextWindow()) {
+          CString t;
+          c->GetWindowText(t);
+          shown += std::to_string(c->GetDlgCtrlID()) + ":" + t.GetString() + (c->IsWindowEnabled() ? "" : " off") +
+                   std::to_string((int)c->SendMessage(BM_GETCHECK)) + " ";
+        }
+        shown += "focus " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " off " +
+                 std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
+        DialogAutomation::ClickControl(d, IDOK);
+        if (d->m_nFlags & WF_CONTINUEMODAL) DialogAutomation::ClickControl(d, IDCANCEL);
+      });
+      CString written;
+      ev.WriteParameters(written);
+      got[k] = shown + " | " + std::to_string(result) + " " + written.GetString();
+      for (const std::string& b : Boxes()) got[k] += " | " + b;
+      ClearBoxes();
+    }
+    EXPECT_EQ(got[0], got[1]) << p.what;
+  }
+}

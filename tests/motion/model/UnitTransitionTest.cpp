@@ -158,8 +158,11 @@ TEST_F(UnitTransitionTest, TheUsersKeysAndClicksGiveTheFactor) {
     const char *rotary, *linear;
     bool closes;
     double factor;
+    const char* rotaryUnit = nullptr;  // the unit its list shows
   } rows[] = {
-      {"the rotary unit by the arrow key", {key(14001, VK_DOWN)}, "360", "1", false, unit},
+      {"the rotary unit by the arrow key", {key(14001, VK_DOWN)}, "360", "1", false, unit, "deg"},
+      {"the rotary unit's list shut by Escape", {key(14001, VK_F4), key(14001, VK_DOWN), key(14001, VK_ESCAPE)}, "1", "1",
+       false, unit, "rot"},
       {"a typed linear displacement", {type(14002, "10")}, "1", "10", false, 10 * unit},
       {"the close box", {type(14002, "10"), closeBox}, nullptr, nullptr, true, 10 * unit},
       {"Escape", {type(14002, "10"), key(14002, VK_ESCAPE)}, nullptr, nullptr, true, 10 * unit},
@@ -181,6 +184,11 @@ TEST_F(UnitTransitionTest, TheUsersKeysAndClicksGiveTheFactor) {
       d->GetDlgItemText(14002, linear);
       EXPECT_STREQ(r.rotary, rotary) << r.what;
       EXPECT_STREQ(r.linear, linear) << r.what;
+      if (r.rotaryUnit) {
+        CString shown;
+        d->GetDlgItemText(14001, shown);
+        EXPECT_STREQ(r.rotaryUnit, shown) << r.what;
+      }
       EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << r.what;
       DialogAutomation::ClickControl(d, IDCANCEL);
     });
