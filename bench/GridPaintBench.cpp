@@ -2,16 +2,28 @@
 // grid (every row its own stored height, every 1,000th row hidden, the visible rows inside a
 // selection of 500,000 whole rows), compared against the same window over a 50-row grid set up
 // alike (own heights, hidden rows, all rows selected); steady state and the first paint.
+// And a 100,000-row grid view in a frame, its full repaint and Page Down, under the library's
+// start-up defaults (solid grid lines) and under the kernel views' (dotted lines on the right and
+// bottom). Target: the dotted lines cost at most x1.2 of the solid ones.
+#include "bench/BenchNote.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXGridView.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXLibraryDefaults.h"
 #include "platform/gdi/DC.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/Wnd.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -67,10 +79,94 @@ void FirstPaint(benchmark::State& state, ROWCOL rows) {
 void BM_FirstPaintMillionRows(benchmark::State& state) { FirstPaint(state, 1000000); }
 void BM_FirstPaintFiftyRows(benchmark::State& state) { FirstPaint(state, 50); }
 
+class CLinesGridView : public CGXGridView {
+  DECLARE_DYNCREATE(CLinesGridView)
+};
+IMPLEMENT_DYNCREATE(CLinesGridView, CGXGridView)
+
+// A grid view made under the kernel views' library defaults (1, 2, 1) or the start-up ones.
+struct LinesView {
+  CDocument* doc = new CDocument;
+  CFrameWnd* frame = new CFrameWnd;
+  CLinesGridView* view = nullptr;
+  explicit LinesView(bool kernelDefaults) {
+    GXStartGridLibrary();
+    if (kernelDefaults) GXSetLibraryDefaults(1, 2, 1);
+    doc->m_bAutoDelete = FALSE;
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CLinesGridView);
+    ctx.m_pCurrentDoc = doc;
+    frame->Create(nullptr, "lines", WS_POPUP | WS_VISIBLE, CRect(0, 0, 1024, 768), nullptr, nullptr, 0, &ctx);
+    frame->InitialUpdateFrame(doc, TRUE);
+    GXSetLibraryDefaults(0, 0, 0);
+    view = static_cast<CLinesGridView*>(frame->GetActiveView());
+    view->GetParam()->GetData()->SetRowCount(100000);
+    view->GetParam()->GetData()->SetColCount(20);
+    view->RefreshScrollBars(FALSE, FALSE);
+  }
+  void Rewind() {
+    view->SetFocus();
+    view->SetCurrentCell(1, 1);
+    view->SetTopRow(1);
+    view->CGXGridCore::UpdateWindow();
+  }
+};
+
+// The view of those defaults, shown alone, from its top.
+LinesView& Lines(bool kernelDefaults) {
+  static std::unique_ptr<LinesView> views[2];
+  auto& v = views[kernelDefaults ? 1 : 0];
+  if (!v) v = std::make_unique<LinesView>(kernelDefaults);
+  if (auto& other = views[kernelDefaults ? 0 : 1]) other->frame->ShowWindow(SW_HIDE);
+  v->frame->ShowWindow(SW_SHOW);
+  v->Rewind();
+  return *v;
+}
+
+const char* DefaultsName(bool kernelDefaults) { return kernelDefaults ? "(1, 2, 1)" : "(0, 0, 0)"; }
+
+void BM_ViewRepaint(benchmark::State& state) {
+  const bool kernel = state.range(0) != 0;
+  LinesView& lines = Lines(kernel);
+  std::vector<double> times;
+  for (auto _ : state)
+    times.push_back(bench_note::Time([&] {
+      lines.view->Invalidate(FALSE);
+      lines.view->CGXGridCore::UpdateWindow();
+    }));
+  bench_note::Keep(std::string("repaint ") + DefaultsName(kernel), bench_note::Median(times));
+}
+
+void BM_ViewPageDown(benchmark::State& state) {
+  const bool kernel = state.range(0) != 0;
+  LinesView& lines = Lines(kernel);
+  std::vector<double> times;
+  for (auto _ : state) {
+    if (lines.view->GetTopRow() > 99000) {
+      state.PauseTiming();
+      lines.Rewind();
+      state.ResumeTiming();
+    }
+    times.push_back(bench_note::Time([] { UiAutomation::PressKey(VK_NEXT); }));
+  }
+  bench_note::Keep(std::string("page down ") + DefaultsName(kernel), bench_note::Median(times));
+}
+
 }  // namespace
 
+BENCHMARK(BM_ViewRepaint)->Arg(0)->Arg(1)->ArgName("kernel_defaults")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewPageDown)->Arg(0)->Arg(1)->ArgName("kernel_defaults")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintLastPageOfMillionRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFiftyRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPaintMillionRows)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FirstPaintFiftyRows)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::printf("Grid view of 100,000 rows, dotted lines against solid (medians):\n");
+  bench_note::PrintRatio("full repaint", "repaint (1, 2, 1)", "repaint (0, 0, 0)", 1.2);
+  bench_note::PrintRatio("Page Down", "page down (1, 2, 1)", "page down (0, 0, 0)", 1.2);
+  return 0;
+}
