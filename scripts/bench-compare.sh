@@ -51,6 +51,9 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 compare=/usr/share/benchmark/compare.py
+# The system's interpreter, where the packages put scipy (not one a version manager puts first).
+py=/usr/bin/python3
+[ -x "$py" ] || py=python3
 
 # Object paths relative to the checkout, so that both builds share the compiler cache with others.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$repo")} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
@@ -101,8 +104,9 @@ done
 # Both sides in turns, the first to run alternating, so that a neighbour's load meets both alike.
 mkdir -p "$scratch/runs"
 run() {
-  local side=$1 exe=$2 rep=$3
-  "${tree[$side]}/build/bin/$exe" ${filter:+--benchmark_filter="$filter"} --benchmark_min_time="$min_time" \
+  local side=$1 exe=$2 rep=$3 only=()
+  [ -z "$filter" ] || only=(--benchmark_filter="$filter")
+  "${tree[$side]}/build/bin/$exe" "${only[@]}" --benchmark_min_time="$min_time" \
     --benchmark_out="$scratch/runs/$side-$exe-$rep.json" --benchmark_out_format=json \
     >>"$scratch/runs/$side.log" 2>&1 || echo "bench-compare: $exe ($side) failed in run $rep" >&2
 }
@@ -115,45 +119,52 @@ for ((rep = 0; rep < reps; ++rep)); do
 done
 
 # One result file per side: every run of every executable as a repetition, named by its
-# executable, with the median compare.py shows beside its U test.
-for side in base head; do
-  python3 - "$scratch/runs" "$side" "$scratch/$side.json" <<'EOF'
+# executable, in nanoseconds (compare.py prints whole units), with the median compare.py shows
+# beside its U test; only the cases both sides have, so that the overall mean compares like with like.
+"$py" - "$scratch/runs" "$scratch/base.json" "$scratch/head.json" <<'EOF'
 import glob, json, os, statistics, sys
-runs, side, out = sys.argv[1:]
-context, by_name = None, {}
-for path in sorted(glob.glob(os.path.join(runs, side + "-*.json"))):
-    try:
-        data = json.load(open(path))
-    except (OSError, ValueError):
-        continue
-    context = context or data.get("context", {})
-    exe = os.path.basename(path)[len(side) + 1:].rsplit("-", 1)[0].removeprefix("bench_")
-    for b in data.get("benchmarks", []):
-        if b.get("error_occurred") or b.get("run_type", "iteration") != "iteration":
+runs, outs = sys.argv[1], dict(zip(("base", "head"), sys.argv[2:]))
+scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}
+context, by_name = {}, {"base": {}, "head": {}}
+for side in by_name:
+    for path in sorted(glob.glob(os.path.join(runs, side + "-*.json"))):
+        try:
+            data = json.load(open(path))
+        except (OSError, ValueError):
             continue
-        b["name"] = b["run_name"] = exe + "/" + b["name"]
-        by_name.setdefault(b["name"], []).append(b)
-benchmarks = []
-for order, (name, entries) in enumerate(by_name.items()):
-    # compare.py orders by these indexes, which each executable starts from 0.
-    for i, b in enumerate(entries):
-        b.update(repetitions=len(entries), repetition_index=i, family_index=order, per_family_instance_index=0)
-        benchmarks.append(b)
-    median = dict(entries[0], name=name + "_median", run_type="aggregate", aggregate_name="median")
-    for field in ("real_time", "cpu_time"):
-        median[field] = statistics.median(b[field] for b in entries)
-    benchmarks.append(median)
-json.dump({"context": context or {}, "benchmarks": benchmarks}, open(out, "w"))
+        context.setdefault(side, data.get("context", {}))
+        exe = os.path.basename(path)[len(side) + 1:].rsplit("-", 1)[0].removeprefix("bench_")
+        for b in data.get("benchmarks", []):
+            if b.get("error_occurred") or b.get("run_type", "iteration") != "iteration":
+                continue
+            b["name"] = b["run_name"] = exe + "/" + b["name"]
+            for field in ("real_time", "cpu_time"):
+                b[field] *= scale.get(b.get("time_unit", "ns"), 1)
+            b["time_unit"] = "ns"
+            by_name[side].setdefault(b["name"], []).append(b)
+both = [n for n in by_name["base"] if n in by_name["head"]]
+for side, out in outs.items():
+    benchmarks = []
+    for order, name in enumerate(both):
+        entries = by_name[side][name]
+        # compare.py orders by these indexes, which each executable starts from 0.
+        for i, b in enumerate(entries):
+            b.update(repetitions=len(entries), repetition_index=i, family_index=order, per_family_instance_index=0)
+            benchmarks.append(b)
+        median = dict(entries[0], name=name + "_median", run_type="aggregate", aggregate_name="median")
+        for field in ("real_time", "cpu_time"):
+            median[field] = statistics.median(b[field] for b in entries)
+        benchmarks.append(median)
+    json.dump({"context": context.get(side, {}), "benchmarks": benchmarks}, open(out, "w"))
 EOF
-done
 
 echo
-(cd "$(dirname "$compare")" && python3 "$compare" --no-color -a --alpha "$alpha" -d "$scratch/diff.json" \
+(cd "$(dirname "$compare")" && "$py" "$compare" --no-color -a --alpha "$alpha" -d "$scratch/diff.json" \
   benchmarks "$scratch/base.json" "$scratch/head.json") | sed "s|$scratch/||g"
 
 # A case is flagged when its median CPU time is slower beyond the threshold and the U test
 # finds the two sides' CPU times differ.
-python3 - "$scratch/diff.json" "$threshold" "$alpha" <<'EOF'
+"$py" - "$scratch/diff.json" "$threshold" "$alpha" <<'EOF'
 import json, sys
 diff, threshold, alpha = json.load(open(sys.argv[1])), float(sys.argv[2]) / 100, float(sys.argv[3])
 pvalue = {d["name"]: d["utest"]["cpu_pvalue"] for d in diff if d.get("utest")}
