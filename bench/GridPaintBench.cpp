@@ -2,16 +2,27 @@
 // grid (every row its own stored height, every 1,000th row hidden, the visible rows inside a
 // selection of 500,000 whole rows), compared against the same window over a 50-row grid set up
 // alike (own heights, hidden rows, all rows selected); steady state and the first paint.
+// And a 100,000-row grid view in a frame, its full repaint and Page Down, under the library's
+// start-up defaults (solid grid lines) and under the kernel views' (dotted lines on the right and
+// bottom). Target: the dotted lines cost at most x1.2 of the solid ones.
+#include "bench/BenchNote.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridCore.h"
+#include "grid/engine/GXGridView.h"
 #include "grid/engine/GXLibrary.h"
+#include "grid/engine/GXLibraryDefaults.h"
 #include "platform/gdi/DC.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UiAutomation.h"
 #include "platform/ui/Wnd.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -67,10 +78,102 @@ void FirstPaint(benchmark::State& state, ROWCOL rows) {
 void BM_FirstPaintMillionRows(benchmark::State& state) { FirstPaint(state, 1000000); }
 void BM_FirstPaintFiftyRows(benchmark::State& state) { FirstPaint(state, 50); }
 
+class CLinesGridView : public CGXGridView {
+  DECLARE_DYNCREATE(CLinesGridView)
+};
+IMPLEMENT_DYNCREATE(CLinesGridView, CGXGridView)
+
+// A grid view made under the kernel views' library defaults (1, 2, 1) or the start-up ones, the two
+// side by side.
+struct LinesView {
+  CDocument* doc = new CDocument;
+  CFrameWnd* frame = new CFrameWnd;
+  CLinesGridView* view = nullptr;
+  explicit LinesView(bool kernelDefaults) {
+    GXStartGridLibrary();
+    if (kernelDefaults) GXSetLibraryDefaults(1, 2, 1);
+    doc->m_bAutoDelete = FALSE;
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CLinesGridView);
+    ctx.m_pCurrentDoc = doc;
+    const int left = kernelDefaults ? 640 : 0;
+    frame->Create(nullptr, "lines", WS_POPUP | WS_VISIBLE, CRect(left, 0, left + 640, 768), nullptr, nullptr, 0, &ctx);
+    frame->InitialUpdateFrame(doc, TRUE);
+    GXSetLibraryDefaults(0, 0, 0);
+    view = static_cast<CLinesGridView*>(frame->GetActiveView());
+    view->GetParam()->GetData()->SetRowCount(100000);
+    view->GetParam()->GetData()->SetColCount(20);
+    view->RefreshScrollBars(FALSE, FALSE);
+    Rewind();
+  }
+  void Rewind() {
+    view->SetCurrentCell(1, 1);
+    view->SetTopRow(1);
+    view->CGXGridCore::UpdateWindow();
+  }
+  void Repaint() {
+    view->Invalidate(FALSE);
+    view->CGXGridCore::UpdateWindow();
+  }
+  // Page Down with the focus in the view, from the top again near the end (untimed).
+  template <class Timed>
+  void PageDown(benchmark::State& state, Timed timed) {
+    state.PauseTiming();
+    if (view->GetTopRow() > 99000) Rewind();
+    frame->SetActiveWindow();
+    view->SetFocus();
+    state.ResumeTiming();
+    timed([] { UiAutomation::PressKey(VK_NEXT); });
+  }
+};
+
+LinesView& Lines(bool kernelDefaults) {
+  static std::unique_ptr<LinesView> views[2];
+  auto& v = views[kernelDefaults ? 1 : 0];
+  if (!v) v = std::make_unique<LinesView>(kernelDefaults);
+  return *v;
+}
+
+void BM_ViewRepaint(benchmark::State& state) {
+  LinesView& lines = Lines(state.range(0) != 0);
+  for (auto _ : state) lines.Repaint();
+}
+
+void BM_ViewPageDown(benchmark::State& state) {
+  LinesView& lines = Lines(state.range(0) != 0);
+  for (auto _ : state) lines.PageDown(state, [](auto press) { press(); });
+}
+
+// Both views in turns, so that a neighbour's load meets both alike: the closing note's ratios.
+void BM_ViewsInTurns(benchmark::State& state) {
+  LinesView &solid = Lines(false), &dotted = Lines(true);
+  std::vector<double> times[4];
+  for (auto _ : state) {
+    times[0].push_back(bench_note::Time([&] { solid.Repaint(); }));
+    times[1].push_back(bench_note::Time([&] { dotted.Repaint(); }));
+    solid.PageDown(state, [&](auto press) { times[2].push_back(bench_note::Time(press)); });
+    dotted.PageDown(state, [&](auto press) { times[3].push_back(bench_note::Time(press)); });
+  }
+  const char* keys[4] = {"repaint (0, 0, 0)", "repaint (1, 2, 1)", "page down (0, 0, 0)", "page down (1, 2, 1)"};
+  for (int i = 0; i < 4; ++i) bench_note::Keep(keys[i], bench_note::Median(times[i]));
+}
+
 }  // namespace
 
+BENCHMARK(BM_ViewRepaint)->Arg(0)->Arg(1)->ArgName("kernel_defaults")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewPageDown)->Arg(0)->Arg(1)->ArgName("kernel_defaults")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewsInTurns)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintLastPageOfMillionRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFiftyRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPaintMillionRows)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FirstPaintFiftyRows)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::printf("Grid view of 100,000 rows, dotted lines against solid (medians, in turns):\n");
+  bench_note::PrintRatio("full repaint", "repaint (1, 2, 1)", "repaint (0, 0, 0)", 1.2);
+  bench_note::PrintRatio("Page Down", "page down (1, 2, 1)", "page down (0, 0, 0)", 1.2);
+  return 0;
+}

@@ -7,7 +7,6 @@
 #include "platform/ui/WinThread.h"
 #include "platform/ui/Wnd.h"
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -47,17 +46,6 @@ struct HWND__* CurrentThreadMainWindow() {
 
 LRESULT SendToWindow(struct HWND__* hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::SendMessage(hwnd, message, wParam, lParam);
-}
-
-// A library read into a buffer of its own, copied out only when it succeeds: a failure the user
-// ignores leaves the caller's words as they were, never what a broken transfer left behind.
-template <class Read>
-bool ReadThrough(WORD* words, WORD count, Read read) {
-  if (!words) return read(words);
-  std::vector<WORD> buffer(words, words + count);
-  if (!read(buffer.data())) return false;
-  std::copy(buffer.begin(), buffer.end(), words);
-  return true;
 }
 
 // Holds nShowErr at 0 while the drive's answers are awaited.
@@ -190,8 +178,10 @@ int CMC_Comm::SendData(WORD* words, WORD address, BYTE space, WORD count) {
 
 int CMC_Comm::ReceiveData(WORD* words, WORD address, BYTE space, WORD count) {
   if (!IsCommunicationInitialized()) return 0;
+  // The library hands a read's words out only when the read succeeds, and a net answer is copied out
+  // only when it came whole: a failure the user ignores leaves the caller's words as they were.
   return RunWithRetry([&] {
-    if (!m_bNetMaster) return ReadThrough(words, count, [&](WORD* into) { return DAV_ReceiveData(into, address, space, count); });
+    if (!m_bNetMaster) return DAV_ReceiveData(words, address, space, count);
     std::vector<BYTE> data;
     if (count && !words) return false;
     if (!NetRequest(MemoryRequest(NETOP_RECEIVE_DATA, -1, address, space, count), 2u * count + 2, false, &data)) return false;
@@ -216,9 +206,7 @@ int CMC_Comm::ReceiveBigData(WORD* words, WORD address, BYTE space, WORD count, 
                              void* user) {
   if (!IsCommunicationInitialized()) return 0;
   return RunWithRetry([&] {
-    if (!m_bNetMaster)
-      return ReadThrough(words, count,
-                         [&](WORD* into) { return DAV_ReceiveBigData(into, address, space, count, callback, user); });
+    if (!m_bNetMaster) return DAV_ReceiveBigData(words, address, space, count, callback, user);
     if (count && !words) return false;
     std::vector<BYTE> data;
     if (!NetRequest(MemoryRequest(NETOP_RECEIVE_BIG_DATA, callback ? 1 : 0, address, space, count), 2u * count + 2, false, &data,

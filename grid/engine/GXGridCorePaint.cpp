@@ -379,6 +379,23 @@ void FillRun(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, BOOL bSetAll) {
   }
 }
 
+// The step along a dotted or dashed line `width` pixels thick after which its pattern repeats (the
+// pattern starts at each piece's own corner): a cell's piece starting a whole number of steps after
+// the line's start looks the same drawn with it. 0 for a pattern other than the library's own.
+int PatternStep(const CGXBrushValue& pattern, BOOL horizontal, int width) {
+  const WORD* bits = pattern.GetStyle() == 3 ? GXGetPatternBits(pattern.GetPattern()) : nullptr;
+  if (!bits || pattern.GetHatch() != (UINT_PTR)GXGetPatternBitmap(pattern.GetPattern())) return 0;
+  auto on = [&](int x, int y) { return (bits[y & 7] >> (7 - (x & 7))) & 1; };
+  for (int step = 1; step < 8; step *= 2) {
+    bool repeats = true;
+    for (int a = 0; a < std::min(width, 8) && repeats; ++a)
+      for (int t = 0; t < 8 && repeats; ++t)
+        repeats = horizontal ? on(t, a) == on(t + step, a) : on(a, t) == on(a, t + step);
+    if (repeats) return step;
+  }
+  return 8;
+}
+
 // Horizontal (bRows) or vertical lines of one painted row or column.
 void DrawLines(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL n, BOOL bRows) {
   const BOOL shown = bRows ? ctx.m_bHorzLines : ctx.m_bVertLines;
@@ -410,6 +427,10 @@ void DrawLines(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL n, BOOL bRows) {
       const BOOL patterned = pen.GetPatternBrush(pattern, s->GetInterior(), side >= 2, bw) && pen.GetStyle() != 5;
       const WORD clear = border ? kSideBits[side] : lineBit;
       f &= (WORD)~clear;
+      // Pieces whose patterns line up are drawn as one, where logical units are pixels.
+      const int step = patterned && !ctx.m_pDC->IsPrinting() && ctx.m_pDC->GetMapMode() == MM_TEXT
+                           ? PatternStep(pattern, bRows, std::max<int>(1, pen.GetWidth()))
+                           : 0;
       ROWCOL end = m + 1;
       int extent = bRows ? ctx.m_anColWidth[m] : ctx.m_anRowHeight[m];
       for (; end < count; ++end) {
@@ -419,10 +440,13 @@ void DrawLines(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL n, BOOL bRows) {
         if (!t) break;
         const BOOL b2 = (g & kSideBits[side]) != 0;
         const BOOL l2 = shown && ((lineSide && (g & lineBit)) || (lastFrozen && pass == 1 && (g & frozenBit)));
-        // A dotted or dashed line is drawn cell by cell: each cell's piece keeps its phase where the cell moves.
-        if (patterned || (border ? !b2 : (b2 || !l2))) break;
+        // A dotted or dashed line is drawn cell by cell: each cell's piece keeps its phase where the cell
+        // moves. A piece whose pattern lines up with the line's start joins it.
+        if ((patterned && (step == 0 || extent % step != 0)) || (border ? !b2 : (b2 || !l2))) break;
         const CGXPenValue p2 = b2 ? t->GetBorders(side) : gridPen;
-        if (patterned ? !(p2.GetPatternBrush(other, t->GetInterior(), side >= 2, bw) && other == pattern) : !(p2 == pen))
+        if (patterned ? !(p2.GetPatternBrush(other, t->GetInterior(), side >= 2, bw) && other == pattern &&
+                          std::max<int>(1, p2.GetWidth()) == std::max<int>(1, pen.GetWidth()))
+                      : !(p2 == pen))
           break;
         g &= (WORD)~(b2 ? kSideBits[side] : lineBit);
         extent += bRows ? ctx.m_anColWidth[end] : ctx.m_anRowHeight[end];

@@ -356,6 +356,47 @@ void CDC::Impl::FillDeviceRect(const RECT& r, const Paint& paint, int rop2) {
   s.rop2 = savedRop;
 }
 
+// The pixels Cairo gives for the repeated pattern (its 0 bits in the text colour, its 1 bits in the
+// background colour, from the brush origin), without a pattern surface made for each fill: a grid's
+// dotted lines are filled cell by cell.
+bool CDC::Impl::FillMonoPattern(const RECT& r, const BrushObj* b) {
+  if (!raster || devScale != 1.0 || !b || !b->pattern || !b->pattern->mono || !b->pattern->surf) return false;
+  switch (b->lb.lbStyle) {
+    case BS_PATTERN: case BS_DIBPATTERN: case BS_DIBPATTERNPT: case BS_PATTERN8X8: case BS_DIBPATTERN8X8: break;
+    default: return false;
+  }
+  const int w = b->pattern->w, h = b->pattern->h;
+  if (w <= 0 || h <= 0 || w > 64 || h > 64) return false;
+  if (EmptyRect(r) || !surface) return true;
+  uint32_t tile[64 * 64];
+  cairo_surface_flush(b->pattern->surf);
+  const unsigned char* bits = cairo_image_surface_get_data(b->pattern->surf);
+  const int stride = cairo_image_surface_get_stride(b->pattern->surf);
+  const uint32_t fg = Pix(s.text) | 0xFF000000u, bg = Pix(s.bk) | 0xFF000000u;
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* src = reinterpret_cast<const uint32_t*>(bits + y * stride);
+    for (int x = 0; x < w; ++x) tile[y * w + x] = (src[x] & 0xFFFFFF) ? bg : fg;
+  }
+  auto wrap = [](int v, int n) { return ((v % n) + n) % n; };
+  const Region& e = Eff();
+  Begin();
+  for (const RECT& c : e.rects) {
+    RECT q = Intersect(c, r);
+    if (EmptyRect(q)) continue;
+    const int x0 = wrap(q.left - s.brushOrg.x, w);
+    for (int y = q.top; y < q.bottom; ++y) {
+      const uint32_t* line = tile + wrap(y - s.brushOrg.y, h) * w;
+      uint32_t* row = Row(y);
+      for (int x = q.left, t = x0; x < q.right; ++x) {
+        row[x] = line[t];
+        if (++t == w) t = 0;
+      }
+    }
+  }
+  End();
+  return true;
+}
+
 void CDC::Impl::StrokeShapePath(const std::function<void(cairo_t*)>& path) {
   Paint pp;
   PenPaint(pp);
@@ -764,11 +805,12 @@ static void FillWithBrush(CDC* dc, CDC::Impl& d, const RECT& r, HBRUSH brush, DW
   }
   auto b = LookupBrush(brush);
   if (!b) return;
-  Paint p;
-  d.BrushPaint(b.get(), p);
   RECT dr{d.XL2D(r.left), d.YL2D(r.top), d.XL2D(r.right), d.YL2D(r.bottom)};
   if (dr.left > dr.right) std::swap(dr.left, dr.right);
   if (dr.top > dr.bottom) std::swap(dr.top, dr.bottom);
+  if (rop == PATCOPY && d.FillMonoPattern(dr, b.get())) return;
+  Paint p;
+  d.BrushPaint(b.get(), p);
   d.FillDeviceRect(dr, p, rop == PATINVERT ? R2_XORPEN : R2_COPYPEN);
 }
 

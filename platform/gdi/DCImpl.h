@@ -138,6 +138,9 @@ struct CDC::Impl {
   void Render(const std::function<void(cairo_t*)>& path, const gdi::Paint& paint, bool stroke, double lineWidth,
               cairo_line_cap_t cap, cairo_line_join_t join, const double* dashes, int nDashes);
   void FillDeviceRect(const RECT& r, const gdi::Paint& paint, int rop2);
+  // Copies a monochrome pattern brush into an image's pixels; false when the brush or the surface
+  // needs Cairo.
+  bool FillMonoPattern(const RECT& r, const gdi::BrushObj* b);
   void StrokeShapePath(const std::function<void(cairo_t*)>& path);
   void Rop3(const RECT& dst, cairo_surface_t* src, int srcX, int srcY, const gdi::Paint* pat, DWORD rop);
   std::shared_ptr<gdi::RealFont> Font();

@@ -286,6 +286,44 @@ HWND HeldCapture() {
   return GetCapture();
 }
 
+// Whether every window under the point inside `w` (whose client area starts at `origin` on the
+// screen) belongs to the queue `q`. Called with the window manager's lock held.
+bool OneQueueUnder(HWND w, POINT origin, POINT screen, ThreadQueue* q) {
+  const POINT inner{screen.x - origin.x, screen.y - origin.y};
+  if (!CRect(0, 0, w->rcClient.Width(), w->rcClient.Height()).PtInRect(inner)) return true;
+  for (HWND c : w->children) {
+    if (!(c->style & WS_VISIBLE) || !c->rcWindow.PtInRect(inner)) continue;
+    if (c->queue != q) return false;
+    const POINT at{origin.x + c->rcWindow.left + c->rcClient.left, origin.y + c->rcWindow.top + c->rcClient.top};
+    if (!OneQueueUnder(c, at, screen, q)) return false;
+  }
+  return true;
+}
+
+// The queue the mouse input at the point goes to: that of the capture, else of the focus for the
+// wheel, else of the window under the point, which the read finds again. That window lies within
+// the topmost window under the point: where every window there under the point shares its thread,
+// the topmost one names it, and no window is asked its hit test twice for each move.
+ThreadQueue* MouseQueue(UINT msg, POINT screen) {
+  HWND to = HeldCapture();
+  if (!to && msg == WM_MOUSEWHEEL) to = GetFocus();
+  if (!to) {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    HWND top = nullptr;
+    for (HWND w : Desktop()->children)
+      if ((w->style & WS_VISIBLE) && w->rcWindow.PtInRect(screen)) {
+        top = w;
+        break;
+      }
+    if (!top) return CurrentQueue();
+    const POINT origin{top->rcWindow.left + top->rcClient.left, top->rcWindow.top + top->rcClient.top};
+    if (!top->dead && top->queue && OneQueueUnder(top, origin, screen, top->queue)) return top->queue;
+  }
+  if (!to) to = WindowFromPoint(screen);
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
+  return to && IsLive(to) && !to->dead && to->queue ? to->queue : CurrentQueue();
+}
+
 }  // namespace
 
 BOOL PostKeyInput(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -314,13 +352,7 @@ BOOL PostMouseInput(UINT msg, WPARAM wParam, POINT screen) {
     if (moves) S().cursor = screen;
   }
   // The window under the point (or the capture) only names the thread whose queue takes it.
-  HWND to = HeldCapture();
-  if (!to) to = msg == WM_MOUSEWHEEL ? GetFocus() : WindowFromPoint(screen);
-  ThreadQueue* q = CurrentQueue();
-  {
-    std::lock_guard<std::recursive_mutex> lock(WmLock());
-    if (to && IsLive(to) && !to->dead && to->queue) q = to->queue;
-  }
+  ThreadQueue* q = MouseQueue(msg, screen);
   LPARAM lp = MAKELPARAM(screen.x, screen.y);
   return QueueInput(q, MSG{nullptr, msg, wParam, lp, GetTickCount(), screen});
 }

@@ -110,26 +110,42 @@ void CGraphWindow::FastFrame(CDC* dc) {
   CRect boxes[4];
   bool vertical[4];
   LabelBoxes(dc, boxes, vertical);
-  // The text boxes are drawn over the frames: the frames stay out of them.
+  // The text boxes are drawn over the frames: the frames stay out of those that reach them. A
+  // frame's lines lie on the second and third pixels inside its rectangle's left and top edges and
+  // on the second inside its right and bottom ones.
+  CRect f(m_rcDraw);
+  f.InflateRect(3, 3);
+  const CRect frameRects[2] = {f, CRect(0, 0, m_nClientW + 1, m_nClientH - m_nBands[bandLegend] + 1)};
+  auto reachesFrame = [&](const CRect& b) {
+    for (const CRect& fr : frameRects) {
+      const CRect lines(fr.left + 1, fr.top + 1, fr.right - 1, fr.bottom - 1),
+          inside(fr.left + 3, fr.top + 3, fr.right - 2, fr.bottom - 2);
+      CRect both;
+      const bool within = b.left >= inside.left && b.right <= inside.right && b.top >= inside.top && b.bottom <= inside.bottom;
+      if (both.IntersectRect(&b, &lines) && !within) return true;
+    }
+    return false;
+  };
   CRgn frames;
-  frames.CreateRectRgn(0, 0, m_nClientW + 1, m_nClientH + 1);
+  bool framesClipped = false;
   for (CRect& b : boxes) {
     if (b.IsRectEmpty()) continue;
     CRgn box;
     box.CreateRectRgnIndirect(&b);
     r.CombineRgn(&r, &box, RGN_DIFF);
+    if (IsOsc() || !reachesFrame(b)) continue;
+    if (!framesClipped) frames.CreateRectRgn(0, 0, m_nClientW + 1, m_nClientH + 1);
     frames.CombineRgn(&frames, &box, RGN_DIFF);
+    framesClipped = true;
   }
   dc->FillSolidRect(&m_rcDraw, bk);
   CBrush fill(IsOsc() ? bk : GetSysColor(COLOR_BTNFACE));
   dc->FillRgn(&r, &fill);
   if (!IsOsc()) {
-    dc->SelectClipRgn(&frames);
-    CRect f(m_rcDraw);
-    f.InflateRect(3, 3);
-    Draw3dFrame(dc, f, 1, 1);
-    Draw3dFrame(dc, CRect(0, 0, m_nClientW + 1, m_nClientH - m_nBands[bandLegend] + 1), 1, 0);
-    dc->SelectClipRgn(nullptr);
+    if (framesClipped) dc->SelectClipRgn(&frames);
+    Draw3dFrame(dc, frameRects[0], 1, 1);
+    Draw3dFrame(dc, frameRects[1], 1, 0);
+    if (framesClipped) dc->SelectClipRgn(nullptr);
   }
   CRgn clip;
   clip.CreateRectRgn(0, 0, 0, 0);

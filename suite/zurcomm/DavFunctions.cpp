@@ -190,22 +190,23 @@ bool Transfer(bool send, const char* function, uint16_t* words, uint16_t address
     if (send) zurcomm::LogWordsWritten(*d, space, address, count);
     return true;
   }
-  // Block by block, the progress reported between blocks without the lock.
+  // Block by block, the progress reported between blocks without the lock. A read hands the words
+  // out once the last block is in, so that one cancelled or cut off leaves the buffer as it was.
   const size_t kBlock = 512;
   const uint16_t axis = d->id;
   const char* text = send ? "Sending data..." : "Receiving data...";
+  auto timeOut = [&] { return c.Fail("Time-out: axis " + std::to_string(axis) + " does not answer"); };
   for (size_t done = 0; done < count;) {
     size_t n = std::min(kBlock, (size_t)count - done);
     Drive* now = c.S().Find(axis);
-    if (!now) return c.Fail("Time-out: axis " + std::to_string(axis) + " does not answer");
-    now->Locate(space, (uint16_t)(address + done), n, runs, why);
-    uint16_t* p = words + done;
-    for (auto& r : runs) {
-      if (r.n) {
-        if (send) memcpy(r.p, p, r.n * 2);
-        else memcpy(p, r.p, r.n * 2);
+    if (!now) return timeOut();
+    if (send) {
+      now->Locate(space, (uint16_t)(address + done), n, runs, why);
+      uint16_t* p = words + done;
+      for (auto& r : runs) {
+        if (r.n) memcpy(r.p, p, r.n * 2);
+        p += r.n;
       }
-      p += r.n;
     }
     done += n;
     float percent = 100.0f * (float)done / (float)count;
@@ -214,8 +215,17 @@ bool Transfer(bool send, const char* function, uint16_t* words, uint16_t address
     c.Relock();
     if (!go) return c.Fail("Transfer cancelled");
   }
-  if (send)
-    if (Drive* now = c.S().Find(axis)) zurcomm::LogWordsWritten(*now, space, address, count);
+  Drive* now = c.S().Find(axis);
+  if (send) {
+    if (now) zurcomm::LogWordsWritten(*now, space, address, count);
+    return true;
+  }
+  if (!now) return timeOut();
+  now->Locate(space, address, count, runs, why);
+  for (auto& r : runs) {
+    if (r.n) memcpy(words, r.p, r.n * 2);
+    words += r.n;
+  }
   return true;
 }
 

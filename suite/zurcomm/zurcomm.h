@@ -47,6 +47,7 @@ bool DAV_ReceiveMessage(DAV_MSG* msg);
 // Received bytes waiting; < 0 on error.
 int DAV_GetBytesCountInQueue();
 bool DAV_SendData(uint16_t* words, uint16_t address, uint8_t space, uint16_t count);
+// A read hands its words out only when it succeeds: a failed one leaves the buffer as it was.
 bool DAV_ReceiveData(uint16_t* words, uint16_t address, uint8_t space, uint16_t count);
 bool DAV_SendBigData(uint16_t* words, uint16_t address, uint8_t space, uint16_t count,
                      DAV_PROGRESS_CALLBACK callback, void* user);

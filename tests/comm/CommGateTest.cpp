@@ -4,6 +4,8 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Ini.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* const kNotOnline =
@@ -155,6 +157,14 @@ TEST_F(CommTest, CancelClosesAndOtherAnswersKeepTheChannel) {
   EXPECT_EQ(w[0], 0xDEAD);
   EXPECT_EQ(w[1], 0xDEAD);
   EXPECT_EQ(CMC_Comm::m_nLastErrorAnswer, IDIGNORE);
+  // So does a big read cut off after its first block.
+  std::vector<WORD> big(1500, 0xDEAD);
+  int blocks = 0;
+  auto stopAtSecond = [](int, const char*, float, void* user) { return ++*static_cast<int*>(user) < 2; };
+  Automation::Instance().PushMessageBoxAnswer(IDIGNORE);
+  EXPECT_TRUE(CMC_Comm::ReceiveBigData(big.data(), 0x8200, 1, 1500, stopAtSecond, &blocks));
+  EXPECT_EQ(blocks, 2);
+  EXPECT_EQ(std::count(big.begin(), big.end(), 0xDEAD), 1500);
   // Ignore leaves out-parameters and the cache untouched.
   DriveSimulator::FailNextCalls(1, "x", "DAV_SetActiveDrive");
   Automation::Instance().PushMessageBoxAnswer(IDIGNORE);
