@@ -40,6 +40,13 @@ void CDotDC::Init() {
     m_nTech = tech;
   }
   m_bFastSolid = (m_wPattern >> 12) == 0 && m_nTech == DT_RASDISPLAY && m_nWidth <= 3;
+  // A wide pen reaches past the pixels stepped inside the clip rectangle, onto frames and text boxes
+  // that a redraw of the plot area alone does not repaint: the device clips it too. A metafile keeps
+  // its records as they were.
+  if (m_pDC && m_pCurve && m_nTech != DT_METAFILE) {
+    m_nSavedDC = m_pDC->SaveDC();
+    m_pDC->IntersectClipRect(m_rcClip.left, m_rcClip.top, m_rcClip.right, m_rcClip.bottom);
+  }
   m_hPen = ::CreatePen(PS_SOLID, m_nWidth, m_cr);
   if (m_pDC) m_hOldPen = m_pDC->SelectObject((HGDIOBJ)m_hPen);
 }
@@ -48,6 +55,7 @@ CDotDC::~CDotDC() {
   FlushRun(false);
   if (m_pCurve) m_pCurve->m_dwDrawState = (DWORD)m_nStep;
   if (m_pDC && m_hOldPen) m_pDC->SelectObject(m_hOldPen);
+  if (m_pDC && m_nSavedDC) m_pDC->RestoreDC(m_nSavedDC);
   ::DeleteObject(m_hPen);
 }
 

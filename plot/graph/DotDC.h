@@ -45,6 +45,7 @@ class CDotDC {
   CDC* m_pDC = nullptr;
   HGDIOBJ m_hOldPen = nullptr;
   HPEN m_hPen = nullptr;
+  int m_nSavedDC = 0;
   int m_nTech = 1;
   CXYCurve* m_pCurve = nullptr;
   RECT m_rcClip{0, 0, 32767, 32767};

@@ -516,6 +516,13 @@ TEST(PlotWindows, ArrivingSamplesDrawAsAFullRepaint) {
   for (const auto& [start, steps] : cases) EXPECT_EQ(FirstStale(steps, start), -1) << Describe(steps);
 }
 
+// Zoomed twice, a curve of any pen width leaves nothing on the title box above the plot, which a
+// zoom does not repaint, although the curve crossed the plot's top edge below it before.
+TEST(PlotWindows, WideCurvesStayOffTheTitleBox) {
+  const std::vector<UseStep> steps{{kArrange, 1, 30, 85}, {kWindowOps + 3, 2, 116, 146}, {kWindowOps + 3, 0, 118, 33}};
+  for (int width = 1; width <= 6; ++width) EXPECT_EQ(FirstStale(steps, {width, 0}), -1) << width;
+}
+
 // Window operations mixed with what a user does on the plots, in curves of every pen width, with all
 // samples there or arriving, each step's picture against a full repaint; a failing sequence found here
 // is kept above as an explicit case.
