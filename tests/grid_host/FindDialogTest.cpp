@@ -654,3 +654,32 @@ TEST_P(FindDialog, EveryRouteToAButtonDoesWhatItsClickDoes) {
     }
   }
 }
+
+// The find-only dialog's direction: Up chosen by a click, by its mnemonic after typing, or by an
+// arrow in the radio group, then Find Next clicked, searches up alike.
+TEST_P(FindDialog, EveryRouteToUpSearchesUp) {
+  using UiAutomation::kAlt;
+  const struct {
+    const char* name;
+    std::function<void(CFindReplaceDialog*)> choose;
+  } routes[] = {
+      {"a click", [](CFindReplaceDialog* d) { DialogAutomation::ClickControl(d, rad1); }},
+      {"Alt+U", [](CFindReplaceDialog*) { UiAutomation::PressKey('U', kAlt); }},
+      {"Up in the group", [](CFindReplaceDialog* d) {
+         d->GetDlgItem(rad2)->SetFocus();
+         UiAutomation::PressKey(VK_UP);
+       }},
+  };
+  for (const auto& r : routes) {
+    if (CFindReplaceDialog* open = GXGetFindReplaceState().pDialog) open->SendMessage(WM_CLOSE), UiAutomation::Pump();
+    GXGetFindReplaceState() = GXFindReplaceState();
+    ASSERT_TRUE(grid->SetCurrentCell(4, 1));
+    CFindReplaceDialog* dlg = OpenDialog(TRUE);
+    ASSERT_NE(dlg, nullptr);
+    DialogAutomation::TypeInto(dlg, edt1, "abc");
+    r.choose(dlg);
+    EXPECT_EQ(dlg->IsDlgButtonChecked(rad1), 1u) << r.name;
+    DialogAutomation::ClickControl(dlg, IDOK);
+    EXPECT_EQ(CurrentRow(), 3u) << r.name;
+  }
+}
