@@ -241,13 +241,15 @@ TEST_F(ViewHints, SelectionRoutesShowInBothPanesAsARepaintDoes) {
     UiAutomation::AdvanceClock(1000);
     UiAutomation::Drag(pane->m_hWnd, pane->CalcRectFromRowCol(r, c).CenterPoint(), pane->CalcRectFromRowCol(r2, c2).CenterPoint());
   };
-  // Pressed on a cell, moved past the pane's bottom (or right) edge and held for two scrolls.
-  auto dragOut = [&](ROWCOL r, ROWCOL c, bool down) {
+  // Pressed on a cell, moved past the pane's edge (0 bottom, 1 right, 2 top, 3 left) and held for
+  // two scrolls.
+  auto dragOut = [&](ROWCOL r, ROWCOL c, int edge) {
     UiAutomation::AdvanceClock(1000);
     CRect area;
     pane->GetGridRect(&area);
     const CPoint from = pane->CalcRectFromRowCol(r, c).CenterPoint();
-    const CPoint out = down ? CPoint(from.x, area.bottom + 30) : CPoint(area.right + 30, from.y);
+    const CPoint out = edge == 0 ? CPoint(from.x, area.bottom + 30) : edge == 1 ? CPoint(area.right + 30, from.y)
+                     : edge == 2 ? CPoint(from.x, area.top - 30) : CPoint(area.left - 30, from.y);
     pane->releaseAfter = 2;
     PostMouseInput(pane->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{from.x, from.y});
     PostMouseInput(pane->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, POINT{out.x, out.y});
@@ -286,10 +288,14 @@ TEST_F(ViewHints, SelectionRoutesShowInBothPanesAsARepaintDoes) {
       {"Shift+Page Up", 0, [&] { key(VK_PRIOR, kShift); },
        [&] { ROWCOL r = 0, c = 0; pane->GetCurrentCell(r, c); return "1,1-" + std::to_string(r) + ",1 @" + std::to_string(r) + ",1"; }},
       {"drag B4 to D6", 0, [&] { drag(4, 2, 6, 4); }, is("4,2-6,4 @4,2")},
-      {"drag from C5 past the bottom", 0, [&] { dragOut(5, 3, true); },
+      {"drag from C5 past the bottom", 0, [&] { dragOut(5, 3, 0); },
        [&] { return "5,3-" + std::to_string(lastShown(true)) + ",3 @5,3"; }},
-      {"drag from C5 past the right edge", 0, [&] { pane->SetTopRow(1), dragOut(5, 3, false); },
+      {"drag from C5 past the right edge", 0, [&] { pane->SetTopRow(1), dragOut(5, 3, 1); },
        [&] { return "5,3-5," + std::to_string(lastShown(false)) + " @5,3"; }},
+      {"drag from C20 past the top", 0, [&] { pane->SetTopRow(14), pane->SetLeftCol(1), dragOut(20, 3, 2); },
+       [&] { return std::to_string(pane->GetTopRow()) + ",3-20,3 @20,3"; }},
+      {"drag from H5 past the left edge", 0, [&] { pane->SetTopRow(1), pane->SetLeftCol(7), dragOut(5, 8, 3); },
+       [&] { return "5," + std::to_string(pane->GetLeftCol()) + "-5,8 @5,8"; }},
       {"row 4's header", 0, [&] { pane->SetLeftCol(1), click(4, 0); }, is("r4-4 @4,0")},
       {"Shift+click on row 7's header", 0, [&] { click(7, 0, kShift); }, is("r4-7 @7,0")},
       {"Ctrl+click on column C's header", 0, [&] { click(0, 3, kControl); }, is("r4-7 c3-3 @0,3")},
@@ -297,13 +303,13 @@ TEST_F(ViewHints, SelectionRoutesShowInBothPanesAsARepaintDoes) {
       {"the corner", 0, [&] { click(0, 0); }, is("t @0,0")},
       {"the corner again", 0, [&] { click(0, 0); }, is(" @0,0")},
       {"Ctrl+click B2 and D4", 0, [&] { click(2, 2, kControl), click(4, 4, kControl); }, is("2,2-2,2 4,4-4,4 @4,4")},
-      {"lower pane: click F12", 1, [&] { click(12, 6); }, is(" @12,6")},
-      {"lower pane: Shift+Left, Shift+Up", 1, [&] { key(VK_LEFT, kShift), key(VK_UP, kShift); }, is("11,5-12,6 @11,5")},
-      {"lower pane: Shift+Right, Shift+Ctrl+Left", 1, [&] { key(VK_RIGHT, kShift), key(VK_LEFT, kShift | kControl); }, is("11,1-12,6 @11,1")},
+      {"lower pane: click D12", 1, [&] { pane->SetTopRow(1), pane->SetLeftCol(1), click(12, 4); }, is(" @12,4")},
+      {"lower pane: Shift+Left, Shift+Up", 1, [&] { key(VK_LEFT, kShift), key(VK_UP, kShift); }, is("11,3-12,4 @11,3")},
+      {"lower pane: Shift+Right, Shift+Ctrl+Left", 1, [&] { key(VK_RIGHT, kShift), key(VK_LEFT, kShift | kControl); }, is("11,1-12,4 @11,1")},
       {"lower pane: Shift+Page Up", 1, [&] { key(VK_PRIOR, kShift); },
-       [&] { ROWCOL r = 0, c = 0; pane->GetCurrentCell(r, c); return std::to_string(r) + ",1-12,6 @" + std::to_string(r) + ",1"; }},
+       [&] { ROWCOL r = 0, c = 0; pane->GetCurrentCell(r, c); return std::to_string(r) + ",1-12,4 @" + std::to_string(r) + ",1"; }},
       {"lower pane: drag D8 to E10", 1, [&] { drag(8, 4, 10, 5); }, is("8,4-10,5 @8,4")},
-      {"lower pane: drag from D8 past the bottom", 1, [&] { dragOut(8, 4, true); },
+      {"lower pane: drag from D8 past the bottom", 1, [&] { dragOut(8, 4, 0); },
        [&] { return "8,4-" + std::to_string(lastShown(true)) + ",4 @8,4"; }},
   };
   Open(kPanes, TRUE);
