@@ -296,6 +296,8 @@ TEST_F(ViewHints, SelectionRoutesShowInBothPanesAsARepaintDoes) {
        [&] { return std::to_string(pane->GetTopRow()) + ",3-20,3 @20,3"; }},
       {"drag from H5 past the left edge", 0, [&] { pane->SetTopRow(1), pane->SetLeftCol(7), dragOut(5, 8, 3); },
        [&] { return "5," + std::to_string(pane->GetLeftCol()) + "-5,8 @5,8"; }},
+      {"drag A1 to C2, frozen or not", 0, [&] { pane->SetTopRow(1), pane->SetLeftCol(1), drag(1, 1, 2, 3); }, is("1,1-2,3 @1,1")},
+      {"drag over column headers B to D", 0, [&] { drag(0, 2, 0, 4); }, is("c2-4 @0,2")},
       {"row 4's header", 0, [&] { pane->SetLeftCol(1), click(4, 0); }, is("r4-4 @4,0")},
       {"Shift+click on row 7's header", 0, [&] { click(7, 0, kShift); }, is("r4-7 @7,0")},
       {"Ctrl+click on column C's header", 0, [&] { click(0, 3, kControl); }, is("r4-7 c3-3 @0,3")},
