@@ -297,6 +297,10 @@ BOOL CGXGridCore::OnMouseMove(UINT nFlags, CPoint point) {
   ROWCOL row = 0, col = 0;
   HitTest(point, &row, &col);
   row = ClampRow(row), col = ClampCol(col);
+  // From a press in the scrolled part the pointer over the headers or the frozen rows (where it
+  // stays while the grid scrolls up) stands for the first row scrolled into view; alike for columns.
+  if (m_nPressRow > GetFrozenRows() && row < GetTopRow()) row = GetTopRow();
+  if (m_nPressCol > GetFrozenCols() && col < GetLeftCol()) col = GetLeftCol();
   const WORD state = MouseHitState(0x08, row, col);
   if (m_nMouseFlags & MK_RBUTTON) OnRButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, state);
   else if (m_nMouseFlags & MK_MBUTTON) OnMButtonHitRowCol(m_nPressRow, m_nPressCol, row, col, point, nFlags, state);

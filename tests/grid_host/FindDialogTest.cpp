@@ -573,3 +573,113 @@ TEST_P(FindDialog, ReplaceAllLeavesAReadOnlyCell) {
   EXPECT_EQ(Column(), (std::vector<std::string>{"xyz", "x", "abc", "xyz", "zxyz"}));
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid->m_pGridWnd->m_hWnd));
 }
+
+// Every route to each of the dialog's buttons, after typing into its edits: a click, the mnemonic
+// (Alt+letter), Tab onto the button and Space or Enter, Enter with the focus on an edit or a check
+// box (the default button), Escape from each kind of control. Each leaves the cells, the current
+// cell, the dialog and the focus as the click does.
+TEST_P(FindDialog, EveryRouteToAButtonDoesWhatItsClickDoes) {
+  using UiAutomation::kAlt;
+  using UiAutomation::kShift;
+  CFindReplaceDialog* dlg = nullptr;
+  auto focusOn = [&](int id) { return [&, id] { dlg->GetDlgItem(id)->SetFocus(), UiAutomation::Pump(); }; };
+  auto key = [](UINT vk, UINT mods = 0) { return [=] { UiAutomation::PressKey(vk, mods); }; };
+  auto tabs = [](int n) { return [=] { for (int i = 0; i < n; ++i) UiAutomation::PressKey(VK_TAB); }; };
+  using Act = std::function<void()>;
+  const struct {
+    int button;
+    std::vector<std::pair<const char*, std::vector<Act>>> routes;
+  } buttons[] = {
+      {IDOK, {{"Alt+F", {key('F', kAlt)}},
+              {"Enter in the find edit", {focusOn(edt1), key(VK_RETURN)}},
+              {"Enter in the replace edit", {key(VK_RETURN)}},
+              {"Enter on a check box", {tabs(1), key(VK_RETURN)}},
+              {"Space on it", {focusOn(IDOK), key(VK_SPACE)}},
+              {"Enter on it", {focusOn(IDOK), key(VK_RETURN)}}}},
+      {psh1, {{"Alt+R", {key('R', kAlt)}},
+              {"Space on it", {focusOn(psh1), key(VK_SPACE)}},
+              {"Enter on it", {focusOn(psh1), key(VK_RETURN)}}}},
+      {psh2, {{"Alt+A", {key('A', kAlt)}},
+              {"Space on it", {focusOn(psh2), key(VK_SPACE)}},
+              {"Enter on it", {focusOn(psh2), key(VK_RETURN)}}}},
+      {IDCANCEL, {{"Escape in an edit", {key(VK_ESCAPE)}},
+                  {"Escape on a check box", {tabs(1), key(VK_ESCAPE)}},
+                  {"Escape on a button", {focusOn(psh1), key(VK_ESCAPE)}},
+                  {"Space on it", {focusOn(IDCANCEL), key(VK_SPACE)}}}},
+  };
+  // The dialog opened anew over the same cells, "abc" and "xyz" typed; the focus stays in the
+  // replace edit (Tab from there: the check boxes, the radio group when shown, then the buttons).
+  auto start = [&] {
+    if (GXGetFindReplaceState().pDialog) GXGetFindReplaceState().pDialog->SendMessage(WM_CLOSE), UiAutomation::Pump();
+    const char* values[] = {"abc", "x", "abc", "ABC", "zabc"};
+    for (ROWCOL r = 1; r <= 5; ++r) grid->GetParam()->GetData()->StoreStyleAt(r, 1, &CGXStyle().SetValue(values[r - 1]), 0, 0);
+    grid->Redraw();
+    grid->SetCurrentCell(1, 1);
+    dlg = OpenDialog(FALSE);
+    DialogAutomation::TypeInto(dlg, edt1, "abc");
+    DialogAutomation::TypeInto(dlg, edt2, "xyz");
+  };
+  auto state = [&] {
+    std::string out;
+    for (const std::string& v : Column()) out += v + ",";
+    const HWND focus = ::GetFocus();
+    CFindReplaceDialog* open = GXGetFindReplaceState().pDialog;
+    return out + " row " + std::to_string(CurrentRow()) + (open ? " open" : " closed") +
+           (open && ::IsChild(open->m_hWnd, focus) ? " focus in the dialog" : "");
+  };
+  // Tab and Shift+Tab walk the enabled controls in order (whole words are not offered); the
+  // mnemonics of the labels and of the check box reach theirs.
+  start();
+  auto walk = [&](UINT mods) {
+    std::vector<int> ids;
+    for (int i = 0; i < 8; ++i) UiAutomation::PressKey(VK_TAB, mods), ids.push_back(::GetDlgCtrlID(::GetFocus()));
+    return ids;
+  };
+  EXPECT_EQ(walk(0), (std::vector<int>{chx2, IDOK, psh1, psh2, IDCANCEL, edt1, edt2, chx2}));
+  EXPECT_EQ(walk(kShift), (std::vector<int>{edt2, edt1, IDCANCEL, psh2, psh1, IDOK, chx2, edt2}));
+  UiAutomation::PressKey('N', kAlt);
+  EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), edt1);
+  UiAutomation::PressKey('P', kAlt);
+  EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), edt2);
+  UiAutomation::PressKey('C', kAlt);
+  EXPECT_EQ(dlg->IsDlgButtonChecked(chx2), 1u);
+  for (const auto& b : buttons) {
+    start();
+    DialogAutomation::ClickControl(dlg, b.button);
+    const std::string clicked = state();
+    for (const auto& [name, acts] : b.routes) {
+      start();
+      for (const Act& a : acts) a();
+      EXPECT_EQ(clicked, state()) << name;
+    }
+  }
+}
+
+// The find-only dialog's direction: Up chosen by a click, by its mnemonic after typing, or by an
+// arrow in the radio group, then Find Next clicked, searches up alike.
+TEST_P(FindDialog, EveryRouteToUpSearchesUp) {
+  using UiAutomation::kAlt;
+  const struct {
+    const char* name;
+    std::function<void(CFindReplaceDialog*)> choose;
+  } routes[] = {
+      {"a click", [](CFindReplaceDialog* d) { DialogAutomation::ClickControl(d, rad1); }},
+      {"Alt+U", [](CFindReplaceDialog*) { UiAutomation::PressKey('U', kAlt); }},
+      {"Up in the group", [](CFindReplaceDialog* d) {
+         d->GetDlgItem(rad2)->SetFocus();
+         UiAutomation::PressKey(VK_UP);
+       }},
+  };
+  for (const auto& r : routes) {
+    if (CFindReplaceDialog* open = GXGetFindReplaceState().pDialog) open->SendMessage(WM_CLOSE), UiAutomation::Pump();
+    GXGetFindReplaceState() = GXFindReplaceState();
+    ASSERT_TRUE(grid->SetCurrentCell(4, 1));
+    CFindReplaceDialog* dlg = OpenDialog(TRUE);
+    ASSERT_NE(dlg, nullptr);
+    DialogAutomation::TypeInto(dlg, edt1, "abc");
+    r.choose(dlg);
+    EXPECT_EQ(dlg->IsDlgButtonChecked(rad1), 1u) << r.name;
+    DialogAutomation::ClickControl(dlg, IDOK);
+    EXPECT_EQ(CurrentRow(), 3u) << r.name;
+  }
+}

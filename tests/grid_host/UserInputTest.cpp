@@ -890,3 +890,89 @@ TEST_F(UserInput, UndoOfAWidthSetInANarrowChildRestoresTheWidthItHad) {
   EXPECT_EQ(199, view->GetColWidth(1));
   EXPECT_EQ(0, Off());
 }
+
+// Each edit command by its menu entry and by every key that names it, from one state in each mode:
+// the keys leave the values, the clipboard, the modified mark, the current cell, the focus and the
+// picture as the menu entry does.
+TEST_F(UserInput, EveryKeyOfAnEditCommandDoesWhatItsMenuEntryDoes) {
+  struct Route {
+    UINT vk, modifiers;
+    bool unasked = false;
+  };
+  const struct {
+    const char* name;
+    UINT command;
+    std::vector<Route> keys;
+  } commands[] = {
+      {"copy", ID_EDIT_COPY, {{'C', kControl}, {VK_INSERT, kControl}}},
+      {"cut", ID_EDIT_CUT, {{'X', kControl, true}, {VK_DELETE, kShift}}},
+      {"paste", ID_EDIT_PASTE, {{'V', kControl}, {VK_INSERT, kShift}}},
+      {"undo", ID_EDIT_UNDO, {{'Z', kControl}, {VK_BACK, kAlt}}},
+      {"redo", ID_EDIT_REDO, {{'R', kControl}, {VK_BACK, kControl}}},
+  };
+  auto click = [&](ROWCOL r, ROWCOL c, UINT modifiers = kNone) { UiAutomation::AdvanceClock(1000), ClickCell(r, c, modifiers); };
+  // A click activates an edit cell: an idle one is made current by the program.
+  auto idle = [&](ROWCOL r, ROWCOL c) { view->SetCurrentCell(r, c); };
+  const struct {
+    const char* name;
+    bool active, readOnly;
+    std::function<void()> enter;
+  } modes[] = {
+      {"a block", false, false, [&] { idle(2, 2), Key(VK_DOWN, kShift), Key(VK_RIGHT, kShift); }},
+      {"an idle cell", false, false, [&] { idle(2, 2); }},
+      {"an active cell with a value typed", true, false, [&] { click(2, 2), Type("5"); }},
+      {"a block in a read-only grid", false, true, [&] { view->SetReadOnly(TRUE), idle(2, 2), Key(VK_DOWN, kShift), Key(VK_RIGHT, kShift); }},
+      {"an idle cell in a read-only grid", false, true, [&] { view->SetReadOnly(TRUE), idle(2, 2); }},
+      {"an active cell in a read-only grid", true, true, [&] { view->SetReadOnly(TRUE), click(2, 2); }},
+  };
+  CDocument* doc = view->GetDocument();
+  CGXData* data = view->GetParam()->GetData();
+  // The same start for every route: B2:C3 hold values, an earlier entry in A5 can be undone (and,
+  // for redo, was), the clipboard holds a row of two values.
+  auto start = [&](UINT command) {
+    view->SetReadOnly(FALSE);
+    view->SetSelection(nullptr);
+    for (ROWCOL r = 1; r <= 5; ++r)
+      for (ROWCOL c = 1; c <= 4; ++c)
+        data->StoreStyleAt(r, c, &CGXStyle().SetValue(r >= 2 && r <= 3 && c >= 2 && c <= 3 ? std::to_string(r * 10 + c).c_str() : ""), 0, 0);
+    view->GetParam()->EmptyUndoList();
+    view->Redraw();
+    click(5, 1), Type("9\n");
+    if (command == ID_EDIT_REDO) Command(ID_EDIT_UNDO);
+    ClipboardSetText(nullptr, "7\t8\r\n", 5);
+    doc->SetModifiedFlag(FALSE);
+  };
+  auto state = [&](bool full) {
+    std::string out;
+    for (ROWCOL r = 1; r <= 5; ++r)
+      for (ROWCOL c = 1; c <= 4; ++c) out += Value(r, c) + (c < 4 ? "," : ";");
+    if (!full) return out + (doc->IsModified() ? " modified" : "");
+    std::string clip;
+    ClipboardGetText(nullptr, clip);
+    CString typed;
+    if (view->IsCurrentCellActive()) view->GetCurrentCellControl()->GetCurrentText(typed);
+    const HWND focus = ::GetFocus();
+    out += " clip " + clip + (doc->IsModified() ? " modified" : "") + " at " + std::to_string(Current().first) + "," +
+           std::to_string(Current().second) + (view->IsCurrentCellActive() ? " editing " + std::string(typed) : "") +
+           " selected " + std::to_string(view->GetParam()->m_SelRects.GetCount()) +
+           (focus == view->m_hWnd || ::IsChild(view->m_hWnd, focus) ? "" : " focus elsewhere");
+    return out;
+  };
+  for (const auto& m : modes)
+    for (const auto& c : commands) {
+      start(c.command);
+      m.enter();
+      Command(c.command);
+      const std::string menu = state(true), values = state(false);
+      EXPECT_EQ(0, Off()) << m.name << ", " << c.name << " by the menu";
+      for (const Route& k : c.keys) {
+        start(c.command);
+        m.enter();
+        Key(k.vk, k.modifiers);
+        const bool full = !m.active && !(m.readOnly && k.unasked);
+        EXPECT_EQ(full ? menu : values, state(full)) << m.name << ", " << c.name << " by key " << k.vk << "+" << k.modifiers;
+        EXPECT_EQ(0, Off()) << m.name << ", " << c.name << " by key " << k.vk << "+" << k.modifiers;
+      }
+    }
+  view->SetReadOnly(FALSE);
+}

@@ -35,7 +35,18 @@ class CCountingView : public CGXGridView {
     hints += DYNAMIC_DOWNCAST(CGXGridHint, pHint) != nullptr;
     CGXGridView::OnUpdate(pSender, lHint, pHint);
   }
-  int hints = 0;
+  // A drag past the edge is released after this many scrolls of the auto-scroll loop.
+  BOOL ScrollGrid(int direction, ROWCOL n) override {
+    const BOOL scrolled = CGXGridView::ScrollGrid(direction, n);
+    if (scrolled && releaseAfter && --releaseAfter == 0) {
+      POINT at{};
+      ::GetCursorPos(&at);
+      ScreenToClient(&at);
+      PostMouseInput(m_hWnd, WM_LBUTTONUP, 0, POINT{at.x, at.y});
+    }
+    return scrolled;
+  }
+  int hints = 0, releaseAfter = 0;
 };
 IMPLEMENT_DYNCREATE(CCountingView, CGXGridView)
 
@@ -223,4 +234,135 @@ TEST(ViewHintsOfOtherGrids, ARowChosenByItsHeaderStaysChosen) {
   views[0]->GetCurrentCell(row, col);
   EXPECT_EQ(1u, row);
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(views[0]->m_hWnd));
+}
+
+// The selection routes a user takes, driven in both panes of one document with and without frozen
+// rows and columns: both panes show the shared selection as a full repaint does.
+TEST_F(ViewHints, SelectionRoutesShowInBothPanesAsARepaintDoes) {
+  using UiAutomation::kControl;
+  using UiAutomation::kShift;
+  auto selection = [this] {
+    std::string out;
+    const CGXRangeList& sel = view->GetParam()->m_SelRects;
+    for (POSITION pos = sel.GetHeadPosition(); pos;) {
+      const CGXRange* r = sel.GetNext(pos);
+      char t[48];
+      if (r->IsTable()) snprintf(t, sizeof t, "t");
+      else if (r->IsRows()) snprintf(t, sizeof t, "r%u-%u", (unsigned)r->m_nTop, (unsigned)r->m_nBottom);
+      else if (r->IsCols()) snprintf(t, sizeof t, "c%u-%u", (unsigned)r->m_nLeft, (unsigned)r->m_nRight);
+      else snprintf(t, sizeof t, "%u,%u-%u,%u", (unsigned)r->m_nTop, (unsigned)r->m_nLeft, (unsigned)r->m_nBottom, (unsigned)r->m_nRight);
+      out += (out.empty() ? "" : " ") + std::string(t);
+    }
+    return out;
+  };
+  CCountingView* pane = nullptr;  // the pane a step drives
+  auto click = [&](ROWCOL r, ROWCOL c, UINT mods = 0) {
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Click(pane->m_hWnd, pane->CalcRectFromRowCol(r, c).CenterPoint(), mods);
+  };
+  auto key = [&](UINT vk, UINT mods = 0) { UiAutomation::PressKey(vk, mods); };
+  auto drag = [&](ROWCOL r, ROWCOL c, ROWCOL r2, ROWCOL c2) {
+    UiAutomation::AdvanceClock(1000);
+    UiAutomation::Drag(pane->m_hWnd, pane->CalcRectFromRowCol(r, c).CenterPoint(), pane->CalcRectFromRowCol(r2, c2).CenterPoint());
+  };
+  // Pressed on a cell, moved past the pane's edge (0 bottom, 1 right, 2 top, 3 left) and held for
+  // two scrolls.
+  auto dragOut = [&](ROWCOL r, ROWCOL c, int edge) {
+    UiAutomation::AdvanceClock(1000);
+    CRect area;
+    pane->GetGridRect(&area);
+    const CPoint from = pane->CalcRectFromRowCol(r, c).CenterPoint();
+    const CPoint out = edge == 0 ? CPoint(from.x, area.bottom + 30) : edge == 1 ? CPoint(area.right + 30, from.y)
+                     : edge == 2 ? CPoint(from.x, area.top - 30) : CPoint(area.left - 30, from.y);
+    pane->releaseAfter = 2;
+    PostMouseInput(pane->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, POINT{from.x, from.y});
+    PostMouseInput(pane->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, POINT{out.x, out.y});
+    UiAutomation::Pump();
+    pane->releaseAfter = 0;
+  };
+  // The last cell fully in the pane's grid area, as the pointer at its edge hits it.
+  auto lastShown = [&](bool row) {
+    CRect area;
+    pane->GetGridRect(&area);
+    ROWCOL r = 0, c = 0;
+    pane->HitTest(CPoint(row ? 40 : area.right - 1, row ? area.bottom - 1 : 40), &r, &c);
+    return row ? r : c;
+  };
+  struct Step {
+    const char* name;
+    int pane;
+    std::function<void()> act;
+    std::function<std::string()> want;  // the selection, then the pane's current cell
+  };
+  auto is = [](const char* s) { return [s] { return std::string(s); }; };
+  const std::vector<Step> steps = {
+      {"click C3", 0, [&] { click(3, 3); }, is(" @3,3")},
+      {"Shift+click E6", 0, [&] { click(6, 5, kShift); }, is("3,3-6,5 @6,5")},
+      {"Shift+Down", 0, [&] { key(VK_DOWN, kShift); }, is("3,3-7,5 @7,5")},
+      // Home and End act with Ctrl alone.
+      {"Shift+Ctrl+End", 0, [&] { key(VK_END, kShift | kControl); }, is("3,3-7,5 @7,5")},
+      {"Shift+Ctrl+Home", 0, [&] { key(VK_HOME, kShift | kControl); }, is("3,3-7,5 @7,5")},
+      {"Ctrl+End keeps the block", 0, [&] { key(VK_END, kControl); }, is("3,3-7,5 @30,10")},
+      {"Shift+Ctrl+Down", 0, [&] { key(VK_DOWN, kShift | kControl); }, is("3,3-7,5 30,10-30,10 @30,10")},
+      {"Shift+Ctrl+Up", 0, [&] { key(VK_UP, kShift | kControl); }, is("3,3-7,5 1,10-30,10 @1,10")},
+      {"Ctrl+Home", 0, [&] { key(VK_HOME, kControl); }, is("3,3-7,5 1,10-30,10 @1,1")},
+      {"Escape", 0, [&] { key(VK_ESCAPE); }, is(" @1,1")},
+      {"Shift+Page Down", 0, [&] { key(VK_NEXT, kShift); },
+       [&] { ROWCOL r = 0, c = 0; pane->GetCurrentCell(r, c); return "1,1-" + std::to_string(r) + ",1 @" + std::to_string(r) + ",1"; }},
+      {"Shift+Page Up", 0, [&] { key(VK_PRIOR, kShift); },
+       [&] { ROWCOL r = 0, c = 0; pane->GetCurrentCell(r, c); return "1,1-" + std::to_string(r) + ",1 @" + std::to_string(r) + ",1"; }},
+      {"drag B4 to D6", 0, [&] { drag(4, 2, 6, 4); }, is("4,2-6,4 @4,2")},
+      {"drag from C5 past the bottom", 0, [&] { dragOut(5, 3, 0); },
+       [&] { return "5,3-" + std::to_string(lastShown(true)) + ",3 @5,3"; }},
+      {"drag from C5 past the right edge", 0, [&] { pane->SetTopRow(1), dragOut(5, 3, 1); },
+       [&] { return "5,3-5," + std::to_string(lastShown(false)) + " @5,3"; }},
+      {"drag from C20 past the top", 0, [&] { pane->SetTopRow(14), pane->SetLeftCol(1), dragOut(20, 3, 2); },
+       [&] { return std::to_string(pane->GetTopRow()) + ",3-20,3 @20,3"; }},
+      {"drag from H5 past the left edge", 0, [&] { pane->SetTopRow(1), pane->SetLeftCol(7), dragOut(5, 8, 3); },
+       [&] { return "5," + std::to_string(pane->GetLeftCol()) + "-5,8 @5,8"; }},
+      {"drag A1 to C2, frozen or not", 0, [&] { pane->SetTopRow(1), pane->SetLeftCol(1), drag(1, 1, 2, 3); }, is("1,1-2,3 @1,1")},
+      {"drag over column headers B to D", 0, [&] { drag(0, 2, 0, 4); }, is("c2-4 @0,2")},
+      {"row 4's header", 0, [&] { pane->SetLeftCol(1), click(4, 0); }, is("r4-4 @4,0")},
+      {"Shift+click on row 7's header", 0, [&] { click(7, 0, kShift); }, is("r4-7 @7,0")},
+      {"Ctrl+click on column C's header", 0, [&] { click(0, 3, kControl); }, is("r4-7 c3-3 @0,3")},
+      {"Ctrl+click on row 5's header unselects it", 0, [&] { click(5, 0, kControl); }, is("r4-4 r6-7 1,3-4,3 6,3-30,3 @5,0")},
+      {"the corner", 0, [&] { click(0, 0); }, is("t @0,0")},
+      {"the corner again", 0, [&] { click(0, 0); }, is(" @0,0")},
+      {"Ctrl+click B2 and D4", 0, [&] { click(2, 2, kControl), click(4, 4, kControl); }, is("2,2-2,2 4,4-4,4 @4,4")},
+      {"lower pane: click D12", 1, [&] { pane->SetTopRow(1), pane->SetLeftCol(1), click(12, 4); }, is(" @12,4")},
+      {"lower pane: Shift+Left, Shift+Up", 1, [&] { key(VK_LEFT, kShift), key(VK_UP, kShift); }, is("11,3-12,4 @11,3")},
+      {"lower pane: Shift+Right, Shift+Ctrl+Left", 1, [&] { key(VK_RIGHT, kShift), key(VK_LEFT, kShift | kControl); }, is("11,1-12,4 @11,1")},
+      {"lower pane: Shift+Page Up", 1, [&] { key(VK_PRIOR, kShift); },
+       [&] { ROWCOL r = 0, c = 0; pane->GetCurrentCell(r, c); return std::to_string(r) + ",1-12,4 @" + std::to_string(r) + ",1"; }},
+      {"lower pane: drag D8 to E10", 1, [&] { drag(8, 4, 10, 5); }, is("8,4-10,5 @8,4")},
+      {"lower pane: drag from D8 past the bottom", 1, [&] { dragOut(8, 4, 0); },
+       [&] { return "8,4-" + std::to_string(lastShown(true)) + ",4 @8,4"; }},
+  };
+  Open(kPanes, TRUE);
+  ::SetWindowPos(frame->m_hWnd, nullptr, 0, 0, 560, 560, SWP_NOMOVE | SWP_NOZORDER);
+  frame->split.SetRowInfo(0, 300, 10);
+  frame->split.RecalcLayout();
+  UiAutomation::Pump();
+  for (int mode = 0; mode < 4; ++mode) {
+    const ROWCOL frozen = mode & 1 ? 2 : 0;
+    view->GetParam()->m_bSelectionMarker = mode >= 2;
+    SCOPED_TRACE(std::string(frozen ? "frozen rows and a column" : "nothing frozen") + (mode >= 2 ? ", marker" : ""));
+    for (CCountingView* v : frame->views) {
+      v->SetFrozenRows(frozen);
+      v->SetFrozenCols(frozen / 2);
+    }
+    UiAutomation::Pump();
+    for (const Step& s : steps) {
+      pane = frame->views[s.pane];
+      ::SetFocus(pane->m_hWnd);
+      s.act();
+      ROWCOL r = 0, c = 0;
+      pane->GetCurrentCell(r, c);
+      EXPECT_EQ(s.want(), selection() + " @" + std::to_string(r) + "," + std::to_string(c)) << s.name;
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(frame->m_hWnd)) << s.name;
+    }
+    view = frame->views[0];
+    view->SetSelection(nullptr);
+    for (CCountingView* v : frame->views) v->SetTopRow(1), v->SetLeftCol(1);
+  }
 }
