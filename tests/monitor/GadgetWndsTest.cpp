@@ -1532,3 +1532,76 @@ TEST_F(GadgetWndsTest, ArrowsChooseAQuantitysRadiosOnlyWithinItsPair) {
   EXPECT_EQ(seen, "");
   EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
 }
+
+// Every key and mouse route to a running panel's inputs, against what a click or Enter sends: the
+// drive's command log, where the focus ends and the picture against a full repaint. With the polls
+// failed (the flag cleared, the controls still enabled) no route sends anything.
+TEST_F(GadgetWndsTest, RunModeRoutesSendWhatTheirClickSends) {
+  auto* slider = Add<CControlPanelSliderItem>();
+  slider->m_var.m_strName = "int@0x8300";
+  Add<CControlPanelOutputItem>(CRect(10, 80, 0, 0))->m_nPort = 3;
+  Add<CControlPanelCodeItem>(CRect(10, 120, 0, 0))->m_strCode = "APOS=1;";
+  Open();
+  auto* sliderWnd = Gadget<CGadgetSliderWnd>(0);
+  auto* outputWnd = Gadget<CGadgetOutputWnd>(1);
+  auto* codeWnd = Gadget<CGadgetCodeWnd>(2);
+  HWND value = sliderWnd->GetDlgItem(CGadgetSliderWnd::IDC_VALUE)->m_hWnd;
+  HWND track = sliderWnd->m_slider.m_hWnd;
+  HWND high = outputWnd->GetDlgItem(CGadgetOutputWnd::IDC_HIGH)->m_hWnd;
+  HWND button = codeWnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->m_hWnd;
+  const WORD word = 0x8300;
+  auto wrote = [](long v) { return "0x0010\tint@0x8300 = " + std::to_string(v) + ";UPD\n"; };
+  const std::string wrote300 = wrote(300), code = "0x0010\tAPOS=1;\n";
+  // The thumb one line and one page on, as values of the variable's range of 0 to 1000.
+  const double range = sliderWnd->m_slider.GetRangeMax();
+  const long line = std::lround(1000 / range), page = std::lround(std::max(1.0, std::floor(range / 100)) * 1000 / range);
+  auto typed = [&] { DialogAutomation::TypeInto(sliderWnd, CGadgetSliderWnd::IDC_VALUE, "300"); };
+  auto key = [](UINT vk, UINT mods = UiAutomation::kNone) { return [=] { UiAutomation::PressKey(vk, mods); }; };
+  auto focus = [](HWND h) { return [=] { ASSERT_TRUE(dravonix::test::TabTo(h)) << h; }; };
+  auto click = [](HWND h) { return [=] { UiAutomation::Click(h, POINT{3, 3}); }; };
+  const struct Row {
+    const char* route;
+    std::function<void()> before, act;
+    std::string sent;
+    HWND focus;
+  } rows[] = {
+      {"typed, Enter", typed, key(VK_RETURN), wrote300, value},
+      {"typed, Tab", typed, key(VK_TAB), wrote300, track},
+      {"typed, Shift+Tab", typed, key(VK_TAB, UiAutomation::kShift), wrote300, button},
+      {"typed, Escape", typed, key(VK_ESCAPE), "", value},
+      {"typed, code button clicked", typed, click(button), wrote300 + code, button},
+      {"typed above the maximum, Enter",
+       [&] { DialogAutomation::TypeInto(sliderWnd, CGadgetSliderWnd::IDC_VALUE, "2000"); }, key(VK_RETURN),
+       "0x0010\tint@0x8300 = 1000;UPD\n", value},
+      {"shown value, Enter", focus(value), key(VK_RETURN), "", value},
+      {"track bar, Right", focus(track), key(VK_RIGHT), wrote(line), track},
+      {"track bar, Page Down", focus(track), key(VK_NEXT), wrote(page), track},
+      {"track bar, End", focus(track), key(VK_END), "0x0010\tint@0x8300 = 1000;UPD\n", track},
+      {"track bar at its start, Home", focus(track), key(VK_HOME), "", track},
+      {"output H, Space", focus(high), key(VK_SPACE), "0x0010\tOUT(3) = 8\n", high},
+      {"output H, clicked", nullptr, click(high), "0x0010\tOUT(3) = 8\n", high},
+      {"code button, Space", focus(button), key(VK_SPACE), code, button},
+      {"code button, Enter", focus(button), key(VK_RETURN), code, button},
+      {"code button, clicked", nullptr, click(button), code, button},
+  };
+  Start();
+  for (int failed = 0; failed < 2; ++failed)
+    for (const Row& row : rows) {
+      const std::string trail = std::string(row.route) + (failed ? " (polls failed)" : "");
+      const WORD zero = 0;
+      DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(word), word, &zero, 1);
+      CMC_ControlPanel::ms_bStarted = 1;
+      m_doc.m_panels.InvalidateMemory(0, word, 1);
+      ASSERT_TRUE(Poll()) << trail;
+      if (row.before) row.before();
+      CMC_ControlPanel::ms_bStarted = !failed;
+      Script("interpreter.dll", "InterpStandIn_Script", "reset");
+      row.act();
+      EXPECT_EQ(InterpreterLog(), failed ? "" : row.sent) << trail;
+      // An output pressed while the polls fail disables the gadget, and its button lets the focus go.
+      if (::IsWindowEnabled(row.focus)) EXPECT_EQ(::GetFocus(), row.focus) << trail;
+      else EXPECT_TRUE(failed && ::GetFocus() != row.focus) << trail;
+      EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd), 0) << trail;
+      UiAutomation::Click(value, POINT{3, 3});  // the next row starts from the value box
+    }
+}

@@ -476,6 +476,17 @@ TEST_F(LoggerViewTest, PlotsFollowTheBarsCommandsTheChildsSizeAndTheMouse) {
   }
   EXPECT_TRUE(m_doc.IsModified());
   EXPECT_EQ(m_logger->GetItems().GetSize(), 1);
+
+  // No route without a rule here changes the plots or the document: a right click, the context-menu
+  // keys and the other keys a user tries on a plot.
+  m_doc.SetModifiedFlag(FALSE);
+  const std::string buttons = scene.Buttons();
+  UiAutomation::RightClick(view->GetGraphWindow(0)->m_hWnd, CPoint(60, 60));
+  for (UINT vk : {VK_F10, VK_APPS, VK_RETURN, VK_ESCAPE, VK_LEFT, VK_HOME, VK_DELETE, VK_ADD})
+    UiAutomation::PressKey(vk, vk == VK_F10 ? UiAutomation::kShift : UiAutomation::kNone);
+  EXPECT_FALSE(m_doc.IsModified());
+  EXPECT_EQ(scene.Buttons(), buttons);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(scene.MainWnd()));
 }
 
 }  // namespace
