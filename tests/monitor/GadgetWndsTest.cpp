@@ -1541,8 +1541,10 @@ TEST_F(GadgetWndsTest, RunModeRoutesSendWhatTheirClickSends) {
   slider->m_var.m_strName = "int@0x8300";
   Add<CControlPanelOutputItem>(CRect(10, 80, 0, 0))->m_nPort = 3;
   Add<CControlPanelCodeItem>(CRect(10, 120, 0, 0))->m_strCode = "APOS=1;";
+  Add<CControlPanelSliderVertItem>(CRect(300, 10, 0, 0))->m_var.m_strName = "int@0x8302";
   Open();
   auto* sliderWnd = Gadget<CGadgetSliderWnd>(0);
+  HWND vtrack = Gadget<CGadgetSliderWnd>(3)->m_slider.m_hWnd;
   auto* outputWnd = Gadget<CGadgetOutputWnd>(1);
   auto* codeWnd = Gadget<CGadgetCodeWnd>(2);
   HWND value = sliderWnd->GetDlgItem(CGadgetSliderWnd::IDC_VALUE)->m_hWnd;
@@ -1550,14 +1552,24 @@ TEST_F(GadgetWndsTest, RunModeRoutesSendWhatTheirClickSends) {
   HWND high = outputWnd->GetDlgItem(CGadgetOutputWnd::IDC_HIGH)->m_hWnd;
   HWND button = codeWnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->m_hWnd;
   const WORD word = 0x8300;
-  auto wrote = [](long v) { return "0x0010\tint@0x8300 = " + std::to_string(v) + ";UPD\n"; };
+  auto wrote = [](long v, int at = 0x8300) {
+    char text[64];
+    snprintf(text, sizeof text, "0x0010\tint@0x%X = %ld;UPD\n", at, v);
+    return std::string(text);
+  };
   const std::string wrote300 = wrote(300), code = "0x0010\tAPOS=1;\n";
   // The thumb one line and one page on, as values of the variable's range of 0 to 1000.
   const double range = sliderWnd->m_slider.GetRangeMax();
   const long line = std::lround(1000 / range), page = std::lround(std::max(1.0, std::floor(range / 100)) * 1000 / range);
   auto typed = [&] { DialogAutomation::TypeInto(sliderWnd, CGadgetSliderWnd::IDC_VALUE, "300"); };
   auto key = [](UINT vk, UINT mods = UiAutomation::kNone) { return [=] { UiAutomation::PressKey(vk, mods); }; };
-  auto focus = [](HWND h) { return [=] { ASSERT_TRUE(dravonix::test::TabTo(h)) << h; }; };
+  auto focus = [](HWND h) {
+    return [=] {
+      if (::IsWindowEnabled(h)) {
+        ASSERT_TRUE(dravonix::test::TabTo(h)) << h;
+      }
+    };
+  };
   auto click = [](HWND h) { return [=] { UiAutomation::Click(h, POINT{3, 3}); }; };
   const struct Row {
     const char* route;
@@ -1567,7 +1579,8 @@ TEST_F(GadgetWndsTest, RunModeRoutesSendWhatTheirClickSends) {
   } rows[] = {
       {"typed, Enter", typed, key(VK_RETURN), wrote300, value},
       {"typed, Tab", typed, key(VK_TAB), wrote300, track},
-      {"typed, Shift+Tab", typed, key(VK_TAB, UiAutomation::kShift), wrote300, button},
+      {"typed, Shift+Tab", typed, key(VK_TAB, UiAutomation::kShift), wrote300, vtrack},
+      {"typed, output H clicked", typed, click(high), wrote300 + "0x0010\tOUT(3) = 8\n", high},
       {"typed, Escape", typed, key(VK_ESCAPE), "", value},
       {"typed, code button clicked", typed, click(button), wrote300 + code, button},
       {"typed above the maximum, Enter",
@@ -1578,6 +1591,16 @@ TEST_F(GadgetWndsTest, RunModeRoutesSendWhatTheirClickSends) {
       {"track bar, Page Down", focus(track), key(VK_NEXT), wrote(page), track},
       {"track bar, End", focus(track), key(VK_END), "0x0010\tint@0x8300 = 1000;UPD\n", track},
       {"track bar at its start, Home", focus(track), key(VK_HOME), "", track},
+      {"track bar's channel clicked right of the thumb", nullptr,
+       [&] {
+         CRect thumb;
+         sliderWnd->m_slider.GetThumbRect(&thumb);
+         UiAutomation::Click(track, POINT{thumb.right + 20, thumb.CenterPoint().y});
+       },
+       wrote(page), track},
+      {"vertical track bar, Up", focus(vtrack), key(VK_UP), wrote(line, 0x8302), vtrack},
+      {"vertical track bar, Home", focus(vtrack), key(VK_HOME), wrote(1000, 0x8302), vtrack},
+      {"vertical track bar at its bottom, End", focus(vtrack), key(VK_END), "", vtrack},
       {"output H, Space", focus(high), key(VK_SPACE), "0x0010\tOUT(3) = 8\n", high},
       {"output H, clicked", nullptr, click(high), "0x0010\tOUT(3) = 8\n", high},
       {"code button, Space", focus(button), key(VK_SPACE), code, button},
@@ -1589,9 +1612,11 @@ TEST_F(GadgetWndsTest, RunModeRoutesSendWhatTheirClickSends) {
     for (const Row& row : rows) {
       const std::string trail = std::string(row.route) + (failed ? " (polls failed)" : "");
       const WORD zero = 0;
-      DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(word), word, &zero, 1);
       CMC_ControlPanel::ms_bStarted = 1;
-      m_doc.m_panels.InvalidateMemory(0, word, 1);
+      for (WORD at : {word, WORD(word + 2)}) {
+        DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(at), at, &zero, 1);
+        m_doc.m_panels.InvalidateMemory(0, at, 1);
+      }
       ASSERT_TRUE(Poll()) << trail;
       if (row.before) row.before();
       CMC_ControlPanel::ms_bStarted = !failed;
