@@ -1630,3 +1630,46 @@ TEST_F(GadgetWndsTest, RunModeRoutesSendWhatTheirClickSends) {
       UiAutomation::Click(value, POINT{3, 3});  // the next row starts from the value box
     }
 }
+
+// The hexadecimal box by its mnemonic, by Space and by a click, each after a value typed into each edit
+// of the slider's dialog: OK then keeps the same item as after the click (the box's quiet save takes
+// the typed text, and the default title, as the click does).
+TEST_F(GadgetWndsTest, TheHexadecimalBoxByAnyRouteKeepsWhatWasTyped) {
+  auto* item = Add<CControlPanelSliderItem>();
+  item->m_var.m_strName = "int@0x8300";
+  Open();
+  auto state = [&] {
+    CString s;
+    s.Format("%s|%g|%g|%u|%d", (const char*)item->m_strTitle, item->m_var.m_dMin, item->m_var.m_dMax,
+             (unsigned)item->m_nPeriod, (int)item->m_var.m_bHexa);
+    return std::string(s);
+  };
+  const struct { int edit; const char* text; } typed[] = {{14000, "Speed"}, {14062, "-5"}, {14064, "77"}, {14028, "250"}};
+  const char* routes[] = {"click", "Alt+H", "Space"};
+  for (const auto& t : typed) {
+    std::string byClick;
+    for (const char* route : routes) {
+      const std::string trail = std::to_string(t.edit) + " " + route;
+      item->m_strTitle = "";
+      item->m_var.m_dMin = 0;
+      item->m_var.m_dMax = 1000;
+      item->m_nPeriod = 0;
+      item->m_var.m_bHexa = 0;
+      DialogAutomation::AddDialogHandler(14011u, [&](CWnd* dlg) {
+        ASSERT_TRUE(dlg->GetDlgItem(14060)->IsWindowEnabled()) << trail;
+        DialogAutomation::TypeInto(dlg, t.edit, t.text);
+        if (route == routes[0]) DialogAutomation::ClickControl(dlg, 14060);
+        if (route == routes[1]) UiAutomation::PressKey('H', UiAutomation::kAlt);
+        if (route == routes[2]) {
+          ASSERT_TRUE(dravonix::test::TabTo(dlg->GetDlgItem(14060)->m_hWnd)) << trail;
+          UiAutomation::PressKey(VK_SPACE);
+        }
+        DialogAutomation::ClickControl(dlg, IDOK);
+        if (::IsWindow(dlg->m_hWnd)) DialogAutomation::ClickControl(dlg, IDCANCEL);
+      });
+      EditByDoubleClick(0);
+      if (route == routes[0]) byClick = state();
+      else EXPECT_EQ(state(), byClick) << trail;
+    }
+  }
+}
