@@ -1606,6 +1606,9 @@ TEST_F(GadgetWndsTest, RunModeRoutesSendWhatTheirClickSends) {
       {"code button, Space", focus(button), key(VK_SPACE), code, button},
       {"code button, Enter", focus(button), key(VK_RETURN), code, button},
       {"code button, clicked", nullptr, click(button), code, button},
+      {"code button, double-clicked", nullptr, [=] { UiAutomation::DoubleClick(button, POINT{3, 3}); }, code + code, button},
+      {"output H, double-clicked", nullptr, [=] { UiAutomation::DoubleClick(high, POINT{3, 3}); },
+       "0x0010\tOUT(3) = 8\n0x0010\tOUT(3) = 8\n", high},
   };
   Start();
   for (int failed = 0; failed < 2; ++failed)
