@@ -880,6 +880,7 @@ TEST_F(PanelEditorTest, RenameDialogRoutesStoreWhatOkStores) {
       {"Escape in the title", "Axis", key(VK_ESCAPE), false, nullptr, 0},
       {"Enter on Cancel", "Axis", on(IDCANCEL, VK_RETURN), false, nullptr, 0},
       {"Space on Cancel", "Axis", on(IDCANCEL, VK_SPACE), false, nullptr, 0},
+      {"Alt+F4", "Axis", [](CWnd*) { UiAutomation::PressKey(VK_F4, UiAutomation::kAlt); }, false, nullptr, 0},
       {"Enter on Help", "Axis", on(9, VK_RETURN), false, nullptr, 4101},
       {"Space on Help", "Axis", on(9, VK_SPACE), false, nullptr, 4101},
       {"Enter, a title in use", "OTHER", key(VK_RETURN), false,
@@ -896,6 +897,8 @@ TEST_F(PanelEditorTest, RenameDialogRoutesStoreWhatOkStores) {
       DialogAutomation::TypeInto(d, 14000, row.typed);
       if (!*row.typed) UiAutomation::PressKey(VK_DELETE);  // the old title, selected, goes
       row.act(d);
+      // Only a refusal or the help leaves the dialog open.
+      EXPECT_EQ(::IsWindow(d->m_hWnd) && ::IsWindowVisible(d->m_hWnd), row.box || row.help) << row.route;
       if (::IsWindow(d->m_hWnd)) DialogAutomation::ClickControl(d, IDCANCEL);
     });
     Command(v, 10030);
@@ -909,6 +912,24 @@ TEST_F(PanelEditorTest, RenameDialogRoutesStoreWhatOkStores) {
     EXPECT_EQ(boxes.empty() ? std::string() : boxes.back().text, row.box ? row.box : "") << row.route;
     const auto help = Automation::Instance().HelpCalls();
     EXPECT_EQ(help.empty() ? 0 : (int)help.back().data, row.help) << row.route;
+  }
+  // A new panel's dialog: what OK keeps is added and opened, what Cancel leaves is not.
+  for (const Row& row : rows) {
+    if (row.help) continue;
+    const INT_PTR before = m_doc.m_panels.m_aPanels.GetSize();
+    DialogAutomation::AddDialogHandler(14005u, [&](CWnd* d) {
+      DialogAutomation::TypeInto(d, 14000, row.typed);
+      if (!*row.typed) UiAutomation::PressKey(VK_DELETE);
+      row.act(d);
+      if (::IsWindow(d->m_hWnd)) DialogAutomation::ClickControl(d, IDCANCEL);
+    });
+    EXPECT_EQ(!!m_doc.m_panels.CreateEmptyFrame(&m_doc), row.stored) << row.route;
+    ASSERT_EQ(m_doc.m_panels.m_aPanels.GetSize(), before + row.stored) << row.route;
+    if (!row.stored) continue;
+    CControlPanelItemArray* added = m_doc.m_panels.m_aPanels[before];
+    EXPECT_EQ(added->m_strName, row.typed) << row.route;
+    EXPECT_TRUE(added->m_pFrame) << row.route;
+    m_doc.m_panels.DeleteFrame((int)before);
   }
   EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
 }
