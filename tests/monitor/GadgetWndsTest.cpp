@@ -1676,3 +1676,19 @@ TEST_F(GadgetWndsTest, TheHexadecimalBoxByAnyRouteKeepsWhatWasTyped) {
     }
   }
 }
+
+// A code holding an ampersand is shown whole: no letter of it becomes a key that sends it.
+TEST_F(GadgetWndsTest, ACodeWithAnAmpersandSendsOnlyWhenPressed) {
+  Add<CControlPanelOutputItem>()->m_nPort = 3;
+  Add<CControlPanelCodeItem>(CRect(10, 60, 0, 0))->m_strCode = "APOS=5&3;";
+  Open();
+  Start();
+  auto* code = Gadget<CGadgetCodeWnd>(1);
+  ASSERT_TRUE(dravonix::test::TabTo(Gadget<CGadgetOutputWnd>(0)->GetDlgItem(CGadgetOutputWnd::IDC_HIGH)->m_hWnd));
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  UiAutomation::PressKey('3');
+  UiAutomation::PressKey('3', UiAutomation::kAlt);
+  EXPECT_EQ(InterpreterLog(), "");
+  DialogAutomation::ClickControl(code, CGadgetCodeWnd::IDC_BUTTON);
+  EXPECT_EQ(InterpreterLog(), "0x0010\tAPOS=5&3;\n");
+}
