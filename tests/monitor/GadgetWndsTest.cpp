@@ -1692,3 +1692,22 @@ TEST_F(GadgetWndsTest, ACodeWithAnAmpersandSendsOnlyWhenPressed) {
   DialogAutomation::ClickControl(code, CGadgetCodeWnd::IDC_BUTTON);
   EXPECT_EQ(InterpreterLog(), "0x0010\tAPOS=5&3;\n");
 }
+
+// A title holding an ampersand is shown whole: no letter of it becomes a key that moves the focus on,
+// or presses the button after it.
+TEST_F(GadgetWndsTest, ATitleWithAnAmpersandTakesNoKey) {
+  Add<CControlPanelOutputItem>()->m_nPort = 3;
+  auto* input = Add<CControlPanelInputItem>(CRect(10, 60, 0, 0));
+  input->m_nPort = 3;
+  input->m_strTitle = "Pump&Valve";
+  Add<CControlPanelCodeItem>(CRect(10, 120, 0, 0))->m_strCode = "APOS=1;";
+  Open();
+  Start();
+  HWND high = Gadget<CGadgetOutputWnd>(0)->GetDlgItem(CGadgetOutputWnd::IDC_HIGH)->m_hWnd;
+  ASSERT_TRUE(dravonix::test::TabTo(high));
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  UiAutomation::PressKey('V');
+  UiAutomation::PressKey('V', UiAutomation::kAlt);
+  EXPECT_EQ(InterpreterLog(), "");
+  EXPECT_EQ(::GetFocus(), high);
+}
