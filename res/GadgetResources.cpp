@@ -6,9 +6,10 @@
 namespace {
 
 constexpr DWORD kGadget = WS_CHILD | DS_SETFONT | DS_CONTROL;
-constexpr DWORD kText = WS_VISIBLE | SS_LEFT;
-constexpr DWORD kRight = WS_VISIBLE | SS_RIGHT;
-constexpr DWORD kCenter = WS_VISIBLE | SS_CENTER;
+// Labels show titles and values as written: an ampersand in them is no hot key.
+constexpr DWORD kText = WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kRight = WS_VISIBLE | SS_RIGHT | SS_NOPREFIX;
+constexpr DWORD kCenter = WS_VISIBLE | SS_CENTER | SS_NOPREFIX;
 constexpr DWORD kShown = WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY;
 constexpr DWORD kTyped = WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
 

@@ -179,7 +179,10 @@ void CGadgetCodeWnd::RefreshFromItem() {
   CGadgetWnd::RefreshFromItem();
   CControlPanelCodeItem* item = Item();
   EnableButton(item && !item->m_bDisabled && PanelsRunning(*this));
-  SetChildText(this, IDC_BUTTON, item ? item->m_strCode.GetString() : "");
+  // The caption shows the code as written: an ampersand of it must not make a letter its hot key.
+  CString caption = item ? item->m_strCode : CString();
+  caption.Replace("&", "&&");
+  SetChildText(this, IDC_BUTTON, caption.GetString());
 }
 
 void CGadgetCodeWnd::SendCode() {

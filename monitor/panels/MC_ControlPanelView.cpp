@@ -125,6 +125,20 @@ void CMC_ControlPanelView::OnInitialUpdate() {
   if (CMC_ControlPanel::ms_bStarted) OnUpdate(this, HINT_PANELS_STARTED, nullptr);
 }
 
+BOOL CMC_ControlPanelView::OnCommand(WPARAM wParam, LPARAM lParam) {
+  // Enter on a gadget's button is told to the outermost dialog, this view; the gadget hears it as it
+  // hears the button's click.
+  const HWND control = (HWND)lParam;
+  const HWND owner = control && ::IsWindow(control) ? ::GetParent(control) : nullptr;
+  if (owner && owner != m_hWnd)
+    for (INT_PTR i = 0; i < m_aGadgets.GetSize(); ++i)
+      if (m_aGadgets[i]->m_hWnd == owner) {
+        ::SendMessage(owner, WM_COMMAND, wParam, lParam);
+        return TRUE;
+      }
+  return CFormView::OnCommand(wParam, lParam);
+}
+
 void CMC_ControlPanelView::OnUpdate(CView*, LPARAM lHint, CObject*) {
   if (!m_bInitialized) return;
   switch ((int)lHint) {

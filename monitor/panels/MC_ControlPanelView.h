@@ -78,6 +78,7 @@ class CMC_ControlPanelView : public CFormView {
   void OnMouseMove(UINT nFlags, CPoint point) override;
   void OnLButtonUp(UINT nFlags, CPoint point) override;
   void OnParentNotify(UINT message, LPARAM lParam) override;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
   void OnControlPanelAlignLeft();
   void OnControlPanelAlignRight();

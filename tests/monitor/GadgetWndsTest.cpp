@@ -1532,3 +1532,182 @@ TEST_F(GadgetWndsTest, ArrowsChooseAQuantitysRadiosOnlyWithinItsPair) {
   EXPECT_EQ(seen, "");
   EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
 }
+
+// Every key and mouse route to a running panel's inputs, against what a click or Enter sends: the
+// drive's command log, where the focus ends and the picture against a full repaint. With the polls
+// failed (the flag cleared, the controls still enabled) no route sends anything.
+TEST_F(GadgetWndsTest, RunModeRoutesSendWhatTheirClickSends) {
+  auto* slider = Add<CControlPanelSliderItem>();
+  slider->m_var.m_strName = "int@0x8300";
+  Add<CControlPanelOutputItem>(CRect(10, 80, 0, 0))->m_nPort = 3;
+  Add<CControlPanelCodeItem>(CRect(10, 120, 0, 0))->m_strCode = "APOS=1;";
+  Add<CControlPanelSliderVertItem>(CRect(300, 10, 0, 0))->m_var.m_strName = "int@0x8302";
+  Open();
+  auto* sliderWnd = Gadget<CGadgetSliderWnd>(0);
+  HWND vtrack = Gadget<CGadgetSliderWnd>(3)->m_slider.m_hWnd;
+  auto* outputWnd = Gadget<CGadgetOutputWnd>(1);
+  auto* codeWnd = Gadget<CGadgetCodeWnd>(2);
+  HWND value = sliderWnd->GetDlgItem(CGadgetSliderWnd::IDC_VALUE)->m_hWnd;
+  HWND track = sliderWnd->m_slider.m_hWnd;
+  HWND high = outputWnd->GetDlgItem(CGadgetOutputWnd::IDC_HIGH)->m_hWnd;
+  HWND button = codeWnd->GetDlgItem(CGadgetCodeWnd::IDC_BUTTON)->m_hWnd;
+  const WORD word = 0x8300;
+  auto wrote = [](long v, int at = 0x8300) {
+    char text[64];
+    snprintf(text, sizeof text, "0x0010\tint@0x%X = %ld;UPD\n", at, v);
+    return std::string(text);
+  };
+  const std::string wrote300 = wrote(300), code = "0x0010\tAPOS=1;\n";
+  // The thumb one line and one page on, as values of the variable's range of 0 to 1000.
+  const double range = sliderWnd->m_slider.GetRangeMax();
+  const long line = std::lround(1000 / range), page = std::lround(std::max(1.0, std::floor(range / 100)) * 1000 / range);
+  auto typed = [&] { DialogAutomation::TypeInto(sliderWnd, CGadgetSliderWnd::IDC_VALUE, "300"); };
+  auto key = [](UINT vk, UINT mods = UiAutomation::kNone) { return [=] { UiAutomation::PressKey(vk, mods); }; };
+  auto focus = [](HWND h) {
+    return [=] {
+      if (::IsWindowEnabled(h)) {
+        ASSERT_TRUE(dravonix::test::TabTo(h)) << h;
+      }
+    };
+  };
+  auto click = [](HWND h) { return [=] { UiAutomation::Click(h, POINT{3, 3}); }; };
+  const struct Row {
+    const char* route;
+    std::function<void()> before, act;
+    std::string sent;
+    HWND focus;
+  } rows[] = {
+      {"typed, Enter", typed, key(VK_RETURN), wrote300, value},
+      {"typed, Tab", typed, key(VK_TAB), wrote300, track},
+      {"typed, Shift+Tab", typed, key(VK_TAB, UiAutomation::kShift), wrote300, vtrack},
+      {"typed, output H clicked", typed, click(high), wrote300 + "0x0010\tOUT(3) = 8\n", high},
+      {"typed, Escape", typed, key(VK_ESCAPE), "", value},
+      {"typed, code button clicked", typed, click(button), wrote300 + code, button},
+      {"typed above the maximum, Enter",
+       [&] { DialogAutomation::TypeInto(sliderWnd, CGadgetSliderWnd::IDC_VALUE, "2000"); }, key(VK_RETURN),
+       "0x0010\tint@0x8300 = 1000;UPD\n", value},
+      {"shown value, Enter", focus(value), key(VK_RETURN), "", value},
+      {"track bar, Right", focus(track), key(VK_RIGHT), wrote(line), track},
+      {"track bar, Page Down", focus(track), key(VK_NEXT), wrote(page), track},
+      {"track bar, End", focus(track), key(VK_END), "0x0010\tint@0x8300 = 1000;UPD\n", track},
+      {"track bar at its start, Home", focus(track), key(VK_HOME), "", track},
+      {"track bar's channel clicked right of the thumb", nullptr,
+       [&] {
+         CRect thumb;
+         sliderWnd->m_slider.GetThumbRect(&thumb);
+         UiAutomation::Click(track, POINT{thumb.right + 20, thumb.CenterPoint().y});
+       },
+       wrote(page), track},
+      {"vertical track bar, Up", focus(vtrack), key(VK_UP), wrote(line, 0x8302), vtrack},
+      {"vertical track bar, Home", focus(vtrack), key(VK_HOME), wrote(1000, 0x8302), vtrack},
+      {"vertical track bar at its bottom, End", focus(vtrack), key(VK_END), "", vtrack},
+      {"output H, Space", focus(high), key(VK_SPACE), "0x0010\tOUT(3) = 8\n", high},
+      {"output H, clicked", nullptr, click(high), "0x0010\tOUT(3) = 8\n", high},
+      {"code button, Space", focus(button), key(VK_SPACE), code, button},
+      {"code button, Enter", focus(button), key(VK_RETURN), code, button},
+      {"code button, clicked", nullptr, click(button), code, button},
+      {"code button, double-clicked", nullptr, [=] { UiAutomation::DoubleClick(button, POINT{3, 3}); }, code + code, button},
+      {"output H, double-clicked", nullptr, [=] { UiAutomation::DoubleClick(high, POINT{3, 3}); },
+       "0x0010\tOUT(3) = 8\n0x0010\tOUT(3) = 8\n", high},
+  };
+  Start();
+  for (int failed = 0; failed < 2; ++failed)
+    for (const Row& row : rows) {
+      const std::string trail = std::string(row.route) + (failed ? " (polls failed)" : "");
+      const WORD zero = 0;
+      CMC_ControlPanel::ms_bStarted = 1;
+      for (WORD at : {word, WORD(word + 2)}) {
+        DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(at), at, &zero, 1);
+        m_doc.m_panels.InvalidateMemory(0, at, 1);
+      }
+      ASSERT_TRUE(Poll()) << trail;
+      if (row.before) row.before();
+      CMC_ControlPanel::ms_bStarted = !failed;
+      Script("interpreter.dll", "InterpStandIn_Script", "reset");
+      row.act();
+      EXPECT_EQ(InterpreterLog(), failed ? "" : row.sent) << trail;
+      // An output pressed while the polls fail disables the gadget, and its button lets the focus go.
+      if (::IsWindowEnabled(row.focus)) EXPECT_EQ(::GetFocus(), row.focus) << trail;
+      else EXPECT_TRUE(failed && ::GetFocus() != row.focus) << trail;
+      EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd), 0) << trail;
+      UiAutomation::Click(value, POINT{3, 3});  // the next row starts from the value box
+    }
+}
+
+// The hexadecimal box by its mnemonic, by Space and by a click, each after a value typed into each edit
+// of the slider's dialog: OK then keeps the same item as after the click (the box's quiet save takes
+// the typed text, and the default title, as the click does).
+TEST_F(GadgetWndsTest, TheHexadecimalBoxByAnyRouteKeepsWhatWasTyped) {
+  auto* item = Add<CControlPanelSliderItem>();
+  item->m_var.m_strName = "int@0x8300";
+  Open();
+  auto state = [&] {
+    CString s;
+    s.Format("%s|%g|%g|%u|%d", (const char*)item->m_strTitle, item->m_var.m_dMin, item->m_var.m_dMax,
+             (unsigned)item->m_nPeriod, (int)item->m_var.m_bHexa);
+    return std::string(s);
+  };
+  const struct { int edit; const char* text; } typed[] = {{14000, "Speed"}, {14062, "-5"}, {14064, "77"}, {14028, "250"}};
+  const char* routes[] = {"click", "Alt+H", "Space"};
+  for (const auto& t : typed) {
+    std::string byClick;
+    for (const char* route : routes) {
+      const std::string trail = std::to_string(t.edit) + " " + route;
+      item->m_strTitle = "";
+      item->m_var.m_dMin = 0;
+      item->m_var.m_dMax = 1000;
+      item->m_nPeriod = 0;
+      item->m_var.m_bHexa = 0;
+      DialogAutomation::AddDialogHandler(14011u, [&](CWnd* dlg) {
+        ASSERT_TRUE(dlg->GetDlgItem(14060)->IsWindowEnabled()) << trail;
+        DialogAutomation::TypeInto(dlg, t.edit, t.text);
+        if (route == routes[0]) DialogAutomation::ClickControl(dlg, 14060);
+        if (route == routes[1]) UiAutomation::PressKey('H', UiAutomation::kAlt);
+        if (route == routes[2]) {
+          ASSERT_TRUE(dravonix::test::TabTo(dlg->GetDlgItem(14060)->m_hWnd)) << trail;
+          UiAutomation::PressKey(VK_SPACE);
+        }
+        DialogAutomation::ClickControl(dlg, IDOK);
+        if (::IsWindow(dlg->m_hWnd)) DialogAutomation::ClickControl(dlg, IDCANCEL);
+      });
+      EditByDoubleClick(0);
+      if (route == routes[0]) byClick = state();
+      else EXPECT_EQ(state(), byClick) << trail;
+    }
+  }
+}
+
+// A code holding an ampersand is shown whole: no letter of it becomes a key that sends it.
+TEST_F(GadgetWndsTest, ACodeWithAnAmpersandSendsOnlyWhenPressed) {
+  Add<CControlPanelOutputItem>()->m_nPort = 3;
+  Add<CControlPanelCodeItem>(CRect(10, 60, 0, 0))->m_strCode = "APOS=5&3;";
+  Open();
+  Start();
+  auto* code = Gadget<CGadgetCodeWnd>(1);
+  ASSERT_TRUE(dravonix::test::TabTo(Gadget<CGadgetOutputWnd>(0)->GetDlgItem(CGadgetOutputWnd::IDC_HIGH)->m_hWnd));
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  UiAutomation::PressKey('3');
+  UiAutomation::PressKey('3', UiAutomation::kAlt);
+  EXPECT_EQ(InterpreterLog(), "");
+  DialogAutomation::ClickControl(code, CGadgetCodeWnd::IDC_BUTTON);
+  EXPECT_EQ(InterpreterLog(), "0x0010\tAPOS=5&3;\n");
+}
+
+// A title holding an ampersand is shown whole: no letter of it becomes a key that moves the focus on,
+// or presses the button after it.
+TEST_F(GadgetWndsTest, ATitleWithAnAmpersandTakesNoKey) {
+  Add<CControlPanelOutputItem>()->m_nPort = 3;
+  auto* input = Add<CControlPanelInputItem>(CRect(10, 60, 0, 0));
+  input->m_nPort = 3;
+  input->m_strTitle = "Pump&Valve";
+  Add<CControlPanelCodeItem>(CRect(10, 120, 0, 0))->m_strCode = "APOS=1;";
+  Open();
+  Start();
+  HWND high = Gadget<CGadgetOutputWnd>(0)->GetDlgItem(CGadgetOutputWnd::IDC_HIGH)->m_hWnd;
+  ASSERT_TRUE(dravonix::test::TabTo(high));
+  Script("interpreter.dll", "InterpStandIn_Script", "reset");
+  UiAutomation::PressKey('V');
+  UiAutomation::PressKey('V', UiAutomation::kAlt);
+  EXPECT_EQ(InterpreterLog(), "");
+  EXPECT_EQ(::GetFocus(), high);
+}

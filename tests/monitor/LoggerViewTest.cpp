@@ -10,6 +10,7 @@
 #include "platform/ui/CmdTarget.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/PropertySheet.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "platform/core/Clock.h"
@@ -24,6 +25,7 @@
 #include "tests/support/BarsScene.h"
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -476,6 +478,58 @@ TEST_F(LoggerViewTest, PlotsFollowTheBarsCommandsTheChildsSizeAndTheMouse) {
   }
   EXPECT_TRUE(m_doc.IsModified());
   EXPECT_EQ(m_logger->GetItems().GetSize(), 1);
+
+  // No route without a rule here changes the plots or the document: a right click, the context-menu
+  // keys and the other keys a user tries on a plot.
+  m_doc.SetModifiedFlag(FALSE);
+  const std::string buttons = scene.Buttons();
+  UiAutomation::RightClick(view->GetGraphWindow(0)->m_hWnd, CPoint(60, 60));
+  for (UINT vk : {VK_F10, VK_APPS, VK_RETURN, VK_ESCAPE, VK_LEFT, VK_HOME, VK_DELETE, VK_ADD})
+    UiAutomation::PressKey(vk, vk == VK_F10 ? UiAutomation::kShift : UiAutomation::kNone);
+  EXPECT_FALSE(m_doc.IsModified());
+  EXPECT_EQ(scene.Buttons(), buttons);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(scene.MainWnd()));
+}
+
+
+// The plot sheets opened by their commands from the logger view, each ended by every route a user has:
+// OK by click or Enter marks the document and repaints the plots, Cancel by click, Escape or Alt+F4
+// leaves both.
+TEST_F(LoggerViewTest, PlotSheetsEndedByAnyRouteMarkTheDocumentAsOkDoes) {
+  m_logger->ChangeMemBufferSettings(0x9000, 0x93FF);
+  m_logger->AddVariable("APOS", 1);
+  const double ramp[] = {0, 1, 2, 3, 4, 5};
+  for (int i = 0; i < 2; ++i) m_logger->GetCurves().GetAt(i)->InitCurve("c", "", "", 0.0, 1.0, 1.0, 0.0, 6, ramp);
+  Plots({true});
+  m_logger->GetGraphDoc().GetAt(0)->ComputeLimits();
+  LoggerScene scene(&m_doc);
+  scene.AddChild(0, CRect(10, 10, 330, 230));
+  ASSERT_TRUE(scene.View());
+  const struct { const char* route; std::function<void(CWnd*)> end; bool ok; } routes[] = {
+      {"OK clicked", [](CWnd* w) { DialogAutomation::ClickControl(w, IDOK); }, true},
+      {"Enter", [](CWnd*) { UiAutomation::PressKey(VK_RETURN); }, true},
+      {"Cancel clicked", [](CWnd* w) { DialogAutomation::ClickControl(w, IDCANCEL); }, false},
+      {"Escape", [](CWnd*) { UiAutomation::PressKey(VK_ESCAPE); }, false},
+      {"Alt+F4", [](CWnd*) { UiAutomation::PressKey(VK_F4, UiAutomation::kAlt); }, false},
+  };
+  const struct { UINT command; const char* sheet; } sheets[] = {{10003, "CExtrasSheet"}, {10004, "COptionsSheet"}};
+  for (const auto& sheet : sheets)
+    for (const auto& r : routes) {
+      const std::string trail = std::string(sheet.sheet) + ", " + r.route;
+      m_doc.SetModifiedFlag(FALSE);
+      bool open = true;
+      UiAutomation::AddModalLoopHandler(sheet.sheet, [&](CWnd* w) {
+        r.end(w);
+        open = ::IsWindow(w->m_hWnd) && ::IsWindowVisible(w->m_hWnd);
+        if (open) static_cast<CPropertySheet*>(w)->PressButton(PSBTN_CANCEL);
+      });
+      ::PostMessage(scene.MainWnd(), WM_COMMAND, sheet.command, 0);
+      UiAutomation::Pump();
+      EXPECT_FALSE(open) << trail;
+      EXPECT_EQ(!!m_doc.IsModified(), r.ok) << trail;
+      EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(scene.MainWnd())) << trail;
+    }
+  UiAutomation::ClearModalLoopHandlers();
 }
 
 }  // namespace

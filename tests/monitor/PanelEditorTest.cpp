@@ -8,6 +8,7 @@
 #include "monitor/panels/MC_ControlPanel.h"
 #include "monitor/panels/MC_ControlPanelFrame.h"
 #include "monitor/panels/MC_ControlPanelView.h"
+#include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Resource.h"
 #include "platform/ui/DialogAutomation.h"
@@ -19,6 +20,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
 
 #include <functional>
@@ -847,3 +849,87 @@ TEST(GadgetBtnTest, TextsNamingNoBitmapFallBackOnceToTheDefaults) {
 }
 
 }  // namespace
+
+// Every route out of the rename dialog after a title is typed, against OK and Cancel clicked: the
+// panel's title, the document's modified mark, the frame's title, the help asked and the boxes shown.
+TEST_F(PanelEditorTest, RenameDialogRoutesStoreWhatOkStores) {
+  auto* v = Open({CRect(10, 10, 50, 30)});
+  ASSERT_TRUE(v);
+  m_doc.m_panels.m_aPanels.Add(new CControlPanelItemArray("Other"));
+  auto key = [](UINT vk) { return [=](CWnd*) { UiAutomation::PressKey(vk); }; };
+  auto on = [](int id, UINT vk) {
+    return [=](CWnd* d) {
+      ASSERT_TRUE(dravonix::test::TabTo(d->GetDlgItem(id)->m_hWnd)) << id;
+      UiAutomation::PressKey(vk);
+    };
+  };
+  auto click = [](int id) { return [=](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  const struct Row {
+    const char* route;
+    const char* typed;
+    std::function<void(CWnd*)> act;
+    bool stored;
+    const char* box;
+    int help;
+  } rows[] = {
+      {"OK clicked", "Axis", click(IDOK), true, nullptr, 0},
+      {"Enter in the title", "Axis", key(VK_RETURN), true, nullptr, 0},
+      {"Enter on OK", "Axis", on(IDOK, VK_RETURN), true, nullptr, 0},
+      {"Space on OK", "Axis", on(IDOK, VK_SPACE), true, nullptr, 0},
+      {"Cancel clicked", "Axis", click(IDCANCEL), false, nullptr, 0},
+      {"Escape in the title", "Axis", key(VK_ESCAPE), false, nullptr, 0},
+      {"Enter on Cancel", "Axis", on(IDCANCEL, VK_RETURN), false, nullptr, 0},
+      {"Space on Cancel", "Axis", on(IDCANCEL, VK_SPACE), false, nullptr, 0},
+      {"Alt+F4", "Axis", [](CWnd*) { UiAutomation::PressKey(VK_F4, UiAutomation::kAlt); }, false, nullptr, 0},
+      {"Enter on Help", "Axis", on(9, VK_RETURN), false, nullptr, 4101},
+      {"Space on Help", "Axis", on(9, VK_SPACE), false, nullptr, 4101},
+      {"Enter, a title in use", "OTHER", key(VK_RETURN), false,
+       "This title is already used by another control panel view. Please use another", 0},
+      {"Enter, no title", "", key(VK_RETURN), false, "Non empty string expected", 0},
+  };
+  for (const Row& row : rows) {
+    v->m_pPanel->m_strName = "EDIT";
+    m_doc.m_panels.RenameFrame(0, "EDIT");
+    m_doc.SetModifiedFlag(FALSE);
+    Automation::Instance().ClearMessageBoxes();
+    Automation::Instance().ClearHelpCalls();
+    DialogAutomation::AddDialogHandler(14005u, [&](CWnd* d) {
+      DialogAutomation::TypeInto(d, 14000, row.typed);
+      if (!*row.typed) UiAutomation::PressKey(VK_DELETE);  // the old title, selected, goes
+      row.act(d);
+      // Only a refusal or the help leaves the dialog open.
+      EXPECT_EQ(::IsWindow(d->m_hWnd) && ::IsWindowVisible(d->m_hWnd), row.box || row.help) << row.route;
+      if (::IsWindow(d->m_hWnd)) DialogAutomation::ClickControl(d, IDCANCEL);
+    });
+    Command(v, 10030);
+    const CString title = row.stored ? row.typed : "EDIT";
+    EXPECT_EQ(v->m_pPanel->m_strName, title) << row.route;
+    EXPECT_EQ(!!m_doc.IsModified(), row.stored) << row.route;
+    CString caption;
+    v->GetParentFrame()->GetWindowText(caption);
+    EXPECT_EQ(caption, title) << row.route;
+    const auto boxes = Automation::Instance().MessageBoxes();
+    EXPECT_EQ(boxes.empty() ? std::string() : boxes.back().text, row.box ? row.box : "") << row.route;
+    const auto help = Automation::Instance().HelpCalls();
+    EXPECT_EQ(help.empty() ? 0 : (int)help.back().data, row.help) << row.route;
+  }
+  // A new panel's dialog: what OK keeps is added and opened, what Cancel leaves is not.
+  for (const Row& row : rows) {
+    if (row.help) continue;
+    const INT_PTR before = m_doc.m_panels.m_aPanels.GetSize();
+    DialogAutomation::AddDialogHandler(14005u, [&](CWnd* d) {
+      DialogAutomation::TypeInto(d, 14000, row.typed);
+      if (!*row.typed) UiAutomation::PressKey(VK_DELETE);
+      row.act(d);
+      if (::IsWindow(d->m_hWnd)) DialogAutomation::ClickControl(d, IDCANCEL);
+    });
+    EXPECT_EQ(!!m_doc.m_panels.CreateEmptyFrame(&m_doc), row.stored) << row.route;
+    ASSERT_EQ(m_doc.m_panels.m_aPanels.GetSize(), before + row.stored) << row.route;
+    if (!row.stored) continue;
+    CControlPanelItemArray* added = m_doc.m_panels.m_aPanels[before];
+    EXPECT_EQ(added->m_strName, row.typed) << row.route;
+    EXPECT_TRUE(added->m_pFrame) << row.route;
+    m_doc.m_panels.DeleteFrame((int)before);
+  }
+  EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
+}

@@ -108,6 +108,15 @@ TEST(PlotWindows, TheMouseReadsOutZoomsAndLeavesThePicture) {
   EXPECT_EQ(0, scene.PixelsOff());
   UiAutomation::RightClick(g->m_hWnd, r.CenterPoint());
   EXPECT_EQ(0, scene.PixelsOff());
+  // The plots take no keys: the context-menu keys and the others a user tries change nothing.
+  scene.m_plots.SetModifiedFlag(FALSE);
+  for (UINT vk : {VK_F10, VK_APPS, VK_RETURN, VK_ESCAPE, VK_LEFT, VK_HOME, VK_DELETE, VK_ADD})
+    UiAutomation::PressKey(vk, vk == VK_F10 ? UiAutomation::kShift : UiAutomation::kNone);
+  double after[6];
+  g->GetViewRange(after);
+  EXPECT_EQ(std::vector<double>(after, after + 6), std::vector<double>(zoomed, zoomed + 6));
+  EXPECT_FALSE(scene.m_plots.IsModified());
+  EXPECT_EQ(0, scene.PixelsOff());
   scene.Press(ID_PLOT_ZOOM_PREV);
   EXPECT_EQ(0, scene.PixelsOff());
 }

@@ -9,11 +9,14 @@
 #include "plot/ui/OptionsSheet.h"
 #include "tests/plot/GraphWindowTestSupport.h"
 #include "tests/support/PostedGestures.h"
+#include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <string>
 
 using namespace graphtest;
 
@@ -199,6 +202,84 @@ TEST(PlotSheets, F1OpensTheHelpAndTheEndRepaintsTheParent) {
     EXPECT_EQ(GetKernelHelpFile(), CString(help[0].file.c_str()));
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(parent.m_hWnd));
     parent.DestroyWindow();
+  }
+}
+
+
+// Every route of the set-up page to assigning, removing and titling, against its click route: what
+// OK then leaves in the document's plot (curves as x:y/side, then the title).
+TEST(PlotSheets, SetupRoutesStoreWhatTheirClicksStore) {
+  using Act = std::function<void(COptionsPage*)>;
+  auto item = [](CListBox& list, int row) {
+    CRect r;
+    list.GetItemRect(row, &r);
+    return r.CenterPoint();
+  };
+  auto availRow = [](COptionsPage* p, DWORD curve) {
+    for (int i = 0; i < p->m_availList.GetCount(); ++i)
+      if (p->m_availList.GetItemData(i) == curve) return i;
+    return -1;
+  };
+  // Speed chosen among the available curves, and axis row `row`, both by clicks.
+  auto choose = [&](int row) {
+    return [=](COptionsPage* p) {
+      UiAutomation::Click(p->m_availList.m_hWnd, item(p->m_availList, availRow(p, 2)));
+      UiAutomation::Click(p->m_axisList.m_hWnd, item(p->m_axisList, row));
+    };
+  };
+  auto click = [](int id) { return [=](COptionsPage* p) { DialogAutomation::ClickControl(p, id); }; };
+  auto space = [](int id) {
+    return [=](COptionsPage* p) {
+      ASSERT_TRUE(dravonix::test::TabTo(p->GetDlgItem(id)->m_hWnd)) << id;
+      UiAutomation::PressKey(VK_SPACE);
+    };
+  };
+  auto title = [](const char* text) { return [=](COptionsPage* p) { DialogAutomation::TypeInto(p, 14006, text); }; };
+  auto key = [](UINT vk) { return [=](COptionsPage*) { UiAutomation::PressKey(vk); }; };
+  const struct Row {
+    const char* route;
+    Act before, act;
+    bool ok;  // then OK clicked
+    const char* stored;
+  } rows[] = {
+      {"Y button clicked", choose(0), click(14004), true, "0:2/1 |"},
+      {"Space on the Y button", choose(0), space(14004), true, "0:2/1 |"},
+      {"X button clicked", choose(0), click(14014), true, "2:1/1 |"},
+      {"Space on the X button", choose(0), space(14014), true, "2:1/1 |"},
+      {"Y button clicked on the adding row", choose(1), click(14004), true, "0:1/1 0:2/1 |"},
+      {"Space on the Y button on the adding row", choose(1), space(14004), true, "0:1/1 0:2/1 |"},
+      {"available curve double-clicked", choose(1),
+       [&](COptionsPage* p) { UiAutomation::DoubleClick(p->m_availList.m_hWnd, item(p->m_availList, availRow(p, 2))); },
+       true, "0:1/1 0:2/1 |"},
+      {"remove button clicked", choose(0), click(14005), true, "|"},
+      {"Space on the remove button", choose(0), space(14005), true, "|"},
+      {"axis row double-clicked", nullptr,
+       [&](COptionsPage* p) { UiAutomation::DoubleClick(p->m_axisList.m_hWnd, item(p->m_axisList, 0)); }, true, "0:1/2 |"},
+      {"title typed, OK clicked", title("Speed"), nullptr, true, "0:1/1 |Speed"},
+      {"title typed, Enter", title("Speed"), key(VK_RETURN), false, "0:1/1 |Speed"},
+      {"title typed, Escape", title("Speed"), key(VK_ESCAPE), false, "0:1/1 |"},
+  };
+  for (const Row& row : rows) {
+    Doc d;
+    d.Draw(0, 1, 1);
+    COptionsSheet sheet(d.doc, nullptr, 0);
+    UiAutomation::AddModalLoopHandler("COptionsSheet", [&](CWnd* w) {
+      auto* page = ActivePage<COptionsPage>(w);
+      if (row.before) row.before(page);
+      if (row.act) row.act(page);
+      // A route that ends the sheet by a key leaves nothing for OK to click.
+      EXPECT_EQ(::IsWindow(w->m_hWnd) && ::IsWindowVisible(w->m_hWnd), row.ok) << row.route;
+      if (row.ok && ::IsWindow(w->m_hWnd)) DialogAutomation::ClickControl(w, IDOK);
+      if (::IsWindow(w->m_hWnd) && ::IsWindowVisible(w->m_hWnd)) static_cast<CPropertySheet*>(w)->PressButton(PSBTN_CANCEL);
+    });
+    sheet.DoModal();
+    std::string stored;
+    for (int i = 0; i < d.plot->GetSize(); ++i) {
+      const CXYCurve* c = d.plot->GetAt(i);
+      stored += std::to_string(c->m_nXCurve) + ":" + std::to_string(c->m_nYCurve) + "/" + std::to_string(c->m_nAxis) + " ";
+    }
+    stored += "|" + std::string(d.plot->m_strTitle);
+    EXPECT_EQ(stored, row.stored) << row.route;
   }
 }
 
