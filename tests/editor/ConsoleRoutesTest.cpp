@@ -190,12 +190,7 @@ TEST(ConsoleRoutes, EveryRouteInEveryModeAsTheConsoleRulesHaveIt) {
         place(s, m);
         if (ovr) UA::PressKey(VK_INSERT), m.ovr = true;
         UA::Pump();
-        ASSERT_EQ(m.State(), WindowState(s)) << "set up for " << mode;
-        route.input(s);
-        UA::Pump();
-        route.rule(m);
-        EXPECT_EQ(m.State(), WindowState(s)) << mode;
-        EXPECT_EQ(0, s.PixelsOff()) << mode;
+        ASSERT_NO_FATAL_FAILURE(TakeRoute(s, m, route, WindowState, mode));
         ++walked;
       }
   MenuAutomation::Reset();

@@ -200,13 +200,8 @@ TEST(TextWindowRoutes, EveryRouteInEveryModeAsTheModelHasIt) {
           for (int i = 1; i <= 30; ++i) m.lines.push_back(i == 1 ? "foo bar" : std::string("line ") + (i < 10 ? "0" : "") + std::to_string(i));
           m.ovr = ovr, m.ro = ro;
           selections[k].second(m);
-          ASSERT_EQ(m.State(), WindowState(s)) << "set up for " << mode;
           const std::string before = s.Text();
-          route.input(s);
-          UA::Pump();
-          route.rule(m);
-          EXPECT_EQ(m.State(), WindowState(s)) << mode;
-          EXPECT_EQ(0, s.PixelsOff()) << mode;
+          ASSERT_NO_FATAL_FAILURE(TakeRoute(s, m, route, WindowState, mode));
           const std::string after = s.Text();
           if (route.edits && !ro) {
             UA::PressKey('Z', Ctrl);
