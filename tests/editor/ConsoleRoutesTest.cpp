@@ -20,13 +20,6 @@ namespace {
 constexpr UINT Ctrl = UA::kControl, Shift = UA::kShift;
 constexpr int kPrompt = 5;
 
-struct At {
-  int l, c;
-  bool operator<(const At& o) const { return l != o.l ? l < o.l : c < o.c; }
-  bool operator==(const At& o) const { return l == o.l && c == o.c; }
-  std::string Str() const { return std::to_string(l) + ":" + std::to_string(c); }
-};
-
 // The console as its rules have it: commands run without a setup, recall, and the input's guards.
 struct Console {
   std::vector<std::string> lines{"VKS> abc", "FATAL ERROR: THERE IS NO SETUP!", "VKS> defg"};

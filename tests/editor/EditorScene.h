@@ -146,6 +146,14 @@ class EditorScene : public dravonix::test::MdiScene {
   CTextFileDocTemplate* m_template = nullptr;
 };
 
+// A place in a text as the route walks' models keep it: line and column, from 1 and 0, "l:c".
+struct At {
+  int l, c;
+  bool operator<(const At& o) const { return l != o.l ? l < o.l : c < o.c; }
+  bool operator==(const At& o) const { return l == o.l && c == o.c; }
+  std::string Str() const { return std::to_string(l) + ":" + std::to_string(c); }
+};
+
 // A route taken from the state a model holds: the windows then hold what the route's rule makes of the
 // model, and show what a full repaint shows. `state` reads the windows as the model writes itself.
 template <class Model, class Route, class State>

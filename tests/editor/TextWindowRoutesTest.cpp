@@ -19,13 +19,6 @@ namespace {
 constexpr UINT Ctrl = UA::kControl, Shift = UA::kShift;
 constexpr int kRows = 13;  // whole rows of the scene's window
 
-struct At {
-  int l, c;
-  bool operator<(const At& o) const { return l != o.l ? l < o.l : c < o.c; }
-  bool operator==(const At& o) const { return l == o.l && c == o.c; }
-  std::string Str() const { return std::to_string(l) + ":" + std::to_string(c); }
-};
-
 // The text, caret and selection as the rules have them; selections that are edited lie on one line.
 struct Model {
   std::vector<std::string> lines;
