@@ -29,6 +29,12 @@ std::vector<CString> ChoiceLines(const CGXStyle& style) {
 
 bool CtrlHeld() { return GetKeyState(VK_CONTROL) < 0; }
 
+// Keys the list leaves to the grid, open or idle: Tab moves on, Ctrl+Z undoes, as from any other cell.
+bool GridTakesKey(UINT key) {
+  return CtrlHeld() || key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_LEFT || key == VK_RIGHT ||
+         key == VK_DELETE || (key >= VK_F1 && key <= VK_F24);
+}
+
 // The grid ignores the focus moving while the guard lives.
 struct FocusGuard {
   explicit FocusGuard(CGXGridCore* g) : grid(g), old(g ? g->m_bIgnoreFocus : FALSE) {
@@ -225,12 +231,7 @@ BOOL CGXListBox::DispatchKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   if (!m_bInit || !m_pGrid) return FALSE;
   GetCurrentStyle();
   if (message != WM_KEYDOWN) return FALSE;
-  // The keys the open list gives to the grid, Ctrl ones included, are the grid's here too: Tab moves on
-  // and Ctrl+Z undoes from an idle list as from any other cell.
-  const UINT key = (UINT)wParam;
-  if (CtrlHeld() || key == VK_CONTROL || key == VK_TAB || key == VK_RETURN ||
-      key == VK_ESCAPE || key == VK_LEFT || key == VK_RIGHT || key == VK_DELETE || (key >= VK_F1 && key <= VK_F24))
-    return FALSE;
+  if ((UINT)wParam == VK_CONTROL || GridTakesKey((UINT)wParam)) return FALSE;
   if (!ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
   CGXControl::DispatchKeyMessage(message, wParam, lParam);
@@ -243,9 +244,7 @@ UINT CGXListBox::OnGetDlgCode() { return CListBox::OnGetDlgCode() | DLGC_WANTARR
 void CGXListBox::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (!m_pGrid || !m_bInit) return CListBox::OnKeyDown(nChar, nRepCnt, nFlags);
   m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW);
-  const bool toGrid = CtrlHeld() || nChar == VK_TAB || nChar == VK_RETURN || nChar == VK_ESCAPE || nChar == VK_LEFT ||
-                      nChar == VK_RIGHT || nChar == VK_DELETE || (nChar >= VK_F1 && nChar <= VK_F24);
-  if (toGrid)
+  if (GridTakesKey(nChar))
     m_pGrid->RouteKeyMessage(this, WM_KEYDOWN, nChar, nRepCnt, nFlags);
   else
     CListBox::OnKeyDown(nChar, nRepCnt, nFlags);

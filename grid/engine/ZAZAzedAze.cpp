@@ -93,8 +93,6 @@ void ZAZAzedAze::OnPaint() {
   if (FillBeforeInitialize(&dc)) return;
   PrepareDC(&dc, nullptr);
   OnGridDraw(&dc);
-  // The parent has just painted what was uncovered around the grid too, over the frame.
-  DrawFrameInParent();
 }
 
 void ZAZAzedAze::DrawFrameInParent(HRGN only) { GXDrawFrameInParent(this, m_bDrawFrame, only); }

@@ -41,3 +41,11 @@ int ShowKernelMessageAlways(UINT type, UINT id, ...) {
   va_end(a);
   return AfxMessageBox(s, type);
 }
+
+int ShowPlainKernelMessage(struct HWND__* owner, UINT id, ...) {
+  va_list a;
+  va_start(a, id);
+  CString s = FormatV(id, a);
+  va_end(a);
+  return ::MessageBox(owner, s, AfxGetAppName(), MB_OK);
+}

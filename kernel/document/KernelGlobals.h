@@ -11,5 +11,7 @@ extern BOOL g_bShowErrors;
 int ShowKernelMessage(UINT type, UINT id, ...);
 // The same, whatever the flag (validation boxes of dialogs).
 int ShowKernelMessageAlways(UINT type, UINT id, ...);
+// The same as an OK box without an icon, which the framework's box would give its exclamation.
+int ShowPlainKernelMessage(struct HWND__* owner, UINT id, ...);
 // The string-table entry `id` formatted with the arguments.
 CString FormatKernelString(UINT id, ...);

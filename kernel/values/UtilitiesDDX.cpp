@@ -11,9 +11,7 @@ namespace {
 // Validation boxes show whatever the kernel-wide flag says.
 void Refuse(CDataExchange* pDX, UINT id) {
   if (id == 20046 || id == 20050 || id == 20031) {
-    // These carry no icon: the framework's box would give an OK box its exclamation.
-    ::MessageBox(pDX->m_pDlgWnd ? pDX->m_pDlgWnd->GetSafeHwnd() : nullptr, FormatKernelString(id), AfxGetAppName(),
-                 MB_OK);
+    ShowPlainKernelMessage(pDX->m_pDlgWnd ? pDX->m_pDlgWnd->GetSafeHwnd() : nullptr, id);
   } else {
     ShowKernelMessageAlways(MB_ICONEXCLAMATION, id);
   }

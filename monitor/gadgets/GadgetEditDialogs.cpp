@@ -220,11 +220,9 @@ void CGadgetPortEditDlg<Item>::DoDataExchange(CDataExchange* pDX) {
     const int port = at < 0 ? -1 : (int)ports->GetItemData(at);
     if (port < 0) {
       if (this->m_bShowMessages) {
-        // The output's box carries no icon, which the framework's box would give it.
-        if (this->m_item.IsInput())
-          ShowKernelMessageAlways(MB_OK | MB_ICONEXCLAMATION, IDS_SELECT_AN_ITEM);
-        else
-          ::MessageBox(this->GetSafeHwnd(), FormatKernelString(IDS_SELECT_AN_ITEM), AfxGetAppName(), MB_OK);
+        // The output's box carries no icon.
+        if (this->m_item.IsInput()) ShowKernelMessageAlways(MB_OK | MB_ICONEXCLAMATION, IDS_SELECT_AN_ITEM);
+        else ShowPlainKernelMessage(this->GetSafeHwnd(), IDS_SELECT_AN_ITEM);
         pDX->Fail();
       }
     } else {

@@ -30,10 +30,7 @@ struct Quiet {
   int& m_depth;
 };
 
-// An OK box without an icon: the framework's box would add its exclamation.
-void PlainMessage(UINT id, const char* name) {
-  ::MessageBox(nullptr, FormatKernelString(id, name), AfxGetAppName(), MB_OK);
-}
+void PlainMessage(UINT id, const char* name) { ShowPlainKernelMessage(nullptr, id, name); }
 
 }  // namespace
 

@@ -1186,12 +1186,6 @@ bool DrawnRecordLists(int dir, const std::string& name) {
   return false;
 }
 
-// The one rule for what beside a target is provably a save's own: a drawn saves' mark as saves make
-// it, a temporary a live save holds, a drawn name that a mark records, or the first temporary name of
-// an existing target that no save holds (`ownTarget`: of a file only the save writes, any temporary no
-// save holds). `fd` is `name` of the folder `dir`, opened without following a link; when no save
-// holds it, it is left locked until closed, so that no save takes it meanwhile. `target`: the name
-// of the file whose save makes `name`, where the caller knows it (a long one is cut in `name`).
 // The name of a file of the folder `dir` whose own names begin with `stem`: the stem itself, unless it
 // is a long name cut, whose file is looked for.
 std::string TargetOfStem(int dir, const std::string& stem) {
@@ -1214,6 +1208,12 @@ std::string TargetOfStem(int dir, const std::string& stem) {
   return found;
 }
 
+// The one rule for what beside a target is provably a save's own: a drawn saves' mark as saves make
+// it, a temporary a live save holds, a drawn name that a mark records, or the first temporary name of
+// an existing target that no save holds (`ownTarget`: of a file only the save writes, any temporary no
+// save holds). `fd` is `name` of the folder `dir`, opened without following a link; when no save
+// holds it, it is left locked until closed, so that no save takes it meanwhile. `target`: the name
+// of the file whose save makes `name`, where the caller knows it (a long one is cut in `name`).
 SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarget = false, const std::string* target = nullptr) {
   struct stat st;
   if (!EndsInTempMark(name) || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return SaveTemp::kNotOurs;

@@ -220,12 +220,13 @@ class CFileFind {
 // only on Commit: a save that fails part-way leaves the old file as it was. The temporary file
 // (the target's name, ".~dvx-" and six letters or digits: FirstSaveTempName where that is free,
 // else drawn by chance; for a target that does not exist, a file without a name where the file
-// system makes one, which gets the target's name at once) is created empty when the object is, so that saves of one target in
-// several processes never share it, and it stays locked (flock) while the object holds it. It
-// goes when the object does, unless it was committed. It is written, given its mode and synced
-// only through the descriptor that created it, never opened by name again, so that a link swapped
-// in for the name leads nowhere. A save under a drawn name, or of a target that does not exist yet
-// under a name of its own, holds a mark beside it (shared flock, the target's last own name) while it lives, and records its
+// system makes one, which takes the target's name only as it replaces it) is created empty when
+// the object is, so that saves of one target in several processes never share it, and it stays
+// locked (flock) while the object holds it. It goes when the object does, unless it was
+// committed. It is written, given its mode and synced only through the descriptor that created
+// it, never opened by name again, so that a link swapped in for the name leads nowhere. A save
+// under a drawn name, or of a target that does not exist yet under a name of its own, holds a mark
+// beside it (shared flock, the target's last own name) while it lives, and records its
 // name there, on the disk, before it makes its file; the mark's first line, its proof, and its name
 // are on the disk before it records anything, and no file without that proof is taken for a mark.
 // One killed leaves the mark, and the last save to let go of it, or the next save of the target,

@@ -80,12 +80,7 @@ TEST(BookmarkRoutes, KeysAndMenuOnMarkedAndUnmarkedLinesInTwoWindows) {
         if (ro) s.m_doc.SetReadOnly(TRUE);
         UA::Pump();
         Marks m{{3}, caret};
-        ASSERT_EQ(m.State(), WindowState(s)) << "set up for " << mode;
-        route.input(s);
-        UA::Pump();
-        route.rule(m);
-        EXPECT_EQ(m.State(), WindowState(s)) << mode;
-        EXPECT_EQ(0, s.PixelsOff()) << mode;
+        ASSERT_NO_FATAL_FAILURE(TakeRoute(s, m, route, WindowState, mode));
         ++walked;
       }
   MenuAutomation::Reset();

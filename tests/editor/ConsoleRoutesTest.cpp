@@ -20,13 +20,6 @@ namespace {
 constexpr UINT Ctrl = UA::kControl, Shift = UA::kShift;
 constexpr int kPrompt = 5;
 
-struct At {
-  int l, c;
-  bool operator<(const At& o) const { return l != o.l ? l < o.l : c < o.c; }
-  bool operator==(const At& o) const { return l == o.l && c == o.c; }
-  std::string Str() const { return std::to_string(l) + ":" + std::to_string(c); }
-};
-
 // The console as its rules have it: commands run without a setup, recall, and the input's guards.
 struct Console {
   std::vector<std::string> lines{"VKS> abc", "FATAL ERROR: THERE IS NO SETUP!", "VKS> defg"};
@@ -190,12 +183,7 @@ TEST(ConsoleRoutes, EveryRouteInEveryModeAsTheConsoleRulesHaveIt) {
         place(s, m);
         if (ovr) UA::PressKey(VK_INSERT), m.ovr = true;
         UA::Pump();
-        ASSERT_EQ(m.State(), WindowState(s)) << "set up for " << mode;
-        route.input(s);
-        UA::Pump();
-        route.rule(m);
-        EXPECT_EQ(m.State(), WindowState(s)) << mode;
-        EXPECT_EQ(0, s.PixelsOff()) << mode;
+        ASSERT_NO_FATAL_FAILURE(TakeRoute(s, m, route, WindowState, mode));
         ++walked;
       }
   MenuAutomation::Reset();

@@ -13,6 +13,8 @@
 #include "platform/ui/DialogAutomation.h"
 #include "tests/support/MdiScene.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <optional>
 #include <string>
@@ -143,3 +145,23 @@ class EditorScene : public dravonix::test::MdiScene {
   std::optional<tagSrcFileOpt> m_options;  // as before the first font chosen
   CTextFileDocTemplate* m_template = nullptr;
 };
+
+// A place in a text as the route walks' models keep it: line and column, from 1 and 0, "l:c".
+struct At {
+  int l, c;
+  bool operator<(const At& o) const { return l != o.l ? l < o.l : c < o.c; }
+  bool operator==(const At& o) const { return l == o.l && c == o.c; }
+  std::string Str() const { return std::to_string(l) + ":" + std::to_string(c); }
+};
+
+// A route taken from the state a model holds: the windows then hold what the route's rule makes of the
+// model, and show what a full repaint shows. `state` reads the windows as the model writes itself.
+template <class Model, class Route, class State>
+void TakeRoute(EditorScene& s, Model& m, const Route& route, State state, const std::string& mode) {
+  ASSERT_EQ(m.State(), state(s)) << "set up for " << mode;
+  route.input(s);
+  UiAutomation::Pump();
+  route.rule(m);
+  EXPECT_EQ(m.State(), state(s)) << mode;
+  EXPECT_EQ(0, s.PixelsOff()) << mode;
+}

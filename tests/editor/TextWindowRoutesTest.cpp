@@ -19,13 +19,6 @@ namespace {
 constexpr UINT Ctrl = UA::kControl, Shift = UA::kShift;
 constexpr int kRows = 13;  // whole rows of the scene's window
 
-struct At {
-  int l, c;
-  bool operator<(const At& o) const { return l != o.l ? l < o.l : c < o.c; }
-  bool operator==(const At& o) const { return l == o.l && c == o.c; }
-  std::string Str() const { return std::to_string(l) + ":" + std::to_string(c); }
-};
-
 // The text, caret and selection as the rules have them; selections that are edited lie on one line.
 struct Model {
   std::vector<std::string> lines;
@@ -200,13 +193,8 @@ TEST(TextWindowRoutes, EveryRouteInEveryModeAsTheModelHasIt) {
           for (int i = 1; i <= 30; ++i) m.lines.push_back(i == 1 ? "foo bar" : std::string("line ") + (i < 10 ? "0" : "") + std::to_string(i));
           m.ovr = ovr, m.ro = ro;
           selections[k].second(m);
-          ASSERT_EQ(m.State(), WindowState(s)) << "set up for " << mode;
           const std::string before = s.Text();
-          route.input(s);
-          UA::Pump();
-          route.rule(m);
-          EXPECT_EQ(m.State(), WindowState(s)) << mode;
-          EXPECT_EQ(0, s.PixelsOff()) << mode;
+          ASSERT_NO_FATAL_FAILURE(TakeRoute(s, m, route, WindowState, mode));
           const std::string after = s.Text();
           if (route.edits && !ro) {
             UA::PressKey('Z', Ctrl);

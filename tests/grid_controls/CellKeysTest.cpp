@@ -60,15 +60,8 @@ const KeyKind kKeyKinds[] = {
 enum Access { kWritable, kReadOnly, kDisabled };
 
 void PutKind(CellScene& s, const KeyKind& kind, Access access) {
-  s.grid->RegisterControl(15001, new CGXTreeEdit(s.grid, 15001), FALSE, FALSE);
-  s.grid->RegisterControl(15005, new CHexGridCtrl(s.grid), FALSE, FALSE);
-  CGXStyle cell;
-  cell.SetControl(kind.id).SetValue(kind.value);
-  if (kind.choices) cell.SetChoiceList(kind.choices);
-  if (kind.id == 52535) cell.SetUserAttribute(51023, "######");
+  CGXStyle cell = s.KindCell(kind.id, kind.value, kind.choices);
   if (kind.id == 15005) cell.SetMaxLength(4);
-  if (kind.id == 52541 || kind.id == 52539 || kind.id == 52540)
-    cell.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1");
   if (access == kReadOnly) cell.SetReadOnly(TRUE);
   if (access == kDisabled) cell.SetEnabled(FALSE);
   s.Put(2, 2, cell);

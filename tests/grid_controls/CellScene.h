@@ -2,6 +2,8 @@
 // reached by posted clicks and keys, each picture held against a full repaint.
 #pragma once
 
+#include "grid/controls/GXTreeEdit.h"
+#include "grid/controls/HexGridCtrl.h"
 #include "grid/engine/GXData.h"
 #include "grid/engine/GXGridParam.h"
 #include "grid/engine/GXGridView.h"
@@ -52,6 +54,18 @@ class CellScene : public MdiScene {
     grid->SetStyleRange(CGXRange().SetCellRange(r, c, r, c), &s);
     grid->GetParam()->m_bProtectReadOnly = protect;
     UiAutomation::Pump();
+  }
+  // A cell of kind `id` holding `value` (with `choices` for the list kinds), set up as the walks over
+  // every kind have it: the tree and hexadecimal kinds registered, a mask, the check kinds' values.
+  CGXStyle KindCell(UINT id, const char* value, const char* choices) {
+    grid->RegisterControl(15001, new CGXTreeEdit(grid, 15001), FALSE, FALSE);
+    grid->RegisterControl(15005, new CHexGridCtrl(grid), FALSE, FALSE);
+    CGXStyle cell;
+    cell.SetControl(id).SetValue(value);
+    if (choices) cell.SetChoiceList(choices);
+    if (id == 52535) cell.SetUserAttribute(51023, "######");
+    if (id == 52541 || id == 52539 || id == 52540) cell.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1");
+    return cell;
   }
   std::string Value(ROWCOL r, ROWCOL c) { return (const char*)grid->GetValueRowCol(r, c); }
   HWND View() const { return grid->m_hWnd; }

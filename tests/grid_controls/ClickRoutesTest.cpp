@@ -3,8 +3,6 @@
 // character under the mouse, the others become current and keep their value.
 #include "grid/controls/GXButton.h"
 #include "grid/controls/GXEditControl.h"
-#include "grid/controls/GXTreeEdit.h"
-#include "grid/controls/HexGridCtrl.h"
 #include "grid/engine/GXControl.h"
 #include "tests/grid_controls/CellScene.h"
 #include "tests/support/LibraryDefaults.h"
@@ -60,15 +58,7 @@ TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
           const bool current = route == 1;
           UseLibraryDefaults(kernel);
           CellScene s;
-          s.grid->RegisterControl(15001, new CGXTreeEdit(s.grid, 15001), FALSE, FALSE);
-          s.grid->RegisterControl(15005, new CHexGridCtrl(s.grid), FALSE, FALSE);
-          CGXStyle cell;
-          cell.SetControl(kind.id).SetValue(kind.value);
-          if (kind.choices) cell.SetChoiceList(kind.choices);
-          if (kind.id == 52535) cell.SetUserAttribute(51023, "######");
-          if (kind.id == 52541 || kind.id == 52539 || kind.id == 52540)
-            cell.SetUserAttribute(51028, "0").SetUserAttribute(51029, "1");
-          s.Put(2, 2, cell);
+          s.Put(2, 2, s.KindCell(kind.id, kind.value, kind.choices));
           const std::string what = std::string(kernel ? "kernel " : "start-up ") + std::to_string(kind.id) +
                                    (route == 0 ? " idle" : route == 1 ? " current" : " double-click") + " +" +
                                    std::to_string(dx);
