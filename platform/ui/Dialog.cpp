@@ -439,6 +439,8 @@ char MnemonicOf(HWND c) {
 
 // Alt+letter, or a letter while a button has the focus, acts on the control it marks: a label
 // hands the focus to the control after it, a button is pressed, any other control takes the focus.
+// A letter that more than one control marks only moves the focus to the next of them, so the user
+// can see which one is meant before pressing it.
 bool GoToMnemonic(HWND dlg, char ch) {
   ch = (char)std::tolower((unsigned char)ch);
   if (!ch) return false;
@@ -446,6 +448,7 @@ bool GoToMnemonic(HWND dlg, char ch) {
   CollectControls(dlg, all);
   const auto usable = [](HWND c) { return ::IsWindowVisible(c) && ::IsWindowEnabled(c); };
   const size_t n = all.size(), focus = (size_t)(std::find(all.begin(), all.end(), ::GetFocus()) - all.begin());
+  const bool shared = std::count_if(all.begin(), all.end(), [&](HWND c) { return usable(c) && MnemonicOf(c) == ch; }) > 1;
   for (size_t k = 1; k <= n; ++k) {
     size_t i = (focus + k) % n;
     HWND c = all[i];
@@ -459,12 +462,12 @@ bool GoToMnemonic(HWND dlg, char ch) {
       c = all[j];
     }
     const UINT code = DlgCode(c);
-    if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
+    if (!shared && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
       ::SendMessage(c, BM_CLICK, 0, 0);
     } else {
       SetDlgFocus(dlg, c);
       MoveDefaultLook(dlg, c);
-      if (code & DLGC_BUTTON) ::SendMessage(c, BM_CLICK, 0, 0);
+      if (!shared && (code & DLGC_BUTTON)) ::SendMessage(c, BM_CLICK, 0, 0);
     }
     return true;
   }

@@ -27,7 +27,8 @@ const DIALOG_RESOURCE kDlg = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 0
                               8, kItems, 3, nullptr};
 const DIALOG_RESOURCE kPage = {WS_CHILD | WS_CAPTION | DS_SETFONT, 0, 0, 0, 150, 60, "Page", "MS Sans Serif", 8, kItems,
                                1, nullptr};
-enum : WORD { IDD_MNEMONIC_DLG = 9303, IDC_GAIN = 1302, IDC_INVERTED = 1303, IDC_APPLY = 1304, IDC_NOTE = 1305 };
+enum : WORD { IDD_MNEMONIC_DLG = 9303, IDC_GAIN = 1302, IDC_INVERTED = 1303, IDC_APPLY = 1304, IDC_NOTE = 1305,
+       IDC_RESET = 1306, IDC_RAMP = 1307 };
 const DLGITEM_ENTRY kMnemonicItems[] = {
     {"Static", 0xFFFF, WS_VISIBLE, 0, 7, 9, 40, 8, "&Gain:"},
     {"Edit", IDC_GAIN, WS_VISIBLE | WS_BORDER | WS_TABSTOP, 0, 50, 7, 60, 12, ""},
@@ -35,9 +36,11 @@ const DLGITEM_ENTRY kMnemonicItems[] = {
     {"Static", 0xFFFF, WS_VISIBLE | SS_NOPREFIX, 0, 7, 36, 40, 8, "&Note"},
     {"Edit", IDC_NOTE, WS_VISIBLE | WS_BORDER | WS_TABSTOP, 0, 50, 36, 60, 12, "&Tom"},
     {"Button", IDC_APPLY, WS_VISIBLE | WS_TABSTOP, 0, 7, 52, 50, 14, "&Apply"},
+    {"Button", IDC_RESET, WS_VISIBLE | WS_TABSTOP, 0, 60, 52, 50, 14, "&Reset"},
+    {"Button", IDC_RAMP, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 90, 24, 50, 10, "&Ramp"},
 };
 const DIALOG_RESOURCE kMnemonicDlg = {WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 150, 80, "Mnemonics", "MS Sans Serif",
-                                      8, kMnemonicItems, 6, nullptr};
+                                      8, kMnemonicItems, 8, nullptr};
 const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(IDD_INPUT_DLG), &kDlg, sizeof kDlg},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_INPUT_PAGE), &kPage, sizeof kPage},
@@ -216,7 +219,8 @@ TEST(InputDefaults, AltF4OnAModalSheetGivesTheFocusBackToTheActiveChild) {
 }
 
 // Alt+letter acts on the control whose label or text marks the letter with '&'; a plain letter does
-// so only while a button has the focus; typed text and labels without prefixes mark nothing.
+// so only while a button has the focus; typed text and labels without prefixes mark nothing. A
+// letter two controls mark moves the focus between them and presses neither.
 TEST(InputDefaults, DialogMnemonicsFocusClickAndLeaveTypingAlone) {
   const struct MnemonicRow {
     int from;  // the control with the focus
@@ -224,16 +228,20 @@ TEST(InputDefaults, DialogMnemonicsFocusClickAndLeaveTypingAlone) {
     char key;
     int focus;  // where the focus is after
     const char* gain;  // the gain box's text after
-    UINT checked;  // the check box's state after
-    int commands;  // Apply's clicks
+    UINT checked;  // the check boxes' states after, Inverted's and Ramp's
+    int commands;  // Apply's and Reset's clicks
   } rows[] = {
-      {IDC_APPLY, true, 'G', IDC_GAIN, "", BST_UNCHECKED, 0},
-      {IDC_GAIN, true, 'I', IDC_INVERTED, "", BST_CHECKED, 0},
-      {IDC_GAIN, true, 'A', IDC_APPLY, "", BST_UNCHECKED, 1},  // the press takes the focus
-      {IDC_APPLY, false, 'I', IDC_INVERTED, "", BST_CHECKED, 0},
-      {IDC_GAIN, false, 'I', IDC_GAIN, "i", BST_UNCHECKED, 0},
-      {IDC_APPLY, true, 'N', IDC_APPLY, "", BST_UNCHECKED, 0},
-      {IDC_APPLY, true, 'T', IDC_APPLY, "", BST_UNCHECKED, 0},
+      {IDC_APPLY, true, 'G', IDC_GAIN, "", 0x00, 0},
+      {IDC_GAIN, true, 'I', IDC_INVERTED, "", 0x10, 0},
+      {IDC_GAIN, true, 'A', IDC_APPLY, "", 0x00, 1},  // the press takes the focus
+      {IDC_APPLY, false, 'I', IDC_INVERTED, "", 0x10, 0},
+      {IDC_GAIN, false, 'I', IDC_GAIN, "i", 0x00, 0},
+      {IDC_APPLY, true, 'N', IDC_APPLY, "", 0x00, 0},
+      {IDC_APPLY, true, 'T', IDC_APPLY, "", 0x00, 0},
+      {IDC_GAIN, true, 'R', IDC_RESET, "", 0x00, 0},
+      {IDC_RESET, true, 'R', IDC_RAMP, "", 0x00, 0},
+      {IDC_RAMP, true, 'R', IDC_RESET, "", 0x00, 0},
+      {IDC_RESET, false, 'R', IDC_RAMP, "", 0x00, 0},
   };
   for (const MnemonicRow& r : rows) {
     SCOPED_TRACE(testing::Message() << (r.alt ? "Alt+" : "") << r.key << " from " << r.from);
@@ -253,9 +261,10 @@ TEST(InputDefaults, DialogMnemonicsFocusClickAndLeaveTypingAlone) {
     CString gain;
     dlg.GetDlgItemText(IDC_GAIN, gain);
     EXPECT_EQ(CString(r.gain), gain);
-    EXPECT_EQ(r.checked, dlg.IsDlgButtonChecked(IDC_INVERTED));
+    EXPECT_EQ(r.checked, dlg.IsDlgButtonChecked(IDC_INVERTED) << 4 | dlg.IsDlgButtonChecked(IDC_RAMP));
     int applied = 0;
-    for (const Seen& m : g_seen) applied += m.msg == WM_COMMAND && m.wp == MAKEWPARAM(IDC_APPLY, BN_CLICKED);
+    for (const Seen& m : g_seen)
+      applied += m.msg == WM_COMMAND && (m.wp == MAKEWPARAM(IDC_APPLY, BN_CLICKED) || m.wp == MAKEWPARAM(IDC_RESET, BN_CLICKED));
     EXPECT_EQ(r.commands, applied);
     dlg.DestroyWindow();
   }
