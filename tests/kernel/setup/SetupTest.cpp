@@ -533,7 +533,12 @@ TEST_F(SetupTest, MemorySettingsRadiosTakenByTheArrowsAsByAClick) {
   std::vector<std::string> seen;
   DialogAutomation::AddDialogHandler(14032, [&](CWnd* d) {
     DialogAutomation::ClickControl(d, 14006);
-    for (UINT key : {VK_DOWN, VK_UP, VK_DOWN}) {
+    // The arrows stay among the radios of a group: never onto the edit beside the last one.
+    for (UINT key : {UINT(VK_DOWN), UINT(VK_UP), UINT(VK_DOWN), UINT(VK_DOWN), UINT(VK_UP), 0u, UINT(VK_DOWN), UINT(VK_UP)}) {
+      if (key == 0) {
+        DialogAutomation::ClickControl(d, 14000);
+        continue;
+      }
       UiAutomation::PressKey(key);
       seen.push_back(std::to_string(::GetDlgCtrlID(::GetFocus())) + " " + std::to_string(d->IsDlgButtonChecked(14006)) +
                      std::to_string(d->IsDlgButtonChecked(14007)) + " " + ItemText(d, 14005).GetString());
@@ -541,6 +546,7 @@ TEST_F(SetupTest, MemorySettingsRadiosTakenByTheArrowsAsByAClick) {
     DialogAutomation::ClickControl(d, IDOK);
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(seen, (std::vector<std::string>{"14007 01 0200", "14006 10 ", "14007 01 0200"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"14007 01 0200", "14006 10 ", "14007 01 0200", "14006 10 ",
+                                            "14007 01 0200", "14000 01 0200", "14000 01 0200"}));
   EXPECT_EQ(dlg.m_bRunFromE2ROM, 0);
 }
