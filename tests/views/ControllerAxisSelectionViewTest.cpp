@@ -223,6 +223,15 @@ TEST_F(AxisSelectionViewTest, RoutesByKeysAndClicks) {
       {"End in the slots", then({item(V::IDC_SELECTED, 0), keys({{VK_END, 0}})}), "sel 3 [Ctrl][X][Y] sel -1 14000 ---- 0"},
       {"Down in the axes", then({item(V::IDC_AVAILABLE, 0), keys({{VK_DOWN, 0}})}), "sel 0 [Ctrl][X][Y] sel 1 14001 ---- 0"},
       {"a letter in the axes", then({item(V::IDC_AVAILABLE, 0), keys({{'Y', 0}})}), "sel 0 [Ctrl][X][Y] sel 2 14001 ---- 0"},
+      {"Shift+F10 and Apps in the slots", then({item(V::IDC_SELECTED, 1), keys({{VK_F10, UA::kShift}, {VK_APPS, 0}})}),
+       "sel 1 [Ctrl][X][Y] sel -1 14000 ---- 0"},
+      {"slot pressed, dragged past the bottom edge", [](CWnd* v) {
+         HWND list = ::GetDlgItem(v->m_hWnd, V::IDC_SELECTED);
+         RECT r{}, c{};
+         ::SendMessage(list, LB_GETITEMRECT, 1, (LPARAM)&r);
+         ::GetClientRect(list, &c);
+         UA::Drag(list, POINT{r.left + 4, (r.top + r.bottom) / 2}, POINT{r.left + 4, c.bottom + 30});
+       }, "sel 3 [Ctrl][X][Y] sel -1 14000 ---- 0"},
       {"slot, axis, < clicked", xIntoB, "sel 1 [Ctrl][Y] sel 1 14004 -X-- 1"},
       {"slot, axis, Shift+Tab, Space on <", then({item(V::IDC_SELECTED, 1), item(V::IDC_AVAILABLE, 1), keys({{VK_TAB, UA::kShift}, {VK_SPACE, 0}})}),
        "sel 1 [Ctrl][Y] sel 1 14004 -X-- 1"},

@@ -218,6 +218,17 @@ TEST_F(FunctionsFolderViewTest, InTheHostsFrameClicksAndTypingShowAtOnce) {
   Clock::UseRealTime();
 }
 
+// Presses list line `from` and releases on line `to`, or past the list's bottom edge for -1.
+void DragItems(CWnd* v, int from, int to) {
+  HWND list = ::GetDlgItem(v->m_hWnd, CMC_FunctionsFolderView::IDC_LIST);
+  RECT a{}, b{}, c{};
+  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)from, (LPARAM)&a);
+  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)std::max(to, 0), (LPARAM)&b);
+  ::GetClientRect(list, &c);
+  UiAutomation::Drag(list, POINT{a.left + 4, (a.top + a.bottom) / 2},
+                     POINT{b.left + 4, to < 0 ? c.bottom + 30 : (b.top + b.bottom) / 2});
+}
+
 // Each route from the same start (f, g, h; nothing chosen): the list, the name, the focus, the
 // program's functions and the changes reported, and the picture against a full repaint.
 TEST_F(FunctionsFolderViewTest, RoutesByKeysAndClicks) {
@@ -253,6 +264,11 @@ TEST_F(FunctionsFolderViewTest, RoutesByKeysAndClicks) {
       {"Down after a click", then({pick(0), keys({{VK_DOWN, 0}})}), "[f][g][h] sel 1 'g' 14000 fgh 0"},
       {"End after a click", then({pick(0), keys({{VK_END, 0}})}), "[f][g][h] sel 2 'h' 14000 fgh 0"},
       {"a letter in the list", then({pick(0), keys({{'H', 0}})}), "[f][g][h] sel 2 'h' 14000 fgh 0"},
+      {"Shift+F10 and Apps in the list", then({pick(1), keys({{VK_F10, UA::kShift}, {VK_APPS, 0}})}),
+       "[f][g][h] sel 1 'g' 14000 fgh 0"},
+      {"pressed on the first, dragged to the last", [](CWnd* v) { DragItems(v, 0, 2); }, "[f][g][h] sel 2 'h' 14000 fgh 0"},
+      {"pressed on the second, dragged past the bottom edge", [](CWnd* v) { DragItems(v, 1, -1); },
+       "[f][g][h] sel 2 'h' 14000 fgh 0"},
       {"typed, Add clicked", then({type("k"), click(V::IDC_ADD)}), "[f][g][h][k] sel 3 'k' 14001 fghk 1"},
       {"typed, Tab, Space on Add", then({type("k"), keys({{VK_TAB, 0}, {VK_SPACE, 0}})}), "[f][g][h][k] sel 3 'k' 14001 fghk 1"},
       {"typed, Tab, Enter on Add", then({type("k"), keys({{VK_TAB, 0}, {VK_RETURN, 0}})}), "[f][g][h][k] sel 3 'k' 14001 fghk 1"},
