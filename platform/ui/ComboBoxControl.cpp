@@ -20,6 +20,7 @@ class ComboCtl : public ControlImpl {
   HWND m_edit = nullptr;
   HWND m_list = nullptr;
   bool m_dropped = false;
+  int m_selAtDrop = -1;  // the choice when the list dropped: a cancelled list goes back to it
   bool m_focus = false;
   int m_fieldHeight = 0;
   int m_droppedHeight = 100;
@@ -132,6 +133,7 @@ class ComboCtl : public ControlImpl {
       int height = DroppedListHeight();
       ::SetWindowPos(m_list, HWND_TOPMOST, w.left, w.bottom, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
       m_dropped = true;
+      m_selAtDrop = (int)List(LB_GETCURSEL);
       if (Kind() == CBS_DROPDOWN && m_edit) SelectEditText();
       ShowChosen();
       ::SetCapture(m_list);
@@ -149,6 +151,15 @@ class ComboCtl : public ControlImpl {
     Notify(ok ? CBN_SELENDOK : CBN_SELENDCANCEL);
     if (!::IsWindow(self)) return;
     Drop(false);
+    // A cancelled list shows again the entry it dropped on, so the box never shows an entry its
+    // owner was not given; the owner hears the change back as it heard the keys' changes.
+    if (!ok && ::IsWindow(self) && Kind() == CBS_DROPDOWNLIST && (int)List(LB_GETCURSEL) != m_selAtDrop &&
+        m_selAtDrop < (int)List(LB_GETCOUNT)) {
+      List(LB_SETCURSEL, (WPARAM)m_selAtDrop);
+      SyncEdit();
+      Redraw();
+      Notify(CBN_SELCHANGE);
+    }
   }
 
   // The entry a key steps on from: the chosen one; for a shut drop-down whose field holds another
@@ -348,7 +359,11 @@ class ComboCtl : public ControlImpl {
       case WM_KEYDOWN: {
         bool alt = ::GetKeyState(VK_MENU) < 0;
         switch (wp) {
-          case VK_F4: Drop(!m_dropped); return 0;
+          case VK_F4:
+            // Shut by the key that dropped it, the list keeps the entry the keys went to.
+            if (m_dropped) Choose(true);
+            else Drop(true);
+            return 0;
           case VK_RETURN:
             if (m_dropped) Choose(true);
             return 0;
@@ -358,7 +373,8 @@ class ComboCtl : public ControlImpl {
           case VK_UP:
           case VK_DOWN:
             if (alt) {
-              Drop(!m_dropped);
+              if (m_dropped) Choose(true);
+              else Drop(true);
               return 0;
             }
             MoveSelection(wp == VK_UP ? -1 : 1, false);
@@ -386,7 +402,8 @@ class ComboCtl : public ControlImpl {
       }
       case WM_SYSKEYDOWN:
         if (wp == VK_DOWN || wp == VK_UP) {
-          Drop(!m_dropped);
+          if (m_dropped) Choose(true);
+          else Drop(true);
           return 0;
         }
         return Default(msg, wp, lp);

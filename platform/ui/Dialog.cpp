@@ -575,6 +575,13 @@ LRESULT DefDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       if (to) SetDlgFocus(dlg, to);
       return 0;
     }
+    case WM_CANCELMODE: {
+      // Disabled for a modal loop, the dialog loses the focus before it hears that it is no longer
+      // active: the control clicked to open the loop is the one its activation gives the focus back to.
+      HWND f = ::GetFocus();
+      if (st && f && ::IsChild(dlg, f)) st->lastFocus = f;
+      return ::DefWindowProc(dlg, msg, wp, lp);
+    }
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND f = ::GetFocus();

@@ -281,3 +281,43 @@ TEST_F(BinaryCodeViewerTest, EachKeyRouteEndsAsItsClick) {
     EXPECT_EQ(got[0], got[1]) << p.what;
   }
 }
+
+// The arrows walk the radios of each group round and choose the one they reach, as a click does; they
+// never leave a group for its label or the next group's frame.
+TEST_F(BinaryCodeViewerTest, ArrowsStayInEachRadioGroupAndChoose) {
+  namespace UA = UiAutomation;
+  std::vector<std::string> seen;
+  Run([&](CWnd* d) {
+    auto checked = [d](int first, int last) {
+      for (int id = first; id <= last; ++id)
+        if (d->IsDlgButtonChecked(id)) return id;
+      return 0;
+    };
+    const std::pair<int, UINT> steps[] = {
+        {Ids::IDC_VKS, VK_DOWN}, {0, VK_UP},   {Ids::IDC_RELAY, VK_DOWN}, {0, VK_DOWN}, {Ids::IDC_BROADCAST, VK_DOWN},
+        {0, VK_LEFT},            {0, VK_SPACE},
+    };
+    for (auto [click, key] : steps) {
+      if (click) DialogAutomation::ClickControl(d, click);
+      UA::PressKey(key);
+      seen.push_back(std::to_string(::GetDlgCtrlID(::GetFocus())) + " " +
+                     std::to_string(checked(Ids::IDC_RS232, Ids::IDC_VKS)) + " " +
+                     std::to_string(checked(Ids::IDC_RELAY, Ids::IDC_HOST)) + " " +
+                     std::to_string(checked(Ids::IDC_AXIS, Ids::IDC_BROADCAST)) + " " +
+                     std::to_string(::IsWindowEnabled(::GetDlgItem(d->m_hWnd, Ids::IDC_DESTINATION_ID))));
+    }
+  });
+  const auto line = [](int focus, int protocol, int sender, int destination, int idEnabled) {
+    return std::to_string(focus) + " " + std::to_string(protocol) + " " + std::to_string(sender) + " " +
+           std::to_string(destination) + " " + std::to_string(idEnabled);
+  };
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      line(Ids::IDC_RS232, Ids::IDC_RS232, Ids::IDC_HOST, Ids::IDC_AXIS, 1),
+                      line(Ids::IDC_VKS, Ids::IDC_VKS, Ids::IDC_HOST, Ids::IDC_AXIS, 1),
+                      line(Ids::IDC_HOST, Ids::IDC_VKS, Ids::IDC_HOST, Ids::IDC_AXIS, 1),
+                      line(Ids::IDC_RELAY, Ids::IDC_VKS, Ids::IDC_RELAY, Ids::IDC_AXIS, 1),
+                      line(Ids::IDC_AXIS, Ids::IDC_VKS, Ids::IDC_RELAY, Ids::IDC_AXIS, 1),
+                      line(Ids::IDC_BROADCAST, Ids::IDC_VKS, Ids::IDC_RELAY, Ids::IDC_BROADCAST, 0),
+                      line(Ids::IDC_BROADCAST, Ids::IDC_VKS, Ids::IDC_RELAY, Ids::IDC_BROADCAST, 0),
+                  }));
+}

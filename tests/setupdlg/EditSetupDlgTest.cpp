@@ -522,7 +522,7 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
   };
   auto enabled = [&](int id) { return std::string(::IsWindowEnabled(Ctl(id)) ? "on" : "off"); };
   auto userMotor = [](const char* name) { return Kernel(std::string("Databases/User/") + name + ".cfg"); };
-  for (const char* name : {"Mine", "Numeric", "Numeric (modified)"}) std::filesystem::remove(userMotor(name));
+  for (const char* name : {"Mine", "Numeric", "Numeric (modified)", "Keyed"}) std::filesystem::remove(userMotor(name));
   const std::vector<Row> rows = {
       {"type a letter in the database list", [&] { KeyIn(10010, 'L'); },
        [&] { return options() + " [" + Text(m_page, 10011) + "]"; }, "Linear/ []"},
@@ -555,6 +555,20 @@ TEST_F(PostedPageTest, MotorAndCanControlsTakeTheUsersInput) {
          Click(Ctl(10013), At(10013));
        },
        [&] { return options() + " " + Num((double)std::filesystem::exists(userMotor("Numeric"))); }, "User/ 0"},
+      {"Down in the motor names", [&] { KeyIn(10010, 'L'), KeyIn(10011, VK_DOWN); },
+       [&] { return options() + " " + Text(m_page, 1000) + " " + enabled(10012) + " " + enabled(10013); },
+       "Linear/Numeric 7.5 on off"},
+      {"a name typed, Space on Save", [&] { Retype(10011, "Keyed"), KeyIn(10012, VK_SPACE); },
+       [&] { return options() + " " + Num((double)std::filesystem::exists(userMotor("Keyed"))) + " " + enabled(10013); },
+       "User/Keyed 1 on"},
+      {"Enter on Delete, No by default", [&] { KeyIn(10013, VK_RETURN); },
+       [&] { return options() + " " + Num((double)std::filesystem::exists(userMotor("Keyed"))); }, "User/Keyed 1"},
+      {"Space on Delete, Yes",
+       [&] {
+         Automation::Instance().PushMessageBoxAnswers({IDYES});
+         KeyIn(10013, VK_SPACE);
+       },
+       [&] { return options() + " " + Num((double)std::filesystem::exists(userMotor("Keyed"))); }, "User/ 0"},
       {"arrow down in the baud rates", [&] { KeyIn(10021, VK_DOWN); },
        [&] { return Num(Value("CBR_table")); }, "0"},
       {"and once more", [&] { KeyIn(10021, VK_DOWN); },

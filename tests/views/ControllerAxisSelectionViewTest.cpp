@@ -185,3 +185,95 @@ TEST_F(AxisSelectionViewTest, InTheHostsFrameClicksShowAtOnce) {
   host.Close();
   Clock::UseRealTime();
 }
+
+// Each route from the same start (no slave, slot A chosen, no axis): both lists, the focus, the
+// slaves in the program, the changes reported, and the picture against a full repaint.
+TEST_F(AxisSelectionViewTest, RoutesByKeysAndClicks) {
+  namespace UA = UiAutomation;
+  Clock::UseVirtualTime();
+  using Step = std::function<void(CWnd*)>;
+  auto keys = [](std::initializer_list<std::pair<UINT, UINT>> k) {
+    return [list = std::vector<std::pair<UINT, UINT>>(k)](CWnd*) {
+      for (auto [vk, mods] : list) UA::PressKey(vk, mods);
+    };
+  };
+  auto then = [](std::initializer_list<Step> steps) {
+    return [list = std::vector<Step>(steps)](CWnd* v) {
+      for (auto& s : list) s(v);
+    };
+  };
+  auto item = [](int id, int i) { return [=](CWnd* v) { ClickItem(v, id, i); }; };
+  auto click = [](int id) { return [=](CWnd* v) { DialogAutomation::ClickControl(v, id); }; };
+  const Step xIntoB = then({item(V::IDC_SELECTED, 1), item(V::IDC_AVAILABLE, 1), click(V::IDC_ADD)});
+  struct Case {
+    const char* what;
+    Step drive;
+    const char* state;  // selected list, available list, focus, slaves, changes
+  };
+  const Case cases[] = {
+      {"slot clicked", item(V::IDC_SELECTED, 2), "sel 2 [Ctrl][X][Y] sel -1 14000 ---- 0"},
+      {"axis clicked", item(V::IDC_AVAILABLE, 2), "sel 0 [Ctrl][X][Y] sel 2 14001 ---- 0"},
+      {"axis double clicked", [](CWnd* v) {
+         HWND list = ::GetDlgItem(v->m_hWnd, V::IDC_AVAILABLE);
+         RECT r{};
+         ::SendMessage(list, LB_GETITEMRECT, 1, (LPARAM)&r);
+         UA::DoubleClick(list, POINT{r.left + 4, (r.top + r.bottom) / 2});
+       }, "sel 0 [Ctrl][X][Y] sel 1 14001 ---- 0"},
+      {"Down in the slots", then({item(V::IDC_SELECTED, 0), keys({{VK_DOWN, 0}})}), "sel 1 [Ctrl][X][Y] sel -1 14000 ---- 0"},
+      {"End in the slots", then({item(V::IDC_SELECTED, 0), keys({{VK_END, 0}})}), "sel 3 [Ctrl][X][Y] sel -1 14000 ---- 0"},
+      {"Down in the axes", then({item(V::IDC_AVAILABLE, 0), keys({{VK_DOWN, 0}})}), "sel 0 [Ctrl][X][Y] sel 1 14001 ---- 0"},
+      {"a letter in the axes", then({item(V::IDC_AVAILABLE, 0), keys({{'Y', 0}})}), "sel 0 [Ctrl][X][Y] sel 2 14001 ---- 0"},
+      {"Shift+F10 and Apps in the slots", then({item(V::IDC_SELECTED, 1), keys({{VK_F10, UA::kShift}, {VK_APPS, 0}})}),
+       "sel 1 [Ctrl][X][Y] sel -1 14000 ---- 0"},
+      {"slot pressed, dragged past the bottom edge", [](CWnd* v) {
+         HWND list = ::GetDlgItem(v->m_hWnd, V::IDC_SELECTED);
+         RECT r{}, c{};
+         ::SendMessage(list, LB_GETITEMRECT, 1, (LPARAM)&r);
+         ::GetClientRect(list, &c);
+         UA::Drag(list, POINT{r.left + 4, (r.top + r.bottom) / 2}, POINT{r.left + 4, c.bottom + 30});
+       }, "sel 3 [Ctrl][X][Y] sel -1 14000 ---- 0"},
+      {"slot, axis, < clicked", xIntoB, "sel 1 [Ctrl][Y] sel 1 14004 -X-- 1"},
+      {"slot, axis, Shift+Tab, Space on <", then({item(V::IDC_SELECTED, 1), item(V::IDC_AVAILABLE, 1), keys({{VK_TAB, UA::kShift}, {VK_SPACE, 0}})}),
+       "sel 1 [Ctrl][Y] sel 1 14004 -X-- 1"},
+      {"slot, axis, Shift+Tab, Enter on <", then({item(V::IDC_SELECTED, 1), item(V::IDC_AVAILABLE, 1), keys({{VK_TAB, UA::kShift}, {VK_RETURN, 0}})}),
+       "sel 1 [Ctrl][Y] sel 1 14004 -X-- 1"},
+      {"slot, axis, Enter in the list", then({item(V::IDC_SELECTED, 1), item(V::IDC_AVAILABLE, 1), keys({{VK_RETURN, 0}})}),
+       "sel 1 [Ctrl][X][Y] sel 1 14001 ---- 0"},
+      {"slot, axis, Escape in the list", then({item(V::IDC_SELECTED, 1), item(V::IDC_AVAILABLE, 1), keys({{VK_ESCAPE, 0}})}),
+       "sel 1 [Ctrl][X][Y] sel 1 14001 ---- 0"},
+      {"X into B, Tab, Space on >", then({xIntoB, keys({{VK_TAB, 0}, {VK_SPACE, 0}})}), "sel 1 [Ctrl][X][Y] sel 2 0 ---- 2"},
+      {"X into B, > clicked", then({xIntoB, click(V::IDC_REMOVE)}), "sel 1 [Ctrl][X][Y] sel 2 0 ---- 2"},
+      {"X into B, Move Down clicked", then({xIntoB, click(V::IDC_DOWN)}), "sel 2 [Ctrl][Y] sel 1 14003 --X- 2"},
+      {"X into B, Move Up by Space", then({xIntoB, item(V::IDC_SELECTED, 1), keys({{VK_TAB, 0}, {VK_TAB, 0}, {VK_TAB, 0}, {VK_TAB, 0}, {VK_SPACE, 0}})}),
+       "sel 0 [Ctrl][Y] sel 1 0 X--- 2"},
+      {"last slot, Move Down clicked while disabled", then({item(V::IDC_SELECTED, 3), click(V::IDC_DOWN)}),
+       "sel 3 [Ctrl][X][Y] sel -1 14000 ---- 0"},
+  };
+  for (const Case& c : cases) {
+    m_motion.reset(CMC_Motion::Create(m_controller.get()));
+    ASSERT_TRUE(m_motion);
+    m_doc.motion = m_motion.get();
+    m_doc.changes = 0;
+    MdiViewHost host;
+    CMDIChildWnd* child = host.Open(RUNTIME_CLASS(V), &m_doc);
+    ASSERT_TRUE(child);
+    CWnd* v = child->GetActiveView();
+    ::SetFocus(::GetDlgItem(v->m_hWnd, V::IDC_SELECTED));
+    UA::AdvanceClock(1000);
+    c.drive(v);
+    UA::Pump();
+    std::string slaves;
+    for (int k = 0; k < 4; ++k) {
+      CMC_AxisData* a = m_motion->GetMotionControllerSlaveAxis(k);
+      slaves += a ? a->GetName() : "-";
+    }
+    std::string selected = ListState(v, V::IDC_SELECTED);
+    const std::string state = selected.substr(selected.find(" sel ") + 1) + " " + ListState(v, V::IDC_AVAILABLE) + " " +
+                              std::to_string(::GetDlgCtrlID(::GetFocus())) + " " + slaves + " " +
+                              std::to_string(m_doc.changes);
+    EXPECT_EQ(state, c.state) << c.what;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(v->m_hWnd)) << c.what;
+    host.Close();
+  }
+  Clock::UseRealTime();
+}

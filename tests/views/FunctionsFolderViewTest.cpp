@@ -217,3 +217,107 @@ TEST_F(FunctionsFolderViewTest, InTheHostsFrameClicksAndTypingShowAtOnce) {
   host.Close();
   Clock::UseRealTime();
 }
+
+// Presses list line `from` and releases on line `to`, or past the list's bottom edge for -1.
+void DragItems(CWnd* v, int from, int to) {
+  HWND list = ::GetDlgItem(v->m_hWnd, CMC_FunctionsFolderView::IDC_LIST);
+  RECT a{}, b{}, c{};
+  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)from, (LPARAM)&a);
+  ::SendMessage(list, LB_GETITEMRECT, (WPARAM)std::max(to, 0), (LPARAM)&b);
+  ::GetClientRect(list, &c);
+  UiAutomation::Drag(list, POINT{a.left + 4, (a.top + a.bottom) / 2},
+                     POINT{b.left + 4, to < 0 ? c.bottom + 30 : (b.top + b.bottom) / 2});
+}
+
+// Each route from the same start (f, g, h; nothing chosen): the list, the name, the focus, the
+// program's functions and the changes reported, and the picture against a full repaint.
+TEST_F(FunctionsFolderViewTest, RoutesByKeysAndClicks) {
+  namespace UA = UiAutomation;
+  Clock::UseVirtualTime();
+  auto type = [](const char* t) { return [=](CWnd* v) { DialogAutomation::TypeInto(v, V::IDC_NAME, t); }; };
+  auto keys = [](std::initializer_list<std::pair<UINT, UINT>> k) {
+    return [list = std::vector<std::pair<UINT, UINT>>(k)](CWnd*) {
+      for (auto [vk, mods] : list) UA::PressKey(vk, mods);
+    };
+  };
+  auto then = [](std::initializer_list<std::function<void(CWnd*)>> steps) {
+    return [list = std::vector<std::function<void(CWnd*)>>(steps)](CWnd* v) {
+      for (auto& s : list) s(v);
+    };
+  };
+  auto pick = [](int i) { return [=](CWnd* v) { ClickItem(v, V::IDC_LIST, i); }; };
+  auto click = [](int id) { return [=](CWnd* v) { DialogAutomation::ClickControl(v, id); }; };
+  auto yes = [](CWnd*) { Automation::Instance().PushMessageBoxAnswer(IDYES); };
+  struct Case {
+    const char* what;
+    std::function<void(CWnd*)> drive;
+    const char* state;  // list, name, focus, functions, changes
+  };
+  const Case cases[] = {
+      {"entry clicked", pick(1), "[f][g][h] sel 1 'g' 14000 fgh 0"},
+      {"entry double clicked", [](CWnd* v) {
+         HWND list = ::GetDlgItem(v->m_hWnd, V::IDC_LIST);
+         RECT r{};
+         ::SendMessage(list, LB_GETITEMRECT, 1, (LPARAM)&r);
+         UA::DoubleClick(list, POINT{r.left + 4, (r.top + r.bottom) / 2});
+       }, "[f][g][h] sel 1 'g' 14000 fgh 0"},
+      {"Down after a click", then({pick(0), keys({{VK_DOWN, 0}})}), "[f][g][h] sel 1 'g' 14000 fgh 0"},
+      {"End after a click", then({pick(0), keys({{VK_END, 0}})}), "[f][g][h] sel 2 'h' 14000 fgh 0"},
+      {"a letter in the list", then({pick(0), keys({{'H', 0}})}), "[f][g][h] sel 2 'h' 14000 fgh 0"},
+      {"Shift+F10 and Apps in the list", then({pick(1), keys({{VK_F10, UA::kShift}, {VK_APPS, 0}})}),
+       "[f][g][h] sel 1 'g' 14000 fgh 0"},
+      {"pressed on the first, dragged to the last", [](CWnd* v) { DragItems(v, 0, 2); }, "[f][g][h] sel 2 'h' 14000 fgh 0"},
+      {"pressed on the second, dragged past the bottom edge", [](CWnd* v) { DragItems(v, 1, -1); },
+       "[f][g][h] sel 2 'h' 14000 fgh 0"},
+      {"typed, Add clicked", then({type("k"), click(V::IDC_ADD)}), "[f][g][h][k] sel 3 'k' 14001 fghk 1"},
+      {"typed, Tab, Space on Add", then({type("k"), keys({{VK_TAB, 0}, {VK_SPACE, 0}})}), "[f][g][h][k] sel 3 'k' 14001 fghk 1"},
+      {"typed, Tab, Enter on Add", then({type("k"), keys({{VK_TAB, 0}, {VK_RETURN, 0}})}), "[f][g][h][k] sel 3 'k' 14001 fghk 1"},
+      {"typed, Enter in the edit", then({type("k"), keys({{VK_RETURN, 0}})}), "[f][g][h] sel -1 'k' 14006 fgh 0"},
+      {"typed, Escape in the edit", then({type("k"), keys({{VK_ESCAPE, 0}})}), "[f][g][h] sel -1 'k' 14006 fgh 0"},
+      {"typed, Home, Delete, Add clicked", then({type("xk"), keys({{VK_HOME, 0}, {VK_DELETE, 0}}), click(V::IDC_ADD)}),
+       "[f][g][h][k] sel 3 'k' 14001 fghk 1"},
+      {"typed, Backspace to empty, Tab", then({type("k"), keys({{VK_BACK, 0}, {VK_TAB, 0}})}), "[f][g][h] sel -1 '' 14000 fgh 0"},
+      {"a bad name typed, Space on Add", then({type("1k"), keys({{VK_TAB, 0}, {VK_SPACE, 0}})}), "[f][g][h] sel -1 '1k' 14006 fgh 0"},
+      {"clicked, typed, Tab Tab, Space on Rename", then({pick(1), type("r"), keys({{VK_TAB, 0}, {VK_TAB, 0}, {VK_SPACE, 0}})}),
+       "[f][r][h] sel 1 'r' 14005 frh 1"},
+      {"clicked, Tab, Space on Delete, Yes", then({pick(1), yes, keys({{VK_TAB, 0}, {VK_SPACE, 0}})}), "[f][h] sel -1 'g' 0 fh 1"},
+      {"clicked, Tab, Enter on Delete, No", then({pick(1), keys({{VK_TAB, 0}, {VK_RETURN, 0}})}), "[f][g][h] sel 1 'g' 14002 fgh 0"},
+      {"clicked, Tab Tab Tab, Space on Move Down", then({pick(1), keys({{VK_TAB, 0}, {VK_TAB, 0}, {VK_TAB, 0}, {VK_SPACE, 0}})}),
+       "[f][h][g] sel 2 'g' 0 fhg 1"},
+      {"clicked, Move Up clicked", then({pick(1), click(V::IDC_UP)}), "[g][f][h] sel 0 'g' 0 gfh 1"},
+      {"first clicked, Move Up clicked while disabled", then({pick(0), click(V::IDC_UP)}), "[f][g][h] sel 0 'f' 14000 fgh 0"},
+  };
+  for (const Case& c : cases) {
+    Automation::Instance().Reset();
+    m_motion.reset(CMC_Motion::Create(m_setup.get()));
+    for (const char* f : {"f", "g", "h"}) ASSERT_GE(m_motion->AddNewFunction(f), 0);
+    m_doc.motion = m_motion.get();
+    m_doc.changes = 0;
+    MdiViewHost host;
+    CMDIChildWnd* child = host.Open(RUNTIME_CLASS(V), &m_doc);
+    ASSERT_TRUE(child);
+    CWnd* v = child->GetActiveView();
+    // The Tab order with every button enabled, forward and back.
+    ClickItem(v, V::IDC_LIST, 1);
+    std::vector<int> order;
+    for (int i = 0; i < 7; ++i) UA::PressKey(VK_TAB), order.push_back(::GetDlgCtrlID(::GetFocus()));
+    for (int i = 0; i < 7; ++i) UA::PressKey(VK_TAB, UA::kShift), order.push_back(::GetDlgCtrlID(::GetFocus()));
+    EXPECT_EQ((std::vector<int>{14002, 14003, 14004, 14006, 14001, 14005, 14000, 14005, 14001, 14006, 14004, 14003, 14002,
+                                14000}),
+              order) << c.what;
+    m_doc.UpdateAllViews(nullptr, -100);  // back to the start: nothing chosen, no name
+    ::SetFocus(::GetDlgItem(v->m_hWnd, V::IDC_NAME));
+    UA::AdvanceClock(1000);
+    c.drive(v);
+    UA::Pump();
+    std::string functions;
+    for (int i = 0; i < m_motion->GetFunctionsCount(); ++i) functions += m_motion->GetFunctionName(i).GetString();
+    const std::string state = ListState(v, V::IDC_LIST) + " '" + ItemText(v, V::IDC_NAME) + "' " +
+                              std::to_string(::GetDlgCtrlID(::GetFocus())) + " " + functions + " " +
+                              std::to_string(m_doc.changes);
+    EXPECT_EQ(state, c.state) << c.what;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(v->m_hWnd)) << c.what;
+    host.Close();
+  }
+  Clock::UseRealTime();
+}

@@ -229,5 +229,10 @@ TEST_F(DriveDiagramTest, NewInputsAndPartialRepaintsDrawTheFullPicture) {
     c.diagram.InvalidateRect(&part, FALSE);
     c.diagram.UpdateWindow();
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(c.diagram.m_hWnd, &whole)) << c.name << " partly";
+    // A diagram takes no input: clicks on it change nothing it shows.
+    const POINT mid = CRect(whole).CenterPoint();
+    UiAutomation::Click(c.diagram.m_hWnd, mid), UiAutomation::DoubleClick(c.diagram.m_hWnd, mid);
+    UiAutomation::RightClick(c.diagram.m_hWnd, mid), UiAutomation::Drag(c.diagram.m_hWnd, mid, POINT{-20, -20});
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(c.diagram.m_hWnd, &whole)) << c.name << " clicked";
   }
 }

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include <cmath>
+#include <functional>
 
 TEST_F(SetupTest, GenerationFollowsTheFirmwareId) {
   EXPECT_EQ(CMC_Setup::GetMCVersion("F505H"), 3);
@@ -533,7 +534,13 @@ TEST_F(SetupTest, MemorySettingsRadiosTakenByTheArrowsAsByAClick) {
   std::vector<std::string> seen;
   DialogAutomation::AddDialogHandler(14032, [&](CWnd* d) {
     DialogAutomation::ClickControl(d, 14006);
-    for (UINT key : {VK_DOWN, VK_UP, VK_DOWN}) {
+    // The arrows stay among the radios of a group, never onto the edit beside one; the places to
+    // download to are one group.
+    for (UINT key : {UINT(VK_DOWN), UINT(VK_UP), UINT(VK_DOWN), UINT(VK_DOWN), UINT(VK_UP), 0u, UINT(VK_DOWN), UINT(VK_UP)}) {
+      if (key == 0) {
+        DialogAutomation::ClickControl(d, 14000);
+        continue;
+      }
       UiAutomation::PressKey(key);
       seen.push_back(std::to_string(::GetDlgCtrlID(::GetFocus())) + " " + std::to_string(d->IsDlgButtonChecked(14006)) +
                      std::to_string(d->IsDlgButtonChecked(14007)) + " " + ItemText(d, 14005).GetString());
@@ -541,6 +548,76 @@ TEST_F(SetupTest, MemorySettingsRadiosTakenByTheArrowsAsByAClick) {
     DialogAutomation::ClickControl(d, IDOK);
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(seen, (std::vector<std::string>{"14007 01 0200", "14006 10 ", "14007 01 0200"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"14007 01 0200", "14006 10 ", "14007 01 0200", "14006 10 ",
+                                            "14007 01 0200", "14001 00 ", "14000 01 0200"}));
   EXPECT_EQ(dlg.m_bRunFromE2ROM, 0);
+}
+
+// Each route from the same start, in E2ROM and running in place: Tab order over the enabled controls,
+// Enter and Escape from an edit with a value typed, a refused value, and a radio by Space.
+TEST_F(SetupTest, MemorySettingsRoutesByKeys) {
+  namespace UA = UiAutomation;
+  struct Case {
+    const char* what;
+    std::function<void(CWnd*)> drive;
+    const char* result;  // dialog result, load, run, CAM, start, size, boxes
+  };
+  const Case cases[] = {
+      {"CAM size typed, Enter", [](CWnd* d) { DialogAutomation::TypeInto(d, 14002, "20"), UA::PressKey(VK_RETURN); },
+       "1 1 1 0020 4000 0200 0"},
+      {"CAM size typed, Escape", [](CWnd* d) { DialogAutomation::TypeInto(d, 14002, "20"), UA::PressKey(VK_ESCAPE); },
+       "2"},
+      {"start emptied, Enter refused, Escape", [](CWnd* d) {
+         DialogAutomation::TypeInto(d, 14003, "\b"), UA::PressKey(VK_RETURN);
+         EXPECT_EQ(::GetFocus(), ::GetDlgItem(d->m_hWnd, 14003));
+         UA::PressKey(VK_ESCAPE);
+       }, "2"},
+      {"start at the last word, Tab, Space on OK", [](CWnd* d) {
+         DialogAutomation::TypeInto(d, 14003, "4e70");
+         for (UINT id : {14006u, (UINT)IDOK}) {
+           UA::PressKey(VK_TAB);
+           EXPECT_EQ((UINT)::GetDlgCtrlID(::GetFocus()), id);
+         }
+         UA::PressKey(VK_SPACE);
+       }, "1 1 1 0040 4E70 0200 0"},
+      {"start past the last word, Enter refused, Escape", [](CWnd* d) {
+         DialogAutomation::TypeInto(d, 14003, "4e71"), UA::PressKey(VK_RETURN), UA::PressKey(VK_ESCAPE);
+       }, "2"},
+      {"RAM by Tab and Down, Tab order, Enter", [](CWnd*) {
+         UA::PressKey(VK_TAB), UA::PressKey(VK_DOWN);
+         std::vector<int> order;
+         for (int i = 0; i < 2; ++i) UA::PressKey(VK_TAB), order.push_back(::GetDlgCtrlID(::GetFocus()));
+         EXPECT_EQ((std::vector<int>{14004, IDOK}), order);
+         UA::PressKey(VK_RETURN);
+       }, "1 0 1 0040 4000 0200 0"},
+      {"RAM by Tab and Down, back by Up, Space on the radio, Enter", [](CWnd*) {
+         UA::PressKey(VK_TAB), UA::PressKey(VK_DOWN), UA::PressKey(VK_UP), UA::PressKey(VK_SPACE), UA::PressKey(VK_RETURN);
+       }, "1 1 1 0040 4000 0200 0"},
+  };
+  for (const Case& c : cases) {
+    CMemorySettingsDlg dlg(0x1000, 0x8000, 0x800, 0x100, 0x80, 0x100);
+    dlg.m_bLoadToE2ROM = 1;
+    dlg.m_bRunFromE2ROM = 1;
+    dlg.m_wCAMSize = 0x40;
+    dlg.m_wZURStartE2ROM = 0x4000;
+    dlg.m_wZURSizeRAM = 0x200;
+    std::vector<int> order;
+    DialogAutomation::AddDialogHandler(14032, [&](CWnd* d) {
+      order.push_back(::GetDlgCtrlID(::GetFocus()));
+      for (int i = 0; i < 9; ++i) UA::PressKey(VK_TAB), order.push_back(::GetDlgCtrlID(::GetFocus()));
+      ::SetFocus(::GetDlgItem(d->m_hWnd, 14002));
+      c.drive(d);
+      if (::IsWindow(d->m_hWnd) && ::IsWindowVisible(d->m_hWnd)) DialogAutomation::ClickControl(d, IDCANCEL);
+    });
+    Automation::Instance().ClearMessageBoxes();
+    const INT_PTR rc = dlg.DoModal();
+    std::string result = std::to_string(rc);
+    if (rc == IDOK)
+      result += FormatString(" %d %d %04X %04X %04X %d", dlg.m_bLoadToE2ROM, dlg.m_bRunFromE2ROM, dlg.m_wCAMSize,
+                             dlg.m_wZURStartE2ROM, dlg.m_wZURSizeRAM, (int)Automation::Instance().MessageBoxes().size());
+    EXPECT_EQ(result, c.result) << c.what;
+    // Of each group of radios only the chosen one is a tab stop.
+    EXPECT_EQ((std::vector<int>{14002, 14000, 14003, 14006, IDOK, IDCANCEL, 57671, 14002, 14000, 14003}), order) << c.what;
+  }
+  DialogAutomation::Reset();
 }
