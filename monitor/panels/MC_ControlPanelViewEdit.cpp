@@ -170,7 +170,8 @@ LRESULT CMC_ControlPanelView::OnMoveGadget(WPARAM, LPARAM) {
   RecalcScrollSize();
   RefreshGadgetTabOrder(m_pCurrentGadget);
   // The tab order marks the change only among several gadgets; a lone gadget's new size is one too.
-  MarkModified();
+  // A running panel's gadgets have no sizing frame, so a press on their edge changes nothing.
+  if (CMC_ControlPanel::ms_bInCustomize) MarkModified();
   return 0;
 }
 

@@ -30,6 +30,7 @@
 #include "tests/monitor/MonitorTestSupport.h"
 #include "tests/support/SimulatedDrive.h"
 #include "tests/monitor/RadioGroupKeys.h"
+#include "tests/support/PostedGestures.h"
 #include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
 
@@ -37,6 +38,7 @@
 #include <cstring>
 #include <functional>
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -1710,4 +1712,180 @@ TEST_F(GadgetWndsTest, ATitleWithAnAmpersandTakesNoKey) {
   UiAutomation::PressKey('V', UiAutomation::kAlt);
   EXPECT_EQ(InterpreterLog(), "");
   EXPECT_EQ(::GetFocus(), high);
+}
+
+// The scope gadgets of a running panel hold nothing a user changes: every mouse and key route on every
+// area leaves the traces, the texts, the layout and the drive as they were, moves the focus only where a
+// click would, and leaves the picture a full repaint draws; before the first poll, with data, and after
+// the drive stopped answering.
+TEST_F(GadgetWndsTest, ScopeRoutesInARunningPanelChangeNothing) {
+  auto* one = Add<CControlPanelScopeItem>(CRect(10, 10, 0, 0));
+  one->m_var.m_strName = "int@0x8300";
+  one->m_var.m_dMax = 1000;
+  auto* two = Add<CControlPanelDoubleScopeItem>(CRect(10, 170, 0, 0));
+  two->m_var.m_strName = "int@0x8300";
+  two->m_var2.m_strName = "int@0x8302";
+  two->m_bBorder = 1;
+  auto* yx = Add<CControlPanelYXScopeItem>(CRect(300, 10, 0, 0));
+  yx->m_var.m_strName = "int@0x8300";
+  yx->m_var2.m_strName = "int@0x8302";
+  // A smaller host keeps each full repaint short.
+  m_main->SetWindowPos(nullptr, 0, 0, 800, 500, SWP_NOMOVE | SWP_NOZORDER);
+  Open();
+  UiAutomation::Pump();
+  using G = CGadgetScopeWnd;
+  auto child = [&](int g, int id) { return Gadget<G>(g)->GetDlgItem(id)->m_hWnd; };
+  auto centre = [](HWND h) {
+    CRect r;
+    ::GetClientRect(h, &r);
+    return r.CenterPoint();
+  };
+  auto state = [&] {
+    std::ostringstream s;
+    for (int g = 0; g < 3; ++g) {
+      auto* w = Gadget<G>(g);
+      CRect r;
+      w->GetWindowRect(&r);
+      const CRect& item = w->m_pItem->m_rect;
+      s << g << ": " << r.left << ',' << r.top << ',' << r.Width() << 'x' << r.Height() << " item " << item.left << ','
+        << item.top << ',' << item.right << ',' << item.bottom << " last " << w->m_scope.m_nLastPoint << " [";
+      for (const auto& trace : w->m_scope.m_aItems)
+        for (int i = 0; i < trace.m_aPoints.GetSize(); ++i) s << trace.m_aPoints[i] << ' ';
+      s << "]";
+      for (int id : {G::IDC_VALUE, G::IDC_MAX, G::IDC_MIN, G::IDC_VALUE2, G::IDC_MAX2, G::IDC_MIN2})
+        if (w->GetDlgItem(id)) s << " '" << Text(w, id) << "'";
+      s << '\n';
+    }
+    s << "modified " << m_doc.IsModified();
+    return s.str();
+  };
+  auto key = [](UINT vk, UINT mods = UiAutomation::kNone) { return [=](int) { UiAutomation::PressKey(vk, mods); }; };
+  auto click = [&](int id) { return [=](int g) { UiAutomation::Click(child(g, id), centre(child(g, id))); }; };
+  auto dbl = [&](int id) { return [=](int g) { UiAutomation::DoubleClick(child(g, id), centre(child(g, id))); }; };
+  auto gesture = [&](dravonix::test::Gesture k) {
+    return [=](int g) {
+      dravonix::test::PostGesture(child(g, G::IDC_TRACE), k, centre(child(g, G::IDC_TRACE)));
+      UiAutomation::Pump();
+    };
+  };
+  // Drags from the trace's centre by an offset; a corner drag from the gadget's lower right pixel.
+  auto drag = [&](int id, CSize by) {
+    return [=](int g) {
+      const CPoint from = centre(child(g, id));
+      UiAutomation::Drag(child(g, id), from, from + by);
+    };
+  };
+  auto corner = [&](CSize by) {
+    return [=, this](int g) {
+      HWND h = Gadget<G>(g)->m_hWnd;
+      CRect r;
+      ::GetWindowRect(h, &r);
+      CPoint at(r.right - 1, r.bottom - 1);
+      ::ScreenToClient(h, &at);
+      UiAutomation::Drag(h, at, at + by);
+    };
+  };
+  enum Focus { kKept, kValue, kValue2, kNext, kPrevious };
+  const struct Row {
+    const char* route;
+    std::function<void(int)> act;
+    Focus focus;
+    bool fromValue;  // the route starts with the focus in the gadget's value box
+  } rows[] = {
+      {"trace clicked", click(G::IDC_TRACE), kKept, false},
+      {"maximum clicked", click(G::IDC_MAX), kKept, false},
+      {"minimum clicked", click(G::IDC_MIN), kKept, false},
+      {"value clicked", click(G::IDC_VALUE), kValue, false},
+      {"trace double-clicked", dbl(G::IDC_TRACE), kKept, false},
+      {"value double-clicked", dbl(G::IDC_VALUE), kValue, false},
+      {"second value clicked", click(G::IDC_VALUE2), kValue2, false},
+      {"trace dragged past the right and bottom edges", drag(G::IDC_TRACE, {700, 500}), kKept, false},
+      {"trace dragged past the view's left and top", drag(G::IDC_TRACE, {-400, -300}), kKept, false},
+      {"value dragged across", drag(G::IDC_VALUE, {60, 0}), kValue, false},
+      {"lower right corner dragged out", corner({40, 30}), kKept, false},
+      {"lower right corner dragged in", corner({-60, -40}), kKept, false},
+      {"lower right corner double-clicked",
+       [&](int g) {
+         HWND h = Gadget<G>(g)->m_hWnd;
+         CRect r;
+         ::GetWindowRect(h, &r);
+         CPoint at(r.right - 1, r.bottom - 1);
+         ::ScreenToClient(h, &at);
+         UiAutomation::DoubleClick(h, at);
+       },
+       kKept, false},
+      {"trace right-clicked", gesture(dravonix::test::Gesture::kRightClick), kKept, false},
+      {"value, Shift+F10", gesture(dravonix::test::Gesture::kShiftF10), kValue, true},
+      {"value, Apps", gesture(dravonix::test::Gesture::kApps), kValue, true},
+      {"value, Enter", key(VK_RETURN), kValue, true},
+      {"value, Escape", key(VK_ESCAPE), kValue, true},
+      {"value, End then Shift+Home", [](int) { UiAutomation::PressKey(VK_END); UiAutomation::PressKey(VK_HOME, UiAutomation::kShift); }, kValue, true},
+      {"value, typed over", [](int) { UiAutomation::TypeText("7"); UiAutomation::PressKey(VK_DELETE); UiAutomation::PressKey(VK_BACK); }, kValue, true},
+      {"value, Tab", key(VK_TAB), kNext, true},
+      {"value, Shift+Tab", key(VK_TAB, UiAutomation::kShift), kPrevious, true},
+  };
+  const char* modes[] = {"no data", "data", "drive silent"};
+  Start();
+  for (int mode = 0; mode < 3; ++mode) {
+    if (mode == 1)
+      for (WORD k = 0; k < 4; ++k) {
+        const WORD words[2] = {(WORD)(k * 300), (WORD)(900 - k * 200)};
+        DriveSimulator::WriteMemory(1, CMC_Value::GetMemorySpace(0x8300), 0x8300, words, 2);
+        ASSERT_TRUE(Poll());
+      }
+    if (mode == 2) {
+      DriveSimulator::StopAnsweringAtCall(0);
+      for (int i = 0; i < 3; ++i) Poll();
+      ASSERT_EQ(CMC_ControlPanel::ms_bStarted, 0);
+    }
+    for (const Row& row : rows)
+      for (int g = 0; g < 3; ++g) {
+        const std::string trail = std::string(modes[mode]) + ", gadget " + std::to_string(g) + ", " + row.route;
+        HWND value = child(g, G::IDC_VALUE);
+        if (row.fromValue && !::IsWindowEnabled(value)) continue;
+        if (!strncmp(row.route, "second", 6) && !Gadget<G>(g)->GetDlgItem(G::IDC_VALUE2)) continue;
+        // Each route starts from the view's empty spot, or from the value box.
+        const CPoint spot = EmptySpot();
+        UiAutomation::Click(View()->m_hWnd, spot);
+        if (row.fromValue) UiAutomation::Click(value, centre(value));
+        m_doc.SetModifiedFlag(FALSE);
+        const HWND before = ::GetFocus();
+        const HWND view = View()->m_hWnd;
+        HWND expected = before;
+        if (row.focus == kValue && ::IsWindowEnabled(value)) expected = value;
+        if (row.focus == kValue2 && ::IsWindowEnabled(child(g, G::IDC_VALUE2))) expected = child(g, G::IDC_VALUE2);
+        if (row.focus == kNext || row.focus == kPrevious) expected = ::GetNextDlgTabItem(view, before, row.focus == kPrevious);
+        const std::string was = state();
+        Clock::Advance(1000);  // no double click with the last route
+        Script("interpreter.dll", "InterpStandIn_Script", "reset");
+        DriveSimulator::ClearCallLog();
+        row.act(g);
+        UiAutomation::Pump();
+        EXPECT_EQ(state(), was) << trail;
+        EXPECT_EQ(InterpreterLog(), "") << trail;
+        std::string calls;
+        for (const auto& c : DriveSimulator::CallLog()) calls += std::string(c.function) + ' ';
+        EXPECT_EQ(calls, "") << trail;
+        EXPECT_EQ(::GetFocus(), expected) << trail;
+        EXPECT_TRUE(m_panel->m_pFrame && ::IsWindow(m_panel->m_pFrame->m_hWnd)) << trail;
+        EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(m_main->m_hWnd), 0) << trail;
+      }
+  }
+  DriveSimulator::ResumeAnswering();
+  // In design mode the corner drags size each scope; it lays itself out as a full repaint draws it.
+  m_doc.m_panels.CloseAllFrames();
+  CMC_ControlPanel::ms_bInCustomize = 1;
+  Open();
+  UiAutomation::Pump();
+  for (CSize by : {CSize(60, 40), CSize(-500, -400)})
+    for (int g = 0; g < 3; ++g) {
+      auto* w = Gadget<G>(g);
+      corner(by)(g);
+      UiAutomation::Pump();
+      CRect r;
+      w->GetWindowRect(&r);
+      View()->ScreenToClient(&r);
+      EXPECT_EQ(w->m_pItem->m_rect, r) << g << ' ' << by.cx;
+      EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(View()->m_hWnd), 0) << g << ' ' << by.cx;
+    }
 }
