@@ -55,6 +55,7 @@ const KeyKind kKeyKinds[] = {
     {52542, "", "One\nTwo", kF2 | kDeleteEdits | kDrops, "7", "", "", "One"},
     {52543, "3/15/2024", nullptr, kF2 | kDrops},
     {52522, "Two", "One\nTwo", kF2 | kKeysActivate},
+    {52544, "3/15/2024", nullptr, kF2 | kDrops},
     {52513, "abc", nullptr, 0}, {52514, "Push", nullptr, 0}, {52536, "30", nullptr, 0}, {52520, "abc", nullptr, 0},
     // The flat and 3-D check and radio kinds take keys alike: one of each.
     {52516, "0", nullptr, 0, "7", "7", "7", nullptr, "1"}, {52524, "", "One\nTwo", 0, "7", "7", "7", nullptr, "0"},
