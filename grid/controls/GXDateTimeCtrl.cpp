@@ -453,7 +453,8 @@ BOOL CGXDateTimeCtrl::OnGridSysKeyDown(UINT nChar, UINT, UINT) {
   if (nChar != VK_DOWN || !m_hWnd || !GetGadgetCount() || !m_bInit || !ScrollCellIntoView()) return FALSE;
   SetActive(TRUE);
   if (!m_pGrid->ScrollCellInView(m_nRow, m_nCol, GX_UPDATENOW)) Refresh();
-  m_pGrid->m_pGridWnd->SetFocus();
+  // The cell drawn just now gave its own window the focus; taking it back would leave its field unmarked.
+  if (::GetFocus() != m_hWnd) m_pGrid->m_pGridWnd->SetFocus();
   if (GetStyle() & styleDropDown) DropDownCalendar();
   return TRUE;
 }

@@ -36,6 +36,7 @@ struct KeyKind {
   const char* shown = "7";   // what typing shows
   const char* stored = "7";  // what confirming stores
   const char* idle = nullptr;  // what the idle cell shows, when not its value
+  const char* spaced = nullptr;  // what Space stores in a check or radio cell
 };
 
 const unsigned kEdit = kEdits | kF2 | kDeleteEdits;
@@ -54,7 +55,10 @@ const KeyKind kKeyKinds[] = {
     {52542, "", "One\nTwo", kF2 | kDeleteEdits | kDrops, "7", "", "", "One"},
     {52543, "3/15/2024", nullptr, kF2 | kDrops},
     {52522, "Two", "One\nTwo", kF2 | kKeysActivate},
-    {52513, "abc", nullptr, 0}, {52514, "Push", nullptr, 0}, {52536, "30", nullptr, 0},
+    {52544, "3/15/2024", nullptr, kF2 | kDrops},
+    {52513, "abc", nullptr, 0}, {52514, "Push", nullptr, 0}, {52536, "30", nullptr, 0}, {52520, "abc", nullptr, 0},
+    // The flat and 3-D check and radio kinds take keys alike: one of each.
+    {52516, "0", nullptr, 0, "7", "7", "7", nullptr, "1"}, {52524, "", "One\nTwo", 0, "7", "7", "7", nullptr, "0"},
 };
 
 enum Access { kWritable, kReadOnly, kDisabled };
@@ -144,7 +148,8 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
             active = true;
             shown = kind.id == 52535 ? "7_____" : kind.id == 52539 ? kind.typed : kind.shown;
           }
-          if (!step.vk && kind.id == 52543) active = true;
+          const bool date = kind.id == 52543 || kind.id == 52544;
+          if (!step.vk && date) active = true;
           if (step.vk == VK_F2) active = t & kF2;
           if (step.vk == VK_DELETE) {
             if (t & kDeleteEdits) active = true, shown = kind.id == 52535 ? "______" : "";
@@ -157,7 +162,8 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
             // A blank is typed where the cell takes one: the mask's blank is its prompt, a drop-down list
             // finds no entry; hexadecimal digits and choices that fit refuse it.
             const bool refused = kind.id == 15005 || kind.id == 52527 || kind.id == 52541 || kind.id == 52539;
-            active = ((t & kEdits) && !refused) || kind.id == 52543;
+            active = ((t & kEdits) && !refused) || date;
+            if (kind.spaced) value = shown = kind.spaced;
             if ((t & kEdits) && !refused) shown = kind.id == 52535 ? "______" : (t & kPicks) ? idleShown : " ";
           }
           // The list box opens on a key that the open list keeps, the others are the grid's.
@@ -173,6 +179,9 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
           EXPECT_EQ(value, s.Value(2, 2)) << what;
         }
         EXPECT_EQ(current, s.Current()) << what;
+        if (kind.spaced) {  // Space is reported to the host as a click is
+          EXPECT_EQ(step.vk == VK_SPACE && !readOnly ? 1 : 0, s.Reported()) << what;
+        }
         if (current == "2,2") {
           EXPECT_EQ(active, (bool)control->IsActive()) << what;
           if (!readOnly && !(typed && step.vk == VK_F2)) {
@@ -198,13 +207,16 @@ TEST(CellKeyRoutes, NoKeyReachesADisabledCell) {
     s.Click(2, 3);
     s.Key(VK_LEFT);
     EXPECT_EQ("2,1", s.Current()) << kind.id;
-    s.Click(2, 2);
+    s.Click(2, 2, 10);  // on a check box's box
     EXPECT_EQ("2,1", s.Current()) << kind.id;
+    UiAutomation::DoubleClick(s.View(), s.At(2, 2, 10));
+    s.Key(VK_SPACE);
     s.Key(VK_F2);
     s.Type(kind.typed);
     s.Key(VK_DELETE);
     s.Key(VK_RETURN);
     EXPECT_EQ(kind.value, s.Value(2, 2)) << kind.id;
+    EXPECT_EQ(0, s.Reported()) << kind.id;
   }
 }
 

@@ -21,9 +21,20 @@
 
 namespace dravonix::test {
 
+// A host that counts the clicks its cells report.
+class CReportingView : public CGXGridView {
+  DECLARE_DYNCREATE(CReportingView)
+ public:
+  void OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) override {
+    ++reported;
+    CGXGridView::OnClickedButtonRowCol(nRow, nCol);
+  }
+  int reported = 0;
+};
+
 class CellScene : public MdiScene {
  public:
-  explicit CellScene(CRuntimeClass* view = RUNTIME_CLASS(CGXGridView))
+  explicit CellScene(CRuntimeClass* view = RUNTIME_CLASS(CReportingView))
       : MdiScene(WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE | WS_VISIBLE), m_view(view) {
     GXStartGridLibrary();
     m_doc.m_bAutoDelete = FALSE;
@@ -99,6 +110,8 @@ class CellScene : public MdiScene {
     return (const char*)text;
   }
   int Off() { return PixelsOffFullRepaint(MainWnd()); }
+  // The clicks the cells reported to the host.
+  int Reported() { auto* v = dynamic_cast<CReportingView*>(grid); return v ? v->reported : -1; }
 
   CRuntimeClass* m_view;
   CDocument m_doc;

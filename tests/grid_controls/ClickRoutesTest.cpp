@@ -25,6 +25,9 @@ struct ClickKind {
   const char* choices;
   Takes takes;
   const char* shown = nullptr;  // what it shows, when not its value
+  // The check kinds, clicked on their box or first entry: the value a click leaves, and a double-click.
+  const char* clicked = nullptr;
+  const char* doubled = nullptr;
 };
 
 const ClickKind kClickKinds[] = {
@@ -37,6 +40,9 @@ const ClickKind kClickKinds[] = {
     {52527, "Red", "Red\nGreen", kCaret}, {52528, "Red", "Red\nGreen", kActive}, {52529, "Red", "Red\nGreen", kActive},
     {52539, "1", "1\tGreen\n2\tBlue", kActive, "Green"}, {52540, "1", "1\tGreen\n2\tBlue", kActive, "Green"},
     {52534, "abcdef", nullptr, kActive}, {52542, "1", "Caption\nOne\nTwo", kCurrent},
+    {52544, "3/15/2024", nullptr, kActive}, {52520, "abcdef", nullptr, kCurrent},
+    {52516, "0", nullptr, kCurrent, nullptr, "1", "0"}, {52523, "1", nullptr, kCurrent, nullptr, "0", "1"},
+    {52515, "1", "One\nTwo", kCurrent, nullptr, "0", "0"}, {52524, "1", "One\nTwo", kCurrent, nullptr, "0", "0"},
 };
 
 // The character a point dx pixels right of the text's start lies on, by the widths of the cell's font.
@@ -50,16 +56,19 @@ int CharAt(CellScene& s, const CGXStyle& style, const char* text, int dx) {
 }
 
 TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
-  for (bool kernel : {false, true})
+  for (int setting = 0; setting < 3; ++setting)  // start-up lines, the kernel's, the kernel's read-only
     for (const ClickKind& kind : kClickKinds)
       for (int route = 0; route < 3; ++route)  // a click on the idle cell, on the current cell, a double-click
         for (int dx : {2, 4, 10}) {
-          if (kind.takes != kCaret && dx != 2) continue;  // the character hit matters only for a caret
+          // The character hit matters only for a caret; a check box is hit inside its box.
+          if (kind.takes != kCaret && dx != (kind.clicked ? 10 : 2)) continue;
+          const bool kernel = setting > 0, readOnly = setting == 2;
+          if (readOnly && !kind.clicked) continue;
           const bool current = route == 1;
           UseLibraryDefaults(kernel);
           CellScene s;
-          s.Put(2, 2, s.KindCell(kind.id, kind.value, kind.choices));
-          const std::string what = std::string(kernel ? "kernel " : "start-up ") + std::to_string(kind.id) +
+          s.Put(2, 2, s.KindCell(kind.id, kind.value, kind.choices).SetReadOnly(readOnly));
+          const std::string what = std::string(readOnly ? "read-only " : kernel ? "kernel " : "start-up ") + std::to_string(kind.id) +
                                    (route == 0 ? " idle" : route == 1 ? " current" : " double-click") + " +" +
                                    std::to_string(dx);
           s.Click(4, 4);
@@ -73,11 +82,15 @@ TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
           CRect inner;
           control->GetCellInnerRect(inner, 2, 2, nullptr, &style);
           UiAutomation::AdvanceClock(1000);
-          const CPoint at(inner.left + dx, s.At(2, 2).y);
+          const CPoint at(inner.left + dx, kind.clicked ? inner.top + 6 : s.At(2, 2).y);  // on the first entry
           if (route == 2) UiAutomation::DoubleClick(s.View(), at);
           else UiAutomation::Click(s.View(), at);
           EXPECT_EQ("2,2", s.Current()) << what;
-          EXPECT_EQ(kind.value, s.Value(2, 2)) << what;
+          EXPECT_EQ(kind.clicked && !readOnly ? (route == 2 ? kind.doubled : kind.clicked) : kind.value, s.Value(2, 2))
+              << what;
+          if (kind.clicked) {
+            EXPECT_EQ(readOnly ? 0 : route == 2 ? 2 : 1, s.Reported()) << what;
+          }
           EXPECT_EQ(kind.takes != kCurrent, (bool)control->IsActive()) << what;
           if (kind.takes == kCaret && control->IsActive()) {
             int a = -1, b = -1;
