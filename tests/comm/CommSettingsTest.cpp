@@ -13,6 +13,7 @@
 #include "tests/comm/CommTestSupport.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
+#include "tests/support/DialogActs.h"
 
 namespace {
 
@@ -131,8 +132,8 @@ TEST_F(CommSettingsTest, TheUserResetsTheTimeoutsAsksForHelpAndPicksAnAdapterRow
       EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(d->m_hWnd)) << s.what;
     }
   };
-  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
-  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  auto type = &dravonix::test::TypeAct;
+  auto click = &dravonix::test::ClickAct;
   DialogAutomation::AddDialogHandler(Ids::IDD, [&](CWnd* d) {
     run(d, {{"type a read interval", type(Ids::IDC_READ_INTERVAL, "5"), Ids::IDC_READ_INTERVAL, "5"},
             {"type a run wait", type(Ids::IDC_RUN_DEAD_TIME, "999"), Ids::IDC_RUN_DEAD_TIME, "999"},
@@ -267,8 +268,8 @@ TEST_F(CommSettingsTest, EveryRouteThroughTheSettingsEndsAsItsClick) {
       for (auto [vk, mod] : ks) UiAutomation::PressKey(vk, mod);
     };
   };
-  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
-  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
+  auto type = &dravonix::test::TypeAct;
+  auto click = &dravonix::test::ClickAct;
   auto pick = [](const char* t) { return [t](CWnd* d) { DialogAutomation::SelectItem(d, Peak::IDC_HW_TYPE, t); }; };
   using Act = std::function<void(CWnd*)>;
   struct Route {

@@ -7,6 +7,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/support/PostedGestures.h"
 #include "tests/support/WindowPicture.h"
+#include "tests/support/DialogActs.h"
 
 #include <cstdio>
 #include <functional>
@@ -226,8 +227,8 @@ TEST_F(BinaryCodeViewerTest, F1OpensItsHelpAndAltF4ClosesIt) {
 // the focus, and the picture against a full repaint.
 TEST_F(BinaryCodeViewerTest, EachKeyRouteEndsAsItsClick) {
   using Act = std::function<void(CWnd*)>;
-  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
-  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
+  auto click = &dravonix::test::ClickAct;
+  auto type = &dravonix::test::TypeAct;
   auto keys = [](std::vector<UINT> ks) {
     return [ks](CWnd*) {
       for (UINT vk : ks) UiAutomation::PressKey(vk);

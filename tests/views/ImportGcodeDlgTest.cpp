@@ -10,6 +10,7 @@
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
 #include "tests/support/WindowPicture.h"
+#include "tests/support/DialogActs.h"
 #include "views/gcode/ImportGcodeDlg.h"
 
 #include <functional>
@@ -297,20 +298,11 @@ TEST_F(ImportGcodeTest, UsersClicksAndKeysShowAtOnce) {
 TEST_F(ImportGcodeTest, EachKeyRouteEndsAsItsClick) {
   const std::string file = Program("walk.gnc", "G1 X1\n");
   using Act = std::function<void(CWnd*)>;
-  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
-  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
+  auto click = &dravonix::test::ClickAct;
+  auto type = &dravonix::test::TypeAct;
   auto pick = [](int id, const char* t) { return [id, t](CWnd* d) { EXPECT_TRUE(DialogAutomation::SelectItem(d, id, t)) << t; }; };
-  auto keys = [](std::vector<std::pair<UINT, UINT>> ks) {
-    return [ks](CWnd*) {
-      for (auto [vk, mod] : ks) UiAutomation::PressKey(vk, mod);
-    };
-  };
-  auto focus = [](int id) {
-    return [id](CWnd* d) {
-      DialogAutomation::ClickControl(d, id);
-      if (d->SendDlgItemMessage(id, CB_GETDROPPEDSTATE)) UiAutomation::PressKey(VK_ESCAPE);
-    };
-  };
+  auto keys = &dravonix::test::KeysAct;
+  auto focus = &dravonix::test::FocusShutAct;
   const Act path = [&](CWnd* d) { d->SetDlgItemText(14000, file.c_str()); };
   const UINT alt = UiAutomation::kAlt;
   const struct {

@@ -6,6 +6,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/motion/EventTestSupport.h"
 #include "tests/support/WindowPicture.h"
+#include "tests/support/DialogActs.h"
 
 #include <functional>
 
@@ -416,20 +417,10 @@ TEST_F(EventTest, WhatOkValidatedIsNotReadAgainWhenTheFocusLeaves) {
 // picture while it is open, then what Edit gives and the event's parameters.
 TEST_F(EventTest, EachKeyRouteOnThePagesEndsAsItsClick) {
   using Act = std::function<void(CWnd*)>;
-  auto click = [](int id) { return [id](CWnd* d) { DialogAutomation::ClickControl(d, id); }; };
-  auto type = [](int id, const char* t) { return [id, t](CWnd* d) { DialogAutomation::TypeInto(d, id, t); }; };
-  auto keys = [](std::vector<std::pair<UINT, UINT>> ks) {
-    return [ks](CWnd*) {
-      for (auto [vk, mod] : ks) UiAutomation::PressKey(vk, mod);
-    };
-  };
-  // The focus to a closed drop-down list: a click drops it, Escape shuts it again.
-  auto focus = [](int id) {
-    return [id](CWnd* d) {
-      DialogAutomation::ClickControl(d, id);
-      if (d->SendDlgItemMessage(id, CB_GETDROPPEDSTATE)) UiAutomation::PressKey(VK_ESCAPE);
-    };
-  };
+  auto click = &dravonix::test::ClickAct;
+  auto type = &dravonix::test::TypeAct;
+  auto keys = &dravonix::test::KeysAct;
+  auto focus = &dravonix::test::FocusShutAct;
   // The entry below the chosen one, clicked in the dropped list.
   auto nextEntry = [](int id) {
     return [id](CWnd* d) {
