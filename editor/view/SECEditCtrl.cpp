@@ -1,7 +1,5 @@
 #include "editor/view/SECEditCtrl.h"
 
-#include "platform/core/Clock.h"
-
 IMPLEMENT_DYNAMIC(SECEditCtrl, CWnd)
 
 // ---- The control ----
@@ -102,41 +100,4 @@ void SECEditCtrlOleDropTarget::OnDragLeave(CWnd* pWnd) {
   if (m_nScrollCode == 0xFFFF) m_pData = nullptr;
 }
 
-DROPEFFECT SECEditCtrlOleDropTarget::OnDragScroll(CWnd* pWnd, DWORD dwKeyState, CPoint point) {
-  SECEditCtrl* c = Ctrl(pWnd);
-  if (!c) return DROPEFFECT_NONE;
-  CRect rc;
-  c->GetClientRect(&rc);
-  CRect inner = rc;
-  inner.InflateRect(-nScrollInset, -nScrollInset);
-  UINT code = 0xFFFF;
-  if (rc.PtInRect(point) && !inner.PtInRect(point)) {
-    const BYTE h = point.x < inner.left ? SB_LINELEFT : point.x >= inner.right ? SB_LINERIGHT : 0xFF;
-    const BYTE v = point.y < inner.top ? SB_LINEUP : point.y >= inner.bottom ? SB_LINEDOWN : 0xFF;
-    code = MAKEWORD(h, v);
-  }
-  if (code != 0xFFFF && c->OnScroll(code, 0, FALSE)) {
-    const ULONGLONG now = Clock::Now();
-    if (code != m_nScrollCode) {
-      const bool entering = m_nScrollCode == 0xFFFF;
-      m_nScrollCode = code;
-      if (entering) OnDragLeave(pWnd);  // from the ordinary drag into the border
-      m_nScrollTick = now;
-      m_nScrollWait = nScrollDelay;
-    } else if (now - m_nScrollTick > m_nScrollWait) {
-      c->OnScroll(code, 0, TRUE);
-      c->UpdateWindow();
-      m_nScrollTick = now;
-      m_nScrollWait = nScrollInterval;
-    }
-    const bool ctrl = (dwKeyState & MK_CONTROL) != 0, shift = (dwKeyState & MK_SHIFT) != 0;
-    if (ctrl && shift) return DROPEFFECT_SCROLL | DROPEFFECT_LINK;
-    return DROPEFFECT_SCROLL | (ctrl ? DROPEFFECT_COPY : DROPEFFECT_MOVE);
-  }
-  if (m_nScrollCode != 0xFFFF) {
-    // Back from the border: the ordinary drag goes on.
-    m_nScrollCode = 0xFFFF;
-    if (m_pData) OnDragEnter(pWnd, m_pData, dwKeyState, point);
-  }
-  return DROPEFFECT_NONE;
-}
+SECEditCoreBase* SECEditCtrlOleDropTarget::Editor(CWnd* pWnd) { return Ctrl(pWnd); }

@@ -3,21 +3,18 @@
 #pragma once
 
 #include "editor/core/SECEditCore.h"
-#include "platform/ui/OleDragDrop.h"
+#include "editor/view/SECEditDropTarget.h"
 
 // Hands drags over an editor control to the editor, and scrolls it while the mouse rests in its border.
-class SECEditCtrlOleDropTarget : public COleDropTarget {
+class SECEditCtrlOleDropTarget : public SECEditDropTarget {
  public:
   DROPEFFECT OnDragEnter(CWnd* pWnd, COleDataObject* pData, DWORD dwKeyState, CPoint point) override;
   DROPEFFECT OnDragOver(CWnd* pWnd, COleDataObject* pData, DWORD dwKeyState, CPoint point) override;
   BOOL OnDrop(CWnd* pWnd, COleDataObject* pData, DROPEFFECT dropEffect, CPoint point) override;
   void OnDragLeave(CWnd* pWnd) override;
-  DROPEFFECT OnDragScroll(CWnd* pWnd, DWORD dwKeyState, CPoint point) override;
 
-  UINT m_nScrollCode = 0xFFFF;  // 0xFFFF: not scrolling
-  ULONGLONG m_nScrollTick = 0;  // when the code began or last scrolled
-  UINT m_nScrollWait = 0;       // until the next step
-  COleDataObject* m_pData = nullptr;  // the current drag's data, to enter again after scrolling
+ protected:
+  SECEditCoreBase* Editor(CWnd* pWnd) override;
 };
 
 class SECEditCtrl : public SECEditCore<CWnd> {

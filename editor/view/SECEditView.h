@@ -3,7 +3,7 @@
 #pragma once
 
 #include "editor/core/SECEditCore.h"
-#include "platform/ui/OleDragDrop.h"
+#include "editor/view/SECEditDropTarget.h"
 
 #include <utility>
 #include <vector>
@@ -40,7 +40,7 @@ class SECEditView : public SECEditCore<CView> {
   void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
   void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
 
-  COleDropTarget m_dropTarget;
+  SECEditDropTarget m_dropTarget;
   // The first line of each page and the rows of it printed on earlier pages (a line longer than a page).
   std::vector<std::pair<int, int>> m_pageStarts;
   BOOL m_bAllowPrintSelection = TRUE;

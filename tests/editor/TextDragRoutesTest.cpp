@@ -3,6 +3,8 @@
 // read-only text. The text as the rules have it, one undo taking a drop back, and the picture.
 #include "EditCoreTestUtil.h"
 #include "EditorScene.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/OleDragDrop.h"
 
 #include <gtest/gtest.h>
 
@@ -76,4 +78,54 @@ TEST(TextDragRoutes, ASelectedWordMovedCopiedAndDroppedAwayInEveryMode) {
         ++walked;
       }
   EXPECT_EQ(2 * 2 * 9, walked);
+
+  // Held in the bottom scroll strip the view scrolls while the clock runs; then, for the second route,
+  // in the top strip; the word is let go on the second row of what the view then shows.
+  std::string text;
+  for (int i = 1; i <= 40; ++i) text += (i == 1 ? std::string("alpha beta") : "line " + std::to_string(i)) + "\r\n";
+  int bottomTop = 0;
+  for (bool top : {false, true}) {
+    const std::string mode = top ? "held at the bottom, then the top edge" : "held at the bottom edge";
+    EditorScene s(2, text, CRect(0, 0, 300, 160));
+    CTextFileView* v = s.View();
+    UA::DoubleClick(v->m_hWnd, s.At(1, 7));
+    ASSERT_EQ("1:6-1:10", s.Selection()) << mode;
+    CRect rc;
+    v->GetClientRect(&rc);
+    const POINT bottom{rc.CenterPoint().x, rc.bottom - 3}, upper{rc.CenterPoint().x, rc.top + 3};
+    DragDropAutomation::SetDragHandler([&] {
+      UA::MouseMove(v->m_hWnd, s.At(2, 2));
+      for (int i = 0; i < 2; ++i) UA::MouseMove(v->m_hWnd, bottom);
+      UA::AdvanceClock(1000, 25);
+      if (top) {
+        for (int i = 0; i < 2; ++i) UA::MouseMove(v->m_hWnd, upper);
+        UA::AdvanceClock(300, 25);
+      }
+      UA::MouseMove(v->m_hWnd, s.At(2, 2));
+      POINT up = s.At(2, 2);  // told in the coordinates of the window holding the capture
+      ::MapWindowPoints(v->m_hWnd, ::GetCapture(), &up, 1);
+      PostMouseInput(::GetCapture(), WM_LBUTTONUP, 0, up);
+    });
+    UA::MouseMove(v->m_hWnd, s.At(1, 7));
+    PostMouseInput(v->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, s.At(1, 7));
+    UA::Pump();
+    DragDropAutomation::SetDragHandler(nullptr);
+    const int topLine = v->GetEdit()->LineNumber(v->m_pTopLine);
+    if (!top) bottomTop = topLine;
+    EXPECT_GT(topLine, 1) << mode;
+    if (top) {
+      EXPECT_LT(topLine, bottomTop) << mode;
+    }
+    // The word leaves line 1 and goes in at column 2 of the second row shown.
+    std::string want = "alpha |";
+    for (int i = 2; i <= 40; ++i) {
+      std::string l = "line " + std::to_string(i);
+      if (i == topLine + 1) l.insert(2, "beta");
+      want += l + "|";
+    }
+    EXPECT_EQ(want, s.Text()) << mode;
+    EXPECT_EQ(std::to_string(topLine + 1) + ":2", s.Caret()) << mode;
+    EXPECT_EQ("none", s.Selection()) << mode;
+    EXPECT_EQ(0, s.PixelsOff()) << mode;
+  }
 }
