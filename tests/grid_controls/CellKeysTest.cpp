@@ -81,7 +81,8 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
   const Step idleSteps[] = {{"type", 0, 0}, {"F2", VK_F2, 0}, {"Delete", VK_DELETE, 0}, {"Backspace", VK_BACK, 0},
                             {"Alt+Down", VK_DOWN, UiAutomation::kAlt}, {"Alt+Up", VK_UP, UiAutomation::kAlt},
                             {"F4", VK_F4, 0}, {"Space", VK_SPACE, 0}, {"Tab", VK_TAB, 0},
-                            {"Ctrl+Z", 'Z', UiAutomation::kControl}};
+                            {"Ctrl+Z", 'Z', UiAutomation::kControl}, {"Shift+F10", VK_F10, UiAutomation::kShift},
+                            {"Apps", VK_APPS, 0}};
   const Step typedSteps[] = {{"Enter", VK_RETURN, 0}, {"Tab", VK_TAB, 0}, {"Shift+Tab", VK_TAB, UiAutomation::kShift},
                              {"F2", VK_F2, 0}, {"Escape", VK_ESCAPE, 0}, {"Backspace", VK_BACK, 0},
                              {"Delete", VK_DELETE, 0}, {"Down", VK_DOWN, 0}, {"Ctrl+Z", 'Z', UiAutomation::kControl}};
@@ -97,6 +98,7 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
         // keys that would change them.
         const bool altOrF4 = step.vk == VK_F4 || step.modifiers == UiAutomation::kAlt;
         if (altOrF4 && !(kind.traits & (kDrops | kKeysActivate))) continue;
+        if ((step.vk == VK_F10 || step.vk == VK_APPS) && !kind.spaced) continue;  // the check and radio kinds
         if (readOnly && (step.vk == VK_F4 || step.vk == VK_UP || step.vk == VK_TAB || step.vk == 'Z')) continue;
         CellScene s;
         PutKind(s, kind, readOnly ? kReadOnly : kWritable);

@@ -1,6 +1,7 @@
 // A click on the text of each kind of cell, idle or current, under the library's start-up grid lines and
 // under the kernel views' (lines at the right and bottom): edit kinds start editing with the caret at the
-// character under the mouse, the others become current and keep their value.
+// character under the mouse, the others become current and keep their value. A check or radio cell
+// changes and reports only on a left release where the press went down.
 #include "grid/controls/GXButton.h"
 #include "grid/controls/GXEditControl.h"
 #include "grid/engine/GXControl.h"
@@ -58,18 +59,22 @@ int CharAt(CellScene& s, const CGXStyle& style, const char* text, int dx) {
 TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
   for (int setting = 0; setting < 3; ++setting)  // start-up lines, the kernel's, the kernel's read-only
     for (const ClickKind& kind : kClickKinds)
-      for (int route = 0; route < 3; ++route)  // a click on the idle cell, on the current cell, a double-click
+      // A click on the idle cell, on the current cell, a double-click; on the check kinds' current cell a
+      // right click, a press moved across the cell and let go where it went down, and one let go outside.
+      for (int route = 0; route < 6; ++route)
         for (int dx : {2, 4, 10}) {
+          if (route > 2 && !kind.clicked) continue;
           // The character hit matters only for a caret; a check box is hit inside its box.
           if (kind.takes != kCaret && dx != (kind.clicked ? 10 : 2)) continue;
           const bool kernel = setting > 0, readOnly = setting == 2;
           if (readOnly && !kind.clicked) continue;
-          const bool current = route == 1;
+          const bool current = route == 1 || route > 2;
           UseLibraryDefaults(kernel);
           CellScene s;
           s.Put(2, 2, s.KindCell(kind.id, kind.value, kind.choices).SetReadOnly(readOnly));
           const std::string what = std::string(readOnly ? "read-only " : kernel ? "kernel " : "start-up ") + std::to_string(kind.id) +
-                                   (route == 0 ? " idle" : route == 1 ? " current" : " double-click") + " +" +
+                                   (route == 0 ? " idle" : route == 1 ? " current" : route == 2 ? " double-click" :
+                                    route == 3 ? " right click" : route == 4 ? " stroke" : " stroke out") + " +" +
                                    std::to_string(dx);
           s.Click(4, 4);
           if (current) {
@@ -83,13 +88,19 @@ TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
           control->GetCellInnerRect(inner, 2, 2, nullptr, &style);
           UiAutomation::AdvanceClock(1000);
           const CPoint at(inner.left + dx, kind.clicked ? inner.top + 6 : s.At(2, 2).y);  // on the first entry
+          const CPoint across = s.At(2, 2, -3, -3);
           if (route == 2) UiAutomation::DoubleClick(s.View(), at);
+          else if (route == 3) UiAutomation::RightClick(s.View(), at);
+          else if (route == 4) s.Stroke({at, across, at});
+          else if (route == 5) s.Stroke({at, across, s.At(3, 3)});
           else UiAutomation::Click(s.View(), at);
+          // Only a release where the press went down toggles or chooses, and is reported.
+          const int clicks = readOnly || route == 3 || route == 5 ? 0 : route == 2 ? 2 : 1;
           EXPECT_EQ("2,2", s.Current()) << what;
-          EXPECT_EQ(kind.clicked && !readOnly ? (route == 2 ? kind.doubled : kind.clicked) : kind.value, s.Value(2, 2))
+          EXPECT_EQ(kind.clicked && clicks ? (route == 2 ? kind.doubled : kind.clicked) : kind.value, s.Value(2, 2))
               << what;
           if (kind.clicked) {
-            EXPECT_EQ(readOnly ? 0 : route == 2 ? 2 : 1, s.Reported()) << what;
+            EXPECT_EQ(clicks, s.Reported()) << what;
           }
           EXPECT_EQ(kind.takes != kCurrent, (bool)control->IsActive()) << what;
           if (kind.takes == kCaret && control->IsActive()) {
