@@ -80,19 +80,23 @@ TEST(TextDragRoutes, ASelectedWordMovedCopiedAndDroppedAwayInEveryMode) {
   EXPECT_EQ(2 * 2 * 9, walked);
 
   // Held in the bottom scroll strip the view scrolls while the clock runs; then, for the second route,
-  // in the top strip; the word is let go on the second row of what the view then shows.
+  // in the top strip; held below the window, over no drop target, it stays. The word is let go on the
+  // second row of what the view then shows.
   std::string text;
   for (int i = 1; i <= 40; ++i) text += (i == 1 ? std::string("alpha beta") : "line " + std::to_string(i)) + "\r\n";
   int bottomTop = 0;
-  for (bool top : {false, true}) {
-    const std::string mode = top ? "held at the bottom, then the top edge" : "held at the bottom edge";
+  for (int route = 0; route < 3; ++route) {
+    const bool top = route == 1, below = route == 2;
+    const std::string mode =
+        top ? "held at the bottom, then the top edge" : below ? "held below the window" : "held at the bottom edge";
     EditorScene s(2, text, CRect(0, 0, 300, 160));
     CTextFileView* v = s.View();
     UA::DoubleClick(v->m_hWnd, s.At(1, 7));
     ASSERT_EQ("1:6-1:10", s.Selection()) << mode;
     CRect rc;
     v->GetClientRect(&rc);
-    const POINT bottom{rc.CenterPoint().x, rc.bottom - 3}, upper{rc.CenterPoint().x, rc.top + 3};
+    const POINT bottom{rc.CenterPoint().x, below ? rc.bottom + 40 : rc.bottom - 3};
+    const POINT upper{rc.CenterPoint().x, rc.top + 3};
     DragDropAutomation::SetDragHandler([&] {
       UA::MouseMove(v->m_hWnd, s.At(2, 2));
       for (int i = 0; i < 2; ++i) UA::MouseMove(v->m_hWnd, bottom);
@@ -111,8 +115,8 @@ TEST(TextDragRoutes, ASelectedWordMovedCopiedAndDroppedAwayInEveryMode) {
     UA::Pump();
     DragDropAutomation::SetDragHandler(nullptr);
     const int topLine = v->GetEdit()->LineNumber(v->m_pTopLine);
-    if (!top) bottomTop = topLine;
-    EXPECT_GT(topLine, 1) << mode;
+    if (route == 0) bottomTop = topLine;
+    EXPECT_EQ(below, topLine == 1) << mode;
     if (top) {
       EXPECT_LT(topLine, bottomTop) << mode;
     }
