@@ -38,6 +38,24 @@ int EditWith(CMotionEvent& ev, UINT templateId, const std::function<void(CWnd*)>
   return result;
 }
 
+// The controls, focus and picture of a page still open, then OK clicked (Cancel when OK refuses).
+std::string ShownThenClosed(CWnd* d) {
+  if (!::IsWindow(d->m_hWnd) || !(d->m_nFlags & WF_CONTINUEMODAL)) return "closed";
+  std::string shown;
+  for (CWnd* c = d->GetWindow(GW_CHILD); c; c = c->GetNextWindow()) {
+    CString t;
+    c->GetWindowText(t);
+    shown += std::to_string(c->GetDlgCtrlID()) + ":" + t.GetString() + (c->IsWindowEnabled() ? "" : " off") +
+             std::to_string((int)c->SendMessage(BM_GETCHECK)) +
+             (c->SendMessage(WM_GETDLGCODE) & DLGC_DEFPUSHBUTTON ? " default " : " ");
+  }
+  shown += "focus " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " off " +
+           std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
+  DialogAutomation::ClickControl(d, IDOK);
+  if (d->m_nFlags & WF_CONTINUEMODAL) DialogAutomation::ClickControl(d, IDCANCEL);
+  return shown;
+}
+
 }  // namespace
 
 TEST_F(EventTest, PositionPageFollowsTheFeedbacks) {
@@ -486,22 +504,87 @@ TEST_F(EventTest, EachKeyRouteOnThePagesEndsAsItsClick) {
       std::string shown = "closed";
       int result = EditWith(ev, p.page, [&](CWnd* d) {
         for (const Act& a : k ? p.clicked : p.keyed) a(d);
-        if (!::IsWindow(d->m_hWnd) || !(d->m_nFlags & WF_CONTINUEMODAL)) return;
-        shown.clear();
-        for (CWnd* c = d->GetWindow(GW_CHILD); c; c = c->GetNextWindow()) {
-          CString t;
-          c->GetWindowText(t);
-          shown += std::to_string(c->GetDlgCtrlID()) + ":" + t.GetString() + (c->IsWindowEnabled() ? "" : " off") +
-                   std::to_string((int)c->SendMessage(BM_GETCHECK)) + " ";
-        }
-        shown += "focus " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " off " +
-                 std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
-        DialogAutomation::ClickControl(d, IDOK);
-        if (d->m_nFlags & WF_CONTINUEMODAL) DialogAutomation::ClickControl(d, IDCANCEL);
+        shown = ShownThenClosed(d);
       });
       CString written;
       ev.WriteParameters(written);
       got[k] = shown + " | " + std::to_string(result) + " " + written.GetString();
+      for (const std::string& b : Boxes()) got[k] += " | " + b;
+      ClearBoxes();
+    }
+    EXPECT_EQ(got[0], got[1]) << p.what;
+  }
+}
+
+// Each key route on the type page ends as its click route: the page while open, the page that
+// follows (taken with OK), what ChangeType gives and the event kept.
+TEST_F(EventTest, EachKeyRouteOnTheTypePageEndsAsItsClick) {
+  using Act = std::function<void(CWnd*)>;
+  auto click = &dravonix::test::ClickAct;
+  auto keys = &dravonix::test::KeysAct;
+  const UINT shift = UiAutomation::kShift;
+  const std::pair<UINT, UINT> down{VK_DOWN, 0}, up{VK_UP, 0}, tab{VK_TAB, 0}, back{VK_TAB, shift},
+      enter{VK_RETURN, 0}, escape{VK_ESCAPE, 0}, space{VK_SPACE, 0};
+  struct Pair {
+    const char* what;
+    int from;
+    std::vector<Act> keyed, clicked;
+    WORD allowed = 0xFFFF;
+    bool controller = false;
+  };
+  const Pair pairs[] = {
+      {"Down", 0, {keys({down})}, {click(14001)}},
+      {"Down, Space", 0, {keys({down, space})}, {click(14001)}},
+      {"Down, Down, Up", 0, {keys({down, down, up})}, {click(14001)}},
+      {"Down, Down, Enter", 0, {keys({down, down, enter})}, {click(14002), click(IDOK)}},
+      {"Up from the time, Enter", 4, {keys({up, enter})}, {click(14003), click(IDOK)}},
+      {"Up from None wraps, Enter", 0, {keys({up, enter})}, {click(14007), click(IDOK)}},
+      {"Down past a type not allowed, Enter", 0, {keys({down, enter})}, {click(14002), click(IDOK)}, 0xFFFD},
+      {"Down, Escape", 0, {keys({down, escape})}, {click(14001), click(IDCANCEL)}},
+      {"Down, Tab, Enter on OK", 0, {keys({down, tab, enter})}, {click(14001), click(IDOK)}},
+      {"Down, Tab, Space on OK", 0, {keys({down, tab, space})}, {click(14001), click(IDOK)}},
+      {"Down, Tab, Escape on OK", 4, {keys({down, tab, escape})}, {click(14005), click(IDCANCEL)}},
+      {"Down, Tab, Tab, Enter on Cancel", 0, {keys({down, tab, tab, enter})}, {click(14001), click(IDCANCEL)}},
+      {"Down, Shift+Tab twice, Enter on Cancel", 0, {keys({down, back, back, enter})},
+       {click(14001), click(IDCANCEL)}},
+      {"Down, Tab, Shift+Tab, Enter on the radio", 2, {keys({down, tab, back, enter})}, {click(14003), click(IDOK)}},
+      {"Tab round the page, Enter", 2, {keys({down, tab, tab, tab, tab, enter})}, {click(14003), click(IDOK)}},
+      {"Down, Tab, Shift+Tab", 0, {keys({down, tab, back})}, {click(14001)}},
+      {"Down, Tab, Tab, the radio clicked", 0, {keys({down, tab, tab}), click(14001)}, {click(14001)}},
+      {"Down, Shift+Tab, Enter on Help", 0, {keys({down, back, enter})}, {click(14001), click(57671)}},
+      {"Down, Shift+Tab, Space on Help", 0, {keys({down, back, space})}, {click(14001), click(57671)}},
+      {"Down, Shift+Tab, Escape on Help", 4, {keys({down, back, escape})}, {click(14005), click(IDCANCEL)}},
+      {"controller: Up from None wraps, Enter", 0, {keys({up, enter})}, {click(14009), click(IDOK)}, 0xFFFF, true},
+      {"controller: Down from the variable, Enter", 7, {keys({down, enter})}, {click(14008), click(IDOK)}, 0xFFFF,
+       true},
+  };
+  const UINT typePages[] = {14021, 14043};
+  const UINT valuePages[] = {14022, 14045, 14023, 14046, 14024, 14025, 14047, 14026, 14048, 14027, 14028, 14044,
+                             14049, 14050};
+  for (const Pair& p : pairs) {
+    std::string got[2];
+    for (int k = 0; k < 2; ++k) {
+      CMotionEvent ev = p.controller ? ControllerEvent() : DriveEvent(m_both.get());
+      ev.m_nType = p.from;
+      ev.m_wAllowedTypes = p.allowed;
+      std::string shown = "no page", next = "no next page";
+      std::vector<int> handlers;
+      handlers.push_back(DialogAutomation::AddDialogHandler(typePages[p.controller], [&](CWnd* d) {
+        for (const Act& a : k ? p.clicked : p.keyed) a(d);
+        shown = ShownThenClosed(d);
+      }));
+      for (UINT page : valuePages)
+        handlers.push_back(DialogAutomation::AddDialogHandler(page, [&, page](CWnd* d) {
+          next = std::to_string(page) + " focus " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " off " +
+                 std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
+          DialogAutomation::ClickControl(d, IDOK);
+          if (d->m_nFlags & WF_CONTINUEMODAL) DialogAutomation::ClickControl(d, IDCANCEL);
+        }));
+      int result = ev.ChangeType(1);
+      for (int h : handlers) DialogAutomation::RemoveDialogHandler(h);
+      CString written;
+      ev.WriteParameters(written);
+      got[k] = shown + " | " + next + " | " + std::to_string(result) + " " + written.GetString();
       for (const std::string& b : Boxes()) got[k] += " | " + b;
       ClearBoxes();
     }
