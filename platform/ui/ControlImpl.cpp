@@ -1,6 +1,7 @@
 #include "platform/ui/ControlImpl.h"
 
 #include "platform/gdi/GdiObject.h"
+#include "platform/ui/ControlDefs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -40,6 +41,22 @@ HBRUSH ControlImpl::CtlColor(CDC& dc, UINT msg) const {
   if (p) b = (HBRUSH)::SendMessage(p, msg, (WPARAM)dc.GetSafeHdc(), (LPARAM)m_hwnd);
   if (!b) b = ::GetSysColorBrush(window ? COLOR_WINDOW : COLOR_BTNFACE);
   return b;
+}
+
+void ControlImpl::TakeFocus() const {
+  HWND parent = Parent();
+  char cls[16] = "";
+  if (parent && (Style() & WS_CHILD)) ::GetClassName(parent, cls, sizeof cls);
+  if (strcmp(cls, "#32770") != 0) {
+    ::SetFocus(m_hwnd);
+    return;
+  }
+  // The dialog selects an edit's whole text as Tab does; a press keeps the selection it finds.
+  const bool hasSel = ::SendMessage(m_hwnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL;
+  DWORD start = 0, end = 0;
+  if (hasSel) ::SendMessage(m_hwnd, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+  ::SendMessage(parent, WM_NEXTDLGCTL, (WPARAM)m_hwnd, TRUE);
+  if (hasSel) ::SendMessage(m_hwnd, EM_SETSEL, start, end);
 }
 
 std::string ControlImpl::Text() const {

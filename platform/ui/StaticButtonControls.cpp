@@ -144,15 +144,6 @@ class ButtonCtl : public ControlImpl {
   }
   bool IsRadio() const { return Type() == BS_RADIOBUTTON || Type() == BS_AUTORADIOBUTTON; }
 
-  // In a dialog a press moves the focus as Tab does, so the default look follows it there too.
-  void TakeFocus() {
-    HWND parent = ::GetParent(m_hwnd);
-    char cls[16] = "";
-    if (parent && (Style() & WS_CHILD)) ::GetClassName(parent, cls, sizeof cls);
-    if (!strcmp(cls, "#32770")) ::SendMessage(parent, WM_NEXTDLGCTL, (WPARAM)m_hwnd, TRUE);
-    else ::SetFocus(m_hwnd);
-  }
-
   void Click() {
     HWND self = m_hwnd;
     switch (Type()) {
