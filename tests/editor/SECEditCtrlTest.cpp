@@ -248,6 +248,8 @@ TEST_F(EditCtrl, ContextMenuKeysAndRightClickOpenTheMenuAndItsCommandWorks) {
   const std::vector<std::string> items = {"&Undo [grayed]", "&Redo [grayed]", "", "Cu&t [grayed]", "&Copy [grayed]",
                                           "&Paste [grayed]", "", "Toggle &Bookmark"};
   CWinApp app("EditorMenus");
+  // Paste is offered only for text on the clipboard: none, whatever ran before.
+  if (::OpenClipboard(nullptr)) ::EmptyClipboard(), ::CloseClipboard();
   for (Kind kind : {kMdiView, kControl, kLog}) {
     for (G in : {G::kRightClick, G::kShiftF10, G::kApps}) {
       SCOPED_TRACE(testing::Message() << "kind " << kind << ", input " << (int)in);
