@@ -491,7 +491,7 @@ bool CMC_EditSetupDlg::HandleEditCommand(UINT id, UINT code) {
   return true;
 }
 
-bool CMC_EditSetupDlg::HandleUnitCommand(UINT id, bool chosen) {
+bool CMC_EditSetupDlg::HandleUnitCommand(UINT id) {
   CMC_Parameter* p = nullptr;
   UINT editId = 0;
   for (size_t i = m_arrEdit.size(); i-- > 0 && !p;)
@@ -506,10 +506,6 @@ bool CMC_EditSetupDlg::HandleUnitCommand(UINT id, bool chosen) {
     }
   ComboOf combo(this, id);
   if (!p || !combo.get()) return false;
-  if (!chosen) {
-    RefreshUnitControl(p, id);
-    return true;
-  }
   int sel = combo.get()->GetCurSel();
   if (sel < 0) return true;
   CString unit;
@@ -572,7 +568,6 @@ BOOL CMC_EditSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   bool handled = false;
   if (lParam && (code == EN_CHANGE || code == EN_KILLFOCUS)) handled = HandleEditCommand(id, code);
   else if (lParam && code == CBN_SELENDOK) handled = HandleSwitchCombo(id) || HandleUnitCommand(id);
-  else if (lParam && code == CBN_SELENDCANCEL) handled = HandleUnitCommand(id, false);
   else if (code == BN_CLICKED) handled = HandleButtonClick(id);
   BOOL framework = CDialog::OnCommand(wParam, lParam);
   m_bNotify = saved;

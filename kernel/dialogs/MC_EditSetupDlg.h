@@ -171,8 +171,7 @@ class CMC_EditSetupDlg : public CDialog {
   void RefreshEdit(CMC_Parameter* p, UINT editId, UINT unitId);
   void PositionSlider(const SliderBinding& b, CMC_Parameter* p);
   bool HandleEditCommand(UINT id, UINT code);
-  // A list shut without a choice (chosen false) shows the parameter's unit again.
-  bool HandleUnitCommand(UINT id, bool chosen = true);
+  bool HandleUnitCommand(UINT id);
   bool HandleSwitchCombo(UINT id);
   bool HandleButtonClick(UINT id);
   // Sets a value from a combo, radio or check box and calls both hooks; nothing for the same value.

@@ -71,8 +71,11 @@ void CMotionEventPageDlg::ExchangeValue(CDataExchange* pDX, CMC_Parameter* param
   if (!param) return;
   if (!pDX->m_bSaveAndValidate) {
     SetDlgItemText(edit, param->PrintValue());
-    if (CChildCombo combo(this, unitCombo); combo) combo->EnableWindow(param->HasUnit());
-    ShowUnit(param, unitCombo);
+    CChildCombo combo(this, unitCombo);
+    if (combo) {
+      combo->EnableWindow(param->HasUnit());
+      param->GetSetup().FillUnitCombo(combo, param->GetUnitName(), TRUE);
+    }
     return;
   }
   CString text;
@@ -86,20 +89,6 @@ void CMotionEventPageDlg::ExchangeValue(CDataExchange* pDX, CMC_Parameter* param
 
 void CMotionEventPageDlg::ChangeUnit(CMC_Parameter* param, int edit, int unitCombo) {
   if (ApplyUnitCombo(param, CChildCombo(this, unitCombo))) SetDlgItemText(edit, param->PrintValue());
-}
-
-void CMotionEventPageDlg::ShowUnit(CMC_Parameter* param, int unitCombo) {
-  if (CChildCombo combo(this, unitCombo); combo && param)
-    param->GetSetup().FillUnitCombo(combo, param->GetUnitName(), TRUE);
-}
-
-void CMotionEventPageDlg::ShowSlave(int slaveCombo, int slave) {
-  CChildCombo combo(this, slaveCombo);
-  if (!combo) return;
-  int at = -1;
-  for (int i = 0, n = combo->GetCount(); i < n; ++i)
-    if ((int)combo->GetItemData(i) == slave) at = i;
-  combo->SetCurSel(at);
 }
 
 void CMotionEventPageDlg::EnableItem(int id, bool enable) {
@@ -192,14 +181,6 @@ BOOL CMotionEventValueDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (code == BN_CLICKED && OnChoiceClicked(id)) return TRUE;
   if (code == CBN_SELENDOK && id == m_ids.unitCombo && m_ids.unitCombo) {
     if (m_nSourceType == 0 && UpdateData(TRUE)) ChangeUnit(m_pValue, m_ids.edit, m_ids.unitCombo);
-    return TRUE;
-  }
-  if (code == CBN_SELENDCANCEL && id == m_ids.unitCombo && m_ids.unitCombo) {
-    if (m_nSourceType == 0) ShowUnit(m_pValue, id);
-    return TRUE;
-  }
-  if (code == CBN_SELENDCANCEL && id == m_ids.slaveCombo && m_ids.slaveCombo) {
-    ShowSlave(id, m_nSlaveAxis);
     return TRUE;
   }
   if (code == CBN_SELENDOK && id == m_ids.slaveCombo && m_ids.slaveCombo) {

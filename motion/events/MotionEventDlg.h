@@ -31,9 +31,6 @@ class CMotionEventPageDlg : public CDialog {
   void Refuse(CDataExchange* pDX, int id, UINT message, const char* argument = nullptr);
   void ExchangeValue(CDataExchange* pDX, CMC_Parameter* param, int edit, int unitCombo);
   void ChangeUnit(CMC_Parameter* param, int edit, int unitCombo);
-  // A list shut without a choice shows again what the page keeps: the value's unit, the page's slave.
-  void ShowUnit(CMC_Parameter* param, int unitCombo);
-  void ShowSlave(int slaveCombo, int slave);
   void EnableItem(int id, bool enable);
   // A check of a radio group that fails only while validating.
   void CheckRadio(CDataExchange* pDX, int firstRadio, int value);

@@ -87,10 +87,6 @@ BOOL CMotionEventIOsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
     return TRUE;
   }
-  if (code == CBN_SELENDCANCEL && id == 14010) {
-    ShowSlave(id, m_nSlaveAxis);
-    return TRUE;
-  }
   if (code == CBN_SELENDOK && id == 14010) {
     if (UpdateData(TRUE)) {
       m_nSlaveAxis = m_pEvent->GetComboSelSlaveAxisID(CChildCombo(this, id));
@@ -202,11 +198,6 @@ BOOL CMotionEventMCDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       else m_nMCType = id - 14027;
       UpdateData(FALSE);
     }
-    return TRUE;
-  }
-  if (code == CBN_SELENDCANCEL && (id == 14030 || id == 14032)) {
-    if (CWnd* w = GetDlgItem(id); w && w->IsWindowEnabled())
-      ShowUnit(id == 14030 ? m_pSettleBand : m_pStabilizeTime, id);
     return TRUE;
   }
   if (code == CBN_SELENDOK && (id == 14030 || id == 14032)) {

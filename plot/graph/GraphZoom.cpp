@@ -161,7 +161,10 @@ void CGraphWindow::DrawBand(CDC* dc) {
 void CGraphWindow::Confine(const CRect& r) {
   m_rcConfine = r;
   // Neighbours a column apart leave no room: what is dragged keeps its own column.
-  if (m_rcConfine.right <= m_rcConfine.left) m_rcConfine.left = m_nCurX, m_rcConfine.right = m_nCurX + 1;
+  if (m_rcConfine.right <= m_rcConfine.left) {
+    m_rcConfine.left = m_nCurX;
+    m_rcConfine.right = m_nCurX + 1;
+  }
   CRect s(m_rcConfine);
   ClientToScreen(&s);
   ::ClipCursor(&s);
