@@ -99,5 +99,3 @@ void SECEditCtrlOleDropTarget::OnDragLeave(CWnd* pWnd) {
   if (SECEditCtrl* c = Ctrl(pWnd)) c->CoreDragLeave();
   if (m_nScrollCode == 0xFFFF) m_pData = nullptr;
 }
-
-SECEditCoreBase* SECEditCtrlOleDropTarget::Editor(CWnd* pWnd) { return Ctrl(pWnd); }

@@ -12,9 +12,6 @@ class SECEditCtrlOleDropTarget : public SECEditDropTarget {
   DROPEFFECT OnDragOver(CWnd* pWnd, COleDataObject* pData, DWORD dwKeyState, CPoint point) override;
   BOOL OnDrop(CWnd* pWnd, COleDataObject* pData, DROPEFFECT dropEffect, CPoint point) override;
   void OnDragLeave(CWnd* pWnd) override;
-
- protected:
-  SECEditCoreBase* Editor(CWnd* pWnd) override;
 };
 
 class SECEditCtrl : public SECEditCore<CWnd> {

@@ -24,10 +24,8 @@ void SECEditDropTarget::OnDragLeave(CWnd* pWnd) {
   if (m_nScrollCode == 0xFFFF) m_pData = nullptr;
 }
 
-SECEditCoreBase* SECEditDropTarget::Editor(CWnd* pWnd) { return dynamic_cast<SECEditCoreBase*>(pWnd); }
-
 DROPEFFECT SECEditDropTarget::OnDragScroll(CWnd* pWnd, DWORD dwKeyState, CPoint point) {
-  SECEditCoreBase* c = Editor(pWnd);
+  auto* c = dynamic_cast<SECEditCoreBase*>(pWnd);
   if (!c) return DROPEFFECT_NONE;
   CRect rc;
   pWnd->GetClientRect(&rc);

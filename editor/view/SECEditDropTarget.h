@@ -4,8 +4,6 @@
 
 #include "platform/ui/OleDragDrop.h"
 
-class SECEditCoreBase;
-
 class SECEditDropTarget : public COleDropTarget {
  public:
   // These remember the current drag's data and hand over to the view's drop handlers.
@@ -19,8 +17,4 @@ class SECEditDropTarget : public COleDropTarget {
   ULONGLONG m_nScrollTick = 0;  // when the code began or last scrolled
   UINT m_nScrollWait = 0;       // until the next step
   COleDataObject* m_pData = nullptr;  // the current drag's data, to enter again after scrolling
-
- protected:
-  // The editor behind the window, or null when it is none.
-  virtual SECEditCoreBase* Editor(CWnd* pWnd);
 };

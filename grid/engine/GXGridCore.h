@@ -739,8 +739,7 @@ class CGXGridCore {
   ROWCOL CalcLastVisibleCol(const RECT& rect);
   ROWCOL CalcLastVisibleColEx(const RECT& rect, BOOL* pRight);
   void CalcLastVisibleRowCol(const RECT& rect, ROWCOL* pRow, ROWCOL* pCol);
-  // The last row (column) shown in the grid area, kept until the top row (left column) moves or the
-  // layout changes; *pbBeyond tells whether the area reaches past it.
+  // The last row (column) shown in the grid area; *pbBeyond tells whether the area reaches past it.
   ROWCOL GetLastVisibleRow(BOOL* pbBeyond = nullptr);
   ROWCOL GetLastVisibleCol(BOOL* pbBeyond = nullptr);
   void ForgetLastVisible(BOOL bRows = TRUE, BOOL bCols = TRUE);
@@ -826,10 +825,6 @@ class CGXGridCore {
   int m_nPrintCharHeight = 15, m_nPrintCharWidth = 10;
   BOOL m_bLimitRowHeightToView = TRUE, m_bLimitColWidthToView = TRUE;
   ROWCOL m_nLastVisibleClientRow = (ROWCOL)-1, m_nLastVisibleClientCol = (ROWCOL)-1;
-  // What GetLastVisibleRow/Col found, and the top row (left column) it was found for.
-  ROWCOL m_nLastVisibleRow = (ROWCOL)-1, m_nLastVisibleCol = (ROWCOL)-1;
-  ROWCOL m_nLastVisibleRowTop = (ROWCOL)-1, m_nLastVisibleColLeft = (ROWCOL)-1;
-  BOOL m_bLastVisibleRowBeyond = FALSE, m_bLastVisibleColBeyond = FALSE;
   CWnd* m_pSplitterWnd = nullptr;
   BOOL m_bPaneShowsHeaderRows = TRUE, m_bPaneShowsHeaderCols = TRUE;
   BOOL m_bDoubleBuffer = FALSE;

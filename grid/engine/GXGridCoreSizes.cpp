@@ -231,32 +231,20 @@ ROWCOL CGXGridCore::CalcLastVisibleRow(const RECT& rect) { return CalcLastVisibl
 ROWCOL CGXGridCore::CalcLastVisibleCol(const RECT& rect) { return CalcLastVisibleColEx(rect, nullptr); }
 
 ROWCOL CGXGridCore::GetLastVisibleRow(BOOL* pbBeyond) {
-  const ROWCOL top = GetTopRow();
-  if (m_nLastVisibleRowTop != top || m_nLastVisibleRow == kNone) {
-    CRect g;
-    GetGridRect(&g);
-    m_nLastVisibleRow = CalcLastVisibleRowEx(g, &m_bLastVisibleRowBeyond);
-    m_nLastVisibleRowTop = top;
-  }
-  if (pbBeyond) *pbBeyond = m_bLastVisibleRowBeyond;
-  return m_nLastVisibleRow;
+  CRect g;
+  GetGridRect(&g);
+  return CalcLastVisibleRowEx(g, pbBeyond);
 }
 
 ROWCOL CGXGridCore::GetLastVisibleCol(BOOL* pbBeyond) {
-  const ROWCOL left = GetLeftCol();
-  if (m_nLastVisibleColLeft != left || m_nLastVisibleCol == kNone) {
-    CRect g;
-    GetGridRect(&g);
-    m_nLastVisibleCol = CalcLastVisibleColEx(g, &m_bLastVisibleColBeyond);
-    m_nLastVisibleColLeft = left;
-  }
-  if (pbBeyond) *pbBeyond = m_bLastVisibleColBeyond;
-  return m_nLastVisibleCol;
+  CRect g;
+  GetGridRect(&g);
+  return CalcLastVisibleColEx(g, pbBeyond);
 }
 
 void CGXGridCore::ForgetLastVisible(BOOL bRows, BOOL bCols) {
-  if (bRows) m_nLastVisibleClientRow = m_nLastVisibleRow = kNone;
-  if (bCols) m_nLastVisibleClientCol = m_nLastVisibleCol = kNone;
+  if (bRows) m_nLastVisibleClientRow = kNone;
+  if (bCols) m_nLastVisibleClientCol = kNone;
 }
 
 void CGXGridCore::CalcLastVisibleRowCol(const RECT& rect, ROWCOL* pRow, ROWCOL* pCol) {

@@ -409,7 +409,8 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
   DelayFloatCells(range);
   DelayMergeCells(range);
   CGXRange spans;
-  if (m_pParam && !m_pParam->m_bLockUpdate && range.IsValid() && IsGridWndVisible()) {
+  const BOOL repaint = m_pParam && !m_pParam->m_bLockUpdate && range.IsValid() && IsGridWndVisible();
+  if (repaint) {
     // Only the cells stored repaint, with the spans that hold them: the covered blocks they reach into,
     // and on screen the merged and floating spans that the new styles make or end (old and new extent).
     FreeObjectCache();  // no cached composition of the stored cells outlives them
@@ -438,7 +439,7 @@ void CGXGridCore::UpdateStyleRange(const CGXRange& range, const CGXStyle*, int, 
   ROWCOL r = 0, c = 0;
   if (range.IsValid() && GetCurrentCell(r, c) &&
       CGXRange(range).ExpandRange(0, 0, GetRowCount(), GetColCount()).IsCellInRange(r, c)) {
-    FreeObjectCache();
+    if (!repaint) FreeObjectCache();
     CGXControl* control = GetControl(r, c);
     if (control && control->IsInitAt(r, c) && !control->IsActive()) control->Init(r, c);
   }
