@@ -92,12 +92,19 @@ class ComboCtl : public ControlImpl {
 
   // The list opens on the first entry that begins with the edit's text (any case), or on none;
   // the edit keeps its text and no selection change is reported.
-  void SelectEditText() {
-    const int length = (int)::SendMessage(m_edit, WM_GETTEXTLENGTH, 0, 0);
-    std::string text((size_t)std::max(length, 0) + 1, '\0');
+  void SelectEditText() { List(LB_SETCURSEL, (WPARAM)FirstBeginning(FieldText())); }
+
+  std::string FieldText() const {
+    const int length = std::max(0, (int)::SendMessage(m_edit, WM_GETTEXTLENGTH, 0, 0));
+    std::string text((size_t)length + 1, '\0');
     ::SendMessage(m_edit, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)text.data());
-    const int found = length > 0 ? (int)List(LB_FINDSTRING, (WPARAM)-1, (LPARAM)text.c_str()) : LB_ERR;
-    List(LB_SETCURSEL, (WPARAM)found);
+    text.resize((size_t)length);
+    return text;
+  }
+
+  // The first entry that begins with `text` (any case); none for no text.
+  int FirstBeginning(const std::string& text) const {
+    return text.empty() ? LB_ERR : (int)List(LB_FINDSTRING, (WPARAM)-1, (LPARAM)text.c_str());
   }
 
   // The chosen entry at the top of the list.
@@ -167,12 +174,9 @@ class ComboCtl : public ControlImpl {
   int StepStart() {
     const int cur = (int)List(LB_GETCURSEL);
     if (m_dropped || !m_edit || Kind() != CBS_DROPDOWN) return cur;
-    const int length = (int)::SendMessage(m_edit, WM_GETTEXTLENGTH, 0, 0);
-    std::string text((size_t)std::max(length, 0) + 1, '\0');
-    ::SendMessage(m_edit, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)text.data());
-    text.resize((size_t)std::max(length, 0));
-    if (length <= 0 || (cur >= 0 && ItemText(cur) == text)) return cur;
-    const int found = (int)List(LB_FINDSTRING, (WPARAM)-1, (LPARAM)text.c_str());
+    const std::string text = FieldText();
+    if (text.empty() || (cur >= 0 && ItemText(cur) == text)) return cur;
+    const int found = FirstBeginning(text);
     return found >= 0 ? found : cur;
   }
 
