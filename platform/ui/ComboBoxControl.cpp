@@ -169,6 +169,12 @@ class ComboCtl : public ControlImpl {
     }
   }
 
+  // Shut by a key that drops it, the list keeps the entry the keys went to.
+  void DropOrChoose() {
+    if (m_dropped) Choose(true);
+    else Drop(true);
+  }
+
   // The entry a key steps on from: the chosen one; for a shut drop-down whose field holds another
   // text (typed or put there), the first entry that text begins, as the list opens on it.
   int StepStart() {
@@ -363,11 +369,7 @@ class ComboCtl : public ControlImpl {
       case WM_KEYDOWN: {
         bool alt = ::GetKeyState(VK_MENU) < 0;
         switch (wp) {
-          case VK_F4:
-            // Shut by the key that dropped it, the list keeps the entry the keys went to.
-            if (m_dropped) Choose(true);
-            else Drop(true);
-            return 0;
+          case VK_F4: DropOrChoose(); return 0;
           case VK_RETURN:
             if (m_dropped) Choose(true);
             return 0;
@@ -377,8 +379,7 @@ class ComboCtl : public ControlImpl {
           case VK_UP:
           case VK_DOWN:
             if (alt) {
-              if (m_dropped) Choose(true);
-              else Drop(true);
+              DropOrChoose();
               return 0;
             }
             MoveSelection(wp == VK_UP ? -1 : 1, false);
@@ -406,8 +407,7 @@ class ComboCtl : public ControlImpl {
       }
       case WM_SYSKEYDOWN:
         if (wp == VK_DOWN || wp == VK_UP) {
-          if (m_dropped) Choose(true);
-          else Drop(true);
+          DropOrChoose();
           return 0;
         }
         return Default(msg, wp, lp);
