@@ -40,16 +40,8 @@ done
 base=$(git rev-parse --verify "${args[0]}^{commit}")
 head=$(git rev-parse --verify "${args[1]:-HEAD}^{commit}")
 
-# The comparison tool and its U test, installed as scripts/install-deps.sh installs the build's packages.
-missing=()
-for p in libbenchmark-tools python3-scipy; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+# The comparison tool and its U test, with what the builds need.
+scripts/install-deps.sh libbenchmark-tools python3-scipy
 compare=/usr/share/benchmark/compare.py
 # The system's interpreter, where the packages put scipy (not one a version manager puts first).
 py=/usr/bin/python3

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the build needs on Debian 12 (run as root, or with sudo present).
+# Installs what the build needs on Debian 12 (run as root, or with sudo present), and the packages
+# named as arguments.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build ccache pkg-config
       libcairo2-dev libfontconfig1-dev libfreetype-dev libpng-dev libjpeg62-turbo-dev libjpeg-turbo-progs libzip-dev
       fonts-liberation2 fonts-dejavu-core
       libgtest-dev libgmock-dev libbenchmark-dev poppler-utils
-      python3)
+      python3 "$@")
 # Only speeds the build up: the build links with the default linker without it.
 optional=(lld)
 missing=()

@@ -708,8 +708,7 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     // No more than a record may name: a larger set would be taken for none of ours after a stop.
     bytes += r.made.size;
     if (bytes > kMaxSetBytes) return refuse(w->m_name, ERROR_NOT_SUPPORTED);
-    // The record names it: a new file's, made without a name, takes one.
-    if (!w->m_save.NameTemp()) return refuse(w->m_name, GetLastError());
+    // The record names it: a writer's file has a name from the start (kNamed).
     r.temp = LastComponent(w->m_save.GetTempName().GetString());
     // On the disk before the record that lets a reader complete the set from it.
     if (!w->m_save.Sync()) return refuse(w->m_name, GetLastError());

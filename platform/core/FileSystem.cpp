@@ -415,6 +415,8 @@ bool IsDrawnMarkLetters(const std::string& letters) {
   return std::find(std::begin(kDrawnMarks), std::end(kDrawnMarks), letters) != std::end(kDrawnMarks);
 }
 
+constexpr size_t kCutSum = 9;  // "~" and eight hexadecimal digits
+
 // The target's name, cut so that `room` bytes more fit in one name. A cut name ends in "~" and a
 // checksum of the whole name, so that two long names sharing their beginning never share it; the
 // cut never falls in the middle of a UTF-8 character.
@@ -422,8 +424,7 @@ std::string MarkedStem(const std::string& leaf, size_t room) {
   if (leaf.size() + room <= kNameMax) return leaf;
   uint32_t sum = 2166136261u;  // FNV-1a
   for (unsigned char c : leaf) sum = (sum ^ c) * 16777619u;
-  constexpr size_t kSum = 9;  // "~" and eight hexadecimal digits
-  size_t n = kNameMax - room - kSum;
+  size_t n = kNameMax - room - kCutSum;
   while (n > 0 && ((unsigned char)leaf[n] & 0xC0) == 0x80) --n;
   std::string stem = leaf.substr(0, n) + "~";
   for (int shift = 28; shift >= 0; shift -= 4) stem += "0123456789abcdef"[(sum >> shift) & 0xF];
@@ -1190,7 +1191,7 @@ bool DrawnRecordLists(int dir, const std::string& name) {
 // is a long name cut, whose file is looked for.
 std::string TargetOfStem(int dir, const std::string& stem) {
   const size_t tail = (sizeof kTempMark - 1) + kRandomLetters;
-  if (stem.size() + tail != kNameMax || stem.size() < 9 || stem[stem.size() - 9] != '~') return stem;
+  if (stem.size() + tail != kNameMax || stem.size() < kCutSum || stem[stem.size() - kCutSum] != '~') return stem;
   // A listing of its own: the caller may be reading the folder through `dir`.
   const int listed = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR* d = listed >= 0 ? fdopendir(listed) : nullptr;

@@ -291,10 +291,6 @@ class CSaveBeside {
   // True while the temporary name still names the file this save made and writes: no link or other
   // file was swapped in for it. Neither Replace nor Discard acts on a name that fails this.
   bool HoldsTempName() const;
-  // Gives a temporary file made without a name (that of a target that did not exist) a name of its
-  // own beside the target, recorded as a drawn one, for a set whose record names it. FALSE with the
-  // last error set.
-  BOOL NameTemp();
   // Lets go of the drawn saves' mark before the save is done with, once a record of the set covers
   // what it recorded; FALSE with the last error set when a sync failed.
   BOOL DropMark();
@@ -310,6 +306,9 @@ class CSaveBeside {
   void Prepare(struct stat* found);  // what the target's lstat found, null when it is missing
   void Release();
   void Step() const;
+  // Gives a temporary file made without a name (that of a target that did not exist) a name of its
+  // own beside the target, recorded as a drawn one. FALSE with the last error set.
+  BOOL NameTemp();
 
   CString m_target;
   std::string m_native;

@@ -92,12 +92,19 @@ class ComboCtl : public ControlImpl {
 
   // The list opens on the first entry that begins with the edit's text (any case), or on none;
   // the edit keeps its text and no selection change is reported.
-  void SelectEditText() {
-    const int length = (int)::SendMessage(m_edit, WM_GETTEXTLENGTH, 0, 0);
-    std::string text((size_t)std::max(length, 0) + 1, '\0');
+  void SelectEditText() { List(LB_SETCURSEL, (WPARAM)FirstBeginning(FieldText())); }
+
+  std::string FieldText() const {
+    const int length = std::max(0, (int)::SendMessage(m_edit, WM_GETTEXTLENGTH, 0, 0));
+    std::string text((size_t)length + 1, '\0');
     ::SendMessage(m_edit, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)text.data());
-    const int found = length > 0 ? (int)List(LB_FINDSTRING, (WPARAM)-1, (LPARAM)text.c_str()) : LB_ERR;
-    List(LB_SETCURSEL, (WPARAM)found);
+    text.resize((size_t)length);
+    return text;
+  }
+
+  // The first entry that begins with `text` (any case); none for no text.
+  int FirstBeginning(const std::string& text) const {
+    return text.empty() ? LB_ERR : (int)List(LB_FINDSTRING, (WPARAM)-1, (LPARAM)text.c_str());
   }
 
   // The chosen entry at the top of the list.
@@ -162,17 +169,20 @@ class ComboCtl : public ControlImpl {
     }
   }
 
+  // Shut by a key that drops it, the list keeps the entry the keys went to.
+  void DropOrChoose() {
+    if (m_dropped) Choose(true);
+    else Drop(true);
+  }
+
   // The entry a key steps on from: the chosen one; for a shut drop-down whose field holds another
   // text (typed or put there), the first entry that text begins, as the list opens on it.
   int StepStart() {
     const int cur = (int)List(LB_GETCURSEL);
     if (m_dropped || !m_edit || Kind() != CBS_DROPDOWN) return cur;
-    const int length = (int)::SendMessage(m_edit, WM_GETTEXTLENGTH, 0, 0);
-    std::string text((size_t)std::max(length, 0) + 1, '\0');
-    ::SendMessage(m_edit, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)text.data());
-    text.resize((size_t)std::max(length, 0));
-    if (length <= 0 || (cur >= 0 && ItemText(cur) == text)) return cur;
-    const int found = (int)List(LB_FINDSTRING, (WPARAM)-1, (LPARAM)text.c_str());
+    const std::string text = FieldText();
+    if (text.empty() || (cur >= 0 && ItemText(cur) == text)) return cur;
+    const int found = FirstBeginning(text);
     return found >= 0 ? found : cur;
   }
 
@@ -359,11 +369,7 @@ class ComboCtl : public ControlImpl {
       case WM_KEYDOWN: {
         bool alt = ::GetKeyState(VK_MENU) < 0;
         switch (wp) {
-          case VK_F4:
-            // Shut by the key that dropped it, the list keeps the entry the keys went to.
-            if (m_dropped) Choose(true);
-            else Drop(true);
-            return 0;
+          case VK_F4: DropOrChoose(); return 0;
           case VK_RETURN:
             if (m_dropped) Choose(true);
             return 0;
@@ -373,8 +379,7 @@ class ComboCtl : public ControlImpl {
           case VK_UP:
           case VK_DOWN:
             if (alt) {
-              if (m_dropped) Choose(true);
-              else Drop(true);
+              DropOrChoose();
               return 0;
             }
             MoveSelection(wp == VK_UP ? -1 : 1, false);
@@ -402,8 +407,7 @@ class ComboCtl : public ControlImpl {
       }
       case WM_SYSKEYDOWN:
         if (wp == VK_DOWN || wp == VK_UP) {
-          if (m_dropped) Choose(true);
-          else Drop(true);
+          DropOrChoose();
           return 0;
         }
         return Default(msg, wp, lp);

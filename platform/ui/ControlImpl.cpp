@@ -2,6 +2,7 @@
 
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/ControlDefs.h"
+#include "platform/ui/Dialog.h"
 
 #include <algorithm>
 #include <cstring>
@@ -47,7 +48,7 @@ void ControlImpl::TakeFocus() const {
   HWND parent = Parent();
   char cls[16] = "";
   if (parent && (Style() & WS_CHILD)) ::GetClassName(parent, cls, sizeof cls);
-  if (strcmp(cls, "#32770") != 0) {
+  if (strcmp(cls, WC_DIALOG) != 0) {
     ::SetFocus(m_hwnd);
     return;
   }

@@ -454,10 +454,9 @@ class ListCtl : public ControlImpl {
           m_tracking = false;
           // A press on the box released off the list leaves it down, waiting for a click.
           bool outside = false;
-          ItemAt(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, &outside);
-          const bool onBox = m_pressOnBox;
+          if (m_pressOnBox) ItemAt(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, &outside);
           m_pressOnBox = false;
-          if (onBox && outside) return 0;
+          if (outside) return 0;
           if (::GetCapture() == m_hwnd) ::ReleaseCapture();
           if (m_combo) ::SendMessage(m_combo, CBX_LISTDONE, TRUE, 0);
         }

@@ -420,33 +420,29 @@ CRect Reach(HWND c) {
   return r;
 }
 
+// The parent paints `r` (its client coordinates) over what a child draws in it outside `kept`, the
+// part the parent's paint leaves alone: the child's frame is drawn again after it.
+void FrameAgainUnder(HWND c, const CRect& r, const CRect& kept) {
+  CRect hit, inside;
+  const CRect reach = Reach(c);
+  if (c->dead || !hit.IntersectRect(&r, &reach) || (inside.IntersectRect(&hit, &kept) && inside == hit)) return;
+  c->ncPaint = true;
+  MarkDirty(c);
+}
+
 // Children that draw around themselves where the parent paints outside them draw that again after it.
 void FramesAroundPaintedOver(HWND h, const CRect& r) {
-  for (HWND c : h->children) {
-    if (!(c->style & WS_VISIBLE) || c->dead || c->around.IsRectNull()) continue;
-    CRect hit, inside;
-    const CRect reach = Reach(c);
-    if (!hit.IntersectRect(&r, &reach) || (inside.IntersectRect(&hit, &c->rcWindow) && inside == hit)) continue;
-    c->ncPaint = true;
-    MarkDirty(c);
-  }
+  for (HWND c : h->children)
+    if ((c->style & WS_VISIBLE) && !c->around.IsRectNull()) FrameAgainUnder(c, r, c->rcWindow);
 }
 
 void InvalidateChildren(HWND h, const CRect& r, bool erase) {
   for (HWND c : h->children) {
     if (!(c->style & WS_VISIBLE)) continue;
-    CRect reached;
-    const CRect reach = Reach(c);
-    if (!reached.IntersectRect(&r, &reach)) continue;
-    // The parent's paint covers the child's frame too (and what it draws around itself), so the
-    // frame is drawn again after it.
+    // The parent's paint covers the child's frame too (and what it draws around itself).
     CRect clientInParent = c->rcClient;
     clientInParent.OffsetRect(c->rcWindow.left, c->rcWindow.top);
-    CRect inClient;
-    if (!c->dead && (!inClient.IntersectRect(&reached, &clientInParent) || inClient != reached)) {
-      c->ncPaint = true;
-      MarkDirty(c);
-    }
+    FrameAgainUnder(c, r, clientInParent);
     CRect cr;
     if (!cr.IntersectRect(&r, &c->rcWindow)) continue;
     cr.OffsetRect(-c->rcWindow.left - c->rcClient.left, -c->rcWindow.top - c->rcClient.top);
