@@ -1191,7 +1191,9 @@ bool DrawnRecordLists(int dir, const std::string& name) {
 // is a long name cut, whose file is looked for.
 std::string TargetOfStem(int dir, const std::string& stem) {
   const size_t tail = (sizeof kTempMark - 1) + kRandomLetters;
-  if (stem.size() + tail != kNameMax || stem.size() < kCutSum || stem[stem.size() - kCutSum] != '~') return stem;
+  // A cut steps back up to three bytes so as not to split a UTF-8 character.
+  const size_t full = stem.size() + tail;
+  if (full > kNameMax || full + 3 < kNameMax || stem.size() < kCutSum || stem[stem.size() - kCutSum] != '~') return stem;
   // A listing of its own: the caller may be reading the folder through `dir`.
   const int listed = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR* d = listed >= 0 ? fdopendir(listed) : nullptr;

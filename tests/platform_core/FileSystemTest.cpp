@@ -767,15 +767,19 @@ TEST(FileSystem, NothingOfASaveKilledAtAnyNameOrUnderAnyMarkStaysAfterOneComplet
     bool drawn;
     std::map<std::string, std::string> before;  // beside the target, by what follows its name
     const char* killed;
+    size_t euroAt = 0;  // where a three-byte character stands in the name, so that the cut steps back
   } kCases[] = {
       {"a long name", 244, false, {}, "killed"},
+      {"a long name cut before a character of three bytes", 255, false, {}, "killed", 233},
       {"the longest name", 255, false, {}, "killed"},
       {"a mark whose end a power cut zeroed", 8, true, {{".~dvx-zzzzzz", std::string("~dvx-drawn names\n") + std::string(20, '\0')}}, "killed"},
       {"every mark name a user's", 8, true, {{".~dvx-zzzzzz", "mine 1"}, {".~dvx-zzzzzy", ""}, {".~dvx-zzzzzx", "mine 3"}}, "nothing written"},
   };
   for (const auto& c : kCases) {
     const fs::path dir = ScratchDir("fs-save-killed-kinds");
-    const std::string name = std::string(c.length, 'n'), target = (dir / name).string();
+    std::string name(c.length, 'n');
+    if (c.euroAt) name.replace(c.euroAt, 3, "\xE2\x82\xAC");
+    const std::string target = (dir / name).string();
     WriteText(target, "old");
     for (auto& [tail, bytes] : c.before) WriteText(dir / (name + tail), bytes);
     EXPECT_EQ(KilledSave(target, c.drawn), c.killed) << c.what;
