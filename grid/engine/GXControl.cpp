@@ -394,10 +394,11 @@ CRect CGXControl::CalcDrawnCellRect(ROWCOL nRow, ROWCOL nCol) {
   CGXRange span;
   if (!m_pGrid->GetCoveredCellsRowCol(nRow, nCol, span)) return m_pGrid->CalcRectFromRowCol(nRow, nCol);
   CGXGridCore& g = *m_pGrid;
-  const BOOL limR = g.m_bLimitRowHeightToView, limC = g.m_bLimitColWidthToView;
-  g.m_bLimitRowHeightToView = g.m_bLimitColWidthToView = FALSE;
-  CRect rect = g.CalcRectFromRowColEx(span.m_nTop, span.m_nLeft, span.m_nBottom, span.m_nRight);
-  g.m_bLimitRowHeightToView = limR, g.m_bLimitColWidthToView = limC;
+  CRect rect;
+  {
+    const CGXGridCore::StoredSizes stored(g, TRUE, TRUE);
+    rect = g.CalcRectFromRowColEx(span.m_nTop, span.m_nLeft, span.m_nBottom, span.m_nRight);
+  }
   if (rect.IsRectEmpty()) return rect;
   // Rows and columns scrolled out above and left of the window still belong to the drawn range.
   const ROWCOL top = g.GetTopRow(), left = g.GetLeftCol();

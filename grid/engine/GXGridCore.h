@@ -824,6 +824,22 @@ class CGXGridCore {
   // Painting and size state.
   int m_nPrintCharHeight = 15, m_nPrintCharWidth = 10;
   BOOL m_bLimitRowHeightToView = TRUE, m_bLimitColWidthToView = TRUE;
+  // While it lives, sizes read as stored, not as a view too small for them shows them.
+  class StoredSizes {
+   public:
+    StoredSizes(CGXGridCore& grid, BOOL bRows, BOOL bCols)
+        : m_grid(grid), m_bRows(grid.m_bLimitRowHeightToView), m_bCols(grid.m_bLimitColWidthToView) {
+      if (bRows) grid.m_bLimitRowHeightToView = FALSE;
+      if (bCols) grid.m_bLimitColWidthToView = FALSE;
+    }
+    ~StoredSizes() { m_grid.m_bLimitRowHeightToView = m_bRows, m_grid.m_bLimitColWidthToView = m_bCols; }
+    StoredSizes(const StoredSizes&) = delete;
+    StoredSizes& operator=(const StoredSizes&) = delete;
+
+   private:
+    CGXGridCore& m_grid;
+    const BOOL m_bRows, m_bCols;
+  };
   ROWCOL m_nLastVisibleClientRow = (ROWCOL)-1, m_nLastVisibleClientCol = (ROWCOL)-1;
   CWnd* m_pSplitterWnd = nullptr;
   BOOL m_bPaneShowsHeaderRows = TRUE, m_bPaneShowsHeaderCols = TRUE;

@@ -555,15 +555,15 @@ static void DrawCellInContext(CGXGridCore& grid, CGXDrawContext& ctx, ROWCOL i, 
       if (q & 1) l = std::max(l, std::max(fc + 1, ctx.m_nLeftCol)), r = std::min(r, lastCol);
       else r = std::min(r, fc);
       if (t > b || l > r) continue;
-      const BOOL limR = grid.m_bLimitRowHeightToView, limC = grid.m_bLimitColWidthToView;
-      grid.m_bLimitRowHeightToView = grid.m_bLimitColWidthToView = FALSE;
-      CRect part = grid.CalcRectFromRowColEx(t, l, b, r);
-      CRect whole = part;
-      whole.top -= t > span.m_nTop ? grid.SumRowHeights(span.m_nTop, t - 1) : 0;
-      whole.left -= l > span.m_nLeft ? grid.SumColWidths(span.m_nLeft, l - 1) : 0;
-      whole.bottom += b < span.m_nBottom ? grid.SumRowHeights(b + 1, span.m_nBottom) : 0;
-      whole.right += r < span.m_nRight ? grid.SumColWidths(r + 1, span.m_nRight) : 0;
-      grid.m_bLimitRowHeightToView = limR, grid.m_bLimitColWidthToView = limC;
+      CRect part, whole;
+      {
+        const CGXGridCore::StoredSizes stored(grid, TRUE, TRUE);
+        part = whole = grid.CalcRectFromRowColEx(t, l, b, r);
+        whole.top -= t > span.m_nTop ? grid.SumRowHeights(span.m_nTop, t - 1) : 0;
+        whole.left -= l > span.m_nLeft ? grid.SumColWidths(span.m_nLeft, l - 1) : 0;
+        whole.bottom += b < span.m_nBottom ? grid.SumRowHeights(b + 1, span.m_nBottom) : 0;
+        whole.right += r < span.m_nRight ? grid.SumColWidths(r + 1, span.m_nRight) : 0;
+      }
       if (part.IsRectEmpty()) continue;
       const BOOL clip = whole != part || grid.m_bBandDrawing;
       int saved = 0;

@@ -29,15 +29,13 @@ BOOL ClampRun(ROWCOL nFrom, ROWCOL& nTo, ROWCOL nCount) {
 
 // The sizes an undo gives back: what the rows (columns) have, not what a window too small for them shows.
 template <class Get>
-std::unique_ptr<int[]> HeldSizes(BOOL& bLimitToView, ROWCOL nFrom, ROWCOL nTo, Get get) {
-  const BOOL limit = bLimitToView;
-  bLimitToView = FALSE;
+std::unique_ptr<int[]> HeldSizes(CGXGridCore& grid, BOOL bRows, ROWCOL nFrom, ROWCOL nTo, Get get) {
+  const CGXGridCore::StoredSizes stored(grid, bRows, !bRows);
   std::unique_ptr<int[]> sizes(new int[nTo - nFrom + 1]);
   for (ROWCOL n = nFrom;; ++n) {
     sizes[n - nFrom] = get(n);
     if (n == nTo) break;
   }
-  bLimitToView = limit;
   return sizes;
 }
 
@@ -49,7 +47,7 @@ BOOL CGXGridCore::SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, const int*
                                GXCmdType ctCmd) {
   if (!m_pParam || !ClampRun(nFrom, nTo, GetRowCount())) return FALSE;
   CGXOperationProgress progress;
-  std::unique_ptr<int[]> old = HeldSizes(m_bLimitRowHeightToView, nFrom, nTo, [this](ROWCOL r) { return GetRowHeight(r); });
+  std::unique_ptr<int[]> old = HeldSizes(*this, TRUE, nFrom, nTo, [this](ROWCOL r) { return GetRowHeight(r); });
   BOOL changed = FALSE;
   for (ROWCOL r = nFrom;; ++r) {
     changed |= StoreRowHeight(r, anHeights ? anHeights[r - nFrom] : nHeight);
@@ -70,7 +68,7 @@ BOOL CGXGridCore::SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, const int*
 BOOL CGXGridCore::SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, const int* anWidths, UINT flags, GXCmdType ctCmd) {
   if (!m_pParam || !ClampRun(nFrom, nTo, GetColCount())) return FALSE;
   CGXOperationProgress progress;
-  std::unique_ptr<int[]> old = HeldSizes(m_bLimitColWidthToView, nFrom, nTo, [this](ROWCOL c) { return GetColWidth(c); });
+  std::unique_ptr<int[]> old = HeldSizes(*this, FALSE, nFrom, nTo, [this](ROWCOL c) { return GetColWidth(c); });
   BOOL changed = FALSE;
   for (ROWCOL c = nFrom;; ++c) {
     changed |= StoreColWidth(c, anWidths ? anWidths[c - nFrom] : nWidth);

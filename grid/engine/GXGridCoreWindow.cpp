@@ -115,10 +115,7 @@ LONG CGXGridCore::FirstSizeFollowingView(BOOL bRows, LONG nWasLimit) {
   const ROWCOL frozen = bRows ? GetFrozenRows() : GetFrozenCols(), count = bRows ? GetRowCount() : GetColCount();
   const LONG extent = bRows ? g.Height() : g.Width(), low = std::min(now, nWasLimit);
   LONG pos = bRows ? SumRowHeights(0, frozen) : SumColWidths(0, frozen), found = -1;
-  // The sizes as stored, not as the view shows them.
-  BOOL& limit = bRows ? m_bLimitRowHeightToView : m_bLimitColWidthToView;
-  const BOOL saved = limit;
-  limit = FALSE;
+  const StoredSizes stored(*this, bRows, !bRows);
   for (ROWCOL i = std::max<ROWCOL>(frozen + 1, bRows ? GetTopRow() : GetLeftCol()); i <= count && pos < extent; ++i) {
     const LONG own = bRows ? GetRowHeight(i) : GetColWidth(i);
     if (own > low) {
@@ -127,7 +124,6 @@ LONG CGXGridCore::FirstSizeFollowingView(BOOL bRows, LONG nWasLimit) {
     }
     pos += own;
   }
-  limit = saved;
   return found;
 }
 
