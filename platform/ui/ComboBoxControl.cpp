@@ -34,6 +34,9 @@ class ComboCtl : public ControlImpl {
   bool HasEdit() const { return Kind() == CBS_SIMPLE || Kind() == CBS_DROPDOWN; }
   int ButtonWidth() const { return Kind() == CBS_SIMPLE ? 0 : ::GetSystemMetrics(SM_CXVSCROLL); }
 
+  // A press anywhere on the box gives it the focus: to its field when it has one.
+  HWND PressFocus() const override { return m_edit ? m_edit : m_hwnd; }
+
   LRESULT List(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return m_list ? ::SendMessage(m_list, msg, wp, lp) : CB_ERR; }
 
   void SetEditText(const char* text) {
@@ -350,8 +353,7 @@ class ComboCtl : public ControlImpl {
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK: {
         if (Kind() == CBS_SIMPLE) return 0;
-        // A press anywhere on the box gives it the focus: to its field when it has one.
-        if (::GetFocus() != (m_edit ? m_edit : m_hwnd)) ::SetFocus(m_edit ? m_edit : m_hwnd);
+        TakeFocus();
         CRect c;
         ::GetClientRect(m_hwnd, &c);
         int x = GET_X_LPARAM(lp);

@@ -44,20 +44,36 @@ HBRUSH ControlImpl::CtlColor(CDC& dc, UINT msg) const {
   return b;
 }
 
-void ControlImpl::TakeFocus() const {
-  HWND parent = Parent();
+namespace {
+bool IsDialogWindow(HWND h) {
   char cls[16] = "";
-  if (parent && (Style() & WS_CHILD)) ::GetClassName(parent, cls, sizeof cls);
-  if (strcmp(cls, WC_DIALOG) != 0) {
-    ::SetFocus(m_hwnd);
+  return h && ::GetClassName(h, cls, sizeof cls) && strcmp(cls, WC_DIALOG) == 0;
+}
+}  // namespace
+
+void ControlImpl::TakeFocus() const {
+  const HWND want = PressFocus();
+  const HWND focus = ::GetFocus();
+  if (!want || focus == want || (focus && ::IsChild(want, focus))) return;
+  // The dialog's own control (a combo box for its field or list), and the dialog whose keys it
+  // takes: a page's controls are its sheet's, as Tab finds them.
+  HWND ctl = want;
+  while (ctl && (::GetWindowLongPtr(ctl, GWL_STYLE) & WS_CHILD) && !IsDialogWindow(::GetParent(ctl)))
+    ctl = ::GetParent(ctl);
+  HWND dlg = ctl && (::GetWindowLongPtr(ctl, GWL_STYLE) & WS_CHILD) ? ::GetParent(ctl) : nullptr;
+  if (!dlg) {
+    ::SetFocus(want);
     return;
   }
+  while ((::GetWindowLongPtr(dlg, GWL_STYLE) & WS_CHILD) &&
+         (::GetWindowLongPtr(dlg, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogWindow(::GetParent(dlg)))
+    dlg = ::GetParent(dlg);
   // The dialog selects an edit's whole text as Tab does; a press keeps the selection it finds.
-  const bool hasSel = ::SendMessage(m_hwnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL;
+  const bool hasSel = ctl == want && (::SendMessage(want, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL);
   DWORD start = 0, end = 0;
-  if (hasSel) ::SendMessage(m_hwnd, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
-  ::SendMessage(parent, WM_NEXTDLGCTL, (WPARAM)m_hwnd, TRUE);
-  if (hasSel) ::SendMessage(m_hwnd, EM_SETSEL, start, end);
+  if (hasSel) ::SendMessage(want, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+  ::SendMessage(dlg, WM_NEXTDLGCTL, (WPARAM)ctl, TRUE);
+  if (hasSel) ::SendMessage(want, EM_SETSEL, start, end);
 }
 
 std::string ControlImpl::Text() const {

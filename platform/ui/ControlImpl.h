@@ -40,6 +40,8 @@ class ControlImpl {
   void Redraw() const { ::InvalidateRect(m_hwnd, nullptr, TRUE); }
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) const { return ::DefWindowProc(m_hwnd, msg, wp, lp); }
   std::string Text() const;
+  // The window a press gives the focus to: the control itself, or the part of it that keeps it.
+  virtual HWND PressFocus() const { return m_hwnd; }
   // A press takes the focus; in a dialog as Tab does, so the default look follows it there too.
   void TakeFocus() const;
 };

@@ -87,11 +87,7 @@ class ListCtl : public ControlImpl {
   HWND ItemWnd() const { return m_combo ? m_combo : m_hwnd; }
 
   // A press gives the focus to the list, or to its combo box (and so to the combo's field).
-  void TakeFocus() {
-    HWND want = m_combo ? m_combo : m_hwnd;
-    HWND focus = ::GetFocus();
-    if (focus != want && !::IsChild(want, focus)) ::SetFocus(want);
-  }
+  HWND PressFocus() const override { return m_combo ? m_combo : m_hwnd; }
 
   int Count() const { return (int)m_items.size(); }
   bool Valid(long i) const { return i >= 0 && i < (long)m_items.size(); }

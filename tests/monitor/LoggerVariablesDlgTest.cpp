@@ -12,6 +12,7 @@
 #include "plot/curves/GraphFilter.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
 #include "tests/monitor/RadioGroupKeys.h"
+#include "tests/support/DialogActs.h"
 #include "tests/support/WindowPicture.h"
 
 namespace {
@@ -173,15 +174,23 @@ TEST_F(LoggerVariablesDlgTest, ClicksAndTypingKeepTheListButtonsBarAndPictureInS
     int listed, selected;
     bool del, delAll, add;
     const char* bar;
+    const char* look = "14011 ";  // Add is the default
+  };
+  // Tab onto Cancel, which takes the default look, then a press on the control.
+  const auto fromCancel = [](std::function<void(CWnd*)> press) {
+    return [press](CWnd* w) { dravonix::test::TabTo(w->GetDlgItem(IDCANCEL)->m_hWnd), press(w); };
   };
   const std::vector<Step> steps = {
       {[](CWnd*) {}, 3, -1, false, true, false, nullptr},
       {[](CWnd* w) { ClickListLine(w, 1); }, 3, 1, true, true, false, nullptr},
-      {[](CWnd* w) { ClickControl(w, 14005); }, 2, -1, false, true, false, nullptr},
+      {[](CWnd* w) { ClickControl(w, 14005); }, 2, -1, false, true, false, nullptr, "14005 "},
       {[](CWnd* w) { TypeInto(w, 14001, "TPOS"); }, 2, -1, false, true, true, nullptr},
       {[](CWnd* w) { ClickControl(w, 14011); }, 3, 2, true, true, true, nullptr},
       {[](CWnd* w) { TypeInto(w, 14003, "900"); }, 3, 2, true, true, true, nullptr},
-      {[](CWnd* w) { ClickControl(w, 14006); }, 0, -1, false, false, true, "1024 words"},
+      {[](CWnd* w) { dravonix::test::TabTo(w->GetDlgItem(IDCANCEL)->m_hWnd); }, 3, 2, true, true, true, nullptr, "2 "},
+      {fromCancel([](CWnd* w) { ClickListLine(w, 0); }), 3, 0, true, true, true, nullptr},
+      {fromCancel([](CWnd* w) { ClickControl(w, 14001); }), 3, 0, true, true, true, nullptr},
+      {[](CWnd* w) { ClickControl(w, 14006); }, 0, -1, false, false, true, "1024 words", "14006 "},
   };
   Single dlg(m_logger.get());
   Run(dlg, Single::IDD, [&](CWnd* w) {
@@ -196,6 +205,7 @@ TEST_F(LoggerVariablesDlgTest, ClicksAndTypingKeepTheListButtonsBarAndPictureInS
       if (s.bar) {
         EXPECT_EQ(BarText(dlg), s.bar) << i;
       }
+      EXPECT_EQ(dravonix::test::DefaultLook(w->m_hWnd), s.look) << i;
       EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(w->GetSafeHwnd())) << i;
     }
     ClickControl(w, IDCANCEL);

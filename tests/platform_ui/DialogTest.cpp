@@ -7,14 +7,22 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/DialogAutomation.h"
+#include "platform/ui/FormView.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/RichEditCtrl.h"
 #include "platform/ui/UiAutomation.h"
+#include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/BarPresses.h"
+#include "tests/support/TabTo.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -31,6 +39,11 @@ enum : WORD {
   IDC_CHECK = 1008,
   IDC_LABEL = 1009,
   IDC_GROUP = 1010,
+  IDD_PRESS = 9003,
+  IDC_LIST_COMBO = 1011,
+  IDC_SLIDER = 1012,
+  IDC_RICH = 1013,
+  IDC_HELP_BUTTON = 9,
 };
 
 const DLGITEM_ENTRY kValuesItems[] = {
@@ -64,8 +77,27 @@ const DLGINIT_ENTRY kListsInit[] = {
 const DLGINIT_RESOURCE kListsData = {kListsInit, 4};
 const DLGINIT_ENTRY kBadInit[] = {{IDC_LIST, LB_ADDSTRING, "One"}, {IDC_NAME, CB_ADDSTRING, "x"}};
 const DLGINIT_RESOURCE kBadData = {kBadInit, 2};
+// One of each control that takes the focus on a press, and three push buttons.
+const DLGITEM_ENTRY kPressItems[] = {
+    {"Static", IDC_LABEL, WS_VISIBLE | SS_LEFT, 0, 7, 9, 40, 8, "&Name:"},
+    {"Edit", IDC_VALUE, WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0, 50, 7, 60, 12, "pump"},
+    {"ComboBox", IDC_COMBO, WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN, 0, 120, 7, 85, 60, nullptr},
+    {"ComboBox", IDC_LIST_COMBO, WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 120, 25, 85, 60, nullptr},
+    {"ListBox", IDC_LIST, WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, 0, 7, 25, 100, 40, nullptr},
+    {TRACKBAR_CLASS, IDC_SLIDER, WS_VISIBLE | WS_TABSTOP, 0, 7, 70, 100, 15, nullptr},
+    {"Button", IDC_CHECK, WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 120, 45, 80, 10, "Enabled"},
+    {"Button", IDC_R1, WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 0, 120, 58, 80, 10, "Slow"},
+    {"Button", IDC_R2, WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 120, 70, 80, 10, "Fast"},
+    {RICHEDIT_CLASS, IDC_RICH, WS_VISIBLE | WS_BORDER | WS_TABSTOP | WS_GROUP, 0, 120, 84, 85, 14, "note"},
+    {"Button", IDOK, WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 7, 108, 50, 14, "OK"},
+    {"Button", IDCANCEL, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 61, 108, 50, 14, "Cancel"},
+    {"Button", IDC_HELP_BUTTON, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 115, 108, 50, 14, "&Help"},
+};
+const DIALOG_RESOURCE kPress = {WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 215, 130, "Press",
+                                "MS Sans Serif", 8, kPressItems, sizeof kPressItems / sizeof kPressItems[0], nullptr};
 const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(IDD_VALUES), &kValues, sizeof kValues},
+    {RT_DIALOG, MAKEINTRESOURCE(IDD_PRESS), &kPress, sizeof kPress},
     {RT_DIALOG, "NAMED_EMPTY", &kEmpty, sizeof kEmpty},
     {RT_DIALOG, "LISTS", &kLists, sizeof kLists},
     {RT_DLGINIT, "LISTS", &kListsData, sizeof kListsData},
@@ -491,4 +523,127 @@ TEST_F(DialogTest, TabFromAComboEditFieldGoesToTheCombosNeighbours) {
     EXPECT_EQ(::GetDlgItem(dlg.m_hWnd, mods ? IDC_VALUE : IDC_NAME), ::GetFocus()) << mods;
   }
   dlg.DestroyWindow();
+}
+
+namespace {
+
+// The push buttons' clicks a dialog or form hears, kept rather than acted on.
+template <class Base>
+struct HeardClicks : Base {
+  using Base::Base;
+  std::string heard;
+  BOOL OnCommand(WPARAM wp, LPARAM lp) override {
+    const int id = LOWORD(wp);
+    if (HIWORD(wp) != BN_CLICKED || (id != IDOK && id != IDCANCEL && id != IDC_HELP_BUTTON)) return Base::OnCommand(wp, lp);
+    heard += std::to_string(id) + " ";
+    return TRUE;
+  }
+};
+struct CPressDlg : HeardClicks<CDialog> {
+  CPressDlg() : HeardClicks<CDialog>(IDD_PRESS) {}
+};
+struct CPressForm : HeardClicks<CFormView> {
+  CPressForm() : HeardClicks<CFormView>(IDD_PRESS) {}
+};
+
+}  // namespace
+
+// Whatever moves the focus, a push button with it looks like the default and Enter presses it, and
+// with any other control the dialog's default button does: in a dialog and in a form view alike.
+TEST_F(DialogTest, TheDefaultLookAndEnterFollowEveryRouteOfTheFocus) {
+  using Act = std::function<void(HWND)>;
+  const auto press = [](int id) -> Act { return [id](HWND h) { DialogAutomation::ClickControl(CWnd::FromHandle(h), id); }; };
+  const auto pressAt = [](int id, int fromRight) -> Act {
+    return [id, fromRight](HWND h) {
+      HWND c = ::GetDlgItem(h, id);
+      CRect r;
+      ::GetClientRect(c, &r);
+      UiAutomation::Click(c, POINT{r.right - fromRight, r.Height() / 2});
+    };
+  };
+  const auto then = [](Act a, Act b) -> Act { return [a, b](HWND h) { a(h), b(h); }; };
+  const Act escape = [](HWND) { UiAutomation::PressKey(VK_ESCAPE); };
+  const int arrow = UiSystemMetric(SM_CXVSCROLL) / 2;
+  const struct {
+    const char* what;
+    Act act;
+    const char* want;  // focus, the button that looks default, the clicks the act and Enter give
+  } rows[] = {
+      {"nothing", [](HWND) {}, "focus 2 look 2 clicks 2 "},
+      {"the edit", press(IDC_VALUE), "focus 1001 look 1 clicks 1 "},
+      {"the drop-down combo's field", press(IDC_COMBO), "focus 1007 look 1 clicks 1 "},
+      {"the drop-down combo's arrow, Escape", then(pressAt(IDC_COMBO, arrow), escape), "focus 1007 look 1 clicks 1 "},
+      {"the drop-list combo, Escape", then(press(IDC_LIST_COMBO), escape), "focus 1011 look 1 clicks 1 "},
+      {"the list", pressAt(IDC_LIST, 30), "focus 1006 look 1 clicks 1 "},
+      {"the trackbar", press(IDC_SLIDER), "focus 1012 look 1 clicks 1 "},
+      {"the check box", press(IDC_CHECK), "focus 1008 look 1 clicks 1 "},
+      {"the radio", press(IDC_R2), "focus 1004 look 1 clicks 1 "},
+      {"the rich edit", press(IDC_RICH), "focus 1013 look 1 clicks 1 "},
+      {"Help", press(IDC_HELP_BUTTON), "focus 9 look 9 clicks 9 9 "},
+      {"OK", press(IDOK), "focus 1 look 1 clicks 1 1 "},
+      {"Alt+N, the edit's label", [](HWND) { UiAutomation::PressKey('N', UiAutomation::kAlt); },
+       "focus 1001 look 1 clicks 1 "},
+      {"Alt+H, Help", [](HWND) { UiAutomation::PressKey('H', UiAutomation::kAlt); }, "focus 9 look 9 clicks 9 9 "},
+      {"the list, OK disabled",
+       [](HWND h) {
+         ::EnableWindow(::GetDlgItem(h, IDOK), FALSE);
+         DialogAutomation::ClickControl(CWnd::FromHandle(h), IDC_LIST);
+       },
+       "focus 1006 look 1 clicks "},
+  };
+  CWinApp app("DialogTest");
+  for (const char* host : {"dialog", "form"}) {
+    CPressDlg dlg;
+    CFrameWnd* frame = nullptr;
+    CPressForm* form = nullptr;
+    std::string* heard = nullptr;
+    HWND h = nullptr;
+    if (!strcmp(host, "dialog")) {
+      ASSERT_TRUE(dlg.Create(IDD_PRESS));
+      dlg.ShowWindow(SW_SHOW);
+      h = dlg.m_hWnd;
+      heard = &dlg.heard;
+    } else {
+      frame = new CFrameWnd;
+      ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 420, 300)));
+      form = new CPressForm;
+      ASSERT_TRUE(form->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 400, 260), frame, AFX_IDW_PANE_FIRST));
+      app.m_pMainWnd = frame;
+      frame->SetActiveView(form);
+      h = form->m_hWnd;
+      heard = &form->heard;
+    }
+    for (const char* s : {"Position", "Velocity"}) {
+      ::SendDlgItemMessage(h, IDC_LIST, LB_ADDSTRING, 0, (LPARAM)s);
+      ::SendDlgItemMessage(h, IDC_COMBO, CB_ADDSTRING, 0, (LPARAM)s);
+      ::SendDlgItemMessage(h, IDC_LIST_COMBO, CB_ADDSTRING, 0, (LPARAM)s);
+    }
+    int off = 0;
+    for (const auto& r : rows) {
+      ::EnableWindow(::GetDlgItem(h, IDOK), TRUE);
+      UiAutomation::AdvanceClock(1000);  // no double click across rows
+      ASSERT_TRUE(dravonix::test::TabTo(::GetDlgItem(h, IDCANCEL))) << host;
+      heard->clear();
+      r.act(h);
+      HWND f = ::GetFocus();
+      while (f && ::GetParent(f) != h) f = ::GetParent(f);
+      std::string got = "focus " + std::to_string(::GetDlgCtrlID(f)) + " look";
+      for (int id : {IDOK, IDCANCEL, (int)IDC_HELP_BUTTON})
+        if ((::GetWindowLongPtr(::GetDlgItem(h, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+          got += " " + std::to_string(id);
+      const int px = dravonix::test::PixelsOffFullRepaint(h);
+      UiAutomation::PressKey(VK_RETURN);
+      got += " clicks " + *heard;
+      off += got != r.want || px != 0;
+      EXPECT_EQ(r.want, got) << host << ": " << r.what;
+      EXPECT_EQ(0, px) << host << ": " << r.what;
+    }
+    EXPECT_EQ(0, off) << host << ": rows off";
+    if (frame) {
+      app.m_pMainWnd = nullptr;
+      frame->DestroyWindow();
+    } else {
+      dlg.DestroyWindow();
+    }
+  }
 }

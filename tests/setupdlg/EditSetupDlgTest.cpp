@@ -7,6 +7,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "platform/ui/WinApp.h"
 #include "tests/setupdlg/SetupDlgSupport.h"
+#include "tests/support/DialogActs.h"
 #include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
 
@@ -502,6 +503,17 @@ TEST_F(PostedPageTest, EveryBindingTakesTheUsersInput) {
        },
        [&] { return Num(SliderPos()) + " " + Num(m_setup->FindParameter("MaxSpeed")->GetValueInInternalUnit()); },
        "14 37"},
+      // A press gives the default look back to OK from the button Tab lent it to.
+      {"Tab onto Cancel, press the thumb",
+       [&] {
+         dravonix::test::TabTo(Ctl(IDCANCEL));
+         CRect thumb;
+         ::SendMessage(Ctl(1010), TBM_GETTHUMBRECT, 0, (LPARAM)&thumb);
+         Click(Ctl(1010), thumb.CenterPoint());
+       },
+       [&] { return Num(SliderPos()) + " look " + dravonix::test::DefaultLook(m_page->m_hWnd); }, "14 look 1 "},
+      {"Tab onto Cancel, drop and pick the slider's unit", [&] { dravonix::test::TabTo(Ctl(IDCANCEL)), Pick(1012, "rad/s"); },
+       [&] { return "look " + dravonix::test::DefaultLook(m_page->m_hWnd); }, "look 1 "},
       {"drag the thumb to the far end",
        [&] {
          CRect thumb, channel;

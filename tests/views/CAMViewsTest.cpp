@@ -13,6 +13,7 @@
 #include "views/cam/MC_CAMView.h"
 #include "platform/core/Clock.h"
 #include "plot/graph/ColorFactory.h"
+#include "tests/support/DialogActs.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/MdiViewHost.h"
 #include "tests/views/HostSteps.h"
@@ -555,14 +556,15 @@ TEST_F(CamEditorTest, RoutesOutOfATypedValue) {
     const char* typed;
     std::function<void()> act;
     std::string expected;  // M k points | first line, selection, Y | modified, focus | messages
+    const char* look = "";  // the push button that looks like the default, the form having none
   } routes[] = {
       {14021, "200", key(VK_TAB), "200 2 5,-7 |        200          5 0 5 | 1 14022 |"},
       {14021, "200", key(VK_TAB, UA::kShift), "200 2 5,-7 |        200          5 0 5 | 1 14013 |"},
       {14021, "200", key(VK_RETURN), "100 2 5,-7 |        100          5 0 5 | 0 14021 |"},
       {14021, "200", key(VK_ESCAPE), "100 2 5,-7 |        100          5 0 5 | 0 14021 |"},
       {14021, "200", item(1), "200 2 5,-7 |        200          5 1 -7 | 1 14014 |"},
-      {14021, "200", click(14015), "200 2 5,-7 |        200          5 0 5 | 1 14015 |"},
-      {14021, "200", click(14016), "200 2 5,5,-7 |        200          5 1 5 | 1 14016 |"},
+      {14021, "200", click(14015), "200 2 5,-7 |        200          5 0 5 | 1 14015 |", "14015 "},
+      {14021, "200", click(14016), "200 2 5,5,-7 |        200          5 1 5 | 1 14016 |", "14016 "},
       {14021, "200", click(14013), "100 2 5,-7 |        100          5 0 5 | 0 14021 |"},
       {14021, "200", click(14024), "200 2 5,-7 |        200          5 0 5 | 1 14024 |"},
       {14021, "200", [&] { UA::Click(tables->GetActiveView()->m_hWnd, POINT{5, 5}); },
@@ -576,12 +578,15 @@ TEST_F(CamEditorTest, RoutesOutOfATypedValue) {
        "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
       {14023, "12", item(1), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
       {14023, "12", key(VK_RETURN), "100 2 5,-7 |        100          5 0 12 | 0 14023 |"},
-      {14023, "12", click(14015), "100 2 12,-7 |        100         12 0 12 | 1 14015 |"},
+      {14023, "12", click(14015), "100 2 12,-7 |        100         12 0 12 | 1 14015 |", "14015 "},
       {14023, "99999999999", click(14016), "100 2 5,-7 |        100          5 0 99999999999 | 0 14023 | " + std::string(kInteger)},
       {14014, nullptr, key(VK_DOWN), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
       {14014, nullptr, key(VK_END), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
       {14014, nullptr, key(VK_NEXT), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
       {14014, nullptr, key(VK_F10, UA::kShift), "100 2 5,-7 |        100          5 0 5 | 0 14014 |"},
+      // A push button gives up the default look to a press on the list; Enter inserts nothing.
+      {14014, nullptr, [&] { dravonix::test::TabTo(::GetDlgItem(v->m_hWnd, 14016)), item(1)(), key(VK_RETURN)(); },
+       "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
   };
   int n = 0;
   for (const auto& r : routes) {
@@ -607,6 +612,7 @@ TEST_F(CamEditorTest, RoutesOutOfATypedValue) {
              std::to_string(m_doc.IsModified()) + " " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " |";
     for (const auto& b : Boxes()) state += " " + b;
     EXPECT_EQ(state, r.expected) << "route " << n;
+    EXPECT_EQ(dravonix::test::DefaultLook(v->m_hWnd), r.look) << "route " << n;
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(v->m_hWnd)) << "route " << n;
     ++n;
   }

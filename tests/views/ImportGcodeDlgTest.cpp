@@ -334,6 +334,9 @@ TEST_F(ImportGcodeTest, EachKeyRouteEndsAsItsClick) {
        {path, type(14018, "-100001"), click(IDOK)}},
       {"same axis twice, Enter", {path, focus(14002), keys({{VK_DOWN, 0}}), focus(14004), keys({{VK_DOWN, 0}, {VK_RETURN, 0}})},
        {path, pick(14002, "A"), pick(14004, "A"), click(IDOK)}},
+      {"Tab onto Help, the units pressed", {dravonix::test::TabAct(57671), focus(14028)}, {focus(14028)}},
+      {"Tab onto Cancel, the X axis pressed, Enter",
+       {path, dravonix::test::TabAct(IDCANCEL), focus(14002), keys({{VK_RETURN, 0}})}, {path, focus(14002), click(IDOK)}},
       {"typed, Escape", {path, type(14017, "20"), keys({{VK_ESCAPE, 0}})}, {path, type(14017, "20"), click(IDCANCEL)}},
       {"percent typed, Backspace, Enter", {path, click(14011), type(14014, "505"), keys({{VK_BACK, 0}, {VK_RETURN, 0}})},
        {path, click(14011), type(14014, "50"), click(IDOK)}},
@@ -355,7 +358,7 @@ TEST_F(ImportGcodeTest, EachKeyRouteEndsAsItsClick) {
         }
         for (int id = 14002; id <= 14029; ++id)
           if (::SendDlgItemMessage(d->m_hWnd, id, CB_GETCOUNT, 0, 0) > 0) shown += ComboState(d, id) + " ";
-        shown += "focus " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " off " +
+        shown += "look " + dravonix::test::DefaultLook(d->m_hWnd) + "focus " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " off " +
                  std::to_string(dravonix::test::PixelsOffFullRepaint(d->m_hWnd));
       });
       got[k] = shown + " | " + std::to_string((int)result) + " " + std::to_string(dlg.GetGroup().GetSize());

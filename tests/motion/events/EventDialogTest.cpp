@@ -474,6 +474,11 @@ TEST_F(EventTest, EachKeyRouteOnThePagesEndsAsItsClick) {
       {"position: Tab onto Cancel, the edit clicked", 2, 14022,
        {click(14010), keys({{VK_TAB, 0}, {VK_TAB, 0}, {VK_TAB, 0}, {VK_TAB, 0}}), click(14004)},
        {click(14010), click(14004)}},
+      {"position: Tab onto Cancel, the unit pressed", 2, 14022, {dravonix::test::TabAct(IDCANCEL), focus(14006)},
+       {focus(14006)}},
+      {"time: a name typed, Tab onto Cancel, the unit pressed, Enter", 4, 14024,
+       {type(14002, "T1"), dravonix::test::TabAct(IDCANCEL), focus(14003), keys({{VK_RETURN, 0}})},
+       {type(14002, "T1"), focus(14003), click(IDOK)}},
       {"speed: sensor by Up", 3, 14023, {click(14008), keys({{VK_UP, 0}})}, {click(14008), click(14007)}},
       {"time: source by Up, a name typed, Enter", 4, 14024, {click(14001), keys({{VK_UP, 0}}), type(14002, "T1"), keys({{VK_RETURN, 0}})},
        {click(14001), click(14000), type(14002, "T1"), click(IDOK)}},
@@ -498,6 +503,8 @@ TEST_F(EventTest, EachKeyRouteOnThePagesEndsAsItsClick) {
        {focus(14010), keys({{VK_F4, 0}, {VK_DOWN, 0}, {VK_ESCAPE, 0}})}, {focus(14010)}, true},
       {"controller position: slave by Down on the closed list", 2, 14045, {focus(14007), keys({{VK_DOWN, 0}})},
        {nextEntry(14007)}, true},
+      {"controller position: Tab onto Cancel, the slave pressed", 2, 14045,
+       {dravonix::test::TabAct(IDCANCEL), focus(14007)}, {focus(14007)}, true},
   };
   for (const Pair& p : pairs) {
     std::string got[2];

@@ -8,6 +8,7 @@
 #include "plot/graph/ColorFactory.h"
 #include "plot/ui/OptionsSheet.h"
 #include "tests/plot/GraphWindowTestSupport.h"
+#include "tests/support/DialogActs.h"
 #include "tests/support/PostedGestures.h"
 #include "tests/support/TabTo.h"
 #include "tests/support/WindowPicture.h"
@@ -258,6 +259,16 @@ TEST(PlotSheets, SetupRoutesStoreWhatTheirClicksStore) {
       {"title typed, OK clicked", title("Speed"), nullptr, true, "0:1/1 |Speed"},
       {"title typed, Enter", title("Speed"), key(VK_RETURN), false, "0:1/1 |Speed"},
       {"title typed, Escape", title("Speed"), key(VK_ESCAPE), false, "0:1/1 |"},
+      // The sheet's Cancel gives the default look back to OK when a press takes the focus into the page.
+      {"title typed, Tab onto Cancel, an axis row pressed, Enter", title("Speed"),
+       [&](COptionsPage* p) {
+         const HWND sheet = ::GetParent(p->m_hWnd);
+         ASSERT_TRUE(dravonix::test::TabTo(::GetDlgItem(sheet, IDCANCEL)));
+         UiAutomation::Click(p->m_axisList.m_hWnd, item(p->m_axisList, 0));
+         EXPECT_EQ("1 ", dravonix::test::DefaultLook(sheet));
+         UiAutomation::PressKey(VK_RETURN);
+       },
+       false, "0:1/1 |Speed"},
   };
   for (const Row& row : rows) {
     Doc d;
