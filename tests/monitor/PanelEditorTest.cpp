@@ -514,6 +514,38 @@ TEST_F(PanelEditorTest, SizingAGadgetByItsFrameRecomputesTheScrollSizeWhenItEnds
   EXPECT_TRUE(m_doc.IsModified());
 }
 
+// The mouse sizing a gadget's frame stays in the view's client area, as a move does: an edge taken
+// far past any side of the view stops on that side, scrolled or not.
+TEST_F(PanelEditorTest, AFrameSizedPastTheViewsEdgesStopsOnThem) {
+  CMC_ControlPanelView* v = Open({CRect(120, 120, 240, 180), CRect(900, 700, 910, 710)});
+  ASSERT_TRUE(v);
+  CRect client;
+  v->GetClientRect(&client);
+  for (const CPoint scroll : {CPoint(0, 0), CPoint(60, 40)}) {
+    // The press on the frame's outermost pixel, the direction taken, the item's edge that moves.
+    const struct {
+      CPoint at;
+      CSize by;
+      LONG CRect::*edge;
+      LONG stop;
+    } cases[] = {{{120, 150}, {-900, 0}, &CRect::left, scroll.x},
+                 {{180, 120}, {0, -900}, &CRect::top, scroll.y},
+                 {{239, 150}, {900, 0}, &CRect::right, scroll.x + client.right},
+                 {{180, 179}, {0, 900}, &CRect::bottom, scroll.y + client.bottom}};
+    for (const auto& c : cases) {
+      v = Open({CRect(120, 120, 240, 180), CRect(900, 700, 910, 710)});
+      v->ScrollToPosition(scroll);
+      UiAutomation::Pump();
+      Clock::Advance(1000);
+      const CPoint from = c.at - scroll;
+      UiAutomation::Drag(v->m_hWnd, from, from + c.by);
+      CRect want(120, 120, 240, 180);
+      want.*c.edge = c.stop;
+      EXPECT_EQ(ItemRect(v, 0), want) << scroll.x << " " << c.by.cx << " " << c.by.cy;
+    }
+  }
+}
+
 TEST_F(PanelEditorTest, AddingKeepsTheItemOnlyWhenTheDialogIsConfirmed) {
   CMC_ControlPanelView* v = Open({});
   ASSERT_TRUE(v);
