@@ -1,7 +1,8 @@
 // Presses on a window's caption or sizing frame: the window, or the edge or corner taken, follows
-// the mouse until the button goes up, within the window's least and largest tracking sizes. A press
-// on the close button closes the window if the button goes up on it. Escape puts a moved or sized
-// window back and ends the tracking.
+// the mouse until the button goes up, within the window's least and largest tracking sizes and, for
+// a child, as far as the mouse goes inside its parent's client area. A press on the close button
+// closes the window if the button goes up on it. Escape puts a moved or sized window back and ends
+// the tracking.
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowImpl.h"
