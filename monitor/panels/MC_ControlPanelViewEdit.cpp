@@ -42,6 +42,18 @@ CRect ClientRectOf(CWnd* view, CWnd* gadget) {
   return r;
 }
 
+// A point of the view's client area pulled into the rectangle the pointer is confined to: moves
+// read after the press confined it may have been made before.
+CPoint Confined(CWnd* view, CPoint point) {
+  CRect clip;
+  if (!::GetClipCursor(&clip)) return point;
+  view->ClientToScreen(&point);
+  point.x = std::clamp<LONG>(point.x, clip.left, std::max(clip.left, clip.right - 1));
+  point.y = std::clamp<LONG>(point.y, clip.top, std::max(clip.top, clip.bottom - 1));
+  view->ScreenToClient(&point);
+  return point;
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CMC_ControlPanelView, CFormView)
@@ -235,6 +247,8 @@ void CMC_ControlPanelView::ContinueMoveOperation(CPoint point) {
 
 void CMC_ControlPanelView::OnMouseMove(UINT nFlags, CPoint point) {
   CFormView::OnMouseMove(nFlags, point);
+  if (m_ptDragStart.x != -1 || m_ptDragStart.y != -1 || m_rcBand.left != -1 || m_rcBand.top != -1)
+    point = Confined(this, point);
   if (m_ptDragStart.x != -1 || m_ptDragStart.y != -1) {
     if (std::abs(point.x - m_ptDragStart.x) < 10 && std::abs(point.y - m_ptDragStart.y) < 10) return;
     ::SetCursor(::LoadCursor(nullptr, IDC_SIZEALL));
@@ -274,6 +288,8 @@ void CMC_ControlPanelView::OnLButtonDown(UINT nFlags, CPoint point) {
 
 void CMC_ControlPanelView::OnLButtonUp(UINT nFlags, CPoint point) {
   CFormView::OnLButtonUp(nFlags, point);
+  if (m_ptDragStart.x != -1 || m_ptDragStart.y != -1 || m_rcBand.left != -1 || m_rcBand.top != -1)
+    point = Confined(this, point);
   if (m_ptDragStart.x != -1 || m_ptDragStart.y != -1) {
     ::ReleaseCapture();
     ::ClipCursor(nullptr);

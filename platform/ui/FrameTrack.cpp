@@ -1,7 +1,8 @@
 // Presses on a window's caption or sizing frame: the window, or the edge or corner taken, follows
-// the mouse until the button goes up, within the window's least and largest tracking sizes. A press
-// on the close button closes the window if the button goes up on it. Escape puts a moved or sized
-// window back and ends the tracking.
+// the mouse until the button goes up, within the window's least and largest tracking sizes and, for
+// a child, as far as the mouse goes inside its parent's client area. A press on the close button
+// closes the window if the button goes up on it. Escape puts a moved or sized window back and ends
+// the tracking.
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowImpl.h"
@@ -17,6 +18,7 @@ struct FrameDrag {
   POINT from{};
   CRect start;  // where the window was, in its parent's client coordinates
   MINMAXINFO limits{};  // asked once, as the drag starts
+  CRect bounds;  // a child's parent's client area on the screen; empty for a top-level window
 };
 thread_local FrameDrag t_drag;
 
@@ -39,6 +41,11 @@ bool Lost() {
 // The window's place for the mouse at `at`: each edge taken moves with it, as far as the sizes allow.
 CRect Dragged(POINT at) {
   const FrameDrag& d = t_drag;
+  // The mouse takes a child's edges no farther than its parent's client area.
+  if (!d.bounds.IsRectEmpty()) {
+    at.x = std::clamp<LONG>(at.x, d.bounds.left, d.bounds.right - 1);
+    at.y = std::clamp<LONG>(at.y, d.bounds.top, d.bounds.bottom - 1);
+  }
   const int dx = at.x - d.from.x, dy = at.y - d.from.y;
   CRect r = d.start;
   if (d.hit == HTCAPTION) {
@@ -69,7 +76,12 @@ void TrackFrame(HWND h, int hit, POINT screen) {
     SendMessage(h, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
     if (!IsWindow(h)) return;
   }
-  t_drag = FrameDrag{h, hit, screen, CRect(h->rcWindow), mmi};
+  CRect bounds;
+  if ((GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD) && GetParent(h)) {
+    GetClientRect(GetParent(h), &bounds);
+    MapWindowPoints(GetParent(h), nullptr, (LPPOINT)&bounds, 2);
+  }
+  t_drag = FrameDrag{h, hit, screen, CRect(h->rcWindow), mmi, bounds};
   if (hit != HTCLOSE) SendMessage(h, WM_ENTERSIZEMOVE, 0, 0);
   if (t_drag.hwnd == h && IsWindow(h)) SetCapture(h);
 }

@@ -332,7 +332,9 @@ void CTabButton::OnMouseMove(UINT, CPoint pt) {
   int i = m_nResizeCol;
   int lo = i > 0 ? ColumnEnd(i - 1, r.Width()) + 2 : r.left + 2;
   int hi = i + 2 < m_nColNo ? ColumnEnd(i + 1, r.Width()) - 2 : r.right - 2;
-  int x = std::clamp((int)pt.x, lo, std::max(lo, hi));
+  // As far as the confined pointer goes (the rectangle's right edge lies outside it), also for moves
+  // made before the press confined it.
+  int x = std::clamp((int)pt.x, lo, std::max(lo, hi - 1));
   if (x == m_nLineX) return;
   InvertLine(m_nLineX);
   m_nLineX = x;

@@ -514,6 +514,53 @@ TEST_F(PanelEditorTest, SizingAGadgetByItsFrameRecomputesTheScrollSizeWhenItEnds
   EXPECT_TRUE(m_doc.IsModified());
 }
 
+// The mouse moving a gadget, sizing its frame or drawing a band stays in the view's client area,
+// also for moves read after the press confined it: what is dragged far past any side of the view
+// stops on that side, scrolled or not.
+TEST_F(PanelEditorTest, DragsPastTheViewsEdgesStopOnThem) {
+  CMC_ControlPanelView* v = Open({CRect(120, 120, 240, 180), CRect(900, 700, 910, 710)});
+  ASSERT_TRUE(v);
+  CRect client;
+  v->GetClientRect(&client);
+  for (const CPoint scroll : {CPoint(0, 0), CPoint(60, 40)}) {
+    // The press (on the frame's outermost pixel, or inside), the direction taken, the item's edge
+    // that ends where the view's side stops it; a move keeps the size.
+    const struct {
+      CPoint at;
+      CSize by;
+      LONG CRect::*edge;
+      LONG stop;
+      bool move;
+    } cases[] = {{{120, 150}, {-900, 0}, &CRect::left, scroll.x, false},
+                 {{180, 120}, {0, -900}, &CRect::top, scroll.y, false},
+                 {{239, 150}, {900, 0}, &CRect::right, scroll.x + client.right, false},
+                 {{180, 179}, {0, 900}, &CRect::bottom, scroll.y + client.bottom, false},
+                 {{180, 150}, {-900, 0}, &CRect::left, scroll.x, true},
+                 {{180, 150}, {0, -900}, &CRect::top, scroll.y, true},
+                 {{180, 150}, {900, 0}, &CRect::left, scroll.x + client.right - 61, true},
+                 {{180, 150}, {0, 900}, &CRect::top, scroll.y + client.bottom - 31, true}};
+    for (const auto& c : cases) {
+      v = Open({CRect(120, 120, 240, 180), CRect(900, 700, 910, 710)});
+      v->ScrollToPosition(scroll);
+      UiAutomation::Pump();
+      Clock::Advance(1000);
+      const CPoint from = c.at - scroll;
+      UiAutomation::Drag(v->m_hWnd, from, from + c.by);
+      CRect want(120, 120, 240, 180);
+      if (c.move) want.OffsetRect(c.edge == &CRect::left ? c.stop - want.left : 0, c.edge == &CRect::top ? c.stop - want.top : 0);
+      else want.*c.edge = c.stop;
+      EXPECT_EQ(ItemRect(v, 0), want) << scroll.x << " " << c.by.cx << " " << c.by.cy << (c.move ? " move" : " size");
+    }
+    // A band drawn past the bottom right corner takes only the gadget it reaches on the screen.
+    v = Open({CRect(120, 120, 240, 180), CRect(900, 700, 910, 710)});
+    v->ScrollToPosition(scroll);
+    UiAutomation::Pump();
+    UiAutomation::Drag(v->m_hWnd, CPoint(20, 20), CPoint(1900, 1900));
+    EXPECT_TRUE(v->m_aGadgets[0]->m_bSelected) << scroll.x;
+    EXPECT_FALSE(v->m_aGadgets[1]->m_bSelected) << scroll.x;
+  }
+}
+
 TEST_F(PanelEditorTest, AddingKeepsTheItemOnlyWhenTheDialogIsConfirmed) {
   CMC_ControlPanelView* v = Open({});
   ASSERT_TRUE(v);
@@ -933,3 +980,4 @@ TEST_F(PanelEditorTest, RenameDialogRoutesStoreWhatOkStores) {
   }
   EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
 }
+

@@ -170,3 +170,28 @@ TEST(ColumnList, HeaderTextsTakeTheButtonsFont) {
 }
 
 }  // namespace
+
+// A boundary dragged far past either neighbour, released outside the header, stops where the
+// confined pointer does (2 pixels inside the neighbour, its last column on the right), whether the
+// moves are read before the press confines the pointer or after.
+TEST(ColumnList, ABoundaryDraggedPastItsNeighboursStopsWhereThePointerDoes) {
+  const struct {
+    int from, to;
+    UINT first, second;
+  } cases[] = {{120, -500, 6, 800}, {120, 900, 790, 800}, {240, -500, 400, 406}, {240, 900, 400, 990}};
+  for (const auto& c : cases)
+    for (bool queued : {true, false}) {
+      Lists l;
+      if (queued) {
+        UiAutomation::Drag(l.header.m_hWnd, CPoint(c.from, 10), CPoint(c.to, 300));
+      } else {
+        for (auto [msg, pt] : {std::pair{WM_LBUTTONDOWN, CPoint(c.from, 10)}, {WM_MOUSEMOVE, CPoint(c.to, 10)},
+                               {WM_LBUTTONUP, CPoint(c.to, 300)}}) {
+          PostMouseInput(l.header.m_hWnd, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, POINT{pt.x, pt.y});
+          UiAutomation::Pump();
+        }
+      }
+      EXPECT_EQ(c.first, l.header.GetColPos(0)) << c.from << " " << c.to << " " << queued;
+      EXPECT_EQ(c.second, l.header.GetColPos(1)) << c.from << " " << c.to << " " << queued;
+    }
+}
