@@ -351,7 +351,8 @@ class ComboCtl : public ControlImpl {
       case WM_LBUTTONDBLCLK: {
         if (Kind() == CBS_SIMPLE) return 0;
         // A press anywhere on the box gives it the focus: to its field when it has one.
-        if (::GetFocus() != (m_edit ? m_edit : m_hwnd)) ::SetFocus(m_edit ? m_edit : m_hwnd);
+        const HWND field = m_edit ? m_edit : m_hwnd;
+        if (::GetFocus() != field && !PressTakesFocus([field] { ::SetFocus(field); })) return 0;
         CRect c;
         ::GetClientRect(m_hwnd, &c);
         int x = GET_X_LPARAM(lp);

@@ -3,6 +3,7 @@
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/ControlDefs.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ui/WindowImpl.h"
 
 #include <algorithm>
 #include <cstring>
@@ -58,6 +59,13 @@ void ControlImpl::TakeFocus() const {
   if (hasSel) ::SendMessage(m_hwnd, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
   ::SendMessage(parent, WM_NEXTDLGCTL, (WPARAM)m_hwnd, TRUE);
   if (hasSel) ::SendMessage(m_hwnd, EM_SETSEL, start, end);
+}
+
+bool ControlImpl::PressTakesFocus(const std::function<void()>& take) const {
+  const HWND self = m_hwnd;
+  const unsigned before = ModeCancelsOver(self);
+  take();
+  return ::IsWindow(self) && ModeCancelsOver(self) == before;
 }
 
 std::string ControlImpl::Text() const {

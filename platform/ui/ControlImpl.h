@@ -7,6 +7,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowPaint.h"
 
+#include <functional>
 #include <string>
 
 namespace ui {
@@ -42,6 +43,13 @@ class ControlImpl {
   std::string Text() const;
   // A press takes the focus; in a dialog as Tab does, so the default look follows it there too.
   void TakeFocus() const;
+  // A press takes the focus first (`take`). When that brings up a modal box or loop over the control
+  // (a value refused as the focus left it), the mouse went to the box and the release is lost: the
+  // press ends there, neither pushed, tracking nor holding the capture. False then.
+  bool PressTakesFocus(const std::function<void()>& take) const;
+  bool PressTakesFocus() const {
+    return PressTakesFocus([this] { TakeFocus(); });
+  }
 };
 
 // Registers a global control class whose windows each get a T.

@@ -86,11 +86,13 @@ class ListCtl : public ControlImpl {
   UINT CtlType() const { return m_combo ? ODT_COMBOBOX : ODT_LISTBOX; }
   HWND ItemWnd() const { return m_combo ? m_combo : m_hwnd; }
 
-  // A press gives the focus to the list, or to its combo box (and so to the combo's field).
-  void TakeFocus() {
+  // A press gives the focus to the list, or to its combo box (and so to the combo's field); false
+  // when the press ends there.
+  bool PressTakesFocus() {
     HWND want = m_combo ? m_combo : m_hwnd;
     HWND focus = ::GetFocus();
-    if (focus != want && !::IsChild(want, focus)) ::SetFocus(want);
+    if (focus == want || ::IsChild(want, focus)) return true;
+    return ControlImpl::PressTakesFocus([want] { ::SetFocus(want); });
   }
 
   int Count() const { return (int)m_items.size(); }
@@ -420,7 +422,7 @@ class ListCtl : public ControlImpl {
         ListNotify(LBN_KILLFOCUS);
         return 0;
       case WM_LBUTTONDOWN: {
-        TakeFocus();
+        if (!PressTakesFocus()) return 0;
         POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         bool outside = false;
         int i = ItemAt(pt, &outside);
@@ -465,7 +467,7 @@ class ListCtl : public ControlImpl {
         if ((HWND)lp != m_hwnd) m_tracking = m_pressOnBox = false;
         return 0;
       case WM_LBUTTONDBLCLK: {
-        TakeFocus();
+        if (!PressTakesFocus()) return 0;
         POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         int i = ItemAt(pt);
         if (i >= 0) {
