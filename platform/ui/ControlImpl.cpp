@@ -61,11 +61,13 @@ void ControlImpl::TakeFocus() const {
   if (hasSel) ::SendMessage(m_hwnd, EM_SETSEL, start, end);
 }
 
+unsigned ControlImpl::ModeMark() const { return ModeCancelsOver(m_hwnd); }
+
 bool ControlImpl::PressTakesFocus(const std::function<void()>& take) const {
   const HWND self = m_hwnd;
-  const unsigned before = ModeCancelsOver(self);
+  const unsigned before = ModeMark();
   take();
-  return ::IsWindow(self) && ModeCancelsOver(self) == before;
+  return ::IsWindow(self) && ModeMark() == before;
 }
 
 std::string ControlImpl::Text() const {

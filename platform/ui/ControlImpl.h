@@ -47,6 +47,9 @@ class ControlImpl {
   // (a value refused as the focus left it), the mouse went to the box and the release is lost: the
   // press ends there, neither pushed, tracking nor holding the capture. False then.
   bool PressTakesFocus(const std::function<void()>& take) const;
+  // The modal boxes and loops that have come up over the control so far: a press whose own
+  // notifications bring one up ends there too.
+  unsigned ModeMark() const;
   bool PressTakesFocus() const {
     return PressTakesFocus([this] { TakeFocus(); });
   }

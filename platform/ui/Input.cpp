@@ -226,6 +226,9 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
   UINT press = m.message;
   if (press == WM_LBUTTONDBLCLK || press == WM_MBUTTONDBLCLK || press == WM_RBUTTONDBLCLK)
     press -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+  // A box that comes up while the press is routed (its activation moved the focus from a value
+  // that was refused) takes the mouse: the press is not delivered.
+  const unsigned mark = ModeCancelsOver(h);
   if (press == WM_LBUTTONDOWN || press == WM_MBUTTONDOWN || press == WM_RBUTTONDOWN) {
     POINT pt{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
     ClientToScreen(h, &pt);
@@ -254,6 +257,7 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
       }
       if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return false;
     }
+    if (!IsWindow(h) || ModeCancelsOver(h) != mark) return false;
   }
   return true;
 }

@@ -422,6 +422,7 @@ class ListCtl : public ControlImpl {
         ListNotify(LBN_KILLFOCUS);
         return 0;
       case WM_LBUTTONDOWN: {
+        const unsigned mark = ModeMark();
         if (!PressTakesFocus()) return 0;
         POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         bool outside = false;
@@ -437,7 +438,10 @@ class ListCtl : public ControlImpl {
           ToggleCheck(i);
           return 0;
         }
+        const HWND self = m_hwnd;
         UserSelect(i, (wp & MK_SHIFT) != 0, (wp & MK_CONTROL) != 0, true);
+        // The owner may answer the choice with a box (a value elsewhere refused): the mouse is the box's.
+        if (!::IsWindow(self) || ModeMark() != mark) return 0;
         m_tracking = true;
         ::SetCapture(m_hwnd);
         return 0;

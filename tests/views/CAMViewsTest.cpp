@@ -574,13 +574,17 @@ TEST_F(CamEditorTest, RoutesOutOfATypedValue) {
       {14022, "7", key(VK_TAB), "100 7 5,-7 |        100          5 0 5 | 1 14024 |"},
       {14022, "8", key(VK_TAB),
        "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
-      // A press that takes the focus from a refused value: the box's owner is disabled while it is
-      // up, so the release is lost and the button or list never hears the click.
+      // A press that takes the focus from a refused value, or whose list choice is refused, or that
+      // activates another window: the box's owner is disabled while it is up, so the release is lost
+      // and the button, the list or the other window never hears the click.
       {14022, "8", click(14015),
        "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
       {14022, "8", item(1),
        "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
       {14021, "abc", click(14015), "100 2 5,-7 |        100          5 0 5 | 0 14021 | " + std::string(kInteger)},
+      {14023, "abc", item(1), "100 2 5,-7 |        100          5 0 abc | 0 14023 | " + std::string(kInteger)},
+      {14022, "8", [&] { UA::Click(tables->GetActiveView()->m_hWnd, POINT{5, 5}); },
+       "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
       {14023, "12", item(1), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
       {14023, "12", key(VK_RETURN), "100 2 5,-7 |        100          5 0 12 | 0 14023 |"},
       {14023, "12", click(14015), "100 2 12,-7 |        100         12 0 12 | 1 14015 |"},
