@@ -582,6 +582,8 @@ TEST_F(CamEditorTest, RoutesOutOfATypedValue) {
       {14022, "8", item(1),
        "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
       {14021, "abc", click(14015), "100 2 5,-7 |        100          5 0 5 | 0 14021 | " + std::string(kInteger)},
+      {14022, "8", click(14023),
+       "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
       {14023, "abc", item(1), "100 2 5,-7 |        100          5 0 abc | 0 14023 | " + std::string(kInteger)},
       {14022, "8", [&] { UA::Click(tables->GetActiveView()->m_hWnd, POINT{5, 5}); },
        "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
