@@ -67,7 +67,10 @@ int Automation::SafeAnswer(UINT type) {
   }
 }
 
-int Automation::ShowMessageBox(const char* text, const char* caption, UINT type, UINT helpId) {
+void Automation::SetModalBoxHook(ModalBoxHook hook) { m_modalHook.store(hook); }
+
+int Automation::ShowMessageBox(const char* text, const char* caption, UINT type, UINT helpId, HWND__* owner) {
+  if (ModalBoxHook hook = m_modalHook.load()) hook(owner);
   MessageBoxRecord rec;
   rec.text = text ? text : "";
   rec.caption = caption ? caption : "";

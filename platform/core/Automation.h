@@ -3,6 +3,7 @@
 
 #include "platform/core/Types.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <initializer_list>
@@ -40,8 +41,13 @@ class Automation {
   void SetMessageBoxHandler(MessageBoxHandler handler);
   std::vector<MessageBoxRecord> MessageBoxes() const;
   void ClearMessageBoxes();
-  // Shows a box: logs it and returns the scripted answer, the handler's, or the safe one.
-  int ShowMessageBox(const char* text, const char* caption, UINT type, UINT helpId = 0);
+  // Shows a box: logs it and returns the scripted answer, the handler's, or the safe one. A box is
+  // modal to `owner` (null: the calling thread's active window).
+  int ShowMessageBox(const char* text, const char* caption, UINT type, UINT helpId = 0, HWND__* owner = nullptr);
+  // What a modal box does to the windows as it comes up; the window layer installs it, and it runs
+  // on the thread showing the box before the answer is asked for.
+  using ModalBoxHook = void (*)(HWND__* owner);
+  void SetModalBoxHook(ModalBoxHook hook);
   // Cancel where the box offers it, else No, else Abort, else OK; never Retry.
   static int SafeAnswer(UINT type);
 
@@ -68,6 +74,7 @@ class Automation {
   Automation() = default;
 
   mutable std::mutex m_mutex;
+  std::atomic<ModalBoxHook> m_modalHook{nullptr};
   std::deque<int> m_boxAnswers;
   MessageBoxHandler m_boxHandler;
   std::vector<MessageBoxRecord> m_boxes;

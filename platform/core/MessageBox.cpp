@@ -55,8 +55,8 @@ int AfxMessageBox(UINT promptId, UINT type, UINT helpId) {
   return AfxMessageBox(text.c_str(), type, helpId);
 }
 
-int MessageBox(HWND__*, const char* text, const char* caption, UINT type) {
-  return Automation::Instance().ShowMessageBox(text, caption ? caption : "Error", type);
+int MessageBox(HWND__* owner, const char* text, const char* caption, UINT type) {
+  return Automation::Instance().ShowMessageBox(text, caption ? caption : "Error", type, 0, owner);
 }
 
 BOOL MessageBeep(UINT type) {

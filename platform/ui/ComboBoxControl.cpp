@@ -353,7 +353,7 @@ class ComboCtl : public ControlImpl {
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK: {
         if (Kind() == CBS_SIMPLE) return 0;
-        TakeFocus();
+        if (!PressTakesFocus()) return 0;
         CRect c;
         ::GetClientRect(m_hwnd, &c);
         int x = GET_X_LPARAM(lp);

@@ -274,7 +274,7 @@ class SliderCtl : public ControlImpl {
       case TBM_GETTHUMBRECT: if (lp) *(RECT*)lp = ThumbRect(); return 0;
       case TBM_GETCHANNELRECT: if (lp) *(RECT*)lp = Channel(); return 0;
       case WM_LBUTTONDOWN: {
-        TakeFocus();
+        if (!PressTakesFocus()) return 0;
         CPoint pt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         if (ThumbRect().PtInRect(pt)) {
           m_dragging = true;

@@ -3,6 +3,7 @@
 #include "platform/gdi/GdiObject.h"
 #include "platform/ui/ControlDefs.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ui/WindowImpl.h"
 
 #include <algorithm>
 #include <cstring>
@@ -74,6 +75,15 @@ void ControlImpl::TakeFocus() const {
   if (hasSel) ::SendMessage(want, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
   ::SendMessage(dlg, WM_NEXTDLGCTL, (WPARAM)ctl, TRUE);
   if (hasSel) ::SendMessage(want, EM_SETSEL, start, end);
+}
+
+unsigned ControlImpl::ModeMark() const { return ModeCancelsOver(m_hwnd); }
+
+bool ControlImpl::PressTakesFocus() const {
+  const HWND self = m_hwnd;
+  const unsigned before = ModeMark();
+  TakeFocus();
+  return ::IsWindow(self) && ModeMark() == before;
 }
 
 std::string ControlImpl::Text() const {

@@ -44,6 +44,13 @@ class ControlImpl {
   virtual HWND PressFocus() const { return m_hwnd; }
   // A press takes the focus; in a dialog as Tab does, so the default look follows it there too.
   void TakeFocus() const;
+  // A press takes the focus first. When that brings up a modal box or loop over the control (a value
+  // refused as the focus left it), the mouse went to the box and the release is lost: the press ends
+  // there, neither pushed, tracking nor holding the capture. False then.
+  bool PressTakesFocus() const;
+  // The modal boxes and loops that have come up over the control so far: a press whose own
+  // notifications bring one up ends there too.
+  unsigned ModeMark() const;
 };
 
 // Registers a global control class whose windows each get a T.

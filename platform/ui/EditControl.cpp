@@ -668,7 +668,7 @@ class EditCtl : public ControlImpl {
       case EDX_SETCOMBO: m_combo = (HWND)wp; return 0;
       case WM_CHAR: Char((UINT)wp); return 0;
       case WM_LBUTTONDOWN: {
-        if (::GetFocus() != m_hwnd) TakeFocus();
+        if (!PressTakesFocus()) return 0;
         size_t pos = CharFromPoint(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         MoveCaret(pos, (wp & MK_SHIFT) != 0);
         m_goalX = -1;
@@ -693,7 +693,7 @@ class EditCtl : public ControlImpl {
         return 0;
       case WM_LBUTTONDBLCLK: {
         // The focus may have left since the first press: the second takes it as a press does.
-        if (::GetFocus() != m_hwnd) TakeFocus();
+        if (!PressTakesFocus()) return 0;
         size_t pos = CharFromPoint(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         size_t a = pos, b = pos;
         while (a > 0 && IsWordChar(m_text[a - 1])) --a;

@@ -357,8 +357,10 @@ void MdiActivate(HWND client, HWND child) {
   if (child && IsWindow(child)) {
     SendMessage(child, WM_CHILDACTIVATE, 0, 0);
     if (!IsWindow(child)) return;
+    const unsigned mark = ui::ModeCancelsOver(client);
     SendMessage(child, WM_MDIACTIVATE, (WPARAM)old, (LPARAM)child);
-    if (IsWindow(child) && GetActiveWindow() == GetAncestor(client, GA_ROOT)) {
+    // A focus the child's activation could not take (refused with a box) is not asked for again.
+    if (IsWindow(child) && GetActiveWindow() == GetAncestor(client, GA_ROOT) && ui::ModeCancelsOver(client) == mark) {
       HWND f = GetFocus();
       if (!f || !IsChild(child, f)) SetFocus(child);
     }

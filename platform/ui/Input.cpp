@@ -11,6 +11,7 @@
 #include <deque>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 using namespace ui;
 
@@ -225,6 +226,9 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
   UINT press = m.message;
   if (press == WM_LBUTTONDBLCLK || press == WM_MBUTTONDBLCLK || press == WM_RBUTTONDBLCLK)
     press -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+  // A box that comes up while the press is routed (its activation moved the focus from a value
+  // that was refused) takes the mouse: the press is not delivered.
+  const unsigned mark = ModeCancelsOver(h);
   if (press == WM_LBUTTONDOWN || press == WM_MBUTTONDOWN || press == WM_RBUTTONDOWN) {
     POINT pt{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
     ClientToScreen(h, &pt);
@@ -253,8 +257,41 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
       }
       if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return false;
     }
+    if (!IsWindow(h) || ModeCancelsOver(h) != mark) return false;
   }
   return true;
+}
+
+void DropMouseInputOver(ThreadQueue* q, HWND top) {
+  std::deque<MSG> waiting;
+  {
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    std::lock_guard<std::mutex> lk(q->mutex);
+    waiting = q->input;
+  }
+  // Each finds its window as it would when read: the capture, else the window under the point.
+  std::vector<bool> drop(waiting.size(), false);
+  bool any = false;
+  for (size_t i = 0; i < waiting.size(); ++i) {
+    const MSG& m = waiting[i];
+    if (!IsMouse(m.message) || m.message == WM_MOUSEWHEEL) continue;
+    HWND to = q->capture.load();
+    if (!to || !IsWindow(to)) to = WindowFromPoint(m.pt);
+    if (to && (to == top || IsChild(top, to))) drop[i] = any = true;
+  }
+  if (!any) return;
+  {
+    // Only this thread takes input out of its queue: what came meanwhile was added behind.
+    std::lock_guard<std::recursive_mutex> lock(WmLock());
+    std::lock_guard<std::mutex> lk(q->mutex);
+    std::deque<MSG> kept;
+    for (size_t i = 0; i < q->input.size(); ++i)
+      if (i >= drop.size() || !drop[i]) kept.push_back(q->input[i]);
+    q->input.swap(kept);
+  }
+  std::lock_guard<std::mutex> lk(S().mutex);
+  for (size_t i = 0; i < waiting.size(); ++i)
+    if (drop[i]) ApplyInput(S().sync, waiting[i].message, waiting[i].wParam);
 }
 
 }  // namespace ui

@@ -416,7 +416,8 @@ class ListCtl : public ControlImpl {
         ListNotify(LBN_KILLFOCUS);
         return 0;
       case WM_LBUTTONDOWN: {
-        TakeFocus();
+        const unsigned mark = ModeMark();
+        if (!PressTakesFocus()) return 0;
         POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         bool outside = false;
         int i = ItemAt(pt, &outside);
@@ -431,7 +432,10 @@ class ListCtl : public ControlImpl {
           ToggleCheck(i);
           return 0;
         }
+        const HWND self = m_hwnd;
         UserSelect(i, (wp & MK_SHIFT) != 0, (wp & MK_CONTROL) != 0, true);
+        // The owner may answer the choice with a box (a value elsewhere refused): the mouse is the box's.
+        if (!::IsWindow(self) || ModeMark() != mark) return 0;
         m_tracking = true;
         ::SetCapture(m_hwnd);
         return 0;
@@ -461,7 +465,7 @@ class ListCtl : public ControlImpl {
         if ((HWND)lp != m_hwnd) m_tracking = m_pressOnBox = false;
         return 0;
       case WM_LBUTTONDBLCLK: {
-        TakeFocus();
+        if (!PressTakesFocus()) return 0;
         POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         int i = ItemAt(pt);
         if (i >= 0) {

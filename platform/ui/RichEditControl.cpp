@@ -999,7 +999,7 @@ class RichEditCtl : public ControlImpl {
       case WM_KEYDOWN: KeyDown((UINT)wp); return 0;
       case WM_CHAR: Char((UINT)wp); return 0;
       case WM_LBUTTONDOWN: {
-        TakeFocus();
+        if (!PressTakesFocus()) return 0;
         Move(CharFromPoint(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}), (wp & MK_SHIFT) != 0);
         m_tracking = true;
         ::SetCapture(m_hwnd);

@@ -235,7 +235,7 @@ class ButtonCtl : public ControlImpl {
         [[fallthrough]];
       case WM_LBUTTONDOWN:
         if (Type() == BS_GROUPBOX) return 0;
-        if (::GetFocus() != m_hwnd) TakeFocus();
+        if (!PressTakesFocus()) return 0;
         ::SetCapture(m_hwnd);
         m_tracking = true;
         m_pushed = true;

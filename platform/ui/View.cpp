@@ -4,6 +4,7 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/OleDragDrop.h"
 #include "platform/ui/PrintInfo.h"
+#include "platform/ui/WindowImpl.h"
 
 #include <algorithm>
 
@@ -70,8 +71,11 @@ void CView::OnPaint() {
 }
 
 int CView::OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message) {
+  const unsigned mark = ui::ModeCancelsOver(m_hWnd);
   int r = CWnd::OnMouseActivate(pDesktopWnd, nHitTest, message);
   if (r == MA_NOACTIVATE || r == MA_NOACTIVATEANDEAT) return r;
+  // The frame's activation brought up a box (the focus refused elsewhere): the click is the box's.
+  if (ui::ModeCancelsOver(m_hWnd) != mark) return MA_NOACTIVATEANDEAT;
   CFrameWnd* frame = GetParentFrame();
   if (!frame) return r;
   // The active view takes the focus back when a click finds it without it.

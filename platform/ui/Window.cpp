@@ -1,5 +1,6 @@
 #include "platform/ui/Window.h"
 
+#include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/ui/MessageQueue.h"
@@ -302,8 +303,50 @@ bool IsLive(HWND h) {
 
 HWND Desktop() { return G().desktop; }
 
+void CancelMode(HWND h) {
+  if (!Checked(h)) return;
+  ++h->modeCancels;
+  Deliver(h, WM_CANCELMODE, 0, 0);
+}
+
+unsigned ModeCancelsOver(HWND h) {
+  std::lock_guard<std::recursive_mutex> lock(WmLock());
+  unsigned n = 0;
+  for (HWND w = h; w && IsLive(w) && w != G().desktop; w = w->parent) n += w->modeCancels;
+  return n;
+}
+
+namespace {
+
+// A box comes up modal to its owner's top-level window (the active one when none is named): the
+// active window hears WM_CANCELMODE as the box takes its place, the owner is disabled while the box
+// is up, so it holds no capture and the mouse input already waiting for it is lost.
+void ModalBoxShown(HWND owner) {
+  ThreadQueue* q = t_queue.q;
+  if (!q || !q->alive) return;
+  HWND top = q->active;
+  if (owner) {
+    if (!IsWindow(owner) || owner->queue != q) return;
+    top = Root(owner);
+  }
+  if (q->active && IsWindow(q->active)) CancelMode(q->active);
+  if (!top || !IsWindow(top)) return;
+  if (top != q->active) CancelMode(top);
+  if (!IsWindow(top)) return;
+  if (HWND c = q->capture; c && IsWindow(c) && IsDescendant(top, c)) ReleaseCapture();
+  DropMouseInputOver(q, top);
+}
+
+}  // namespace
+
 ThreadQueue* CurrentQueue() {
   if (t_queue.q) return t_queue.q;
+  // Boxes are modal over the windows of the thread that shows them, once it has any.
+  static const bool hooked = [] {
+    Automation::Instance().SetModalBoxHook(ModalBoxShown);
+    return true;
+  }();
+  (void)hooked;
   auto q = std::make_unique<ThreadQueue>();
   q->threadId = GetCurrentThreadId();
   ThreadQueue* raw = q.get();
@@ -1285,7 +1328,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
         IsWindowVisible(had) && IsWindowEnabled(had))
       SetFocus(had);
   } else if (!enable && !wasDisabled) {
-    Deliver(hwnd, WM_CANCELMODE, 0, 0);
+    CancelMode(hwnd);
     if (!IsWindow(hwnd)) return wasDisabled;
     hwnd->style |= WS_DISABLED;
     if (q->focus && IsDescendant(hwnd, q->focus)) {

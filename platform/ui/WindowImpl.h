@@ -148,6 +148,7 @@ struct HWND__ {
   CRect around;  // how far it draws around itself in its parent (left, top, right, bottom)
   UINT showCmd = SW_SHOWNORMAL;
   HWND focusWhenDisabled = nullptr;  // the focus it held as it was disabled: a modal loop gives it back
+  unsigned modeCancels = 0;  // WM_CANCELMODE the layer sent it: a modal box or loop came up over it
   CRect rcNormal;  // restored position while minimised or maximised
 };
 
@@ -217,5 +218,13 @@ void WakeQueue(ThreadQueue* q);
 void NotifyParents(HWND h, UINT event, LPARAM lp, const POINT* screen = nullptr);
 // The MDI workspace's part when a child of it is hidden: the active one gives way to the topmost shown.
 void MdiChildHidden(HWND child);
+// WM_CANCELMODE from the layer, as a modal box or loop comes up over the window; counted, so a press
+// can tell that its mode was cancelled while it took the focus.
+void CancelMode(HWND h);
+// The cancels the window and its ancestors have heard so far.
+unsigned ModeCancelsOver(HWND h);
+// Drops the mouse input waiting in the queue for `top` or its descendants (the owner of a modal box,
+// disabled while the box is up). The key state still follows the buttons dropped.
+void DropMouseInputOver(ThreadQueue* q, HWND top);
 
 }  // namespace ui

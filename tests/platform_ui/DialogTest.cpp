@@ -647,3 +647,68 @@ TEST_F(DialogTest, TheDefaultLookAndEnterFollowEveryRouteOfTheFocus) {
     }
   }
 }
+
+// A press on any control that takes the focus from a value refused with a box as it loses it: the
+// box's owner is disabled while it is up, so the release is lost. One box, the focus back on the
+// value, and the control neither clicked, moved, dropped, pushed nor holding the mouse.
+TEST_F(DialogTest, APressThatTakesTheFocusFromARefusedValueEndsWithItsBox) {
+  enum : WORD { IDC_PUSH = 1101, IDC_CHK, IDC_RADIO, IDC_LST, IDC_DROP, IDC_DROPLIST, IDC_SLIDER, IDC_OTHER, IDC_RICH };
+  const DLGITEM_ENTRY items[] = {
+      {"Edit", IDC_VALUE, WS_VISIBLE | WS_BORDER | WS_TABSTOP, 0, 4, 4, 60, 12, ""},
+      {"Button", IDC_PUSH, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 4, 20, 50, 14, "Push"},
+      {"Button", IDC_CHK, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 60, 20, 50, 12, "Check"},
+      {"Button", IDC_RADIO, WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON, 0, 116, 20, 50, 12, "Radio"},
+      {"ListBox", IDC_LST, WS_VISIBLE | WS_TABSTOP | WS_BORDER | LBS_NOTIFY, 0, 4, 38, 60, 40, ""},
+      {"ComboBox", IDC_DROP, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN, 0, 70, 38, 60, 60, ""},
+      {"ComboBox", IDC_DROPLIST, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 0, 136, 38, 60, 60, ""},
+      {TRACKBAR_CLASS, IDC_SLIDER, WS_VISIBLE | WS_TABSTOP, 0, 70, 56, 100, 16, ""},
+      {"Edit", IDC_OTHER, WS_VISIBLE | WS_BORDER | WS_TABSTOP, 0, 4, 84, 60, 12, "other"},
+      {RICHEDIT_CLASS, IDC_RICH, WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_MULTILINE, 0, 70, 80, 100, 24, ""},
+  };
+  const DIALOG_RESOURCE tmpl{WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0, 0, 210, 110, "Refusal", nullptr, 0, items,
+                             sizeof items / sizeof items[0], nullptr};
+  struct : CDialog {
+    int clicks = 0;
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override {
+      if (HIWORD(wp) == BN_CLICKED) ++clicks;
+      // "x" is refused as the field loses the focus, which goes back to it.
+      if (LOWORD(wp) == IDC_VALUE && HIWORD(wp) == EN_KILLFOCUS) {
+        CString text;
+        GetDlgItemText(IDC_VALUE, text);
+        if (text == "x") {
+          AfxMessageBox("Refused.");
+          GetDlgItem(IDC_VALUE)->SetFocus();
+        }
+      }
+      return CDialog::OnCommand(wp, lp);
+    }
+  } dlg;
+  ASSERT_TRUE(dlg.CreateIndirect(&tmpl));
+  for (int id : {IDC_LST, IDC_DROP, IDC_DROPLIST})
+    for (const char* s : {"one", "two", "three"})
+      dlg.SendDlgItemMessage(id, id == IDC_LST ? LB_ADDSTRING : CB_ADDSTRING, 0, (LPARAM)s);
+  auto state = [&] {
+    auto get = [&](int id, UINT msg) { return std::to_string((int)dlg.SendDlgItemMessage(id, msg, 0, 0)) + " "; };
+    DWORD a = 0, b = 0;
+    dlg.SendDlgItemMessage(IDC_OTHER, EM_GETSEL, (WPARAM)&a, (LPARAM)&b);
+    return get(IDC_PUSH, BM_GETSTATE) + get(IDC_CHK, BM_GETCHECK) + get(IDC_RADIO, BM_GETCHECK) +
+           get(IDC_LST, LB_GETCURSEL) + get(IDC_DROP, CB_GETDROPPEDSTATE) + get(IDC_DROPLIST, CB_GETDROPPEDSTATE) +
+           get(IDC_SLIDER, TBM_GETPOS) + std::to_string(a) + "-" + std::to_string(b) + " clicks " +
+           std::to_string(dlg.clicks) + " focus " + std::to_string(::GetDlgCtrlID(::GetFocus())) + " capture " +
+           std::to_string(::GetCapture() != nullptr);
+  };
+  const std::string before = "0 0 0 -1 0 0 0 0-0 clicks 0 focus 1001 capture 0";
+  for (int id : {IDC_PUSH, IDC_CHK, IDC_RADIO, IDC_LST, IDC_DROP, IDC_DROPLIST, IDC_SLIDER, IDC_OTHER, IDC_RICH}) {
+    DialogAutomation::TypeInto(&dlg, IDC_VALUE, "x");
+    Automation::Instance().ClearMessageBoxes();
+    CRect r;
+    dlg.GetDlgItem(id)->GetClientRect(&r);
+    // Right of the middle: the combo's arrow, the slider's channel past its thumb.
+    UiAutomation::Click(dlg.GetDlgItem(id)->m_hWnd, POINT{r.right - 4, r.Height() / 2});
+    EXPECT_EQ(before, state()) << id;
+    EXPECT_EQ(1u, Automation::Instance().MessageBoxes().size()) << id;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(dlg.m_hWnd)) << id;
+    dlg.SetDlgItemText(IDC_VALUE, "");
+  }
+  dlg.DestroyWindow();
+}

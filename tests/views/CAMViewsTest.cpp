@@ -576,6 +576,19 @@ TEST_F(CamEditorTest, RoutesOutOfATypedValue) {
       {14022, "7", key(VK_TAB), "100 7 5,-7 |        100          5 0 5 | 1 14024 |"},
       {14022, "8", key(VK_TAB),
        "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
+      // A press that takes the focus from a refused value, or whose list choice is refused, or that
+      // activates another window: the box's owner is disabled while it is up, so the release is lost
+      // and the button, the list or the other window never hears the click.
+      {14022, "8", click(14015),
+       "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
+      {14022, "8", item(1),
+       "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
+      {14021, "abc", click(14015), "100 2 5,-7 |        100          5 0 5 | 0 14021 | " + std::string(kInteger)},
+      {14022, "8", click(14023),
+       "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
+      {14023, "abc", item(1), "100 2 5,-7 |        100          5 0 abc | 0 14023 | " + std::string(kInteger)},
+      {14022, "8", [&] { UA::Click(tables->GetActiveView()->m_hWnd, POINT{5, 5}); },
+       "100 2 5,-7 |        100          5 0 5 | 0 14022 | Please enter an integer between 0 and 7."},
       {14023, "12", item(1), "100 2 5,-7 |        100          5 1 -7 | 0 14014 |"},
       {14023, "12", key(VK_RETURN), "100 2 5,-7 |        100          5 0 12 | 0 14023 |"},
       {14023, "12", click(14015), "100 2 12,-7 |        100         12 0 12 | 1 14015 |", "14015 "},
@@ -614,6 +627,10 @@ TEST_F(CamEditorTest, RoutesOutOfATypedValue) {
     EXPECT_EQ(state, r.expected) << "route " << n;
     EXPECT_EQ(dravonix::test::DefaultLook(v->m_hWnd), r.look) << "route " << n;
     EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(v->m_hWnd)) << "route " << n;
+    // No press is left holding the mouse or drawn down.
+    EXPECT_EQ(nullptr, ::GetCapture()) << "route " << n;
+    for (int id : {14015, 14016, 14017, 14025, 14026})
+      EXPECT_FALSE(::SendDlgItemMessage(v->m_hWnd, id, BM_GETSTATE, 0, 0) & BST_PUSHED) << "route " << n << " " << id;
     ++n;
   }
   host.Close();
