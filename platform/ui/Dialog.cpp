@@ -597,7 +597,9 @@ LRESULT DefDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       HWND to = lp ? (HWND)wp : GetNextDlgTabItem(dlg, ::GetFocus(), wp != 0);
       if (to && IsWindow(to)) {
         SetDlgFocus(dlg, to);
-        MoveDefaultLook(dlg, to);
+        // The look follows where the focus ended: a value refused as it left may have kept it.
+        const HWND now = ::GetFocus();
+        MoveDefaultLook(dlg, now && ::IsChild(dlg, now) ? now : to);
       }
       return 0;
     }

@@ -2,6 +2,7 @@
 // compiler and symbol failures, and its settings kept between openings.
 #include "comm/BinaryCodeViewerDlg.h"
 #include "kernel/params/MC_Variable.h"
+#include "platform/core/Profile.h"
 #include "platform/ui/DialogAutomation.h"
 #include "platform/ui/UiAutomation.h"
 #include "tests/kernel/SetupTestSupport.h"
@@ -21,6 +22,8 @@ class BinaryCodeViewerTest : public SetupTest {
   void SetUp() override {
     SetupTest::SetUp();
     DialogAutomation::Reset();
+    // The viewer keeps its last choices; each test starts from none.
+    CAppProfile().WriteProfileString("BinaryCodeViewer", nullptr, nullptr);
     m_setup.reset(CMC_Setup::Create(0x0505));
     ASSERT_TRUE(m_setup);
     m_setup->FindVariable("IQ")->ChangeAddress(0x0300);  // a one-word variable at 0x0300
