@@ -227,9 +227,10 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
   if (press == WM_LBUTTONDBLCLK || press == WM_MBUTTONDBLCLK || press == WM_RBUTTONDBLCLK)
     press -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
   // A box that comes up while the press is routed (its activation moved the focus from a value
-  // that was refused) takes the mouse: the press is not delivered.
-  const unsigned mark = ModeCancelsOver(h);
-  if (press == WM_LBUTTONDOWN || press == WM_MBUTTONDOWN || press == WM_RBUTTONDOWN) {
+  // that was refused) takes the mouse: the press is not delivered. Moves need no count.
+  const bool pressed = press == WM_LBUTTONDOWN || press == WM_MBUTTONDOWN || press == WM_RBUTTONDOWN;
+  const unsigned mark = pressed ? ModeCancelsOver(h) : 0;
+  if (pressed) {
     POINT pt{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
     ClientToScreen(h, &pt);
     if (h->style & WS_CHILD) NotifyParents(h, press, 0, &pt);
@@ -257,7 +258,7 @@ bool ProcessInput(ThreadQueue* q, MSG& m) {
       }
       if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return false;
     }
-    if (!IsWindow(h) || ModeCancelsOver(h) != mark) return false;
+    if (!IsWindow(h) || (pressed && ModeCancelsOver(h) != mark)) return false;
   }
   return true;
 }
