@@ -470,6 +470,9 @@ void CMC_MotionView::EndBatch(DWORD nFirstRow) {
   --m_nLockUpdate;
   FreeObjectCache();
   RedrawRowCol(nFirstRow, 0, GetRowCount(), 1);
+  // The rows went in without their redraw: the bars follow them now, not at a paint that may never
+  // come while the rows lie under other windows.
+  RefreshScrollBars(FALSE, TRUE);
 }
 
 DWORD CMC_MotionView::CountVisibleRows(CMC_MotionGroup* pGroup) {
