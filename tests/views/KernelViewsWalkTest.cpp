@@ -477,6 +477,11 @@ TEST_F(KernelViewsWalk, FoundSequencesMatchAFullRepaint) {
       {kMotion, kMotion,
        {{kMaximize, 7, 67, 45, 85}, {kCreate, 3, 62, 77, 95}, {kMove, 5, 74, 125, 83}, {kMinimize, 8, 8, 46, 90},
         {(MdiOp)kMode, 6, 178, 20, 47}}},
+      // Panels rebuilt for design in a frame made an icon, sized and cascaded: the panel's view, its
+      // update splintered by the new gadgets, paints only where it shows, not over the child above it.
+      {kFunctions, kInterrupts,
+       {{kFrameMin, 6, 170, 85, 75}, {kFrameSize, 1, 179, 46, 98}, {kBringToTop, 8, 95, 84, 36}, {kArrange, 8, 105, 3, 1},
+        {kMove, 5, 7, 127, 22}, {kToTop, 5, 176, 32, 39}, {(MdiOp)kMode, 8, 93, 64, 63}, {kFrameRestore, 0, 0, 0, 0}}},
   };
   for (const auto& c : cases) ExpectPicturesHold(c.second, c.third, c.steps);
 }
@@ -484,12 +489,13 @@ TEST_F(KernelViewsWalk, FoundSequencesMatchAFullRepaint) {
 TEST_F(KernelViewsWalk, RandomWindowOperationsAndUpdatesMatchAFullRepaint) {
   const unsigned seed = getenv("WALK_SEED") ? (unsigned)atoi(getenv("WALK_SEED")) : 4711u;
   const int rounds = getenv("WALK_RUNS") ? atoi(getenv("WALK_RUNS")) : 2;
+  const int length = getenv("WALK_STEPS") ? atoi(getenv("WALK_STEPS")) : 30;
   std::mt19937 rng(seed);
   for (int round = 0; round < rounds; ++round) {
     const int second = (int)(rng() % kKinds), third = (int)(rng() % kKinds);
     auto scene = NewScene(second, third);
     std::vector<MdiStep> done;
-    for (int i = 0; i < 30; ++i) {
+    for (int i = 0; i < length; ++i) {
       const unsigned pick = rng() % (unsigned)(kMdiOps + (int)kWalkOps - (int)kBorderDrag);
       MdiStep s{(MdiOp)(pick < kMdiOps ? pick : pick - kMdiOps + (unsigned)kBorderDrag), (int)(rng() % kKinds),
                 (int)(rng() % 200), (int)(rng() % 150), (int)(rng() % 100)};
