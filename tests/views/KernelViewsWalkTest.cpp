@@ -72,6 +72,16 @@ struct Axis : CMC_AxisData {
   CMC_Setup* setup;
 };
 
+// A document whose motion program has a CAM table chosen, as the CAM editor shows one.
+class CCamDoc : public CMC_Document {
+ public:
+  CCamDoc() { m_bAutoDelete = FALSE; }
+  CMC_Setup* GetSetup() override { return setup; }
+  CMC_Motion* GetMotion() override { return motion; }
+  CMC_Setup* setup = nullptr;
+  CMC_Motion* motion = nullptr;
+};
+
 // A controller's document: its slaves are offered from the axes.
 class CControllerDoc : public CMC_Document {
  public:
@@ -98,9 +108,10 @@ enum WalkOp { kCaption = kMdiOpsWithDrags, kClickIn, kDoubleClickIn, kDragIn, kI
 
 struct Documents {
   SetupPtr setup, controller;
-  MotionPtr motion, controllerMotion;
+  MotionPtr motion, camMotion, controllerMotion;
   std::unique_ptr<CMC_SingleAxisLogger> logger;
   CDriveDoc drive;
+  CCamDoc cam;
   CControllerDoc ctrl;
   Axis ctrlAxis{"Ctrl", nullptr}, x{"X", nullptr}, y{"Y", nullptr};
   WORD tick = 0;
@@ -127,7 +138,9 @@ class KernelViewsScene : public MdiScene {
         RUNTIME_CLASS(CMC_MotionView), RUNTIME_CLASS(CMC_HomingProcsFolderView), RUNTIME_CLASS(CMC_InterruptsFolderView),
         RUNTIME_CLASS(CMC_FunctionsFolderView), RUNTIME_CLASS(CMC_ControllerAxisSelectionView),
         RUNTIME_CLASS(CMC_LoggerView)};
-    CDocument* doc = kind == kAxes ? (CDocument*)&m_d.ctrl : (CDocument*)&m_d.drive;
+    CDocument* doc = kind == kAxes                               ? (CDocument*)&m_d.ctrl
+                     : kind == kCamEditor || kind == kCamTables ? (CDocument*)&m_d.cam
+                                                                : (CDocument*)&m_d.drive;
     CCreateContext ctx;
     ctx.m_pNewViewClass = classes[kind];
     ctx.m_pCurrentDoc = doc;
@@ -206,14 +219,14 @@ void ChangeDocument(Documents& d, int which, int value) {
   switch (which % 5) {
     case 0: {
       // A CAM table's points, then the views that show tables.
-      CMC_CAMTables& tables = *d.motion->GetCAMTables();
+      CMC_CAMTables& tables = *d.camMotion->GetCAMTables();
       if (value % 4 == 0 && tables.GetCAMsCount() < 4) tables.AddNewSelCAM(("t" + std::to_string(value)).c_str());
       if (CMC_CAM* cam = tables.GetSelCAM(0)) {
         std::vector<LONG> points((size_t)(2 + value % 9));
         for (size_t i = 0; i < points.size(); ++i) points[i] = (LONG)(i * 11 + (size_t)value) % 97 - 40;
         cam->SetPoints(points.data(), (int)points.size());
       }
-      d.drive.UpdateAllViews(nullptr, CMC_CAMView::HINT_CAMS_CHANGED);
+      d.cam.UpdateAllViews(nullptr, CMC_CAMView::HINT_CAMS_CHANGED);
       break;
     }
     case 1: {
@@ -236,7 +249,10 @@ void ChangeDocument(Documents& d, int which, int value) {
       d.drive.UpdateAllViews(nullptr, CMemoryView::HINT_REFILL_MARKED);
       break;
     }
-    case 3: d.drive.UpdateAllViews(nullptr, CMC_HomingProcsFolderView::HINT_REFRESH); break;
+    case 3:
+      for (CDocument* doc : {(CDocument*)&d.drive, (CDocument*)&d.cam, (CDocument*)&d.ctrl})
+        doc->UpdateAllViews(nullptr, CMC_HomingProcsFolderView::HINT_REFRESH);
+      break;
     case 4: d.drive.UpdateAllViews(nullptr, CMC_Document::HINT_LOGGER_POINT_READ, d.logger.get()); break;
   }
 }
@@ -373,6 +389,14 @@ std::map<std::string, int> OffByFamily(KernelViewsScene& scene) {
   return off;
 }
 
+// Keys go to the active child, or to no child.
+bool FocusInActiveChild(const KernelViewsScene& scene) {
+  const HWND focus = ::GetFocus();
+  if (!focus || !::IsChild(scene.Workspace(), focus)) return true;
+  CMDIChildWnd* active = scene.m_main->MDIGetActive();
+  return active && (focus == active->m_hWnd || ::IsChild(active->m_hWnd, focus));
+}
+
 std::string Describe(const std::map<std::string, int>& off) {
   std::string s;
   for (const auto& [where, n] : off) s += where + " " + std::to_string(n) + " px; ";
@@ -398,7 +422,13 @@ class KernelViewsWalk : public SetupTest {
       e->m_strParameters = i % 3 ? "Time=5" : "~";
       d.motion->GetMain()->Add(e);
     }
-    d.motion->GetCAMTables()->AddNewSelCAM("c1");
+    d.camMotion.reset(CMC_Motion::Create(d.setup.get()));
+    ASSERT_TRUE(d.camMotion && d.camMotion->GetCAMTables()->AddNewSelCAM("c1"));
+    const LONG points[] = {5, -7, 12, 30, 8};
+    d.camMotion->GetCAMTables()->GetSelCAM(0)->SetPoints(points, 5);
+    d.camMotion->SetSelection(CMC_Motion::selCAM, 0);
+    d.cam.setup = d.setup.get();
+    d.cam.motion = d.camMotion.get();
     d.drive.setup = d.setup.get();
     d.drive.motion = d.motion.get();
     d.ctrl.setup = d.controller.get();
@@ -458,6 +488,7 @@ class KernelViewsWalk : public SetupTest {
     for (const MdiStep& s : steps) {
       Step(*scene, d, s);
       EXPECT_EQ("", Describe(OffByFamily(*scene))) << dravonix::test::Describe(steps);
+      EXPECT_TRUE(FocusInActiveChild(*scene)) << dravonix::test::Describe(steps);
     }
     scene.reset();
     d.drive.panels.CloseAllFrames();
@@ -482,6 +513,13 @@ TEST_F(KernelViewsWalk, FoundSequencesMatchAFullRepaint) {
       {kFunctions, kInterrupts,
        {{kFrameMin, 6, 170, 85, 75}, {kFrameSize, 1, 179, 46, 98}, {kBringToTop, 8, 95, 84, 36}, {kArrange, 8, 105, 3, 1},
         {kMove, 5, 7, 127, 22}, {kToTop, 5, 176, 32, 39}, {(MdiOp)kMode, 8, 93, 64, 63}, {kFrameRestore, 0, 0, 0, 0}}},
+      // A motion view sized by a cascade, behind the child in use: it leaves the focus there, and
+      // later shows its current cell framed when a click gives it the focus.
+      {kMotion, kMotion,
+       {{kMove, 7, 55, 70, 97}, {kClick, 2, 25, 133, 40}, {kBringToTop, 2, 169, 123, 41}, {(MdiOp)kClickIn, 2, 39, 3, 78},
+        {kFrameMin, 7, 15, 128, 32}, {kArrange, 7, 165, 6, 23}, {kFrameRestore, 7, 7, 19, 88},
+        {(MdiOp)kClickIn, 4, 181, 38, 16}}},
+      {kMemory, kMotion, {{(MdiOp)kClickIn, 0, 100, 60, 0}, {kActivate, 1, 0, 0, 0}, {kArrange, 0, 0, 0, 0}}},
   };
   for (const auto& c : cases) ExpectPicturesHold(c.second, c.third, c.steps);
 }
@@ -503,6 +541,8 @@ TEST_F(KernelViewsWalk, RandomWindowOperationsAndUpdatesMatchAFullRepaint) {
       done.push_back(s);
       Step(*scene, d, s);
       const auto off = OffByFamily(*scene);
+      ASSERT_TRUE(FocusInActiveChild(*scene)) << "seed " << seed << " round " << round << ": focus\n"
+                                              << dravonix::test::Describe(done);
       ASSERT_TRUE(off.empty()) << "seed " << seed << " round " << round << ", scene of " << kFamilies[second] << " and "
                                << kFamilies[third] << ": " << Describe(off) << "\n"
                                << dravonix::test::Describe(done);

@@ -533,7 +533,11 @@ void CMC_MotionView::FillGrid() {
 
 void CMC_MotionView::CloseActiveEditControl() {
   ROWCOL row = 0, col = 0;
-  if (GetCurrentCell(row, col)) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
+  // The focus stays where it is unless it was in the view: a view sized behind others, as a cascade
+  // sizes it, takes no input from the window the user works in.
+  const HWND focus = ::GetFocus();
+  const UINT stay = focus && (focus == m_hWnd || ::IsChild(m_hWnd, focus)) ? 0u : (UINT)GX_NOSETFOCUS;
+  if (GetCurrentCell(row, col)) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW | stay);
 }
 
 // ---- expand and collapse ------------------------------------------------------------------------------------
