@@ -103,9 +103,12 @@ const char* const kFamilies[kKinds] = {"panel",      "cam editor", "cam tables",
 
 // Beyond the frame operations: a press on a child's caption, a click anywhere in a child, a drag
 // inside it, a border inside its view dragged (a grid's row or column, a panel's gadget in design),
-// a number typed with Enter to the focus, a poll of the drive, a document change told to
+// a number typed with Enter to the focus, a press on a view's sideways bar or a drag of a thumb, a poll of the drive, a document change told to
 // the views, the panels switched between design and run.
-enum WalkOp { kCaption = kMdiOpsWithDrags, kClickIn, kDoubleClickIn, kDragIn, kInnerBorder, kType, kPoll, kChange, kMode, kWalkOps };
+enum WalkOp {
+  kCaption = kMdiOpsWithDrags, kClickIn, kDoubleClickIn, kDragIn, kInnerBorder, kType, kPoll, kChange, kMode, kBars,
+  kWalkOps
+};
 
 struct Documents {
   SetupPtr setup, controller;
@@ -333,6 +336,24 @@ void Step(KernelViewsScene& scene, Documents& d, const MdiStep& s) {
         break;
       }
       UiAutomation::Drag(view->m_hWnd, from, to);
+      break;
+    }
+    case kBars: {
+      // An arrow or the page beside the thumb of the sideways bar, or the up-down thumb dragged.
+      HWND child = StepChild(scene, s);
+      HWND view = child ? ::GetTopWindow(child) : nullptr;
+      if (!view) break;
+      RECT c;
+      ::GetClientRect(view, &c);
+      const LONG_PTR style = ::GetWindowLongPtr(view, GWL_STYLE);
+      const int bar = ::GetSystemMetrics(SM_CXVSCROLL), half = bar / 2;
+      if (s.b % 2 && (style & WS_HSCROLL)) {
+        const LONG at[] = {half, c.right - half, c.right / 3, 2 * c.right / 3};
+        UiAutomation::Click(view, POINT{at[s.c % 4], c.bottom + half});
+      } else if (style & WS_VSCROLL) {
+        const POINT from{c.right + half, bar + 2};
+        UiAutomation::Drag(view, from, POINT{from.x, from.y + s.d % 80});
+      }
       break;
     }
     case kType:
