@@ -19,6 +19,7 @@
 #include "motion/model/MC_Motion.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Clock.h"
+#include "plot/curves/Curve.h"
 #include "plot/curves/GraphFilter.h"
 #include "plot/curves/XYCurve.h"
 #include "platform/ui/DialogAutomation.h"
@@ -39,6 +40,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -257,7 +259,14 @@ void ChangeDocument(Documents& d, int which, int value) {
       for (CDocument* doc : {(CDocument*)&d.drive, (CDocument*)&d.cam, (CDocument*)&d.ctrl})
         doc->UpdateAllViews(nullptr, CMC_HomingProcsFolderView::HINT_REFRESH);
       break;
-    case 4: d.drive.UpdateAllViews(nullptr, CMC_Document::HINT_LOGGER_POINT_READ, d.logger.get()); break;
+    case 4:
+      // The logger's upload reads one more sample of each curve.
+      for (int i = 0; i < 3; ++i) {
+        CCurve* curve = d.logger->GetCurves().GetAt(i);
+        curve->SetUpperValid(std::min(curve->GetUpperValid() + 1, 59));
+      }
+      d.drive.UpdateAllViews(nullptr, CMC_Document::HINT_LOGGER_POINT_READ, d.logger.get());
+      break;
   }
 }
 
@@ -467,14 +476,22 @@ class KernelViewsWalk : public SetupTest {
     d.logger->ChangeMemBufferSettings(0x9000, 0x93FF);
     d.logger->AddVariable("APOS", 1);
     d.logger->AddVariable("IQ", 1);
-    const double ramp[] = {0, 1, 2, 3, 4, 5};
-    for (int i = 0; i < 3; ++i) d.logger->GetCurves().GetAt(i)->InitCurve("c", "", "", 0.0, 1.0, 1.0, 0.0, 6, ramp);
+    // Samples read up to the sixth: the rest come one per point read.
+    std::vector<double> samples[3];
+    for (int k = 0; k < 60; ++k)
+      samples[0].push_back(k), samples[1].push_back((k * 37) % 23 - 5.0), samples[2].push_back(k < 30 ? k : 60 - k);
+    for (int i = 0; i < 3; ++i) {
+      CCurve* curve = d.logger->GetCurves().GetAt(i);
+      curve->InitCurve("c", "", "", 0.0, 1.0, 1.0, 0.0, 60, samples[i].data());
+      curve->SetUpperValid(5);
+    }
     CGraphDocument& graph = d.logger->GetGraphDoc();
     graph.DeleteAll();
     for (int i = 0; i < 2; ++i) {
       auto* plot = new CGraphFilter;
       auto* xy = new CXYCurve;
       xy->m_nYCurve = 1 + i;
+      xy->m_crColor = i ? RGB(255, 255, 0) : RGB(0, 255, 0);
       plot->Add(xy);
       graph.Add(plot);
     }
@@ -496,6 +513,8 @@ class KernelViewsWalk : public SetupTest {
     StopOnlineDrive();
     // Programs before the setups they were made for.
     d.drive.logger = nullptr;
+    d.drive.setup = d.cam.setup = d.ctrl.setup = nullptr;
+    d.drive.motion = d.cam.motion = d.ctrl.motion = nullptr;
     d.logger.reset();
     d.motion.reset(), d.camMotion.reset(), d.controllerMotion.reset();
     d.setup.reset(), d.controller.reset();
