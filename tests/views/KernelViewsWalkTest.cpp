@@ -1,7 +1,7 @@
 // The kernel's own views in MDI children of a host's frame, several at once and some twice on one
 // document, walked through what users do to windows and through the views' own updates (a running
 // panel polled, the document changed as the kernel tells its views): each step's picture holds
-// against a full repaint. WALK_SEED and WALK_RUNS give other walks for local runs.
+// against a full repaint. WALK_SEED, WALK_RUNS and WALK_STEPS give other walks for local runs.
 #include "kernel/document/MC_Document.h"
 #include "kernel/setup/MC_AxisData.h"
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
@@ -75,20 +75,11 @@ struct Axis : CMC_AxisData {
   CMC_Setup* setup;
 };
 
-// A document whose motion program has a CAM table chosen, as the CAM editor shows one.
-class CCamDoc : public CMC_Document {
+// A program's document: a controller's offers its slaves from the axes; another has a CAM table
+// chosen, as the CAM editor shows one.
+class CProgramDoc : public CMC_Document {
  public:
-  CCamDoc() { m_bAutoDelete = FALSE; }
-  CMC_Setup* GetSetup() override { return setup; }
-  CMC_Motion* GetMotion() override { return motion; }
-  CMC_Setup* setup = nullptr;
-  CMC_Motion* motion = nullptr;
-};
-
-// A controller's document: its slaves are offered from the axes.
-class CControllerDoc : public CMC_Document {
- public:
-  CControllerDoc() { m_bAutoDelete = FALSE; }
+  CProgramDoc() { m_bAutoDelete = FALSE; }
   CMC_Setup* GetSetup() override { return setup; }
   CMC_Motion* GetMotion() override { return motion; }
   int GetAxisCount() override { return (int)axes.size(); }
@@ -105,8 +96,8 @@ const char* const kFamilies[kKinds] = {"panel",      "cam editor", "cam tables",
 
 // Beyond the frame operations: a press on a child's caption, a click anywhere in a child, a drag
 // inside it, a border inside its view dragged (a grid's row or column, a panel's gadget in design),
-// a number typed with Enter to the focus, a press on a view's sideways bar or a drag of a thumb, a poll of the drive, a document change told to
-// the views, the panels switched between design and run.
+// a number typed with Enter to the focus, a press on a view's sideways bar or a drag of a thumb, a
+// poll of the drive, a document change told to the views, the panels switched between design and run.
 enum WalkOp {
   kCaption = kMdiOpsWithDrags, kClickIn, kDoubleClickIn, kDragIn, kInnerBorder, kType, kPoll, kChange, kMode, kBars,
   kWalkOps
@@ -117,8 +108,7 @@ struct Documents {
   MotionPtr motion, camMotion, controllerMotion;
   std::unique_ptr<CMC_SingleAxisLogger> logger;
   CDriveDoc drive;
-  CCamDoc cam;
-  CControllerDoc ctrl;
+  CProgramDoc cam, ctrl;
   Axis ctrlAxis{"Ctrl", nullptr}, x{"X", nullptr}, y{"Y", nullptr};
   WORD tick = 0;
 };
@@ -166,30 +156,18 @@ class KernelViewsScene : public MdiScene {
     if (index == panels.m_aPanels.GetSize()) {
       if (index >= 2) return nullptr;
       auto* panel = new CControlPanelItemArray(index ? "Second" : "First");
-      auto add = [&](CControlPanelItem* item, CRect at) {
-        item->m_rect = at;
+      auto add = [&](auto* item, int x, int y) {
+        item->m_rect = CRect(x, y, 0, 0);
         panel->Add(item);
+        return item;
       };
-      auto* slider = new CControlPanelSliderItem;
-      slider->m_var.m_strName = "int@0x8300";
-      slider->m_var.m_dMax = 1000;
-      add(slider, CRect(10, 10, 0, 0));
-      auto* gauge = new CControlPanelGaugeItem;
-      gauge->m_var.m_strName = "int@0x8300";
-      gauge->m_var.m_dMax = 1000;
-      add(gauge, CRect(10, 110, 0, 0));
-      auto* scope = new CControlPanelScopeItem;
-      scope->m_var.m_strName = "int@0x8302";
-      add(scope, CRect(200, 10, 0, 0));
-      auto* show = new CControlPanelShowVarItem;
-      show->m_var.m_strName = "int@0x8302";
-      add(show, CRect(200, 200, 0, 0));
-      auto* out = new CControlPanelOutputItem;
-      out->m_nPort = 2;
-      add(out, CRect(10, 250, 0, 0));
-      auto* in = new CControlPanelInputItem;
-      in->m_nPort = 3;
-      add(in, CRect(120, 250, 0, 0));
+      CControlPanelVar* words[] = {&add(new CControlPanelSliderItem, 10, 10)->m_var,
+                                   &add(new CControlPanelGaugeItem, 10, 110)->m_var};
+      for (CControlPanelVar* v : words) v->m_strName = "int@0x8300", v->m_dMax = 1000;
+      add(new CControlPanelScopeItem, 200, 10)->m_var.m_strName = "int@0x8302";
+      add(new CControlPanelShowVarItem, 200, 200)->m_var.m_strName = "int@0x8302";
+      add(new CControlPanelOutputItem, 10, 250)->m_nPort = 2;
+      add(new CControlPanelInputItem, 120, 250)->m_nPort = 3;
       panels.m_aPanels.Add(panel);
     }
     CControlPanelItemArray* panel = panels.m_aPanels[index];
