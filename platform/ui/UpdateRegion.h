@@ -12,7 +12,13 @@ class CUpdateRegion {
   const std::vector<CRect>& Rects() const { return m_rects; }
   CRect GetBounds() const;
 
+  // Collapses to the bounds when it splinters: right for what is to be painted again, which may grow.
   void Add(const RECT& r);
+  // For a rectangle that overlaps none of the region's: never collapsed, for regions that must not grow
+  // (what a window shows, what a scroll may move).
+  void AddDisjoint(const RECT& r) {
+    if (r.left < r.right && r.top < r.bottom) m_rects.emplace_back(r);
+  }
   void Subtract(const RECT& r);
   void Add(const CUpdateRegion& other);
   void Subtract(const CUpdateRegion& other);

@@ -516,10 +516,11 @@ Shown ShownNow(HWND h) {
   if (visible.empty()) return s;
   s.window = WindowDrawOrigin(h, DrawArea::Window);
   s.clientAt = WindowDrawOrigin(h, DrawArea::Client);
+  // Exact: what it showed before is subtracted from what it shows now.
   for (const RECT& r : visible) {
     CRect at(r);
     at.OffsetRect(s.window.x, s.window.y);
-    s.frame.Add(at);
+    s.frame.AddDisjoint(at);
   }
   const CRect client(CPoint(s.clientAt), s.clientSize);
   s.client = s.frame;
@@ -1973,12 +1974,14 @@ CUpdateRegion ShownForScroll(HWND h, const CUpdateRegion& region, const std::vec
   std::vector<RECT> visible;
   WindowDrawVisible(h, DrawArea::Window, visible);
   CUpdateRegion shown;
+  // Exact: a scroll moves no pixel the window does not show.
   for (const RECT& v : visible) {
     CRect at(v);
     at.OffsetRect(-h->rcClient.left, -h->rcClient.top);
-    CUpdateRegion piece = region;
-    piece.IntersectWith(at);
-    shown.Add(piece);
+    for (const CRect& r : region.Rects()) {
+      CRect piece;
+      if (piece.IntersectRect(&r, &at)) shown.AddDisjoint(piece);
+    }
   }
   for (HWND c : h->children)
     if ((c->style & WS_VISIBLE) && std::find(along.begin(), along.end(), c) == along.end()) shown.Subtract(c->rcWindow);

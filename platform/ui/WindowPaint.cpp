@@ -245,13 +245,14 @@ void WindowDrawVisible(HWND hwnd, DrawArea area, std::vector<RECT>& visible) {
       if (c->style & WS_VISIBLE) vis.Subtract(c->rcWindow);
   }
   if (area == DrawArea::Paint) {
-    CUpdateRegion upd = hwnd->update;
+    // Pieces of two regions of disjoint rectangles are disjoint: kept as they are, a splintered update
+    // never paints beyond what shows.
     CUpdateRegion out;
-    for (const CRect& r : vis.Rects()) {
-      CUpdateRegion piece = upd;
-      piece.IntersectWith(r);
-      out.Add(piece);
-    }
+    for (const CRect& r : vis.Rects())
+      for (const CRect& u : hwnd->update.Rects()) {
+        CRect piece;
+        if (piece.IntersectRect(&r, &u)) out.AddDisjoint(piece);
+      }
     vis = out;
   }
   (void)ro;

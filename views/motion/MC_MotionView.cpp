@@ -470,6 +470,9 @@ void CMC_MotionView::EndBatch(DWORD nFirstRow) {
   --m_nLockUpdate;
   FreeObjectCache();
   RedrawRowCol(nFirstRow, 0, GetRowCount(), 1);
+  // The rows went in without their redraw: the bars follow them now, not at a paint that may never
+  // come while the rows lie under other windows.
+  RefreshScrollBars(FALSE, TRUE);
 }
 
 DWORD CMC_MotionView::CountVisibleRows(CMC_MotionGroup* pGroup) {
@@ -530,7 +533,11 @@ void CMC_MotionView::FillGrid() {
 
 void CMC_MotionView::CloseActiveEditControl() {
   ROWCOL row = 0, col = 0;
-  if (GetCurrentCell(row, col)) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW);
+  // The focus stays where it is unless it was in the view: a view sized behind others, as a cascade
+  // sizes it, takes no input from the window the user works in.
+  const HWND focus = ::GetFocus();
+  const UINT stay = focus && (focus == m_hWnd || ::IsChild(m_hWnd, focus)) ? 0u : (UINT)GX_NOSETFOCUS;
+  if (GetCurrentCell(row, col)) SetCurrentCell(row, col, GX_UPDATENOW | GX_SCROLLINVIEW | stay);
 }
 
 // ---- expand and collapse ------------------------------------------------------------------------------------
