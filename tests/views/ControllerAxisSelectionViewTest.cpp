@@ -1,5 +1,4 @@
 // The controller's slave slots: lines, which axes are offered, the selections kept across changes.
-#include "kernel/setup/MC_AxisData.h"
 #include "kernel/document/MC_Document.h"
 #include "motion/model/MC_Motion.h"
 #include "platform/core/Clock.h"
@@ -8,6 +7,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/kernel/SetupTestSupport.h"
 #include "tests/motion/MotionPtr.h"
+#include "tests/support/NamedAxis.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/MdiViewHost.h"
 #include "tests/views/FolderHostDoc.h"
@@ -20,13 +20,7 @@ namespace {
 
 using V = CMC_ControllerAxisSelectionView;
 
-struct Axis : CMC_AxisData {
-  Axis(const char* n, CMC_Setup* s) : name(n), setup(s) {}
-  const char* GetName() override { return name; }
-  CMC_Setup* GetSetup() override { return setup; }
-  const char* name;
-  CMC_Setup* setup;
-};
+using Axis = dravonix::test::NamedAxis;
 
 class CHostDoc : public CFolderHostDoc {
  public:

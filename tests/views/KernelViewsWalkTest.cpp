@@ -3,7 +3,6 @@
 // panel polled, the document changed as the kernel tells its views): each step's picture holds
 // against a full repaint. WALK_SEED, WALK_RUNS and WALK_STEPS give other walks for local runs.
 #include "kernel/document/MC_Document.h"
-#include "kernel/setup/MC_AxisData.h"
 #include "monitor/gadgets/ControlPanelGaugeItem.h"
 #include "monitor/gadgets/ControlPanelPortItems.h"
 #include "monitor/gadgets/ControlPanelScopeItems.h"
@@ -28,6 +27,7 @@
 #include "tests/motion/MotionPtr.h"
 #include "tests/support/MdiScene.h"
 #include "tests/support/SimulatedDrive.h"
+#include "tests/support/NamedAxis.h"
 #include "tests/support/TestKernel.h"
 #include "views/cam/MC_CAMTablesView.h"
 #include "views/cam/MC_CAMView.h"
@@ -67,13 +67,7 @@ class CDriveDoc : public CMC_Document {
   CMC_ControlPanel panels;
 };
 
-struct Axis : CMC_AxisData {
-  Axis(const char* n, CMC_Setup* s) : name(n), setup(s) {}
-  const char* GetName() override { return name; }
-  CMC_Setup* GetSetup() override { return setup; }
-  const char* name;
-  CMC_Setup* setup;
-};
+using Axis = dravonix::test::NamedAxis;
 
 // A program's document: a controller's offers its slaves from the axes; another has a CAM table
 // chosen, as the CAM editor shows one.
