@@ -46,8 +46,9 @@ class MdiScene {
   HWND m_hMain;
 };
 
-// a picks the child (or the kind of a new one), b, c, d the place.
-enum MdiOp {
+// a picks the child (or the kind of a new one), b, c, d the place. Walks add operations of their own
+// after these, so any int is an operation.
+enum MdiOp : int {
   kShowHide, kMove, kDestroy, kCreate, kMinimize, kRestore, kMaximize, kFrameMin, kFrameRestore, kFrameSize,
   kArrange, kActivate, kToTop, kBringToTop, kNext, kClick, kKey, kScrollBar, kScrollKey, kWheel, kMdiOps,
   // Walked only when asked for: a child's right or bottom border, or its corner, dragged by the mouse.
