@@ -91,10 +91,12 @@ const char* const kFamilies[kKinds] = {"panel",      "cam editor", "cam tables",
 // Beyond the frame operations: a press on a child's caption, a click anywhere in a child, a drag
 // inside it, a border inside its view dragged (a grid's row or column, a panel's gadget in design),
 // a number typed with Enter to the focus, a press on a view's sideways bar or a drag of a thumb, a
-// poll of the drive, a document change told to the views, the panels switched between design and run.
+// poll of the drive, a document change told to the views, the panels switched between design and run,
+// keys to the focused view, an edit typed into one of two views of a document, the frame made small
+// over a maximized child and back.
 enum WalkOp {
   kCaption = kMdiOpsWithDrags, kClickIn, kDoubleClickIn, kDragIn, kInnerBorder, kType, kPoll, kChange, kMode, kBars,
-  kWalkOps
+  kKeys, kEditTwin, kSmallFrame, kWalkOps
 };
 
 struct Documents {
@@ -171,6 +173,12 @@ class KernelViewsScene : public MdiScene {
     UiAutomation::Pump();
     m_family[panel->m_pFrame->m_hWnd] = kPanel;
     return panel->m_pFrame->m_hWnd;
+  }
+  // Another child of the same family, on the same document.
+  HWND Twin(HWND child) const {
+    for (HWND h : Children())
+      if (h != child && Family(h) >= 0 && Family(h) == Family(child)) return h;
+    return nullptr;
   }
   // The family of a child's view.
   int Family(HWND child) const {
@@ -255,6 +263,63 @@ void SwitchMode(Documents& d) {
     CMC_ControlPanel::ms_bStarted = 1;
     d.drive.panels.BuildMemoryArray(&d.drive);
     d.drive.UpdateAllViews(nullptr, CMC_ControlPanelView::HINT_PANELS_STARTED);
+  }
+}
+
+// What a user's edit may change in each document, to see that its modified mark follows.
+std::string Contents(CDocument& doc, Documents& d) {
+  std::string out;
+  auto elems = [&](CMC_Motion* m) {
+    if (!m) return;
+    CMC_MotionGroup* g = m->GetMain();
+    for (INT_PTR i = 0; i < g->GetSize(); ++i)
+      if (auto* e = dynamic_cast<CMC_MotionElem*>(g->GetAt(i)))
+        out += std::string(e->m_strType) + "(" + std::string(e->m_strParameters) + std::to_string(e->m_bEnabled) + ")";
+    out += ";";
+  };
+  if (&doc == &d.drive) {
+    elems(d.motion.get());
+    for (INT_PTR p = 0; p < d.drive.panels.m_aPanels.GetSize(); ++p) {
+      CControlPanelItemArray* panel = d.drive.panels.m_aPanels[p];
+      for (INT_PTR i = 0; i < panel->GetSize(); ++i) {
+        const CRect& r = panel->GetAt(i)->m_rect;
+        out += std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.Width()) + "," +
+               std::to_string(r.Height()) + ";";
+      }
+    }
+  } else if (&doc == &d.cam) {
+    elems(d.camMotion.get());
+    CMC_CAMTables& tables = *d.camMotion->GetCAMTables();
+    for (int t = 0; t < tables.GetCAMsCount(); ++t)
+      if (CMC_CAM* cam = tables.GetSelCAM(t))
+        for (int i = 0; i < cam->GetPointsCount(); ++i) out += std::to_string(cam->GetPoint(i)) + ",";
+  } else {
+    elems(d.controllerMotion.get());
+  }
+  return out;
+}
+
+// A key as a user gives it to the focus: `which` picks it, `mods` its Ctrl and Shift.
+void KeyToFocus(int which, int mods, int value) {
+  static const UINT moves[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_PRIOR, VK_NEXT, VK_HOME, VK_END};
+  const UINT m = (mods % 2 ? (UINT)UiAutomation::kControl : 0u) | (mods / 2 % 2 ? (UINT)UiAutomation::kShift : 0u);
+  switch (which % 13) {
+    case 8: UiAutomation::PressKey(VK_DELETE); break;
+    case 9: UiAutomation::PressKey(VK_BACK); break;
+    case 10: UiAutomation::PressKey(VK_F2); break;
+    case 11: {
+      static const UINT ends[] = {VK_RETURN, VK_TAB, VK_ESCAPE};
+      UiAutomation::TypeText(std::to_string(value).c_str());
+      UiAutomation::PressKey(ends[mods % 3]);
+      break;
+    }
+    case 12:
+      // The view's menu, if it has one, left unchosen.
+      UiAutomation::PressKey(VK_F10, UiAutomation::kShift);
+      UiAutomation::Pump();
+      UiAutomation::PressKey(VK_ESCAPE);
+      break;
+    default: UiAutomation::PressKey(moves[which % 13], m); break;
   }
 }
 
@@ -349,6 +414,45 @@ void Step(KernelViewsScene& scene, Documents& d, const MdiStep& s) {
       else if (HWND child = StepChild(scene, s)) ::MoveWindow(child, place.left, place.top, place.Width(), place.Height(), TRUE);
       break;
     }
+    case kKeys: KeyToFocus(s.b, s.c, s.d); break;
+    case kEditTwin: {
+      // A child whose document another child shows too (the other made if none is): a cell picked
+      // by a click, a value typed into it and ended.
+      HWND child = StepChild(scene, s);
+      if (!child || scene.Family(child) < 0) break;
+      if (!scene.Twin(child) && scene.Children().size() < 5) {
+        scene.AddChild(scene.Family(child), CRect(s.c, s.b / 2, s.c + 260, s.b / 2 + 200));
+        break;
+      }
+      CWnd* view = CWnd::FromHandle(::GetTopWindow(child));
+      if (auto* grid = dynamic_cast<CGXGridView*>(view)) {
+        // A cell of those shown, not a header.
+        const CRect r = grid->CalcRectFromRowCol(grid->GetTopRow() + (ROWCOL)(s.c % 4), grid->GetLeftCol() + (ROWCOL)(s.b % 4));
+        UiAutomation::Click(grid->m_hWnd, r.CenterPoint());
+      } else {
+        CRect c;
+        ::GetClientRect(child, &c);
+        UiAutomation::Click(child, POINT{c.Width() * s.b / 200, c.Height() * s.c / 150});
+      }
+      if (s.d % 3 == 0) UiAutomation::PressKey(VK_F2);
+      UiAutomation::TypeText(std::to_string(s.d * 7 % 100).c_str());
+      UiAutomation::PressKey(s.d % 3 == 2 ? VK_TAB : VK_RETURN);
+      break;
+    }
+    case kSmallFrame: {
+      // A maximized child in a frame too small to show its view whole; the next time, both restored.
+      RECT f;
+      ::GetWindowRect(scene.MainWnd(), &f);
+      HWND child = StepChild(scene, s);
+      if (f.right - f.left < 400) {
+        ::SetWindowPos(scene.MainWnd(), nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
+        if (child) ::ShowWindow(child, SW_RESTORE);
+      } else {
+        if (child) ::ShowWindow(child, SW_MAXIMIZE);
+        ::SetWindowPos(scene.MainWnd(), nullptr, 0, 0, 160 + s.b, 120 + s.c, SWP_NOMOVE | SWP_NOZORDER);
+      }
+      break;
+    }
     case kPoll: PollDrive(d, ++d.tick); break;
     case kChange: ChangeDocument(d, s.b, ++d.tick); break;
     case kMode: SwitchMode(d); break;
@@ -391,6 +495,31 @@ std::map<std::string, int> OffByFamily(KernelViewsScene& scene) {
     ++off[where];
   }
   return off;
+}
+
+// A user's keys that change a document leave it marked modified; `before` its contents before them,
+// when it was unmarked. Names the documents whose mark did not follow.
+std::string UnmarkedEdits(Documents& d, const std::vector<std::string>& before) {
+  CDocument* docs[] = {&d.drive, &d.cam, &d.ctrl};
+  std::string out;
+  for (size_t i = 0; i < 3; ++i)
+    if (!before[i].empty() && !docs[i]->IsModified() && Contents(*docs[i], d) + "|" != before[i])
+      out += std::string(i == 0 ? "drive" : i == 1 ? "cam" : "controller") + " changed, not marked modified; ";
+  return out;
+}
+
+// Each document's contents, its mark taken off as a save does; empty for steps that are not a user's keys.
+std::vector<std::string> UnmarkForEdit(const KernelViewsScene& scene, Documents& d, const MdiStep& s) {
+  std::vector<std::string> out(3);
+  const int op = (int)s.op;
+  HWND child = StepChild(scene, s);
+  if (op != kKeys && op != kType && !(op == kEditTwin && child && scene.Twin(child))) return out;
+  CDocument* docs[] = {&d.drive, &d.cam, &d.ctrl};
+  for (size_t i = 0; i < 3; ++i) {
+    docs[i]->SetModifiedFlag(FALSE);
+    out[i] = Contents(*docs[i], d) + "|";
+  }
+  return out;
 }
 
 // A step that moves the focus moves it to the active child, or to no child; unless a value refused
@@ -510,8 +639,10 @@ class KernelViewsWalk : public SetupTest {
     auto scene = NewScene(second, third);
     for (const MdiStep& s : steps) {
       const HWND focus = ::GetFocus();
+      const auto contents = UnmarkForEdit(*scene, d, s);
       Step(*scene, d, s);
       EXPECT_EQ("", Describe(OffByFamily(*scene))) << dravonix::test::Describe(steps);
+      EXPECT_EQ("", UnmarkedEdits(d, contents)) << dravonix::test::Describe(steps);
       EXPECT_TRUE(FocusInActiveChild(*scene, focus)) << dravonix::test::Describe(steps);
     }
     scene.reset();
@@ -566,8 +697,11 @@ TEST_F(KernelViewsWalk, RandomWindowOperationsAndUpdatesMatchAFullRepaint) {
       if (s.op == kCreate && scene->Children().size() >= 5) s.op = kArrange;
       done.push_back(s);
       const HWND focus = ::GetFocus();
+      const auto contents = UnmarkForEdit(*scene, d, s);
       Step(*scene, d, s);
       const auto off = OffByFamily(*scene);
+      const std::string unmarked = UnmarkedEdits(d, contents);
+      ASSERT_EQ("", unmarked) << "seed " << seed << " round " << round << "\n" << dravonix::test::Describe(done);
       ASSERT_TRUE(FocusInActiveChild(*scene, focus)) << "seed " << seed << " round " << round << ", scene of "
                                               << kFamilies[second] << " and " << kFamilies[third] << ": focus\n"
                                               << dravonix::test::Describe(done);
