@@ -426,9 +426,17 @@ void Step(KernelViewsScene& scene, Documents& d, const MdiStep& s) {
         const CRect r = grid->CalcRectFromRowCol(grid->GetTopRow() + (ROWCOL)(s.c % 4), grid->GetLeftCol() + (ROWCOL)(s.b % 4));
         UiAutomation::Click(grid->m_hWnd, r.CenterPoint());
       } else {
+        // One of the form's fields shown, or a point of the view.
+        std::vector<HWND> fields;
+        for (HWND h = view ? ::GetTopWindow(view->m_hWnd) : nullptr; h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+          char name[16] = "";
+          ::GetClassName(h, name, sizeof name);
+          if (::IsWindowVisible(h) && ::IsWindowEnabled(h) && std::string(name) == "Edit") fields.push_back(h);
+        }
         CRect c;
-        ::GetClientRect(child, &c);
-        UiAutomation::Click(child, POINT{c.Width() * s.b / 200, c.Height() * s.c / 150});
+        ::GetClientRect(fields.empty() ? child : fields[(size_t)s.b % fields.size()], &c);
+        UiAutomation::Click(fields.empty() ? child : fields[(size_t)s.b % fields.size()],
+                            fields.empty() ? POINT{c.Width() * s.b / 200, c.Height() * s.c / 150} : c.CenterPoint());
       }
       UiAutomation::PressKey(VK_F2);
       UiAutomation::TypeText(std::to_string(s.d * 7 % 100).c_str());
