@@ -38,6 +38,19 @@ void CDataExchange::Fail() {
       // Through the dialog manager, so the dialog remembers where its focus is.
       if (::IsWindow(dlg)) ::SendMessage(dlg, WM_NEXTDLGCTL, (WPARAM)h, TRUE);
       if (::GetFocus() != h) ::SetFocus(h);
+      // The field keeps the focus to take a value it can hold: in an MDI child the user left for
+      // another, the field's child comes back to the front, or keys would go to a child not active.
+      for (HWND c = dlg; c && ::GetParent(c); c = ::GetParent(c)) {
+        char name[16] = "";
+        HWND client = ::GetParent(c);
+        ::GetClassName(client, name, sizeof name);
+        if (std::string(name) != "MDIClient") continue;
+        if ((HWND)::SendMessage(client, WM_MDIGETACTIVE, 0, 0) != c) {
+          ::SendMessage(client, WM_MDIACTIVATE, (WPARAM)c, 0);
+          if (::GetFocus() != h) ::SetFocus(h);
+        }
+        break;
+      }
       if (m_bEditLastControl) ::SendMessage(h, EM_SETSEL, 0, -1);
     }
   }

@@ -687,6 +687,11 @@ TEST_F(KernelViewsWalk, FoundSequencesMatchAFullRepaint) {
         {kFrameMin, 7, 15, 128, 32}, {kArrange, 7, 165, 6, 23}, {kFrameRestore, 7, 7, 19, 88},
         {(MdiOp)kClickIn, 4, 181, 38, 16}}},
       {kMemory, kMotion, {{(MdiOp)kClickIn, 0, 100, 60, 0}, {kActivate, 1, 0, 0, 0}, {kArrange, 0, 0, 0, 0}}},
+      // A CAM editor's field refuses a value while the user drags another child's border: the field
+      // keeps the focus and its child comes back active, so the next keys go to the child in front.
+      {kInterrupts, kCamEditor,
+       {{kArrange, 3, 95, 20, 62}, {(MdiOp)kType, 0, 104, 130, 6}, {(MdiOp)kType, 9, 30, 110, 82},
+        {kBorderDrag, 5, 110, 64, 81}, {(MdiOp)kType, 0, 1, 54, 52}}},
   };
   for (const auto& c : cases) ExpectPicturesHold(c.second, c.third, c.steps);
 }
