@@ -341,6 +341,13 @@ void MdiActivate(HWND client, HWND child) {
   HWND old = MdiActive(client);
   HWND closing = (HWND)GetProp(client, kClosingProp);
   if (old && !IsWindow(old)) old = nullptr;
+  // A field of the active child has just refused to let the focus go: it keeps it, its child
+  // stays in front, and the one asked for waits behind it.
+  const HWND refused = ui::FocusRefusedInThisAction();
+  if (refused && child && old && child != old && IsWindowVisible(old) && IsChild(old, refused)) {
+    if (IsWindow(child)) SetWindowPos(child, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return;
+  }
   const bool zoom = (closing && IsZoomed(closing)) || (old && old != child && IsZoomed(old));
   if (old != child) SetProp(client, kActiveProp, child);
   if (child && old != child) SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -339,6 +339,7 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
             q->posted.pop_front();
           else
             q->posted.erase(it);
+          ++q->actions;
         }
         return true;
       }
@@ -363,7 +364,10 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
           if (msg->message == WM_KEYDOWN) msg->message = WM_SYSKEYDOWN;
           else if (msg->message == WM_KEYUP) msg->message = WM_SYSKEYUP;
         }
-        if (remove) q->input.erase(it);
+        if (remove) {
+          q->input.erase(it);
+          ++q->actions;
+        }
         gotInput = true;
         break;
       }
@@ -382,7 +386,10 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
       for (Timer& t : q->timers) {
         if (!t.pending || !HwndMatches(hwnd, t.hwnd)) continue;
         *msg = MSG{t.hwnd, WM_TIMER, t.id, (LPARAM)t.proc, GetTickCount(), CursorPosition()};
-        if (remove) t.pending = false;
+        if (remove) {
+          t.pending = false;
+          ++q->actions;
+        }
         return true;
       }
     }
@@ -455,6 +462,7 @@ BOOL GetMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
       return msg->message == WM_QUIT ? FALSE : TRUE;
     }
     if (hwnd && hwnd != (HWND)-1 && !IsWindow(hwnd)) return -1;
+    ++q->actions;  // idle: what was under way is done
     Wait(q, seen);
   }
 }
@@ -471,6 +479,7 @@ int UiGetMessageTimeout(LPMSG msg, DWORD realMs) {
     }
     auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return -1;
+    ++q->actions;
     Wait(q, seen, (DWORD)std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1);
   }
 }
@@ -688,8 +697,9 @@ int PumpMessages() {
     }
     if (any) idle = 0;
     if (g_pumpHooks.idle && idle < 1000 && g_pumpHooks.idle(idle++)) continue;
-    if (!HasWork(q)) return dispatched;
+    if (!HasWork(q)) break;
   }
+  ++q->actions;  // idle: what was under way is done
   return dispatched;
 }
 

@@ -98,6 +98,9 @@ void CView::OnUpdate(CView*, LPARAM, CObject*) { Invalidate(TRUE); }
 void CView::OnActivateView(BOOL bActivate, CView*, CView*) {
   if (bActivate && GetSafeHwnd()) {
     CWnd* top = GetTopLevelParent();
+    // Not from a field elsewhere that has just refused to let the focus go.
+    const HWND refused = ui::FocusRefusedInThisAction();
+    if (refused && refused != m_hWnd && !::IsChild(m_hWnd, refused)) return;
     if (top && ::GetActiveWindow() == top->GetSafeHwnd()) SetFocus();
   }
 }

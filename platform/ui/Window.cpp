@@ -1750,8 +1750,16 @@ HWND SetFocus(HWND hwnd) {
   // The focus moves first, so a kill-focus handler's GetFocus() names the window gaining it.
   q->focus = hwnd;
   if (old && IsWindow(old)) {
+    const unsigned mark = ModeCancelsOver(old);
     Deliver(old, WM_KILLFOCUS, (WPARAM)hwnd, 0);
-    if (q->focus != hwnd) return old;  // the handler moved the focus itself
+    if (q->focus != hwnd) {
+      // The handler moved the focus itself; back to the window losing it, with a box, is a refusal.
+      if (q->focus == old && ModeCancelsOver(old) != mark) {
+        q->refusedFocus = old;
+        q->refusedIn = q->actions;
+      }
+      return old;
+    }
   }
   if (hwnd && !IsWindow(hwnd)) hwnd = q->focus = nullptr;
   if (hwnd) Deliver(hwnd, WM_SETFOCUS, (WPARAM)(old && IsWindow(old) ? old : nullptr), 0);
@@ -1759,6 +1767,12 @@ HWND SetFocus(HWND hwnd) {
 }
 
 HWND GetFocus() { return CurrentQueue()->focus; }
+
+HWND ui::FocusRefusedInThisAction() {
+  ThreadQueue* q = CurrentQueue();
+  HWND f = q->refusedFocus;
+  return f && q->refusedIn == q->actions && q->focus == f && IsWindow(f) ? f : nullptr;
+}
 
 namespace {
 std::atomic<HWND> g_foreground{nullptr};

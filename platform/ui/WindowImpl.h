@@ -106,6 +106,12 @@ struct ThreadQueue {
   ClickMemory lastClick;
   MSG lastMsg{};
   int sendDepth = 0;  // sent messages from other threads being processed
+  // What the user or the host does, one at a time: a message read from the queue, or the work done
+  // between two idle moments of the thread.
+  unsigned actions = 0;
+  // The window that took the focus back with a box as it lost it, and in which action.
+  HWND refusedFocus = nullptr;
+  unsigned refusedIn = 0;
   void* threadObject = nullptr;  // the framework's CWinThread of this thread
 };
 
@@ -223,6 +229,10 @@ void MdiChildHidden(HWND child);
 void CancelMode(HWND h);
 // The cancels the window and its ancestors have heard so far.
 unsigned ModeCancelsOver(HWND h);
+// The window that refused to give up the focus (a box told why) in the action under way and still
+// holds it; null when none did. What the action would do next to take the focus away again is not
+// done: one box for one thing the user or the host did.
+HWND FocusRefusedInThisAction();
 // Drops the mouse input waiting in the queue for `top` or its descendants (the owner of a modal box,
 // disabled while the box is up). The key state still follows the buttons dropped.
 void DropMouseInputOver(ThreadQueue* q, HWND top);

@@ -21,12 +21,15 @@ class MdiViewHost {
     if (::IsWindow(m_hMain)) ::DestroyWindow(m_hMain);
   }
   // A child at `r` of the workspace showing a new view of the class on the document; null on failure.
-  CMDIChildWnd* Open(CRuntimeClass* viewClass, CDocument* doc, const CRect& r = CRect(0, 0, 440, 320)) {
+  // `hidden`: made hidden and shown by its initial update, as a document template's frame is.
+  CMDIChildWnd* Open(CRuntimeClass* viewClass, CDocument* doc, const CRect& r = CRect(0, 0, 440, 320),
+                     bool hidden = false) {
     CCreateContext ctx;
     ctx.m_pNewViewClass = viewClass;
     ctx.m_pCurrentDoc = doc;
     auto* child = new CMDIChildWnd;
-    if (!child->Create(nullptr, "child", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, r, m_main, &ctx)) return nullptr;
+    const DWORD style = WS_CHILD | WS_OVERLAPPEDWINDOW | (hidden ? 0 : WS_VISIBLE);
+    if (!child->Create(nullptr, "child", style, r, m_main, &ctx)) return nullptr;
     child->InitialUpdateFrame(doc, TRUE);
     UiAutomation::Pump();
     return child;

@@ -636,3 +636,63 @@ TEST_F(CamEditorTest, RoutesOutOfATypedValue) {
   host.Close();
   Clock::UseRealTime();
 }
+
+// A value typed, then a child opened or activated by the host or the user, or the editor closed: a
+// refused value is told once for each, and keeps the focus, its text and its child in front (unless
+// the host closes it); an accepted one is taken as on a Tab.
+TEST_F(CamEditorTest, ARefusedValueIsToldOncePerAction) {
+  Clock::UseVirtualTime();
+  namespace UA = UiAutomation;
+  enum Route { kOpen, kOpenHidden, kActivate, kCtrlF6, kCaption, kCtrlF4, kHostCloses };
+  const struct {
+    int id;
+    const char* typed;
+    Route route;  // kOpenHidden: made hidden and shown by its initial update, as a template's frame
+    std::string expected;  // boxes | active child, focus | field | master step | modified
+  } rows[] = {
+      {14022, "8", kOpen, "1 | editor 14022 | 8 | 100 2 | 0"},
+      {14022, "8", kOpenHidden, "1 | editor 14022 | 8 | 100 2 | 0"},
+      {14021, "abc", kOpenHidden, "1 | editor 14021 | abc | 100 2 | 0"},
+      {14022, "8", kActivate, "1 | editor 14022 | 8 | 100 2 | 0"},
+      {14022, "8", kCaption, "1 | editor 14022 | 8 | 100 2 | 0"},
+      {14023, "abc", kOpen, "0 | opened in it | abc | 100 2 | 0"},
+      {14021, "200", kOpen, "0 | opened in it | 200 | 200 2 | 1"},
+  };
+  for (const auto& r : rows) {
+    MdiViewHost host;
+    CMDIChildWnd* tables = host.Open(RUNTIME_CLASS(CMC_CAMTablesView), &m_doc, CRect(0, 0, 480, 380));
+    CMDIChildWnd* editor = host.Open(RUNTIME_CLASS(CMC_CAMView), &m_doc, CRect(20, 20, 500, 400));
+    ASSERT_TRUE(tables && editor);
+    const HWND frames[] = {editor->m_hWnd, tables->m_hWnd}, client = host.m_main->m_hWndMDIClient;
+    CWnd* v = editor->GetActiveView();
+    m_cam->SetMasterStart(100);
+    m_cam->SetStep(2);
+    m_doc.UpdateAllViews(nullptr, -68);
+    m_doc.SetModifiedFlag(FALSE);
+    DialogAutomation::TypeInto(v, r.id, r.typed);
+    ClearBoxes();
+    HWND opened = nullptr;
+    if (r.route == kOpen || r.route == kOpenHidden)
+      opened = host.Open(RUNTIME_CLASS(CMC_CAMTablesView), &m_doc, CRect(40, 40, 400, 300), r.route == kOpenHidden)->m_hWnd;
+    if (r.route == kActivate) host.m_main->MDIActivate(tables);
+    if (r.route == kCtrlF6 || r.route == kCtrlF4) UA::PressKey(r.route == kCtrlF6 ? VK_F6 : VK_F4, UA::kControl);
+    if (r.route == kCaption) UA::Click(client, POINT{200, 10});
+    if (r.route == kHostCloses) ::SendMessage(client, WM_MDIDESTROY, (WPARAM)frames[0], 0);
+    UA::Pump();
+    CMDIChildWnd* active = host.m_main->MDIGetActive();
+    const HWND a = active ? active->m_hWnd : nullptr, focus = ::GetFocus();
+    const bool open = ::IsWindow(frames[0]);
+    std::string s = std::to_string(Boxes().size()) + " | ";
+    s += a == frames[0] ? "editor " : a == frames[1] ? "tables " : a && a == opened ? "opened " : "none ";
+    s += open && ::IsChild(frames[0], focus) ? std::to_string(::GetDlgCtrlID(focus)) : a && ::IsChild(a, focus) ? "in it" : "elsewhere";
+    s += " | " + (open ? ItemText(v, r.id) : "closed") + " | " + std::to_string(m_cam->GetMasterStart()) + " " +
+         std::to_string(m_cam->GetStep()) + " | " + std::to_string(m_doc.IsModified());
+    EXPECT_EQ(s, r.expected) << r.id << " " << r.typed << " route " << r.route;
+    // The active child is in front of the others, and the pictures are whole.
+    EXPECT_EQ(::GetTopWindow(client), a) << r.route;
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(host.MainWnd())) << r.route;
+    EXPECT_EQ(nullptr, ::GetCapture()) << r.route;
+    host.Close();
+  }
+  Clock::UseRealTime();
+}

@@ -533,12 +533,11 @@ std::vector<std::string> UnmarkForEdit(const KernelViewsScene& scene, Documents&
   return out;
 }
 
-// A step that moves the focus moves it to the active child, or to no child; unless a value refused
-// with a message box keeps it in the field that holds it.
+// A step that moves the focus moves it to the active child, or to no child; a value refused with a
+// message box keeps it in the field that holds it, and the field's child active.
 bool FocusInActiveChild(const KernelViewsScene& scene, HWND before) {
-  const bool refused = !Automation::Instance().MessageBoxes().empty();
   const HWND focus = ::GetFocus();
-  if (refused || focus == before) return true;
+  if (focus == before) return true;
   if (!focus || !::IsChild(scene.Workspace(), focus)) return true;
   CMDIChildWnd* active = scene.m_main->MDIGetActive();
   return active && (focus == active->m_hWnd || ::IsChild(active->m_hWnd, focus));
