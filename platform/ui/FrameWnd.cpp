@@ -389,7 +389,10 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       HWND n = lp ? ShownChildAfter(h, nullptr, true) : ShownChildAfter(h, a, false);
       if (!n || n == a) return 0;
       MdiActivate(h, n);
-      if (a && !lp && IsWindow(a)) SetWindowPos(a, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      // Only once the next one has taken its place: one that stays active (its field refused to let
+      // the focus go) stays in front.
+      if (a && !lp && IsWindow(a) && MdiActive(h) == n)
+        SetWindowPos(a, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       return 0;
     }
     case WM_MDIDESTROY: {

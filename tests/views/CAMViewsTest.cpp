@@ -654,6 +654,7 @@ TEST_F(CamEditorTest, ARefusedValueIsToldOncePerAction) {
       {14022, "8", kOpenHidden, "1 | editor 14022 | 8 | 100 2 | 0"},
       {14021, "abc", kOpenHidden, "1 | editor 14021 | abc | 100 2 | 0"},
       {14022, "8", kActivate, "1 | editor 14022 | 8 | 100 2 | 0"},
+      {14022, "8", kCtrlF6, "1 | editor 14022 | 8 | 100 2 | 0"},
       {14022, "8", kCaption, "1 | editor 14022 | 8 | 100 2 | 0"},
       {14023, "abc", kOpen, "0 | opened in it | abc | 100 2 | 0"},
       {14021, "200", kOpen, "0 | opened in it | 200 | 200 2 | 1"},
