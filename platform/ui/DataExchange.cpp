@@ -3,6 +3,7 @@
 #include "platform/core/Format.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ui/WindowImpl.h"
 
 #include <cerrno>
 #include <cmath>
@@ -31,28 +32,22 @@ HWND CDataExchange::PrepareEditCtrl(int nIDC) {
 }
 
 void CDataExchange::Fail() {
-  if (m_bSaveAndValidate && m_pDlgWnd && m_idLastControl) {
-    HWND h = ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), m_idLastControl);
-    if (h) {
-      HWND dlg = m_pDlgWnd->GetSafeHwnd();
-      // Through the dialog manager, so the dialog remembers where its focus is.
-      if (::IsWindow(dlg)) ::SendMessage(dlg, WM_NEXTDLGCTL, (WPARAM)h, TRUE);
+  const HWND dlg = m_pDlgWnd ? m_pDlgWnd->GetSafeHwnd() : nullptr;
+  const HWND h = m_bSaveAndValidate && m_idLastControl ? ::GetDlgItem(dlg, m_idLastControl) : nullptr;
+  const HWND child = h ? ui::MdiChildOf(dlg) : nullptr;
+  // A field whose MDI child is being closed keeps nothing: the focus goes on with the child after it.
+  if (h && !ui::MdiChildClosing(child)) {
+    // Through the dialog manager, so the dialog remembers where its focus is.
+    if (::IsWindow(dlg)) ::SendMessage(dlg, WM_NEXTDLGCTL, (WPARAM)h, TRUE);
+    if (::GetFocus() != h) ::SetFocus(h);
+    // The field keeps the focus to take a value it can hold: in an MDI child the user left for
+    // another, the field's child comes back to the front, or keys would go to a child not active.
+    const HWND client = child ? ::GetParent(child) : nullptr;
+    if (client && (HWND)::SendMessage(client, WM_MDIGETACTIVE, 0, 0) != child) {
+      ::SendMessage(client, WM_MDIACTIVATE, (WPARAM)child, 0);
       if (::GetFocus() != h) ::SetFocus(h);
-      // The field keeps the focus to take a value it can hold: in an MDI child the user left for
-      // another, the field's child comes back to the front, or keys would go to a child not active.
-      for (HWND c = dlg; c && ::GetParent(c); c = ::GetParent(c)) {
-        char name[16] = "";
-        HWND client = ::GetParent(c);
-        ::GetClassName(client, name, sizeof name);
-        if (std::string(name) != "MDIClient") continue;
-        if ((HWND)::SendMessage(client, WM_MDIGETACTIVE, 0, 0) != c) {
-          ::SendMessage(client, WM_MDIACTIVATE, (WPARAM)c, 0);
-          if (::GetFocus() != h) ::SetFocus(h);
-        }
-        break;
-      }
-      if (m_bEditLastControl) ::SendMessage(h, EM_SETSEL, 0, -1);
     }
+    if (m_bEditLastControl) ::SendMessage(h, EM_SETSEL, 0, -1);
   }
   AfxThrowUserException();
 }

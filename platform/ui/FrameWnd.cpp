@@ -8,6 +8,7 @@
 #include "platform/ui/WindowImpl.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 // ---- CWnd members that need the frame classes ------------------------------------------------------
@@ -229,6 +230,14 @@ void CFrameWnd::OnSize(UINT nType, int cx, int cy) {
 }
 
 void CFrameWnd::OnClose() {
+  // A value being typed is taken as when the user leaves it; a field that refuses it with a box
+  // keeps the frame open, with what was typed.
+  if (const HWND focus = ::GetFocus(); focus && ::IsChild(m_hWnd, focus)) {
+    const HWND self = m_hWnd;
+    const unsigned mark = ui::ModeCancelsOver(self);
+    ::SetFocus(self);
+    if (!::IsWindow(self) || ui::ModeCancelsOver(self) != mark) return;
+  }
   CDocument* doc = GetActiveDocument();
   if (doc && !doc->CanCloseFrame(this)) return;
   CWinApp* app = AfxGetApp();
@@ -446,6 +455,18 @@ LRESULT MdiClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+HWND ui::MdiChildOf(HWND h) {
+  char name[sizeof kMdiClientClass] = "";
+  for (HWND c = h; c && GetParent(c); c = GetParent(c))
+    if (GetClassName(GetParent(c), name, sizeof name) && strcmp(name, kMdiClientClass) == 0) return c;
+  return nullptr;
+}
+
+bool ui::MdiChildClosing(HWND child) {
+  HWND client = child ? GetParent(child) : nullptr;
+  return client && (HWND)GetProp(client, kClosingProp) == child;
+}
 
 void ui::MdiChildHidden(HWND child) {
   HWND client = GetParent(child);

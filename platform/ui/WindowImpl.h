@@ -222,6 +222,10 @@ void WakeQueue(ThreadQueue* q);
 // WM_PARENTNOTIFY up the parent chain of a child: for create and destroy lp is the child; for a
 // mouse press give the point in screen units and each parent gets it in its own client units.
 void NotifyParents(HWND h, UINT event, LPARAM lp, const POINT* screen = nullptr);
+// The MDI child that holds the window (or is it), null outside a workspace; whether the child is
+// being closed, the one after it taking its place.
+HWND MdiChildOf(HWND h);
+bool MdiChildClosing(HWND child);
 // The MDI workspace's part when a child of it is hidden: the active one gives way to the topmost shown.
 void MdiChildHidden(HWND child);
 // WM_CANCELMODE from the layer, as a modal box or loop comes up over the window; counted, so a press

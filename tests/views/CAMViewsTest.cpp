@@ -656,8 +656,11 @@ TEST_F(CamEditorTest, ARefusedValueIsToldOncePerAction) {
       {14022, "8", kActivate, "1 | editor 14022 | 8 | 100 2 | 0"},
       {14022, "8", kCtrlF6, "1 | editor 14022 | 8 | 100 2 | 0"},
       {14022, "8", kCaption, "1 | editor 14022 | 8 | 100 2 | 0"},
+      {14022, "8", kCtrlF4, "1 | editor 14022 | 8 | 100 2 | 0"},
       {14023, "abc", kOpen, "0 | opened in it | abc | 100 2 | 0"},
       {14021, "200", kOpen, "0 | opened in it | 200 | 200 2 | 1"},
+      {14021, "200", kCtrlF4, "0 | tables in it | closed | 200 2 | 1"},
+      {14022, "8", kHostCloses, "1 | tables in it | closed | 100 2 | 0"},
   };
   for (const auto& r : rows) {
     MdiViewHost host;
