@@ -323,7 +323,7 @@ TEST_F(GadgetWndsTest, CustomizingEveryKindByMouseFollowsTheModel) {
   std::vector<bool> selected(13);
   int current = -1, opened = 0, doubleClicks = 0;
   std::vector<DWORD_PTR> helps;
-  std::mt19937 rng(5141);
+  std::mt19937 rng(getenv("WALK_SEED") ? (unsigned)atoi(getenv("WALK_SEED")) : 5141u);
   // A point of gadget `i`'s own client area, not under a control of it or another gadget, in view
   // coordinates; (-1, -1) when none was found.
   auto spot = [&](int i) {

@@ -634,7 +634,7 @@ TEST_F(PostedPageTest, CanopenSettingsTakeKeysAndClicks) {
 // model: each control's parameter follows, and a value hook comes exactly when a value changed.
 TEST_F(PostedPageTest, RandomInputKeepsParametersAndHooksWithTheModel) {
   using namespace UiAutomation;
-  std::mt19937 rng(86);
+  std::mt19937 rng(getenv("WALK_SEED") ? (unsigned)atoi(getenv("WALK_SEED")) : 86u);
   int list = 0, radio = 0, check = 0, slider = 10, changes = 0;
   std::vector<Row> rows;
   std::string done;

@@ -213,7 +213,7 @@ inline void ExpectPicturesHold(MdiScene& scene, const std::vector<MdiStep>& step
 // `rounds` random runs of `length` steps, each on a new scene; stops at the first stale picture.
 template <class Scene>
 void RunRandomSteps(unsigned seed, int rounds, int length, size_t maxChildren, int ops = kMdiOps) {
-  std::mt19937 rng(seed);
+  std::mt19937 rng(getenv("WALK_SEED") ? (unsigned)atoi(getenv("WALK_SEED")) : seed);
   for (int round = 0; round < rounds; ++round) {
     Scene scene;
     scene.AddChild(0, CRect(10, 10, 200, 150));

@@ -135,7 +135,7 @@ TEST_F(MotionViewSelectionTest, DeleteRemovesTheRowsDrawnSelected) {
 // Escape and Delete: after every step the objects are those of a list from which only Delete took
 // exactly the rows drawn selected, and after a Delete that took rows a current cell remains while rows do.
 TEST_F(MotionViewSelectionTest, RandomInputChangesObjectsOnlyByDeletingTheRowsDrawnSelected) {
-  std::mt19937 rng(76);
+  std::mt19937 rng(getenv("WALK_SEED") ? (unsigned)atoi(getenv("WALK_SEED")) : 76u);
   const char* const keys[] = {"D", "U", "PD", "PU", "E"};
   const char* const mods[] = {"", "s", "c", "cs"};
   const char* const commands[] = {"mu", "md", "gr", "ug"};
