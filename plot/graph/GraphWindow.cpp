@@ -404,9 +404,9 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
           dot.LineTo(MapX(x1), MapY(y1, ax));
       }
       m_dashPhase[xy] = xy->m_dwDrawState;
-      // Point boxes lie over the lines: the piece's two boxes are painted again on top of it.
+      // Point boxes lie over the lines: the boxes of the pieces drawn again are painted on top of them.
       if (m_nExStyle == 1 || (m_nExStyle == 3 && m_pMarked))
-        for (int j : {i - 1, i}) {
+        for (int j = before == from ? i - 1 : i - 2; j <= i; ++j) {
           CRect box = PointBox(xy, j);
           if (!box.IsRectEmpty()) InvalidateRect(&box, FALSE);
         }
