@@ -153,7 +153,10 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
     double ylo = YMin(axis), yhi = YMax(axis);
     if (m_nExStyle != 4) {
       double x0 = c->GetXMin(units), x1 = c->GetXMax(units), y0 = c->GetYMin(units), y1 = c->GetYMax(units);
-      if (x0 > m_dXMax || x1 < m_dXMin || y0 > yhi || y1 < ylo) continue;
+      if (x0 > m_dXMax || x1 < m_dXMin || y0 > yhi || y1 < ylo) {
+        m_dashPhase.erase(c);
+        continue;
+      }
     }
     int first = 0, last = n;
     // The samples whose pixels fall in the area drawn: a sample's pixels reach half a pixel and its
@@ -170,6 +173,9 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
     if (last >= first) {
       CurveLine(dc, c, first, last, n);
       if (m_nDrawMode != 2) m_dashPhase[c] = c->m_dwDrawState;
+    } else {
+      // Drawn nowhere, the curve has no dashes for an arriving piece to go on from.
+      m_dashPhase.erase(c);
     }
     if (m_nExStyle == 1) {
       for (int k = 0; k <= n; ++k) {

@@ -380,7 +380,17 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
       double x0 = xy->GetXPointValue(i - 1, units), y0 = xy->GetYPointValue(i - 1, units);
       double x1 = xy->GetXPointValue(i, units), y1 = xy->GetYPointValue(i, units);
       auto phase = m_dashPhase.find(xy);
-      if (phase != m_dashPhase.end()) xy->m_dwDrawState = phase->second;
+      if (phase != m_dashPhase.end()) {
+        xy->m_dwDrawState = phase->second;
+      } else if (CDotDC::GetPattern(xy->m_nPenStyle) != 0) {
+        // A patterned curve no repaint drew: the piece is left to a repaint, which starts its dashes.
+        if (IsMissingSample(x0) || IsMissingSample(y0) || IsMissingSample(x1) || IsMissingSample(y1)) continue;
+        CRect piece(MapX(x0), MapY(y0, xy->m_nAxis), MapX(x0) + 1, MapY(y0, xy->m_nAxis) + 1);
+        piece |= CRect(MapX(x1), MapY(y1, xy->m_nAxis), MapX(x1) + 1, MapY(y1, xy->m_nAxis) + 1);
+        piece.InflateRect(xy->m_nWidth + 2, xy->m_nWidth + 2);
+        InvalidateRect(&piece, FALSE);
+        continue;
+      }
       // A wide pen joins each lit pixel to the one before it, also across a sample: the previous
       // piece is stepped again from its own dash phase, so the join comes out as a repaint draws it.
       const int ax = xy->m_nAxis;

@@ -426,6 +426,25 @@ TEST(GraphCurves, ArrivingSamplesOfCrossingCurvesLayerAsARepaint) {
   EXPECT_EQ(0, StaleArrivals(p, 3, 16));
 }
 
+// Zoomed beyond the last sample, a dotted curve shows nowhere: the next sample's piece, arriving into
+// the view, starts its dots where a repaint starts them.
+TEST(GraphCurves, AnArrivingPieceIntoAViewBeyondTheCurveDotsAsARepaint) {
+  Plot p;
+  p.AddCurve("t", Ramp(40, 0.25));
+  p.AddCurve("w", Sine(40, 0.7, 150));
+  for (int c = 0; c < 2; ++c) p.list.GetAt(c)->SetUpperValid(20);
+  p.Draw(0, 1, 1, RGB(0, 255, 255), PS_DOT, 1);
+  Host h(&p.plot, 360, 260, 3);
+  CGraphWindow& g = h.graph;
+  const CRect r = g.GetDrawingRect();
+  UiAutomation::Drag(g.m_hWnd, CPoint(r.right - 3, r.top + 22), CPoint(r.right + 40, r.bottom - 15));
+  UiAutomation::AdvanceClock(1000);
+  ASSERT_FALSE(g.IsEmptyZoomStack());
+  for (int c = 0; c < 2; ++c) p.list.GetAt(c)->SetUpperValid(21);
+  g.UpdateLastPoint();
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
 // A wide pen's arriving piece joins the one before it again: the selected point's box there stays on top.
 TEST(GraphCurves, ASelectedPointStaysOverTheWidePensArrivingPiece) {
   Plot p;
