@@ -136,10 +136,12 @@ void CGraphWindow::NarrowDrawDomain(CCurve* curve, int& first, int& last, double
 
 void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
   if (!m_pPlot || m_rcDraw.IsRectEmpty()) return;
-  // Curves draw on the drawing rectangle's far edges too: an update there alone draws them.
-  CRect clip(m_rcDraw.left, m_rcDraw.top, m_rcDraw.right + 1, m_rcDraw.bottom + 1);
-  CRect upd;
-  if (rect && !upd.IntersectRect(rect, &clip)) return;
+  // Curves draw on the drawing rectangle's far edges too: an update there alone draws them. Point
+  // boxes reach two pixels further, onto the frame: an update there draws only them.
+  CRect clip(m_rcDraw.left, m_rcDraw.top, m_rcDraw.right + 1, m_rcDraw.bottom + 1), reach(m_rcDraw), upd;
+  reach.InflateRect(2, 2);
+  const bool lines = !rect || upd.IntersectRect(rect, &clip);
+  if (!lines && !CRect().IntersectRect(rect, &reach)) return;
   CGraphFilter& p = *m_pPlot;
   CMC_Units* units = p.GetUnits();
   int oldBk = dc->SetBkMode(TRANSPARENT);
@@ -158,7 +160,7 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
         continue;
       }
     }
-    int first = 0, last = n;
+    int first = lines ? 0 : 1, last = lines ? n : 0;
     // The samples whose pixels fall in the area drawn: a sample's pixels reach half a pixel and its
     // pen's width beyond its value. A dash pattern starts at the first point drawn, so a patterned
     // curve starts where a whole repaint starts it and repainting a part shows the same dashes.
@@ -173,7 +175,7 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
     if (last >= first) {
       CurveLine(dc, c, first, last, n);
       if (m_nDrawMode != 2) m_dashPhase[c] = c->m_dwDrawState;
-    } else {
+    } else if (lines) {
       // Drawn nowhere, the curve has no dashes for an arriving piece to go on from.
       m_dashPhase.erase(c);
     }

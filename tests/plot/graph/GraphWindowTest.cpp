@@ -664,6 +664,31 @@ TEST(GraphMouse, ASelectedMarkedSampleKeepsItsHighlight) {
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
 }
 
+// A marked sample selected just above a zoomed view: its highlighted box, two pixels onto the frame,
+// comes back there when the box is repainted.
+TEST(GraphMouse, ASelectedMarkedSampleOverTheFrameIsRepaintedThere) {
+  Plot p;
+  p.AddCurve("t", Ramp(40, 0.25));
+  p.AddCurve("v", Sine(40, 1.5, 3));
+  p.AddCurve("w", Sine(40, 0.7, 150));
+  for (int c = 0; c < 3; ++c) p.list.GetAt(c)->SetUpperValid(20);
+  p.Draw(0, 1, 1, RGB(255, 255, 0), PS_DASHDOT, 4);
+  p.Draw(0, 2, 2, RGB(0, 255, 255), PS_SOLID, 1);
+  CDWordArray marked;
+  for (int k : {3, 10, 17}) marked.Add((DWORD)k);
+  Host h(&p.plot, 360, 260, 3);
+  CGraphWindow& g = h.graph;
+  g.SetMarkedSamples(&marked);
+  g.RefreshWindow();
+  g.DoZoomIn();
+  h.parent.MoveWindow(0, 0, 375, 106);
+  g.MoveWindow(0, 0, 375, 106);
+  UiAutomation::Pump();
+  ASSERT_EQ(g.GetDrawingRect().top, g.MapY(p.list.GetAt(1)->GetAt(10), 1) + 3);
+  g.SelectPoint(1, 1);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(g.m_hWnd));
+}
+
 // Point-editing and marking windows (styles 1 and 3) and a zooming one, used by the mouse and by their
 // owner (samples arriving, points selected, zooms, redraws, resizes): after every step the picture is
 // the one a full repaint draws.
