@@ -19,6 +19,13 @@ class CUpdateRegion {
   void AddDisjoint(const RECT& r) {
     if (r.left < r.right && r.top < r.bottom) m_rects.emplace_back(r);
   }
+  // The parts of `region` within `r`, each its own rectangle: pieces of disjoint rectangles stay disjoint.
+  void AddDisjointWithin(const CUpdateRegion& region, const RECT& r) {
+    for (const CRect& u : region.Rects()) {
+      CRect piece;
+      if (piece.IntersectRect(&u, &r)) m_rects.push_back(piece);
+    }
+  }
   void Subtract(const RECT& r);
   void Add(const CUpdateRegion& other);
   void Subtract(const CUpdateRegion& other);

@@ -1992,10 +1992,7 @@ CUpdateRegion ShownForScroll(HWND h, const CUpdateRegion& region, const std::vec
   for (const RECT& v : visible) {
     CRect at(v);
     at.OffsetRect(-h->rcClient.left, -h->rcClient.top);
-    for (const CRect& r : region.Rects()) {
-      CRect piece;
-      if (piece.IntersectRect(&r, &at)) shown.AddDisjoint(piece);
-    }
+    shown.AddDisjointWithin(region, at);
   }
   for (HWND c : h->children)
     if ((c->style & WS_VISIBLE) && std::find(along.begin(), along.end(), c) == along.end()) shown.Subtract(c->rcWindow);

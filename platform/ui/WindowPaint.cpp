@@ -248,11 +248,7 @@ void WindowDrawVisible(HWND hwnd, DrawArea area, std::vector<RECT>& visible) {
     // Pieces of two regions of disjoint rectangles are disjoint: kept as they are, a splintered update
     // never paints beyond what shows.
     CUpdateRegion out;
-    for (const CRect& r : vis.Rects())
-      for (const CRect& u : hwnd->update.Rects()) {
-        CRect piece;
-        if (piece.IntersectRect(&r, &u)) out.AddDisjoint(piece);
-      }
+    for (const CRect& r : vis.Rects()) out.AddDisjointWithin(hwnd->update, r);
     vis = out;
   }
   (void)ro;
