@@ -496,7 +496,8 @@ void CGXDateTimeCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     case VK_DELETE:
       SetActive(FALSE);
       SetModify(FALSE);
-      if (m_pGrid && m_bInit) m_pGrid->StoreTextRowCol(m_nRow, m_nCol, "", GX_UPDATENOW, nullptr);
+      // A refused store draws nothing: the cell, inactive now, is drawn without its window.
+      if (!m_pGrid || !m_bInit || !m_pGrid->StoreTextRowCol(m_nRow, m_nCol, "", GX_UPDATENOW, nullptr)) Refresh();
       return;
     default:
       if (nChar >= VK_F1 && nChar <= VK_F24) {

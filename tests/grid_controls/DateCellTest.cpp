@@ -200,6 +200,33 @@ TEST_F(DateCell, DeleteShowsTheEmptyDateAtOnce) {
   }
 }
 
+// A read-only cell made active by a click keeps its value under every key that would change it, and
+// shows what a repaint shows.
+TEST_F(DateCell, AClickedReadOnlyCellRefusesEditsAndShowsAsARepaint) {
+  const struct {
+    const char* what;
+    UINT vk, mods;
+  } routes[] = {{"Delete", VK_DELETE, 0},         {"Backspace", VK_BACK, 0},
+                {"a digit", '5', 0},              {"Ctrl+X", 'X', UiAutomation::kControl},
+                {"Ctrl+V", 'V', UiAutomation::kControl}, {"Alt+Down", VK_DOWN, UiAutomation::kAlt}};
+  for (const auto& r : routes) {
+    Put(2, 2, "3/15/2024");
+    CGXStyle ro;
+    ro.SetReadOnly(TRUE);
+    grid.GetParam()->GetData()->StoreStyleAt(2, 2, &ro, 0);
+    grid.FreeObjectCache();
+    grid.SetCurrentCell(4, 3);
+    const CRect at = grid.CalcRectFromRowCol(2, 2);
+    UiAutomation::Click(wnd.m_hWnd, POINT{at.left + 8, at.CenterPoint().y});
+    UiAutomation::PressKey(r.vk, r.mods);
+    PumpMessages();
+    EXPECT_EQ(Value(2, 2), "3/15/2024") << r.what;
+    EXPECT_EQ(dravonix::test::PixelsOffFullRepaint(wnd.m_hWnd), 0) << r.what;
+    if (cell->GetCalendar()) PostKeyInput(WM_KEYDOWN, VK_ESCAPE, 1);
+    PumpMessages();
+  }
+}
+
 TEST_F(DateCell, AltDownOpensTheCalendarWhoseClickedDayTheCellStores) {
   Put(1, 2, "3/15/2024");
   ASSERT_TRUE(grid.SetCurrentCell(1, 2));
