@@ -110,6 +110,10 @@ void CGXGridCore::OnGridDraw(CDC* pDC) {
   const int d = std::max(1, GetDefaultRowHeight());
   PreloadCells(CalcLastVisibleRow(clip) + (ROWCOL)(std::max<LONG>(0, clip.Height()) / d),
                CalcLastVisibleCol(clip) + (ROWCOL)(std::max<LONG>(0, clip.Width()) / d));
+  // Sized while hidden, the grid learns from its first picture how wide a cut column is drawn: the
+  // next size change compares with it.
+  if (m_szPrevSizeLimit.cx < 0 && IsGridWndVisible())
+    m_szPrevSizeLimit = CSize(ScrolledSizeLimit(FALSE), ScrolledSizeLimit(TRUE));
   m_bLayoutChanged = FALSE;
   RefreshScrollBars(TRUE, 0);
   if (m_bLayoutChanged) {

@@ -130,6 +130,16 @@ TEST(GridChildSize, ACornerDragRedrawsTheCutColumn) {
          const CRect w = s.Place(child);
          s.Drag(POINT{w.right - 2, w.bottom - 2}, CSize(-41, -20));
        }},
+      {"sized below its least size while hidden, then shown: a corner drag widens it at once", TRUE,
+       [](GridChildScene& s) {
+         HWND child = s.Children().front();
+         ::ShowWindow(child, SW_HIDE);
+         ::MoveWindow(child, 30, 20, 100, 90, TRUE);
+         ::ShowWindow(child, SW_SHOW);
+         UiAutomation::Pump();
+         const CRect w = s.Place(child);
+         s.Drag(POINT{w.right - 2, w.bottom - 2}, CSize(-5, -7));
+       }},
   };
   for (const Recipe& r : recipes) {
     GridChildScene scene;
