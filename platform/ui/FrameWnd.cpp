@@ -357,7 +357,12 @@ void MdiActivate(HWND client, HWND child) {
     if (IsWindow(child)) SetWindowPos(child, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return;
   }
-  const bool zoom = (closing && IsZoomed(closing)) || (old && old != child && IsZoomed(old));
+  // The active one shown again or raised beside a maximized one takes its state over, as a newly
+  // activated one does.
+  bool zoomBeside = false;
+  for (HWND c = old == child ? GetTopWindow(client) : nullptr; c && !zoomBeside; c = GetWindow(c, GW_HWNDNEXT))
+    zoomBeside = c != child && IsWindowVisible(c) && IsZoomed(c);
+  const bool zoom = (closing && IsZoomed(closing)) || (old && old != child && IsZoomed(old)) || zoomBeside;
   if (old != child) SetProp(client, kActiveProp, child);
   if (child && old != child) SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Maximized first, in front, so the one restored behind it shows nothing on the way.

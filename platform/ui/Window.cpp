@@ -2463,8 +2463,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_CHILDACTIVATE:
-      if ((hwnd->exStyle & WS_EX_MDICHILD) && hwnd->parent && (hwnd->style & WS_VISIBLE) &&
-          (HWND)SendMessage(hwnd->parent, WM_MDIGETACTIVE, 0, 0) != hwnd)
+      // Also for the active one: maximized or shown, it leaves no other one maximized.
+      if ((hwnd->exStyle & WS_EX_MDICHILD) && hwnd->parent && (hwnd->style & WS_VISIBLE))
         SendMessage(hwnd->parent, WM_MDIACTIVATE, (WPARAM)hwnd, 0);
       return 0;
     case WM_MOUSEACTIVATE:

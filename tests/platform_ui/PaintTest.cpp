@@ -509,6 +509,9 @@ TEST(PaintTest, OneMaximizedChildAtATime) {
       // A hidden child gives its maximized state up; shown again it is the active one and takes it back.
       {{{kMaximize, 'b'}, {kShowHide, 'b'}, {kNext, '-'}}, "a", 'a'},
       {{{kMaximize, 'b'}, {kShowHide, 'b'}, {kNext, '-'}, {kShowHide, 'b'}}, "b", 'b'},
+      // Made the active one while hidden, it takes the maximized state over once shown or maximized.
+      {{{kMaximize, 'a'}, {kShowHide, 'b'}, {kActivate, 'b'}, {kShowHide, 'b'}}, "b", 'b'},
+      {{{kMaximize, 'a'}, {kShowHide, 'b'}, {kActivate, 'b'}, {kMaximize, 'b'}}, "b", 'b'},
   };
   for (const auto& t : cases) {
     PaneScene scene;
