@@ -21,6 +21,7 @@ class ComboCtl : public ControlImpl {
   HWND m_list = nullptr;
   bool m_dropped = false;
   int m_selAtDrop = -1;  // the choice when the list dropped: a cancelled list goes back to it
+  bool m_dropAgain = false;  // dropped by its owner while a press still chose in it
   bool m_focus = false;
   int m_fieldHeight = 0;
   int m_droppedHeight = 100;
@@ -149,6 +150,7 @@ class ComboCtl : public ControlImpl {
       ::SetCapture(m_list);
     } else {
       m_dropped = false;
+      m_dropAgain = false;
       if (::GetCapture() == m_list) ::ReleaseCapture();
       ::ShowWindow(m_list, SW_HIDE);
       Notify(CBN_CLOSEUP);
@@ -158,9 +160,12 @@ class ComboCtl : public ControlImpl {
 
   void Choose(bool ok) {
     HWND self = m_hwnd;
+    const bool again = m_dropAgain && ok;
     Notify(ok ? CBN_SELENDOK : CBN_SELENDCANCEL);
     if (!::IsWindow(self)) return;
     Drop(false);
+    // The owner answered the press's choice by dropping the list again: the release leaves it down.
+    if (again && ::IsWindow(self)) Drop(true);
     // A cancelled list shows again the entry it dropped on, so the box never shows an entry its
     // owner was not given; the owner hears the change back as it heard the keys' changes.
     if (!ok && ::IsWindow(self) && Kind() == CBS_DROPDOWNLIST && (int)List(LB_GETCURSEL) != m_selAtDrop &&
@@ -497,7 +502,10 @@ class ComboCtl : public ControlImpl {
       case CB_GETTOPINDEX: return List(LB_GETTOPINDEX);
       case CB_SETTOPINDEX: return List(LB_SETTOPINDEX, wp);
       case CB_INITSTORAGE: return List(LB_INITSTORAGE, wp, lp);
-      case CB_SHOWDROPDOWN: Drop(wp != 0); return TRUE;
+      case CB_SHOWDROPDOWN:
+        if (wp && m_dropped && ::GetKeyState(VK_LBUTTON) < 0) m_dropAgain = true;
+        Drop(wp != 0);
+        return TRUE;
       case CB_GETDROPPEDSTATE: return m_dropped;
       case CB_GETDROPPEDCONTROLRECT: {
         if (!lp) return CB_ERR;

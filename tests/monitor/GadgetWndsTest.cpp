@@ -148,6 +148,45 @@ class GadgetWndsTest : public SetupTest {
     return word;
   }
 
+  // One gadget of each kind that names variables, on APOS: each of their variable lists.
+  struct VariableList {
+    int gadget;
+    UINT dialog;
+    int combo;
+  };
+  std::vector<VariableList> AddVariableKinds() {
+    for (int k : {0, 1, 5, 6, 7, 8, 9}) {
+      auto* item = static_cast<CControlPanelItem*>(CMC_ControlPanelView::msc_aLinks[k].pItemClass->CreateObject());
+      item->m_rect = CRect(10 + 215 * (m_panel->GetSize() % 3), 10 + 160 * (m_panel->GetSize() / 3), 0, 0);
+      if (auto* bit = dynamic_cast<CControlPanelBitItem*>(item)) bit->m_strVariable = "APOS";
+      if (auto* two = dynamic_cast<CControlPanelDoubleScopeItem*>(item)) two->m_var.m_strName = two->m_var2.m_strName = "APOS";
+      if (auto* one = dynamic_cast<CControlPanelShowVarItem*>(item)) one->m_var.m_strName = "APOS";
+      if (auto* one = dynamic_cast<CControlPanelGaugeItem*>(item)) one->m_var.m_strName = "APOS";
+      if (auto* one = dynamic_cast<CControlPanelScopeItem*>(item)) one->m_var.m_strName = "APOS";
+      if (auto* one = dynamic_cast<CControlPanelSliderItem*>(item)) one->m_var.m_strName = "APOS";
+      m_panel->Add(item);
+    }
+    m_panel->m_nFrameWidth = 800;
+    m_panel->m_nFrameHeight = 500;
+    return {{0, 14007, 14052}, {1, 14010, 14052}, {2, 14006, 14052}, {3, 14008, 14052}, {3, 14008, 14053},
+            {4, 14009, 14053}, {5, 14015, 14052}, {6, 14011, 14052}};
+  }
+  // Opens gadget `index`'s dialog by a double click on a point of it that no other gadget covers.
+  void EditAtFreeSpot(int index) {
+    CGadgetWnd* gadget = Gadget<CGadgetWnd>(index);
+    CRect r;
+    gadget->GetClientRect(&r);
+    CPoint spot(-1, -1);
+    for (int y = 2; y < r.bottom && spot.x < 0; y += 4)
+      for (int x = 2; x < r.right && spot.x < 0; x += 4) {
+        CPoint screen(x, y);
+        gadget->ClientToScreen(&screen);
+        if (CWnd::WindowFromPoint(screen) == gadget) spot = CPoint(x, y);
+      }
+    CMC_ControlPanel::ms_bInCustomize = 1;
+    Clock::Advance(1000);
+    UiAutomation::DoubleClick(gadget->m_hWnd, spot);
+  }
   SetupPtr m_setup;
   // A slider gadget on a word of the drive, its panel open and started.
   CGadgetSliderWnd* OpenSlider(CControlPanelSliderItem*& item) {
@@ -1443,26 +1482,7 @@ TEST_F(GadgetWndsTest, ASliderTheDriveRefusedTakesNoMoreInput) {
 // opening and from a name typed and not yet taken: they step from that name, as the dropped list
 // does, never onto the list toggle at entry 0.
 TEST_F(GadgetWndsTest, ArrowsOnAShutVariableListStepFromTheNameInItsField) {
-  const int kinds[] = {0, 1, 5, 6, 7, 8, 9};
-  for (int k : kinds) {
-    auto* item = static_cast<CControlPanelItem*>(CMC_ControlPanelView::msc_aLinks[k].pItemClass->CreateObject());
-    item->m_rect = CRect(10 + 215 * (m_panel->GetSize() % 3), 10 + 160 * (m_panel->GetSize() / 3), 0, 0);
-    if (auto* bit = dynamic_cast<CControlPanelBitItem*>(item)) bit->m_strVariable = "APOS";
-    if (auto* two = dynamic_cast<CControlPanelDoubleScopeItem*>(item)) two->m_var.m_strName = two->m_var2.m_strName = "APOS";
-    if (auto* one = dynamic_cast<CControlPanelShowVarItem*>(item)) one->m_var.m_strName = "APOS";
-    if (auto* one = dynamic_cast<CControlPanelGaugeItem*>(item)) one->m_var.m_strName = "APOS";
-    if (auto* one = dynamic_cast<CControlPanelScopeItem*>(item)) one->m_var.m_strName = "APOS";
-    if (auto* one = dynamic_cast<CControlPanelSliderItem*>(item)) one->m_var.m_strName = "APOS";
-    m_panel->Add(item);
-  }
-  const struct {
-    int gadget;
-    UINT dialog;
-    int combo;
-  } rows[] = {{0, 14007, 14052}, {1, 14010, 14052}, {2, 14006, 14052}, {3, 14008, 14052}, {3, 14008, 14053},
-              {4, 14009, 14053}, {5, 14015, 14052}, {6, 14011, 14052}};
-  m_panel->m_nFrameWidth = 800;
-  m_panel->m_nFrameHeight = 500;
+  const auto rows = AddVariableKinds();
   Open();
   CGadgetEditDlg::ms_bListAllVariables = 0;
   for (const auto& row : rows)
@@ -1486,24 +1506,28 @@ TEST_F(GadgetWndsTest, ArrowsOnAShutVariableListStepFromTheNameInItsField) {
         UiAutomation::PressKey(VK_ESCAPE);
         if (dlg->SendDlgItemMessage(row.combo, CB_GETDROPPEDSTATE)) UiAutomation::PressKey(VK_ESCAPE);
       });
-      // A point of the gadget that no other covers.
-      CGadgetWnd* gadget = Gadget<CGadgetWnd>(row.gadget);
-      CRect r;
-      gadget->GetClientRect(&r);
-      CPoint spot(-1, -1);
-      for (int y = 2; y < r.bottom && spot.x < 0; y += 4)
-        for (int x = 2; x < r.right && spot.x < 0; x += 4) {
-          CPoint screen(x, y);
-          gadget->ClientToScreen(&screen);
-          if (CWnd::WindowFromPoint(screen) == gadget) spot = CPoint(x, y);
-        }
-      CMC_ControlPanel::ms_bInCustomize = 1;
-      Clock::Advance(1000);
-      UiAutomation::DoubleClick(gadget->m_hWnd, spot);
+      EditAtFreeSpot(row.gadget);
       EXPECT_EQ(seen, wanted);
       CGadgetEditDlg::ms_bListAllVariables = 0;
     }
   EXPECT_TRUE(DialogAutomation::UnscriptedDialogs().empty());
+}
+
+// Every gadget dialog's variable list, by a click on the entry that lists all variables and by keys.
+TEST_F(GadgetWndsTest, ListingAllVariablesKeepsTheListDroppedAndTheName) {
+  const auto rows = AddVariableKinds();
+  Open();
+  for (const auto& row : rows) {
+    CGadgetEditDlg::ms_bListAllVariables = 0;
+    std::string seen;
+    DialogAutomation::AddDialogHandler(row.dialog, [&](CWnd* dlg) {
+      seen = ListAllByClickAndKeys(dlg, row.combo);
+      DialogAutomation::ClickControl(dlg, IDCANCEL);
+    });
+    EditAtFreeSpot(row.gadget);
+    EXPECT_EQ(seen, "refilled dropped kept, refilled dropped kept, shut") << row.dialog << " " << row.combo;
+  }
+  CGadgetEditDlg::ms_bListAllVariables = 0;
 }
 
 // The quantity radios of every kind that has them, with expressions chosen: the arrows on a button

@@ -11,6 +11,7 @@
 #include "platform/ui/UiAutomation.h"
 #include "plot/curves/GraphFilter.h"
 #include "tests/monitor/LoggerDialogsSupport.h"
+#include "tests/monitor/MonitorTestSupport.h"
 #include "tests/monitor/RadioGroupKeys.h"
 #include "tests/support/DialogActs.h"
 #include "tests/support/WindowPicture.h"
@@ -227,6 +228,35 @@ TEST_F(LoggerVariablesDlgTest, ListAllVariablesTogglesTheNewVariableCombo) {
   });
   EXPECT_EQ(before, ">> List all variables <<");
   EXPECT_EQ(after, ">> List main variables <<");
+  LoggerListAllVariables() = 0;
+}
+
+// Every logger dialog whose variable list offers all variables, by a click on that entry and by keys.
+TEST_F(LoggerVariablesDlgTest, ListingAllVariablesKeepsTheListDroppedAndTheName) {
+  AxesDocument doc;
+  CMC_MultiAxisLogger multi(&doc);
+  AddAxes(doc, multi);
+  Single single(m_logger.get());
+  Multi multiDlg(&multi);
+  CMC_LoggerItem variable("APOS", CMC_LoggerItem::ITEM_VARIABLE, -1, 1);
+  CMC_LoggerItem bit("APOS", CMC_LoggerItem::ITEM_VARIABLE_BIT, 2, 1);
+  CScopeChannelSelectionDlg channel(m_scope.get(), &variable, "Signal Selection");
+  CScopeChannelSelectionDlg bitChannel(m_scope.get(), &bit, "Signal Selection");
+  const struct {
+    CDialog* dlg;
+    UINT idd;
+    int combo;
+  } rows[] = {{&single, Single::IDD, 14001}, {&multiDlg, Multi::IDD, 14001}, {&channel, CScopeChannelSelectionDlg::IDD, 14007},
+              {&bitChannel, CScopeChannelSelectionDlg::IDD, 14012}};
+  for (const auto& row : rows) {
+    LoggerListAllVariables() = 0;
+    std::string seen;
+    Run(*row.dlg, row.idd, [&](CWnd* w) {
+      seen = ListAllByClickAndKeys(w, row.combo);
+      ClickControl(w, IDCANCEL);
+    });
+    EXPECT_EQ(seen, "refilled dropped kept, refilled dropped kept, shut") << row.idd << " " << row.combo;
+  }
   LoggerListAllVariables() = 0;
 }
 
