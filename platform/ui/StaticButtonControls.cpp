@@ -365,18 +365,20 @@ class ButtonCtl : public ControlImpl {
       }
       return;
     }
-    ::FillRect(dc.GetSafeHdc(), &r, br);
+    // A group box leaves alone what lies inside it: the controls it frames paint there.
     if (t == BS_GROUPBOX) {
       CSize ext = dc.GetTextExtent(text.c_str(), (int)text.size());
       CRect frame(r.left, r.top + ext.cy / 2, r.right, r.bottom);
       dc.DrawEdge(&frame, EDGE_ETCHED, BF_RECT);
       if (!text.empty()) {
-        CRect tr(r.left + 8, r.top, r.left + 12 + ext.cx, r.top + ext.cy);
+        // The caption's cell, with room for what its glyphs' edges blend below the line.
+        CRect tr(r.left + 8, r.top, r.left + 12 + ext.cx, r.top + ext.cy + ext.cy / 4);
         ::FillRect(dc.GetSafeHdc(), &tr, br);
         dc.TextOut(r.left + 10, r.top, text.c_str(), (int)text.size());
       }
       return;
     }
+    ::FillRect(dc.GetSafeHdc(), &r, br);
     // Check boxes and radio buttons: a 13-pixel box, then the text.
     int box = 13;
     int y = (r.top + r.bottom - box) / 2;

@@ -327,6 +327,21 @@ TEST_F(EditSetupDlgTest, GroupControlsAndADCMaximum) {
   EXPECT_EQ(Compute_ADCMaxValue(nullptr), 65472u);
 }
 
+// A group box draws its frame and caption only: the controls inside keep their frames when the
+// group is disabled with them, or when the group box alone is repainted.
+TEST_F(EditSetupDlgTest, AGroupBoxLeavesWhatLiesInsideItAlone) {
+  CProbePage page(*m_setup);
+  int off[2] = {-1, -1};
+  Run(page, [&](CProbePage& p) {
+    p.EnableGroupControls(1020, FALSE);
+    off[0] = dravonix::test::PixelsOffFullRepaint(p.m_hWnd);
+    ::InvalidateRect(::GetDlgItem(p.m_hWnd, 1020), nullptr, TRUE);
+    off[1] = dravonix::test::PixelsOffFullRepaint(p.m_hWnd);
+  });
+  EXPECT_EQ(off[0], 0);
+  EXPECT_EQ(off[1], 0);
+}
+
 TEST_F(EditSetupDlgTest, PageTemplatesComeFromTheModule) {
   std::vector<std::string> captions;
   DialogAutomation::AddDialogHandler("CMC_EditSetupDlg", [&](CWnd* d) {
