@@ -4,6 +4,7 @@
 #include "comm/MC_Comm.h"
 #include "comm/NetMessage.h"
 #include "kernel/values/ConfigFile.h"
+#include "kernel/values/Utilities.h"
 #include "kernel/document/KernelGlobals.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
@@ -253,11 +254,11 @@ void CNetMasterDlg::UpdateControls() {
                                                                             : IDS_NM_DISCONNECT));
     m_progress.ShowWindow(m_nState >= NMS_SENDING ? SW_SHOW : SW_HIDE);
     ::SetWindowText(item(IDC_NM_CHANNEL), Text(m_nState < NMS_CLOSING_CHANNEL ? IDS_NM_OPEN_CHANNEL : IDS_NM_CLOSE_CHANNEL));
-    ::EnableWindow(item(IDC_NM_CHANNEL), m_nState == NMS_LOGGED_IN || m_nState == NMS_LIST_REQUESTED || m_nState >= NMS_CHANNEL);
-    ::EnableWindow(item(IDC_NM_SENDFILE), m_nState == NMS_CHANNEL);
-    ::EnableWindow(item(IDC_NM_SENDFOLDER), m_nState == NMS_CHANNEL);
-    ::EnableWindow(item(IDC_NM_SAY), m_nState >= NMS_LOGGED_IN);
-    ::EnableWindow(item(IDC_NM_SHOUT), m_nState >= NMS_LOGGED_IN);
+    EnableDialogControl(item(IDC_NM_CHANNEL), m_nState == NMS_LOGGED_IN || m_nState == NMS_LIST_REQUESTED || m_nState >= NMS_CHANNEL);
+    EnableDialogControl(item(IDC_NM_SENDFILE), m_nState == NMS_CHANNEL);
+    EnableDialogControl(item(IDC_NM_SENDFOLDER), m_nState == NMS_CHANNEL);
+    EnableDialogControl(item(IDC_NM_SAY), m_nState >= NMS_LOGGED_IN);
+    EnableDialogControl(item(IDC_NM_SHOUT), m_nState >= NMS_LOGGED_IN);
   }
   if (HWND host = HostWindow()) ::PostMessage(host, WM_NETMASTER_FRAME, (WPARAM)m_nState, 0);
 }

@@ -4,6 +4,7 @@
 #include "kernel/dialogs/CANopenSettingsDlg.h"
 #include "kernel/document/KernelGlobals.h"
 #include "kernel/setup/MC_Setup.h"
+#include "kernel/values/Utilities.h"
 #include "kernel/values/QuietErrors.h"
 #include "kernel/setup/SetupStringIds.h"
 #include "platform/core/Exception.h"
@@ -324,7 +325,7 @@ void CMC_EditSetupDlg::RefreshAllParametersWithCompatibleUnits(const char* unit)
 void CMC_EditSetupDlg::EnableChild(UINT id, BOOL enable, BOOL clear) {
   HWND h = GetSafeHwnd() ? ::GetDlgItem(m_hWnd, (int)id) : nullptr;
   if (!h) return;
-  ::EnableWindow(h, enable);
+  EnableDialogControl(h, enable);
   if (!enable && clear) SetChildText(id, "");
 }
 
@@ -351,7 +352,7 @@ void CMC_EditSetupDlg::EnableGroupControls(UINT groupId, BOOL enable) {
   for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     RECT r;
     ::GetWindowRect(child, &r);
-    if (inside({r.left, r.top}) && inside({r.right, r.bottom})) ::EnableWindow(child, enable);
+    if (inside({r.left, r.top}) && inside({r.right, r.bottom})) EnableDialogControl(child, enable);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include "comm/MC_CoffFormat.h"
 #include "kernel/values/ConfigFile.h"
+#include "kernel/values/Utilities.h"
 #include "kernel/e2rom/DriveMemory.h"
 #include "kernel/setup/MC_Setup.h"
 #include "monitor/loggers/MC_ScopeLogger.h"
@@ -275,7 +276,7 @@ void CMC_TestDlg::DoDataExchange(CDataExchange* pDX) {
   SetChildText(IDC_STATUS, m_strStatus);
   CString text = m_bRunning ? "Stop" : "Start";
   if (HWND button = ::GetDlgItem(m_hWnd, IDC_START_STOP)) {
-    ::EnableWindow(button, m_bRunning || CMC_Comm::IsCommOpen());
+    EnableDialogControl(button, m_bRunning || CMC_Comm::IsCommOpen());
     bool changed = text != m_strButtonText;
     SetChildText(IDC_START_STOP, text);
     if (changed && m_btnStartStop.GetSafeHwnd()) {

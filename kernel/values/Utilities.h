@@ -40,6 +40,10 @@ void DDV_SymbolsList(CDataExchange* pDX, CString& text);
 void DDX_HexaNumber(CDataExchange* pDX, int id, WORD& value, int showError);
 void DDX_HexaNumber(CDataExchange* pDX, int id, DWORD& value, int showError);
 
+// Enables or disables a control of a dialog. One disabled while it holds the focus first passes the
+// focus on as Tab would, so that the dialog's keys keep a control to go to.
+void EnableDialogControl(HWND__* control, BOOL enable);
+
 // The checks behind the validators: 0 when the text passes, else the message id.
 UINT CheckSymbolName(CString& text);
 UINT CheckSymbolOrNumber(CString& text);

@@ -89,3 +89,14 @@ void DDX_HexaNumber(CDataExchange* pDX, int id, DWORD& value, int showError) {
   if (ScanString(EditText(edit), "%lx", &v) == 1) value = v;
   else if (showError) Refuse(pDX, 20031);
 }
+
+void EnableDialogControl(HWND control, BOOL enable) {
+  if (!control) return;
+  const HWND focus = ::GetFocus();
+  if (!enable && focus && (focus == control || ::IsChild(control, focus))) {
+    const HWND dialog = ::GetParent(control);
+    const HWND next = ::GetNextDlgTabItem(dialog, control, FALSE);
+    if (next && next != control) ::SendMessage(dialog, WM_NEXTDLGCTL, (WPARAM)next, TRUE);
+  }
+  ::EnableWindow(control, enable);
+}

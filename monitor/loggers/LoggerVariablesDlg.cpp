@@ -304,8 +304,8 @@ void CSingleAxisLoggerVariablesDlg::OnDeleteAll() {
 void CSingleAxisLoggerVariablesDlg::UpdateDeleteButtons() {
   bool any = false;
   for (int i = 0; i < m_aEditItems.GetSize() && !any; ++i) any = m_aEditItems[i] != nullptr;
-  if (CWnd* del = GetDlgItem(IDC_DELETE)) del->EnableWindow(m_listVariables.GetCurSel() >= 0);
-  if (CWnd* all = GetDlgItem(IDC_DELETE_ALL)) all->EnableWindow(any);
+  EnableDialogControl(::GetDlgItem(m_hWnd, IDC_DELETE), m_listVariables.GetCurSel() >= 0);
+  EnableDialogControl(::GetDlgItem(m_hWnd, IDC_DELETE_ALL), any);
 }
 
 // ---- Multi-axis ------------------------------------------------------------------------------------
@@ -451,6 +451,6 @@ void CMultiAxisLoggerVariablesDlg::OnDeleteAll() {
 }
 
 void CMultiAxisLoggerVariablesDlg::UpdateDeleteButtons() {
-  if (CWnd* del = GetDlgItem(IDC_DELETE)) del->EnableWindow(m_listVariables.GetCurSel() >= 0);
-  if (CWnd* all = GetDlgItem(IDC_DELETE_ALL)) all->EnableWindow(m_listVariables.GetCount() > 0);
+  EnableDialogControl(::GetDlgItem(m_hWnd, IDC_DELETE), m_listVariables.GetCurSel() >= 0);
+  EnableDialogControl(::GetDlgItem(m_hWnd, IDC_DELETE_ALL), m_listVariables.GetCount() > 0);
 }

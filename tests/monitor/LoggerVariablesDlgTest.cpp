@@ -184,14 +184,14 @@ TEST_F(LoggerVariablesDlgTest, ClicksAndTypingKeepTheListButtonsBarAndPictureInS
   const std::vector<Step> steps = {
       {[](CWnd*) {}, 3, -1, false, true, false, nullptr},
       {[](CWnd* w) { ClickListLine(w, 1); }, 3, 1, true, true, false, nullptr},
-      {[](CWnd* w) { ClickControl(w, 14005); }, 2, -1, false, true, false, nullptr, "14005 "},
+      {[](CWnd* w) { ClickControl(w, 14005); }, 2, -1, false, true, false, nullptr, "14006 "},
       {[](CWnd* w) { TypeInto(w, 14001, "TPOS"); }, 2, -1, false, true, true, nullptr},
       {[](CWnd* w) { ClickControl(w, 14011); }, 3, 2, true, true, true, nullptr},
       {[](CWnd* w) { TypeInto(w, 14003, "900"); }, 3, 2, true, true, true, nullptr},
       {[](CWnd* w) { dravonix::test::TabTo(w->GetDlgItem(IDCANCEL)->m_hWnd); }, 3, 2, true, true, true, nullptr, "2 "},
       {fromCancel([](CWnd* w) { ClickListLine(w, 0); }), 3, 0, true, true, true, nullptr},
       {fromCancel([](CWnd* w) { ClickControl(w, 14001); }), 3, 0, true, true, true, nullptr},
-      {[](CWnd* w) { ClickControl(w, 14006); }, 0, -1, false, false, true, "1024 words", "14006 "},
+      {[](CWnd* w) { ClickControl(w, 14006); }, 0, -1, false, false, true, "1024 words", "1 "},
   };
   Single dlg(m_logger.get());
   Run(dlg, Single::IDD, [&](CWnd* w) {
@@ -212,6 +212,35 @@ TEST_F(LoggerVariablesDlgTest, ClicksAndTypingKeepTheListButtonsBarAndPictureInS
     ClickControl(w, IDCANCEL);
   });
   EXPECT_EQ(m_logger->GetItems().GetSize(), 3);
+}
+
+// Delete and Delete All disable themselves when pressed, by every route: the focus goes on to a
+// control that takes it, so Tab still moves it and Escape still closes the dialog.
+TEST_F(LoggerVariablesDlgTest, AButtonThatDisablesItselfLeavesTheKeysAControl) {
+  using namespace dravonix::test;
+  AxesDocument doc;
+  CMC_MultiAxisLogger multi(&doc);
+  AddAxes(doc, multi);
+  Single single(m_logger.get());
+  Multi multiDlg(&multi);
+  for (CDialog* dlg : {(CDialog*)&single, (CDialog*)&multiDlg}) {
+    std::string lost;
+    bool closed = false;
+    Run(*dlg, dlg == &single ? (UINT)Single::IDD : (UINT)Multi::IDD, [&](CWnd* w) {
+      for (int id : {14005, 14006})
+        for (Press by : {Press::Click, Press::Space, Press::Enter, Press::Mnemonic}) {
+          if (dlg->SendDlgItemMessage(14000, LB_GETCOUNT) == 0) TypeInto(w, 14001, "IQ"), ClickControl(w, 14011);
+          ClickListLine(w, 0);
+          PressButton(w->GetDlgItem(id)->m_hWnd, by, id == 14005 ? 'D' : 'L');
+          if (w->GetDlgItem(id)->IsWindowEnabled() || !KeysHaveAControl(w->m_hWnd)) lost += std::to_string(id) + Name(by) + " ";
+        }
+      UiAutomation::PressKey(VK_ESCAPE);
+      closed = !w->IsWindowVisible();
+      if (!closed) ClickControl(w, IDCANCEL);
+    });
+    EXPECT_EQ(lost, "");
+    EXPECT_TRUE(closed);
+  }
 }
 
 TEST_F(LoggerVariablesDlgTest, ListAllVariablesTogglesTheNewVariableCombo) {
