@@ -39,11 +39,12 @@ void CDotDC::Init() {
   } else {
     m_nTech = tech;
   }
-  m_bFastSolid = (m_wPattern >> 12) == 0 && m_nTech == DT_RASDISPLAY && m_nWidth <= 3;
+  m_bFast = m_nTech == DT_RASDISPLAY && m_nWidth <= 3;
+  m_bFastSolid = m_bFast && (m_wPattern >> 12) == 0;
   // A wide pen reaches past the pixels stepped inside the clip rectangle, onto frames and text boxes
   // that a redraw of the plot area alone does not repaint: the device clips it too. A metafile keeps
-  // its records as they were.
-  if (m_pDC && m_pCurve && m_nTech != DT_METAFILE) {
+  // its records as they were. Set pixels are clipped one by one, which costs far less.
+  if (m_pDC && m_pCurve && !m_bFast && m_nTech != DT_METAFILE) {
     m_nSavedDC = m_pDC->SaveDC();
     m_pDC->IntersectClipRect(m_rcClip.left, m_rcClip.top, m_rcClip.right, m_rcClip.bottom);
   }
@@ -85,8 +86,7 @@ void CDotDC::LineTo(int x, int y) {
     return;
   }
   FlushRun(true);
-  bool fast = m_nWidth <= 3 && m_nTech == DT_RASDISPLAY;
-  ::LineDDA(m_x, m_y, x, y, fast ? FastLineDDAProc : LineDDAProc, (LPARAM)this);
+  ::LineDDA(m_x, m_y, x, y, m_bFast ? FastLineDDAProc : LineDDAProc, (LPARAM)this);
   m_x = x;
   m_y = y;
 }
@@ -141,13 +141,16 @@ void CDotDC::FastLineDDAProc(int x, int y, LPARAM self) {
 void CDotDC::FastPixel(int x, int y) {
   if (!m_pDC) return;
   m_pDC->SetPixel(x, y, m_cr);
-  if (m_nWidth == 2 || m_nWidth == 3) {
-    m_pDC->SetPixel(x - 1, y, m_cr);
-    m_pDC->SetPixel(x, y - 1, m_cr);
-  }
+  if (m_nWidth < 2) return;
+  // (x, y) lies in the clip rectangle: the pixels beside it only left of and above it.
+  auto side = [&](int px, int py) {
+    if (px >= m_rcClip.left && py >= m_rcClip.top) m_pDC->SetPixel(px, py, m_cr);
+  };
+  side(x - 1, y);
+  side(x, y - 1);
   if (m_nWidth == 3) {
-    m_pDC->SetPixel(x - 2, y, m_cr);
-    m_pDC->SetPixel(x - 1, y - 1, m_cr);
-    m_pDC->SetPixel(x, y - 2, m_cr);
+    side(x - 2, y);
+    side(x - 1, y - 1);
+    side(x, y - 2);
   }
 }

@@ -50,6 +50,7 @@ class CDotDC {
   CXYCurve* m_pCurve = nullptr;
   RECT m_rcClip{0, 0, 32767, 32767};
   int m_bPenDown = 0;
+  bool m_bFast = false;  // pixels set one by one, not a wide pen's lines
   bool m_bFastSolid = false;
   bool m_bRun = false;
   int m_nRunLo = 0, m_nRunHi = 0;
