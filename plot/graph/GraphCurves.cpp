@@ -85,6 +85,11 @@ bool Monotone(const CCurve* c) {
   return c->GetMonotone() == CFloatArray::monoAscending || c->GetMonotone() == CFloatArray::monoDescending;
 }
 
+// A spline that could not be built (fewer than four points) is drawn with straight segments.
+bool Straight(const CXYCurve* c) {
+  return c->m_nDrawMode == CXYCurve::drawLines || (c->m_nDrawMode == CXYCurve::drawSpline && c->m_spline.IsEmpty());
+}
+
 }  // namespace
 
 void CGraphWindow::NarrowDrawDomain(CCurve* curve, int& first, int& last, double lo, double hi) {
@@ -160,21 +165,44 @@ void CGraphWindow::DrawCurves(CDC* dc, LPCRECT rect) {
         continue;
       }
     }
-    int first = lines ? 0 : 1, last = lines ? n : 0;
     // The samples whose pixels fall in the area drawn: a sample's pixels reach half a pixel and its
     // pen's width beyond its value. A dash pattern starts at the first point drawn, so a patterned
-    // curve starts where a whole repaint starts it and repainting a part shows the same dashes.
-    CRect area = rect && CDotDC::GetPattern(c->m_nPenStyle) == 0 ? upd : clip;
-    area.InflateRect(std::max(c->m_nWidth, 1) + 1, std::max(c->m_nWidth, 1) + 1);
-    if (Monotone(xs))
-      NarrowDrawDomain(xs, first, last, c->TransformXCoordToSavedUnit(GetXCoord(area.left), units),
-                       c->TransformXCoordToSavedUnit(GetXCoord(area.right), units));
-    if (last >= first && Monotone(ys))
-      NarrowDrawDomain(ys, first, last, c->TransformYCoordToSavedUnit(GetYCoord(area.bottom, axis), units),
-                       c->TransformYCoordToSavedUnit(GetYCoord(area.top, axis), units));
+    // curve starts where a whole repaint starts it and repainting a part shows the same dashes; arriving
+    // pieces go on from the phase that repaint left at the first sample of the part.
+    const bool dashed = CDotDC::GetPattern(c->m_nPenStyle) != 0;
+    auto kept = m_dashPhase.find(c);
+    bool goOn = lines && dashed && m_bArriving && kept != m_dashPhase.end() && Straight(c);
+    int first, last;
+    auto narrow = [&](CRect area) {
+      first = lines ? 0 : 1, last = lines ? n : 0;
+      area.InflateRect(std::max(c->m_nWidth, 1) + 1, std::max(c->m_nWidth, 1) + 1);
+      if (Monotone(xs))
+        NarrowDrawDomain(xs, first, last, c->TransformXCoordToSavedUnit(GetXCoord(area.left), units),
+                         c->TransformXCoordToSavedUnit(GetXCoord(area.right), units));
+      if (last >= first && Monotone(ys))
+        NarrowDrawDomain(ys, first, last, c->TransformYCoordToSavedUnit(GetYCoord(area.bottom, axis), units),
+                         c->TransformYCoordToSavedUnit(GetYCoord(area.top, axis), units));
+    };
+    narrow(rect && (!dashed || goOn) ? upd : clip);
+    std::vector<DWORD>* phases = nullptr;
+    if (goOn) {
+      std::vector<DWORD>& t = kept->second;
+      while (first <= last && (first >= (int)t.size() || t[(size_t)first] == kNoPhase)) ++first;
+      if (first <= last) {
+        c->m_dwDrawState = t[(size_t)first];
+        t.resize(std::max(t.size(), (size_t)n + 1), kNoPhase);
+        phases = &t;
+      } else {
+        goOn = false;
+        narrow(clip);
+      }
+    }
+    if (dashed && lines && !goOn && m_nDrawMode != 2) {
+      phases = &m_dashPhase[c];
+      phases->assign((size_t)n + 1, kNoPhase);
+    }
     if (last >= first) {
-      CurveLine(dc, c, first, last, n);
-      if (m_nDrawMode != 2) m_dashPhase[c] = c->m_dwDrawState;
+      CurveLine(dc, c, first, last, n, phases, goOn);
     } else if (lines) {
       // Drawn nowhere, the curve has no dashes for an arriving piece to go on from.
       m_dashPhase.erase(c);
@@ -213,14 +241,16 @@ void CGraphWindow::FillPointBox(CDC* dc, CXYCurve* c, int k, COLORREF color) {
   dc->FillRect(&r, &brush);
 }
 
-void CGraphWindow::CurveLine(CDC* dc, CXYCurve* c, int first, int last, int n) {
+void CGraphWindow::CurveLine(CDC* dc, CXYCurve* c, int first, int last, int n, std::vector<DWORD>* phases,
+                             bool goOn) {
   CMC_Units* units = m_pPlot->GetUnits();
   CRect clip(m_rcDraw.left, m_rcDraw.top, m_rcDraw.right + 1, m_rcDraw.bottom + 1);
   CDotDC dot(dc->m_hDC, c, clip);
   int axis = c->m_nAxis == 1 ? 1 : 2;
-  // A spline that could not be built (fewer than four points) is drawn with straight segments.
-  const bool noSpline = c->m_nDrawMode == CXYCurve::drawSpline && c->m_spline.IsEmpty();
-  if (c->m_nDrawMode == CXYCurve::drawLines || noSpline) {
+  auto keep = [&](int k) {
+    if (phases) (*phases)[(size_t)k] = (DWORD)dot.GetStepCounter();
+  };
+  if (Straight(c)) {
     const double* xs = c->m_pXCurve->GetData();
     const double* ys = c->m_pYCurve->GetData();
     Affine fx(c->m_pXCurve, c->m_strXUnit, units), fy(c->m_pYCurve, c->m_strYUnit, units);
@@ -235,9 +265,12 @@ void CGraphWindow::CurveLine(CDC* dc, CXYCurve* c, int first, int last, int n) {
         int px = MapX(x), py = MapY(y, axis);
         if (down)
           dot.LineTo(px, py);
+        else if (goOn && k == first)
+          dot.MoveToKeepTrack(px, py);
         else
           dot.MoveTo(px, py);
         down = true;
+        keep(k);
       }
     };
     double lx, hx;
@@ -307,5 +340,6 @@ void CGraphWindow::CurveLine(CDC* dc, CXYCurve* c, int first, int last, int n) {
       fLineTo(&dot, x, splineAt(x), axis);
     }
     fLineTo(&dot, c->GetXPointValue(k, units), c->GetYPointValue(k, units), axis);
+    keep(k);
   }
 }

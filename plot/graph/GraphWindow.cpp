@@ -344,13 +344,12 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
   if ((!changed && index != 3) || !m_zoomStack.IsEmpty() || m_bTracking) {
     CClientDC dc(this);
     // Pieces of several curves cross and meet: their box is drawn again with every curve in its order,
-    // as a repaint layers them. Only solid curves over a monotone X are drawn cheaply enough for that:
-    // they are narrowed to the box.
+    // as a repaint layers them. Only curves over a monotone X are drawn cheaply enough for that: they
+    // are narrowed to the box.
     bool boxed = handled.size() > 1;
     for (auto& [xy, i] : handled) {
       const auto m = xy->m_pXCurve->GetMonotone();
-      boxed &= CDotDC::GetPattern(xy->m_nPenStyle) == 0 &&
-               (m == CFloatArray::monoAscending || m == CFloatArray::monoDescending);
+      boxed &= m == CFloatArray::monoAscending || m == CFloatArray::monoDescending;
     }
     if (boxed) {
       CRect box(0, 0, 0, 0);
@@ -369,7 +368,9 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
       CRgn region;
       region.CreateRectRgnIndirect(&box);
       dc.SelectClipRgn(&region);
+      m_bArriving = true;
       DrawCurves(&dc, &box);
+      m_bArriving = false;
       dc.SelectClipRgn(nullptr);
       return;
     }
@@ -379,12 +380,23 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
     for (auto& [xy, i] : handled) {
       double x0 = xy->GetXPointValue(i - 1, units), y0 = xy->GetYPointValue(i - 1, units);
       double x1 = xy->GetXPointValue(i, units), y1 = xy->GetYPointValue(i, units);
-      auto phase = m_dashPhase.find(xy);
-      if (phase != m_dashPhase.end()) {
-        xy->m_dwDrawState = phase->second;
-      } else if (CDotDC::GetPattern(xy->m_nPenStyle) != 0) {
-        // A patterned curve no repaint drew: the piece is left to a repaint, which starts its dashes.
-        if (IsMissingSample(x0) || IsMissingSample(y0) || IsMissingSample(x1) || IsMissingSample(y1)) continue;
+      const bool dashed = CDotDC::GetPattern(xy->m_nPenStyle) != 0;
+      const bool present0 = !IsMissingSample(x0) && !IsMissingSample(y0);
+      const bool present1 = !IsMissingSample(x1) && !IsMissingSample(y1);
+      auto kept = m_dashPhase.find(xy);
+      std::vector<DWORD>* phases = dashed && kept != m_dashPhase.end() ? &kept->second : nullptr;
+      auto phaseAt = [&](int j) { return j >= 0 && j < (int)phases->size() ? (*phases)[(size_t)j] : kNoPhase; };
+      if (phases && (size_t)i >= phases->size()) phases->resize((size_t)i + 1, kNoPhase);
+      if (phases && !present0) {
+        // A repaint starts the line again at this sample.
+        (*phases)[(size_t)i] = present1 ? 0 : kNoPhase;
+        continue;
+      }
+      if (phases && phaseAt(i - 1) != kNoPhase) {
+        xy->m_dwDrawState = phaseAt(i - 1);
+      } else if (dashed) {
+        // A patterned curve no repaint drew here: the piece is left to a repaint, which starts its dashes.
+        if (!present0 || !present1) continue;
         CRect piece(MapX(x0), MapY(y0, xy->m_nAxis), MapX(x0) + 1, MapY(y0, xy->m_nAxis) + 1);
         piece |= CRect(MapX(x1), MapY(y1, xy->m_nAxis), MapX(x1) + 1, MapY(y1, xy->m_nAxis) + 1);
         piece.InflateRect(xy->m_nWidth + 2, xy->m_nWidth + 2);
@@ -395,25 +407,22 @@ void CGraphWindow::UpdateIndex(bool lastPoint, int k) {
       // piece is stepped again from its own dash phase, so the join comes out as a repaint draws it.
       const int ax = xy->m_nAxis;
       CPoint from(MapX(x0), MapY(y0, ax)), before(from);
-      if (xy->m_nWidth > 3 && i >= 2) {
+      if (xy->m_nWidth > 3 && i >= 2 && present0) {
         double xb = xy->GetXPointValue(i - 2, units), yb = xy->GetYPointValue(i - 2, units);
-        if (!IsMissingSample(xb) && !IsMissingSample(yb) && !IsMissingSample(x0) && !IsMissingSample(y0)) {
-          CPoint b(MapX(xb), MapY(yb, ax));
-          const DWORD steps = (DWORD)std::max(std::abs(from.x - b.x), std::abs(from.y - b.y));
-          if (CDotDC::GetPattern(xy->m_nPenStyle) == 0)
-            before = b;  // a solid line counts no steps
-          else if (steps > 0 && xy->m_dwDrawState >= steps)
-            xy->m_dwDrawState -= steps, before = b;
+        if (!IsMissingSample(xb) && !IsMissingSample(yb)) {
+          if (!dashed)
+            before = CPoint(MapX(xb), MapY(yb, ax));  // a solid line counts no steps
+          else if (phaseAt(i - 2) != kNoPhase)
+            xy->m_dwDrawState = phaseAt(i - 2), before = CPoint(MapX(xb), MapY(yb, ax));
         }
       }
       {
         CDotDC dot(dc.m_hDC, xy, clip);
         dot.MoveToKeepTrack(before.x, before.y);
         dot.LineTo(from.x, from.y);
-        if (!IsMissingSample(x0) && !IsMissingSample(y0) && !IsMissingSample(x1) && !IsMissingSample(y1))
-          dot.LineTo(MapX(x1), MapY(y1, ax));
+        if (present0 && present1) dot.LineTo(MapX(x1), MapY(y1, ax));
       }
-      m_dashPhase[xy] = xy->m_dwDrawState;
+      if (phases) (*phases)[(size_t)i] = present1 ? xy->m_dwDrawState : kNoPhase;
       // Point boxes lie over the lines: the boxes of the pieces drawn again are painted on top of them.
       if (m_nExStyle == 1 || (m_nExStyle == 3 && m_pMarked))
         for (int j = before == from ? i - 1 : i - 2; j <= i; ++j) {

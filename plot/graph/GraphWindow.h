@@ -141,7 +141,10 @@ class CGraphWindow : public CWnd {
   void DrawOscAxis(CDC* dc);
   void DrawOscPanel(CDC* dc, LPCRECT rect);
   void LabelBoxes(CDC* dc, CRect boxes[4], bool vertical[4]);
-  void CurveLine(CDC* dc, CXYCurve* c, int first, int last, int n);
+  // phases, when given, takes the dash phase at each sample drawn; goOn starts at `first` with the
+  // curve's phase instead of a new pattern.
+  void CurveLine(CDC* dc, CXYCurve* c, int first, int last, int n, std::vector<DWORD>* phases = nullptr,
+                 bool goOn = false);
   void FillPointBox(CDC* dc, CXYCurve* c, int point, COLORREF color);
   // A point's box in client pixels; empty when the point is missing.
   CRect PointBox(CXYCurve* c, int point) const;
@@ -175,9 +178,11 @@ class CGraphWindow : public CWnd {
   CGraphFilter* m_pPlot = nullptr;
   CDWordArray* m_pMarked = nullptr;
   std::vector<std::array<CRect, 2>> m_scaleBoxes;
-  // Where each curve's dash pattern stood at the end of its last drawing in this window: a curve
-  // shown in several windows runs its pattern in each of them.
-  std::map<const CXYCurve*, DWORD> m_dashPhase;
+  // Where each dashed curve's pattern stands at each of its samples as a whole repaint of this window
+  // draws it (kNoPhase where it draws none): arriving pieces go on from there, in any window.
+  static constexpr DWORD kNoPhase = 0xFFFFFFFF;
+  std::map<const CXYCurve*, std::vector<DWORD>> m_dashPhase;
+  bool m_bArriving = false;  // drawing arriving pieces again: dashed curves go on from their kept phases
 
   friend class CGraphWindowTestAccess;
 };

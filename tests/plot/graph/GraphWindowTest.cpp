@@ -414,16 +414,18 @@ TEST(GraphCurves, ArrivingSamplesOfAWidePenJoinAsARepaint) {
   }
 }
 
-// Two solid curves that cross: where their arriving pieces meet, the later curve lies on top, as in a
-// repaint.
+// Two curves that cross, the later one solid or dash-dot: where their arriving pieces meet, the later
+// curve lies on top, as in a repaint.
 TEST(GraphCurves, ArrivingSamplesOfCrossingCurvesLayerAsARepaint) {
-  Plot p;
-  p.AddCurve("t", Ramp(60, 0.25));
-  p.AddCurve("v", Sine(60, 3.8, 3));
-  p.AddCurve("w", Sine(60, 1.47, 3));
-  p.Draw(0, 1, 1, RGB(255, 255, 0), PS_SOLID, 4);
-  p.Draw(0, 2, 1, RGB(0, 255, 255), PS_SOLID, 2);
-  EXPECT_EQ(0, StaleArrivals(p, 3, 16));
+  for (int style : {PS_SOLID, PS_DASHDOT}) {
+    Plot p;
+    p.AddCurve("t", Ramp(60, 0.25));
+    p.AddCurve("v", Sine(60, 3.8, 3));
+    p.AddCurve("w", Sine(60, 1.47, 3));
+    p.Draw(0, 1, 1, RGB(255, 255, 0), PS_SOLID, 4);
+    p.Draw(0, 2, 1, RGB(0, 255, 255), style, 2);
+    EXPECT_EQ(0, StaleArrivals(p, 3, 16)) << style;
+  }
 }
 
 // Zoomed beyond the last sample, a dotted curve shows nowhere: the next sample's piece, arriving into
