@@ -153,6 +153,9 @@ CRestoreFolder::CRestoreFolder(const std::string& nativeFolder, bool make) {
     SetLastErrorFromErrno(errno);
     return;
   }
+  // Made on the disk before anything the restore names beside it: a file system that reorders
+  // what it keeps of one folder could keep a mark and lose the folder that settles it.
+  if (make && !SyncFile(m_folder)) return;
   m_fd = openat(m_folder, g_szRestoreFolder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   struct stat st;
   // A folder another user put under the name is none of this restore's.

@@ -201,6 +201,8 @@ TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParen
   EXPECT_EQ(s_calls, (std::vector<std::string>{
                          // The folders made for the restore, each before its parent.
                          "/made/target", "/made", "",
+                         // The extraction's folder made before anything names it.
+                         "/made/target",
                          // The extraction: each file once, then each folder that was made or written, deepest first.
                          fresh + "/a.cfg", fresh + "/sub/b.txt", fresh + "/sub/deep/c.txt",
                          fresh + "/sub/deep", fresh + "/none", fresh + "/sub", fresh,
