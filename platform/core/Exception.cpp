@@ -1,5 +1,6 @@
 #include "platform/core/Exception.h"
 
+#include "platform/core/FileSystem.h"
 #include "platform/core/MessageBox.h"
 
 #include <cerrno>
@@ -107,6 +108,13 @@ BOOL CFileException::GetErrorMessage(LPTSTR buf, UINT maxLen, UINT* help) const 
   };
   int c = (m_cause >= 0 && m_cause <= endOfFile) ? m_cause : genericException;
   CString s;
+  // A name that exists is no fault of access: the system's own words say what stopped the save.
+  if (c == genericException && m_lOsError == ERROR_ALREADY_EXISTS) {
+    s = ErrorTextOf(ERROR_ALREADY_EXISTS);
+    s.TrimRight("\r\n");
+    if (help) *help = 0;
+    return CopyMessage(s, buf, maxLen);
+  }
   s.FormatMessage(kText[c], m_strFileName.IsEmpty() ? "an unnamed file" : m_strFileName.GetString());
   if (help) *help = 0;
   return CopyMessage(s, buf, maxLen);

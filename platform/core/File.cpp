@@ -326,7 +326,6 @@ int FileExceptionCauseOf(DWORD win32Error) {
     case ERROR_TOO_MANY_OPEN_FILES: return CFileException::tooManyOpenFiles;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
-    case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS: return CFileException::accessDenied;
     case ERROR_INVALID_HANDLE: return CFileException::invalidFile;
     case ERROR_SHARING_VIOLATION: return CFileException::sharingViolation;

@@ -400,3 +400,24 @@ TEST(File, ASaveSweepsWhatAKilledSaveOfItsFileLeft) {
   EXPECT_EQ(ReadFileText(target), "new");
   EXPECT_EQ(ReadFileText(dir + "/other.bin.~dvx-k3j9x2"), "another file's");
 }
+
+TEST(File, ASaveStoppedByNamesThatExistSaysSoNotThatAccessWasDenied) {
+  const std::string dir = dravonix::test::ScratchDir("file-beside-names-taken"), target = dir + "/report.doc";
+  CSaveBeside beside(target.c_str());
+  CFile file;
+  ASSERT_TRUE(file.OpenBeside(beside, target.c_str(), CFile::modeWrite));
+  file.Write("new", 3);
+  // Meanwhile the file is made by another, whose save holds its first temporary name, and the
+  // user's files hold every name of a mark.
+  Spit(target, "theirs");
+  CSaveBeside other(target.c_str());
+  for (const char* mark : {"zzzzzz", "zzzzzy", "zzzzzx"}) Spit(target + ".~dvx-" + mark, "mine");
+  char text[256] = "";
+  try {
+    file.CommitBeside(beside);
+  } catch (CFileException* e) {
+    e->GetErrorMessage(text, sizeof text);
+    e->Delete();
+  }
+  EXPECT_STREQ(text, "Cannot create a file when that file already exists.");
+}
