@@ -219,7 +219,12 @@ bool WriteSetRecord(const std::string& folder, const ReplacementSet& set) {
   clear(path);
   for (const Replacement& r : set)
     if (!r.old.empty()) clear(In(folder, r.old));
-  return WriteWholeFile(path, text.data(), text.size()) != FALSE;
+  if (WriteWholeFile(path, text.data(), text.size())) return true;
+  // In place though the folder's sync failed: it goes, lest a reader complete a set that failed.
+  const DWORD error = GetLastError();
+  if (RecordAt(path)) DeleteExact(path);
+  SetLastError(error);
+  return false;
 }
 
 // The old copy's own name, or, where a user's file has that, a drawn name of the save's own other

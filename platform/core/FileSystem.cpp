@@ -1118,14 +1118,10 @@ BOOL WriteWholeFile(const std::string& path, const void* data, size_t size) {
   }
   DropDrawnSaveMark(path, mark);
   if (killedBefore) RemoveSaveLeftovers(ParentOf(path), {LastComponent(path)}, {LastComponent(temp)});
+  // A failed sync leaves the new file in place (the old one is gone already): the save has failed.
   ok = SyncFolder(ParentOf(path));
   if (close(fd) != 0 && ok) ok = FailErrno(errno);
-  if (!ok) {
-    const DWORD error = t_lastError;
-    unlink(path.c_str());
-    return Fail(error);
-  }
-  return TRUE;
+  return ok;
 }
 
 BOOL MakeOldCopy(const std::string& existing, const std::string& copy) {

@@ -38,6 +38,13 @@ void WriteText(const fs::path& p, const std::string& text) {
 
 using dravonix::test::ReadFileText;
 
+// The folder's names and bytes.
+std::map<std::string, std::string> Contents(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = ReadFileText(e.path().string());
+  return files;
+}
+
 // Backslash form of a native path, as kernel code spells it.
 std::string Win(const fs::path& p) {
   std::string s = p.string();
@@ -88,18 +95,24 @@ TEST(FileSystem, ACopyOverAFileIsOnTheDiskBeforeItsRenameAndTheFolderAfter) {
   EXPECT_EQ(s_synced, (std::vector<std::string>{"dst.bin.~dvx-", dir.filename().string().substr(0, 13)}));
 }
 
-TEST(FileSystem, ACopyWhoseSyncFailsFailsWithTheSyncError) {
+TEST(FileSystem, ACopyOrWholeWriteWhoseSyncFailsFailsWithTheSyncErrorAndLeavesTheOldOrNewFile) {
   const fs::path dir = fs::canonical(ScratchDir("fs-copy-sync-fault"));
   WriteText(dir / "src.bin", "new");
   static std::string s_failing;
-  g_pfnSyncFault = [](const char* path) { return s_failing == path ? ENOSPC : 0; };
-  for (const fs::path& failing : {dir / "dst.bin.~dvx-000000", dir}) {
-    WriteText(dir / "dst.bin", "old");
-    s_failing = failing.string();
-    SetLastError(0);
-    EXPECT_FALSE(CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "dst.bin").c_str(), FALSE)) << failing;
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL) << failing;
-  }
+  g_pfnSyncFault = [](const char* path) { return s_failing == path ? EIO : 0; };
+  const std::function<BOOL()> kWrites[] = {
+      [&] { return CopyFile(Win(dir / "src.bin").c_str(), Win(dir / "dst.bin").c_str(), FALSE); },
+      [&] { return WriteWholeFile((dir / "dst.bin").string(), "new", 3); }};
+  for (const auto& write : kWrites)
+    for (const fs::path& failing : {dir / "dst.bin.~dvx-000000", dir}) {
+      WriteText(dir / "dst.bin", "old");
+      s_failing = failing.string();
+      SetLastError(0);
+      EXPECT_FALSE(write()) << failing;
+      EXPECT_EQ(GetLastError(), (DWORD)ERROR_IO_DEVICE) << failing;
+      const std::string left = ReadFileText(dir / "dst.bin");
+      EXPECT_TRUE(left == "old" || left == "new") << failing;
+    }
   g_pfnSyncFault = nullptr;
 }
 
@@ -729,13 +742,6 @@ TEST(FileSystem, OwnNamesOfLongTargetsFitAndStayApart) {
 }
 
 namespace {
-
-// The folder's names and bytes.
-std::map<std::string, std::string> Contents(const fs::path& dir) {
-  std::map<std::string, std::string> files;
-  for (const auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = ReadFileText(e.path().string());
-  return files;
-}
 
 bool SaveText(const std::string& target, const std::string& text) {
   CSaveBeside s(target.c_str());
