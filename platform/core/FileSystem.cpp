@@ -93,7 +93,9 @@ int CopyBytes(int in, const struct stat& srcStat, int out, bool asSource = true)
   if (!asSource) return 0;
   struct timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
   futimens(out, times);
-  return fchmod(out, srcStat.st_mode & 07777) != 0 ? errno : 0;
+  // A file system that keeps no permissions (FAT) takes the copy without them, as cp does.
+  const int err = fchmod(out, srcStat.st_mode & 07777) != 0 ? errno : 0;
+  return err == ENOSYS || err == EPERM || err == EOPNOTSUPP ? 0 : err;
 }
 
 // Copies an open file to `dst`, which must not exist (no link followed); removes a partial copy.

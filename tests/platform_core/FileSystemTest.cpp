@@ -6,6 +6,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/RefusedCalls.h"
 #include "tests/support/SyncedStates.h"
 #include "tests/support/TestKernel.h"
 
@@ -114,6 +115,21 @@ TEST(FileSystem, ACopyOrWholeWriteWhoseSyncFailsFailsWithTheSyncErrorAndLeavesTh
       EXPECT_TRUE(left == "old" || left == "new") << failing;
     }
   g_pfnSyncFault = nullptr;
+}
+
+TEST(FileSystem, ACopyOntoAFileSystemWithoutPermissionBitsIsMadeWithoutThem) {
+  const fs::path dir = ScratchDir("fs-copy-no-modes");
+  WriteText(dir / "src.bin", "new");
+  WriteText(dir / "old.bin", "old");
+  const std::string copied = dravonix::test::WithRefusedCalls(
+      {{SYS_fchmod, EPERM}, {SYS_fchmodat, EPERM}}, [&] {
+        std::string out;
+        for (const char* to : {"new.bin", "old.bin"})
+          out += CopyFile(Win(dir / "src.bin").c_str(), Win(dir / to).c_str(), FALSE) ? "" : to;
+        return out;
+      });
+  EXPECT_EQ(copied, "");
+  EXPECT_EQ(Contents(dir), (std::map<std::string, std::string>{{"new.bin", "new"}, {"old.bin", "new"}, {"src.bin", "new"}}));
 }
 
 TEST(FileSystem, CopyFileKeepsBytesAndAttributesAndRefusesWhereWin32Does) {
