@@ -412,10 +412,15 @@ constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";  // one case
 // drawn name while it lives and recording the names they draw. The next ones stand in where a user's
 // file has the first.
 constexpr const char* kDrawnMarks[] = {"zzzzzz", "zzzzzy", "zzzzzx"};
+// Where a mark is written before it takes its name, on a file system without files without a name.
+constexpr char kStagedMark[] = "zzzzzw";
 
 bool IsDrawnMarkLetters(const std::string& letters) {
   return std::find(std::begin(kDrawnMarks), std::end(kDrawnMarks), letters) != std::end(kDrawnMarks);
 }
+
+// Letters no drawn name has.
+bool IsReservedLetters(const std::string& letters) { return IsDrawnMarkLetters(letters) || letters == kStagedMark; }
 
 constexpr size_t kCutSum = 9;  // "~" and eight hexadecimal digits
 
@@ -719,7 +724,7 @@ void CSaveBeside::RemoveLeftovers() const {
 std::string NewSaveTempName(const std::string& path) {
   const std::string leaf = LastComponent(path);
   std::string letters = RandomLetters();
-  while (IsDrawnMarkLetters(letters)) letters = RandomLetters();
+  while (IsReservedLetters(letters)) letters = RandomLetters();
   return path.substr(0, path.size() - leaf.size()) + TempStem(leaf) + kTempMark + letters;
 }
 
@@ -914,27 +919,89 @@ bool ClearDrawnRecord(int dir, int mark, const std::string& markName) {
 // The folder of `path` open for the names in it; -1 when it cannot be.
 int OpenParent(const std::string& path) { return open(ParentOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
 
+// Where a mark is written before it takes its own name when the file system makes no file without
+// a name: one for all the target's saves, which it keeps from making a mark at once.
+std::string StagedMark(const std::string& mark) { return mark.substr(0, mark.size() - kRandomLetters) + kStagedMark; }
+
+// Whether the file open as `fd` (a staged mark's name) is one a save made: empty where it was
+// killed before its proof, else with it.
+bool IsStagedMark(int fd, const std::string& stem) {
+  struct stat st;
+  return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_size == 0 || ReadDrawnRecord(fd, stem, nullptr) == DrawnRecord::kProven);
+}
+
+// The staged mark's name made and held (shared, as the mark it becomes) for this save; -1 with errno
+// set (`usersFile`: a file no save made has the name). What a killed save left there goes; while
+// another save holds it, this one waits: the mark that save makes is the one this one shares.
+int StageDrawnSaveMark(const std::string& staged, bool& usersFile) {
+  const std::string stem = StemOf(LastComponent(staged));
+  for (int attempt = 0; attempt < 10000; ++attempt) {
+    int fd = open(staged.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      // Given up when a sweep took it between the creation and the lock.
+      if (flock(fd, LOCK_SH | LOCK_NB) == 0 && SameFile(fd, AT_FDCWD, staged.c_str())) return fd;
+      close(fd);
+      continue;
+    }
+    if (errno != EEXIST) return -1;
+    fd = open(staged.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      close(fd);
+      usleep(1000);
+      continue;
+    }
+    const bool left = IsStagedMark(fd, stem) && SameFile(fd, AT_FDCWD, staged.c_str());
+    if (left) unlink(staged.c_str());
+    close(fd);
+    if (!left) {
+      usersFile = true;
+      errno = EEXIST;
+      return -1;
+    }
+  }
+  errno = EEXIST;
+  return -1;
+}
+
 // A new mark under the name `mark`, held (shared), with its proof and `line` (a name it records, or
 // nothing) on the disk before it has the name, so that no mark is ever found empty or zero-filled.
 // -1 with errno set (EEXIST: the name is taken).
 int MakeDrawnSaveMark(const std::string& mark, const std::string& line) {
   const std::string text = kDrawnProof + (line.empty() ? line : line + "\n");
+  const std::string staged = StagedMark(mark);
   for (const bool unnamed : {true, false}) {
-    // Where the file system makes no file without a name (or gives it none after), a kill before the
-    // proof leaves an empty file, which stays as a user's would.
-    const int fd = unnamed ? open(ParentOf(mark).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666)
-                           : open(mark.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // Without a name until it is whole where the file system makes one; else under the staged
+    // name, which a kill leaves empty or whole and a later save clears. Only where a user's file
+    // has that name is the mark made under its own, which a kill may leave empty.
+    bool usersFile = false;
+    int fd = unnamed ? open(ParentOf(mark).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666) : StageDrawnSaveMark(staged, usersFile);
     if (fd < 0 && unnamed) continue;
+    const bool direct = usersFile;
+    if (direct) fd = open(mark.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
-    bool ok = flock(fd, LOCK_SH) == 0 && WriteAll(fd, text.data(), text.size()) && fdatasync(fd) == 0 &&
-              fcntl(fd, F_SETFL, O_APPEND) == 0;
-    const bool named = ok && unnamed && linkat(AT_FDCWD, DescriptorPath(fd).c_str(), AT_FDCWD, mark.c_str(), AT_SYMLINK_FOLLOW) == 0;
-    if (ok && (named || !unnamed)) return fd;
+    const bool written = (unnamed || direct ? flock(fd, LOCK_SH) == 0 : true) && WriteAll(fd, text.data(), text.size()) &&
+                         fdatasync(fd) == 0 && fcntl(fd, F_SETFL, O_APPEND) == 0;
+    bool ok = written;
+    if (ok && unnamed) {
+      ok = linkat(AT_FDCWD, DescriptorPath(fd).c_str(), AT_FDCWD, mark.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    } else if (ok && !direct) {
+      // Never over another's mark; where the file system cannot refuse that itself, the staged
+      // name keeps every other save from making one meanwhile.
+      ok = renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, mark.c_str(), RENAME_NOREPLACE) == 0;
+      struct stat st;
+      if (!ok && (errno == EINVAL || errno == ENOSYS)) {
+        if (lstat(mark.c_str(), &st) == 0) errno = EEXIST;
+        else ok = errno == ENOENT && rename(staged.c_str(), mark.c_str()) == 0;
+      }
+    }
+    if (ok) return fd;
     const int err = errno;
-    if (!unnamed && SameFile(fd, AT_FDCWD, mark.c_str())) unlink(mark.c_str());
+    const std::string& own = direct ? mark : staged;
+    if (!unnamed && SameFile(fd, AT_FDCWD, own.c_str())) unlink(own.c_str());
     close(fd);
     errno = err;
-    if (!ok || err == EEXIST) return -1;
+    if (!unnamed || !written || err == EEXIST) return -1;
   }
   return -1;
 }
@@ -1012,6 +1079,8 @@ bool DropDrawnSaveMark(const std::string& path, int& mark) {
 // are taken in order, so one missing ends the look.
 bool DrawnSaveKilled(const std::string& path) {
   const std::string stem = TempStem(LastComponent(path));
+  struct stat st;
+  if (lstat(DrawnSaveMark(path, kStagedMark).c_str(), &st) == 0) return true;
   for (const char* letters : kDrawnMarks) {
     const int fd = open(DrawnSaveMark(path, letters).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
@@ -1221,8 +1290,9 @@ SaveTemp ClassifySaveTemp(int dir, int fd, const std::string& name, bool ownTarg
   const std::string letters = name.substr(name.size() - kRandomLetters);
   const bool mark = IsDrawnMarkLetters(letters);
   if (mark && ReadDrawnRecord(fd, StemOf(name), nullptr) == DrawnRecord::kNone) return SaveTemp::kNotOurs;
+  if (letters == kStagedMark && !IsStagedMark(fd, StemOf(name))) return SaveTemp::kNotOurs;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? SaveTemp::kHeld : SaveTemp::kNotOurs;
-  if (mark || ownTarget) return SaveTemp::kLeft;
+  if (mark || ownTarget || letters == kStagedMark) return SaveTemp::kLeft;
   if (letters != std::string(kRandomLetters, '0')) return DrawnRecordLists(dir, name) ? SaveTemp::kLeft : SaveTemp::kNotOurs;
   // Every save of the target tries this name first; no one else makes it. A save of a new file
   // records it, as a drawn name.

@@ -836,3 +836,26 @@ TEST(FileSystem, APowerCutBeforeASaveReturnsLeavesNoFileOfItsOwnWithoutItsRecord
     for (const std::string& n : state.names) EXPECT_FALSE(own(n)) << n;
   EXPECT_EQ(ReadFileText(fresh), "new");
 }
+
+TEST(FileSystem, SavesKilledAtTheirMarksProofWithoutUnnamedFilesLeaveNothingOnceOneCompletes) {
+  using dravonix::test::kNoUnnamedFiles;
+  using dravonix::test::RefuseCalls;
+  using dravonix::test::WithRefusedCalls;
+  const fs::path dir = ScratchDir("fs-save-no-unnamed");
+  const std::string target = (dir / "report.doc").string();
+  for (int kill = 0; kill < 3; ++kill)
+    EXPECT_EQ(WithRefusedCalls({kNoUnnamedFiles}, [&] {
+                // Killed at its first write: the proof of the new file's mark.
+                if (!RefuseCalls({{SYS_write, 0}})) return std::string("no filter");
+                CSaveBeside save(target.c_str());
+                return std::string("not killed");
+              }),
+              "child failed: signal 31 ");
+  const std::string saved = WithRefusedCalls({kNoUnnamedFiles}, [&] {
+    std::string out = SaveText(target, "new") ? "" : "new failed ";
+    CSaveBeside other(target.c_str());  // so that the next one draws its name under the mark
+    return out + (SaveText(target, "over") ? "" : "over failed");
+  });
+  EXPECT_EQ(saved, "");
+  EXPECT_EQ(Contents(dir), (std::map<std::string, std::string>{{"report.doc", "over"}}));
+}

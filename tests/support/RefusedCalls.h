@@ -51,6 +51,9 @@ inline bool RefuseCalls(const std::vector<RefusedCall>& calls) {
   return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &prog) == 0;
 }
 
+// A file without a name refused, as FAT through a user-space file system refuses it.
+inline const RefusedCall kNoUnnamedFiles{SYS_openat, EOPNOTSUPP, (unsigned)(O_TMPFILE & ~O_DIRECTORY), 2};
+
 // What `body` returned in a child that refuses `calls`.
 inline std::string WithRefusedCalls(const std::vector<RefusedCall>& calls, const std::function<std::string()>& body) {
   return InChildProcess([&]() -> std::string { return RefuseCalls(calls) ? body() : "child failed: seccomp"; });
