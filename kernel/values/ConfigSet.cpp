@@ -227,6 +227,16 @@ bool WriteSetRecord(const std::string& folder, const ReplacementSet& set) {
   return false;
 }
 
+// The first temporary name of `target` (a path) where nothing has it, else a drawn one; empty, the
+// last error set, when none is free.
+std::string FreeTempName(const std::string& dir, const std::string& target) {
+  std::string name = LastComponent(FirstSaveTempName(target));
+  for (int attempt = 0; attempt < 16 && Kind(In(dir, name)) != 0; ++attempt) name = LastComponent(NewSaveTempName(target));
+  if (Kind(In(dir, name)) == 0) return name;
+  SetLastError(ERROR_FILE_EXISTS);
+  return std::string();
+}
+
 // The old copy's own name, or, where a user's file has that, a drawn name of the save's own other
 // than the first temporary name and the set's temporary.
 bool IsOldCopyName(const std::string& name, const Replacement& r) {
@@ -372,12 +382,13 @@ Verdict Judge(const std::string& folder, const ReplacementSet& set, bool undoing
     tempLeft = tempLeft || s.temp == 1;
     seen.push_back(s);
   }
-  bool describes = true, found = false, allOld = true, allNew = true;
+  bool describes = true, found = false, allOld = true, allNew = true, onlyAdded = true;
   for (size_t i = 0; i < set.size(); ++i) {
     const Replacement& r = set[i];
     const Seen& s = seen[i];
     // Its mode is given or taken back with whatever the set comes to.
     if (r.modeOnly) continue;
+    onlyAdded = onlyAdded && r.old.empty() && !r.IsRemoval();
     const bool notCopiedYet = !r.old.empty() && s.old == 0 && tempLeft && i >= copiesMade;
     // A record of the earlier form knows its new files by time, which a copy may not keep: none of
     // its targets is known to be old.
@@ -395,6 +406,9 @@ Verdict Judge(const std::string& folder, const ReplacementSet& set, bool undoing
   if (describes) return Verdict::kDescribes;
   // Every target the new file, whatever has a temporary's name since (the next save's own).
   if (allNew && !undoing) return Verdict::kComplete;
+  // New files only, none there: a save stopped before its files had their names, which a record
+  // gives a file made without one, or a power cut took them.
+  if (!found && allOld && onlyAdded) return Verdict::kNoneInPlace;
   if (!found) return Verdict::kForeign;
   return allOld ? Verdict::kNoneInPlace : Verdict::kPartOfAnother;
 }
@@ -713,8 +727,9 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     // No more than a record may name: a larger set would be taken for none of ours after a stop.
     bytes += r.made.size;
     if (bytes > kMaxSetBytes) return refuse(w->m_name, ERROR_NOT_SUPPORTED);
-    // The record names it: a writer's file has a name from the start (kNamed).
-    r.temp = LastComponent(w->m_save.GetTempName().GetString());
+    // The record names it: a file made without a name takes a free one once the record is on the disk.
+    r.temp = w->m_save.IsUnnamed() ? FreeTempName(dir, path) : LastComponent(w->m_save.GetTempName().GetString());
+    if (r.temp.empty()) return refuse(w->m_name, GetLastError());
     // On the disk before the record that lets a reader complete the set from it.
     if (!w->m_save.Sync()) return refuse(w->m_name, GetLastError());
     set.push_back(std::move(r));
@@ -766,9 +781,14 @@ int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>&
     ShowWriteFailure(shown[0]);
     return 0;
   }
-  // The record covers the new files' temporaries from now on, in place of their marks.
-  for (size_t i = 0; i < writers.size(); ++i)
-    if (!writers[i]->m_save.DropMark()) return fail(shown[i]);
+  // The record covers the new files' temporaries from now on, in place of their marks; those made
+  // without a name take the ones it gives them, on the disk before anything is renamed.
+  bool named = false;
+  for (size_t i = 0; i < writers.size(); ++i) {
+    named = named || writers[i]->m_save.IsUnnamed();
+    if (!writers[i]->m_save.NameAs(In(dir, set[i].temp)) || !writers[i]->m_save.DropMark()) return fail(shown[i]);
+  }
+  if (named && !SyncFolder(dir)) return fail(shown[0]);
   for (size_t i = 0; i < set.size(); ++i)
     if (!set[i].old.empty() && !MakeOldCopy(In(dir, set[i].target), In(dir, set[i].old))) return fail(shown[i]);
   for (size_t i = 0; i < set.size(); ++i) {

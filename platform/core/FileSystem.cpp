@@ -521,7 +521,7 @@ std::string SaveReplacedFile(const std::string& native) {
   return replaced;
 }
 
-CSaveBeside::CSaveBeside(LPCSTR target, Named) : m_named(true) { Open(target); }
+CSaveBeside::CSaveBeside(LPCSTR target, Named) { Open(target); }
 
 CSaveBeside::CSaveBeside(LPCSTR target) { Open(target); }
 
@@ -564,9 +564,9 @@ void CSaveBeside::Prepare(struct stat* found) {
   const DWORD error = GetLastError();
   const std::string& path = m_native;
   std::string temp;
-  // A new file is made without a name, which it gets only as the target's: a kill or a power cut
-  // leaves nothing of it, with no record to keep.
-  if (!found && !m_native.empty() && !m_named) {
+  // A new file is made without a name, which it gets only as the target's (or from its set's record,
+  // once that is on the disk): a kill or a power cut leaves nothing of it, with no mark to keep.
+  if (!found && !m_native.empty()) {
     const int fd = open(ParentOf(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fd >= 0 && flock(fd, LOCK_EX) == 0) {
       m_lock = fd;
@@ -604,6 +604,14 @@ BOOL CSaveBeside::NameTemp() {
   if (m_lock < 0) return Fail(ERROR_INVALID_HANDLE);
   std::string temp;
   if (OpenSaveTemp(m_native, temp, m_mark, &m_firstNameTaken, true, m_lock) < 0) return FailErrno(errno);
+  m_unnamed = false;
+  m_temp = temp.c_str();
+  return TRUE;
+}
+
+BOOL CSaveBeside::NameAs(const std::string& temp) {
+  if (!m_unnamed) return TRUE;
+  if (linkat(AT_FDCWD, DescriptorPath(m_lock).c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0) return FailErrno(errno);
   m_unnamed = false;
   m_temp = temp.c_str();
   return TRUE;

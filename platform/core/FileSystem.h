@@ -220,10 +220,10 @@ class CFileFind {
 // only on Commit: a save that fails part-way leaves the old file as it was. The temporary file
 // (the target's name, ".~dvx-" and six letters or digits: FirstSaveTempName where that is free,
 // else drawn by chance; for a target that does not exist, a file without a name where the file
-// system makes one, which takes the target's name only as it replaces it) is created empty when
-// the object is, so that saves of one target in several processes never share it, and it stays
-// locked (flock) while the object holds it. It goes when the object does, unless it was
-// committed. It is written, given its mode and synced only through the descriptor that created
+// system makes one, which takes the target's name only as it replaces it, or the one its set's
+// record gives it) is created empty when the object is, so that saves of one target in several
+// processes never share it, and it stays locked (flock) while the object holds it. It goes when
+// the object does, unless it was committed. It is written, given its mode and synced only through the descriptor that created
 // it, never opened by name again, so that a link swapped in for the name leads nowhere. A save
 // under a drawn name, or of a target that does not exist yet under a name of its own, holds a mark
 // beside it (shared flock, the target's last own name) while it lives, and records its
@@ -236,8 +236,8 @@ class CFileFind {
 class CSaveBeside {
  public:
   explicit CSaveBeside(LPCSTR target);
-  // With a temporary file that has a name from the start, whatever the target: for a set, whose
-  // record names it.
+  // For a set, whose record names its files: a new target's is made without a name where the file
+  // system makes one, and takes the name the record gives it (NameAs); else it has one from the start.
   enum Named { kNamed };
   CSaveBeside(LPCSTR target, Named);
   // For a caller that looked the target up already (ResolvePath) to check it before the save: the
@@ -291,6 +291,11 @@ class CSaveBeside {
   // True while the temporary name still names the file this save made and writes: no link or other
   // file was swapped in for it. Neither Replace nor Discard acts on a name that fails this.
   bool HoldsTempName() const;
+  // Made without a name, which NameAs gives it.
+  bool IsUnnamed() const { return m_unnamed; }
+  // Gives a file made without a name the name `temp` beside the target, only where nothing has it;
+  // FALSE with the last error set.
+  BOOL NameAs(const std::string& temp);
   // Lets go of the drawn saves' mark before the save is done with, once a record of the set covers
   // what it recorded; FALSE with the last error set when a sync failed.
   BOOL DropMark();
@@ -318,7 +323,6 @@ class CSaveBeside {
   int m_createError = 0;  // why the temporary file could not be made
   unsigned m_madeMode = kUnknownMode;  // the temporary file's mode when it was made
   bool m_firstNameTaken = false;
-  bool m_named = false;  // never without a name
   bool m_unnamed = false;  // made without a name (GetTempName gives one that leads to it in this process)
   bool m_inPlace = false;
   bool m_folder = false;

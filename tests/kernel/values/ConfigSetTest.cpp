@@ -409,12 +409,15 @@ TEST_F(ConfigSetTest, APowerCutBeforeASetSaveReturnsLeavesNoFileOfItsOwnWithoutI
   const std::string dir = Folder("set-power-cut", kOld);
   Files files = kNew;
   files["n.cfg"] = "a file the folder lacked";
+  files["m.cfg"] = "another";
   const auto states = dravonix::test::SyncedStates(dir, [&] { EXPECT_EQ(Save(dir, files), 1); });
-  auto mark = [](const std::string& n) { return n.ends_with(".~dvx-zzzzzz"); };
-  auto temp = [](const std::string& n) { return n.starts_with("n.cfg.~dvx-"); };
+  auto temp = [](const std::string& n) { return n.starts_with("n.cfg.~dvx-") || n.starts_with("m.cfg.~dvx-"); };
   auto record = [](const std::string& n) { return n == "~save.journal"; };
   auto oldCopy = [](const std::string& n) { return n.ends_with(".~dvx-old"); };
-  EXPECT_EQ(dravonix::test::ChangedWithItsRecord(states, mark, temp), "");
+  EXPECT_EQ(dravonix::test::ChangedWithItsRecord(states, record, temp), "");
   EXPECT_EQ(dravonix::test::ChangedWithItsRecord(states, record, oldCopy), "");
   EXPECT_EQ(Read(dir), files);
+  // One sync of the folder for each step of the set (its record, its new files' names, the renames,
+  // the record's removal), however many files it adds.
+  EXPECT_EQ(std::count_if(states.begin() + 1, states.end() - 1, [](const auto& s) { return s.folderSynced; }), 4);
 }
