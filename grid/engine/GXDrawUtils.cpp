@@ -269,6 +269,12 @@ void GXDrawFrameInParent(CWnd* pWnd, BOOL bDrawFrame, HRGN only) {
     clip.OffsetRgn(-origin.x, -origin.y);
     dc.SelectClipRgn(&clip);
   }
+  // Its inner line reaches into the window, where the grid's own paint covers it: drawn there at any
+  // other time it would stay over what the grid painted.
+  CRect client;
+  pWnd->GetClientRect(&client);
+  pWnd->MapWindowPoints(parent, &client);
+  dc.ExcludeClipRect(&client);
   GXDrawButtonFrame(&dc, rect, TRUE, TRUE);
 }
 

@@ -224,3 +224,14 @@ TEST_F(GridWnd, TheHeadersMarkTheCurrentCellAsTheArrowsMoveIt) {
   }
   grid.DestroyWindow();
 }
+
+// A framed grid laid out anew by its program, as a dialog does when the user sizes it: the frame's
+// inner line, which reaches into the window, shows what a paint of the whole shows.
+TEST_F(GridWnd, AFramedGridSizedByItsProgramShowsItsFrameAsAPaintDoes) {
+  ZAZAzedAze grid;
+  grid.m_bDrawFrame = TRUE;
+  ASSERT_TRUE(Open(grid));
+  ::MoveWindow(grid.m_hWnd, 10, 10, 260, 150, TRUE);
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
+  grid.DestroyWindow();
+}
