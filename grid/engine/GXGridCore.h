@@ -786,6 +786,9 @@ class CGXGridCore {
   // Before Initialize a paint fills the client area with the window colour and throws nothing;
   // TRUE when it did so.
   BOOL FillBeforeInitialize(CDC* pDC);
+  // Called before the paint takes the update: a transparent grid's cells draw over what its parent
+  // paints beneath them.
+  void PaintParentBeneath();
   virtual void DrawCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, const RECT& rect, CGXStyle* pStyle);
   virtual void DrawCells(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, CDC* pDC);
   virtual void DrawSelectedCell(CDC* pDC, ROWCOL nRow, ROWCOL nCol, RECT rect);

@@ -901,6 +901,18 @@ void CGXGridCore::DrawRectBorders(CDC* pDC, RECT rect, const CGXStyle& style) {
     if (HasBorder(style, side)) DrawBorderSide(style.GetBorders(side), rect, side, pDC, &style.GetInterior());
 }
 
+void CGXGridCore::PaintParentBeneath() {
+  CWnd* wnd = m_pGridWnd;
+  if (!m_pParam || !m_pParam->m_bTransparentBackground || !wnd || !wnd->GetSafeHwnd()) return;
+  CWnd* parent = (wnd->GetStyle() & WS_CHILD) ? wnd->GetParent() : nullptr;
+  // A parent that clips its children never paints there: nothing lies beneath but what was shown.
+  CRect due;
+  if (!parent || (parent->GetStyle() & WS_CLIPCHILDREN) || !wnd->GetUpdateRect(&due) || due.IsRectEmpty()) return;
+  wnd->MapWindowPoints(parent, &due);
+  // The parent's paint there has the grid painted again after it, as a paint of the whole has it.
+  parent->RedrawWindow(&due, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
 BOOL CGXGridCore::FillBeforeInitialize(CDC* pDC) {
   if (m_bInitialized) return FALSE;
   CRect client;

@@ -218,6 +218,7 @@ CScrollBar* CGXGridView::GetScrollBarCtrl(int nBar) const {
 }
 
 void CGXGridView::OnPaint() {
+  PaintParentBeneath();
   CPaintDC dc(this);
   if (FillBeforeInitialize(&dc)) return;
   OnPrepareDC(&dc, nullptr);

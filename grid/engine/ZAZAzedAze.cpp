@@ -89,6 +89,7 @@ BOOL ZAZAzedAze::PreTranslateMessage(MSG* pMsg) {
 }
 
 void ZAZAzedAze::OnPaint() {
+  PaintParentBeneath();
   CPaintDC dc(this);
   if (FillBeforeInitialize(&dc)) return;
   PrepareDC(&dc, nullptr);

@@ -235,3 +235,19 @@ TEST_F(GridWnd, AFramedGridSizedByItsProgramShowsItsFrameAsAPaintDoes) {
   EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd));
   grid.DestroyWindow();
 }
+
+// The host makes the grid's background transparent before showing it; a cell typed into twice shows
+// what lies beneath it, not the edit window it was typed in.
+TEST_F(GridWnd, ATransparentGridShowsTheParentWhereItsEditWindowWas) {
+  ZAZAzedAze grid;
+  ASSERT_TRUE(Open(grid));
+  grid.ShowWindow(SW_HIDE);
+  grid.GetParam()->m_bTransparentBackground = TRUE;
+  grid.ShowWindow(SW_SHOW);
+  for (const char* typed : {"WWWWWWW\n", "i\n"}) {
+    UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, 2).CenterPoint());
+    UiAutomation::TypeText(typed);
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd)) << typed;
+  }
+  grid.DestroyWindow();
+}
