@@ -41,6 +41,27 @@ TEST_P(HeaderFrame, WidthDragsAfterAHeaderClickShowWhatAPaintShows) {
   }
 }
 
+// The row headers' column narrowed by its edge to each width, then a row header clicked: its pressed
+// number, as wide as its cell, leaves no pixel beside the cell that a paint of the whole does not show.
+TEST_P(HeaderFrame, ANarrowRowHeaderClickedShowsWhatAPaintShows) {
+  dravonix::test::UseLibraryDefaults(GetParam());
+  CWnd parent;
+  ZAZAzedAze grid;
+  ASSERT_TRUE(OpenGridWindow(parent, grid, CRect(0, 0, 400, 240), WS_VISIBLE | WS_VSCROLL | WS_HSCROLL));
+  grid.SetRowCount(20);
+  grid.SetColCount(6);
+  for (int width = 24; width >= 6; --width) {
+    const CRect header = grid.CalcRectFromRowCol(0, 0);
+    const LONG y = header.CenterPoint().y;
+    UiAutomation::Drag(grid.m_hWnd, CPoint(header.right - 1, y), CPoint(width - 1, y));
+    UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(2, 2).CenterPoint());
+    UiAutomation::Click(grid.m_hWnd, grid.CalcRectFromRowCol(10, 0).CenterPoint());
+    EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(grid.m_hWnd)) << "width " << grid.GetColWidth(0);
+  }
+  grid.DestroyWindow();
+  parent.DestroyWindow();
+}
+
 // The host fills the data object behind the window's back and has it repainted: the scroll bars that
 // the paint shows stay over what it had started to draw, buffered or not.
 TEST(BufferedPaint, BarsThatAPaintShowsAreNotPaintedOver) {
