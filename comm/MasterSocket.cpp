@@ -55,12 +55,13 @@ void CMasterSocket::OnSend(int) {
     int n = Send(head.data() + m_nSent, (int)(head.size() - m_nSent));
     if (n == SOCKET_ERROR) {
       if (WSAGetLastError() == WSAEWOULDBLOCK) return;
+      // The close emptied the queue: whoever waits for it to drain is told as well.
       FailAndClose();
-      return;
+      break;
     }
     if (n == 0) {
       Close();
-      return;
+      break;
     }
     m_nSent += (size_t)n;
     if (m_nSent == head.size()) {

@@ -120,6 +120,7 @@ TEST(MasterSocket, FramesPacketsAndKeepsThePartlySentHead) {
 
   // A send on a closed socket fails at once: the error line, no packet kept, a failure result.
   CMasterSocket neverOpened;
+  sentNotices = wnd.m_sent;
   for (CMasterSocket* closed : {&master, &neverOpened}) {
     wnd.m_errors.clear();
     EXPECT_EQ(0, closed->SendNetMessage(6, 2, "xy"));
@@ -128,6 +129,7 @@ TEST(MasterSocket, FramesPacketsAndKeepsThePartlySentHead) {
   }
   ::PumpMessages();
   EXPECT_EQ(1, wnd.m_closed);
+  EXPECT_EQ(sentNotices + 2, wnd.m_sent);  // the queue is empty after each failure
   app.m_pMainWnd = nullptr;
   wnd.DestroyWindow();
   WSACleanup();
