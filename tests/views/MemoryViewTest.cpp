@@ -284,6 +284,22 @@ TEST_F(MemoryViewTest, EditsWriteTheirSpaceAndReadBack) {
   }
 }
 
+// Cancel in the box of a refused write closes the channel: from then on no cell shows a word or takes one.
+TEST_F(MemoryViewTest, AWordTypedAfterTheChannelClosedIsNotShownAsWritten) {
+  Open(0x0210);
+  Type(1, 0, "4008");
+  DriveSimulator::FailNextCalls(1, "Timeout", "DAV_SendData");
+  Automation::Instance().PushMessageBoxAnswer(IDCANCEL);
+  Type(1, 1, "1234");
+  ASSERT_FALSE(CMC_Comm::IsCommOpen());
+  DriveSimulator::ClearCallLog();
+  Type(1, 3, "abd");
+  EXPECT_TRUE(DriveSimulator::CallLog().empty());
+  for (ROWCOL r = 1; r <= Rows(); ++r)
+    for (ROWCOL c = 1; c <= 8; ++c) ASSERT_TRUE(Cell(r, c) == "????" && ReadOnly(r, c)) << r << "," << c;
+  EXPECT_EQ(0, dravonix::test::PixelsOffFullRepaint(m_view->m_hWnd));
+}
+
 // A word the user did not type is never written back over a newer one on the drive: neither one
 // opened by a double click and left, nor one being typed when a refresh put the drive's word there.
 TEST_F(MemoryViewTest, AWordNobodyTypedIsNotWrittenBack) {

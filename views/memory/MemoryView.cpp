@@ -1,5 +1,6 @@
 #include "views/memory/MemoryView.h"
 
+#include "comm/MC_Comm.h"
 #include "grid/controls/HexGridCtrl.h"
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXGridParam.h"
@@ -174,7 +175,11 @@ BOOL CMemoryView::OnEndEditing(ROWCOL nRow, ROWCOL nCol) {
   }
   CWaitCursor wait;
   const WORD address = GetAddressRowCol(nRow, nCol);
-  if (const std::optional<std::string> shown = CMemoryWords::Write(address, GetValueRowCol(nRow, nCol)))
+  const std::optional<std::string> shown = CMemoryWords::Write(address, GetValueRowCol(nRow, nCol));
+  // A channel closed before the write or by its error box leaves no word shown nor typed in any cell.
+  if (!CMC_Comm::IsCommOpen())
+    FillGrid(FALSE);
+  else if (shown)
     SetRangeValueText(CGXRange().SetCellRange(nRow, nCol, nRow, nCol), shown->c_str());
   return TRUE;
 }
