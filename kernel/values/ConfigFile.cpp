@@ -198,9 +198,7 @@ FILE* CConfigFileWriter::Open() {
   } else if (!m_file && cause != 0 && cause != ENOENT && cause != ENOTDIR) {
     // Out of space or of inodes, too many open files, write-protected media: the box says so.
     SetLastErrorFromErrno(cause);
-    CString text = GetLastErrorText();
-    text.TrimRight("\r\n");
-    ShowKernelMessage(MB_ICONEXCLAMATION, 20022, m_name.GetString(), text.GetString());
+    ShowFailure();
   } else if (!m_file) {
     ShowKernelMessage(MB_ICONEXCLAMATION, 20001, m_name.GetString());
   }
@@ -219,10 +217,15 @@ int CConfigFileWriter::Close(int written) {
   }
   m_file = nullptr;
   if (written) return 1;
-  SetLastErrorFromErrno(cause);
-  ShowWriteFailure(m_name);
+  SetLastErrorFromErrno(cause || !m_bSystemText ? cause : EIO);
+  ShowFailure();
   m_save.Discard();
   return 0;
+}
+
+void CConfigFileWriter::ShowFailure() const {
+  if (!m_bSystemText) ShowWriteFailure(m_name);
+  else if (g_bShowErrors) ShowLastError(MB_ICONSTOP);
 }
 
 int CConfigFileWriter::WriteEntries(int count, const std::function<int(FILE*, int)>& write) {
@@ -241,7 +244,7 @@ int CConfigFileWriter::WriteEntries(int count, const std::function<int(FILE*, in
 
 int CConfigFileWriter::Commit() {
   if (m_save.Commit()) return 1;
-  ShowWriteFailure(m_name);
+  ShowFailure();
   m_save.Discard();
   return 0;
 }

@@ -83,13 +83,19 @@ class CConfigFileWriter {
   int Commit();
   // The new file's permissions, for one that brings its own (else it takes the old file's).
   void SetPermissions(unsigned mode) { m_save.TakeOldPermissions(mode); }
+  // A failed write or replacement shows the system's own error text with the stop icon, not the box
+  // naming the file.
+  void ShowSystemErrorText() { m_bSystemText = true; }
 
  private:
+  void ShowFailure() const;
+
   friend int CommitConfigFiles(const char* folder, const std::vector<CConfigFileWriter*>& files,
                                const std::vector<CString>& removals);
 
   CString m_name;
   bool m_refused = false;
+  bool m_bSystemText = false;
   CSaveBeside m_save;
   FILE* m_file = nullptr;
 };

@@ -132,6 +132,7 @@ int CMC_Motion::GenerateSourceFile(const char* file) {
   if (m_strSource.IsEmpty()) m_strSource = kDefaultSource;
   // An existing file is never written again, so it appears only whole.
   CConfigFileWriter writer(ShownFileName(file));
+  writer.ShowSystemErrorText();
   return writer.WriteEntries(1, [&](FILE* f, int) {
            const size_t n = (size_t)m_strSource.GetLength();
            return std::fwrite(m_strSource.GetString(), 1, n, f) == n ? 1 : 0;

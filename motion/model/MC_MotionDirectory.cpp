@@ -24,7 +24,9 @@ int CMC_Motion::SaveToDirectory(const char* directory) {
   CMotionFileSet set;
   if (!m_strSource.IsEmpty() && !ExistConfigFile(dir + "motion.zur")) {
     const size_t length = (size_t)m_strSource.GetLength();
-    if (!set.Add(dir + "motion.zur").WriteEntries(1, [&](FILE* f, int) {
+    CConfigFileWriter& source = set.Add(dir + "motion.zur");
+    source.ShowSystemErrorText();
+    if (!source.WriteEntries(1, [&](FILE* f, int) {
           return fwrite(m_strSource.GetString(), 1, length, f) == length ? 1 : 0;
         }))
       return 0;

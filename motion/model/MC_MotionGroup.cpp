@@ -232,6 +232,7 @@ int CMC_MotionGroup::Save(const char* file) const {
 }
 
 int CMC_MotionGroup::Save(CConfigFileWriter& writer) const {
+  writer.ShowSystemErrorText();
   FILE* f = writer.Open();
   return f && writer.Close(Save(f, 0));
 }

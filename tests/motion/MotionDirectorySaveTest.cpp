@@ -1,6 +1,7 @@
 // Saving a motion directory as one set: a save stopped at any point, or refused at any file, leaves
 // the whole old program or the whole new one, and the boxes name the files in the platform's form.
 #include "motion/cam/MC_CAMTables.h"
+#include "platform/core/MessageBox.h"
 #include "tests/motion/MotionTestSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
@@ -155,10 +156,10 @@ TEST_F(MotionSaveTest, ARefusedFileLeavesEveryOldFileAndABoxNamingIt) {
     rlim_t sizeLimit;
     const char* readOnly;
     const char* file;
-    const char* reason;
+    const char* reason;  // null: the system's own text
   } kCases[] = {
-      {0, nullptr, "motion.zur", "There is not enough space on the disk."},
-      {4096, nullptr, "main.cfg", "There is not enough space on the disk."},
+      {0, nullptr, "motion.zur", nullptr},
+      {4096, nullptr, "main.cfg", nullptr},
       {RLIM_INFINITY, "main.cfg", "main.cfg", "Check file system permissions."},
       {RLIM_INFINITY, "Cam1.cam", "Cam1.cam", "Check file system permissions."},
   };
@@ -171,7 +172,9 @@ TEST_F(MotionSaveTest, ARefusedFileLeavesEveryOldFileAndABoxNamingIt) {
       for (const std::string& box : Boxes()) out += " | " + box;
       return out;
     });
-    EXPECT_EQ(result, "0 | Cannot write in file " + dir + "/" + c.file + "! " + c.reason) << c.file;
+    EXPECT_EQ(result, "0 | " + (c.reason ? "Cannot write in file " + dir + "/" + c.file + "! " + c.reason
+                                         : std::string("There is not enough space on the disk.\r\n")))
+        << c.file;
     EXPECT_EQ(State(dir), kWholeOld) << c.file;
     EXPECT_EQ(Entries(dir, true), Names(m_oldFiles)) << c.file;
   }
@@ -344,9 +347,12 @@ namespace {
 
 using OtherWriters = MotionBuildFixture;
 
-TEST_F(OtherWriters, OnAFullDiskTheOldFileStaysAndTheBoxNamesIt) {
-  const std::string exported = m_dir + "/export.txt", source = m_dir + "/motion.zur";
+TEST_F(OtherWriters, OnAFullDiskTheOldFileStaysAndTheBoxSaysWhy) {
+  const std::string exported = m_dir + "/export.txt", source = m_dir + "/motion.zur", group = m_dir + "/group.cfg";
   WriteBytes(exported, "old table");
+  WriteBytes(group, "old group");
+  const std::string kFull = "There is not enough space on the disk.\r\n";
+  m_motion->GetMain()->Add(CodeElem("A;"));
   CMC_CAM cam;
   const LONG points[] = {1, 2};
   cam.SetPoints(points, 2);
@@ -357,23 +363,23 @@ TEST_F(OtherWriters, OnAFullDiskTheOldFileStaysAndTheBoxNamesIt) {
     const char* left;  // null: no file
     std::string box;
   } kCases[] = {
-      {"table export", [&] { return cam.Export(exported.c_str()); }, exported, "old table",
-       "There is not enough space on the disk.\r\n"},
+      {"table export", [&] { return cam.Export(exported.c_str()); }, exported, "old table", kFull},
       // Written only when missing: a cut one would stay for good.
-      {"top-level source of a build", [&] { return Build(); }, source, nullptr,
-       "Cannot write in file " + source + "! There is not enough space on the disk."},
+      {"top-level source of a build", [&] { return Build(); }, source, nullptr, kFull},
+      {"group", [&] { return m_motion->GetMain()->Save(group.c_str()); }, group, "old group", kFull},
   };
   for (const auto& c : kCases) {
     const std::string result = dravonix::test::WithFileSizeLimit(0, [&] {
       g_bShowErrors = TRUE;
       ClearBoxes();
       const std::string written = std::to_string(c.write());
-      return written + " | " + LastBox();
+      const auto& boxes = Automation::Instance().MessageBoxes();
+      return written + " | " + LastBox() + (!boxes.empty() && (boxes.back().type & MB_ICONMASK) == MB_ICONSTOP ? " stop" : "");
     });
-    EXPECT_EQ(result, "0 | " + c.box) << c.what;
+    EXPECT_EQ(result, "0 | " + c.box + " stop") << c.what;
     EXPECT_EQ(fs::exists(c.file) ? ReadBytes(c.file) : "(none)", c.left ? c.left : "(none)") << c.what;
   }
-  EXPECT_EQ(Entries(m_dir, true), std::set<std::string>{"export.txt"});
+  EXPECT_EQ(Entries(m_dir, true), (std::set<std::string>{"export.txt", "group.cfg"}));
 }
 
 }  // namespace
