@@ -110,6 +110,9 @@ void CMasterSocket::OnReceive(int) {
     m_nReceived = 0;
     // A packet the window does not take is ours to delete.
     if (!ToWindow(WM_MASTERSOCKET_PACKET, 0, (LPARAM)packet)) delete[] packet;
+    // One packet a notification: what is left comes with the next, so the thread answers the windows
+    // that wait for it between the packets of a flood.
+    return;
   }
 }
 

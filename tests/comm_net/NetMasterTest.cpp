@@ -72,9 +72,9 @@ std::vector<std::string> ComboItems(CWnd* dlg) {
 }
 
 std::string WindowText(HWND h) {
-  char buf[8192] = {};
-  ::GetWindowText(h, buf, sizeof buf);
-  return buf;
+  std::string text((size_t)::GetWindowTextLength(h) + 1, '\0');
+  text.resize((size_t)::GetWindowText(h, text.data(), (int)text.size()));
+  return text;
 }
 
 class NetMasterTest : public ::testing::Test {
@@ -984,6 +984,40 @@ TEST_F(NetMasterTest, TheMasterWindowShowsAndKeepsItsLayoutWhenResized) {
   EXPECT_TRUE(PumpUntil([&] { return inactive() == 1; }));
   onDialog([&] { ::SendMessage(m_dlg, WM_ACTIVATEAPP, TRUE, 4242); });
   EXPECT_TRUE(PumpUntil([&] { return inactive() == 0; }));
+}
+
+// A flood of chat from the server: the user's window is painted and takes its keys all the while, each wait
+// for the log's text a fraction of a second, and every line reaches the log in its order.
+TEST_F(NetMasterTest, AChatFloodKeepsTheWindowAnswering) {
+  Start();
+  OpenChannel();
+  const int kLines = 3000;
+  std::string packets, expected;
+  for (int i = 0; i < kLines; ++i) {
+    const std::string line = "c" + std::to_string(i) + "\n";
+    packets += HexOf(std::string{1, (char)line.size(), 0} + line);
+    expected += line;
+  }
+  m_host.SetWindowPos(nullptr, 0, 0, 100, 100, SWP_NOZORDER | SWP_SHOWWINDOW);
+  UiAutomation::Click(m_host.m_hWnd, CPoint(50, 50));
+  const int keys = m_host.m_keys;
+  int pressed = 0;
+  const HWND log = Item(IDC_NM_MESSAGES);
+  const size_t full = (size_t)::GetWindowTextLength(log) + expected.size();
+  m_peer->Command("raw " + packets);
+  auto longest = std::chrono::steady_clock::duration::zero();
+  const auto begin = std::chrono::steady_clock::now(), end = begin + std::chrono::seconds(20 * dravonix::test::kTimeFactor);
+  for (size_t length = 0; length < full && std::chrono::steady_clock::now() < end;) {
+    const auto start = std::chrono::steady_clock::now();
+    m_host.Invalidate();
+    UiAutomation::PressKey(VK_SPACE), ++pressed;
+    length = (size_t)::GetWindowTextLength(log);
+    longest = std::max(longest, std::chrono::steady_clock::now() - start);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // a user's pace, not a busy poll
+  }
+  EXPECT_LT(longest, std::chrono::milliseconds(250 * dravonix::test::kTimeFactor));
+  EXPECT_NE(std::string::npos, Log().find(expected));
+  EXPECT_EQ(keys + pressed, m_host.m_keys);
 }
 
 }  // namespace
