@@ -205,12 +205,13 @@ BOOL SECJpeg::Decode(jpeg_decompress_struct* cinfo, CFile* pFile) {
   bool expand = grey && m_wBitsPerPixel == 24;
   size_t rowBytes = expand ? rowSamples * 3 : rowSamples;
   // Packed rows top-down, one after another, as far as the block holds them; the image's own
-  // layout follows below.
+  // layout follows below. Rows that fill their padded row exactly go straight to their place in it.
+  bool inPlace = !expand && rowBytes == m_dwPadWidth && m_dwPixelBufferSize == (size_t)m_dwPadWidth * m_dwHeight;
   size_t at = 0;
   while (cinfo->output_scanline < cinfo->output_height) {
     size_t n = std::min(rowBytes, (size_t)m_dwPixelBufferSize - at);
     if (!expand && n == rowBytes) {
-      JSAMPROW direct = m_lpSrcBits + at;
+      JSAMPROW direct = m_lpSrcBits + (inPlace ? m_dwPixelBufferSize - rowBytes - at : at);
       jpeg_read_scanlines(cinfo, &direct, 1);
     } else {
       jpeg_read_scanlines(cinfo, row, 1);
@@ -231,7 +232,7 @@ BOOL SECJpeg::Decode(jpeg_decompress_struct* cinfo, CFile* pFile) {
   }
   if (cinfo->output_scanline < cinfo->output_height) jpeg_abort_decompress(cinfo);
   else jpeg_finish_decompress(cinfo);
-  return FlipVert();
+  return inPlace || FlipVert();
 }
 
 BOOL SECJpeg::DoLoadImage(CFile* pFile) {
@@ -283,10 +284,14 @@ BOOL SECJpeg::Encode(jpeg_compress_struct* cinfo, CFile* pFile) {
   cinfo->in_color_space = JCS_EXT_BGR;
   jpeg_start_compress(cinfo, TRUE);
   JSAMPARRAY out = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, m_dwWidth * 3, 1);
-  DWORD packed = LastByte(m_wBitsPerPixel, m_dwWidth);
   UINT bpp = m_wBitsPerPixel;
   while (cinfo->next_scanline < cinfo->image_height) {
-    const BYTE* src = m_lpSrcBits + (size_t)cinfo->next_scanline * packed;
+    // Padded rows bottom-up, read in place rather than turned over and back for every save.
+    BYTE* src = m_lpSrcBits + (size_t)(m_dwHeight - 1 - cinfo->next_scanline) * m_dwPadWidth;
+    if (bpp == 24) {
+      jpeg_write_scanlines(cinfo, &src, 1);
+      continue;
+    }
     BYTE* dst = out[0];
     for (DWORD x = 0; x < m_dwWidth; ++x, dst += 3) {
       if (bpp <= 8) {
@@ -303,7 +308,7 @@ BOOL SECJpeg::Encode(jpeg_compress_struct* cinfo, CFile* pFile) {
         dst[1] = widen((v >> 5) & 31);
         dst[2] = widen((v >> 10) & 31);
       } else {
-        memcpy(dst, src + (size_t)x * (bpp / 8), 3);
+        memcpy(dst, src + (size_t)x * 4, 3);
       }
     }
     jpeg_write_scanlines(cinfo, out, 1);
@@ -317,21 +322,16 @@ BOOL SECJpeg::DoSaveImage(CFile* pFile) {
   if (!pFile || !m_lpSrcBits || m_dwWidth == 0 || m_dwHeight == 0 ||
       (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) || (bpp <= 8 && !m_lpRGB))
     return FALSE;
-  FlipVert();
-  UnPadBits();
+  PadBits();
   jpeg_compress_struct cinfo;
   ErrorManager err;
   cinfo.err = SetUpErrors(err);
   jpeg_create_compress(&cinfo);
   if (setjmp(err.jump)) {
     jpeg_destroy_compress(&cinfo);
-    PadBits();
-    FlipVert();
     return FALSE;
   }
   Encode(&cinfo, pFile);
   jpeg_destroy_compress(&cinfo);
-  PadBits();
-  FlipVert();
   return TRUE;
 }
