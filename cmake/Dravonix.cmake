@@ -11,13 +11,16 @@ function(dravonix_object_folder name dir)
     # most of a source's compile time.
     if(NOT TARGET dravonix_library_pch)
       add_library(dravonix_library_pch OBJECT ${CMAKE_SOURCE_DIR}/cmake/pch/LibraryPch.cpp)
-      target_compile_definitions(dravonix_library_pch PRIVATE DRAVONIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
       target_precompile_headers(dravonix_library_pch PRIVATE
                                 "$<$<COMPILE_LANGUAGE:CXX>:${CMAKE_SOURCE_DIR}/cmake/pch/LibraryPch.h>")
     endif()
     target_precompile_headers(${name} REUSE_FROM dravonix_library_pch)
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-    target_compile_definitions(${name} PRIVATE DRAVONIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    # The checkout's path reaches the one source that reads it, so checkouts elsewhere share cached objects.
+    if(dir STREQUAL "platform/gdi")
+      set_source_files_properties(${CMAKE_SOURCE_DIR}/platform/gdi/Font.cpp
+                                  PROPERTIES COMPILE_DEFINITIONS DRAVONIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    endif()
     # Only the platform's own sources see the drawing libraries behind it.
     if(TARGET PkgConfig::CAIRO AND dir MATCHES "^platform/")
       target_link_libraries(${name} PUBLIC PkgConfig::CAIRO PkgConfig::FONTCONFIG PkgConfig::FREETYPE)
