@@ -53,9 +53,11 @@ endfunction()
 # dravonix_test(folder [SHARDS n] [COST c] [LIBS ...]): tests/<folder>/*.cpp and one level of subfolders
 # (mirroring a split source folder) -> test_<folder>, one CTest entry, or with SHARDS n entries
 # <folder>-1..<folder>-n that each run a share of its cases (together all of them). COST is the
-# entry's run time relative to the others: CTest starts the dearest first.
+# folder's run time relative to the others, split evenly among its shards: CTest starts the dearest
+# entry first. ALONE filter=cost ... gives cases too long to share a shard entries of their own
+# (a gtest filter each, with its cost); the shards leave them out.
 function(dravonix_test folder)
-  cmake_parse_arguments(A "" "SHARDS;COST" "LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "SHARDS;COST" "LIBS;ALONE" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*/*.cpp)
   if(NOT srcs)
     return()
@@ -75,17 +77,36 @@ function(dravonix_test folder)
   if(NOT A_COST)
     set(A_COST 0)
   endif()
-  if(NOT A_SHARDS OR A_SHARDS LESS 2)
+  if(NOT A_SHARDS)
+    set(A_SHARDS 1)
+  endif()
+  if(A_SHARDS LESS 2 AND NOT A_ALONE)
     add_test(NAME ${folder} COMMAND ${t})
     set_tests_properties(${folder} PROPERTIES TIMEOUT 600 COST ${A_COST})
     return()
   endif()
-  math(EXPR last "${A_SHARDS} - 1")
-  foreach(i RANGE ${last})
-    math(EXPR n "${i} + 1")
+  set(n 0)
+  set(rest "")
+  set(rest_sep "")
+  foreach(entry ${A_ALONE})
+    string(REGEX MATCH "^(.+)=([0-9]+)$" _ "${entry}")
+    math(EXPR n "${n} + 1")
     add_test(NAME ${folder}-${n} COMMAND ${t})
-    set_tests_properties(${folder}-${n} PROPERTIES TIMEOUT 600 COST ${A_COST}
-                         ENVIRONMENT "GTEST_TOTAL_SHARDS=${A_SHARDS};GTEST_SHARD_INDEX=${i}")
+    set_tests_properties(${folder}-${n} PROPERTIES TIMEOUT 600 COST ${CMAKE_MATCH_2}
+                         ENVIRONMENT "GTEST_FILTER=${CMAKE_MATCH_1}")
+    string(APPEND rest "${rest_sep}${CMAKE_MATCH_1}")
+    set(rest_sep ":")
+  endforeach()
+  if(rest)
+    set(rest ";GTEST_FILTER=-${rest}")
+  endif()
+  math(EXPR last "${A_SHARDS} - 1")
+  math(EXPR share "${A_COST} / ${A_SHARDS}")
+  foreach(i RANGE ${last})
+    math(EXPR n "${n} + 1")
+    add_test(NAME ${folder}-${n} COMMAND ${t})
+    set_tests_properties(${folder}-${n} PROPERTIES TIMEOUT 600 COST ${share}
+                         ENVIRONMENT "GTEST_TOTAL_SHARDS=${A_SHARDS};GTEST_SHARD_INDEX=${i}${rest}")
   endforeach()
 endfunction()
 

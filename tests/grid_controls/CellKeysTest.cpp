@@ -77,7 +77,10 @@ struct Step {
   UINT modifiers;
 };
 
-TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
+// One case per mode, so they run side by side.
+class CellKeyModes : public ::testing::TestWithParam<int> {};
+
+TEST_P(CellKeyModes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
   const Step idleSteps[] = {{"type", 0, 0}, {"F2", VK_F2, 0}, {"Delete", VK_DELETE, 0}, {"Backspace", VK_BACK, 0},
                             {"Alt+Down", VK_DOWN, UiAutomation::kAlt}, {"Alt+Up", VK_UP, UiAutomation::kAlt},
                             {"F4", VK_F4, 0}, {"Space", VK_SPACE, 0}, {"Tab", VK_TAB, 0},
@@ -86,8 +89,9 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
   const Step typedSteps[] = {{"Enter", VK_RETURN, 0}, {"Tab", VK_TAB, 0}, {"Shift+Tab", VK_TAB, UiAutomation::kShift},
                              {"F2", VK_F2, 0}, {"Escape", VK_ESCAPE, 0}, {"Backspace", VK_BACK, 0},
                              {"Delete", VK_DELETE, 0}, {"Down", VK_DOWN, 0}, {"Ctrl+Z", 'Z', UiAutomation::kControl}};
-  for (const KeyKind& kind : kKeyKinds)
-    for (int mode = 0; mode < 3; ++mode) {  // idle, typed, read-only
+  const int mode = GetParam();  // idle, typed, read-only
+  for (const KeyKind& kind : kKeyKinds) {
+    {
       const bool typed = mode == 1, readOnly = mode == 2;
       if (typed && !(kind.traits & kEdits)) continue;
       const Step* steps = typed ? typedSteps : idleSteps;
@@ -196,7 +200,10 @@ TEST(CellKeyRoutes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
         if (::testing::Test::HasFailure()) return;
       }
     }
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, CellKeyModes, ::testing::Range(0, 3));
 
 }  // namespace
 

@@ -56,8 +56,12 @@ int CharAt(CellScene& s, const CGXStyle& style, const char* text, int dx) {
   return k;
 }
 
-TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
-  for (int setting = 0; setting < 3; ++setting)  // start-up lines, the kernel's, the kernel's read-only
+// One case per setting, so they run side by side.
+class ClickRoutesBySetting : public ::testing::TestWithParam<int> {};
+
+TEST_P(ClickRoutesBySetting, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
+  const int setting = GetParam();  // start-up lines, the kernel's, the kernel's read-only
+  {
     for (const ClickKind& kind : kClickKinds)
       // A click on the idle cell, on the current cell, a double-click; on the check kinds' current cell a
       // right click, a press moved across the cell and let go where it went down, and one let go outside.
@@ -115,7 +119,10 @@ TEST(ClickRoutes, EachKindTakesAClickOnItsTextUnderBothGridLineSettings) {
           EXPECT_EQ(0, s.Off()) << what;
           if (::testing::Test::HasFailure()) return;
         }
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Settings, ClickRoutesBySetting, ::testing::Range(0, 3));
 
 }  // namespace
 
