@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <map>
@@ -258,10 +259,11 @@ TEST_F(EditPanes, LinesAddedOrReloadedElsewhereKeepCaretThumbAndPicture) {
 // Random edits in both panes; after each step both hold only lines of the text, and typing lands on the line
 // the caret is drawn on; every fourth round its pictures are also those of a full repaint.
 TEST_F(EditPanes, RandomEditsInTwoPanesKeepBothOnLiveLines) {
-  std::mt19937 rng(7201);
+  std::mt19937 rng(getenv("WALK_SEED") ? (unsigned)atoi(getenv("WALK_SEED")) : 7201u);
+  const int rounds = getenv("WALK_RUNS") ? atoi(getenv("WALK_RUNS")) : 40;
   const Op ops[] = {kType,    kType, kEnter, kEnter, kDelete, kBackspace, kSelectAll, kSelDown,
                     kSelRight, kDown, kCut,   kPaste, kUndo,   kRedo,      kAppend,    kClear, kScroll, kReload};
-  for (int round = 0; round < 120; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     Start();
     std::vector<Step> steps;
     for (int i = 0; i < 16; ++i)

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <sstream>
 #include <string>
@@ -370,10 +371,10 @@ TEST_F(SelectionInput, CtrlClicksOnHeadersToggleOnlyWhatWasSelectedBefore) {
 // Random clicks (plain, Shift, Ctrl, both; cells, row and column headers, the corner), arrows and
 // pages with and without Shift, Ctrl+A and refusals, checked against the model after every step.
 TEST_F(SelectionInput, RandomSequencesFollowTheModel) {
-  std::mt19937 rng(72);
+  std::mt19937 rng(getenv("WALK_SEED") ? (unsigned)atoi(getenv("WALK_SEED")) : 72u);
   const char* const keys[] = {"U", "D", "L", "R", "PU", "PD"};
   int played = 0;
-  const int sequences = 300;
+  const int sequences = getenv("WALK_RUNS") ? atoi(getenv("WALK_RUNS")) : 100;
   for (int sequence = 0; sequence < sequences; ++sequence) {
     grid.SetSelection(nullptr);
     grid.refuse = false;
