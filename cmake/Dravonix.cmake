@@ -50,14 +50,14 @@ function(dravonix_shared_library name)
   target_link_libraries(${name} PUBLIC ${A_LIBS})
 endfunction()
 
-# dravonix_test(folder [SHARDS n] [COST c] [LIBS ...]): tests/<folder>/*.cpp and one level of subfolders
+# dravonix_test(folder [UNITY] [SHARDS n] [COST c] [ALONE ...] [LIBS ...]): tests/<folder>/*.cpp and one level of subfolders
 # (mirroring a split source folder) -> test_<folder>, one CTest entry, or with SHARDS n entries
 # <folder>-1..<folder>-n that each run a share of its cases (together all of them). COST is the
 # folder's run time relative to the others, split evenly among its shards: CTest starts the dearest
 # entry first. ALONE filter=cost ... gives cases too long to share a shard entries of their own
 # (a gtest filter each, with its cost); the shards leave them out.
 function(dravonix_test folder)
-  cmake_parse_arguments(A "" "SHARDS;COST" "LIBS;ALONE" ${ARGN})
+  cmake_parse_arguments(A "UNITY" "SHARDS;COST" "LIBS;ALONE" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*/*.cpp)
   if(NOT srcs)
     return()
@@ -71,6 +71,14 @@ function(dravonix_test folder)
   # Test bodies gain nothing from optimisation and take twice as long to compile with it; the
   # library code they call keeps the build's own flags.
   target_compile_options(${t} PRIVATE -O0)
+  # Compiled as one source, a folder emits the inline code of the headers its sources share once
+  # instead of once per source (a third to half less compile time); its sources must then not
+  # define the same names in their unnamed namespaces.
+  if(A_UNITY)
+    set_target_properties(${t} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+    # The one source includes the others as headers, which warns of types in their unnamed namespaces.
+    target_compile_options(${t} PRIVATE -Wno-subobject-linkage)
+  endif()
   if(TARGET dravonix_test_pch)
     target_precompile_headers(${t} REUSE_FROM dravonix_test_pch)
   endif()
