@@ -64,7 +64,7 @@ bool WriteText(const std::string& dir) {
   static SECEdit edit;
   if (edit.m_nLineCount < 2) {
     std::string lines;
-    for (int i = 0; i < 128; ++i) lines += std::string(62, 't') + "\r\n";
+    for (int i = 0; i < 128; ++i) lines.append(62, 't').append("\r\n");
     edit.TextChangedAt(0);
     SECEdit::FreeLineList(edit.m_pLine);
     edit.m_pLine = edit.SplitIntoLines(lines.c_str(), (int)lines.size());

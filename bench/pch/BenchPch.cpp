@@ -1,0 +1,1 @@
+// Carries the benchmarks' precompiled header.
