@@ -3,6 +3,7 @@
 #include "tests/views/MotionViewFixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <sstream>
 
@@ -139,8 +140,9 @@ TEST_F(MotionViewSelectionTest, RandomInputChangesObjectsOnlyByDeletingTheRowsDr
   const char* const keys[] = {"D", "U", "PD", "PU", "E"};
   const char* const mods[] = {"", "s", "c", "cs"};
   const char* const commands[] = {"mu", "md", "gr", "ug"};
+  const int sequences = getenv("WALK_RUNS") ? atoi(getenv("WALK_RUNS")) : 40;
   Open(400, 400);
-  for (int sequence = 0; sequence < 120; ++sequence) {
+  for (int sequence = 0; sequence < sequences; ++sequence) {
     Reset(9);
     std::string script;
     for (int i = 0; i < 12 && view->GetRowCount(); ++i) {
