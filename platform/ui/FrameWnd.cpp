@@ -364,7 +364,9 @@ void MdiActivate(HWND client, HWND child) {
     zoomBeside = c != child && IsWindowVisible(c) && IsZoomed(c);
   const bool zoom = (closing && IsZoomed(closing)) || (old && old != child && IsZoomed(old)) || zoomBeside;
   if (old != child) SetProp(client, kActiveProp, child);
-  if (child && old != child) SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // The active one too comes in front: a window shown over it without activation may cover it.
+  if (child && (old != child || GetTopWindow(client) != child))
+    SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Maximized first, in front, so the one restored behind it shows nothing on the way.
   if (zoom && child && IsWindowVisible(child) && !IsZoomed(child)) ShowWindow(child, SW_MAXIMIZE);
   if (child && IsWindow(child) && IsZoomed(child))

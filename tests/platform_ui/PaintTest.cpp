@@ -448,6 +448,8 @@ TEST(PaintTest, UncoveredWindowsMatchAFullRepaint) {
       {{kArrange, 0, 53, 33, 36}, {kMinimize, 0, 57, 80, 24}},
       {{kCreate, 3, 85, 9, 31}, {kCreate, 3, 43, 32, 62}, {kDestroy, 3, 20, 34, 21}, {kArrange, 2, 193, 62, 76}},
       {{kToTop, 1, 128, 119, 1}},  // a raise activates
+      // An icon shown over the active child: a click on that child brings it in front.
+      {{kShowHide, 0, 0, 0, 0}, {kCreate, 0, 40, 30, 20}, {kToTop, 1, 0, 0, 0}, {kMinimize, 0, 0, 0, 0}, {kClick, 1, 0, 0, 0}},
   };
   for (const auto& steps : cases) {
     PaneScene scene;
