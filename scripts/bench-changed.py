@@ -97,12 +97,18 @@ class Obj:
             s = secs[shndx]
             return b"" if s[1] == 8 else data[s[4]:s[4] + s[5]]
 
-        def owner(shndx, off):
+        def covering(shndx, off):
             lst = by_sec.get(shndx)
             if lst:
                 i = bisect.bisect_right(starts[shndx], off) - 1
                 if i >= 0 and lst[i][0] <= off < lst[i][1]:
                     return lst[i][2], off - lst[i][0]
+            return None
+
+        def owner(shndx, off):
+            found = covering(shndx, off)
+            if found:
+                return found
             # No symbol covers it: the section as a whole.
             node = key + ":" + names[shndx]
             if node not in parts:
@@ -153,12 +159,7 @@ class Obj:
                               hashlib.blake2b(code, digest_size=16).digest())
 
         def place(shndx, off):
-            lst = by_sec.get(shndx)
-            if lst:
-                i = bisect.bisect_right(starts[shndx], off) - 1
-                if i >= 0 and lst[i][0] <= off < lst[i][1]:
-                    return lst[i][2], off - lst[i][0]
-            return names[shndx], off
+            return covering(shndx, off) or (names[shndx], off)
 
         self.place = place
 
