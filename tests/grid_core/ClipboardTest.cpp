@@ -8,6 +8,7 @@
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/SharedFile.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/CellRange.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ class CClipGrid : public CGXGridCore {
   }
 };
 
-CGXRange Cells(ROWCOL t, ROWCOL l, ROWCOL b, ROWCOL r) { return CGXRange().SetCellRange(t, l, b, r); }
+using dravonix::test::Cells;
 
 std::string ClipboardBytes(UINT format) {
   std::string out;

@@ -10,6 +10,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/WinApp.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/CellRange.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@
 
 namespace {
 
-CGXRange Cells(ROWCOL t, ROWCOL l, ROWCOL b, ROWCOL r) { return CGXRange().SetCellRange(t, l, b, r); }
+using dravonix::test::Cells;
 
 std::string Str(const CGXRange& r) {
   return std::to_string(r.m_nTop) + "," + std::to_string(r.m_nLeft) + "-" + std::to_string(r.m_nBottom) + "," +
@@ -359,7 +360,7 @@ TEST_F(GridSpans, SpansFollowInsertedRemovedAndMovedRowsAndColumns) {
   };
   evaluate();
   ASSERT_EQ(Span(8, 8, 2), "8,7-8,8");
-  struct Step {
+  struct Change {
     const char* what;
     std::function<void()> change;
     ROWCOL alongRow, acrossRow, floatRow;  // where the three spans now start
@@ -370,7 +371,7 @@ TEST_F(GridSpans, SpansFollowInsertedRemovedAndMovedRowsAndColumns) {
       {"move", [&] { grid.MoveRows(2, 2, 4); }, 4, 5, 8, 5, 7},
       {"insert columns", [&] { grid.InsertCols(1, 1); }, 4, 5, 8, 6, 8},
   };
-  for (const Step& st : steps) {
+  for (const Change& st : steps) {
     st.change();
     // What the change may have joined or split is due again; evaluating finds the same spans moved.
     evaluate();

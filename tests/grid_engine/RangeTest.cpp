@@ -2,6 +2,7 @@
 #include "grid/engine/GXRange.h"
 #include "tests/grid_engine/GridTestUtil.h"
 #include "tests/support/TestKernel.h"
+#include "tests/support/CellRange.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ using gridtest::Store;
 namespace {
 
 CGXRange Rows(ROWCOL a, ROWCOL b) { return CGXRange().SetRowRange(a, b); }
-CGXRange Cells(ROWCOL r1, ROWCOL c1, ROWCOL r2, ROWCOL c2) { return CGXRange().SetCellRange(r1, c1, r2, c2); }
+using dravonix::test::Cells;
 
 std::vector<std::pair<DWORD, DWORD>> Runs(const CDWordArray& from, const CDWordArray& to) {
   std::vector<std::pair<DWORD, DWORD>> out;

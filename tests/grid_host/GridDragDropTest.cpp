@@ -16,6 +16,7 @@
 #include "platform/ui/WindowPaint.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/WindowPicture.h"
+#include "tests/support/CellRange.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ namespace {
 
 namespace UA = UiAutomation;
 
-CGXRange Cells(ROWCOL t, ROWCOL l, ROWCOL b, ROWCOL r) { return CGXRange().SetCellRange(t, l, b, r); }
+using dravonix::test::Cells;
 
 HGLOBAL Bytes(const void* p, size_t n) {
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, n);
