@@ -3,6 +3,7 @@
 #include "platform/gdi/MetaFileDC.h"
 #include "platform/gdi/RecordingDC.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/HaveTool.h"
 
 #include <gtest/gtest.h>
 
@@ -87,10 +88,7 @@ void DrawPicture(CDC& dc) {
   dc.SelectObject(ob);
 }
 
-bool HaveTool(const char* name) {
-  std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
-  return std::system(cmd.c_str()) == 0;
-}
+using dravonix::test::HaveTool;
 
 // Pixels close to a colour in a PNG.
 int CountColour(const std::string& png, COLORREF c, int tolerance) {

@@ -5,6 +5,7 @@
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/PrinterDC.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/HaveTool.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
@@ -20,10 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool HaveTool(const char* name) {
-  std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
-  return std::system(cmd.c_str()) == 0;
-}
+using dravonix::test::HaveTool;
 
 // Dark pixels of a PNG inside a rectangle given in fractions of its size.
 int DarkPixels(const std::string& png, double l, double t, double r, double b) {

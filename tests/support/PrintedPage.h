@@ -6,6 +6,7 @@
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/WinApp.h"
 #include "platform/gdi/ImagePixels.h"
+#include "tests/support/HaveTool.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 
 namespace dravonix::test {
 
-inline bool HavePdfRenderer() { return std::system("command -v pdftoppm >/dev/null 2>&1") == 0; }
+inline bool HavePdfRenderer() { return HaveTool("pdftoppm"); }
 
 // Sends ID_FILE_PRINT (answering the print dialog with OK), ID_FILE_PRINT_DIRECT or
 // ID_FILE_PRINT_PREVIEW to `target` and loads the page it produced into `page`; `dpi` tells its

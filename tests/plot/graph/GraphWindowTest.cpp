@@ -15,6 +15,7 @@
 #include "tests/plot/PlotTestUnits.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/HaveTool.h"
 #include "tests/support/WindowPicture.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ using namespace graphtest;
 
 namespace {
 
-bool HaveTool(const char* name) { return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0; }
+using dravonix::test::HaveTool;
 
 using dravonix::test::ReadFileText;
 
