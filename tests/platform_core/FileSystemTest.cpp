@@ -32,10 +32,7 @@ using dravonix::test::ScratchDir;
 
 namespace {
 
-void WriteText(const fs::path& p, const std::string& text) {
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << text;
-}
+using dravonix::test::WriteText;
 
 using dravonix::test::ReadFileText;
 

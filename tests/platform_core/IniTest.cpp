@@ -33,9 +33,7 @@ using dravonix::test::ScratchDir;
 
 namespace {
 
-void WriteText(const fs::path& p, const std::string& text) {
-  std::ofstream(p, std::ios::binary) << text;
-}
+using dravonix::test::WriteText;
 
 using dravonix::test::ReadFileText;
 

@@ -1,6 +1,7 @@
 // Path rules: separators, absolute names and the case-insensitive look-up of missing paths.
 #include "platform/core/Path.h"
 
+#include "tests/support/FileContents.h"
 #include "tests/support/TestKernel.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,7 @@ using dravonix::test::ScratchDir;
 
 namespace {
 
-void WriteText(const fs::path& p, const std::string& text) {
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << text;
-}
+using dravonix::test::WriteText;
 
 std::string ReadThroughLayer(const std::string& path) {
   FILE* f = fopen(ResolvePath(path.c_str()).c_str(), "rb");

@@ -19,6 +19,12 @@ inline std::string ReadFileText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Writes `text` as the file's bytes, making the folders on the way.
+inline void WriteText(const std::filesystem::path& path, const std::string& text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   const std::string text = ReadFileText(path);
   return std::vector<uint8_t>(text.begin(), text.end());
