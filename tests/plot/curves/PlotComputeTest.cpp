@@ -2,6 +2,7 @@
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogAutomation.h"
 #include "plot/documents/GraphDocument.h"
+#include "tests/plot/GraphWindowTestSupport.h"
 #include "tests/plot/PlotTestUnits.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
@@ -15,17 +16,8 @@
 
 namespace {
 
-CCurve* NewCurve(const char* name, std::vector<double> v, const char* unit = "") {
-  CCurve* c = new CCurve;
-  c->InitCurve(name, unit, unit, 0.0, 1.0, 1.0, 0.0, (int)v.size(), v.data());
-  return c;
-}
-
-std::vector<double> Ramp(int n) {
-  std::vector<double> v((size_t)n);
-  for (int i = 0; i < n; ++i) v[(size_t)i] = i;
-  return v;
-}
+using graphtest::NewCurve;
+using graphtest::Ramp;
 
 CXYCurve* Drawn(DWORD x, DWORD y, int axis = 1) {
   CXYCurve* c = new CXYCurve;

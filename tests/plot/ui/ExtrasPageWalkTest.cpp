@@ -66,8 +66,8 @@ Held Read(const CGraphFilter& plot) {
 }
 
 // Two curves of one source on one side, one on the other side, one of another source.
-struct Doc : SheetDoc {
-  Doc() {
+struct CurvesDoc : SheetDoc {
+  CurvesDoc() {
     for (auto [x, y, side] : {std::tuple{0, 1, 1}, {2, 1, 1}, {0, 1, 2}, {0, 2, 1}}) Draw(x, y, side, y == 1 ? "mm" : "m/s");
   }
 };
@@ -83,7 +83,7 @@ class ExtrasPageWalk : public ::testing::Test {
 };
 
 std::string ExtrasPageWalk::Walk(std::mt19937& rng, int steps) {
-  Doc d;
+  CurvesDoc d;
   const Held before = Read(*d.plot);
   Held m = before;
   int selected = 0;
@@ -255,7 +255,7 @@ TEST_F(ExtrasPageWalk, EveryListHoldsWhatTheUserChoseAndOkStoresOnlyThat) {
 
 // Sequences the walk found, shrunk: the sideways arrows in the curves list and in a closed list.
 TEST_F(ExtrasPageWalk, KeptSequences) {
-  Doc d;
+  CurvesDoc d;
   std::vector<int> seen;
   CExtrasSheet sheet(d.doc, nullptr, 0, 0);
   AddModalLoopHandler("CExtrasSheet", [&](CWnd* w) {
