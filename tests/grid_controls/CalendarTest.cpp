@@ -292,7 +292,7 @@ Ymd YearOn(Ymd d, int n) {
 }
 
 enum Act { kKey, kCtrlKey, kClick, kRightClick, kButton };
-struct Step {
+struct CalendarStep {
   Act act;
   UINT what;  // key, box index, or title button id
 };
@@ -317,7 +317,7 @@ struct CalModel {
     shown = t.year() / t.month();
     anchor = t;
   }
-  void Apply(const Step& s) {
+  void Apply(const CalendarStep& s) {
     std::optional<Ymd> sel = Selected();
     auto firstOf = [](cr::year_month ym) { return Ymd{ym / 1}; };
     if (s.act == kButton) {
@@ -357,7 +357,7 @@ class CalendarDatesTest : public CalendarTest {
     ASSERT_TRUE(cal.Create(WS_CHILD | WS_VISIBLE, CRect(x, 0, x + 280, 220), &m_owner));
     UiAutomation::Pump();
   }
-  static void Do(CGXBCalendar& cal, const Step& s) {
+  static void Do(CGXBCalendar& cal, const CalendarStep& s) {
     switch (s.act) {
       case kKey: UiAutomation::PressKey(s.what); break;
       case kCtrlKey: UiAutomation::PressKey(s.what, UiAutomation::kControl); break;
@@ -392,7 +392,7 @@ class CalendarDatesTest : public CalendarTest {
     }
     return out.str();
   }
-  void Run(const std::vector<Step>& steps, Ymd shown, std::optional<Ymd> chosen, const char* name, UINT style = 0) {
+  void Run(const std::vector<CalendarStep>& steps, Ymd shown, std::optional<Ymd> chosen, const char* name, UINT style = 0) {
     CGXBCalendar cal;
     cal.m_nStyle |= style;
     Open(cal, shown, chosen);
@@ -411,7 +411,7 @@ TEST_F(CalendarDatesTest, KeysAndClicksLandOnTheCalendarsDates) {
   struct Case {
     Ymd shown;
     std::optional<Ymd> chosen;
-    Step step;
+    CalendarStep step;
     year_month wantShown;
     std::optional<Ymd> want;
   };
@@ -504,7 +504,7 @@ TEST_F(CalendarDatesTest, RandomInputsFollowTheDateModel) {
   const UINT boxes[] = {1, 9, 17, 24, 33, 40};
   std::mt19937 rng(7606);
   for (int seq = 0; seq < 8; ++seq) {
-    std::vector<Step> steps;
+    std::vector<CalendarStep> steps;
     for (int i = 0; i < 80; ++i) {
       switch (rng() % 5) {
         case 0: steps.push_back({kKey, keys[rng() % 8]}); break;

@@ -17,6 +17,10 @@
 #include <utility>
 #include <vector>
 
+// The choices the combo box cells offer: a list, and a table of number, name and colour code.
+inline constexpr const char* kColours = "Red\nGreen\nBlue";
+inline constexpr const char* kRows = "1\tRed\t#F00\n2\tGreen\t#0F0\n3\tBlue\t#00F";
+
 // The current cell's row and column; 0 where there is none.
 inline ROWCOL CurrentRowOf(CGXGridCore& grid) {
   ROWCOL r = 0, c = 0;

@@ -71,7 +71,7 @@ void PutKind(CellScene& s, const KeyKind& kind, Access access) {
   s.Put(2, 2, cell);
 }
 
-struct Step {
+struct KeyStep {
   const char* name;
   UINT vk;
   UINT modifiers;
@@ -81,12 +81,12 @@ struct Step {
 class CellKeyModes : public ::testing::TestWithParam<int> {};
 
 TEST_P(CellKeyModes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
-  const Step idleSteps[] = {{"type", 0, 0}, {"F2", VK_F2, 0}, {"Delete", VK_DELETE, 0}, {"Backspace", VK_BACK, 0},
+  const KeyStep idleSteps[] = {{"type", 0, 0}, {"F2", VK_F2, 0}, {"Delete", VK_DELETE, 0}, {"Backspace", VK_BACK, 0},
                             {"Alt+Down", VK_DOWN, UiAutomation::kAlt}, {"Alt+Up", VK_UP, UiAutomation::kAlt},
                             {"F4", VK_F4, 0}, {"Space", VK_SPACE, 0}, {"Tab", VK_TAB, 0},
                             {"Ctrl+Z", 'Z', UiAutomation::kControl}, {"Shift+F10", VK_F10, UiAutomation::kShift},
                             {"Apps", VK_APPS, 0}};
-  const Step typedSteps[] = {{"Enter", VK_RETURN, 0}, {"Tab", VK_TAB, 0}, {"Shift+Tab", VK_TAB, UiAutomation::kShift},
+  const KeyStep typedSteps[] = {{"Enter", VK_RETURN, 0}, {"Tab", VK_TAB, 0}, {"Shift+Tab", VK_TAB, UiAutomation::kShift},
                              {"F2", VK_F2, 0}, {"Escape", VK_ESCAPE, 0}, {"Backspace", VK_BACK, 0},
                              {"Delete", VK_DELETE, 0}, {"Down", VK_DOWN, 0}, {"Ctrl+Z", 'Z', UiAutomation::kControl}};
   const int mode = GetParam();  // idle, typed, read-only
@@ -94,10 +94,10 @@ TEST_P(CellKeyModes, EachKindTakesItsKeysIdleTypedAndReadOnly) {
     {
       const bool typed = mode == 1, readOnly = mode == 2;
       if (typed && !(kind.traits & kEdits)) continue;
-      const Step* steps = typed ? typedSteps : idleSteps;
+      const KeyStep* steps = typed ? typedSteps : idleSteps;
       const size_t count = typed ? std::size(typedSteps) : std::size(idleSteps);
       for (size_t i = 0; i < count; ++i) {
-        const Step& step = steps[i];
+        const KeyStep& step = steps[i];
         // Kept short: F4 and the Alt arrows only where something drops, read-only cells only with the
         // keys that would change them.
         const bool altOrF4 = step.vk == VK_F4 || step.modifiers == UiAutomation::kAlt;

@@ -5,6 +5,7 @@
 #include "grid/controls/HexGridCtrl.h"
 #include "grid/engine/GXControl.h"
 #include "grid/engine/GXSortInfo.h"
+#include "tests/grid_controls/CellGridFixture.h"
 #include "tests/grid_controls/CellScene.h"
 #include "tests/support/BarPresses.h"
 
@@ -18,8 +19,7 @@ using namespace dravonix::test;
 
 namespace {
 
-const char* const kColours = "Red\nGreen\nBlue";
-const char* const kLines = "One\nTwo\nThree\nFour\nFive\nSix";
+const char* const kNumbers = "One\nTwo\nThree\nFour\nFive\nSix";
 
 // How a kind takes a value from the keyboard once it is the current cell: typed text and Enter, or
 // keys the test names; kinds without one are only reached and left.
@@ -35,14 +35,14 @@ struct Kind {
 
 const Kind kKinds[] = {
     {52512, "e1", nullptr, kTyped, true},      {52513, "st", nullptr, kNothing, true},
-    {52517, "Red", kColours, kNextChoice, true}, {52522, "Two", kLines, kLine, true},
+    {52517, "Red", kColours, kNextChoice, true}, {52522, "Two", kNumbers, kLine, true},
     {52516, "0", nullptr, kToggle, false},     {52515, "0", "A\nB", kNothing, false},
     {52519, "5", nullptr, kTyped, true},       {52514, "Push", nullptr, kNothing, true},
     {52543, "3/15/2024", nullptr, kNothing, true}, {52534, "", nullptr, kNothing, true},
     {52535, "12", nullptr, kTyped, true},      {15001, "node", nullptr, kTyped, true},
     {15005, "10", nullptr, kNothing, true},
 };
-constexpr ROWCOL kRows = sizeof kKinds / sizeof kKinds[0];
+constexpr ROWCOL kKindRows = sizeof kKinds / sizeof kKinds[0];
 
 std::string Label(size_t kind) { return "r" + std::string(kind < 9 ? "0" : "") + std::to_string(kind + 1); }
 
@@ -52,9 +52,9 @@ class CellWalk {
     CGXGridCore* g = s.grid;
     g->RegisterControl(15001, new CGXTreeEdit(g, 15001), FALSE, FALSE);
     g->RegisterControl(15005, new CHexGridCtrl(g), FALSE, FALSE);
-    g->GetParam()->GetData()->SetRowCount(kRows);
-    g->SetRowHeight(1, kRows, 24);
-    for (size_t k = 0; k < kRows; ++k) {
+    g->GetParam()->GetData()->SetRowCount(kKindRows);
+    g->SetRowHeight(1, kKindRows, 24);
+    for (size_t k = 0; k < kKindRows; ++k) {
       const ROWCOL r = (ROWCOL)k + 1;
       CGXStyle label, cell;
       label.SetValue(Label(k).c_str());
@@ -98,7 +98,7 @@ class CellWalk {
   }
 
   void Check(int step) {
-    for (ROWCOL r = 1; r <= kRows; ++r) {
+    for (ROWCOL r = 1; r <= kKindRows; ++r) {
       const size_t k = order[r - 1];
       ASSERT_EQ(Label(k), s.Value(r, 1)) << log;
       if (kKinds[k].id != 52534) {
@@ -126,14 +126,14 @@ class CellWalk {
         break;
       }
       case 2: {
-        const ROWCOL r = 1 + rnd() % kRows;
+        const ROWCOL r = 1 + rnd() % kKindRows;
         const int height = rnd() % 2 ? 24 : 70;
         log += "row" + std::to_string(r) + "=" + std::to_string(height) + " ";
         s.grid->SetRowHeight(r, r, height);
         break;
       }
       case 3: {
-        const ROWCOL r = 1 + rnd() % kRows;
+        const ROWCOL r = 1 + rnd() % kKindRows;
         const BOOL hide = rnd() % 3 == 0;
         log += std::string(hide ? "hide" : "show") + std::to_string(r) + " ";
         s.grid->HideRows(r, r, hide);
@@ -147,7 +147,7 @@ class CellWalk {
         keys[0].nRC = 1;
         keys[0].sortType = CGXSortInfo::alphanumeric;
         keys[0].bDescending = descending ? CGXSortInfo::descending : CGXSortInfo::ascending;
-        s.grid->SortRows(CGXRange().SetRowRange(1, kRows), keys);
+        s.grid->SortRows(CGXRange().SetRowRange(1, kKindRows), keys);
         std::sort(order.begin(), order.end());
         if (descending) std::reverse(order.begin(), order.end());
         break;
@@ -158,7 +158,7 @@ class CellWalk {
   }
 
   void InputStep() {
-    const ROWCOL r = 1 + rnd() % kRows;
+    const ROWCOL r = 1 + rnd() % kKindRows;
     const size_t k = order[r - 1];
     const Kind& kind = kKinds[k];
     const int how = (int)(rnd() % 2);

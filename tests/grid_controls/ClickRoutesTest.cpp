@@ -18,13 +18,13 @@ namespace {
 
 // What a click on a cell's text leaves: an active cell with the caret at the character under the mouse,
 // an active cell (its window shown), or a current cell that is not active.
-enum Takes { kCaret, kActive, kCurrent };
+enum Reaction { kCaret, kActive, kCurrent };
 
 struct ClickKind {
   UINT id;
   const char* value;
   const char* choices;
-  Takes takes;
+  Reaction takes;
   const char* shown = nullptr;  // what it shows, when not its value
   // The check kinds, clicked on their box or first entry: the value a click leaves, and a double-click.
   const char* clicked = nullptr;

@@ -28,8 +28,6 @@
 
 namespace {
 
-const char* const kColours = "Red\nGreen\nBlue";
-
 // The test host with the grid window's input routed to the grid.
 class CInputHost : public CGridHostWnd {
  protected:
@@ -395,8 +393,6 @@ TEST_F(ComboCell, CheckListShowsItsCaptionAndStoresTheMask) {
 }
 
 // ---- tabbed --------------------------------------------------------------------------------------------------------
-
-const char* const kRows = "1\tRed\t#F00\n2\tGreen\t#0F0\n3\tBlue\t#00F";
 
 class TabbedCell : public ComboCell {
  protected:

@@ -11,8 +11,6 @@
 
 namespace {
 
-const char* const kColours = "Red\nGreen\nBlue";
-
 class ComboWndCell : public CellGrid {
  protected:
   CGXComboBoxWnd* Combo(UINT id) { return dynamic_cast<CGXComboBoxWnd*>(grid.GetRegisteredControl(id)); }

@@ -473,14 +473,14 @@ class ChildScene : public MdiScene {
   virtual void Fill(CMDIChildWnd& child) = 0;
 };
 
-struct Step {
+struct Reach {
   const char* name;
   std::function<void()> act;
   const char* state;
 };
 // Each step in turn, then the scene's state and its picture against a full repaint.
-void ExpectSteps(ChildScene& s, std::initializer_list<Step> steps) {
-  for (const Step& r : steps) {
+void ExpectSteps(ChildScene& s, std::initializer_list<Reach> steps) {
+  for (const Reach& r : steps) {
     r.act();
     EXPECT_EQ(r.state, s.State()) << r.name;
     EXPECT_EQ(0, PixelsOffFullRepaint(s.MainWnd())) << r.name;

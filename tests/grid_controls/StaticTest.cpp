@@ -18,8 +18,6 @@
 
 namespace {
 
-using CHostWnd = CGridHostWnd;
-
 class StaticCell : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -60,7 +58,7 @@ class StaticCell : public ::testing::Test {
     wnd.Invalidate(FALSE);
     PumpMessages();
   }
-  CHostWnd wnd;
+  CGridHostWnd wnd;
   CGXGridCore grid;
   CGXStatic* cell = nullptr;
 };

@@ -12,8 +12,6 @@
 
 namespace {
 
-const char* const kRows = "1\tRed\t#F00\n2\tGreen\t#0F0\n3\tBlue\t#00F";
-
 class TabbedWndCell : public CellGrid {
  protected:
   CGXTabbedComboBoxWnd* PutTabbed(UINT id, ROWCOL r, ROWCOL c, const char* value, const char* choices = kRows,
