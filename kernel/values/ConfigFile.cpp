@@ -217,7 +217,8 @@ int CConfigFileWriter::Close(int written) {
   }
   m_file = nullptr;
   if (written) return 1;
-  SetLastErrorFromErrno(cause || !m_bSystemText ? cause : EIO);
+  // The system text needs an error to name even where the close told none.
+  SetLastErrorFromErrno(cause == 0 && m_bSystemText ? EIO : cause);
   ShowFailure();
   m_save.Discard();
   return 0;
