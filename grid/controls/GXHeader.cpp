@@ -60,15 +60,16 @@ void CGXHeader::Draw(CDC* pDC, CRect rect, ROWCOL nRow, ROWCOL nCol, const CGXSt
                      (style.GetIncludeVerticalAlignment() ? style.GetVerticalAlignment() : 0);
   // A line may be a pixel wider than its rectangle, and a pressed header's moves a pixel more: kept
   // inside the cell, a repaint of the header alone reaches all of it.
-  const int clipped = pDC->SaveDC();
-  pDC->IntersectClipRect(&rect);
   if (HGLOBAL dib = GetPoolBitmap(value)) {
+    const int clipped = pDC->SaveDC();
+    pDC->IntersectClipRect(&rect);
     CGXDIB::Draw(pDC, dib, inner, 0, align);
+    pDC->RestoreDC(clipped);
   } else if (!value.IsEmpty()) {
     const BOOL wrap = style.GetIncludeWrapText() && style.GetWrapText();
-    GXDrawMultiLineText(pDC, value, value.GetLength(), inner, align | DT_NOPREFIX | (wrap ? DT_WORDBREAK : DT_SINGLELINE));
+    const UINT flags = align | DT_NOPREFIX | (wrap ? DT_WORDBREAK : DT_SINGLELINE);
+    GXDrawMultiLineText(pDC, value, value.GetLength(), inner, flags, 0, &rect);
   }
-  pDC->RestoreDC(clipped);
   if (m_pGrid) m_pGrid->m_bEraseCellBackground = FALSE;  // the background is drawn already
   CGXControl::Draw(pDC, rect, nRow, nCol, style, pStandard);
   if (old) pDC->SelectObject(old);

@@ -13,7 +13,7 @@ class CWnd;
 // vertically by moving the rectangle's top). Length -1 runs to the zero byte. Returns the lines.
 int GXWrapTextLines(CDC* pDC, LPCTSTR pszText, int nLength, CRect& rect, UINT nFlags, int* pnStarts, int* pnLengths,
                     int nMaxLines);
-// Wraps (at most 32 lines) and draws each line aligned by the flags.
+// Wraps (at most 32 lines) and draws each line aligned by the flags, clipped to pClipRect when given.
 void GXDrawMultiLineText(CDC* pDC, LPCTSTR pszText, int nLength, CRect rect, UINT nFlags, UINT nWrapFlags = 0,
                          LPCRECT pClipRect = nullptr);
 // The byte index of the character under the point in the wrapped text, -1 when none.
