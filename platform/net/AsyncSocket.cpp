@@ -82,6 +82,18 @@ class Notifier {
     Wake();
   }
 
+  // As the platform's sockets do, a read that leaves data behind posts the next read notification at once,
+  // whether or not one is still waiting in the queue.
+  void Received(uintptr_t id, bool more) {
+    std::lock_guard<std::mutex> lk(m_mutex);
+    auto it = m_watches.find(id);
+    if (it == m_watches.end()) return;
+    Watch& w = it->second;
+    w.readArmed = !(more && (w.events & FD_READ) && !w.closed);
+    if (!w.readArmed) Post(w, id, FD_READ, 0);
+    Wake();
+  }
+
   CAsyncSocket* Find(uintptr_t id) {
     std::lock_guard<std::mutex> lk(m_mutex);
     auto it = m_watches.find(id);
@@ -448,7 +460,8 @@ int CAsyncSocket::Receive(void* lpBuf, int nBufLen, int nFlags) {
   if (m_hSocket == INVALID_SOCKET) return Fail(WSAENOTSOCK), SOCKET_ERROR;
   ssize_t n = recv((int)m_hSocket, lpBuf, (size_t)std::max(nBufLen, 0), nFlags);
   int err = errno;
-  Notifier::Instance().Update(m_id, [](Watch& w) { w.readArmed = true; });
+  char c;
+  Notifier::Instance().Received(m_id, n > 0 && recv((int)m_hSocket, &c, 1, MSG_PEEK | MSG_DONTWAIT) > 0);
   if (n >= 0) return (int)n;
   Fail(WSAErrorFromErrno(err));
   return SOCKET_ERROR;
