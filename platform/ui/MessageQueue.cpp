@@ -262,6 +262,11 @@ void CheckTimers(ThreadQueue* q) {
   }
 }
 
+UINT InputKind(const MSG& m) {
+  if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) return QS_KEY;
+  return m.message == WM_MOUSEMOVE ? QS_MOUSEMOVE : QS_MOUSEBUTTON;
+}
+
 bool WaitsForPaint(HWND h, ThreadQueue* q, HWND filter) {
   // The cheap fields first: most windows walked wait for nothing.
   return h->queue == q && (!h->update.IsEmpty() || h->internalPaint || h->ncPaint) && NeedsPaint(h) &&
@@ -325,13 +330,14 @@ bool FindPaint(ThreadQueue* q, HWND filter, MSG* out) {
 
 bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
   bool remove = (flags & PM_REMOVE) != 0;
+  const UINT kinds = (flags >> 16) ? (flags >> 16) : QS_ALLINPUT;
   for (;;) {
-    ProcessSentMessages(q);
+    if (kinds & QS_SENDMESSAGE) ProcessSentMessages(q);
     {
       // WmLock before the queue's mutex, the order the posting side takes them in.
       std::unique_lock<std::recursive_mutex> wl(WmLock());
       std::unique_lock<std::mutex> lk(q->mutex);
-      for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
+      for (auto it = q->posted.begin(); (kinds & QS_POSTMESSAGE) && it != q->posted.end(); ++it) {
         if (!HwndMatches(hwnd, it->hwnd) || !InRange(it->message, lo, hi)) continue;
         *msg = *it;
         if (remove) {
@@ -343,14 +349,14 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
         }
         return true;
       }
-      if (q->quit) {
+      if (q->quit && (kinds & QS_POSTMESSAGE)) {
         *msg = MSG{nullptr, WM_QUIT, (WPARAM)q->quitCode, 0, GetTickCount(), CursorPosition()};
         if (remove) q->quit = false;
         return true;
       }
       bool gotInput = false;
       for (auto it = q->input.begin(); it != q->input.end(); ++it) {
-        if (!InRange(it->message, lo, hi)) continue;
+        if (!InRange(it->message, lo, hi) || !(kinds & InputKind(*it))) continue;
         // A key goes to the window that has the focus when it is read (the active window when
         // none has); a mouse message finds its window as it is processed.
         HWND to = it->hwnd;
@@ -379,8 +385,8 @@ bool Peek(ThreadQueue* q, LPMSG msg, HWND hwnd, UINT lo, UINT hi, UINT flags) {
         continue;  // eaten by mouse activation, or input no window takes
       }
     }
-    if (InRange(WM_PAINT, lo, hi) && FindPaint(q, hwnd, msg)) return true;
-    if (InRange(WM_TIMER, lo, hi)) {
+    if ((kinds & QS_PAINT) && InRange(WM_PAINT, lo, hi) && FindPaint(q, hwnd, msg)) return true;
+    if ((kinds & QS_TIMER) && InRange(WM_TIMER, lo, hi)) {
       CheckTimers(q);
       std::lock_guard<std::recursive_mutex> wl(WmLock());
       for (Timer& t : q->timers) {
@@ -631,11 +637,7 @@ DWORD GetQueueStatus(UINT flags) {
     std::lock_guard<std::mutex> lk(q->mutex);
     if (!q->posted.empty()) status |= QS_POSTMESSAGE;
     if (!q->sent.empty()) status |= QS_SENDMESSAGE;
-    for (const MSG& m : q->input) {
-      if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) status |= QS_KEY;
-      else if (m.message == WM_MOUSEMOVE) status |= QS_MOUSEMOVE;
-      else status |= QS_MOUSEBUTTON;
-    }
+    for (const MSG& m : q->input) status |= InputKind(m);
   }
   MSG m;
   if (FindPaint(q, nullptr, &m)) status |= QS_PAINT;

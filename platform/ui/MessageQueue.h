@@ -49,10 +49,16 @@ BOOL GetInputState();
 #define QS_TIMER 0x0010u
 #define QS_PAINT 0x0020u
 #define QS_SENDMESSAGE 0x0040u
+#define QS_HOTKEY 0x0080u
 #define QS_MOUSE (QS_MOUSEMOVE | QS_MOUSEBUTTON)
 #define QS_INPUT (QS_MOUSE | QS_KEY)
 #define QS_ALLEVENTS (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT)
 #define QS_ALLINPUT (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE)
+// PeekMessage flags that take only these kinds of messages (none of them: every kind). WM_QUIT counts as posted.
+#define PM_QS_INPUT (QS_INPUT << 16)
+#define PM_QS_POSTMESSAGE ((QS_POSTMESSAGE | QS_HOTKEY | QS_TIMER) << 16)
+#define PM_QS_PAINT (QS_PAINT << 16)
+#define PM_QS_SENDMESSAGE (QS_SENDMESSAGE << 16)
 
 // Registered messages: the same number for the same name (without regard to case), from 0xC000.
 UINT RegisterWindowMessage(LPCSTR name);
