@@ -4,6 +4,8 @@
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/WinThread.h"
 
+#include <chrono>
+
 class CNetMasterDlg;
 
 class CSocketWinThread : public CWinThread {
@@ -14,10 +16,13 @@ class CSocketWinThread : public CWinThread {
   BOOL InitInstance() override;
   BOOL OnIdle(LONG lCount) override;
   int ExitInstance() override;
+  BOOL PumpMessage() override;
   CNetMasterDlg* GetDialog() const { return m_pDlg; }
   // The running thread's "Master" window, for any thread; null before it exists and once it is gone.
   static HWND RunningWindow();
 
  private:
+  void AnswerInputAndPaint();
   CNetMasterDlg* m_pDlg = nullptr;
+  std::chrono::steady_clock::time_point m_answered;  // when the thread last had no input or paint waiting
 };

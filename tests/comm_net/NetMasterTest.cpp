@@ -1020,4 +1020,38 @@ TEST_F(NetMasterTest, AChatFloodKeepsTheWindowAnswering) {
   EXPECT_EQ(keys + pressed, m_host.m_keys);
 }
 
+// The server writes chat far faster than the master window's thread reads it: all the while that window is
+// painted and takes the user's keys within a fraction of a second, and every line reaches the log in its order.
+TEST_F(NetMasterTest, AChatFloodLeavesTheMasterWindowPaintingAndTakingKeys) {
+  using Clock = std::chrono::steady_clock;
+  Start();
+  OpenChannel();
+  UiCallOnWindowThread(m_dlg, [&] { return (LRESULT)::ShowWindow(m_dlg, SW_SHOWNOACTIVATE); });
+  UserType(IDC_NM_CHAT, "");
+  const HWND chat = Item(IDC_NM_CHAT), log = Item(IDC_NM_MESSAGES);
+  std::string packets, expected;
+  for (int i = 0; i < (dravonix::test::kTimeFactor > 1 ? 15000 : 40000); ++i) {
+    const std::string line = "f" + std::to_string(i) + "\n";
+    packets += HexOf(std::string{1, (char)line.size(), 0} + line);
+    expected += line;
+  }
+  const size_t full = (size_t)::GetWindowTextLength(log) + expected.size();
+  m_peer->Command("raw " + packets);
+  auto longest = Clock::duration::zero();
+  std::string typed;
+  const auto end = Clock::now() + std::chrono::seconds(60);
+  while ((size_t)::GetWindowTextLength(log) < full && Clock::now() < end) {
+    const auto asked = Clock::now();
+    ::InvalidateRect(m_dlg, nullptr, TRUE);
+    UiAutomation::TypeText("x"), typed += "x";
+    while (Clock::now() < end && (WindowText(chat) != typed || ::GetUpdateRect(m_dlg, nullptr, FALSE) ||
+                                  ::GetUpdateRect(chat, nullptr, FALSE)))
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    longest = std::max(longest, Clock::now() - asked);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a user's pace
+  }
+  EXPECT_LT(longest, std::chrono::milliseconds(500));
+  EXPECT_NE(std::string::npos, Log().find(expected));
+}
+
 }  // namespace
