@@ -7,6 +7,7 @@
 #include "kernel/setup/MC_Setup.h"
 #include "platform/core/Automation.h"
 #include "platform/core/Module.h"
+#include "tests/kernel/SetupPtr.h"
 #include "suite/zip/ZipLibraries.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
@@ -34,11 +35,6 @@ inline void PackByHand(const std::string& from, const std::string& zip) {
   ZCL zcl{(int)names.size(), zip.c_str(), names.data()};
   ASSERT_TRUE(ZpInit(&functions) == 0 && ZpSetOptions(&options) != 0 && ZpArchive(zcl) == 0);
 }
-
-struct SetupDeleter {
-  void operator()(CMC_Setup* s) const { CMC_Setup::Destroy(s); }
-};
-using SetupPtr = std::unique_ptr<CMC_Setup, SetupDeleter>;
 
 class SetupTest : public ::testing::Test {
  protected:

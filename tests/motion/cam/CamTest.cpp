@@ -10,6 +10,7 @@
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/DialogAutomation.h"
 #include "suite/zurcomm/DriveSimulator.h"
+#include "tests/support/BoxTexts.h"
 #include "tests/support/TestKernel.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/SimulatedDrive.h"
@@ -27,6 +28,7 @@ using dravonix::test::ScratchDir;
 
 namespace {
 
+using dravonix::test::BoxTexts;
 using dravonix::test::ReadFileBytes;
 using dravonix::test::ReadFileText;
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -34,12 +36,6 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
 }
 void WriteText(const std::string& path, const std::string& text) { WriteBytes(path, {text.begin(), text.end()}); }
-
-std::vector<std::string> BoxTexts() {
-  std::vector<std::string> texts;
-  for (auto& b : Automation::Instance().MessageBoxes()) texts.push_back(b.text);
-  return texts;
-}
 
 CMC_CAM MakeCam(const char* name, int k, LONG start, std::vector<LONG> points) {
   CMC_CAM cam;

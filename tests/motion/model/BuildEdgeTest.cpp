@@ -13,10 +13,6 @@
 
 namespace {
 
-const std::string& kHeader = kGeneratedHeader;
-
-CMC_MotionElem* Code(const char* code, int enabled = 1) { return CodeElem(code, enabled); }
-
 class BuildEdgeTest : public MotionBuildFixture {};
 
 }  // namespace
@@ -50,18 +46,18 @@ TEST_F(BuildEdgeTest, CopySequenceIsWrittenWhole) {
 
 TEST_F(BuildEdgeTest, DisabledGroupsWriteNothingAndNestedOnesWriteTheirCode) {
   auto* off = new CMC_MotionGroup("off");
-  off->Add(Code("HIDDEN;"));
+  off->Add(CodeElem("HIDDEN;"));
   off->m_bEnabled = 0;
   auto* outer = new CMC_MotionGroup("outer");
   auto* inner = new CMC_MotionGroup("inner");
-  inner->Add(Code("B;"));
-  outer->Add(Code("A;"));
+  inner->Add(CodeElem("B;"));
+  outer->Add(CodeElem("A;"));
   outer->Add(inner);
-  outer->Add(Code("NO;", 0));
-  outer->Add(Code("C;"));
+  outer->Add(CodeElem("NO;", 0));
+  outer->Add(CodeElem("C;"));
   m_motion->GetMain()->Add(off);
   m_motion->GetMain()->Add(outer);
-  m_motion->GetMain()->Add(Code(""));  // an empty code still ends its line
+  m_motion->GetMain()->Add(CodeElem(""));  // an empty code still ends its line
   ASSERT_EQ(Build(), 1) << LastBox();
   EXPECT_EQ(File("main.zur"), kHeader + "A;\r\nB;\r\nC;\r\n\r\n");
 }
@@ -115,7 +111,7 @@ TEST_F(BuildEdgeTest, SmallDataSectionWhenDivisionAndTransferAreDisabled) {
   m_setup->GetDefaultDataSection(start, size);
   EXPECT_EQ(start, 992);
   EXPECT_EQ(size, 32);
-  m_motion->GetMain()->Add(Code("int counter;"));
+  m_motion->GetMain()->Add(CodeElem("int counter;"));
   ASSERT_EQ(Build(), 1) << LastBox();
   CMC_CoffFormat coff;
   coff.m_strFileName = CMC_Motion::GetOutFileName(m_dir.c_str());
@@ -138,7 +134,7 @@ TEST_F(BuildEdgeTest, HomingTableWithoutUserProceduresAndBodiesOnlyForUserSlots)
   EXPECT_EQ(File("homingmodes.zur"), kHeader);
   m_motion->EnableHomingProcedure(1, TRUE);
   m_motion->GetHomingProcedure(1)->DeleteAll();
-  m_motion->GetHomingProcedure(1)->Add(Code("H;"));
+  m_motion->GetHomingProcedure(1)->Add(CodeElem("H;"));
   ASSERT_EQ(Build(), 1) << LastBox();
   std::string table = kHeader + "HomingTable:\r\n";
   for (int i = 0; i < m_motion->GetHomingProceduresCount(); ++i) {
@@ -156,7 +152,7 @@ TEST_F(BuildEdgeTest, HomingTableWithoutUserProceduresAndBodiesOnlyForUserSlots)
 TEST_F(BuildEdgeTest, InterruptHandlersEndWithRetiAndNoUserInterruptsMeansNoTable) {
   m_motion->SetUserInterrupt(0, TRUE);
   m_motion->GetInterrupt(0)->DeleteAll();
-  m_motion->GetInterrupt(0)->Add(Code("I;"));
+  m_motion->GetInterrupt(0)->Add(CodeElem("I;"));
   ASSERT_EQ(Build(), 1) << LastBox();
   std::string ints = File("interrupts.zur");
   EXPECT_EQ(ints.rfind(kHeader + "InterruptTable:\r\n\t@" + std::string(m_motion->GetInterruptName(0)) + ";\r\n", 0),
@@ -193,11 +189,11 @@ TEST_F(BuildEdgeTest, WithoutAHomingTableOnlyTheHomingBodiesAreWritten) {
   ASSERT_FALSE(m_setup->HasHomingTable());
   ASSERT_TRUE(m_setup->HasFunctionTable());
   ASSERT_GE(m_motion->AddNewFunction("F1"), 0);
-  m_motion->GetFunction(0)->Add(Code("X = 1;"));
+  m_motion->GetFunction(0)->Add(CodeElem("X = 1;"));
   ASSERT_TRUE(m_motion->IsHomingProcedureAvailable(0));
   m_motion->EnableHomingProcedure(0, TRUE);
   m_motion->GetHomingProcedure(0)->DeleteAll();
-  m_motion->GetHomingProcedure(0)->Add(Code("H;"));
+  m_motion->GetHomingProcedure(0)->Add(CodeElem("H;"));
   ASSERT_EQ(Build(), 1) << LastBox();
   std::string empties;
   for (int i = 0; i < 9; ++i) empties += "\t@0;\r\n";

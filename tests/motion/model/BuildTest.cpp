@@ -15,17 +15,13 @@
 
 namespace {
 
-const std::string& kHeader = kGeneratedHeader;
-
-CMC_MotionElem* Code(const char* code, int enabled = 1) { return CodeElem(code, enabled); }
-
 class BuildTest : public MotionBuildFixture {
  protected:
   void AddFunctions(int n) {
     for (int i = 1; i <= n; ++i) {
       int at = m_motion->AddNewFunction(FormatString("F%d", i).c_str());
       ASSERT_GE(at, 0);
-      m_motion->GetFunction(at)->Add(Code(FormatString("X%d = %d;", i, i).c_str()));
+      m_motion->GetFunction(at)->Add(CodeElem(FormatString("X%d = %d;", i, i).c_str()));
     }
   }
 };
@@ -33,11 +29,11 @@ class BuildTest : public MotionBuildFixture {
 }  // namespace
 
 TEST_F(BuildTest, FilesOfASmallProgram) {
-  m_motion->GetMain()->Add(Code("int counter;"));
-  m_motion->GetMain()->Add(Code("AXISON;"));
-  m_motion->GetMain()->Add(Code("SKIPPED;", 0));
+  m_motion->GetMain()->Add(CodeElem("int counter;"));
+  m_motion->GetMain()->Add(CodeElem("AXISON;"));
+  m_motion->GetMain()->Add(CodeElem("SKIPPED;", 0));
   auto* inner = new CMC_MotionGroup("inner");
-  inner->Add(Code("UPD;"));
+  inner->Add(CodeElem("UPD;"));
   m_motion->GetMain()->Add(inner);
   ASSERT_EQ(Build(), 1) << LastBox();
   EXPECT_EQ(File("motion.zur"),
@@ -108,11 +104,11 @@ TEST_F(BuildTest, InterruptsAndHomingTables) {
   m_motion->SetUserInterrupt(1, TRUE);
   CMC_MotionGroup* handler = m_motion->GetInterrupt(1);
   handler->DeleteAll();
-  handler->Add(Code("X = 1;"));
+  handler->Add(CodeElem("X = 1;"));
   ASSERT_GE(m_motion->GetHomingProceduresCount(), 2);
   m_motion->EnableHomingProcedure(0, TRUE);
   m_motion->GetHomingProcedure(0)->DeleteAll();
-  m_motion->GetHomingProcedure(0)->Add(Code("Y = 2;"));
+  m_motion->GetHomingProcedure(0)->Add(CodeElem("Y = 2;"));
   ASSERT_EQ(Build(), 1) << LastBox();
 
   std::string ints = kHeader + "InterruptTable:\r\n";
@@ -190,7 +186,7 @@ TEST_F(BuildTest, CamTablesAndTheirAddresses) {
 
 TEST_F(BuildTest, UserSourceSurvivesAndOrderOfWriting) {
   WriteBytes(m_dir + "/motion.zur", "//mine\r\nBEGIN;\r\n#include \"main.zur\"\r\nEND;\r\n");
-  m_motion->GetMain()->Add(Code("OK;"));
+  m_motion->GetMain()->Add(CodeElem("OK;"));
   ASSERT_EQ(Build(), 1) << LastBox();
   EXPECT_EQ(File("motion.zur"), "//mine\r\nBEGIN;\r\n#include \"main.zur\"\r\nEND;\r\n");
 
@@ -214,7 +210,7 @@ TEST_F(BuildTest, RelativeDirectoryAndCompilerErrors) {
   EXPECT_EQ(m_motion->Build("BuildRel\\"), 0);
   EXPECT_EQ(LastBox(), "Cannot open file " + Kernel("BuildRel/motion.zur") + "!");
   std::filesystem::create_directory(Kernel("BuildRel"));
-  m_motion->GetMain()->Add(Code("#error stop"));
+  m_motion->GetMain()->Add(CodeElem("#error stop"));
   g_bShowErrors = TRUE;
   ClearBoxes();
   EXPECT_EQ(m_motion->Build("BuildRel\\"), 0);

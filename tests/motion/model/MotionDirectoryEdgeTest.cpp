@@ -8,6 +8,7 @@
 #include <string>
 
 #include "kernel/document/KernelGlobals.h"
+#include "tests/kernel/SetupPtr.h"
 #include "tests/motion/MotionPtr.h"
 #include "kernel/setup/MC_AxisData.h"
 #include "kernel/setup/MC_Setup.h"
@@ -21,8 +22,6 @@
 
 namespace {
 
-using SetupPtr = std::unique_ptr<CMC_Setup, void (*)(CMC_Setup*)>;
-
 class CEdgeAxis : public CMC_AxisData {
  public:
   CEdgeAxis(const char* name, CMC_Setup* setup) : m_name(name), m_setup(setup) {}
@@ -34,8 +33,6 @@ class CEdgeAxis : public CMC_AxisData {
   CMC_Setup* m_setup;
 };
 
-void DestroySetup(CMC_Setup* s) { CMC_Setup::Destroy(s); }
-
 using dravonix::test::ReadFileText;
 
 }  // namespace
@@ -44,8 +41,8 @@ TEST(MotionDirectoryEdge, SlaveFileThatCannotBeWrittenShowsTheMessage) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const BOOL old = g_bShowErrors;
   g_bShowErrors = FALSE;
-  SetupPtr controller(CMC_Setup::Create(0x0701), DestroySetup);
-  SetupPtr drive(CMC_Setup::Create(0x0505), DestroySetup);
+  SetupPtr controller(CMC_Setup::Create(0x0701));
+  SetupPtr drive(CMC_Setup::Create(0x0505));
   ASSERT_TRUE(controller && drive);
   MotionPtr master(CMC_Motion::Create(controller.get()));
   ASSERT_TRUE(master);
@@ -135,7 +132,7 @@ TEST(MotionDirectoryEdge, NestedGroupsAreWrittenWithTheirDepth) {
 TEST(MotionDirectoryEdge, SourceTextReadsWholeAndMayBeMissing) {
   const BOOL old = g_bShowErrors;
   g_bShowErrors = FALSE;
-  SetupPtr drive(CMC_Setup::Create(0x0505), DestroySetup);
+  SetupPtr drive(CMC_Setup::Create(0x0505));
   ASSERT_TRUE(drive);
   MotionPtr m(CMC_Motion::Create(drive.get()));
   ASSERT_TRUE(m);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "kernel/document/KernelGlobals.h"
+#include "tests/kernel/SetupPtr.h"
 #include "tests/motion/MotionPtr.h"
 #include "kernel/setup/MC_AxisData.h"
 #include "kernel/document/MC_Document.h"
@@ -235,11 +236,6 @@ TEST_F(GroupFiles, LargeFilesLoadQuickly) {
 // ---- Motion directories -------------------------------------------------------------------------
 
 namespace {
-
-struct SetupDeleter {
-  void operator()(CMC_Setup* s) const { CMC_Setup::Destroy(s); }
-};
-using SetupPtr = std::unique_ptr<CMC_Setup, SetupDeleter>;
 
 const char* const kGroupFiles[] = {"main.cfg", "homingmodes.cfg", "functions.cfg", "interrupts.cfg", "cam.cfg"};
 

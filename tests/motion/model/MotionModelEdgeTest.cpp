@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "kernel/document/KernelGlobals.h"
+#include "tests/kernel/SetupPtr.h"
 #include "tests/motion/MotionPtr.h"
 #include "kernel/setup/MC_Setup.h"
 #include "motion/model/MC_Motion.h"
@@ -11,11 +12,6 @@
 #include "platform/core/Automation.h"
 
 namespace {
-
-struct SetupDeleter {
-  void operator()(CMC_Setup* s) const { CMC_Setup::Destroy(s); }
-};
-using SetupPtr = std::unique_ptr<CMC_Setup, SetupDeleter>;
 
 class MotionModelEdge : public ::testing::Test {
  protected:

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "kernel/document/KernelGlobals.h"
+#include "tests/kernel/SetupPtr.h"
 #include "tests/motion/MotionPtr.h"
 #include "kernel/setup/MC_Setup.h"
 #include "motion/model/MC_Motion.h"
@@ -141,7 +142,7 @@ TEST(ElemParameters, ReadOneFailuresGiveTheMessageText) {
 
 // ---- Elements and groups ------------------------------------------------------------------------
 
-CMC_MotionElem* Elem(const char* type, const char* code, int enabled = 1, int error = 0) {
+CMC_MotionElem* CodedElem(const char* type, const char* code, int enabled = 1, int error = 0) {
   auto* e = new CMC_MotionElem;
   e->m_strType = type;
   e->m_strParameters = "P=1";
@@ -170,10 +171,10 @@ TEST(MotionGroup, NewObjectsAndRunTimeClasses) {
 TEST(MotionGroup, CopiesAreDeepAndSkipForeignChildren) {
   CMC_MotionGroup g("outer");
   g.m_bExpanded = 1;
-  g.Add(Elem("Move", "a"));
+  g.Add(CodedElem("Move", "a"));
   auto* inner = new CMC_MotionGroup("inner");
   inner->m_bEnabled = 0;
-  inner->Add(Elem("Wait", "b", 0, 1));
+  inner->Add(CodedElem("Wait", "b", 0, 1));
   g.Add(inner);
   g.Add(new CForeign);
 
@@ -195,7 +196,7 @@ TEST(MotionGroup, CopiesAreDeepAndSkipForeignChildren) {
 
   // Assignment replaces what the target held.
   CMC_MotionGroup target("t");
-  target.Add(Elem("Old", ""));
+  target.Add(CodedElem("Old", ""));
   target = *cg;
   EXPECT_EQ(target.m_strName, "inner");
   ASSERT_EQ(target.GetSize(), 1);
@@ -234,7 +235,7 @@ TEST(MotionGroup, NestingDeeperThanAThousandIsASyntaxError) {
 
 TEST(MotionGroup, DeleteAtChecksItsArguments) {
   CMC_MotionGroup g;
-  for (int i = 0; i < 4; ++i) g.Add(Elem("E", ""));
+  for (int i = 0; i < 4; ++i) g.Add(CodedElem("E", ""));
   g.DeleteAt(-1, 2);
   g.DeleteAt(1, 0);
   EXPECT_EQ(g.GetSize(), 4);
@@ -255,17 +256,17 @@ TEST(MotionGroup, DeleteAtChecksItsArguments) {
 
 TEST(MotionGroup, TranslateErrorsCountOnlyEnabledChildren) {
   CMC_MotionGroup g;
-  g.Add(Elem("A", "bad but disabled", 0, 1));
+  g.Add(CodedElem("A", "bad but disabled", 0, 1));
   auto* off = new CMC_MotionGroup("off");
   off->m_bEnabled = 0;
-  off->Add(Elem("B", "bad in a disabled group", 1, 1));
+  off->Add(CodedElem("B", "bad in a disabled group", 1, 1));
   g.Add(off);
   EXPECT_FALSE(g.HasTranslateError());
   EXPECT_EQ(g.GetFirstElementWithTranslateError(), -1);
 
   auto* on = new CMC_MotionGroup("on");
-  on->Add(Elem("C", "ok"));
-  on->Add(Elem("D", "the error text", 1, 1));
+  on->Add(CodedElem("C", "ok"));
+  on->Add(CodedElem("D", "the error text", 1, 1));
   g.Add(on);
   CString text;
   EXPECT_TRUE(g.HasTranslateError(text));
@@ -275,15 +276,15 @@ TEST(MotionGroup, TranslateErrorsCountOnlyEnabledChildren) {
 
 TEST(MotionGroup, SourcesAndRowCounts) {
   CMC_MotionGroup g;
-  g.Add(Elem("A", "a;"));
-  g.Add(Elem("B", "off;", 0));
+  g.Add(CodedElem("A", "a;"));
+  g.Add(CodedElem("B", "off;", 0));
   auto* sub = new CMC_MotionGroup("sub");
-  sub->Add(Elem("C", "c;"));
-  sub->Add(Elem("D", "d;"));
+  sub->Add(CodedElem("C", "c;"));
+  sub->Add(CodedElem("D", "d;"));
   g.Add(sub);
   auto* offGroup = new CMC_MotionGroup("off");
   offGroup->m_bEnabled = 0;
-  offGroup->Add(Elem("E", "e;"));
+  offGroup->Add(CodedElem("E", "e;"));
   g.Add(offGroup);
   EXPECT_EQ(g.GetSource(), "a;c;d;");
   EXPECT_EQ(g.GetChildSource(2), "c;d;");
@@ -300,11 +301,6 @@ TEST(MotionGroup, SourcesAndRowCounts) {
 // ---- The motion program -------------------------------------------------------------------------
 
 namespace {
-
-struct SetupDeleter {
-  void operator()(CMC_Setup* s) const { CMC_Setup::Destroy(s); }
-};
-using SetupPtr = std::unique_ptr<CMC_Setup, SetupDeleter>;
 
 // A copy of a sample configuration with one setup.cfg line replaced, read as a setup.
 SetupPtr SetupWithLine(const char* config, const char* key, const char* line) {

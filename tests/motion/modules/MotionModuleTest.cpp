@@ -6,6 +6,7 @@
 #include "platform/core/Automation.h"
 #include "platform/core/MessageBox.h"
 #include "platform/gdi/GdiObject.h"
+#include "tests/support/BoxTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -42,11 +43,7 @@ class StubSetupQueries : public CMotionModuleSetupQueries {
 
 std::string ModulePath(const char* file) { return std::string(GetMotionModulesDirectory().GetString()) + file; }
 
-std::vector<std::string> BoxTexts() {
-  std::vector<std::string> texts;
-  for (auto& b : Automation::Instance().MessageBoxes()) texts.push_back(b.text);
-  return texts;
-}
+using dravonix::test::BoxTexts;
 
 class MotionModuleTest : public ::testing::Test {
  protected:
