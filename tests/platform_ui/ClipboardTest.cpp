@@ -10,7 +10,7 @@
 
 namespace {
 
-HGLOBAL Text(const char* s) {
+HGLOBAL ClipText(const char* s) {
   size_t n = strlen(s) + 1;
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, n);
   memcpy(GlobalLock(h), s, n);
@@ -20,7 +20,7 @@ HGLOBAL Text(const char* s) {
 
 TEST(ClipboardTest, DataFormatsAndOwnership) {
   ResetClipboard();
-  EXPECT_EQ(nullptr, SetClipboardData(CF_TEXT, Text("x")));  // not open: refused
+  EXPECT_EQ(nullptr, SetClipboardData(CF_TEXT, ClipText("x")));  // not open: refused
   ASSERT_TRUE(OpenClipboard(nullptr));
   EXPECT_TRUE(EmptyClipboard());
   UINT styles = RegisterClipboardFormat("Grid Styles");
@@ -35,7 +35,7 @@ TEST(ClipboardTest, DataFormatsAndOwnership) {
   EXPECT_EQ(0, ((BYTE*)GlobalLock(bytes))[9]);
   GlobalUnlock(bytes);
   EXPECT_EQ(bytes, SetClipboardData(styles, bytes));
-  EXPECT_NE(nullptr, SetClipboardData(CF_TEXT, Text("hello")));
+  EXPECT_NE(nullptr, SetClipboardData(CF_TEXT, ClipText("hello")));
   EXPECT_EQ(2, CountClipboardFormats());
   EXPECT_EQ((UINT)styles, EnumClipboardFormats(0));
   EXPECT_EQ((UINT)CF_TEXT, EnumClipboardFormats(styles));

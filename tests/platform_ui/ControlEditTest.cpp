@@ -15,7 +15,7 @@
 
 namespace {
 
-class CHost : public CWnd {
+class CEditHost : public CWnd {
  public:
   std::vector<std::pair<int, int>> m_notes;  // (id, code)
 
@@ -54,7 +54,7 @@ class ControlEditTest : public ::testing::Test {
     m_edit.GetSel(a, b);
     return {a, b};
   }
-  CHost m_host;
+  CEditHost m_host;
   CEdit m_edit;
 };
 

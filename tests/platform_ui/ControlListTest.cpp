@@ -244,7 +244,7 @@ namespace {
 
 // Steps on a list box with both bars: add n items, insert at, delete at, delete the first n, set the
 // top index, scroll, set the horizontal extent, empty it.
-enum ListOp { kAdd, kInsert, kDelete, kDeleteFirst, kTop, kScroll, kExtent, kReset, kListOps };
+enum ListOp { kAdd, kInsert, kDelete, kDeleteFirst, kSetTop, kScroll, kExtent, kReset, kListOps };
 struct ListStep {
   ListOp op;
   int a;
@@ -270,7 +270,7 @@ void Apply(CListBox& list, const ListStep& s) {
     case kDeleteFirst:
       for (int i = 0; i < s.a && list.GetCount(); ++i) list.DeleteString(0);
       break;
-    case kTop: list.SetTopIndex(n ? s.a % n : 0); break;
+    case kSetTop: list.SetTopIndex(n ? s.a % n : 0); break;
     case kScroll: PressListBar(list.m_hWnd, s.a); break;
     case kExtent: list.SetHorizontalExtent(s.a); break;
     default: list.ResetContent(); break;
@@ -302,7 +302,7 @@ TEST_F(ControlListTest, ListsKeepTheirLastPageFullAndEachBarCountsTheOther) {
     int height;
     std::vector<ListStep> steps;
   } cases[] = {
-      {100, {{kAdd, 30}, {kTop, 29}, {kDeleteFirst, 24}}},  // scrolled to the end, then deleted down to 6
+      {100, {{kAdd, 30}, {kSetTop, 29}, {kDeleteFirst, 24}}},  // scrolled to the end, then deleted down to 6
       {100, {{kAdd, 30}, {kScroll, 6}, {kDelete, 29}, {kDelete, 3}}},  // the thumb dragged to the bottom
       {39, {{kAdd, 2}, {kExtent, 386}}},  // the horizontal bar leaves room for one item only
       {130, {{kExtent, 386}, {kAdd, 10}, {kExtent, 0}}},  // ten items fit again once it goes

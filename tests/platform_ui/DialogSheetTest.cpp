@@ -32,13 +32,13 @@ const DIALOG_RESOURCE kPageA = {WS_CHILD | WS_CAPTION | DS_SETFONT, 0, 0, 0, 150
 const DIALOG_RESOURCE kPageB = {WS_CHILD | WS_CAPTION | DS_SETFONT, 0, 0, 0, 120, 80, "Motor", "MS Sans Serif", 8,
                                 kPageBItems, 1, nullptr};
 const DIALOG_RESOURCE kForm = {WS_CHILD | DS_SETFONT, 0, 0, 0, 200, 100, nullptr, "MS Sans Serif", 8, kFormItems, 1, nullptr};
-const RESOURCE_ENTRY kEntries[] = {
+const RESOURCE_ENTRY kSheetEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(IDD_PAGE_A), &kPageA, sizeof kPageA},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_PAGE_B), &kPageB, sizeof kPageB},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_FORM), &kForm, sizeof kForm},
 };
-const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, 3};
-CResourceTableRegistration g_table(kTable);
+const RESOURCE_TABLE kSheetTable = {nullptr, 0, kSheetEntries, 3};
+CResourceTableRegistration g_sheetTable(kSheetTable);
 
 class CPageA : public CPropertyPage {
  public:

@@ -95,7 +95,7 @@ const DLGITEM_ENTRY kPressItems[] = {
 };
 const DIALOG_RESOURCE kPress = {WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 215, 130, "Press",
                                 "MS Sans Serif", 8, kPressItems, sizeof kPressItems / sizeof kPressItems[0], nullptr};
-const RESOURCE_ENTRY kEntries[] = {
+const RESOURCE_ENTRY kDialogEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(IDD_VALUES), &kValues, sizeof kValues},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_PRESS), &kPress, sizeof kPress},
     {RT_DIALOG, "NAMED_EMPTY", &kEmpty, sizeof kEmpty},
@@ -104,8 +104,8 @@ const RESOURCE_ENTRY kEntries[] = {
     {RT_DIALOG, "BAD_LISTS", &kLists, sizeof kLists},
     {RT_DLGINIT, "BAD_LISTS", &kBadData, sizeof kBadData},
 };
-const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, sizeof kEntries / sizeof kEntries[0]};
-CResourceTableRegistration g_table(kTable);
+const RESOURCE_TABLE kDialogTable = {nullptr, 0, kDialogEntries, sizeof kDialogEntries / sizeof kDialogEntries[0]};
+CResourceTableRegistration g_dialogTable(kDialogTable);
 
 class CValuesDlg : public CDialog {
   DECLARE_DYNAMIC(CValuesDlg)

@@ -41,13 +41,13 @@ const DLGITEM_ENTRY kMnemonicItems[] = {
 };
 const DIALOG_RESOURCE kMnemonicDlg = {WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 150, 80, "Mnemonics", "MS Sans Serif",
                                       8, kMnemonicItems, 8, nullptr};
-const RESOURCE_ENTRY kEntries[] = {
+const RESOURCE_ENTRY kDefaultsEntries[] = {
     {RT_DIALOG, MAKEINTRESOURCE(IDD_INPUT_DLG), &kDlg, sizeof kDlg},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_INPUT_PAGE), &kPage, sizeof kPage},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_MNEMONIC_DLG), &kMnemonicDlg, sizeof kMnemonicDlg},
 };
-const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, 3};
-CResourceTableRegistration g_table(kTable);
+const RESOURCE_TABLE kDefaultsTable = {nullptr, 0, kDefaultsEntries, 3};
+CResourceTableRegistration g_defaultsTable(kDefaultsTable);
 
 struct Seen {
   HWND at;
@@ -133,7 +133,7 @@ struct Scene {
   }
 };
 
-struct Row {
+struct DefaultRow {
   G in;
   Kind kind;
   Role role;  // where the message must arrive
@@ -143,7 +143,7 @@ struct Row {
 };
 
 TEST(InputDefaults, RightClickShiftF10AppsF1AndAltF4ReachWhatTheyAskFor) {
-  const Row rows[] = {
+  const DefaultRow rows[] = {
       {G::kRightClick, kMdiView, kTarget, WM_CONTEXTMENU, 0, kAtClick},
       {G::kShiftF10, kMdiView, kTarget, WM_CONTEXTMENU, 0, -1},
       {G::kApps, kMdiView, kTarget, WM_CONTEXTMENU, 0, -1},
@@ -164,7 +164,7 @@ TEST(InputDefaults, RightClickShiftF10AppsF1AndAltF4ReachWhatTheyAskFor) {
       {G::kF1, kSheet, kTop, WM_COMMAND, ID_HELP, 0},
       {G::kAltF4, kSheet, kTop, WM_SYSCOMMAND, SC_CLOSE, 0},
   };
-  for (const Row& r : rows) {
+  for (const DefaultRow& r : rows) {
     SCOPED_TRACE(testing::Message() << "input " << (int)r.in << ", kind " << r.kind << ", message " << r.msg);
     Scene s(r.kind);
     POINT click{10, 12};

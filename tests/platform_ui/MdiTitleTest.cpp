@@ -98,7 +98,7 @@ class TitleScene : public MdiScene {
   CWnd m_other;
 };
 
-enum Step { kCaptionClick, kClientClick, kCaptionDoubleClick, kNext, kClose, kNew, kCascade, kOther, kFrame, kSteps };
+enum TitleStep { kCaptionClick, kClientClick, kCaptionDoubleClick, kNextChild, kClose, kNew, kCascade, kOther, kFrame, kSteps };
 
 // A press at a screen point, given to the window under it.
 void ClickAt(POINT at, bool twice = false) {
@@ -108,7 +108,7 @@ void ClickAt(POINT at, bool twice = false) {
   twice ? UA::DoubleClick(under, at) : UA::Click(under, at);
 }
 
-void Play(TitleScene& scene, Step s, int pick) {
+void Play(TitleScene& scene, TitleStep s, int pick) {
   const std::vector<HWND> kids = scene.Children();
   HWND child = kids.empty() ? nullptr : kids[(size_t)pick % kids.size()];
   CRect w;
@@ -117,7 +117,7 @@ void Play(TitleScene& scene, Step s, int pick) {
     case kCaptionClick: if (child) ClickAt(POINT{w.left + 40, w.top + 8}); break;
     case kCaptionDoubleClick: if (child) ClickAt(POINT{w.left + 40, w.top + 8}, true); break;
     case kClientClick: if (child) ClickAt(POINT{w.left + 30, w.top + 40}); break;
-    case kNext: UA::PressKey(VK_F6, UA::kControl); break;
+    case kNextChild: UA::PressKey(VK_F6, UA::kControl); break;
     case kClose: UA::PressKey(VK_F4, UA::kControl); break;
     case kNew:
       if (kids.size() < 4) scene.AddChild(pick, CRect(30 * pick, 20 * pick, 30 * pick + 200, 20 * pick + 140));
@@ -147,7 +147,7 @@ TEST(MdiTitle, FrameTitleAndCaptionsFollowTheActiveChild) {
     scene.AddChild(0, CRect(150, 60, 350, 200));
     std::string trail;
     for (int i = 0; i < 24; ++i) {
-      const Step s = (Step)(rng() % kSteps);
+      const TitleStep s = (TitleStep)(rng() % kSteps);
       const int pick = (int)(rng() % 4);
       Play(scene, s, pick);
       trail += std::string(names[s]) + ":" + std::to_string(pick) + " ";

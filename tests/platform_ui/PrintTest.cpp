@@ -42,7 +42,7 @@ void ResetPrintDialogs() {
   DialogAutomation::Reset();
 }
 
-std::vector<std::string> g_log;
+std::vector<std::string> g_printed;
 
 class CPageView : public CView {
   DECLARE_DYNCREATE(CPageView)
@@ -60,23 +60,23 @@ class CPageView : public CView {
 
  protected:
   BOOL OnPreparePrinting(CPrintInfo* pInfo) override {
-    g_log.push_back("prepare");
+    g_printed.push_back("prepare");
     if (m_pages) pInfo->SetMaxPage(m_pages);
     m_sawPreview = pInfo->m_bPreview != FALSE;
     return DoPreparePrinting(pInfo);
   }
   void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override {
-    g_log.push_back(std::string("begin") + (pDC && pDC->IsPrinting() ? " printing" : ""));
+    g_printed.push_back(std::string("begin") + (pDC && pDC->IsPrinting() ? " printing" : ""));
     m_pageDesc = pInfo->m_strPageDesc;
   }
   void OnPrint(CDC* pDC, CPrintInfo* pInfo) override {
-    g_log.push_back("page " + std::to_string(pInfo->m_nCurPage));
+    g_printed.push_back("page " + std::to_string(pInfo->m_nCurPage));
     m_lastDraw = pInfo->m_rectDraw;
     if (pInfo->m_nCurPage == m_cancelOnPage) AfxCancelPrinting();
     if (pInfo->GetMaxPage() < m_growTo) pInfo->SetMaxPage(pInfo->GetMaxPage() + 1);
     CView::OnPrint(pDC, pInfo);
   }
-  void OnEndPrinting(CDC*, CPrintInfo*) override { g_log.push_back("end"); }
+  void OnEndPrinting(CDC*, CPrintInfo*) override { g_printed.push_back("end"); }
   DECLARE_MESSAGE_MAP()
 };
 IMPLEMENT_DYNCREATE(CPageView, CView)
@@ -112,7 +112,7 @@ class PrintTest : public ::testing::Test {
   std::string m_dir;
 
   void SetUp() override {
-    g_log.clear();
+    g_printed.clear();
     ResetPrintDialogs();
     Automation::Instance().ClearMessageBoxes();
     m_dir = dravonix::test::ScratchDir("print");
@@ -171,7 +171,7 @@ TEST(PrintInfo, PageRangeIsSixteenBits) {
 TEST_F(PrintTest, DirectPrintWritesThreePages) {
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
   std::vector<std::string> expected = {"prepare", "begin printing", "page 1", "page 2", "page 3", "end"};
-  EXPECT_EQ(expected, g_log);
+  EXPECT_EQ(expected, g_printed);
   // No dialog asked for direct printing.
   EXPECT_TRUE(DialogAutomation::CommonDialogs().empty());
   EXPECT_EQ("Page %u\nPages %u-%u\n", std::string(m_view->m_pageDesc));
@@ -194,7 +194,7 @@ TEST_F(PrintTest, PrintAsksTheDialogForTheRange) {
   AnswerPrintDialog(true, 2, 3);
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT, 0);
   std::vector<std::string> expected = {"prepare", "begin printing", "page 2", "page 3", "end"};
-  EXPECT_EQ(expected, g_log);
+  EXPECT_EQ(expected, g_printed);
   ASSERT_EQ(1u, DialogAutomation::CommonDialogs().size());
   EXPECT_EQ(DialogAutomation::CommonDialogs()[0].kind, DialogAutomation::CommonKind::Print);
   EXPECT_TRUE(DialogAutomation::CommonDialogs()[0].flags & PD_NOSELECTION);
@@ -204,18 +204,18 @@ TEST_F(PrintTest, PrintAsksTheDialogForTheRange) {
   }
 
   // A range past the end is cut to the document's pages.
-  g_log.clear();
+  g_printed.clear();
   AnswerPrintDialog(true, 3, 9);
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT, 0);
   expected = {"prepare", "begin printing", "page 3", "end"};
-  EXPECT_EQ(expected, g_log);
+  EXPECT_EQ(expected, g_printed);
 }
 
 TEST_F(PrintTest, CancelledDialogPrintsNothing) {
   // Unscripted, the dialog is cancelled.
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT, 0);
   std::vector<std::string> expected = {"prepare"};
-  EXPECT_EQ(expected, g_log);
+  EXPECT_EQ(expected, g_printed);
   EXPECT_TRUE(Pdfs().empty());
 }
 
@@ -223,7 +223,7 @@ TEST_F(PrintTest, PagesAddedWhilePrintingArePrinted) {
   m_view->m_pages = 1, m_view->m_growTo = 3;
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
   std::vector<std::string> expected = {"prepare", "begin printing", "page 1", "page 2", "page 3", "end"};
-  EXPECT_EQ(expected, g_log);
+  EXPECT_EQ(expected, g_printed);
   int pages = PdfPages(AfxGetLastPrintFileName().GetString());
   if (pages != -1) {
     EXPECT_EQ(3, pages);
@@ -234,7 +234,7 @@ TEST_F(PrintTest, UnknownPageCountPrintsOnePage) {
   m_view->m_pages = 0;
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
   std::vector<std::string> expected = {"prepare", "begin printing", "page 1", "end"};
-  EXPECT_EQ(expected, g_log);
+  EXPECT_EQ(expected, g_printed);
   int pages = PdfPages(AfxGetLastPrintFileName().GetString());
   if (pages != -1) {
     EXPECT_EQ(1, pages);
@@ -246,14 +246,14 @@ TEST_F(PrintTest, AbortProcedureStopsTheJob) {
   CString before = AfxGetLastPrintFileName();
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
   std::vector<std::string> expected = {"prepare", "begin printing", "page 1", "page 2", "end"};
-  EXPECT_EQ(expected, g_log);
+  EXPECT_EQ(expected, g_printed);
   // The aborted document leaves no file behind, and the next job runs again.
   EXPECT_TRUE(Pdfs().empty());
   EXPECT_FALSE(AfxIsPrintingCancelled());
   m_view->m_cancelOnPage = 0;
-  g_log.clear();
+  g_printed.clear();
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
-  EXPECT_EQ(6u, g_log.size());
+  EXPECT_EQ(6u, g_printed.size());
   EXPECT_EQ(1u, Pdfs().size());
 }
 
@@ -338,7 +338,7 @@ TEST_F(PrintTest, PreviewRendersPageImages) {
   m_frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW, 0);
   EXPECT_TRUE(m_view->m_sawPreview);
   std::vector<std::string> expected = {"prepare", "begin printing", "page 1", "end"};
-  EXPECT_EQ(expected, g_log);
+  EXPECT_EQ(expected, g_printed);
   const auto& images = AfxGetLastPreviewImages();
   ASSERT_EQ(1u, images.size());
   EXPECT_TRUE(std::filesystem::exists(images[0].GetString()));

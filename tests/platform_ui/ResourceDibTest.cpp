@@ -14,13 +14,13 @@ namespace {
 
 const std::vector<BYTE> g_good = dravonix::test::TwoPixelDib(), g_cut = dravonix::test::TwoPixelDib(true);
 const BYTE g_junk[] = "not a picture at all";
-const RESOURCE_ENTRY kEntries[] = {
+const RESOURCE_ENTRY kDibEntries[] = {
     {RT_BITMAP, "DIB_GOOD", g_good.data(), (DWORD)g_good.size()},
     {RT_BITMAP, "DIB_CUT", g_cut.data(), (DWORD)g_cut.size()},
     {RT_BITMAP, "DIB_JUNK", g_junk, sizeof g_junk},
 };
-const RESOURCE_TABLE kTable = {nullptr, 0, kEntries, 3};
-CResourceTableRegistration g_table(kTable);
+const RESOURCE_TABLE kDibTable = {nullptr, 0, kDibEntries, 3};
+CResourceTableRegistration g_dibTable(kDibTable);
 
 TEST(ResourceDibTest, LoadsMeasuresAndStretchesNamedBitmaps) {
   HINSTANCE module = AfxFindResourceHandle("DIB_GOOD", RT_BITMAP);

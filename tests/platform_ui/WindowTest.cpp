@@ -14,18 +14,18 @@
 
 namespace {
 
-struct Logged {
+struct LoggedMsg {
   HWND hwnd;
   UINT msg;
   WPARAM wp;
   LPARAM lp;
   HWND focus;  // GetFocus() as the message arrived
 };
-std::vector<Logged> g_log;
+std::vector<LoggedMsg> g_msgs;
 LRESULT g_createResult = 0;
 
 LRESULT LoggingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  g_log.push_back({h, msg, wp, lp, GetFocus()});
+  g_msgs.push_back({h, msg, wp, lp, GetFocus()});
   if (msg == WM_CREATE) return g_createResult;
   return DefWindowProc(h, msg, wp, lp);
 }
@@ -43,7 +43,7 @@ void RegisterOnce(const char* name, UINT style) {
 
 std::vector<UINT> Messages(HWND h, std::initializer_list<UINT> only = {}) {
   std::vector<UINT> r;
-  for (auto& l : g_log) {
+  for (auto& l : g_msgs) {
     if (l.hwnd != h) continue;
     if (only.size() && std::find(only.begin(), only.end(), l.msg) == only.end()) continue;
     r.push_back(l.msg);
@@ -56,7 +56,7 @@ class WindowTest : public ::testing::Test {
   void SetUp() override {
     RegisterOnce("TestWnd", CS_DBLCLKS);
     RegisterOnce("PlainWnd", 0);
-    g_log.clear();
+    g_msgs.clear();
     g_createResult = 0;
   }
   void TearDown() override {
@@ -91,13 +91,13 @@ TEST_F(WindowTest, CreationSendsMessagesInOrderAndDestructionGoesParentFirstThen
   HWND b = Child(a, 11, CRect(0, 0, 10, 10));
   // The parent hears of its child's creation.
   bool notified = false;
-  for (auto& l : g_log)
+  for (auto& l : g_msgs)
     if (l.hwnd == top && l.msg == WM_PARENTNOTIFY && LOWORD(l.wp) == WM_CREATE && (HWND)l.lp == a) notified = true;
   EXPECT_TRUE(notified);
-  g_log.clear();
+  g_msgs.clear();
   EXPECT_TRUE(DestroyWindow(top));
   std::vector<std::pair<HWND, UINT>> order;
-  for (auto& l : g_log)
+  for (auto& l : g_msgs)
     if (l.msg == WM_DESTROY || l.msg == WM_NCDESTROY) order.push_back({l.hwnd, l.msg});
   std::vector<std::pair<HWND, UINT>> want{{top, WM_DESTROY}, {a, WM_DESTROY},   {b, WM_DESTROY},
                                           {b, WM_NCDESTROY}, {a, WM_NCDESTROY}, {top, WM_NCDESTROY}};
@@ -113,10 +113,10 @@ TEST_F(WindowTest, CreateFailsCleanly) {
   EXPECT_EQ(nullptr, CreateWindowEx(0, "TestWnd", "", WS_CHILD, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ((DWORD)ERROR_TLW_WITH_WSCHILD, GetLastError());
   g_createResult = -1;
-  g_log.clear();
+  g_msgs.clear();
   EXPECT_EQ(nullptr, CreateWindowEx(0, "TestWnd", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
-  ASSERT_FALSE(g_log.empty());
-  EXPECT_EQ((UINT)WM_NCDESTROY, g_log.back().msg);
+  ASSERT_FALSE(g_msgs.empty());
+  EXPECT_EQ((UINT)WM_NCDESTROY, g_msgs.back().msg);
   g_createResult = 0;
   // A class registered twice is refused; an unknown class cannot be unregistered.
   WNDCLASS wc{};
@@ -218,11 +218,11 @@ TEST_F(WindowTest, ClientAndWindowRectanglesFollowTheStyle) {
   EXPECT_EQ(CRect(-3, -22, 197, 78), CRect(adj));
 
   // Moving sends WM_WINDOWPOSCHANGED, WM_MOVE and WM_SIZE with the client size.
-  g_log.clear();
+  g_msgs.clear();
   MoveWindow(child, 0, 0, 60, 30, TRUE);
   auto msgs = Messages(child, {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE});
   EXPECT_EQ((std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE}), msgs);
-  for (auto& l : g_log)
+  for (auto& l : g_msgs)
     if (l.hwnd == child && l.msg == WM_SIZE) {
       EXPECT_EQ(MAKELPARAM(60 - 2 - 16, 28), l.lp);
     }
@@ -284,11 +284,11 @@ TEST_F(WindowTest, FocusMessagesCarryTheOtherWindowAndActivationFollows) {
   EXPECT_EQ(top, GetFocus());
   HWND a = Child(top, 1, CRect(0, 0, 10, 10));
   HWND b = Child(top, 2, CRect(20, 0, 30, 10));
-  g_log.clear();
+  g_msgs.clear();
   EXPECT_EQ(top, SetFocus(a));
   EXPECT_EQ(a, SetFocus(b));
-  std::vector<Logged> focus;
-  for (auto& l : g_log)
+  std::vector<LoggedMsg> focus;
+  for (auto& l : g_msgs)
     if (l.msg == WM_SETFOCUS || l.msg == WM_KILLFOCUS) focus.push_back(l);
   ASSERT_EQ(4u, focus.size());
   EXPECT_EQ(top, focus[0].hwnd);
@@ -317,7 +317,7 @@ TEST_F(WindowTest, FocusMessagesCarryTheOtherWindowAndActivationFollows) {
   EXPECT_EQ(top, GetActiveWindow());
   // Capture: the old window hears that it lost it.
   SetCapture(b);
-  g_log.clear();
+  g_msgs.clear();
   SetCapture(top);
   EXPECT_EQ((std::vector<UINT>{WM_CAPTURECHANGED}), Messages(b, {WM_CAPTURECHANGED}));
   ReleaseCapture();
@@ -331,7 +331,7 @@ TEST_F(WindowTest, MousePressesInAChildNotifyTheParentChainInEachParentsCoordina
   UiAutomation::Pump();
   auto notes = [&](HWND h) {
     std::vector<std::pair<WPARAM, LPARAM>> r;
-    for (auto& l : g_log)
+    for (auto& l : g_msgs)
       if (l.hwnd == h && l.msg == WM_PARENTNOTIFY) r.emplace_back(l.wp, l.lp);
     return r;
   };
@@ -345,14 +345,14 @@ TEST_F(WindowTest, MousePressesInAChildNotifyTheParentChainInEachParentsCoordina
                              {{down, MAKELPARAM(28, 39)}, {right, MAKELPARAM(28, 39)}}},
                         Case{mid, {{down, MAKELPARAM(8, 9)}, {right, MAKELPARAM(8, 9)}}, {}}, Case{leaf, {}, {}}}) {
     for (HWND h : {mid, leaf}) SetWindowLong(h, GWL_EXSTYLE, h == c.noNotify ? WS_EX_NOPARENTNOTIFY : 0);
-    g_log.clear();
+    g_msgs.clear();
     UiAutomation::Click(leaf, POINT{3, 4});
     UiAutomation::RightClick(leaf, POINT{3, 4});
     EXPECT_EQ(c.mid, notes(mid));
     EXPECT_EQ(c.top, notes(top));
   }
   // A top-level window has nobody to tell.
-  g_log.clear();
+  g_msgs.clear();
   UiAutomation::Click(top, POINT{1, 1});
   EXPECT_TRUE(notes(top).empty());
 }
@@ -372,13 +372,13 @@ TEST_F(WindowTest, PaintingFollowsTheUpdateRegion) {
   ValidateRect(top, &a);
   GetUpdateRect(top, &r, FALSE);
   EXPECT_EQ(CRect(b), CRect(r));
-  g_log.clear();
+  g_msgs.clear();
   EXPECT_EQ(1, PumpMessages());
   EXPECT_EQ((std::vector<UINT>{WM_PAINT, WM_ERASEBKGND}), Messages(top, {WM_PAINT, WM_ERASEBKGND}));
   EXPECT_FALSE(GetUpdateRect(top, &r, FALSE));
   // UpdateWindow paints at once; nothing is left for the queue.
   InvalidateRect(top, nullptr, FALSE);
-  g_log.clear();
+  g_msgs.clear();
   UpdateWindow(top);
   EXPECT_EQ((std::vector<UINT>{WM_PAINT}), Messages(top, {WM_PAINT}));
   EXPECT_EQ(0, PumpMessages());
@@ -455,14 +455,14 @@ TEST_F(WindowTest, ShowMaximiseMinimiseAndDeferredPositions) {
   HWND top = Top(WS_OVERLAPPEDWINDOW);
   EXPECT_FALSE(ShowWindow(top, SW_SHOW));
   EXPECT_TRUE(IsWindowVisible(top));
-  g_log.clear();
+  g_msgs.clear();
   ShowWindow(top, SW_MAXIMIZE);
   EXPECT_TRUE(IsZoomed(top));
   RECT wr;
   GetWindowRect(top, &wr);
   EXPECT_EQ(CRect(-4, -4, 1284, 1028), CRect(wr));
   bool sawMaxSize = false;
-  for (auto& l : g_log)
+  for (auto& l : g_msgs)
     if (l.hwnd == top && l.msg == WM_SIZE && l.wp == SIZE_MAXIMIZED) sawMaxSize = true;
   EXPECT_TRUE(sawMaxSize);
   ShowWindow(top, SW_RESTORE);
@@ -498,12 +498,12 @@ TEST_F(WindowTest, SubclassingAndLongValues) {
   g_super = (WNDPROC)SetWindowLongPtr(top, GWLP_WNDPROC, (LONG_PTR)CALLBACK_Subclass);
   EXPECT_EQ((WNDPROC)LoggingProc, g_super);
   EXPECT_EQ(55, SendMessage(top, WM_USER + 5, 0, 0));
-  g_log.clear();
+  g_msgs.clear();
   SendMessage(top, WM_USER + 6, 0, 0);
   EXPECT_EQ((std::vector<UINT>{WM_USER + 6}), Messages(top));
   SetWindowLongPtr(top, GWLP_USERDATA, 1234);
   EXPECT_EQ(1234, GetWindowLongPtr(top, GWLP_USERDATA));
-  g_log.clear();
+  g_msgs.clear();
   SetWindowLong(top, GWL_STYLE, GetWindowLong(top, GWL_STYLE) | WS_BORDER);
   EXPECT_EQ((std::vector<UINT>{WM_STYLECHANGING, WM_STYLECHANGED}), Messages(top));
   char name[32];
