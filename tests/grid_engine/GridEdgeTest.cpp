@@ -7,19 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-class ProfileScope {
- public:
-  explicit ProfileScope(const char* app) : m_app(app) { GXSetAppProfile(&m_app); }
-  ~ProfileScope() { GXSetAppProfile(nullptr); }
-  CAppProfile& App() { return m_app; }
-
- private:
-  CAppProfile m_app;
-};
-
-}  // namespace
+using gridtest::ProfileScope;
 
 TEST(GridStyleEdge, DefaultContentsValueByValue) {
   CGXStyle s;

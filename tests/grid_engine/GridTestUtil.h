@@ -115,7 +115,7 @@ inline CGXStyle FullStyle() {
 // Points the grid's profile at an application profile of its own for the scope.
 class ProfileScope {
  public:
-  ProfileScope(const char* app, bool registry) : m_app(app) {
+  explicit ProfileScope(const char* app, bool registry = false) : m_app(app) {
     if (registry) m_app.SetRegistryKey("Grid Tests");
     GXSetAppProfile(&m_app);
   }

@@ -68,9 +68,9 @@ IMPLEMENT_DYNCREATE(CByHandView, CGXGridView)
 
 // MDI children holding windows of one document's grid of 30 rows by 8 columns, rows 20 and
 // columns 50 pixels.
-class GridScene : public GridViewScene<CByHandDoc, CByHandView> {
+class ByHandScene : public GridViewScene<CByHandDoc, CByHandView> {
  public:
-  GridScene() : GridViewScene("grid") {}
+  ByHandScene() : GridViewScene("grid") {}
   std::vector<CGXGridView*> views;
 
  protected:
@@ -98,7 +98,7 @@ class GridByHand : public ::testing::Test {
  protected:
   void SetUp() override {
     Clock::UseVirtualTime();
-    scene = std::make_unique<GridScene>();
+    scene = std::make_unique<ByHandScene>();
     scene->AddChild(0, CRect(10, 10, 420, 300));
     view = scene->views[0];
   }
@@ -185,7 +185,7 @@ class GridByHand : public ::testing::Test {
   };
   // Plays them in order; the number of the first whose picture differs from a full repaint, or 0.
   size_t PlayTouches(const std::vector<Touch>& touches);
-  std::unique_ptr<GridScene> scene;
+  std::unique_ptr<ByHandScene> scene;
   CGXGridView* view = nullptr;
 };
 

@@ -29,7 +29,7 @@
 
 namespace {
 
-class CSheetDoc : public CDocument {};
+class CFramesDoc : public CDocument {};
 
 // Two views of one grid in a tab window above a third grid in a record window.
 class CSheetFrame : public CFrameWnd {
@@ -71,7 +71,7 @@ class SheetFrames : public ::testing::Test {
   void SetUp() override {
     Clock::UseVirtualTime();
     GXStartGridLibrary();
-    doc = new CSheetDoc;
+    doc = new CFramesDoc;
     doc->m_bAutoDelete = FALSE;
     frame = Open(CRect(0, 0, 420, 300));
     ASSERT_TRUE(frame);
@@ -120,7 +120,7 @@ class SheetFrames : public ::testing::Test {
     return {::GetScrollPos(::GetDlgItem(frame->tabs.m_hWnd, GX_IDW_TAB_VSCROLL), SB_CTL),
             ::GetScrollPos(::GetDlgItem(frame->tabs.m_hWnd, GX_IDW_TAB_HSCROLL), SB_CTL)};
   }
-  CSheetDoc* doc = nullptr;
+  CFramesDoc* doc = nullptr;
   CSheetFrame* frame = nullptr;
 };
 
