@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,13 @@ inline std::vector<std::string> NamesAndContents(const std::string& dir, const s
   }
   std::sort(out.begin(), out.end());
   return out;
+}
+
+// The names in `dir`.
+inline std::set<std::string> Entries(const std::string& dir) {
+  std::set<std::string> names;
+  for (auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename().string());
+  return names;
 }
 
 }  // namespace dravonix::test

@@ -16,7 +16,7 @@ class VariableTest : public QuantityTest {
   CString m_line;
 };
 
-const char kEveryKind[] =
+const char kEveryVariableKind[] =
     "INT\tA\t@0x0100\r\n"
     "UINT\tB\t[\\m]\t@0x4000\t%3\r\n"
     "LONG\tPOS\t[mm]\t@0x8200\r\n"
@@ -65,13 +65,13 @@ TEST_F(VariableTest, FixedVariableKeepsItsUnitOnTheHighHalf) {
 }
 
 TEST_F(VariableTest, EveryKindRoundTripsWithoutTheHalves) {
-  WriteKernelFile("every-vars.cfg", kEveryKind);
+  WriteKernelFile("every-vars.cfg", kEveryVariableKind);
   CMC_Variables list;
   ASSERT_TRUE(list.ReadFile("every-vars.cfg", m_setup.Setup()));
   EXPECT_EQ(list.GetSize(), 8);
   EXPECT_NE(list.FindVariable("u(h)"), nullptr);
   ASSERT_TRUE(list.WriteFile("every-vars-out.cfg"));
-  EXPECT_EQ(ReadBytes(KernelPath("every-vars-out.cfg")), kEveryKind);
+  EXPECT_EQ(ReadBytes(KernelPath("every-vars-out.cfg")), kEveryVariableKind);
 
   char* buf = nullptr;
   size_t size = 0;

@@ -59,11 +59,7 @@ class StoppedHolder {
   bool m_holds = false;
 };
 
-std::set<std::string> Entries(const std::string& dir) {
-  std::set<std::string> names;
-  for (auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
-  return names;
-}
+using dravonix::test::Entries;
 
 class FolderInUseTest : public SetupTest {
  protected:

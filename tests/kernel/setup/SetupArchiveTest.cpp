@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Every file under a folder with its bytes, by relative path.
-std::map<std::string, std::string> Tree(const std::string& dir) {
+std::map<std::string, std::string> FilesBelow(const std::string& dir) {
   std::map<std::string, std::string> t;
   for (auto& e : fs::recursive_directory_iterator(dir))
     if (e.is_regular_file()) t[fs::relative(e.path(), dir).generic_string()] = dravonix::test::ReadFileText(e.path());
@@ -72,7 +72,7 @@ TEST_F(SetupArchiveTest, ATreeTravelsByteForByteThroughAnArchive) {
   // Relative names with "/", all deflated (method 8), no damaged entry.
   EXPECT_EQ("a/b/c/deep.bin 8\na/x.dat 8\nempty.txt 8\ntop.cfg 8\n", Python(kListing, zip));
   ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
-  EXPECT_EQ(Tree(m_dir + "/tree"), Tree(m_dir + "/copy"));
+  EXPECT_EQ(FilesBelow(m_dir + "/tree"), FilesBelow(m_dir + "/copy"));
   EXPECT_TRUE(Boxes().empty());
 }
 
@@ -125,7 +125,7 @@ TEST_F(SetupArchiveTest, ARestoreWaitsForTheFoldersLockAndGivenUpWritesNothing) 
   EXPECT_FALSE(restored);
   EXPECT_EQ(Boxes(), std::vector<std::string>{"The folder " + target +
                                               " is in use by another program.\nChoose Retry to wait for it again."});
-  EXPECT_EQ(Tree(target), (std::map<std::string, std::string>{{"setup.cfg", "old"}}));
+  EXPECT_EQ(FilesBelow(target), (std::map<std::string, std::string>{{"setup.cfg", "old"}}));
 }
 
 TEST_F(SetupArchiveTest, FailuresLeaveNoArchiveAndNoFolderBehind) {
@@ -157,7 +157,7 @@ TEST_F(SetupArchiveTest, FailuresLeaveNoArchiveAndNoFolderBehind) {
   // A folder that was there keeps what it held.
   WriteBytes(m_dir + "/kept/mine.txt", "mine");
   EXPECT_FALSE(RestoreDirectory((m_dir + "/evil1.zip").c_str(), (m_dir + "/kept").c_str()));
-  EXPECT_EQ((std::map<std::string, std::string>{{"mine.txt", "mine"}}), Tree(m_dir + "/kept"));
+  EXPECT_EQ((std::map<std::string, std::string>{{"mine.txt", "mine"}}), FilesBelow(m_dir + "/kept"));
   // An archive that cannot be written is not left behind; without error boxes nothing shows.
   g_bShowErrors = FALSE;
   ClearBoxes();
@@ -243,7 +243,7 @@ TEST_F(SetupArchiveTest, CustomDataTravelsUnderTheMarkerAndComesBack) {
   ASSERT_EQ(1, procedures.GetSize());
   std::map<std::string, std::string> expected;
   for (const File& f : files) expected[f.archived] = "data of " + f.kernel;
-  EXPECT_EQ(expected, Tree(project + marker));
+  EXPECT_EQ(expected, FilesBelow(project + marker));
   // Back into the kernel folder, replacing what is there.
   for (const File& f : files) fs::remove(Kernel(f.kernel));
   WriteBytes(Kernel("Firmware/F1234/stale.bin"), "stale");
@@ -411,7 +411,7 @@ TEST_F(SetupArchiveTest, LinksAndFilesOnTheWayRefuseTheRestoreWithNothingWritten
       EXPECT_FALSE(RestoreDirectory((m_dir + "/" + zip).c_str(), target.c_str())) << c.what << " " << zip;
       EXPECT_EQ(1u, Boxes().size()) << c.what;
       EXPECT_FALSE(fs::exists(target + "/first.txt")) << c.what << " " << zip;
-      EXPECT_TRUE(Tree(outside).empty()) << c.what << " " << zip;
+      EXPECT_TRUE(FilesBelow(outside).empty()) << c.what << " " << zip;
       EXPECT_FALSE(fs::exists(m_dir + "/none")) << c.what;
     }
 }
@@ -431,7 +431,7 @@ TEST_F(SetupArchiveTest, NamesThatAreNotUtf8TravelAsTheirBytes) {
                    zip));
   EXPECT_EQ(0, std::system(("unzip -tq '" + zip + "' >/dev/null 2>&1").c_str()));
   ASSERT_TRUE(RestoreDirectory(zip.c_str(), (m_dir + "/copy").c_str()));
-  EXPECT_EQ(Tree(m_dir + "/tree"), Tree(m_dir + "/copy"));
+  EXPECT_EQ(FilesBelow(m_dir + "/tree"), FilesBelow(m_dir + "/copy"));
   EXPECT_EQ("latin", ReadBytes(m_dir + "/copy/" + latin1));
   EXPECT_TRUE(Boxes().empty());
 }

@@ -34,18 +34,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Files = std::map<std::string, std::string>;
+using FileSet = std::map<std::string, std::string>;
 
 const char* const kSetupFiles[] = {"setup.cfg", "parameters.cfg", "variables.cfg"};
 
-Files ReadSet(const std::string& dir) {
-  Files files;
+FileSet ReadSet(const std::string& dir) {
+  FileSet files;
   for (const char* name : kSetupFiles) files[name] = dravonix::test::ReadFileText(dir + "/" + name);
   return files;
 }
 
 // For each of the three files, the tag of the set it equals byte for byte, "?" for none.
-std::map<std::string, std::string> Tags(const std::string& dir, const std::map<std::string, Files>& sets) {
+std::map<std::string, std::string> Tags(const std::string& dir, const std::map<std::string, FileSet>& sets) {
   std::map<std::string, std::string> tags;
   for (const char* name : kSetupFiles) {
     const std::string bytes = dravonix::test::ReadFileText(dir + "/" + name);
@@ -62,11 +62,7 @@ std::map<std::string, std::string> AllTagged(const std::string& tag) {
   return tags;
 }
 
-std::set<std::string> Entries(const std::string& dir) {
-  std::set<std::string> names;
-  for (auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
-  return names;
-}
+using dravonix::test::Entries;
 
 const std::set<std::string> kOnlyTheSet(std::begin(kSetupFiles), std::end(kSetupFiles));
 
@@ -97,7 +93,7 @@ class SetupSaveTest : public SetupTest {
     return s;
   }
   // The bytes a setup saves.
-  Files SavedBy(CMC_Setup& s, const std::string& tag) {
+  FileSet SavedBy(CMC_Setup& s, const std::string& tag) {
     const std::string dir = dravonix::test::ScratchDir("saved-" + tag);
     EXPECT_TRUE(s.SaveToDirectory(dir.c_str())) << LastBox();
     return ReadSet(dir);
@@ -114,8 +110,8 @@ void StopAt(int step) {
 TEST_F(SetupSaveTest, ASaveStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup) {
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
-  const Files oldFiles = SavedBy(*older, "old"), newFiles = SavedBy(*newer, "new");
-  const std::map<std::string, Files> sets = {{"old", oldFiles}, {"new", newFiles}};
+  const FileSet oldFiles = SavedBy(*older, "old"), newFiles = SavedBy(*newer, "new");
+  const std::map<std::string, FileSet> sets = {{"old", oldFiles}, {"new", newFiles}};
   // Stopped before the set is recorded, after 0 to 3 replacements, and before the last clean-up.
   const struct {
     int step;
@@ -169,7 +165,7 @@ TEST_F(SetupSaveTest, AFileThatCannotBeReplacedLeavesEveryOldFile) {
   ASSERT_TRUE(older && newer);
   const std::string dir = dravonix::test::ScratchDir("readonly");
   ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
-  const std::map<std::string, Files> sets = {{"old", ReadSet(dir)}};
+  const std::map<std::string, FileSet> sets = {{"old", ReadSet(dir)}};
   // Read-only before the save, or made so once the files before it are replaced.
   for (bool meanwhile : {false, true}) {
     for (int i = 0; i < 3; ++i) {
@@ -195,7 +191,7 @@ TEST_F(SetupSaveTest, AFileThatCannotBeReplacedLeavesEveryOldFile) {
 TEST_F(SetupSaveTest, TwoProcessesSavingOneFolderLeaveOneWholeSetup) {
   SetupPtr a = Version("a"), b = Version("b");
   ASSERT_TRUE(a && b);
-  const std::map<std::string, Files> sets = {{"a", SavedBy(*a, "a")}, {"b", SavedBy(*b, "b")}};
+  const std::map<std::string, FileSet> sets = {{"a", SavedBy(*a, "a")}, {"b", SavedBy(*b, "b")}};
   const std::string dir = dravonix::test::ScratchDir("shared");
   // Each save succeeds, and what is read under the folder's lock after it is one whole set.
   auto saver = [&](CMC_Setup& s) {
@@ -303,8 +299,8 @@ std::string Identity(const std::string& path) {
 }
 
 // Every file below `dir` with its bytes (links by where they lead), but for those of the folder `skip`.
-Files Tree(const std::string& dir, const std::string& skip) {
-  Files tree;
+FileSet TreeOf(const std::string& dir, const std::string& skip) {
+  FileSet tree;
   for (auto& e : fs::recursive_directory_iterator(dir)) {
     if (e.path().parent_path() == skip) continue;
     const std::string rel = e.path().lexically_relative(dir).string();
@@ -321,8 +317,8 @@ bool IsRecord(const std::string& name) { return name == "~save.journal" || name 
 TEST_F(SetupSaveTest, ARecordFromElsewhereActsOnNothingButIsSetAside) {
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
-  const Files oldFiles = SavedBy(*older, "old"), newFiles = SavedBy(*newer, "new");
-  const std::map<std::string, Files> sets = {{"old", oldFiles}, {"new", newFiles}};
+  const FileSet oldFiles = SavedBy(*older, "old"), newFiles = SavedBy(*newer, "new");
+  const std::map<std::string, FileSet> sets = {{"old", oldFiles}, {"new", newFiles}};
   using Plant = std::function<void(const std::string& root, const std::string& dir)>;
   auto record = [&](const char* name, std::function<std::string(const std::string&, const std::string&)> text) -> Plant {
     return [=](const std::string& root, const std::string& dir) { WriteBytes(dir + "/" + name, text(root, dir)); };
@@ -384,7 +380,7 @@ TEST_F(SetupSaveTest, ARecordFromElsewhereActsOnNothingButIsSetAside) {
       WriteBytes(root + "/notes.txt", "the user's notes");
       WriteBytes(root + "/a/other.txt", "another file");
       c.plant(root, dir);
-      const Files outside = Tree(root, dir);
+      const FileSet outside = TreeOf(root, dir);
       ClearBoxes();
       const auto start = std::chrono::steady_clock::now();
       if (save) {
@@ -396,7 +392,7 @@ TEST_F(SetupSaveTest, ARecordFromElsewhereActsOnNothingButIsSetAside) {
       }
       EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << c.what;
       EXPECT_EQ(Tags(dir, sets), AllTagged(save ? "new" : "old")) << c.what << " " << save;
-      EXPECT_EQ(Tree(root, dir), outside) << c.what << " " << save;
+      EXPECT_EQ(TreeOf(root, dir), outside) << c.what << " " << save;
       // A folder under a record's name is no record: it stays as it is.
       for (const std::string& name : Entries(dir))
         EXPECT_FALSE(IsRecord(name) && !fs::is_directory(fs::symlink_status(dir + "/" + name))) << c.what << " " << save;
@@ -414,7 +410,7 @@ TEST_F(SetupSaveTest, ArchivesNeitherCarryNorRestoreASavesRecordsButAUsersFilesO
   ASSERT_TRUE(older);
   const std::string root = dravonix::test::ScratchDir("carried"), dir = root + "/from";
   ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
-  const Files oldFiles = ReadSet(dir);
+  const FileSet oldFiles = ReadSet(dir);
   const char* const kOwn[] = {"~undo.journal", "~save.journal", "setup.cfg.~dvx-abc123", "setup.cfg.~dvx-old",
                               "~save.journal.~dvx-x1y2z3"};
   for (const char* name : kOwn) WriteBytes(dir + "/" + name, "none\t../../victim.txt\t\r\nend\r\n");
@@ -446,7 +442,7 @@ TEST_F(SetupSaveTest, ASaveMakesItsOldCopiesAfreshAndKeepsTheUsersFiles) {
   WriteBytes(root + "/elsewhere.txt", "elsewhere");
   fs::create_symlink("../somewhere.txt", dir + "/setup.cfg.~old");
   fs::create_symlink("../elsewhere.txt", dir + "/parameters.cfg.~dvx-old");
-  const Files users = {{"setup.cfg.~backup", "mine"}, {"parameters.cfg.~old", "mine too"}, {"variables.cfg.~1~", "and mine"}};
+  const FileSet users = {{"setup.cfg.~backup", "mine"}, {"parameters.cfg.~old", "mine too"}, {"variables.cfg.~1~", "and mine"}};
   for (auto& [name, bytes] : users) WriteBytes(dir + "/" + name, bytes);
   // The old files are kept by a second name, not copied, where the file system allows it.
   static std::string s_dir;
@@ -475,7 +471,7 @@ TEST_F(SetupSaveTest, ASaveMakesItsOldCopiesAfreshAndKeepsTheUsersFiles) {
 TEST_F(SetupSaveTest, AStoppedSaveInAFolderMadeReadOnlyLoadsWholeOrIsRefused) {
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
-  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  const std::map<std::string, FileSet> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
   const std::string dir = dravonix::test::ScratchDir("readonly-stopped") + "/setup";
   const std::string refused = "refused Cannot complete or undo an interrupted save in folder " + dir + "! Access is denied.";
   const struct {
@@ -521,7 +517,7 @@ TEST_F(SetupSaveTest, AFileOrRecordThatCannotBeCreatedIsReportedWithItsCause) {
   ASSERT_TRUE(older && s);
   const std::string dir = dravonix::test::ScratchDir("no-descriptors");
   ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
-  const Files before = ReadSet(dir);
+  const FileSet before = ReadSet(dir);
   static auto takeAll = [] {
     for (int fd; (fd = dup(0)) >= 0;) {
     }
@@ -552,7 +548,7 @@ TEST_F(SetupSaveTest, AFileOrRecordThatCannotBeCreatedIsReportedWithItsCause) {
 TEST_F(SetupSaveTest, ASetThatCanBeNeitherCompletedNorUndoneRefusesLoadsAndSaves) {
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
-  const std::map<std::string, Files> sets = {{"new", SavedBy(*newer, "new")}};
+  const std::map<std::string, FileSet> sets = {{"new", SavedBy(*newer, "new")}};
   const std::string dir = dravonix::test::ScratchDir("stuck") + "/setup";
   ASSERT_TRUE(older->SaveToDirectory(dir.c_str()));
   dravonix::test::InChildProcess([&] {
@@ -587,7 +583,7 @@ TEST_F(SetupSaveTest, ALinkAtAFileOfTheSetRefusesTheSaveButALinkedFolderSaves) {
     WriteBytes(root + "/outside.cfg", "the user's file");
     fs::remove(dir + "/setup.cfg");
     fs::create_symlink(to, dir + "/setup.cfg");
-    const Files before = Tree(root, "");
+    const FileSet before = TreeOf(root, "");
     ClearBoxes();
     // Not even for a moment: nothing is made beside the file the link leads to.
     int saved = -1;
@@ -595,7 +591,7 @@ TEST_F(SetupSaveTest, ALinkAtAFileOfTheSetRefusesTheSaveButALinkedFolderSaves) {
     EXPECT_EQ(0, saved) << what;
     EXPECT_EQ(1u, Boxes().size()) << what;
     EXPECT_NE(std::string::npos, LastBox().find("The request is not supported.")) << what << ": " << LastBox();
-    EXPECT_EQ(Tree(root, ""), before) << what;
+    EXPECT_EQ(TreeOf(root, ""), before) << what;
   }
   // A folder of the user's own reached through a link is saved and loaded as any other.
   const std::string root = dravonix::test::ScratchDir("linked-folder");
@@ -664,7 +660,7 @@ void Shell(const std::string& command) { ASSERT_EQ(0, std::system(command.c_str(
 TEST_F(SetupSaveTest, ACopyOfAFolderHoldingAStoppedSaveLoadsWholeOrIsRefused) {
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
-  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  const std::map<std::string, FileSet> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
   const std::string refused = "refused Cannot complete or undo an interrupted save in folder ";
   using Copy = std::function<void(const std::string& from, const std::string& to)>;
   const Copy cp = [](auto& from, auto& to) { Shell("cp -r '" + from + "' '" + to + "'"); };
@@ -718,7 +714,7 @@ TEST_F(SetupSaveTest, ACopyOfAFolderHoldingAStoppedSaveLoadsWholeOrIsRefused) {
 TEST_F(SetupSaveTest, FoldersNamedLikeASavesOwnFilesNeitherTravelNorBlockASave) {
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
-  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  const std::map<std::string, FileSet> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
   const char* const kFolders[] = {"~save.journal", "~undo.journal", "~save.journal.~dvx-aside", "~save.journal.~dvx-aside1",
                                   "~save.journal.~dvx-aside2", "~save.journal.~dvx-aside3", "~save.journal.~dvx-aside4",
                                   "~save.journal.~dvx-aside5", "~save.journal.~dvx-aside6", "~save.journal.~dvx-aside7",
@@ -771,7 +767,7 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
   const std::string root = dravonix::test::ScratchDir("restores");
-  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  const std::map<std::string, FileSet> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
   // The setup, and files in folders below it.
   const char* const kBelow[] = {"sub/a.txt", "sub/deep/b.txt"};
   auto save = [&](CMC_Setup& s, const std::string& to, const std::string& tag) {
@@ -847,7 +843,7 @@ TEST_F(SetupSaveTest, ARestoreStoppedAnywhereLeavesTheWholeOldOrTheWholeNewSetup
 TEST_F(SetupSaveTest, ALinkSwappedForTheRestoresFolderLeadsNothingOutOfTheFolder) {
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
-  const std::map<std::string, Files> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
+  const std::map<std::string, FileSet> sets = {{"old", SavedBy(*older, "old")}, {"new", SavedBy(*newer, "new")}};
   const std::string root = dravonix::test::ScratchDir("restore-swapped"), dir = root + "/setup";
   ASSERT_TRUE(newer->SaveToDirectory((root + "/new").c_str()));
   WriteBytes(root + "/new/sub/a.txt", "new sub/a.txt");
@@ -894,7 +890,7 @@ struct SwapAt {
 TEST_F(SetupSaveTest, ALinkSwappedForAnyOwnNameAtAnyStepChangesNothingOutsideTheFolder) {
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
-  const Files oldFiles = SavedBy(*older, "old");
+  const FileSet oldFiles = SavedBy(*older, "old");
   const std::string root = dravonix::test::ScratchDir("swap-at-steps");
   const dravonix::test::Outside outside(root + "/outside");
   const auto before = outside.State();
@@ -928,7 +924,7 @@ TEST_F(SetupSaveTest, ALinkSwappedForAnyOwnNameAtAnyStepChangesNothingOutsideThe
 TEST_F(SetupSaveTest, LinksSwappedWhileSavesRunChangeNothingOutsideTheFolder) {
   SetupPtr older = Version("old"), newer = Version("new");
   ASSERT_TRUE(older && newer);
-  const Files oldFiles = SavedBy(*older, "old");
+  const FileSet oldFiles = SavedBy(*older, "old");
   const std::string root = dravonix::test::ScratchDir("swap-meanwhile"), dir = root + "/set";
   const dravonix::test::Outside outside(root + "/outside");
   const auto before = outside.State();
@@ -1000,7 +996,7 @@ TEST_F(SetupSaveTest, ASaveOntoWriteProtectedMediaSaysSo) {
   ASSERT_TRUE(s);
   const std::string dir = dravonix::test::ScratchDir("write-protected");
   ASSERT_TRUE(s->SaveToDirectory(dir.c_str())) << LastBox();
-  const Files files = ReadSet(dir);
+  const FileSet files = ReadSet(dir);
   // The folder mounted read-only where only this process sees it.
   const std::string result = dravonix::test::InChildProcess([&]() -> std::string {
     if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || mount(dir.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) != 0 ||

@@ -44,7 +44,7 @@ Tree Snapshot(const std::string& dir) {
 }
 
 // Plain files only, by relative path.
-Tree Files(const std::string& dir) {
+Tree PlainFiles(const std::string& dir) {
   Tree t;
   std::error_code ec;
   for (auto& e : fs::recursive_directory_iterator(dir, ec))
@@ -113,8 +113,8 @@ TEST_F(SetupRestoreTest, ARelativeFolderIsTakenFromTheCurrentFolderNeverTheKerne
       fs::remove_all(here + "/" + c.where);
       ClearBoxes();
       EXPECT_TRUE(RestoreDirectory(c.zip.c_str(), c.folder.c_str())) << what << ": " << LastBox();
-      EXPECT_EQ(Files(here + "/" + c.where), kArchived) << what;
-      if (kernelTwin) EXPECT_EQ(Files(twin), (Tree{{"mine.txt", "kernel's"}})) << what;
+      EXPECT_EQ(PlainFiles(here + "/" + c.where), kArchived) << what;
+      if (kernelTwin) EXPECT_EQ(PlainFiles(twin), (Tree{{"mine.txt", "kernel's"}})) << what;
       else EXPECT_FALSE(fs::exists(twin)) << what;
       fs::remove_all(Kernel(c.where.substr(0, c.where.find('/'))));
     }
@@ -215,7 +215,7 @@ TEST_F(SetupRestoreTest, ARestoreSyncsEachFileOnceAndEveryFolderMadeWithItsParen
                          "/made/target", "/made/target", "/made/target",
                          // The folder below it moved into place.
                          "/made/target"}));
-  EXPECT_EQ(Files(m_dir + "/made/target"), (Tree{{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}}));
+  EXPECT_EQ(PlainFiles(m_dir + "/made/target"), (Tree{{"a.cfg", "new a"}, {"sub/b.txt", "new b"}, {"sub/deep/c.txt", "new c"}}));
   EXPECT_TRUE(fs::is_directory(m_dir + "/made/target/none"));
 }
 
@@ -258,7 +258,7 @@ TEST_F(SetupRestoreTest, EachSyncOfARestoreThatFailsFailsItAndLeavesTheWholeOldO
       const int failed = s_fail;
       s_fail = -1;
       if (fs::exists(target)) CConfigFolderLock lock(target.c_str());
-      const Tree found = fs::exists(target) ? Files(target) : Tree();
+      const Tree found = fs::exists(target) ? PlainFiles(target) : Tree();
       EXPECT_TRUE(found == kArchived || found == (existing ? kOld : Tree())) << at;
       s_fail = failed;
     }
@@ -367,7 +367,7 @@ TEST_F(SetupRestoreTest, ARestoreOverlaysTheArchiveOnTheFolderOrRefusesAndChange
     ClearBoxes();
     const int restored = RestoreDirectory(zip.c_str(), dir.c_str());
     EXPECT_EQ(restored, fits ? 1 : 0) << round << ": " << LastBox();
-    EXPECT_EQ(Files(dir), fits ? expected : old) << round;
+    EXPECT_EQ(PlainFiles(dir), fits ? expected : old) << round;
     EXPECT_EQ(Boxes().size(), fits ? 0u : 1u) << round;
   }
 }
@@ -449,7 +449,7 @@ TEST_F(SetupRestoreTest, AUsersFileUnderAnOldCopysNameOutlivesARestoreStoppedOrU
     { CConfigFolderLock lock(target.c_str()); }
     Tree expected = kOld;
     if (c.complete) expected["setup.cfg"] = "new cfg", expected["z.cfg"] = "new z";
-    EXPECT_EQ(Files(target), expected) << c.stopAt << c.undone;
+    EXPECT_EQ(PlainFiles(target), expected) << c.stopAt << c.undone;
   }
 }
 
@@ -463,7 +463,7 @@ TEST_F(SetupRestoreTest, ARestoreKilledBeforeItsRecordLeavesNothingOfAFileTheFol
     return std::to_string(RestoreDirectory(zip.c_str(), target.c_str()));
   });
   { CConfigFolderLock lock(target.c_str()); }
-  EXPECT_EQ(Files(target), (Tree{{"setup.cfg", "old cfg"}}));
+  EXPECT_EQ(PlainFiles(target), (Tree{{"setup.cfg", "old cfg"}}));
 }
 
 TEST_F(SetupRestoreTest, AModeThatCannotBeGivenRefusesTheRestoreAndTakesBackTheRest) {
@@ -616,9 +616,9 @@ TEST_F(SetupRestoreTest, AUsersFilesNamedLikeASavesOwnTravelByteForByteAndOnlyIt
   for (auto& [rel, bytes] : kUsers) WriteBytes(over + "/" + rel, "old " + bytes);
   for (const std::string& to : {fresh, over}) {
     ASSERT_TRUE(RestoreDirectory(zip.c_str(), to.c_str())) << to << ": " << LastBox();
-    EXPECT_EQ(Files(to), kUsers) << to;
+    EXPECT_EQ(PlainFiles(to), kUsers) << to;
     { CConfigFolderLock lock(to.c_str()); }
-    EXPECT_EQ(Files(to), kUsers) << to;
+    EXPECT_EQ(PlainFiles(to), kUsers) << to;
   }
   EXPECT_EQ(Boxes(), std::vector<std::string>{});
 }

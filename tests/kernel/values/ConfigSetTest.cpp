@@ -76,14 +76,14 @@ class ConfigSetTest : public ::testing::Test {
   }
 };
 
-int g_stopAt = -2;
+int g_configStopAt = -2;
 
 // Saves `files` into `dir` in a process of its own, killed at the commit step `stopAt`.
 void SaveKilledAt(int stopAt, const std::string& dir, const Files& files, int (*save)(const std::string&, const Files&)) {
   dravonix::test::InChildProcess([&] {
-    g_stopAt = stopAt;
+    g_configStopAt = stopAt;
     g_pfnConfigCommitStep = [](int step) {
-      if (step == g_stopAt) raise(SIGKILL);
+      if (step == g_configStopAt) raise(SIGKILL);
     };
     return std::to_string(save(dir, files));
   });
@@ -105,9 +105,9 @@ TEST_F(ConfigSetTest, ARecordWhoseTemporariesAPowerCutLostIsUndoneWhenNoTargetIs
     const std::string dir = Folder("lost-temporary", kOld);
     // Stopped with the record and every temporary in place, before the first target is replaced.
     dravonix::test::InChildProcess([&] {
-      g_stopAt = 0;
+      g_configStopAt = 0;
       g_pfnConfigCommitStep = [](int step) {
-        if (step == g_stopAt) raise(SIGKILL);
+        if (step == g_configStopAt) raise(SIGKILL);
       };
       return std::to_string(Save(dir, kNew));
     });
@@ -339,9 +339,9 @@ TEST_F(ConfigSetTest, ASaveListsTheFolderOnlyWhereAKilledSaveLeftASign) {
   const std::string dir = Folder("killed-before-record", kOld);
   for (const int stopAt : {-1, -2}) {
     const std::string result = dravonix::test::InChildProcess([&] {
-      g_stopAt = stopAt;
+      g_configStopAt = stopAt;
       g_pfnConfigCommitStep = [](int step) {
-        if (step == g_stopAt) raise(SIGKILL);
+        if (step == g_configStopAt) raise(SIGKILL);
       };
       return std::to_string(Save(dir, kNew));
     });
