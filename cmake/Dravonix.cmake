@@ -3,6 +3,13 @@
 
 set(DRAVONIX_FOLDERS_WITH_SOURCES "")
 
+# The sanitizer build's tests spend most of their time in the library's code, which runs in well
+# under half the time at -O1 for about 40 % more compile time of the library; tests stay at -O0.
+set(DRAVONIX_LIBRARY_OPT "")
+if(DRAVONIX_SANITIZE)
+  set(DRAVONIX_LIBRARY_OPT -O1)
+endif()
+
 function(dravonix_object_folder name dir)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
   if(srcs)
@@ -13,8 +20,10 @@ function(dravonix_object_folder name dir)
       add_library(dravonix_library_pch OBJECT ${CMAKE_SOURCE_DIR}/cmake/pch/LibraryPch.cpp)
       target_precompile_headers(dravonix_library_pch PRIVATE
                                 "$<$<COMPILE_LANGUAGE:CXX>:${CMAKE_SOURCE_DIR}/cmake/pch/LibraryPch.h>")
+      target_compile_options(dravonix_library_pch PRIVATE ${DRAVONIX_LIBRARY_OPT})
     endif()
     target_precompile_headers(${name} REUSE_FROM dravonix_library_pch)
+    target_compile_options(${name} PRIVATE ${DRAVONIX_LIBRARY_OPT})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     # The checkout's path reaches the one source that reads it, so checkouts elsewhere share cached objects.
     if(dir STREQUAL "platform/gdi")
