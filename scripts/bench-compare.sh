@@ -4,11 +4,13 @@
 # a case is slower than the threshold with significance, 2 when it cannot compare.
 #
 #   scripts/bench-compare.sh [options] BASE [HEAD]      (HEAD defaults to HEAD)
-#     --all             every benchmark program, touched or not
+#     --all             every case of every program, touched or not
 #     --base-build DIR  an optimised build of BASE to use instead of building it (likewise --head-build)
 #     --filter REGEX    only the benchmarks whose names match (Google Benchmark's filter)
 #     --benches REGEX   only the executables whose names match, e.g. 'GridPaint|UiMessages'
 #     --reps N          rounds, each a run of either side (default 6)
+#     --screen N        rounds after which only the cases with a ratio off 1 by more than half the
+#                       threshold run on (default 2; 0 runs every case every round)
 #     --min-time S      seconds each benchmark runs for per run (default 0.1)
 #     --threshold PCT   a median ratio above 1 + PCT/100 is flagged (default 10)
 #     --alpha P         significance level of the signed-rank test (default 0.05)
@@ -20,7 +22,7 @@ cd "$(dirname "$0")/.."
 repo=$(pwd)
 scripts=$repo/scripts
 
-all=0 base_build="" head_build="" filter="" benches="" reps=6 min_time=0.1 threshold=10 alpha=0.05 jobs=$(nproc) work="" keep=0
+all=0 base_build="" head_build="" filter="" benches="" reps=6 screen=2 min_time=0.1 threshold=10 alpha=0.05 jobs=$(nproc) work="" keep=0
 args=()
 while (($#)); do
   case "$1" in
@@ -30,13 +32,14 @@ while (($#)); do
     --filter) filter=$2; shift 2 ;;
     --benches) benches=$2; shift 2 ;;
     --reps) reps=$2; shift 2 ;;
+    --screen) screen=$2; shift 2 ;;
     --min-time) min_time=$2; shift 2 ;;
     --threshold) threshold=$2; shift 2 ;;
     --alpha) alpha=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     --keep) keep=1; shift ;;
-    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "bench-compare: unknown option $1" >&2; exit 2 ;;
     *) args+=("$1"); shift ;;
   esac
@@ -87,7 +90,7 @@ build() {
   # Configured as the default preset configures the optimised build; library paths relative to
   # each program, so that a copy runs on its own libraries.
   cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
     -DDRAVONIX_WERROR=OFF -DCMAKE_BUILD_RPATH_USE_ORIGIN=ON >"$scratch/$side-configure.log" 2>&1 ||
     { tail -20 "$scratch/$side-configure.log" >&2; exit 2; }
   cmake --build "$src/build" -j"$jobs" --target "${targets[@]}" >"$scratch/$side-build.log" 2>&1 ||
@@ -120,66 +123,111 @@ for name in $(printf '%s\n' "${!on[@]}" | sort); do
 done
 ((${#exes[@]})) || { echo "bench-compare: no benchmark in both commits" >&2; exit 2; }
 
-# Which programs run code that differs: every function whose code differs between the builds
-# gets a one-shot trap at its entry, and a short run of each program tells whether it enters one
-# (a program the probe fails counts as touched). A reach read from the code alone takes in nearly
-# the whole library here, since static initialisers register every class.
+# Which cases run code that differs: every function whose code differs between the builds gets a
+# trap at its entry, set only while a case's timed loop runs (bench-probe.c), and a short run of each
+# program tells which cases enter one. Start-up and set-up count for nothing: static initialisers
+# register every class and every program makes a window, so nearly all programs enter changed code
+# before their first loop. Only those cases run, and the cases one side lacks; a program the probe
+# fails runs whole.
+declare -A pick=()  # program -> the cases of it that run, as a --benchmark_filter
+# Names as one anchored pattern of literal alternatives.
+pattern() { sed 's/[][\.^$|()*+?{}]/\\&/g' | paste -sd'|' | sed 's/.*/^(&)$/'; }
 if ((!all)); then
   changed=$("$py" "$scripts/bench-changed.py" "${tree[base]}" "${tree[head]}" \
     "$scratch/base.traps" "$scratch/head.traps")
   cc -O1 -shared -fPIC -o "$scratch/probe.so" "$scripts/bench-probe.c" -ldl
   mkdir -p "$scratch/probe"
-  export scratch filter TREE_BASE=${tree[base]} TREE_HEAD=${tree[head]}
-  # Each program stops at the first such entry; BASE is asked only where HEAD enters none.
-  if ((changed)); then
-    printf '%s\n' "${exes[@]}" | xargs -P "$jobs" -I{} bash -c '
-      exe=$0 only=()
-      [ -z "$filter" ] || only=(--benchmark_filter="$filter")
-      for side in head base; do
-        [ "$side" = base ] && dir=$TREE_BASE || dir=$TREE_HEAD
-        LD_LIBRARY_PATH=$dir/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} LD_PRELOAD=$scratch/probe.so BENCH_PROBE_FIRST=1 \
-          BENCH_PROBE_IN=$scratch/$side.traps BENCH_PROBE_OUT=$scratch/probe/$exe.$side \
-          "$dir/bin/$exe" "${only[@]}" --benchmark_min_time=0.01 >/dev/null 2>&1 ||
-          echo "$side failed" >"$scratch/probe/$exe.$side.failed"
-        if compgen -G "$scratch/probe/$exe.*" >/dev/null; then break; fi
-      done' {}
-  fi
-  touched=()
+  probe() {
+    local exe=$1 out=$scratch/probe/$1 side dir user=()
+    [ -z "$filter" ] || user=(--benchmark_filter="$filter")
+    for side in base head; do
+      [ "$side" = base ] && dir=$TREE_BASE || dir=$TREE_HEAD
+      LD_LIBRARY_PATH=$dir/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} "$dir/bin/$exe" "${user[@]}" \
+        --benchmark_list_tests 2>/dev/null | grep -v '[[:space:]]' | sort >"$out.$side" &&
+        [ "${PIPESTATUS[0]}" = 0 ] || { : >"$out.failed"; return; }
+    done
+    comm -3 "$out.base" "$out.head" | tr -d '\t' >"$out.touched"
+    comm -12 "$out.base" "$out.head" >"$out.left"
+    # HEAD first; BASE only for the cases HEAD's loops did not enter changed code in.
+    for side in head base; do
+      ((changed)) && [ -s "$out.left" ] || break
+      [ "$side" = base ] && dir=$TREE_BASE || dir=$TREE_HEAD
+      LD_LIBRARY_PATH=$dir/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} LD_PRELOAD=$scratch/probe.so \
+        BENCH_PROBE_IN=$scratch/$side.traps "$dir/bin/$exe" --benchmark_filter="$(pattern <"$out.left")" \
+        --benchmark_min_time=0.01 --benchmark_color=false >"$out.$side.txt" 2>/dev/null || { : >"$out.failed"; return; }
+      mv "$out.left" "$out.asked"
+      awk -v touched="$out.touched" -v left="$out.left" '
+        NR == FNR { asked[$0] = 1; next }
+        /^@bench-probe / { hit = 1; next }
+        $1 in asked { print $1 >>(hit ? touched : left); hit = 0 }' "$out.asked" "$out.$side.txt"
+      touch "$out.left"
+    done
+  }
+  export -f pattern probe
+  export scratch filter changed TREE_BASE=${tree[base]} TREE_HEAD=${tree[head]}
+  printf '%s\n' "${exes[@]}" | xargs -P "$jobs" -I{} bash -c 'probe "$1"' _ {}
+  touched=() cases=0
   for exe in "${exes[@]}"; do
-    if compgen -G "$scratch/probe/$exe.*" >/dev/null && [ -n "$(cat "$scratch/probe/$exe".*)" ]; then
-      touched+=("$exe")
+    if [ -e "$scratch/probe/$exe.failed" ]; then
+      pick[$exe]=$filter
+      touched+=("$exe (whole: the probe failed)")
+    elif [ -s "$scratch/probe/$exe.touched" ]; then
+      pick[$exe]=$(pattern <"$scratch/probe/$exe.touched")
+      n=$(wc -l <"$scratch/probe/$exe.touched")
+      cases=$((cases + n))
+      touched+=("$exe ($n)")
     fi
   done
-  echo "== $changed functions differ; ${#touched[@]} of ${#exes[@]} programs run one ($(elapsed)):" \
-    "${touched[*]#bench_}" >&2
-  exes=("${touched[@]}")
+  echo "== $changed functions differ; $cases cases in ${#touched[@]} of ${#exes[@]} programs run one" \
+    "or are on one side only ($(elapsed)): ${touched[*]#bench_}" >&2
+  exes=("${!pick[@]}")
+  exes=($(printf '%s\n' "${exes[@]}" | sort))
 fi
 for line in "${fresh[@]}"; do echo "== not compared: $line" >&2; done
 
 # A program's two sides run one right after the other on the same processor, the first to run
 # alternating, so that a neighbour's load meets both alike (run at once, they met it apart); each
-# processor allowed takes its share of the programs.
+# processor allowed takes the next program when it is free.
 mkdir -p "$scratch/runs"
 read -ra cpus < <(taskset -pc $$ | sed 's/.*: //' | tr ',' '\n' |
   awk -F- '{ for (c = $1; c <= ($2 == "" ? $1 : $2); ++c) printf "%d ", c } END { print "" }')
 ((jobs < ${#cpus[@]})) && cpus=("${cpus[@]:0:jobs}")
 run() {
-  local side=$1 exe=$2 rep=$3 cpu=$4 only=()
-  [ -z "$filter" ] || only=(--benchmark_filter="$filter")
+  local side=$1 exe=$2 rep=$3 cpu=$4 only=() sel=${pick[$2]-$filter}
+  [ -z "$sel" ] || only=(--benchmark_filter="$sel")
   LD_LIBRARY_PATH=${tree[$side]}/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} taskset -c "$cpu" "${tree[$side]}/bin/$exe" \
     "${only[@]}" --benchmark_min_time="$min_time" \
     --benchmark_out="$scratch/runs/$side-$exe-$rep.json" --benchmark_out_format=json \
     >>"$scratch/runs/$side-$rep.log" 2>&1 || echo "bench-compare: $exe ($side) failed in round $rep" >&2
 }
+# After the first --screen rounds only the cases with a ratio off 1 by more than half the threshold
+# run on (bench-paired.py --unsettled).
+take() { flock "$scratch/queue" sh -c 'read -r n <"$0"; echo $((n + 1)) >"$0"; echo "$n"' "$scratch/queue"; }
 for ((rep = 0; rep < reps && ${#exes[@]}; ++rep)); do
-  echo "== round $((rep + 1)) of $reps ($(elapsed))" >&2
+  echo "== round $((rep + 1)) of $reps, ${#exes[@]} programs ($(elapsed))" >&2
+  echo 0 >"$scratch/queue"
   for ((w = 0; w < ${#cpus[@]}; ++w)); do
-    for ((i = w; i < ${#exes[@]}; i += ${#cpus[@]})); do
+    while i=$(take) && ((i < ${#exes[@]})); do
       if (((rep + i) % 2)); then run head "${exes[i]}" "$rep" "${cpus[w]}"; run base "${exes[i]}" "$rep" "${cpus[w]}"
       else run base "${exes[i]}" "$rep" "${cpus[w]}"; run head "${exes[i]}" "$rep" "${cpus[w]}"; fi
     done &
   done
   wait
+  if ((rep + 1 == screen && screen < reps)); then
+    "$py" "$scripts/bench-paired.py" --unsettled "$scratch/runs" "$(awk -v t="$threshold" 'BEGIN { print t / 2 }')" \
+      >"$scratch/unsettled"
+    ran=$(find "$scratch/runs" -name "base-*-$rep.json" -exec cat {} + | grep -c '"run_type": "iteration"' || true)
+    left=()
+    for exe in "${exes[@]}"; do
+      if grep -q "^$exe " "$scratch/unsettled"; then
+        pick[$exe]=$(sed -n "s/^$exe //p" "$scratch/unsettled" | pattern)
+        left+=("$exe")
+      fi
+    done
+    echo "== $(wc -l <"$scratch/unsettled") of $ran cases have a ratio off 1 by more than $(
+      awk -v t="$threshold" 'BEGIN { print t / 2 }')% and run on" >&2
+    exes=("${left[@]}")
+  fi
 done
 echo "== done ($(elapsed))" >&2
 

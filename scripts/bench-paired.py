@@ -2,11 +2,17 @@
 """Compares two sides' benchmark runs taken in turns, round by round.
 
     bench-paired.py RUNS THRESHOLD_PCT ALPHA
+    bench-paired.py --unsettled RUNS BAND_PCT
+
 
 RUNS holds SIDE-PROGRAM-ROUND.json (Google Benchmark's JSON), SIDE base or head. Each case's CPU time
 on HEAD is divided by BASE's of the same round, so that a load meeting both alike cancels out; the
 table shows the median ratio, its range, and Wilcoxon's signed-rank test (exact) of the log ratios for
 HEAD being slower. Exits 1 when a case's median ratio is above 1 + THRESHOLD with p below ALPHA.
+
+With --unsettled it prints, one "PROGRAM NAME" a line, the cases on both sides that have a ratio off
+1 by more than BAND either way, so far, or no ratio: the ones that run on. Which cases go on depends on
+the sizes of their ratios alone, not on their signs, so the signed-rank test stays exact for them.
 """
 import glob, json, math, os, statistics, sys
 
@@ -65,7 +71,20 @@ def unit(ns):
     return "%.3g ns" % ns
 
 
+def unsettled(runs, band):
+    times = read(runs)
+    for case in sorted({c for _, c in times}):
+        b, h = times.get(("base", case)), times.get(("head", case))
+        if not b or not h:
+            continue
+        ratios = [h[r] / b[r] for r in b.keys() & h.keys() if b[r] > 0 and h[r] > 0]
+        if not ratios or any(abs(math.log(x)) > math.log(1 + band) for x in ratios):
+            print("bench_%s %s" % tuple(case.split("/", 1)))
+
+
 def main():
+    if sys.argv[1] == "--unsettled":
+        return unsettled(sys.argv[2], float(sys.argv[3]) / 100)
     runs, threshold, alpha = sys.argv[1], float(sys.argv[2]) / 100, float(sys.argv[3])
     times = read(runs)
     cases = sorted({c for _, c in times})

@@ -1,10 +1,12 @@
-// Preloaded into a benchmark program: a one-shot trap at the entry of each function listed in
-// BENCH_PROBE_IN (lines "FILE OFFSET", the entry's offset in that file), and at exit the entries that
-// ran, one line each, in BENCH_PROBE_OUT.PID; with BENCH_PROBE_FIRST set, the first entry that runs
-// ends the program. Libraries opened later are trapped as they are opened and kept loaded to the end.
+// Preloaded into a benchmark program: a trap at the entry of each function listed in BENCH_PROBE_IN
+// (lines "FILE OFFSET", the entry's offset in that file), set only while a benchmark's timed loop runs
+// (from Google Benchmark's State::StartKeepRunning to FinishKeepRunning), so that start-up and a
+// case's set-up count for nothing. A loop that entered one writes "@bench-probe N" (N entries) on
+// standard output, through the stream the benchmark's report goes, so the line comes just before the
+// case's own. A trap goes once it has run; the next loop sets it again. Libraries opened later are
+// trapped as they are opened and kept loaded to the end.
 #define _GNU_SOURCE
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -16,19 +18,24 @@
 
 typedef struct {
   char* file;
-  char* line;
   unsigned long offset;
   uintptr_t at;
   unsigned char saved;
-  int armed, ran;
+  int armed;
 } Trap;
 
 static Trap* traps;
 static size_t count;
-static int stopAtFirst;
-static char hitPath[4096];
-
+static int loops;       // timed loops running now (a case may run on several threads)
+static size_t entered;  // traps that ran since the first of them began
 static volatile int lock;
+
+static void Lock(void) {
+  while (__sync_lock_test_and_set(&lock, 1)) {
+  }
+}
+
+static void Unlock(void) { __sync_lock_release(&lock); }
 
 static Trap* Find(uintptr_t at) {
   for (size_t i = 0; i < count; ++i)
@@ -36,12 +43,24 @@ static Trap* Find(uintptr_t at) {
   return NULL;
 }
 
+// Writes a byte into code; the pages opened last stay open while the next byte lies on them.
+static uintptr_t openPage;
+
 static void SetByte(uintptr_t at, unsigned char value) {
-  long page = sysconf(_SC_PAGESIZE);
-  void* start = (void*)(at & ~(uintptr_t)(page - 1));
-  mprotect(start, (size_t)page, PROT_READ | PROT_WRITE | PROT_EXEC);
+  static long page;
+  if (!page) page = sysconf(_SC_PAGESIZE);
+  uintptr_t start = at & ~(uintptr_t)(page - 1);
+  if (start != openPage) {
+    if (openPage) mprotect((void*)openPage, (size_t)page, PROT_READ | PROT_EXEC);
+    mprotect((void*)start, (size_t)page, PROT_READ | PROT_WRITE | PROT_EXEC);
+    openPage = start;
+  }
   *(volatile unsigned char*)at = value;
-  mprotect(start, (size_t)page, PROT_READ | PROT_EXEC);
+}
+
+static void ClosePage(void) {
+  if (openPage) mprotect((void*)openPage, (size_t)sysconf(_SC_PAGESIZE), PROT_READ | PROT_EXEC);
+  openPage = 0;
 }
 
 static void OnTrap(int sig, siginfo_t* info, void* context) {
@@ -49,54 +68,60 @@ static void OnTrap(int sig, siginfo_t* info, void* context) {
   (void)info;
   ucontext_t* uc = context;
   uintptr_t at = (uintptr_t)uc->uc_mcontext.gregs[REG_RIP] - 1;
-  while (__sync_lock_test_and_set(&lock, 1)) {
-  }
-  // Another thread may have met the same trap and put the byte back already.
+  Lock();
+  // Another thread may have met the same trap and put the byte back already, or the loop ended.
   Trap* t = Find(at);
   if (t && t->armed) {
     SetByte(at, t->saved);
+    ClosePage();
     t->armed = 0;
-    t->ran = 1;
+    ++entered;
   }
-  __sync_lock_release(&lock);
+  Unlock();
   if (!t) {
     signal(SIGTRAP, SIG_DFL);
     return;
   }
-  if (stopAtFirst) {
-    // One entry is all the question needs: say which and stop here.
-    int fd = open(hitPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd >= 0) {
-      ssize_t n = write(fd, t->line, strlen(t->line));
-      (void)n;
-      close(fd);
-    }
-    _exit(0);
-  }
   uc->uc_mcontext.gregs[REG_RIP] = (greg_t)at;
 }
 
-// Arms every trap whose file is mapped now and not yet armed.
-static void Arm(void) {
+static int ByAddress(const void* a, const void* b) {
+  uintptr_t x = ((const Trap*)a)->at, y = ((const Trap*)b)->at;
+  return x < y ? -1 : x > y;
+}
+
+// Finds the traps whose files are mapped now; they are kept in address order, the pages written once.
+static void Locate(void) {
   FILE* maps = fopen("/proc/self/maps", "r");
   if (!maps) return;
   char line[4096], path[4096], perms[8];
   unsigned long start, end, offset;
+  int found = 0;
   while (fgets(line, sizeof line, maps)) {
     path[0] = 0;
     if (sscanf(line, "%lx-%lx %7s %lx %*s %*s %4095s", &start, &end, perms, &offset, path) < 5 || perms[2] != 'x')
       continue;
     for (size_t i = 0; i < count; ++i) {
       Trap* t = &traps[i];
-      if (t->at || t->ran || strcmp(t->file, path) != 0 || t->offset < offset || t->offset >= offset + (end - start))
-        continue;
+      if (t->at || strcmp(t->file, path) != 0 || t->offset < offset || t->offset >= offset + (end - start)) continue;
       t->at = start + (t->offset - offset);
       t->saved = *(unsigned char*)t->at;
-      t->armed = 1;
-      SetByte(t->at, 0xCC);
+      found = 1;
     }
   }
   fclose(maps);
+  if (found) qsort(traps, count, sizeof *traps, ByAddress);
+}
+
+static void SetAll(int armed) {
+  for (size_t i = 0; i < count; ++i) {
+    Trap* t = &traps[i];
+    if (t->at && t->armed != armed) {
+      SetByte(t->at, armed ? 0xCC : t->saved);
+      t->armed = armed;
+    }
+  }
+  ClosePage();
 }
 
 __attribute__((constructor)) static void Load(void) {
@@ -108,20 +133,15 @@ __attribute__((constructor)) static void Load(void) {
   size_t cap = 0;
   while (fscanf(f, "%4095s %lu", file, &offset) == 2) {
     if (count == cap) traps = realloc(traps, (cap = cap ? cap * 2 : 256) * sizeof *traps);
-    char line[4200];
-    snprintf(line, sizeof line, "%s %lu\n", file, offset);
-    traps[count++] = (Trap){strdup(file), strdup(line), offset, 0, 0, 0, 0};
+    traps[count++] = (Trap){strdup(file), offset, 0, 0, 0};
   }
   fclose(f);
-  const char* out = getenv("BENCH_PROBE_OUT");
-  stopAtFirst = getenv("BENCH_PROBE_FIRST") != NULL;
-  snprintf(hitPath, sizeof hitPath, "%s.%d", out ? out : "/dev/null", (int)getpid());
   struct sigaction sa;
   memset(&sa, 0, sizeof sa);
   sa.sa_sigaction = OnTrap;
   sa.sa_flags = SA_SIGINFO | SA_NODEFER;
   sigaction(SIGTRAP, &sa, NULL);
-  Arm();
+  Locate();
 }
 
 void* dlopen(const char* name, int flags) {
@@ -129,10 +149,10 @@ void* dlopen(const char* name, int flags) {
   if (!real) real = (void* (*)(const char*, int))dlsym(RTLD_NEXT, "dlopen");
   void* handle = real(name, flags);
   if (handle) {
-    while (__sync_lock_test_and_set(&lock, 1)) {
-    }
-    Arm();
-    __sync_lock_release(&lock);
+    Lock();
+    Locate();
+    if (loops) SetAll(1);
+    Unlock();
   }
   return handle;
 }
@@ -142,17 +162,44 @@ int dlclose(void* handle) {
   return 0;
 }
 
-__attribute__((destructor)) static void Report(void) {
-  const char* out = getenv("BENCH_PROBE_OUT");
-  size_t ran = 0;
-  for (size_t i = 0; i < count; ++i) ran += traps[i].ran;
-  if (!out || !ran) return;
-  // A program the benchmark starts has its own file beside.
-  char path[4096];
-  snprintf(path, sizeof path, "%s.%d", out, (int)getpid());
-  FILE* f = fopen(path, "w");
-  if (!f) return;
-  for (size_t i = 0; i < count; ++i)
-    if (traps[i].ran) fprintf(f, "%s %lu\n", traps[i].file, traps[i].offset);
-  fclose(f);
+// benchmark::State::StartKeepRunning() and FinishKeepRunning(), which the programs call in the
+// shared library.
+typedef void (*Member)(void*);
+
+static Member Real(const char* name) {
+  Member m = (Member)dlsym(RTLD_NEXT, name);
+  if (!m) {
+    fprintf(stderr, "bench-probe: no %s\n", name);
+    _exit(3);
+  }
+  return m;
+}
+
+void _ZN9benchmark5State16StartKeepRunningEv(void* state) {
+  static Member real;
+  if (!real) real = Real("_ZN9benchmark5State16StartKeepRunningEv");
+  Lock();
+  if (loops++ == 0) {
+    entered = 0;
+    SetAll(1);
+  }
+  Unlock();
+  real(state);
+}
+
+void _ZN9benchmark5State17FinishKeepRunningEv(void* state) {
+  static Member real;
+  if (!real) real = Real("_ZN9benchmark5State17FinishKeepRunningEv");
+  real(state);
+  Lock();
+  size_t n = 0;
+  if (--loops == 0) {
+    SetAll(0);
+    n = entered;
+  }
+  Unlock();
+  if (n) {
+    printf("@bench-probe %zu\n", n);
+    fflush(stdout);
+  }
 }
