@@ -12,6 +12,9 @@
 #     --screen N        rounds after which only the cases with a ratio off 1 by more than half the
 #                       threshold run on (default 2; 0 runs every case every round)
 #     --min-time S      seconds each benchmark runs for per run (default 0.1)
+#     --budget MIN      minutes for the whole comparison, build included (default 30; 0: none): once
+#                       the rounds left would pass it, the costliest programs run on only their cases
+#                       still in doubt, until those have 5 rounds; the table marks the cases cut
 #     --threshold PCT   a median ratio above 1 + PCT/100 is flagged (default 10)
 #     --alpha P         significance level of the signed-rank test (default 0.05)
 #     --jobs N          build jobs, and processors the probe and the runs use (default: the processors)
@@ -22,7 +25,7 @@ cd "$(dirname "$0")/.."
 repo=$(pwd)
 scripts=$repo/scripts
 
-all=0 base_build="" head_build="" filter="" benches="" reps=6 screen=2 min_time=0.1 threshold=10 alpha=0.05 jobs=$(nproc) work="" keep=0
+all=0 base_build="" head_build="" filter="" benches="" reps=6 screen=2 min_time=0.1 budget=30 threshold=10 alpha=0.05 jobs=$(nproc) work="" keep=0
 args=()
 while (($#)); do
   case "$1" in
@@ -34,12 +37,13 @@ while (($#)); do
     --reps) reps=$2; shift 2 ;;
     --screen) screen=$2; shift 2 ;;
     --min-time) min_time=$2; shift 2 ;;
+    --budget) budget=$2; shift 2 ;;
     --threshold) threshold=$2; shift 2 ;;
     --alpha) alpha=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     --keep) keep=1; shift ;;
-    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "bench-compare: unknown option $1" >&2; exit 2 ;;
     *) args+=("$1"); shift ;;
   esac
@@ -148,18 +152,29 @@ if ((!all)); then
     done
     comm -3 "$out.base" "$out.head" | tr -d '\t' >"$out.touched"
     comm -12 "$out.base" "$out.head" >"$out.left"
-    # HEAD first; BASE only for the cases HEAD's loops did not enter changed code in.
+    # HEAD first; BASE only for the cases HEAD's loops did not enter changed code in. Each loop runs
+    # once, under the name it has so (iterations:1), matched to its own by the order of the lists.
     for side in head base; do
       ((changed)) && [ -s "$out.left" ] || break
       [ "$side" = base ] && dir=$TREE_BASE || dir=$TREE_HEAD
-      LD_LIBRARY_PATH=$dir/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} LD_PRELOAD=$scratch/probe.so \
-        BENCH_PROBE_IN=$scratch/$side.traps "$dir/bin/$exe" --benchmark_filter="$(pattern <"$out.left")" \
-        --benchmark_min_time=0.01 --benchmark_color=false >"$out.$side.txt" 2>/dev/null || { : >"$out.failed"; return; }
+      for once in "" 1; do
+        LD_LIBRARY_PATH=$dir/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} LD_PRELOAD=$scratch/probe.so BENCH_PROBE_ONCE=$once \
+          "$dir/bin/$exe" "${user[@]}" --benchmark_list_tests 2>/dev/null | grep -v '[[:space:]]' | grep . >"$out.$side.names$once" ||
+          { : >"$out.failed"; return; }
+      done
+      paste "$out.$side.names" "$out.$side.names1" >"$out.$side.map"
       mv "$out.left" "$out.asked"
-      awk -v touched="$out.touched" -v left="$out.left" '
-        NR == FNR { asked[$0] = 1; next }
+      LD_LIBRARY_PATH=$dir/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} LD_PRELOAD=$scratch/probe.so BENCH_PROBE_ONCE=1 \
+        BENCH_PROBE_IN=$scratch/$side.traps "$dir/bin/$exe" --benchmark_min_time=0.000001 --benchmark_color=false \
+        --benchmark_filter="$(awk -F'\t' 'NR == FNR { asked[$0] = 1; next } $1 in asked { print $2 }' "$out.asked" "$out.$side.map" |
+          sort -u | pattern)" >"$out.$side.txt" 2>/dev/null || { : >"$out.failed"; return; }
+      awk -F'\t' -v touched="$out.touched" -v left="$out.left" '
+        FILENAME == ARGV[1] { asked[$0] = 1; next }
+        FILENAME == ARGV[2] { if ($1 in asked) real[$2, ++named[$2]] = $1; next }
         /^@bench-probe / { hit = 1; next }
-        $1 in asked { print $1 >>(hit ? touched : left); hit = 0 }' "$out.asked" "$out.$side.txt"
+        { split($0, f, " ") }
+        f[1] in named { name = real[f[1], ++seen[f[1]]]; if (name != "") print name >>(hit ? touched : left); hit = 0 }' \
+        "$out.asked" "$out.$side.map" "$out.$side.txt"
       touch "$out.left"
     done
   }
@@ -195,10 +210,12 @@ read -ra cpus < <(taskset -pc $$ | sed 's/.*: //' | tr ',' '\n' |
 run() {
   local side=$1 exe=$2 rep=$3 cpu=$4 only=() sel=${pick[$2]-$filter}
   [ -z "$sel" ] || only=(--benchmark_filter="$sel")
+  local t0=$EPOCHREALTIME
   LD_LIBRARY_PATH=${tree[$side]}/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} taskset -c "$cpu" "${tree[$side]}/bin/$exe" \
     "${only[@]}" --benchmark_min_time="$min_time" \
     --benchmark_out="$scratch/runs/$side-$exe-$rep.json" --benchmark_out_format=json \
     >>"$scratch/runs/$side-$rep.log" 2>&1 || echo "bench-compare: $exe ($side) failed in round $rep" >&2
+  echo "$exe $(awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }')" >>"$scratch/cost-$rep"
 }
 # After the first --screen rounds only the cases with a ratio off 1 by more than half the threshold
 # run on (bench-paired.py --unsettled).
@@ -227,11 +244,32 @@ for ((rep = 0; rep < reps && ${#exes[@]}; ++rep)); do
     echo "== $(wc -l <"$scratch/unsettled") of $ran cases have a ratio off 1 by more than $(
       awk -v t="$threshold" 'BEGIN { print t / 2 }')% and run on" >&2
     exes=("${left[@]}")
+    cp "$scratch/unsettled" "$scratch/running"
+  fi
+  # Past the screen, the rounds left must fit the budget at this round's cost (bench-paired.py --budget).
+  if ((budget && rep + 1 >= screen && rep + 1 < reps && ${#exes[@]})); then
+    "$py" "$scripts/bench-paired.py" --budget "$scratch/runs" "$threshold" "$scratch/cost-$rep" \
+      $((budget * 60 - (SECONDS - started))) $((reps - rep - 1)) "${#cpus[@]}" "$rep" "$scratch/running" >"$scratch/plan"
+    if grep -q '^cut ' "$scratch/plan"; then
+      grep '^cut ' "$scratch/plan" | cut -d' ' -f2- | tee -a "$scratch/cut" | cut -d' ' -f1 | sort | uniq -c |
+        awk '{ printf "%s%s (%d)", NR > 1 ? " " : "", substr($2, 7), $1 }' >"$scratch/cut-now"
+      left=()
+      for exe in "${exes[@]}"; do
+        if grep -q "^keep $exe " "$scratch/plan"; then
+          pick[$exe]=$(sed -n "s/^keep $exe //p" "$scratch/plan" | pattern)
+          left+=("$exe")
+        fi
+      done
+      echo "== the budget of $budget minutes leaves no time for every case: $(grep -c '^keep ' "$scratch/plan")" \
+        "in doubt run on, these stop: $(cat "$scratch/cut-now")" >&2
+      exes=("${left[@]}")
+      sed -n 's/^keep //p' "$scratch/plan" >"$scratch/running"
+    fi
   fi
 done
 echo "== done ($(elapsed))" >&2
 
 echo
 status=0
-"$py" "$scripts/bench-paired.py" "$scratch/runs" "$threshold" "$alpha" || status=$?
+"$py" "$scripts/bench-paired.py" "$scratch/runs" "$threshold" "$alpha" "$scratch/cut" || status=$?
 exit "$status"

@@ -5,6 +5,8 @@
 // standard output, through the stream the benchmark's report goes, so the line comes just before the
 // case's own. A trap goes once it has run; the next loop sets it again. Libraries opened later are
 // trapped as they are opened and kept loaded to the end.
+// With BENCH_PROBE_ONCE set, every case's loop runs once whatever count or time it asks for (its name
+// then says iterations:1); the flag's minimum time must be short for the others.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <signal.h>
@@ -202,4 +204,29 @@ void _ZN9benchmark5State17FinishKeepRunningEv(void* state) {
     printf("@bench-probe %zu\n", n);
     fflush(stdout);
   }
+}
+
+// benchmark::internal::Benchmark::Iterations(long) and MinTime(double), called as each case registers.
+typedef void* (*SetCount)(void*, long);
+
+static int Once(void) {
+  const char* once = getenv("BENCH_PROBE_ONCE");
+  return once && *once;
+}
+
+static SetCount RealIterations(void) {
+  static SetCount real;
+  if (!real) real = (SetCount)(void (*)(void))Real("_ZN9benchmark8internal9Benchmark10IterationsEl");
+  return real;
+}
+
+void* _ZN9benchmark8internal9Benchmark10IterationsEl(void* benchmark, long n) {
+  return RealIterations()(benchmark, Once() ? 1 : n);
+}
+
+void* _ZN9benchmark8internal9Benchmark7MinTimeEd(void* benchmark, double t) {
+  static void* (*real)(void*, double);
+  if (Once()) return RealIterations()(benchmark, 1);
+  if (!real) real = (void* (*)(void*, double))(void (*)(void))Real("_ZN9benchmark8internal9Benchmark7MinTimeEd");
+  return real(benchmark, t);
 }
