@@ -252,7 +252,7 @@ for ((rep = 0; rep < reps && ${#exes[@]}; ++rep)); do
       $((budget * 60 - (SECONDS - started))) $((reps - rep - 1)) "${#cpus[@]}" "$rep" "$scratch/running" >"$scratch/plan"
     if grep -q '^cut ' "$scratch/plan"; then
       grep '^cut ' "$scratch/plan" | cut -d' ' -f2- | tee -a "$scratch/cut" | cut -d' ' -f1 | sort | uniq -c |
-        awk '{ printf "%s%s (%d)", NR > 1 ? " " : "", substr($2, 7), $1 }' >"$scratch/cut-now"
+        awk '{ printf "%s%s (%d)", (NR > 1 ? " " : ""), substr($2, 7), $1 }' >"$scratch/cut-now"
       left=()
       for exe in "${exes[@]}"; do
         if grep -q "^keep $exe " "$scratch/plan"; then
