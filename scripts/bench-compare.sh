@@ -136,6 +136,18 @@ done
 declare -A pick=()  # program -> the cases of it that run, as a --benchmark_filter
 # Names as one anchored pattern of literal alternatives.
 pattern() { sed 's/[][\.^$|()*+?{}]/\\&/g' | paste -sd'|' | sed 's/.*/^(&)$/'; }
+# Keeps the programs FILE lists (lines "PREFIX<program> <case>"), each running only the cases listed.
+narrow() {
+  local left=() exe
+  for exe in "${exes[@]}"; do
+    if grep -q "^$2$exe " "$1"; then
+      pick[$exe]=$(sed -n "s/^$2$exe //p" "$1" | pattern)
+      left+=("$exe")
+    fi
+  done
+  exes=("${left[@]}")
+}
+half=$(awk -v t="$threshold" 'BEGIN { print t / 2 }')
 if ((!all)); then
   changed=$("$py" "$scripts/bench-changed.py" "${tree[base]}" "${tree[head]}" \
     "$scratch/base.traps" "$scratch/head.traps")
@@ -231,19 +243,11 @@ for ((rep = 0; rep < reps && ${#exes[@]}; ++rep)); do
   done
   wait
   if ((rep + 1 == screen && screen < reps)); then
-    "$py" "$scripts/bench-paired.py" --unsettled "$scratch/runs" "$(awk -v t="$threshold" 'BEGIN { print t / 2 }')" \
+    "$py" "$scripts/bench-paired.py" --unsettled "$scratch/runs" "$half" \
       >"$scratch/unsettled"
     ran=$(find "$scratch/runs" -name "base-*-$rep.json" -exec cat {} + | grep -c '"run_type": "iteration"' || true)
-    left=()
-    for exe in "${exes[@]}"; do
-      if grep -q "^$exe " "$scratch/unsettled"; then
-        pick[$exe]=$(sed -n "s/^$exe //p" "$scratch/unsettled" | pattern)
-        left+=("$exe")
-      fi
-    done
-    echo "== $(wc -l <"$scratch/unsettled") of $ran cases have a ratio off 1 by more than $(
-      awk -v t="$threshold" 'BEGIN { print t / 2 }')% and run on" >&2
-    exes=("${left[@]}")
+    narrow "$scratch/unsettled" ""
+    echo "== $(wc -l <"$scratch/unsettled") of $ran cases have a ratio off 1 by more than $half% and run on" >&2
     cp "$scratch/unsettled" "$scratch/running"
   fi
   # Past the screen, the rounds left must fit the budget at this round's cost (bench-paired.py --budget).
@@ -253,16 +257,9 @@ for ((rep = 0; rep < reps && ${#exes[@]}; ++rep)); do
     if grep -q '^cut ' "$scratch/plan"; then
       grep '^cut ' "$scratch/plan" | cut -d' ' -f2- | tee -a "$scratch/cut" | cut -d' ' -f1 | sort | uniq -c |
         awk '{ printf "%s%s (%d)", (NR > 1 ? " " : ""), substr($2, 7), $1 }' >"$scratch/cut-now"
-      left=()
-      for exe in "${exes[@]}"; do
-        if grep -q "^keep $exe " "$scratch/plan"; then
-          pick[$exe]=$(sed -n "s/^keep $exe //p" "$scratch/plan" | pattern)
-          left+=("$exe")
-        fi
-      done
+      narrow "$scratch/plan" "keep "
       echo "== the budget of $budget minutes leaves no time for every case: $(grep -c '^keep ' "$scratch/plan")" \
         "in doubt run on, these stop: $(cat "$scratch/cut-now")" >&2
-      exes=("${left[@]}")
       sed -n 's/^keep //p' "$scratch/plan" >"$scratch/running"
     fi
   fi
