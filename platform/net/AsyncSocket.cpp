@@ -460,8 +460,9 @@ int CAsyncSocket::Receive(void* lpBuf, int nBufLen, int nFlags) {
   if (m_hSocket == INVALID_SOCKET) return Fail(WSAENOTSOCK), SOCKET_ERROR;
   ssize_t n = recv((int)m_hSocket, lpBuf, (size_t)std::max(nBufLen, 0), nFlags);
   int err = errno;
+  // A read that did not fill the buffer took all there was: only a full one asks whether more waits.
   char c;
-  Notifier::Instance().Received(m_id, n > 0 && recv((int)m_hSocket, &c, 1, MSG_PEEK | MSG_DONTWAIT) > 0);
+  Notifier::Instance().Received(m_id, n > 0 && n == nBufLen && recv((int)m_hSocket, &c, 1, MSG_PEEK | MSG_DONTWAIT) > 0);
   if (n >= 0) return (int)n;
   Fail(WSAErrorFromErrno(err));
   return SOCKET_ERROR;
